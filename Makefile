@@ -1,0 +1,23 @@
+# make run: set up if needed, build, start the program (see README).
+# make test: set up if needed, build both targets, run every test under Wine.
+.PHONY: all setup build build32 run test clean
+
+all: build
+
+setup:
+	@scripts/setup
+
+build: setup
+	@scripts/build x86_64
+
+build32: setup
+	@scripts/build x86
+
+run: build
+	@scripts/run
+
+test: setup
+	@scripts/test
+
+clean:
+	rm -rf build/x86_64 build/x86

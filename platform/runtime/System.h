@@ -1,0 +1,268 @@
+// Basic types of the runtime: strings, integer aliases, sets, the array-of-const
+// argument record, TObject and class references (metaclass objects).
+#pragma once
+
+#include <windows.h>
+
+#include <bitset>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+using String = std::wstring;          // UTF-16 text
+using WideString = std::wstring;
+using UnicodeString = std::wstring;
+using AnsiString = std::string;       // text in the system ANSI code page
+using RawByteString = std::string;
+using UTF8String = std::string;
+using Char = wchar_t;
+using WideChar = wchar_t;
+using AnsiChar = char;
+using PChar = wchar_t*;
+
+using Byte = std::uint8_t;
+using ShortInt = std::int8_t;
+using Word = std::uint16_t;
+using SmallInt = std::int16_t;
+using Integer = std::int32_t;
+using LongInt = std::int32_t;
+using Cardinal = std::uint32_t;
+using LongWord = std::uint32_t;
+using Int64 = std::int64_t;
+using UInt64 = std::uint64_t;
+using NativeInt = std::intptr_t;
+using NativeUInt = std::uintptr_t;
+using Boolean = bool;
+using Single = float;
+using Double = double;
+using Extended = double;               // as on 64-bit targets
+using Pointer = void*;
+using TBytes = std::vector<Byte>;
+using TDateTime = double;              // days since 1899-12-30, time as the fraction
+using THandle = HANDLE;
+
+// Currency: a 64-bit integer scaled by 10,000.
+struct Currency {
+  Int64 Value = 0;  // the scaled value
+  static constexpr Int64 Scale = 10000;
+  constexpr Currency() = default;
+  static constexpr Currency FromScaled(Int64 v) { Currency c; c.Value = v; return c; }
+  static Currency FromDouble(double d) {
+    Currency c; c.Value = static_cast<Int64>(d * Scale + (d < 0 ? -0.5 : 0.5)); return c;
+  }
+  double ToDouble() const { return static_cast<double>(Value) / Scale; }
+  friend constexpr bool operator==(Currency a, Currency b) { return a.Value == b.Value; }
+  friend constexpr auto operator<=>(Currency a, Currency b) { return a.Value <=> b.Value; }
+  friend constexpr Currency operator+(Currency a, Currency b) { return FromScaled(a.Value + b.Value); }
+  friend constexpr Currency operator-(Currency a, Currency b) { return FromScaled(a.Value - b.Value); }
+};
+
+// A set over an enumeration whose ordinals are below N (at most 256, as in the
+// original runtime).
+template <class E, std::size_t N = 256>
+class Set {
+ public:
+  constexpr Set() = default;
+  Set(std::initializer_list<E> items) { for (E e : items) Include(e); }
+  bool Contains(E e) const { return bits_.test(Ord(e)); }
+  Set& Include(E e) { bits_.set(Ord(e)); return *this; }
+  Set& Exclude(E e) { bits_.reset(Ord(e)); return *this; }
+  bool Empty() const { return bits_.none(); }
+  void Clear() { bits_.reset(); }
+  // Set operators: + union, - difference, * intersection, <= subset.
+  friend Set operator+(Set a, const Set& b) { a.bits_ |= b.bits_; return a; }
+  friend Set operator-(Set a, const Set& b) { a.bits_ &= ~b.bits_; return a; }
+  friend Set operator*(Set a, const Set& b) { a.bits_ &= b.bits_; return a; }
+  friend Set operator+(Set a, E e) { return a.Include(e); }
+  friend Set operator-(Set a, E e) { return a.Exclude(e); }
+  Set& operator+=(const Set& b) { bits_ |= b.bits_; return *this; }
+  Set& operator-=(const Set& b) { bits_ &= ~b.bits_; return *this; }
+  Set& operator*=(const Set& b) { bits_ &= b.bits_; return *this; }
+  Set& operator<<(E e) { return Include(e); }
+  Set& operator>>(E e) { return Exclude(e); }
+  friend bool operator==(const Set& a, const Set& b) { return a.bits_ == b.bits_; }
+  friend bool operator<=(const Set& a, const Set& b) { return (a.bits_ & ~b.bits_).none(); }
+  friend bool operator>=(const Set& a, const Set& b) { return b <= a; }
+  // Raw access: bit i stands for ordinal i (used by streaming and RTTI).
+  bool TestOrdinal(std::size_t i) const { return i < N && bits_.test(i); }
+  void SetOrdinal(std::size_t i, bool on = true) { if (i < N) bits_.set(i, on); }
+  static constexpr std::size_t Capacity() { return N; }
+  // The first 32 or 64 ordinals as an integer, as the original runtime stores small sets.
+  UInt64 ToInt() const {
+    UInt64 r = 0;
+    for (std::size_t i = 0; i < N && i < 64; ++i) if (bits_.test(i)) r |= UInt64(1) << i;
+    return r;
+  }
+  static Set FromInt(UInt64 v) {
+    Set s;
+    for (std::size_t i = 0; i < N && i < 64; ++i) if (v & (UInt64(1) << i)) s.bits_.set(i);
+    return s;
+  }
+
+ private:
+  static std::size_t Ord(E e) { return static_cast<std::size_t>(e); }
+  std::bitset<N> bits_;
+};
+
+class TObject;
+class TMetaClass;
+using TClass = const TMetaClass*;
+
+// Creates an instance of a class; `arg` is the owner or collection for classes whose
+// virtual constructor takes one (TComponent, TCollectionItem), otherwise ignored.
+using TCreateFunc = TObject* (*)(TObject* arg);
+
+// A class reference: one object per class. Creates instances (when the class has a
+// virtual constructor) and answers ClassName, ClassParent and InheritsFrom.
+class TMetaClass {
+ public:
+  constexpr TMetaClass(const wchar_t* name, TClass parent, TCreateFunc create)
+      : name_(name), parent_(parent), create_(create) {}
+  String ClassName() const { return name_; }
+  const wchar_t* ClassNamePtr() const { return name_; }
+  TClass ClassParent() const { return parent_; }
+  bool InheritsFrom(TClass other) const {
+    for (TClass c = this; c; c = c->parent_) if (c == other) return true;
+    return false;
+  }
+  bool CanCreate() const { return create_ != nullptr; }
+  // Creates an instance; nullptr when the class cannot be created by reference.
+  TObject* NewInstance(TObject* arg = nullptr) const { return create_ ? create_(arg) : nullptr; }
+
+ private:
+  const wchar_t* name_;
+  TClass parent_;
+  TCreateFunc create_;
+};
+
+namespace zs_detail {
+template <class C>
+constexpr TCreateFunc CreatorOf() {
+  if constexpr (std::is_abstract_v<C>) {
+    return nullptr;
+  } else if constexpr (requires { typename C::TCreateArg; }) {
+    if constexpr (std::is_constructible_v<C, typename C::TCreateArg>)
+      return [](TObject* a) -> TObject* {
+        return new C(static_cast<typename C::TCreateArg>(a));
+      };
+    else if constexpr (std::is_default_constructible_v<C>)
+      return [](TObject*) -> TObject* { return new C(); };
+    else
+      return nullptr;
+  } else if constexpr (std::is_default_constructible_v<C>) {
+    return [](TObject*) -> TObject* { return new C(); };
+  } else {
+    return nullptr;
+  }
+}
+}  // namespace zs_detail
+
+// Put DECLARE_CLASS(TMine, TParent) first in every TObject descendant: it gives the
+// class its metaclass object (StaticClass), ClassType and the `inherited` alias.
+// The macro leaves the class body in the public section.
+#define DECLARE_CLASS(Cls, Parent)                                                        \
+ public:                                                                                  \
+  using inherited = Parent;                                                               \
+  static TClass StaticClass() {                                                           \
+    static const TMetaClass meta_(L## #Cls, Parent::StaticClass(),                        \
+                                  ::zs_detail::CreatorOf<Cls>());                         \
+    return &meta_;                                                                        \
+  }                                                                                       \
+  TClass ClassType() const override { return Cls::StaticClass(); }
+
+class TObject {
+ public:
+  TObject() = default;
+  TObject(const TObject&) = delete;
+  TObject& operator=(const TObject&) = delete;
+  virtual ~TObject() = default;
+
+  static TClass StaticClass() {
+    static const TMetaClass meta_(L"TObject", nullptr, zs_detail::CreatorOf<TObject>());
+    return &meta_;
+  }
+  virtual TClass ClassType() const { return StaticClass(); }
+  String ClassName() const { return ClassType()->ClassName(); }
+  TClass ClassParent() const { return ClassType()->ClassParent(); }
+  bool InheritsFrom(TClass c) const { return ClassType()->InheritsFrom(c); }
+  // Called right after construction and right before destruction by code that creates
+  // objects through class references.
+  virtual void AfterConstruction() {}
+  virtual void BeforeDestruction() {}
+};
+
+// `is` and `as` for class references and objects.
+template <class T> bool Is(const TObject* o) { return dynamic_cast<const T*>(o) != nullptr; }
+template <class T> T* As(TObject* o) { return dynamic_cast<T*>(o); }
+
+// Frees the object and clears the variable.
+template <class T> void FreeAndNil(T*& p) { T* t = p; p = nullptr; delete t; }
+
+// Supports: an interface query by dynamic_cast.
+template <class I, class T> bool Supports(T* obj, I*& out) {
+  out = dynamic_cast<I*>(obj); return out != nullptr;
+}
+template <class I, class T> bool Supports(T* obj) { return dynamic_cast<I*>(obj) != nullptr; }
+
+// The notify event: the most common event signature.
+using TNotifyEvent = std::function<void(TObject* Sender)>;
+
+class TVarRecVariant;  // a Variant passed in an array of const (see Variants.h)
+
+// One argument of an "array of const" list (Format and friends).
+struct TVarRec {
+  enum TKind : Byte {
+    vtInteger, vtBoolean, vtChar, vtExtended, vtPointer, vtPChar, vtObject, vtClass,
+    vtWideChar, vtCurrency, vtInt64, vtUnicodeString, vtAnsiString, vtUInt64, vtVariant
+  };
+  TKind VType;
+  union {
+    Integer VInteger;
+    bool VBoolean;
+    wchar_t VWideChar;
+    double VExtended;
+    void* VPointer;
+    TObject* VObject;
+    TClass VClass;
+    Int64 VInt64;
+    UInt64 VUInt64;
+    Currency VCurrency;
+    const void* VVariant;  // points at a Variant that outlives the call
+  };
+  String VString;          // vtUnicodeString
+  AnsiString VAnsiString;  // vtAnsiString, vtPChar (char*)
+
+  TVarRec(int v) : VType(vtInteger), VInteger(v) {}
+  TVarRec(unsigned v) : VType(vtInt64), VInt64(v) {}
+  TVarRec(long v) : VType(vtInteger), VInteger(static_cast<Integer>(v)) {}
+  TVarRec(unsigned long v) : VType(vtInt64), VInt64(v) {}
+  TVarRec(long long v) : VType(vtInt64), VInt64(v) {}
+  TVarRec(unsigned long long v) : VType(vtUInt64), VUInt64(v) {}
+  TVarRec(short v) : VType(vtInteger), VInteger(v) {}
+  TVarRec(unsigned short v) : VType(vtInteger), VInteger(v) {}
+  TVarRec(signed char v) : VType(vtInteger), VInteger(v) {}
+  TVarRec(unsigned char v) : VType(vtInteger), VInteger(v) {}
+  TVarRec(bool v) : VType(vtBoolean), VBoolean(v) {}
+  TVarRec(wchar_t v) : VType(vtWideChar), VWideChar(v) {}
+  TVarRec(char v) : VType(vtChar), VInteger(static_cast<unsigned char>(v)) {}
+  TVarRec(double v) : VType(vtExtended), VExtended(v) {}
+  TVarRec(float v) : VType(vtExtended), VExtended(v) {}
+  TVarRec(Currency v) : VType(vtCurrency), VCurrency(v) {}
+  TVarRec(const String& v) : VType(vtUnicodeString), VInt64(0), VString(v) {}
+  TVarRec(const wchar_t* v) : VType(vtUnicodeString), VInt64(0), VString(v ? v : L"") {}
+  TVarRec(const AnsiString& v) : VType(vtAnsiString), VInt64(0), VAnsiString(v) {}
+  TVarRec(const char* v) : VType(vtAnsiString), VInt64(0), VAnsiString(v ? v : "") {}
+  TVarRec(TObject* v) : VType(vtObject), VObject(v) {}
+  TVarRec(TClass v) : VType(vtClass), VClass(v) {}
+  TVarRec(const void* v) : VType(vtPointer), VPointer(const_cast<void*>(v)) {}
+  TVarRec(std::nullptr_t) : VType(vtPointer), VPointer(nullptr) {}
+  static TVarRec FromVariant(const void* variant) {
+    TVarRec r(nullptr); r.VType = vtVariant; r.VVariant = variant; return r;
+  }
+};
+using TVarRecs = std::initializer_list<TVarRec>;
+using TConstArray = std::vector<TVarRec>;
