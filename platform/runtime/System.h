@@ -112,6 +112,11 @@ class TObject;
 class TMetaClass;
 using TClass = const TMetaClass*;
 
+// Published-property information of one class (see TypInfo.h). A class declares its own
+// table with PUBLISHED(Cls) (TypInfo.h); DECLARE_CLASS finds it and stores it here.
+struct TTypeInfo;
+using TTypeInfoFunc = const TTypeInfo* (*)();
+
 // Creates an instance of a class; `arg` is the owner or collection for classes whose
 // virtual constructor takes one (TComponent, TCollectionItem), otherwise ignored.
 using TCreateFunc = TObject* (*)(TObject* arg);
@@ -120,8 +125,9 @@ using TCreateFunc = TObject* (*)(TObject* arg);
 // virtual constructor) and answers ClassName, ClassParent and InheritsFrom.
 class TMetaClass {
  public:
-  constexpr TMetaClass(const wchar_t* name, TClass parent, TCreateFunc create)
-      : name_(name), parent_(parent), create_(create) {}
+  constexpr TMetaClass(const wchar_t* name, TClass parent, TCreateFunc create,
+                       TTypeInfoFunc typeInfo = nullptr)
+      : name_(name), parent_(parent), create_(create), typeInfo_(typeInfo) {}
   String ClassName() const { return name_; }
   const wchar_t* ClassNamePtr() const { return name_; }
   TClass ClassParent() const { return parent_; }
@@ -132,11 +138,14 @@ class TMetaClass {
   bool CanCreate() const { return create_ != nullptr; }
   // Creates an instance; nullptr when the class cannot be created by reference.
   TObject* NewInstance(TObject* arg = nullptr) const { return create_ ? create_(arg) : nullptr; }
+  // The published properties this class itself declares; nullptr when it declares none.
+  const TTypeInfo* OwnTypeInfo() const { return typeInfo_ ? typeInfo_() : nullptr; }
 
  private:
   const wchar_t* name_;
   TClass parent_;
   TCreateFunc create_;
+  TTypeInfoFunc typeInfo_;
 };
 
 namespace zs_detail {
@@ -159,6 +168,18 @@ constexpr TCreateFunc CreatorOf() {
     return nullptr;
   }
 }
+// The class's own published-property table, when PUBLISHED(C) appears in C itself.
+template <class C>
+constexpr TTypeInfoFunc OwnTypeInfoOf() {
+  if constexpr (requires { typename C::zs_published_class_; }) {
+    if constexpr (std::is_same_v<typename C::zs_published_class_, C>)
+      return &C::zs_PublishedTypeInfo_;
+    else
+      return nullptr;
+  } else {
+    return nullptr;
+  }
+}
 }  // namespace zs_detail
 
 // Put DECLARE_CLASS(TMine, TParent) first in every TObject descendant: it gives the
@@ -169,7 +190,8 @@ constexpr TCreateFunc CreatorOf() {
   using inherited = Parent;                                                               \
   static TClass StaticClass() {                                                           \
     static const TMetaClass meta_(L## #Cls, Parent::StaticClass(),                        \
-                                  ::zs_detail::CreatorOf<Cls>());                         \
+                                  ::zs_detail::CreatorOf<Cls>(),                          \
+                                  ::zs_detail::OwnTypeInfoOf<Cls>());                     \
     return &meta_;                                                                        \
   }                                                                                       \
   TClass ClassType() const override { return Cls::StaticClass(); }
