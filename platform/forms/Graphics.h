@@ -7,25 +7,7 @@
 #include <memory>
 #include <vector>
 
-#if __has_include("Persistent.h")
 #include "Persistent.h"
-#else
-// Interim persistent base until the runtime's lands.
-#include "SysUtils.h"
-class TPersistent : public TObject {
-  DECLARE_CLASS(TPersistent, TObject)
- public:
-  virtual void Assign(TPersistent* Source) {
-    if (Source) Source->AssignTo(this);
-    else throw EConvertError(L"Cannot assign a nil to a " + ClassName());
-  }
- protected:
-  virtual void AssignTo(TPersistent* Dest) {
-    throw EConvertError(L"Cannot assign a " + ClassName() + L" to a " + Dest->ClassName());
-  }
-  virtual TPersistent* GetOwner() { return nullptr; }
-};
-#endif
 #include "SysInit.h"
 #include "SysUtils.h"
 
