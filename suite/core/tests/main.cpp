@@ -1,0 +1,16 @@
+#include <gtest/gtest.h>
+
+#include "SysInit.h"
+#include "vdCore.h"
+#include "vdThemeManager.h"
+#include "vdUxTheme.h"
+#include "vxClasses.h"
+#include "vxDWMApi.h"
+#include "vxGeometry.h"
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  TUnitScope units({vdCoreUnit, vxClassesUnit, vdUxThemeUnit, vdThemeManagerUnit, vxGeometryUnit,
+                    vxDWMApiUnit});
+  return RUN_ALL_TESTS();
+}

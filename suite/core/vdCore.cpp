@@ -1,0 +1,214 @@
+#include "vdCore.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+TvdResourceStringsRepository* FResourceStringsRepository = nullptr;
+DWORD FMajorVersion = 0;
+
+// Case-insensitive, locale-aware comparison of two names.
+int CompareNames(const String& A, const String& B) {
+  int r = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, A.data(), static_cast<int>(A.size()),
+                         B.data(), static_cast<int>(B.size()));
+  return r - CSTR_EQUAL;
+}
+
+void ComputeOSFlags() {
+  OSVERSIONINFOW vi{};
+  vi.dwOSVersionInfoSize = sizeof(vi);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  GetVersionExW(&vi);
+#pragma GCC diagnostic pop
+  vdSetOSFlags(vi.dwPlatformId, vi.dwMajorVersion, vi.dwMinorVersion);
+  FMajorVersion = vi.dwMajorVersion;
+
+  vdOSWow64 = false;
+  using TIsWow64Process = BOOL(WINAPI*)(HANDLE, PBOOL);
+  if (HMODULE k = GetModuleHandleW(L"kernel32.dll")) {
+    auto f = reinterpret_cast<TIsWow64Process>(reinterpret_cast<void*>(GetProcAddress(k, "IsWow64Process")));
+    BOOL w = FALSE;
+    if (f && f(GetCurrentProcess(), &w)) vdOSWow64 = w != FALSE;
+  }
+}
+
+void InitCore() { ComputeOSFlags(); }
+
+void FinCore() {
+  delete FResourceStringsRepository;
+  FResourceStringsRepository = nullptr;
+}
+
+}  // namespace
+
+bool vdOSWin9x, vdOSWin95, vdOSWin98, vdOSWinMe, vdOSWinNT, vdOSWin2000, vdOSWin2000Up, vdOSWinXP,
+    vdOSWinXPUp, vdOSWinMajor5, vdOSWinVista, vdOSWinVistaUp, vdOSWin7, vdOSWow64;
+
+void vdSetOSFlags(DWORD P, DWORD M, DWORD m) {
+  vdOSWin9x = P == 1;
+  vdOSWin95 = P == 1 && m == 0;
+  vdOSWin98 = P == 1 && m == 10;
+  vdOSWinMe = P == 1 && m == 90;
+  vdOSWinNT = P == 2;
+  vdOSWin2000 = P == 2 && M == 5 && m == 0;
+  vdOSWin2000Up = P == 2 && M >= 5;
+  vdOSWinXP = P == 2 && M == 5 && m > 0;
+  vdOSWinXPUp = P == 2 && M >= 5 && !vdOSWin2000;
+  vdOSWinMajor5 = vdOSWin2000 || vdOSWinXP;
+  vdOSWinVista = P == 2 && M == 6;
+  vdOSWinVistaUp = P == 2 && M >= 6;
+  vdOSWin7 = P == 2 && M == 6 && m == 1;
+}
+
+DWORD vdOSMajorVersion() { return FMajorVersion; }
+
+String LoadResString(const TResStringRec* ARec) { return ARec ? ARec->Text : String(); }
+
+// --- TvdProductResourceStrings ---------------------------------------------------------
+
+TvdProductResourceStrings::TvdProductResourceStrings(const String& AName,
+                                                     const TvdAddResourceStringsProcedure& AInitializeProc)
+    : FName(AName), FInitializeProc(AInitializeProc) {
+  if (FInitializeProc) FInitializeProc(this);
+}
+
+TvdProductResourceStrings::~TvdProductResourceStrings() { Clear(); }
+
+void TvdProductResourceStrings::Add(const String& AResStringName, TResStringRec* AResStringAddr) {
+  auto it = std::lower_bound(FResStringNames.begin(), FResStringNames.end(), AResStringName,
+                             [](const TEntry& e, const String& n) { return CompareNames(e.Name, n) < 0; });
+  if (it != FResStringNames.end() && CompareNames(it->Name, AResStringName) == 0) return;
+  FResStringNames.insert(it, TEntry{AResStringName, AResStringAddr});
+}
+
+Integer TvdProductResourceStrings::GetIndexByName(const String& AName) const {
+  auto it = std::lower_bound(FResStringNames.begin(), FResStringNames.end(), AName,
+                             [](const TEntry& e, const String& n) { return CompareNames(e.Name, n) < 0; });
+  if (it != FResStringNames.end() && CompareNames(it->Name, AName) == 0)
+    return static_cast<Integer>(it - FResStringNames.begin());
+  return -1;
+}
+
+// --- TvdResourceStringsRepository ------------------------------------------------------
+
+TvdResourceStringsRepository::~TvdResourceStringsRepository() {
+  for (auto* p : FProducts) delete p;
+  FProducts.clear();
+}
+
+void TvdResourceStringsRepository::RegisterProduct(const String& AProductName,
+                                                   const TvdAddResourceStringsProcedure& AAddStringsProc) {
+  auto* p = new TvdProductResourceStrings(AProductName, AAddStringsProc);
+  FProducts.push_back(p);
+}
+
+void TvdResourceStringsRepository::UnRegisterProduct(const String& AProductName) {
+  Integer i = GetProductIndexByName(AProductName);
+  if (i < 0) return;
+  TvdProductResourceStrings* p = FProducts[i];
+  FProducts.erase(FProducts.begin() + i);
+  delete p;
+}
+
+Integer TvdResourceStringsRepository::GetProductIndexByName(const String& AName) const {
+  for (std::size_t i = 0; i < FProducts.size(); ++i)
+    if (FProducts[i]->Name() == AName) return static_cast<Integer>(i);
+  return -1;
+}
+
+String TvdResourceStringsRepository::GetOriginalValue(const String& AName) const {
+  for (auto* p : FProducts) {
+    Integer i = p->GetIndexByName(AName);
+    if (i >= 0) return LoadResString(p->ResStrings(i));
+  }
+  return String();
+}
+
+void TvdResourceStringsRepository::Translate() {
+  if (!FOnTranslateResString) return;
+  for (auto* p : FProducts)
+    for (Integer i = 0; i < p->ResStringsCount(); ++i)
+      FOnTranslateResString(p->ResStringNames(i), p->ResStrings(i));
+}
+
+void TvdResourceStringsRepository::AddListener(IvdLocalizerListener* AListener) {
+  if (std::find(FListeners.begin(), FListeners.end(), AListener) == FListeners.end())
+    FListeners.push_back(AListener);
+}
+
+void TvdResourceStringsRepository::RemoveListener(IvdLocalizerListener* AListener) {
+  auto it = std::find(FListeners.begin(), FListeners.end(), AListener);
+  if (it != FListeners.end()) FListeners.erase(it);
+}
+
+void TvdResourceStringsRepository::NotifyListeners() {
+  // A copy, so that a listener that removes itself does not disturb the walk.
+  std::vector<IvdLocalizerListener*> listeners = FListeners;
+  for (auto* l : listeners) l->TranslationChanged();
+}
+
+TvdResourceStringsRepository* vdGetResourceStringsRepository() {
+  if (!FResourceStringsRepository) FResourceStringsRepository = new TvdResourceStringsRepository();
+  return FResourceStringsRepository;
+}
+
+// --- Memory and characters --------------------------------------------------------------
+
+void vdMoveMemory(const void* Source, void* Dest, std::size_t Count) {
+  if (Count) std::memmove(Dest, Source, Count);
+}
+
+void vdZeroMemory(void* Buffer, std::size_t Count) {
+  if (Count) std::memset(Buffer, 0, Count);
+}
+
+Cardinal vdColorToQuad(Integer AColor, Byte AReserved) {
+  Cardinal c = static_cast<Cardinal>(AColor);
+  if (c & 0x80000000u) c = GetSysColor(static_cast<int>(c & 0xFF));
+  Cardinal r = c & 0xFF, g = (c >> 8) & 0xFF, b = (c >> 16) & 0xFF;
+  return b | (g << 8) | (r << 16) | (static_cast<Cardinal>(AReserved) << 24);
+}
+
+bool vxCharInByteSet(WideChar C, const TvxByteSet& ASet) { return C < 256 && ASet.test(C); }
+
+void vxSwapIntegers(Integer& A, Integer& B) { std::swap(A, B); }
+
+Word vdCharTypeFlags(WideChar C) {
+  WORD t = 0;
+  if (!GetStringTypeW(CT_CTYPE1, &C, 1, &t)) return 0;
+  return t;
+}
+
+// --- Conversions --------------------------------------------------------------------------
+
+String vdAnsiToWideString(const AnsiString& S, UINT ACodePage, Integer ALength) {
+  if (S.empty()) return String();
+  int len = ALength < 0 ? static_cast<int>(S.size()) : std::min<int>(ALength, static_cast<int>(S.size()));
+  DWORD flags = MB_PRECOMPOSED;
+  if (ACodePage == CP_UTF8) {
+    len = static_cast<int>(S.size());
+    flags = 0;
+  }
+  int n = MultiByteToWideChar(ACodePage, 0, S.data(), len, nullptr, 0);
+  if (n <= 0) return String();
+  String W(n, L'\0');
+  n = MultiByteToWideChar(ACodePage, flags, S.data(), len, W.data(), n);
+  W.resize(n > 0 ? n : 0);
+  return W;
+}
+
+AnsiString vdWideToAnsiString(const String& W, UINT ACodePage, Integer ALength) {
+  if (W.empty()) return AnsiString();
+  int len = ALength < 0 ? static_cast<int>(W.size()) : std::min<int>(ALength, static_cast<int>(W.size()));
+  if (ACodePage == CP_UTF8) len = static_cast<int>(W.size());
+  int n = WideCharToMultiByte(ACodePage, 0, W.data(), len, nullptr, 0, nullptr, nullptr);
+  if (n <= 0) return AnsiString();
+  AnsiString S(n, '\0');
+  n = WideCharToMultiByte(ACodePage, 0, W.data(), len, S.data(), n, nullptr, nullptr);
+  S.resize(n > 0 ? n : 0);
+  return S;
+}
+
+const TUnitInfo vdCoreUnit = {L"vdCore", InitCore, FinCore};

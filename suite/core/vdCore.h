@@ -1,0 +1,122 @@
+// The bottom of the component suite: the process-wide repository of the suite's
+// resource strings, the format markers of record streams, text conversions, small
+// memory and character routines, and the operating-system version flags.
+#pragma once
+
+#include <windows.h>
+
+#include <bitset>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "SysInit.h"
+#include "SysUtils.h"
+#include "System.h"
+
+// A resource string: every reader takes its text through the record, so a localiser
+// that replaces Text changes what every control shows.
+struct TResStringRec {
+  String Text;
+  TResStringRec() = default;
+  TResStringRec(const wchar_t* AText) : Text(AText) {}
+};
+using PResStringRec = TResStringRec*;
+
+// The text behind a resource-string record (empty for nil).
+String LoadResString(const TResStringRec* ARec);
+
+DECLARE_EXCEPTION(EvdException, Exception)
+
+class TvdProductResourceStrings;
+
+// Adds a product's strings with TvdProductResourceStrings::Add.
+using TvdAddResourceStringsProcedure = std::function<void(TvdProductResourceStrings* AProduct)>;
+// (name, address of the resource-string record)
+using TvdLocalizationTranslateResStringEvent =
+    std::function<void(const String& AResStringName, Pointer AResString)>;
+
+// Told that translations changed.
+class IvdLocalizerListener {
+ public:
+  virtual ~IvdLocalizerListener() = default;
+  virtual void TranslationChanged() = 0;
+};
+
+class TvdProductResourceStrings : public TObject {
+  DECLARE_CLASS(TvdProductResourceStrings, TObject)
+ public:
+  TvdProductResourceStrings(const String& AName, const TvdAddResourceStringsProcedure& AInitializeProc);
+  ~TvdProductResourceStrings() override;
+  // Adds a name with its record; a second entry with an existing name (in any letter
+  // case) is ignored.
+  void Add(const String& AResStringName, TResStringRec* AResStringAddr);
+  // Position among the sorted names (case-insensitive), -1 when absent.
+  Integer GetIndexByName(const String& AName) const;
+  void Clear() { FResStringNames.clear(); }
+  const String& Name() const { return FName; }
+  Integer ResStringsCount() const { return static_cast<Integer>(FResStringNames.size()); }
+  const String& ResStringNames(Integer Index) const { return FResStringNames.at(Index).Name; }
+  TResStringRec* ResStrings(Integer Index) const { return FResStringNames.at(Index).Rec; }
+
+ private:
+  struct TEntry {
+    String Name;
+    TResStringRec* Rec;
+  };
+  String FName;
+  TvdAddResourceStringsProcedure FInitializeProc;
+  std::vector<TEntry> FResStringNames;  // sorted by name, case-insensitive
+};
+
+class TvdResourceStringsRepository : public TObject {
+  DECLARE_CLASS(TvdResourceStringsRepository, TObject)
+ public:
+  TvdResourceStringsRepository() = default;
+  ~TvdResourceStringsRepository() override;
+  void RegisterProduct(const String& AProductName, const TvdAddResourceStringsProcedure& AAddStringsProc);
+  void UnRegisterProduct(const String& AProductName);
+  Integer GetProductIndexByName(const String& AName) const;
+  String GetOriginalValue(const String& AName) const;
+  void Translate();
+  void AddListener(IvdLocalizerListener* AListener);
+  void RemoveListener(IvdLocalizerListener* AListener);
+  void NotifyListeners();
+  Integer ProductsCount() const { return static_cast<Integer>(FProducts.size()); }
+  TvdProductResourceStrings* Products(Integer Index) const { return FProducts.at(Index); }
+  Integer ListenersCount() const { return static_cast<Integer>(FListeners.size()); }
+  const TvdLocalizationTranslateResStringEvent& OnTranslateResString() const { return FOnTranslateResString; }
+  void SetOnTranslateResString(const TvdLocalizationTranslateResStringEvent& Value) { FOnTranslateResString = Value; }
+
+ private:
+  std::vector<IvdLocalizerListener*> FListeners;  // not owned
+  std::vector<TvdProductResourceStrings*> FProducts;  // owned
+  TvdLocalizationTranslateResStringEvent FOnTranslateResString;
+};
+
+// The process-wide repository, created on the first call.
+TvdResourceStringsRepository* vdGetResourceStringsRepository();
+
+// Memory and character utilities.
+void vdMoveMemory(const void* Source, void* Dest, std::size_t Count);
+void vdZeroMemory(void* Buffer, std::size_t Count);
+// A colour (system colours resolved) as an RGBQUAD: blue low, then green, red, reserved.
+Cardinal vdColorToQuad(Integer AColor, Byte AReserved = 0);
+using TvxByteSet = std::bitset<256>;
+bool vxCharInByteSet(WideChar C, const TvxByteSet& ASet);
+void vxSwapIntegers(Integer& A, Integer& B);
+Word vdCharTypeFlags(WideChar C);
+
+// Text conversions between UTF-16 and 8-bit code pages (65001 is UTF-8).
+String vdAnsiToWideString(const AnsiString& S, UINT ACodePage = CP_ACP, Integer ALength = -1);
+AnsiString vdWideToAnsiString(const String& W, UINT ACodePage = CP_ACP, Integer ALength = -1);
+
+// Operating-system flags, computed once at start-up.
+extern bool vdOSWin9x, vdOSWin95, vdOSWin98, vdOSWinMe, vdOSWinNT, vdOSWin2000, vdOSWin2000Up,
+    vdOSWinXP, vdOSWinXPUp, vdOSWinMajor5, vdOSWinVista, vdOSWinVistaUp, vdOSWin7, vdOSWow64;
+// Sets the flags from a platform id and a version (start-up passes the real ones).
+void vdSetOSFlags(DWORD APlatformId, DWORD AMajor, DWORD AMinor);
+// The Windows major version read at start-up.
+DWORD vdOSMajorVersion();
+
+extern const TUnitInfo vdCoreUnit;
