@@ -1,0 +1,1276 @@
+#include "Classes.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <unordered_map>
+
+#if __has_include("Encoding.h")
+#include "Encoding.h"
+#define ZS_HAVE_TENCODING 1
+#else
+#define ZS_HAVE_TENCODING 0
+#endif
+
+namespace {
+
+// Stable bottom-up merge sort; Less(a, b) is a strict order. Safe with inconsistent
+// comparisons: it never reads outside the range.
+template <class T, class LessFn>
+void MergeSort(std::vector<T>& v, LessFn Less) {
+  const size_t n = v.size();
+  if (n < 2) return;
+  std::vector<T> tmp(n);
+  for (size_t width = 1; width < n; width *= 2) {
+    for (size_t lo = 0; lo < n; lo += 2 * width) {
+      size_t mid = std::min(lo + width, n), hi = std::min(lo + 2 * width, n);
+      size_t i = lo, j = mid, k = lo;
+      while (i < mid && j < hi) tmp[k++] = Less(v[j], v[i]) ? std::move(v[j++]) : std::move(v[i++]);
+      while (i < mid) tmp[k++] = std::move(v[i++]);
+      while (j < hi) tmp[k++] = std::move(v[j++]);
+    }
+    v.swap(tmp);
+  }
+}
+
+Integer LocaleCompare(const String& S1, const String& S2, DWORD Flags) {
+  int r = CompareStringW(LOCALE_USER_DEFAULT, Flags, S1.data(), static_cast<int>(S1.size()),
+                         S2.data(), static_cast<int>(S2.size()));
+  return r == 0 ? 0 : r - 2;
+}
+
+String UpperLocale(const String& S) {
+  String r = S;
+  if (!r.empty()) CharUpperBuffW(r.data(), static_cast<DWORD>(r.size()));
+  return r;
+}
+
+String SystemMessage(DWORD Code) {
+  wchar_t* buf = nullptr;
+  DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                               FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, Code, 0, reinterpret_cast<wchar_t*>(&buf), 0, nullptr);
+  String r;
+  if (n && buf) r.assign(buf, n);
+  if (buf) LocalFree(buf);
+  while (!r.empty() && (r.back() <= L' ' || r.back() == L'.')) r.pop_back();
+  return r;
+}
+
+String FullPath(const String& Name) {
+  if (Name.empty()) return Name;
+  DWORD n = GetFullPathNameW(Name.c_str(), 0, nullptr, nullptr);
+  if (n == 0) return Name;
+  String r(n, L'\0');
+  n = GetFullPathNameW(Name.c_str(), n, r.data(), nullptr);
+  r.resize(n);
+  return r;
+}
+
+// Quotes S with Quote, doubling the quotes inside.
+String QuoteWith(const String& S, Char Quote) {
+  String r(1, Quote);
+  for (Char c : S) {
+    r += c;
+    if (c == Quote) r += c;
+  }
+  r += Quote;
+  return r;
+}
+
+#if !ZS_HAVE_TENCODING
+// Text conversion used until the encoding classes are available: code pages through
+// the system, UTF-16 directly.
+enum class TextKind { Ansi, Utf8, Utf16LE, Utf16BE };
+
+String DecodeText(const Byte* p, size_t n, TextKind k) {
+  String r;
+  if (k == TextKind::Utf16LE || k == TextKind::Utf16BE) {
+    r.resize(n / 2);
+    for (size_t i = 0; i < n / 2; ++i) {
+      Byte a = p[2 * i], b = p[2 * i + 1];
+      r[i] = k == TextKind::Utf16LE ? static_cast<wchar_t>(a | (b << 8)) : static_cast<wchar_t>((a << 8) | b);
+    }
+    return r;
+  }
+  if (n == 0) return r;
+  UINT cp = k == TextKind::Utf8 ? CP_UTF8 : CP_ACP;
+  int len = MultiByteToWideChar(cp, 0, reinterpret_cast<const char*>(p), static_cast<int>(n), nullptr, 0);
+  r.resize(static_cast<size_t>(len));
+  MultiByteToWideChar(cp, 0, reinterpret_cast<const char*>(p), static_cast<int>(n), r.data(), len);
+  return r;
+}
+
+TBytes EncodeText(const String& s, TextKind k, bool Bom) {
+  TBytes r;
+  if (k == TextKind::Utf16LE || k == TextKind::Utf16BE) {
+    if (Bom) r = k == TextKind::Utf16LE ? TBytes{0xFF, 0xFE} : TBytes{0xFE, 0xFF};
+    for (wchar_t c : s) {
+      Byte lo = static_cast<Byte>(c & 0xFF), hi = static_cast<Byte>(c >> 8);
+      if (k == TextKind::Utf16LE) { r.push_back(lo); r.push_back(hi); }
+      else { r.push_back(hi); r.push_back(lo); }
+    }
+    return r;
+  }
+  if (Bom && k == TextKind::Utf8) r = {0xEF, 0xBB, 0xBF};
+  if (s.empty()) return r;
+  UINT cp = k == TextKind::Utf8 ? CP_UTF8 : CP_ACP;
+  int len = WideCharToMultiByte(cp, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
+  size_t at = r.size();
+  r.resize(at + static_cast<size_t>(len));
+  WideCharToMultiByte(cp, 0, s.data(), static_cast<int>(s.size()), reinterpret_cast<char*>(r.data() + at), len,
+                      nullptr, nullptr);
+  return r;
+}
+#endif
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// TList
+
+TList::~TList() { Clear(); }
+
+void TList::Error(const String& Msg, NativeInt Data) {
+  throw EListError(Msg, {static_cast<long long>(Data)});
+}
+
+Integer TList::Add(Pointer Item) {
+  Integer Result = Count();
+  if (Result == FCapacity) Grow();
+  FList.push_back(Item);
+  if (Item) Notify(Item, lnAdded);
+  return Result;
+}
+
+void TList::Clear() {
+  SetCount(0);
+  SetCapacity(0);
+}
+
+void TList::Delete(Integer Index) {
+  if (Index < 0 || Index >= Count()) Error(L"List index out of bounds (%d)", Index);
+  Pointer Temp = FList[static_cast<size_t>(Index)];
+  FList.erase(FList.begin() + Index);
+  if (Temp) Notify(Temp, lnDeleted);
+}
+
+void TList::Exchange(Integer Index1, Integer Index2) {
+  if (Index1 < 0 || Index1 >= Count()) Error(L"List index out of bounds (%d)", Index1);
+  if (Index2 < 0 || Index2 >= Count()) Error(L"List index out of bounds (%d)", Index2);
+  std::swap(FList[static_cast<size_t>(Index1)], FList[static_cast<size_t>(Index2)]);
+}
+
+TList* TList::Expand() {
+  if (Count() == FCapacity) Grow();
+  return this;
+}
+
+Pointer TList::Extract(Pointer Item) {
+  Integer I = IndexOf(Item);
+  if (I < 0) return nullptr;
+  Pointer Result = FList[static_cast<size_t>(I)];
+  FList.erase(FList.begin() + I);
+  if (Result) Notify(Result, lnExtracted);
+  return Result;
+}
+
+Pointer TList::First() const { return Get(0); }
+Pointer TList::Last() const { return Get(Count() - 1); }
+
+Pointer TList::Get(Integer Index) const {
+  if (Index < 0 || Index >= Count()) Error(L"List index out of bounds (%d)", Index);
+  return FList[static_cast<size_t>(Index)];
+}
+
+void TList::Grow() {
+  Integer Delta = FCapacity > 64 ? FCapacity / 4 : (FCapacity > 8 ? 16 : 4);
+  SetCapacity(FCapacity + Delta);
+}
+
+Integer TList::IndexOf(Pointer Item) const {
+  auto it = std::find(FList.begin(), FList.end(), Item);
+  return it == FList.end() ? -1 : static_cast<Integer>(it - FList.begin());
+}
+
+void TList::Insert(Integer Index, Pointer Item) {
+  if (Index < 0 || Index > Count()) Error(L"List index out of bounds (%d)", Index);
+  if (Count() == FCapacity) Grow();
+  FList.insert(FList.begin() + Index, Item);
+  if (Item) Notify(Item, lnAdded);
+}
+
+void TList::Move(Integer CurIndex, Integer NewIndex) {
+  if (CurIndex == NewIndex) return;
+  if (NewIndex < 0 || NewIndex >= Count()) Error(L"List index out of bounds (%d)", NewIndex);
+  Pointer Item = Get(CurIndex);
+  FList.erase(FList.begin() + CurIndex);
+  FList.insert(FList.begin() + NewIndex, Item);
+}
+
+void TList::Put(Integer Index, Pointer Item) {
+  if (Index < 0 || Index >= Count()) Error(L"List index out of bounds (%d)", Index);
+  Pointer Temp = FList[static_cast<size_t>(Index)];
+  if (Item == Temp) return;
+  FList[static_cast<size_t>(Index)] = Item;
+  if (Temp) Notify(Temp, lnDeleted);
+  if (Item) Notify(Item, lnAdded);
+}
+
+Integer TList::Remove(Pointer Item) {
+  Integer Result = IndexOf(Item);
+  if (Result >= 0) Delete(Result);
+  return Result;
+}
+
+void TList::Pack() {
+  for (Integer I = Count() - 1; I >= 0; --I)
+    if (!FList[static_cast<size_t>(I)]) FList.erase(FList.begin() + I);
+}
+
+void TList::SetCapacity(Integer NewCapacity) {
+  if (NewCapacity < Count()) Error(L"List capacity out of bounds (%d)", NewCapacity);
+  if (NewCapacity == FCapacity) return;
+  if (NewCapacity > FCapacity) FList.reserve(static_cast<size_t>(NewCapacity));
+  else if (NewCapacity == 0) std::vector<Pointer>().swap(FList);
+  FCapacity = NewCapacity;
+}
+
+void TList::SetCount(Integer NewCount) {
+  if (NewCount < 0) Error(L"List count out of bounds (%d)", NewCount);
+  if (NewCount > FCapacity) SetCapacity(NewCount);
+  if (NewCount > Count()) {
+    FList.resize(static_cast<size_t>(NewCount), nullptr);
+  } else {
+    // Items leave from the last one, each announced as it goes.
+    for (Integer I = Count() - 1; I >= NewCount; --I) Delete(I);
+  }
+}
+
+void TList::Sort(const TListSortCompare& Compare) {
+  if (Count() < 2 || !Compare) return;
+  MergeSort(FList, [&](Pointer a, Pointer b) { return Compare(a, b) < 0; });
+}
+
+void TList::Notify(Pointer, TListNotification) {}
+
+void TList::Assign(TList* ListA, TListAssignOp AOperator, TList* ListB) {
+  TList* LSource;
+  if (ListB) {
+    LSource = ListB;
+    Assign(ListA);
+  } else {
+    LSource = ListA;
+  }
+  if (!LSource) return;
+  // Work on a snapshot so that a list combined with itself behaves.
+  std::vector<Pointer> Src(LSource->FList);
+  auto InSrc = [&](Pointer p) { return std::find(Src.begin(), Src.end(), p) != Src.end(); };
+  switch (AOperator) {
+    case laCopy:
+      Clear();
+      SetCapacity(static_cast<Integer>(Src.size()));
+      for (Pointer p : Src) Add(p);
+      break;
+    case laAnd:
+      for (Integer I = Count() - 1; I >= 0; --I)
+        if (!InSrc(FList[static_cast<size_t>(I)])) Delete(I);
+      break;
+    case laOr:
+      for (Pointer p : Src)
+        if (IndexOf(p) < 0) Add(p);
+      break;
+    case laXor: {
+      std::vector<Pointer> Temp;
+      for (Pointer p : Src)
+        if (IndexOf(p) < 0) Temp.push_back(p);
+      for (Integer I = Count() - 1; I >= 0; --I)
+        if (InSrc(FList[static_cast<size_t>(I)])) Delete(I);
+      for (Pointer p : Temp) Add(p);
+      break;
+    }
+    case laSrcUnique:
+      for (Integer I = Count() - 1; I >= 0; --I)
+        if (InSrc(FList[static_cast<size_t>(I)])) Delete(I);
+      break;
+    case laDestUnique: {
+      std::vector<Pointer> Mine(FList);
+      Clear();
+      for (Pointer p : Src)
+        if (std::find(Mine.begin(), Mine.end(), p) == Mine.end()) Add(p);
+      break;
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// TThreadList
+
+TThreadList::TThreadList() { InitializeCriticalSection(&FLock); }
+
+TThreadList::~TThreadList() {
+  LockList();
+  FList.Clear();
+  UnlockList();
+  DeleteCriticalSection(&FLock);
+}
+
+void TThreadList::Add(Pointer Item) {
+  LockList();
+  try {
+    if (FDuplicates == dupAccept || FList.IndexOf(Item) < 0)
+      FList.Add(Item);
+    else if (FDuplicates == dupError)
+      TList::Error(L"List does not allow duplicates ($0%x)", reinterpret_cast<NativeInt>(Item));
+  } catch (...) {
+    UnlockList();
+    throw;
+  }
+  UnlockList();
+}
+
+void TThreadList::Clear() {
+  LockList();
+  FList.Clear();
+  UnlockList();
+}
+
+TList* TThreadList::LockList() {
+  EnterCriticalSection(&FLock);
+  return &FList;
+}
+
+void TThreadList::Remove(Pointer Item) {
+  LockList();
+  FList.Remove(Item);
+  UnlockList();
+}
+
+void TThreadList::UnlockList() { LeaveCriticalSection(&FLock); }
+
+// ---------------------------------------------------------------------------------------
+// TStrings
+
+TStrings::~TStrings() = default;
+
+Integer TStrings::Add(const String& S) {
+  Integer Result = GetCount();
+  Insert(Result, S);
+  return Result;
+}
+
+Integer TStrings::AddObject(const String& S, TObject* AObject) {
+  Integer Result = Add(S);
+  PutObject(Result, AObject);
+  return Result;
+}
+
+void TStrings::AddStrings(TStrings* Strings) {
+  if (!Strings) return;
+  BeginUpdate();
+  try {
+    for (Integer I = 0, N = Strings->Count(); I < N; ++I) AddObject(Strings->Get(I), Strings->GetObject(I));
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+void TStrings::Assign(TObject* Source) {
+  auto* Src = dynamic_cast<TStrings*>(Source);
+  if (!Src) {
+    throw EConvertError(L"Cannot assign a %s to a %s",
+                        {Source ? Source->ClassName() : String(L"nil"), ClassName()});
+  }
+  if (Src == this) return;
+  BeginUpdate();
+  try {
+    Clear();
+    FNameValueSeparator = Src->FNameValueSeparator;
+    FQuoteChar = Src->FQuoteChar;
+    FDelimiter = Src->FDelimiter;
+    FLineBreak = Src->FLineBreak;
+    FStrictDelimiter = Src->FStrictDelimiter;
+    FDefaultEncoding = Src->FDefaultEncoding;
+    FWriteBOM = Src->FWriteBOM;
+    AddStrings(Src);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+void TStrings::BeginUpdate() {
+  if (FUpdateCount == 0) SetUpdateState(true);
+  ++FUpdateCount;
+}
+
+void TStrings::EndUpdate() {
+  if (FUpdateCount <= 0) return;
+  --FUpdateCount;
+  if (FUpdateCount == 0) SetUpdateState(false);
+}
+
+bool TStrings::Equals(TStrings* Strings) const {
+  if (!Strings) return false;
+  Integer N = GetCount();
+  if (N != Strings->GetCount()) return false;
+  for (Integer I = 0; I < N; ++I)
+    if (Get(I) != Strings->Get(I)) return false;
+  return true;
+}
+
+void TStrings::Error(const String& Msg, NativeInt Data) const {
+  throw EStringListError(Msg, {static_cast<long long>(Data)});
+}
+
+void TStrings::Exchange(Integer Index1, Integer Index2) {
+  BeginUpdate();
+  try {
+    TObject* TempObject = GetObject(Index1);
+    String TempString = Get(Index1);
+    Put(Index1, Get(Index2));
+    PutObject(Index1, GetObject(Index2));
+    Put(Index2, TempString);
+    PutObject(Index2, TempObject);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+String TStrings::ExtractName(const String& S) const {
+  size_t P = S.find(FNameValueSeparator);
+  return P == String::npos ? String() : S.substr(0, P);
+}
+
+TObject* TStrings::GetObject(Integer) const { return nullptr; }
+
+Integer TStrings::IndexOf(const String& S) const {
+  for (Integer I = 0, N = GetCount(); I < N; ++I)
+    if (CompareStrings(Get(I), S) == 0) return I;
+  return -1;
+}
+
+Integer TStrings::IndexOfName(const String& Name) const {
+  for (Integer I = 0, N = GetCount(); I < N; ++I) {
+    String S = Get(I);
+    size_t P = S.find(FNameValueSeparator);
+    if (P != String::npos && CompareStrings(S.substr(0, P), Name) == 0) return I;
+  }
+  return -1;
+}
+
+Integer TStrings::IndexOfObject(TObject* AObject) const {
+  for (Integer I = 0, N = GetCount(); I < N; ++I)
+    if (GetObject(I) == AObject) return I;
+  return -1;
+}
+
+void TStrings::InsertObject(Integer Index, const String& S, TObject* AObject) {
+  Insert(Index, S);
+  PutObject(Index, AObject);
+}
+
+void TStrings::Move(Integer CurIndex, Integer NewIndex) {
+  if (CurIndex == NewIndex) return;
+  BeginUpdate();
+  try {
+    String TempString = Get(CurIndex);
+    TObject* TempObject = GetObject(CurIndex);
+    PutObject(CurIndex, nullptr);  // so that an owning list does not free it
+    Delete(CurIndex);
+    InsertObject(NewIndex, TempString, TempObject);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+void TStrings::Put(Integer Index, const String& S) {
+  TObject* TempObject = GetObject(Index);
+  Delete(Index);
+  InsertObject(Index, S, TempObject);
+}
+
+void TStrings::PutObject(Integer, TObject*) {}
+
+void TStrings::SetCapacity(Integer) {}
+
+void TStrings::SetUpdateState(bool) {}
+
+Integer TStrings::CompareStrings(const String& S1, const String& S2) const {
+  return LocaleCompare(S1, S2, NORM_IGNORECASE);
+}
+
+String TStrings::Names(Integer Index) const { return ExtractName(Get(Index)); }
+
+String TStrings::Values(const String& Name) const {
+  Integer I = IndexOfName(Name);
+  return I >= 0 ? ValueFromIndex(I) : String();
+}
+
+void TStrings::SetValues(const String& Name, const String& Value) {
+  Integer I = IndexOfName(Name);
+  if (!Value.empty()) {
+    if (I < 0) I = Add(String());
+    Put(I, Name + FNameValueSeparator + Value);
+  } else if (I >= 0) {
+    Delete(I);
+  }
+}
+
+String TStrings::ValueFromIndex(Integer Index) const {
+  if (Index < 0) return String();
+  String S = Get(Index);
+  size_t P = S.find(FNameValueSeparator);
+  return P == String::npos ? String() : S.substr(P + 1);
+}
+
+void TStrings::SetValueFromIndex(Integer Index, const String& Value) {
+  if (!Value.empty()) {
+    if (Index < 0) Index = Add(String());
+    Put(Index, Names(Index) + FNameValueSeparator + Value);
+  } else if (Index >= 0) {
+    Delete(Index);
+  }
+}
+
+String TStrings::CommaText() const {
+  // Comma text always uses the comma, the double quote and space separation.
+  auto* Self = const_cast<TStrings*>(this);
+  Char D = FDelimiter, Q = FQuoteChar;
+  bool Strict = FStrictDelimiter;
+  Self->FDelimiter = L',';
+  Self->FQuoteChar = L'"';
+  Self->FStrictDelimiter = false;
+  String Result = DelimitedText();
+  Self->FDelimiter = D;
+  Self->FQuoteChar = Q;
+  Self->FStrictDelimiter = Strict;
+  return Result;
+}
+
+void TStrings::SetCommaText(const String& Value) {
+  Char D = FDelimiter, Q = FQuoteChar;
+  bool Strict = FStrictDelimiter;
+  FDelimiter = L',';
+  FQuoteChar = L'"';
+  FStrictDelimiter = false;
+  try {
+    SetDelimitedText(Value);
+  } catch (...) {
+    FDelimiter = D;
+    FQuoteChar = Q;
+    FStrictDelimiter = Strict;
+    throw;
+  }
+  FDelimiter = D;
+  FQuoteChar = Q;
+  FStrictDelimiter = Strict;
+}
+
+String TStrings::DelimitedText() const {
+  Integer N = GetCount();
+  if (N == 1 && Get(0).empty()) return String(2, FQuoteChar);
+  String Result;
+  for (Integer I = 0; I < N; ++I) {
+    String S = Get(I);
+    bool NeedsQuotes = false;
+    for (Char c : S) {
+      if (c == FQuoteChar || c == FDelimiter || (!FStrictDelimiter && c <= L' ')) {
+        NeedsQuotes = true;
+        break;
+      }
+    }
+    if (I > 0) Result += FDelimiter;
+    Result += NeedsQuotes ? QuoteWith(S, FQuoteChar) : S;
+  }
+  return Result;
+}
+
+void TStrings::SetDelimitedText(const String& Value) {
+  auto IsSpace = [&](Char c) { return !FStrictDelimiter && c >= 1 && c <= L' '; };
+  const size_t N = Value.size();
+  BeginUpdate();
+  try {
+    Clear();
+    size_t P = 0;
+    while (P < N && IsSpace(Value[P])) ++P;
+    while (P < N) {
+      String S;
+      if (Value[P] == FQuoteChar) {
+        // A quoted item: doubled quotes stand for one; an unterminated quote runs to
+        // the end of the text.
+        ++P;
+        while (P < N) {
+          if (Value[P] == FQuoteChar) {
+            if (P + 1 < N && Value[P + 1] == FQuoteChar) {
+              S += FQuoteChar;
+              P += 2;
+              continue;
+            }
+            ++P;
+            break;
+          }
+          S += Value[P++];
+        }
+      } else {
+        size_t P1 = P;
+        while (P < N && Value[P] != FDelimiter && (FStrictDelimiter || Value[P] > L' ')) ++P;
+        S = Value.substr(P1, P - P1);
+      }
+      Add(S);
+      while (P < N && IsSpace(Value[P])) ++P;
+      if (P < N && Value[P] == FDelimiter) {
+        if (P + 1 == N) Add(String());  // a trailing delimiter ends with an empty item
+        do {
+          ++P;
+        } while (P < N && IsSpace(Value[P]));
+      }
+    }
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+String TStrings::GetTextStr() const {
+  String Result;
+  for (Integer I = 0, N = GetCount(); I < N; ++I) {
+    Result += Get(I);
+    Result += FLineBreak;
+  }
+  return Result;
+}
+
+void TStrings::SetTextStr(const String& Value) {
+  BeginUpdate();
+  try {
+    Clear();
+    const size_t N = Value.size();
+    size_t P = 0;
+    if (FLineBreak == sLineBreak || FLineBreak.empty()) {
+      while (P < N) {
+        size_t Start = P;
+        while (P < N && Value[P] != L'\r' && Value[P] != L'\n') ++P;
+        Add(Value.substr(Start, P - Start));
+        if (P < N && Value[P] == L'\r') ++P;
+        if (P < N && Value[P] == L'\n') ++P;
+      }
+    } else {
+      while (P < N) {
+        size_t E = Value.find(FLineBreak, P);
+        if (E == String::npos) {
+          Add(Value.substr(P));
+          break;
+        }
+        Add(Value.substr(P, E - P));
+        P = E + FLineBreak.size();
+      }
+    }
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+std::vector<String> TStrings::ToStringArray() const {
+  std::vector<String> r;
+  for (Integer I = 0, N = GetCount(); I < N; ++I) r.push_back(Get(I));
+  return r;
+}
+
+void TStrings::LoadFromFile(const String& FileName, TEncoding* Encoding) {
+  TFileStream Stream(FileName, fmOpenRead | fmShareDenyWrite);
+  LoadFromStream(&Stream, Encoding);
+}
+
+void TStrings::SaveToFile(const String& FileName, TEncoding* Encoding) {
+  TFileStream Stream(FileName, fmCreate);
+  SaveToStream(&Stream, Encoding);
+}
+
+#if ZS_HAVE_TENCODING
+
+void TStrings::LoadFromStream(TStream* Stream, TEncoding* Encoding) {
+  BeginUpdate();
+  try {
+    Int64 Size = Stream->Size() - Stream->Position();
+    TBytes Buffer(static_cast<size_t>(std::max<Int64>(Size, 0)));
+    if (!Buffer.empty()) Stream->ReadBuffer(Buffer.data(), static_cast<Integer>(Buffer.size()));
+    const TEncoding* Enc = Encoding;
+    TEncoding* Default = FDefaultEncoding ? FDefaultEncoding : TEncoding::Default();
+    Integer Pre = TEncoding::GetBufferEncoding(Buffer, Enc, Default);
+    if (!Enc) Enc = Default;
+    // Only the shared encodings are remembered: an encoding the caller owns may be
+    // freed before the next save.
+    FEncoding = TEncoding::IsStandardEncoding(Enc) ? const_cast<TEncoding*>(Enc) : nullptr;
+    SetTextStr(Enc->GetString(Buffer, Pre, static_cast<Integer>(Buffer.size()) - Pre));
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+void TStrings::SaveToStream(TStream* Stream, TEncoding* Encoding) {
+  TEncoding* Enc = Encoding ? Encoding : (FEncoding ? FEncoding : FDefaultEncoding);
+  if (!Enc) Enc = TEncoding::Default();
+  if (FWriteBOM) {
+    TBytes Preamble = Enc->GetPreamble();
+    if (!Preamble.empty()) Stream->WriteBuffer(Preamble.data(), static_cast<Integer>(Preamble.size()));
+  }
+  TBytes Buffer = Enc->GetBytes(GetTextStr());
+  if (!Buffer.empty()) Stream->WriteBuffer(Buffer.data(), static_cast<Integer>(Buffer.size()));
+}
+
+#else
+
+void TStrings::LoadFromStream(TStream* Stream, TEncoding* Encoding) {
+  if (Encoding) throw EEncodingError(L"Explicit encodings are not available");
+  BeginUpdate();
+  try {
+    Int64 Size = Stream->Size() - Stream->Position();
+    TBytes Buffer(static_cast<size_t>(std::max<Int64>(Size, 0)));
+    if (!Buffer.empty()) Stream->ReadBuffer(Buffer.data(), static_cast<Integer>(Buffer.size()));
+    TextKind K = TextKind::Ansi;
+    size_t Pre = 0;
+    if (Buffer.size() >= 3 && Buffer[0] == 0xEF && Buffer[1] == 0xBB && Buffer[2] == 0xBF) {
+      K = TextKind::Utf8; Pre = 3;
+    } else if (Buffer.size() >= 2 && Buffer[0] == 0xFF && Buffer[1] == 0xFE) {
+      K = TextKind::Utf16LE; Pre = 2;
+    } else if (Buffer.size() >= 2 && Buffer[0] == 0xFE && Buffer[1] == 0xFF) {
+      K = TextKind::Utf16BE; Pre = 2;
+    }
+    SetTextStr(DecodeText(Buffer.data() + Pre, Buffer.size() - Pre, K));
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+void TStrings::SaveToStream(TStream* Stream, TEncoding* Encoding) {
+  if (Encoding) throw EEncodingError(L"Explicit encodings are not available");
+  TBytes Buffer = EncodeText(GetTextStr(), TextKind::Ansi, FWriteBOM);
+  if (!Buffer.empty()) Stream->WriteBuffer(Buffer.data(), static_cast<Integer>(Buffer.size()));
+}
+
+#endif
+
+// ---------------------------------------------------------------------------------------
+// TStringList
+
+TStringList::TStringList(TDuplicates ADuplicates, bool ASorted, bool ACaseSensitive)
+    : FDuplicates(ADuplicates), FSorted(ASorted), FCaseSensitive(ACaseSensitive) {}
+
+TStringList::~TStringList() {
+  OnChange = nullptr;
+  OnChanging = nullptr;
+  if (FOwnsObjects)
+    for (auto& Item : FList) delete Item.FObject;
+  FList.clear();
+}
+
+void TStringList::CheckIndex(Integer Index) const {
+  if (Index < 0 || Index >= GetCount()) Error(L"List index out of bounds (%d)", Index);
+}
+
+Integer TStringList::Add(const String& S) { return AddObject(S, nullptr); }
+
+Integer TStringList::AddObject(const String& S, TObject* AObject) {
+  Integer Result;
+  if (!FSorted) {
+    Result = GetCount();
+  } else if (Find(S, Result)) {
+    switch (FDuplicates) {
+      case dupIgnore: return Result;
+      case dupError: Error(L"String list does not allow duplicates", 0);
+      case dupAccept: break;
+    }
+  }
+  InsertItem(Result, S, AObject);
+  return Result;
+}
+
+void TStringList::Changed() {
+  if (UpdateCount() == 0 && OnChange) OnChange(this);
+}
+
+void TStringList::Changing() {
+  if (UpdateCount() == 0 && OnChanging) OnChanging(this);
+}
+
+void TStringList::Clear() {
+  if (FList.empty()) return;
+  Changing();
+  std::vector<TStringItem> Old;
+  Old.swap(FList);
+  if (FOwnsObjects)
+    for (auto& Item : Old) delete Item.FObject;
+  Changed();
+}
+
+void TStringList::Delete(Integer Index) {
+  CheckIndex(Index);
+  Changing();
+  TObject* Obj = FList[static_cast<size_t>(Index)].FObject;
+  FList.erase(FList.begin() + Index);
+  if (FOwnsObjects) delete Obj;
+  Changed();
+}
+
+void TStringList::Exchange(Integer Index1, Integer Index2) {
+  CheckIndex(Index1);
+  CheckIndex(Index2);
+  Changing();
+  std::swap(FList[static_cast<size_t>(Index1)], FList[static_cast<size_t>(Index2)]);
+  Changed();
+}
+
+bool TStringList::Find(const String& S, Integer& Index) const {
+  bool Result = false;
+  Integer L = 0, H = GetCount() - 1;
+  while (L <= H) {
+    Integer I = (L + H) / 2;
+    Integer C = CompareStrings(FList[static_cast<size_t>(I)].FString, S);
+    if (C < 0) {
+      L = I + 1;
+    } else {
+      H = I - 1;
+      if (C == 0) {
+        Result = true;
+        if (FDuplicates != dupAccept) L = I;
+      }
+    }
+  }
+  Index = L;
+  return Result;
+}
+
+String TStringList::Get(Integer Index) const {
+  CheckIndex(Index);
+  return FList[static_cast<size_t>(Index)].FString;
+}
+
+TObject* TStringList::GetObject(Integer Index) const {
+  CheckIndex(Index);
+  return FList[static_cast<size_t>(Index)].FObject;
+}
+
+Integer TStringList::IndexOf(const String& S) const {
+  if (!FSorted) return TStrings::IndexOf(S);
+  Integer Result;
+  return Find(S, Result) ? Result : -1;
+}
+
+void TStringList::Insert(Integer Index, const String& S) { InsertObject(Index, S, nullptr); }
+
+void TStringList::InsertObject(Integer Index, const String& S, TObject* AObject) {
+  if (FSorted) Error(L"Operation not allowed on sorted list", 0);
+  if (Index < 0 || Index > GetCount()) Error(L"List index out of bounds (%d)", Index);
+  InsertItem(Index, S, AObject);
+}
+
+void TStringList::InsertItem(Integer Index, const String& S, TObject* AObject) {
+  Changing();
+  FList.insert(FList.begin() + Index, TStringItem{S, AObject});
+  Changed();
+}
+
+void TStringList::Put(Integer Index, const String& S) {
+  if (FSorted) Error(L"Operation not allowed on sorted list", 0);
+  CheckIndex(Index);
+  Changing();
+  FList[static_cast<size_t>(Index)].FString = S;
+  Changed();
+}
+
+void TStringList::PutObject(Integer Index, TObject* AObject) {
+  CheckIndex(Index);
+  Changing();
+  FList[static_cast<size_t>(Index)].FObject = AObject;
+  Changed();
+}
+
+void TStringList::SetCapacity(Integer NewCapacity) {
+  if (NewCapacity < GetCount()) Error(L"List capacity out of bounds (%d)", NewCapacity);
+  FList.reserve(static_cast<size_t>(NewCapacity));
+}
+
+void TStringList::SetSorted(bool Value) {
+  if (FSorted == Value) return;
+  if (Value) Sort();
+  FSorted = Value;
+}
+
+void TStringList::SetCaseSensitive(bool Value) {
+  if (FCaseSensitive == Value) return;
+  FCaseSensitive = Value;
+  if (FSorted) {
+    // Sort does nothing on a sorted list: drop the flag for a moment.
+    FSorted = false;
+    Sort();
+    FSorted = true;
+  }
+}
+
+void TStringList::SetUpdateState(bool Updating) {
+  if (Updating) Changing();
+  else Changed();
+}
+
+Integer TStringList::CompareStrings(const String& S1, const String& S2) const {
+  return LocaleCompare(S1, S2, FCaseSensitive ? 0 : NORM_IGNORECASE);
+}
+
+void TStringList::Sort() {
+  CustomSort([](TStringList* List, Integer Index1, Integer Index2) {
+    return List->CompareStrings(List->FList[static_cast<size_t>(Index1)].FString,
+                                List->FList[static_cast<size_t>(Index2)].FString);
+  });
+}
+
+void TStringList::CustomSort(const TStringListSortCompare& Compare) {
+  if (FSorted || GetCount() < 2 || !Compare) return;
+  Changing();
+  // Sort positions while the list stays as it is, so that Compare sees stable indexes.
+  std::vector<Integer> Order(FList.size());
+  for (size_t I = 0; I < Order.size(); ++I) Order[I] = static_cast<Integer>(I);
+  MergeSort(Order, [&](Integer a, Integer b) { return Compare(this, a, b) < 0; });
+  std::vector<TStringItem> Sorted;
+  Sorted.reserve(FList.size());
+  for (Integer I : Order) Sorted.push_back(std::move(FList[static_cast<size_t>(I)]));
+  FList.swap(Sorted);
+  Changed();
+}
+
+// ---------------------------------------------------------------------------------------
+// THashedStringList
+
+THashedStringList::~THashedStringList() = default;
+
+String THashedStringList::Key(const String& S) const { return CaseSensitive() ? S : UpperLocale(S); }
+
+void THashedStringList::Changed() {
+  TStringList::Changed();
+  if (FHashes) {
+    FHashes->ValueValid = false;
+    FHashes->NameValid = false;
+  }
+}
+
+Integer THashedStringList::IndexOf(const String& S) const {
+  if (!FHashes) FHashes = std::make_unique<THashes>();
+  THashes& H = *FHashes;
+  if (!H.ValueValid || H.CaseSensitive != CaseSensitive()) {
+    H.Values.clear();
+    H.CaseSensitive = CaseSensitive();
+    H.NameValid = false;
+    for (Integer I = 0, N = GetCount(); I < N; ++I) H.Values.emplace(Key(Get(I)), I);  // first one wins
+    H.ValueValid = true;
+  }
+  auto it = H.Values.find(Key(S));
+  return it == H.Values.end() ? -1 : it->second;
+}
+
+Integer THashedStringList::IndexOfName(const String& Name) const {
+  if (!FHashes) FHashes = std::make_unique<THashes>();
+  THashes& H = *FHashes;
+  if (!H.NameValid || H.CaseSensitive != CaseSensitive() || H.Separator != NameValueSeparator()) {
+    H.Names.clear();
+    H.CaseSensitive = CaseSensitive();
+    H.ValueValid = false;
+    H.Separator = NameValueSeparator();
+    for (Integer I = 0, N = GetCount(); I < N; ++I) {
+      String S = Get(I);
+      size_t P = S.find(H.Separator);
+      if (P != String::npos) H.Names.emplace(Key(S.substr(0, P)), I);
+    }
+    H.NameValid = true;
+  }
+  auto it = H.Names.find(Key(Name));
+  return it == H.Names.end() ? -1 : it->second;
+}
+
+// ---------------------------------------------------------------------------------------
+// TStream
+
+TStream::~TStream() = default;
+
+Integer TStream::Read(TBytes& Buffer, Integer Offset, Integer Count) {
+  if (Offset < 0 || Count < 0 || static_cast<size_t>(Offset) + static_cast<size_t>(Count) > Buffer.size())
+    return 0;
+  return Read(Buffer.data() + Offset, Count);
+}
+
+Integer TStream::Write(const TBytes& Buffer, Integer Offset, Integer Count) {
+  if (Offset < 0 || Count < 0 || static_cast<size_t>(Offset) + static_cast<size_t>(Count) > Buffer.size())
+    return 0;
+  return Write(Buffer.data() + Offset, Count);
+}
+
+void TStream::ReadBuffer(void* Buffer, Integer Count) {
+  if (Count != 0 && Read(Buffer, Count) != Count) throw EReadError(L"Stream read error");
+}
+
+void TStream::WriteBuffer(const void* Buffer, Integer Count) {
+  if (Count != 0 && Write(Buffer, Count) != Count) throw EWriteError(L"Stream write error");
+}
+
+void TStream::ReadBuffer(TBytes& Buffer, Integer Count) {
+  if (Count < 0 || static_cast<size_t>(Count) > Buffer.size()) throw EReadError(L"Stream read error");
+  ReadBuffer(Buffer.data(), Count);
+}
+
+void TStream::WriteBuffer(const TBytes& Buffer, Integer Count) {
+  if (Count < 0 || static_cast<size_t>(Count) > Buffer.size()) throw EWriteError(L"Stream write error");
+  WriteBuffer(Buffer.data(), Count);
+}
+
+Int64 TStream::CopyFrom(TStream* Source, Int64 Count) {
+  if (Count <= 0) {
+    Source->SetPosition(0);
+    Count = Source->Size();
+  }
+  const Int64 Result = Count;
+  const Integer MaxBufSize = 0xF000;
+  std::vector<Byte> Buffer(static_cast<size_t>(std::min<Int64>(Count, MaxBufSize)));
+  while (Count != 0) {
+    Integer N = static_cast<Integer>(std::min<Int64>(Count, MaxBufSize));
+    Source->ReadBuffer(Buffer.data(), N);
+    WriteBuffer(Buffer.data(), N);
+    Count -= N;
+  }
+  return Result;
+}
+
+Int64 TStream::GetSize() {
+  Int64 Pos = Seek(0, soCurrent);
+  Int64 Result = Seek(0, soEnd);
+  Seek(Pos, soBeginning);
+  return Result;
+}
+
+void TStream::SetSize(Int64) {}
+
+// ---------------------------------------------------------------------------------------
+// THandleStream / TFileStream
+
+Integer THandleStream::Read(void* Buffer, Integer Count) {
+  DWORD Done = 0;
+  if (Count <= 0 || !ReadFile(FHandle, Buffer, static_cast<DWORD>(Count), &Done, nullptr)) return 0;
+  return static_cast<Integer>(Done);
+}
+
+Integer THandleStream::Write(const void* Buffer, Integer Count) {
+  DWORD Done = 0;
+  if (Count <= 0 || !WriteFile(FHandle, Buffer, static_cast<DWORD>(Count), &Done, nullptr)) return 0;
+  return static_cast<Integer>(Done);
+}
+
+Int64 THandleStream::Seek(Int64 Offset, TSeekOrigin Origin) {
+  LARGE_INTEGER Dist, NewPos;
+  Dist.QuadPart = Offset;
+  DWORD Method = Origin == soBeginning ? FILE_BEGIN : (Origin == soCurrent ? FILE_CURRENT : FILE_END);
+  if (!SetFilePointerEx(FHandle, Dist, &NewPos, Method)) return -1;
+  return NewPos.QuadPart;
+}
+
+void THandleStream::SetSize(Int64 NewSize) {
+  Seek(NewSize, soBeginning);
+  if (!SetEndOfFile(FHandle)) {
+    DWORD Code = GetLastError();
+    try {
+      throw EOSError(L"System Error.  Code: %d.\r\n%s", {static_cast<long long>(Code), SystemMessage(Code)});
+    } catch (EOSError& E) {
+      E.ErrorCode = Code;
+      throw;
+    }
+  }
+}
+
+namespace {
+const DWORD kShareModes[5] = {0, 0, FILE_SHARE_READ, FILE_SHARE_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE};
+}
+
+TFileStream::TFileStream(const String& AFileName, Word Mode) : TFileStream(AFileName, Mode, 0) {}
+
+TFileStream::TFileStream(const String& AFileName, Word Mode, Cardinal)
+    : THandleStream(INVALID_HANDLE_VALUE), FFileName(AFileName) {
+  if ((Mode & fmCreate) == fmCreate) {
+    Word Share = Mode & 0xFF;
+    if (Share == 0xFF) Share = fmShareExclusive;
+    DWORD Disposition = (Share & fmExclusive) ? CREATE_NEW : CREATE_ALWAYS;
+    Share &= 0xF0;
+    if (Share <= fmShareDenyNone)
+      FHandle = CreateFileW(AFileName.c_str(), GENERIC_READ | GENERIC_WRITE, kShareModes[Share >> 4], nullptr,
+                            Disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    else
+      SetLastError(ERROR_INVALID_PARAMETER);
+    if (FHandle == INVALID_HANDLE_VALUE) {
+      DWORD Code = GetLastError();
+      throw EFCreateError(L"Cannot create file \"%s\". %s", {FullPath(AFileName), SystemMessage(Code)});
+    }
+  } else {
+    static const DWORD Access[3] = {GENERIC_READ, GENERIC_WRITE, GENERIC_READ | GENERIC_WRITE};
+    if ((Mode & 3) <= fmOpenReadWrite && (Mode & 0xF0) <= fmShareDenyNone)
+      FHandle = CreateFileW(AFileName.c_str(), Access[Mode & 3], kShareModes[(Mode & 0xF0) >> 4], nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    else
+      SetLastError(ERROR_INVALID_PARAMETER);
+    if (FHandle == INVALID_HANDLE_VALUE) {
+      DWORD Code = GetLastError();
+      throw EFOpenError(L"Cannot open file \"%s\". %s", {FullPath(AFileName), SystemMessage(Code)});
+    }
+  }
+}
+
+TFileStream::~TFileStream() {
+  if (FHandle != INVALID_HANDLE_VALUE && FHandle != nullptr) CloseHandle(FHandle);
+}
+
+// ---------------------------------------------------------------------------------------
+// Memory streams
+
+Integer TCustomMemoryStream::Read(void* Buffer, Integer Count) {
+  if (FPosition < 0 || Count <= 0) return 0;
+  NativeInt N = FSize - FPosition;
+  if (N <= 0) return 0;
+  if (N > Count) N = Count;
+  std::memcpy(Buffer, static_cast<Byte*>(FMemory) + FPosition, static_cast<size_t>(N));
+  FPosition += N;
+  return static_cast<Integer>(N);
+}
+
+Int64 TCustomMemoryStream::Seek(Int64 Offset, TSeekOrigin Origin) {
+  switch (Origin) {
+    case soBeginning: FPosition = static_cast<NativeInt>(Offset); break;
+    case soCurrent: FPosition += static_cast<NativeInt>(Offset); break;
+    case soEnd: FPosition = FSize + static_cast<NativeInt>(Offset); break;
+  }
+  return FPosition;
+}
+
+void TCustomMemoryStream::SaveToStream(TStream* Stream) {
+  if (FSize != 0) Stream->WriteBuffer(FMemory, static_cast<Integer>(FSize));
+}
+
+void TCustomMemoryStream::SaveToFile(const String& FileName) {
+  TFileStream Stream(FileName, fmCreate);
+  SaveToStream(&Stream);
+}
+
+void TCustomMemoryStream::SetPointer(Pointer Ptr, NativeInt ASize) {
+  FMemory = Ptr;
+  FSize = ASize;
+}
+
+TMemoryStream::~TMemoryStream() { Clear(); }
+
+void TMemoryStream::Clear() {
+  SetCapacity(0);
+  FSize = 0;
+  FPosition = 0;
+}
+
+void TMemoryStream::LoadFromStream(TStream* Stream) {
+  Stream->SetPosition(0);
+  Int64 Count = Stream->Size();
+  SetSize(Count);
+  if (Count != 0) Stream->ReadBuffer(FMemory, static_cast<Integer>(Count));
+}
+
+void TMemoryStream::LoadFromFile(const String& FileName) {
+  TFileStream Stream(FileName, fmOpenRead | fmShareDenyWrite);
+  LoadFromStream(&Stream);
+}
+
+void TMemoryStream::SetCapacity(NativeInt NewCapacity) {
+  SetPointer(Realloc(NewCapacity), FSize);
+  FCapacity = NewCapacity;
+}
+
+void TMemoryStream::SetSize(Int64 NewSize) {
+  NativeInt OldPosition = FPosition;
+  NativeInt N = static_cast<NativeInt>(NewSize);
+  if (N < 0) N = 0;
+  if (N > FCapacity) SetCapacity(N);
+  if (N > FSize) std::memset(static_cast<Byte*>(FMemory) + FSize, 0, static_cast<size_t>(N - FSize));
+  FSize = N;
+  if (OldPosition > N) Seek(0, soEnd);
+}
+
+Pointer TMemoryStream::Realloc(NativeInt& NewCapacity) {
+  const NativeInt MemoryDelta = 0x2000;  // storage grows in 8 KB steps
+  if (NewCapacity > 0 && NewCapacity != FSize)
+    NewCapacity = (NewCapacity + (MemoryDelta - 1)) & ~(MemoryDelta - 1);
+  Pointer Result = FMemory;
+  if (NewCapacity != FCapacity) {
+    if (NewCapacity <= 0) {
+      std::free(FMemory);
+      Result = nullptr;
+      NewCapacity = 0;
+    } else {
+      Result = std::realloc(FMemory, static_cast<size_t>(NewCapacity));
+      if (!Result) throw EOutOfMemory(L"Out of memory while expanding memory stream");
+    }
+  }
+  return Result;
+}
+
+Integer TMemoryStream::Write(const void* Buffer, Integer Count) {
+  if (FPosition < 0 || Count <= 0) return 0;
+  NativeInt Pos = FPosition + Count;
+  if (Pos > FSize) {
+    if (Pos > FCapacity) SetCapacity(Pos);
+    // A write past the end leaves zeros in the gap.
+    if (FPosition > FSize) std::memset(static_cast<Byte*>(FMemory) + FSize, 0, static_cast<size_t>(FPosition - FSize));
+    FSize = Pos;
+  }
+  std::memcpy(static_cast<Byte*>(FMemory) + FPosition, Buffer, static_cast<size_t>(Count));
+  FPosition = Pos;
+  return Count;
+}
+
+TBytesStream::TBytesStream(const TBytes& ABytes) : FBytes(ABytes) {
+  SetPointer(FBytes.empty() ? nullptr : FBytes.data(), static_cast<NativeInt>(FBytes.size()));
+  // The array is the storage: Capacity is its length.
+  NativeInt Cap = static_cast<NativeInt>(FBytes.size());
+  TMemoryStream::SetCapacity(Cap);
+}
+
+TBytesStream::~TBytesStream() {
+  // Release through our Realloc while FBytes still exists.
+  Clear();
+}
+
+Pointer TBytesStream::Realloc(NativeInt& NewCapacity) {
+  if (NewCapacity < 0) NewCapacity = 0;
+  if (static_cast<size_t>(NewCapacity) != FBytes.size()) {
+    if (NewCapacity > static_cast<NativeInt>(FBytes.size())) {
+      // Grow geometrically so that many small writes stay cheap.
+      NativeInt Grown = static_cast<NativeInt>(FBytes.size()) + static_cast<NativeInt>(FBytes.size()) / 4;
+      if (Grown > NewCapacity) NewCapacity = Grown;
+    }
+    FBytes.resize(static_cast<size_t>(NewCapacity));
+  }
+  return FBytes.empty() ? nullptr : FBytes.data();
+}
+
+// ---------------------------------------------------------------------------------------
+// Unit start-up
+
+namespace {
+void ClassesInitialize() {}
+void ClassesFinalize() {}
+}  // namespace
+
+const TUnitInfo ClassesUnit = {L"Classes", ClassesInitialize, ClassesFinalize};
