@@ -5,12 +5,6 @@
 #include <cstring>
 #include <unordered_map>
 
-#if __has_include("Encoding.h")
-#include "Encoding.h"
-#define ZS_HAVE_TENCODING 1
-#else
-#define ZS_HAVE_TENCODING 0
-#endif
 
 namespace {
 
@@ -78,51 +72,6 @@ String QuoteWith(const String& S, Char Quote) {
   return r;
 }
 
-#if !ZS_HAVE_TENCODING
-// Text conversion used until the encoding classes are available: code pages through
-// the system, UTF-16 directly.
-enum class TextKind { Ansi, Utf8, Utf16LE, Utf16BE };
-
-String DecodeText(const Byte* p, size_t n, TextKind k) {
-  String r;
-  if (k == TextKind::Utf16LE || k == TextKind::Utf16BE) {
-    r.resize(n / 2);
-    for (size_t i = 0; i < n / 2; ++i) {
-      Byte a = p[2 * i], b = p[2 * i + 1];
-      r[i] = k == TextKind::Utf16LE ? static_cast<wchar_t>(a | (b << 8)) : static_cast<wchar_t>((a << 8) | b);
-    }
-    return r;
-  }
-  if (n == 0) return r;
-  UINT cp = k == TextKind::Utf8 ? CP_UTF8 : CP_ACP;
-  int len = MultiByteToWideChar(cp, 0, reinterpret_cast<const char*>(p), static_cast<int>(n), nullptr, 0);
-  r.resize(static_cast<size_t>(len));
-  MultiByteToWideChar(cp, 0, reinterpret_cast<const char*>(p), static_cast<int>(n), r.data(), len);
-  return r;
-}
-
-TBytes EncodeText(const String& s, TextKind k, bool Bom) {
-  TBytes r;
-  if (k == TextKind::Utf16LE || k == TextKind::Utf16BE) {
-    if (Bom) r = k == TextKind::Utf16LE ? TBytes{0xFF, 0xFE} : TBytes{0xFE, 0xFF};
-    for (wchar_t c : s) {
-      Byte lo = static_cast<Byte>(c & 0xFF), hi = static_cast<Byte>(c >> 8);
-      if (k == TextKind::Utf16LE) { r.push_back(lo); r.push_back(hi); }
-      else { r.push_back(hi); r.push_back(lo); }
-    }
-    return r;
-  }
-  if (Bom && k == TextKind::Utf8) r = {0xEF, 0xBB, 0xBF};
-  if (s.empty()) return r;
-  UINT cp = k == TextKind::Utf8 ? CP_UTF8 : CP_ACP;
-  int len = WideCharToMultiByte(cp, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-  size_t at = r.size();
-  r.resize(at + static_cast<size_t>(len));
-  WideCharToMultiByte(cp, 0, s.data(), static_cast<int>(s.size()), reinterpret_cast<char*>(r.data() + at), len,
-                      nullptr, nullptr);
-  return r;
-}
-#endif
 
 }  // namespace
 
@@ -377,11 +326,11 @@ void TStrings::AddStrings(TStrings* Strings) {
   EndUpdate();
 }
 
-void TStrings::Assign(TObject* Source) {
+void TStrings::Assign(TPersistent* Source) {
   auto* Src = dynamic_cast<TStrings*>(Source);
   if (!Src) {
-    throw EConvertError(L"Cannot assign a %s to a %s",
-                        {Source ? Source->ClassName() : String(L"nil"), ClassName()});
+    inherited::Assign(Source);
+    return;
   }
   if (Src == this) return;
   BeginUpdate();
@@ -697,8 +646,6 @@ void TStrings::SaveToFile(const String& FileName, TEncoding* Encoding) {
   SaveToStream(&Stream, Encoding);
 }
 
-#if ZS_HAVE_TENCODING
-
 void TStrings::LoadFromStream(TStream* Stream, TEncoding* Encoding) {
   BeginUpdate();
   try {
@@ -731,39 +678,6 @@ void TStrings::SaveToStream(TStream* Stream, TEncoding* Encoding) {
   if (!Buffer.empty()) Stream->WriteBuffer(Buffer.data(), static_cast<Integer>(Buffer.size()));
 }
 
-#else
-
-void TStrings::LoadFromStream(TStream* Stream, TEncoding* Encoding) {
-  if (Encoding) throw EEncodingError(L"Explicit encodings are not available");
-  BeginUpdate();
-  try {
-    Int64 Size = Stream->Size() - Stream->Position();
-    TBytes Buffer(static_cast<size_t>(std::max<Int64>(Size, 0)));
-    if (!Buffer.empty()) Stream->ReadBuffer(Buffer.data(), static_cast<Integer>(Buffer.size()));
-    TextKind K = TextKind::Ansi;
-    size_t Pre = 0;
-    if (Buffer.size() >= 3 && Buffer[0] == 0xEF && Buffer[1] == 0xBB && Buffer[2] == 0xBF) {
-      K = TextKind::Utf8; Pre = 3;
-    } else if (Buffer.size() >= 2 && Buffer[0] == 0xFF && Buffer[1] == 0xFE) {
-      K = TextKind::Utf16LE; Pre = 2;
-    } else if (Buffer.size() >= 2 && Buffer[0] == 0xFE && Buffer[1] == 0xFF) {
-      K = TextKind::Utf16BE; Pre = 2;
-    }
-    SetTextStr(DecodeText(Buffer.data() + Pre, Buffer.size() - Pre, K));
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
-}
-
-void TStrings::SaveToStream(TStream* Stream, TEncoding* Encoding) {
-  if (Encoding) throw EEncodingError(L"Explicit encodings are not available");
-  TBytes Buffer = EncodeText(GetTextStr(), TextKind::Ansi, FWriteBOM);
-  if (!Buffer.empty()) Stream->WriteBuffer(Buffer.data(), static_cast<Integer>(Buffer.size()));
-}
-
-#endif
 
 // ---------------------------------------------------------------------------------------
 // TStringList

@@ -7,11 +7,12 @@
 #include <unordered_map>
 #include <vector>
 
+#include "Encoding.h"
+#include "Persistent.h"
 #include "SysInit.h"
 #include "SysUtils.h"
 #include "System.h"
 
-class TEncoding;
 class TStream;
 class TThread;
 
@@ -109,8 +110,8 @@ class TThreadList : public TObject {
 inline const String sLineBreak = L"\r\n";
 
 // A list of strings with an object per string. Abstract: descendants store the strings.
-class TStrings : public TObject {
-  DECLARE_CLASS(TStrings, TObject)
+class TStrings : public TPersistent {
+  DECLARE_CLASS(TStrings, TPersistent)
  public:
   TStrings() = default;
   ~TStrings() override;
@@ -119,9 +120,9 @@ class TStrings : public TObject {
   virtual Integer AddObject(const String& S, TObject* AObject);
   void Append(const String& S) { Add(S); }
   virtual void AddStrings(TStrings* Strings);
-  // Copies the strings, objects and text settings of another string list; any other
-  // source raises EConvertError.
-  virtual void Assign(TObject* Source);
+  // Copies the strings, objects and text settings of another string list; other
+  // sources are handled as by TPersistent.
+  void Assign(TPersistent* Source) override;
   void BeginUpdate();
   void EndUpdate();
   virtual void Clear() = 0;

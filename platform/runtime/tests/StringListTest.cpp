@@ -287,12 +287,12 @@ TEST(StringList, AssignAddStringsAndEquals) {
   EXPECT_EQ(Joined(B), L"one|two|one|two");
   EXPECT_FALSE(B.Equals(&A));
   B.SetStrings(0, L"ONE");
-  TObject other;
+  TPersistent other;
   try {
     B.Assign(&other);
     ADD_FAILURE() << "no exception";
   } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message(), L"Cannot assign a TObject to a TStringList");
+    EXPECT_EQ(e.Message(), L"Cannot assign a TPersistent to a TStringList");
   }
 }
 
@@ -340,4 +340,36 @@ TEST(StringList, FilesRoundTripJapaneseText) {
   } catch (const EFOpenError& e) {
     EXPECT_EQ(e.Message().rfind(L"Cannot open file \"" + path + L"\". ", 0), 0u) << e.what();
   }
+}
+
+TEST(StringList, FilesKeepTheirEncoding) {
+  const String path = TempPath(L"zs_strings_enc.txt");
+  TStringList L;
+  L.Add(L"ファイル名");
+  L.SaveToFile(path, TEncoding::UTF8());
+  TMemoryStream m;
+  m.LoadFromFile(path);
+  ASSERT_EQ(m.Size(), 3 + 15 + 2);
+  EXPECT_EQ(static_cast<const Byte*>(m.Memory())[0], 0xEF);
+  TStringList R;
+  R.LoadFromFile(path);
+  EXPECT_EQ(R.Encoding(), TEncoding::UTF8());
+  R.Add(L"追加");
+  R.SaveToFile(path);  // saved again in the encoding it was read in
+  R.Clear();
+  R.LoadFromFile(path, TEncoding::UTF8());
+  EXPECT_EQ(Joined(R), L"ファイル名|追加");
+  // Without a mark, an explicit code page reads what the default could not.
+  std::unique_ptr<TEncoding> euc(TEncoding::GetEncoding(20932));
+  R.SetWriteBOM(false);
+  R.SaveToFile(path, euc.get());
+  m.LoadFromFile(path);
+  EXPECT_EQ(m.Size(), 10 + 2 + 4 + 2);
+  R.Clear();
+  R.LoadFromFile(path, euc.get());
+  EXPECT_EQ(Joined(R), L"ファイル名|追加");
+  R.SaveToFile(path);  // a caller's encoding is not remembered: the default is used
+  m.LoadFromFile(path);
+  EXPECT_EQ(m.Size(), 18);
+  DeleteFileW(path.c_str());
 }
