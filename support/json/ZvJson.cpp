@@ -1,0 +1,1265 @@
+#include "ZvJson.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace {
+
+// Locale-aware comparison ignoring case, as the key list compares keys.
+bool SameKey(const String& a, const String& b) {
+  return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
+                        b.data(), static_cast<int>(b.size())) == CSTR_EQUAL;
+}
+
+// ASCII comparison ignoring case, for the literal words.
+bool SameAscii(const String& a, const wchar_t* b) {
+  size_t n = std::wcslen(b);
+  if (a.size() != n) return false;
+  for (size_t i = 0; i < n; ++i) {
+    wchar_t x = a[i], y = b[i];
+    if (x >= L'A' && x <= L'Z') x = static_cast<wchar_t>(x + 32);
+    if (y >= L'A' && y <= L'Z') y = static_cast<wchar_t>(y + 32);
+    if (x != y) return false;
+  }
+  return true;
+}
+
+String LowerLocale(const String& s) {
+  if (s.empty()) return s;
+  String r(s.size(), L'\0');
+  int n = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_LOWERCASE, s.data(), static_cast<int>(s.size()),
+                       r.data(), static_cast<int>(r.size()));
+  if (n <= 0) return s;
+  r.resize(n);
+  return r;
+}
+
+// Removes blanks and control characters at both ends.
+String TrimText(const String& s) {
+  size_t b = 0, e = s.size();
+  while (b < e && s[b] <= L' ') ++b;
+  while (e > b && s[e - 1] <= L' ') --e;
+  return s.substr(b, e - b);
+}
+
+String Spaces(Integer n) { return n > 0 ? String(static_cast<size_t>(n), L' ') : String(); }
+
+int HexDigit(wchar_t c) {
+  if (c >= L'0' && c <= L'9') return c - L'0';
+  if (c >= L'A' && c <= L'F') return c - L'A' + 10;
+  if (c >= L'a' && c <= L'f') return c - L'a' + 10;
+  return -1;
+}
+
+// The runtime's integer syntax: blanks, an optional sign, then decimal digits, or "$"
+// or "0x" and hexadecimal digits (which may use all 32 bits).
+bool TryTextToInt(const String& s, Integer& out) {
+  size_t i = 0, n = s.size();
+  while (i < n && s[i] == L' ') ++i;
+  bool neg = false;
+  if (i < n && (s[i] == L'+' || s[i] == L'-')) neg = s[i++] == L'-';
+  bool hex = false;
+  if (i < n && s[i] == L'$') {
+    hex = true;
+    ++i;
+  } else if (i + 1 < n && s[i] == L'0' && (s[i + 1] == L'x' || s[i + 1] == L'X')) {
+    hex = true;
+    i += 2;
+  }
+  if (i >= n) return false;
+  UInt64 v = 0;
+  for (; i < n; ++i) {
+    int d = hex ? HexDigit(s[i]) : (s[i] >= L'0' && s[i] <= L'9' ? s[i] - L'0' : -1);
+    if (d < 0) return false;
+    v = v * (hex ? 16 : 10) + static_cast<UInt64>(d);
+    if (v > 0xFFFFFFFFull) return false;
+  }
+  if (hex) {
+    UInt64 w = neg ? (0x100000000ull - v) & 0xFFFFFFFFull : v;
+    out = static_cast<Integer>(static_cast<std::uint32_t>(w));
+    return true;
+  }
+  if (neg ? v > 2147483648ull : v > 2147483647ull) return false;
+  out = static_cast<Integer>(neg ? -static_cast<Int64>(v) : static_cast<Int64>(v));
+  return true;
+}
+
+Integer TextToInt(const String& s) {
+  Integer v;
+  if (!TryTextToInt(s, v)) throw EConvertError(L"'" + s + L"' is not a valid integer value");
+  return v;
+}
+
+// Floating conversion with "." as the decimal separator: blanks, an optional sign,
+// digits with an optional point, an optional exponent. Values beyond the double range
+// do not convert.
+bool TryTextToFloat(const String& s, double& out) {
+  size_t b = 0, e = s.size();
+  while (b < e && s[b] == L' ') ++b;
+  while (e > b && s[e - 1] == L' ') --e;
+  std::string a;
+  size_t i = b;
+  if (i < e && (s[i] == L'+' || s[i] == L'-')) {
+    if (s[i] == L'-') a += '-';
+    ++i;
+  }
+  size_t digits = 0;
+  while (i < e && s[i] >= L'0' && s[i] <= L'9') { a += static_cast<char>(s[i++]); ++digits; }
+  if (i < e && s[i] == L'.') {
+    a += '.';
+    ++i;
+    while (i < e && s[i] >= L'0' && s[i] <= L'9') { a += static_cast<char>(s[i++]); ++digits; }
+  }
+  if (digits == 0) return false;
+  if (i < e && (s[i] == L'e' || s[i] == L'E')) {
+    a += 'e';
+    ++i;
+    if (i < e && (s[i] == L'+' || s[i] == L'-')) a += static_cast<char>(s[i++]);
+    size_t ed = 0;
+    while (i < e && s[i] >= L'0' && s[i] <= L'9') { a += static_cast<char>(s[i++]); ++ed; }
+    if (ed == 0) return false;
+  }
+  if (i != e) return false;
+  double v = 0;
+  auto r = std::from_chars(a.data(), a.data() + a.size(), v);
+  if (r.ec == std::errc::result_out_of_range) {
+    // Too small for a double reads as zero; too large does not convert.
+    size_t ep = a.find('e');
+    if (ep == std::string::npos || a[ep + 1] != '-') return false;
+    v = 0.0;
+  } else if (r.ec != std::errc() || r.ptr != a.data() + a.size()) {
+    return false;
+  }
+  out = v;
+  return true;
+}
+
+double TextToFloat(const String& s) {
+  double v;
+  if (!TryTextToFloat(s, v)) throw EConvertError(L"'" + s + L"' is not a valid floating point value");
+  return v;
+}
+
+// A double in the general format with at most 15 significant digits: fixed notation
+// when the decimal exponent (value = 0.d1d2... x 10^E) lies in -3..15, otherwise
+// scientific notation such as 1E21 or 1.5E-7.
+String FloatToGeneral15(double d) {
+  if (std::isnan(d)) return L"NAN";
+  if (std::isinf(d)) return d > 0 ? L"INF" : L"-INF";
+  if (d == 0) return L"0";
+  char buf[64];
+  auto r = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::scientific, 14);
+  std::string t(buf, r.ptr);
+  bool neg = t[0] == '-';
+  if (neg) t.erase(0, 1);
+  size_t ep = t.find('e');
+  int x = std::stoi(t.substr(ep + 1));
+  std::string digits;
+  for (size_t i = 0; i < ep; ++i)
+    if (t[i] != '.') digits += t[i];
+  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+  int E = x + 1;
+  std::string out = neg ? "-" : "";
+  if (E >= -3 && E <= 15) {
+    if (E <= 0) {
+      out += "0." + std::string(static_cast<size_t>(-E), '0') + digits;
+    } else if (static_cast<int>(digits.size()) <= E) {
+      out += digits + std::string(static_cast<size_t>(E) - digits.size(), '0');
+    } else {
+      out += digits.substr(0, static_cast<size_t>(E)) + "." + digits.substr(static_cast<size_t>(E));
+    }
+  } else {
+    out += digits.substr(0, 1);
+    if (digits.size() > 1) out += "." + digits.substr(1);
+    out += "E";
+    if (x < 0) out += "-";
+    out += std::to_string(x < 0 ? -x : x);
+  }
+  return String(out.begin(), out.end());
+}
+
+// Trunc and Round of the runtime: out-of-range values raise EInvalidOp; the 64-bit
+// result is then narrowed to 32 bits as an assignment to Integer does.
+Integer TruncToInt(double d) {
+  if (!(std::fabs(d) < 9.2233720368547758e18)) throw EInvalidOp(L"Invalid floating point operation");
+  return static_cast<Integer>(static_cast<std::uint32_t>(static_cast<Int64>(std::trunc(d))));
+}
+Integer RoundToInt(double d) {
+  if (!(std::fabs(d) < 9.2233720368547758e18)) throw EInvalidOp(L"Invalid floating point operation");
+  return static_cast<Integer>(static_cast<std::uint32_t>(static_cast<Int64>(std::nearbyint(d))));
+}
+
+String PointerText(const void* p) {
+  wchar_t buf[24];
+  int digits = static_cast<int>(sizeof(void*) * 2);
+  UInt64 v = reinterpret_cast<std::uintptr_t>(p);
+  for (int i = digits - 1; i >= 0; --i) {
+    buf[i] = L"0123456789ABCDEF"[v & 15];
+    v >>= 4;
+  }
+  return String(buf, static_cast<size_t>(digits));
+}
+
+bool IsStopChar(wchar_t c) { return std::wcschr(L",:]}/\\\"[{;=#", c) != nullptr; }
+
+// Writers. Compact text has no blanks; indented text follows the layout rules of
+// TJSONObject::toString(indentFactor, indent).
+void WriteValue(String& out, const TZvAbstractObject* v, bool indented, Integer f, Integer indent);
+
+void WriteObject(String& out, const TJSONObject* o, bool indented, Integer f, Integer indent) {
+  Integer n = o->length();
+  if (!indented) {
+    out += L'{';
+    for (Integer i = 0; i < n; ++i) {
+      if (i > 0) out += L',';
+      out += TJSONObject::quote(o->keyFromIndex(i));
+      out += L':';
+      // Each pair is written with its own value, so duplicated keys come back as read.
+      WriteValue(out, o->valueFromIndex(i), false, f, indent);
+    }
+    out += L'}';
+    return;
+  }
+  if (n == 0) {
+    out += L"{}";
+  } else if (n == 1) {
+    out += L'{';
+    out += TJSONObject::quote(o->keyFromIndex(0));
+    out += L": ";
+    WriteValue(out, o->valueFromIndex(0), true, f, indent);
+    out += L'}';
+  } else {
+    Integer inner = indent + f;
+    out += L'{';
+    for (Integer i = 0; i < n; ++i) {
+      out += i == 0 ? L"\n" : L",\n";
+      out += Spaces(inner);
+      out += TJSONObject::quote(o->keyFromIndex(i));
+      out += L": ";
+      WriteValue(out, o->valueFromIndex(i), true, f, inner);
+    }
+    out += L'\n';
+    out += Spaces(indent);
+    out += L'}';
+  }
+}
+
+void WriteArray(String& out, const TJSONArray* a, bool indented, Integer f, Integer indent) {
+  Integer n = a->length();
+  if (!indented) {
+    out += L'[';
+    for (Integer i = 0; i < n; ++i) {
+      if (i > 0) out += L',';
+      WriteValue(out, a->opt(i), false, f, indent);
+    }
+    out += L']';
+    return;
+  }
+  if (n == 0) {
+    out += L"[]";
+  } else if (n == 1) {
+    out += L'[';
+    WriteValue(out, a->opt(0), true, f, indent);
+    out += L']';
+  } else {
+    Integer inner = indent + f;
+    out += L"[\n";
+    for (Integer i = 0; i < n; ++i) {
+      if (i > 0) out += L",\n";
+      out += Spaces(inner);
+      WriteValue(out, a->opt(i), true, f, inner);
+    }
+    out += L'\n';
+    out += Spaces(indent);
+    out += L']';
+  }
+}
+
+void WriteValue(String& out, const TZvAbstractObject* v, bool indented, Integer f, Integer indent) {
+  if (v == nullptr || dynamic_cast<const NULL_*>(v)) {
+    out += L"null";
+  } else if (auto n = dynamic_cast<const Number_*>(v)) {
+    out += TJSONObject::numberToString(n);
+  } else if (auto o = dynamic_cast<const TJSONObject*>(v)) {
+    WriteObject(out, o, indented, f, indent);
+  } else if (auto a = dynamic_cast<const TJSONArray*>(v)) {
+    WriteArray(out, a, indented, f, indent);
+  } else if (dynamic_cast<const Boolean_*>(v)) {
+    out += v->toString();
+  } else if (auto s = dynamic_cast<const String_*>(v); s && s->NoQuote()) {
+    String t = s->toString();
+    out += t.empty() ? String(L"\"\"") : t;
+  } else {
+    out += TJSONObject::quote(v->toString());
+  }
+}
+
+String ArrayIndexText(Integer index) { return L"TJSONArray[" + std::to_wstring(index) + L"]"; }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------
+// Exceptions and the abstract value
+
+ParseException::ParseException(const String& Message, Integer Index)
+    : Exception(Message + L"\n\r erro no caracter : " + std::to_wstring(Index)), FIndex(Index) {}
+
+bool TZvAbstractObject::equals(const TZvAbstractObject* Value) const { return Value == this; }
+
+TZvAbstractObject* TZvAbstractObject::clone() const {
+  throw NotImplmentedFeature(L"Not Implemented. uJson.");
+}
+
+String TZvAbstractObject::toString() const { return ClassName() + L" <" + PointerText(this) + L">"; }
+
+// ---------------------------------------------------------------------------------
+// Scalars
+
+Integer_::Integer_(const String& s) : fvalue(TextToInt(s)) {}
+
+String Integer_::toString() const { return std::to_wstring(fvalue); }
+
+Integer Integer_::parseInt(const String& s, Integer i) {
+  switch (i) {
+    case 10:
+      return TextToInt(s);
+    case 16: {
+      std::uint32_t v = 0;
+      for (wchar_t c : s) {
+        if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - 32);
+        std::uint32_t d;
+        if (c >= L'A' && c <= L'F') {
+          d = static_cast<std::uint32_t>(c - L'A' + 10);
+        } else {
+          d = static_cast<std::uint32_t>(TextToInt(String(1, c)));
+          if (d > 9) throw EConvertError(L"'" + String(1, c) + L"' is not a valid integer value");
+        }
+        v = v * 16 + d;
+      }
+      return static_cast<Integer>(v);
+    }
+    case 8:
+      throw NotImplmentedFeature(L"Not Implemented. uJson.");
+    default:
+      return 0;
+  }
+}
+
+Integer Integer_::parseInt(const String_* s) { return parseInt(s->toString(), 10); }
+
+String Integer_::toHexString(Char c) {
+  static const wchar_t digits[] = L"0123456789ABCDEF";
+  unsigned v = static_cast<Word>(c);
+  String r;
+  do {
+    r.insert(r.begin(), digits[v & 15]);
+    v >>= 4;
+  } while (v != 0);
+  if (r.size() < 2) r.insert(r.begin(), L'0');
+  return r;
+}
+
+Double_::Double_(const String& s) : fvalue(TextToFloat(s)) {}
+Double_::Double_(const String_* s) : fvalue(TextToFloat(s->toString())) {}
+
+String Double_::toString() const { return FloatToGeneral15(fvalue); }
+
+Integer Double_::intValue() const { return TruncToInt(fvalue); }
+
+bool String_::equals(const TZvAbstractObject* Value) const {
+  auto s = dynamic_cast<const String_*>(Value);
+  return s != nullptr && s->fvalue == fvalue;
+}
+
+bool NULL_::equals(const TZvAbstractObject* Value) const {
+  return Value == nullptr || dynamic_cast<const NULL_*>(Value) != nullptr;
+}
+
+// ---------------------------------------------------------------------------------
+// TJSONIO
+
+void TJSONIO::LoadFromText(const String& aText, bool ApplyNoQuote) {
+  JSONTokener x(aText, ApplyNoQuote);
+  parse(&x);
+}
+
+// ---------------------------------------------------------------------------------
+// TJSONObject
+
+TJSONObject::TPairs::~TPairs() {
+  for (TPair& p : *this) delete p.Value;
+}
+
+TJSONObject::TJSONObject() = default;
+
+TJSONObject::TJSONObject(const TJSONObject* jo, const std::vector<String>& names) {
+  for (const String& name : names) {
+    TZvAbstractObject* v = jo ? jo->opt(name) : nullptr;
+    if (v == nullptr) continue;
+    std::unique_ptr<TZvAbstractObject> c(v->clone());
+    put(name, c.get());
+    c.release();
+  }
+}
+
+TJSONObject::TJSONObject(JSONTokener* x) { parse(x); }
+
+TJSONObject::TJSONObject(const String& s) {
+  JSONTokener x(s, false);
+  parse(&x);
+}
+
+TJSONObject::~TJSONObject() = default;
+
+TZvAbstractObject* TJSONObject::clone() const { return new TJSONObject(toString()); }
+
+String TJSONObject::toString() const {
+  String out;
+  WriteObject(out, this, false, 0, 0);
+  return out;
+}
+
+String TJSONObject::toString(Integer indentFactor) const { return toString(indentFactor, 0); }
+
+String TJSONObject::toString(Integer indentFactor, Integer indent) const {
+  String out;
+  WriteObject(out, this, true, indentFactor, indent);
+  return out;
+}
+
+void TJSONObject::Append(const String& key, TZvAbstractObject* value) {
+  std::unique_ptr<TZvAbstractObject> guard(value);
+  FItems.push_back(TPair{key, value});
+  guard.release();
+}
+
+TZvAbstractObject* TJSONObject::CopyValue(const TZvAbstractObject* v) {
+  if (v == nullptr) return nullptr;
+  if (auto o = dynamic_cast<const TJSONObject*>(v)) {
+    std::unique_ptr<TJSONObject> r(new TJSONObject());
+    for (const TPair& p : o->FItems) r->Append(p.Key, CopyValue(p.Value));
+    return r.release();
+  }
+  if (auto a = dynamic_cast<const TJSONArray*>(v)) {
+    std::unique_ptr<TJSONArray> r(new TJSONArray());
+    for (Integer i = 0; i < a->length(); ++i) {
+      std::unique_ptr<TZvAbstractObject> c(CopyValue(a->opt(i)));
+      r->put(c.get());
+      c.release();
+    }
+    return r.release();
+  }
+  return v->clone();
+}
+
+TJSONObject* TJSONObject::put(const String& key, TZvAbstractObject* value) {
+  if (key.empty()) throw NullPointerException(L"Null key.");
+  if (value == nullptr) {
+    remove(key);
+    return this;
+  }
+  Integer i = indexOfCS(key);
+  if (i >= 0) {
+    TZvAbstractObject* old = FItems[i].Value;
+    FItems[i].Value = value;
+    if (old != value) delete old;
+  } else {
+    FItems.push_back(TPair{key, value});
+  }
+  return this;
+}
+
+namespace {
+// Hands a value made here to a put; when the put fails the value is freed.
+template <class TOwner, class TKey>
+TOwner* PutNew(TOwner* owner, const TKey& key, TZvAbstractObject* created) {
+  std::unique_ptr<TZvAbstractObject> guard(created);
+  owner->put(key, created);
+  guard.release();
+  return owner;
+}
+TJSONArray* AppendNew(TJSONArray* owner, TZvAbstractObject* created) {
+  std::unique_ptr<TZvAbstractObject> guard(created);
+  owner->put(created);
+  guard.release();
+  return owner;
+}
+}  // namespace
+
+TJSONObject* TJSONObject::put(const String& key, bool value) { return PutNew(this, key, new Boolean_(value)); }
+TJSONObject* TJSONObject::put(const String& key, double value) { return PutNew(this, key, new Double_(value)); }
+TJSONObject* TJSONObject::put(const String& key, Integer value) { return PutNew(this, key, new Integer_(value)); }
+TJSONObject* TJSONObject::put(const String& key, const String& value, bool noquote) {
+  return PutNew(this, key, new String_(value, noquote));
+}
+
+TJSONObject* TJSONObject::putOpt(const String& key, TZvAbstractObject* value) {
+  if (value != nullptr) put(key, value);
+  return this;
+}
+
+TJSONObject* TJSONObject::accumulate(const String& key, TZvAbstractObject* value) {
+  TZvAbstractObject* o = opt(key);
+  if (o == nullptr) {
+    put(key, value);
+  } else if (auto a = dynamic_cast<TJSONArray*>(o)) {
+    a->put(value);
+  } else {
+    std::unique_ptr<TJSONArray> a2(new TJSONArray());
+    std::unique_ptr<TZvAbstractObject> c(o->clone());
+    a2->put(c.get());
+    c.release();
+    a2->put(value);
+    put(key, a2.get());
+    a2.release();
+  }
+  return this;
+}
+
+TZvAbstractObject* TJSONObject::opt(const String& key) const {
+  if (key.empty()) throw NullPointerException(L"Null key");
+  Integer i = indexOfCS(key);
+  return i >= 0 ? FItems[i].Value : nullptr;
+}
+
+TZvAbstractObject* TJSONObject::get(const String& key) const {
+  TZvAbstractObject* o = opt(key);
+  if (o == nullptr) throw NoSuchElementException(L"TJSONObject[" + quote(key) + L"] not found.");
+  return o;
+}
+
+bool TJSONObject::getBoolean(const String& key) const {
+  TZvAbstractObject* o = get(key);
+  if (auto b = dynamic_cast<Boolean_*>(o)) return b->boolValue();
+  if (dynamic_cast<String_*>(o)) {
+    if (SameAscii(o->toString(), L"true")) return true;
+    if (SameAscii(o->toString(), L"false")) return false;
+  }
+  throw ClassCastException(L"TJSONObject[" + quote(key) + L"] is not a Boolean.");
+}
+
+double TJSONObject::getDouble(const String& key) const {
+  try {
+    TZvAbstractObject* o = get(key);
+    if (auto n = dynamic_cast<Number_*>(o)) return n->doubleValue();
+    if (dynamic_cast<String_*>(o)) return TextToFloat(o->toString());
+    throw NumberFormatException(L"TJSONObject[" + quote(key) + L"] is not a number.");
+  } catch (const Exception& e) {
+    throw Exception(e.Message() + L"(TJSONObject.getDouble.key=" + key + L")");
+  }
+}
+
+Integer TJSONObject::getInt(const String& key) const {
+  try {
+    TZvAbstractObject* o = get(key);
+    if (auto n = dynamic_cast<Number_*>(o)) return n->intValue();
+    return RoundToInt(getDouble(key));
+  } catch (const Exception& e) {
+    throw Exception(e.Message() + L"(TJSONObject.getInt.key=" + key + L")");
+  }
+}
+
+TJSONArray* TJSONObject::getJSONArray(const String& key) const {
+  if (auto a = dynamic_cast<TJSONArray*>(get(key))) return a;
+  throw NoSuchElementException(L"TJSONObject[" + quote(key) + L"] is not a TJSONArray.");
+}
+
+TJSONObject* TJSONObject::getJSONObject(const String& key) const {
+  if (auto o = dynamic_cast<TJSONObject*>(get(key))) return o;
+  throw NoSuchElementException(L"TJSONObject[" + quote(key) + L"] is not a TJSONObject.");
+}
+
+String TJSONObject::getString(const String& key) const { return get(key)->toString(); }
+
+bool TJSONObject::optBoolean(const String& key, bool defaultValue) const {
+  TZvAbstractObject* o = opt(key);
+  if (auto b = dynamic_cast<Boolean_*>(o)) return b->boolValue();
+  if (dynamic_cast<String_*>(o)) {
+    if (SameAscii(o->toString(), L"false")) return false;
+    if (SameAscii(o->toString(), L"true")) return true;
+  }
+  return defaultValue;
+}
+
+double TJSONObject::optDouble(const String& key) const { return optDouble(key, Double_::NaN()); }
+
+double TJSONObject::optDouble(const String& key, double defaultValue) const {
+  TZvAbstractObject* o = opt(key);
+  if (o == nullptr) return defaultValue;
+  if (auto n = dynamic_cast<Number_*>(o)) return n->doubleValue();
+  double d;
+  return TryTextToFloat(o->toString(), d) ? d : defaultValue;
+}
+
+Integer TJSONObject::optInt(const String& key, Integer defaultValue) const {
+  TZvAbstractObject* o = opt(key);
+  if (o == nullptr) return defaultValue;
+  if (auto n = dynamic_cast<Number_*>(o)) {
+    try {
+      return n->intValue();
+    } catch (const Exception&) {
+      return defaultValue;
+    }
+  }
+  Integer i;
+  return TryTextToInt(o->toString(), i) ? i : defaultValue;
+}
+
+TJSONArray* TJSONObject::optJSONArray(const String& key) const { return dynamic_cast<TJSONArray*>(opt(key)); }
+
+TJSONObject* TJSONObject::optJSONObject(const String& key) const { return dynamic_cast<TJSONObject*>(opt(key)); }
+
+String TJSONObject::optString(const String& key, const String& defaultValue) const {
+  TZvAbstractObject* o = opt(key);
+  return o ? o->toString() : defaultValue;
+}
+
+Integer TJSONObject::indexOf(const String& aKey) const {
+  for (size_t i = 0; i < FItems.size(); ++i)
+    if (SameKey(FItems[i].Key, aKey)) return static_cast<Integer>(i);
+  return -1;
+}
+
+Integer TJSONObject::indexOfCS(const String& aKey) const {
+  // The key list's own lookup, case-insensitive as well; equal text needs no call into
+  // the locale.
+  for (size_t i = 0; i < FItems.size(); ++i) {
+    const String& k = FItems[i].Key;
+    if (k == aKey || SameKey(k, aKey)) return static_cast<Integer>(i);
+  }
+  return -1;
+}
+
+bool TJSONObject::isNull(const String& key) const {
+  TZvAbstractObject* o = opt(key);
+  return o == nullptr || dynamic_cast<NULL_*>(o) != nullptr;
+}
+
+TJSONArray* TJSONObject::names() const {
+  if (FItems.empty()) return nullptr;
+  std::unique_ptr<TJSONArray> a(new TJSONArray());
+  for (const TPair& p : FItems) a->put(p.Key);
+  return a.release();
+}
+
+String TJSONObject::keyFromIndex(Integer aIndex) const {
+  return aIndex >= 0 && aIndex < length() ? FItems[aIndex].Key : String();
+}
+
+TZvAbstractObject* TJSONObject::valueFromIndex(Integer aIndex) const {
+  return aIndex >= 0 && aIndex < length() ? FItems[aIndex].Value : nullptr;
+}
+
+void TJSONObject::moveFirst(const String& key) {
+  Integer i = indexOfCS(key);
+  if (i <= 0) return;
+  TPair p = std::move(FItems[i]);
+  FItems.erase(FItems.begin() + i);
+  FItems.insert(FItems.begin(), std::move(p));
+}
+
+bool TJSONObject::remove(const String& key) {
+  Integer i = indexOfCS(key);
+  if (i < 0) return false;
+  TZvAbstractObject* v = FItems[i].Value;
+  FItems.erase(FItems.begin() + i);
+  delete v;
+  return true;
+}
+
+void TJSONObject::clean() {
+  while (!FItems.empty()) {
+    TZvAbstractObject* v = FItems.back().Value;
+    FItems.pop_back();
+    delete v;
+  }
+}
+
+TJSONArray* TJSONObject::toJSONArray(const TJSONArray* names) const {
+  if (names == nullptr || names->length() == 0) return nullptr;
+  std::unique_ptr<TJSONArray> a(new TJSONArray());
+  for (Integer i = 0; i < names->length(); ++i) {
+    std::unique_ptr<TZvAbstractObject> c(CopyValue(opt(names->getString(i))));
+    a->put(c.get());
+    c.release();
+  }
+  return a.release();
+}
+
+void TJSONObject::assignTo(TJSONObject* json) const {
+  for (const TPair& p : FItems) {
+    std::unique_ptr<TZvAbstractObject> c(p.Value ? p.Value->clone() : nullptr);
+    json->put(p.Key, c.get());
+    c.release();
+  }
+}
+
+void TJSONObject::Assign(const TJSONObject* tjson, bool ApplyNoQuote) {
+  String text = tjson->toString();
+  LoadFromText(text, ApplyNoQuote);
+}
+
+String TJSONObject::ValueToUnquotedString(const TZvAbstractObject* Value) {
+  String s = valueToString(Value);
+  if (s.size() >= 2 && s.front() == L'"' && s.back() == L'"') return s.substr(1, s.size() - 2);
+  return s;
+}
+
+String TJSONObject::quote(const String& s) {
+  String r;
+  r.reserve(s.size() + 2);
+  r += L'"';
+  for (wchar_t c : s) {
+    switch (c) {
+      case L'"': r += L"\\\""; break;
+      case L'\\': r += L"\\\\"; break;
+      case L'\t': r += L"\\t"; break;
+      case L'\n': r += L"\\n"; break;
+      case L'\r': r += L"\\r"; break;
+      case L'\b': r += L"\\b"; break;
+      case L'\f': r += L"\\f"; break;
+      default:
+        if (c < L' ') {
+          String h = Integer_::toHexString(c);
+          r += L"\\u";
+          r += String(4 - h.size(), L'0');
+          r += h;
+        } else {
+          r += c;
+        }
+    }
+  }
+  r += L'"';
+  return r;
+}
+
+String TJSONObject::numberToString(const Number_* n) {
+  if (n == nullptr) return String();
+  if (auto i = dynamic_cast<const Integer_*>(n)) return i->toString();
+  return FloatToGeneral15(n->doubleValue());
+}
+
+String TJSONObject::valueToString(const TZvAbstractObject* v) {
+  String out;
+  WriteValue(out, v, false, 0, 0);
+  return out;
+}
+
+String TJSONObject::valueToString(const TZvAbstractObject* v, Integer indentFactor, Integer indent) {
+  String out;
+  WriteValue(out, v, true, indentFactor, indent);
+  return out;
+}
+
+void TJSONObject::parse(JSONTokener* x) {
+  JSONTokener::TDepthGuard depth(x);
+  clean();
+  if (x->nextClean() != L'{') throw x->syntaxError(L"A TJSONObject must begin with \"{\"");
+  for (;;) {
+    Char c = x->nextClean();
+    if (c == 0) throw x->syntaxError(L"A TJSONObject must end with \"}\"");
+    if (c == L'}') return;
+    x->back();
+    String key;
+    {
+      std::unique_ptr<TZvAbstractObject> k(x->nextValue());
+      key = k->toString();
+    }
+    c = x->nextClean();
+    if (c == L'=') {
+      if (x->next() != L'>') x->back();
+    } else if (c != L':') {
+      throw x->syntaxError(L"Expected a \":\" after a key");
+    }
+    // Duplicated keys are appended again; lookups find the first.
+    Append(key, x->nextValue());
+    switch (x->nextClean()) {
+      case L';':
+      case L',':
+        if (x->nextClean() == L'}') return;
+        x->back();
+        break;
+      case L'}':
+        return;
+      default:
+        throw x->syntaxError(L"Expected a \",\" or \"}\"");
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------------
+// TJSONArray
+
+TJSONArray::TElements::~TElements() {
+  for (TZvAbstractObject* e : *this) delete e;
+}
+
+TJSONArray::TJSONArray() = default;
+
+TJSONArray::TJSONArray(JSONTokener* x) { parse(x); }
+
+TJSONArray::TJSONArray(const String& s) {
+  JSONTokener x(s, false);
+  parse(&x);
+}
+
+TJSONArray::~TJSONArray() = default;
+
+TZvAbstractObject* TJSONArray::clone() const { return new TJSONArray(toString()); }
+
+String TJSONArray::toString() const {
+  String out;
+  WriteArray(out, this, false, 0, 0);
+  return out;
+}
+
+String TJSONArray::toString(Integer indentFactor) const { return toString(indentFactor, 0); }
+
+String TJSONArray::toString(Integer indentFactor, Integer indent) const {
+  String out;
+  WriteArray(out, this, true, indentFactor, indent);
+  return out;
+}
+
+void TJSONArray::parse(JSONTokener* x) {
+  JSONTokener::TDepthGuard depth(x);
+  if (x->nextClean() != L'[') throw x->syntaxError(L"A TJSONArray must start with \"[\"");
+  for (;;) {
+    Char c = x->nextClean();
+    if (c == L']') return;
+    x->back();
+    if (x->nextClean() == L',') {
+      x->back();
+      FItems.push_back(nullptr);  // an elided element
+    } else {
+      x->back();
+      std::unique_ptr<TZvAbstractObject> v(x->nextValue());
+      FItems.push_back(v.get());
+      v.release();
+    }
+    switch (x->nextClean()) {
+      case L';':
+      case L',':
+        break;
+      case L']':
+        return;
+      default:
+        throw x->syntaxError(L"Expected a \",\" or \"]\"");
+    }
+  }
+}
+
+TJSONArray* TJSONArray::put(TZvAbstractObject* value) {
+  FItems.push_back(value);
+  return this;
+}
+
+TJSONArray* TJSONArray::put(bool value) { return AppendNew(this, new Boolean_(value)); }
+TJSONArray* TJSONArray::put(double value) { return AppendNew(this, new Double_(value)); }
+TJSONArray* TJSONArray::put(Integer value) { return AppendNew(this, new Integer_(value)); }
+TJSONArray* TJSONArray::put(const String& value, bool noquote) {
+  return AppendNew(this, new String_(value, noquote));
+}
+
+TJSONArray* TJSONArray::put(Integer index, TZvAbstractObject* value) {
+  if (index < 0) throw NoSuchElementException(ArrayIndexText(index) + L" not found.");
+  if (value == nullptr) throw NullPointerException(L"");
+  if (index < length()) {
+    TZvAbstractObject* old = FItems[index];
+    FItems[index] = value;
+    if (old != value) delete old;
+  } else {
+    FItems.reserve(static_cast<size_t>(index) + 1);
+    while (length() < index) FItems.push_back(nullptr);
+    FItems.push_back(value);
+  }
+  return this;
+}
+
+TJSONArray* TJSONArray::put(Integer index, bool value) { return PutNew(this, index, new Boolean_(value)); }
+TJSONArray* TJSONArray::put(Integer index, double value) { return PutNew(this, index, new Double_(value)); }
+TJSONArray* TJSONArray::put(Integer index, Integer value) { return PutNew(this, index, new Integer_(value)); }
+TJSONArray* TJSONArray::put(Integer index, const String& value, bool noquote) {
+  return PutNew(this, index, new String_(value, noquote));
+}
+
+TZvAbstractObject* TJSONArray::opt(Integer index) const {
+  return index >= 0 && index < length() ? FItems[index] : nullptr;
+}
+
+TZvAbstractObject* TJSONArray::get(Integer index) const {
+  TZvAbstractObject* o = opt(index);
+  if (o == nullptr) throw NoSuchElementException(ArrayIndexText(index) + L" not found.");
+  return o;
+}
+
+bool TJSONArray::getBoolean(Integer index) const {
+  TZvAbstractObject* o = get(index);
+  if (auto b = dynamic_cast<Boolean_*>(o)) return b->boolValue();
+  if (dynamic_cast<String_*>(o)) {
+    if (SameAscii(o->toString(), L"true")) return true;
+    if (SameAscii(o->toString(), L"false")) return false;
+  }
+  throw ClassCastException(ArrayIndexText(index) + L" not a Boolean.");
+}
+
+double TJSONArray::getDouble(Integer index) const {
+  try {
+    TZvAbstractObject* o = get(index);
+    if (auto n = dynamic_cast<Number_*>(o)) return n->doubleValue();
+    if (dynamic_cast<String_*>(o)) return TextToFloat(o->toString());
+    throw NumberFormatException(L"TJSONObject[" + std::to_wstring(index) + L"] is not a number.");
+  } catch (const Exception& e) {
+    throw Exception(e.Message() + L"(TJSONArray.getDouble)");
+  }
+}
+
+Integer TJSONArray::getInt(Integer index) const {
+  try {
+    TZvAbstractObject* o = get(index);
+    if (auto n = dynamic_cast<Number_*>(o)) return n->intValue();
+    return TruncToInt(getDouble(index));
+  } catch (const Exception& e) {
+    throw Exception(e.Message() + L"(TJSONObject.getInt)");
+  }
+}
+
+TJSONArray* TJSONArray::getJSONArray(Integer index) const {
+  if (auto a = dynamic_cast<TJSONArray*>(get(index))) return a;
+  throw NoSuchElementException(ArrayIndexText(index) + L" is not a TJSONArray.");
+}
+
+TJSONObject* TJSONArray::getJSONObject(Integer index) const {
+  TZvAbstractObject* o = get(index);
+  if (auto j = dynamic_cast<TJSONObject*>(o)) return j;
+  throw NoSuchElementException(ArrayIndexText(index) + L" is not a TJSONObject is " + o->ClassName());
+}
+
+String TJSONArray::getString(Integer index) const { return get(index)->toString(); }
+
+bool TJSONArray::getBoolean(Integer index, bool aDefault) const {
+  return isNull(index) ? aDefault : getBoolean(index);
+}
+double TJSONArray::getDouble(Integer index, double aDefault) const {
+  return isNull(index) ? aDefault : getDouble(index);
+}
+Integer TJSONArray::getInt(Integer index, Integer aDefault) const {
+  return isNull(index) ? aDefault : getInt(index);
+}
+String TJSONArray::getString(Integer index, const String& aDefault) const {
+  return isNull(index) ? aDefault : getString(index);
+}
+TJSONArray* TJSONArray::getJSONArray(Integer index, bool NullExpected) const {
+  return NullExpected && isNull(index) ? nullptr : getJSONArray(index);
+}
+TJSONObject* TJSONArray::getJSONObject(Integer index, bool NullExpected) const {
+  return NullExpected && isNull(index) ? nullptr : getJSONObject(index);
+}
+
+bool TJSONArray::isNull(Integer index) const {
+  TZvAbstractObject* o = opt(index);
+  return o == nullptr || dynamic_cast<NULL_*>(o) != nullptr;
+}
+
+bool TJSONArray::optBoolean(Integer index, bool defaultValue) const {
+  TZvAbstractObject* o = opt(index);
+  if (auto b = dynamic_cast<Boolean_*>(o)) return b->boolValue();
+  if (dynamic_cast<String_*>(o)) {
+    if (SameAscii(o->toString(), L"false")) return false;
+    if (SameAscii(o->toString(), L"true")) return true;
+  }
+  return defaultValue;
+}
+
+double TJSONArray::optDouble(Integer index, double defaultValue) const {
+  TZvAbstractObject* o = opt(index);
+  if (o == nullptr) return defaultValue;
+  if (auto n = dynamic_cast<Number_*>(o)) return n->doubleValue();
+  double d;
+  return TryTextToFloat(o->toString(), d) ? d : defaultValue;
+}
+
+Integer TJSONArray::optInt(Integer index, Integer defaultValue) const {
+  TZvAbstractObject* o = opt(index);
+  if (o == nullptr) return defaultValue;
+  if (auto n = dynamic_cast<Number_*>(o)) {
+    try {
+      return n->intValue();
+    } catch (const Exception&) {
+      return defaultValue;
+    }
+  }
+  Integer i;
+  return TryTextToInt(o->toString(), i) ? i : defaultValue;
+}
+
+String TJSONArray::optString(Integer index, const String& defaultValue) const {
+  TZvAbstractObject* o = opt(index);
+  return o ? o->toString() : defaultValue;
+}
+
+TJSONArray* TJSONArray::optJSONArray(Integer index) const { return dynamic_cast<TJSONArray*>(opt(index)); }
+
+TJSONObject* TJSONArray::optJSONObject(Integer index) const { return dynamic_cast<TJSONObject*>(opt(index)); }
+
+void TJSONArray::remove(Integer index) {
+  if (index < 0 || index >= length()) return;
+  TZvAbstractObject* v = FItems[index];
+  FItems.erase(FItems.begin() + index);
+  delete v;
+}
+
+void TJSONArray::clean() {
+  while (!FItems.empty()) {
+    TZvAbstractObject* v = FItems.back();
+    FItems.pop_back();
+    delete v;
+  }
+}
+
+String TJSONArray::join(const String& separator) const {
+  String out;
+  for (Integer i = 0; i < length(); ++i) {
+    if (i > 0) out += separator;
+    WriteValue(out, FItems[i], false, 0, 0);
+  }
+  return out;
+}
+
+TJSONObject* TJSONArray::toJSONObject(const TJSONArray* names) const {
+  if (names == nullptr || names->length() == 0 || length() == 0) return nullptr;
+  std::unique_ptr<TJSONObject> o(new TJSONObject());
+  for (Integer i = 0; i < names->length(); ++i) {
+    String name = names->getString(i);
+    std::unique_ptr<TZvAbstractObject> c(TJSONObject::CopyValue(opt(i)));
+    o->put(name, c.get());
+    c.release();
+  }
+  return o.release();
+}
+
+void TJSONArray::Assign(const TJSONArray* src, bool ApplyNoQuote) {
+  String text = src->toString();
+  LoadFromText(text, ApplyNoQuote);
+}
+
+// ---------------------------------------------------------------------------------
+// JSONTokener
+
+JSONTokener::JSONTokener(const String& s, bool ApplyNoQuote)
+    : FApplyNoQuote(ApplyNoQuote), myIndex(1), mySource(s) {}
+
+JSONTokener::TDepthGuard::TDepthGuard(JSONTokener* x) : FOwner(x) {
+  if (x->FDepth >= JSONMaxNestingDepth)
+    throw x->syntaxError(L"Nesting deeper than " + std::to_wstring(JSONMaxNestingDepth) + L" levels.");
+  ++x->FDepth;
+}
+
+bool JSONTokener::more() const {
+  return !mySource.empty() && myIndex <= static_cast<Integer>(mySource.size()) + 1;
+}
+
+Char JSONTokener::next() {
+  Integer len = static_cast<Integer>(mySource.size());
+  if (myIndex <= len) return mySource[static_cast<size_t>(myIndex++ - 1)];
+  if (myIndex == len + 1) ++myIndex;
+  return 0;
+}
+
+void JSONTokener::back() {
+  if (myIndex > 1) --myIndex;
+}
+
+Char JSONTokener::next(Char c) {
+  Char n = next();
+  if (n != c) throw syntaxError(L"Expected " + String(1, c) + L" and instead saw " + String(1, n) + L".");
+  return n;
+}
+
+String JSONTokener::next(Integer n) {
+  Integer start = myIndex;
+  Integer len = static_cast<Integer>(mySource.size());
+  // The last n characters of the text can be read as well.
+  if (n < 0 || start + n - 1 > len) throw syntaxError(L"Substring bounds error");
+  myIndex += n;
+  return mySource.substr(static_cast<size_t>(start - 1), static_cast<size_t>(n));
+}
+
+Char JSONTokener::nextClean() {
+  for (;;) {
+    Char c = next();
+    if (c >= 1 && c <= 0x20) continue;
+    if (c == L'#') {
+      do c = next(); while (c != 0 && c != L'\n' && c != L'\r');
+      continue;
+    }
+    if (c == L'/') {
+      Char d = next();
+      if (d == L'*') {
+        for (;;) {
+          c = next();
+          if (c == 0) throw syntaxError(L"Unclosed comment.");
+          if (c == L'*') {
+            if (next() == L'/') break;
+            back();
+          }
+        }
+        continue;
+      }
+      if (d == L'/') {
+        do c = next(); while (c != 0 && c != L'\n' && c != L'\r');
+        continue;
+      }
+      back();
+      return c;
+    }
+    return c;
+  }
+}
+
+String JSONTokener::nextString(Char quote) {
+  String sb;
+  for (;;) {
+    Char c = next();
+    if (c == 0 || c == L'\n' || c == L'\r') throw syntaxError(L"Unterminated string");
+    if (c == quote) return sb;
+    if (c != L'\\') {
+      sb += c;
+      continue;
+    }
+    c = next();
+    switch (c) {
+      case L'b': sb += L'\b'; break;
+      case L'f': sb += L'\f'; break;
+      case L'n': sb += L'\n'; break;
+      case L'r': sb += L'\r'; break;
+      case L't': sb += L'\t'; break;
+      case L'u': {
+        String h = next(4);
+        Integer v = 0;
+        for (wchar_t d : h) {
+          int x = dehexchar(d);
+          if (x < 0) {
+            // Back to the escape, so that the message shows where it starts.
+            myIndex -= 6;
+            throw syntaxError(L"Illegal escape \\u" + h + L".");
+          }
+          v = v * 16 + x;
+        }
+        sb += static_cast<wchar_t>(v);
+        break;
+      }
+      default:
+        sb += c;
+    }
+  }
+}
+
+String JSONTokener::nextTo(Char d) {
+  String sb;
+  for (;;) {
+    Char c = next();
+    if (c == d || c == 0 || c == L'\n' || c == L'\r') {
+      if (c != 0) back();
+      return TrimText(sb);
+    }
+    sb += c;
+  }
+}
+
+Char JSONTokener::nextTo(const String& delimiters) {
+  String sb;
+  for (;;) {
+    Char c = next();
+    if (c == 0 || c == L'\n' || c == L'\r' || delimiters.find(c) != String::npos) {
+      if (c != 0) back();
+      String t = TrimText(sb);
+      return t.empty() ? Char(0) : t[0];
+    }
+    sb += c;
+  }
+}
+
+TZvAbstractObject* JSONTokener::nextValue() {
+  Char c = nextClean();
+  switch (c) {
+    case L'"':
+    case L'\'':
+      return new String_(nextString(c), false);
+    case L'[':
+      back();
+      return new TJSONArray(this);
+    case L'{':
+      back();
+      return new TJSONObject(this);
+    default:
+      break;
+  }
+  String sb;
+  while (c > 0x1F && !IsStopChar(c)) {
+    sb += c;
+    c = next();
+  }
+  back();
+  String s = TrimText(sb);
+  if (s.empty()) throw syntaxError(L"Missing value.");
+  String lower = LowerLocale(s);
+  if (lower == L"true") return new Boolean_(true);
+  if (lower == L"false") return new Boolean_(false);
+  if (lower == L"null") return new NULL_();
+  Char b = s[0];
+  if (!((b >= L'0' && b <= L'9') || b == L'+' || b == L'-' || b == L'.')) return new String_(s, FApplyNoQuote);
+  if (b == L'0' && s.size() >= 3 && (s[1] == L'x' || s[1] == L'X')) {
+    try {
+      return new Integer_(Integer_::parseInt(s.substr(2), 16));
+    } catch (const Exception&) {
+      // not hexadecimal: read on as below
+    }
+  }
+  // A leading zero does not make an octal number: 017 is read as decimal 17.
+  if (s == L"0") return new Integer_(0);
+  Integer i;
+  if (TryTextToInt(s, i)) return new Integer_(i);
+  double d;
+  if (TryTextToFloat(s, d)) return new Double_(d);
+  return new String_(s, FApplyNoQuote);
+}
+
+Char JSONTokener::skipTo(Char to) {
+  Integer start = myIndex;
+  for (;;) {
+    Char c = next();
+    if (c == 0) {
+      myIndex = start;
+      return 0;
+    }
+    if (c == to) {
+      back();
+      return c;
+    }
+  }
+}
+
+void JSONTokener::skipPast(const String& to) {
+  size_t from = static_cast<size_t>(myIndex - 1);
+  size_t p = from <= mySource.size() ? mySource.find(to, from) : String::npos;
+  if (p == String::npos)
+    myIndex = static_cast<Integer>(mySource.size()) + 1;
+  else
+    myIndex = static_cast<Integer>(p + to.size()) + 1;
+}
+
+Integer JSONTokener::dehexchar(Char c) { return HexDigit(c); }
+
+ParseException JSONTokener::syntaxError(const String& message) const {
+  size_t from = static_cast<size_t>(myIndex - 1);
+  String around = from < mySource.size() ? mySource.substr(from, 10) : String();
+  return ParseException(message + toString() + L" pr\uE26Cimo a : " + around, myIndex);
+}
+
+String JSONTokener::toString() const {
+  return L" at character " + std::to_wstring(myIndex) + L" of " + mySource;
+}
