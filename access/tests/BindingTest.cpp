@@ -1,0 +1,131 @@
+#include "SecurityFakes.h"
+
+namespace {
+
+DWORD gPlatform, gMajor;
+BOOL gVersionFails;
+
+BOOL WINAPI FakeVersion(LPOSVERSIONINFOW Info) {
+  if (gVersionFails) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  EXPECT_EQ(Info->dwOSVersionInfoSize, 276u);
+  Info->dwPlatformId = gPlatform;
+  Info->dwMajorVersion = gMajor;
+  Info->dwMinorVersion = 1;
+  return TRUE;
+}
+
+class BindingTest : public SecurityTest {};
+
+TEST_F(BindingTest, VersionCheck) {
+  struct Case {
+    DWORD Platform, Major;
+    bool Passes;
+  } cases[] = {
+      {2, 5, true}, {2, 6, true}, {2, 10, true}, {2, 4, false}, {1, 4, false}, {1, 10, false},
+      {0, 5, false},
+  };
+  QvSecurityApi.GetVersionExW = &FakeVersion;
+  gVersionFails = FALSE;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.Platform << "." << c.Major);
+    gPlatform = c.Platform;
+    gMajor = c.Major;
+    if (c.Passes) {
+      EXPECT_TRUE(CheckWin2000OrLater());
+    } else {
+      try {
+        CheckWin2000OrLater();
+        ADD_FAILURE() << "no exception";
+      } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), L"Windows 2000+ required");
+        EXPECT_EQ(e.ClassType(), Exception::StaticClass());
+      }
+    }
+  }
+  TQvOSVersion v = GetOSVersion();
+  EXPECT_EQ(v.MinorVersion, 1u);
+  gVersionFails = TRUE;
+  EXPECT_THROW(GetOSVersion(), EOSError);
+}
+
+TEST_F(BindingTest, OldSystemStopsStartUpAndLeavesNothingBehind) {
+  QvNTSecurityUnitUnit.Finalize();
+  QvSecurityApi.GetVersionExW = &FakeVersion;
+  gVersionFails = FALSE;
+  gPlatform = 1;
+  gMajor = 4;
+  try {
+    QvNTSecurityUnitUnit.Initialize();
+    ADD_FAILURE() << "start-up passed on an old system";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), L"Windows 2000+ required");
+  }
+  EXPECT_EQ(SidStore, nullptr);
+  EXPECT_EQ(QvSecurityApi.GetAce, nullptr);
+}
+
+TEST_F(BindingTest, StartUpBindsAllTwentyFunctions) {
+  RestartSecurityUnit();
+  void** slots = reinterpret_cast<void**>(&QvSecurityApi);
+  for (int i = 0; i < 20; ++i) EXPECT_NE(slots[i], nullptr) << QvBoundFunctionNames[i];
+  EXPECT_EQ(QvAdvapiLibraryName(), L"advapi32.dll");
+  EXPECT_EQ(QvNetapiLibraryName(), L"netapi32.dll");
+  EXPECT_NE(SidStore, nullptr);
+  EXPECT_NE(SidCompressor, nullptr);
+}
+
+TEST_F(BindingTest, MissingLibrariesRaiseOnlyWhenCalled) {
+  QvBindSecurityApi(L"zs_missing_a.dll", L"zs_missing_b.dll");
+  void** slots = reinterpret_cast<void**>(&QvSecurityApi);
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(slots[i], nullptr) << QvBoundFunctionNames[i];
+  try {
+    SidToText(nullptr);
+    ADD_FAILURE() << "no exception";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(),
+              L"Cannot load library \"zs_missing_a.dll or zs_missing_b.dll\" or linked "
+              L"libraries. Not Windows 2000?");
+  }
+  // Reading swallows it: the list is simply empty.
+  TQvAccessList list;
+  list.Add();
+  TQvNTFileSecurity security(L"C:\\");
+  security.GetAccessList(&list, L"");
+  EXPECT_EQ(list.Count(), 1);  // a failed read leaves a reused list as it was
+}
+
+TEST_F(BindingTest, OneUnboundFunctionEndsTheWalkQuietly) {
+  fakes::Sddl[L"C:\\x"] = L"D:(A;;FA;;;SY)(A;;FA;;;BA)";
+  QvSecurityApi.GetAce = nullptr;
+  Read(L"C:\\x");
+  EXPECT_EQ(List.Count(), 0);
+  EXPECT_EQ(List.SecurityDescriptor() & SE_SELF_RELATIVE, SE_SELF_RELATIVE);
+}
+
+TEST(ErrorText, Formats) {
+  String text5 = WinErrorText(5);
+  ASSERT_EQ(text5.rfind(L"5: ", 0), 0u);
+  EXPECT_GT(text5.size(), 3u);
+  EXPECT_EQ(WinErrorText(0x2000FFFF), L"536936447: ");
+  try {
+    SetLastError(5);
+    RaiseLastWinError();
+    ADD_FAILURE();
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), text5 + L":ErrorCode=5");
+  }
+  try {
+    RaiseWinErrorCode(1332);
+    ADD_FAILURE();
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), L":ErrorCode=1332");
+  }
+  EXPECT_NO_THROW(RaiseWinErrorCode(0));
+  SetLastError(0);
+  EXPECT_NO_THROW(RaiseLastWinError());
+}
+
+}  // namespace
