@@ -232,6 +232,11 @@ void TComponent::SetInline(bool Value) { SetComponentStateItem(csInline, Value);
 
 String TComponent::GetNamePath() { return FName; }
 
+void TComponent::DeclarePublished(TPublisher<TComponent>& P) {
+  P.Property(L"Name", &TComponent::Name, &TComponent::SetName).Stored(false);
+  P.Property(L"Tag", &TComponent::Tag, &TComponent::SetTag).Default(0);
+}
+
 // TCollectionItem --------------------------------------------------------------------
 
 TCollectionItem::TCollectionItem(TCollection* Collection) { SetCollection(Collection); }
@@ -407,7 +412,17 @@ String TCollection::GetNamePath() {
   return S + L"." + P;
 }
 
-String TCollection::PropName() { return FPropName; }
+String TCollection::PropName() {
+  if (!FPropName.empty()) return FPropName;
+  TPersistent* Owner = GetOwner();
+  if (!Owner) return FPropName;
+  for (PPropInfo P : GetPropList(Owner->ClassType()))
+    if (P->PropType->Kind == tkClass && P->GetObj && P->GetObj(Owner) == this) {
+      FPropName = P->Name;
+      break;
+    }
+  return FPropName;
+}
 
 // Streaming entry points of TComponent (the reader and writer do the work).
 void TComponent::ReadState(TReader*) {}

@@ -8,6 +8,7 @@
 
 #include "SysUtils.h"
 #include "System.h"
+#include "TypInfo.h"
 
 class TFiler;
 class TReader;
@@ -82,6 +83,7 @@ bool IsValidIdent(const String& Ident);
 // Destroying() and DestroyComponents() at the start of its own destructor.
 class TComponent : public TPersistent {
   DECLARE_CLASS(TComponent, TPersistent)
+  PUBLISHED(TComponent)  // Name (written in the object header, not as a property), Tag
  public:
   using TCreateArg = TComponent*;  // the virtual constructor takes the owner
   explicit TComponent(TComponent* AOwner);
