@@ -93,4 +93,36 @@ TPoint vxPointTotal(std::initializer_list<TPoint> APoints) {
   return Result;
 }
 
+// --- TvxRect ---------------------------------------------------------------------------
+
+void TvxRect::Assign(TPersistent* Source) {
+  // Any other source is ignored without an error.
+  if (auto* r = dynamic_cast<TvxRect*>(Source)) SetRect(r->Rect());
+}
+
+void TvxRect::SetRect(const TRect& Value) {
+  TRect r = Value;
+  AdjustNewRect(r);
+  if (vxRectSame(r, FRect)) return;
+  FRect = r;
+  Changed();
+}
+
+void TvxRect::Changed() {
+  if (OnChange) OnChange(this);
+}
+
+void TvxRect::SetLeft(Integer Value) { SetRect({Value, FRect.top, FRect.right, FRect.bottom}); }
+void TvxRect::SetTop(Integer Value) { SetRect({FRect.left, Value, FRect.right, FRect.bottom}); }
+void TvxRect::SetRight(Integer Value) { SetRect({FRect.left, FRect.top, Value, FRect.bottom}); }
+void TvxRect::SetBottom(Integer Value) { SetRect({FRect.left, FRect.top, FRect.right, Value}); }
+void TvxRect::SetWidth(Integer Value) { SetRight(FRect.left + Value); }
+void TvxRect::SetHeight(Integer Value) { SetBottom(FRect.top + Value); }
+void TvxRect::SetTopLeft(const TPoint& P) { SetRect({P.x, P.y, FRect.right, FRect.bottom}); }
+void TvxRect::SetTopRight(const TPoint& P) { SetRect({FRect.left, P.y, P.x, FRect.bottom}); }
+void TvxRect::SetBottomLeft(const TPoint& P) { SetRect({P.x, FRect.top, FRect.right, P.y}); }
+void TvxRect::SetBottomRight(const TPoint& P) { SetRect({FRect.left, FRect.top, P.x, P.y}); }
+
+// The streaming class registry is not part of the runtime yet; the unit registers
+// TvxRect there once it is.
 const TUnitInfo vxGeometryUnit = {L"vxGeometry", nullptr, nullptr};

@@ -6,6 +6,7 @@
 
 #include <initializer_list>
 
+#include "Persistent.h"
 #include "SysInit.h"
 #include "System.h"
 
@@ -32,5 +33,54 @@ TRect vxRectCenteredIn(const TRect& R, Integer W, Integer H);
 TPoint vxPointShift(const TPoint& P, Integer DX, Integer DY, bool APositive = true);
 TPoint vxMakePoint(Integer X, Integer Y);
 TPoint vxPointTotal(std::initializer_list<TPoint> APoints);
+
+// A persistent rectangle that fires OnChange once per real change.
+class TvxRect : public TPersistent {
+  DECLARE_CLASS(TvxRect, TPersistent)
+ public:
+  using TCreateArg = TPersistent*;
+  explicit TvxRect(TPersistent* AOwner = nullptr) : FOwner(AOwner) {}
+  void Assign(TPersistent* Source) override;
+  TPersistent* GetOwner() override { return FOwner; }
+
+  bool IsEmpty() const { return vxRectHasNoArea(FRect); }
+  bool IsEqual(const TRect& ARect) const { return vxRectSame(FRect, ARect); }
+  bool IsEqual(const TvxRect* ARect) const { return ARect && vxRectSame(FRect, ARect->FRect); }
+
+  const TRect& Rect() const { return FRect; }
+  void SetRect(const TRect& Value);
+  TRect* Data() { return &FRect; }
+  Integer Left() const { return FRect.left; }
+  Integer Top() const { return FRect.top; }
+  Integer Right() const { return FRect.right; }
+  Integer Bottom() const { return FRect.bottom; }
+  void SetLeft(Integer Value);
+  void SetTop(Integer Value);
+  void SetRight(Integer Value);
+  void SetBottom(Integer Value);
+  Integer Width() const { return FRect.right - FRect.left; }
+  Integer Height() const { return FRect.bottom - FRect.top; }
+  void SetWidth(Integer Value);
+  void SetHeight(Integer Value);
+  TPoint TopLeft() const { return {FRect.left, FRect.top}; }
+  TPoint TopRight() const { return {FRect.right, FRect.top}; }
+  TPoint BottomLeft() const { return {FRect.left, FRect.bottom}; }
+  TPoint BottomRight() const { return {FRect.right, FRect.bottom}; }
+  void SetTopLeft(const TPoint& Value);
+  void SetTopRight(const TPoint& Value);
+  void SetBottomLeft(const TPoint& Value);
+  void SetBottomRight(const TPoint& Value);
+
+  TNotifyEvent OnChange;
+
+ protected:
+  // Lets a descendant correct a proposed rectangle before it is stored.
+  virtual void AdjustNewRect(TRect& ARect) {}
+  virtual void Changed();
+
+ private:
+  TPersistent* FOwner;
+  TRect FRect{0, 0, 0, 0};
+};
 
 extern const TUnitInfo vxGeometryUnit;

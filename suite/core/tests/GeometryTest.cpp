@@ -76,3 +76,70 @@ TEST(Geometry, AreaPointsAndClipping) {
 }
 
 }  // namespace
+
+namespace {
+
+// A rectangle that never grows wider than 100.
+class TLimitedRect : public TvxRect {
+  DECLARE_CLASS(TLimitedRect, TvxRect)
+ public:
+  using TvxRect::TvxRect;
+
+ protected:
+  void AdjustNewRect(TRect& R) override {
+    if (R.right - R.left > 100) R.right = R.left + 100;
+  }
+};
+
+TEST(GeometryRect, ChangeFiresOncePerRealChange) {
+  TPersistent owner;
+  TvxRect r(&owner);
+  EXPECT_EQ(r.GetOwner(), &owner);
+  int changes = 0;
+  r.OnChange = [&](TObject* sender) {
+    EXPECT_EQ(sender, &r);
+    ++changes;
+  };
+  r.SetRect({1, 2, 11, 22});
+  EXPECT_EQ(changes, 1);
+  r.SetRect({1, 2, 11, 22});
+  r.SetWidth(10);
+  r.SetTopLeft({1, 2});
+  EXPECT_EQ(changes, 1);
+  r.SetHeight(5);
+  EXPECT_EQ(r.Bottom(), 7);
+  r.SetBottomRight({30, 40});
+  EXPECT_EQ(changes, 3);
+  r.SetTopRight({50, -1});
+  r.SetBottomLeft({-2, 60});
+  EXPECT_TRUE(r.IsEqual(TRect{-2, -1, 50, 60}));
+  EXPECT_EQ(r.Width(), 52);
+  EXPECT_FALSE(r.IsEmpty());
+  r.SetLeft(60);
+  EXPECT_EQ(r.Width(), -10);
+  EXPECT_TRUE(r.IsEmpty());
+  EXPECT_EQ(changes, 6);
+
+  TvxRect other;
+  other.SetRect({60, -1, 50, 60});
+  EXPECT_TRUE(r.IsEqual(&other));
+  r.Assign(&other);  // same value: no change
+  EXPECT_EQ(changes, 6);
+  r.Assign(&owner);  // not a rectangle: ignored silently
+  EXPECT_TRUE(r.IsEqual(&other));
+  other.SetTop(0);
+  r.Assign(&other);
+  EXPECT_EQ(changes, 7);
+}
+
+TEST(GeometryRect, AdjustNewRectCorrectsEverySetter) {
+  TLimitedRect r;
+  int changes = 0;
+  r.OnChange = [&](TObject*) { ++changes; };
+  r.SetRight(500);
+  EXPECT_EQ(r.Right(), 100);
+  r.SetWidth(300);  // adjusted to the current value: no change
+  EXPECT_EQ(changes, 1);
+}
+
+}  // namespace

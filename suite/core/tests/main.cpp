@@ -7,10 +7,11 @@
 #include "vxClasses.h"
 #include "vxDWMApi.h"
 #include "vxGeometry.h"
+#include "vxGraphics.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   TUnitScope units({vdCoreUnit, vxClassesUnit, vdUxThemeUnit, vdThemeManagerUnit, vxGeometryUnit,
-                    vxDWMApiUnit});
+                    vxDWMApiUnit, vxGraphicsUnit});
   return RUN_ALL_TESTS();
 }

@@ -1,0 +1,266 @@
+// The suite's drawing surface: a canvas wrapper with saved device-context, object and
+// clip-region stacks and clip-region algebra in logical coordinates, GDI regions, the
+// shared screen and paint canvases, a cache of solid brushes shared by colour, the
+// halftone and system brushes, the screen resolution and optional GDI entry points.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "Graphics.h"
+#include "SysInit.h"
+#include "System.h"
+#include "vdCore.h"
+#include "vxGeometry.h"
+
+// --- Regions -----------------------------------------------------------------------------
+
+enum TvxRegionOperation { roSet, roAdd, roSubtract, roIntersect };
+
+// Owns one GDI region.
+class TvxRegion : public TObject {
+  DECLARE_CLASS(TvxRegion, TObject)
+ public:
+  explicit TvxRegion(HRGN AHandle);
+  explicit TvxRegion(const TRect& ABounds);
+  TvxRegion();  // empty
+  TvxRegion(Integer ALeft, Integer ATop, Integer ARight, Integer ABottom);
+  // A rounded rectangle; its left and top edges are moved one pixel inwards.
+  static TvxRegion* CreateRoundCorners(const TRect& ABounds, Integer AWidthEllepse, Integer AHeightEllepse);
+  static TvxRegion* CreateRoundCorners(Integer ALeft, Integer ATop, Integer ARight, Integer ABottom,
+                                       Integer AWidthEllepse, Integer AHeightEllepse);
+  ~TvxRegion() override;
+
+  // roSet copies ARegion; the others replace this region by its union with,
+  // difference from or intersection with ARegion. ARegion is freed when asked.
+  void Combine(TvxRegion* ARegion, TvxRegionOperation AOperation, bool ADestroyRegion = true);
+  bool IsEqual(TvxRegion* ARegion);
+  bool IsEqual(HRGN ARegionHandle);
+  void Offset(const TPoint& P) { Offset(P.x, P.y); }
+  void Offset(Integer DX, Integer DY);
+  bool PtInRegion(const TPoint& Pt) { return PtInRegion(Pt.x, Pt.y); }
+  bool PtInRegion(Integer X, Integer Y);
+  bool RectInRegion(const TRect& R);
+  bool RectInRegion(Integer ALeft, Integer ATop, Integer ARight, Integer ABottom);
+  TRect BoundsRect();
+  bool IsEmpty();
+  HRGN Handle() const { return FHandle; }
+
+ private:
+  HRGN FHandle;
+};
+
+// --- Canvas ------------------------------------------------------------------------------
+
+struct TvxDCState {
+  HDC Handle;
+  Integer State;
+};
+using TvxDCStates = std::vector<TvxDCState>;
+
+struct TvxCanvasState {
+  TFont* Font;
+  TBrush* Brush;
+  TPen* Pen;
+};
+using TvxCanvasStates = std::vector<TvxCanvasState>;
+
+struct TvxViewParams {
+  TBitmap* Bitmap = nullptr;
+  TColor Color = clNone;
+  TFont* Font = nullptr;
+  TColor TextColor = clNone;
+};
+
+// A non-owning wrapper around a platform canvas. The saved-DC, saved-state and
+// saved-clip-region stacks are independent; each restore on an empty stack does nothing.
+class TvxCanvas : public TObject {
+  DECLARE_CLASS(TvxCanvas, TObject)
+ public:
+  using TCreateArg = TCanvas*;
+  explicit TvxCanvas(TCanvas* ACanvas);
+  ~TvxCanvas() override;
+
+  TBrush* Brush() const { return FCanvas->Brush(); }
+  void SetBrush(TBrush* Value) { FCanvas->SetBrush(Value); }
+  TFont* Font() const { return FCanvas->Font(); }
+  void SetFont(TFont* Value) { FCanvas->SetFont(Value); }
+  TPen* Pen() const { return FCanvas->Pen(); }
+  void SetPen(TPen* Value) { FCanvas->SetPen(Value); }
+  TCanvas* Canvas() const { return FCanvas; }
+  TCopyMode CopyMode() const { return FCanvas->CopyMode(); }
+  void SetCopyMode(TCopyMode Value) { FCanvas->SetCopyMode(Value); }
+  HDC Handle() const { return FCanvas->Handle(); }
+  // ViewportOrg minus WindowOrg: adding it turns logical into device coordinates.
+  TPoint DCOrigin() const;
+  TPoint ViewportOrg() const;
+  void SetViewportOrg(const TPoint& Value);
+  TPoint WindowOrg() const;
+  void SetWindowOrg(const TPoint& Value);
+
+  // Changes the brush colour only when it differs, keeping the brush handle otherwise.
+  void SetBrushColor(TColor Value);
+  // Rotates the font: escapement Value * 10 (TrueType output for a non-zero angle).
+  void SetFontAngle(Integer Value);
+  void GetParams(TvxViewParams& AParams) const;
+  void SetParams(const TvxViewParams& AParams);
+  void SetPixel(Integer X, Integer Y, TColor Color) { FCanvas->SetPixel(X, Y, Color); }
+
+  void SaveDC();
+  void RestoreDC();
+  void SaveState();
+  void RestoreState();
+  void SaveClipRegion();
+  void RestoreClipRegion();
+  Integer SavedDCCount() const { return static_cast<Integer>(FSavedDCs.size()); }
+  Integer SavedStateCount() const { return static_cast<Integer>(FSavedStates.size()); }
+  Integer SavedClipRegionCount() const { return static_cast<Integer>(FSavedRegions.size()); }
+
+  // The current clip region as a new region owned by the caller; the whole surface
+  // (0, 0, 30000, 30000) when the DC has none. In logical coordinates when asked.
+  TvxRegion* GetClipRegion(bool AConsiderOrigin = true);
+  void SetClipRegion(TvxRegion* ARegion, TvxRegionOperation AOperation, bool ADestroyRegion = true,
+                     bool AConsiderOrigin = true);
+  void ExcludeClipRect(const TRect& R);
+  void IntersectClipRect(const TRect& R);
+  bool RectVisible(const TRect& R);
+  bool RectFullyVisible(const TRect& R);
+
+  void BeginPath();
+  void EndPath();
+  void WidenPath();
+  TvxRegion* PathToRegion();
+
+ protected:
+  // Copies the font, brush and pen selected in ADC into the wrapped canvas's objects.
+  void TakeOverSelectedObjects(HDC ADC);
+  TCanvas* FCanvas;
+
+ private:
+  TvxDCStates FSavedDCs;
+  std::vector<TvxRegion*> FSavedRegions;  // owned until restored
+  TvxCanvasStates FSavedStates;           // the copies are owned by the entries
+};
+
+// A canvas on a cached desktop device context, taken when first used.
+class TScreenCanvas : public TCanvas {
+  DECLARE_CLASS(TScreenCanvas, TCanvas)
+ public:
+  TScreenCanvas() = default;
+  ~TScreenCanvas() override;
+  // Releases the desktop DC until the next use of Handle.
+  void FreeHandle();
+
+ protected:
+  void CreateHandle() override;
+
+ private:
+  HDC FDeviceContext = nullptr;
+  HWND FWindowHandle = nullptr;
+};
+
+class TvxScreenCanvas : public TvxCanvas {
+  DECLARE_CLASS(TvxScreenCanvas, TvxCanvas)
+ public:
+  TvxScreenCanvas();
+  ~TvxScreenCanvas() override;
+  void Dormant();
+};
+
+struct TvxPaintCanvasState {
+  TCanvas* PrevCanvas;
+  HDC PrevDC;
+  HDC NewDC;
+  Integer NewDCIndex;
+};
+using TvxPaintCanvasStates = std::vector<TvxPaintCanvasState>;
+
+// A canvas that painting code retargets to a foreign DC or canvas; nestable.
+class TvxPaintCanvas : public TvxCanvas {
+  DECLARE_CLASS(TvxPaintCanvas, TvxCanvas)
+ public:
+  TvxPaintCanvas();
+  ~TvxPaintCanvas() override;
+  void BeginPaint(HDC ADC);
+  void BeginPaint(TCanvas* ACanvas);
+  void EndPaint();
+  Integer PaintLevel() const { return FCounter; }
+
+ private:
+  TCanvas* FOwnCanvas;
+  Integer FCounter = 0;
+  TvxPaintCanvasStates FSavedPaintDCs;
+};
+
+// The shared canvases, created on first request; nullptr once finalization started.
+TvxScreenCanvas* vxGetScreenCanvas();
+TvxPaintCanvas* vxGetPaintCanvas();
+
+// --- Brush cache -------------------------------------------------------------------------
+
+DECLARE_EXCEPTION(EBrushCache, EvdException)
+
+struct TvxBrushData {
+  TBrush* Brush;
+  TColor Color;
+  Integer RefCount;
+};
+using TvxBrushesData = std::vector<TvxBrushData>;
+
+// Solid brushes shared by colour with reference counts. A system colour
+// (0xFF000000 plus a valid index) is served by the shared system brushes and not
+// counted. Releasing gives one reference back and clears the caller's variable, so no
+// caller keeps a brush that the cache may have freed.
+class TvxBrushCache : public TObject {
+  DECLARE_CLASS(TvxBrushCache, TObject)
+ public:
+  TvxBrushCache() = default;
+  ~TvxBrushCache() override;
+  // Releases ABrush and replaces it by the shared brush of AColor.
+  void SetBrushColor(TBrush*& ABrush, TColor AColor);
+  // Gives one reference back and sets ABrush to nullptr. Nothing for nil or a system
+  // brush; a brush the cache does not hold a reference for raises EBrushCache
+  // "Release unused brush".
+  void ReleaseBrush(TBrush*& ABrush);
+  void BeginUpdate() { ++FLockRef; }
+  void EndUpdate();
+
+  Integer Count() const { return FCount; }
+  Integer Capacity() const { return FCapacity; }
+  Integer DeletedCount() const { return FDeletedCount; }
+  const TvxBrushData& Data(Integer Index) const { return FData.at(Index); }
+
+ private:
+  // Index of the colour's entry, or where it must be inserted; true when found.
+  bool Find(TColor AColor, Integer& AIndex) const;
+  TBrush* Add(TColor AColor);
+  void Delete(Integer AIndex);
+  void Pack();
+
+  Integer FCapacity = 0;
+  Integer FCount = 0;
+  TvxBrushesData FData;
+  Integer FDeletedCount = 0;
+  Integer FLockRef = 0;
+};
+
+// True for a real system colour: 0xFF000000 plus a system colour index 0..30.
+bool vxIsSystemColor(TColor AColor);
+
+// --- Process-wide graphics resources -------------------------------------------------------
+
+using TvxAlphaBlendFunc = BOOL(WINAPI*)(HDC, int, int, int, int, HDC, int, int, int, int, BLENDFUNCTION);
+
+extern TBrush* vxPatternBrush;               // one-pixel checkerboard pattern
+extern std::vector<TBrush*> vxSystemBrushes;  // entry i: system colour i (0..30)
+extern TvxAlphaBlendFunc vxAlphaBlendFunc;   // nullptr when msimg32 lacks it
+extern bool vxGraphicsFinalized;
+constexpr Integer vxSystemBrushCount = 31;
+
+void vxGetScreenPixelsPerInch(TSize& APixelsPerInch);
+// Declares the process DPI-aware on Windows versions above 5; answers whether the
+// entry point was looked up.
+bool vxSetProcessDPIAwareFor(DWORD AMajorVersion);
+
+extern const TUnitInfo vxGraphicsUnit;
