@@ -219,10 +219,7 @@ String TQvAccessItem::Dump() const {
 
 TQvAccessList::~TQvAccessList() { Clear(); }
 
-Integer TQvAccessList::Add(TQvAccessItem* Item) {
-  FItems.push_back(Item);
-  return Count() - 1;
-}
+Integer TQvAccessList::Add(TQvAccessItem* Item) { return TList::Add(Item); }
 
 TQvAccessItem* TQvAccessList::Add() {
   auto* item = new TQvAccessItem();
@@ -231,20 +228,18 @@ TQvAccessItem* TQvAccessList::Add() {
 }
 
 TQvAccessItem* TQvAccessList::Get(Integer Index) const {
-  if (Index < 0 || Index >= Count())
-    throw EListError(L"List index out of bounds (" + std::to_wstring(Index) + L")");
-  return FItems[static_cast<size_t>(Index)];
+  return static_cast<TQvAccessItem*>(TList::Get(Index));
 }
 
 void TQvAccessList::Delete(Integer Index) {
   TQvAccessItem* item = Get(Index);
-  FItems.erase(FItems.begin() + Index);
+  TList::Delete(Index);
   delete item;
 }
 
 void TQvAccessList::Clear() {
-  for (Integer i = Count() - 1; i >= 0; --i) delete FItems[static_cast<size_t>(i)];
-  FItems.clear();
+  for (Integer i = Count() - 1; i >= 0; --i) Delete(i);
+  TList::Clear();
 }
 
 void TQvAccessList::SetSecurityDescriptor(Word Value) {
@@ -253,9 +248,9 @@ void TQvAccessList::SetSecurityDescriptor(Word Value) {
 }
 
 bool TQvAccessList::IsAllInheritedAcl() const {
-  if (FItems.empty()) return false;
-  for (TQvAccessItem* item : FItems)
-    if (!item->Flags().Contains(acfInherited)) return false;
+  if (Count() == 0) return false;
+  for (Integer i = 0; i < Count(); ++i)
+    if (!Get(i)->Flags().Contains(acfInherited)) return false;
   return true;
 }
 
@@ -347,11 +342,11 @@ void TSidHolder::SetData(const void* ASID, Cardinal ALen, const String& AUserNam
 
 namespace QvNTSecurityUnit {
 
-TObjectList::TObjectList(TObject* AOwner) : FParent(AOwner) {}
+TObjectList::TObjectList(TObject* AOwner) : FList(new TList()), FParent(AOwner) {}
 
 TObjectList::~TObjectList() {
   if (FFreeObjectsOnDestroy)
-    for (TObject* o : FList) delete o;
+    for (Integer i = 0; i < Count(); ++i) delete Items(i);
 }
 
 bool TObjectList::Find(TObject* AObject, TCompareFunc AFunc, Integer& Index) const {
@@ -359,7 +354,7 @@ bool TObjectList::Find(TObject* AObject, TCompareFunc AFunc, Integer& Index) con
   bool result = false;
   while (low <= high) {
     Integer mid = (low + high) / 2;
-    Integer c = AFunc(FList[static_cast<size_t>(mid)], AObject);
+    Integer c = AFunc(Items(mid), AObject);
     if (c < 0) {
       low = mid + 1;
     } else {
@@ -383,8 +378,8 @@ TObject* TObjectList::FindObject(TObject* AObject, TCompareFunc AFunc) const {
   Integer low = 0, high = Count() - 1;
   while (low <= high) {
     Integer mid = (low + high) / 2;
-    Integer c = AFunc(FList[static_cast<size_t>(mid)], AObject);
-    if (c == 0) return FList[static_cast<size_t>(mid)];
+    Integer c = AFunc(Items(mid), AObject);
+    if (c == 0) return Items(mid);
     if (c < 0) low = mid + 1; else high = mid - 1;
   }
   return nullptr;
@@ -402,40 +397,34 @@ TObjectList* TObjectList::GetListByExample(TObject* AObject, TCompareFunc AFunc)
   r->SetFreeObjectsOnDestroy(false);
   Integer i = IndexOf(AObject, AFunc);
   if (i < 0) return r;
-  r->FList.push_back(FList[static_cast<size_t>(i)]);
-  for (Integer j = i - 1; j >= 0 && AFunc(FList[static_cast<size_t>(j)], AObject) == 0; --j)
-    r->FList.push_back(FList[static_cast<size_t>(j)]);
-  for (Integer j = i + 1; j < Count() && AFunc(FList[static_cast<size_t>(j)], AObject) == 0; ++j)
-    r->FList.push_back(FList[static_cast<size_t>(j)]);
+  r->FList->Add(Items(i));
+  for (Integer j = i - 1; j >= 0 && AFunc(Items(j), AObject) == 0; --j) r->FList->Add(Items(j));
+  for (Integer j = i + 1; j < Count() && AFunc(Items(j), AObject) == 0; ++j)
+    r->FList->Add(Items(j));
   return r;
 }
 
-void TObjectList::Insert(Integer Index, TObject* Item) {
-  if (Index < 0 || Index > Count())
-    throw EListError(L"List index out of bounds (" + std::to_wstring(Index) + L")");
-  FList.insert(FList.begin() + Index, Item);
-}
+void TObjectList::Insert(Integer Index, TObject* Item) { FList->Insert(Index, Item); }
 
 void TObjectList::Sort(TCompareFunc AFunc) {
-  std::stable_sort(FList.begin(), FList.end(),
-                   [AFunc](TObject* a, TObject* b) { return AFunc(a, b) < 0; });
+  FList->Sort([AFunc](Pointer a, Pointer b) {
+    return AFunc(static_cast<TObject*>(a), static_cast<TObject*>(b));
+  });
 }
 
 void TObjectList::Delete(Integer AIndex) {
-  if (AIndex < 0 || AIndex >= Count())
-    throw EListError(L"List index out of bounds (" + std::to_wstring(AIndex) + L")");
-  TObject* o = FList[static_cast<size_t>(AIndex)];
+  TObject* o = Items(AIndex);
   if (o && FFreeObjectsOnDestroy) delete o;
-  FList.erase(FList.begin() + AIndex);
+  FList->Delete(AIndex);
 }
 
 void TObjectList::Clear() {
   if (FFreeObjectsOnDestroy)
-    for (TObject*& o : FList) {
-      delete o;
-      o = nullptr;
+    for (Integer i = 0; i < Count(); ++i) {
+      delete Items(i);
+      FList->SetItems(i, nullptr);
     }
-  FList.clear();
+  FList->Clear();
 }
 
 }  // namespace QvNTSecurityUnit
@@ -510,13 +499,16 @@ Integer TSidStore::Count() {
   return FMainList->Count();
 }
 
+TQvSidCompressor::TQvSidCompressor() : FRules(new TStringList()) {}
+
 void TQvSidCompressor::AddRule(const String& aSid, const String& aReplaceStr) {
-  FRules.push_back(aSid + L"=" + aReplaceStr);
+  FRules->Add(aSid + L"=" + aReplaceStr);
 }
 
 String TQvSidCompressor::CompressSid(const String& aSid) const {
   String r = aSid;
-  for (const String& rule : FRules) {
+  for (Integer i = 0; i < FRules->Count(); ++i) {
+    const String rule = FRules->Strings(i);
     size_t eq = rule.find(L'=');
     String name = rule.substr(0, eq);
     String value = eq == String::npos ? String() : rule.substr(eq + 1);

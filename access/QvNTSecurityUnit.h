@@ -11,6 +11,8 @@
 #include <mutex>
 #include <vector>
 
+#include "Classes.h"
+#include "Persistent.h"
 #include "SysInit.h"
 #include "SysUtils.h"
 
@@ -92,13 +94,12 @@ class TQvAccessItem : public TObject {
 };
 
 // An owning, ordered list of access items with the descriptor's control word.
-class TQvAccessList : public TObject {
-  DECLARE_CLASS(TQvAccessList, TObject)
+class TQvAccessList : public TList {
+  DECLARE_CLASS(TQvAccessList, TList)
  public:
   TQvAccessList() = default;
   ~TQvAccessList() override;
 
-  Integer Count() const { return static_cast<Integer>(FItems.size()); }
   // Appends an existing item (the list takes it over); its Index is left alone.
   Integer Add(TQvAccessItem* Item);
   // Appends a new empty item whose Index is the position it got.
@@ -106,8 +107,10 @@ class TQvAccessList : public TObject {
   // EListError for an index outside 0..Count-1.
   TQvAccessItem* Get(Integer Index) const;
   TQvAccessItem* operator[](Integer Index) const { return Get(Index); }
+  // Takes the item out of the list and frees it.
   void Delete(Integer Index);
-  virtual void Clear();
+  // Frees the items from the last to the first, then empties the list.
+  void Clear() override;
 
   bool IsInheritedAcl() const { return FIsInheritedACL; }
   // Stores the control word; the list inherits unless SE_DACL_PROTECTED is set.
@@ -123,7 +126,6 @@ class TQvAccessList : public TObject {
   void SetIsNullDacl(bool Value) { FIsNullDacl = Value; }
 
  private:
-  std::vector<TQvAccessItem*> FItems;
   bool FIsInheritedACL = false;
   Word FSecurityDescriptor = 0;
   bool FIsNullDacl = false;
@@ -230,19 +232,18 @@ class TSidHolder : public TObject {
 // same name; it lives in the unit's namespace.
 namespace QvNTSecurityUnit {
 
-enum TDuplicates { dupIgnore, dupAccept, dupError };
 using TCompareFunc = Integer (*)(TObject* Item1, TObject* Item2);
 
-class TObjectList : public TObject {
-  DECLARE_CLASS(TObjectList, TObject)
+class TObjectList : public TPersistent {
+  DECLARE_CLASS(TObjectList, TPersistent)
  public:
   explicit TObjectList(TObject* AOwner = nullptr);
   ~TObjectList() override;
 
-  Integer Count() const { return static_cast<Integer>(FList.size()); }
+  Integer Count() const { return FList->Count(); }
   TObject* Parent() const { return FParent; }
-  std::vector<TObject*>& List() { return FList; }
-  TObject* Items(Integer Index) const { return FList.at(static_cast<size_t>(Index)); }
+  TList* List() const { return FList.get(); }
+  TObject* Items(Integer Index) const { return static_cast<TObject*>(FList->Items(Index)); }
   bool FreeObjectsOnDestroy() const { return FFreeObjectsOnDestroy; }
   void SetFreeObjectsOnDestroy(bool Value) { FFreeObjectsOnDestroy = Value; }
   TDuplicates Duplicates() const { return FDuplicates; }
@@ -262,7 +263,7 @@ class TObjectList : public TObject {
  private:
   TDuplicates FDuplicates = dupAccept;
   bool FFreeObjectsOnDestroy = true;
-  std::vector<TObject*> FList;
+  std::unique_ptr<TList> FList;
   TObject* FParent = nullptr;
 };
 
@@ -294,12 +295,12 @@ class TSidStore : public TObject {
 class TQvSidCompressor : public TObject {
   DECLARE_CLASS(TQvSidCompressor, TObject)
  public:
-  TQvSidCompressor() = default;
+  TQvSidCompressor();
   void AddRule(const String& aSid, const String& aReplaceStr);
   String CompressSid(const String& aSid) const;
 
  private:
-  std::vector<String> FRules;
+  std::unique_ptr<TStringList> FRules;
 };
 
 // Process-wide, from unit start-up to shut-down.

@@ -26,7 +26,7 @@ TEST(SidObjectList, FindOnEmptyAndEqualRuns) {
   EXPECT_EQ(equal->Count(), 3);
   EXPECT_FALSE(equal->FreeObjectsOnDestroy());
   // With duplicates not accepted the search stops at the first equal item it meets.
-  list.SetDuplicates(QvNTSecurityUnit::dupIgnore);
+  list.SetDuplicates(dupIgnore);
   EXPECT_TRUE(list.Find(probe.get(), CompareSidHolders, index));
   EXPECT_EQ(index, 1);
   std::unique_ptr<TSidHolder> other(Holder(L"S-1-5-32-544", L"", L""));
