@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 
+#include "IniFiles.h"
 #include "Registry.h"
 
 namespace {
@@ -153,6 +155,208 @@ TEST_F(RegistryTest, KeysSubKeysAndDeletion) {
 
   r.SetRootKey(HKEY_LOCAL_MACHINE);
   EXPECT_FALSE(r.KeyExists(L"Software\\ZalvoSorvaneTest"));
+}
+
+// A fresh folder under the temporary folder, removed with its files afterwards.
+class IniTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    FDir = String(tmp) + L"zs_ini_" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(FDir.c_str(), nullptr);
+  }
+  void TearDown() override {
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((FDir + L"\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+      do {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW((FDir + L"\\" + fd.cFileName).c_str());
+      } while (FindNextFileW(h, &fd));
+      FindClose(h);
+    }
+    RemoveDirectoryW(FDir.c_str());
+  }
+  String Path(const wchar_t* name) const { return FDir + L"\\" + name; }
+  static TBytes FileBytes(const String& path) {
+    TMemoryStream m;
+    m.LoadFromFile(path);
+    auto* p = static_cast<const Byte*>(m.Memory());
+    return TBytes(p, p + m.Size());
+  }
+  String FDir;
+};
+
+// The typed reads and writes behave the same over the profile file and in memory.
+TEST_F(IniTest, TypedValuesRoundTripInBothKinds) {
+  const String longText(5000, L'x');  // longer than any fixed read buffer
+  for (int kind = 0; kind < 2; ++kind) {
+    SCOPED_TRACE(kind == 0 ? "TIniFile" : "TMemIniFile");
+    String file = Path(kind == 0 ? L"profile.ini" : L"memory.ini");
+    std::unique_ptr<TCustomIniFile> ini;
+    if (kind == 0) ini = std::make_unique<TIniFile>(file);
+    else ini = std::make_unique<TMemIniFile>(file);
+    EXPECT_EQ(ini->FileName(), file);
+    ini->WriteString(L"Main", L"Name", L"日本語の名前");
+    ini->WriteString(L"Main", L"Long", longText);
+    ini->WriteInteger(L"Main", L"Count", -42);
+    ini->WriteBool(L"Main", L"On", true);
+    ini->WriteFloat(L"Main", L"Ratio", 2.5);
+    ini->WriteDate(L"Main", L"Day", 45293.75);
+    ini->WriteDateTime(L"Main", L"When", 45293.75);
+    ini->WriteTime(L"Main", L"Clock", 45293.75);
+    ini->WriteString(L"Main", L"Hex", L"0x1F");
+    ini->WriteString(L"Main", L"Dollar", L"$FFFFFFFF");
+    ini->WriteString(L"Main", L"Junk", L"12abc");
+    TMemoryStream blob;
+    blob.WriteBuffer("\x00\x01\xAB\xFF", 4);
+    blob.SetPosition(1);  // only the bytes from the position on are stored
+    ini->WriteBinaryStream(L"Data", L"Blob", &blob);
+    ini->UpdateFile();
+
+    EXPECT_EQ(ini->ReadString(L"Main", L"Name", L""), L"日本語の名前");
+    EXPECT_EQ(ini->ReadString(L"main", L"NAME", L""), L"日本語の名前");  // no case
+    EXPECT_EQ(ini->ReadString(L"Main", L"Long", L""), longText);
+    EXPECT_EQ(ini->ReadString(L"Main", L"Missing", L"def"), L"def");
+    EXPECT_EQ(ini->ReadString(L"Nowhere", L"Name", L"def"), L"def");
+    EXPECT_EQ(ini->ReadString(L"Main", L"On", L""), L"1");
+    EXPECT_EQ(ini->ReadInteger(L"Main", L"Count", 0), -42);
+    EXPECT_EQ(ini->ReadInteger(L"Main", L"Hex", 0), 31);
+    EXPECT_EQ(ini->ReadInteger(L"Main", L"Dollar", 0), -1);
+    EXPECT_EQ(ini->ReadInteger(L"Main", L"Junk", 7), 7);
+    EXPECT_EQ(ini->ReadInteger(L"Main", L"Missing", 7), 7);
+    EXPECT_TRUE(ini->ReadBool(L"Main", L"On", false));
+    EXPECT_TRUE(ini->ReadBool(L"Main", L"Count", false));
+    EXPECT_FALSE(ini->ReadBool(L"Main", L"Missing", false));
+    EXPECT_DOUBLE_EQ(ini->ReadFloat(L"Main", L"Ratio", 0), 2.5);
+    EXPECT_DOUBLE_EQ(ini->ReadFloat(L"Main", L"Name", -1), -1);
+    EXPECT_DOUBLE_EQ(ini->ReadDate(L"Main", L"Day", 0), 45293);
+    EXPECT_DOUBLE_EQ(ini->ReadDateTime(L"Main", L"When", 0), 45293.75);
+    EXPECT_DOUBLE_EQ(ini->ReadTime(L"Main", L"Clock", 0), 0.75);
+    EXPECT_DOUBLE_EQ(ini->ReadDateTime(L"Main", L"Name", 1.5), 1.5);
+    EXPECT_EQ(ini->ReadString(L"Data", L"Blob", L""), L"01ABFF");
+    TMemoryStream back;
+    EXPECT_EQ(ini->ReadBinaryStream(L"Data", L"Blob", &back), 3);
+    EXPECT_EQ(back.Size(), 3);
+    EXPECT_EQ(std::memcmp(back.Memory(), "\x01\xAB\xFF", 3), 0);
+
+    TStringList list;
+    ini->ReadSections(&list);
+    EXPECT_EQ(list.CommaText(), L"Main,Data");
+    ini->ReadSection(L"Data", &list);
+    EXPECT_EQ(list.CommaText(), L"Blob");
+    ini->ReadSectionValues(L"Data", &list);
+    EXPECT_EQ(list.CommaText(), L"Blob=01ABFF");
+    EXPECT_TRUE(ini->SectionExists(L"data"));
+    EXPECT_TRUE(ini->ValueExists(L"Main", L"Count"));
+    EXPECT_FALSE(ini->ValueExists(L"Main", L"Nope"));
+
+    ini->DeleteKey(L"Main", L"Count");
+    EXPECT_FALSE(ini->ValueExists(L"Main", L"Count"));
+    ini->EraseSection(L"Data");
+    EXPECT_FALSE(ini->SectionExists(L"Data"));
+    ini->UpdateFile();
+    // What reached the file reads back the same through a memory copy.
+    TMemIniFile reread(file);
+    EXPECT_EQ(reread.ReadString(L"Main", L"Name", L""), L"日本語の名前");
+    EXPECT_EQ(reread.ReadString(L"Main", L"Long", L""), longText);
+    EXPECT_FALSE(reread.SectionExists(L"Data"));
+    EXPECT_FALSE(reread.ValueExists(L"Main", L"Count"));
+  }
+}
+
+TEST_F(IniTest, MemIniParsesLinesAndWritesSections) {
+  TStringList source;
+  source.SetText(
+      L"orphan=dropped\r\n"
+      L"; comment\r\n"
+      L"[ First ]\r\n"
+      L"  key = value with spaces  \r\n"
+      L"bare line\r\n"
+      L"\r\n"
+      L"[Second]\r\n"
+      L"a=1\r\n"
+      L"[first]\r\n"
+      L"more=2\r\n");
+  TMemIniFile ini(L"");
+  ini.SetStrings(&source);
+  EXPECT_EQ(ini.ReadString(L"First", L"key", L""), L"value with spaces");
+  EXPECT_EQ(ini.ReadString(L"FIRST", L"more", L""), L"2");  // same section, any case
+  EXPECT_EQ(ini.ReadString(L"First", L"orphan", L"-"), L"-");
+  TStringList names;
+  ini.ReadSection(L"First", &names);
+  EXPECT_EQ(names.CommaText(), L"key,\"bare line\",more");
+  ini.WriteString(L"second", L"A", L"one");  // replaces the existing line
+  ini.WriteString(L"Third", L"b", L"=x=");
+  EXPECT_EQ(ini.ReadString(L"Third", L"b", L""), L"=x=");
+
+  TStringList out;
+  ini.GetStrings(&out);
+  EXPECT_EQ(out.Text(),
+            L"[First]\r\nkey=value with spaces\r\nbare line\r\nmore=2\r\n\r\n"
+            L"[Second]\r\nA=one\r\n\r\n"
+            L"[Third]\r\nb==x=\r\n\r\n");
+
+  TMemIniFile exact(L"", nullptr, true);
+  exact.SetStrings(&source);
+  EXPECT_EQ(exact.ReadString(L"first", L"key", L"-"), L"-");
+  EXPECT_EQ(exact.ReadString(L"first", L"more", L"-"), L"2");
+  EXPECT_EQ(exact.ReadString(L"First", L"KEY", L"-"), L"-");
+  exact.SetCaseSensitive(false);
+  EXPECT_EQ(exact.ReadString(L"First", L"KEY", L"-"), L"value with spaces");
+}
+
+TEST_F(IniTest, MemIniEncodingsFilesAndRename) {
+  String utf8File = Path(L"utf8.ini");
+  {
+    TMemIniFile ini(utf8File, TEncoding::UTF8());
+    ini.WriteString(L"表", L"名前", L"値");
+    ini.UpdateFile();
+  }
+  TBytes bytes = FileBytes(utf8File);
+  ASSERT_GE(bytes.size(), 3u);
+  EXPECT_EQ(TBytes(bytes.begin(), bytes.begin() + 3), TEncoding::UTF8()->GetPreamble());
+  {
+    TMemIniFile ini(utf8File);  // the mark tells the encoding; saving keeps it
+    EXPECT_EQ(ini.ReadString(L"表", L"名前", L""), L"値");
+    EXPECT_EQ(ini.Encoding(), TEncoding::UTF8());
+    ini.WriteString(L"表", L"追加", L"もう一つ");
+    ini.UpdateFile();
+  }
+  EXPECT_EQ(TMemIniFile(utf8File).ReadString(L"表", L"追加", L""), L"もう一つ");
+
+  // Without a mark or an encoding the file is in the ANSI code page (932 here).
+  String ansiFile = Path(L"ansi.ini");
+  {
+    TStringList lines;
+    lines.SetText(L"[S]\r\nk=日本\r\n");
+    lines.SaveToFile(ansiFile, TEncoding::ANSI());
+  }
+  TMemIniFile ansi(ansiFile);
+  EXPECT_EQ(ansi.ReadString(L"S", L"k", L""), L"日本");
+
+  // Rename: saving goes to the new name; Reload reads the new file.
+  String copyFile = Path(L"copy.ini");
+  ansi.Rename(copyFile, false);
+  EXPECT_EQ(ansi.ReadString(L"S", L"k", L""), L"日本");
+  ansi.UpdateFile();
+  EXPECT_EQ(TMemIniFile(copyFile).ReadString(L"S", L"k", L""), L"日本");
+  ansi.Rename(Path(L"absent.ini"), true);
+  TStringList sections;
+  ansi.ReadSections(&sections);
+  EXPECT_EQ(sections.Count(), 0);
+  EXPECT_EQ(ansi.FileName(), Path(L"absent.ini"));
+}
+
+TEST_F(IniTest, UnwritableProfileRaises) {
+  TIniFile ini(Path(L"no\\such\\folder\\x.ini"));
+  try {
+    ini.WriteString(L"S", L"k", L"v");
+    ADD_FAILURE();
+  } catch (const EIniFileException& e) {
+    EXPECT_EQ(e.Message(), L"Unable to write to " + Path(L"no\\such\\folder\\x.ini"));
+  }
+  EXPECT_EQ(ini.ReadString(L"S", L"k", L"def"), L"def");
 }
 
 }  // namespace

@@ -1,0 +1,486 @@
+#include "IniFiles.h"
+
+#include <oleauto.h>
+
+#include <cmath>
+#include <vector>
+
+#include "Variants.h"
+
+namespace {
+
+String Trim(const String& s) {
+  size_t b = 0, e = s.size();
+  while (b < e && s[b] <= L' ') ++b;
+  while (e > b && s[e - 1] <= L' ') --e;
+  return s.substr(b, e - b);
+}
+
+// Decimal, "$hex" or "0xhex" text; hex text up to FFFFFFFF is the bit pattern.
+bool TryTextToInt(const String& text, Integer& out) {
+  String s = Trim(text);
+  size_t i = 0;
+  bool neg = false;
+  if (i < s.size() && (s[i] == L'+' || s[i] == L'-')) neg = s[i++] == L'-';
+  UInt64 base = 10;
+  if (i < s.size() && s[i] == L'$') { base = 16; ++i; }
+  else if (i + 1 < s.size() && s[i] == L'0' && (s[i + 1] == L'x' || s[i + 1] == L'X')) { base = 16; i += 2; }
+  if (i >= s.size()) return false;
+  UInt64 v = 0;
+  for (; i < s.size(); ++i) {
+    wchar_t c = s[i];
+    UInt64 d;
+    if (c >= L'0' && c <= L'9') d = static_cast<UInt64>(c - L'0');
+    else if (base == 16 && c >= L'a' && c <= L'f') d = static_cast<UInt64>(c - L'a' + 10);
+    else if (base == 16 && c >= L'A' && c <= L'F') d = static_cast<UInt64>(c - L'A' + 10);
+    else return false;
+    v = v * base + d;
+    if (v > 0xFFFFFFFFull) return false;
+  }
+  if (base == 16) {
+    Integer r = static_cast<Integer>(static_cast<Cardinal>(v));
+    out = neg ? -r : r;
+    return true;
+  }
+  if (neg ? v > 0x80000000ull : v > 0x7FFFFFFFull) return false;
+  out = neg ? static_cast<Integer>(-static_cast<Int64>(v)) : static_cast<Integer>(v);
+  return true;
+}
+
+String FloatText(double d) { return VarToStr(Variant(d)); }
+
+bool TryTextToFloat(const String& s, double& out) {
+  try {
+    out = Variant(s).AsDouble();
+    return true;
+  } catch (const EVariantError&) {
+    return false;
+  }
+}
+
+SYSTEMTIME ToSystemTime(TDateTime d) {
+  SYSTEMTIME st{};
+  VariantTimeToSystemTime(d, &st);
+  return st;
+}
+
+String DateText(TDateTime d) {
+  SYSTEMTIME st = ToSystemTime(d);
+  wchar_t buf[128] = {};
+  GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, buf, 128);
+  return buf;
+}
+
+String TimeText(TDateTime d) {
+  SYSTEMTIME st = ToSystemTime(d);
+  wchar_t buf[128] = {};
+  GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, buf, 128);
+  return buf;
+}
+
+String DateTimeText(TDateTime d) {
+  String r = DateText(d);
+  if (d != std::trunc(d)) r += L" " + TimeText(d);
+  return r;
+}
+
+bool TryTextToDateTime(const String& s, TDateTime& out) {
+  DATE d = 0;
+  if (FAILED(VarDateFromStr(const_cast<OLECHAR*>(s.c_str()), LOCALE_USER_DEFAULT, 0, &d))) return false;
+  out = d;
+  return true;
+}
+
+const wchar_t* NullIfEmpty(const String& s) { return s.c_str(); }
+
+// Calls a profile reader with a growing buffer until the text fits (the functions
+// return size - 1, or size - 2 for lists, when they cut the text short).
+template <class F>
+std::vector<wchar_t> ReadProfile(F read, bool list) {
+  std::vector<wchar_t> buf(2048);
+  for (;;) {
+    DWORD n = read(buf.data(), static_cast<DWORD>(buf.size()));
+    DWORD cut = static_cast<DWORD>(buf.size()) - (list ? 2 : 1);
+    if (n < cut || buf.size() >= (1u << 26)) {
+      buf.resize(n + 2, L'\0');
+      return buf;
+    }
+    buf.assign(buf.size() * 4, L'\0');
+  }
+}
+
+void AddNulSeparated(const std::vector<wchar_t>& buf, TStrings* Strings) {
+  const wchar_t* p = buf.data();
+  while (*p) {
+    String s(p);
+    Strings->Add(s);
+    p += s.size() + 1;
+  }
+}
+
+const wchar_t kHex[] = L"0123456789ABCDEF";
+
+int HexValue(wchar_t c) {
+  if (c >= L'0' && c <= L'9') return c - L'0';
+  if (c >= L'a' && c <= L'f') return c - L'a' + 10;
+  if (c >= L'A' && c <= L'F') return c - L'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+// ---- TCustomIniFile -------------------------------------------------------------
+
+bool TCustomIniFile::SectionExists(const String& Section) {
+  TStringList names;
+  ReadSection(Section, &names);
+  return names.Count() > 0;
+}
+
+bool TCustomIniFile::ValueExists(const String& Section, const String& Ident) {
+  TStringList names;
+  ReadSection(Section, &names);
+  return names.IndexOf(Ident) >= 0;
+}
+
+Integer TCustomIniFile::ReadInteger(const String& Section, const String& Ident, Integer Default) {
+  Integer v;
+  return TryTextToInt(ReadString(Section, Ident, L""), v) ? v : Default;
+}
+
+void TCustomIniFile::WriteInteger(const String& Section, const String& Ident, Integer Value) {
+  WriteString(Section, Ident, std::to_wstring(Value));
+}
+
+bool TCustomIniFile::ReadBool(const String& Section, const String& Ident, bool Default) {
+  return ReadInteger(Section, Ident, Default ? 1 : 0) != 0;
+}
+
+void TCustomIniFile::WriteBool(const String& Section, const String& Ident, bool Value) {
+  WriteString(Section, Ident, Value ? L"1" : L"0");
+}
+
+double TCustomIniFile::ReadFloat(const String& Section, const String& Ident, double Default) {
+  double v;
+  String s = ReadString(Section, Ident, L"");
+  return !s.empty() && TryTextToFloat(s, v) ? v : Default;
+}
+
+void TCustomIniFile::WriteFloat(const String& Section, const String& Ident, double Value) {
+  WriteString(Section, Ident, FloatText(Value));
+}
+
+TDateTime TCustomIniFile::ReadDate(const String& Section, const String& Ident, TDateTime Default) {
+  TDateTime v;
+  String s = ReadString(Section, Ident, L"");
+  return !s.empty() && TryTextToDateTime(s, v) ? std::trunc(v) : Default;
+}
+
+void TCustomIniFile::WriteDate(const String& Section, const String& Ident, TDateTime Value) {
+  WriteString(Section, Ident, DateText(Value));
+}
+
+TDateTime TCustomIniFile::ReadDateTime(const String& Section, const String& Ident, TDateTime Default) {
+  TDateTime v;
+  String s = ReadString(Section, Ident, L"");
+  return !s.empty() && TryTextToDateTime(s, v) ? v : Default;
+}
+
+void TCustomIniFile::WriteDateTime(const String& Section, const String& Ident, TDateTime Value) {
+  WriteString(Section, Ident, DateTimeText(Value));
+}
+
+TDateTime TCustomIniFile::ReadTime(const String& Section, const String& Ident, TDateTime Default) {
+  TDateTime v;
+  String s = ReadString(Section, Ident, L"");
+  return !s.empty() && TryTextToDateTime(s, v) ? std::fabs(v - std::trunc(v)) : Default;
+}
+
+void TCustomIniFile::WriteTime(const String& Section, const String& Ident, TDateTime Value) {
+  WriteString(Section, Ident, TimeText(Value));
+}
+
+Integer TCustomIniFile::ReadBinaryStream(const String& Section, const String& Name, TStream* Value) {
+  String text = ReadString(Section, Name, L"");
+  TBytes bytes;
+  bytes.reserve(text.size() / 2);
+  for (size_t i = 0; i + 1 < text.size(); i += 2) {
+    int hi = HexValue(text[i]), lo = HexValue(text[i + 1]);
+    if (hi < 0 || lo < 0) break;
+    bytes.push_back(static_cast<Byte>(hi * 16 + lo));
+  }
+  if (!bytes.empty()) Value->WriteBuffer(bytes.data(), static_cast<Integer>(bytes.size()));
+  return static_cast<Integer>(bytes.size());
+}
+
+void TCustomIniFile::WriteBinaryStream(const String& Section, const String& Name, TStream* Value) {
+  Int64 count = Value->Size() - Value->Position();
+  TBytes bytes(static_cast<size_t>(count > 0 ? count : 0));
+  if (!bytes.empty()) Value->ReadBuffer(bytes.data(), static_cast<Integer>(bytes.size()));
+  String text;
+  text.reserve(bytes.size() * 2);
+  for (Byte b : bytes) {
+    text += kHex[b >> 4];
+    text += kHex[b & 15];
+  }
+  WriteString(Section, Name, text);
+}
+
+// ---- TIniFile --------------------------------------------------------------------
+
+TIniFile::~TIniFile() {
+  try {
+    UpdateFile();
+  } catch (...) {
+  }
+}
+
+String TIniFile::ReadString(const String& Section, const String& Ident, const String& Default) {
+  auto buf = ReadProfile(
+      [&](wchar_t* p, DWORD n) {
+        return GetPrivateProfileStringW(Section.c_str(), Ident.c_str(), Default.c_str(), p, n, FFileName.c_str());
+      },
+      false);
+  return buf.data();
+}
+
+void TIniFile::WriteString(const String& Section, const String& Ident, const String& Value) {
+  if (!WritePrivateProfileStringW(Section.c_str(), Ident.c_str(), Value.c_str(), FFileName.c_str()))
+    throw EIniFileException(L"Unable to write to %s", {FFileName});
+}
+
+void TIniFile::ReadSection(const String& Section, TStrings* Strings) {
+  Strings->BeginUpdate();
+  try {
+    Strings->Clear();
+    auto buf = ReadProfile(
+        [&](wchar_t* p, DWORD n) {
+          return GetPrivateProfileStringW(Section.c_str(), nullptr, nullptr, p, n, FFileName.c_str());
+        },
+        true);
+    AddNulSeparated(buf, Strings);
+  } catch (...) {
+    Strings->EndUpdate();
+    throw;
+  }
+  Strings->EndUpdate();
+}
+
+void TIniFile::ReadSections(TStrings* Strings) {
+  Strings->BeginUpdate();
+  try {
+    Strings->Clear();
+    auto buf = ReadProfile(
+        [&](wchar_t* p, DWORD n) {
+          return GetPrivateProfileStringW(nullptr, nullptr, nullptr, p, n, FFileName.c_str());
+        },
+        true);
+    AddNulSeparated(buf, Strings);
+  } catch (...) {
+    Strings->EndUpdate();
+    throw;
+  }
+  Strings->EndUpdate();
+}
+
+void TIniFile::ReadSectionValues(const String& Section, TStrings* Strings) {
+  TStringList keys;
+  ReadSection(Section, &keys);
+  Strings->BeginUpdate();
+  try {
+    Strings->Clear();
+    for (Integer i = 0; i < keys.Count(); ++i)
+      Strings->Add(keys[i] + L"=" + ReadString(Section, keys[i], L""));
+  } catch (...) {
+    Strings->EndUpdate();
+    throw;
+  }
+  Strings->EndUpdate();
+}
+
+void TIniFile::EraseSection(const String& Section) {
+  if (!WritePrivateProfileStringW(Section.c_str(), nullptr, nullptr, FFileName.c_str()))
+    throw EIniFileException(L"Unable to write to %s", {FFileName});
+}
+
+void TIniFile::DeleteKey(const String& Section, const String& Ident) {
+  WritePrivateProfileStringW(Section.c_str(), Ident.c_str(), nullptr, FFileName.c_str());
+}
+
+void TIniFile::UpdateFile() {
+  WritePrivateProfileStringW(nullptr, nullptr, nullptr, NullIfEmpty(FFileName));
+}
+
+// ---- TMemIniFile -----------------------------------------------------------------
+
+TMemIniFile::TMemIniFile(const String& FileName) : TMemIniFile(FileName, nullptr, false) {}
+
+TMemIniFile::TMemIniFile(const String& FileName, TEncoding* Encoding)
+    : TMemIniFile(FileName, Encoding, false) {}
+
+TMemIniFile::TMemIniFile(const String& FileName, TEncoding* Encoding, bool CaseSensitive)
+    : TCustomIniFile(FileName),
+      FSections(std::make_unique<THashedStringList>(true)),
+      FEncoding(Encoding),
+      FCaseSensitive(CaseSensitive) {
+  FSections->SetCaseSensitive(CaseSensitive);
+  LoadValues();
+}
+
+TMemIniFile::~TMemIniFile() = default;
+
+void TMemIniFile::Clear() { FSections->Clear(); }
+
+TStrings* TMemIniFile::FindSection(const String& Section) const {
+  Integer i = FSections->IndexOf(Section);
+  return i >= 0 ? static_cast<TStrings*>(FSections->Objects(i)) : nullptr;
+}
+
+TStrings* TMemIniFile::AddSection(const String& Section) {
+  auto* lines = new THashedStringList();
+  lines->SetCaseSensitive(FCaseSensitive);
+  try {
+    FSections->AddObject(Section, lines);
+  } catch (...) {
+    delete lines;
+    throw;
+  }
+  return lines;
+}
+
+void TMemIniFile::SetCaseSensitive(bool Value) {
+  if (Value == FCaseSensitive) return;
+  FCaseSensitive = Value;
+  FSections->SetCaseSensitive(Value);
+  for (Integer i = 0; i < FSections->Count(); ++i)
+    static_cast<THashedStringList*>(FSections->Objects(i))->SetCaseSensitive(Value);
+}
+
+void TMemIniFile::LoadValues() {
+  DWORD attrs = FFileName.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(FFileName.c_str());
+  if (attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY)) {
+    TStringList list;
+    list.LoadFromFile(FFileName, FEncoding);
+    if (!FEncoding) FEncoding = list.Encoding();  // keep the encoding the file was found in
+    SetStrings(&list);
+  } else {
+    Clear();
+  }
+}
+
+void TMemIniFile::SetStrings(TStrings* List) {
+  Clear();
+  TStrings* lines = nullptr;
+  for (Integer i = 0; i < List->Count(); ++i) {
+    String s = Trim(List->Strings(i));
+    if (s.empty() || s[0] == L';') continue;
+    if (s[0] == L'[' && s.back() == L']' && s.size() >= 2) {
+      String name = Trim(s.substr(1, s.size() - 2));
+      lines = FindSection(name);
+      if (!lines) lines = AddSection(name);
+    } else if (lines) {
+      size_t eq = s.find(L'=');
+      if (eq != String::npos)
+        lines->Add(Trim(s.substr(0, eq)) + L"=" + Trim(s.substr(eq + 1)));
+      else
+        lines->Add(s);
+    }
+  }
+}
+
+void TMemIniFile::GetStrings(TStrings* List) {
+  List->BeginUpdate();
+  try {
+    for (Integer i = 0; i < FSections->Count(); ++i) {
+      List->Add(L"[" + FSections->Strings(i) + L"]");
+      auto* lines = static_cast<TStrings*>(FSections->Objects(i));
+      for (Integer j = 0; j < lines->Count(); ++j) List->Add(lines->Strings(j));
+      List->Add(L"");
+    }
+  } catch (...) {
+    List->EndUpdate();
+    throw;
+  }
+  List->EndUpdate();
+}
+
+void TMemIniFile::Rename(const String& FileName, bool Reload) {
+  FFileName = FileName;
+  if (Reload) LoadValues();
+}
+
+String TMemIniFile::ReadString(const String& Section, const String& Ident, const String& Default) {
+  if (TStrings* lines = FindSection(Section)) {
+    Integer i = lines->IndexOfName(Ident);
+    if (i >= 0) return lines->ValueFromIndex(i);
+  }
+  return Default;
+}
+
+void TMemIniFile::WriteString(const String& Section, const String& Ident, const String& Value) {
+  TStrings* lines = FindSection(Section);
+  if (!lines) lines = AddSection(Section);
+  String line = Ident + L"=" + Value;
+  Integer i = lines->IndexOfName(Ident);
+  if (i >= 0) lines->SetStrings(i, line);
+  else lines->Add(line);
+}
+
+void TMemIniFile::ReadSection(const String& Section, TStrings* Strings) {
+  Strings->BeginUpdate();
+  try {
+    Strings->Clear();
+    if (TStrings* lines = FindSection(Section))
+      for (Integer i = 0; i < lines->Count(); ++i) {
+        String s = lines->Strings(i);
+        Strings->Add(s.find(L'=') != String::npos ? lines->Names(i) : s);
+      }
+  } catch (...) {
+    Strings->EndUpdate();
+    throw;
+  }
+  Strings->EndUpdate();
+}
+
+void TMemIniFile::ReadSections(TStrings* Strings) {
+  Strings->BeginUpdate();
+  try {
+    Strings->Clear();
+    for (Integer i = 0; i < FSections->Count(); ++i) Strings->Add(FSections->Strings(i));
+  } catch (...) {
+    Strings->EndUpdate();
+    throw;
+  }
+  Strings->EndUpdate();
+}
+
+void TMemIniFile::ReadSectionValues(const String& Section, TStrings* Strings) {
+  Strings->BeginUpdate();
+  try {
+    Strings->Clear();
+    if (TStrings* lines = FindSection(Section))
+      for (Integer i = 0; i < lines->Count(); ++i) Strings->Add(lines->Strings(i));
+  } catch (...) {
+    Strings->EndUpdate();
+    throw;
+  }
+  Strings->EndUpdate();
+}
+
+void TMemIniFile::EraseSection(const String& Section) {
+  Integer i = FSections->IndexOf(Section);
+  if (i >= 0) FSections->Delete(i);  // the list owns and frees the section's lines
+}
+
+void TMemIniFile::DeleteKey(const String& Section, const String& Ident) {
+  if (TStrings* lines = FindSection(Section)) {
+    Integer i = lines->IndexOfName(Ident);
+    if (i >= 0) lines->Delete(i);
+  }
+}
+
+void TMemIniFile::UpdateFile() {
+  TStringList list;
+  GetStrings(&list);
+  list.SaveToFile(FFileName, FEncoding);
+}
