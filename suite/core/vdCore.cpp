@@ -154,6 +154,74 @@ TvdResourceStringsRepository* vdGetResourceStringsRepository() {
   return FResourceStringsRepository;
 }
 
+// --- Streams ------------------------------------------------------------------------------
+
+namespace {
+const char UnicodeMarker[6] = {'V', 'D', 'U', 'F', 'M', 'T'};
+const char AnsiMarker[6] = {'V', 'D', 'A', 'F', 'M', 'T'};
+}  // namespace
+
+TvdStream::TvdStream(TStream* AStream) : FIsUnicode(vdReadFormatMarker(AStream)), FStream(AStream) {}
+Integer TvdStream::Read(void* Buffer, Integer Count) { return FStream->Read(Buffer, Count); }
+Integer TvdStream::Write(const void* Buffer, Integer Count) { return FStream->Write(Buffer, Count); }
+Int64 TvdStream::Seek(Int64 Offset, TSeekOrigin Origin) { return FStream->Seek(Offset, Origin); }
+Int64 TvdStream::GetSize() { return FStream->Size(); }
+
+void vdWriteFormatMarker(TStream* AStream) { AStream->WriteBuffer(UnicodeMarker, 6); }
+
+bool vdReadFormatMarker(TStream* AStream) {
+  if (AStream->Size() - AStream->Position() <= 6) return false;
+  char marker[6];
+  AStream->ReadBuffer(marker, 6);
+  if (std::memcmp(marker, UnicodeMarker, 6) == 0) return true;
+  if (std::memcmp(marker, AnsiMarker, 6) == 0) return false;
+  AStream->Seek(-6, soCurrent);
+  return false;
+}
+
+void vdReadStreamString(TStream* AStream, bool AIsUnicode, String& S) {
+  Word count = 0;
+  AStream->ReadBuffer(&count, 2);
+  S.clear();
+  if (count == 0) return;
+  if (AIsUnicode) {
+    String W(count, L'\0');
+    AStream->ReadBuffer(W.data(), count * 2);
+    S = std::move(W);
+  } else {
+    AnsiString A(count, '\0');
+    AStream->ReadBuffer(A.data(), count);
+    S = vdAnsiToWideString(A, CP_UTF8);
+  }
+}
+
+// --- Variants ------------------------------------------------------------------------------
+
+String vdVariantAsString(const Variant& V) { return vdVariantAsWideString(V); }
+
+WideString vdVariantAsWideString(const Variant& V) {
+  if (VarIsStr(V)) return VarToWideStr(V);
+  return vdAnsiToWideString(vdVariantAsAnsiString(V), CP_ACP);
+}
+
+AnsiString vdVariantAsAnsiString(const Variant& V) {
+  if (VarIsArray(V) && VarArrayDimCount(V) == 1) {
+    Variant copy = V;
+    Integer n = VarArrayHighBound(copy, 1) - VarArrayLowBound(copy, 1) + 1;
+    AnsiString S(n > 0 ? n : 0, '\0');
+    if (n > 0) {
+      const void* data = VarArrayLock(copy);
+      std::memcpy(S.data(), data, n);
+      VarArrayUnlock(copy);
+    }
+    return S;
+  }
+  if (VarType(V) == varString) return V.AsAnsiString();
+  return vdWideToAnsiString(VarToWideStr(V), CP_ACP);
+}
+
+bool vdIsBlobVariant(const Variant& V) { return VarIsStr(V) || (VarIsArray(V) && VarArrayDimCount(V) == 1); }
+
 // --- Memory and characters --------------------------------------------------------------
 
 void vdMoveMemory(const void* Source, void* Dest, std::size_t Count) {

@@ -10,9 +10,11 @@
 #include <memory>
 #include <vector>
 
+#include "Classes.h"
 #include "SysInit.h"
 #include "SysUtils.h"
 #include "System.h"
+#include "Variants.h"
 
 // A resource string: every reader takes its text through the record, so a localiser
 // that replaces Text changes what every control shows.
@@ -96,6 +98,44 @@ class TvdResourceStringsRepository : public TObject {
 
 // The process-wide repository, created on the first call.
 TvdResourceStringsRepository* vdGetResourceStringsRepository();
+
+// --- Record-stream format markers --------------------------------------------------------
+
+// Wraps a stream (not owned) and tells from its marker whether its strings are UTF-16.
+class TvdStream : public TStream {
+  DECLARE_CLASS(TvdStream, TStream)
+ public:
+  using TCreateArg = TStream*;
+  explicit TvdStream(TStream* AStream);
+  Integer Read(void* Buffer, Integer Count) override;
+  Integer Write(const void* Buffer, Integer Count) override;
+  Int64 Seek(Int64 Offset, TSeekOrigin Origin) override;
+  bool IsUnicode() const { return FIsUnicode; }
+  TStream* Stream() const { return FStream; }
+
+ protected:
+  Int64 GetSize() override;
+
+ private:
+  bool FIsUnicode;
+  TStream* FStream;
+};
+
+// Writes the six bytes "VDUFMT": the strings that follow are UTF-16.
+void vdWriteFormatMarker(TStream* AStream);
+// True after a "VDUFMT" marker; False after "VDAFMT" (both are consumed) or without a
+// marker (the position is kept). Fewer than 7 remaining bytes are not examined.
+bool vdReadFormatMarker(TStream* AStream);
+// A 16-bit character count, then UTF-16 code units or UTF-8 bytes. A short stream
+// raises EReadError.
+void vdReadStreamString(TStream* AStream, bool AIsUnicode, String& S);
+
+// --- Variant conversions -------------------------------------------------------------------
+
+String vdVariantAsString(const Variant& V);
+WideString vdVariantAsWideString(const Variant& V);
+AnsiString vdVariantAsAnsiString(const Variant& V);
+bool vdIsBlobVariant(const Variant& V);
 
 // Memory and character utilities.
 void vdMoveMemory(const void* Source, void* Dest, std::size_t Count);

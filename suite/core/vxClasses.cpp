@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numeric>
 
+#include "TypInfo.h"
+
 namespace {
 
 // The process-wide list of object links; it exists while at least one link is
@@ -116,6 +118,155 @@ void vxReleaseWindowsHook(HHOOK& AHook) {
   if (AHook) {
     UnhookWindowsHookEx(AHook);
     AHook = nullptr;
+  }
+}
+
+// --- Base classes --------------------------------------------------------------------------
+
+TvxComponent::TvxComponent(TComponent* AOwner) : TComponent(AOwner) {}
+
+TvxComponent::~TvxComponent() { vxClearObjectLinks(this); }
+
+void TvxComponent::Loaded() {
+  TComponent::Loaded();
+  RefreshDesignLinks();
+}
+
+void TvxComponent::BeforeDestruction() {
+  TComponent::BeforeDestruction();
+  if (!IsDestroying()) Destroying();
+}
+
+void TvxComponent::RefreshDesignLinks() {
+  if (!IsDesigning() || IsDestroying() || !Owner()) return;
+  TList list;
+  CollectLinkedComponents(&list);
+  TComponent** links[3] = {&FFakeComponentLink1, &FFakeComponentLink2, &FFakeComponentLink3};
+  for (Integer i = 0; i < 3; ++i)
+    *links[i] = i < list.Count() ? static_cast<TComponent*>(list.Items(i)) : nullptr;
+}
+
+void TvxInterfacedCollectionItem::AfterConstruction() {
+  TCollectionItem::AfterConstruction();
+  FOwnerInterface = dynamic_cast<TvxOwnedInterfacedCollection*>(Collection());
+}
+
+Integer TvxInterfacedCollectionItem::AddRef_() { return FOwnerInterface ? FOwnerInterface->AddRef_() : -1; }
+Integer TvxInterfacedCollectionItem::Release_() { return FOwnerInterface ? FOwnerInterface->Release_() : -1; }
+
+TvxOwnedInterfacedCollection::~TvxOwnedInterfacedCollection() { FInternalState.Include(cisDestroying); }
+
+Integer TvxOwnedInterfacedCollection::DefaultCompareItems(TCollectionItem* AItem1, TCollectionItem* AItem2) {
+  Integer d = AItem1->Index() - AItem2->Index();
+  return d < 0 ? -1 : d > 0 ? 1 : 0;
+}
+
+void TvxOwnedInterfacedCollection::Update(TCollectionItem* Item) {
+  if (FInternalState.Contains(cisUpdating)) return;
+  FInternalState.Include(cisUpdating);
+  try {
+    if (FSorted && !Item) SortItems();
+    TOwnedCollection::Update(Item);
+    if (!Destroying() && OnChange) OnChange(this, Item);
+  } catch (...) {
+    FInternalState.Exclude(cisUpdating);
+    throw;
+  }
+  FInternalState.Exclude(cisUpdating);
+}
+
+void TvxOwnedInterfacedCollection::SetSorted(bool Value) {
+  if (FSorted == Value) return;
+  FSorted = Value;
+  if (FSorted) SortItems();
+}
+
+void TvxOwnedInterfacedCollection::SortItems() {
+  if (UpdateCount() > 0 || FInternalState.Contains(cisSorting)) return;
+  FInternalState.Include(cisSorting);
+  TvxStringList* list = new TvxStringList();
+  try {
+    for (Integer i = 0; i < Count(); ++i) list->AddObject(std::to_wstring(i), Items(i));
+    list->OnCompare = [this](TStringList* L, Integer I1, Integer I2) {
+      auto* a = static_cast<TCollectionItem*>(L->Objects(I1));
+      auto* b = static_cast<TCollectionItem*>(L->Objects(I2));
+      return OnCompare ? OnCompare(this, a, b) : DefaultCompareItems(a, b);
+    };
+    list->Sort();
+    BeginUpdate();
+    try {
+      for (Integer i = 0; i < list->Count(); ++i) static_cast<TCollectionItem*>(list->Objects(i))->SetIndex(i);
+    } catch (...) {
+      EndUpdate();
+      throw;
+    }
+    EndUpdate();
+  } catch (...) {
+    delete list;
+    FInternalState.Exclude(cisSorting);
+    throw;
+  }
+  delete list;
+  FInternalState.Exclude(cisSorting);
+}
+
+void TvxStringList::Sort() {
+  if (OnCompare)
+    CustomSort(OnCompare);
+  else
+    TStringList::Sort();
+}
+
+TvxObjectList::~TvxObjectList() { Clear(); }
+
+void TvxObjectList::Clear() {
+  if (FOwnObjects)
+    for (Integer i = 0; i < Count(); ++i) delete static_cast<TObject*>(Items(i));
+  TList::Clear();
+}
+
+void TvxFreeNotificator::AddSender(TComponent* ASender) {
+  if (ASender) ASender->FreeNotification(this);
+}
+
+void TvxFreeNotificator::RemoveSender(TComponent* ASender) {
+  if (ASender) ASender->RemoveFreeNotification(this);
+}
+
+void TvxFreeNotificator::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation == opRemove && OnFreeNotification) OnFreeNotification(AComponent);
+}
+
+TPersistent* vxGetPersistentOwner(TPersistent* APersistent) { return APersistent ? APersistent->GetOwner() : nullptr; }
+
+void vxGenerateComponentName(TComponent* ARoot, TComponent* ANameOwner, TComponent* AComponent,
+                             const String& AClassNamePrefix, const String& ABaseName, String& AResult) {
+  auto isIdentChar = [](wchar_t c) {
+    return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') || c == L'_';
+  };
+  String base;
+  for (wchar_t c : ABaseName)
+    if (isIdentChar(c)) base += c;
+  String className = AComponent ? AComponent->ClassName() : String();
+  if ((base.empty() || (base[0] >= L'0' && base[0] <= L'9')) && !className.empty()) {
+    std::size_t n = AClassNamePrefix.size();
+    if (n > 0 && className.size() >= n &&
+        CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, className.data(), static_cast<int>(n),
+                       AClassNamePrefix.data(), static_cast<int>(n)) == CSTR_EQUAL) {
+      base = className.substr(n) + base;
+    } else {
+      base = className + base;
+      if (!base.empty() && base[0] == L'T') base.erase(0, 1);
+    }
+  }
+  if (ANameOwner) base = ANameOwner->Name() + base;
+  // A 64-bit counter: the search may run up to 2^31, past the 32-bit range.
+  const Int64 limit = 0x80000000LL;
+  for (Int64 n = ABaseName.empty() ? 1 : 0;; ++n) {
+    AResult = n > 0 ? base + std::to_wstring(n) : base;
+    TComponent* other = ARoot ? ARoot->FindComponent(AResult) : nullptr;
+    if (!other || other == AComponent || n >= limit) return;
   }
 }
 
@@ -258,6 +409,7 @@ void TvxRegisteredClasses::Register(TClass AClass, const String& ADescription) {
   if (GetIndexByClass(AClass) >= 0) return;
   FItems.push_back(TEntry{ADescription, AClass});
   if (FSorted) Sort();
+  if (FRegisterClasses) RegisterClass(AClass);
 }
 
 void TvxRegisteredClasses::Unregister(TClass AClass) {

@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "Classes.h"
+#include "Persistent.h"
 #include "SysInit.h"
 #include "SysUtils.h"
 #include "System.h"
@@ -41,7 +43,182 @@ void vxClearObjectLinks(TObject* AObject);
 Integer vxObjectLinkCount();
 
 // ---------------------------------------------------------------------------------
+// Base classes. Interface-capable classes of the suite do not count references: their
+// reference operations answer -1 and lifetime is always explicit. An interface query
+// answers S_OK with the object seen as I, or E_NOINTERFACE.
+
+template <class I, class T>
+HRESULT vxQueryInterface(T* AObject, I*& AObj) {
+  AObj = dynamic_cast<I*>(AObject);
+  return AObj ? S_OK : E_NOINTERFACE;
+}
+
+class TvxIUnknownObject : public TObject {
+  DECLARE_CLASS(TvxIUnknownObject, TObject)
+ public:
+  template <class I>
+  HRESULT QueryInterface(I*& AObj) { return vxQueryInterface(this, AObj); }
+  Integer AddRef_() { return -1; }   // _AddRef, spelled with a trailing underscore
+  Integer Release_() { return -1; }  // _Release
+};
+
+class TvxInterfacedPersistent : public TInterfacedPersistent {
+  DECLARE_CLASS(TvxInterfacedPersistent, TInterfacedPersistent)
+ public:
+  using TCreateArg = TPersistent*;
+  explicit TvxInterfacedPersistent(TPersistent* AOwner = nullptr) : FOwner(AOwner) {}
+  TPersistent* GetOwner() override { return FOwner; }
+  template <class I>
+  HRESULT QueryInterface(I*& AObj) { return vxQueryInterface(this, AObj); }
+
+ protected:
+  TPersistent* FOwner;
+};
+
+class TvxOwnedPersistent : public TPersistent {
+  DECLARE_CLASS(TvxOwnedPersistent, TPersistent)
+ public:
+  using TCreateArg = TPersistent*;
+  explicit TvxOwnedPersistent(TPersistent* AOwner = nullptr) : FOwner(AOwner) {}
+  TPersistent* GetOwner() override { return FOwner; }
+
+ protected:
+  TPersistent* FOwner;
+};
+
+class TvxOwnedInterfacedPersistent : public TvxOwnedPersistent {
+  DECLARE_CLASS(TvxOwnedInterfacedPersistent, TvxOwnedPersistent)
+ public:
+  using TvxOwnedPersistent::TvxOwnedPersistent;
+  template <class I>
+  HRESULT QueryInterface(I*& AObj) { return vxQueryInterface(this, AObj); }
+  Integer AddRef_() { return -1; }
+  Integer Release_() { return -1; }
+};
+
+// A component whose linked components are shown to the designer through three fake
+// link properties, and whose weak object links go blank when it is destroyed.
+class TvxComponent : public TComponent {
+  DECLARE_CLASS(TvxComponent, TComponent)
+ public:
+  explicit TvxComponent(TComponent* AOwner);
+  ~TvxComponent() override;
+  void Loaded() override;
+  void BeforeDestruction() override;
+  bool IsDesigning() const { return ComponentState().Contains(csDesigning); }
+  bool IsDestroying() const { return ComponentState().Contains(csDestroying); }
+  TComponent* FakeComponentLink1() const { return FFakeComponentLink1; }
+  TComponent* FakeComponentLink2() const { return FFakeComponentLink2; }
+  TComponent* FakeComponentLink3() const { return FFakeComponentLink3; }
+
+ protected:
+  // Fills AList with the components the designer should show as linked; empty here.
+  virtual void CollectLinkedComponents(TList* AList) {}
+  void RefreshDesignLinks();
+
+ private:
+  TComponent* FFakeComponentLink1 = nullptr;
+  TComponent* FFakeComponentLink2 = nullptr;
+  TComponent* FFakeComponentLink3 = nullptr;
+};
+
+class TvxOwnedInterfacedCollection;
+
+class TvxInterfacedCollectionItem : public TCollectionItem {
+  DECLARE_CLASS(TvxInterfacedCollectionItem, TCollectionItem)
+ public:
+  using TCollectionItem::TCollectionItem;
+  void AfterConstruction() override;
+  template <class I>
+  HRESULT QueryInterface(I*& AObj) { return vxQueryInterface(this, AObj); }
+  // Forwarded to the owning collection's interface, -1 without one.
+  Integer AddRef_();
+  Integer Release_();
+
+ private:
+  TvxOwnedInterfacedCollection* FOwnerInterface = nullptr;
+};
+
+using TvxCollectionNotifyEvent = std::function<void(TObject* Sender, TCollectionItem* AItem)>;
+using TvxCollectionCompareEvent =
+    std::function<Integer(TObject* ASender, TCollectionItem* AItem1, TCollectionItem* AItem2)>;
+
+// An owned collection that can keep its items sorted and reports every change.
+class TvxOwnedInterfacedCollection : public TOwnedCollection {
+  DECLARE_CLASS(TvxOwnedInterfacedCollection, TOwnedCollection)
+ public:
+  TvxOwnedInterfacedCollection(TPersistent* AOwner, TCollectionItemClass AItemClass)
+      : TOwnedCollection(AOwner, AItemClass) {}
+  ~TvxOwnedInterfacedCollection() override;
+  template <class I>
+  HRESULT QueryInterface(I*& AObj) { return vxQueryInterface(this, AObj); }
+  Integer AddRef_() { return -1; }
+  Integer Release_() { return -1; }
+  bool Destroying() const { return FInternalState.Contains(cisDestroying); }
+  bool Sorted() const { return FSorted; }
+  void SetSorted(bool Value);
+  void SortItems();
+
+  TvxCollectionNotifyEvent OnChange;
+  TvxCollectionCompareEvent OnCompare;
+
+ protected:
+  // The sign of the difference of the two items' indexes.
+  virtual Integer DefaultCompareItems(TCollectionItem* AItem1, TCollectionItem* AItem2);
+  void Update(TCollectionItem* Item) override;
+
+ private:
+  TvxCollectionInternalStates FInternalState;
+  bool FSorted = false;
+};
+
+using TvxStringListCompareEvent = std::function<Integer(TStringList* AList, Integer AIndex1, Integer AIndex2)>;
+
+// A string list whose Sort uses OnCompare when it is assigned.
+class TvxStringList : public TStringList {
+  DECLARE_CLASS(TvxStringList, TStringList)
+ public:
+  using TStringList::TStringList;
+  void Sort() override;
+  TvxStringListCompareEvent OnCompare;
+};
+
+// A list of objects that frees them when it owns them.
+class TvxObjectList : public TList {
+  DECLARE_CLASS(TvxObjectList, TList)
+ public:
+  explicit TvxObjectList(bool AOwnObjects = true) : FOwnObjects(AOwnObjects) {}
+  ~TvxObjectList() override;
+  void Clear() override;
+  bool OwnObjects() const { return FOwnObjects; }
+  TObject* GetItem(Integer Index) const { return static_cast<TObject*>(Items(Index)); }
+
+ private:
+  bool FOwnObjects;
+};
+
+using TvxFreeNotificationEvent = std::function<void(TComponent* Sender)>;
+
+// Reports the destruction of the components it was told about.
+class TvxFreeNotificator : public TComponent {
+  DECLARE_CLASS(TvxFreeNotificator, TComponent)
+ public:
+  explicit TvxFreeNotificator(TComponent* AOwner) : TComponent(AOwner) {}
+  void AddSender(TComponent* ASender);
+  void RemoveSender(TComponent* ASender);
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  TvxFreeNotificationEvent OnFreeNotification;
+};
+
+// ---------------------------------------------------------------------------------
 // Utility routines.
+
+TPersistent* vxGetPersistentOwner(TPersistent* APersistent);
+// A name for AComponent that no other component owned by ARoot has: the base name's
+// identifier characters, else the class name (less AClassNamePrefix, or less a
+// leading "T"), behind the name owner's name, with a number when needed.
+void vxGenerateComponentName(TComponent* ARoot, TComponent* ANameOwner, TComponent* AComponent,
+                             const String& AClassNamePrefix, const String& ABaseName, String& AResult);
 
 String vxGetResString(const TResStringRec* ARec);
 TSize vxMakeSize(Integer cx, Integer cy);

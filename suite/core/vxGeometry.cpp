@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "TypInfo.h"
+
 const TRect vxZeroRect = {0, 0, 0, 0};
 const TPoint vxZeroPoint = {0, 0};
 
@@ -123,6 +125,9 @@ void TvxRect::SetTopRight(const TPoint& P) { SetRect({FRect.left, P.y, P.x, FRec
 void TvxRect::SetBottomLeft(const TPoint& P) { SetRect({P.x, FRect.top, FRect.right, P.y}); }
 void TvxRect::SetBottomRight(const TPoint& P) { SetRect({FRect.left, FRect.top, P.x, P.y}); }
 
-// The streaming class registry is not part of the runtime yet; the unit registers
-// TvxRect there once it is.
-const TUnitInfo vxGeometryUnit = {L"vxGeometry", nullptr, nullptr};
+namespace {
+void InitGeometry() { RegisterClass(TvxRect::StaticClass()); }
+void FinGeometry() { UnRegisterClass(TvxRect::StaticClass()); }
+}  // namespace
+
+const TUnitInfo vxGeometryUnit = {L"vxGeometry", InitGeometry, FinGeometry};
