@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "Streaming.h"
+
 namespace {
 bool SameName(const String& a, const String& b) {
   return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(),
@@ -425,5 +427,5 @@ String TCollection::PropName() {
 }
 
 // Streaming entry points of TComponent (the reader and writer do the work).
-void TComponent::ReadState(TReader*) {}
-void TComponent::WriteState(TWriter*) {}
+void TComponent::ReadState(TReader* Reader) { Reader->ReadData(this); }
+void TComponent::WriteState(TWriter* Writer) { Writer->WriteData(this); }
