@@ -1,5 +1,9 @@
 #include "ZvJson.h"
 
+#include "Classes.h"
+#include "Encoding.h"
+#include "ZvFileUtil.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -386,6 +390,26 @@ void TJSONIO::LoadFromText(const String& aText, bool ApplyNoQuote) {
   parse(&x);
 }
 
+void TJSONIO::SaveToFile(const String& aFilePath, TEncoding* aEncoding) const {
+  TStringList lines;
+  lines.SetText(ConvertToString(2));
+  lines.SaveToFile(aFilePath, aEncoding);
+}
+
+void TJSONIO::SaveToFileUtf8(const String& aFilePath) const { SaveToFile(aFilePath, TEncoding::UTF8()); }
+
+void TJSONIO::LoadFromFile(const String& aFilePath, TEncoding* aEncoding, bool ApplyNoQuote) {
+  DWORD attributes = GetFileAttributesW(aFilePath.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+  String text;
+  ReadTextFile(aFilePath, aEncoding, text);
+  LoadFromText(text, ApplyNoQuote);
+}
+
+void TJSONIO::LoadFromFile(const String& aFilePath, bool ApplyNoQuote) {
+  LoadFromFile(aFilePath, nullptr, ApplyNoQuote);
+}
+
 // ---------------------------------------------------------------------------------
 // TJSONObject
 
@@ -407,12 +431,28 @@ TJSONObject::TJSONObject(const TJSONObject* jo, const std::vector<String>& names
 
 TJSONObject::TJSONObject(JSONTokener* x) { parse(x); }
 
+TJSONObject::TJSONObject(const TStrings* map) {
+  for (Integer i = 0; i < map->Count(); ++i) {
+    TObject* item = map->Objects(i);
+    auto* value = dynamic_cast<TZvAbstractObject*>(item);
+    if (item != nullptr && value == nullptr)
+      throw ClassCastException(L"TJSONObject: " + item->ClassName() + L" is not a JSON value.");
+    Append(map->Strings(i), CopyValue(value));
+  }
+}
+
 TJSONObject::TJSONObject(const String& s) {
   JSONTokener x(s, false);
   parse(&x);
 }
 
 TJSONObject::~TJSONObject() = default;
+
+TStringList* TJSONObject::keys() const {
+  std::unique_ptr<TStringList> r(new TStringList());
+  for (const TPair& p : FItems) r->Add(p.Key);
+  return r.release();
+}
 
 TZvAbstractObject* TJSONObject::clone() const { return new TJSONObject(toString()); }
 
@@ -806,7 +846,32 @@ TJSONArray::TJSONArray(const String& s) {
   parse(&x);
 }
 
+TJSONArray::TJSONArray(const TList* collection) {
+  for (Integer i = 0; i < collection->Count(); ++i) {
+    auto* value = static_cast<const TZvAbstractObject*>(collection->Items(i));
+    std::unique_ptr<TZvAbstractObject> c(TJSONObject::CopyValue(value));
+    put(c.get());
+    c.release();
+  }
+}
+
 TJSONArray::~TJSONArray() = default;
+
+TList* TJSONArray::toList() const {
+  std::unique_ptr<TList> r(new TList());
+  for (TZvAbstractObject* e : FItems) r->Add(e);
+  return r.release();
+}
+
+void TJSONArray::LoadFromStringList(const TStrings* aStrings) {
+  clean();
+  for (Integer i = 0; i < aStrings->Count(); ++i) put(aStrings->Strings(i), false);
+}
+
+void TJSONArray::SaveToStringList(TStrings* aStrings) const {
+  aStrings->Clear();
+  for (TZvAbstractObject* e : FItems) aStrings->Add(e ? e->toString() : String(L"null"));
+}
 
 TZvAbstractObject* TJSONArray::clone() const { return new TJSONArray(toString()); }
 

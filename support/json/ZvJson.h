@@ -75,8 +75,18 @@ class TJSONIO : public TZvAbstractObject {
   virtual void parse(JSONTokener* x) = 0;
   // The indented text with the given indent factor.
   virtual String ConvertToString(Integer indentFactor) const = 0;
+  // Writes ConvertToString(2) in aEncoding, preceded by the encoding's preamble, with
+  // every line (the last one included) ending in CR LF. A nil aEncoding writes in the
+  // system ANSI code page.
+  void SaveToFile(const String& aFilePath, TEncoding* aEncoding) const;
+  // SaveToFile in UTF-8: the file starts with the UTF-8 byte-order mark.
+  void SaveToFileUtf8(const String& aFilePath) const;
   // Parses aText into this container.
   void LoadFromText(const String& aText, bool ApplyNoQuote);
+  // Reads the whole file (in aEncoding, or in the detected encoding when nil) and
+  // parses it. A missing file changes nothing and raises nothing.
+  void LoadFromFile(const String& aFilePath, TEncoding* aEncoding, bool ApplyNoQuote);
+  void LoadFromFile(const String& aFilePath, bool ApplyNoQuote);
 };
 
 // An object: keys in insertion order, looked up without regard to case (the first
@@ -89,6 +99,10 @@ class TJSONObject : public TJSONIO {
   TJSONObject(const TJSONObject* jo, const std::vector<String>& names);
   // Parses x.
   explicit TJSONObject(JSONTokener* x);
+  // Every string of map as a key, in order, with a copy of the JSON value attached to
+  // it: the map keeps its own objects (a nil object stays nil; an object that is not a
+  // JSON value raises ClassCastException).
+  explicit TJSONObject(const TStrings* map);
   // Parses s (unquoted words keep their quotes when written back).
   explicit TJSONObject(const String& s);
   explicit TJSONObject(const wchar_t* s) : TJSONObject(String(s)) {}
@@ -150,6 +164,8 @@ class TJSONObject : public TJSONIO {
   // True when the key is missing or holds a NULL_.
   bool isNull(const String& key) const;
   Integer length() const { return static_cast<Integer>(FItems.size()); }
+  // A new string list of the keys in order; the caller frees it.
+  TStringList* keys() const;
   // A new array of the keys as strings, or nil when the object is empty.
   TJSONArray* names() const;
   // The key or value at a position; '' or nil outside 0..length-1.
@@ -210,6 +226,9 @@ class TJSONArray : public TJSONIO {
   explicit TJSONArray(JSONTokener* x);
   explicit TJSONArray(const String& s);
   explicit TJSONArray(const wchar_t* s) : TJSONArray(String(s)) {}
+  // Copies of the JSON values (TZvAbstractObject pointers) of collection, in order:
+  // the list keeps its own items; nil stays nil.
+  explicit TJSONArray(const TList* collection);
   ~TJSONArray() override;
 
   bool equals(const TZvAbstractObject* Value) const override { return inherited::equals(Value); }
@@ -275,12 +294,19 @@ class TJSONArray : public TJSONIO {
   void remove(Integer index);
   // Removes every element, from the last.
   void clean();
+  // A new list of the element pointers; the elements stay this array's, the caller
+  // frees only the list.
+  TList* toList() const;
   // The compact texts of the elements joined by separator.
   String join(const String& separator) const;
   // nil when names is nil or empty or this array is empty; otherwise a new object with
   // one pair per name: the name's text and a copy of the element at the same position
   // (a missing element puts nothing).
   TJSONObject* toJSONObject(const TJSONArray* names) const;
+  // clean, then one String_ per line of aStrings.
+  void LoadFromStringList(const TStrings* aStrings);
+  // Clears aStrings, then adds each element's toString.
+  void SaveToStringList(TStrings* aStrings) const;
   // Appends a parse of src's compact text.
   void Assign(const TJSONArray* src, bool ApplyNoQuote);
 
