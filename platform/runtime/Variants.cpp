@@ -833,6 +833,34 @@ Variant Operand(const Variant& v, const Variant& other, TVarOp op) {
   return Variant(ToDouble(v, varDouble));
 }
 
+// Product of two currency values (scaled by 10000), rounded half to even at the fourth
+// decimal; false when it does not fit. Done in 128 bits built from 32-bit pieces.
+bool CurrencyMultiply(Int64 a, Int64 b, Int64& result) {
+  bool neg = (a < 0) != (b < 0);
+  UInt64 ua = a < 0 ? 0 - static_cast<UInt64>(a) : static_cast<UInt64>(a);
+  UInt64 ub = b < 0 ? 0 - static_cast<UInt64>(b) : static_cast<UInt64>(b);
+  UInt64 a0 = ua & 0xFFFFFFFFu, a1 = ua >> 32, b0 = ub & 0xFFFFFFFFu, b1 = ub >> 32;
+  UInt64 p00 = a0 * b0, p01 = a0 * b1, p10 = a1 * b0, p11 = a1 * b1;
+  UInt64 mid = (p00 >> 32) + (p01 & 0xFFFFFFFFu) + (p10 & 0xFFFFFFFFu);
+  UInt64 lo = (p00 & 0xFFFFFFFFu) | (mid << 32);
+  UInt64 hi = p11 + (p01 >> 32) + (p10 >> 32) + (mid >> 32);
+  // Divide hi:lo by 10000, 32 bits at a time from the top.
+  Cardinal limbs[4] = {static_cast<Cardinal>(hi >> 32), static_cast<Cardinal>(hi),
+                       static_cast<Cardinal>(lo >> 32), static_cast<Cardinal>(lo)};
+  UInt64 rem = 0;
+  for (Cardinal& limb : limbs) {
+    UInt64 cur = (rem << 32) | limb;
+    limb = static_cast<Cardinal>(cur / 10000);
+    rem = cur % 10000;
+  }
+  if (limbs[0] || limbs[1]) return false;
+  UInt64 q = (static_cast<UInt64>(limbs[2]) << 32) | limbs[3];
+  if (rem > 5000 || (rem == 5000 && (q & 1))) ++q;
+  if (q > static_cast<UInt64>(LLONG_MAX) + (neg ? 1 : 0)) return false;
+  result = neg ? static_cast<Int64>(0 - q) : static_cast<Int64>(q);
+  return true;
+}
+
 Variant StdBinaryOp(const Variant& L0, const Variant& R0, TVarOp op) {
   TVarType lt0 = L0.VType(), rt0 = R0.VType();
   if (lt0 == varNull || rt0 == varNull) return Null();
@@ -905,12 +933,7 @@ Variant StdBinaryOp(const Variant& L0, const Variant& R0, TVarOp op) {
         if (op == opAdd) ovf = __builtin_add_overflow(a, b, &r);
         else if (op == opSubtract) ovf = __builtin_sub_overflow(a, b, &r);
         else {
-          __int128 p = static_cast<__int128>(a) * b;
-          __int128 q = p / 10000, rem = p % 10000;
-          if (rem > 5000 || (rem == 5000 && (q & 1))) ++q;
-          else if (rem < -5000 || (rem == -5000 && (q & 1))) --q;
-          ovf = q > LLONG_MAX || q < LLONG_MIN;
-          r = static_cast<Int64>(q);
+          ovf = !CurrencyMultiply(a, b, r);
         }
         if (ovf) VarOverflowError(varCurrency, varCurrency);
         return Variant(Currency::FromScaled(r));
@@ -1084,8 +1107,11 @@ TVariantRelationship StdCompare(const Variant& L0, const Variant& R0) {
   }
   if ((lt == varCurrency || VarTypeIsOrdinal(lt)) && (rt == varCurrency || VarTypeIsOrdinal(rt)) &&
       lt != varUInt64 && rt != varUInt64) {
-    __int128 a = lt == varCurrency ? L.RawInt64() : static_cast<__int128>(ToInt64(L, varInt64)) * 10000;
-    __int128 b = rt == varCurrency ? R.RawInt64() : static_cast<__int128>(ToInt64(R, varInt64)) * 10000;
+    // Scaled to 1/10000; an integer too large to scale lies beyond every currency value.
+    Int64 a = lt == varCurrency ? L.RawInt64() : ToInt64(L, varInt64);
+    Int64 b = rt == varCurrency ? R.RawInt64() : ToInt64(R, varInt64);
+    if (lt != varCurrency && __builtin_mul_overflow(a, Int64(10000), &a)) return a < 0 ? vrGreaterThan : vrLessThan;
+    if (rt != varCurrency && __builtin_mul_overflow(b, Int64(10000), &b)) return b < 0 ? vrLessThan : vrGreaterThan;
     return Rel(Cmp(a, b));
   }
   double a = ToDouble(L, varDouble), b = ToDouble(R, varDouble);

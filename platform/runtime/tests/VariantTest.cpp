@@ -199,6 +199,8 @@ TEST(Variant, ComparisonsAcrossTypes) {
       {Variant(false), Variant(true), Lt},
       {Cur(1.5), Variant(1.5), Eq},
       {Cur(2), Variant(3), Lt},
+      {Cur(1), Variant(LLONG_MAX), Lt},
+      {Cur(1), Variant(LLONG_MIN), Gt},
       {Variant(UInt64(18446744073709551615ULL)), Variant(-1), Gt},
       {VarFromDateTime(2), Variant(1.5), Gt},
       {VarFromDateTime(45293), Variant(L"45293"), Eq},
@@ -251,6 +253,8 @@ TEST(Variant, ArithmeticResultTypesAndValues) {
       {Variant(1.5) * Variant(2), varDouble, Variant(3)},
       {Cur(1.5) * Variant(3), varCurrency, Cur(4.5)},
       {Cur(0.0001) * Cur(0.5), varCurrency, Cur(0)},  // half to even at the fourth decimal
+      {Cur(-0.0003) * Cur(0.5), varCurrency, Cur(-0.0002)},
+      {Variant(Currency::FromScaled(LLONG_MAX)) * Variant(1), varCurrency, Variant(Currency::FromScaled(LLONG_MAX))},
       {Cur(10) / Variant(4), varCurrency, Cur(2.5)},
       {VarFromDateTime(10) + Variant(1), varDate, VarFromDateTime(11)},
       {VarFromDateTime(10) - VarFromDateTime(4), varDouble, Variant(6)},
@@ -280,6 +284,7 @@ TEST(Variant, ArithmeticResultTypesAndValues) {
   EXPECT_THROW(Variant(1) / Variant(0), EZeroDivide);
   EXPECT_THROW(Div(Variant(1), Variant()), EDivByZero);
   EXPECT_THROW(Variant(LLONG_MAX) + Variant(1), EVariantOverflowError);
+  EXPECT_THROW(Cur(1e9) * Cur(1e9), EVariantOverflowError);
   EXPECT_THROW(Variant(L"x") - Variant(1), EVariantTypeCastError);
   EXPECT_THROW(VarArrayOf({1}) + Variant(1), EVariantInvalidOpError);
 }
@@ -398,7 +403,7 @@ class TFractionVariantType : public TCustomVariantType {
     Left = Make(a.num * b.den + b.num * a.den, a.den * b.den);
   }
   void Compare(const Variant& L, const Variant& R, TVariantRelationship& Rel) const override {
-    __int128 x = static_cast<__int128>(F(L).num) * F(R).den, y = static_cast<__int128>(F(R).num) * F(L).den;
+    Int64 x = F(L).num * F(R).den, y = F(R).num * F(L).den;
     Rel = x < y ? vrLessThan : x > y ? vrGreaterThan : vrEqual;
   }
 };
