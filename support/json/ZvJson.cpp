@@ -536,6 +536,36 @@ TJSONObject* TJSONObject::put(const String& key, const String& value, bool noquo
   return PutNew(this, key, new String_(value, noquote));
 }
 
+TJSONObject* TJSONObject::putVariant(const String& key, const Variant& value) {
+  switch (VarType(value)) {
+    case varNull:
+      throw Exception(L"Can't put null values to TJsonObject (putVariant)");
+    case varSmallint:
+    case varInteger:
+    case varByte:
+    case varWord:
+      return put(key, value.AsInteger());
+    case varDouble:
+    case varLongWord:
+    case varInt64:
+      return put(key, value.AsDouble());
+    case varOleStr:
+    case varString:
+    case varUString:
+      return put(key, value.AsString().substr(0, 1000000), false);
+    case varBoolean:
+      return put(key, value.AsBoolean());
+    default:
+      return this;
+  }
+}
+
+TJSONObject* TJSONObject::putValues(const std::vector<String>& keys, const std::vector<Variant>& values) {
+  for (size_t i = 0; i < keys.size() && i < values.size(); ++i)
+    if (!keys[i].empty()) putVariant(keys[i], values[i]);
+  return this;
+}
+
 TJSONObject* TJSONObject::putOpt(const String& key, TZvAbstractObject* value) {
   if (value != nullptr) put(key, value);
   return this;
@@ -613,6 +643,17 @@ TJSONObject* TJSONObject::getJSONObject(const String& key) const {
 }
 
 String TJSONObject::getString(const String& key) const { return get(key)->toString(); }
+
+Variant TJSONObject::getVariant(const String& key) const {
+  TZvAbstractObject* o = get(key);
+  if (auto s = dynamic_cast<String_*>(o)) return Variant(s->toString());
+  if (auto i = dynamic_cast<Integer_*>(o)) return Variant(static_cast<int>(i->intValue()));
+  if (auto d = dynamic_cast<Double_*>(o)) return Variant(d->doubleValue());
+  if (auto b = dynamic_cast<Boolean_*>(o)) return Variant(b->boolValue());
+  if (dynamic_cast<TJSONObject*>(o)) throw Exception(L"TJsonObject is unsupported.TJSONObject.getVariant.");
+  if (dynamic_cast<TJSONArray*>(o)) throw Exception(L"TJSONArray is unsupported.TJSONObject.getVariant.");
+  throw Exception(L"Unsupported Type.TJSONObject.getVariant.");
+}
 
 bool TJSONObject::optBoolean(const String& key, bool defaultValue) const {
   TZvAbstractObject* o = opt(key);

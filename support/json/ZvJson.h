@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "SysUtils.h"
+#include "Variants.h"
 
 class TEncoding;
 class TStrings;
@@ -132,6 +133,13 @@ class TJSONObject : public TJSONIO {
   TJSONObject* put(const String& key, std::nullptr_t) {
     return put(key, static_cast<TZvAbstractObject*>(nullptr));
   }
+  // By the variant's type: small and 32-bit integers, bytes and words give an integer;
+  // doubles, 32-bit unsigned and 64-bit integers a floating value; strings a string
+  // (its first 1,000,000 characters); booleans a boolean. Null raises Exception; every
+  // other type puts nothing.
+  TJSONObject* putVariant(const String& key, const Variant& value);
+  // putVariant for each position present in both lists, skipping empty keys.
+  TJSONObject* putValues(const std::vector<String>& keys, const std::vector<Variant>& values);
   // put only when value is not nil.
   TJSONObject* putOpt(const String& key, TZvAbstractObject* value);
   // No value under key: put. An array: append value. Otherwise the old value is
@@ -146,6 +154,8 @@ class TJSONObject : public TJSONIO {
   TJSONArray* getJSONArray(const String& key) const;
   TJSONObject* getJSONObject(const String& key) const;
   String getString(const String& key) const;
+  // A string, integer, double or boolean variant; containers and null raise Exception.
+  Variant getVariant(const String& key) const;
 
   // opt: never raises for a missing key or a wrong kind (an empty key still raises).
   TZvAbstractObject* opt(const String& key) const;

@@ -350,3 +350,51 @@ TEST(JsonModel, CloneAndAssignGoThroughText) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(JsonModel, Variants) {
+  TJSONObject o;
+  Variant nothing;
+  o.putValues({L"s", L"i", L"b", L"w", L"d", L"c", L"big", L"t", L"", L"e", L"cur", L"extra"},
+              {Variant(L"text"), Variant(7), Variant(true), Variant(Word(9)), Variant(2.5), Variant(Cardinal(3000000000u)),
+               Variant(Int64(1) << 40), Variant(SmallInt(-3)), Variant(1), nothing, Variant(Currency::FromDouble(1.5))});
+  EXPECT_EQ(o.toString(),
+            L"{\"s\":\"text\",\"i\":7,\"b\":true,\"w\":9,\"d\":2.5,\"c\":3000000000,\"big\":1099511627776,\"t\":-3}");
+  EXPECT_EQ(o.get(L"c")->ClassName(), L"Double_");
+  EXPECT_EQ(o.get(L"w")->ClassName(), L"Integer_");
+
+  Variant d = o.getVariant(L"d");
+  EXPECT_EQ(VarType(d), varDouble);
+  EXPECT_EQ(d.AsDouble(), 2.5);
+  EXPECT_EQ(VarType(o.getVariant(L"i")), varInteger);
+  EXPECT_EQ(o.getVariant(L"s").AsString(), L"text");
+  EXPECT_TRUE(o.getVariant(L"b").AsBoolean());
+
+  o.put(L"o", new TJSONObject())->put(L"a", new TJSONArray())->put(L"n", new NULL_());
+  struct {
+    const wchar_t* key;
+    const wchar_t* message;
+  } cases[] = {
+      {L"o", L"TJsonObject is unsupported.TJSONObject.getVariant."},
+      {L"a", L"TJSONArray is unsupported.TJSONObject.getVariant."},
+      {L"n", L"Unsupported Type.TJSONObject.getVariant."},
+  };
+  for (auto c : cases) {
+    try {
+      o.getVariant(c.key);
+      ADD_FAILURE() << c.key;
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.Message(), c.message);
+    }
+  }
+  try {
+    o.putVariant(L"x", Null());
+    ADD_FAILURE();
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), L"Can't put null values to TJsonObject (putVariant)");
+  }
+  EXPECT_FALSE(o.has(L"x"));
+}
+
+}  // namespace
