@@ -7,6 +7,11 @@
 #include "Samples.h"
 #include "ZvEncodingUnit.h"
 
+// Failure messages name the codes.
+void PrintTo(TZvEncodingCode code, std::ostream* os) {
+  *os << static_cast<int>(code) << " (" << ::testing::PrintToString(TZvEncoding::CodePageToName(code)) << ")";
+}
+
 namespace {
 
 // Reaches the scorers, which are class methods for the checker's own use.
