@@ -5,9 +5,11 @@
 #include <cwctype>
 #include <mutex>
 
-#if __has_include("Classes.h")
 #include "Classes.h"
 #define ZS_HAVE_STREAMS 1
+#if __has_include("Streaming.h")
+#include "Streaming.h"
+#define ZS_HAVE_INTEGER_CONSTS 1
 #endif
 
 namespace {
@@ -287,6 +289,9 @@ void InitGraphics() {
   ScreenPPI = GetDeviceCaps(dc, LOGPIXELSY);
   ReleaseDC(nullptr, dc);
   DefaultFont = new TFontData(DefFontData());
+#ifdef ZS_HAVE_INTEGER_CONSTS
+  RegisterIntegerConsts(TypeInfoColor(), IdentToColor, ColorToIdent);
+#endif
   TPicture::RegisterFileFormat(L"bmp", L"Bitmaps", TBitmap::StaticClass());
   TPicture::RegisterFileFormat(L"ico", L"Icons", TIcon::StaticClass());
 }
@@ -345,6 +350,36 @@ void GetColorValues(const std::function<void(const String&)>& Proc) {
 }
 
 Integer ScreenPixelsPerInch() { return ScreenPPI; }
+
+PTypeInfo TypeInfoColor() {
+  static const PTypeInfo info = RenamedTypeInfo(TypeInfoInteger(), L"TColor");
+  return info;
+}
+
+void TFont::DeclarePublished(TPublisher<TFont>& P) {
+  P.Property(L"Charset", &TFont::Charset, &TFont::SetCharset)
+      .Type(RenamedTypeInfo(TypeInfoInteger(), L"TFontCharset"));
+  P.Property(L"Color", &TFont::Color, &TFont::SetColor).Type(TypeInfoColor()).NoDefault();
+  P.Property(L"Height", &TFont::Height, &TFont::SetHeight).NoDefault();
+  P.Property(L"Name", &TFont::Name, &TFont::SetName);
+  P.Property(L"Orientation", &TFont::Orientation, &TFont::SetOrientation).Default(0);
+  P.Property(L"Pitch", &TFont::Pitch, &TFont::SetPitch).Default(fpDefault);
+  P.Property(L"Size", &TFont::Size, &TFont::SetSize).Stored(false);
+  P.Property(L"Style", &TFont::Style, &TFont::SetStyle).NoDefault();
+  P.Property(L"Quality", &TFont::Quality, &TFont::SetQuality).Default(fqDefault);
+}
+
+void TPen::DeclarePublished(TPublisher<TPen>& P) {
+  P.Property(L"Color", &TPen::Color, &TPen::SetColor).Type(TypeInfoColor()).Default(clBlack);
+  P.Property(L"Mode", &TPen::Mode, &TPen::SetMode).Default(pmCopy);
+  P.Property(L"Style", &TPen::Style, &TPen::SetStyle).Default(psSolid);
+  P.Property(L"Width", &TPen::Width, &TPen::SetWidth).Default(1);
+}
+
+void TBrush::DeclarePublished(TPublisher<TBrush>& P) {
+  P.Property(L"Color", &TBrush::Color, &TBrush::SetColor).Type(TypeInfoColor()).Default(clWhite);
+  P.Property(L"Style", &TBrush::Style, &TBrush::SetStyle).Default(bsSolid);
+}
 
 TFontData DefFontData() {
   TFontData d;
@@ -1728,7 +1763,7 @@ void TBitmap::LoadFromStream(TStream* Stream) {
   if (head.size() < sizeof(BITMAPFILEHEADER)) InvalidBitmap();
   auto fh = ReadAt<BITMAPFILEHEADER>(head.data());
   Int64 rest = avail - static_cast<Int64>(head.size());
-  if (fh.bfSize >= sizeof(BITMAPFILEHEADER) && fh.bfSize - sizeof(BITMAPFILEHEADER) <= rest)
+  if (fh.bfSize >= sizeof(BITMAPFILEHEADER) && static_cast<Int64>(fh.bfSize - sizeof(BITMAPFILEHEADER)) <= rest)
     rest = fh.bfSize - sizeof(BITMAPFILEHEADER);
   TBytes body = ReadRest(Stream, rest);
   head.insert(head.end(), body.begin(), body.end());

@@ -10,6 +10,7 @@
 #include "Persistent.h"
 #include "SysInit.h"
 #include "SysUtils.h"
+#include "TypInfo.h"
 
 class TStream;
 
@@ -77,6 +78,9 @@ constexpr TColor clMedGray = 0xA4A0A0;
 constexpr TColor clNone = 0x1FFFFFFF;
 constexpr TColor clDefault = 0x20000000;
 
+// Type information of colour properties (an Integer named TColor, written by name).
+PTypeInfo TypeInfoColor();
+
 // The RGB value of a colour: system colours are looked up; others are returned as is.
 Integer ColorToRGB(TColor Color);
 // The colour's identifier ("clRed") when it has one, else "$" and eight hex digits.
@@ -115,11 +119,16 @@ class TGraphicsObject : public TPersistent {
 
 enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 using TFontStyles = Set<TFontStyle, 4>;
+ENUM_TYPEINFO(TFontStyle, fsBold, fsItalic, fsUnderline, fsStrikeOut)
+SET_TYPEINFO(TFontStyles, TFontStyle)
 enum TFontPitch { fpDefault, fpVariable, fpFixed };
+ENUM_TYPEINFO(TFontPitch, fpDefault, fpVariable, fpFixed)
 enum TFontQuality {
   fqDefault, fqDraft, fqProof, fqNonAntialiased, fqAntialiased, fqClearType,
   fqClearTypeNatural
 };
+ENUM_TYPEINFO(TFontQuality, fqDefault, fqDraft, fqProof, fqNonAntialiased, fqAntialiased,
+              fqClearType, fqClearTypeNatural)
 using TFontCharset = Byte;
 using TFontName = String;
 
@@ -137,6 +146,7 @@ struct TFontData {
 
 class TFont : public TGraphicsObject {
   DECLARE_CLASS(TFont, TGraphicsObject)
+  PUBLISHED(TFont)
  public:
   TFont();
   ~TFont() override;
@@ -184,13 +194,19 @@ enum TPenStyle {
   psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame, psUserStyle,
   psAlternate
 };
+ENUM_TYPEINFO(TPenStyle, psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear,
+              psInsideFrame, psUserStyle, psAlternate)
 enum TPenMode {
   pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot,
   pmMergeNotPen, pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor
 };
+ENUM_TYPEINFO(TPenMode, pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot,
+              pmMaskPenNot, pmMergeNotPen, pmMaskNotPen, pmMerge, pmNotMerge, pmMask,
+              pmNotMask, pmXor, pmNotXor)
 
 class TPen : public TGraphicsObject {
   DECLARE_CLASS(TPen, TGraphicsObject)
+  PUBLISHED(TPen)
  public:
   TPen() = default;
   ~TPen() override;
@@ -220,11 +236,14 @@ class TPen : public TGraphicsObject {
 enum TBrushStyle {
   bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross
 };
+ENUM_TYPEINFO(TBrushStyle, bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal,
+              bsBDiagonal, bsCross, bsDiagCross)
 
 class TBitmap;
 
 class TBrush : public TGraphicsObject {
   DECLARE_CLASS(TBrush, TGraphicsObject)
+  PUBLISHED(TBrush)
  public:
   TBrush() = default;
   ~TBrush() override;

@@ -32,7 +32,8 @@ struct TWMMouse {
 struct TWMKey {
   TMessage& M;
   explicit TWMKey(TMessage& m) : M(m) {}
-  Word& CharCode() { return *reinterpret_cast<Word*>(&M.WParam); }
+  Word CharCode() const { return static_cast<Word>(M.WParam); }
+  void SetCharCode(Word Value) { M.WParam = Value; }
   LPARAM KeyData() const { return M.LParam; }
 };
 

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include "Classes.h"
+#include "Controls.h"
+#include "Forms.h"
 #include "Graphics.h"
 #include "SysInit.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  TUnitScope units({GraphicsUnit});
+  TUnitScope units({ClassesUnit, GraphicsUnit, ControlsUnit, FormsUnit});
   return RUN_ALL_TESTS();
 }

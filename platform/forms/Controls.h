@@ -1,0 +1,655 @@
+// Controls: the control classes over Win32 windows. TControl (position, alignment,
+// appearance, mouse and message dispatch), TWinControl (a window: handle life cycle,
+// window procedure, children, focus and Tab order, painting of graphic children),
+// TCustomControl and TGraphicControl (controls that paint themselves on a canvas),
+// TControlCanvas and TMouse.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "Graphics.h"
+#include "Messages.h"
+#include "Persistent.h"
+#include "SysInit.h"
+#include "TypInfo.h"
+
+class TWinControl;
+class TPopupMenu;  // the popup menu class lives with the menus
+class TDragObject;
+
+enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
+using TAlignSet = Set<TAlign, 8>;
+enum TAnchorKind { akLeft, akTop, akRight, akBottom };
+using TAnchors = Set<TAnchorKind, 4>;
+ENUM_TYPEINFO(TAlign, alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom)
+ENUM_TYPEINFO(TAnchorKind, akLeft, akTop, akRight, akBottom)
+SET_TYPEINFO(TAnchors, TAnchorKind)
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
+enum TShiftStateItem { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
+using TShiftState = Set<TShiftStateItem, 8>;
+enum TDragMode { dmManual, dmAutomatic };
+ENUM_TYPEINFO(TDragMode, dmManual, dmAutomatic)
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+enum TDragKind { dkDrag, dkDock };
+ENUM_TYPEINFO(TDragKind, dkDrag, dkDock)
+enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
+// Border styles: controls use bsNone and bsSingle, forms all of them.
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+ENUM_TYPEINFO(TFormBorderStyle, bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow,
+              bsSizeToolWin)
+using TBorderStyle = TFormBorderStyle;
+using TCaption = String;
+using TCursor = SmallInt;
+using TModalResult = Integer;
+using TImeMode = Integer;
+
+constexpr TCursor crDefault = 0;
+constexpr TCursor crNone = -1;
+constexpr TCursor crArrow = -2;
+constexpr TCursor crCross = -3;
+constexpr TCursor crIBeam = -4;
+constexpr TCursor crSizeNESW = -6;
+constexpr TCursor crSizeNS = -7;
+constexpr TCursor crSizeNWSE = -8;
+constexpr TCursor crSizeWE = -9;
+constexpr TCursor crUpArrow = -10;
+constexpr TCursor crHourGlass = -11;
+constexpr TCursor crDrag = -12;
+constexpr TCursor crNoDrop = -13;
+constexpr TCursor crHSplit = -14;
+constexpr TCursor crVSplit = -15;
+constexpr TCursor crMultiDrag = -16;
+constexpr TCursor crSQLWait = -17;
+constexpr TCursor crNo = -18;
+constexpr TCursor crAppStart = -19;
+constexpr TCursor crHelp = -20;
+constexpr TCursor crHandPoint = -21;
+constexpr TCursor crSizeAll = -22;
+constexpr TCursor crSize = -22;
+
+constexpr TModalResult mrNone = 0;
+constexpr TModalResult mrOk = IDOK;
+constexpr TModalResult mrCancel = IDCANCEL;
+constexpr TModalResult mrAbort = IDABORT;
+constexpr TModalResult mrRetry = IDRETRY;
+constexpr TModalResult mrIgnore = IDIGNORE;
+constexpr TModalResult mrYes = IDYES;
+constexpr TModalResult mrNo = IDNO;
+constexpr TModalResult mrAll = mrNo + 1;
+constexpr TModalResult mrNoToAll = mrAll + 1;
+constexpr TModalResult mrYesToAll = mrNoToAll + 1;
+constexpr TModalResult mrClose = mrYesToAll + 1;
+
+enum TControlStyleItem {
+  csAcceptsControls, csCaptureMouse, csDesignInteractive, csClickEvents, csFramed,
+  csSetCaption, csOpaque, csDoubleClicks, csFixedWidth, csFixedHeight, csNoDesignVisible,
+  csReplicatable, csNoStdEvents, csDisplayDragImage, csReflector, csActionClient,
+  csMenuEvents, csNeedsBorderPaint, csParentBackground, csPannable, csAlignWithMargins,
+  csGestures, csPaintBlackOpaqueOnGlass, csOverrideStylePaint
+};
+using TControlStyle = Set<TControlStyleItem, 32>;
+
+enum TControlStateItem {
+  csLButtonDown, csClicked, csPalette, csReadingState, csAlignmentNeeded, csFocusing,
+  csCreating, csPaintCopy, csCustomPaint, csDestroyingHandle, csDocking, csDesignerHide,
+  csPanning, csRecreating, csAligning, csGlassPaint, csPrintClient
+};
+using TControlState = Set<TControlStateItem, 32>;
+
+using TWndMethod = std::function<void(TMessage&)>;
+using TMouseEvent =
+    std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
+using TKeyEvent = std::function<void(TObject* Sender, Word& Key, TShiftState Shift)>;
+using TKeyPressEvent = std::function<void(TObject* Sender, wchar_t& Key)>;
+using TMouseWheelEvent = std::function<void(TObject* Sender, TShiftState Shift, int WheelDelta,
+                                            POINT MousePos, bool& Handled)>;
+using TMouseWheelUpDownEvent =
+    std::function<void(TObject* Sender, TShiftState Shift, POINT MousePos, bool& Handled)>;
+using TContextPopupEvent = std::function<void(TObject* Sender, POINT MousePos, bool& Handled)>;
+using TCanResizeEvent =
+    std::function<void(TObject* Sender, int& NewWidth, int& NewHeight, bool& Resize)>;
+using TDragOverEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y,
+                                          TDragState State, bool& Accept)>;
+using TDragDropEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y)>;
+using TStartDragEvent = std::function<void(TObject* Sender, TDragObject*& DragObject)>;
+using TEndDragEvent = std::function<void(TObject* Sender, TObject* Target, int X, int Y)>;
+
+// The window parameters a control fills in before its window is made.
+struct TCreateParams {
+  String Caption;
+  DWORD Style = 0;
+  DWORD ExStyle = 0;
+  int X = 0, Y = 0, Width = 0, Height = 0;
+  HWND WndParent = nullptr;
+  void* Param = nullptr;
+  WNDCLASSW WindowClass{};
+  String WinClassName;
+};
+
+// Type information of cursor properties (an Integer named TCursor, written by name).
+PTypeInfo TypeInfoCursor();
+bool CursorToIdent(Integer Cursor, String& Ident);
+bool IdentToCursor(const String& Ident, Integer& Cursor);
+
+// Shift state from the key flags of a mouse message, and from the keyboard.
+TShiftState KeysToShiftState(WPARAM Keys);
+TShiftState KeyDataToShiftState(LPARAM KeyData);
+TShiftState KeyboardStateToShiftState();
+
+class TControlCanvas;
+
+// ---------------------------------------------------------------------------------------
+
+class TControl : public TComponent {
+  DECLARE_CLASS(TControl, TComponent)
+  PUBLISHED(TControl)
+ public:
+  explicit TControl(TComponent* AOwner);
+  ~TControl() override;
+
+  // Parent and placement.
+  TWinControl* Parent() const { return FParent; }
+  virtual void SetParent(TWinControl* AParent);
+  Integer Left() const { return FLeft; }
+  Integer Top() const { return FTop; }
+  Integer Width() const { return FWidth; }
+  Integer Height() const { return FHeight; }
+  void SetLeft(Integer Value) { SetBounds(Value, FTop, FWidth, FHeight); }
+  void SetTop(Integer Value) { SetBounds(FLeft, Value, FWidth, FHeight); }
+  void SetWidth(Integer Value) { SetBounds(FLeft, FTop, Value, FHeight); }
+  void SetHeight(Integer Value) { SetBounds(FLeft, FTop, FWidth, Value); }
+  RECT BoundsRect() const { return RECT{FLeft, FTop, FLeft + FWidth, FTop + FHeight}; }
+  void SetBoundsRect(const RECT& R) { SetBounds(R.left, R.top, R.right - R.left, R.bottom - R.top); }
+  virtual void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight);
+  virtual RECT ClientRect();
+  Integer ClientWidth() { return ClientRect().right; }
+  Integer ClientHeight() { return ClientRect().bottom; }
+  virtual void SetClientWidth(Integer Value);
+  virtual void SetClientHeight(Integer Value);
+  void SetClientSize(Integer W, Integer H) { SetClientWidth(W); SetClientHeight(H); }
+  // Screen position of the client area's top-left corner.
+  virtual POINT ClientOrigin();
+  POINT ClientToScreen(POINT P);
+  POINT ScreenToClient(POINT P);
+  POINT ClientToParent(POINT P, TWinControl* AParent = nullptr);
+
+  TAlign Align() const { return FAlign; }
+  void SetAlign(TAlign Value);
+  TAnchors Anchors() const { return FAnchors; }
+  void SetAnchors(TAnchors Value);
+
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool Value);
+  void Show() { SetVisible(true); }
+  void Hide() { SetVisible(false); }
+  virtual bool Enabled() const { return FEnabled; }
+  virtual void SetEnabled(bool Value);
+
+  TColor Color() const { return FColor; }
+  void SetColor(TColor Value);
+  bool ParentColor() const { return FParentColor; }
+  void SetParentColor(bool Value);
+  TFont* Font() const { return FFont.get(); }
+  void SetFont(TFont* Value) { FFont->Assign(Value); }
+  bool ParentFont() const { return FParentFont; }
+  void SetParentFont(bool Value);
+
+  String Caption() { return GetText(); }
+  void SetCaption(const String& Value) { SetText(Value); }
+  String Text() { return GetText(); }
+  void SetText(const String& Value);
+  String Hint() const { return FHint; }
+  void SetHint(const String& Value) { FHint = Value; }
+  bool ShowHint() const { return FShowHint; }
+  void SetShowHint(bool Value);
+  bool ParentShowHint() const { return FParentShowHint; }
+  void SetParentShowHint(bool Value);
+  TCursor Cursor() const { return FCursor; }
+  void SetCursor(TCursor Value);
+  TPopupMenu* PopupMenu() const { return FPopupMenu; }
+  virtual void SetPopupMenu(TPopupMenu* Value) { FPopupMenu = Value; }
+  TDragMode DragMode() const { return FDragMode; }
+  virtual void SetDragMode(TDragMode Value) { FDragMode = Value; }
+  TCursor DragCursor() const { return FDragCursor; }
+  void SetDragCursor(TCursor Value) { FDragCursor = Value; }
+  TDragKind DragKind() const { return FDragKind; }
+  void SetDragKind(TDragKind Value) { FDragKind = Value; }
+
+  TControlStyle& ControlStyle() { return FControlStyle; }
+  const TControlStyle& ControlStyle() const { return FControlStyle; }
+  void SetControlStyle(TControlStyle Value) { FControlStyle = Value; }
+  TControlState& ControlState() { return FControlState; }
+  void SetControlState(TControlState Value) { FControlState = Value; }
+  bool MouseCapture();
+  void SetMouseCapture(bool Value);
+  bool IsRightToLeft() const { return false; }
+  Integer HelpContext() const { return FHelpContext; }
+  void SetHelpContext(Integer Value) { FHelpContext = Value; }
+
+  // Messages: Perform sends through WindowProc; WndProc pre-processes and hands the
+  // message to Dispatch, which calls the handler for its number or DefaultHandler.
+  LRESULT Perform(UINT Msg, WPARAM WParam = 0, LPARAM LParam = 0);
+  const TWndMethod& WindowProc() const { return FWindowProc; }
+  void SetWindowProc(const TWndMethod& Value) { FWindowProc = Value; }
+  virtual void WndProc(TMessage& Message);
+  virtual void Dispatch(TMessage& Message);
+  virtual void DefaultHandler(TMessage& Message);
+
+  virtual void Invalidate();
+  virtual void Update();
+  virtual void Repaint();
+  void Refresh() { Repaint(); }
+  void BringToFront() { SetZOrder(true); }
+  void SendToBack() { SetZOrder(false); }
+  virtual void SetZOrder(bool TopMost);
+  virtual bool Dragging() const { return false; }
+  bool HasParent() const override { return FParent != nullptr; }
+  TComponent* GetParentComponent() const override;
+  void SetParentComponent(TComponent* Value) override;
+  void Loaded() override;
+  bool IsControl() const { return FIsControl; }
+  void SetIsControl(bool Value) { FIsControl = Value; }
+  // Scales position, size and (unless ParentFont) the font by M/D.
+  virtual void ChangeScale(Integer M, Integer D);
+  virtual bool Focused() { return false; }
+  virtual bool CanFocus() { return false; }
+  // The text buffer of the control; windowed controls keep it in their window.
+  virtual Integer GetTextLen();
+  String GetText();
+  // For graphic controls: the control's rectangle in its parent's client coordinates.
+  void InvalidateControl(bool IsVisible, bool IsOpaque);
+
+  // Events.
+  TNotifyEvent OnClick;
+  TNotifyEvent OnDblClick;
+  TMouseEvent OnMouseDown;
+  TMouseMoveEvent OnMouseMove;
+  TMouseEvent OnMouseUp;
+  TNotifyEvent OnMouseEnter;
+  TNotifyEvent OnMouseLeave;
+  TMouseWheelEvent OnMouseWheel;
+  TMouseWheelUpDownEvent OnMouseWheelDown;
+  TMouseWheelUpDownEvent OnMouseWheelUp;
+  TNotifyEvent OnResize;
+  TCanResizeEvent OnCanResize;
+  TContextPopupEvent OnContextPopup;
+  TDragOverEvent OnDragOver;
+  TDragDropEvent OnDragDrop;
+  TStartDragEvent OnStartDrag;
+  TEndDragEvent OnEndDrag;
+
+  // Overridable steps ("dynamic methods").
+  virtual void Click();
+  virtual void DblClick();
+  virtual void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+  virtual void MouseMove(TShiftState Shift, Integer X, Integer Y);
+  virtual void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+  virtual bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, POINT MousePos);
+  virtual bool DoMouseWheelDown(TShiftState Shift, POINT MousePos);
+  virtual bool DoMouseWheelUp(TShiftState Shift, POINT MousePos);
+  virtual void DoContextPopup(POINT MousePos, bool& Handled);
+  virtual void Resize();
+  virtual bool CanResize(Integer& NewWidth, Integer& NewHeight);
+  virtual void RequestAlign();
+  virtual TPopupMenu* GetPopupMenu() { return FPopupMenu; }
+  virtual void SetName(const String& Value) override;
+
+ protected:
+  friend class TWinControl;
+  virtual void SetTextBuf(const String& Value);
+  virtual void AdjustSize() {}
+  virtual void UpdateBoundsRect(const RECT& R);
+  virtual void FontChanged(TObject* Sender);
+  void SendCancelMode(TControl* Sender);
+  void DoMouseDown(TMessage& Message, TMouseButton Button, TShiftState Shift);
+  void DoMouseUp(TMessage& Message, TMouseButton Button);
+
+  // Message handlers; each calls the next (DefaultHandler) where the message goes on.
+  virtual void WMLButtonDown(TMessage& Message);
+  virtual void WMRButtonDown(TMessage& Message);
+  virtual void WMMButtonDown(TMessage& Message);
+  virtual void WMLButtonDblClk(TMessage& Message);
+  virtual void WMRButtonDblClk(TMessage& Message);
+  virtual void WMMButtonDblClk(TMessage& Message);
+  virtual void WMLButtonUp(TMessage& Message);
+  virtual void WMRButtonUp(TMessage& Message);
+  virtual void WMMButtonUp(TMessage& Message);
+  virtual void WMMouseMove(TMessage& Message);
+  virtual void WMMouseWheel(TMessage& Message);
+  virtual void WMCancelMode(TMessage& Message);
+  virtual void WMContextMenu(TMessage& Message);
+  virtual void CMMouseEnter(TMessage& Message);
+  virtual void CMMouseLeave(TMessage& Message);
+  virtual void CMEnabledChanged(TMessage& Message);
+  virtual void CMVisibleChanged(TMessage& Message);
+  virtual void CMFontChanged(TMessage& Message);
+  virtual void CMColorChanged(TMessage& Message);
+  virtual void CMParentFontChanged(TMessage& Message);
+  virtual void CMParentColorChanged(TMessage& Message);
+  virtual void CMParentShowHintChanged(TMessage& Message);
+  virtual void CMTextChanged(TMessage& Message);
+  virtual void CMHitTest(TMessage& Message);
+  virtual void CMHintShow(TMessage& Message) {}
+  virtual void CMCursorChanged(TMessage& Message) {}
+  virtual void CMSysColorChange(TMessage& Message) {}
+
+  TWinControl* FParent = nullptr;
+  Integer FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
+  TAlign FAlign = alNone;
+  TAnchors FAnchors{akLeft, akTop};
+  // The bounds and the parent's client size when the anchors were last fixed.
+  RECT FAnchorRect{0, 0, 0, 0};
+  POINT FAnchorOrigin{-1, -1};
+  void UpdateAnchorRules();
+  bool FVisible = true;
+  bool FEnabled = true;
+  TColor FColor = clWindow;
+  bool FParentColor = true;
+  std::unique_ptr<TFont> FFont;
+  bool FParentFont = true;
+  String FText;
+  String FHint;
+  bool FShowHint = false;
+  bool FParentShowHint = true;
+  TCursor FCursor = crDefault;
+  TPopupMenu* FPopupMenu = nullptr;
+  TDragMode FDragMode = dmManual;
+  TCursor FDragCursor = crDrag;
+  TDragKind FDragKind = dkDrag;
+  TControlStyle FControlStyle;
+  TControlState FControlState;
+  Integer FHelpContext = 0;
+  bool FIsControl = false;
+  bool FUpdatingParentFont = false;
+  TWndMethod FWindowProc;
+};
+
+// ---------------------------------------------------------------------------------------
+
+class TWinControl : public TControl {
+  DECLARE_CLASS(TWinControl, TControl)
+  friend class TControl;
+
+ public:
+  explicit TWinControl(TComponent* AOwner);
+  ~TWinControl() override;
+  // Makes a control whose window is a child of a window not managed by this library.
+  static TWinControl* CreateParented(HWND ParentWindow);
+
+  HWND Handle();
+  bool HandleAllocated() const { return FHandle != nullptr; }
+  void HandleNeeded();
+  HWND ParentWindow() const { return FParentWindow; }
+  void SetParentWindow(HWND Value);
+  bool Showing() const { return FShowing; }
+
+  // Children: all controls, and the windowed ones in tab order.
+  Integer ControlCount() const { return static_cast<Integer>(FControls.size()); }
+  TControl* Controls(Integer Index) const { return FControls[Index]; }
+  void InsertControl(TControl* AControl);
+  void RemoveControl(TControl* AControl);
+  bool ContainsControl(TControl* Control) const;
+  TControl* ControlAtPos(POINT Pos, bool AllowDisabled, bool AllowWinControls = false,
+                         bool AllLevels = false);
+  TControl* FindChildControl(const String& ControlName);
+  void GetTabOrderList(std::vector<TWinControl*>& List);
+  TWinControl* FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop,
+                               bool CheckParent);
+  void SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop);
+  Integer TabOrder() const;
+  void SetTabOrder(Integer Value);
+  bool TabStop() const { return FTabStop; }
+  void SetTabStop(bool Value);
+  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
+  void SetChildOrder(TComponent* Child, Integer Order) override;
+
+  virtual void SetFocus();
+  bool Focused() override;
+  bool CanFocus() override;
+  void DisableAlign();
+  void EnableAlign();
+  void Realign();
+  void AlignControl(TControl* AControl);
+  TBrush* Brush() const { return FBrush.get(); }
+  bool DoubleBuffered() const { return FDoubleBuffered; }
+  void SetDoubleBuffered(bool Value) { FDoubleBuffered = Value; }
+  Integer BorderWidth() const { return FBorderWidth; }
+  void SetBorderWidth(Integer Value);
+  bool ParentBackground() const { return FControlStyle.Contains(csParentBackground); }
+  void SetParentBackground(bool Value);
+  void ScaleBy(Integer M, Integer D);
+  void ChangeScale(Integer M, Integer D) override;
+
+  void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+  RECT ClientRect() override;
+  POINT ClientOrigin() override;
+  void Invalidate() override;
+  void Update() override;
+  void Repaint() override;
+  void SetZOrder(bool TopMost) override;
+  void SetParent(TWinControl* AParent) override;
+  Integer GetTextLen() override;
+  void Loaded() override;
+  void WndProc(TMessage& Message) override;
+  void Dispatch(TMessage& Message) override;
+  void DefaultHandler(TMessage& Message) override;
+  // Paints the graphic children, bottom first, each clipped to its bounds.
+  void PaintControls(HDC DC, TControl* First);
+  void PaintTo(HDC DC, Integer X, Integer Y);
+
+  TNotifyEvent OnEnter;
+  TNotifyEvent OnExit;
+  TKeyEvent OnKeyDown;
+  TKeyPressEvent OnKeyPress;
+  TKeyEvent OnKeyUp;
+
+  virtual void KeyDown(Word& Key, TShiftState Shift);
+  virtual void KeyPress(wchar_t& Key);
+  virtual void KeyUp(Word& Key, TShiftState Shift);
+  virtual void DoEnter();
+  virtual void DoExit();
+  bool DoKeyDown(TMessage& Message);
+  bool DoKeyPress(TMessage& Message);
+  bool DoKeyUp(TMessage& Message);
+
+  // The window procedure every control window runs; also the entry for messages sent
+  // straight to the object (exceptions go to the application's handler).
+  void MainWndProc(TMessage& Message);
+  // Destroys the window (children first); the control keeps its state.
+  void DestroyHandle();
+  void RecreateWnd();
+  virtual void CreateHandle();
+  void UpdateControlState();
+  // Used by the window procedure when the first message of a new window arrives.
+  void zs_AttachHandle(HWND h);
+  // Gives the window the keyboard focus.
+  void SetWindowFocus();
+
+ protected:
+  void Loaded_FixTabs();
+  virtual void CreateParams(TCreateParams& Params);
+  virtual void CreateWnd();
+  virtual void CreateWindowHandle(const TCreateParams& Params);
+  virtual void DestroyWnd();
+  virtual void DestroyWindowHandle();
+  // Makes the window a subclass of a system window class (an edit, a button ...).
+  void CreateSubClass(TCreateParams& Params, const wchar_t* ControlClassName);
+  virtual void AlignControls(TControl* AControl, RECT& Rect);
+  virtual void AdjustClientRect(RECT& Rect);
+  virtual void CustomAlignPosition(TControl* Control, Integer& NewLeft, Integer& NewTop,
+                                   Integer& NewWidth, Integer& NewHeight, RECT& AlignRect) {}
+  virtual void PaintWindow(HDC DC);
+  void PaintHandler(TMessage& Message);
+  virtual void UpdateShowing();
+  void NotifyControls(UINT Msg);
+  void UpdateBounds();
+  virtual void SetTextBuf(const String& Value) override;
+  virtual bool IsMenuKey(TMessage& Message) { return false; }
+
+  virtual void WMPaint(TMessage& Message);
+  virtual void WMEraseBkgnd(TMessage& Message);
+  virtual void WMSize(TMessage& Message);
+  virtual void WMMove(TMessage& Message);
+  virtual void WMWindowPosChanged(TMessage& Message);
+  virtual void WMSetFocus(TMessage& Message);
+  virtual void WMKillFocus(TMessage& Message);
+  virtual void WMKeyDown(TMessage& Message);
+  virtual void WMKeyUp(TMessage& Message);
+  virtual void WMChar(TMessage& Message);
+  virtual void WMSetCursor(TMessage& Message);
+  virtual void WMMouseLeave(TMessage& Message);
+  virtual void WMNCDestroy(TMessage& Message);
+  virtual void WMGetDlgCode(TMessage& Message) { DefaultHandler(Message); }
+  virtual void CNKeyDown(TMessage& Message);
+  virtual void CNKeyUp(TMessage& Message);
+  virtual void CNChar(TMessage& Message);
+  virtual void CNSysKeyDown(TMessage& Message);
+  virtual void CNSysChar(TMessage& Message);
+  virtual void CMEnter(TMessage& Message) { DoEnter(); }
+  virtual void CMExit(TMessage& Message) { DoExit(); }
+  virtual void CMDialogKey(TMessage& Message);
+  virtual void CMDialogChar(TMessage& Message);
+  virtual void CMChildKey(TMessage& Message);
+  virtual void CMFocusChanged(TMessage& Message);
+  virtual void CMShowingChanged(TMessage& Message);
+  virtual void CMInvalidate(TMessage& Message);
+  virtual void CMRecreateWnd(TMessage& Message) { RecreateWnd(); }
+  void CMEnabledChanged(TMessage& Message) override;
+  void CMVisibleChanged(TMessage& Message) override;
+  void CMFontChanged(TMessage& Message) override;
+  void CMColorChanged(TMessage& Message) override;
+  void CMTextChanged(TMessage& Message) override;
+  void CMSysColorChange(TMessage& Message) override;
+  // WM_COMMAND, WM_NOTIFY and the owner-draw and colour messages of a child window come
+  // back to the child as CN_ messages.
+  bool DoControlMsg(HWND ControlHandle, TMessage& Message);
+
+  HWND FHandle = nullptr;
+  HWND FParentWindow = nullptr;
+  WNDPROC FDefWndProc = nullptr;
+  std::vector<TControl*> FControls;        // every child, in z-order (bottom first)
+  std::vector<TWinControl*> FTabList;      // windowed children in tab order
+  std::unique_ptr<TBrush> FBrush;
+  bool FTabStop = false;
+  bool FShowing = false;
+  bool FDoubleBuffered = false;
+  bool FTrackingMouse = false;
+  Integer FBorderWidth = 0;
+  Integer FAlignLevel = 0;
+  Integer FPendingTabOrder = -1;
+  SIZE FLastClientSize{-1, -1};
+  HFONT FSentFont = nullptr;
+};
+
+// ---------------------------------------------------------------------------------------
+
+// A canvas over a control: the control's window DC, or its parent's DC clipped and
+// offset for a graphic control.
+class TControlCanvas : public TCanvas {
+  DECLARE_CLASS(TControlCanvas, TCanvas)
+ public:
+  TControlCanvas() = default;
+  ~TControlCanvas() override;
+  TControl* Control() const { return FControl; }
+  void SetControl(TControl* Value);
+  void FreeHandle();
+  void UpdateTextFlags();
+
+ protected:
+  void CreateHandle() override;
+
+ private:
+  TControl* FControl = nullptr;
+  HDC FDeviceContext = nullptr;
+  HWND FWindowHandle = nullptr;
+};
+
+// A windowed control that paints itself on its Canvas (override Paint).
+class TCustomControl : public TWinControl {
+  DECLARE_CLASS(TCustomControl, TWinControl)
+ public:
+  explicit TCustomControl(TComponent* AOwner);
+  ~TCustomControl() override;
+  TCanvas* Canvas() const { return FCanvas.get(); }
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  virtual void Paint() {}
+  void PaintWindow(HDC DC) override;
+  std::unique_ptr<TControlCanvas> FCanvas;
+};
+
+// A control without a window: its parent paints it (override Paint) and routes the
+// mouse to it.
+class TGraphicControl : public TControl {
+  DECLARE_CLASS(TGraphicControl, TControl)
+ public:
+  explicit TGraphicControl(TComponent* AOwner);
+  ~TGraphicControl() override;
+  TCanvas* Canvas() const { return FCanvas.get(); }
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  virtual void Paint() {}
+  std::unique_ptr<TControlCanvas> FCanvas;
+};
+
+// ---------------------------------------------------------------------------------------
+
+class TMouse : public TObject {
+  DECLARE_CLASS(TMouse, TObject)
+ public:
+  TMouse();
+  POINT CursorPos() const;
+  void SetCursorPos(POINT Value);
+  HWND Capture() const { return GetCapture(); }
+  void SetCapture(HWND Value);
+  bool MousePresent() const { return GetSystemMetrics(SM_MOUSEPRESENT) != 0; }
+  bool WheelPresent() const { return GetSystemMetrics(SM_MOUSEWHEELPRESENT) != 0; }
+  Integer WheelScrollLines() const;
+  Integer DragThreshold() const { return FDragThreshold; }
+  void SetDragThreshold(Integer Value) { FDragThreshold = Value; }
+  bool DragImmediate() const { return FDragImmediate; }
+  void SetDragImmediate(bool Value) { FDragImmediate = Value; }
+
+ private:
+  Integer FDragThreshold = 5;
+  bool FDragImmediate = true;
+};
+
+extern TMouse* Mouse;
+
+// The control of a window made by this library, or nullptr.
+TWinControl* FindControl(HWND Handle);
+// True when the window belongs to a control of this library.
+bool IsVCLWindow(HWND Handle);
+// The deepest control at a screen point (graphic children included).
+TControl* FindDragTarget(POINT Pos, bool AllowDisabled);
+// The control holding the mouse capture (a graphic control through its parent).
+TControl* GetCaptureControl();
+void SetCaptureControl(TControl* Control);
+// The control the mouse is over, as CM_MOUSEENTER and CM_MOUSELEAVE announced it.
+TControl* MouseControl();
+// Moves the mouse-over control to Control, sending CM_MOUSELEAVE to the old one and
+// CM_MOUSEENTER to the new one.
+void SetMouseControl(TControl* Control);
+// Looks up the control under the cursor and updates the mouse-over control.
+void UpdateMouseControl();
+// Sends a message to every control of a window tree (the form and all its children).
+void BroadcastToControls(TWinControl* Root, UINT Msg, WPARAM WParam, LPARAM LParam);
+
+// Releases the device contexts that control canvases hold between paints.
+void FreeDeviceContexts();
+
+// The cursor handle shown for a cursor number (set up by the screen object).
+extern HCURSOR (*CursorHandleOf)(TCursor Cursor);
+// Handles an exception raised while a message was processed (the application's
+// HandleException once the application object exists).
+extern void (*HandleControlException)(TObject* Sender);
+
+extern const TUnitInfo ControlsUnit;

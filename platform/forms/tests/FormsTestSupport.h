@@ -1,0 +1,138 @@
+// Controls, input and pumping helpers shared by the window tests.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "Controls.h"
+#include "Forms.h"
+
+namespace zs_test {
+
+// A windowed control that fills itself with its colour and logs what happens to it.
+class TSwatch : public TCustomControl {
+  DECLARE_CLASS(TSwatch, TCustomControl)
+  PUBLISHED(TSwatch)
+
+ public:
+  explicit TSwatch(TComponent* AOwner) : TCustomControl(AOwner) {
+    FControlStyle.Include(csAcceptsControls);
+  }
+  std::wstring* Log = nullptr;
+  int Paints = 0;
+  void Note(const std::wstring& s) {
+    if (Log) *Log += Name() + L"." + s + L" ";
+  }
+
+ protected:
+  void Paint() override {
+    ++Paints;
+    Canvas()->Brush()->SetColor(Color());
+    Canvas()->FillRect(ClientRect());
+  }
+  void DoEnter() override { Note(L"Enter"); TCustomControl::DoEnter(); }
+  void DoExit() override { Note(L"Exit"); TCustomControl::DoExit(); }
+  void CMMouseEnter(TMessage& M) override {
+    if (M.LParam == 0) Note(L"MouseEnter");
+    TCustomControl::CMMouseEnter(M);
+  }
+  void CMMouseLeave(TMessage& M) override {
+    if (M.LParam == 0) Note(L"MouseLeave");
+    TCustomControl::CMMouseLeave(M);
+  }
+};
+
+// A graphic control that paints a filled square and logs the mouse.
+class TDot : public TGraphicControl {
+  DECLARE_CLASS(TDot, TGraphicControl)
+  PUBLISHED(TDot)
+
+ public:
+  explicit TDot(TComponent* AOwner) : TGraphicControl(AOwner) {}
+  std::wstring* Log = nullptr;
+  void Note(const std::wstring& s) {
+    if (Log) *Log += Name() + L"." + s + L" ";
+  }
+
+ protected:
+  void Paint() override {
+    Canvas()->Brush()->SetColor(Color());
+    Canvas()->FillRect(RECT{0, 0, Width(), Height()});
+  }
+  void CMMouseEnter(TMessage& M) override {
+    if (M.LParam == 0) Note(L"MouseEnter");
+    TGraphicControl::CMMouseEnter(M);
+  }
+  void CMMouseLeave(TMessage& M) override {
+    if (M.LParam == 0) Note(L"MouseLeave");
+    TGraphicControl::CMMouseLeave(M);
+  }
+};
+
+// Handles messages for about Ms milliseconds.
+inline void Pump(DWORD Ms = 50) {
+  DWORD end = GetTickCount() + Ms;
+  do {
+    Application->ProcessMessages();
+    Sleep(2);
+  } while (static_cast<int>(end - GetTickCount()) > 0);
+}
+
+// Handles messages until Done() holds or Ms milliseconds passed.
+template <class F>
+bool PumpUntil(F Done, DWORD Ms = 2000) {
+  DWORD end = GetTickCount() + Ms;
+  while (!Done()) {
+    if (static_cast<int>(end - GetTickCount()) <= 0) return false;
+    Application->ProcessMessages();
+    Sleep(2);
+  }
+  return true;
+}
+
+inline void MoveMouse(POINT Screen) {
+  SetCursorPos(Screen.x, Screen.y);
+  Pump(60);
+}
+
+inline void MouseButton(DWORD Flags) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = Flags;
+  SendInput(1, &in, sizeof in);
+  Pump(60);
+}
+
+inline void ClickAt(POINT Screen) {
+  MoveMouse(Screen);
+  MouseButton(MOUSEEVENTF_LEFTDOWN);
+  MouseButton(MOUSEEVENTF_LEFTUP);
+}
+
+inline void Key(WORD Vk, bool Up) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = Vk;
+  in.ki.dwFlags = Up ? KEYEVENTF_KEYUP : 0;
+  SendInput(1, &in, sizeof in);
+}
+
+// Presses and releases a key, with Shift held when asked.
+inline void PressKey(WORD Vk, bool Shift = false) {
+  if (Shift) Key(VK_SHIFT, false);
+  Key(Vk, false);
+  Key(Vk, true);
+  if (Shift) Key(VK_SHIFT, true);
+  Pump(80);
+}
+
+// The colour on screen at a client point of a window.
+inline TColor PixelAt(HWND Wnd, int X, int Y) {
+  HDC dc = GetDC(Wnd);
+  COLORREF c = GetPixel(dc, X, Y);
+  ReleaseDC(Wnd, dc);
+  return static_cast<TColor>(c);
+}
+
+}  // namespace zs_test
