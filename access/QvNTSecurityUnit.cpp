@@ -2,6 +2,8 @@
 
 #include <sddl.h>
 
+#include "ZvJson.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -101,6 +103,21 @@ class TLocalBlock {
 // S-1-5-18 (the local system account) and S-1-5-1, as their binary bytes.
 const Byte kLocalSystemSid[12] = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
 const Byte kNtAuthorityProbeSid[12] = {1, 1, 0, 0, 0, 0, 0, 5, 1, 0, 0, 0};
+
+// The directory part of a path: up to its last backslash or drive colon, the backslash
+// dropped unless it follows the drive (C:\A\B -> C:\A, C:\A -> C:\).
+String DirectoryOf(const String& Path) {
+  size_t i = Path.find_last_of(L"\\:");
+  if (i == String::npos) return String();
+  if (i > 0 && Path[i] == L'\\' && Path[i - 1] != L'\\' && Path[i - 1] != L':')
+    return Path.substr(0, i);
+  return Path.substr(0, i + 1);
+}
+
+struct TQvFreeDeleter {
+  void operator()(void* p) const { std::free(p); }
+};
+using TOwnedBlock = std::unique_ptr<void, TQvFreeDeleter>;
 
 String UpperAscii(const String& s) {
   String r = s;
@@ -866,6 +883,185 @@ void TQvNTSecurity::GetAccessListFromSecurityDescriptor(PSECURITY_DESCRIPTOR pSe
 
 void TQvNTFileSecurity::GetAccessList(TQvAccessList* aAccessList, const String& aSystemName) {
   TQvNTSecurity::GetAccessList(FFileName, aAccessList, aSystemName);
+}
+
+// ---------------------------------------------------------------------------------------
+// Writing a DACL
+
+Integer TQvNTSecurity::CompareAceOrder(TQvAccessItem* A, TQvAccessItem* B) {
+  const bool ia = A->Flags().Contains(acfInherited), ib = B->Flags().Contains(acfInherited);
+  if (ia != ib) return ia ? 1 : -1;
+  const bool da = A->AceType() == actAccessDenied, db = B->AceType() == actAccessDenied;
+  if (da != db) return da ? -1 : 1;
+  if (A->Index() != B->Index()) return A->Index() < B->Index() ? -1 : 1;
+  return 0;
+}
+
+Cardinal TQvNTSecurity::MaskToWrite(const TQvAccessItem* Item) {
+  const Cardinal raw = Item->Mask_Unnormalized();
+  if ((MapGenericFileMask(raw) & 0xF01FF) == Item->Mask()) return raw;
+  return Item->Mask();
+}
+
+namespace {
+
+// The SID an item is written for: its SID text when it has one (no name is resolved
+// again), otherwise the account its user name resolves to. Raises when neither works.
+TOwnedBlock SidOfItem(const TQvAccessItem* Item) {
+  PSID sid = nullptr;
+  if (!Item->Sid().empty()) {
+    if (!StringToSid(Item->Sid(), sid)) RaiseFailure();
+  } else {
+    String domain;
+    sid = NameToSid(String(), Item->UserName(), domain);
+    if (!sid) RaiseFailure();
+  }
+  return TOwnedBlock(sid);
+}
+
+bool WritesAnAce(const TQvAccessItem* Item) {
+  return Item->AceType() == actAccessAllowed || Item->AceType() == actAccessDenied;
+}
+
+}  // namespace
+
+void TQvNTSecurity::WriteAccessList(const String& Path, TQvAccessList* aAccessList) {
+  ReadSecurity(Path, DACL_SECURITY_INFORMATION);
+  if (!AbsoluteSID) return;
+  // Audit items have no place in a DACL: they are left out (and not resolved).
+  std::vector<TQvAccessItem*> items;
+  std::vector<TOwnedBlock> sids;
+  DWORD size = sizeof(ACL);
+  for (Integer i = 0; i < aAccessList->Count(); ++i) {
+    TQvAccessItem* item = aAccessList->Get(i);
+    if (!WritesAnAce(item)) continue;
+    sids.push_back(SidOfItem(item));
+    items.push_back(item);
+    size += Bound(QvSecurityApi.GetLengthSid)(sids.back().get()) + sizeof(ACE_HEADER) +
+            sizeof(ACCESS_MASK);
+  }
+  TOwnedBlock dacl(QvAlloc(size));
+  PACL acl = static_cast<PACL>(dacl.get());
+  if (!InitializeAcl(acl, size, ACL_REVISION)) RaiseFailure();
+
+  std::vector<size_t> order(items.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&items](size_t a, size_t b) {
+    return CompareAceOrder(items[a], items[b]) < 0;
+  });
+  DWORD added = 0;
+  for (size_t k : order) {
+    TQvAccessItem* item = items[k];
+    const Cardinal mask = MaskToWrite(item);
+    PSID sid = sids[k].get();
+    const BOOL ok = item->AceType() == actAccessDenied
+                        ? AddAccessDeniedAce(acl, ACL_REVISION, mask, sid)
+                        : AddAccessAllowedAce(acl, ACL_REVISION, mask, sid);
+    if (!ok) RaiseFailure();
+    void* ace = nullptr;
+    if (!Bound(QvSecurityApi.GetAce)(acl, added, &ace) || !ace) RaiseFailure();
+    static_cast<ACE_HEADER*>(ace)->AceFlags = AceFlagsToByte(item->Flags(), item->AceType());
+    ++added;
+  }
+  QvFree(pDacl);
+  pDacl = static_cast<PACL>(dacl.release());
+  if (!SetSecurityDescriptorDacl(AbsoluteSID, TRUE, pDacl, FALSE)) RaiseFailure();
+  WriteSecurity(Path, DACL_SECURITY_INFORMATION);
+}
+
+void TQvNTSecurity::WriteSecurity(const String& Path, SECURITY_INFORMATION Info) {
+  MakeSelfRelative();
+  MakeAbsolute();
+  DWORD c = Bound(QvSecurityApi.SetNamedSecurityInfoW)(const_cast<LPWSTR>(Path.c_str()),
+                                                       SE_FILE_OBJECT, Info, pOwner,
+                                                       pPrimaryGroup, pDacl, pSacl);
+  if (c != 0) RaiseWinError(WinErrorText(static_cast<Integer>(c)), static_cast<Integer>(c));
+}
+
+bool TQvNTSecurity::GetSidsWithRight(const String& Path, Cardinal Right, TStrings* AllowedSids,
+                                     TStrings* DeniedSids) {
+  AllowedSids->Clear();
+  DeniedSids->Clear();
+  TQvAccessList list;
+  GetAccessList(Path, &list, String());
+  for (Integer i = 0; i < list.Count(); ++i) {
+    TQvAccessItem* item = list.Get(i);
+    String text = item->Sid();
+    if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+    if (SidCompressor) text = SidCompressor->CompressSid(text);
+    if ((item->Mask() & Right) != Right || item->Flags().Contains(acfInheritOnly)) continue;
+    if (item->AceType() == actAccessAllowed)
+      AllowedSids->Add(text);
+    else if (item->AceType() == actAccessDenied)
+      DeniedSids->Add(text);
+  }
+  return true;
+}
+
+void TQvNTFileSecurity::SetAccessControlList(TQvAccessList* aAccessList) {
+  WriteAccessList(FFileName, aAccessList);
+}
+
+void TQvNTFileSecurity::InheritAclFromParent() {
+  ReadSecurity(FFileName, DACL_SECURITY_INFORMATION);
+  if (!AbsoluteSID) return;
+  TOwnedBlock empty(QvAlloc(sizeof(ACL)));
+  if (!InitializeAcl(static_cast<PACL>(empty.get()), sizeof(ACL), ACL_REVISION)) RaiseFailure();
+  QvFree(pDacl);
+  pDacl = static_cast<PACL>(empty.release());
+  SetSecurityDescriptorDacl(AbsoluteSID, TRUE, pDacl, FALSE);
+  DWORD c = Bound(QvSecurityApi.SetNamedSecurityInfoW)(
+      const_cast<LPWSTR>(FFileName.c_str()), SE_FILE_OBJECT,
+      UNPROTECTED_DACL_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, pOwner, pPrimaryGroup,
+      pDacl, pSacl);
+  if (c != 0) RaiseWinError(WinErrorText(static_cast<Integer>(c)), static_cast<Integer>(c));
+}
+
+bool TQvNTFileSecurity::GetDirectoryListableSids(TStrings* aAllowedSids, TStrings* aDeniedSids) {
+  return GetSidsWithRight(DirectoryOf(FFileName), FILE_LIST_DIRECTORY, aAllowedSids,
+                          aDeniedSids);
+}
+
+bool TQvNTFileSecurity::GetDataReadableSids(TStrings* aAllowedSids, TStrings* aDeniedSids) {
+  return GetSidsWithRight(FFileName, FILE_READ_DATA, aAllowedSids, aDeniedSids);
+}
+
+// ---------------------------------------------------------------------------------------
+// Export
+
+String TQvAccessList::GetICacslLikeFormat() const {
+  String result;
+  for (Integer i = 0; i < Count(); ++i) {
+    const TQvAccessItem* item = Get(i);
+    if (!result.empty()) result += L"\r\n";
+    String line = item->UserName() + L":" + FlagsText(item->Flags());
+    if (item->AceType() == actAccessDenied) line += L"(DENY)";
+    const String symbols = MaskSymbol(item->Mask());
+    if (!symbols.empty()) line += L"(" + symbols + L")";
+    result += line;
+  }
+  return result;
+}
+
+void TQvAccessList::SaveToJson(TJSONObject* aJson) const {
+  aJson->put(L"securityDescriptor", static_cast<Integer>(FSecurityDescriptor));
+  aJson->put(L"IsInheritedAcl", FIsInheritedACL);
+  auto* aces = new TJSONArray();
+  aJson->put(L"acelist", aces);
+  for (Integer i = 0; i < Count(); ++i) {
+    const TQvAccessItem* item = Get(i);
+    auto* ace = new TJSONObject();
+    aces->put(ace);
+    ace->put(L"user", item->UserName());
+    ace->put(L"sid", item->Sid());
+    ace->put(L"mask", static_cast<double>(item->Mask()));
+    ace->put(L"mask_caption", MaskCaption(item->Mask()));
+    ace->put(L"mask_symbol", MaskSymbol(item->Mask()));
+    ace->put(L"flags", FlagsText(item->Flags()));
+    ace->put(L"flagsdword", static_cast<double>(item->FlagsDWORD()));
+    ace->put(L"acetype", AceTypeText(item->AceType()));
+    ace->put(L"applyto", ApplyToText(item->Flags()));
+  }
 }
 
 // ---------------------------------------------------------------------------------------

@@ -16,6 +16,8 @@
 #include "SysInit.h"
 #include "SysUtils.h"
 
+class TJSONObject;
+
 // ---------------------------------------------------------------------------------------
 // Access items and lists
 
@@ -124,6 +126,13 @@ class TQvAccessList : public TList {
   // from an empty DACL, which lets nobody do anything.
   bool IsNullDacl() const { return FIsNullDacl; }
   void SetIsNullDacl(bool Value) { FIsNullDacl = Value; }
+
+  // One line per item: user, ":", the flag symbols, "(DENY)" for a denied entry and the
+  // special-right symbols in parentheses; lines joined by CR LF.
+  String GetICacslLikeFormat() const;
+  // Puts "securityDescriptor", "IsInheritedAcl" and "acelist" into aJson (which keeps
+  // ownership of what is put).
+  void SaveToJson(TJSONObject* aJson) const;
 
  private:
   bool FIsInheritedACL = false;
@@ -358,8 +367,20 @@ class TQvNTSecurity : public TQvNTSecurityBase {
 
   // Rights mapped with the file mapping (the result keeps SYNCHRONIZE when mapped).
   static Cardinal MapGenericFileMask(Cardinal Mask);
+  // The canonical order: explicit before inherited, denied before allowed within each,
+  // then by Index.
+  static Integer CompareAceOrder(TQvAccessItem* A, TQvAccessItem* B);
+  // The mask an item is written with: its raw mask as read when the item's Mask still
+  // is that raw mask normalised (so generic rights, SYNCHRONIZE and other bits survive),
+  // otherwise the Mask the caller set.
+  static Cardinal MaskToWrite(const TQvAccessItem* Item);
 
  protected:
+  // Replaces Path's DACL by the list's allowed and denied entries in canonical order.
+  void WriteAccessList(const String& Path, TQvAccessList* aAccessList);
+  void WriteSecurity(const String& Path, SECURITY_INFORMATION Info);
+  bool GetSidsWithRight(const String& Path, Cardinal Right, TStrings* AllowedSids,
+                        TStrings* DeniedSids);
   Word ReadSecurity(const String& Name, SECURITY_INFORMATION Info);
   void MakeAbsolute();
   void MakeSelfRelative();
@@ -377,6 +398,15 @@ class TQvNTFileSecurity : public TQvNTSecurity {
   explicit TQvNTFileSecurity(const String& aFileName) : FFileName(aFileName) {}
   const String& FileName() const { return FFileName; }
   void GetAccessList(TQvAccessList* aAccessList, const String& aSystemName);
+  // Writing raises every failure (the Windows error text with ":ErrorCode=").
+  void SetAccessControlList(TQvAccessList* aAccessList);
+  // Drops every explicit entry: the path keeps only what it inherits.
+  void InheritAclFromParent();
+  // The SIDs (upper-cased, compressed) allowed and denied listing the folder that
+  // contains the path; never raises for an unreadable folder.
+  bool GetDirectoryListableSids(TStrings* aAllowedSids, TStrings* aDeniedSids);
+  // The same for reading the path's own data.
+  bool GetDataReadableSids(TStrings* aAllowedSids, TStrings* aDeniedSids);
 
  private:
   String FFileName;
