@@ -123,6 +123,17 @@ void vxReleaseWindowsHook(HHOOK& AHook) {
 
 // --- Base classes --------------------------------------------------------------------------
 
+// The fake links show the designer what the component is linked to; they are never
+// written with the form.
+void TvxComponent::DeclarePublished(TPublisher<TvxComponent>& P) {
+  P.Property(L"FakeComponentLink1", &TvxComponent::FakeComponentLink1, &TvxComponent::SetFakeComponentLink1)
+      .Stored(false);
+  P.Property(L"FakeComponentLink2", &TvxComponent::FakeComponentLink2, &TvxComponent::SetFakeComponentLink2)
+      .Stored(false);
+  P.Property(L"FakeComponentLink3", &TvxComponent::FakeComponentLink3, &TvxComponent::SetFakeComponentLink3)
+      .Stored(false);
+}
+
 TvxComponent::TvxComponent(TComponent* AOwner) : TComponent(AOwner) {}
 
 TvxComponent::~TvxComponent() { vxClearObjectLinks(this); }

@@ -11,6 +11,7 @@
 #include "Classes.h"
 #include "Persistent.h"
 #include "SysInit.h"
+#include "TypInfo.h"
 #include "SysUtils.h"
 #include "System.h"
 #include "vdCore.h"
@@ -100,6 +101,7 @@ class TvxOwnedInterfacedPersistent : public TvxOwnedPersistent {
 // link properties, and whose weak object links go blank when it is destroyed.
 class TvxComponent : public TComponent {
   DECLARE_CLASS(TvxComponent, TComponent)
+  PUBLISHED(TvxComponent)
  public:
   explicit TvxComponent(TComponent* AOwner);
   ~TvxComponent() override;
@@ -110,6 +112,9 @@ class TvxComponent : public TComponent {
   TComponent* FakeComponentLink1() const { return FFakeComponentLink1; }
   TComponent* FakeComponentLink2() const { return FFakeComponentLink2; }
   TComponent* FakeComponentLink3() const { return FFakeComponentLink3; }
+  void SetFakeComponentLink1(TComponent* Value) { FFakeComponentLink1 = Value; }
+  void SetFakeComponentLink2(TComponent* Value) { FFakeComponentLink2 = Value; }
+  void SetFakeComponentLink3(TComponent* Value) { FFakeComponentLink3 = Value; }
 
  protected:
   // Fills AList with the components the designer should show as linked; empty here.

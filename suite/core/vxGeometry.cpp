@@ -97,6 +97,14 @@ TPoint vxPointTotal(std::initializer_list<TPoint> APoints) {
 
 // --- TvxRect ---------------------------------------------------------------------------
 
+void TvxRect::DeclarePublished(TPublisher<TvxRect>& P) {
+  P.Property(L"Left", &TvxRect::Left, &TvxRect::SetLeft).Index(0).Default(0);
+  P.Property(L"Top", &TvxRect::Top, &TvxRect::SetTop).Index(1).Default(0);
+  P.Property(L"Right", &TvxRect::Right, &TvxRect::SetRight).Index(2).Default(0);
+  P.Property(L"Bottom", &TvxRect::Bottom, &TvxRect::SetBottom).Index(3).Default(0);
+  P.Property(L"OnChange", &TvxRect::OnChange);
+}
+
 void TvxRect::Assign(TPersistent* Source) {
   // Any other source is ignored without an error.
   if (auto* r = dynamic_cast<TvxRect*>(Source)) SetRect(r->Rect());

@@ -7,6 +7,7 @@
 #include <initializer_list>
 
 #include "Persistent.h"
+#include "TypInfo.h"
 #include "SysInit.h"
 #include "System.h"
 
@@ -37,6 +38,7 @@ TPoint vxPointTotal(std::initializer_list<TPoint> APoints);
 // A persistent rectangle that fires OnChange once per real change.
 class TvxRect : public TPersistent {
   DECLARE_CLASS(TvxRect, TPersistent)
+  PUBLISHED(TvxRect)
  public:
   using TCreateArg = TPersistent*;
   explicit TvxRect(TPersistent* AOwner = nullptr) : FOwner(AOwner) {}

@@ -123,6 +123,9 @@ TEST(BaseClasses, DesignLinksFollowTheLinkedComponents) {
   EXPECT_EQ(linked->FakeComponentLink1(), a);
   EXPECT_EQ(linked->FakeComponentLink2(), b);
   EXPECT_EQ(linked->FakeComponentLink3(), nullptr);
+  // Published for the designer, never written with the form.
+  EXPECT_EQ(GetObjectProp(linked, L"FakeComponentLink2"), b);
+  EXPECT_FALSE(IsStoredProp(linked, L"FakeComponentLink1"));
 }
 
 class TvxTreeList : public TComponent {

@@ -132,6 +132,18 @@ TEST(GeometryRect, ChangeFiresOncePerRealChange) {
   EXPECT_EQ(changes, 7);
 }
 
+TEST(GeometryRect, PublishedSidesGoThroughTheSetters) {
+  TvxRect r;
+  int changes = 0;
+  r.OnChange = [&](TObject*) { ++changes; };
+  SetOrdProp(&r, L"Right", 40);
+  SetOrdProp(&r, L"Bottom", 30);
+  EXPECT_EQ(GetOrdProp(&r, L"Right"), 40);
+  EXPECT_EQ(r.Height(), 30);
+  EXPECT_EQ(changes, 2);
+  EXPECT_NE(GetPropInfo(&r, L"OnChange"), nullptr);
+}
+
 TEST(GeometryRect, AdjustNewRectCorrectsEverySetter) {
   TLimitedRect r;
   int changes = 0;

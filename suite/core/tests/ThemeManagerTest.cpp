@@ -155,6 +155,49 @@ TEST_F(ThemeManager, ErrorsOfNotificatorsStayInsideTheWindowProcedure) {
   EXPECT_TRUE(vdThemeManagerEnabled);
 }
 
+TEST_F(ThemeManager, LunaOrRoyaleByTheThemeFileName) {
+  static HRESULT answer;
+  static const wchar_t* file;
+  FARPROC real = Function(fnGetCurrentThemeName);
+  SetFunction(fnGetCurrentThemeName, reinterpret_cast<FARPROC>(reinterpret_cast<void*>(
+                                         +[](LPWSTR name, int cch, LPWSTR, int, LPWSTR, int) -> HRESULT {
+                                           lstrcpynW(name, file, cch);
+                                           return answer;
+                                         })));
+  struct {
+    const wchar_t* file;
+    HRESULT answer;
+    bool expected;
+  } cases[] = {
+      {L"C:\\WINDOWS\\Resources\\Themes\\Luna\\luna.msstyles", S_OK, true},
+      {L"C:\\WINDOWS\\Resources\\Themes\\Royale\\Royale.msstyles", S_OK, true},
+      {L"C:\\WINDOWS\\Resources\\Themes\\Aero\\aero.msstyles", S_OK, false},
+      {L"luna.msstyles.bak", S_OK, false},
+      {L"C:\\luna.msstyles", E_FAIL, false},
+  };
+  for (const auto& c : cases) {
+    file = c.file;
+    answer = c.answer;
+    EXPECT_EQ(vdIsLunaOrRoyaleTheme(), c.expected) << testing::PrintToString(String(c.file));
+  }
+  SetFunction(fnGetCurrentThemeName, real);
+}
+
+TEST_F(ThemeManager, ParentBackgroundKeepsTheSelectedFont) {
+  HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+  HWND child = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 20, 20, parent, nullptr, nullptr, nullptr);
+  HDC dc = GetDC(child);
+  HFONT font = CreateFontW(-13, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial");
+  HGDIOBJ old = SelectObject(dc, font);
+  RECT r{0, 0, 20, 20};
+  vdUxTheme::DrawThemeParentBackground(child, dc, &r);
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), font);
+  SelectObject(dc, old);
+  DeleteObject(font);
+  ReleaseDC(child, dc);
+  DestroyWindow(parent);
+}
+
 TEST(DesktopWindowManager, LoadedOnlyAboveVersion5) {
   vxDWMApi::FreeLibrary();
   vxDWMApi::LoadLibrary(5);
