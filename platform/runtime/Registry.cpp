@@ -1,6 +1,8 @@
 #include "Registry.h"
 
+#include <cstdint>
 #include <cstring>
+#include <cwchar>
 #include <vector>
 
 namespace {
@@ -355,4 +357,106 @@ TBytes TRegistry::ReadBinaryData(const String& Name) {
 
 void TRegistry::WriteBinaryData(const String& Name, const TBytes& Value) {
   WriteBinaryData(Name, Value.data(), static_cast<Integer>(Value.size()));
+}
+
+// ---- TRegIniFile -------------------------------------------------------------------
+
+TRegIniFile::TRegIniFile(const String& FileName) : TRegIniFile(FileName, KEY_ALL_ACCESS) {}
+
+TRegIniFile::TRegIniFile(const String& FileName, REGSAM AAccess) : TRegistry(AAccess), FFileName(FileName) {
+  OpenKey(FileName, true);
+}
+
+bool TRegIniFile::WithSection(const String& Section, bool Create, const std::function<void()>& Action) {
+  HKEY base = CurrentKey() ? CurrentKey() : RootKey();
+  if (Section.empty()) {
+    Action();
+    return true;
+  }
+  HKEY key = nullptr;
+  LSTATUS st = Create ? RegCreateKeyExW(base, Section.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, Access(),
+                                        nullptr, &key, nullptr)
+                      : RegOpenKeyExW(base, Section.c_str(), 0, Access(), &key);
+  if (st != ERROR_SUCCESS) {
+    if (Create) throw ERegistryException(L"Failed to create key %s", {Section});
+    return false;
+  }
+  HKEY old = CurrentKey();
+  SetCurrentKey(key);
+  try {
+    Action();
+  } catch (...) {
+    SetCurrentKey(old);
+    RegCloseKey(key);
+    throw;
+  }
+  SetCurrentKey(old);
+  RegCloseKey(key);
+  return true;
+}
+
+String TRegIniFile::ReadString(const String& Section, const String& Ident, const String& Default) {
+  String r = Default;
+  WithSection(Section, false, [&] {
+    if (ValueExists(Ident)) r = TRegistry::ReadString(Ident);
+  });
+  return r;
+}
+
+void TRegIniFile::WriteString(const String& Section, const String& Ident, const String& Value) {
+  WithSection(Section, true, [&] { TRegistry::WriteString(Ident, Value); });
+}
+
+Integer TRegIniFile::ReadInteger(const String& Section, const String& Ident, Integer Default) {
+  Integer r = Default;
+  WithSection(Section, false, [&] {
+    if (!ValueExists(Ident)) return;
+    if (GetDataType(Ident) == rdInteger) {
+      r = TRegistry::ReadInteger(Ident);
+      return;
+    }
+    String s = TRegistry::ReadString(Ident);
+    wchar_t* end = nullptr;
+    long long v = std::wcstoll(s.c_str(), &end, 10);
+    if (!s.empty() && end && *end == L'\0' && v >= INT32_MIN && v <= INT32_MAX) r = static_cast<Integer>(v);
+  });
+  return r;
+}
+
+void TRegIniFile::WriteInteger(const String& Section, const String& Ident, Integer Value) {
+  WriteString(Section, Ident, std::to_wstring(Value));
+}
+
+bool TRegIniFile::ReadBool(const String& Section, const String& Ident, bool Default) {
+  return ReadInteger(Section, Ident, Default ? 1 : 0) != 0;
+}
+
+void TRegIniFile::WriteBool(const String& Section, const String& Ident, bool Value) {
+  WriteInteger(Section, Ident, Value ? 1 : 0);
+}
+
+void TRegIniFile::ReadSection(const String& Section, TStrings* Strings) {
+  Strings->Clear();
+  WithSection(Section, false, [&] { GetValueNames(Strings); });
+}
+
+void TRegIniFile::ReadSections(TStrings* Strings) { GetKeyNames(Strings); }
+
+void TRegIniFile::ReadSectionValues(const String& Section, TStrings* Strings) {
+  Strings->Clear();
+  WithSection(Section, false, [&] {
+    TStringList names;
+    GetValueNames(&names);
+    for (Integer i = 0; i < names.Count(); ++i) {
+      String value = GetDataType(names[i]) == rdInteger ? std::to_wstring(TRegistry::ReadInteger(names[i]))
+                                                         : TRegistry::ReadString(names[i]);
+      Strings->Add(names[i] + L"=" + value);
+    }
+  });
+}
+
+void TRegIniFile::EraseSection(const String& Section) { TRegistry::DeleteKey(Section); }
+
+void TRegIniFile::DeleteKey(const String& Section, const String& Ident) {
+  WithSection(Section, false, [&] { DeleteValue(Ident); });
 }

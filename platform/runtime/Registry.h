@@ -94,6 +94,8 @@ class TRegistry : public TObject {
 
  protected:
   void ChangeKey(HKEY Value, const String& Path);
+  // Replaces the current key handle without closing the old one or changing the path.
+  void SetCurrentKey(HKEY Value) { FCurrentKey = Value; }
   HKEY GetBaseKey(bool Relative) const;
   void PutData(const String& Name, const void* Buffer, Integer BufSize, DWORD RegType);
   Integer GetData(const String& Name, void* Buffer, Integer BufSize, TRegDataType& RegData);
@@ -104,4 +106,40 @@ class TRegistry : public TObject {
   String FCurrentPath;
   REGSAM FAccess = KEY_ALL_ACCESS;
   bool FLazyWrite = true;
+};
+
+// Settings kept in the registry in the manner of a settings file: the key FileName
+// (under HKEY_CURRENT_USER, created when missing) holds one subkey per section, and
+// the values of a section are strings (numbers and Booleans as their text).
+class TRegIniFile : public TRegistry {
+  DECLARE_CLASS(TRegIniFile, TRegistry)
+ public:
+  explicit TRegIniFile(const String& FileName);
+  TRegIniFile(const String& FileName, REGSAM AAccess);
+  const String& FileName() const { return FFileName; }
+
+  String ReadString(const String& Section, const String& Ident, const String& Default);
+  void WriteString(const String& Section, const String& Ident, const String& Value);
+  Integer ReadInteger(const String& Section, const String& Ident, Integer Default);
+  void WriteInteger(const String& Section, const String& Ident, Integer Value);
+  bool ReadBool(const String& Section, const String& Ident, bool Default);
+  void WriteBool(const String& Section, const String& Ident, bool Value);
+  void ReadSection(const String& Section, TStrings* Strings);
+  void ReadSections(TStrings* Strings);
+  void ReadSectionValues(const String& Section, TStrings* Strings);
+  void EraseSection(const String& Section);
+  void DeleteKey(const String& Section, const String& Ident);
+  using TRegistry::DeleteKey;
+  using TRegistry::ReadString;
+  using TRegistry::WriteString;
+  using TRegistry::ReadInteger;
+  using TRegistry::WriteInteger;
+  using TRegistry::ReadBool;
+  using TRegistry::WriteBool;
+
+ private:
+  // Runs Action with the section's key as the current key; false when the section
+  // does not exist (and Create is false). '' is the file's own key.
+  bool WithSection(const String& Section, bool Create, const std::function<void()>& Action);
+  String FFileName;
 };

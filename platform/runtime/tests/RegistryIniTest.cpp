@@ -157,6 +157,47 @@ TEST_F(RegistryTest, KeysSubKeysAndDeletion) {
   EXPECT_FALSE(r.KeyExists(L"Software\\ZalvoSorvaneTest"));
 }
 
+TEST_F(RegistryTest, RegistrySettingsInSectionKeys) {
+  {
+    TRegIniFile ini(L"Software\\ZalvoSorvaneTest");
+    EXPECT_EQ(ini.FileName(), L"Software\\ZalvoSorvaneTest");
+    ini.WriteString(L"Window", L"Caption", L"表示");
+    ini.WriteInteger(L"Window", L"Left", -10);
+    ini.WriteBool(L"Window", L"Maximized", true);
+    ini.WriteString(L"", L"Top", L"level");
+    ini.WriteString(L"Other", L"x", L"1");
+  }
+  TRegIniFile ini(L"Software\\ZalvoSorvaneTest");
+  EXPECT_EQ(ini.ReadString(L"Window", L"Caption", L""), L"表示");
+  EXPECT_EQ(ini.ReadInteger(L"Window", L"Left", 0), -10);
+  EXPECT_EQ(ini.ReadInteger(L"Window", L"Caption", 5), 5);  // not a number
+  EXPECT_TRUE(ini.ReadBool(L"Window", L"Maximized", false));
+  EXPECT_EQ(ini.ReadString(L"", L"Top", L""), L"level");
+  EXPECT_EQ(ini.ReadString(L"Missing", L"Caption", L"def"), L"def");
+  EXPECT_FALSE(ini.KeyExists(L"Missing"));  // reading never creates a section
+  // Numbers are stored as text; a number stored as such reads too.
+  ini.OpenKey(L"Window", false);
+  EXPECT_EQ(ini.GetDataType(L"Left"), rdString);
+  ini.TRegistry::WriteInteger(L"Native", 77);
+  ini.CloseKey();
+  ini.OpenKey(L"\\Software\\ZalvoSorvaneTest", false);
+  EXPECT_EQ(ini.ReadInteger(L"Window", L"Native", 0), 77);
+
+  TStringList list;
+  list.SetSorted(true);
+  ini.ReadSections(&list);
+  EXPECT_EQ(list.CommaText(), L"Other,Window");
+  ini.ReadSection(L"Window", &list);
+  EXPECT_EQ(list.CommaText(), L"Caption,Left,Maximized,Native");
+  ini.ReadSectionValues(L"Window", &list);
+  EXPECT_EQ(list.CommaText(), L"Caption=表示,Left=-10,Maximized=1,Native=77");
+  ini.DeleteKey(L"Window", L"Left");
+  EXPECT_EQ(ini.ReadInteger(L"Window", L"Left", 3), 3);
+  ini.EraseSection(L"Other");
+  ini.ReadSections(&list);
+  EXPECT_EQ(list.CommaText(), L"Window");
+}
+
 // A fresh folder under the temporary folder, removed with its files afterwards.
 class IniTest : public ::testing::Test {
  protected:
