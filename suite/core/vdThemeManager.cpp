@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <vector>
 
+#include "Forms.h"
 #include "vdUxTheme.h"
 
 bool vdThemeManagerEnabled = false;
-std::function<void(const std::exception&)> vdThemeChangedErrorHandler;
 
 namespace {
 
@@ -162,8 +162,9 @@ LRESULT CALLBACK TvdThemeChangedEventReceiver::WndProc(HWND hwnd, UINT msg, WPAR
       for (auto* n : list)
         if (n->OnThemeChanged()) n->OnThemeChanged()();
     }
-  } catch (const std::exception& e) {
-    if (vdThemeChangedErrorHandler) vdThemeChangedErrorHandler(e);
+  } catch (...) {
+    // Errors stay inside the window procedure: the application reports them.
+    if (Application) Application->HandleException(nullptr);
   }
   return 0;
 }

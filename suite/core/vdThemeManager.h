@@ -62,8 +62,5 @@ class TvdThemeChangedNotificator : public TObject {
 
 // The receiver's window (nullptr when the library is not loaded).
 HWND vdThemeChangedReceiverWindow();
-// Where an error raised while a theme change is handled goes (the application's
-// exception handler, once installed); without a handler it is dropped.
-extern std::function<void(const std::exception&)> vdThemeChangedErrorHandler;
 
 extern const TUnitInfo vdThemeManagerUnit;

@@ -162,8 +162,17 @@ void TvxInterfacedCollectionItem::AfterConstruction() {
   FOwnerInterface = dynamic_cast<TvxOwnedInterfacedCollection*>(Collection());
 }
 
-Integer TvxInterfacedCollectionItem::AddRef_() { return FOwnerInterface ? FOwnerInterface->AddRef_() : -1; }
-Integer TvxInterfacedCollectionItem::Release_() { return FOwnerInterface ? FOwnerInterface->Release_() : -1; }
+// Items made by the collection itself are not announced through AfterConstruction, so
+// the owner interface is looked up on first use as well.
+Integer TvxInterfacedCollectionItem::AddRef_() {
+  if (!FOwnerInterface) FOwnerInterface = dynamic_cast<TvxOwnedInterfacedCollection*>(Collection());
+  return FOwnerInterface ? FOwnerInterface->AddRef_() : -1;
+}
+
+Integer TvxInterfacedCollectionItem::Release_() {
+  if (!FOwnerInterface) FOwnerInterface = dynamic_cast<TvxOwnedInterfacedCollection*>(Collection());
+  return FOwnerInterface ? FOwnerInterface->Release_() : -1;
+}
 
 TvxOwnedInterfacedCollection::~TvxOwnedInterfacedCollection() { FInternalState.Include(cisDestroying); }
 

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "Forms.h"
 #include "vdCore.h"
 #include "vdThemeManager.h"
 #include "vdUxTheme.h"
@@ -146,11 +147,10 @@ TEST_F(ThemeManager, ErrorsOfNotificatorsStayInsideTheWindowProcedure) {
   TvdThemeChangedNotificator thrower;
   thrower.SetOnThemeChanged([] { throw EvdException(L"refresh failed"); });
   String reported;
-  vdThemeChangedErrorHandler = [&](const std::exception& e) {
-    if (auto* ex = dynamic_cast<const Exception*>(&e)) reported = ex->Message();
-  };
+  ASSERT_NE(Application, nullptr);
+  Application->OnException = [&](TObject*, const Exception& e) { reported = e.Message(); };
   EXPECT_EQ(SendMessageW(vdThemeChangedReceiverWindow(), WM_THEMECHANGED, 0, 0), 0);
-  vdThemeChangedErrorHandler = nullptr;
+  Application->OnException = nullptr;
   EXPECT_EQ(reported, L"refresh failed");
   EXPECT_TRUE(vdThemeManagerEnabled);
 }

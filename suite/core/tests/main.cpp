@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "Classes.h"
+#include "Controls.h"
+#include "Forms.h"
+#include "Graphics.h"
 #include "SysInit.h"
 #include "vdCore.h"
 #include "vdThemeManager.h"
@@ -11,7 +15,7 @@
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  TUnitScope units({vdCoreUnit, vxClassesUnit, vdUxThemeUnit, vdThemeManagerUnit, vxGeometryUnit,
-                    vxDWMApiUnit, vxGraphicsUnit});
+  TUnitScope units({ClassesUnit, GraphicsUnit, ControlsUnit, FormsUnit, vdCoreUnit, vxClassesUnit,
+                    vdUxThemeUnit, vdThemeManagerUnit, vxGeometryUnit, vxDWMApiUnit, vxGraphicsUnit});
   return RUN_ALL_TESTS();
 }
