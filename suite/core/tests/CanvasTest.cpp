@@ -529,3 +529,63 @@ TEST(GraphicsResources, SharedCanvasesAreGoneOnceShutDownStarts) {
 }
 
 }  // namespace
+
+namespace {
+
+// A window that paints through the shared paint canvas: the left half blue, with the
+// square (10, 10, 20, 20) cut out of the clip, under a shifted window origin.
+LRESULT CALLBACK PaintingWndProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == WM_PAINT) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    TvxPaintCanvas* pc = vxGetPaintCanvas();
+    pc->BeginPaint(dc);
+    pc->SaveClipRegion();
+    pc->SetWindowOrg({-5, -5});
+    pc->ExcludeClipRect(TRect{5, 5, 15, 15});  // device (10, 10, 20, 20)
+    pc->SetBrushColor(clBlue);
+    pc->Canvas()->FillRect(TRect{-5, -5, 45, 95});  // device (0, 0, 50, 100)
+    pc->SetWindowOrg({0, 0});
+    pc->RestoreClipRegion();
+    pc->EndPaint();
+    EndPaint(hwnd, &ps);
+    return 0;
+  }
+  if (msg == WM_ERASEBKGND) {
+    RECT r;
+    GetClientRect(hwnd, &r);
+    FillRect(reinterpret_cast<HDC>(w), &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    return 1;
+  }
+  return DefWindowProcW(hwnd, msg, w, l);
+}
+
+TEST(PaintCanvas, PaintsAWindowThroughItsPaintDC) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = PaintingWndProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"SuiteCorePaintCanvasTest";
+  RegisterClassW(&wc);
+  HWND hwnd = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 40, 40, 100, 100,
+                              nullptr, nullptr, wc.hInstance, nullptr);
+  ASSERT_NE(hwnd, nullptr);
+  InvalidateRect(hwnd, nullptr, TRUE);
+  UpdateWindow(hwnd);
+  MSG m;
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+
+  // Read the client area back through a copy into a memory bitmap.
+  Surface copy;
+  HDC wdc = GetDC(hwnd);
+  BitBlt(copy.dc, 0, 0, 100, 100, wdc, 0, 0, SRCCOPY);
+  ReleaseDC(hwnd, wdc);
+  EXPECT_EQ(copy.At(5, 5), Blue);
+  EXPECT_EQ(copy.At(15, 15), White);  // excluded from the clip
+  EXPECT_EQ(copy.At(45, 90), Blue);
+  EXPECT_EQ(copy.At(75, 50), White);  // right half untouched
+  EXPECT_EQ(vxGetPaintCanvas()->PaintLevel(), 0);
+  EXPECT_FALSE(vxGetPaintCanvas()->Canvas()->HandleAllocated());
+  DestroyWindow(hwnd);
+}
+
+}  // namespace
