@@ -367,6 +367,36 @@ TEST(Variant, ByReferenceFollowsItsTarget) {
   EXPECT_EQ((ref + Variant(1)).AsInteger(), 8);
 }
 
+// Interfaces held by variants are counted: one reference per variant holding them.
+struct CountedUnknown : IUnknown {
+  ULONG refs = 1;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+  ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+};
+
+TEST(Variant, InterfaceReferencesAreCounted) {
+  CountedUnknown obj;
+  {
+    Variant a(static_cast<IUnknown*>(&obj));
+    EXPECT_EQ(VarType(a), varUnknown);
+    EXPECT_EQ(obj.refs, 2u);
+    Variant b = a;
+    EXPECT_EQ(obj.refs, 3u);
+    b = Variant(1);
+    EXPECT_EQ(obj.refs, 2u);
+    Variant c = std::move(a);
+    EXPECT_EQ(obj.refs, 2u);
+    EXPECT_FALSE(VarIsClear(c));
+    EXPECT_THROW(c.AsInteger(), EVariantTypeCastError);
+  }
+  EXPECT_EQ(obj.refs, 1u);
+  EXPECT_TRUE(VarIsClear(Variant(static_cast<IUnknown*>(nullptr))));
+}
+
 // A custom type: exact fractions num/den.
 struct Fraction {
   Int64 num, den;
