@@ -246,6 +246,7 @@ using TCompareFunc = Integer (*)(TObject* Item1, TObject* Item2);
 class TObjectList : public TPersistent {
   DECLARE_CLASS(TObjectList, TPersistent)
  public:
+  using TCreateArg = TObject*;  // the virtual constructor takes the owner
   explicit TObjectList(TObject* AOwner = nullptr);
   ~TObjectList() override;
 
