@@ -4,10 +4,12 @@
 #include "Controls.h"
 #include "Forms.h"
 #include "Graphics.h"
+#include "Jpeg.h"
+#include "Clipbrd.h"
 #include "SysInit.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  TUnitScope units({ClassesUnit, GraphicsUnit, ControlsUnit, FormsUnit});
+  TUnitScope units({ClassesUnit, GraphicsUnit, ControlsUnit, FormsUnit, JpegUnit, ClipbrdUnit});
   return RUN_ALL_TESTS();
 }
