@@ -238,6 +238,9 @@ class Variant {
 Variant Null();
 Variant Unassigned();
 
+// A variant as an argument of an array-of-const list; V must outlive the call.
+inline TVarRec VarRec(const Variant& V) { return TVarRec::FromVariant(&V); }
+
 // Operators with the original runtime's mixed-type rules: Null in an operation gives
 // Null; Empty counts as 0 (or '' beside a string); string + string concatenates;
 // a string beside a number is read as a number.
