@@ -155,15 +155,16 @@ TEST_F(ThemeManager, ErrorsOfNotificatorsStayInsideTheWindowProcedure) {
   EXPECT_TRUE(vdThemeManagerEnabled);
 }
 
+const wchar_t* FakeThemeFile = L"";
+HRESULT FakeThemeAnswer = S_OK;
+HRESULT WINAPI FakeThemeName(LPWSTR name, int cch, LPWSTR, int, LPWSTR, int) {
+  lstrcpynW(name, FakeThemeFile, cch);
+  return FakeThemeAnswer;
+}
+
 TEST_F(ThemeManager, LunaOrRoyaleByTheThemeFileName) {
-  static HRESULT answer;
-  static const wchar_t* file;
   FARPROC real = Function(fnGetCurrentThemeName);
-  SetFunction(fnGetCurrentThemeName, reinterpret_cast<FARPROC>(reinterpret_cast<void*>(
-                                         +[](LPWSTR name, int cch, LPWSTR, int, LPWSTR, int) -> HRESULT {
-                                           lstrcpynW(name, file, cch);
-                                           return answer;
-                                         })));
+  SetFunction(fnGetCurrentThemeName, reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&FakeThemeName)));
   struct {
     const wchar_t* file;
     HRESULT answer;
@@ -176,8 +177,8 @@ TEST_F(ThemeManager, LunaOrRoyaleByTheThemeFileName) {
       {L"C:\\luna.msstyles", E_FAIL, false},
   };
   for (const auto& c : cases) {
-    file = c.file;
-    answer = c.answer;
+    FakeThemeFile = c.file;
+    FakeThemeAnswer = c.answer;
     EXPECT_EQ(vdIsLunaOrRoyaleTheme(), c.expected) << testing::PrintToString(String(c.file));
   }
   SetFunction(fnGetCurrentThemeName, real);
