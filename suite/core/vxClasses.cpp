@@ -1,7 +1,6 @@
 #include "vxClasses.h"
 
 #include <algorithm>
-#include <cmath>
 #include <numeric>
 
 #include "TypInfo.h"
@@ -17,10 +16,6 @@ class TvxObjectLinkController {
 
 TvxObjectLinkController* FObjectLinkController = nullptr;
 Integer FObjectLinkUsers = 0;
-
-// MulDiv with 64-bit intermediate, rounding halves away from zero; -1 for a zero
-// divisor (as the system routine answers).
-Integer MulDiv64(Integer A, Integer B, Integer C) { return MulDiv(A, B, C); }
 
 // Locale-aware case-insensitive text comparison.
 int AnsiCompareTextW(const String& A, const String& B) {
@@ -332,7 +327,8 @@ void TvxAutoWidthObject::Calculate() {
     clamped = false;
     for (auto* item : FItems) {
       if (item->AutoWidth != -1) continue;
-      Integer S = MulDiv64(O + item->Width, A, W) - MulDiv64(O, A, W);
+      // The system MulDiv: 64-bit product, halves rounded away from zero, -1 when W is 0.
+      Integer S = MulDiv(O + item->Width, A, W) - MulDiv(O, A, W);
       if (assignAll) {
         item->AutoWidth = S;
       } else if (item->MinWidth >= S) {
