@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <mutex>
 #include <unordered_map>
 
 
@@ -1180,11 +1182,365 @@ Pointer TBytesStream::Realloc(NativeInt& NewCapacity) {
 }
 
 // ---------------------------------------------------------------------------------------
+// TStringStream
+
+TStringStream::TStringStream() : FEncoding(TEncoding::Default()) {}
+
+TStringStream::TStringStream(const String& AString, TEncoding* AEncoding, bool AOwnsEncoding)
+    : TBytesStream(AEncoding ? AEncoding->GetBytes(AString) : TEncoding::Default()->GetBytes(AString)),
+      FEncoding(AEncoding ? AEncoding : TEncoding::Default()),
+      FOwnsEncoding(AEncoding && AOwnsEncoding && !TEncoding::IsStandardEncoding(AEncoding)) {}
+
+TStringStream::TStringStream(const TBytes& ABytes) : TBytesStream(ABytes), FEncoding(TEncoding::Default()) {}
+
+TStringStream::~TStringStream() {
+  if (FOwnsEncoding) delete FEncoding;
+}
+
+String TStringStream::DataString() const {
+  if (FSize <= 0) return String();
+  return FEncoding->GetString(static_cast<const Byte*>(FMemory), static_cast<Integer>(FSize));
+}
+
+String TStringStream::ReadString(Integer Count) {
+  if (FPosition < 0 || FPosition >= FSize || Count <= 0) return String();
+  NativeInt N = std::min<NativeInt>(Count, FSize - FPosition);
+  String Result = FEncoding->GetString(static_cast<const Byte*>(FMemory) + FPosition, static_cast<Integer>(N));
+  FPosition += N;
+  return Result;
+}
+
+void TStringStream::WriteString(const String& AString) {
+  TBytes B = FEncoding->GetBytes(AString);
+  if (!B.empty()) WriteBuffer(B.data(), static_cast<Integer>(B.size()));
+}
+
+// ---------------------------------------------------------------------------------------
+// TResourceStream
+
+TResourceStream::TResourceStream(HINSTANCE Instance, const String& ResName, const wchar_t* ResType) {
+  Initialize(Instance, ResName.c_str(), ResType, ResName);
+}
+
+TResourceStream::TResourceStream(HINSTANCE Instance, Integer ResID, const wchar_t* ResType) {
+  Initialize(Instance, MAKEINTRESOURCEW(ResID), ResType, std::to_wstring(ResID));
+}
+
+TResourceStream::~TResourceStream() = default;  // resource memory is never freed
+
+void TResourceStream::Initialize(HINSTANCE Instance, const wchar_t* Name, const wchar_t* ResType,
+                                 const String& Shown) {
+  HRSRC Res = FindResourceW(Instance, Name, ResType);
+  HGLOBAL Global = Res ? LoadResource(Instance, Res) : nullptr;
+  void* Data = Global ? LockResource(Global) : nullptr;
+  if (!Data) throw EResNotFound(L"Resource %s not found", {Shown});
+  SetPointer(Data, static_cast<NativeInt>(SizeofResource(Instance, Res)));
+}
+
+Integer TResourceStream::Write(const void*, Integer) {
+  throw EStreamError(L"Can't write to a read-only resource stream");
+}
+
+// ---------------------------------------------------------------------------------------
+// Threads and the main-thread call queue
+
+DWORD MainThreadID = GetCurrentThreadId();  // the loader runs this on the main thread
+TNotifyEvent WakeMainThread;
+
+namespace {
+
+struct TSyncItem {
+  TThread* Thread;
+  TThreadMethod Method;
+  HANDLE Done;  // signalled when a Synchronize call has run; nullptr for Queue calls
+  std::exception_ptr Error;
+};
+
+std::mutex g_SyncLock;
+std::deque<TSyncItem*> g_SyncList;
+HANDLE g_SyncEvent = nullptr;  // set while g_SyncList is not empty
+thread_local TThread* t_CurrentThread = nullptr;
+
+HANDLE SyncEventLocked() {
+  if (!g_SyncEvent) g_SyncEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  return g_SyncEvent;
+}
+
+HANDLE SyncEvent() {
+  std::lock_guard<std::mutex> Lock(g_SyncLock);
+  return SyncEventLocked();
+}
+
+void PostSync(TSyncItem* Item) {
+  {
+    std::lock_guard<std::mutex> Lock(g_SyncLock);
+    g_SyncList.push_back(Item);
+    SetEvent(SyncEventLocked());
+  }
+  if (WakeMainThread) WakeMainThread(Item->Thread);
+}
+
+}  // namespace
+
+bool CheckSynchronize(Integer Timeout) {
+  if (GetCurrentThreadId() != MainThreadID)
+    throw EThread(L"CheckSynchronize called from thread $%x, which is NOT the main thread",
+                  {static_cast<long long>(GetCurrentThreadId())});
+  if (Timeout > 0) WaitForSingleObject(SyncEvent(), static_cast<DWORD>(Timeout));
+  std::deque<TSyncItem*> Items;
+  {
+    std::lock_guard<std::mutex> Lock(g_SyncLock);
+    Items.swap(g_SyncList);
+    if (g_SyncEvent) ResetEvent(g_SyncEvent);
+  }
+  const bool Result = !Items.empty();
+  while (!Items.empty()) {
+    TSyncItem* Item = Items.front();
+    Items.pop_front();
+    if (Item->Done) {
+      try {
+        Item->Method();
+      } catch (...) {
+        Item->Error = std::current_exception();
+      }
+      SetEvent(Item->Done);
+    } else {
+      std::unique_ptr<TSyncItem> Own(Item);
+      try {
+        Item->Method();
+      } catch (...) {
+        // The calls not run yet go back to the front of the queue.
+        std::lock_guard<std::mutex> Lock(g_SyncLock);
+        g_SyncList.insert(g_SyncList.begin(), Items.begin(), Items.end());
+        if (!g_SyncList.empty()) SetEvent(SyncEventLocked());
+        throw;
+      }
+    }
+  }
+  return Result;
+}
+
+TThread::TThread(bool CreateSuspended) : FCreateSuspended(CreateSuspended) {
+  FHandle = CreateThread(nullptr, 0, &TThread::ThreadProc, this, CREATE_SUSPENDED, &FThreadID);
+  if (!FHandle) {
+    DWORD Code = GetLastError();
+    throw EThread(L"Thread creation error: %s", {SystemMessage(Code)});
+  }
+}
+
+TThread::~TThread() {
+  RemoveQueuedEvents(this);
+  if (FHandle && GetCurrentThreadId() != FThreadID) {
+    if (!FStarted) {
+      // Never started: let the OS thread end without running Execute.
+      FSkipExecute = true;
+      FTerminated = true;
+      FStarted = true;
+      FSuspended = false;
+      ResumeThread(FHandle);
+    } else if (!FFinished) {
+      Terminate();
+      while (FSuspended && ResumeThread(FHandle) > 1) {
+      }
+      FSuspended = false;
+    }
+    WaitFor();
+  }
+  RemoveQueuedEvents(this);
+  if (FHandle) CloseHandle(FHandle);
+}
+
+DWORD WINAPI TThread::ThreadProc(LPVOID Param) {
+  TThread* T = static_cast<TThread*>(Param);
+  t_CurrentThread = T;
+  if (T->FSkipExecute) {
+    T->FFinished = true;
+    return 0;
+  }
+  try {
+    T->Execute();
+  } catch (Exception& E) {
+    T->FFatalException = &E;  // kept alive by the exception pointer
+    T->FFatalExceptionPtr = std::current_exception();
+  } catch (const std::exception& E) {
+    try {
+      throw Exception(String(E.what(), E.what() + std::strlen(E.what())));
+    } catch (Exception& Wrapped) {
+      T->FFatalException = &Wrapped;
+      T->FFatalExceptionPtr = std::current_exception();
+    }
+  } catch (...) {
+    try {
+      throw Exception(L"Unknown exception in thread");
+    } catch (Exception& Wrapped) {
+      T->FFatalException = &Wrapped;
+      T->FFatalExceptionPtr = std::current_exception();
+    }
+  }
+  const bool FreeThread = T->FFreeOnTerminate;
+  const DWORD Result = static_cast<DWORD>(T->FReturnValue);
+  T->FFinished = true;
+  try {
+    T->DoTerminate();
+  } catch (...) {
+    // OnTerminate failing must not take the process down from a worker thread.
+  }
+  t_CurrentThread = nullptr;
+  if (FreeThread) delete T;
+  return Result;
+}
+
+void TThread::AfterConstruction() {
+  if (!FCreateSuspended && !FStarted) Start();
+}
+
+void TThread::Start() {
+  if (FStarted) throw EThread(L"Cannot call Start on a running or suspended thread");
+  FStarted = true;
+  FSuspended = false;
+  ResumeThread(FHandle);
+}
+
+void TThread::Resume() {
+  if (!FStarted) {
+    Start();
+    return;
+  }
+  if (FSuspended && !FFinished) {
+    if (ResumeThread(FHandle) == 1) FSuspended = false;
+  }
+}
+
+void TThread::Suspend() {
+  if (!FStarted || FFinished || FSuspended) return;
+  FSuspended = true;
+  SuspendThread(FHandle);
+}
+
+void TThread::Terminate() {
+  FTerminated = true;
+  TerminatedSet();
+}
+
+Cardinal TThread::WaitFor() {
+  if (GetCurrentThreadId() == FThreadID) throw EThread(L"A thread cannot wait for itself");
+  if (!FStarted) {
+    if (FCreateSuspended) throw EThread(L"Cannot wait for a thread that was never started");
+    Start();
+  }
+  if (GetCurrentThreadId() == MainThreadID) {
+    // Keep answering Synchronize calls (and sent messages) while waiting, so that a
+    // thread that synchronizes before it ends cannot deadlock with us.
+    HANDLE H[2] = {FHandle, SyncEvent()};
+    for (;;) {
+      DWORD R = MsgWaitForMultipleObjects(2, H, FALSE, INFINITE, QS_SENDMESSAGE);
+      if (R == WAIT_OBJECT_0) break;
+      if (R == WAIT_OBJECT_0 + 1) {
+        CheckSynchronize(0);
+      } else if (R == WAIT_OBJECT_0 + 2) {
+        MSG Msg;
+        PeekMessageW(&Msg, nullptr, 0, 0, PM_NOREMOVE);
+      } else {
+        WaitForSingleObject(FHandle, INFINITE);
+        break;
+      }
+    }
+  } else {
+    WaitForSingleObject(FHandle, INFINITE);
+  }
+  DWORD Code = 0;
+  GetExitCodeThread(FHandle, &Code);
+  return Code;
+}
+
+void TThread::DoTerminate() {
+  if (OnTerminate) Synchronize([this] { OnTerminate(this); });
+}
+
+void TThread::Synchronize(TThread* AThread, const TThreadMethod& Method) {
+  if (!Method) return;
+  if (GetCurrentThreadId() == MainThreadID) {
+    Method();
+    return;
+  }
+  TSyncItem Item{AThread, Method, CreateEventW(nullptr, FALSE, FALSE, nullptr), {}};
+  PostSync(&Item);
+  WaitForSingleObject(Item.Done, INFINITE);
+  CloseHandle(Item.Done);
+  if (Item.Error) std::rethrow_exception(Item.Error);
+}
+
+void TThread::Queue(TThread* AThread, const TThreadMethod& Method) {
+  if (!Method) return;
+  if (GetCurrentThreadId() == MainThreadID) {
+    Method();
+    return;
+  }
+  PostSync(new TSyncItem{AThread, Method, nullptr, {}});
+}
+
+void TThread::RemoveQueuedEvents(TThread* AThread) {
+  std::lock_guard<std::mutex> Lock(g_SyncLock);
+  for (auto it = g_SyncList.begin(); it != g_SyncList.end();) {
+    if ((*it)->Thread == AThread && !(*it)->Done) {
+      delete *it;
+      it = g_SyncList.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
+TThread* TThread::CurrentThread() { return t_CurrentThread; }
+
+Integer TThread::ProcessorCount() {
+  SYSTEM_INFO Info;
+  GetSystemInfo(&Info);
+  return static_cast<Integer>(Info.dwNumberOfProcessors);
+}
+
+namespace {
+const int kPriorities[] = {THREAD_PRIORITY_IDLE,   THREAD_PRIORITY_LOWEST,  THREAD_PRIORITY_BELOW_NORMAL,
+                           THREAD_PRIORITY_NORMAL, THREAD_PRIORITY_ABOVE_NORMAL, THREAD_PRIORITY_HIGHEST,
+                           THREAD_PRIORITY_TIME_CRITICAL};
+}
+
+TThreadPriority TThread::Priority() const {
+  int P = GetThreadPriority(FHandle);
+  for (int I = 0; I < 7; ++I)
+    if (kPriorities[I] == P) return static_cast<TThreadPriority>(I);
+  return tpNormal;
+}
+
+void TThread::SetPriority(TThreadPriority Value) { SetThreadPriority(FHandle, kPriorities[Value]); }
+
+// ---------------------------------------------------------------------------------------
 // Unit start-up
 
 namespace {
-void ClassesInitialize() {}
-void ClassesFinalize() {}
+void ClassesInitialize() {
+  MainThreadID = GetCurrentThreadId();
+  SyncEvent();
+}
+void ClassesFinalize() {
+  std::lock_guard<std::mutex> Lock(g_SyncLock);
+  for (TSyncItem* Item : g_SyncList) {
+    if (Item->Done) {
+      // A waiting thread must not hang at exit, nor believe its call ran.
+      try {
+        throw EThread(L"The main thread ended before running a synchronized call");
+      } catch (...) {
+        Item->Error = std::current_exception();
+      }
+      SetEvent(Item->Done);
+    } else {
+      delete Item;
+    }
+  }
+  g_SyncList.clear();
+  if (g_SyncEvent) CloseHandle(g_SyncEvent);
+  g_SyncEvent = nullptr;
+}
 }  // namespace
 
 const TUnitInfo ClassesUnit = {L"Classes", ClassesInitialize, ClassesFinalize};

@@ -1,6 +1,7 @@
 // Classes: pointer lists, string lists, streams and threads.
 #pragma once
 
+#include <atomic>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -464,6 +465,150 @@ class TBytesStream : public TMemoryStream {
 
  private:
   TBytes FBytes;
+};
+
+// A byte stream holding text in an encoding (the default ANSI code page when none is
+// given). Encodings passed in stay the caller's unless AOwnsEncoding.
+class TStringStream : public TBytesStream {
+  DECLARE_CLASS(TStringStream, TBytesStream)
+ public:
+  TStringStream();
+  explicit TStringStream(const String& AString, TEncoding* AEncoding = nullptr, bool AOwnsEncoding = false);
+  explicit TStringStream(const TBytes& ABytes);
+  ~TStringStream() override;
+  // The whole content decoded.
+  String DataString() const;
+  TEncoding* Encoding() const { return FEncoding; }
+  // Decodes the next Count bytes (fewer at the end).
+  String ReadString(Integer Count);
+  // Encodes the text at the position.
+  void WriteString(const String& AString);
+
+ private:
+  TEncoding* FEncoding;
+  bool FOwnsEncoding = false;
+};
+
+// A read-only stream over a resource of a module (RT_RCDATA and the like). EResNotFound
+// "Resource %s not found" when the module has no such resource.
+class TResourceStream : public TCustomMemoryStream {
+  DECLARE_CLASS(TResourceStream, TCustomMemoryStream)
+ public:
+  TResourceStream(HINSTANCE Instance, const String& ResName, const wchar_t* ResType);
+  TResourceStream(HINSTANCE Instance, Integer ResID, const wchar_t* ResType);
+  ~TResourceStream() override;
+  // Raises EStreamError: the resource cannot change.
+  Integer Write(const void* Buffer, Integer Count) override;
+
+ private:
+  void Initialize(HINSTANCE Instance, const wchar_t* Name, const wchar_t* ResType, const String& Shown);
+};
+
+// ---------------------------------------------------------------------------------------
+// Threads
+
+enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
+using TThreadMethod = std::function<void()>;
+using TThreadProcedure = std::function<void()>;
+
+// The id of the thread that started the program (captured at start-up).
+extern DWORD MainThreadID;
+// Set by the application: called from the thread that queues a call for the main thread,
+// so that the main thread's message loop wakes up and calls CheckSynchronize. Sender is
+// the queuing thread (nullptr when it is not a TThread).
+extern TNotifyEvent WakeMainThread;
+// Runs the calls that threads queued for the main thread (Synchronize, Queue), waiting
+// up to Timeout ms for one to arrive. True when any ran. Only the main thread may call it
+// (EThread otherwise). An exception from a Synchronize call goes back to the thread that
+// made it; one from a Queue call leaves CheckSynchronize after the call.
+bool CheckSynchronize(Integer Timeout = 0);
+
+// A thread running Execute. The OS thread exists from construction (Handle, ThreadID);
+// C++ cannot run code after the most-derived constructor, so a thread constructed with
+// CreateSuspended false starts in AfterConstruction(): create such threads with
+// TThread::Create<TMine>(args...), which calls it, or call Start() yourself.
+// Destroying a running thread sets Terminated and waits for it; a descendant whose
+// Execute uses its own members stops the thread (Terminate + WaitFor) in its destructor.
+class TThread : public TObject {
+  DECLARE_CLASS(TThread, TObject)
+ public:
+  explicit TThread(bool CreateSuspended = false);
+  ~TThread() override;
+
+  template <class T, class... A>
+  static T* Create(A&&... Args) {
+    T* Result = new T(std::forward<A>(Args)...);
+    Result->AfterConstruction();
+    return Result;
+  }
+
+  // Starts a thread constructed not suspended (once).
+  void AfterConstruction() override;
+  // Starts a thread created suspended; EThread when it already runs or ran.
+  void Start();
+  void Resume();
+  void Suspend();
+  // Asks Execute to stop: sets Terminated.
+  void Terminate();
+  // Waits until the thread ends and returns its ReturnValue. On the main thread, calls
+  // queued by threads keep running meanwhile.
+  Cardinal WaitFor();
+
+  // Runs Method on the main thread and waits for it (directly when called there).
+  static void Synchronize(TThread* AThread, const TThreadMethod& Method);
+  // Has Method run on the main thread later without waiting (directly when called there).
+  static void Queue(TThread* AThread, const TThreadMethod& Method);
+  // Drops the calls queued by AThread that have not run yet.
+  static void RemoveQueuedEvents(TThread* AThread);
+  // The TThread running the caller, nullptr on other threads.
+  static TThread* CurrentThread();
+  static void NameThreadForDebugging(const String&, DWORD = static_cast<DWORD>(-1)) {}
+  static Integer ProcessorCount();
+
+  bool Terminated() const { return FTerminated; }
+  bool Finished() const { return FFinished; }
+  bool Started() const { return FStarted; }
+  bool Suspended() const { return FSuspended; }
+  void SetSuspended(bool Value) { if (Value) Suspend(); else Resume(); }
+  bool FreeOnTerminate() const { return FFreeOnTerminate; }
+  void SetFreeOnTerminate(bool Value) { FFreeOnTerminate = Value; }
+  THandle Handle() const { return FHandle; }
+  DWORD ThreadID() const { return FThreadID; }
+  TThreadPriority Priority() const;
+  void SetPriority(TThreadPriority Value);
+  Integer ReturnValue() const { return FReturnValue; }
+  void SetReturnValue(Integer Value) { FReturnValue = Value; }
+  // The exception that ended Execute (an Exception; others are wrapped in one), or
+  // nullptr. Owned by the thread object.
+  Exception* FatalException() const { return FFatalException; }
+  std::exception_ptr FatalExceptionPtr() const { return FFatalExceptionPtr; }
+
+  // Runs on the main thread after Execute ends (Sender: the thread).
+  TNotifyEvent OnTerminate;
+
+ protected:
+  virtual void Execute() = 0;
+  // Runs OnTerminate through Synchronize.
+  virtual void DoTerminate();
+  // Called by Terminate after Terminated is set.
+  virtual void TerminatedSet() {}
+  void Synchronize(const TThreadMethod& Method) { Synchronize(this, Method); }
+  void Queue(const TThreadMethod& Method) { Queue(this, Method); }
+
+ private:
+  static DWORD WINAPI ThreadProc(LPVOID Param);
+  HANDLE FHandle = nullptr;
+  DWORD FThreadID = 0;
+  bool FCreateSuspended;
+  std::atomic<bool> FStarted{false};
+  std::atomic<bool> FSuspended{true};
+  std::atomic<bool> FTerminated{false};
+  std::atomic<bool> FFinished{false};
+  std::atomic<bool> FSkipExecute{false};
+  std::atomic<bool> FFreeOnTerminate{false};
+  Integer FReturnValue = 0;
+  Exception* FFatalException = nullptr;
+  std::exception_ptr FFatalExceptionPtr;
 };
 
 // ---------------------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "Classes.h"
+#include "Contnrs.h"
 
 namespace {
 
@@ -148,4 +149,76 @@ TEST(Lists, ThreadListDuplicates) {
   L.Remove(&a);
   EXPECT_EQ(L.LockList()->Count(), 2);
   L.UnlockList();
+}
+
+namespace {
+class TTracked : public TObject {
+  DECLARE_CLASS(TTracked, TObject)
+ public:
+  explicit TTracked(std::string* log, char name) : FLog(log), FName(name) {}
+  ~TTracked() override { *FLog += FName; }
+
+ private:
+  std::string* FLog;
+  char FName;
+};
+class TTrackedChild : public TTracked {
+  DECLARE_CLASS(TTrackedChild, TTracked)
+ public:
+  using TTracked::TTracked;
+};
+}  // namespace
+
+TEST(Lists, ObjectListFreesWhatItOwns) {
+  std::string freed;
+  {
+    TObjectList L;
+    TObject* a = new TTracked(&freed, 'a');
+    L.Add(a);
+    L.Add(new TTrackedChild(&freed, 'b'));
+    L.Add(new TTracked(&freed, 'c'));
+    L.Add(new TTracked(&freed, 'd'));
+    EXPECT_EQ(L.FindInstanceOf(TTrackedChild::StaticClass()), 1);
+    EXPECT_EQ(L.FindInstanceOf(TTracked::StaticClass()), 0);
+    EXPECT_EQ(L.FindInstanceOf(TTracked::StaticClass(), false, 1), 1);
+    EXPECT_EQ(L.FindInstanceOf(TList::StaticClass(), false), -1);
+    EXPECT_EQ(L.Extract(a), a);  // taken out, not freed
+    EXPECT_EQ(freed, "");
+    delete a;
+    L.Remove(L[1]);
+    L.SetItems(0, new TTracked(&freed, 'e'));  // the replaced object is freed
+    EXPECT_EQ(freed, "acb");
+    L.Delete(1);
+    EXPECT_EQ(L.IndexOf(L[0]), 0);
+  }
+  EXPECT_EQ(freed, "acbde");
+  TObjectList NotOwning(false);
+  TTracked kept(&freed, 'k');
+  NotOwning.Add(&kept);
+  NotOwning.Clear();
+  EXPECT_EQ(freed, "acbde");
+}
+
+TEST(Lists, StacksAndQueues) {
+  TStack S;
+  TQueue Q;
+  for (char c : std::string("abc")) {
+    S.Push(P(c));
+    Q.Push(P(c));
+  }
+  EXPECT_TRUE(S.AtLeast(3));
+  EXPECT_FALSE(S.AtLeast(4));
+  EXPECT_EQ(S.Peek(), P('c'));
+  std::string s, q;
+  while (S.Count()) s += static_cast<char>(reinterpret_cast<intptr_t>(S.Pop()));
+  while (Q.Count()) q += static_cast<char>(reinterpret_cast<intptr_t>(Q.Pop()));
+  EXPECT_EQ(s, "cba");
+  EXPECT_EQ(q, "abc");
+  EXPECT_THROW(S.Pop(), EListError);
+  EXPECT_THROW(Q.Peek(), EListError);
+  TObjectQueue OQ;
+  TObject o1, o2;
+  OQ.Push(&o1);
+  OQ.Push(&o2);
+  EXPECT_EQ(OQ.Pop(), &o1);
 }

@@ -184,3 +184,46 @@ TEST(Streams, OpenAndCreateErrorsNameTheFullPath) {
     EXPECT_TRUE(e.InheritsFrom(EStreamError::StaticClass()));
   }
 }
+
+TEST(Streams, StringStreamEncodesItsText) {
+  TStringStream ansi(L"日本語abc");  // the default (ANSI) encoding
+  EXPECT_EQ(ansi.Size(), 9);
+  EXPECT_EQ(ansi.DataString(), L"日本語abc");
+  TStringStream utf8(L"", TEncoding::UTF8());
+  utf8.WriteString(L"ダクル");
+  utf8.WriteString(L"!");
+  EXPECT_EQ(utf8.Size(), 10);
+  EXPECT_EQ(utf8.DataString(), L"ダクル!");
+  utf8.SetPosition(3);
+  EXPECT_EQ(utf8.ReadString(6), L"クル");
+  EXPECT_EQ(utf8.ReadString(100), L"!");
+  EXPECT_EQ(utf8.ReadString(1), L"");
+  TStringStream owned(L"x", TEncoding::GetEncoding(20932), true);  // freed with the stream
+  EXPECT_EQ(owned.Encoding()->CodePage(), 20932u);
+}
+
+TEST(Streams, ResourceStreamReadsModuleResources) {
+  HINSTANCE self = GetModuleHandleW(nullptr);
+  TResourceStream byName(self, L"ZS_STREAM_DATA", RT_RCDATA);
+  EXPECT_EQ(Content(byName), "resource bytes");
+  TResourceStream byId(self, 4711, RT_RCDATA);
+  EXPECT_EQ(Content(byId), "by number");
+  try {
+    byId.WriteBuffer("x", 1);
+    ADD_FAILURE() << "no exception";
+  } catch (const EStreamError& e) {
+    EXPECT_EQ(e.Message(), L"Can't write to a read-only resource stream");
+  }
+  const std::pair<std::function<void()>, const wchar_t*> missing[] = {
+      {[&] { TResourceStream s(self, L"NOT_THERE", RT_RCDATA); }, L"Resource NOT_THERE not found"},
+      {[&] { TResourceStream s(self, 4712, RT_RCDATA); }, L"Resource 4712 not found"},
+  };
+  for (const auto& [make, message] : missing) {
+    try {
+      make();
+      ADD_FAILURE() << "no exception";
+    } catch (const EResNotFound& e) {
+      EXPECT_EQ(e.Message(), message);
+    }
+  }
+}
