@@ -267,12 +267,15 @@ TEST(SyncObjects, ReadersShareWritersExclude) {
   reader->WaitFor();
   delete reader;
   EXPECT_EQ(stage, 1);
+  std::atomic<bool> writerAsking{false};
   TFuncThread* writer = TThread::Create<TFuncThread>(false, [&](TFuncThread*) {
+    writerAsking = true;
     sync.BeginWrite();
     stage = 2;
     sync.EndWrite();
   });
-  Sleep(50);
+  while (!writerAsking) Sleep(1);
+  Sleep(200);  // let it reach the wait inside BeginWrite
   EXPECT_EQ(stage, 1);  // the writer waits for our reads
   // Promoting our read lock lets the waiting writer go first: the result says so.
   EXPECT_FALSE(sync.BeginWrite());
