@@ -6,10 +6,11 @@
 #include "Graphics.h"
 #include "Jpeg.h"
 #include "Clipbrd.h"
+#include "Menus.h"
 #include "SysInit.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  TUnitScope units({ClassesUnit, GraphicsUnit, ControlsUnit, FormsUnit, JpegUnit, ClipbrdUnit});
+  TUnitScope units({ClassesUnit, GraphicsUnit, ControlsUnit, FormsUnit, JpegUnit, ClipbrdUnit, MenusUnit});
   return RUN_ALL_TESTS();
 }
