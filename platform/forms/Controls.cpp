@@ -6,10 +6,7 @@
 #include <set>
 
 #include "Forms.h"
-#if __has_include("Streaming.h")
 #include "Streaming.h"
-#define ZS_HAVE_INTEGER_CONSTS 1
-#endif
 
 TMouse* Mouse = nullptr;
 HCURSOR (*CursorHandleOf)(TCursor Cursor) = nullptr;
@@ -71,9 +68,7 @@ const struct { TCursor Value; const wchar_t* Name; } CursorNames[] = {
     {crSizeAll, L"crSizeAll"}};
 
 void InitControls() {
-#ifdef ZS_HAVE_INTEGER_CONSTS
   RegisterIntegerConsts(TypeInfoCursor(), IdentToCursor, CursorToIdent);
-#endif
   Mouse = new TMouse;
   RegisteredClasses = new std::set<String>;
   CanvasList = new std::vector<TControlCanvas*>;

@@ -2,10 +2,7 @@
 
 #include <algorithm>
 
-#if __has_include("Streaming.h")
 #include "Streaming.h"
-#define ZS_HAVE_FORM_STREAMING 1
-#endif
 
 TApplication* Application = nullptr;
 TScreen* Screen = nullptr;
@@ -163,10 +160,8 @@ TCustomForm::~TCustomForm() {
 void TCustomForm::AfterConstruction() {
   inherited::AfterConstruction();
   if (ClassType() != TForm::StaticClass() && ClassType() != TCustomForm::StaticClass()) {
-#ifdef ZS_HAVE_FORM_STREAMING
     if (!InitInheritedComponent(this, TForm::StaticClass()))
       throw EResNotFound(L"Resource %s not found", {ClassName()});
-#endif
   }
   FCreated = true;
   DoCreate();

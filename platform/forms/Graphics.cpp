@@ -6,11 +6,7 @@
 #include <mutex>
 
 #include "Classes.h"
-#define ZS_HAVE_STREAMS 1
-#if __has_include("Streaming.h")
 #include "Streaming.h"
-#define ZS_HAVE_INTEGER_CONSTS 1
-#endif
 
 namespace {
 
@@ -289,9 +285,7 @@ void InitGraphics() {
   ScreenPPI = GetDeviceCaps(dc, LOGPIXELSY);
   ReleaseDC(nullptr, dc);
   DefaultFont = new TFontData(DefFontData());
-#ifdef ZS_HAVE_INTEGER_CONSTS
   RegisterIntegerConsts(TypeInfoColor(), IdentToColor, ColorToIdent);
-#endif
   TPicture::RegisterFileFormat(L"bmp", L"Bitmaps", TBitmap::StaticClass());
   TPicture::RegisterFileFormat(L"ico", L"Icons", TIcon::StaticClass());
 }
@@ -1746,7 +1740,6 @@ void TIcon::Draw(TCanvas* ACanvas, const RECT& Rect) {
 // ---------------------------------------------------------------------------------------
 // Streams
 
-#ifdef ZS_HAVE_STREAMS
 namespace {
 TBytes ReadRest(TStream* Stream, Int64 count) {
   if (count < 0) count = 0;
@@ -1780,12 +1773,6 @@ void TIcon::SaveToStream(TStream* Stream) {
   TBytes d = SaveToBytes();
   if (!d.empty()) Stream->WriteBuffer(d.data(), static_cast<Integer>(d.size()));
 }
-#else
-void TBitmap::LoadFromStream(TStream*) { throw ENotSupportedException(L"No streams"); }
-void TBitmap::SaveToStream(TStream*) { throw ENotSupportedException(L"No streams"); }
-void TIcon::LoadFromStream(TStream*) { throw ENotSupportedException(L"No streams"); }
-void TIcon::SaveToStream(TStream*) { throw ENotSupportedException(L"No streams"); }
-#endif
 
 // ---------------------------------------------------------------------------------------
 // TPicture

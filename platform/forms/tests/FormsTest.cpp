@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include "FormsTestSupport.h"
+#include "Streaming.h"
+
+using namespace zs_test;
+
+namespace {
+
+// A form whose layout comes from its resource; its handlers are bound by name.
+class TLayoutForm : public TForm {
+  DECLARE_CLASS(TLayoutForm, TForm)
+  PUBLISHED(TLayoutForm)
+
+ public:
+  explicit TLayoutForm(TComponent* AOwner) : TForm(AOwner) {}
+  int Created = 0;
+  int HeaderClicks = 0;
+  int SpotClicks = 0;
+  void FormCreate(TObject*) { ++Created; }
+  void HeaderClick(TObject*) {
+    ++HeaderClicks;
+    throw EConvertError(L"Header click %d failed", {HeaderClicks});
+  }
+  void SpotClick(TObject*) { ++SpotClicks; }
+  template <class T> T* Find(const wchar_t* Name) { return dynamic_cast<T*>(FindComponent(Name)); }
+};
+
+void TLayoutForm::DeclarePublished(TPublisher<TLayoutForm>& P) {
+  P.Method(L"FormCreate", &TLayoutForm::FormCreate);
+  P.Method(L"HeaderClick", &TLayoutForm::HeaderClick);
+  P.Method(L"SpotClick", &TLayoutForm::SpotClick);
+}
+
+// A form class without a resource.
+class TNoResourceForm : public TForm {
+  DECLARE_CLASS(TNoResourceForm, TForm)
+ public:
+  explicit TNoResourceForm(TComponent* AOwner) : TForm(AOwner) {}
+};
+
+struct TRegistration {
+  TRegistration() {
+    RegisterClasses({TSwatch::StaticClass(), TDot::StaticClass(), TLayoutForm::StaticClass()});
+  }
+};
+
+TEST(Forms, CreationLookupsAndModalResult) {
+  static TRegistration registered;
+  EXPECT_THROW(TCustomForm::Create<TNoResourceForm>(nullptr), EResNotFound);
+  std::unique_ptr<TForm> plain(TCustomForm::Create<TForm>(nullptr));
+  ASSERT_EQ(Screen->FormCount(), 1);
+  EXPECT_EQ(Screen->Forms(0), plain.get());
+  auto* child = new TSwatch(plain.get());
+  child->SetParent(plain.get());
+  auto* grandchild = new TSwatch(plain.get());
+  grandchild->SetParent(child);
+  EXPECT_EQ(GetParentForm(grandchild), plain.get());
+  EXPECT_EQ(GetParentForm(new TSwatch(plain.get())), nullptr);
+  EXPECT_EQ(FindControl(grandchild->Handle()), grandchild);
+  EXPECT_EQ(FindControl(GetDesktopWindow()), nullptr);
+
+  // ShowModal returns the ModalResult that a handler sets.
+  plain->SetPosition(poScreenCenter);
+  plain->SetClientWidth(200);
+  plain->SetClientHeight(100);
+  int shown = 0;
+  plain->OnShow = [&](TObject*) { ++shown; };
+  bool otherEnabled = true;
+  std::unique_ptr<TForm> other(TCustomForm::Create<TForm>(nullptr));
+  other->Show();
+  Application->OnIdle = [&](TObject*, bool&) {
+    if (plain->Visible() && plain->Modal()) {
+      otherEnabled = IsWindowEnabled(other->Handle()) != FALSE;
+      plain->SetModalResult(mrOk);
+    }
+  };
+  EXPECT_EQ(plain->ShowModal(), mrOk);
+  Application->OnIdle = nullptr;
+  EXPECT_FALSE(otherEnabled);
+  EXPECT_TRUE(IsWindowEnabled(other->Handle()));
+  EXPECT_EQ(shown, 1);
+  EXPECT_FALSE(plain->Visible());
+  EXPECT_FALSE(plain->Modal());
+  RECT r = plain->BoundsRect();
+  EXPECT_NEAR((r.left + r.right) / 2, Screen->Width() / 2, 2);
+  EXPECT_NEAR((r.top + r.bottom) / 2, Screen->Height() / 2, 2);
+}
+
+TEST(Forms, ScreenAndMouse) {
+  EXPECT_GT(Screen->Width(), 0);
+  EXPECT_GE(Screen->MonitorCount(), 1);
+  TMonitor* m = Screen->MonitorFromPoint(POINT{1, 1});
+  ASSERT_NE(m, nullptr);
+  EXPECT_TRUE(m->Primary());
+  RECT wa = Screen->WorkAreaRect();
+  EXPECT_GT(wa.right - wa.left, 0);
+  EXPECT_GT(Screen->PixelsPerInch(), 0);
+  EXPECT_GT(Screen->Fonts()->Count(), 0);
+  EXPECT_NE(Screen->Cursors(crHourGlass), nullptr);
+  Mouse->SetCursorPos(POINT{33, 44});
+  POINT p = Mouse->CursorPos();
+  EXPECT_EQ(p.x, 33);
+  EXPECT_EQ(p.y, 44);
+  EXPECT_GT(Mouse->DragThreshold(), 0);
+}
+
+// Runs last: once the application's loop has ended it stays terminated.
+TEST(Forms, ResourceFormRunsUntilTheMainFormCloses) {
+  static TRegistration registered;
+  TLayoutForm* form = nullptr;
+  Application->CreateForm(form);
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(Application->MainForm(), form);
+  EXPECT_EQ(form->Created, 1);
+  EXPECT_EQ(form->Caption(), L"Layout");
+  auto* header = form->Find<TSwatch>(L"Header");
+  auto* side = form->Find<TSwatch>(L"Side");
+  auto* body = form->Find<TSwatch>(L"Body");
+  auto* inner = form->Find<TSwatch>(L"Inner");
+  auto* spot = form->Find<TDot>(L"Spot");
+  ASSERT_TRUE(header && side && body && inner && spot);
+  EXPECT_EQ(inner->Parent(), body);
+  EXPECT_EQ(spot->Parent(), inner);
+  EXPECT_EQ(body->TabOrder(), 0);
+  EXPECT_EQ(side->TabOrder(), 1);
+  EXPECT_EQ(header->TabOrder(), 2);
+
+  std::vector<String> errors;
+  Application->OnException = [&](TObject*, const Exception& E) { errors.push_back(E.Message()); };
+  int step = 0;
+  bool closeAllowed = false;
+  int closeQueries = 0;
+  form->OnCloseQuery = [&](TObject*, bool& CanClose) {
+    ++closeQueries;
+    CanClose = closeAllowed;
+  };
+  std::vector<TColor> pixels;
+  DWORD started = GetTickCount();
+  // The test script runs from the idle handler, one step per idle turn.
+  Application->OnIdle = [&](TObject*, bool& Done) {
+    Done = true;
+    if (GetTickCount() - started > 20000) {
+      ADD_FAILURE() << "script stuck at step " << step;
+      Application->Terminate();
+      return;
+    }
+    HWND h = form->Handle();
+    switch (step) {
+      case 0:
+        if (!IsWindowVisible(h)) return;
+        SetForegroundWindow(h);
+        break;
+      case 1: {
+        // Layout read from the resource, then aligned: pixels where it puts them.
+        UpdateWindow(h);
+        for (POINT p : {POINT{150, 20}, POINT{30, 100}, POINT{200, 150}, POINT{200, 55},
+                        POINT{60 + 10, 40 + 10}})
+          pixels.push_back(PixelAt(h, p.x, p.y));
+        break;
+      }
+      case 2:
+        ClickAt(header->ClientToScreen(POINT{3, 3}));  // the handler raises
+        break;
+      case 3:
+        ClickAt(header->ClientToScreen(POINT{200, 30}));  // the loop still runs
+        break;
+      case 4:
+        ClickAt(spot->ClientToScreen(POINT{2, 2}));
+        break;
+      case 5:
+        PostMessageW(h, WM_CLOSE, 0, 0);  // refused by OnCloseQuery
+        break;
+      case 6:
+        closeAllowed = true;
+        PostMessageW(h, WM_CLOSE, 0, 0);
+        break;
+      default:
+        return;
+    }
+    ++step;
+    Done = false;
+  };
+  Application->Run();
+  Application->OnIdle = nullptr;
+  Application->OnException = nullptr;
+
+  EXPECT_EQ(step, 7);
+  EXPECT_TRUE(Application->Terminated());
+  ASSERT_EQ(pixels.size(), 5u);
+  EXPECT_EQ(pixels[0], clRed);
+  EXPECT_EQ(pixels[1], clLime);
+  EXPECT_EQ(pixels[2], clBlue);
+  EXPECT_EQ(pixels[3], clYellow);
+  EXPECT_EQ(pixels[4], clFuchsia);
+  EXPECT_EQ(form->HeaderClicks, 2);
+  EXPECT_EQ(form->SpotClicks, 1);
+  ASSERT_EQ(errors.size(), 2u);
+  EXPECT_EQ(errors[0], L"Header click 1 failed");
+  EXPECT_EQ(errors[1], L"Header click 2 failed");
+  EXPECT_EQ(closeQueries, 2);
+  delete form;
+  EXPECT_EQ(Application->MainForm(), nullptr);
+  EXPECT_EQ(Screen->FormCount(), 0);
+}
+
+}  // namespace
