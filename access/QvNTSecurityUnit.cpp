@@ -466,8 +466,23 @@ Integer CompareNameHolders(TObject* Item1, TObject* Item2) {
   return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
+namespace {
+// Holds a critical section for one scope.
+class TLockScope {
+ public:
+  explicit TLockScope(TCriticalSection* Lock) : lock_(Lock) { lock_->Acquire(); }
+  ~TLockScope() { lock_->Release(); }
+  TLockScope(const TLockScope&) = delete;
+  TLockScope& operator=(const TLockScope&) = delete;
+
+ private:
+  TCriticalSection* lock_;
+};
+}  // namespace
+
 TSidStore::TSidStore()
-    : FCompareSID(new TSidHolder()),
+    : FCriticalSection(new TCriticalSection()),
+      FCompareSID(new TSidHolder()),
       FMainList(new TObjectList(this)),
       FNameList(new TObjectList(this)) {
   FMainList->SetFreeObjectsOnDestroy(true);
@@ -478,13 +493,14 @@ TSidStore::~TSidStore() {
   FCompareSID.reset();
   FMainList.reset();
   FNameList.reset();
+  FCriticalSection.reset();
 }
 
 void TSidStore::Add(const void* ASid, Cardinal ALen, const String& AUserName,
                     const String& ADomain) {
   auto* holder = new TSidHolder();
   holder->SetData(ASid, ALen, AUserName, ADomain);
-  std::lock_guard<std::mutex> lock(FCriticalSection);
+  TLockScope lock(FCriticalSection.get());
   FMainList->SortedInsert(holder, CompareSidHolders);
   FNameList->SortedInsert(holder, CompareNameHolders);
 }
@@ -493,7 +509,7 @@ bool TSidStore::FindAccount(const void* ASid, Cardinal ALen, String& AUserName,
                             String& ADomain) {
   AUserName.clear();
   ADomain.clear();
-  std::lock_guard<std::mutex> lock(FCriticalSection);
+  TLockScope lock(FCriticalSection.get());
   FCompareSID->SetData(ASid, ALen, String(), String());
   Integer i = 0;
   if (!FMainList->Find(FCompareSID.get(), CompareSidHolders, i)) return false;
@@ -504,7 +520,7 @@ bool TSidStore::FindAccount(const void* ASid, Cardinal ALen, String& AUserName,
 }
 
 const void* TSidStore::FindSid(const String& AUserName, const String& ADomain) {
-  std::lock_guard<std::mutex> lock(FCriticalSection);
+  TLockScope lock(FCriticalSection.get());
   FCompareSID->SetData(nullptr, 0, AUserName, ADomain);
   Integer i = 0;
   if (!FNameList->Find(FCompareSID.get(), CompareNameHolders, i)) return nullptr;
@@ -512,7 +528,7 @@ const void* TSidStore::FindSid(const String& AUserName, const String& ADomain) {
 }
 
 Integer TSidStore::Count() {
-  std::lock_guard<std::mutex> lock(FCriticalSection);
+  TLockScope lock(FCriticalSection.get());
   return FMainList->Count();
 }
 

@@ -8,11 +8,11 @@
 #include <dsgetdc.h>
 
 #include <memory>
-#include <mutex>
 #include <vector>
 
 #include "Classes.h"
 #include "Persistent.h"
+#include "SyncObjs.h"
 #include "SysInit.h"
 #include "SysUtils.h"
 
@@ -296,7 +296,7 @@ class TSidStore : public TObject {
   Integer Count();
 
  private:
-  std::mutex FCriticalSection;
+  std::unique_ptr<TCriticalSection> FCriticalSection;
   std::unique_ptr<TSidHolder> FCompareSID;
   std::unique_ptr<QvNTSecurityUnit::TObjectList> FMainList;
   std::unique_ptr<QvNTSecurityUnit::TObjectList> FNameList;

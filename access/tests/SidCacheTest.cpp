@@ -1,6 +1,7 @@
 #include "SecurityFakes.h"
 
 #include <cstring>
+#include <thread>
 
 namespace {
 
@@ -159,6 +160,28 @@ TEST_F(SidCacheTest, NtAuthorityIsHiddenByItsLocalName) {
 TEST_F(SidCacheTest, NtAuthorityFallsBackToItsLiteral) {
   fakes::Accounts[L"S-1-5-1"] = {L"", L"", ERROR_ACCESS_DENIED};
   EXPECT_EQ(NtAuthorityName(L""), L"NT AUTHORITY");
+}
+
+TEST_F(SidCacheTest, StoreIsSharedAcrossThreads) {
+  // Four threads add their own SIDs and look up everybody's at the same time.
+  auto work = [](int t) {
+    for (int i = 0; i < 200; ++i) {
+      std::vector<Byte> sid =
+          fakes::SidBytes(L"S-1-5-21-5-5-" + std::to_wstring(t) + L"-" + std::to_wstring(i));
+      SidStore->Add(sid.data(), static_cast<Cardinal>(sid.size()), L"u" + std::to_wstring(i),
+                    L"d" + std::to_wstring(t));
+      String name, domain;
+      if (!SidStore->FindAccount(sid.data(), static_cast<Cardinal>(sid.size()), name, domain) ||
+          name != L"u" + std::to_wstring(i) || domain != L"d" + std::to_wstring(t))
+        ADD_FAILURE() << "thread " << t << " entry " << i;
+      if (!SidStore->FindSid(L"U" + std::to_wstring(i), L"D" + std::to_wstring(t)))
+        ADD_FAILURE() << "by name " << t << " " << i;
+    }
+  };
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) threads.emplace_back(work, t);
+  for (std::thread& th : threads) th.join();
+  EXPECT_EQ(SidStore->Count(), 800);
 }
 
 TEST(AccountNames, SplitAndJoin) {
