@@ -2,9 +2,10 @@
 
 #include "Classes.h"
 #include "SysInit.h"
+#include "SysUtils.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  TUnitScope units({ClassesUnit});
+  TUnitScope units({SysUtilsUnit, ClassesUnit});
   return RUN_ALL_TESTS();
 }
