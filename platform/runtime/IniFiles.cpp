@@ -9,13 +9,6 @@
 
 namespace {
 
-String Trim(const String& s) {
-  size_t b = 0, e = s.size();
-  while (b < e && s[b] <= L' ') ++b;
-  while (e > b && s[e - 1] <= L' ') --e;
-  return s.substr(b, e - b);
-}
-
 // Decimal, "$hex" or "0xhex" text; hex text up to FFFFFFFF is the bit pattern.
 bool TryTextToInt(const String& text, Integer& out) {
   String s = Trim(text);
