@@ -28,14 +28,6 @@ std::vector<TvdThemeChangedNotificator*>* FNotificators = nullptr;
 
 const wchar_t ReceiverClassName[] = L"TvdThemeChangedEventReceiverWindow";
 
-String UpperCase(const String& S) {
-  String r = S;
-  if (!r.empty())
-    LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_UPPERCASE, S.data(), static_cast<int>(S.size()), r.data(),
-                 static_cast<int>(r.size()));
-  return r;
-}
-
 void InitThemeManager() {
   if (!vdUxThemeLoaded) return;
   vdThemeManagerEnabled = vdUxTheme::IsThemeActive() != 0;
@@ -83,7 +75,7 @@ HTHEME vdOpenThemeByType(TvdThemedObjectType AType, const wchar_t* AClassList) {
   if (!vdThemesAvailable()) return nullptr;
   TThemeCacheEntry& e = FThemeCache[AType];
   if (e.Handle) {
-    if (!AClassList || UpperCase(AClassList) == UpperCase(e.ClassList)) return e.Handle;
+    if (!AClassList || AnsiUpperCase(AClassList) == AnsiUpperCase(e.ClassList)) return e.Handle;
     vdCloseThemeByType(AType);
   }
   String classList;
@@ -125,7 +117,7 @@ bool vdIsLunaOrRoyaleTheme() {
   String name = buffer;
   auto p = name.find_last_of(L"\\/:");
   if (p != String::npos) name = name.substr(p + 1);
-  name = UpperCase(name);
+  name = AnsiUpperCase(name);
   return name == L"LUNA.MSSTYLES" || name == L"ROYALE.MSSTYLES";
 }
 
