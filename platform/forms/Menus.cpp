@@ -84,11 +84,6 @@ void DoneMenus() {
   UnregisterClassW(PopupClassName, GetModuleHandleW(nullptr));
 }
 
-bool SameText(const String& A, const String& B) {
-  return CompareStringOrdinal(A.c_str(), static_cast<int>(A.size()), B.c_str(),
-                              static_cast<int>(B.size()), TRUE) == CSTR_EQUAL;
-}
-
 struct TKeyName {
   Word Key;
   const wchar_t* Name;
