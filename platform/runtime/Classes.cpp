@@ -1,5 +1,7 @@
 #include "Classes.h"
 
+#include "Streaming.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -630,6 +632,35 @@ void TStrings::SetTextStr(const String& Value) {
     throw;
   }
   EndUpdate();
+}
+
+void TStrings::DefineProperties(TFiler* Filer) {
+  bool HasData;
+  if (auto* A = dynamic_cast<TStrings*>(Filer->Ancestor()))
+    HasData = !Equals(A);
+  else
+    HasData = Filer->Ancestor() != nullptr || GetCount() > 0;
+  Filer->DefineProperty(
+      L"Strings",
+      [this](TReader* Reader) {
+        Reader->ReadListBegin();
+        BeginUpdate();
+        try {
+          Clear();
+          while (!Reader->EndOfList()) Add(Reader->ReadString());
+        } catch (...) {
+          EndUpdate();
+          throw;
+        }
+        EndUpdate();
+        Reader->ReadListEnd();
+      },
+      [this](TWriter* Writer) {
+        Writer->WriteListBegin();
+        for (Integer I = 0, N = GetCount(); I < N; ++I) Writer->WriteString(Get(I));
+        Writer->WriteListEnd();
+      },
+      HasData);
 }
 
 std::vector<String> TStrings::ToStringArray() const {

@@ -192,6 +192,10 @@ class TStrings : public TPersistent {
 
   std::vector<String> ToStringArray() const;
 
+  // Streams the lines as the property "Strings" (a list of strings), written when the
+  // list differs from the ancestor's or, without one, when it is not empty.
+  void DefineProperties(TFiler* Filer) override;
+
  protected:
   virtual String Get(Integer Index) const = 0;
   virtual Integer GetCount() const = 0;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "Classes.h"
+#include "Streaming.h"
 
 namespace {
 
@@ -372,4 +373,30 @@ TEST(StringList, FilesKeepTheirEncoding) {
   m.LoadFromFile(path);
   EXPECT_EQ(m.Size(), 18);
   DeleteFileW(path.c_str());
+}
+
+TEST(StringList, StreamsItsLinesAsAProperty) {
+  TStringList L;
+  L.SetText(L"first\r\n日本語\r\n\r\n");
+  TMemoryStream m;
+  {
+    TWriter W(&m);
+    W.WriteProperties(&L);
+  }
+  EXPECT_GT(m.Size(), 0);
+  m.SetPosition(0);
+  TStringList R;
+  R.Add(L"replaced");
+  {
+    TReader Rd(&m);
+    Rd.ReadProperty(&R);
+  }
+  EXPECT_EQ(Joined(R), L"first|日本語|");
+  TStringList Empty;  // an empty list writes nothing
+  TMemoryStream e;
+  {
+    TWriter W(&e);
+    W.WriteProperties(&Empty);
+  }
+  EXPECT_EQ(e.Size(), 0);
 }
