@@ -31,40 +31,6 @@ void MergeSort(std::vector<T>& v, LessFn Less) {
   }
 }
 
-Integer LocaleCompare(const String& S1, const String& S2, DWORD Flags) {
-  int r = CompareStringW(LOCALE_USER_DEFAULT, Flags, S1.data(), static_cast<int>(S1.size()),
-                         S2.data(), static_cast<int>(S2.size()));
-  return r == 0 ? 0 : r - 2;
-}
-
-String UpperLocale(const String& S) {
-  String r = S;
-  if (!r.empty()) CharUpperBuffW(r.data(), static_cast<DWORD>(r.size()));
-  return r;
-}
-
-String SystemMessage(DWORD Code) {
-  wchar_t* buf = nullptr;
-  DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                               FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, Code, 0, reinterpret_cast<wchar_t*>(&buf), 0, nullptr);
-  String r;
-  if (n && buf) r.assign(buf, n);
-  if (buf) LocalFree(buf);
-  while (!r.empty() && (r.back() <= L' ' || r.back() == L'.')) r.pop_back();
-  return r;
-}
-
-String FullPath(const String& Name) {
-  if (Name.empty()) return Name;
-  DWORD n = GetFullPathNameW(Name.c_str(), 0, nullptr, nullptr);
-  if (n == 0) return Name;
-  String r(n, L'\0');
-  n = GetFullPathNameW(Name.c_str(), n, r.data(), nullptr);
-  r.resize(n);
-  return r;
-}
-
 // Quotes S with Quote, doubling the quotes inside.
 String QuoteWith(const String& S, Char Quote) {
   String r(1, Quote);
@@ -457,7 +423,7 @@ void TStrings::SetCapacity(Integer) {}
 void TStrings::SetUpdateState(bool) {}
 
 Integer TStrings::CompareStrings(const String& S1, const String& S2) const {
-  return LocaleCompare(S1, S2, NORM_IGNORECASE);
+  return AnsiCompareText(S1, S2);
 }
 
 String TStrings::Names(Integer Index) const { return ExtractName(Get(Index)); }
@@ -875,7 +841,7 @@ void TStringList::SetUpdateState(bool Updating) {
 }
 
 Integer TStringList::CompareStrings(const String& S1, const String& S2) const {
-  return LocaleCompare(S1, S2, FCaseSensitive ? 0 : NORM_IGNORECASE);
+  return FCaseSensitive ? AnsiCompareStr(S1, S2) : AnsiCompareText(S1, S2);
 }
 
 void TStringList::Sort() {
@@ -904,7 +870,7 @@ void TStringList::CustomSort(const TStringListSortCompare& Compare) {
 
 THashedStringList::~THashedStringList() = default;
 
-String THashedStringList::Key(const String& S) const { return CaseSensitive() ? S : UpperLocale(S); }
+String THashedStringList::Key(const String& S) const { return CaseSensitive() ? S : AnsiUpperCase(S); }
 
 void THashedStringList::Changed() {
   TStringList::Changed();
@@ -1033,15 +999,7 @@ Int64 THandleStream::Seek(Int64 Offset, TSeekOrigin Origin) {
 
 void THandleStream::SetSize(Int64 NewSize) {
   Seek(NewSize, soBeginning);
-  if (!SetEndOfFile(FHandle)) {
-    DWORD Code = GetLastError();
-    try {
-      throw EOSError(L"System Error.  Code: %d.\r\n%s", {static_cast<long long>(Code), SystemMessage(Code)});
-    } catch (EOSError& E) {
-      E.ErrorCode = Code;
-      throw;
-    }
-  }
+  if (!SetEndOfFile(FHandle)) RaiseLastOSError();
 }
 
 namespace {
@@ -1064,7 +1022,7 @@ TFileStream::TFileStream(const String& AFileName, Word Mode, Cardinal)
       SetLastError(ERROR_INVALID_PARAMETER);
     if (FHandle == INVALID_HANDLE_VALUE) {
       DWORD Code = GetLastError();
-      throw EFCreateError(L"Cannot create file \"%s\". %s", {FullPath(AFileName), SystemMessage(Code)});
+      throw EFCreateError(L"Cannot create file \"%s\". %s", {ExpandFileName(AFileName), SysErrorMessage(Code)});
     }
   } else {
     static const DWORD Access[3] = {GENERIC_READ, GENERIC_WRITE, GENERIC_READ | GENERIC_WRITE};
@@ -1075,7 +1033,7 @@ TFileStream::TFileStream(const String& AFileName, Word Mode, Cardinal)
       SetLastError(ERROR_INVALID_PARAMETER);
     if (FHandle == INVALID_HANDLE_VALUE) {
       DWORD Code = GetLastError();
-      throw EFOpenError(L"Cannot open file \"%s\". %s", {FullPath(AFileName), SystemMessage(Code)});
+      throw EFOpenError(L"Cannot open file \"%s\". %s", {ExpandFileName(AFileName), SysErrorMessage(Code)});
     }
   }
 }
@@ -1355,7 +1313,7 @@ TThread::TThread(bool CreateSuspended) : FCreateSuspended(CreateSuspended) {
   FHandle = CreateThread(nullptr, 0, &TThread::ThreadProc, this, CREATE_SUSPENDED, &FThreadID);
   if (!FHandle) {
     DWORD Code = GetLastError();
-    throw EThread(L"Thread creation error: %s", {SystemMessage(Code)});
+    throw EThread(L"Thread creation error: %s", {SysErrorMessage(Code)});
   }
 }
 

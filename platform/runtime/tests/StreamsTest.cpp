@@ -13,16 +13,6 @@ String TempPath(const String& name) {
   return String(dir) + name;
 }
 
-String SystemText(DWORD code) {
-  wchar_t* buf = nullptr;
-  FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                 nullptr, code, 0, reinterpret_cast<wchar_t*>(&buf), 0, nullptr);
-  String r = buf ? buf : L"";
-  if (buf) LocalFree(buf);
-  while (!r.empty() && (r.back() <= L' ' || r.back() == L'.')) r.pop_back();
-  return r;
-}
-
 std::string Content(TCustomMemoryStream& m) {
   return std::string(static_cast<const char*>(m.Memory()), static_cast<size_t>(m.Size()));
 }
@@ -172,15 +162,15 @@ TEST(Streams, OpenAndCreateErrorsNameTheFullPath) {
     TFileStream f(L"no_such_file_zs.dat", fmOpenRead);
     ADD_FAILURE() << "no exception";
   } catch (const EFOpenError& e) {
-    EXPECT_EQ(e.Message(), L"Cannot open file \"" + dir + L"no_such_file_zs.dat\". " + SystemText(ERROR_FILE_NOT_FOUND));
-    EXPECT_FALSE(SystemText(ERROR_FILE_NOT_FOUND).empty());
+    EXPECT_EQ(e.Message(), L"Cannot open file \"" + dir + L"no_such_file_zs.dat\". " + SysErrorMessage(ERROR_FILE_NOT_FOUND));
+    EXPECT_FALSE(SysErrorMessage(ERROR_FILE_NOT_FOUND).empty());
   }
   try {
     TFileStream f(L"no_such_dir_zs\\x.dat", fmCreate);
     ADD_FAILURE() << "no exception";
   } catch (const EFCreateError& e) {
     EXPECT_EQ(e.Message(),
-              L"Cannot create file \"" + dir + L"no_such_dir_zs\\x.dat\". " + SystemText(ERROR_PATH_NOT_FOUND));
+              L"Cannot create file \"" + dir + L"no_such_dir_zs\\x.dat\". " + SysErrorMessage(ERROR_PATH_NOT_FOUND));
     EXPECT_TRUE(e.InheritsFrom(EStreamError::StaticClass()));
   }
 }
