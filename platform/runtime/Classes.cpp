@@ -1099,8 +1099,12 @@ void TMemoryStream::LoadFromFile(const String& FileName) {
 }
 
 void TMemoryStream::SetCapacity(NativeInt NewCapacity) {
+  if (NewCapacity < 0) NewCapacity = 0;
   SetPointer(Realloc(NewCapacity), FSize);
   FCapacity = NewCapacity;
+  // Shrinking below the size cuts the data: the size follows, so that nothing reads or
+  // copies past the storage.
+  if (FSize > FCapacity) FSize = FCapacity;
 }
 
 void TMemoryStream::SetSize(Int64 NewSize) {

@@ -90,6 +90,11 @@ TEST(Streams, CapacityGrowsInSteps) {
   EXPECT_EQ(m.Size(), 10000);
   m.SetCapacity(10000);  // exact when asked for the size
   EXPECT_EQ(m.Capacity(), 10000);
+  m.SetCapacity(100);  // rounded up to a step; cutting the storage cuts the data with it
+  EXPECT_EQ(m.Capacity(), 0x2000);
+  EXPECT_EQ(m.Size(), 0x2000);
+  TMemoryStream copy;
+  EXPECT_EQ(copy.CopyFrom(&m, 0), 0x2000);
   TBytesStream b;
   for (int i = 0; i < 1000; ++i) b.WriteData(i);
   EXPECT_EQ(b.Size(), 4000);
