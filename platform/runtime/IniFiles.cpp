@@ -1,11 +1,6 @@
 #include "IniFiles.h"
 
-#include <oleauto.h>
-
-#include <cmath>
 #include <vector>
-
-#include "Variants.h"
 
 namespace {
 
@@ -37,50 +32,6 @@ bool TryTextToInt(const String& text, Integer& out) {
   }
   if (neg ? v > 0x80000000ull : v > 0x7FFFFFFFull) return false;
   out = neg ? static_cast<Integer>(-static_cast<Int64>(v)) : static_cast<Integer>(v);
-  return true;
-}
-
-String FloatText(double d) { return VarToStr(Variant(d)); }
-
-bool TryTextToFloat(const String& s, double& out) {
-  try {
-    out = Variant(s).AsDouble();
-    return true;
-  } catch (const EVariantError&) {
-    return false;
-  }
-}
-
-SYSTEMTIME ToSystemTime(TDateTime d) {
-  SYSTEMTIME st{};
-  VariantTimeToSystemTime(d, &st);
-  return st;
-}
-
-String DateText(TDateTime d) {
-  SYSTEMTIME st = ToSystemTime(d);
-  wchar_t buf[128] = {};
-  GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, buf, 128);
-  return buf;
-}
-
-String TimeText(TDateTime d) {
-  SYSTEMTIME st = ToSystemTime(d);
-  wchar_t buf[128] = {};
-  GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, buf, 128);
-  return buf;
-}
-
-String DateTimeText(TDateTime d) {
-  String r = DateText(d);
-  if (d != std::trunc(d)) r += L" " + TimeText(d);
-  return r;
-}
-
-bool TryTextToDateTime(const String& s, TDateTime& out) {
-  DATE d = 0;
-  if (FAILED(VarDateFromStr(const_cast<OLECHAR*>(s.c_str()), LOCALE_USER_DEFAULT, 0, &d))) return false;
-  out = d;
   return true;
 }
 
@@ -154,43 +105,43 @@ void TCustomIniFile::WriteBool(const String& Section, const String& Ident, bool 
 }
 
 double TCustomIniFile::ReadFloat(const String& Section, const String& Ident, double Default) {
-  double v;
+  Extended v;
   String s = ReadString(Section, Ident, L"");
-  return !s.empty() && TryTextToFloat(s, v) ? v : Default;
+  return !s.empty() && TryStrToFloat(s, v) ? v : Default;
 }
 
 void TCustomIniFile::WriteFloat(const String& Section, const String& Ident, double Value) {
-  WriteString(Section, Ident, FloatText(Value));
+  WriteString(Section, Ident, FloatToStr(Value));
 }
 
 TDateTime TCustomIniFile::ReadDate(const String& Section, const String& Ident, TDateTime Default) {
   TDateTime v;
   String s = ReadString(Section, Ident, L"");
-  return !s.empty() && TryTextToDateTime(s, v) ? std::trunc(v) : Default;
+  return !s.empty() && TryStrToDate(s, v) ? v : Default;
 }
 
 void TCustomIniFile::WriteDate(const String& Section, const String& Ident, TDateTime Value) {
-  WriteString(Section, Ident, DateText(Value));
+  WriteString(Section, Ident, DateToStr(Value));
 }
 
 TDateTime TCustomIniFile::ReadDateTime(const String& Section, const String& Ident, TDateTime Default) {
   TDateTime v;
   String s = ReadString(Section, Ident, L"");
-  return !s.empty() && TryTextToDateTime(s, v) ? v : Default;
+  return !s.empty() && TryStrToDateTime(s, v) ? v : Default;
 }
 
 void TCustomIniFile::WriteDateTime(const String& Section, const String& Ident, TDateTime Value) {
-  WriteString(Section, Ident, DateTimeText(Value));
+  WriteString(Section, Ident, DateTimeToStr(Value));
 }
 
 TDateTime TCustomIniFile::ReadTime(const String& Section, const String& Ident, TDateTime Default) {
   TDateTime v;
   String s = ReadString(Section, Ident, L"");
-  return !s.empty() && TryTextToDateTime(s, v) ? std::fabs(v - std::trunc(v)) : Default;
+  return !s.empty() && TryStrToTime(s, v) ? v : Default;
 }
 
 void TCustomIniFile::WriteTime(const String& Section, const String& Ident, TDateTime Value) {
-  WriteString(Section, Ident, TimeText(Value));
+  WriteString(Section, Ident, TimeToStr(Value));
 }
 
 Integer TCustomIniFile::ReadBinaryStream(const String& Section, const String& Name, TStream* Value) {

@@ -29,12 +29,6 @@ AnsiString WideToAnsi(const String& s) {
   return r;
 }
 
-wchar_t DecimalSeparator() {
-  wchar_t buf[8] = {};
-  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buf, 8) > 0 && buf[0]) return buf[0];
-  return L'.';
-}
-
 String Trimmed(const String& s) {
   size_t b = 0, e = s.size();
   while (b < e && s[b] <= L' ') ++b;
@@ -86,16 +80,15 @@ bool TryTextToInt64(const String& text, Int64& out) {
   return true;
 }
 
-// A floating-point number written with the locale's decimal separator (or a full stop).
+// A floating-point number in the format settings' notation, or with a full stop.
 bool TryTextToDouble(const String& text, double& out) {
+  Extended e;
+  if (TryStrToFloat(text, e)) { out = e; return true; }
   String s = Trimmed(text);
   if (s.empty()) return false;
-  wchar_t sep = DecimalSeparator();
   std::string a;
   for (wchar_t c : s) {
-    if (c == sep || c == L'.') a += '.';
-    else if ((c >= L'0' && c <= L'9') || c == L'+' || c == L'-' || c == L'e' || c == L'E') a += static_cast<char>(c);
-    else if (SameTextAscii(s, L"INF") || SameTextAscii(s, L"-INF") || SameTextAscii(s, L"NAN")) a += static_cast<char>(c);
+    if ((c >= L'0' && c <= L'9') || c == L'+' || c == L'-' || c == L'e' || c == L'E' || c == L'.') a += static_cast<char>(c);
     else return false;
   }
   char* end = nullptr;
@@ -105,79 +98,20 @@ bool TryTextToDouble(const String& text, double& out) {
   return true;
 }
 
-// Shortest text of a double in general format with the given significant digits: fixed
-// notation while the integer digits fit and the value is at least 0.00001, otherwise
-// d.dddE[-]x.
+// Text of numbers and dates as the runtime writes them (FloatToStr, CurrToStr,
+// DateTimeToStr with the global format settings).
 String FloatText(double d, int precision) {
-  if (std::isnan(d)) return L"NAN";
-  if (std::isinf(d)) return d < 0 ? L"-INF" : L"INF";
-  if (d == 0) return L"0";
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*E", precision - 1, d);
-  // buf: [-]D.DDDDE[+-]XX
-  std::string m(buf);
-  size_t epos = m.find('E');
-  int exp = std::atoi(m.c_str() + epos + 1);
-  bool neg = m[0] == '-';
-  std::string digits;
-  for (size_t i = neg ? 1 : 0; i < epos; ++i) if (m[i] != '.') digits += m[i];
-  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-  String sep(1, DecimalSeparator());
-  String r = neg ? L"-" : L"";
-  if (exp < precision && std::fabs(d) >= 0.00001) {
-    if (exp < 0) {
-      r += L"0" + sep + String(static_cast<size_t>(-exp - 1), L'0');
-      for (char c : digits) r += static_cast<wchar_t>(c);
-    } else {
-      for (int i = 0; i <= exp; ++i)
-        r += static_cast<wchar_t>(i < static_cast<int>(digits.size()) ? digits[static_cast<size_t>(i)] : '0');
-      if (static_cast<int>(digits.size()) > exp + 1) {
-        r += sep;
-        for (size_t i = static_cast<size_t>(exp + 1); i < digits.size(); ++i) r += static_cast<wchar_t>(digits[i]);
-      }
-    }
-  } else {
-    r += static_cast<wchar_t>(digits[0]);
-    if (digits.size() > 1) {
-      r += sep;
-      for (size_t i = 1; i < digits.size(); ++i) r += static_cast<wchar_t>(digits[i]);
-    }
-    r += L"E" + std::to_wstring(exp);
-  }
-  return r;
+  if (precision >= 15) return FloatToStr(d);
+  return FloatToStrF(d, ffGeneral, precision, 0);
 }
 
-String CurrencyText(Int64 scaled) {
-  bool neg = scaled < 0;
-  UInt64 v = neg ? 0 - static_cast<UInt64>(scaled) : static_cast<UInt64>(scaled);
-  String r = (neg ? L"-" : L"") + std::to_wstring(v / 10000);
-  UInt64 frac = v % 10000;
-  if (frac) {
-    wchar_t f[8];
-    std::swprintf(f, 8, L"%04llu", static_cast<unsigned long long>(frac));
-    String fs = f;
-    while (!fs.empty() && fs.back() == L'0') fs.pop_back();
-    r += DecimalSeparator() + fs;
-  }
-  return r;
-}
+String CurrencyText(Int64 scaled) { return CurrToStr(Currency::FromScaled(scaled)); }
 
-// Date and time in the user's short date and long time format; midnight shows no time.
-String DateTimeText(TDateTime d) {
-  SYSTEMTIME st{};
-  if (!VariantTimeToSystemTime(d, &st)) return FloatText(d, 15);
-  wchar_t date[128] = {}, time[128] = {};
-  GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, date, 128);
-  String r = date;
-  double frac = std::fabs(d - std::trunc(d));
-  if (frac != 0) {
-    GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, time, 128);
-    r += String(L" ") + time;
-  }
-  return r;
-}
+String DateTimeText(TDateTime d) { return DateTimeToStr(d); }
 
+// The runtime's date and time text first, then the system's reading of dates.
 bool TryTextToDate(const String& s, TDateTime& out) {
+  if (TryStrToDateTime(s, out)) return true;
   DATE d = 0;
   if (SUCCEEDED(VarDateFromStr(const_cast<OLECHAR*>(s.c_str()), LOCALE_USER_DEFAULT, 0, &d))) { out = d; return true; }
   double n;
@@ -1370,3 +1304,21 @@ bool TCustomVariantType::CompareOp(const Variant& Left, const Variant& Right, TV
   Compare(Left, Right, r);
   return ApplyOp(r, Operator);
 }
+
+// ---- unit start-up -------------------------------------------------------------
+
+namespace {
+// A Variant in an array-of-const list reaches Format as its text.
+bool VariantToVarRec(const void* V, TVarRec& Out) {
+  try {
+    Out = TVarRec(VarToStr(*static_cast<const Variant*>(V)));
+    return true;
+  } catch (const EVariantError&) {
+    return false;
+  }
+}
+}  // namespace
+
+const TUnitInfo VariantsUnit = {
+    L"Variants", [] { VarRecVariantConverter = &VariantToVarRec; },
+    [] { if (VarRecVariantConverter == &VariantToVarRec) VarRecVariantConverter = nullptr; }};

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "SysInit.h"
 #include "SysUtils.h"
 
 struct IUnknown;
@@ -237,6 +238,9 @@ class Variant {
 
 Variant Null();
 Variant Unassigned();
+
+// Start-up installs the conversion of Variant arguments for Format (they format as text).
+extern const TUnitInfo VariantsUnit;
 
 // A variant as an argument of an array-of-const list; V must outlive the call.
 inline TVarRec VarRec(const Variant& V) { return TVarRec::FromVariant(&V); }

@@ -367,6 +367,12 @@ TEST(Variant, ByReferenceFollowsItsTarget) {
   EXPECT_EQ((ref + Variant(1)).AsInteger(), 8);
 }
 
+TEST(Variant, FormatTakesVariantArgumentsAsText) {
+  const Variant n = 5, s = L"abc", nul = Null(), arr = VarArrayOf({1});
+  EXPECT_EQ(Format(L"%s = %s / %s", {VarRec(s), VarRec(n), VarRec(nul)}), L"abc = 5 / ");
+  EXPECT_THROW(Format(L"%s", {VarRec(arr)}), EConvertError);
+}
+
 // Interfaces held by variants are counted: one reference per variant holding them.
 struct CountedUnknown : IUnknown {
   ULONG refs = 1;
