@@ -543,11 +543,9 @@ String ShortTimeFrom(const String& longTime) {
   for (size_t i = 0; i < longTime.size(); ++i) {
     Char c = longTime[i];
     if (!quote && (c == L's' || c == L'S')) {
-      size_t j = r.find_last_not_of(L"sS");
-      // remove the separator that precedes the seconds
+      // drop the separator that precedes the seconds, then the seconds
       while (!r.empty() && !IsLetterOrDigit(r.back()) && r.back() != L'\'' && r.back() != L'"')
         r.pop_back();
-      (void)j;
       while (i + 1 < longTime.size() && (longTime[i + 1] == L's' || longTime[i + 1] == L'S')) ++i;
       continue;
     }
