@@ -17,7 +17,9 @@ function(zs_area)
       target_link_options(${A_NAME}_tests PRIVATE -mconsole)
       add_test(NAME ${A_NAME} COMMAND ${A_NAME}_tests --gtest_brief=1
                WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
-      set_tests_properties(${A_NAME} PROPERTIES TIMEOUT 600)
+      # All test programs share one display; focus and synthesized input are global to
+      # it, so the programs take turns on it.
+      set_tests_properties(${A_NAME} PROPERTIES TIMEOUT 600 RESOURCE_LOCK display)
     endif()
   endif()
   file(GLOB bsrcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/bench/*.cpp)
