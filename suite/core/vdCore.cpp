@@ -8,13 +8,6 @@ namespace {
 TvdResourceStringsRepository* FResourceStringsRepository = nullptr;
 DWORD FMajorVersion = 0;
 
-// Case-insensitive, locale-aware comparison of two names.
-int CompareNames(const String& A, const String& B) {
-  int r = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, A.data(), static_cast<int>(A.size()),
-                         B.data(), static_cast<int>(B.size()));
-  return r - CSTR_EQUAL;
-}
-
 void ComputeOSFlags() {
   OSVERSIONINFOW vi{};
   vi.dwOSVersionInfoSize = sizeof(vi);
@@ -78,15 +71,15 @@ TvdProductResourceStrings::~TvdProductResourceStrings() { Clear(); }
 
 void TvdProductResourceStrings::Add(const String& AResStringName, TResStringRec* AResStringAddr) {
   auto it = std::lower_bound(FResStringNames.begin(), FResStringNames.end(), AResStringName,
-                             [](const TEntry& e, const String& n) { return CompareNames(e.Name, n) < 0; });
-  if (it != FResStringNames.end() && CompareNames(it->Name, AResStringName) == 0) return;
+                             [](const TEntry& e, const String& n) { return AnsiCompareText(e.Name, n) < 0; });
+  if (it != FResStringNames.end() && AnsiCompareText(it->Name, AResStringName) == 0) return;
   FResStringNames.insert(it, TEntry{AResStringName, AResStringAddr});
 }
 
 Integer TvdProductResourceStrings::GetIndexByName(const String& AName) const {
   auto it = std::lower_bound(FResStringNames.begin(), FResStringNames.end(), AName,
-                             [](const TEntry& e, const String& n) { return CompareNames(e.Name, n) < 0; });
-  if (it != FResStringNames.end() && CompareNames(it->Name, AName) == 0)
+                             [](const TEntry& e, const String& n) { return AnsiCompareText(e.Name, n) < 0; });
+  if (it != FResStringNames.end() && AnsiCompareText(it->Name, AName) == 0)
     return static_cast<Integer>(it - FResStringNames.begin());
   return -1;
 }

@@ -17,13 +17,6 @@ class TvxObjectLinkController {
 TvxObjectLinkController* FObjectLinkController = nullptr;
 Integer FObjectLinkUsers = 0;
 
-// Locale-aware case-insensitive text comparison.
-int AnsiCompareTextW(const String& A, const String& B) {
-  int r = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, A.data(), static_cast<int>(A.size()),
-                         B.data(), static_cast<int>(B.size()));
-  return r - CSTR_EQUAL;
-}
-
 }  // namespace
 
 // --- Object links ----------------------------------------------------------------------
@@ -266,9 +259,7 @@ void vxGenerateComponentName(TComponent* ARoot, TComponent* ANameOwner, TCompone
   String className = AComponent ? AComponent->ClassName() : String();
   if ((base.empty() || (base[0] >= L'0' && base[0] <= L'9')) && !className.empty()) {
     std::size_t n = AClassNamePrefix.size();
-    if (n > 0 && className.size() >= n &&
-        CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, className.data(), static_cast<int>(n),
-                       AClassNamePrefix.data(), static_cast<int>(n)) == CSTR_EQUAL) {
+    if (n > 0 && className.size() >= n && AnsiSameText(className.substr(0, n), AClassNamePrefix)) {
       base = className.substr(n) + base;
     } else {
       base = className + base;
@@ -408,7 +399,7 @@ String HintOf(const String& S) {
 TvxRegisteredClasses::TvxRegisteredClasses(bool ARegisterClasses) : FRegisterClasses(ARegisterClasses) {}
 
 Integer TvxRegisteredClasses::CompareItems(Integer AIndex1, Integer AIndex2) {
-  return AnsiCompareTextW(GetDescription(AIndex1), GetDescription(AIndex2));
+  return AnsiCompareText(GetDescription(AIndex1), GetDescription(AIndex2));
 }
 
 void TvxRegisteredClasses::Sort() {
