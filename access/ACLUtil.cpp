@@ -2,18 +2,7 @@
 
 #include <memory>
 
-namespace {
-
-// The directory part of a path: up to its last backslash or drive colon, the backslash
-// dropped unless it follows the drive (C:\A\B -> C:\A, C:\A -> C:\, C:\ -> C:\).
-String ParentDirectory(const String& Path) {
-  size_t i = Path.find_last_of(L"\\:");
-  if (i == String::npos) return String();
-  if (i > 0 && Path[i] == L'\\' && Path[i - 1] != L'\\' && Path[i - 1] != L':') return Path.substr(0, i);
-  return Path.substr(0, i + 1);
-}
-
-}  // namespace
+#include "SysUtils.h"
 
 String TypeCaption(TQvAccessItem* Item) {
   switch (Item->AceType()) {
@@ -116,7 +105,7 @@ String InheritedFrom(TQvAccessItem* Item, const String& Folder) {
   String result = Folder;
   String current = Folder;
   for (;;) {
-    const String parent = ParentDirectory(current);
+    const String parent = ExtractFileDir(current);
     if (parent == current) return current;
     auto security = std::make_unique<TQvNTFileSecurity>(parent);
     auto list = std::make_unique<TQvAccessList>();

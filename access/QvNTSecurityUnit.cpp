@@ -104,16 +104,6 @@ class TLocalBlock {
 const Byte kLocalSystemSid[12] = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
 const Byte kNtAuthorityProbeSid[12] = {1, 1, 0, 0, 0, 0, 0, 5, 1, 0, 0, 0};
 
-// The directory part of a path: up to its last backslash or drive colon, the backslash
-// dropped unless it follows the drive (C:\A\B -> C:\A, C:\A -> C:\).
-String DirectoryOf(const String& Path) {
-  size_t i = Path.find_last_of(L"\\:");
-  if (i == String::npos) return String();
-  if (i > 0 && Path[i] == L'\\' && Path[i - 1] != L'\\' && Path[i - 1] != L':')
-    return Path.substr(0, i);
-  return Path.substr(0, i + 1);
-}
-
 struct TQvFreeDeleter {
   void operator()(void* p) const { std::free(p); }
 };
@@ -293,16 +283,7 @@ TQvOSVersion GetOSVersion() {
   std::memset(&info, 0, sizeof(info));
   info.dwOSVersionInfoSize = sizeof(info);
   SetLastError(0);
-  if (!QvSecurityApi.GetVersionExW(&info)) {
-    DWORD code = GetLastError();
-    try {
-      throw EOSError(L"System Error.  Code: " + std::to_wstring(code) + L".\r\n" +
-                     WinErrorText(static_cast<Integer>(code)));
-    } catch (EOSError& e) {
-      e.ErrorCode = code;
-      throw;
-    }
-  }
+  if (!QvSecurityApi.GetVersionExW(&info)) RaiseLastOSError();
   return {info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion};
 }
 
@@ -322,11 +303,11 @@ String WinErrorText(Integer Code) {
   DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                            static_cast<DWORD>(Code), 0, buf.data(), 1024, nullptr);
   String text = n ? String(buf.data()) : String();
-  return std::to_wstring(Code) + L": " + text;
+  return IntToStr(Code) + L": " + text;
 }
 
 void RaiseWinError(const String& Text, Integer Code) {
-  throw Exception(Text + L":ErrorCode=" + std::to_wstring(Code));
+  throw Exception(Text + L":ErrorCode=" + IntToStr(Code));
 }
 
 void RaiseLastWinError() {
@@ -1002,8 +983,7 @@ bool TQvNTSecurity::GetSidsWithRight(const String& Path, Cardinal Right, TString
   GetAccessList(Path, &list, String());
   for (Integer i = 0; i < list.Count(); ++i) {
     TQvAccessItem* item = list.Get(i);
-    String text = item->Sid();
-    if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+    String text = AnsiUpperCase(item->Sid());
     if (SidCompressor) text = SidCompressor->CompressSid(text);
     if ((item->Mask() & Right) != Right || item->Flags().Contains(acfInheritOnly)) continue;
     if (item->AceType() == actAccessAllowed)
@@ -1034,7 +1014,7 @@ void TQvNTFileSecurity::InheritAclFromParent() {
 }
 
 bool TQvNTFileSecurity::GetDirectoryListableSids(TStrings* aAllowedSids, TStrings* aDeniedSids) {
-  return GetSidsWithRight(DirectoryOf(FFileName), FILE_LIST_DIRECTORY, aAllowedSids,
+  return GetSidsWithRight(ExtractFileDir(FFileName), FILE_LIST_DIRECTORY, aAllowedSids,
                           aDeniedSids);
 }
 
@@ -1143,7 +1123,7 @@ String MaskSymbol(Cardinal Mask) {
   }
   if (rest != 0) {
     if (!r.empty()) r += L",";
-    r += L"?" + std::to_wstring(rest);
+    r += L"?" + IntToStr(rest);
   }
   return r;
 }

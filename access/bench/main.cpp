@@ -7,7 +7,9 @@
 
 #include "ACLUtil.h"
 #include "QvNTSecurityUnit.h"
+#include "Classes.h"
 #include "SysInit.h"
+#include "SysUtils.h"
 
 #include <sddl.h>
 
@@ -82,7 +84,7 @@ double PerRun(int Runs, F f) {
 }  // namespace
 
 int main() {
-  TUnitScope units({QvNTSecurityUnitUnit});
+  TUnitScope units({SysUtilsUnit, ClassesUnit, QvNTSecurityUnitUnit});
   QvSecurityApi.GetNamedSecurityInfoW = &CopiedDescriptor;
 
   // A 1,000-entry DACL over a mix of accounts, one of which names no account.
