@@ -10,7 +10,7 @@ namespace {
 String TempPath(const String& name) {
   wchar_t dir[MAX_PATH];
   GetTempPathW(MAX_PATH, dir);
-  return String(dir) + name;
+  return String(dir) + std::to_wstring(GetCurrentProcessId()) + L"_" + name;  // parallel runs stay apart
 }
 
 std::string Content(TCustomMemoryStream& m) {

@@ -19,7 +19,7 @@ String Joined(const TStrings& L) {
 String TempPath(const String& name) {
   wchar_t dir[MAX_PATH];
   GetTempPathW(MAX_PATH, dir);
-  return String(dir) + name;
+  return String(dir) + std::to_wstring(GetCurrentProcessId()) + L"_" + name;  // parallel runs stay apart
 }
 
 void WriteBytes(const String& path, const TBytes& b) {
