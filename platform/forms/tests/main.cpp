@@ -7,10 +7,11 @@
 #include "Jpeg.h"
 #include "Clipbrd.h"
 #include "Menus.h"
+#include "ComCtrls.h"
 #include "SysInit.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  TUnitScope units({ClassesUnit, GraphicsUnit, ControlsUnit, FormsUnit, JpegUnit, ClipbrdUnit, MenusUnit});
+  TUnitScope units({ClassesUnit, GraphicsUnit, ControlsUnit, FormsUnit, JpegUnit, ClipbrdUnit, MenusUnit, ComCtrlsUnit});
   return RUN_ALL_TESTS();
 }

@@ -1,0 +1,499 @@
+// ComCtrls: the common controls the program hosts: the tree view (nodes kept as
+// objects linked to the control's items, children added on demand when a node with
+// HasChildren expands) and the list view (report and icon views, columns, items or
+// owner data filled through OnData, selection, images and sorting).
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "Classes.h"
+#include "Controls.h"
+#include "ImgList.h"
+#include "StdCtrls.h"
+#include "SysInit.h"
+
+class TCustomTreeView;
+class TTreeNodes;
+
+DECLARE_EXCEPTION(ETreeViewError, Exception)
+DECLARE_EXCEPTION(EListViewError, Exception)
+
+enum TNodeAttachMode { naAdd, naAddFirst, naAddChild, naAddChildFirst, naInsert };
+enum THitTest {
+  htAbove, htBelow, htNowhere, htOnItem, htOnButton, htOnIcon, htOnIndent, htOnLabel,
+  htOnRight, htOnStateIcon, htToLeft, htToRight
+};
+using THitTests = Set<THitTest, 16>;
+
+class TTreeNode : public TPersistent {
+  DECLARE_CLASS(TTreeNode, TPersistent)
+ public:
+  explicit TTreeNode(TTreeNodes* AOwner);
+  ~TTreeNode() override;
+
+  TTreeNodes* Owner() const { return FOwner; }
+  TCustomTreeView* TreeView() const;
+  HWND Handle() const;
+  HTREEITEM ItemId() const { return FItemId; }
+
+  String Text() const { return FText; }
+  void SetText(const String& Value);
+  void* Data() const { return FData; }
+  void SetData(void* Value) { FData = Value; }
+  Integer ImageIndex() const { return FImageIndex; }
+  void SetImageIndex(Integer Value);
+  Integer SelectedIndex() const { return FSelectedIndex; }
+  void SetSelectedIndex(Integer Value);
+  Integer StateIndex() const { return FStateIndex; }
+  void SetStateIndex(Integer Value);
+  Integer OverlayIndex() const { return FOverlayIndex; }
+  void SetOverlayIndex(Integer Value);
+  // The node shows an expand button even before it has children.
+  bool HasChildren() const;
+  void SetHasChildren(bool Value);
+  bool Expanded() const;
+  void SetExpanded(bool Value);
+  bool Selected() const;
+  void SetSelected(bool Value);
+  bool Focused() const;
+  void SetFocused(bool Value);
+  bool DropTarget() const;
+  void SetDropTarget(bool Value);
+  bool IsVisible() const;
+
+  TTreeNode* Parent() const;
+  Integer Count() const;
+  TTreeNode* Item(Integer Index) const;
+  TTreeNode* getFirstChild() const;
+  TTreeNode* GetLastChild() const;
+  TTreeNode* getNextSibling() const;
+  TTreeNode* getPrevSibling() const;
+  // The next node in full depth-first order.
+  TTreeNode* GetNext() const;
+  TTreeNode* GetPrev() const;
+  TTreeNode* GetNextVisible() const;
+  Integer Index() const;
+  Integer Level() const;
+  Integer AbsoluteIndex() const;
+  bool HasAsParent(TTreeNode* Value) const;
+
+  void Expand(bool Recurse);
+  void Collapse(bool Recurse);
+  void Delete();
+  void DeleteChildren();
+  RECT DisplayRect(bool TextOnly) const;
+  void MakeVisible();
+  bool EditText();
+  void EndEdit(bool Cancel);
+  void MoveTo(TTreeNode* Destination, TNodeAttachMode Mode);
+  bool AlphaSort(bool ARecurse = false);
+
+ private:
+  friend class TTreeNodes;
+  friend class TCustomTreeView;
+  TTreeNodes* FOwner;
+  HTREEITEM FItemId = nullptr;
+  String FText;
+  void* FData = nullptr;
+  Integer FImageIndex = -1;
+  Integer FSelectedIndex = -1;
+  Integer FStateIndex = -1;
+  Integer FOverlayIndex = -1;
+  bool FHasChildren = false;  // kept for when the control is made again
+  bool FDeleting = false;
+};
+
+class TTreeNodes : public TPersistent {
+  DECLARE_CLASS(TTreeNodes, TPersistent)
+ public:
+  explicit TTreeNodes(TCustomTreeView* AOwner);
+  ~TTreeNodes() override;
+
+  TCustomTreeView* Owner() const { return FOwner; }
+  HWND Handle() const;
+  Integer Count() const;
+  TTreeNode* Item(Integer Index) const;
+  TTreeNode* GetFirstNode() const;
+  TTreeNode* GetNode(HTREEITEM ItemId) const;
+
+  TTreeNode* Add(TTreeNode* Sibling, const String& S) { return AddObject(Sibling, S, nullptr); }
+  TTreeNode* AddObject(TTreeNode* Sibling, const String& S, void* Ptr);
+  TTreeNode* AddFirst(TTreeNode* Sibling, const String& S) { return AddObjectFirst(Sibling, S, nullptr); }
+  TTreeNode* AddObjectFirst(TTreeNode* Sibling, const String& S, void* Ptr);
+  TTreeNode* AddChild(TTreeNode* Parent, const String& S) { return AddChildObject(Parent, S, nullptr); }
+  TTreeNode* AddChildObject(TTreeNode* Parent, const String& S, void* Ptr);
+  TTreeNode* AddChildFirst(TTreeNode* Parent, const String& S) { return AddChildObjectFirst(Parent, S, nullptr); }
+  TTreeNode* AddChildObjectFirst(TTreeNode* Parent, const String& S, void* Ptr);
+  TTreeNode* Insert(TTreeNode* Sibling, const String& S) { return InsertObject(Sibling, S, nullptr); }
+  TTreeNode* InsertObject(TTreeNode* Sibling, const String& S, void* Ptr);
+  void Delete(TTreeNode* Node);
+  void Clear();
+  void BeginUpdate();
+  void EndUpdate();
+  void Assign(TPersistent* Source) override;
+
+ private:
+  friend class TTreeNode;
+  friend class TCustomTreeView;
+  TTreeNode* InternalAdd(HTREEITEM Parent, HTREEITEM After, const String& S, void* Ptr);
+  void InsertItem(TTreeNode* Node, HTREEITEM Parent, HTREEITEM After);
+  TCustomTreeView* FOwner;
+  Integer FUpdateCount = 0;
+};
+
+using TTVChangedEvent = std::function<void(TObject* Sender, TTreeNode* Node)>;
+using TTVChangingEvent = std::function<void(TObject* Sender, TTreeNode* Node, bool& AllowChange)>;
+using TTVExpandingEvent = std::function<void(TObject* Sender, TTreeNode* Node, bool& AllowExpansion)>;
+using TTVCollapsingEvent = std::function<void(TObject* Sender, TTreeNode* Node, bool& AllowCollapse)>;
+using TTVExpandedEvent = std::function<void(TObject* Sender, TTreeNode* Node)>;
+using TTVEditingEvent = std::function<void(TObject* Sender, TTreeNode* Node, bool& AllowEdit)>;
+using TTVEditedEvent = std::function<void(TObject* Sender, TTreeNode* Node, String& S)>;
+using TTVCompareEvent =
+    std::function<void(TObject* Sender, TTreeNode* Node1, TTreeNode* Node2, Integer Data, Integer& Compare)>;
+enum TCustomDrawStateItem {
+  cdsSelected, cdsGrayed, cdsDisabled, cdsChecked, cdsFocused, cdsDefault, cdsHot, cdsMarked,
+  cdsIndeterminate
+};
+using TCustomDrawState = Set<TCustomDrawStateItem, 16>;
+using TTVCustomDrawEvent = std::function<void(TCustomTreeView* Sender, const RECT& ARect, bool& DefaultDraw)>;
+using TTVCustomDrawItemEvent = std::function<void(TCustomTreeView* Sender, TTreeNode* Node,
+                                                  TCustomDrawState State, bool& DefaultDraw)>;
+
+class TCustomTreeView : public TWinControl {
+  DECLARE_CLASS(TCustomTreeView, TWinControl)
+ public:
+  explicit TCustomTreeView(TComponent* AOwner);
+  ~TCustomTreeView() override;
+
+  TTreeNodes* Items() const { return FTreeNodes.get(); }
+  TTreeNode* Selected();
+  void SetSelected(TTreeNode* Value);
+  TTreeNode* TopItem();
+  void SetTopItem(TTreeNode* Value);
+  TTreeNode* DropTarget();
+  TCanvas* Canvas() const { return FCanvas.get(); }
+
+  TCustomImageList* Images() const { return FImages; }
+  void SetImages(TCustomImageList* Value);
+  TCustomImageList* StateImages() const { return FStateImages; }
+  void SetStateImages(TCustomImageList* Value);
+  bool ShowLines() const { return FShowLines; }
+  void SetShowLines(bool Value);
+  bool ShowButtons() const { return FShowButtons; }
+  void SetShowButtons(bool Value);
+  bool ShowRoot() const { return FShowRoot; }
+  void SetShowRoot(bool Value);
+  bool HideSelection() const { return FHideSelection; }
+  void SetHideSelection(bool Value);
+  bool ReadOnly() const { return FReadOnly; }
+  void SetReadOnly(bool Value);
+  bool RowSelect() const { return FRowSelect; }
+  void SetRowSelect(bool Value);
+  bool HotTrack() const { return FHotTrack; }
+  void SetHotTrack(bool Value);
+  bool RightClickSelect() const { return FRightClickSelect; }
+  void SetRightClickSelect(bool Value) { FRightClickSelect = Value; }
+  bool AutoExpand() const { return FAutoExpand; }
+  void SetAutoExpand(bool Value);
+  Integer Indent();
+  void SetIndent(Integer Value);
+  TBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TBorderStyle Value);
+
+  TTreeNode* GetNodeAt(Integer X, Integer Y);
+  THitTests GetHitTestInfoAt(Integer X, Integer Y);
+  void FullExpand();
+  void FullCollapse();
+  bool AlphaSort(bool ARecurse = true);
+  bool IsEditing();
+
+  TTVChangedEvent OnChange;
+  TTVChangingEvent OnChanging;
+  TTVExpandingEvent OnExpanding;
+  TTVExpandedEvent OnExpanded;
+  TTVCollapsingEvent OnCollapsing;
+  TTVExpandedEvent OnCollapsed;
+  TTVExpandedEvent OnDeletion;
+  TTVExpandedEvent OnAddition;
+  TTVExpandedEvent OnGetImageIndex;
+  TTVExpandedEvent OnGetSelectedIndex;
+  TTVEditingEvent OnEditing;
+  TTVEditedEvent OnEdited;
+  TTVCompareEvent OnCompare;
+  TTVCustomDrawEvent OnCustomDraw;
+  TTVCustomDrawItemEvent OnCustomDrawItem;
+
+  void Dispatch(TMessage& Message) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+  // Overridable steps behind the events.
+  virtual bool CanChange(TTreeNode* Node);
+  virtual void Change(TTreeNode* Node);
+  virtual bool CanExpand(TTreeNode* Node);
+  virtual void Expand(TTreeNode* Node);
+  virtual bool CanCollapse(TTreeNode* Node);
+  virtual void Collapse(TTreeNode* Node);
+  virtual void Delete(TTreeNode* Node);
+  virtual void GetImageIndex(TTreeNode* Node);
+  virtual void GetSelectedIndex(TTreeNode* Node);
+
+ protected:
+  friend class TTreeNode;
+  friend class TTreeNodes;
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void WMRButtonDown(TMessage& Message) override;
+  void CNNotify(TMessage& Message);
+  void UpdateStyle(DWORD Flag, bool On);
+  void ImageListChange(TObject* Sender);
+
+ private:
+  std::unique_ptr<TTreeNodes> FTreeNodes;
+  std::unique_ptr<TControlCanvas> FCanvas;
+  TCustomImageList* FImages = nullptr;
+  TCustomImageList* FStateImages = nullptr;
+  TChangeLink FImageChangeLink;
+  TChangeLink FStateChangeLink;
+  bool FShowLines = true, FShowButtons = true, FShowRoot = true;
+  bool FHideSelection = true, FReadOnly = false, FRowSelect = false, FHotTrack = false;
+  bool FRightClickSelect = false, FAutoExpand = false;
+  Integer FIndent = -1;
+  TBorderStyle FBorderStyle = bsSingle;
+  // Nodes kept, in order, while the window is made again.
+  struct TSavedNode {
+    TTreeNode* Node;
+    TTreeNode* Parent;
+    bool Expanded;
+  };
+  std::vector<TSavedNode> FSaved;
+  TTreeNode* FSavedSelected = nullptr;
+  bool FRecreating = false;
+  bool FClearing = false;
+};
+
+class TTreeView : public TCustomTreeView {
+  DECLARE_CLASS(TTreeView, TCustomTreeView)
+  PUBLISHED(TTreeView)
+ public:
+  using TCustomTreeView::TCustomTreeView;
+};
+
+// --- list view ---------------------------------------------------------------------------
+
+class TCustomListView;
+class TListItems;
+
+enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
+ENUM_TYPEINFO(TViewStyle, vsIcon, vsSmallIcon, vsList, vsReport)
+enum TSortType { stNone, stData, stText, stBoth };
+ENUM_TYPEINFO(TSortType, stNone, stData, stText, stBoth)
+enum TItemChange { ctText, ctImage, ctState };
+enum TDisplayCode { drBounds, drIcon, drLabel, drSelectBounds };
+
+class TListColumn : public TObject {
+  DECLARE_CLASS(TListColumn, TObject)
+ public:
+  TListColumn(TCustomListView* AOwner, Integer AIndex) : FOwner(AOwner), FIndex(AIndex) {}
+  String Caption() const { return FCaption; }
+  void SetCaption(const String& Value);
+  Integer Width();
+  void SetWidth(Integer Value);
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment Value);
+  Integer Index() const { return FIndex; }
+  Integer ImageIndex() const { return FImageIndex; }
+  void SetImageIndex(Integer Value);
+
+ private:
+  friend class TCustomListView;
+  void Update();
+  TCustomListView* FOwner;
+  Integer FIndex;
+  String FCaption;
+  Integer FWidth = 50;
+  TAlignment FAlignment = taLeftJustify;
+  Integer FImageIndex = -1;
+};
+
+class TListItem : public TPersistent {
+  DECLARE_CLASS(TListItem, TPersistent)
+ public:
+  explicit TListItem(TListItems* AOwner);
+  ~TListItem() override;
+  TListItems* Owner() const { return FOwner; }
+  TCustomListView* ListView() const;
+  String Caption() const { return FCaption; }
+  void SetCaption(const String& Value);
+  TStrings* SubItems() const { return FSubItems.get(); }
+  void SetSubItems(TStrings* Value);
+  Integer ImageIndex() const { return FImageIndex; }
+  void SetImageIndex(Integer Value);
+  Integer StateIndex() const { return FStateIndex; }
+  void SetStateIndex(Integer Value);
+  void* Data() const { return FData; }
+  void SetData(void* Value) { FData = Value; }
+  Integer Index() const { return FIndex; }
+  bool Selected() const;
+  void SetSelected(bool Value);
+  bool Focused() const;
+  void SetFocused(bool Value);
+  RECT DisplayRect(TDisplayCode Code) const;
+  void MakeVisible(bool PartialOK);
+  void Update();
+  void Delete();
+
+ private:
+  friend class TListItems;
+  friend class TCustomListView;
+  TListItems* FOwner;
+  String FCaption;
+  std::unique_ptr<TStringList> FSubItems;
+  Integer FImageIndex = -1;
+  Integer FStateIndex = -1;
+  void* FData = nullptr;
+  Integer FIndex = -1;
+};
+
+class TListItems : public TPersistent {
+  DECLARE_CLASS(TListItems, TPersistent)
+ public:
+  explicit TListItems(TCustomListView* AOwner);
+  ~TListItems() override;
+  TCustomListView* Owner() const { return FOwner; }
+  Integer Count() const;
+  // With owner data: the number of rows the control shows.
+  void SetCount(Integer Value);
+  // With owner data the item is a temporary filled through OnData.
+  TListItem* Item(Integer Index);
+  TListItem* Add();
+  TListItem* AddItem(TListItem* Item, Integer Index = -1);
+  TListItem* Insert(Integer Index);
+  void Delete(Integer Index);
+  void Clear();
+  void BeginUpdate();
+  void EndUpdate();
+  Integer IndexOf(TListItem* Value) const;
+
+ private:
+  friend class TListItem;
+  friend class TCustomListView;
+  void Renumber(Integer From);
+  TCustomListView* FOwner;
+  std::vector<TListItem*> FItems;
+  Integer FOwnerDataCount = 0;
+  std::unique_ptr<TListItem> FTemp;  // the owner-data item handed out last
+  Integer FUpdateCount = 0;
+};
+
+using TLVNotifyEvent = std::function<void(TObject* Sender, TListItem* Item)>;
+using TLVSelectItemEvent = std::function<void(TObject* Sender, TListItem* Item, bool Selected)>;
+using TLVChangeEvent = std::function<void(TObject* Sender, TListItem* Item, TItemChange Change)>;
+using TLVColumnClickEvent = std::function<void(TObject* Sender, TListColumn* Column)>;
+using TLVCompareEvent =
+    std::function<void(TObject* Sender, TListItem* Item1, TListItem* Item2, Integer Data, Integer& Compare)>;
+using TLVCompare = std::function<Integer(TListItem* Item1, TListItem* Item2, NativeInt Data)>;
+
+class TCustomListView : public TWinControl {
+  DECLARE_CLASS(TCustomListView, TWinControl)
+ public:
+  explicit TCustomListView(TComponent* AOwner);
+  ~TCustomListView() override;
+
+  TListItems* Items() const { return FListItems.get(); }
+  Integer ColumnCount() const { return static_cast<Integer>(FColumns.size()); }
+  TListColumn* Column(Integer Index) const;
+  TListColumn* AddColumn();
+  void ClearColumns();
+  TViewStyle ViewStyle() const { return FViewStyle; }
+  void SetViewStyle(TViewStyle Value);
+  bool OwnerData() const { return FOwnerData; }
+  void SetOwnerData(bool Value);
+  bool MultiSelect() const { return FMultiSelect; }
+  void SetMultiSelect(bool Value);
+  bool ReadOnly() const { return FReadOnly; }
+  void SetReadOnly(bool Value);
+  bool RowSelect() const { return FRowSelect; }
+  void SetRowSelect(bool Value);
+  bool HideSelection() const { return FHideSelection; }
+  void SetHideSelection(bool Value);
+  bool ShowColumnHeaders() const { return FShowColumnHeaders; }
+  void SetShowColumnHeaders(bool Value);
+  TCustomImageList* LargeImages() const { return FLargeImages; }
+  void SetLargeImages(TCustomImageList* Value);
+  TCustomImageList* SmallImages() const { return FSmallImages; }
+  void SetSmallImages(TCustomImageList* Value);
+  TSortType SortType() const { return FSortType; }
+  void SetSortType(TSortType Value);
+  TBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TBorderStyle Value);
+
+  TListItem* Selected();
+  void SetSelected(TListItem* Value);
+  TListItem* ItemFocused();
+  void SetItemFocused(TListItem* Value);
+  Integer ItemIndex();
+  void SetItemIndex(Integer Value);
+  Integer SelCount();
+  TListItem* TopItem();
+  TListItem* GetItemAt(Integer X, Integer Y);
+  void ClearSelection();
+  void SelectAll();
+  bool AlphaSort();
+  bool CustomSort(const TLVCompare& SortProc, NativeInt Data);
+  void Scroll(Integer DX, Integer DY);
+
+  TLVNotifyEvent OnData;
+  TLVSelectItemEvent OnSelectItem;
+  TLVChangeEvent OnChange;
+  TLVColumnClickEvent OnColumnClick;
+  TLVCompareEvent OnCompare;
+  TLVNotifyEvent OnDeletion;
+  TLVNotifyEvent OnInsert;
+
+  void Dispatch(TMessage& Message) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ protected:
+  friend class TListItems;
+  friend class TListItem;
+  friend class TListColumn;
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void CNNotify(TMessage& Message);
+  void UpdateStyle(DWORD Mask, DWORD Value);
+  void UpdateImages();
+  void InsertColumn(TListColumn* Column);
+  void InsertItem(TListItem* Item);
+  Integer DoCompare(TListItem* A, TListItem* B, NativeInt Data);
+  void ResyncOrder();
+
+ private:
+  std::unique_ptr<TListItems> FListItems;
+  std::vector<std::unique_ptr<TListColumn>> FColumns;
+  TViewStyle FViewStyle = vsIcon;
+  bool FOwnerData = false, FMultiSelect = false, FReadOnly = false, FRowSelect = false;
+  bool FHideSelection = true, FShowColumnHeaders = true;
+  TCustomImageList* FLargeImages = nullptr;
+  TCustomImageList* FSmallImages = nullptr;
+  TChangeLink FLargeChangeLink, FSmallChangeLink;
+  TSortType FSortType = stNone;
+  TBorderStyle FBorderStyle = bsSingle;
+  String FTextBuffer;  // keeps text handed to the control alive until the next request
+  bool FRecreating = false;
+};
+
+class TListView : public TCustomListView {
+  DECLARE_CLASS(TListView, TCustomListView)
+  PUBLISHED(TListView)
+ public:
+  using TCustomListView::TCustomListView;
+};
+
+extern const TUnitInfo ComCtrlsUnit;
