@@ -367,7 +367,6 @@ POINT TControl::ClientToParent(POINT P, TWinControl* AParent) {
 
 void TControl::SetAlign(TAlign Value) {
   if (FAlign == Value) return;
-  TAlign old = FAlign;
   FAlign = Value;
   FAnchors = {akLeft, akTop};
   switch (Value) {
@@ -377,9 +376,6 @@ void TControl::SetAlign(TAlign Value) {
     case alRight: FAnchors = {akRight, akTop, akBottom}; break;
     case alClient: FAnchors = {akLeft, akTop, akRight, akBottom}; break;
     default: break;
-  }
-  if (!ComponentState().Contains(csLoading) && old != alNone && Value == alNone) {
-    // Keep the size the alignment gave, as the original placement is gone.
   }
   RequestAlign();
 }

@@ -26,9 +26,13 @@ void InitForms() {
   Screen = new TScreen(nullptr);
   CursorHandleOf = ScreenCursorHandle;
   HandleControlException = HandleExceptionHook;
+  // Work queued by other threads wakes the loop up.
+  HWND wake = Application->Handle();
+  WakeMainThread = [wake](TObject*) { PostMessageW(wake, WM_NULL, 0, 0); };
 }
 
 void DoneForms() {
+  WakeMainThread = nullptr;
   HandleControlException = nullptr;
   // Forms still alive go first, while the screen and the application exist.
   delete Application;
@@ -889,6 +893,14 @@ LRESULT CALLBACK TApplication::AppWndProc(HWND h, UINT msg, WPARAM w, LPARAM l) 
     }
     return 0;
   }
+  if (msg == WM_NULL && Application && GetCurrentThreadId() == MainThreadID) {
+    try {
+      CheckSynchronize();
+    } catch (...) {
+      Application->HandleException(Application);
+    }
+    return 0;
+  }
   return DefWindowProcW(h, msg, w, l);
 }
 
@@ -1015,7 +1027,11 @@ void TApplication::Idle(const MSG&) {
     HandleException(this);
   }
   FreeDeviceContexts();
-  // CHECKSYNC
+  try {
+    CheckSynchronize();
+  } catch (...) {
+    HandleException(this);
+  }
   if (done && !FTerminated) {
     // Wake up for new messages, and now and then for work queued by other threads.
     MsgWaitForMultipleObjectsEx(0, nullptr, 50, QS_ALLINPUT, MWMO_INPUTAVAILABLE);

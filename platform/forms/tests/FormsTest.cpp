@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "FormsTestSupport.h"
 #include "Streaming.h"
 
@@ -85,6 +87,20 @@ TEST(Forms, CreationLookupsAndModalResult) {
   RECT r = plain->BoundsRect();
   EXPECT_NEAR((r.left + r.right) / 2, Screen->Width() / 2, 2);
   EXPECT_NEAR((r.top + r.bottom) / 2, Screen->Height() / 2, 2);
+}
+
+TEST(Forms, CallsFromOtherThreadsRunInTheMessageLoop) {
+  DWORD ranOn = 0;
+  bool returned = false;
+  std::thread worker([&] {
+    TThread::Synchronize(nullptr, [&] { ranOn = GetCurrentThreadId(); });
+    returned = true;
+  });
+  // Only messages are handled here: the queued call must wake the loop by itself.
+  EXPECT_TRUE(PumpUntil([&] { return ranOn != 0; }, 5000));
+  worker.join();
+  EXPECT_EQ(ranOn, GetCurrentThreadId());
+  EXPECT_TRUE(returned);
 }
 
 TEST(Forms, ScreenAndMouse) {
