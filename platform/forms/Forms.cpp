@@ -41,6 +41,23 @@ void DoneForms() {
   Screen = nullptr;
 }
 
+BOOL CALLBACK CollectEnabledWindow(HWND h, LPARAM l) {
+  if (IsWindowVisible(h) && IsWindowEnabled(h)) reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
+  return TRUE;
+}
+
+int CALLBACK CollectFontFamily(const LOGFONTW* f, const TEXTMETRICW*, DWORD, LPARAM l) {
+  auto* list = reinterpret_cast<TStringList*>(l);
+  String name = f->lfFaceName;
+  if (!name.empty() && name[0] != L'@' && list->IndexOf(name) < 0) list->Add(name);
+  return 1;
+}
+
+BOOL CALLBACK CollectMonitor(HMONITOR h, HDC, LPRECT, LPARAM l) {
+  reinterpret_cast<std::vector<HMONITOR>*>(l)->push_back(h);
+  return TRUE;
+}
+
 bool SendFocusMessage(HWND Window, UINT Msg) {
   Integer count = FocusCount;
   SendMessageW(Window, Msg, 0, 0);
@@ -580,13 +597,8 @@ TModalResult TCustomForm::ShowModal() {
   FModal = true;
   // Every other enabled top-level window of this thread is disabled while the form is up.
   std::vector<HWND> disabled;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND h, LPARAM l) -> BOOL {
-        if (IsWindowVisible(h) && IsWindowEnabled(h)) reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&disabled));
+  EnumThreadWindows(GetCurrentThreadId(), CollectEnabledWindow,
+                    reinterpret_cast<LPARAM>(&disabled));
   HWND activeBefore = GetActiveWindow();
   for (HWND h : disabled) EnableWindow(h, FALSE);
   TModalResult result = mrNone;
@@ -773,15 +785,7 @@ TStrings* TScreen::Fonts() {
     HDC dc = GetDC(nullptr);
     LOGFONTW lf{};
     lf.lfCharSet = DEFAULT_CHARSET;
-    EnumFontFamiliesExW(
-        dc, &lf,
-        [](const LOGFONTW* f, const TEXTMETRICW*, DWORD, LPARAM l) -> int {
-          auto* list = reinterpret_cast<TStringList*>(l);
-          String name = f->lfFaceName;
-          if (!name.empty() && name[0] != L'@' && list->IndexOf(name) < 0) list->Add(name);
-          return 1;
-        },
-        reinterpret_cast<LPARAM>(FFonts.get()), 0);
+    EnumFontFamiliesExW(dc, &lf, CollectFontFamily, reinterpret_cast<LPARAM>(FFonts.get()), 0);
     ReleaseDC(nullptr, dc);
     FFonts->Sort();
   }
@@ -821,17 +825,14 @@ RECT TScreen::WorkAreaRect() const {
 
 void TScreen::GetMonitors() {
   FMonitors.clear();
-  EnumDisplayMonitors(
-      nullptr, nullptr,
-      [](HMONITOR h, HDC, LPRECT, LPARAM l) -> BOOL {
-        auto* self = reinterpret_cast<TScreen*>(l);
-        auto m = std::make_unique<TMonitor>();
-        m->FHandle = h;
-        m->FMonitorNum = static_cast<Integer>(self->FMonitors.size());
-        self->FMonitors.push_back(std::move(m));
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(this));
+  std::vector<HMONITOR> handles;
+  EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&handles));
+  for (HMONITOR h : handles) {
+    auto m = std::make_unique<TMonitor>();
+    m->FHandle = h;
+    m->FMonitorNum = static_cast<Integer>(FMonitors.size());
+    FMonitors.push_back(std::move(m));
+  }
 }
 
 Integer TScreen::MonitorCount() {
