@@ -71,7 +71,9 @@ TEST(Forms, CreationLookupsAndModalResult) {
   bool otherEnabled = true;
   std::unique_ptr<TForm> other(TCustomForm::Create<TForm>(nullptr));
   other->Show();
+  DWORD started = GetTickCount();
   Application->OnIdle = [&](TObject*, bool&) {
+    if (GetTickCount() - started > 10000) plain->SetModalResult(mrAbort);  // stuck: give up
     if (plain->Visible() && plain->Modal()) {
       otherEnabled = IsWindowEnabled(other->Handle()) != FALSE;
       plain->SetModalResult(mrOk);
@@ -98,6 +100,7 @@ TEST(Forms, CallsFromOtherThreadsRunInTheMessageLoop) {
   });
   // Only messages are handled here: the queued call must wake the loop by itself.
   EXPECT_TRUE(PumpUntil([&] { return ranOn != 0; }, 5000));
+  if (!ranOn) CheckSynchronize(5000);  // never leave the worker blocked
   worker.join();
   EXPECT_EQ(ranOn, GetCurrentThreadId());
   EXPECT_TRUE(returned);
