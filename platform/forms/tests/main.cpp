@@ -8,10 +8,11 @@
 #include "Clipbrd.h"
 #include "Menus.h"
 #include "ComCtrls.h"
+#include "ExtCtrls.h"
 #include "SysInit.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  TUnitScope units({ClassesUnit, GraphicsUnit, ControlsUnit, FormsUnit, JpegUnit, ClipbrdUnit, MenusUnit, ComCtrlsUnit});
+  TUnitScope units({ClassesUnit, GraphicsUnit, ControlsUnit, FormsUnit, JpegUnit, ClipbrdUnit, MenusUnit, ComCtrlsUnit, ExtCtrlsUnit});
   return RUN_ALL_TESTS();
 }
