@@ -361,6 +361,36 @@ wchar_t TReader::ReadChar() {
   return s[0];
 }
 
+Variant TReader::ReadVariant() {
+  switch (NextValue()) {
+    case vaNil: ReadValue(); return Unassigned();
+    case vaNull: ReadValue(); return Null();
+    case vaInt8: case vaInt16: case vaInt32: return Variant(static_cast<int>(ReadInt64()));
+    case vaInt64: return Variant(static_cast<long long>(ReadInt64()));
+    case vaExtended: case vaDouble: return Variant(ReadFloat());
+    case vaSingle: return Variant(ReadSingle());
+    case vaCurrency: return Variant(ReadCurrency());
+    case vaDate: return Variant(ReadDate(), varDateTag);
+    case vaFalse: case vaTrue: return Variant(ReadBoolean());
+    case vaString: case vaLString: case vaWString: case vaUTF8String: return Variant(ReadString());
+    case vaList: {
+      Enter();
+      ReadValue();
+      std::vector<Variant> items;
+      try {
+        while (!EndOfList()) items.push_back(ReadVariant());
+        ReadListEnd();
+      } catch (...) {
+        Leave();
+        throw;
+      }
+      Leave();
+      return VarArrayOf(items);
+    }
+    default: InvalidValue();
+  }
+}
+
 void TReader::ReadSetBits(PPropInfo Prop, Int64& Bits) {
   CheckValue(vaSet);
   PTypeInfo comp = Prop->PropType->CompType;
@@ -473,6 +503,10 @@ void TReader::ReadPropValue(TPersistent* Instance, PPropInfo P) {
         }
         default: InvalidValue();
       }
+      break;
+    case tkVariant:
+      if (!P->SetAny) InvalidValue();
+      P->SetAny(Instance, std::any(ReadVariant()));
       break;
     case tkMethod: {
       if (!P->SetMeth) InvalidValue();
@@ -892,6 +926,34 @@ void TWriter::WriteIdent(const String& Ident) {
   }
 }
 
+void TWriter::WriteVariant(const Variant& Value) {
+  Variant V = Value.IsByRef() ? Value.Deref() : Value;
+  if (V.IsArray()) {
+    if (VarArrayDimCount(V) != 1) throw EWriteError(L"Unsupported variant type");
+    WriteListBegin();
+    for (Integer i = VarArrayLowBound(V, 1); i <= VarArrayHighBound(V, 1); ++i)
+      WriteVariant(VarArrayGet(V, {i}));
+    WriteListEnd();
+    return;
+  }
+  switch (V.VType() & varTypeMask) {
+    case varEmpty: WriteValue(vaNil); break;
+    case varNull: WriteValue(vaNull); break;
+    case varOleStr: case varString: case varUString: WriteString(V.AsString()); break;
+    case varShortInt: case varByte: case varSmallint: case varWord: case varInteger:
+    case varLongWord: case varInt64:
+      WriteInteger(V.AsInt64());
+      break;
+    case varUInt64: WriteInteger(V.AsInt64()); break;
+    case varBoolean: WriteBoolean(V.AsBoolean()); break;
+    case varSingle: WriteSingle(static_cast<Single>(V.AsDouble())); break;
+    case varDouble: WriteFloat(V.AsDouble()); break;
+    case varCurrency: WriteCurrency(V.AsCurrency()); break;
+    case varDate: WriteDate(V.AsDateTime()); break;
+    default: throw EWriteError(L"Unsupported variant type");
+  }
+}
+
 void TWriter::WriteChar(wchar_t Value) { WriteString(String(1, Value)); }
 
 void TWriter::WriteBinary(const TBytes& Data) {
@@ -1005,6 +1067,13 @@ void TWriter::WriteProperty(TPersistent* Instance, PPropInfo P) {
         WriteProperties(Sub);
         FPropPath = saved;
       }
+      break;
+    }
+    case tkVariant: {
+      Variant v = GetVariantProp(Instance, P);
+      if (VarIsClear(v)) return;
+      WritePropName(P->Name);
+      WriteVariant(v);
       break;
     }
     case tkMethod: {
@@ -1468,7 +1537,8 @@ class TTextToBinary {
         Next();
         break;
       case tIdent:
-        w_.WriteIdent(text_);
+        if (SameIdent(text_, L"Null")) w_.WriteValue(vaNull);
+        else w_.WriteIdent(text_);
         Next();
         break;
       case tSymbol:

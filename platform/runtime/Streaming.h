@@ -110,6 +110,7 @@ class TReader : public TFiler {
   String ReadString();
   String ReadIdent();
   wchar_t ReadChar();
+  Variant ReadVariant();
   String ReadStr();  // a length-prefixed name (class, component or property name)
   void ReadCollection(TCollection* Collection);
   void ReadProperty(TPersistent* AInstance);
@@ -180,6 +181,9 @@ class TWriter : public TFiler {
   void WriteUTF8Str(const String& Value);
   void WriteIdent(const String& Ident);
   void WriteChar(wchar_t Value);
+  // Empty as vaNil, Null as vaNull, arrays (one dimension) as lists; EWriteError for
+  // values of other types.
+  void WriteVariant(const Variant& Value);
   void WriteStr(const String& Value);  // a length-prefixed name
   void WriteCollection(TCollection* Value);
   void WriteProperties(TPersistent* Instance);

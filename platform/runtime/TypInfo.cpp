@@ -142,6 +142,11 @@ PTypeInfo TypeInfoTime() {
   return t;
 }
 
+PTypeInfo TypeInfoVariant() {
+  static const PTypeInfo t = NewKind(tkVariant, L"Variant");
+  return t;
+}
+
 PTypeInfo RenamedTypeInfo(PTypeInfo Base, const String& Name) {
   if (!Base || Base->Name == Name) return Base;
   static std::map<std::pair<PTypeInfo, String>, std::unique_ptr<TTypeInfo>> interned;
@@ -521,6 +526,93 @@ void SetAnyProp(TObject* Instance, PPropInfo P, const std::any& Value) {
   P->SetAny(Instance, Value);
 }
 
+Variant GetVariantProp(TObject* Instance, PPropInfo P) {
+  if (P->PropType->Kind != tkVariant || !P->GetAny) InvalidType(P);
+  std::any a = P->GetAny(Instance);
+  const Variant* v = std::any_cast<Variant>(&a);
+  return v ? *v : Variant();
+}
+Variant GetVariantProp(TObject* Instance, const String& N) { return GetVariantProp(Instance, Need(Instance, N)); }
+void SetVariantProp(TObject* Instance, PPropInfo P, const Variant& Value) {
+  if (P->PropType->Kind != tkVariant || !P->SetAny) InvalidType(P);
+  P->SetAny(Instance, std::any(Value));
+}
+void SetVariantProp(TObject* Instance, const String& N, const Variant& Value) {
+  SetVariantProp(Instance, Need(Instance, N), Value);
+}
+
+Variant GetPropValue(TObject* Instance, PPropInfo P, bool PreferStrings) {
+  PTypeInfo T = P->PropType;
+  switch (T->Kind) {
+    case tkInteger:
+    case tkChar:
+    case tkWChar: return Variant(static_cast<Integer>(GetOrdProp(Instance, P)));
+    case tkEnumeration: {
+      Int64 v = GetOrdProp(Instance, P);
+      if (T->EnumNames == TypeInfoBoolean()->EnumNames) return Variant(v != 0);
+      if (PreferStrings) return Variant(GetEnumName(T, static_cast<Integer>(v)));
+      return Variant(static_cast<Integer>(v));
+    }
+    case tkSet:
+      if (PreferStrings) return Variant(GetSetProp(Instance, P, false));
+      return Variant(static_cast<long long>(GetOrdProp(Instance, P)));
+    case tkFloat: {
+      double d = GetFloatProp(Instance, P);
+      if (T->FloatType == ftCurr) return Variant(Currency::FromDouble(d));
+      if (T->Name == L"TDateTime" || T->Name == L"TDate" || T->Name == L"TTime")
+        return Variant(d, varDateTag);
+      return Variant(d);
+    }
+    case tkString:
+    case tkLString:
+    case tkWString:
+    case tkUString: return Variant(GetStrProp(Instance, P));
+    case tkInt64: return Variant(static_cast<long long>(GetOrdProp(Instance, P)));
+    case tkVariant: return GetVariantProp(Instance, P);
+    default: InvalidType(P);
+  }
+}
+Variant GetPropValue(TObject* Instance, const String& N, bool PreferStrings) {
+  return GetPropValue(Instance, Need(Instance, N), PreferStrings);
+}
+
+void SetPropValue(TObject* Instance, PPropInfo P, const Variant& Value) {
+  PTypeInfo T = P->PropType;
+  switch (T->Kind) {
+    case tkInteger: SetOrdProp(Instance, P, Value.AsInteger()); break;
+    case tkChar:
+    case tkWChar:
+      if (VarIsStr(Value)) {
+        String s = Value.AsString();
+        if (s.size() != 1) throw EPropertyConvertError(L"Invalid property value");
+        SetOrdProp(Instance, P, s[0]);
+      } else {
+        SetOrdProp(Instance, P, Value.AsInteger());
+      }
+      break;
+    case tkEnumeration:
+      if (VarIsStr(Value)) SetEnumProp(Instance, P, Value.AsString());
+      else if ((Value.VType() & varTypeMask) == varBoolean) SetOrdProp(Instance, P, Value.AsBoolean() ? 1 : 0);
+      else SetOrdProp(Instance, P, Value.AsInteger());
+      break;
+    case tkSet:
+      if (VarIsStr(Value)) SetSetProp(Instance, P, Value.AsString());
+      else SetOrdProp(Instance, P, Value.AsInt64());
+      break;
+    case tkFloat: SetFloatProp(Instance, P, Value.AsDouble()); break;
+    case tkString:
+    case tkLString:
+    case tkWString:
+    case tkUString: SetStrProp(Instance, P, VarIsNull(Value) ? String() : Value.AsString()); break;
+    case tkInt64: SetOrdProp(Instance, P, Value.AsInt64()); break;
+    case tkVariant: SetVariantProp(Instance, P, Value); break;
+    default: InvalidType(P);
+  }
+}
+void SetPropValue(TObject* Instance, const String& N, const Variant& Value) {
+  SetPropValue(Instance, Need(Instance, N), Value);
+}
+
 String GetPropValueText(TObject* Instance, PPropInfo P) {
   switch (P->PropType->Kind) {
     case tkEnumeration: return GetEnumProp(Instance, P);
@@ -545,6 +637,7 @@ String GetPropValueText(TObject* Instance, PPropInfo P) {
       return L"(" + o->ClassName() + L")";
     }
     case tkMethod: return GetMethodProp(Instance, P).Name;
+    case tkVariant: return VarToStr(GetVariantProp(Instance, P));
     default: return {};
   }
 }

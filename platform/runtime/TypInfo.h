@@ -34,6 +34,7 @@
 
 #include "SysUtils.h"
 #include "System.h"
+#include "Variants.h"
 
 enum TTypeKind {
   tkUnknown, tkInteger, tkChar, tkEnumeration, tkFloat, tkString, tkSet, tkClass, tkMethod,
@@ -156,6 +157,8 @@ PTypeInfo TypeInfoCurrency();
 PTypeInfo TypeInfoDateTime();  // floats named TDateTime, TDate and TTime
 PTypeInfo TypeInfoDate();
 PTypeInfo TypeInfoTime();
+PTypeInfo TypeInfoVariant();
+inline PTypeInfo zs_TypeInfoOf_(Variant*) { return TypeInfoVariant(); }
 // The same type under another name (TColor for an Integer, TDate for a Double ...).
 PTypeInfo RenamedTypeInfo(PTypeInfo Base, const String& Name);
 // The type information of a class reference (a property of class type).
@@ -463,6 +466,17 @@ void SetMethodProp(TObject* Instance, const String& PropName, const TMethod& Val
 // Variants, interfaces and records, as std::any holding the property's C++ type.
 std::any GetAnyProp(TObject* Instance, PPropInfo PropInfo);
 void SetAnyProp(TObject* Instance, PPropInfo PropInfo, const std::any& Value);
+Variant GetVariantProp(TObject* Instance, PPropInfo PropInfo);
+Variant GetVariantProp(TObject* Instance, const String& PropName);
+void SetVariantProp(TObject* Instance, PPropInfo PropInfo, const Variant& Value);
+void SetVariantProp(TObject* Instance, const String& PropName, const Variant& Value);
+// Any ordinal, float, string, Int64 or variant property as a Variant; enumerations and
+// sets as their text when PreferStrings (Boolean as a Boolean), else as numbers.
+Variant GetPropValue(TObject* Instance, PPropInfo PropInfo, bool PreferStrings = true);
+Variant GetPropValue(TObject* Instance, const String& PropName, bool PreferStrings = true);
+// Sets such a property from a Variant (enumerations and sets also from their text).
+void SetPropValue(TObject* Instance, PPropInfo PropInfo, const Variant& Value);
+void SetPropValue(TObject* Instance, const String& PropName, const Variant& Value);
 // Any property as text: ordinals in decimal, enumerations and sets by name, floats,
 // strings; objects by component name; methods by method name.
 String GetPropValueText(TObject* Instance, PPropInfo PropInfo);

@@ -51,6 +51,8 @@ class TDerived : public TBase {
   Integer Color = 0;
   TComponent* Link = nullptr;
   TNotifyEvent OnClick;
+  Variant Value;
+  bool Flag = false;
   TItems* Items() { return &FItems; }
   String Log;
   void HandleClick(TObject* Sender) { Log += L"click:" + (Sender ? static_cast<TComponent*>(Sender)->Name() : L"nil"); }
@@ -67,6 +69,8 @@ void TDerived::DeclarePublished(TPublisher<TDerived>& P) {
   P.Property(L"Link", &TDerived::Link);
   P.Property(L"Items", &TDerived::Items);
   P.Property(L"OnClick", &TDerived::OnClick);
+  P.Property(L"Value", &TDerived::Value);
+  P.Property(L"Flag", &TDerived::Flag).Default(false);
   P.Property(L"Shape", [](TDerived* d) { return d->Shape; }, [](TDerived* d, TShape v) { d->Shape = v; })
       .Default(stSquare);  // declared again with another default
   P.Method(L"HandleClick", &TDerived::HandleClick);
@@ -87,12 +91,12 @@ String Names(const TPropList& L) {
 
 TEST(Rtti, PropertyListsParentsFirstInDeclarationOrder) {
   EXPECT_EQ(Names(GetPropList(TBase::StaticClass())), L"Name,Tag,Caption,Width,Shape");
-  const String derived = L"Name,Tag,Caption,Width,Shape,Marks,Ratio,Big,Letter,Color,Link,Items,OnClick";
+  const String derived = L"Name,Tag,Caption,Width,Shape,Marks,Ratio,Big,Letter,Color,Link,Items,OnClick,Value,Flag";
   EXPECT_EQ(Names(GetPropList(TDerived::StaticClass())), derived);
   EXPECT_EQ(Names(GetPropList(TNoTable::StaticClass())), derived);
   EXPECT_EQ(GetPropInfo(TNoTable::StaticClass(), L"shape")->Default, stSquare);
   EXPECT_EQ(Names(GetPropList(TDerived::StaticClass(), TTypeKinds{tkEnumeration, tkSet, tkMethod}, true)),
-            L"Marks,OnClick,Shape");
+            L"Flag,Marks,OnClick,Shape");
   EXPECT_TRUE(ClassHasTypeInfo(TItems::StaticClass()));
   EXPECT_FALSE(ClassHasTypeInfo(TObject::StaticClass()));
   EXPECT_FALSE(IsPublishedProp(TBase::StaticClass(), L"Marks"));
@@ -179,6 +183,37 @@ TEST(Rtti, ErrorsOfAccessByName) {
   EXPECT_EQ(D.Shape, stCircle);
   EXPECT_TRUE(D.Marks.Empty());
   EXPECT_FALSE(D.OnClick);
+}
+
+TEST(Rtti, ValuesAsVariants) {
+  TDerived D(nullptr);
+  struct Case { const wchar_t* prop; Variant in; String asText; Variant asNumber; };
+  const Case cases[] = {
+      {L"Width", Variant(42), L"42", Variant(42)},
+      {L"Shape", Variant(L"stTriangle"), L"stTriangle", Variant(2)},
+      {L"Shape", Variant(1), L"stSquare", Variant(1)},
+      {L"Marks", Variant(L"[mkItalic,mkUnderline]"), L"mkItalic,mkUnderline", Variant(6LL)},
+      {L"Flag", Variant(true), L"True", Variant(true)},
+      {L"Flag", Variant(L"False"), L"False", Variant(false)},
+      {L"Ratio", Variant(L"0.25"), L"0.25", Variant(0.25)},
+      {L"Caption", Variant(12), L"12", Variant(L"12")},
+      {L"Caption", Null(), L"", Variant(L"")},
+      {L"Big", Variant(1LL << 40), L"1099511627776", Variant(1LL << 40)},
+      {L"Letter", Variant(L"q"), L"113", Variant(113)},
+      {L"Value", Variant(L"v"), L"v", Variant(L"v")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "property " << c.prop << " to " << c.asText);
+    SetPropValue(&D, c.prop, c.in);
+    EXPECT_EQ(VarToStr(GetPropValue(&D, c.prop)), c.asText);
+    Variant n = GetPropValue(&D, c.prop, false);
+    EXPECT_TRUE(VarSameValue(n, c.asNumber));
+  }
+  SetVariantProp(&D, L"Value", VarArrayOf({Variant(1), Variant(L"x")}));
+  EXPECT_EQ(VarToStr(VarArrayGet(D.Value, {1})), L"x");
+  EXPECT_THROW(SetPropValue(&D, L"Shape", Variant(L"stOval")), EPropertyConvertError);
+  EXPECT_THROW(GetPropValue(&D, L"Link"), EPropertyConvertError);
+  EXPECT_THROW(GetVariantProp(&D, L"Width"), EPropertyConvertError);
 }
 
 TEST(Rtti, EnumerationAndSetText) {

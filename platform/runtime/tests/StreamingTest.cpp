@@ -154,6 +154,7 @@ class TNonVisual : public TComponent {
   ~TNonVisual() override { --g_live; }
   TComponent* Target = nullptr;
   Integer Interval = 1000;
+  Variant Value;
   void Notification(TComponent* AComponent, TOperation Operation) override {
     TComponent::Notification(AComponent, Operation);
     if (Operation == opRemove && AComponent == Target) Target = nullptr;
@@ -162,6 +163,7 @@ class TNonVisual : public TComponent {
 void TNonVisual::DeclarePublished(TPublisher<TNonVisual>& P) {
   P.Property(L"Target", &TNonVisual::Target);
   P.Property(L"Interval", &TNonVisual::Interval).Default(1000);
+  P.Property(L"Value", &TNonVisual::Value);
 }
 
 class TTestForm : public TCtl {
@@ -328,6 +330,41 @@ TEST(Streaming, ReadsComponentsAndWritesThemBackIdentically) {
     EXPECT_EQ(text.find(L"Button2"), String::npos);
   }
   EXPECT_EQ(g_live, before);
+}
+
+TEST(Streaming, VariantProperties) {
+  Register();
+  const String text =
+      L"object Form1: TTestForm\r\n"
+      L"  object V1: TNonVisual\r\n"
+      L"    Value = 'text'\r\n"
+      L"  end\r\n"
+      L"  object V2: TNonVisual\r\n"
+      L"    Value = Null\r\n"
+      L"  end\r\n"
+      L"  object V3: TNonVisual\r\n"
+      L"    Value = (\r\n"
+      L"      1\r\n"
+      L"      'two'\r\n"
+      L"      2.5\r\n"
+      L"      True)\r\n"
+      L"  end\r\n"
+      L"  object V4: TNonVisual\r\n"
+      L"    Value = 40000\r\n"
+      L"  end\r\n"
+      L"  object V5: TNonVisual\r\n"
+      L"  end\r\n"
+      L"end\r\n";
+  std::unique_ptr<TComponent> Form(TextToComponent(text, nullptr));
+  EXPECT_EQ(VarToStr(Find<TNonVisual>(Form.get(), L"V1")->Value), L"text");
+  EXPECT_TRUE(VarIsNull(Find<TNonVisual>(Form.get(), L"V2")->Value));
+  const Variant& A = Find<TNonVisual>(Form.get(), L"V3")->Value;
+  ASSERT_TRUE(VarIsArray(A));
+  EXPECT_EQ(VarArrayHighBound(A, 1) - VarArrayLowBound(A, 1), 3);
+  EXPECT_EQ(VarToStr(VarArrayGet(A, {VarArrayLowBound(A, 1) + 1})), L"two");
+  EXPECT_EQ(Find<TNonVisual>(Form.get(), L"V4")->Value.AsInteger(), 40000);
+  EXPECT_TRUE(VarIsEmpty(Find<TNonVisual>(Form.get(), L"V5")->Value));
+  EXPECT_EQ(ComponentToText(Form.get()), text);
 }
 
 TEST(Streaming, StringTagsAndNumbers) {
