@@ -31,18 +31,6 @@ void MergeSort(std::vector<T>& v, LessFn Less) {
   }
 }
 
-// Quotes S with Quote, doubling the quotes inside.
-String QuoteWith(const String& S, Char Quote) {
-  String r(1, Quote);
-  for (Char c : S) {
-    r += c;
-    if (c == Quote) r += c;
-  }
-  r += Quote;
-  return r;
-}
-
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -507,7 +495,7 @@ String TStrings::DelimitedText() const {
       }
     }
     if (I > 0) Result += FDelimiter;
-    Result += NeedsQuotes ? QuoteWith(S, FQuoteChar) : S;
+    Result += NeedsQuotes ? AnsiQuotedStr(S, FQuoteChar) : S;
   }
   return Result;
 }

@@ -12,14 +12,6 @@
 
 namespace {
 
-std::string ToUtf8(const String& s) {
-  if (s.empty()) return {};
-  int n = WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-  std::string r(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), r.data(), n, nullptr, nullptr);
-  return r;
-}
-
 String FromCodePage(UINT cp, const std::string& s) {
   if (s.empty()) return {};
   int n = MultiByteToWideChar(cp, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
@@ -47,7 +39,7 @@ bool IsAsciiSpaceOrControl(Char c) { return c <= L' '; }
 // ---------------------------------------------------------------------------------------
 // Exceptions
 
-Exception::Exception(const String& Msg) : FMessage(Msg), FWhat(ToUtf8(Msg)) {}
+Exception::Exception(const String& Msg) : FMessage(Msg), FWhat(ToCodePage(CP_UTF8, Msg)) {}
 Exception::Exception(const String& Fmt, TVarRecs Args) : Exception(Format(Fmt, Args)) {}
 Exception::Exception(const Exception& Other)
     : TObject(), std::exception(Other), FMessage(Other.FMessage), FWhat(Other.FWhat),
@@ -56,7 +48,7 @@ Exception::~Exception() = default;
 
 void Exception::SetMessage(const String& Msg) {
   FMessage = Msg;
-  FWhat = ToUtf8(Msg);
+  FWhat = ToCodePage(CP_UTF8, Msg);
 }
 
 void Abort() { throw EAbort(L"Operation aborted"); }
@@ -109,7 +101,7 @@ String ExceptionErrorMessage(const Exception& E, const void* ExceptAddr) {
 void ShowException(const Exception& E, const void* ExceptAddr) {
   String text = ExceptionErrorMessage(E, ExceptAddr);
   if (GetConsoleWindow()) {
-    std::fputs(ToUtf8(text + L"\n").c_str(), stderr);
+    std::fputs(ToCodePage(CP_UTF8, text + L"\n").c_str(), stderr);
     return;
   }
   MessageBoxW(nullptr, text.c_str(), L"Exception", MB_OK | MB_ICONSTOP | MB_TASKMODAL);
