@@ -4,36 +4,9 @@
 
 namespace {
 
-// Decimal, "$hex" or "0xhex" text; hex text up to FFFFFFFF is the bit pattern.
-bool TryTextToInt(const String& text, Integer& out) {
-  String s = Trim(text);
-  size_t i = 0;
-  bool neg = false;
-  if (i < s.size() && (s[i] == L'+' || s[i] == L'-')) neg = s[i++] == L'-';
-  UInt64 base = 10;
-  if (i < s.size() && s[i] == L'$') { base = 16; ++i; }
-  else if (i + 1 < s.size() && s[i] == L'0' && (s[i + 1] == L'x' || s[i + 1] == L'X')) { base = 16; i += 2; }
-  if (i >= s.size()) return false;
-  UInt64 v = 0;
-  for (; i < s.size(); ++i) {
-    wchar_t c = s[i];
-    UInt64 d;
-    if (c >= L'0' && c <= L'9') d = static_cast<UInt64>(c - L'0');
-    else if (base == 16 && c >= L'a' && c <= L'f') d = static_cast<UInt64>(c - L'a' + 10);
-    else if (base == 16 && c >= L'A' && c <= L'F') d = static_cast<UInt64>(c - L'A' + 10);
-    else return false;
-    v = v * base + d;
-    if (v > 0xFFFFFFFFull) return false;
-  }
-  if (base == 16) {
-    Integer r = static_cast<Integer>(static_cast<Cardinal>(v));
-    out = neg ? -r : r;
-    return true;
-  }
-  if (neg ? v > 0x80000000ull : v > 0x7FFFFFFFull) return false;
-  out = neg ? static_cast<Integer>(-static_cast<Int64>(v)) : static_cast<Integer>(v);
-  return true;
-}
+// Decimal, "$hex" or "0xhex" text, blanks around it allowed; hex text up to FFFFFFFF is
+// the bit pattern.
+bool TryTextToInt(const String& text, Integer& out) { return TryStrToInt(Trim(text), out); }
 
 const wchar_t* NullIfEmpty(const String& s) { return s.c_str(); }
 

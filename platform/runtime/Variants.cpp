@@ -13,78 +13,14 @@ namespace {
 
 // ---- text helpers ------------------------------------------------------------
 
-String AnsiToWide(const AnsiString& s) {
-  if (s.empty()) return {};
-  int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  String r(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), r.data(), n);
-  return r;
-}
-
-AnsiString WideToAnsi(const String& s) {
-  if (s.empty()) return {};
-  int n = WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-  AnsiString r(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), r.data(), n, nullptr, nullptr);
-  return r;
-}
-
-String Trimmed(const String& s) {
-  size_t b = 0, e = s.size();
-  while (b < e && s[b] <= L' ') ++b;
-  while (e > b && s[e - 1] <= L' ') --e;
-  return s.substr(b, e - b);
-}
-
-bool SameTextAscii(const String& a, const wchar_t* b) {
-  size_t n = std::wcslen(b);
-  if (a.size() != n) return false;
-  for (size_t i = 0; i < n; ++i) {
-    wchar_t x = a[i], y = b[i];
-    if (x >= L'a' && x <= L'z') x = static_cast<wchar_t>(x - 32);
-    if (y >= L'a' && y <= L'z') y = static_cast<wchar_t>(y - 32);
-    if (x != y) return false;
-  }
-  return true;
-}
-
-// Decimal, "$hex" or "0xhex" integer text.
-bool TryTextToInt64(const String& text, Int64& out) {
-  String s = Trimmed(text);
-  if (s.empty()) return false;
-  size_t i = 0;
-  bool neg = false;
-  if (s[i] == L'+' || s[i] == L'-') { neg = s[i] == L'-'; ++i; }
-  int base = 10;
-  if (i < s.size() && s[i] == L'$') { base = 16; ++i; }
-  else if (i + 1 < s.size() && s[i] == L'0' && (s[i + 1] == L'x' || s[i + 1] == L'X')) { base = 16; i += 2; }
-  if (i >= s.size()) return false;
-  UInt64 v = 0;
-  for (; i < s.size(); ++i) {
-    wchar_t c = s[i];
-    int d;
-    if (c >= L'0' && c <= L'9') d = c - L'0';
-    else if (base == 16 && c >= L'a' && c <= L'f') d = c - L'a' + 10;
-    else if (base == 16 && c >= L'A' && c <= L'F') d = c - L'A' + 10;
-    else return false;
-    if (v > (ULLONG_MAX - static_cast<UInt64>(d)) / static_cast<UInt64>(base)) return false;
-    v = v * static_cast<UInt64>(base) + static_cast<UInt64>(d);
-  }
-  if (base == 10) {
-    if (neg ? v > static_cast<UInt64>(LLONG_MAX) + 1 : v > static_cast<UInt64>(LLONG_MAX)) return false;
-    out = neg ? static_cast<Int64>(0 - v) : static_cast<Int64>(v);
-  } else {
-    out = static_cast<Int64>(v);  // hex text is the bit pattern
-    if (neg) out = -out;
-  }
-  return true;
-}
+// Decimal, "$hex" or "0xhex" integer text, blanks around it allowed.
+bool TryTextToInt64(const String& text, Int64& out) { return TryStrToInt64(Trim(text), out); }
 
 // A floating-point number in the format settings' notation, or with a full stop.
 bool TryTextToDouble(const String& text, double& out) {
   Extended e;
   if (TryStrToFloat(text, e)) { out = e; return true; }
-  String s = Trimmed(text);
+  String s = Trim(text);
   if (s.empty()) return false;
   std::string a;
   for (wchar_t c : s) {
@@ -416,7 +352,7 @@ Int64 ToInt64(const Variant& x, TVarType target) {
       return q;
     }
     case varOleStr: case varUString: case varString: {
-      String s = t == varString ? AnsiToWide(v.AnsiRef()) : v.UStringRef();
+      String s = t == varString ? AnsiToString(v.AnsiRef()) : v.UStringRef();
       Int64 i;
       if (TryTextToInt64(s, i)) return i;
       double f;
@@ -446,7 +382,7 @@ double ToDouble(const Variant& x, TVarType target) {
     case varSingle: case varDouble: case varDate: return v.RawDouble();
     case varCurrency: return static_cast<double>(v.RawInt64()) / 10000.0;
     case varOleStr: case varUString: case varString: {
-      String s = t == varString ? AnsiToWide(v.AnsiRef()) : v.UStringRef();
+      String s = t == varString ? AnsiToString(v.AnsiRef()) : v.UStringRef();
       double f;
       if (TryTextToDouble(s, f)) return f;
       Int64 i;
@@ -491,9 +427,9 @@ bool ToBool(const Variant& x) {
     case varLongWord: case varInt64: case varUInt64: case varCurrency: return v.RawInt64() != 0;
     case varSingle: case varDouble: case varDate: return v.RawDouble() != 0;
     case varOleStr: case varUString: case varString: {
-      String s = Trimmed(t == varString ? AnsiToWide(v.AnsiRef()) : v.UStringRef());
-      if (SameTextAscii(s, L"True")) return true;
-      if (SameTextAscii(s, L"False")) return false;
+      String s = Trim(t == varString ? AnsiToString(v.AnsiRef()) : v.UStringRef());
+      if (SameText(s, L"True")) return true;
+      if (SameText(s, L"False")) return false;
       double f;
       if (TryTextToDouble(s, f)) return f != 0;
       Int64 i;
@@ -521,7 +457,7 @@ String ToText(const Variant& x, TVarType target) {
     case varDate: return DateTimeText(v.RawDouble());
     case varCurrency: return CurrencyText(v.RawInt64());
     case varOleStr: case varUString: return v.UStringRef();
-    case varString: return AnsiToWide(v.AnsiRef());
+    case varString: return AnsiToString(v.AnsiRef());
     default:
       if (IsCustomType(t)) return ToText(CustomCastTo(v, varUString), target);
       RaiseCast(t, target);
@@ -570,7 +506,7 @@ AnsiString Variant::AsAnsiString() const {
   Target d(*this);
   if (d->VType() == varString) return d->AnsiRef();
   if (d->IsNull()) RaiseCast(varNull, varString);
-  return WideToAnsi(ToText(*d, varString));
+  return StringToAnsi(ToText(*d, varString));
 }
 
 namespace {
@@ -635,7 +571,7 @@ Variant Variant::FromType(const Variant& Value, TVarType AVarType) {
     case varDate: r.FData.VDouble = ToDouble(v, varDate); break;
     case varCurrency: r.FData.VInt64 = ToCurrencyScaled(v); break;
     case varOleStr: case varUString: r.FStr = ToText(v, AVarType); break;
-    case varString: r.FAnsi = from == varString ? v.FAnsi : WideToAnsi(ToText(v, varString)); break;
+    case varString: r.FAnsi = from == varString ? v.FAnsi : StringToAnsi(ToText(v, varString)); break;
     case varError:
     case varDispatch:
     case varUnknown:
@@ -690,9 +626,7 @@ String VarTypeAsText(TVarType AVarType) {
     r = h->ClassName();
     if (!r.empty() && r[0] == L'T') r.erase(0, 1);
   } else {
-    wchar_t buf[8];
-    std::swprintf(buf, 8, L"$%04X", static_cast<unsigned>(base));
-    r = buf;
+    r = L"$" + IntToHex(static_cast<Integer>(base), 4);
   }
   if (AVarType & varArray) r = L"Array " + r;
   if (AVarType & varByRef) r = L"ByRef " + r;
@@ -757,8 +691,8 @@ Variant Operand(const Variant& v, const Variant& other, TVarOp op) {
   if (!IsStrType(t)) return v;
   bool logical = op == opAnd || op == opOr || op == opXor;
   if (logical && (o == varBoolean || IsStrType(o))) {
-    String s = Trimmed(v.AsString());
-    if (SameTextAscii(s, L"True") || SameTextAscii(s, L"False")) return Variant(v.AsBoolean());
+    String s = Trim(v.AsString());
+    if (SameText(s, L"True") || SameText(s, L"False")) return Variant(v.AsBoolean());
   }
   if (logical || op == opIntDivide || op == opModulus || op == opShiftLeft || op == opShiftRight) {
     Int64 i;
@@ -953,8 +887,8 @@ Variant VarUnaryOp(const Variant& V0, TVarOp Op) {
   if (Op == opNot) {
     if (t == varBoolean) return Variant(!V.AsBoolean());
     if (IsStrType(t)) {
-      String s = Trimmed(V.AsString());
-      if (SameTextAscii(s, L"True") || SameTextAscii(s, L"False")) return Variant(!V.AsBoolean());
+      String s = Trim(V.AsString());
+      if (SameText(s, L"True") || SameText(s, L"False")) return Variant(!V.AsBoolean());
     }
     if (VarTypeIsOrdinal(t) || IsStrType(t) || VarTypeIsFloat(t) || t == varDate)
       return IntResult(~ToInt64(V, varInt64), IsSmallIntType(t) || IsStrType(t));
