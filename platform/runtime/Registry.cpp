@@ -40,6 +40,24 @@ LSTATUS DeleteTree(HKEY Base, const String& Key) {
   return RegDeleteKeyW(Base, Key.c_str());
 }
 
+// Adds the names an enumeration call gives for index 0, 1, ... until it reports no more;
+// a name longer than the key information said grows the buffer and is asked for again.
+template <class EnumAt>
+void AddEnumeratedNames(Integer maxLen, TStrings* Strings, EnumAt enumAt) {
+  std::vector<wchar_t> name(static_cast<size_t>(maxLen) + 1);
+  for (DWORD i = 0;; ++i) {
+    DWORD len = static_cast<DWORD>(name.size());
+    LSTATUS st = enumAt(i, name.data(), &len);
+    if (st == ERROR_MORE_DATA) {
+      name.resize(name.size() * 2 + 256);
+      --i;
+      continue;
+    }
+    if (st != ERROR_SUCCESS) break;
+    Strings->Add(String(name.data(), len));
+  }
+}
+
 }  // namespace
 
 TRegistry::TRegistry() = default;
@@ -167,36 +185,18 @@ void TRegistry::GetKeyNames(TStrings* Strings) {
   Strings->Clear();
   TRegKeyInfo info;
   if (!GetKeyInfo(info)) return;
-  std::vector<wchar_t> name(static_cast<size_t>(info.MaxSubKeyLen) + 1);
-  for (DWORD i = 0;; ++i) {
-    DWORD len = static_cast<DWORD>(name.size());
-    LSTATUS st = RegEnumKeyExW(FCurrentKey, i, name.data(), &len, nullptr, nullptr, nullptr, nullptr);
-    if (st == ERROR_MORE_DATA) {
-      name.resize(name.size() * 2 + 256);
-      --i;
-      continue;
-    }
-    if (st != ERROR_SUCCESS) break;
-    Strings->Add(String(name.data(), len));
-  }
+  AddEnumeratedNames(info.MaxSubKeyLen, Strings, [this](DWORD i, wchar_t* name, DWORD* len) {
+    return RegEnumKeyExW(FCurrentKey, i, name, len, nullptr, nullptr, nullptr, nullptr);
+  });
 }
 
 void TRegistry::GetValueNames(TStrings* Strings) {
   Strings->Clear();
   TRegKeyInfo info;
   if (!GetKeyInfo(info)) return;
-  std::vector<wchar_t> name(static_cast<size_t>(info.MaxValueLen) + 1);
-  for (DWORD i = 0;; ++i) {
-    DWORD len = static_cast<DWORD>(name.size());
-    LSTATUS st = RegEnumValueW(FCurrentKey, i, name.data(), &len, nullptr, nullptr, nullptr, nullptr);
-    if (st == ERROR_MORE_DATA) {
-      name.resize(name.size() * 2 + 256);
-      --i;
-      continue;
-    }
-    if (st != ERROR_SUCCESS) break;
-    Strings->Add(String(name.data(), len));
-  }
+  AddEnumeratedNames(info.MaxValueLen, Strings, [this](DWORD i, wchar_t* name, DWORD* len) {
+    return RegEnumValueW(FCurrentKey, i, name, len, nullptr, nullptr, nullptr, nullptr);
+  });
 }
 
 bool TRegistry::GetDataInfo(const String& ValueName, TRegDataInfo& Value) {
