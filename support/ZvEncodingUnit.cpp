@@ -21,18 +21,6 @@ const TCodeName CodeNames[] = {
     {zvcpUcs4le, L"UCS-4LE"},     {zvcpUtf8Bom, L"UTF-8"},
 };
 
-bool SameAsciiText(const String& a, const wchar_t* b) {
-  size_t n = std::wcslen(b);
-  if (a.size() != n) return false;
-  for (size_t i = 0; i < n; ++i) {
-    wchar_t x = a[i], y = b[i];
-    if (x >= L'a' && x <= L'z') x = static_cast<wchar_t>(x - 32);
-    if (y >= L'a' && y <= L'z') y = static_cast<wchar_t>(y - 32);
-    if (x != y) return false;
-  }
-  return true;
-}
-
 bool StartsWith(const Byte* s, Integer n, std::initializer_list<Byte> pattern) {
   if (n < static_cast<Integer>(pattern.size())) return false;
   return std::equal(pattern.begin(), pattern.end(), s);
@@ -272,7 +260,7 @@ bool TZvEncodingChecker::ScoreEucJp(const Byte* s, Integer n, Integer& score) {
 
 TZvEncodingCode TZvEncoding::CodeNameToPage(const String& aCodeName) {
   for (const TCodeName& c : CodeNames)
-    if (SameAsciiText(aCodeName, c.Name)) return c.Code;
+    if (SameText(aCodeName, c.Name)) return c.Code;
   return zvcpUnknwon;
 }
 
