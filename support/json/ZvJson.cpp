@@ -18,19 +18,6 @@ bool SameKey(const String& a, const String& b) {
                         b.data(), static_cast<int>(b.size())) == CSTR_EQUAL;
 }
 
-// ASCII comparison ignoring case, for the literal words.
-bool SameAscii(const String& a, const wchar_t* b) {
-  size_t n = std::wcslen(b);
-  if (a.size() != n) return false;
-  for (size_t i = 0; i < n; ++i) {
-    wchar_t x = a[i], y = b[i];
-    if (x >= L'A' && x <= L'Z') x = static_cast<wchar_t>(x + 32);
-    if (y >= L'A' && y <= L'Z') y = static_cast<wchar_t>(y + 32);
-    if (x != y) return false;
-  }
-  return true;
-}
-
 String LowerLocale(const String& s) {
   if (s.empty()) return s;
   String r(s.size(), L'\0');
@@ -41,14 +28,6 @@ String LowerLocale(const String& s) {
   return r;
 }
 
-// Removes blanks and control characters at both ends.
-String TrimText(const String& s) {
-  size_t b = 0, e = s.size();
-  while (b < e && s[b] <= L' ') ++b;
-  while (e > b && s[e - 1] <= L' ') --e;
-  return s.substr(b, e - b);
-}
-
 String Spaces(Integer n) { return n > 0 ? String(static_cast<size_t>(n), L' ') : String(); }
 
 int HexDigit(wchar_t c) {
@@ -56,45 +35,6 @@ int HexDigit(wchar_t c) {
   if (c >= L'A' && c <= L'F') return c - L'A' + 10;
   if (c >= L'a' && c <= L'f') return c - L'a' + 10;
   return -1;
-}
-
-// The runtime's integer syntax: blanks, an optional sign, then decimal digits, or "$"
-// or "0x" and hexadecimal digits (which may use all 32 bits).
-bool TryTextToInt(const String& s, Integer& out) {
-  size_t i = 0, n = s.size();
-  while (i < n && s[i] == L' ') ++i;
-  bool neg = false;
-  if (i < n && (s[i] == L'+' || s[i] == L'-')) neg = s[i++] == L'-';
-  bool hex = false;
-  if (i < n && s[i] == L'$') {
-    hex = true;
-    ++i;
-  } else if (i + 1 < n && s[i] == L'0' && (s[i + 1] == L'x' || s[i + 1] == L'X')) {
-    hex = true;
-    i += 2;
-  }
-  if (i >= n) return false;
-  UInt64 v = 0;
-  for (; i < n; ++i) {
-    int d = hex ? HexDigit(s[i]) : (s[i] >= L'0' && s[i] <= L'9' ? s[i] - L'0' : -1);
-    if (d < 0) return false;
-    v = v * (hex ? 16 : 10) + static_cast<UInt64>(d);
-    if (v > 0xFFFFFFFFull) return false;
-  }
-  if (hex) {
-    UInt64 w = neg ? (0x100000000ull - v) & 0xFFFFFFFFull : v;
-    out = static_cast<Integer>(static_cast<std::uint32_t>(w));
-    return true;
-  }
-  if (neg ? v > 2147483648ull : v > 2147483647ull) return false;
-  out = static_cast<Integer>(neg ? -static_cast<Int64>(v) : static_cast<Int64>(v));
-  return true;
-}
-
-Integer TextToInt(const String& s) {
-  Integer v;
-  if (!TryTextToInt(s, v)) throw EConvertError(L"'" + s + L"' is not a valid integer value");
-  return v;
 }
 
 // Floating conversion with "." as the decimal separator: blanks, an optional sign,
@@ -194,17 +134,6 @@ Integer TruncToInt(double d) {
 Integer RoundToInt(double d) {
   if (!(std::fabs(d) < 9.2233720368547758e18)) throw EInvalidOp(L"Invalid floating point operation");
   return static_cast<Integer>(static_cast<std::uint32_t>(static_cast<Int64>(std::nearbyint(d))));
-}
-
-String PointerText(const void* p) {
-  wchar_t buf[24];
-  int digits = static_cast<int>(sizeof(void*) * 2);
-  UInt64 v = reinterpret_cast<std::uintptr_t>(p);
-  for (int i = digits - 1; i >= 0; --i) {
-    buf[i] = L"0123456789ABCDEF"[v & 15];
-    v >>= 4;
-  }
-  return String(buf, static_cast<size_t>(digits));
 }
 
 bool IsStopChar(wchar_t c) { return std::wcschr(L",:]}/\\\"[{;=#", c) != nullptr; }
@@ -317,19 +246,22 @@ TZvAbstractObject* TZvAbstractObject::clone() const {
   throw NotImplmentedFeature(L"Not Implemented. uJson.");
 }
 
-String TZvAbstractObject::toString() const { return ClassName() + L" <" + PointerText(this) + L">"; }
+String TZvAbstractObject::toString() const {
+  UInt64 address = reinterpret_cast<std::uintptr_t>(this);
+  return ClassName() + L" <" + IntToHex(address, static_cast<Integer>(sizeof(void*) * 2)) + L">";
+}
 
 // ---------------------------------------------------------------------------------
 // Scalars
 
-Integer_::Integer_(const String& s) : fvalue(TextToInt(s)) {}
+Integer_::Integer_(const String& s) : fvalue(StrToInt(s)) {}
 
 String Integer_::toString() const { return std::to_wstring(fvalue); }
 
 Integer Integer_::parseInt(const String& s, Integer i) {
   switch (i) {
     case 10:
-      return TextToInt(s);
+      return StrToInt(s);
     case 16: {
       std::uint32_t v = 0;
       for (wchar_t c : s) {
@@ -338,7 +270,7 @@ Integer Integer_::parseInt(const String& s, Integer i) {
         if (c >= L'A' && c <= L'F') {
           d = static_cast<std::uint32_t>(c - L'A' + 10);
         } else {
-          d = static_cast<std::uint32_t>(TextToInt(String(1, c)));
+          d = static_cast<std::uint32_t>(StrToInt(String(1, c)));
           if (d > 9) throw EConvertError(L"'" + String(1, c) + L"' is not a valid integer value");
         }
         v = v * 16 + d;
@@ -605,8 +537,8 @@ bool TJSONObject::getBoolean(const String& key) const {
   TZvAbstractObject* o = get(key);
   if (auto b = dynamic_cast<Boolean_*>(o)) return b->boolValue();
   if (dynamic_cast<String_*>(o)) {
-    if (SameAscii(o->toString(), L"true")) return true;
-    if (SameAscii(o->toString(), L"false")) return false;
+    if (SameText(o->toString(), L"true")) return true;
+    if (SameText(o->toString(), L"false")) return false;
   }
   throw ClassCastException(L"TJSONObject[" + quote(key) + L"] is not a Boolean.");
 }
@@ -659,8 +591,8 @@ bool TJSONObject::optBoolean(const String& key, bool defaultValue) const {
   TZvAbstractObject* o = opt(key);
   if (auto b = dynamic_cast<Boolean_*>(o)) return b->boolValue();
   if (dynamic_cast<String_*>(o)) {
-    if (SameAscii(o->toString(), L"false")) return false;
-    if (SameAscii(o->toString(), L"true")) return true;
+    if (SameText(o->toString(), L"false")) return false;
+    if (SameText(o->toString(), L"true")) return true;
   }
   return defaultValue;
 }
@@ -686,7 +618,7 @@ Integer TJSONObject::optInt(const String& key, Integer defaultValue) const {
     }
   }
   Integer i;
-  return TryTextToInt(o->toString(), i) ? i : defaultValue;
+  return TryStrToInt(o->toString(), i) ? i : defaultValue;
 }
 
 TJSONArray* TJSONObject::optJSONArray(const String& key) const { return dynamic_cast<TJSONArray*>(opt(key)); }
@@ -1006,8 +938,8 @@ bool TJSONArray::getBoolean(Integer index) const {
   TZvAbstractObject* o = get(index);
   if (auto b = dynamic_cast<Boolean_*>(o)) return b->boolValue();
   if (dynamic_cast<String_*>(o)) {
-    if (SameAscii(o->toString(), L"true")) return true;
-    if (SameAscii(o->toString(), L"false")) return false;
+    if (SameText(o->toString(), L"true")) return true;
+    if (SameText(o->toString(), L"false")) return false;
   }
   throw ClassCastException(ArrayIndexText(index) + L" not a Boolean.");
 }
@@ -1074,8 +1006,8 @@ bool TJSONArray::optBoolean(Integer index, bool defaultValue) const {
   TZvAbstractObject* o = opt(index);
   if (auto b = dynamic_cast<Boolean_*>(o)) return b->boolValue();
   if (dynamic_cast<String_*>(o)) {
-    if (SameAscii(o->toString(), L"false")) return false;
-    if (SameAscii(o->toString(), L"true")) return true;
+    if (SameText(o->toString(), L"false")) return false;
+    if (SameText(o->toString(), L"true")) return true;
   }
   return defaultValue;
 }
@@ -1099,7 +1031,7 @@ Integer TJSONArray::optInt(Integer index, Integer defaultValue) const {
     }
   }
   Integer i;
-  return TryTextToInt(o->toString(), i) ? i : defaultValue;
+  return TryStrToInt(o->toString(), i) ? i : defaultValue;
 }
 
 String TJSONArray::optString(Integer index, const String& defaultValue) const {
@@ -1270,7 +1202,7 @@ String JSONTokener::nextTo(Char d) {
     Char c = next();
     if (c == d || c == 0 || c == L'\n' || c == L'\r') {
       if (c != 0) back();
-      return TrimText(sb);
+      return Trim(sb);
     }
     sb += c;
   }
@@ -1282,7 +1214,7 @@ Char JSONTokener::nextTo(const String& delimiters) {
     Char c = next();
     if (c == 0 || c == L'\n' || c == L'\r' || delimiters.find(c) != String::npos) {
       if (c != 0) back();
-      String t = TrimText(sb);
+      String t = Trim(sb);
       return t.empty() ? Char(0) : t[0];
     }
     sb += c;
@@ -1310,7 +1242,7 @@ TZvAbstractObject* JSONTokener::nextValue() {
     c = next();
   }
   back();
-  String s = TrimText(sb);
+  String s = Trim(sb);
   if (s.empty()) throw syntaxError(L"Missing value.");
   String lower = LowerLocale(s);
   if (lower == L"true") return new Boolean_(true);
@@ -1328,7 +1260,7 @@ TZvAbstractObject* JSONTokener::nextValue() {
   // A leading zero does not make an octal number: 017 is read as decimal 17.
   if (s == L"0") return new Integer_(0);
   Integer i;
-  if (TryTextToInt(s, i)) return new Integer_(i);
+  if (TryStrToInt(s, i)) return new Integer_(i);
   double d;
   if (TryTextToFloat(s, d)) return new Double_(d);
   return new String_(s, FApplyNoQuote);
