@@ -109,13 +109,6 @@ struct TQvFreeDeleter {
 };
 using TOwnedBlock = std::unique_ptr<void, TQvFreeDeleter>;
 
-String UpperAscii(const String& s) {
-  String r = s;
-  for (wchar_t& c : r)
-    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - (L'a' - L'A'));
-  return r;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -441,8 +434,8 @@ Integer CompareSidHolders(TObject* Item1, TObject* Item2) {
 Integer CompareNameHolders(TObject* Item1, TObject* Item2) {
   auto* a = static_cast<TSidHolder*>(Item1);
   auto* b = static_cast<TSidHolder*>(Item2);
-  String ka = UpperAscii(a->Domain()) + L"\\" + UpperAscii(a->UserName());
-  String kb = UpperAscii(b->Domain()) + L"\\" + UpperAscii(b->UserName());
+  String ka = UpperCase(a->Domain()) + L"\\" + UpperCase(a->UserName());
+  String kb = UpperCase(b->Domain()) + L"\\" + UpperCase(b->UserName());
   int c = ka.compare(kb);
   return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
