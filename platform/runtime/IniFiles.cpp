@@ -35,8 +35,6 @@ void AddNulSeparated(const std::vector<wchar_t>& buf, TStrings* Strings) {
   }
 }
 
-const wchar_t kHex[] = L"0123456789ABCDEF";
-
 int HexValue(wchar_t c) {
   if (c >= L'0' && c <= L'9') return c - L'0';
   if (c >= L'a' && c <= L'f') return c - L'a' + 10;
@@ -136,10 +134,7 @@ void TCustomIniFile::WriteBinaryStream(const String& Section, const String& Name
   if (!bytes.empty()) Value->ReadBuffer(bytes.data(), static_cast<Integer>(bytes.size()));
   String text;
   text.reserve(bytes.size() * 2);
-  for (Byte b : bytes) {
-    text += kHex[b >> 4];
-    text += kHex[b & 15];
-  }
+  for (Byte b : bytes) text += IntToHex(static_cast<Integer>(b), 2);
   WriteString(Section, Name, text);
 }
 

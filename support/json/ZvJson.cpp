@@ -286,17 +286,7 @@ Integer Integer_::parseInt(const String& s, Integer i) {
 
 Integer Integer_::parseInt(const String_* s) { return parseInt(s->toString(), 10); }
 
-String Integer_::toHexString(Char c) {
-  static const wchar_t digits[] = L"0123456789ABCDEF";
-  unsigned v = static_cast<Word>(c);
-  String r;
-  do {
-    r.insert(r.begin(), digits[v & 15]);
-    v >>= 4;
-  } while (v != 0);
-  if (r.size() < 2) r.insert(r.begin(), L'0');
-  return r;
-}
+String Integer_::toHexString(Char c) { return IntToHex(static_cast<Integer>(static_cast<Word>(c)), 2); }
 
 Double_::Double_(const String& s) : fvalue(TextToFloat(s)) {}
 Double_::Double_(const String_* s) : fvalue(TextToFloat(s->toString())) {}
