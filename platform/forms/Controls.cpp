@@ -20,6 +20,9 @@ TControl* CaptureControl = nullptr;
 TControl* CurrentMouseControl = nullptr;
 std::set<String>* RegisteredClasses = nullptr;
 std::vector<TControlCanvas*>* CanvasList = nullptr;
+// Controls that own a window: their windows go when the unit shuts down, so that no
+// message reaches a control after the library has closed.
+std::set<TWinControl*>* LiveWindows = nullptr;
 
 LRESULT CALLBACK ControlWndProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
   auto* c = static_cast<TWinControl*>(GetPropW(h, ControlProp));
@@ -78,6 +81,13 @@ void InitControls() {
 }
 
 void DoneControls() {
+  if (LiveWindows) {
+    auto live = *LiveWindows;
+    for (TWinControl* c : live)
+      if (LiveWindows->count(c)) c->DestroyHandle();
+    delete LiveWindows;
+    LiveWindows = nullptr;
+  }
   delete Mouse;
   Mouse = nullptr;
   if (RegisteredClasses) {
@@ -843,7 +853,11 @@ TWinControl* TWinControl::CreateParented(HWND ParentWindow) {
   return c;
 }
 
-void TWinControl::zs_AttachHandle(HWND h) { FHandle = h; }
+void TWinControl::zs_AttachHandle(HWND h) {
+  FHandle = h;
+  if (!LiveWindows) LiveWindows = new std::set<TWinControl*>;
+  LiveWindows->insert(this);
+}
 
 HWND TWinControl::Handle() {
   HandleNeeded();
@@ -930,8 +944,8 @@ void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
                            Params.WndParent, nullptr, GetModuleHandleW(nullptr), Params.Param);
   CreationControl = nullptr;
   if (h && !FHandle) {
-    FHandle = h;
     SetPropW(h, ControlProp, this);
+    zs_AttachHandle(h);
   }
 }
 
@@ -992,6 +1006,7 @@ void TWinControl::DestroyWindowHandle() {
     RemovePropW(FHandle, ControlProp);
     FHandle = nullptr;
   }
+  if (LiveWindows) LiveWindows->erase(this);
   FShowing = false;
   FTrackingMouse = false;
 }
@@ -1000,6 +1015,7 @@ void TWinControl::WMNCDestroy(TMessage& Message) {
   DefaultHandler(Message);
   if (FHandle) RemovePropW(FHandle, ControlProp);
   FHandle = nullptr;
+  if (LiveWindows) LiveWindows->erase(this);
   FShowing = false;
 }
 

@@ -207,6 +207,67 @@ TEST_F(TFormFixture, TabMovesFocusInTabOrderWithEnterAndExit) {
   EXPECT_THROW(disabled->SetFocus(), EInvalidOperation);
 }
 
+// A control that asks the dialog manager for the Tab key.
+class TTabTaker : public TSwatch {
+  DECLARE_CLASS(TTabTaker, TSwatch)
+ public:
+  explicit TTabTaker(TComponent* AOwner) : TSwatch(AOwner) {}
+
+ protected:
+  void WMGetDlgCode(TMessage& M) override { M.Result = DLGC_WANTTAB | DLGC_WANTARROWS; }
+};
+
+TEST_F(TFormFixture, ControlsThatWantKeysGetThemAndKeyPreviewSeesThemFirst) {
+  auto* taker = Add<TTabTaker>(Form, L"Taker", RECT{10, 10, 50, 50}, clRed);
+  auto* next = Add<TSwatch>(Form, L"Next", RECT{60, 10, 100, 50}, clBlue);
+  taker->SetTabStop(true);
+  next->SetTabStop(true);
+  std::wstring keys;
+  taker->OnKeyDown = [&](TObject*, Word& k, TShiftState) { keys += L"taker:" + std::to_wstring(k) + L" "; };
+  next->OnKeyDown = [&](TObject*, Word& k, TShiftState) { keys += L"next:" + std::to_wstring(k) + L" "; };
+  ShowForm();
+  taker->SetFocus();
+  PressKey(VK_TAB);
+  PressKey(VK_RIGHT);
+  EXPECT_TRUE(taker->Focused());
+  EXPECT_EQ(keys, L"taker:9 taker:39 ");
+
+  // With KeyPreview the form's handler runs first and may swallow the key.
+  keys.clear();
+  Form->SetKeyPreview(true);
+  Form->OnKeyDown = [&](TObject*, Word& k, TShiftState) {
+    keys += L"form:" + std::to_wstring(k) + L" ";
+    if (k == 'Q') k = 0;
+  };
+  PressKey('Q');
+  PressKey('W');
+  EXPECT_EQ(keys, L"form:81 form:87 taker:87 ");
+
+  // A control that does not want Tab lets the form move the focus on; the key is used
+  // up by the navigation and raises no key event.
+  next->SetFocus();
+  keys.clear();
+  PressKey(VK_TAB);
+  EXPECT_TRUE(taker->Focused());
+  EXPECT_EQ(keys, L"");
+}
+
+TEST_F(TFormFixture, DoubleBufferedControlsPaintTheSame) {
+  auto* pad = Add<TSwatch>(Form, L"Pad", RECT{10, 10, 110, 60}, clTeal);
+  auto* dot = Add<TDot>(pad, L"Dot", RECT{20, 20, 30, 30}, clMaroon);
+  (void)dot;
+  pad->SetDoubleBuffered(true);
+  Form->SetDoubleBuffered(true);
+  ShowForm();
+  HWND h = pad->Handle();
+  InvalidateRect(h, nullptr, TRUE);
+  UpdateWindow(h);
+  EXPECT_EQ(PixelAt(h, 5, 5), clTeal);
+  EXPECT_EQ(PixelAt(h, 25, 25), clMaroon);
+  EXPECT_GT(pad->Paints, 0);
+  EXPECT_EQ(PixelAt(Form->Handle(), 150, 150), ColorToRGB(clBtnFace));
+}
+
 TEST_F(TFormFixture, ParentColorAndFontFlowDownUntilSetLocally) {
   auto* outer = Add<TSwatch>(Form, L"Outer", RECT{0, 0, 100, 100}, clRed);
   auto* inner = new TSwatch(Form);
