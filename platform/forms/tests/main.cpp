@@ -9,10 +9,11 @@
 #include "Menus.h"
 #include "ComCtrls.h"
 #include "ExtCtrls.h"
+#include "DragObjs.h"
 #include "SysInit.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  TUnitScope units({ClassesUnit, GraphicsUnit, ControlsUnit, FormsUnit, JpegUnit, ClipbrdUnit, MenusUnit, ComCtrlsUnit, ExtCtrlsUnit});
+  TUnitScope units({ClassesUnit, GraphicsUnit, ControlsUnit, FormsUnit, JpegUnit, ClipbrdUnit, MenusUnit, ComCtrlsUnit, ExtCtrlsUnit, DragObjsUnit});
   return RUN_ALL_TESTS();
 }

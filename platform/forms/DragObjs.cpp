@@ -1,0 +1,358 @@
+#include "DragObjs.h"
+
+#include <cstdlib>
+#include <memory>
+
+// =======================================================================================
+// Drag objects
+
+TCursor TDragObject::GetDragCursor(bool Accepted, Integer, Integer) {
+  return Accepted ? crDrag : crNoDrop;
+}
+
+void TDragObject::HideDragImage() {
+  if (TDragImageList* i = GetDragImages()) i->HideDragImage();
+}
+
+void TDragObject::ShowDragImage() {
+  if (TDragImageList* i = GetDragImages()) i->ShowDragImage();
+}
+
+void TBaseDragControlObject::Finished(TObject* Target, Integer X, Integer Y, bool Accepted) {
+  if (!Accepted) Target = nullptr;
+  EndDrag(Target, X, Y);
+}
+
+void TBaseDragControlObject::EndDrag(TObject* Target, Integer X, Integer Y) {
+  if (FControl->OnEndDrag) FControl->OnEndDrag(FControl, Target, X, Y);
+}
+
+TCursor TDragControlObject::GetDragCursor(bool Accepted, Integer X, Integer Y) {
+  return Accepted ? Control()->DragCursor() : crNoDrop;
+}
+
+// =======================================================================================
+// The drag manager: a hidden window holds the mouse capture while a drag is pending or
+// running and turns mouse and key messages into drag steps.
+
+class TDragManager {
+ public:
+  TControl* Control = nullptr;
+  TDragObject* Object = nullptr;
+  std::unique_ptr<TDragObject> Owned;
+  bool Started = false;
+  Integer Threshold = 5;
+  POINT DownPos{0, 0};
+  TControl* Target = nullptr;
+  bool Accepted = false;
+  HWND Window = nullptr;
+
+  void Begin(TControl* C, bool Immediate, Integer AThreshold);
+  void Move(POINT Screen);
+  void Finish(bool Drop);
+  void Cancel() {
+    if (Object) Object->FCancelling = true;
+    Finish(false);
+  }
+
+ private:
+  void Start(POINT Screen);
+  bool DragTo(TControl* T, POINT Screen, TDragState State);
+};
+
+namespace {
+
+TDragManager Manager;
+const UINT WM_DRAGCANCEL = WM_APP + 0x2D;
+const wchar_t* const DragClassName = L"ZsDragCapture";
+const wchar_t* const HintClassName = L"ZsHintWindow";
+THintWindow* HintWindow = nullptr;
+
+LRESULT CALLBACK DragWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  try {
+    switch (Msg) {
+      case WM_MOUSEMOVE: {
+        POINT p;
+        GetCursorPos(&p);
+        Manager.Move(p);
+        return 0;
+      }
+      case WM_LBUTTONUP:
+        Manager.Finish(Manager.Started);
+        return 0;
+      case WM_RBUTTONDOWN:
+      case WM_CANCELMODE:
+      case WM_CAPTURECHANGED:
+        if (Manager.Object && !(Msg == WM_CAPTURECHANGED && reinterpret_cast<HWND>(LParam) == Wnd))
+          Manager.Finish(false);
+        return 0;
+      case WM_KEYDOWN:
+        if (WParam == VK_ESCAPE) Manager.Cancel();
+        return 0;
+      case WM_DRAGCANCEL:
+        Manager.Cancel();
+        return 0;
+      case WM_SETCURSOR:
+        return TRUE;
+      default:
+        break;
+    }
+  } catch (...) {
+    if (HandleControlException) HandleControlException(nullptr);
+  }
+  return DefWindowProcW(Wnd, Msg, WParam, LParam);
+}
+
+// Keys go to the focused control, not to the capture window: while a drag is on, a
+// thread keyboard hook turns Escape into a cancel.
+HHOOK KeyHook = nullptr;
+
+LRESULT CALLBACK DragKeyHook(int Code, WPARAM WParam, LPARAM LParam) {
+  if (Code == HC_ACTION && WParam == VK_ESCAPE && !(LParam & 0x80000000) && Manager.Object) {
+    PostMessageW(Manager.Window, WM_DRAGCANCEL, 0, 0);
+    return 1;
+  }
+  return CallNextHookEx(KeyHook, Code, WParam, LParam);
+}
+
+void HookKeys(bool On) {
+  if (On && !KeyHook) KeyHook = SetWindowsHookExW(WH_KEYBOARD, DragKeyHook, nullptr, GetCurrentThreadId());
+  if (!On && KeyHook) {
+    UnhookWindowsHookEx(KeyHook);
+    KeyHook = nullptr;
+  }
+}
+
+HWND DragWindow() {
+  if (!Manager.Window) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DragWndProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = DragClassName;
+    RegisterClassW(&wc);
+    Manager.Window = CreateWindowExW(WS_EX_TOOLWINDOW, DragClassName, L"", WS_POPUP, 0, 0, 0, 0,
+                                     nullptr, nullptr, wc.hInstance, nullptr);
+  }
+  return Manager.Window;
+}
+
+void ShowHint(const THintInfo& Info, RECT& Bounds) {
+  if (!HintWindow) HintWindow = new THintWindow(nullptr);
+  HintWindow->SetColor(Info.HintColor);
+  RECT r = HintWindow->CalcHintRect(Info.HintMaxWidth, Info.HintStr, Info.HintData);
+  OffsetRect(&r, Bounds.left, Bounds.top);
+  Bounds = r;
+  HintWindow->ActivateHintData(r, Info.HintStr, Info.HintData);
+}
+
+void HideHint() {
+  if (HintWindow) HintWindow->ReleaseHandle();
+}
+
+void InitDragObjs() {
+  TApplication::HintWindowClass = THintWindow::StaticClass();
+  TApplication::ShowHintWindow = ShowHint;
+  TApplication::HideHintWindow = HideHint;
+}
+
+void DoneDragObjs() {
+  if (Manager.Object) Manager.Finish(false);
+  if (Manager.Window) DestroyWindow(Manager.Window);
+  Manager.Window = nullptr;
+  UnregisterClassW(DragClassName, GetModuleHandleW(nullptr));
+  if (TApplication::ShowHintWindow == ShowHint) {
+    TApplication::ShowHintWindow = nullptr;
+    TApplication::HideHintWindow = nullptr;
+    TApplication::HintWindowClass = nullptr;
+  }
+  delete HintWindow;
+  HintWindow = nullptr;
+  UnregisterClassW(HintClassName, GetModuleHandleW(nullptr));
+}
+
+HCURSOR CursorOf(TCursor C) {
+  if (CursorHandleOf) return CursorHandleOf(C);
+  return LoadCursorW(nullptr, C == crNoDrop ? IDC_NO : IDC_ARROW);
+}
+
+}  // namespace
+
+const TUnitInfo DragObjsUnit{L"DragObjs", InitDragObjs, DoneDragObjs};
+
+void TDragManager::Begin(TControl* C, bool Immediate, Integer AThreshold) {
+  if (Object) Finish(false);
+  Control = C;
+  TDragObject* obj = nullptr;
+  if (C->OnStartDrag) C->OnStartDrag(C, obj);
+  if (!obj) {
+    Owned = std::make_unique<TDragControlObject>(C);
+    obj = Owned.get();
+  }
+  Object = obj;
+  Threshold = AThreshold >= 0 ? AThreshold : (Mouse ? Mouse->DragThreshold() : 5);
+  GetCursorPos(&DownPos);
+  Started = false;
+  Target = nullptr;
+  Accepted = false;
+  SetCapture(DragWindow());
+  HookKeys(true);
+  if (Immediate) Start(DownPos);
+}
+
+void TDragManager::Start(POINT Screen) {
+  Started = true;
+  Object->FDragPos = Screen;
+  if (TDragImageList* images = Object->GetDragImages()) {
+    images->BeginDrag(GetDesktopWindow(), Screen.x, Screen.y);
+  }
+  Move(Screen);
+}
+
+// Tells a control about the drag; answers whether it would take the drop.
+bool TDragManager::DragTo(TControl* T, POINT Screen, TDragState State) {
+  if (!T || !T->OnDragOver) return false;
+  POINT p = T->ScreenToClient(Screen);
+  bool accept = true;
+  T->OnDragOver(T, Object->SourceObject(), p.x, p.y, State, accept);
+  return accept;
+}
+
+void TDragManager::Move(POINT Screen) {
+  if (!Object) return;
+  if (!Started) {
+    if (std::abs(Screen.x - DownPos.x) < Threshold && std::abs(Screen.y - DownPos.y) < Threshold) return;
+    Start(Screen);
+    return;
+  }
+  Object->FDragPos = Screen;
+  TControl* t = FindDragTarget(Screen, false);
+  if (t != Target) {
+    if (Target) DragTo(Target, Screen, dsDragLeave);
+    Target = t;
+    Accepted = DragTo(Target, Screen, dsDragEnter);
+  } else {
+    Accepted = DragTo(Target, Screen, dsDragMove);
+  }
+  Object->FDragTarget = Target;
+  if (Target) Object->FDragTargetPos = Target->ScreenToClient(Screen);
+  ::SetCursor(CursorOf(Object->GetDragCursor(Accepted, Screen.x, Screen.y)));
+  if (TDragImageList* images = Object->GetDragImages()) images->DragMove(Screen.x, Screen.y);
+}
+
+// Drop on an accepting target (OnDragDrop), then Finished; the manager is clear
+// before any handler runs, so that a handler may start a new drag.
+void TDragManager::Finish(bool Drop) {
+  if (!Object) return;
+  TDragObject* obj = Object;
+  std::unique_ptr<TDragObject> owned = std::move(Owned);
+  TControl* target = Target;
+  bool started = Started;
+  POINT pos = obj->FDragPos;
+  bool accepted = Drop && started && Accepted && target;
+  Object = nullptr;
+  Control = nullptr;
+  Target = nullptr;
+  Started = false;
+  HookKeys(false);
+  if (GetCapture() == Window) ReleaseCapture();
+  if (TDragImageList* images = obj->GetDragImages()) images->EndDrag();
+  if (!started) return;  // the mouse never moved far enough: no drag happened
+  POINT tp = target ? target->ScreenToClient(pos) : pos;
+  if (target && !accepted) {
+    // The target hears that the drag left it.
+    if (target->OnDragOver) {
+      bool a = false;
+      target->OnDragOver(target, obj->SourceObject(), tp.x, tp.y, dsDragLeave, a);
+    }
+  }
+  obj->FDropped = accepted;
+  if (accepted && target->OnDragDrop) target->OnDragDrop(target, obj->SourceObject(), tp.x, tp.y);
+  obj->Finished(accepted ? target : nullptr, tp.x, tp.y, accepted);
+}
+
+void BeginDrag(TControl* Control, bool Immediate, Integer Threshold) {
+  if (!Control) return;
+  Manager.Begin(Control, Immediate, Threshold);
+}
+
+void EndDrag(bool Drop) { Manager.Finish(Drop); }
+TDragObject* DragObject() { return Manager.Object; }
+TControl* DragControl() { return Manager.Control; }
+bool IsDragging() { return Manager.Object != nullptr && Manager.Started; }
+
+// =======================================================================================
+// THintWindow
+
+THintWindow::THintWindow(TComponent* AOwner) : TCustomControl(AOwner) {
+  FParentColor = false;
+  FColor = clInfoBk;
+  FBrush->SetColor(clInfoBk);
+  FParentFont = false;
+  if (Screen) Font()->Assign(Screen->HintFont());
+  FVisible = false;
+}
+
+void THintWindow::CreateParams(TCreateParams& Params) {
+  inherited::CreateParams(Params);
+  Params.Style = WS_POPUP | WS_BORDER;
+  Params.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE;
+  Params.WndParent = nullptr;
+  Params.WindowClass.style |= CS_SAVEBITS;
+  Params.WinClassName = HintClassName;
+}
+
+RECT THintWindow::CalcHintRect(Integer MaxWidth, const String& AHint, void*) {
+  RECT r{0, 0, MaxWidth > 0 ? MaxWidth : 300, 0};
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, Font()->Handle());
+  DrawTextW(dc, AHint.c_str(), -1, &r, DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  // Room for the border and a small margin.
+  r.right += 6;
+  r.bottom += 2;
+  return r;
+}
+
+void THintWindow::ActivateHint(RECT Rect, const String& AHint) {
+  SetCaption(AHint);
+  // Kept on the monitor's work area.
+  HMONITOR m = MonitorFromPoint(POINT{Rect.left, Rect.top}, MONITOR_DEFAULTTONEAREST);
+  MONITORINFO mi{sizeof mi};
+  if (GetMonitorInfoW(m, &mi)) {
+    if (Rect.right > mi.rcWork.right) OffsetRect(&Rect, mi.rcWork.right - Rect.right, 0);
+    if (Rect.left < mi.rcWork.left) OffsetRect(&Rect, mi.rcWork.left - Rect.left, 0);
+    if (Rect.bottom > mi.rcWork.bottom) OffsetRect(&Rect, 0, mi.rcWork.bottom - Rect.bottom);
+    if (Rect.top < mi.rcWork.top) OffsetRect(&Rect, 0, mi.rcWork.top - Rect.top);
+  }
+  SetBounds(Rect.left, Rect.top, Rect.right - Rect.left, Rect.bottom - Rect.top);
+  HWND h = Handle();
+  SetWindowPos(h, HWND_TOPMOST, Rect.left, Rect.top, Rect.right - Rect.left, Rect.bottom - Rect.top,
+               SWP_SHOWWINDOW | SWP_NOACTIVATE);
+  ::InvalidateRect(h, nullptr, TRUE);
+  ::UpdateWindow(h);
+}
+
+void THintWindow::ActivateHintData(RECT Rect, const String& AHint, void*) { ActivateHint(Rect, AHint); }
+
+void THintWindow::ReleaseHandle() { DestroyHandle(); }
+
+bool THintWindow::IsHintMsg(const MSG& Msg) {
+  return (Msg.message >= WM_KEYFIRST && Msg.message <= WM_KEYLAST) ||
+         Msg.message == WM_LBUTTONDOWN || Msg.message == WM_RBUTTONDOWN ||
+         Msg.message == WM_MBUTTONDOWN || Msg.message == WM_ACTIVATE ||
+         Msg.message == WM_NCLBUTTONDOWN || Msg.message == WM_MOUSEWHEEL;
+}
+
+void THintWindow::Paint() {
+  RECT r = ClientRect();
+  Canvas()->Brush()->SetColor(Color());
+  Canvas()->FillRect(r);
+  Canvas()->SetFont(Font());
+  HDC dc = Canvas()->Handle();
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, ColorToRGB(clInfoText));
+  InflateRect(&r, -2, -1);
+  String text = GetText();
+  DrawTextW(dc, text.c_str(), -1, &r, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+}

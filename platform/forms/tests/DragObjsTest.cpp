@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include "DragObjs.h"
+#include "FormsTestSupport.h"
+
+using namespace zs_test;
+
+namespace {
+
+struct DragObjsTest : ::testing::Test {
+  TForm* Form = nullptr;
+  TSwatch* Source = nullptr;
+  TSwatch* Target = nullptr;
+  std::wstring Log;
+  void SetUp() override {
+    Form = TCustomForm::Create<TForm>(nullptr);
+    Form->SetPosition(poDesigned);
+    Form->SetBounds(40, 40, 10, 10);
+    Form->SetClientWidth(300);
+    Form->SetClientHeight(200);
+    Source = Add(L"Source", RECT{10, 10, 110, 110}, clRed);
+    Target = Add(L"Target", RECT{150, 10, 250, 110}, clBlue);
+    Source->OnMouseDown = [this](TObject*, TMouseButton B, TShiftState, int, int) {
+      if (B == mbLeft) BeginDrag(Source, false, 8);
+    };
+    Source->OnEndDrag = [this](TObject*, TObject* T, int, int) {
+      Log += L"end " + (T ? static_cast<TComponent*>(T)->Name() : String(L"nil")) + L"; ";
+    };
+    Target->OnDragOver = [this](TObject*, TObject* S, int, int, TDragState State, bool& Accept) {
+      if (State == dsDragEnter) Log += L"enter; ";
+      if (State == dsDragLeave) Log += L"leave; ";
+      Accept = S == Source;
+    };
+    Target->OnDragDrop = [this](TObject*, TObject* S, int X, int Y) {
+      Log += L"drop " + static_cast<TComponent*>(S)->Name() + L" at " + std::to_wstring(X) + L"," +
+             std::to_wstring(Y) + L"; ";
+    };
+    Form->Show();
+    SetForegroundWindow(Form->Handle());
+    Pump(120);
+  }
+  TSwatch* Add(const wchar_t* Name, RECT R, TColor C) {
+    auto* s = new TSwatch(Form);
+    s->SetName(Name);
+    s->SetBoundsRect(R);
+    s->SetColor(C);
+    s->SetParent(Form);
+    return s;
+  }
+  void TearDown() override {
+    EndDrag(false);
+    delete Form;
+    Pump(20);
+  }
+  void MoveInSteps(POINT From, POINT To) {
+    for (int i = 1; i <= 5; ++i)
+      MoveMouse(POINT{From.x + (To.x - From.x) * i / 5, From.y + (To.y - From.y) * i / 5});
+  }
+};
+
+}  // namespace
+
+// A drag starts once the mouse passes the threshold, visits the target, and drops.
+TEST_F(DragObjsTest, DragFromSourceDropsOnAcceptingTarget) {
+  POINT from = Source->ClientToScreen(POINT{50, 50});
+  MoveMouse(from);
+  MouseButton(MOUSEEVENTF_LEFTDOWN);
+  EXPECT_NE(nullptr, DragObject());
+  EXPECT_FALSE(IsDragging());  // still within the threshold
+  MoveMouse(POINT{from.x + 3, from.y});
+  EXPECT_FALSE(IsDragging());
+  POINT to = Target->ClientToScreen(POINT{20, 30});
+  MoveInSteps(from, to);
+  EXPECT_TRUE(IsDragging());
+  EXPECT_EQ(Target, DragObject()->DragTarget());
+  MouseButton(MOUSEEVENTF_LEFTUP);
+  EXPECT_EQ(L"enter; drop Source at 20,30; end Target; ", Log);
+  EXPECT_EQ(nullptr, DragObject());
+}
+
+TEST_F(DragObjsTest, EscapeAndClicksWithoutMovingEndWithoutDrop) {
+  // A press and release inside the threshold is no drag at all.
+  POINT from = Source->ClientToScreen(POINT{50, 50});
+  MoveMouse(from);
+  MouseButton(MOUSEEVENTF_LEFTDOWN);
+  MouseButton(MOUSEEVENTF_LEFTUP);
+  EXPECT_EQ(L"", Log);
+  Pump(GetDoubleClickTime() + 50);
+
+  MouseButton(MOUSEEVENTF_LEFTDOWN);
+  MoveInSteps(from, Target->ClientToScreen(POINT{20, 30}));
+  PressKey(VK_ESCAPE);
+  EXPECT_EQ(L"enter; leave; end nil; ", Log);
+  MouseButton(MOUSEEVENTF_LEFTUP);
+  EXPECT_FALSE(IsDragging());
+}
+
+TEST_F(DragObjsTest, HintWindowShowsTextOnInfoColour) {
+  EXPECT_EQ(THintWindow::StaticClass(), TApplication::HintWindowClass);
+  THintWindow hint(nullptr);
+  RECT r = hint.CalcHintRect(200, L"ヒント text", nullptr);
+  EXPECT_GT(r.right, 10);
+  EXPECT_LE(r.right, 206);
+  EXPECT_GT(r.bottom, 5);
+  RECT wide = hint.CalcHintRect(200, L"ヒント text that is long enough to wrap onto a second line", nullptr);
+  EXPECT_GT(wide.bottom, r.bottom);
+
+  OffsetRect(&r, 100, 100);
+  hint.ActivateHint(r, L"ヒント text");
+  Pump(50);
+  ASSERT_TRUE(hint.HandleAllocated());
+  EXPECT_TRUE(IsWindowVisible(hint.Handle()));
+  RECT wr;
+  GetWindowRect(hint.Handle(), &wr);
+  EXPECT_EQ(100, wr.left);
+  EXPECT_EQ(static_cast<TColor>(ColorToRGB(clInfoBk)), PixelAt(hint.Handle(), r.right - r.left - 4, 1));
+  hint.ReleaseHandle();
+  EXPECT_FALSE(hint.HandleAllocated());
+}
