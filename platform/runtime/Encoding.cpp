@@ -266,8 +266,7 @@ TEncoding* TEncoding::GetEncoding(const String& EncodingName) {
       {L"windows-31j", 932},      {L"euc-jp", 20932},          {L"iso-2022-jp", 50220},
       {L"csiso2022jp", 50221},    {L"iso-8859-1", 28591},      {L"windows-1252", 1252},
   };
-  String lower = EncodingName;
-  for (auto& c : lower) if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+  String lower = LowerCase(EncodingName);
   for (const Row& r : rows)
     if (lower == r.name) return GetEncoding(r.cp);
   throw EEncodingError(L"Invalid code page name '" + EncodingName + L"'");
