@@ -136,6 +136,42 @@ Integer RoundToInt(double d) {
   return static_cast<Integer>(static_cast<std::uint32_t>(static_cast<Int64>(std::nearbyint(d))));
 }
 
+// A boolean value, or a string that reads "true" or "false" in any case.
+bool TryBooleanOf(TZvAbstractObject* o, bool& out) {
+  if (auto b = dynamic_cast<Boolean_*>(o)) {
+    out = b->boolValue();
+    return true;
+  }
+  if (dynamic_cast<String_*>(o)) {
+    if (SameText(o->toString(), L"true")) { out = true; return true; }
+    if (SameText(o->toString(), L"false")) { out = false; return true; }
+  }
+  return false;
+}
+
+// A number's value, or the value its text reads as; defaultValue for none or other text.
+double OptDoubleOf(TZvAbstractObject* o, double defaultValue) {
+  if (o == nullptr) return defaultValue;
+  if (auto n = dynamic_cast<Number_*>(o)) return n->doubleValue();
+  double d;
+  return TryTextToFloat(o->toString(), d) ? d : defaultValue;
+}
+
+// A number's integer value, or the integer its text reads as; defaultValue for none,
+// other text or a number out of the integer range.
+Integer OptIntOf(TZvAbstractObject* o, Integer defaultValue) {
+  if (o == nullptr) return defaultValue;
+  if (auto n = dynamic_cast<Number_*>(o)) {
+    try {
+      return n->intValue();
+    } catch (const Exception&) {
+      return defaultValue;
+    }
+  }
+  Integer i;
+  return TryStrToInt(o->toString(), i) ? i : defaultValue;
+}
+
 bool IsStopChar(wchar_t c) { return std::wcschr(L",:]}/\\\"[{;=#", c) != nullptr; }
 
 // Writers. Compact text has no blanks; indented text follows the layout rules of
@@ -524,12 +560,8 @@ TZvAbstractObject* TJSONObject::get(const String& key) const {
 }
 
 bool TJSONObject::getBoolean(const String& key) const {
-  TZvAbstractObject* o = get(key);
-  if (auto b = dynamic_cast<Boolean_*>(o)) return b->boolValue();
-  if (dynamic_cast<String_*>(o)) {
-    if (SameText(o->toString(), L"true")) return true;
-    if (SameText(o->toString(), L"false")) return false;
-  }
+  bool v;
+  if (TryBooleanOf(get(key), v)) return v;
   throw ClassCastException(L"TJSONObject[" + quote(key) + L"] is not a Boolean.");
 }
 
@@ -578,37 +610,18 @@ Variant TJSONObject::getVariant(const String& key) const {
 }
 
 bool TJSONObject::optBoolean(const String& key, bool defaultValue) const {
-  TZvAbstractObject* o = opt(key);
-  if (auto b = dynamic_cast<Boolean_*>(o)) return b->boolValue();
-  if (dynamic_cast<String_*>(o)) {
-    if (SameText(o->toString(), L"false")) return false;
-    if (SameText(o->toString(), L"true")) return true;
-  }
-  return defaultValue;
+  bool v;
+  return TryBooleanOf(opt(key), v) ? v : defaultValue;
 }
 
 double TJSONObject::optDouble(const String& key) const { return optDouble(key, Double_::NaN()); }
 
 double TJSONObject::optDouble(const String& key, double defaultValue) const {
-  TZvAbstractObject* o = opt(key);
-  if (o == nullptr) return defaultValue;
-  if (auto n = dynamic_cast<Number_*>(o)) return n->doubleValue();
-  double d;
-  return TryTextToFloat(o->toString(), d) ? d : defaultValue;
+  return OptDoubleOf(opt(key), defaultValue);
 }
 
 Integer TJSONObject::optInt(const String& key, Integer defaultValue) const {
-  TZvAbstractObject* o = opt(key);
-  if (o == nullptr) return defaultValue;
-  if (auto n = dynamic_cast<Number_*>(o)) {
-    try {
-      return n->intValue();
-    } catch (const Exception&) {
-      return defaultValue;
-    }
-  }
-  Integer i;
-  return TryStrToInt(o->toString(), i) ? i : defaultValue;
+  return OptIntOf(opt(key), defaultValue);
 }
 
 TJSONArray* TJSONObject::optJSONArray(const String& key) const { return dynamic_cast<TJSONArray*>(opt(key)); }
@@ -925,12 +938,8 @@ TZvAbstractObject* TJSONArray::get(Integer index) const {
 }
 
 bool TJSONArray::getBoolean(Integer index) const {
-  TZvAbstractObject* o = get(index);
-  if (auto b = dynamic_cast<Boolean_*>(o)) return b->boolValue();
-  if (dynamic_cast<String_*>(o)) {
-    if (SameText(o->toString(), L"true")) return true;
-    if (SameText(o->toString(), L"false")) return false;
-  }
+  bool v;
+  if (TryBooleanOf(get(index), v)) return v;
   throw ClassCastException(ArrayIndexText(index) + L" not a Boolean.");
 }
 
@@ -993,35 +1002,16 @@ bool TJSONArray::isNull(Integer index) const {
 }
 
 bool TJSONArray::optBoolean(Integer index, bool defaultValue) const {
-  TZvAbstractObject* o = opt(index);
-  if (auto b = dynamic_cast<Boolean_*>(o)) return b->boolValue();
-  if (dynamic_cast<String_*>(o)) {
-    if (SameText(o->toString(), L"false")) return false;
-    if (SameText(o->toString(), L"true")) return true;
-  }
-  return defaultValue;
+  bool v;
+  return TryBooleanOf(opt(index), v) ? v : defaultValue;
 }
 
 double TJSONArray::optDouble(Integer index, double defaultValue) const {
-  TZvAbstractObject* o = opt(index);
-  if (o == nullptr) return defaultValue;
-  if (auto n = dynamic_cast<Number_*>(o)) return n->doubleValue();
-  double d;
-  return TryTextToFloat(o->toString(), d) ? d : defaultValue;
+  return OptDoubleOf(opt(index), defaultValue);
 }
 
 Integer TJSONArray::optInt(Integer index, Integer defaultValue) const {
-  TZvAbstractObject* o = opt(index);
-  if (o == nullptr) return defaultValue;
-  if (auto n = dynamic_cast<Number_*>(o)) {
-    try {
-      return n->intValue();
-    } catch (const Exception&) {
-      return defaultValue;
-    }
-  }
-  Integer i;
-  return TryStrToInt(o->toString(), i) ? i : defaultValue;
+  return OptIntOf(opt(index), defaultValue);
 }
 
 String TJSONArray::optString(Integer index, const String& defaultValue) const {
