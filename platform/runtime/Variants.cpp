@@ -34,16 +34,12 @@ bool TryTextToDouble(const String& text, double& out) {
   return true;
 }
 
-// Text of numbers and dates as the runtime writes them (FloatToStr, CurrToStr,
-// DateTimeToStr with the global format settings).
+// Text of a floating-point value as the runtime writes it with the global format
+// settings, to the precision of its variant type.
 String FloatText(double d, int precision) {
   if (precision >= 15) return FloatToStr(d);
   return FloatToStrF(d, ffGeneral, precision, 0);
 }
-
-String CurrencyText(Int64 scaled) { return CurrToStr(Currency::FromScaled(scaled)); }
-
-String DateTimeText(TDateTime d) { return DateTimeToStr(d); }
 
 // The runtime's date and time text first, then the system's reading of dates.
 bool TryTextToDate(const String& s, TDateTime& out) {
@@ -454,8 +450,8 @@ String ToText(const Variant& x, TVarType target) {
     case varBoolean: return v.RawInt64() ? L"True" : L"False";
     case varSingle: return FloatText(v.RawDouble(), 7);
     case varDouble: return FloatText(v.RawDouble(), 15);
-    case varDate: return DateTimeText(v.RawDouble());
-    case varCurrency: return CurrencyText(v.RawInt64());
+    case varDate: return DateTimeToStr(v.RawDouble());
+    case varCurrency: return CurrToStr(Currency::FromScaled(v.RawInt64()));
     case varOleStr: case varUString: return v.UStringRef();
     case varString: return AnsiToString(v.AnsiRef());
     default:
