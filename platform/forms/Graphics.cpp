@@ -1546,7 +1546,7 @@ TBytes TBitmap::SaveToBytes() {
 
 void TBitmap::LoadFromResourceName(HINSTANCE Instance, const String& ResName) {
   HRSRC r = FindResourceW(Instance, ResName.c_str(), RT_BITMAP);
-  if (!r) throw EInvalidGraphic(L"Resource %s not found", {ResName});
+  if (!r) throw EResNotFound(L"Resource %s not found", {ResName});
   HGLOBAL g = LoadResource(Instance, r);
   const Byte* p = static_cast<const Byte*>(LockResource(g));
   DWORD size = SizeofResource(Instance, r);
@@ -1572,7 +1572,7 @@ void TBitmap::LoadFromResourceName(HINSTANCE Instance, const String& ResName) {
 
 void TBitmap::LoadFromResourceID(HINSTANCE Instance, Integer ResID) {
   HRSRC r = FindResourceW(Instance, MAKEINTRESOURCEW(ResID), RT_BITMAP);
-  if (!r) throw EInvalidGraphic(L"Resource %d not found", {ResID});
+  if (!r) throw EResNotFound(L"Resource %d not found", {ResID});
   wchar_t name[16];
   swprintf(name, 16, L"#%d", ResID);
   LoadFromResourceName(Instance, name);

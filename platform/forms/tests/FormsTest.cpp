@@ -91,6 +91,33 @@ TEST(Forms, CreationLookupsAndModalResult) {
   EXPECT_NEAR((r.top + r.bottom) / 2, Screen->Height() / 2, 2);
 }
 
+TEST(Forms, FormsDesignedAtAnotherResolutionAreScaledWhenRead) {
+  static TRegistration registered;
+  std::unique_ptr<TForm> form(TCustomForm::Create<TForm>(nullptr));
+  const Integer ppi = Screen->PixelsPerInch();
+  const String text = L"object Scaled: TForm\n"
+                      L"  ClientWidth = 400\n"
+                      L"  ClientHeight = 200\n"
+                      L"  PixelsPerInch = " + std::to_wstring(ppi * 2) + L"\n"
+                      L"  object Box: TSwatch\n"
+                      L"    Left = 100\n"
+                      L"    Top = 40\n"
+                      L"    Width = 200\n"
+                      L"    Height = 60\n"
+                      L"  end\n"
+                      L"end\n";
+  TextToComponent(text, form.get());
+  auto* box = dynamic_cast<TSwatch*>(form->FindComponent(L"Box"));
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(form->PixelsPerInch(), ppi);
+  EXPECT_EQ(form->ClientWidth(), 200);
+  EXPECT_EQ(form->ClientHeight(), 100);
+  EXPECT_EQ(box->Left(), 50);
+  EXPECT_EQ(box->Top(), 20);
+  EXPECT_EQ(box->Width(), 100);
+  EXPECT_EQ(box->Height(), 30);
+}
+
 TEST(Forms, CallsFromOtherThreadsRunInTheMessageLoop) {
   DWORD ranOn = 0;
   bool returned = false;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "Classes.h"
 #include "Graphics.h"
 
 namespace {
@@ -243,6 +244,22 @@ TEST(Bitmap, TransparentDrawAndMask) {
   src.SetTransparentColor(clNavy);
   EXPECT_EQ(src.TransparentMode(), tmFixed);
   EXPECT_EQ(src.TransparentColor(), clNavy);
+}
+
+TEST(Bitmap, LoadsFromTheProgramsResources) {
+  TBitmap b;
+  b.LoadFromResourceName(GetModuleHandleW(nullptr), L"CHECKER");
+  EXPECT_EQ(b.Width(), 4);
+  EXPECT_EQ(b.Height(), 2);
+  EXPECT_EQ(b.PixelFormat(), pf24bit);
+  EXPECT_EQ(b.Canvas()->Pixel(0, 0), clRed);
+  EXPECT_EQ(b.Canvas()->Pixel(1, 0), clLime);
+  EXPECT_EQ(b.Canvas()->Pixel(2, 0), clBlue);
+  EXPECT_EQ(b.Canvas()->Pixel(3, 0), clWhite);
+  EXPECT_EQ(b.Canvas()->Pixel(3, 1), clBlack);
+  EXPECT_THROW(b.LoadFromResourceName(GetModuleHandleW(nullptr), L"NO_SUCH_BITMAP"), EResNotFound);
+  EXPECT_THROW(b.LoadFromResourceID(GetModuleHandleW(nullptr), 4711), EResNotFound);
+  EXPECT_EQ(b.Width(), 4);
 }
 
 TEST(Picture, FormatsByExtensionAndFiles) {
