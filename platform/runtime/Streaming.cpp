@@ -769,7 +769,17 @@ TComponent* TReader::ReadRootComponent(TComponent* Root) {
     }
     Result->SetComponentStateItem(csLoading, true);
     Result->SetComponentStateItem(csReading, true);
-    if (!Result->ComponentState().Contains(csDesigning)) Result->SetName(Name);
+    if (!Result->ComponentState().Contains(csDesigning)) {
+      // Another root of the same owner may already carry the name: add _1, _2 ...
+      String Unique = Name;
+      TComponent* Owner = Result->Owner();
+      for (Integer i = 1; Owner && !Unique.empty(); ++i) {
+        TComponent* Other = Owner->FindComponent(Unique);
+        if (!Other || Other == Result) break;
+        Unique = Name + L"_" + std::to_wstring(i);
+      }
+      Result->SetName(Unique);
+    }
     FRoot = Result;
     FLookupRoot = Result;
     FOwner = Result;

@@ -165,7 +165,8 @@ PTypeInfo RenamedTypeInfo(PTypeInfo Base, const String& Name);
 PTypeInfo ClassTypeInfo(TClass AClass);
 // Type information of a method (event) type with this name.
 PTypeInfo MethodTypeInfo(const String& Name);
-// Enumeration type info from "a, b, c" (an optional "= n" after a name is ignored).
+// Enumeration type info from "a, b, c": the names of the ordinals 0, 1, 2 ... in order
+// (enumerations with explicit, non-consecutive values have no type information).
 PTypeInfo MakeEnumTypeInfo(const wchar_t* TypeName, const wchar_t* NameList);
 PTypeInfo MakeSetTypeInfo(const wchar_t* TypeName, PTypeInfo CompType);
 

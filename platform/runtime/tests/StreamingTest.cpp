@@ -507,6 +507,17 @@ TEST(Streaming, FailedReadIntoExistingRootKeepsItsComponents) {
   EXPECT_FALSE(Form.ComponentState().Contains(csLoading));
 }
 
+TEST(Streaming, RootNameMadeUniqueWithinItsOwner) {
+  Register();
+  TComponent App(nullptr);
+  auto* First = new TTestForm(&App);
+  First->SetName(L"Form1");
+  auto* Second = new TTestForm(&App);
+  TextToComponent(L"object Form1: TTestForm\r\nend\r\n", Second);
+  EXPECT_EQ(Second->Name(), L"Form1_1");
+  EXPECT_EQ(First->Name(), L"Form1");
+}
+
 TEST(Streaming, FormResourcesReadAncestorsFirst) {
   Register();
   TResForm2 Form(nullptr);
