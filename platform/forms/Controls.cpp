@@ -1544,14 +1544,6 @@ void TWinControl::MainWndProc(TMessage& Message) {
 }
 
 void TWinControl::WndProc(TMessage& Message) {
-  switch (Message.Msg) {
-    case WM_SETFOCUS: {
-      // Focus changes made meanwhile by the form are respected.
-      break;
-    }
-    default:
-      break;
-  }
   if (Message.Msg >= WM_MOUSEFIRST && Message.Msg <= WM_MOUSELAST) {
     // Mouse messages over a graphic child (or while it holds the capture) go to it.
     TControl* target = nullptr;

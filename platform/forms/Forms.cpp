@@ -211,9 +211,6 @@ void TCustomForm::Loaded() {
     FFont->SetHeight(MulDiv(FFont->Height(), m, d));
     FPixelsPerInch = m;
   }
-  if (FActiveControl && !FActiveControl->CanFocus()) {
-    // Focused when the form shows.
-  }
 }
 
 void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
@@ -646,10 +643,6 @@ void TCustomForm::CMDialogKey(TMessage& Message) {
     }
   }
   TWinControl::CMDialogKey(Message);
-}
-
-void TCustomForm::WMSetFocus(TMessage& Message) {
-  TWinControl::WMSetFocus(Message);
 }
 
 void TCustomForm::Dispatch(TMessage& Message) {

@@ -168,7 +168,6 @@ class TCustomForm : public TWinControl {
   void UpdateShowing() override;
   void CMShowingChanged(TMessage& Message) override;
   void CMDialogKey(TMessage& Message) override;
-  void WMSetFocus(TMessage& Message) override;
 
  private:
   void ApplyPosition();
