@@ -10,6 +10,7 @@
 #include "ComCtrls.h"
 #include "ExtCtrls.h"
 #include "DragObjs.h"
+#include "Dialogs.h"
 #include "SysInit.h"
 
 int main(int argc, char** argv) {
