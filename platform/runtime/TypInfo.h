@@ -138,7 +138,6 @@ struct TPropInfo {
 DECLARE_EXCEPTION(EPropertyError, Exception)
 DECLARE_EXCEPTION(EPropertyConvertError, Exception)
 // Streaming errors (the component reader and writer, the class registry).
-DECLARE_EXCEPTION(EFilerError, EStreamError)
 DECLARE_EXCEPTION(EClassNotFound, EFilerError)
 
 // Standard type information ------------------------------------------------------------
