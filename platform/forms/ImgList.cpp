@@ -447,6 +447,49 @@ bool TCustomImageList::GetBitmap(Integer Index, TBitmap* Image) {
   return true;
 }
 
+bool TCustomImageList::GetInstRes(HINSTANCE Instance, TResType ResType, const String& Name,
+                                  Integer Width, TLoadResources LoadFlags, TColor MaskColor) {
+  UINT type = ResType == rtBitmap ? IMAGE_BITMAP : ResType == rtCursor ? IMAGE_CURSOR : IMAGE_ICON;
+  UINT flags = LR_CREATEDIBSECTION;
+  if (LoadFlags.Contains(lrDefaultColor)) flags |= LR_DEFAULTCOLOR;
+  if (LoadFlags.Contains(lrDefaultSize)) flags |= LR_DEFAULTSIZE;
+  if (LoadFlags.Contains(lrFromFile)) flags |= LR_LOADFROMFILE;
+  if (LoadFlags.Contains(lrMap3DColors)) flags |= LR_LOADMAP3DCOLORS;
+  if (LoadFlags.Contains(lrTransparent)) flags |= LR_LOADTRANSPARENT;
+  if (LoadFlags.Contains(lrMonoChrome)) flags |= LR_MONOCHROME;
+  COLORREF mask = MaskColor == clNone ? CLR_NONE : MaskColor == clDefault ? CLR_DEFAULT
+                                                                          : static_cast<COLORREF>(ColorToRGB(MaskColor));
+  HIMAGELIST h = ImageList_LoadImageW(Instance, Name.c_str(), Width > 0 ? Width : FWidth, FAllocBy,
+                                      mask, type, flags);
+  if (!h) return false;
+  BeginUpdate();
+  for (int i = 0, n = ImageList_GetImageCount(h); i < n; ++i) {
+    HICON icon = ImageList_GetIcon(h, i, ILD_TRANSPARENT);
+    if (icon) {
+      ImageList_ReplaceIcon(Handle(), -1, icon);
+      DestroyIcon(icon);
+    }
+  }
+  ImageList_Destroy(h);
+  Change();
+  EndUpdate();
+  return true;
+}
+
+bool TCustomImageList::GetResource(TResType ResType, const String& Name, Integer Width,
+                                   TLoadResources LoadFlags, TColor MaskColor) {
+  return GetInstRes(GetModuleHandleW(nullptr), ResType, Name, Width, LoadFlags, MaskColor);
+}
+
+bool TCustomImageList::ResInstLoad(HINSTANCE Instance, TResType ResType, const String& Name,
+                                   TColor MaskColor) {
+  return GetInstRes(Instance, ResType, Name, FWidth, TLoadResources(), MaskColor);
+}
+
+bool TCustomImageList::ResourceLoad(TResType ResType, const String& Name, TColor MaskColor) {
+  return ResInstLoad(GetModuleHandleW(nullptr), ResType, Name, MaskColor);
+}
+
 HBITMAP TCustomImageList::GetImageBitmap() {
   IMAGEINFO info{};
   if (!FHandle || Count() == 0 || !ImageList_GetImageInfo(FHandle, 0, &info)) return nullptr;

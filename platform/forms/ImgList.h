@@ -23,6 +23,9 @@ ENUM_TYPEINFO(TImageType, itImage, itMask)
 enum TColorDepth { cdDeviceDependent, cd4Bit, cd8Bit, cd16Bit, cd24Bit, cd32Bit };
 ENUM_TYPEINFO(TColorDepth, cdDeviceDependent, cd4Bit, cd8Bit, cd16Bit, cd24Bit, cd32Bit)
 using TImageIndex = Integer;
+enum TResType { rtBitmap, rtCursor, rtIcon };
+enum TLoadResource { lrDefaultColor, lrDefaultSize, lrFromFile, lrMap3DColors, lrTransparent, lrMonoChrome };
+using TLoadResources = Set<TLoadResource, 8>;
 using TOverlay = Byte;
 
 // A link through which an image list tells a user (a control, a menu) that it changed.
@@ -109,6 +112,14 @@ class TCustomImageList : public TComponent {
   bool GetBitmap(Integer Index, TBitmap* Image);
   void GetIcon(Integer Index, TIcon* Image);
   void GetIcon(Integer Index, TIcon* Image, TDrawingStyle ADrawingStyle, TImageType AImageType);
+  // Adds the images of a bitmap or icon resource (cut into cells of the list's size);
+  // MaskColor clNone adds them without a mask. False when the resource is missing.
+  bool GetInstRes(HINSTANCE Instance, TResType ResType, const String& Name, Integer Width,
+                  TLoadResources LoadFlags, TColor MaskColor);
+  bool GetResource(TResType ResType, const String& Name, Integer Width, TLoadResources LoadFlags,
+                   TColor MaskColor);
+  bool ResInstLoad(HINSTANCE Instance, TResType ResType, const String& Name, TColor MaskColor);
+  bool ResourceLoad(TResType ResType, const String& Name, TColor MaskColor);
   HBITMAP GetImageBitmap();
   HBITMAP GetMaskBitmap();
 
@@ -137,7 +148,7 @@ class TCustomImageList : public TComponent {
   void FreeHandle();
   UINT ColorFlags() const;
   UINT DrawFlags(TDrawingStyle S, TImageType T) const;
-  void DoDraw(Integer Index, TCanvas* Canvas, Integer X, Integer Y, UINT Style, bool Enabled);
+  virtual void DoDraw(Integer Index, TCanvas* Canvas, Integer X, Integer Y, UINT Style, bool Enabled);
   void ReadData(TStream* Stream);
   void WriteData(TStream* Stream);
 

@@ -84,6 +84,9 @@ TEST(ImgListTest, MaskedImagesDrawOnlyTheirOpaquePixels) {
   list.Delete(0);
   EXPECT_EQ(1, list.Count());
   EXPECT_THROW(list.Delete(5), EInvalidOperation);
+  // A missing resource adds nothing.
+  EXPECT_FALSE(list.ResourceLoad(rtBitmap, L"NO_SUCH_BITMAP", clFuchsia));
+  EXPECT_EQ(1, list.Count());
 }
 
 TEST(ImgListTest, AlphaImagesBlendWithTheBackground) {
