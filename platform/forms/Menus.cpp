@@ -4,6 +4,8 @@
 #include <map>
 #include <string>
 
+#include <commctrl.h>
+
 #include "Forms.h"
 
 namespace {
@@ -750,16 +752,44 @@ void TMainMenu::DeclarePublished(TPublisher<TMainMenu>& P) {
   P.Property(L"AutoMerge", &TMainMenu::AutoMerge, &TMainMenu::SetAutoMerge).Default(false);
 }
 
-TMainMenu::~TMainMenu() {
-  if (FWindowHandle && IsWindow(FWindowHandle) && GetMenu(FWindowHandle) == Items()->FHandle)
-    ::SetMenu(FWindowHandle, nullptr);
+namespace {
+
+// The window showing a main menu is subclassed so that the menu's commands and
+// owner-draw requests reach its items.
+LRESULT CALLBACK MainMenuSubclass(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam, UINT_PTR,
+                                  DWORD_PTR Data) {
+  auto* menu = reinterpret_cast<TMainMenu*>(Data);
+  switch (Msg) {
+    case WM_COMMAND:
+      if (HIWORD(WParam) == 0 && LParam == 0 && menu->DispatchCommand(LOWORD(WParam))) return 0;
+      break;
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM: {
+      TMessage m{Msg, WParam, LParam, 0};
+      if (menu->HandleOwnerDrawMessage(m)) return m.Result;
+      break;
+    }
+    default:
+      break;
+  }
+  return DefSubclassProc(Wnd, Msg, WParam, LParam);
 }
 
+}  // namespace
+
+TMainMenu::~TMainMenu() { SetWindowHandle(nullptr); }
+
 void TMainMenu::SetWindowHandle(HWND Value) {
-  if (FWindowHandle && FWindowHandle != Value && IsWindow(FWindowHandle))
-    ::SetMenu(FWindowHandle, nullptr);
+  if (FWindowHandle == Value) return;
+  if (FWindowHandle && IsWindow(FWindowHandle)) {
+    RemoveWindowSubclass(FWindowHandle, MainMenuSubclass, 1);
+    if (GetMenu(FWindowHandle) == Items()->FHandle) ::SetMenu(FWindowHandle, nullptr);
+  }
   FWindowHandle = Value;
-  if (Value) ::SetMenu(Value, Handle());
+  if (Value) {
+    SetWindowSubclass(Value, MainMenuSubclass, 1, reinterpret_cast<DWORD_PTR>(this));
+    ::SetMenu(Value, Handle());
+  }
 }
 
 // The menu bar shows the new menu before the old one goes.

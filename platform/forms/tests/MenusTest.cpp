@@ -157,6 +157,10 @@ TEST_F(MenusWindowTest, ShortCutsFireMenuItems) {
   Form->SetMenu(main);
   main->SetWindowHandle(Form->Handle());
   EXPECT_EQ(main->Handle(), GetMenu(Form->Handle()));
+  // A choice from the menu bar reaches the item.
+  SendMessageW(Form->Handle(), WM_COMMAND, save->Command(), 0);
+  EXPECT_EQ(L"save ", log);
+  log.clear();
 
   auto* popup = new TPopupMenu(Form);
   auto* refresh = new TMenuItem(Form);
