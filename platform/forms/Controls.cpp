@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <set>
 
+#include "DragObjs.h"
 #include "Forms.h"
+#include "Menus.h"
 #include "Streaming.h"
 
 TMouse* Mouse = nullptr;
@@ -251,6 +253,11 @@ TControl::~TControl() {
   if (CaptureControl == this) {
     CaptureControl = nullptr;
     ReleaseCapture();
+  }
+  // A drag of this control ends here; its handler does not run for a control going away.
+  if (::DragControl() == this) {
+    OnEndDrag = nullptr;
+    ::EndDrag(false);
   }
   if (FParent) FParent->RemoveControl(this);
 }
@@ -507,6 +514,12 @@ void TControl::WndProc(TMessage& Message) {
         break;
       case WM_LBUTTONDOWN:
       case WM_LBUTTONDBLCLK:
+        // An automatic drag takes the press instead of the ordinary mouse handling.
+        if (FDragMode == dmAutomatic && FDragKind == dkDrag &&
+            !ComponentState().Contains(csDesigning)) {
+          BeginDrag(Mouse ? Mouse->DragImmediate() : true, -1);
+          return;
+        }
         FControlState.Include(csLButtonDown);
         break;
       case WM_LBUTTONUP:
@@ -690,8 +703,29 @@ void TControl::WMContextMenu(TMessage& Message) {
   DoContextPopup(temp, handled);
   Message.Result = handled ? 1 : 0;
   if (handled) return;
+  // Not handled: the control's own popup menu, at the click or (from the keyboard) at
+  // the control's top-left corner.
+  if (GetPopupMenu()) {
+    if (pt.x == -1 && pt.y == -1) pt = ClientToScreen(POINT{0, 0});
+    SendCancelMode(nullptr);
+    if (ShowControlPopupMenu(this, pt)) {
+      Message.Result = 1;
+      return;
+    }
+  }
   DefaultHandler(Message);
 }
+
+void TControl::BeginDrag(bool Immediate, Integer Threshold) {
+  if (ComponentState().Contains(csDesigning)) return;
+  ::BeginDrag(this, Immediate, Threshold);
+}
+
+void TControl::EndDrag(bool Drop) {
+  if (Dragging()) ::EndDrag(Drop);
+}
+
+bool TControl::Dragging() const { return ::DragControl() == this; }
 
 void TControl::DoContextPopup(POINT MousePos, bool& Handled) {
   if (OnContextPopup) OnContextPopup(this, MousePos, Handled);
@@ -1883,6 +1917,11 @@ void TWinControl::DoEnter() {
 }
 void TWinControl::DoExit() {
   if (OnExit) OnExit(this);
+}
+
+bool TWinControl::IsMenuKey(TMessage& Message) {
+  if (ComponentState().Contains(csDesigning)) return false;
+  return IsMenuShortCut(this, Message);
 }
 
 void TWinControl::CNKeyDown(TMessage& Message) {

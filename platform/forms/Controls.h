@@ -247,7 +247,13 @@ class TControl : public TComponent {
   void BringToFront() { SetZOrder(true); }
   void SendToBack() { SetZOrder(false); }
   virtual void SetZOrder(bool TopMost);
-  virtual bool Dragging() const { return false; }
+  // Dragging this control through the drag manager: at once, or once the mouse moved
+  // Threshold pixels (-1: the mouse object's threshold) with the left button held.
+  void BeginDrag(bool Immediate, Integer Threshold = -1);
+  // Ends this control's drag; with Drop, over the control under the mouse.
+  void EndDrag(bool Drop);
+  // True from BeginDrag until the drag ends, also while the threshold is not yet passed.
+  virtual bool Dragging() const;
   bool HasParent() const override { return FParent != nullptr; }
   TComponent* GetParentComponent() const override;
   void SetParentComponent(TComponent* Value) override;
@@ -489,7 +495,9 @@ class TWinControl : public TControl {
   void NotifyControls(UINT Msg);
   void UpdateBounds();
   virtual void SetTextBuf(const String& Value) override;
-  virtual bool IsMenuKey(TMessage& Message) { return false; }
+  // Gives the popup menus up the parent chain and the form's main menu the key as a
+  // shortcut; true when a menu item ran.
+  virtual bool IsMenuKey(TMessage& Message);
 
   virtual void WMPaint(TMessage& Message);
   virtual void WMEraseBkgnd(TMessage& Message);

@@ -95,6 +95,43 @@ TEST_F(DragObjsTest, EscapeAndClicksWithoutMovingEndWithoutDrop) {
   EXPECT_FALSE(IsDragging());
 }
 
+// A control drives the drag manager through its own methods; in automatic mode the
+// press itself starts the drag instead of reaching the mouse-down handler; a dragged
+// control that goes away ends its drag.
+TEST_F(DragObjsTest, ControlDragsThroughItsOwnMethodsAndAutomatically) {
+  Source->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int, int) { Log += L"down; "; };
+  Source->BeginDrag(false, 8);
+  EXPECT_TRUE(Source->Dragging());  // already, though the threshold is not passed
+  EXPECT_FALSE(IsDragging());
+  EXPECT_FALSE(Target->Dragging());
+  Target->EndDrag(false);  // not Target's drag: nothing happens
+  EXPECT_TRUE(Source->Dragging());
+  Source->EndDrag(false);
+  EXPECT_FALSE(Source->Dragging());
+  EXPECT_EQ(nullptr, DragObject());
+
+  Log.clear();
+  Source->SetDragMode(dmAutomatic);
+  POINT from = Source->ClientToScreen(POINT{50, 50});
+  MoveMouse(from);
+  MouseButton(MOUSEEVENTF_LEFTDOWN);
+  EXPECT_TRUE(Source->Dragging());
+  EXPECT_TRUE(IsDragging());  // the mouse object starts drags at once
+  MoveInSteps(from, Target->ClientToScreen(POINT{20, 30}));
+  MouseButton(MOUSEEVENTF_LEFTUP);
+  EXPECT_EQ(L"enter; drop Source at 20,30; end Target; ", Log);
+  EXPECT_FALSE(Source->Dragging());
+
+  Log.clear();
+  Source->BeginDrag(true);
+  ASSERT_TRUE(IsDragging());
+  delete Source;
+  Source = nullptr;
+  EXPECT_EQ(nullptr, DragObject());
+  EXPECT_EQ(nullptr, DragControl());
+  EXPECT_EQ(L"enter; leave; ", Log);  // the target hears it; the gone control does not
+}
+
 TEST_F(DragObjsTest, HintWindowShowsTextOnInfoColour) {
   EXPECT_EQ(THintWindow::StaticClass(), TApplication::HintWindowClass);
   THintWindow hint(nullptr);

@@ -184,6 +184,68 @@ TEST_F(MenusWindowTest, ShortCutsFireMenuItems) {
   EXPECT_EQ(L"save refresh ", log);
 }
 
+// The ordinary key path gives shortcuts to the popup menus up the parent chain and
+// to the form's main menu; other keys still reach the focused control.
+TEST_F(MenusWindowTest, ShortCutsFireThroughTheKeyPath) {
+  std::wstring log;
+  auto* main = new TMainMenu(Form);
+  auto* save = new TMenuItem(Form);
+  save->SetShortCut(TextToShortCut(L"Ctrl+S"));
+  save->OnClick = [&](TObject*) { log += L"save "; };
+  main->Items()->Add(save);
+  Form->SetMenu(main);
+  auto* popup = new TPopupMenu(Form);
+  auto* refresh = new TMenuItem(Form);
+  refresh->SetShortCut(TextToShortCut(L"F5"));
+  refresh->OnClick = [&](TObject*) { log += L"refresh "; };
+  popup->Items()->Add(refresh);
+  Form->SetPopupMenu(popup);  // on the parent of the focused control
+  Box->OnKeyDown = [&](TObject*, Word& K, TShiftState) {
+    if (K != VK_CONTROL) log += L"key" + std::to_wstring(K) + L" ";
+  };
+  ASSERT_FALSE(Application->OnMessage);
+  Key(VK_CONTROL, false);
+  PressKey('S');
+  Key(VK_CONTROL, true);
+  PressKey(VK_F5);
+  PressKey('A');
+  Pump(50);
+  EXPECT_EQ(L"save refresh key65 ", log);
+}
+
+// A context-menu request shows the control's popup menu, unless OnContextPopup
+// handled it; the chosen item runs.
+TEST_F(MenusWindowTest, ContextMenuShowsTheControlsPopupMenu) {
+  std::wstring log;
+  auto* popup = new TPopupMenu(Form);
+  popup->OnPopup = [&](TObject*) { log += L"popup "; };
+  auto* item = new TMenuItem(Form);
+  item->SetCaption(L"Item");
+  item->OnClick = [&](TObject*) { log += L"item "; };
+  popup->Items()->Add(item);
+  Box->SetPopupMenu(popup);
+  bool handle = true;
+  Box->OnContextPopup = [&](TObject*, POINT, bool& Handled) {
+    log += L"context ";
+    Handled = handle;
+  };
+  POINT at = Box->ClientToScreen(POINT{40, 40});
+  LPARAM lp = MAKELPARAM(at.x, at.y);
+  SendMessageW(Box->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Box->Handle()), lp);
+  EXPECT_EQ(L"context ", log);
+
+  log.clear();
+  handle = false;
+  OpenMenu = popup;
+  ClickIndex = 0;
+  SetTimer(nullptr, 0, 300, ClickOpenMenu);
+  SendMessageW(Box->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Box->Handle()), lp);
+  Pump(50);
+  EXPECT_EQ(L"context popup item ", log);
+  EXPECT_EQ(Box, popup->PopupComponent());
+  EXPECT_EQ(at.x, popup->PopupPoint().x);
+}
+
 // A popup menu opens at a point, draws its owner-drawn item and runs the item a
 // mouse click chose, after OnPopup.
 TEST_F(MenusWindowTest, PopupMenuRunsTheClickedItem) {
