@@ -574,30 +574,12 @@ void TCustomTreeView::SetIndent(Integer Value) {
 }
 
 void TCustomTreeView::SetImages(TCustomImageList* Value) {
-  if (FImages == Value) return;
-  if (FImages) {
-    FImages->UnRegisterChanges(&FImageChangeLink);
-    FImages->RemoveFreeNotification(this);
-  }
-  FImages = Value;
-  if (Value) {
-    Value->RegisterChanges(&FImageChangeLink);
-    Value->FreeNotification(this);
-  }
+  if (!ReplaceImageList(FImages, Value, FImageChangeLink, this)) return;
   ImageListChange(Value);
 }
 
 void TCustomTreeView::SetStateImages(TCustomImageList* Value) {
-  if (FStateImages == Value) return;
-  if (FStateImages) {
-    FStateImages->UnRegisterChanges(&FStateChangeLink);
-    FStateImages->RemoveFreeNotification(this);
-  }
-  FStateImages = Value;
-  if (Value) {
-    Value->RegisterChanges(&FStateChangeLink);
-    Value->FreeNotification(this);
-  }
+  if (!ReplaceImageList(FStateImages, Value, FStateChangeLink, this)) return;
   ImageListChange(Value);
 }
 
@@ -1229,18 +1211,12 @@ void TCustomListView::SetSortType(TSortType Value) {
 }
 
 void TCustomListView::SetLargeImages(TCustomImageList* Value) {
-  if (FLargeImages == Value) return;
-  if (FLargeImages) { FLargeImages->UnRegisterChanges(&FLargeChangeLink); FLargeImages->RemoveFreeNotification(this); }
-  FLargeImages = Value;
-  if (Value) { Value->RegisterChanges(&FLargeChangeLink); Value->FreeNotification(this); }
+  if (!ReplaceImageList(FLargeImages, Value, FLargeChangeLink, this)) return;
   UpdateImages();
 }
 
 void TCustomListView::SetSmallImages(TCustomImageList* Value) {
-  if (FSmallImages == Value) return;
-  if (FSmallImages) { FSmallImages->UnRegisterChanges(&FSmallChangeLink); FSmallImages->RemoveFreeNotification(this); }
-  FSmallImages = Value;
-  if (Value) { Value->RegisterChanges(&FSmallChangeLink); Value->FreeNotification(this); }
+  if (!ReplaceImageList(FSmallImages, Value, FSmallChangeLink, this)) return;
   UpdateImages();
 }
 

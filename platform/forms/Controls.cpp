@@ -1983,26 +1983,22 @@ void TWinControl::CNSysChar(TMessage& Message) {
   Message.Result = 0;
 }
 
-void TWinControl::CMDialogKey(TMessage& Message) {
-  // Offer the key to every child until one takes it.
-  for (TControl* c : FControls) {
-    if (c->Perform(CM_DIALOGKEY, Message.WParam, Message.LParam) != 0) {
+namespace {
+// Offers a dialog key or character to every child until one takes it.
+void OfferToChildren(const std::vector<TControl*>& Controls, UINT Msg, TMessage& Message) {
+  for (TControl* c : Controls) {
+    if (c->Perform(Msg, Message.WParam, Message.LParam) != 0) {
       Message.Result = 1;
       return;
     }
   }
   Message.Result = 0;
 }
+}  // namespace
 
-void TWinControl::CMDialogChar(TMessage& Message) {
-  for (TControl* c : FControls) {
-    if (c->Perform(CM_DIALOGCHAR, Message.WParam, Message.LParam) != 0) {
-      Message.Result = 1;
-      return;
-    }
-  }
-  Message.Result = 0;
-}
+void TWinControl::CMDialogKey(TMessage& Message) { OfferToChildren(FControls, CM_DIALOGKEY, Message); }
+
+void TWinControl::CMDialogChar(TMessage& Message) { OfferToChildren(FControls, CM_DIALOGCHAR, Message); }
 
 void TWinControl::CMChildKey(TMessage& Message) {
   if (FParent) Message.Result = FParent->Perform(CM_CHILDKEY, Message.WParam, Message.LParam);

@@ -635,3 +635,18 @@ void TCustomImageList::HideDragImage() {
 void TCustomImageList::ShowDragImage() {
   if (FDragging) ImageList_DragShowNolock(TRUE);
 }
+
+bool ReplaceImageList(TCustomImageList*& Field, TCustomImageList* Value, TChangeLink& Link,
+                      TComponent* Client) {
+  if (Field == Value) return false;
+  if (Field) {
+    Field->UnRegisterChanges(&Link);
+    Field->RemoveFreeNotification(Client);
+  }
+  Field = Value;
+  if (Value) {
+    Value->RegisterChanges(&Link);
+    Value->FreeNotification(Client);
+  }
+  return true;
+}

@@ -186,3 +186,9 @@ class TDragImageList : public TCustomImageList {
  public:
   using TCustomImageList::TCustomImageList;
 };
+
+// Points Field at Value for a control that shows images from a list: the change link and
+// the free notification move from the old list to the new one. Returns false when Field
+// already was Value (nothing changed).
+bool ReplaceImageList(TCustomImageList*& Field, TCustomImageList* Value, TChangeLink& Link,
+                      TComponent* Client);

@@ -589,16 +589,7 @@ TMenu::~TMenu() {
 }
 
 void TMenu::SetImages(TCustomImageList* Value) {
-  if (FImages == Value) return;
-  if (FImages) {
-    FImages->UnRegisterChanges(&FImageChangeLink);
-    FImages->RemoveFreeNotification(this);
-  }
-  FImages = Value;
-  if (Value) {
-    Value->RegisterChanges(&FImageChangeLink);
-    Value->FreeNotification(this);
-  }
+  if (!ReplaceImageList(FImages, Value, FImageChangeLink, this)) return;
   MenuChanged();
 }
 
