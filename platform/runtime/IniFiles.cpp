@@ -75,10 +75,19 @@ void TCustomIniFile::WriteBool(const String& Section, const String& Ident, bool 
   WriteString(Section, Ident, Value ? L"1" : L"0");
 }
 
+namespace {
+// Reads a value's text and converts it; a missing, empty or malformed value gives Default.
+template <class T, class D>
+D ReadParsed(TCustomIniFile& Ini, const String& Section, const String& Ident, D Default,
+             bool (*TryParse)(const String&, T&)) {
+  T v;
+  String s = Ini.ReadString(Section, Ident, L"");
+  return !s.empty() && TryParse(s, v) ? v : Default;
+}
+}  // namespace
+
 double TCustomIniFile::ReadFloat(const String& Section, const String& Ident, double Default) {
-  Extended v;
-  String s = ReadString(Section, Ident, L"");
-  return !s.empty() && TryStrToFloat(s, v) ? v : Default;
+  return ReadParsed<Extended>(*this, Section, Ident, Default, TryStrToFloat);
 }
 
 void TCustomIniFile::WriteFloat(const String& Section, const String& Ident, double Value) {
@@ -86,9 +95,7 @@ void TCustomIniFile::WriteFloat(const String& Section, const String& Ident, doub
 }
 
 TDateTime TCustomIniFile::ReadDate(const String& Section, const String& Ident, TDateTime Default) {
-  TDateTime v;
-  String s = ReadString(Section, Ident, L"");
-  return !s.empty() && TryStrToDate(s, v) ? v : Default;
+  return ReadParsed<TDateTime>(*this, Section, Ident, Default, TryStrToDate);
 }
 
 void TCustomIniFile::WriteDate(const String& Section, const String& Ident, TDateTime Value) {
@@ -96,9 +103,7 @@ void TCustomIniFile::WriteDate(const String& Section, const String& Ident, TDate
 }
 
 TDateTime TCustomIniFile::ReadDateTime(const String& Section, const String& Ident, TDateTime Default) {
-  TDateTime v;
-  String s = ReadString(Section, Ident, L"");
-  return !s.empty() && TryStrToDateTime(s, v) ? v : Default;
+  return ReadParsed<TDateTime>(*this, Section, Ident, Default, TryStrToDateTime);
 }
 
 void TCustomIniFile::WriteDateTime(const String& Section, const String& Ident, TDateTime Value) {
@@ -106,9 +111,7 @@ void TCustomIniFile::WriteDateTime(const String& Section, const String& Ident, T
 }
 
 TDateTime TCustomIniFile::ReadTime(const String& Section, const String& Ident, TDateTime Default) {
-  TDateTime v;
-  String s = ReadString(Section, Ident, L"");
-  return !s.empty() && TryStrToTime(s, v) ? v : Default;
+  return ReadParsed<TDateTime>(*this, Section, Ident, Default, TryStrToTime);
 }
 
 void TCustomIniFile::WriteTime(const String& Section, const String& Ident, TDateTime Value) {
