@@ -10,12 +10,13 @@
 #include "vdUxTheme.h"
 #include "vxClasses.h"
 #include "vxDWMApi.h"
+#include "vxDrawTextUtils.h"
 #include "vxGeometry.h"
 #include "vxGraphics.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   TUnitScope units({ClassesUnit, GraphicsUnit, ControlsUnit, FormsUnit, vdCoreUnit, vxClassesUnit,
-                    vdUxThemeUnit, vdThemeManagerUnit, vxGeometryUnit, vxDWMApiUnit, vxGraphicsUnit});
+                    vdUxThemeUnit, vdThemeManagerUnit, vxGeometryUnit, vxDrawTextUtilsUnit, vxDWMApiUnit, vxGraphicsUnit});
   return RUN_ALL_TESTS();
 }
