@@ -6,6 +6,7 @@
 #include "Graphics.h"
 #include "SysInit.h"
 #include "vdCore.h"
+#include "vdOffice11.h"
 #include "vdThemeManager.h"
 #include "vdUxTheme.h"
 #include "vxClasses.h"
@@ -17,6 +18,6 @@
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   TUnitScope units({ClassesUnit, GraphicsUnit, ControlsUnit, FormsUnit, vdCoreUnit, vxClassesUnit,
-                    vdUxThemeUnit, vdThemeManagerUnit, vxGeometryUnit, vxDrawTextUtilsUnit, vxDWMApiUnit, vxGraphicsUnit});
+                    vdUxThemeUnit, vdThemeManagerUnit, vdOffice11Unit, vxGeometryUnit, vxDrawTextUtilsUnit, vxDWMApiUnit, vxGraphicsUnit});
   return RUN_ALL_TESTS();
 }
