@@ -14,10 +14,13 @@
 #include "vxDrawTextUtils.h"
 #include "vxGeometry.h"
 #include "vxGraphics.h"
+#include "vxLookAndFeelPainters.h"
+#include "vxLookAndFeels.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   TUnitScope units({ClassesUnit, GraphicsUnit, ControlsUnit, FormsUnit, vdCoreUnit, vxClassesUnit,
-                    vdUxThemeUnit, vdThemeManagerUnit, vdOffice11Unit, vxGeometryUnit, vxDrawTextUtilsUnit, vxDWMApiUnit, vxGraphicsUnit});
+                    vdUxThemeUnit, vdThemeManagerUnit, vdOffice11Unit, vxGeometryUnit, vxDrawTextUtilsUnit,
+                    vxLookAndFeelPaintersUnit, vxLookAndFeelsUnit, vxDWMApiUnit, vxGraphicsUnit});
   return RUN_ALL_TESTS();
 }
