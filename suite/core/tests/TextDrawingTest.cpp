@@ -5,6 +5,7 @@
 #include <string>
 
 #include "Graphics.h"
+#include "vdCore.h"
 #include "vxDrawTextUtils.h"
 
 namespace {
@@ -285,6 +286,54 @@ TEST(TextDrawing, MetafilesGetEveryRowAndNoSelection) {
   PlayEnhMetaFile(played.dc, emf, &bounds);
   EXPECT_EQ(played.Count(Red, 0, 0, played.W, played.Hgt), 0) << "no selection in a metafile";
   DeleteEnhMetaFile(emf);
+}
+
+TEST(TextDrawing, TabsExpandToTheSystemTabStops) {
+  Surface s, ref;
+  TRect r{10, 10, 230, 10 + s.RowHeight};
+  vxTextOutFormatted(s.dc, L"a\tb", r, vxtoSingleLine | vxtoExpandTabs);
+  SetBkMode(ref.dc, TRANSPARENT);
+  TabbedTextOutW(ref.dc, r.left, r.top, L"a\tb", 3, 0, nullptr, r.left);
+  EXPECT_TRUE(s.SameAs(ref, 0, 0, s.W, s.Hgt));
+  TRect measured{10, 10, 230, 11};
+  vxTextOutFormatted(s.dc, L"a\tb", measured, vxtoSingleLine | vxtoExpandTabs | vxtoCalcRect);
+  EXPECT_EQ(measured.right - measured.left, static_cast<LONG>(LOWORD(GetTabbedTextExtentW(s.dc, L"a\tb", 3, 0, nullptr))));
+}
+
+// Systems without the wide-character functions get the text in the ANSI code page
+// (932 here); layout and drawing come out the same.
+TEST(TextDrawing, AnsiCodePagePathMatchesTheWidePath) {
+  const bool wasNT = vdOSWinNT;
+  Surface wide, ansi;
+  TRect r1{10, 10, 10 + 9 * wide.U, 10 + 3 * wide.RowHeight}, r2 = r1;
+  const std::wstring text = L"漢字かな abc\tdefghijkl";
+  Integer h1 = vxTextOutFormatted(wide.dc, text, r1, vxtoWordBreak | vxtoEndEllipsis | vxtoExpandTabs);
+  vdOSWinNT = false;
+  Integer h2 = vxTextOutFormatted(ansi.dc, text, r2, vxtoWordBreak | vxtoEndEllipsis | vxtoExpandTabs);
+  TRect m1{0, 0, 5 * wide.U, 1}, m2 = m1;
+  vdOSWinNT = wasNT;
+  vxTextOutFormatted(wide.dc, text, m1, vxtoWordBreak | vxtoCalcRect);
+  vdOSWinNT = false;
+  vxTextOutFormatted(ansi.dc, text, m2, vxtoWordBreak | vxtoCalcRect);
+  vdOSWinNT = wasNT;
+  EXPECT_EQ(h1, h2);
+  EXPECT_TRUE(wide.SameAs(ansi, 0, 0, wide.W, wide.Hgt));
+  EXPECT_TRUE(EqualRect(&m1, &m2));
+  EXPECT_GT(wide.Count(Black, 0, 0, wide.W, wide.Hgt), 0);
+}
+
+TEST(TextDrawing, CanvasParameters) {
+  TBitmap bmp;
+  bmp.SetWidth(10);
+  bmp.SetHeight(10);
+  bmp.Canvas()->Font()->SetName(L"IPAGothic");
+  bmp.Canvas()->Font()->SetHeight(-20);
+  TvxTextParams p;
+  vxCalcTextParamsOfCanvas(bmp.Canvas(), vxtoCenterX, p);
+  TEXTMETRICW tm{};
+  GetTextMetricsW(bmp.Canvas()->Handle(), &tm);
+  EXPECT_EQ(p.RowHeight, tm.tmHeight);
+  EXPECT_EQ(p.TextAlignX, taCenterX);
 }
 
 }  // namespace
