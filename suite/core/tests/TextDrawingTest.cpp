@@ -258,6 +258,11 @@ TEST(TextDrawing, TinyFontsDrawBars) {
   }
 }
 
+int CALLBACK CountTextRecords(HDC, HANDLETABLE*, const ENHMETARECORD* rec, int, LPARAM data) {
+  if (rec->iType == EMR_EXTTEXTOUTW) ++*reinterpret_cast<int*>(data);
+  return 1;
+}
+
 TEST(TextDrawing, MetafilesGetEveryRowAndNoSelection) {
   Surface probe;
   HDC meta = CreateEnhMetaFileW(probe.dc, nullptr, nullptr, nullptr);
@@ -271,13 +276,7 @@ TEST(TextDrawing, MetafilesGetEveryRowAndNoSelection) {
   HENHMETAFILE emf = CloseEnhMetaFile(meta);
   ASSERT_NE(emf, nullptr);
   int texts = 0;
-  EnumEnhMetaFile(
-      nullptr, emf,
-      [](HDC, HANDLETABLE*, const ENHMETARECORD* rec, int, LPARAM data) -> int {
-        if (rec->iType == EMR_EXTTEXTOUTW) ++*reinterpret_cast<int*>(data);
-        return 1;
-      },
-      &texts, nullptr);
+  EnumEnhMetaFile(nullptr, emf, &CountTextRecords, &texts, nullptr);
   EXPECT_EQ(texts, 2) << "both rows recorded";
   Surface played;
   ENHMETAHEADER header{};
