@@ -410,14 +410,18 @@ class TVantrelLogger : public TComponent {
   String FormatDateTimeValue(TDateTime Value) const;
   TVREventLog* GetEventLog();
 
+  // The dispatch ID and its date, kept up to date by the connection; guarded by
+  // FDispatchLock.
+  String FDispatchID;
+  TDateTime FDispatchIDDate = 0;
+  TCriticalSection FDispatchLock;
+
  private:
   bool CallSendMsgHook(Integer MsgType, const String& Msg, const String& Details, const String& TypeName,
                        const TTimeStamp& Stamp, bool& Handled);
   void SendMethod(Integer MsgType, TObject* Obj, const String& MethodName);
   void ReadDestinationDetails(TReader* Reader);
 
-  String FDispatchID;
-  TDateTime FDispatchIDDate = 0;
   std::atomic<bool> FEnabled{true};
   String FDateTimeFormat;
   String FCategory;
@@ -427,8 +431,6 @@ class TVantrelLogger : public TComponent {
   std::unique_ptr<TVREventLog> FEventLog;
   std::unique_ptr<TVantrelConnection> FConnection;
   TVantrelDestination* FDestination = nullptr;
-  // Guards the dispatch ID and its date across a delivery.
-  TCriticalSection FDispatchLock;
 };
 
 // Control characters as [TAB], [LF], [CR] and [#n].
