@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "DispatcherHarness.h"
+#include "Streaming.h"
 #include "VantrelLogging.h"
 
 namespace {
@@ -269,4 +270,26 @@ TEST(TextHelpers, CursorsColoursAndComponentNames) {
   EXPECT_EQ(UniqueComponentName(&owner, L"VRDestination", false), L"VRDestination3");
   EXPECT_EQ(UniqueComponentName(&owner, L"VRDestination", true), L"VRDestination");
   EXPECT_NE(SHGetSpecialFolderPathProc, nullptr);
+}
+
+TEST(LoggerStreaming, LegacyPropertiesAreReadAndNeverWritten) {
+  TComponent owner(nullptr);
+  (new TComponent(&owner))->SetName(L"VRDestination1");
+  auto* logger = new TVantrelLogger(&owner);
+  logger->SetName(L"Logger1");
+  TextToComponent(L"object Logger1: TVantrelLogger\r\n"
+                  L"  DestinationDetails = 'Viewer,File[Path=C:\\x.log]'\r\n"
+                  L"  HexNumPrefix = '$'\r\n"
+                  L"  HexViewWidth = 16\r\n"
+                  L"  QuoteChar = '\"'\r\n"
+                  L"end\r\n",
+                  logger);
+  TVantrelDestination* dest = logger->Destination();
+  ASSERT_NE(dest, nullptr);
+  EXPECT_EQ(dest->Owner(), &owner);
+  EXPECT_EQ(dest->Name(), L"VRDestination2");
+  EXPECT_EQ(dest->AsString(), L"Viewer,File[Path=C:\\x.log]");
+  const String text = ComponentToText(logger);
+  EXPECT_EQ(text.find(L"DestinationDetails"), String::npos);
+  EXPECT_EQ(text.find(L"HexViewWidth"), String::npos);
 }

@@ -248,3 +248,31 @@ TEST(SendOperations, EscapingNonvisibleCharacters) {
   EXPECT_EQ(EscapeNonvisibleChars(String(L"\r\x07\0z", 4)), L"[CR][#7][#0]z");
   EXPECT_EQ(EscapeNonvisibleChars(L"\x3042 ok"), L"\x3042 ok");
 }
+
+// A Boolean value never goes through an overloaded send by accident, and a string literal
+// never reaches a Boolean send.
+template <class T>
+concept SendsBoolean = requires(T& l) { l.Send(L"x", true); };
+template <class T>
+concept SendsTypedBoolean = requires(T& l) { l.Send(1, L"x", true); };
+template <class T>
+concept WritesBoolean = requires(T& l) { l.Write(L"id", L"m", true); };
+template <class T>
+concept AddsBooleanPair = requires(T& f) { f.AddNameValuePair(L"n", true); };
+static_assert(!SendsBoolean<TVantrelLogger>);
+static_assert(!SendsTypedBoolean<TVantrelLogger>);
+static_assert(!WritesBoolean<TVantrelLogger>);
+static_assert(!AddsBooleanPair<TVantrelFormatter>);
+
+TEST(SendOperations, StringLiteralsPickTheStringSends) {
+  CapturingLogger cap;
+  cap.Logger.Send(L"a", L"b");
+  cap.Logger.Write(L"id", L"m", L"v");
+  cap.Logger.Write(L"id", L"v");
+  cap.Logger.SendIf(true, L"m", L"v");
+  ASSERT_EQ(cap.Messages.size(), 4u);
+  EXPECT_EQ(cap.Messages[0].Text, L"a = b");
+  EXPECT_EQ(cap.Messages[1].Text, L"id@m = v");
+  EXPECT_EQ(cap.Messages[2].Text, L"id@v");
+  EXPECT_EQ(cap.Messages[3].Text, L"m = v");
+}
