@@ -78,8 +78,8 @@ class TVantrelCopyDataConnection : public TVantrelConnection {
   void CloseDispatcher() override;
   HWND DispatcherHandle() const { return FDispatcherHandle; }
 
-  // How long a just-started dispatcher is given to become ready.
-  static constexpr DWORD StartTimeout = 10000;
+  // How long a just-started dispatcher is given to become ready, in milliseconds.
+  static inline DWORD StartTimeout = 10000;
 
  private:
   bool StartDispatcher();

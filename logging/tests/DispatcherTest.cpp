@@ -288,6 +288,29 @@ TEST(DispatcherStart, MissingDispatcherIsStartedFromTheRegistryPath) {
   SetEnvironmentVariableW(L"ZS_DISPATCHER_LOG", nullptr);
 }
 
+TEST(DispatcherStart, WaitForAStartedDispatcherIsBounded) {
+  ASSERT_TRUE(WaitNoDispatcher());
+  DispatcherPathSetting setting(StubPath());
+  SetEnvironmentVariableW(L"ZS_DISPATCHER_STALL", L"2000");
+  const DWORD oldTimeout = TVantrelCopyDataConnection::StartTimeout;
+  TVantrelCopyDataConnection::StartTimeout = 300;
+  {
+    TTestLogger logger(nullptr);
+    const ULONGLONG t0 = GetTickCount64();
+    logger.Send(L"too early");
+    EXPECT_LT(GetTickCount64() - t0, 1500u);
+    EXPECT_FALSE(logger.Enabled());
+  }
+  TVantrelCopyDataConnection::StartTimeout = oldTimeout;
+  SetEnvironmentVariableW(L"ZS_DISPATCHER_STALL", nullptr);
+  // The stalled copy shows its window late; close it.
+  const ULONGLONG end = GetTickCount64() + 10000;
+  HWND late = nullptr;
+  while (!(late = FindDispatcher()) && GetTickCount64() < end) Sleep(50);
+  if (late) PostMessageW(late, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitNoDispatcher());
+}
+
 TEST(DispatcherStart, UnstartableDispatcherSwitchesTheLoggerOffOnce) {
   ASSERT_TRUE(WaitNoDispatcher());
   const String missing = ExeDir() + L"NoSuchDispatcher.exe";

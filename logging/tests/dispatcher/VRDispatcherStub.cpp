@@ -6,6 +6,8 @@
 // Options (also read from the environment, so that a copy started by the logging client
 // itself behaves the same): /log=<file> (ZS_DISPATCHER_LOG) and /refuse=<type>,<type>...
 // (ZS_DISPATCHER_REFUSE): packets of these message types are recorded and refused.
+// ZS_DISPATCHER_STALL=<ms> makes it sleep that long before it shows its window, like a
+// dispatcher that never becomes ready in time.
 #include <windows.h>
 
 #include <cstdint>
@@ -65,6 +67,8 @@ LRESULT CALLBACK WindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE Instance, HINSTANCE, LPWSTR, int) {
+  const std::wstring stall = EnvValue(L"ZS_DISPATCHER_STALL");
+  if (!stall.empty()) Sleep(static_cast<DWORD>(std::stoul(stall)));
   LogPath = EnvValue(L"ZS_DISPATCHER_LOG");
   ParseTypes(EnvValue(L"ZS_DISPATCHER_REFUSE"));
   int argc = 0;
