@@ -5,6 +5,56 @@
 #include "VantrelGlobal.h"
 
 // ---------------------------------------------------------------------------------------
+// Published properties
+
+void TBaseDestination::DeclarePublished(TPublisher<TBaseDestination>& P) {
+  P.Property(L"Active", &TBaseDestination::Active, &TBaseDestination::SetActive).Default(false);
+}
+
+void TLogFileDestination::DeclarePublished(TPublisher<TLogFileDestination>& P) {
+  using C = TLogFileDestination;
+  P.Property(L"FilePath", &C::FilePath, &C::SetFilePath);
+  P.Property(L"FileName", &C::FileName, &C::SetFileName);
+  P.Property(L"MaxSize", &C::MaxSize, &C::SetMaxSize).Default(0);
+  P.Property(L"MaxParts", &C::MaxParts, &C::SetMaxParts).Default(0);
+  P.Property(L"LogByDate", &C::LogByDate, &C::SetLogByDate).Default(false);
+  P.Property(L"LogByDateFormat", &C::LogByDateFormat, &C::SetLogByDateFormat);
+}
+
+void TNetworkDestination::DeclarePublished(TPublisher<TNetworkDestination>& P) {
+  using C = TNetworkDestination;
+  P.Property(L"Host", &C::Host, &C::SetHost);
+  P.Property(L"Port", &C::Port, &C::SetPort);
+  P.Property(L"RemoteDestinationString", &C::RemoteDestinationString, &C::SetRemoteDestinationString);
+}
+
+void THttpDestination::DeclarePublished(TPublisher<THttpDestination>& P) {
+  using C = THttpDestination;
+  P.Property(L"URL", &C::URL, &C::SetURL);
+  P.Property(L"Alias", &C::Alias, &C::SetAlias);
+  P.Property(L"ProxyServer", &C::ProxyServer, &C::SetProxyServer);
+  P.Property(L"ProxyPort", &C::ProxyPort, &C::SetProxyPort).Default(0);
+  P.Property(L"ProxyUsername", &C::ProxyUsername, &C::SetProxyUsername);
+  P.Property(L"ProxyPassword", &C::ProxyPassword, &C::SetProxyPassword);
+}
+
+void TAliasDestination::DeclarePublished(TPublisher<TAliasDestination>& P) {
+  P.Property(L"Name", &TAliasDestination::Name, &TAliasDestination::SetName);
+}
+
+void TVantrelDestination::DeclarePublished(TPublisher<TVantrelDestination>& P) {
+  using C = TVantrelDestination;
+  P.Property(L"About", [](C*) { return aiVantrel; }, [](C*, TVantrelAboutInfo) {});
+  P.Property(L"Additional", &C::Additional, &C::SetAdditional);
+  P.Property(L"Viewer", &C::Viewer, &C::SetViewer);
+  P.Property(L"LogFile", &C::LogFile, &C::SetLogFile);
+  P.Property(L"TCP", &C::TCP, &C::SetTCP);
+  P.Property(L"UDP", &C::UDP, &C::SetUDP);
+  P.Property(L"HTTP", &C::HTTP, &C::SetHTTP);
+  P.Property(L"Alias", &C::Alias, &C::SetAlias);
+}
+
+// ---------------------------------------------------------------------------------------
 // TBaseDestination
 
 void TBaseDestination::Assign(TPersistent* Source) {

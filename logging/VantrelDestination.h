@@ -7,17 +7,23 @@
 
 #include "Classes.h"
 #include "Persistent.h"
+#include "TypInfo.h"
 
 // The host name the logging client uses for the local machine.
 inline const String VantrelLoopbackHost = L"127.0.0.1";
 
 DECLARE_EXCEPTION(EVantrelInvalidDestination, Exception)
 
+// The "About" property of the logging components: stored, never consulted.
+enum TVantrelAboutInfo { aiVantrel };
+ENUM_TYPEINFO(TVantrelAboutInfo, aiVantrel)
+
 class TVantrelDestination;
 
 // One kind of destination.
 class TBaseDestination : public TPersistent {
   DECLARE_CLASS(TBaseDestination, TPersistent)
+  PUBLISHED(TBaseDestination)
  public:
   TBaseDestination(TVantrelDestination* AOwner, const String& ADestName) : FOwner(AOwner), FDestName(ADestName) {}
   void Assign(TPersistent* Source) override;
@@ -59,6 +65,7 @@ class TViewerDestination : public TBaseDestination {
 
 class TLogFileDestination : public TBaseDestination {
   DECLARE_CLASS(TLogFileDestination, TBaseDestination)
+  PUBLISHED(TLogFileDestination)
  public:
   explicit TLogFileDestination(TVantrelDestination* AOwner) : TBaseDestination(AOwner, L"File") { Clear(); }
   void Assign(TPersistent* Source) override;
@@ -89,6 +96,7 @@ class TLogFileDestination : public TBaseDestination {
 
 class TNetworkDestination : public TBaseDestination {
   DECLARE_CLASS(TNetworkDestination, TBaseDestination)
+  PUBLISHED(TNetworkDestination)
  public:
   TNetworkDestination(TVantrelDestination* AOwner, const String& ADestName, Integer ADefaultPort)
       : TBaseDestination(AOwner, ADestName), FDefaultPort(ADefaultPort) {
@@ -128,6 +136,7 @@ class TUdpDestination : public TNetworkDestination {
 
 class THttpDestination : public TBaseDestination {
   DECLARE_CLASS(THttpDestination, TBaseDestination)
+  PUBLISHED(THttpDestination)
  public:
   explicit THttpDestination(TVantrelDestination* AOwner) : TBaseDestination(AOwner, L"HTTP") { Clear(); }
   void Assign(TPersistent* Source) override;
@@ -157,6 +166,7 @@ class THttpDestination : public TBaseDestination {
 
 class TAliasDestination : public TBaseDestination {
   DECLARE_CLASS(TAliasDestination, TBaseDestination)
+  PUBLISHED(TAliasDestination)
  public:
   explicit TAliasDestination(TVantrelDestination* AOwner) : TBaseDestination(AOwner, L"Alias") {}
   void Assign(TPersistent* Source) override;
@@ -175,6 +185,7 @@ class TAliasDestination : public TBaseDestination {
 // A set of destinations: one object per kind plus further items kept verbatim.
 class TVantrelDestination : public TComponent {
   DECLARE_CLASS(TVantrelDestination, TComponent)
+  PUBLISHED(TVantrelDestination)
  public:
   explicit TVantrelDestination(TComponent* AOwner);
   ~TVantrelDestination() override;

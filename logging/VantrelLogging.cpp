@@ -268,6 +268,18 @@ void TVantrelManager::RegisterCustomFormatter(Integer MsgType, TVantrelFormatter
 // ---------------------------------------------------------------------------------------
 // TVantrelLogger: life cycle and delivery
 
+void TVantrelLogger::DeclarePublished(TPublisher<TVantrelLogger>& P) {
+  using C = TVantrelLogger;
+  P.Property(L"About", [](C*) { return aiVantrel; }, [](C*, TVantrelAboutInfo) {});
+  P.Property(L"Category", &C::Category, &C::SetCategory);
+  P.Property(L"CategoryColor", &C::CategoryColor, &C::SetCategoryColor).Type(TypeInfoColor()).Default(0xFFFFFF);
+  P.Property(L"CategoryFontColor", &C::CategoryFontColor, &C::SetCategoryFontColor).Type(TypeInfoColor()).Default(0);
+  P.Property(L"DateTimeFormat", &C::DateTimeFormat, &C::SetDateTimeFormat);
+  P.Property(L"Destination", &C::Destination, &C::SetDestination);
+  P.Property(L"Enabled", &C::Enabled, &C::SetEnabled).Default(true);
+  P.Property(L"OnSendMsg", &C::OnSendMsg);
+}
+
 TVantrelLogger::TVantrelLogger(TComponent* AOwner) : TComponent(AOwner) {
   FEnabled = GlobalLogManager ? GlobalLogManager->Enabled() : true;
 }

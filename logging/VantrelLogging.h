@@ -43,7 +43,6 @@ constexpr bool IsControlMsgType(Integer MsgType) { return MsgType >= 90 && MsgTy
 // The names of the message types 0 to 44.
 extern const wchar_t* const MessageTypeName[45];
 
-enum TVantrelAboutInfo { aiVantrel };
 enum TVantrelInspectorType { itStockText, itStockProperties, itStockTable, itStockHierarchy, itCustom };
 
 // The message as offered to the send hook: texts as the caller built them, neither cut
@@ -214,6 +213,7 @@ class TVantrelManager : public TObject {
 
 class TVantrelLogger : public TComponent {
   DECLARE_CLASS(TVantrelLogger, TComponent)
+  PUBLISHED(TVantrelLogger)
  public:
   explicit TVantrelLogger(TComponent* AOwner);
   ~TVantrelLogger() override;
@@ -329,8 +329,17 @@ class TVantrelLogger : public TComponent {
   void SendIf(bool Expression, Integer MsgType, const String& Msg, Integer Value) { if (Expression) Send(MsgType, Msg, Value); }
   void SendIf(bool Expression, const String& Msg, TStrings* Value) { if (Expression) Send(Msg, Value); }
   void SendIf(bool Expression, Integer MsgType, const String& Msg, TStrings* Value) { if (Expression) Send(MsgType, Msg, Value); }
+  // The same set under the second name the conditional sends carry.
   void SendDateTimeIf(bool Expression, const String& Msg) { SendIf(Expression, Msg); }
   void SendDateTimeIf(bool Expression, Integer MsgType, const String& Msg) { SendIf(Expression, MsgType, Msg); }
+  void SendDateTimeIfFmt(bool Expression, const String& Fmt, TVarRecs Args) { SendIfFmt(Expression, Fmt, Args); }
+  void SendDateTimeIfFmt(bool Expression, Integer MsgType, const String& Fmt, TVarRecs Args) { SendIfFmt(Expression, MsgType, Fmt, Args); }
+  void SendDateTimeIf(bool Expression, const String& Msg, const String& Value) { SendIf(Expression, Msg, Value); }
+  void SendDateTimeIf(bool Expression, Integer MsgType, const String& Msg, const String& Value) { SendIf(Expression, MsgType, Msg, Value); }
+  void SendDateTimeIf(bool Expression, const String& Msg, Integer Value) { SendIf(Expression, Msg, Value); }
+  void SendDateTimeIf(bool Expression, Integer MsgType, const String& Msg, Integer Value) { SendIf(Expression, MsgType, Msg, Value); }
+  void SendDateTimeIf(bool Expression, const String& Msg, TStrings* Value) { SendIf(Expression, Msg, Value); }
+  void SendDateTimeIf(bool Expression, Integer MsgType, const String& Msg, TStrings* Value) { SendIf(Expression, MsgType, Msg, Value); }
   // Sends Msg as an error when Expression is False.
   void Assert(bool Expression, const String& Msg) { if (!Expression) SendError(Msg); }
 

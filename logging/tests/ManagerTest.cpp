@@ -293,3 +293,32 @@ TEST(LoggerStreaming, LegacyPropertiesAreReadAndNeverWritten) {
   EXPECT_EQ(text.find(L"DestinationDetails"), String::npos);
   EXPECT_EQ(text.find(L"HexViewWidth"), String::npos);
 }
+
+TEST(LoggerStreaming, PublishedPropertiesRoundTrip) {
+  TVantrelLogger logger(nullptr);
+  logger.SetName(L"Logger1");
+  logger.SetCategory(L"Cat");
+  logger.SetCategoryColor(0x0000FF);
+  logger.SetDateTimeFormat(L"hh:nn");
+  logger.SetEnabled(false);
+  const String text = ComponentToText(&logger);
+  EXPECT_NE(text.find(L"Category = 'Cat'"), String::npos) << UTF8Encode(text);
+  EXPECT_NE(text.find(L"CategoryColor = clRed"), String::npos) << UTF8Encode(text);
+  EXPECT_NE(text.find(L"Enabled = False"), String::npos) << UTF8Encode(text);
+  EXPECT_EQ(text.find(L"CategoryFontColor"), String::npos) << UTF8Encode(text);  // the default
+
+  TVantrelLogger copy(nullptr);
+  TextToComponent(text, &copy);
+  EXPECT_EQ(copy.Category(), L"Cat");
+  EXPECT_EQ(copy.CategoryColor(), 0x0000FF);
+  EXPECT_EQ(copy.DateTimeFormat(), L"hh:nn");
+  EXPECT_FALSE(copy.Enabled());
+
+  TVantrelDestination dest(nullptr);
+  dest.SetName(L"Dest1");
+  dest.SetAsString(L"Viewer,Tcp[Host=h;Port=7],Alias[Name=A],File[Path=C:\\q.log;MaxSize=5]");
+  TVantrelDestination back(nullptr);
+  TextToComponent(ComponentToText(&dest), &back);
+  EXPECT_EQ(back.AsString(), dest.AsString());
+  EXPECT_EQ(back.DestinationCode(), dest.DestinationCode());
+}
