@@ -2,6 +2,9 @@
 // and the small text helpers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <thread>
+
 #include "DispatcherHarness.h"
 #include "Streaming.h"
 #include "VantrelLogging.h"
@@ -96,6 +99,19 @@ TEST(Manager, TimeStampsFollowTheCounter) {
   const TTimeStamp next = TVantrelManager::AddMilliseconds(late, 200);
   EXPECT_EQ(next.Date, 739001);
   EXPECT_EQ(next.Time, 100);
+}
+
+TEST(Manager, ThreadNames) {
+  std::thread([] {
+    const String id = UIntToStr(static_cast<Cardinal>(GetCurrentThreadId()));
+    GlobalLogManager->SetCurrentThreadName(String());  // never named: nothing happens
+    EXPECT_EQ(GlobalLogManager->GetCurrentThreadName(), id);
+    GlobalLogManager->SetCurrentThreadName(L"Worker");
+    EXPECT_EQ(GlobalLogManager->GetCurrentThreadName(), L"Worker");
+    GlobalLogManager->SetCurrentThreadName(String());
+    EXPECT_EQ(GlobalLogManager->GetCurrentThreadName(), id);
+    GlobalLogManager->SetCurrentThreadName(String());
+  }).join();
 }
 
 TEST(Manager, DefaultDestinationResetsToTheViewer) {

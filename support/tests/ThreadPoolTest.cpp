@@ -150,15 +150,32 @@ TEST(ThreadPool, JobThatRaisesIsRecordedAsFailureAndTheWorkerGoesOn) {
   EXPECT_EQ(results[1].second, L"");
 }
 
+namespace {
+std::atomic<int> SlowWorkersGone{0};
+
+// A worker whose own teardown, after it has told the pool it ends, takes a while.
+class TSlowEndWorker : public TZvWorkThread {
+  DECLARE_CLASS(TSlowEndWorker, TZvWorkThread)
+ public:
+  using TZvWorkThread::TZvWorkThread;
+  ~TSlowEndWorker() override {
+    Sleep(150);
+    ++SlowWorkersGone;
+  }
+};
+}  // namespace
+
 TEST(ThreadPool, DestructionWaitsForTheWorkersToEnd) {
   Journal j;
+  SlowWorkersGone = 0;
   {
-    TZvThreadPool pool(3);
+    TZvThreadPool pool(3, &TZvWorkThread::New<TSlowEndWorker>);
     for (int i = 0; i < 6; ++i) pool.queueWork(Job(j, i));
   }
-  // Every job ran before the pool went, and no worker is left behind.
+  // Every job ran before the pool went, and every worker had ended.
   EXPECT_EQ(j.Order.size(), 6u);
   EXPECT_EQ(j.Freed, 6);
+  EXPECT_EQ(SlowWorkersGone, 3);
 }
 
 TEST(AtomicCounter, IntervalDecrementAndTimer) {
