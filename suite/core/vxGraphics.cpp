@@ -1,6 +1,9 @@
 #include "vxGraphics.h"
 
+#include "vdUxTheme.h"
+
 #include <algorithm>
+#include <cmath>
 
 TBrush* vxPatternBrush = nullptr;
 std::vector<TBrush*> vxSystemBrushes;
@@ -9,13 +12,24 @@ bool vxGraphicsFinalized = false;
 
 namespace {
 
-// Selects the canvas's own font, pen and brush into its DC where they are not yet
-// (the platform canvas selects them lazily, on the next drawing call).
-struct TCanvasAccess : TCanvas {
-  using TCanvas::RequiredState;
-};
+// The platform canvas selects its font, pen and brush lazily, on the drawing call that
+// needs them. These select them now through calls that paint nothing: measuring an
+// empty text (font), filling an empty rectangle (brush) and, with every pixel clipped
+// away, a degenerate polyline (pen).
+void RealizeCanvasFontAndBrush(TCanvas* ACanvas) {
+  ACanvas->TextExtent(String());
+  ACanvas->FillRect(RECT{0, 0, 0, 0});
+}
+
 void RealizeCanvasObjects(TCanvas* ACanvas) {
-  (ACanvas->*(&TCanvasAccess::RequiredState))({csHandleValid, csFontValid, csPenValid, csBrushValid});
+  RealizeCanvasFontAndBrush(ACanvas);
+  HDC dc = ACanvas->Handle();
+  HRGN saved = CreateRectRgn(0, 0, 0, 0);
+  bool hadClip = GetClipRgn(dc, saved) == 1;
+  IntersectClipRect(dc, 0, 0, 0, 0);
+  ACanvas->Polyline({POINT{0, 0}, POINT{0, 0}});
+  SelectClipRgn(dc, hadClip ? saved : nullptr);
+  DeleteObject(saved);
 }
 
 TvxScreenCanvas* FScreenCanvas = nullptr;
@@ -302,6 +316,230 @@ void TvxCanvas::EndPath() { ::EndPath(Handle()); }
 void TvxCanvas::WidenPath() { ::WidenPath(Handle()); }
 TvxRegion* TvxCanvas::PathToRegion() { return new TvxRegion(::PathToRegion(Handle())); }
 
+// --- Text ----------------------------------------------------------------------------------
+
+Cardinal vxTextFlagsToDrawTextFlags(Integer AFlags) {
+  Cardinal r = DT_NOPREFIX;
+  if (AFlags & vxtfRight) r |= DT_RIGHT;
+  if (AFlags & vxtfCenterX) r |= DT_CENTER;
+  if (AFlags & vxtfBottom) r |= DT_BOTTOM;
+  if (AFlags & vxtfCenterY) r |= DT_VCENTER;
+  if (AFlags & vxtfSingleLine) r |= DT_SINGLELINE;
+  if (AFlags & vxtfNoClip) r |= DT_NOCLIP;
+  if (AFlags & vxtfExpandTabs) r |= DT_EXPANDTABS;
+  if (AFlags & vxtfShowPrefix) r &= ~static_cast<Cardinal>(DT_NOPREFIX);
+  if (AFlags & vxtfWordBreak) {
+    r |= DT_WORDBREAK;
+    if (!(AFlags & vxtfDontBreakChars))
+      r |= DT_EDITCONTROL;
+    else if (AFlags & vxtfNoFullWidthCharBreak)
+      r |= DT_NOFULLWIDTHCHARBREAK;
+  }
+  if (AFlags & vxtfEndEllipsis) r |= DT_END_ELLIPSIS;
+  if (AFlags & vxtfCalcRect) r |= DT_CALCRECT;
+  if (AFlags & vxtfPathEllipsis) r |= DT_PATH_ELLIPSIS;
+  return r;
+}
+
+void TvxCanvas::DrawTexT(const String& Text, TRect R, Integer Flags, bool Enabled) {
+  if (Text.empty()) return;
+  const bool viaDrawText = !(Flags & vxtfSingleLine) || (Flags & (vxtfShowPrefix | vxtfEndEllipsis | vxtfPathEllipsis));
+  TSize size = TextExtent(Text);
+  if (R.right - R.left >= size.cx && R.bottom - R.top >= size.cy) Flags |= vxtfNoClip;
+  const Integer d = Enabled ? 0 : 1;
+  Cardinal dtFlags = 0, etoOptions = 0;
+  if (viaDrawText) {
+    if (!(Flags & vxtfSingleLine) && (Flags & (vxtfBottom | vxtfCenterY)))
+      AlignMultiLineTextRectVertically(R, Text, (Flags & vxtfBottom) ? vaBottom : vaCenter,
+                                       (Flags & vxtfWordBreak) != 0, (Flags & vxtfShowPrefix) != 0, Enabled,
+                                       (Flags & vxtfDontBreakChars) != 0, (Flags & vxtfEndEllipsis) != 0);
+    dtFlags = vxTextFlagsToDrawTextFlags(Flags);
+  } else {
+    if (R.right - R.left > size.cx) {
+      if ((Flags & 7) == vxtfRight)
+        R.left = R.right - size.cx - d;
+      else if ((Flags & 7) == vxtfCenterX)
+        R.left = (R.left + R.right - size.cx) / 2;
+    }
+    if (R.bottom - R.top > size.cy) {
+      if ((Flags & 0x38) == vxtfBottom)
+        R.top = R.bottom - size.cy - d;
+      else if ((Flags & 0x38) == vxtfCenterY)
+        R.top = (R.top + R.bottom - size.cy) / 2;
+    }
+    etoOptions = (Flags & vxtfNoClip) ? 0 : ETO_CLIPPED;
+  }
+  const TBrushStyle brushStyle = Brush()->Style();
+  const TColor fontColor = Font()->Color();
+  auto draw = [&](TRect& rect) {
+    RealizeCanvasFontAndBrush(FCanvas);
+    if (viaDrawText)
+      DrawTextW(Handle(), Text.c_str(), -1, &rect, dtFlags);
+    else
+      ExtTextOutW(Handle(), rect.left, rect.top, etoOptions, &rect, Text.c_str(), static_cast<UINT>(Text.size()),
+                  nullptr);
+  };
+  if (!Enabled) {
+    ++R.left;
+    ++R.top;
+    Brush()->SetStyle(bsClear);
+    Font()->SetColor(clBtnHighlight);
+    draw(R);
+    OffsetRect(&R, -1, -1);
+    Font()->SetColor(clBtnShadow);
+  }
+  draw(R);
+  if (Brush()->Style() != brushStyle) Brush()->SetStyle(brushStyle);
+  Font()->SetColor(fontColor);
+}
+
+void TvxCanvas::DrawTexT(const String& Text, const TRect& R, TAlignment AAlignmentHorz,
+                         TvxAlignmentVert AAlignmentVert, bool AMultiLine, bool AShowEndEllipsis) {
+  if (Text.empty()) return;
+  static const Integer horz[] = {vxtfLeft, vxtfRight, vxtfCenterX};
+  static const Integer vert[] = {vxtfTop, vxtfBottom, vxtfCenterY};
+  Integer flags = horz[AAlignmentHorz] | vert[AAlignmentVert] | (AMultiLine ? vxtfWordBreak : vxtfSingleLine) |
+                  (AShowEndEllipsis ? vxtfEndEllipsis : 0);
+  DrawTexT(Text, R, flags, true);
+}
+
+TSize TvxCanvas::TextExtent(const String& Text) {
+  TSize size{0, 0};
+  FCanvas->TextExtent(String());  // realises the font
+  GetTextExtentPoint32W(Handle(), Text.c_str(), static_cast<int>(Text.size()), &size);
+  return size;
+}
+
+void TvxCanvas::TextExtent(const String& Text, TRect& R, Integer Flags) {
+  const Integer w0 = R.right - R.left, h0 = R.bottom - R.top;
+  const Cardinal f = vxTextFlagsToDrawTextFlags(Flags);
+  if (w0 <= 0 && !Text.empty()) R.right = R.left + 1;
+  FCanvas->TextExtent(String());
+  // Measured at the top: the vertical placement below is the canvas's own (some
+  // DrawText implementations move a measured single line down for DT_BOTTOM).
+  if (!DrawTextW(Handle(), Text.c_str(), -1, &R, (f & ~static_cast<Cardinal>(DT_VCENTER | DT_BOTTOM)) | DT_CALCRECT)) {
+    R.right = R.left;
+    R.bottom = R.top;
+  }
+  const Integer w1 = R.right - R.left, h1 = R.bottom - R.top;
+  if (f & DT_CENTER)
+    OffsetRect(&R, (w0 - w1) / 2, 0);
+  else if (f & DT_RIGHT)
+    OffsetRect(&R, w0 - w1, 0);
+  if (f & DT_VCENTER)
+    OffsetRect(&R, 0, (h0 - h1) / 2);
+  else if (f & DT_BOTTOM)
+    OffsetRect(&R, 0, h0 - h1);
+}
+
+Integer TvxCanvas::FontHeight(TFont* AFont) {
+  SetFont(AFont);
+  return TextHeight(L"Qq");
+}
+
+void TvxCanvas::AlignMultiLineTextRectVertically(TRect& R, const String& AText, TvxAlignmentVert AAlignmentVert,
+                                                 bool AWordBreak, bool AShowPrefix, bool AEnabled,
+                                                 bool ADontBreakChars, bool AEndEllipsis) {
+  if (AAlignmentVert == vaTop) return;
+  const Integer d = AEnabled ? 0 : 1;
+  TRect m{0, 0, R.right - R.left - d, 0};
+  Integer flags = vxtfLeft | vxtfTop;
+  if (AWordBreak) flags |= vxtfWordBreak;
+  if (AShowPrefix) flags |= vxtfShowPrefix;
+  if (ADontBreakChars) flags |= vxtfDontBreakChars;
+  if (AEndEllipsis && AWordBreak) {
+    const Integer h = TextHeight(L"Wg");
+    if (h > 0) m.bottom = std::max<Integer>((R.bottom - R.top - d) / h * h, h);
+  } else {
+    TextExtent(AText, m, flags);
+  }
+  const Integer mh = m.bottom - m.top;
+  if (AAlignmentVert == vaBottom)
+    R.top = R.bottom - (mh + d);
+  else
+    R.top = (R.top + R.bottom - mh) / 2;
+}
+
+void TvxCanvas::GetTextStringsBounds(String Text, TRect R, Integer Flags, bool Enabled, TRectArray& ABounds) {
+  if (Text.empty()) return;
+  if (Flags & vxtfShowPrefix) {
+    // "&&" stands for one ampersand; a single "&" marks the next character.
+    String plain;
+    for (size_t i = 0; i < Text.size(); ++i) {
+      if (Text[i] == L'&') {
+        if (i + 1 < Text.size()) plain += Text[++i];
+      } else {
+        plain += Text[i];
+      }
+    }
+    Text = plain;
+    Flags &= ~vxtfShowPrefix;
+  }
+  if (!Enabled) {
+    --R.right;
+    --R.bottom;
+  }
+  TRect b = R;
+  TextExtent(Text, b, Flags);
+  if (Flags & vxtfBottom)
+    OffsetRect(&b, 0, R.bottom - b.bottom);
+  else if (Flags & vxtfCenterY)
+    OffsetRect(&b, 0, (R.bottom - b.bottom) / 2);
+  const Integer horz = Flags & 7;
+  HDC dc = Handle();
+  while (!Text.empty()) {
+    INT fit = 0;
+    TSize sz{};
+    GetTextExtentExPointW(dc, Text.c_str(), static_cast<int>(Text.size()), R.right - R.left, &fit, nullptr, &sz);
+    Integer n = std::max<Integer>(fit, 1);
+    bool lineBreak = false;
+    for (Integer p = 0; p < n && p < static_cast<Integer>(Text.size()); ++p) {
+      const wchar_t c = Text[p];
+      if (c == 13 || c == 10) {
+        const wchar_t other = c == 13 ? 10 : 13;
+        const size_t len = (p + 1 < static_cast<Integer>(Text.size()) && Text[p + 1] == other) ? 2 : 1;
+        Text.erase(p, len);
+        n = p;
+        lineBreak = true;
+        break;
+      }
+    }
+    if (!lineBreak && static_cast<Integer>(Text.size()) > n) {
+      // The last space within the fitted part (or right after it) ends the line.
+      // A space in the last fitted place or right after the fitted part ends the line
+      // where it is; an earlier space ends it there (kept by left-aligned lines, whose
+      // rectangles then include it, dropped by the others).
+      for (Integer p = n; p >= 0; --p) {
+        if (Text[p] != L' ') continue;
+        if (p < n - 1) {
+          if (horz == vxtfLeft) {
+            n = p + 1;
+          } else {
+            Text.erase(p, 1);
+            n = p;
+          }
+        }
+        break;
+      }
+    }
+    TSize ext{0, 0};
+    GetTextExtentPoint32W(dc, Text.c_str(), n, &ext);
+    if (ext.cy == 0) ext.cy = TextHeight(L"Wg");
+    TRect line = b;
+    if (horz == vxtfRight)
+      line.left = line.right - ext.cx;
+    else if (horz == vxtfCenterX) {
+      line.left = (line.left + line.right - ext.cx) / 2;
+      line.right = line.left + ext.cx;
+    } else
+      line.right = line.left + ext.cx;
+    line.bottom = line.top + ext.cy;
+    ABounds.push_back(line);
+    b.top = line.bottom;
+    Text.erase(0, n);
+  }
+}
+
 // --- Screen canvas --------------------------------------------------------------------------
 
 TScreenCanvas::~TScreenCanvas() { FreeHandle(); }
@@ -470,14 +708,16 @@ void TvxBrushCache::ReleaseBrush(TBrush*& ABrush) {
     return;
   }
   // Found by identity: the brush object itself may already be gone when a caller
-  // releases more often than it obtained, so it is never read here.
+  // releases more often than it obtained, so it is never read here. A brush the cache
+  // does not hold (a foreign one, or one already freed) is left alone.
   Integer index = -1;
   for (Integer i = 0; i < FCount; ++i)
     if (FData[i].Brush == ABrush) {
       index = i;
       break;
     }
-  if (index < 0 || FData[index].RefCount <= 0) throw EBrushCache(L"Release unused brush");
+  if (index < 0) return;
+  if (FData[index].RefCount <= 0) throw EBrushCache(L"Release unused brush");
   ABrush = nullptr;
   if (--FData[index].RefCount == 0) {
     if (FLockRef != 0)
@@ -499,6 +739,279 @@ void TvxBrushCache::Pack() {
       ++deleted;
     }
   FDeletedCount = 0;
+}
+
+// --- Text, window and background helpers ------------------------------------------------------
+
+TSize vxTextExtentOfFont(TFont* AFont, const String& AText, Integer AFontSize) {
+  TvxScreenCanvas* c = vxGetScreenCanvas();
+  if (!c) return TSize{0, 0};
+  c->SetFont(AFont);
+  if (AFontSize != 0) c->Font()->SetSize(AFontSize);
+  TSize size = c->TextExtent(AText);
+  c->Dormant();
+  return size;
+}
+
+Integer vxTextHeightOfFont(TFont* AFont, const String& AText, Integer AFontSize) {
+  return vxTextExtentOfFont(AFont, AText, AFontSize).cy;
+}
+
+Integer vxTextWidthOfFont(TFont* AFont, const String& AText, Integer AFontSize) {
+  return vxTextExtentOfFont(AFont, AText, AFontSize).cx;
+}
+
+TSize vxTextSizeOnDC(HDC ADC, const String& AText) {
+  TRect r{};
+  vxGetTextRect(ADC, AText, 1, r);
+  return TSize{r.right - r.left, r.bottom - r.top};
+}
+
+void vxGetTextRect(HDC ADC, const String& AText, Integer ALineCount, TRect& R, bool ALimitHeight) {
+  R = vxZeroRect;
+  if (ALineCount == 1) {
+    DrawTextW(ADC, AText.c_str(), -1, &R, DT_CALCRECT | DT_SINGLELINE);
+    return;
+  }
+  Integer maxHeight = 32000;
+  if (ALineCount > 0) {
+    TRect line{};
+    DrawTextW(ADC, L"Wg", -1, &line, DT_CALCRECT | DT_SINGLELINE);
+    maxHeight = ALineCount * (line.bottom - line.top);
+  }
+  constexpr UINT wrap = DT_CALCRECT | DT_WORDBREAK | DT_NOFULLWIDTHCHARBREAK;
+  auto measure = [&](Integer AWidth) {
+    TRect m{0, 0, AWidth, 1};
+    DrawTextW(ADC, AText.c_str(), -1, &m, wrap);
+    return m;
+  };
+  TRect widest = measure(1);
+  TRect single{};
+  DrawTextW(ADC, AText.c_str(), -1, &single, DT_CALCRECT | DT_SINGLELINE);
+  Integer lo = widest.right - widest.left, hi = single.right - single.left;
+  while (hi - lo > 1) {
+    const Integer mid = (lo + hi) / 2;
+    TRect m = measure(mid);
+    if (m.bottom - m.top > maxHeight)
+      lo = mid;
+    else
+      hi = mid;
+  }
+  R = measure(lo);
+  if (R.bottom - R.top > maxHeight) R = measure(hi);
+  if (ALimitHeight) R.bottom = maxHeight;
+}
+
+Integer vxDrawTextOnDC(HDC ADC, const String& AText, TRect& R, Integer ALength, Cardinal AFormat) {
+  return DrawTextW(ADC, AText.c_str(), ALength, &R, AFormat);
+}
+
+bool vxExtTextOutStr(HDC ADC, const String& AText, const TPoint& P, Integer ALength, Cardinal AOptions,
+                     const TRect& R) {
+  const Integer n = ALength < 0 ? static_cast<Integer>(AText.size()) : std::min<Integer>(ALength, AText.size());
+  return ExtTextOutW(ADC, P.x, P.y, AOptions, &R, AText.c_str(), static_cast<UINT>(n), nullptr) != FALSE;
+}
+
+bool vxTextExtentOnDC(HDC ADC, const String& AText, TSize& ASize, Integer ALength) {
+  const Integer n = ALength < 0 ? static_cast<Integer>(AText.size()) : std::min<Integer>(ALength, AText.size());
+  return GetTextExtentPoint32W(ADC, AText.c_str(), n, &ASize) != FALSE;
+}
+
+bool vxIsFarEastArabicCharset(Byte ACharset, const String& AText) {
+  if (ACharset == DEFAULT_CHARSET) {
+    CHARSETINFO info{};
+    if (TranslateCharsetInfo(reinterpret_cast<DWORD*>(static_cast<ULONG_PTR>(GetACP())), &info, TCI_SRCCODEPAGE))
+      ACharset = static_cast<Byte>(info.ciCharset);
+  }
+  if (!AText.empty() && AText[0] < 128) return false;
+  return ACharset == GB2312_CHARSET || ACharset == CHINESEBIG5_CHARSET || ACharset == ARABIC_CHARSET;
+}
+
+bool vxGetLogFontOf(HFONT AHandle, LOGFONTW& ALogFont) {
+  return GetObjectW(AHandle, sizeof(ALogFont), &ALogFont) != 0;
+}
+bool vxGetLogBrushOf(HBRUSH AHandle, LOGBRUSH& ALogBrush) {
+  return GetObjectW(AHandle, sizeof(ALogBrush), &ALogBrush) != 0;
+}
+bool vxGetLogPenOf(HPEN AHandle, LOGPEN& ALogPen) { return GetObjectW(AHandle, sizeof(ALogPen), &ALogPen) != 0; }
+bool vxGetBitmapOf(HBITMAP AHandle, BITMAP& ABitmap) {
+  return GetObjectW(AHandle, sizeof(ABitmap), &ABitmap) != 0;
+}
+
+void vxRectDeflateByMargins(TRect& R, const TRect& AMargins) {
+  R.left += AMargins.left;
+  R.top += AMargins.top;
+  R.right -= AMargins.right;
+  R.bottom -= AMargins.bottom;
+}
+
+void vxInvalidateWindowRect(HWND AHandle, const TRect& R, bool AEraseBackground) {
+  InvalidateRect(AHandle, &R, AEraseBackground);
+}
+
+void vxInvalidateWindowRect(HWND AHandle, bool AEraseBackground) {
+  InvalidateRect(AHandle, nullptr, AEraseBackground);
+}
+
+void vxCanvasSetWindowOrg(TCanvas* ACanvas, TPoint& P) {
+  TPoint prev{};
+  SetWindowOrgEx(ACanvas->Handle(), P.x, P.y, &prev);
+  P = prev;
+}
+
+void vxGetCursorVisibleSize(TPoint& P) {
+  P = TPoint{GetSystemMetrics(SM_CXCURSOR), GetSystemMetrics(SM_CYCURSOR)};
+  ICONINFO info{};
+  HCURSOR cursor = GetCursor();
+  if (!cursor || !GetIconInfo(cursor, &info)) return;
+  BITMAP bm{};
+  if (info.hbmMask && GetObjectW(info.hbmMask, sizeof(bm), &bm) && bm.bmBitsPixel == 1 && bm.bmWidth > 0 &&
+      bm.bmHeight > 0) {
+    const Integer rowSize = ((bm.bmWidth + 31) / 32) * 4;
+    std::vector<Byte> bits(static_cast<size_t>(rowSize) * bm.bmHeight);
+    struct {
+      BITMAPINFOHEADER h;
+      RGBQUAD colors[2];
+    } bi{};
+    bi.h.biSize = sizeof(bi.h);
+    bi.h.biWidth = bm.bmWidth;
+    bi.h.biHeight = -bm.bmHeight;  // top-down rows
+    bi.h.biPlanes = 1;
+    bi.h.biBitCount = 1;
+    bi.h.biCompression = BI_RGB;
+    HDC dc = GetDC(nullptr);
+    const int rows = GetDIBits(dc, info.hbmMask, 0, bm.bmHeight, bits.data(), reinterpret_cast<BITMAPINFO*>(&bi),
+                               DIB_RGB_COLORS);
+    ReleaseDC(nullptr, dc);
+    if (rows > 0) {
+      P.x = bm.bmWidth;
+      const bool hasColorHalf = bm.bmHeight >= 2 * bm.bmWidth;
+      const Integer andRows = hasColorHalf ? bm.bmHeight / 2 : bm.bmHeight;
+      // The AND half: transparent rows are all ones.
+      Integer count = 0;
+      for (Integer i = andRows * rowSize - 1; i >= 0; --i)
+        if (bits[i] != 0xFF) {
+          count = i + 1;
+          break;
+        }
+      if (count == 0 && hasColorHalf) {
+        // The XOR half of a monochrome cursor: visible pixels are non-zero.
+        for (Integer i = bm.bmHeight * rowSize - 1; i >= andRows * rowSize; --i)
+          if (bits[i] != 0) {
+            count = i + 1 - andRows * rowSize;
+            break;
+          }
+      }
+      const Integer row = (count + rowSize - 1) / rowSize;
+      P.y = row - static_cast<Integer>(info.yHotspot);
+    }
+  }
+  if (info.hbmMask) DeleteObject(info.hbmMask);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+}
+
+void vxApplyViewParamsToCanvas(TvxCanvas* ACanvas, const TvxViewParams& AParams) {
+  if (AParams.Font) ACanvas->SetFont(AParams.Font);
+  ACanvas->Font()->SetColor(AParams.TextColor);
+  ACanvas->SetBrushColor(AParams.Color);
+}
+
+namespace {
+
+// Paints a windowed control, then its windowed children up to the first one in AStop,
+// into the canvas. AOffset: where the control's top-left corner lies in the canvas's
+// current logical coordinates; AClip: the area to paint, in those coordinates.
+void PaintControlCopy(TWinControl* AControl, TvxCanvas* ACanvas, const TRect& AClip, TPoint AOffset,
+                      bool AIsFirstParent, const std::vector<TControl*>& AStop) {
+  if (AControl->ComponentState().Contains(csDestroying)) return;
+  HDC dc = ACanvas->Handle();
+  ACanvas->Canvas()->Lock();
+  ACanvas->SaveState();
+  TPoint org = ACanvas->WindowOrg();
+  ACanvas->SetWindowOrg(TPoint{org.x - AOffset.x, org.y - AOffset.y});
+  TRect clip = AClip;
+  OffsetRect(&clip, -AOffset.x, -AOffset.y);
+  if (ACanvas->RectVisible(clip)) {
+    AControl->ControlState().Include(csPaintCopy);
+    HWND wnd = AControl->Handle();
+    if (!AIsFirstParent) {
+      const LONG exStyle = GetWindowLongW(wnd, GWL_EXSTYLE);
+      const LONG style = GetWindowLongW(wnd, GWL_STYLE);
+      bool drawBorder = true;
+      if (auto* q = dynamic_cast<IvxWindowBorderPainting*>(AControl)) drawBorder = q->NeedsWindowBorderPainting();
+      TRect bounds{0, 0, AControl->Width(), AControl->Height()};
+      TRect inner = bounds;
+      if (drawBorder && (exStyle & WS_EX_CLIENTEDGE))
+        ::DrawEdge(dc, &inner, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+      else if (drawBorder && (style & WS_BORDER))
+        ::DrawEdge(dc, &inner, BDR_RAISEDOUTER | BDR_SUNKENOUTER, BF_RECT | BF_ADJUST | BF_MONO);
+      // The client area starts past the border.
+      RECT wr{}, cr{};
+      GetWindowRect(wnd, &wr);
+      POINT co{0, 0};
+      ClientToScreen(wnd, &co);
+      GetClientRect(wnd, &cr);
+      const Integer bx = co.x - wr.left, by = co.y - wr.top;
+      ACanvas->IntersectClipRect(TRect{bx, by, bx + cr.right, by + cr.bottom});
+      org = ACanvas->WindowOrg();
+      ACanvas->SetWindowOrg(TPoint{org.x - bx, org.y - by});
+      OffsetRect(&clip, -bx, -by);
+      // A shaped window shows only its window region.
+      auto* region = new TvxRegion();
+      const int kind = GetWindowRgn(wnd, region->Handle());
+      if (kind == SIMPLEREGION || kind == COMPLEXREGION) {
+        region->Offset(-bx, -by);
+        ACanvas->SetClipRegion(region, roIntersect);
+      } else {
+        delete region;
+      }
+    }
+    ACanvas->IntersectClipRect(clip);
+    ACanvas->SaveState();
+    SendMessageW(wnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(ACanvas->Handle()), 0);
+    SendMessageW(wnd, WM_PAINT, reinterpret_cast<WPARAM>(ACanvas->Handle()), 0);
+    ACanvas->RestoreState();
+    AControl->ControlState().Exclude(csPaintCopy);
+    for (Integer i = 0; i < AControl->ControlCount(); ++i) {
+      TControl* child = AControl->Controls(i);
+      if (std::find(AStop.begin(), AStop.end(), child) != AStop.end()) break;
+      auto* w = dynamic_cast<TWinControl*>(child);
+      if (!w || !w->Visible() || !w->HandleAllocated()) continue;
+      PaintControlCopy(w, ACanvas, clip, TPoint{w->Left(), w->Top()}, false, AStop);
+    }
+  }
+  ACanvas->RestoreState();
+  ACanvas->Canvas()->Unlock();
+}
+
+}  // namespace
+
+void vxDrawTransparentControlBackground(TControl* AControl, TvxCanvas* ACanvas, const TRect& R) {
+  TWinControl* parent = AControl ? AControl->Parent() : nullptr;
+  if (!parent || !parent->HandleAllocated()) return;
+  // R in the parent's client coordinates; its top-left corner goes to the canvas origin.
+  TRect r = R;
+  OffsetRect(&r, AControl->Left(), AControl->Top());
+  const TRect clip{0, 0, r.right - r.left, r.bottom - r.top};
+  PaintControlCopy(parent, ACanvas, clip, TPoint{-r.left, -r.top}, true, {AControl});
+}
+
+void vxDrawThemeParentBackground(TWinControl* AControl, TvxCanvas* ACanvas, const TRect& R) {
+  TWinControl* parent = AControl->Parent();
+  if ((parent && parent->DoubleBuffered()) || !vdUxThemeLoaded)
+    vxDrawTransparentControlBackground(AControl, ACanvas, R);
+  else
+    vdUxTheme::DrawThemeParentBackground(AControl->Handle(), ACanvas->Handle(), &R);
+}
+
+void vxDrawThemeParentBackgroundOnCanvas(TWinControl* AControl, TCanvas* ACanvas, const TRect& R) {
+  TvxCanvas c(ACanvas);
+  vxDrawThemeParentBackground(AControl, &c, R);
+}
+
+void vxDrawTransparentControlBackgroundOnCanvas(TControl* AControl, TCanvas* ACanvas, const TRect& R) {
+  TvxCanvas c(ACanvas);
+  vxDrawTransparentControlBackground(AControl, &c, R);
 }
 
 // --- Unit start-up and shut-down ------------------------------------------------------------
