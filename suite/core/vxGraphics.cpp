@@ -1,9 +1,11 @@
 #include "vxGraphics.h"
 
 #include "vdUxTheme.h"
+#include "vxBitmaps.h"
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 TBrush* vxPatternBrush = nullptr;
 std::vector<TBrush*> vxSystemBrushes;
@@ -315,6 +317,295 @@ void TvxCanvas::BeginPath() { ::BeginPath(Handle()); }
 void TvxCanvas::EndPath() { ::EndPath(Handle()); }
 void TvxCanvas::WidenPath() { ::WidenPath(Handle()); }
 TvxRegion* TvxCanvas::PathToRegion() { return new TvxRegion(::PathToRegion(Handle())); }
+
+// --- Shapes, fills, frames, regions and bitmaps ------------------------------------------------
+
+namespace {
+
+// Floor division: tiles are counted from the logical origin also left of and above it.
+Integer FloorDiv(Integer A, Integer B) {
+  Integer q = A / B;
+  if ((A % B != 0) && ((A < 0) != (B < 0))) --q;
+  return q;
+}
+
+}  // namespace
+
+void TvxCanvas::FillRect(const TRect& R, TColor AColor) {
+  if (AColor == clNone) return;
+  if (AColor != clDefault) SetBrushColor(AColor);
+  FCanvas->FillRect(R);
+}
+
+void TvxCanvas::FillRect(const TRect& R, TBitmap* ABitmap, bool AExcludeRect) {
+  if (vxRectHasNoArea(R)) return;
+  if (!ABitmap || ABitmap->Empty()) {
+    FCanvas->FillRect(R);
+  } else {
+    const Integer w = ABitmap->Width(), h = ABitmap->Height();
+    // The first tile holds R's top-left pixel, the last one the pixel before its
+    // bottom-right corner (floor division, so negative coordinates start one tile lower).
+    const Integer c0 = FloorDiv(R.left, w), c1 = FloorDiv(R.right - 1, w);
+    const Integer r0 = FloorDiv(R.top, h), r1 = FloorDiv(R.bottom - 1, h);
+    for (Integer c = c0; c <= c1; ++c)
+      for (Integer r = r0; r <= r1; ++r) {
+        TRect tile{c * w, r * h, c * w + w, r * h + h}, dest;
+        if (!IntersectRect(&dest, &tile, &R)) continue;
+        TRect source = dest;
+        OffsetRect(&source, -c * w, -r * h);
+        FCanvas->CopyRect(dest, ABitmap->Canvas(), source);
+      }
+  }
+  if (AExcludeRect) ExcludeClipRect(R);
+}
+
+void TvxCanvas::FillRect(TRect R, const TvxViewParams& AParams, TvxBorders ABorders, TColor ABorderColor,
+                         Integer ALineWidth, bool AExcludeRect) {
+  FrameRect(R, ABorderColor, ALineWidth, ABorders, AExcludeRect);
+  if (ABorders.Contains(bLeft)) R.left += ALineWidth;
+  if (ABorders.Contains(bTop)) R.top += ALineWidth;
+  if (ABorders.Contains(bRight)) R.right -= ALineWidth;
+  if (ABorders.Contains(bBottom)) R.bottom -= ALineWidth;
+  SetBrushColor(AParams.Color);
+  FillRect(R, AParams.Bitmap, AExcludeRect);
+}
+
+void TvxCanvas::FrameRect(const TRect& R, TColor Color, Integer ALineWidth, TvxBorders ABorders, bool AExcludeFrame) {
+  if (vxRectHasNoArea(R)) return;
+  if (Color != clDefault) SetBrushColor(Color);
+  const Integer w = ALineWidth;
+  auto strip = [&](const TRect& S) { FillRect(S, nullptr, AExcludeFrame); };
+  if (ABorders.Contains(bLeft)) strip(TRect{R.left, R.top, std::min(R.left + w, R.right), R.bottom});
+  if (ABorders.Contains(bRight)) strip(TRect{std::max(R.right - w, R.left), R.top, R.right, R.bottom});
+  if (ABorders.Contains(bTop)) strip(TRect{R.left, R.top, R.right, std::min(R.top + w, R.bottom)});
+  if (ABorders.Contains(bBottom)) strip(TRect{R.left, std::max(R.bottom - w, R.top), R.right, R.bottom});
+}
+
+void TvxCanvas::DrawComplexFrame(const TRect& R, TColor ALeftTopColor, TColor ARightBottomColor, TvxBorders ABorders,
+                                 Integer ABorderWidth) {
+  static const TvxBorder order[] = {bLeft, bTop, bRight, bBottom};
+  for (TvxBorder b : order) {
+    if (!ABorders.Contains(b)) continue;
+    SetBrushColor(b == bLeft || b == bTop ? ALeftTopColor : ARightBottomColor);
+    TRect s = R;
+    switch (b) {
+      case bLeft:
+        s.right = s.left + ABorderWidth;
+        break;
+      case bTop:
+        s.bottom = s.top + ABorderWidth;
+        break;
+      case bRight:
+        s.left = s.right - ABorderWidth;
+        break;
+      case bBottom:
+        s.top = s.bottom - ABorderWidth;
+        break;
+    }
+    FCanvas->FillRect(s);
+  }
+}
+
+void TvxCanvas::DrawEdge(const TRect& R, bool ASunken, bool AOuter, TvxBorders ABorders) {
+  TColor lt, rb;
+  if (ASunken) {
+    lt = AOuter ? clBtnShadow : cl3DDkShadow;
+    rb = AOuter ? clBtnHighlight : cl3DLight;
+  } else {
+    lt = AOuter ? cl3DLight : clBtnHighlight;
+    rb = AOuter ? cl3DDkShadow : clBtnShadow;
+  }
+  DrawComplexFrame(R, lt, rb, ABorders, 1);
+}
+
+void TvxCanvas::DrawFocusRect(const TRect& R) {
+  SetBrushColor(clWhite);
+  Font()->SetColor(clBlack);
+  FCanvas->TextExtent(String());  // realises the font: the DC's text colour is black
+  FCanvas->DrawFocusRect(R);
+}
+
+void TvxCanvas::DrawDesignSelection(TRect ARect, Integer AWidth) {
+  for (Integer i = 0; i < AWidth; ++i) {
+    DrawFocusRect(ARect);
+    InflateRect(&ARect, -1, -1);
+  }
+}
+
+void TvxCanvas::InvertRect(const TRect& R) {
+  SetCopyMode(DSTINVERT);
+  FCanvas->CopyRect(R, FCanvas, R);
+  SetCopyMode(SRCCOPY);
+}
+
+void TvxCanvas::InvertFrame(const TRect& R, Integer ABorderSize) {
+  const Integer s = ABorderSize;
+  InvertRect(TRect{R.left, R.top, R.left + s, R.bottom});
+  InvertRect(TRect{R.right - s, R.top, R.right, R.bottom});
+  InvertRect(TRect{R.left + s, R.top, R.right - s, R.top + s});
+  InvertRect(TRect{R.left + s, R.bottom - s, R.right - s, R.bottom});
+}
+
+void TvxCanvas::FillRegion(TvxRegion* ARegion, TColor AColor) { FillRegion(ARegion->Handle(), AColor); }
+
+void TvxCanvas::FillRegion(HRGN ARegion, TColor AColor) {
+  SetBrushColor(AColor);
+  ::FillRgn(Handle(), ARegion, Brush()->Handle());
+}
+
+void TvxCanvas::FrameRegion(TvxRegion* ARegion, TColor AColor, Integer ABorderWidth, Integer ABorderHeight) {
+  FrameRegion(ARegion->Handle(), AColor, ABorderWidth, ABorderHeight);
+}
+
+void TvxCanvas::FrameRegion(HRGN ARegion, TColor AColor, Integer ABorderWidth, Integer ABorderHeight) {
+  SetBrushColor(AColor);
+  ::FrameRgn(Handle(), ARegion, Brush()->Handle(), ABorderWidth, ABorderHeight);
+}
+
+void TvxCanvas::DrawRegion(TvxRegion* ARegion, TColor AContentColor, TColor ABorderColor, Integer ABorderWidth,
+                           Integer ABorderHeight) {
+  DrawRegion(ARegion->Handle(), AContentColor, ABorderColor, ABorderWidth, ABorderHeight);
+}
+
+void TvxCanvas::DrawRegion(HRGN ARegion, TColor AContentColor, TColor ABorderColor, Integer ABorderWidth,
+                           Integer ABorderHeight) {
+  FillRegion(ARegion, AContentColor);
+  FrameRegion(ARegion, ABorderColor, ABorderWidth, ABorderHeight);
+}
+
+void TvxCanvas::Pie(const TRect& R, const TPoint& ARadial1, const TPoint& ARadial2) {
+  FCanvas->Pie(R.left, R.top, R.right, R.bottom, ARadial1.x, ARadial1.y, ARadial2.x, ARadial2.y);
+}
+
+void TvxCanvas::Pie(const TRect& R, Integer AStartAngle, Integer ASweepAngle) {
+  if (vxRectHasNoArea(R) || ASweepAngle == 0) return;
+  const Integer a = (R.right - R.left) / 2, b = (R.bottom - R.top) / 2;
+  const TPoint centre{R.left + a, R.top + b};
+  auto pointAt = [&](Integer AAngle) {
+    const double t = AAngle * 3.14159265358979323846 / 180;
+    double r = 0;
+    if (a != 0 && b != 0)
+      r = static_cast<double>(a) * b /
+          std::sqrt(static_cast<double>(a) * a * std::sin(t) * std::sin(t) + static_cast<double>(b) * b * std::cos(t) * std::cos(t));
+    return TPoint{centre.x + static_cast<LONG>(std::nearbyint(r * std::cos(t))),
+                  centre.y - static_cast<LONG>(std::nearbyint(r * std::sin(t)))};
+  };
+  const TPoint p1 = pointAt(AStartAngle);
+  const TPoint p2 = ASweepAngle == 360 ? p1 : pointAt(AStartAngle + ASweepAngle);
+  if (p1.x != p2.x || p1.y != p2.y || ASweepAngle > 180) Pie(R, p1, p2);
+}
+
+void TvxCanvas::DrawGlyph(Integer X, Integer Y, TBitmap* AGlyph, bool AEnabled, TColor ABackgroundColor) {
+  if (!AGlyph || AGlyph->Empty()) return;
+  const Integer w = AGlyph->Width(), h = AGlyph->Height();
+  if (AEnabled) {
+    const TBrushStyle style = Brush()->Style();
+    if (ABackgroundColor == clNone)
+      Brush()->SetStyle(bsClear);
+    else
+      SetBrushColor(ABackgroundColor);
+    const TRect dest{X, Y, X + w, Y + h};
+    if (ABackgroundColor != clNone) FCanvas->FillRect(dest);
+    FCanvas->BrushCopy(dest, AGlyph, TRect{0, 0, w, h}, AGlyph->TransparentColor());
+    Brush()->SetStyle(style);
+    return;
+  }
+  TCustomImageList images(w, h);
+  std::unique_ptr<TBitmap> background;
+  if (ABackgroundColor != clNone) {
+    background = std::make_unique<TBitmap>(w, h);
+    background->Canvas()->Brush()->SetColor(ABackgroundColor);
+    background->Canvas()->FillRect(RECT{0, 0, w, h});
+  }
+  images.AddMasked(AGlyph, AGlyph->TransparentMode() == tmFixed ? AGlyph->TransparentColor() : clDefault);
+  if (background) {
+    images.Draw(background->Canvas(), 0, 0, 0, false);
+    FCanvas->Draw(X, Y, background.get());
+  } else {
+    images.Draw(FCanvas, X, Y, 0, false);
+  }
+}
+
+void TvxCanvas::DrawImage(TCustomImageList* Images, Integer X, Integer Y, Integer Index, bool Enabled) {
+  if (!Images || Index < 0 || Index >= Images->Count()) return;
+  SaveDC();
+  Images->Draw(FCanvas, X, Y, Index, Enabled);
+  RestoreDC();
+}
+
+void TvxCanvas::RotateBitmap(TBitmap* ABitmap, TvxRotationAngle ARotationAngle, bool AFlipVertically) {
+  if (ARotationAngle == ra0 && !AFlipVertically) return;
+  TRGBColors source;
+  if (!vxGetBitmapPixels(ABitmap, true, source)) return;
+  const Integer w = ABitmap->Width(), h = ABitmap->Height();
+  const bool quarter = ARotationAngle == raPlus90 || ARotationAngle == raMinus90;
+  const Integer nw = quarter ? h : w, nh = quarter ? w : h;
+  TRGBColors result(source.size());
+  for (Integer y = 0; y < h; ++y)
+    for (Integer x = 0; x < w; ++x) {
+      Integer col = x, row = y;
+      switch (ARotationAngle) {
+        case ra0:
+          col = x;
+          row = y;
+          break;
+        case raPlus90:
+          col = y;
+          row = w - 1 - x;
+          break;
+        case raMinus90:
+          col = h - 1 - y;
+          row = x;
+          break;
+        case ra180:
+          col = w - 1 - x;
+          row = h - 1 - y;
+          break;
+      }
+      if (AFlipVertically) row = nh - 1 - row;
+      result[static_cast<size_t>(row) * nw + col] = source[static_cast<size_t>(y) * w + x];
+    }
+  if (quarter) ABitmap->SetSize(h, w);
+  vxSetBitmapPixels(ABitmap, true, result);
+}
+
+void TvxCanvas::FlipHorizontally(TBitmap* ABitmap) {
+  TRGBColors colors;
+  if (!vxGetBitmapPixels(ABitmap, true, colors)) return;
+  const Integer w = ABitmap->Width();
+  for (size_t row = 0; row < colors.size(); row += w) std::reverse(colors.begin() + row, colors.begin() + row + w);
+  vxSetBitmapPixels(ABitmap, true, colors);
+}
+
+void TvxCanvas::TransparentDraw(Integer X, Integer Y, TBitmap* ABitmap, Byte AAlpha, TBitmap* ABackground) {
+  if (!ABitmap || ABitmap->Empty()) return;
+  const Integer w = ABitmap->Width(), h = ABitmap->Height();
+  TBitmap temp;
+  temp.SetPixelFormat(pf32bit);
+  temp.SetSize(w, h);
+  HDC tdc = temp.Canvas()->Handle();
+  if (ABackground)
+    temp.Canvas()->Draw(0, 0, ABackground);
+  else
+    BitBlt(tdc, 0, 0, w, h, Handle(), X, Y, SRCCOPY);
+  const BLENDFUNCTION bf{AC_SRC_OVER, 0, AAlpha, 0};
+  if (vxAlphaBlendFunc) {
+    vxAlphaBlendFunc(tdc, 0, 0, w, h, ABitmap->Canvas()->Handle(), 0, 0, w, h, bf);
+  } else {
+    TRGBColors src, dst;
+    vxGetBitmapPixels(ABitmap, true, src);
+    vxGetBitmapPixels(&temp, true, dst);
+    for (size_t i = 0; i < dst.size(); ++i) {
+      dst[i].rgbBlue = static_cast<Byte>(MulDiv(dst[i].rgbBlue, 255 - AAlpha, 255) + MulDiv(src[i].rgbBlue, AAlpha, 255));
+      dst[i].rgbGreen =
+          static_cast<Byte>(MulDiv(dst[i].rgbGreen, 255 - AAlpha, 255) + MulDiv(src[i].rgbGreen, AAlpha, 255));
+      dst[i].rgbRed = static_cast<Byte>(MulDiv(dst[i].rgbRed, 255 - AAlpha, 255) + MulDiv(src[i].rgbRed, AAlpha, 255));
+    }
+    vxSetBitmapPixels(&temp, true, dst);
+    tdc = temp.Canvas()->Handle();
+  }
+  BitBlt(Handle(), X, Y, w, h, tdc, 0, 0, SRCCOPY);
+}
 
 // --- Text ----------------------------------------------------------------------------------
 

@@ -43,6 +43,11 @@ Cardinal vxTextFlagsToDrawTextFlags(Integer AFlags);
 
 using TRectArray = std::vector<TRect>;
 
+enum TvxBorder { bLeft, bTop, bRight, bBottom };
+using TvxBorders = Set<TvxBorder, 4>;
+inline const TvxBorders vxBordersAll{bLeft, bTop, bRight, bBottom};
+enum TvxRotationAngle { ra0, raPlus90, raMinus90, ra180 };
+
 // --- Regions -----------------------------------------------------------------------------
 
 enum TvxRegionOperation { roSet, roAdd, roSubtract, roIntersect };
@@ -160,6 +165,52 @@ class TvxCanvas : public TObject {
   void EndPath();
   void WidenPath();
   TvxRegion* PathToRegion();
+
+  // --- Shapes, fills, frames, regions and bitmaps ---
+  // clNone draws nothing; clDefault fills with the current brush colour.
+  void FillRect(const TRect& R, TColor AColor);
+  // Tiles ABitmap over R, aligned to the logical origin (the brush when ABitmap is nil
+  // or empty); then, when asked, removes R from the clip region.
+  void FillRect(const TRect& R, TBitmap* ABitmap = nullptr, bool AExcludeRect = false);
+  void FillRect(TRect R, const TvxViewParams& AParams, TvxBorders ABorders = {}, TColor ABorderColor = clDefault,
+                Integer ALineWidth = 1, bool AExcludeRect = false);
+  // Fills the strips of the chosen sides inside R; with AExcludeFrame each strip leaves
+  // the clip region right after it is painted.
+  void FrameRect(const TRect& R, TColor Color = clDefault, Integer ALineWidth = 1,
+                 TvxBorders ABorders = vxBordersAll, bool AExcludeFrame = false);
+  void DrawComplexFrame(const TRect& R, TColor ALeftTopColor, TColor ARightBottomColor,
+                        TvxBorders ABorders = vxBordersAll, Integer ABorderWidth = 1);
+  void DrawEdge(const TRect& R, bool ASunken, bool AOuter, TvxBorders ABorders = vxBordersAll);
+  void DrawFocusRect(const TRect& R);
+  void DrawDesignSelection(TRect ARect, Integer AWidth = 2);
+  void InvertRect(const TRect& R);
+  void InvertFrame(const TRect& R, Integer ABorderSize);
+  void FillRegion(TvxRegion* ARegion, TColor AColor);
+  void FillRegion(HRGN ARegion, TColor AColor);
+  void FrameRegion(TvxRegion* ARegion, TColor AColor, Integer ABorderWidth = 1, Integer ABorderHeight = 1);
+  void FrameRegion(HRGN ARegion, TColor AColor, Integer ABorderWidth = 1, Integer ABorderHeight = 1);
+  void DrawRegion(TvxRegion* ARegion, TColor AContentColor, TColor ABorderColor, Integer ABorderWidth = 1,
+                  Integer ABorderHeight = 1);
+  void DrawRegion(HRGN ARegion, TColor AContentColor, TColor ABorderColor, Integer ABorderWidth = 1,
+                  Integer ABorderHeight = 1);
+  void MoveTo(Integer X, Integer Y) { FCanvas->MoveTo(X, Y); }
+  void LineTo(Integer X, Integer Y) { FCanvas->LineTo(X, Y); }
+  void Polygon(const std::vector<TPoint>& Points) { FCanvas->Polygon(Points); }
+  void Polyline(const std::vector<TPoint>& Points) { FCanvas->Polyline(Points); }
+  void Pie(const TRect& R, const TPoint& ARadial1, const TPoint& ARadial2);
+  // A pie of ASweepAngle degrees counter-clockwise from AStartAngle (0 = three o'clock).
+  void Pie(const TRect& R, Integer AStartAngle, Integer ASweepAngle);
+  void Draw(Integer X, Integer Y, TGraphic* Graphic) { FCanvas->Draw(X, Y, Graphic); }
+  void CopyRect(const TRect& Dest, TCanvas* ACanvas, const TRect& Source) { FCanvas->CopyRect(Dest, ACanvas, Source); }
+  // Draws AGlyph with its transparent colour replaced by ABackgroundColor (nothing
+  // painted there for clNone), or disabled in the image-list look.
+  void DrawGlyph(Integer X, Integer Y, TBitmap* AGlyph, bool AEnabled = true, TColor ABackgroundColor = clNone);
+  void DrawImage(TCustomImageList* Images, Integer X, Integer Y, Integer Index, bool Enabled = true);
+  void RotateBitmap(TBitmap* ABitmap, TvxRotationAngle ARotationAngle, bool AFlipVertically = false);
+  void FlipHorizontally(TBitmap* ABitmap);
+  // Draws ABitmap at (X, Y) with constant opacity AAlpha over ABackground (when given)
+  // or over what the canvas shows there.
+  void TransparentDraw(Integer X, Integer Y, TBitmap* ABitmap, Byte AAlpha, TBitmap* ABackground = nullptr);
 
   // --- Text ---
   // Draws Text in R. Single-line text without prefixes or ellipses is placed by the
