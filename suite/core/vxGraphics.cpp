@@ -517,7 +517,8 @@ void TvxCanvas::DrawGlyph(Integer X, Integer Y, TBitmap* AGlyph, bool AEnabled, 
     background->Canvas()->Brush()->SetColor(ABackgroundColor);
     background->Canvas()->FillRect(RECT{0, 0, w, h});
   }
-  images.AddMasked(AGlyph, AGlyph->TransparentMode() == tmFixed ? AGlyph->TransparentColor() : clDefault);
+  // A fixed transparent colour, else the glyph's own default one (its bottom-left pixel).
+  images.AddMasked(AGlyph, AGlyph->TransparentColor());
   if (background) {
     images.Draw(background->Canvas(), 0, 0, 0, false);
     FCanvas->Draw(X, Y, background.get());
@@ -1031,6 +1032,77 @@ void TvxBrushCache::Pack() {
     }
   FDeletedCount = 0;
 }
+
+// --- Fills, arrows and light colours ----------------------------------------------------------
+
+void vxFillHalftone(TCanvas* ACanvas, const TRect& ARect, TColor ABkColor, TColor AColor) {
+  HDC dc = ACanvas->Handle();
+  const COLORREF oldBk = SetBkColor(dc, ColorToRGB(ABkColor));
+  const COLORREF oldText = SetTextColor(dc, ColorToRGB(AColor));
+  ::FillRect(dc, &ARect, vxPatternBrush->Handle());
+  SetBkColor(dc, oldBk);
+  SetTextColor(dc, oldText);
+}
+
+void vxDrawInsertArrows(TCanvas* ACanvas, const TRect& ARect, Integer ASide, TColor APenColor, TColor ABrushColor) {
+  static const TPoint vertFirst[7] = {{0, -1}, {-5, -6}, {-2, -6}, {-2, -9}, {2, -9}, {2, -6}, {5, -6}};
+  static const TPoint vertSecond[7] = {{0, 0}, {5, 5}, {2, 5}, {2, 8}, {-2, 8}, {-2, 5}, {-5, 5}};
+  static const TPoint horzFirst[7] = {{-1, 0}, {-6, -5}, {-6, -2}, {-9, -2}, {-9, 2}, {-6, 2}, {-6, 5}};
+  static const TPoint horzSecond[7] = {{0, 0}, {5, 5}, {5, 2}, {8, 2}, {8, -2}, {5, -2}, {5, -5}};
+  TPoint a1, a2;
+  switch (ASide) {
+    case 0:
+      a1 = {ARect.left, ARect.top};
+      a2 = {ARect.left, ARect.bottom};
+      break;
+    case 1:
+      a1 = {ARect.left, ARect.top};
+      a2 = {ARect.right, ARect.top};
+      break;
+    case 2:
+      a1 = {ARect.right, ARect.top};
+      a2 = {ARect.right, ARect.bottom};
+      break;
+    default:
+      a1 = {ARect.left, ARect.bottom};
+      a2 = {ARect.right, ARect.bottom};
+      break;
+  }
+  const bool vertical = ASide == 0 || ASide == 2;
+  const TPoint* first = vertical ? vertFirst : horzFirst;
+  const TPoint* second = vertical ? vertSecond : horzSecond;
+  ACanvas->Brush()->SetColor(ABrushColor);
+  ACanvas->Pen()->SetColor(APenColor == clDefault ? (ColorToRGB(ABrushColor) ^ 0xFFFFFF) : APenColor);
+  auto polygon = [&](const TPoint& AAnchor, const TPoint* AOffsets) {
+    std::vector<TPoint> points;
+    for (int i = 0; i < 7; ++i) points.push_back(TPoint{AAnchor.x + AOffsets[i].x, AAnchor.y + AOffsets[i].y});
+    ACanvas->Polygon(points);
+  };
+  polygon(a1, first);
+  polygon(a2, second);
+}
+
+namespace {
+
+TColor LightColor(Integer P1, Integer P2, Integer P3) {
+  const COLORREF face = ColorToRGB(clBtnFace), high = ColorToRGB(clHighlight), window = ColorToRGB(clWindow);
+  if (face == 0 || face == 0xFFFFFF) return static_cast<TColor>(high);
+  auto mix = [&](Byte F, Byte H, Byte W) {
+    return static_cast<Byte>(std::clamp(MulDiv(F, P1, 100) + MulDiv(H, P2, 100) + MulDiv(W, P3, 100), 0, 255));
+  };
+  const COLORREF c = RGB(mix(GetRValue(face), GetRValue(high), GetRValue(window)),
+                         mix(GetGValue(face), GetGValue(high), GetGValue(window)),
+                         mix(GetBValue(face), GetBValue(high), GetBValue(window)));
+  HDC dc = GetDC(nullptr);
+  const COLORREF nearest = GetNearestColor(dc, c);
+  ReleaseDC(nullptr, dc);
+  return static_cast<TColor>(nearest == CLR_INVALID ? c : nearest);
+}
+
+}  // namespace
+
+TColor vxGetLightHotColor() { return LightColor(-2, 30, 72); }
+TColor vxGetLightPressedColor() { return LightColor(14, 44, 40); }
 
 // --- Text, window and background helpers ------------------------------------------------------
 

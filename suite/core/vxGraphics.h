@@ -367,6 +367,19 @@ void vxGetScreenPixelsPerInch(TSize& APixelsPerInch);
 // entry point was looked up.
 bool vxSetProcessDPIAwareFor(DWORD AMajorVersion);
 
+// --- Fills, arrows and light colours ----------------------------------------------------------
+
+// Fills ARect with the one-pixel checkerboard in ABkColor and AColor; the DC's colours are
+// restored afterwards.
+void vxFillHalftone(TCanvas* ACanvas, const TRect& ARect, TColor ABkColor, TColor AColor);
+// Two arrows pointing at the ends of ARect's side ASide (0 left, 1 top, 2 right, 3
+// bottom); clDefault as APenColor outlines them in the inverse of ABrushColor.
+void vxDrawInsertArrows(TCanvas* ACanvas, const TRect& ARect, Integer ASide, TColor APenColor, TColor ABrushColor);
+// Light button colours mixed from button face, highlight and window (the highlight colour
+// itself when the button face is black or white), as the screen shows them.
+TColor vxGetLightHotColor();
+TColor vxGetLightPressedColor();
+
 // --- Text, window and background helpers ------------------------------------------------------
 
 // Measure AText in AFont (at AFontSize points unless 0) on the shared screen canvas,
