@@ -2,6 +2,7 @@
 
 #include "vdUxTheme.h"
 #include "vxBitmaps.h"
+#include "vxImageList.h"
 
 #include <algorithm>
 #include <cmath>
@@ -1434,6 +1435,7 @@ void FinGraphics() {
   FScreenCanvas = nullptr;
   delete FPaintCanvas;
   FPaintCanvas = nullptr;
+  vxFreeImageDrawBitmaps();
   vxAlphaBlendFunc = nullptr;
   if (FMsimg32) FreeLibrary(FMsimg32);
   FMsimg32 = nullptr;
