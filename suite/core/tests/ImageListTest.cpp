@@ -365,3 +365,56 @@ TEST(ImageDraw, SixModesOfMaskedAndAlphaImages) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ImageList, IconsFilesAndHandles) {
+  TvxImageList list(16, 16);
+  auto one = Strip(16, 16, {clBlue});
+  list.AddMasked(one.get(), clFuchsia);
+  // An icon: its image and mask are read back from the system list and recorded.
+  HICON raw = ImageList_GetIcon(list.Handle(), 0, ILD_NORMAL);
+  ASSERT_NE(raw, nullptr);
+  TIcon icon;
+  icon.SetHandle(raw);
+  EXPECT_EQ(list.AddIcon(&icon), 1);
+  ASSERT_EQ(list.ImageInfoCollection()->Count(), 2);
+  EXPECT_EQ(list.ImageInfoCollection()->Items(1)->Image()->Width(), 16);
+  EXPECT_EQ(CentreOf(list, 1), RGB(0, 0, 255));
+  list.InsertIcon(0, &icon);
+  EXPECT_EQ(list.Count(), 3);
+  list.InsertIcon(9, &icon);  // past the end: nothing
+  EXPECT_EQ(list.Count(), 3);
+  auto yellow = Strip(16, 16, {clYellow});
+  list.ReplaceMasked(0, yellow.get(), clFuchsia);
+  EXPECT_EQ(CentreOf(list, 0), RGB(255, 255, 0));
+  EXPECT_EQ(list.Count(), 3);
+
+  // A bitmap strip loaded from a file is appended cell by cell.
+  wchar_t folder[MAX_PATH], file[MAX_PATH];
+  GetTempPathW(MAX_PATH, folder);
+  GetTempFileNameW(folder, L"zsi", 0, file);
+  auto strip = Strip(48, 16, {clRed, clLime, clBlue});
+  strip->SaveToFile(file);
+  TvxImageList loaded(16, 16);
+  EXPECT_TRUE(loaded.LoadImage(nullptr, file, clFuchsia, 16, TLoadResources{lrFromFile}));
+  DeleteFileW(file);
+  ASSERT_EQ(loaded.Count(), 3);
+  ASSERT_EQ(loaded.ImageInfoCollection()->Count(), 3);
+  EXPECT_EQ(CentreOf(loaded, 1), RGB(0, 255, 0));
+  EXPECT_FALSE(loaded.LoadImage(nullptr, L"Z:\\no\\such\\file.bmp", clFuchsia, 16, TLoadResources{lrFromFile}));
+  EXPECT_EQ(loaded.Count(), 3);
+
+  // Taking a system list: its images become this list's, and the given list is gone.
+  HIMAGELIST other = ImageList_Duplicate(loaded.Handle());
+  list.SetHandle(other);
+  EXPECT_EQ(list.Count(), 3);
+  EXPECT_EQ(list.ImageInfoCollection()->Count(), 3);
+  EXPECT_EQ(CentreOf(list, 2), RGB(0, 0, 255));
+  EXPECT_NE(list.Handle(), other);
+  EXPECT_EQ(TvxImageList::GetPixelFormat(list.Handle()), 32);
+  TvxImageList none(16, 16);
+  EXPECT_EQ(TvxImageList::GetPixelFormat(none.Handle()), 0);
+}
+
+}  // namespace
