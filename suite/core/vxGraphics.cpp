@@ -1289,14 +1289,23 @@ void PaintControlCopy(TWinControl* AControl, TvxCanvas* ACanvas, const TRect& AC
                       bool AIsFirstParent, const std::vector<TControl*>& AStop) {
   if (AControl->ComponentState().Contains(csDestroying)) return;
   HDC dc = ACanvas->Handle();
-  ACanvas->Canvas()->Lock();
-  ACanvas->SaveState();
+  // The canvas stays locked and its state saved until the copy is done, however it ends.
+  struct TPaintScope {
+    TvxCanvas* Canvas;
+    explicit TPaintScope(TvxCanvas* ACanvas) : Canvas(ACanvas) {
+      Canvas->Canvas()->Lock();
+      Canvas->SaveState();
+    }
+    ~TPaintScope() {
+      Canvas->RestoreState();
+      Canvas->Canvas()->Unlock();
+    }
+  } scope(ACanvas);
   TPoint org = ACanvas->WindowOrg();
   ACanvas->SetWindowOrg(TPoint{org.x - AOffset.x, org.y - AOffset.y});
   TRect clip = AClip;
   OffsetRect(&clip, -AOffset.x, -AOffset.y);
   if (ACanvas->RectVisible(clip)) {
-    AControl->ControlState().Include(csPaintCopy);
     HWND wnd = AControl->Handle();
     if (!AIsFirstParent) {
       const LONG exStyle = GetWindowLongW(wnd, GWL_EXSTYLE);
@@ -1331,11 +1340,23 @@ void PaintControlCopy(TWinControl* AControl, TvxCanvas* ACanvas, const TRect& AC
       }
     }
     ACanvas->IntersectClipRect(clip);
-    ACanvas->SaveState();
-    SendMessageW(wnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(ACanvas->Handle()), 0);
-    SendMessageW(wnd, WM_PAINT, reinterpret_cast<WPARAM>(ACanvas->Handle()), 0);
-    ACanvas->RestoreState();
-    AControl->ControlState().Exclude(csPaintCopy);
+    {
+      // Mark the control as painting a copy while its own messages draw into the canvas.
+      struct TCopyScope {
+        TvxCanvas* Canvas;
+        TWinControl* Control;
+        TCopyScope(TvxCanvas* ACanvas, TWinControl* AControl) : Canvas(ACanvas), Control(AControl) {
+          Control->ControlState().Include(csPaintCopy);
+          Canvas->SaveState();
+        }
+        ~TCopyScope() {
+          Canvas->RestoreState();
+          Control->ControlState().Exclude(csPaintCopy);
+        }
+      } copy(ACanvas, AControl);
+      SendMessageW(wnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(ACanvas->Handle()), 0);
+      SendMessageW(wnd, WM_PAINT, reinterpret_cast<WPARAM>(ACanvas->Handle()), 0);
+    }
     for (Integer i = 0; i < AControl->ControlCount(); ++i) {
       TControl* child = AControl->Controls(i);
       if (std::find(AStop.begin(), AStop.end(), child) != AStop.end()) break;
@@ -1344,8 +1365,6 @@ void PaintControlCopy(TWinControl* AControl, TvxCanvas* ACanvas, const TRect& AC
       PaintControlCopy(w, ACanvas, clip, TPoint{w->Left(), w->Top()}, false, AStop);
     }
   }
-  ACanvas->RestoreState();
-  ACanvas->Canvas()->Unlock();
 }
 
 }  // namespace
