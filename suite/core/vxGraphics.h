@@ -380,6 +380,16 @@ void vxDrawInsertArrows(TCanvas* ACanvas, const TRect& ARect, Integer ASide, TCo
 TColor vxGetLightHotColor();
 TColor vxGetLightPressedColor();
 
+// --- Colour names ------------------------------------------------------------------------------
+
+struct TvxColorInfo {
+  String Name;
+  TColor Color;
+};
+// The 141 web colour keywords in alphabetical order, then the 28 system-colour keywords
+// mapped to system colours; built on first use.
+const std::vector<TvxColorInfo>& vxGetColorInfos();
+
 // --- Text, window and background helpers ------------------------------------------------------
 
 // Measure AText in AFont (at AFontSize points unless 0) on the shared screen canvas,

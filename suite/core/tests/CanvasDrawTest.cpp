@@ -363,3 +363,30 @@ TEST(CanvasDraw, ReferenceImageOfFramesEdgesAndFills) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ColorNames, WebThenSystemKeywords) {
+  const auto& table = vxGetColorInfos();
+  ASSERT_EQ(table.size(), 169u);
+  EXPECT_EQ(table[0].Name, L"aliceblue");
+  EXPECT_EQ(table[0].Color, static_cast<TColor>(RGB(0xF0, 0xF8, 0xFF)));
+  EXPECT_EQ(table[140].Name, L"yellowgreen");
+  EXPECT_EQ(table[141].Name, L"activeborder");
+  EXPECT_EQ(table[168].Name, L"windowtext");
+  EXPECT_EQ(table[168].Color, clWindowText);
+  for (size_t i = 1; i < 141; ++i) EXPECT_LT(table[i - 1].Name, table[i].Name);
+  auto find = [&](const wchar_t* name) {
+    for (const auto& c : table)
+      if (c.Name == name) return c.Color;
+    return clNone;
+  };
+  EXPECT_EQ(find(L"lightgrey"), static_cast<TColor>(RGB(0xD3, 0xD3, 0xD3)));
+  EXPECT_EQ(find(L"lightgray"), clNone);
+  EXPECT_EQ(find(L"darkgray"), static_cast<TColor>(RGB(0xA9, 0xA9, 0xA9)));
+  EXPECT_EQ(find(L"coral"), static_cast<TColor>(RGB(0xFF, 0x7F, 0x50)));
+  EXPECT_EQ(find(L"buttonface"), clBtnFace);
+  EXPECT_EQ(find(L"threedhighlight"), clBtnHighlight);
+}
+
+}  // namespace
