@@ -652,12 +652,12 @@ bool TMenu::DispatchCommand(UINT ACommand) {
   return true;
 }
 
-bool TMenu::IsShortCut(TMessage& Message) {
+bool TMenu::IsShortCut(TWMKey& Message) {
   if (Message.Msg != WM_KEYDOWN && Message.Msg != WM_SYSKEYDOWN &&
       Message.Msg != CN_KEYDOWN && Message.Msg != CN_SYSKEYDOWN)
     return false;
-  TShiftState shift = KeyDataToShiftState(Message.LParam);
-  TShortCut sc = ::ShortCut(static_cast<Word>(Message.WParam & 0xFF), shift);
+  TShiftState shift = KeyDataToShiftState(Message.KeyData());
+  TShortCut sc = ::ShortCut(static_cast<Word>(Message.CharCode() & 0xFF), shift);
   if (!sc) return false;
   // Only an item whose whole path is enabled and visible runs.
   std::function<TMenuItem*(TMenuItem*)> find = [&](TMenuItem* parent) -> TMenuItem* {
@@ -676,7 +676,7 @@ bool TMenu::IsShortCut(TMessage& Message) {
 
 bool TMenu::HandleOwnerDrawMessage(TMessage& Message) {
   if (Message.Msg == WM_MEASUREITEM) {
-    auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
+    MEASUREITEMSTRUCT* mis = TWMMeasureItem(Message).MeasureItemStruct();
     if (mis->CtlType != ODT_MENU) return false;
     TMenuItem* item = FindItem(mis->itemID, fkCommand);
     if (!item) return false;
@@ -703,12 +703,12 @@ bool TMenu::HandleOwnerDrawMessage(TMessage& Message) {
     return true;
   }
   if (Message.Msg == WM_DRAWITEM) {
-    auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
+    DRAWITEMSTRUCT* dis = TWMDrawItem(Message).DrawItemStruct();
     if (dis->CtlType != ODT_MENU) return false;
     TMenuItem* item = FindItem(dis->itemID, fkCommand);
     if (!item) return false;
-    int saved = SaveDC(dis->hDC);
     {
+      TSavedDC saved(dis->hDC);
       TCanvas c;
       c.SetHandle(dis->hDC);
       if (TFont* f = MenuFont()) c.SetFont(f);
@@ -726,7 +726,6 @@ bool TMenu::HandleOwnerDrawMessage(TMessage& Message) {
       }
       c.SetHandle(nullptr);
     }
-    RestoreDC(dis->hDC, saved);
     Message.Result = TRUE;
     return true;
   }
@@ -839,7 +838,7 @@ void TPopupMenu::Popup(Integer X, Integer Y) {
 
 // --- control helpers -----------------------------------------------------------------
 
-bool IsMenuShortCut(TControl* Control, TMessage& Message) {
+bool IsMenuShortCut(TControl* Control, TWMKey& Message) {
   for (TControl* c = Control; c; c = c->Parent())
     if (TPopupMenu* p = c->PopupMenu())
       if (p->IsShortCut(Message)) return true;
