@@ -9,6 +9,7 @@
 #include "vdThemeManager.h"
 #include "vdUxTheme.h"
 #include "vxClasses.h"
+#include "vxControls.h"
 #include "vxDWMApi.h"
 #include "vxGeometry.h"
 #include "vxGraphics.h"
@@ -16,6 +17,7 @@
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   TUnitScope units({ClassesUnit, GraphicsUnit, ControlsUnit, FormsUnit, vdCoreUnit, vxClassesUnit,
-                    vdUxThemeUnit, vdThemeManagerUnit, vxGeometryUnit, vxDWMApiUnit, vxGraphicsUnit});
+                    vdUxThemeUnit, vdThemeManagerUnit, vxGeometryUnit, vxDWMApiUnit, vxControlsUnit,
+                    vxGraphicsUnit});
   return RUN_ALL_TESTS();
 }
