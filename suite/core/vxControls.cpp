@@ -336,6 +336,15 @@ void TMouseTrackingTimer::Tick() {
 
   // No further tick of this tracking, also from a message loop a handler below runs.
   SetEnabled(false);
+  // However the handlers below end, this tracking ends with the tick (the timer is freed
+  // once the tick is over).
+  struct TEndTracking {
+    TMouseTrackingTimer* Timer;
+    ~TEndTracking() {
+      UnlistTrackingTimer(Timer);
+      Timer->FFreeAfterTick = true;
+    }
+  } endTracking{this};
   if (control && control->HandleAllocated()) {
     POINT cp = pt;
     ScreenToClient(control->Handle(), &cp);
@@ -346,8 +355,6 @@ void TMouseTrackingTimer::Tick() {
   // A caller that ended this tracking while it handled CM_MOUSELEAVE (as a container
   // does) has handled this leave; telling it again would repeat it.
   if (caller && vxFindMouseTrackingTimer(caller) == this) caller->MouseLeave();
-  UnlistTrackingTimer(this);
-  FFreeAfterTick = true;
 }
 
 void vxBeginMouseTracking(TWinControl* AControl, const RECT& ABounds, IvxMouseTrackingCaller* ACaller) {

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <thread>
 #include <vector>
 
 #include "ControlsTestSupport.h"
+#include "Classes.h"
 #include "Forms.h"
 #include "SysUtils.h"
 #include "vxControls.h"
@@ -130,6 +132,19 @@ TEST(vxMessageWindow, MessagesReachTheClassTableOrTheDefaultProcedure) {
   HWND h = echo.Handle();
   DestroyWindow(h);
   EXPECT_EQ(echo.Handle(), nullptr) << "a window destroyed from outside is forgotten";
+}
+
+TEST(vxSystemController, ItsMessageRunsTheCallsQueuedByThreads) {
+  TNotifyEvent before = WakeMainThread;
+  TvxSystemController controller;
+  bool ran = false;
+  std::thread worker([&] { TThread::Queue(nullptr, [&] { ran = true; }); });
+  worker.join();
+  EXPECT_FALSE(ran);
+  SendMessageW(controller.Handle(), VXM_SYNCHRONIZE, 0, 0);
+  EXPECT_TRUE(ran);
+  // In a program (not a library) the runtime's wake-up stays as it was.
+  EXPECT_EQ(static_cast<bool>(WakeMainThread), static_cast<bool>(before));
 }
 
 // --- Settings listeners ----------------------------------------------------------------------
@@ -374,6 +389,23 @@ TEST_F(Tracking, EndingTrackingFromTheLeaveHandlerAndStartingAgain) {
   EXPECT_TRUE(vxIsMouseTracking(Pad));
   vxEndMouseTracking(Pad);
   EXPECT_FALSE(vxIsMouseTracking(Pad));
+}
+
+TEST_F(Tracking, ACallerThatRaisesOnLeaveStillEndsItsTracking) {
+  struct TRaisingCaller : IvxMouseTrackingCaller {
+    void MouseLeave() override { throw Exception(L"leave failed"); }
+  } caller;
+  std::vector<String> reported;
+  TExceptionEvent saved = Application->OnException;
+  Application->OnException = [&](TObject*, const Exception& E) { reported.push_back(E.Message()); };
+  MoveMouse(At(Pad, 50, 50));
+  vxBeginMouseTracking(Pad, Pad->Client(), &caller);
+  MoveMouse(At(Form, 250, 150));
+  bool ended = WaitUntilEnded(&caller);
+  Application->OnException = saved;
+  EXPECT_TRUE(ended);
+  ASSERT_EQ(reported.size(), 1u);
+  EXPECT_EQ(reported[0], L"leave failed");
 }
 
 // --- Shut-down -------------------------------------------------------------------------------
