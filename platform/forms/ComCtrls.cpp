@@ -710,10 +710,8 @@ void TCustomTreeView::GetSelectedIndex(TTreeNode* Node) {
   if (OnGetSelectedIndex) OnGetSelectedIndex(this, Node);
 }
 
-void TCustomTreeView::WMRButtonDown(TMessage& Message) { inherited::WMRButtonDown(Message); }
-
-void TCustomTreeView::CNNotify(TMessage& Message) {
-  auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
+void TCustomTreeView::CNNotify(TWMNotify& Message) {
+  NMHDR* hdr = Message.NMHdr();
   Message.Result = 0;
   switch (hdr->code) {
     case TVN_SELCHANGINGW: {
@@ -848,12 +846,12 @@ void TCustomTreeView::CNNotify(TMessage& Message) {
   }
 }
 
-void TCustomTreeView::Dispatch(TMessage& Message) {
-  if (Message.Msg == CN_NOTIFY) {
-    CNNotify(Message);
-    return;
-  }
-  inherited::Dispatch(Message);
+const TMessageMap* TCustomTreeView::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {CN_NOTIFY, MessageHandler<&TCustomTreeView::CNNotify>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
 }
 
 // =======================================================================================
@@ -1353,8 +1351,8 @@ bool TCustomListView::CustomSort(const TLVCompare& SortProc, NativeInt Data) {
 
 bool TCustomListView::AlphaSort() { return CustomSort(nullptr, 0); }
 
-void TCustomListView::CNNotify(TMessage& Message) {
-  auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
+void TCustomListView::CNNotify(TWMNotify& Message) {
+  NMHDR* hdr = Message.NMHdr();
   Message.Result = 0;
   switch (hdr->code) {
     case LVN_GETDISPINFOW: {
@@ -1408,10 +1406,10 @@ void TCustomListView::CNNotify(TMessage& Message) {
   }
 }
 
-void TCustomListView::Dispatch(TMessage& Message) {
-  if (Message.Msg == CN_NOTIFY) {
-    CNNotify(Message);
-    return;
-  }
-  inherited::Dispatch(Message);
+const TMessageMap* TCustomListView::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {CN_NOTIFY, MessageHandler<&TCustomListView::CNNotify>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
 }

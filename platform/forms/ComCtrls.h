@@ -166,6 +166,7 @@ using TTVCustomDrawItemEvent = std::function<void(TCustomTreeView* Sender, TTree
 
 class TCustomTreeView : public TWinControl {
   DECLARE_CLASS(TCustomTreeView, TWinControl)
+  DECLARE_MESSAGE_MAP
  public:
   explicit TCustomTreeView(TComponent* AOwner);
   ~TCustomTreeView() override;
@@ -228,7 +229,6 @@ class TCustomTreeView : public TWinControl {
   TTVCustomDrawEvent OnCustomDraw;
   TTVCustomDrawItemEvent OnCustomDrawItem;
 
-  void Dispatch(TMessage& Message) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
   // Overridable steps behind the events.
@@ -248,8 +248,7 @@ class TCustomTreeView : public TWinControl {
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
   void DestroyWnd() override;
-  void WMRButtonDown(TMessage& Message) override;
-  void CNNotify(TMessage& Message);
+  void CNNotify(TWMNotify& Message);
   void UpdateStyle(DWORD Flag, bool On);
   void ImageListChange(TObject* Sender);
 
@@ -401,6 +400,7 @@ using TLVCompare = std::function<Integer(TListItem* Item1, TListItem* Item2, Nat
 
 class TCustomListView : public TWinControl {
   DECLARE_CLASS(TCustomListView, TWinControl)
+  DECLARE_MESSAGE_MAP
  public:
   explicit TCustomListView(TComponent* AOwner);
   ~TCustomListView() override;
@@ -456,7 +456,6 @@ class TCustomListView : public TWinControl {
   TLVNotifyEvent OnDeletion;
   TLVNotifyEvent OnInsert;
 
-  void Dispatch(TMessage& Message) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
  protected:
@@ -466,7 +465,7 @@ class TCustomListView : public TWinControl {
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
   void DestroyWnd() override;
-  void CNNotify(TMessage& Message);
+  void CNNotify(TWMNotify& Message);
   void UpdateStyle(DWORD Mask, DWORD Value);
   void UpdateImages();
   void InsertColumn(TListColumn* Column);

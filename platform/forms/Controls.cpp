@@ -510,7 +510,10 @@ void TControl::WndProc(TMessage& Message) {
     }
     switch (Message.Msg) {
       case WM_MOUSEMOVE:
-        if (Application) Application->HintMouseMessage(this, Message);
+        if (Application) {
+          TWMMouse mouse(Message);
+          Application->HintMouseMessage(this, mouse);
+        }
         break;
       case WM_LBUTTONDOWN:
       case WM_LBUTTONDBLCLK:
@@ -532,37 +535,39 @@ void TControl::WndProc(TMessage& Message) {
   Dispatch(Message);
 }
 
+const TMessageMap* TControl::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {WM_LBUTTONDOWN, MessageHandler<&TControl::WMLButtonDown>},
+      {WM_RBUTTONDOWN, MessageHandler<&TControl::WMRButtonDown>},
+      {WM_MBUTTONDOWN, MessageHandler<&TControl::WMMButtonDown>},
+      {WM_LBUTTONDBLCLK, MessageHandler<&TControl::WMLButtonDblClk>},
+      {WM_RBUTTONDBLCLK, MessageHandler<&TControl::WMRButtonDblClk>},
+      {WM_MBUTTONDBLCLK, MessageHandler<&TControl::WMMButtonDblClk>},
+      {WM_LBUTTONUP, MessageHandler<&TControl::WMLButtonUp>},
+      {WM_RBUTTONUP, MessageHandler<&TControl::WMRButtonUp>},
+      {WM_MBUTTONUP, MessageHandler<&TControl::WMMButtonUp>},
+      {WM_MOUSEMOVE, MessageHandler<&TControl::WMMouseMove>},
+      {WM_MOUSEWHEEL, MessageHandler<&TControl::WMMouseWheel>},
+      {WM_CANCELMODE, MessageHandler<&TControl::WMCancelMode>},
+      {WM_CONTEXTMENU, MessageHandler<&TControl::WMContextMenu>},
+      {CM_MOUSEENTER, MessageHandler<&TControl::CMMouseEnter>},
+      {CM_MOUSELEAVE, MessageHandler<&TControl::CMMouseLeave>},
+      {CM_ENABLEDCHANGED, MessageHandler<&TControl::CMEnabledChanged>},
+      {CM_VISIBLECHANGED, MessageHandler<&TControl::CMVisibleChanged>},
+      {CM_FONTCHANGED, MessageHandler<&TControl::CMFontChanged>},
+      {CM_COLORCHANGED, MessageHandler<&TControl::CMColorChanged>},
+      {CM_PARENTFONTCHANGED, MessageHandler<&TControl::CMParentFontChanged>},
+      {CM_PARENTCOLORCHANGED, MessageHandler<&TControl::CMParentColorChanged>},
+      {CM_PARENTSHOWHINTCHANGED, MessageHandler<&TControl::CMParentShowHintChanged>},
+      {CM_TEXTCHANGED, MessageHandler<&TControl::CMTextChanged>},
+      {CM_HITTEST, MessageHandler<&TControl::CMHitTest>},
+  };
+  static constexpr TMessageMap Map(Entries);
+  return &Map;
+}
+
 void TControl::Dispatch(TMessage& Message) {
-  switch (Message.Msg) {
-    case WM_LBUTTONDOWN: WMLButtonDown(Message); break;
-    case WM_RBUTTONDOWN: WMRButtonDown(Message); break;
-    case WM_MBUTTONDOWN: WMMButtonDown(Message); break;
-    case WM_LBUTTONDBLCLK: WMLButtonDblClk(Message); break;
-    case WM_RBUTTONDBLCLK: WMRButtonDblClk(Message); break;
-    case WM_MBUTTONDBLCLK: WMMButtonDblClk(Message); break;
-    case WM_LBUTTONUP: WMLButtonUp(Message); break;
-    case WM_RBUTTONUP: WMRButtonUp(Message); break;
-    case WM_MBUTTONUP: WMMButtonUp(Message); break;
-    case WM_MOUSEMOVE: WMMouseMove(Message); break;
-    case WM_MOUSEWHEEL: WMMouseWheel(Message); break;
-    case WM_CANCELMODE: WMCancelMode(Message); break;
-    case WM_CONTEXTMENU: WMContextMenu(Message); break;
-    case CM_MOUSEENTER: CMMouseEnter(Message); break;
-    case CM_MOUSELEAVE: CMMouseLeave(Message); break;
-    case CM_ENABLEDCHANGED: CMEnabledChanged(Message); break;
-    case CM_VISIBLECHANGED: CMVisibleChanged(Message); break;
-    case CM_FONTCHANGED: CMFontChanged(Message); break;
-    case CM_COLORCHANGED: CMColorChanged(Message); break;
-    case CM_PARENTFONTCHANGED: CMParentFontChanged(Message); break;
-    case CM_PARENTCOLORCHANGED: CMParentColorChanged(Message); break;
-    case CM_PARENTSHOWHINTCHANGED: CMParentShowHintChanged(Message); break;
-    case CM_TEXTCHANGED: CMTextChanged(Message); break;
-    case CM_HITTEST: CMHitTest(Message); break;
-    case CM_HINTSHOW: CMHintShow(Message); break;
-    case CM_CURSORCHANGED: CMCursorChanged(Message); break;
-    case CM_SYSCOLORCHANGE: CMSysColorChange(Message); break;
-    default: DefaultHandler(Message); break;
-  }
+  if (!MessageMap()->Dispatch(this, Message)) DefaultHandler(Message);
 }
 
 void TControl::DefaultHandler(TMessage& Message) {
@@ -593,90 +598,84 @@ void TControl::SendCancelMode(TControl* Sender) {
   if (auto* f = dynamic_cast<TCustomForm*>(c)) f->SendCancelMode(Sender);
 }
 
-void TControl::DoMouseDown(TMessage& Message, TMouseButton Button, TShiftState Shift) {
+void TControl::DoMouseDown(TWMMouse& Message, TMouseButton Button, TShiftState Shift) {
   if (FControlStyle.Contains(csNoStdEvents)) return;
-  POINT p = PointOf(Message.LParam);
-  MouseDown(Button, KeysToShiftState(Message.WParam) + Shift, p.x, p.y);
+  MouseDown(Button, KeysToShiftState(Message.Keys()) + Shift, Message.XPos(), Message.YPos());
 }
 
-void TControl::DoMouseUp(TMessage& Message, TMouseButton Button) {
+void TControl::DoMouseUp(TWMMouse& Message, TMouseButton Button) {
   if (FControlStyle.Contains(csNoStdEvents)) return;
-  POINT p = PointOf(Message.LParam);
-  MouseUp(Button, KeysToShiftState(Message.WParam), p.x, p.y);
+  MouseUp(Button, KeysToShiftState(Message.Keys()), Message.XPos(), Message.YPos());
 }
 
-void TControl::WMLButtonDown(TMessage& Message) {
+void TControl::WMLButtonDown(TWMMouse& Message) {
   SendCancelMode(this);
   DefaultHandler(Message);
   if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(true);
   if (FControlStyle.Contains(csClickEvents)) FControlState.Include(csClicked);
   DoMouseDown(Message, mbLeft, {});
 }
-void TControl::WMRButtonDown(TMessage& Message) {
+void TControl::WMRButtonDown(TWMMouse& Message) {
   DefaultHandler(Message);
   DoMouseDown(Message, mbRight, {});
 }
-void TControl::WMMButtonDown(TMessage& Message) {
+void TControl::WMMButtonDown(TWMMouse& Message) {
   DefaultHandler(Message);
   DoMouseDown(Message, mbMiddle, {});
 }
-void TControl::WMLButtonDblClk(TMessage& Message) {
+void TControl::WMLButtonDblClk(TWMMouse& Message) {
   SendCancelMode(this);
   DefaultHandler(Message);
   if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(true);
   if (FControlStyle.Contains(csClickEvents)) DblClick();
   DoMouseDown(Message, mbLeft, {ssDouble});
 }
-void TControl::WMRButtonDblClk(TMessage& Message) {
+void TControl::WMRButtonDblClk(TWMMouse& Message) {
   DefaultHandler(Message);
   DoMouseDown(Message, mbRight, {ssDouble});
 }
-void TControl::WMMButtonDblClk(TMessage& Message) {
+void TControl::WMMButtonDblClk(TWMMouse& Message) {
   DefaultHandler(Message);
   DoMouseDown(Message, mbMiddle, {ssDouble});
 }
-void TControl::WMLButtonUp(TMessage& Message) {
+void TControl::WMLButtonUp(TWMMouse& Message) {
   DefaultHandler(Message);
   if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(false);
   if (FControlState.Contains(csClicked)) {
     FControlState.Exclude(csClicked);
     RECT r = ClientRect();
-    if (PtInRect(&r, PointOf(Message.LParam))) Click();
+    if (PtInRect(&r, Message.Pos())) Click();
   }
   DoMouseUp(Message, mbLeft);
 }
-void TControl::WMRButtonUp(TMessage& Message) {
+void TControl::WMRButtonUp(TWMMouse& Message) {
   DefaultHandler(Message);
   DoMouseUp(Message, mbRight);
 }
-void TControl::WMMButtonUp(TMessage& Message) {
+void TControl::WMMButtonUp(TWMMouse& Message) {
   DefaultHandler(Message);
   DoMouseUp(Message, mbMiddle);
 }
-void TControl::WMMouseMove(TMessage& Message) {
+void TControl::WMMouseMove(TWMMouse& Message) {
   DefaultHandler(Message);
-  if (!FControlStyle.Contains(csNoStdEvents)) {
-    POINT p = PointOf(Message.LParam);
-    MouseMove(KeysToShiftState(Message.WParam), p.x, p.y);
-  }
+  if (!FControlStyle.Contains(csNoStdEvents))
+    MouseMove(KeysToShiftState(Message.Keys()), Message.XPos(), Message.YPos());
 }
 
-void TControl::WMMouseWheel(TMessage& Message) {
-  TWMMouseWheel w(Message);
-  POINT p{w.XPos(), w.YPos()};
-  if (DoMouseWheel(KeysToShiftState(w.Keys()), w.WheelDelta(), p)) {
+void TControl::WMMouseWheel(TWMMouseWheel& Message) {
+  if (DoMouseWheel(KeysToShiftState(Message.Keys()), Message.WheelDelta(), Message.Pos())) {
     Message.Result = 1;
     return;
   }
   // Not handled here: the parent gets its turn.
   if (FParent) {
-    Message.Result = FParent->Perform(WM_MOUSEWHEEL, Message.WParam, Message.LParam);
+    Message.Result = FParent->Perform(WM_MOUSEWHEEL, Message.M.WParam, Message.M.LParam);
     return;
   }
   DefaultHandler(Message);
 }
 
-void TControl::WMCancelMode(TMessage& Message) {
+void TControl::WMCancelMode(TWMNoParams& Message) {
   if (MouseCapture()) {
     SetMouseCapture(false);
     if (FControlState.Contains(csLButtonDown)) Perform(WM_LBUTTONUP, 0, LParamOf(POINT{-1, -1}));
@@ -687,9 +686,9 @@ void TControl::WMCancelMode(TMessage& Message) {
   DefaultHandler(Message);
 }
 
-void TControl::WMContextMenu(TMessage& Message) {
+void TControl::WMContextMenu(TWMContextMenu& Message) {
   if (Message.Result != 0) return;
-  POINT pt = PointOf(Message.LParam);
+  POINT pt = Message.Pos();
   POINT temp = pt;
   if (pt.x != -1 || pt.y != -1) {
     temp = ScreenToClient(pt);
@@ -731,26 +730,28 @@ void TControl::DoContextPopup(POINT MousePos, bool& Handled) {
   if (OnContextPopup) OnContextPopup(this, MousePos, Handled);
 }
 
-void TControl::CMMouseEnter(TMessage& Message) {
-  if (FParent) FParent->Perform(CM_MOUSEENTER, 0, Message.LParam ? Message.LParam : reinterpret_cast<LPARAM>(this));
-  if (Message.LParam == 0 && OnMouseEnter) OnMouseEnter(this);
+void TControl::CMMouseEnter(TCMMouseEnterLeave& Message) {
+  TControl* about = Message.Control() ? Message.Control() : this;
+  if (FParent) FParent->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(about));
+  if (!Message.Control() && OnMouseEnter) OnMouseEnter(this);
 }
 
-void TControl::CMMouseLeave(TMessage& Message) {
-  if (FParent) FParent->Perform(CM_MOUSELEAVE, 0, Message.LParam ? Message.LParam : reinterpret_cast<LPARAM>(this));
-  if (Message.LParam == 0 && OnMouseLeave) OnMouseLeave(this);
+void TControl::CMMouseLeave(TCMMouseEnterLeave& Message) {
+  TControl* about = Message.Control() ? Message.Control() : this;
+  if (FParent) FParent->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(about));
+  if (!Message.Control() && OnMouseLeave) OnMouseLeave(this);
 }
 
-void TControl::CMEnabledChanged(TMessage&) { Invalidate(); }
-void TControl::CMVisibleChanged(TMessage&) { InvalidateControl(true, FVisible && FControlStyle.Contains(csOpaque)); }
-void TControl::CMFontChanged(TMessage&) { Invalidate(); }
-void TControl::CMColorChanged(TMessage&) { Invalidate(); }
-void TControl::CMTextChanged(TMessage&) { Invalidate(); }
-void TControl::CMHitTest(TMessage& Message) { Message.Result = HTCLIENT; }
+void TControl::CMEnabledChanged(TCMNoParams&) { Invalidate(); }
+void TControl::CMVisibleChanged(TCMVisibleChanged&) { InvalidateControl(true, FVisible && FControlStyle.Contains(csOpaque)); }
+void TControl::CMFontChanged(TCMNoParams&) { Invalidate(); }
+void TControl::CMColorChanged(TCMNoParams&) { Invalidate(); }
+void TControl::CMTextChanged(TCMNoParams&) { Invalidate(); }
+void TControl::CMHitTest(TCMHitTest& Message) { Message.Result = HTCLIENT; }
 
-void TControl::CMParentFontChanged(TMessage& Message) {
+void TControl::CMParentFontChanged(TCMParentFontChanged& Message) {
   if (FParentFont) {
-    TFont* src = Message.WParam ? reinterpret_cast<TFont*>(Message.LParam) : (FParent ? FParent->Font() : nullptr);
+    TFont* src = Message.Given() ? Message.Font() : (FParent ? FParent->Font() : nullptr);
     if (src) {
       FUpdatingParentFont = true;
       try {
@@ -764,15 +765,15 @@ void TControl::CMParentFontChanged(TMessage& Message) {
   }
 }
 
-void TControl::CMParentColorChanged(TMessage& Message) {
+void TControl::CMParentColorChanged(TCMParentColorChanged& Message) {
   if (FParentColor) {
-    TColor c = Message.WParam ? static_cast<TColor>(Message.LParam) : (FParent ? FParent->Color() : FColor);
+    TColor c = Message.Given() ? static_cast<TColor>(Message.Color()) : (FParent ? FParent->Color() : FColor);
     SetColor(c);
     FParentColor = true;
   }
 }
 
-void TControl::CMParentShowHintChanged(TMessage&) {
+void TControl::CMParentShowHintChanged(TCMNoParams&) {
   if (FParentShowHint && FParent) {
     SetShowHint(FParent->ShowHint());
     FParentShowHint = true;
@@ -1045,7 +1046,7 @@ void TWinControl::DestroyWindowHandle() {
   FTrackingMouse = false;
 }
 
-void TWinControl::WMNCDestroy(TMessage& Message) {
+void TWinControl::WMNCDestroy(TWMNoParams& Message) {
   DefaultHandler(Message);
   if (FHandle) RemovePropW(FHandle, ControlProp);
   FHandle = nullptr;
@@ -1091,7 +1092,7 @@ void TWinControl::UpdateControlState() {
   if (c->FParentWindow || dynamic_cast<TCustomForm*>(c) || c == this) UpdateShowing();
 }
 
-void TWinControl::CMShowingChanged(TMessage&) {
+void TWinControl::CMShowingChanged(TCMNoParams&) {
   if (FHandle)
     SetWindowPos(FHandle, nullptr, 0, 0, 0, 0,
                  SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE |
@@ -1501,10 +1502,10 @@ POINT TWinControl::ClientOrigin() {
 
 void TWinControl::Invalidate() { Perform(CM_INVALIDATE, 0, 0); }
 
-void TWinControl::CMInvalidate(TMessage& Message) {
+void TWinControl::CMInvalidate(TCMInvalidate& Message) {
   if (FHandle) {
     if (FParent) FParent->Perform(CM_INVALIDATE, 1, 0);
-    if (Message.WParam == 0) {
+    if (!Message.FromChild()) {
       InvalidateRect(FHandle, nullptr, !FControlStyle.Contains(csOpaque));
       for (TControl* c : FControls)
         if (auto* w = dynamic_cast<TWinControl*>(c); w && w->FHandle) w->Invalidate();
@@ -1615,72 +1616,95 @@ void TWinControl::WndProc(TMessage& Message) {
   TControl::WndProc(Message);
 }
 
-void TWinControl::Dispatch(TMessage& Message) {
-  switch (Message.Msg) {
-    case WM_PAINT: WMPaint(Message); break;
-    case WM_ERASEBKGND: WMEraseBkgnd(Message); break;
-    case WM_SIZE: WMSize(Message); break;
-    case WM_MOVE: WMMove(Message); break;
-    case WM_WINDOWPOSCHANGED: WMWindowPosChanged(Message); break;
-    case WM_SETFOCUS: WMSetFocus(Message); break;
-    case WM_KILLFOCUS: WMKillFocus(Message); break;
-    case WM_KEYDOWN: case WM_SYSKEYDOWN: WMKeyDown(Message); break;
-    case WM_KEYUP: case WM_SYSKEYUP: WMKeyUp(Message); break;
-    case WM_CHAR: WMChar(Message); break;
-    case WM_SETCURSOR: WMSetCursor(Message); break;
-    case WM_MOUSELEAVE: WMMouseLeave(Message); break;
-    case WM_NCDESTROY: WMNCDestroy(Message); break;
-    case WM_GETDLGCODE: WMGetDlgCode(Message); break;
-    case CN_KEYDOWN: CNKeyDown(Message); break;
-    case CN_KEYUP: CNKeyUp(Message); break;
-    case CN_CHAR: CNChar(Message); break;
-    case CN_SYSKEYDOWN: CNSysKeyDown(Message); break;
-    case CN_SYSCHAR: CNSysChar(Message); break;
-    case CM_ENTER: CMEnter(Message); break;
-    case CM_EXIT: CMExit(Message); break;
-    case CM_DIALOGKEY: CMDialogKey(Message); break;
-    case CM_DIALOGCHAR: CMDialogChar(Message); break;
-    case CM_CHILDKEY: CMChildKey(Message); break;
-    case CM_FOCUSCHANGED: CMFocusChanged(Message); break;
-    case CM_SHOWINGCHANGED: CMShowingChanged(Message); break;
-    case CM_INVALIDATE: CMInvalidate(Message); break;
-    case CM_RECREATEWND: CMRecreateWnd(Message); break;
-    case WM_COMMAND:
-      if (!DoControlMsg(reinterpret_cast<HWND>(Message.LParam), Message)) DefaultHandler(Message);
-      break;
-    case WM_NOTIFY:
-      if (!DoControlMsg(reinterpret_cast<NMHDR*>(Message.LParam)->hwndFrom, Message))
-        DefaultHandler(Message);
-      break;
-    case WM_HSCROLL: case WM_VSCROLL:
-    case WM_CTLCOLORMSGBOX: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN: case WM_CTLCOLORDLG: case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-      if (!DoControlMsg(reinterpret_cast<HWND>(Message.LParam), Message)) DefaultHandler(Message);
-      break;
-    case WM_DRAWITEM: {
-      auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
-      if (d->CtlType == ODT_MENU || !DoControlMsg(d->hwndItem, Message)) DefaultHandler(Message);
-      break;
-    }
-    case WM_MEASUREITEM: {
-      auto* m = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
-      HWND item = m->CtlType == ODT_MENU || !FHandle ? nullptr : GetDlgItem(FHandle, static_cast<int>(m->CtlID));
-      if (!item || !DoControlMsg(item, Message)) DefaultHandler(Message);
-      break;
-    }
-    case WM_DELETEITEM: {
-      auto* d = reinterpret_cast<DELETEITEMSTRUCT*>(Message.LParam);
-      if (!DoControlMsg(d->hwndItem, Message)) DefaultHandler(Message);
-      break;
-    }
-    case WM_COMPAREITEM: {
-      auto* c = reinterpret_cast<COMPAREITEMSTRUCT*>(Message.LParam);
-      if (!DoControlMsg(c->hwndItem, Message)) DefaultHandler(Message);
-      break;
-    }
-    default: TControl::Dispatch(Message); break;
-  }
+const TMessageMap* TWinControl::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {WM_PAINT, MessageHandler<&TWinControl::WMPaint>},
+      {WM_ERASEBKGND, MessageHandler<&TWinControl::WMEraseBkgnd>},
+      {WM_SIZE, MessageHandler<&TWinControl::WMSize>},
+      {WM_MOVE, MessageHandler<&TWinControl::WMMove>},
+      {WM_WINDOWPOSCHANGED, MessageHandler<&TWinControl::WMWindowPosChanged>},
+      {WM_SETFOCUS, MessageHandler<&TWinControl::WMSetFocus>},
+      {WM_KILLFOCUS, MessageHandler<&TWinControl::WMKillFocus>},
+      {WM_KEYDOWN, MessageHandler<&TWinControl::WMKeyDown>},
+      {WM_SYSKEYDOWN, MessageHandler<&TWinControl::WMKeyDown>},
+      {WM_KEYUP, MessageHandler<&TWinControl::WMKeyUp>},
+      {WM_SYSKEYUP, MessageHandler<&TWinControl::WMKeyUp>},
+      {WM_CHAR, MessageHandler<&TWinControl::WMChar>},
+      {WM_SETCURSOR, MessageHandler<&TWinControl::WMSetCursor>},
+      {WM_MOUSELEAVE, MessageHandler<&TWinControl::WMMouseLeave>},
+      {WM_NCDESTROY, MessageHandler<&TWinControl::WMNCDestroy>},
+      {WM_COMMAND, MessageHandler<&TWinControl::WMCommand>},
+      {WM_NOTIFY, MessageHandler<&TWinControl::WMNotify>},
+      {WM_HSCROLL, MessageHandler<&TWinControl::WMScroll>},
+      {WM_VSCROLL, MessageHandler<&TWinControl::WMScroll>},
+      {WM_CTLCOLORMSGBOX, MessageHandler<&TWinControl::WMCtlColor>},
+      {WM_CTLCOLOREDIT, MessageHandler<&TWinControl::WMCtlColor>},
+      {WM_CTLCOLORLISTBOX, MessageHandler<&TWinControl::WMCtlColor>},
+      {WM_CTLCOLORBTN, MessageHandler<&TWinControl::WMCtlColor>},
+      {WM_CTLCOLORDLG, MessageHandler<&TWinControl::WMCtlColor>},
+      {WM_CTLCOLORSCROLLBAR, MessageHandler<&TWinControl::WMCtlColor>},
+      {WM_CTLCOLORSTATIC, MessageHandler<&TWinControl::WMCtlColor>},
+      {WM_DRAWITEM, MessageHandler<&TWinControl::WMDrawItem>},
+      {WM_MEASUREITEM, MessageHandler<&TWinControl::WMMeasureItem>},
+      {WM_DELETEITEM, MessageHandler<&TWinControl::WMDeleteItem>},
+      {WM_COMPAREITEM, MessageHandler<&TWinControl::WMCompareItem>},
+      {CN_KEYDOWN, MessageHandler<&TWinControl::CNKeyDown>},
+      {CN_KEYUP, MessageHandler<&TWinControl::CNKeyUp>},
+      {CN_CHAR, MessageHandler<&TWinControl::CNChar>},
+      {CN_SYSKEYDOWN, MessageHandler<&TWinControl::CNSysKeyDown>},
+      {CN_SYSCHAR, MessageHandler<&TWinControl::CNSysChar>},
+      {CM_ENTER, MessageHandler<&TWinControl::CMEnter>},
+      {CM_EXIT, MessageHandler<&TWinControl::CMExit>},
+      {CM_DIALOGKEY, MessageHandler<&TWinControl::CMDialogKey>},
+      {CM_DIALOGCHAR, MessageHandler<&TWinControl::CMDialogChar>},
+      {CM_CHILDKEY, MessageHandler<&TWinControl::CMChildKey>},
+      {CM_FOCUSCHANGED, MessageHandler<&TWinControl::CMFocusChanged>},
+      {CM_SHOWINGCHANGED, MessageHandler<&TWinControl::CMShowingChanged>},
+      {CM_INVALIDATE, MessageHandler<&TWinControl::CMInvalidate>},
+      {CM_RECREATEWND, MessageHandler<&TWinControl::CMRecreateWnd>},
+      {CM_ENABLEDCHANGED, MessageHandler<&TWinControl::CMEnabledChanged>},
+      {CM_VISIBLECHANGED, MessageHandler<&TWinControl::CMVisibleChanged>},
+      {CM_FONTCHANGED, MessageHandler<&TWinControl::CMFontChanged>},
+      {CM_COLORCHANGED, MessageHandler<&TWinControl::CMColorChanged>},
+      {CM_SYSCOLORCHANGE, MessageHandler<&TWinControl::CMSysColorChange>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+void TWinControl::WMCommand(TWMCommand& Message) {
+  if (!DoControlMsg(Message.Ctl(), Message)) DefaultHandler(Message);
+}
+
+void TWinControl::WMNotify(TWMNotify& Message) {
+  if (!DoControlMsg(Message.NMHdr()->hwndFrom, Message)) DefaultHandler(Message);
+}
+
+void TWinControl::WMScroll(TWMScroll& Message) {
+  if (!DoControlMsg(Message.ScrollBar(), Message)) DefaultHandler(Message);
+}
+
+void TWinControl::WMCtlColor(TWMCtlColor& Message) {
+  if (!DoControlMsg(Message.ChildWnd(), Message)) DefaultHandler(Message);
+}
+
+void TWinControl::WMDrawItem(TWMDrawItem& Message) {
+  DRAWITEMSTRUCT* d = Message.DrawItemStruct();
+  if (d->CtlType == ODT_MENU || !DoControlMsg(d->hwndItem, Message)) DefaultHandler(Message);
+}
+
+void TWinControl::WMMeasureItem(TWMMeasureItem& Message) {
+  MEASUREITEMSTRUCT* m = Message.MeasureItemStruct();
+  HWND item = m->CtlType == ODT_MENU || !FHandle ? nullptr : GetDlgItem(FHandle, static_cast<int>(m->CtlID));
+  if (!item || !DoControlMsg(item, Message)) DefaultHandler(Message);
+}
+
+void TWinControl::WMDeleteItem(TWMDeleteItem& Message) {
+  if (!DoControlMsg(Message.DeleteItemStruct()->hwndItem, Message)) DefaultHandler(Message);
+}
+
+void TWinControl::WMCompareItem(TWMCompareItem& Message) {
+  if (!DoControlMsg(Message.CompareItemStruct()->hwndItem, Message)) DefaultHandler(Message);
 }
 
 bool TWinControl::DoControlMsg(HWND ControlHandle, TMessage& Message) {
@@ -1700,7 +1724,7 @@ void TWinControl::DefaultHandler(TMessage& Message) {
   if (msg >= CM_BASE && msg < 0xC000) {
     // Component messages and unanswered reflections stop here.
     if (msg >= CN_BASE + WM_CTLCOLORMSGBOX && msg <= CN_BASE + WM_CTLCOLORSTATIC) {
-      HDC dc = reinterpret_cast<HDC>(Message.WParam);
+      HDC dc = TWMCtlColor(Message).ChildDC();
       SetTextColor(dc, ColorToRGB(FFont->Color()));
       SetBkColor(dc, ColorToRGB(FBrush->Color()));
       Message.Result = reinterpret_cast<LRESULT>(FBrush->Handle());
@@ -1719,35 +1743,53 @@ void TWinControl::PaintWindow(HDC DC) {
   DefaultHandler(m);
 }
 
-void TWinControl::PaintHandler(TMessage& Message) {
-  HDC dc = reinterpret_cast<HDC>(Message.WParam);
-  PAINTSTRUCT ps{};
-  if (!dc) dc = BeginPaint(FHandle, &ps);
-  try {
-    bool anyGraphic = false;
-    for (TControl* c : FControls)
-      if (!dynamic_cast<TWinControl*>(c)) anyGraphic = true;
-    if (!anyGraphic) {
-      PaintWindow(dc);
-    } else {
-      int saved = SaveDC(dc);
-      int clip = SIMPLEREGION;
-      for (TControl* c : FControls)
-        if (!dynamic_cast<TWinControl*>(c) && c->Visible() &&
-            c->ControlStyle().Contains(csOpaque)) {
-          clip = ExcludeClipRect(dc, c->Left(), c->Top(), c->Left() + c->Width(),
-                                 c->Top() + c->Height());
-          if (clip == NULLREGION) break;
-        }
-      if (clip != NULLREGION) PaintWindow(dc);
-      RestoreDC(dc, saved);
+namespace {
+// The device context a WM_PAINT handler paints on: the one the message gives, or the
+// window's own between BeginPaint and EndPaint.
+class TPaintDC {
+ public:
+  TPaintDC(HWND AWnd, HDC Given) : FWnd(AWnd), FDC(Given) {
+    if (!FDC) {
+      FDC = BeginPaint(FWnd, &FPaint);
+      FBegun = true;
     }
-    PaintControls(dc, nullptr);
-  } catch (...) {
-    if (!Message.WParam) EndPaint(FHandle, &ps);
-    throw;
   }
-  if (!Message.WParam) EndPaint(FHandle, &ps);
+  ~TPaintDC() {
+    if (FBegun) EndPaint(FWnd, &FPaint);
+  }
+  TPaintDC(const TPaintDC&) = delete;
+  TPaintDC& operator=(const TPaintDC&) = delete;
+  HDC DC() const { return FDC; }
+
+ private:
+  HWND FWnd;
+  HDC FDC;
+  PAINTSTRUCT FPaint{};
+  bool FBegun = false;
+};
+}  // namespace
+
+void TWinControl::PaintHandler(TWMPaint& Message) {
+  TPaintDC paint(FHandle, Message.DC());
+  HDC dc = paint.DC();
+  bool anyGraphic = false;
+  for (TControl* c : FControls)
+    if (!dynamic_cast<TWinControl*>(c)) anyGraphic = true;
+  if (!anyGraphic) {
+    PaintWindow(dc);
+  } else {
+    TSavedDC saved(dc);
+    int clip = SIMPLEREGION;
+    for (TControl* c : FControls)
+      if (!dynamic_cast<TWinControl*>(c) && c->Visible() &&
+          c->ControlStyle().Contains(csOpaque)) {
+        clip = ExcludeClipRect(dc, c->Left(), c->Top(), c->Left() + c->Width(),
+                               c->Top() + c->Height());
+        if (clip == NULLREGION) break;
+      }
+    if (clip != NULLREGION) PaintWindow(dc);
+  }
+  PaintControls(dc, nullptr);
 }
 
 void TWinControl::PaintControls(HDC DC, TControl* First) {
@@ -1785,8 +1827,8 @@ void TWinControl::PaintTo(HDC DC, Integer X, Integer Y) {
   RestoreDC(DC, saved);
 }
 
-void TWinControl::WMPaint(TMessage& Message) {
-  HDC given = reinterpret_cast<HDC>(Message.WParam);
+void TWinControl::WMPaint(TWMPaint& Message) {
+  HDC given = Message.DC();
   if (!FDoubleBuffered || given) {
     bool anyGraphic = false;
     for (TControl* c : FControls)
@@ -1800,106 +1842,95 @@ void TWinControl::WMPaint(TMessage& Message) {
   HDC sdc = GetDC(nullptr);
   HBITMAP mem = CreateCompatibleBitmap(sdc, std::max<LONG>(cr.right, 1), std::max<LONG>(cr.bottom, 1));
   ReleaseDC(nullptr, sdc);
-  HDC mdc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(mdc, mem);
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(FHandle, &ps);
-  try {
-    Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(mdc), reinterpret_cast<LPARAM>(mdc));
-    TMessage inner{WM_PAINT, reinterpret_cast<WPARAM>(mdc), 0, 0};
-    WMPaint(inner);
-    BitBlt(dc, 0, 0, cr.right, cr.bottom, mdc, 0, 0, SRCCOPY);
-  } catch (...) {
-    EndPaint(FHandle, &ps);
-    SelectObject(mdc, old);
-    DeleteDC(mdc);
-    DeleteObject(mem);
-    throw;
-  }
-  EndPaint(FHandle, &ps);
-  SelectObject(mdc, old);
-  DeleteDC(mdc);
-  DeleteObject(mem);
+  std::unique_ptr<std::remove_pointer_t<HBITMAP>, decltype(&DeleteObject)> memOwner(mem, &DeleteObject);
+  std::unique_ptr<std::remove_pointer_t<HDC>, decltype(&DeleteDC)> mdcOwner(CreateCompatibleDC(nullptr), &DeleteDC);
+  HDC mdc = mdcOwner.get();
+  TSelectedObject selected(mdc, mem);
+  TPaintDC paint(FHandle, nullptr);
+  Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(mdc), reinterpret_cast<LPARAM>(mdc));
+  TMessage inner{WM_PAINT, reinterpret_cast<WPARAM>(mdc), 0, 0};
+  TWMPaint innerView(inner);
+  WMPaint(innerView);
+  BitBlt(paint.DC(), 0, 0, cr.right, cr.bottom, mdc, 0, 0, SRCCOPY);
 }
 
-void TWinControl::WMEraseBkgnd(TMessage& Message) {
-  HDC dc = reinterpret_cast<HDC>(Message.WParam);
-  if (!FDoubleBuffered || Message.WParam == static_cast<WPARAM>(Message.LParam)) {
+void TWinControl::WMEraseBkgnd(TWMEraseBkgnd& Message) {
+  if (!FDoubleBuffered || Message.IntoBuffer()) {
     RECT r = ClientRect();
-    ::FillRect(dc, &r, FBrush->Handle());
+    ::FillRect(Message.DC(), &r, FBrush->Handle());
   }
   Message.Result = 1;
 }
 
-void TWinControl::WMSize(TMessage& Message) {
+void TWinControl::WMSize(TWMSize& Message) {
   UpdateBounds();
   DefaultHandler(Message);
   Realign();
   if (!ComponentState().Contains(csLoading)) Resize();
 }
 
-void TWinControl::WMMove(TMessage& Message) {
+void TWinControl::WMMove(TWMMove& Message) {
   DefaultHandler(Message);
   UpdateBounds();
 }
 
-void TWinControl::WMWindowPosChanged(TMessage& Message) {
+void TWinControl::WMWindowPosChanged(TWMWindowPosChanged& Message) {
   if (!FControlState.Contains(csDestroyingHandle)) UpdateBounds();
   DefaultHandler(Message);
 }
 
-void TWinControl::WMSetFocus(TMessage& Message) {
+void TWinControl::WMSetFocus(TWMSetFocus& Message) {
   DefaultHandler(Message);
   if (!ComponentState().Contains(csDesigning)) {
     if (TCustomForm* f = GetParentForm(this)) f->SetFocusedControl(this);
   }
 }
 
-void TWinControl::WMKillFocus(TMessage& Message) { DefaultHandler(Message); }
+void TWinControl::WMKillFocus(TWMKillFocus& Message) { DefaultHandler(Message); }
 
-bool TWinControl::DoKeyDown(TMessage& Message) {
+bool TWinControl::DoKeyDown(TWMKey& Message) {
   TCustomForm* form = GetParentForm(this);
   if (form && form != this && form->KeyPreview() && form->DoKeyDown(Message)) return true;
-  Word key = static_cast<Word>(Message.WParam);
+  Word key = Message.CharCode();
   if (!FControlStyle.Contains(csNoStdEvents)) {
-    KeyDown(key, KeyDataToShiftState(Message.LParam));
-    Message.WParam = key;
+    KeyDown(key, KeyDataToShiftState(Message.KeyData()));
+    Message.SetCharCode(key);
     if (key == 0) return true;
   }
   return false;
 }
 
-bool TWinControl::DoKeyUp(TMessage& Message) {
+bool TWinControl::DoKeyUp(TWMKey& Message) {
   TCustomForm* form = GetParentForm(this);
   if (form && form != this && form->KeyPreview() && form->DoKeyUp(Message)) return true;
-  Word key = static_cast<Word>(Message.WParam);
+  Word key = Message.CharCode();
   if (!FControlStyle.Contains(csNoStdEvents)) {
-    KeyUp(key, KeyDataToShiftState(Message.LParam));
-    Message.WParam = key;
+    KeyUp(key, KeyDataToShiftState(Message.KeyData()));
+    Message.SetCharCode(key);
     if (key == 0) return true;
   }
   return false;
 }
 
-bool TWinControl::DoKeyPress(TMessage& Message) {
+bool TWinControl::DoKeyPress(TWMKey& Message) {
   TCustomForm* form = GetParentForm(this);
   if (form && form != this && form->KeyPreview() && form->DoKeyPress(Message)) return true;
-  wchar_t ch = static_cast<wchar_t>(Message.WParam);
+  wchar_t ch = static_cast<wchar_t>(Message.CharCode());
   if (!FControlStyle.Contains(csNoStdEvents)) {
     KeyPress(ch);
-    Message.WParam = ch;
+    Message.SetCharCode(ch);
     if (ch == 0) return true;
   }
   return false;
 }
 
-void TWinControl::WMKeyDown(TMessage& Message) {
+void TWinControl::WMKeyDown(TWMKey& Message) {
   if (!DoKeyDown(Message)) DefaultHandler(Message);
 }
-void TWinControl::WMKeyUp(TMessage& Message) {
+void TWinControl::WMKeyUp(TWMKey& Message) {
   if (!DoKeyUp(Message)) DefaultHandler(Message);
 }
-void TWinControl::WMChar(TMessage& Message) {
+void TWinControl::WMChar(TWMChar& Message) {
   if (!DoKeyPress(Message)) DefaultHandler(Message);
 }
 
@@ -1919,63 +1950,63 @@ void TWinControl::DoExit() {
   if (OnExit) OnExit(this);
 }
 
-bool TWinControl::IsMenuKey(TMessage& Message) {
+bool TWinControl::IsMenuKey(TWMKey& Message) {
   if (ComponentState().Contains(csDesigning)) return false;
   return IsMenuShortCut(this, Message);
 }
 
-void TWinControl::CNKeyDown(TMessage& Message) {
+void TWinControl::CNKeyDown(TWMKey& Message) {
   Message.Result = 1;
   if (IsMenuKey(Message)) return;
   if (!ComponentState().Contains(csDesigning)) {
-    if (Perform(CM_CHILDKEY, Message.WParam, reinterpret_cast<LPARAM>(this)) != 0) return;
+    if (Perform(CM_CHILDKEY, Message.CharCode(), reinterpret_cast<LPARAM>(this)) != 0) return;
     LRESULT mask = 0;
-    switch (Message.WParam) {
+    switch (Message.CharCode()) {
       case VK_TAB: mask = DLGC_WANTTAB; break;
       case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: mask = DLGC_WANTARROWS; break;
       case VK_RETURN: case VK_EXECUTE: case VK_ESCAPE: case VK_CANCEL: mask = DLGC_WANTALLKEYS; break;
       default: break;
     }
-    if (mask != 0 && Perform(CM_WANTSPECIALKEY, Message.WParam, 0) == 0 &&
+    if (mask != 0 && Perform(CM_WANTSPECIALKEY, Message.CharCode(), 0) == 0 &&
         (Perform(WM_GETDLGCODE, 0, 0) & mask) == 0) {
       TCustomForm* f = GetParentForm(this);
-      if (f && f->Perform(CM_DIALOGKEY, Message.WParam, Message.LParam) != 0) return;
+      if (f && f->Perform(CM_DIALOGKEY, Message.CharCode(), Message.KeyData()) != 0) return;
     }
   }
   Message.Result = 0;
 }
 
-void TWinControl::CNKeyUp(TMessage& Message) {
+void TWinControl::CNKeyUp(TWMKey& Message) {
   Message.Result = 0;
 }
 
-void TWinControl::CNChar(TMessage& Message) {
+void TWinControl::CNChar(TWMChar& Message) {
   if (!ComponentState().Contains(csDesigning)) {
     Message.Result = 1;
     if ((Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS) == 0) {
       TCustomForm* f = GetParentForm(this);
-      if (f && f->Perform(CM_DIALOGCHAR, Message.WParam, Message.LParam) != 0) return;
+      if (f && f->Perform(CM_DIALOGCHAR, Message.CharCode(), Message.KeyData()) != 0) return;
     }
     Message.Result = 0;
   }
 }
 
-void TWinControl::CNSysKeyDown(TMessage& Message) {
+void TWinControl::CNSysKeyDown(TWMKey& Message) {
   Message.Result = 1;
   if (IsMenuKey(Message)) return;
   if (!ComponentState().Contains(csDesigning)) {
-    if (Perform(CM_CHILDKEY, Message.WParam, reinterpret_cast<LPARAM>(this)) != 0) return;
+    if (Perform(CM_CHILDKEY, Message.CharCode(), reinterpret_cast<LPARAM>(this)) != 0) return;
     TCustomForm* f = GetParentForm(this);
-    if (f && f->Perform(CM_DIALOGKEY, Message.WParam, Message.LParam) != 0) return;
+    if (f && f->Perform(CM_DIALOGKEY, Message.CharCode(), Message.KeyData()) != 0) return;
   }
   Message.Result = 0;
 }
 
-void TWinControl::CNSysChar(TMessage& Message) {
+void TWinControl::CNSysChar(TWMChar& Message) {
   if (!ComponentState().Contains(csDesigning)) {
     TCustomForm* f = GetParentForm(this);
-    if (Message.WParam != VK_SPACE && f &&
-        f->Perform(CM_DIALOGCHAR, Message.WParam, Message.LParam) != 0) {
+    if (Message.CharCode() != VK_SPACE && f &&
+        f->Perform(CM_DIALOGCHAR, Message.CharCode(), Message.KeyData()) != 0) {
       Message.Result = 1;
       return;
     }
@@ -1985,9 +2016,9 @@ void TWinControl::CNSysChar(TMessage& Message) {
 
 namespace {
 // Offers a dialog key or character to every child until one takes it.
-void OfferToChildren(const std::vector<TControl*>& Controls, UINT Msg, TMessage& Message) {
+void OfferToChildren(const std::vector<TControl*>& Controls, UINT Msg, TWMKey& Message) {
   for (TControl* c : Controls) {
-    if (c->Perform(Msg, Message.WParam, Message.LParam) != 0) {
+    if (c->Perform(Msg, Message.CharCode(), Message.KeyData()) != 0) {
       Message.Result = 1;
       return;
     }
@@ -1996,22 +2027,24 @@ void OfferToChildren(const std::vector<TControl*>& Controls, UINT Msg, TMessage&
 }
 }  // namespace
 
-void TWinControl::CMDialogKey(TMessage& Message) { OfferToChildren(FControls, CM_DIALOGKEY, Message); }
+void TWinControl::CMDialogKey(TCMDialogKey& Message) { OfferToChildren(FControls, CM_DIALOGKEY, Message); }
 
-void TWinControl::CMDialogChar(TMessage& Message) { OfferToChildren(FControls, CM_DIALOGCHAR, Message); }
+void TWinControl::CMDialogChar(TCMDialogChar& Message) { OfferToChildren(FControls, CM_DIALOGCHAR, Message); }
 
-void TWinControl::CMChildKey(TMessage& Message) {
-  if (FParent) Message.Result = FParent->Perform(CM_CHILDKEY, Message.WParam, Message.LParam);
+void TWinControl::CMChildKey(TCMChildKey& Message) {
+  if (FParent)
+    Message.Result = FParent->Perform(CM_CHILDKEY, Message.CharCode(), reinterpret_cast<LPARAM>(Message.Sender()));
   else Message.Result = 0;
 }
 
-void TWinControl::CMFocusChanged(TMessage& Message) {
+void TWinControl::CMFocusChanged(TCMFocusChanged& Message) {
   for (TControl* c : FControls)
-    if (auto* w = dynamic_cast<TWinControl*>(c)) w->Perform(CM_FOCUSCHANGED, Message.WParam, Message.LParam);
+    if (auto* w = dynamic_cast<TWinControl*>(c))
+      w->Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(Message.Sender()));
 }
 
-void TWinControl::WMSetCursor(TMessage& Message) {
-  if (reinterpret_cast<HWND>(Message.WParam) == FHandle && LOWORD(Message.LParam) == HTCLIENT) {
+void TWinControl::WMSetCursor(TWMSetCursor& Message) {
+  if (Message.CursorWnd() == FHandle && Message.HitTest() == HTCLIENT) {
     TCursor cur = FCursor;
     POINT p;
     GetCursorPos(&p);
@@ -2027,7 +2060,7 @@ void TWinControl::WMSetCursor(TMessage& Message) {
   DefaultHandler(Message);
 }
 
-void TWinControl::WMMouseLeave(TMessage& Message) {
+void TWinControl::WMMouseLeave(TWMNoParams& Message) {
   FTrackingMouse = false;
   // The mouse left this window: find what it is over now (maybe a child window).
   TControl* mc = CurrentMouseControl;
@@ -2042,7 +2075,7 @@ void TWinControl::WMMouseLeave(TMessage& Message) {
   DefaultHandler(Message);
 }
 
-void TWinControl::CMEnabledChanged(TMessage& Message) {
+void TWinControl::CMEnabledChanged(TCMNoParams& Message) {
   if (!Enabled() && FParent) {
     if (auto* f = GetParentForm(this)) f->DefocusControl(this, false);
   }
@@ -2050,14 +2083,14 @@ void TWinControl::CMEnabledChanged(TMessage& Message) {
   TControl::CMEnabledChanged(Message);
 }
 
-void TWinControl::CMVisibleChanged(TMessage&) {
+void TWinControl::CMVisibleChanged(TCMVisibleChanged&) {
   if (!FVisible && FParent) {
     if (auto* f = GetParentForm(this)) f->DefocusControl(this, false);
   }
   UpdateControlState();
 }
 
-void TWinControl::CMFontChanged(TMessage& Message) {
+void TWinControl::CMFontChanged(TCMNoParams& Message) {
   if (FHandle) {
     FSentFont = FFont->Handle();
     SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(FSentFont), 0);
@@ -2066,15 +2099,13 @@ void TWinControl::CMFontChanged(TMessage& Message) {
   for (TControl* c : FControls) c->Perform(CM_PARENTFONTCHANGED, 0, 0);
 }
 
-void TWinControl::CMColorChanged(TMessage& Message) {
+void TWinControl::CMColorChanged(TCMNoParams& Message) {
   FBrush->SetColor(FColor);
   TControl::CMColorChanged(Message);
   for (TControl* c : FControls) c->Perform(CM_PARENTCOLORCHANGED, 0, 0);
 }
 
-void TWinControl::CMTextChanged(TMessage& Message) { TControl::CMTextChanged(Message); }
-
-void TWinControl::CMSysColorChange(TMessage&) {
+void TWinControl::CMSysColorChange(TCMNoParams&) {
   FBrush->SetColor(FBrush->Color());  // the same number may stand for a new colour
   for (TControl* c : FControls) c->Perform(CM_SYSCOLORCHANGE, 0, 0);
 }
@@ -2142,35 +2173,25 @@ TCustomControl::~TCustomControl() {
   DestroyHandle();
 }
 
-void TCustomControl::Dispatch(TMessage& Message) {
-  if (Message.Msg == WM_PAINT) {
-    FControlState.Include(csCustomPaint);
-    try {
-      TWinControl::Dispatch(Message);
-    } catch (...) {
-      FControlState.Exclude(csCustomPaint);
-      throw;
-    }
-    FControlState.Exclude(csCustomPaint);
-    return;
-  }
-  TWinControl::Dispatch(Message);
+const TMessageMap* TCustomControl::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {WM_PAINT, MessageHandler<&TCustomControl::WMPaint>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+void TCustomControl::WMPaint(TWMPaint& Message) {
+  TSetItemScope painting(FControlState, csCustomPaint);
+  inherited::WMPaint(Message);
 }
 
 void TCustomControl::PaintWindow(HDC DC) {
-  FCanvas->Lock();
-  try {
-    FCanvas->FreeHandle();
-    FCanvas->SetHandle(DC);
-    FCanvas->UpdateTextFlags();
-    Paint();
-  } catch (...) {
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
-    throw;
-  }
-  FCanvas->SetHandle(nullptr);
-  FCanvas->Unlock();
+  TCanvasLock lock(*FCanvas);
+  FCanvas->FreeHandle();
+  TCanvasHandleScope dc(*FCanvas, DC);
+  FCanvas->UpdateTextFlags();
+  Paint();
 }
 
 TGraphicControl::TGraphicControl(TComponent* AOwner)
@@ -2180,23 +2201,23 @@ TGraphicControl::TGraphicControl(TComponent* AOwner)
 
 TGraphicControl::~TGraphicControl() { FCanvas->FreeHandle(); }
 
-void TGraphicControl::Dispatch(TMessage& Message) {
-  if (Message.Msg == WM_PAINT && Message.WParam) {
-    FCanvas->Lock();
-    try {
-      FCanvas->FreeHandle();
-      FCanvas->SetHandle(reinterpret_cast<HDC>(Message.WParam));
-      Paint();
-    } catch (...) {
-      FCanvas->SetHandle(nullptr);
-      FCanvas->Unlock();
-      throw;
-    }
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
+const TMessageMap* TGraphicControl::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {WM_PAINT, MessageHandler<&TGraphicControl::WMPaint>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+void TGraphicControl::WMPaint(TWMPaint& Message) {
+  if (!Message.DC()) {
+    InheritedMessage(Message);
     return;
   }
-  TControl::Dispatch(Message);
+  TCanvasLock lock(*FCanvas);
+  FCanvas->FreeHandle();
+  TCanvasHandleScope dc(*FCanvas, Message.DC());
+  Paint();
 }
 
 // ---------------------------------------------------------------------------------------

@@ -232,13 +232,17 @@ class TControl : public TComponent {
   void SetHelpContext(Integer Value) { FHelpContext = Value; }
 
   // Messages: Perform sends through WindowProc; WndProc pre-processes and hands the
-  // message to Dispatch, which calls the handler for its number or DefaultHandler.
+  // message to Dispatch, which calls the handler the class's message map (Messages.h)
+  // lists for its number, or DefaultHandler.
   LRESULT Perform(UINT Msg, WPARAM WParam = 0, LPARAM LParam = 0);
   const TWndMethod& WindowProc() const { return FWindowProc; }
   void SetWindowProc(const TWndMethod& Value) { FWindowProc = Value; }
   virtual void WndProc(TMessage& Message);
-  virtual void Dispatch(TMessage& Message);
+  void Dispatch(TMessage& Message);
   virtual void DefaultHandler(TMessage& Message);
+  // The message map of the object's class, and of this class.
+  virtual const TMessageMap* MessageMap() const { return ClassMessages(); }
+  static const TMessageMap* ClassMessages();
 
   virtual void Invalidate();
   virtual void Update();
@@ -312,37 +316,38 @@ class TControl : public TComponent {
   virtual void UpdateBoundsRect(const RECT& R);
   virtual void FontChanged(TObject* Sender);
   void SendCancelMode(TControl* Sender);
-  void DoMouseDown(TMessage& Message, TMouseButton Button, TShiftState Shift);
-  void DoMouseUp(TMessage& Message, TMouseButton Button);
+  void DoMouseDown(TWMMouse& Message, TMouseButton Button, TShiftState Shift);
+  void DoMouseUp(TWMMouse& Message, TMouseButton Button);
 
-  // Message handlers; each calls the next (DefaultHandler) where the message goes on.
-  virtual void WMLButtonDown(TMessage& Message);
-  virtual void WMRButtonDown(TMessage& Message);
-  virtual void WMMButtonDown(TMessage& Message);
-  virtual void WMLButtonDblClk(TMessage& Message);
-  virtual void WMRButtonDblClk(TMessage& Message);
-  virtual void WMMButtonDblClk(TMessage& Message);
-  virtual void WMLButtonUp(TMessage& Message);
-  virtual void WMRButtonUp(TMessage& Message);
-  virtual void WMMButtonUp(TMessage& Message);
-  virtual void WMMouseMove(TMessage& Message);
-  virtual void WMMouseWheel(TMessage& Message);
-  virtual void WMCancelMode(TMessage& Message);
-  virtual void WMContextMenu(TMessage& Message);
-  virtual void CMMouseEnter(TMessage& Message);
-  virtual void CMMouseLeave(TMessage& Message);
-  virtual void CMEnabledChanged(TMessage& Message);
-  virtual void CMVisibleChanged(TMessage& Message);
-  virtual void CMFontChanged(TMessage& Message);
-  virtual void CMColorChanged(TMessage& Message);
-  virtual void CMParentFontChanged(TMessage& Message);
-  virtual void CMParentColorChanged(TMessage& Message);
-  virtual void CMParentShowHintChanged(TMessage& Message);
-  virtual void CMTextChanged(TMessage& Message);
-  virtual void CMHitTest(TMessage& Message);
-  virtual void CMHintShow(TMessage& Message) {}
-  virtual void CMCursorChanged(TMessage& Message) {}
-  virtual void CMSysColorChange(TMessage& Message) {}
+  // Passes a message on to DefaultHandler (TControl's table has no parent table).
+  void InheritedMessage(TMessage& Message) { DefaultHandler(Message); }
+
+  // Message handlers (listed in the message map); each calls DefaultHandler or the
+  // parent class's handler where the message goes on.
+  void WMLButtonDown(TWMMouse& Message);
+  void WMRButtonDown(TWMMouse& Message);
+  void WMMButtonDown(TWMMouse& Message);
+  void WMLButtonDblClk(TWMMouse& Message);
+  void WMRButtonDblClk(TWMMouse& Message);
+  void WMMButtonDblClk(TWMMouse& Message);
+  void WMLButtonUp(TWMMouse& Message);
+  void WMRButtonUp(TWMMouse& Message);
+  void WMMButtonUp(TWMMouse& Message);
+  void WMMouseMove(TWMMouse& Message);
+  void WMMouseWheel(TWMMouseWheel& Message);
+  void WMCancelMode(TWMNoParams& Message);
+  void WMContextMenu(TWMContextMenu& Message);
+  void CMMouseEnter(TCMMouseEnterLeave& Message);
+  void CMMouseLeave(TCMMouseEnterLeave& Message);
+  void CMEnabledChanged(TCMNoParams& Message);
+  void CMVisibleChanged(TCMVisibleChanged& Message);
+  void CMFontChanged(TCMNoParams& Message);
+  void CMColorChanged(TCMNoParams& Message);
+  void CMParentFontChanged(TCMParentFontChanged& Message);
+  void CMParentColorChanged(TCMParentColorChanged& Message);
+  void CMParentShowHintChanged(TCMNoParams& Message);
+  void CMTextChanged(TCMNoParams& Message);
+  void CMHitTest(TCMHitTest& Message);
 
   TWinControl* FParent = nullptr;
   Integer FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
@@ -379,6 +384,7 @@ class TControl : public TComponent {
 
 class TWinControl : public TControl {
   DECLARE_CLASS(TWinControl, TControl)
+  DECLARE_MESSAGE_MAP
   friend class TControl;
 
  public:
@@ -442,7 +448,6 @@ class TWinControl : public TControl {
   Integer GetTextLen() override;
   void Loaded() override;
   void WndProc(TMessage& Message) override;
-  void Dispatch(TMessage& Message) override;
   void DefaultHandler(TMessage& Message) override;
   // Paints the graphic children, bottom first, each clipped to its bounds.
   void PaintControls(HDC DC, TControl* First);
@@ -459,9 +464,9 @@ class TWinControl : public TControl {
   virtual void KeyUp(Word& Key, TShiftState Shift);
   virtual void DoEnter();
   virtual void DoExit();
-  bool DoKeyDown(TMessage& Message);
-  bool DoKeyPress(TMessage& Message);
-  bool DoKeyUp(TMessage& Message);
+  bool DoKeyDown(TWMKey& Message);
+  bool DoKeyPress(TWMKey& Message);
+  bool DoKeyUp(TWMKey& Message);
 
   // The window procedure every control window runs; also the entry for messages sent
   // straight to the object (exceptions go to the application's handler).
@@ -490,51 +495,59 @@ class TWinControl : public TControl {
   virtual void CustomAlignPosition(TControl* Control, Integer& NewLeft, Integer& NewTop,
                                    Integer& NewWidth, Integer& NewHeight, RECT& AlignRect) {}
   virtual void PaintWindow(HDC DC);
-  void PaintHandler(TMessage& Message);
+  void PaintHandler(TWMPaint& Message);
   virtual void UpdateShowing();
   void NotifyControls(UINT Msg);
   void UpdateBounds();
   virtual void SetTextBuf(const String& Value) override;
   // Gives the popup menus up the parent chain and the form's main menu the key as a
   // shortcut; true when a menu item ran.
-  virtual bool IsMenuKey(TMessage& Message);
+  virtual bool IsMenuKey(TWMKey& Message);
 
-  virtual void WMPaint(TMessage& Message);
-  virtual void WMEraseBkgnd(TMessage& Message);
-  virtual void WMSize(TMessage& Message);
-  virtual void WMMove(TMessage& Message);
-  virtual void WMWindowPosChanged(TMessage& Message);
-  virtual void WMSetFocus(TMessage& Message);
-  virtual void WMKillFocus(TMessage& Message);
-  virtual void WMKeyDown(TMessage& Message);
-  virtual void WMKeyUp(TMessage& Message);
-  virtual void WMChar(TMessage& Message);
-  virtual void WMSetCursor(TMessage& Message);
-  virtual void WMMouseLeave(TMessage& Message);
-  virtual void WMNCDestroy(TMessage& Message);
-  virtual void WMGetDlgCode(TMessage& Message) { DefaultHandler(Message); }
-  virtual void CNKeyDown(TMessage& Message);
-  virtual void CNKeyUp(TMessage& Message);
-  virtual void CNChar(TMessage& Message);
-  virtual void CNSysKeyDown(TMessage& Message);
-  virtual void CNSysChar(TMessage& Message);
-  virtual void CMEnter(TMessage& Message) { DoEnter(); }
-  virtual void CMExit(TMessage& Message) { DoExit(); }
-  virtual void CMDialogKey(TMessage& Message);
-  virtual void CMDialogChar(TMessage& Message);
-  virtual void CMChildKey(TMessage& Message);
-  virtual void CMFocusChanged(TMessage& Message);
-  virtual void CMShowingChanged(TMessage& Message);
-  virtual void CMInvalidate(TMessage& Message);
-  virtual void CMRecreateWnd(TMessage& Message) { RecreateWnd(); }
-  void CMEnabledChanged(TMessage& Message) override;
-  void CMVisibleChanged(TMessage& Message) override;
-  void CMFontChanged(TMessage& Message) override;
-  void CMColorChanged(TMessage& Message) override;
-  void CMTextChanged(TMessage& Message) override;
-  void CMSysColorChange(TMessage& Message) override;
-  // WM_COMMAND, WM_NOTIFY and the owner-draw and colour messages of a child window come
-  // back to the child as CN_ messages.
+  void WMPaint(TWMPaint& Message);
+  void WMEraseBkgnd(TWMEraseBkgnd& Message);
+  void WMSize(TWMSize& Message);
+  void WMMove(TWMMove& Message);
+  void WMWindowPosChanged(TWMWindowPosChanged& Message);
+  void WMSetFocus(TWMSetFocus& Message);
+  void WMKillFocus(TWMKillFocus& Message);
+  void WMKeyDown(TWMKey& Message);
+  void WMKeyUp(TWMKey& Message);
+  void WMChar(TWMChar& Message);
+  void WMSetCursor(TWMSetCursor& Message);
+  void WMMouseLeave(TWMNoParams& Message);
+  void WMNCDestroy(TWMNoParams& Message);
+  void CNKeyDown(TWMKey& Message);
+  void CNKeyUp(TWMKey& Message);
+  void CNChar(TWMChar& Message);
+  void CNSysKeyDown(TWMKey& Message);
+  void CNSysChar(TWMChar& Message);
+  void CMEnter(TCMNoParams&) { DoEnter(); }
+  void CMExit(TCMNoParams&) { DoExit(); }
+  void CMDialogKey(TCMDialogKey& Message);
+  void CMDialogChar(TCMDialogChar& Message);
+  void CMChildKey(TCMChildKey& Message);
+  void CMFocusChanged(TCMFocusChanged& Message);
+  void CMShowingChanged(TCMNoParams& Message);
+  void CMInvalidate(TCMInvalidate& Message);
+  void CMRecreateWnd(TCMNoParams&) { RecreateWnd(); }
+  void CMEnabledChanged(TCMNoParams& Message);
+  void CMVisibleChanged(TCMVisibleChanged& Message);
+  void CMFontChanged(TCMNoParams& Message);
+  void CMColorChanged(TCMNoParams& Message);
+  void CMSysColorChange(TCMNoParams& Message);
+  // WM_COMMAND, WM_NOTIFY and the scroll, owner-draw and colour messages of a child
+  // window come back to the child as CN_ messages.
+  void WMCommand(TWMCommand& Message);
+  void WMNotify(TWMNotify& Message);
+  void WMScroll(TWMScroll& Message);
+  void WMCtlColor(TWMCtlColor& Message);
+  void WMDrawItem(TWMDrawItem& Message);
+  void WMMeasureItem(TWMMeasureItem& Message);
+  void WMDeleteItem(TWMDeleteItem& Message);
+  void WMCompareItem(TWMCompareItem& Message);
+  // Sends the message reflected (CN_BASE + Msg) to the control of ControlHandle; false
+  // when the window is not one of this library's controls (or is this control).
   bool DoControlMsg(HWND ControlHandle, TMessage& Message);
 
   HWND FHandle = nullptr;
@@ -580,13 +593,15 @@ class TControlCanvas : public TCanvas {
 // A windowed control that paints itself on its Canvas (override Paint).
 class TCustomControl : public TWinControl {
   DECLARE_CLASS(TCustomControl, TWinControl)
+  DECLARE_MESSAGE_MAP
  public:
   explicit TCustomControl(TComponent* AOwner);
   ~TCustomControl() override;
   TCanvas* Canvas() const { return FCanvas.get(); }
-  void Dispatch(TMessage& Message) override;
 
  protected:
+  // Paints with csCustomPaint set, so that WMPaint calls PaintWindow.
+  void WMPaint(TWMPaint& Message);
   virtual void Paint() {}
   void PaintWindow(HDC DC) override;
   std::unique_ptr<TControlCanvas> FCanvas;
@@ -596,13 +611,15 @@ class TCustomControl : public TWinControl {
 // mouse to it.
 class TGraphicControl : public TControl {
   DECLARE_CLASS(TGraphicControl, TControl)
+  DECLARE_MESSAGE_MAP
  public:
   explicit TGraphicControl(TComponent* AOwner);
   ~TGraphicControl() override;
   TCanvas* Canvas() const { return FCanvas.get(); }
-  void Dispatch(TMessage& Message) override;
 
  protected:
+  // The parent sends WM_PAINT with its DC set up for this control.
+  void WMPaint(TWMPaint& Message);
   virtual void Paint() {}
   std::unique_ptr<TControlCanvas> FCanvas;
 };

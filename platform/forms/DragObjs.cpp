@@ -35,8 +35,10 @@ TCursor TDragControlObject::GetDragCursor(bool Accepted, Integer X, Integer Y) {
 // The drag manager: a hidden window holds the mouse capture while a drag is pending or
 // running and turns mouse and key messages into drag steps.
 
-class TDragManager {
+class TDragManager : public TObject {
+  DECLARE_CLASS(TDragManager, TObject)
  public:
+  static const TMessageMap* ClassMessages();
   TControl* Control = nullptr;
   TDragObject* Object = nullptr;
   std::unique_ptr<TDragObject> Owned;
@@ -58,6 +60,13 @@ class TDragManager {
  private:
   void Start(POINT Screen);
   bool DragTo(TControl* T, POINT Screen, TDragState State);
+  void WMMouseMove(TWMMouse& Message);
+  void WMLButtonUp(TWMMouse& Message);
+  // A right press, a cancel request or losing the capture ends the drag without a drop.
+  void WMStop(TMessage& Message);
+  void WMKeyDown(TWMKey& Message);
+  void WMDragCancel(TWMNoParams& Message);
+  void WMSetCursor(TWMSetCursor& Message);
 };
 
 namespace {
@@ -69,39 +78,60 @@ const wchar_t* const HintClassName = L"ZsHintWindow";
 THintWindow* HintWindow = nullptr;
 
 LRESULT CALLBACK DragWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  TMessage m{Msg, WParam, LParam, 0};
   try {
-    switch (Msg) {
-      case WM_MOUSEMOVE: {
-        POINT p;
-        GetCursorPos(&p);
-        Manager.Move(p);
-        return 0;
-      }
-      case WM_LBUTTONUP:
-        Manager.Finish(Manager.Started);
-        return 0;
-      case WM_RBUTTONDOWN:
-      case WM_CANCELMODE:
-      case WM_CAPTURECHANGED:
-        if (Manager.Object && !(Msg == WM_CAPTURECHANGED && reinterpret_cast<HWND>(LParam) == Wnd))
-          Manager.Finish(false);
-        return 0;
-      case WM_KEYDOWN:
-        if (WParam == VK_ESCAPE) Manager.Cancel();
-        return 0;
-      case WM_DRAGCANCEL:
-        Manager.Cancel();
-        return 0;
-      case WM_SETCURSOR:
-        return TRUE;
-      default:
-        break;
-    }
+    if (TDragManager::ClassMessages()->Dispatch(&Manager, m)) return m.Result;
   } catch (...) {
+    // The exception must not cross the system's window procedure: the application
+    // reports it.
     if (HandleControlException) HandleControlException(nullptr);
+    return 0;
   }
   return DefWindowProcW(Wnd, Msg, WParam, LParam);
 }
+
+}  // namespace
+
+const TMessageMap* TDragManager::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {WM_MOUSEMOVE, MessageHandler<&TDragManager::WMMouseMove>},
+      {WM_LBUTTONUP, MessageHandler<&TDragManager::WMLButtonUp>},
+      {WM_RBUTTONDOWN, MessageHandler<&TDragManager::WMStop>},
+      {WM_CANCELMODE, MessageHandler<&TDragManager::WMStop>},
+      {WM_CAPTURECHANGED, MessageHandler<&TDragManager::WMStop>},
+      {WM_KEYDOWN, MessageHandler<&TDragManager::WMKeyDown>},
+      {WM_DRAGCANCEL, MessageHandler<&TDragManager::WMDragCancel>},
+      {WM_SETCURSOR, MessageHandler<&TDragManager::WMSetCursor>},
+  };
+  static constexpr TMessageMap Map(Entries);
+  return &Map;
+}
+
+void TDragManager::WMMouseMove(TWMMouse&) {
+  // The capture window's coordinates mean nothing to the targets: use the screen's.
+  POINT p;
+  GetCursorPos(&p);
+  Move(p);
+}
+
+void TDragManager::WMLButtonUp(TWMMouse&) { Finish(Started); }
+
+void TDragManager::WMStop(TMessage& Message) {
+  // Taking the capture to the drag window itself is no reason to stop.
+  if (Message.Msg == WM_CAPTURECHANGED && reinterpret_cast<HWND>(Message.LParam) == Window) return;
+  if (Object) Finish(false);
+}
+
+void TDragManager::WMKeyDown(TWMKey& Message) {
+  if (Message.CharCode() == VK_ESCAPE) Cancel();
+}
+
+void TDragManager::WMDragCancel(TWMNoParams&) { Cancel(); }
+
+// The drag sets the cursor itself.
+void TDragManager::WMSetCursor(TWMSetCursor& Message) { Message.Result = TRUE; }
+
+namespace {
 
 // Keys go to the focused control, not to the capture window: while a drag is on, a
 // thread keyboard hook turns Escape into a cancel.

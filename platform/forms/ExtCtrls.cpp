@@ -120,13 +120,17 @@ void TCustomPanel::Paint() {
   }
 }
 
-void TCustomPanel::Dispatch(TMessage& Message) {
-  if (Message.Msg == CM_TEXTCHANGED) {
-    inherited::Dispatch(Message);
-    Invalidate();
-    return;
-  }
-  inherited::Dispatch(Message);
+const TMessageMap* TCustomPanel::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {CM_TEXTCHANGED, MessageHandler<&TCustomPanel::CMTextChanged>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+void TCustomPanel::CMTextChanged(TCMNoParams& Message) {
+  InheritedMessage(Message);
+  Invalidate();
 }
 
 // =======================================================================================
@@ -235,20 +239,22 @@ void TSplitter::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integ
 // =======================================================================================
 // TTimer
 
-LRESULT CALLBACK TimerWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
-  if (Msg == WM_TIMER) {
-    auto* t = reinterpret_cast<TTimer*>(GetWindowLongPtrW(Wnd, GWLP_USERDATA));
-    if (t) {
-      try {
-        t->Timer();
-      } catch (...) {
-        if (HandleControlException) HandleControlException(t);
-        else throw;
-      }
-    }
-    return 0;
+const TMessageMap* TTimer::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {WM_TIMER, MessageHandler<&TTimer::WMTimer>},
+  };
+  static constexpr TMessageMap Map(Entries);
+  return &Map;
+}
+
+void TTimer::WMTimer(TWMTimer&) {
+  try {
+    Timer();
+  } catch (...) {
+    // The exception must not cross the system's window procedure: the application
+    // reports it.
+    if (HandleControlException) HandleControlException(this);
   }
-  return DefWindowProcW(Wnd, Msg, WParam, LParam);
 }
 
 void TTimer::DeclarePublished(TPublisher<TTimer>& P) {
@@ -261,7 +267,7 @@ void TTimer::DeclarePublished(TPublisher<TTimer>& P) {
 TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner) {
   if (!TimerClassRegistered) {
     WNDCLASSW wc{};
-    wc.lpfnWndProc = TimerWndProc;
+    wc.lpfnWndProc = MessageMapWndProc<TTimer>;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = TimerClassName;
     RegisterClassW(&wc);

@@ -15,6 +15,7 @@ ENUM_TYPEINFO(TBevelCut, bvNone, bvLowered, bvRaised, bvSpace)
 
 class TCustomPanel : public TCustomControl {
   DECLARE_CLASS(TCustomPanel, TCustomControl)
+  DECLARE_MESSAGE_MAP
  public:
   explicit TCustomPanel(TComponent* AOwner);
   TBevelCut BevelInner() const { return FBevelInner; }
@@ -29,7 +30,7 @@ class TCustomPanel : public TCustomControl {
   void SetAlignment(TAlignment Value);
   bool ShowCaption() const { return FShowCaption; }
   void SetShowCaption(bool Value);
-  void Dispatch(TMessage& Message) override;
+  void CMTextChanged(TCMNoParams& Message);
 
  protected:
   void CreateParams(TCreateParams& Params) override;
@@ -102,12 +103,13 @@ class TTimer : public TComponent {
   TNotifyEvent OnTimer;
   void SetOnTimer(const TNotifyEvent& Value);
   void Loaded() override;
+  static const TMessageMap* ClassMessages();
 
  protected:
   virtual void Timer();
 
  private:
-  friend LRESULT CALLBACK TimerWndProc(HWND, UINT, WPARAM, LPARAM);
+  void WMTimer(TWMTimer& Message);
   void UpdateTimer();
   bool FEnabled = true;
   Cardinal FInterval = 1000;

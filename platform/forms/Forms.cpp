@@ -387,7 +387,7 @@ void TCustomForm::ApplyPosition() {
   SetBounds(std::max(l, 0), std::max(t, 0), FWidth, FHeight);
 }
 
-void TCustomForm::CMShowingChanged(TMessage&) {
+void TCustomForm::CMShowingChanged(TCMNoParams&) {
   if (FShowing) {
     DoShow();
     ApplyPosition();
@@ -621,9 +621,9 @@ TModalResult TCustomForm::ShowModal() {
   return result;
 }
 
-void TCustomForm::CMDialogKey(TMessage& Message) {
+void TCustomForm::CMDialogKey(TCMDialogKey& Message) {
   if (GetKeyState(VK_MENU) >= 0) {
-    switch (Message.WParam) {
+    switch (Message.CharCode()) {
       case VK_TAB:
         if (GetKeyState(VK_CONTROL) >= 0) {
           SelectNext(FActiveControl, GetKeyState(VK_SHIFT) >= 0, true);
@@ -634,7 +634,7 @@ void TCustomForm::CMDialogKey(TMessage& Message) {
       case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN:
         if (FActiveControl && FActiveControl->Parent()) {
           FActiveControl->Parent()->SelectNext(
-              FActiveControl, Message.WParam == VK_RIGHT || Message.WParam == VK_DOWN, false);
+              FActiveControl, Message.CharCode() == VK_RIGHT || Message.CharCode() == VK_DOWN, false);
           Message.Result = 1;
         }
         return;
@@ -645,43 +645,43 @@ void TCustomForm::CMDialogKey(TMessage& Message) {
   TWinControl::CMDialogKey(Message);
 }
 
-void TCustomForm::Dispatch(TMessage& Message) {
-  switch (Message.Msg) {
-    case WM_PAINT:
-      FControlState.Include(csCustomPaint);
-      try {
-        TWinControl::Dispatch(Message);
-      } catch (...) {
-        FControlState.Exclude(csCustomPaint);
-        throw;
-      }
-      FControlState.Exclude(csCustomPaint);
-      return;
-    case WM_ACTIVATE:
-      if (FFormStyle != fsMDIForm) SetActive(LOWORD(Message.WParam) != WA_INACTIVE);
-      return;
-    case WM_CLOSE:
-      Close();
-      return;
-    case WM_DESTROY:
-      DefaultHandler(Message);
-      return;
-    case CM_ACTIVATE:
-      Activate();
-      return;
-    case CM_DEACTIVATE:
-      Deactivate();
-      return;
-    case CM_RELEASE:
-      delete this;
-      return;
-    case WM_QUERYENDSESSION:
-      Message.Result = CloseQuery() ? 1 : 0;
-      return;
-    default:
-      TWinControl::Dispatch(Message);
-  }
+const TMessageMap* TCustomForm::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {WM_PAINT, MessageHandler<&TCustomForm::WMPaint>},
+      {WM_ACTIVATE, MessageHandler<&TCustomForm::WMActivate>},
+      {WM_CLOSE, MessageHandler<&TCustomForm::WMClose>},
+      {WM_DESTROY, MessageHandler<&TCustomForm::WMDestroy>},
+      {WM_QUERYENDSESSION, MessageHandler<&TCustomForm::WMQueryEndSession>},
+      {CM_ACTIVATE, MessageHandler<&TCustomForm::CMActivate>},
+      {CM_DEACTIVATE, MessageHandler<&TCustomForm::CMDeactivate>},
+      {CM_RELEASE, MessageHandler<&TCustomForm::CMRelease>},
+      {CM_SHOWINGCHANGED, MessageHandler<&TCustomForm::CMShowingChanged>},
+      {CM_DIALOGKEY, MessageHandler<&TCustomForm::CMDialogKey>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
 }
+
+void TCustomForm::WMPaint(TWMPaint& Message) {
+  TSetItemScope painting(FControlState, csCustomPaint);
+  inherited::WMPaint(Message);
+}
+
+void TCustomForm::WMActivate(TWMActivate& Message) {
+  if (FFormStyle != fsMDIForm) SetActive(Message.Active() != WA_INACTIVE);
+}
+
+void TCustomForm::WMClose(TWMNoParams&) { Close(); }
+
+void TCustomForm::WMDestroy(TWMNoParams& Message) { DefaultHandler(Message); }
+
+void TCustomForm::WMQueryEndSession(TWMNoParams& Message) { Message.Result = CloseQuery() ? 1 : 0; }
+
+void TCustomForm::CMActivate(TCMNoParams&) { Activate(); }
+
+void TCustomForm::CMDeactivate(TCMNoParams&) { Deactivate(); }
+
+void TCustomForm::CMRelease(TCMNoParams&) { delete this; }
 
 // ---------------------------------------------------------------------------------------
 // TMonitor and TScreen
@@ -878,35 +878,44 @@ TApplication::~TApplication() {
   if (FHandle) DestroyWindow(FHandle);
 }
 
-LRESULT CALLBACK TApplication::AppWndProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
-  if (msg == WM_TIMER && w == HintTimerId && Application) {
-    try {
-      Application->HintTimerExpired();
-    } catch (...) {
-      Application->HandleException(Application);
-    }
-    return 0;
+const TMessageMap* TApplication::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {WM_TIMER, MessageHandler<&TApplication::WMTimer>},
+      {WM_NULL, MessageHandler<&TApplication::WMNull>},
+  };
+  static constexpr TMessageMap Map(Entries);
+  return &Map;
+}
+
+void TApplication::WMTimer(TWMTimer& Message) {
+  if (Message.TimerID() != HintTimerId) return;
+  try {
+    HintTimerExpired();
+  } catch (...) {
+    HandleException(this);
   }
-  if (msg == WM_NULL && Application && GetCurrentThreadId() == MainThreadID) {
-    try {
-      CheckSynchronize();
-    } catch (...) {
-      Application->HandleException(Application);
-    }
-    return 0;
+}
+
+// Posted by threads that queued a method for the main thread.
+void TApplication::WMNull(TWMNoParams&) {
+  if (GetCurrentThreadId() != MainThreadID) return;
+  try {
+    CheckSynchronize();
+  } catch (...) {
+    HandleException(this);
   }
-  return DefWindowProcW(h, msg, w, l);
 }
 
 HWND TApplication::Handle() {
   if (!FHandle) {
     WNDCLASSW wc{};
-    wc.lpfnWndProc = AppWndProc;
+    wc.lpfnWndProc = MessageMapWndProc<TApplication>;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"TApplication";
     RegisterClassW(&wc);
     FHandle = CreateWindowExW(WS_EX_TOOLWINDOW, L"TApplication", Title().c_str(), WS_POPUP, 0, 0,
                               0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetWindowLongPtrW(FHandle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   }
   return FHandle;
 }
@@ -1110,12 +1119,12 @@ void TApplication::CancelHint() {
   }
 }
 
-void TApplication::HintMouseMessage(TControl* Control, TMessage& Message) {
+void TApplication::HintMouseMessage(TControl* Control, TWMMouse& Message) {
   if (!FShowHint && !FHintActive) {
     SetHint(Control ? Control->Hint() : String());
     return;
   }
-  POINT p{static_cast<SmallInt>(LOWORD(Message.LParam)), static_cast<SmallInt>(HIWORD(Message.LParam))};
+  POINT p = Message.Pos();
   TControl* target = Control;
   POINT screen{0, 0};
   try {

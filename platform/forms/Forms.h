@@ -60,6 +60,7 @@ using TShowHintEvent = std::function<void(String& HintStr, bool& CanShow, THintI
 
 class TCustomForm : public TWinControl {
   DECLARE_CLASS(TCustomForm, TWinControl)
+  DECLARE_MESSAGE_MAP
  public:
   // Makes an empty form; a descendant's layout is read from its form resource by
   // AfterConstruction (the application and the streaming call it; code that creates a
@@ -138,8 +139,6 @@ class TCustomForm : public TWinControl {
   void SetClientHeight(Integer Value) override;
   void Loaded() override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
-  void Dispatch(TMessage& Message) override;
-
 
   TNotifyEvent OnCreate;
   TNotifyEvent OnDestroy;
@@ -166,8 +165,16 @@ class TCustomForm : public TWinControl {
   void SetActive(bool Value);
   void CloseModal();
   void UpdateShowing() override;
-  void CMShowingChanged(TMessage& Message) override;
-  void CMDialogKey(TMessage& Message) override;
+  void WMPaint(TWMPaint& Message);
+  void WMActivate(TWMActivate& Message);
+  void WMClose(TWMNoParams& Message);
+  void WMDestroy(TWMNoParams& Message);
+  void WMQueryEndSession(TWMNoParams& Message);
+  void CMActivate(TCMNoParams& Message);
+  void CMDeactivate(TCMNoParams& Message);
+  void CMRelease(TCMNoParams& Message);
+  void CMShowingChanged(TCMNoParams& Message);
+  void CMDialogKey(TCMDialogKey& Message);
 
  private:
   void ApplyPosition();
@@ -344,7 +351,7 @@ class TApplication : public TComponent {
   void CancelHint();
   void HideHint();
   // Watches mouse moves over controls for the hint timing (TControl::WndProc calls it).
-  void HintMouseMessage(TControl* Control, TMessage& Message);
+  void HintMouseMessage(TControl* Control, TWMMouse& Message);
 
   // Events.
   TExceptionEvent OnException;
@@ -371,7 +378,13 @@ class TApplication : public TComponent {
   void StartHintTimer(Integer Value);
   void StopHintTimer();
   void HintTimerExpired();
-  static LRESULT CALLBACK AppWndProc(HWND, UINT, WPARAM, LPARAM);
+  void WMTimer(TWMTimer& Message);
+  void WMNull(TWMNoParams& Message);
+
+ public:
+  static const TMessageMap* ClassMessages();
+
+ private:
 
   TCustomForm* FMainForm = nullptr;
   HWND FHandle = nullptr;

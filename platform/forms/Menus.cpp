@@ -37,45 +37,56 @@ TMenuItem* ItemOfCommand(UINT Command) {
 }
 
 // The hidden window that owns popup menus while they are shown: it gets their
-// owner-draw and command messages.
+// owner-draw and command messages and hands them to the menu of the item.
+class TPopupList : public TObject {
+  DECLARE_CLASS(TPopupList, TObject)
+ public:
+  static const TMessageMap* ClassMessages();
+
+ private:
+  void WMOwnerDraw(TMessage& Message);
+  void WMCommand(TWMCommand& Message);
+};
+
+const TMessageMap* TPopupList::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {WM_MEASUREITEM, MessageHandler<&TPopupList::WMOwnerDraw>},
+      {WM_DRAWITEM, MessageHandler<&TPopupList::WMOwnerDraw>},
+      {WM_COMMAND, MessageHandler<&TPopupList::WMCommand>},
+  };
+  static constexpr TMessageMap Map(Entries);
+  return &Map;
+}
+
+void TPopupList::WMOwnerDraw(TMessage& Message) {
+  UINT id = Message.Msg == WM_MEASUREITEM ? TWMMeasureItem(Message).MeasureItemStruct()->itemID
+                                          : TWMDrawItem(Message).DrawItemStruct()->itemID;
+  if (TMenuItem* item = ItemOfCommand(id))
+    if (TMenu* menu = item->GetParentMenu())
+      if (menu->HandleOwnerDrawMessage(Message)) return;
+  Message.Result = 0;
+}
+
+void TPopupList::WMCommand(TWMCommand& Message) {
+  if (Message.NotifyCode() == 0 && !Message.Ctl())
+    if (TMenuItem* item = ItemOfCommand(Message.ItemID()))
+      if (TMenu* menu = item->GetParentMenu()) menu->DispatchCommand(Message.ItemID());
+}
+
+TPopupList PopupListObject;
 HWND PopupWindow = nullptr;
 const wchar_t* const PopupClassName = L"ZsPopupList";
-
-LRESULT CALLBACK PopupWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
-  switch (Msg) {
-    case WM_MEASUREITEM:
-    case WM_DRAWITEM: {
-      UINT id = Msg == WM_MEASUREITEM ? reinterpret_cast<MEASUREITEMSTRUCT*>(LParam)->itemID
-                                      : reinterpret_cast<DRAWITEMSTRUCT*>(LParam)->itemID;
-      if (TMenuItem* item = ItemOfCommand(id))
-        if (TMenu* menu = item->GetParentMenu()) {
-          TMessage m{Msg, WParam, LParam, 0};
-          if (menu->HandleOwnerDrawMessage(m)) return TRUE;
-        }
-      break;
-    }
-    case WM_COMMAND:
-      if (HIWORD(WParam) == 0 && LParam == 0)
-        if (TMenuItem* item = ItemOfCommand(LOWORD(WParam))) {
-          if (TMenu* menu = item->GetParentMenu()) menu->DispatchCommand(LOWORD(WParam));
-          return 0;
-        }
-      break;
-    default:
-      break;
-  }
-  return DefWindowProcW(Wnd, Msg, WParam, LParam);
-}
 
 HWND PopupList() {
   if (!PopupWindow) {
     WNDCLASSW wc{};
-    wc.lpfnWndProc = PopupWndProc;
+    wc.lpfnWndProc = MessageMapWndProc<TPopupList>;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = PopupClassName;
     RegisterClassW(&wc);
     PopupWindow = CreateWindowExW(WS_EX_TOOLWINDOW, PopupClassName, L"", WS_POPUP, 0, 0, 0, 0,
                                   nullptr, nullptr, wc.hInstance, nullptr);
+    SetWindowLongPtrW(PopupWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&PopupListObject));
   }
   return PopupWindow;
 }
@@ -652,12 +663,12 @@ bool TMenu::DispatchCommand(UINT ACommand) {
   return true;
 }
 
-bool TMenu::IsShortCut(TMessage& Message) {
+bool TMenu::IsShortCut(TWMKey& Message) {
   if (Message.Msg != WM_KEYDOWN && Message.Msg != WM_SYSKEYDOWN &&
       Message.Msg != CN_KEYDOWN && Message.Msg != CN_SYSKEYDOWN)
     return false;
-  TShiftState shift = KeyDataToShiftState(Message.LParam);
-  TShortCut sc = ::ShortCut(static_cast<Word>(Message.WParam & 0xFF), shift);
+  TShiftState shift = KeyDataToShiftState(Message.KeyData());
+  TShortCut sc = ::ShortCut(static_cast<Word>(Message.CharCode() & 0xFF), shift);
   if (!sc) return false;
   // Only an item whose whole path is enabled and visible runs.
   std::function<TMenuItem*(TMenuItem*)> find = [&](TMenuItem* parent) -> TMenuItem* {
@@ -676,7 +687,7 @@ bool TMenu::IsShortCut(TMessage& Message) {
 
 bool TMenu::HandleOwnerDrawMessage(TMessage& Message) {
   if (Message.Msg == WM_MEASUREITEM) {
-    auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
+    MEASUREITEMSTRUCT* mis = TWMMeasureItem(Message).MeasureItemStruct();
     if (mis->CtlType != ODT_MENU) return false;
     TMenuItem* item = FindItem(mis->itemID, fkCommand);
     if (!item) return false;
@@ -703,12 +714,12 @@ bool TMenu::HandleOwnerDrawMessage(TMessage& Message) {
     return true;
   }
   if (Message.Msg == WM_DRAWITEM) {
-    auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
+    DRAWITEMSTRUCT* dis = TWMDrawItem(Message).DrawItemStruct();
     if (dis->CtlType != ODT_MENU) return false;
     TMenuItem* item = FindItem(dis->itemID, fkCommand);
     if (!item) return false;
-    int saved = SaveDC(dis->hDC);
     {
+      TSavedDC saved(dis->hDC);
       TCanvas c;
       c.SetHandle(dis->hDC);
       if (TFont* f = MenuFont()) c.SetFont(f);
@@ -726,7 +737,6 @@ bool TMenu::HandleOwnerDrawMessage(TMessage& Message) {
       }
       c.SetHandle(nullptr);
     }
-    RestoreDC(dis->hDC, saved);
     Message.Result = TRUE;
     return true;
   }
@@ -839,7 +849,7 @@ void TPopupMenu::Popup(Integer X, Integer Y) {
 
 // --- control helpers -----------------------------------------------------------------
 
-bool IsMenuShortCut(TControl* Control, TMessage& Message) {
+bool IsMenuShortCut(TControl* Control, TWMKey& Message) {
   for (TControl* c = Control; c; c = c->Parent())
     if (TPopupMenu* p = c->PopupMenu())
       if (p->IsShortCut(Message)) return true;

@@ -195,7 +195,7 @@ class TMenu : public TComponent {
   bool DispatchCommand(UINT ACommand);
   // A WM_KEYDOWN (or CN_KEYDOWN) that is the shortcut of an enabled, visible item runs
   // that item and answers true.
-  virtual bool IsShortCut(TMessage& Message);
+  virtual bool IsShortCut(TWMKey& Message);
   // Handles WM_MEASUREITEM and WM_DRAWITEM for this menu's items; true when it did.
   bool HandleOwnerDrawMessage(TMessage& Message);
 
@@ -278,7 +278,7 @@ class TPopupMenu : public TMenu {
 
 // Runs the shortcut of a key message for a control: the popup menus of the control
 // and its parents first, then the main menu of its form. True when an item ran.
-bool IsMenuShortCut(TControl* Control, TMessage& Message);
+bool IsMenuShortCut(TControl* Control, TWMKey& Message);
 // Shows a control's popup menu (when AutoPopup) at a screen point; true when shown.
 bool ShowControlPopupMenu(TControl* Control, POINT ScreenPos);
 

@@ -168,28 +168,38 @@ void TCustomLabel::AdjustBounds() {
   SetBounds(x, FTop, r.right, r.bottom);
 }
 
-void TCustomLabel::Dispatch(TMessage& Message) {
-  switch (Message.Msg) {
-    case CM_TEXTCHANGED:
-    case CM_FONTCHANGED:
-      inherited::Dispatch(Message);
-      AdjustBounds();
-      Invalidate();
-      return;
-    case CM_DIALOGCHAR:
-      // The caption's hot key moves the focus to FocusControl.
-      if (FFocusControl && FShowAccelChar && Enabled() && Visible() &&
-          GetHotkey(GetText()) == towupper(static_cast<wchar_t>(Message.WParam)) &&
-          FFocusControl->CanFocus()) {
-        FFocusControl->SetFocus();
-        Message.Result = 1;
-        return;
-      }
-      break;
-    default:
-      break;
+const TMessageMap* TCustomLabel::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {CM_TEXTCHANGED, MessageHandler<&TCustomLabel::CMTextChanged>},
+      {CM_FONTCHANGED, MessageHandler<&TCustomLabel::CMFontChanged>},
+      {CM_DIALOGCHAR, MessageHandler<&TCustomLabel::CMDialogChar>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+void TCustomLabel::CMTextChanged(TCMNoParams& Message) {
+  InheritedMessage(Message);
+  AdjustBounds();
+  Invalidate();
+}
+
+void TCustomLabel::CMFontChanged(TCMNoParams& Message) {
+  InheritedMessage(Message);
+  AdjustBounds();
+  Invalidate();
+}
+
+void TCustomLabel::CMDialogChar(TCMDialogChar& Message) {
+  // The caption's hot key moves the focus to FocusControl.
+  if (FFocusControl && FShowAccelChar && Enabled() && Visible() &&
+      GetHotkey(GetText()) == towupper(static_cast<wchar_t>(Message.CharCode())) &&
+      FFocusControl->CanFocus()) {
+    FFocusControl->SetFocus();
+    Message.Result = 1;
+    return;
   }
-  inherited::Dispatch(Message);
+  InheritedMessage(Message);
 }
 
 // =======================================================================================
@@ -230,23 +240,27 @@ void TButton::Click() {
   inherited::Click();
 }
 
-void TButton::Dispatch(TMessage& Message) {
-  switch (Message.Msg) {
-    case CN_COMMAND:
-      if (HIWORD(Message.WParam) == BN_CLICKED) Click();
-      return;
-    case CM_DIALOGKEY:
-      if (((Message.WParam == VK_RETURN && FDefault) || (Message.WParam == VK_ESCAPE && FCancel)) &&
-          Enabled() && Visible() && KeyDataToShiftState(Message.LParam).Empty()) {
-        Click();
-        Message.Result = 1;
-        return;
-      }
-      break;
-    default:
-      break;
+const TMessageMap* TButton::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {CN_COMMAND, MessageHandler<&TButton::CNCommand>},
+      {CM_DIALOGKEY, MessageHandler<&TButton::CMDialogKey>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+void TButton::CNCommand(TWMCommand& Message) {
+  if (Message.NotifyCode() == BN_CLICKED) Click();
+}
+
+void TButton::CMDialogKey(TCMDialogKey& Message) {
+  if (((Message.CharCode() == VK_RETURN && FDefault) || (Message.CharCode() == VK_ESCAPE && FCancel)) &&
+      Enabled() && Visible() && KeyDataToShiftState(Message.KeyData()).Empty()) {
+    Click();
+    Message.Result = 1;
+    return;
   }
-  inherited::Dispatch(Message);
+  InheritedMessage(Message);
 }
 
 // =======================================================================================
@@ -415,12 +429,16 @@ void TCustomEdit::DoEnter() {
   inherited::DoEnter();
 }
 
-void TCustomEdit::Dispatch(TMessage& Message) {
-  if (Message.Msg == CN_COMMAND) {
-    if (HIWORD(Message.WParam) == EN_CHANGE && !FCreating) Change();
-    return;
-  }
-  inherited::Dispatch(Message);
+const TMessageMap* TCustomEdit::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {CN_COMMAND, MessageHandler<&TCustomEdit::CNCommand>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+void TCustomEdit::CNCommand(TWMCommand& Message) {
+  if (Message.NotifyCode() == EN_CHANGE && !FCreating) Change();
 }
 
 // =======================================================================================
@@ -532,22 +550,26 @@ void TCustomMemo::SetCaretPos(POINT Value) {
 
 void TCustomMemo::DoEnter() { TWinControl::DoEnter(); }
 
-void TCustomMemo::Dispatch(TMessage& Message) {
-  switch (Message.Msg) {
-    case WM_GETDLGCODE:
-      inherited::Dispatch(Message);
-      if (FWantTabs) Message.Result |= DLGC_WANTTAB;
-      else Message.Result &= ~static_cast<LRESULT>(DLGC_WANTTAB);
-      if (!FWantReturns) Message.Result &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS);
-      return;
-    case WM_CHAR:
-      if ((Message.WParam == VK_RETURN && !FWantReturns) || (Message.WParam == VK_TAB && !FWantTabs))
-        return;
-      break;
-    default:
-      break;
-  }
-  inherited::Dispatch(Message);
+const TMessageMap* TCustomMemo::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {WM_GETDLGCODE, MessageHandler<&TCustomMemo::WMGetDlgCode>},
+      {WM_CHAR, MessageHandler<&TCustomMemo::WMChar>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+void TCustomMemo::WMGetDlgCode(TWMGetDlgCode& Message) {
+  InheritedMessage(Message);
+  if (FWantTabs) Message.Result |= DLGC_WANTTAB;
+  else Message.Result &= ~static_cast<LRESULT>(DLGC_WANTTAB);
+  if (!FWantReturns) Message.Result &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS);
+}
+
+void TCustomMemo::WMChar(TWMChar& Message) {
+  if ((Message.CharCode() == VK_RETURN && !FWantReturns) || (Message.CharCode() == VK_TAB && !FWantTabs))
+    return;
+  InheritedMessage(Message);
 }
 
 // =======================================================================================
@@ -853,50 +875,47 @@ void TCustomListBox::MeasureItem(Integer Index, Integer& Height) {
   if (OnMeasureItem) OnMeasureItem(this, Index, Height);
 }
 
-void TCustomListBox::Dispatch(TMessage& Message) {
-  switch (Message.Msg) {
-    case CN_COMMAND:
-      switch (HIWORD(Message.WParam)) {
-        case LBN_SELCHANGE: Click(); break;
-        case LBN_DBLCLK: DblClick(); break;
-        default: break;
-      }
-      return;
-    case CN_DRAWITEM: {
-      auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
-      TOwnerDrawState state = OwnerDrawStateOf(d->itemState);
-      FCanvas->SetHandle(d->hDC);
-      FCanvas->SetFont(Font());
-      FCanvas->Brush()->SetStyle(bsSolid);
-      FCanvas->Brush()->SetColor(Color());
-      if (state.Contains(odSelected)) {
-        FCanvas->Brush()->SetColor(clHighlight);
-        FCanvas->Font()->SetColor(clHighlightText);
-      }
-      try {
-        if (static_cast<int>(d->itemID) >= 0) DrawItem(static_cast<Integer>(d->itemID), d->rcItem, state);
-        else FCanvas->FillRect(d->rcItem);
-        if (state.Contains(odFocused) && !state.Contains(odNoFocusRect)) DrawFocusRect(d->hDC, &d->rcItem);
-      } catch (...) {
-        FCanvas->SetHandle(nullptr);
-        throw;
-      }
-      FCanvas->SetHandle(nullptr);
-      Message.Result = TRUE;
-      return;
-    }
-    case CN_MEASUREITEM: {
-      auto* m = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
-      Integer h = FItemHeight;
-      if (FStyle == lbOwnerDrawVariable) MeasureItem(static_cast<Integer>(m->itemID), h);
-      m->itemHeight = static_cast<UINT>(std::max<Integer>(h, 1));
-      Message.Result = TRUE;
-      return;
-    }
-    default:
-      break;
+const TMessageMap* TCustomListBox::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {CN_COMMAND, MessageHandler<&TCustomListBox::CNCommand>},
+      {CN_DRAWITEM, MessageHandler<&TCustomListBox::CNDrawItem>},
+      {CN_MEASUREITEM, MessageHandler<&TCustomListBox::CNMeasureItem>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+void TCustomListBox::CNCommand(TWMCommand& Message) {
+  switch (Message.NotifyCode()) {
+    case LBN_SELCHANGE: Click(); break;
+    case LBN_DBLCLK: DblClick(); break;
+    default: break;
   }
-  inherited::Dispatch(Message);
+}
+
+void TCustomListBox::CNDrawItem(TWMDrawItem& Message) {
+  DRAWITEMSTRUCT* d = Message.DrawItemStruct();
+  TOwnerDrawState state = OwnerDrawStateOf(d->itemState);
+  TCanvasHandleScope dc(*FCanvas, d->hDC);
+  FCanvas->SetFont(Font());
+  FCanvas->Brush()->SetStyle(bsSolid);
+  FCanvas->Brush()->SetColor(Color());
+  if (state.Contains(odSelected)) {
+    FCanvas->Brush()->SetColor(clHighlight);
+    FCanvas->Font()->SetColor(clHighlightText);
+  }
+  if (static_cast<int>(d->itemID) >= 0) DrawItem(static_cast<Integer>(d->itemID), d->rcItem, state);
+  else FCanvas->FillRect(d->rcItem);
+  if (state.Contains(odFocused) && !state.Contains(odNoFocusRect)) DrawFocusRect(d->hDC, &d->rcItem);
+  Message.Result = TRUE;
+}
+
+void TCustomListBox::CNMeasureItem(TWMMeasureItem& Message) {
+  MEASUREITEMSTRUCT* m = Message.MeasureItemStruct();
+  Integer h = FItemHeight;
+  if (FStyle == lbOwnerDrawVariable) MeasureItem(static_cast<Integer>(m->itemID), h);
+  m->itemHeight = static_cast<UINT>(std::max<Integer>(h, 1));
+  Message.Result = TRUE;
 }
 
 // =======================================================================================
@@ -973,8 +992,8 @@ void TScrollBar::Change() {
   if (OnChange) OnChange(this);
 }
 
-void TScrollBar::DoScroll(TMessage& Message) {
-  Integer code = LOWORD(Message.WParam);
+void TScrollBar::DoScroll(TWMScroll& Message) {
+  Integer code = Message.ScrollCode();
   Integer pos = FPosition;
   TScrollCode sc = scEndScroll;
   switch (code) {
@@ -1002,13 +1021,18 @@ void TScrollBar::DoScroll(TMessage& Message) {
   SetPosition(pos);
 }
 
-void TScrollBar::Dispatch(TMessage& Message) {
-  if (Message.Msg == CN_HSCROLL || Message.Msg == CN_VSCROLL) {
-    DoScroll(Message);
-    Message.Result = 0;
-    return;
-  }
-  inherited::Dispatch(Message);
+const TMessageMap* TScrollBar::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {CN_HSCROLL, MessageHandler<&TScrollBar::CNScroll>},
+      {CN_VSCROLL, MessageHandler<&TScrollBar::CNScroll>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+void TScrollBar::CNScroll(TWMScroll& Message) {
+  DoScroll(Message);
+  Message.Result = 0;
 }
 
 // =======================================================================================
@@ -1056,12 +1080,23 @@ void TCustomGroupBox::Paint() {
   }
 }
 
-void TCustomGroupBox::Dispatch(TMessage& Message) {
-  if (Message.Msg == CM_TEXTCHANGED || Message.Msg == CM_FONTCHANGED) {
-    inherited::Dispatch(Message);
-    Realign();
-    Invalidate();
-    return;
-  }
-  inherited::Dispatch(Message);
+const TMessageMap* TCustomGroupBox::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {CM_TEXTCHANGED, MessageHandler<&TCustomGroupBox::CMTextChanged>},
+      {CM_FONTCHANGED, MessageHandler<&TCustomGroupBox::CMFontChanged>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+void TCustomGroupBox::CMTextChanged(TCMNoParams& Message) {
+  InheritedMessage(Message);
+  Realign();
+  Invalidate();
+}
+
+void TCustomGroupBox::CMFontChanged(TCMNoParams& Message) {
+  InheritedMessage(Message);
+  Realign();
+  Invalidate();
 }

@@ -30,6 +30,7 @@ enum TScrollCode { scLineUp, scLineDown, scPageUp, scPageDown, scPosition, scTra
 
 class TCustomLabel : public TGraphicControl {
   DECLARE_CLASS(TCustomLabel, TGraphicControl)
+  DECLARE_MESSAGE_MAP
  public:
   explicit TCustomLabel(TComponent* AOwner);
   bool AutoSize() const { return FAutoSize; }
@@ -47,7 +48,9 @@ class TCustomLabel : public TGraphicControl {
   TWinControl* FocusControl() const { return FFocusControl; }
   void SetFocusControl(TWinControl* Value);
   void Notification(TComponent* AComponent, TOperation Operation) override;
-  void Dispatch(TMessage& Message) override;
+  void CMTextChanged(TCMNoParams& Message);
+  void CMFontChanged(TCMNoParams& Message);
+  void CMDialogChar(TCMDialogChar& Message);
 
  protected:
   void Paint() override;
@@ -76,6 +79,7 @@ class TLabel : public TCustomLabel {
 
 class TButton : public TWinControl {
   DECLARE_CLASS(TButton, TWinControl)
+  DECLARE_MESSAGE_MAP
   PUBLISHED(TButton)
  public:
   explicit TButton(TComponent* AOwner);
@@ -87,7 +91,8 @@ class TButton : public TWinControl {
   void SetModalResult(TModalResult Value) { FModalResult = Value; }
   // Runs OnClick and hands the modal result to the form.
   void Click() override;
-  void Dispatch(TMessage& Message) override;
+  void CNCommand(TWMCommand& Message);
+  void CMDialogKey(TCMDialogKey& Message);
 
  protected:
   void CreateParams(TCreateParams& Params) override;
@@ -102,6 +107,7 @@ class TButton : public TWinControl {
 
 class TCustomEdit : public TWinControl {
   DECLARE_CLASS(TCustomEdit, TWinControl)
+  DECLARE_MESSAGE_MAP
  public:
   explicit TCustomEdit(TComponent* AOwner);
 
@@ -139,7 +145,7 @@ class TCustomEdit : public TWinControl {
   void PasteFromClipboard();
 
   TNotifyEvent OnChange;
-  void Dispatch(TMessage& Message) override;
+  void CNCommand(TWMCommand& Message);
 
  protected:
   virtual void Change();
@@ -168,6 +174,7 @@ class TEdit : public TCustomEdit {
 
 class TCustomMemo : public TCustomEdit {
   DECLARE_CLASS(TCustomMemo, TCustomEdit)
+  DECLARE_MESSAGE_MAP
  public:
   explicit TCustomMemo(TComponent* AOwner);
   ~TCustomMemo() override;
@@ -187,7 +194,8 @@ class TCustomMemo : public TCustomEdit {
   // The caret position as a column and line.
   POINT CaretPos();
   void SetCaretPos(POINT Value);
-  void Dispatch(TMessage& Message) override;
+  void WMGetDlgCode(TWMGetDlgCode& Message);
+  void WMChar(TWMChar& Message);
 
  protected:
   void CreateParams(TCreateParams& Params) override;
@@ -217,6 +225,7 @@ using TMeasureItemEvent = std::function<void(TWinControl* Control, Integer Index
 
 class TCustomListBox : public TWinControl {
   DECLARE_CLASS(TCustomListBox, TWinControl)
+  DECLARE_MESSAGE_MAP
  public:
   explicit TCustomListBox(TComponent* AOwner);
   ~TCustomListBox() override;
@@ -255,7 +264,9 @@ class TCustomListBox : public TWinControl {
 
   TDrawItemEvent OnDrawItem;
   TMeasureItemEvent OnMeasureItem;
-  void Dispatch(TMessage& Message) override;
+  void CNCommand(TWMCommand& Message);
+  void CNDrawItem(TWMDrawItem& Message);
+  void CNMeasureItem(TWMMeasureItem& Message);
 
  protected:
   friend class TListBoxStrings;
@@ -294,6 +305,7 @@ using TScrollEvent =
 
 class TScrollBar : public TWinControl {
   DECLARE_CLASS(TScrollBar, TWinControl)
+  DECLARE_MESSAGE_MAP
   PUBLISHED(TScrollBar)
  public:
   explicit TScrollBar(TComponent* AOwner);
@@ -314,13 +326,13 @@ class TScrollBar : public TWinControl {
   void SetLargeChange(Integer Value) { FLargeChange = Value; }
   TNotifyEvent OnChange;
   TScrollEvent OnScroll;
-  void Dispatch(TMessage& Message) override;
+  void CNScroll(TWMScroll& Message);
 
  protected:
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
   virtual void Change();
-  void DoScroll(TMessage& Message);
+  void DoScroll(TWMScroll& Message);
 
  private:
   void UpdateInfo();
@@ -331,9 +343,11 @@ class TScrollBar : public TWinControl {
 
 class TCustomGroupBox : public TCustomControl {
   DECLARE_CLASS(TCustomGroupBox, TCustomControl)
+  DECLARE_MESSAGE_MAP
  public:
   explicit TCustomGroupBox(TComponent* AOwner);
-  void Dispatch(TMessage& Message) override;
+  void CMTextChanged(TCMNoParams& Message);
+  void CMFontChanged(TCMNoParams& Message);
 
  protected:
   void Paint() override;

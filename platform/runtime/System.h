@@ -108,6 +108,48 @@ class Set {
   std::bitset<N> bits_;
 };
 
+// Scope helpers: state that a block sets and must put back however it is left.
+// Includes an item in a set for the life of the scope, and excludes it at the end.
+template <class E, std::size_t N>
+class TSetItemScope {
+ public:
+  TSetItemScope(Set<E, N>& ASet, E AItem) : set_(ASet), item_(AItem) { set_.Include(item_); }
+  ~TSetItemScope() { set_.Exclude(item_); }
+  TSetItemScope(const TSetItemScope&) = delete;
+  TSetItemScope& operator=(const TSetItemScope&) = delete;
+
+ private:
+  Set<E, N>& set_;
+  E item_;
+};
+
+// Gives a variable a value for the life of the scope and puts the old value back.
+template <class T>
+class TValueScope {
+ public:
+  TValueScope(T& AVariable, T AValue) : var_(AVariable), old_(AVariable) { var_ = AValue; }
+  ~TValueScope() { var_ = old_; }
+  TValueScope(const TValueScope&) = delete;
+  TValueScope& operator=(const TValueScope&) = delete;
+
+ private:
+  T& var_;
+  T old_;
+};
+
+// Calls BeginUpdate now and EndUpdate when the scope ends.
+template <class T>
+class TUpdateScope {
+ public:
+  explicit TUpdateScope(T& AObject) : obj_(AObject) { obj_.BeginUpdate(); }
+  ~TUpdateScope() { obj_.EndUpdate(); }
+  TUpdateScope(const TUpdateScope&) = delete;
+  TUpdateScope& operator=(const TUpdateScope&) = delete;
+
+ private:
+  T& obj_;
+};
+
 class TObject;
 class TMetaClass;
 using TClass = const TMetaClass*;

@@ -127,7 +127,7 @@ TvdThemeChangedEventReceiver::TvdThemeChangedEventReceiver() {
   HINSTANCE inst = GetModuleHandleW(nullptr);
   WNDCLASSW wc{};
   if (!GetClassInfoW(inst, ReceiverClassName, &wc)) {
-    wc.lpfnWndProc = &TvdThemeChangedEventReceiver::WndProc;
+    wc.lpfnWndProc = MessageMapWndProc<TvdThemeChangedEventReceiver>;
     wc.hInstance = inst;
     wc.lpszClassName = ReceiverClassName;
     RegisterClassW(&wc);
@@ -135,6 +135,7 @@ TvdThemeChangedEventReceiver::TvdThemeChangedEventReceiver() {
   // A hidden top-level window: the theme-change message is broadcast to those only.
   FWindowHandle = CreateWindowExW(WS_EX_TOOLWINDOW, ReceiverClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
                                   nullptr, inst, nullptr);
+  if (FWindowHandle) SetWindowLongPtrW(FWindowHandle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
 TvdThemeChangedEventReceiver::~TvdThemeChangedEventReceiver() {
@@ -143,11 +144,18 @@ TvdThemeChangedEventReceiver::~TvdThemeChangedEventReceiver() {
   FWindowHandle = nullptr;
 }
 
-LRESULT CALLBACK TvdThemeChangedEventReceiver::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg != WM_THEMECHANGED) return DefWindowProcW(hwnd, msg, wParam, lParam);
+const TMessageMap* TvdThemeChangedEventReceiver::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {WM_THEMECHANGED, MessageHandler<&TvdThemeChangedEventReceiver::WMThemeChanged>},
+  };
+  static constexpr TMessageMap Map(Entries);
+  return &Map;
+}
+
+void TvdThemeChangedEventReceiver::WMThemeChanged(TWMNoParams& Message) {
   try {
     vdCloseAllThemes();
-    DefWindowProcW(hwnd, msg, wParam, lParam);
+    DefWindowProcW(FWindowHandle, Message.Msg, Message.M.WParam, Message.M.LParam);
     vdThemeManagerEnabled = vdUxTheme::IsThemeActive() != 0;
     if (FNotificators) {
       std::vector<TvdThemeChangedNotificator*> list = *FNotificators;
@@ -158,7 +166,6 @@ LRESULT CALLBACK TvdThemeChangedEventReceiver::WndProc(HWND hwnd, UINT msg, WPAR
     // Errors stay inside the window procedure: the application reports them.
     if (Application) Application->HandleException(nullptr);
   }
-  return 0;
 }
 
 HWND vdThemeChangedReceiverWindow() { return FReceiver ? FReceiver->WindowHandle() : nullptr; }

@@ -7,6 +7,7 @@
 
 #include <functional>
 
+#include "Messages.h"
 #include "SysInit.h"
 #include "System.h"
 
@@ -41,9 +42,10 @@ class TvdThemeChangedEventReceiver : public TObject {
   TvdThemeChangedEventReceiver();
   ~TvdThemeChangedEventReceiver() override;
   HWND WindowHandle() const { return FWindowHandle; }
+  static const TMessageMap* ClassMessages();
 
  private:
-  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  void WMThemeChanged(TWMNoParams& Message);
   HWND FWindowHandle = nullptr;
 };
 

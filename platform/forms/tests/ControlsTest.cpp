@@ -210,12 +210,21 @@ TEST_F(TFormFixture, TabMovesFocusInTabOrderWithEnterAndExit) {
 // A control that asks the dialog manager for the Tab key.
 class TTabTaker : public TSwatch {
   DECLARE_CLASS(TTabTaker, TSwatch)
+  DECLARE_MESSAGE_MAP
  public:
   explicit TTabTaker(TComponent* AOwner) : TSwatch(AOwner) {}
 
  protected:
-  void WMGetDlgCode(TMessage& M) override { M.Result = DLGC_WANTTAB | DLGC_WANTARROWS; }
+  void WMGetDlgCode(TWMGetDlgCode& M) { M.Result = DLGC_WANTTAB | DLGC_WANTARROWS; }
 };
+
+const TMessageMap* TTabTaker::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {WM_GETDLGCODE, MessageHandler<&TTabTaker::WMGetDlgCode>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
 
 TEST_F(TFormFixture, ControlsThatWantKeysGetThemAndKeyPreviewSeesThemFirst) {
   auto* taker = Add<TTabTaker>(Form, L"Taker", RECT{10, 10, 50, 50}, clRed);

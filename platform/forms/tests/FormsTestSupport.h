@@ -13,6 +13,7 @@ namespace zs_test {
 // A windowed control that fills itself with its colour and logs what happens to it.
 class TSwatch : public TCustomControl {
   DECLARE_CLASS(TSwatch, TCustomControl)
+  DECLARE_MESSAGE_MAP
   PUBLISHED(TSwatch)
 
  public:
@@ -33,19 +34,29 @@ class TSwatch : public TCustomControl {
   }
   void DoEnter() override { Note(L"Enter"); TCustomControl::DoEnter(); }
   void DoExit() override { Note(L"Exit"); TCustomControl::DoExit(); }
-  void CMMouseEnter(TMessage& M) override {
-    if (M.LParam == 0) Note(L"MouseEnter");
-    TCustomControl::CMMouseEnter(M);
+  void CMMouseEnter(TCMMouseEnterLeave& M) {
+    if (!M.Control()) Note(L"MouseEnter");
+    InheritedMessage(M);
   }
-  void CMMouseLeave(TMessage& M) override {
-    if (M.LParam == 0) Note(L"MouseLeave");
-    TCustomControl::CMMouseLeave(M);
+  void CMMouseLeave(TCMMouseEnterLeave& M) {
+    if (!M.Control()) Note(L"MouseLeave");
+    InheritedMessage(M);
   }
 };
+
+inline const TMessageMap* TSwatch::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {CM_MOUSEENTER, MessageHandler<&TSwatch::CMMouseEnter>},
+      {CM_MOUSELEAVE, MessageHandler<&TSwatch::CMMouseLeave>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
 
 // A graphic control that paints a filled square and logs the mouse.
 class TDot : public TGraphicControl {
   DECLARE_CLASS(TDot, TGraphicControl)
+  DECLARE_MESSAGE_MAP
   PUBLISHED(TDot)
 
  public:
@@ -60,15 +71,24 @@ class TDot : public TGraphicControl {
     Canvas()->Brush()->SetColor(Color());
     Canvas()->FillRect(RECT{0, 0, Width(), Height()});
   }
-  void CMMouseEnter(TMessage& M) override {
-    if (M.LParam == 0) Note(L"MouseEnter");
-    TGraphicControl::CMMouseEnter(M);
+  void CMMouseEnter(TCMMouseEnterLeave& M) {
+    if (!M.Control()) Note(L"MouseEnter");
+    InheritedMessage(M);
   }
-  void CMMouseLeave(TMessage& M) override {
-    if (M.LParam == 0) Note(L"MouseLeave");
-    TGraphicControl::CMMouseLeave(M);
+  void CMMouseLeave(TCMMouseEnterLeave& M) {
+    if (!M.Control()) Note(L"MouseLeave");
+    InheritedMessage(M);
   }
 };
+
+inline const TMessageMap* TDot::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {CM_MOUSEENTER, MessageHandler<&TDot::CMMouseEnter>},
+      {CM_MOUSELEAVE, MessageHandler<&TDot::CMMouseLeave>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
 
 // Handles messages for about Ms milliseconds.
 inline void Pump(DWORD Ms = 50) {

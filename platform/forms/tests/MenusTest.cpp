@@ -172,7 +172,8 @@ TEST_F(MenusWindowTest, ShortCutsFireMenuItems) {
   Application->OnMessage = [](MSG& Msg, bool& Handled) {
     if (Msg.message != WM_KEYDOWN && Msg.message != WM_SYSKEYDOWN) return;
     TMessage m{Msg.message, Msg.wParam, Msg.lParam, 0};
-    Handled = IsMenuShortCut(FindControl(Msg.hwnd), m);
+    TWMKey key(m);
+    Handled = IsMenuShortCut(FindControl(Msg.hwnd), key);
   };
   Key(VK_CONTROL, false);
   PressKey('S');

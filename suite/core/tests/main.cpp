@@ -10,6 +10,7 @@
 #include "vdThemeManager.h"
 #include "vdUxTheme.h"
 #include "vxClasses.h"
+#include "vxControls.h"
 #include "vxDWMApi.h"
 #include "vxDrawTextUtils.h"
 #include "vxGeometry.h"
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   TUnitScope units({ClassesUnit, GraphicsUnit, ControlsUnit, FormsUnit, vdCoreUnit, vxClassesUnit,
                     vdUxThemeUnit, vdThemeManagerUnit, vdOffice11Unit, vxGeometryUnit, vxDrawTextUtilsUnit,
-                    vxLookAndFeelPaintersUnit, vxLookAndFeelsUnit, vxDWMApiUnit, vxGraphicsUnit});
+                    vxLookAndFeelPaintersUnit, vxLookAndFeelsUnit, vxDWMApiUnit, vxControlsUnit,
+                    vxGraphicsUnit});
   return RUN_ALL_TESTS();
 }
