@@ -494,6 +494,9 @@ String TStrings::DelimitedText() const {
         break;
       }
     }
+    // With a blank as the delimiter, blanks between items are skipped on reading, so an
+    // empty item survives only quoted.
+    if (S.empty() && !FStrictDelimiter && FDelimiter <= L' ') NeedsQuotes = true;
     if (I > 0) Result += FDelimiter;
     Result += NeedsQuotes ? AnsiQuotedStr(S, FQuoteChar) : S;
   }
@@ -501,7 +504,8 @@ String TStrings::DelimitedText() const {
 }
 
 void TStrings::SetDelimitedText(const String& Value) {
-  auto IsSpace = [&](Char c) { return !FStrictDelimiter && c >= 1 && c <= L' '; };
+  // NUL counts as a blank, so that every character is consumed.
+  auto IsSpace = [&](Char c) { return !FStrictDelimiter && c <= L' '; };
   const size_t N = Value.size();
   BeginUpdate();
   try {
