@@ -1152,9 +1152,9 @@ Integer TMemoryStream::Write(const void* Buffer, Integer Count) {
   if (FPosition < 0 || Count <= 0) return 0;
   NativeInt Pos = FPosition + Count;
   if (Pos > FSize) {
-    // Writes past the storage grow it by half again at least, so that many small writes
-    // cost time in proportion to what they write.
-    if (Pos > FCapacity) SetCapacity(std::max<NativeInt>(Pos, FCapacity + FCapacity / 2));
+    // Writes past the storage at least double it, so that many small writes cost time in
+    // proportion to what they write.
+    if (Pos > FCapacity) SetCapacity(std::max<NativeInt>(Pos, FCapacity * 2));
     // A write past the end leaves zeros in the gap.
     if (FPosition > FSize) std::memset(static_cast<Byte*>(FMemory) + FSize, 0, static_cast<size_t>(FPosition - FSize));
     FSize = Pos;
