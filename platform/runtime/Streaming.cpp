@@ -22,22 +22,7 @@ bool SameIdent(const String& a, const String& b) {
   return true;
 }
 
-String FromCodePage(UINT cp, const char* p, size_t n, DWORD flags = 0) {
-  if (n == 0) return {};
-  int len = MultiByteToWideChar(cp, flags, p, static_cast<int>(n), nullptr, 0);
-  if (len <= 0) return {};
-  String r(static_cast<size_t>(len), L'\0');
-  MultiByteToWideChar(cp, flags, p, static_cast<int>(n), r.data(), len);
-  return r;
-}
-
-std::string ToUtf8(const String& s) {
-  if (s.empty()) return {};
-  int n = WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-  std::string r(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), r.data(), n, nullptr, nullptr);
-  return r;
-}
+std::string ToUtf8(const String& s) { return StringToCodePage(CP_UTF8, s); }
 
 // 80-bit x87 extended values, converted by hand so that the format does not depend on
 // the compiler's long double.
@@ -218,7 +203,7 @@ String TReader::ReadStr() {
   Read(&n, 1);
   char buf[256];
   Read(buf, n);
-  return FromCodePage(CP_UTF8, buf, n);
+  return CodePageToString(CP_UTF8, buf, n);
 }
 
 void TReader::SkipValue() {
@@ -320,7 +305,7 @@ String TReader::ReadString() {
       Read(&n, 1);
       char buf[256];
       Read(buf, n);
-      return FromCodePage(CP_ACP, buf, n);
+      return CodePageToString(CP_ACP, buf, n);
     }
     case vaLString: case vaUTF8String: {
       FStream->Seek(-1, soCurrent);
@@ -330,7 +315,7 @@ String TReader::ReadString() {
       CheckRemaining(n);
       std::string s(static_cast<size_t>(n), '\0');
       Read(s.data(), n);
-      return FromCodePage(t == vaUTF8String ? CP_UTF8 : CP_ACP, s.data(), s.size());
+      return CodePageToString(t == vaUTF8String ? CP_UTF8 : CP_ACP, s.data(), s.size());
     }
     case vaWString: {
       Integer n;
@@ -1721,11 +1706,11 @@ String DecodeText(const TBytes& b) {
     std::memcpy(r.data(), p + 2, r.size() * 2);
     return r;
   }
-  if (n >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) return FromCodePage(CP_UTF8, p + 3, n - 3);
+  if (n >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) return CodePageToString(CP_UTF8, p + 3, n - 3);
   if (n == 0) return {};
-  String u = FromCodePage(CP_UTF8, p, n, MB_ERR_INVALID_CHARS);
+  String u = CodePageToString(CP_UTF8, p, n, MB_ERR_INVALID_CHARS);
   if (!u.empty()) return u;
-  return FromCodePage(CP_ACP, p, n);
+  return CodePageToString(CP_ACP, p, n);
 }
 
 TBytes ReadRest(TStream* S) {

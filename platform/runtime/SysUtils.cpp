@@ -12,34 +12,39 @@
 
 namespace {
 
-String FromCodePage(UINT cp, const std::string& s) {
-  if (s.empty()) return {};
-  int n = MultiByteToWideChar(cp, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  String r(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(cp, 0, s.data(), static_cast<int>(s.size()), r.data(), n);
-  return r;
-}
-
-std::string ToCodePage(UINT cp, const String& s) {
-  if (s.empty()) return {};
-  int n = WideCharToMultiByte(cp, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-  std::string r(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(cp, 0, s.data(), static_cast<int>(s.size()), r.data(), n, nullptr, nullptr);
-  return r;
-}
-
 bool IsAsciiSpaceOrControl(Char c) { return c <= L' '; }
 
 [[noreturn]] void ConvertErrorFmt(const wchar_t* fmt, const String& arg) {
   throw EConvertError(fmt, {arg});
 }
 
+// The raising and the defaulting form of every Try parser, written once. Parsed raises
+// EConvertError with Message ('%s' stands for the text) where TryParse fails; ParsedOr
+// answers Default there. Extra arguments (format settings) are passed on.
+template <class T, class... A>
+T Parsed(bool (*TryParse)(const String&, T&, const A&...), const wchar_t* Message,
+         const String& S, const A&... Args) {
+  T Value;
+  if (!TryParse(S, Value, Args...)) ConvertErrorFmt(Message, S);
+  return Value;
+}
+
+template <class T, class... A>
+T ParsedOr(bool (*TryParse)(const String&, T&, const A&...), T Default, const String& S,
+           const A&... Args) {
+  T Value;
+  return TryParse(S, Value, Args...) ? Value : Default;
+}
+
+constexpr const wchar_t* NotInteger = L"'%s' is not a valid integer value";
+constexpr const wchar_t* NotFloat = L"'%s' is not a valid floating point value";
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
 // Exceptions
 
-Exception::Exception(const String& Msg) : FMessage(Msg), FWhat(ToCodePage(CP_UTF8, Msg)) {}
+Exception::Exception(const String& Msg) : FMessage(Msg), FWhat(StringToCodePage(CP_UTF8, Msg)) {}
 Exception::Exception(const String& Fmt, TVarRecs Args) : Exception(Format(Fmt, Args)) {}
 Exception::Exception(const Exception& Other)
     : TObject(), std::exception(Other), FMessage(Other.FMessage), FWhat(Other.FWhat),
@@ -48,7 +53,7 @@ Exception::~Exception() = default;
 
 void Exception::SetMessage(const String& Msg) {
   FMessage = Msg;
-  FWhat = ToCodePage(CP_UTF8, Msg);
+  FWhat = StringToCodePage(CP_UTF8, Msg);
 }
 
 void Abort() { throw EAbort(L"Operation aborted"); }
@@ -101,7 +106,7 @@ String ExceptionErrorMessage(const Exception& E, const void* ExceptAddr) {
 void ShowException(const Exception& E, const void* ExceptAddr) {
   String text = ExceptionErrorMessage(E, ExceptAddr);
   if (GetConsoleWindow()) {
-    std::fputs(ToCodePage(CP_UTF8, text + L"\n").c_str(), stderr);
+    std::fputs(StringToCodePage(CP_UTF8, text + L"\n").c_str(), stderr);
     return;
   }
   MessageBoxW(nullptr, text.c_str(), L"Exception", MB_OK | MB_ICONSTOP | MB_TASKMODAL);
@@ -123,11 +128,31 @@ TVarRecVariantConverter VarRecVariantConverter = nullptr;
 // ---------------------------------------------------------------------------------------
 // Strings
 
-AnsiString StringToAnsi(const String& S) { return ToCodePage(CP_ACP, S); }
-String AnsiToString(const AnsiString& S) { return FromCodePage(CP_ACP, S); }
-UTF8String UTF8Encode(const String& S) { return ToCodePage(CP_UTF8, S); }
-String UTF8Decode(const UTF8String& S) { return FromCodePage(CP_UTF8, S); }
-String UTF8ToString(const UTF8String& S) { return FromCodePage(CP_UTF8, S); }
+String CodePageToString(UINT CodePage, const char* Bytes, size_t Count, DWORD Flags) {
+  if (Count == 0) return {};
+  const int n = static_cast<int>(Count);
+  int len = MultiByteToWideChar(CodePage, Flags, Bytes, n, nullptr, 0);
+  if (len <= 0) return {};
+  String r(static_cast<size_t>(len), L'\0');
+  MultiByteToWideChar(CodePage, Flags, Bytes, n, r.data(), len);
+  return r;
+}
+
+std::string StringToCodePage(UINT CodePage, const String& S) {
+  if (S.empty()) return {};
+  const int n = static_cast<int>(S.size());
+  int len = WideCharToMultiByte(CodePage, 0, S.data(), n, nullptr, 0, nullptr, nullptr);
+  if (len <= 0) return {};
+  std::string r(static_cast<size_t>(len), '\0');
+  WideCharToMultiByte(CodePage, 0, S.data(), n, r.data(), len, nullptr, nullptr);
+  return r;
+}
+
+AnsiString StringToAnsi(const String& S) { return StringToCodePage(CP_ACP, S); }
+String AnsiToString(const AnsiString& S) { return CodePageToString(CP_ACP, S); }
+UTF8String UTF8Encode(const String& S) { return StringToCodePage(CP_UTF8, S); }
+String UTF8Decode(const UTF8String& S) { return CodePageToString(CP_UTF8, S); }
+String UTF8ToString(const UTF8String& S) { return CodePageToString(CP_UTF8, S); }
 
 namespace {
 WORD CharType(Char C) {
@@ -205,24 +230,14 @@ bool ParseInt(const String& S, T& Value) {
 }  // namespace
 
 bool TryStrToInt(const String& S, Integer& Value) { return ParseInt(S, Value); }
-Integer StrToInt(const String& S) {
-  Integer v;
-  if (!ParseInt(S, v)) ConvertErrorFmt(L"'%s' is not a valid integer value", S);
-  return v;
-}
+Integer StrToInt(const String& S) { return Parsed<Integer>(TryStrToInt, NotInteger, S); }
 Integer StrToIntDef(const String& S, Integer Default) {
-  Integer v;
-  return ParseInt(S, v) ? v : Default;
+  return ParsedOr<Integer>(TryStrToInt, Default, S);
 }
 bool TryStrToInt64(const String& S, Int64& Value) { return ParseInt(S, Value); }
-Int64 StrToInt64(const String& S) {
-  Int64 v;
-  if (!ParseInt(S, v)) ConvertErrorFmt(L"'%s' is not a valid integer value", S);
-  return v;
-}
+Int64 StrToInt64(const String& S) { return Parsed<Int64>(TryStrToInt64, NotInteger, S); }
 Int64 StrToInt64Def(const String& S, Int64 Default) {
-  Int64 v;
-  return ParseInt(S, v) ? v : Default;
+  return ParsedOr<Int64>(TryStrToInt64, Default, S);
 }
 bool TryStrToUInt(const String& S, Cardinal& Value) {
   Int64 v;
@@ -230,11 +245,7 @@ bool TryStrToUInt(const String& S, Cardinal& Value) {
   Value = static_cast<Cardinal>(v);
   return true;
 }
-Cardinal StrToUInt(const String& S) {
-  Cardinal v;
-  if (!TryStrToUInt(S, v)) ConvertErrorFmt(L"'%s' is not a valid integer value", S);
-  return v;
-}
+Cardinal StrToUInt(const String& S) { return Parsed<Cardinal>(TryStrToUInt, NotInteger, S); }
 
 String BoolToStr(bool B, bool UseBoolStrs) {
   if (UseBoolStrs) return B ? L"True" : L"False";
@@ -249,14 +260,9 @@ bool TryStrToBool(const String& S, bool& Value) {
   return false;
 }
 bool StrToBool(const String& S) {
-  bool b;
-  if (!TryStrToBool(S, b)) ConvertErrorFmt(L"'%s' is not a valid boolean value", S);
-  return b;
+  return Parsed<bool>(TryStrToBool, L"'%s' is not a valid boolean value", S);
 }
-bool StrToBoolDef(const String& S, bool Default) {
-  bool b;
-  return TryStrToBool(S, b) ? b : Default;
-}
+bool StrToBoolDef(const String& S, bool Default) { return ParsedOr<bool>(TryStrToBool, Default, S); }
 
 String UpperCase(const String& S) {
   String r = S;
@@ -1211,14 +1217,11 @@ bool TryStrToFloat(const String& S, Single& Value, const TFormatSettings& Settin
 }
 bool TryStrToFloat(const String& S, Single& Value) { return TryStrToFloat(S, Value, FormatSettings); }
 Extended StrToFloat(const String& S, const TFormatSettings& Settings) {
-  Extended v;
-  if (!TextToFloat(S, v, Settings)) ConvertErrorFmt(L"'%s' is not a valid floating point value", S);
-  return v;
+  return Parsed<Extended>(TryStrToFloat, NotFloat, S, Settings);
 }
 Extended StrToFloat(const String& S) { return StrToFloat(S, FormatSettings); }
 Extended StrToFloatDef(const String& S, Extended Default, const TFormatSettings& Settings) {
-  Extended v;
-  return TextToFloat(S, v, Settings) ? v : Default;
+  return ParsedOr<Extended>(TryStrToFloat, Default, S, Settings);
 }
 Extended StrToFloatDef(const String& S, Extended Default) {
   return StrToFloatDef(S, Default, FormatSettings);
@@ -1262,14 +1265,11 @@ bool TryStrToCurr(const String& S, Currency& Value, const TFormatSettings& Setti
 }
 bool TryStrToCurr(const String& S, Currency& Value) { return TryStrToCurr(S, Value, FormatSettings); }
 Currency StrToCurr(const String& S, const TFormatSettings& Settings) {
-  Currency c;
-  if (!TryStrToCurr(S, c, Settings)) ConvertErrorFmt(L"'%s' is not a valid floating point value", S);
-  return c;
+  return Parsed<Currency>(TryStrToCurr, NotFloat, S, Settings);
 }
 Currency StrToCurr(const String& S) { return StrToCurr(S, FormatSettings); }
 Currency StrToCurrDef(const String& S, Currency Default, const TFormatSettings& Settings) {
-  Currency c;
-  return TryStrToCurr(S, c, Settings) ? c : Default;
+  return ParsedOr<Currency>(TryStrToCurr, Default, S, Settings);
 }
 Currency StrToCurrDef(const String& S, Currency Default) {
   return StrToCurrDef(S, Default, FormatSettings);
@@ -2031,14 +2031,11 @@ bool TryStrToDate(const String& S, TDateTime& Value, const TFormatSettings& Sett
 }
 bool TryStrToDate(const String& S, TDateTime& Value) { return TryStrToDate(S, Value, FormatSettings); }
 TDateTime StrToDate(const String& S, const TFormatSettings& Settings) {
-  TDateTime d;
-  if (!TryStrToDate(S, d, Settings)) ConvertErrorFmt(L"'%s' is not a valid date", S);
-  return d;
+  return Parsed<TDateTime>(TryStrToDate, L"'%s' is not a valid date", S, Settings);
 }
 TDateTime StrToDate(const String& S) { return StrToDate(S, FormatSettings); }
 TDateTime StrToDateDef(const String& S, TDateTime Default, const TFormatSettings& Settings) {
-  TDateTime d;
-  return TryStrToDate(S, d, Settings) ? d : Default;
+  return ParsedOr<TDateTime>(TryStrToDate, Default, S, Settings);
 }
 TDateTime StrToDateDef(const String& S, TDateTime Default) { return StrToDateDef(S, Default, FormatSettings); }
 
@@ -2051,14 +2048,11 @@ bool TryStrToTime(const String& S, TDateTime& Value, const TFormatSettings& Sett
 }
 bool TryStrToTime(const String& S, TDateTime& Value) { return TryStrToTime(S, Value, FormatSettings); }
 TDateTime StrToTime(const String& S, const TFormatSettings& Settings) {
-  TDateTime t;
-  if (!TryStrToTime(S, t, Settings)) ConvertErrorFmt(L"'%s' is not a valid time", S);
-  return t;
+  return Parsed<TDateTime>(TryStrToTime, L"'%s' is not a valid time", S, Settings);
 }
 TDateTime StrToTime(const String& S) { return StrToTime(S, FormatSettings); }
 TDateTime StrToTimeDef(const String& S, TDateTime Default, const TFormatSettings& Settings) {
-  TDateTime t;
-  return TryStrToTime(S, t, Settings) ? t : Default;
+  return ParsedOr<TDateTime>(TryStrToTime, Default, S, Settings);
 }
 TDateTime StrToTimeDef(const String& S, TDateTime Default) { return StrToTimeDef(S, Default, FormatSettings); }
 
@@ -2077,14 +2071,11 @@ bool TryStrToDateTime(const String& S, TDateTime& Value, const TFormatSettings& 
 }
 bool TryStrToDateTime(const String& S, TDateTime& Value) { return TryStrToDateTime(S, Value, FormatSettings); }
 TDateTime StrToDateTime(const String& S, const TFormatSettings& Settings) {
-  TDateTime d;
-  if (!TryStrToDateTime(S, d, Settings)) ConvertErrorFmt(L"'%s' is not a valid date and time", S);
-  return d;
+  return Parsed<TDateTime>(TryStrToDateTime, L"'%s' is not a valid date and time", S, Settings);
 }
 TDateTime StrToDateTime(const String& S) { return StrToDateTime(S, FormatSettings); }
 TDateTime StrToDateTimeDef(const String& S, TDateTime Default, const TFormatSettings& Settings) {
-  TDateTime d;
-  return TryStrToDateTime(S, d, Settings) ? d : Default;
+  return ParsedOr<TDateTime>(TryStrToDateTime, Default, S, Settings);
 }
 TDateTime StrToDateTimeDef(const String& S, TDateTime Default) {
   return StrToDateTimeDef(S, Default, FormatSettings);
