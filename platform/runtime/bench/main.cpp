@@ -3,6 +3,8 @@
 //   memory stream written in 4 KB pieces       - std::vector<char> appends
 //   ini file with N sections, written and read - std::vector appends of the same lines
 //   N named components under one owner         - std::vector appends of the names
+//     (renaming and finding by name are linear; creating and freeing also tell every
+//     sibling, as the Notification contract asks, which grows with the square)
 //   Format with a few specifiers               - swprintf of the same text
 //   FloatToStr                                 - std::to_chars with 15 digits
 // Time per item should stay flat from one size to the next (linear cost), and the
@@ -86,13 +88,30 @@ void IniSections(int n) {
 }
 
 void NamedComponents(int n) {
-  std::vector<String> names;
-  for (int i = 0; i < n; ++i) names.push_back(L"Component" + std::to_wstring(i));
-  double t = Seconds([&] {
+  std::vector<String> names, others;
+  for (int i = 0; i < n; ++i) {
+    names.push_back(L"Component" + std::to_wstring(i));
+    others.push_back(L"Renamed" + std::to_wstring(i));
+  }
+  // Creating and freeing: each insert and removal is also told to every owned component
+  // (the Notification contract), a walk of the siblings that no index removes.
+  double life = Seconds([&] {
     TComponent owner(nullptr);
     for (int i = 0; i < n; ++i) (new TComponent(&owner))->SetName(names[i]);
+  });
+  // Names alone: every rename checks for a duplicate, every lookup finds by name.
+  TComponent owner(nullptr);
+  std::vector<TComponent*> made;
+  for (int i = 0; i < n; ++i) {
+    made.push_back(new TComponent(&owner));
+    made.back()->SetName(names[i]);
+  }
+  bool flip = false;
+  double naming = Seconds([&] {
+    flip = !flip;
+    for (int i = 0; i < n; ++i) made[i]->SetName(flip ? others[i] : names[i]);
     for (int i = 0; i < n; ++i)
-      if (!owner.FindComponent(names[i])) std::printf("lost %d\n", i);
+      if (!owner.FindComponent(flip ? others[i] : names[i])) std::printf("lost %d\n", i);
   });
   double floor = Seconds([&] {
     std::vector<std::unique_ptr<TObject>> v;
@@ -102,7 +121,8 @@ void NamedComponents(int n) {
       copies.push_back(names[i]);
     }
   });
-  Line("named components under one owner", n, "children", t, floor);
+  Line("components: rename + find by name", n, "children", naming, floor);
+  Line("components: create, name, free", n, "children", life, floor);
 }
 
 void FormatCalls(int n) {
