@@ -121,8 +121,14 @@ void NamedComponents(int n) {
       copies.push_back(names[i]);
     }
   });
+  // Reading a form text of N named components under its root.
+  String text = L"object Root: TComponent\r\n";
+  for (int i = 0; i < n; ++i) text += L"  object " + names[i] + L": TComponent\r\n  end\r\n";
+  text += L"end\r\n";
+  double read = Seconds([&] { std::unique_ptr<TComponent> root(TextToComponent(text, nullptr)); });
   Line("components: rename + find by name", n, "children", naming, floor);
   Line("components: create, name, free", n, "children", life, floor);
+  Line("components: read from text, free", n, "children", read, floor);
 }
 
 void FormatCalls(int n) {
@@ -162,6 +168,7 @@ void FloatCalls(int n) {
 
 int main() {
   TUnitScope units({SysUtilsUnit, ClassesUnit, VariantsUnit});
+  RegisterClass(TComponent::StaticClass());
   MemoryStream(10);
   MemoryStream(100);
   IniSections(2000);
