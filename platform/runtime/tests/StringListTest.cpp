@@ -319,6 +319,29 @@ TEST(StringList, HashedLookupsFollowChanges) {
   H.SetCaseSensitive(true);
   EXPECT_EQ(H.IndexOfName(L"beta"), 3);
   EXPECT_EQ(H.IndexOf(L"Gamma=3"), -1);
+  // Appending after lookups: the new lines are found, earlier equal ones still win.
+  H.SetCaseSensitive(false);
+  EXPECT_EQ(H.IndexOf(L"delta=5"), 0);
+  EXPECT_EQ(H.IndexOfName(L"gamma"), 2);
+  H.Add(L"epsilon=6");
+  H.Add(L"DELTA=7");
+  H.Add(L"plain");
+  EXPECT_EQ(H.IndexOf(L"EPSILON=6"), 4);
+  EXPECT_EQ(H.IndexOfName(L"epsilon"), 4);
+  EXPECT_EQ(H.IndexOfName(L"delta"), 0);
+  EXPECT_EQ(H.IndexOf(L"delta=7"), 5);
+  EXPECT_EQ(H.IndexOf(L"PLAIN"), 6);
+  EXPECT_EQ(H.IndexOfName(L"plain"), -1);
+  // A change handler that changes the list again while a line is appended.
+  H.OnChange = [&H](TObject*) {
+    if (H.Count() == 8) H.Delete(0);
+  };
+  H.Add(L"zeta=8");
+  H.OnChange = nullptr;
+  EXPECT_EQ(H.Count(), 7);
+  EXPECT_EQ(H.IndexOf(L"zeta=8"), 6);
+  EXPECT_EQ(H.IndexOfName(L"beta"), 0);
+  EXPECT_EQ(H.IndexOfName(L"delta"), 4);
 }
 
 TEST(StringList, FilesRoundTripJapaneseText) {
