@@ -50,6 +50,8 @@ void LoadIndicatorImages() {
   for (const wchar_t* name : IndicatorResourceNames) {
     TBitmap bitmap;
     bitmap.LoadFromResourceName(GetModuleHandleW(nullptr), name);
+    // The masks are computed from true-colour pixels; the resources hold 16 colours.
+    bitmap.SetPixelFormat(pf24bit);
     if (!FIndicatorImages) FIndicatorImages = new TImageList(bitmap.Width(), bitmap.Height());
     FIndicatorImages->AddMasked(&bitmap, clWhite);
   }
