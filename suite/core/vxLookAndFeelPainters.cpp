@@ -885,8 +885,14 @@ void TvxCustomLookAndFeelPainter::DrawSchedulerNavigationButton(TvxCanvas* ACanv
   if (w <= 0 || h <= 0) return;
   const TRect local{0, 0, w, h};
   TBitmap bitmap;
-  bitmap.SetPixelFormat(pf32bit);
-  bitmap.SetSize(w, h);
+  try {
+    bitmap.SetPixelFormat(pf32bit);
+    bitmap.SetSize(w, h);
+  } catch (const EOutOfResources&) {
+    // Painting must go on without the bitmap: the button without its caption.
+    DrawSchedulerNavigationButtonContent(ACanvas, ARect, AArrowRect, AIsNextButton, AState);
+    return;
+  }
   bitmap.Canvas()->CopyRect(local, ACanvas->Canvas(), ARect);
   TvxCanvas composed(bitmap.Canvas());
   TRect arrow = AArrowRect;
@@ -1017,7 +1023,13 @@ void TvxCustomLookAndFeelPainter::DrawProgressBarText(TvxCanvas* ACanvas, bool A
     const Integer w = ATextRect.right - ATextRect.left, h = ATextRect.bottom - ATextRect.top;
     if (w <= 0 || h <= 0) return;
     TBitmap mask;
-    mask.SetSize(w, h);
+    try {
+      mask.SetSize(w, h);
+    } catch (const EOutOfResources&) {
+      // Without the mask the text is at least written once, in the empty area's colour.
+      ProgressText(ACanvas, AVertical, AText, ATextRect);
+      return;
+    }
     TvxCanvas maskCanvas(mask.Canvas());
     SolidFill(&maskCanvas, TRect{0, 0, w, h}, clWhite);
     maskCanvas.SetFont(ACanvas->Font());
@@ -1038,7 +1050,14 @@ void TvxCustomLookAndFeelPainter::DrawProgressBarText(TvxCanvas* ACanvas, bool A
   // the colour of the empty area, then gets the text in the colour of the filled area.
   const Integer w = filled.right - filled.left, h = filled.bottom - filled.top;
   TBitmap saved;
-  saved.SetSize(w, h);
+  try {
+    saved.SetSize(w, h);
+  } catch (const EOutOfResources&) {
+    // Without the copy the text is at least written once, in the empty area's colour.
+    ACanvas->Font()->SetColor(ProgressBarTextColorEx(false));
+    ProgressText(ACanvas, AVertical, AText, ATextRect);
+    return;
+  }
   saved.Canvas()->CopyRect(TRect{0, 0, w, h}, ACanvas->Canvas(), filled);
   ACanvas->Font()->SetColor(ProgressBarTextColorEx(false));
   ProgressText(ACanvas, AVertical, AText, ATextRect);

@@ -774,6 +774,58 @@ TEST(Painters, PrintPreviewPage) {
   EXPECT_EQ(s.vx->SavedClipRegionCount(), 0);
 }
 
+TEST(Painters, LinesStripsAndSmallFrames) {
+  TestSurface s(40, 40, Magenta);
+  Base()->DrawLabelLine(s.vx.get(), TRect{0, 0, 2, 20}, clDefault, clDefault, true);
+  EXPECT_EQ(s.At(0, 10), C(clBtnShadow));
+  EXPECT_EQ(s.At(1, 10), C(clBtnHighlight));
+
+  TvxViewParams params;
+  params.Color = clYellow;
+  s.Clear(Magenta);
+  Base()->DrawHeaderSeparator(s.vx.get(), TRect{0, 0, 30, 4}, 5, clRed, params);
+  EXPECT_EQ(s.At(4, 2), C(clYellow));
+  EXPECT_EQ(s.At(5, 2), C(clRed));
+  EXPECT_EQ(s.At(24, 2), C(clRed));
+  EXPECT_EQ(s.At(25, 2), C(clYellow));
+
+  // Scheduler splitter (Standard, horizontal): two pairs of lines, then the view parameters.
+  s.Clear(Magenta);
+  TRect splitter{5, 0, 25, 10};
+  Standard()->DrawSchedulerSplitterBorder(s.vx.get(), splitter, params, true);
+  const TColor rows[] = {clBtnFace, clBtnHighlight, clYellow, clYellow, clYellow,
+                         clYellow,  clYellow,       clYellow, clBtnShadow, cl3DDkShadow};
+  for (int y = 0; y < 10; ++y) EXPECT_EQ(Hex(s.At(15, y)), Hex(C(rows[y]))) << y;
+  EXPECT_EQ(s.At(4, 5), C(clYellow)) << "the rest grows sideways by two";
+  EXPECT_EQ(splitter.left, 3);
+  EXPECT_EQ(splitter.top, 2);
+
+  // Event progress: a grey frame, the view parameters inside, the progress in navy.
+  s.Clear(Magenta);
+  Base()->DrawSchedulerEventProgress(s.vx.get(), TRect{0, 0, 20, 10}, TRect{2, 2, 10, 8}, params, false);
+  EXPECT_EQ(s.At(0, 5), RGB(128, 128, 128));
+  EXPECT_EQ(s.At(15, 5), C(clYellow));
+  EXPECT_EQ(s.At(5, 5), C(clNavy));
+  s.Clear(Magenta);
+  Base()->DrawSchedulerEventProgress(s.vx.get(), TRect{0, 0, 20, 10}, TRect{2, 2, 10, 8}, params, true);
+  EXPECT_EQ(s.At(19, 5), RGB(128, 128, 128));
+  EXPECT_EQ(s.At(15, 5), Magenta) << "transparent: no fill";
+
+  // Date navigator headers: the base has a raised edge, the Flat painter a bottom line.
+  s.Clear(Magenta);
+  TRect header{0, 0, 20, 10};
+  Base()->DrawDateNavigatorDateHeader(s.vx.get(), header);
+  EXPECT_EQ(s.At(0, 5), C(clBtnHighlight));
+  EXPECT_EQ(s.At(19, 5), C(clBtnShadow));
+  EXPECT_EQ(header.left, 1);
+  EXPECT_EQ(header.bottom, 9);
+  header = TRect{0, 0, 20, 10};
+  Flat()->DrawDateNavigatorDateHeader(s.vx.get(), header);
+  EXPECT_EQ(s.At(0, 5), C(clBtnFace));
+  EXPECT_EQ(header.left, 0);
+  EXPECT_EQ(header.bottom, 9);
+}
+
 // --- Scheduler --------------------------------------------------------------------------------------
 
 TEST(Painters, SchedulerNavigationButtons) {
