@@ -866,6 +866,17 @@ TEST(Painters, SchedulerNavigationButtons) {
   EXPECT_EQ(captioned.At(21, 50), White) << "nothing outside the button";
 }
 
+TEST(Painters, ComposedElementsThatCannotGetABitmapStillDraw) {
+  // A button far too large for a bitmap: drawn without its caption instead of raising.
+  TestSurface s(20, 20, Magenta);
+  const TRect huge{0, 0, 70000, 70000};
+  EXPECT_NO_THROW(Base()->DrawSchedulerNavigationButton(s.vx.get(), huge, true, vxbsNormal, L"Caption",
+                                                        TRect{2, 30, 69000, 69000}, TRect{6, 13, 13, 20}));
+  EXPECT_EQ(s.At(0, 10), C(clBtnShadow));
+  EXPECT_EQ(s.At(10, 5), C(clBtnFace));
+  EXPECT_NO_THROW(Base()->DrawProgressBarText(s.vx.get(), false, false, L"Text", huge, huge, huge, clDefault));
+}
+
 TEST(Painters, MonthHeaderArrows) {
   TestSurface s(60, 20, Magenta);
   TvxViewParams params;
