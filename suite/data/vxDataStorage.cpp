@@ -633,8 +633,12 @@ TvxValueDefs* TvxDataStorage::DefsForRecord(Integer AIndex) const {
 }
 
 Byte*& TvxDataStorage::Slot(Integer ARecordIndex) {
-  if (ARecordIndex < 0) return FInternalRecords.at(static_cast<size_t>(-ARecordIndex - 1));
-  return FRecords.at(static_cast<size_t>(ARecordIndex));
+  if (ARecordIndex < 0) {
+    if (-static_cast<Int64>(ARecordIndex) > InternalRecordCount()) TList::Error(L"List index out of bounds (%d)", ARecordIndex);
+    return FInternalRecords[static_cast<size_t>(-static_cast<Int64>(ARecordIndex) - 1)];
+  }
+  if (ARecordIndex >= RecordCount()) TList::Error(L"List index out of bounds (%d)", ARecordIndex);
+  return FRecords[static_cast<size_t>(ARecordIndex)];
 }
 
 Byte* TvxDataStorage::RecordBuffer(Integer ARecordIndex) const {
@@ -808,7 +812,8 @@ void TvxDataStorage::ReadRecordFrom(Integer AFromRecordIndex, Integer AToRecordI
 }
 
 void TvxDataStorage::WriteData(Integer ARecordIndex, TStream* AStream) {
-  Byte* b = FRecords.at(static_cast<size_t>(ARecordIndex));
+  if (ARecordIndex < 0) TList::Error(L"List index out of bounds (%d)", ARecordIndex);
+  Byte* b = Slot(ARecordIndex);
   vdWriteFormatMarker(AStream);
   // What follows the marker is in the UTF-16 form, whatever the output stream holds.
   TvxFormatStream s(AStream, true);
@@ -828,7 +833,8 @@ void TvxDataStorage::WriteData(Integer ARecordIndex, TStream* AStream) {
 }
 
 void TvxDataStorage::ReadData(Integer ARecordIndex, TStream* AStream) {
-  FRecords.at(static_cast<size_t>(ARecordIndex));  // the index must address a record
+  if (ARecordIndex < 0) TList::Error(L"List index out of bounds (%d)", ARecordIndex);
+  Slot(ARecordIndex);  // the index must address a record
   TvdStream s(AStream);
   ReadDataInto(ARecordIndex, &s);
 }
