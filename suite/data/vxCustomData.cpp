@@ -1844,7 +1844,13 @@ void TvxCustomDataController::ShiftRecordIndexesAfterDelete(Integer ARecordIndex
   };
   follow(FBookmarkRecordIndex);
   follow(FNearestRecordIndex);
-  follow(FDataControllerInfo->FocusingInfo()->RecordIndex);
+  // The focus stays at its position: on the record that took the deleted one's place,
+  // or on the new last record.
+  auto keepPlace = [&](Integer& r) {
+    if (r > ARecordIndex) --r;
+    else if (r == ARecordIndex && r >= FDataStorage->RecordCount()) r = FDataStorage->RecordCount() - 1;
+  };
+  keepPlace(FDataControllerInfo->FocusingInfo()->RecordIndex);
   follow(FDataControllerInfo->PrevFocusingInfo()->RecordIndex);
   TvxDataSelection* sel = FDataControllerInfo->Selection();
   for (Integer i = sel->Count() - 1; i >= 0; --i) {

@@ -12,6 +12,7 @@
 #include "vxClasses.h"
 #include "vxDataConsts.h"
 #include "vxDataStorage.h"
+#include "vxData.h"
 #include "vxDataUtils.h"
 #include "vxVariants.h"
 
@@ -19,6 +20,6 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   TUnitScope units({SysUtilsUnit, ClassesUnit, VariantsUnit, FMTBcdUnit, SqlTimStUnit, GraphicsUnit, ControlsUnit, FormsUnit,
                     vdCoreUnit, vxClassesUnit, vxDataConstsUnit, vxVariantsUnit, vxDataUtilsUnit,
-                    vxDataStorageUnit});
+                    vxDataStorageUnit, vxCustomDataUnit, vxDataUnit});
   return RUN_ALL_TESTS();
 }
