@@ -14,12 +14,13 @@
 #include "vxDataStorage.h"
 #include "vxData.h"
 #include "vxDataUtils.h"
+#include "vxStyles.h"
 #include "vxVariants.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   TUnitScope units({SysUtilsUnit, ClassesUnit, VariantsUnit, FMTBcdUnit, SqlTimStUnit, GraphicsUnit, ControlsUnit, FormsUnit,
                     vdCoreUnit, vxClassesUnit, vxDataConstsUnit, vxVariantsUnit, vxDataUtilsUnit,
-                    vxDataStorageUnit, vxCustomDataUnit, vxDataUnit});
+                    vxDataStorageUnit, vxCustomDataUnit, vxDataUnit, vxStylesUnit});
   return RUN_ALL_TESTS();
 }
