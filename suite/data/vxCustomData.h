@@ -703,6 +703,102 @@ class TvxCustomDataSource : public TObject {
   std::vector<TvxCustomDataProvider*> FProviders;
 };
 
+// --- Relations and details ---------------------------------------------------------------
+
+class TvxCustomDataRelationList;
+
+// The detail data of one master record for one relation: the detail view's object,
+// from which the controller obtains the detail data controller.
+class TvxDetailInfoObject : public TObject {
+  DECLARE_CLASS(TvxDetailInfoObject, TObject)
+ public:
+  ~TvxDetailInfoObject() override { delete LinkObject; }
+  TObject* LinkObject = nullptr;  // owned
+  bool HasChildren = false;
+  bool HasChildrenAssigned = false;
+};
+
+// One per master record, kept in the record's detail field, which owns it.
+class TvxDetailObject : public TObject {
+  DECLARE_CLASS(TvxDetailObject, TObject)
+ public:
+  ~TvxDetailObject() override { Clear(); }
+  void Clear();
+  void ClearInfoObject(Integer AIndex);
+  bool ClearHasChildrenFlag();
+  TvxDetailInfoObject* GetInfoObject(Integer AIndex) const;
+  void SetInfoObject(Integer AIndex, TvxDetailInfoObject* AInfo);
+  TObject* GetLinkObject(Integer AIndex) const;
+  void SetLinkObject(Integer AIndex, TObject* AObject);
+  Integer InfoObjectCount() const { return static_cast<Integer>(FInfoObjects.size()); }
+  Integer LinkObjectCount() const { return InfoObjectCount(); }
+  bool IsEmpty() const;
+  Integer ActiveRelationIndex = -1;
+  bool Expanded = false;
+
+ private:
+  friend class TvxCustomDataRelationList;
+  std::vector<TvxDetailInfoObject*> FInfoObjects;  // owned; a slot may be nil
+};
+
+class TvxCustomDataRelation : public TObject {
+  DECLARE_CLASS(TvxCustomDataRelation, TObject)
+ public:
+  TvxCustomDataRelation(TvxCustomDataRelationList* ARelationList, TObject* AItem);
+  ~TvxCustomDataRelation() override;
+  virtual void RemoveDataField(TvxCustomDataField* AField) {}
+  virtual void Assign(TvxCustomDataRelation* ASource) {}
+  TvxCustomDataController* DataController() const;
+  TvxCustomDataController* DetailDataController() const { return FDetailDataController; }
+  void SetDetailDataController(TvxCustomDataController* Value) { FDetailDataController = Value; }
+  Integer Index() const;
+  TObject* Item() const { return FItem; }
+  TvxCustomDataRelationList* RelationList() const { return FRelationList; }
+
+ private:
+  friend class TvxCustomDataRelationList;
+  TvxCustomDataController* FDetailDataController = nullptr;
+  TObject* FItem;
+  TvxCustomDataRelationList* FRelationList = nullptr;
+};
+
+class TvxCustomDataRelationList : public TObject {
+  DECLARE_CLASS(TvxCustomDataRelationList, TObject)
+ public:
+  explicit TvxCustomDataRelationList(TvxCustomDataController* ADataController) : FDataController(ADataController) {}
+  ~TvxCustomDataRelationList() override;
+  TvxCustomDataRelation* Add(TObject* AItem);
+  void Assign(TvxCustomDataRelationList* ASource);
+  void BeginUpdate() { ++FLockCount; }
+  void EndUpdate();
+  void Clear();
+  TvxCustomDataRelation* FindByItem(TObject* AItem) const;
+  void RemoveByItem(TObject* AItem);
+  void Move(Integer ACurIndex, Integer ANewIndex);
+  Integer Count() const { return static_cast<Integer>(FItems.size()); }
+  TvxCustomDataRelation* GetItem(Integer AIndex) const { return FItems.at(static_cast<size_t>(AIndex)); }
+  Integer IndexOf(const TvxCustomDataRelation* ARelation) const;
+  TvxDetailObject* GetDetailObject(Integer ARecordIndex);
+  bool ClearDetailObject(Integer ARecordIndex, Integer ARelationIndex);
+  bool IsDetailObjectExist(Integer ARecordIndex, Integer ARelationIndex);
+  bool IsEmpty() const;
+  void RemoveDataField(TvxCustomDataField* AField);
+  TvxCustomDataField* DataField() const { return FDataField; }
+  TvxCustomDataController* DataController() const { return FDataController; }
+
+ private:
+  friend class TvxCustomDataRelation;
+  void AddRelation(TvxCustomDataRelation* ARelation);
+  void RemoveRelation(TvxCustomDataRelation* ARelation);
+  void Changed(TvxCustomDataRelation* ARelation);
+  TvxDetailObject* GetStoredDetailObject(Integer ARecordIndex);
+  void CheckDetailObject(TvxDetailObject* AObject);
+  TvxCustomDataController* FDataController;
+  TvxCustomDataField* FDataField = nullptr;  // an internal field of the controller
+  std::vector<TvxCustomDataRelation*> FItems;  // owned
+  Integer FLockCount = 0;
+};
+
 // --- The controller -----------------------------------------------------------------------
 
 using TvxDataControllerNotifyEvent = std::function<void(TvxCustomDataController* ADataController)>;
@@ -958,6 +1054,10 @@ class TvxCustomDataController : public TPersistent {
   TvxDataSummary* Summary() const { return FSummary.get(); }
   TvxDataControllerGroups* Groups() const { return FGroups.get(); }
   TvxDataFilterList* Filters() const { return FFilters.get(); }
+  // The master/detail relations, created on first use.
+  TvxCustomDataRelationList* Relations();
+  virtual void RelationChanged(TvxCustomDataRelation* ARelation);
+  virtual Integer GetDefaultActiveRelationIndex() { return 0; }
   bool Destroying() const { return FDestroying; }
   bool InNotifyControl() const { return FInNotifyControl; }
   bool IncrementalSearching() const { return FIncrementalSearching; }
@@ -1058,6 +1158,7 @@ class TvxCustomDataController : public TPersistent {
   std::unique_ptr<TvxCustomDataProvider> FProvider;
   std::unique_ptr<TvxCustomDataControllerInfo> FDataControllerInfo;
   std::unique_ptr<TvxDataControllerNotifier> FNotifier;
+  std::unique_ptr<TvxCustomDataRelationList> FRelations;
 };
 
 // Direct field access for the owning control.

@@ -493,3 +493,49 @@ TEST(DataControllerProviderMode, ReadsSortsAndWritesThroughTheSource) {
   EXPECT_FALSE(c.IsProviderMode());
   EXPECT_EQ(c.RecordCount(), 0);
 }
+
+TEST(DataRelations, DetailFieldAndDetailObjects) {
+  TTestDataController master, detail;
+  master.AddTestItem(TvxIntegerValueType::Class());
+  master.SetRecordCount(2);
+  TvxCustomDataRelationList* relations = master.Relations();
+  EXPECT_EQ(relations->DataField(), nullptr);
+  TTestItem relationItem;
+  TvxCustomDataRelation* relation = relations->Add(&relationItem);
+  ASSERT_NE(relations->DataField(), nullptr);
+  EXPECT_EQ(relations->DataField()->ValueTypeClass(), TvxObjectValueType::Class());
+  EXPECT_TRUE(relations->DataField()->IsInternal());
+  EXPECT_EQ(master.Fields()->ItemCount(), 1);
+
+  // Without a detail controller the list is empty and no detail object is made.
+  EXPECT_EQ(relations->GetDetailObject(0), nullptr);
+  relation->SetDetailDataController(&detail);
+  TvxDetailObject* d = relations->GetDetailObject(0);
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(relations->GetDetailObject(0), d);
+  EXPECT_EQ(d->ActiveRelationIndex, 0);
+  EXPECT_EQ(d->InfoObjectCount(), 1);
+  d->SetLinkObject(0, new TObject);
+  EXPECT_TRUE(relations->IsDetailObjectExist(0, -1));
+  EXPECT_TRUE(relations->IsDetailObjectExist(0, 0));
+  EXPECT_FALSE(relations->IsDetailObjectExist(1, 0));
+  EXPECT_TRUE(relations->ClearDetailObject(0, 0));
+  EXPECT_FALSE(relations->IsDetailObjectExist(0, 0));
+  EXPECT_FALSE(relations->ClearDetailObject(1, -1));
+
+  // When no relation has a detail controller any more the detail object goes and the
+  // record's field holds 0.
+  relation->SetDetailDataController(nullptr);
+  EXPECT_EQ(relations->GetDetailObject(0), nullptr);
+  EXPECT_EQ(master.DataStorage()->GetValue(0, relations->DataField()->ValueDef()).AsInteger(), 0);
+  EXPECT_EQ(RaisedMessage([&] { relations->GetDetailObject(5); }), L"RecordIndex out of range");
+
+  // Removing the last relation frees the detail field.
+  relations->RemoveByItem(&relationItem);
+  EXPECT_EQ(relations->Count(), 0);
+  EXPECT_EQ(relations->DataField(), nullptr);
+  EXPECT_EQ(master.Fields()->Count(), 1);
+  // A relation list with detail objects goes with its controller.
+  relations->Add(&relationItem)->SetDetailDataController(&detail);
+  relations->GetDetailObject(1)->SetLinkObject(0, new TObject);
+}
