@@ -56,6 +56,11 @@ void TvxCustomStyle::SetParentComponent(TComponent* Value) {
   if (!ComponentState().Contains(csLoading)) SetStyleRepository(dynamic_cast<TvxStyleRepository*>(Value));
 }
 
+void TvxCustomStyle::ReadState(TReader* Reader) {
+  if (auto* repository = dynamic_cast<TvxStyleRepository*>(Reader->Parent())) SetStyleRepository(repository);
+  TComponent::ReadState(Reader);
+}
+
 // --- TvxStyle -----------------------------------------------------------------------------
 
 TvxStyle::TvxStyle(TComponent* AOwner) : TvxCustomStyle(AOwner) {
@@ -131,8 +136,23 @@ void TvxStyle::RestoreDefaults() {
   Changed();
 }
 
-void TvxStyle::ScaleFontAfterReading() {
+void TvxStyle::ReadState(TReader* Reader) {
+  TvxCustomStyle::ReadState(Reader);
   if (StyleRepository()) FFont->SetHeight(StyleRepository()->ScaleFontHeight(FFont->Height()));
+}
+
+void TvxStyle::DeclarePublished(TPublisher<TvxStyle>& P) {
+  P.Property(L"AssignedValues", &TvxStyle::AssignedValues, &TvxStyle::SetAssignedValues).NoDefault();
+  P.Property(L"Bitmap", &TvxStyle::Bitmap, &TvxStyle::SetBitmap)
+      .Stored([](TvxStyle* S) { return S->AssignedValues().Contains(svBitmap); });
+  P.Property(L"Color", &TvxStyle::Color, &TvxStyle::SetColor)
+      .Type(TypeInfoColor())
+      .Stored([](TvxStyle* S) { return S->AssignedValues().Contains(svColor); });
+  P.Property(L"Font", &TvxStyle::Font, &TvxStyle::SetFont)
+      .Stored([](TvxStyle* S) { return S->AssignedValues().Contains(svFont); });
+  P.Property(L"TextColor", &TvxStyle::TextColor, &TvxStyle::SetTextColor)
+      .Type(TypeInfoColor())
+      .Stored([](TvxStyle* S) { return S->AssignedValues().Contains(svTextColor); });
 }
 
 // --- TvxCustomStyles ----------------------------------------------------------------------
@@ -384,6 +404,23 @@ void TvxCustomStyleSheet::SetParentComponent(TComponent* Value) {
   if (!ComponentState().Contains(csLoading)) SetStyleRepository(dynamic_cast<TvxStyleRepository*>(Value));
 }
 
+void TvxCustomStyleSheet::DefineProperties(TFiler* Filer) {
+  TvxComponent::DefineProperties(Filer);
+  Filer->DefineProperty(
+      L"BuiltIn", [this](TReader* Reader) { FBuiltIn = Reader->ReadBoolean(); },
+      [this](TWriter* Writer) { Writer->WriteBoolean(FBuiltIn); }, FBuiltIn);
+}
+
+void TvxCustomStyleSheet::ReadState(TReader* Reader) {
+  if (auto* repository = dynamic_cast<TvxStyleRepository*>(Reader->Parent())) SetStyleRepository(repository);
+  TvxComponent::ReadState(Reader);
+}
+
+void TvxCustomStyleSheet::DeclarePublished(TPublisher<TvxCustomStyleSheet>& P) {
+  P.Property(L"Caption", &TvxCustomStyleSheet::Caption, &TvxCustomStyleSheet::SetCaption)
+      .Stored([](TvxCustomStyleSheet* S) { return !S->FCaption.empty(); });
+}
+
 void TvxCustomStyleSheet::NotifyStylesUsers(Integer AIndex) {
   std::vector<TvxCustomStyles*> users = FUsers;
   for (TvxCustomStyles* u : users) u->NotifyStyleChanged(AIndex);
@@ -457,6 +494,22 @@ void TvxStyleRepository::GetChildren(const TGetChildProc& Proc, TComponent* Root
     if (s->Owner() == Root) Proc(s);
   for (TvxCustomStyleSheet* s : FStyleSheets)
     if (s->Owner() == Root) Proc(s);
+}
+
+void TvxStyleRepository::DefineProperties(TFiler* Filer) {
+  TComponent::DefineProperties(Filer);
+  Filer->DefineProperty(
+      L"PixelsPerInch", [this](TReader* Reader) { PixelsPerInch = Reader->ReadInteger(); },
+      [](TWriter* Writer) {
+        TSize ppi{0, 0};
+        vxGetScreenPixelsPerInch(ppi);
+        Writer->WriteInteger(ppi.cy);
+      },
+      Filer->Ancestor() == nullptr);
+}
+
+void TvxStyleRepository::DeclarePublished(TPublisher<TvxStyleRepository>& P) {
+  P.Property(L"Scalable", &TvxStyleRepository::GetScalable, &TvxStyleRepository::SetScalable).Default(false);
 }
 
 Integer TvxStyleRepository::ScaleFontHeight(Integer H) const {

@@ -9,6 +9,8 @@
 
 #include "Graphics.h"
 #include "Persistent.h"
+#include "Streaming.h"
+#include "TypInfo.h"
 #include "vxClasses.h"
 #include "vxGraphics.h"
 
@@ -18,7 +20,9 @@ class TvxCustomStyles;
 class TvxStyleRepository;
 
 enum TvxStyleValue { svBitmap, svColor, svFont, svTextColor };
+ENUM_TYPEINFO(TvxStyleValue, svBitmap, svColor, svFont, svTextColor)
 using TvxStyleValues = Set<TvxStyleValue, 8>;
+SET_TYPEINFO(TvxStyleValues, TvxStyleValue)
 
 class IvxStyleChangeListener {
  public:
@@ -53,6 +57,8 @@ class TvxCustomStyle : public TComponent {
   bool HasParent() const override { return FStyleRepository != nullptr; }
   TComponent* GetParentComponent() const override;
   void SetParentComponent(TComponent* Value) override;
+  // Takes the repository from the reader's parent.
+  void ReadState(TReader* Reader) override;
 
  private:
   friend class TvxStyleRepository;
@@ -63,6 +69,7 @@ using TvxCustomStyleClass = TClass;
 
 class TvxStyle : public TvxCustomStyle {
   DECLARE_CLASS(TvxStyle, TvxCustomStyle)
+  PUBLISHED(TvxStyle)  // AssignedValues, Bitmap, Color, Font, TextColor (each only while assigned)
  public:
   explicit TvxStyle(TComponent* AOwner);
   ~TvxStyle() override;
@@ -78,8 +85,8 @@ class TvxStyle : public TvxCustomStyle {
   void SetFont(TFont* Value);
   TColor TextColor() const { return FTextColor; }
   void SetTextColor(TColor Value);
-  // Scales the font height with the repository after the style was read.
-  void ScaleFontAfterReading();
+  // After reading, the font height is scaled with the repository.
+  void ReadState(TReader* Reader) override;
 
  private:
   void BitmapChanged(TObject* Sender);
@@ -157,6 +164,7 @@ class TvxStyles : public TvxCustomStyles, public IvxFontListener {
 
 class TvxCustomStyleSheet : public TvxComponent {
   DECLARE_CLASS(TvxCustomStyleSheet, TvxComponent)
+  PUBLISHED(TvxCustomStyleSheet)  // Caption (when not empty); "BuiltIn" is written by DefineProperties
  public:
   explicit TvxCustomStyleSheet(TComponent* AOwner) : TvxComponent(AOwner) {}
   ~TvxCustomStyleSheet() override;
@@ -177,6 +185,8 @@ class TvxCustomStyleSheet : public TvxComponent {
   TComponent* GetParentComponent() const override;
   void SetParentComponent(TComponent* Value) override;
   void NotifyStylesUsers(Integer AIndex);
+  void DefineProperties(TFiler* Filer) override;
+  void ReadState(TReader* Reader) override;
 
  protected:
   void CollectLinkedComponents(TList* AList) override;
@@ -194,6 +204,7 @@ using TvxCustomStyleSheetClass = TClass;
 
 class TvxStyleRepository : public TComponent {
   DECLARE_CLASS(TvxStyleRepository, TComponent)
+  PUBLISHED(TvxStyleRepository)  // Scalable; "PixelsPerInch" is written by DefineProperties
  public:
   explicit TvxStyleRepository(TComponent* AOwner) : TComponent(AOwner) {}
   ~TvxStyleRepository() override;
@@ -214,6 +225,9 @@ class TvxStyleRepository : public TComponent {
   void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
   // H scaled from the stored pixels per inch to the screen's, when Scalable.
   Integer ScaleFontHeight(Integer H) const;
+  void DefineProperties(TFiler* Filer) override;
+  bool GetScalable() const { return Scalable; }
+  void SetScalable(bool Value) { Scalable = Value; }
   Integer PixelsPerInch = 0;
   bool Scalable = false;
 

@@ -241,3 +241,63 @@ TEST_F(TStylesTest, AssignAndRestoreDefaults) {
   EXPECT_EQ(styles.Count(), 0);
   EXPECT_EQ(b->ListenerCount(), 0);
 }
+
+namespace {
+
+class TStyleForm : public TComponent {
+  DECLARE_CLASS(TStyleForm, TComponent)
+ public:
+  using TComponent::TComponent;
+  TStyleForm() : TComponent(nullptr) {}
+  // As a form: writes the owned components that have no parent of their own.
+  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override {
+    for (Integer i = 0; i < ComponentCount(); ++i)
+      if (!Components(i)->HasParent()) Proc(Components(i));
+  }
+};
+
+}  // namespace
+
+TEST(StylesStreaming, RepositoryStylesAndSheetsRoundTrip) {
+  RegisterClasses({TStyleForm::StaticClass(), TvxStyleRepository::StaticClass(), TvxStyle::StaticClass(),
+                   TTestStyleSheet::StaticClass()});
+  TMemoryStream stream;
+  {
+    TStyleForm form;
+    form.SetName(L"Form1");
+    auto* repository = new TvxStyleRepository(&form);
+    repository->SetName(L"Repository1");
+    repository->Scalable = true;
+    auto* style = static_cast<TvxStyle*>(repository->CreateItemEx(TvxStyle::StaticClass(), &form));
+    style->SetName(L"Red");
+    style->SetColor(clRed);
+    auto* plain = static_cast<TvxStyle*>(repository->CreateItemEx(TvxStyle::StaticClass(), &form));
+    plain->SetName(L"Plain");
+    auto* sheet = static_cast<TTestStyleSheet*>(repository->CreateStyleSheetEx(TTestStyleSheet::StaticClass(), &form));
+    sheet->SetName(L"Sheet1");
+    sheet->SetCaption(L"Look");
+    sheet->SetBuiltIn(true);
+    WriteComponentToStream(&stream, &form);
+  }
+  String text = ObjectBinaryToText(TBytes(static_cast<const Byte*>(stream.Memory()),
+                                          static_cast<const Byte*>(stream.Memory()) + stream.Size()));
+  EXPECT_NE(text.find(L"Color = clRed"), String::npos) << text;
+  EXPECT_EQ(text.find(L"TextColor"), String::npos);  // not assigned, not written
+  EXPECT_NE(text.find(L"PixelsPerInch"), String::npos);
+  EXPECT_NE(text.find(L"BuiltIn = True"), String::npos);
+  stream.SetPosition(0);
+  TStyleForm loaded;
+  ReadComponentFromStream(&stream, &loaded);
+  auto* repository = dynamic_cast<TvxStyleRepository*>(loaded.FindComponent(L"Repository1"));
+  ASSERT_NE(repository, nullptr);
+  EXPECT_TRUE(repository->Scalable);
+  ASSERT_EQ(repository->Count(), 2);
+  auto* red = dynamic_cast<TvxStyle*>(loaded.FindComponent(L"Red"));
+  ASSERT_NE(red, nullptr);
+  EXPECT_EQ(red->StyleRepository(), repository);
+  EXPECT_EQ(red->Color(), clRed);
+  EXPECT_EQ(red->AssignedValues(), TvxStyleValues({svColor}));
+  ASSERT_EQ(repository->StyleSheetCount(), 1);
+  EXPECT_EQ(repository->StyleSheets(0)->Caption(), L"Look");
+  EXPECT_TRUE(repository->StyleSheets(0)->BuiltIn());
+}
