@@ -1101,6 +1101,7 @@ void TvxCustomDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
       c->DeleteRecord(*it);
       c->DoAfterDelete();
     }
+    if (c->InDeleteSelection()) c->ClearSelection();
   }
   c->FocusNearestRecord();
 }
@@ -1192,6 +1193,47 @@ void TvxCustomDataProvider::LoadSourceData() {
   FCustomDataSource->SetCurrentProvider(this);
   FCustomDataSource->LoadRecordHandles();
 }
+
+void TvxCustomDataProvider::BeginDeleting() {
+  TvxCustomDataController* c = FDataController;
+  if (IsGridMode()) return;
+  Integer row = c->GetFocusedRowIndex();
+  if (row < 0) return;
+  Integer target = row;
+  if (!c->MultiSelect() || c->DataControllerInfo()->IsRowSelected(row) || c->GetSelectedCount() == 0)
+    target = c->GetNearestRowIndex(row);
+  c->SetNearestRecordIndex(target >= 0 ? c->GetRowInfo(target).RecordIndex : -1);
+}
+
+void TvxCustomDataProvider::EndDeleting() { FDataController->SetNearestRecordIndex(-1); }
+
+void TvxCustomDataProvider::DeleteSelection() {
+  TvxCustomDataController* c = FDataController;
+  std::vector<Integer> records;
+  for (Integer i = 0; i < c->GetSelectedCount(); ++i) {
+    Integer row = c->GetSelectedRowIndex(i);
+    if (row >= 0 && row < c->RowCount()) records.push_back(c->GetRowInfo(row).RecordIndex);
+  }
+  c->DeleteRecordList(records);
+}
+
+bool TvxCustomDataProvider::SourceDetailHasChildren(Integer ARecordIndex, Integer ARelationIndex) {
+  if (!FCustomDataSource) return false;
+  FCustomDataSource->SetCurrentProvider(this);
+  return FCustomDataSource->HasChildRecords(ARecordIndex, ARelationIndex);
+}
+
+void TvxCustomDataProvider::HandleActiveChange(bool AActive) {
+  FDataController->SetActive(AActive);
+  ResetEditing();
+}
+
+void TvxCustomDataProvider::DataScrolled(Integer) {
+  FDataController->DataScrolled();
+  ResetChanging();
+}
+
+void TvxCustomDataProvider::StructureChanged(bool) { FDataController->UpdateFields(); }
 
 // --- Data source ------------------------------------------------------------------------
 
@@ -1342,6 +1384,10 @@ void TvxCustomDataController::Assign(TPersistent* Source) {
   OnNewRecord = src->OnNewRecord;
   OnCompare = src->OnCompare;
   OnDataChanged = src->OnDataChanged;
+  OnDetailCollapsed = src->OnDetailCollapsed;
+  OnDetailCollapsing = src->OnDetailCollapsing;
+  OnDetailExpanded = src->OnDetailExpanded;
+  OnDetailExpanding = src->OnDetailExpanding;
   OnGroupingChanged = src->OnGroupingChanged;
   OnRecordChanged = src->OnRecordChanged;
   OnSortingChanged = src->OnSortingChanged;
@@ -1778,6 +1824,7 @@ void TvxCustomDataController::LoadStorage() {
   }
   Change({dccData});
   StorageLoaded();
+  StorageLoadedHook();
 }
 
 void TvxCustomDataController::LoadRecordsFromProvider() {
@@ -1825,6 +1872,7 @@ Integer TvxCustomDataController::InsertRecord(Integer ARecordIndex) {
     index = FProvider->InsertSourceRecord(ARecordIndex);
   } else {
     index = FDataStorage->InsertRecord(ARecordIndex);
+    ShiftDetailsAfterInsert(ARecordIndex);
     // Stored record indexes at or after the new record move up with their records.
     auto shift = [&](Integer& r) {
       if (r >= ARecordIndex) ++r;
@@ -1871,6 +1919,7 @@ void TvxCustomDataController::DeleteRecord(Integer ARecordIndex) {
   if (ARecordIndex == FProvider->EditingRecordIndex()) FProvider->SetEditingRecordIndex(vxNoEditRecordIndex);
   if (IsProviderMode() && ARecordIndex >= 0) FProvider->DeleteSourceRecord(ARecordIndex);
   FDataStorage->DeleteRecord(ARecordIndex);
+  ShiftDetailsAfterDelete(ARecordIndex);
   if (ARecordIndex >= 0) ShiftRecordIndexesAfterDelete(ARecordIndex);
   CheckSelectionAndBookmark(ARecordIndex);
   if (IsNewItemRecord(ARecordIndex)) FNewItemRecordIndex = 0;
@@ -2340,6 +2389,65 @@ void TvxCustomDataController::SetCustomDataSource(TvxCustomDataSource* Value) {
 }
 
 void TvxCustomDataHelper::SetTextStored(TvxCustomDataField* AField, bool ATextStored) { AField->FTextStored = ATextStored; }
+
+bool TvxCustomDataController::CanChangeDetailExpanding(Integer ARecordIndex, bool AExpanded) {
+  bool allow = true;
+  if (AExpanded) DoDetailExpanding(ARecordIndex, allow);
+  else DoDetailCollapsing(ARecordIndex, allow);
+  return allow;
+}
+
+void TvxCustomDataController::ShiftDetailsAfterDelete(Integer ARecordIndex) {
+  if (ARecordIndex < 0) return;
+  CheckProviderEditing(ARecordIndex);
+}
+
+void TvxCustomDataController::DoDetailExpanding(Integer ARecordIndex, bool& AAllow) {
+  if (OnDetailExpanding) OnDetailExpanding(this, ARecordIndex, AAllow);
+}
+void TvxCustomDataController::DoDetailExpanded(Integer ARecordIndex) {
+  if (OnDetailExpanded) OnDetailExpanded(this, ARecordIndex);
+}
+void TvxCustomDataController::DoDetailCollapsing(Integer ARecordIndex, bool& AAllow) {
+  if (OnDetailCollapsing) OnDetailCollapsing(this, ARecordIndex, AAllow);
+}
+void TvxCustomDataController::DoDetailCollapsed(Integer ARecordIndex) {
+  if (OnDetailCollapsed) OnDetailCollapsed(this, ARecordIndex);
+}
+
+void TvxCustomDataController::BeginReadRecords() {
+  FProvider->IncLockCount();
+  FProvider->SavePosition();
+  FDataStorage->BeginLoad();
+}
+
+void TvxCustomDataController::EndReadRecords() {
+  FDataStorage->EndLoad();
+  FProvider->RestorePosition();
+  FProvider->DecLockCount();
+  CheckFocusedRecord();
+  FDataControllerInfo->Refresh();
+}
+
+std::unique_ptr<TvxDataFilterCriteria> TvxCustomDataController::CreateFilter() {
+  auto filter = std::make_unique<TvxDataFilterCriteria>(this);
+  FFilters->Items.push_back(filter.get());
+  return filter;
+}
+
+void TvxCustomDataController::DeleteRecordList(std::vector<Integer> AList) {
+  std::sort(AList.begin(), AList.end());
+  AList.erase(std::unique(AList.begin(), AList.end()), AList.end());
+  FProvider->DeleteRecords(AList);
+}
+
+void TvxCustomDataController::DeleteSelection() {
+  FInDeleteSelection = true;
+  TScopeExit done([this] { FInDeleteSelection = false; });
+  FProvider->BeginDeleting();
+  TScopeExit endDeleting([this] { FProvider->EndDeleting(); });
+  FProvider->DeleteSelection();
+}
 
 TvxCustomDataRelationList* TvxCustomDataController::Relations() {
   if (!FRelations) FRelations = std::make_unique<TvxCustomDataRelationList>(this);

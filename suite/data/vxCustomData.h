@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "ActnList.h"
 #include "Classes.h"
 #include "Persistent.h"
 #include "vxClasses.h"
@@ -614,6 +615,28 @@ class TvxCustomDataProvider : public TObject {
   virtual void SetSourceRecordCount(Integer ACount);
   virtual void SetSourceValue(Integer ARecordIndex, TvxCustomDataField* AField, const Variant& AValue);
   virtual void DataChanged(TvxDataChange AKind, Integer AItemIndex, Integer ARecordIndex);
+  virtual bool IsBOF() { return true; }
+  virtual bool IsEOF() { return true; }
+  virtual bool IsPrepareDeferred() { return false; }
+  virtual void First() { FRecreatedFieldsAfterFirst = false; }
+  virtual void Prev() {}
+  virtual void Next() {}
+  virtual void Last() {}
+  virtual void MoveBy(Integer ADistance) {}
+  virtual void Scroll(Integer ADistance) {}
+  virtual void SavePosition() {}
+  virtual void RestorePosition() {}
+  virtual void BeginDeleting();
+  virtual void EndDeleting();
+  virtual void DeleteSelection();
+  virtual bool SourceDetailHasChildren(Integer ARecordIndex, Integer ARelationIndex);
+  virtual String GetGridDisplayText(Integer ARecordIndex, TvxCustomDataField* AField) { return String(); }
+  virtual Variant GetGridValue(Integer ARecordIndex, TvxCustomDataField* AField) { return Null(); }
+  virtual Integer GetExternalFocusedRecordIndex() { return -1; }
+  virtual void LoadGridModeRecords() {}
+  virtual void HandleActiveChange(bool AActive);
+  virtual void DataScrolled(Integer ADistance);
+  virtual void StructureChanged(bool AValue);
 
   void SetCustomDataSource(TvxCustomDataSource* ASource);
   TvxCustomDataSource* CustomDataSource() const { return FCustomDataSource; }
@@ -650,6 +673,7 @@ class TvxCustomDataProvider : public TObject {
   bool FModified = false;
   Integer FSavedRecordIndex = 0;
   bool FInserting = false;
+  bool FRecreatedFieldsAfterFirst = false;
 };
 using TvxCustomDataProviderClass = TClass;
 
@@ -951,6 +975,58 @@ class TvxCustomDataController : public TPersistent {
   virtual Integer GetEditingRecordIndex();
   virtual Integer GetNewItemRecordIndex();
 
+  virtual bool CanChangeDetailExpanding(Integer ARecordIndex, bool AExpanded);
+  virtual bool CheckDetailsBrowseMode() { return true; }
+  virtual void ShiftDetailsAfterInsert(Integer ARecordIndex) {}
+  virtual void ShiftDetailsAfterDelete(Integer ARecordIndex);
+  virtual void DoDetailExpanding(Integer ARecordIndex, bool& AAllow);
+  virtual void DoDetailExpanded(Integer ARecordIndex);
+  virtual void DoDetailCollapsing(Integer ARecordIndex, bool& AAllow);
+  virtual void DoDetailCollapsed(Integer ARecordIndex);
+  virtual Integer GridModeFindByText(const String& AText, bool AForward, bool ANext) { return 0; }
+  virtual TObject* FindItemByItem(TObject* AItem) { return FindItemByID(GetItemID(AItem)); }
+  virtual String GetSearchDisplayText(Integer ARecordIndex, Integer AItemIndex) {
+    return GetDisplayText(ARecordIndex, AItemIndex);
+  }
+  virtual String GetFilterDisplayText(Integer ARecordIndex, Integer AItemIndex) {
+    return GetDisplayText(ARecordIndex, AItemIndex);
+  }
+  virtual Variant GetFilterDataValue(Integer ARecordIndex, TvxCustomDataField* AField) {
+    return GetFieldValue(ARecordIndex, AField);
+  }
+  virtual String GetFilterItemFieldCaption(TObject* AItem) { return String(); }
+  virtual String GetFilterItemFieldName(TObject* AItem) { return GetFilterItemFieldCaption(AItem); }
+  virtual void BeginReadRecords();
+  virtual void EndReadRecords();
+  virtual void BeginLocateRead() {}
+  virtual void EndLocateRead() {}
+  virtual TClass GetGroupSortingClass() { return nullptr; }
+  // A new filter of GetFilterCriteriaClass, listed with the controller's filters; the
+  // caller owns it.
+  virtual std::unique_ptr<TvxDataFilterCriteria> CreateFilter();
+  virtual bool ExecuteAction(TBasicAction* Action) { return false; }
+  virtual bool UpdateAction(TBasicAction* Action) { return false; }
+  virtual void FocusControl(Integer AItemIndex, bool& Done) { Done = false; }
+  virtual void RefreshExternalData() {}
+  virtual void RestoreDataSetPos() {}
+  virtual void SaveDataSetPos() {}
+  virtual void SetFocus() {}
+  virtual bool IsDisplayFormatDefined(Integer AItemIndex, bool AIgnoreSimpleCurrency) {
+    return GetItemTextStored(AItemIndex);
+  }
+  virtual void StorageLoadedHook() {}
+  virtual bool IsDetailFocusSyncNeeded() { return false; }
+  virtual void DataScrolled() { CheckFocusedRecord(); }
+  virtual void SummaryChanged(bool ARedrawOnly) { FDataControllerInfo->RefreshSummary(ARedrawOnly); }
+  virtual void CustomDataSourceChanged() {}
+  virtual bool IsGridStructureChanged() { return FProvider->IsGridMode() && FStructureChanged; }
+  void LockGridModeNotify() { ++FLockGridModeNotifyCount; }
+  void UnlockGridModeNotify() { --FLockGridModeNotifyCount; }
+  bool IsDataLoading() const { return FProvider->LockCount() > 0; }
+  // Deletes the records of the list (sorted, duplicates removed) through the provider.
+  void DeleteRecordList(std::vector<Integer> AList);
+  void DeleteSelection();
+
   // Update brackets.
   void BeginUpdate();
   void EndUpdate();
@@ -1060,6 +1136,7 @@ class TvxCustomDataController : public TPersistent {
   virtual Integer GetDefaultActiveRelationIndex() { return 0; }
   bool Destroying() const { return FDestroying; }
   bool InNotifyControl() const { return FInNotifyControl; }
+  bool InDeleteSelection() const { return FInDeleteSelection; }
   bool IncrementalSearching() const { return FIncrementalSearching; }
   const String& IncrementalSearchText() const { return FIncrementalSearchText; }
   TvxCustomDataField* IncrementalSearchField() const { return FIncrementalSearchField; }
@@ -1081,6 +1158,8 @@ class TvxCustomDataController : public TPersistent {
   TvxDataControllerNotifyEvent OnAfterCancel, OnAfterDelete, OnAfterInsert, OnAfterPost, OnBeforeCancel;
   TvxDataDetailExpandedEvent OnBeforeDelete;
   TvxDataControllerNotifyEvent OnBeforeInsert, OnBeforePost;
+  TvxDataDetailExpandingEvent OnDetailExpanding, OnDetailCollapsing;
+  TvxDataDetailExpandedEvent OnDetailExpanded, OnDetailCollapsed;
   TvxDataDetailExpandedEvent OnNewRecord;
   TvxDataControllerCompareEvent OnCompare;
   TNotifyEvent OnDataChanged;
@@ -1147,6 +1226,8 @@ class TvxCustomDataController : public TPersistent {
   Integer FNearestRecordIndex = -1;
   TvxDataFilterRecordEvent FOnFilterRecord;
   std::vector<TvxDataListenerLink*> FListenerLinks;
+  Integer FLockGridModeNotifyCount = 0;
+  bool FInDeleteSelection = false;
 
   std::unique_ptr<TvxDataStorage> FDataStorage;
   std::unique_ptr<TvxDataControllerGroups> FGroups;

@@ -539,3 +539,33 @@ TEST(DataRelations, DetailFieldAndDetailObjects) {
   relations->Add(&relationItem)->SetDetailDataController(&detail);
   relations->GetDetailObject(1)->SetLinkObject(0, new TObject);
 }
+
+TEST_F(TDataControllerTest, DeleteSelectionKeepsTheFocusNearby) {
+  C.SetMultiSelect(true);
+  C.SetFocusedRowIndex(1);
+  C.ChangeRowSelection(1, true);
+  C.ChangeRowSelection(2, true);
+  int deleted = 0;
+  C.OnAfterDelete = [&](TvxCustomDataController*) { ++deleted; };
+  C.DeleteSelection();
+  EXPECT_EQ(deleted, 2);
+  ASSERT_EQ(C.RecordCount(), 2);
+  EXPECT_EQ(C.GetValue(0, Name).AsString(), L"a");
+  EXPECT_EQ(C.GetValue(1, Name).AsString(), L"d");
+  EXPECT_EQ(C.GetSelectedCount(), 0);
+  EXPECT_EQ(C.GetValue(C.GetFocusedRecordIndex(), Name).AsString(), L"d");
+}
+
+TEST_F(TDataControllerTest, AssignCopiesOptionsAndEvents) {
+  TTestDataController other;
+  int sorted = 0;
+  other.SetOptions(other.Options() + dcoAnsiSort);
+  other.OnSortingChanged = [&](TObject*) { ++sorted; };
+  other.OnUpdateControl = [](TvxUpdateControlInfo*) {};
+  C.OnUpdateControl = nullptr;
+  C.Assign(&other);
+  EXPECT_TRUE(C.Options().Contains(dcoAnsiSort));
+  EXPECT_FALSE(static_cast<bool>(C.OnUpdateControl));  // not copied
+  C.ChangeSorting(Age, soAscending);
+  EXPECT_EQ(sorted, 1);
+}
