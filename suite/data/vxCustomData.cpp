@@ -228,7 +228,69 @@ bool TvxKeys::FindRecordKey(Integer ARecordIndex, Integer& AIndex) {
   return false;
 }
 
-TvxSaveObject::TvxSaveObject() : FDetailKeys(std::make_unique<TvxKeys>()), FSelectedKeys(std::make_unique<TvxKeys>()) {}
+TvxSaveObject::TvxSaveObject()
+    : FDetailKeys(std::make_unique<TvxDetailKeys>()), FSelectedKeys(std::make_unique<TvxSelectedKeys>()) {}
+
+void TvxDetailKeys::CollectKeys() {
+  TvxCustomDataController* c = FDataController;
+  TvxCustomDataRelationList* relations = c->Relations();
+  if (!relations->DataField()) return;
+  for (Integer r = 0; r < c->RecordCount(); ++r) {
+    TvxDetailObject* d = relations->GetDetailObject(r);
+    if (!d || !d->Expanded) continue;
+    auto* info = new TvxDetailKeyInfo;
+    FKeys.push_back(info);
+    info->Key = c->GetRecordKeyValue(r, FKeyFields);
+    info->ActiveRelationIndex = d->ActiveRelationIndex;
+  }
+}
+
+void TvxDetailKeys::ApplyKeys() {
+  TvxCustomDataController* c = FDataController;
+  TvxCustomDataRelationList* relations = c->Relations();
+  for (Integer r = 0; r < c->RecordCount(); ++r) {
+    Integer k;
+    if (!FindRecordKey(r, k)) continue;
+    TvxDetailObject* d = relations->GetDetailObject(r);
+    if (!d || !c->CanChangeDetailExpanding(r, true)) continue;
+    d->Expanded = true;
+    d->ActiveRelationIndex = static_cast<TvxDetailKeyInfo*>(FKeys[static_cast<size_t>(k)])->ActiveRelationIndex;
+    c->DoDetailExpanded(r);
+  }
+}
+
+void TvxSelectedKeys::CollectKeys() {
+  TvxCustomDataController* c = FDataController;
+  TvxDataSelection* sel = c->DataControllerInfo()->Selection();
+  for (Integer i = 0; i < sel->Count(); ++i) {
+    const TvxDataSelection::TItem& item = sel->Items(i);
+    if (item.Level < 0 || item.RecordIndex < 0 || item.RecordIndex >= c->RecordCount()) continue;
+    auto* info = new TvxSelectedKeyInfo;
+    FKeys.push_back(info);
+    info->SelectedIndex = i;
+    info->Key = c->GetRecordKeyValue(item.RecordIndex, FKeyFields);
+  }
+}
+
+void TvxSelectedKeys::ApplyKeys() {
+  TvxCustomDataController* c = FDataController;
+  TvxDataSelection* sel = c->DataControllerInfo()->Selection();
+  if (sel->Count() == 0) return;
+  for (Integer r = 0; r < c->RecordCount(); ++r) {
+    Integer k;
+    if (!FindRecordKey(r, k)) continue;
+    Integer index = static_cast<TvxSelectedKeyInfo*>(FKeys[static_cast<size_t>(k)])->SelectedIndex;
+    if (index < sel->Count()) sel->SetRecordIndex(index, r);
+    Delete(k);
+  }
+  for (TvxKeyInfo* key : FKeys) {
+    Integer index = static_cast<TvxSelectedKeyInfo*>(key)->SelectedIndex;
+    if (index >= 0 && index < sel->Count()) sel->SetRecordIndex(index, -1);
+  }
+  for (Integer i = sel->Count() - 1; i >= 0; --i)
+    if (sel->Items(i).RecordIndex == -1) sel->Delete(i);
+  c->DataControllerInfo()->ExpandingChanged();
+}
 
 TvxSaveObject::~TvxSaveObject() {
   FSelectedKeys.reset();
@@ -245,6 +307,7 @@ void TvxSaveObject::Restore(TvxCustomDataController* ADataController) {
   if (ADataController->IsRecordIdSupported()) {
     FDetailKeys->Restore(ADataController);
     FSelectedKeys->Restore(ADataController);
+    ADataController->DataControllerInfo()->CheckSelection();
   } else {
     ADataController->DataControllerInfo()->Refresh();
   }
@@ -630,6 +693,7 @@ bool TvxCustomDataControllerInfo::IsRowSelected(Integer ARowIndex) {
 
 void TvxCustomDataControllerInfo::CheckSelection() {
   if (FSelection->Count() == 0) return;
+  if (FDataController->KeysSaved() && FDataController->IsRecordIdSupported()) return;
   Integer count = FDataController->RecordCount();
   if (count == 0) {
     FSelection->Clear();
@@ -815,7 +879,7 @@ void TvxCustomDataControllerInfo::RecalculateRows() {
     DoFilter();
   }
   if (sort || (load && FSortingFieldList->Count() > 0)) DoSort();
-  if ((load || sort) && FSelection->Count() > 0) FSelection->SyncRowIndexes();
+  if ((load || sort || FChanges.Contains(dcicExpanding)) && FSelection->Count() > 0) FSelection->SyncRowIndexes();
   if (sort && !FDataController->InNotifyControl() && FDataController->Options().Contains(dcoFocusTopRowAfterSorting) &&
       (FDataController->SortingChangedFlag() || FDataController->LoadedStorageFlag())) {
     FDataController->ClearLoadedStorageFlag();
@@ -1599,7 +1663,10 @@ void TvxCustomDataController::RestoreKeys() {
     FSaveObject.reset();
     EndFullUpdate();
   });
-  if (FSaveObject) FSaveObject->Restore(this);
+  if (FSaveObject) {
+    std::unique_ptr<TvxSaveObject> saved = std::move(FSaveObject);
+    saved->Restore(this);
+  }
 }
 
 // --- Controller: predicates ---------------------------------------------------------------

@@ -267,6 +267,35 @@ class TvxKeys : public TObject {
   std::vector<TvxKeyInfo*> FKeys;  // owned
 };
 
+class TvxSelectedKeyInfo : public TvxKeyInfo {
+  DECLARE_CLASS(TvxSelectedKeyInfo, TvxKeyInfo)
+ public:
+  Integer SelectedIndex = -1;
+};
+
+class TvxDetailKeyInfo : public TvxKeyInfo {
+  DECLARE_CLASS(TvxDetailKeyInfo, TvxKeyInfo)
+ public:
+  Integer ActiveRelationIndex = -1;
+  std::unique_ptr<TvxSaveObject> SubDetail;
+};
+
+// The keys of the records whose details are expanded, with their active relation.
+class TvxDetailKeys : public TvxKeys {
+  DECLARE_CLASS(TvxDetailKeys, TvxKeys)
+ public:
+  void ApplyKeys() override;
+  void CollectKeys() override;
+};
+
+// The keys of the selected records, with their positions in the selection.
+class TvxSelectedKeys : public TvxKeys {
+  DECLARE_CLASS(TvxSelectedKeys, TvxKeys)
+ public:
+  void ApplyKeys() override;
+  void CollectKeys() override;
+};
+
 class TvxSaveObject : public TObject {
   DECLARE_CLASS(TvxSaveObject, TObject)
  public:
@@ -276,8 +305,8 @@ class TvxSaveObject : public TObject {
   void Restore(TvxCustomDataController* ADataController);
 
  private:
-  std::unique_ptr<TvxKeys> FDetailKeys;
-  std::unique_ptr<TvxKeys> FSelectedKeys;
+  std::unique_ptr<TvxDetailKeys> FDetailKeys;
+  std::unique_ptr<TvxSelectedKeys> FSelectedKeys;
 };
 
 // --- Search -----------------------------------------------------------------------------
@@ -1137,6 +1166,8 @@ class TvxCustomDataController : public TPersistent {
   bool Destroying() const { return FDestroying; }
   bool InNotifyControl() const { return FInNotifyControl; }
   bool InDeleteSelection() const { return FInDeleteSelection; }
+  // Keys are saved: the selection waits for RestoreKeys to find its records again.
+  bool KeysSaved() const { return FSaveObjectLockCount > 0; }
   bool IncrementalSearching() const { return FIncrementalSearching; }
   const String& IncrementalSearchText() const { return FIncrementalSearchText; }
   TvxCustomDataField* IncrementalSearchField() const { return FIncrementalSearchField; }

@@ -569,3 +569,45 @@ TEST_F(TDataControllerTest, AssignCopiesOptionsAndEvents) {
   C.ChangeSorting(Age, soAscending);
   EXPECT_EQ(sorted, 1);
 }
+
+namespace {
+
+// Records with stable IDs that the source can reorder.
+class TKeyedSource : public TvxCustomDataSource {
+  DECLARE_CLASS(TKeyedSource, TvxCustomDataSource)
+ public:
+  std::vector<Integer> Ids{10, 20, 30, 40};
+  Integer GetRecordCount() override { return static_cast<Integer>(Ids.size()); }
+  Variant GetValueByHandle(TvxDataRecordHandle AHandle, NativeInt) override {
+    return Variant(static_cast<int>(Ids.at(static_cast<size_t>(AHandle))));
+  }
+  bool IsRecordIdSupported() override { return true; }
+  Variant GetRecordId(TvxDataRecordHandle AHandle) override {
+    return Variant(static_cast<int>(Ids.at(static_cast<size_t>(AHandle))));
+  }
+};
+
+}  // namespace
+
+TEST(DataControllerKeys, SelectionFollowsRecordKeysAcrossAReload) {
+  TTestDataController c;
+  Integer item = c.AddTestItem(TvxIntegerValueType::Class());
+  TKeyedSource source;
+  c.SetCustomDataSource(&source);
+  c.SetMultiSelect(true);
+  c.ChangeRowSelection(1, true);  // id 20
+  c.ChangeRowSelection(3, true);  // id 40
+  c.SaveKeys();
+  c.SaveKeys();  // nested: only the outer pair saves and restores
+  source.Ids = {40, 30, 20};
+  source.DataChanged();
+  c.RestoreKeys();
+  c.RestoreKeys();
+  ASSERT_EQ(c.GetSelectedCount(), 2);
+  std::vector<Integer> ids;
+  for (Integer i = 0; i < c.GetSelectedCount(); ++i)
+    ids.push_back(c.GetValue(c.GetRowInfo(c.GetSelectedRowIndex(i)).RecordIndex, item).AsInteger());
+  std::sort(ids.begin(), ids.end());
+  EXPECT_EQ(ids, std::vector<Integer>({20, 40}));
+  c.SetCustomDataSource(nullptr);
+}
