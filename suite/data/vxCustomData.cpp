@@ -419,6 +419,23 @@ void TvxSortingFieldList::ChangeSortIndex(TvxCustomDataField* AField, Integer AS
   Changed();
 }
 
+void TvxSortingFieldList::ChangeGroupIndex(TvxCustomDataField* AField, Integer AGroupIndex) {
+  Integer i = IndexOf(AField);
+  if (AGroupIndex < 0) {
+    if (i < 0) return;
+    FItems.erase(FItems.begin() + i);
+  } else if (i < 0) {
+    FItems.insert(FItems.begin() + std::min(AGroupIndex, Count()), TItem{AField, soAscending});
+  } else {
+    Integer target = std::min(AGroupIndex, Count() - 1);
+    if (target == i) return;
+    TItem item = FItems[static_cast<size_t>(i)];
+    FItems.erase(FItems.begin() + i);
+    FItems.insert(FItems.begin() + target, item);
+  }
+  Changed();
+}
+
 void TvxSortingFieldList::Remove(TvxCustomDataField* AField) {
   Integer i = IndexOf(AField);
   if (i < 0) return;
@@ -463,7 +480,8 @@ void TvxDataSelection::Clear() {
 void TvxDataSelection::SyncRowIndexes() {
   std::vector<TItem> kept;
   for (TItem item : FItems) {
-    Integer row = FDataController->DataControllerInfo()->RecordListIndexOf(item.RecordIndex);
+    if (item.Level < 0) continue;  // group rows are not kept across a recalculation
+    Integer row = FDataController->DataControllerInfo()->GetRowIndexByRecordIndex(item.RecordIndex, false);
     if (row < 0) continue;
     item.RowIndex = row;
     kept.push_back(item);
@@ -489,10 +507,6 @@ void TvxDataControllerNotifier::Notification(TComponent* AComponent, TOperation 
   if (Operation == opRemove && FDataController) FDataController->ComponentRemoved(AComponent);
 }
 
-Integer TvxDataControllerGroups::GroupIndexOfItem(Integer AItemIndex) const {
-  FDataController->CheckItemRange(AItemIndex);
-  return -1;
-}
 
 TvxValueDef* TvxValueDefRecordReader::SourceDef(TvxValueDef* AValueDef) const {
   // The target's definition may be a twin of the internal records; a normal source
@@ -510,6 +524,361 @@ Variant TvxValueDefRecordReader::GetValue(TvxValueDef* AValueDef) { return FStor
 bool TvxValueDefRecordReader::IsInternal(TvxValueDef* AValueDef) {
   auto* field = dynamic_cast<TvxCustomDataField*>(AValueDef->LinkObject());
   return field && field->IsInternal();
+}
+
+
+
+// --- Grouping facade ---------------------------------------------------------------------
+
+void TvxDataControllerGroups::ChangeGrouping(Integer AItemIndex, Integer AGroupIndex) {
+  TvxCustomDataField* f = FDataController->GetItemField(AItemIndex);
+  if (GroupIndexOfItem(AItemIndex) == AGroupIndex || (AGroupIndex < 0 && GroupIndexOfItem(AItemIndex) < 0)) return;
+  FDataController->BeginUpdate();
+  TScopeExit end([this] { FDataController->EndUpdate(); });
+  FDataController->PostEditingIfNeeded();
+  FDataController->SetGroupingChangedFlag();
+  FDataController->DataControllerInfo()->ChangeGrouping(f, AGroupIndex);
+}
+
+void TvxDataControllerGroups::ClearGrouping() {
+  FDataController->BeginUpdate();
+  TScopeExit end([this] { FDataController->EndUpdate(); });
+  if (GroupingItemCount() > 0) {
+    FDataController->PostEditingIfNeeded();
+    FDataController->SetGroupingChangedFlag();
+  }
+  FDataController->DataControllerInfo()->ClearGrouping();
+}
+
+void TvxDataControllerGroups::ChangeExpanding(Integer ARowIndex, bool AExpanded, bool ARecursive) {
+  FDataController->DataControllerInfo()->ChangeExpanding(ARowIndex, AExpanded, ARecursive);
+}
+
+void TvxDataControllerGroups::FullCollapse() { FDataController->DataControllerInfo()->FullCollapse(); }
+
+void TvxDataControllerGroups::FullExpand() { FDataController->DataControllerInfo()->FullExpand(); }
+
+Integer TvxDataControllerGroups::GroupingItemCount() const {
+  return FDataController->DataControllerInfo()->GroupingFieldList()->Count();
+}
+
+Integer TvxDataControllerGroups::GroupingItemIndexAt(Integer ALevel) const {
+  return FDataController->DataControllerInfo()->GroupingFieldList()->Items(ALevel).Field->Index();
+}
+
+Integer TvxDataControllerGroups::GroupIndexOfItem(Integer AItemIndex) const {
+  TvxCustomDataField* f = FDataController->GetItemField(AItemIndex);
+  return FDataController->DataControllerInfo()->GroupingFieldList()->IndexOf(f);
+}
+
+Integer TvxDataControllerGroups::GroupIndexOfRow(Integer ARowIndex) const {
+  TvxCustomDataControllerInfo* info = FDataController->DataControllerInfo();
+  info->CheckRowIndex(ARowIndex);
+  if (!info->HasGroups()) return -1;
+  TvxDataGroupInfo* g;
+  return info->DataGroups()->FindGroupByRowIndex(ARowIndex, g);
+}
+
+Integer TvxDataControllerGroups::LevelOfGroup(Integer AGroupIndex) const {
+  return FDataController->DataControllerInfo()->DataGroups()->GetLevel(AGroupIndex);
+}
+
+Integer TvxDataControllerGroups::GetChildGroupCount(Integer AGroupIndex) const {
+  TvxDataGroups* g = FDataController->DataControllerInfo()->DataGroups();
+  if (AGroupIndex >= 0 && g->GetLevel(AGroupIndex) == g->LevelCount() - 1) return 0;
+  return g->GetChildCount(AGroupIndex);
+}
+
+Integer TvxDataControllerGroups::GetChildGroupIndex(Integer AGroupIndex, Integer AChildIndex) const {
+  return FDataController->DataControllerInfo()->DataGroups()->GetChildIndex(AGroupIndex, AChildIndex);
+}
+
+Integer TvxDataControllerGroups::ChildRecordIndex(Integer AGroupIndex, Integer AChildIndex) const {
+  TvxCustomDataControllerInfo* info = FDataController->DataControllerInfo();
+  Integer rli = info->DataGroups()->GetChildRecordListIndex(AGroupIndex, AChildIndex);
+  return rli < 0 ? -1 : info->GetInternalRecordIndex(rli);
+}
+
+Integer TvxDataControllerGroups::FirstRecordOfGroup(Integer AGroupIndex) const {
+  TvxCustomDataControllerInfo* info = FDataController->DataControllerInfo();
+  TvxDataGroups* g = info->DataGroups();
+  if (AGroupIndex < 0 || AGroupIndex >= g->Count()) return -1;
+  return info->GetInternalRecordIndex(g->GetDataRecordListIndex(g->GetItem(AGroupIndex)));
+}
+
+Variant TvxDataControllerGroups::GetGroupValueOfGroup(Integer AGroupIndex) const {
+  TvxDataGroups* g = FDataController->DataControllerInfo()->DataGroups();
+  Integer record = FirstRecordOfGroup(AGroupIndex);
+  if (record < 0) return Null();
+  return FDataController->GetCompareValue(record, g->GetField(g->GetLevel(AGroupIndex)));
+}
+
+Integer TvxDataControllerGroups::GetDataGroupIndexByGroupValue(Integer AParentDataGroupIndex, const Variant& AGroupValue) const {
+  TvxDataGroups* g = FDataController->DataControllerInfo()->DataGroups();
+  for (Integer i = 0; i < g->GetChildCount(AParentDataGroupIndex); ++i) {
+    Integer child = g->GetChildIndex(AParentDataGroupIndex, i);
+    if (child >= 0 && VariantsMatch(GetGroupValueOfGroup(child), AGroupValue)) return child;
+  }
+  return -1;
+}
+
+bool TvxDataControllerGroups::HasAsParent(Integer ARowIndex, Integer AParentRowIndex) const {
+  TvxCustomDataControllerInfo* info = FDataController->DataControllerInfo();
+  if (!info->HasGroups()) return false;
+  TvxDataGroups* g = info->DataGroups();
+  Integer own = g->GetIndexByRowIndex(ARowIndex), parent = g->GetIndexByRowIndex(AParentRowIndex);
+  if (own < 0 || parent < 0) return false;
+  if (own == parent) return true;
+  TvxDataGroupInfo* p = g->GetItem(parent);
+  return p->Level < g->GetLevel(own) && p->Level < g->LevelCount() - 1 && p->BeginRecordListIndex <= own &&
+         own <= p->EndRecordListIndex;
+}
+
+void TvxDataControllerGroups::LoadRecordIndexes(std::vector<Integer>& AList, Integer ADataGroupIndex) const {
+  TvxCustomDataControllerInfo* info = FDataController->DataControllerInfo();
+  TvxDataGroups* g = info->DataGroups();
+  if (ADataGroupIndex < 0 || ADataGroupIndex >= g->Count()) return;
+  TvxDataGroupInfo* group = g->GetItem(ADataGroupIndex);
+  if (group->Level == g->LevelCount() - 1) {
+    for (Integer i = group->BeginRecordListIndex; i <= group->EndRecordListIndex; ++i)
+      AList.push_back(info->GetInternalRecordIndex(i));
+    return;
+  }
+  for (Integer i = 0; i < g->GetChildCount(ADataGroupIndex); ++i)
+    LoadRecordIndexes(AList, g->GetChildIndex(ADataGroupIndex, i));
+}
+
+void TvxDataControllerGroups::LoadRecordIndexesByRowIndex(std::vector<Integer>& AList, Integer ARowIndex) const {
+  Integer group = GroupIndexOfRow(ARowIndex);
+  if (group >= 0) LoadRecordIndexes(AList, group);
+  else AList.push_back(FDataController->GetRowInfo(ARowIndex).RecordIndex);
+}
+
+// --- Group rows -------------------------------------------------------------------------
+
+void TvxDataGroups::Clear() {
+  FFields.clear();
+  FItems.clear();
+}
+
+TvxDataGroupInfo* TvxDataGroups::AddGroupInfo() {
+  FItems.push_back(std::make_unique<TvxDataGroupInfo>());
+  return FItems.back().get();
+}
+
+void TvxDataGroups::SetItem(Integer AIndex, TvxDataGroupInfo* AItem) {
+  // The old item is the caller's to keep: release it without freeing.
+  (void)FItems.at(static_cast<size_t>(AIndex)).release();
+  FItems[static_cast<size_t>(AIndex)].reset(AItem);
+}
+
+void TvxDataGroups::Rebuild() {
+  Integer row = 0;
+  Integer last = LevelCount() - 1;
+  // visibleRow[level]: the row of the nearest visible ancestor at that level when the
+  // level is hidden; shownUpTo: the deepest level whose groups are visible.
+  std::vector<Integer> ancestorRow(static_cast<size_t>(std::max(LevelCount(), 1)), 0);
+  Integer shownUpTo = 0;  // groups at levels <= shownUpTo are visible
+  for (auto& g : FItems) {
+    if (g->Level <= shownUpTo) {
+      g->RowIndex = row++;
+      ancestorRow[static_cast<size_t>(g->Level)] = g->RowIndex;
+      if (g->Expanded) {
+        if (g->Level == last) row += g->EndRecordListIndex - g->BeginRecordListIndex + 1;
+        shownUpTo = g->Level + 1;
+      } else {
+        shownUpTo = g->Level;
+      }
+    } else {
+      // Hidden: the row of its nearest visible (collapsed) ancestor.
+      g->RowIndex = ancestorRow[static_cast<size_t>(shownUpTo)];
+    }
+  }
+}
+
+Integer TvxDataGroups::RowCount() const {
+  if (FItems.empty()) return 0;
+  Integer index = Count() - 1;
+  Integer r = FItems.back()->RowIndex;
+  GetVisibleGroup(r, index);
+  const TvxDataGroupInfo* g = GetItem(index);
+  if (g->Expanded && g->Level == LevelCount() - 1) return r + (g->EndRecordListIndex - g->BeginRecordListIndex) + 2;
+  return r + 1;
+}
+
+Integer TvxDataGroups::GetLevel(Integer AIndex) const {
+  return AIndex >= 0 && AIndex < Count() ? GetItem(AIndex)->Level : -1;
+}
+
+Integer TvxDataGroups::GetParentIndex(Integer AChildIndex) const {
+  Integer level = GetLevel(AChildIndex);
+  if (level <= 0) return -1;
+  for (Integer i = AChildIndex - 1; i >= 0; --i)
+    if (GetItem(i)->Level < level) return i;
+  return -1;
+}
+
+Integer TvxDataGroups::GetFirstLevelCount() const {
+  return static_cast<Integer>(std::count_if(FItems.begin(), FItems.end(), [](const auto& g) { return g->Level == 0; }));
+}
+
+Integer TvxDataGroups::GetFirstLevelIndex(Integer AIndex) const {
+  Integer n = 0;
+  for (Integer i = 0; i < Count(); ++i)
+    if (GetItem(i)->Level == 0 && n++ == AIndex) return i;
+  return -1;
+}
+
+Integer TvxDataGroups::GetChildCount(Integer AIndex) const {
+  if (AIndex == -1) return GetFirstLevelCount();
+  if (AIndex < 0 || AIndex >= Count()) return 0;
+  const TvxDataGroupInfo* g = GetItem(AIndex);
+  if (g->Level == LevelCount() - 1) return g->EndRecordListIndex - g->BeginRecordListIndex + 1;
+  Integer n = 0;
+  for (Integer i = g->BeginRecordListIndex; i <= g->EndRecordListIndex && i < Count(); ++i)
+    if (GetItem(i)->Level == g->Level + 1) ++n;
+  return n;
+}
+
+Integer TvxDataGroups::GetChildIndex(Integer AParentIndex, Integer AIndex) const {
+  if (AParentIndex == -1) return GetFirstLevelIndex(AIndex);
+  if (AParentIndex < 0 || AParentIndex >= Count() || AIndex < 0) return -1;
+  const TvxDataGroupInfo* g = GetItem(AParentIndex);
+  if (g->Level == LevelCount() - 1 || AIndex > g->EndRecordListIndex - g->BeginRecordListIndex) return -1;
+  Integer n = 0;
+  for (Integer i = g->BeginRecordListIndex; i <= g->EndRecordListIndex && i < Count(); ++i)
+    if (GetItem(i)->Level == g->Level + 1 && n++ == AIndex) return i;
+  return -1;
+}
+
+Integer TvxDataGroups::GetChildRecordListIndex(Integer AParentIndex, Integer AIndex) const {
+  if (AParentIndex < 0 || AParentIndex >= Count()) return -1;
+  const TvxDataGroupInfo* g = GetItem(AParentIndex);
+  if (g->Level != LevelCount() - 1 || AIndex < 0 || AIndex > g->EndRecordListIndex - g->BeginRecordListIndex) return -1;
+  return g->BeginRecordListIndex + AIndex;
+}
+
+Integer TvxDataGroups::GetDataRecordListIndex(const TvxDataGroupInfo* AInfo) const {
+  while (AInfo->Level < LevelCount() - 1) AInfo = GetItem(AInfo->BeginRecordListIndex);
+  return AInfo->BeginRecordListIndex;
+}
+
+void TvxDataGroups::GetVisibleGroup(Integer ARowIndex, Integer& AIndex) const {
+  Integer answer = AIndex;
+  Integer minLevel = GetItem(AIndex)->Level;
+  if (minLevel == 0) return;
+  for (Integer i = AIndex - 1; i >= 0; --i) {
+    const TvxDataGroupInfo* g = GetItem(i);
+    if (g->RowIndex != ARowIndex) break;
+    if (g->Level < minLevel) {
+      minLevel = g->Level;
+      if (!g->Expanded) answer = i;
+    }
+    if (g->Level == 0) break;
+  }
+  AIndex = answer;
+}
+
+Integer TvxDataGroups::FindGroupByRowIndex(Integer ARowIndex, TvxDataGroupInfo*& AInfo) const {
+  AInfo = nullptr;
+  if (FItems.empty() || ARowIndex < 0) return -1;
+  Integer lo = 0, hi = Count() - 1;
+  while (lo <= hi) {
+    Integer mid = (lo + hi) / 2;
+    Integer r = GetItem(mid)->RowIndex;
+    if (r == ARowIndex) {
+      GetVisibleGroup(ARowIndex, mid);
+      AInfo = GetItem(mid);
+      return mid;
+    }
+    if (r < ARowIndex) lo = mid + 1;
+    else hi = mid - 1;
+  }
+  // A data row: the group just before the insertion point holds it.
+  if (lo > 0) AInfo = GetItem(lo - 1);
+  return -1;
+}
+
+Integer TvxDataGroups::GetIndexByRowIndexLevel(Integer ARowIndex, Integer ALevel) const {
+  TvxDataGroupInfo* info;
+  Integer i = FindGroupByRowIndex(ARowIndex, info);
+  if (i < 0 && info)
+    for (Integer j = 0; j < Count(); ++j)
+      if (GetItem(j) == info) i = j;
+  if (i < 0 || ALevel == -1) return i;
+  if (GetItem(i)->Level < ALevel) {
+    for (Integer j = i; j < Count(); ++j)
+      if (GetItem(j)->Level == ALevel) return j;
+    return -1;
+  }
+  for (Integer j = i; j >= 0; --j)
+    if (GetItem(j)->Level == ALevel) return j;
+  return -1;
+}
+
+Integer TvxDataGroups::FindGroupByRecordListIndex(Integer ARecordListIndex, Integer ALevel) const {
+  Integer remembered = -1;
+  Integer last = LevelCount() - 1;
+  for (Integer i = 0; i < Count(); ++i) {
+    const TvxDataGroupInfo* g = GetItem(i);
+    if (g->Level == ALevel) remembered = i;
+    if (g->Level == last && g->BeginRecordListIndex <= ARecordListIndex && ARecordListIndex <= g->EndRecordListIndex)
+      return remembered;
+  }
+  return -1;
+}
+
+void TvxDataGroups::GetRowInfo(Integer ARowIndex, TvxRowInfo& ARowInfo) const {
+  ARowInfo = TvxRowInfo{};
+  ARowInfo.RecordIndex = 0;
+  TvxDataGroupInfo* info;
+  Integer i = FindGroupByRowIndex(ARowIndex, info);
+  if (i >= 0) {
+    ARowInfo.Level = info->Level;
+    ARowInfo.Expanded = info->Expanded;
+    ARowInfo.RecordIndex = GetDataRecordListIndex(info);
+  } else if (info) {
+    ARowInfo.Level = LevelCount();
+    ARowInfo.Expanded = false;
+    ARowInfo.RecordIndex = ARowIndex + info->BeginRecordListIndex - info->RowIndex - 1;
+  }
+}
+
+bool TvxDataGroups::IsGroupVisible(Integer AIndex) const {
+  Integer i = AIndex;
+  GetVisibleGroup(GetItem(AIndex)->RowIndex, i);
+  return i == AIndex;
+}
+
+bool TvxDataGroups::MakeGroupVisible(Integer AIndex, bool AExpandSelf) {
+  bool changed = false;
+  Integer i = AIndex;
+  if (AExpandSelf && !GetItem(i)->Expanded) {
+    GetItem(i)->Expanded = true;
+    changed = true;
+  }
+  for (i = GetParentIndex(i); i >= 0; i = GetParentIndex(i))
+    if (!GetItem(i)->Expanded) {
+      GetItem(i)->Expanded = true;
+      changed = true;
+    }
+  if (changed) Rebuild();
+  return changed;
+}
+
+void TvxDataGroups::ChangeExpanding(Integer ARowIndex, bool AExpanded, bool ARecursive) {
+  TvxDataGroupInfo* info;
+  Integer i = FindGroupByRowIndex(ARowIndex, info);
+  if (i < 0) return;
+  info->Expanded = AExpanded;
+  if (ARecursive && info->Level < LevelCount() - 1)
+    for (Integer j = i + 1; j < Count() && GetItem(j)->Level > info->Level; ++j) GetItem(j)->Expanded = AExpanded;
+  Rebuild();
+}
+
+void TvxDataGroups::FullExpanding(bool AExpanded) {
+  for (auto& g : FItems) g->Expanded = AExpanded;
+  Rebuild();
 }
 
 // --- Focusing info --------------------------------------------------------------------------
@@ -558,6 +927,9 @@ TvxCustomDataControllerInfo::TvxCustomDataControllerInfo(TvxCustomDataController
     : FDataController(ADataController) {
   FSortingFieldList = std::make_unique<TvxSortingFieldList>();
   FSortingFieldList->OnChanged = [this](TObject*) { SortingChanged(); };
+  FGroupingFieldList = std::make_unique<TvxSortingFieldList>();
+  FGroupingFieldList->OnChanged = [this](TObject*) { GroupingChanged(); };
+  FDataGroups = std::make_unique<TvxDataGroups>();
   FFocusingInfo = std::make_unique<TvxDataFocusingInfo>(this);
   FPrevFocusingInfo = std::make_unique<TvxDataFocusingInfo>(this);
   FSelection = std::make_unique<TvxDataSelection>(ADataController);
@@ -567,6 +939,7 @@ TvxCustomDataControllerInfo::TvxCustomDataControllerInfo(TvxCustomDataController
 TvxCustomDataControllerInfo::~TvxCustomDataControllerInfo() {
   FSelection->OnChanged = nullptr;
   FSortingFieldList->OnChanged = nullptr;
+  FGroupingFieldList->OnChanged = nullptr;
 }
 
 void TvxCustomDataControllerInfo::EndUpdate() {
@@ -582,9 +955,14 @@ void TvxCustomDataControllerInfo::CheckRowIndex(Integer ARowIndex) const {
   if (ARowIndex < 0 || ARowIndex >= GetRowCount()) RaiseOperationError(vxSDataRowIndexError);
 }
 
+Integer TvxCustomDataControllerInfo::GetRowCount() const {
+  return HasGroups() ? FDataGroups->RowCount() : static_cast<Integer>(FRecordList.size());
+}
+
 void TvxCustomDataControllerInfo::Refresh() {
   AddChanges({dcicLoad, dcicSummary});
   if (FSortingFieldList->Count() > 0) AddChanges({dcicSorting});
+  if (FGroupingFieldList->Count() > 0) AddChanges({dcicGrouping});
   CheckChanges();
 }
 
@@ -618,14 +996,45 @@ void TvxCustomDataControllerInfo::SelectionChanged() { AddChanges({dcicSelection
 
 void TvxCustomDataControllerInfo::SortingChanged() { AddChanges({dcicSorting}); }
 
+void TvxCustomDataControllerInfo::GroupingChanged() { AddChanges({dcicGrouping, dcicSorting, dcicSummary}); }
+
+void TvxCustomDataControllerInfo::SyncGroupingOrders() {
+  for (Integer i = 0; i < FGroupingFieldList->Count(); ++i) {
+    Integer s = FSortingFieldList->IndexOf(FGroupingFieldList->Items(i).Field);
+    FGroupingFieldList->SetSortOrder(i, s < 0 ? soAscending : FSortingFieldList->Items(s).SortOrder);
+  }
+}
+
+void TvxCustomDataControllerInfo::ChangeGrouping(TvxCustomDataField* AField, Integer AGroupIndex) {
+  FGroupingFieldList->ChangeGroupIndex(AField, AGroupIndex);
+  SyncGroupingOrders();
+  CheckChanges();
+}
+
+void TvxCustomDataControllerInfo::ClearGrouping() {
+  FGroupingFieldList->Clear();
+  CheckChanges();
+}
+
 void TvxCustomDataControllerInfo::UpdateField(TvxCustomDataField* AField) {
   AddChanges({dcicView});
   if (FSortingFieldList->IndexOf(AField) >= 0) SortingChanged();
+  if (FGroupingFieldList->IndexOf(AField) >= 0) {
+    FSelection->Clear();
+    GroupingChanged();
+  }
   CheckChanges();
 }
 
 void TvxCustomDataControllerInfo::RemoveField(TvxCustomDataField* AField) {
   FSortingFieldList->Remove(AField);
+  if (FGroupingFieldList->IndexOf(AField) >= 0) {
+    FSelection->Clear();
+    FGroupingFieldList->Remove(AField);
+  }
+  SyncGroupingOrders();
+  FSavedExpandingFields.clear();
+  FSavedExpanded.clear();
   CheckChanges();
 }
 
@@ -635,23 +1044,39 @@ void TvxCustomDataControllerInfo::ChangeSortIndex(TvxCustomDataField* AField, In
     FDataController->SetSortingChangedFlag();
   }
   FSortingFieldList->ChangeSortIndex(AField, ASortIndex);
+  SyncGroupingOrders();
   CheckChanges();
 }
 
 void TvxCustomDataControllerInfo::ChangeSorting(TvxCustomDataField* AField, TvxDataSortOrder ASortOrder) {
   FSortingFieldList->ChangeSorting(AField, ASortOrder);
+  SyncGroupingOrders();
   CheckChanges();
 }
 
-void TvxCustomDataControllerInfo::ClearSorting(bool) {
-  FSortingFieldList->Clear();
+void TvxCustomDataControllerInfo::ClearSorting(bool AKeepGroupedItems) {
+  if (AKeepGroupedItems) {
+    for (Integer i = FSortingFieldList->Count() - 1; i >= 0; --i) {
+      TvxCustomDataField* f = FSortingFieldList->Items(i).Field;
+      if (FGroupingFieldList->IndexOf(f) < 0) FSortingFieldList->Remove(f);
+    }
+  } else {
+    FSortingFieldList->Clear();
+  }
+  SyncGroupingOrders();
   CheckChanges();
 }
 
 Integer TvxCustomDataControllerInfo::GetNearestRowIndex(Integer ARowIndex) {
   CheckRowIndex(ARowIndex);
-  if (ARowIndex < GetRowCount() - 1) return ARowIndex + 1;
-  return ARowIndex - 1;
+  Integer count = GetRowCount();
+  if (!HasGroups()) return ARowIndex < count - 1 ? ARowIndex + 1 : ARowIndex - 1;
+  Integer level = GetRowInfo(ARowIndex).Level;
+  bool hasNext = ARowIndex < count - 1, hasPrev = ARowIndex > 0;
+  if (hasNext && GetRowInfo(ARowIndex + 1).Level == level) return ARowIndex + 1;
+  if (hasPrev && GetRowInfo(ARowIndex - 1).Level == level) return ARowIndex - 1;
+  if (!hasNext) return hasPrev ? ARowIndex - 1 : ARowIndex;
+  return ARowIndex + 1;
 }
 
 Integer TvxCustomDataControllerInfo::RecordListIndexOf(Integer ARecordIndex) const {
@@ -659,25 +1084,212 @@ Integer TvxCustomDataControllerInfo::RecordListIndexOf(Integer ARecordIndex) con
   return it == FRecordList.end() ? -1 : static_cast<Integer>(it - FRecordList.begin());
 }
 
-Integer TvxCustomDataControllerInfo::GetRowIndexByRecordIndex(Integer ARecordIndex, bool) {
-  return RecordListIndexOf(ARecordIndex);
+Integer TvxCustomDataControllerInfo::GetRowIndexByRecordIndex(Integer ARecordIndex, bool AMakeVisible) {
+  Integer pos = RecordListIndexOf(ARecordIndex);
+  if (pos < 0 || !HasGroups()) return pos;
+  Integer g = FDataGroups->FindGroupByRecordListIndex(pos, FDataGroups->LevelCount() - 1);
+  if (g < 0) return -1;
+  TvxDataGroupInfo* info = FDataGroups->GetItem(g);
+  if (!(info->Expanded && FDataGroups->IsGroupVisible(g))) {
+    if (!AMakeVisible) return -1;
+    FDataGroups->MakeGroupVisible(g, true);
+    ExpandingChanged();
+    if (!FInfoCalculation) CheckChanges();
+  }
+  return info->RowIndex + pos - info->BeginRecordListIndex + 1;
 }
 
 TvxRowInfo TvxCustomDataControllerInfo::GetRowInfo(Integer ARowIndex) {
   CheckRowIndex(ARowIndex);
   TvxRowInfo r;
+  if (HasGroups()) {
+    FDataGroups->GetRowInfo(ARowIndex, r);
+    r.RecordIndex = FRecordList.at(static_cast<size_t>(r.RecordIndex));
+    return r;
+  }
   r.Level = 0;
   r.Expanded = false;
   r.RecordIndex = FRecordList[static_cast<size_t>(ARowIndex)];
   return r;
 }
 
+Integer TvxCustomDataControllerInfo::CompareGroupRecords(Integer ARecordIndex1, Integer ARecordIndex2, Integer AIndex) {
+  if (ARecordIndex1 == ARecordIndex2) return 0;
+  TvxCustomDataProvider* p = FDataController->Provider();
+  Integer e = p->EditingRecordIndex(), a = p->EditingRecordIndex1(), b = p->EditingRecordIndex2();
+  if (p->SavedRecordIndex() != 0) {
+    // The edited record groups by its values from before the edit.
+    if (ARecordIndex1 == e) ARecordIndex1 = p->SavedRecordIndex();
+    if (ARecordIndex2 == e) ARecordIndex2 = p->SavedRecordIndex();
+  } else if ((a != vxNoEditRecordIndex || b != vxNoEditRecordIndex) && (ARecordIndex1 == e || ARecordIndex2 == e)) {
+    Integer other = ARecordIndex1 == e ? ARecordIndex2 : ARecordIndex1;
+    if (a != vxNoEditRecordIndex || other == b) return 0;
+    if (ARecordIndex1 == e) ARecordIndex1 = b;
+    else ARecordIndex2 = b;
+  }
+  const auto& item = FTotalSortingFieldList.at(static_cast<size_t>(AIndex));
+  Integer r = FDataController->CompareRecordsByField(ARecordIndex1, ARecordIndex2, item.Field);
+  return item.SortOrder == soDescending ? -r : r;
+}
+
+void TvxCustomDataControllerInfo::DoGrouping() {
+  FDataGroups->Clear();
+  for (Integer i = 0; i < FGroupingFieldList->Count(); ++i) FDataGroups->AddField(FGroupingFieldList->Items(i).Field);
+  Integer levels = FDataGroups->LevelCount();
+  if (FRecordList.empty() || levels == 0) return;
+  PrepareCompareFlags();
+  TScopeExit reset([this] { ResetCompareFlags(); });
+  std::vector<Integer> open(static_cast<size_t>(levels), -1);  // list index of each level's open group
+  std::vector<Integer> first(static_cast<size_t>(levels), -1);  // first record of each open group
+  Integer topCount = 0;
+  auto openFrom = [&](Integer ALevel, Integer APos) {
+    for (Integer l = ALevel; l < levels; ++l) {
+      TvxDataGroupInfo* g = FDataGroups->AddGroupInfo();
+      g->Level = l;
+      g->Expanded = false;
+      g->RowIndex = topCount - (l == 0 ? 0 : 1);
+      if (l == 0) ++topCount;
+      g->BeginRecordListIndex = l == levels - 1 ? APos : FDataGroups->Count();
+      open[static_cast<size_t>(l)] = FDataGroups->Count() - 1;
+      first[static_cast<size_t>(l)] = FRecordList[static_cast<size_t>(APos)];
+    }
+  };
+  auto closeFrom = [&](Integer ALevel, Integer ALastPos) {
+    for (Integer l = levels - 1; l >= ALevel; --l) {
+      TvxDataGroupInfo* g = FDataGroups->GetItem(open[static_cast<size_t>(l)]);
+      g->EndRecordListIndex = l == levels - 1 ? ALastPos : FDataGroups->Count() - 1;
+    }
+  };
+  openFrom(0, 0);
+  for (Integer i = 1; i < static_cast<Integer>(FRecordList.size()); ++i) {
+    Integer record = FRecordList[static_cast<size_t>(i)];
+    for (Integer l = 0; l < levels; ++l) {
+      if (CompareGroupRecords(first[static_cast<size_t>(l)], record, l) != 0) {
+        closeFrom(l, i - 1);
+        openFrom(l, i);
+        break;
+      }
+    }
+  }
+  closeFrom(0, static_cast<Integer>(FRecordList.size()) - 1);
+  FDataGroups->Rebuild();
+}
+
+void TvxCustomDataControllerInfo::SaveExpanding() {
+  bool load = FChanges.Contains(dcicLoad) || FChanges.Contains(dcicGrouping);
+  if (!FDataController->Options().Contains(dcoSaveExpanding) || !load || !HasGroups()) return;
+  FSavedExpandingFields.clear();
+  FSavedExpanded.clear();
+  for (Integer l = 0; l < FDataGroups->LevelCount(); ++l) FSavedExpandingFields.push_back(FDataGroups->GetField(l));
+  std::vector<Variant> path;
+  PrepareCompareFlags();
+  TScopeExit reset([this] { ResetCompareFlags(); });
+  for (Integer i = 0; i < FDataGroups->Count(); ++i) {
+    TvxDataGroupInfo* g = FDataGroups->GetItem(i);
+    path.resize(static_cast<size_t>(g->Level));
+    Integer rli = FDataGroups->GetDataRecordListIndex(g);
+    if (rli < 0 || rli >= static_cast<Integer>(FRecordList.size())) return;
+    path.push_back(FDataController->GetCompareValue(FRecordList[static_cast<size_t>(rli)], FDataGroups->GetField(g->Level)));
+    if (g->Expanded) FSavedExpanded.push_back(path);
+  }
+}
+
+void TvxCustomDataControllerInfo::RestoreExpanding() {
+  if (!HasGroups()) return;
+  if (FDataController->Options().Contains(dcoGroupsAlwaysExpanded)) {
+    FDataGroups->FullExpanding(true);
+    return;
+  }
+  bool match = FSavedExpandingFields.size() == static_cast<size_t>(FDataGroups->LevelCount());
+  for (size_t l = 0; match && l < FSavedExpandingFields.size(); ++l)
+    match = FSavedExpandingFields[l] == FDataGroups->GetField(static_cast<Integer>(l));
+  if (match && !FSavedExpanded.empty()) {
+    PrepareCompareFlags();
+    TScopeExit reset([this] { ResetCompareFlags(); });
+    std::vector<Variant> path;
+    for (Integer i = 0; i < FDataGroups->Count(); ++i) {
+      TvxDataGroupInfo* g = FDataGroups->GetItem(i);
+      path.resize(static_cast<size_t>(g->Level));
+      Integer rli = FDataGroups->GetDataRecordListIndex(g);
+      path.push_back(FDataController->GetCompareValue(FRecordList[static_cast<size_t>(rli)], FDataGroups->GetField(g->Level)));
+      for (const auto& saved : FSavedExpanded)
+        if (saved.size() == path.size() &&
+            std::equal(saved.begin(), saved.end(), path.begin(),
+                       [](const Variant& x, const Variant& y) { return VariantCompare(x, y) == 0; })) {
+          g->Expanded = true;
+          break;
+        }
+    }
+    FDataGroups->Rebuild();
+  }
+  FSavedExpanded.clear();
+  FSavedExpandingFields.clear();
+}
+
+void TvxCustomDataControllerInfo::ChangeExpanding(Integer ARowIndex, bool AExpanded, bool ARecursive) {
+  CheckRowIndex(ARowIndex);
+  if (!HasGroups() || FDataController->Options().Contains(dcoGroupsAlwaysExpanded)) return;
+  TvxDataGroupInfo* info;
+  if (FDataGroups->FindGroupByRowIndex(ARowIndex, info) < 0) return;
+  if (!AExpanded) FDataController->CheckBrowseMode();
+  FDataGroups->ChangeExpanding(ARowIndex, AExpanded, ARecursive);
+  ExpandingChanged();
+  FDataController->BeginUpdate();
+  TScopeExit end([this] { FDataController->EndUpdate(); });
+  if (!AExpanded) RefocusAfterCollapse();
+}
+
+void TvxCustomDataControllerInfo::FullCollapse() {
+  if (!HasGroups() || FDataController->Options().Contains(dcoGroupsAlwaysExpanded)) return;
+  FDataGroups->FullExpanding(false);
+  ExpandingChanged();
+  FDataController->BeginUpdate();
+  TScopeExit end([this] { FDataController->EndUpdate(); });
+  RefocusAfterCollapse();
+}
+
+void TvxCustomDataControllerInfo::FullExpand() {
+  if (!HasGroups() || FDataController->Options().Contains(dcoGroupsAlwaysExpanded)) return;
+  FDataGroups->FullExpanding(true);
+  ExpandingChanged();
+  CheckChanges();
+}
+
+void TvxCustomDataControllerInfo::RefocusAfterCollapse() {
+  Integer record = FFocusingInfo->RecordIndex;
+  Integer pos = record < 0 ? -1 : RecordListIndexOf(record);
+  if (pos < 0) return;
+  Integer levels = FDataGroups->LevelCount();
+  Integer g = FDataGroups->FindGroupByRecordListIndex(pos, levels - 1);
+  if (g < 0) return;
+  Integer row;
+  TvxDataGroupInfo* info = FDataGroups->GetItem(g);
+  if (FFocusingInfo->Level == levels && info->Expanded && FDataGroups->IsGroupVisible(g)) {
+    row = info->RowIndex + pos - info->BeginRecordListIndex + 1;
+  } else {
+    Integer level = FFocusingInfo->Level >= 0 && FFocusingInfo->Level < levels ? FFocusingInfo->Level : levels - 1;
+    Integer at = FDataGroups->FindGroupByRecordListIndex(pos, level);
+    if (at < 0) return;
+    row = FDataGroups->GetItem(at)->RowIndex;  // a hidden group carries its visible ancestor's row
+  }
+  if (row != FFocusingInfo->RowIndex) {
+    if (FDataController->IsRecordKeyMode()) FFocusingInfo->Reset();
+    ChangeFocusedRow(row, true);
+  }
+}
+
 void TvxCustomDataControllerInfo::ChangeRowSelection(Integer ARowIndex, bool ASelection) {
   CheckRowIndex(ARowIndex);
   Integer i = FSelection->FindByRowIndex(ARowIndex);
-  if (i >= 0 && !ASelection) FSelection->Delete(i);
-  else if (i < 0 && ASelection && FDataController->CanSelectRow(ARowIndex))
-    FSelection->Add({0, GetRowInfo(ARowIndex).RecordIndex, ARowIndex});
+  if (i >= 0 && !ASelection) {
+    FSelection->Delete(i);
+  } else if (i < 0 && ASelection && FDataController->CanSelectRow(ARowIndex)) {
+    TvxRowInfo r = GetRowInfo(ARowIndex);
+    TvxDataGroupInfo* info = nullptr;
+    Integer group = HasGroups() ? FDataGroups->FindGroupByRowIndex(ARowIndex, info) : -1;
+    if (group >= 0) FSelection->Add({-1, group, ARowIndex});
+    else FSelection->Add({r.Level, r.RecordIndex, ARowIndex});
+  }
   CheckChanges();
 }
 
@@ -746,7 +1358,11 @@ void TvxCustomDataControllerInfo::ResetCompareFlags() {
 
 void TvxCustomDataControllerInfo::DoSort() {
   FTotalSortingFieldList.clear();
-  for (Integer i = 0; i < FSortingFieldList->Count(); ++i) FTotalSortingFieldList.push_back(FSortingFieldList->Items(i));
+  for (Integer i = 0; i < FGroupingFieldList->Count(); ++i) FTotalSortingFieldList.push_back(FGroupingFieldList->Items(i));
+  for (Integer i = 0; i < FSortingFieldList->Count(); ++i) {
+    const auto& item = FSortingFieldList->Items(i);
+    if (FGroupingFieldList->IndexOf(item.Field) < 0) FTotalSortingFieldList.push_back(item);
+  }
   if (FDataController->Provider()->IsGridMode() || FRecordList.empty() || FTotalSortingFieldList.empty()) return;
   PrepareCompareFlags();
   TScopeExit reset([this] { ResetCompareFlags(); });
@@ -847,14 +1463,38 @@ void TvxCustomDataControllerInfo::SetFocusedRowIndex(Integer Value) {
 
 Integer TvxCustomDataControllerInfo::RowOfFocusedRecord() const {
   if (FFocusingInfo->RecordIndex < 0) return -1;
-  return RecordListIndexOf(FFocusingInfo->RecordIndex);
+  Integer pos = RecordListIndexOf(FFocusingInfo->RecordIndex);
+  if (pos < 0 || !HasGroups()) return pos;
+  Integer levels = FDataGroups->LevelCount();
+  Integer g = FDataGroups->FindGroupByRecordListIndex(pos, levels - 1);
+  if (g < 0) return -1;
+  TvxDataGroupInfo* last = FDataGroups->GetItem(g);
+  bool firstOfGroup = last->BeginRecordListIndex == pos;
+  Integer level = FFocusingInfo->Level;
+  auto* self = const_cast<TvxCustomDataControllerInfo*>(this);
+  if (firstOfGroup && level >= 0 && level < levels) {
+    Integer at = FDataGroups->FindGroupByRecordListIndex(pos, level);
+    self->FDataGroups->MakeGroupVisible(at, false);
+    return FDataGroups->GetItem(at)->RowIndex;
+  }
+  if (firstOfGroup && level == -1) {
+    for (Integer l = 0; l < levels; ++l) {
+      Integer at = FDataGroups->FindGroupByRecordListIndex(pos, l);
+      if (at >= 0 && FDataGroups->GetDataRecordListIndex(FDataGroups->GetItem(at)) == pos) return FDataGroups->GetItem(at)->RowIndex;
+    }
+  }
+  self->FDataGroups->MakeGroupVisible(g, true);
+  return last->RowIndex + pos - last->BeginRecordListIndex + 1;
 }
 
 void TvxCustomDataControllerInfo::CheckFocusing() {
   Integer row = RowOfFocusedRecord();
   Integer focused = FFocusingInfo->RowIndex;
-  bool stale = focused < 0 || focused >= GetRowCount() ||
-               FRecordList[static_cast<size_t>(focused)] != FFocusingInfo->RecordIndex;
+  bool stale = focused < 0 || focused >= GetRowCount();
+  if (!stale) {
+    TvxRowInfo r = GetRowInfo(focused);
+    stale = r.RecordIndex != FFocusingInfo->RecordIndex || (HasGroups() && r.Level != FFocusingInfo->Level);
+  }
   if (row != focused && stale) ChangeFocusedRow(row, true);
   if (FChanges.Contains(dcicFocusedRow) && FPrevFocusingInfo->RowIndex >= GetRowCount())
     FPrevFocusingInfo->RowIndex = -1;
@@ -874,11 +1514,18 @@ void TvxCustomDataControllerInfo::RecalculateRows() {
   });
   bool load = FChanges.Contains(dcicLoad);
   bool sort = FChanges.Contains(dcicSorting) || FChanges.Contains(dcicGrouping);
+  bool group = FChanges.Contains(dcicGrouping) || (load && FGroupingFieldList->Count() > 0);
+  SaveExpanding();
   if (load) {
     LoadRecordList();
     DoFilter();
   }
-  if (sort || (load && FSortingFieldList->Count() > 0)) DoSort();
+  if (sort || (load && (FSortingFieldList->Count() > 0 || FGroupingFieldList->Count() > 0))) DoSort();
+  if (group || (load && HasGroups())) {
+    FDataController->NotifyGroupingChanging();
+    DoGrouping();
+    RestoreExpanding();
+  }
   if ((load || sort || FChanges.Contains(dcicExpanding)) && FSelection->Count() > 0) FSelection->SyncRowIndexes();
   if (sort && !FDataController->InNotifyControl() && FDataController->Options().Contains(dcoFocusTopRowAfterSorting) &&
       (FDataController->SortingChangedFlag() || FDataController->LoadedStorageFlag())) {
@@ -1024,7 +1671,11 @@ void TvxCustomDataProvider::DoInsert(bool AAppend) {
   c->DoAfterInsert();
 }
 
-void TvxCustomDataProvider::InitNewRecord(Integer ARecordIndex, const std::vector<Variant>&) {
+void TvxCustomDataProvider::InitNewRecord(Integer ARecordIndex, const std::vector<Variant>& AGroupValues) {
+  TvxSortingFieldList* grouping = FDataController->DataControllerInfo()->GroupingFieldList();
+  if (grouping->Count() > 0 && FDataController->Options().Contains(dcoAssignGroupingValues))
+    for (Integer l = 0; l < grouping->Count() && l < static_cast<Integer>(AGroupValues.size()); ++l)
+      SetNewRecordValue(ARecordIndex, grouping->Items(l).Field, AGroupValues[static_cast<size_t>(l)]);
   FDataController->DoNewRecord(ARecordIndex);
 }
 
@@ -1276,7 +1927,7 @@ void TvxCustomDataProvider::DeleteSelection() {
   std::vector<Integer> records;
   for (Integer i = 0; i < c->GetSelectedCount(); ++i) {
     Integer row = c->GetSelectedRowIndex(i);
-    if (row >= 0 && row < c->RowCount()) records.push_back(c->GetRowInfo(row).RecordIndex);
+    if (row >= 0 && row < c->RowCount()) c->Groups()->LoadRecordIndexesByRowIndex(records, row);
   }
   c->DeleteRecordList(records);
 }
@@ -1643,6 +2294,11 @@ void TvxCustomDataController::ClearNotifyFlags() {
   FGroupingChanged = false;
   FSortingChanged = false;
   FFilterChanged = false;
+}
+
+void TvxCustomDataController::NotifyGroupingChanging() {
+  if (FOwner && FOwner->ComponentState().Contains(csDestroying)) return;
+  NotifyControl(std::make_unique<TvxGroupingChangingInfo>());
 }
 
 void TvxCustomDataController::ConvertFilterCheckToChanged() {
@@ -2076,8 +2732,12 @@ Variant TvxCustomDataController::GetRecordKeyValue(Integer ARecordIndex, const s
   return VarArrayOf(values);
 }
 
-std::vector<Variant> TvxCustomDataController::GetGroupValues(Integer) {
-  return std::vector<Variant>(static_cast<size_t>(FGroups->GroupingItemCount()), Null());
+std::vector<Variant> TvxCustomDataController::GetGroupValues(Integer ARecordIndex) {
+  std::vector<Variant> values(static_cast<size_t>(FGroups->GroupingItemCount()), Null());
+  if (ARecordIndex < 0 || ARecordIndex >= RecordCount()) return values;
+  TvxSortingFieldList* list = FDataControllerInfo->GroupingFieldList();
+  for (Integer l = 0; l < list->Count(); ++l) values[static_cast<size_t>(l)] = GetGroupValue(ARecordIndex, list->Items(l).Field);
+  return values;
 }
 
 void TvxCustomDataController::CopyRecordValues(Integer AFromRecordIndex, Integer AToRecordIndex) {
@@ -2112,10 +2772,14 @@ Integer TvxCustomDataController::GetNearestRowIndex(Integer ARowIndex) {
 }
 
 Variant TvxCustomDataController::GetRowValue(const TvxRowInfo& ARowInfo, Integer AItemIndex) {
+  if (!IsNewItemRecord(ARowInfo.RecordIndex) && ARowInfo.Level < FGroups->GroupingItemCount())
+    AItemIndex = FGroups->GroupingItemIndexAt(ARowInfo.Level);
   return GetValue(ARowInfo.RecordIndex, AItemIndex);
 }
 
 String TvxCustomDataController::GetRowDisplayText(const TvxRowInfo& ARowInfo, Integer& AItemIndex) {
+  if (!IsNewItemRecord(ARowInfo.RecordIndex) && ARowInfo.Level < FGroups->GroupingItemCount())
+    AItemIndex = FGroups->GroupingItemIndexAt(ARowInfo.Level);
   return GetDisplayText(ARowInfo.RecordIndex, AItemIndex);
 }
 
@@ -2136,7 +2800,7 @@ void TvxCustomDataController::ChangeFocusedRecordIndex(Integer ARecordIndex) {
     info->AddChanges({dcicFocusedRow, dcicFocusedRecord});
     return;
   }
-  Integer row = ARecordIndex < 0 ? -1 : info->RecordListIndexOf(ARecordIndex);
+  Integer row = ARecordIndex < 0 ? -1 : info->GetRowIndexByRecordIndex(ARecordIndex, true);
   SetFocusedRowIndex(row);
 }
 

@@ -350,6 +350,10 @@ class TvxSortingFieldList : public TObject {
   // soNone removes the field; another order sets it, appending the field when missing.
   void ChangeSorting(TvxCustomDataField* AField, TvxDataSortOrder ASortOrder);
   void ChangeSortIndex(TvxCustomDataField* AField, Integer ASortIndex);
+  // Grouping lists: a negative index removes the field; a new field is inserted at the
+  // index (at most the count); a listed one moves there.
+  void ChangeGroupIndex(TvxCustomDataField* AField, Integer AGroupIndex);
+  void SetSortOrder(Integer AIndex, TvxDataSortOrder AOrder) { FItems.at(static_cast<size_t>(AIndex)).SortOrder = AOrder; }
   void Remove(TvxCustomDataField* AField);
   void Clear();
   TNotifyEvent OnChanged;
@@ -435,17 +439,87 @@ class TvxDataControllerNotifier : public TComponent {
   TvxCustomDataController* FDataController;
 };
 
-// The grouping facade. Grouped rows come with the group-rows subsystem; until then no
-// item is grouped and every row is a record row.
+// The controller's grouping facade over its row info.
 class TvxDataControllerGroups : public TObject {
   DECLARE_CLASS(TvxDataControllerGroups, TObject)
  public:
   explicit TvxDataControllerGroups(TvxCustomDataController* ADataController) : FDataController(ADataController) {}
-  Integer GroupingItemCount() const { return 0; }
+  void ChangeGrouping(Integer AItemIndex, Integer AGroupIndex);
+  void ClearGrouping();
+  void ChangeExpanding(Integer ARowIndex, bool AExpanded, bool ARecursive);
+  void FullCollapse();
+  void FullExpand();
+  Integer GroupingItemCount() const;
+  Integer GroupingItemIndexAt(Integer ALevel) const;
   Integer GroupIndexOfItem(Integer AItemIndex) const;
+  // The list index of the group shown on the row, -1 for a data row.
+  Integer GroupIndexOfRow(Integer ARowIndex) const;
+  Integer LevelOfGroup(Integer AGroupIndex) const;
+  Integer GetChildGroupCount(Integer AGroupIndex) const;
+  Integer GetChildGroupIndex(Integer AGroupIndex, Integer AChildIndex) const;
+  Integer ChildRecordIndex(Integer AGroupIndex, Integer AChildIndex) const;
+  Integer FirstRecordOfGroup(Integer AGroupIndex) const;
+  Variant GetGroupValueOfGroup(Integer AGroupIndex) const;
+  Integer GetDataGroupIndexByGroupValue(Integer AParentDataGroupIndex, const Variant& AGroupValue) const;
+  bool HasAsParent(Integer ARowIndex, Integer AParentRowIndex) const;
+  void LoadRecordIndexes(std::vector<Integer>& AList, Integer ADataGroupIndex) const;
+  void LoadRecordIndexesByRowIndex(std::vector<Integer>& AList, Integer ARowIndex) const;
 
  private:
   TvxCustomDataController* FDataController;
+};
+
+// --- Group rows -------------------------------------------------------------------------
+
+class TvxDataGroupInfo : public TObject {
+  DECLARE_CLASS(TvxDataGroupInfo, TObject)
+ public:
+  Integer RowIndex = 0;
+  bool Expanded = false;
+  Integer Level = 0;
+  Integer BeginRecordListIndex = 0;
+  Integer EndRecordListIndex = 0;
+  Variant SummaryValues;
+};
+
+// The group tree as one flat list in depth-first order, with the visible rows numbered.
+// Record positions here are record-list indexes.
+class TvxDataGroups : public TObject {
+  DECLARE_CLASS(TvxDataGroups, TObject)
+ public:
+  void Clear();
+  void AddField(TvxCustomDataField* AField) { FFields.push_back(AField); }
+  TvxDataGroupInfo* AddGroupInfo();
+  void SetItem(Integer AIndex, TvxDataGroupInfo* AItem);
+  void Rebuild();
+  TvxDataGroupInfo* GetItem(Integer AIndex) const { return FItems.at(static_cast<size_t>(AIndex)).get(); }
+  TvxCustomDataField* GetField(Integer ALevel) const { return FFields.at(static_cast<size_t>(ALevel)); }
+  Integer Count() const { return static_cast<Integer>(FItems.size()); }
+  Integer LevelCount() const { return static_cast<Integer>(FFields.size()); }
+  Integer RowCount() const;
+  Integer GetLevel(Integer AIndex) const;
+  Integer GetParentIndex(Integer AChildIndex) const;
+  Integer GetFirstLevelCount() const;
+  Integer GetFirstLevelIndex(Integer AIndex) const;
+  Integer GetChildCount(Integer AIndex) const;
+  Integer GetChildIndex(Integer AParentIndex, Integer AIndex) const;
+  Integer GetChildRecordListIndex(Integer AParentIndex, Integer AIndex) const;
+  Integer GetDataRecordListIndex(const TvxDataGroupInfo* AInfo) const;
+  Integer FindGroupByRowIndex(Integer ARowIndex, TvxDataGroupInfo*& AInfo) const;
+  void GetVisibleGroup(Integer ARowIndex, Integer& AIndex) const;
+  Integer GetIndexByRowIndexLevel(Integer ARowIndex, Integer ALevel) const;
+  Integer GetIndexByRowIndex(Integer ARowIndex) const { return GetIndexByRowIndexLevel(ARowIndex, -1); }
+  Integer FindGroupByRecordListIndex(Integer ARecordListIndex, Integer ALevel) const;
+  // RecordIndex of the result is a record-list index.
+  void GetRowInfo(Integer ARowIndex, TvxRowInfo& ARowInfo) const;
+  bool IsGroupVisible(Integer AIndex) const;
+  bool MakeGroupVisible(Integer AIndex, bool AExpandSelf);
+  void ChangeExpanding(Integer ARowIndex, bool AExpanded, bool ARecursive);
+  void FullExpanding(bool AExpanded);
+
+ private:
+  std::vector<TvxCustomDataField*> FFields;
+  std::vector<std::unique_ptr<TvxDataGroupInfo>> FItems;
 };
 
 // Reads the values of one record of the controller's storage (used to copy records).
@@ -517,8 +591,19 @@ class TvxCustomDataControllerInfo : public TObject {
   void ChangeSortIndex(TvxCustomDataField* AField, Integer ASortIndex);
   void ChangeSorting(TvxCustomDataField* AField, TvxDataSortOrder ASortOrder);
   void ClearSorting(bool AKeepGroupedItems);
+  void GroupingChanged();
+  void ChangeGrouping(TvxCustomDataField* AField, Integer AGroupIndex);
+  void ClearGrouping();
+  void ChangeExpanding(Integer ARowIndex, bool AExpanded, bool ARecursive);
+  void FullCollapse();
+  void FullExpand();
+  // The ordering of two records at one grouping level.
+  Integer CompareGroupRecords(Integer ARecordIndex1, Integer ARecordIndex2, Integer AIndex);
+  TvxSortingFieldList* GroupingFieldList() const { return FGroupingFieldList.get(); }
+  TvxDataGroups* DataGroups() const { return FDataGroups.get(); }
+  bool HasGroups() const { return FDataGroups->LevelCount() > 0; }
   Integer GetNearestRowIndex(Integer ARowIndex);
-  Integer GetRowCount() const { return static_cast<Integer>(FRecordList.size()); }
+  Integer GetRowCount() const;
   Integer GetRowIndexByRecordIndex(Integer ARecordIndex, bool AMakeVisible);
   TvxRowInfo GetRowInfo(Integer ARowIndex);
   void ChangeRowSelection(Integer ARowIndex, bool ASelection);
@@ -556,6 +641,11 @@ class TvxCustomDataControllerInfo : public TObject {
 
  private:
   void LoadRecordList();
+  void DoGrouping();
+  void SaveExpanding();
+  void RestoreExpanding();
+  void SyncGroupingOrders();
+  void RefocusAfterCollapse();
   void DoFilter();
   void DoSort();
   void QuickSortRecordList(Integer L, Integer R);
@@ -573,7 +663,11 @@ class TvxCustomDataControllerInfo : public TObject {
   std::unique_ptr<TvxDataFocusingInfo> FFocusingInfo;
   std::unique_ptr<TvxDataFocusingInfo> FPrevFocusingInfo;
   std::unique_ptr<TvxSortingFieldList> FSortingFieldList;
+  std::unique_ptr<TvxSortingFieldList> FGroupingFieldList;
+  std::unique_ptr<TvxDataGroups> FDataGroups;
   std::vector<TvxSortingFieldList::TItem> FTotalSortingFieldList;
+  std::vector<TvxCustomDataField*> FSavedExpandingFields;
+  std::vector<std::vector<Variant>> FSavedExpanded;  // group-value paths of expanded groups
   bool FInCanFocusedRowChanging = false;
   bool FInfoCalculation = false;
   Integer FLockCount = 0;
@@ -1177,6 +1271,7 @@ class TvxCustomDataController : public TPersistent {
   }
   void SetIncrementalSearchField(TvxCustomDataField* AField) { FIncrementalSearchField = AField; }
   bool GroupingChangedFlag() const { return FGroupingChanged; }
+  void SetGroupingChangedFlag() { FGroupingChanged = true; }
   bool SortingChangedFlag() const { return FSortingChanged; }
   bool FilterChangedFlag() const { return FFilterChanged; }
   bool CheckFocusingAfterFilterNeeded() const { return FCheckFocusingAfterFilterNeeded; }
@@ -1184,6 +1279,8 @@ class TvxCustomDataController : public TPersistent {
   void ClearNotifyFlags();
   void ClearLoadedStorageFlag() { FLoadedStorage = false; }
   void ConvertFilterCheckToChanged();
+  // Tells the control that the groups are about to be rebuilt.
+  void NotifyGroupingChanging();
   void SetSortingChangedFlag() { FSortingChanged = true; }
 
   TvxDataControllerNotifyEvent OnAfterCancel, OnAfterDelete, OnAfterInsert, OnAfterPost, OnBeforeCancel;

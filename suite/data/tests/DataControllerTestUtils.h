@@ -63,6 +63,7 @@ struct TNotificationLog {
     if (dynamic_cast<TvxLayoutChangedInfo*>(AInfo)) return "Layout";
     if (auto* u = dynamic_cast<TvxUpdateRecordInfo*>(AInfo)) return "UpdateRecord(" + std::to_string(u->RecordIndex) + ")";
     if (dynamic_cast<TvxSearchChangedInfo*>(AInfo)) return "Search";
+    if (dynamic_cast<TvxGroupingChangingInfo*>(AInfo)) return "GroupingChanging";
     if (dynamic_cast<TvxBookmarkChangedInfo*>(AInfo)) return "Bookmark";
     return "?";
   }
