@@ -1864,7 +1864,22 @@ Integer TvxCustomDataProvider::InsertSourceRecord(Integer ARecordIndex) {
 
 Integer TvxCustomDataProvider::CompareSourceRecords(Integer ARecordIndex1, Integer ARecordIndex2,
                                                     TvxCustomDataField* AField) {
-  return VariantCompare(GetSourceValue(ARecordIndex1, AField), GetSourceValue(ARecordIndex2, AField));
+  TvxValueDef* def = AField->ValueDef();
+  if (!def) return 0;
+  TvxDataStorage* storage = FDataController->DataStorage();
+  if (ARecordIndex1 < 0 && ARecordIndex2 < 0) return storage->CompareRecords(ARecordIndex1, ARecordIndex2, def);
+  // Each side as (is null, raw value): internal records from the storage, the others
+  // from the data source; the definition compares the raw values.
+  auto side = [&](Integer ARecordIndex, Pointer& P) -> bool {
+    if (ARecordIndex < 0 || !FCustomDataSource) return storage->GetCompareInfo(ARecordIndex, def, P);
+    FCustomDataSource->SetCurrentProvider(this);
+    return !FCustomDataSource->GetInfoForCompare(FCustomDataSource->GetRecordHandleByIndex(ARecordIndex),
+                                                 FCustomDataSource->GetItemHandle(AField->Index()), P);
+  };
+  Pointer p1 = nullptr, p2 = nullptr;
+  bool null1 = side(ARecordIndex1, p1);
+  bool null2 = side(ARecordIndex2, p2);
+  return def->CompareValues(null1, null2, p1, p2);
 }
 
 Integer TvxCustomDataProvider::CustomCompareRecords(Integer ARecordIndex1, Integer ARecordIndex2,

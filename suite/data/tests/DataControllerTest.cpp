@@ -611,3 +611,45 @@ TEST(DataControllerKeys, SelectionFollowsRecordKeysAcrossAReload) {
   EXPECT_EQ(ids, std::vector<Integer>({20, 40}));
   c.SetCustomDataSource(nullptr);
 }
+
+namespace {
+
+// A source that hands out its values for comparison in place.
+class TNativeSource : public TArraySource {
+  DECLARE_CLASS(TNativeSource, TArraySource)
+ public:
+  bool IsNativeCompare() override { return true; }
+  bool GetInfoForCompare(TvxDataRecordHandle AHandle, NativeInt, Pointer& AValuePointer) override {
+    AValuePointer = &Values.at(static_cast<size_t>(AHandle - 100));
+    return true;
+  }
+};
+
+class TNoCompareSource : public TArraySource {
+  DECLARE_CLASS(TNoCompareSource, TArraySource)
+ public:
+  bool IsNativeCompare() override { return true; }
+};
+
+}  // namespace
+
+TEST(DataControllerProviderMode, NativeCompareReadsRawValues) {
+  TTestDataController c;
+  Integer item = c.AddTestItem(TvxIntegerValueType::Class());
+  TNativeSource source;
+  c.SetCustomDataSource(&source);
+  c.ChangeSorting(item, soDescending);
+  std::vector<Integer> rows;
+  for (Integer i = 0; i < c.RowCount(); ++i) rows.push_back(c.GetRowInfo(i).RecordIndex);
+  EXPECT_EQ(rows, std::vector<Integer>({2, 4, 0, 1, 3}));
+  c.ClearSorting();
+  c.SetCustomDataSource(nullptr);
+
+  TNoCompareSource broken;
+  c.SetCustomDataSource(&broken);
+  EXPECT_EQ(RaisedMessage([&] { c.ChangeSorting(item, soAscending); }), L"GetInfoForCompare not implemented");
+  EXPECT_EQ(c.LockCount(), 0);
+  c.ClearSorting();
+  c.SetCustomDataSource(nullptr);
+  EXPECT_EQ(c.RecordCount(), 0);
+}
