@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <unordered_map>
 
 namespace {
 
@@ -15,21 +16,25 @@ class TCellPool {
     if (!FFree.empty()) {
       Cardinal h = FFree.back();
       FFree.pop_back();
-      FCells[h - 1] = std::make_unique<T>();
+      FUsed[h - 1] = true;
       return h;
     }
-    FCells.push_back(std::make_unique<T>());
+    FCells.emplace_back();
+    FUsed.push_back(true);
     return static_cast<Cardinal>(FCells.size());
   }
-  T* Get(Cardinal H) { return H && H <= FCells.size() ? FCells[H - 1].get() : nullptr; }
+  // The cell's value (valid until the next Alloc), nullptr for 0 or a freed handle.
+  T* Get(Cardinal H) { return H && H <= FCells.size() && FUsed[H - 1] ? &FCells[H - 1] : nullptr; }
   void Free(Cardinal H) {
-    if (!H || H > FCells.size() || !FCells[H - 1]) return;
-    FCells[H - 1].reset();
+    if (!H || H > FCells.size() || !FUsed[H - 1]) return;
+    FCells[H - 1] = T();
+    FUsed[H - 1] = false;
     FFree.push_back(H);
   }
 
  private:
-  std::vector<std::unique_ptr<T>> FCells;
+  std::vector<T> FCells;
+  std::vector<bool> FUsed;
   std::vector<Cardinal> FFree;
 };
 
@@ -47,6 +52,7 @@ TCellPool<Variant>& Variants() {
 struct TObjectTable {
   std::vector<TObject*> Items;
   std::vector<Cardinal> Free;
+  std::unordered_map<TObject*, Cardinal> Handles;
 };
 
 TObjectTable& Objects() {
@@ -401,6 +407,7 @@ void TvxObjectValueType::ReleaseData(Pointer ASlot) const {
   if (h > 0 && static_cast<size_t>(h) <= t.Items.size() && t.Items[static_cast<size_t>(h) - 1]) {
     TObject* obj = t.Items[static_cast<size_t>(h) - 1];
     t.Items[static_cast<size_t>(h) - 1] = nullptr;
+    t.Handles.erase(obj);
     t.Free.push_back(static_cast<Cardinal>(h));
     delete obj;
   }
@@ -410,16 +417,19 @@ void TvxObjectValueType::ReleaseData(Pointer ASlot) const {
 Integer TvxObjectValueType::HandleOf(TObject* AObject) {
   if (!AObject) return 0;
   TObjectTable& t = Objects();
-  for (size_t i = 0; i < t.Items.size(); ++i)
-    if (t.Items[i] == AObject) return static_cast<Integer>(i + 1);
+  auto found = t.Handles.find(AObject);
+  if (found != t.Handles.end()) return static_cast<Integer>(found->second);
+  Cardinal h;
   if (!t.Free.empty()) {
-    Cardinal h = t.Free.back();
+    h = t.Free.back();
     t.Free.pop_back();
     t.Items[h - 1] = AObject;
-    return static_cast<Integer>(h);
+  } else {
+    t.Items.push_back(AObject);
+    h = static_cast<Cardinal>(t.Items.size());
   }
-  t.Items.push_back(AObject);
-  return static_cast<Integer>(t.Items.size());
+  t.Handles[AObject] = h;
+  return static_cast<Integer>(h);
 }
 
 TObject* TvxObjectValueType::ObjectOf(Integer AHandle) {

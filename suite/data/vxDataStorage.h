@@ -67,6 +67,8 @@ class TvxStringValueType : public TvxValueType {
   void ReleaseData(Pointer ASlot) const override;
   Integer DataSize() const override { return 4; }
   Variant LoadVariant(Pointer ASlot) const override;
+  // The cell's text itself (what the variant conversion would give).
+  String DefaultText(Pointer ASlot) const override { return StoredText(ASlot); }
   void StreamInValue(Pointer ASlot, TStream* AStream) const override;
   void StoreVariant(Pointer ASlot, const Variant& Value) const override;
   void StreamOutValue(Pointer ASlot, TStream* AStream) const override;

@@ -1,5 +1,6 @@
 #include "vxVariants.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -396,9 +397,30 @@ TDateTime WeekStartOf(TDateTime D) {
   return DatePartOf(D) - (b - f);
 }
 
+namespace {
+
+bool IsAscii(const String& S) {
+  return std::all_of(S.begin(), S.end(), [](wchar_t c) { return c < 0x80; });
+}
+
+// Upper case by the locale; plain ASCII text is mapped directly.
+String UpperText(const String& S) {
+  if (!IsAscii(S)) return AnsiUpperCase(S);
+  String r = S;
+  for (wchar_t& c : r)
+    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - 32);
+  return r;
+}
+
+}  // namespace
+
 bool MatchSearchText(const String& AText, const String& ASearchText, bool APartial) {
-  String t = AnsiUpperCase(AText), s = AnsiUpperCase(ASearchText);
-  if (s.empty()) return t.empty();
+  if (ASearchText.empty()) return AText.empty();
+  if (AText.size() < ASearchText.size()) return false;
+  if (!APartial && AText.size() != ASearchText.size()) return false;
+  // Only the part of the text that the search text covers takes part.
+  String t = UpperText(APartial ? AText.substr(0, ASearchText.size()) : AText);
+  String s = UpperText(ASearchText);
   if (!APartial) return t == s;
   return t.size() >= s.size() && t.compare(0, s.size(), s) == 0;
 }
