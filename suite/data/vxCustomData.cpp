@@ -1495,7 +1495,15 @@ void TvxCustomDataControllerInfo::CheckFocusing() {
     TvxRowInfo r = GetRowInfo(focused);
     stale = r.RecordIndex != FFocusingInfo->RecordIndex || (HasGroups() && r.Level != FFocusingInfo->Level);
   }
-  if (row != focused && stale) ChangeFocusedRow(row, true);
+  if (row != focused && stale) {
+    ChangeFocusedRow(row, true);
+  } else if (stale && row == focused && focused >= 0) {
+    // The focused group row now starts with another record: the focus stays on the
+    // group and takes the record it shows.
+    if (!FChanges.Contains(dcicFocusedRow)) FPrevFocusingInfo->Assign(*FFocusingInfo);
+    FFocusingInfo->UpdateFromRow();
+    AddChanges({dcicFocusedRecord});
+  }
   if (FChanges.Contains(dcicFocusedRow) && FPrevFocusingInfo->RowIndex >= GetRowCount())
     FPrevFocusingInfo->RowIndex = -1;
   if (FDataController->FilterChangedFlag() && FFocusingInfo->RowIndex == -1 && !FDataController->NewItemRowFocused()) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "DataControllerTestUtils.h"
 #include "TestUtils.h"
 
@@ -188,3 +190,60 @@ TEST_F(TGroupingTest, InsertTakesTheGroupValuesOfTheFocusedRecord) {
   C.Post();
   EXPECT_EQ(C.RecordCount(), 7);
 }
+
+class TRandomisedOperations : public testing::TestWithParam<unsigned> {};
+
+TEST_P(TRandomisedOperations, KeepRowsFocusAndSelectionConsistent) {
+  TTestDataController c;
+  Integer name = c.AddTestItem(TvxStringValueType::Class());
+  Integer num = c.AddTestItem(TvxVariantValueType::Class());
+  c.SetMultiSelect(true);
+  std::mt19937 rng(GetParam());
+  auto pick = [&](Integer n) { return n <= 0 ? 0 : static_cast<Integer>(rng() % static_cast<unsigned>(n)); };
+  for (int step = 0; step < 3000; ++step) {
+    Integer records = c.RecordCount(), rows = c.RowCount();
+    unsigned op = rng() % 14;
+    std::string before = "op " + std::to_string(op) + " rows " + std::to_string(rows) + " focusedRow " +
+                         std::to_string(c.GetFocusedRowIndex()) + " focusedRecord " + std::to_string(c.GetFocusedRecordIndex()) +
+                         " groups " + std::to_string(c.Groups()->GroupingItemCount());
+    SCOPED_TRACE(before);
+    switch (op) {
+      case 0: c.AppendRecord(); break;
+      case 1: c.InsertRecord(pick(records + 1)); break;
+      case 2: if (records) c.DeleteRecord(pick(records)); break;
+      case 3: if (records) c.SetValue(pick(records), name, Variant(String(1, static_cast<wchar_t>(L'a' + rng() % 4)))); break;
+      case 4:
+        if (records) {
+          Variant v = rng() % 3 == 0 ? Null() : rng() % 2 ? Variant(static_cast<int>(rng() % 5)) : Variant(L"t");
+          c.SetValue(pick(records), num, v);
+        }
+        break;
+      case 5: c.ChangeSorting(pick(2), static_cast<TvxDataSortOrder>(rng() % 3)); break;
+      case 6: c.Groups()->ChangeGrouping(pick(2), static_cast<Integer>(rng() % 3) - 1); break;
+      case 7: if (rows) c.Groups()->ChangeExpanding(pick(rows), rng() % 2 == 0, rng() % 2 == 0); break;
+      case 8: c.SetFocusedRowIndex(pick(rows + 1) - 1); break;
+      case 9: if (rows) c.ChangeRowSelection(pick(rows), rng() % 2 == 0); break;
+      case 10: if (c.GetFocusedRecordIndex() >= 0) c.DeleteFocused(); break;
+      case 11: c.Insert(); if (rng() % 2) c.SetEditValue(name, Variant(L"n"), evsValue); c.Post(); break;
+      case 12: if (c.GetFocusedRowIndex() >= 0) { c.Edit(); c.SetEditValue(num, Variant(9), evsValue); rng() % 2 ? c.Post() : c.Cancel(); } break;
+      default: if (rng() % 2) c.Groups()->FullExpand(); else c.Groups()->FullCollapse(); break;
+    }
+    ASSERT_GE(c.RecordCount(), 0);
+    for (Integer r = 0; r < c.RowCount(); ++r) {
+      TvxRowInfo info = c.GetRowInfo(r);
+      ASSERT_GE(info.RecordIndex, 0) << "step " << step;
+      ASSERT_LT(info.RecordIndex, c.RecordCount()) << "step " << step;
+    }
+    if (c.Groups()->GroupingItemCount() == 0) {
+      ASSERT_EQ(c.RowCount(), c.FilteredRecordCount());
+    }
+    Integer focusedRow = c.GetFocusedRowIndex();
+    ASSERT_LT(focusedRow, c.RowCount()) << "step " << step;
+    if (focusedRow >= 0) {
+      ASSERT_EQ(c.GetRowInfo(focusedRow).RecordIndex, c.GetFocusedRecordIndex()) << "step " << step;
+    }
+    for (Integer i = 0; i < c.GetSelectedCount(); ++i) ASSERT_LT(c.GetSelectedRowIndex(i), c.RowCount()) << "step " << step;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, TRandomisedOperations, testing::Values(2024u, 7u, 99u, 31337u));
