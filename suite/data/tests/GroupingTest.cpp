@@ -202,7 +202,7 @@ TEST_P(TRandomisedOperations, KeepRowsFocusAndSelectionConsistent) {
   auto pick = [&](Integer n) { return n <= 0 ? 0 : static_cast<Integer>(rng() % static_cast<unsigned>(n)); };
   for (int step = 0; step < 3000; ++step) {
     Integer records = c.RecordCount(), rows = c.RowCount();
-    unsigned op = rng() % 14;
+    unsigned op = rng() % 17;
     std::string before = "op " + std::to_string(op) + " rows " + std::to_string(rows) + " focusedRow " +
                          std::to_string(c.GetFocusedRowIndex()) + " focusedRecord " + std::to_string(c.GetFocusedRecordIndex()) +
                          " groups " + std::to_string(c.Groups()->GroupingItemCount());
@@ -226,7 +226,13 @@ TEST_P(TRandomisedOperations, KeepRowsFocusAndSelectionConsistent) {
       case 10: if (c.GetFocusedRecordIndex() >= 0) c.DeleteFocused(); break;
       case 11: c.Insert(); if (rng() % 2) c.SetEditValue(name, Variant(L"n"), evsValue); c.Post(); break;
       case 12: if (c.GetFocusedRowIndex() >= 0) { c.Edit(); c.SetEditValue(num, Variant(9), evsValue); rng() % 2 ? c.Post() : c.Cancel(); } break;
-      default: if (rng() % 2) c.Groups()->FullExpand(); else c.Groups()->FullCollapse(); break;
+      case 13: if (rng() % 2) c.Groups()->FullExpand(); else c.Groups()->FullCollapse(); break;
+      case 14:
+        if (rng() % 3 == 0) c.SetOnFilterRecord(nullptr);
+        else c.SetOnFilterRecord([mod = 2 + rng() % 3](TvxCustomDataController*, Integer r, bool& accept) { accept = r % mod != 0; });
+        break;
+      case 15: c.SetUseNewItemRowForEditing(rng() % 2 == 0); break;
+      default: c.SetRecordCount(pick(records + 3)); break;
     }
     ASSERT_GE(c.RecordCount(), 0);
     for (Integer r = 0; r < c.RowCount(); ++r) {
