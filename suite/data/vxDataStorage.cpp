@@ -856,35 +856,33 @@ void TvxDataStorage::ReadDataInto(Integer ARecordIndex, TStream* AStream) {
     FreeBuffer(ARecordIndex);
     return;
   }
-  Byte* fresh = AllocBuffer(FValueDefs.get());
-  try {
-    Integer id = 0;
-    if (FUseRecordID) {
-      id = ReadPlain<Integer>(AStream);
-      Put<Integer>(fresh + 1, id);
-    }
-    for (Integer i = 0; i < FValueDefs->Count(); ++i) {
-      TvxValueDef* d = FValueDefs->Items(i);
-      if (!d->StreamStored() || d->FBufferSize == 0) continue;
-      Byte* p = fresh + d->FOffset;
-      Byte isNull = ReadPlain<Byte>(AStream);
-      if (isNull > 1) vxInvalidStreamFormat();
-      if (!isNull) {
-        d->FValueTypeClass->StreamInValue(p + 1, AStream);
-        p[0] = 1;
-      }
-      if (d->TextStored()) TvxValueType::StreamInText(p + 1 + d->FDataSize, AStream);
-    }
-    Byte*& slot = Slot(ARecordIndex);
-    Byte* old = slot;
-    if (old) fresh[0] = old[0];
-    slot = fresh;
-    FreeDetachedBuffer(FValueDefs.get(), old);
-    if (FUseRecordID && id >= FRecordIDCounter) FRecordIDCounter = id + 1;
-  } catch (...) {
-    FreeDetachedBuffer(FValueDefs.get(), fresh);
-    throw;
+  // The record is read into a buffer of its own, which replaces the record's only once
+  // the whole record was read; on any failure it is released again.
+  auto release = [this](Byte* B) { FreeDetachedBuffer(FValueDefs.get(), B); };
+  std::unique_ptr<Byte, decltype(release)> fresh(AllocBuffer(FValueDefs.get()), release);
+  Integer id = 0;
+  if (FUseRecordID) {
+    id = ReadPlain<Integer>(AStream);
+    Put<Integer>(fresh.get() + 1, id);
   }
+  for (Integer i = 0; i < FValueDefs->Count(); ++i) {
+    TvxValueDef* d = FValueDefs->Items(i);
+    if (!d->StreamStored() || d->FBufferSize == 0) continue;
+    Byte* p = fresh.get() + d->FOffset;
+    Byte isNull = ReadPlain<Byte>(AStream);
+    if (isNull > 1) vxInvalidStreamFormat();
+    if (!isNull) {
+      d->FValueTypeClass->StreamInValue(p + 1, AStream);
+      p[0] = 1;
+    }
+    if (d->TextStored()) TvxValueType::StreamInText(p + 1 + d->FDataSize, AStream);
+  }
+  Byte*& slot = Slot(ARecordIndex);
+  Byte* old = slot;
+  if (old) fresh.get()[0] = old[0];
+  slot = fresh.release();
+  FreeDetachedBuffer(FValueDefs.get(), old);
+  if (FUseRecordID && id >= FRecordIDCounter) FRecordIDCounter = id + 1;
 }
 
 void TvxDataStorage::BeginStreaming(const TvxValueDefCompare& ACompare) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "TestUtils.h"
 #include "vxDataStorage.h"
 
@@ -251,4 +253,32 @@ TEST_F(TDataStorageTest, HelperWorksOnDetachedBuffers) {
   TvxDataStorageHelper::FreeRecord(&S, r1);
   TvxDataStorageHelper::FreeRecord(&S, removed);
   EXPECT_EQ(r1, nullptr);
+}
+
+TEST_F(TDataStorageTest, RandomBytesAreReadOrRefused) {
+  AddDef(TvxStringValueType::Class(), true);
+  AddDef(TvxBooleanValueType::Class());
+  AddDef(TvxVariantValueType::Class());
+  AddDef(TvxWideStringValueType::Class());
+  S.SetRecordCount(1);
+  std::mt19937 rng(5);
+  for (int i = 0; i < 3000; ++i) {
+    std::string bytes = i % 2 ? "VDUFMT" : "";
+    size_t n = rng() % 24;
+    for (size_t k = 0; k < n; ++k) bytes.push_back(static_cast<char>(rng() % 4 == 0 ? rng() % 256 : rng() % 3));
+    try {
+      ReadInto(S, 0, bytes);
+    } catch (const EReadError&) {
+      // malformed input is refused with a read error
+    } catch (const EVariantError&) {
+      // a streamed value of the wrong kind does not convert
+    }
+    TMemoryStream m;
+    LoadBytes(m, bytes.substr(i % 2 ? 6 : 0));
+    try {
+      ReadVariantFromStream(&m);
+    } catch (const EReadError&) {
+      // as above
+    }
+  }
 }
