@@ -16,7 +16,6 @@ class TTestDataController : public TvxDataController {
   DECLARE_CLASS(TTestDataController, TvxDataController)
  public:
   explicit TTestDataController(TComponent* AOwner = nullptr) : TvxDataController(AOwner) {}
-  ~TTestDataController() override { FFieldsGone = true; }
   TObject* GetItem(Integer Index) override { return Items.at(static_cast<size_t>(Index)).get(); }
   // Adds an item with a field of the given value type; answers its index.
   Integer AddTestItem(TvxValueTypeClass AType) {
@@ -27,9 +26,6 @@ class TTestDataController : public TvxDataController {
     return index;
   }
   std::vector<std::unique_ptr<TTestItem>> Items;
-
- private:
-  bool FFieldsGone = false;
 };
 
 // Records each notification object and event as a short text.

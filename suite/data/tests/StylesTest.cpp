@@ -215,9 +215,11 @@ TEST_F(TStylesTest, RepositoryAndSheetProperties) {
   Repository->PixelsPerInch = 192;
   TSize ppi{0, 0};
   vxGetScreenPixelsPerInch(ppi);
-  if (ppi.cy != 192) {
-    EXPECT_EQ(Repository->ScaleFontHeight(-24), MulDiv(-24, ppi.cy, 192));
-  }
+  ASSERT_GT(ppi.cy, 0);
+  ASSERT_NE(ppi.cy, 192);
+  EXPECT_EQ(Repository->ScaleFontHeight(-24), MulDiv(-24, ppi.cy, 192));
+  Repository->PixelsPerInch = ppi.cy;
+  EXPECT_EQ(Repository->ScaleFontHeight(-24), -24);
   Repository->Scalable = false;
   EXPECT_EQ(Repository->ScaleFontHeight(-24), -24);
 }
