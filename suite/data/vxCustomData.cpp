@@ -22,12 +22,12 @@ class TScopeExit {
 };
 
 // Holds a controller's update bracket for a scope.
-class TUpdateScope {
+class TControllerUpdate {
  public:
-  explicit TUpdateScope(TvxCustomDataController* AController) : FController(AController) { FController->BeginUpdate(); }
-  ~TUpdateScope() noexcept(false) { FController->EndUpdate(); }
-  TUpdateScope(const TUpdateScope&) = delete;
-  TUpdateScope& operator=(const TUpdateScope&) = delete;
+  explicit TControllerUpdate(TvxCustomDataController* AController) : FController(AController) { FController->BeginUpdate(); }
+  ~TControllerUpdate() noexcept(false) { FController->EndUpdate(); }
+  TControllerUpdate(const TControllerUpdate&) = delete;
+  TControllerUpdate& operator=(const TControllerUpdate&) = delete;
 
  private:
   TvxCustomDataController* FController;
@@ -1643,7 +1643,7 @@ void TvxCustomDataProvider::DoInsert(bool AAppend) {
   c->DoBeforeInsert();
   Integer e;
   {
-    TUpdateScope update(c);
+    TControllerUpdate update(c);
     std::vector<Variant> groupValues;
     if (c->UseNewItemRowForEditing()) {
       Integer reference = c->GetFocusedRecordIndex();
@@ -1705,7 +1705,7 @@ void TvxCustomDataProvider::Post(bool AForcePost) {
   Integer r;
   bool posted;
   {
-    TUpdateScope update(c);
+    TControllerUpdate update(c);
     UpdateEditingData();
     if (!IsInserting() || IsModified() || AForcePost) {
       c->DoBeforePost();
@@ -1739,7 +1739,7 @@ void TvxCustomDataProvider::Cancel() {
   TvxCustomDataController* c = FDataController;
   c->DoBeforeCancel();
   {
-    TUpdateScope update(c);
+    TControllerUpdate update(c);
     Integer e = FEditingRecordIndex;
     if (IsEditing() && (e < c->RecordCount() || c->IsNewItemRecord(e))) {
       if (FInserting) {
@@ -1818,7 +1818,7 @@ void TvxCustomDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
     if (provider) c->RestoreKeys();
   });
   {
-    TUpdateScope update(c);
+    TControllerUpdate update(c);
     for (auto it = AList.rbegin(); it != AList.rend(); ++it) {
       c->DoBeforeDelete(*it);
       c->DeleteRecord(*it);
@@ -2404,7 +2404,7 @@ TvxCustomDataField* TvxCustomDataController::AddItem(TObject* AItem) {
 void TvxCustomDataController::RemoveItem(TObject* AItem) {
   TvxCustomDataField* f = FFields->FieldByItem(AItem);
   if (!f) return;
-  TUpdateScope update(this);
+  TControllerUpdate update(this);
   FDataControllerInfo->RemoveField(f);
   delete f;
 }
@@ -2850,7 +2850,7 @@ void TvxCustomDataController::FocusNearestRecord() {
 
 void TvxCustomDataController::SetNewItemRowFocused(bool Value) {
   if (FNewItemRowFocused == Value) return;
-  TUpdateScope update(this);
+  TControllerUpdate update(this);
   if (Value) FDataControllerInfo->ChangeFocusedRow(-1, false);
   FNewItemRowFocused = Value;
   FDataControllerInfo->FocusedRecordChanged(true);
@@ -2872,12 +2872,12 @@ Integer TvxCustomDataController::GetSelectedRowIndex(Integer AIndex) const {
 }
 
 void TvxCustomDataController::ChangeRowSelection(Integer ARowIndex, bool ASelection) {
-  TUpdateScope update(this);
+  TControllerUpdate update(this);
   FDataControllerInfo->ChangeRowSelection(ARowIndex, ASelection);
 }
 
 void TvxCustomDataController::ClearSelection() {
-  TUpdateScope update(this);
+  TControllerUpdate update(this);
   FDataControllerInfo->ClearSelection();
 }
 
@@ -2885,7 +2885,7 @@ void TvxCustomDataController::SyncSelected(bool) {}
 
 void TvxCustomDataController::SyncSelectionFocusedRecord() {
   if (!FMultiSelect) return;
-  TUpdateScope update(this);
+  TControllerUpdate update(this);
   FDataControllerInfo->Selection()->Clear();
   Integer row = GetFocusedRowIndex();
   if (row >= 0) FDataControllerInfo->ChangeRowSelection(row, true);
@@ -3018,7 +3018,7 @@ void TvxCustomDataController::SetOnFilterRecord(const TvxDataFilterRecordEvent& 
 void TvxCustomDataController::ChangeSorting(Integer AItemIndex, TvxDataSortOrder ASortOrder) {
   TvxCustomDataField* f = GetItemField(AItemIndex);
   if (GetItemSortOrder(AItemIndex) == ASortOrder) return;
-  TUpdateScope update(this);
+  TControllerUpdate update(this);
   PostEditingIfNeeded();
   FSortingChanged = true;
   FDataControllerInfo->ChangeSorting(f, ASortOrder);
@@ -3026,7 +3026,7 @@ void TvxCustomDataController::ChangeSorting(Integer AItemIndex, TvxDataSortOrder
 
 void TvxCustomDataController::ClearSorting() {
   if (FDataControllerInfo->SortingFieldList()->Count() == 0) return;
-  TUpdateScope update(this);
+  TControllerUpdate update(this);
   FSortingChanged = true;
   FDataControllerInfo->ClearSorting(false);
 }
