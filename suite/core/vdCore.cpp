@@ -126,20 +126,14 @@ void TvdResourceStringsRepository::Translate() {
       FOnTranslateResString(p->ResStringNames(i), p->ResStrings(i));
 }
 
-void TvdResourceStringsRepository::AddListener(IvdLocalizerListener* AListener) {
-  if (std::find(FListeners.begin(), FListeners.end(), AListener) == FListeners.end())
-    FListeners.push_back(AListener);
-}
+void TvdResourceStringsRepository::AddListener(IvdLocalizerListener* AListener) { FListeners.Add(AListener); }
 
 void TvdResourceStringsRepository::RemoveListener(IvdLocalizerListener* AListener) {
-  auto it = std::find(FListeners.begin(), FListeners.end(), AListener);
-  if (it != FListeners.end()) FListeners.erase(it);
+  FListeners.Remove(AListener);
 }
 
 void TvdResourceStringsRepository::NotifyListeners() {
-  // A copy, so that a listener that removes itself does not disturb the walk.
-  std::vector<IvdLocalizerListener*> listeners = FListeners;
-  for (auto* l : listeners) l->TranslationChanged();
+  FListeners.ForEach([](IvdLocalizerListener* l) { l->TranslationChanged(); });
 }
 
 TvdResourceStringsRepository* vdGetResourceStringsRepository() {
