@@ -2,6 +2,7 @@
 
 #include <sddl.h>
 
+#include "Libraries.h"
 #include "ZvJson.h"
 
 #include <algorithm>
@@ -34,8 +35,8 @@ namespace {
 
 String gAdvapiName;
 String gNetapiName;
-HMODULE gAdvapi = nullptr;
-HMODULE gNetapi = nullptr;
+TLibrary gAdvapi;
+TLibrary gNetapi;
 
 // The bound entries of the table in binding order, as untyped slots.
 void** BoundSlot(int i) {
@@ -49,19 +50,14 @@ void ClearBindings() {
 }
 
 void FreeLibraries() {
-  if (reinterpret_cast<UINT_PTR>(gAdvapi) > 32) FreeLibrary(gAdvapi);
-  if (reinterpret_cast<UINT_PTR>(gNetapi) > 32) FreeLibrary(gNetapi);
-  gAdvapi = nullptr;
-  gNetapi = nullptr;
+  gAdvapi.Free();
+  gNetapi.Free();
 }
 
-HMODULE BindLibrary(const String& Name, int First, int Last) {
-  HMODULE h = LoadLibraryW(Name.c_str());
-  if (reinterpret_cast<UINT_PTR>(h) > 32) {
-    for (int i = First; i <= Last; ++i)
-      *BoundSlot(i) = reinterpret_cast<void*>(GetProcAddress(h, QvBoundFunctionNames[i]));
-  }
-  return h;
+void BindLibrary(TLibrary& Library, const String& Name, int First, int Last) {
+  if (!Library.Load(Name.c_str())) return;
+  for (int i = First; i <= Last; ++i)
+    *BoundSlot(i) = reinterpret_cast<void*>(Library.Entry(QvBoundFunctionNames[i]));
 }
 
 // The call stub: the bound function, or the missing-library exception.
@@ -263,10 +259,10 @@ void QvBindSecurityApi(const String& AdvapiName, const String& NetapiName) {
   ClearBindings();
   CheckWin2000OrLater();
   gAdvapiName = AdvapiName;
-  gAdvapi = BindLibrary(gAdvapiName, 0, 17);
+  BindLibrary(gAdvapi, gAdvapiName, 0, 17);
   CheckWin2000OrLater();
   gNetapiName = NetapiName;
-  gNetapi = BindLibrary(gNetapiName, 18, 19);
+  BindLibrary(gNetapi, gNetapiName, 18, 19);
 }
 
 const String& QvAdvapiLibraryName() { return gAdvapiName; }

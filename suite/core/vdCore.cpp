@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "Libraries.h"
+
 namespace {
 
 TvdResourceStringsRepository* FResourceStringsRepository = nullptr;
@@ -20,11 +22,9 @@ void ComputeOSFlags() {
 
   vdOSWow64 = false;
   using TIsWow64Process = BOOL(WINAPI*)(HANDLE, PBOOL);
-  if (HMODULE k = GetModuleHandleW(L"kernel32.dll")) {
-    auto f = reinterpret_cast<TIsWow64Process>(reinterpret_cast<void*>(GetProcAddress(k, "IsWow64Process")));
-    BOOL w = FALSE;
-    if (f && f(GetCurrentProcess(), &w)) vdOSWow64 = w != FALSE;
-  }
+  BOOL w = FALSE;
+  if (auto f = ModuleFunction<TIsWow64Process>(L"kernel32.dll", "IsWow64Process"))
+    if (f(GetCurrentProcess(), &w)) vdOSWow64 = w != FALSE;
 }
 
 void InitCore() { ComputeOSFlags(); }
