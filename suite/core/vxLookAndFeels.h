@@ -20,7 +20,6 @@
 #include "vxClasses.h"
 #include "vxLookAndFeelPainters.h"
 
-enum TvxLookAndFeelKind { lfFlat, lfStandard, lfUltraFlat, lfOffice11 };
 ENUM_TYPEINFO(TvxLookAndFeelKind, lfFlat, lfStandard, lfUltraFlat, lfOffice11)
 enum TvxLookAndFeelValue { lfvKind, lfvNativeStyle, lfvSkinName };
 ENUM_TYPEINFO(TvxLookAndFeelValue, lfvKind, lfvNativeStyle, lfvSkinName)
