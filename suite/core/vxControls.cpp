@@ -871,10 +871,26 @@ void TvxControlScrollBar::ApplyData() {
     SetLargeChange(Data.LargeChange);
   }
   SetEnabled(Data.Enabled);
-  if (Data.Visible != Visible()) {
-    TControl::SetVisible(Data.Visible);
-    Perform(CM_SHOWINGCHANGED, 0, 0);
+  if (Data.Visible != Visible()) SetVisibleAtOnce(Data.Visible);
+}
+
+void TvxControlScrollBar::SetVisibleAtOnce(bool Value) {
+  // Before the bar has its parent it has no window to show or hide: the flag is all.
+  if (!Parent()) {
+    FVisible = Value;
+    return;
   }
+  TControl::SetVisible(Value);
+  if (Parent()->HandleAllocated()) Perform(CM_SHOWINGCHANGED, 0, 0);
+}
+
+void TvxSizeGrip::SetVisibleAtOnce(bool Value) {
+  if (!Parent()) {
+    FVisible = Value;
+    return;
+  }
+  TControl::SetVisible(Value);
+  if (Parent()->HandleAllocated()) Perform(CM_SHOWINGCHANGED, 0, 0);
 }
 
 // --- TvxSizeGrip ---
@@ -1591,6 +1607,8 @@ void TvxControl::RefreshScrollBarsShowing() {
 }
 
 void TvxControl::BringScrollBarsToFront() {
+  // Until the window exists the bars have no parent to be ordered in.
+  if (FSizeGrip->Parent() != this) return;
   FHScrollBar->BringToFront();
   FVScrollBar->BringToFront();
   FSizeGrip->BringToFront();
@@ -1679,12 +1697,29 @@ void TvxControl::UpdateScrollBars() {
       FCalculatingScrollBarsParams = true;
       FHScrollBar->Data.Visible = false;
       FVScrollBar->Data.Visible = false;
-      bool h, v;
-      do {
+      // Repeated until a pass leaves both pending visibilities as they were. Content
+      // whose need for a bar flips with that bar's own thickness would make the passes
+      // alternate forever: on coming back to the state of two passes before, the bar
+      // that flips stays shown, disabled.
+      bool h = false, v = false, h2 = false, v2 = false;
+      for (int pass = 0;; ++pass) {
+        h2 = h;
+        v2 = v;
         h = HScrollBarVisible();
         v = VScrollBarVisible();
         InitScrollBarsParameters();
-      } while (h != HScrollBarVisible() || v != VScrollBarVisible());
+        if (h == HScrollBarVisible() && v == VScrollBarVisible()) break;
+        if (pass >= 1 && HScrollBarVisible() == h2 && VScrollBarVisible() == v2) {
+          for (TvxControlScrollBar* b : {FHScrollBar, FVScrollBar}) {
+            bool before = b == FHScrollBar ? h : v;
+            if (b->Data.Visible != before) {
+              b->Data.Visible = true;
+              b->Data.Enabled = false;
+            }
+          }
+          break;
+        }
+      }
       TvxScrollBarData& hd = FHScrollBar->Data;
       TvxScrollBarData& vd = FVScrollBar->Data;
       if (hd.Visible && hd.Enabled && hd.AllowHide && vd.Visible && vd.Enabled && vd.AllowHide) {
@@ -1713,8 +1748,7 @@ void TvxControl::UpdateScrollBars() {
           b->Data.Enabled = false;
           b->Data.Visible = true;
           b->SetEnabled(false);
-          b->TControl::SetVisible(true);
-          b->Perform(CM_SHOWINGCHANGED, 0, 0);
+          b->SetVisibleAtOnce(true);
         }
       }
     } else {
@@ -1726,10 +1760,7 @@ void TvxControl::UpdateScrollBars() {
     BoundsChanged();
   } else {
     bool grip = FHScrollBar->Visible() && FVScrollBar->Visible();
-    if (FSizeGrip->Visible() != grip) {
-      FSizeGrip->TControl::SetVisible(grip);
-      FSizeGrip->Perform(CM_SHOWINGCHANGED, 0, 0);
-    }
+    if (FSizeGrip->Visible() != grip) FSizeGrip->SetVisibleAtOnce(grip);
     SetScrollBarsBounds();
     if (CanBringScrollBarsToFront()) BringScrollBarsToFront();
   }

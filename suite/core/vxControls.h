@@ -284,6 +284,8 @@ class TvxControlScrollBar : public TvxScrollBar {
   TvxScrollBarData Data;
   // Moves the pending parameters into the bar and shows or hides its window at once.
   void ApplyData();
+  // Sets Visible and shows or hides the window at once (when the parent has one).
+  void SetVisibleAtOnce(bool Value);
   virtual void FocusParent();
   void WndProc(TMessage& Message) override;
 
@@ -299,6 +301,7 @@ class TvxSizeGrip : public TCustomControl {
   explicit TvxSizeGrip(TComponent* AOwner);
   ~TvxSizeGrip() override;
   TvxLookAndFeel* LookAndFeel() const { return FLookAndFeel.get(); }
+  void SetVisibleAtOnce(bool Value);
 
  protected:
   void Paint() override;
