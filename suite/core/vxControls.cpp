@@ -1266,8 +1266,10 @@ void TvxControl::WndProc(TMessage& Message) {
   bool routed = false;
   if ((Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK) && !Dragging()) {
     TWMMouse m(Message);
-    if ((IsDesigning() && IsDesignHitTestPoint(m.XPos(), m.YPos(), {ssLeft})) ||
-        (!IsDesigning() && DragMode() == dmAutomatic)) {
+    // A press over a graphic child stays that child's.
+    if (((IsDesigning() && IsDesignHitTestPoint(m.XPos(), m.YPos(), {ssLeft})) ||
+         (!IsDesigning() && DragMode() == dmAutomatic)) &&
+        !ControlAtPos(m.Pos(), false)) {
       ControlState().Include(csLButtonDown);
       Dispatch(Message);
       if (link.Alive()) ControlState().Exclude(csLButtonDown);
@@ -2481,6 +2483,7 @@ void DoneControls() {
   TimerWindow.reset();
   TimerList.reset();
   MessageWindow.reset();
+  vxSpellCheckerService = nullptr;
 }
 
 }  // namespace

@@ -133,6 +133,17 @@ TEST_F(CustomControl, PaintsBorderThroughItsLookAndFeelPainter) {
   EXPECT_EQ(shown.At(w / 2, h / 2), Shown(DemoFill));
   EXPECT_EQ(shown.At(cb.left, cb.top), Shown(DemoFill));
 
+  // Painted through an off-screen bitmap (the Windows 7 path) the result is the same.
+  const bool win7 = vdOSWin7;
+  vdOSWin7 = true;
+  Demo->Invalidate();
+  Demo->Update();
+  Pump(30);
+  vdOSWin7 = win7;
+  TWindowPixels buffered(Demo->Handle());
+  for (POINT p : {POINT{0, 0}, POINT{w - 1, h - 1}, POINT{w / 2, h / 2}})
+    EXPECT_EQ(buffered.At(p.x, p.y), shown.At(p.x, p.y)) << p.x << "," << p.y;
+
   // Without a border the fill reaches the edge.
   Demo->SetBorderStyle(vxcbsNone);
   EXPECT_EQ(Demo->GetBorderSize(), 0);
