@@ -491,7 +491,6 @@ class TvxControl : public TCustomControl,
   void HideDragImage();
   void ShowDragImage();
 
-  bool Resizing() const { return false; }
   void Resize() override;
   void DoContextPopup(POINT MousePos, bool& Handled) override;
   bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, POINT MousePos) override;

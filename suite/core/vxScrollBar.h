@@ -58,8 +58,6 @@ class TvxScrollBarViewInfo : public TObject {
   TRect FTopLeftArrowRect{};
 };
 
-using TvxScrollBarViewInfoClass = TvxScrollBarViewInfo* (*)(TvxScrollBar*);
-
 class TvxScrollBar : public TCustomControl {
   DECLARE_CLASS(TvxScrollBar, TCustomControl)
   DECLARE_MESSAGE_MAP

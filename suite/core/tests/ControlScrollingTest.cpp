@@ -157,6 +157,36 @@ TEST_F(ControlScrolling, ResizeNeverRaisesForAPageLargerThanMax) {
   EXPECT_EQ(pad->VScrollBar()->PageSize(), 200);
 }
 
+TEST_F(ControlScrolling, BothBarsGoWhenEachIsNeededOnlyForTheOther) {
+  // Pages measured from the bars as they are shown now (not the pending ones), as a
+  // control laying out its content before the bars are decided does.
+  class TStickyPad : public TScrollingPad {
+   public:
+    using TScrollingPad::TScrollingPad;
+    bool Pixel = true;
+    bool IsPixelScrollBar(TScrollBarKind) override { return Pixel; }
+    void InitScrollBarsParameters() override {
+      int w = Width() - (VScrollBar()->Visible() ? VScrollBar()->Width() : 0);
+      int h = Height() - (HScrollBar()->Visible() ? HScrollBar()->Height() : 0);
+      SetScrollBarInfo(sbHorizontal, 0, ContentW - 1, 10, w, 0, true, true);
+      SetScrollBarInfo(sbVertical, 0, ContentH - 1, 10, h, 0, true, true);
+    }
+  };
+  for (bool pixel : {true, false}) {
+    auto* pad = Add<TStickyPad>(Form, RECT{10, 10, 210, 160});
+    pad->Pixel = pixel;
+    pad->ContentW = pad->ContentH = 800;
+    pad->UpdateScrollBars();
+    ASSERT_TRUE(pad->HScrollBarVisible() && pad->VScrollBarVisible());
+    pad->ContentW = 200 - 5;
+    pad->ContentH = 150 - 5;
+    pad->UpdateScrollBars();
+    EXPECT_EQ(pad->HScrollBarVisible(), !pixel) << "pixel bars: " << pixel;
+    EXPECT_EQ(pad->VScrollBarVisible(), !pixel) << "pixel bars: " << pixel;
+    delete pad;
+  }
+}
+
 TEST_F(ControlScrolling, SettlesWhenABarFlipsItsOwnNeed) {
   Pad->Flipping = true;
   Pad->ContentW = 100;
