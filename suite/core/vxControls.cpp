@@ -1999,12 +1999,13 @@ void TvxControl::FinishDragAndDrop(bool Accepted) {
 
 // --- Platform drag ---
 
-TDragObject* TvxControl::CreateDragObject() { return new TvxDragControlObject(this); }
+TvxDragControlObjectClass TvxControl::GetDragObjectClass() { return &TvxDragControlObject::CreateInstance; }
 
 void TvxControl::DoStartDrag(TDragObject*& DragObject) {
   Update();
   if (OnStartDrag) OnStartDrag(this, DragObject);
-  if (!DragObject) DragObject = CreateDragObject();
+  if (!DragObject)
+    if (TvxDragControlObjectClass c = GetDragObjectClass()) DragObject = c(this);
   if (DragObject && !StartDrag(DragObject)) {
     delete DragObject;
     DragObject = nullptr;

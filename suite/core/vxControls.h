@@ -330,6 +330,10 @@ class TvxControlChildComponent : public TvxComponent {
   TvxControl* FControl = nullptr;
 };
 
+class TvxDragControlObject;
+// Makes the platform drag object of a control.
+using TvxDragControlObjectClass = TDragObject* (*)(TControl* AControl);
+
 // The platform drag image list a TvxControl fills.
 class TvxDragImageList : public TDragImageList {
   DECLARE_CLASS(TvxDragImageList, TDragImageList)
@@ -483,7 +487,7 @@ class TvxControl : public TCustomControl,
   virtual bool CanDrag(Integer X, Integer Y) { return FDragAndDropState == ddsNone; }
 
   // Platform drag: the drag object class, start and end of a drag, drag-over, images.
-  virtual TDragObject* CreateDragObject();
+  virtual TvxDragControlObjectClass GetDragObjectClass();
   virtual void DoStartDrag(TDragObject*& DragObject);
   virtual void DoEndDrag(TObject* Target, Integer X, Integer Y);
   virtual void DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept);
@@ -609,6 +613,7 @@ class TvxDragControlObject : public TDragControlObject {
   DECLARE_CLASS(TvxDragControlObject, TDragControlObject)
  public:
   using TDragControlObject::TDragControlObject;
+  static TDragObject* CreateInstance(TControl* AControl) { return new TvxDragControlObject(AControl); }
   TCursor GetDragCursor(bool Accepted, Integer X, Integer Y) override;
   void Finished(TObject* Target, Integer X, Integer Y, bool Accepted) override;
 };

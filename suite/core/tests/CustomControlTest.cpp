@@ -283,3 +283,58 @@ TEST_F(CustomControl, ControlDestroyedInsideItsMouseDownIsNotTouchedAgain) {
   Other = nullptr;
   Pump(20);
 }
+
+namespace {
+
+class TFontWatcher : public IvxFontListener {
+ public:
+  int Calls = 0;
+  TFont* Last = nullptr;
+  void Changed(TObject*, TFont* AFont) override {
+    ++Calls;
+    Last = AFont;
+  }
+};
+
+class TCaptureHolder : public TObject, public IvxMouseCaptureNotify {
+ public:
+  int Cancels = 0;
+  void DoCancelMode() override { ++Cancels; }
+};
+
+class TLookWatcher : public TDemoControl {
+ public:
+  using TDemoControl::TDemoControl;
+  int Changes = 0;
+  void LookAndFeelChanged(TvxLookAndFeel*, TvxLookAndFeelValues) override { ++Changes; }
+};
+
+}  // namespace
+
+TEST_F(CustomControl, FontListenersLookAndFeelAndCaptureObject) {
+  TFontWatcher watcher;
+  Demo->AddFontListener(&watcher);
+  Demo->AddFontListener(&watcher);
+  Demo->Font()->SetSize(14);
+  EXPECT_EQ(watcher.Calls, 1) << "listed once, told once";
+  EXPECT_EQ(watcher.Last, Demo->Font());
+  Demo->RemoveFontListener(&watcher);
+  Demo->Font()->SetSize(9);
+  EXPECT_EQ(watcher.Calls, 1);
+
+  auto* look = Add<TLookWatcher>(Form, RECT{10, 100, 60, 150});
+  look->Changes = 0;
+  look->LookAndFeel()->SetKind(lfStandard);
+  EXPECT_GE(look->Changes, 1);
+  EXPECT_EQ(look->LookAndFeelPainter(), TvxStandardLookAndFeelPainter::Instance());
+
+  // The capture object is told when another takes its place.
+  TCaptureHolder first;
+  TObject second;
+  Demo->SetMouseCaptureObject(&first);
+  EXPECT_EQ(GetCapture(), Demo->Handle());
+  Demo->SetMouseCaptureObject(&second);
+  EXPECT_EQ(first.Cancels, 1);
+  Demo->SetMouseCaptureObject(nullptr);
+  EXPECT_EQ(GetCapture(), nullptr);
+}
