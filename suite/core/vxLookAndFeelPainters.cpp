@@ -2998,6 +2998,9 @@ void TvxRadioButtonImageList::Prepare() {
                 row[x] = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
               }
             }
+            // The system copies the mask through a context of its own: it must not stay
+            // selected into the mask's canvas.
+            FButtonMask->Dormant();
             const Integer number = FList->Add(&image, FButtonMask.get());
             const Integer entry = MapIndex(k, s, checked, focused, designing);
             if (entry >= static_cast<Integer>(FRadioIndexMap.size())) FRadioIndexMap.resize(entry + 1, -1);
