@@ -1866,15 +1866,18 @@ void TvxOffice11LookAndFeelPainter::DrawExpandButton(TvxCanvas* ACanvas, const T
   // A copy: the corners blend with whatever lies under this button.
   TBitmap glyph;
   glyph.Assign(source);
+  // The resource has few colours; the mixed corners need true colour.
+  glyph.SetPixelFormat(pf24bit);
   const HDC dc = ACanvas->Handle();
   TCanvas* g = glyph.Canvas();
   const TColor topLeft = static_cast<TColor>(GetPixel(dc, R.left, R.top));
   const TColor bottomRight = static_cast<TColor>(GetPixel(dc, R.right - 1, R.bottom - 1));
   g->SetPixel(0, 0, vdMixColors(vdOffice11ExpandButtonColor1, topLeft, 25));
   const TColor corner = vdMixColors(vdOffice11ExpandButtonColor2, bottomRight, 25);
-  g->SetPixel(10, 10, corner);
-  g->SetPixel(0, 10, corner);
-  g->SetPixel(10, 0, corner);
+  const Integer last = glyph.Width() - 1, bottom = glyph.Height() - 1;
+  g->SetPixel(last, bottom, corner);
+  g->SetPixel(0, bottom, corner);
+  g->SetPixel(last, 0, corner);
   ACanvas->Draw(R.left, R.top, &glyph);
 }
 
