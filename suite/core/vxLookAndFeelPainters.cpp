@@ -2090,6 +2090,18 @@ void DrawPart(TvxCanvas* ACanvas, HTHEME ATheme, int APart, int AState, const TR
   vdUxTheme::DrawThemeBackground(ATheme, ACanvas->Handle(), APart, AState, &R, nullptr);
 }
 
+// Saves the canvas's device context state and restores it when the scope ends.
+class TSavedDCScope {
+ public:
+  explicit TSavedDCScope(TvxCanvas* ACanvas) : FCanvas(ACanvas) { FCanvas->SaveDC(); }
+  ~TSavedDCScope() { FCanvas->RestoreDC(); }
+  TSavedDCScope(const TSavedDCScope&) = delete;
+  TSavedDCScope& operator=(const TSavedDCScope&) = delete;
+
+ private:
+  TvxCanvas* FCanvas;
+};
+
 // Copies R of the canvas into a new 32-bit bitmap.
 std::unique_ptr<TBitmap> CopyOfArea(TvxCanvas* ACanvas, const TRect& R) {
   auto bitmap = std::make_unique<TBitmap>();
@@ -2143,10 +2155,9 @@ void TvxWinXPLookAndFeelPainter::DrawBorder(TvxCanvas* ACanvas, TRect& R) const 
     return;
   }
   // Only the part's one-pixel edge: the inside leaves the clip region first.
-  ACanvas->SaveDC();
+  TSavedDCScope saved(ACanvas);
   ACanvas->ExcludeClipRect(Deflated(R, 1));
   DrawPart(ACanvas, theme, 5, 0, R);
-  ACanvas->RestoreDC();
 }
 
 void TvxWinXPLookAndFeelPainter::DrawSeparator(TvxCanvas* ACanvas, const TRect& R, bool AIsVertical) const {
@@ -2737,16 +2748,28 @@ class TPixelSurface {
   DWORD* FBits = nullptr;
 };
 
+// A GDI object of its own selected into a device context while the scope lasts, then
+// deselected and deleted.
+class TSelectedObjectScope {
+ public:
+  TSelectedObjectScope(HDC ADC, HGDIOBJ AObject) : FDC(ADC), FObject(AObject), FOld(SelectObject(ADC, AObject)) {}
+  ~TSelectedObjectScope() {
+    SelectObject(FDC, FOld);
+    DeleteObject(FObject);
+  }
+  TSelectedObjectScope(const TSelectedObjectScope&) = delete;
+  TSelectedObjectScope& operator=(const TSelectedObjectScope&) = delete;
+
+ private:
+  HDC FDC;
+  HGDIOBJ FObject, FOld;
+};
+
 // An ellipse over the whole rect: a round rect whose corners are the rect's size less one.
 void DrawEllipseShape(HDC ADC, const TRect& R, COLORREF APen, COLORREF ABrush) {
-  HPEN pen = CreatePen(PS_SOLID, 1, APen);
-  HBRUSH brush = CreateSolidBrush(ABrush);
-  HGDIOBJ oldPen = SelectObject(ADC, pen), oldBrush = SelectObject(ADC, brush);
+  TSelectedObjectScope pen(ADC, CreatePen(PS_SOLID, 1, APen));
+  TSelectedObjectScope brush(ADC, CreateSolidBrush(ABrush));
   RoundRect(ADC, R.left, R.top, R.right, R.bottom, R.right - R.left - 1, R.bottom - R.top - 1);
-  SelectObject(ADC, oldPen);
-  SelectObject(ADC, oldBrush);
-  DeleteObject(pen);
-  DeleteObject(brush);
 }
 
 }  // namespace

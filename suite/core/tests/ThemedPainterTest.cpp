@@ -258,6 +258,49 @@ TEST_F(ThemedPainter, VerticalTabIsTheHorizontalOneTurned) {
   EXPECT_GT(horizontal.CountNot(RECT{0, 0, w, h}, Grey), 0) << "the tab was drawn";
 }
 
+TEST_F(ThemedPainter, FramesAndPanesStayInsideTheirRects) {
+  // The list-view border leaves its inside alone and matches the part along the edge.
+  const RECT r{4, 4, 40, 30};
+  TestSurface border(48, 36, Grey);
+  TRect br = r;
+  XP()->DrawBorder(border.vx.get(), br);
+  EXPECT_EQ(border.CountNot(RECT{5, 5, 39, 29}, Grey), 0);
+  const auto part = PartDrawn(48, 36, totListView, 5, 0, r);
+  int edgeWrong = 0;
+  for (int x = r.left; x < r.right; ++x)
+    if ((border.Raw(x, r.top) & 0xFFFFFF) != (part[r.top * 48 + x] & 0xFFFFFF)) ++edgeWrong;
+  EXPECT_EQ(edgeWrong, 0);
+  EXPECT_EQ(border.vx->SavedDCCount(), 0) << "the device context state is restored";
+
+  // The tab pane is drawn enlarged but clipped to its rect.
+  TestSurface pane(48, 36, Grey);
+  XP()->DrawTabsRoot(pane.vx.get(), r, vxBordersAll, false);
+  EXPECT_EQ(pane.CountNot(RECT{0, 0, 48, 4}, Grey) + pane.CountNot(RECT{0, 30, 48, 36}, Grey) +
+                pane.CountNot(RECT{40, 0, 48, 36}, Grey) + pane.CountNot(RECT{0, 0, 4, 36}, Grey),
+            0);
+  EXPECT_GT(pane.CountNot(r, Grey), 0);
+
+  // The size grip: the background first, the size box on top.
+  TestSurface grip(20, 20, Grey);
+  XP()->DrawSizeGrip(grip.vx.get(), TRect{0, 0, 20, 20}, clLime);
+  const auto box = Drawn(20, 20, [](TestSurface& s) {
+    s.vx->FillRect(TRect{0, 0, 20, 20}, clLime);
+    const RECT all{0, 0, 20, 20};
+    vdUxTheme::DrawThemeBackground(Theme(totScrollBar), s.dc, SBP_SIZEBOX, 1, &all, nullptr);
+  });
+  EXPECT_EQ(Differences(grip.Pixels(), box), 0);
+
+  // The footer border is the edit theme's raised inner edge.
+  TestSurface footer(48, 36, Grey);
+  XP()->DrawFooterBorder(footer.vx.get(), r);
+  const auto edge = Drawn(48, 36, [&](TestSurface& s) {
+    RECT rr = r;
+    vdUxTheme::DrawThemeEdge(Theme(totEdit), s.dc, 0, 0, &rr, BDR_RAISEDINNER, BF_RECT, nullptr);
+  });
+  EXPECT_EQ(Differences(footer.Pixels(), edge), 0);
+  EXPECT_GT(footer.CountNot(r, Grey), 0);
+}
+
 // DrawThemeText is observed through a recorder standing in for the library's function.
 struct TextCall {
   String text;
