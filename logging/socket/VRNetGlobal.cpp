@@ -325,8 +325,8 @@ String CanonicalIPv6Text(const String& Text) {
     swprintf(buf, 16, L"%02X%02X:%02X%02X:", b[0], b[1], b[2], b[3]);
     result += buf;
   }
-  // Without "::" the groups must already be complete.
-  if (!compressed && missing != 0) return {};
+  // Without "::" the groups must already be eight.
+  if (!compressed && c != (dots.empty() ? 7u : 6u)) return {};
   result.pop_back();
   return result;
 }
