@@ -339,7 +339,10 @@ Char TVRNetIOHandler::ReadChar(const TEncoding* AEncoding) {
   for (Integer i = 0; i < maxBytes; ++i) {
     ReadBytes(b, 1, true);
     s = enc->GetString(b);
-    if (!s.empty()) break;
+    // A multi-byte character is complete when its text encodes back to the bytes read: a
+    // decoder shows a started sequence as a replacement character, which is no character
+    // of the input.
+    if (!s.empty() && (enc->IsSingleByte() || enc->GetBytes(s) == b)) break;
   }
   VRNET_ASSERT(s.size() == 1);
   return s[0];

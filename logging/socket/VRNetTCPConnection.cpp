@@ -35,7 +35,8 @@ TVRNetConnectionIntercept* TVRNetTCPConnection::Intercept() const {
 }
 
 void TVRNetTCPConnection::SetIntercept(TVRNetConnectionIntercept* AValue) {
-  if (AValue != FIntercept && FIOHandler && FIOHandler->Intercept() && FIOHandler->Intercept() != AValue)
+  TVRNetConnectionIntercept* current = FIOHandler ? FIOHandler->Intercept() : nullptr;
+  if (AValue != FIntercept && current && current != FIntercept && current != AValue)
     EVRNetException::Toss(L"The IOHandler already has a different Intercept assigned");
   if (FIntercept) FIntercept->RemoveFreeNotification(this);
   FIntercept = AValue;
