@@ -42,6 +42,7 @@ void AppendSocks5Address(TBytes& B, const String& AHost, Word APort) {
   } else {
     // The length byte carries at most 255 characters of the name.
     const String name = AHost.substr(0, 255);
+    B.push_back(3);
     B.push_back(static_cast<Byte>(name.size()));
     AppendText(B, name);
   }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Starts or stops the real SOCKS servers the socket library's tests talk to, on loopback:
-#   dante (SOCKS 4, 4A and 5 without authentication) on ZS_SOCKS_DANTE_PORT,
+#   dante (SOCKS 4 and 5 without authentication) on ZS_SOCKS_DANTE_PORT,
 #   microsocks (SOCKS 5 without authentication) on ZS_SOCKS_OPEN_PORT,
 #   microsocks (SOCKS 5 with user "zsuser", password "zspass") on ZS_SOCKS_AUTH_PORT.
 # Usage: socks-servers.sh start|stop <state folder>. Idempotent: start first stops what a
@@ -46,8 +46,15 @@ external: 127.0.0.1
 clientmethod: none
 socksmethod: none
 user.unprivileged: nobody
-client pass { from: 127.0.0.0/8 to: 0.0.0.0/0 }
-socks pass { from: 127.0.0.0/8 to: 0.0.0.0/0 command: connect bind udpassociate bindreply udpreply }
+client pass {
+  from: 127.0.0.0/8 to: 0.0.0.0/0
+  log: error connect
+}
+socks pass {
+  from: 127.0.0.0/8 to: 0.0.0.0/0
+  command: connect bind udpassociate bindreply udpreply
+  log: error connect
+}
 CONF
     danted -f "$dir/sockd.conf" -D -p "$dir/danted.pid" || exit 1
     microsocks -i 127.0.0.1 -p "$OPEN_PORT" >"$dir/microsocks-open.log" 2>&1 </dev/null &
