@@ -299,3 +299,80 @@ TEST_F(VRNetSocksServers, TunnelsThroughMicrosocksWithAndWithoutPassword) {
     EXPECT_THROW(p.Client->Connect(), EVRNetSocksAuthMethodError);
   }
 }
+
+TEST_F(VRNetSocksServers, BindWaitsForTheSecondReplyThroughDante) {
+  struct Case {
+    TSocksVersion Version;
+  } cases[] = {{svSocks5}, {svSocks4}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "version " << c.Version);
+    TVRNetIOHandlerStack h(nullptr);
+    h.ReadTimeout = 5000;
+    auto* socks = static_cast<TVRNetSocksInfo*>(h.TransparentProxy());
+    socks->Version = c.Version;
+    socks->Host = L"127.0.0.1";
+    socks->Port = Dante;
+    socks->Bind(&h, L"127.0.0.1", 0, Net_IPv4);
+    // SOCKS 5 gives the address the proxy listens on as the peer, SOCKS 4 as the local binding.
+    const String ip = c.Version == svSocks5 ? h.Binding()->PeerIP : h.Binding()->IP;
+    const Word port = c.Version == svSocks5 ? h.Binding()->PeerPort : h.Binding()->Port;
+    ASSERT_NE(port, 0);
+    EXPECT_FALSE(socks->Listen(&h, 100));  // nobody came yet
+    SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(port);
+    a.sin_addr.s_addr = c.Version == svSocks5 && ip != L"127.0.0.1" && ip != L"0.0.0.0"
+                            ? inet_addr(StringToAnsi(ip).c_str())
+                            : htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(connect(s, reinterpret_cast<sockaddr*>(&a), sizeof(a)), 0);
+    TTestPeer::SendAll(s, "hello");
+    EXPECT_TRUE(socks->Listen(&h, 5000));
+    EXPECT_EQ(h.Binding()->PeerIP, L"127.0.0.1");
+    EXPECT_EQ(h.ReadString(5), L"hello");
+    h.Write(String(L"back"));
+    EXPECT_EQ(TTestPeer::RecvExact(s, 4), "back");
+    closesocket(s);
+  }
+}
+
+TEST_F(VRNetSocksServers, UdpAssociationCarriesDatagramsThroughDante) {
+  // A UDP echo on loopback.
+  SOCKET echo = socket(AF_INET, SOCK_DGRAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(echo, reinterpret_cast<sockaddr*>(&a), sizeof(a));
+  int len = sizeof(a);
+  getsockname(echo, reinterpret_cast<sockaddr*>(&a), &len);
+  const uint16_t echoPort = ntohs(a.sin_port);
+  std::thread t([&] {
+    if (!TTestPeer::WaitReadable(echo, 5000)) return;
+    char buf[512];
+    sockaddr_in from{};
+    int fl = sizeof(from);
+    const int n = recvfrom(echo, buf, sizeof(buf), 0, reinterpret_cast<sockaddr*>(&from), &fl);
+    if (n > 0) sendto(echo, buf, n, 0, reinterpret_cast<sockaddr*>(&from), fl);
+  });
+  TVRNetSocksInfo socks(nullptr);
+  socks.Version = svSocks5;
+  socks.Host = L"127.0.0.1";
+  socks.Port = Dante;
+  TVRNetSocketHandle udp(nullptr);
+  udp.AllocateSocket(2 /* datagram */, 0);
+  udp.Bind();
+  socks.OpenUDP(&udp);
+  socks.SendToUDP(&udp, L"127.0.0.1", echoPort, Net_IPv4, TBytes{'p', 'i', 'n', 'g'});
+  TBytes got(16);
+  String ip;
+  Word port = 0;
+  TVRNetIPVersion v = Net_IPv4;
+  const Integer n = socks.RecvFromUDP(&udp, got, ip, port, v, 5000);
+  t.join();
+  closesocket(echo);
+  ASSERT_EQ(n, 4);
+  EXPECT_EQ(std::string(got.begin(), got.begin() + 4), "ping");
+  EXPECT_EQ(ip, L"127.0.0.1");
+  EXPECT_EQ(port, echoPort);
+  socks.CloseUDP(&udp);
+}
