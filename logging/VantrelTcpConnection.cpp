@@ -36,27 +36,18 @@ Integer TVantrelTcpConnection::SendPackedMessage(TVantrelMessage* Msg) {
   Integer type = 0;
   std::memcpy(&type, packet.data(), 4);
 
-  FTcpClientCriticalSection.Enter();
-  try {
-    if (!FTcpClient->Connected()) ConnectClient();
-    TVRNetIOHandler* io = FTcpClient->IOHandler();
-    io->WriteBufferOpen();
-    try {
-      io->Write(static_cast<Integer>(VantrelPacketSignature));
-      io->Write(type);
-      io->Write(static_cast<Integer>(packet.size()));
-      io->Write(&stream, 0);
-    } catch (...) {
-      // A frame cut short would break the framing of everything after it: nothing goes.
-      io->WriteBufferCancel();
-      throw;
-    }
-    io->WriteBufferClose();
-    const Integer result = io->ReadLongInt();
-    FTcpClientCriticalSection.Leave();
-    return result;
-  } catch (...) {
-    FTcpClientCriticalSection.Leave();
-    throw;
+  TVRNetLockScope lock(FTcpClientCriticalSection);
+  if (!FTcpClient->Connected()) ConnectClient();
+  TVRNetIOHandler* io = FTcpClient->IOHandler();
+  {
+    // One send for the whole frame. A frame cut short by a failing write would break the
+    // framing of everything after it, so then nothing goes (the scope cancels).
+    TVRNetWriteBufferScope frame(io);
+    io->Write(static_cast<Integer>(VantrelPacketSignature));
+    io->Write(type);
+    io->Write(static_cast<Integer>(packet.size()));
+    io->Write(&stream, 0);
+    frame.Close();
   }
+  return io->ReadLongInt();
 }

@@ -19,6 +19,18 @@ class TVRNetCriticalSection : public TCriticalSection {
   DECLARE_CLASS(TVRNetCriticalSection, TCriticalSection)
 };
 
+// Holds a critical section for the life of the scope.
+class TVRNetLockScope {
+ public:
+  explicit TVRNetLockScope(TCriticalSection& ALock) : FLock(ALock) { FLock.Enter(); }
+  ~TVRNetLockScope() { FLock.Leave(); }
+  TVRNetLockScope(const TVRNetLockScope&) = delete;
+  TVRNetLockScope& operator=(const TVRNetLockScope&) = delete;
+
+ private:
+  TCriticalSection& FLock;
+};
+
 // A file opened for reading that others may read but not write.
 class TVRNetReadFileExclusiveStream : public TFileStream {
   DECLARE_CLASS(TVRNetReadFileExclusiveStream, TFileStream)

@@ -17,30 +17,6 @@ void DoneVRNetIOHandler() {
   GDefaultIOHandlerClass = nullptr;
 }
 
-// Opens write buffering unless it is already on; closes it at the end of the scope, or
-// cancels it when the scope is left by an exception.
-class TWriteBufferScope {
- public:
-  explicit TWriteBufferScope(TVRNetIOHandler* H) : FHandler(H), FOwn(!H->WriteBufferingActive()) {
-    if (FOwn) FHandler->WriteBufferOpen();
-  }
-  void Close() {
-    if (FOwn) {
-      FOwn = false;
-      FHandler->WriteBufferClose();
-    }
-  }
-  ~TWriteBufferScope() {
-    if (FOwn) FHandler->WriteBufferCancel();
-  }
-  TWriteBufferScope(const TWriteBufferScope&) = delete;
-  TWriteBufferScope& operator=(const TWriteBufferScope&) = delete;
-
- private:
-  TVRNetIOHandler* FHandler;
-  bool FOwn;
-};
-
 // BeginWork now, EndWork when the scope ends (also on failure).
 class TWorkScope {
  public:
@@ -606,7 +582,7 @@ void TVRNetIOHandler::WriteRFCStrings(TStrings* AStrings, bool AWriteTerminator,
 }
 
 void TVRNetIOHandler::Write(TStrings* AValue, bool AWriteLinesCount, const TEncoding* AEncoding) {
-  TWriteBufferScope scope(this);
+  TVRNetWriteBufferScope scope(this);
   if (AWriteLinesCount) Write(static_cast<Integer>(AValue->Count()));
   for (Integer i = 0; i < AValue->Count(); ++i) WriteLn(AValue->Strings(i), AEncoding);
   scope.Close();

@@ -165,5 +165,30 @@ class TVRNetIOHandler : public TVRNetComponent {
   const TEncoding* FDefStringEncoding = TEncoding::ASCII();
 };
 
+// Opens write buffering unless it is already on; Close sends what was written, and leaving
+// the scope without Close (by an exception) cancels it, so that nothing partial goes out.
+class TVRNetWriteBufferScope {
+ public:
+  explicit TVRNetWriteBufferScope(TVRNetIOHandler* AHandler)
+      : FHandler(AHandler), FOwn(!AHandler->WriteBufferingActive()) {
+    if (FOwn) FHandler->WriteBufferOpen();
+  }
+  void Close() {
+    if (FOwn) {
+      FOwn = false;
+      FHandler->WriteBufferClose();
+    }
+  }
+  ~TVRNetWriteBufferScope() {
+    if (FOwn) FHandler->WriteBufferCancel();
+  }
+  TVRNetWriteBufferScope(const TVRNetWriteBufferScope&) = delete;
+  TVRNetWriteBufferScope& operator=(const TVRNetWriteBufferScope&) = delete;
+
+ private:
+  TVRNetIOHandler* FHandler;
+  bool FOwn;
+};
+
 // Unit shutdown: frees the registry of IO handler classes.
 extern const TUnitInfo VRNetIOHandlerUnit;

@@ -2,19 +2,6 @@
 
 #include "VRNetAntiFreezeBase.h"
 
-namespace {
-class TLockScope {
- public:
-  explicit TLockScope(TCriticalSection& L) : FL(L) { FL.Enter(); }
-  ~TLockScope() { FL.Leave(); }
-  TLockScope(const TLockScope&) = delete;
-  TLockScope& operator=(const TLockScope&) = delete;
-
- private:
-  TCriticalSection& FL;
-};
-}  // namespace
-
 TVRNetSocketHandle::TVRNetSocketHandle(TCollection* ACollection) : TCollectionItem(ACollection) {
   FReadSocketList = TVRNetSocketList::CreateSocketList();
   Reset(true);
@@ -48,7 +35,7 @@ void TVRNetSocketHandle::AllocateSocket(Integer ASocketType, Integer AProtocol) 
 
 void TVRNetSocketHandle::CloseSocket() {
   if (!FHandleAllocated) return;
-  TLockScope lock(FConnectionHandle);
+  TVRNetLockScope lock(FConnectionHandle);
   FHandleAllocated = false;
   GStack()->Disconnect(FHandle);
   SetHandle(Net_INVALID_SOCKET);
@@ -56,7 +43,7 @@ void TVRNetSocketHandle::CloseSocket() {
 
 void TVRNetSocketHandle::Connect() {
   GStack()->Connect(FHandle, PeerIP, PeerPort, FIPVersion);
-  TLockScope lock(FConnectionHandle);
+  TVRNetLockScope lock(FConnectionHandle);
   if (FHandleAllocated) {
     UpdateBindingLocal();
     UpdateBindingPeer();

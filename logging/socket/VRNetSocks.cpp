@@ -121,15 +121,9 @@ void TVRNetSocksInfo::Socks4Request(TVRNetIOHandler* AIOHandler, const String& A
     AppendText(req, AHost);
     req.push_back(0);
   }
-  const bool own = !AIOHandler->WriteBufferingActive();
-  if (own) AIOHandler->WriteBufferOpen();
-  try {
-    AIOHandler->Write(req);
-  } catch (...) {
-    if (own) AIOHandler->WriteBufferCancel();
-    throw;
-  }
-  if (own) AIOHandler->WriteBufferClose();
+  TVRNetWriteBufferScope buffered(AIOHandler);
+  AIOHandler->Write(req);
+  buffered.Close();
 }
 
 void TVRNetSocksInfo::Socks4Judge(Byte ACode) {

@@ -72,24 +72,18 @@ TVRNetStack::~TVRNetStack() = default;
 
 void TVRNetStack::IncUsage() {
   VRNET_ASSERT(GStackLock != nullptr);
-  GStackLock->Enter();
-  try {
-    if (GUsageCount == 0) {
-      if (GStackInstance) EVRNetException::Toss(L"Stack already created.");
-      if (!StackClass) EVRNetException::Toss(L"Stack Class is undefined.");
-      GStackInstance = static_cast<TVRNetStack*>(StackClass->NewInstance());
-    }
-    ++GUsageCount;
-  } catch (...) {
-    GStackLock->Leave();
-    throw;
+  TVRNetLockScope lock(*GStackLock);
+  if (GUsageCount == 0) {
+    if (GStackInstance) EVRNetException::Toss(L"Stack already created.");
+    if (!StackClass) EVRNetException::Toss(L"Stack Class is undefined.");
+    GStackInstance = static_cast<TVRNetStack*>(StackClass->NewInstance());
   }
-  GStackLock->Leave();
+  ++GUsageCount;
 }
 
 void TVRNetStack::DecUsage() {
   VRNET_ASSERT(GStackLock != nullptr);
-  GStackLock->Enter();
+  TVRNetLockScope lock(*GStackLock);
   if (GUsageCount > 0) {
     --GUsageCount;
     if (GUsageCount == 0) {
@@ -97,7 +91,6 @@ void TVRNetStack::DecUsage() {
       GStackInstance = nullptr;
     }
   }
-  GStackLock->Leave();
 }
 
 Integer TVRNetStack::UsageCount() { return GUsageCount; }

@@ -175,17 +175,11 @@ void TVRNetTCPConnection::CreateIOHandler(TClass ABaseType) {
 
 void TVRNetTCPConnection::WriteHeader(TStrings* AHeader) {
   RequireIOHandler();
-  const bool own = !FIOHandler->WriteBufferingActive();
-  if (own) FIOHandler->WriteBufferOpen();
-  try {
-    for (Integer i = 0; i < AHeader->Count(); ++i)
-      FIOHandler->WriteLn(ReplaceFirstOccurrence(AHeader->Strings(i), L"=", L": "));
-    FIOHandler->WriteLn();
-  } catch (...) {
-    if (own) FIOHandler->WriteBufferCancel();
-    throw;
-  }
-  if (own) FIOHandler->WriteBufferClose();
+  TVRNetWriteBufferScope buffered(FIOHandler);
+  for (Integer i = 0; i < AHeader->Count(); ++i)
+    FIOHandler->WriteLn(ReplaceFirstOccurrence(AHeader->Strings(i), L"=", L": "));
+  FIOHandler->WriteLn();
+  buffered.Close();
 }
 
 void TVRNetTCPConnection::WriteRFCStrings(TStrings* AStrings) {
