@@ -257,3 +257,40 @@ TEST(VRNetTCPClient, PeerCloseIsNoticedAndDestinationText) {
   EXPECT_EQ(h.Port(), 80);
   EXPECT_EQ(h.Host(), L"other");
 }
+
+TEST(VRNetTCPClient, IOHandlerClassesComeFromTheRegistry) {
+  TVRNetIOHandler* made = TVRNetIOHandler::MakeIOHandler(TVRNetIOHandlerSocket::StaticClass());
+  EXPECT_EQ(made->ClassType(), TVRNetIOHandlerStack::StaticClass());
+  delete made;
+  try {
+    TVRNetIOHandler::MakeIOHandler(TVRNetTCPClient::StaticClass());
+    FAIL();
+  } catch (const EVRNetException& e) {
+    EXPECT_EQ(e.Message(), L"No IOHandler of type TVRNetTCPClient is installed.");
+  }
+  TTestPeer peer(EchoPeer);
+  TVRNetTCPClient c(nullptr);
+  c.CreateIOHandler();
+  EXPECT_TRUE(c.ManagedIOHandler);
+  EXPECT_EQ(c.IOHandler()->WorkTarget(), &c);
+  c.SetHost(L"127.0.0.1");
+  c.SetPort(peer.Port());
+  c.SetReadTimeout(5000);
+  c.Connect();
+  try {
+    c.CreateIOHandler();
+    FAIL();
+  } catch (const EVRNetException& e) {
+    EXPECT_EQ(e.Message(), L"Cannot change a connected IOHandler.");
+  }
+  // Write progress of the handler is reported by the client, its work target.
+  Int64 written = 0;
+  c.OnWork = [&](TObject*, TWorkMode m, Int64 n) {
+    if (m == wmWrite) written = n;
+  };
+  TMemoryStream ms;
+  ms.WriteBuffer("0123456789", 10);
+  c.IOHandler()->Write(&ms);
+  EXPECT_EQ(written, 10);
+  EXPECT_EQ(c.IOHandler()->ReadString(10), L"0123456789");
+}
