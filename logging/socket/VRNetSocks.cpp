@@ -145,12 +145,17 @@ void TVRNetSocksInfo::Socks4Connect(TVRNetIOHandler* AIOHandler, const String& A
 }
 
 void TVRNetSocksInfo::ConnectToProxy(TVRNetIOHandler* AIOHandler) {
-  auto* sock = dynamic_cast<TVRNetIOHandlerSocket*>(AIOHandler);
-  TVRNetTCPClient client(nullptr);
-  // The handler keeps its proxy object; only while connecting straight to the proxy is
-  // the proxy switched off.
+  // A temporary client connects the handler straight to the proxy: meanwhile the proxy is
+  // switched off, and the handler's work target is given back afterwards.
+  TVRNetComponent* workTarget = AIOHandler->WorkTarget();
   const TSocksVersion saved = Version;
   Version = svNoSocks;
+  TVRNetTCPClient client(nullptr);
+  auto restore = [&] {
+    Version = saved;
+    client.SetIOHandler(nullptr);
+    AIOHandler->SetWorkTarget(workTarget);
+  };
   try {
     client.SetIOHandler(AIOHandler);
     client.SetHost(Host);
@@ -158,13 +163,10 @@ void TVRNetSocksInfo::ConnectToProxy(TVRNetIOHandler* AIOHandler) {
     client.SetIPVersion(IPVersion);
     client.Connect();
   } catch (...) {
-    Version = saved;
-    client.SetIOHandler(nullptr);
+    restore();
     throw;
   }
-  Version = saved;
-  client.SetIOHandler(nullptr);
-  (void)sock;
+  restore();
 }
 
 void TVRNetSocksInfo::Socks4Bind(TVRNetIOHandler* AIOHandler, const String& AHost, Word APort) {
