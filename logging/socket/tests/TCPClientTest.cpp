@@ -294,3 +294,36 @@ TEST(VRNetTCPClient, IOHandlerClassesComeFromTheRegistry) {
   EXPECT_EQ(written, 10);
   EXPECT_EQ(c.IOHandler()->ReadString(10), L"0123456789");
 }
+
+TEST(VRNetTCPClient, ConnectsOverIPv6Loopback) {
+  SOCKET l = socket(AF_INET6, SOCK_STREAM, 0);
+  sockaddr_in6 a{};
+  a.sin6_family = AF_INET6;
+  a.sin6_addr = in6addr_loopback;
+  if (l == INVALID_SOCKET || bind(l, reinterpret_cast<sockaddr*>(&a), sizeof(a)) != 0) {
+    if (l != INVALID_SOCKET) closesocket(l);
+    GTEST_SKIP() << "no IPv6 loopback on this machine";
+  }
+  int len = sizeof(a);
+  getsockname(l, reinterpret_cast<sockaddr*>(&a), &len);
+  listen(l, 1);
+  std::thread t([&] {
+    if (!TTestPeer::WaitReadable(l, 5000)) return;
+    SOCKET s = accept(l, nullptr, nullptr);
+    EchoPeer(s);
+    closesocket(s);
+  });
+  TVRNetTCPClient c(nullptr);
+  c.SetIPVersion(Net_IPv6);
+  c.SetHost(L"::1");
+  c.SetPort(ntohs(a.sin6_port));
+  c.SetReadTimeout(5000);
+  c.Connect();
+  EXPECT_EQ(c.Socket()->Binding()->PeerIP, L"0:0:0:0:0:0:0:1");
+  EXPECT_EQ(c.Socket()->Binding()->IPVersion(), Net_IPv6);
+  c.IOHandler()->WriteLn(L"six");
+  EXPECT_EQ(c.IOHandler()->ReadLn(), L"six");
+  c.Disconnect();
+  t.join();
+  closesocket(l);
+}
