@@ -8,7 +8,7 @@ class TVRNetStackWindows : public TVRNetStackBSDBase {
   DECLARE_CLASS(TVRNetStackWindows, TVRNetStackBSDBase)
  public:
   // The first time in the process: loads Winsock and the IPv6 helpers;
-  // EVRNetStackInitializationFailed with the original message when that fails.
+  // EVRNetStackInitializationFailed with the message of the failure.
   TVRNetStackWindows();
 
   String LookupHostAddress(const String& AHost, TVRNetIPVersion AIPVersion) override;
