@@ -294,7 +294,7 @@ class TStringList : public TStrings {
 };
 
 // A string list whose IndexOf and IndexOfName look strings up through hash tables,
-// rebuilt after each change.
+// extended when strings are appended and rebuilt after any other change.
 class THashedStringList : public TStringList {
   DECLARE_CLASS(THashedStringList, TStringList)
  public:
@@ -305,6 +305,7 @@ class THashedStringList : public TStringList {
 
  protected:
   void Changed() override;
+  void InsertItem(Integer Index, const String& S, TObject* AObject) override;
 
  private:
   struct THashes {

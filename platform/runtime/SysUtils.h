@@ -217,6 +217,15 @@ extern const TUnitInfo SysUtilsUnit;
 // ---------------------------------------------------------------------------------------
 // Strings
 
+// Conversions between String and the bytes of a code page (CP_ACP, CP_UTF8, 932, ...),
+// done by the system: the one routine family every unit converts text with. Flags go to
+// MultiByteToWideChar; with MB_ERR_INVALID_CHARS, bytes that do not convert give ''.
+String CodePageToString(UINT CodePage, const char* Bytes, size_t Count, DWORD Flags = 0);
+inline String CodePageToString(UINT CodePage, const std::string& Bytes, DWORD Flags = 0) {
+  return CodePageToString(CodePage, Bytes.data(), Bytes.size(), Flags);
+}
+std::string StringToCodePage(UINT CodePage, const String& S);
+
 // Conversions between String and the system ANSI code page / UTF-8.
 AnsiString StringToAnsi(const String& S);
 String AnsiToString(const AnsiString& S);
