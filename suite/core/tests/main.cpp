@@ -10,6 +10,7 @@
 #include "vdThemeManager.h"
 #include "vdUxTheme.h"
 #include "vxClasses.h"
+#include "vxContainerRoutines.h"
 #include "vxControls.h"
 #include "vxDWMApi.h"
 #include "vxDrawTextUtils.h"
@@ -22,7 +23,7 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   TUnitScope units({ClassesUnit, GraphicsUnit, ControlsUnit, FormsUnit, vdCoreUnit, vxClassesUnit,
                     vdUxThemeUnit, vdThemeManagerUnit, vdOffice11Unit, vxGeometryUnit, vxDrawTextUtilsUnit,
-                    vxLookAndFeelPaintersUnit, vxLookAndFeelsUnit, vxDWMApiUnit, vxControlsUnit,
+                    vxLookAndFeelPaintersUnit, vxLookAndFeelsUnit, vxDWMApiUnit, vxContainerRoutinesUnit, vxControlsUnit,
                     vxGraphicsUnit});
   return RUN_ALL_TESTS();
 }
