@@ -439,6 +439,8 @@ void TvxContainerStyle::DetachStyleController() {
 
 void TvxContainerStyle::StyleControllerChanged(TvxStyleController* AController) {
   (void)AController;
+  // The font refresh and the change itself make one event.
+  TUpdateScope<TvxContainerStyle> update(*this);
   RefreshOwnFont();
   MarkChanged();
 }
