@@ -2,6 +2,8 @@
 
 #include <vssym32.h>
 
+#include <vector>
+
 #include "Streaming.h"
 #include "SysUtils.h"
 #include "vdUxTheme.h"
@@ -447,12 +449,11 @@ void TvxContainerStyle::StyleControllerChanged(TvxStyleController* AController) 
 
 void TvxContainerStyle::StyleControllerRemoved(TvxStyleController* AController) {
   if (AController != ActiveStyleController()) return;
-  // Falling back on the controller that is going away would keep it: the style lets go
-  // of it outright instead.
-  if (AController == InitialStyleController())
-    DetachStyleController();
-  else
-    SetStyleController(nullptr);
+  if (AController != InitialStyleController()) SetStyleController(nullptr);
+  // Falling back on the controller that is going away would keep it, and the default
+  // controller's own styles take no controller at all: in both cases the style lets go
+  // of it outright.
+  if (FStyleController == AController) DetachStyleController();
 }
 
 // --- Own font ---
@@ -668,7 +669,12 @@ void TvxStyleController::RemoveStyleListener(TvxContainerStyle* AStyle) {
 void TvxStyleController::NotifyStyleChanged() {
   if (OnStyleChanged) OnStyleChanged(this);
   if (FIsDestruction) return;
-  for (Integer i = 0; i < FListeners->Count(); ++i) Listeners(i)->StyleControllerChanged(this);
+  // A listener's change handler may attach or detach styles: the styles listening now
+  // are told, each only while it still listens.
+  std::vector<TvxContainerStyle*> listeners;
+  for (Integer i = 0; i < FListeners->Count(); ++i) listeners.push_back(Listeners(i));
+  for (TvxContainerStyle* style : listeners)
+    if (FListeners->IndexOf(style) >= 0) style->StyleControllerChanged(this);
 }
 
 void TvxStyleController::ScaleStyleFont(Integer M, Integer D) {

@@ -298,6 +298,39 @@ TEST_F(ContainerStyles, RemovingTheDefaultControllerDetachesItsStyles) {
   EXPECT_EQ(third->Style()->ActiveStyleController(), nullptr);
 }
 
+TEST_F(ContainerStyles, ANewDefaultControllerLetsGoOfTheOldOne) {
+  auto* old = new TvxStyleController(nullptr);
+  SetGlobalContainerStyleController(old);
+  auto* replacement = new TvxStyleController(nullptr);
+  TvxContainerStyle* own = replacement->Styles()->Style();
+  EXPECT_EQ(own->ActiveStyleController(), old);
+  SetGlobalContainerStyleController(replacement);
+  // The old default goes: the new default's own style may take no controller, so it
+  // drops the old one.
+  delete old;
+  EXPECT_EQ(own->ActiveStyleController(), nullptr);
+  EXPECT_EQ(GlobalContainerStyleController(), replacement);
+  delete replacement;
+  EXPECT_EQ(GlobalContainerStyleController(), nullptr);
+}
+
+TEST_F(ContainerStyles, AListenerMayLeaveWhileTheControllerNotifies) {
+  TvxStyleController ctrl(nullptr), other(nullptr);
+  TStyles a = NewStyles(), b = NewStyles();
+  a->Style()->SetStyleController(&ctrl);
+  b->Style()->SetStyleController(&ctrl);
+  TEventCounter bEvents;
+  b->SetOnChanged(bEvents.Handler());
+  // The first listener moves itself to another controller when it hears; the second
+  // one must hear all the same.
+  a->SetOnChanged([&](TObject*) { a->Style()->SetStyleController(&other); });
+  ctrl.Styles()->Style()->SetColor(clRed);
+  EXPECT_EQ(a->Style()->ActiveStyleController(), &other);
+  EXPECT_EQ(ctrl.ListenerCount(), 1);
+  EXPECT_EQ(b->Style()->Color(), clRed);
+  EXPECT_EQ(bEvents.Count, 1);
+}
+
 // A style family that keeps its own reference to the controller it falls back on (as an
 // editor unit does), which may still name the controller while it is being freed.
 TvxStyleController* KeptDefaultController = nullptr;
