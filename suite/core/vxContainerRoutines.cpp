@@ -246,7 +246,7 @@ void vxSetWindowShadowRegion(HWND AWnd, const TRect& ABounds, const TRect& AExte
   if (region && hasRegion && region->IsEqual(&current)) return;
   HRGN handed = nullptr;
   if (region) {
-    // The system takes the region it is given; the copy goes, the original stays ours.
+    // The system owns the region it is given: it gets a copy, this one stays ours.
     handed = CreateRectRgn(0, 0, 0, 0);
     CombineRgn(handed, region->Handle(), nullptr, RGN_COPY);
   }
