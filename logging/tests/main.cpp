@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "Classes.h"
+#include "Controls.h"
+#include "ExtCtrls.h"
+#include "Forms.h"
 #include "Graphics.h"
 #include "SysInit.h"
 #include "SysUtils.h"
@@ -10,6 +13,6 @@
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  TUnitScope units({SysUtilsUnit, ClassesUnit, VariantsUnit, GraphicsUnit, VantrelGlobalUnit, VantrelLoggingUnit});
+  TUnitScope units({SysUtilsUnit, ClassesUnit, VariantsUnit, GraphicsUnit, ControlsUnit, FormsUnit, ExtCtrlsUnit, VantrelGlobalUnit, VantrelLoggingUnit});
   return RUN_ALL_TESTS();
 }
