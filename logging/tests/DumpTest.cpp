@@ -50,6 +50,8 @@ class TTestWindow {
   }
   ~TTestWindow() {
     DestroyWindow(FWnd);
+    // The class goes with the window, so that the next window registers its own colour.
+    UnregisterClassW(L"ZsDumpTestWindow", GetModuleHandleW(nullptr));
     DeleteObject(FBrush);
   }
   HWND Wnd() const { return FWnd; }
