@@ -839,7 +839,11 @@ void VantrelLoggingFinalize() {
   AssertErrorProc = PreviousAssertErrorProc;
   PreviousAssertErrorProc = nullptr;
   FreeAndNil(GlobalLogger);
-  FreeAndNil(GlobalLogManager);
+  // Freeing the manager frees its connection, which tells the dispatcher that its
+  // dispatch IDs are released, in messages that carry the manager's identity: the
+  // manager stays reachable until it is gone.
+  delete GlobalLogManager;
+  GlobalLogManager = nullptr;
 }
 
 const TUnitInfo VantrelLoggingUnit = {L"VantrelLogging", VantrelLoggingInitialize, VantrelLoggingFinalize};
