@@ -173,6 +173,17 @@ TEST(FileSends, TextAndXmlFilesAndData) {
   EXPECT_EQ(data.Messages[0].TypeName, L"Xml Data");
   EXPECT_EQ(data.Messages[0].Details, (std::vector<String>{L"<a>", L"<b/></a>"}));
   EXPECT_EQ(data.Messages[1].Details, (std::vector<String>{L"<x/>"}));
+
+  // A stream's text is read from its position.
+  const char raw[] = "abc\r\ndef";
+  TMemStream stream;
+  stream.SetPointer(const_cast<char*>(raw), 8);
+  stream.SetPosition(2);
+  TCapturingLogger text;
+  text.Logger.SendStreamAsText(L"s", &stream);
+  EXPECT_EQ(text.Only().Type, vrmMemory);
+  EXPECT_EQ(text.Only().TypeName, L"Stream");
+  EXPECT_EQ(text.Only().Details, (std::vector<String>{L"c", L"def"}));
 }
 
 TEST(KeySends, NamesCodesAndShiftStates) {
