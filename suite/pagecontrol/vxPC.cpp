@@ -785,14 +785,15 @@ void TvxPCCustomPainter::PaintContent() {
 }
 
 void TvxPCCustomPainter::DrawTabCaptionBitmap(TvxTab* ATab, Integer AVisibleIndex) {
-  TvxCanvas* canvas = FParentInfo->Canvas();
+  TvxCanvas* canvas = ParentInfo()->Canvas();
   const TRect& tr = FOutTabImageAndTextData.TabTextRect;
   const TColor body = GetTabBodyColor(AVisibleIndex);
   const bool vertical = FParentControl->IsVerticalText();
   const Integer w = vertical ? RectHeight(tr) : RectWidth(tr);
   const Integer h = vertical ? RectWidth(tr) : RectHeight(tr);
   if (w <= 0 || h <= 0) return;
-  // The caption is drawn unrotated into a bitmap on the tab's body colour, then turned.
+  // The caption is drawn unrotated into a bitmap on the tab's body colour, turned for
+  // vertical captions, and copied to its place.
   std::unique_ptr<TBitmap> own;
   TBitmap* bmp;
   if (vertical) {
@@ -803,31 +804,33 @@ void TvxPCCustomPainter::DrawTabCaptionBitmap(TvxTab* ATab, Integer AVisibleInde
     bmp = own.get();
   }
   bmp->SetPixelFormat(pf32bit);
-  bmp->SetWidth(w);
-  bmp->SetHeight(h);
+  bmp->SetSize(w, h);
   TCanvas* bc = bmp->Canvas();
-  bc->SetFont(canvas->Font());
-  bc->Brush()->SetColor(body);
-  bc->FillRect(TRect{0, 0, w, h});
+  HDC dc = bc->Handle();
+  const RECT whole{0, 0, w, h};
+  HBRUSH brush = CreateSolidBrush(ColorToRGB(body));
+  ::FillRect(dc, &whole, brush);
+  DeleteObject(brush);
   PrepareTabTextBitmapBackground(bmp, FOutTabImageAndTextData, AVisibleIndex);
+  bc->SetFont(canvas->Font());
+  HGDIOBJ oldFont = SelectObject(dc, canvas->Font()->Handle());
+  const int oldMode = SetBkMode(dc, TRANSPARENT);
   TvxCanvas vc(bc);
-  bc->Brush()->SetStyle(bsClear);
-  const TRect r{0, 0, w, h};
   if (ATab->RealEnabled()) {
-    ::SetTextColor(bc->Handle(), ColorToRGB(canvas->Font()->Color()));
-    DrawTabText(&vc, ATab->Caption(), AVisibleIndex, r);
+    ::SetTextColor(dc, ColorToRGB(canvas->Font()->Color()));
+    DrawTabText(&vc, ATab->Caption(), AVisibleIndex, whole);
   } else {
+    ::SetTextColor(dc, ColorToRGB(clBtnHighlight));
     if (NeedsDisabledTextShadow()) {
-      ::SetTextColor(bc->Handle(), ColorToRGB(clBtnHighlight));
       DrawTabText(&vc, ATab->Caption(), AVisibleIndex, TRect{1, 1, w + 1, h + 1});
-      ::SetTextColor(bc->Handle(), ColorToRGB(clGrayText));
-    } else {
-      ::SetTextColor(bc->Handle(), ColorToRGB(clBtnHighlight));
+      ::SetTextColor(dc, ColorToRGB(clGrayText));
     }
-    DrawTabText(&vc, ATab->Caption(), AVisibleIndex, r);
+    DrawTabText(&vc, ATab->Caption(), AVisibleIndex, whole);
   }
+  SetBkMode(dc, oldMode);
+  SelectObject(dc, oldFont);
   if (vertical) vc.RotateBitmap(bmp, FParentControl->CaptionRotation());
-  canvas->Draw(tr.left, tr.top, bmp);
+  ::BitBlt(canvas->Handle(), tr.left, tr.top, bmp->Width(), bmp->Height(), bmp->Canvas()->Handle(), 0, 0, SRCCOPY);
 }
 
 void TvxPCCustomPainter::PaintTabContent(TvxTab* ATab, Integer AVisibleIndex) {
@@ -840,12 +843,15 @@ void TvxPCCustomPainter::PaintTabContent(TvxTab* ATab, Integer AVisibleIndex) {
   if (!ATab->Caption().empty() && !IsRectEmptyEx(FOutTabImageAndTextData.TabTextRect)) {
     if (IsNativePainting()) {
       TBitmap* bmp = ATab->PaintBitmap();
-      if (bmp) {
+      if (bmp && bmp->Width() > 0) {
         TvxCanvas vc(bmp->Canvas());
-        bmp->Canvas()->SetFont(canvas->Font());
-        bmp->Canvas()->Brush()->SetStyle(bsClear);
-        ::SetTextColor(bmp->Canvas()->Handle(), ColorToRGB(canvas->Font()->Color()));
+        HDC dc = bmp->Canvas()->Handle();
+        HGDIOBJ oldFont = SelectObject(dc, canvas->Font()->Handle());
+        const int oldMode = SetBkMode(dc, TRANSPARENT);
+        ::SetTextColor(dc, ColorToRGB(ATab->RealEnabled() ? canvas->Font()->Color() : clGrayText));
         DrawTabText(&vc, ATab->Caption(), AVisibleIndex, FOutTabImageAndTextData.TabTextRect);
+        SetBkMode(dc, oldMode);
+        SelectObject(dc, oldFont);
       }
     } else {
       DrawTabCaptionBitmap(ATab, AVisibleIndex);

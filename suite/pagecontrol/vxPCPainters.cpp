@@ -837,7 +837,8 @@ void TvxPCTabsPainter::PaintTabBody(TvxTab* ATab, Integer AVisibleIndex) {
   if (IsNativePainting()) {
     TBitmap* bmp = ATab->PaintBitmap();
     const TRect D = ATab->IsMainTab() ? ExtendTowardPage(ATab->FullRect(), pp, 1) : ATab->FullRect();
-    if (bmp && bmp->Width() > 0) canvas->Draw(D.left, D.top, bmp);
+    if (bmp && bmp->Width() > 0)
+      ::BitBlt(canvas->Handle(), D.left, D.top, bmp->Width(), bmp->Height(), bmp->Canvas()->Handle(), 0, 0, SRCCOPY);
     TRect f;
     GetTabFocusBounds(D, f);
     PaintTabFocusRect(AVisibleIndex, f);
@@ -1058,7 +1059,10 @@ void TvxPCTabsPainter::FillNativeTabBitmapBackground(TBitmap* ABitmap, const TRe
     vxDrawTransparentControlBackgroundOnCanvas(c, ABitmap->Canvas(), R);
     vc.SetWindowOrg(TPoint{0, 0});
   } else {
-    vc.FillRect(TRect{0, 0, ABitmap->Width(), ABitmap->Height()}, GetControlBackgroundColor());
+    const RECT whole{0, 0, ABitmap->Width(), ABitmap->Height()};
+    HBRUSH brush = CreateSolidBrush(ColorToRGB(GetControlBackgroundColor()));
+    ::FillRect(ABitmap->Canvas()->Handle(), &whole, brush);
+    DeleteObject(brush);
   }
 }
 
@@ -1074,8 +1078,7 @@ void TvxPCTabsPainter::PaintNativeTabBackground(TvxTab* ATab, Integer AVisibleIn
   TBitmap* bmp = ATab->PaintBitmap();
   Integer w = RectWidth(R), h = RectHeight(R);
   if (pp == tpLeft || pp == tpRight) std::swap(w, h);
-  bmp->SetWidth(w);
-  bmp->SetHeight(h);
+  bmp->SetSize(w, h);
   TvxCanvas vc(bmp->Canvas());
   const Integer ppi = ATab->PaintingPositionIndex();
   const bool flip = (ppi >= 4 && ppi <= 6) || ppi >= 10;
