@@ -1119,19 +1119,250 @@ void TvxPCTabsPainter::PaintNavigatorButton(TvxPCNavigatorButton AButton, TRect 
 }
 
 // =======================================================================================
+// Button painters
+
+TvxPCButtonedPainter::TvxPCButtonedPainter(TvxCustomTabControl* AParent) : TvxPCStandardPainter(AParent) {
+  // An 8 x 8 checkerboard of cl3DLight and clBtnHighlight.
+  FMainTabBrushBitmap = std::make_unique<TBitmap>();
+  FMainTabBrushBitmap->SetSize(8, 8);
+  for (Integer y = 0; y < 8; ++y)
+    for (Integer x = 0; x < 8; ++x)
+      FMainTabBrushBitmap->Canvas()->SetPixel(x, y, (x + y) % 2 ? clBtnHighlight : cl3DLight);
+}
+
+TPoint TvxPCButtonedPainter::GetNavigatorButtonGlyphOffset(TvxPCNavigatorButton AButton) {
+  TPoint p;
+  if (AButton == nbGoDialog)
+    p = IsHorizontal(ParentInfo()->TabPosition()) ? TPoint{2, 8} : TPoint{6, 4};
+  else if (AButton == nbClose)
+    p = TPoint{5, 5};
+  else
+    switch (ButtonArrowDirection(AButton)) {
+      case adUp:
+      case adDown: p = TPoint{5, 7}; break;
+      case adLeft: p = TPoint{6, 5}; break;
+      default: p = TPoint{8, 5}; break;
+    }
+  if (ParentInfo()->NavigatorButtonState(AButton) == nbsPressed) {
+    ++p.x;
+    ++p.y;
+  }
+  return p;
+}
+
+void TvxPCButtonedPainter::GetFrameRectOffsets(TRect& AOffsets) {
+  TvxPCStandardPainter::GetFrameRectOffsets(AOffsets);
+  if (ParentInfo()->RowCount() > 0 && !ParentInfo()->HideTabs()) AOffsets.top += 2;
+}
+
+TColor TvxPCButtonedPainter::GetTabBodyColor(Integer AVisibleIndex) {
+  TvxTab* tab = ParentInfo()->VisibleTab(AVisibleIndex);
+  if (tab->Highlighted()) return clHighlight;
+  const TColor c = GetTabColor(AVisibleIndex);
+  if (c != clDefault) return c;
+  return tab->IsMainTab() ? clBtnHighlight : clBtnFace;
+}
+
+TvxPCSizePair TvxPCButtonedPainter::GetTextPadding(Integer AVisibleIndex) {
+  TCustomImageList* images = ParentControl()->Images();
+  return images && images->Width() > 0 ? TvxPCSizePair{3, 4} : TvxPCSizePair{4, 4};
+}
+
+bool TvxPCButtonedPainter::IsTabDown(Integer AVisibleIndex) {
+  TvxTab* tab = ParentInfo()->VisibleTab(AVisibleIndex);
+  return tab->Pressed() || tab->Selected() || tab->IsMainTab();
+}
+
+bool TvxPCButtonedPainter::IsTabDrawnPressed(Integer AVisibleIndex) {
+  if (AVisibleIndex < 0) return false;
+  return !ParentInfo()->VisibleTab(AVisibleIndex)->Tracking() && IsTabDown(AVisibleIndex);
+}
+
+bool TvxPCButtonsPainter::IsTabDrawnPressed(Integer AVisibleIndex) {
+  if (AVisibleIndex < 0) return false;
+  return ParentInfo()->VisibleTab(AVisibleIndex)->Tracking() || IsTabDown(AVisibleIndex);
+}
+
+void TvxPCButtonsPainter::PaintTabBody(TvxTab* ATab, Integer AVisibleIndex) {
+  TvxCanvas* canvas = ParentInfo()->Canvas();
+  const TRect r = ATab->FullRect();
+  const bool down = IsTabDown(AVisibleIndex) || ATab->Tracking();
+  canvas->DrawComplexFrame(r, down ? cl3DDkShadow : clBtnHighlight, down ? clBtnHighlight : cl3DDkShadow);
+  const TRect inner{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1};
+  canvas->DrawComplexFrame(inner, down ? clBtnShadow : cl3DLight, down ? cl3DLight : clBtnShadow);
+  const TRect body{r.left + 2, r.top + 2, r.right - 2, r.bottom - 2};
+  canvas->FillRect(body, GetTabBodyColor(AVisibleIndex));
+  PaintTabFocusRect(AVisibleIndex, TRect{body.left - 1, body.top - 1, body.right + 1, body.bottom + 1});
+}
+
+void TvxPCFlatButtonsPainter::PaintTabBody(TvxTab* ATab, Integer AVisibleIndex) {
+  TvxCanvas* canvas = ParentInfo()->Canvas();
+  TRect r = ATab->FullRect();
+  if (!ATab->Tracking() && IsTabDown(AVisibleIndex)) {
+    DrawButtonFrame(r, true);
+    r = TRect{r.left + 2, r.top + 2, r.right - 2, r.bottom - 2};
+  } else if (ATab->HotTrack() || ATab->Tracking()) {
+    DrawPolyline({{r.left, r.bottom - 2}, {r.left, r.top}, {r.right - 2, r.top}}, clBtnHighlight);
+    DrawPolyline({{r.left, r.bottom - 1}, {r.right - 1, r.bottom - 1}, {r.right - 1, r.top}}, clBtnShadow);
+    r = TRect{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1};
+  }
+  canvas->FillRect(r, GetTabBodyColor(AVisibleIndex));
+  PaintTabFocusRect(AVisibleIndex, TRect{r.left - 1, r.top - 1, r.right + 1, r.bottom + 1});
+}
+
+void TvxPCFlatButtonsPainter::PaintTab(Integer AVisibleIndex) {
+  TvxPCButtonedPainter::PaintTab(AVisibleIndex);
+  TvxCustomTabControl* c = ParentControl();
+  if (AVisibleIndex + 1 >= c->VisibleTabList()->Count() || !c->IsDisplayedTab(AVisibleIndex + 1)) return;
+  TvxTab* tab = ParentInfo()->VisibleTab(AVisibleIndex);
+  TvxTab* next = ParentInfo()->VisibleTab(AVisibleIndex + 1);
+  if (next->Row() != tab->Row()) return;
+  // An etched line across the gap to the next tab of the row.
+  const TRect a = tab->NormalRect(), b = next->NormalRect();
+  const bool vertical = c->IsVerticalText();
+  const Integer gap = GetTabsDistance().First;
+  TRect band;
+  if (!vertical)
+    band = a.left < b.left ? TRect{a.right, a.top, b.left, a.bottom} : TRect{b.right, a.top, a.left, a.bottom};
+  else
+    band = a.top < b.top ? TRect{a.left, a.bottom, a.right, b.top} : TRect{a.left, b.bottom, a.right, a.top};
+  if (IsRectEmptyEx(band)) return;
+  TvxCanvas* canvas = ParentInfo()->Canvas();
+  const Integer off = (gap - 2) / 2;
+  if (!vertical) {
+    const Integer x = band.left + off;
+    DrawPolyline({{x, a.top + 1}, {x, a.bottom - 2}}, clBtnShadow);
+    DrawPolyline({{x + 1, a.top + 1}, {x + 1, a.bottom - 2}}, clBtnHighlight);
+    canvas->ExcludeClipRect(TRect{x, a.top + 1, x + 2, a.bottom - 1});
+  } else {
+    const Integer y = band.top + off;
+    DrawPolyline({{a.left + 1, y}, {a.right - 2, y}}, clBtnShadow);
+    DrawPolyline({{a.left + 1, y + 1}, {a.right - 2, y + 1}}, clBtnHighlight);
+    canvas->ExcludeClipRect(TRect{a.left + 1, y, a.right - 1, y + 2});
+  }
+  canvas->FillRect(band, ParentInfo()->Color());
+  canvas->ExcludeClipRect(band);
+}
+
+// =======================================================================================
+// TvxPCFlatPainter
+
+Integer TvxPCFlatPainter::GetNavigatorButtonWidth(TvxPCNavigatorButton AButton) {
+  if (AButton == nbGoDialog) return IsHorizontal(ParentInfo()->TabPosition()) ? 10 : 11;
+  return 18;
+}
+
+TPoint TvxPCFlatPainter::GetNavigatorButtonGlyphOffset(TvxPCNavigatorButton AButton) {
+  TPoint p = TvxPCTabsPainter::GetNavigatorButtonGlyphOffset(AButton);
+  return TPoint{p.x - 1, p.y - 1};
+}
+
+TvxRegion* TvxPCFlatPainter::GetTabClipRegion(Integer AVisibleIndex) {
+  return new TvxRegion(ParentInfo()->VisibleTab(AVisibleIndex)->VisibleRect());
+}
+
+void TvxPCFlatPainter::PaintNavigatorButtonBorder(TRect& R, TvxPCNavigatorButtonState AState) {
+  const bool pressed = AState == nbsPressed;
+  ParentInfo()->Canvas()->DrawComplexFrame(R, pressed ? clBtnShadow : clBtnHighlight,
+                                           pressed ? clBtnHighlight : clBtnShadow);
+  R = TRect{R.left + 1, R.top + 1, R.right - 1, R.bottom - 1};
+}
+
+void TvxPCFlatPainter::PaintFrameBorder(const TRect& R) {
+  ParentInfo()->Canvas()->DrawComplexFrame(R, clBtnHighlight, clBtnShadow);
+}
+
+void TvxPCFlatPainter::PaintTabBorder(Integer AVisibleIndex) {
+  TvxTab* tab = ParentInfo()->VisibleTab(AVisibleIndex);
+  const TRect R = tab->FullRect();
+  const Integer L = R.left, T = R.top, Rr = R.right, B = R.bottom;
+  const TColor F = LightenColor(GetTabBodyColor(AVisibleIndex), 85);
+  switch (tab->PaintingPosition()) {
+    case tpTop:
+      DrawPolyline({{L, B - 1}, {L, T + 2}, {L + 2, T}, {Rr - 3, T}, {Rr - 2, T + 1}}, clBtnHighlight);
+      DrawPolyline({{Rr - 1, T + 2}, {Rr - 1, B - 1}}, clBtnShadow);
+      DrawPolyline({{L + 1, B - 1}, {L + 1, T + 2}, {L + 2, T + 1}, {Rr - 3, T + 1}, {Rr - 2, T + 2}, {Rr - 2, B - 1}}, F);
+      break;
+    case tpBottom:
+      DrawPolyline({{L, T}, {L, B - 3}, {L + 1, B - 2}}, clBtnHighlight);
+      DrawPolyline({{L + 2, B - 1}, {Rr - 3, B - 1}, {Rr - 1, B - 3}, {Rr - 1, T}}, clBtnShadow);
+      DrawPolyline({{L + 1, T}, {L + 1, B - 3}}, F);
+      DrawPolyline({{L + 2, B - 2}, {Rr - 3, B - 2}, {Rr - 2, B - 3}, {Rr - 2, T}}, clBtnFace);
+      break;
+    case tpLeft:
+      DrawPolyline({{L + 1, B - 2}, {L, B - 3}, {L, T + 2}, {L + 2, T}, {Rr - 1, T}}, clBtnHighlight);
+      DrawPolyline({{Rr - 1, B - 1}, {L + 2, B - 1}}, clBtnShadow);
+      DrawPolyline({{Rr - 1, B - 2}, {L + 2, B - 2}, {L + 1, B - 3}, {L + 1, T + 2}, {L + 2, T + 1}, {Rr - 1, T + 1}}, F);
+      break;
+    case tpRight:
+      DrawPolyline({{L, T}, {Rr - 3, T}, {Rr - 2, T + 1}}, clBtnHighlight);
+      DrawPolyline({{Rr - 1, T + 2}, {Rr - 1, B - 3}, {Rr - 3, B - 1}, {L, B - 1}}, clBtnShadow);
+      DrawPolyline({{L, T + 1}, {Rr - 3, T + 1}}, F);
+      DrawPolyline({{Rr - 2, T + 2}, {Rr - 2, B - 3}, {Rr - 3, B - 2}, {L, B - 2}}, clBtnFace);
+      break;
+  }
+  PaintTabCorners(AVisibleIndex);
+}
+
+// =======================================================================================
+// Class references
+
+namespace {
+
+template <class TPainter, TvxPCStandardStyle AStyle, Integer AId>
+class TSimplePainterClass : public TvxPCStandardPainterClassInfo {
+ public:
+  explicit TSimplePainterClass(const wchar_t* AName, TvxLookAndFeelStyle ALookAndFeelStyle, bool AAnswersLookAndFeel)
+      : FName(AName), FLookAndFeelStyle(ALookAndFeelStyle), FAnswers(AAnswersLookAndFeel) {}
+  TvxPCCustomPainter* Create(TvxCustomTabControl* AParent) const override { return new TPainter(AParent); }
+  TvxPCStandardStyle GetStandardStyle() const override { return AStyle; }
+  TvxPCStyleID GetStyleID() const override { return AId; }
+  String GetStyleName() const override { return FName; }
+  bool HasLookAndFeel(TvxLookAndFeel* ALookAndFeel) const override {
+    if (!FAnswers || !ALookAndFeel) return false;
+    TvxCustomLookAndFeelPainterClass p = ALookAndFeel->GetAvailablePainter(totTab);
+    return p && p->LookAndFeelStyle() == FLookAndFeelStyle;
+  }
+
+ private:
+  const wchar_t* FName;
+  TvxLookAndFeelStyle FLookAndFeelStyle;
+  bool FAnswers;
+};
+
+const TSimplePainterClass<TvxPCButtonsPainter, tsButtons, 2> GButtonsPainterClass(L"Buttons", lfsStandard, false);
+const TSimplePainterClass<TvxPCFlatButtonsPainter, tsFlatButtons, 3> GFlatButtonsPainterClass(L"FlatButtons",
+                                                                                             lfsStandard, false);
+const TSimplePainterClass<TvxPCFlatPainter, tsTabs, 7> GFlatPainterClass(L"Flat", lfsFlat, true);
+
+}  // namespace
+
+TvxPCPainterClass TvxPCButtonsPainter::StaticPainterClass() { return &GButtonsPainterClass; }
+TvxPCPainterClass TvxPCFlatButtonsPainter::StaticPainterClass() { return &GFlatButtonsPainterClass; }
+TvxPCPainterClass TvxPCFlatPainter::StaticPainterClass() { return &GFlatPainterClass; }
+
+// =======================================================================================
 // Start-up
 
 namespace {
+
+std::vector<TvxPCPainterClass> RegisteredClasses() {
+  return {TvxPCTabsPainter::StaticPainterClass(), TvxPCButtonsPainter::StaticPainterClass(),
+          TvxPCFlatButtonsPainter::StaticPainterClass(), TvxPCFlatPainter::StaticPainterClass()};
+}
 
 void InitPCPainters() {
   const COLORREF face = ColorToRGB(clBtnFace);
   GLightButtonFaceColor = static_cast<TColor>(RGB(std::min(255, GetRValue(face) + 20),
                                                   std::min(255, GetGValue(face) + 20),
                                                   std::min(255, GetBValue(face) + 20)));
-  RegisterPCPainter(TvxPCTabsPainter::StaticPainterClass());
+  // In style order: the registry answers a look and feel from the last class back.
+  for (TvxPCPainterClass c : RegisteredClasses()) RegisterPCPainter(c);
 }
 
-void FinPCPainters() { UnregisterPCPainter(TvxPCTabsPainter::StaticPainterClass()); }
+void FinPCPainters() {
+  for (TvxPCPainterClass c : RegisteredClasses()) UnregisterPCPainter(c);
+}
 
 }  // namespace
 

@@ -152,6 +152,67 @@ class TvxPCTabsPainter : public TvxPCStandardPainter {
   virtual void PaintNativeFrame(TvxCanvas* ACanvas);
 };
 
+// The base of the two button styles: tabs drawn as push buttons.
+class TvxPCButtonedPainter : public TvxPCStandardPainter {
+  DECLARE_CLASS(TvxPCButtonedPainter, TvxPCStandardPainter)
+ public:
+  explicit TvxPCButtonedPainter(TvxCustomTabControl* AParent);
+  Integer GetNavigatorButtonsEdgeOffset() override { return ParentInfo()->IsTabsContainer() ? 2 : 0; }
+  Integer GetNavigatorButtonsSideOffset() override { return ParentInfo()->IsTabsContainer() ? 2 : 0; }
+  TPoint GetNavigatorButtonGlyphOffset(TvxPCNavigatorButton AButton) override;
+  void GetFrameRectOffsets(TRect& AOffsets) override;
+  void GetTabsContainerOffsets(TRect& AOffsets) override { AOffsets = TRect{2, 2, 2, 0}; }
+  TColor GetTabBodyColor(Integer AVisibleIndex) override;
+  TvxPCSizePair GetTextPadding(Integer AVisibleIndex) override;
+  TvxPCSizePair GetCompactTextPadding(Integer AVisibleIndex) override { return GetTextPadding(AVisibleIndex); }
+  bool IsTabDrawnPressed(Integer AVisibleIndex) override;
+  TBitmap* MainTabBrushBitmap() const { return FMainTabBrushBitmap.get(); }
+
+ protected:
+  // Pressed, selected or the main tab.
+  bool IsTabDown(Integer AVisibleIndex);
+  std::unique_ptr<TBitmap> FMainTabBrushBitmap;
+};
+
+class TvxPCButtonsPainter : public TvxPCButtonedPainter {
+  DECLARE_CLASS(TvxPCButtonsPainter, TvxPCButtonedPainter)
+ public:
+  using TvxPCButtonedPainter::TvxPCButtonedPainter;
+  static TvxPCPainterClass StaticPainterClass();
+  TvxPCPainterClass Class() const override { return StaticPainterClass(); }
+  bool IsTabDrawnPressed(Integer AVisibleIndex) override;
+  void PaintTabBody(TvxTab* ATab, Integer AVisibleIndex) override;
+};
+
+class TvxPCFlatButtonsPainter : public TvxPCButtonedPainter {
+  DECLARE_CLASS(TvxPCFlatButtonsPainter, TvxPCButtonedPainter)
+ public:
+  using TvxPCButtonedPainter::TvxPCButtonedPainter;
+  static TvxPCPainterClass StaticPainterClass();
+  TvxPCPainterClass Class() const override { return StaticPainterClass(); }
+  void PaintTab(Integer AVisibleIndex) override;
+  void PaintTabBody(TvxTab* ATab, Integer AVisibleIndex) override;
+};
+
+// The Tabs painter with one-pixel frames and a flat tab outline; never themed.
+class TvxPCFlatPainter : public TvxPCTabsPainter {
+  DECLARE_CLASS(TvxPCFlatPainter, TvxPCTabsPainter)
+ public:
+  using TvxPCTabsPainter::TvxPCTabsPainter;
+  static TvxPCPainterClass StaticPainterClass();
+  TvxPCPainterClass Class() const override { return StaticPainterClass(); }
+  bool IsNativePainting() override { return false; }
+  Integer GetFrameWidth() override { return 1; }
+  Integer GetNavigatorButtonHeight() override { return 18; }
+  Integer GetNavigatorButtonWidth(TvxPCNavigatorButton AButton) override;
+  TPoint GetNavigatorButtonGlyphOffset(TvxPCNavigatorButton AButton) override;
+  TvxRegion* GetTabClipRegion(Integer AVisibleIndex) override;
+  TvxRegionOperation GetTabClipOperation(Integer AVisibleIndex) override { return roIntersect; }
+  void PaintNavigatorButtonBorder(TRect& R, TvxPCNavigatorButtonState AState) override;
+  void PaintFrameBorder(const TRect& R) override;
+  void PaintTabBorder(Integer AVisibleIndex) override;
+};
+
 // Colour and geometry routines shared by the painters.
 void ColorToHsb(TColor AColor, long double& AHue, long double& ASaturation, long double& ABrightness);
 TColor HsbToColor(long double AHue, long double ASaturation, long double ABrightness);
