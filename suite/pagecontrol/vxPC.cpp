@@ -918,12 +918,18 @@ TvxCustomTabControl::TvxCustomTabControl(TComponent* AOwner) : TvxControl(AOwner
   SetBounds(Left(), Top(), 289, 193);
   SetTabStop(true);
   SetStyle(0);
+  if (!IsDesigning()) {
+    FGoDialog = new TvxPCGoDialog(this);
+    FGoDialog->OnClick = [this](Integer AIndex) { DoGoDialogClick(AIndex); };
+  }
 }
 
 TvxCustomTabControl::~TvxCustomTabControl() {
   FTabSlants.reset();
   delete FTimer;
   FTimer = nullptr;
+  delete FGoDialog;
+  FGoDialog = nullptr;
   FTabs.reset();
   if (FPainter) {
     if (TvxPCPaintersFactory* f = PaintersFactory())
@@ -1368,7 +1374,8 @@ void TvxCustomTabControl::CMParentColorChanged(TMessage& Message) {
 // --- Mouse ---------------------------------------------------------------------------
 
 void TvxCustomTabControl::UpdateHotTrackState(TShiftState Shift) {
-  if (IsLoading() || IsDestroying() || IsDesigning() || !HandleAllocated() || !FPainter) return;
+  if (IsLoading() || IsDestroying() || IsDesigning() || !HandleAllocated() || !FPainter || FIsGoDialogShowing)
+    return;
   TvxPCNavigatorButtons hotButton;
   Integer hotTab = -1;
   if ((FHotTrack || FPainter->NeedsHotTracking()) && Enabled()) {
@@ -1409,12 +1416,14 @@ void TvxCustomTabControl::SetHotTrackNavigatorButton(TvxPCNavigatorButtons AButt
 }
 
 void TvxCustomTabControl::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  const bool goDialogJustClosed = FGoDialogJustClosed;
+  FGoDialogJustClosed = false;
   TvxControl::MouseDown(Button, Shift, X, Y);
   if (!IsDesigning() && (FHideTabs || Button != mbLeft)) return;
   UpdateHotTrackState(Shift);
   TvxPCNavigatorButton b;
   if (FPainter->GetNavigatorButtonAt(X, Y, b)) {
-    PressNavigatorButton(b);
+    if (!(b == nbGoDialog && goDialogJustClosed)) PressNavigatorButton(b);
     return;
   }
   TabMouseDown(IndexOfTabAt(X, Y), Shift);
@@ -1446,7 +1455,7 @@ void TvxCustomTabControl::ClickSelectTab(Integer AVisibleIndex, bool ACtrl) {
 
 void TvxCustomTabControl::MouseMove(TShiftState Shift, Integer X, Integer Y) {
   TvxControl::MouseMove(Shift, X, Y);
-  if (FHideTabs) return;
+  if (FHideTabs || FIsGoDialogShowing) return;
   for (Integer i = nbTopLeft; i <= nbClose; ++i) {
     auto b = static_cast<TvxPCNavigatorButton>(i);
     TvxPCNavigatorButton at;
@@ -1467,7 +1476,7 @@ void TvxCustomTabControl::MouseMove(TShiftState Shift, Integer X, Integer Y) {
 
 void TvxCustomTabControl::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
   TvxControl::MouseUp(Button, Shift, X, Y);
-  if (FHideTabs || Button != mbLeft) return;
+  if (FHideTabs || Button != mbLeft || FIsGoDialogShowing) return;
   TvxPCNavigatorButton b;
   if (FPainter->GetNavigatorButtonAt(X, Y, b)) {
     ReleaseNavigatorButton(b);
@@ -1620,12 +1629,35 @@ void TvxCustomTabControl::ReleaseNavigatorButton(TvxPCNavigatorButton AButton) {
   const TvxPCNavigatorButtonState old = FNavigatorButtonStates[AButton];
   if (old == nbsDisabled) return;
   const bool wasPressed = FPressedNavigatorButton.Contains(AButton);
+  if (!IsDesigning() && AButton == nbGoDialog && wasPressed) {
+    FIsGoDialogShowing = true;
+    ShowGoDialog();
+    return;
+  }
   const bool closeDue = !IsDesigning() && AButton == nbClose && wasPressed;
   if (old == nbsPressed) FPressedNavigatorButton = {};
   FNavigatorButtonStates[AButton] = nbsNormal;
   FPainter->NavigatorButtonStateChanged(AButton, old);
   UpdateHotTrackState(KeyboardStateToShiftState());
   if (closeDue && DoCanClose()) DoClose();
+}
+
+void TvxCustomTabControl::ShowGoDialog() {
+  if (FGoDialog) FGoDialog->Popup(FOptions.Contains(pcoSort));
+  GoDialogClosed(-1);
+}
+
+void TvxCustomTabControl::GoDialogClosed(Integer ATabIndex) {
+  MSG m;
+  if (HandleAllocated() && (PeekMessageW(&m, Handle(), WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_NOREMOVE) ||
+                            PeekMessageW(&m, Handle(), WM_LBUTTONDBLCLK, WM_LBUTTONDBLCLK, PM_NOREMOVE)))
+    FGoDialogJustClosed = true;
+  FIsGoDialogShowing = false;
+  FNavigatorButtonStates[nbGoDialog] = nbsNormal;
+  FPressedNavigatorButton = {};
+  if (FPainter) FPainter->NavigatorButtonStateChanged(nbGoDialog, nbsPressed);
+  if (ATabIndex != -1) SelectTabByIndex(ATabIndex);
+  UpdateHotTrackState(KeyboardStateToShiftState());
 }
 
 // --- Painting ------------------------------------------------------------------------
@@ -2223,6 +2255,47 @@ void TvxCustomTabControl::CalculateTabContentRects(TvxTab* ATab, TRect& AImageRe
     ATextRect = TRect{acrossStart, R.bottom - pos - textWidth, acrossEnd, R.bottom - pos};
   else
     ATextRect = TRect{acrossStart, R.top + pos, acrossEnd, R.top + pos + textWidth};
+}
+
+// =======================================================================================
+// TvxPCGoDialog
+
+TvxPCGoDialog::TvxPCGoDialog(TvxCustomTabControl* AOwner) : TPopupMenu(AOwner), FTabControl(AOwner) {}
+
+void TvxPCGoDialog::BuildItems(bool ASortItems) {
+  TStringList list;
+  TvxVisibleTabList* visible = FTabControl->VisibleTabList();
+  for (Integer v = 0; v < visible->Count(); ++v) {
+    TvxTab* tab = visible->GetTab(v);
+    if (tab->RealEnabled()) list.AddObject(vxStripAccelChars(tab->Caption(), false), tab);
+  }
+  list.SetSorted(ASortItems);
+  SetImages(FTabControl->Images());
+  Items()->Clear();
+  for (Integer i = 0; i < list.Count(); ++i) {
+    auto* tab = static_cast<TvxTab*>(list.Objects(i));
+    auto* item = new TMenuItem(this);
+    item->SetCaption(tab->Caption());
+    item->SetTag(tab->Index());
+    const bool selected = tab->Index() == FTabControl->TabIndex();
+    item->SetChecked(selected);
+    item->SetDefault(selected);
+    item->SetImageIndex(FTabControl->GetTabImageIndex(tab->Index()));
+    item->OnClick = [this](TObject* Sender) { ItemClick(Sender); };
+    Items()->Add(item);
+  }
+}
+
+void TvxPCGoDialog::Popup(bool ASortItems) {
+  BuildItems(ASortItems);
+  const TRect b = FTabControl->Painter()->GetGoDialogButtonBounds();
+  POINT p{b.left, b.bottom};
+  if (FTabControl->HandleAllocated()) ClientToScreen(FTabControl->Handle(), &p);
+  TPopupMenu::Popup(p.x, p.y);
+}
+
+void TvxPCGoDialog::ItemClick(TObject* Sender) {
+  if (OnClick) OnClick(static_cast<Integer>(static_cast<TMenuItem*>(Sender)->Tag()));
 }
 
 // =======================================================================================

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "Menus.h"
 #include "SysInit.h"
 #include "vxControls.h"
 #include "vxGraphics.h"
@@ -415,6 +416,26 @@ class TvxPCCustomPainter : public TObject {
 };
 
 // ---------------------------------------------------------------------------------------
+// Go dialog: the popup menu of the navigator's go button, listing the tabs to switch to.
+
+using TvxPCGoDialogClickEvent = std::function<void(Integer ATabControlItemIndex)>;
+
+class TvxPCGoDialog : public TPopupMenu {
+  DECLARE_CLASS(TvxPCGoDialog, TPopupMenu)
+ public:
+  explicit TvxPCGoDialog(TvxCustomTabControl* AOwner);
+  // Builds the items and pops the menu up at the go button's bottom-left corner.
+  void Popup(bool ASortItems);
+  // One item per enabled visible tab, captions sorted without accelerator marks when asked.
+  void BuildItems(bool ASortItems);
+  TvxPCGoDialogClickEvent OnClick;
+
+ private:
+  void ItemClick(TObject* Sender);
+  TvxCustomTabControl* FTabControl;
+};
+
+// ---------------------------------------------------------------------------------------
 // Tab control.
 
 using TvxTabChangingEvent = std::function<void(TObject* Sender, bool& AllowChange)>;
@@ -527,6 +548,10 @@ class TvxCustomTabControl : public TvxControl {
   virtual Integer GetTabImageIndex(Integer AIndex);
   virtual TWinControl* GetPageByIndex(Integer AIndex) { return nullptr; }
   virtual void ImagesChanged() { Relayout(); }
+  virtual void ShowGoDialog();
+  virtual void DoGoDialogClick(Integer ATabIndex) { GoDialogClosed(ATabIndex); }
+  void GoDialogClosed(Integer ATabIndex);
+  TvxPCGoDialog* GoDialog() const { return FGoDialog; }
   virtual bool HandleTabNavigationKey(Word& Key, TShiftState Shift);
   virtual void PrepareTabFont(TvxTab* ATab, TvxCanvas* ACanvas);
   virtual bool SelectsVisibleTabsOnly() { return false; }
@@ -616,7 +641,9 @@ class TvxCustomTabControl : public TvxControl {
   TvxPCNavigatorButtons FNavigatorButtons;
   TvxPCNavigatorButtonState FNavigatorButtonStates[4] = {nbsNormal, nbsNormal, nbsNormal, nbsNormal};
   TvxPCNavigatorButtons FHotTrackNavigatorButton, FPressedNavigatorButton;
-  TvxTimer* FTimer = nullptr;  // owned by the control as a component
+  TvxTimer* FTimer = nullptr;  // owned
+  TvxPCGoDialog* FGoDialog = nullptr;  // owned
+  bool FIsGoDialogShowing = false, FGoDialogJustClosed = false;
   Integer FChangeEventLockCount = 0;
   bool FUpdating = false;
   bool FMultiSelect = false;

@@ -120,3 +120,32 @@ TEST_F(TabControlTest, RotateIsRefusedByAPainterWithoutRotation) {
   EXPECT_TRUE(C->IsVerticalText());
   C->SetRotate(false);
 }
+
+TEST_F(TabControlTest, GoDialogListsEnabledVisibleTabsAndSelectsTheChosenOne) {
+  C->Tabs()->Add(L"&Beta2");
+  C->Tabs()->Add(L"A&ardvark");
+  C->Tabs()->Tab(2)->SetEnabled(false);
+  C->Tabs()->Tab(3)->SetVisible(false);
+  C->SelectTabByIndex(4);
+  TvxPCGoDialog* d = C->GoDialog();
+  ASSERT_NE(d, nullptr);
+  auto captions = [&] {
+    std::vector<std::wstring> r;
+    for (Integer i = 0; i < d->Items()->Count(); ++i) r.push_back(d->Items()->Items(i)->Caption());
+    return r;
+  };
+  d->BuildItems(false);
+  EXPECT_EQ(captions(), (std::vector<std::wstring>{L"&Alpha", L"Beta", L"&Beta2", L"A&ardvark"}));
+  d->BuildItems(true);  // sorted by the captions without accelerator marks
+  EXPECT_EQ(captions(), (std::vector<std::wstring>{L"A&ardvark", L"&Alpha", L"Beta", L"&Beta2"}));
+  EXPECT_TRUE(d->Items()->Items(3)->Checked());
+  EXPECT_FALSE(d->Items()->Items(0)->Checked());
+  EXPECT_EQ(d->Items()->Items(3)->Tag(), 4);
+  Log.clear();
+  d->Items()->Items(2)->Click();
+  EXPECT_EQ(C->TabIndex(), 1);
+  EXPECT_EQ(Log, (std::vector<std::string>{"changing", "change"}));
+  Log.clear();
+  d->Items()->Items(2)->Click();  // the selected tab again: nothing happens
+  EXPECT_TRUE(Log.empty());
+}
