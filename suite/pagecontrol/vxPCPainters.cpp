@@ -1305,6 +1305,455 @@ void TvxPCFlatPainter::PaintTabBorder(Integer AVisibleIndex) {
 }
 
 // =======================================================================================
+// TvxPCExtraFlatPainter and TvxPCUltraFlatPainter
+
+namespace {
+
+// Side of a rectangle: the one toward the page and the outer one, by tab position.
+TRect TurnedRect(const TRect& AOffsets, TvxTabPosition P) { return TvxPCCustomPainter::TurnOffsets(AOffsets, P); }
+
+}  // namespace
+
+void DrawBorderLines(TvxCanvas* ACanvas, TRect& R, std::initializer_list<std::pair<TvxBorder, TColor>> ALines,
+                     bool AExcludeInner) {
+  const TRect outer = R;
+  for (const auto& [border, color] : ALines) {
+    switch (border) {
+      case bLeft: ACanvas->FillRect(TRect{R.left, R.top, R.left + 1, R.bottom}, color); ++R.left; break;
+      case bTop: ACanvas->FillRect(TRect{R.left, R.top, R.right, R.top + 1}, color); ++R.top; break;
+      case bRight: ACanvas->FillRect(TRect{R.right - 1, R.top, R.right, R.bottom}, color); --R.right; break;
+      case bBottom: ACanvas->FillRect(TRect{R.left, R.bottom - 1, R.right, R.bottom}, color); --R.bottom; break;
+    }
+  }
+  if (AExcludeInner) {
+    auto* region = new TvxRegion(outer);
+    region->Combine(new TvxRegion(R), roSubtract);
+    ACanvas->SetClipRegion(region, roSet);
+  }
+}
+
+Integer TvxPCExtraFlatPainter::GetTabContentIndent(Integer AVisibleIndex) {
+  TCustomImageList* images = ParentControl()->Images();
+  const Integer imageWidth = images ? images->Width() : 0;
+  if (imageWidth == 0) return 0;
+  if (AVisibleIndex != -1 && !ParentInfo()->Rotate() &&
+      ParentControl()->GetTabImageIndex(ParentInfo()->VisibleTab(AVisibleIndex)->Index()) == -1)
+    return 0;
+  return imageWidth + 2 * ParentInfo()->ImageBorder() + 4;
+}
+
+Integer TvxPCExtraFlatPainter::CalculateTabNormalWidth(TvxTab* ATab) {
+  if (ParentInfo()->TabWidth() >= 1) return ParentInfo()->TabWidth();
+  const Integer v = ATab->VisibleIndex();
+  Integer w = GetTabContentIndent(v);
+  if (ATab->Caption().empty()) {
+    w += 12;
+  } else {
+    TvxCanvas* canvas = ParentInfo()->Canvas();
+    ParentControl()->PrepareTabFont(ATab, canvas);
+    w += canvas->TextWidth(ATab->Caption()) + 9;
+  }
+  return std::max(w, GetMinTabNormalWidth(v));
+}
+
+Integer TvxPCExtraFlatPainter::CalculateTabNormalHeight() {
+  Integer h = std::max(GetTabContentHeight() - 3, 17);
+  TCustomImageList* images = ParentControl()->Images();
+  const Integer imageHeight = images && images->Width() > 0 ? images->Height() : 0;
+  if (ParentInfo()->Rotate() && imageHeight > 0 && (h - imageHeight) % 2 != 0) ++h;
+  if (ParentInfo()->TabHeight() - 4 >= 17) h = std::max(h, ParentInfo()->TabHeight() - 4);
+  return h;
+}
+
+void TvxPCExtraFlatPainter::GetTabImageAreaMargins(Integer AVisibleIndex, TRect& AMargins) {
+  AMargins = ParentInfo()->VisibleTab(AVisibleIndex)->IsMainTab() ? TRect{3, 0, 0, 0} : TRect{2, 0, 0, 0};
+}
+
+void TvxPCExtraFlatPainter::GetTabTextAreaMargins(Integer AVisibleIndex, TRect& AMargins) {
+  TvxTab* tab = ParentInfo()->VisibleTab(AVisibleIndex);
+  AMargins = tab->IsMainTab() ? TRect{6, 2, 3, 0} : TRect{5, 2, 3, 0};
+  const Integer ppi = tab->PaintingPositionIndex();
+  if (ppi == 5 || ppi == 7 || ppi == 10) AMargins.top = AMargins.bottom = 0;
+  TCustomImageList* images = ParentControl()->Images();
+  if (images && images->Width() > 0) AMargins.left += tab->IsMainTab() ? 1 : 2;
+}
+
+TvxPCSizePair TvxPCExtraFlatPainter::GetTextPadding(Integer AVisibleIndex) {
+  return ParentInfo()->VisibleTab(AVisibleIndex)->IsMainTab() ? TvxPCSizePair{3, 3} : TvxPCSizePair{2, 2};
+}
+
+void TvxPCExtraFlatPainter::GetTabRectCorrection(Integer AVisibleIndex, TvxPCRectCorrection& C) {
+  C = {};
+  if (AVisibleIndex >= 0 && AVisibleIndex == ParentInfo()->MainTabVisibleIndex()) C = {-1, -1, 1, 1};
+}
+
+TvxPCSizePair TvxPCExtraFlatPainter::GetTabsDistance() {
+  TvxPCSizePair d{GetTabSeparatorWidth(), GetRowLineCount() + 3};
+  if (ParentInfo()->Rotate()) std::swap(d.First, d.Second);
+  return d;
+}
+
+void TvxPCExtraFlatPainter::GetTabsPosition(TvxPCNavigatorButtons AButtons, TvxPCTabsPosition& P) {
+  const TvxTabPosition pos = ParentInfo()->TabPosition();
+  const bool horizontal = IsHorizontal(pos);
+  const Integer fw = GetFrameWidth();
+  const TRect m = IsFrameDrawn() ? TRect{6, 3 + fw, 6, fw} : TRect{6, 3, 6, 0};
+  const TRect t = TurnedRect(m, pos);
+  const Integer W = ParentInfo()->Width(), H = ParentInfo()->Height();
+  TRect n{t.left, t.top, W - t.right, H - t.bottom};
+  const Integer L = GetNavigatorButtonsRegionLength(AButtons);
+  const TvxPCNavigatorPosition np = ParentInfo()->NavigatorPosition();
+  const bool atEnd = horizontal ? (np == npRightTop || np == npRightBottom) : (np == npLeftBottom || np == npRightBottom);
+  if (L > 0) {
+    if (horizontal) (atEnd ? n.right : n.left) += atEnd ? -L : L;
+    else (atEnd ? n.bottom : n.top) += atEnd ? -L : L;
+  }
+  P = TvxPCTabsPosition{};
+  P.NormalTabsRect = n;
+  P.NormalRowWidth = (horizontal ? W : H) - L - 12;
+  const TRect grow = TurnedRect(TRect{1, 1, 1, 0}, pos);
+  P.ExtendedTabsRect = TRect{n.left - grow.left, n.top - grow.top, n.right + grow.right, n.bottom + grow.bottom};
+  P.ExtendedTopOrLeftTabsRectBottomOrRightBorderOffset = 1;
+  P.ExtendedBottomOrRightTabsRectTopOrLeftBorderOffset = -1;
+  P.MinDistanceBetweenTopOrLeftAndBottomOrRightExtendedTabsRects = GetTabsDistance().Second - 1;
+  CalculateNavigatorButtonsPositions(AButtons);
+}
+
+void TvxPCExtraFlatPainter::GetFrameRectOffsets(TRect& AOffsets) {
+  TvxPCStandardPainter::GetFrameRectOffsets(AOffsets);
+  if (ParentInfo()->TabsOnBothSides()) AOffsets.bottom += 3;
+}
+
+void TvxPCExtraFlatPainter::AdjustClientRectOffsets(TRect& AMargins) {
+  if (IsFrameVisible() && !ParentInfo()->HideTabs() && ParentInfo()->RowCount() > 0) --AMargins.top;
+}
+
+void TvxPCExtraFlatPainter::GetClientRectOffsets(TRect& AOffsets) {
+  TvxPCStandardPainter::GetClientRectOffsets(AOffsets);
+  if (!ParentInfo()->HideTabs() && ParentInfo()->RowCount() > 0) AOffsets.top += 2;
+  AdjustClientRectOffsets(AOffsets);
+}
+
+TColor TvxPCExtraFlatPainter::GetDefaultClientColor() {
+  return ParentInfo()->ActivePage() ? ParentInfo()->Color() : GetControlBackgroundColor();
+}
+
+TColor TvxPCExtraFlatPainter::GetInactiveTabColor() {
+  return ParentInfo()->IsTabsContainer() ? ParentInfo()->Color() : LightButtonFaceColor();
+}
+
+TColor TvxPCExtraFlatPainter::GetTabBodyColor(Integer AVisibleIndex) {
+  TvxTab* tab = ParentInfo()->VisibleTab(AVisibleIndex);
+  if (tab->Highlighted()) return clHighlight;
+  const TColor c = GetTabColor(AVisibleIndex);
+  if (c != clDefault) return c;
+  return tab->IsMainTab() ? clBtnFace : GetInactiveTabColor();
+}
+
+TColor TvxPCExtraFlatPainter::GetTabsStripColor() {
+  const Integer m = ParentInfo()->MainTabVisibleIndex();
+  if (m != -1) {
+    const TColor c = GetTabColor(m);
+    if (c != clDefault) return c;
+  }
+  return clBtnFace;
+}
+
+void TvxPCExtraFlatPainter::GetTabsStripRect(TRect& R) {
+  const TRect c = GetClientRect();
+  switch (ParentInfo()->TabPosition()) {
+    case tpTop: R = TRect{c.left, c.top - 2, c.right, c.top}; break;
+    case tpBottom: R = TRect{c.left, c.bottom, c.right, c.bottom + 2}; break;
+    case tpLeft: R = TRect{c.left - 2, c.top, c.left, c.bottom}; break;
+    case tpRight: R = TRect{c.right, c.top, c.right + 2, c.bottom}; break;
+  }
+}
+
+void TvxPCExtraFlatPainter::GetRowRect(Integer AVisibleIndex, bool AUseNormalRect, TRect& R) {
+  TvxTab* tab = ParentInfo()->VisibleTab(AVisibleIndex);
+  R = AUseNormalRect ? tab->NormalRect() : tab->FullRect();
+  const Integer lines = GetRowLineCount();
+  switch (tab->PaintingPosition()) {
+    case tpTop: R.top -= 3; R.bottom += lines; break;
+    case tpBottom: R.bottom += 3; R.top -= lines; break;
+    case tpLeft: R.left -= 3; R.right += lines; break;
+    case tpRight: R.right += 3; R.left -= lines; break;
+  }
+  const Integer cut = IsFrameDrawn() ? 1 : 0;
+  if (IsHorizontal(ParentInfo()->TabPosition())) {
+    R.left = cut;
+    R.right = ParentInfo()->Width() - cut;
+  } else {
+    R.top = cut;
+    R.bottom = ParentInfo()->Height() - cut;
+  }
+}
+
+void TvxPCExtraFlatPainter::GetMainTabHighlightRect(TRect& R) {
+  const Integer m = ParentInfo()->MainTabVisibleIndex();
+  R = ParentInfo()->VisibleTab(m)->FullRect();
+  static const TRect Delta[4] = {{0, 0, -1, 1}, {1, -1, -1, -1}, {0, 0, 1, -1}, {-1, 1, -1, -1}};
+  const TRect& d = Delta[ParentInfo()->TabPosition()];
+  R = TRect{R.left + d.left, R.top + d.top, R.right + d.right, R.bottom + d.bottom};
+}
+
+void TvxPCUltraFlatPainter::GetMainTabHighlightRect(TRect& R) {
+  R = ParentInfo()->VisibleTab(ParentInfo()->MainTabVisibleIndex())->FullRect();
+  switch (ParentInfo()->TabPosition()) {
+    case tpTop: R = TRect{R.left + 1, R.top + 1, R.right - 1, R.bottom}; break;
+    case tpBottom: R = TRect{R.left + 1, R.top, R.right - 1, R.bottom - 1}; break;
+    case tpLeft: R = TRect{R.left + 1, R.top + 1, R.right, R.bottom - 1}; break;
+    case tpRight: R = TRect{R.left, R.top + 1, R.right - 1, R.bottom - 1}; break;
+  }
+}
+
+void TvxPCExtraFlatPainter::PaintContent() {
+  PaintFrameAndClientArea();
+  if (!ParentInfo()->HideTabs()) {
+    PaintNavigatorButtons();
+    PaintTabs();
+  }
+}
+
+void TvxPCExtraFlatPainter::PaintFrameAndClientArea() {
+  if (!ParentInfo()->HideTabs() && ParentInfo()->RowCount() > 0) {
+    TRect strip;
+    GetTabsStripRect(strip);
+    ParentInfo()->Canvas()->FillRect(strip, GetTabsStripColor());
+    ParentInfo()->Canvas()->ExcludeClipRect(strip);
+  }
+  TvxPCStandardPainter::PaintFrameAndClientArea();
+}
+
+void TvxPCExtraFlatPainter::PaintFrame() {
+  TColor first, second;
+  GetFrameColors(first, second);
+  TRect r = GetFrameRect();
+  TvxCanvas* canvas = ParentInfo()->Canvas();
+  if (ParentInfo()->RowCount() == 0 || ParentInfo()->HideTabs()) {
+    canvas->DrawComplexFrame(r, first, second);
+    return;
+  }
+  switch (ParentInfo()->TabPosition()) {
+    case tpTop: DrawBorderLines(canvas, r, {{bRight, second}, {bBottom, second}, {bLeft, first}}, false); break;
+    case tpBottom: DrawBorderLines(canvas, r, {{bRight, second}, {bTop, first}, {bLeft, first}}, false); break;
+    case tpLeft: DrawBorderLines(canvas, r, {{bBottom, second}, {bRight, second}, {bTop, first}}, false); break;
+    case tpRight: DrawBorderLines(canvas, r, {{bBottom, second}, {bLeft, first}, {bTop, first}}, false); break;
+  }
+}
+
+void TvxPCExtraFlatPainter::PaintTabSeparator(const TRect& R) { ParentInfo()->Canvas()->FillRect(R, clBtnShadow); }
+
+void TvxPCExtraFlatPainter::PaintTabs() {
+  TvxCustomTabControl* c = ParentControl();
+  TvxCanvas* canvas = ParentInfo()->Canvas();
+  const Integer n = c->VisibleTabList()->Count();
+  const Integer main = ParentInfo()->MainTabVisibleIndex();
+  Integer v = 0;
+  while (v < n) {
+    if (!c->IsDisplayedTab(v)) {
+      ++v;
+      continue;
+    }
+    const Integer row = ParentInfo()->VisibleTab(v)->Row();
+    TRect rowRect;
+    GetRowRect(v, true, rowRect);
+    canvas->SaveClipRegion();
+    {
+      struct TRestoreClip {
+        TvxCanvas* C;
+        ~TRestoreClip() { C->RestoreClipRegion(); }
+      } restoreClip{canvas};
+      for (; v < n && c->IsDisplayedTab(v) && ParentInfo()->VisibleTab(v)->Row() == row; ++v) {
+        PaintTab(v);
+        const bool nextInRow = v + 1 < n && c->IsDisplayedTab(v + 1) && ParentInfo()->VisibleTab(v + 1)->Row() == row;
+        if (v != main && nextInRow && v + 1 != main) {
+          const TRect r = ParentInfo()->VisibleTab(v)->NormalRect();
+          const TvxPCSizePair insets = GetTabSeparatorInsets();
+          const Integer w = GetTabSeparatorWidth();
+          const bool reversed = c->IsRowDirectionReversed();
+          TRect bar;
+          if (!c->IsVerticalText())
+            bar = reversed ? TRect{r.left - w, r.top + insets.First, r.left, r.bottom - insets.Second}
+                           : TRect{r.right, r.top + insets.First, r.right + w, r.bottom - insets.Second};
+          else
+            bar = reversed ? TRect{r.left + insets.First, r.top - w, r.right - insets.Second, r.top}
+                           : TRect{r.left + insets.First, r.bottom, r.right - insets.Second, r.bottom + w};
+          PaintTabSeparator(bar);
+          canvas->ExcludeClipRect(bar);
+        }
+      }
+      PaintRowLines(rowRect, row);
+      PaintTabBackground(canvas, rowRect, -1);
+    }
+    canvas->ExcludeClipRect(rowRect);
+  }
+}
+
+TRect TvxPCExtraFlatPainter::RowLinesStrip(const TRect& R, TvxBorder& AOuterSide) {
+  // The lines along the row's page side, drawn from the tab side toward the page.
+  const Integer n = GetRowLineCount();
+  switch (ParentInfo()->TabPosition()) {
+    case tpTop: AOuterSide = bTop; return TRect{R.left, R.bottom - n, R.right, R.bottom};
+    case tpBottom: AOuterSide = bBottom; return TRect{R.left, R.top, R.right, R.top + n};
+    case tpLeft: AOuterSide = bLeft; return TRect{R.right - n, R.top, R.right, R.bottom};
+    default: AOuterSide = bRight; return TRect{R.left, R.top, R.left + n, R.bottom};
+  }
+}
+
+void TvxPCExtraFlatPainter::PaintRowLines(const TRect& R, Integer ARow) {
+  const TvxTabPosition pos = ParentInfo()->TabPosition();
+  const TColor last = (pos == tpTop || pos == tpLeft) ? clWhite : clBlack;
+  TvxBorder side;
+  TRect strip = RowLinesStrip(R, side);
+  DrawBorderLines(ParentInfo()->Canvas(), strip, {{side, clBtnFace}, {side, clBtnFace}, {side, last}}, false);
+}
+
+void TvxPCUltraFlatPainter::PaintRowLines(const TRect& R, Integer ARow) {
+  TvxCanvas* canvas = ParentInfo()->Canvas();
+  const Integer m = ParentInfo()->MainTabVisibleIndex();
+  const Integer mainRow = m != -1 ? ParentInfo()->VisibleTab(m)->Row() : 0;
+  TvxBorder side;
+  TRect r = RowLinesStrip(R, side);
+  if (ARow == mainRow)
+    DrawBorderLines(canvas, r, {{side, clBtnFace}, {side, clBtnFace}, {side, clBlack}}, false);
+  else
+    DrawBorderLines(canvas, r, {{side, clBtnFace}, {side, clBlack}, {side, clBtnFace}}, false);
+}
+
+void TvxPCExtraFlatPainter::PaintTabBackground(TvxCanvas* ACanvas, TRect R, Integer AVisibleIndex) {
+  if (AVisibleIndex != ParentInfo()->MainTabVisibleIndex() || AVisibleIndex == -1) {
+    ACanvas->FrameRect(R, GetInactiveTabColor());
+    R = TRect{R.left + 1, R.top + 1, R.right - 1, R.bottom - 1};
+  }
+  ACanvas->FillRect(R, AVisibleIndex == -1 ? GetInactiveTabColor() : GetTabBodyColor(AVisibleIndex));
+}
+
+void TvxPCExtraFlatPainter::PaintMainTabOutline(const TRect& R) {
+  TColor first, second;
+  GetMainTabOutlineColors(first, second);
+  TvxCanvas* canvas = ParentInfo()->Canvas();
+  TRect r = R;
+  switch (ParentInfo()->TabPosition()) {
+    case tpTop: DrawBorderLines(canvas, r, {{bLeft, first}, {bTop, first}, {bRight, second}}, false); break;
+    case tpBottom:
+      DrawBorderLines(canvas, r, {{bLeft, first}, {bBottom, second}, {bRight, second}}, false);
+      canvas->SetPixel(R.left - 1, R.top, second);
+      break;
+    case tpLeft: DrawBorderLines(canvas, r, {{bTop, first}, {bLeft, first}, {bBottom, second}}, false); break;
+    case tpRight:
+      DrawBorderLines(canvas, r, {{bTop, first}, {bRight, second}, {bBottom, second}}, false);
+      canvas->SetPixel(R.left, R.top - 1, second);
+      break;
+  }
+}
+
+void TvxPCExtraFlatPainter::PaintTabBody(TvxTab* ATab, Integer AVisibleIndex) {
+  if (ATab->IsMainTab()) PaintMainTabOutline(ATab->FullRect());
+  if (!IsTabContentOnlyExcluded(AVisibleIndex)) {
+    TRect r = ATab->FullRect();
+    if (ATab->IsMainTab()) GetMainTabHighlightRect(r);
+    PaintTabBackground(ParentInfo()->Canvas(), r, AVisibleIndex);
+  }
+  if (ATab->IsMainTab()) {
+    TRect h;
+    GetMainTabHighlightRect(h);
+    PaintTabFocusRect(AVisibleIndex, h);
+  }
+}
+
+void TvxPCExtraFlatPainter::TabStateChanged(Integer AVisibleIndex, Integer AKind) {
+  TvxTab* tab = ParentInfo()->VisibleTab(AVisibleIndex);
+  if (ParentControl()->IsVerticalText()) tab->ResetVerticalTextBitmap();
+  if (AKind == tckMainTab && !tab->IsMainTab()) {
+    const bool before = tab->VisibleRow() < ParentInfo()->TopOrLeftPartRowCount();
+    ParentControl()->InvalidateRect(before ? ParentInfo()->ExtendedTopOrLeftTabsRect()
+                                           : ParentInfo()->ExtendedBottomOrRightTabsRect(),
+                                    false);
+  } else {
+    TvxPCCustomPainter::InvalidateTab(AVisibleIndex);
+  }
+  if (tab->IsMainTab()) {
+    TRect strip;
+    GetTabsStripRect(strip);
+    InvalidateRect(strip);
+  }
+}
+
+Integer TvxPCExtraFlatPainter::GetNavigatorButtonsDistance(TvxPCNavigatorButton AButton, TvxPCNavigatorButton ANext) {
+  const bool goAndArrow = (AButton == nbGoDialog && ANext != nbClose) || (ANext == nbGoDialog && AButton != nbClose);
+  return goAndArrow ? 0 : 3;
+}
+
+Integer TvxPCUltraFlatPainter::GetNavigatorButtonsDistance(TvxPCNavigatorButton AButton, TvxPCNavigatorButton ANext) {
+  return (AButton == nbClose || ANext == nbClose) ? 3 : 1;
+}
+
+Integer TvxPCUltraFlatPainter::GetNavigatorButtonWidth(TvxPCNavigatorButton AButton) {
+  switch (AButton) {
+    case nbGoDialog: return 11;
+    case nbClose: return 14;
+    default: return 15;
+  }
+}
+
+TPoint TvxPCExtraFlatPainter::GetNavigatorButtonGlyphOffset(TvxPCNavigatorButton AButton) {
+  const bool pressed = ParentInfo()->NavigatorButtonState(AButton) == nbsPressed;
+  if (AButton == nbGoDialog) return TPoint{3, pressed ? 5 : 4};
+  if (AButton == nbClose) return IsHorizontal(ParentInfo()->TabPosition()) ? TPoint{2, 3} : TPoint{3, 2};
+  switch (ButtonArrowDirection(AButton)) {
+    case adUp: return TPoint{2, 5};
+    case adDown: return TPoint{2, 3};
+    case adLeft: return TPoint{5, 2};
+    default: return TPoint{3, 2};
+  }
+}
+
+void TvxPCExtraFlatPainter::GetNavigatorButtonGlyphInfo(TvxPCNavigatorButton AButton,
+                                                        TvxPCNavigatorButtonGlyphInfo& AInfo) {
+  const TvxPCNavigatorButtonState s = ParentInfo()->NavigatorButtonState(AButton);
+  AInfo.PenColor = GetNavigatorButtonGlyphColor(s);
+  AInfo.Enabled = true;
+  AInfo.Outlined = AButton == nbClose || !ParentControl()->Enabled() || s == nbsDisabled;
+  AInfo.Color = AInfo.Outlined ? LightButtonFaceColor() : AInfo.PenColor;
+}
+
+void TvxPCUltraFlatPainter::GetNavigatorButtonGlyphInfo(TvxPCNavigatorButton AButton,
+                                                        TvxPCNavigatorButtonGlyphInfo& AInfo) {
+  const TvxPCNavigatorButtonState s = ParentInfo()->NavigatorButtonState(AButton);
+  AInfo.Color = AInfo.PenColor = GetNavigatorButtonGlyphColor(s);
+  AInfo.Enabled = ParentControl()->Enabled();
+  AInfo.Outlined = AButton == nbClose;
+}
+
+TColor TvxPCExtraFlatPainter::GetNavigatorButtonColor(TvxPCNavigatorButtonState AState) {
+  return (AState == nbsHotTrack || AState == nbsPressed) ? clBtnFace : GetInactiveTabColor();
+}
+
+TColor TvxPCUltraFlatPainter::GetNavigatorButtonColor(TvxPCNavigatorButtonState AState) {
+  if (AState == nbsHotTrack) return clBtnFace;
+  if (AState == nbsPressed) return clBtnShadow;
+  return LightButtonFaceColor();
+}
+
+TColor TvxPCExtraFlatPainter::GetNavigatorButtonGlyphColor(TvxPCNavigatorButtonState AState) {
+  if (!ParentControl()->Enabled() || AState == nbsDisabled) return clBtnShadow;
+  return AState == nbsPressed ? clBtnHighlight : clBtnText;
+}
+
+void TvxPCExtraFlatPainter::PaintNavigatorButtonBorder(TRect& R, TvxPCNavigatorButtonState AState) {
+  if (AState == nbsHotTrack || AState == nbsPressed) {
+    DrawButtonFrame(R, AState == nbsPressed, true);
+    R = TRect{R.left + 1, R.top + 1, R.right - 1, R.bottom - 1};
+  }
+}
+
+void TvxPCUltraFlatPainter::PaintNavigatorButtonBorder(TRect& R, TvxPCNavigatorButtonState AState) {
+  ParentInfo()->Canvas()->FrameRect(R, (AState == nbsHotTrack || AState == nbsPressed) ? clBlack : clBtnShadow);
+  R = TRect{R.left + 1, R.top + 1, R.right - 1, R.bottom - 1};
+}
+
+// =======================================================================================
 // Class references
 
 namespace {
@@ -1334,12 +1783,16 @@ const TSimplePainterClass<TvxPCButtonsPainter, tsButtons, 2> GButtonsPainterClas
 const TSimplePainterClass<TvxPCFlatButtonsPainter, tsFlatButtons, 3> GFlatButtonsPainterClass(L"FlatButtons",
                                                                                              lfsStandard, false);
 const TSimplePainterClass<TvxPCFlatPainter, tsTabs, 7> GFlatPainterClass(L"Flat", lfsFlat, true);
+const TSimplePainterClass<TvxPCExtraFlatPainter, tsTabs, 5> GExtraFlatPainterClass(L"ExtraFlat", lfsStandard, false);
+const TSimplePainterClass<TvxPCUltraFlatPainter, tsTabs, 6> GUltraFlatPainterClass(L"UltraFlat", lfsUltraFlat, true);
 
 }  // namespace
 
 TvxPCPainterClass TvxPCButtonsPainter::StaticPainterClass() { return &GButtonsPainterClass; }
 TvxPCPainterClass TvxPCFlatButtonsPainter::StaticPainterClass() { return &GFlatButtonsPainterClass; }
 TvxPCPainterClass TvxPCFlatPainter::StaticPainterClass() { return &GFlatPainterClass; }
+TvxPCPainterClass TvxPCExtraFlatPainter::StaticPainterClass() { return &GExtraFlatPainterClass; }
+TvxPCPainterClass TvxPCUltraFlatPainter::StaticPainterClass() { return &GUltraFlatPainterClass; }
 
 // =======================================================================================
 // Start-up
@@ -1348,7 +1801,8 @@ namespace {
 
 std::vector<TvxPCPainterClass> RegisteredClasses() {
   return {TvxPCTabsPainter::StaticPainterClass(), TvxPCButtonsPainter::StaticPainterClass(),
-          TvxPCFlatButtonsPainter::StaticPainterClass(), TvxPCFlatPainter::StaticPainterClass()};
+          TvxPCFlatButtonsPainter::StaticPainterClass(), TvxPCExtraFlatPainter::StaticPainterClass(),
+          TvxPCUltraFlatPainter::StaticPainterClass(), TvxPCFlatPainter::StaticPainterClass()};
 }
 
 void InitPCPainters() {

@@ -213,10 +213,107 @@ class TvxPCFlatPainter : public TvxPCTabsPainter {
   void PaintTabBorder(Integer AVisibleIndex) override;
 };
 
+// Flat tabs on a strip, separated by thin bars, with lines between the rows and the page.
+class TvxPCExtraFlatPainter : public TvxPCStandardPainter {
+  DECLARE_CLASS(TvxPCExtraFlatPainter, TvxPCStandardPainter)
+ public:
+  using TvxPCStandardPainter::TvxPCStandardPainter;
+  static TvxPCPainterClass StaticPainterClass();
+  TvxPCPainterClass Class() const override { return StaticPainterClass(); }
+
+  Integer CalculateTabNormalWidth(TvxTab* ATab) override;
+  Integer CalculateTabNormalHeight() override;
+  Integer GetMinTabNormalWidth(Integer AVisibleIndex) override { return GetTabContentIndent(AVisibleIndex); }
+  Integer GetTabContentIndent(Integer AVisibleIndex) override;
+  void GetTabImageAreaMargins(Integer AVisibleIndex, TRect& AMargins) override;
+  void GetTabTextAreaMargins(Integer AVisibleIndex, TRect& AMargins) override;
+  TvxPCSizePair GetTextPadding(Integer AVisibleIndex) override;
+  TvxPCSizePair GetCompactTextPadding(Integer AVisibleIndex) override { return GetTextPadding(AVisibleIndex); }
+  void GetTabRectCorrection(Integer AVisibleIndex, TvxPCRectCorrection& ACorrection) override;
+  TvxPCSizePair GetTabsDistance() override;
+  void GetTabsPosition(TvxPCNavigatorButtons AButtons, TvxPCTabsPosition& ATabsPosition) override;
+  void GetFrameRectOffsets(TRect& AOffsets) override;
+  void GetClientRectOffsets(TRect& AOffsets) override;
+  TColor GetDefaultClientColor() override;
+  TColor GetControlBackgroundColor() override { return clBtnFace; }
+  TColor GetTabBodyColor(Integer AVisibleIndex) override;
+  Integer GetFrameWidth() override { return 1; }
+  Integer GetNavigatorButtonHeight() override { return 13; }
+  Integer GetNavigatorButtonWidth(TvxPCNavigatorButton AButton) override { return 13; }
+  Integer GetNavigatorButtonsDistance(TvxPCNavigatorButton AButton, TvxPCNavigatorButton ANextButton) override;
+  Integer GetNavigatorButtonsEdgeOffset() override { return 6; }
+  Integer GetNavigatorButtonsSideOffset() override { return IsFrameDrawn() ? GetFrameWidth() + 1 : 1; }
+  TPoint GetNavigatorButtonGlyphOffset(TvxPCNavigatorButton AButton) override;
+  void GetNavigatorButtonGlyphInfo(TvxPCNavigatorButton AButton, TvxPCNavigatorButtonGlyphInfo& AInfo) override;
+  TColor GetNavigatorButtonColor(TvxPCNavigatorButtonState AState) override;
+  TColor GetNavigatorButtonGlyphColor(TvxPCNavigatorButtonState AState) override;
+  void PaintNavigatorButtonBorder(TRect& R, TvxPCNavigatorButtonState AState) override;
+  void PaintContent() override;
+  void PaintFrameAndClientArea() override;
+  void PaintFrame() override;
+  void PaintTabs() override;
+  void PaintTabBody(TvxTab* ATab, Integer AVisibleIndex) override;
+  void TabStateChanged(Integer AVisibleIndex, Integer AKind) override;
+
+  virtual Integer GetRowLineCount() { return 3; }
+  virtual void GetMainTabHighlightRect(TRect& R);
+  virtual TvxPCSizePair GetTabSeparatorInsets() { return {2, 2}; }
+  virtual void PaintTabBackground(TvxCanvas* ACanvas, TRect R, Integer AVisibleIndex);
+  virtual void AdjustClientRectOffsets(TRect& AMargins);
+  virtual TColor GetTabsStripColor();
+  virtual void GetTabsStripRect(TRect& R);
+  virtual void GetRowRect(Integer AVisibleIndex, bool AUseNormalRect, TRect& R);
+  virtual Integer GetTabSeparatorWidth() { return 1; }
+  virtual TColor GetInactiveTabColor();
+  virtual bool IsFrameDrawn() { return false; }
+  virtual void PaintMainTabOutline(const TRect& R);
+  virtual void PaintTabSeparator(const TRect& R);
+  virtual void PaintRowLines(const TRect& R, Integer ARow);
+
+ protected:
+  TRect RowLinesStrip(const TRect& R, TvxBorder& AOuterSide);
+  virtual void GetFrameColors(TColor& AFirst, TColor& ASecond) {
+    AFirst = clBtnHighlight;
+    ASecond = clBtnShadow;
+  }
+  virtual void GetMainTabOutlineColors(TColor& AFirst, TColor& ASecond) {
+    AFirst = clWhite;
+    ASecond = clBlack;
+  }
+};
+
+class TvxPCUltraFlatPainter : public TvxPCExtraFlatPainter {
+  DECLARE_CLASS(TvxPCUltraFlatPainter, TvxPCExtraFlatPainter)
+ public:
+  using TvxPCExtraFlatPainter::TvxPCExtraFlatPainter;
+  static TvxPCPainterClass StaticPainterClass();
+  TvxPCPainterClass Class() const override { return StaticPainterClass(); }
+  Integer GetNavigatorButtonHeight() override { return 15; }
+  Integer GetNavigatorButtonWidth(TvxPCNavigatorButton AButton) override;
+  Integer GetNavigatorButtonsDistance(TvxPCNavigatorButton AButton, TvxPCNavigatorButton ANextButton) override;
+  Integer GetNavigatorButtonsEdgeOffset() override { return 3; }
+  TPoint GetNavigatorButtonGlyphOffset(TvxPCNavigatorButton AButton) override {
+    return TvxPCStandardPainter::GetNavigatorButtonGlyphOffset(AButton);
+  }
+  void GetNavigatorButtonGlyphInfo(TvxPCNavigatorButton AButton, TvxPCNavigatorButtonGlyphInfo& AInfo) override;
+  TColor GetNavigatorButtonColor(TvxPCNavigatorButtonState AState) override;
+  void PaintNavigatorButtonBorder(TRect& R, TvxPCNavigatorButtonState AState) override;
+  void GetMainTabHighlightRect(TRect& R) override;
+  void PaintRowLines(const TRect& R, Integer ARow) override;
+
+ protected:
+  void GetFrameColors(TColor& AFirst, TColor& ASecond) override { AFirst = ASecond = clBtnShadow; }
+  void GetMainTabOutlineColors(TColor& AFirst, TColor& ASecond) override { AFirst = ASecond = clBlack; }
+};
+
 // Colour and geometry routines shared by the painters.
 void ColorToHsb(TColor AColor, long double& AHue, long double& ASaturation, long double& ABrightness);
 TColor HsbToColor(long double AHue, long double ASaturation, long double ABrightness);
 TColor LightenColor(TColor AColor, Integer APercent);
 TColor LightButtonFaceColor();
+// One-pixel lines on the given sides of R, each moving that side in by one; with
+// AExcludeInner the clip becomes the band between the original and the final R.
+void DrawBorderLines(TvxCanvas* ACanvas, TRect& R, std::initializer_list<std::pair<TvxBorder, TColor>> ALines,
+                     bool AExcludeInner);
 
 extern const TUnitInfo vxPCPaintersUnit;

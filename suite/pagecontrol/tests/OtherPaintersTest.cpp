@@ -42,6 +42,45 @@ TEST_F(OtherPaintersTest, RegisteredInStyleOrderAndFoundByStyleNameAndLookAndFee
   c->LookAndFeel()->SetNativeStyle(true);  // the Flat painter never paints themed
   c->SetStyle(7);
   EXPECT_FALSE(c->Painter()->IsNativePainting());
+  c->SetStyle(0);
+  c->LookAndFeel()->SetNativeStyle(false);
+  c->LookAndFeel()->SetKind(lfUltraFlat);
+  EXPECT_EQ(c->Painter()->Class(), TvxPCUltraFlatPainter::StaticPainterClass());
+}
+
+TEST_F(OtherPaintersTest, UltraFlatNavigatorButtonSizesAndDistances) {
+  auto* c = Make({0, 0, 150, 80}, 6);
+  c->SetOptions(c->Options() + pcoCloseButton + pcoGoDialog);
+  for (const wchar_t* s : {L"Fourth", L"Fifth", L"Sixth"}) c->Tabs()->Add(s);
+  auto* p = static_cast<TvxPCStandardPainter*>(c->Painter());
+  const auto& q = p->ButtonsQueue();
+  ASSERT_EQ(q.size(), 4u);
+  const TvxPCNavigatorButton order[] = {nbGoDialog, nbTopLeft, nbBottomRight, nbClose};
+  const Integer widths[] = {11, 15, 15, 14};
+  for (size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(q[i].Button, order[i]);
+    EXPECT_EQ(q[i].ButtonRect.right - q[i].ButtonRect.left, widths[i]);
+    EXPECT_EQ(q[i].ButtonRect.bottom - q[i].ButtonRect.top, 15);
+  }
+  EXPECT_EQ(q[1].ButtonRect.left - q[0].ButtonRect.right, 1);
+  EXPECT_EQ(q[3].ButtonRect.left - q[2].ButtonRect.right, 3);
+  EXPECT_EQ(q[3].ButtonRect.right, 150 - p->GetNavigatorButtonsSideOffset());
+}
+
+TEST_F(OtherPaintersTest, ExtraFlatSeparatorsStandOnlyBetweenTabsThatAreNotMain) {
+  auto* c = Make({0, 0, 260, 80}, 5);
+  c->SelectTabByIndex(1);
+  auto separatorAfter = [&](Integer v) {
+    const auto px = PaintToPixels(c);
+    const TRect r = c->Tabs()->Tab(v)->NormalRect();
+    const DWORD p = px[static_cast<size_t>((r.top + r.bottom) / 2) * c->Width() + r.right];
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF) == Rgb(clBtnShadow);
+  };
+  EXPECT_FALSE(separatorAfter(0));
+  EXPECT_FALSE(separatorAfter(1));
+  c->SelectTabByIndex(0);
+  EXPECT_FALSE(separatorAfter(0));
+  EXPECT_TRUE(separatorAfter(1));
 }
 
 TEST_F(OtherPaintersTest, ButtonStylesMoveAFocusFrameAndAcceptCtrlClickSelection) {
@@ -78,7 +117,8 @@ TEST_F(OtherPaintersTest, EachPaintersTabs) {
     TvxTabPosition Position;
   } cases[] = {
       {L"buttons_top", 2, tpTop},       {L"flatbuttons_top", 3, tpTop}, {L"flat_top", 7, tpTop},
-      {L"flat_bottom", 7, tpBottom},    {L"flat_left", 7, tpLeft},
+      {L"flat_bottom", 7, tpBottom},    {L"flat_left", 7, tpLeft},  {L"extraflat_top", 5, tpTop},
+      {L"extraflat_bottom", 5, tpBottom}, {L"ultraflat_top", 6, tpTop},
   };
   for (const auto& k : cases) {
     auto* c = Make({0, 0, 260, 120}, k.Style, k.Position);
