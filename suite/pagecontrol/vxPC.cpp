@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "Forms.h"
+#include "Streaming.h"
 #include "vdThemeManager.h"
 #include "vdUxTheme.h"
 #include "vxClasses.h"
@@ -1734,7 +1735,42 @@ TRect TvxCustomTabControl::ClientRectOfPainter() {
 }
 
 void TvxCustomTabControl::AdjustClientRect(RECT& Rect) {
+  if (IsLoading()) {
+    Rect = FIsClientRectLoaded ? FClientRect : TRect{0, 0, Width(), Height()};
+    return;
+  }
   Rect = ClientRectOfPainter();
+}
+
+void TvxCustomTabControl::DefineProperties(TFiler* Filer) {
+  TvxControl::DefineProperties(Filer);
+  TRect r{0, 0, Width(), Height()};
+  if (IsLoading() && FIsClientRectLoaded)
+    r = FClientRect;
+  else if (!IsLoading())
+    r = ClientRectOfPainter();
+  auto* ancestor = dynamic_cast<TvxCustomTabControl*>(Filer->Ancestor());
+  const TRect a = ancestor ? ancestor->ClientRectOfPainter() : TRect{};
+  auto define = [&](const wchar_t* AName, LONG TRect::*AField, bool AStoredWithoutAncestor, bool AMarksRead) {
+    Filer->DefineProperty(
+        AName,
+        [this, AField, AMarksRead](TReader* R) {
+          FClientRect.*AField = R->ReadInteger();
+          if (AMarksRead) FIsClientRectLoaded = true;
+        },
+        [value = r.*AField](TWriter* W) { W->WriteInteger(value); },
+        ancestor ? r.*AField != a.*AField : AStoredWithoutAncestor);
+  };
+  define(L"ClientRectBottom", &TRect::bottom, r.bottom != 0, false);
+  define(L"ClientRectLeft", &TRect::left, r.left != 0, false);
+  define(L"ClientRectRight", &TRect::right, true, false);
+  define(L"ClientRectTop", &TRect::top, true, true);
+}
+
+void TvxCustomTabControl::ChangeScale(Integer M, Integer D) {
+  FClientRect = TRect{MulDiv(FClientRect.left, M, D), MulDiv(FClientRect.top, M, D), MulDiv(FClientRect.right, M, D),
+                      MulDiv(FClientRect.bottom, M, D)};
+  TvxControl::ChangeScale(M, D);
 }
 
 const TMessageMap* TvxCustomTabControl::ClassMessages() {
@@ -2324,6 +2360,52 @@ void TvxPageControl::Relayout() {
   if (FActivePage && FActivePage->HandleAllocated()) FActivePage->Invalidate();
 }
 
+TComponent* TvxPageControl::ActivePageComponent() const { return FActivePage; }
+
+void TvxPageControl::SetActivePageComponent(TComponent* Value) {
+  auto* page = dynamic_cast<TvxTabSheet*>(Value);
+  if (IsLoading() && page) {
+    // The stored active page: applied as the form loads, without events.
+    LockChangeEvents(true);
+    struct TUnlock {
+      TvxCustomTabControl* C;
+      ~TUnlock() { C->LockChangeEvents(false); }
+    } unlock{this};
+    FActivePage = page;
+    FTabIndex = page->FPageControl == this ? page->PageIndex() : -1;
+    return;
+  }
+  SetActivePage(page);
+}
+
+void TvxPageControl::DeclarePublished(TPublisher<TvxPageControl>& P) {
+  using C = TvxPageControl;
+  P.Property(L"ActivePage", &C::ActivePageComponent, &C::SetActivePageComponent);
+  P.Property(L"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
+  P.Property(L"Color", &TControl::Color, &TControl::SetColor).Type(TypeInfoColor());
+  P.Property(L"Focusable", &C::Focusable, &C::SetFocusable).Default(true);
+  P.Property(L"Font", &TControl::Font, &TControl::SetFont);
+  P.Property(L"HideTabs", &C::HideTabs, &C::SetHideTabs).Default(false);
+  P.Property(L"HotTrack", &C::HotTrack, &C::SetHotTrack).Default(false);
+  P.Property(L"ImageBorder", &C::ImageBorder, &C::SetImageBorder).Default(0);
+  P.Property(L"LookAndFeel", &TvxControl::LookAndFeel, &TvxControl::SetLookAndFeel);
+  P.Property(L"MultiLine", &C::MultiLine, &C::SetMultiLine).Default(false);
+  P.Property(L"NavigatorPosition", &C::NavigatorPosition, &C::SetNavigatorPosition).Default(npRightTop);
+  P.Property(L"Options", &C::Options, &C::SetOptions).NoDefault();
+  P.Property(L"OwnerDraw", &C::OwnerDraw, &C::SetOwnerDraw).Default(false);
+  P.Property(L"RaggedRight", &C::RaggedRight, &C::SetRaggedRight).Default(false);
+  P.Property(L"Rotate", &C::Rotate, &C::SetRotate).Default(false);
+  P.Property(L"ScrollOpposite", &C::ScrollOpposite, &C::SetScrollOpposite).Default(false);
+  P.Property(L"ShowFrame", &C::ShowFrame, &C::SetShowFrame).Default(false);
+  P.Property(L"Style", &C::Style, &C::SetStyle).Default(0);
+  P.Property(L"TabHeight", &C::TabHeight, &C::SetTabHeight).Default(0);
+  P.Property(L"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder);
+  P.Property(L"TabPosition", &C::TabPosition, &C::SetTabPosition).Default(tpTop);
+  P.Property(L"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true);
+  P.Property(L"TabWidth", &C::TabWidth, &C::SetTabWidth).Default(0);
+  P.Property(L"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
+}
+
 Integer TvxPageControl::ActivePageIndex() const { return FActivePage ? FActivePage->PageIndex() : -1; }
 
 void TvxPageControl::SetActivePageIndex(Integer Value) {
@@ -2562,6 +2644,23 @@ void TvxTabSheet::SetPageControl(TvxPageControl* Value) {
   }
 }
 
+void TvxTabSheet::SetParentComponent(TComponent* Value) {
+  // A form stream names the page control as the sheet's parent.
+  if (auto* pc = dynamic_cast<TvxPageControl*>(Value)) SetPageControl(pc);
+  else TCustomControl::SetParentComponent(Value);
+}
+
+void TvxTabSheet::DeclarePublished(TPublisher<TvxTabSheet>& P) {
+  using C = TvxTabSheet;
+  P.Property(L"Caption", &TControl::Caption, &TControl::SetCaption);
+  P.Property(L"Color", &TControl::Color, &TControl::SetColor).Type(TypeInfoColor());
+  P.Property(L"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
+  P.Property(L"Font", &TControl::Font, &TControl::SetFont);
+  P.Property(L"Highlighted", &C::Highlighted, &C::SetHighlighted).Default(false);
+  P.Property(L"ImageIndex", &C::ImageIndex, &C::SetImageIndex).Default(-1);
+  P.Property(L"TabVisible", &C::TabVisible, &C::SetTabVisible).Default(true);
+}
+
 Integer TvxTabSheet::PageIndex() const {
   if (!FPageControl) return -1;
   auto& pages = FPageControl->FPages;
@@ -2670,8 +2769,17 @@ const TMessageMap* TvxTabSheet::ClassMessages() {
 }
 
 namespace {
+void InitPC() {
+  RegisterClass(TvxPageControl::StaticClass());
+  RegisterClass(TvxTabSheet::StaticClass());
+}
+
 // The registry goes with its unit, even when a painter class was left registered.
-void FinPC() { FreeAndNil(GPaintersFactory); }
+void FinPC() {
+  UnRegisterClass(TvxTabSheet::StaticClass());
+  UnRegisterClass(TvxPageControl::StaticClass());
+  FreeAndNil(GPaintersFactory);
+}
 }  // namespace
 
-const TUnitInfo vxPCUnit = {L"vxPC", nullptr, FinPC};
+const TUnitInfo vxPCUnit = {L"vxPC", InitPC, FinPC};

@@ -18,17 +18,23 @@ class TvxTabs;
 class TvxPCCustomPainter;
 
 using TvxPCStyleID = Integer;
-enum TvxPCOption {
+enum TvxPCOption : int {
   pcoAlwaysShowGoDialogButton, pcoCloseButton, pcoFixedTabWidthWhenRotated, pcoGoDialog, pcoGradient,
   pcoGradientClientArea, pcoNoArrows, pcoRedrawOnResize, pcoSort, pcoTopToBottomText, pcoUsePageColorForTab
 };
-using TvxPCOptions = Set<TvxPCOption>;
+using TvxPCOptions = Set<TvxPCOption, 16>;
 enum TvxTabPosition { tpTop, tpBottom, tpLeft, tpRight };
 enum TvxPCNavigatorPosition { npLeftTop, npLeftBottom, npRightTop, npRightBottom };
 enum TvxPCNavigatorButton { nbTopLeft, nbBottomRight, nbGoDialog, nbClose };
 using TvxPCNavigatorButtons = Set<TvxPCNavigatorButton>;
 enum TvxPCNavigatorButtonState : Byte { nbsNormal, nbsPressed, nbsHotTrack, nbsDisabled };
 enum TvxPCStandardStyle { tsTabs, tsButtons, tsFlatButtons };
+ENUM_TYPEINFO(TvxPCOption, pcoAlwaysShowGoDialogButton, pcoCloseButton, pcoFixedTabWidthWhenRotated, pcoGoDialog,
+              pcoGradient, pcoGradientClientArea, pcoNoArrows, pcoRedrawOnResize, pcoSort, pcoTopToBottomText,
+              pcoUsePageColorForTab)
+ENUM_TYPEINFO(TvxTabPosition, tpTop, tpBottom, tpLeft, tpRight)
+ENUM_TYPEINFO(TvxPCNavigatorPosition, npLeftTop, npLeftBottom, npRightTop, npRightBottom)
+SET_TYPEINFO(TvxPCOptions, TvxPCOption)
 enum TvxTabSlantKind { skCutCorner, skSlant };
 enum TvxTabSlantPosition { spLeft, spRight };
 using TvxTabSlantPositions = Set<TvxTabSlantPosition>;
@@ -572,6 +578,10 @@ class TvxCustomTabControl : public TvxControl {
 
  protected:
   void Loaded() override;
+  // The client rectangle goes with the form as "ClientRectBottom", "ClientRectLeft",
+  // "ClientRectRight" and "ClientRectTop", so pages are placed before the painter runs.
+  void DefineProperties(TFiler* Filer) override;
+  void ChangeScale(Integer M, Integer D) override;
   void AdjustClientRect(RECT& Rect) override;
   void CreateHandle() override;
   void CreateParams(TCreateParams& Params) override;
@@ -669,6 +679,8 @@ class TvxCustomTabControl : public TvxControl {
   Integer FTabHeight = 0, FTabWidth = 0;
   TvxTabPosition FTabPosition = tpTop;
   std::unique_ptr<TvxTabSlants> FTabSlants;
+  TRect FClientRect{};
+  bool FIsClientRectLoaded = false;
 };
 
 // ---------------------------------------------------------------------------------------
@@ -678,11 +690,15 @@ using TvxPageChangingEvent = std::function<void(TObject* Sender, TvxTabSheet* Ne
 
 class TvxPageControl : public TvxCustomTabControl {
   DECLARE_CLASS(TvxPageControl, TvxCustomTabControl)
+  PUBLISHED(TvxPageControl)
  public:
   explicit TvxPageControl(TComponent* AOwner);
   ~TvxPageControl() override;
 
   TvxTabSheet* ActivePage() const { return FActivePage; }
+  // The active page as a component reference of the form stream.
+  TComponent* ActivePageComponent() const;
+  void SetActivePageComponent(TComponent* Value);
   void SetActivePage(TvxTabSheet* Value);
   Integer ActivePageIndex() const;
   void SetActivePageIndex(Integer Value);
@@ -729,6 +745,7 @@ class TvxPageControl : public TvxCustomTabControl {
 class TvxTabSheet : public TCustomControl {
   DECLARE_CLASS(TvxTabSheet, TCustomControl)
   DECLARE_MESSAGE_MAP
+  PUBLISHED(TvxTabSheet)
  public:
   explicit TvxTabSheet(TComponent* AOwner);
   ~TvxTabSheet() override;
@@ -746,6 +763,7 @@ class TvxTabSheet : public TCustomControl {
   void SetTabVisible(bool Value);
   TvxTab* Tab() const { return FTab; }
   void SetParent(TWinControl* AParent) override;
+  void SetParentComponent(TComponent* Value) override;
   virtual void AssignPageControl(TvxPageControl* Value);
 
   TNotifyEvent OnHide, OnShow;

@@ -1,6 +1,7 @@
 // The page control: page switching and its events, hiding and removing pages, page order.
 #include "PageControlTestSupport.h"
 
+#include "Streaming.h"
 #include "SysUtils.h"
 
 using namespace pc_test;
@@ -143,4 +144,25 @@ TEST_F(PageControlTest, SheetRefusesAParentThatIsNotAPageControl) {
   s->SetParent(P);
   EXPECT_EQ(s->PageControl(), P);
   EXPECT_EQ(P->PageCount(), 4);
+}
+
+TEST_F(PageControlTest, FormStreamKeepsPagesActivePageAndClientRectangle) {
+  P->SetName(L"Pages");
+  P->SetBounds(0, 0, 696, 193);
+  for (int i = 0; i < 3; ++i) S[i]->SetName(L"Sheet" + std::to_wstring(i));
+  P->SetActivePage(S[1]);
+  Form->SetName(L"StreamForm");
+  const String text = ComponentToText(Form);
+  EXPECT_NE(text.find(L"ClientRectTop = "), String::npos);
+  EXPECT_NE(text.find(L"ActivePage = Sheet1"), String::npos);
+  EXPECT_NE(text.find(L"object Sheet2: TvxTabSheet"), String::npos);
+  TForm* copy = TCustomForm::Create<TForm>(nullptr);
+  TextToComponent(text, copy);
+  auto* p = dynamic_cast<TvxPageControl*>(copy->FindComponent(L"Pages"));
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->PageCount(), 3);
+  EXPECT_EQ(p->ActivePageIndex(), 1);
+  EXPECT_EQ(p->Tabs()->Get(2), L"Three");
+  EXPECT_EQ(p->TabIndex(), 1);
+  delete copy;
 }
