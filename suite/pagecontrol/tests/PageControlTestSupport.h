@@ -81,6 +81,9 @@ struct TTabFormFixture : vx_test::TFormFixture {
   template <class T = TvxCustomTabControl>
   T* AddTabControl(RECT R, std::initializer_list<const wchar_t*> Captions = {}) {
     T* c = Add<T>(Form, R);
+    // The main window's look: standard, not themed (the Tabs painter).
+    c->LookAndFeel()->SetKind(lfStandard);
+    c->LookAndFeel()->SetNativeStyle(false);
     for (const wchar_t* s : Captions) c->Tabs()->Add(s);
     return c;
   }
