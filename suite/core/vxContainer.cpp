@@ -1,0 +1,761 @@
+#include "vxContainer.h"
+
+#include "vdOffice11.h"
+#include "vdThemeManager.h"
+#include "vdUxTheme.h"
+#include "vdCore.h"
+#include "vxScrollBar.h"
+
+namespace {
+
+// Holds a counter above zero for a scope.
+struct TCountScope {
+  Integer& Count;
+  explicit TCountScope(Integer& C) : Count(C) { ++Count; }
+  ~TCountScope() { --Count; }
+};
+
+// Removes a weak link to an object at the end of a scope.
+class TObjectLinkScope {
+ public:
+  explicit TObjectLinkScope(TObject* AObject) : FLink(vxAddObjectLink(AObject)) {}
+  ~TObjectLinkScope() { vxRemoveObjectLink(FLink); }
+  TObjectLinkScope(const TObjectLinkScope&) = delete;
+  TObjectLinkScope& operator=(const TObjectLinkScope&) = delete;
+  bool Alive() const { return FLink && FLink->Ref; }
+
+ private:
+  TvxObjectLink* FLink;
+};
+
+struct TFlagScope {
+  bool& Flag;
+  bool Saved;
+  TFlagScope(bool& F, bool V) : Flag(F), Saved(F) { Flag = V; }
+  ~TFlagScope() { Flag = Saved; }
+};
+}  // namespace
+
+const TMessageMap* TvxContainer::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {WM_SETFOCUS, MessageHandler<&TvxContainer::WMSetFocus>},
+      {WM_KILLFOCUS, MessageHandler<&TvxContainer::WMKillFocus>},
+      {WM_NCPAINT, MessageHandler<&TvxContainer::WMNCPaint>},
+      {WM_SETCURSOR, MessageHandler<&TvxContainer::WMSetCursor>},
+      {WM_WINDOWPOSCHANGING, MessageHandler<&TvxContainer::WMWindowPosChanging>},
+      {WM_WINDOWPOSCHANGED, MessageHandler<&TvxContainer::WMWindowPosChanged>},
+      {CM_ENABLEDCHANGED, MessageHandler<&TvxContainer::CMEnabledChanged>},
+      {CM_FONTCHANGED, MessageHandler<&TvxContainer::CMFontChanged>},
+      {CM_PARENTCOLORCHANGED, MessageHandler<&TvxContainer::CMParentColorChanged>},
+      {CM_PARENTFONTCHANGED, MessageHandler<&TvxContainer::CMParentFontChanged>},
+      {CM_FOCUSCHANGED, MessageHandler<&TvxContainer::CMSysColorChange>},
+      {CM_SYSCOLORCHANGE, MessageHandler<&TvxContainer::CMSysColorChange>},
+      {VXM_REFRESHCONTAINER, MessageHandler<&TvxContainer::VXMRefreshContainer>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+TvxContainer::TvxContainer(TComponent* AOwner) : TvxControl(AOwner) { FSizeGripData.Visible = false; }
+
+void TvxContainer::AfterConstruction() {
+  inherited::AfterConstruction();
+  FStyles.reset(GetStylesClass()->Create(this, GetStyleClass()));
+  FStyles->SetOnChanged([this](TObject* Sender) { ContainerStyleChanged(Sender); });
+  FActiveStyleData.ContainerState = TvxContainerState{csNormal};
+  FActiveStyleData.ActiveStyle = Style();
+  FViewInfo = CreateViewInfo();
+  LookAndFeel()->SetMasterLookAndFeel(Style()->LookAndFeel());
+  ControlStyle().Include(csCaptureMouse);
+  ControlStyle().Include(csSetCaption);
+  SetTabStop(true);
+  SetParentColor(UsesParentColorByDefault() && !IsInplace() && !Style()->IsValueAssigned(csvColor));
+  if (!ParentColor()) {
+    // The container's own default: the normal style must not count it as assigned.
+    TFlagScope internal(FInternalSetting, true);
+    SetColor(clWindow);
+  }
+  ClearSavedChildControlRegions();
+  FIsCreating = false;
+}
+
+TvxContainer::~TvxContainer() {
+  vxEndMouseTracking(this);
+  SetInnerControl(nullptr);
+  FViewInfo.reset();
+  if (FStyles) FStyles->SetOnChanged(TNotifyEvent());
+  FStyles.reset();
+}
+
+TvxContainerStyleClass TvxContainer::GetStyleClass() { return TvxContainerStyle::ClassOf<TvxContainerStyle>(); }
+TvxContainerStylesClass TvxContainer::GetStylesClass() { return TvxContainerStyles::ClassOf<TvxContainerStyles>(); }
+std::unique_ptr<TvxContainerViewInfo> TvxContainer::CreateViewInfo() { return std::make_unique<TvxContainerViewInfo>(); }
+
+// --- Refresh -------------------------------------------------------------------------------
+
+void TvxContainer::ShortRefreshContainer(bool AIsMouseEvent) {
+  TPoint p{-1, -1};
+  if (HandleAllocated()) {
+    POINT cur;
+    vxQueryCursorPos(cur);
+    HWND under = WindowFromPoint(cur);
+    if (under && vxIsChildOrSelf(Handle(), under)) {
+      ::ScreenToClient(Handle(), &cur);
+      p = TPoint{cur.x, cur.y};
+    }
+  }
+  RefreshContainer(p, vxmbNone, vxCurrentShiftState(), AIsMouseEvent);
+}
+
+void TvxContainer::RefreshContainer(const TPoint& P, TvxMouseButton AButton, TShiftState AShift, bool AIsMouseEvent) {
+  FHasChanges = true;
+  bool result = false;
+  if (CanRefreshContainer()) {
+    TCountScope lock(FRefreshLockCount);
+    FHasChanges = false;
+    result = RefreshViewInfoAt(P, AButton, AShift, AIsMouseEvent);
+  }
+  FIsViewInfoCalculated = result && !FHasChanges;
+}
+
+bool TvxContainer::CanRefreshContainer() {
+  return FRefreshLockCount == 0 && !FIsCreating && FStyles && !IsDestroying() &&
+         !ControlState().Contains(csDestroyingHandle) && HandleAllocated();
+}
+
+void TvxContainer::CheckViewInfo() {
+  if (!FIsViewInfoCalculated) ShortRefreshContainer(false);
+}
+
+bool TvxContainer::RefreshViewInfoAt(const TPoint& P, TvxMouseButton, TShiftState AShift, bool) {
+  bool hotAllowed = AShift.Empty() && GetActiveStyle()->HotTrack();
+  ComputeViewInfo(P, hotAllowed);
+  AlignInnerControl();
+  ApplyStyleToInnerControl();
+  if (FInnerControl)
+    vxInvalidateRectFrame(Handle(), TRect{0, 0, Width(), Height()}, FViewInfo->BorderRect, false);
+  else
+    InvalidateRect(TRect{0, 0, Width(), Height()}, false);
+  if (FViewInfo->ContainerState.Contains(csHotTrack)) vxBeginMouseTracking(this, Bounds(), this);
+  return true;
+}
+
+TvxContainerStyle* TvxContainer::GetActiveStyle() {
+  if (!(FActiveStyleData.ContainerState == FViewInfo->ContainerState)) {
+    FActiveStyleData.ContainerState = FViewInfo->ContainerState;
+    FActiveStyleData.ActiveStyle = GetStyleForState();
+  }
+  return FActiveStyleData.ActiveStyle;
+}
+
+TvxContainerStyle* TvxContainer::GetStyleForState() {
+  const TvxContainerState& s = FViewInfo->ContainerState;
+  if (s.Contains(csDisabled)) return StyleDisabled();
+  if (s.Contains(csActive)) return StyleFocused();
+  if (Style()->HotTrack() && s.Contains(csHotTrack)) return StyleHot();
+  return Style();
+}
+
+void TvxContainer::ComputeViewInfo(const TPoint& P, bool AHotTrackAllowed) {
+  TvxContainerViewInfo* vi = FViewInfo.get();
+  vi->NativeStyle = IsNativeStyle();
+  vi->Painter = Style()->LookAndFeel()->SkinPainter();
+  const Integer w0 = vxContainerBorderWidth(vi->BorderStyle);
+  auto statePass = [&] {
+    if (!Enabled())
+      vi->ContainerState = TvxContainerState{csDisabled};
+    else if (IsDesigning())
+      vi->ContainerState = TvxContainerState{csNormal};
+    else if (Focused())
+      vi->ContainerState = TvxContainerState{csActive};
+    else {
+      vi->ContainerState = TvxContainerState{csNormal};
+      TRect vb = GetVisibleBounds();
+      if (AHotTrackAllowed && PtInRect(&vb, P)) vi->ContainerState.Include(csHotTrack);
+    }
+    TvxContainerStyle* active = GetActiveStyle();
+    if (!active->HotTrack())
+      vi->HotState = chsNoHotTrack;
+    else if (vi->ContainerState.Contains(csActive) || vi->ContainerState.Contains(csHotTrack))
+      vi->HotState = chsSelected;
+    else
+      vi->HotState = chsNormal;
+    if (vi->NativeStyle)
+      vi->BorderStyle = Style()->BorderStyle();
+    else {
+      TvxContainerBorderStyle bs = active->BorderStyle();
+      vi->BorderStyle = (bs == cbsUltraFlat || bs == cbsOffice11) ? cbsSingle : bs;
+    }
+  };
+  statePass();
+  // The visible bounds depend on the border: a thinner border asks for a second pass.
+  if (!vi->NativeStyle && vxContainerBorderWidth(vi->BorderStyle) < w0) statePass();
+  if (vi->NativeStyle) {
+    vi->ThemedObjectType = GetThemedObjectType();
+    vi->NativePart = GetNativePart();
+    vi->NativeState = GetNativeState();
+  }
+  vi->Bounds = TRect{0, 0, Width(), Height()};
+  TRect ext;
+  GetBorderExtent(ext);
+  vi->BorderRect = TRect{vi->Bounds.left + ext.left, vi->Bounds.top + ext.top, vi->Bounds.right - ext.right,
+                         vi->Bounds.bottom - ext.bottom};
+  vi->ClientRect = vi->BorderRect;
+  vi->BorderWidth = vi->Painter ? 1 : vxContainerBorderWidth(vi->BorderStyle);
+  vi->Edges = GetActiveStyle()->Edges();
+  vi->Shadow = HasShadow();
+  vi->BorderColor = ComputeBorderColor();
+  vi->SetBackgroundColor(ComputeBackgroundColor());
+}
+
+// --- Colours and geometry ----------------------------------------------------------------------
+
+TvxEditStateColorKind TvxContainer::GetEditStateColorKind() {
+  if (!Enabled()) return esckDisabled;
+  return Focused() ? esckNormal : esckInactive;
+}
+
+void TvxContainer::GetPainterColors(TColor& ABackground, TColor& AText) {
+  ABackground = clDefault;
+  AText = clDefault;
+  TvxCustomLookAndFeelPainterClass painter = FViewInfo->Painter;
+  if (!painter) return;
+  TvxContainerStyle* active = GetActiveStyle();
+  if (!Style()->IsValueAssigned(csvTextColor) && !active->IsValueAssigned(csvTextColor))
+    AText = painter->DefaultEditorTextColorEx(GetEditStateColorKind());
+  if (!ParentColor() && !Style()->IsValueAssigned(csvColor) && !active->IsValueAssigned(csvColor))
+    ABackground = painter->DefaultEditorBackgroundColorEx(GetEditStateColorKind());
+}
+
+TColor TvxContainer::ComputeBackgroundColor() {
+  TColor bg, text;
+  GetPainterColors(bg, text);
+  if (bg != clDefault) return bg;
+  TvxContainerStyle* active = GetActiveStyle();
+  if (FViewInfo->NativeStyle && !Enabled() && !active->IsValueAssigned(csvColor)) {
+    COLORREF c;
+    HTHEME theme = vdOpenThemeByType(FViewInfo->ThemedObjectType);
+    if (theme &&
+        SUCCEEDED(vdUxTheme::GetThemeColor(theme, FViewInfo->NativePart, FViewInfo->NativeState, 3802 /* TMT_FILLCOLOR */, &c)))
+      return static_cast<TColor>(c);
+  }
+  return active->Color();
+}
+
+TColor TvxContainer::ComputeBorderColor() {
+  const TvxContainerState& s = FViewInfo->ContainerState;
+  TvxContainerStyle* active = GetActiveStyle();
+  bool highlighted = s.Contains(csActive) || (s.Contains(csHotTrack) && active->HotTrack()) ||
+                     (IsDesigning() && Enabled());
+  if (FViewInfo->Painter) return FViewInfo->Painter->GetContainerBorderColor(highlighted);
+  switch (active->BorderStyle()) {
+    case cbsUltraFlat:
+    case cbsOffice11:
+      if (!highlighted) return clBtnShadow;
+      return active->BorderStyle() == cbsOffice11 ? vdOffice11HighlightBorderColor : clHighlight;
+    default:
+      return active->BorderColor();
+  }
+}
+
+void TvxContainer::GetBorderExtent(TRect& R) {
+  const bool native = IsNativeStyle();
+  TvxContainerStyle* active = GetActiveStyle();
+  if (active->TransparentBorder() && !FViewInfo->Painter)
+    R = TRect{2, 2, 2, 2};
+  else if (!active->HasBorder() || (native && Style()->BorderStyle() == cbsNone))
+    R = TRect{0, 0, 0, 0};
+  else if (native)
+    R = TRect{2, 2, 2, 2};
+  else {
+    R = TRect{0, 0, 0, 0};
+    const Integer w = vxContainerBorderWidth(FViewInfo->BorderStyle);
+    TvxBorders e = active->Edges();
+    if (e.Contains(bLeft)) R.left = w;
+    if (e.Contains(bTop)) R.top = w;
+    if (e.Contains(bRight)) R.right = w;
+    if (e.Contains(bBottom)) R.bottom = w;
+  }
+  if (HasShadow()) {
+    R.right += vxContainerShadowWidth;
+    R.bottom += vxContainerShadowWidth;
+  }
+}
+
+void TvxContainer::GetBorderRect(TRect& R) {
+  R = FViewInfo->Bounds;
+  TRect ext;
+  GetBorderExtent(ext);
+  R.left += ext.left;
+  R.top += ext.top;
+  R.right -= ext.right;
+  R.bottom -= ext.bottom;
+  const Integer w = vxContainerBorderWidth(FViewInfo->CurrentBorderStyle());
+  InflateRect(&R, w, w);
+  vxRectShrinkOutsideEdges(R, w, GetActiveStyle()->Edges());
+}
+
+TRect TvxContainer::GetVisibleBounds() {
+  TRect r{0, 0, Width(), Height()};
+  if (IsInplace()) return r;
+  if (FViewInfo->Shadow) {
+    r.right -= vxContainerShadowWidth;
+    r.bottom -= vxContainerShadowWidth;
+  }
+  if (Style()->HasBorder()) {
+    if (FViewInfo->NativeStyle) {
+      if (Style()->TransparentBorder() && FViewInfo->BorderStyle == cbsNone) InflateRect(&r, -2, -2);
+    } else if (Style()->TransparentBorder()) {
+      const Integer w = vxContainerBorderWidth(FViewInfo->BorderStyle);
+      InflateRect(&r, w - 2, w - 2);
+      vxRectShrinkOutsideEdges(r, w, FViewInfo->Edges);
+    }
+  } else if (Style()->TransparentBorder())
+    InflateRect(&r, -2, -2);
+  if (r.top > r.bottom) r = TRect{r.left, 0, r.right, 0};
+  return r;
+}
+
+bool TvxContainer::HasShadow() { return GetActiveStyle()->Shadow() && !IsNativeStyle(); }
+
+bool TvxContainer::CanHaveTransparentBorder() {
+  return !(FViewInfo->NativeStyle && FViewInfo->BorderStyle != cbsNone);
+}
+
+bool TvxContainer::IsNativeStyle() {
+  return vxIsThemeUsable(Style()->LookAndFeel()->NativeStyle(), GetThemedObjectType());
+}
+
+Integer TvxContainer::GetNativePart() { return vdOSWinVistaUp ? 3 : 1; }
+
+Integer TvxContainer::GetNativeState() {
+  if (!Enabled()) return 4;
+  if (IsReadOnlyState()) return 6;
+  if (Focused()) return 5;
+  if (FViewInfo->ContainerState.Contains(csHotTrack)) return 2;
+  return 1;
+}
+
+TFont* TvxContainer::GetStateFont() {
+  TFont* f = GetActiveStyle()->GetVisibleFont();
+  TColor bg, text;
+  GetPainterColors(bg, text);
+  if (text != clDefault) f->SetColor(text);
+  return f;
+}
+
+TRect TvxContainer::ClientBounds() { return FViewInfo->ClientRect; }
+TvxLookAndFeel* TvxContainer::GetLookAndFeel() { return Style()->LookAndFeel(); }
+
+// --- Style changes ---------------------------------------------------------------------------
+
+void TvxContainer::ContainerStyleChanged(TObject*) {
+  if (FIsCreating || IsLoading()) return;
+  ShortRefreshContainer(false);
+  TFlagScope internal(FInternalSetting, true);
+  if (!ParentColor() || Style()->AssignedValues().Contains(csvColor)) SetColor(Style()->ResolvedColor());
+  SetFont(Style()->Font());
+  if (Style()->IsValueAssigned(csvFont)) SetParentFont(false);
+}
+
+void TvxContainer::Loaded() {
+  inherited::Loaded();
+  AlignInnerControl();
+  ContainerStyleChanged(Style());
+}
+
+void TvxContainer::ColorChanged() {
+  if (FInternalSetting || !FStyles) {
+    inherited::ColorChanged();
+    ShortRefreshContainer(false);
+  } else
+    Style()->SetColor(Color());
+}
+
+void TvxContainer::CMFontChanged(TCMNoParams& Message) {
+  if (FInternalSetting || !FStyles) {
+    InheritedMessage(Message);
+    AlignInnerControl();
+    ShortRefreshContainer(false);
+    return;
+  }
+  const bool wasAssigned = Style()->AssignedValues().Contains(csvFont);
+  Style()->SetFont(Font());
+  if (!wasAssigned) {
+    TvxContainerStyleValues v = Style()->AssignedValues();
+    v.Exclude(csvFont);
+    Style()->SetAssignedValues(v);
+  }
+  InheritedMessage(Message);
+}
+
+void TvxContainer::CMParentColorChanged(TMessage& Message) {
+  if (!FStyles) return InheritedMessage(Message);
+  const bool wasAssigned = Style()->AssignedValues().Contains(csvColor);
+  InheritedMessage(Message);
+  if (!wasAssigned || ParentColor()) {
+    TvxContainerStyleValues v = Style()->AssignedValues();
+    v.Exclude(csvColor);
+    Style()->SetAssignedValues(v);
+  }
+  if (Style()->Color() != Color()) ContainerStyleChanged(Style());
+  if (DependsOnParentBackground() && !ParentColor()) Invalidate();
+}
+
+void TvxContainer::CMParentFontChanged(TMessage& Message) {
+  if (!FStyles) return InheritedMessage(Message);
+  const bool wasAssigned = Style()->AssignedValues().Contains(csvFont);
+  InheritedMessage(Message);
+  if (!ParentFont()) Style()->RefreshOwnFont();
+  if (!wasAssigned || ParentFont()) {
+    TvxContainerStyleValues v = Style()->AssignedValues();
+    v.Exclude(csvFont);
+    Style()->SetAssignedValues(v);
+  }
+}
+
+bool TvxContainer::IsStylePropertyPublished(const String& APropertyName, bool AExtendedStyle) {
+  if (!AExtendedStyle) return true;
+  if (!Style()->IsExtendedStylePropertyPublished(APropertyName)) return false;
+  TvxContainerStyleValue v;
+  if (Style()->GetStyleValue(APropertyName, v) && GetNotPublishedStyleValues().Contains(v)) return false;
+  return true;
+}
+
+// --- Inner control ---------------------------------------------------------------------------
+
+void TvxContainer::SetInnerControl(TWinControl* Value) {
+  if (FInnerControl == Value) return;
+  if (FInnerControl) FInnerControl->RemoveFreeNotification(this);
+  FInnerControl = Value;
+  if (FInnerControl) FInnerControl->FreeNotification(this);
+}
+
+void TvxContainer::Notification(TComponent* AComponent, TOperation Operation) {
+  inherited::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FInnerControl) {
+    FInnerControl = nullptr;
+  }
+}
+
+void TvxContainer::AlignInnerControl() {
+  if (!FInnerControl || FIsCreating) return;
+  const TRect& c = FViewInfo->ClientRect;
+  RECT b = FInnerControl->BoundsRect();
+  if (!EqualRect(&b, &c)) {
+    TCountScope lock(FRefreshLockCount);
+    FInnerControl->SetBounds(c.left, c.top, c.right - c.left, c.bottom - c.top);
+  }
+}
+
+void TvxContainer::ApplyStyleToInnerControl() {
+  if (!FInnerControl) return;
+  FInnerControl->SetColor(FViewInfo->BackgroundColor());
+  FInnerControl->SetFont(GetStateFont());
+}
+
+void TvxContainer::AdjustClientRect(RECT& Rect) {
+  if (!IsDestroying()) Rect = FViewInfo->ClientRect;
+}
+
+void TvxContainer::FocusInnerControl() { FInnerControl->SetFocus(); }
+
+void TvxContainer::SetDragMode(TDragMode Value) {
+  inherited::SetDragMode(Value);
+  if (FInnerControl) FInnerControl->SetDragMode(Value);
+}
+
+void TvxContainer::SetContainerDragKind(TDragKind Value) {
+  SetDragKind(Value);
+  if (FInnerControl) FInnerControl->SetDragKind(Value);
+}
+
+void TvxContainer::Invalidate() {
+  inherited::Invalidate();
+  if (FInnerControl) FInnerControl->Invalidate();
+}
+
+void TvxContainer::Update() {
+  inherited::Update();
+  if (FInnerControl) FInnerControl->Update();
+}
+
+void TvxContainer::CursorChanged() {
+  inherited::CursorChanged();
+  if (FInnerControl) FInnerControl->SetCursor(Cursor());
+}
+
+TDragImageList* TvxContainer::GetDragImages() {
+  if (auto* inner = dynamic_cast<TvxControl*>(FInnerControl)) return inner->GetDragImages();
+  return inherited::GetDragImages();
+}
+
+// --- Window ----------------------------------------------------------------------------------
+
+void TvxContainer::CreateHandle() {
+  inherited::CreateHandle();
+  if (FInnerControl && vxCanAllocateHandle(FInnerControl)) FInnerControl->HandleNeeded();
+  ShortRefreshContainer(false);
+}
+
+void TvxContainer::CreateParams(TCreateParams& Params) {
+  inherited::CreateParams(Params);
+  Params.WindowClass.style &= ~(CS_HREDRAW | CS_VREDRAW);
+}
+
+void TvxContainer::CreateWindowHandle(const TCreateParams& Params) {
+  // Window creation cuts a caption at 65535 characters; a longer one is set afterwards.
+  if (Params.Caption.size() <= 65535) return inherited::CreateWindowHandle(Params);
+  TCreateParams p = Params;
+  p.Caption.clear();
+  inherited::CreateWindowHandle(p);
+  if (HandleAllocated()) DefWindowProcW(Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Params.Caption.c_str()));
+}
+
+void TvxContainer::Paint() {
+  TvxCanvas* canvas = Canvas();
+  if (!RectVisible(canvas->Handle(), &FViewInfo->Bounds)) return;
+  CheckViewInfo();
+  TRect inner = FViewInfo->BorderRect;
+  vxDrawContainerFrameBackground(canvas, this, FViewInfo->Bounds, FViewInfo->BorderWidth, inner);
+  FViewInfo->Paint(canvas);
+}
+
+void TvxContainer::UpdateScrollBars() { inherited::UpdateScrollBars(); }
+
+void TvxContainer::Resize() {
+  inherited::Resize();
+  ShortRefreshContainer(false);
+}
+
+void TvxContainer::WndProc(TMessage& Message) {
+  if (FInnerControl && FInnerControl->HandleAllocated()) {
+    switch (Message.Msg) {
+      case WM_KEYDOWN:
+      case WM_KEYUP:
+      case WM_CHAR:
+      case CN_KEYDOWN:
+      case CN_KEYUP:
+      case CN_CHAR:
+        Message.Result = SendMessageW(FInnerControl->Handle(), Message.Msg, Message.WParam, Message.LParam);
+        return;
+      default:
+        break;
+    }
+  }
+  if (Message.Msg == WM_SETFOCUS && !Visible()) return;
+  if (Message.Msg == WM_NCCALCSIZE && FRefreshLockCount > 0) {
+    Message.Result = 0;
+    return;
+  }
+  inherited::WndProc(Message);
+}
+
+void TvxContainer::WMNCPaint(TMessage& Message) { Message.Result = 0; }
+
+void TvxContainer::VXMRefreshContainer(TMessage&) { ShortRefreshContainer(false); }
+
+void TvxContainer::CMSysColorChange(TMessage& Message) {
+  InheritedMessage(Message);
+  ShortRefreshContainer(false);
+}
+
+void TvxContainer::CMEnabledChanged(TCMNoParams& Message) {
+  InheritedMessage(Message);
+  EnabledChanged();
+}
+
+void TvxContainer::EnabledChanged() {
+  for (Integer i = 0; i < ControlCount(); ++i)
+    if (auto* sb = dynamic_cast<TvxScrollBar*>(Controls(i))) sb->SetEnabled(Enabled());
+  ShortRefreshContainer(false);
+}
+
+void TvxContainer::WMSetCursor(TWMSetCursor& Message) {
+  if (FInnerControl && Message.CursorWnd() == Handle() && Message.HitTest() == HTCLIENT) {
+    POINT p;
+    vxQueryCursorPos(p);
+    ::ScreenToClient(Handle(), &p);
+    if (!PtInRect(&FViewInfo->ClientRect, p)) {
+      ::SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+      Message.Result = 1;
+      return;
+    }
+  }
+  InheritedMessage(Message);
+}
+
+void TvxContainer::WMWindowPosChanging(TMessage& Message) {
+  if (IsDestroying()) {
+    Message.Result = 0;
+    return;
+  }
+  InheritedMessage(Message);
+  if (HandleAllocated() && GetFocus() == Handle() && FInnerControl && FInnerControl->HandleAllocated() &&
+      FInnerControl->CanFocus() && !ControlState().Contains(csFocusing))
+    if (TCustomForm* form = GetParentForm(this)) form->FocusControl(FInnerControl);
+}
+
+void TvxContainer::WMWindowPosChanged(TMessage& Message) {
+  InheritedMessage(Message);
+  if (!IsDestroying() && DependsOnParentBackground()) ShortRefreshContainer(false);
+}
+
+// --- Focus -----------------------------------------------------------------------------------
+
+bool TvxContainer::Focused() {
+  if (IsDesigning() || ControlState().Contains(csDestroyingHandle)) return false;
+  if (HandleAllocated() && GetFocus() == Handle()) return true;
+  return FInnerControl && FInnerControl->HandleAllocated() && FInnerControl->Focused();
+}
+
+void TvxContainer::SetFocus() {
+  if (IsDesigning() || SkipsSetFocus()) return;
+  inherited::SetFocus();
+  if (FInnerControl && FInnerControl->HandleAllocated() && GetFocus() == Handle()) {
+    FocusInnerControl();
+    if (TCustomForm* form = GetParentForm(this)) form->FocusControl(FInnerControl);
+  }
+}
+
+void TvxContainer::WMSetFocus(TWMSetFocus& Message) {
+  if (FInnerControl && !FInnerControl->ComponentState().Contains(csDestroying) &&
+      FInnerControl->HandleAllocated()) {
+    if (Message.FocusedWnd() == FInnerControl->Handle()) {
+      Message.Result = 0;
+      return;
+    }
+    InheritedMessage(Message);
+    if (FInnerControl && FInnerControl->CanFocus()) FInnerControl->SetFocus();
+  } else
+    InheritedMessage(Message);
+}
+
+void TvxContainer::WMKillFocus(TWMKillFocus& Message) {
+  if (FInnerControl && FInnerControl->HandleAllocated() && Message.FocusedWnd() == FInnerControl->Handle()) {
+    Message.Result = 0;
+    return;
+  }
+  InheritedMessage(Message);
+}
+
+bool TvxContainer::MayFocus() {
+  return !(FInnerControl && FInnerControl->HandleAllocated() && FInnerControl->Focused());
+}
+
+bool TvxContainer::CanFocusOnClick() {
+  if (FInnerControl && FInnerControl->HandleAllocated() && FInnerControl->Focused()) return false;
+  return inherited::CanFocusOnClick() && !FInnerControlMouseDown;
+}
+
+void TvxContainer::KeyDown(Word& Key, TShiftState Shift) {
+  inherited::KeyDown(Key, Shift);
+  if (Key == VK_TAB && Focused() && !Shift.Contains(ssAlt) && !Shift.Contains(ssCtrl) && HandlesTabNavigation()) {
+    Key = 0;
+    if (TCustomForm* form = GetParentForm(this)) {
+      form->SelectNext(form->ActiveControl(), !Shift.Contains(ssShift), true);
+      if (HandleAllocated() && GetFocus() == Handle() && FInnerControl) FInnerControl->SetFocus();
+    }
+  }
+}
+
+void TvxContainer::FocusChanged() {
+  inherited::FocusChanged();
+  ShortRefreshContainer(false);
+}
+
+// --- Mouse -----------------------------------------------------------------------------------
+
+void TvxContainer::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  TObjectLinkScope link(this);
+  inherited::MouseDown(Button, Shift, X, Y);
+  if (link.Alive() && IsMouseTracked()) RefreshContainer(TPoint{X, Y}, vxMouseButtonToVx(Button), Shift, true);
+}
+
+void TvxContainer::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  TObjectLinkScope link(this);
+  inherited::MouseUp(Button, Shift, X, Y);
+  if (link.Alive()) RefreshContainer(TPoint{X, Y}, vxMouseButtonToVx(Button), Shift, true);
+}
+
+void TvxContainer::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  inherited::MouseMove(Shift, X, Y);
+  RefreshContainer(TPoint{X, Y}, vxmbNone, Shift, true);
+  vxBeginMouseTracking(this, Bounds(), this);
+}
+
+void TvxContainer::MouseEnter(TControl* AControl) {
+  inherited::MouseEnter(AControl);
+  ShortRefreshContainer(true);
+  vxBeginMouseTracking(this, Bounds(), this);
+}
+
+void TvxContainer::MouseLeave(TControl* AControl) {
+  inherited::MouseLeave(AControl);
+  ShortRefreshContainer(true);
+  vxEndMouseTracking(this);
+}
+
+void TvxContainer::TrackedMouseLeave(TControl* AControl) {
+  MouseLeave(AControl);
+  vxEndMouseTracking(this);
+}
+
+void TvxContainer::DoContextPopup(POINT MousePos, bool& Handled) {
+  const bool keyboard = MousePos.x == -1 && MousePos.y == -1;
+  if (FPopupMenuLockCount == 0 && (keyboard || CanShowPopupMenuAt(TPoint{MousePos.x, MousePos.y})))
+    inherited::DoContextPopup(MousePos, Handled);
+  else
+    Handled = true;
+}
+
+bool TvxContainer::InnerControlMenuHandler(TMessage& Message) {
+  if (Message.Msg != CN_KEYDOWN && Message.Msg != CN_SYSKEYDOWN) return false;
+  TWMKey key(Message);
+  const bool handled = IsPopupMenuShortCut(key);
+  if (handled) Message.Result = 1;
+  return handled;
+}
+
+void TvxContainer::LockAlignControls(bool ALock) {
+  if (ALock)
+    ++FLockAlignControlsCount;
+  else if (FLockAlignControlsCount > 0)
+    --FLockAlignControlsCount;
+}
+
+void TvxContainer::LockPopupMenu(bool ALock) {
+  if (ALock)
+    ++FPopupMenuLockCount;
+  else if (FPopupMenuLockCount > 0)
+    --FPopupMenuLockCount;
+}
+
+// --- Free routines ---------------------------------------------------------------------------
+
+TvxContainer* vxFindContainerOf(TControl* AControl) {
+  if (!AControl) return nullptr;
+  if (auto* c = dynamic_cast<TvxContainer*>(AControl)) return c;
+  if (auto* inner = dynamic_cast<IvxContainerInnerControl*>(AControl)) return inner->GetControlContainer();
+  return nullptr;
+}
+
+bool vxIsControlHandle(TWinControl* AControl, HWND AWnd, bool AIncludeRelated) {
+  if (!AControl) return false;
+  if (AControl->HandleAllocated() && AControl->Handle() == AWnd) return true;
+  return AIncludeRelated && vxIsRelatedWindowHandle(AControl, AWnd);
+}
+
+bool vxIsRelatedWindowHandle(TWinControl* AControl, HWND AWnd) {
+  if (!AControl || !AWnd || !AControl->HandleAllocated() || AControl->Handle() == AWnd) return false;
+  if (IsChild(AControl->Handle(), AWnd)) return true;
+  for (Integer i = 0; i < AControl->ControlCount(); ++i) {
+    auto* child = dynamic_cast<TWinControl*>(AControl->Controls(i));
+    if (!child || !child->HandleAllocated()) continue;
+    if (child->Handle() == AWnd || IsChild(child->Handle(), AWnd) || vxIsRelatedWindowHandle(child, AWnd))
+      return true;
+  }
+  return false;
+}
+
+const TUnitInfo vxContainerUnit = {L"vxContainer", nullptr, nullptr};
