@@ -5,6 +5,9 @@
 #include "vdUxTheme.h"
 #include "vdCore.h"
 #include "vxScrollBar.h"
+#include "vxDWMApi.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -51,6 +54,11 @@ const TMessageMap* TvxContainer::ClassMessages() {
       {CM_FOCUSCHANGED, MessageHandler<&TvxContainer::CMSysColorChange>},
       {CM_SYSCOLORCHANGE, MessageHandler<&TvxContainer::CMSysColorChange>},
       {VXM_REFRESHCONTAINER, MessageHandler<&TvxContainer::VXMRefreshContainer>},
+      {VXM_UPDATESCROLLBARS, MessageHandler<&TvxContainer::VXMUpdateScrollBars>},
+      {VXM_BUFFEREDPAINTONGLASS, MessageHandler<&TvxContainer::VXMBufferedPaintOnGlass>},
+      {WM_PAINT, MessageHandler<&TvxContainer::WMPaint>},
+      {CN_CTLCOLOREDIT, MessageHandler<&TvxContainer::CNCtlColor>},
+      {CN_CTLCOLORSTATIC, MessageHandler<&TvxContainer::CNCtlColor>},
   };
   static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
   return &Map;
@@ -132,6 +140,7 @@ bool TvxContainer::RefreshViewInfoAt(const TPoint& P, TvxMouseButton, TShiftStat
   ComputeViewInfo(P, hotAllowed);
   AlignInnerControl();
   ApplyStyleToInnerControl();
+  UpdateWindowRegion();
   if (FInnerControl)
     vxInvalidateRectFrame(Handle(), TRect{0, 0, Width(), Height()}, FViewInfo->BorderRect, false);
   else
@@ -515,13 +524,17 @@ void TvxContainer::CreateWindowHandle(const TCreateParams& Params) {
 void TvxContainer::Paint() {
   TvxCanvas* canvas = Canvas();
   if (!RectVisible(canvas->Handle(), &FViewInfo->Bounds)) return;
+  if (ControlState().Contains(csPaintCopy)) SetShadowClipRegion();
   CheckViewInfo();
   TRect inner = FViewInfo->BorderRect;
   vxDrawContainerFrameBackground(canvas, this, FViewInfo->Bounds, FViewInfo->BorderWidth, inner);
   FViewInfo->Paint(canvas);
 }
 
-void TvxContainer::UpdateScrollBars() { inherited::UpdateScrollBars(); }
+void TvxContainer::UpdateScrollBars() {
+  inherited::UpdateScrollBars();
+  SetScrollBarsParameters(false);
+}
 
 void TvxContainer::Resize() {
   inherited::Resize();
@@ -731,6 +744,199 @@ void TvxContainer::LockPopupMenu(bool ALock) {
     --FPopupMenuLockCount;
 }
 
+// --- Regions -----------------------------------------------------------------------------------
+
+void TvxContainer::AlignControls(TControl* AControl, RECT& Rect) {
+  if (HasOwnChildControls()) return inherited::AlignControls(AControl, Rect);
+  if (FLockAlignControlsCount > 0 || (AControl && IsInternalControl(AControl))) return;
+  if (!AControl) {
+    inherited::AlignControls(nullptr, Rect);
+    return;
+  }
+  auto* win = dynamic_cast<TWinControl*>(AControl);
+  if (FIsCreating || !win || !win->HandleAllocated()) return;
+  // The control is kept inside the client rectangle of the view info.
+  AdjustClientRect(Rect);
+  TvxContainerInnerControlBounds b;
+  CalculateInnerControlBounds(Rect, AControl, b);
+  bool differs = true;
+  if (AControl == FInnerControl)
+    differs = b.IsEmpty != FInnerControlBounds.IsEmpty ||
+              (!b.IsEmpty && !EqualRect(&b.Rect, &FInnerControlBounds.Rect));
+  if (!differs) return;
+  HRGN rgn = b.IsEmpty ? nullptr : CreateRectRgnIndirect(&b.Rect);
+  // The window owns the region from here on.
+  SetWindowRgn(win->Handle(), rgn, TRUE);
+  FInnerControlBounds = b;
+}
+
+void TvxContainer::CalculateInnerControlBounds(const RECT& ARect, TControl* AControl,
+                                               TvxContainerInnerControlBounds& ABounds) {
+  const RECT cb = AControl->BoundsRect();
+  TRect r{0, 0, AControl->Width(), AControl->Height()};
+  if (cb.left < ARect.left) r.left = ARect.left - cb.left;
+  if (cb.top < ARect.top) r.top = ARect.top - cb.top;
+  if (cb.right > ARect.right) r.right -= cb.right - ARect.right;
+  if (cb.bottom > ARect.bottom) r.bottom -= cb.bottom - ARect.bottom;
+  ABounds.Rect = r;
+  ABounds.IsEmpty = r.left == 0 && r.top == 0 && r.right == AControl->Width() && r.bottom == AControl->Height();
+}
+
+void TvxContainer::UpdateWindowRegion() {
+  if (!HandleAllocated()) return;
+  TRect shape, extent;
+  GetBorderRect(shape);
+  GetEmptyRect(extent);
+  vxSetWindowShadowRegion(Handle(), shape, extent, TRect{}, FViewInfo->Shadow,
+                          FViewInfo->NativeStyle && FViewInfo->BorderStyle != cbsNone);
+}
+
+void TvxContainer::SetShadowClipRegion() {
+  if (!HandleAllocated()) return;
+  TRect shape, extent;
+  GetBorderRect(shape);
+  GetEmptyRect(extent);
+  std::unique_ptr<TvxRegion> rgn =
+      vxBuildShadowRegion(Handle(), shape, extent, TRect{}, FViewInfo->Shadow, !CanHaveTransparentBorder());
+  if (rgn) Canvas()->SetClipRegion(rgn.release(), roIntersect);
+}
+
+// --- Scroll bars -------------------------------------------------------------------------------
+
+void TvxContainer::UpdateScrollBarsParameters() {
+  if (!IsDestroying() && HandleAllocated() && FInnerControl) PostMessageW(Handle(), VXM_UPDATESCROLLBARS, 0, 0);
+}
+
+void TvxContainer::VXMUpdateScrollBars(TMessage&) { SetScrollBarsParameters(false); }
+
+void TvxContainer::SetScrollBarsParameters(bool AIsScrolling) {
+  if (!FInnerControl || !HasScrollBars() || IsDestroying() || !vxIsScrollBarInfoAvailable() || !HScrollBar() ||
+      !VScrollBar())
+    return;
+  TFlagScope calculating(FScrollBarsCalculating, true);
+  for (TvxScrollBar* bar : {static_cast<TvxScrollBar*>(HScrollBar()), static_cast<TvxScrollBar*>(VScrollBar())}) {
+    if (!AIsScrolling) AdjustScrollBarPosition(bar);
+    if (!bar->Visible()) continue;
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
+    GetScrollInfo(FInnerControl->Handle(), bar->Kind() == sbHorizontal ? SB_HORZ : SB_VERT, &si);
+    const Integer page = std::min<Integer>(static_cast<Integer>(si.nPage), si.nMax);
+    bar->SetScrollParams(si.nMin, si.nMax, si.nPos, page, true);
+  }
+  TvxContainerSizeGripData grip;
+  auto* inner = dynamic_cast<IvxContainerInnerControl*>(FInnerControl);
+  grip.Visible = HScrollBar()->Visible() && VScrollBar()->Visible() && FInnerControl->HandleAllocated() && inner;
+  if (grip.Visible) vxGetSizeGripCornerRect(inner, grip.Bounds);
+  if (grip.Visible && (!FSizeGripData.Visible || !EqualRect(&grip.Bounds, &FSizeGripData.Bounds))) {
+    HRGN rgn = CreateRectRgnIndirect(&grip.Bounds);
+    SendMessageW(FInnerControl->Handle(), WM_NCPAINT, reinterpret_cast<WPARAM>(rgn), 0);
+    DeleteObject(rgn);
+  }
+  FSizeGripData = grip;
+}
+
+void TvxContainer::AdjustScrollBarPosition(TvxScrollBar* AScrollBar) {
+  SCROLLBARINFO info{};
+  bool shown = false;
+  if (GetInnerScrollBarInfo(info, AScrollBar->Kind()) && IsScrollBarInfoVisible(info)) {
+    AScrollBar->SetEnabled(IsScrollBarEnabled(AScrollBar, info));
+    TRect r;
+    GetScrollBarBounds(info.rcScrollBar, r);
+    AScrollBar->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    shown = r.right > r.left && r.bottom > r.top;
+  }
+  SetScrollBarVisible(AScrollBar, shown);
+}
+
+bool TvxContainer::GetInnerScrollBarInfo(SCROLLBARINFO& AInfo, TScrollBarKind AKind) {
+  if (IsDestroying() || !Parent() || !HandleAllocated() || !FInnerControl || !FInnerControl->HandleAllocated())
+    return false;
+  return vxSafeGetScrollBarInfo(FInnerControl->Handle(), AKind == sbHorizontal ? OBJID_HSCROLL : OBJID_VSCROLL,
+                                AInfo);
+}
+
+void TvxContainer::GetScrollBarBounds(const RECT& AScreenRect, TRect& R) {
+  POINT p{AScreenRect.left, AScreenRect.top};
+  ::ScreenToClient(Handle(), &p);
+  const Integer w = AScreenRect.right - AScreenRect.left, h = AScreenRect.bottom - AScreenRect.top;
+  if (p.x < 0 || p.y < 0 || w > Width() || h > Height())
+    R = TRect{};
+  else
+    R = TRect{p.x, p.y, p.x + w, p.y + h};
+}
+
+bool TvxContainer::IsScrollBarEnabled(TvxScrollBar* AScrollBar, const SCROLLBARINFO& AInfo) {
+  TWinControl* parent = AScrollBar->Parent();
+  return (!parent || parent->Enabled()) && !(AInfo.rgstate[0] & STATE_SYSTEM_UNAVAILABLE);
+}
+
+bool TvxContainer::IsScrollBarInfoVisible(const SCROLLBARINFO& AInfo) {
+  return (AInfo.rgstate[0] & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN)) == 0;
+}
+
+void TvxContainer::SetScrollBarVisible(TvxScrollBar* AScrollBar, bool AVisible) {
+  AScrollBar->SetVisible(AVisible);
+  if (AVisible) AScrollBar->BringToFront();
+}
+
+// --- Glass and inner-control messages -----------------------------------------------------------
+
+void TvxContainer::WMPaint(TWMPaint& Message) {
+  if (FOnGlass && vxIsCompositionEnabled() && HandleAllocated()) {
+    vxPaintWindowBuffered(Handle());
+    Message.Result = 0;
+    return;
+  }
+  InheritedMessage(Message);
+}
+
+void TvxContainer::CNCtlColor(TMessage& Message) {
+  InheritedMessage(Message);
+  if (FOnGlass && vxIsCompositionEnabled() && !FRepaintOnGlass && HandleAllocated()) {
+    FRepaintOnGlass = true;
+    PostMessageW(Handle(), VXM_BUFFEREDPAINTONGLASS, 0, 0);
+  }
+}
+
+void TvxContainer::VXMBufferedPaintOnGlass(TMessage&) {
+  if (!FRepaintOnGlass) return;
+  FRepaintOnGlass = false;
+  if (HandleAllocated()) vxRepaintWindowBuffered(Handle());
+}
+
+bool TvxContainer::InnerControlDefaultHandler(TMessage& Message) {
+  if (!FInnerControl || IsDestroying()) return false;
+  return DoInnerControlDefaultHandler(Message);
+}
+
+bool TvxContainer::DoInnerControlDefaultHandler(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_CONTEXTMENU:
+      Message.Result = Perform(WM_CONTEXTMENU, Message.WParam, Message.LParam);
+      return Message.Result != 0;
+    case CN_CTLCOLOREDIT:
+      if (FOnGlass && vxIsCompositionEnabled() && !FInnerControlBufferedPaint && FInnerControl->HandleAllocated()) {
+        FInnerControlBufferedPaint = true;
+        PostMessageW(FInnerControl->Handle(), VXM_BUFFEREDPAINTONGLASS, 0, 0);
+      }
+      return false;
+    case VXM_BUFFEREDPAINTONGLASS:
+      if (FInnerControlBufferedPaint && FInnerControl->HandleAllocated()) {
+        FInnerControlBufferedPaint = false;
+        HWND w = FInnerControl->Handle();
+        RECT r;
+        GetClientRect(w, &r);
+        HDC dc = GetDC(w);
+        vxBufferedPaintWindow(dc, r, w);
+        ReleaseDC(w, dc);
+      }
+      return false;
+    default:
+      return false;
+  }
+}
+
 // --- Free routines ---------------------------------------------------------------------------
 
 TvxContainer* vxFindContainerOf(TControl* AControl) {
@@ -756,6 +962,43 @@ bool vxIsRelatedWindowHandle(TWinControl* AControl, HWND AWnd) {
       return true;
   }
   return false;
+}
+
+void vxGetSizeGripCornerRect(IvxContainerInnerControl* AInnerControl, TRect& R) {
+  R = TRect{};
+  TvxContainer* c = AInnerControl ? AInnerControl->GetControlContainer() : nullptr;
+  if (!c || !c->HScrollBar() || !c->VScrollBar() || !c->HScrollBar()->Visible() || !c->VScrollBar()->Visible() ||
+      !c->HandleAllocated())
+    return;
+  POINT p{c->VScrollBar()->Left(), c->HScrollBar()->Top()};
+  ClientToScreen(c->Handle(), &p);
+  RECT wr;
+  vxGetControlWindowRect(AInnerControl->GetControl(), wr);
+  R.left = p.x - wr.left;
+  R.top = p.y - wr.top;
+  R.right = R.left + c->VScrollBar()->Width();
+  R.bottom = R.top + c->HScrollBar()->Height();
+}
+
+void vxFillSizeGripCorner(TvxContainer* AContainer, const TRect& R) {
+  TWinControl* inner = AContainer ? AContainer->InnerControl() : nullptr;
+  if (IsRectEmpty(&R) || !inner || !inner->HandleAllocated()) return;
+  HWND w = inner->Handle();
+  HDC dc = GetWindowDC(w);
+  if (!dc) return;
+  const TvxCustomLookAndFeelPainter* painter = AContainer->GetLookAndFeel()->Painter();
+  HBRUSH brush = CreateSolidBrush(ColorToRGB(painter ? painter->DefaultSizeGripAreaColor() : clBtnFace));
+  FillRect(dc, &R, brush);
+  DeleteObject(brush);
+  ReleaseDC(w, dc);
+}
+
+void vxPaintSizeGripCorner(TvxContainer* AContainer) {
+  auto* inner = AContainer ? dynamic_cast<IvxContainerInnerControl*>(AContainer->InnerControl()) : nullptr;
+  if (!inner) return;
+  TRect r;
+  vxGetSizeGripCornerRect(inner, r);
+  vxFillSizeGripCorner(AContainer, r);
 }
 
 const TUnitInfo vxContainerUnit = {L"vxContainer", nullptr, nullptr};

@@ -114,6 +114,14 @@ class TvxContainer : public TvxControl, public IvxMouseTrackingCaller, public Iv
 
   virtual TvxContainerStyle* GetActiveStyle();
 
+  // Scroll-bar mirroring: posts the private update message to the container.
+  void UpdateScrollBarsParameters();
+  virtual void SetScrollBarsParameters(bool AIsScrolling);
+  // An inner control passes the messages it does not handle here first; true when the
+  // container handled the message.
+  bool InnerControlDefaultHandler(TMessage& Message);
+  const TvxContainerSizeGripData& SizeGripData() const { return FSizeGripData; }
+
  protected:
   // IvxMouseTrackingCaller
   void MouseLeave() override { TrackedMouseLeave(this); }
@@ -155,6 +163,18 @@ class TvxContainer : public TvxControl, public IvxMouseTrackingCaller, public Iv
   virtual Integer GetNativeState();
   virtual void FocusInnerControl();
   virtual bool CanDragAtDesignTime() { return false; }
+  virtual void AdjustScrollBarPosition(TvxScrollBar* AScrollBar);
+  virtual void CalculateInnerControlBounds(const RECT& ARect, TControl* AControl,
+                                           TvxContainerInnerControlBounds& ABounds);
+  virtual bool DoInnerControlDefaultHandler(TMessage& Message);
+  virtual bool GetInnerScrollBarInfo(SCROLLBARINFO& AInfo, TScrollBarKind AKind);
+  virtual void GetScrollBarBounds(const RECT& AScreenRect, TRect& R);
+  virtual bool IsScrollBarEnabled(TvxScrollBar* AScrollBar, const SCROLLBARINFO& AInfo);
+  virtual bool IsScrollBarInfoVisible(const SCROLLBARINFO& AInfo);
+  virtual void SetScrollBarVisible(TvxScrollBar* AScrollBar, bool AVisible);
+  virtual void SetShadowClipRegion();
+  virtual void UpdateWindowRegion();
+  void AlignControls(TControl* AControl, RECT& Rect) override;
   void RefreshContainer(const TPoint& P, TvxMouseButton AButton, TShiftState AShift, bool AIsMouseEvent);
 
   // TvxControl and control overrides.
@@ -196,6 +216,10 @@ class TvxContainer : public TvxControl, public IvxMouseTrackingCaller, public Iv
   void CMParentFontChanged(TMessage& Message);
   void CMSysColorChange(TMessage& Message);
   void VXMRefreshContainer(TMessage& Message);
+  void VXMUpdateScrollBars(TMessage& Message);
+  void VXMBufferedPaintOnGlass(TMessage& Message);
+  void WMPaint(TWMPaint& Message);
+  void CNCtlColor(TMessage& Message);
 
   TvxContainerActiveStyleData FActiveStyleData;
   bool FHasChanges = false;
@@ -205,6 +229,9 @@ class TvxContainer : public TvxControl, public IvxMouseTrackingCaller, public Iv
   bool FIsViewInfoCalculated = false;
   Integer FLockAlignControlsCount = 0;
   bool FOnGlass = false;
+  bool FRepaintOnGlass = false;
+  bool FInnerControlBufferedPaint = false;
+  bool FScrollBarsCalculating = false;
   Integer FPopupMenuLockCount = 0;
   TvxContainerSizeGripData FSizeGripData;
   Integer FRefreshLockCount = 0;
@@ -222,5 +249,12 @@ bool vxIsControlHandle(TWinControl* AControl, HWND AWnd, bool AIncludeRelated = 
 // AWnd is not AControl's own window but a child window of it or of one of its windowed
 // child controls (searched recursively), or belongs to a popup opened by one of them.
 bool vxIsRelatedWindowHandle(TWinControl* AControl, HWND AWnd);
+
+// The corner between the container's two visible scroll bars, relative to the inner
+// control's window rectangle; empty unless both bars are visible.
+void vxGetSizeGripCornerRect(IvxContainerInnerControl* AInnerControl, TRect& R);
+// Fills R in the inner control's window DC with the painter's size-grip area colour.
+void vxFillSizeGripCorner(TvxContainer* AContainer, const TRect& R);
+void vxPaintSizeGripCorner(TvxContainer* AContainer);
 
 extern const TUnitInfo vxContainerUnit;

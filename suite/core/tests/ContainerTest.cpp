@@ -251,3 +251,123 @@ TEST_F(ContainerTest, FreedInnerControlIsForgotten) {
 }
 
 }  // namespace
+
+namespace {
+
+// A list box that names its container.
+class TInnerList : public TListBox, public IvxContainerInnerControl {
+  DECLARE_CLASS(TInnerList, TListBox)
+ public:
+  TInnerList(TComponent* AOwner, TvxContainer* AContainer) : TListBox(AOwner), FContainer(AContainer) {}
+  TWinControl* GetControl() override { return this; }
+  TvxContainer* GetControlContainer() override { return FContainer; }
+
+ private:
+  TvxContainer* FContainer;
+};
+
+// A container that mirrors its inner control's scroll bars (or, with Mirrors false, keeps
+// the base behaviour that never shows its own).
+class TScrollingContainer : public TvxContainer {
+  DECLARE_CLASS(TScrollingContainer, TvxContainer)
+ public:
+  using TvxContainer::TvxContainer;
+  bool Mirrors = true;
+
+ protected:
+  bool HasScrollBars() override { return Mirrors; }
+};
+
+TEST_F(ContainerTest, RegionCutsAChildThatSticksOutOfTheClientRect) {
+  // The inner control lies wholly inside: no region.
+  HRGN none = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_EQ(GetWindowRgn(Inner->Handle(), none), ERROR);
+  DeleteObject(none);
+  auto* stray = new TEdit(Form);
+  stray->SetBorderStyle(bsNone);
+  stray->SetParent(Box);
+  stray->HandleNeeded();
+  stray->SetBounds(100, 5, 40, 20);  // the client rect ends at 119
+  HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+  ASSERT_EQ(GetWindowRgn(stray->Handle(), rgn), SIMPLEREGION);
+  RECT box;
+  GetRgnBox(rgn, &box);
+  DeleteObject(rgn);
+  EXPECT_EQ(box.left, 0);
+  EXPECT_EQ(box.right, 19);
+  EXPECT_EQ(box.bottom, 20);
+  // Pixels right of the client rect show the container's border, not the edit.
+  Box->Repaint();
+  stray->Repaint();
+  Pump(30);
+  EXPECT_EQ(TWindowPixels(Box->Handle()).At(119, 15), Shown(clBlue));
+}
+
+TEST_F(ContainerTest, ShadowShapesTheContainerWindow) {
+  Box->Style()->SetShadow(true);
+  Pump(20);
+  HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(GetWindowRgn(Box->Handle(), rgn), ERROR);
+  EXPECT_TRUE(PtInRegion(rgn, 5, 5));
+  EXPECT_FALSE(PtInRegion(rgn, Box->Width() - 1, 0)) << "top right corner is transparent";
+  EXPECT_FALSE(PtInRegion(rgn, 0, Box->Height() - 1)) << "bottom left corner is transparent";
+  EXPECT_TRUE(PtInRegion(rgn, Box->Width() - 1, Box->Height() - 1));
+  DeleteObject(rgn);
+}
+
+struct ScrollMirrorTest : TFormFixture {
+  TScrollingContainer* Box = nullptr;
+  TInnerList* List = nullptr;
+  void Build(bool AMirrors) {
+    Box = TvxContainer::Create<TScrollingContainer>(Form);
+    Box->Mirrors = AMirrors;
+    Box->Style()->SetBorderStyle(cbsSingle);
+    Box->Style()->SetTransparentBorder(false);
+    Box->SetBounds(10, 10, 150, 100);
+    List = new TInnerList(Form, Box);
+    List->SetParent(Box);
+    Box->SetInnerControl(List);
+    Box->SetParent(Form);
+    for (int i = 0; i < 40; ++i) List->Items()->Add(L"item " + std::to_wstring(i));
+    Box->UpdateScrollBarsParameters();
+    Pump(60);
+  }
+};
+
+TEST_F(ScrollMirrorTest, VerticalBarFollowsTheInnerList) {
+  Build(true);
+  ASSERT_NE(Box->VScrollBar(), nullptr);
+  EXPECT_TRUE(Box->VScrollBar()->Visible());
+  EXPECT_FALSE(Box->HScrollBar()->Visible());
+  SCROLLINFO si{sizeof si, SIF_ALL};
+  GetScrollInfo(List->Handle(), SB_VERT, &si);
+  EXPECT_EQ(Box->VScrollBar()->Max(), si.nMax);
+  EXPECT_EQ(Box->VScrollBar()->PageSize(), static_cast<Integer>(si.nPage));
+  // The bar sits over the inner list's own bar.
+  SCROLLBARINFO sbi{sizeof sbi};
+  GetScrollBarInfo(List->Handle(), OBJID_VSCROLL, &sbi);
+  POINT p{sbi.rcScrollBar.left, sbi.rcScrollBar.top};
+  ScreenToClient(Box->Handle(), &p);
+  EXPECT_EQ(Box->VScrollBar()->Left(), p.x);
+  EXPECT_EQ(Box->VScrollBar()->Top(), p.y);
+
+  SendMessageW(List->Handle(), WM_VSCROLL, SB_PAGEDOWN, 0);
+  Box->UpdateScrollBarsParameters();
+  Pump(40);
+  GetScrollInfo(List->Handle(), SB_VERT, &si);
+  EXPECT_GT(si.nPos, 0);
+  EXPECT_EQ(Box->VScrollBar()->Position(), si.nPos);
+
+  List->Items()->Clear();
+  Box->UpdateScrollBarsParameters();
+  Pump(40);
+  EXPECT_FALSE(Box->VScrollBar()->Visible());
+  EXPECT_FALSE(Box->SizeGripData().Visible);
+}
+
+TEST_F(ScrollMirrorTest, BaseContainerShowsNoBarsOfItsOwn) {
+  Build(false);
+  EXPECT_TRUE(Box->VScrollBar() == nullptr || !Box->VScrollBar()->Visible());
+}
+
+}  // namespace
