@@ -8,6 +8,7 @@
 #include "vxDWMApi.h"
 
 #include <algorithm>
+#include <cassert>
 
 namespace {
 
@@ -1001,4 +1002,541 @@ void vxPaintSizeGripCorner(TvxContainer* AContainer) {
   vxFillSizeGripCorner(AContainer, r);
 }
 
-const TUnitInfo vxContainerUnit = {L"vxContainer", nullptr, nullptr};
+// --- Drop-down popup window ------------------------------------------------------------------
+
+Integer PopupActivationLockCount = 0;
+bool PopupTransitionActive = false;
+
+namespace {
+std::vector<TvxCustomPopupWindow*>* GOpenPopups = nullptr;
+HHOOK GCallWndProcHook = nullptr;
+HHOOK GGetMessageHook = nullptr;
+HHOOK GMouseHook = nullptr;
+WNDPROC GSwallowSavedProc = nullptr;
+HWND GSwallowWnd = nullptr;
+
+std::vector<TvxCustomPopupWindow*>& Popups() {
+  static std::vector<TvxCustomPopupWindow*> empty;
+  return GOpenPopups ? *GOpenPopups : empty;
+}
+
+void AddOpenPopup(TvxCustomPopupWindow* P) {
+  auto& v = Popups();
+  assert(std::find(v.begin(), v.end(), P) == v.end() && "popup listed twice");
+  v.push_back(P);
+}
+
+void RemoveOpenPopup(TvxCustomPopupWindow* P) {
+  auto& v = Popups();
+  auto it = std::find(v.begin(), v.end(), P);
+  assert(it != v.end() && "popup not listed");
+  if (it != v.end()) v.erase(it);
+}
+
+bool IsListed(TvxCustomPopupWindow* P) {
+  const auto& v = Popups();
+  return std::find(v.begin(), v.end(), P) != v.end();
+}
+
+struct TPopupActivationLock {
+  TPopupActivationLock() { ++PopupActivationLockCount; }
+  ~TPopupActivationLock() { --PopupActivationLockCount; }
+};
+
+struct TPopupTransition {
+  bool Saved;
+  TPopupTransition() : Saved(PopupTransitionActive) { PopupTransitionActive = true; }
+  ~TPopupTransition() { PopupTransitionActive = Saved; }
+};
+}  // namespace
+
+const std::vector<TvxCustomPopupWindow*>& OpenPopupWindowList() { return Popups(); }
+
+TvxCustomPopupWindow::TvxCustomPopupWindow(TWinControl* AOwnerControl) : FOwnerControl(AOwnerControl) {
+  SetFormStyle(fsNormal);
+  SetVisible(false);
+  FStyle.reset(TvxContainerStyle::Create<TvxContainerStyle>(this, false, nullptr, csNormal));
+  FStyle->OnChanged = [this](TObject* Sender) { PopupStyleChanged(Sender); };
+  FViewInfo = std::make_unique<TvxContainerViewInfo>();
+  SetKeyPreview(true);
+}
+
+TvxCustomPopupWindow::~TvxCustomPopupWindow() {
+  // Ends a modal loop that runs for this popup.
+  vxClearObjectLinks(this);
+  SetPopupMode(pmNone);
+  if (IsListed(this)) RemoveOpenPopup(this);
+  FViewInfo.reset();
+  if (FStyle) FStyle->OnChanged = nullptr;
+  FStyle.reset();
+}
+
+const TMessageMap* TvxCustomPopupWindow::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {WM_ACTIVATEAPP, MessageHandler<&TvxCustomPopupWindow::WMActivateApp>},
+      {WM_ERASEBKGND, MessageHandler<&TvxCustomPopupWindow::WMEraseBkgnd>},
+      {VXM_CLOSEPOPUPWINDOW, MessageHandler<&TvxCustomPopupWindow::VXMClosePopupWindow>},
+      {VXM_SHOWPOPUPWINDOW, MessageHandler<&TvxCustomPopupWindow::VXMShowPopupWindow>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+void TvxCustomPopupWindow::CreateParams(TCreateParams& Params) {
+  inherited::CreateParams(Params);
+  TCustomForm* ownerForm = FOwnerControl ? GetParentForm(FOwnerControl) : nullptr;
+  if (FCaptureFocus) {
+    if (ownerForm) Params.WndParent = ownerForm->Handle();
+    Params.Style = (Params.Style & ~WS_CHILD) | WS_POPUP;
+    if (FIsTopMost && (!ownerForm || (GetWindowLongW(ownerForm->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST)))
+      Params.ExStyle |= WS_EX_TOPMOST;
+  } else {
+    Params.Style = WS_CHILD;
+    Params.ExStyle |= WS_EX_TOOLWINDOW;
+    if (!Params.WndParent) Params.WndParent = HWND_MESSAGE;
+  }
+  Params.Style |= WS_CLIPCHILDREN;
+}
+
+void TvxCustomPopupWindow::CreateWnd() {
+  TCustomForm* ownerForm = FOwnerControl ? GetParentForm(FOwnerControl) : nullptr;
+  SetPopupParent(FCaptureFocus ? ownerForm : nullptr);
+  // The hooks treat messages of the window being made as popup messages.
+  const bool added = !IsListed(this);
+  if (added) AddOpenPopup(this);
+  inherited::CreateWnd();
+  if (added && IsListed(this)) RemoveOpenPopup(this);
+  // Without the focus the popup is a child-style window of the desktop: it never activates.
+  if (!FCaptureFocus) ::SetParent(Handle(), nullptr);
+}
+
+void TvxCustomPopupWindow::SetCaptureFocus(bool Value) {
+  if (FCaptureFocus == Value) return;
+  FCaptureFocus = Value;
+  const bool shown = IsVisible();
+  TWinControl* focused = FFocusedControl;
+  if (shown) CloseUp();
+  if (HandleAllocated()) TWinControlAccess_::RecreateWnd_(this);
+  if (shown) Popup(focused);
+}
+
+void TvxCustomPopupWindow::SetIsTopMost(bool Value) {
+  if (FIsTopMost == Value) return;
+  FIsTopMost = Value;
+  const bool shown = IsVisible();
+  TWinControl* focused = FFocusedControl;
+  if (shown) CloseUp();
+  if (HandleAllocated()) TWinControlAccess_::RecreateWnd_(this);
+  if (shown) Popup(focused);
+}
+
+bool TvxCustomPopupWindow::IsVisible() const { return IsListed(const_cast<TvxCustomPopupWindow*>(this)); }
+
+bool TvxCustomPopupWindow::HasCapture() { return HandleAllocated() && GetCapture() == Handle(); }
+
+bool TvxCustomPopupWindow::OwnerControlShowing() {
+  return FOwnerControl && FOwnerControl->HandleAllocated() && IsWindowVisible(FOwnerControl->Handle());
+}
+
+void TvxCustomPopupWindow::ClosePopup() {
+  if (HandleAllocated()) PostMessageW(Handle(), VXM_CLOSEPOPUPWINDOW, 0, 0);
+}
+
+void TvxCustomPopupWindow::Popup(TWinControl* AFocusedControl) {
+  if (IsVisible() || !OwnerControlShowing()) return;
+  InitPopup();
+  CalculateSize();
+  TPoint p = CalculatePosition();
+  CorrectBoundsWithDesktopWorkArea(p);
+  {
+    TPopupTransition transition;
+    AddOpenPopup(this);
+    DoShowing();
+    SetBounds(p.x, p.y, Width(), Height());
+    Show();
+    SetBounds(p.x, p.y, Width(), Height());
+    TWinControl* target = AFocusedControl;
+    if (FCaptureFocus) {
+      if (!(AFocusedControl && AFocusedControl->CanFocus() && AFocusedControl->TabStop())) {
+        target = FindNextControl(nullptr, true, true, false);
+        if (!target) target = this;
+      }
+    }
+    FFocusedControl = target;
+    if (target)
+      target->SetFocus();
+    else
+      SetFocus();
+    TCustomForm* ownerForm = FOwnerControl ? GetParentForm(FOwnerControl) : nullptr;
+    const bool topmost = !ownerForm || (GetWindowLongW(ownerForm->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) ||
+                         !FCaptureFocus;
+    SetWindowPos(Handle(), topmost ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0,
+                 SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
+  }
+  SetModalResult(mrNone);
+  DoShowed();
+  if (!FCaptureFocus || !FModalMode) return;
+  TObjectLinkScope link(this);
+  auto alive = [&] { return link.Alive(); };
+  while (alive() && Visible() && !Application->Terminated()) {
+    MSG m;
+    if (PeekMessageW(&m, nullptr, WM_SYSKEYDOWN, WM_SYSKEYDOWN, PM_NOREMOVE) &&
+        (m.wParam == VK_RETURN || m.wParam == VK_MENU || m.wParam == VK_SPACE))
+      PeekMessageW(&m, nullptr, WM_SYSKEYDOWN, WM_SYSKEYDOWN, PM_REMOVE);
+    if (ModalResult() != mrNone) {
+      if (CloseQuery())
+        CloseUpByModalResult();
+      else
+        SetModalResult(mrNone);
+      if (!alive() || !Visible()) break;
+    }
+    Application->HandleMessage();
+  }
+}
+
+void TvxCustomPopupWindow::CloseUp() {
+  if (!IsVisible()) return;
+  {
+    TPopupActivationLock lock;
+    TObjectLinkScope link(this);
+    RemoveOpenPopup(this);
+    DoClosing();
+    if (!link.Alive()) return;
+    if (HandleAllocated()) ShowWindow(Handle(), SW_HIDE);
+    Hide();
+    DoClosed();
+    if (!link.Alive()) return;
+    HWND capture = GetCapture();
+    if (capture && vxIsControlHandle(this, capture, true)) ReleaseCapture();
+  }
+  TCustomForm* ownerForm = FOwnerControl ? GetParentForm(FOwnerControl) : nullptr;
+  if (Popups().empty() && ownerForm && ownerForm->HandleAllocated() && ownerForm->FormStyle() != fsMDIForm &&
+      !ownerForm->Active())
+    SendMessageW(ownerForm->Handle(), WM_NCACTIVATE, FALSE, 0);
+}
+
+void TvxCustomPopupWindow::CorrectBoundsWithDesktopWorkArea(TPoint& APosition) {
+  if (!AdjustsToWorkArea()) return;
+  Integer w = Width(), h = Height();
+  HMONITOR mon = MonitorFromPoint(POINT{APosition.x, APosition.y}, MONITOR_DEFAULTTONEAREST);
+  MONITORINFO mi{sizeof mi};
+  GetMonitorInfoW(mon, &mi);
+  const RECT r = mi.rcWork;
+  if (APosition.x < r.left) {
+    w -= r.left - APosition.x;
+    APosition.x = r.left;
+  }
+  if (APosition.y < r.top) {
+    h -= r.top - APosition.y;
+    APosition.y = r.top;
+  }
+  h = std::min<Integer>(h, r.bottom - APosition.y);
+  SetWidth(std::min<Integer>(w, r.right - APosition.x));
+  SetHeight(h);
+  if (Height() != h && APosition.y == r.top) APosition.y += h - Height();
+}
+
+TRect TvxCustomPopupWindow::OwnerScreenBounds() {
+  TRect r = OwnerBounds();
+  if (FOwnerControl && FOwnerControl->HandleAllocated() &&
+      (GetWindowLongW(FOwnerControl->Handle(), GWL_STYLE) & WS_CHILD)) {
+    auto* parent = dynamic_cast<TWinControl*>(OwnerParent());
+    if (parent && parent->HandleAllocated()) MapWindowPoints(parent->Handle(), nullptr, reinterpret_cast<POINT*>(&r), 2);
+  }
+  return r;
+}
+
+void TvxCustomPopupWindow::Deactivate() {
+  if (FDeactivateLockCount != 0) return;
+  TObjectLinkScope link(this);
+  HWND active = GetActiveWindow();
+  auto list = Popups();
+  for (auto it = list.rbegin(); it != list.rend(); ++it) {
+    TvxCustomPopupWindow* p = *it;
+    if (!IsListed(p)) continue;
+    if (p->HandleAllocated() && p->Handle() == active) break;
+    if (p->HandleAllocated() && IsWindowEnabled(p->Handle()) && !p->IsDeactivateLocked()) p->CloseUp();
+  }
+  if (link.Alive() && !Popups().empty()) CloseUp();
+}
+
+bool TvxCustomPopupWindow::Focused() {
+  if (!IsVisible() || !FCaptureFocus) return false;
+  HWND f = GetFocus();
+  return f && vxIsControlHandle(this, f, true);
+}
+
+void TvxCustomPopupWindow::Paint() { FViewInfo->Paint(vxCanvas()); }
+
+void TvxCustomPopupWindow::KeyDown(Word& Key, TShiftState Shift) {
+  if (Key == VK_ESCAPE && IsVisible() && HasCapture()) {
+    ReleaseCapture();
+    Key = 0;
+    return;
+  }
+  inherited::KeyDown(Key, Shift);
+}
+
+void TvxCustomPopupWindow::WMActivateApp(TMessage&) {}
+
+void TvxCustomPopupWindow::WMEraseBkgnd(TWMEraseBkgnd& Message) {
+  if (ErasesBackground())
+    InheritedMessage(Message);
+  else
+    Message.Result = 1;
+}
+
+void TvxCustomPopupWindow::VXMClosePopupWindow(TMessage&) {
+  LockDeactivate(true);
+  CloseUp();
+  LockDeactivate(false);
+  if (FOwnerControl && FOwnerControl->HandleAllocated()) SendMessageW(FOwnerControl->Handle(), WM_SETFOCUS, 0, 0);
+}
+
+void TvxCustomPopupWindow::VXMShowPopupWindow(TMessage&) { Popup(FFocusedControl); }
+
+// --- Thread hooks ----------------------------------------------------------------------------
+
+namespace {
+
+LRESULT CALLBACK SwallowWndProc(HWND Wnd, UINT, WPARAM, LPARAM) {
+  SetWindowLongPtrW(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GSwallowSavedProc));
+  GSwallowSavedProc = nullptr;
+  GSwallowWnd = nullptr;
+  return 1;
+}
+
+// The next message of AWnd (the one being hooked) is answered with 1 and not run.
+void vxSwallowNextWindowMessage(HWND AWnd) {
+  if (GSwallowWnd) return;  // one window at a time
+  GSwallowWnd = AWnd;
+  GSwallowSavedProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(AWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SwallowWndProc)));
+}
+
+bool IsAlive(TWinControl* C) { return C && !C->ComponentState().Contains(csDestroying); }
+
+HWND OwnerFormWindow(TvxCustomPopupWindow* P) {
+  TCustomForm* f = P->OwnerControl() ? GetParentForm(P->OwnerControl()) : nullptr;
+  return f && f->HandleAllocated() ? f->Handle() : nullptr;
+}
+
+void CallWndProcHooked(const CWPSTRUCT& M) {
+  if ((M.message == CM_ACTIVATE || M.message == CM_DEACTIVATE) && PopupActivationLockCount > 0) {
+    vxSwallowNextWindowMessage(M.hwnd);
+    return;
+  }
+  if (Popups().empty()) return;
+  switch (M.message) {
+    case WM_DESTROY:
+      for (TvxCustomPopupWindow* p : std::vector(Popups())) {
+        if (!IsListed(p) || p->ComponentState().Contains(csDestroying)) continue;
+        if (p->HandleAllocated() && p->Handle() == M.hwnd) {
+          p->CloseUp();
+          if (!IsListed(p) && p->TerminateOnDestroy()) Application->Terminate();
+          break;
+        }
+      }
+      break;
+    case WM_CLOSE:
+      for (TvxCustomPopupWindow* p : std::vector(Popups())) {
+        if (!IsListed(p) || p->ComponentState().Contains(csDestroying)) continue;
+        if (p->HandleAllocated() && p->Handle() == M.hwnd) {
+          if (p->CloseQuery()) p->CloseUp();
+          if (!IsListed(p) && p->CaptureFocus() && IsAlive(p->OwnerControl()) && p->OwnerControl()->HandleAllocated())
+            PostMessageW(vxGetNonChildAncestor(p->OwnerControl()->Handle()), WM_CLOSE, 0, 0);
+          break;
+        }
+        if (p->CaptureFocus()) continue;
+        if (IsAlive(p->OwnerControl())) {
+          HWND form = OwnerFormWindow(p);
+          if (!form || form == M.hwnd) p->CloseUp();
+          break;
+        }
+      }
+      break;
+    case WM_SHOWWINDOW:
+      if (M.wParam == 0) {
+        auto list = Popups();
+        for (size_t i = list.size(); i-- > 0;) {
+          TWinControl* owner = list[i]->OwnerControl();
+          if (IsAlive(owner) && owner->HandleAllocated() && owner->Handle() == M.hwnd) {
+            for (size_t j = list.size(); j-- > i;)
+              if (IsListed(list[j])) list[j]->CloseUp();
+            break;
+          }
+        }
+      }
+      break;
+    case WM_ACTIVATEAPP:
+      if (M.wParam == 0) {
+        bool again = true;
+        while (again) {
+          again = false;
+          for (TvxCustomPopupWindow* p : std::vector(Popups())) {
+            if (HWND form = OwnerFormWindow(p)) PostMessageW(form, WM_NCACTIVATE, FALSE, 0);
+            const bool active = Screen && Screen->ActiveForm() == p;
+            if ((!p->CaptureFocus() || !active) && p->HandleAllocated() && IsWindowEnabled(p->Handle())) {
+              TWinControl* owner = p->OwnerControl();
+              p->CloseUp();
+              if (auto* c = dynamic_cast<TvxContainer*>(owner)) c->Perform(CM_FOCUSCHANGED, 0, 0);
+              again = true;
+              break;
+            }
+          }
+        }
+      }
+      break;
+    case WM_WINDOWPOSCHANGED: {
+      bool again = true;
+      while (again) {
+        again = false;
+        for (TvxCustomPopupWindow* p : std::vector(Popups())) {
+          TWinControl* owner = p->OwnerControl();
+          if (p->HandleAllocated() && IsAlive(owner) && owner->HandleAllocated() && owner->Handle() == M.hwnd &&
+              !vxIsControlWindowVisible(owner)) {
+            p->CloseUp();
+            again = true;
+            break;
+          }
+        }
+      }
+      break;
+    }
+    case WM_NCACTIVATE:
+      if (M.wParam == 0) {
+        if (PopupTransitionActive) {
+          vxSwallowNextWindowMessage(M.hwnd);
+        } else {
+          for (TvxCustomPopupWindow* p : Popups())
+            if (OwnerFormWindow(p) == M.hwnd) {
+              vxSwallowNextWindowMessage(M.hwnd);
+              break;
+            }
+        }
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+LRESULT CALLBACK vxCallWndProcHookProc(int Code, WPARAM WParam, LPARAM LParam) {
+  if (Code == HC_ACTION) {
+    try {
+      CallWndProcHooked(*reinterpret_cast<const CWPSTRUCT*>(LParam));
+    } catch (...) {
+      // An exception must not cross the system's hook chain; the message goes on as usual.
+    }
+  }
+  return CallNextHookEx(GCallWndProcHook, Code, WParam, LParam);
+}
+
+LRESULT CALLBACK vxGetMessageHookProc(int Code, WPARAM WParam, LPARAM LParam) {
+  if (Code == HC_ACTION && WParam == PM_REMOVE) {
+    auto* m = reinterpret_cast<MSG*>(LParam);
+    if (m->message == WM_SYSKEYDOWN && !Popups().empty()) {
+      TvxCustomPopupWindow* last = Popups().back();
+      if ((!last->CaptureFocus() || !last->ModalMode()) && !last->IsPopupNavigationKey(m->wParam))
+        m->message = WM_NULL;
+    }
+  }
+  return CallNextHookEx(GGetMessageHook, Code, WParam, LParam);
+}
+
+// Whether W belongs to the form of the owner control: the form's window or its related
+// windows, or for a form without a parent control the outermost window of its parent
+// chain and that window's children.
+bool vxIsWindowOfControlForm(TWinControl* AControl, HWND W) {
+  TCustomForm* form = GetParentForm(AControl);
+  if (!form || !form->HandleAllocated()) return false;
+  if (vxIsControlHandle(form, W, true)) return true;
+  if (!form->Parent()) {
+    HWND top = form->Handle();
+    while (HWND up = GetParent(top)) top = up;
+    return W == top || IsChild(top, W);
+  }
+  return false;
+}
+
+// False when the click is to be discarded.
+bool ClickDecision(HWND W, UINT AMsg, const POINT& APoint) {
+  bool result = true;
+  bool closed = true;
+  while (closed && !Popups().empty()) {
+    closed = false;
+    for (TvxCustomPopupWindow* p : std::vector(Popups())) {
+      if (!IsListed(p)) continue;
+      if (p->CaptureFocus() && !(Screen && Screen->ActiveForm() == p)) continue;
+      if (vxIsControlHandle(p, W, true)) continue;
+      TWinControl* owner = p->OwnerControl();
+      auto* ownerForm = owner ? dynamic_cast<TvxCustomPopupWindow*>(GetParentForm(owner)) : nullptr;
+      if ((owner && vxIsWindowOfControlForm(owner, W)) || (ownerForm && !ownerForm->IsVisible())) {
+        const TShiftState shift = vxCurrentShiftState();
+        const TRect ob = p->OwnerScreenBounds();
+        const bool dropDownClick = owner && vxIsControlHandle(owner, W, true) &&
+                                   (AMsg == WM_LBUTTONDOWN || AMsg == WM_LBUTTONDBLCLK) && PtInRect(&ob, APoint);
+        if (dropDownClick) {
+          if (p->HandleClosingClick(W, AMsg, APoint, shift)) p->SetJustClosed(true);
+        } else if (result)
+          result = !p->HandleClosingClick(W, AMsg, APoint, shift);
+        {
+          p->LockDeactivate(true);
+          TPopupTransition transition;
+          struct TUnlock {
+            TvxCustomPopupWindow* P;
+            ~TUnlock() { P->LockDeactivate(false); }
+          } unlock{p};
+          p->CloseUp();
+        }
+        if (dropDownClick && (!IsAlive(owner) || !owner->Visible())) result = false;
+        closed = true;
+        break;
+      }
+    }
+  }
+  return result;
+}
+
+LRESULT CALLBACK vxMouseHookProc(int Code, WPARAM WParam, LPARAM LParam) {
+  if (Code == HC_ACTION && !Popups().empty()) {
+    switch (WParam) {
+      case WM_NCLBUTTONDOWN: case WM_NCLBUTTONDBLCLK: case WM_NCRBUTTONDOWN: case WM_NCRBUTTONDBLCLK:
+      case WM_NCMBUTTONDOWN: case WM_NCMBUTTONDBLCLK: case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK:
+      case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK: case WM_MBUTTONDOWN: case WM_MBUTTONDBLCLK: {
+        const auto* m = reinterpret_cast<const MOUSEHOOKSTRUCT*>(LParam);
+        bool pass = true;
+        try {
+          pass = ClickDecision(m->hwnd, static_cast<UINT>(WParam), m->pt);
+        } catch (...) {
+          // An exception must not cross the system's hook chain; the click goes on as usual.
+        }
+        if (!pass) return 1;
+        break;
+      }
+      default:
+        break;
+    }
+  }
+  return CallNextHookEx(GMouseHook, Code, WParam, LParam);
+}
+
+void InitContainer() {
+  vxUpdateScrollBarInfoBinding();
+  GOpenPopups = new std::vector<TvxCustomPopupWindow*>();
+  vxSetWindowsHook(GCallWndProcHook, WH_CALLWNDPROC, &vxCallWndProcHookProc);
+  vxSetWindowsHook(GGetMessageHook, WH_GETMESSAGE, &vxGetMessageHookProc);
+  vxSetWindowsHook(GMouseHook, WH_MOUSE, &vxMouseHookProc);
+}
+
+void FinContainer() {
+  vxReleaseWindowsHook(GMouseHook);
+  vxReleaseWindowsHook(GGetMessageHook);
+  vxReleaseWindowsHook(GCallWndProcHook);
+  delete GOpenPopups;
+  GOpenPopups = nullptr;
+}
+
+}  // namespace
+
+const TUnitInfo vxContainerUnit = {L"vxContainer", InitContainer, FinContainer};

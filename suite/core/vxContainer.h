@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <vector>
 
 #include "Controls.h"
 #include "Forms.h"
@@ -249,6 +250,96 @@ bool vxIsControlHandle(TWinControl* AControl, HWND AWnd, bool AIncludeRelated = 
 // AWnd is not AControl's own window but a child window of it or of one of its windowed
 // child controls (searched recursively), or belongs to a popup opened by one of them.
 bool vxIsRelatedWindowHandle(TWinControl* AControl, HWND AWnd);
+
+// The drop-down window of an owner control: a borderless form shown next to its owner,
+// either taking the focus (optionally running a modal message loop until it closes) or
+// staying inactive. Shown popups stand in OpenPopupWindowList; the unit's thread hooks
+// close them on clicks elsewhere, on the owner hiding and on the application losing
+// activation.
+class TvxCustomPopupWindow : public TvxPopupWindow {
+  DECLARE_CLASS(TvxCustomPopupWindow, TvxPopupWindow)
+  DECLARE_MESSAGE_MAP
+ public:
+  explicit TvxCustomPopupWindow(TWinControl* AOwnerControl);
+  ~TvxCustomPopupWindow() override;
+
+  virtual void Popup(TWinControl* AFocusedControl);
+  void CloseUp() override;
+  // Closes later, from the message loop.
+  void ClosePopup();
+  bool IsVisible() const;
+  bool HasCapture();
+  void LockDeactivate(bool ALock) { FDeactivateLockCount += ALock ? 1 : -1; }
+  bool OwnerControlShowing();
+  // Returns the flag and clears it.
+  bool JustClosed() {
+    bool r = FJustClosed;
+    FJustClosed = false;
+    return r;
+  }
+  void SetJustClosed(bool Value) { FJustClosed = Value; }
+  bool CaptureFocus() const { return FCaptureFocus; }
+  void SetCaptureFocus(bool Value);
+  bool IsTopMost() const { return FIsTopMost; }
+  void SetIsTopMost(bool Value);
+  bool ModalMode() const { return FModalMode; }
+  void SetModalMode(bool Value) { FModalMode = Value; }
+  bool TerminateOnDestroy() const { return FTerminateOnDestroy; }
+  void SetTerminateOnDestroy(bool Value) { FTerminateOnDestroy = Value; }
+  TWinControl* OwnerControl() const { return FOwnerControl; }
+  TWinControl* FocusedControl() const { return FFocusedControl; }
+  bool IsDeactivateLocked() const { return FDeactivateLockCount != 0; }
+  TvxContainerStyle* Style() const { return FStyle.get(); }
+  TvxContainerViewInfo* ViewInfo() const { return FViewInfo.get(); }
+  bool Focused() override;
+  bool CanFocus() override { return Visible(); }
+  TRect OwnerScreenBounds() override;
+  void InitPopup() override {}
+
+  virtual bool AdjustsToWorkArea() { return false; }
+  virtual bool ErasesBackground() { return false; }
+  virtual bool IsPopupNavigationKey(WPARAM AKey) { return (AKey >= VK_PRIOR && AKey <= VK_DOWN) || AKey == VK_F4; }
+  virtual void CloseUpByModalResult() { CloseUp(); }
+  virtual bool HandleClosingClick(HWND AWnd, UINT AMsg, const POINT& APoint, TShiftState AShift) { return false; }
+  virtual void CorrectBoundsWithDesktopWorkArea(TPoint& APosition);
+
+  TNotifyEvent OnClosed, OnClosing, OnShowed, OnShowing;
+
+ protected:
+  virtual void DoClosed() { if (OnClosed) OnClosed(this); }
+  virtual void DoClosing() { if (OnClosing) OnClosing(this); }
+  virtual void DoShowed() { if (OnShowed) OnShowed(this); }
+  virtual void DoShowing() { if (OnShowing) OnShowing(this); }
+  virtual void PopupStyleChanged(TObject*) {}
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void Deactivate() override;
+  void Paint() override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+
+  void WMActivateApp(TMessage& Message);
+  void WMEraseBkgnd(TWMEraseBkgnd& Message);
+  void VXMClosePopupWindow(TMessage& Message);
+  void VXMShowPopupWindow(TMessage& Message);
+
+ private:
+  bool FCaptureFocus = true;
+  Integer FDeactivateLockCount = 0;
+  TWinControl* FFocusedControl = nullptr;
+  bool FIsTopMost = false;
+  bool FJustClosed = false;
+  bool FModalMode = true;
+  bool FTerminateOnDestroy = false;
+  TWinControl* FOwnerControl;
+  std::unique_ptr<TvxContainerStyle> FStyle;
+  std::unique_ptr<TvxContainerViewInfo> FViewInfo;
+};
+
+// The shown popups in opening order.
+const std::vector<TvxCustomPopupWindow*>& OpenPopupWindowList();
+// While above zero, activation messages of windows are swallowed by the hooks.
+extern Integer PopupActivationLockCount;
+extern bool PopupTransitionActive;
 
 // The corner between the container's two visible scroll bars, relative to the inner
 // control's window rectangle; empty unless both bars are visible.
