@@ -157,3 +157,19 @@ TEST_F(PopupTest, HidingTheOwnerClosesThePopup) {
 }
 
 }  // namespace
+
+namespace {
+
+// A popup that does not take the focus never activates, so only the mouse hook can close
+// it on an outside click.
+TEST_F(PopupTest, MouseHookClosesAnInactivePopup) {
+  Popup->SetCaptureFocus(false);
+  ShowModeless();
+  EXPECT_NE(GetActiveWindow(), Popup->Handle());
+  EXPECT_EQ(GetFocus(), Owner->Handle()) << "the owner keeps the focus";
+  ClickAt(Other, 10, 10);
+  EXPECT_FALSE(Popup->IsVisible());
+  EXPECT_EQ(GetFocus(), Other->Handle());
+}
+
+}  // namespace
