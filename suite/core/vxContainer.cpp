@@ -1002,6 +1002,166 @@ void vxPaintSizeGripCorner(TvxContainer* AContainer) {
   vxFillSizeGripCorner(AContainer, r);
 }
 
+// --- Inner list box ----------------------------------------------------------------------------
+
+TvxCustomInnerListBox::TvxCustomInnerListBox(TComponent* AOwner) : TListBox(AOwner) {
+  SetBorderStyle(bsNone);
+  ControlStyle().Exclude(csOpaque);
+  ControlStyle().Include(csDoubleClicks);
+  SetParentColor(false);
+  SetParentFont(true);
+}
+
+const TMessageMap* TvxCustomInnerListBox::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {WM_SETFOCUS, MessageHandler<&TvxCustomInnerListBox::WMSetFocus>},
+      {WM_KILLFOCUS, MessageHandler<&TvxCustomInnerListBox::WMKillFocus>},
+      {WM_GETDLGCODE, MessageHandler<&TvxCustomInnerListBox::WMGetDlgCode>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+void TvxCustomInnerListBox::WndProc(TMessage& Message) {
+  if (FContainer && FContainer->InnerControlMenuHandler(Message)) return;
+  inherited::WndProc(Message);
+}
+
+void TvxCustomInnerListBox::DefaultHandler(TMessage& Message) {
+  if (FContainer && FContainer->InnerControlDefaultHandler(Message)) return;
+  inherited::DefaultHandler(Message);
+}
+
+void TvxCustomInnerListBox::WMSetFocus(TWMSetFocus& Message) {
+  InheritedMessage(Message);
+  if (FContainer && !FContainer->IsDestroying() && !ComponentState().Contains(csDestroying) &&
+      !(FContainer->HandleAllocated() && Message.FocusedWnd() == FContainer->Handle()))
+    FContainer->FocusChanged();
+}
+
+void TvxCustomInnerListBox::WMKillFocus(TWMKillFocus& Message) {
+  InheritedMessage(Message);
+  if (FContainer && !FContainer->IsDestroying()) FContainer->FocusChanged();
+}
+
+void TvxCustomInnerListBox::WMGetDlgCode(TWMGetDlgCode& Message) {
+  InheritedMessage(Message);
+  Message.Result |= DLGC_WANTCHARS;
+  if (GetKeyState(VK_CONTROL) >= 0) Message.Result |= DLGC_WANTTAB;
+}
+
+void TvxCustomInnerListBox::Click() {
+  inherited::Click();
+  if (FContainer) FContainer->Click();
+}
+
+void TvxCustomInnerListBox::DblClick() {
+  inherited::DblClick();
+  if (FContainer) FContainer->DblClick();
+}
+
+void TvxCustomInnerListBox::KeyDown(Word& Key, TShiftState Shift) {
+  if (FContainer) FContainer->KeyDown(Key, Shift);
+  if (Key != 0) inherited::KeyDown(Key, Shift);
+}
+
+void TvxCustomInnerListBox::KeyUp(Word& Key, TShiftState Shift) {
+  if (Key == VK_TAB) Key = 0;
+  if (FContainer) FContainer->KeyUp(Key, Shift);
+  if (Key != 0) inherited::KeyUp(Key, Shift);
+}
+
+void TvxCustomInnerListBox::KeyPress(wchar_t& Key) {
+  if (Key == L'\t') Key = 0;
+  if (FContainer && Key != 0) FContainer->KeyPress(Key);
+  if (Key == L'\r') Key = 0;
+  if (Key != 0) inherited::KeyPress(Key);
+  if (Key != 0) ProcessAutoCompleteKey(Key);
+}
+
+void TvxCustomInnerListBox::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  inherited::MouseDown(Button, Shift, X, Y);
+  if (!FContainer) return;
+  FContainer->SetInnerControlMouseDown(true);
+  struct TReset {
+    TvxContainer* C;
+    ~TReset() { C->SetInnerControlMouseDown(false); }
+  } reset{FContainer};
+  FContainer->MouseDown(Button, Shift, X + Left(), Y + Top());
+}
+
+void TvxCustomInnerListBox::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  inherited::MouseMove(Shift, X, Y);
+  if (FContainer) FContainer->MouseMove(Shift, X + Left(), Y + Top());
+}
+
+void TvxCustomInnerListBox::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  inherited::MouseUp(Button, Shift, X, Y);
+  if (FContainer) FContainer->MouseUp(Button, Shift, X + Left(), Y + Top());
+}
+
+bool TvxCustomInnerListBox::DoMouseWheel(TShiftState Shift, Integer WheelDelta, POINT MousePos) {
+  if (FContainer && FContainer->DoMouseWheel(Shift, WheelDelta, MousePos)) return true;
+  return inherited::DoMouseWheel(Shift, WheelDelta, MousePos);
+}
+
+TPopupMenu* TvxCustomInnerListBox::GetPopupMenu() {
+  return FContainer ? FContainer->GetPopupMenu() : inherited::GetPopupMenu();
+}
+
+bool TvxCustomInnerListBox::ItemVisible(Integer AIndex) {
+  RECT r;
+  if (!HandleAllocated() || SendMessageW(Handle(), LB_GETITEMRECT, AIndex, reinterpret_cast<LPARAM>(&r)) == LB_ERR)
+    return false;
+  const RECT box{0, 0, Width(), Height()};
+  for (POINT p : {POINT{r.left, r.top}, POINT{r.right - 1, r.top}, POINT{r.left, r.bottom - 1},
+                  POINT{r.right - 1, r.bottom - 1}})
+    if (PtInRect(&box, p)) return true;
+  return false;
+}
+
+// Incremental search. Characters arrive as UTF-16 code units: only a high surrogate
+// waits for its low half (taken from the queue), every other unit is a whole character.
+void TvxCustomInnerListBox::ProcessAutoCompleteKey(wchar_t& Key) {
+  if (!FAutoComplete) return;
+  const DWORD now = GetTickCount();
+  if (now - FPrevKeyPressTime >= FAutoCompleteDelay) FAutoCompleteFilter.clear();
+  FPrevKeyPressTime = now;
+  if (Key == VK_BACK) {
+    if (!FAutoCompleteFilter.empty()) {
+      FAutoCompleteFilter.pop_back();
+      if (!FAutoCompleteFilter.empty() && IS_HIGH_SURROGATE(FAutoCompleteFilter.back())) FAutoCompleteFilter.pop_back();
+    }
+  } else if (IS_HIGH_SURROGATE(Key)) {
+    MSG m;
+    FAutoCompleteFilter += Key;
+    if (HandleAllocated() && PeekMessageW(&m, Handle(), WM_CHAR, WM_CHAR, PM_NOREMOVE) &&
+        IS_LOW_SURROGATE(static_cast<wchar_t>(m.wParam))) {
+      PeekMessageW(&m, Handle(), WM_CHAR, WM_CHAR, PM_REMOVE);
+      FAutoCompleteFilter += static_cast<wchar_t>(m.wParam);
+    }
+    Key = 0;
+  } else
+    FAutoCompleteFilter += Key;
+  if (FAutoCompleteFilter.empty()) {
+    SetItemIndex(0);
+    Click();
+    return;
+  }
+  const LRESULT found = HandleAllocated() ? SendMessageW(Handle(), LB_FINDSTRING, static_cast<WPARAM>(-1),
+                                                         reinterpret_cast<LPARAM>(FAutoCompleteFilter.c_str()))
+                                          : LB_ERR;
+  if (found != LB_ERR) {
+    if (MultiSelect()) {
+      SendMessageW(Handle(), LB_SETSEL, FALSE, -1);
+      SendMessageW(Handle(), LB_SELITEMRANGE, TRUE, MAKELPARAM(found, found));
+    }
+    SetItemIndex(static_cast<Integer>(found));
+    Click();
+  }
+  if (Key != VK_BACK && Key != L'\r' && Key != VK_ESCAPE) Key = 0;
+}
+
 // --- Drop-down popup window ------------------------------------------------------------------
 
 Integer PopupActivationLockCount = 0;

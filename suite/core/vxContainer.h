@@ -12,6 +12,7 @@
 
 #include "Controls.h"
 #include "Forms.h"
+#include "StdCtrls.h"
 #include "vxContainerRoutines.h"
 #include "vxContainerStyles.h"
 #include "vxControls.h"
@@ -55,6 +56,8 @@ struct TvxContainerSizeGripData {
 class TvxContainer : public TvxControl, public IvxMouseTrackingCaller, public IvxStyledContainer {
   DECLARE_CLASS(TvxContainer, TvxControl)
   DECLARE_MESSAGE_MAP
+  friend class TvxCustomInnerListBox;
+
  public:
   explicit TvxContainer(TComponent* AOwner);
   ~TvxContainer() override;
@@ -250,6 +253,53 @@ bool vxIsControlHandle(TWinControl* AControl, HWND AWnd, bool AIncludeRelated = 
 // AWnd is not AControl's own window but a child window of it or of one of its windowed
 // child controls (searched recursively), or belongs to a popup opened by one of them.
 bool vxIsRelatedWindowHandle(TWinControl* AControl, HWND AWnd);
+
+// The list box used as the inner control of list-box containers: it hands its mouse,
+// keyboard and focus events to the container and offers incremental search.
+class TvxCustomInnerListBox : public TListBox, public IvxContainerInnerControl {
+  DECLARE_CLASS(TvxCustomInnerListBox, TListBox)
+  DECLARE_MESSAGE_MAP
+ public:
+  explicit TvxCustomInnerListBox(TComponent* AOwner);
+  TWinControl* GetControl() override { return this; }
+  TvxContainer* GetControlContainer() override { return FContainer; }
+  TvxContainer* Container() const { return FContainer; }
+  void SetContainer(TvxContainer* Value) { FContainer = Value; }
+  bool AutoComplete() const { return FAutoComplete; }
+  void SetAutoComplete(bool Value) { FAutoComplete = Value; }
+  // Milliseconds after which typing starts a new search.
+  DWORD AutoCompleteDelay() const { return FAutoCompleteDelay; }
+  void SetAutoCompleteDelay(DWORD Value) { FAutoCompleteDelay = Value; }
+  const String& AutoCompleteFilter() const { return FAutoCompleteFilter; }
+  // One of the item rectangle's corners lies in the list box.
+  bool ItemVisible(Integer AIndex);
+  void DefaultHandler(TMessage& Message) override;
+  void WndProc(TMessage& Message) override;
+
+ protected:
+  virtual void ProcessAutoCompleteKey(wchar_t& Key);
+  void Click() override;
+  void DblClick() override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyUp(Word& Key, TShiftState Shift) override;
+  void KeyPress(wchar_t& Key) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, POINT MousePos) override;
+  TPopupMenu* GetPopupMenu() override;
+
+  void WMSetFocus(TWMSetFocus& Message);
+  void WMKillFocus(TWMKillFocus& Message);
+  void WMGetDlgCode(TWMGetDlgCode& Message);
+
+ private:
+  String FAutoCompleteFilter;
+  bool FAutoComplete = true;
+  DWORD FAutoCompleteDelay = 500;
+  DWORD FPrevKeyPressTime = 0;
+  TvxContainer* FContainer = nullptr;
+};
 
 // The drop-down window of an owner control: a borderless form shown next to its owner,
 // either taking the focus (optionally running a modal message loop until it closes) or

@@ -371,3 +371,65 @@ TEST_F(ScrollMirrorTest, BaseContainerShowsNoBarsOfItsOwn) {
 }
 
 }  // namespace
+
+namespace {
+
+struct InnerListBoxTest : TFormFixture {
+  TvxContainer* Box = nullptr;
+  TvxCustomInnerListBox* List = nullptr;
+  const std::wstring Clef = L"\U0001D11E";  // outside the basic plane: a surrogate pair
+  void SetUp() override {
+    TFormFixture::SetUp();
+    Box = TvxContainer::Create<TvxContainer>(Form);
+    Box->SetBounds(10, 10, 150, 120);
+    List = new TvxCustomInnerListBox(Form);
+    List->SetContainer(Box);
+    List->SetParent(Box);
+    Box->SetInnerControl(List);
+    Box->SetParent(Form);
+    for (const std::wstring& s : {std::wstring(L"apple"), std::wstring(L"banana"), std::wstring(L"bandana"),
+                                  std::wstring(L"cherry"), Clef + L" clef", std::wstring(L"\u00e9clair")})
+      List->Items()->Add(s);
+    List->SetFocus();
+    Pump(40);
+  }
+  void Type(const std::wstring& S) {
+    for (wchar_t c : S) PostMessageW(List->Handle(), WM_CHAR, c, 0);
+    Pump(30);
+  }
+};
+
+TEST_F(InnerListBoxTest, TypingSelectsTheFirstItemStartingWithTheText) {
+  EXPECT_TRUE(Box->Focused()) << "the container follows its inner list's focus";
+  Type(L"band");
+  EXPECT_EQ(List->AutoCompleteFilter(), L"band") << "each Latin letter is one character";
+  EXPECT_EQ(List->ItemIndex(), 2);
+  Type(L"\b\b\b");
+  EXPECT_EQ(List->ItemIndex(), 1) << "b selects the first b-item again";
+  // Letters from the upper half of Latin-1 are whole characters too.
+  Sleep(List->AutoCompleteDelay() + 50);
+  Type(L"\u00e9c");
+  EXPECT_EQ(List->AutoCompleteFilter(), L"\u00e9c");
+  EXPECT_EQ(List->ItemIndex(), 5);
+}
+
+TEST_F(InnerListBoxTest, SurrogatePairsAreJoinedAndRemovedWhole) {
+  Type(Clef);
+  EXPECT_EQ(List->AutoCompleteFilter(), Clef);
+  EXPECT_EQ(List->ItemIndex(), 4);
+  Type(L"\b");
+  EXPECT_EQ(List->AutoCompleteFilter(), L"");
+  EXPECT_EQ(List->ItemIndex(), 0) << "an empty search selects the first item";
+}
+
+TEST_F(InnerListBoxTest, PauseStartsANewSearch) {
+  List->SetAutoCompleteDelay(100);
+  Type(L"ch");
+  EXPECT_EQ(List->ItemIndex(), 3);
+  Sleep(150);
+  Type(L"a");
+  EXPECT_EQ(List->AutoCompleteFilter(), L"a");
+  EXPECT_EQ(List->ItemIndex(), 0);
+}
+
+}  // namespace
