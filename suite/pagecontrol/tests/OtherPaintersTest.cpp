@@ -31,6 +31,9 @@ TEST_F(OtherPaintersTest, RegisteredInStyleOrderAndFoundByStyleNameAndLookAndFee
   EXPECT_EQ(f->GetPainterClass(tsFlatButtons), TvxPCFlatButtonsPainter::StaticPainterClass());
   EXPECT_EQ(f->GetPainterClass(String(L"flatbuttons")), TvxPCFlatButtonsPainter::StaticPainterClass());
   EXPECT_EQ(f->GetPainterClass(TvxPCStyleID(7)), TvxPCFlatPainter::StaticPainterClass());
+  EXPECT_EQ(f->GetPainterClass(TvxPCStyleID(8)), TvxPCOffice11Painter::StaticPainterClass());
+  EXPECT_EQ(f->GetPainterClass(String(L"office11")), TvxPCOffice11Painter::StaticPainterClass());
+  EXPECT_EQ(f->PainterClassCount(), 7);
   auto* c = AddTabControl({0, 0, 200, 80}, {L"A"});
   c->LookAndFeel()->SetNativeStyle(false);
   c->LookAndFeel()->SetKind(lfFlat);
