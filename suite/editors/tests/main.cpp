@@ -23,6 +23,7 @@
 #include "vxEditConsts.h"
 #include "vxEditPaintUtils.h"
 #include "vxFilterControlStrs.h"
+#include "vxFormats.h"
 #include "vxGeometry.h"
 #include "vxGraphics.h"
 #include "vxLibraryConsts.h"
@@ -33,21 +34,21 @@
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  TUnitScope units({SysUtilsUnit,        ClassesUnit,
-                    VariantsUnit,        FMTBcdUnit,
-                    SqlTimStUnit,        GraphicsUnit,
-                    ControlsUnit,        FormsUnit,
-                    vdCoreUnit,          vxClassesUnit,
-                    vdUxThemeUnit,       vdThemeManagerUnit,
-                    vdOffice11Unit,      vxGeometryUnit,
-                    vxDrawTextUtilsUnit, vxLookAndFeelPaintersUnit,
-                    vxLookAndFeelsUnit,  vxDWMApiUnit,
-                    vxControlsUnit,      vxGraphicsUnit,
-                    vxDataConstsUnit,    vxVariantsUnit,
-                    vxDataUtilsUnit,     vxDataStorageUnit,
-                    vxCustomDataUnit,    vxDataUnit,
-                    vxStylesUnit,        vxLibraryConstsUnit,
-                    vxEditConstsUnit,    vxFilterControlStrsUnit,
-                    vxEditPaintUtilsUnit});
+  TUnitScope units({SysUtilsUnit,         ClassesUnit,
+                    VariantsUnit,         FMTBcdUnit,
+                    SqlTimStUnit,         GraphicsUnit,
+                    ControlsUnit,         FormsUnit,
+                    vdCoreUnit,           vxClassesUnit,
+                    vdUxThemeUnit,        vdThemeManagerUnit,
+                    vdOffice11Unit,       vxGeometryUnit,
+                    vxDrawTextUtilsUnit,  vxLookAndFeelPaintersUnit,
+                    vxLookAndFeelsUnit,   vxDWMApiUnit,
+                    vxControlsUnit,       vxGraphicsUnit,
+                    vxDataConstsUnit,     vxVariantsUnit,
+                    vxDataUtilsUnit,      vxDataStorageUnit,
+                    vxCustomDataUnit,     vxDataUnit,
+                    vxStylesUnit,         vxLibraryConstsUnit,
+                    vxEditConstsUnit,     vxFilterControlStrsUnit,
+                    vxEditPaintUtilsUnit, vxFormatsUnit});
   return RUN_ALL_TESTS();
 }
