@@ -1,15 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "Classes.h"
-#include "Graphics.h"
-#include "SysInit.h"
-#include "SysUtils.h"
-#include "Variants.h"
-#include "VantrelGlobal.h"
-#include "VantrelLogging.h"
+#include "LoggingUnits.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  TUnitScope units({SysUtilsUnit, ClassesUnit, VariantsUnit, GraphicsUnit, VantrelGlobalUnit, VantrelLoggingUnit});
+  TUnitScope units(LoggingUnits);
   return RUN_ALL_TESTS();
 }

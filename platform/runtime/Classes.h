@@ -520,7 +520,9 @@ using TThreadProcedure = std::function<void()>;
 extern DWORD MainThreadID;
 // Set by the application: called from the thread that queues a call for the main thread,
 // so that the main thread's message loop wakes up and calls CheckSynchronize. Sender is
-// the queuing thread (nullptr when it is not a TThread).
+// the queuing thread (nullptr when it is not a TThread). Threads read it without a lock:
+// it is set at unit start-up, before any thread starts, and is not changed while a thread
+// may call it.
 extern TNotifyEvent WakeMainThread;
 // Runs the calls that threads queued for the main thread (Synchronize, Queue), waiting
 // up to Timeout ms for one to arrive. True when any ran. Only the main thread may call it

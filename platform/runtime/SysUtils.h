@@ -2,8 +2,8 @@
 // file routines.
 //
 // Positions: Pos, PosEx, Copy, Delete and Insert take and return 1-based character
-// positions, as the original runtime does (0 from Pos means "not found"). Everything that
-// works on std::wstring directly stays 0-based.
+// positions, the way users and stored files count them (0 from Pos means "not found").
+// Everything that works on std::wstring directly stays 0-based.
 #pragma once
 
 #include <array>
@@ -350,7 +350,7 @@ String AdjustLineBreaks(const String& S);
 // ---------------------------------------------------------------------------------------
 // Format
 
-// Format with the original runtime's semantics:
+// Format: every specifier in Fmt has the form
 //   "%" [index ":"] ["-"] [width] ["." precision] type
 // with types d u x e f g n m p s (any case) and '*' for index, width or precision taken
 // from the argument list; "%%" is a percent sign. Indexes are 0-based. A mismatch raises

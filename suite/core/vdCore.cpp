@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "Libraries.h"
+
 namespace {
 
 TvdResourceStringsRepository* FResourceStringsRepository = nullptr;
@@ -20,11 +22,9 @@ void ComputeOSFlags() {
 
   vdOSWow64 = false;
   using TIsWow64Process = BOOL(WINAPI*)(HANDLE, PBOOL);
-  if (HMODULE k = GetModuleHandleW(L"kernel32.dll")) {
-    auto f = reinterpret_cast<TIsWow64Process>(reinterpret_cast<void*>(GetProcAddress(k, "IsWow64Process")));
-    BOOL w = FALSE;
-    if (f && f(GetCurrentProcess(), &w)) vdOSWow64 = w != FALSE;
-  }
+  BOOL w = FALSE;
+  if (auto f = ModuleFunction<TIsWow64Process>(L"kernel32.dll", "IsWow64Process"))
+    if (f(GetCurrentProcess(), &w)) vdOSWow64 = w != FALSE;
 }
 
 void InitCore() { ComputeOSFlags(); }
@@ -126,20 +126,14 @@ void TvdResourceStringsRepository::Translate() {
       FOnTranslateResString(p->ResStringNames(i), p->ResStrings(i));
 }
 
-void TvdResourceStringsRepository::AddListener(IvdLocalizerListener* AListener) {
-  if (std::find(FListeners.begin(), FListeners.end(), AListener) == FListeners.end())
-    FListeners.push_back(AListener);
-}
+void TvdResourceStringsRepository::AddListener(IvdLocalizerListener* AListener) { FListeners.Add(AListener); }
 
 void TvdResourceStringsRepository::RemoveListener(IvdLocalizerListener* AListener) {
-  auto it = std::find(FListeners.begin(), FListeners.end(), AListener);
-  if (it != FListeners.end()) FListeners.erase(it);
+  FListeners.Remove(AListener);
 }
 
 void TvdResourceStringsRepository::NotifyListeners() {
-  // A copy, so that a listener that removes itself does not disturb the walk.
-  std::vector<IvdLocalizerListener*> listeners = FListeners;
-  for (auto* l : listeners) l->TranslationChanged();
+  FListeners.ForEach([](IvdLocalizerListener* l) { l->TranslationChanged(); });
 }
 
 TvdResourceStringsRepository* vdGetResourceStringsRepository() {

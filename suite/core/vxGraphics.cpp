@@ -8,6 +8,8 @@
 #include <cmath>
 #include <memory>
 
+#include "Libraries.h"
+
 TBrush* vxPatternBrush = nullptr;
 std::vector<TBrush*> vxSystemBrushes;
 TvxAlphaBlendFunc vxAlphaBlendFunc = nullptr;
@@ -38,8 +40,8 @@ void RealizeCanvasObjects(TCanvas* ACanvas) {
 TvxScreenCanvas* FScreenCanvas = nullptr;
 TvxPaintCanvas* FPaintCanvas = nullptr;
 TSize FScreenPixelsPerInch{96, 96};
-HMODULE FMsimg32 = nullptr;
-HMODULE FUser32 = nullptr;
+TLibrary FMsimg32;
+TLibrary FUser32;
 
 constexpr int RegionOperationModes[] = {RGN_COPY, RGN_OR, RGN_DIFF, RGN_AND};
 
@@ -1588,10 +1590,9 @@ void vxGetScreenPixelsPerInch(TSize& APixelsPerInch) { APixelsPerInch = FScreenP
 
 bool vxSetProcessDPIAwareFor(DWORD AMajorVersion) {
   if (AMajorVersion <= 5) return false;
-  if (!FUser32) FUser32 = LoadLibraryW(L"USER32");
-  if (!FUser32) return false;
-  auto f = reinterpret_cast<BOOL(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(FUser32, "SetProcessDPIAware")));
-  if (f) f();
+  if (!FUser32.Loaded() && !FUser32.Load(L"USER32")) return false;
+  BOOL(WINAPI * setAware)() = nullptr;
+  if (FUser32.Bind(setAware, "SetProcessDPIAware")) setAware();
   return true;
 }
 
@@ -1614,10 +1615,8 @@ void InitGraphics() {
   vxPatternBrush->SetHandle(CreatePatternBrush(pattern));
   DeleteObject(pattern);
 
-  FMsimg32 = LoadLibraryW(L"msimg32.dll");
-  vxAlphaBlendFunc =
-      FMsimg32 ? reinterpret_cast<TvxAlphaBlendFunc>(reinterpret_cast<void*>(GetProcAddress(FMsimg32, "AlphaBlend")))
-               : nullptr;
+  FMsimg32.Load(L"msimg32.dll");
+  FMsimg32.Bind(vxAlphaBlendFunc, "AlphaBlend");
 
   vxSetProcessDPIAwareFor(vdOSMajorVersion());
 
@@ -1643,10 +1642,8 @@ void FinGraphics() {
   delete FColorInfos;
   FColorInfos = nullptr;
   vxAlphaBlendFunc = nullptr;
-  if (FMsimg32) FreeLibrary(FMsimg32);
-  FMsimg32 = nullptr;
-  if (FUser32) FreeLibrary(FUser32);
-  FUser32 = nullptr;
+  FMsimg32.Free();
+  FUser32.Free();
 }
 
 }  // namespace

@@ -178,8 +178,8 @@ String FloatToGeneral(double d) {
   return out;
 }
 
-// Trunc and Round of the runtime: out-of-range values raise EInvalidOp; the 64-bit
-// result is then narrowed to 32 bits as an assignment to Integer does.
+// Truncation and rounding to a 32-bit Integer: values outside the 64-bit range raise
+// EInvalidOp; a 64-bit result keeps only its low 32 bits (so 2^32 + 5 gives 5).
 Integer TruncToInt(double d) {
   if (!(std::fabs(d) < 9.2233720368547758e18)) throw EInvalidOp(L"Invalid floating point operation");
   return static_cast<Integer>(static_cast<std::uint32_t>(static_cast<Int64>(std::trunc(d))));
@@ -385,7 +385,7 @@ ParseException::ParseException(const String& Message, Integer Index)
 bool TZvAbstractObject::equals(const TZvAbstractObject* Value) const { return Value == this; }
 
 TZvAbstractObject* TZvAbstractObject::clone() const {
-  throw NotImplmentedFeature(L"Not Implemented. uJson.");
+  throw NotImplmentedFeature(L"Not Implemented. ZvJson.");
 }
 
 String TZvAbstractObject::toString() const {
@@ -420,7 +420,7 @@ Integer Integer_::parseInt(const String& s, Integer i) {
       return static_cast<Integer>(v);
     }
     case 8:
-      throw NotImplmentedFeature(L"Not Implemented. uJson.");
+      throw NotImplmentedFeature(L"Not Implemented. ZvJson.");
     default:
       return 0;
   }

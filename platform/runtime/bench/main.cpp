@@ -9,6 +9,7 @@
 //   FloatToStr                                 - std::to_chars with 15 digits
 // Time per item should stay flat from one size to the next (linear cost), and the
 // ratio to the floor small.
+#include "RuntimeUnits.h"
 #include <charconv>
 #include <cstdio>
 #include <cwchar>
@@ -167,7 +168,7 @@ void FloatCalls(int n) {
 }  // namespace
 
 int main() {
-  TUnitScope units({SysUtilsUnit, ClassesUnit, VariantsUnit});
+  TUnitScope units(RuntimeUnits);
   RegisterClass(TComponent::StaticClass());
   MemoryStream(10);
   MemoryStream(100);

@@ -1,6 +1,7 @@
 // Unbound records of four typed columns in a data controller, against the same work on
 // a std::vector: fill, sort by two columns, locate a value. Prints each time as a ratio
 // to the vector's time at 10^5 and 10^6 records.
+#include "SuiteDataUnits.h"
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -120,8 +121,7 @@ void Run(int N) {
 }  // namespace
 
 int main() {
-  TUnitScope units({SysUtilsUnit, ClassesUnit, VariantsUnit, FMTBcdUnit, SqlTimStUnit, vdCoreUnit, vxClassesUnit,
-                    vxDataConstsUnit, vxDataStorageUnit});
+  TUnitScope units(SuiteDataUnits);
   std::printf("Data controller, unbound mode, four typed columns (Integer, Float, String, DateTime)\n");
   std::printf("floor: the same work on std::vector (push_back, std::sort, std::find_if)\n");
   Run(100000);

@@ -1,32 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "Classes.h"
-#include "Controls.h"
-#include "FMTBcd.h"
-#include "Forms.h"
-#include "Graphics.h"
-#include "SqlTimSt.h"
-#include "SysInit.h"
-#include "Variants.h"
-#include "vdCore.h"
-#include "vdThemeManager.h"
-#include "vdUxTheme.h"
-#include "vxClasses.h"
-#include "vxDWMApi.h"
-#include "vxData.h"
-#include "vxDataConsts.h"
-#include "vxDataStorage.h"
-#include "vxDataUtils.h"
-#include "vxGeometry.h"
-#include "vxGraphics.h"
-#include "vxStyles.h"
-#include "vxVariants.h"
+#include "SuiteDataUnits.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  TUnitScope units({SysUtilsUnit, ClassesUnit, VariantsUnit, FMTBcdUnit, SqlTimStUnit, GraphicsUnit, ControlsUnit,
-                    FormsUnit, vdCoreUnit, vxClassesUnit, vdUxThemeUnit, vdThemeManagerUnit, vxGeometryUnit,
-                    vxDWMApiUnit, vxGraphicsUnit, vxDataConstsUnit, vxVariantsUnit, vxDataUtilsUnit, vxDataStorageUnit,
-                    vxCustomDataUnit, vxDataUnit, vxStylesUnit});
+  TUnitScope units(SuiteDataUnits);
   return RUN_ALL_TESTS();
 }

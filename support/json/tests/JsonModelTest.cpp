@@ -315,8 +315,8 @@ TEST(JsonModel, FailuresRaiseTheirClassAndMessage) {
       {[&] { a->getJSONObject(0); }, L"NoSuchElementException", L"TJSONArray[0] is not a TJSONObject is Integer_"},
       {[&] { a->put(-1, 1); }, L"NoSuchElementException", L"TJSONArray[-1] not found."},
       {[&] { a->put(0, static_cast<TZvAbstractObject*>(nullptr)); }, L"NullPointerException", L""},
-      {[&] { JSONTokener(L"", false).clone(); }, L"NotImplmentedFeature", L"Not Implemented. uJson."},
-      {[&] { Integer_::parseInt(L"17", 8); }, L"NotImplmentedFeature", L"Not Implemented. uJson."},
+      {[&] { JSONTokener(L"", false).clone(); }, L"NotImplmentedFeature", L"Not Implemented. ZvJson."},
+      {[&] { Integer_::parseInt(L"17", 8); }, L"NotImplmentedFeature", L"Not Implemented. ZvJson."},
       {[&] { Integer_ bad(L"12a"); }, L"EConvertError", L"'12a' is not a valid integer value"},
   };
   for (const Case& c : cases) {

@@ -1,0 +1,16 @@
+#include "LoggingUnits.h"
+
+#include "FormsUnits.h"
+#include "VantrelGlobal.h"
+#include "VantrelLogging.h"
+
+namespace {
+const TUnitList* const Needs[] = {&FormsUnits};
+// Start-up order; shut-down runs in reverse.
+const TUnitInfo* const Units[] = {
+    &VantrelGlobalUnit,
+    &VantrelLoggingUnit,
+};
+}  // namespace
+
+const TUnitList LoggingUnits = {L"LoggingUnits", Needs, Units};
