@@ -1,6 +1,7 @@
 #include "SuiteEditorsUnits.h"
 
 #include "SuiteDataUnits.h"
+#include "vxEdit.h"
 #include "vxEditConsts.h"
 #include "vxEditPaintUtils.h"
 #include "vxFilterControlStrs.h"
@@ -11,11 +12,8 @@ namespace {
 const TUnitList* const Needs[] = {&SuiteDataUnits};
 // Start-up order; shut-down runs in reverse.
 const TUnitInfo* const Units[] = {
-    &vxLibraryConstsUnit,
-    &vxEditConstsUnit,
-    &vxFilterControlStrsUnit,
-    &vxEditPaintUtilsUnit,
-    &vxFormatsUnit,
+    &vxLibraryConstsUnit,  &vxEditConstsUnit, &vxFilterControlStrsUnit,
+    &vxEditPaintUtilsUnit, &vxEditUnit,       &vxFormatsUnit,
 };
 }  // namespace
 

@@ -1,0 +1,487 @@
+// The editor core: edit buttons, the properties object that describes an editor (its
+// settings, assigned-value flags and alignment), the default-values provider through
+// which a data source supplies defaults, the registry of properties classes, and the
+// edit repository whose items share one properties object among many editors.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "Classes.h"
+#include "Graphics.h"
+#include "Persistent.h"
+#include "StdCtrls.h"
+#include "Variants.h"
+#include "vxClasses.h"
+
+class TvxCustomEditProperties;
+class TvxEditRepositoryItem;
+
+// --- Buttons ------------------------------------------------------------------------------
+
+enum TvxEditButtonKind { bkEllipsis, bkDown, bkGlyph, bkText };
+
+class TvxEditButton : public TCollectionItem {
+  DECLARE_CLASS(TvxEditButton, TCollectionItem)
+ public:
+  explicit TvxEditButton(TCollection* Collection);
+  ~TvxEditButton() override;
+  void Assign(TPersistent* Source) override;
+
+  const String& Caption() const { return FCaption; }
+  void SetCaption(const String& Value);
+  TAlignment ContentAlignment() const { return FContentAlignment; }
+  void SetContentAlignment(TAlignment Value) { SetValue(FContentAlignment, Value); }
+  bool Default() const { return FDefault; }
+  void SetDefault(bool Value);
+  bool Enabled() const { return FEnabled; }
+  void SetEnabled(bool Value) { SetValue(FEnabled, Value); }
+  // The glyph, created on first read.
+  TBitmap* Glyph();
+  bool HasGlyph() const { return FGlyph != nullptr; }
+  // nullptr frees the glyph; any other bitmap is copied.
+  void SetGlyph(TBitmap* Value);
+  const String& Hint() const { return FHint; }
+  void SetHint(const String& Value) { FHint = Value; }
+  TvxEditButtonKind Kind() const { return FKind; }
+  void SetKind(TvxEditButtonKind Value) { SetValue(FKind, Value); }
+  bool LeftAlignment() const { return FLeftAlignment; }
+  void SetLeftAlignment(bool Value) { SetValue(FLeftAlignment, Value); }
+  bool Stretchable() const { return FStretchable; }
+  void SetStretchable(bool Value) { SetValue(FStretchable, Value); }
+  Integer Tag() const { return FTag; }
+  void SetTag(Integer Value) { FTag = Value; }
+  TColor TextColor() const { return FTextColor; }
+  void SetTextColor(TColor Value) { SetValue(FTextColor, Value); }
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool Value) { SetValue(FVisible, Value); }
+  // The caption without accelerator marks.
+  const String& VisibleCaption() const { return FVisibleCaption; }
+  Integer Width() const { return FWidth; }
+  // A negative width is ignored; 0 means automatic.
+  void SetWidth(Integer Value);
+
+ private:
+  template <class T>
+  void SetValue(T& AField, const T& Value) {
+    if (AField == Value) return;
+    AField = Value;
+    Changed(false);
+  }
+  void GlyphChanged(TObject* Sender);
+
+  String FCaption;
+  TAlignment FContentAlignment = taCenter;
+  bool FDefault = false;
+  bool FEnabled = true;
+  std::unique_ptr<TBitmap> FGlyph;
+  String FHint;
+  TvxEditButtonKind FKind = bkDown;
+  bool FLeftAlignment = false;
+  bool FStretchable = true;
+  Integer FTag = 0;
+  TColor FTextColor = clBtnText;
+  bool FVisible = true;
+  String FVisibleCaption;
+  Integer FWidth = 0;
+};
+
+class TvxEditButtons : public TCollection {
+  DECLARE_CLASS(TvxEditButtons, TCollection)
+ public:
+  TvxEditButtons(TPersistent* AOwner, TCollectionItemClass AButtonClass);
+  TvxEditButton* Items(Integer Index) const { return static_cast<TvxEditButton*>(TCollection::Items(Index)); }
+  TvxEditButton* Add() { return static_cast<TvxEditButton*>(TCollection::Add()); }
+  Integer VisibleCount() const;
+  TPersistent* GetOwner() override { return FOwner; }
+  static TCollectionItemClass GetButtonClass() { return TvxEditButton::StaticClass(); }
+  TNotifyEvent OnChange;
+
+ protected:
+  void Update(TCollectionItem* Item) override;
+
+ private:
+  TPersistent* FOwner;
+};
+
+// --- Alignment and assigned values ------------------------------------------------------------
+
+enum TvxEditVertAlignment { taTopJustify, taBottomJustify, taVCenter };
+
+class TvxEditAlignment : public TPersistent {
+  DECLARE_CLASS(TvxEditAlignment, TPersistent)
+ public:
+  explicit TvxEditAlignment(TPersistent* AOwner) : FOwner(AOwner) {}
+  void Assign(TPersistent* Source) override;
+  TPersistent* GetOwner() override { return FOwner; }
+  TAlignment Horz() const { return FHorz; }
+  void SetHorz(TAlignment Value);
+  TvxEditVertAlignment Vert() const { return FVert; }
+  void SetVert(TvxEditVertAlignment Value);
+  bool IsHorzStored() const { return FIsHorzAssigned; }
+  bool IsVertStored() const { return FVert != taTopJustify; }
+  // Forgets the assigned horizontal alignment.
+  void Reset();
+  TNotifyEvent OnChanged;
+
+ private:
+  friend class TvxCustomEditProperties;
+  void DoChanged() { vxCallNotifyEvent(this, OnChanged); }
+  TPersistent* FOwner;
+  TAlignment FHorz = taLeftJustify;
+  bool FIsHorzAssigned = false;
+  TvxEditVertAlignment FVert = taTopJustify;
+};
+
+class TvxCustomEditPropertiesValues : public TPersistent {
+  DECLARE_CLASS(TvxCustomEditPropertiesValues, TPersistent)
+ public:
+  using TCreateArg = TPersistent*;  // the properties object
+  explicit TvxCustomEditPropertiesValues(TPersistent* AOwner);
+  void Assign(TPersistent* Source) override;
+  TPersistent* GetOwner() override;
+  void BeginUpdate();
+  void EndUpdate();
+  void RestoreDefaults();
+  bool MaxValue() const { return FMaxValue; }
+  void SetMaxValue(bool Value) { SetFlag(FMaxValue, Value); }
+  bool MinValue() const { return FMinValue; }
+  void SetMinValue(bool Value) { SetFlag(FMinValue, Value); }
+  bool ReadOnly() const { return FReadOnly; }
+  void SetReadOnly(bool Value) { SetFlag(FReadOnly, Value); }
+
+ protected:
+  TvxCustomEditProperties* FOwner;
+
+ private:
+  void SetFlag(bool& AField, bool Value);
+  bool FMaxValue = false;
+  bool FMinValue = false;
+  bool FReadOnly = false;
+};
+using TvxCustomEditPropertiesValuesClass = TClass;
+
+// --- Default values provider --------------------------------------------------------------
+
+enum TvxBlobKind { bkNone, bkBlob, bkGraphic, bkMemo, bkOle };
+
+class IvxEditDefaultValuesProvider {
+ public:
+  virtual ~IvxEditDefaultValuesProvider() = default;
+  virtual bool CanSetEditMode() = 0;
+  virtual void ClearUsers() = 0;
+  virtual TAlignment DefaultAlignment() = 0;
+  virtual TvxBlobKind DefaultBlobKind() = 0;
+  virtual bool DefaultCanModify() = 0;
+  virtual String DefaultDisplayFormat() = 0;
+  virtual String DefaultEditFormat() = 0;
+  virtual String DefaultEditMask() = 0;
+  virtual bool DefaultIsFloatValue() = 0;
+  virtual Integer DefaultMaxLength() = 0;
+  virtual double DefaultMaxValue() = 0;
+  virtual double DefaultMinValue() = 0;
+  virtual Integer DefaultPrecision() = 0;
+  virtual bool DefaultReadOnly() = 0;
+  virtual bool DefaultRequired() = 0;
+  virtual TObject* GetInstance() = 0;
+  virtual bool IsDataStorage() = 0;
+  virtual bool IsBlob() = 0;
+  virtual bool IsCurrency() = 0;
+  virtual bool IsDataAvailable() = 0;
+  virtual bool IsDisplayFormatDefined(bool AIsCurrencyValueAccepted) = 0;
+  virtual bool IsOnGetTextAssigned() = 0;
+  virtual bool IsOnSetTextAssigned() = 0;
+  virtual bool IsValidChar(wchar_t AChar) = 0;
+};
+
+class TvxCustomEditDefaultValuesProvider : public TvxInterfacedPersistent, public IvxEditDefaultValuesProvider {
+  DECLARE_CLASS(TvxCustomEditDefaultValuesProvider, TvxInterfacedPersistent)
+ public:
+  explicit TvxCustomEditDefaultValuesProvider(TPersistent* AOwner = nullptr) : TvxInterfacedPersistent(AOwner) {}
+  // Every properties object that used this provider forgets it.
+  ~TvxCustomEditDefaultValuesProvider() override;
+  bool CanSetEditMode() override { return true; }
+  void ClearUsers() override;
+  TAlignment DefaultAlignment() override { return taLeftJustify; }
+  TvxBlobKind DefaultBlobKind() override { return bkMemo; }
+  bool DefaultCanModify() override { return true; }
+  String DefaultDisplayFormat() override { return String(); }
+  String DefaultEditFormat() override { return String(); }
+  String DefaultEditMask() override { return String(); }
+  bool DefaultIsFloatValue() override { return false; }
+  Integer DefaultMaxLength() override { return 0; }
+  double DefaultMaxValue() override { return 0; }
+  double DefaultMinValue() override { return 0; }
+  Integer DefaultPrecision() override { return 15; }
+  bool DefaultReadOnly() override { return false; }
+  bool DefaultRequired() override { return false; }
+  TObject* GetInstance() override { return this; }
+  bool IsDataStorage() override { return false; }
+  bool IsBlob() override { return false; }
+  bool IsCurrency() override { return false; }
+  bool IsDataAvailable() override { return true; }
+  bool IsDisplayFormatDefined(bool) override { return false; }
+  bool IsOnGetTextAssigned() override { return false; }
+  bool IsOnSetTextAssigned() override { return false; }
+  bool IsValidChar(wchar_t) override { return true; }
+};
+
+// --- Properties -----------------------------------------------------------------------------
+
+enum TvxEditButtonsViewStyle { bvsNormal, bvsButtonsOnly, bvsButtonsAutoWidth };
+enum TvxEditCloseUpReason { crUnknown, crTab, crClose, crCancel, crEnter };
+enum TvxDataEditValueSource { evsValue, evsText, evsKey };
+enum TvxEditSpecialFeature { esfBlobEditValue, esfMinSize, esfNoContentPart };
+using TvxEditSpecialFeatures = Set<TvxEditSpecialFeature, 8>;
+enum TvxEditSupportedOperation {
+  esoAlwaysHotTrack,
+  esoAutoHeight,
+  esoEditing,
+  esoFiltering,
+  esoHorzAlignment,
+  esoHotTrack,
+  esoIncSearch,
+  esoShowingCaption,
+  esoSorting,
+  esoSortingByDisplayText,
+  esoTransparency
+};
+using TvxEditSupportedOperations = Set<TvxEditSupportedOperation, 16>;
+// Bit 0: the editor can use a display format; bit 1: the display format does not accept
+// currency values.
+enum TvxEditDisplayFormatOption { dfoSupports, dfoNoCurrencyValue };
+using TvxEditDisplayFormatOptions = Set<TvxEditDisplayFormatOption, 8>;
+
+using TShortCut = Word;
+
+using TvxEditButtonClickEvent = std::function<void(TObject* Sender, Integer AButtonIndex)>;
+using TvxEditClosePopupEvent = std::function<void(TObject* Sender, TvxEditCloseUpReason AReason)>;
+using TvxEditValidateEvent =
+    std::function<void(TObject* Sender, Variant& DisplayValue, String& ErrorText, bool& Error)>;
+
+struct TvxEditSizeProperties {
+  Integer Height = 0;
+  Integer MaxLineCount = 0;
+  Integer Width = -1;  // negative: not limited
+};
+
+// The classes a properties object creates for itself. A descendant names its own when it
+// calls the base constructor (the object's virtual class choices are not reachable
+// while the base part is being built).
+struct TvxEditPropertiesParts {
+  TvxCustomEditPropertiesValuesClass AssignedValuesClass = TvxCustomEditPropertiesValues::StaticClass();
+  bool DefaultUseLeftAlignmentOnEditing = true;
+};
+
+class TvxCustomEditProperties : public TvxInterfacedPersistent {
+  DECLARE_CLASS(TvxCustomEditProperties, TvxInterfacedPersistent)
+ public:
+  using TCreateArg = TPersistent*;
+  explicit TvxCustomEditProperties(TPersistent* AOwner) : TvxCustomEditProperties(AOwner, TvxEditPropertiesParts{}) {}
+  ~TvxCustomEditProperties() override;
+
+  void Assign(TPersistent* Source) override;
+  void BeginUpdate();
+  void EndUpdate(bool AInvokeChanged = true);
+  void Changed();
+  bool ChangedLocked() const { return FChangedLocked || FUpdateCount > 0; }
+  void LockUpdate(bool ALock) { FChangedLocked = ALock; }
+  bool ChangedOccurred() const { return FChangedOccurred; }
+  bool IsChanging() const { return FIsChangingCount > 0; }
+  bool CanModify();
+  bool IsValueEditorWithValueFormatting();
+  // When AItem's properties (AProperties) are of a class this object's class is an
+  // ancestor of, this object stands in for them.
+  bool UseRepositoryItemProperties(TvxEditRepositoryItem* AItem, TvxCustomEditProperties*& AProperties);
+  void SetMinMaxValues(double AMaxValue, double AMinValue);
+
+  // Overridable behaviour.
+  virtual void AlignmentChanged(TObject* Sender);
+  virtual void SetAlignment(TvxEditAlignment* Value);
+  virtual void ButtonsChanged(TObject* Sender) { Changed(); }
+  virtual bool HasDisplayValue() { return false; }
+  virtual bool DefaultUseLeftAlignmentOnEditing() { return true; }
+  virtual void DefaultValuesProviderDestroyed() { FIDefaultValuesProvider = nullptr; }
+  virtual void FirePropertiesChanged();
+  virtual void DoFreeNotification(TComponent*) {}
+  virtual TvxCustomEditPropertiesValuesClass AssignedValuesClass() {
+    return TvxCustomEditPropertiesValues::StaticClass();
+  }
+  virtual TAlignment GetDefaultHorzAlignment();
+  virtual TvxEditDisplayFormatOptions DisplayFormatOptions() { return {}; }
+  virtual double MaxValue();
+  virtual double MinValue();
+  virtual String GetValidationErrorText(Integer AErrorKind);
+  virtual bool HasDefaultDisplayFormat(bool AEditFocused);
+  virtual bool HasSeparateChangeEvents() { return false; }
+  virtual bool ProcessesTabKey() { return false; }
+  virtual bool DependsOnFocus() { return true; }
+  virtual bool CanCompareEditValue() { return false; }
+  virtual TClass GetButtonsClass() { return TvxEditButtons::StaticClass(); }
+  virtual void Update(TvxCustomEditProperties*) {}
+  virtual bool CompareDisplayValues(const Variant& AEditValue1, const Variant& AEditValue2);
+  virtual TvxCustomEditProperties* CreatePreviewProperties();
+  virtual void DataChanged() {}
+  virtual String GetDisplayText(const Variant&, bool AFullText = false, bool AIsInplace = true);
+  virtual TvxEditSpecialFeatures GetSpecialFeatures() { return {}; }
+  virtual TvxEditSupportedOperations GetSupportedOperations();
+  virtual bool IsActivationKey(wchar_t) { return false; }
+  virtual bool IsEditValueValid(Variant&, bool) { return true; }
+  virtual bool IsResetEditClass() { return false; }
+  virtual void PrepareDisplayValue(const Variant& AEditValue, Variant& DisplayValue, bool AEditFocused);
+  virtual void RestoreDefaults();
+  virtual TvxDataEditValueSource GetEditValueSource(bool) { return evsValue; }
+
+  // Properties.
+  TvxEditAlignment* Alignment();
+  const TvxEditAlignment* InnerAlignment() const { return FInnerAlignment.get(); }
+  TvxCustomEditPropertiesValues* AssignedValues() const { return FAssignedValues.get(); }
+  void SetAssignedValues(TvxCustomEditPropertiesValues* Value) { FAssignedValues->Assign(Value); }
+  bool AutoSelect() const { return FAutoSelect; }
+  void SetAutoSelect(bool Value) { SetValue(FAutoSelect, Value); }
+  bool BeepOnError() const { return FBeepOnError; }
+  void SetBeepOnError(bool Value) { FBeepOnError = Value; }
+  TvxEditButtons* Buttons() const { return FButtons.get(); }
+  void SetButtons(TvxEditButtons* Value) { FButtons->Assign(Value); }
+  TvxEditButtonsViewStyle ButtonsViewStyle() const { return FButtonsViewStyle; }
+  void SetButtonsViewStyle(TvxEditButtonsViewStyle Value) { SetValue(FButtonsViewStyle, Value); }
+  TShortCut ClearKey() const { return FClearKey; }
+  void SetClearKey(TShortCut Value) { FClearKey = Value; }
+  TShortCut ClickKey() const { return FClickKey; }
+  void SetClickKey(TShortCut Value) { FClickKey = Value; }
+  IvxEditDefaultValuesProvider* IDefaultValuesProvider() const { return FIDefaultValuesProvider; }
+  void SetIDefaultValuesProvider(IvxEditDefaultValuesProvider* Value);
+  bool ImmediatePost() const { return FImmediatePost; }
+  void SetImmediatePost(bool Value) { FImmediatePost = Value; }
+  void SetMaxValue(double Value);
+  void SetMinValue(double Value);
+  bool ReadOnly();
+  void SetReadOnly(bool Value);
+  bool IsReadOnlyStored() const { return FAssignedValues->ReadOnly(); }
+  bool Transparent() const { return FTransparent; }
+  void SetTransparent(bool Value) { SetValue(FTransparent, Value); }
+  bool UseLeftAlignmentOnEditing() const { return FUseLeftAlignmentOnEditing; }
+  void SetUseLeftAlignmentOnEditing(bool Value) { SetValue(FUseLeftAlignmentOnEditing, Value); }
+  bool IsUseLeftAlignmentOnEditingStored() { return FUseLeftAlignmentOnEditing != DefaultUseLeftAlignmentOnEditing(); }
+  bool UseMouseWheel() const { return FUseMouseWheel; }
+  void SetUseMouseWheel(bool Value) { FUseMouseWheel = Value; }
+  bool ValidateOnEnter() const { return FValidateOnEnter; }
+  void SetValidateOnEnter(bool Value) { FValidateOnEnter = Value; }
+  TPersistent* Owner() const { return FOwner; }
+  TvxFreeNotificator* FreeNotificator() const { return FFreeNotificator.get(); }
+
+  TvxEditButtonClickEvent OnButtonClick;
+  TNotifyEvent OnChange;
+  TvxEditClosePopupEvent OnClosePopup;
+  TNotifyEvent OnEditValueChanged;
+  TvxEditValidateEvent OnValidate;
+  TNotifyEvent OnPropertiesChanged;  // the owner's link
+
+ protected:
+  TvxCustomEditProperties(TPersistent* AOwner, const TvxEditPropertiesParts& AParts);
+  template <class T>
+  void SetValue(T& AField, const T& Value) {
+    if (AField == Value) return;
+    AField = Value;
+    Changed();
+  }
+  bool CanNotify();
+
+ private:
+  bool FAutoSelect = true;
+  bool FBeepOnError = false;
+  std::unique_ptr<TvxEditButtons> FButtons;
+  TvxEditButtonsViewStyle FButtonsViewStyle = bvsNormal;
+  bool FChangedOccurred = false;
+  TShortCut FClearKey = 0;
+  TShortCut FClickKey = 0x400D;  // Ctrl+Enter
+  std::unique_ptr<TvxFreeNotificator> FFreeNotificator;
+  bool FImmediatePost = false;
+  std::unique_ptr<TvxEditAlignment> FInnerAlignment;
+  Integer FIsChangingCount = 0;
+  double FMaxValue = 0;
+  double FMinValue = 0;
+  bool FReadOnly = false;
+  bool FTransparent = false;
+  Integer FUpdateCount = 0;
+  bool FUseLeftAlignmentOnEditing = true;
+  bool FUseMouseWheel = true;
+  bool FValidateOnEnter = false;
+  std::unique_ptr<TvxEditAlignment> FAlignment;
+  std::unique_ptr<TvxCustomEditPropertiesValues> FAssignedValues;
+  bool FChangedLocked = false;
+  IvxEditDefaultValuesProvider* FIDefaultValuesProvider = nullptr;
+};
+using TvxCustomEditPropertiesClass = TClass;
+
+// Every living properties object, in creation order.
+const std::vector<TvxCustomEditProperties*>& vxEditPropertiesList();
+
+// The registry of properties classes ("Name|Description"), sorted, created on first use.
+TvxRegisteredClasses* GetEditPropertiesRegistry();
+
+// --- Repository ------------------------------------------------------------------------------
+
+class IvxEditRepositoryItemListener {
+ public:
+  virtual ~IvxEditRepositoryItemListener() = default;
+  virtual void RepositoryItemRemoved(TvxEditRepositoryItem* Sender) = 0;
+  virtual void PropertiesChanged(TvxEditRepositoryItem* Sender) = 0;
+};
+
+class TvxEditRepository : public TComponent {
+  DECLARE_CLASS(TvxEditRepository, TComponent)
+ public:
+  explicit TvxEditRepository(TComponent* AOwner);
+  ~TvxEditRepository() override;
+  void Clear();
+  TvxEditRepositoryItem* CreateItem(TClass ARepositoryItemClass);
+  TvxEditRepositoryItem* CreateItemEx(TClass ARepositoryItemClass, TComponent* AOwner);
+  // The first item of that name, compared without regard to case; nullptr when none.
+  TvxEditRepositoryItem* ItemByName(const String& AName) const;
+  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
+  Integer Count() const { return static_cast<Integer>(FItems.size()); }
+  TvxEditRepositoryItem* Items(Integer Index) const { return FItems.at(Index); }
+
+ private:
+  friend class TvxEditRepositoryItem;
+  std::vector<TvxEditRepositoryItem*> FItems;
+};
+
+class TvxEditRepositoryItem : public TComponent {
+  DECLARE_CLASS(TvxEditRepositoryItem, TComponent)
+ public:
+  explicit TvxEditRepositoryItem(TComponent* AOwner)
+      : TvxEditRepositoryItem(AOwner, TvxCustomEditProperties::StaticClass()) {}
+  // Listeners hear that the item goes before its properties are freed.
+  ~TvxEditRepositoryItem() override;
+  virtual void AddListener(IvxEditRepositoryItemListener* AListener);
+  virtual TvxCustomEditPropertiesClass GetEditPropertiesClass() { return TvxCustomEditProperties::StaticClass(); }
+  virtual String GetBaseName();
+  virtual void RemoveListener(IvxEditRepositoryItemListener* AListener);
+
+  TvxCustomEditProperties* Properties() const { return FProperties.get(); }
+  void SetProperties(TvxCustomEditProperties* Value) { FProperties->Assign(Value); }
+  TvxEditRepository* Repository() const { return FRepository; }
+  void SetRepository(TvxEditRepository* Value);
+  Integer ListenerCount() const { return static_cast<Integer>(FListenerList.size()); }
+  bool HasParent() const override { return FRepository != nullptr; }
+  TComponent* GetParentComponent() const override { return FRepository; }
+  void SetParentComponent(TComponent* Value) override;
+
+ protected:
+  // A descendant names the properties class it holds.
+  TvxEditRepositoryItem(TComponent* AOwner, TvxCustomEditPropertiesClass APropertiesClass);
+  void PropertiesChanged(TObject* Sender);
+
+ private:
+  std::vector<IvxEditRepositoryItemListener*> FListenerList;  // not owned
+  std::unique_ptr<TvxCustomEditProperties> FProperties;
+  TvxEditRepository* FRepository = nullptr;
+};
+
+// The repository without owner, created on first use.
+TvxEditRepository* GetDefaultEditRepository();
+
+extern const TUnitInfo vxEditUnit;
