@@ -149,11 +149,13 @@ TEST(vxSystemController, ItsMessageRunsTheCallsQueuedByThreads) {
 
 // --- Settings listeners ----------------------------------------------------------------------
 
-class TMetricsListener : public TWinControl {
-  DECLARE_CLASS(TMetricsListener, TWinControl)
+// A suite control that counts the private metrics message instead of re-reading the
+// scroll-bar sizes.
+class TMetricsListener : public TvxControl {
+  DECLARE_CLASS(TMetricsListener, TvxControl)
   DECLARE_MESSAGE_MAP
  public:
-  explicit TMetricsListener(TComponent* AOwner) : TWinControl(AOwner) {}
+  explicit TMetricsListener(TComponent* AOwner) : TvxControl(AOwner) {}
   int Notified = 0;
 
  private:
@@ -175,23 +177,24 @@ void BroadcastSettingChange(WPARAM Setting) {
 }
 
 TEST_F(TFormFixture, SettingsBroadcastReachesListenersAsPrivateMessage) {
-  auto* a = Add<TMetricsListener>(Form, RECT{0, 0, 20, 20});
-  auto* b = Add<TMetricsListener>(Form, RECT{30, 0, 50, 20});
-  TMetricsListener noHandle(nullptr);
   TvxSettingsController* c = vxSettingsController();
   ASSERT_NE(c, nullptr);
+  ASSERT_EQ(c->ListenerCount(), 0);
   ASSERT_EQ(c->WindowHandle(), nullptr);
+  // Suite controls owning scroll bars register themselves when they are made.
+  auto* a = Add<TMetricsListener>(Form, RECT{0, 0, 20, 20});
+  auto* b = Add<TMetricsListener>(Form, RECT{30, 0, 50, 20});
+  auto* noHandle = new TMetricsListener(nullptr);
   c->AddListener(a);
-  c->AddListener(a);
-  c->AddListener(b);
-  c->AddListener(&noHandle);
-  EXPECT_EQ(c->ListenerCount(), 3);
+  EXPECT_EQ(c->ListenerCount(), 3) << "a control is listed once";
   ASSERT_NE(c->WindowHandle(), nullptr);
+  Pump(30);
+  a->Notified = b->Notified = 0;  // their own size calculation posts the message too
 
   BroadcastSettingChange(SPI_SETNONCLIENTMETRICS);
   EXPECT_EQ(a->Notified, 1);
   EXPECT_EQ(b->Notified, 1);
-  EXPECT_FALSE(noHandle.HandleAllocated());
+  EXPECT_FALSE(noHandle->HandleAllocated());
 
   BroadcastSettingChange(SPI_SETWORKAREA);
   EXPECT_EQ(a->Notified, 1) << "other settings send nothing";
@@ -202,13 +205,15 @@ TEST_F(TFormFixture, SettingsBroadcastReachesListenersAsPrivateMessage) {
   EXPECT_EQ(b->Notified, 1);
 
   HWND old = c->WindowHandle();
-  c->RemoveListener(a);
-  c->RemoveListener(&noHandle);
+  delete noHandle;
+  delete a;  // a control unregisters itself when it is destroyed
+  EXPECT_EQ(c->ListenerCount(), 0);
   EXPECT_EQ(c->WindowHandle(), nullptr);
   EXPECT_FALSE(IsWindow(old)) << "the last listener's removal releases the window";
-  c->AddListener(a);
+  c->AddListener(b);
   EXPECT_TRUE(IsWindow(c->WindowHandle()));
-  c->RemoveListener(a);
+  delete b;
+  EXPECT_EQ(c->WindowHandle(), nullptr);
 }
 
 // --- Mouse tracking --------------------------------------------------------------------------
