@@ -14,6 +14,7 @@
 #include "StdCtrls.h"
 #include "Variants.h"
 #include "vxClasses.h"
+#include "vxDataUtils.h"
 
 class TvxCustomEditProperties;
 class TvxEditRepositoryItem;
@@ -231,7 +232,6 @@ class TvxCustomEditDefaultValuesProvider : public TvxInterfacedPersistent, publi
 
 enum TvxEditButtonsViewStyle { bvsNormal, bvsButtonsOnly, bvsButtonsAutoWidth };
 enum TvxEditCloseUpReason { crUnknown, crTab, crClose, crCancel, crEnter };
-enum TvxDataEditValueSource { evsValue, evsText, evsKey };
 enum TvxEditSpecialFeature { esfBlobEditValue, esfMinSize, esfNoContentPart };
 using TvxEditSpecialFeatures = Set<TvxEditSpecialFeature, 8>;
 enum TvxEditSupportedOperation {
