@@ -7,13 +7,14 @@
 #include "vxFilterControlStrs.h"
 #include "vxFormats.h"
 #include "vxLibraryConsts.h"
+#include "vxTextEdit.h"
 
 namespace {
 const TUnitList* const Needs[] = {&SuiteDataUnits};
 // Start-up order; shut-down runs in reverse.
 const TUnitInfo* const Units[] = {
-    &vxLibraryConstsUnit,  &vxEditConstsUnit, &vxFilterControlStrsUnit,
-    &vxEditPaintUtilsUnit, &vxEditUnit,       &vxFormatsUnit,
+    &vxLibraryConstsUnit, &vxEditConstsUnit, &vxFilterControlStrsUnit, &vxEditPaintUtilsUnit,
+    &vxEditUnit,          &vxFormatsUnit,    &vxTextEditUnit,
 };
 }  // namespace
 

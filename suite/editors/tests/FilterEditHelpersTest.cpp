@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "vxFilterControlUtils.h"
+#include "vxTextEdit.h"
 
 namespace {
 
@@ -63,6 +64,9 @@ TEST(FilterEditHelpers, FilterPropertiesDropEventsReadOnlyAndButtons) {
 }
 
 TEST(FilterEditHelpers, ControllerFindsHelpersThroughTheParentClassAndGoesWithTheLast) {
+  // The text editor's registration is the only one standing: take it away meanwhile.
+  vxTextEditUnit.Finalize();
+  ASSERT_FALSE(FilterEditsControllerExists());
   TvxFilterEditsController* c = GetFilterEditsController();
   EXPECT_EQ(c->FindHelper(TFirstProperties::StaticClass()), nullptr);
   c->Register(TFirstProperties::StaticClass(), TFirstHelper::Class());
@@ -76,6 +80,7 @@ TEST(FilterEditHelpers, ControllerFindsHelpersThroughTheParentClassAndGoesWithTh
   GetFilterEditsController()->Register(TSecondProperties::StaticClass(), TFirstHelper::Class());
   GetFilterEditsController()->Unregister(TSecondProperties::StaticClass(), TFirstHelper::Class());
   EXPECT_FALSE(FilterEditsControllerExists());
+  vxTextEditUnit.Initialize();
 }
 
 }  // namespace
