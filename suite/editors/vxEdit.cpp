@@ -103,6 +103,23 @@ void TvxEditButton::SetWidth(Integer Value) {
   Changed(false);
 }
 
+void TvxEditButton::DeclarePublished(TPublisher<TvxEditButton>& P) {
+  using C = TvxEditButton;
+  P.Property(L"Caption", &C::Caption, &C::SetCaption).Stored([](C* B) { return !B->FCaption.empty(); });
+  P.Property(L"ContentAlignment", &C::ContentAlignment, &C::SetContentAlignment).Default(taCenter);
+  P.Property(L"Default", &C::Default, &C::SetDefault).Default(false);
+  P.Property(L"Enabled", &C::Enabled, &C::SetEnabled).Default(true);
+  P.Property(L"Glyph", &C::Glyph, &C::SetGlyph).Stored([](C* B) { return B->HasGlyph() && !B->FGlyph->Empty(); });
+  P.Property(L"Hint", &C::Hint, &C::SetHint).Stored([](C* B) { return !B->FHint.empty(); });
+  P.Property(L"Kind", &C::Kind, &C::SetKind).Default(bkDown);
+  P.Property(L"LeftAlignment", &C::LeftAlignment, &C::SetLeftAlignment).Default(false);
+  P.Property(L"Stretchable", &C::Stretchable, &C::SetStretchable).Default(true);
+  P.Property(L"Tag", &C::Tag, &C::SetTag).Default(0);
+  P.Property(L"TextColor", &C::TextColor, &C::SetTextColor).Type(TypeInfoColor()).Default(clBtnText);
+  P.Property(L"Visible", &C::Visible, &C::SetVisible).Default(true);
+  P.Property(L"Width", &C::Width, &C::SetWidth).Default(0);
+}
+
 // --- TvxEditButtons -------------------------------------------------------------------------
 
 TvxEditButtons::TvxEditButtons(TPersistent* AOwner, TCollectionItemClass AButtonClass)
@@ -147,6 +164,11 @@ void TvxEditAlignment::SetVert(TvxEditVertAlignment Value) {
 void TvxEditAlignment::Reset() {
   FIsHorzAssigned = false;
   DoChanged();
+}
+
+void TvxEditAlignment::DeclarePublished(TPublisher<TvxEditAlignment>& P) {
+  P.Property(L"Horz", &TvxEditAlignment::Horz, &TvxEditAlignment::SetHorz).Stored(&TvxEditAlignment::IsHorzStored);
+  P.Property(L"Vert", &TvxEditAlignment::Vert, &TvxEditAlignment::SetVert).Stored(&TvxEditAlignment::IsVertStored);
 }
 
 // --- TvxCustomEditPropertiesValues ----------------------------------------------------------
@@ -444,6 +466,26 @@ void TvxCustomEditProperties::RestoreDefaults() {
   EndUpdate(true);
 }
 
+void TvxCustomEditProperties::DeclarePublished(TPublisher<TvxCustomEditProperties>& P) {
+  using C = TvxCustomEditProperties;
+  P.Property(L"Alignment", &C::Alignment, &C::SetAlignment).Stored([](C* E) {
+    return E->FInnerAlignment->IsHorzStored() || E->FInnerAlignment->IsVertStored();
+  });
+  P.Property(L"AutoSelect", &C::AutoSelect, &C::SetAutoSelect).Default(true);
+  P.Property(L"Buttons", &C::Buttons, &C::SetButtons);
+  P.Property(L"ButtonsViewStyle", &C::ButtonsViewStyle, &C::SetButtonsViewStyle).Default(bvsNormal);
+  P.Property(L"ClearKey", &C::ClearKey, &C::SetClearKey).Default(0);
+  P.Property(L"ClickKey", &C::ClickKey, &C::SetClickKey).Default(0x400D);
+  P.Property(L"ImmediatePost", &C::ImmediatePost, &C::SetImmediatePost).Default(false);
+  P.Property(L"ReadOnly", &C::ReadOnly, &C::SetReadOnly).Stored(&C::IsReadOnlyStored);
+  P.Property(L"UseLeftAlignmentOnEditing", &C::UseLeftAlignmentOnEditing, &C::SetUseLeftAlignmentOnEditing)
+      .Stored(&C::IsUseLeftAlignmentOnEditingStored);
+  P.Property(L"UseMouseWheel", &C::UseMouseWheel, &C::SetUseMouseWheel).Default(true);
+  P.Property(L"ValidateOnEnter", &C::ValidateOnEnter, &C::SetValidateOnEnter).Default(false);
+  P.Property(L"BeepOnError", &C::BeepOnError, &C::SetBeepOnError).Default(false);
+  P.Property(L"Transparent", &C::Transparent, &C::SetTransparent).Default(false);
+}
+
 const std::vector<TvxCustomEditProperties*>& vxEditPropertiesList() {
   static const std::vector<TvxCustomEditProperties*> empty;
   return FPropertiesList ? *FPropertiesList : empty;
@@ -546,6 +588,10 @@ void TvxEditRepositoryItem::SetRepository(TvxEditRepository* Value) {
 void TvxEditRepositoryItem::SetParentComponent(TComponent* Value) {
   if (ComponentState().Contains(csLoading)) return;
   SetRepository(dynamic_cast<TvxEditRepository*>(Value));
+}
+
+void TvxEditRepositoryItem::DeclarePublished(TPublisher<TvxEditRepositoryItem>& P) {
+  P.Property(L"Properties", &TvxEditRepositoryItem::Properties, &TvxEditRepositoryItem::SetProperties);
 }
 
 TvxEditRepository* GetDefaultEditRepository() {

@@ -10,8 +10,10 @@
 
 #include "Classes.h"
 #include "Graphics.h"
+#include "Menus.h"
 #include "Persistent.h"
 #include "StdCtrls.h"
+#include "TypInfo.h"
 #include "Variants.h"
 #include "vxClasses.h"
 #include "vxDataUtils.h"
@@ -22,9 +24,11 @@ class TvxEditRepositoryItem;
 // --- Buttons ------------------------------------------------------------------------------
 
 enum TvxEditButtonKind { bkEllipsis, bkDown, bkGlyph, bkText };
+ENUM_TYPEINFO(TvxEditButtonKind, bkEllipsis, bkDown, bkGlyph, bkText)
 
 class TvxEditButton : public TCollectionItem {
   DECLARE_CLASS(TvxEditButton, TCollectionItem)
+  PUBLISHED(TvxEditButton)
  public:
   explicit TvxEditButton(TCollection* Collection);
   ~TvxEditButton() override;
@@ -109,9 +113,11 @@ class TvxEditButtons : public TCollection {
 // --- Alignment and assigned values ------------------------------------------------------------
 
 enum TvxEditVertAlignment { taTopJustify, taBottomJustify, taVCenter };
+ENUM_TYPEINFO(TvxEditVertAlignment, taTopJustify, taBottomJustify, taVCenter)
 
 class TvxEditAlignment : public TPersistent {
   DECLARE_CLASS(TvxEditAlignment, TPersistent)
+  PUBLISHED(TvxEditAlignment)
  public:
   explicit TvxEditAlignment(TPersistent* AOwner) : FOwner(AOwner) {}
   void Assign(TPersistent* Source) override;
@@ -231,6 +237,7 @@ class TvxCustomEditDefaultValuesProvider : public TvxInterfacedPersistent, publi
 // --- Properties -----------------------------------------------------------------------------
 
 enum TvxEditButtonsViewStyle { bvsNormal, bvsButtonsOnly, bvsButtonsAutoWidth };
+ENUM_TYPEINFO(TvxEditButtonsViewStyle, bvsNormal, bvsButtonsOnly, bvsButtonsAutoWidth)
 enum TvxEditCloseUpReason { crUnknown, crTab, crClose, crCancel, crEnter };
 enum TvxEditSpecialFeature { esfBlobEditValue, esfMinSize, esfNoContentPart };
 using TvxEditSpecialFeatures = Set<TvxEditSpecialFeature, 8>;
@@ -253,8 +260,6 @@ using TvxEditSupportedOperations = Set<TvxEditSupportedOperation, 16>;
 enum TvxEditDisplayFormatOption { dfoSupports, dfoNoCurrencyValue };
 using TvxEditDisplayFormatOptions = Set<TvxEditDisplayFormatOption, 8>;
 
-using TShortCut = Word;
-
 using TvxEditButtonClickEvent = std::function<void(TObject* Sender, Integer AButtonIndex)>;
 using TvxEditClosePopupEvent = std::function<void(TObject* Sender, TvxEditCloseUpReason AReason)>;
 using TvxEditValidateEvent =
@@ -276,6 +281,7 @@ struct TvxEditPropertiesParts {
 
 class TvxCustomEditProperties : public TvxInterfacedPersistent {
   DECLARE_CLASS(TvxCustomEditProperties, TvxInterfacedPersistent)
+  PUBLISHED(TvxCustomEditProperties)
  public:
   using TCreateArg = TPersistent*;
   explicit TvxCustomEditProperties(TPersistent* AOwner) : TvxCustomEditProperties(AOwner, TvxEditPropertiesParts{}) {}
@@ -451,6 +457,7 @@ class TvxEditRepository : public TComponent {
 
 class TvxEditRepositoryItem : public TComponent {
   DECLARE_CLASS(TvxEditRepositoryItem, TComponent)
+  PUBLISHED(TvxEditRepositoryItem)
  public:
   explicit TvxEditRepositoryItem(TComponent* AOwner)
       : TvxEditRepositoryItem(AOwner, TvxCustomEditProperties::StaticClass()) {}

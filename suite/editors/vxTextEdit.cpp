@@ -45,6 +45,27 @@ void TvxTextEditPropertiesValues::SetMaxLength(bool Value) {
   static_cast<TvxCustomTextEditProperties*>(FOwner)->MaxLengthChanged();
 }
 
+bool TvxTextEditPropertiesValues::IsFlagStored(const wchar_t* APropName, bool AFlag, bool AOwnerValueIsEmpty) const {
+  return AFlag && AOwnerValueIsEmpty && GetPropInfo(FOwner->ClassType(), APropName) != nullptr;
+}
+
+void TvxTextEditPropertiesValues::DeclarePublished(TPublisher<TvxTextEditPropertiesValues>& P) {
+  using C = TvxTextEditPropertiesValues;
+  auto owner = [](C* V) { return static_cast<TvxCustomTextEditProperties*>(V->FOwner); };
+  P.Property(L"DisplayFormat", &C::DisplayFormat, &C::SetDisplayFormat).Stored([owner](C* V) {
+    return V->IsFlagStored(L"DisplayFormat", V->FDisplayFormat, owner(V)->DisplayFormat().empty());
+  });
+  P.Property(L"EditFormat", &C::EditFormat, &C::SetEditFormat).Stored([owner](C* V) {
+    return V->IsFlagStored(L"EditFormat", V->FEditFormat, owner(V)->EditFormat().empty());
+  });
+  P.Property(L"MaxValue", &C::MaxValue, &C::SetMaxValue).Stored([owner](C* V) {
+    return V->IsFlagStored(L"MaxValue", V->MaxValue(), owner(V)->MaxValue() == 0);
+  });
+  P.Property(L"MinValue", &C::MinValue, &C::SetMinValue).Stored([owner](C* V) {
+    return V->IsFlagStored(L"MinValue", V->MinValue(), owner(V)->MinValue() == 0);
+  });
+}
+
 // --- TvxCustomTextEditProperties ------------------------------------------------------------
 
 TvxEditPropertiesParts TvxCustomTextEditProperties::Parts() {
@@ -363,6 +384,25 @@ void TvxCustomTextEditProperties::SetViewStyle(TvxTextEditViewStyle Value) {
   SetButtonsViewStyle(CButtons[Value]);
   SetHideCursor(Value != vsNormal);
   EndUpdate(true);
+}
+
+void TvxTextEditProperties::DeclarePublished(TPublisher<TvxTextEditProperties>& P) {
+  using C = TvxTextEditProperties;
+  P.Property(L"AssignedValues", &C::AssignedValues,
+             [](C* E, TvxTextEditPropertiesValues* V) { E->SetAssignedValues(V); });
+  P.Property(L"CharCase", &C::CharCase, &C::SetCharCase).Default(ecNormal);
+  P.Property(L"EchoMode", &C::EchoMode, &C::SetEchoMode).Default(eemNormal);
+  P.Property(L"HideSelection", &C::HideSelection, &C::SetHideSelection).Default(true);
+  P.Property(L"ImeMode", &C::ImeMode, &C::SetImeMode).Default(imDontCare);
+  P.Property(L"ImeName", &C::ImeName, &C::SetImeName).Stored([](C* E) { return !E->ImeName().empty(); });
+  P.Property(L"IncrementalSearch", &C::IncrementalSearch, &C::SetIncrementalSearch).Default(true);
+  P.Property(L"LookupItems", &C::LookupItems, [](C* E, TStringList* V) { E->SetLookupItems(V); });
+  P.Property(L"LookupItemsSorted", &C::LookupItemsSorted, &C::SetLookupItemsSorted).Default(false);
+  P.Property(L"MaxLength", &C::MaxLength, &C::SetMaxLength).Stored([](C* E) {
+    return E->AssignedValues()->MaxLength();
+  });
+  P.Property(L"OEMConvert", &C::OEMConvert, &C::SetOEMConvert).Default(false);
+  P.Property(L"PasswordChar", &C::PasswordChar, &C::SetPasswordChar).Default(0);
 }
 
 // --- Start-up ---------------------------------------------------------------------------------

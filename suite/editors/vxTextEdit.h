@@ -11,6 +11,7 @@
 #include "vxFormats.h"
 
 enum TvxEditEchoMode { eemNormal, eemPassword };
+ENUM_TYPEINFO(TvxEditEchoMode, eemNormal, eemPassword)
 enum TvxEditEditingStyle { esEdit, esEditList, esFixedList, esNoEdit };
 enum TvxTextEditViewStyle { vsNormal, vsHideCursor, vsButtonsOnly, vsButtonsAutoWidth };
 // The input method mode the inner edit gets when nothing is asked for.
@@ -21,6 +22,7 @@ using TvxNewLookupDisplayTextEvent = std::function<void(TObject* Sender, const S
 
 class TvxTextEditPropertiesValues : public TvxCustomEditPropertiesValues {
   DECLARE_CLASS(TvxTextEditPropertiesValues, TvxCustomEditPropertiesValues)
+  PUBLISHED(TvxTextEditPropertiesValues)
  public:
   explicit TvxTextEditPropertiesValues(TPersistent* AOwner) : TvxCustomEditPropertiesValues(AOwner) {}
   void Assign(TPersistent* Source) override;
@@ -30,6 +32,9 @@ class TvxTextEditPropertiesValues : public TvxCustomEditPropertiesValues {
   bool EditFormat() const { return FEditFormat; }
   void SetEditFormat(bool Value);
   bool MaxLength() const { return FMaxLength; }
+  // Whether a flag is written: set while the owner's value is the one a reader could
+  // not tell from "not given", and the owner's class publishes the value.
+  bool IsFlagStored(const wchar_t* APropName, bool AFlag, bool AOwnerValueIsEmpty) const;
   // Tells the owner that its length limit changed.
   void SetMaxLength(bool Value);
 
@@ -166,6 +171,7 @@ class TvxCustomTextEditProperties : public TvxCustomEditProperties, public IvxFo
 
 class TvxTextEditProperties : public TvxCustomTextEditProperties {
   DECLARE_CLASS(TvxTextEditProperties, TvxCustomTextEditProperties)
+  PUBLISHED(TvxTextEditProperties)
  public:
   explicit TvxTextEditProperties(TPersistent* AOwner) : TvxCustomTextEditProperties(AOwner) {}
 };

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "Streaming.h"
 #include "vxFilterControlUtils.h"
 #include "vxTextEdit.h"
 
@@ -168,6 +169,53 @@ TEST(TextEditProperties, LocaleChangeReachesEveryTextProperties) {
   EXPECT_EQ(changes, 1);
   EXPECT_TRUE(changingSeen);
   EXPECT_FALSE(p.FormatChanging());
+}
+
+}  // namespace
+
+namespace {
+
+class TextItem : public TvxEditRepositoryItem {
+  DECLARE_CLASS(TextItem, TvxEditRepositoryItem)
+ public:
+  explicit TextItem(TComponent* AOwner) : TvxEditRepositoryItem(AOwner, TvxTextEditProperties::StaticClass()) {}
+  TvxCustomEditPropertiesClass GetEditPropertiesClass() override { return TvxTextEditProperties::StaticClass(); }
+};
+
+String AsText(TComponent* C) {
+  TMemoryStream binary;
+  WriteComponentToStream(&binary, C);
+  binary.SetPosition(0);
+  TMemoryStream text;
+  ObjectBinaryToText(&binary, &text);
+  return String(reinterpret_cast<const char*>(text.Memory()),
+                reinterpret_cast<const char*>(text.Memory()) + text.Size());
+}
+
+TEST(TextEditPropertiesStreaming, OnlyAssignedAndChangedValuesAreWritten) {
+  TextItem item(nullptr);
+  item.SetName(L"Item");
+  auto* p = static_cast<TvxTextEditProperties*>(item.Properties());
+  String fresh = AsText(&item);
+  EXPECT_EQ(fresh.find(L"MaxLength"), String::npos) << fresh;
+  EXPECT_EQ(fresh.find(L"ReadOnly"), String::npos) << fresh;
+  EXPECT_EQ(fresh.find(L"Alignment"), String::npos) << fresh;
+  p->SetMaxLength(0);
+  p->SetReadOnly(false);
+  p->SetEchoMode(eemPassword);
+  p->Alignment()->SetHorz(taRightJustify);
+  p->Buttons()->Add()->SetKind(bkEllipsis);
+  p->LookupItems()->Add(L"one");
+  const String text = AsText(&item);
+  EXPECT_NE(text.find(L"MaxLength = 0"), String::npos) << text;
+  EXPECT_NE(text.find(L"ReadOnly = False"), String::npos) << text;
+  EXPECT_NE(text.find(L"EchoMode = eemPassword"), String::npos) << text;
+  EXPECT_NE(text.find(L"Alignment.Horz = taRightJustify"), String::npos) << text;
+  EXPECT_NE(text.find(L"Kind = bkEllipsis"), String::npos) << text;
+  EXPECT_NE(text.find(L"'one'"), String::npos) << text;
+  // The text editor does not publish MaxValue: an assigned zero limit is not written.
+  p->SetMaxValue(0);
+  EXPECT_EQ(AsText(&item).find(L"MaxValue"), String::npos);
 }
 
 }  // namespace
