@@ -134,6 +134,40 @@ Integer TvxEditButtons::VisibleCount() const {
 
 void TvxEditButtons::Update(TCollectionItem*) { vxCallNotifyEvent(this, OnChange); }
 
+// --- TvxEditButtonViewInfo -------------------------------------------------------------------
+
+void TvxEditButtonViewInfo::Assign(TPersistent* Source) {
+  auto* src = dynamic_cast<TvxEditButtonViewInfo*>(Source);
+  if (!src) {
+    TPersistent::Assign(Source);
+    return;
+  }
+  Data.NativeState = src->Data.NativeState;
+  Data.BackgroundColor = src->Data.BackgroundColor;
+  Bounds = src->Bounds;
+  Data.Style = src->Data.Style;
+  Data.State = src->Data.State;
+}
+
+bool TvxEditButtonViewInfo::LooksLike(const TvxEditButtonViewInfo* AViewInfo) const {
+  return AViewInfo && Data.Style == AViewInfo->Data.Style && Data.State == AViewInfo->Data.State &&
+         Data.BackgroundColor == AViewInfo->Data.BackgroundColor && Data.NativeState == AViewInfo->Data.NativeState;
+}
+
+std::unique_ptr<TvxRegion> TvxEditButtonViewInfo::GetUpdateRegion(TvxEditButtonViewInfo* AViewInfo) {
+  if (LooksLike(AViewInfo)) return std::make_unique<TvxRegion>();
+  return std::make_unique<TvxRegion>(Bounds);
+}
+
+bool TvxEditButtonViewInfo::Repaint(TWinControl* AControl, TvxEditButtonViewInfo* AViewInfo,
+                                    const TPoint& AEditPosition) {
+  if (LooksLike(AViewInfo) || !AControl || !AControl->HandleAllocated()) return false;
+  RECT r = Bounds;
+  OffsetRect(&r, AEditPosition.x, AEditPosition.y);
+  InvalidateRect(AControl->Handle(), &r, HasBackground);
+  return true;
+}
+
 // --- TvxEditAlignment -----------------------------------------------------------------------
 
 void TvxEditAlignment::Assign(TPersistent* Source) {

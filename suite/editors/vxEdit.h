@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Classes.h"
+#include "Controls.h"
 #include "Graphics.h"
 #include "Menus.h"
 #include "Persistent.h"
@@ -17,6 +18,7 @@
 #include "Variants.h"
 #include "vxClasses.h"
 #include "vxDataUtils.h"
+#include "vxGraphics.h"
 
 class TvxCustomEditProperties;
 class TvxEditRepositoryItem;
@@ -108,6 +110,60 @@ class TvxEditButtons : public TCollection {
 
  private:
   TPersistent* FOwner;
+};
+
+// --- Button view info -------------------------------------------------------------------------
+
+enum TvxEditButtonState { ebsDisabled, ebsNormal, ebsPressed, ebsSelected };  // ebsSelected: hot
+enum TvxEditButtonStyle { btsDefault, bts3D, btsFlat, btsSimple, btsHotFlat, btsUltraFlat, btsOffice11 };
+ENUM_TYPEINFO(TvxEditButtonStyle, btsDefault, bts3D, btsFlat, btsSimple, btsHotFlat, btsUltraFlat, btsOffice11)
+
+struct TvxEditButtonViewInfoData {
+  TColor BackgroundColor = clBtnFace;
+  String Caption;
+  TAlignment ContentAlignment = taCenter;
+  bool Default = false;
+  bool Gradient = false;
+  bool IsInplace = false;
+  TvxEditButtonKind Kind = bkDown;
+  bool LeftAlignment = false;
+  bool Leftmost = false;
+  bool NativeStyle = false;
+  bool Rightmost = false;
+  TvxEditButtonState State = ebsNormal;
+  TvxEditButtonStyle Style = btsDefault;
+  TColor TextColor = clBtnText;
+  bool Transparent = false;
+  String VisibleCaption;
+  bool BackgroundPartiallyTransparent = false;
+  bool ComboBoxStyle = false;
+  Integer NativePart = 0;
+  Integer NativeState = 0;  // 0: not themed
+};
+
+// The painting state of one button for one paint.
+class TvxEditButtonViewInfo : public TPersistent {
+  DECLARE_CLASS(TvxEditButtonViewInfo, TPersistent)
+ public:
+  TvxEditButtonViewInfo() = default;
+  // Copies what decides the button's look: native state, background colour, bounds,
+  // style and state.
+  void Assign(TPersistent* Source) override;
+  // Empty when the look is the same as AViewInfo's, else the button's bounds.
+  virtual std::unique_ptr<TvxRegion> GetUpdateRegion(TvxEditButtonViewInfo* AViewInfo);
+  // Invalidates the button (moved by AEditPosition) in AControl's window when its look
+  // differs from AViewInfo's; answers whether it did.
+  virtual bool Repaint(TWinControl* AControl, TvxEditButtonViewInfo* AViewInfo, const TPoint& AEditPosition);
+  bool LooksLike(const TvxEditButtonViewInfo* AViewInfo) const;
+
+  TRect Bounds{};
+  TvxEditButtonViewInfoData Data;
+  TBitmap* Glyph = nullptr;  // the button's own
+  bool HasBackground = false;
+  Integer Index = 0;
+  bool Stretchable = true;
+  TRect VisibleBounds{};
+  Integer Width = 0;  // asked for; 0 = automatic
 };
 
 // --- Alignment and assigned values ------------------------------------------------------------

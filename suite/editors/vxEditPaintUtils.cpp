@@ -7,6 +7,7 @@
 #include "vdUxTheme.h"
 #include "vxControls.h"
 #include "vxDrawTextUtils.h"
+#include "vxEdit.h"
 
 // A hidden top-level window that tells the brush cache when the system colours change.
 class TvxPaletteChangeWindow : public TvxMessageWindow {
@@ -367,6 +368,27 @@ TvxCustomLookAndFeelPainterClass GetEditButtonPainterClass(bool ANativeStyle, Tv
       return TvxOffice11LookAndFeelPainter::Instance();
   }
   return TvxStandardLookAndFeelPainter::Instance();
+}
+
+Integer CalculateEditButtonWidth(TvxCanvas* ACanvas, TvxEditButtonViewInfo* B) {
+  Integer margin = 4;
+  if (B->Data.NativeStyle) {
+    const TvdThemedObjectType type = B->Data.ComboBoxStyle ? totComboBox : totButton;
+    const HTHEME theme = vdOpenThemeByType(type);
+    B->Data.NativeState = theme ? 1 : 0;
+    if (theme) {
+      RECT outer{0, 0, 100, 100}, content{};
+      if (SUCCEEDED(GetThemeBackgroundContentRect(theme, ACanvas->Handle(), 1, 1, &outer, &content)))
+        margin = (content.left - outer.left) + (outer.right - content.right);
+    }
+  }
+  if (B->Width >= 1) return std::max(B->Width, margin);
+  Integer w = 0;
+  if (B->Data.Kind == bkGlyph && IsBitmapUsable(B->Glyph))
+    w = B->Glyph->Width() + margin;
+  else if (B->Data.Kind == bkText)
+    w = margin + ACanvas->TextWidth(B->Data.VisibleCaption) + 3;
+  return std::max<Integer>(w, GetSystemMetrics(SM_CYHSCROLL));
 }
 
 // --- Fills ------------------------------------------------------------------------------------

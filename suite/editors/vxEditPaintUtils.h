@@ -15,6 +15,7 @@
 #include "vxLookAndFeelPainters.h"
 
 class TvxPaletteChangeWindow;
+class TvxEditButtonViewInfo;
 
 // Solid GDI brushes by colour, at most FMaxDepth of them; the least used one makes room
 // for a new colour. System colours are answered from the system's own brushes.
@@ -93,6 +94,9 @@ void DrawImageListGlyph(TvxCanvas* ACanvas, TCustomImageList* AImages, Integer A
 bool IsBitmapUsable(TBitmap* ABitmap);
 bool IsImageListUsable(TCustomImageList* AImages);
 TvxCustomLookAndFeelPainterClass GetEditButtonPainterClass(bool ANativeStyle, TvxLookAndFeelKind AKind);
+// The width a button needs: its own width when given (at least the content margins),
+// else from its glyph or caption, never less than a horizontal scroll bar is high.
+Integer CalculateEditButtonWidth(TvxCanvas* ACanvas, TvxEditButtonViewInfo* AButtonViewInfo);
 
 void FillRectWithColor(TvxCanvas* ACanvas, const TRect& ARect, TColor AColor);
 void FillRectWithBrushHandle(HDC ADC, const TRect& ARect, HBRUSH ABrush);

@@ -227,3 +227,42 @@ TEST(EditPaintUtils, GlyphsDrawWithTransparencyEnabledAndDisabled) {
 }
 
 }  // namespace
+
+#include "vxEdit.h"
+
+namespace {
+
+TEST(EditPaintUtils, ButtonWidths) {
+  zs_edit_test::Surface s(8, 8);
+  const Integer scroll = GetSystemMetrics(SM_CYHSCROLL);
+  TvxEditButtonViewInfo b;
+  b.Data.Kind = bkDown;
+  EXPECT_EQ(CalculateEditButtonWidth(s.vx.get(), &b), scroll);  // never below the scroll bar height
+  b.Width = 2;
+  EXPECT_EQ(CalculateEditButtonWidth(s.vx.get(), &b), 4);  // the margins at least
+  b.Width = 30;
+  EXPECT_EQ(CalculateEditButtonWidth(s.vx.get(), &b), 30);
+  b.Width = 0;
+  b.Data.Kind = bkText;
+  b.Data.VisibleCaption = L"A rather long caption";
+  EXPECT_EQ(CalculateEditButtonWidth(s.vx.get(), &b), 4 + s.vx->TextWidth(b.Data.VisibleCaption) + 3);
+  TBitmap glyph(40, 8);
+  b.Data.Kind = bkGlyph;
+  b.Glyph = &glyph;
+  EXPECT_EQ(CalculateEditButtonWidth(s.vx.get(), &b), 44);
+}
+
+TEST(EditButtonViewInfo, UpdateRegionAndRepaintFollowTheLook) {
+  TvxEditButtonViewInfo a, b;
+  a.Bounds = b.Bounds = TRect{10, 2, 26, 18};
+  std::unique_ptr<TvxRegion> r = a.GetUpdateRegion(&b);
+  EXPECT_TRUE(r->IsEmpty());
+  b.Data.State = ebsSelected;
+  r = a.GetUpdateRegion(&b);
+  EXPECT_PRED2(vxRectSame, r->BoundsRect(), a.Bounds);
+  a.Assign(&b);
+  EXPECT_TRUE(a.GetUpdateRegion(&b)->IsEmpty());
+  EXPECT_FALSE(a.Repaint(nullptr, &b, TPoint{0, 0}));
+}
+
+}  // namespace
