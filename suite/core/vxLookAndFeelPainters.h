@@ -8,9 +8,11 @@
 #pragma once
 
 #include <windows.h>
+#include <uxtheme.h>
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "Controls.h"
@@ -222,10 +224,10 @@ class TvxCustomLookAndFeelPainter : public TObject {
   virtual void DrawCheckButton(TvxCanvas* ACanvas, TRect R, TvxButtonState AState, bool AChecked) const;
   virtual void DrawCheckButton(TvxCanvas* ACanvas, TRect R, TvxButtonState AState,
                                TvxCheckBoxState ACheckState) const;
-  // The radio-button images come from the shared radio-button image list, which arrives
-  // with its own unit; until then these draw nothing and measure nothing.
-  virtual void DrawRadioButton(TvxCanvas*, Integer, Integer, TvxButtonState, bool, bool, TColor, bool = false) const {}
-  virtual TSize RadioButtonSize() const { return TSize{0, 0}; }
+  // The image of the shared radio-button image list for the painter's look.
+  virtual void DrawRadioButton(TvxCanvas* ACanvas, Integer X, Integer Y, TvxButtonState AButtonState, bool AChecked,
+                               bool AFocused, TColor ABrushColor, bool AIsDesigning = false) const;
+  virtual TSize RadioButtonSize() const;
   virtual void DrawLabelLine(TvxCanvas* ACanvas, const TRect& R, TColor AOuterColor, TColor AInnerColor,
                              bool AIsVertical) const;
   virtual Integer LabelLineHeight() const { return 2; }
@@ -555,35 +557,303 @@ class TvxFlatLookAndFeelPainter : public TvxCustomLookAndFeelPainter {
   TvxFlatLookAndFeelPainter() = default;
 };
 
+// One-pixel lines and flat fills; the mouse brings highlight colours derived from the
+// system selection colour.
 class TvxUltraFlatLookAndFeelPainter : public TvxCustomLookAndFeelPainter {
   DECLARE_CLASS(TvxUltraFlatLookAndFeelPainter, TvxCustomLookAndFeelPainter)
  public:
   static TvxCustomLookAndFeelPainterClass Instance();
+  using TvxCustomLookAndFeelPainter::DrawCheckButton;
   TvxLookAndFeelStyle LookAndFeelStyle() const override { return lfsUltraFlat; }
+  TColor DefaultSchedulerBorderColor() const override { return clBtnShadow; }
+  Integer BorderSize() const override { return 1; }
+  void DrawBorder(TvxCanvas* ACanvas, TRect& R) const override;
+  void DrawSeparator(TvxCanvas* ACanvas, const TRect& R, bool AIsVertical) const override;
+  Integer ButtonBorderSize(TvxButtonState AState = vxbsNormal) const override { return AState == vxbsDefault ? 2 : 1; }
+  TColor ButtonColor(TvxButtonState AState) const override;
+  TRect ButtonFocusRect(TvxCanvas* ACanvas, const TRect& R) const override;
+  TRect ButtonGroupBorderSizes(Integer AButtonCount, Integer AButtonIndex) const override;
+  Integer ButtonTextOffset() const override { return 2; }
+  Integer ButtonTextShift() const override { return 0; }
+  TColor ButtonSymbolColor(TvxButtonState AState, TColor ADefaultColor = clDefault) const override;
+  TvxButtonState ButtonSymbolState(TvxButtonState) const override { return vxbsNormal; }
+  void DrawButtonInGroup(TvxCanvas* ACanvas, const TRect& R, TvxButtonState AState, Integer AButtonCount,
+                         Integer AButtonIndex, TColor ABackgroundColor) const override;
+  void DrawButtonBorder(TvxCanvas* ACanvas, const TRect& R, TvxButtonState AState) const override;
+  void DrawButtonGroupBorder(TvxCanvas* ACanvas, const TRect& R, bool AInplace, bool ASelected) const override;
+  void DrawExpandButton(TvxCanvas* ACanvas, const TRect& R, bool AExpanded, TColor AColor = clDefault) const override;
+  Integer ExpandButtonSize() const override { return 11; }
+  bool IsButtonHotTrack() const override { return true; }
+  void DrawCheckBorder(TvxCanvas* ACanvas, const TRect& R, TvxButtonState AState) const override;
+  void DrawHeaderEx(TvxCanvas* ACanvas, const TRect& ABounds, const TRect& ATextAreaBounds, TvxNeighbors ANeighbors,
+                    TvxBorders ABorders, TvxButtonState AState, TAlignment AAlignmentHorz,
+                    TvxAlignmentVert AAlignmentVert, bool AMultiLine, bool AShowEndEllipsis, const String& AText,
+                    TFont* AFont, TColor ATextColor, TColor ABkColor,
+                    const TvxDrawBackgroundEvent& AOnDrawBackground = nullptr) const override;
+  void DrawHeaderBorder(TvxCanvas* ACanvas, const TRect& R, TvxNeighbors ANeighbors,
+                        TvxBorders ABorders) const override;
+  void DrawHeaderControlSectionBorder(TvxCanvas* ACanvas, const TRect& R, TvxBorders ABorders,
+                                      TvxButtonState AState) const override;
+  void DrawHeaderControlSectionContent(TvxCanvas* ACanvas, const TRect& ABounds, const TRect& ATextAreaBounds,
+                                       TvxButtonState AState, TAlignment AAlignmentHorz,
+                                       TvxAlignmentVert AAlignmentVert, bool AMultiLine, bool AShowEndEllipsis,
+                                       const String& AText, TFont* AFont, TColor ATextColor,
+                                       TColor ABkColor) const override;
+  void DrawSortingMark(TvxCanvas* ACanvas, const TRect& R, bool AAscendingSorting) const override;
+  TvxBorders HeaderBorders(TvxNeighbors ANeighbors) const override;
+  Integer HeaderBorderSize() const override { return 1; }
+  TPoint SortingMarkSize() const override { return TPoint{7, 8}; }
+  TvxBorders FooterBorders() const override { return TvxBorders{bRight, bBottom}; }
+  Integer FooterBorderSize() const override { return 1; }
+  Integer FooterCellBorderSize() const override { return 1; }
+  Integer FooterCellOffset() const override { return 2; }
+  void DrawFooterBorder(TvxCanvas* ACanvas, const TRect& R) const override;
+  void DrawFooterCellBorder(TvxCanvas* ACanvas, const TRect& R) const override;
+  void DrawFilterDropDownButton(TvxCanvas* ACanvas, TRect& R, TvxButtonState AState,
+                                bool AIsFilterActive) const override;
+  TPoint FilterCloseButtonSize() const override { return TPoint{16, 15}; }
+  void DrawTabBorder(TvxCanvas* ACanvas, TRect& R, TvxBorder ABorder, TvxBorders ABorders,
+                     bool AVertical) const override;
+  void DrawTabsRoot(TvxCanvas* ACanvas, const TRect& R, TvxBorders ABorders, bool AVertical) const override;
+  Integer TabBorderSize(bool) const override { return 1; }
+  void DrawScrollBarPart(TvxCanvas* ACanvas, bool AHorizontal, TRect& R, TvxScrollBarPart APart,
+                         TvxButtonState AState) const override;
+  void DrawSchedulerNavigatorButton(TvxCanvas* ACanvas, TRect& R, TvxButtonState AState) const override;
+  void DrawSchedulerSplitterBorder(TvxCanvas* ACanvas, TRect& R, const TvxViewParams& AViewParams,
+                                   bool AIsHorizontal) const override;
+  void DrawGroupBoxFrame(TvxCanvas* ACanvas, TRect& R, bool AEnabled, TvxGroupBoxCaptionPosition ACaptionPosition,
+                         TvxBorders ABorders) const override;
+  TColor GetSplitterOuterColor(bool AHighlighted) const override { return AHighlighted ? clHighlight : clBtnShadow; }
+  TSize GetSplitterSize(bool AHorizontal) const override { return AHorizontal ? TSize{17, 1} : TSize{1, 17}; }
+  void DrawPrintPreviewBackground(TvxCanvas* ACanvas, const TRect& R) const override;
+  // The frame colour of a button in a state, and the three frame colours of the look.
+  virtual TColor ButtonStateBorderColor(TvxButtonState AState) const;
+  virtual TColor BorderShadowColor() const { return clBtnShadow; }
+  virtual TColor BorderDarkColor() const { return clBtnText; }
+  virtual TColor BorderHighlightColor() const { return clHighlight; }
 
  protected:
   TvxUltraFlatLookAndFeelPainter() = default;
+  void DrawFooterBorderWithSeparator(TvxCanvas* ACanvas, const TRect& R, TvxBorders ABorders) const override;
+  void DrawSchedulerNavigationButtonContent(TvxCanvas* ACanvas, const TRect& R, const TRect& AArrowRect,
+                                            bool AIsNextButton, TvxButtonState AState) const override;
 };
 
+// The UltraFlat elements in the colours of the Office 2003 scheme, with gradient headers
+// and bitmap expand buttons; scroll bars and group boxes follow the visual style when
+// one is available.
 class TvxOffice11LookAndFeelPainter : public TvxUltraFlatLookAndFeelPainter {
   DECLARE_CLASS(TvxOffice11LookAndFeelPainter, TvxUltraFlatLookAndFeelPainter)
  public:
   static TvxCustomLookAndFeelPainterClass Instance();
+  using TvxCustomLookAndFeelPainter::DrawCheckButton;
   TvxLookAndFeelStyle LookAndFeelStyle() const override { return lfsOffice11; }
+  bool NeedRedrawOnResize() const override { return true; }
+  TColor DefaultFilterBoxColor() const override;
+  TColor DefaultFilterBoxTextColor() const override;
+  TColor DefaultFooterColor() const override;
+  TColor DefaultFooterTextColor() const override { return DefaultHeaderTextColor(); }
+  TColor DefaultGroupByBoxColor() const override;
+  TColor DefaultGroupByBoxTextColor() const override;
+  TColor DefaultGroupColor() const override;
+  TColor DefaultHeaderBackgroundColor() const override { return DefaultGroupByBoxColor(); }
+  TColor DefaultHeaderColor() const override { return HeaderFaceColor(); }
+  TColor DefaultDateNavigatorHeaderColor() const override;
+  TColor DefaultDateNavigatorSelectionColor() const override;
+  TColor DefaultDateNavigatorSelectionTextColor() const override { return clWindowText; }
+  TColor DefaultSchedulerBorderColor() const override;
+  TColor DefaultSchedulerControlColor() const override;
+  TColor DefaultTabColor() const override;
+  TColor DefaultTabsBackgroundColor() const override;
+  TColor DefaultTimeGridMinorScaleColor() const override;
+  TColor DefaultTimeGridSelectionBarColor() const override { return DefaultSchedulerControlColor(); }
+  void DrawBorder(TvxCanvas* ACanvas, TRect& R) const override;
+  void DrawSeparator(TvxCanvas* ACanvas, const TRect& R, bool AIsVertical) const override;
+  TColor ButtonColor(TvxButtonState AState) const override;
+  TColor ButtonSymbolColor(TvxButtonState AState, TColor ADefaultColor = clDefault) const override;
+  void DrawButtonBorder(TvxCanvas* ACanvas, const TRect& R, TvxButtonState AState) const override;
+  void DrawExpandButton(TvxCanvas* ACanvas, const TRect& R, bool AExpanded, TColor AColor = clDefault) const override;
+  bool DrawExpandButtonFirst() const override { return false; }
+  void DrawSmallExpandButton(TvxCanvas* ACanvas, const TRect& R, bool AExpanded, TColor ABorderColor,
+                             TColor AColor = clDefault) const override;
+  Integer ExpandButtonSize() const override { return 11; }
+  Integer SmallExpandButtonSize() const override { return 11; }
+  TColor CheckButtonColor(TvxButtonState AState) const override;
+  void DrawHeader(TvxCanvas* ACanvas, const TRect& ABounds, const TRect& ATextAreaBounds, TvxNeighbors ANeighbors,
+                  TvxBorders ABorders, TvxButtonState AState, TAlignment AAlignmentHorz,
+                  TvxAlignmentVert AAlignmentVert, bool AMultiLine, bool AShowEndEllipsis, const String& AText,
+                  TFont* AFont, TColor ATextColor, TColor ABkColor,
+                  const TvxDrawBackgroundEvent& AOnDrawBackground = nullptr, bool AIsLast = false,
+                  bool AIsGroup = false) const override;
+  void DrawHeaderBorder(TvxCanvas* ACanvas, const TRect& R, TvxNeighbors ANeighbors,
+                        TvxBorders ABorders) const override;
+  void DrawHeaderControlSection(TvxCanvas* ACanvas, const TRect& ABounds, const TRect& ATextAreaBounds,
+                                TvxNeighbors ANeighbors, TvxBorders ABorders, TvxButtonState AState,
+                                TAlignment AAlignmentHorz, TvxAlignmentVert AAlignmentVert, bool AMultiLine,
+                                bool AShowEndEllipsis, const String& AText, TFont* AFont, TColor ATextColor,
+                                TColor ABkColor) const override;
+  void DrawSortingMark(TvxCanvas* ACanvas, const TRect& R, bool AAscendingSorting) const override;
+  TvxBorders HeaderBorders(TvxNeighbors) const override { return vxBordersAll; }
+  Integer HeaderBorderSize() const override { return 1; }
+  bool IsHeaderHotTrack() const override { return true; }
+  TColor FooterSeparatorColor() const override { return HeaderDarkEdgeColor(); }
+  void DrawScrollBarPart(TvxCanvas* ACanvas, bool AHorizontal, TRect& R, TvxScrollBarPart APart,
+                         TvxButtonState AState) const override;
+  void DrawSizeGrip(TvxCanvas* ACanvas, const TRect& ARect, TColor ABackgroundColor = clDefault) const override;
+  void DrawMonthHeader(TvxCanvas* ACanvas, const TRect& ABounds, const String& AText, TvxNeighbors ANeighbors,
+                       const TvxViewParams& AViewParams, TvxHeaderArrows AArrows, Integer ASideWidth,
+                       const TvxDrawBackgroundEvent& AOnDrawBackground = nullptr) const override;
+  void DrawSchedulerBorder(TvxCanvas* ACanvas, TRect& R) const override;
+  void DrawSchedulerNavigatorButton(TvxCanvas* ACanvas, TRect& R, TvxButtonState AState) const override;
+  void DrawDateNavigatorDateHeader(TvxCanvas* ACanvas, TRect& R) const override;
+  void DrawGroupBoxFrame(TvxCanvas* ACanvas, TRect& R, bool AEnabled, TvxGroupBoxCaptionPosition ACaptionPosition,
+                         TvxBorders ABorders) const override;
+  TColor GroupBoxTextColor(bool AEnabled, TvxGroupBoxCaptionPosition ACaptionPosition) const override;
+  void DrawPanelBackground(TvxCanvas* ACanvas, TWinControl* AControl, TRect& ABounds, TColor AColorFrom,
+                           TColor AColorTo) const override;
+  TColor GetSplitterInnerColor(bool) const override;
+  TColor GetSplitterOuterColor(bool AHighlighted) const override;
+  TSize GetSplitterSize(bool AHorizontal) const override;
+  void DrawLayoutControlBackground(TvxCanvas* ACanvas, const TRect& R) const override;
+  TColor ButtonStateBorderColor(TvxButtonState AState) const override;
+  TColor BorderShadowColor() const override { return HeaderDarkEdgeColor(); }
+  TColor BorderHighlightColor() const override;
+  virtual TColor HeaderBottomColor() const;
+  virtual TColor HeaderDarkEdgeColor() const;
+  virtual TColor HeaderLightEdgeColor() const;
+  virtual TColor HeaderFaceColor() const;
 
  protected:
   TvxOffice11LookAndFeelPainter() = default;
+  void DrawContent(TvxCanvas* ACanvas, const TRect& ABounds, const TRect& ATextAreaBounds, TvxButtonState AState,
+                   TAlignment AAlignmentHorz, TvxAlignmentVert AAlignmentVert, bool AMultiLine,
+                   bool AShowEndEllipsis, const String& AText, TFont* AFont, TColor ATextColor, TColor ABkColor,
+                   const TvxDrawBackgroundEvent& AOnDrawBackground, bool AIsFooter) const override;
+  void DrawSchedulerNavigationButtonContent(TvxCanvas* ACanvas, const TRect& R, const TRect& AArrowRect,
+                                            bool AIsNextButton, TvxButtonState AState) const override;
 };
 
-// Draws with the operating system's visual styles.
+// Draws with the operating system's visual styles; every operation falls back to the
+// Standard look when the theme of its part kind cannot be opened.
 class TvxWinXPLookAndFeelPainter : public TvxStandardLookAndFeelPainter {
   DECLARE_CLASS(TvxWinXPLookAndFeelPainter, TvxStandardLookAndFeelPainter)
  public:
   static TvxCustomLookAndFeelPainterClass Instance();
+  using TvxCustomLookAndFeelPainter::DrawCheckButton;
   TvxLookAndFeelStyle LookAndFeelStyle() const override { return lfsNative; }
+  bool NeedRedrawOnResize() const override;
+  TColor DefaultSchedulerBorderColor() const override;
+  TColor DefaultSchedulerViewContentColor() const override { return RGB(255, 255, 213); }
+  void DrawArrow(TvxCanvas* ACanvas, const TRect& R, TvxArrowDirection AArrowDirection, TColor AColor) const override;
+  void DrawArrow(TvxCanvas* ACanvas, const TRect& R, TvxButtonState AState, TvxArrowDirection AArrowDirection,
+                 bool ADrawBorder = true) const override;
+  void DrawArrowBorder(TvxCanvas* ACanvas, const TRect& R, TvxButtonState AState) const override;
+  Integer BorderSize() const override;
+  void DrawBorder(TvxCanvas* ACanvas, TRect& R) const override;
+  void DrawSeparator(TvxCanvas* ACanvas, const TRect& R, bool AIsVertical) const override;
+  TRect AdjustGroupButtonDisplayRect(const TRect& R, Integer AButtonCount, Integer AButtonIndex) const override;
+  Integer ButtonBorderSize(TvxButtonState AState = vxbsNormal) const override;
+  TColor ButtonColor(TvxButtonState AState) const override;
+  TRect ButtonFocusRect(TvxCanvas* ACanvas, const TRect& R) const override;
+  TRect ButtonGroupBorderSizes(Integer AButtonCount, Integer AButtonIndex) const override;
+  Integer ButtonTextOffset() const override { return 2; }
+  Integer ButtonTextShift() const override { return 0; }
+  TColor ButtonSymbolColor(TvxButtonState AState, TColor ADefaultColor = clDefault) const override;
+  void DrawButton(TvxCanvas* ACanvas, const TRect& R, const String& ACaption, TvxButtonState AState,
+                  bool ADrawBorder = true, TColor AColor = clDefault, TColor ATextColor = clDefault,
+                  bool AWordWrap = false, bool AIsToolButton = false) const override;
+  void DrawExpandButton(TvxCanvas* ACanvas, const TRect& R, bool AExpanded, TColor AColor = clDefault) const override;
+  bool DrawExpandButtonFirst() const override { return false; }
+  void DrawGroupExpandButton(TvxCanvas* ACanvas, const TRect& R, bool AExpanded, TvxButtonState AState) const override;
+  void DrawSmallExpandButton(TvxCanvas* ACanvas, const TRect& R, bool AExpanded, TColor ABorderColor,
+                             TColor AColor = clDefault) const override;
+  Integer ExpandButtonSize() const override;
+  Integer GroupExpandButtonSize() const override;
+  bool IsButtonHotTrack() const override { return true; }
+  bool IsPointOverGroupExpandButton(const TRect& R, const TPoint& P) const override;
+  Integer SmallExpandButtonSize() const override { return ExpandButtonSize(); }
+  Integer CheckBorderSize() const override;
+  TSize CheckButtonSize() const override;
+  void DrawCheck(TvxCanvas* ACanvas, const TRect& R, TvxButtonState AState, bool AChecked,
+                 TColor AColor) const override;
+  void DrawCheckBorder(TvxCanvas* ACanvas, const TRect& R, TvxButtonState AState) const override;
+  void DrawRadioButton(TvxCanvas* ACanvas, Integer X, Integer Y, TvxButtonState AButtonState, bool AChecked,
+                       bool AFocused, TColor ABrushColor, bool AIsDesigning = false) const override;
+  TSize RadioButtonSize() const override;
+  void DrawHeader(TvxCanvas* ACanvas, const TRect& ABounds, const TRect& ATextAreaBounds, TvxNeighbors ANeighbors,
+                  TvxBorders ABorders, TvxButtonState AState, TAlignment AAlignmentHorz,
+                  TvxAlignmentVert AAlignmentVert, bool AMultiLine, bool AShowEndEllipsis, const String& AText,
+                  TFont* AFont, TColor ATextColor, TColor ABkColor,
+                  const TvxDrawBackgroundEvent& AOnDrawBackground = nullptr, bool AIsLast = false,
+                  bool AIsGroup = false) const override;
+  void DrawHeaderPressed(TvxCanvas*, const TRect&) const override {}
+  void DrawHeaderControlSection(TvxCanvas* ACanvas, const TRect& ABounds, const TRect& ATextAreaBounds,
+                                TvxNeighbors ANeighbors, TvxBorders ABorders, TvxButtonState AState,
+                                TAlignment AAlignmentHorz, TvxAlignmentVert AAlignmentVert, bool AMultiLine,
+                                bool AShowEndEllipsis, const String& AText, TFont* AFont, TColor ATextColor,
+                                TColor ABkColor) const override;
+  void DrawSortingMark(TvxCanvas* ACanvas, const TRect& R, bool AAscendingSorting) const override;
+  Integer HeaderBorderSize() const override;
+  Integer HeaderControlSectionBorderSize(TvxButtonState = vxbsNormal) const override { return HeaderBorderSize(); }
+  TRect HeaderControlSectionContentBounds(const TRect& ABounds, TvxButtonState AState) const override;
+  bool IsHeaderHotTrack() const override { return true; }
+  TPoint SortingMarkSize() const override { return TPoint{7, 8}; }
+  void DrawFooterCell(TvxCanvas* ACanvas, const TRect& ABounds, TAlignment AAlignmentHorz,
+                      TvxAlignmentVert AAlignmentVert, bool AMultiLine, const String& AText, TFont* AFont,
+                      TColor ATextColor, TColor ABkColor,
+                      const TvxDrawBackgroundEvent& AOnDrawBackground = nullptr) const override;
+  void DrawFooterBorder(TvxCanvas* ACanvas, const TRect& R) const override;
+  Integer FooterBorderSize() const override { return 1; }
+  Integer FooterCellBorderSize() const override;
+  Integer FooterCellOffset() const override { return 1; }
+  bool FooterDrawCellsFirst() const override { return false; }
+  void DrawFilterCloseButton(TvxCanvas* ACanvas, TRect& R, TvxButtonState AState) const override;
+  void DrawFilterDropDownButton(TvxCanvas* ACanvas, TRect& R, TvxButtonState AState,
+                                bool AIsFilterActive) const override;
+  TPoint FilterActivateButtonSize() const override;
+  TPoint FilterCloseButtonSize() const override;
+  void DrawTab(TvxCanvas* ACanvas, TRect& R, TvxBorders ABorders, const String& AText, TvxButtonState AState,
+               bool AVertical, TFont* AFont, TColor ATextColor, TColor ABkColor,
+               bool AShowPrefix = false) const override;
+  void DrawTabBorder(TvxCanvas* ACanvas, TRect& R, TvxBorder ABorder, TvxBorders ABorders,
+                     bool AVertical) const override;
+  void DrawTabsRoot(TvxCanvas* ACanvas, const TRect& R, TvxBorders ABorders, bool AVertical) const override;
+  bool IsDrawTabImplemented(bool) const override;
+  bool IsTabHotTrack(bool) const override;
+  Integer TabBorderSize(bool) const override { return 1; }
+  void DrawIndicatorItem(TvxCanvas* ACanvas, const TRect& R, TvxIndicatorKind AKind, TColor AColor,
+                         const TvxDrawBackgroundEvent& AOnDrawBackground = nullptr) const override;
+  Integer ScrollBarMinimalThumbSize(bool AVertical) const override;
+  void DrawScrollBarPart(TvxCanvas* ACanvas, bool AHorizontal, TRect& R, TvxScrollBarPart APart,
+                         TvxButtonState AState) const override;
+  void DrawSizeGrip(TvxCanvas* ACanvas, const TRect& ARect, TColor ABackgroundColor = clDefault) const override;
+  void DrawMonthHeader(TvxCanvas* ACanvas, const TRect& ABounds, const String& AText, TvxNeighbors ANeighbors,
+                       const TvxViewParams& AViewParams, TvxHeaderArrows AArrows, Integer ASideWidth,
+                       const TvxDrawBackgroundEvent& AOnDrawBackground = nullptr) const override;
+  void DrawSchedulerEventProgress(TvxCanvas* ACanvas, const TRect& ABounds, const TRect& AProgress,
+                                  TvxViewParams& AViewParams, bool ATransparent) const override;
+  TRect SchedulerEventProgressOffsets() const override { return TRect{3, 3, 3, 3}; }
+  void DrawSchedulerNavigatorButton(TvxCanvas* ACanvas, TRect& R, TvxButtonState AState) const override;
+  void DrawSchedulerSplitterBorder(TvxCanvas* ACanvas, TRect& R, const TvxViewParams& AViewParams,
+                                   bool AIsHorizontal) const override;
+  void DrawDateNavigatorDateHeader(TvxCanvas* ACanvas, TRect& R) const override;
+  void DrawGroupBoxFrame(TvxCanvas* ACanvas, TRect& R, bool AEnabled, TvxGroupBoxCaptionPosition ACaptionPosition,
+                         TvxBorders ABorders) const override;
+  TColor GroupBoxTextColor(bool AEnabled, TvxGroupBoxCaptionPosition ACaptionPosition) const override;
+  void DrawPanelBackground(TvxCanvas* ACanvas, TWinControl* AControl, TRect& ABounds, TColor AColorFrom,
+                           TColor AColorTo) const override;
+  void DrawSplitter(TvxCanvas*, const TRect&, bool, bool, bool) const override {}
+  // Text through the theme of a part in a state; AClipRect and ABkColor are not used.
+  virtual void DrawThemedText(TvxCanvas* ACanvas, HTHEME ATheme, Integer APartId, Integer AStateId,
+                              const TRect& AClipRect, TRect ATextRect, TAlignment AAlignmentHorz,
+                              TvxAlignmentVert AAlignmentVert, bool AMultiLine, bool AShowEndEllipsis,
+                              bool AShowPrefix, const String& AText, TFont* AFont, TColor ATextColor,
+                              TColor ABkColor) const;
 
  protected:
   TvxWinXPLookAndFeelPainter() = default;
+  void DrawSchedulerNavigationButtonContent(TvxCanvas* ACanvas, const TRect& R, const TRect& AArrowRect,
+                                            bool AIsNextButton, TvxButtonState AState) const override;
 };
 
 // Told whenever a painter is registered or unregistered.
@@ -646,5 +916,52 @@ void vxUpdateScrollBarBitmaps();
 TBitmap* vxScrollBarPatternBitmap(bool APressed);
 // The six row indicator images (nullptr outside the unit's lifetime).
 TCustomImageList* vxIndicatorImages();
+
+// Radio-button images for every look, state, checked, focused and design-time flag,
+// synthesised from the geometry of the system's radio button and the current colours.
+class TvxRadioButtonImageList : public TObject {
+  DECLARE_CLASS(TvxRadioButtonImageList, TObject)
+ public:
+  // Measures the system radio button and computes the pixel roles; no images yet.
+  TvxRadioButtonImageList();
+  ~TvxRadioButtonImageList() override;
+  // Builds all images when the list is empty.
+  void Prepare();
+  // Builds the images again in the current colours.
+  void Reset();
+  TSize GetSize() const;
+  // ABrushColor clDefault draws the round image alone; any other colour fills the whole
+  // square under it. The default button state draws as the normal one.
+  void Draw(TvxCanvas* ACanvas, Integer X, Integer Y, TColor ABrushColor, TvxLookAndFeelKind ALookAndFeelKind,
+            TvxButtonState AButtonState, bool AChecked, bool AFocused, bool AIsDesigning);
+  TImageList* List() const { return FList.get(); }
+  TBitmap* ButtonMask() const { return FButtonMask.get(); }
+  const TRect& RadioButtonRect() const { return FRadioButtonRect; }
+  const TRect& RadioButtonCheckRect() const { return FRadioButtonCheckRect; }
+  // The colour role (0 outside, 1/2 outer ring, 3/4 inner ring, 5 interior, 6 dot) of a pixel.
+  Byte PatternAt(Integer X, Integer Y) const { return FRadioButtonPattern[Y][X]; }
+  // The seven role colours (as RGB) of one image.
+  static std::array<TColor, 7> ImageColors(TvxLookAndFeelKind AKind, TvxButtonState AState, bool AChecked,
+                                           bool AFocused, bool AIsDesigning);
+  // The position of an image's entry in the index map.
+  static Integer MapIndex(TvxLookAndFeelKind AKind, TvxButtonState AState, bool AChecked, bool AFocused,
+                          bool AIsDesigning);
+  // The image number of a combination, -1 when not built.
+  Integer ImageIndex(TvxLookAndFeelKind AKind, TvxButtonState AState, bool AChecked, bool AFocused,
+                     bool AIsDesigning) const;
+
+ private:
+  void Measure();
+  void CreateMask();
+  void CalculatePattern();
+  std::unique_ptr<TBitmap> FButtonMask;
+  std::unique_ptr<TImageList> FList;
+  TRect FRadioButtonCheckRect{};
+  std::vector<std::vector<Byte>> FRadioButtonPattern;
+  TRect FRadioButtonRect{};
+};
+
+// The process-wide radio-button image list, created and prepared on first use.
+TvxRadioButtonImageList* vxGetRadioButtonImageList();
 
 extern const TUnitInfo vxLookAndFeelPaintersUnit;

@@ -11,6 +11,8 @@
 
 #include "ReferenceImage.h"
 #include "TestSurface.h"
+#include "vdOffice11.h"
+#include "vdThemeManager.h"
 #include "vxLookAndFeelPainters.h"
 #include "vxLookAndFeels.h"
 
@@ -1011,6 +1013,29 @@ TEST(Painters, ReferenceImageOfTheFlatPainter) {
   int w = 0, h = 0;
   const std::vector<DWORD> pixels = DrawSampler(Flat(), w, h);
   zs_test::ExpectMatchesReference(L"painter_flat", w, h, pixels);
+}
+
+TEST(Painters, ReferenceImageOfTheUltraFlatPainter) {
+  int w = 0, h = 0;
+  const std::vector<DWORD> pixels = DrawSampler(TvxUltraFlatLookAndFeelPainter::Instance(), w, h);
+  zs_test::ExpectMatchesReference(L"painter_ultraflat", w, h, pixels);
+}
+
+TEST(Painters, ReferenceImageOfTheOffice11Painter) {
+  // Scroll bars and group boxes come from the platform's visual style, which is active here.
+  ASSERT_TRUE(vdThemesAvailable({totScrollBar, totButton}));
+  vdOffice11AcquireColors();
+  int w = 0, h = 0;
+  const std::vector<DWORD> pixels = DrawSampler(TvxOffice11LookAndFeelPainter::Instance(), w, h);
+  vdOffice11ReleaseColors();
+  zs_test::ExpectMatchesReference(L"painter_office11", w, h, pixels);
+}
+
+TEST(Painters, ReferenceImageOfTheThemedPainter) {
+  ASSERT_TRUE(vdThemesAvailable({totButton, totHeader, totScrollBar, totTreeview}));
+  int w = 0, h = 0;
+  const std::vector<DWORD> pixels = DrawSampler(TvxWinXPLookAndFeelPainter::Instance(), w, h);
+  zs_test::ExpectMatchesReference(L"painter_winxp", w, h, pixels);
 }
 
 // --- Registry and shared resources ----------------------------------------------------------------
