@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "Forms.h"
 #include "vxControls.h"
 #include "vxEditConsts.h"
 #include "vxVariants.h"
@@ -13,9 +14,18 @@ std::unique_ptr<TvxRegisteredClasses> FEditPropertiesRegistry;
 std::unique_ptr<TvxEditRepository> FDefaultEditRepository;
 bool FFinalized = false;
 
+// The module holding this code (the program, or the library it was linked into).
+HMODULE ThisModule() {
+  HMODULE m = nullptr;
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCWSTR>(&ThisModule), &m);
+  return m ? m : GetModuleHandleW(nullptr);
+}
+
 void InitEdit() {
   FFinalized = false;
   FPropertiesList = new std::vector<TvxCustomEditProperties*>();
+  if (Screen) Screen->SetCursors(crvxMouseWheel, LoadCursorW(ThisModule(), L"VXEDIT_MOUSEWHEEL"));
 }
 
 void FinEdit() {

@@ -21,6 +21,9 @@
 #include "vxGraphics.h"
 
 class TvxCustomEditProperties;
+
+// The screen cursor shown while the mouse wheel scrolls an editor's value.
+constexpr Integer crvxMouseWheel = 4101;
 class TvxEditRepositoryItem;
 
 // --- Buttons ------------------------------------------------------------------------------

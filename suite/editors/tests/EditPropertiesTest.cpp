@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "Forms.h"
 #include "vxEdit.h"
 #include "vxEditConsts.h"
 
@@ -251,6 +252,22 @@ TEST(EditRepository, DefaultRepositoryAndPropertiesStandIn) {
   EXPECT_FALSE(own.UseRepositoryItemProperties(item, other));
   delete item;
   EXPECT_EQ(repo->Count(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(EditCore, MouseWheelCursorIsInstalled) {
+  HCURSOR h = Screen->Cursors(crvxMouseWheel);
+  ASSERT_NE(h, nullptr);
+  EXPECT_NE(h, Screen->Cursors(crDefault));
+  ICONINFO info{};
+  ASSERT_TRUE(GetIconInfo(h, &info));
+  EXPECT_FALSE(info.fIcon);
+  EXPECT_EQ(info.xHotspot, 15u);
+  if (info.hbmMask) DeleteObject(info.hbmMask);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
 }
 
 }  // namespace
