@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "Streaming.h"
+#include "VantrelTcpConnection.h"
 
 TVantrelManager* GlobalLogManager = nullptr;
 TVantrelLogger* GlobalLogger = nullptr;
@@ -200,6 +201,21 @@ void TVantrelManager::ConnectUsingCopyData() {
   FDefaultConnection = std::make_unique<TVantrelCopyDataConnection>();
 }
 
+void TVantrelManager::ConnectUsingTcp() {
+  FDefaultConnection.reset();
+  FDefaultConnection = std::make_unique<TVantrelTcpConnection>();
+}
+
+void TVantrelManager::ConnectUsingTcp(const String& Host) {
+  FDefaultConnection.reset();
+  FDefaultConnection = std::make_unique<TVantrelTcpConnection>(Host);
+}
+
+void TVantrelManager::ConnectUsingTcp(const String& Host, Integer Port) {
+  FDefaultConnection.reset();
+  FDefaultConnection = std::make_unique<TVantrelTcpConnection>(Host, Port);
+}
+
 TTimeStamp TVantrelManager::AddMilliseconds(const TTimeStamp& BaseTime, Int64 Ms) {
   const Int64 total = BaseTime.Time + Ms;
   TTimeStamp r;
@@ -330,6 +346,21 @@ TDateTime TVantrelLogger::DispatchIDDate() {
 void TVantrelLogger::ConnectUsingCopyData() {
   FConnection.reset();
   FConnection = std::make_unique<TVantrelCopyDataConnection>();
+}
+
+void TVantrelLogger::ConnectUsingTcp() {
+  FConnection.reset();
+  FConnection = std::make_unique<TVantrelTcpConnection>();
+}
+
+void TVantrelLogger::ConnectUsingTcp(const String& Host) {
+  FConnection.reset();
+  FConnection = std::make_unique<TVantrelTcpConnection>(Host);
+}
+
+void TVantrelLogger::ConnectUsingTcp(const String& Host, Integer Port) {
+  FConnection.reset();
+  FConnection = std::make_unique<TVantrelTcpConnection>(Host, Port);
 }
 
 void TVantrelLogger::CloseDispatcher() {

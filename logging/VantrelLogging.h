@@ -172,6 +172,11 @@ class TVantrelManager : public TObject {
   TVantrelConnection* DefaultConnection() const { return FDefaultConnection.get(); }
   // Replaces the default connection with a new copy-data connection.
   void ConnectUsingCopyData();
+  // Replaces the default connection with a new TCP connection (the local machine, port
+  // 3434 by default).
+  void ConnectUsingTcp();
+  void ConnectUsingTcp(const String& Host);
+  void ConnectUsingTcp(const String& Host, Integer Port);
 
   // The current time, following the performance counter from the base taken at creation.
   TTimeStamp GetTimeStamp();
@@ -245,6 +250,10 @@ class TVantrelLogger : public TComponent {
   TVantrelSendMsgEvent OnSendMsg;
 
   void ConnectUsingCopyData();
+  // The logger's own TCP connection (the local machine, port 3434 by default).
+  void ConnectUsingTcp();
+  void ConnectUsingTcp(const String& Host);
+  void ConnectUsingTcp(const String& Host, Integer Port);
   void UseVantrelManagerConnection() { FConnection.reset(); }
   void CloseDispatcher();
   // True when the dispatcher program file exists.

@@ -1,3 +1,5 @@
+#include <winsock2.h>  // first: Winsock 2 before windows.h
+
 #include <gtest/gtest.h>
 
 #include "LoggingUnits.h"
