@@ -207,6 +207,10 @@ TEST(EditViewInfo, ButtonStylesPaintTheirBorders) {
       {btsFlat, ebsNormal, static_cast<COLORREF>(ColorToRGB(clBtnFace))},
       {btsHotFlat, ebsNormal, static_cast<COLORREF>(ColorToRGB(clBtnShadow))},
       {btsUltraFlat, ebsSelected, static_cast<COLORREF>(ColorToRGB(clHighlight))},
+      {btsOffice11, ebsPressed, static_cast<COLORREF>(ColorToRGB(GetEditHighlightColor(true)))},
+      {btsSimple, ebsNormal, static_cast<COLORREF>(ColorToRGB(clWindow))},
+      {btsSimple, ebsSelected, static_cast<COLORREF>(ColorToRGB(clBtnFace))},  // drawn flat while hot
+      {btsHotFlat, ebsPressed, static_cast<COLORREF>(ColorToRGB(clBtnShadow))},
   };
   for (const Case& c : cases) {
     Surface s(40, 30);
