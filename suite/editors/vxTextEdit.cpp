@@ -128,6 +128,13 @@ void TvxCustomTextEditProperties::Assign(TPersistent* Source) {
   OnNewLookupDisplayText = src->OnNewLookupDisplayText;
 }
 
+void TvxCustomTextEditProperties::DefineProperties(TFiler* Filer) {
+  TvxCustomEditProperties::DefineProperties(Filer);
+  Filer->DefineProperty(
+      L"IsDisplayFormatAssigned",
+      [this](TReader* Reader) { AssignedValues()->SetDisplayFormat(Reader->ReadBoolean()); }, nullptr, false);
+}
+
 void TvxCustomTextEditProperties::AlignmentChanged(TObject* Sender) {
   BeginUpdate();
   TvxCustomEditProperties::AlignmentChanged(Sender);

@@ -7,6 +7,7 @@
 
 #include "Controls.h"
 #include "StdCtrls.h"
+#include "Streaming.h"
 #include "vxDrawTextUtils.h"
 #include "vxEdit.h"
 #include "vxFormats.h"
@@ -52,6 +53,8 @@ class TvxCustomTextEditProperties : public TvxCustomEditProperties, public IvxFo
   ~TvxCustomTextEditProperties() override;
 
   void Assign(TPersistent* Source) override;
+  // Reads the legacy "IsDisplayFormatAssigned" flag of older streams (never written).
+  void DefineProperties(TFiler* Filer) override;
   void AlignmentChanged(TObject* Sender) override;
   void SetAlignment(TvxEditAlignment* Value) override;
   bool HasDisplayValue() override { return true; }
