@@ -870,6 +870,43 @@ bool TvxCustomEditViewInfo::IsHotTrack(const TPoint& P) {
   return false;
 }
 
+bool TvxCustomEditViewInfo::Repaint(TWinControl* AControl, const TRect& AInnerEditRect,
+                                    TvxCustomEditViewInfo* AViewInfo) {
+  if (!AControl || !AControl->HandleAllocated()) return false;
+  const HWND wnd = AControl->Handle();
+  TRect r = Bounds;
+  OffsetRect(&r, Left, Top);
+  TRect inner{};
+  IntersectRect(&inner, &AInnerEditRect, &ClientRect);
+  OffsetRect(&inner, Left, Top);  // in the control's coordinates, like R
+  if (!AViewInfo) {
+    vxInvalidateRectFrame(wnd, r, inner, true);
+    return false;
+  }
+  bool result = false;
+  TRect frameInner{};
+  bool frame = false;
+  if (AViewInfo->NativeState != NativeState || AViewInfo->BackgroundColor() != BackgroundColor() ||
+      AViewInfo->ButtonCount() != ButtonCount() ||
+      (AViewInfo->ContainerState != ContainerState && IsRepaintOnStateChangingNeeded())) {
+    frameInner = inner;
+    frame = true;
+  } else if ((EditBorderStyle != ebsNone && AViewInfo->BorderColor != BorderColor) ||
+             AViewInfo->EditBorderStyle != EditBorderStyle) {
+    frameInner = BorderRect;
+    OffsetRect(&frameInner, Left, Top);
+    frame = true;
+  }
+  if (frame && !vxRectHasNoArea(r) && !vxRectSame(r, frameInner)) {
+    vxInvalidateRectFrame(wnd, r, frameInner, AViewInfo->HasBackground);
+    result = true;
+  }
+  if (AViewInfo->ButtonCount() == ButtonCount())
+    for (Integer i = 0; i < ButtonCount(); ++i)
+      result = ButtonsInfo[i]->Repaint(AControl, AViewInfo->ButtonsInfo[i].get(), TPoint{Left, Top}) || result;
+  return result;
+}
+
 void TvxCustomEditViewInfo::DrawButtons(TvxCanvas* ACanvas) {
   if (FPaintingButtons) return;  // asked again from a button handler
   FPaintingButtons = true;

@@ -263,3 +263,56 @@ TEST(EditViewInfo, DownArrowTextAndReentrance) {
 }
 
 }  // namespace
+
+#include "Forms.h"
+
+namespace {
+
+void Pump() {
+  MSG m;
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&m);
+    DispatchMessageW(&m);
+  }
+}
+
+TEST(EditViewInfo, UpdateRegionsAndRepaint) {
+  TvxCustomEditViewInfo a, b;
+  for (TvxCustomEditViewInfo* v : {&a, &b}) {
+    v->Bounds = TRect{0, 0, 80, 20};
+    v->BorderRect = TRect{1, 1, 79, 19};
+    v->ClientRect = TRect{1, 1, 62, 19};
+    v->EditBorderStyle = ebsSingle;
+    v->SetButtonCount(1);
+    v->Buttons(0)->Bounds = v->Buttons(0)->VisibleBounds = TRect{62, 1, 79, 19};
+  }
+  EXPECT_TRUE(a.GetUpdateRegion(&b)->IsEmpty());
+  b.Buttons(0)->Data.State = ebsPressed;
+  EXPECT_PRED2(vxRectSame, a.GetUpdateRegion(&b)->BoundsRect(), (TRect{62, 1, 79, 19}));
+  b.BorderColor = clRed;
+  EXPECT_PRED2(vxRectSame, a.GetUpdateRegion(&b)->BoundsRect(), a.Bounds);
+
+  TForm* form = TCustomForm::Create<TForm>(nullptr);
+  form->SetBounds(40, 40, 200, 120);
+  form->Show();
+  Pump();
+  ValidateRect(form->Handle(), nullptr);
+  a.Left = 10;
+  a.Top = 30;
+  b.BorderColor = a.BorderColor;
+  EXPECT_TRUE(a.Repaint(form, TRect{}, &b));  // only the pressed button changed
+  RECT update{};
+  ASSERT_TRUE(GetUpdateRect(form->Handle(), &update, FALSE));
+  EXPECT_PRED2(vxRectSame, update, (TRect{72, 31, 89, 49}));
+  ValidateRect(form->Handle(), nullptr);
+  b.Buttons(0)->Data.State = ebsNormal;
+  EXPECT_FALSE(a.Repaint(form, TRect{}, &b));
+  EXPECT_FALSE(GetUpdateRect(form->Handle(), &update, FALSE));
+  b.SetBackgroundColor(clYellow);  // the whole frame around the inner edit
+  EXPECT_TRUE(a.Repaint(form, TRect{1, 1, 62, 19}, &b));
+  ASSERT_TRUE(GetUpdateRect(form->Handle(), &update, FALSE));
+  EXPECT_PRED2(vxRectSame, update, (TRect{10, 30, 90, 50}));
+  delete form;
+}
+
+}  // namespace
