@@ -1047,11 +1047,7 @@ void TvxCustomEditViewInfo::DrawUltraFlatButtonBorder(TvxCanvas* ACanvas, TvxEdi
   else if (state == ebsNormal)
     ABrushColor = AIsOffice11 ? TvxOffice11LookAndFeelPainter::Instance()->ButtonColor(vxbsNormal) : clBtnFace;
   else
-    ABrushColor =
-        GetFlatButtonBorderColor(state == ebsPressed, AIsOffice11) == clNone
-            ? clBtnFace
-            : (AIsOffice11 ? TvxOffice11LookAndFeelPainter::Instance() : TvxUltraFlatLookAndFeelPainter::Instance())
-                  ->ButtonColor(state == ebsPressed ? vxbsPressed : vxbsHot);
+    ABrushColor = GetFlatButtonBorderColor(state == ebsPressed, AIsOffice11);
   const TColor highlight = GetEditHighlightColor(AIsOffice11);
   const bool hotOrPressed = state == ebsPressed || state == ebsSelected;
   const bool noBorder = IsInplace ? !PaintOptions.Contains(epoHasExternalBorder) : EditBorderStyle == ebsNone;
