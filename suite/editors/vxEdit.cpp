@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "DragObjs.h"
 #include "Forms.h"
 #include "vxControls.h"
 #include "vxDrawTextUtils.h"
@@ -905,6 +906,29 @@ bool TvxCustomEditViewInfo::Repaint(TWinControl* AControl, const TRect& AInnerEd
     for (Integer i = 0; i < ButtonCount(); ++i)
       result = ButtonsInfo[i]->Repaint(AControl, AViewInfo->ButtonsInfo[i].get(), TPoint{Left, Top}) || result;
   return result;
+}
+
+bool TvxCustomEditViewInfo::NeedShowHint(TvxCanvas*, const TPoint& P, TRect& ATextRect, bool& AIsMultiLine,
+                                         String& AText, const TRect&) {
+  AText.clear();
+  AIsMultiLine = false;
+  const Integer part = GetPart(P);
+  if (part < 0 || !EditProperties) return false;
+  const Integer index = ButtonsInfo[part]->Index;
+  if (index < 0 || index >= EditProperties->Buttons()->Count()) return false;
+  const String& hint = EditProperties->Buttons()->Items(index)->Hint();
+  AText = hint.substr(0, hint.find(L'|'));
+  if (AText.empty()) return false;
+  RECT r{0, 0, 0, 0};
+  if (TClass cls = TApplication::HintWindowClass) {
+    std::unique_ptr<THintWindow> window(static_cast<THintWindow*>(cls->NewInstance(nullptr)));
+    if (window) r = window->CalcHintRect(GetSystemMetrics(SM_CXSCREEN), AText, nullptr);
+  }
+  TPoint cursor{0, 0};
+  vxGetCursorVisibleSize(cursor);
+  OffsetRect(&r, P.x, P.y + cursor.y);
+  ATextRect = r;
+  return true;
 }
 
 void TvxCustomEditViewInfo::DrawButtons(TvxCanvas* ACanvas) {

@@ -316,3 +316,24 @@ TEST(EditViewInfo, UpdateRegionsAndRepaint) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(EditViewInfo, ButtonHintsOnlyOverAHotButton) {
+  Surface s(120, 40);
+  Editor e(true);
+  e.AddButton(bkDown)->SetHint(L"Open the list|Shows the values to choose from");
+  e.Calc(s.vx.get(), TRect{0, 0, 60, 18}, TPoint{50, 8});
+  TRect r{};
+  bool multi = true;
+  String text;
+  ASSERT_TRUE(e.VI->NeedShowHint(s.vx.get(), TPoint{50, 8}, r, multi, text));
+  EXPECT_EQ(text, L"Open the list");
+  EXPECT_FALSE(multi);
+  EXPECT_EQ(r.left, 50);
+  EXPECT_GE(r.top, 8);
+  e.Calc(s.vx.get(), TRect{0, 0, 60, 18}, TPoint{5, 8});
+  EXPECT_FALSE(e.VI->NeedShowHint(s.vx.get(), TPoint{5, 8}, r, multi, text));
+}
+
+}  // namespace
