@@ -6,6 +6,7 @@
 #include "LoggingUnits.h"
 #include "SuiteCoreUnits.h"
 #include "SuiteDataUnits.h"
+#include "SuiteEditorsUnits.h"
 #include "SuitePageControlUnits.h"
 
 namespace {
@@ -17,6 +18,7 @@ const TUnitList* const Needs[] = {
     &AccessUnits,
     &SuiteCoreUnits,
     &SuiteDataUnits,
+    &SuiteEditorsUnits,
     &SuitePageControlUnits,
 };
 }  // namespace

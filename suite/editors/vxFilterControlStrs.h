@@ -1,0 +1,40 @@
+// The resource strings of the filter helpers and filter controls, product "TarvixFilterControl".
+#pragma once
+
+#include "vdCore.h"
+
+extern TResStringRec vxSFilterBoolOperatorAnd;
+extern TResStringRec vxSFilterBoolOperatorOr;
+extern TResStringRec vxSFilterBoolOperatorNotAnd;
+extern TResStringRec vxSFilterBoolOperatorNotOr;
+extern TResStringRec vxSFilterRootButtonCaption;
+extern TResStringRec vxSFilterAddCondition;
+extern TResStringRec vxSFilterAddGroup;
+extern TResStringRec vxSFilterRemoveRow;
+extern TResStringRec vxSFilterClearAll;
+extern TResStringRec vxSFilterFooterAddCondition;
+extern TResStringRec vxSFilterGroupCaption;
+extern TResStringRec vxSFilterRootGroupCaption;
+extern TResStringRec vxSFilterControlNullString;
+extern TResStringRec vxSFilterErrorBuilding;
+extern TResStringRec vxSFilterDialogCaption;
+extern TResStringRec vxSFilterDialogInvalidValue;
+extern TResStringRec vxSFilterDialogUse;
+extern TResStringRec vxSFilterDialogSingleCharacter;
+extern TResStringRec vxSFilterDialogCharactersSeries;
+extern TResStringRec vxSFilterDialogOperationAnd;
+extern TResStringRec vxSFilterDialogOperationOr;
+extern TResStringRec vxSFilterDialogRows;
+extern TResStringRec vxSFilterControlDialogCaption;
+extern TResStringRec vxSFilterControlDialogNewFile;
+extern TResStringRec vxSFilterControlDialogOpenDialogCaption;
+extern TResStringRec vxSFilterControlDialogSaveDialogCaption;
+extern TResStringRec vxSFilterControlDialogActionSaveCaption;
+extern TResStringRec vxSFilterControlDialogActionOpenCaption;
+extern TResStringRec vxSFilterControlDialogActionApplyCaption;
+extern TResStringRec vxSFilterControlDialogActionOkCaption;
+extern TResStringRec vxSFilterControlDialogActionCancelCaption;
+extern TResStringRec vxSFilterControlDialogFileExt;
+extern TResStringRec vxSFilterControlDialogFileFilter;
+
+extern const TUnitInfo vxFilterControlStrsUnit;

@@ -1,0 +1,80 @@
+#include "vxLibraryConsts.h"
+
+TResStringRec svxCantCreateRegistryKey(L"Can't create the registry key: \\%s");
+TResStringRec svxCantOpenRegistryKey(L"Can't open the registry key: \\%s");
+TResStringRec svxErrorStoreObject(L"Error store %s object");
+TResStringRec svxConverterCantCreateStyleRepository(L"Can't create the Style Repository");
+TResStringRec vxSDateToday(L"today");
+TResStringRec vxSDateYesterday(L"yesterday");
+TResStringRec vxSDateTomorrow(L"tomorrow");
+TResStringRec vxSDateSunday(L"Sunday");
+TResStringRec vxSDateMonday(L"Monday");
+TResStringRec vxSDateTuesday(L"Tuesday");
+TResStringRec vxSDateWednesday(L"Wednesday");
+TResStringRec vxSDateThursday(L"Thursday");
+TResStringRec vxSDateFriday(L"Friday");
+TResStringRec vxSDateSaturday(L"Saturday");
+TResStringRec vxSDateFirst(L"first");
+TResStringRec vxSDateSecond(L"second");
+TResStringRec vxSDateThird(L"third");
+TResStringRec vxSDateFourth(L"fourth");
+TResStringRec vxSDateFifth(L"fifth");
+TResStringRec vxSDateSixth(L"sixth");
+TResStringRec vxSDateSeventh(L"seventh");
+TResStringRec vxSDateBOM(L"bom");
+TResStringRec vxSDateEOM(L"eom");
+TResStringRec vxSDateNow(L"now");
+
+namespace {
+
+struct TEntry {
+  const wchar_t* Name;
+  TResStringRec* Rec;
+  const wchar_t* Text;
+};
+
+const TEntry GEntries[] = {
+    {L"svxCantCreateRegistryKey", &svxCantCreateRegistryKey, L"Can't create the registry key: \\%s"},
+    {L"svxCantOpenRegistryKey", &svxCantOpenRegistryKey, L"Can't open the registry key: \\%s"},
+    {L"svxErrorStoreObject", &svxErrorStoreObject, L"Error store %s object"},
+    {L"svxConverterCantCreateStyleRepository", &svxConverterCantCreateStyleRepository,
+     L"Can't create the Style Repository"},
+    {L"vxSDateToday", &vxSDateToday, L"today"},
+    {L"vxSDateYesterday", &vxSDateYesterday, L"yesterday"},
+    {L"vxSDateTomorrow", &vxSDateTomorrow, L"tomorrow"},
+    {L"vxSDateSunday", &vxSDateSunday, L"Sunday"},
+    {L"vxSDateMonday", &vxSDateMonday, L"Monday"},
+    {L"vxSDateTuesday", &vxSDateTuesday, L"Tuesday"},
+    {L"vxSDateWednesday", &vxSDateWednesday, L"Wednesday"},
+    {L"vxSDateThursday", &vxSDateThursday, L"Thursday"},
+    {L"vxSDateFriday", &vxSDateFriday, L"Friday"},
+    {L"vxSDateSaturday", &vxSDateSaturday, L"Saturday"},
+    {L"vxSDateFirst", &vxSDateFirst, L"first"},
+    {L"vxSDateSecond", &vxSDateSecond, L"second"},
+    {L"vxSDateThird", &vxSDateThird, L"third"},
+    {L"vxSDateFourth", &vxSDateFourth, L"fourth"},
+    {L"vxSDateFifth", &vxSDateFifth, L"fifth"},
+    {L"vxSDateSixth", &vxSDateSixth, L"sixth"},
+    {L"vxSDateSeventh", &vxSDateSeventh, L"seventh"},
+    {L"vxSDateBOM", &vxSDateBOM, L"bom"},
+    {L"vxSDateEOM", &vxSDateEOM, L"eom"},
+    {L"vxSDateNow", &vxSDateNow, L"now"},
+};
+
+const wchar_t* const CProductName = L"TarvixLibrary";
+
+void AddStrings(TvdProductResourceStrings* AProduct) {
+  for (const TEntry& e : GEntries) AProduct->Add(e.Name, e.Rec);
+}
+
+void InitUnit() { vdGetResourceStringsRepository()->RegisterProduct(CProductName, AddStrings); }
+
+// Unregistering drops any translation: the records get their built-in texts back.
+void FinUnit() {
+  vdGetResourceStringsRepository()->UnRegisterProduct(CProductName);
+  for (const TEntry& e : GEntries) e.Rec->Text = e.Text;
+}
+
+}  // namespace
+
+const TUnitInfo vxLibraryConstsUnit = {L"vxLibraryConsts", InitUnit, FinUnit};
