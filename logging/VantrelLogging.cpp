@@ -1,6 +1,11 @@
 #include "VantrelLogging.h"
 
+#include <malloc.h>
+
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <iterator>
 
 #include "Streaming.h"
 #include "VantrelTcpConnection.h"
@@ -177,6 +182,7 @@ TVantrelManager::TVantrelManager() {
     QueryPerformanceCounter(&count);
     FBaseCount = count.QuadPart;
   }
+  FHeapStatus = ReadHeapStatus();
 }
 
 TVantrelManager::~TVantrelManager() {
@@ -864,7 +870,864 @@ void VantrelLoggingFinalize() {
   AssertErrorProc = PreviousAssertErrorProc;
   PreviousAssertErrorProc = nullptr;
   FreeAndNil(GlobalLogger);
-  FreeAndNil(GlobalLogManager);
+  // Freeing the manager frees its connection, which tells the dispatcher that its
+  // dispatch IDs are released, in messages that carry the manager's identity: the
+  // manager stays reachable until it is gone.
+  delete GlobalLogManager;
+  GlobalLogManager = nullptr;
 }
 
 const TUnitInfo VantrelLoggingUnit = {L"VantrelLogging", VantrelLoggingInitialize, VantrelLoggingFinalize};
+
+// ---------------------------------------------------------------------------------------
+// Heap figures
+
+THeapStatus ReadHeapStatus() {
+  THeapStatus s;
+  // Blocks below this size count as small free blocks.
+  constexpr UInt64 SmallBlock = 4096;
+  HANDLE heap = reinterpret_cast<HANDLE>(_get_heap_handle());
+  if (!heap) heap = GetProcessHeap();
+  if (!HeapLock(heap)) {
+    s.HeapErrorCode = GetLastError();
+    return s;
+  }
+  PROCESS_HEAP_ENTRY e{};
+  while (HeapWalk(heap, &e)) {
+    if (e.wFlags & PROCESS_HEAP_REGION) {
+      s.TotalCommitted += e.Region.dwCommittedSize;
+      s.TotalUncommitted += e.Region.dwUnCommittedSize;
+      s.TotalAddrSpace += static_cast<UInt64>(e.Region.dwCommittedSize) + e.Region.dwUnCommittedSize;
+    } else if (e.wFlags & PROCESS_HEAP_UNCOMMITTED_RANGE) {
+      // Counted with its region.
+    } else if (e.wFlags & PROCESS_HEAP_ENTRY_BUSY) {
+      s.TotalAllocated += e.cbData;
+      s.Overhead += e.cbOverhead;
+    } else {
+      s.TotalFree += e.cbData;
+      s.Overhead += e.cbOverhead;
+      if (e.cbData < SmallBlock) s.FreeSmall += e.cbData;
+      else s.FreeBig += e.cbData;
+    }
+  }
+  const DWORD err = GetLastError();
+  if (err != ERROR_NO_MORE_ITEMS) s.HeapErrorCode = err;
+  HeapUnlock(heap);
+  return s;
+}
+
+// ---------------------------------------------------------------------------------------
+// Objects and components
+
+namespace {
+
+String FontStyleText(TFontStyles Style) {
+  String r;
+  if (Style.Contains(fsBold)) r += L", Bold";
+  if (Style.Contains(fsItalic)) r += L", Italic";
+  if (Style.Contains(fsUnderline)) r += L", Underline";
+  if (Style.Contains(fsStrikeOut)) r += L", StrikeOut";
+  return r.empty() ? String(L", Normal") : r;
+}
+
+TTypeKinds AllTypeKinds() { return TTypeKinds::FromInt(0xFFFFFFFFull); }
+
+bool IsShownKind(TTypeKind Kind) {
+  switch (Kind) {
+    case tkMethod:
+    case tkWChar:
+    case tkVariant:
+    case tkArray:
+    case tkRecord:
+    case tkInterface:
+    case tkDynArray:
+    case tkClassRef:
+    case tkPointer:
+    case tkProcedure: return false;
+    default: return true;
+  }
+}
+
+bool IsStringKind(TTypeKind Kind) {
+  return Kind == tkString || Kind == tkLString || Kind == tkWString || Kind == tkUString;
+}
+
+// The identifier of one element of a set or enumeration type.
+String ElementName(PTypeInfo Elem, Int64 Value) {
+  switch (Elem->Kind) {
+    case tkEnumeration: return GetEnumName(Elem, static_cast<Integer>(Value));
+    case tkChar:
+    case tkWChar: return String(1, static_cast<wchar_t>(Value));
+    default: return IntToStr(Value);
+  }
+}
+
+// A set's bits stand for the ordinals themselves: bit n is ordinal n.
+bool SetHasOrdinal(Int64 Bits, Int64 Ordinal) {
+  return Ordinal >= 0 && Ordinal < 64 && (static_cast<UInt64>(Bits) & (UInt64(1) << Ordinal));
+}
+
+}  // namespace
+
+bool TVantrelLogger::CheckObjectRtti(const String& Msg, TObject* Obj) {
+  if (!Obj) {
+    SendError(L"Send Data Error:  %s: Object is nil", {Msg});
+    return false;
+  }
+  if (!ClassHasTypeInfo(Obj->ClassType())) {
+    SendError(L"Send Data Error:  %s: Object has no RTTI", {Msg});
+    return false;
+  }
+  return true;
+}
+
+void TVantrelLogger::SendObjectOfType(Integer MsgType, const String& Msg, TObject* Obj) {
+  if (!Gate() || !CheckObjectRtti(Msg, Obj)) return;
+  if (MsgType > vrmReserved) {
+    SendCustomData(MsgType, Msg, Obj);
+    return;
+  }
+  TVantrelStringList lines;
+  ObjectToLines(false, Obj, String(), &lines);
+  SendMsgDetails(vrmObject, Msg, &lines, Obj->ClassName());
+}
+
+void TVantrelLogger::ObjectToLines(bool Nested, TObject* Obj, const String& Prefix, TStrings* List) {
+  std::vector<TObject*> path;
+  ObjectToLinesWalk(Nested, Obj, Prefix, List, path);
+}
+
+String TVantrelLogger::PropertyValueText(TObject* Obj, PPropInfo Prop, bool ForDump) {
+  PTypeInfo type = Prop->PropType;
+  switch (type->Kind) {
+    case tkInteger: {
+      const Int64 v = GetOrdProp(Obj, Prop);
+      if (SameText(type->Name, L"TColor"))
+        return ForDump ? ColorToString(static_cast<TColor>(v)) : ColorToRGBText(static_cast<TColor>(v));
+      if (SameText(type->Name, L"TCursor")) return CursorToString(static_cast<Integer>(v));
+      return IntToStr(v);
+    }
+    case tkEnumeration: return GetEnumName(type, static_cast<Integer>(GetOrdProp(Obj, Prop)));
+    case tkFloat: {
+      const double v = GetFloatProp(Obj, Prop);
+      if (SameText(type->Name, L"TDateTime")) return FormatDateTimeValue(v);
+      if (SameText(type->Name, L"TDate")) return FormatDateTime(FormatSettings.ShortDateFormat, v);
+      if (SameText(type->Name, L"TTime")) return FormatDateTime(FormatSettings.LongTimeFormat, v);
+      return FloatToStr(v);
+    }
+    default:
+      if (IsStringKind(type->Kind)) return GetStrProp(Obj, Prop);
+      return L"<<Not Implemented Yet>>";
+  }
+}
+
+void TVantrelLogger::ObjectToLinesWalk(bool Nested, TObject* Obj, const String& Prefix, TStrings* List,
+                                       std::vector<TObject*>& Path) {
+  if (!ClassHasTypeInfo(Obj->ClassType())) {
+    if (!Nested) SendError(L"Send Data Error:  Object has no RTTI");
+    return;
+  }
+  Path.push_back(Obj);
+  for (PPropInfo prop : GetPropList(Obj->ClassType(), AllTypeKinds(), true)) {
+    if (!prop->HasGetter() || !IsShownKind(prop->PropType->Kind)) continue;
+    const String path = Prefix.empty() ? prop->Name : Prefix + L"." + prop->Name;
+    PTypeInfo type = prop->PropType;
+    String text;
+    switch (type->Kind) {
+      case tkChar: {
+        const Int64 c = GetOrdProp(Obj, prop);
+        text = c > 31 ? String(1, static_cast<wchar_t>(c)) : L"#" + IntToStr(c);
+        break;
+      }
+      case tkInt64: text = IntToStr(GetOrdProp(Obj, prop)); break;
+      case tkSet: {
+        List->Add(path + L"=[" + type->Name + L"]");
+        const Int64 bits = GetOrdProp(Obj, prop);
+        if (PTypeInfo elem = type->CompType)
+          for (Int64 v = elem->MinValue; v <= elem->MaxValue; ++v)
+            List->Add(path + L"." + ElementName(elem, v) + (SetHasOrdinal(bits, v) ? L"=True" : L"=False"));
+        continue;
+      }
+      case tkClass: {
+        TObject* value = GetObjectProp(Obj, prop);
+        if (!value) {
+          text = L"nil";
+          break;
+        }
+        if (auto* comp = dynamic_cast<TComponent*>(value)) {
+          text = comp->Name();
+          break;
+        }
+        if (auto* font = dynamic_cast<TFont*>(value))
+          text = Format(L"%s, %d %s", {font->Name(), font->Size(), FontStyleText(font->Style())});
+        else
+          text = L"(" + (type->ClassType ? type->ClassType->ClassName() : value->ClassName()) + L")";
+        List->Add(path + L"=" + text);
+        // An object already on the way down from the root is listed but not entered
+        // again, so that a cycle of object references ends.
+        if (std::find(Path.begin(), Path.end(), value) == Path.end()) ObjectToLinesWalk(true, value, path, List, Path);
+        continue;
+      }
+      default: text = PropertyValueText(Obj, prop, true); break;
+    }
+    List->Add(path + L"=" + text);
+  }
+  Path.pop_back();
+}
+
+void TVantrelLogger::SendProperty(Integer MsgType, const String& Msg, TObject* Obj, const String& PropName) {
+  if (!Gate()) return;
+  if (!Obj || !ClassHasTypeInfo(Obj->ClassType())) {
+    SendError(L"SendProperty Error: Object has no RTTI (%s)", {Msg});
+    return;
+  }
+  String value, typeName;
+  PPropInfo prop = GetPropInfo(Obj, PropName);
+  if (!prop) {
+    value = PropName + L" property does not exist or is not published.";
+  } else if (!prop->HasGetter()) {
+    value = PropName + L"is a write-only property.";
+  } else if (IsShownKind(prop->PropType->Kind)) {
+    PTypeInfo type = prop->PropType;
+    typeName = CutText(type->Name, 40);
+    switch (type->Kind) {
+      case tkSet: {
+        const Int64 bits = GetOrdProp(Obj, prop);
+        String items;
+        if (PTypeInfo elem = type->CompType)
+          for (Int64 v = elem->MinValue; v <= elem->MaxValue; ++v)
+            if (SetHasOrdinal(bits, v)) items += (items.empty() ? L"" : L", ") + ElementName(elem, v);
+        value = L"[" + items + L"]";
+        break;
+      }
+      case tkClass: Send(Msg, GetObjectProp(Obj, prop)); return;
+      case tkInteger:
+      case tkEnumeration:
+      case tkFloat: value = PropertyValueText(Obj, prop, false); break;
+      default:
+        value = IsStringKind(type->Kind) ? GetStrProp(Obj, prop) : String(L"<<Not Implemented Yet>>");
+        break;
+    }
+  } else {
+    typeName = CutText(prop->PropType->Name, 40);
+    value = L"<<Not Implemented Yet>>";
+  }
+  DeliverMessage(MsgType, Format(L"%s: %s", {Msg, value}), typeName, String());
+}
+
+void TVantrelLogger::Send(const String& Msg, TCollection* Collection) {
+  if (!Gate() || !CheckObjectRtti(Msg, Collection)) return;
+  TStringList lines;
+  TVantrelStringList props;
+  props.SetDelimiter(L';');
+  props.SetQuoteChar(L'"');
+  for (Integer i = 0; i < Collection->Count(); ++i) {
+    TCollectionItem* item = Collection->Items(i);
+    props.Clear();
+    ObjectToLines(false, item, String(), &props);
+    lines.Add(Format(L"%d - %s|%s", {i, item->DisplayName(), props.DelimitedText()}));
+  }
+  SendMsgDetails(vrmCollection, Msg, &lines, Collection->ClassName());
+}
+
+void TVantrelLogger::SendComponentAsText(const String& Msg, TComponent* Obj) {
+  if (!Gate() || !CheckObjectRtti(Msg, Obj)) return;
+  TMemoryStream binary, text;
+  WriteComponentToStream(&binary, Obj);
+  binary.SetPosition(0);
+  ObjectBinaryToText(&binary, &text);
+  text.SetPosition(0);
+  TStringList lines;
+  lines.LoadFromStream(&text);
+  SendMsgDetails(vrmCompAsText, Msg, &lines, Obj->ClassName());
+}
+
+namespace {
+void ControlTree(TControl* Control, Integer Depth, TStrings* Lines) {
+  if (Control->Name().empty()) return;
+  Lines->Add(String(Depth, L'\t') + Control->Name() + L": " + Control->ClassName());
+  if (auto* win = dynamic_cast<TWinControl*>(Control))
+    for (Integer i = 0; i < win->ControlCount(); ++i) ControlTree(win->Controls(i), Depth + 1, Lines);
+}
+
+void ComponentTree(TComponent* Component, Integer Depth, TStrings* Lines) {
+  if (Component->Name().empty()) return;
+  Lines->Add(String(Depth, L'\t') + Component->Name() + L": " + Component->ClassName());
+  for (Integer i = 0; i < Component->ComponentCount(); ++i) ComponentTree(Component->Components(i), Depth + 1, Lines);
+}
+}  // namespace
+
+void TVantrelLogger::SendControls(const String& Msg, TControl* Control) {
+  if (!Gate()) return;
+  if (!Control) {
+    SendError(L"SendControls Error: Control is Not Assigned");
+    return;
+  }
+  TStringList lines;
+  ControlTree(Control, 0, &lines);
+  SendMsgDetails(vrmHierarchy, Msg, &lines, L"Controls");
+}
+
+void TVantrelLogger::SendComponents(const String& Msg, TComponent* Component) {
+  if (!Gate()) return;
+  if (!Component) {
+    SendError(L"SendComponents Error: Component is Not Assigned");
+    return;
+  }
+  TStringList lines;
+  ComponentTree(Component, 0, &lines);
+  SendMsgDetails(vrmHierarchy, Msg, &lines, L"Components");
+}
+
+void TVantrelLogger::SendParents(const String& Msg, TControl* Control) {
+  if (!Gate()) return;
+  if (!Control) {
+    SendError(L"SendParents Error: Control is Not Assigned");
+    return;
+  }
+  TStringList lines;
+  for (TControl* c = Control; c; c = c->Parent()) {
+    for (Integer i = 0; i < lines.Count(); ++i) lines.SetStrings(i, L"\t" + lines[i]);
+    lines.Insert(0, c->Name() + L": " + c->ClassName());
+  }
+  SendMsgDetails(vrmHierarchy, Msg, &lines, L"Parents");
+}
+
+// ---------------------------------------------------------------------------------------
+// Process, system, window, file and image dumps
+
+namespace {
+
+String Thousands(UInt64 Value) { return FormatFloat(L"#,#0", static_cast<Extended>(Value)); }
+
+String RootKeyName(HKEY Root) {
+  if (Root == HKEY_CLASSES_ROOT) return L"HKEY_CLASSES_ROOT";
+  if (Root == HKEY_CURRENT_USER) return L"HKEY_CURRENT_USER";
+  if (Root == HKEY_LOCAL_MACHINE) return L"HKEY_LOCAL_MACHINE";
+  if (Root == HKEY_USERS) return L"HKEY_USERS";
+  if (Root == HKEY_PERFORMANCE_DATA) return L"HKEY_PERFORMANCE_DATA";
+  if (Root == HKEY_CURRENT_CONFIG) return L"HKEY_CURRENT_CONFIG";
+  if (Root == HKEY_DYN_DATA) return L"HKEY_DYN_DATA";
+  return String();
+}
+
+// An open registry key, closed when the scope ends.
+class TRegKeyScope {
+ public:
+  TRegKeyScope(HKEY Root, const String& Key) {
+    if (RegOpenKeyExW(Root, Key.c_str(), 0, KEY_READ, &FKey) != ERROR_SUCCESS) FKey = nullptr;
+  }
+  ~TRegKeyScope() { Close(); }
+  TRegKeyScope(const TRegKeyScope&) = delete;
+  TRegKeyScope& operator=(const TRegKeyScope&) = delete;
+  HKEY Key() const { return FKey; }
+  void Close() {
+    if (FKey) RegCloseKey(FKey);
+    FKey = nullptr;
+  }
+
+ private:
+  HKEY FKey = nullptr;
+};
+
+String RegistryValueText(HKEY Key, const String& Name, Integer Width) {
+  DWORD type = 0, size = 0;
+  const String shown = Name.empty() ? String(L"Default") : Name;
+  if (RegQueryValueExW(Key, Name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return String();
+  std::vector<Byte> data(size + 2, 0);
+  if (RegQueryValueExW(Key, Name.c_str(), nullptr, &type, data.data(), &size) != ERROR_SUCCESS) return String();
+  const String textFmt = Format(L"%%-%ds = %%s", {Width});
+  switch (type) {
+    case REG_SZ:
+    case REG_EXPAND_SZ: {
+      String text(reinterpret_cast<const wchar_t*>(data.data()), size / sizeof(wchar_t));
+      while (!text.empty() && text.back() == L'\0') text.pop_back();
+      return Format(textFmt, {shown, text});
+    }
+    case REG_DWORD: {
+      Integer v = 0;
+      memcpy(&v, data.data(), sizeof(v));
+      return Format(Format(L"%%-%ds = 0x%%.8x (%%d)", {Width}), {shown, v, v});
+    }
+    case REG_BINARY: {
+      String hex;
+      for (DWORD i = 0; i < size; ++i) hex += IntToHex(static_cast<Integer>(data[i]), 2) + L" ";
+      return Format(textFmt, {shown, hex});
+    }
+    default: return Format(textFmt, {shown, String(L"Unknown Data Type")});
+  }
+}
+
+void RegistryWalk(HKEY Root, const String& Key, bool ProcessSubKeys, TStrings* Lines) {
+  TRegKeyScope key(Root, Key);
+  if (!key.Key()) return;  // a key that vanished during the walk is skipped
+  Lines->Add(L"[" + Key + L"]");
+  DWORD maxName = 0;
+  RegQueryInfoKeyW(key.Key(), nullptr, nullptr, nullptr, nullptr, &maxName, nullptr, nullptr, nullptr, nullptr,
+                   nullptr, nullptr);
+  auto enumNames = [&](bool Values, TStringList& Names) {
+    std::vector<wchar_t> buf(32768);
+    for (DWORD i = 0;; ++i) {
+      DWORD len = static_cast<DWORD>(buf.size());
+      const LONG r = Values ? RegEnumValueW(key.Key(), i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr)
+                            : RegEnumKeyExW(key.Key(), i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr);
+      if (r != ERROR_SUCCESS) break;
+      Names.Add(String(buf.data(), len));
+    }
+    Names.Sort();
+  };
+  TStringList values;
+  enumNames(true, values);
+  Integer width = 0;
+  for (Integer i = 0; i < values.Count(); ++i) width = std::max(width, static_cast<Integer>(values[i].size()));
+  for (Integer i = 0; i < values.Count(); ++i) Lines->Add(RegistryValueText(key.Key(), values[i], width));
+  if (!ProcessSubKeys) return;
+  TStringList subKeys;
+  enumNames(false, subKeys);
+  key.Close();
+  for (Integer i = 0; i < subKeys.Count(); ++i) {
+    Lines->Add(String());
+    RegistryWalk(Root, Key + L"\\" + subKeys[i], ProcessSubKeys, Lines);
+  }
+}
+
+struct TStyleName {
+  const wchar_t* Name;
+  DWORD Mask;
+};
+
+}  // namespace
+
+void RegistryKeyToLines(HKEY RootKey, const String& Key, bool ProcessSubKeys, TStrings* Lines) {
+  RegistryWalk(RootKey, Key, ProcessSubKeys, Lines);
+}
+
+void WindowHandleToLines(HWND Wnd, TStrings* Lines) {
+  wchar_t text[256] = {};
+  GetWindowTextW(Wnd, text, 256);
+  RECT r{};
+  GetWindowRect(Wnd, &r);
+  wchar_t cls[256] = {};
+  GetClassNameW(Wnd, cls, 256);
+  Lines->Add(String(L"Caption = ") + text);
+  Lines->Add(L"Top = " + IntToStr(static_cast<Integer>(r.top)));
+  Lines->Add(L"Left = " + IntToStr(static_cast<Integer>(r.left)));
+  Lines->Add(L"Width = " + IntToStr(static_cast<Integer>(r.right - r.left)));
+  Lines->Add(L"Height = " + IntToStr(static_cast<Integer>(r.bottom - r.top)));
+  Lines->Add(String());
+  Lines->Add(String(L"Class Name = ") + cls);
+  Lines->Add(L"User Data = " + IntToStr(static_cast<Int64>(GetWindowLongPtrW(Wnd, GWLP_USERDATA))));
+  Lines->Add(String());
+  Lines->Add(L"Styles:");
+  const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(Wnd, GWL_STYLE));
+  std::vector<String> names;
+  auto test = [&](const wchar_t* Name, DWORD Mask) {
+    if ((style & Mask) == Mask) {
+      names.push_back(Name);
+      return true;
+    }
+    return false;
+  };
+  auto listed = [&](const wchar_t* Name) { return std::find(names.begin(), names.end(), Name) != names.end(); };
+  if (!test(L"WS_OVERLAPPEDWINDOW", WS_OVERLAPPEDWINDOW)) {
+    test(L"WS_OVERLAPPED", WS_OVERLAPPED);
+    test(L"WS_CAPTION", WS_CAPTION);
+    test(L"WS_THICKFRAME", WS_THICKFRAME);
+    test(L"WS_MINIMIZEBOX", WS_MINIMIZEBOX);
+    test(L"WS_MAXIMIZEBOX", WS_MAXIMIZEBOX);
+  }
+  if (!test(L"WS_POPUPWINDOW", WS_POPUPWINDOW)) {
+    test(L"WS_POPUP", WS_POPUP);
+    test(L"WS_BORDER", WS_BORDER);
+  }
+  if ((style & WS_SYSMENU) && !listed(L"WS_OVERLAPPEDWINDOW") && !listed(L"WS_POPUPWINDOW")) names.push_back(L"WS_SYSMENU");
+  static constexpr TStyleName Each[] = {
+      {L"WS_CHILD", WS_CHILD},           {L"WS_MINIMIZE", WS_MINIMIZE},     {L"WS_VISIBLE", WS_VISIBLE},
+      {L"WS_DISABLED", WS_DISABLED},     {L"WS_CLIPSIBLINGS", WS_CLIPSIBLINGS}, {L"WS_CLIPCHILDREN", WS_CLIPCHILDREN},
+      {L"WS_MAXIMIZE", WS_MAXIMIZE},     {L"WS_CAPTION", WS_CAPTION},       {L"WS_BORDER", WS_BORDER},
+      {L"WS_DLGFRAME", WS_DLGFRAME},     {L"WS_VSCROLL", WS_VSCROLL},       {L"WS_HSCROLL", WS_HSCROLL},
+      {L"WS_SYSMENU", WS_SYSMENU},       {L"WS_THICKFRAME", WS_THICKFRAME}, {L"WS_GROUP", WS_GROUP},
+      {L"WS_TABSTOP", WS_TABSTOP},       {L"WS_MINIMIZEBOX", WS_MINIMIZEBOX}, {L"WS_MAXIMIZEBOX", WS_MAXIMIZEBOX}};
+  for (const TStyleName& s : Each) test(s.Name, s.Mask);
+  for (const String& n : names) Lines->Add(n);
+  Lines->Add(String());
+  Lines->Add(L"ExStyles:");
+  const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(Wnd, GWL_EXSTYLE));
+  static constexpr TStyleName Ex[] = {
+      {L"WS_EX_ACCEPTFILES", WS_EX_ACCEPTFILES},     {L"WS_EX_CLIENTEDGE", WS_EX_CLIENTEDGE},
+      {L"WS_EX_CONTEXTHELP", WS_EX_CONTEXTHELP},     {L"WS_EX_CONTROLPARENT", WS_EX_CONTROLPARENT},
+      {L"WS_EX_DLGMODALFRAME", WS_EX_DLGMODALFRAME}, {L"WS_EX_LEFT", WS_EX_LEFT},
+      {L"WS_EX_LEFTSCROLLBAR", WS_EX_LEFTSCROLLBAR}, {L"WS_EX_LTRREADING", WS_EX_LTRREADING},
+      {L"WS_EX_MDICHILD", WS_EX_MDICHILD},           {L"WS_EX_NOPARENTNOTIFY", WS_EX_NOPARENTNOTIFY},
+      {L"WS_EX_OVERLAPPEDWINDOW", WS_EX_OVERLAPPEDWINDOW}, {L"WS_EX_PALETTEWINDOW", WS_EX_PALETTEWINDOW},
+      {L"WS_EX_RIGHT", WS_EX_RIGHT},                 {L"WS_EX_RIGHTSCROLLBAR", WS_EX_RIGHTSCROLLBAR},
+      {L"WS_EX_RTLREADING", WS_EX_RTLREADING},       {L"WS_EX_STATICEDGE", WS_EX_STATICEDGE},
+      {L"WS_EX_TOOLWINDOW", WS_EX_TOOLWINDOW},       {L"WS_EX_TOPMOST", WS_EX_TOPMOST},
+      {L"WS_EX_TRANSPARENT", WS_EX_TRANSPARENT},     {L"WS_EX_WINDOWEDGE", WS_EX_WINDOWEDGE}};
+  for (const TStyleName& s : Ex)
+    if ((exStyle & s.Mask) == s.Mask) Lines->Add(s.Name);
+}
+
+String KeyName(Word Key) {
+  struct Entry {
+    Word Code;
+    const wchar_t* Name;
+  };
+  static constexpr Entry Names[] = {
+      {1, L"VK_LBUTTON"}, {2, L"VK_RBUTTON"}, {3, L"VK_CANCEL"}, {4, L"VK_MBUTTON"}, {8, L"VK_BACK"},
+      {9, L"VK_TAB"}, {12, L"VK_CLEAR"}, {13, L"VK_RETURN"}, {16, L"VK_SHIFT"}, {17, L"VK_CONTROL"},
+      {18, L"VK_MENU"}, {19, L"VK_PAUSE"}, {20, L"VK_CAPITAL"}, {21, L"VK_KANA or VK_HANGUL"}, {23, L"VK_JUNJA"},
+      {24, L"VK_FINAL"}, {25, L"VK_HANJA or VK_KANJI"}, {27, L"VK_ESCAPE"}, {28, L"VK_CONVERT"},
+      {29, L"VK_NONCONVERT"}, {30, L"VK_ACCEPT"}, {31, L"VK_MODECHANGE"}, {32, L"VK_SPACE"}, {33, L"VK_PRIOR"},
+      {34, L"VK_NEXT"}, {35, L"VK_END"}, {36, L"VK_HOME"}, {37, L"VK_LEFT"}, {38, L"VK_UP"}, {39, L"VK_RIGHT"},
+      {40, L"VK_DOWN"}, {41, L"VK_SELECT"}, {42, L"VK_PRINT"}, {43, L"VK_EXECUTE"}, {44, L"VK_SNAPSHOT"},
+      {45, L"VK_INSERT"}, {46, L"VK_DELETE"}, {47, L"VK_HELP"}, {91, L"VK_LWIN"}, {92, L"VK_RWIN"},
+      {93, L"VK_APPS"}, {106, L"VK_MULTIPLY"}, {107, L"VK_ADD"}, {108, L"VK_SEPARATOR"}, {109, L"VK_SUBTRACT"},
+      {110, L"VK_DECIMAL"}, {111, L"VK_DIVIDE"}, {144, L"VK_NUMLOCK"}, {145, L"VK_SCROLL"}, {164, L"VK_LMENU"},
+      {165, L"VK_RMENU"}, {229, L"VK_PROCESSKEY"}, {246, L"VK_ATTN"}, {247, L"VK_CRSEL"}, {248, L"VK_EXSEL"},
+      {249, L"VK_EREOF"}, {250, L"VK_PLAY"}, {251, L"VK_ZOOM"}, {252, L"VK_NONAME"}, {253, L"VK_PA1"},
+      {254, L"VK_OEM_CLEAR"}};
+  if ((Key >= L'0' && Key <= L'9') || (Key >= L'A' && Key <= L'Z')) return String(L"VK_") + static_cast<wchar_t>(Key);
+  if (Key >= 96 && Key <= 105) return L"VK_NUMPAD" + IntToStr(static_cast<Integer>(Key - 96));
+  if (Key >= 112 && Key <= 135) return L"VK_F" + IntToStr(static_cast<Integer>(Key - 111));
+  for (const Entry& e : Names)
+    if (e.Code == Key) return e.Name;
+  return String();
+}
+
+String ShiftStateText(TShiftState Shift) {
+  static const wchar_t* const Names[] = {L"ssShift", L"ssAlt",    L"ssCtrl",  L"ssLeft", L"ssRight",
+                                         L"ssMiddle", L"ssDouble", L"ssTouch", L"ssPen"};
+  const UInt64 bits = Shift.ToInt();
+  String r;
+  for (std::size_t i = 0; i < std::size(Names); ++i)
+    if (bits & (UInt64(1) << i)) r += (r.empty() ? L"" : L", ") + String(Names[i]);
+  return L"[" + r + L"]";
+}
+
+void HexDumpStream(TStream* Stream, TStrings* Lines) {
+  const Int64 start = Stream->Position();
+  const Int64 size = Stream->Size();
+  Byte buf[8];
+  while (Stream->Position() < size) {
+    const Int64 pos = Stream->Position();
+    const Integer lead = static_cast<Integer>(pos % 8);
+    const Integer n = Stream->Read(buf, 8 - lead);
+    if (n <= 0) break;
+    String line = IntToHex(static_cast<UInt64>(pos - lead), 8) + L": ";
+    for (Integer i = 0; i < lead; ++i) line += L"   ";
+    for (Integer i = 0; i < n; ++i) line += IntToHex(static_cast<Integer>(buf[i]), 2) + L" ";
+    for (Integer i = lead + n; i < 8; ++i) line += L"   ";
+    line += L" | ";
+    line += String(lead, L' ');
+    for (Integer i = 0; i < n; ++i) line += buf[i] >= 32 ? static_cast<wchar_t>(buf[i]) : L'.';
+    Lines->Add(line);
+  }
+  Stream->SetPosition(start);
+}
+
+String BytesToHexText(const TBytes& Bytes) {
+  static constexpr wchar_t Digits[] = L"0123456789ABCDEF";
+  String r;
+  r.reserve(Bytes.size() * 2);
+  for (Byte b : Bytes) {
+    r += Digits[b >> 4];
+    r += Digits[b & 15];
+  }
+  return r;
+}
+
+void TVantrelLogger::SendHeapStatus() {
+  if (!Gate()) return;
+  const THeapStatus& h = GlobalLogManager->GetHeapStatus();
+  TStringList lines;
+  lines.Add(L"Total Address Space=" + Thousands(h.TotalAddrSpace));
+  lines.Add(L"Total Uncommitted=" + Thousands(h.TotalUncommitted));
+  lines.Add(L"Total Committed=" + Thousands(h.TotalCommitted));
+  lines.Add(L"Total Allocated=" + Thousands(h.TotalAllocated));
+  lines.Add(L"TotalFree=" + Thousands(h.TotalFree));
+  lines.Add(L"FreeSmall=" + Thousands(h.FreeSmall));
+  lines.Add(L"FreeBig=" + Thousands(h.FreeBig));
+  lines.Add(L"Unused=" + Thousands(h.Unused));
+  lines.Add(L"Overhead=" + Thousands(h.Overhead));
+  lines.Add(L"Heap Error Code=" + Thousands(h.HeapErrorCode));
+  SendMsgDetails(vrmMemStatus, L"RTL Heap Status", &lines, String());
+}
+
+void TVantrelLogger::SendMemoryStatus() {
+  if (!Gate()) return;
+  MEMORYSTATUSEX m{};
+  m.dwLength = sizeof(m);
+  GlobalMemoryStatusEx(&m);
+  TStringList lines;
+  lines.Add(L"Memory Load=" + IntToStr(static_cast<Integer>(m.dwMemoryLoad)) + L"%");
+  auto kb = [](DWORDLONG Bytes) { return Thousands(static_cast<UInt64>(Bytes / 1024)); };
+  lines.Add(L"Total Physical Memory=" + kb(m.ullTotalPhys));
+  lines.Add(L"Avail Physical Memory=" + kb(m.ullAvailPhys));
+  lines.Add(L"Total Page File=" + kb(m.ullTotalPageFile));
+  lines.Add(L"Avail Page File=" + kb(m.ullAvailPageFile));
+  lines.Add(L"Total Virtual Memory=" + kb(m.ullTotalVirtual));
+  lines.Add(L"Avail Virtual Memory=" + kb(m.ullAvailVirtual));
+  lines.Add(L"Avail Ext Virtual Memory=" + kb(m.ullAvailExtendedVirtual));
+  SendMsgDetails(vrmMemStatus, L"Memory Status", &lines, String());
+}
+
+namespace {
+String PlatformText(const OSVERSIONINFOW& V) {
+  if (V.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
+    if (V.dwMinorVersion < 10) return L"Windows 95";
+    if (V.dwMinorVersion < 90) return L"Windows 98";
+    return L"Windows ME";
+  }
+  if (V.dwPlatformId == VER_PLATFORM_WIN32_NT) {
+    switch (V.dwMajorVersion) {
+      case 3: return L"Windows NT 3.51";
+      case 4: return L"Windows NT 4.0";
+      case 5: return V.dwMinorVersion == 0 ? L"Windows 2000" : V.dwMinorVersion == 1 ? L"Windows XP" : L"Windows 2003";
+      case 6: return L"Longhorn";
+      default: break;
+    }
+  }
+  return String();
+}
+}  // namespace
+
+void TVantrelLogger::SendSystemInfo() {
+  if (!Gate()) return;
+  OSVERSIONINFOW v{};
+  v.dwOSVersionInfoSize = sizeof(v);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  GetVersionExW(&v);
+#pragma GCC diagnostic pop
+  TStringList lines;
+  lines.Add(L"Platform=" + PlatformText(v));
+  lines.Add(L"Major Version=" + IntToStr(static_cast<Integer>(v.dwMajorVersion)));
+  lines.Add(L"Minor Version=" + IntToStr(static_cast<Integer>(v.dwMinorVersion)));
+  lines.Add(L"Build Number=" + IntToStr(static_cast<Integer>(v.dwBuildNumber)));
+  lines.Add(String(L"Other Info=") + v.szCSDVersion);
+  lines.Add(L"=");
+  wchar_t name[256] = {};
+  DWORD size = 256;
+  lines.Add(L"Computer Name=" + (GetComputerNameW(name, &size) ? String(name) : String()));
+  wchar_t user[257] = {};
+  size = 257;
+  lines.Add(L"User Name=" + (GetUserNameW(user, &size) ? String(user) : String()));
+  lines.Add(L"=");
+  lines.Add(L"Screen Width=" + IntToStr(GetSystemMetrics(SM_CXSCREEN)));
+  lines.Add(L"Screen Height=" + IntToStr(GetSystemMetrics(SM_CYSCREEN)));
+  HDC dc = GetDC(nullptr);
+  const Integer ppi = GetDeviceCaps(dc, LOGPIXELSY);
+  const Integer bpp = GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES);
+  ReleaseDC(nullptr, dc);
+  lines.Add(L"Pixels Per Inch=" + IntToStr(ppi));
+  lines.Add(ppi == 96 ? L"Small Fonts=True" : L"Small Fonts=False");
+  const wchar_t* depth = bpp == 8    ? L"256 Colors"
+                         : bpp == 16 ? L"High Color (16-bit)"
+                         : bpp == 24 ? L"True Color (24-bit)"
+                         : bpp == 32 ? L"True Color (32-bit)"
+                                     : L"Unknown";
+  lines.Add(String(L"Color Depth=") + depth);
+  SendMsgDetails(vrmSysInfo, L"System Information", &lines, String());
+}
+
+void TVantrelLogger::SendVersionInfo() {
+  if (!Gate()) return;
+  static const wchar_t* const Keys[] = {L"CompanyName",    L"FileDescription",  L"FileVersion",      L"InternalName",
+                                        L"LegalCopyright", L"LegalTrademarks",  L"OriginalFilename", L"ProductName",
+                                        L"ProductVersion", L"Comments"};
+  static const wchar_t* const Labels[] = {L"Company Name=",     L"File Description=", L"File Version=",
+                                          L"Internal Name=",    L"Legal Copyright=",  L"Legal Trademarks=",
+                                          L"Original Filename=", L"Product Name=",    L"Product Version=",
+                                          L"Comments="};
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  DWORD handle = 0;
+  const DWORD size = GetFileVersionInfoSizeW(path, &handle);
+  std::vector<Byte> data(size);
+  const bool has = size > 0 && GetFileVersionInfoW(path, 0, size, data.data());
+  String language = L"Not Available", codePage = L"Not Available";
+  std::vector<String> values(std::size(Keys), L"Not Available");
+  if (has) {
+    void* trans = nullptr;
+    UINT len = 0;
+    language.clear();
+    codePage.clear();
+    if (VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", &trans, &len) && len >= 4) {
+      const DWORD t = *static_cast<const DWORD*>(trans);
+      language = Format(L"%.4x", {static_cast<Integer>(LOWORD(t))});
+      codePage = Format(L"%.4x", {static_cast<Integer>(HIWORD(t))});
+    }
+    for (std::size_t i = 0; i < std::size(Keys); ++i) {
+      const String sub = L"StringFileInfo\\" + language + codePage + L"\\" + Keys[i];
+      void* value = nullptr;
+      values[i] = VerQueryValueW(data.data(), sub.c_str(), &value, &len) && value && len > 0
+                      ? String(static_cast<const wchar_t*>(value))
+                      : String();
+    }
+  }
+  TStringList lines;
+  lines.Add(L"LanguageID=" + language);
+  lines.Add(L"CodePage=" + codePage);
+  for (std::size_t i = 0; i < std::size(Keys); ++i) lines.Add(Labels[i] + values[i]);
+  SendMsgDetails(vrmVerInfo, L"Version Information", &lines, String());
+}
+
+void TVantrelLogger::SendRegistry(HKEY RootKey, const String& Key, bool ProcessSubKeys) {
+  if (!Gate()) return;
+  {
+    TRegKeyScope probe(RootKey, Key);
+    if (!probe.Key()) {
+      SendError(L"SendRegistry Error: Key does not exist (%s)", {Key});
+      return;
+    }
+  }
+  TStringList lines;
+  RegistryKeyToLines(RootKey, Key, ProcessSubKeys, &lines);
+  SendMsgDetails(vrmRegistry, RootKeyName(RootKey) + L"\\" + Key, &lines, L"Registry Key");
+}
+
+void TVantrelLogger::SendWindowHandle(const String& Msg, HWND Wnd) {
+  if (!Gate()) return;
+  if (!Wnd || !IsWindow(Wnd)) {
+    SendError(L"SendWindowHandle Error: Not a valid HWND (%s)", {Msg});
+    return;
+  }
+  TStringList lines;
+  WindowHandleToLines(Wnd, &lines);
+  SendMsgDetails(vrmWindow, Msg, &lines, L"Window Handle");
+}
+
+void TVantrelLogger::SendKey(Integer MsgType, const String& Msg, Word Key, TShiftState Shift) {
+  if (!Gate()) return;
+  Send(MsgType, Msg, Format(L"%s ($%s, %s)", {KeyName(Key), IntToHex(static_cast<Integer>(Key), 4), ShiftStateText(Shift)}));
+}
+
+void TVantrelLogger::SendMouseButton(Integer MsgType, const String& Msg, TMouseButton Button, TShiftState Shift) {
+  const Word key = Button == mbLeft ? VK_LBUTTON : Button == mbRight ? VK_RBUTTON : VK_MBUTTON;
+  SendKey(MsgType, Msg, key, Shift);
+}
+
+void TVantrelLogger::SendFileDump(Integer MsgType, const String& Operation, const String& Msg,
+                                  const String& FileName, const String& TypeName, bool AsHex) {
+  if (!Gate()) return;
+  if (!FileExists(FileName)) {
+    SendError(L"%s Error: File does not exist (%s)", {Operation, FileName});
+    return;
+  }
+  try {
+    TStringList lines;
+    if (AsHex) {
+      TFileStream file(FileName, fmOpenRead | fmShareDenyWrite);
+      HexDumpStream(&file, &lines);
+    } else {
+      lines.LoadFromFile(FileName);
+    }
+    SendMsgDetails(MsgType, Msg, &lines, TypeName);
+  } catch (const std::exception&) {
+    SendError(L"%s Error: Unable to read file (%s)", {Operation, FileName});
+  }
+}
+
+void TVantrelLogger::SendTextFile(const String& Msg, const String& FileName) {
+  SendFileDump(vrmTextFile, L"SendTextFile", Msg, FileName, L"Text File", false);
+}
+
+void TVantrelLogger::SendXmlFile(const String& Msg, const String& FileName) {
+  SendFileDump(vrmXmlData, L"SendXmlFile", Msg, FileName, L"Xml File", false);
+}
+
+void TVantrelLogger::SendFileAsHex(const String& Msg, const String& FileName) {
+  SendFileDump(vrmMemory, L"SendFileAsHex", Msg, FileName, L"Stream", true);
+}
+
+void TVantrelLogger::SendXmlData(const String& Msg, TStrings* XmlData) {
+  if (Gate() && XmlData) SendMsgDetails(vrmXmlData, Msg, XmlData, L"Xml Data");
+}
+
+void TVantrelLogger::SendXmlData(const String& Msg, const String& XmlData) {
+  if (Gate()) DeliverMessage(vrmXmlData, Msg, L"Xml Data", XmlData);
+}
+
+void TVantrelLogger::SendStreamAsText(const String& Msg, TStream* Stream) {
+  if (!Gate() || !Stream) return;
+  TStringList lines;
+  lines.LoadFromStream(Stream);
+  SendMsgDetails(vrmMemory, Msg, &lines, L"Stream");
+}
+
+void TVantrelLogger::SendStreamAsHex(const String& Msg, TStream* Stream) {
+  if (!Gate() || !Stream) return;
+  TStringList lines;
+  HexDumpStream(Stream, &lines);
+  SendMsgDetails(vrmMemory, Msg, &lines, L"Stream");
+}
+
+void TVantrelLogger::SendMemoryAsHex(const String& Msg, const void* Buffer, Integer Size) {
+  if (!Gate() || !Buffer || Size <= 0) return;
+  TMemStream stream;
+  stream.SetPointer(const_cast<void*>(Buffer), Size);
+  SendStreamAsHex(Msg, &stream);
+}
+
+void TVantrelLogger::Send(const String& Msg, TBitmap* Bitmap) {
+  if (!Gate()) return;
+  if (!Bitmap) {
+    SendError(L"Send Data Error: Bitmap is Not Assigned");
+    return;
+  }
+  TMemoryStream stream;
+  Bitmap->SaveToStream(&stream);
+  TBytes bytes(static_cast<std::size_t>(stream.Size()));
+  if (!bytes.empty()) memcpy(bytes.data(), stream.Memory(), bytes.size());
+  DeliverMessage(vrmBitmap, Msg, L"Bitmap", BytesToHexText(bytes));
+}
+
+void TVantrelLogger::Send(const String& Msg, TIcon* Icon) {
+  if (!Gate()) return;
+  if (!Icon) {
+    SendError(L"Send Data Error: Icon is Not Assigned");
+    return;
+  }
+  TBitmap bitmap(Icon->Width(), Icon->Height());
+  bitmap.Canvas()->Brush()->SetColor(clWindow);
+  bitmap.Canvas()->FillRect(RECT{0, 0, Icon->Width(), Icon->Height()});
+  bitmap.Canvas()->Draw(0, 0, Icon);
+  Send(Msg, &bitmap);
+}
+
+void TVantrelLogger::Send(const String& Msg, TPicture* Picture) {
+  if (!Gate()) return;
+  if (!Picture) {
+    SendError(L"Send Data Error: Picture is Not Assigned");
+    return;
+  }
+  if (!Picture->Graphic()) {
+    SendError(L"Send Data Error: Picture.Graphic is Not Assigned");
+    return;
+  }
+  Send(Msg, Picture->Graphic());
+}
+
+void TVantrelLogger::Send(const String& Msg, TGraphic* Graphic) {
+  if (!Gate()) return;
+  if (!Graphic) {
+    SendError(L"Send Data Error: Graphic is Not Assigned");
+    return;
+  }
+  TBitmap bitmap(Graphic->Width(), Graphic->Height());
+  bitmap.Canvas()->Draw(0, 0, Graphic);
+  Send(Msg, &bitmap);
+}
+
+void TVantrelLogger::SendScreenShot(const String& Msg, HWND Wnd) {
+  if (!Gate()) return;
+  RECT r{};
+  if (!GetWindowRect(Wnd, &r)) return;
+  const Integer w = r.right - r.left, h = r.bottom - r.top;
+  TBitmap bitmap(w, h);
+  HDC screen = GetDC(nullptr);
+  BitBlt(bitmap.Canvas()->Handle(), 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  ReleaseDC(nullptr, screen);
+  Send(Msg, &bitmap);
+}

@@ -12,8 +12,10 @@
 
 #include <atomic>
 #include <memory>
+#include <vector>
 
 #include "Classes.h"
+#include "Controls.h"
 #include "Graphics.h"
 #include "SyncObjs.h"
 #include "TypInfo.h"
@@ -144,6 +146,34 @@ class IVantrelCustomData {
 Integer InspectorTypeToMsgType(TVantrelInspectorType Inspector, Integer CustomType);
 
 // ---------------------------------------------------------------------------------------
+// Heap figures and in-place memory streams
+
+// The figures of the C runtime's heap, in bytes, as the heap dump reports them.
+struct THeapStatus {
+  UInt64 TotalAddrSpace = 0;
+  UInt64 TotalUncommitted = 0;
+  UInt64 TotalCommitted = 0;
+  UInt64 TotalAllocated = 0;
+  UInt64 TotalFree = 0;
+  UInt64 FreeSmall = 0;
+  UInt64 FreeBig = 0;
+  UInt64 Unused = 0;
+  UInt64 Overhead = 0;
+  Cardinal HeapErrorCode = 0;
+};
+// Walks the C runtime's heap; HeapErrorCode holds the system error when the walk fails.
+THeapStatus ReadHeapStatus();
+
+// A memory stream that reads memory it does not own, in place.
+class TMemStream : public TCustomMemoryStream {
+  DECLARE_CLASS(TMemStream, TCustomMemoryStream)
+ public:
+  using TCustomMemoryStream::SetPointer;
+  // The memory is only read: writing stores nothing.
+  Integer Write(const void* Buffer, Integer Count) override { return 0; }
+};
+
+// ---------------------------------------------------------------------------------------
 // Manager
 
 class TVantrelManager : public TObject {
@@ -184,6 +214,8 @@ class TVantrelManager : public TObject {
   String GetCurrentThreadName();
   // Names the calling thread; an empty name removes the name.
   void SetCurrentThreadName(const String& ThreadName);
+  // The heap figures captured when the manager was created.
+  const THeapStatus& GetHeapStatus() const { return FHeapStatus; }
 
   // Registers a formatter for a custom type (100 or above); a reserved type is refused
   // and a second registration for a type keeps the first, both reported through
@@ -211,6 +243,7 @@ class TVantrelManager : public TObject {
   Int64 FFrequency = 0;
   bool FHighPerfTiming = false;
   bool FEncodeNonvisibleCharacters = false;
+  THeapStatus FHeapStatus;
 };
 
 // ---------------------------------------------------------------------------------------
@@ -349,6 +382,10 @@ class TVantrelLogger : public TComponent {
   void SendDateTimeIf(bool Expression, Integer MsgType, const String& Msg, Integer Value) { SendIf(Expression, MsgType, Msg, Value); }
   void SendDateTimeIf(bool Expression, const String& Msg, TStrings* Value) { SendIf(Expression, Msg, Value); }
   void SendDateTimeIf(bool Expression, Integer MsgType, const String& Msg, TStrings* Value) { SendIf(Expression, MsgType, Msg, Value); }
+  void SendIf(bool Expression, const String& Msg, TObject* Obj) { if (Expression) Send(Msg, Obj); }
+  void SendIf(bool Expression, Integer MsgType, const String& Msg, TObject* Obj) { if (Expression) Send(MsgType, Msg, Obj); }
+  void SendDateTimeIf(bool Expression, const String& Msg, TObject* Obj) { SendIf(Expression, Msg, Obj); }
+  void SendDateTimeIf(bool Expression, Integer MsgType, const String& Msg, TObject* Obj) { SendIf(Expression, MsgType, Msg, Obj); }
   // Sends Msg as an error when Expression is False.
   void Assert(bool Expression, const String& Msg) { if (!Expression) SendError(Msg); }
 
@@ -411,6 +448,45 @@ class TVantrelLogger : public TComponent {
   void SendCustomData(const String& Msg, IVantrelCustomData* CustomData);
   void Send(const String& Msg, IVantrelCustomData* CustomData) { SendCustomData(Msg, CustomData); }
 
+  // --- Objects and components, read through their published properties
+  // A dump of the object's published properties (type 4); with a custom type (above
+  // 100) the object goes to that type's formatter instead.
+  void Send(const String& Msg, TObject* Obj) { SendObjectOfType(vrmObject, Msg, Obj); }
+  void Send(Integer MsgType, const String& Msg, TObject* Obj) { SendObjectOfType(MsgType, Msg, Obj); }
+  void SendProperty(const String& Msg, TObject* Obj, const String& PropName) { SendProperty(vrmProperty, Msg, Obj, PropName); }
+  void SendProperty(Integer MsgType, const String& Msg, TObject* Obj, const String& PropName);
+  void Send(const String& Msg, TCollection* Collection);
+  void SendComponentAsText(const String& Msg, TComponent* Obj);
+  void SendControls(const String& Msg, TControl* Control);
+  void SendComponents(const String& Msg, TComponent* Component);
+  void SendParents(const String& Msg, TControl* Control);
+
+  // --- Process, system, window, file and image dumps
+  void SendHeapStatus();
+  void SendMemoryStatus();
+  void SendSystemInfo();
+  void SendVersionInfo();
+  void SendRegistry(HKEY RootKey, const String& Key, bool ProcessSubKeys);
+  void SendRegistry(const String& Key, bool ProcessSubKeys) { SendRegistry(HKEY_CURRENT_USER, Key, ProcessSubKeys); }
+  void SendWindowHandle(const String& Msg, HWND Wnd);
+  void SendKey(const String& Msg, Word Key, TShiftState Shift) { SendKey(vrmInfo, Msg, Key, Shift); }
+  void SendKey(Integer MsgType, const String& Msg, Word Key, TShiftState Shift);
+  void SendMouseButton(const String& Msg, TMouseButton Button, TShiftState Shift) { SendMouseButton(vrmInfo, Msg, Button, Shift); }
+  void SendMouseButton(Integer MsgType, const String& Msg, TMouseButton Button, TShiftState Shift);
+  void SendTextFile(const String& Msg, const String& FileName);
+  void SendXmlFile(const String& Msg, const String& FileName);
+  void SendXmlData(const String& Msg, TStrings* XmlData);
+  void SendXmlData(const String& Msg, const String& XmlData);
+  void SendStreamAsText(const String& Msg, TStream* Stream);
+  void SendStreamAsHex(const String& Msg, TStream* Stream);
+  void SendMemoryAsHex(const String& Msg, const void* Buffer, Integer Size);
+  void SendFileAsHex(const String& Msg, const String& FileName);
+  void Send(const String& Msg, TBitmap* Bitmap);
+  void Send(const String& Msg, TIcon* Icon);
+  void Send(const String& Msg, TPicture* Picture);
+  void Send(const String& Msg, TGraphic* Graphic);
+  void SendScreenShot(const String& Msg, HWND Wnd);
+
   // --- Event log
   void LogEvent(const String& Msg, Cardinal EventId = 0, Word Category = 0);
   void LogWarning(const String& Msg, Cardinal EventId = 0, Word Category = 0);
@@ -427,6 +503,13 @@ class TVantrelLogger : public TComponent {
   bool Gate() const;
   String FormatDateTimeValue(TDateTime Value) const;
   TVREventLog* GetEventLog();
+  // False (with the error sent) for a nil object or one whose class has no published
+  // information.
+  bool CheckObjectRtti(const String& Msg, TObject* Obj);
+  void SendObjectOfType(Integer MsgType, const String& Msg, TObject* Obj);
+  // The lines path=value of Obj's published properties, sorted by name; objects that are
+  // neither components nor already on the current path are dumped in place (nested).
+  void ObjectToLines(bool Nested, TObject* Obj, const String& Prefix, TStrings* List);
 
   // The dispatch ID and its date, kept up to date by the connection; guarded by
   // FDispatchLock.
@@ -438,6 +521,11 @@ class TVantrelLogger : public TComponent {
   bool CallSendMsgHook(Integer MsgType, const String& Msg, const String& Details, const String& TypeName,
                        const TTimeStamp& Stamp, bool& Handled);
   void SendMethod(Integer MsgType, TObject* Obj, const String& MethodName);
+  void ObjectToLinesWalk(bool Nested, TObject* Obj, const String& Prefix, TStrings* List,
+                         std::vector<TObject*>& Path);
+  String PropertyValueText(TObject* Obj, PPropInfo Prop, bool ForDump);
+  void SendFileDump(Integer MsgType, const String& Operation, const String& Msg, const String& FileName,
+                    const String& TypeName, bool AsHex);
   void ReadDestinationDetails(TReader* Reader);
 
   std::atomic<bool> FEnabled{true};
@@ -450,6 +538,20 @@ class TVantrelLogger : public TComponent {
   std::unique_ptr<TVantrelConnection> FConnection;
   TVantrelDestination* FDestination = nullptr;
 };
+
+// The lines of a hexadecimal dump of Stream from its position, eight aligned offsets a
+// line; the position is restored afterwards.
+void HexDumpStream(TStream* Stream, TStrings* Lines);
+// The key's virtual-key constant name ("VK_RETURN"); empty for codes without one.
+String KeyName(Word Key);
+// "[ssShift, ssCtrl]": the names of the states held, in bit order.
+String ShiftStateText(TShiftState Shift);
+// The window's properties and style names as SendWindowHandle lists them.
+void WindowHandleToLines(HWND Wnd, TStrings* Lines);
+// The key (and its subkeys when ProcessSubKeys) as SendRegistry lists it.
+void RegistryKeyToLines(HKEY RootKey, const String& Key, bool ProcessSubKeys, TStrings* Lines);
+// Bytes as upper-case hexadecimal text, two characters a byte.
+String BytesToHexText(const TBytes& Bytes);
 
 // Control characters as [TAB], [LF], [CR] and [#n].
 String EscapeNonvisibleChars(const String& Text);

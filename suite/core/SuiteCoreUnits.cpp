@@ -6,6 +6,7 @@
 #include "vdThemeManager.h"
 #include "vdUxTheme.h"
 #include "vxClasses.h"
+#include "vxContainerRoutines.h"
 #include "vxControls.h"
 #include "vxDWMApi.h"
 #include "vxDrawTextUtils.h"
@@ -28,6 +29,7 @@ const TUnitInfo* const Units[] = {
     &vxLookAndFeelPaintersUnit,
     &vxLookAndFeelsUnit,
     &vxDWMApiUnit,
+    &vxContainerRoutinesUnit,
     &vxControlsUnit,
     &vxGraphicsUnit,
 };

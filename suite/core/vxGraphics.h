@@ -44,7 +44,9 @@ Cardinal vxTextFlagsToDrawTextFlags(Integer AFlags);
 using TRectArray = std::vector<TRect>;
 
 enum TvxBorder { bLeft, bTop, bRight, bBottom };
+ENUM_TYPEINFO(TvxBorder, bLeft, bTop, bRight, bBottom)
 using TvxBorders = Set<TvxBorder, 4>;
+SET_TYPEINFO(TvxBorders, TvxBorder)
 inline const TvxBorders vxBordersAll{bLeft, bTop, bRight, bBottom};
 enum TvxRotationAngle { ra0, raPlus90, raMinus90, ra180 };
 
