@@ -7,6 +7,7 @@
 #include "SuiteCoreUnits.h"
 #include "SuiteDataUnits.h"
 #include "SuiteEditorsUnits.h"
+#include "SuiteTreeListUnits.h"
 
 namespace {
 // The runtime and the forms library first, then the subsystems from the bottom up.
@@ -18,6 +19,7 @@ const TUnitList* const Needs[] = {
     &SuiteCoreUnits,
     &SuiteDataUnits,
     &SuiteEditorsUnits,
+    &SuiteTreeListUnits,
 };
 }  // namespace
 

@@ -1,0 +1,14 @@
+#include "SuiteTreeListUnits.h"
+
+#include "SuiteEditorsUnits.h"
+#include "vxTLStrs.h"
+
+namespace {
+const TUnitList* const Needs[] = {&SuiteEditorsUnits};
+// Start-up order; shut-down runs in reverse.
+const TUnitInfo* const Units[] = {
+    &vxTLStrsUnit,
+};
+}  // namespace
+
+const TUnitList SuiteTreeListUnits = {L"SuiteTreeListUnits", Needs, Units};
