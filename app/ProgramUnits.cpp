@@ -7,6 +7,7 @@
 #include "SuiteCoreUnits.h"
 #include "SuiteDataUnits.h"
 #include "SuiteEditorsUnits.h"
+#include "SuitePageControlUnits.h"
 #include "SuiteTreeListUnits.h"
 
 namespace {
@@ -18,6 +19,7 @@ const TUnitList* const Needs[] = {
     &AccessUnits,
     &SuiteCoreUnits,
     &SuiteDataUnits,
+    &SuitePageControlUnits,
     &SuiteEditorsUnits,
     &SuiteTreeListUnits,
 };
