@@ -17,6 +17,7 @@
 #include "TypInfo.h"
 #include "Variants.h"
 #include "vxClasses.h"
+#include "vxContainerStyles.h"
 #include "vxDataUtils.h"
 #include "vxGraphics.h"
 
@@ -25,6 +26,8 @@ class TvxCustomEditProperties;
 // The screen cursor shown while the mouse wheel scrolls an editor's value.
 constexpr Integer crvxMouseWheel = 4101;
 class TvxEditRepositoryItem;
+class TvxCustomEditViewData;
+class TvxCustomEditViewInfo;
 
 // --- Buttons ------------------------------------------------------------------------------
 
@@ -168,6 +171,108 @@ class TvxEditButtonViewInfo : public TPersistent {
   TRect VisibleBounds{};
   Integer Width = 0;  // asked for; 0 = automatic
 };
+
+// --- Edit style and style controller ---------------------------------------------------------
+
+enum TvxEditButtonTransparency { ebtNone, ebtInactive, ebtAlways, ebtHideInactive, ebtHideUnselected };
+ENUM_TYPEINFO(TvxEditButtonTransparency, ebtNone, ebtInactive, ebtAlways, ebtHideInactive, ebtHideUnselected)
+using TvxEditGradientDirection = TvxDirection;  // dirLeft .. dirDown
+enum TvxEditPopupBorderStyle { epbsDefault, epbsSingle, epbsFrame3D, epbsFlat };
+ENUM_TYPEINFO(TvxEditPopupBorderStyle, epbsDefault, epbsSingle, epbsFrame3D, epbsFlat)
+
+// The editor's style values after the container's ten.
+constexpr TvxContainerStyleValue svButtonStyle = 10;
+constexpr TvxContainerStyleValue svButtonTransparency = 11;
+constexpr TvxContainerStyleValue svPopupBorderStyle = 12;
+constexpr TvxContainerStyleValue svGradientButtons = 13;
+constexpr TvxContainerStyleValue svGradient = 14;
+constexpr TvxContainerStyleValue svGradientDirection = 15;
+
+class TvxEditStyleController;
+
+// A container style with the editor's own values: button style and transparency,
+// gradients and the popup border. All but the button style are common to the states of
+// an editor: a state style hands them to its base style.
+class TvxCustomEditStyle : public TvxContainerStyle {
+  DECLARE_CLASS(TvxCustomEditStyle, TvxContainerStyle)
+ public:
+  TvxCustomEditStyle(TPersistent* AOwner, bool ADirectAccessMode, TvxContainerStyle* AParentStyle,
+                     TvxContainerStateItem AState);
+  void Assign(TPersistent* Source) override;
+  Integer GetStyleValueCount() override { return 16; }
+  bool GetStyleValueName(TvxContainerStyleValue AStyleValue, String& AName) override;
+  bool IsValueAssigned(TvxContainerStyleValue AValue) override;
+  // Colour, font and text colour from view parameters (the bitmap is not used).
+  void Init(const TvxViewParams& AParams);
+
+  TvxEditButtonStyle ButtonStyle();
+  void SetButtonStyle(TvxEditButtonStyle Value);
+  TvxEditButtonTransparency ButtonTransparency();
+  void SetButtonTransparency(TvxEditButtonTransparency Value);
+  bool Gradient();
+  void SetGradient(bool Value);
+  bool GradientButtons();
+  void SetGradientButtons(bool Value);
+  TvxEditGradientDirection GradientDirection();
+  void SetGradientDirection(TvxEditGradientDirection Value);
+  TvxEditPopupBorderStyle PopupBorderStyle();
+  void SetPopupBorderStyle(TvxEditPopupBorderStyle Value);
+  bool PopupCloseButton();
+  void SetPopupCloseButton(bool Value);
+  TvxCustomEditStyle* EditBaseStyle() { return static_cast<TvxCustomEditStyle*>(BaseStyle()); }
+
+ protected:
+  // The default edit style controller for a stand-alone editor; none for an in-place one
+  // or a bare value holder.
+  TvxStyleController* InitialStyleController() override;
+  TvxContainerStyleValues HiddenExtendedStyleValues() override;
+  virtual TvxEditButtonStyle FallbackButtonStyle();
+  virtual TvxEditButtonTransparency FallbackButtonTransparency();
+  virtual bool FallbackGradient();
+  virtual bool FallbackGradientButtons();
+  virtual TvxEditGradientDirection FallbackGradientDirection();
+  virtual TvxEditPopupBorderStyle FallbackPopupBorderStyle();
+
+ private:
+  // The style (this one or a controller's) that holds value V, nullptr when none does;
+  // a bare value holder looks only at itself.
+  TvxCustomEditStyle* Holder(TvxContainerStyleValue V);
+  template <class T>
+  void SetOwnValue(T& AField, const T& Value, TvxContainerStyleValue V);
+
+  TvxEditButtonStyle FButtonStyle = btsDefault;
+  TvxEditButtonTransparency FButtonTransparency = ebtNone;
+  bool FGradient = false;
+  bool FGradientButtons = false;
+  TvxEditGradientDirection FGradientDirection = dirDown;
+  TvxEditPopupBorderStyle FPopupBorderStyle = epbsDefault;
+  bool FPopupCloseButton = true;
+};
+
+class TvxEditStyle : public TvxCustomEditStyle {
+  DECLARE_CLASS(TvxEditStyle, TvxCustomEditStyle)
+ public:
+  using TvxCustomEditStyle::TvxCustomEditStyle;
+};
+
+class TvxEditStyleController : public TvxStyleController {
+  DECLARE_CLASS(TvxEditStyleController, TvxStyleController)
+ public:
+  explicit TvxEditStyleController(TComponent* AOwner) : TvxStyleController(AOwner) {}
+  TvxContainerStyleClass GetStyleClass() override { return TvxContainerStyle::ClassOf<TvxEditStyle>(); }
+  TvxEditStyle* Style() { return static_cast<TvxEditStyle*>(Styles()->Style()); }
+  void SetStyle(TvxEditStyle* Value) { Styles()->SetStyle(Value); }
+  TvxEditStyle* StyleDisabled() { return static_cast<TvxEditStyle*>(Styles()->StyleDisabled()); }
+  void SetStyleDisabled(TvxEditStyle* Value) { Styles()->SetStyleDisabled(Value); }
+  TvxEditStyle* StyleFocused() { return static_cast<TvxEditStyle*>(Styles()->StyleFocused()); }
+  void SetStyleFocused(TvxEditStyle* Value) { Styles()->SetStyleFocused(Value); }
+  TvxEditStyle* StyleHot() { return static_cast<TvxEditStyle*>(Styles()->StyleHot()); }
+  void SetStyleHot(TvxEditStyle* Value) { Styles()->SetStyleHot(Value); }
+};
+
+// The controller every stand-alone editor without one of its own falls back on; it
+// lives from the unit's start-up to its shut-down.
+TvxEditStyleController* DefaultEditStyleController();
 
 // --- Alignment and assigned values ------------------------------------------------------------
 
@@ -397,6 +502,16 @@ class TvxCustomEditProperties : public TvxInterfacedPersistent {
   virtual void PrepareDisplayValue(const Variant& AEditValue, Variant& DisplayValue, bool AEditFocused);
   virtual void RestoreDefaults();
   virtual TvxDataEditValueSource GetEditValueSource(bool) { return evsValue; }
+  // The layout object of an editor made from these properties (the caller frees it).
+  virtual TvxCustomEditViewData* CreateViewData(TvxCustomEditStyle* AStyle, bool AIsInplace, bool APreviewMode = false);
+  // A new view info of the class these properties paint with (the caller frees it).
+  virtual TvxCustomEditViewInfo* CreateViewInfo();
+  TSize GetEditConstantPartSize(TvxCanvas* ACanvas, TvxCustomEditStyle* AEditStyle, bool AIsInplace,
+                                const TvxEditSizeProperties& AEditSizeProperties, TSize& MinContentSize);
+  TSize GetEditContentSize(TvxCanvas* ACanvas, TvxCustomEditStyle* AEditStyle, bool AIsInplace,
+                           const Variant& AEditValue, const TvxEditSizeProperties& AEditSizeProperties);
+  TSize GetEditSize(TvxCanvas* ACanvas, TvxCustomEditStyle* AEditStyle, bool AIsInplace, const Variant& AEditValue,
+                    const TvxEditSizeProperties& AEditSizeProperties);
 
   // Properties.
   TvxEditAlignment* Alignment();
@@ -479,6 +594,222 @@ class TvxCustomEditProperties : public TvxInterfacedPersistent {
   IvxEditDefaultValuesProvider* FIDefaultValuesProvider = nullptr;
 };
 using TvxCustomEditPropertiesClass = TClass;
+
+// --- View info and view data -------------------------------------------------------------------
+
+enum TvxEditBorderStyle { ebsNone, ebsSingle, ebsThick, ebsFlat, ebs3D, ebsUltraFlat, ebsOffice11 };
+ENUM_TYPEINFO(TvxEditBorderStyle, ebsNone, ebsSingle, ebsThick, ebsFlat, ebs3D, ebsUltraFlat, ebsOffice11)
+enum TvxEditPaintOption {
+  epoAllowZeroHeight,
+  epoAutoHeight,
+  epoHasExternalBorder,
+  epoShowEndEllipsis,
+  epoShowFocusRectWhenInplace
+};
+using TvxEditPaintOptions = Set<TvxEditPaintOption, 8>;
+enum TvxEditContentOption { ecoShowFocusRectWhenInplace, ecoOffsetButtonContent };
+using TvxEditContentOptions = Set<TvxEditContentOption, 8>;
+struct TvxEditContentParams {
+  TRect ExternalBorderBounds{};
+  TRect Offsets{};
+  TvxEditContentOptions Options;
+  TSize SizeCorrection{0, 0};
+};
+
+class TvxCustomEditViewInfo;
+class TvxCustomEditViewData;
+
+using TvxEditDrawBackgroundEvent =
+    std::function<void(TvxCustomEditViewInfo* Sender, TvxCanvas* ACanvas, bool& AHandled)>;
+using TvxEditDrawButtonEvent =
+    std::function<void(TvxCustomEditViewInfo* Sender, TvxCanvas* ACanvas, Integer AButtonVisibleIndex, bool& AHandled)>;
+using TvxEditGetButtonStateEvent =
+    std::function<void(TvxCustomEditViewInfo* Sender, Integer AButtonVisibleIndex, TvxEditButtonState& AState)>;
+using TvxEditPaintEvent = std::function<void(TvxCustomEditViewInfo* Sender, TvxCanvas* ACanvas)>;
+using TvxEditGetDefaultButtonWidthEvent =
+    std::function<void(TvxCustomEditViewData* Sender, Integer AIndex, Integer& ADefaultWidth)>;
+using TvxEditViewDataGetDisplayTextEvent = std::function<void(TvxCustomEditViewData* Sender, String& AText)>;
+
+// The paint half of an editor: the rectangles, colours and states the view data computed,
+// painted on a canvas. A container paints a cell without any editor through CalculateEx
+// and PaintEx.
+class TvxCustomEditViewInfo : public TvxContainerViewInfo {
+  DECLARE_CLASS(TvxCustomEditViewInfo, TvxContainerViewInfo)
+ public:
+  TvxCustomEditViewInfo();
+  ~TvxCustomEditViewInfo() override;
+  void Assign(TObject* Source) override;
+  std::unique_ptr<TvxRegion> GetUpdateRegion(TvxContainerViewInfo* AViewInfo) override;
+  void Offset(Integer DX, Integer DY) override;
+  void Paint(TvxCanvas* ACanvas) override;
+  virtual void PaintContent(TvxCanvas* ACanvas);
+  // The visible index of the hot button; else -1 inside the border rectangle, -2 outside.
+  virtual Integer GetPart(const TPoint& P);
+  virtual TRect GetPartRect(Integer APart);
+  virtual bool IsRepaintOnStateChangingNeeded() { return true; }
+  virtual bool IsHotTrack();
+  virtual bool IsHotTrack(const TPoint& P);
+  virtual void PrepareCanvasFont(TvxCanvas*) {}
+  virtual void InternalPaintButton(TvxCanvas* ACanvas, Integer AButtonVisibleIndex);
+  virtual void DrawButton(TvxCanvas* ACanvas, Integer AButtonVisibleIndex);
+  virtual void DrawButtonBorder(TvxCanvas* ACanvas, Integer AButtonVisibleIndex, TColor& ABrushColor, TColor& APenColor,
+                                TRect& AContentRect, TRect& ARect);
+  virtual void DrawButtonContent(TvxCanvas* ACanvas, Integer AButtonVisibleIndex, bool ANeedOffsetContent,
+                                 TColor ABrushColor, TColor APenColor, const TRect& AContentRect);
+  void DrawButtons(TvxCanvas* ACanvas);
+  void DrawButtonBackground(TvxCanvas* ACanvas, Integer AButtonVisibleIndex, TColor ABrushColor, const TRect& ARect);
+  // Paints at (Left, Top) what Paint paints at (0, 0).
+  void PaintEx(TvxCanvas* ACanvas);
+  void SetButtonCount(Integer ACount);
+  Integer ButtonCount() const { return static_cast<Integer>(ButtonsInfo.size()); }
+  TvxEditButtonViewInfo* Buttons(Integer AIndex) const { return ButtonsInfo.at(AIndex).get(); }
+
+  TvxEditDrawBackgroundEvent OnDrawBackground;
+  TvxEditDrawButtonEvent OnDrawButton;
+  TvxEditGetButtonStateEvent OnGetButtonState;
+  TvxEditPaintEvent OnPaint;
+
+  TRect BorderExtent{};
+  TvxEditBorderStyle EditBorderStyle = ebsNone;
+  std::vector<std::unique_ptr<TvxEditButtonViewInfo>> ButtonsInfo;
+  bool Calculated = false;
+  Integer Data = 0;
+  TvxCustomEditProperties* EditProperties = nullptr;
+  bool Enabled = true;
+  bool Focused = false;
+  TFont* Font = nullptr;
+  bool HasBackground = false;
+  bool HasContentOffsets = false;
+  bool HasInnerEdit = false;
+  bool HasTextButtons = false;
+  TRect InnerEditRect{};
+  bool IsButtonReallyPressed = false;
+  bool IsDesigning = false;
+  bool IsInplace = false;
+  bool IsSelected = false;
+  Integer Left = 0;
+  TvxEditPaintOptions PaintOptions;
+  TvxEditPopupBorderStyle PopupBorderStyle = epbsDefault;
+  Integer PressedButton = -1;
+  Integer SelectedButton = -1;
+  TRect ShadowRect{};
+  TColor TextColor = clBtnText;
+  Integer Top = 0;
+  bool Transparent = false;
+  HWND WindowHandle = nullptr;
+
+ protected:
+  void DrawEditBackground(TvxCanvas* ACanvas);
+  void Draw3DButtonBorder(TvxCanvas* ACanvas, TvxEditButtonViewInfo* B, TColor& ABrushColor, TColor& APenColor,
+                          TRect& AContentRect, TRect& ARect);
+  void DrawFlatButtonBorder(TvxCanvas* ACanvas, TvxEditButtonViewInfo* B, TColor& ABrushColor, TColor& APenColor,
+                            TRect& AContentRect, TRect& ARect);
+  void DrawHotFlatButtonBorder(TvxCanvas* ACanvas, TvxEditButtonViewInfo* B, TColor& ABrushColor, TColor& APenColor,
+                               TRect& AContentRect, TRect& ARect);
+  void DrawSimpleButtonBorder(TvxCanvas* ACanvas, TvxEditButtonViewInfo* B, TColor& ABrushColor, TColor& APenColor,
+                              TRect& AContentRect, TRect& ARect);
+  void DrawUltraFlatButtonBorder(TvxCanvas* ACanvas, TvxEditButtonViewInfo* B, TColor& ABrushColor, TColor& APenColor,
+                                 TRect& AContentRect, TRect& ARect, bool AIsOffice11);
+
+ private:
+  bool FPaintingButtons = false;
+};
+
+// The layout half of an editor: computes a view info for bounds, value and style.
+class TvxCustomEditViewData : public TPersistent {
+  DECLARE_CLASS(TvxCustomEditViewData, TPersistent)
+ public:
+  TvxCustomEditViewData(TvxCustomEditProperties* AProperties, TvxCustomEditStyle* AStyle, bool AIsInplace);
+  virtual TvxContainerState GetContainerState(const TRect& ABounds, const TPoint& P, TvxMouseButton Button,
+                                              TShiftState Shift, bool AIsMouseEvent);
+  virtual TRect GetDefaultContentOffsets();
+  virtual void InitFromProperties();
+  virtual void InitEditContentParams(TvxEditContentParams& AParams);
+  virtual void InternalEditValueToDisplayText(const Variant&, String& AText) { AText.clear(); }
+  virtual TSize InternalGetEditContentSize(TvxCanvas*, const Variant&, const TvxEditSizeProperties&) {
+    return TSize{0, 0};
+  }
+  virtual bool IsButtonPressable(TvxCustomEditViewInfo*, Integer) { return true; }
+  virtual bool IsButtonPressed(TvxCustomEditViewInfo*, Integer) { return false; }
+  virtual void Calculate(TvxCanvas* ACanvas, const TRect& ABounds, const TPoint& P, TvxMouseButton Button,
+                         TShiftState Shift, TvxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent);
+  virtual void CalculateButtonBounds(TvxCanvas* ACanvas, TvxCustomEditViewInfo* AViewInfo, TRect& ButtonsRect,
+                                     Integer AButtonVisibleIndex);
+  virtual void CalculateButtonsViewInfo(TvxCanvas* ACanvas, const TRect& ABounds, const TPoint& P,
+                                        TvxMouseButton Button, TShiftState Shift, TvxCustomEditViewInfo* AViewInfo,
+                                        bool AIsMouseEvent);
+  virtual void CalculateButtonViewInfo(TvxCanvas* ACanvas, TvxCustomEditViewInfo* AViewInfo, TRect& ButtonsRect,
+                                       Integer AButtonVisibleIndex);
+  virtual void CheckButtonsOnly(TvxCustomEditViewInfo* AViewInfo, Integer APrevButtonsWidth, Integer AButtonsWidth);
+  virtual void EditValueToDrawValue(TvxCanvas*, const Variant&, TvxCustomEditViewInfo*) {}
+  virtual TColor GetBorderColor();
+  virtual TRect GetBorderExtent();
+  TRect GetBorderExtentByEdges(Integer ABorderWidth);
+  virtual TvxEditBorderStyle GetBorderStyle();
+  virtual TRect GetButtonsExtent(TvxCanvas* ACanvas);
+  virtual TRect GetClientExtent(TvxCanvas* ACanvas, TvxCustomEditViewInfo* AViewInfo);
+  virtual TSize GetEditConstantPartSize(TvxCanvas* ACanvas, const TvxEditSizeProperties& AEditSizeProperties,
+                                        TSize& MinContentSize, TvxCustomEditViewInfo* AViewInfo = nullptr);
+  virtual TSize GetEditContentSize(TvxCanvas* ACanvas, const Variant& AEditValue,
+                                   const TvxEditSizeProperties& AEditSizeProperties);
+  TSize GetEditContentSizeCorrection();
+  virtual bool HasShadow();
+  virtual bool IgnoreButtonWhileStretching(Integer) { return false; }
+  void CalculateButtonsHeightCorrection(TvxCanvas* ACanvas, TSize& ASize, TvxCustomEditViewInfo* AViewInfo,
+                                        TSize& MinContentSize);
+  void CalculateEx(TvxCanvas* ACanvas, const TRect& ABounds, const TPoint& P, TvxMouseButton Button, TShiftState Shift,
+                   TvxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent);
+  TSize GetEditSize(TvxCanvas* ACanvas, const Variant& AEditValue, TvxEditSizeProperties AEditSizeProperties,
+                    TvxCustomEditViewInfo* AViewInfo = nullptr);
+  String DisplayTextOfValue(const Variant& AEditValue);
+  TvxEditButtonStyle EffectiveButtonStyle();
+  TvxEditPaintOptions EffectivePaintOptions();
+  TvxCustomEditProperties* Properties() const { return FProperties; }
+  TvxCustomEditStyle* Style() const { return FStyle; }
+  void SetStyle(TvxCustomEditStyle* Value) { FStyle = Value; }
+  bool IsInplace() const { return FIsInplace; }
+
+  TvxEditGetDefaultButtonWidthEvent OnGetDefaultButtonWidth;
+  TvxEditViewDataGetDisplayTextEvent OnGetDisplayText;
+
+  TRect Bounds{};
+  bool ButtonsOnlyStyle = false;
+  Integer ButtonVisibleCount = 0;
+  TvxContainerState ContainerState{csNormal};
+  TRect ContentOffset{};
+  TvxEditContentParams EditContentParams;
+  bool Enabled = true;
+  bool Focused = false;
+  TAlignment HorzAlignment = taLeftJustify;
+  bool IsDesigning = false;
+  bool IsSelected = false;
+  bool IsValueSource = false;
+  Integer MaxLineCount = 0;
+  bool NativeStyle = false;
+  TvxEditPaintOptions PaintOptions;
+  bool PreviewMode = false;
+  bool Selected = false;
+  Integer SelStart = 0;
+  Integer SelLength = 0;
+  TColor SelTextColor = clDefault;
+  TColor SelBackgroundColor = clDefault;
+  TvxEditVertAlignment VertAlignment = taTopJustify;
+  HWND WindowHandle = nullptr;
+
+ protected:
+  void CalculateColors(TvxCustomEditViewInfo* AViewInfo);
+  void CalculateButtonStates(TvxCustomEditViewInfo* AViewInfo, const TPoint& P, TvxMouseButton Button,
+                             TShiftState Shift, Integer APrevPressed);
+  Integer FLeftSideLeftmostButtonIndex = -1;
+  Integer FLeftSideRightmostButtonIndex = -1;
+  Integer FRightSideLeftmostButtonIndex = -1;
+  Integer FRightSideRightmostButtonIndex = -1;
+
+ private:
+  bool FIsInplace;
+  TvxCustomEditProperties* FProperties;
+  TvxCustomEditStyle* FStyle;
+};
 
 // Every living properties object, in creation order.
 const std::vector<TvxCustomEditProperties*>& vxEditPropertiesList();
