@@ -6,6 +6,7 @@
 #include "LoggingUnits.h"
 #include "SuiteCoreUnits.h"
 #include "SuiteDataUnits.h"
+#include "SuiteEditorsStdUnits.h"
 #include "SuiteEditorsUnits.h"
 
 namespace {
@@ -18,6 +19,7 @@ const TUnitList* const Needs[] = {
     &SuiteCoreUnits,
     &SuiteDataUnits,
     &SuiteEditorsUnits,
+    &SuiteEditorsStdUnits,
 };
 }  // namespace
 
