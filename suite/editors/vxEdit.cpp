@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "DragObjs.h"
 #include "Forms.h"
 #include "vxControls.h"
 #include "vxDrawTextUtils.h"
@@ -870,6 +871,66 @@ bool TvxCustomEditViewInfo::IsHotTrack(const TPoint& P) {
   return false;
 }
 
+bool TvxCustomEditViewInfo::Repaint(TWinControl* AControl, const TRect& AInnerEditRect,
+                                    TvxCustomEditViewInfo* AViewInfo) {
+  if (!AControl || !AControl->HandleAllocated()) return false;
+  const HWND wnd = AControl->Handle();
+  TRect r = Bounds;
+  OffsetRect(&r, Left, Top);
+  TRect inner{};
+  IntersectRect(&inner, &AInnerEditRect, &ClientRect);
+  OffsetRect(&inner, Left, Top);  // in the control's coordinates, like R
+  if (!AViewInfo) {
+    vxInvalidateRectFrame(wnd, r, inner, true);
+    return false;
+  }
+  bool result = false;
+  TRect frameInner{};
+  bool frame = false;
+  if (AViewInfo->NativeState != NativeState || AViewInfo->BackgroundColor() != BackgroundColor() ||
+      AViewInfo->ButtonCount() != ButtonCount() ||
+      (AViewInfo->ContainerState != ContainerState && IsRepaintOnStateChangingNeeded())) {
+    frameInner = inner;
+    frame = true;
+  } else if ((EditBorderStyle != ebsNone && AViewInfo->BorderColor != BorderColor) ||
+             AViewInfo->EditBorderStyle != EditBorderStyle) {
+    frameInner = BorderRect;
+    OffsetRect(&frameInner, Left, Top);
+    frame = true;
+  }
+  if (frame && !vxRectHasNoArea(r) && !vxRectSame(r, frameInner)) {
+    vxInvalidateRectFrame(wnd, r, frameInner, AViewInfo->HasBackground);
+    result = true;
+  }
+  if (AViewInfo->ButtonCount() == ButtonCount())
+    for (Integer i = 0; i < ButtonCount(); ++i)
+      result = ButtonsInfo[i]->Repaint(AControl, AViewInfo->ButtonsInfo[i].get(), TPoint{Left, Top}) || result;
+  return result;
+}
+
+bool TvxCustomEditViewInfo::NeedShowHint(TvxCanvas*, const TPoint& P, TRect& ATextRect, bool& AIsMultiLine,
+                                         String& AText, const TRect&) {
+  AText.clear();
+  AIsMultiLine = false;
+  const Integer part = GetPart(P);
+  if (part < 0 || !EditProperties) return false;
+  const Integer index = ButtonsInfo[part]->Index;
+  if (index < 0 || index >= EditProperties->Buttons()->Count()) return false;
+  const String& hint = EditProperties->Buttons()->Items(index)->Hint();
+  AText = hint.substr(0, hint.find(L'|'));
+  if (AText.empty()) return false;
+  RECT r{0, 0, 0, 0};
+  if (TClass cls = TApplication::HintWindowClass) {
+    std::unique_ptr<THintWindow> window(static_cast<THintWindow*>(cls->NewInstance(nullptr)));
+    if (window) r = window->CalcHintRect(GetSystemMetrics(SM_CXSCREEN), AText, nullptr);
+  }
+  TPoint cursor{0, 0};
+  vxGetCursorVisibleSize(cursor);
+  OffsetRect(&r, P.x, P.y + cursor.y);
+  ATextRect = r;
+  return true;
+}
+
 void TvxCustomEditViewInfo::DrawButtons(TvxCanvas* ACanvas) {
   if (FPaintingButtons) return;  // asked again from a button handler
   FPaintingButtons = true;
@@ -1010,11 +1071,7 @@ void TvxCustomEditViewInfo::DrawUltraFlatButtonBorder(TvxCanvas* ACanvas, TvxEdi
   else if (state == ebsNormal)
     ABrushColor = AIsOffice11 ? TvxOffice11LookAndFeelPainter::Instance()->ButtonColor(vxbsNormal) : clBtnFace;
   else
-    ABrushColor =
-        GetFlatButtonBorderColor(state == ebsPressed, AIsOffice11) == clNone
-            ? clBtnFace
-            : (AIsOffice11 ? TvxOffice11LookAndFeelPainter::Instance() : TvxUltraFlatLookAndFeelPainter::Instance())
-                  ->ButtonColor(state == ebsPressed ? vxbsPressed : vxbsHot);
+    ABrushColor = GetFlatButtonBorderColor(state == ebsPressed, AIsOffice11);
   const TColor highlight = GetEditHighlightColor(AIsOffice11);
   const bool hotOrPressed = state == ebsPressed || state == ebsSelected;
   const bool noBorder = IsInplace ? !PaintOptions.Contains(epoHasExternalBorder) : EditBorderStyle == ebsNone;

@@ -650,6 +650,15 @@ class TvxCustomEditViewInfo : public TvxContainerViewInfo {
   virtual bool IsHotTrack();
   virtual bool IsHotTrack(const TPoint& P);
   virtual void PrepareCanvasFont(TvxCanvas*) {}
+  // Over a hot button with a hint: the hint's short form, placed below the cursor at P.
+  virtual bool NeedShowHint(TvxCanvas* ACanvas, const TPoint& P, TRect& ATextRect, bool& AIsMultiLine, String& AText,
+                            const TRect& AVisibleBounds = TRect{});
+  // Invalidates in AControl's window what changed since AViewInfo (all of the frame around
+  // the inner edit when there is no previous one); answers whether anything was.
+  virtual bool Repaint(TWinControl* AControl, TvxCustomEditViewInfo* AViewInfo) {
+    return Repaint(AControl, TRect{}, AViewInfo);
+  }
+  virtual bool Repaint(TWinControl* AControl, const TRect& AInnerEditRect, TvxCustomEditViewInfo* AViewInfo);
   virtual void InternalPaintButton(TvxCanvas* ACanvas, Integer AButtonVisibleIndex);
   virtual void DrawButton(TvxCanvas* ACanvas, Integer AButtonVisibleIndex);
   virtual void DrawButtonBorder(TvxCanvas* ACanvas, Integer AButtonVisibleIndex, TColor& ABrushColor, TColor& APenColor,

@@ -488,6 +488,19 @@ Integer ButtonsContentVerticalOffset(TvxCanvas* ACanvas, Integer AButtonsStyle, 
 
 TColor GetEditHighlightColor(bool AIsOffice11) { return AIsOffice11 ? vdOffice11HighlightBorderColor : clHighlight; }
 
+Integer GetEditBorderWidth(Integer ABorderStyle, TvxCustomLookAndFeelPainterClass APainter) {
+  if (APainter) return ABorderStyle == ebsNone ? 0 : ABorderStyle == ebsThick ? 2 : 1;
+  return vxContainerBorderWidth(static_cast<TvxContainerBorderStyle>(ABorderStyle));
+}
+
+bool PropertiesHaveButtons(TvxCustomEditProperties* AProperties, bool ACheck) {
+  return ACheck && AProperties && AProperties->Buttons()->Count() > 0;
+}
+
+bool ViewDataHasShadow(TvxCustomEditViewData* AViewData) {
+  return AViewData->Style()->Shadow() && !AViewData->NativeStyle;
+}
+
 TColor GetFlatButtonBorderColor(bool APressed, bool AIsOffice11) {
   TvxCustomLookAndFeelPainterClass painter =
       AIsOffice11 ? TvxOffice11LookAndFeelPainter::Instance() : TvxUltraFlatLookAndFeelPainter::Instance();

@@ -16,6 +16,8 @@
 
 class TvxPaletteChangeWindow;
 class TvxEditButtonViewInfo;
+class TvxCustomEditProperties;
+class TvxCustomEditViewData;
 
 // Solid GDI brushes by colour, at most FMaxDepth of them; the least used one makes room
 // for a new colour. System colours are answered from the system's own brushes.
@@ -113,6 +115,13 @@ Integer ConvertDrawTextFlags(UINT AFlags);
 // vertical content margins of a native button.
 Integer ButtonsContentVerticalOffset(TvxCanvas* ACanvas, Integer AButtonsStyle, bool ANativeStyle);
 TColor GetEditHighlightColor(bool AIsOffice11);
+// 0 for no border, 2 for a thick one, else 1 with a painter; without one the container's
+// border width of the style (ABorderStyle numbers the editor border styles).
+Integer GetEditBorderWidth(Integer ABorderStyle, TvxCustomLookAndFeelPainterClass APainter);
+// ACheck and at least one button.
+bool PropertiesHaveButtons(TvxCustomEditProperties* AProperties, bool ACheck);
+// The style asks for a shadow and the editor is not painted natively.
+bool ViewDataHasShadow(TvxCustomEditViewData* AViewData);
 TColor GetFlatButtonBorderColor(bool APressed, bool AIsOffice11);
 
 extern const TUnitInfo vxEditPaintUtilsUnit;

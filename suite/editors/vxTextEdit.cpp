@@ -1,8 +1,11 @@
 #include "vxTextEdit.h"
 
+#include <limits>
+
 #include "FMTBcd.h"
 #include "vdCore.h"
 #include "vxEditConsts.h"
+#include "vxEditPaintUtils.h"
 #include "vxFilterControlUtils.h"
 
 // --- TvxTextEditPropertiesValues ------------------------------------------------------------
@@ -123,6 +126,13 @@ void TvxCustomTextEditProperties::Assign(TPersistent* Source) {
   SetPasswordChar(src->FPasswordChar);
   SetUseDisplayFormatWhenEditing(src->FUseDisplayFormatWhenEditing);
   OnNewLookupDisplayText = src->OnNewLookupDisplayText;
+}
+
+void TvxCustomTextEditProperties::DefineProperties(TFiler* Filer) {
+  TvxCustomEditProperties::DefineProperties(Filer);
+  Filer->DefineProperty(
+      L"IsDisplayFormatAssigned",
+      [this](TReader* Reader) { AssignedValues()->SetDisplayFormat(Reader->ReadBoolean()); }, nullptr, false);
 }
 
 void TvxCustomTextEditProperties::AlignmentChanged(TObject* Sender) {
@@ -427,3 +437,286 @@ void FinTextEdit() {
 }  // namespace
 
 const TUnitInfo vxTextEditUnit = {L"vxTextEdit", InitTextEdit, FinTextEdit};
+
+// --- Text view data and view info ---------------------------------------------------------------
+
+TvxCustomEditViewData* TvxCustomTextEditProperties::CreateViewData(TvxCustomEditStyle* AStyle, bool AIsInplace,
+                                                                   bool APreviewMode) {
+  auto* result = new TvxCustomTextEditViewData(this, AStyle, AIsInplace);
+  result->PreviewMode = APreviewMode;
+  return result;
+}
+
+TvxCustomEditViewInfo* TvxCustomTextEditProperties::CreateViewInfo() { return new TvxCustomTextEditViewInfo(); }
+
+TvxCustomTextEditViewData::TvxCustomTextEditViewData(TvxCustomTextEditProperties* AProperties,
+                                                     TvxCustomEditStyle* AStyle, bool AIsInplace)
+    : TvxCustomEditViewData(AProperties, AStyle, AIsInplace),
+      FIsValueEditorWithValueFormatting(AProperties->IsValueEditorWithValueFormatting()) {}
+
+void TvxCustomTextEditViewData::InternalEditValueToDisplayText(const Variant& AEditValue, String& AText) {
+  AText.clear();
+  struct TFinal {
+    TvxCustomTextEditProperties* P;
+    String& Text;
+    // Echo and case apply also when the conversion raised.
+    ~TFinal() { P->DisplayValueToDisplayText(Text); }
+  } final{TextProperties(), AText};
+  if (FIsValueEditorWithValueFormatting) {
+    AText = vdVariantAsString(AEditValue);
+    return;
+  }
+  Variant display;
+  TextProperties()->EditValueToDisplayValue(AEditValue, Focused, display);
+  AText = vdVariantAsString(display);
+}
+
+Integer TvxCustomTextEditViewData::GetDrawTextFlags() {
+  static constexpr Integer CHorz[] = {vxtoLeft, vxtoRight, vxtoCenterX};
+  static constexpr Integer CVert[] = {vxtoTop, vxtoBottom, vxtoCenterY};
+  return CHorz[HorzAlignment] | CVert[VertAlignment] | vxtoSingleLine | vxtoPreventLeftExceed | vxtoPreventTopExceed;
+}
+
+TRect TvxCustomTextEditViewData::GetDrawTextOffset() {
+  TRect r = EditContentParams.Offsets;
+  const TvxEditEditingStyle style = TextProperties()->GetEditingStyle();
+  if (!IsInplace() && (style == esFixedList || style == esNoEdit)) {
+    ++r.top;
+    ++r.bottom;
+    if (HorzAlignment == taRightJustify)
+      ++r.right;
+    else
+      ++r.left;
+  }
+  return r;
+}
+
+void TvxCustomTextEditViewData::Calculate(TvxCanvas* ACanvas, const TRect& ABounds, const TPoint& P,
+                                          TvxMouseButton Button, TShiftState Shift, TvxCustomEditViewInfo* AViewInfo,
+                                          bool AIsMouseEvent) {
+  TvxCustomEditViewData::Calculate(ACanvas, ABounds, P, Button, Shift, AViewInfo, AIsMouseEvent);
+  auto* vi = static_cast<TvxCustomTextEditViewInfo*>(AViewInfo);
+  vi->DrawSelectionBar = false;
+  vi->EditingStyle = TextProperties()->GetEditingStyle();
+  vi->IsEditClass = GetIsEditClass();
+  vi->HasPopupWindow = false;
+  const TRect o = GetDrawTextOffset();
+  vi->TextRect = TRect{vi->ClientRect.left + o.left, vi->ClientRect.top + o.top, vi->ClientRect.right - o.right,
+                       vi->ClientRect.bottom - o.bottom};
+  if (!IsInplace()) {
+    ACanvas->SetFont(Style()->GetVisibleFont());
+    const Integer h = ACanvas->TextHeight(L"Zg");
+    if (vi->TextRect.bottom - vi->TextRect.top < h)
+      vi->TextRect.bottom = std::min<Integer>(vi->TextRect.top + h, vi->ClientRect.bottom);
+  }
+  vi->MaxLineCount = GetMaxLineCount();
+  vi->TextOutData.Initialized = false;
+  CalculateDrawTextFlags(ACanvas, vi);
+}
+
+void TvxCustomTextEditViewData::CalculateDrawTextFlags(TvxCanvas* ACanvas, TvxCustomTextEditViewInfo* AViewInfo) {
+  TvxCustomTextEditProperties* p = TextProperties();
+  AViewInfo->DrawTextFlags = GetDrawTextFlags();
+  if (!p->IsMultiLine() && p->GetSupportedOperations().Contains(esoAutoHeight) &&
+      PaintOptions.Contains(epoAutoHeight) && !AViewInfo->Text.empty()) {
+    ACanvas->SetFont(Style()->GetVisibleFont());
+    const TRect o = GetDrawTextOffset();
+    const TRect& t = AViewInfo->TextRect;
+    Integer width = (t.right - t.left) + o.left + o.right - GetEditContentSizeCorrection().cx - ContentOffset.left -
+                    ContentOffset.right;
+    if (HorzAlignment == taRightJustify) ++width;
+    const Integer rowHeight = ACanvas->TextHeight(L"Zg");
+    const Integer limit = rowHeight > 0 ? ((t.bottom - t.top) + rowHeight - 1) / rowHeight + 1 : 0;
+    TRect r{0, 0, std::max<Integer>(width, 1), std::numeric_limits<Integer>::max() / 2};
+    const Integer flags =
+        (AViewInfo->DrawTextFlags & ~vxtoSingleLine) | vxtoWordBreak | vxtoEditControl | vxtoCalcRowCount;
+    const Integer rows = vxTextOutFormatted(ACanvas->Handle(), AViewInfo->Text, r, flags, 0, 0, nullptr, clHighlight,
+                                            clHighlightText, limit);
+    if (rows > 1) {
+      AViewInfo->DrawTextFlags = (AViewInfo->DrawTextFlags & ~vxtoSingleLine) | vxtoWordBreak | vxtoEditControl;
+      if (rows * rowHeight > t.bottom - t.top) AViewInfo->DrawTextFlags &= ~vxtoAlignYMask;
+    }
+  }
+  if (AViewInfo->PaintOptions.Contains(epoShowEndEllipsis)) AViewInfo->DrawTextFlags |= vxtoEndEllipsis;
+  AViewInfo->ComboBoxStyle = IsComboBoxStyle();
+}
+
+void TvxCustomTextEditViewData::PrepareSelection(TvxCustomTextEditViewInfo* AViewInfo) {
+  AViewInfo->SelStart = SelStart;
+  AViewInfo->SelLength = SelLength;
+  if (SelLength == 0) return;
+  auto inverted = [](TColor c) { return static_cast<TColor>(~ColorToRGB(c) & 0xFFFFFF); };
+  if (SelBackgroundColor == clDefault) {
+    if (SelTextColor != clDefault) {
+      AViewInfo->SelTextColor = SelTextColor;
+      AViewInfo->SelBackgroundColor = inverted(SelTextColor);
+    } else if (Style()->Color() == clHighlight) {
+      AViewInfo->SelBackgroundColor = static_cast<TColor>(0);
+      AViewInfo->SelTextColor = static_cast<TColor>(0xFFFFFF);
+    } else {
+      AViewInfo->SelBackgroundColor = clHighlight;
+      AViewInfo->SelTextColor = clHighlightText;
+    }
+  } else {
+    AViewInfo->SelBackgroundColor = SelBackgroundColor;
+    AViewInfo->SelTextColor = SelTextColor == clDefault ? inverted(SelBackgroundColor) : SelTextColor;
+  }
+}
+
+void TvxCustomTextEditViewData::EditValueToDrawValue(TvxCanvas*, const Variant& AEditValue,
+                                                     TvxCustomEditViewInfo* AViewInfo) {
+  auto* vi = static_cast<TvxCustomTextEditViewInfo*>(AViewInfo);
+  vi->Text = PreviewMode ? String() : DisplayTextOfValue(AEditValue);
+  vi->TextOutData.Initialized = false;
+  PrepareSelection(vi);
+}
+
+void TvxCustomTextEditViewData::DisplayValueToDrawValue(const Variant& ADisplayValue,
+                                                        TvxCustomTextEditViewInfo* AViewInfo) {
+  AViewInfo->Text = VarToStr(ADisplayValue);
+  TextProperties()->DisplayValueToDisplayText(AViewInfo->Text);
+  AViewInfo->TextOutData.Initialized = false;
+}
+
+TSize TvxCustomTextEditViewData::CalculateTextEditViewSize(TvxCanvas* ACanvas, const String& AText,
+                                                           bool AIncludeCorrection, Integer ALineCount,
+                                                           const TvxEditSizeProperties& AEditSizeProperties,
+                                                           Integer AFlags) {
+  ACanvas->SetFont(Style()->GetVisibleFont());
+  const TvxEditEditingStyle style = TextProperties()->GetEditingStyle();
+  const bool combo = !IsInplace() && (style == esFixedList || style == esNoEdit);
+  const TSize correction = GetEditContentSizeCorrection();
+  const Integer rowHeight = ACanvas->TextHeight(L"Zg");
+  TSize size{0, 0};
+  if (AEditSizeProperties.Width >= 0) {
+    if (ALineCount > 0) {
+      size = TSize{AEditSizeProperties.Width, rowHeight * ALineCount};
+    } else {
+      Integer avail = AEditSizeProperties.Width;
+      if (IsInplace()) avail -= 2;
+      if (combo) avail -= 1;
+      if (avail <= 0 || AText.empty()) {
+        size.cx = avail <= 0 ? 0 : AEditSizeProperties.Width;
+        size.cy = AText.empty() && PaintOptions.Contains(epoAllowZeroHeight) ? 0 : rowHeight;
+      } else {
+        size.cx = AEditSizeProperties.Width;
+        TRect r{0, 0, avail, std::numeric_limits<Integer>::max() / 2};
+        Integer flags = (AFlags & ~vxtoAlignYMask) | vxtoCalcRowCount;
+        if (flags & vxtoSingleLine) flags = (flags & ~vxtoSingleLine) | vxtoWordBreak | vxtoEditControl;
+        const Integer rows = vxTextOutFormatted(ACanvas->Handle(), AText, r, flags, 0, 0, nullptr, clHighlight,
+                                                clHighlightText, AEditSizeProperties.MaxLineCount);
+        size.cy = rowHeight * std::max<Integer>(rows, 1);
+      }
+    }
+    if (size.cy > 0) size.cy += correction.cy;
+    return size;
+  }
+  const bool multiRow =
+      !(AFlags & vxtoSingleLine) ||
+      (PaintOptions.Contains(epoAutoHeight) && TextProperties()->GetSupportedOperations().Contains(esoAutoHeight));
+  if (multiRow) {
+    Integer flags = AFlags | vxtoCalcRect;
+    if (flags & vxtoSingleLine) flags = (flags & ~vxtoSingleLine) | vxtoWordBreak | vxtoEditControl;
+    TRect r{0, 0, std::numeric_limits<Integer>::max() / 2, std::numeric_limits<Integer>::max() / 2};
+    if (!AText.empty())
+      vxTextOutFormatted(ACanvas->Handle(), AText, r, flags, 0, 0, nullptr, clHighlight, clHighlightText,
+                         ALineCount > 0 ? ALineCount : AEditSizeProperties.MaxLineCount);
+    size.cx = AText.empty() ? 0 : r.right - r.left;
+    size.cy = ALineCount > 0 ? rowHeight * ALineCount : rowHeight;
+  } else {
+    size.cy = rowHeight;
+    if (!AText.empty()) {
+      RECT r{0, 0, 0, 0};
+      DrawTextW(ACanvas->Handle(), AText.c_str(), static_cast<int>(AText.size()), &r,
+                ConvertTextOutFlags(AFlags) | DT_CALCRECT);
+      size.cx = r.right - r.left;
+    }
+  }
+  if (combo) ++size.cx;
+  if (AIncludeCorrection) size.cx += correction.cx;
+  if (size.cy > 0) size.cy += correction.cy;
+  return size;
+}
+
+TSize TvxCustomTextEditViewData::InternalGetEditContentSize(TvxCanvas* ACanvas, const Variant& AEditValue,
+                                                            const TvxEditSizeProperties& AEditSizeProperties) {
+  const TSize base = TvxCustomEditViewData::InternalGetEditContentSize(ACanvas, AEditValue, AEditSizeProperties);
+  const TSize text = CalculateTextEditViewSize(ACanvas, DisplayTextOfValue(AEditValue), true, 0, AEditSizeProperties,
+                                               GetDrawTextFlags());
+  return TSize{std::max(base.cx, text.cx), std::max(base.cy, text.cy)};
+}
+
+void TvxCustomTextEditViewInfo::PaintContent(TvxCanvas* ACanvas) {
+  const bool savedTransparent = Transparent;
+  if (DrawSelectionBar) Transparent = true;  // the bar paints the content itself
+  DrawEditBackground(ACanvas);
+  Transparent = savedTransparent;
+  DrawButtons(ACanvas);
+  TRect r = ClientRect;
+  if (!IsInplace) {
+    if ((NativeState == 0 || DrawSelectionBar) && !Transparent && EditingStyle != esNoEdit)
+      ACanvas->FrameRect(r, BackgroundColor());
+    InflateRect(&r, -1, -1);
+  }
+  if (IsOwnerDrawing && CustomDrawHandler) {
+    CustomDrawHandler(ACanvas, r);
+  } else {
+    if (DrawSelectionBar) FillRectWithColor(ACanvas, r, clHighlight);
+    if (!HasInnerEdit || !IsEditClass) DrawText(ACanvas);
+  }
+  if (!IsEditClass && Focused && !IsInplace && !HasPopupWindow) {
+    ACanvas->Font()->SetColor(DrawSelectionBar ? clHighlightText : clBtnText);
+    ACanvas->SetBrushColor(DrawSelectionBar ? clHighlight : BackgroundColor());
+    ACanvas->DrawFocusRect(r);
+  }
+}
+
+void TvxCustomTextEditViewInfo::DrawText(TvxCanvas* ACanvas) {
+  if (Text.empty()) return;
+  if (Font) ACanvas->SetFont(Font);
+  ACanvas->Font()->SetColor(DrawSelectionBar ? clHighlightText : TextColor);
+  PrepareCanvasFont(ACanvas);
+  TvxTextOutData& d = TextOutData;
+  const HDC dc = ACanvas->Handle();
+  // Select the canvas font into the DC before measuring.
+  ACanvas->TextWidth(L" ");
+  if (!d.Initialized) {
+    d.Initialized = true;
+    d.RowCount = 0;
+    d.TextRows.Count = 0;
+    d.TextRows.DynamicRows.clear();
+    vxCalcTextParamsOfDC(dc, DrawTextFlags, d.TextParams);
+    d.TextRect = vxIndentTextRect(TextRect, d.TextParams, 0, 0);
+    if (vxRectHasNoArea(d.TextRect)) return;
+    const bool fitted = vxMakeTextRowsOf(dc, Text.c_str(), static_cast<Integer>(Text.size()), vxMeasureTextExtents,
+                                         nullptr, MaxLineCount, d.RowCount, d.TextRows, d.TextParams, d.TextRect);
+    d.ForceEndEllipsis = !fitted;
+    if (d.RowCount > 0) vxPlaceTextRows(dc, d.TextRect, d.TextParams, d.RowCount, d.TextRows);
+    const Integer length = static_cast<Integer>(Text.size());
+    d.SelStart = SelStart;
+    d.SelLength = SelLength;
+    if (d.SelStart < 0 || d.SelStart >= length)
+      d.SelLength = 0;
+    else if (d.SelStart + d.SelLength > length)
+      d.SelLength = length - d.SelStart;
+    d.SelBackgroundColor = SelBackgroundColor;
+    d.SelTextColor = SelTextColor;
+  }
+  if (d.RowCount == 0) return;
+  ACanvas->TextWidth(L" ");
+  vxDrawTextRows(dc, d.TextRect, d.TextParams, d.ForceEndEllipsis && (DrawTextFlags & vxtoEndEllipsis), d.SelTextColor,
+                 d.SelBackgroundColor, d.SelLength, d.SelStart, d.RowCount, d.TextRows);
+}
+
+void TvxCustomTextEditViewInfo::Offset(Integer DX, Integer DY) {
+  TvxCustomEditViewInfo::Offset(DX, DY);
+  OffsetRect(&TextRect, DX, DY);
+  if (TextOutData.Initialized) {
+    OffsetRect(&TextOutData.TextRect, DX, DY);
+    for (Integer i = 0; i < TextOutData.RowCount; ++i) {
+      TvxTextRow& row = vxGetTextRow(TextOutData.TextRows, i);
+      row.TextOriginX += DX;
+      row.TextOriginY += DY;
+    }
+  }
+}

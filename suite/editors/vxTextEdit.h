@@ -7,6 +7,8 @@
 
 #include "Controls.h"
 #include "StdCtrls.h"
+#include "Streaming.h"
+#include "vxDrawTextUtils.h"
 #include "vxEdit.h"
 #include "vxFormats.h"
 
@@ -51,6 +53,8 @@ class TvxCustomTextEditProperties : public TvxCustomEditProperties, public IvxFo
   ~TvxCustomTextEditProperties() override;
 
   void Assign(TPersistent* Source) override;
+  // Reads the legacy "IsDisplayFormatAssigned" flag of older streams (never written).
+  void DefineProperties(TFiler* Filer) override;
   void AlignmentChanged(TObject* Sender) override;
   void SetAlignment(TvxEditAlignment* Value) override;
   bool HasDisplayValue() override { return true; }
@@ -68,6 +72,9 @@ class TvxCustomTextEditProperties : public TvxCustomEditProperties, public IvxFo
   bool IsResetEditClass() override { return GetEditingStyle() != esNoEdit; }
   void PrepareDisplayValue(const Variant& AEditValue, Variant& DisplayValue, bool AEditFocused) override;
   TvxDataEditValueSource GetEditValueSource(bool) override { return evsText; }
+  TvxCustomEditViewData* CreateViewData(TvxCustomEditStyle* AStyle, bool AIsInplace,
+                                        bool APreviewMode = false) override;
+  TvxCustomEditViewInfo* CreateViewInfo() override;
 
   // The locale formats changed.
   void FormatChanged() override;
@@ -167,6 +174,78 @@ class TvxCustomTextEditProperties : public TvxCustomEditProperties, public IvxFo
   wchar_t FPasswordChar = 0;
   bool FUseDisplayFormatWhenEditing = false;
   TvxTextEditChars FValidChars;
+};
+
+// The cached row lay-out of a text view info.
+struct TvxTextOutData {
+  bool ForceEndEllipsis = false;
+  bool Initialized = false;
+  Integer RowCount = 0;
+  Integer SelStart = 0;
+  Integer SelLength = 0;
+  TColor SelBackgroundColor = clHighlight;
+  TColor SelTextColor = clHighlightText;
+  TvxTextParams TextParams{};
+  TRect TextRect{};
+  TvxTextRows TextRows{};
+};
+
+using TvxTextEditCustomDrawHandler = std::function<void(TvxCanvas* ACanvas, const TRect& ARect)>;
+
+class TvxCustomTextEditViewInfo : public TvxCustomEditViewInfo {
+  DECLARE_CLASS(TvxCustomTextEditViewInfo, TvxCustomEditViewInfo)
+ public:
+  TvxCustomTextEditViewInfo() = default;
+  void PaintContent(TvxCanvas* ACanvas) override;
+  void Offset(Integer DX, Integer DY) override;
+  // Draws Text in TextRect, laying the rows out once per calculation.
+  virtual void DrawText(TvxCanvas* ACanvas);
+
+  bool ComboBoxStyle = false;
+  TvxTextEditCustomDrawHandler CustomDrawHandler;
+  bool DrawSelectionBar = false;
+  Integer DrawTextFlags = 0;
+  TvxEditEditingStyle EditingStyle = esEdit;
+  bool HasPopupWindow = false;
+  bool IsEditClass = false;
+  bool IsOwnerDrawing = false;
+  Integer MaxLineCount = 0;
+  Integer SelStart = 0;
+  Integer SelLength = 0;
+  TColor SelTextColor = clHighlightText;
+  TColor SelBackgroundColor = clHighlight;
+  String Text;
+  TvxTextOutData TextOutData;
+  TRect TextRect{};
+};
+
+class TvxCustomTextEditViewData : public TvxCustomEditViewData {
+  DECLARE_CLASS(TvxCustomTextEditViewData, TvxCustomEditViewData)
+ public:
+  TvxCustomTextEditViewData(TvxCustomTextEditProperties* AProperties, TvxCustomEditStyle* AStyle, bool AIsInplace);
+  void InternalEditValueToDisplayText(const Variant& AEditValue, String& AText) override;
+  TSize InternalGetEditContentSize(TvxCanvas* ACanvas, const Variant& AEditValue,
+                                   const TvxEditSizeProperties& AEditSizeProperties) override;
+  void Calculate(TvxCanvas* ACanvas, const TRect& ABounds, const TPoint& P, TvxMouseButton Button, TShiftState Shift,
+                 TvxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) override;
+  void EditValueToDrawValue(TvxCanvas* ACanvas, const Variant& AEditValue, TvxCustomEditViewInfo* AViewInfo) override;
+  virtual bool GetIsEditClass() { return false; }  // no live inner edit without an editor
+  virtual Integer GetMaxLineCount() { return MaxLineCount; }
+  virtual bool IsComboBoxStyle() { return false; }
+  virtual void CalculateDrawTextFlags(TvxCanvas* ACanvas, TvxCustomTextEditViewInfo* AViewInfo);
+  virtual void DisplayValueToDrawValue(const Variant& ADisplayValue, TvxCustomTextEditViewInfo* AViewInfo);
+  virtual Integer GetDrawTextFlags();
+  virtual TRect GetDrawTextOffset();
+  void PrepareSelection(TvxCustomTextEditViewInfo* AViewInfo);
+  // The size a text needs (see the text editor's sizing rules).
+  TSize CalculateTextEditViewSize(TvxCanvas* ACanvas, const String& AText, bool AIncludeCorrection, Integer ALineCount,
+                                  const TvxEditSizeProperties& AEditSizeProperties, Integer AFlags);
+  TvxCustomTextEditProperties* TextProperties() const {
+    return static_cast<TvxCustomTextEditProperties*>(Properties());
+  }
+
+ private:
+  bool FIsValueEditorWithValueFormatting = false;
 };
 
 class TvxTextEditProperties : public TvxCustomTextEditProperties {

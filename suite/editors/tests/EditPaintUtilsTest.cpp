@@ -266,3 +266,24 @@ TEST(EditButtonViewInfo, UpdateRegionAndRepaintFollowTheLook) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(EditPaintUtils, BorderWidthsAndButtons) {
+  struct Case {
+    TvxEditBorderStyle Style;
+    Integer WithPainter, Without;
+  } cases[] = {{ebsNone, 0, 0}, {ebsSingle, 1, 1},    {ebsThick, 2, 2},   {ebsFlat, 1, 2},
+               {ebs3D, 1, 2},   {ebsUltraFlat, 1, 1}, {ebsOffice11, 1, 1}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(GetEditBorderWidth(c.Style, TvxFlatLookAndFeelPainter::Instance()), c.WithPainter) << int(c.Style);
+    EXPECT_EQ(GetEditBorderWidth(c.Style, nullptr), c.Without) << int(c.Style);
+  }
+  TvxCustomEditProperties p(nullptr);
+  EXPECT_FALSE(PropertiesHaveButtons(&p, true));
+  p.Buttons()->Add();
+  EXPECT_TRUE(PropertiesHaveButtons(&p, true));
+  EXPECT_FALSE(PropertiesHaveButtons(&p, false));
+}
+
+}  // namespace

@@ -207,6 +207,10 @@ TEST(EditViewInfo, ButtonStylesPaintTheirBorders) {
       {btsFlat, ebsNormal, static_cast<COLORREF>(ColorToRGB(clBtnFace))},
       {btsHotFlat, ebsNormal, static_cast<COLORREF>(ColorToRGB(clBtnShadow))},
       {btsUltraFlat, ebsSelected, static_cast<COLORREF>(ColorToRGB(clHighlight))},
+      {btsOffice11, ebsPressed, static_cast<COLORREF>(ColorToRGB(GetEditHighlightColor(true)))},
+      {btsSimple, ebsNormal, static_cast<COLORREF>(ColorToRGB(clWindow))},
+      {btsSimple, ebsSelected, static_cast<COLORREF>(ColorToRGB(clBtnFace))},  // drawn flat while hot
+      {btsHotFlat, ebsPressed, static_cast<COLORREF>(ColorToRGB(clBtnShadow))},
   };
   for (const Case& c : cases) {
     Surface s(40, 30);
@@ -256,6 +260,80 @@ TEST(EditViewInfo, DownArrowTextAndReentrance) {
   EXPECT_EQ(vi.GetPartRect(5).right, 0);
   EXPECT_EQ(vi.GetPartRect(1).left, 30);
   EXPECT_EQ(vi.GetPartRect(-1).right, 0);
+}
+
+}  // namespace
+
+#include "Forms.h"
+
+namespace {
+
+void Pump() {
+  MSG m;
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&m);
+    DispatchMessageW(&m);
+  }
+}
+
+TEST(EditViewInfo, UpdateRegionsAndRepaint) {
+  TvxCustomEditViewInfo a, b;
+  for (TvxCustomEditViewInfo* v : {&a, &b}) {
+    v->Bounds = TRect{0, 0, 80, 20};
+    v->BorderRect = TRect{1, 1, 79, 19};
+    v->ClientRect = TRect{1, 1, 62, 19};
+    v->EditBorderStyle = ebsSingle;
+    v->SetButtonCount(1);
+    v->Buttons(0)->Bounds = v->Buttons(0)->VisibleBounds = TRect{62, 1, 79, 19};
+  }
+  EXPECT_TRUE(a.GetUpdateRegion(&b)->IsEmpty());
+  b.Buttons(0)->Data.State = ebsPressed;
+  EXPECT_PRED2(vxRectSame, a.GetUpdateRegion(&b)->BoundsRect(), (TRect{62, 1, 79, 19}));
+  b.BorderColor = clRed;
+  EXPECT_PRED2(vxRectSame, a.GetUpdateRegion(&b)->BoundsRect(), a.Bounds);
+
+  TForm* form = TCustomForm::Create<TForm>(nullptr);
+  form->SetBounds(40, 40, 200, 120);
+  form->Show();
+  Pump();
+  ValidateRect(form->Handle(), nullptr);
+  a.Left = 10;
+  a.Top = 30;
+  b.BorderColor = a.BorderColor;
+  EXPECT_TRUE(a.Repaint(form, TRect{}, &b));  // only the pressed button changed
+  RECT update{};
+  ASSERT_TRUE(GetUpdateRect(form->Handle(), &update, FALSE));
+  EXPECT_PRED2(vxRectSame, update, (TRect{72, 31, 89, 49}));
+  ValidateRect(form->Handle(), nullptr);
+  b.Buttons(0)->Data.State = ebsNormal;
+  EXPECT_FALSE(a.Repaint(form, TRect{}, &b));
+  EXPECT_FALSE(GetUpdateRect(form->Handle(), &update, FALSE));
+  b.SetBackgroundColor(clYellow);  // the whole frame around the inner edit
+  EXPECT_TRUE(a.Repaint(form, TRect{1, 1, 62, 19}, &b));
+  ASSERT_TRUE(GetUpdateRect(form->Handle(), &update, FALSE));
+  EXPECT_PRED2(vxRectSame, update, (TRect{10, 30, 90, 50}));
+  delete form;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(EditViewInfo, ButtonHintsOnlyOverAHotButton) {
+  Surface s(120, 40);
+  Editor e(true);
+  e.AddButton(bkDown)->SetHint(L"Open the list|Shows the values to choose from");
+  e.Calc(s.vx.get(), TRect{0, 0, 60, 18}, TPoint{50, 8});
+  TRect r{};
+  bool multi = true;
+  String text;
+  ASSERT_TRUE(e.VI->NeedShowHint(s.vx.get(), TPoint{50, 8}, r, multi, text));
+  EXPECT_EQ(text, L"Open the list");
+  EXPECT_FALSE(multi);
+  EXPECT_EQ(r.left, 50);
+  EXPECT_GE(r.top, 8);
+  e.Calc(s.vx.get(), TRect{0, 0, 60, 18}, TPoint{5, 8});
+  EXPECT_FALSE(e.VI->NeedShowHint(s.vx.get(), TPoint{5, 8}, r, multi, text));
 }
 
 }  // namespace

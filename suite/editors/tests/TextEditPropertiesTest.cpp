@@ -213,9 +213,41 @@ TEST(TextEditPropertiesStreaming, OnlyAssignedAndChangedValuesAreWritten) {
   EXPECT_NE(text.find(L"Alignment.Horz = taRightJustify"), String::npos) << text;
   EXPECT_NE(text.find(L"Kind = bkEllipsis"), String::npos) << text;
   EXPECT_NE(text.find(L"'one'"), String::npos) << text;
+  // Reading back gives the same settings.
+  TextItem copy(nullptr);
+  {
+    TMemoryStream binary;
+    WriteComponentToStream(&binary, &item);
+    binary.SetPosition(0);
+    ReadComponentFromStream(&binary, &copy);
+  }
+  auto* q = static_cast<TvxTextEditProperties*>(copy.Properties());
+  EXPECT_TRUE(q->AssignedValues()->MaxLength());
+  EXPECT_EQ(q->EchoMode(), eemPassword);
+  EXPECT_EQ(q->Alignment()->Horz(), taRightJustify);
+  ASSERT_EQ(q->Buttons()->Count(), 1);
+  EXPECT_EQ(q->Buttons()->Items(0)->Kind(), bkEllipsis);
+  EXPECT_EQ(q->LookupItems()->Count(), 1);
   // The text editor does not publish MaxValue: an assigned zero limit is not written.
   p->SetMaxValue(0);
   EXPECT_EQ(AsText(&item).find(L"MaxValue"), String::npos);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TextEditPropertiesStreaming, LegacyDisplayFormatFlagIsRead) {
+  const String text = L"object Item: TextItem\r\n  Properties.IsDisplayFormatAssigned = True\r\nend\r\n";
+  TextItem item(nullptr);
+  TMemoryStream in, binary;
+  const std::string utf8(text.begin(), text.end());
+  in.Write(utf8.data(), static_cast<Integer>(utf8.size()));
+  in.SetPosition(0);
+  ObjectTextToBinary(&in, &binary);
+  binary.SetPosition(0);
+  ReadComponentFromStream(&binary, &item);
+  EXPECT_TRUE(static_cast<TvxTextEditProperties*>(item.Properties())->AssignedValues()->DisplayFormat());
 }
 
 }  // namespace
