@@ -8,6 +8,7 @@
 #include "SuiteDataUnits.h"
 #include "SuiteEditorsStdUnits.h"
 #include "SuiteEditorsUnits.h"
+#include "SuitePageControlUnits.h"
 
 namespace {
 // The runtime and the forms library first, then the subsystems from the bottom up.
@@ -20,6 +21,7 @@ const TUnitList* const Needs[] = {
     &SuiteDataUnits,
     &SuiteEditorsUnits,
     &SuiteEditorsStdUnits,
+    &SuitePageControlUnits,
 };
 }  // namespace
 
