@@ -6,6 +6,7 @@
 #include "LoggingUnits.h"
 #include "SuiteCoreUnits.h"
 #include "SuiteDataUnits.h"
+#include "SuiteEditorsStdUnits.h"
 #include "SuiteEditorsUnits.h"
 #include "SuitePageControlUnits.h"
 #include "SuiteTreeListUnits.h"
@@ -19,8 +20,9 @@ const TUnitList* const Needs[] = {
     &AccessUnits,
     &SuiteCoreUnits,
     &SuiteDataUnits,
-    &SuitePageControlUnits,
     &SuiteEditorsUnits,
+    &SuiteEditorsStdUnits,
+    &SuitePageControlUnits,
     &SuiteTreeListUnits,
 };
 }  // namespace

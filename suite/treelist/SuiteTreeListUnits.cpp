@@ -1,10 +1,10 @@
 #include "SuiteTreeListUnits.h"
 
-#include "SuiteEditorsUnits.h"
+#include "SuiteEditorsStdUnits.h"
 #include "vxTLStrs.h"
 
 namespace {
-const TUnitList* const Needs[] = {&SuiteEditorsUnits};
+const TUnitList* const Needs[] = {&SuiteEditorsStdUnits};
 // Start-up order; shut-down runs in reverse.
 const TUnitInfo* const Units[] = {
     &vxTLStrsUnit,

@@ -1,0 +1,298 @@
+#include "vxCheckBox.h"
+
+#include <algorithm>
+
+#include "vxEditConsts.h"
+
+// --- Caption items -------------------------------------------------------------------------
+
+void TvxCaptionItem::Assign(TPersistent* Source) {
+  if (auto* item = dynamic_cast<TvxCaptionItem*>(Source)) {
+    SetCaption(item->Caption());
+    FTag = item->Tag();
+  } else {
+    TCollectionItem::Assign(Source);
+  }
+}
+
+void TvxCaptionItem::SetCaption(const String& Value) {
+  if (FCaption != Value) FCaption = Value;
+  auto* owner = dynamic_cast<TvxOwnedInterfacedCollection*>(Collection());
+  if (owner && owner->Sorted())
+    owner->SortItems();
+  else
+    Changed(false);
+}
+
+Integer TvxCaptionItems::DefaultCompareItems(TCollectionItem* AItem1, TCollectionItem* AItem2) {
+  return AnsiCompareText(static_cast<TvxCaptionItem*>(AItem1)->Caption(),
+                         static_cast<TvxCaptionItem*>(AItem2)->Caption());
+}
+
+// --- Check-state formats -----------------------------------------------------------------------
+
+bool ParseCheckNumber(const String& AText, size_t& APos, Integer& ANumber) {
+  if (APos >= AText.size() || AText[APos] < L'0' || AText[APos] > L'9') return false;
+  Integer number = 0;
+  while (APos < AText.size() && AText[APos] >= L'0' && AText[APos] <= L'9') {
+    const Integer digit = AText[APos] - L'0';
+    if (number > 214748364 || (number == 214748364 && digit > 7)) return false;
+    number = number * 10 + digit;
+    ++APos;
+  }
+  ANumber = number;
+  return true;
+}
+
+namespace {
+
+// Builds the grayed run and the checked run; the value is "grayed[;checked]".
+template <class Entry>
+String BuildRuns(const TvxCheckStates& AStates, const String& ASeparator, Entry AEntry) {
+  String grayed, checked;
+  for (size_t i = 0; i < AStates.size(); ++i) {
+    String* run = AStates[i] == cbsGrayed ? &grayed : (AStates[i] == cbsChecked ? &checked : nullptr);
+    if (!run) continue;
+    if (!run->empty()) *run += ASeparator;
+    *run += AEntry(static_cast<Integer>(i));
+  }
+  return checked.empty() ? grayed : grayed + L";" + checked;
+}
+
+bool IsTextValue(const Variant& AValue) { return VarIsNull(AValue) || VarIsStr(AValue); }
+
+bool ReadCaptions(const String& AText, IvxCheckItems* AItems, TvxCheckStates& AStates) {
+  struct Entry {
+    String Caption;
+    bool Checked;
+  };
+  std::vector<Entry> entries;
+  size_t pos = 0;
+  bool checkedRun = false;
+  while (pos < AText.size()) {
+    if (AText[pos] == L';' && !checkedRun) {
+      checkedRun = true;
+      ++pos;
+    }
+    Integer length;
+    if (!ParseCheckNumber(AText, pos, length)) return false;
+    if (pos >= AText.size() || AText[pos] != L':') return false;
+    ++pos;
+    if (static_cast<size_t>(length) > AText.size() - pos) return false;
+    entries.push_back({AText.substr(pos, static_cast<size_t>(length)), checkedRun});
+    pos += static_cast<size_t>(length);
+  }
+  std::stable_sort(entries.begin(), entries.end(),
+                   [](const Entry& a, const Entry& b) { return AnsiCompareText(a.Caption, b.Caption) < 0; });
+  for (size_t i = 0; i < AStates.size(); ++i) {
+    const String caption = AItems->GetCaption(static_cast<Integer>(i));
+    auto it = std::find_if(entries.begin(), entries.end(),
+                           [&](const Entry& e) { return AnsiCompareText(e.Caption, caption) == 0; });
+    if (it == entries.end()) continue;
+    AStates[i] = it->Checked ? cbsChecked : cbsGrayed;
+    entries.erase(it);
+  }
+  return entries.empty();
+}
+
+bool ReadIndices(const String& AText, TvxCheckStates& AStates) {
+  size_t pos = 0;
+  bool checkedRun = false;
+  while (pos < AText.size()) {
+    if (AText[pos] == L';' && !checkedRun) {
+      checkedRun = true;
+      ++pos;
+    }
+    Integer index;
+    if (!ParseCheckNumber(AText, pos, index) || static_cast<size_t>(index) >= AStates.size()) return false;
+    AStates[static_cast<size_t>(index)] = checkedRun ? cbsChecked : cbsGrayed;
+    if (pos < AText.size() && AText[pos] == L',') ++pos;
+  }
+  return true;
+}
+
+bool ReadInteger(const Variant& AValue, TvxCheckStates& AStates) {
+  UInt64 bits = 0;
+  if (VarIsNull(AValue)) {
+    bits = 0;
+  } else if (VarIsStr(AValue)) {
+    Int64 number;
+    if (!TryStrToInt64(VarToStr(AValue), number)) return false;
+    bits = static_cast<UInt64>(number);
+  } else if (VarIsNumeric(AValue) || VarIsType(AValue, varDate)) {
+    bits = static_cast<UInt64>(AValue.AsInt64());
+  } else {
+    return false;
+  }
+  for (auto& state : AStates) {
+    state = (bits & 1) ? cbsChecked : cbsUnchecked;
+    bits >>= 1;
+  }
+  return true;
+}
+
+bool ReadStatesString(const String& AText, TvxCheckStates& AStates) {
+  const size_t count = std::min(AText.size(), AStates.size());
+  for (size_t i = 0; i < count; ++i) {
+    if (AText[i] < L'0' || AText[i] > L'2') return false;
+    AStates[i] = static_cast<TvxCheckBoxState>(AText[i] - L'0');
+  }
+  return true;  // the rest stay unchecked
+}
+
+}  // namespace
+
+void CheckStatesToEditValue(const TvxCheckStates& ACheckStates, IvxCheckItems* AItems,
+                            TvxCheckStatesValueFormatEx AFormat, Variant& AEditValue) {
+  AEditValue = Null();
+  switch (AFormat) {
+    case cvfCaptions:
+      AEditValue = BuildRuns(ACheckStates, L"", [&](Integer i) {
+        const String caption = AItems->GetCaption(i);
+        return IntToStr(static_cast<Integer>(caption.size())) + L":" + caption;
+      });
+      break;
+    case cvfIndices:
+      AEditValue = BuildRuns(ACheckStates, L",", [](Integer i) { return IntToStr(i); });
+      break;
+    case cvfInteger: {
+      UInt64 bits = 0;
+      for (size_t i = 0; i < std::min<size_t>(ACheckStates.size(), 64); ++i)
+        if (ACheckStates[i] == cbsChecked) bits |= UInt64{1} << i;
+      AEditValue = static_cast<long long>(bits);
+      break;
+    }
+    case cvfStatesString: {
+      String text;
+      for (TvxCheckBoxState state : ACheckStates) text += static_cast<wchar_t>(L'0' + state);
+      AEditValue = text;
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+bool EditValueToCheckStates(const Variant& AEditValue, IvxCheckItems* AItems, TvxCheckStatesValueFormatEx AFormat,
+                            TvxCheckStates& ACheckStates) {
+  ACheckStates.assign(static_cast<size_t>(std::max(AItems->GetCount(), 0)), cbsUnchecked);
+  bool result = false;
+  switch (AFormat) {
+    case cvfCaptions:
+      result = IsTextValue(AEditValue) && ReadCaptions(VarToStr(AEditValue), AItems, ACheckStates);
+      break;
+    case cvfIndices:
+      result = IsTextValue(AEditValue) && ReadIndices(VarToStr(AEditValue), ACheckStates);
+      break;
+    case cvfInteger:
+      result = ReadInteger(AEditValue, ACheckStates);
+      break;
+    case cvfStatesString:
+      result = IsTextValue(AEditValue) && ReadStatesString(VarToStr(AEditValue), ACheckStates);
+      break;
+    default:
+      break;
+  }
+  if (!result) std::fill(ACheckStates.begin(), ACheckStates.end(), cbsUnchecked);
+  return result;
+}
+
+// --- Check box properties --------------------------------------------------------------------
+
+TvxCustomCheckBoxProperties::TvxCustomCheckBoxProperties(TPersistent* AOwner)
+    : TvxCustomEditProperties(AOwner),
+      FDisplayChecked(LoadResString(&vxSEditCheckBoxChecked)),
+      FDisplayUnchecked(LoadResString(&vxSEditCheckBoxUnchecked)),
+      FDisplayGrayed(LoadResString(&vxSEditCheckBoxGrayed)) {}
+
+void TvxCustomCheckBoxProperties::Assign(TPersistent* Source) {
+  if (auto* p = dynamic_cast<TvxCustomCheckBoxProperties*>(Source)) {
+    BeginUpdate();
+    try {
+      TvxCustomEditProperties::Assign(Source);
+      FAllowGrayed = p->FAllowGrayed;
+      FCaption = p->FCaption;
+      FDisplayChecked = p->FDisplayChecked;
+      FDisplayUnchecked = p->FDisplayUnchecked;
+      FDisplayGrayed = p->FDisplayGrayed;
+      FFullFocusRect = p->FFullFocusRect;
+      FMultiLine = p->FMultiLine;
+      FNullStyle = p->FNullStyle;
+      FUseAlignmentWhenInplace = p->FUseAlignmentWhenInplace;
+      FValueChecked = p->FValueChecked;
+      FValueUnchecked = p->FValueUnchecked;
+      FValueGrayed = p->FValueGrayed;
+      Changed();
+    } catch (...) {
+      EndUpdate();
+      throw;
+    }
+    EndUpdate();
+  } else {
+    TvxCustomEditProperties::Assign(Source);
+  }
+}
+
+TvxEditSupportedOperations TvxCustomCheckBoxProperties::GetSupportedOperations() {
+  return TvxEditSupportedOperations{esoAlwaysHotTrack, esoEditing, esoFiltering, esoHorzAlignment, esoHotTrack,
+                                    esoShowingCaption, esoSorting, esoTransparency};
+}
+
+TvxCheckBoxState TvxCustomCheckBoxProperties::GetState(const Variant& AEditValue) {
+  if (VarSameValue(AEditValue, FValueChecked)) return cbsChecked;
+  if (VarSameValue(AEditValue, FValueUnchecked)) return cbsUnchecked;
+  return cbsGrayed;
+}
+
+Variant TvxCustomCheckBoxProperties::GetEditValueByState(TvxCheckBoxState AState) {
+  switch (AState) {
+    case cbsChecked:
+      return FValueChecked;
+    case cbsUnchecked:
+      return FValueUnchecked;
+    default:
+      return FValueGrayed;
+  }
+}
+
+String TvxCustomCheckBoxProperties::GetDisplayCheckState(TvxCheckBoxState AState) {
+  switch (AState) {
+    case cbsChecked:
+      return FDisplayChecked;
+    case cbsUnchecked:
+      return FDisplayUnchecked;
+    default:
+      return FDisplayGrayed;
+  }
+}
+
+String TvxCustomCheckBoxProperties::GetDisplayText(const Variant& AEditValue, bool, bool) {
+  return GetDisplayCheckState(GetState(AEditValue));
+}
+
+void TvxCustomCheckBoxProperties::SetValueChecked(const Variant& Value) {
+  FValueChecked = Value;
+  Changed();
+}
+
+void TvxCustomCheckBoxProperties::SetValueUnchecked(const Variant& Value) {
+  FValueUnchecked = Value;
+  Changed();
+}
+
+void TvxCustomCheckBoxProperties::SetValueGrayed(const Variant& Value) {
+  FValueGrayed = Value;
+  Changed();
+}
+
+namespace {
+void InitCheckBox() {
+  GetEditPropertiesRegistry()->Register(TvxCheckBoxProperties::StaticClass(),
+                                        vxGetResString(&svxSEditRepositoryCheckBoxItem));
+}
+void FinCheckBox() {
+  if (TvxRegisteredClasses* r = GetEditPropertiesRegistry()) r->Unregister(TvxCheckBoxProperties::StaticClass());
+}
+}  // namespace
+
+const TUnitInfo vxCheckBoxUnit = {L"vxCheckBox", InitCheckBox, FinCheckBox};

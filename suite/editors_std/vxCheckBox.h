@@ -1,0 +1,128 @@
+// Check box properties, caption items and the check-state edit value formats.
+#pragma once
+
+#include <vector>
+
+#include "vxClasses.h"
+#include "vxEdit.h"
+#include "vxLookAndFeelPainters.h"
+
+// --- Caption items and check states ------------------------------------------------------------
+
+using TvxCheckStates = std::vector<TvxCheckBoxState>;
+
+enum TvxCheckStatesValueFormatEx { cvfCaptions, cvfIndices, cvfInteger, cvfStatesString, cvfCustom };
+using TvxCheckStatesValueFormat = TvxCheckStatesValueFormatEx;  // cvfCaptions..cvfStatesString
+
+// The source of the captions a conversion names the checks by.
+class IvxCheckItems {
+ public:
+  virtual ~IvxCheckItems() = default;
+  virtual String GetCaption(Integer Index) = 0;
+  virtual Integer GetCount() = 0;
+};
+
+class TvxCaptionItem : public TCollectionItem {
+  DECLARE_CLASS(TvxCaptionItem, TCollectionItem)
+ public:
+  explicit TvxCaptionItem(TCollection* Collection) : TCollectionItem(Collection) {}
+  void Assign(TPersistent* Source) override;
+  const String& Caption() const { return FCaption; }
+  void SetCaption(const String& Value);
+  Integer Tag() const { return FTag; }
+  void SetTag(Integer Value) { FTag = Value; }
+  bool IsTagStored() const { return FTag != 0; }
+
+ private:
+  String FCaption;
+  Integer FTag = 0;
+};
+
+class TvxCaptionItems : public TvxOwnedInterfacedCollection, public IvxCheckItems {
+  DECLARE_CLASS(TvxCaptionItems, TvxOwnedInterfacedCollection)
+ public:
+  TvxCaptionItems(TPersistent* AOwner, TCollectionItemClass AItemClass) : TvxOwnedInterfacedCollection(AOwner, AItemClass) {}
+  TvxCaptionItem* Items(Integer Index) const { return static_cast<TvxCaptionItem*>(TCollection::Items(Index)); }
+  TvxCaptionItem* Add() { return static_cast<TvxCaptionItem*>(TCollection::Add()); }
+  String GetCaption(Integer Index) override { return Items(Index)->Caption(); }
+  Integer GetCount() override { return Count(); }
+
+ protected:
+  Integer DefaultCompareItems(TCollectionItem* AItem1, TCollectionItem* AItem2) override;
+};
+
+// Builds the edit value of the states in the format; Null for a format outside the four.
+void CheckStatesToEditValue(const TvxCheckStates& ACheckStates, IvxCheckItems* AItems,
+                            TvxCheckStatesValueFormatEx AFormat, Variant& AEditValue);
+// Reads the states from the edit value: sized to the item count, all unchecked on failure.
+bool EditValueToCheckStates(const Variant& AEditValue, IvxCheckItems* AItems, TvxCheckStatesValueFormatEx AFormat,
+                            TvxCheckStates& ACheckStates);
+// A decimal number from APos on (0-based), at most 2147483647; APos ends on the first
+// non-digit.
+bool ParseCheckNumber(const String& AText, size_t& APos, Integer& ANumber);
+
+// --- Check box properties --------------------------------------------------------------------
+
+enum TvxCheckBoxNullValueShowingStyle { nssUnchecked, nssInactive, nssGrayedChecked };
+
+class TvxCustomCheckBoxProperties : public TvxCustomEditProperties {
+  DECLARE_CLASS(TvxCustomCheckBoxProperties, TvxCustomEditProperties)
+ public:
+  explicit TvxCustomCheckBoxProperties(TPersistent* AOwner);
+  void Assign(TPersistent* Source) override;
+  bool CanCompareEditValue() override { return true; }
+  TvxEditSupportedOperations GetSupportedOperations() override;
+
+  // The state an edit value stands for and the edit value of a state.
+  TvxCheckBoxState GetState(const Variant& AEditValue);
+  Variant GetEditValueByState(TvxCheckBoxState AState);
+  String GetDisplayCheckState(TvxCheckBoxState AState);
+  String GetDisplayText(const Variant& AEditValue, bool AFullText = false, bool AIsInplace = true) override;
+
+  bool AllowGrayed() const { return FAllowGrayed; }
+  void SetAllowGrayed(bool Value) { SetValue(FAllowGrayed, Value); }
+  const String& Caption() const { return FCaption; }
+  void SetCaption(const String& Value) { SetValue(FCaption, Value); }
+  const String& DisplayChecked() const { return FDisplayChecked; }
+  void SetDisplayChecked(const String& Value) { SetValue(FDisplayChecked, Value); }
+  const String& DisplayUnchecked() const { return FDisplayUnchecked; }
+  void SetDisplayUnchecked(const String& Value) { SetValue(FDisplayUnchecked, Value); }
+  const String& DisplayGrayed() const { return FDisplayGrayed; }
+  void SetDisplayGrayed(const String& Value) { SetValue(FDisplayGrayed, Value); }
+  bool FullFocusRect() const { return FFullFocusRect; }
+  void SetFullFocusRect(bool Value) { SetValue(FFullFocusRect, Value); }
+  bool MultiLine() const { return FMultiLine; }
+  void SetMultiLine(bool Value) { SetValue(FMultiLine, Value); }
+  TvxCheckBoxNullValueShowingStyle NullStyle() const { return FNullStyle; }
+  void SetNullStyle(TvxCheckBoxNullValueShowingStyle Value) { SetValue(FNullStyle, Value); }
+  bool UseAlignmentWhenInplace() const { return FUseAlignmentWhenInplace; }
+  void SetUseAlignmentWhenInplace(bool Value) { SetValue(FUseAlignmentWhenInplace, Value); }
+  const Variant& ValueChecked() const { return FValueChecked; }
+  void SetValueChecked(const Variant& Value);
+  const Variant& ValueUnchecked() const { return FValueUnchecked; }
+  void SetValueUnchecked(const Variant& Value);
+  const Variant& ValueGrayed() const { return FValueGrayed; }
+  void SetValueGrayed(const Variant& Value);
+
+ private:
+  bool FAllowGrayed = false;
+  String FCaption;
+  String FDisplayChecked;
+  String FDisplayUnchecked;
+  String FDisplayGrayed;
+  bool FFullFocusRect = false;
+  bool FMultiLine = false;
+  TvxCheckBoxNullValueShowingStyle FNullStyle = nssGrayedChecked;
+  bool FUseAlignmentWhenInplace = false;
+  Variant FValueChecked = true;
+  Variant FValueUnchecked = false;
+  Variant FValueGrayed;
+};
+
+class TvxCheckBoxProperties : public TvxCustomCheckBoxProperties {
+  DECLARE_CLASS(TvxCheckBoxProperties, TvxCustomCheckBoxProperties)
+ public:
+  explicit TvxCheckBoxProperties(TPersistent* AOwner) : TvxCustomCheckBoxProperties(AOwner) {}
+};
+
+extern const TUnitInfo vxCheckBoxUnit;
