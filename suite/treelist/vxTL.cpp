@@ -818,7 +818,7 @@ void TvxTreeListDataController::SetEditingNode(TvxTreeListNode* ANode) {
 }
 
 void TvxTreeListDataController::Edit() {
-  if (!Editing) return;
+  if (!FTreeList->OptionsData()->Editing()) return;
   SetEditingNode(FTreeList->FocusedNode());
   FIsValueChanged = false;
 }
@@ -873,11 +873,111 @@ void TvxTreeListDataController::Cancel() {
   finish();
 }
 
+// --- Options ----------------------------------------------------------------------------
+
+TvxCustomTreeList* TvxTreeListOptionsBehavior::TreeList() const { return static_cast<TvxCustomTreeList*>(FOwner); }
+
+void TvxTreeListOptionsBehavior::Assign(TPersistent* Source) {
+  if (auto* src = dynamic_cast<TvxTreeListOptionsBehavior*>(Source)) {
+    AutoDragCopy = src->AutoDragCopy;
+    BestFitMaxRecordCount = src->BestFitMaxRecordCount;
+    ConfirmDelete = src->ConfirmDelete;
+    DragCollapse = src->DragCollapse;
+    DragExpand = src->DragExpand;
+    DragFocusing = src->DragFocusing;
+    ExpandOnDblClick = src->ExpandOnDblClick;
+    ExpandOnIncSearch = src->ExpandOnIncSearch;
+    SetFooterHints(src->FooterHints());
+    SetHeaderHints(src->HeaderHints());
+    HotTrack = src->HotTrack;
+    MultiSort = src->MultiSort;
+    ShowHourGlass = src->ShowHourGlass;
+    Sorting = src->Sorting;
+    SetChangeDelay(src->ChangeDelay());
+    WaitForExpandNodeTime = src->WaitForExpandNodeTime;
+    // The searched column is this tree list's column of the same item index; items are
+    // not objects of this model yet, so only an empty choice carries over.
+    SetIncSearchItem(nullptr);
+  }
+  inherited::Assign(Source);
+}
+
+void TvxTreeListOptionsBehavior::SetFooterHints(bool Value) {
+  if (FFooterHints == Value) return;
+  FFooterHints = Value;
+  Changed();
+}
+
+void TvxTreeListOptionsBehavior::SetHeaderHints(bool Value) {
+  if (FHeaderHints == Value) return;
+  FHeaderHints = Value;
+  Changed();
+}
+
+Integer TvxTreeListOptionsBehavior::ChangeDelay() const { return TreeList()->DelayTimerInterval(); }
+
+void TvxTreeListOptionsBehavior::SetChangeDelay(Integer Value) {
+  Value = std::max(Value, 0);
+  TreeList()->SetDelayTimer(Value > 0, Value);
+}
+
+void TvxTreeListOptionsCustomizing::Assign(TPersistent* Source) {
+  if (auto* src = dynamic_cast<TvxTreeListOptionsCustomizing*>(Source)) {
+    for (Integer i = 0; i < OptionCount; ++i) Set(static_cast<TOption>(i), src->Get(static_cast<TOption>(i)));
+    BandsQuickCustomizationMaxDropDownCount = src->BandsQuickCustomizationMaxDropDownCount;
+    ColumnsQuickCustomizationMaxDropDownCount = src->ColumnsQuickCustomizationMaxDropDownCount;
+  } else {
+    inherited::Assign(Source);
+  }
+}
+
+void TvxTreeListOptionsCustomizing::Set(TOption AOption, bool Value) {
+  if (FValues[AOption] == Value) return;
+  FValues[AOption] = Value;
+  if (Value && AOption == NodeSizing) FValues[RowSizing] = false;
+  if (Value && AOption == RowSizing) FValues[NodeSizing] = false;
+  static_cast<TvxCustomTreeList*>(FOwner)->AddChanges({tcLayout});
+}
+
+TvxCustomTreeList* TvxTreeListOptionsData::TreeList() const { return static_cast<TvxCustomTreeList*>(FOwner); }
+
+void TvxTreeListOptionsData::Assign(TPersistent* Source) {
+  if (auto* src = dynamic_cast<TvxTreeListOptionsData*>(Source)) {
+    Deleting = src->Deleting;
+    Inserting = src->Inserting;
+    SetSummaryNullIgnore(src->SummaryNullIgnore());
+  }
+  inherited::Assign(Source);
+}
+
+bool TvxTreeListOptionsData::AnsiSort() const { return TreeList()->DataController()->AnsiSort; }
+void TvxTreeListOptionsData::SetAnsiSort(bool Value) { TreeList()->DataController()->AnsiSort = Value; }
+bool TvxTreeListOptionsData::CaseInsensitive() const { return TreeList()->DataController()->CaseInsensitive; }
+void TvxTreeListOptionsData::SetCaseInsensitive(bool Value) { TreeList()->DataController()->CaseInsensitive = Value; }
+
+void TvxTreeListOptionsData::EditingTurnedOff() { TreeList()->DataController()->SetEditingNode(nullptr); }
+
+void TvxTreeListOptionsSelection::Assign(TPersistent* Source) {
+  if (auto* src = dynamic_cast<TvxTreeListOptionsSelection*>(Source)) {
+    CellSelect = src->CellSelect;
+    HideFocusRect = src->HideFocusRect;
+    HideSelection = src->HideSelection;
+    InvertSelect = src->InvertSelect;
+    MultiSelect = src->MultiSelect;
+  } else {
+    inherited::Assign(Source);
+  }
+}
+
 // --- The owner --------------------------------------------------------------------------
 
 TvxCustomTreeList::TvxCustomTreeList()
     : FDataController(std::make_unique<TvxTreeListDataController>(this)),
-      FRoot(std::make_unique<TvxTreeListRootNode>(this)) {
+      FRoot(std::make_unique<TvxTreeListRootNode>(this)),
+      FOptionsBehavior(std::make_unique<TvxTreeListOptionsBehavior>(this)),
+      FOptionsCustomizing(std::make_unique<TvxTreeListOptionsCustomizing>(this)),
+      FOptionsData(std::make_unique<TvxTreeListOptionsData>(this)),
+      FOptionsSelection(std::make_unique<TvxTreeListOptionsSelection>(this)) {
   FChanges = {tcStructure};
 }
 

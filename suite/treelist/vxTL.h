@@ -12,6 +12,7 @@
 #include "Variants.h"
 #include "vxDataStorage.h"
 #include "vxGraphics.h"
+#include "vxInplaceContainer.h"
 #include "vxLookAndFeelPainters.h"
 
 DECLARE_EXCEPTION(EvxTreeList, Exception)
@@ -313,9 +314,8 @@ class TvxTreeListDataController : public TObject {
   Integer NodesCount() const { return FNodesCount; }
   TvxDataStorage* Storage() const { return FStorage.get(); }
 
-  bool AnsiSort = false;
-  bool CaseInsensitive = false;
-  bool Editing = true;
+  bool AnsiSort = false;         // OptionsData.AnsiSort
+  bool CaseInsensitive = false;  // OptionsData.CaseInsensitive
 
  private:
   friend class TvxTreeListNode;
@@ -331,6 +331,112 @@ class TvxTreeListDataController : public TObject {
   std::unique_ptr<TvxDataStorage> FStorage;
 };
 
+
+// --- Options ----------------------------------------------------------------------------
+
+class TvxTreeListOptionsBehavior : public TvxControlOptionsBehavior {
+  DECLARE_CLASS(TvxTreeListOptionsBehavior, TvxControlOptionsBehavior)
+ public:
+  using TvxControlOptionsBehavior::TvxControlOptionsBehavior;
+  void Assign(TPersistent* Source) override;
+  TvxCustomTreeList* TreeList() const;
+
+  bool AutoDragCopy = false;
+  Integer BestFitMaxRecordCount = -1;
+  bool ConfirmDelete = true;
+  bool DragCollapse = true;
+  bool DragExpand = true;
+  bool DragFocusing = false;
+  bool ExpandOnDblClick = true;
+  bool ExpandOnIncSearch = false;
+  bool HotTrack = false;
+  bool MultiSort = true;
+  bool ShowHourGlass = true;
+  bool Sorting = true;
+  Integer WaitForExpandNodeTime = 500;
+  bool FooterHints() const { return FFooterHints; }
+  void SetFooterHints(bool Value);
+  bool HeaderHints() const { return FHeaderHints; }
+  void SetHeaderHints(bool Value);
+  // The interval of the tree list's delay timer; writing enables the timer when positive.
+  Integer ChangeDelay() const;
+  void SetChangeDelay(Integer Value);
+
+ private:
+  bool FFooterHints = false;
+  bool FHeaderHints = false;
+};
+
+class TvxTreeListOptionsCustomizing : public TvxOwnedPersistent {
+  DECLARE_CLASS(TvxTreeListOptionsCustomizing, TvxOwnedPersistent)
+ public:
+  using TvxOwnedPersistent::TvxOwnedPersistent;
+  void Assign(TPersistent* Source) override;
+
+  enum TOption {
+    BandCustomizing,
+    BandHiding,
+    BandHorzSizing,
+    BandMoving,
+    BandsQuickCustomization,
+    BandVertSizing,
+    ColumnCustomizing,
+    ColumnHiding,
+    ColumnHorzSizing,
+    ColumnMoving,
+    ColumnsQuickCustomization,
+    ColumnVertSizing,
+    DynamicSizing,
+    NestedBands,
+    NodeSizing,
+    RowSizing,
+    OptionCount
+  };
+  bool Get(TOption AOption) const { return FValues[AOption]; }
+  // Stores a changed value and relays out; NodeSizing and RowSizing exclude each other.
+  void Set(TOption AOption, bool Value);
+  Integer BandsQuickCustomizationMaxDropDownCount = 0;
+  Integer ColumnsQuickCustomizationMaxDropDownCount = 0;
+
+ private:
+  bool FValues[OptionCount] = {true, false, true, true, false, true, true, false,
+                               true, true, false, true, false, true, false, false};
+};
+
+class TvxTreeListOptionsData : public TvxControlOptionsData {
+  DECLARE_CLASS(TvxTreeListOptionsData, TvxControlOptionsData)
+ public:
+  using TvxControlOptionsData::TvxControlOptionsData;
+  void Assign(TPersistent* Source) override;
+  TvxCustomTreeList* TreeList() const;
+  bool AnsiSort() const;
+  void SetAnsiSort(bool Value);
+  bool CaseInsensitive() const;
+  void SetCaseInsensitive(bool Value);
+  bool Deleting = true;
+  bool Inserting = false;
+  bool SummaryNullIgnore() const { return FSummaryNullIgnore; }
+  void SetSummaryNullIgnore(bool Value) { FSummaryNullIgnore = Value; }
+
+ protected:
+  void EditingTurnedOff() override;
+
+ private:
+  bool FSummaryNullIgnore = false;
+};
+
+class TvxTreeListOptionsSelection : public TvxOwnedPersistent {
+  DECLARE_CLASS(TvxTreeListOptionsSelection, TvxOwnedPersistent)
+ public:
+  using TvxOwnedPersistent::TvxOwnedPersistent;
+  void Assign(TPersistent* Source) override;
+  bool CellSelect = true;
+  bool HideFocusRect = true;
+  bool HideSelection = false;
+  bool InvertSelect = true;
+  bool MultiSelect = false;
+};
+
 // --- The owner --------------------------------------------------------------------------
 
 using TvxTreeListNodeEvent = std::function<void(TObject* Sender, TvxTreeListNode* ANode)>;
@@ -340,8 +446,8 @@ using TvxTreeListNodeCheckEvent =
 
 // The model side of a tree list: root, node lists, focus, selection, update lock and
 // change batch, and the events the nodes fire.
-class TvxCustomTreeList : public TObject {
-  DECLARE_CLASS(TvxCustomTreeList, TObject)
+class TvxCustomTreeList : public TPersistent {
+  DECLARE_CLASS(TvxCustomTreeList, TPersistent)
  public:
   TvxCustomTreeList();
   ~TvxCustomTreeList() override;
@@ -384,6 +490,18 @@ class TvxCustomTreeList : public TObject {
   virtual void NodeRemoved(TvxTreeListNode* ANode);
   void FireDataChanged();
 
+  TvxTreeListOptionsBehavior* OptionsBehavior() const { return FOptionsBehavior.get(); }
+  TvxTreeListOptionsCustomizing* OptionsCustomizing() const { return FOptionsCustomizing.get(); }
+  TvxTreeListOptionsData* OptionsData() const { return FOptionsData.get(); }
+  TvxTreeListOptionsSelection* OptionsSelection() const { return FOptionsSelection.get(); }
+  // The delay timer (its window timer comes with the control).
+  bool DelayTimerEnabled() const { return FDelayTimerEnabled; }
+  Integer DelayTimerInterval() const { return FDelayTimerInterval; }
+  void SetDelayTimer(bool AEnabled, Integer AInterval) {
+    FDelayTimerEnabled = AEnabled;
+    FDelayTimerInterval = AInterval;
+  }
+
   bool CheckGroups = false;  // OptionsView.CheckGroups
   std::vector<TvxTreeListDataController::TSortColumn> SortColumns;
   TvxTreeListNodeEvent OnDeletion;
@@ -409,6 +527,12 @@ class TvxCustomTreeList : public TObject {
   Integer FVisibleCount = 0;
   bool FDestroying = false;
   bool FIsCancelOperation = false;
+  bool FDelayTimerEnabled = false;
+  Integer FDelayTimerInterval = 0;
+  std::unique_ptr<TvxTreeListOptionsBehavior> FOptionsBehavior;
+  std::unique_ptr<TvxTreeListOptionsCustomizing> FOptionsCustomizing;
+  std::unique_ptr<TvxTreeListOptionsData> FOptionsData;
+  std::unique_ptr<TvxTreeListOptionsSelection> FOptionsSelection;
 };
 
 // Holds the tree list's update lock for a block.
