@@ -969,6 +969,150 @@ void TvxTreeListOptionsSelection::Assign(TPersistent* Source) {
   }
 }
 
+// --- Styles -----------------------------------------------------------------------------
+
+TvxTreeListStyles::TvxTreeListStyles(TPersistent* AOwner) : TvxStyles(AOwner) { BitmapInViewParams = true; }
+
+TvxCustomTreeList* TvxTreeListStyles::TreeList() const { return static_cast<TvxCustomTreeList*>(FOwner); }
+
+void TvxTreeListStyles::Assign(TPersistent* Source) {
+  if (auto* src = dynamic_cast<TvxTreeListStyles*>(Source)) {
+    for (Integer i = tlsBandBackground; i <= tlsHotTrack; ++i) PutStyle(i, src->FindStyle(i));
+    // The four control styles every editing control has.
+    for (Integer i = tlsContent; i <= tlsSelection; ++i) PutStyle(i, src->FindStyle(i));
+  }
+  inherited::Assign(Source);
+}
+
+void TvxTreeListStyles::GetDefaultViewParams(Integer AIndex, TObject* AData, TvxViewParams& AParams) {
+  inherited::GetDefaultViewParams(AIndex, AData, AParams);
+  TvxCustomLookAndFeelPainterClass p = TreeList()->LookAndFeelPainter();
+  AParams.Font = TreeList()->Font();
+  if (AIndex == tlsContent)
+    if (auto* pos = dynamic_cast<TvxTreeListCellPos*>(AData); pos && pos->Node)
+      AIndex = pos->Node->VisibleIndex() % 2 == 0 ? tlsContentEven : tlsContentOdd;
+  switch (AIndex) {
+    case tlsContent:
+    case tlsBackground:
+    case tlsBandContent:
+      AParams.Color = p->DefaultContentColor();
+      AParams.TextColor = p->DefaultContentTextColor();
+      break;
+    case tlsInactive:
+      AParams.Color = p->DefaultInactiveColor();
+      AParams.TextColor = p->DefaultInactiveTextColor();
+      break;
+    case tlsSelection:
+    case tlsIncSearch:
+      AParams.Color = p->DefaultSelectionColor();
+      AParams.TextColor = p->DefaultSelectionTextColor();
+      break;
+    case tlsBandBackground:
+      AParams.Color = p->DefaultHeaderBackgroundColor();
+      AParams.TextColor = p->DefaultHeaderBackgroundTextColor();
+      break;
+    case tlsBandHeader:
+    case tlsColumnHeader:
+    case tlsIndicator:
+      AParams.Color = p->DefaultHeaderColor();
+      AParams.TextColor = p->DefaultHeaderTextColor();
+      break;
+    case tlsColumnFooter:
+    case tlsFooter:
+      AParams.Color = p->DefaultFooterColor();
+      AParams.TextColor = p->DefaultFooterTextColor();
+      break;
+    case tlsContentEven:
+      AParams.Color = p->DefaultContentEvenColor();
+      AParams.TextColor = p->DefaultContentTextColor();
+      break;
+    case tlsContentOdd:
+      AParams.Color = p->DefaultContentOddColor();
+      AParams.TextColor = p->DefaultContentTextColor();
+      break;
+    case tlsPreview:
+      AParams.Color = p->DefaultContentColor();
+      AParams.TextColor = p->DefaultPreviewTextColor();
+      break;
+    case tlsHotTrack:
+      if (auto* pos = dynamic_cast<TvxTreeListCellPos*>(AData)) {
+        TvxViewParams content = DoGetContentParams(pos->Node, pos->Column);
+        AParams.Bitmap = content.Bitmap;
+        AParams.Color = content.Color;
+        AParams.Font = content.Font;
+      }
+      AParams.TextColor = clHighlightText;
+      break;
+    default:
+      break;
+  }
+}
+
+TvxViewParams TvxTreeListStyles::Lookup(Integer AIndex, TObject* AData, TvxStyle* AStyle) {
+  TvxViewParams r;
+  GetViewParams(AIndex, AData, AStyle, r);
+  return r;
+}
+
+TvxViewParams TvxTreeListStyles::GetContentParams(TvxTreeListNode* ANode, Integer AColumn) {
+  TvxCustomTreeList* tl = TreeList();
+  if (!ANode || ANode != tl->HotTrackNode || tl->DataController()->EditingNode() || AColumn == tl->PreviewColumn)
+    return DoGetContentParams(ANode, AColumn);
+  TvxStyle* style = nullptr;
+  if (OnGetHotTrackStyle) OnGetHotTrackStyle(tl, AColumn, ANode, style);
+  TvxTreeListCellPos pos(ANode, AColumn);
+  return Lookup(tlsHotTrack, &pos, style);
+}
+
+TvxViewParams TvxTreeListStyles::DoGetContentParams(TvxTreeListNode* ANode, Integer AColumn) {
+  if (AColumn == TreeList()->PreviewColumn) return DoGetPreviewParams(ANode);
+  TvxStyle* style = nullptr;
+  if (ANode && OnGetContentStyle) OnGetContentStyle(TreeList(), AColumn, ANode, style);
+  return DoGetNodeContentParams(ANode, style);
+}
+
+TvxViewParams TvxTreeListStyles::DoGetNodeContentParams(TvxTreeListNode* ANode, TvxStyle* AStyle) {
+  Integer index = tlsContent;
+  if (ANode) {
+    Integer parity = ANode->VisibleIndex() % 2 == 0 ? tlsContentEven : tlsContentOdd;
+    if (FindStyle(parity)) index = parity;
+  }
+  return Lookup(index, ANode, AStyle);
+}
+
+TvxViewParams TvxTreeListStyles::DoGetPreviewParams(TvxTreeListNode* ANode) {
+  TvxStyle* style = nullptr;
+  if (OnGetPreviewStyle) OnGetPreviewStyle(TreeList(), ANode, style);
+  return Lookup(tlsPreview, ANode, style);
+}
+
+TvxViewParams TvxTreeListStyles::GetColumnFooterParams(Integer AColumn, TvxTreeListNode* ANode, TObject* AItem) {
+  TvxStyle* style = nullptr;
+  if (OnGetColumnFooterStyle) OnGetColumnFooterStyle(TreeList(), AColumn, ANode, AItem, style);
+  return Lookup(tlsColumnFooter, nullptr, style);
+}
+
+TvxViewParams TvxTreeListStyles::GetFooterParams() { return Lookup(tlsFooter, nullptr, nullptr); }
+TvxViewParams TvxTreeListStyles::GetIncSearchParams() { return Lookup(tlsIncSearch, nullptr, nullptr); }
+TvxViewParams TvxTreeListStyles::GetIndicatorParams() { return Lookup(tlsIndicator, nullptr, nullptr); }
+
+TvxViewParams TvxTreeListStyles::GetIndentParams(TvxTreeListNode* ANode, Integer AIndent) {
+  TvxStyle* style = nullptr;
+  if (OnGetContentStyle) OnGetContentStyle(TreeList(), -1, ANode, style);
+  if (OnGetNodeIndentStyle) OnGetNodeIndentStyle(TreeList(), ANode, AIndent, style);
+  if (!TreeList()->UseNodeColorForIndent && ANode) {
+    // The indent takes the colours of the ancestor standing at that level.
+    Integer up = ANode->Level() + (TreeList()->ShowRoot ? 1 : 0) - AIndent;
+    for (; up > 0 && ANode->Parent() && !ANode->Parent()->IsRoot(); --up) ANode = ANode->Parent();
+  }
+  return DoGetNodeContentParams(ANode, style);
+}
+
+bool TvxTreeListStyles::IsSelectionTextAssigned(bool AFocused) const {
+  auto* s = dynamic_cast<TvxStyle*>(FindStyle(AFocused ? tlsSelection : tlsInactive));
+  return s && s->AssignedValues().Contains(svTextColor);
+}
+
 // --- The owner --------------------------------------------------------------------------
 
 TvxCustomTreeList::TvxCustomTreeList()
@@ -977,7 +1121,9 @@ TvxCustomTreeList::TvxCustomTreeList()
       FOptionsBehavior(std::make_unique<TvxTreeListOptionsBehavior>(this)),
       FOptionsCustomizing(std::make_unique<TvxTreeListOptionsCustomizing>(this)),
       FOptionsData(std::make_unique<TvxTreeListOptionsData>(this)),
-      FOptionsSelection(std::make_unique<TvxTreeListOptionsSelection>(this)) {
+      FOptionsSelection(std::make_unique<TvxTreeListOptionsSelection>(this)),
+      FFont(std::make_unique<TFont>()),
+      FStyles(std::make_unique<TvxTreeListStyles>(this)) {
   FChanges = {tcStructure};
 }
 
@@ -1073,6 +1219,10 @@ void TvxCustomTreeList::SetFocusedNode(TvxTreeListNode* ANode) {
   if (FDataController->EditingNode()) FDataController->SetEditingNode(nullptr);
   FFocusedNode = ANode;
   AddChanges({tcFocusedNode});
+}
+
+TvxCustomLookAndFeelPainterClass TvxCustomTreeList::LookAndFeelPainter() const {
+  return TvxStandardLookAndFeelPainter::Instance();
 }
 
 bool TvxCustomTreeList::IsSelected(const TvxTreeListNode* ANode) const {

@@ -11,6 +11,7 @@
 #include "SysUtils.h"
 #include "Variants.h"
 #include "vxDataStorage.h"
+#include "vxStyles.h"
 #include "vxGraphics.h"
 #include "vxInplaceContainer.h"
 #include "vxLookAndFeelPainters.h"
@@ -437,6 +438,84 @@ class TvxTreeListOptionsSelection : public TvxOwnedPersistent {
   bool MultiSelect = false;
 };
 
+
+// --- Styles -----------------------------------------------------------------------------
+
+// A cell position handed to style lookups as their data: a node and a column item index.
+class TvxTreeListCellPos : public TObject {
+  DECLARE_CLASS(TvxTreeListCellPos, TObject)
+ public:
+  TvxTreeListCellPos(TvxTreeListNode* ANode, Integer AColumn) : Node(ANode), Column(AColumn) {}
+  TvxTreeListNode* Node;
+  Integer Column;
+};
+
+enum : Integer {
+  tlsContent,
+  tlsBackground,
+  tlsInactive,
+  tlsSelection,
+  tlsBandBackground,
+  tlsBandContent,
+  tlsBandHeader,
+  tlsColumnFooter,
+  tlsColumnHeader,
+  tlsContentEven,
+  tlsContentOdd,
+  tlsFooter,
+  tlsIncSearch,
+  tlsIndicator,
+  tlsPreview,
+  tlsHotTrack
+};
+
+// (Sender, column item index or -1, node, var style)
+using TvxTreeListGetContentStyleEvent =
+    std::function<void(TObject* Sender, Integer AColumn, TvxTreeListNode* ANode, TvxStyle*& AStyle)>;
+using TvxTreeListGetNodeIndentStyleEvent =
+    std::function<void(TObject* Sender, TvxTreeListNode* ANode, Integer ALevel, TvxStyle*& AStyle)>;
+using TvxTreeListGetPreviewStyleEvent =
+    std::function<void(TObject* Sender, TvxTreeListNode* ANode, TvxStyle*& AStyle)>;
+using TvxTreeListGetColumnFooterStyleEvent =
+    std::function<void(TObject* Sender, Integer AColumn, TvxTreeListNode* ANode, TObject* AFooterItem, TvxStyle*& AStyle)>;
+
+// How each painted element of the tree list finds its bitmap, colours and font: an
+// event's style first, then the stored style of the element, then the look-and-feel
+// defaults.
+class TvxTreeListStyles : public TvxStyles {
+  DECLARE_CLASS(TvxTreeListStyles, TvxStyles)
+ public:
+  explicit TvxTreeListStyles(TPersistent* AOwner);
+  // From another tree list's styles: the twelve tree-list styles, then the inherited four
+  // and the style sheet.
+  void Assign(TPersistent* Source) override;
+  void GetDefaultViewParams(Integer AIndex, TObject* AData, TvxViewParams& AParams) override;
+  TvxCustomTreeList* TreeList() const;
+
+  TvxViewParams GetContentParams(TvxTreeListNode* ANode, Integer AColumn);
+  TvxViewParams GetColumnFooterParams(Integer AColumn, TvxTreeListNode* ANode, TObject* AItem);
+  TvxViewParams GetFooterParams();
+  TvxViewParams GetIncSearchParams();
+  TvxViewParams GetIndentParams(TvxTreeListNode* ANode, Integer AIndent);
+  TvxViewParams GetIndicatorParams();
+  TvxViewParams GetPreviewParams(TvxTreeListNode* ANode) { return DoGetPreviewParams(ANode); }
+  // Whether the selection's text colour comes from a style (Selection while focused, else
+  // Inactive).
+  bool IsSelectionTextAssigned(bool AFocused) const;
+
+  TvxTreeListGetContentStyleEvent OnGetContentStyle;
+  TvxTreeListGetContentStyleEvent OnGetHotTrackStyle;
+  TvxTreeListGetNodeIndentStyleEvent OnGetNodeIndentStyle;
+  TvxTreeListGetPreviewStyleEvent OnGetPreviewStyle;
+  TvxTreeListGetColumnFooterStyleEvent OnGetColumnFooterStyle;
+
+ protected:
+  virtual TvxViewParams DoGetContentParams(TvxTreeListNode* ANode, Integer AColumn);
+  virtual TvxViewParams DoGetNodeContentParams(TvxTreeListNode* ANode, TvxStyle* AStyle);
+  virtual TvxViewParams DoGetPreviewParams(TvxTreeListNode* ANode);
+  TvxViewParams Lookup(Integer AIndex, TObject* AData, TvxStyle* AStyle);
+};
+
 // --- The owner --------------------------------------------------------------------------
 
 using TvxTreeListNodeEvent = std::function<void(TObject* Sender, TvxTreeListNode* ANode)>;
@@ -502,6 +581,14 @@ class TvxCustomTreeList : public TPersistent {
     FDelayTimerInterval = AInterval;
   }
 
+  TvxTreeListStyles* Styles() const { return FStyles.get(); }
+  TFont* Font() const { return FFont.get(); }
+  TvxCustomLookAndFeelPainterClass LookAndFeelPainter() const;
+  TvxTreeListNode* HotTrackNode = nullptr;  // the controller's hot-tracked node
+  bool ShowRoot = true;                     // OptionsView.ShowRoot
+  bool UseNodeColorForIndent = true;        // OptionsView.UseNodeColorForIndent
+  Integer PreviewColumn = -2;               // the preview's column, none by default
+
   bool CheckGroups = false;  // OptionsView.CheckGroups
   std::vector<TvxTreeListDataController::TSortColumn> SortColumns;
   TvxTreeListNodeEvent OnDeletion;
@@ -533,6 +620,8 @@ class TvxCustomTreeList : public TPersistent {
   std::unique_ptr<TvxTreeListOptionsCustomizing> FOptionsCustomizing;
   std::unique_ptr<TvxTreeListOptionsData> FOptionsData;
   std::unique_ptr<TvxTreeListOptionsSelection> FOptionsSelection;
+  std::unique_ptr<TFont> FFont;
+  std::unique_ptr<TvxTreeListStyles> FStyles;
 };
 
 // Holds the tree list's update lock for a block.
