@@ -1,5 +1,7 @@
 #include "vxInplaceContainer.h"
 
+#include "vxEditDataRegisteredRepositoryItems.h"
+
 void TvxControlOptionsData::Assign(TPersistent* Source) {
   if (auto* src = dynamic_cast<TvxControlOptionsData*>(Source)) {
     SetCancelOnExit(src->CancelOnExit());
@@ -29,3 +31,92 @@ void TvxControlOptionsBehavior::Assign(TPersistent* Source) {
     inherited::Assign(Source);
   }
 }
+
+namespace {
+std::unique_ptr<TvxValueTypeClassRepository> GRepository;
+}  // namespace
+
+TvxValueTypeClassRepository* vxValueTypeClassRepository() { return GRepository.get(); }
+
+void TvxValueTypeClassRepository::RegisterValueTypeClass(const String& ADescription, TvxValueTypeClass ATypeClass) {
+  for (const auto& e : FItems)
+    if (e.second == ATypeClass) return;
+  FItems.emplace_back(ADescription, ATypeClass);
+}
+
+void TvxValueTypeClassRepository::UnRegisterValueTypeClass(TvxValueTypeClass ATypeClass) {
+  std::erase_if(FItems, [&](const auto& e) { return e.second == ATypeClass; });
+}
+
+String TvxValueTypeClassRepository::FindByClassType(TvxValueTypeClass ATypeClass) const {
+  for (const auto& e : FItems)
+    if (e.second == ATypeClass) return e.first;
+  return String();
+}
+
+TvxValueTypeClass TvxValueTypeClassRepository::FindByDescription(const String& ADescription) const {
+  for (const auto& e : FItems)
+    if (SameText(e.first, ADescription)) return e.second;
+  return nullptr;
+}
+
+TvxCustomItemDataBinding::TvxCustomItemDataBinding(TPersistent* AOwner)
+    : TvxOwnedPersistent(AOwner), FDefaultValuesProvider(std::make_unique<TvxContainerItemDefaultValuesProvider>(this)) {}
+
+TvxCustomItemDataBinding::~TvxCustomItemDataBinding() = default;
+
+TvxEditRepositoryItem* TvxCustomItemDataBinding::GetDefaultRepositoryItem() {
+  return GetDataRegisteredRepositoryItems()->GetItem(GetValueTypeClass());
+}
+
+IvxEditDefaultValuesProvider* TvxCustomItemDataBinding::GetDefaultValuesProvider(TvxCustomEditProperties*) {
+  return FDefaultValuesProvider.get();
+}
+
+void TvxItemDataBinding::Assign(TPersistent* Source) {
+  if (auto* src = dynamic_cast<TvxItemDataBinding*>(Source)) {
+    SetValueType(src->ValueType());
+    SetValueTypeClass(src->GetValueTypeClass());
+  } else {
+    inherited::Assign(Source);
+  }
+}
+
+TvxValueTypeClass TvxItemDataBinding::GetValueTypeClass() {
+  return FValueTypeClass ? FValueTypeClass : TvxStringValueType::Class();
+}
+
+String TvxItemDataBinding::ValueType() {
+  TvxValueTypeClassRepository* r = vxValueTypeClassRepository();
+  return r ? r->FindByClassType(GetValueTypeClass()) : String();
+}
+
+void TvxItemDataBinding::SetValueType(const String& Value) {
+  TvxValueTypeClassRepository* r = vxValueTypeClassRepository();
+  if (TvxValueTypeClass c = r ? r->FindByDescription(Value) : nullptr) SetValueTypeClass(c);
+}
+
+void TvxItemDataBinding::SetValueTypeClass(TvxValueTypeClass Value) {
+  if (Value == GetValueTypeClass()) return;
+  FValueTypeClass = Value;
+  ValueTypeClassChanged();
+}
+
+namespace {
+
+void InitUnit() {
+  GRepository = std::make_unique<TvxValueTypeClassRepository>();
+  GRepository->RegisterValueTypeClass(L"Boolean", TvxBooleanValueType::Class());
+  GRepository->RegisterValueTypeClass(L"String", TvxStringValueType::Class());
+  GRepository->RegisterValueTypeClass(L"Integer", TvxIntegerValueType::Class());
+  GRepository->RegisterValueTypeClass(L"Currency", TvxCurrencyValueType::Class());
+  GRepository->RegisterValueTypeClass(L"Float", TvxFloatValueType::Class());
+  GRepository->RegisterValueTypeClass(L"DateTime", TvxDateTimeValueType::Class());
+  GRepository->RegisterValueTypeClass(L"Variant", TvxVariantValueType::Class());
+}
+
+void FinUnit() { GRepository.reset(); }
+
+}  // namespace
+
+const TUnitInfo vxInplaceContainerUnit = {L"vxInplaceContainer", InitUnit, FinUnit};

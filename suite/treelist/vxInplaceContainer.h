@@ -2,7 +2,13 @@
 // the data options (CancelOnExit, Editing) and the behaviour options.
 #pragma once
 
+#include <memory>
+#include <vector>
+
+#include "SysInit.h"
 #include "vxClasses.h"
+#include "vxDataStorage.h"
+#include "vxEdit.h"
 
 class TvxControlOptionsData : public TvxOwnedPersistent {
   DECLARE_CLASS(TvxControlOptionsData, TvxOwnedPersistent)
@@ -74,3 +80,74 @@ class TvxControlOptionsBehavior : public TvxOwnedPersistent {
   bool FIncSearch = false;
   TObject* FIncSearchItem = nullptr;
 };
+
+// The value types by their descriptions ("String", "Integer", ...), through which an
+// item's value type is named in a form file.
+class TvxValueTypeClassRepository : public TObject {
+  DECLARE_CLASS(TvxValueTypeClassRepository, TObject)
+ public:
+  // Adds the pair unless the class is already registered under any description.
+  void RegisterValueTypeClass(const String& ADescription, TvxValueTypeClass ATypeClass);
+  void UnRegisterValueTypeClass(TvxValueTypeClass ATypeClass);
+  // The description, empty when the class is not registered.
+  String FindByClassType(TvxValueTypeClass ATypeClass) const;
+  // The first class whose description matches without regard to case, or nil.
+  TvxValueTypeClass FindByDescription(const String& ADescription) const;
+  Integer Count() const { return static_cast<Integer>(FItems.size()); }
+
+ private:
+  std::vector<std::pair<String, TvxValueTypeClass>> FItems;
+};
+
+// The process-wide instance; exists while the unit is started.
+TvxValueTypeClassRepository* vxValueTypeClassRepository();
+
+// The default values an item hands to its editor properties: no display format of its own.
+class TvxContainerItemDefaultValuesProvider : public TvxCustomEditDefaultValuesProvider {
+  DECLARE_CLASS(TvxContainerItemDefaultValuesProvider, TvxCustomEditDefaultValuesProvider)
+ public:
+  using TvxCustomEditDefaultValuesProvider::TvxCustomEditDefaultValuesProvider;
+  bool IsDisplayFormatDefined(bool) override { return false; }
+};
+
+// An item's link to its data: the value type of its field and the default values
+// provider handed to its editor properties.
+class TvxCustomItemDataBinding : public TvxOwnedPersistent {
+  DECLARE_CLASS(TvxCustomItemDataBinding, TvxOwnedPersistent)
+ public:
+  explicit TvxCustomItemDataBinding(TPersistent* AOwner);
+  ~TvxCustomItemDataBinding() override;
+  // The editor repository item registered for the value type.
+  virtual TvxEditRepositoryItem* GetDefaultRepositoryItem();
+  virtual void GetDefaultText(String& AText) { AText = String(); }
+  virtual IvxEditDefaultValuesProvider* GetDefaultValuesProvider(TvxCustomEditProperties* AProperties = nullptr);
+  virtual TvxValueTypeClass GetValueTypeClass() { return TvxStringValueType::Class(); }
+  virtual void DataChanged() {}
+  Pointer Data = nullptr;
+
+ protected:
+  // Tells the owner that the value type changed (the item re-types its field).
+  virtual void ValueTypeClassChanged() {}
+
+ private:
+  std::unique_ptr<TvxCustomEditDefaultValuesProvider> FDefaultValuesProvider;
+};
+
+class TvxItemDataBinding : public TvxCustomItemDataBinding {
+  DECLARE_CLASS(TvxItemDataBinding, TvxCustomItemDataBinding)
+ public:
+  using TvxCustomItemDataBinding::TvxCustomItemDataBinding;
+  // From another binding: its ValueType (by description), then its ValueTypeClass.
+  void Assign(TPersistent* Source) override;
+  TvxValueTypeClass GetValueTypeClass() override;
+  String ValueType();
+  // An unregistered description is ignored.
+  void SetValueType(const String& Value);
+  void SetValueTypeClass(TvxValueTypeClass Value);
+  bool IsValueTypeStored() const { return FValueTypeClass != TvxStringValueType::Class(); }
+
+ private:
+  TvxValueTypeClass FValueTypeClass = nullptr;
+};
+
+extern const TUnitInfo vxInplaceContainerUnit;
