@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "vxEditConsts.h"
+#include "vxVariants.h"
 
 // --- Caption items -------------------------------------------------------------------------
 
@@ -219,10 +220,9 @@ void TvxCustomCheckBoxProperties::Assign(TPersistent* Source) {
       FMultiLine = p->FMultiLine;
       FNullStyle = p->FNullStyle;
       FUseAlignmentWhenInplace = p->FUseAlignmentWhenInplace;
-      FValueChecked = p->FValueChecked;
-      FValueUnchecked = p->FValueUnchecked;
-      FValueGrayed = p->FValueGrayed;
+      FGlyphCount = p->FGlyphCount;
       Changed();
+      SetCheckValues(p->FValueChecked, p->FValueGrayed, p->FValueUnchecked);
     } catch (...) {
       EndUpdate();
       throw;
@@ -234,29 +234,65 @@ void TvxCustomCheckBoxProperties::Assign(TPersistent* Source) {
 }
 
 TvxEditSupportedOperations TvxCustomCheckBoxProperties::GetSupportedOperations() {
-  return TvxEditSupportedOperations{esoAlwaysHotTrack, esoEditing, esoFiltering, esoHorzAlignment, esoHotTrack,
+  return TvxEditSupportedOperations{esoAlwaysHotTrack, esoEditing,       esoFiltering,   esoHotTrack,
                                     esoShowingCaption, esoSorting, esoTransparency};
 }
 
-TvxCheckBoxState TvxCustomCheckBoxProperties::GetState(const Variant& AEditValue) {
-  if (VarSameValue(AEditValue, FValueChecked)) return cbsChecked;
-  if (VarSameValue(AEditValue, FValueUnchecked)) return cbsUnchecked;
-  return cbsGrayed;
+TvxEditSpecialFeatures TvxCustomCheckBoxProperties::GetSpecialFeatures() {
+  TvxEditSpecialFeatures features = TvxCustomEditProperties::GetSpecialFeatures();
+  features.Include(esfNoContentPart);
+  return features;
 }
 
-Variant TvxCustomCheckBoxProperties::GetEditValueByState(TvxCheckBoxState AState) {
-  switch (AState) {
-    case cbsChecked:
-      return FValueChecked;
+namespace {
+// Equal values of the same variant type; two Nulls are equal.
+bool VarEqualsSameType(const Variant& A, const Variant& B) {
+  if (VarType(A) != VarType(B)) return false;
+  if (VarIsNull(A) || VarIsEmpty(A)) return true;
+  return VariantsEqual(A, B);
+}
+}  // namespace
+
+void TvxCustomCheckBoxProperties::PrepareDisplayValue(const Variant& AEditValue, Variant& DisplayValue, bool) {
+  if (VariantsEqual(AEditValue, FValueChecked))
+    DisplayValue = static_cast<int>(cbsChecked);
+  else if (VariantsEqual(AEditValue, FValueUnchecked))
+    DisplayValue = static_cast<int>(cbsUnchecked);
+  else
+    DisplayValue = static_cast<int>(cbsGrayed);
+}
+
+Variant TvxCustomCheckBoxProperties::PrepareEditValue(const Variant& ADisplayValue) {
+  switch (ADisplayValue.AsInt64()) {
     case cbsUnchecked:
       return FValueUnchecked;
-    default:
+    case cbsChecked:
+      return FValueChecked;
+    case cbsGrayed:
       return FValueGrayed;
+    default:
+      return Variant();
   }
 }
 
-String TvxCustomCheckBoxProperties::GetDisplayCheckState(TvxCheckBoxState AState) {
-  switch (AState) {
+TvxCheckBoxState EditValueToCheckState(TvxCustomCheckBoxProperties* AProperties, const Variant& AEditValue) {
+  Variant display;
+  AProperties->PrepareDisplayValue(AEditValue, display, false);
+  return static_cast<TvxCheckBoxState>(display.AsInt64());
+}
+
+bool TvxCustomCheckBoxProperties::CompareDisplayValues(const Variant& AEditValue1, const Variant& AEditValue2) {
+  return EditValueToCheckState(this, AEditValue1) == EditValueToCheckState(this, AEditValue2);
+}
+
+bool TvxCustomCheckBoxProperties::IsEditValueValid(Variant& AEditValue, bool AEditFocused) {
+  return TvxCustomEditProperties::IsEditValueValid(AEditValue, AEditFocused) &&
+         (VarEqualsSameType(AEditValue, FValueChecked) || VarEqualsSameType(AEditValue, FValueUnchecked) ||
+          VarEqualsSameType(AEditValue, FValueGrayed));
+}
+
+String TvxCustomCheckBoxProperties::GetDisplayText(const Variant& AEditValue, bool, bool) {
+  switch (EditValueToCheckState(this, AEditValue)) {
     case cbsChecked:
       return FDisplayChecked;
     case cbsUnchecked:
@@ -266,23 +302,51 @@ String TvxCustomCheckBoxProperties::GetDisplayCheckState(TvxCheckBoxState AState
   }
 }
 
-String TvxCustomCheckBoxProperties::GetDisplayText(const Variant& AEditValue, bool, bool) {
-  return GetDisplayCheckState(GetState(AEditValue));
+bool TvxCustomCheckBoxProperties::IsLoading() {
+  auto* owner = dynamic_cast<TComponent*>(Owner());
+  return owner && owner->ComponentState().Contains(csLoading);
 }
 
 void TvxCustomCheckBoxProperties::SetValueChecked(const Variant& Value) {
+  if (!IsLoading() && (VarIsNull(Value) || VarEqualsSameType(Value, FValueChecked) ||
+                       VarEqualsSameType(Value, FValueUnchecked) || VarEqualsSameType(Value, FValueGrayed)))
+    return;
   FValueChecked = Value;
   Changed();
 }
 
 void TvxCustomCheckBoxProperties::SetValueUnchecked(const Variant& Value) {
+  if (!IsLoading() && (VarIsNull(Value) || VarEqualsSameType(Value, FValueChecked) ||
+                       VarEqualsSameType(Value, FValueUnchecked) || VarEqualsSameType(Value, FValueGrayed)))
+    return;
   FValueUnchecked = Value;
   Changed();
 }
 
 void TvxCustomCheckBoxProperties::SetValueGrayed(const Variant& Value) {
+  if (!IsLoading() && (VarEqualsSameType(Value, FValueChecked) || VarEqualsSameType(Value, FValueUnchecked) ||
+                       VarEqualsSameType(Value, FValueGrayed)))
+    return;
   FValueGrayed = Value;
   Changed();
+}
+
+void TvxCustomCheckBoxProperties::SetCheckValues(const Variant& AValueChecked, const Variant& AValueGrayed,
+                                                 const Variant& AValueUnchecked) {
+  if (VarIsNull(AValueChecked) || VarIsNull(AValueUnchecked) || VarEqualsSameType(AValueChecked, AValueGrayed) ||
+      VarEqualsSameType(AValueChecked, AValueUnchecked) || VarEqualsSameType(AValueGrayed, AValueUnchecked))
+    return;
+  FValueChecked = AValueChecked;
+  FValueGrayed = AValueGrayed;
+  FValueUnchecked = AValueUnchecked;
+  Changed();
+}
+
+Integer CalcCheckGlyphIndex(TvxCheckBoxState AState, bool APressed, bool AGrayedSupported, Integer AGlyphCount) {
+  const Integer perRow = (!AGrayedSupported && AGlyphCount % 3 != 0 && AGlyphCount % 2 == 0) ? 2 : 3;
+  Integer index = static_cast<Integer>(AState) + (APressed ? perRow : 0);
+  if (index < AGlyphCount || index < perRow) return index;
+  return index % perRow;
 }
 
 namespace {
