@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "vxContainerRoutines.h"
 #include "vxEditConsts.h"
+#include "vxEditPaintUtils.h"
 #include "vxVariants.h"
 
 // --- Caption items -------------------------------------------------------------------------
@@ -349,12 +351,209 @@ Integer CalcCheckGlyphIndex(TvxCheckBoxState AState, bool APressed, bool AGrayed
   return index % perRow;
 }
 
+// --- Painting ---------------------------------------------------------------------------------
+
+namespace {
+
+HBITMAP FCheckMarkMask = nullptr;
+
+// White where the system's checked and unchecked cells agree, black where the mark is.
+void BuildCheckMarkMask() {
+  const TSize size = TvxStandardLookAndFeelPainter::Instance()->CheckButtonSize();
+  HBITMAP system = LoadBitmapW(nullptr, MAKEINTRESOURCEW(32759));  // OBM_CHECKBOXES
+  if (!system) return;
+  HDC screen = GetDC(nullptr);
+  HDC source = CreateCompatibleDC(screen);
+  HDC mask = CreateCompatibleDC(screen);
+  FCheckMarkMask = CreateBitmap(size.cx, size.cy, 1, 1, nullptr);
+  HGDIOBJ oldSource = SelectObject(source, system);
+  HGDIOBJ oldMask = SelectObject(mask, FCheckMarkMask);
+  for (int y = 0; y < size.cy; ++y)
+    for (int x = 0; x < size.cx; ++x)
+      SetPixel(mask, x, y,
+               GetPixel(source, x + size.cx, y) == GetPixel(source, x, y) ? RGB(255, 255, 255) : RGB(0, 0, 0));
+  SelectObject(mask, oldMask);
+  SelectObject(source, oldSource);
+  DeleteDC(mask);
+  DeleteDC(source);
+  ReleaseDC(nullptr, screen);
+  DeleteObject(system);
+}
+
+void FreeCheckMarkMask() {
+  if (FCheckMarkMask) DeleteObject(FCheckMarkMask);
+  FCheckMarkMask = nullptr;
+}
+
+bool IsFlatBorder(TvxEditBorderStyle AStyle) { return AStyle == ebsUltraFlat || AStyle == ebsOffice11; }
+
+// The saved clip region of a canvas, restored when the scope ends.
+class TClipScope {
+ public:
+  TClipScope(TvxCanvas* ACanvas, const TRect& AClip) : FCanvas(ACanvas) {
+    FCanvas->SaveClipRegion();
+    FCanvas->IntersectClipRect(AClip);
+  }
+  ~TClipScope() { FCanvas->RestoreClipRegion(); }
+  TClipScope(const TClipScope&) = delete;
+  TClipScope& operator=(const TClipScope&) = delete;
+
+ private:
+  TvxCanvas* FCanvas;
+};
+
+void DrawCheckMarkMask(TvxCanvas* ACanvas, const TRect& R, TColor AColor) {
+  if (!FCheckMarkMask) return;
+  BITMAP info{};
+  GetObjectW(FCheckMarkMask, sizeof(info), &info);
+  TClipScope clip(ACanvas, R);
+  HDC maskDC = CreateCompatibleDC(ACanvas->Handle());
+  HGDIOBJ old = SelectObject(maskDC, FCheckMarkMask);
+  HGDIOBJ oldBrush = SelectObject(ACanvas->Handle(), CreateSolidBrush(ColorToRGB(AColor)));
+  SetTextColor(ACanvas->Handle(), RGB(0, 0, 0));
+  SetBkColor(ACanvas->Handle(), RGB(255, 255, 255));
+  BitBlt(ACanvas->Handle(), R.left - 2, R.top - 2, info.bmWidth, info.bmHeight, maskDC, 0, 0, 0xB8074A);
+  DeleteObject(SelectObject(ACanvas->Handle(), oldBrush));
+  SelectObject(maskDC, old);
+  DeleteDC(maskDC);
+}
+
+void DrawEditCheckBorder(TvxCanvas* ACanvas, TRect R, TvxEditBorderStyle ABorderStyle, TvxEditCheckState ACheckState,
+                         TColor ABorderColor, TColor ABackgroundColor, bool AFill, bool AIsDesigning, bool AFocused) {
+  const Integer offset = 2 - vxContainerBorderWidth(static_cast<TvxContainerBorderStyle>(ABorderStyle));
+  if (AFill && offset > 0) ACanvas->FrameRect(R, ABackgroundColor, offset);
+  InflateRect(&R, -offset, -offset);
+  switch (ABorderStyle) {
+    case ebsSingle:
+      ACanvas->FrameRect(R, ABorderColor);
+      break;
+    case ebsThick:
+      ACanvas->FrameRect(R, ABorderColor, 2);
+      break;
+    case ebsFlat:
+      ACanvas->DrawComplexFrame(R, clBtnShadow, clBtnHighlight);
+      InflateRect(&R, -1, -1);
+      ACanvas->FrameRect(R, clBtnFace);
+      break;
+    case ebs3D:
+      ACanvas->DrawComplexFrame(R, clBtnShadow, clBtnHighlight);
+      InflateRect(&R, -1, -1);
+      ACanvas->DrawComplexFrame(R, cl3DDkShadow, cl3DLight);
+      break;
+    case ebsUltraFlat:
+    case ebsOffice11: {
+      const bool office11 = ABorderStyle == ebsOffice11;
+      TColor color;
+      if (office11 && ACheckState == ecsNormal && !AFocused && !AIsDesigning)
+        color = clBtnText;
+      else if (ACheckState == ecsHot || ACheckState == ecsPressed || (AIsDesigning && ACheckState != ecsDisabled) ||
+               (ACheckState == ecsNormal && AFocused))
+        color = GetEditHighlightColor(office11);
+      else
+        color = clBtnShadow;
+      ACanvas->FrameRect(R, color);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void DrawSystemCheckContent(TvxCanvas* ACanvas, const TRect& AContent, TvxEditBorderStyle ABorderStyle,
+                            TvxEditCheckState ACheckState, TvxCheckBoxState AState,
+                            TvxCheckBoxNullValueShowingStyle ANullStyle) {
+  UINT flags;
+  if (ACheckState == ecsDisabled) {
+    flags = DFCS_PUSHED | DFCS_BUTTON3STATE;
+    flags |= (AState == cbsUnchecked || (AState == cbsGrayed && ANullStyle != nssGrayedChecked)) ? DFCS_INACTIVE
+                                                                                                  : DFCS_CHECKED;
+  } else {
+    switch (AState) {
+      case cbsChecked:
+        flags = DFCS_CHECKED;
+        break;
+      case cbsGrayed:
+        flags = DFCS_BUTTON3STATE |
+                (ANullStyle == nssInactive ? DFCS_INACTIVE : (ANullStyle == nssGrayedChecked ? DFCS_CHECKED : 0));
+        break;
+      default:
+        flags = 0;
+    }
+    if (ACheckState == ecsPressed) flags |= DFCS_PUSHED;
+  }
+  if (ABorderStyle != ebs3D) flags |= DFCS_FLAT;
+  TRect frame = AContent;
+  InflateRect(&frame, 2, 2);
+  TClipScope clip(ACanvas, AContent);
+  DrawFrameControl(ACanvas->Handle(), &frame, DFC_BUTTON, DFCS_BUTTONCHECK | flags);
+}
+
+void DrawFlatCheckContent(TvxCanvas* ACanvas, const TRect& AContent, TvxEditBorderStyle ABorderStyle,
+                          TvxEditCheckState ACheckState, TvxCheckBoxState AState,
+                          TvxCheckBoxNullValueShowingStyle ANullStyle) {
+  FillRectWithBrushHandle(ACanvas->Handle(), AContent,
+                          GetCachedSolidBrush(CalcCheckContentColor(ABorderStyle, ACheckState, AState, ANullStyle)));
+  if (AState == cbsUnchecked || (AState == cbsGrayed && ANullStyle != nssGrayedChecked)) return;
+  DrawCheckMarkMask(ACanvas, AContent,
+                    ACheckState != ecsDisabled && AState == cbsChecked ? clBtnText : clBtnShadow);
+}
+
+TvxButtonState ButtonStateOf(TvxEditCheckState AState) {
+  static const TvxButtonState states[] = {vxbsNormal, vxbsHot, vxbsPressed, vxbsDisabled};
+  return states[AState];
+}
+
+}  // namespace
+
+HBITMAP CheckMarkMask() { return FCheckMarkMask; }
+
+TColor CalcCheckContentColor(TvxEditBorderStyle ABorderStyle, TvxEditCheckState ACheckState,
+                             TvxCheckBoxState AState, TvxCheckBoxNullValueShowingStyle ANullStyle) {
+  const bool inactiveGrayed = AState == cbsGrayed && ANullStyle == nssInactive;
+  if (!IsFlatBorder(ABorderStyle)) {
+    if (inactiveGrayed) return clBtnFace;
+    return ACheckState == ecsNormal || ACheckState == ecsHot ? clWindow : clBtnFace;
+  }
+  switch (ACheckState) {
+    case ecsNormal:
+      return inactiveGrayed ? clBtnFace : clWindow;
+    case ecsHot:
+    case ecsPressed:
+      return GetFlatButtonBorderColor(ACheckState == ecsPressed, ABorderStyle == ebsOffice11);
+    default:
+      return clBtnFace;
+  }
+}
+
+void PaintEditCheckBox(TvxCanvas* ACanvas, const TRect& R, TvxCheckBoxState AState, TvxEditCheckState ACheckState,
+                       TvxEditBorderStyle ABorderStyle, TColor ABorderColor, TColor ABackgroundColor, bool AFill,
+                       bool AIsDesigning, bool AFocused, TvxCustomLookAndFeelPainterClass ASkinPainter,
+                       TvxCheckBoxNullValueShowingStyle ANullStyle) {
+  if (!AFill) ABackgroundColor = clNone;
+  if (AState == cbsGrayed && ANullStyle == nssUnchecked) AState = cbsUnchecked;
+  if (ASkinPainter) {
+    if (AFill) ACanvas->FillRect(R, ABackgroundColor);
+    ASkinPainter->DrawCheckButton(ACanvas, R, ButtonStateOf(ACheckState), AState);
+    return;
+  }
+  DrawEditCheckBorder(ACanvas, R, ABorderStyle, ACheckState, ABorderColor, ABackgroundColor, AFill, AIsDesigning,
+                      AFocused);
+  TRect content = R;
+  InflateRect(&content, -2, -2);
+  if (IsFlatBorder(ABorderStyle))
+    DrawFlatCheckContent(ACanvas, content, ABorderStyle, ACheckState, AState, ANullStyle);
+  else
+    DrawSystemCheckContent(ACanvas, content, ABorderStyle, ACheckState, AState, ANullStyle);
+}
+
 namespace {
 void InitCheckBox() {
+  BuildCheckMarkMask();
   GetEditPropertiesRegistry()->Register(TvxCheckBoxProperties::StaticClass(),
                                         vxGetResString(&svxSEditRepositoryCheckBoxItem));
 }
 void FinCheckBox() {
+  FreeCheckMarkMask();
   if (TvxRegisteredClasses* r = GetEditPropertiesRegistry()) r->Unregister(TvxCheckBoxProperties::StaticClass());
 }
 }  // namespace

@@ -137,6 +137,24 @@ class TvxCheckBoxProperties : public TvxCustomCheckBoxProperties {
   explicit TvxCheckBoxProperties(TPersistent* AOwner) : TvxCustomCheckBoxProperties(AOwner) {}
 };
 
+// --- Painting ---------------------------------------------------------------------------------
+
+// The mouse/enabled state of a check face.
+enum TvxEditCheckState { ecsNormal, ecsHot, ecsPressed, ecsDisabled };
+
+// Draws a check face in R: through the skin painter when one is given, else a border of
+// the border style and the system's or the flat check content. Without fill the
+// background is left as it is (transparent painting over a parent).
+void PaintEditCheckBox(TvxCanvas* ACanvas, const TRect& R, TvxCheckBoxState AState, TvxEditCheckState ACheckState,
+                       TvxEditBorderStyle ABorderStyle, TColor ABorderColor, TColor ABackgroundColor, bool AFill,
+                       bool AIsDesigning, bool AFocused, TvxCustomLookAndFeelPainterClass ASkinPainter,
+                       TvxCheckBoxNullValueShowingStyle ANullStyle);
+// The colour that fills the inside of a face.
+TColor CalcCheckContentColor(TvxEditBorderStyle ABorderStyle, TvxEditCheckState ACheckState,
+                             TvxCheckBoxState AState, TvxCheckBoxNullValueShowingStyle ANullStyle);
+// The mask of the system's check mark, black where the mark is; built at start-up.
+HBITMAP CheckMarkMask();
+
 // The state an edit value stands for under the properties.
 TvxCheckBoxState EditValueToCheckState(TvxCustomCheckBoxProperties* AProperties, const Variant& AEditValue);
 
