@@ -56,7 +56,9 @@ TEST(CheckBoxPaint, ThreeStatesDifferInEveryLook) {
     EXPECT_GT(CountDark(checked), 5) << look.Name;  // the check mark
     EXPECT_NE(checked, grayed) << look.Name;
     // A skin painter decides itself how a grayed face looks; the suite's own faces show it.
-    if (!look.Skin) EXPECT_NE(unchecked, grayed) << look.Name;
+    if (!look.Skin) {
+      EXPECT_NE(unchecked, grayed) << look.Name;
+    }
     // Nothing of the parent shows inside a painted face.
     for (COLORREF c : checked) EXPECT_NE(c, kParent) << look.Name;
   }
