@@ -30,6 +30,7 @@ const TMessageMap* TvxFormatControllerWindow::ClassMessages() {
 namespace {
 
 TvxFormatController* FFormatController = nullptr;
+bool FFormatsFinalized = false;
 
 bool IsAsciiLetter(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); }
 wchar_t UpperAscii(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - 32) : c; }
@@ -656,14 +657,19 @@ Integer TvxFormatController::GetDateTimeStandardMaskStringLength(const TvxDateTi
 
 TvxFormatController* GetFormatController() {
   // The constructor's GetFormats makes the first controller the process instance.
-  if (!FFormatController) FFormatController = new TvxFormatController();
+  if (!FFormatController && !FFormatsFinalized) FFormatController = new TvxFormatController();
   return FFormatController;
 }
 
 namespace {
 
-void FinFormats() { delete FFormatController; }
+void InitFormats() { FFormatsFinalized = false; }
+
+void FinFormats() {
+  delete FFormatController;
+  FFormatsFinalized = true;
+}
 
 }  // namespace
 
-const TUnitInfo vxFormatsUnit = {L"vxFormats", nullptr, FinFormats};
+const TUnitInfo vxFormatsUnit = {L"vxFormats", InitFormats, FinFormats};

@@ -176,7 +176,8 @@ class TvxFormatController : public TvxIUnknownObject, public IvdLocalizerListene
   std::unique_ptr<TvxFormatControllerWindow> FWindow;
 };
 
-// The process instance, created on first use and freed when the unit shuts down.
+// The process instance, created on first use and freed when the unit shuts down;
+// nullptr after that.
 TvxFormatController* GetFormatController();
 
 // The builders behind the controller's formats, for the editors that derive their own.

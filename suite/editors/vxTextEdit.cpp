@@ -82,7 +82,7 @@ TvxCustomTextEditProperties::TvxCustomTextEditProperties(TPersistent* AOwner, co
   FLookupItems = std::make_unique<TStringList>();
   FLookupItems->SetDuplicates(dupAccept);
   FLookupItems->OnChange = [this](TObject*) { Changed(); };
-  GetFormatController()->AddListener(this);
+  if (TvxFormatController* fc = GetFormatController()) fc->AddListener(this);
 }
 
 TvxCustomTextEditProperties::~TvxCustomTextEditProperties() {
