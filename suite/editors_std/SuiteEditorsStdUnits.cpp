@@ -6,13 +6,14 @@
 #include "vxEditDataRegisteredRepositoryItems.h"
 #include "vxEditRegisteredRepositoryItems.h"
 #include "vxEditRepositoryItems.h"
+#include "vxNavigator.h"
 
 namespace {
 const TUnitList* const Needs[] = {&SuiteEditorsUnits};
 // Start-up order; shut-down runs in reverse. The value-type map comes last: it creates
 // items of the editors above.
 const TUnitInfo* const Units[] = {
-    &vxCheckBoxUnit, &vxCurrencyEditUnit, &vxEditRepositoryItemsUnit, &vxEditRegisteredRepositoryItemsUnit,
+    &vxNavigatorUnit, &vxCheckBoxUnit, &vxCurrencyEditUnit, &vxEditRepositoryItemsUnit, &vxEditRegisteredRepositoryItemsUnit,
     &vxEditDataRegisteredRepositoryItemsUnit,
 };
 }  // namespace

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 
+#include "vxContainerRoutines.h"
 #include "vxEditConsts.h"
+#include "vxEditPaintUtils.h"
+#include "vxVariants.h"
 
 // --- Caption items -------------------------------------------------------------------------
 
@@ -219,10 +222,9 @@ void TvxCustomCheckBoxProperties::Assign(TPersistent* Source) {
       FMultiLine = p->FMultiLine;
       FNullStyle = p->FNullStyle;
       FUseAlignmentWhenInplace = p->FUseAlignmentWhenInplace;
-      FValueChecked = p->FValueChecked;
-      FValueUnchecked = p->FValueUnchecked;
-      FValueGrayed = p->FValueGrayed;
+      FGlyphCount = p->FGlyphCount;
       Changed();
+      SetCheckValues(p->FValueChecked, p->FValueGrayed, p->FValueUnchecked);
     } catch (...) {
       EndUpdate();
       throw;
@@ -234,29 +236,65 @@ void TvxCustomCheckBoxProperties::Assign(TPersistent* Source) {
 }
 
 TvxEditSupportedOperations TvxCustomCheckBoxProperties::GetSupportedOperations() {
-  return TvxEditSupportedOperations{esoAlwaysHotTrack, esoEditing, esoFiltering, esoHorzAlignment, esoHotTrack,
+  return TvxEditSupportedOperations{esoAlwaysHotTrack, esoEditing,       esoFiltering,   esoHotTrack,
                                     esoShowingCaption, esoSorting, esoTransparency};
 }
 
-TvxCheckBoxState TvxCustomCheckBoxProperties::GetState(const Variant& AEditValue) {
-  if (VarSameValue(AEditValue, FValueChecked)) return cbsChecked;
-  if (VarSameValue(AEditValue, FValueUnchecked)) return cbsUnchecked;
-  return cbsGrayed;
+TvxEditSpecialFeatures TvxCustomCheckBoxProperties::GetSpecialFeatures() {
+  TvxEditSpecialFeatures features = TvxCustomEditProperties::GetSpecialFeatures();
+  features.Include(esfNoContentPart);
+  return features;
 }
 
-Variant TvxCustomCheckBoxProperties::GetEditValueByState(TvxCheckBoxState AState) {
-  switch (AState) {
-    case cbsChecked:
-      return FValueChecked;
+namespace {
+// Equal values of the same variant type; two Nulls are equal.
+bool VarEqualsSameType(const Variant& A, const Variant& B) {
+  if (VarType(A) != VarType(B)) return false;
+  if (VarIsNull(A) || VarIsEmpty(A)) return true;
+  return VariantsEqual(A, B);
+}
+}  // namespace
+
+void TvxCustomCheckBoxProperties::PrepareDisplayValue(const Variant& AEditValue, Variant& DisplayValue, bool) {
+  if (VariantsEqual(AEditValue, FValueChecked))
+    DisplayValue = static_cast<int>(cbsChecked);
+  else if (VariantsEqual(AEditValue, FValueUnchecked))
+    DisplayValue = static_cast<int>(cbsUnchecked);
+  else
+    DisplayValue = static_cast<int>(cbsGrayed);
+}
+
+Variant TvxCustomCheckBoxProperties::PrepareEditValue(const Variant& ADisplayValue) {
+  switch (ADisplayValue.AsInt64()) {
     case cbsUnchecked:
       return FValueUnchecked;
-    default:
+    case cbsChecked:
+      return FValueChecked;
+    case cbsGrayed:
       return FValueGrayed;
+    default:
+      return Variant();
   }
 }
 
-String TvxCustomCheckBoxProperties::GetDisplayCheckState(TvxCheckBoxState AState) {
-  switch (AState) {
+TvxCheckBoxState EditValueToCheckState(TvxCustomCheckBoxProperties* AProperties, const Variant& AEditValue) {
+  Variant display;
+  AProperties->PrepareDisplayValue(AEditValue, display, false);
+  return static_cast<TvxCheckBoxState>(display.AsInt64());
+}
+
+bool TvxCustomCheckBoxProperties::CompareDisplayValues(const Variant& AEditValue1, const Variant& AEditValue2) {
+  return EditValueToCheckState(this, AEditValue1) == EditValueToCheckState(this, AEditValue2);
+}
+
+bool TvxCustomCheckBoxProperties::IsEditValueValid(Variant& AEditValue, bool AEditFocused) {
+  return TvxCustomEditProperties::IsEditValueValid(AEditValue, AEditFocused) &&
+         (VarEqualsSameType(AEditValue, FValueChecked) || VarEqualsSameType(AEditValue, FValueUnchecked) ||
+          VarEqualsSameType(AEditValue, FValueGrayed));
+}
+
+String TvxCustomCheckBoxProperties::GetDisplayText(const Variant& AEditValue, bool, bool) {
+  switch (EditValueToCheckState(this, AEditValue)) {
     case cbsChecked:
       return FDisplayChecked;
     case cbsUnchecked:
@@ -266,31 +304,256 @@ String TvxCustomCheckBoxProperties::GetDisplayCheckState(TvxCheckBoxState AState
   }
 }
 
-String TvxCustomCheckBoxProperties::GetDisplayText(const Variant& AEditValue, bool, bool) {
-  return GetDisplayCheckState(GetState(AEditValue));
+bool TvxCustomCheckBoxProperties::IsLoading() {
+  auto* owner = dynamic_cast<TComponent*>(Owner());
+  return owner && owner->ComponentState().Contains(csLoading);
 }
 
 void TvxCustomCheckBoxProperties::SetValueChecked(const Variant& Value) {
+  if (!IsLoading() && (VarIsNull(Value) || VarEqualsSameType(Value, FValueChecked) ||
+                       VarEqualsSameType(Value, FValueUnchecked) || VarEqualsSameType(Value, FValueGrayed)))
+    return;
   FValueChecked = Value;
   Changed();
 }
 
 void TvxCustomCheckBoxProperties::SetValueUnchecked(const Variant& Value) {
+  if (!IsLoading() && (VarIsNull(Value) || VarEqualsSameType(Value, FValueChecked) ||
+                       VarEqualsSameType(Value, FValueUnchecked) || VarEqualsSameType(Value, FValueGrayed)))
+    return;
   FValueUnchecked = Value;
   Changed();
 }
 
 void TvxCustomCheckBoxProperties::SetValueGrayed(const Variant& Value) {
+  if (!IsLoading() && (VarEqualsSameType(Value, FValueChecked) || VarEqualsSameType(Value, FValueUnchecked) ||
+                       VarEqualsSameType(Value, FValueGrayed)))
+    return;
   FValueGrayed = Value;
   Changed();
 }
 
+void TvxCustomCheckBoxProperties::SetCheckValues(const Variant& AValueChecked, const Variant& AValueGrayed,
+                                                 const Variant& AValueUnchecked) {
+  if (VarIsNull(AValueChecked) || VarIsNull(AValueUnchecked) || VarEqualsSameType(AValueChecked, AValueGrayed) ||
+      VarEqualsSameType(AValueChecked, AValueUnchecked) || VarEqualsSameType(AValueGrayed, AValueUnchecked))
+    return;
+  FValueChecked = AValueChecked;
+  FValueGrayed = AValueGrayed;
+  FValueUnchecked = AValueUnchecked;
+  Changed();
+}
+
+Integer CalcCheckGlyphIndex(TvxCheckBoxState AState, bool APressed, bool AGrayedSupported, Integer AGlyphCount) {
+  const Integer perRow = (!AGrayedSupported && AGlyphCount % 3 != 0 && AGlyphCount % 2 == 0) ? 2 : 3;
+  Integer index = static_cast<Integer>(AState) + (APressed ? perRow : 0);
+  if (index < AGlyphCount || index < perRow) return index;
+  return index % perRow;
+}
+
+// --- Painting ---------------------------------------------------------------------------------
+
+namespace {
+
+HBITMAP FCheckMarkMask = nullptr;
+
+// White where the system's checked and unchecked cells agree, black where the mark is.
+void BuildCheckMarkMask() {
+  const TSize size = TvxStandardLookAndFeelPainter::Instance()->CheckButtonSize();
+  HBITMAP system = LoadBitmapW(nullptr, MAKEINTRESOURCEW(32759));  // OBM_CHECKBOXES
+  if (!system) return;
+  HDC screen = GetDC(nullptr);
+  HDC source = CreateCompatibleDC(screen);
+  HDC mask = CreateCompatibleDC(screen);
+  FCheckMarkMask = CreateBitmap(size.cx, size.cy, 1, 1, nullptr);
+  HGDIOBJ oldSource = SelectObject(source, system);
+  HGDIOBJ oldMask = SelectObject(mask, FCheckMarkMask);
+  for (int y = 0; y < size.cy; ++y)
+    for (int x = 0; x < size.cx; ++x)
+      SetPixel(mask, x, y,
+               GetPixel(source, x + size.cx, y) == GetPixel(source, x, y) ? RGB(255, 255, 255) : RGB(0, 0, 0));
+  SelectObject(mask, oldMask);
+  SelectObject(source, oldSource);
+  DeleteDC(mask);
+  DeleteDC(source);
+  ReleaseDC(nullptr, screen);
+  DeleteObject(system);
+}
+
+void FreeCheckMarkMask() {
+  if (FCheckMarkMask) DeleteObject(FCheckMarkMask);
+  FCheckMarkMask = nullptr;
+}
+
+bool IsFlatBorder(TvxEditBorderStyle AStyle) { return AStyle == ebsUltraFlat || AStyle == ebsOffice11; }
+
+// The saved clip region of a canvas, restored when the scope ends.
+class TClipScope {
+ public:
+  TClipScope(TvxCanvas* ACanvas, const TRect& AClip) : FCanvas(ACanvas) {
+    FCanvas->SaveClipRegion();
+    FCanvas->IntersectClipRect(AClip);
+  }
+  ~TClipScope() { FCanvas->RestoreClipRegion(); }
+  TClipScope(const TClipScope&) = delete;
+  TClipScope& operator=(const TClipScope&) = delete;
+
+ private:
+  TvxCanvas* FCanvas;
+};
+
+void DrawCheckMarkMask(TvxCanvas* ACanvas, const TRect& R, TColor AColor) {
+  if (!FCheckMarkMask) return;
+  BITMAP info{};
+  GetObjectW(FCheckMarkMask, sizeof(info), &info);
+  TClipScope clip(ACanvas, R);
+  HDC maskDC = CreateCompatibleDC(ACanvas->Handle());
+  HGDIOBJ old = SelectObject(maskDC, FCheckMarkMask);
+  HGDIOBJ oldBrush = SelectObject(ACanvas->Handle(), CreateSolidBrush(ColorToRGB(AColor)));
+  SetTextColor(ACanvas->Handle(), RGB(0, 0, 0));
+  SetBkColor(ACanvas->Handle(), RGB(255, 255, 255));
+  BitBlt(ACanvas->Handle(), R.left - 2, R.top - 2, info.bmWidth, info.bmHeight, maskDC, 0, 0, 0xB8074A);
+  DeleteObject(SelectObject(ACanvas->Handle(), oldBrush));
+  SelectObject(maskDC, old);
+  DeleteDC(maskDC);
+}
+
+void DrawEditCheckBorder(TvxCanvas* ACanvas, TRect R, TvxEditBorderStyle ABorderStyle, TvxEditCheckState ACheckState,
+                         TColor ABorderColor, TColor ABackgroundColor, bool AFill, bool AIsDesigning, bool AFocused) {
+  const Integer offset = 2 - vxContainerBorderWidth(static_cast<TvxContainerBorderStyle>(ABorderStyle));
+  if (AFill && offset > 0) ACanvas->FrameRect(R, ABackgroundColor, offset);
+  InflateRect(&R, -offset, -offset);
+  switch (ABorderStyle) {
+    case ebsSingle:
+      ACanvas->FrameRect(R, ABorderColor);
+      break;
+    case ebsThick:
+      ACanvas->FrameRect(R, ABorderColor, 2);
+      break;
+    case ebsFlat:
+      ACanvas->DrawComplexFrame(R, clBtnShadow, clBtnHighlight);
+      InflateRect(&R, -1, -1);
+      ACanvas->FrameRect(R, clBtnFace);
+      break;
+    case ebs3D:
+      ACanvas->DrawComplexFrame(R, clBtnShadow, clBtnHighlight);
+      InflateRect(&R, -1, -1);
+      ACanvas->DrawComplexFrame(R, cl3DDkShadow, cl3DLight);
+      break;
+    case ebsUltraFlat:
+    case ebsOffice11: {
+      const bool office11 = ABorderStyle == ebsOffice11;
+      TColor color;
+      if (office11 && ACheckState == ecsNormal && !AFocused && !AIsDesigning)
+        color = clBtnText;
+      else if (ACheckState == ecsHot || ACheckState == ecsPressed || (AIsDesigning && ACheckState != ecsDisabled) ||
+               (ACheckState == ecsNormal && AFocused))
+        color = GetEditHighlightColor(office11);
+      else
+        color = clBtnShadow;
+      ACanvas->FrameRect(R, color);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void DrawSystemCheckContent(TvxCanvas* ACanvas, const TRect& AContent, TvxEditBorderStyle ABorderStyle,
+                            TvxEditCheckState ACheckState, TvxCheckBoxState AState,
+                            TvxCheckBoxNullValueShowingStyle ANullStyle) {
+  UINT flags;
+  if (ACheckState == ecsDisabled) {
+    flags = DFCS_PUSHED | DFCS_BUTTON3STATE;
+    flags |= (AState == cbsUnchecked || (AState == cbsGrayed && ANullStyle != nssGrayedChecked)) ? DFCS_INACTIVE
+                                                                                                  : DFCS_CHECKED;
+  } else {
+    switch (AState) {
+      case cbsChecked:
+        flags = DFCS_CHECKED;
+        break;
+      case cbsGrayed:
+        flags = DFCS_BUTTON3STATE |
+                (ANullStyle == nssInactive ? DFCS_INACTIVE : (ANullStyle == nssGrayedChecked ? DFCS_CHECKED : 0));
+        break;
+      default:
+        flags = 0;
+    }
+    if (ACheckState == ecsPressed) flags |= DFCS_PUSHED;
+  }
+  if (ABorderStyle != ebs3D) flags |= DFCS_FLAT;
+  TRect frame = AContent;
+  InflateRect(&frame, 2, 2);
+  TClipScope clip(ACanvas, AContent);
+  DrawFrameControl(ACanvas->Handle(), &frame, DFC_BUTTON, DFCS_BUTTONCHECK | flags);
+}
+
+void DrawFlatCheckContent(TvxCanvas* ACanvas, const TRect& AContent, TvxEditBorderStyle ABorderStyle,
+                          TvxEditCheckState ACheckState, TvxCheckBoxState AState,
+                          TvxCheckBoxNullValueShowingStyle ANullStyle) {
+  FillRectWithBrushHandle(ACanvas->Handle(), AContent,
+                          GetCachedSolidBrush(CalcCheckContentColor(ABorderStyle, ACheckState, AState, ANullStyle)));
+  if (AState == cbsUnchecked || (AState == cbsGrayed && ANullStyle != nssGrayedChecked)) return;
+  DrawCheckMarkMask(ACanvas, AContent,
+                    ACheckState != ecsDisabled && AState == cbsChecked ? clBtnText : clBtnShadow);
+}
+
+TvxButtonState ButtonStateOf(TvxEditCheckState AState) {
+  static const TvxButtonState states[] = {vxbsNormal, vxbsHot, vxbsPressed, vxbsDisabled};
+  return states[AState];
+}
+
+}  // namespace
+
+HBITMAP CheckMarkMask() { return FCheckMarkMask; }
+
+TColor CalcCheckContentColor(TvxEditBorderStyle ABorderStyle, TvxEditCheckState ACheckState,
+                             TvxCheckBoxState AState, TvxCheckBoxNullValueShowingStyle ANullStyle) {
+  const bool inactiveGrayed = AState == cbsGrayed && ANullStyle == nssInactive;
+  if (!IsFlatBorder(ABorderStyle)) {
+    if (inactiveGrayed) return clBtnFace;
+    return ACheckState == ecsNormal || ACheckState == ecsHot ? clWindow : clBtnFace;
+  }
+  switch (ACheckState) {
+    case ecsNormal:
+      return inactiveGrayed ? clBtnFace : clWindow;
+    case ecsHot:
+    case ecsPressed:
+      return GetFlatButtonBorderColor(ACheckState == ecsPressed, ABorderStyle == ebsOffice11);
+    default:
+      return clBtnFace;
+  }
+}
+
+void PaintEditCheckBox(TvxCanvas* ACanvas, const TRect& R, TvxCheckBoxState AState, TvxEditCheckState ACheckState,
+                       TvxEditBorderStyle ABorderStyle, TColor ABorderColor, TColor ABackgroundColor, bool AFill,
+                       bool AIsDesigning, bool AFocused, TvxCustomLookAndFeelPainterClass ASkinPainter,
+                       TvxCheckBoxNullValueShowingStyle ANullStyle) {
+  if (!AFill) ABackgroundColor = clNone;
+  if (AState == cbsGrayed && ANullStyle == nssUnchecked) AState = cbsUnchecked;
+  if (ASkinPainter) {
+    if (AFill) ACanvas->FillRect(R, ABackgroundColor);
+    ASkinPainter->DrawCheckButton(ACanvas, R, ButtonStateOf(ACheckState), AState);
+    return;
+  }
+  DrawEditCheckBorder(ACanvas, R, ABorderStyle, ACheckState, ABorderColor, ABackgroundColor, AFill, AIsDesigning,
+                      AFocused);
+  TRect content = R;
+  InflateRect(&content, -2, -2);
+  if (IsFlatBorder(ABorderStyle))
+    DrawFlatCheckContent(ACanvas, content, ABorderStyle, ACheckState, AState, ANullStyle);
+  else
+    DrawSystemCheckContent(ACanvas, content, ABorderStyle, ACheckState, AState, ANullStyle);
+}
+
 namespace {
 void InitCheckBox() {
+  BuildCheckMarkMask();
   GetEditPropertiesRegistry()->Register(TvxCheckBoxProperties::StaticClass(),
                                         vxGetResString(&svxSEditRepositoryCheckBoxItem));
 }
 void FinCheckBox() {
+  FreeCheckMarkMask();
   if (TvxRegisteredClasses* r = GetEditPropertiesRegistry()) r->Unregister(TvxCheckBoxProperties::StaticClass());
 }
 }  // namespace

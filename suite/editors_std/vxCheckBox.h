@@ -71,13 +71,23 @@ class TvxCustomCheckBoxProperties : public TvxCustomEditProperties {
   explicit TvxCustomCheckBoxProperties(TPersistent* AOwner);
   void Assign(TPersistent* Source) override;
   bool CanCompareEditValue() override { return true; }
+  bool IsResetEditClass() override { return true; }
   TvxEditSupportedOperations GetSupportedOperations() override;
-
-  // The state an edit value stands for and the edit value of a state.
-  TvxCheckBoxState GetState(const Variant& AEditValue);
-  Variant GetEditValueByState(TvxCheckBoxState AState);
-  String GetDisplayCheckState(TvxCheckBoxState AState);
+  TvxEditSpecialFeatures GetSpecialFeatures() override;
+  // Only the space key activates an in-place check box.
+  bool IsActivationKey(wchar_t AKey) override { return AKey == L' '; }
+  bool IsEditValueValid(Variant& AEditValue, bool AEditFocused) override;
+  bool CompareDisplayValues(const Variant& AEditValue1, const Variant& AEditValue2) override;
+  // The state as an integer: 1 for ValueChecked, 0 for ValueUnchecked, 2 for anything else.
+  void PrepareDisplayValue(const Variant& AEditValue, Variant& DisplayValue, bool AEditFocused) override;
+  // The edit value of a state given as an integer; Empty outside 0..2.
+  Variant PrepareEditValue(const Variant& ADisplayValue);
   String GetDisplayText(const Variant& AEditValue, bool AFullText = false, bool AIsInplace = true) override;
+  // Takes the three values only when they differ pairwise and neither the checked nor
+  // the unchecked one is Null.
+  void SetCheckValues(const Variant& AValueChecked, const Variant& AValueGrayed, const Variant& AValueUnchecked);
+  Integer GlyphCount() const { return FGlyphCount; }
+  void SetGlyphCount(Integer Value) { FGlyphCount = Value; }
 
   bool AllowGrayed() const { return FAllowGrayed; }
   void SetAllowGrayed(bool Value) { SetValue(FAllowGrayed, Value); }
@@ -105,8 +115,10 @@ class TvxCustomCheckBoxProperties : public TvxCustomEditProperties {
   void SetValueGrayed(const Variant& Value);
 
  private:
+  bool IsLoading();
   bool FAllowGrayed = false;
   String FCaption;
+  Integer FGlyphCount = 6;
   String FDisplayChecked;
   String FDisplayUnchecked;
   String FDisplayGrayed;
@@ -116,7 +128,7 @@ class TvxCustomCheckBoxProperties : public TvxCustomEditProperties {
   bool FUseAlignmentWhenInplace = false;
   Variant FValueChecked = true;
   Variant FValueUnchecked = false;
-  Variant FValueGrayed;
+  Variant FValueGrayed = Null();
 };
 
 class TvxCheckBoxProperties : public TvxCustomCheckBoxProperties {
@@ -124,5 +136,29 @@ class TvxCheckBoxProperties : public TvxCustomCheckBoxProperties {
  public:
   explicit TvxCheckBoxProperties(TPersistent* AOwner) : TvxCustomCheckBoxProperties(AOwner) {}
 };
+
+// --- Painting ---------------------------------------------------------------------------------
+
+// The mouse/enabled state of a check face.
+enum TvxEditCheckState { ecsNormal, ecsHot, ecsPressed, ecsDisabled };
+
+// Draws a check face in R: through the skin painter when one is given, else a border of
+// the border style and the system's or the flat check content. Without fill the
+// background is left as it is (transparent painting over a parent).
+void PaintEditCheckBox(TvxCanvas* ACanvas, const TRect& R, TvxCheckBoxState AState, TvxEditCheckState ACheckState,
+                       TvxEditBorderStyle ABorderStyle, TColor ABorderColor, TColor ABackgroundColor, bool AFill,
+                       bool AIsDesigning, bool AFocused, TvxCustomLookAndFeelPainterClass ASkinPainter,
+                       TvxCheckBoxNullValueShowingStyle ANullStyle);
+// The colour that fills the inside of a face.
+TColor CalcCheckContentColor(TvxEditBorderStyle ABorderStyle, TvxEditCheckState ACheckState,
+                             TvxCheckBoxState AState, TvxCheckBoxNullValueShowingStyle ANullStyle);
+// The mask of the system's check mark, black where the mark is; built at start-up.
+HBITMAP CheckMarkMask();
+
+// The state an edit value stands for under the properties.
+TvxCheckBoxState EditValueToCheckState(TvxCustomCheckBoxProperties* AProperties, const Variant& AEditValue);
+
+// The glyph strip cell of a face: unchecked, checked, grayed, then the pressed faces.
+Integer CalcCheckGlyphIndex(TvxCheckBoxState AState, bool APressed, bool AGrayedSupported, Integer AGlyphCount);
 
 extern const TUnitInfo vxCheckBoxUnit;
