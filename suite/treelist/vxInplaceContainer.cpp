@@ -1,5 +1,8 @@
 #include "vxInplaceContainer.h"
 
+#include <algorithm>
+
+#include "vxControls.h"
 #include "vxEditDataRegisteredRepositoryItems.h"
 
 void TvxControlOptionsData::Assign(TPersistent* Source) {
@@ -100,6 +103,82 @@ void TvxItemDataBinding::SetValueTypeClass(TvxValueTypeClass Value) {
   if (Value == GetValueTypeClass()) return;
   FValueTypeClass = Value;
   ValueTypeClassChanged();
+}
+
+void TvxCustomCellNavigator::FindNextCell(bool AForward, bool ANextRow, Integer& ACellIndex, Integer& ARowIndex) {
+  Integer step = AForward ? 1 : -1;
+  // Each pass either finds a cell or moves to another row; a full cycle over every row
+  // ends the search.
+  for (Integer passes = 0; passes <= std::max(RowCount, 1); ++passes) {
+    Integer start = ACellIndex;
+    TObject* item;
+    while ((item = GetCellContainer(ARowIndex, ACellIndex)) && !CanFocusItem(item)) ACellIndex += step;
+    if (item) return;
+    ACellIndex = start;
+    Integer row = ARowIndex;
+    if (FocusCellOnCycle() && !ANextRow) CalcNextRow(AForward, ARowIndex, ACellIndex);
+    if (row == ARowIndex) return;
+    if (GetCount(ARowIndex) == 0 && MayFocusedEmptyRow(ARowIndex)) return;
+    ACellIndex = AForward ? 0 : GetCount(ARowIndex) - 1;
+  }
+}
+
+void TvxCustomCellNavigator::FocusNextCell(bool AForward, bool ANextRow, TShiftState AShift) {
+  Integer row, cell;
+  Init(row, cell, RowCount);
+  Integer newRow = row, newCell = cell;
+  if (ANextRow)
+    CalcNextRow(AForward, newRow, newCell);
+  else
+    newCell = AForward ? cell + 1 : cell - 1;
+  Integer startRow = newRow;
+  FindNextCell(AForward, ANextRow, newCell, newRow);
+  bool valid = (newCell >= 0 && newCell < GetCount(newRow)) || (GetCount(newRow) == 0 && MayFocusedEmptyRow(startRow));
+  if (!valid) {
+    newRow = row;
+    newCell = cell;
+  }
+  if (newRow != row || newCell != cell) SetFocusCell(newRow, newCell, AShift);
+}
+
+void TvxCustomCellNavigator::KeyDown(Word& Key, TShiftState Shift) {
+  switch (Key) {
+    case VK_TAB:
+      FocusNextCell(!Shift.Contains(ssShift), DownOnTab, Shift);
+      Key = 0;
+      break;
+    case VK_RETURN:
+    case VK_F2:
+      if (Shift.Empty() && StartEditing()) Key = 0;
+      break;
+    case VK_LEFT:
+    case VK_RIGHT:
+      FocusNextCell(Key == VK_RIGHT, false, Shift);
+      Key = 0;
+      break;
+    case VK_UP:
+    case VK_DOWN:
+      FocusNextCell(Key == VK_DOWN, true, Shift);
+      Key = 0;
+      break;
+    default:
+      break;
+  }
+}
+
+void TvxCustomCellNavigator::DoKeyPress(Char& Key) {
+  if (EatKeyPress) {
+    EatKeyPress = false;
+    return;
+  }
+  KeyPress(Key);
+}
+
+void TvxCustomCellNavigator::KeyPress(Char& Key) {
+  if (vxIsEditStartKey(Key) && HasFocusedItem()) {
+    ShowEdit(Key);
+    Key = 0;
+  }
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "Controls.h"
 #include "SysInit.h"
 #include "vxClasses.h"
 #include "vxDataStorage.h"
@@ -148,6 +149,43 @@ class TvxItemDataBinding : public TvxCustomItemDataBinding {
 
  private:
   TvxValueTypeClass FValueTypeClass = nullptr;
+};
+
+// Moves the focus between cells with the keyboard. The row model (rows, cells, the item in
+// a cell, the focused position) comes from the control's navigator; this base fixes the
+// key rules and the search for the next focusable cell.
+class TvxCustomCellNavigator : public TObject {
+  DECLARE_CLASS(TvxCustomCellNavigator, TObject)
+ public:
+  TvxCustomCellNavigator() = default;
+  virtual void FindNextCell(bool AForward, bool ANextRow, Integer& ACellIndex, Integer& ARowIndex);
+  virtual void CalcNextRow(bool AForward, Integer& ARowIndex, Integer& ACellIndex) = 0;
+  // The item shown in the cell, nil outside the row.
+  virtual TObject* GetCellContainer(Integer ARowIndex, Integer ACellIndex) = 0;
+  virtual Integer GetCount(Integer ARowIndex) = 0;
+  virtual void Init(Integer& ARowIndex, Integer& ACellIndex, Integer& ARowCount) = 0;
+  virtual bool MayFocusedEmptyRow(Integer) { return false; }
+  virtual void SetFocusCell(Integer ARowIndex, Integer ACellIndex, TShiftState AShift) = 0;
+  virtual void DoKeyPress(Char& Key);
+  virtual void FocusNextCell(bool AForward, bool ANextRow, TShiftState AShift);
+  virtual void KeyDown(Word& Key, TShiftState Shift);
+  virtual void KeyPress(Char& Key);
+  virtual void Refresh() {}
+
+  bool EatKeyPress = false;
+  bool DownOnEnter = false;
+  bool DownOnTab = false;
+  Integer RowCount = 0;
+
+ protected:
+  // What the controller answers: whether an item takes the focus by keyboard (it can be
+  // focused and is a tab stop), the FocusCellOnCycle option, and the focused item's editor.
+  virtual bool CanFocusItem(TObject* AItem) = 0;
+  virtual bool FocusCellOnCycle() = 0;
+  virtual bool HasFocusedItem() = 0;
+  // Sets the focused item editing; answers whether an editor opened.
+  virtual bool StartEditing() = 0;
+  virtual void ShowEdit(Char AKey) = 0;
 };
 
 extern const TUnitInfo vxInplaceContainerUnit;
