@@ -181,6 +181,34 @@ void TvxCustomCellNavigator::KeyPress(Char& Key) {
   }
 }
 
+void TvxCustomViewInfoItem::CalculateBounds(const TRect& ABounds, const TRect& AVisibleBounds) {
+  DisplayRect = ABounds;
+  VisibleBounds = AVisibleBounds;
+  if (!IntersectRect(&ClipRect, &DisplayRect, &VisibleBounds)) ClipRect = TRect{};
+  ItemVisible = !IsRectEmpty(&ClipRect);
+  FHasClipping = !EqualRect(&ClipRect, &DisplayRect);
+}
+
+void TvxCustomViewInfoItem::Offset(Integer DX, Integer DY) {
+  if (DX == 0 && DY == 0) return;
+  OffsetRect(&DisplayRect, DX, DY);
+  CalculateBounds(DisplayRect, VisibleBounds);
+  FVisibleInfoCalculated = false;
+}
+
+void TvxCustomViewInfoItem::Assign(TvxCustomViewInfoItem* Source) {
+  DisplayRect = Source->DisplayRect;
+  ClipRect = Source->ClipRect;
+  ItemVisible = Source->ItemVisible;
+  ItemViewParams = Source->ItemViewParams;
+}
+
+void TvxCustomViewInfoItem::CheckVisibleInfo() {
+  if (!ItemVisible || FVisibleInfoCalculated) return;
+  CalculateVisibleInfo();
+  FVisibleInfoCalculated = true;
+}
+
 namespace {
 
 void InitUnit() {

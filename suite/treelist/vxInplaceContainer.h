@@ -188,4 +188,38 @@ class TvxCustomCellNavigator : public TObject {
   virtual void ShowEdit(Char AKey) = 0;
 };
 
+// One painted element of an editing control: its full bounds, the area it may show in,
+// and the visible part of the two (its clip rectangle).
+class TvxCustomViewInfoItem : public TObject {
+  DECLARE_CLASS(TvxCustomViewInfoItem, TObject)
+ public:
+  explicit TvxCustomViewInfoItem(TObject* AOwner) : FOwner(AOwner) {}
+  // ClipRect := ABounds ∩ AVisibleBounds (empty when they do not meet); the item is visible
+  // when that part is not empty, and clipped when it differs from the bounds.
+  virtual void CalculateBounds(const TRect& ABounds, const TRect& AVisibleBounds);
+  virtual void CalculateVisibleInfo() {}
+  virtual void Offset(Integer DX, Integer DY);
+  virtual void Assign(TvxCustomViewInfoItem* Source);
+  // Calculates the visible info once while the item is visible.
+  void CheckVisibleInfo();
+
+  const TRect& BoundsRect() const { return DisplayRect; }
+  const TRect& VisibleRect() const { return ClipRect; }
+  bool HasClipping() const { return FHasClipping; }
+  bool Visible() const { return ItemVisible; }
+  bool VisibleInfoCalculated() const { return FVisibleInfoCalculated; }
+  bool Transparent = false;
+
+  TRect ClipRect{};
+  TRect DisplayRect{};
+  TvxViewParams ItemViewParams;
+  bool ItemVisible = false;
+  TRect VisibleBounds{};
+
+ protected:
+  bool FHasClipping = false;
+  TObject* FOwner;
+  bool FVisibleInfoCalculated = false;
+};
+
 extern const TUnitInfo vxInplaceContainerUnit;
