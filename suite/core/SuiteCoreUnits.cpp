@@ -6,6 +6,7 @@
 #include "vdThemeManager.h"
 #include "vdUxTheme.h"
 #include "vxClasses.h"
+#include "vxContainer.h"
 #include "vxContainerRoutines.h"
 #include "vxControls.h"
 #include "vxDWMApi.h"
@@ -29,6 +30,7 @@ const TUnitInfo* const Units[] = {
     &vxLookAndFeelPaintersUnit,
     &vxLookAndFeelsUnit,
     &vxDWMApiUnit,
+    &vxContainerUnit,
     &vxContainerRoutinesUnit,
     &vxControlsUnit,
     &vxGraphicsUnit,
