@@ -27,6 +27,12 @@ void TvxCaptionItem::SetCaption(const String& Value) {
     Changed(false);
 }
 
+void TvxCaptionItem::DeclarePublished(TPublisher<TvxCaptionItem>& P) {
+  using C = TvxCaptionItem;
+  P.Property(L"Caption", [](C* I) { return I->Caption(); }, [](C* I, const String& V) { I->SetCaption(V); });
+  P.Property(L"Tag", &C::Tag, &C::SetTag).Stored([](C* I) { return I->IsTagStored(); });
+}
+
 Integer TvxCaptionItems::DefaultCompareItems(TCollectionItem* AItem1, TCollectionItem* AItem2) {
   return AnsiCompareText(static_cast<TvxCaptionItem*>(AItem1)->Caption(),
                          static_cast<TvxCaptionItem*>(AItem2)->Caption());

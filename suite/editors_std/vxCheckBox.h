@@ -24,6 +24,7 @@ class IvxCheckItems {
 
 class TvxCaptionItem : public TCollectionItem {
   DECLARE_CLASS(TvxCaptionItem, TCollectionItem)
+  PUBLISHED(TvxCaptionItem)
  public:
   explicit TvxCaptionItem(TCollection* Collection) : TCollectionItem(Collection) {}
   void Assign(TPersistent* Source) override;
