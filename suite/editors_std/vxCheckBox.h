@@ -65,6 +65,7 @@ bool ParseCheckNumber(const String& AText, size_t& APos, Integer& ANumber);
 // --- Check box properties --------------------------------------------------------------------
 
 enum TvxCheckBoxNullValueShowingStyle { nssUnchecked, nssInactive, nssGrayedChecked };
+ENUM_TYPEINFO(TvxCheckBoxNullValueShowingStyle, nssUnchecked, nssInactive, nssGrayedChecked)
 
 class TvxCustomCheckBoxProperties : public TvxCustomEditProperties {
   DECLARE_CLASS(TvxCustomCheckBoxProperties, TvxCustomEditProperties)
@@ -134,6 +135,7 @@ class TvxCustomCheckBoxProperties : public TvxCustomEditProperties {
 
 class TvxCheckBoxProperties : public TvxCustomCheckBoxProperties {
   DECLARE_CLASS(TvxCheckBoxProperties, TvxCustomCheckBoxProperties)
+  PUBLISHED(TvxCheckBoxProperties)
  public:
   explicit TvxCheckBoxProperties(TPersistent* AOwner) : TvxCustomCheckBoxProperties(AOwner) {}
 };
