@@ -27,6 +27,12 @@ void TvxCaptionItem::SetCaption(const String& Value) {
     Changed(false);
 }
 
+void TvxCaptionItem::DeclarePublished(TPublisher<TvxCaptionItem>& P) {
+  using C = TvxCaptionItem;
+  P.Property(L"Caption", [](C* I) { return I->Caption(); }, [](C* I, const String& V) { I->SetCaption(V); });
+  P.Property(L"Tag", &C::Tag, &C::SetTag).Stored([](C* I) { return I->IsTagStored(); });
+}
+
 Integer TvxCaptionItems::DefaultCompareItems(TCollectionItem* AItem1, TCollectionItem* AItem2) {
   return AnsiCompareText(static_cast<TvxCaptionItem*>(AItem1)->Caption(),
                          static_cast<TvxCaptionItem*>(AItem2)->Caption());
@@ -342,6 +348,35 @@ void TvxCustomCheckBoxProperties::SetCheckValues(const Variant& AValueChecked, c
   FValueGrayed = AValueGrayed;
   FValueUnchecked = AValueUnchecked;
   Changed();
+}
+
+void TvxCheckBoxProperties::DeclarePublished(TPublisher<TvxCheckBoxProperties>& P) {
+  using C = TvxCheckBoxProperties;
+  P.Property(L"AllowGrayed", &C::AllowGrayed, &C::SetAllowGrayed).Default(false);
+  // Each display text is written only when it is not its resource default.
+  P.Property(L"DisplayChecked", [](C* E) { return E->DisplayChecked(); },
+             [](C* E, const String& V) { E->SetDisplayChecked(V); })
+      .Stored([](C* E) { return E->DisplayChecked() != LoadResString(&vxSEditCheckBoxChecked); });
+  P.Property(L"DisplayUnchecked", [](C* E) { return E->DisplayUnchecked(); },
+             [](C* E, const String& V) { E->SetDisplayUnchecked(V); })
+      .Stored([](C* E) { return E->DisplayUnchecked() != LoadResString(&vxSEditCheckBoxUnchecked); });
+  P.Property(L"DisplayGrayed", [](C* E) { return E->DisplayGrayed(); },
+             [](C* E, const String& V) { E->SetDisplayGrayed(V); })
+      .Stored([](C* E) { return E->DisplayGrayed() != LoadResString(&vxSEditCheckBoxGrayed); });
+  P.Property(L"FullFocusRect", &C::FullFocusRect, &C::SetFullFocusRect).Default(false);
+  P.Property(L"GlyphCount", &C::GlyphCount, &C::SetGlyphCount).Default(6);
+  P.Property(L"MultiLine", &C::MultiLine, &C::SetMultiLine).Default(false);
+  P.Property(L"NullStyle", &C::NullStyle, &C::SetNullStyle).Default(nssGrayedChecked);
+  P.Property(L"UseAlignmentWhenInplace", &C::UseAlignmentWhenInplace, &C::SetUseAlignmentWhenInplace).Default(false);
+  P.Property(L"ValueChecked", [](C* E) { return E->ValueChecked(); },
+             [](C* E, const Variant& V) { E->SetValueChecked(V); })
+      .Stored([](C* E) { return !VarEqualsSameType(E->ValueChecked(), Variant(true)); });
+  P.Property(L"ValueGrayed", [](C* E) { return E->ValueGrayed(); },
+             [](C* E, const Variant& V) { E->SetValueGrayed(V); })
+      .Stored([](C* E) { return !VarIsNull(E->ValueGrayed()); });
+  P.Property(L"ValueUnchecked", [](C* E) { return E->ValueUnchecked(); },
+             [](C* E, const Variant& V) { E->SetValueUnchecked(V); })
+      .Stored([](C* E) { return !VarEqualsSameType(E->ValueUnchecked(), Variant(false)); });
 }
 
 Integer CalcCheckGlyphIndex(TvxCheckBoxState AState, bool APressed, bool AGrayedSupported, Integer AGlyphCount) {

@@ -24,6 +24,7 @@ class IvxCheckItems {
 
 class TvxCaptionItem : public TCollectionItem {
   DECLARE_CLASS(TvxCaptionItem, TCollectionItem)
+  PUBLISHED(TvxCaptionItem)
  public:
   explicit TvxCaptionItem(TCollection* Collection) : TCollectionItem(Collection) {}
   void Assign(TPersistent* Source) override;
@@ -64,6 +65,7 @@ bool ParseCheckNumber(const String& AText, size_t& APos, Integer& ANumber);
 // --- Check box properties --------------------------------------------------------------------
 
 enum TvxCheckBoxNullValueShowingStyle { nssUnchecked, nssInactive, nssGrayedChecked };
+ENUM_TYPEINFO(TvxCheckBoxNullValueShowingStyle, nssUnchecked, nssInactive, nssGrayedChecked)
 
 class TvxCustomCheckBoxProperties : public TvxCustomEditProperties {
   DECLARE_CLASS(TvxCustomCheckBoxProperties, TvxCustomEditProperties)
@@ -133,6 +135,7 @@ class TvxCustomCheckBoxProperties : public TvxCustomEditProperties {
 
 class TvxCheckBoxProperties : public TvxCustomCheckBoxProperties {
   DECLARE_CLASS(TvxCheckBoxProperties, TvxCustomCheckBoxProperties)
+  PUBLISHED(TvxCheckBoxProperties)
  public:
   explicit TvxCheckBoxProperties(TPersistent* AOwner) : TvxCustomCheckBoxProperties(AOwner) {}
 };

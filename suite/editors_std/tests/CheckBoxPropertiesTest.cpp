@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "TypInfo.h"
 #include "vxCheckBox.h"
 
 namespace {
@@ -49,6 +50,21 @@ TEST(CheckBoxProperties, CheckValueSettersRefuseClashes) {
   EXPECT_TRUE(target.AllowGrayed());
   EXPECT_EQ(VarToStr(target.ValueChecked()), L"Y");
   EXPECT_EQ(VarToStr(target.ValueGrayed()), L"?");
+}
+
+TEST(CheckBoxProperties, OnlyChangedValuesAreStored) {
+  TvxCheckBoxProperties properties(nullptr);
+  const wchar_t* names[] = {L"DisplayChecked", L"DisplayUnchecked", L"DisplayGrayed",
+                            L"ValueChecked",   L"ValueUnchecked",   L"ValueGrayed"};
+  for (const wchar_t* name : names) EXPECT_FALSE(IsStoredProp(&properties, name)) << name;
+  properties.SetDisplayChecked(L"true");  // differs in case only: still written
+  properties.SetValueChecked(Variant(1));
+  properties.SetValueGrayed(Variant(2));
+  EXPECT_TRUE(IsStoredProp(&properties, L"DisplayChecked"));
+  EXPECT_TRUE(IsStoredProp(&properties, L"ValueChecked"));
+  EXPECT_TRUE(IsStoredProp(&properties, L"ValueGrayed"));
+  EXPECT_FALSE(IsStoredProp(&properties, L"ValueUnchecked"));
+  EXPECT_EQ(GetOrdProp(&properties, L"NullStyle"), nssGrayedChecked);
 }
 
 TEST(CheckBoxProperties, GlyphCellOfEachFace) {

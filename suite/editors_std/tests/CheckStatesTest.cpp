@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "TypInfo.h"
 #include "vxCheckBox.h"
 
 namespace {
@@ -163,6 +164,13 @@ TEST(CaptionItems, SortedCollectionReordersOnCaptionChange) {
   EXPECT_EQ(item->Caption(), L"fig");
   EXPECT_EQ(item->Tag(), 5);
   EXPECT_TRUE(item->IsTagStored());
+
+  // Published: the caption always, the tag only when it is not 0.
+  SetStrProp(item, L"Caption", L"plum");
+  EXPECT_EQ(item->Caption(), L"plum");
+  EXPECT_TRUE(IsStoredProp(item, L"Tag"));
+  item->SetTag(0);
+  EXPECT_FALSE(IsStoredProp(item, L"Tag"));
 }
 
 }  // namespace
