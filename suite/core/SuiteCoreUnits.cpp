@@ -30,8 +30,8 @@ const TUnitInfo* const Units[] = {
     &vxLookAndFeelPaintersUnit,
     &vxLookAndFeelsUnit,
     &vxDWMApiUnit,
-    &vxContainerUnit,
     &vxContainerRoutinesUnit,
+    &vxContainerUnit,
     &vxControlsUnit,
     &vxGraphicsUnit,
 };

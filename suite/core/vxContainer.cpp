@@ -52,7 +52,7 @@ const TMessageMap* TvxContainer::ClassMessages() {
       {CM_FONTCHANGED, MessageHandler<&TvxContainer::CMFontChanged>},
       {CM_PARENTCOLORCHANGED, MessageHandler<&TvxContainer::CMParentColorChanged>},
       {CM_PARENTFONTCHANGED, MessageHandler<&TvxContainer::CMParentFontChanged>},
-      {CM_FOCUSCHANGED, MessageHandler<&TvxContainer::CMSysColorChange>},
+      {CM_FOCUSCHANGED, MessageHandler<&TvxContainer::CMFocusChanged>},
       {CM_SYSCOLORCHANGE, MessageHandler<&TvxContainer::CMSysColorChange>},
       {VXM_REFRESHCONTAINER, MessageHandler<&TvxContainer::VXMRefreshContainer>},
       {VXM_UPDATESCROLLBARS, MessageHandler<&TvxContainer::VXMUpdateScrollBars>},
@@ -570,6 +570,12 @@ void TvxContainer::WMNCPaint(TMessage& Message) { Message.Result = 0; }
 void TvxContainer::VXMRefreshContainer(TMessage&) { ShortRefreshContainer(false); }
 
 void TvxContainer::CMSysColorChange(TMessage& Message) {
+  InheritedMessage(Message);
+  ShortRefreshContainer(false);
+}
+
+// A focus change anywhere on the form may be the inner control's: the look follows it.
+void TvxContainer::CMFocusChanged(TMessage& Message) {
   InheritedMessage(Message);
   ShortRefreshContainer(false);
 }

@@ -219,6 +219,7 @@ class TvxContainer : public TvxControl, public IvxMouseTrackingCaller, public Iv
   void CMParentColorChanged(TMessage& Message);
   void CMParentFontChanged(TMessage& Message);
   void CMSysColorChange(TMessage& Message);
+  void CMFocusChanged(TMessage& Message);
   void VXMRefreshContainer(TMessage& Message);
   void VXMUpdateScrollBars(TMessage& Message);
   void VXMBufferedPaintOnGlass(TMessage& Message);

@@ -7,7 +7,9 @@
 #include "Streaming.h"
 #include "vdThemeManager.h"
 #include "vdUxTheme.h"
+#include "vdCore.h"
 #include "vxClasses.h"
+#include "vxImageList.h"
 #include "vxPCConsts.h"
 
 namespace {
@@ -858,16 +860,23 @@ void TvxPCCustomPainter::PaintTabContent(TvxTab* ATab, Integer AVisibleIndex) {
       DrawTabCaptionBitmap(ATab, AVisibleIndex);
     }
   }
+  const TRect& imageRect2 = FOutTabImageAndTextData.TabImageRect;
+  const Integer imageIndex = FParentControl->GetTabImageIndex(ATab->Index());
+  if (imageIndex != -1 && !IsRectEmptyEx(imageRect2)) {
+    TCanvas* target = canvas->Canvas();
+    if (IsNativePainting() && ATab->PaintBitmap() && ATab->PaintBitmap()->Width() > 0)
+      target = ATab->PaintBitmap()->Canvas();
+    FParentControl->ImageList()->Draw(target, imageRect2.left, imageRect2.top, imageIndex, ATab->RealEnabled(),
+                                      GetTabBodyColor(AVisibleIndex));
+  }
   if (!IsNativePainting()) {
-    TRect u = FOutTabImageAndTextData.TabTextRect;
+    // Only the two drawn rectangles are taken out of the clip: the gap between image and
+    // caption has no content of its own and still gets the tab's body.
+    const TRect& tr = FOutTabImageAndTextData.TabTextRect;
     const TRect& ir = FOutTabImageAndTextData.TabImageRect;
-    if (IsRectEmptyEx(u))
-      u = ir;
-    else if (!IsRectEmptyEx(ir))
-      u = TRect{std::min(u.left, ir.left), std::min(u.top, ir.top), std::max(u.right, ir.right),
-                std::max(u.bottom, ir.bottom)};
-    if (!IsRectEmptyEx(u)) {
-      auto* region = new TvxRegion(u);
+    if (!IsRectEmptyEx(tr) || !IsRectEmptyEx(ir)) {
+      auto* region = new TvxRegion(IsRectEmptyEx(tr) ? ir : tr);
+      if (!IsRectEmptyEx(tr) && !IsRectEmptyEx(ir)) region->Combine(new TvxRegion(ir), roAdd);
       region->Combine(GetTabClipRegion(AVisibleIndex), roIntersect);
       canvas->SetClipRegion(region, roSubtract);
     }
@@ -907,6 +916,103 @@ TPoint TvxPCCustomPainter::MirrorPoint(const TPoint& P, const TRect& R, TvxTabPo
 }
 
 // =======================================================================================
+// TvxPCImageList
+
+TvxPCImageList::TvxPCImageList(TvxCustomTabControl* AParent) : FParent(AParent) {
+  FBaseImageChangeLink = std::make_unique<TChangeLink>();
+  FBaseImageChangeLink->OnChange = [this](TObject*) { BaseImagesChanged(); };
+  FFreeNotificator = std::make_unique<TvxFreeNotificator>(nullptr);
+  FFreeNotificator->OnFreeNotification = [this](TComponent*) { SetBaseImages(nullptr); };
+}
+
+TvxPCImageList::~TvxPCImageList() {
+  FFreeNotificator.reset();
+  if (FBaseImages) FBaseImages->UnRegisterChanges(FBaseImageChangeLink.get());
+}
+
+void TvxPCImageList::SetBaseImages(TCustomImageList* Value) {
+  if (FBaseImages == Value) return;
+  if (FBaseImages) FFreeNotificator->RemoveSender(FBaseImages);
+  vxSetImageListRef(Value, FBaseImages, FBaseImageChangeLink.get(), nullptr);
+  if (FBaseImages) FFreeNotificator->AddSender(FBaseImages);
+}
+
+void TvxPCImageList::BaseImagesChanged() {
+  Rebuild();
+  if (OnChange) OnChange(this);
+}
+
+void TvxPCImageList::SetImageRotationAngle(TvxRotationAngle Value) {
+  if (FImageRotationAngle == Value) return;
+  FImageRotationAngle = Value;
+  BaseImagesChanged();
+}
+
+void TvxPCImageList::Rebuild() {
+  if (FImageRotationAngle == ra0 || !FBaseImages || FBaseImages->Count() == 0) return;
+  FRotatedImages.clear();
+  FRotatedImages.resize(static_cast<size_t>(FBaseImages->Count()));
+  for (TRotatedImage& e : FRotatedImages) {
+    e.Bitmap = std::make_unique<TBitmap>();
+    e.Bitmap->SetPixelFormat(pf32bit);
+  }
+}
+
+SIZE TvxPCImageList::BaseImageSize() const {
+  if (FBaseImages && FBaseImages->Width() > 0 && FBaseImages->Height() > 0)
+    return SIZE{FBaseImages->Width(), FBaseImages->Height()};
+  return SIZE{0, 0};
+}
+
+SIZE TvxPCImageList::RotatedImageSize() const {
+  const SIZE s = BaseImageSize();
+  return FImageRotationAngle == ra0 ? s : SIZE{s.cy, s.cx};
+}
+
+void TvxPCImageList::PrepareBitmap(TBitmap* ABitmap, Integer AIndex, bool AEnabled, TColor ABackgroundColor) {
+  const SIZE s = BaseImageSize();
+  ABitmap->SetSize(s.cx, s.cy);
+  const RECT r{0, 0, s.cx, s.cy};
+  HBRUSH brush = CreateSolidBrush(ColorToRGB(ABackgroundColor));
+  ::FillRect(ABitmap->Canvas()->Handle(), &r, brush);
+  DeleteObject(brush);
+  if (OnPrepareBitmapBackground) OnPrepareBitmapBackground(ABitmap);
+  FBaseImages->Draw(ABitmap->Canvas(), 0, 0, AIndex, AEnabled);
+}
+
+void TvxPCImageList::Draw(TCanvas* ACanvas, Integer X, Integer Y, Integer AIndex, bool AEnabled,
+                          TColor ABackgroundColor) {
+  if (!FBaseImages || FBaseImages->Count() == 0)
+    throw EvdException(L"TvxPCImageList.Draw: BaseImages is not assigned");
+  const Integer count = FBaseImages->Count();
+  if (AIndex < 0 || AIndex >= count)
+    throw EvdException(L"TvxPCImageList.Draw: Index (" + IntToStr(AIndex) + L") must be between 0 and " +
+                       IntToStr(count - 1));
+  const bool native = FParent->Painter() && FParent->Painter()->IsNativePainting();
+  if (FImageRotationAngle != ra0 && static_cast<size_t>(AIndex) < FRotatedImages.size()) {
+    TRotatedImage& e = FRotatedImages[static_cast<size_t>(AIndex)];
+    if (!e.IsBackgroundColorSpecified || e.BackgroundColor != ABackgroundColor) {
+      PrepareBitmap(e.Bitmap.get(), AIndex, AEnabled, ABackgroundColor);
+      TvxCanvas vc(e.Bitmap->Canvas());
+      vc.RotateBitmap(e.Bitmap.get(), FImageRotationAngle);
+      e.BackgroundColor = ABackgroundColor;
+      e.IsBackgroundColorSpecified = true;
+    }
+    ::BitBlt(ACanvas->Handle(), X, Y, e.Bitmap->Width(), e.Bitmap->Height(), e.Bitmap->Canvas()->Handle(), 0, 0,
+             SRCCOPY);
+    return;
+  }
+  if (native) {
+    FBaseImages->Draw(ACanvas, X, Y, AIndex, AEnabled);
+    return;
+  }
+  TBitmap bmp;
+  bmp.SetPixelFormat(pf32bit);
+  PrepareBitmap(&bmp, AIndex, AEnabled, ABackgroundColor);
+  ::BitBlt(ACanvas->Handle(), X, Y, bmp.Width(), bmp.Height(), bmp.Canvas()->Handle(), 0, 0, SRCCOPY);
+}
+
+// =======================================================================================
 // TvxCustomTabControl
 
 TvxCustomTabControl::TvxCustomTabControl(TComponent* AOwner) : TvxControl(AOwner) {
@@ -914,6 +1020,13 @@ TvxCustomTabControl::TvxCustomTabControl(TComponent* AOwner) : TvxControl(AOwner
                                  csParentBackground};
   FTabSlants = std::make_unique<TvxTabSlants>(this);
   FTabSlants->OnChange = [this](TObject*) { Relayout(); };
+  FImageList = std::make_unique<TvxPCImageList>(this);
+  FImageList->OnChange = [this](TObject*) { ImagesChanged(); };
+  FImageList->OnPrepareBitmapBackground = [this](TBitmap* ABitmap) {
+    if (FPainter)
+      FPainter->PrepareTabTextBitmapBackground(ABitmap, FPainter->OutTabImageAndTextData(),
+                                               FPainter->OutTabImageAndTextData().TabVisibleIndex);
+  };
   FVisibleTabList = std::make_unique<TvxVisibleTabList>(this);
   FTabs = std::make_unique<TvxTabs>(this);
   SetBounds(Left(), Top(), 289, 193);
@@ -931,6 +1044,7 @@ TvxCustomTabControl::~TvxCustomTabControl() {
   FTimer = nullptr;
   delete FGoDialog;
   FGoDialog = nullptr;
+  FImageList.reset();
   FTabs.reset();
   if (FPainter) {
     if (TvxPCPaintersFactory* f = PaintersFactory())
@@ -1245,7 +1359,8 @@ Integer TvxCustomTabControl::GetTabImageIndex(Integer AIndex) {
   Integer result = FTabs->Tab(AIndex)->FImageIndex;
   if (OnGetImageIndex) OnGetImageIndex(this, AIndex, result);
   if (result < 0) result = -1;
-  if (!FImages || FImages->Width() == 0 || FImages->Height() == 0 || result >= FImages->Count()) result = -1;
+  TCustomImageList* images = Images();
+  if (!images || images->Width() == 0 || images->Height() == 0 || result >= images->Count()) result = -1;
   return result;
 }
 
@@ -1806,6 +1921,7 @@ void TvxCustomTabControl::Relayout() {
   FTabs->ResetTabVerticalTextBitmaps();
   CalculateTabPositions();
   FTabs->RefreshTabImages();
+  if (Images()) FImageList->SetImageRotationAngle(FPainter->IsNativePainting() ? ra0 : CaptionRotation());
   Realign();
   Invalidate();
   FMainTabVisibleIndex = main;
@@ -2221,70 +2337,109 @@ void TvxCustomTabControl::CalculateTabContentRects(TvxTab* ATab, TRect& AImageRe
     R = vertical ? TRect{0, 0, RectHeight(R), RectWidth(R)} : TRect{0, 0, RectWidth(R), RectHeight(R)};
   }
   const TvxRotationAngle rho = native ? ra0 : CaptionRotation();
-  if (ATab->Caption().empty()) return;
   const Integer ppi = ATab->PaintingPositionIndex();
-  TRect m;
-  FPainter->GetTabTextAreaMargins(v, m);
   const bool pressable = FPainter->Class()->IsTabPressable();
-  if (pressable) {
-    const bool drawnPressed = FPainter->IsTabDrawnPressed(v);
-    if (rho == raMinus90 ? !drawnPressed : drawnPressed) {
-      m.top += 1;
-      m.bottom -= 1;
+  const bool drawnPressed = pressable && FPainter->IsTabDrawnPressed(v);
+  // Margins across the row of the image or the caption.
+  auto acrossMargins = [&](bool AImage) {
+    TRect m;
+    if (AImage)
+      FPainter->GetTabImageAreaMargins(v, m);
+    else
+      FPainter->GetTabTextAreaMargins(v, m);
+    if (pressable) {
+      if (rho == raMinus90 ? !drawnPressed : drawnPressed) {
+        m.top += 1;
+        m.bottom -= 1;
+      }
+    } else if (FRotate) {
+      m.top = 0;
+      m.bottom = 0;
     }
-  } else if (FRotate) {
-    m.top = 0;
-    m.bottom = 0;
+    if (FPainter->Class()->IsMainTabBoundWithClient() && (ppi == 5 || ppi == 7 || ppi == 10))
+      std::swap(m.top, m.bottom);
+    return m;
+  };
+  // An item of the given depth centred across the row between the margins.
+  auto across = [&](const TRect& m, Integer ADepth, Integer& AStart, Integer& AEnd) {
+    if (rho == ra0) {
+      const Integer free = RectHeight(R) - m.top - m.bottom - ADepth;
+      AStart = R.top + m.top + free / 2;
+      AEnd = AStart + ADepth;
+    } else if (rho == raPlus90) {
+      const Integer free = RectWidth(R) - m.top - m.bottom - ADepth;
+      AStart = R.left + m.top + free / 2;
+      AEnd = AStart + ADepth;
+    } else {
+      const Integer free = RectWidth(R) - m.top - m.bottom - ADepth;
+      AEnd = R.right - m.top - free / 2;
+      AStart = AEnd - ADepth;
+    }
+  };
+  const SIZE imageSize = FImageList->BaseImageSize();
+  const bool hasImages = imageSize.cx > 0;
+  const Integer imageIndex = hasImages ? GetTabImageIndex(ATab->Index()) : -1;
+  const bool tabHasImage = hasImages && imageIndex >= 0;
+  Integer imageAcrossStart = 0, imageAcrossEnd = 0;
+  if (tabHasImage)
+    across(acrossMargins(true), imageSize.cy, imageAcrossStart, imageAcrossEnd);
+  // The image along the row from a position measured in the caption's direction; a turned
+  // image keeps its base width along the caption and its height across.
+  auto placeImage = [&](Integer APos) {
+    if (rho == ra0)
+      AImageRect = TRect{R.left + APos, imageAcrossStart, R.left + APos + imageSize.cx, imageAcrossEnd};
+    else if (rho == raPlus90)
+      AImageRect = TRect{imageAcrossStart, R.bottom - APos - imageSize.cx, imageAcrossEnd, R.bottom - APos};
+    else
+      AImageRect = TRect{imageAcrossStart, R.top + APos, imageAcrossEnd, R.top + APos + imageSize.cx};
+  };
+  if (ATab->Caption().empty()) {
+    if (!tabHasImage) return;
+    TvxPCSizePair side = FPainter->GetTabImageSideOffsets(v);
+    const Integer along = rho == ra0 ? RectWidth(R) : RectHeight(R);
+    placeImage(side.First + (along - side.First - side.Second - imageSize.cx) / 2);
+    return;
   }
-  if (FPainter->Class()->IsMainTabBoundWithClient() && (ppi == 5 || ppi == 7 || ppi == 10)) std::swap(m.top, m.bottom);
-  // Across the row.
-  const Integer textHeight = Canvas()->TextHeight(L"Zg");
   Integer acrossStart, acrossEnd;
-  if (rho == ra0) {
-    const Integer free = RectHeight(R) - m.top - m.bottom - textHeight;
-    acrossStart = R.top + m.top + free / 2;
-    acrossEnd = acrossStart + textHeight;
-  } else if (rho == raPlus90) {
-    const Integer free = RectWidth(R) - m.top - m.bottom - textHeight;
-    acrossStart = R.left + m.top + free / 2;
-    acrossEnd = acrossStart + textHeight;
-  } else {
-    const Integer free = RectWidth(R) - m.top - m.bottom - textHeight;
-    acrossEnd = R.right - m.top - free / 2;
-    acrossStart = acrossEnd - textHeight;
-  }
+  across(acrossMargins(false), Canvas()->TextHeight(L"Zg"), acrossStart, acrossEnd);
   // Along the row.
   TvxPCSizePair pad = FPainter->GetTextPadding(v);
   const Integer along = (rho == ra0) ? RectWidth(R) : RectHeight(R);
   Integer L = along - pad.First - pad.Second;
   const Integer fullWidth = Canvas()->TextWidth(ATab->Caption());
-  if (L < fullWidth) {
+  const Integer imagePart =
+      ((hasImages && FRotate) || tabHasImage) ? FPainter->GetImageTextDistance(v) + 2 * FImageBorder + imageSize.cx : 0;
+  if (L - imagePart < fullWidth) {
     pad = FPainter->GetCompactTextPadding(v);
     L = along - pad.First - pad.Second;
   }
   // Cutting: the width of the caption with an end ellipsis in the room there is.
   Integer textWidth = 0;
-  if (L > 0) {
+  if (L - imagePart > 0) {
     String copy = ATab->Caption() + String(4, L'\0');
-    RECT cr{0, 0, L, 0};
+    RECT cr{0, 0, L - imagePart, 0};
     ::DrawTextW(Canvas()->Handle(), copy.data(), static_cast<int>(ATab->Caption().size()), &cr,
                 DT_SINGLELINE | DT_CALCRECT | DT_END_ELLIPSIS | DT_MODIFYSTRING);
     const String cut(copy.c_str());
     textWidth = cr.right;
-    if (textWidth > L || cut == L"&...") textWidth = 0;
+    if (textWidth > L - imagePart || cut == L"&...") textWidth = 0;
   }
-  if (textWidth <= 0) return;
-  Integer pos = pad.First;
-  if (textWidth >= fullWidth || textWidth < L) {
-    Integer offset;
-    const TAlignment mode = (FRotate && FTabWidth <= 0) ? FTabCaptionAlignment : taCenter;
+  if (imagePart + textWidth <= 0) return;
+  const TAlignment mode = (FRotate && FTabWidth <= 0) ? FTabCaptionAlignment : taCenter;
+  auto align = [&](Integer a, Integer b) {
     switch (mode) {
-      case taLeftJustify: offset = (L - FMaxTabCaptionWidth) / 2; break;
-      case taRightJustify: offset = FMaxTabCaptionWidth + (L - FMaxTabCaptionWidth) / 2 - textWidth; break;
-      default: offset = (L - textWidth) / 2; break;
+      case taLeftJustify: return (a - FMaxTabCaptionWidth) / 2;
+      case taRightJustify: return FMaxTabCaptionWidth + (a - FMaxTabCaptionWidth) / 2 - b;
+      default: return (a - b) / 2;
     }
-    pos += offset;
-  }
+  };
+  const bool fits = textWidth >= fullWidth || textWidth < L - imagePart;
+  Integer pos = pad.First;
+  if (fits && !(hasImages && FRotate)) pos += align(L, imagePart + textWidth);
+  if (tabHasImage) placeImage(pos + FImageBorder);
+  if ((hasImages && FRotate) || tabHasImage) pos += imagePart;
+  if (fits && hasImages && FRotate) pos += align(along - pad.Second - pos, textWidth);
+  if (textWidth <= 0) return;
   if (rho == ra0)
     ATextRect = TRect{R.left + pos, acrossStart, R.left + pos + textWidth, acrossEnd};
   else if (rho == raPlus90)

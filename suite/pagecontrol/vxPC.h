@@ -277,6 +277,41 @@ TvxPCPaintersFactory* PaintersFactory();
 void RegisterPCPainter(TvxPCPainterClass AClass);
 void UnregisterPCPainter(TvxPCPainterClass AClass);
 
+// The control's images: the base image list, and for rotated captions copies of its
+// images turned by the caption rotation on the background they are drawn on.
+class TvxPCImageList : public TObject {
+  DECLARE_CLASS(TvxPCImageList, TObject)
+ public:
+  explicit TvxPCImageList(TvxCustomTabControl* AParent);
+  ~TvxPCImageList() override;
+  TCustomImageList* BaseImages() const { return FBaseImages; }
+  void SetBaseImages(TCustomImageList* Value);
+  TvxRotationAngle ImageRotationAngle() const { return FImageRotationAngle; }
+  void SetImageRotationAngle(TvxRotationAngle Value);
+  SIZE BaseImageSize() const;
+  SIZE RotatedImageSize() const;
+  void Draw(TCanvas* ACanvas, Integer X, Integer Y, Integer AIndex, bool AEnabled, TColor ABackgroundColor);
+  TNotifyEvent OnChange;
+  std::function<void(TBitmap*)> OnPrepareBitmapBackground;
+
+ private:
+  struct TRotatedImage {
+    TColor BackgroundColor = clNone;
+    std::unique_ptr<TBitmap> Bitmap;
+    bool IsBackgroundColorSpecified = false;
+  };
+  void Rebuild();
+  void BaseImagesChanged();
+  // Fills ABitmap with the background, lets the painter prepare it and draws the image on it.
+  void PrepareBitmap(TBitmap* ABitmap, Integer AIndex, bool AEnabled, TColor ABackgroundColor);
+  std::unique_ptr<TChangeLink> FBaseImageChangeLink;
+  TCustomImageList* FBaseImages = nullptr;
+  std::unique_ptr<TvxFreeNotificator> FFreeNotificator;
+  TvxRotationAngle FImageRotationAngle = ra0;
+  TvxCustomTabControl* FParent;
+  std::vector<TRotatedImage> FRotatedImages;
+};
+
 // What a painter reads of its control.
 class TvxPCPainterParentInfo : public TObject {
   DECLARE_CLASS(TvxPCPainterParentInfo, TObject)
@@ -528,7 +563,9 @@ class TvxCustomTabControl : public TvxControl {
   const TRect& ExtendedBottomOrRightTabsRect() const { return FExtendedBottomOrRightTabsRect; }
   bool MultiSelect() const { return FMultiSelect; }
   bool IsTabsContainer() const { return FIsTabsContainer; }
-  TCustomImageList* Images() const { return FImages; }
+  TCustomImageList* Images() const { return FImageList->BaseImages(); }
+  void SetImages(TCustomImageList* Value) { FImageList->SetBaseImages(Value); }
+  TvxPCImageList* ImageList() const { return FImageList.get(); }
   Integer MaxTabCaptionWidth() const { return FMaxTabCaptionWidth; }
   bool IsVerticalText() const;
   TvxRotationAngle CaptionRotation() const;
@@ -667,7 +704,7 @@ class TvxCustomTabControl : public TvxControl {
   bool FHideTabs = false;
   bool FHotTrack = false;
   Integer FImageBorder = 0;
-  TCustomImageList* FImages = nullptr;
+  std::unique_ptr<TvxPCImageList> FImageList;
   bool FMultiLine = false;
   TvxPCNavigatorPosition FNavigatorPosition = npRightTop;
   TvxPCOptions FOptions{pcoAlwaysShowGoDialogButton, pcoGradient, pcoGradientClientArea, pcoRedrawOnResize};

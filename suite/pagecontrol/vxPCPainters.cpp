@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "vdOffice11.h"
 #include "vdThemeManager.h"
 #include "vdUxTheme.h"
 #include "vxControls.h"
@@ -1754,6 +1755,204 @@ void TvxPCUltraFlatPainter::PaintNavigatorButtonBorder(TRect& R, TvxPCNavigatorB
 }
 
 // =======================================================================================
+// Office11 painter
+
+TvxPCOffice11Painter::TvxPCOffice11Painter(TvxCustomTabControl* AParent) : TvxPCUltraFlatPainter(AParent) {
+  // The scheme colours exist while they have users.
+  vdOffice11AcquireColors();
+}
+
+TvxPCOffice11Painter::~TvxPCOffice11Painter() { vdOffice11ReleaseColors(); }
+
+TColor TvxPCOffice11Painter::GetOffice11FrameColor() { return vdOffice11ControlBorderColor; }
+
+void TvxPCOffice11Painter::GradientEnds(TColor A1, TColor A2, TColor& AFirst, TColor& ASecond) {
+  if (ParentInfo()->Options().Contains(pcoGradient)) {
+    AFirst = A1;
+    ASecond = A2;
+  } else {
+    AFirst = ASecond = vdMixColors(A1, A2, 50);
+  }
+}
+
+bool TvxPCOffice11Painter::HasFarSideRows() {
+  return !IsFrameVisible() && !ParentInfo()->HideTabs() && ParentInfo()->TabsOnBothSides();
+}
+
+TvxPCSizePair TvxPCOffice11Painter::GetTabSeparatorInsets() {
+  const TvxTabPosition pos = ParentInfo()->TabPosition();
+  return (pos == tpBottom || pos == tpRight) ? TvxPCSizePair{3, -1} : TvxPCSizePair{0, 2};
+}
+
+bool TvxPCOffice11Painter::IsTabContentOnlyExcluded(Integer AVisibleIndex) {
+  return !ParentInfo()->VisibleTab(AVisibleIndex)->IsMainTab() && GetTabColor(AVisibleIndex) == clDefault;
+}
+
+bool TvxPCOffice11Painter::NeedsRedrawOnResize() {
+  const TvxPCOptions o = ParentInfo()->Options();
+  return o.Contains(pcoGradient) && o.Contains(pcoGradientClientArea);
+}
+
+TColor TvxPCOffice11Painter::GetTabBodyColor(Integer AVisibleIndex) {
+  if (ParentInfo()->VisibleTab(AVisibleIndex)->Highlighted()) return clHighlight;
+  return GetTabColor(AVisibleIndex);
+}
+
+TColor TvxPCOffice11Painter::GetTabsStripColor() {
+  const Integer m = ParentInfo()->MainTabVisibleIndex();
+  if (m != -1) {
+    const TColor c = GetTabColor(m);
+    if (c != clDefault) return c;
+  }
+  if (!ParentInfo()->Options().Contains(pcoGradient)) return vdMixColors(vdOffice11HotColor1, vdOffice11HotColor2, 50);
+  const TvxTabPosition pos = ParentInfo()->TabPosition();
+  return (pos == tpTop || pos == tpLeft) ? vdOffice11HotColor2 : vdOffice11HotColor1;
+}
+
+void TvxPCOffice11Painter::GetTabsStripRect(TRect& R) {
+  const TRect f = GetFrameRect();
+  switch (ParentInfo()->TabPosition()) {
+    case tpTop: R = TRect{f.left, f.top, f.right, f.top + 2}; break;
+    case tpBottom: R = TRect{f.left, f.bottom - 2, f.right, f.bottom}; break;
+    case tpLeft: R = TRect{f.left, f.top, f.left + 2, f.bottom}; break;
+    case tpRight: R = TRect{f.right - 2, f.top, f.right, f.bottom}; break;
+  }
+}
+
+void TvxPCOffice11Painter::GetClientRectOffsets(TRect& AOffsets) {
+  TvxPCUltraFlatPainter::GetClientRectOffsets(AOffsets);
+  // Without a frame, the far side's rows are parted from the page by a line of their own.
+  if (HasFarSideRows()) ++AOffsets.bottom;
+}
+
+void TvxPCOffice11Painter::PaintFrameAndClientArea() {
+  if (HasFarSideRows()) {
+    const TRect c = GetClientRect();
+    TRect line;
+    switch (ParentInfo()->TabPosition()) {
+      case tpTop: line = TRect{c.left, c.bottom, c.right, c.bottom + 1}; break;
+      case tpBottom: line = TRect{c.left, c.top - 1, c.right, c.top}; break;
+      case tpLeft: line = TRect{c.right, c.top, c.right + 1, c.bottom}; break;
+      case tpRight: line = TRect{c.left - 1, c.top, c.left, c.bottom}; break;
+    }
+    ParentInfo()->Canvas()->FillRect(line, GetOffice11FrameColor());
+    ParentInfo()->Canvas()->ExcludeClipRect(line);
+  }
+  TvxPCUltraFlatPainter::PaintFrameAndClientArea();
+}
+
+void TvxPCOffice11Painter::PaintFrame() {
+  const TRect c = GetClientRect();
+  ParentInfo()->Canvas()->FrameRect(TRect{c.left - 1, c.top - 1, c.right + 1, c.bottom + 1}, GetOffice11FrameColor());
+}
+
+void TvxPCOffice11Painter::PaintClientArea() {
+  TvxTabSheet* page = ParentInfo()->ActivePage();
+  const TRect r = GetClientRect();
+  TvxCanvas* canvas = ParentInfo()->Canvas();
+  if (page && !page->ParentColor()) {
+    canvas->FillRect(r, page->Color());
+    return;
+  }
+  const TvxPCOptions o = ParentInfo()->Options();
+  if (o.Contains(pcoGradient) && o.Contains(pcoGradientClientArea))
+    vdFillGradientRect(canvas->Handle(), r, vdOffice11GradientColor1, vdOffice11GradientColor2,
+                       !IsHorizontal(ParentInfo()->TabPosition()));
+  else
+    canvas->FillRect(r, vdMixColors(vdOffice11GradientColor1, vdOffice11GradientColor2, 50));
+}
+
+void TvxPCOffice11Painter::PaintTabBackground(TvxCanvas* ACanvas, TRect R, Integer AVisibleIndex) {
+  const bool main = AVisibleIndex != -1 && AVisibleIndex == ParentInfo()->MainTabVisibleIndex();
+  const TColor own = AVisibleIndex == -1 ? clDefault : GetTabBodyColor(AVisibleIndex);
+  TColor first, second;
+  if (main)
+    GradientEnds(vdOffice11HotColor1, vdOffice11HotColor2, first, second);
+  else
+    GradientEnds(vdOffice11GradientColor1, vdOffice11GradientColor2, first, second);
+  const TvxTabPosition pos = ParentInfo()->TabPosition();
+  if (own == clDefault) {
+    // The gradient runs across the row: from the top down, or from the left rightward.
+    vdFillGradientRect(ACanvas->Handle(), R, first, second, !IsHorizontal(pos));
+    return;
+  }
+  if (!main) {
+    TvxBorder side = bBottom;
+    switch (pos) {
+      case tpTop: side = bBottom; break;
+      case tpBottom: side = bTop; break;
+      case tpLeft: side = bRight; break;
+      case tpRight: side = bLeft; break;
+    }
+    const TColor line = (pos == tpTop || pos == tpLeft) ? second : first;
+    DrawBorderLines(ACanvas, R, {{side, line}}, false);
+  }
+  ACanvas->FillRect(R, own);
+}
+
+void TvxPCOffice11Painter::PrepareTabTextBitmapBackground(TBitmap* ABitmap, const TvxPCOutTabImageAndTextData& AData,
+                                                          Integer AVisibleIndex) {
+  if (GetTabBodyColor(AVisibleIndex) != clDefault) return;
+  // The gradient behind the caption (the row's, or the main tab's own) is painted at the
+  // caption's place in screen orientation and turned back, so that the caption bitmap
+  // turned for display matches it.
+  const TRect& tr = AData.TabTextRect;
+  const bool main = AVisibleIndex == ParentInfo()->MainTabVisibleIndex();
+  TRect row;
+  if (main)
+    GetMainTabHighlightRect(row);
+  else
+    GetRowRect(AVisibleIndex, false, row);
+  auto screen = std::make_unique<TBitmap>();
+  screen->SetPixelFormat(pf32bit);
+  screen->SetSize(RectWidth(tr), RectHeight(tr));
+  TvxCanvas sc(screen->Canvas());
+  PaintTabBackground(&sc, TRect{row.left - tr.left, row.top - tr.top, row.right - tr.left, row.bottom - tr.top},
+                     main ? AVisibleIndex : -1);
+  if (ParentControl()->IsVerticalText()) {
+    const TvxRotationAngle a = ParentControl()->CaptionRotation() == raPlus90 ? raMinus90 : raPlus90;
+    sc.RotateBitmap(screen.get(), a);
+  }
+  ::BitBlt(ABitmap->Canvas()->Handle(), 0, 0, ABitmap->Width(), ABitmap->Height(), screen->Canvas()->Handle(), 0, 0,
+           SRCCOPY);
+}
+
+void TvxPCOffice11Painter::PaintTabSeparator(const TRect& R) {
+  TvxCanvas* canvas = ParentInfo()->Canvas();
+  const TRect r{R.left, R.top, R.right - 1, R.bottom - 1};
+  canvas->FillRect(r, vdOffice11SeparatorDarkColor);
+  canvas->FillRect(TRect{r.left + 1, r.top + 1, r.right + 1, r.bottom + 1}, vdOffice11SeparatorLightColor);
+}
+
+void TvxPCOffice11Painter::PaintRowLines(const TRect& R, Integer ARow) {
+  TvxBorder side;
+  TRect strip = RowLinesStrip(R, side);
+  DrawBorderLines(ParentInfo()->Canvas(), strip, {{side, GetOffice11FrameColor()}}, false);
+}
+
+void TvxPCOffice11Painter::PaintNavigatorButtonBackground(const TRect& R, TvxPCNavigatorButtonState AState) {
+  TColor first, second;
+  if (AState == nbsHotTrack)
+    GradientEnds(vdOffice11HotColor1, vdOffice11HotColor2, first, second);
+  else if (AState == nbsPressed)
+    GradientEnds(vdOffice11PressedColor, vdOffice11PressedColor2, first, second);
+  else
+    GradientEnds(vdOffice11GradientColor1, vdOffice11GradientColor2, first, second);
+  vdFillGradientRect(ParentInfo()->Canvas()->Handle(), R, first, second, !IsHorizontal(ParentInfo()->TabPosition()));
+}
+
+TColor TvxPCOffice11Painter::GetNavigatorButtonGlyphColor(TvxPCNavigatorButtonState AState) {
+  if (!ParentControl()->Enabled() || AState == nbsDisabled) return vdOffice11DisabledSymbolColor;
+  return vdOffice11SymbolColor;
+}
+
+void TvxPCOffice11Painter::PaintNavigatorButtonBorder(TRect& R, TvxPCNavigatorButtonState AState) {
+  const bool disabled = !ParentControl()->Enabled() || AState == nbsDisabled;
+  ParentInfo()->Canvas()->FrameRect(R, disabled ? vdOffice11DisabledSymbolColor : GetOffice11FrameColor());
+  R = TRect{R.left + 1, R.top + 1, R.right - 1, R.bottom - 1};
+}
+
+// =======================================================================================
 // Class references
 
 namespace {
@@ -1786,6 +1985,16 @@ const TSimplePainterClass<TvxPCFlatPainter, tsTabs, 7> GFlatPainterClass(L"Flat"
 const TSimplePainterClass<TvxPCExtraFlatPainter, tsTabs, 5> GExtraFlatPainterClass(L"ExtraFlat", lfsStandard, false);
 const TSimplePainterClass<TvxPCUltraFlatPainter, tsTabs, 6> GUltraFlatPainterClass(L"UltraFlat", lfsUltraFlat, true);
 
+// Office11 answers an Office 2003 look and feel only while no skin paints it.
+class TOffice11PainterClass : public TSimplePainterClass<TvxPCOffice11Painter, tsTabs, 8> {
+ public:
+  TOffice11PainterClass() : TSimplePainterClass(L"Office11", lfsOffice11, true) {}
+  bool HasLookAndFeel(TvxLookAndFeel* ALookAndFeel) const override {
+    return TSimplePainterClass::HasLookAndFeel(ALookAndFeel) && !ALookAndFeel->SkinPainter();
+  }
+};
+const TOffice11PainterClass GOffice11PainterClass;
+
 }  // namespace
 
 TvxPCPainterClass TvxPCButtonsPainter::StaticPainterClass() { return &GButtonsPainterClass; }
@@ -1793,6 +2002,7 @@ TvxPCPainterClass TvxPCFlatButtonsPainter::StaticPainterClass() { return &GFlatB
 TvxPCPainterClass TvxPCFlatPainter::StaticPainterClass() { return &GFlatPainterClass; }
 TvxPCPainterClass TvxPCExtraFlatPainter::StaticPainterClass() { return &GExtraFlatPainterClass; }
 TvxPCPainterClass TvxPCUltraFlatPainter::StaticPainterClass() { return &GUltraFlatPainterClass; }
+TvxPCPainterClass TvxPCOffice11Painter::StaticPainterClass() { return &GOffice11PainterClass; }
 
 // =======================================================================================
 // Start-up
@@ -1802,7 +2012,8 @@ namespace {
 std::vector<TvxPCPainterClass> RegisteredClasses() {
   return {TvxPCTabsPainter::StaticPainterClass(), TvxPCButtonsPainter::StaticPainterClass(),
           TvxPCFlatButtonsPainter::StaticPainterClass(), TvxPCExtraFlatPainter::StaticPainterClass(),
-          TvxPCUltraFlatPainter::StaticPainterClass(), TvxPCFlatPainter::StaticPainterClass()};
+          TvxPCUltraFlatPainter::StaticPainterClass(), TvxPCFlatPainter::StaticPainterClass(),
+          TvxPCOffice11Painter::StaticPainterClass()};
 }
 
 void InitPCPainters() {

@@ -306,6 +306,47 @@ class TvxPCUltraFlatPainter : public TvxPCExtraFlatPainter {
   void GetMainTabOutlineColors(TColor& AFirst, TColor& ASecond) override { AFirst = ASecond = clBlack; }
 };
 
+// The UltraFlat painter in the colours of the current Office 2003 scheme, with gradient
+// tab backgrounds and a one-line frame.
+class TvxPCOffice11Painter : public TvxPCUltraFlatPainter {
+  DECLARE_CLASS(TvxPCOffice11Painter, TvxPCUltraFlatPainter)
+ public:
+  explicit TvxPCOffice11Painter(TvxCustomTabControl* AParent);
+  ~TvxPCOffice11Painter() override;
+  static TvxPCPainterClass StaticPainterClass();
+  TvxPCPainterClass Class() const override { return StaticPainterClass(); }
+  Integer GetRowLineCount() override { return 1; }
+  Integer GetTabSeparatorWidth() override { return 2; }
+  TvxPCSizePair GetTabSeparatorInsets() override;
+  bool IsFrameDrawn() override { return IsFrameVisible(); }
+  bool IsTabContentOnlyExcluded(Integer AVisibleIndex) override;
+  bool NeedsRedrawOnResize() override;
+  TColor GetTabBodyColor(Integer AVisibleIndex) override;
+  TColor GetTabsStripColor() override;
+  TColor GetControlBackgroundColor() override { return GetOffice11FrameColor(); }
+  void GetTabsStripRect(TRect& R) override;
+  void GetClientRectOffsets(TRect& AOffsets) override;
+  void AdjustClientRectOffsets(TRect& AMargins) override {}
+  void PaintFrameAndClientArea() override;
+  void PaintFrame() override;
+  void PaintClientArea() override;
+  void PaintTabBackground(TvxCanvas* ACanvas, TRect R, Integer AVisibleIndex) override;
+  void PaintTabSeparator(const TRect& R) override;
+  void PaintRowLines(const TRect& R, Integer ARow) override;
+  void PaintNavigatorButtonBackground(const TRect& R, TvxPCNavigatorButtonState AState) override;
+  TColor GetNavigatorButtonGlyphColor(TvxPCNavigatorButtonState AState) override;
+  void PaintNavigatorButtonBorder(TRect& R, TvxPCNavigatorButtonState AState) override;
+  void PrepareTabTextBitmapBackground(TBitmap* ABitmap, const TvxPCOutTabImageAndTextData& AData,
+                                     Integer AVisibleIndex) override;
+  virtual TColor GetOffice11FrameColor();
+
+ protected:
+  void GetMainTabOutlineColors(TColor& AFirst, TColor& ASecond) override { AFirst = ASecond = GetOffice11FrameColor(); }
+  // The two ends of a gradient, or their even mix when gradients are off.
+  void GradientEnds(TColor A1, TColor A2, TColor& AFirst, TColor& ASecond);
+  bool HasFarSideRows();
+};
+
 // Colour and geometry routines shared by the painters.
 void ColorToHsb(TColor AColor, long double& AHue, long double& ASaturation, long double& ABrightness);
 TColor HsbToColor(long double AHue, long double ASaturation, long double ABrightness);

@@ -107,11 +107,16 @@ TEST_F(PopupTest, ClosesWhenAnotherWindowIsActivated) {
   delete second;
 }
 
+TvxCustomPopupWindow* Victim = nullptr;
+void CALLBACK DeleteVictim(HWND, UINT, UINT_PTR, DWORD) {
+  delete Victim;
+  Victim = nullptr;
+}
+
 TEST_F(PopupTest, DestroyingThePopupEndsItsModalLoop) {
   Popup->HandleNeeded();
-  static TvxCustomPopupWindow* Victim;
   Victim = Popup;
-  UINT_PTR timer = SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR, DWORD) { delete Victim; });
+  UINT_PTR timer = SetTimer(nullptr, 0, 30, &DeleteVictim);
   Popup->Popup(nullptr);  // must come back although the object is gone
   KillTimer(nullptr, timer);
   Popup = nullptr;

@@ -1,6 +1,7 @@
 // The Buttons, FlatButtons and Flat painters: registration, button behaviour and their
 // tabs compared with reference images.
 #include "PageControlTestSupport.h"
+#include "vdOffice11.h"
 
 using namespace pc_test;
 
@@ -30,6 +31,9 @@ TEST_F(OtherPaintersTest, RegisteredInStyleOrderAndFoundByStyleNameAndLookAndFee
   EXPECT_EQ(f->GetPainterClass(tsFlatButtons), TvxPCFlatButtonsPainter::StaticPainterClass());
   EXPECT_EQ(f->GetPainterClass(String(L"flatbuttons")), TvxPCFlatButtonsPainter::StaticPainterClass());
   EXPECT_EQ(f->GetPainterClass(TvxPCStyleID(7)), TvxPCFlatPainter::StaticPainterClass());
+  EXPECT_EQ(f->GetPainterClass(TvxPCStyleID(8)), TvxPCOffice11Painter::StaticPainterClass());
+  EXPECT_EQ(f->GetPainterClass(String(L"office11")), TvxPCOffice11Painter::StaticPainterClass());
+  EXPECT_EQ(f->PainterClassCount(), 7);
   auto* c = AddTabControl({0, 0, 200, 80}, {L"A"});
   c->LookAndFeel()->SetNativeStyle(false);
   c->LookAndFeel()->SetKind(lfFlat);
@@ -115,16 +119,50 @@ TEST_F(OtherPaintersTest, EachPaintersTabs) {
     const wchar_t* Name;
     TvxPCStyleID Style;
     TvxTabPosition Position;
+    bool Rotate = false;
   } cases[] = {
       {L"buttons_top", 2, tpTop},       {L"flatbuttons_top", 3, tpTop}, {L"flat_top", 7, tpTop},
       {L"flat_bottom", 7, tpBottom},    {L"flat_left", 7, tpLeft},  {L"extraflat_top", 5, tpTop},
       {L"extraflat_bottom", 5, tpBottom}, {L"ultraflat_top", 6, tpTop},
+      {L"office11_top", 8, tpTop},      {L"office11_left_rotated", 8, tpLeft, true},
+      {L"office11_left", 8, tpLeft},
   };
   for (const auto& k : cases) {
     auto* c = Make({0, 0, 260, 120}, k.Style, k.Position);
+    c->SetRotate(k.Rotate);
     c->SelectTabByIndex(1);
     SCOPED_TRACE(std::string(k.Name, k.Name + wcslen(k.Name)));
     ExpectMatchesImage(k.Name, c->Width(), c->Height(), PaintToPixels(c));
     delete c;
   }
+}
+
+TEST_F(OtherPaintersTest, Office11FollowsTheSchemeAndDegeneratesToAMixWithoutGradients) {
+  auto* c = Make({0, 0, 260, 80}, 8);
+  c->SelectTabByIndex(1);
+  auto pixel = [&](const std::vector<DWORD>& px, Integer x, Integer y) {
+    const DWORD p = px[static_cast<size_t>(y) * c->Width() + x];
+    return static_cast<COLORREF>(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
+  };
+  // The frame around the page is the scheme's border colour.
+  c->SetShowFrame(true);
+  const TRect cr = c->Painter()->GetClientRect();
+  auto px = PaintToPixels(c);
+  EXPECT_EQ(pixel(px, cr.left - 1, (cr.top + cr.bottom) / 2), Rgb(vdOffice11ControlBorderColor));
+  // The other tabs lie on the row's gradient: its ends differ in every scheme.
+  const TRect t = c->Tabs()->Tab(0)->FullRect();
+  EXPECT_NE(pixel(px, t.left + 1, t.top + 1), pixel(px, t.left + 1, t.bottom - 1));
+  const TRect m = c->Tabs()->Tab(1)->FullRect();
+  // Without gradients every gradient is the even mix of its two colours.
+  c->SetOptions(c->Options() - pcoGradient);
+  px = PaintToPixels(c);
+  EXPECT_EQ(pixel(px, m.left + 3, m.top + 2), Rgb(vdMixColors(vdOffice11HotColor1, vdOffice11HotColor2, 50)));
+  EXPECT_EQ(pixel(px, m.left + 3, m.bottom - 2), Rgb(vdMixColors(vdOffice11HotColor1, vdOffice11HotColor2, 50)));
+  EXPECT_EQ(pixel(px, t.left + 3, (t.top + t.bottom) / 2),
+            Rgb(vdMixColors(vdOffice11GradientColor1, vdOffice11GradientColor2, 50)));
+  // An Office 2003 look and feel reaches the painter unless a skin paints it.
+  auto* d = AddTabControl({0, 100, 200, 180}, {L"A"});
+  d->LookAndFeel()->SetNativeStyle(false);
+  d->LookAndFeel()->SetKind(lfOffice11);
+  EXPECT_EQ(d->Painter()->Class(), TvxPCOffice11Painter::StaticPainterClass());
 }

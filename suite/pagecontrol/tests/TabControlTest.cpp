@@ -149,3 +149,57 @@ TEST_F(TabControlTest, GoDialogListsEnabledVisibleTabsAndSelectsTheChosenOne) {
   d->Items()->Items(2)->Click();  // the selected tab again: nothing happens
   EXPECT_TRUE(Log.empty());
 }
+
+TEST_F(TabControlTest, ATabShowsItsImageAndFreeingTheListDropsIt) {
+  C->LookAndFeel()->SetNativeStyle(false);
+  auto* images = new TImageList(nullptr);
+  images->SetSize(12, 12);
+  TBitmap bmp;
+  bmp.SetPixelFormat(pf24bit);
+  bmp.SetSize(12, 12);
+  const RECT all{0, 0, 12, 12};
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  ::FillRect(bmp.Canvas()->Handle(), &all, red);
+  DeleteObject(red);
+  images->AddMasked(&bmp, clFuchsia);
+  C->SetImages(images);
+  C->Tabs()->Tab(0)->SetImageIndex(-1);  // a tab shows by default the image of its own index
+  C->Tabs()->Tab(1)->SetImageIndex(0);
+  ASSERT_EQ(images->Count(), 1);
+  EXPECT_EQ(C->GetTabImageIndex(1), 0);
+  EXPECT_EQ(C->GetTabImageIndex(0), -1);
+  auto redIn = [&](const TRect& R) {
+    const auto px = PaintToPixels(C);
+    Integer n = 0;
+    for (Integer y = std::max<Integer>(R.top, 0); y < std::min<Integer>(R.bottom, C->Height()); ++y)
+      for (Integer x = std::max<Integer>(R.left, 0); x < std::min<Integer>(R.right, C->Width()); ++x)
+        if ((px[static_cast<size_t>(y) * C->Width() + x] & 0xFFFFFF) == 0xFF0000) ++n;
+    return n;
+  };
+  EXPECT_EQ(redIn(C->Tabs()->Tab(1)->FullRect()), 144);  // the whole image, on the second tab only
+  {
+    // Nothing of the tab is left unpainted between the image and the caption.
+    const auto px = PaintToPixels(C);
+    const TRect r = C->Tabs()->Tab(1)->FullRect();
+    const Integer y = (r.top + r.bottom) / 2;
+    Integer x = r.left;
+    while (x < r.right && (px[static_cast<size_t>(y) * C->Width() + x] & 0xFFFFFF) != 0xFF0000) ++x;
+    while (x < r.right && (px[static_cast<size_t>(y) * C->Width() + x] & 0xFFFFFF) == 0xFF0000) ++x;
+    ASSERT_LT(x + 4, r.right);
+    for (Integer g = x; g < x + 4; ++g)
+      EXPECT_NE(px[static_cast<size_t>(y) * C->Width() + g] & 0xFFFFFF, 0u) << g;
+  }
+  EXPECT_EQ(redIn(C->Tabs()->Tab(0)->FullRect()), 0);
+  // On tabs at the side the image turns with the caption, still whole.
+  C->SetTabPosition(tpLeft);
+  EXPECT_EQ(redIn(C->Tabs()->Tab(1)->FullRect()), 144);
+  C->SetTabPosition(tpTop);
+  // An index past the list draws nothing.
+  C->Tabs()->Tab(1)->SetImageIndex(3);
+  EXPECT_EQ(C->GetTabImageIndex(1), -1);
+  EXPECT_EQ(redIn(C->Tabs()->Tab(1)->FullRect()), 0);
+  C->Tabs()->Tab(1)->SetImageIndex(0);
+  delete images;
+  EXPECT_EQ(C->Images(), nullptr);
+  EXPECT_EQ(redIn(TRect{0, 0, C->Width(), C->Height()}), 0);
+}
