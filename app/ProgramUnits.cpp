@@ -6,8 +6,10 @@
 #include "LoggingUnits.h"
 #include "SuiteCoreUnits.h"
 #include "SuiteDataUnits.h"
+#include "SuiteEditorsStdUnits.h"
 #include "SuiteEditorsUnits.h"
 #include "SuitePageControlUnits.h"
+#include "SuiteTreeListUnits.h"
 
 namespace {
 // The runtime and the forms library first, then the subsystems from the bottom up.
@@ -19,7 +21,9 @@ const TUnitList* const Needs[] = {
     &SuiteCoreUnits,
     &SuiteDataUnits,
     &SuiteEditorsUnits,
+    &SuiteEditorsStdUnits,
     &SuitePageControlUnits,
+    &SuiteTreeListUnits,
 };
 }  // namespace
 

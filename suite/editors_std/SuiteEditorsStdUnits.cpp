@@ -1,0 +1,21 @@
+#include "SuiteEditorsStdUnits.h"
+
+#include "SuiteEditorsUnits.h"
+#include "vxCheckBox.h"
+#include "vxCurrencyEdit.h"
+#include "vxEditDataRegisteredRepositoryItems.h"
+#include "vxEditRegisteredRepositoryItems.h"
+#include "vxEditRepositoryItems.h"
+#include "vxNavigator.h"
+
+namespace {
+const TUnitList* const Needs[] = {&SuiteEditorsUnits};
+// Start-up order; shut-down runs in reverse. The value-type map comes last: it creates
+// items of the editors above.
+const TUnitInfo* const Units[] = {
+    &vxNavigatorUnit, &vxCheckBoxUnit, &vxCurrencyEditUnit, &vxEditRepositoryItemsUnit, &vxEditRegisteredRepositoryItemsUnit,
+    &vxEditDataRegisteredRepositoryItemsUnit,
+};
+}  // namespace
+
+const TUnitList SuiteEditorsStdUnits = {L"SuiteEditorsStdUnits", Needs, Units};

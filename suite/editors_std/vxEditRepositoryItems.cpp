@@ -1,0 +1,3 @@
+#include "vxEditRepositoryItems.h"
+
+const TUnitInfo vxEditRepositoryItemsUnit = {L"vxEditRepositoryItems", nullptr, nullptr};

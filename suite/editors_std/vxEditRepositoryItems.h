@@ -1,0 +1,43 @@
+// Repository item classes: each owns one properties object of its editor kind.
+#pragma once
+
+#include "vxCheckBox.h"
+#include "vxCurrencyEdit.h"
+#include "vxEdit.h"
+#include "vxTextEdit.h"
+
+// An item holding properties of class P; Properties() is a checked cast to P.
+template <class P>
+class TvxEditRepositoryItemOf : public TvxEditRepositoryItem {
+ public:
+  TvxCustomEditPropertiesClass GetEditPropertiesClass() override { return P::StaticClass(); }
+  P* Properties() const {
+    auto* p = dynamic_cast<P*>(TvxEditRepositoryItem::Properties());
+    if (!p) throw EInvalidCast(L"Invalid class typecast");
+    return p;
+  }
+  void SetProperties(P* Value) { TvxEditRepositoryItem::SetProperties(Value); }
+
+ protected:
+  explicit TvxEditRepositoryItemOf(TComponent* AOwner) : TvxEditRepositoryItem(AOwner, P::StaticClass()) {}
+};
+
+class TvxEditRepositoryTextItem : public TvxEditRepositoryItemOf<TvxTextEditProperties> {
+  DECLARE_CLASS(TvxEditRepositoryTextItem, TvxEditRepositoryItem)
+ public:
+  explicit TvxEditRepositoryTextItem(TComponent* AOwner) : TvxEditRepositoryItemOf(AOwner) {}
+};
+
+class TvxEditRepositoryCheckBoxItem : public TvxEditRepositoryItemOf<TvxCheckBoxProperties> {
+  DECLARE_CLASS(TvxEditRepositoryCheckBoxItem, TvxEditRepositoryItem)
+ public:
+  explicit TvxEditRepositoryCheckBoxItem(TComponent* AOwner) : TvxEditRepositoryItemOf(AOwner) {}
+};
+
+class TvxEditRepositoryCurrencyItem : public TvxEditRepositoryItemOf<TvxCurrencyEditProperties> {
+  DECLARE_CLASS(TvxEditRepositoryCurrencyItem, TvxEditRepositoryItem)
+ public:
+  explicit TvxEditRepositoryCurrencyItem(TComponent* AOwner) : TvxEditRepositoryItemOf(AOwner) {}
+};
+
+extern const TUnitInfo vxEditRepositoryItemsUnit;

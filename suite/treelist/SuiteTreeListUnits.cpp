@@ -1,0 +1,16 @@
+#include "SuiteTreeListUnits.h"
+
+#include "SuiteEditorsStdUnits.h"
+#include "vxInplaceContainer.h"
+#include "vxTLStrs.h"
+
+namespace {
+const TUnitList* const Needs[] = {&SuiteEditorsStdUnits};
+// Start-up order; shut-down runs in reverse.
+const TUnitInfo* const Units[] = {
+    &vxInplaceContainerUnit,
+    &vxTLStrsUnit,
+};
+}  // namespace
+
+const TUnitList SuiteTreeListUnits = {L"SuiteTreeListUnits", Needs, Units};

@@ -1,0 +1,55 @@
+// The tree list's resource strings, product "TarvixTreeList".
+#pragma once
+
+#include "SysInit.h"
+#include "vdCore.h"
+
+extern TResStringRec svxIndexOutOfBounds;
+extern TResStringRec svxInvalidStreamFormat;
+extern TResStringRec svxMultiSelectRequired;
+extern TResStringRec svxDesignerCaption;
+extern TResStringRec svxBands;
+extern TResStringRec svxColumns;
+extern TResStringRec svxCreateAllItems;
+extern TResStringRec svxDeleteAllItems;
+extern TResStringRec svxItems;
+extern TResStringRec svxCustomizeCaption;
+extern TResStringRec svxColumnsCaption;
+extern TResStringRec svxBandsCaption;
+extern TResStringRec svxTreeListNoneMenuItem;
+extern TResStringRec svxTreeListSumMenuItem;
+extern TResStringRec svxTreeListMinMenuItem;
+extern TResStringRec svxTreeListMaxMenuItem;
+extern TResStringRec svxTreeListCountMenuItem;
+extern TResStringRec svxTreeListAvgMenuItem;
+extern TResStringRec svxTreeListAllNodesMenuItem;
+extern TResStringRec svxTreeListSortAscendingMenuItem;
+extern TResStringRec svxTreeListSortDescendingMenuItem;
+extern TResStringRec svxTreeListClearSortingMenuItem;
+extern TResStringRec svxTreeListFooterMenuItem;
+extern TResStringRec svxTreeListGroupFootersMenuItem;
+extern TResStringRec svxTreeListGroupFootersInvisibleMenuItem;
+extern TResStringRec svxTreeListGroupFootersVisibleWhenExpandedMenuItem;
+extern TResStringRec svxTreeListGroupFootersAlwaysVisibleMenuItem;
+extern TResStringRec svxTreeListRemoveThisColumnMenuItem;
+extern TResStringRec svxTreeListFieldChooserMenuItem;
+extern TResStringRec svxTreeListHorizontalAlignmentMenuItem;
+extern TResStringRec svxTreeListHorizontalAlignmentLeftMenuItem;
+extern TResStringRec svxTreeListHorizontalAlignmentCenterMenuItem;
+extern TResStringRec svxTreeListHorizontalAlignmentRightMenuItem;
+extern TResStringRec svxTreeListVerticalAlignmentMenuItem;
+extern TResStringRec svxTreeListVerticalAlignmentBottomMenuItem;
+extern TResStringRec svxTreeListVerticalAlignmentCenterMenuItem;
+extern TResStringRec svxTreeListVerticalAlignmentTopMenuItem;
+extern TResStringRec svxTreeListBestFitMenuItem;
+extern TResStringRec svxTreeListBestFitAllColumnsMenuItem;
+extern TResStringRec svxOperationNotSupported;
+extern TResStringRec svxTreeListDeletingFocusedConfirmationText;
+extern TResStringRec svxTreeListDeletingConfirmationCaption;
+extern TResStringRec svxExportNotVisibleControl;
+
+// The caption from which new columns take their component names; loaded directly, not
+// registered with the repository.
+extern TResStringRec svxTreeListColumnNamePrefix;
+
+extern const TUnitInfo vxTLStrsUnit;
