@@ -6,6 +6,7 @@
 #include "LoggingUnits.h"
 #include "SuiteCoreUnits.h"
 #include "SuiteDataUnits.h"
+#include "SuiteShellUnits.h"
 
 namespace {
 // The runtime and the forms library first, then the subsystems from the bottom up.
@@ -16,6 +17,7 @@ const TUnitList* const Needs[] = {
     &AccessUnits,
     &SuiteCoreUnits,
     &SuiteDataUnits,
+    &SuiteShellUnits,
 };
 }  // namespace
 
