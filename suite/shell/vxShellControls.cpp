@@ -454,7 +454,12 @@ void TvxCustomInnerShellTreeView::ProcessShellChange(Cardinal AEventID, PItemIDL
 }
 
 void TvxCustomInnerShellTreeView::RefreshFolderNode(TTreeNode* Node) {
-  if (!Node || !Node->getFirstChild()) return;
+  if (!Node) return;
+  if (!Node->getFirstChild()) {
+    // Never enumerated: only its expand button may have to change.
+    if (Node->Parent()) UpdateNode(Node, true);
+    return;
+  }
   TFlagScope updating(FIsUpdating);
   bool expanded = Node->Expanded();
   FItemsInfoGatherer->ClearFetchQueue(ProducerOf(Node));
