@@ -2,12 +2,14 @@
 
 #include "SuiteCoreUnits.h"
 #include "vxShellCommon.h"
+#include "vxShellListView.h"
 
 namespace {
 const TUnitList* const Needs[] = {&SuiteCoreUnits};
 // Start-up order; shut-down runs in reverse.
 const TUnitInfo* const Units[] = {
     &vxShellCommonUnit,
+    &vxShellListViewUnit,
 };
 }  // namespace
 

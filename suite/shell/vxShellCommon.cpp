@@ -89,18 +89,6 @@ void FinShellCommon() {
   State = nullptr;
 }
 
-class TComRef {
- public:
-  explicit TComRef(IUnknown* P = nullptr) : FP(P) {}
-  ~TComRef() {
-    if (FP) FP->Release();
-  }
-  TComRef(const TComRef&) = delete;
-  TComRef& operator=(const TComRef&) = delete;
-
- private:
-  IUnknown* FP;
-};
 }  // namespace
 
 const TUnitInfo vxShellCommonUnit = {L"vxShellCommon", InitShellCommon, FinShellCommon};
@@ -341,77 +329,14 @@ bool vxShellHasSubItems(IShellFolder* Folder, PItemIDList P, DWORD EnumFlags) {
   IShellFolder* sub = nullptr;
   if (FAILED(Folder->BindToObject(last, nullptr, IID_IShellFolder, reinterpret_cast<void**>(&sub))) || !sub)
     return false;
-  TComRef subRef(sub);
+  TvxComRelease subRef(sub);
   IEnumIDList* en = nullptr;
   if (sub->EnumObjects(nullptr, EnumFlags, &en) != S_OK || !en) return false;
-  TComRef enRef(en);
+  TvxComRelease enRef(en);
   PITEMID_CHILD item = nullptr;
   ULONG fetched = 0;
   bool r = en->Next(1, &item, &fetched) == S_OK && fetched == 1;
   if (item) vxShellPidlFree(item);
-  return r;
-}
-
-DWORD vxShellOptionsToEnumFlags(DWORD Options) {
-  DWORD r = 0;
-  if (Options & 1) r |= SHCONTF_NONFOLDERS;
-  if (Options & 2) r |= SHCONTF_FOLDERS;
-  if (Options & 4) r |= SHCONTF_INCLUDEHIDDEN;
-  return r;
-}
-
-bool vxShellItemPassesFilter(DWORD Options, DWORD Attributes) {
-  return (!(Attributes & SFGAO_HIDDEN) || (Options & 4)) && ((Attributes & SFGAO_FOLDER) || (Options & 1)) &&
-         (!(Attributes & SFGAO_FOLDER) || (Options & 2));
-}
-
-bool vxShellPathExists(PItemIDList P) {
-  SHFILEINFOW fi{};
-  return vxShellGetFileInfo(reinterpret_cast<LPCWSTR>(P), 0, &fi, 0x4009) != 0;
-}
-
-TvxPidl vxShellFindChildByName(IShellFolder* Folder, const String& Name, DWORD Options) {
-  if (!Folder) return nullptr;
-  String parse = Name;
-  ULONG eaten = 0, attrs = SFGAO_FOLDER | SFGAO_HIDDEN;
-  PIDLIST_RELATIVE p = nullptr;
-  if (SUCCEEDED(Folder->ParseDisplayName(nullptr, nullptr, parse.data(), &eaten, &p, &attrs)) && p) {
-    TvxPidl r(p);
-    return vxShellItemPassesFilter(Options, attrs) ? std::move(r) : nullptr;
-  }
-  IEnumIDList* en = nullptr;
-  if (Folder->EnumObjects(nullptr, vxShellOptionsToEnumFlags(Options), &en) != S_OK || !en) return nullptr;
-  TComRef enRef(en);
-  String upper = AnsiUpperCase(Name);
-  PITEMID_CHILD item = nullptr;
-  ULONG fetched = 0;
-  while (en->Next(1, &item, &fetched) == S_OK && fetched == 1 && item) {
-    TvxPidl owned(item);
-    if (AnsiUpperCase(vxShellGetDisplayName(Folder, item)) == upper) return owned;
-  }
-  return nullptr;
-}
-
-TvxPidl vxShellPathToPidl(const String& Path, IShellFolder* RootFolder, PItemIDList RootPidl, DWORD Options,
-                          bool AInsideRoot) {
-  if (Path.empty()) return vxShellPidlCopy(RootPidl);
-  String s = AnsiUpperCase(Path);
-  if (s.size() > 1 && s.back() == L'\\' && s[s.size() - 2] != L':') s.pop_back();
-  String rootPath = AnsiUpperCase(vxShellPidlToPath(RootPidl));
-  auto isDrivePath = [](const String& t) { return t.size() >= 3 && iswalpha(t[0]) && t[1] == L':' && t[2] == L'\\'; };
-  TvxPidl r;
-  if (s.size() >= 2 && iswalpha(s[0]) && s[1] == L':' && (s.size() == 2 || s[2] != L'\\')) {
-    return nullptr;  // drive-relative
-  } else if (isDrivePath(s) || s.starts_with(L"\\\\") || (s.size() > 39 && s.starts_with(L"::{"))) {
-    r = vxShellFindChildByName(vxShellDesktop(), s, Options);
-  } else if (s[0] == L'\\') {
-    if (!isDrivePath(rootPath)) return nullptr;
-    s = (s.size() == 1 ? rootPath.substr(0, 3) : rootPath.substr(0, 2) + s);
-    r = vxShellFindChildByName(vxShellDesktop(), s, Options);
-  } else {
-    if (TvxPidl child = vxShellFindChildByName(RootFolder, s, Options)) r = vxShellPidlConcat(RootPidl, child.get());
-  }
-  if (r && AInsideRoot && !vxShellPidlIsPrefix(RootPidl, r.get())) return nullptr;
   return r;
 }
 
@@ -642,7 +567,7 @@ void TvxCustomItemProducer::PopulateItems(Integer cPreloadItems) {
   if (!FShellFolder) return;
   IEnumIDList* en = nullptr;
   if (FShellFolder->EnumObjects(OwnerParentHandle(), GetEnumSettings(), &en) != S_OK || !en) return;
-  TComRef enRef(en);
+  TvxComRelease enRef(en);
   vxHourglassBegin();
   struct THourglass {
     ~THourglass() { vxHourglassEnd(); }

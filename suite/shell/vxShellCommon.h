@@ -57,16 +57,20 @@ Integer vxShellGetDefaultFolderIcon();
 Integer vxShellGetDefaultOpenFolderIcon();
 // Whether the item (absolute P, child of Folder) shows an expand button.
 bool vxShellHasSubItems(IShellFolder* Folder, PItemIDList P, DWORD EnumFlags);
-// Option flags: bit 0 non-folders, bit 1 folders, bit 2 hidden items.
-DWORD vxShellOptionsToEnumFlags(DWORD Options);
-bool vxShellItemPassesFilter(DWORD Options, DWORD Attributes);
-bool vxShellPathExists(PItemIDList P);
-// An owned relative PIDL of Folder's child named Name, or nil.
-TvxPidl vxShellFindChildByName(IShellFolder* Folder, const String& Name, DWORD Options);
-// The PIDL of a drive path, UNC path or path relative to RootPidl (whose folder is
-// RootFolder); nil when it cannot be resolved or, with AInsideRoot, lies outside the root.
-TvxPidl vxShellPathToPidl(const String& Path, IShellFolder* RootFolder, PItemIDList RootPidl,
-                          DWORD Options, bool AInsideRoot);
+// Releases one reference at the end of a scope.
+class TvxComRelease {
+ public:
+  explicit TvxComRelease(IUnknown* P) : FP(P) {}
+  ~TvxComRelease() {
+    if (FP) FP->Release();
+  }
+  TvxComRelease(const TvxComRelease&) = delete;
+  TvxComRelease& operator=(const TvxComRelease&) = delete;
+
+ private:
+  IUnknown* FP;
+};
+
 // Binds an absolute PIDL from the desktop; the desktop itself for an empty PIDL.
 IShellFolder* vxShellBindFolder(PItemIDList P);  // new reference or nullptr
 

@@ -1,7 +1,7 @@
 // Item identifier list routines over real PIDLs of the shell namespace.
 #include <gtest/gtest.h>
 
-#include "vxShellCommon.h"
+#include "vxShellListView.h"
 
 namespace {
 TvxPidl ParsePath(const String& Path) {
@@ -134,4 +134,41 @@ TEST(ShellPidl, FilterAndEnumFlags) {
       {3, SFGAO_HIDDEN, false},         {7, SFGAO_HIDDEN | SFGAO_FOLDER, true},
   };
   for (auto& c : cases) EXPECT_EQ(c.Passes, vxShellItemPassesFilter(c.Options, c.Attributes)) << c.Options;
+}
+
+TEST(ShellSpecialFolders, TableHasEntriesAndEmptyOnesForMissingFolders) {
+  const auto& computer = vxShellSpecialFolder(CSIDL_DRIVES);
+  ASSERT_TRUE(computer.PIDL);
+  EXPECT_FALSE(computer.PIDLDisplayName.empty());
+  EXPECT_EQ(AnsiUpperCase(computer.PIDLDisplayName), computer.PIDLUpperCaseDisplayName);
+  EXPECT_EQ(static_cast<Cardinal>(SFGAO_FOLDER), computer.Attributes);
+  EXPECT_EQ(L"", computer.PIDLName);
+  const auto& documents = vxShellSpecialFolder(CSIDL_PERSONAL);
+  ASSERT_TRUE(documents.PIDL);
+  wchar_t path[MAX_PATH];
+  ASSERT_EQ(S_OK, SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, 0, path));
+  EXPECT_EQ(0u, documents.PIDLName.find(AnsiUpperCase(path)));
+  // 0x0F names no folder: its entry stays empty and start-up went on.
+  const auto& none = vxShellSpecialFolder(0x0F);
+  EXPECT_FALSE(none.PIDL);
+  EXPECT_EQ(0u, none.Attributes);
+  EXPECT_TRUE(none.PIDLDisplayName.empty());
+
+  // A special folder's display name resolves through the table when the root has no
+  // child of that name.
+  TvxPidl croot = ParsePath(L"C:\\");
+  IShellFolder* cFolder = vxShellBindFolder(croot.get());
+  TvxPidl found = vxShellPathToPidl(computer.PIDLDisplayName, cFolder, croot.get(), 7, false);
+  EXPECT_TRUE(vxShellPidlEqual(found.get(), computer.PIDL.get()));
+  EXPECT_FALSE(vxShellPathToPidl(computer.PIDLDisplayName, cFolder, croot.get(), 7, true));
+  cFolder->Release();
+
+  TvxPidl none2;
+  EXPECT_TRUE(vxShellCheckPidl(none2, nullptr, croot.get(), true, true));
+  EXPECT_TRUE(vxShellPidlEqual(none2.get(), croot.get()));
+  TvxPidl outside = ParsePath(L"Z:\\tmp");
+  EXPECT_FALSE(vxShellCheckPidl(outside, nullptr, croot.get(), false, true));
+  TvxPidl win = ParsePath(L"C:\\windows");
+  EXPECT_TRUE(vxShellCheckPidl(win, nullptr, croot.get(), true, true));
+  EXPECT_EQ(L"C:\\windows", vxShellGetPidlDisplayPath(win.get(), true));
 }
