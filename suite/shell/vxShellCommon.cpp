@@ -124,7 +124,8 @@ TvxPidl vxShellPidlCopy(PItemIDList P) {
 }
 
 void vxShellPidlFree(PItemIDList P) {
-  if (P && ShellMalloc()) ShellMalloc()->Free(P);
+  // After shut-down the allocator is gone; the system frees the memory with the process.
+  if (P && State && ShellMalloc()) ShellMalloc()->Free(P);
 }
 
 TvxPidl vxShellPidlConcat(PItemIDList P1, PItemIDList P2) {
@@ -660,7 +661,7 @@ TvxShellItemsInfoGatherer::TvxShellItemsInfoGatherer(TWinControl* AOwner) : FOwn
 }
 
 TvxShellItemsInfoGatherer::~TvxShellItemsInfoGatherer() {
-  {
+  if (State) {
     std::lock_guard<std::mutex> lock(State->GatherersLock);
     std::erase(State->Gatherers, this);
   }

@@ -131,10 +131,7 @@ TvxCustomInnerShellTreeView::~TvxCustomInnerShellTreeView() {
     std::lock_guard<std::mutex> lock(FItemProducersLock);
     for (auto& [serial, p] : FItemProducers) left.push_back(p);
   }
-  for (auto* p : left) {
-    if (p->Node()) p->Node()->SetData(nullptr);
-    delete p;
-  }
+  for (auto* p : left) delete p;
   FRoot.reset();
   FItemsInfoGatherer.reset();
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "ShellTestSupport.h"
+#include "vxShellListView.h"
 
 using namespace shell_test;
 
@@ -134,4 +135,15 @@ TEST(ShellRoot, ResolvesKindsAndKeepsTheCounterBalanced) {
   EXPECT_EQ(L"C:\\windows", vxShellPidlToPath(root.Pidl()));
   root.SetBrowseFolder(bfDrives);
   EXPECT_EQ(1, vxShellPidlItemCount(root.Pidl()));
+  // Outside a settings change (the counter is back at zero after the failure above) a
+  // root that no longer resolves does not raise: it stays invalid.
+  {
+    TTempTree gone;
+    root.SetCustomPath(gone.Root());
+    root.SetBrowseFolder(bfCustomPath);
+    EXPECT_TRUE(root.Valid());
+  }
+  EXPECT_NO_THROW(root.ResolveRootFolder());
+  EXPECT_FALSE(root.Valid());
+  EXPECT_EQ(nullptr, root.Pidl());
 }
