@@ -638,6 +638,25 @@ TvxShellItemInfo* TvxCustomItemProducer::GetItemByPidl(PItemIDList APidl) {
   return i < 0 ? nullptr : FItems[i].get();
 }
 
+void TvxCustomItemProducer::DoGetInfoTip(HWND Handle, Integer ItemIndex, PWSTR InfoTip, Integer cch) {
+  if (!InfoTip || cch <= 0) return;
+  InfoTip[0] = 0;
+  if (!GetShowToolTip() || !FShellFolder) return;
+  TvxProducerReadLock lock(this);
+  if (ItemIndex < 0 || ItemIndex >= static_cast<Integer>(FItems.size())) return;
+  PCUITEMID_CHILD items[] = {FItems[ItemIndex]->pidl()};
+  IQueryInfo* info = nullptr;
+  if (FAILED(FShellFolder->GetUIObjectOf(Handle, 1, items, IID_IQueryInfo, nullptr, reinterpret_cast<void**>(&info))) ||
+      !info)
+    return;
+  TvxComRelease release(info);
+  PWSTR text = nullptr;
+  if (SUCCEEDED(info->GetInfoTip(0, &text)) && text) {
+    lstrcpynW(InfoTip, text, cch);
+    ShellMalloc()->Free(text);
+  }
+}
+
 void TvxCustomItemProducer::SetItemsCount(Integer Count) {
   if (HWND h = OwnerHandle()) SendMessageW(h, WM_VXSHELL_ITEMSCOUNT, Count, 0);
 }

@@ -199,6 +199,9 @@ class TvxCustomItemProducer : public TObject {
   virtual void NotifyRemoveItem(Integer Index);
   virtual void NotifyAddItem(Integer Index);
 
+  virtual bool GetShowToolTip() = 0;
+  // Fills InfoTip (cch characters at most) with the shell's tip of item ItemIndex.
+  void DoGetInfoTip(HWND Handle, Integer ItemIndex, PWSTR InfoTip, Integer cch);
   void FetchRequest(Integer AIndex, bool APriority);
   void RequestItemsInfo();
   void ClearItems();

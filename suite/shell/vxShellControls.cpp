@@ -64,6 +64,8 @@ void TvxShellTreeItemProducer::CheckItemSubitems(TvxShellItemInfo* AItem) {
   if (!AItem->IsRemovable()) AItem->CheckSubitems(ShellFolder(), GetEnumSettings());
 }
 
+bool TvxShellTreeItemProducer::GetShowToolTip() { return FTree->FShowInfoTips; }
+
 HWND TvxShellTreeItemProducer::TreeHandle() const {
   return FNode && FTree->HandleAllocated() ? FTree->Handle() : nullptr;
 }
@@ -138,6 +140,7 @@ TvxCustomInnerShellTreeView::~TvxCustomInnerShellTreeView() {
 
 const TMessageMap* TvxCustomInnerShellTreeView::ClassMessages() {
   static constexpr TMessageEntry Entries[] = {
+      {CN_NOTIFY, MessageHandler<&TvxCustomInnerShellTreeView::CNNotify>},
       {WM_VXSHELL_ITEMSCOUNT, MessageHandler<&TvxCustomInnerShellTreeView::WMItemsCount>},
       {WM_VXSHELL_UPDATEITEM, MessageHandler<&TvxCustomInnerShellTreeView::WMUpdateItem>},
       {WM_VXSHELL_REMOVEITEM, MessageHandler<&TvxCustomInnerShellTreeView::WMRemoveItem>},
@@ -314,6 +317,80 @@ void TvxCustomInnerShellTreeView::SetNodeFromItem(TTreeNode* Node, TvxShellItemI
     SendMessageW(Handle(), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tvi));
   }
   Node->SetOverlayIndex(Item->IsLink() ? 1 : (Item->IsShare() ? 0 : -1));
+}
+
+void TvxCustomInnerShellTreeView::CNNotify(TWMNotify& Message) {
+  NMHDR* hdr = Message.NMHdr();
+  switch (hdr->code) {
+    case TVN_BEGINLABELEDITW: {
+      auto* di = reinterpret_cast<NMTVDISPINFOW*>(hdr);
+      if (!CanEditNode(reinterpret_cast<TTreeNode*>(di->item.lParam))) {
+        Message.Result = TRUE;
+        return;
+      }
+      break;
+    }
+    case TVN_ENDLABELEDITW: {
+      auto* di = reinterpret_cast<NMTVDISPINFOW*>(hdr);
+      auto* node = reinterpret_cast<TTreeNode*>(di->item.lParam);
+      String old = node ? node->Text() : String();
+      bool edited = di->item.pszText != nullptr;
+      InheritedMessage(Message.M);
+      if (edited && node && node->Parent()) RenameNode(node, old);
+      return;
+    }
+    case TVN_GETINFOTIPW: {
+      auto* tip = reinterpret_cast<NMTVGETINFOTIPW*>(hdr);
+      auto* node = reinterpret_cast<TTreeNode*>(tip->lParam);
+      if (node && node->Parent())
+        if (auto* pp = ProducerOf(node->Parent())) pp->DoGetInfoTip(Handle(), node->Index(), tip->pszText, tip->cchTextMax);
+      Message.Result = 0;
+      return;
+    }
+    default:
+      break;
+  }
+  InheritedMessage(Message.M);
+}
+
+bool TvxCustomInnerShellTreeView::CanEditNode(TTreeNode* Node) {
+  if (!Node || !Node->Parent()) return false;
+  auto* pp = ProducerOf(Node->Parent());
+  if (!pp) return false;
+  TvxProducerReadLock lock(pp);
+  Integer index = Node->Index();
+  return index < static_cast<Integer>(pp->Items().size()) && pp->Items()[index]->CanRename();
+}
+
+void TvxCustomInnerShellTreeView::RenameNode(TTreeNode* Node, const String& OldText) {
+  auto* pp = ProducerOf(Node->Parent());
+  // The registration goes while the folder changes its name and comes back afterwards,
+  // whether the rename worked or not.
+  vxShellUnregisterChangeNotify(FShellChangeNotifierData);
+  struct TRegister {
+    TvxCustomInnerShellTreeView* T;
+    ~TRegister() { T->CreateChangeNotification(nullptr); }
+  } reregister{this};
+  Integer index = Node->Index();
+  if (!pp || !pp->ShellFolder() || index >= static_cast<Integer>(pp->Items().size())) {
+    Node->SetText(OldText);
+    return;
+  }
+  TvxShellItemInfo* item = pp->Items()[index].get();
+  String name = Node->Text();
+  PITEMID_CHILD renamed = nullptr;
+  HRESULT hr = pp->ShellFolder()->SetNameOf(Handle(), item->pidl(), name.c_str(), SHGDN_INFOLDER | SHGDN_FORPARSING,
+                                            &renamed);
+  TvxPidl owned(renamed);
+  if (hr != S_OK) {
+    Node->SetText(OldText);
+    return;
+  }
+  {
+    TvxProducerWriteLock lock(pp);
+    item->SetNewPidl(pp->ShellFolder(), pp->FolderPidl(), owned.get());
+  }
+  UpdateNode(Node, true);
 }
 
 void TvxCustomInnerShellTreeView::WMItemsCount(TMessage& Message) {

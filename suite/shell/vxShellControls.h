@@ -24,6 +24,7 @@ class TvxShellTreeItemProducer : public TvxCustomItemProducer {
   TvxShellItemsInfoGatherer* ItemsInfoGatherer() override;
   void InitializeItem(TvxShellItemInfo* AItem) override;
   void CheckItemSubitems(TvxShellItemInfo* AItem) override;
+  bool GetShowToolTip() override;
   void SetItemsCount(Integer Count) override;
   void NotifyUpdateItem(const TvxRequestItem& AItem) override;
   void NotifyRemoveItem(Integer Index) override;
@@ -128,6 +129,9 @@ class TvxCustomInnerShellTreeView : public TTreeView {
   TTreeNode* NodeOfSerial(LPARAM Serial);
   bool IsLoading() const { return ComponentState().Contains(csLoading); }
 
+  void CNNotify(TWMNotify& Message);
+  bool CanEditNode(TTreeNode* Node);
+  void RenameNode(TTreeNode* Node, const String& OldText);
   void WMItemsCount(TMessage& Message);
   void WMUpdateItem(TMessage& Message);
   void WMRemoveItem(TMessage& Message);

@@ -14,6 +14,7 @@ class TFetchProducer : public TvxCustomItemProducer {
   explicit TFetchProducer(TvxShellItemsInfoGatherer* G) : TvxCustomItemProducer(nullptr), Gatherer(G) {}
   ~TFetchProducer() override { ClearItems(); }
   bool CanRequestItemsInfo() override { return Request; }
+  bool GetShowToolTip() override { return false; }
   DWORD GetEnumSettings() override { return SHCONTF_FOLDERS | SHCONTF_NONFOLDERS; }
   TvxShellItemsInfoGatherer* ItemsInfoGatherer() override { return Gatherer; }
   void NotifyUpdateItem(const TvxRequestItem&) override { ++Notified; }
@@ -114,6 +115,7 @@ TEST_F(FetchThreadTest, WorkerExceptionDoesNotHangStopOrDestroy) {
   EXPECT_EQ(1u, g->FetchQueue().size());
   g->ResumeFetch();
   p.ClearItems();
+  p.Gatherer = nullptr;
   g.reset();
   SUCCEED();
 }

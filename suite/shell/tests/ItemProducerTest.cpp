@@ -14,6 +14,7 @@ class TTestProducer : public TvxCustomItemProducer {
   explicit TTestProducer(DWORD AFlags) : TvxCustomItemProducer(nullptr), Flags(AFlags) {}
   ~TTestProducer() override { ClearItems(); }
   bool CanRequestItemsInfo() override { return false; }
+  bool GetShowToolTip() override { return false; }
   DWORD GetEnumSettings() override { return Flags; }
   TvxShellItemsInfoGatherer* ItemsInfoGatherer() override { return nullptr; }
   void NotifyUpdateItem(const TvxRequestItem&) override {}

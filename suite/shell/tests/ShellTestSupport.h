@@ -40,7 +40,9 @@ class TTempTree {
     GetTempPathW(MAX_PATH, buf);
     wchar_t full[MAX_PATH];
     GetLongPathNameW(buf, full, MAX_PATH);
-    FRoot = String(full) + L"vxshell" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++Counter());
+    FRoot = String(full) + L"vxshell" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+            std::to_wstring(GetTickCount()) + L"_" + std::to_wstring(++Counter());
+    Remove(FRoot);  // a run that crashed may have left it
     CreateDirectoryW(FRoot.c_str(), nullptr);
   }
   ~TTempTree() { Remove(FRoot); }

@@ -174,3 +174,39 @@ TEST_F(ShellTreeViewTest, WithNothingSelectedAChangeRefreshesOnlyItsFolder) {
   // The folder that changed now shows its expand button.
   EXPECT_TRUE(Child(top, L"a")->HasChildren());
 }
+
+TEST_F(ShellTreeViewTest, RenameThroughTheLabelAndRegistrationComesBack) {
+  TTempTree tmp;
+  tmp.Folder(L"old");
+  tmp.Folder(L"taken");
+  Show(bfCustomPath, tmp.Root());
+  TTreeNode* top = Tree->Items()->GetFirstNode();
+  auto rename = [&](TTreeNode* Node, const String& Text) {
+    HWND edit = reinterpret_cast<HWND>(
+        SendMessageW(Tree->Handle(), TVM_EDITLABELW, 0, reinterpret_cast<LPARAM>(Node->ItemId())));
+    ASSERT_TRUE(edit);
+    SetWindowTextW(edit, Text.c_str());
+    SendMessageW(Tree->Handle(), TVM_ENDEDITLABELNOW, FALSE, 0);
+    Pump(20);
+  };
+  TTreeNode* old = Child(top, L"old");
+  ASSERT_TRUE(old);
+  EXPECT_EQ(nullptr, [&]() -> TTreeNode* {
+    // The top node cannot be renamed.
+    return reinterpret_cast<TTreeNode*>(
+        SendMessageW(Tree->Handle(), TVM_EDITLABELW, 0, reinterpret_cast<LPARAM>(top->ItemId())));
+  }());
+  rename(old, L"renamed");
+  EXPECT_EQ(L"renamed", old->Text());
+  EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(tmp.Path(L"renamed").c_str()));
+  EXPECT_NE(0u, Tree->ShellChangeNotifierData().Handle);
+  old->SetSelected(true);
+  EXPECT_EQ(tmp.Path(L"renamed"), Tree->AbsolutePath());
+
+  // A name already taken fails: the old label comes back, and so does the registration.
+  rename(old, L"taken");
+  EXPECT_EQ(L"renamed", old->Text());
+  EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(tmp.Path(L"renamed").c_str()));
+  EXPECT_NE(0u, Tree->ShellChangeNotifierData().Handle);
+  EXPECT_EQ(tmp.Path(L"renamed"), Tree->AbsolutePath());
+}
