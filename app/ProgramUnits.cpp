@@ -10,6 +10,7 @@
 #include "SuiteEditorsUnits.h"
 #include "SuitePageControlUnits.h"
 #include "SuiteTreeListUnits.h"
+#include "SuiteShellUnits.h"
 
 namespace {
 // The runtime and the forms library first, then the subsystems from the bottom up.
@@ -24,6 +25,7 @@ const TUnitList* const Needs[] = {
     &SuiteEditorsStdUnits,
     &SuitePageControlUnits,
     &SuiteTreeListUnits,
+    &SuiteShellUnits,
 };
 }  // namespace
 

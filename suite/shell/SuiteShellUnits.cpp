@@ -1,0 +1,16 @@
+#include "SuiteShellUnits.h"
+
+#include "SuiteCoreUnits.h"
+#include "vxShellCommon.h"
+#include "vxShellListView.h"
+
+namespace {
+const TUnitList* const Needs[] = {&SuiteCoreUnits};
+// Start-up order; shut-down runs in reverse.
+const TUnitInfo* const Units[] = {
+    &vxShellCommonUnit,
+    &vxShellListViewUnit,
+};
+}  // namespace
+
+const TUnitList SuiteShellUnits = {L"SuiteShellUnits", Needs, Units};

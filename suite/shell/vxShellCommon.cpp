@@ -1,0 +1,978 @@
+#include "vxShellCommon.h"
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
+#include "Controls.h"
+#include "vxControls.h"
+
+
+namespace {
+using TSHChangeNotifyRegister = ULONG(WINAPI*)(HWND, int, LONG, UINT, int, const SHChangeNotifyEntry*);
+using TSHChangeNotifyDeregister = BOOL(WINAPI*)(ULONG);
+using TSHChangeNotificationLock = HANDLE(WINAPI*)(HANDLE, DWORD, PIDLIST_ABSOLUTE**, LONG*);
+using TSHChangeNotificationUnlock = BOOL(WINAPI*)(HANDLE);
+using TSHGetFolderLocation = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, PIDLIST_ABSOLUTE*);
+using TSHGetPathFromIDListW = BOOL(WINAPI*)(PCIDLIST_ABSOLUTE, LPWSTR);
+
+struct TShellState {
+  bool OleInitialized = false;
+  CRITICAL_SECTION FileInfoLock;
+  HMODULE Shell = nullptr;
+  TSHGetFolderLocation GetFolderLocation = nullptr;
+  TSHChangeNotifyRegister NotifyRegister = nullptr;
+  TSHChangeNotifyDeregister NotifyDeregister = nullptr;
+  TSHChangeNotificationLock NotificationLock = nullptr;
+  TSHChangeNotificationUnlock NotificationUnlock = nullptr;
+  TSHGetPathFromIDListW PathFromIDListW = nullptr;
+  IMalloc* Malloc = nullptr;
+  IShellFolder* Desktop = nullptr;
+  std::atomic<Integer> FileIcon{-1}, FolderIcon{-1}, OpenFolderIcon{-1};
+  std::mutex GatherersLock;
+  std::vector<TvxShellItemsInfoGatherer*> Gatherers;
+};
+TShellState* State = nullptr;
+
+template <class F>
+F Bind(LPCSTR Name) {
+  return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(State->Shell, Name)));
+}
+
+IMalloc* ShellMalloc() {
+  if (!State->Malloc && FAILED(SHGetMalloc(&State->Malloc))) State->Malloc = nullptr;
+  return State->Malloc;
+}
+
+USHORT ItemSize(PItemIDList P) {
+  USHORT cb;
+  std::memcpy(&cb, P, sizeof cb);
+  return cb;
+}
+
+// A block of Size item bytes with a terminator and room after it.
+TvxPidl AllocPidl(Integer Size) {
+  auto* p = static_cast<BYTE*>(ShellMalloc()->Alloc(Size + 4));
+  if (!p) throw EvxShellError(L"Out of memory for an item identifier list");
+  std::memset(p + Size, 0, 4);
+  return TvxPidl(reinterpret_cast<ITEMIDLIST*>(p));
+}
+
+void InitShellCommon() {
+  State = new TShellState;
+  State->OleInitialized = SUCCEEDED(OleInitialize(nullptr));
+  InitializeCriticalSection(&State->FileInfoLock);
+  State->Shell = LoadLibraryW(L"shell32.dll");
+  if (State->Shell) {
+    State->GetFolderLocation = Bind<TSHGetFolderLocation>("SHGetFolderLocation");
+    State->NotifyRegister = Bind<TSHChangeNotifyRegister>(MAKEINTRESOURCEA(2));
+    State->NotifyDeregister = Bind<TSHChangeNotifyDeregister>(MAKEINTRESOURCEA(4));
+    State->NotificationLock = Bind<TSHChangeNotificationLock>(MAKEINTRESOURCEA(644));
+    State->NotificationUnlock = Bind<TSHChangeNotificationUnlock>(MAKEINTRESOURCEA(645));
+    State->PathFromIDListW = Bind<TSHGetPathFromIDListW>("SHGetPathFromIDListW");
+  }
+}
+
+void FinShellCommon() {
+  std::vector<TvxShellItemsInfoGatherer*> live;
+  {
+    std::lock_guard<std::mutex> lock(State->GatherersLock);
+    live = State->Gatherers;
+  }
+  for (auto* g : live) g->Terminate();
+  if (State->Desktop) State->Desktop->Release();
+  if (State->Malloc) State->Malloc->Release();
+  if (State->Shell) FreeLibrary(State->Shell);
+  DeleteCriticalSection(&State->FileInfoLock);
+  if (State->OleInitialized) OleUninitialize();
+  delete State;
+  State = nullptr;
+}
+
+}  // namespace
+
+const TUnitInfo vxShellCommonUnit = {L"vxShellCommon", InitShellCommon, FinShellCommon};
+
+// --- PIDLs ----------------------------------------------------------------------------------
+
+void TvxPidlDeleter::operator()(ITEMIDLIST* P) const { vxShellPidlFree(P); }
+
+PItemIDList vxShellPidlNext(PItemIDList P) {
+  if (!P || ItemSize(P) == 0) return nullptr;
+  return reinterpret_cast<PItemIDList>(reinterpret_cast<BYTE*>(P) + ItemSize(P));
+}
+
+Integer vxShellPidlSize(PItemIDList P) {
+  Integer size = 0;
+  for (; P && ItemSize(P) != 0; P = vxShellPidlNext(P)) size += ItemSize(P);
+  return size;
+}
+
+Integer vxShellPidlItemCount(PItemIDList P) {
+  Integer count = 0;
+  for (; P && ItemSize(P) != 0; P = vxShellPidlNext(P))
+    if (++count > MAX_PATH) return -1;
+  return count;
+}
+
+TvxPidl vxShellPidlCopy(PItemIDList P) {
+  if (!P) return nullptr;
+  Integer size = vxShellPidlSize(P);
+  TvxPidl r = AllocPidl(size);
+  std::memcpy(r.get(), P, size);
+  return r;
+}
+
+void vxShellPidlFree(PItemIDList P) {
+  // After shut-down the allocator is gone; the system frees the memory with the process.
+  if (P && State && ShellMalloc()) ShellMalloc()->Free(P);
+}
+
+TvxPidl vxShellPidlConcat(PItemIDList P1, PItemIDList P2) {
+  if (!P1) return vxShellPidlCopy(P2);
+  if (!P2) return vxShellPidlCopy(P1);
+  Integer s1 = vxShellPidlSize(P1), s2 = vxShellPidlSize(P2);
+  TvxPidl r = AllocPidl(s1 + s2);
+  std::memcpy(r.get(), P1, s1);
+  std::memcpy(reinterpret_cast<BYTE*>(r.get()) + s1, P2, s2);
+  return r;
+}
+
+TvxPidl vxShellPidlParent(PItemIDList P) {
+  if (!P) return nullptr;
+  Integer size = static_cast<Integer>(reinterpret_cast<BYTE*>(vxShellPidlLastItem(P)) - reinterpret_cast<BYTE*>(P));
+  TvxPidl r = AllocPidl(size);
+  std::memcpy(r.get(), P, size);
+  return r;
+}
+
+TvxPidl vxShellPidlFirstItem(PItemIDList P) {
+  if (!P || ItemSize(P) == 0) return nullptr;
+  TvxPidl r = AllocPidl(ItemSize(P));
+  std::memcpy(r.get(), P, ItemSize(P));
+  return r;
+}
+
+PItemIDList vxShellPidlLastItem(PItemIDList P) {
+  PItemIDList last = P;
+  for (PItemIDList q = P; q && ItemSize(q) != 0; q = vxShellPidlNext(q)) last = q;
+  return last;
+}
+
+TvxPidl vxShellPidlEmpty() { return AllocPidl(0); }
+
+bool vxShellPidlEqual(PItemIDList P1, PItemIDList P2) {
+  if (P1 == P2) return true;
+  if (!P1 || !P2) return false;
+  Integer s = vxShellPidlSize(P1);
+  return s == vxShellPidlSize(P2) && std::memcmp(P1, P2, s) == 0;
+}
+
+bool vxShellPidlIsPrefix(PItemIDList P1, PItemIDList P2) {
+  Integer s1 = vxShellPidlSize(P1);
+  if (s1 == 0) return true;
+  if (!P2) return false;
+  // Compare whole items so that a prefix never ends inside an item of P2.
+  PItemIDList a = P1, b = P2;
+  while (a && ItemSize(a) != 0) {
+    if (!b || ItemSize(b) != ItemSize(a) || std::memcmp(a, b, ItemSize(a)) != 0) return false;
+    a = vxShellPidlNext(a);
+    b = vxShellPidlNext(b);
+  }
+  return true;
+}
+
+// --- names, paths, icons --------------------------------------------------------------------
+
+IShellFolder* vxShellDesktop() {
+  if (!State->Desktop) {
+    HRESULT hr = SHGetDesktopFolder(&State->Desktop);
+    if (FAILED(hr) || !State->Desktop) {
+      State->Desktop = nullptr;
+      throw EvxShellError(SysErrorMessage(static_cast<DWORD>(hr)));
+    }
+  }
+  return State->Desktop;
+}
+
+String vxShellStrRetToString(STRRET& StrRet, PItemIDList Pidl) {
+  switch (StrRet.uType) {
+    case STRRET_WSTR: {
+      String s = StrRet.pOleStr ? StrRet.pOleStr : L"";
+      if (StrRet.pOleStr) ShellMalloc()->Free(StrRet.pOleStr);
+      StrRet.pOleStr = nullptr;
+      return s;
+    }
+    case STRRET_OFFSET: {
+      if (!Pidl) return L"";
+      const char* a = reinterpret_cast<const char*>(Pidl) + StrRet.uOffset;
+      int n = MultiByteToWideChar(CP_ACP, 0, a, -1, nullptr, 0);
+      String s(n > 0 ? n - 1 : 0, L'\0');
+      if (n > 1) MultiByteToWideChar(CP_ACP, 0, a, -1, s.data(), n);
+      return s;
+    }
+    case STRRET_CSTR: {
+      char buf[MAX_PATH + 1];
+      std::memcpy(buf, StrRet.cStr, MAX_PATH);
+      buf[MAX_PATH] = 0;
+      wchar_t w[MAX_PATH + 1];
+      int n = MultiByteToWideChar(CP_ACP, 0, buf, -1, w, MAX_PATH + 1);
+      return n > 0 ? String(w) : String();
+    }
+    default:
+      return L"";
+  }
+}
+
+String vxShellGetDisplayName(IShellFolder* Folder, PItemIDList Pidl, DWORD Flags) {
+  if (!Folder) return L"";
+  STRRET sr{};
+  if (FAILED(Folder->GetDisplayNameOf(Pidl, Flags, &sr))) return L"";
+  return vxShellStrRetToString(sr, Pidl);
+}
+
+String vxShellPidlToPath(PItemIDList P) {
+  if (!P) return L"";
+  if (State->PathFromIDListW) {
+    wchar_t buf[MAX_PATH + 1] = {};
+    return State->PathFromIDListW(P, buf) ? String(buf) : String();
+  }
+  char buf[MAX_PATH + 1] = {};
+  if (!SHGetPathFromIDListA(P, buf)) return L"";
+  wchar_t w[MAX_PATH + 1];
+  return MultiByteToWideChar(CP_ACP, 0, buf, -1, w, MAX_PATH + 1) > 0 ? String(w) : String();
+}
+
+DWORD_PTR vxShellGetFileInfo(LPCWSTR Path, DWORD Attributes, SHFILEINFOW* Info, UINT Flags) {
+  EnterCriticalSection(&State->FileInfoLock);
+  DWORD_PTR r = SHGetFileInfoW(Path, Attributes, Info, sizeof(SHFILEINFOW), Flags);
+  LeaveCriticalSection(&State->FileInfoLock);
+  return r;
+}
+
+HRESULT vxShellGetFolderLocation(HWND Wnd, int Csidl, TvxPidl& Pidl) {
+  PIDLIST_ABSOLUTE p = nullptr;
+  HRESULT hr = State->GetFolderLocation ? State->GetFolderLocation(Wnd, Csidl, nullptr, 0, &p)
+                                        : SHGetSpecialFolderLocation(Wnd, Csidl, &p);
+  Pidl.reset(SUCCEEDED(hr) ? p : nullptr);
+  return hr;
+}
+
+namespace {
+Integer CachedIcon(std::atomic<Integer>& Cache, LPCWSTR Name, DWORD Attributes, UINT Flags) {
+  if (Cache.load() == -1) {
+    SHFILEINFOW fi{};
+    if (vxShellGetFileInfo(Name, Attributes, &fi, Flags)) Cache = fi.iIcon;
+  }
+  return Cache.load();
+}
+}  // namespace
+
+Integer vxShellGetDefaultFileIcon() {
+  return CachedIcon(State->FileIcon, L"C:\\VXDUMMYFILE.TXT", FILE_ATTRIBUTE_NORMAL, 0x4010);
+}
+Integer vxShellGetDefaultFolderIcon() {
+  return CachedIcon(State->FolderIcon, L"C:\\VXDUMMYFOLDER", FILE_ATTRIBUTE_DIRECTORY, 0x4010);
+}
+Integer vxShellGetDefaultOpenFolderIcon() {
+  return CachedIcon(State->OpenFolderIcon, L"C:\\VXDUMMYFOLDER", FILE_ATTRIBUTE_DIRECTORY, 0x4012);
+}
+
+IShellFolder* vxShellBindFolder(PItemIDList P) {
+  IShellFolder* desktop = vxShellDesktop();
+  if (!P || vxShellPidlSize(P) == 0) {
+    desktop->AddRef();
+    return desktop;
+  }
+  IShellFolder* f = nullptr;
+  if (FAILED(desktop->BindToObject(P, nullptr, IID_IShellFolder, reinterpret_cast<void**>(&f)))) return nullptr;
+  return f;
+}
+
+bool vxShellHasSubItems(IShellFolder* Folder, PItemIDList P, DWORD EnumFlags) {
+  if (!Folder || !P) return false;
+  PItemIDList last = vxShellPidlLastItem(P);
+  PCUITEMID_CHILD items[] = {last};
+  ULONG attrs = SFGAO_FOLDER | SFGAO_HASSUBFOLDER;
+  if (FAILED(Folder->GetAttributesOf(1, items, &attrs)) || !(attrs & SFGAO_FOLDER)) return false;
+  if (!(EnumFlags & SHCONTF_NONFOLDERS)) return (attrs & SFGAO_HASSUBFOLDER) != 0;
+  String path = vxShellPidlToPath(P);
+  if (!path.empty()) {
+    ULONG eaten = 0;
+    PIDLIST_RELATIVE parsed = nullptr;
+    String parse = path;
+    if (SUCCEEDED(vxShellDesktop()->ParseDisplayName(nullptr, nullptr, parse.data(), &eaten, &parsed, nullptr)) &&
+        parsed) {
+      vxShellPidlFree(parsed);
+      if (!path.empty() && path.back() == L'\\') path.pop_back();
+      DWORD mask = 0x25;
+      if (EnumFlags & SHCONTF_FOLDERS) mask |= FILE_ATTRIBUTE_DIRECTORY;
+      if (EnumFlags & SHCONTF_INCLUDEHIDDEN) mask |= FILE_ATTRIBUTE_HIDDEN;
+      WIN32_FIND_DATAW fd;
+      HANDLE h = FindFirstFileW((path + L"\\*.*").c_str(), &fd);
+      bool found = false;
+      if (h != INVALID_HANDLE_VALUE) {
+        do {
+          if (std::wcscmp(fd.cFileName, L".") == 0 || std::wcscmp(fd.cFileName, L"..") == 0) continue;
+          // Plain files (no attribute bits) always count; others when the mask lets them.
+          DWORD a = fd.dwFileAttributes & ~(FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+          bool dir = (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+          bool hidden = (a & FILE_ATTRIBUTE_HIDDEN) != 0;
+          if ((dir && !(mask & FILE_ATTRIBUTE_DIRECTORY)) || (hidden && !(mask & FILE_ATTRIBUTE_HIDDEN))) continue;
+          found = true;
+        } while (!found && FindNextFileW(h, &fd));
+        FindClose(h);
+      }
+      return found;
+    }
+  }
+  if (attrs & SFGAO_HASSUBFOLDER) return true;
+  IShellFolder* sub = nullptr;
+  if (FAILED(Folder->BindToObject(last, nullptr, IID_IShellFolder, reinterpret_cast<void**>(&sub))) || !sub)
+    return false;
+  TvxComRelease subRef(sub);
+  IEnumIDList* en = nullptr;
+  if (sub->EnumObjects(nullptr, EnumFlags, &en) != S_OK || !en) return false;
+  TvxComRelease enRef(en);
+  PITEMID_CHILD item = nullptr;
+  ULONG fetched = 0;
+  bool r = en->Next(1, &item, &fetched) == S_OK && fetched == 1;
+  if (item) vxShellPidlFree(item);
+  return r;
+}
+
+// --- change notification -----------------------------------------------------------------
+
+void vxShellRegisterChangeNotify(PItemIDList P, HWND Wnd, UINT Msg, TvxShellChangeNotifierData& Data,
+                                 bool Recursive) {
+  if (Data.Handle != 0 && vxShellPidlEqual(Data.Pidl.get(), P)) return;
+  vxShellUnregisterChangeNotify(Data);
+  if (!State->NotifyRegister || !P) return;
+  TvxPidl copy = vxShellPidlCopy(P);
+  SHChangeNotifyEntry entry{copy.get(), Recursive ? TRUE : FALSE};
+  Data.Handle = State->NotifyRegister(Wnd, 0x8003, static_cast<LONG>(vxShellChangeEvents), Msg, 1, &entry);
+  // Only a live registration keeps its folder: a failed one is retried by the next call.
+  if (Data.Handle != 0) Data.Pidl = std::move(copy);
+}
+
+void vxShellUnregisterChangeNotify(TvxShellChangeNotifierData& Data) {
+  if (Data.Handle != 0 && State->NotifyDeregister) State->NotifyDeregister(Data.Handle);
+  Data.Handle = 0;
+  Data.Pidl.reset();
+}
+
+bool vxShellLockChangeNotification(WPARAM WParam, LPARAM LParam, LONG& EventId, TvxPidl& Pidl1, TvxPidl& Pidl2) {
+  if (!State->NotificationLock || !State->NotificationUnlock) return false;
+  PIDLIST_ABSOLUTE* pidls = nullptr;
+  EventId = 0;
+  HANDLE lock = State->NotificationLock(reinterpret_cast<HANDLE>(WParam), static_cast<DWORD>(LParam), &pidls, &EventId);
+  if (!lock) return false;
+  struct TUnlock {
+    HANDLE H;
+    ~TUnlock() { State->NotificationUnlock(H); }
+  } unlock{lock};
+  Pidl1 = pidls ? vxShellPidlCopy(pidls[0]) : nullptr;
+  Pidl2 = pidls ? vxShellPidlCopy(pidls[1]) : nullptr;
+  return true;
+}
+
+// --- TvxShellFolder --------------------------------------------------------------------------
+
+TvxShellFolder::TvxShellFolder(PItemIDList AAbsolutePIDL) : FAbsolutePIDL(AAbsolutePIDL) {
+  if (vxShellPidlItemCount(AAbsolutePIDL) > 1) {
+    TvxPidl parent = vxShellPidlParent(AAbsolutePIDL);
+    FParentShellFolder = vxShellBindFolder(parent.get());
+    FRelativePIDL = vxShellPidlCopy(vxShellPidlLastItem(AAbsolutePIDL));
+  } else {
+    FParentShellFolder = vxShellDesktop();
+    FParentShellFolder->AddRef();
+    FRelativePIDL = vxShellPidlCopy(AAbsolutePIDL);
+  }
+}
+
+TvxShellFolder::~TvxShellFolder() {
+  if (FParentShellFolder) FParentShellFolder->Release();
+}
+
+DWORD TvxShellFolder::QueryAttributes(DWORD Mask) const {
+  if (!FParentShellFolder || !FRelativePIDL) return 0;
+  PCUITEMID_CHILD items[] = {FRelativePIDL.get()};
+  ULONG a = Mask;
+  return SUCCEEDED(FParentShellFolder->GetAttributesOf(1, items, &a)) ? (a & Mask) : 0;
+}
+
+bool TvxShellFolder::IsFolder() const { return QueryAttributes(SFGAO_FOLDER) != 0; }
+bool TvxShellFolder::SubFolders() const { return QueryAttributes(SFGAO_HASSUBFOLDER) != 0; }
+String TvxShellFolder::DisplayName() const { return vxShellGetDisplayName(FParentShellFolder, FRelativePIDL.get()); }
+
+String TvxShellFolder::PathName() const {
+  String s = vxShellGetDisplayName(vxShellDesktop(), FAbsolutePIDL, SHGDN_FORPARSING);
+  if (s.starts_with(L"::{")) s = vxShellGetDisplayName(vxShellDesktop(), FAbsolutePIDL, SHGDN_NORMAL);
+  return s;
+}
+
+// --- TvxShellItemInfo ------------------------------------------------------------------------
+
+TvxShellItemInfo::TvxShellItemInfo(TvxCustomItemProducer* AItemProducer, IShellFolder* AParentIFolder,
+                                   PItemIDList AParentPIDL, PItemIDList APIDL, bool AFast)
+    : FItemProducer(AItemProducer) {
+  Fpidl = vxShellPidlCopy(APIDL);
+  if (AFast) {
+    FName = L" ";
+    FIconIndex = vxShellGetDefaultFileIcon();
+    FOpenIconIndex = FIconIndex.load();
+  } else {
+    CheckInitialize(AParentIFolder, APIDL);
+  }
+  FFullPIDL = vxShellPidlConcat(AParentPIDL, APIDL);
+  FFolder = std::make_unique<TvxShellFolder>(FFullPIDL.get());
+}
+
+TvxShellItemInfo::~TvxShellItemInfo() = default;
+
+void TvxShellItemInfo::CheckInitialize(IShellFolder* AIFolder, PItemIDList APIDL) {
+  if (FInitialized) return;
+  PCUITEMID_CHILD items[] = {APIDL};
+  ULONG a = SFGAO_FOLDER;
+  if (!AIFolder || FAILED(AIFolder->GetAttributesOf(1, items, &a))) {
+    FIsFolder = false;
+    FIsFilesystem = false;
+    FIsDropTarget = true;
+    FCanRename = true;
+  } else {
+    FIsFolder = (a & SFGAO_FOLDER) != 0;
+  }
+  FHasSubfolder = FIsFolder;
+  FName = vxShellGetDisplayName(AIFolder, APIDL);
+  if (FIsFolder) {
+    FIconIndex = vxShellGetDefaultFolderIcon();
+    FOpenIconIndex = vxShellGetDefaultOpenFolderIcon();
+  } else {
+    FIconIndex = vxShellGetDefaultFileIcon();
+    FOpenIconIndex = FIconIndex.load();
+  }
+  FInitialized = true;
+}
+
+void TvxShellItemInfo::CheckUpdate(IShellFolder* ShellFolder, PItemIDList FolderPidl, bool Fast) {
+  if (FUpdated) return;
+  // Claim the item: of the UI thread and the fetch thread only one fills it.
+  if (FUpdating.exchange(true)) return;
+  struct TRelease {
+    std::atomic<bool>& F;
+    ~TRelease() { F = false; }
+  } release{FUpdating};
+  if (FUpdated) return;
+  if (!Fpidl) throw EvxShellError(L"Item object not initialized");
+  TvxPidl full = vxShellPidlConcat(FolderPidl, Fpidl.get());
+  CheckInitialize(ShellFolder, Fpidl.get());
+  SHFILEINFOW fi{};
+  LPCWSTR fullArg = reinterpret_cast<LPCWSTR>(full.get());
+  if (Fast) {
+    if (FIsFolder) {
+      if (vxShellGetFileInfo(fullArg, 0, &fi, 0x4008)) FIconIndex = fi.iIcon;
+    } else {
+      if (vxShellGetFileInfo(FName.c_str(), FILE_ATTRIBUTE_NORMAL, &fi, 0x4010)) FIconIndex = fi.iIcon;
+      if (vxShellGetFileInfo(FName.c_str(), FILE_ATTRIBUTE_NORMAL, &fi, 0x4012)) FOpenIconIndex = fi.iIcon;
+    }
+    return;
+  }
+  PCUITEMID_CHILD items[] = {Fpidl.get()};
+  ULONG a = 0;
+  if (ShellFolder && SUCCEEDED(ShellFolder->GetAttributesOf(1, items, &a))) FIsFilesystem = (a & SFGAO_FILESYSTEM) != 0;
+  a = 0x20B0000;
+  if (ShellFolder && SUCCEEDED(ShellFolder->GetAttributesOf(1, items, &a))) {
+    FIsGhosted = (a & SFGAO_HIDDEN) != 0;
+    FIsShare = (a & SFGAO_SHARE) != 0;
+    FIsLink = (a & SFGAO_LINK) != 0;
+    FIsRemovable = (a & SFGAO_REMOVABLE) != 0;
+  }
+  a = 0x177;
+  if (ShellFolder && SUCCEEDED(ShellFolder->GetAttributesOf(1, items, &a))) {
+    FIsDropTarget = (a & SFGAO_DROPTARGET) != 0;
+    FCanRename = (a & SFGAO_CANRENAME) != 0;
+  }
+  if (vxShellGetFileInfo(fullArg, 0, &fi, 0x4408)) FIconIndex = fi.iIcon;
+  if (FIsFolder) {
+    if (vxShellGetFileInfo(fullArg, 0, &fi, 0x440A)) FOpenIconIndex = fi.iIcon;
+  } else {
+    FOpenIconIndex = FIconIndex.load();
+  }
+  FUpdated = true;
+}
+
+void TvxShellItemInfo::CheckSubitems(IShellFolder* AParentIFolder, DWORD AEnumSettings) {
+  FHasSubfolder = vxShellHasSubItems(AParentIFolder, FFullPIDL.get(), AEnumSettings);
+}
+
+void TvxShellItemInfo::SetNewPidl(IShellFolder* pFolder, PItemIDList FolderPidl, PItemIDList apidl) {
+  if (!apidl) return;
+  Fpidl = vxShellPidlCopy(apidl);
+  FUpdated = false;
+  CheckUpdate(pFolder, FolderPidl, false);
+}
+
+// --- TvxCustomItemProducer -------------------------------------------------------------------
+
+TvxCustomItemProducer::TvxCustomItemProducer(TWinControl* AOwner) : FOwner(AOwner) {}
+
+TvxCustomItemProducer::~TvxCustomItemProducer() {
+  // ClearItems asks the gatherer, a virtual of the descendant, which has gone by now:
+  // descendants call ClearItems in their own destructor; here only what is left is freed.
+  FItems.clear();
+  if (FShellFolder) FShellFolder->Release();
+}
+
+bool TvxCustomItemProducer::CanAddFolder(TvxShellFolder*) { return true; }
+bool TvxCustomItemProducer::DoCompareItems(TvxShellFolder*, TvxShellFolder*, Integer&) { return false; }
+void TvxCustomItemProducer::InitializeItem(TvxShellItemInfo*) {}
+void TvxCustomItemProducer::CheckItemSubitems(TvxShellItemInfo*) {}
+
+void TvxCustomItemProducer::SortItemList(IShellFolder* Folder, std::vector<std::unique_ptr<TvxShellItemInfo>>& List,
+                                         TvxCustomItemProducer* Producer) {
+  std::stable_sort(List.begin(), List.end(), [&](const auto& A, const auto& B) {
+    Integer c = 0;
+    if (Producer && Producer->DoCompareItems(A->Folder(), B->Folder(), c)) return c < 0;
+    if (A->IsFolder() != B->IsFolder()) return A->IsFolder();
+    if (!Folder) return false;
+    HRESULT hr = Folder->CompareIDs(0, A->pidl(), B->pidl());
+    return static_cast<short>(HRESULT_CODE(hr)) < 0;
+  });
+}
+
+void TvxCustomItemProducer::SortItems() { SortItemList(FShellFolder, FItems, this); }
+
+void TvxCustomItemProducer::Sort() {
+  TvxProducerWriteLock lock(this);
+  SortItems();
+}
+
+HWND TvxCustomItemProducer::OwnerHandle() const {
+  return FOwner && FOwner->HandleAllocated() ? FOwner->Handle() : nullptr;
+}
+
+HWND TvxCustomItemProducer::OwnerParentHandle() const {
+  return FOwner && FOwner->Parent() == nullptr ? FOwner->ParentWindow() : nullptr;
+}
+
+void TvxCustomItemProducer::ProcessItems(IShellFolder* AIFolder, PItemIDList AFolderPIDL, Integer cPreloadItems) {
+  if (AIFolder) AIFolder->AddRef();
+  if (FShellFolder) FShellFolder->Release();
+  FShellFolder = AIFolder;
+  FFolderPidl = vxShellPidlCopy(AFolderPIDL);
+  PopulateItems(cPreloadItems);
+  if (CanRequestItemsInfo()) RequestItemsInfo();
+}
+
+void TvxCustomItemProducer::PopulateItems(Integer cPreloadItems) {
+  if (!FShellFolder) return;
+  IEnumIDList* en = nullptr;
+  if (FShellFolder->EnumObjects(OwnerParentHandle(), GetEnumSettings(), &en) != S_OK || !en) return;
+  TvxComRelease enRef(en);
+  vxHourglassBegin();
+  struct THourglass {
+    ~THourglass() { vxHourglassEnd(); }
+  } hourglass;
+  {
+    TvxProducerWriteLock lock(this);
+    for (;;) {
+      PITEMID_CHILD item = nullptr;
+      ULONG fetched = 0;
+      HRESULT hr = en->Next(1, &item, &fetched);
+      if (hr == E_INVALIDARG) hr = en->Next(1, &item, &fetched);
+      if (hr != S_OK || fetched != 1 || !item) break;
+      TvxPidl owned(item);
+      auto info = std::make_unique<TvxShellItemInfo>(this, FShellFolder, FFolderPidl.get(), item, false);
+      if (info->Name().empty() || !CanAddFolder(info->Folder())) continue;
+      if (cPreloadItems > 0) {
+        info->CheckUpdate(FShellFolder, FFolderPidl.get(), false);
+        --cPreloadItems;
+      } else {
+        InitializeItem(info.get());
+      }
+      FItems.push_back(std::move(info));
+    }
+    SortItems();
+  }
+  SetItemsCount(static_cast<Integer>(FItems.size()));
+}
+
+void TvxCustomItemProducer::RequestItemsInfo() {
+  TvxShellItemsInfoGatherer* g = ItemsInfoGatherer();
+  if (!g) return;
+  g->StopFetch();
+  struct TResume {
+    TvxShellItemsInfoGatherer* G;
+    ~TResume() { G->ResumeFetch(); }
+  } resume{g};
+  for (size_t i = 0; i < FItems.size(); ++i)
+    if (!FItems[i]->Updated()) FetchRequest(static_cast<Integer>(i), false);
+}
+
+void TvxCustomItemProducer::FetchRequest(Integer AIndex, bool APriority) {
+  if (TvxShellItemsInfoGatherer* g = ItemsInfoGatherer()) g->RequestItemInfo(this, AIndex, APriority);
+}
+
+void TvxCustomItemProducer::ClearItems() {
+  if (TvxShellItemsInfoGatherer* g = ItemsInfoGatherer()) g->ClearFetchQueue(this);
+  {
+    TvxProducerWriteLock lock(this);
+    FItems.clear();
+  }
+  if (FShellFolder) FShellFolder->Release();
+  FShellFolder = nullptr;
+  FFolderPidl.reset();
+}
+
+Integer TvxCustomItemProducer::GetItemIndexByPidl(PItemIDList APidl) {
+  if (!FShellFolder || !APidl) return -1;
+  TvxProducerReadLock lock(this);
+  for (size_t i = 0; i < FItems.size(); ++i)
+    if (static_cast<short>(HRESULT_CODE(FShellFolder->CompareIDs(0, FItems[i]->pidl(), APidl))) == 0)
+      return static_cast<Integer>(i);
+  return -1;
+}
+
+TvxShellItemInfo* TvxCustomItemProducer::GetItemByPidl(PItemIDList APidl) {
+  Integer i = GetItemIndexByPidl(APidl);
+  return i < 0 ? nullptr : FItems[i].get();
+}
+
+void TvxCustomItemProducer::DoGetInfoTip(HWND Handle, Integer ItemIndex, PWSTR InfoTip, Integer cch) {
+  if (!InfoTip || cch <= 0) return;
+  InfoTip[0] = 0;
+  if (!GetShowToolTip() || !FShellFolder) return;
+  TvxProducerReadLock lock(this);
+  if (ItemIndex < 0 || ItemIndex >= static_cast<Integer>(FItems.size())) return;
+  PCUITEMID_CHILD items[] = {FItems[ItemIndex]->pidl()};
+  IQueryInfo* info = nullptr;
+  if (FAILED(FShellFolder->GetUIObjectOf(Handle, 1, items, IID_IQueryInfo, nullptr, reinterpret_cast<void**>(&info))) ||
+      !info)
+    return;
+  TvxComRelease release(info);
+  PWSTR text = nullptr;
+  if (SUCCEEDED(info->GetInfoTip(0, &text)) && text) {
+    lstrcpynW(InfoTip, text, cch);
+    ShellMalloc()->Free(text);
+  }
+}
+
+void TvxCustomItemProducer::SetItemsCount(Integer Count) {
+  if (HWND h = OwnerHandle()) SendMessageW(h, WM_VXSHELL_ITEMSCOUNT, Count, 0);
+}
+void TvxCustomItemProducer::NotifyRemoveItem(Integer Index) {
+  if (HWND h = OwnerHandle()) SendMessageW(h, WM_VXSHELL_REMOVEITEM, Index, 0);
+}
+void TvxCustomItemProducer::NotifyAddItem(Integer Index) {
+  if (HWND h = OwnerHandle()) SendMessageW(h, WM_VXSHELL_ADDITEM, Index, 0);
+}
+
+// --- TvxShellItemsInfoGatherer ---------------------------------------------------------------
+
+TvxShellItemsInfoGatherer::TvxShellItemsInfoGatherer(TWinControl* AOwner) : FOwner(AOwner) {
+  FFetchStoppedEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  FStopFetchEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  FTerminateFetchThreadEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  FFetchThread = CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr);
+  if (!FFetchThread) throw EvxShellError(SysErrorMessage(static_cast<DWORD>(GetLastError())));
+  std::lock_guard<std::mutex> lock(State->GatherersLock);
+  State->Gatherers.push_back(this);
+}
+
+TvxShellItemsInfoGatherer::~TvxShellItemsInfoGatherer() {
+  if (State) {
+    std::lock_guard<std::mutex> lock(State->GatherersLock);
+    std::erase(State->Gatherers, this);
+  }
+  Terminate();
+}
+
+void TvxShellItemsInfoGatherer::Terminate() {
+  if (FFetchThread) {
+    SetEvent(FTerminateFetchThreadEvent);
+    WaitForSingleObject(FFetchThread, INFINITE);
+    CloseHandle(FFetchThread);
+    FFetchThread = nullptr;
+  }
+  for (HANDLE* h : {&FFetchStoppedEvent, &FStopFetchEvent, &FTerminateFetchThreadEvent})
+    if (*h) {
+      CloseHandle(*h);
+      *h = nullptr;
+    }
+}
+
+bool TvxShellItemsInfoGatherer::WorkerAlive() const {
+  return FFetchThread && WaitForSingleObject(FFetchThread, 0) == WAIT_TIMEOUT;
+}
+
+void TvxShellItemsInfoGatherer::StopFetch() {
+  if (FStopFetchCount++ != 0 || !FFetchThread) return;
+  // An acknowledgement left from an earlier stop must not answer this one: clear it
+  // before asking. The worker sets it again only after it has seen this request.
+  ResetEvent(FFetchStoppedEvent);
+  SetEvent(FStopFetchEvent);
+  // A worker that has ended (on an exception) ends the wait through its thread handle.
+  HANDLE waits[] = {FFetchStoppedEvent, FFetchThread};
+  WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+}
+
+void TvxShellItemsInfoGatherer::ResumeFetch() {
+  if (FStopFetchCount <= 0) return;
+  if (--FStopFetchCount == 0 && FStopFetchEvent) ResetEvent(FStopFetchEvent);
+}
+
+void TvxShellItemsInfoGatherer::RequestItemInfo(TvxCustomItemProducer* AItemProducer, Integer AIndex,
+                                                bool APriority) {
+  StopFetch();
+  struct TResume {
+    TvxShellItemsInfoGatherer* G;
+    ~TResume() { G->ResumeFetch(); }
+  } resume{this};
+  auto it = std::find_if(FFetchQueue.begin(), FFetchQueue.end(), [&](const TvxRequestItem& R) {
+    return R.ItemIndex == AIndex && R.ItemProducer == AItemProducer;
+  });
+  if (it == FFetchQueue.end()) {
+    TvxRequestItem r{AIndex, AItemProducer, APriority};
+    if (APriority)
+      FFetchQueue.insert(FFetchQueue.begin(), r);
+    else
+      FFetchQueue.push_back(r);
+  } else if (APriority) {
+    TvxRequestItem r = *it;
+    r.Priority = true;
+    FFetchQueue.erase(it);
+    FFetchQueue.insert(FFetchQueue.begin(), r);
+  }
+}
+
+void TvxShellItemsInfoGatherer::ClearFetchQueue(TvxCustomItemProducer* AItemProducer) {
+  if (FIsFetchQueueClearing) return;
+  FIsFetchQueueClearing = true;
+  StopFetch();
+  struct TResume {
+    TvxShellItemsInfoGatherer* G;
+    ~TResume() {
+      G->FIsFetchQueueClearing = false;
+      G->ResumeFetch();
+    }
+  } resume{this};
+  if (!AItemProducer)
+    FFetchQueue.clear();
+  else
+    std::erase_if(FFetchQueue, [&](const TvxRequestItem& R) { return R.ItemProducer == AItemProducer; });
+}
+
+DWORD WINAPI TvxShellItemsInfoGatherer::ThreadProc(LPVOID Param) {
+  auto* self = static_cast<TvxShellItemsInfoGatherer*>(Param);
+  bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+  try {
+    self->Run();
+  } catch (...) {
+    // The worker ends on any fault of a shell call; the thread handle, signalled on
+    // return, releases a StopFetch that waits for it, and requests stay queued.
+  }
+  if (com) CoUninitialize();
+  return 0;
+}
+
+void TvxShellItemsInfoGatherer::Run() {
+  auto signalled = [](HANDLE H) { return WaitForSingleObject(H, 0) == WAIT_OBJECT_0; };
+  for (;;) {
+    if (!signalled(FStopFetchEvent) && !signalled(FTerminateFetchThreadEvent)) {
+      ResetEvent(FFetchStoppedEvent);
+      while (!FFetchQueue.empty()) {
+        TvxRequestItem r = FFetchQueue.front();
+        FetchQueuedItem(r);
+        FFetchQueue.erase(FFetchQueue.begin());
+        if (signalled(FStopFetchEvent) || signalled(FTerminateFetchThreadEvent)) break;
+      }
+    }
+    if (signalled(FTerminateFetchThreadEvent)) break;
+    if (signalled(FStopFetchEvent)) SetEvent(FFetchStoppedEvent);
+    Sleep(10);
+  }
+}
+
+void TvxShellItemsInfoGatherer::FetchQueuedItem(const TvxRequestItem& R) {
+  TvxCustomItemProducer* p = R.ItemProducer;
+  {
+    TvxProducerReadLock lock(p);
+    if (R.ItemIndex < 0 || R.ItemIndex >= static_cast<Integer>(p->Items().size())) return;
+    TvxShellItemInfo* item = p->Items()[R.ItemIndex].get();
+    item->CheckUpdate(p->ShellFolder(), p->FolderPidl(), false);
+    p->CheckItemSubitems(item);
+    item->SetUpdated(true);
+  }
+  p->NotifyUpdateItem(R);
+}
+
+// --- root --------------------------------------------------------------------------------------
+
+const int vxBrowseFolderCsidl[28] = {0,    0x7,  0xA,  0x19, 0x2E, 0x1F, 0x17, 0x16, 0x18, 0x2D,
+                                     0x3,  0x0,  0x10, 0x11, 0x4,  0x6,  0x14, 0x22, 0xD,  0x27,
+                                     0x12, 0x28, 0x26, 0x2,  0x8,  0xB,  0x7,  0x15};
+
+TvxCustomShellRoot::TvxCustomShellRoot(TPersistent* AOwner, HWND AParentWindow)
+    : FOwner(AOwner), FParentWindow(AParentWindow) {}
+
+TvxCustomShellRoot::~TvxCustomShellRoot() {
+  FFolder.reset();
+  if (FShellFolder) FShellFolder->Release();
+}
+
+String TvxCustomShellRoot::CurrentPath() const {
+  return FPidl ? vxShellGetDisplayName(vxShellDesktop(), FPidl.get(), SHGDN_FORPARSING) : String();
+}
+
+void TvxCustomShellRoot::RootChanged() {
+  FFolder.reset();
+  if (FPidl) FFolder = std::make_unique<TvxShellFolder>(FPidl.get());
+}
+
+void TvxCustomShellRoot::ResolveRootFolder() {
+  if (FIsRootChecking) return;
+  IShellFolder* desktop = vxShellDesktop();
+  FValid = false;
+  if (FShellFolder) FShellFolder->Release();
+  FShellFolder = nullptr;
+  FPidl.reset();
+  TvxBrowseFolder kind = FBrowseFolder;
+  if (kind == bfCustomPath && FCustomPath.empty()) kind = bfDesktop;
+  FIsRootChecking = true;
+  struct TClear {
+    bool& F;
+    ~TClear() { F = false; }
+  } clear{FIsRootChecking};
+  TvxPidl p;
+  try {
+    HRESULT hr;
+    if (kind != bfCustomPath) {
+      hr = vxShellGetFolderLocation(FParentWindow, vxBrowseFolderCsidl[kind], p);
+    } else {
+      String parse = FCustomPath;
+      ULONG eaten = 0;
+      PIDLIST_RELATIVE parsed = nullptr;
+      hr = desktop->ParseDisplayName(FParentWindow, nullptr, parse.data(), &eaten, &parsed, nullptr);
+      p.reset(SUCCEEDED(hr) ? parsed : nullptr);
+    }
+    if (FAILED(hr) || !p) throw EvxShellError(SysErrorMessage(static_cast<DWORD>(hr)));
+  } catch (const Exception& E) {
+    if (FRootChangingCount > 0) throw EvxShellError(E.Message());
+    RootChanged();
+    return;
+  }
+  if (kind == bfDesktop) {
+    desktop->AddRef();
+    FShellFolder = desktop;
+    FPidl = std::move(p);
+    FValid = true;
+    FAttributes = SFGAO_FILESYSTEM;
+    RootChanged();
+  } else {
+    SetPidl(p.get());
+  }
+}
+
+void TvxCustomShellRoot::SetPidl(PItemIDList Value) {
+  if (!Value) return;
+  TvxPidl copy = vxShellPidlCopy(Value);  // Value may be the PIDL being replaced
+  FPidl.reset();
+  FValid = false;
+  FAttributes = 0;
+  if (FShellFolder) FShellFolder->Release();
+  FShellFolder = vxShellBindFolder(copy.get());
+  if (!FShellFolder || vxShellPidlSize(copy.get()) == 0) {
+    if (FShellFolder) FShellFolder->Release();
+    FShellFolder = vxShellDesktop();
+    FShellFolder->AddRef();
+    FAttributes = SFGAO_FILESYSTEM;
+  } else {
+    PCUITEMID_CHILD items[] = {copy.get()};
+    ULONG a = 0;
+    FAttributes = SUCCEEDED(vxShellDesktop()->GetAttributesOf(1, items, &a)) ? a : 0;
+  }
+  FPidl = std::move(copy);
+  FValid = true;
+  RootChanged();
+}
+
+void TvxCustomShellRoot::ChangeSettings(const std::function<void()>& Store) {
+  TvxBrowseFolder oldFolder = FBrowseFolder;
+  String oldPath = FCustomPath;
+  try {
+    ++FRootChangingCount;
+    // The counter goes down on every path, also when the store raises.
+    struct TLower {
+      Integer& C;
+      ~TLower() { --C; }
+    } lower{FRootChangingCount};
+    Store();
+  } catch (...) {
+    FBrowseFolder = oldFolder;
+    FCustomPath = oldPath;
+    ResolveRootFolder();
+    throw;
+  }
+  if (OnSettingsChanged) OnSettingsChanged(this);
+}
+
+void TvxCustomShellRoot::SetBrowseFolder(TvxBrowseFolder Value) {
+  ChangeSettings([&] {
+    bool changed = FBrowseFolder != Value;
+    FBrowseFolder = Value;
+    if (changed || !FPidl) ResolveRootFolder();
+  });
+}
+
+void TvxCustomShellRoot::SetCustomPath(const String& Value) {
+  ChangeSettings([&] {
+    FCustomPath = Value;
+    if (FBrowseFolder == bfCustomPath) ResolveRootFolder();
+  });
+}
+
+// --- options -----------------------------------------------------------------------------------
+
+DWORD TvxShellOptions::GetEnumFlags() const {
+  DWORD r = 0;
+  if (FShowFolders) r |= SHCONTF_FOLDERS;
+  if (FShowNonFolders) r |= SHCONTF_NONFOLDERS;
+  if (FShowHidden) r |= SHCONTF_INCLUDEHIDDEN;
+  return r;
+}
+
+void TvxShellOptions::NotifyOwner() {
+  if (FOwner && FOwner->HandleAllocated()) SendMessageW(FOwner->Handle(), WM_VXSHELL_OPTIONSCHANGED, 0, 0);
+}
+
+void TvxShellOptions::SetShowFolders(bool Value) {
+  FShowFolders = Value;
+  NotifyOwner();
+}
+void TvxShellOptions::SetShowNonFolders(bool Value) {
+  FShowNonFolders = Value;
+  NotifyOwner();
+}
+void TvxShellOptions::SetShowHidden(bool Value) {
+  FShowHidden = Value;
+  NotifyOwner();
+}
+void TvxShellOptions::SetShowToolTip(bool Value) {
+  if (FShowToolTip == Value) return;
+  FShowToolTip = Value;
+  if (OnShowToolTipChanged) OnShowToolTipChanged(this);
+}
+
+void TvxShellOptions::Assign(TPersistent* Source) {
+  if (auto* o = dynamic_cast<TvxShellOptions*>(Source)) {
+    FContextMenus = o->FContextMenus;
+    FShowFolders = o->FShowFolders;
+    FShowNonFolders = o->FShowNonFolders;
+    FShowHidden = o->FShowHidden;
+    FTrackShellChanges = o->FTrackShellChanges;
+    SetShowToolTip(o->FShowToolTip);
+    NotifyOwner();
+  } else {
+    TPersistent::Assign(Source);
+  }
+}

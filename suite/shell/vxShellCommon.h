@@ -1,0 +1,391 @@
+// Routines and classes the shell views share: item identifier lists (PIDLs), display
+// names and paths, icon indexes, the item producer that enumerates one folder, the
+// background fetcher of item details, the view root and options, and the change
+// notification registration.
+#pragma once
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+#include "Classes.h"
+#include "SyncObjs.h"
+#include "SysInit.h"
+#include "SysUtils.h"
+
+class TWinControl;
+
+DECLARE_EXCEPTION(EvxShellError, Exception)
+
+// --- item identifier lists ----------------------------------------------------------------
+
+using PItemIDList = ITEMIDLIST*;
+struct TvxPidlDeleter {
+  void operator()(ITEMIDLIST* P) const;
+};
+// A PIDL allocated with the shell's allocator, freed with it.
+using TvxPidl = std::unique_ptr<ITEMIDLIST, TvxPidlDeleter>;
+
+PItemIDList vxShellPidlNext(PItemIDList P);
+Integer vxShellPidlSize(PItemIDList P);
+// -1 when there are more than 260 items.
+Integer vxShellPidlItemCount(PItemIDList P);
+TvxPidl vxShellPidlCopy(PItemIDList P);
+void vxShellPidlFree(PItemIDList P);
+TvxPidl vxShellPidlConcat(PItemIDList P1, PItemIDList P2);
+TvxPidl vxShellPidlParent(PItemIDList P);
+TvxPidl vxShellPidlFirstItem(PItemIDList P);
+// Points into P; no copy.
+PItemIDList vxShellPidlLastItem(PItemIDList P);
+TvxPidl vxShellPidlEmpty();
+bool vxShellPidlEqual(PItemIDList P1, PItemIDList P2);
+bool vxShellPidlIsPrefix(PItemIDList P1, PItemIDList P2);
+
+// --- names, paths and icons ----------------------------------------------------------------
+
+IShellFolder* vxShellDesktop();  // borrowed; raises when the shell gives none
+String vxShellGetDisplayName(IShellFolder* Folder, PItemIDList Pidl, DWORD Flags = SHGDN_INFOLDER);
+String vxShellStrRetToString(STRRET& StrRet, PItemIDList Pidl);
+String vxShellPidlToPath(PItemIDList P);
+DWORD_PTR vxShellGetFileInfo(LPCWSTR Path, DWORD Attributes, SHFILEINFOW* Info, UINT Flags);
+HRESULT vxShellGetFolderLocation(HWND Wnd, int Csidl, TvxPidl& Pidl);
+Integer vxShellGetDefaultFileIcon();
+Integer vxShellGetDefaultFolderIcon();
+Integer vxShellGetDefaultOpenFolderIcon();
+// Whether the item (absolute P, child of Folder) shows an expand button.
+bool vxShellHasSubItems(IShellFolder* Folder, PItemIDList P, DWORD EnumFlags);
+// Releases one reference at the end of a scope.
+class TvxComRelease {
+ public:
+  explicit TvxComRelease(IUnknown* P) : FP(P) {}
+  ~TvxComRelease() {
+    if (FP) FP->Release();
+  }
+  TvxComRelease(const TvxComRelease&) = delete;
+  TvxComRelease& operator=(const TvxComRelease&) = delete;
+
+ private:
+  IUnknown* FP;
+};
+
+// Binds an absolute PIDL from the desktop; the desktop itself for an empty PIDL.
+IShellFolder* vxShellBindFolder(PItemIDList P);  // new reference or nullptr
+
+// --- change notification ------------------------------------------------------------------
+
+struct TvxShellChangeNotifierData {
+  ULONG Handle = 0;
+  TvxPidl Pidl;
+};
+constexpr DWORD vxShellChangeEvents = 0x2B81F;
+// Registers Wnd for changes in (and, when Recursive, below) the folder P. Registering
+// again for the same folder keeps a live registration; a failed one is retried.
+void vxShellRegisterChangeNotify(PItemIDList P, HWND Wnd, UINT Msg, TvxShellChangeNotifierData& Data,
+                                 bool Recursive);
+void vxShellUnregisterChangeNotify(TvxShellChangeNotifierData& Data);
+// Decodes a posted notification message; the PIDLs are copies.
+bool vxShellLockChangeNotification(WPARAM WParam, LPARAM LParam, LONG& EventId, TvxPidl& Pidl1,
+                                   TvxPidl& Pidl2);
+
+// --- items and producers ------------------------------------------------------------------
+
+class TvxCustomItemProducer;
+class TvxShellItemsInfoGatherer;
+
+// One item given by its parent folder and its relative PIDL.
+class TvxShellFolder : public TObject {
+  DECLARE_CLASS(TvxShellFolder, TObject)
+ public:
+  explicit TvxShellFolder(PItemIDList AAbsolutePIDL);
+  ~TvxShellFolder() override;
+  PItemIDList AbsolutePIDL() const { return FAbsolutePIDL; }
+  PItemIDList RelativePIDL() const { return FRelativePIDL.get(); }
+  IShellFolder* ParentShellFolder() const { return FParentShellFolder; }
+  bool IsFolder() const;
+  bool SubFolders() const;
+  String DisplayName() const;
+  String PathName() const;
+
+ private:
+  DWORD QueryAttributes(DWORD Mask) const;
+  PItemIDList FAbsolutePIDL;  // borrowed: the owner's full PIDL
+  IShellFolder* FParentShellFolder = nullptr;
+  TvxPidl FRelativePIDL;
+};
+
+class TvxShellItemInfo : public TObject {
+  DECLARE_CLASS(TvxShellItemInfo, TObject)
+ public:
+  TvxShellItemInfo(TvxCustomItemProducer* AItemProducer, IShellFolder* AParentIFolder, PItemIDList AParentPIDL,
+                   PItemIDList APIDL, bool AFast);
+  ~TvxShellItemInfo() override;
+
+  void CheckInitialize(IShellFolder* AIFolder, PItemIDList APIDL);
+  // Fills the details once; a second caller (the other thread) finds the item claimed
+  // and returns at once.
+  void CheckUpdate(IShellFolder* ShellFolder, PItemIDList FolderPidl, bool Fast);
+  void CheckSubitems(IShellFolder* AParentIFolder, DWORD AEnumSettings);
+  void SetNewPidl(IShellFolder* pFolder, PItemIDList FolderPidl, PItemIDList apidl);
+
+  bool CanRename() const { return FCanRename; }
+  TvxShellFolder* Folder() const { return FFolder.get(); }
+  PItemIDList FullPIDL() const { return FFullPIDL.get(); }
+  bool HasSubfolder() const { return FHasSubfolder; }
+  Integer IconIndex() const { return FIconIndex; }
+  Integer OpenIconIndex() const { return FOpenIconIndex; }
+  bool Initialized() const { return FInitialized; }
+  bool IsDropTarget() const { return FIsDropTarget; }
+  bool IsFilesystem() const { return FIsFilesystem; }
+  bool IsFolder() const { return FIsFolder; }
+  bool IsGhosted() const { return FIsGhosted; }
+  bool IsLink() const { return FIsLink; }
+  bool IsRemovable() const { return FIsRemovable; }
+  bool IsShare() const { return FIsShare; }
+  TvxCustomItemProducer* ItemProducer() const { return FItemProducer; }
+  String Name() const { return FName; }
+  PItemIDList pidl() const { return Fpidl.get(); }
+  bool Updated() const { return FUpdated; }
+  void SetUpdated(bool Value) { FUpdated = Value; }
+
+ private:
+  bool FCanRename = false;
+  std::unique_ptr<TvxShellFolder> FFolder;
+  TvxPidl FFullPIDL;
+  std::atomic<bool> FHasSubfolder{false};
+  std::atomic<Integer> FIconIndex{-1};
+  bool FInitialized = false;
+  bool FIsDropTarget = false;
+  bool FIsFilesystem = false;
+  bool FIsFolder = false;
+  bool FIsGhosted = false;
+  bool FIsLink = false;
+  bool FIsRemovable = false;
+  bool FIsShare = false;
+  TvxCustomItemProducer* FItemProducer;
+  String FName;
+  std::atomic<Integer> FOpenIconIndex{-1};
+  TvxPidl Fpidl;
+  std::atomic<bool> FUpdated{false};
+  std::atomic<bool> FUpdating{false};
+};
+
+struct TvxRequestItem {
+  Integer ItemIndex;
+  TvxCustomItemProducer* ItemProducer;
+  bool Priority;
+};
+
+// Enumerates one folder into a sorted list of items and tells its view by messages.
+class TvxCustomItemProducer : public TObject {
+  DECLARE_CLASS(TvxCustomItemProducer, TObject)
+ public:
+  explicit TvxCustomItemProducer(TWinControl* AOwner);
+  ~TvxCustomItemProducer() override;
+
+  virtual bool CanRequestItemsInfo() = 0;
+  virtual bool CanAddFolder(TvxShellFolder* AFolder);
+  virtual bool DoCompareItems(TvxShellFolder* AItem1, TvxShellFolder* AItem2, Integer& ACompare);
+  virtual void SortItems();
+  virtual DWORD GetEnumSettings() = 0;
+  virtual TvxShellItemsInfoGatherer* ItemsInfoGatherer() = 0;
+  virtual void InitializeItem(TvxShellItemInfo* AItem);
+  virtual void CheckItemSubitems(TvxShellItemInfo* AItem);
+  virtual void ProcessItems(IShellFolder* AIFolder, PItemIDList AFolderPIDL, Integer cPreloadItems);
+  virtual void SetItemsCount(Integer Count);
+  virtual void NotifyUpdateItem(const TvxRequestItem& AItem) = 0;
+  virtual void NotifyRemoveItem(Integer Index);
+  virtual void NotifyAddItem(Integer Index);
+
+  virtual bool GetShowToolTip() = 0;
+  // Fills InfoTip (cch characters at most) with the shell's tip of item ItemIndex.
+  void DoGetInfoTip(HWND Handle, Integer ItemIndex, PWSTR InfoTip, Integer cch);
+  void FetchRequest(Integer AIndex, bool APriority);
+  void RequestItemsInfo();
+  void ClearItems();
+  void LockRead() { FItemsLock.BeginRead(); }
+  void UnlockRead() { FItemsLock.EndRead(); }
+  void LockWrite() { FItemsLock.BeginWrite(); }
+  void UnlockWrite() { FItemsLock.EndWrite(); }
+  TvxShellItemInfo* GetItemByPidl(PItemIDList APidl);
+  Integer GetItemIndexByPidl(PItemIDList APidl);
+  void Sort();
+
+  PItemIDList FolderPidl() const { return FFolderPidl.get(); }
+  void SetFolderPidl(TvxPidl Value) { FFolderPidl = std::move(Value); }
+  std::vector<std::unique_ptr<TvxShellItemInfo>>& Items() { return FItems; }
+  TWinControl* Owner() const { return FOwner; }
+  IShellFolder* ShellFolder() const { return FShellFolder; }
+
+ protected:
+  void PopulateItems(Integer cPreloadItems);
+  // Folders first, then the shell's own order.
+  static void SortItemList(IShellFolder* Folder, std::vector<std::unique_ptr<TvxShellItemInfo>>& List,
+                           TvxCustomItemProducer* Producer);
+  HWND OwnerParentHandle() const;
+  HWND OwnerHandle() const;
+
+ private:
+  TvxPidl FFolderPidl;
+  std::vector<std::unique_ptr<TvxShellItemInfo>> FItems;
+  TMREWSync FItemsLock;
+  TWinControl* FOwner;
+  IShellFolder* FShellFolder = nullptr;
+};
+
+// Scoped read and write locks of a producer's item list.
+class TvxProducerReadLock {
+ public:
+  explicit TvxProducerReadLock(TvxCustomItemProducer* P) : FP(P) { FP->LockRead(); }
+  ~TvxProducerReadLock() { FP->UnlockRead(); }
+  TvxProducerReadLock(const TvxProducerReadLock&) = delete;
+  TvxProducerReadLock& operator=(const TvxProducerReadLock&) = delete;
+
+ private:
+  TvxCustomItemProducer* FP;
+};
+class TvxProducerWriteLock {
+ public:
+  explicit TvxProducerWriteLock(TvxCustomItemProducer* P) : FP(P) { FP->LockWrite(); }
+  ~TvxProducerWriteLock() { FP->UnlockWrite(); }
+  TvxProducerWriteLock(const TvxProducerWriteLock&) = delete;
+  TvxProducerWriteLock& operator=(const TvxProducerWriteLock&) = delete;
+
+ private:
+  TvxCustomItemProducer* FP;
+};
+
+// --- the background fetcher ---------------------------------------------------------------
+
+// One worker thread per view that fills the details of queued items. The UI thread
+// changes the queue only between StopFetch (which waits until the worker is idle) and
+// ResumeFetch.
+class TvxShellItemsInfoGatherer : public TObject {
+  DECLARE_CLASS(TvxShellItemsInfoGatherer, TObject)
+ public:
+  explicit TvxShellItemsInfoGatherer(TWinControl* AOwner);
+  ~TvxShellItemsInfoGatherer() override;
+  void StopFetch();
+  void ResumeFetch();
+  void RequestItemInfo(TvxCustomItemProducer* AItemProducer, Integer AIndex, bool APriority);
+  void ClearFetchQueue(TvxCustomItemProducer* AItemProducer);
+  // Inspection for the views and tests (call between StopFetch and ResumeFetch).
+  const std::vector<TvxRequestItem>& FetchQueue() const { return FFetchQueue; }
+  // Whether the worker still runs (it ends on an exception or on termination).
+  bool WorkerAlive() const;
+  void Terminate();
+
+ private:
+  static DWORD WINAPI ThreadProc(LPVOID Param);
+  void Run();
+  void FetchQueuedItem(const TvxRequestItem& R);
+  std::vector<TvxRequestItem> FFetchQueue;
+  HANDLE FFetchStoppedEvent = nullptr;
+  HANDLE FFetchThread = nullptr;
+  bool FIsFetchQueueClearing = false;
+  TWinControl* FOwner;
+  Integer FStopFetchCount = 0;
+  HANDLE FStopFetchEvent = nullptr;
+  HANDLE FTerminateFetchThreadEvent = nullptr;
+  // The stop request the worker acknowledged last; StopFetch waits for its own number.
+  std::atomic<UInt64> FStopRequest{0};
+  std::atomic<UInt64> FStopAcknowledged{0};
+};
+
+// --- root and options ---------------------------------------------------------------------
+
+enum TvxBrowseFolder {
+  bfCustomPath, bfAltStartup, bfBitBucket, bfCommonDesktopDirectory, bfCommonDocuments, bfCommonFavorites,
+  bfCommonPrograms, bfCommonStartMenu, bfCommonStartup, bfCommonTemplates, bfControls, bfDesktop,
+  bfDesktopDirectory, bfDrives, bfPrinters, bfFavorites, bfFonts, bfHistory, bfMyMusic, bfMyPictures,
+  bfNetHood, bfProfile, bfProgramFiles, bfPrograms, bfRecent, bfStartMenu, bfStartUp, bfTemplates
+};
+extern const int vxBrowseFolderCsidl[28];
+
+class TvxCustomShellRoot : public TPersistent {
+  DECLARE_CLASS(TvxCustomShellRoot, TPersistent)
+ public:
+  TvxCustomShellRoot(TPersistent* AOwner, HWND AParentWindow);
+  ~TvxCustomShellRoot() override;
+  virtual void ResolveRootFolder();
+  void CheckRoot() {
+    if (!FShellFolder) ResolveRootFolder();
+  }
+  TvxBrowseFolder BrowseFolder() const { return FBrowseFolder; }
+  void SetBrowseFolder(TvxBrowseFolder Value);
+  String CustomPath() const { return FCustomPath; }
+  void SetCustomPath(const String& Value);
+  String CurrentPath() const;
+  PItemIDList Pidl() const { return FPidl.get(); }
+  void SetPidl(PItemIDList Value);
+  IShellFolder* ShellFolder() const { return FShellFolder; }
+  TvxShellFolder* Folder() const { return FFolder.get(); }
+  bool Valid() const { return FValid; }
+  DWORD Attributes() const { return FAttributes; }
+  TPersistent* Owner() const { return FOwner; }
+  TNotifyEvent OnSettingsChanged;
+
+ protected:
+  virtual void RootChanged();
+
+ private:
+  void ChangeSettings(const std::function<void()>& Store);
+  DWORD FAttributes = 0;
+  TvxBrowseFolder FBrowseFolder = bfDesktop;
+  String FCustomPath;
+  std::unique_ptr<TvxShellFolder> FFolder;
+  bool FIsRootChecking = false;
+  TPersistent* FOwner;
+  HWND FParentWindow;
+  TvxPidl FPidl;
+  Integer FRootChangingCount = 0;
+  IShellFolder* FShellFolder = nullptr;
+  bool FValid = false;
+};
+
+class TvxShellOptions : public TPersistent {
+  DECLARE_CLASS(TvxShellOptions, TPersistent)
+ public:
+  explicit TvxShellOptions(TWinControl* AOwner) : FOwner(AOwner) {}
+  DWORD GetEnumFlags() const;
+  bool ShowFolders() const { return FShowFolders; }
+  void SetShowFolders(bool Value);
+  bool ShowNonFolders() const { return FShowNonFolders; }
+  void SetShowNonFolders(bool Value);
+  bool ShowHidden() const { return FShowHidden; }
+  void SetShowHidden(bool Value);
+  bool ContextMenus() const { return FContextMenus; }
+  void SetContextMenus(bool Value) { FContextMenus = Value; }
+  bool TrackShellChanges() const { return FTrackShellChanges; }
+  void SetTrackShellChanges(bool Value) { FTrackShellChanges = Value; }
+  bool ShowToolTip() const { return FShowToolTip; }
+  void SetShowToolTip(bool Value);
+  void Assign(TPersistent* Source) override;
+  TNotifyEvent OnShowToolTipChanged;
+
+ private:
+  void NotifyOwner();
+  bool FContextMenus = true;
+  TWinControl* FOwner;
+  bool FShowFolders = true;
+  bool FShowToolTip = true;
+  bool FShowNonFolders = true;
+  bool FShowHidden = false;
+  bool FTrackShellChanges = true;
+};
+
+// The views' private messages.
+constexpr UINT WM_VXSHELL_ITEMSCOUNT = 0xB13B;
+constexpr UINT WM_VXSHELL_UPDATEITEM = 0xB13C;
+constexpr UINT WM_VXSHELL_REMOVEITEM = 0xB13E;
+constexpr UINT WM_VXSHELL_ADDITEM = 0xB13F;
+constexpr UINT WM_VXSHELL_OPTIONSCHANGED = 0xB140;
+constexpr UINT WM_VXSHELL_NAVIGATE = 0xB142;
+constexpr UINT WM_VXSHELL_ROOTCHANGED = 0xB143;
+constexpr UINT WM_VXSHELL_CHANGEPIDLS = 0xB144;
+constexpr UINT WM_VXSHELL_DEFERREDNAVIGATE = 0xB145;
+constexpr UINT WM_VXSHELL_NOTIFY = 0xB146;
+
+extern const TUnitInfo vxShellCommonUnit;

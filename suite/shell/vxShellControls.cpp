@@ -1,0 +1,689 @@
+#include "vxShellControls.h"
+
+#include <commctrl.h>
+
+#include <atomic>
+
+namespace {
+std::atomic<LPARAM> NextProducerSerial{1};
+
+// Holds a flag set for one scope.
+class TFlagScope {
+ public:
+  explicit TFlagScope(bool& F) : FF(F) { FF = true; }
+  ~TFlagScope() { FF = false; }
+  TFlagScope(const TFlagScope&) = delete;
+  TFlagScope& operator=(const TFlagScope&) = delete;
+
+ private:
+  bool& FF;
+};
+
+class TNodesUpdate {
+ public:
+  explicit TNodesUpdate(TTreeNodes* N) : FN(N) { FN->BeginUpdate(); }
+  ~TNodesUpdate() { FN->EndUpdate(); }
+  TNodesUpdate(const TNodesUpdate&) = delete;
+  TNodesUpdate& operator=(const TNodesUpdate&) = delete;
+
+ private:
+  TTreeNodes* FN;
+};
+}  // namespace
+
+// --- producer ----------------------------------------------------------------------------------
+
+TvxShellTreeItemProducer::TvxShellTreeItemProducer(TvxCustomInnerShellTreeView* ATree)
+    : TvxCustomItemProducer(ATree), FTree(ATree), FSerial(NextProducerSerial++) {
+  FTree->RegisterProducer(this);
+}
+
+TvxShellTreeItemProducer::~TvxShellTreeItemProducer() {
+  if (OnDestroy) OnDestroy(this);
+  ClearItems();
+  FTree->UnregisterProducer(this);
+}
+
+bool TvxShellTreeItemProducer::CanRequestItemsInfo() { return !FTree->FNavigation; }
+
+bool TvxShellTreeItemProducer::CanAddFolder(TvxShellFolder* AFolder) {
+  bool can = true;
+  if (FTree->OnAddFolder) FTree->OnAddFolder(FTree, AFolder, can);
+  return can;
+}
+
+DWORD TvxShellTreeItemProducer::GetEnumSettings() { return FTree->FOptions->GetEnumFlags(); }
+TvxShellItemsInfoGatherer* TvxShellTreeItemProducer::ItemsInfoGatherer() { return FTree->FItemsInfoGatherer.get(); }
+
+void TvxShellTreeItemProducer::InitializeItem(TvxShellItemInfo* AItem) {
+  AItem->CheckUpdate(ShellFolder(), FolderPidl(), false);
+  CheckItemSubitems(AItem);
+}
+
+void TvxShellTreeItemProducer::CheckItemSubitems(TvxShellItemInfo* AItem) {
+  if (!AItem->IsRemovable()) AItem->CheckSubitems(ShellFolder(), GetEnumSettings());
+}
+
+bool TvxShellTreeItemProducer::GetShowToolTip() { return FTree->FShowInfoTips; }
+
+HWND TvxShellTreeItemProducer::TreeHandle() const {
+  return FNode && FTree->HandleAllocated() ? FTree->Handle() : nullptr;
+}
+
+void TvxShellTreeItemProducer::SetItemsCount(Integer Count) {
+  if (HWND h = TreeHandle()) SendMessageW(h, WM_VXSHELL_ITEMSCOUNT, static_cast<WPARAM>(Count), FSerial);
+}
+void TvxShellTreeItemProducer::NotifyUpdateItem(const TvxRequestItem& AItem) {
+  if (HWND h = TreeHandle()) PostMessageW(h, WM_VXSHELL_UPDATEITEM, static_cast<WPARAM>(AItem.ItemIndex), FSerial);
+}
+void TvxShellTreeItemProducer::NotifyRemoveItem(Integer Index) {
+  if (HWND h = TreeHandle()) SendMessageW(h, WM_VXSHELL_REMOVEITEM, static_cast<WPARAM>(Index), FSerial);
+}
+void TvxShellTreeItemProducer::NotifyAddItem(Integer Index) {
+  if (HWND h = TreeHandle()) SendMessageW(h, WM_VXSHELL_ADDITEM, static_cast<WPARAM>(Index), FSerial);
+}
+
+void TvxShellTreeItemProducer::ProcessItems(IShellFolder* AIFolder, PItemIDList APIDL, TTreeNode* ANode,
+                                            Integer cPreloadItems) {
+  FNode = ANode;
+  SHFILEINFOW fi{};
+  LPCWSTR arg = reinterpret_cast<LPCWSTR>(APIDL);
+  if (vxShellGetFileInfo(arg, 0, &fi, 0x4208)) {
+    if (TTreeNode* parent = ANode->Parent()) {
+      if (auto* pp = FTree->ProducerOf(parent))
+        ANode->SetText(vxShellGetDisplayName(pp->ShellFolder(), vxShellPidlLastItem(APIDL)));
+    } else {
+      ANode->SetText(fi.szDisplayName);
+    }
+    ANode->SetImageIndex(fi.iIcon);
+  }
+  if (vxShellGetFileInfo(arg, 0, &fi, 0x400A)) ANode->SetSelectedIndex(fi.iIcon);
+  TvxCustomItemProducer::ProcessItems(AIFolder, APIDL, cPreloadItems);
+}
+
+// --- root ------------------------------------------------------------------------------------
+
+TvxShellTreeRoot::TvxShellTreeRoot(TvxCustomInnerShellTreeView* ATree) : TvxCustomShellRoot(ATree, nullptr), FTree(ATree) {}
+
+void TvxShellTreeRoot::RootChanged() {
+  TvxCustomShellRoot::RootChanged();
+  FTree->RootChanged();
+}
+
+// --- tree ------------------------------------------------------------------------------------
+
+TvxCustomInnerShellTreeView::TvxCustomInnerShellTreeView(TComponent* AOwner) : TTreeView(AOwner) {
+  FItemsInfoGatherer = std::make_unique<TvxShellItemsInfoGatherer>(this);
+  FRoot = std::make_unique<TvxShellTreeRoot>(this);
+  FOptions = std::make_unique<TvxShellOptions>(this);
+  FOptions->OnShowToolTipChanged = [this](TObject*) { ApplyInfoTipStyle(); };
+  SHFILEINFOW fi{};
+  FInternalSmallImages = reinterpret_cast<HIMAGELIST>(vxShellGetFileInfo(L"C:\\", 0, &fi, 0x4001));
+  if (FInternalSmallImages) ImageList_SetBkColor(FInternalSmallImages, CLR_NONE);
+  SetRightClickSelect(true);
+}
+
+TvxCustomInnerShellTreeView::~TvxCustomInnerShellTreeView() {
+  vxShellUnregisterChangeNotify(FShellChangeNotifierData);
+  FItemsInfoGatherer->ClearFetchQueue(nullptr);
+  Items()->Clear();
+  // Producers of nodes the base class would free without this class's Delete.
+  std::vector<TvxShellTreeItemProducer*> left;
+  {
+    std::lock_guard<std::mutex> lock(FItemProducersLock);
+    for (auto& [serial, p] : FItemProducers) left.push_back(p);
+  }
+  for (auto* p : left) delete p;
+  FRoot.reset();
+  FItemsInfoGatherer.reset();
+}
+
+const TMessageMap* TvxCustomInnerShellTreeView::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {CN_NOTIFY, MessageHandler<&TvxCustomInnerShellTreeView::CNNotify>},
+      {WM_VXSHELL_ITEMSCOUNT, MessageHandler<&TvxCustomInnerShellTreeView::WMItemsCount>},
+      {WM_VXSHELL_UPDATEITEM, MessageHandler<&TvxCustomInnerShellTreeView::WMUpdateItem>},
+      {WM_VXSHELL_REMOVEITEM, MessageHandler<&TvxCustomInnerShellTreeView::WMRemoveItem>},
+      {WM_VXSHELL_ADDITEM, MessageHandler<&TvxCustomInnerShellTreeView::WMAddItem>},
+      {WM_VXSHELL_OPTIONSCHANGED, MessageHandler<&TvxCustomInnerShellTreeView::WMOptionsChanged>},
+      {WM_VXSHELL_NAVIGATE, MessageHandler<&TvxCustomInnerShellTreeView::WMNavigate>},
+      {WM_VXSHELL_CHANGEPIDLS, MessageHandler<&TvxCustomInnerShellTreeView::WMChangePidls>},
+      {WM_VXSHELL_DEFERREDNAVIGATE, MessageHandler<&TvxCustomInnerShellTreeView::WMDeferredNavigate>},
+      {WM_VXSHELL_NOTIFY, MessageHandler<&TvxCustomInnerShellTreeView::WMShellNotify>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+void TvxCustomInnerShellTreeView::RegisterProducer(TvxShellTreeItemProducer* P) {
+  std::lock_guard<std::mutex> lock(FItemProducersLock);
+  FItemProducers[P->Serial()] = P;
+}
+
+void TvxCustomInnerShellTreeView::UnregisterProducer(TvxShellTreeItemProducer* P) {
+  std::lock_guard<std::mutex> lock(FItemProducersLock);
+  FItemProducers.erase(P->Serial());
+}
+
+TTreeNode* TvxCustomInnerShellTreeView::NodeOfSerial(LPARAM Serial) {
+  std::lock_guard<std::mutex> lock(FItemProducersLock);
+  auto it = FItemProducers.find(Serial);
+  return it == FItemProducers.end() ? nullptr : it->second->Node();
+}
+
+TvxShellTreeItemProducer* TvxCustomInnerShellTreeView::ProducerOf(TTreeNode* Node) const {
+  return Node ? static_cast<TvxShellTreeItemProducer*>(Node->Data()) : nullptr;
+}
+
+void TvxCustomInnerShellTreeView::CreateParams(TCreateParams& Params) {
+  inherited::CreateParams(Params);
+  Params.Style &= ~static_cast<DWORD>(TVS_DISABLEDRAGDROP);
+  if (FShowInfoTips) Params.Style = (Params.Style | TVS_INFOTIP) & ~static_cast<DWORD>(TVS_NOTOOLTIPS);
+}
+
+void TvxCustomInnerShellTreeView::ApplyInfoTipStyle() {
+  if (!HandleAllocated()) return;
+  LONG_PTR s = GetWindowLongPtrW(Handle(), GWL_STYLE);
+  if (FShowInfoTips)
+    s = (s | TVS_INFOTIP) & ~static_cast<LONG_PTR>(TVS_NOTOOLTIPS);
+  else if (FOptions->ShowToolTip())
+    s &= ~static_cast<LONG_PTR>(TVS_INFOTIP | TVS_NOTOOLTIPS);
+  else
+    s = (s | TVS_NOTOOLTIPS) & ~static_cast<LONG_PTR>(TVS_INFOTIP);
+  SetWindowLongPtrW(Handle(), GWL_STYLE, s);
+}
+
+void TvxCustomInnerShellTreeView::SetShowInfoTips(bool Value) {
+  if (FShowInfoTips == Value) return;
+  FShowInfoTips = Value;
+  ApplyInfoTipStyle();
+}
+
+void TvxCustomInnerShellTreeView::CreateWnd() {
+  inherited::CreateWnd();
+  if (!HandleAllocated()) return;
+  if (FInternalSmallImages)
+    SendMessageW(Handle(), TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(FInternalSmallImages));
+  if (!IsLoading() && !FRoot->Pidl()) FRoot->ResolveRootFolder();
+  UpdateNode(nullptr, false);
+}
+
+void TvxCustomInnerShellTreeView::DestroyWnd() {
+  vxShellUnregisterChangeNotify(FShellChangeNotifierData);
+  // Nodes are not kept across a new window: it is built again from the root.
+  FItemsInfoGatherer->ClearFetchQueue(nullptr);
+  Items()->Clear();
+  inherited::DestroyWnd();
+}
+
+void TvxCustomInnerShellTreeView::Loaded() {
+  inherited::Loaded();
+  if (!FRoot->Pidl()) FRoot->ResolveRootFolder();
+  UpdateNode(nullptr, false);
+}
+
+void TvxCustomInnerShellTreeView::RootChanged() {
+  if (HandleAllocated()) {
+    FItemsInfoGatherer->ClearFetchQueue(nullptr);
+    Items()->Clear();
+  }
+  UpdateNode(nullptr, false);
+  if (OnRootChanged) OnRootChanged(this, FRoot.get());
+}
+
+void TvxCustomInnerShellTreeView::UpdateNode(TTreeNode* ANode, bool AFast) {
+  if (IsLoading() || !HandleAllocated() || !IsWindow(Handle()) || !FRoot->Valid()) return;
+  if (!ANode) {
+    TTreeNode* first = Items()->GetFirstNode();
+    if (first && first->Data()) {
+      FItemsInfoGatherer->ClearFetchQueue(nullptr);
+      Items()->Clear();
+    }
+    ANode = Items()->GetFirstNode();
+    if (!ANode) ANode = Items()->Add(nullptr, L"");
+    ANode->SetData(new TvxShellTreeItemProducer(this));
+  }
+  TTreeNode* parent = ANode->Parent();
+  if (AFast && parent) {
+    auto* pp = ProducerOf(parent);
+    auto* own = ProducerOf(ANode);
+    if (pp && own) {
+      TvxProducerReadLock lock(pp);
+      Integer index = ANode->Index();
+      if (index < static_cast<Integer>(pp->Items().size())) {
+        TvxPidl pidl = vxShellPidlConcat(pp->FolderPidl(), pp->Items()[index]->pidl());
+        ANode->SetHasChildren(vxShellHasSubItems(pp->ShellFolder(), pidl.get(), pp->GetEnumSettings()));
+        own->SetFolderPidl(std::move(pidl));
+      }
+    }
+  } else {
+    ANode->SetHasChildren(true);
+    CanExpand(ANode);
+  }
+  CreateChangeNotification(nullptr);
+}
+
+bool TvxCustomInnerShellTreeView::CanExpand(TTreeNode* Node) {
+  bool ok = Node->getFirstChild() != nullptr || PopulateNode(Node);
+  return ok && inherited::CanExpand(Node);
+}
+
+bool TvxCustomInnerShellTreeView::PopulateNode(TTreeNode* Node) {
+  auto* own = ProducerOf(Node);
+  if (!own) return false;
+  IShellFolder* folder = nullptr;
+  TvxPidl pidl;
+  if (!Node->Parent()) {
+    FRoot->CheckRoot();
+    folder = FRoot->ShellFolder();
+    if (folder) folder->AddRef();
+    pidl = vxShellPidlCopy(FRoot->Pidl());
+  } else {
+    auto* pp = ProducerOf(Node->Parent());
+    if (!pp) return false;
+    TvxProducerReadLock lock(pp);
+    Integer index = Node->Index();
+    if (index >= static_cast<Integer>(pp->Items().size())) return false;
+    TvxShellItemInfo* item = pp->Items()[index].get();
+    Node->SetHasChildren(item->HasSubfolder());
+    if (!item->HasSubfolder() || !pp->ShellFolder()) return false;
+    if (FAILED(pp->ShellFolder()->BindToObject(item->pidl(), nullptr, IID_IShellFolder,
+                                               reinterpret_cast<void**>(&folder))))
+      folder = nullptr;
+    pidl = vxShellPidlConcat(pp->FolderPidl(), item->pidl());
+  }
+  if (!folder) return false;
+  struct TRelease {
+    IShellFolder* F;
+    ~TRelease() { F->Release(); }
+  } release{folder};
+  // A node enumerated before (a rebuild of its children) starts from an empty list.
+  own->ClearItems();
+  own->ProcessItems(folder, pidl.get(), Node, 0);
+  return true;
+}
+
+void TvxCustomInnerShellTreeView::SetNodeFromItem(TTreeNode* Node, TvxShellItemInfo* Item, bool WithText) {
+  Node->SetImageIndex(Item->IconIndex());
+  Node->SetSelectedIndex(Item->OpenIconIndex());
+  if (WithText) Node->SetText(Item->Name());
+  Node->SetHasChildren(Item->HasSubfolder());
+  if (Node->ItemId() && HandleAllocated()) {
+    TVITEMW tvi{};
+    tvi.mask = TVIF_STATE;
+    tvi.hItem = Node->ItemId();
+    tvi.stateMask = TVIS_CUT;
+    tvi.state = Item->IsGhosted() ? TVIS_CUT : 0;
+    SendMessageW(Handle(), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tvi));
+  }
+  Node->SetOverlayIndex(Item->IsLink() ? 1 : (Item->IsShare() ? 0 : -1));
+}
+
+void TvxCustomInnerShellTreeView::CNNotify(TWMNotify& Message) {
+  NMHDR* hdr = Message.NMHdr();
+  switch (hdr->code) {
+    case TVN_BEGINLABELEDITW: {
+      auto* di = reinterpret_cast<NMTVDISPINFOW*>(hdr);
+      if (!CanEditNode(reinterpret_cast<TTreeNode*>(di->item.lParam))) {
+        Message.Result = TRUE;
+        return;
+      }
+      break;
+    }
+    case TVN_ENDLABELEDITW: {
+      auto* di = reinterpret_cast<NMTVDISPINFOW*>(hdr);
+      auto* node = reinterpret_cast<TTreeNode*>(di->item.lParam);
+      String old = node ? node->Text() : String();
+      bool edited = di->item.pszText != nullptr;
+      InheritedMessage(Message.M);
+      if (edited && node && node->Parent()) RenameNode(node, old);
+      return;
+    }
+    case TVN_GETINFOTIPW: {
+      auto* tip = reinterpret_cast<NMTVGETINFOTIPW*>(hdr);
+      auto* node = reinterpret_cast<TTreeNode*>(tip->lParam);
+      if (node && node->Parent())
+        if (auto* pp = ProducerOf(node->Parent())) pp->DoGetInfoTip(Handle(), node->Index(), tip->pszText, tip->cchTextMax);
+      Message.Result = 0;
+      return;
+    }
+    default:
+      break;
+  }
+  InheritedMessage(Message.M);
+}
+
+bool TvxCustomInnerShellTreeView::CanEditNode(TTreeNode* Node) {
+  if (!Node || !Node->Parent()) return false;
+  auto* pp = ProducerOf(Node->Parent());
+  if (!pp) return false;
+  TvxProducerReadLock lock(pp);
+  Integer index = Node->Index();
+  return index < static_cast<Integer>(pp->Items().size()) && pp->Items()[index]->CanRename();
+}
+
+void TvxCustomInnerShellTreeView::RenameNode(TTreeNode* Node, const String& OldText) {
+  auto* pp = ProducerOf(Node->Parent());
+  // The registration goes while the folder changes its name and comes back afterwards,
+  // whether the rename worked or not.
+  vxShellUnregisterChangeNotify(FShellChangeNotifierData);
+  struct TRegister {
+    TvxCustomInnerShellTreeView* T;
+    ~TRegister() { T->CreateChangeNotification(nullptr); }
+  } reregister{this};
+  Integer index = Node->Index();
+  if (!pp || !pp->ShellFolder() || index >= static_cast<Integer>(pp->Items().size())) {
+    Node->SetText(OldText);
+    return;
+  }
+  TvxShellItemInfo* item = pp->Items()[index].get();
+  String name = Node->Text();
+  PITEMID_CHILD renamed = nullptr;
+  HRESULT hr = pp->ShellFolder()->SetNameOf(Handle(), item->pidl(), name.c_str(), SHGDN_INFOLDER | SHGDN_FORPARSING,
+                                            &renamed);
+  TvxPidl owned(renamed);
+  if (hr != S_OK) {
+    Node->SetText(OldText);
+    return;
+  }
+  {
+    TvxProducerWriteLock lock(pp);
+    item->SetNewPidl(pp->ShellFolder(), pp->FolderPidl(), owned.get());
+  }
+  UpdateNode(Node, true);
+}
+
+void TvxCustomInnerShellTreeView::WMItemsCount(TMessage& Message) {
+  TTreeNode* node = NodeOfSerial(Message.LParam);
+  auto* p = ProducerOf(node);
+  if (!p) return;
+  Integer count = static_cast<Integer>(Message.WParam);
+  if (count == 0) {
+    node->DeleteChildren();
+    node->SetHasChildren(false);
+    return;
+  }
+  {
+    TvxProducerReadLock lock(p);
+    TNodesUpdate update(Items());
+    for (size_t k = 0; k < p->Items().size(); ++k) {
+      TvxShellItemInfo* item = p->Items()[k].get();
+      if (!item->Updated()) p->FetchRequest(static_cast<Integer>(k), false);
+      TTreeNode* child = Items()->AddChild(node, item->Name());
+      child->SetData(new TvxShellTreeItemProducer(this));
+      SetNodeFromItem(child, item, false);
+    }
+  }
+  if (!node->getFirstChild()) node->SetHasChildren(false);
+}
+
+void TvxCustomInnerShellTreeView::WMUpdateItem(TMessage& Message) {
+  // The node travels as its producer's number: a node freed since the post is not found.
+  TTreeNode* node = NodeOfSerial(Message.LParam);
+  auto* p = ProducerOf(node);
+  if (!p) return;
+  Integer index = static_cast<Integer>(Message.WParam);
+  TTreeNode* child = node->getFirstChild();
+  for (Integer i = 0; child && i < index; ++i) child = child->getNextSibling();
+  if (!child) return;
+  TvxProducerReadLock lock(p);
+  if (index < static_cast<Integer>(p->Items().size())) SetNodeFromItem(child, p->Items()[index].get(), true);
+}
+
+void TvxCustomInnerShellTreeView::WMRemoveItem(TMessage& Message) {
+  TTreeNode* node = NodeOfSerial(Message.LParam);
+  Integer index = static_cast<Integer>(Message.WParam);
+  if (node && index < node->Count()) node->Item(index)->Delete();
+}
+
+void TvxCustomInnerShellTreeView::WMAddItem(TMessage& Message) {
+  TTreeNode* node = NodeOfSerial(Message.LParam);
+  auto* p = ProducerOf(node);
+  if (!p) return;
+  TvxProducerReadLock lock(p);
+  Integer index = static_cast<Integer>(Message.WParam);
+  if (index >= static_cast<Integer>(p->Items().size())) return;
+  TvxShellItemInfo* item = p->Items()[index].get();
+  TTreeNode* child = Items()->AddChild(node, item->Name());
+  child->SetData(new TvxShellTreeItemProducer(this));
+  SetNodeFromItem(child, item, false);
+}
+
+void TvxCustomInnerShellTreeView::WMOptionsChanged(TMessage&) {
+  if (!IsLoading()) UpdateNode(nullptr, false);
+}
+
+void TvxCustomInnerShellTreeView::WMNavigate(TMessage& Message) {
+  Navigate(reinterpret_cast<PItemIDList>(Message.WParam));
+}
+
+void TvxCustomInnerShellTreeView::Navigate(PItemIDList P) {
+  if (!P) return;
+  FRoot->CheckRoot();
+  {
+    TFlagScope navigation(FNavigation);
+    TNodesUpdate update(Items());
+    Integer rootCount = vxShellPidlItemCount(FRoot->Pidl());
+    if (vxShellPidlItemCount(P) < rootCount) {
+      FRoot->SetPidl(P);
+      if (TTreeNode* first = Items()->GetFirstNode()) first->SetSelected(true);
+    } else if (vxShellPidlIsPrefix(FRoot->Pidl(), P)) {
+      // Only a PIDL inside the root is walked down from the top node.
+      PItemIDList rest = P;
+      for (Integer i = 0; i < rootCount; ++i) rest = vxShellPidlNext(rest);
+      TTreeNode* node = Items()->GetFirstNode();
+      if (node) node->SetSelected(true);
+      for (; node && rest && vxShellPidlSize(rest) > 0; rest = vxShellPidlNext(rest)) {
+        TvxPidl item = vxShellPidlFirstItem(rest);
+        auto* p = ProducerOf(Selected());
+        if (!item || !p) break;
+        Integer index = p->GetItemIndexByPidl(item.get());
+        if (index < 0 || index >= Selected()->Count()) break;
+        Selected()->Item(index)->SetSelected(true);
+      }
+    }
+  }
+  if (TTreeNode* s = Selected()) SendMessageW(Handle(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(s->ItemId()));
+}
+
+TTreeNode* TvxCustomInnerShellTreeView::FindNodeByPidl(PItemIDList APidl) {
+  if (!APidl) return nullptr;
+  FRoot->CheckRoot();
+  TTreeNode* node = Items()->GetFirstNode();
+  if (vxShellPidlEqual(APidl, FRoot->Pidl())) return node;
+  if (!vxShellPidlIsPrefix(FRoot->Pidl(), APidl)) return nullptr;
+  PItemIDList rest = APidl;
+  for (Integer i = vxShellPidlItemCount(FRoot->Pidl()); i > 0; --i) rest = vxShellPidlNext(rest);
+  for (; node && rest && vxShellPidlSize(rest) > 0; rest = vxShellPidlNext(rest)) {
+    auto* p = ProducerOf(node);
+    TvxPidl item = vxShellPidlFirstItem(rest);
+    if (!p || !item) return nullptr;
+    Integer index = p->GetItemIndexByPidl(item.get());
+    if (index < 0 || index >= node->Count()) return nullptr;
+    node = node->Item(index);
+  }
+  return node;
+}
+
+void TvxCustomInnerShellTreeView::ProcessShellChange(Cardinal AEventID, PItemIDList APIDL1, PItemIDList APIDL2) {
+  if (FShellChangeNotificationCreation || FIsUpdating) return;
+  struct TFire {
+    TvxCustomInnerShellTreeView* T;
+    Cardinal E;
+    PItemIDList P1, P2;
+    ~TFire() {
+      if (T->OnShellChange) T->OnShellChange(T, E, P1, P2);
+    }
+  } fire{this, AEventID, APIDL1, APIDL2};
+  if (AEventID == SHCNE_UPDATEITEM && !FindNodeByPidl(APIDL1)) return;
+  if (!Selected()) {
+    // Nothing selected: refresh only the folder that holds the changed item.
+    TvxPidl parent = vxShellPidlParent(APIDL1);
+    TTreeNode* node = FindNodeByPidl(parent.get());
+    if (!node && AEventID == SHCNE_UPDATEDIR) node = FindNodeByPidl(APIDL1);
+    RefreshFolderNode(node);
+    return;
+  }
+  RebuildTree();
+}
+
+void TvxCustomInnerShellTreeView::RefreshFolderNode(TTreeNode* Node) {
+  if (!Node) return;
+  if (!Node->getFirstChild()) {
+    // Never enumerated: only its expand button may have to change.
+    if (Node->Parent()) UpdateNode(Node, true);
+    return;
+  }
+  TFlagScope updating(FIsUpdating);
+  bool expanded = Node->Expanded();
+  FItemsInfoGatherer->ClearFetchQueue(ProducerOf(Node));
+  Node->DeleteChildren();
+  PopulateNode(Node);
+  if (expanded) Node->Expand(false);
+}
+
+void TvxCustomInnerShellTreeView::RebuildTree() {
+  HWND parent = Parent() && Parent()->HandleAllocated() ? Parent()->Handle() : nullptr;
+  {
+    TNodesUpdate update(Items());
+    TFlagScope updating(FIsUpdating);
+    if (parent) SendMessageW(parent, WM_SETREDRAW, FALSE, 0);
+    struct TRedraw {
+      HWND P;
+      ~TRedraw() {
+        if (P) {
+          SendMessageW(P, WM_SETREDRAW, TRUE, 0);
+          RedrawWindow(P, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        }
+      }
+    } redraw{parent};
+    SaveTreeState();
+    struct TRestore {
+      TvxCustomInnerShellTreeView* T;
+      ~TRestore() { T->RestoreTreeState(); }
+    } restore{this};
+    FItemsInfoGatherer->ClearFetchQueue(nullptr);
+    Items()->Clear();
+    UpdateNode(nullptr, false);
+  }
+}
+
+void TvxCustomInnerShellTreeView::SaveTreeState() {
+  TTreeNode* top = TopItem();
+  FStateData.TopItemIndex = top ? top->AbsoluteIndex() : -1;
+  FStateData.ExpandedNodeList.clear();
+  for (TTreeNode* n = Items()->GetFirstNode(); n; n = n->GetNext()) {
+    if (!n->Expanded()) continue;
+    FStateData.ExpandedNodeList.push_back(n->Parent() ? GetNodeAbsolutePIDL(n) : nullptr);
+  }
+  FStateData.CurrentPath = Selected() ? GetNodeAbsolutePIDL(Selected()) : nullptr;
+}
+
+void TvxCustomInnerShellTreeView::RestoreTreeState() {
+  std::vector<TvxPidl> expanded;
+  expanded.swap(FStateData.ExpandedNodeList);
+  for (auto& p : expanded) {
+    FRoot->CheckRoot();
+    if (TTreeNode* n = FindNodeByPidl(p ? p.get() : FRoot->Pidl())) n->Expand(false);
+  }
+  if (FStateData.TopItemIndex >= 0 && FStateData.TopItemIndex < Items()->Count())
+    SetTopItem(Items()->Item(FStateData.TopItemIndex));
+  TvxPidl current = std::move(FStateData.CurrentPath);
+  if (!current) return;
+  // Walk up until a node shows the folder; with no nodes at all the walk ends at the
+  // empty PIDL and nothing is posted.
+  while (current && vxShellPidlSize(current.get()) > 0 && !FindNodeByPidl(current.get()))
+    current = vxShellPidlParent(current.get());
+  if (current && FindNodeByPidl(current.get()) && HandleAllocated())
+    PostMessageW(Handle(), WM_VXSHELL_DEFERREDNAVIGATE, reinterpret_cast<WPARAM>(current.release()), 0);
+}
+
+void TvxCustomInnerShellTreeView::WMDeferredNavigate(TMessage& Message) {
+  TvxPidl p(reinterpret_cast<PItemIDList>(Message.WParam));
+  if (FIsChangeNotificationCreationLocked) {
+    PostMessageW(Handle(), WM_VXSHELL_DEFERREDNAVIGATE, reinterpret_cast<WPARAM>(p.release()), 0);
+    return;
+  }
+  bool autoExpand = AutoExpand();
+  SetAutoExpand(false);
+  struct TAuto {
+    TvxCustomInnerShellTreeView* T;
+    bool V;
+    ~TAuto() { T->SetAutoExpand(V); }
+  } restore{this, autoExpand};
+  Navigate(p.get());
+}
+
+void TvxCustomInnerShellTreeView::WMChangePidls(TMessage& Message) {
+  auto* pidls = reinterpret_cast<PItemIDList*>(Message.WParam);
+  ProcessShellChange(static_cast<Cardinal>(Message.LParam), pidls ? pidls[0] : nullptr, pidls ? pidls[1] : nullptr);
+}
+
+void TvxCustomInnerShellTreeView::WMShellNotify(TMessage& Message) {
+  LONG event = 0;
+  TvxPidl p1, p2;
+  if (vxShellLockChangeNotification(Message.WParam, Message.LParam, event, p1, p2))
+    ProcessShellChange(static_cast<Cardinal>(event), p1.get(), p2.get());
+}
+
+void TvxCustomInnerShellTreeView::UpdateContent() {
+  FRoot->CheckRoot();
+  PItemIDList pidls[2] = {FRoot->Pidl(), nullptr};
+  if (HandleAllocated()) SendMessageW(Handle(), WM_VXSHELL_CHANGEPIDLS, reinterpret_cast<WPARAM>(pidls), 0);
+}
+
+void TvxCustomInnerShellTreeView::KeyDown(Word& Key, TShiftState Shift) {
+  inherited::KeyDown(Key, Shift);
+  if (Key == VK_F5) UpdateContent();
+}
+
+void TvxCustomInnerShellTreeView::CreateChangeNotification(TTreeNode* Node) {
+  if (FIsChangeNotificationCreationLocked) return;
+  TFlagScope creation(FShellChangeNotificationCreation);
+  if (FOptions->TrackShellChanges() && Items()->Count() > 0 && HandleAllocated()) {
+    if (!Node) Node = Selected() ? Selected() : Items()->GetFirstNode();
+    TvxPidl pidl = GetNodeAbsolutePIDL(Node);
+    vxShellRegisterChangeNotify(pidl.get(), Handle(), WM_VXSHELL_NOTIFY, FShellChangeNotifierData, true);
+  } else {
+    vxShellUnregisterChangeNotify(FShellChangeNotifierData);
+  }
+}
+
+void TvxCustomInnerShellTreeView::Change(TTreeNode* Node) {
+  inherited::Change(Node);
+  UpdateNode(Selected(), !FNavigation);
+}
+
+void TvxCustomInnerShellTreeView::Delete(TTreeNode* Node) {
+  auto* p = ProducerOf(Node);
+  Node->SetData(nullptr);
+  delete p;
+  inherited::Delete(Node);
+}
+
+TvxPidl TvxCustomInnerShellTreeView::GetNodeAbsolutePIDL(TTreeNode* ANode) {
+  if (!ANode) return nullptr;
+  TTreeNode* parent = ANode->Parent();
+  if (!parent) {
+    FRoot->CheckRoot();
+    return vxShellPidlCopy(FRoot->Pidl());
+  }
+  // The parent's folder and the node's own item, as the parent enumerated them.
+  if (auto* pp = ProducerOf(parent)) {
+    TvxProducerReadLock lock(pp);
+    Integer index = ANode->Index();
+    if (pp->FolderPidl() && index < static_cast<Integer>(pp->Items().size()))
+      return vxShellPidlConcat(pp->FolderPidl(), pp->Items()[index]->pidl());
+  }
+  auto* own = ProducerOf(ANode);
+  return own && own->FolderPidl() ? vxShellPidlCopy(own->FolderPidl()) : nullptr;
+}
+
+TvxPidl TvxCustomInnerShellTreeView::AbsolutePIDL() {
+  return Selected() ? GetNodeAbsolutePIDL(Selected()) : nullptr;
+}
+
+String TvxCustomInnerShellTreeView::AbsolutePath() {
+  TvxPidl p = AbsolutePIDL();
+  return p ? vxShellPidlToPath(p.get()) : String();
+}

@@ -1,0 +1,159 @@
+// The shell folder tree: a tree view whose top node is a root folder of the shell
+// namespace and whose nodes enumerate their folders on demand, follow shell change
+// notifications and navigate to any item identifier list.
+#pragma once
+
+#include <mutex>
+#include <unordered_map>
+
+#include "ComCtrls.h"
+#include "vxShellCommon.h"
+
+class TvxCustomInnerShellTreeView;
+
+// The producer behind one tree node: its items are the node's children, in order.
+class TvxShellTreeItemProducer : public TvxCustomItemProducer {
+  DECLARE_CLASS(TvxShellTreeItemProducer, TvxCustomItemProducer)
+ public:
+  explicit TvxShellTreeItemProducer(TvxCustomInnerShellTreeView* ATree);
+  ~TvxShellTreeItemProducer() override;
+
+  bool CanRequestItemsInfo() override;
+  bool CanAddFolder(TvxShellFolder* AFolder) override;
+  DWORD GetEnumSettings() override;
+  TvxShellItemsInfoGatherer* ItemsInfoGatherer() override;
+  void InitializeItem(TvxShellItemInfo* AItem) override;
+  void CheckItemSubitems(TvxShellItemInfo* AItem) override;
+  bool GetShowToolTip() override;
+  void SetItemsCount(Integer Count) override;
+  void NotifyUpdateItem(const TvxRequestItem& AItem) override;
+  void NotifyRemoveItem(Integer Index) override;
+  void NotifyAddItem(Integer Index) override;
+  void ProcessItems(IShellFolder* AIFolder, PItemIDList APIDL, TTreeNode* ANode, Integer cPreloadItems);
+
+  TTreeNode* Node() const { return FNode; }
+  // The identity that messages posted about this producer's node carry: a freed
+  // producer's number is never given again, so a stale message finds nothing.
+  LPARAM Serial() const { return FSerial; }
+  TvxCustomInnerShellTreeView* Tree() const { return FTree; }
+  TNotifyEvent OnDestroy;
+
+ private:
+  HWND TreeHandle() const;
+  TvxCustomInnerShellTreeView* FTree;
+  TTreeNode* FNode = nullptr;
+  LPARAM FSerial;
+};
+
+class TvxShellTreeRoot : public TvxCustomShellRoot {
+  DECLARE_CLASS(TvxShellTreeRoot, TvxCustomShellRoot)
+ public:
+  TvxShellTreeRoot(TvxCustomInnerShellTreeView* ATree);
+
+ protected:
+  void RootChanged() override;
+
+ private:
+  TvxCustomInnerShellTreeView* FTree;
+};
+
+using TvxShellAddFolderEvent = std::function<void(TObject* Sender, TvxShellFolder* AFolder, bool& ACanAdd)>;
+using TvxShellChangeEvent =
+    std::function<void(TObject* Sender, Cardinal AEventID, PItemIDList APIDL1, PItemIDList APIDL2)>;
+using TvxRootChangedEvent = std::function<void(TObject* Sender, TvxCustomShellRoot* Root)>;
+
+class TvxCustomInnerShellTreeView : public TTreeView {
+  DECLARE_CLASS(TvxCustomInnerShellTreeView, TTreeView)
+  DECLARE_MESSAGE_MAP
+ public:
+  explicit TvxCustomInnerShellTreeView(TComponent* AOwner);
+  ~TvxCustomInnerShellTreeView() override;
+
+  void UpdateContent();
+  void UpdateNode(TTreeNode* ANode, bool AFast);
+  TTreeNode* FindNodeByPidl(PItemIDList APidl);
+  void ProcessShellChange(Cardinal AEventID, PItemIDList APIDL1, PItemIDList APIDL2);
+  // A new absolute PIDL of the node: the root's for the top node, else the parent's
+  // folder followed by the node's own item; nil when the node's place is unknown.
+  TvxPidl GetNodeAbsolutePIDL(TTreeNode* ANode);
+  // The selected node's PIDL and file-system path (empty without one).
+  TvxPidl AbsolutePIDL();
+  String AbsolutePath();
+  // Walks down from the top node to P, selecting each level (see WM_VXSHELL_NAVIGATE).
+  void Navigate(PItemIDList P);
+  Integer FolderCount() { return Items()->Count(); }
+
+  TvxShellTreeRoot* Root() const { return FRoot.get(); }
+  TvxShellOptions* Options() const { return FOptions.get(); }
+  TvxShellItemsInfoGatherer* ItemsInfoGatherer() const { return FItemsInfoGatherer.get(); }
+  const TvxShellChangeNotifierData& ShellChangeNotifierData() const { return FShellChangeNotifierData; }
+  bool Navigation() const { return FNavigation; }
+  bool ShowInfoTips() const { return FShowInfoTips; }
+  void SetShowInfoTips(bool Value);
+  TvxShellTreeItemProducer* ProducerOf(TTreeNode* Node) const;
+
+  TvxShellAddFolderEvent OnAddFolder;
+  TvxShellChangeEvent OnShellChange;
+  TvxRootChangedEvent OnRootChanged;
+
+  bool CanExpand(TTreeNode* Node) override;
+  void Change(TTreeNode* Node) override;
+  void Delete(TTreeNode* Node) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void Loaded() override;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+
+ private:
+  friend class TvxShellTreeItemProducer;
+  friend class TvxShellTreeRoot;
+  struct TStateData {
+    TvxPidl CurrentPath;
+    std::vector<TvxPidl> ExpandedNodeList;  // nil stands for the top node
+    Integer TopItemIndex = -1;
+  };
+  void RootChanged();
+  bool PopulateNode(TTreeNode* Node);
+  void SetNodeFromItem(TTreeNode* Node, TvxShellItemInfo* Item, bool WithText);
+  void RebuildTree();
+  void SaveTreeState();
+  void RestoreTreeState();
+  void RefreshFolderNode(TTreeNode* Node);
+  void CreateChangeNotification(TTreeNode* Node);
+  void ApplyInfoTipStyle();
+  void RegisterProducer(TvxShellTreeItemProducer* P);
+  void UnregisterProducer(TvxShellTreeItemProducer* P);
+  TTreeNode* NodeOfSerial(LPARAM Serial);
+  bool IsLoading() const { return ComponentState().Contains(csLoading); }
+
+  void CNNotify(TWMNotify& Message);
+  bool CanEditNode(TTreeNode* Node);
+  void RenameNode(TTreeNode* Node, const String& OldText);
+  void WMItemsCount(TMessage& Message);
+  void WMUpdateItem(TMessage& Message);
+  void WMRemoveItem(TMessage& Message);
+  void WMAddItem(TMessage& Message);
+  void WMOptionsChanged(TMessage& Message);
+  void WMNavigate(TMessage& Message);
+  void WMChangePidls(TMessage& Message);
+  void WMDeferredNavigate(TMessage& Message);
+  void WMShellNotify(TMessage& Message);
+
+  std::unique_ptr<TvxShellItemsInfoGatherer> FItemsInfoGatherer;
+  std::unique_ptr<TvxShellTreeRoot> FRoot;
+  std::unique_ptr<TvxShellOptions> FOptions;
+  HIMAGELIST FInternalSmallImages = nullptr;
+  bool FIsChangeNotificationCreationLocked = false;
+  bool FIsUpdating = false;
+  bool FNavigation = false;
+  bool FShellChangeNotificationCreation = false;
+  bool FShowInfoTips = false;
+  std::mutex FItemProducersLock;
+  std::unordered_map<LPARAM, TvxShellTreeItemProducer*> FItemProducers;
+  TvxShellChangeNotifierData FShellChangeNotifierData;
+  TStateData FStateData;
+};
+

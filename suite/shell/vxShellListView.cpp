@@ -1,0 +1,146 @@
+#include "vxShellListView.h"
+
+#include <array>
+
+namespace {
+std::array<TvxShellSpecialFolderInfoTableItem, vxShellSpecialFolderCount>* SpecialFolders = nullptr;
+
+// Fills one entry; a folder the shell cannot give or describe leaves the entry empty,
+// so that one missing special folder never stops the program's start.
+void FillSpecialFolder(int Csidl, TvxShellSpecialFolderInfoTableItem& E) {
+  PIDLIST_ABSOLUTE p = nullptr;
+  if (FAILED(SHGetSpecialFolderLocation(nullptr, Csidl, &p)) || !p) return;
+  TvxPidl pidl(p);
+  PCUITEMID_CHILD items[] = {vxShellPidlLastItem(pidl.get())};
+  ULONG attrs = SFGAO_FOLDER | SFGAO_HIDDEN;
+  if (FAILED(vxShellDesktop()->GetAttributesOf(1, items, &attrs))) return;
+  E.Attributes = attrs & (SFGAO_FOLDER | SFGAO_HIDDEN);
+  E.PIDLDisplayName = vxShellGetPidlDisplayPath(pidl.get(), false);
+  E.PIDLUpperCaseDisplayName = AnsiUpperCase(E.PIDLDisplayName);
+  E.PIDLName = AnsiUpperCase(vxShellPidlToPath(pidl.get()));
+  E.PIDL = std::move(pidl);
+}
+
+void InitShellListView() {
+  SpecialFolders = new std::array<TvxShellSpecialFolderInfoTableItem, vxShellSpecialFolderCount>;
+  for (int i = 0; i < vxShellSpecialFolderCount; ++i) FillSpecialFolder(i, (*SpecialFolders)[i]);
+}
+
+void FinShellListView() {
+  delete SpecialFolders;
+  SpecialFolders = nullptr;
+}
+}  // namespace
+
+const TUnitInfo vxShellListViewUnit = {L"vxShellListView", InitShellListView, FinShellListView};
+
+const TvxShellSpecialFolderInfoTableItem& vxShellSpecialFolder(int Csidl) {
+  static const TvxShellSpecialFolderInfoTableItem Empty;
+  if (!SpecialFolders || Csidl < 0 || Csidl >= vxShellSpecialFolderCount) return Empty;
+  return (*SpecialFolders)[Csidl];
+}
+
+String vxShellGetPidlDisplayPath(PItemIDList P, bool APreferPath) {
+  if (APreferPath) {
+    String path = vxShellPidlToPath(P);
+    if (!path.empty()) return path;
+  }
+  IShellFolder* folder = vxShellDesktop();
+  folder->AddRef();
+  String joined, last;
+  for (PItemIDList q = P; q && vxShellPidlSize(q) > 0; q = vxShellPidlNext(q)) {
+    TvxPidl item = vxShellPidlFirstItem(q);
+    last = vxShellGetDisplayName(folder, item.get(), SHGDN_NORMAL);
+    joined += (joined.empty() ? L"" : L"\\") + vxShellGetDisplayName(folder, item.get());
+    IShellFolder* next = nullptr;
+    if (vxShellPidlNext(q) && vxShellPidlSize(vxShellPidlNext(q)) > 0 &&
+        FAILED(folder->BindToObject(item.get(), nullptr, IID_IShellFolder, reinterpret_cast<void**>(&next))))
+      next = nullptr;
+    folder->Release();
+    folder = next;
+    if (!folder) break;
+  }
+  if (folder) folder->Release();
+  return APreferPath ? joined : last;
+}
+
+bool vxShellCheckPidl(TvxPidl& P, IShellFolder*, PItemIDList RootPidl, bool ACheckExists, bool AInsideRoot) {
+  if (!P) {
+    P = vxShellPidlCopy(RootPidl);
+    return true;
+  }
+  if (AInsideRoot && !vxShellPidlIsPrefix(RootPidl, P.get())) return false;
+  return !ACheckExists || vxShellPathExists(P.get());
+}
+
+DWORD vxShellOptionsToEnumFlags(DWORD Options) {
+  DWORD r = 0;
+  if (Options & 1) r |= SHCONTF_NONFOLDERS;
+  if (Options & 2) r |= SHCONTF_FOLDERS;
+  if (Options & 4) r |= SHCONTF_INCLUDEHIDDEN;
+  return r;
+}
+
+bool vxShellItemPassesFilter(DWORD Options, DWORD Attributes) {
+  return (!(Attributes & SFGAO_HIDDEN) || (Options & 4)) && ((Attributes & SFGAO_FOLDER) || (Options & 1)) &&
+         (!(Attributes & SFGAO_FOLDER) || (Options & 2));
+}
+
+bool vxShellPathExists(PItemIDList P) {
+  SHFILEINFOW fi{};
+  return vxShellGetFileInfo(reinterpret_cast<LPCWSTR>(P), 0, &fi, 0x4009) != 0;
+}
+
+TvxPidl vxShellFindChildByName(IShellFolder* Folder, const String& Name, DWORD Options) {
+  if (!Folder) return nullptr;
+  String parse = Name;
+  ULONG eaten = 0, attrs = SFGAO_FOLDER | SFGAO_HIDDEN;
+  PIDLIST_RELATIVE p = nullptr;
+  if (SUCCEEDED(Folder->ParseDisplayName(nullptr, nullptr, parse.data(), &eaten, &p, &attrs)) && p) {
+    TvxPidl r(p);
+    return vxShellItemPassesFilter(Options, attrs) ? std::move(r) : nullptr;
+  }
+  IEnumIDList* en = nullptr;
+  if (Folder->EnumObjects(nullptr, vxShellOptionsToEnumFlags(Options), &en) != S_OK || !en) return nullptr;
+  TvxComRelease enRef(en);
+  String upper = AnsiUpperCase(Name);
+  PITEMID_CHILD item = nullptr;
+  ULONG fetched = 0;
+  while (en->Next(1, &item, &fetched) == S_OK && fetched == 1 && item) {
+    TvxPidl owned(item);
+    if (AnsiUpperCase(vxShellGetDisplayName(Folder, item)) == upper) return owned;
+  }
+  return nullptr;
+}
+
+TvxPidl vxShellPathToPidl(const String& Path, IShellFolder* RootFolder, PItemIDList RootPidl, DWORD Options,
+                          bool AInsideRoot) {
+  if (Path.empty()) return vxShellPidlCopy(RootPidl);
+  String s = AnsiUpperCase(Path);
+  if (s.size() > 1 && s.back() == L'\\' && s[s.size() - 2] != L':') s.pop_back();
+  String rootPath = AnsiUpperCase(vxShellPidlToPath(RootPidl));
+  auto isDrivePath = [](const String& t) { return t.size() >= 3 && iswalpha(t[0]) && t[1] == L':' && t[2] == L'\\'; };
+  TvxPidl r;
+  if (s.size() >= 2 && iswalpha(s[0]) && s[1] == L':' && (s.size() == 2 || s[2] != L'\\')) {
+    return nullptr;  // drive-relative
+  } else if (isDrivePath(s) || s.starts_with(L"\\\\") || (s.size() > 39 && s.starts_with(L"::{"))) {
+    r = vxShellFindChildByName(vxShellDesktop(), s, Options);
+  } else if (s[0] == L'\\') {
+    if (!isDrivePath(rootPath)) return nullptr;
+    s = (s.size() == 1 ? rootPath.substr(0, 3) : rootPath.substr(0, 2) + s);
+    r = vxShellFindChildByName(vxShellDesktop(), s, Options);
+  } else {
+    if (TvxPidl child = vxShellFindChildByName(RootFolder, s, Options)) {
+      r = vxShellPidlConcat(RootPidl, child.get());
+    } else {
+      for (int i = 0; i < vxShellSpecialFolderCount && !r; ++i) {
+        const auto& e = vxShellSpecialFolder(i);
+        if (e.PIDL && e.PIDLUpperCaseDisplayName == s && vxShellItemPassesFilter(Options, e.Attributes))
+          r = vxShellPidlCopy(e.PIDL.get());
+      }
+    }
+  }
+  if (r && AInsideRoot && !vxShellPidlIsPrefix(RootPidl, r.get())) return nullptr;
+  return r;
+}
+
