@@ -145,7 +145,7 @@ TEST_F(OtherPaintersTest, EachPaintersTabs) {
       {L"extraflat_bottom", 5, tpBottom}, {L"ultraflat_top", 6, tpTop},
       {L"office11_top", 8, tpTop},      {L"office11_left_rotated", 8, tpLeft, true},
       {L"office11_left", 8, tpLeft},    {L"slanted_top", 9, tpTop},     {L"slanted_left_rotated", 9, tpLeft, true},
-      {L"onenote_top", 10, tpTop},      {L"onenote_left", 10, tpLeft},
+      {L"slanted_left", 9, tpLeft},     {L"onenote_top", 10, tpTop},    {L"onenote_left", 10, tpLeft},
   };
   for (const auto& k : cases) {
     auto* c = Make({0, 0, 260, 120}, k.Style, k.Position);
