@@ -1953,6 +1953,650 @@ void TvxPCOffice11Painter::PaintNavigatorButtonBorder(TRect& R, TvxPCNavigatorBu
 }
 
 // =======================================================================================
+// TvxPCSlantedPainter
+
+namespace {
+
+TColor GOneNoteColors[6] = {clBtnShadow, clBtnShadow, static_cast<TColor>(0xFFFFFF),
+                            static_cast<TColor>(0x6A240A), clBtnFace, clBtnFace};
+
+void ReadOneNoteColors() {
+  static const TColor CSchemes[4][6] = {
+      {clBtnShadow, clBtnShadow, static_cast<TColor>(0xFFFFFF), static_cast<TColor>(0x6A240A), clBtnFace, clBtnFace},
+      {static_cast<TColor>(0x9C613B), static_cast<TColor>(0x9A3500), static_cast<TColor>(0xFFFFFF),
+       static_cast<TColor>(0x800000), static_cast<TColor>(0xFFFFFF), static_cast<TColor>(0xF1A675)},
+      {static_cast<TColor>(0x588060), static_cast<TColor>(0x6B7760), static_cast<TColor>(0xFFFFFF),
+       static_cast<TColor>(0x385D3F), static_cast<TColor>(0xFFFFFF), static_cast<TColor>(0x8CC2B0)},
+      {static_cast<TColor>(0x947C7C), static_cast<TColor>(0x927476), static_cast<TColor>(0xFFFFFF),
+       static_cast<TColor>(0x6F4B4B), static_cast<TColor>(0xFFFFFF), static_cast<TColor>(0xCEB9BA)}};
+  // The scheme is known once the Office 2003 colours have been computed.
+  vdOffice11AcquireColors();
+  Integer scheme = vdCurrentOffice11Scheme();
+  vdOffice11ReleaseColors();
+  if (scheme < 0 || scheme > 3) scheme = 0;
+  for (Integer i = 0; i < 6; ++i) GOneNoteColors[i] = CSchemes[scheme][i];
+}
+
+// Re-reads the OneNote colours after a system colour change.
+class TvxPaletteChangedNotifier : public TvxSystemPaletteChangedNotifier {
+ public:
+  void DoChanged() override { ReadOneNoteColors(); }
+};
+
+std::unique_ptr<TvxPaletteChangedNotifier> GPaletteChangedNotifier;
+
+bool TabsShown(TvxCustomTabControl* C) { return !C->HideTabs() && C->RowCount() > 0; }
+
+TvxTabPosition OppositePosition(TvxTabPosition P) {
+  switch (P) {
+    case tpTop: return tpBottom;
+    case tpBottom: return tpTop;
+    case tpLeft: return tpRight;
+    default: return tpLeft;
+  }
+}
+
+Integer SideCount(TvxTabSlantPositions S) { return (S.Contains(spLeft) ? 1 : 0) + (S.Contains(spRight) ? 1 : 0); }
+
+// The shapes of one side of a Slanted tab.
+enum TSideShape { ssSlant, ssCut6, ssSquare, ssCut2 };
+
+// How far in from the side the shape lies at a depth of a tab h deep.
+Integer SideInset(TSideShape S, Integer H, Integer D) {
+  switch (S) {
+    case ssSlant: return D;
+    case ssCut6: return std::max(0, D - (H - 7));
+    case ssSquare: return 0;
+    default: return std::max(0, D - (H - 3));
+  }
+}
+
+}  // namespace
+
+TColor OneNoteColor(Integer AIndex) { return GOneNoteColors[std::clamp(AIndex, 1, 6) - 1]; }
+
+TPoint TvxPCSlantedPainter::ShapePoint(const TRect& R, TvxTabPosition APosition, Integer AAlong, Integer ADepth) {
+  switch (APosition) {
+    case tpBottom: return TPoint{R.left + AAlong, R.top + ADepth};
+    case tpLeft: return TPoint{R.right - 1 - ADepth, R.bottom - 1 - AAlong};
+    case tpRight: return TPoint{R.left + ADepth, R.bottom - 1 - AAlong};
+    default: return TPoint{R.left + AAlong, R.bottom - 1 - ADepth};
+  }
+}
+
+Integer TvxPCSlantedPainter::ShapeLength(const TRect& R, TvxTabPosition APosition) {
+  return IsHorizontal(APosition) ? RectWidth(R) : RectHeight(R);
+}
+
+Integer TvxPCSlantedPainter::ShapeDepth(const TRect& R, TvxTabPosition APosition) {
+  return IsHorizontal(APosition) ? RectHeight(R) : RectWidth(R);
+}
+
+TvxTabSlantPositions TvxPCSlantedPainter::GetSlantedSides() {
+  TvxTabSlants* s = ParentInfo()->TabSlants();
+  if (s->Kind() == skSlant && !ParentInfo()->Rotate()) return s->Positions();
+  return TvxTabSlantPositions{};
+}
+
+Integer TvxPCSlantedPainter::GetCutValue() {
+  return ParentInfo()->TabSlants()->Kind() == skSlant ? CalculateTabNormalHeight() - 1 : 6;
+}
+
+Integer TvxPCSlantedPainter::GetMinSlantedTabWidth() {
+  if (ParentInfo()->Rotate()) return 0;
+  TvxTabSlants* s = ParentInfo()->TabSlants();
+  if (s->Positions().Empty()) return 8;
+  const Integer c = FCutValue, k = SideCount(s->Positions());
+  return s->Kind() == skSlant ? c * k - 2 * k + 8 : c * k + GetFrameWidth() * (2 - k) + 4;
+}
+
+void TvxPCSlantedPainter::GetImageAreaSize(Integer& AWidth, Integer& AHeight) {
+  AWidth = AHeight = 0;
+  TCustomImageList* images = ParentControl()->Images();
+  if (!images) return;
+  const Integer b = ParentInfo()->ImageBorder();
+  AWidth = images->Width() > 0 ? images->Width() + (b > 0 ? 2 * b : 0) : 0;
+  AHeight = images->Height() > 0 ? images->Height() + (b > 0 ? 2 * b : 0) : 0;
+}
+
+TvxPCSizePair TvxPCSlantedPainter::GetTextPadding(Integer AVisibleIndex) {
+  const Integer fw = GetFrameWidth();
+  TvxTabSlants* s = ParentInfo()->TabSlants();
+  if (!ParentInfo()->Rotate()) {
+    const Integer side = s->Kind() == skSlant ? FCutValue : 6;
+    return {s->Positions().Contains(spLeft) ? side : fw + 2, s->Positions().Contains(spRight) ? side : fw + 2};
+  }
+  TvxPCSizePair p{2, fw + 5 + (s->Kind() == skCutCorner && !s->Positions().Empty() ? 1 : 0)};
+  if (ParentInfo()->TabPosition() == tpLeft) std::swap(p.First, p.Second);
+  return p;
+}
+
+Integer TvxPCSlantedPainter::GetTabContentIndent(Integer AVisibleIndex) {
+  const TvxPCSizePair p = GetTextPadding(AVisibleIndex);
+  Integer w = p.First + p.Second;
+  TCustomImageList* images = ParentControl()->Images();
+  if (images && images->Width() > 0 &&
+      (AVisibleIndex == -1 || ParentInfo()->Rotate() ||
+       ParentControl()->GetTabImageIndex(ParentInfo()->VisibleTab(AVisibleIndex)->Index()) != -1)) {
+    Integer iw = 0, ih = 0;
+    GetImageAreaSize(iw, ih);
+    w += iw;
+  }
+  return std::max(w, GetMinSlantedTabWidth());
+}
+
+Integer TvxPCSlantedPainter::CalculateTabNormalWidth(TvxTab* ATab) {
+  if (!ATab->Visible()) return 0;
+  if (ParentInfo()->TabWidth() >= 1) return ParentInfo()->TabWidth();
+  const Integer v = ATab->VisibleIndex();
+  Integer w = GetTabContentIndent(v);
+  if (!ATab->Caption().empty()) {
+    TvxCanvas* canvas = ParentInfo()->Canvas();
+    ParentControl()->PrepareTabFont(ATab, canvas);
+    w += canvas->TextWidth(ATab->Caption());
+    TCustomImageList* images = ParentControl()->Images();
+    if (images && images->Width() > 0 &&
+        (ParentInfo()->Rotate() || ParentControl()->GetTabImageIndex(ATab->Index()) != -1))
+      w += GetImageTextDistance(v);
+  }
+  return std::max(w, GetMinTabNormalWidth(v));
+}
+
+void TvxPCSlantedPainter::GetTabImageAreaMargins(Integer AVisibleIndex, TRect& AMargins) {
+  const Integer fw = GetFrameWidth();
+  if (!ParentInfo()->Rotate()) {
+    AMargins = TRect{0, fw + 3, 0, 1};
+    return;
+  }
+  TvxTabSlants* s = ParentInfo()->TabSlants();
+  const Integer m = s->Kind() == skCutCorner && !s->Positions().Empty() ? fw + 2 : fw + 1;
+  AMargins = TRect{0, m, 0, m};
+}
+
+void TvxPCSlantedPainter::GetTabTextAreaMargins(Integer AVisibleIndex, TRect& AMargins) {
+  const Integer fw = GetFrameWidth();
+  AMargins = ParentInfo()->Rotate() ? TRect{0, fw + 3, 0, fw + 1} : TRect{0, fw + 4, 0, 1};
+}
+
+Integer TvxPCSlantedPainter::GetTabContentHeight() {
+  TvxCustomTabControl* c = ParentControl();
+  TvxCanvas* canvas = ParentInfo()->Canvas();
+  Integer textHeight = 0;
+  for (Integer v = 0; v < c->VisibleTabList()->Count(); ++v) {
+    c->PrepareTabFont(c->VisibleTabList()->GetTab(v), canvas);
+    textHeight = std::max(textHeight, canvas->TextHeight(L"Zg"));
+  }
+  TRect tm, im;
+  GetTabTextAreaMargins(-1, tm);
+  GetTabImageAreaMargins(-1, im);
+  Integer iw = 0, ih = 0;
+  GetImageAreaSize(iw, ih);
+  return std::max(textHeight + tm.top + tm.bottom, ih + im.top + im.bottom);
+}
+
+TvxPCSizePair TvxPCSlantedPainter::GetTabsDistance() {
+  const TvxTabSlantPositions sides = GetSlantedSides();
+  TvxPCSizePair d{sides.Empty() ? 1 : -(FCutValue / 2) * SideCount(sides), -3};
+  if (ParentInfo()->Rotate()) std::swap(d.First, d.Second);
+  return d;
+}
+
+void TvxPCSlantedPainter::GetTabsContainerOffsets(TRect& AOffsets) {
+  AOffsets = TRect{};
+  if (!ParentInfo()->IsTabsContainer()) return;
+  const TvxTabSlantPositions sides = GetSlantedSides();
+  AOffsets = TRect{sides.Contains(spLeft) ? 1 : 2, 2, sides.Contains(spRight) ? 1 : 2, 0};
+  const TvxTabPosition p = ParentInfo()->TabPosition();
+  if (p == tpBottom || p == tpRight) std::swap(AOffsets.left, AOffsets.right);
+}
+
+void TvxPCSlantedPainter::GetExtendedTabsRectOffsets(TRect& AMargins) {
+  AMargins = TRect{};
+  const TvxTabSlantPositions sides = GetSlantedSides();
+  if (IsHorizontal(ParentInfo()->TabPosition())) {
+    AMargins.left = sides.Contains(spLeft) ? 1 : 0;
+    AMargins.right = sides.Contains(spRight) ? 1 : 0;
+  } else {
+    AMargins.bottom = sides.Contains(spLeft) ? 1 : 0;
+    AMargins.top = sides.Contains(spRight) ? 1 : 0;
+  }
+}
+
+void TvxPCSlantedPainter::GetClientRectOffsets(TRect& AOffsets) {
+  TvxPCStandardPainter::GetClientRectOffsets(AOffsets);
+  TvxCustomTabControl* c = ParentControl();
+  if (!TabsShown(c)) return;
+  // The offsets are given for tabs on top: top is the tabs' side.
+  if (ParentInfo()->IsTabsContainer()) AOffsets.top += 2;
+  if (!IsFrameVisible()) {
+    // Room for the line parting the page from the tabs.
+    ++AOffsets.top;
+    if (ParentInfo()->TabsOnBothSides()) ++AOffsets.bottom;
+  }
+}
+
+TColor TvxPCSlantedPainter::GetTabBodyColor(Integer AVisibleIndex) {
+  if (ParentInfo()->VisibleTab(AVisibleIndex)->Highlighted()) return clHighlight;
+  const TColor c = GetTabColor(AVisibleIndex);
+  if (c != clDefault) return c;
+  return ParentInfo()->IsTabsContainer() ? clBtnFace : ParentInfo()->Color();
+}
+
+TColor TvxPCSlantedPainter::GetClientColor() {
+  const Integer main = ParentInfo()->MainTabVisibleIndex();
+  if (ParentInfo()->IsTabsContainer() && main != -1) {
+    const TColor c = GetTabColor(main);
+    return c == clDefault ? clBtnFace : c;
+  }
+  return TvxPCStandardPainter::GetClientColor();
+}
+
+bool TvxPCSlantedPainter::IsHotTab(Integer AVisibleIndex) {
+  return AVisibleIndex >= 0 && ParentControl()->HotTrackTabVisibleIndex() == AVisibleIndex;
+}
+
+void TvxPCSlantedPainter::GetTabGradientColors(Integer AVisibleIndex, TColor& AFirst, TColor& ASecond) {
+  const TColor body = GetTabBodyColor(AVisibleIndex);
+  if (IsHotTab(AVisibleIndex)) {
+    AFirst = LightenColor(body, 20);
+    ASecond = body;
+  } else {
+    AFirst = LightenColor(body, 13);
+    ASecond = vdScaleColorPercent(body, 90);
+  }
+}
+
+void TvxPCSlantedPainter::GetShapeSpan(Integer W, Integer H, Integer ADepth, bool AInner, Integer& AFirst,
+                                       Integer& ALast) {
+  TvxTabSlants* s = ParentInfo()->TabSlants();
+  const TvxTabSlantPositions positions = s->Positions();
+  const TvxTabSlantPositions slanted = GetSlantedSides();
+  auto shape = [&](TvxTabSlantPosition ASide) {
+    if (s->Kind() == skSlant) {
+      if (slanted.Contains(ASide)) return ssSlant;
+      return ssCut2;
+    }
+    if (positions.Contains(ASide)) return ssCut6;
+    return positions.Empty() ? ssCut2 : ssSquare;
+  };
+  AFirst = SideInset(shape(spLeft), H, ADepth);
+  ALast = W - 1 - SideInset(shape(spRight), H, ADepth);
+  if (AInner) {
+    ++AFirst;
+    --ALast;
+  }
+}
+
+std::vector<TPoint> TvxPCSlantedPainter::GetOutlinePoints(Integer W, Integer H) {
+  TvxTabSlants* s = ParentInfo()->TabSlants();
+  const TvxTabSlantPositions positions = s->Positions();
+  const TvxTabSlantPositions slanted = GetSlantedSides();
+  std::vector<TPoint> pts;
+  const bool slant = s->Kind() == skSlant;
+  // Left side, from the page side up.
+  if (slant && slanted.Contains(spLeft))
+    pts = {{0, 0}, {H - 1, H - 1}};
+  else if (!slant && positions.Contains(spLeft))
+    pts = {{0, 0}, {0, H - 7}, {6, H - 1}};
+  else if (!slant && !positions.Empty())
+    pts = {{0, 0}, {0, H - 1}};
+  else
+    pts = {{0, 0}, {0, H - 3}, {2, H - 1}};
+  // Right side, from the outer edge down.
+  if (slant && slanted.Contains(spRight))
+    pts.insert(pts.end(), {{W - H, H - 1}, {W - 1, 0}});
+  else if (!slant && positions.Contains(spRight))
+    pts.insert(pts.end(), {{W - 7, H - 1}, {W - 1, H - 7}, {W - 1, 0}});
+  else if (!slant && !positions.Empty())
+    pts.insert(pts.end(), {{W - 1, H - 1}, {W - 1, 0}});
+  else
+    pts.insert(pts.end(), {{W - 3, H - 1}, {W - 1, H - 3}, {W - 1, 0}});
+  return pts;
+}
+
+TvxRegion* TvxPCSlantedPainter::CreateTabRegion(Integer AVisibleIndex, bool AInner) {
+  TvxTab* tab = ParentInfo()->VisibleTab(AVisibleIndex);
+  const TRect r = tab->FullRect();
+  const TvxTabPosition p = tab->PaintingPosition();
+  const Integer w = ShapeLength(r, p), h = ShapeDepth(r, p);
+  auto* region = new TvxRegion();
+  // The shape is gathered line by line across the depth: exact to the pixel in every position.
+  for (Integer d = 0; d < (AInner ? h - 1 : h); ++d) {
+    Integer a0 = 0, a1 = 0;
+    GetShapeSpan(w, h, d, AInner, a0, a1);
+    if (a1 < a0) continue;
+    const TPoint p0 = ShapePoint(r, p, a0, d), p1 = ShapePoint(r, p, a1, d);
+    region->Combine(new TvxRegion(std::min(p0.x, p1.x), std::min(p0.y, p1.y), std::max(p0.x, p1.x) + 1,
+                                  std::max(p0.y, p1.y) + 1),
+                    roAdd);
+  }
+  return region;
+}
+
+void TvxPCSlantedPainter::PaintTabOutline(Integer AVisibleIndex, const TRect& R) {
+  TvxTab* tab = ParentInfo()->VisibleTab(AVisibleIndex);
+  const TvxTabPosition p = tab->PaintingPosition();
+  std::vector<TPoint> pts = GetOutlinePoints(ShapeLength(R, p), ShapeDepth(R, p));
+  for (TPoint& q : pts) q = ShapePoint(R, p, q.x, q.y);
+  DrawPolyline(pts, GetOutlineColor(AVisibleIndex));
+}
+
+void TvxPCSlantedPainter::PaintTabHighlightBand(Integer AVisibleIndex) {
+  TvxTab* tab = ParentInfo()->VisibleTab(AVisibleIndex);
+  if (!tab->IsMainTab() && !IsHotTab(AVisibleIndex)) return;
+  TRect r = tab->FullRect();
+  const Integer band = GetFrameWidth() + 3;
+  switch (tab->PaintingPosition()) {
+    case tpTop: r.bottom = r.top + band; break;
+    case tpBottom: r.top = r.bottom - band; break;
+    case tpLeft: r.right = r.left + band; break;
+    case tpRight: r.left = r.right - band; break;
+  }
+  TvxCanvas* canvas = ParentInfo()->Canvas();
+  canvas->FillRect(r, clHighlight);
+  canvas->ExcludeClipRect(r);
+}
+
+void TvxPCSlantedPainter::PaintSlantedTabBackground(TvxCanvas* ACanvas, const TRect& R, bool AFlip, bool AVertical,
+                                                    Integer AVisibleIndex) {
+  TvxTab* tab = ParentInfo()->VisibleTab(AVisibleIndex);
+  const bool main = tab->IsMainTab();
+  const bool hotMain = main && PaintsHotMainTab() && IsHotTab(AVisibleIndex);
+  if (main && !hotMain) {
+    ACanvas->FillRect(R, GetTabBodyColor(AVisibleIndex));
+    return;
+  }
+  TColor first, second;
+  if (ParentInfo()->Options().Contains(pcoGradient))
+    GetTabGradientColors(AVisibleIndex, first, second);
+  else
+    first = second = GetTabBodyColor(AVisibleIndex);
+  const TvxTabPosition p = tab->PaintingPosition();
+  if (hotMain && (p == tpBottom || p == tpRight)) std::swap(first, second);
+  if (AFlip) std::swap(first, second);
+  vdFillGradientRect(ACanvas->Handle(), R, first, second, AVertical);
+}
+
+void TvxPCSlantedPainter::PaintMainTabExtension(Integer AVisibleIndex) {
+  TvxTab* tab = ParentInfo()->VisibleTab(AVisibleIndex);
+  const TRect r = tab->FullRect();
+  const TvxTabPosition p = tab->PaintingPosition();
+  const Integer w = ShapeLength(r, p);
+  TvxCanvas* canvas = ParentInfo()->Canvas();
+  const TPoint a = ShapePoint(r, p, 0, -1), b = ShapePoint(r, p, w - 1, -1);
+  canvas->FillRect(TRect{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x) + 1, std::max(a.y, b.y) + 1},
+                   GetTabBodyColor(AVisibleIndex));
+  const TvxTabSlantPositions sides = GetSlantedSides();
+  if (!sides.Contains(spLeft)) canvas->SetPixel(a.x, a.y, GetOutlineColor(AVisibleIndex));
+  if (!sides.Contains(spRight)) canvas->SetPixel(b.x, b.y, GetOutlineColor(AVisibleIndex));
+}
+
+void TvxPCSlantedPainter::PaintTabBody(TvxTab* ATab, Integer AVisibleIndex) {
+  TvxCanvas* canvas = ParentInfo()->Canvas();
+  const TRect full = ATab->FullRect();
+  {
+    canvas->SaveClipRegion();
+    struct TRestoreClip {
+      TvxCanvas* C;
+      ~TRestoreClip() { C->RestoreClipRegion(); }
+    } restoreClip{canvas};
+    PaintTabOutline(AVisibleIndex, full);
+    canvas->SetClipRegion(CreateTabRegion(AVisibleIndex, true), roIntersect);
+    PaintTabHighlightBand(AVisibleIndex);
+    PaintSlantedTabBackground(canvas, full, false, !IsHorizontal(ATab->PaintingPosition()), AVisibleIndex);
+  }
+  if (ATab->IsMainTab()) PaintMainTabExtension(AVisibleIndex);
+  TRect focus = FOutTabImageAndTextData.TabTextRect;
+  const bool vertical = ParentControl()->IsVerticalText();
+  const Integer across = vertical ? 2 : 3, along = vertical ? 3 : 2;
+  if (vertical)
+    focus = TRect{focus.left - along, focus.top - across, focus.right + along, focus.bottom + across};
+  else
+    focus = TRect{focus.left - across, focus.top - along, focus.right + across, focus.bottom + along};
+  canvas->Brush()->SetColor(GetTabBodyColor(AVisibleIndex));
+  PaintTabFocusRect(AVisibleIndex, focus);
+}
+
+TvxRegion* TvxPCSlantedPainter::GetTabClipRegion(Integer AVisibleIndex) {
+  TvxTab* tab = ParentInfo()->VisibleTab(AVisibleIndex);
+  TvxRegion* region = CreateTabRegion(AVisibleIndex, false);
+  region->Combine(new TvxRegion(tab->VisibleRect()), roIntersect);
+  if (tab->IsMainTab()) {
+    const TRect v = tab->VisibleRect();
+    TRect band = ExtendTowardPage(v, tab->PaintingPosition(), 1);
+    switch (tab->PaintingPosition()) {
+      case tpTop: band.top = v.bottom; break;
+      case tpBottom: band.bottom = v.top; break;
+      case tpLeft: band.left = v.right; break;
+      case tpRight: band.right = v.left; break;
+    }
+    region->Combine(new TvxRegion(band), roAdd);
+  }
+  return region;
+}
+
+bool TvxPCSlantedPainter::IsTabHit(Integer AVisibleIndex, Integer X, Integer Y) {
+  std::unique_ptr<TvxRegion> r(CreateTabRegion(AVisibleIndex, false));
+  if (!r->PtInRegion(X, Y)) return false;
+  // The selected tab lies in front of its neighbour on the left.
+  TvxCustomTabControl* c = ParentControl();
+  const Integer next = AVisibleIndex + 1;
+  if (next < c->VisibleTabList()->Count() && c->IsDisplayedTab(next) && ParentInfo()->VisibleTab(next)->IsMainTab()) {
+    std::unique_ptr<TvxRegion> n(CreateTabRegion(next, false));
+    if (n->PtInRegion(X, Y)) return false;
+  }
+  return true;
+}
+
+void TvxPCSlantedPainter::PaintTabs() {
+  TvxCustomTabControl* c = ParentControl();
+  TvxCanvas* canvas = ParentInfo()->Canvas();
+  const Integer main = ParentInfo()->MainTabVisibleIndex();
+  if (main != -1 && c->IsDisplayedTab(main)) PaintTab(main);
+  // The other tabs row by row from the page outward; within a row a tab lies in front of
+  // the one after it.
+  std::vector<Integer> order;
+  for (Integer v = 0; v < c->VisibleTabList()->Count(); ++v)
+    if (v != main && c->IsDisplayedTab(v)) order.push_back(v);
+  auto distance = [&](Integer v) {
+    const TRect r = ParentInfo()->VisibleTab(v)->FullRect();
+    switch (ParentInfo()->VisibleTab(v)->PaintingPosition()) {
+      case tpTop: return -r.bottom;
+      case tpBottom: return r.top;
+      case tpLeft: return -r.right;
+      default: return r.left;
+    }
+  };
+  std::stable_sort(order.begin(), order.end(), [&](Integer a, Integer b) { return distance(a) < distance(b); });
+  size_t i = 0;
+  while (i < order.size()) {
+    const Integer row = ParentInfo()->VisibleTab(order[i])->Row();
+    TRect span{};
+    bool first = true;
+    TvxTabPosition pos = ParentInfo()->VisibleTab(order[i])->PaintingPosition();
+    for (; i < order.size() && ParentInfo()->VisibleTab(order[i])->Row() == row; ++i) {
+      const TRect r = ParentInfo()->VisibleTab(order[i])->VisibleRect();
+      span = first ? r : TRect{std::min(span.left, r.left), std::min(span.top, r.top), std::max(span.right, r.right),
+                               std::max(span.bottom, r.bottom)};
+      first = false;
+      PaintTab(order[i]);
+    }
+    // The row's line along its page side.
+    TRect line = ExtendTowardPage(span, pos, 1);
+    switch (pos) {
+      case tpTop: line.top = span.bottom; break;
+      case tpBottom: line.bottom = span.top; break;
+      case tpLeft: line.left = span.right; break;
+      case tpRight: line.right = span.left; break;
+    }
+    canvas->FillRect(line, GetOutlineColor(-1));
+  }
+}
+
+void TvxPCSlantedPainter::PaintFrame() {
+  TRect r = GetClientRect();
+  r = TRect{r.left - 1, r.top - 1, r.right + 1, r.bottom + 1};
+  if (ParentInfo()->IsTabsContainer()) r = ExtendTowardPage(r, OppositePosition(ParentInfo()->TabPosition()), 2);
+  ParentInfo()->Canvas()->FrameRect(r, GetOutlineColor(-1));
+}
+
+void TvxPCSlantedPainter::PaintFrameAndClientArea() {
+  if (IsFrameVisible())
+    PaintFrame();
+  else if (TabsShown(ParentControl()))
+    // The band between the frame and the client rectangle is the line along the page.
+    ParentInfo()->Canvas()->FillRect(GetFrameRect(), GetOutlineColor(-1));
+  PaintClientArea();
+  ParentInfo()->Canvas()->ExcludeClipRect(GetFrameRect());
+}
+
+void TvxPCSlantedPainter::PaintClientArea() {
+  TRect r = GetClientRect();
+  if (ParentInfo()->IsTabsContainer()) r = ExtendTowardPage(r, OppositePosition(ParentInfo()->TabPosition()), 2);
+  ParentInfo()->Canvas()->FillRect(r, GetClientColor());
+}
+
+void TvxPCSlantedPainter::PrepareTabTextBitmapBackground(TBitmap* ABitmap, const TvxPCOutTabImageAndTextData& AData,
+                                                         Integer AVisibleIndex) {
+  // The tab's background is painted at the caption's place in screen orientation and turned
+  // back, so that the caption bitmap turned for display sits on the same gradient.
+  TvxTab* tab = ParentInfo()->VisibleTab(AVisibleIndex);
+  const TRect& tr = AData.TabTextRect;
+  const TRect full = tab->FullRect();
+  auto screen = std::make_unique<TBitmap>();
+  screen->SetPixelFormat(pf32bit);
+  screen->SetSize(RectWidth(tr), RectHeight(tr));
+  TvxCanvas sc(screen->Canvas());
+  PaintSlantedTabBackground(&sc, TRect{full.left - tr.left, full.top - tr.top, full.right - tr.left, full.bottom - tr.top},
+                            false, !IsHorizontal(tab->PaintingPosition()), AVisibleIndex);
+  if (ParentControl()->IsVerticalText()) {
+    const TvxRotationAngle a = ParentControl()->CaptionRotation() == raPlus90 ? raMinus90 : raPlus90;
+    sc.RotateBitmap(screen.get(), a);
+  }
+  ::BitBlt(ABitmap->Canvas()->Handle(), 0, 0, ABitmap->Width(), ABitmap->Height(), screen->Canvas()->Handle(), 0, 0,
+           SRCCOPY);
+}
+
+Integer TvxPCSlantedPainter::GetNavigatorButtonWidth(TvxPCNavigatorButton AButton) {
+  switch (AButton) {
+    case nbGoDialog: return 13;
+    case nbClose: return 16;
+    default: return 17;
+  }
+}
+
+Integer TvxPCSlantedPainter::GetNavigatorButtonsDistance(TvxPCNavigatorButton AButton,
+                                                         TvxPCNavigatorButton ANextButton) {
+  return AButton == nbClose || ANextButton == nbClose ? 3 : 1;
+}
+
+void TvxPCSlantedPainter::GetNavigatorButtonGlyphInfo(TvxPCNavigatorButton AButton,
+                                                      TvxPCNavigatorButtonGlyphInfo& AInfo) {
+  TvxPCStandardPainter::GetNavigatorButtonGlyphInfo(AButton, AInfo);
+  AInfo.Enabled = true;
+  AInfo.Outlined = AButton == nbClose;
+}
+
+TColor TvxPCSlantedPainter::GetNavigatorButtonColor(TvxPCNavigatorButtonState AState) {
+  switch (AState) {
+    case nbsHotTrack: return vdMixColors(clBtnFace, clWhite, 35);
+    case nbsPressed: return vdMixColors(clBtnFace, clBlack, 90);
+    default: return clBtnFace;
+  }
+}
+
+TColor TvxPCSlantedPainter::GetNavigatorButtonGlyphColor(TvxPCNavigatorButtonState AState) {
+  if (AState == nbsDisabled || !ParentControl()->Enabled()) return clBtnShadow;
+  if (AState == nbsPressed) return vdMixColors(ParentInfo()->Color(), clWhite, 10);
+  return clBtnText;
+}
+
+void TvxPCSlantedPainter::PaintNavigatorButtonBorder(TRect& R, TvxPCNavigatorButtonState AState) {
+  ParentInfo()->Canvas()->FrameRect(R, AState == nbsHotTrack || AState == nbsPressed ? clBlack : clBtnShadow);
+  R = TRect{R.left + 1, R.top + 1, R.right - 1, R.bottom - 1};
+}
+
+// =======================================================================================
+// TvxPCOneNotePainter
+
+TColor TvxPCOneNotePainter::GetOutlineColor(Integer AVisibleIndex) { return OneNoteColor(1); }
+
+TvxPCSizePair TvxPCOneNotePainter::GetTabsDistance() { return {5 - FCutValue, -3}; }
+
+void TvxPCOneNotePainter::GetTabsContainerOffsets(TRect& AOffsets) {
+  AOffsets = ParentInfo()->IsTabsContainer() ? TRect{0, 2, 0, 0} : TRect{};
+}
+
+void TvxPCOneNotePainter::GetExtendedTabsRectOffsets(TRect& AMargins) { AMargins = TurnOffsets(TRect{4, 0, 4, 0}); }
+
+void TvxPCOneNotePainter::GetShapeSpan(Integer W, Integer H, Integer ADepth, bool AInner, Integer& AFirst,
+                                       Integer& ALast) {
+  // The left side runs diagonally over the depth, bending into a short bevel at the top.
+  if (ADepth <= H - 4)
+    AFirst = ADepth + 1;
+  else
+    AFirst = H - 3 + ((ADepth - (H - 4)) * 5 + 2) / 3;
+  ALast = W - 1 - std::max(0, ADepth - (H - 3));
+  if (AInner) {
+    ++AFirst;
+    --ALast;
+  }
+}
+
+std::vector<TPoint> TvxPCOneNotePainter::GetOutlinePoints(Integer W, Integer H) {
+  return {{1, 0}, {H - 3, H - 4}, {H + 2, H - 1}, {W - 3, H - 1}, {W - 1, H - 3}, {W - 1, 0}};
+}
+
+void TvxPCOneNotePainter::PaintTabOutline(Integer AVisibleIndex, const TRect& R) {
+  TvxTab* tab = ParentInfo()->VisibleTab(AVisibleIndex);
+  const TvxTabPosition p = tab->PaintingPosition();
+  const Integer w = ShapeLength(R, p), h = ShapeDepth(R, p);
+  const TColor body = GetTabBodyColor(AVisibleIndex);
+  TColor outline, highlight, shadow;
+  if (IsHotTab(AVisibleIndex)) {
+    outline = highlight = shadow = OneNoteColor(4);
+  } else if (tab->IsMainTab()) {
+    outline = OneNoteColor(1);
+    highlight = vdMixColors(clWhite, body, 60);
+    shadow = vdMixColors(highlight, body, 70);
+  } else {
+    outline = OneNoteColor(2);
+    highlight = vdMixColors(vdMixColors(clWhite, OneNoteColor(6), 50), body, 50);
+    shadow = vdMixColors(OneNoteColor(6), body, 50);
+  }
+  auto at = [&](Integer a, Integer d) { return ShapePoint(R, p, a, d); };
+  auto line = [&](std::vector<TPoint> pts, TColor color) {
+    for (TPoint& q : pts) q = at(q.x, q.y);
+    DrawPolyline(pts, color);
+  };
+  TvxCanvas* canvas = ParentInfo()->Canvas();
+  const TPoint corner = at(0, 0);
+  canvas->SetPixel(corner.x, corner.y, vdMixColors(outline, ColorAt(at(-1, 0)), 25));
+  line(GetOutlinePoints(w, h), outline);
+  const TPoint bevel = at(h + 2, h - 1);
+  canvas->SetPixel(bevel.x, bevel.y, vdMixColors(outline, ColorAt(at(h + 1, h - 1)), 60));
+  line({{2, 0}, {h - 3, h - 5}, {h + 2, h - 2}, {w - 4, h - 2}}, highlight);
+  line({{w - 3, h - 2}, {w - 2, h - 3}, {w - 2, 0}}, shadow);
+}
+
+void TvxPCOneNotePainter::PaintMainTabExtension(Integer AVisibleIndex) {
+  TvxTab* tab = ParentInfo()->VisibleTab(AVisibleIndex);
+  const TRect r = tab->FullRect();
+  const TvxTabPosition p = tab->PaintingPosition();
+  const Integer w = ShapeLength(r, p);
+  const TColor body = GetTabBodyColor(AVisibleIndex);
+  TvxCanvas* canvas = ParentInfo()->Canvas();
+  const TPoint a = ShapePoint(r, p, 0, -1), b = ShapePoint(r, p, w - 1, -1);
+  canvas->FillRect(TRect{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x) + 1, std::max(a.y, b.y) + 1}, body);
+  canvas->SetPixel(a.x, a.y, vdMixColors(GetOutlineColor(AVisibleIndex), body, 50));
+}
+
+TColor TvxPCSlantedPainter::ColorAt(const TPoint& P) {
+  const Integer v = ParentControl()->IndexOfTabAt(P.x, P.y);
+  return v < 0 ? ParentInfo()->Color() : GetTabBodyColor(v);
+}
+
+// =======================================================================================
 // Class references
 
 namespace {
@@ -1994,6 +2638,9 @@ class TOffice11PainterClass : public TSimplePainterClass<TvxPCOffice11Painter, t
   }
 };
 const TOffice11PainterClass GOffice11PainterClass;
+// Reached only through a control's style.
+const TSimplePainterClass<TvxPCSlantedPainter, tsTabs, 9> GSlantedPainterClass(L"Slanted", lfsStandard, false);
+const TSimplePainterClass<TvxPCOneNotePainter, tsTabs, 10> GOneNotePainterClass(L"OneNote", lfsStandard, false);
 
 }  // namespace
 
@@ -2003,6 +2650,8 @@ TvxPCPainterClass TvxPCFlatPainter::StaticPainterClass() { return &GFlatPainterC
 TvxPCPainterClass TvxPCExtraFlatPainter::StaticPainterClass() { return &GExtraFlatPainterClass; }
 TvxPCPainterClass TvxPCUltraFlatPainter::StaticPainterClass() { return &GUltraFlatPainterClass; }
 TvxPCPainterClass TvxPCOffice11Painter::StaticPainterClass() { return &GOffice11PainterClass; }
+TvxPCPainterClass TvxPCSlantedPainter::StaticPainterClass() { return &GSlantedPainterClass; }
+TvxPCPainterClass TvxPCOneNotePainter::StaticPainterClass() { return &GOneNotePainterClass; }
 
 // =======================================================================================
 // Start-up
@@ -2013,7 +2662,8 @@ std::vector<TvxPCPainterClass> RegisteredClasses() {
   return {TvxPCTabsPainter::StaticPainterClass(), TvxPCButtonsPainter::StaticPainterClass(),
           TvxPCFlatButtonsPainter::StaticPainterClass(), TvxPCExtraFlatPainter::StaticPainterClass(),
           TvxPCUltraFlatPainter::StaticPainterClass(), TvxPCFlatPainter::StaticPainterClass(),
-          TvxPCOffice11Painter::StaticPainterClass()};
+          TvxPCOffice11Painter::StaticPainterClass(), TvxPCSlantedPainter::StaticPainterClass(),
+          TvxPCOneNotePainter::StaticPainterClass()};
 }
 
 void InitPCPainters() {
@@ -2021,12 +2671,15 @@ void InitPCPainters() {
   GLightButtonFaceColor = static_cast<TColor>(RGB(std::min(255, GetRValue(face) + 20),
                                                   std::min(255, GetGValue(face) + 20),
                                                   std::min(255, GetBValue(face) + 20)));
+  ReadOneNoteColors();
+  GPaletteChangedNotifier = std::make_unique<TvxPaletteChangedNotifier>();
   // In style order: the registry answers a look and feel from the last class back.
   for (TvxPCPainterClass c : RegisteredClasses()) RegisterPCPainter(c);
 }
 
 void FinPCPainters() {
   for (TvxPCPainterClass c : RegisteredClasses()) UnregisterPCPainter(c);
+  GPaletteChangedNotifier.reset();
 }
 
 }  // namespace

@@ -347,6 +347,122 @@ class TvxPCOffice11Painter : public TvxPCUltraFlatPainter {
   bool HasFarSideRows();
 };
 
+// Tabs with slanted or cut sides overlapping their neighbours, gradient fills and a
+// highlight band on the hot and the selected tab.
+class TvxPCSlantedPainter : public TvxPCStandardPainter {
+  DECLARE_CLASS(TvxPCSlantedPainter, TvxPCStandardPainter)
+ public:
+  using TvxPCStandardPainter::TvxPCStandardPainter;
+  static TvxPCPainterClass StaticPainterClass();
+  TvxPCPainterClass Class() const override { return StaticPainterClass(); }
+
+  void PrepareLayout() override { FCutValue = GetCutValue(); }
+  Integer CalculateTabNormalWidth(TvxTab* ATab) override;
+  Integer GetMinTabNormalWidth(Integer AVisibleIndex) override { return GetTabContentIndent(AVisibleIndex); }
+  Integer GetTabContentIndent(Integer AVisibleIndex) override;
+  Integer GetImageTextDistance(Integer AVisibleIndex) override { return 3; }
+  Integer GetFrameWidth() override { return 1; }
+  TvxPCSizePair GetTextPadding(Integer AVisibleIndex) override;
+  TvxPCSizePair GetCompactTextPadding(Integer AVisibleIndex) override { return GetTextPadding(AVisibleIndex); }
+  void GetTabImageAreaMargins(Integer AVisibleIndex, TRect& AMargins) override;
+  void GetTabTextAreaMargins(Integer AVisibleIndex, TRect& AMargins) override;
+  Integer GetMinTabNormalHeight() override { return 0; }
+  Integer GetTabContentHeight() override;
+  TvxPCSizePair GetTabsDistance() override;
+  void GetTabsContainerOffsets(TRect& AOffsets) override;
+  void GetExtendedTabsRectOffsets(TRect& AMargins) override;
+  void GetClientRectOffsets(TRect& AOffsets) override;
+  TColor GetTabBodyColor(Integer AVisibleIndex) override;
+  bool IsTabColoredByPage() override { return true; }
+  TColor GetClientColor() override;
+  bool IsTabDrawnPressed(Integer AVisibleIndex) override { return false; }
+  bool IsTabHit(Integer AVisibleIndex, Integer X, Integer Y) override;
+  TvxRegion* GetTabClipRegion(Integer AVisibleIndex) override;
+  void PaintTabs() override;
+  void PaintTabBody(TvxTab* ATab, Integer AVisibleIndex) override;
+  void PaintFrame() override;
+  void PaintFrameAndClientArea() override;
+  void PaintClientArea() override;
+  void PrepareTabTextBitmapBackground(TBitmap* ABitmap, const TvxPCOutTabImageAndTextData& AData,
+                                     Integer AVisibleIndex) override;
+  Integer GetNavigatorButtonHeight() override { return 17; }
+  Integer GetNavigatorButtonWidth(TvxPCNavigatorButton AButton) override;
+  Integer GetNavigatorButtonsDistance(TvxPCNavigatorButton AButton, TvxPCNavigatorButton ANextButton) override;
+  Integer GetNavigatorButtonsInnerOffset() override { return 1; }
+  Integer GetNavigatorButtonsEdgeOffset() override { return ParentInfo()->IsTabsContainer() ? 2 : 1; }
+  Integer GetNavigatorButtonsSideOffset() override { return ParentInfo()->IsTabsContainer() ? 2 : 0; }
+  void GetNavigatorButtonGlyphInfo(TvxPCNavigatorButton AButton, TvxPCNavigatorButtonGlyphInfo& AInfo) override;
+  TColor GetNavigatorButtonColor(TvxPCNavigatorButtonState AState) override;
+  TColor GetNavigatorButtonGlyphColor(TvxPCNavigatorButtonState AState) override;
+  void PaintNavigatorButtonBorder(TRect& R, TvxPCNavigatorButtonState AState) override;
+
+  virtual bool PaintsHotMainTab() { return false; }
+  virtual void PaintSlantedTabBackground(TvxCanvas* ACanvas, const TRect& R, bool AFlip, bool AVertical,
+                                         Integer AVisibleIndex);
+  virtual void PaintMainTabExtension(Integer AVisibleIndex);
+  virtual void GetTabGradientColors(Integer AVisibleIndex, TColor& AFirst, TColor& ASecond);
+  virtual Integer GetMinSlantedTabWidth();
+  virtual TColor GetOutlineColor(Integer AVisibleIndex) { return clBtnShadow; }
+  virtual TvxTabSlantPositions GetSlantedSides();
+  virtual void GetImageAreaSize(Integer& AWidth, Integer& AHeight);
+  virtual Integer GetUnusedSlantedValue() { return 0; }
+  virtual Integer GetCutValue();
+  virtual TvxRegion* CreateTabRegion(Integer AVisibleIndex, bool AInner);
+  virtual void PaintTabOutline(Integer AVisibleIndex, const TRect& R);
+  virtual void PaintTabHighlightBand(Integer AVisibleIndex);
+
+  Integer CutValue() const { return FCutValue; }
+
+ protected:
+  // The shape described for a tab on top: the first and last pixel along the tab at the
+  // given depth from its page side (0 nearest the page), for a tab w long and h deep.
+  virtual void GetShapeSpan(Integer W, Integer H, Integer ADepth, bool AInner, Integer& AFirst, Integer& ALast);
+  // The outline for a tab on top as (along, depth) points.
+  virtual std::vector<TPoint> GetOutlinePoints(Integer W, Integer H);
+  // A (along, depth) point of a tab's shape in control coordinates.
+  static TPoint ShapePoint(const TRect& R, TvxTabPosition APosition, Integer AAlong, Integer ADepth);
+  static Integer ShapeLength(const TRect& R, TvxTabPosition APosition);
+  static Integer ShapeDepth(const TRect& R, TvxTabPosition APosition);
+  // The body colour of the tab at a point, or the control's colour where there is none.
+  TColor ColorAt(const TPoint& P);
+  bool IsHotTab(Integer AVisibleIndex);
+
+  Integer FCutValue = 0;
+};
+
+// Notebook-like tabs in the colours of the current Office 2003 scheme.
+class TvxPCOneNotePainter : public TvxPCSlantedPainter {
+  DECLARE_CLASS(TvxPCOneNotePainter, TvxPCSlantedPainter)
+ public:
+  using TvxPCSlantedPainter::TvxPCSlantedPainter;
+  static TvxPCPainterClass StaticPainterClass();
+  TvxPCPainterClass Class() const override { return StaticPainterClass(); }
+
+  bool SupportsTabRotation() override { return false; }
+  bool PaintsHotMainTab() override { return true; }
+  TColor GetOutlineColor(Integer AVisibleIndex) override;
+  TvxTabSlantPositions GetSlantedSides() override { return TvxTabSlantPositions{spLeft}; }
+  Integer GetCutValue() override { return CalculateTabNormalHeight() + 2; }
+  Integer GetMinSlantedTabWidth() override { return FCutValue + 4; }
+  TvxPCSizePair GetTextPadding(Integer AVisibleIndex) override { return {FCutValue, 4}; }
+  void GetTabImageAreaMargins(Integer AVisibleIndex, TRect& AMargins) override { AMargins = TRect{0, 3, 0, 1}; }
+  void GetTabTextAreaMargins(Integer AVisibleIndex, TRect& AMargins) override { AMargins = TRect{0, 4, 0, 1}; }
+  TvxPCSizePair GetTabsDistance() override;
+  void GetTabsContainerOffsets(TRect& AOffsets) override;
+  void GetExtendedTabsRectOffsets(TRect& AMargins) override;
+  Integer GetNavigatorButtonsEdgeOffset() override { return ParentInfo()->IsTabsContainer() ? 2 : 0; }
+  void PaintMainTabExtension(Integer AVisibleIndex) override;
+  void PaintTabOutline(Integer AVisibleIndex, const TRect& R) override;
+  void PaintTabHighlightBand(Integer AVisibleIndex) override {}
+
+ protected:
+  void GetShapeSpan(Integer W, Integer H, Integer ADepth, bool AInner, Integer& AFirst, Integer& ALast) override;
+  std::vector<TPoint> GetOutlinePoints(Integer W, Integer H) override;
+};
+
+// The six colours of the OneNote tabs for the current Office 2003 scheme (index 1..6).
+TColor OneNoteColor(Integer AIndex);
+
 // Colour and geometry routines shared by the painters.
 void ColorToHsb(TColor AColor, long double& AHue, long double& ASaturation, long double& ABrightness);
 TColor HsbToColor(long double AHue, long double ASaturation, long double ABrightness);

@@ -33,7 +33,26 @@ TEST_F(OtherPaintersTest, RegisteredInStyleOrderAndFoundByStyleNameAndLookAndFee
   EXPECT_EQ(f->GetPainterClass(TvxPCStyleID(7)), TvxPCFlatPainter::StaticPainterClass());
   EXPECT_EQ(f->GetPainterClass(TvxPCStyleID(8)), TvxPCOffice11Painter::StaticPainterClass());
   EXPECT_EQ(f->GetPainterClass(String(L"office11")), TvxPCOffice11Painter::StaticPainterClass());
-  EXPECT_EQ(f->PainterClassCount(), 7);
+  // All nine styles, each found by its id and by its name.
+  const struct {
+    TvxPCStyleID Id;
+    const wchar_t* Name;
+    TvxPCPainterClass Class;
+  } styles[] = {{1, L"Tabs", TvxPCTabsPainter::StaticPainterClass()},
+                {2, L"Buttons", TvxPCButtonsPainter::StaticPainterClass()},
+                {3, L"FlatButtons", TvxPCFlatButtonsPainter::StaticPainterClass()},
+                {5, L"ExtraFlat", TvxPCExtraFlatPainter::StaticPainterClass()},
+                {6, L"UltraFlat", TvxPCUltraFlatPainter::StaticPainterClass()},
+                {7, L"Flat", TvxPCFlatPainter::StaticPainterClass()},
+                {8, L"Office11", TvxPCOffice11Painter::StaticPainterClass()},
+                {9, L"Slanted", TvxPCSlantedPainter::StaticPainterClass()},
+                {10, L"OneNote", TvxPCOneNotePainter::StaticPainterClass()}};
+  for (const auto& k : styles) {
+    EXPECT_EQ(f->GetPainterClass(k.Id), k.Class) << k.Id;
+    EXPECT_EQ(f->GetPainterClass(String(k.Name)), k.Class) << k.Id;
+    EXPECT_EQ(k.Class->GetStyleName(), String(k.Name));
+  }
+  EXPECT_EQ(f->PainterClassCount(), 9);
   auto* c = AddTabControl({0, 0, 200, 80}, {L"A"});
   c->LookAndFeel()->SetNativeStyle(false);
   c->LookAndFeel()->SetKind(lfFlat);
@@ -125,7 +144,8 @@ TEST_F(OtherPaintersTest, EachPaintersTabs) {
       {L"flat_bottom", 7, tpBottom},    {L"flat_left", 7, tpLeft},  {L"extraflat_top", 5, tpTop},
       {L"extraflat_bottom", 5, tpBottom}, {L"ultraflat_top", 6, tpTop},
       {L"office11_top", 8, tpTop},      {L"office11_left_rotated", 8, tpLeft, true},
-      {L"office11_left", 8, tpLeft},
+      {L"office11_left", 8, tpLeft},    {L"slanted_top", 9, tpTop},     {L"slanted_left_rotated", 9, tpLeft, true},
+      {L"slanted_left", 9, tpLeft},     {L"onenote_top", 10, tpTop},    {L"onenote_left", 10, tpLeft},
   };
   for (const auto& k : cases) {
     auto* c = Make({0, 0, 260, 120}, k.Style, k.Position);
@@ -165,4 +185,45 @@ TEST_F(OtherPaintersTest, Office11FollowsTheSchemeAndDegeneratesToAMixWithoutGra
   d->LookAndFeel()->SetNativeStyle(false);
   d->LookAndFeel()->SetKind(lfOffice11);
   EXPECT_EQ(d->Painter()->Class(), TvxPCOffice11Painter::StaticPainterClass());
+}
+
+TEST_F(OtherPaintersTest, SlantedTabsOverlapByTheirCutAndTheSelectedTabIsHitInFront) {
+  auto* c = Make({0, 0, 300, 80}, 9);
+  c->TabSlants()->SetKind(skSlant);
+  c->TabSlants()->SetPositions(TvxTabSlantPositions{spLeft, spRight});
+  c->SetTabHeight(20);
+  auto* p = static_cast<TvxPCSlantedPainter*>(c->Painter());
+  EXPECT_EQ(p->CutValue(), 19);
+  const TRect a = c->Tabs()->Tab(0)->NormalRect(), b = c->Tabs()->Tab(1)->NormalRect();
+  EXPECT_EQ(a.right - b.left, 18);
+  // In the overlap near the page the left tab is hit until its neighbour is selected.
+  const Integer y = a.bottom - 2, x = b.left + 2;
+  EXPECT_EQ(c->IndexOfTabAt(x, y), 0);
+  c->SelectTabByIndex(1);
+  EXPECT_EQ(c->IndexOfTabAt(x, y), 1);
+  // Without slanted sides every tab has small cut corners and they lie one pixel apart.
+  c->TabSlants()->SetPositions(TvxTabSlantPositions{});
+  const TRect a2 = c->Tabs()->Tab(0)->NormalRect(), b2 = c->Tabs()->Tab(1)->NormalRect();
+  EXPECT_EQ(b2.left - a2.right, 1);
+  EXPECT_EQ(c->IndexOfTabAt(a2.left, a2.top + 1), -1);  // the cut corner belongs to no tab
+  EXPECT_EQ(c->IndexOfTabAt(a2.left + 2, a2.top + 1), 0);
+}
+
+TEST_F(OtherPaintersTest, OneNoteRefusesRotationAndTakesTheSchemeColours) {
+  auto* c = Make({0, 0, 300, 80}, 10);
+  EXPECT_THROW(c->SetRotate(true), EvdException);
+  EXPECT_FALSE(c->Rotate());
+  // Outline colour of the page frame: colour 1 of the scheme row now current.
+  const TColor expected[4] = {clBtnShadow, static_cast<TColor>(0x9C613B), static_cast<TColor>(0x588060),
+                              static_cast<TColor>(0x947C7C)};
+  vdOffice11AcquireColors();
+  const Integer scheme = vdCurrentOffice11Scheme();
+  vdOffice11ReleaseColors();
+  ASSERT_TRUE(scheme >= 0 && scheme <= 3);
+  EXPECT_EQ(ColorToRGB(OneNoteColor(1)), ColorToRGB(expected[scheme]));
+  c->SetShowFrame(true);
+  const TRect cr = c->Painter()->GetClientRect();
+  auto px = PaintToPixels(c);
+  const DWORD p = px[static_cast<size_t>((cr.top + cr.bottom) / 2) * c->Width() + cr.left - 1];
+  EXPECT_EQ(static_cast<COLORREF>(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF)), ColorToRGB(expected[scheme]));
 }
