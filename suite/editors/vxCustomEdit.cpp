@@ -2,7 +2,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <exception>
+
 #include "Forms.h"
+#include "Menus.h"
 #include "vxEditConsts.h"
 #include "vxVariants.h"
 
@@ -518,4 +522,384 @@ void TvxCustomEdit::DoExit() {
     throw;
   }
   FKeyboardAction = keyboard;
+}
+
+TClass TvxCustomEditProperties::GetContainerClass() { return TvxCustomEdit::StaticClass(); }
+
+TvxCustomEdit* TvxCustomEdit::CreateOfClass(TClass AClass, TComponent* AOwner, bool AIsInplace) {
+  if (!AClass || !AClass->InheritsFrom(TvxCustomEdit::StaticClass()))
+    throw EvxEditError(L"Not an editor class");
+  std::unique_ptr<TvxCustomEdit> e(static_cast<TvxCustomEdit*>(AClass->NewInstance(AOwner)));
+  if (!e) throw EvxEditError(L"The editor class cannot be created");
+  e->FIsInplace = AIsInplace;
+  e->AfterConstruction();
+  return e.release();
+}
+
+// --- Per-cell edit data -------------------------------------------------------------------------
+
+TvxCustomEditData::TvxCustomEditData(TvxCustomEdit* AEdit) : FEdit(AEdit) { Clear(); }
+
+void TvxCustomEditData::Clear() {
+  FCleared = true;
+  if (FEdit) FEdit->RefreshEditData(this);
+}
+
+void TvxCustomEdit::RefreshEditData(TvxCustomEditData* AEditData) {
+  if (AEditData && AEditData == FEditData && AEditData->Cleared()) {
+    InitializeEditData();
+    AEditData->SetCleared(false);
+  }
+}
+
+// --- Activation ---------------------------------------------------------------------------------
+
+void TvxCustomEdit::Activate(TvxCustomEditData*& AEditData) {
+  if (!AEditData && GetEditDataClass()) {
+    AEditData = static_cast<TvxCustomEditData*>(GetEditDataClass()->NewInstance(this));
+  }
+  FEditData = AEditData;
+  RefreshEditData(FEditData);
+  SetVisible(true);
+  if (HandleAllocated() && CanFocus()) {
+    SetFocus();
+    if (ActiveProperties()->AutoSelect()) SelectAll();
+  }
+  SynchronizeDisplayValue();
+  SetEditModified(false);
+}
+
+void TvxCustomEdit::ActivateByKey(wchar_t Key, TvxCustomEditData*& AEditData) {
+  Activate(AEditData);
+  if (SendActivationKey(Key)) SendMessageW(Handle(), WM_CHAR, static_cast<WPARAM>(Key), 0);
+}
+
+namespace {
+
+WPARAM KeyStateOf(TShiftState Shift) {
+  WPARAM r = 0;
+  if (Shift.Contains(ssShift)) r |= MK_SHIFT;
+  if (Shift.Contains(ssCtrl)) r |= MK_CONTROL;
+  if (Shift.Contains(ssLeft)) r |= MK_LBUTTON;
+  if (Shift.Contains(ssRight)) r |= MK_RBUTTON;
+  if (Shift.Contains(ssMiddle)) r |= MK_MBUTTON;
+  return r;
+}
+
+LPARAM PointParam(POINT P) { return MAKELPARAM(static_cast<WORD>(P.x), static_cast<WORD>(P.y)); }
+
+}  // namespace
+
+void TvxCustomEdit::ActivateByMouse(TShiftState Shift, Integer X, Integer Y, TvxCustomEditData*& AEditData) {
+  Activate(AEditData);
+  POINT p{X, Y};
+  if (Parent()) MapWindowPoints(Parent()->Handle(), Handle(), &p, 1);
+  if (Shift.Contains(ssLeft)) {
+    SendMessageW(Handle(), WM_MOUSEMOVE, 0, PointParam(p));
+    SendMessageW(Handle(), WM_LBUTTONDOWN, KeyStateOf(Shift), PointParam(p));
+    if (GetCapture() == Handle() && (GetKeyState(VK_LBUTTON) & 0x8000) == 0) ReleaseCapture();
+  } else {
+    SendMessageW(Handle(), WM_LBUTTONUP, KeyStateOf(Shift), PointParam(p));
+  }
+  // A quick second click after the activating one forms a double click.
+  FDblClickTime = GetTickCount() + GetDoubleClickTime();
+  if (FDblClickTime == 0) FDblClickTime = 1;
+}
+
+bool TvxCustomEdit::Deactivate() {
+  FDblClickTime = 0;
+  FKeyboardAction = false;
+  const bool r = ValidateEdit(true);
+  if (r) {
+    SynchronizeDisplayValue();
+    FIsEditValidated = true;
+  }
+  return r;
+}
+
+void TvxCustomEdit::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  if (Button == mbLeft && FDblClickTime != 0) {
+    const bool inTime = static_cast<int>(FDblClickTime - GetTickCount()) > 0;
+    FDblClickTime = 0;
+    if (inTime) DblClick();
+  }
+  TvxContainer::MouseDown(Button, Shift, X, Y);
+}
+
+// --- Keyboard -----------------------------------------------------------------------------------
+
+Integer TvxCustomEdit::GetDefaultButtonVisibleIndex() {
+  TvxEditButtons* buttons = ActiveProperties()->Buttons();
+  Integer visibleIndex = 0;
+  for (Integer i = 0; i < buttons->Count(); ++i) {
+    TvxEditButton* b = buttons->Items(i);
+    if (!b->Visible()) continue;
+    if (b->Default()) return visibleIndex;
+    ++visibleIndex;
+  }
+  return -1;
+}
+
+bool TvxCustomEdit::IsClickKey(Word Key, TShiftState Shift) {
+  return GetDefaultButtonVisibleIndex() != -1 && ShortCut(Key, Shift) == ActiveProperties()->ClickKey();
+}
+
+void TvxCustomEdit::FireButtonClick(Integer AButtonVisibleIndex) {
+  if (Properties()->OnButtonClick) Properties()->OnButtonClick(this, AButtonVisibleIndex);
+  if (ActiveProperties() != Properties() && ActiveProperties()->OnButtonClick)
+    ActiveProperties()->OnButtonClick(this, AButtonVisibleIndex);
+}
+
+bool TvxCustomEdit::ClickDefaultButton() {
+  const Integer i = GetDefaultButtonVisibleIndex();
+  if (i == -1) return false;
+  FireButtonClick(i);
+  return true;
+}
+
+void TvxCustomEdit::DoAfterKeyDown(Word& Key, TShiftState Shift) {
+  if (OnAfterKeyDown) OnAfterKeyDown(this, Key, Shift);
+}
+
+bool TvxCustomEdit::IsValidChar(wchar_t AChar) {
+  IvxEditDefaultValuesProvider* p = ActiveProperties()->IDefaultValuesProvider();
+  return !p || p->IsValidChar(AChar) || p->IsOnSetTextAssigned();
+}
+
+bool TvxCustomEdit::CanProcessKeyDown(Word Key, TShiftState Shift) {
+  return FDataBinding->Modified() || !CanKeyDownModifyEdit(Key, Shift) || DoEditing();
+}
+
+bool TvxCustomEdit::CanProcessKeyPress(wchar_t& Key) {
+  WORD type = 0;
+  GetStringTypeW(CT_CTYPE1, &Key, 1, &type);
+  if ((type & C1_CNTRL) == 0 && !IsValidChar(Key)) {
+    Key = 0;
+    MessageBeep(0);
+  } else if (!FDataBinding->Modified() && CanKeyPressModifyEdit(Key) && !DoEditing()) {
+    Key = 0;
+  }
+  return Key != 0;
+}
+
+namespace {
+
+// Locks the change events of an editor for a scope, replaying the caught ones at the end.
+class TChangeEventsScope {
+ public:
+  explicit TChangeEventsScope(TvxCustomEdit* AEdit) : FEdit(AEdit) { FEdit->LockChangeEvents(true); }
+  ~TChangeEventsScope() noexcept(false) {
+    // While an exception unwinds, the caught events are dropped instead of raising again.
+    FEdit->LockChangeEvents(false, std::uncaught_exceptions() == 0);
+  }
+  TChangeEventsScope(const TChangeEventsScope&) = delete;
+  TChangeEventsScope& operator=(const TChangeEventsScope&) = delete;
+
+ private:
+  TvxCustomEdit* FEdit;
+};
+
+}  // namespace
+
+void TvxCustomEdit::ProcessKeyDown(Word& Key, TShiftState Shift) {
+  const TShortCut s = ShortCut(Key, Shift);
+  TvxCustomEditProperties* p = ActiveProperties();
+  if (s != 0 && s == p->ClearKey()) {
+    TChangeEventsScope lock(this);
+    TCountScope keyboard(FKeyboardAction);
+    Variant v;
+    GetClearValue(v);
+    SetInternalEditValue(v);
+    if (p->ImmediatePost() && CanPostEditValue()) InternalPostEditValue(false);
+    FIsEditValidated = true;
+    Key = 0;
+  }
+  if (Key != 0 && GetDefaultButtonVisibleIndex() != -1 && s == p->ClickKey()) {
+    MSG m;
+    while (PeekMessageW(&m, Handle(), WM_CHAR, WM_CHAR, PM_REMOVE)) {
+    }
+    ClickDefaultButton();
+    Key = 0;
+  }
+  if (Key != 0 && !CanProcessKeyDown(Key, Shift)) {
+    DoAfterKeyDown(Key, Shift);
+    Key = 0;
+    return;
+  }
+  switch (Key) {
+    case VK_TAB:
+      if (Focused() && !Shift.Contains(ssAlt) && !Shift.Contains(ssCtrl) && !p->ProcessesTabKey()) {
+        BeforeTabNavigation(Shift);
+        DoAfterKeyDown(Key, Shift);
+        if (Key != 0) {
+          Key = 0;
+          if (TCustomForm* form = GetParentForm(this))
+            form->SelectNext(form->ActiveControl() ? form->ActiveControl() : this, !Shift.Contains(ssShift), true);
+        }
+      }
+      break;
+    case VK_RETURN:
+      if (p->ValidateOnEnter()) {
+        Key = 0;
+        TChangeEventsScope lock(this);
+        if (ValidateEdit(true) && CanPostEditValue()) InternalPostEditValue(false);
+      }
+      break;
+    case VK_ESCAPE:
+      if (FModifiedAfterEnter && (IsDataStorage() || p->IsResetEditClass())) {
+        {
+          TChangeEventsScope lock(this);
+          Reset();
+          SetEditModified(true);
+        }
+        FIsEditValueResetting = true;
+        Key = 0;
+      }
+      break;
+    default:
+      break;
+  }
+  if (!PassNavigationKeys() && Key >= VK_PRIOR && Key <= VK_DOWN) {
+    DoAfterKeyDown(Key, Shift);
+    Key = 0;
+  }
+}
+
+void TvxCustomEdit::KeyDown(Word& Key, TShiftState Shift) {
+  FIsEditValueResetting = false;
+  const bool escape = Key == VK_ESCAPE;
+  FIsEscapeDown = escape;
+  struct TClear {
+    bool& F;
+    ~TClear() { F = false; }
+  } clear{FIsEscapeDown};
+  if (!IsClickKey(Key, Shift)) TvxContainer::KeyDown(Key, Shift);
+  if (Key != 0) ProcessKeyDown(Key, Shift);
+  if (Key != 0 && WantsAfterKeyDownEvent(Key, Shift)) DoAfterKeyDown(Key, Shift);
+}
+
+void TvxCustomEdit::KeyPress(wchar_t& Key) {
+  if (Key == 27 && FIsEditValueResetting) {
+    FIsEditValueResetting = false;
+    Key = 0;
+    return;
+  }
+  TvxContainer::KeyPress(Key);
+  if (Key != 0) ProcessKeyPress(Key);
+}
+
+void TvxCustomEdit::KeyUp(Word& Key, TShiftState Shift) {
+  TvxContainer::KeyUp(Key, Shift);
+  if (Key != 0) ProcessKeyUp(Key, Shift);
+}
+
+// --- In-place edit list -------------------------------------------------------------------------
+
+namespace {
+std::vector<TvxInplaceEditList*>* InplaceEditLists = nullptr;
+}
+
+void vxDisconnectFromInplaceEditLists(TvxCustomEditProperties* AProperties) {
+  TvxInplaceEditList::DisconnectFromAll(AProperties);
+}
+
+void TvxInplaceEditList::DisconnectFromAll(TvxCustomEditProperties* AProperties) {
+  if (!InplaceEditLists) return;
+  for (TvxInplaceEditList* l : *InplaceEditLists) l->DisconnectProperties(AProperties);
+}
+
+Integer TvxInplaceEditList::LiveListCount() {
+  return InplaceEditLists ? static_cast<Integer>(InplaceEditLists->size()) : 0;
+}
+
+TvxInplaceEditList::TvxInplaceEditList(TComponent* AEditorOwner) : FEditorOwner(AEditorOwner) {
+  if (!InplaceEditLists) InplaceEditLists = new std::vector<TvxInplaceEditList*>();
+  InplaceEditLists->push_back(this);
+}
+
+TvxInplaceEditList::~TvxInplaceEditList() {
+  auto& lists = *InplaceEditLists;
+  lists.erase(std::find(lists.begin(), lists.end(), this));
+  if (lists.empty()) {
+    delete InplaceEditLists;
+    InplaceEditLists = nullptr;
+  }
+  while (!FItems.empty()) RemoveAt(0);
+}
+
+Integer TvxInplaceEditList::IndexOfUnbound(TClass AEditClass) {
+  for (size_t i = 0; i < FItems.size(); ++i)
+    if (!FItems[i].Properties && FItems[i].Edit->ClassType() == AEditClass) return static_cast<Integer>(i);
+  return -1;
+}
+
+Integer TvxInplaceEditList::IndexOf(TvxCustomEditProperties* AProperties, bool AClaimUnbound) {
+  for (size_t i = 0; i < FItems.size(); ++i)
+    if (FItems[i].Properties == AProperties) return static_cast<Integer>(i);
+  if (!AClaimUnbound) return -1;
+  const Integer i = IndexOfUnbound(AProperties->GetContainerClass());
+  if (i != -1) FItems[i].Properties = AProperties;
+  return i;
+}
+
+TvxCustomEdit* TvxInplaceEditList::GetEdit(TvxCustomEditProperties* AProperties) {
+  Integer i = IndexOf(AProperties, true);
+  if (i == -1) {
+    std::unique_ptr<TvxCustomEdit> e(TvxCustomEdit::CreateOfClass(AProperties->GetContainerClass(), FEditorOwner, true));
+    e->SetVisible(false);
+    FItems.push_back({e.release(), AProperties});
+    i = Count() - 1;
+  }
+  TvxCustomEdit* e = FItems[i].Edit;
+  // The copy must not look like a user change.
+  e->LockChangeEvents(true);
+  try {
+    e->Properties()->Assign(AProperties);
+  } catch (...) {
+    e->LockChangeEvents(false, false);
+    throw;
+  }
+  e->LockChangeEvents(false, false);
+  return e;
+}
+
+TvxCustomEdit* TvxInplaceEditList::GetEdit(TClass AEditClass) {
+  const Integer i = IndexOfUnbound(AEditClass);
+  if (i != -1) return FItems[i].Edit;
+  std::unique_ptr<TvxCustomEdit> e(TvxCustomEdit::CreateOfClass(AEditClass, FEditorOwner, true));
+  e->SetVisible(false);
+  FItems.push_back({e.get(), nullptr});
+  return e.release();
+}
+
+TvxCustomEdit* TvxInplaceEditList::FindEdit(TvxCustomEditProperties* AProperties) {
+  const Integer i = IndexOf(AProperties, true);
+  return i == -1 ? nullptr : FItems[i].Edit;
+}
+
+TvxCustomEdit* TvxInplaceEditList::FindEdit(TClass AEditClass) {
+  const Integer i = IndexOfUnbound(AEditClass);
+  return i == -1 ? nullptr : FItems[i].Edit;
+}
+
+void TvxInplaceEditList::DisconnectProperties(TvxCustomEditProperties* AProperties) {
+  const Integer i = IndexOf(AProperties, false);
+  if (i != -1) FItems[i].Properties = nullptr;
+}
+
+void TvxInplaceEditList::RemoveItem(TvxCustomEditProperties* AProperties) {
+  const Integer i = IndexOf(AProperties, false);
+  if (i != -1) RemoveAt(i);
+}
+
+void TvxInplaceEditList::RemoveItem(TClass AEditClass) {
+  for (Integer i = Count() - 1; i >= 0; --i)
+    if (!FItems[i].Properties && FItems[i].Edit->ClassType() == AEditClass) RemoveAt(i);
+}
+
+void TvxInplaceEditList::RemoveAt(Integer Index) {
+  TvxCustomEdit* e = FItems[Index].Edit;
+  FItems.erase(FItems.begin() + Index);
+  e->SetParent(nullptr);
+  delete e;
 }

@@ -62,6 +62,21 @@ class TvxEditDataBinding : public TPersistent {
   std::unique_ptr<TvxCustomEditDefaultValuesProvider> FProvider;
 };
 
+// Per-cell state a container keeps between activations of a shared in-place editor.
+class TvxCustomEditData : public TObject {
+  DECLARE_CLASS(TvxCustomEditData, TObject)
+ public:
+  explicit TvxCustomEditData(TvxCustomEdit* AEdit);
+  void Clear();
+  bool Cleared() const { return FCleared; }
+  void SetCleared(bool Value) { FCleared = Value; }
+  TvxCustomEdit* Edit() const { return FEdit; }
+
+ private:
+  bool FCleared = false;
+  TvxCustomEdit* FEdit;
+};
+
 struct TvxEditModifiedState {
   bool Modified;
   bool ModifiedAfterEnter;
@@ -85,6 +100,18 @@ class TvxCustomEdit : public TvxContainer {
     return c.release();
   }
 
+  // An editor of class AClass (a TvxCustomEdit descendant), finished and ready.
+  static TvxCustomEdit* CreateOfClass(TClass AClass, TComponent* AOwner, bool AIsInplace);
+
+  // Activation by the container that owns the in-place editor.
+  virtual void Activate(TvxCustomEditData*& AEditData);
+  virtual void ActivateByKey(wchar_t Key, TvxCustomEditData*& AEditData);
+  virtual void ActivateByMouse(TShiftState Shift, Integer X, Integer Y, TvxCustomEditData*& AEditData);
+  // Validates the value; a validation error propagates and the editor stays active.
+  virtual bool Deactivate();
+  void RefreshEditData(TvxCustomEditData* AEditData);
+  bool DoubleClickPending() const { return FDblClickTime != 0; }
+
   TvxCustomEditProperties* Properties() const { return FProperties.get(); }
   TvxCustomEditProperties* ActiveProperties() const { return FProperties.get(); }
   TvxEditDataBinding* DataBinding() const { return FDataBinding.get(); }
@@ -102,6 +129,7 @@ class TvxCustomEdit : public TvxContainer {
   bool ModifiedAfterEnter() const { return FModifiedAfterEnter; }
   void SetModifiedAfterEnter(bool Value);
   bool IsEditValidated() const { return FIsEditValidated; }
+  TvxCustomEditData* EditData() const { return FEditData; }
 
   bool DoEditing();
   virtual bool CanModify();
@@ -132,6 +160,7 @@ class TvxCustomEdit : public TvxContainer {
   virtual void EnterProcessing();
   void ExitProcessing();
 
+  TKeyEvent OnAfterKeyDown;
   TvxEditEditingEvent OnEditing;
   TNotifyEvent OnPostEditValue;
 
@@ -152,6 +181,30 @@ class TvxCustomEdit : public TvxContainer {
   virtual void InternalSetEditValue(const Variant& Value, bool AValidateEditValue);
   void ApplyValidatedDisplayValue(const Variant& ADisplayValue);
   virtual bool NeedsDisplayValueUpdate() { return true; }
+  // Keyboard.
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(wchar_t& Key) override;
+  void KeyUp(Word& Key, TShiftState Shift) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  virtual void ProcessKeyDown(Word& Key, TShiftState Shift);
+  virtual void ProcessKeyPress(wchar_t& Key) { CanProcessKeyPress(Key); }
+  virtual void ProcessKeyUp(Word&, TShiftState) {}
+  virtual bool CanProcessKeyDown(Word Key, TShiftState Shift);
+  virtual bool CanProcessKeyPress(wchar_t& Key);
+  virtual bool CanKeyDownModifyEdit(Word, TShiftState) { return false; }
+  virtual bool CanKeyPressModifyEdit(wchar_t) { return false; }
+  virtual bool IsValidChar(wchar_t AChar);
+  virtual bool PassNavigationKeys() { return false; }
+  virtual bool SendActivationKey(wchar_t) { return true; }
+  virtual bool WantsAfterKeyDownEvent(Word, TShiftState) { return false; }
+  virtual bool ClickDefaultButton();
+  virtual void FireButtonClick(Integer AButtonVisibleIndex);
+  virtual TClass GetEditDataClass() { return nullptr; }
+  virtual void InitializeEditData() {}
+  virtual void BeforeTabNavigation(TShiftState) {}
+  void DoAfterKeyDown(Word& Key, TShiftState Shift);
+  Integer GetDefaultButtonVisibleIndex();
+  bool IsClickKey(Word Key, TShiftState Shift);
   virtual void UpdateDrawValue() {}
   void DoEnter() override;
   void DoExit() override;
@@ -160,6 +213,10 @@ class TvxCustomEdit : public TvxContainer {
   bool FKeyboardAction = false;
 
  private:
+  bool FIsEditValueResetting = false;
+  bool FIsEscapeDown = false;
+  DWORD FDblClickTime = 0;  // tick count when the activating click's double-click window ends
+  TvxCustomEditData* FEditData = nullptr;
   bool HasChangeHandler();
   bool HasEditValueChangedHandler();
   void FireInFrame(void (TvxCustomEdit::*AFire)());
@@ -181,4 +238,42 @@ class TvxCustomEdit : public TvxContainer {
   std::unique_ptr<TvxEditDataBinding> FDataBinding;
   Variant FEditValue;
   std::unique_ptr<TvxCustomEditProperties> FProperties;
+};
+
+// The cache through which a container gets the one hidden in-place editor it needs per
+// properties object.
+class TvxInplaceEditList {
+ public:
+  explicit TvxInplaceEditList(TComponent* AEditorOwner);
+  ~TvxInplaceEditList();
+  TvxInplaceEditList(const TvxInplaceEditList&) = delete;
+  TvxInplaceEditList& operator=(const TvxInplaceEditList&) = delete;
+
+  // The editor bound to AProperties (claiming an unbound editor of the exact class, or
+  // creating one); its own properties receive a copy of AProperties without events.
+  TvxCustomEdit* GetEdit(TvxCustomEditProperties* AProperties);
+  // An unbound editor of class AEditClass (created unbound when none is free).
+  TvxCustomEdit* GetEdit(TClass AEditClass);
+  TvxCustomEdit* FindEdit(TvxCustomEditProperties* AProperties);
+  TvxCustomEdit* FindEdit(TClass AEditClass);
+  void DisconnectProperties(TvxCustomEditProperties* AProperties);
+  void RemoveItem(TvxCustomEditProperties* AProperties);
+  void RemoveItem(TClass AEditClass);
+  Integer Count() const { return static_cast<Integer>(FItems.size()); }
+
+  // Every live list; a properties object that goes away disconnects itself from them.
+  static void DisconnectFromAll(TvxCustomEditProperties* AProperties);
+  static Integer LiveListCount();
+
+ private:
+  struct TItem {
+    TvxCustomEdit* Edit;
+    TvxCustomEditProperties* Properties;
+  };
+  Integer IndexOf(TvxCustomEditProperties* AProperties, bool AClaimUnbound);
+  Integer IndexOfUnbound(TClass AEditClass);
+  void RemoveAt(Integer Index);
+
+  TComponent* FEditorOwner;
+  std::vector<TItem> FItems;
 };

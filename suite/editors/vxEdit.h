@@ -503,6 +503,8 @@ class TvxCustomEditProperties : public TvxInterfacedPersistent {
   // Checks what the user typed in AEdit: fills an empty error text with the default one
   // and runs the OnValidate handlers; a handler that sets the error without changing the
   // value gets the editor's current display text back (defined with the edit control).
+  // The editor class that edits with these properties (defined with the edit control).
+  virtual TClass GetContainerClass();
   virtual void ValidateDisplayValue(Variant& ADisplayValue, String& AErrorText, bool& AError, TvxCustomEdit* AEdit);
   virtual void PrepareDisplayValue(const Variant& AEditValue, Variant& DisplayValue, bool AEditFocused);
   virtual void RestoreDefaults();
