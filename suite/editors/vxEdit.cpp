@@ -443,7 +443,10 @@ TvxCustomEditProperties::TvxCustomEditProperties(TPersistent* AOwner, const TvxE
   FInnerAlignment = std::make_unique<TvxEditAlignment>(this);
 }
 
+void vxDisconnectFromInplaceEditLists(TvxCustomEditProperties* AProperties);  // with the edit control
+
 TvxCustomEditProperties::~TvxCustomEditProperties() {
+  vxDisconnectFromInplaceEditLists(this);
   FIDefaultValuesProvider = nullptr;
   FButtons.reset();
   FInnerAlignment.reset();

@@ -26,6 +26,7 @@ class TvxCustomEditProperties;
 // The screen cursor shown while the mouse wheel scrolls an editor's value.
 constexpr Integer crvxMouseWheel = 4101;
 class TvxEditRepositoryItem;
+class TvxCustomEdit;
 class TvxCustomEditViewData;
 class TvxCustomEditViewInfo;
 
@@ -499,6 +500,12 @@ class TvxCustomEditProperties : public TvxInterfacedPersistent {
   virtual bool IsActivationKey(wchar_t) { return false; }
   virtual bool IsEditValueValid(Variant&, bool) { return true; }
   virtual bool IsResetEditClass() { return false; }
+  // Checks what the user typed in AEdit: fills an empty error text with the default one
+  // and runs the OnValidate handlers; a handler that sets the error without changing the
+  // value gets the editor's current display text back (defined with the edit control).
+  // The editor class that edits with these properties (defined with the edit control).
+  virtual TClass GetContainerClass();
+  virtual void ValidateDisplayValue(Variant& ADisplayValue, String& AErrorText, bool& AError, TvxCustomEdit* AEdit);
   virtual void PrepareDisplayValue(const Variant& AEditValue, Variant& DisplayValue, bool AEditFocused);
   virtual void RestoreDefaults();
   virtual TvxDataEditValueSource GetEditValueSource(bool) { return evsValue; }
@@ -567,6 +574,7 @@ class TvxCustomEditProperties : public TvxInterfacedPersistent {
     Changed();
   }
   bool CanNotify();
+  void DoValidate(Variant& ADisplayValue, String& AErrorText, bool& AError, TvxCustomEdit* AEdit);
 
  private:
   bool FAutoSelect = true;
