@@ -260,6 +260,16 @@ void TvxCustomInnerCheckListBox::MouseUp(TMouseButton Button, TShiftState Shift,
   SetPressedCheck(-1);
 }
 
+void TvxCustomInnerCheckListBox::WndProc(TMessage& Message) {
+  inherited::WndProc(Message);
+  // The mouse left the list itself: no check stays hot or pressed.
+  if (Message.Msg == CM_MOUSELEAVE && Message.LParam == 0) {
+    InvalidateItem(FHotCheckIndex);
+    FHotCheckIndex = -1;
+    SetPressedCheck(-1);
+  }
+}
+
 void TvxCustomInnerCheckListBox::KeyPress(wchar_t& Key) {
   if (Key == L' ') ToggleItemCheck(ItemIndex());
   inherited::KeyPress(Key);

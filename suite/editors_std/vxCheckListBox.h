@@ -105,6 +105,7 @@ class TvxCustomInnerCheckListBox : public TvxCustomInnerListBox {
   void UpdateItemHeight();
   Integer HotCheckIndex() const { return FHotCheckIndex; }
   Integer PressedCheckIndex() const { return FPressedCheckIndex; }
+  void WndProc(TMessage& Message) override;
 
   TvxClickCheckEvent OnClickCheck;
 

@@ -222,6 +222,18 @@ TEST_F(CheckListBoxTest, ClickOnTheCheckTogglesOnRelease) {
   EXPECT_FALSE(Box->Items()->Items(5)->Checked());
 }
 
+TEST_F(CheckListBoxTest, CheckUnderTheMouseIsHotUntilItLeaves) {
+  const TRect r = CheckRect(2);
+  MoveMouse(ScreenPoint(Inner(), r.left + 4, r.top + 4));
+  Pump(40);
+  MoveMouse(ScreenPoint(Inner(), r.left + 5, r.top + 5));
+  Pump(40);
+  EXPECT_EQ(Inner()->HotCheckIndex(), 2);
+  MoveMouse(ScreenPoint(Form, 280, 190));
+  Pump(60);
+  EXPECT_EQ(Inner()->HotCheckIndex(), -1);
+}
+
 TEST_F(CheckListBoxTest, SpaceTogglesAndDisabledItemsNeverDo) {
   Box->SetItemIndex(6);
   Inner()->SetFocus();
