@@ -1,5 +1,7 @@
 #include "vxTextEdit.h"
 
+#include "vxCustomEdit.h"
+
 #include <limits>
 
 #include "FMTBcd.h"
@@ -150,6 +152,25 @@ void TvxCustomTextEditProperties::SetAlignment(TvxEditAlignment* Value) {
 String TvxCustomTextEditProperties::GetValidationErrorText(Integer AErrorKind) {
   if (AErrorKind == 1) return vxGetResString(&vxSEditValueOutOfBounds);
   return TvxCustomEditProperties::GetValidationErrorText(AErrorKind);
+}
+
+void TvxCustomTextEditProperties::ValidateDisplayValue(Variant& ADisplayValue, String& AErrorText, bool& AError,
+                                                       TvxCustomEdit* AEdit) {
+  if (IsEditValueNumeric() && IsValueBoundsDefined()) CheckValueBounds(ADisplayValue, AErrorText, AEdit, AError);
+  TvxCustomEditProperties::ValidateDisplayValue(ADisplayValue, AErrorText, AError, AEdit);
+}
+
+void TvxCustomTextEditProperties::CheckValueBounds(const Variant& ADisplayValue, String& AErrorText,
+                                                   TvxCustomEdit* AEdit, bool& AError) {
+  if (!AEdit) return;
+  Variant value;
+  AEdit->PrepareEditValue(ADisplayValue, value, AEdit->Focused());
+  if (!VarIsNumeric(value) && VarType(value) != varDate) return;
+  const Variant minValue = MinValue(), maxValue = MaxValue();
+  if ((IsValueBoundDefined(false) && value < minValue) || (IsValueBoundDefined(true) && value > maxValue)) {
+    AError = true;
+    AErrorText = GetValidationErrorText(1);
+  }
 }
 
 bool TvxCustomTextEditProperties::CompareDisplayValues(const Variant& AEditValue1, const Variant& AEditValue2) {

@@ -97,6 +97,11 @@ class TvxCustomTextEditProperties : public TvxCustomEditProperties, public IvxFo
   virtual bool IsLookupDataUsed() { return true; }
   virtual void DisplayValueToDisplayText(String& AText);
   virtual bool IsDisplayValueValid(Variant& ADisplayValue, bool AEditFocused);
+  // A numeric editor with bounds first checks the value the display text converts to.
+  void ValidateDisplayValue(Variant& ADisplayValue, String& AErrorText, bool& AError, TvxCustomEdit* AEdit) override;
+  // Sets the error with the out-of-bounds text when the converted number or date lies
+  // outside the defined bounds.
+  virtual void CheckValueBounds(const Variant& ADisplayValue, String& AErrorText, TvxCustomEdit* AEdit, bool& AError);
 
   void EditValueToDisplayValue(const Variant& AEditValue, bool AEditFocused, Variant& ADisplayValue);
   bool CanUseLookupData();

@@ -5,6 +5,7 @@
 
 #include "Forms.h"
 #include "vxCustomEdit.h"
+#include "vxTextEdit.h"
 
 namespace {
 
@@ -273,6 +274,66 @@ TEST_F(EditControlTest, StandAlonePostValidatesFirst) {
   Edit->PostEditValue();
   EXPECT_EQ(Edit->EditValue(), Variant(String(L"good")));
   EXPECT_EQ(Validations, 2);
+}
+
+class TNumberProperties : public TvxCustomTextEditProperties {
+ public:
+  using TvxCustomTextEditProperties::TvxCustomTextEditProperties;
+  bool IsEditValueNumeric() override { return true; }
+};
+
+// A number editor: the display text converts to a number (or stays text when it is none).
+class TNumberEdit : public TTestEdit {
+ public:
+  using TTestEdit::TTestEdit;
+  void PrepareEditValue(const Variant& ADisplayValue, Variant& EditValue, bool) override {
+    Extended d;
+    EditValue = TryStrToFloat(VarToStr(ADisplayValue), d) ? Variant(d) : ADisplayValue;
+  }
+
+ protected:
+  std::unique_ptr<TvxCustomEditProperties> CreateProperties() override {
+    return std::make_unique<TNumberProperties>(this);
+  }
+};
+
+TEST_F(EditControlTest, NumericBoundsTable) {
+  struct Case {
+    const wchar_t* Typed;
+    double Min, Max;
+    bool SetMinOnly;
+    bool Valid;
+  } cases[] = {
+      {L"5", 1, 10, false, true},     {L"0", 1, 10, false, false},  {L"11", 1, 10, false, false},
+      {L"10", 1, 10, false, true},    {L"abc", 1, 10, false, true},  // not a number: no bounds check
+      {L"-3", 1, 1, false, true},     // equal bounds mean no bounds
+      {L"500", 2, 0, true, true},     {L"1", 2, 0, true, false},   // a min bound alone
+  };
+  TNumberEdit* e = TvxContainer::Create<TNumberEdit>(Form);
+  e->SetBounds(10, 100, 80, 24);
+  e->SetParent(Form);
+  auto* p = static_cast<TNumberProperties*>(e->Properties());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << &c - cases);
+    p->AssignedValues()->RestoreDefaults();
+    if (c.SetMinOnly)
+      p->SetMinValue(c.Min);
+    else
+      p->SetMinMaxValues(c.Max, c.Min);
+    e->SetEditValue(Null());
+    e->Type(c.Typed);
+    EXPECT_EQ(e->ValidateEdit(false), c.Valid);
+    bool thrown = false;
+    if (!c.Valid) {
+      try {
+        e->ValidateEdit(true);
+      } catch (const EvxEditValidationError& x) {
+        thrown = true;
+        EXPECT_STREQ(x.what(), "Value out of bounds");
+      }
+      EXPECT_TRUE(thrown);
+    }
+  }
 }
 
 }  // namespace
