@@ -2,6 +2,7 @@
 
 #include "SuiteEditorsUnits.h"
 #include "vxCheckBox.h"
+#include "vxCheckListBox.h"
 #include "vxCurrencyEdit.h"
 #include "vxEditDataRegisteredRepositoryItems.h"
 #include "vxEditRegisteredRepositoryItems.h"
@@ -13,7 +14,7 @@ const TUnitList* const Needs[] = {&SuiteEditorsUnits};
 // Start-up order; shut-down runs in reverse. The value-type map comes last: it creates
 // items of the editors above.
 const TUnitInfo* const Units[] = {
-    &vxNavigatorUnit, &vxCheckBoxUnit, &vxCurrencyEditUnit, &vxEditRepositoryItemsUnit, &vxEditRegisteredRepositoryItemsUnit,
+    &vxNavigatorUnit, &vxCheckBoxUnit, &vxCheckListBoxUnit, &vxCurrencyEditUnit, &vxEditRepositoryItemsUnit, &vxEditRegisteredRepositoryItemsUnit,
     &vxEditDataRegisteredRepositoryItemsUnit,
 };
 }  // namespace

@@ -581,6 +581,217 @@ void PaintEditCheckBox(TvxCanvas* ACanvas, const TRect& R, TvxCheckBoxState ASta
     DrawSystemCheckContent(ACanvas, content, ABorderStyle, ACheckState, AState, ANullStyle);
 }
 
+// --- Check box control -------------------------------------------------------------------------
+
+namespace {
+constexpr Integer CCheckFaceSize = 13;
+}  // namespace
+
+std::unique_ptr<TvxCustomEditProperties> TvxCustomCheckBox::CreateProperties() {
+  return std::make_unique<TvxCustomCheckBoxProperties>(this);
+}
+
+std::unique_ptr<TvxCustomEditProperties> TvxCheckBox::CreateProperties() {
+  return std::make_unique<TvxCheckBoxProperties>(this);
+}
+
+void TvxCustomCheckBox::Initialize() {
+  inherited::Initialize();
+  ControlStyle().Exclude(csDoubleClicks);
+  SetWidth(121);
+  SetHeight(21);
+  LockChangeEvents(true);
+  InternalSetEditValue(Properties()->PrepareEditValue(Variant(0)), false);
+  LockChangeEvents(false, false);
+  FViewState = State();
+}
+
+TvxCheckBoxState TvxCustomCheckBox::State() { return EditValueToCheckState(Properties(), EditValue()); }
+
+void TvxCustomCheckBox::SetState(TvxCheckBoxState Value) {
+  if (ComponentState().Contains(csLoading)) {
+    FLoadingState = Value;
+    FIsLoadingStateAssigned = true;
+    return;
+  }
+  if (Value == State()) return;
+  InternalSetEditValue(Properties()->PrepareEditValue(Variant(static_cast<int>(Value))), false);
+}
+
+void TvxCustomCheckBox::InternalSetEditValue(const Variant& Value, bool AValidateEditValue) {
+  const TvxCheckBoxState before = State();
+  inherited::InternalSetEditValue(Value, AValidateEditValue);
+  const TvxCheckBoxState after = State();
+  if (after != before) {
+    FViewState = after;
+    Invalidate();
+    Click();
+    NotifyChange();
+  }
+  ShortRefreshContainer(false);
+}
+
+void TvxCustomCheckBox::PropertiesChanged(TObject* Sender) {
+  const TvxCheckBoxState s = State();
+  if (s != FViewState) {
+    FViewState = s;
+    Invalidate();
+    if (!AreChangeEventsLocked()) {
+      Click();
+      NotifyChange();
+    }
+  }
+  inherited::PropertiesChanged(Sender);
+}
+
+void TvxCustomCheckBox::Toggle() {
+  LockChangeEvents(true);
+  FKeyboardAction = true;
+  switch (State()) {
+    case cbsUnchecked: SetState(Properties()->AllowGrayed() ? cbsGrayed : cbsChecked); break;
+    case cbsChecked: SetState(cbsUnchecked); break;
+    case cbsGrayed: SetState(cbsChecked); break;
+  }
+  FKeyboardAction = false;
+  LockChangeEvents(false);
+  if (Properties()->ImmediatePost() && CanPostEditValue() && ValidateEdit(true)) InternalPostEditValue(false);
+}
+
+void TvxCustomCheckBox::Loaded() {
+  LockChangeEvents(true);
+  LockClick(true);
+  inherited::Loaded();
+  if (FIsLoadingStateAssigned)
+    SetState(FLoadingState);
+  else if (!IsDataStorage())
+    SetState(cbsUnchecked);
+  FIsLoadingStateAssigned = false;
+  LockClick(false);
+  LockChangeEvents(false, false);
+}
+
+void TvxCustomCheckBox::SetTransparent(bool Value) {
+  if (FTransparent == Value) return;
+  FTransparent = Value;
+  Invalidate();
+}
+
+TRect TvxCustomCheckBox::CheckBoxRect() {
+  const Integer top = (ClientHeight() - CCheckFaceSize) / 2;
+  return TRect{2, top, 2 + CCheckFaceSize, top + CCheckFaceSize};
+}
+
+TvxEditBorderStyle TvxCustomCheckBox::CheckBorderStyle() {
+  switch (Style()->LookAndFeel()->Kind()) {
+    case lfFlat: return ebsFlat;
+    case lfUltraFlat: return ebsUltraFlat;
+    case lfOffice11: return ebsOffice11;
+    default: return ebs3D;
+  }
+}
+
+void TvxCustomCheckBox::SetCheckBoxState(TvxEditCheckState Value) {
+  if (FCheckBoxState == Value) return;
+  FCheckBoxState = Value;
+  TRect r = CheckBoxRect();
+  if (HandleAllocated()) ::InvalidateRect(Handle(), &r, FALSE);
+}
+
+void TvxCustomCheckBox::Paint() {
+  TvxCanvas* canvas = Canvas();
+  const TRect client = ClientRect();
+  if (FTransparent)
+    vxDrawTransparentControlBackground(this, canvas, client);
+  else
+    canvas->FillRect(client, Style()->Color());
+  const TvxEditCheckState cs = Enabled() ? FCheckBoxState : ecsDisabled;
+  TvxEditBorderStyle border = CheckBorderStyle();
+  if (border == ebsFlat && (cs == ecsHot || cs == ecsPressed)) border = ebs3D;
+  PaintEditCheckBox(canvas, CheckBoxRect(), FViewState, cs, border, clBtnShadow, Style()->Color(), !FTransparent,
+                    ComponentState().Contains(csDesigning), Focused(), Style()->LookAndFeel()->SkinPainter(),
+                    Properties()->NullStyle());
+  const String caption = Caption();
+  if (caption.empty()) return;
+  TRect text = client;
+  text.left = CheckBoxRect().right + 3;
+  TCanvas* c = canvas->Canvas();
+  c->SetFont(Style()->GetVisibleFont());
+  SetBkMode(c->Handle(), TRANSPARENT);
+  SetTextColor(c->Handle(), ColorToRGB(Enabled() ? Style()->TextColor() : clGrayText));
+  std::wstring s = caption;
+  DrawTextW(c->Handle(), s.data(), static_cast<int>(s.size()), &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+  if (Focused()) {
+    RECT measure = text;
+    DrawTextW(c->Handle(), s.data(), static_cast<int>(s.size()), &measure,
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_CALCRECT);
+    InflateRect(&measure, 1, 1);
+    ++measure.bottom;
+    DrawFocusRect(c->Handle(), &measure);
+  }
+}
+
+void TvxCustomCheckBox::ProcessKeyDown(Word& Key, TShiftState Shift) {
+  inherited::ProcessKeyDown(Key, Shift);
+  if (Key == VK_SPACE && FCheckBoxState != ecsPressed && Enabled()) {
+    FIsCheckPressed = true;
+    SetCheckBoxState(ecsPressed);
+    Key = 0;
+  }
+}
+
+void TvxCustomCheckBox::ProcessKeyUp(Word& Key, TShiftState Shift) {
+  inherited::ProcessKeyUp(Key, Shift);
+  if (Key == VK_SPACE && FIsCheckPressed) {
+    FIsCheckPressed = false;
+    SetCheckBoxState(ecsNormal);
+    Toggle();
+  }
+}
+
+void TvxCustomCheckBox::DoExit() {
+  // Focus lost while space is held: the press is dropped without toggling.
+  FIsCheckPressed = false;
+  FIsMousePressed = false;
+  SetCheckBoxState(ecsNormal);
+  inherited::DoExit();
+}
+
+void TvxCustomCheckBox::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  inherited::MouseDown(Button, Shift, X, Y);
+  if (Button == mbLeft && !FIsCheckPressed) {
+    FIsMousePressed = true;
+    SetCheckBoxState(ecsPressed);
+  }
+}
+
+void TvxCustomCheckBox::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  inherited::MouseMove(Shift, X, Y);
+  if (FIsCheckPressed) return;
+  const TRect client = ClientRect();
+  const bool over = PtInRect(&client, POINT{X, Y});
+  if (FIsMousePressed)
+    SetCheckBoxState(over ? ecsPressed : ecsNormal);
+  else
+    SetCheckBoxState(over ? ecsHot : ecsNormal);
+}
+
+void TvxCustomCheckBox::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  inherited::MouseUp(Button, Shift, X, Y);
+  if (Button != mbLeft || !FIsMousePressed) return;
+  FIsMousePressed = false;
+  const TRect client = ClientRect();
+  const bool over = PtInRect(&client, POINT{X, Y});
+  SetCheckBoxState(over ? ecsHot : ecsNormal);
+  // Released outside the box: no toggle.
+  if (over) Toggle();
+}
+
+void TvxCustomCheckBox::MouseLeave(TControl* AControl) {
+  inherited::MouseLeave(AControl);
+  if (!FIsCheckPressed && !FIsMousePressed) SetCheckBoxState(ecsNormal);
+}
+
+
 namespace {
 void InitCheckBox() {
   BuildCheckMarkMask();

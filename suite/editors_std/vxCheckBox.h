@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "vxClasses.h"
+#include "vxCustomEdit.h"
 #include "vxEdit.h"
 #include "vxLookAndFeelPainters.h"
 
@@ -74,6 +75,8 @@ class TvxCustomCheckBoxProperties : public TvxCustomEditProperties {
   void Assign(TPersistent* Source) override;
   bool CanCompareEditValue() override { return true; }
   bool IsResetEditClass() override { return true; }
+  // The control reports its own change after the state it shows has moved.
+  bool HasSeparateChangeEvents() override { return true; }
   TvxEditSupportedOperations GetSupportedOperations() override;
   TvxEditSpecialFeatures GetSpecialFeatures() override;
   // Only the space key activates an in-place check box.
@@ -163,5 +166,68 @@ TvxCheckBoxState EditValueToCheckState(TvxCustomCheckBoxProperties* AProperties,
 
 // The glyph strip cell of a face: unchecked, checked, grayed, then the pressed faces.
 Integer CalcCheckGlyphIndex(TvxCheckBoxState AState, bool APressed, bool AGrayedSupported, Integer AGlyphCount);
+
+// --- Check box control -------------------------------------------------------------------------
+
+// The stand-alone check box: its edit value is one of the properties' three values; the
+// state shown is always read from that value.
+class TvxCustomCheckBox : public TvxCustomEdit {
+  DECLARE_CLASS(TvxCustomCheckBox, TvxCustomEdit)
+ public:
+  using TvxCustomEdit::TvxCustomEdit;
+  TvxCustomCheckBoxProperties* Properties() const {
+    return static_cast<TvxCustomCheckBoxProperties*>(TvxCustomEdit::Properties());
+  }
+  TvxCheckBoxState State();
+  void SetState(TvxCheckBoxState Value);
+  bool Checked() { return State() == cbsChecked; }
+  void SetChecked(bool Value) { SetState(Value ? cbsChecked : cbsUnchecked); }
+  // Unchecked -> grayed (with AllowGrayed) or checked -> unchecked; grayed -> checked.
+  virtual void Toggle();
+  void Clear() override { SetChecked(false); }
+  bool Transparent() const { return FTransparent; }
+  void SetTransparent(bool Value);
+  // The face, in client coordinates, and its mouse/keyboard state as last painted.
+  TRect CheckBoxRect();
+  TvxEditCheckState CheckBoxState() const { return FCheckBoxState; }
+  void Loaded() override;
+
+ protected:
+  std::unique_ptr<TvxCustomEditProperties> CreateProperties() override;
+  void Initialize() override;
+  void InternalSetEditValue(const Variant& Value, bool AValidateEditValue) override;
+  void PropertiesChanged(TObject* Sender) override;
+  void Paint() override;
+  void ProcessKeyDown(Word& Key, TShiftState Shift) override;
+  void ProcessKeyUp(Word& Key, TShiftState Shift) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseLeave(TControl* AControl) override;
+  void DoExit() override;
+  TvxEditBorderStyle CheckBorderStyle();
+
+ private:
+  void SetCheckBoxState(TvxEditCheckState Value);
+  TvxEditCheckState FCheckBoxState = ecsNormal;
+  bool FIsCheckPressed = false;   // space is held down on the focused box
+  bool FIsMousePressed = false;   // the left button went down over the box
+  bool FIsLoadingStateAssigned = false;
+  TvxCheckBoxState FLoadingState = cbsUnchecked;
+  TvxCheckBoxState FViewState = cbsUnchecked;  // the state last shown
+  bool FTransparent = false;
+};
+
+class TvxCheckBox : public TvxCustomCheckBox {
+  DECLARE_CLASS(TvxCheckBox, TvxCustomCheckBox)
+ public:
+  using TvxCustomCheckBox::TvxCustomCheckBox;
+  TvxCheckBoxProperties* Properties() const {
+    return static_cast<TvxCheckBoxProperties*>(TvxCustomEdit::Properties());
+  }
+
+ protected:
+  std::unique_ptr<TvxCustomEditProperties> CreateProperties() override;
+};
 
 extern const TUnitInfo vxCheckBoxUnit;
