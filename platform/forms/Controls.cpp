@@ -180,7 +180,7 @@ TWinControl* FindControl(HWND Handle) {
   return static_cast<TWinControl*>(GetPropW(Handle, ControlProp));
 }
 
-bool IsVCLWindow(HWND Handle) { return FindControl(Handle) != nullptr; }
+bool IsControlWindow(HWND Handle) { return FindControl(Handle) != nullptr; }
 
 TControl* FindDragTarget(POINT Pos, bool AllowDisabled) {
   HWND w = WindowFromPoint(Pos);

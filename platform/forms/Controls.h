@@ -652,7 +652,7 @@ extern TMouse* Mouse;
 // The control of a window made by this library, or nullptr.
 TWinControl* FindControl(HWND Handle);
 // True when the window belongs to a control of this library.
-bool IsVCLWindow(HWND Handle);
+bool IsControlWindow(HWND Handle);
 // The deepest control at a screen point (graphic children included).
 TControl* FindDragTarget(POINT Pos, bool AllowDisabled);
 // The control holding the mouse capture (a graphic control through its parent).
