@@ -62,6 +62,73 @@ TEST(Font, HandlesAreSharedByEqualFontsAndFollowChanges) {
   EXPECT_EQ(a.Size(), 9);
 }
 
+TEST(Font, TakenOverHandleKeepsItsWholeDescription) {
+  // A rotated, semi-bold, TrueType-only font with a kept quality and family.
+  LOGFONTW in{};
+  in.lfHeight = -17;
+  in.lfWidth = 7;
+  in.lfEscapement = 900;
+  in.lfOrientation = 900;
+  in.lfWeight = FW_SEMIBOLD;
+  in.lfItalic = TRUE;
+  in.lfCharSet = ANSI_CHARSET;
+  in.lfOutPrecision = OUT_TT_ONLY_PRECIS;
+  in.lfClipPrecision = CLIP_LH_ANGLES;
+  in.lfQuality = ANTIALIASED_QUALITY;
+  in.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
+  wcscpy(in.lfFaceName, L"Arial");
+  HFONT given = CreateFontIndirectW(&in);
+  ASSERT_NE(given, nullptr);
+
+  auto Same = [](const LOGFONTW& a, const LOGFONTW& b) {
+    EXPECT_EQ(a.lfHeight, b.lfHeight);
+    EXPECT_EQ(a.lfWidth, b.lfWidth);
+    EXPECT_EQ(a.lfEscapement, b.lfEscapement);
+    EXPECT_EQ(a.lfOrientation, b.lfOrientation);
+    EXPECT_EQ(a.lfWeight, b.lfWeight);
+    EXPECT_EQ(a.lfItalic, b.lfItalic);
+    EXPECT_EQ(a.lfUnderline, b.lfUnderline);
+    EXPECT_EQ(a.lfStrikeOut, b.lfStrikeOut);
+    EXPECT_EQ(a.lfCharSet, b.lfCharSet);
+    EXPECT_EQ(a.lfOutPrecision, b.lfOutPrecision);
+    EXPECT_EQ(a.lfClipPrecision, b.lfClipPrecision);
+    EXPECT_EQ(a.lfQuality, b.lfQuality);
+    EXPECT_EQ(a.lfPitchAndFamily, b.lfPitchAndFamily);
+    EXPECT_STREQ(a.lfFaceName, b.lfFaceName);
+  };
+  TFont f;
+  f.SetHandle(given);
+  LOGFONTW out{};
+  ASSERT_TRUE(GetObjectW(f.Handle(), sizeof out, &out));
+  Same(out, in);
+  EXPECT_EQ(f.Orientation(), 900);
+  EXPECT_EQ(f.Quality(), fqAntialiased);
+  EXPECT_TRUE(f.Style().Contains(fsItalic));
+  EXPECT_FALSE(f.Style().Contains(fsBold));
+
+  // Taken over from a device context: the font selected into it.
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, given);
+  TFont g;
+  g.SetHandle(static_cast<HFONT>(GetCurrentObject(dc, OBJ_FONT)));
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  ASSERT_TRUE(GetObjectW(g.Handle(), sizeof out, &out));
+  Same(out, in);
+
+  // Making it bold replaces the kept weight; a property change keeps the rest.
+  f.SetStyle({fsBold});
+  ASSERT_TRUE(GetObjectW(f.Handle(), sizeof out, &out));
+  EXPECT_EQ(out.lfWeight, FW_BOLD);
+  EXPECT_EQ(out.lfOutPrecision, OUT_TT_ONLY_PRECIS);
+  f.SetOrientation(450);
+  ASSERT_TRUE(GetObjectW(f.Handle(), sizeof out, &out));
+  EXPECT_EQ(out.lfEscapement, 450);
+  EXPECT_EQ(out.lfOrientation, 450);
+  EXPECT_EQ(out.lfOutPrecision, OUT_TT_ONLY_PRECIS);
+  DeleteObject(given);
+}
+
 TEST(Canvas, FillAndTextAreReadBack) {
   TBitmap bmp;
   bmp.SetPixelFormat(pf24bit);
