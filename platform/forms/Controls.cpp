@@ -756,14 +756,8 @@ void TControl::CMParentFontChanged(TCMParentFontChanged& Message) {
   if (FParentFont) {
     TFont* src = Message.Given() ? Message.Font() : (FParent ? FParent->Font() : nullptr);
     if (src) {
-      FUpdatingParentFont = true;
-      try {
-        FFont->Assign(src);
-      } catch (...) {
-        FUpdatingParentFont = false;
-        throw;
-      }
-      FUpdatingParentFont = false;
+      TValueScope<bool> updating(FUpdatingParentFont, true);
+      FFont->Assign(src);
     }
   }
 }
@@ -989,14 +983,10 @@ void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
 
 void TWinControl::CreateHandle() {
   if (FHandle) return;
-  FControlState.Include(csCreating);
-  try {
+  {
+    TSetItemScope creating(FControlState, csCreating);
     CreateWnd();
-  } catch (...) {
-    FControlState.Exclude(csCreating);
-    throw;
   }
-  FControlState.Exclude(csCreating);
   if (FParent) {
     // Keep the window's z-order in step with the parent's list.
     HWND after = HWND_TOP;
@@ -1424,26 +1414,14 @@ void TWinControl::SetParentBackground(bool Value) {
 }
 
 void TWinControl::ScaleBy(Integer M, Integer D) {
-  DisableAlign();
-  try {
-    for (TControl* c : FControls) c->ChangeScale(M, D);
-  } catch (...) {
-    EnableAlign();
-    throw;
-  }
-  EnableAlign();
+  TAlignScope noAlign(*this);
+  for (TControl* c : FControls) c->ChangeScale(M, D);
 }
 
 void TWinControl::ChangeScale(Integer M, Integer D) {
-  DisableAlign();
-  try {
-    for (TControl* c : FControls) c->ChangeScale(M, D);
-    TControl::ChangeScale(M, D);
-  } catch (...) {
-    EnableAlign();
-    throw;
-  }
-  EnableAlign();
+  TAlignScope noAlign(*this);
+  for (TControl* c : FControls) c->ChangeScale(M, D);
+  TControl::ChangeScale(M, D);
 }
 
 void TWinControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {

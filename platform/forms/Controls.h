@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <exception>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -565,6 +566,33 @@ class TWinControl : public TControl {
   Integer FPendingTabOrder = -1;
   SIZE FLastClientSize{-1, -1};
   HFONT FSentFont = nullptr;
+};
+
+// Disables alignment of a windowed control's children for the life of the scope and
+// enables it again at the end (which realigns what became due meanwhile).
+class TAlignScope {
+ public:
+  explicit TAlignScope(TWinControl& AControl)
+      : FControl(AControl), FExceptions(std::uncaught_exceptions()) {
+    FControl.DisableAlign();
+  }
+  ~TAlignScope() noexcept(false) {
+    if (std::uncaught_exceptions() == FExceptions) {
+      FControl.EnableAlign();
+      return;
+    }
+    try {
+      FControl.EnableAlign();
+    } catch (...) {
+      // Already unwinding from the first failure, which is the one the caller sees.
+    }
+  }
+  TAlignScope(const TAlignScope&) = delete;
+  TAlignScope& operator=(const TAlignScope&) = delete;
+
+ private:
+  TWinControl& FControl;
+  int FExceptions;
 };
 
 // ---------------------------------------------------------------------------------------
