@@ -1319,7 +1319,7 @@ void TWinControl::AdjustClientRect(RECT& Rect) {
 
 void TWinControl::AlignControls(TControl* AControl, RECT& Rect) {
   AdjustClientRect(Rect);
-  FControlState.Include(csAligning);
+  TSetItemScope aligning(FControlState, csAligning);
   const RECT client = ClientRect();
   auto insertBefore = [](TControl* c1, TControl* c2, TAlign a) {
     switch (a) {
@@ -1377,7 +1377,7 @@ void TWinControl::AlignControls(TControl* AControl, RECT& Rect) {
       default: break;
     }
   };
-  try {
+  {
     for (TAlign a : {alTop, alBottom, alLeft, alRight, alClient, alCustom, alNone}) {
       std::vector<TControl*> list;
       if (AControl && AControl->Align() == a && (a == alNone || AControl->Visible()) &&
@@ -1392,11 +1392,7 @@ void TWinControl::AlignControls(TControl* AControl, RECT& Rect) {
       }
       for (TControl* c : list) doPosition(c, a);
     }
-  } catch (...) {
-    FControlState.Exclude(csAligning);
-    throw;
   }
-  FControlState.Exclude(csAligning);
 }
 
 void TWinControl::SetBorderWidth(Integer Value) {
