@@ -180,7 +180,7 @@ TWinControl* FindControl(HWND Handle) {
   return static_cast<TWinControl*>(GetPropW(Handle, ControlProp));
 }
 
-bool IsVCLWindow(HWND Handle) { return FindControl(Handle) != nullptr; }
+bool IsControlWindow(HWND Handle) { return FindControl(Handle) != nullptr; }
 
 TControl* FindDragTarget(POINT Pos, bool AllowDisabled) {
   HWND w = WindowFromPoint(Pos);
@@ -756,14 +756,8 @@ void TControl::CMParentFontChanged(TCMParentFontChanged& Message) {
   if (FParentFont) {
     TFont* src = Message.Given() ? Message.Font() : (FParent ? FParent->Font() : nullptr);
     if (src) {
-      FUpdatingParentFont = true;
-      try {
-        FFont->Assign(src);
-      } catch (...) {
-        FUpdatingParentFont = false;
-        throw;
-      }
-      FUpdatingParentFont = false;
+      TValueScope<bool> updating(FUpdatingParentFont, true);
+      FFont->Assign(src);
     }
   }
 }
@@ -989,14 +983,10 @@ void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
 
 void TWinControl::CreateHandle() {
   if (FHandle) return;
-  FControlState.Include(csCreating);
-  try {
+  {
+    TSetItemScope creating(FControlState, csCreating);
     CreateWnd();
-  } catch (...) {
-    FControlState.Exclude(csCreating);
-    throw;
   }
-  FControlState.Exclude(csCreating);
   if (FParent) {
     // Keep the window's z-order in step with the parent's list.
     HWND after = HWND_TOP;
@@ -1329,7 +1319,7 @@ void TWinControl::AdjustClientRect(RECT& Rect) {
 
 void TWinControl::AlignControls(TControl* AControl, RECT& Rect) {
   AdjustClientRect(Rect);
-  FControlState.Include(csAligning);
+  TSetItemScope aligning(FControlState, csAligning);
   const RECT client = ClientRect();
   auto insertBefore = [](TControl* c1, TControl* c2, TAlign a) {
     switch (a) {
@@ -1387,7 +1377,7 @@ void TWinControl::AlignControls(TControl* AControl, RECT& Rect) {
       default: break;
     }
   };
-  try {
+  {
     for (TAlign a : {alTop, alBottom, alLeft, alRight, alClient, alCustom, alNone}) {
       std::vector<TControl*> list;
       if (AControl && AControl->Align() == a && (a == alNone || AControl->Visible()) &&
@@ -1402,11 +1392,7 @@ void TWinControl::AlignControls(TControl* AControl, RECT& Rect) {
       }
       for (TControl* c : list) doPosition(c, a);
     }
-  } catch (...) {
-    FControlState.Exclude(csAligning);
-    throw;
   }
-  FControlState.Exclude(csAligning);
 }
 
 void TWinControl::SetBorderWidth(Integer Value) {
@@ -1424,26 +1410,14 @@ void TWinControl::SetParentBackground(bool Value) {
 }
 
 void TWinControl::ScaleBy(Integer M, Integer D) {
-  DisableAlign();
-  try {
-    for (TControl* c : FControls) c->ChangeScale(M, D);
-  } catch (...) {
-    EnableAlign();
-    throw;
-  }
-  EnableAlign();
+  TAlignScope noAlign(*this);
+  for (TControl* c : FControls) c->ChangeScale(M, D);
 }
 
 void TWinControl::ChangeScale(Integer M, Integer D) {
-  DisableAlign();
-  try {
-    for (TControl* c : FControls) c->ChangeScale(M, D);
-    TControl::ChangeScale(M, D);
-  } catch (...) {
-    EnableAlign();
-    throw;
-  }
-  EnableAlign();
+  TAlignScope noAlign(*this);
+  for (TControl* c : FControls) c->ChangeScale(M, D);
+  TControl::ChangeScale(M, D);
 }
 
 void TWinControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <exception>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -567,6 +568,33 @@ class TWinControl : public TControl {
   HFONT FSentFont = nullptr;
 };
 
+// Disables alignment of a windowed control's children for the life of the scope and
+// enables it again at the end (which realigns what became due meanwhile).
+class TAlignScope {
+ public:
+  explicit TAlignScope(TWinControl& AControl)
+      : FControl(AControl), FExceptions(std::uncaught_exceptions()) {
+    FControl.DisableAlign();
+  }
+  ~TAlignScope() noexcept(false) {
+    if (std::uncaught_exceptions() == FExceptions) {
+      FControl.EnableAlign();
+      return;
+    }
+    try {
+      FControl.EnableAlign();
+    } catch (...) {
+      // Already unwinding from the first failure, which is the one the caller sees.
+    }
+  }
+  TAlignScope(const TAlignScope&) = delete;
+  TAlignScope& operator=(const TAlignScope&) = delete;
+
+ private:
+  TWinControl& FControl;
+  int FExceptions;
+};
+
 // ---------------------------------------------------------------------------------------
 
 // A canvas over a control: the control's window DC, or its parent's DC clipped and
@@ -652,7 +680,7 @@ extern TMouse* Mouse;
 // The control of a window made by this library, or nullptr.
 TWinControl* FindControl(HWND Handle);
 // True when the window belongs to a control of this library.
-bool IsVCLWindow(HWND Handle);
+bool IsControlWindow(HWND Handle);
 // The deepest control at a screen point (graphic children included).
 TControl* FindDragTarget(POINT Pos, bool AllowDisabled);
 // The control holding the mouse capture (a graphic control through its parent).

@@ -404,6 +404,13 @@ void TGraphicsObject::Unlock() {
 // ---------------------------------------------------------------------------------------
 // TFont
 
+namespace {
+// LOGFONT quality bytes by TFontQuality.
+const BYTE QualityBytes[] = {DEFAULT_QUALITY,        DRAFT_QUALITY,       PROOF_QUALITY,
+                             NONANTIALIASED_QUALITY, ANTIALIASED_QUALITY, CLEARTYPE_QUALITY,
+                             CLEARTYPE_NATURAL_QUALITY};
+}  // namespace
+
 TFont::TFont() {
   FData = DefaultFont ? *DefaultFont : DefFontData();
   FPixelsPerInch = ScreenPPI;
@@ -426,22 +433,24 @@ HFONT TFont::Handle() {
       FHandle = Fonts().Acquire(d, [&d]() {
         LOGFONTW lf{};
         lf.lfHeight = d.Height;
+        lf.lfWidth = d.Width;
         lf.lfEscapement = d.Orientation;
-        lf.lfOrientation = d.Orientation;
-        lf.lfWeight = d.Style.Contains(fsBold) ? FW_BOLD : FW_NORMAL;
+        lf.lfOrientation = d.CharOrientation;
+        const bool bold = d.Style.Contains(fsBold);
+        lf.lfWeight = d.Weight > 0 && (d.Weight >= FW_BOLD) == bold ? d.Weight
+                      : bold                                     ? FW_BOLD
+                                                                 : FW_NORMAL;
         lf.lfItalic = d.Style.Contains(fsItalic);
         lf.lfUnderline = d.Style.Contains(fsUnderline);
         lf.lfStrikeOut = d.Style.Contains(fsStrikeOut);
         lf.lfCharSet = d.Charset;
-        lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
-        lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-        static const BYTE q[] = {DEFAULT_QUALITY, DRAFT_QUALITY, PROOF_QUALITY,
-                                 NONANTIALIASED_QUALITY, ANTIALIASED_QUALITY,
-                                 CLEARTYPE_QUALITY, CLEARTYPE_NATURAL_QUALITY};
-        lf.lfQuality = q[d.Quality];
+        lf.lfOutPrecision = d.OutPrecision;
+        lf.lfClipPrecision = d.ClipPrecision;
+        lf.lfQuality = QualityBytes[d.Quality];
         lf.lfPitchAndFamily = d.Pitch == fpVariable ? VARIABLE_PITCH
                               : d.Pitch == fpFixed  ? FIXED_PITCH
                                                     : DEFAULT_PITCH;
+        lf.lfPitchAndFamily |= d.Family & 0xF0;
         wcsncpy(lf.lfFaceName, d.Name.c_str(), LF_FACESIZE - 1);
         return CreateFontIndirectW(&lf);
       });
@@ -459,7 +468,15 @@ void TFont::SetHandle(HFONT Value) {
   if (!Value || !GetObjectW(Value, sizeof lf, &lf)) return;
   TFontData d;
   d.Height = lf.lfHeight;
+  d.Width = lf.lfWidth;
   d.Orientation = lf.lfEscapement;
+  d.CharOrientation = lf.lfOrientation;
+  d.Weight = lf.lfWeight;
+  d.OutPrecision = lf.lfOutPrecision;
+  d.ClipPrecision = lf.lfClipPrecision;
+  d.Family = lf.lfPitchAndFamily & 0xF0;
+  for (int i = 0; i < int(std::size(QualityBytes)); ++i)
+    if (QualityBytes[i] == lf.lfQuality) d.Quality = TFontQuality(i);
   if (lf.lfWeight >= FW_BOLD) d.Style.Include(fsBold);
   if (lf.lfItalic) d.Style.Include(fsItalic);
   if (lf.lfUnderline) d.Style.Include(fsUnderline);
@@ -517,7 +534,9 @@ void TFont::SetCharset(TFontCharset Value) {
   if (FData.Charset != Value) { TFontData d = FData; d.Charset = Value; SetData(d); }
 }
 void TFont::SetOrientation(Integer Value) {
-  if (FData.Orientation != Value) { TFontData d = FData; d.Orientation = Value; SetData(d); }
+  if (FData.Orientation != Value || FData.CharOrientation != Value) {
+    TFontData d = FData; d.Orientation = Value; d.CharOrientation = Value; SetData(d);
+  }
 }
 void TFont::SetQuality(TFontQuality Value) {
   if (FData.Quality != Value) { TFontData d = FData; d.Quality = Value; SetData(d); }

@@ -141,6 +141,15 @@ struct TFontData {
   TFontCharset Charset = DEFAULT_CHARSET;
   TFontQuality Quality = fqDefault;
   String Name;
+  // The rest of a LOGFONT taken over from a handle, kept so the font made again from
+  // these data is the same font (a rotated TrueType-only font stays TrueType-only).
+  // Weight 0 means "from Style"; a kept weight is used while it agrees with fsBold.
+  Integer Weight = 0;
+  Integer Width = 0;
+  Integer CharOrientation = 0;
+  BYTE OutPrecision = OUT_DEFAULT_PRECIS;
+  BYTE ClipPrecision = CLIP_DEFAULT_PRECIS;
+  BYTE Family = FF_DONTCARE;
   friend bool operator==(const TFontData&, const TFontData&) = default;
 };
 
@@ -155,7 +164,7 @@ class TFont : public TGraphicsObject {
 
   // The HFONT, created on demand and shared with every font of the same data.
   HFONT Handle();
-  // Takes over a font handle: the font's data become those of the handle's LOGFONT.
+  // Takes over a font handle: the font's data become those of the handle's whole LOGFONT.
   void SetHandle(HFONT Value);
 
   TColor Color() const { return FColor; }

@@ -195,7 +195,7 @@ String IntToHex(Integer Value, Integer Digits) {
 String IntToHex(Int64 Value, Integer Digits) { return IntToHex(static_cast<UInt64>(Value), Digits); }
 
 namespace {
-// Parses integer text as the runtime does: blanks, sign, decimal or '$'/'0x' hexadecimal.
+// Parses integer text: leading blanks, an optional sign, then decimal digits or '$'/'0x' hexadecimal.
 // Hexadecimal text may use the full unsigned range of the type (it wraps to negative).
 template <class T>
 bool ParseInt(const String& S, T& Value) {

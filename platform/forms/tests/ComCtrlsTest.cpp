@@ -9,24 +9,8 @@ using namespace zs_test;
 
 namespace {
 
-struct ComCtrlsTest : ::testing::Test {
-  TForm* Form = nullptr;
-  void SetUp() override {
-    Form = TCustomForm::Create<TForm>(nullptr);
-    Form->SetPosition(poDesigned);
-    Form->SetBounds(40, 40, 10, 10);
-    Form->SetClientWidth(400);
-    Form->SetClientHeight(300);
-  }
-  void TearDown() override {
-    delete Form;
-    Pump(20);
-  }
-  void ShowForm() {
-    Form->Show();
-    SetForegroundWindow(Form->Handle());
-    Pump(120);
-  }
+struct ComCtrlsTest : TFormTest {
+  ComCtrlsTest() : TFormTest(400, 300) {}
   static POINT Middle(const RECT& R) { return POINT{(R.left + R.right) / 2, (R.top + R.bottom) / 2}; }
 };
 

@@ -10,25 +10,8 @@ using namespace zs_test;
 namespace {
 
 // A shown form with a known client area at a known place on the screen.
-struct TFormFixture : ::testing::Test {
-  TForm* Form = nullptr;
+struct TFormFixture : TFormTest {
   std::wstring Log;
-  void SetUp() override {
-    Form = TCustomForm::Create<TForm>(nullptr);
-    Form->SetPosition(poDesigned);
-    Form->SetBounds(40, 40, 10, 10);
-    Form->SetClientWidth(300);
-    Form->SetClientHeight(200);
-  }
-  void TearDown() override {
-    delete Form;
-    Pump(20);
-  }
-  void ShowForm() {
-    Form->Show();
-    SetForegroundWindow(Form->Handle());
-    Pump(150);
-  }
   template <class T>
   T* Add(TWinControl* Parent, const wchar_t* Name, RECT R, TColor Color) {
     T* c = new T(Form);

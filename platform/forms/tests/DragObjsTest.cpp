@@ -7,17 +7,12 @@ using namespace zs_test;
 
 namespace {
 
-struct DragObjsTest : ::testing::Test {
-  TForm* Form = nullptr;
+struct DragObjsTest : TFormTest {
   TSwatch* Source = nullptr;
   TSwatch* Target = nullptr;
   std::wstring Log;
   void SetUp() override {
-    Form = TCustomForm::Create<TForm>(nullptr);
-    Form->SetPosition(poDesigned);
-    Form->SetBounds(40, 40, 10, 10);
-    Form->SetClientWidth(300);
-    Form->SetClientHeight(200);
+    TFormTest::SetUp();
     Source = Add(L"Source", RECT{10, 10, 110, 110}, clRed);
     Target = Add(L"Target", RECT{150, 10, 250, 110}, clBlue);
     Source->OnMouseDown = [this](TObject*, TMouseButton B, TShiftState, int, int) {
@@ -35,9 +30,7 @@ struct DragObjsTest : ::testing::Test {
       Log += L"drop " + static_cast<TComponent*>(S)->Name() + L" at " + std::to_wstring(X) + L"," +
              std::to_wstring(Y) + L"; ";
     };
-    Form->Show();
-    SetForegroundWindow(Form->Handle());
-    Pump(120);
+    ShowForm();
   }
   TSwatch* Add(const wchar_t* Name, RECT R, TColor C) {
     auto* s = new TSwatch(Form);
@@ -49,8 +42,7 @@ struct DragObjsTest : ::testing::Test {
   }
   void TearDown() override {
     EndDrag(false);
-    delete Form;
-    Pump(20);
+    TFormTest::TearDown();
   }
   void MoveInSteps(POINT From, POINT To) {
     for (int i = 1; i <= 5; ++i)

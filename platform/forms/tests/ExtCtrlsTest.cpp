@@ -9,24 +9,10 @@ using namespace zs_test;
 
 namespace {
 
-struct ExtCtrlsTest : ::testing::Test {
-  TForm* Form = nullptr;
+struct ExtCtrlsTest : TFormTest {
   void SetUp() override {
-    Form = TCustomForm::Create<TForm>(nullptr);
-    Form->SetPosition(poDesigned);
-    Form->SetBounds(40, 40, 10, 10);
-    Form->SetClientWidth(300);
-    Form->SetClientHeight(200);
+    TFormTest::SetUp();
     Form->SetColor(clWhite);
-  }
-  void TearDown() override {
-    delete Form;
-    Pump(20);
-  }
-  void ShowForm() {
-    Form->Show();
-    SetForegroundWindow(Form->Handle());
-    Pump(120);
   }
 };
 

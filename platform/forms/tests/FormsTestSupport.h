@@ -1,6 +1,7 @@
 // Controls, input and pumping helpers shared by the window tests.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
@@ -91,7 +92,42 @@ inline const TMessageMap* TDot::ClassMessages() {
 }
 
 // Handles messages for about Ms milliseconds.
-inline void Pump(DWORD Ms = 50) {
+inline void Pump(DWORD Ms = 50);
+
+// The fixture of the window tests: a form at a known place on the screen with a known
+// client area, created before each test and destroyed after it.
+class TFormTest : public ::testing::Test {
+ protected:
+  explicit TFormTest(int AClientWidth = 300, int AClientHeight = 200, int ALeft = 40,
+                     int ATop = 40)
+      : FClient{AClientWidth, AClientHeight}, FOrigin{ALeft, ATop} {}
+  void SetUp() override {
+    Form = TCustomForm::Create<TForm>(nullptr);
+    Form->SetPosition(poDesigned);
+    Form->SetBounds(FOrigin.x, FOrigin.y, 10, 10);
+    Form->SetClientWidth(FClient.x);
+    Form->SetClientHeight(FClient.y);
+  }
+  void TearDown() override {
+    delete Form;
+    Pump(20);
+  }
+  // Shows the form in front and lets it paint.
+  void ShowForm() {
+    Form->Show();
+    SetForegroundWindow(Form->Handle());
+    Pump(150);
+  }
+
+  TForm* Form = nullptr;
+
+ private:
+  POINT FClient;
+  POINT FOrigin;
+};
+
+
+inline void Pump(DWORD Ms) {
   DWORD end = GetTickCount() + Ms;
   do {
     Application->ProcessMessages();

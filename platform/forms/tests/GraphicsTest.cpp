@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "Classes.h"
 #include "Graphics.h"
@@ -60,6 +61,128 @@ TEST(Font, HandlesAreSharedByEqualFontsAndFollowChanges) {
   a.SetSize(9);
   EXPECT_EQ(a.Height(), -12);
   EXPECT_EQ(a.Size(), 9);
+}
+
+TEST(Font, TakenOverHandleKeepsItsWholeDescription) {
+  // A rotated, semi-bold, TrueType-only font with a kept quality and family.
+  LOGFONTW in{};
+  in.lfHeight = -17;
+  in.lfWidth = 7;
+  in.lfEscapement = 900;
+  in.lfOrientation = 900;
+  in.lfWeight = FW_SEMIBOLD;
+  in.lfItalic = TRUE;
+  in.lfCharSet = ANSI_CHARSET;
+  in.lfOutPrecision = OUT_TT_ONLY_PRECIS;
+  in.lfClipPrecision = CLIP_LH_ANGLES;
+  in.lfQuality = ANTIALIASED_QUALITY;
+  in.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
+  wcscpy(in.lfFaceName, L"Arial");
+  HFONT given = CreateFontIndirectW(&in);
+  ASSERT_NE(given, nullptr);
+
+  auto Same = [](const LOGFONTW& a, const LOGFONTW& b) {
+    EXPECT_EQ(a.lfHeight, b.lfHeight);
+    EXPECT_EQ(a.lfWidth, b.lfWidth);
+    EXPECT_EQ(a.lfEscapement, b.lfEscapement);
+    EXPECT_EQ(a.lfOrientation, b.lfOrientation);
+    EXPECT_EQ(a.lfWeight, b.lfWeight);
+    EXPECT_EQ(a.lfItalic, b.lfItalic);
+    EXPECT_EQ(a.lfUnderline, b.lfUnderline);
+    EXPECT_EQ(a.lfStrikeOut, b.lfStrikeOut);
+    EXPECT_EQ(a.lfCharSet, b.lfCharSet);
+    EXPECT_EQ(a.lfOutPrecision, b.lfOutPrecision);
+    EXPECT_EQ(a.lfClipPrecision, b.lfClipPrecision);
+    EXPECT_EQ(a.lfQuality, b.lfQuality);
+    EXPECT_EQ(a.lfPitchAndFamily, b.lfPitchAndFamily);
+    EXPECT_STREQ(a.lfFaceName, b.lfFaceName);
+  };
+  TFont f;
+  f.SetHandle(given);
+  LOGFONTW out{};
+  ASSERT_TRUE(GetObjectW(f.Handle(), sizeof out, &out));
+  Same(out, in);
+  EXPECT_EQ(f.Orientation(), 900);
+  EXPECT_EQ(f.Quality(), fqAntialiased);
+  EXPECT_TRUE(f.Style().Contains(fsItalic));
+  EXPECT_FALSE(f.Style().Contains(fsBold));
+
+  // Taken over from a device context: the font selected into it.
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, given);
+  TFont g;
+  g.SetHandle(static_cast<HFONT>(GetCurrentObject(dc, OBJ_FONT)));
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  ASSERT_TRUE(GetObjectW(g.Handle(), sizeof out, &out));
+  Same(out, in);
+
+  // Making it bold replaces the kept weight; a property change keeps the rest.
+  f.SetStyle({fsBold});
+  ASSERT_TRUE(GetObjectW(f.Handle(), sizeof out, &out));
+  EXPECT_EQ(out.lfWeight, FW_BOLD);
+  EXPECT_EQ(out.lfOutPrecision, OUT_TT_ONLY_PRECIS);
+  f.SetOrientation(450);
+  ASSERT_TRUE(GetObjectW(f.Handle(), sizeof out, &out));
+  EXPECT_EQ(out.lfEscapement, 450);
+  EXPECT_EQ(out.lfOrientation, 450);
+  EXPECT_EQ(out.lfOutPrecision, OUT_TT_ONLY_PRECIS);
+  DeleteObject(given);
+}
+
+// Draws with Fn into a fresh 32x32 white bitmap and returns its pixels.
+template <class F>
+std::vector<COLORREF> DrawnPixels(F Fn) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bm = CreateCompatibleBitmap(GetDC(nullptr), 32, 32);
+  HGDIOBJ old = SelectObject(dc, bm);
+  RECT r{0, 0, 32, 32};
+  FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  Fn(dc, r);
+  std::vector<COLORREF> px;
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 32; ++x) px.push_back(GetPixel(dc, x, y));
+  SelectObject(dc, old);
+  DeleteObject(bm);
+  DeleteDC(dc);
+  return px;
+}
+
+// The system draws frame buttons and menu check marks with the symbol font; without it
+// they show as plain letters ("r" for close, "a" for a check mark).
+TEST(Font, TheSymbolFontForFrameControlsIsInstalled) {
+  HFONT marlett = CreateFontW(-24, 0, 0, 0, FW_NORMAL, 0, 0, 0, SYMBOL_CHARSET, 0, 0, 0, 0,
+                              L"Marlett");
+  HFONT plain = CreateFontW(-24, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
+                            L"Tahoma");
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, marlett);
+  wchar_t face[LF_FACESIZE] = {};
+  GetTextFaceW(dc, LF_FACESIZE, face);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  EXPECT_STREQ(face, L"Marlett");
+
+  auto Letter = [](HFONT f, const wchar_t* s) {
+    return DrawnPixels([&](HDC d, RECT r) {
+      HGDIOBJ o = SelectObject(d, f);
+      SetBkMode(d, TRANSPARENT);
+      DrawTextW(d, s, 1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+      SelectObject(d, o);
+    });
+  };
+  EXPECT_NE(Letter(marlett, L"r"), Letter(plain, L"r"));
+  EXPECT_NE(Letter(marlett, L"a"), Letter(plain, L"a"));
+
+  // A close button and a check mark drawn by the system are the symbol font's glyphs.
+  struct { UINT type, state; const wchar_t* glyph; } controls[] = {
+      {DFC_CAPTION, DFCS_CAPTIONCLOSE, L"r"}, {DFC_MENU, DFCS_MENUCHECK, L"a"}};
+  for (auto& c : controls) {
+    auto drawn = DrawnPixels([&](HDC d, RECT r) { DrawFrameControl(d, &r, c.type, c.state); });
+    EXPECT_NE(drawn, Letter(plain, c.glyph)) << c.type;
+  }
+  DeleteObject(marlett);
+  DeleteObject(plain);
 }
 
 TEST(Canvas, FillAndTextAreReadBack) {

@@ -10,24 +10,11 @@ using namespace zs_test;
 
 namespace {
 
-struct StdCtrlsTest : ::testing::Test {
-  TForm* Form = nullptr;
+struct StdCtrlsTest : TFormTest {
+  StdCtrlsTest() : TFormTest(360, 260, 50, 50) {}
   void SetUp() override {
-    Form = TCustomForm::Create<TForm>(nullptr);
-    Form->SetPosition(poDesigned);
-    Form->SetBounds(50, 50, 10, 10);
-    Form->SetClientWidth(360);
-    Form->SetClientHeight(260);
+    TFormTest::SetUp();
     Form->SetColor(clBtnFace);
-  }
-  void TearDown() override {
-    delete Form;
-    Pump(20);
-  }
-  void ShowForm() {
-    Form->Show();
-    SetForegroundWindow(Form->Handle());
-    Pump(120);
   }
   template <class T>
   T* Add(RECT R) {
