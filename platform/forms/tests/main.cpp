@@ -11,10 +11,13 @@
 #include "ExtCtrls.h"
 #include "DragObjs.h"
 #include "Dialogs.h"
+#include "ActnList.h"
+#include "ImgList.h"
+#include "StdCtrls.h"
 #include "SysInit.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  TUnitScope units({ClassesUnit, GraphicsUnit, ControlsUnit, FormsUnit, JpegUnit, ClipbrdUnit, MenusUnit, ComCtrlsUnit, ExtCtrlsUnit, DragObjsUnit});
+  TUnitScope units({ClassesUnit, GraphicsUnit, ControlsUnit, FormsUnit, JpegUnit, ClipbrdUnit, MenusUnit, ImgListUnit, ActnListUnit, StdCtrlsUnit, ComCtrlsUnit, ExtCtrlsUnit, DialogsUnit, DragObjsUnit});
   return RUN_ALL_TESTS();
 }
