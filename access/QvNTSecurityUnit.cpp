@@ -2,9 +2,11 @@
 
 #include <sddl.h>
 
+#include "Libraries.h"
 #include "ZvJson.h"
 
 #include <algorithm>
+#include <new>
 #include <cstdlib>
 #include <cstring>
 
@@ -33,8 +35,8 @@ namespace {
 
 String gAdvapiName;
 String gNetapiName;
-HMODULE gAdvapi = nullptr;
-HMODULE gNetapi = nullptr;
+TLibrary gAdvapi;
+TLibrary gNetapi;
 
 // The bound entries of the table in binding order, as untyped slots.
 void** BoundSlot(int i) {
@@ -48,19 +50,14 @@ void ClearBindings() {
 }
 
 void FreeLibraries() {
-  if (reinterpret_cast<UINT_PTR>(gAdvapi) > 32) FreeLibrary(gAdvapi);
-  if (reinterpret_cast<UINT_PTR>(gNetapi) > 32) FreeLibrary(gNetapi);
-  gAdvapi = nullptr;
-  gNetapi = nullptr;
+  gAdvapi.Free();
+  gNetapi.Free();
 }
 
-HMODULE BindLibrary(const String& Name, int First, int Last) {
-  HMODULE h = LoadLibraryW(Name.c_str());
-  if (reinterpret_cast<UINT_PTR>(h) > 32) {
-    for (int i = First; i <= Last; ++i)
-      *BoundSlot(i) = reinterpret_cast<void*>(GetProcAddress(h, QvBoundFunctionNames[i]));
-  }
-  return h;
+void BindLibrary(TLibrary& Library, const String& Name, int First, int Last) {
+  if (!Library.Load(Name.c_str())) return;
+  for (int i = First; i <= Last; ++i)
+    *BoundSlot(i) = reinterpret_cast<void*>(Library.Entry(QvBoundFunctionNames[i]));
 }
 
 // The call stub: the bound function, or the missing-library exception.
@@ -262,10 +259,10 @@ void QvBindSecurityApi(const String& AdvapiName, const String& NetapiName) {
   ClearBindings();
   CheckWin2000OrLater();
   gAdvapiName = AdvapiName;
-  gAdvapi = BindLibrary(gAdvapiName, 0, 17);
+  BindLibrary(gAdvapi, gAdvapiName, 0, 17);
   CheckWin2000OrLater();
   gNetapiName = NetapiName;
-  gNetapi = BindLibrary(gNetapiName, 18, 19);
+  BindLibrary(gNetapi, gNetapiName, 18, 19);
 }
 
 const String& QvAdvapiLibraryName() { return gAdvapiName; }
@@ -299,9 +296,10 @@ String WinErrorText(Integer Code) {
   return IntToStr(Code) + L": " + text;
 }
 
-void RaiseWinError(const String& Text, Integer Code) {
-  throw Exception(Text + L":ErrorCode=" + IntToStr(Code));
-}
+EQvWinError::EQvWinError(const String& Text, Integer Code)
+    : Exception(Text + L":ErrorCode=" + IntToStr(Code)), FCode(Code), FText(Text) {}
+
+void RaiseWinError(const String& Text, Integer Code) { throw EQvWinError(Text, Code); }
 
 void RaiseLastWinError() {
   DWORD code = GetLastError();
@@ -807,6 +805,33 @@ String TQvNTSecurity::SidToString(PSID aSid) {
   return ok ? s : String();
 }
 
+namespace {
+
+// The outcome of a read that ended in the exception being handled: Result, the entry it
+// stopped at, and the failure's Windows error and text.
+TQvReadOutcome FailedRead(TQvReadResult Result, Integer StoppedAt) {
+  TQvReadOutcome o;
+  o.Result = Result;
+  o.StoppedAt = StoppedAt;
+  o.ErrorCode = -1;
+  try {
+    throw;
+  } catch (const EQvWinError& e) {
+    o.ErrorCode = e.Code();
+    o.ErrorText = e.Code() > 0 ? SysErrorMessage(static_cast<DWORD>(e.Code())) : e.Text();
+  } catch (const Exception& e) {
+    o.ErrorText = e.Message();
+  } catch (const std::bad_alloc&) {
+    o.ErrorCode = ERROR_NOT_ENOUGH_MEMORY;
+    o.ErrorText = SysErrorMessage(ERROR_NOT_ENOUGH_MEMORY);
+  } catch (...) {
+    // Reading never raises, whatever failed; such a failure has no text to tell.
+  }
+  return o;
+}
+
+}  // namespace
+
 void TQvNTSecurity::GetAccessList(const String& aFileName, TQvAccessList* aAccessList,
                                   const String& aSystemName) {
   try {
@@ -816,16 +841,20 @@ void TQvNTSecurity::GetAccessList(const String& aFileName, TQvAccessList* aAcces
       GetAccessListFromSecurityDescriptor(RelativeSID, aAccessList, aSystemName);
     }
   } catch (...) {
-    // reading never reports: the list ends where the failure happened
+    // Reading never raises; the list keeps what it held and says it was not read.
+    aAccessList->SetReadOutcome(FailedRead(qrNotRead, -1));
   }
 }
 
 void TQvNTSecurity::GetAccessListFromSecurityDescriptor(PSECURITY_DESCRIPTOR pSecurityDescriptor,
                                                         TQvAccessList* aAccessList,
                                                         const String& aSystemName) {
+  // The entry being read; -1 while the DACL itself is being read.
+  Integer at = -1;
   try {
     aAccessList->Clear();
     aAccessList->SetIsNullDacl(false);
+    aAccessList->SetReadOutcome(TQvReadOutcome{});
     BOOL present = FALSE, defaulted = FALSE;
     PACL dacl = nullptr;
     if (!Bound(QvSecurityApi.GetSecurityDescriptorDacl)(pSecurityDescriptor, &present, &dacl,
@@ -834,6 +863,7 @@ void TQvNTSecurity::GetAccessListFromSecurityDescriptor(PSECURITY_DESCRIPTOR pSe
     if (!present || !dacl) {
       // No DACL: nothing restricts access. The list stays empty and says so.
       aAccessList->SetIsNullDacl(true);
+      aAccessList->SetReadOutcome(TQvReadOutcome{qrComplete, -1, 0, String()});
       return;
     }
     Byte info[255];
@@ -843,6 +873,7 @@ void TQvNTSecurity::GetAccessListFromSecurityDescriptor(PSECURITY_DESCRIPTOR pSe
     DWORD count;
     std::memcpy(&count, info, sizeof(count));
     for (DWORD i = 0; i < count; ++i) {
+      at = static_cast<Integer>(i);
       void* ace = nullptr;
       if (!Bound(QvSecurityApi.GetAce)(dacl, i, &ace) || !ace) RaiseFailure();
       const auto* header = static_cast<const ACE_HEADER*>(ace);
@@ -866,8 +897,11 @@ void TQvNTSecurity::GetAccessListFromSecurityDescriptor(PSECURITY_DESCRIPTOR pSe
       item->SetAceType(type);
       item->SetFlagsDWORD(f);
     }
+    aAccessList->SetReadOutcome(TQvReadOutcome{qrComplete, -1, 0, String()});
   } catch (...) {
-    // reading never reports: the list keeps the entries read before the failure
+    // Reading never raises: the list keeps the entries read before the failure, and its
+    // outcome tells where and why the walk stopped.
+    aAccessList->SetReadOutcome(at < 0 ? FailedRead(qrNotRead, -1) : FailedRead(qrStopped, at));
   }
 }
 
@@ -984,7 +1018,7 @@ bool TQvNTSecurity::GetSidsWithRight(const String& Path, Cardinal Right, TString
     else if (item->AceType() == actAccessDenied)
       DeniedSids->Add(text);
   }
-  return true;
+  return list.ReadOutcome().Result == qrComplete;
 }
 
 void TQvNTFileSecurity::SetAccessControlList(TQvAccessList* aAccessList) {

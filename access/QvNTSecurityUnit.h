@@ -95,6 +95,26 @@ class TQvAccessItem : public TObject {
   Cardinal FMask_Unnormalized = 0;
 };
 
+// How far the last DACL read into a list got, so that a list cut short or never read
+// does not pass for a DACL with fewer (or no) entries.
+enum TQvReadResult {
+  qrNone,      // nothing has been read into the list
+  qrComplete,  // the whole DACL was read (an absent or null DACL included)
+  qrStopped,   // the walk stopped at entry StoppedAt; the entries before it are listed
+  qrNotRead,   // the descriptor or its DACL could not be read; no entry was read
+};
+
+struct TQvReadOutcome {
+  TQvReadResult Result = qrNone;
+  // The DACL index of the entry the walk could not read (qrStopped), else -1.
+  Integer StoppedAt = -1;
+  // The Windows error of the failure, -1 when the failure is not a system error (an
+  // entry type the reader does not take, a security function the system lacks).
+  Integer ErrorCode = 0;
+  // The system's text for ErrorCode, or the reason in words when it is -1.
+  String ErrorText;
+};
+
 // An owning, ordered list of access items with the descriptor's control word.
 class TQvAccessList : public TList {
   DECLARE_CLASS(TQvAccessList, TList)
@@ -126,6 +146,9 @@ class TQvAccessList : public TList {
   // from an empty DACL, which lets nobody do anything.
   bool IsNullDacl() const { return FIsNullDacl; }
   void SetIsNullDacl(bool Value) { FIsNullDacl = Value; }
+  // What the last read into this list achieved (set by the DACL readers).
+  const TQvReadOutcome& ReadOutcome() const { return FReadOutcome; }
+  void SetReadOutcome(const TQvReadOutcome& Value) { FReadOutcome = Value; }
 
   // One line per item: user, ":", the flag symbols, "(DENY)" for a denied entry and the
   // special-right symbols in parentheses; lines joined by CR LF.
@@ -138,6 +161,7 @@ class TQvAccessList : public TList {
   bool FIsInheritedACL = false;
   Word FSecurityDescriptor = 0;
   bool FIsNullDacl = false;
+  TQvReadOutcome FReadOutcome;
 };
 
 // ---------------------------------------------------------------------------------------
@@ -208,7 +232,20 @@ bool CheckWin2000OrLater();
 
 // The decimal code, ": " and the system's text for it (with its trailing line break).
 String WinErrorText(Integer Code);
-// Raises Exception(Text + ":ErrorCode=" + Code).
+// The exception RaiseWinError raises: an Exception whose message is Text + ":ErrorCode="
+// + Code, which also keeps the code and the text apart for readers that report them.
+class EQvWinError : public Exception {
+  DECLARE_CLASS(EQvWinError, Exception)
+ public:
+  EQvWinError(const String& Text, Integer Code);
+  Integer Code() const { return FCode; }
+  const String& Text() const { return FText; }
+
+ private:
+  Integer FCode;
+  String FText;
+};
+// Raises EQvWinError(Text, Code).
 [[noreturn]] void RaiseWinError(const String& Text, Integer Code);
 // Raises for the last error when it is not 0.
 void RaiseLastWinError();
@@ -357,10 +394,13 @@ class TQvNTSecurity : public TQvNTSecurityBase {
   TQvNTSecurity() = default;
   ~TQvNTSecurity() override;
 
-  // Reads aFileName's DACL and walks it into aAccessList; never raises.
+  // Reads aFileName's DACL and walks it into aAccessList; never raises. The list's
+  // ReadOutcome tells whether the whole DACL was read, where the walk stopped and why,
+  // or why nothing could be read (the list then keeps what it held).
   void GetAccessList(const String& aFileName, TQvAccessList* aAccessList,
                      const String& aSystemName);
-  // Walks the DACL of any descriptor into aAccessList; never raises.
+  // Walks the DACL of any descriptor into aAccessList and sets its ReadOutcome; never
+  // raises.
   void GetAccessListFromSecurityDescriptor(PSECURITY_DESCRIPTOR pSecurityDescriptor,
                                            TQvAccessList* aAccessList,
                                            const String& aSystemName);
@@ -404,9 +444,10 @@ class TQvNTFileSecurity : public TQvNTSecurity {
   // Drops every explicit entry: the path keeps only what it inherits.
   void InheritAclFromParent();
   // The SIDs (upper-cased, compressed) allowed and denied listing the folder that
-  // contains the path; never raises for an unreadable folder.
+  // contains the path. Never raises; False when the folder's DACL could not be read
+  // whole (the lists then hold what was read).
   bool GetDirectoryListableSids(TStrings* aAllowedSids, TStrings* aDeniedSids);
-  // The same for reading the path's own data.
+  // The same for reading the path's own data (False when its DACL was not read whole).
   bool GetDataReadableSids(TStrings* aAllowedSids, TStrings* aDeniedSids);
 
  private:

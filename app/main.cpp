@@ -6,7 +6,7 @@
 #include "Controls.h"
 #include "Forms.h"
 #include "Graphics.h"
-#include "SysInit.h"
+#include "ProgramUnits.h"
 #include "SysUtils.h"
 
 namespace {
@@ -22,7 +22,7 @@ class TMainForm : public TForm {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   try {
-    TUnitScope units({ClassesUnit, GraphicsUnit, ControlsUnit, FormsUnit});
+    TUnitScope units(ProgramUnits);
     Application->Initialize();
     Application->SetTitle(L"Zalvo Sorvane");
     TMainForm* mainForm = nullptr;

@@ -119,6 +119,9 @@ TZvEncodingCode TZvEncodingChecker::GuessEncoding(const Byte* s, Integer n) {
   if (HasUtf16Bom(s, n, code)) return code;
   if (HasIso2022JpEscape(s, n)) return zvcpIso2002;
   if (IsAllAscii(s, n)) return zvcpUsAscii;
+  // Full-width characters in UTF-8 pair up byte for byte as Shift_JIS too, so the scores
+  // can favour Shift_JIS; text that is well-formed UTF-8 throughout is taken as UTF-8.
+  if (IsWellFormedUtf8(s, n)) return zvcpUtf8;
   Integer utf8 = 0, sjis = 0, euc = 0;
   bool bom = false;
   bool anyPlausible = ScoreUtf8(s, n, utf8, bom);
@@ -161,6 +164,41 @@ bool TZvEncodingChecker::HasIso2022JpEscape(const Byte* s, Integer n) {
 
 bool TZvEncodingChecker::IsAllAscii(const Byte* s, Integer n) {
   return std::all_of(s, s + n, [](Byte b) { return b < 0x80; });
+}
+
+bool TZvEncodingChecker::IsWellFormedUtf8(const Byte* s, Integer n) {
+  bool longSequence = false;
+  Integer i = 0;
+  while (i < n) {
+    Byte b = s[i];
+    if (b < 0x80) {
+      ++i;
+      continue;
+    }
+    Integer len;
+    Byte lo = 0x80, hi = 0xBF;  // the range of the second byte
+    if (In(b, 0xC2, 0xDF)) {
+      len = 2;
+    } else if (In(b, 0xE0, 0xEF)) {
+      len = 3;
+      if (b == 0xE0) lo = 0xA0;        // no overlong forms
+      else if (b == 0xED) hi = 0x9F;   // no surrogates
+    } else if (In(b, 0xF0, 0xF4)) {
+      len = 4;
+      if (b == 0xF0) lo = 0x90;
+      else if (b == 0xF4) hi = 0x8F;   // nothing above U+10FFFF
+    } else {
+      return false;
+    }
+    for (Integer k = 1; k < len; ++k) {
+      if (i + k >= n) return longSequence;  // cut by the end of the sample
+      Byte c = s[i + k];
+      if (k == 1 ? !In(c, lo, hi) : !In(c, 0x80, 0xBF)) return false;
+    }
+    if (len > 2) longSequence = true;
+    i += len;
+  }
+  return longSequence;
 }
 
 bool TZvEncodingChecker::ScoreUtf8(const Byte* s, Integer n, Integer& score, bool& hasBom) {

@@ -46,6 +46,9 @@ class TZvEncodingChecker : public TObject {
   static bool HasUtf16Bom(const Byte* sample, Integer n, TZvEncodingCode& code);
   static bool HasIso2022JpEscape(const Byte* sample, Integer n);
   static bool IsAllAscii(const Byte* sample, Integer n);
+  // True when the sample is well-formed UTF-8 throughout (a sequence cut by the end of
+  // the sample aside) and holds at least one character of three or four bytes.
+  static bool IsWellFormedUtf8(const Byte* sample, Integer n);
   // Each scorer returns whether the sample is plausible in its encoding, and a score
   // (kept up to where a scan stopped).
   static bool ScoreUtf8(const Byte* sample, Integer n, Integer& score, bool& hasBom);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ACLUtil.h"
+#include "AccessUnits.h"
 #include "QvNTSecurityUnit.h"
 #include "Classes.h"
 #include "SysInit.h"
@@ -84,7 +85,7 @@ double PerRun(int Runs, F f) {
 }  // namespace
 
 int main() {
-  TUnitScope units({SysUtilsUnit, ClassesUnit, QvNTSecurityUnitUnit});
+  TUnitScope units(AccessUnits);
   QvSecurityApi.GetNamedSecurityInfoW = &CopiedDescriptor;
 
   // A 1,000-entry DACL over a mix of accounts, one of which names no account.

@@ -89,20 +89,33 @@ TEST_F(BindingTest, MissingLibrariesRaiseOnlyWhenCalled) {
               L"Cannot load library \"zs_missing_a.dll or zs_missing_b.dll\" or linked "
               L"libraries. Not Windows 2000?");
   }
-  // Reading swallows it: the list is simply empty.
+  // Reading does not raise it: the list says it was not read, and why.
   TQvAccessList list;
   list.Add();
   TQvNTFileSecurity security(L"C:\\");
   security.GetAccessList(&list, L"");
   EXPECT_EQ(list.Count(), 1);  // a failed read leaves a reused list as it was
+  EXPECT_EQ(list.ReadOutcome().Result, qrNotRead);
+  EXPECT_EQ(list.ReadOutcome().ErrorCode, -1);
+  EXPECT_EQ(list.ReadOutcome().ErrorText.rfind(L"Cannot load library", 0), 0u);
 }
 
-TEST_F(BindingTest, OneUnboundFunctionEndsTheWalkQuietly) {
+TEST_F(BindingTest, OneUnboundFunctionEndsTheWalkAndIsTold) {
   fakes::Sddl[L"C:\\x"] = L"D:(A;;FA;;;SY)(A;;FA;;;BA)";
   QvSecurityApi.GetAce = nullptr;
   Read(L"C:\\x");
   EXPECT_EQ(List.Count(), 0);
   EXPECT_EQ(List.SecurityDescriptor() & SE_SELF_RELATIVE, SE_SELF_RELATIVE);
+  EXPECT_EQ(List.ReadOutcome().Result, qrStopped);
+  EXPECT_EQ(List.ReadOutcome().StoppedAt, 0);
+  EXPECT_EQ(List.ReadOutcome().ErrorText.rfind(L"Cannot load library", 0), 0u);
+  // Without the DACL's size nothing at all is read.
+  SetUp();
+  fakes::Sddl[L"C:\\x"] = L"D:(A;;FA;;;SY)(A;;FA;;;BA)";
+  QvSecurityApi.GetAclInformation = nullptr;
+  TQvAccessList again;
+  TQvNTFileSecurity(L"C:\\x").GetAccessList(&again, L"");
+  EXPECT_EQ(again.ReadOutcome().Result, qrNotRead);
 }
 
 TEST(ErrorText, Formats) {

@@ -62,6 +62,8 @@ TEST_F(DaclReadTest, EntriesOfAnOrdinaryFolder) {
   EXPECT_EQ(List.SecurityDescriptor() & (SE_SELF_RELATIVE | SE_DACL_PRESENT),
             SE_SELF_RELATIVE | SE_DACL_PRESENT);
   EXPECT_EQ(fakes::LocalFrees > 0, true);
+  EXPECT_EQ(List.ReadOutcome().Result, qrComplete);
+  EXPECT_EQ(List.ReadOutcome().StoppedAt, -1);
 }
 
 TEST_F(DaclReadTest, GenericRightsUseTheFileMapping) {
@@ -109,6 +111,7 @@ TEST_F(DaclReadTest, NullAbsentAndEmptyDaclsAreTold) {
     EXPECT_EQ(List.Count(), 0);
     EXPECT_EQ(List.IsNullDacl(), c.Null);
     EXPECT_EQ(List.IsInheritedAcl(), c.Inherits);
+    EXPECT_EQ(List.ReadOutcome().Result, qrComplete);  // an empty DACL is read whole too
   }
 }
 
@@ -164,23 +167,47 @@ TEST_F(DaclReadTest, TheWalkStopsAtADamagedThirdEntry) {
     ReadSddl(L"D:(A;;FA;;;SY)(D;;FA;;;WD)(A;;FR;;;BA)(A;;FR;;;BU)");
     ASSERT_EQ(List.Count(), 2);
     EXPECT_EQ(List.Get(1)->Sid(), L"S-1-1-0");
+    // The list says it is cut short, where, and why.
+    const TQvReadOutcome& o = List.ReadOutcome();
+    EXPECT_EQ(o.Result, qrStopped);
+    EXPECT_EQ(o.StoppedAt, 2);
+    EXPECT_EQ(o.ErrorCode, -1);
+    EXPECT_EQ(o.ErrorText, L"Invalid AceType parameter");
   }
 }
 
-TEST_F(DaclReadTest, AFailedLookupEndsTheListWhereItHappens) {
+TEST_F(DaclReadTest, AFailedLookupStopsTheListAndSaysWhere) {
   fakes::Accounts[L"S-1-5-32-545"] = {L"", L"", ERROR_ACCESS_DENIED};
   ReadSddl(L"D:(A;;FA;;;SY)(A;;FA;;;BU)(A;;FA;;;BA)");
   ASSERT_EQ(List.Count(), 1);
   EXPECT_EQ(List.Get(0)->UserName(), L"SYSTEM");
+  const TQvReadOutcome& o = List.ReadOutcome();
+  EXPECT_EQ(o.Result, qrStopped);
+  EXPECT_EQ(o.StoppedAt, 1);
+  EXPECT_EQ(o.ErrorCode, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(o.ErrorText, SysErrorMessage(ERROR_ACCESS_DENIED));
+  EXPECT_FALSE(o.ErrorText.empty());
+  // The next complete read clears the mark.
+  fakes::Accounts.clear();
+  ReadSddl(L"D:(A;;FA;;;SY)(A;;FA;;;BU)");
+  EXPECT_EQ(List.Count(), 2);
+  EXPECT_EQ(List.ReadOutcome().Result, qrComplete);
+  EXPECT_EQ(List.ReadOutcome().ErrorText, L"");
 }
 
-TEST_F(DaclReadTest, UnreadablePathLeavesTheListAlone) {
+TEST_F(DaclReadTest, AnUnreadablePathIsToldAndLeavesTheListAlone) {
+  EXPECT_EQ(List.ReadOutcome().Result, qrNone);
   List.Add()->SetUserName(L"old");
   List.SetSecurityDescriptor(0x1000);
   Read(L"C:\\not there");
   ASSERT_EQ(List.Count(), 1);
   EXPECT_EQ(List.Get(0)->UserName(), L"old");
   EXPECT_EQ(List.SecurityDescriptor(), 0x1000);
+  const TQvReadOutcome& o = List.ReadOutcome();
+  EXPECT_EQ(o.Result, qrNotRead);
+  EXPECT_EQ(o.StoppedAt, -1);
+  EXPECT_EQ(o.ErrorCode, ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(o.ErrorText, SysErrorMessage(ERROR_FILE_NOT_FOUND));
 }
 
 // The system's descriptor goes back through LocalFree on every path, including the
@@ -222,6 +249,8 @@ TEST_F(DaclReadTest, TheSystemsDescriptorIsAlwaysReturned) {
   ReadSddl(L"D:(A;;FA;;;SY)");
   EXPECT_EQ(List.Count(), 0);
   EXPECT_TRUE(fakes::Outstanding.empty());
+  EXPECT_EQ(List.ReadOutcome().Result, qrNotRead);
+  EXPECT_EQ(List.ReadOutcome().ErrorCode, ERROR_INVALID_SECURITY_DESCR);
   RestartSecurityUnit();
   QvSecurityApi.LocalFree = &fakes::CountingLocalFree;
   // An absolute descriptor is read through its self-relative copy...

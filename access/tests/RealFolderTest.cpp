@@ -117,6 +117,7 @@ TEST(RealFolder, ListAgreesWithThePlatformsOwnRendering) {
 
     TQvAccessList list;
     TQvNTFileSecurity(path).GetAccessList(&list, L"");
+    EXPECT_EQ(list.ReadOutcome().Result, qrComplete);
     ASSERT_FALSE(aces.empty());
     ASSERT_EQ(list.Count(), static_cast<Integer>(aces.size()));
     for (size_t i = 0; i < aces.size(); ++i) {
@@ -134,6 +135,14 @@ TEST(RealFolder, ListAgreesWithThePlatformsOwnRendering) {
   }
   RemoveDirectoryW(sub.c_str());
   RemoveDirectoryW(dir.c_str());
+  // A folder that is gone is not read, and the system's reason is kept.
+  TQvAccessList gone;
+  TQvNTFileSecurity(sub).GetAccessList(&gone, L"");
+  EXPECT_EQ(gone.ReadOutcome().Result, qrNotRead);
+  EXPECT_TRUE(gone.ReadOutcome().ErrorCode == ERROR_FILE_NOT_FOUND ||
+              gone.ReadOutcome().ErrorCode == ERROR_PATH_NOT_FOUND)
+      << gone.ReadOutcome().ErrorCode;
+  EXPECT_EQ(gone.ReadOutcome().ErrorText, SysErrorMessage(gone.ReadOutcome().ErrorCode));
 }
 
 }  // namespace

@@ -174,10 +174,17 @@ TEST_F(WriteTest, SidsWithARight) {
   SidCompressor->AddRule(L"S-1-5-21-1-2-3", L"DOM");
   file.GetDirectoryListableSids(&allowed, &denied);
   EXPECT_EQ(denied.Text(), L"DOM-1001\r\n");
-  // An unreadable path gives empty lists and no exception.
+  // An unreadable path gives empty lists, no exception, and False.
   TQvNTFileSecurity missing(L"C:\\nowhere\\x");
-  EXPECT_TRUE(missing.GetDataReadableSids(&allowed, &denied));
+  EXPECT_FALSE(missing.GetDataReadableSids(&allowed, &denied));
   EXPECT_EQ(allowed.Count() + denied.Count(), 0);
+  EXPECT_FALSE(missing.GetDirectoryListableSids(&allowed, &denied));
+  // A DACL cut short by a failed lookup is no answer either: False, with the SIDs read.
+  fakes::Sddl[L"C:\\dir\\cut.txt"] = L"D:(A;;FR;;;BU)(D;;FR;;;S-1-5-21-9-9-9-500)(A;;FR;;;SY)";
+  fakes::Accounts[L"S-1-5-21-9-9-9-500"] = {L"", L"", ERROR_ACCESS_DENIED};
+  EXPECT_FALSE(TQvNTFileSecurity(L"C:\\dir\\cut.txt").GetDataReadableSids(&allowed, &denied));
+  EXPECT_EQ(allowed.Text(), L"S-1-5-32-545\r\n");
+  EXPECT_EQ(denied.Count(), 0);
 }
 
 }  // namespace

@@ -1,12 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "QvNTSecurityUnit.h"
-#include "Classes.h"
-#include "SysInit.h"
-#include "SysUtils.h"
+#include "AccessUnits.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  TUnitScope units({SysUtilsUnit, ClassesUnit, QvNTSecurityUnitUnit});
+  TUnitScope units(AccessUnits);
   return RUN_ALL_TESTS();
 }

@@ -393,6 +393,9 @@ void TControl::SetParentComponent(TComponent* Value) {
 void TControl::SetParent(TWinControl* AParent) {
   if (FParent == AParent) return;
   if (AParent == this) throw EInvalidOperation(L"A control cannot have itself as its parent");
+  // A parent inside this control's own subtree would close a cycle.
+  for (TWinControl* P = AParent ? AParent->Parent() : nullptr; P; P = P->Parent())
+    if (P == this) throw EInvalidOperation(L"A control cannot have one of its children as its parent");
   if (FParent) FParent->RemoveControl(this);
   if (AParent) {
     AParent->InsertControl(this);

@@ -1,6 +1,7 @@
 #include "Forms.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "ActnList.h"
 #include "Streaming.h"
@@ -22,20 +23,28 @@ void HandleExceptionHook(TObject* Sender) {
   if (Application) Application->HandleException(Sender);
 }
 
+// The window that work queued by other threads wakes up; null once the application is
+// gone. Threads read it through WakeMainThread, which is set before any thread starts
+// and never changed afterwards.
+std::atomic<HWND> WakeWindow{nullptr};
+
+void WakeMainLoop(TObject*) {
+  if (HWND w = WakeWindow.load()) PostMessageW(w, WM_NULL, 0, 0);
+}
+
 void InitForms() {
   RegisterClass(TForm::StaticClass());
   Application = new TApplication(nullptr);
   Screen = new TScreen(nullptr);
   CursorHandleOf = ScreenCursorHandle;
   HandleControlException = HandleExceptionHook;
-  // Work queued by other threads wakes the loop up.
-  HWND wake = Application->Handle();
-  WakeMainThread = [wake](TObject*) { PostMessageW(wake, WM_NULL, 0, 0); };
+  WakeWindow = Application->Handle();
+  WakeMainThread = WakeMainLoop;
 }
 
 void DoneForms() {
   UnRegisterClass(TForm::StaticClass());
-  WakeMainThread = nullptr;
+  WakeWindow = nullptr;
   HandleControlException = nullptr;
   // Forms still alive go first, while the screen and the application exist.
   delete Application;

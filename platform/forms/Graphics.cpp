@@ -1675,6 +1675,44 @@ void TIcon::Assign(TPersistent* Source) {
   inherited::Assign(Source);
 }
 
+namespace {
+
+// Checks an icon image (a PNG, or a bitmap header with its colour, XOR and AND data)
+// against the bytes the directory gives it, before the system sees any of it: the
+// system trusts the header's sizes.
+bool ValidIconImage(const Byte* p, DWORD size) {
+  static const Byte png[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  if (size >= 8 && std::memcmp(p, png, 8) == 0) {
+    if (size < 33 || std::memcmp(p + 12, "IHDR", 4) != 0) return false;
+    auto be32 = [&](size_t at) {
+      return (DWORD(p[at]) << 24) | (DWORD(p[at + 1]) << 16) | (DWORD(p[at + 2]) << 8) | p[at + 3];
+    };
+    DWORD w = be32(16), h = be32(20);
+    return w >= 1 && w <= 1024 && h >= 1 && h <= 1024;
+  }
+  if (size < sizeof(BITMAPINFOHEADER)) return false;
+  auto bi = ReadAt<BITMAPINFOHEADER>(p);
+  if (bi.biSize < sizeof(BITMAPINFOHEADER) || bi.biSize > size || bi.biPlanes != 1) return false;
+  // The height counts the XOR and the AND image together.
+  const Int64 w = bi.biWidth, h2 = bi.biHeight;
+  if (w < 1 || w > 256 || h2 < 2 || h2 > 512 || h2 % 2 != 0) return false;
+  const Int64 h = h2 / 2;
+  const Int64 bits = bi.biBitCount;
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
+  Int64 colors = 0;
+  if (bits <= 8) {
+    colors = bi.biClrUsed ? bi.biClrUsed : (Int64(1) << bits);
+    if (colors > (Int64(1) << bits)) return false;
+  }
+  if (bi.biCompression == BI_BITFIELDS && (bits == 16 || bits == 32)) colors = 3;
+  else if (bi.biCompression != BI_RGB) return false;
+  const Int64 xorBytes = ((w * bits + 31) / 32) * 4 * h;
+  const Int64 andBytes = ((w + 31) / 32) * 4 * h;
+  return Int64(bi.biSize) + colors * 4 + xorBytes + andBytes <= Int64(size);
+}
+
+}  // namespace
+
 void TIcon::LoadFromBytes(const TBytes& Data) {
   if (Data.size() < 6) InvalidIcon();
   Word reserved = ReadAt<Word>(&Data[0]), type = ReadAt<Word>(&Data[2]),
@@ -1689,6 +1727,7 @@ void TIcon::LoadFromBytes(const TBytes& Data) {
     Integer bits = ReadAt<Word>(e + 6);
     DWORD size = ReadAt<DWORD>(e + 8), off = ReadAt<DWORD>(e + 12);
     if (off > Data.size() || size > Data.size() - off || size < 40) continue;
+    if (!ValidIconImage(&Data[off], size)) InvalidIcon();
     bool better = best < 0 || (w == want && (bestW != want || bits > bestBits)) ||
                   (bestW != want && w > bestW);
     if (better) { best = i; bestW = w; bestBits = bits; }

@@ -54,6 +54,16 @@ void InitError(TJpegError& E) {
   throw EJPEG(L"JPEG error: %s", {msg});
 }
 
+// The most pixels a decoded image may have (8192 x 8192); larger images are refused
+// from their header, before anything is allocated for them.
+constexpr unsigned long long MaxDecodedPixels = 1ull << 26;
+
+// Destroys a decompressor however the decode ends.
+struct TDecompressScope {
+  jpeg_decompress_struct& D;
+  ~TDecompressScope() { jpeg_destroy_decompress(&D); }
+};
+
 struct TDecodeParams {
   const Byte* Data;
   size_t Size;
@@ -83,6 +93,12 @@ __attribute__((noinline)) bool StartDecode(jpeg_decompress_struct& D, TJpegError
   D.dct_method = P.Fast ? JDCT_IFAST : JDCT_ISLOW;
   D.do_fancy_upsampling = P.Fast ? FALSE : TRUE;
   D.do_block_smoothing = P.Smoothing ? TRUE : FALSE;
+  jpeg_calc_output_dimensions(&D);
+  if (static_cast<unsigned long long>(D.output_width) * D.output_height > MaxDecodedPixels) {
+    std::snprintf(E.Message, sizeof E.Message, "the image is too large (%u x %u)",
+                  D.output_width, D.output_height);
+    return false;
+  }
   jpeg_start_decompress(&D);
   return true;
 }
@@ -251,10 +267,8 @@ void TJPEGImage::DIBNeeded() {
   d.err = &e.Mgr;
   TDecodeParams p{FData.data(), FData.size(), ScaleDenom(FScale), FGrayscale,
                   FPixelFormat == jf8Bit, FPerformance == jpBestSpeed, FSmoothing};
-  if (!StartDecode(d, e, p)) {
-    jpeg_destroy_decompress(&d);
-    RaiseJpeg(e);
-  }
+  TDecompressScope scope{d};
+  if (!StartDecode(d, e, p)) RaiseJpeg(e);
   auto bmp = std::make_unique<TBitmap>();
   bool gray = d.out_color_space == JCS_GRAYSCALE;
   bool indexed = gray || d.quantize_colors;
@@ -277,9 +291,7 @@ void TJPEGImage::DIBNeeded() {
   std::vector<Byte*> rows(d.output_height);
   for (JDIMENSION y = 0; y < d.output_height; ++y)
     rows[y] = static_cast<Byte*>(bmp->ScanLine(static_cast<Integer>(y)));
-  bool ok = ReadRows(d, e, rows.data());
-  jpeg_destroy_decompress(&d);
-  if (!ok) RaiseJpeg(e);
+  if (!ReadRows(d, e, rows.data())) RaiseJpeg(e);
   FBitmap = std::move(bmp);
 }
 

@@ -494,6 +494,9 @@ String TStrings::DelimitedText() const {
         break;
       }
     }
+    // With a blank as the delimiter, blanks between items are skipped on reading, so an
+    // empty item survives only quoted.
+    if (S.empty() && !FStrictDelimiter && FDelimiter <= L' ') NeedsQuotes = true;
     if (I > 0) Result += FDelimiter;
     Result += NeedsQuotes ? AnsiQuotedStr(S, FQuoteChar) : S;
   }
@@ -501,7 +504,8 @@ String TStrings::DelimitedText() const {
 }
 
 void TStrings::SetDelimitedText(const String& Value) {
-  auto IsSpace = [&](Char c) { return !FStrictDelimiter && c >= 1 && c <= L' '; };
+  // NUL counts as a blank, so that every character is consumed.
+  auto IsSpace = [&](Char c) { return !FStrictDelimiter && c <= L' '; };
   const size_t N = Value.size();
   BeginUpdate();
   try {
@@ -882,6 +886,27 @@ Integer THashedStringList::IndexOf(const String& S) const {
   return it == H.Values.end() ? -1 : it->second;
 }
 
+void THashedStringList::InsertItem(Integer Index, const String& S, TObject* AObject) {
+  // An appended string joins the tables that are valid instead of invalidating them, so
+  // that filling the list while looking strings up stays linear.
+  const bool Append = Index == GetCount() && FHashes;
+  const bool Values = Append && FHashes->ValueValid && FHashes->CaseSensitive == CaseSensitive();
+  const bool Names = Append && FHashes->NameValid && FHashes->CaseSensitive == CaseSensitive() &&
+                     FHashes->Separator == NameValueSeparator();
+  TStringList::InsertItem(Index, S, AObject);
+  // A change handler may have changed the list again: then the tables stay invalid.
+  if (!FHashes || GetCount() != Index + 1 || Get(Index) != S) return;
+  if (Values) {
+    FHashes->Values.emplace(Key(S), Index);
+    FHashes->ValueValid = true;
+  }
+  if (Names) {
+    size_t P = S.find(FHashes->Separator);
+    if (P != String::npos) FHashes->Names.emplace(Key(S.substr(0, P)), Index);
+    FHashes->NameValid = true;
+  }
+}
+
 Integer THashedStringList::IndexOfName(const String& Name) const {
   if (!FHashes) FHashes = std::make_unique<THashes>();
   THashes& H = *FHashes;
@@ -1127,7 +1152,9 @@ Integer TMemoryStream::Write(const void* Buffer, Integer Count) {
   if (FPosition < 0 || Count <= 0) return 0;
   NativeInt Pos = FPosition + Count;
   if (Pos > FSize) {
-    if (Pos > FCapacity) SetCapacity(Pos);
+    // Writes past the storage at least double it, so that many small writes cost time in
+    // proportion to what they write.
+    if (Pos > FCapacity) SetCapacity(std::max<NativeInt>(Pos, FCapacity * 2));
     // A write past the end leaves zeros in the gap.
     if (FPosition > FSize) std::memset(static_cast<Byte*>(FMemory) + FSize, 0, static_cast<size_t>(FPosition - FSize));
     FSize = Pos;

@@ -294,7 +294,7 @@ class TStringList : public TStrings {
 };
 
 // A string list whose IndexOf and IndexOfName look strings up through hash tables,
-// rebuilt after each change.
+// extended when strings are appended and rebuilt after any other change.
 class THashedStringList : public TStringList {
   DECLARE_CLASS(THashedStringList, TStringList)
  public:
@@ -305,6 +305,7 @@ class THashedStringList : public TStringList {
 
  protected:
   void Changed() override;
+  void InsertItem(Integer Index, const String& S, TObject* AObject) override;
 
  private:
   struct THashes {
@@ -519,7 +520,9 @@ using TThreadProcedure = std::function<void()>;
 extern DWORD MainThreadID;
 // Set by the application: called from the thread that queues a call for the main thread,
 // so that the main thread's message loop wakes up and calls CheckSynchronize. Sender is
-// the queuing thread (nullptr when it is not a TThread).
+// the queuing thread (nullptr when it is not a TThread). Threads read it without a lock:
+// it is set at unit start-up, before any thread starts, and is not changed while a thread
+// may call it.
 extern TNotifyEvent WakeMainThread;
 // Runs the calls that threads queued for the main thread (Synchronize, Queue), waiting
 // up to Timeout ms for one to arrive. True when any ran. Only the main thread may call it

@@ -70,7 +70,21 @@ Integer JisEncode(const wchar_t* chars, Integer count, Byte* out, Integer room) 
   return n;
 }
 
-// Decodes ISO-2022-JP; writes to out when given, returns the character count.
+// Whether code page 20932 maps JIS X 0212 (EUC-JP's 8F xx xx): some systems map only
+// JIS X 0208 and read the three bytes as two unrelated characters. Asked once.
+bool EucJpHasJisX0212() {
+  static const bool Has = [] {
+    const char euc[3] = {static_cast<char>(0x8F), static_cast<char>(0xB0), static_cast<char>(0xA1)};
+    wchar_t w[4] = {};
+    int m = MultiByteToWideChar(kEucJp, MB_ERR_INVALID_CHARS, euc, 3, w, 4);
+    return m == 1 && w[0] == 0x4E02;  // the first character of JIS X 0212 row 16
+  }();
+  return Has;
+}
+
+// Decodes ISO-2022-JP; writes to out when given, returns the character count. Text in
+// JIS X 0212 is refused where the system cannot map it, rather than read as other
+// characters.
 Integer JisDecode(const Byte* bytes, Integer count, wchar_t* out, Integer room) {
   Integer n = 0;
   JisMode mode = JisMode::Ascii;
@@ -120,6 +134,8 @@ Integer JisDecode(const Byte* bytes, Integer count, wchar_t* out, Integer room) 
         char euc[2] = {static_cast<char>(b | 0x80), static_cast<char>(bytes[i + 1] | 0x80)};
         putEuc(euc, 2);
       } else {
+        if (!EucJpHasJisX0212())
+          throw EEncodingError(L"ISO-2022-JP text in JIS X 0212 cannot be decoded on this system");
         char euc[3] = {static_cast<char>(0x8F), static_cast<char>(b | 0x80), static_cast<char>(bytes[i + 1] | 0x80)};
         putEuc(euc, 3);
       }

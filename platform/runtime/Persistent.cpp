@@ -20,6 +20,16 @@ void EraseOne(std::vector<T*>& v, T* p) {
   auto it = std::find(v.begin(), v.end(), p);
   if (it != v.end()) v.erase(it);
 }
+
+// The key of a name in an owner's name index: upper-cased as the comparison above
+// ignores case.
+String NameKey(const String& Name) {
+  String k(Name);
+  if (!k.empty())
+    LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_UPPERCASE, Name.data(), static_cast<int>(Name.size()),
+                 k.data(), static_cast<int>(k.size()));
+  return k;
+}
 }  // namespace
 
 // TPersistent ------------------------------------------------------------------------
@@ -109,9 +119,41 @@ void TComponent::SetComponentIndex(Integer Value) {
 
 TComponent* TComponent::FindComponent(const String& AName) const {
   if (AName.empty()) return nullptr;
-  for (TComponent* C : FComponents)
-    if (SameName(C->FName, AName)) return C;
-  return nullptr;
+  // Through the name index; among equal names (possible only when a descendant allows
+  // them) the one inserted first wins.
+  auto range = FNameIndex.equal_range(NameKey(AName));
+  TComponent* Result = nullptr;
+  Integer Best = 0;
+  for (auto it = range.first; it != range.second; ++it) {
+    TComponent* C = it->second;
+    if (!SameName(C->FName, AName)) continue;
+    if (!Result) {
+      Result = C;
+      if (std::next(range.first) == range.second) break;
+      Best = C->ComponentIndex();
+      continue;
+    }
+    Integer I = C->ComponentIndex();
+    if (I < Best) {
+      Result = C;
+      Best = I;
+    }
+  }
+  return Result;
+}
+
+void TComponent::IndexName(TComponent* AComponent) {
+  if (!AComponent->FName.empty()) FNameIndex.emplace(NameKey(AComponent->FName), AComponent);
+}
+
+void TComponent::UnindexName(TComponent* AComponent) {
+  if (AComponent->FName.empty()) return;
+  auto range = FNameIndex.equal_range(NameKey(AComponent->FName));
+  for (auto it = range.first; it != range.second; ++it)
+    if (it->second == AComponent) {
+      FNameIndex.erase(it);
+      return;
+    }
 }
 
 void TComponent::SetName(const String& NewName) {
@@ -123,7 +165,14 @@ void TComponent::SetName(const String& NewName) {
   else
     ValidateRename(nullptr, FName, NewName);
   SetReference(false);
-  ChangeName(NewName);
+  if (FOwner) FOwner->UnindexName(this);
+  try {
+    ChangeName(NewName);
+  } catch (...) {
+    if (FOwner) FOwner->IndexName(this);
+    throw;
+  }
+  if (FOwner) FOwner->IndexName(this);
   SetReference(true);
 }
 
@@ -140,11 +189,15 @@ void TComponent::SetReference(bool) {}
 void TComponent::Insert(TComponent* AComponent) {
   FComponents.push_back(AComponent);
   AComponent->FOwner = this;
+  IndexName(AComponent);
 }
 
 void TComponent::Remove(TComponent* AComponent) {
   AComponent->FOwner = nullptr;
-  EraseOne(FComponents, AComponent);
+  UnindexName(AComponent);
+  // Searched from the end: components mostly leave last first (DestroyComponents).
+  auto it = std::find(FComponents.rbegin(), FComponents.rend(), AComponent);
+  if (it != FComponents.rend()) FComponents.erase(std::next(it).base());
 }
 
 void TComponent::InsertComponent(TComponent* AComponent) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
 #include "SysUtils.h"
@@ -171,6 +172,8 @@ class TComponent : public TPersistent {
  private:
   void Insert(TComponent* AComponent);
   void Remove(TComponent* AComponent);
+  void IndexName(TComponent* AComponent);
+  void UnindexName(TComponent* AComponent);
   void RemoveNotification(TComponent* AComponent);
   void SetReference(bool Enable);
 
@@ -178,6 +181,9 @@ class TComponent : public TPersistent {
   String FName;
   NativeInt FTag = 0;
   std::vector<TComponent*> FComponents;
+  // Owned components with a name, by the upper-cased name: FindComponent and the
+  // duplicate-name check do not walk every sibling.
+  std::unordered_multimap<String, TComponent*> FNameIndex;
   std::vector<TComponent*> FFreeNotifies;
   TComponentState FComponentState;
   TComponentStyle FComponentStyle{csInheritable};

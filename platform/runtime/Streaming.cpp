@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <mutex>
 
@@ -21,22 +22,7 @@ bool SameIdent(const String& a, const String& b) {
   return true;
 }
 
-String FromCodePage(UINT cp, const char* p, size_t n, DWORD flags = 0) {
-  if (n == 0) return {};
-  int len = MultiByteToWideChar(cp, flags, p, static_cast<int>(n), nullptr, 0);
-  if (len <= 0) return {};
-  String r(static_cast<size_t>(len), L'\0');
-  MultiByteToWideChar(cp, flags, p, static_cast<int>(n), r.data(), len);
-  return r;
-}
-
-std::string ToUtf8(const String& s) {
-  if (s.empty()) return {};
-  int n = WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-  std::string r(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), r.data(), n, nullptr, nullptr);
-  return r;
-}
+std::string ToUtf8(const String& s) { return StringToCodePage(CP_UTF8, s); }
 
 // 80-bit x87 extended values, converted by hand so that the format does not depend on
 // the compiler's long double.
@@ -217,7 +203,7 @@ String TReader::ReadStr() {
   Read(&n, 1);
   char buf[256];
   Read(buf, n);
-  return FromCodePage(CP_UTF8, buf, n);
+  return CodePageToString(CP_UTF8, buf, n);
 }
 
 void TReader::SkipValue() {
@@ -319,7 +305,7 @@ String TReader::ReadString() {
       Read(&n, 1);
       char buf[256];
       Read(buf, n);
-      return FromCodePage(CP_ACP, buf, n);
+      return CodePageToString(CP_ACP, buf, n);
     }
     case vaLString: case vaUTF8String: {
       FStream->Seek(-1, soCurrent);
@@ -329,7 +315,7 @@ String TReader::ReadString() {
       CheckRemaining(n);
       std::string s(static_cast<size_t>(n), '\0');
       Read(s.data(), n);
-      return FromCodePage(t == vaUTF8String ? CP_UTF8 : CP_ACP, s.data(), s.size());
+      return CodePageToString(t == vaUTF8String ? CP_UTF8 : CP_ACP, s.data(), s.size());
     }
     case vaWString: {
       Integer n;
@@ -373,6 +359,9 @@ Variant TReader::ReadVariant() {
     case vaDate: return Variant(ReadDate(), varDateTag);
     case vaFalse: case vaTrue: return Variant(ReadBoolean());
     case vaString: case vaLString: case vaWString: case vaUTF8String: return Variant(ReadString());
+    case vaIdent:  // Null inside a list
+      if (SameIdent(ReadIdent(), L"Null")) return Null();
+      InvalidValue();
     case vaList: {
       Enter();
       ReadValue();
@@ -941,8 +930,17 @@ void TWriter::WriteVariant(const Variant& Value) {
   if (V.IsArray()) {
     if (VarArrayDimCount(V) != 1) throw EWriteError(L"Unsupported variant type");
     WriteListBegin();
-    for (Integer i = VarArrayLowBound(V, 1); i <= VarArrayHighBound(V, 1); ++i)
-      WriteVariant(VarArrayGet(V, {i}));
+    for (Integer i = VarArrayLowBound(V, 1); i <= VarArrayHighBound(V, 1); ++i) {
+      Variant E = VarArrayGet(V, {i});
+      if (E.IsByRef()) E = E.Deref();
+      // vaNull ends a list, so a Null element is written as the identifier Null.
+      if ((E.VType() & varTypeMask) == varNull) {
+        WriteValue(vaIdent);
+        WriteStr(L"Null");
+      } else {
+        WriteVariant(E);
+      }
+    }
     WriteListEnd();
     return;
   }
@@ -1142,7 +1140,10 @@ void TWriter::WriteRootComponent(TComponent* Root) {
 
 namespace {
 
+// Non-finite values as words the text reader takes back: NaN, Infinity, -Infinity.
 String FloatText(double v) {
+  if (std::isnan(v)) return L"NaN";
+  if (std::isinf(v)) return v < 0 ? L"-Infinity" : L"Infinity";
   wchar_t buf[64];
   for (int prec = 15; prec <= 17; ++prec) {
     swprintf(buf, 64, L"%.*g", prec, v);
@@ -1168,13 +1169,27 @@ class TBinaryToText {
   }
   void NewLine(int indent) { out_ += L"\r\n" + String(static_cast<size_t>(indent), L' '); }
 
+  // Names go into the text bare, so only identifiers (dotted for property paths) can be
+  // written there and read back the same; anything else is refused.
+  static const String& CheckName(const String& s) {
+    size_t b = 0;
+    for (;;) {
+      size_t e = s.find(L'.', b);
+      if (!IsValidIdent(s.substr(b, e == String::npos ? String::npos : e - b)))
+        throw EReadError(L"Invalid name '%s' in the stream", {s});
+      if (e == String::npos) return s;
+      b = e + 1;
+    }
+  }
+
   void Object(int indent) {
     if (++depth_ > MaxNesting) throw EReadError(L"Invalid stream format");
     TFilerFlags Flags;
     Integer Pos;
     r_.ReadPrefix(Flags, Pos);
-    String cls = r_.ReadStr();
+    String cls = CheckName(r_.ReadStr());
     String name = r_.ReadStr();
+    if (!name.empty()) CheckName(name);
     String head = Flags.Contains(ffInherited) ? L"inherited " : Flags.Contains(ffInline) ? L"inline " : L"object ";
     if (!name.empty()) head += name + L": ";
     head += cls;
@@ -1189,7 +1204,7 @@ class TBinaryToText {
   }
 
   void Property(int indent) {
-    String name = r_.ReadStr();
+    String name = CheckName(r_.ReadStr());
     out_ += String(static_cast<size_t>(indent), L' ') + name + L" = ";
     Value(indent);
     out_ += L"\r\n";
@@ -1255,7 +1270,7 @@ class TBinaryToText {
         StringLiteral(r_.ReadString(), indent);
         break;
       case vaIdent: case vaFalse: case vaTrue: case vaNil: case vaNull:
-        out_ += r_.ReadIdent();
+        out_ += CheckName(r_.ReadIdent());
         break;
       case vaBinary: {
         r_.ReadValue();
@@ -1281,6 +1296,7 @@ class TBinaryToText {
         for (;;) {
           String n = r_.ReadStr();
           if (n.empty()) break;
+          CheckName(n);
           if (!first) out_ += L", ";
           out_ += n;
           first = false;
@@ -1411,6 +1427,16 @@ class TTextToBinary {
     } else if ((c >= L'0' && c <= L'9') || c == L'$' || c == L'-' || c == L'+') {
       size_t b = p_;
       if (c == L'-' || c == L'+') ++p_;
+      if ((c == L'-' || c == L'+') && p_ < s_.size() && IdentStart(s_[p_])) {
+        // A signed word: only -Infinity and +Infinity (with a type suffix) are values.
+        while (p_ < s_.size() && IdentChar(s_[p_])) ++p_;
+        text_ = s_.substr(b, p_ - b);
+        double d;
+        wchar_t sfx;
+        if (!NonFiniteWord(text_, d, sfx)) Error(L"Number expected");
+        tok_ = tIdent;
+        return;
+      }
       if (p_ < s_.size() && s_[p_] == L'$') {
         ++p_;
         while (p_ < s_.size() && HexDigit(s_[p_]) >= 0) ++p_;
@@ -1526,31 +1552,67 @@ class TTextToBinary {
     Value();
   }
 
-  void Value() {
+  // Non-finite floats: NaN, Infinity with an optional sign, each with an optional type
+  // suffix (s, d) as numbers have.
+  static bool NonFiniteWord(const String& w, double& v, wchar_t& suffix) {
+    size_t i = 0;
+    bool neg = false;
+    if (!w.empty() && (w[0] == L'-' || w[0] == L'+')) { neg = w[0] == L'-'; i = 1; }
+    String body = w.substr(i);
+    suffix = 0;
+    if (!body.empty() && (body.back() == L's' || body.back() == L'd') && body != L"NaN" &&
+        body != L"Infinity") {
+      suffix = body.back();
+      body.pop_back();
+    }
+    if (body == L"NaN" && i == 0) v = std::numeric_limits<double>::quiet_NaN();
+    else if (body == L"Infinity") v = neg ? -HUGE_VAL : HUGE_VAL;
+    else return false;
+    return true;
+  }
+
+  void WriteFloatAs(double d, wchar_t suffix) {
+    if (suffix == L's') w_.WriteSingle(static_cast<Single>(d));
+    else if (suffix == L'c') w_.WriteCurrency(Currency::FromDouble(d));
+    else if (suffix == L'd') w_.WriteDate(d);
+    else w_.WriteFloat(d);
+  }
+
+  // InList: an element of a ( ) list, where Null is written as an identifier because
+  // vaNull ends the list.
+  void Value(bool InList = false) {
     if (++depth_ > MaxNesting) Error(L"Nesting too deep");
     switch (tok_) {
       case tInteger:
         w_.WriteInteger(IntValue());
         Next();
         break;
-      case tFloat: {
-        double d = std::wcstod(text_.c_str(), nullptr);
-        if (suffix_ == L's') w_.WriteSingle(static_cast<Single>(d));
-        else if (suffix_ == L'c') w_.WriteCurrency(Currency::FromDouble(d));
-        else if (suffix_ == L'd') w_.WriteDate(d);
-        else w_.WriteFloat(d);
+      case tFloat:
+        WriteFloatAs(std::wcstod(text_.c_str(), nullptr), suffix_);
         Next();
         break;
-      }
       case tString:
         w_.WriteString(text_);
         Next();
         break;
-      case tIdent:
-        if (SameIdent(text_, L"Null")) w_.WriteValue(vaNull);
-        else w_.WriteIdent(text_);
+      case tIdent: {
+        double d;
+        wchar_t suffix;
+        if (NonFiniteWord(text_, d, suffix)) {
+          WriteFloatAs(d, suffix);
+        } else if (SameIdent(text_, L"Null")) {
+          if (InList) {
+            w_.WriteValue(vaIdent);
+            w_.WriteStr(L"Null");
+          } else {
+            w_.WriteValue(vaNull);
+          }
+        } else {
+          w_.WriteIdent(text_);
+        }
         Next();
         break;
+      }
       case tSymbol:
         switch (text_[0]) {
           case L'[':
@@ -1569,7 +1631,7 @@ class TTextToBinary {
             w_.WriteListBegin();
             while (!IsSymbol(L')')) {
               if (tok_ == tEOF) Error(L"')' expected");
-              Value();
+              Value(true);
             }
             w_.WriteListEnd();
             Next();
@@ -1644,11 +1706,11 @@ String DecodeText(const TBytes& b) {
     std::memcpy(r.data(), p + 2, r.size() * 2);
     return r;
   }
-  if (n >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) return FromCodePage(CP_UTF8, p + 3, n - 3);
+  if (n >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) return CodePageToString(CP_UTF8, p + 3, n - 3);
   if (n == 0) return {};
-  String u = FromCodePage(CP_UTF8, p, n, MB_ERR_INVALID_CHARS);
+  String u = CodePageToString(CP_UTF8, p, n, MB_ERR_INVALID_CHARS);
   if (!u.empty()) return u;
-  return FromCodePage(CP_ACP, p, n);
+  return CodePageToString(CP_ACP, p, n);
 }
 
 TBytes ReadRest(TStream* S) {
@@ -1692,15 +1754,19 @@ void WriteComponentToStream(TStream* Stream, TComponent* Instance) {
 }
 
 TComponent* ReadComponentFromStream(TStream* Stream, TComponent* Instance) {
-  const Int64 start = Stream->Position();
   Byte head[4] = {0, 0, 0, 0};
-  Int64 avail = Stream->Size() - start;
-  if (avail >= 4) {
-    Stream->ReadBuffer(head, 4);
-    Stream->SetPosition(start);
-  }
-  if (avail >= 1 && head[0] == 0xFF) {
-    // A resource header in front of the form: FF, the type id, the name, flags, size.
+  Int64 avail;
+  // Resource headers in front of the form (FF, the type id, the name, flags, size), as
+  // many as there are, skipped in a loop.
+  for (;;) {
+    const Int64 start = Stream->Position();
+    avail = Stream->Size() - start;
+    std::memset(head, 0, sizeof head);
+    if (avail >= 4) {
+      Stream->ReadBuffer(head, 4);
+      Stream->SetPosition(start);
+    }
+    if (avail < 1 || head[0] != 0xFF) break;
     Stream->Seek(3, soCurrent);
     Byte c;
     do {
@@ -1708,7 +1774,6 @@ TComponent* ReadComponentFromStream(TStream* Stream, TComponent* Instance) {
     } while (c != 0);
     Stream->Seek(6, soCurrent);
     if (Stream->Position() > Stream->Size()) throw EReadError(L"Invalid stream format");
-    return ReadComponentFromStream(Stream, Instance);
   }
   if (avail >= 4 && std::memcmp(head, "TPF0", 4) == 0) {
     TReader r(Stream);

@@ -1,8 +1,13 @@
-// Unit start-up and shut-down: the program entry (and each test program's main) runs an
-// explicit, ordered list of units; finalisation runs in reverse order.
+// Unit start-up and shut-down. Every layer (the runtime, the forms library, each
+// subsystem) keeps one ordered list of its units that have a start-up or a shut-down,
+// together with the layers it stands on. The program entry and every test program's main
+// start one list; its layers start first, depth first, then its own units in order.
+// Shut-down runs in the reverse order. A build check (cmake/CheckUnitLists.cmake) fails
+// when a unit of a layer is missing from that layer's list.
 #pragma once
 
-#include <initializer_list>
+#include <cstddef>
+#include <span>
 
 #include "System.h"
 
@@ -12,19 +17,33 @@ struct TUnitInfo {
   void (*Finalize)();    // may be nullptr
 };
 
-// Initialises the units in order. If one raises, the units already initialised are
-// finalised in reverse order and the exception propagates.
-void InitializeUnits(std::initializer_list<TUnitInfo> Units);
-// Finalises every initialised unit, in reverse order of initialisation.
+// One layer's start-up list: the lists of the layers it uses, then its own units in
+// start-up order. Lists are constant data built from the units' addresses, so they are
+// ready before any code runs.
+struct TUnitList {
+  const wchar_t* Name;
+  std::span<const TUnitList* const> Needs;
+  std::span<const TUnitInfo* const> Units;
+};
+
+// Starts the layers List needs, then List's own units, skipping units already started.
+// If a start-up raises, the units this call started are shut down in reverse order and
+// the exception propagates.
+void InitializeUnits(const TUnitList& List);
+// Shuts down every started unit, in reverse order of start-up.
 void FinalizeUnits();
-// True while the named unit is initialised.
+// True while the named unit is started.
 bool UnitInitialized(const wchar_t* Name);
 
-// Runs InitializeUnits on construction and FinalizeUnits on destruction.
+// Starts a list on construction; on destruction shuts down, in reverse order, the units
+// it started.
 class TUnitScope {
  public:
-  explicit TUnitScope(std::initializer_list<TUnitInfo> Units) { InitializeUnits(Units); }
-  ~TUnitScope() { FinalizeUnits(); }
+  explicit TUnitScope(const TUnitList& List);
+  ~TUnitScope();
   TUnitScope(const TUnitScope&) = delete;
   TUnitScope& operator=(const TUnitScope&) = delete;
+
+ private:
+  std::size_t FMark;
 };

@@ -12,34 +12,39 @@
 
 namespace {
 
-String FromCodePage(UINT cp, const std::string& s) {
-  if (s.empty()) return {};
-  int n = MultiByteToWideChar(cp, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  String r(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(cp, 0, s.data(), static_cast<int>(s.size()), r.data(), n);
-  return r;
-}
-
-std::string ToCodePage(UINT cp, const String& s) {
-  if (s.empty()) return {};
-  int n = WideCharToMultiByte(cp, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-  std::string r(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(cp, 0, s.data(), static_cast<int>(s.size()), r.data(), n, nullptr, nullptr);
-  return r;
-}
-
 bool IsAsciiSpaceOrControl(Char c) { return c <= L' '; }
 
 [[noreturn]] void ConvertErrorFmt(const wchar_t* fmt, const String& arg) {
   throw EConvertError(fmt, {arg});
 }
 
+// The raising and the defaulting form of every Try parser, written once. Parsed raises
+// EConvertError with Message ('%s' stands for the text) where TryParse fails; ParsedOr
+// answers Default there. Extra arguments (format settings) are passed on.
+template <class T, class... A>
+T Parsed(bool (*TryParse)(const String&, T&, const A&...), const wchar_t* Message,
+         const String& S, const A&... Args) {
+  T Value;
+  if (!TryParse(S, Value, Args...)) ConvertErrorFmt(Message, S);
+  return Value;
+}
+
+template <class T, class... A>
+T ParsedOr(bool (*TryParse)(const String&, T&, const A&...), T Default, const String& S,
+           const A&... Args) {
+  T Value;
+  return TryParse(S, Value, Args...) ? Value : Default;
+}
+
+constexpr const wchar_t* NotInteger = L"'%s' is not a valid integer value";
+constexpr const wchar_t* NotFloat = L"'%s' is not a valid floating point value";
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
 // Exceptions
 
-Exception::Exception(const String& Msg) : FMessage(Msg), FWhat(ToCodePage(CP_UTF8, Msg)) {}
+Exception::Exception(const String& Msg) : FMessage(Msg), FWhat(StringToCodePage(CP_UTF8, Msg)) {}
 Exception::Exception(const String& Fmt, TVarRecs Args) : Exception(Format(Fmt, Args)) {}
 Exception::Exception(const Exception& Other)
     : TObject(), std::exception(Other), FMessage(Other.FMessage), FWhat(Other.FWhat),
@@ -48,7 +53,7 @@ Exception::~Exception() = default;
 
 void Exception::SetMessage(const String& Msg) {
   FMessage = Msg;
-  FWhat = ToCodePage(CP_UTF8, Msg);
+  FWhat = StringToCodePage(CP_UTF8, Msg);
 }
 
 void Abort() { throw EAbort(L"Operation aborted"); }
@@ -101,7 +106,7 @@ String ExceptionErrorMessage(const Exception& E, const void* ExceptAddr) {
 void ShowException(const Exception& E, const void* ExceptAddr) {
   String text = ExceptionErrorMessage(E, ExceptAddr);
   if (GetConsoleWindow()) {
-    std::fputs(ToCodePage(CP_UTF8, text + L"\n").c_str(), stderr);
+    std::fputs(StringToCodePage(CP_UTF8, text + L"\n").c_str(), stderr);
     return;
   }
   MessageBoxW(nullptr, text.c_str(), L"Exception", MB_OK | MB_ICONSTOP | MB_TASKMODAL);
@@ -123,11 +128,31 @@ TVarRecVariantConverter VarRecVariantConverter = nullptr;
 // ---------------------------------------------------------------------------------------
 // Strings
 
-AnsiString StringToAnsi(const String& S) { return ToCodePage(CP_ACP, S); }
-String AnsiToString(const AnsiString& S) { return FromCodePage(CP_ACP, S); }
-UTF8String UTF8Encode(const String& S) { return ToCodePage(CP_UTF8, S); }
-String UTF8Decode(const UTF8String& S) { return FromCodePage(CP_UTF8, S); }
-String UTF8ToString(const UTF8String& S) { return FromCodePage(CP_UTF8, S); }
+String CodePageToString(UINT CodePage, const char* Bytes, size_t Count, DWORD Flags) {
+  if (Count == 0) return {};
+  const int n = static_cast<int>(Count);
+  int len = MultiByteToWideChar(CodePage, Flags, Bytes, n, nullptr, 0);
+  if (len <= 0) return {};
+  String r(static_cast<size_t>(len), L'\0');
+  MultiByteToWideChar(CodePage, Flags, Bytes, n, r.data(), len);
+  return r;
+}
+
+std::string StringToCodePage(UINT CodePage, const String& S) {
+  if (S.empty()) return {};
+  const int n = static_cast<int>(S.size());
+  int len = WideCharToMultiByte(CodePage, 0, S.data(), n, nullptr, 0, nullptr, nullptr);
+  if (len <= 0) return {};
+  std::string r(static_cast<size_t>(len), '\0');
+  WideCharToMultiByte(CodePage, 0, S.data(), n, r.data(), len, nullptr, nullptr);
+  return r;
+}
+
+AnsiString StringToAnsi(const String& S) { return StringToCodePage(CP_ACP, S); }
+String AnsiToString(const AnsiString& S) { return CodePageToString(CP_ACP, S); }
+UTF8String UTF8Encode(const String& S) { return StringToCodePage(CP_UTF8, S); }
+String UTF8Decode(const UTF8String& S) { return CodePageToString(CP_UTF8, S); }
+String UTF8ToString(const UTF8String& S) { return CodePageToString(CP_UTF8, S); }
 
 namespace {
 WORD CharType(Char C) {
@@ -205,24 +230,14 @@ bool ParseInt(const String& S, T& Value) {
 }  // namespace
 
 bool TryStrToInt(const String& S, Integer& Value) { return ParseInt(S, Value); }
-Integer StrToInt(const String& S) {
-  Integer v;
-  if (!ParseInt(S, v)) ConvertErrorFmt(L"'%s' is not a valid integer value", S);
-  return v;
-}
+Integer StrToInt(const String& S) { return Parsed<Integer>(TryStrToInt, NotInteger, S); }
 Integer StrToIntDef(const String& S, Integer Default) {
-  Integer v;
-  return ParseInt(S, v) ? v : Default;
+  return ParsedOr<Integer>(TryStrToInt, Default, S);
 }
 bool TryStrToInt64(const String& S, Int64& Value) { return ParseInt(S, Value); }
-Int64 StrToInt64(const String& S) {
-  Int64 v;
-  if (!ParseInt(S, v)) ConvertErrorFmt(L"'%s' is not a valid integer value", S);
-  return v;
-}
+Int64 StrToInt64(const String& S) { return Parsed<Int64>(TryStrToInt64, NotInteger, S); }
 Int64 StrToInt64Def(const String& S, Int64 Default) {
-  Int64 v;
-  return ParseInt(S, v) ? v : Default;
+  return ParsedOr<Int64>(TryStrToInt64, Default, S);
 }
 bool TryStrToUInt(const String& S, Cardinal& Value) {
   Int64 v;
@@ -230,11 +245,7 @@ bool TryStrToUInt(const String& S, Cardinal& Value) {
   Value = static_cast<Cardinal>(v);
   return true;
 }
-Cardinal StrToUInt(const String& S) {
-  Cardinal v;
-  if (!TryStrToUInt(S, v)) ConvertErrorFmt(L"'%s' is not a valid integer value", S);
-  return v;
-}
+Cardinal StrToUInt(const String& S) { return Parsed<Cardinal>(TryStrToUInt, NotInteger, S); }
 
 String BoolToStr(bool B, bool UseBoolStrs) {
   if (UseBoolStrs) return B ? L"True" : L"False";
@@ -249,14 +260,9 @@ bool TryStrToBool(const String& S, bool& Value) {
   return false;
 }
 bool StrToBool(const String& S) {
-  bool b;
-  if (!TryStrToBool(S, b)) ConvertErrorFmt(L"'%s' is not a valid boolean value", S);
-  return b;
+  return Parsed<bool>(TryStrToBool, L"'%s' is not a valid boolean value", S);
 }
-bool StrToBoolDef(const String& S, bool Default) {
-  bool b;
-  return TryStrToBool(S, b) ? b : Default;
-}
+bool StrToBoolDef(const String& S, bool Default) { return ParsedOr<bool>(TryStrToBool, Default, S); }
 
 String UpperCase(const String& S) {
   String r = S;
@@ -669,13 +675,60 @@ TDecimal FloatToDecimal(double value, Integer precision, Integer decimals) {
   if (value == 0) { d.Negative = false; return d; }
   precision = std::clamp(precision, 1, 19);
   char buf[128];
-  auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 59);
-  std::string s(buf, res.ptr);
-  size_t e = s.find('e');
-  for (size_t i = 0; i < e; ++i) if (s[i] != '.') d.Digits += s[i];
-  d.Exponent = std::atoi(s.c_str() + e + 1) + 1;
-  StripZeros(d);
-  RoundDecimalAt(d, precision - d.Exponent);
+  // Four digits more than kept decide the rounding at up to 18 digits exactly as the
+  // exact value does, unless the digits from the rounding position on read 5000 or 4999,
+  // where the last digit's own rounding may hide which side of the half the exact value
+  // lies: only then are the first 60 digits worked out.
+  const Integer Quick = precision + 4;
+  auto res = std::to_chars(buf, buf + sizeof buf - 1, value, std::chars_format::scientific, Quick - 1);
+  *res.ptr = 0;  // the exponent is read with atoi
+  bool quick = precision <= 18;
+  if (quick) {
+    const char* m = buf;  // d.ddd...e±xx: digit k is at m[k == 0 ? 0 : k + 1]
+    auto digit = [&](Integer k) { return m[k == 0 ? 0 : k + 1]; };
+    char first = digit(precision);
+    if (first == '5' || first == '4') {
+      char rest = first == '5' ? '0' : '9';
+      bool all = true;
+      for (Integer k = precision + 1; k < Quick && all; ++k) all = digit(k) == rest;
+      quick = !all;
+    }
+  }
+  if (quick) {
+    // Round at `precision` digits right in the buffer, so that only the kept digits are
+    // stored.
+    char kept[24];
+    kept[0] = buf[0];
+    for (Integer k = 1; k < precision; ++k) kept[k] = buf[k + 1];
+    Integer exponent = std::atoi(std::find(buf, res.ptr, 'e') + 1) + 1;
+    if (buf[precision + 1] >= '5') {
+      Integer k = precision - 1;
+      while (k >= 0 && kept[k] == '9') kept[k--] = '0';
+      if (k < 0) {
+        kept[0] = '1';  // 9.99... became 10.00...: one digit more before the point
+        ++exponent;
+      } else {
+        ++kept[k];
+      }
+    }
+    Integer n = precision;
+    // Rounding at `decimals` looks at one digit past the cut only: later ones need not
+    // be stored.
+    if (decimals < 9999) n = std::clamp(exponent + decimals + 1, 0, n);
+    while (n > 0 && kept[n - 1] == '0') --n;
+    d.Digits.assign(kept, static_cast<size_t>(n));
+    d.Exponent = exponent;
+    StripZeros(d);
+  } else {
+    res = std::to_chars(buf, buf + sizeof buf - 1, value, std::chars_format::scientific, 59);
+    *res.ptr = 0;
+    const char* e = std::find(buf, res.ptr, 'e');
+    for (const char* q = buf; q < e; ++q)
+      if (*q != '.') d.Digits += *q;
+    d.Exponent = std::atoi(e + 1) + 1;
+    StripZeros(d);
+    RoundDecimalAt(d, precision - d.Exponent);
+  }
   if (decimals < 9999) RoundDecimalAt(d, decimals);
   return d;
 }
@@ -730,18 +783,6 @@ String FractionDigits(const TDecimal& d, Integer count) {
   return r;
 }
 
-String GroupThousands(const String& digits, Char sep) {
-  if (!sep) return digits;
-  String r;
-  size_t n = digits.size();
-  for (size_t i = 0; i < n; ++i) {
-    r += digits[i];
-    size_t rest = n - 1 - i;
-    if (rest && rest % 3 == 0) r += sep;
-  }
-  return r;
-}
-
 String ExponentText(Integer exp, Integer minDigits, bool plusSign) {
   String r;
   if (exp < 0) r += L'-';
@@ -759,8 +800,10 @@ String SpecialText(const TDecimal& d) {
 String FormatGeneral(const TDecimal& d, Integer precision, Integer digits, const TFormatSettings& fs) {
   if (d.Nan || d.Inf) return SpecialText(d);
   if (d.IsZero()) return L"0";
-  String r = d.Negative ? L"-" : L"";
   Integer n = static_cast<Integer>(d.Digits.size());
+  String r;
+  r.reserve(static_cast<size_t>(n + std::max(std::abs(d.Exponent), 4) + 4));
+  if (d.Negative) r += L'-';
   if (d.Exponent > precision || d.Exponent < -3) {
     r += static_cast<Char>(d.Digits[0]);
     if (n > 1) {
@@ -771,11 +814,12 @@ String FormatGeneral(const TDecimal& d, Integer precision, Integer digits, const
     r += ExponentText(d.Exponent - 1, std::clamp(digits, 0, 4), false);
     return r;
   }
-  r += IntegerDigits(d);
+  if (d.Exponent <= 0) r += L'0';
+  for (Integer i = 0; i < d.Exponent; ++i) r += static_cast<Char>(DigitAt(d, i));
   Integer frac = n - std::max(d.Exponent, 0);
   if (frac > 0) {
     r += fs.DecimalSeparator;
-    r += FractionDigits(d, n - d.Exponent);
+    for (Integer i = d.Exponent; i < n; ++i) r += static_cast<Char>(DigitAt(d, i));
   }
   return r;
 }
@@ -795,10 +839,17 @@ String FormatExponent(const TDecimal& d, Integer precision, Integer digits, cons
 
 // Fixed and number formats without the sign: integer part (grouped when `sep`), decimals.
 String FixedBody(const TDecimal& d, Integer decimals, Char sep, const TFormatSettings& fs) {
-  String r = GroupThousands(IntegerDigits(d), sep);
+  String r;
+  r.reserve(static_cast<size_t>(std::max(d.Exponent, 1) * 4 / 3 + decimals + 2));
+  if (d.Exponent <= 0) r += L'0';
+  for (Integer i = 0; i < d.Exponent; ++i) {
+    r += static_cast<Char>(DigitAt(d, i));
+    Integer rest = d.Exponent - 1 - i;
+    if (sep && rest && rest % 3 == 0) r += sep;
+  }
   if (decimals > 0) {
     r += fs.DecimalSeparator;
-    r += FractionDigits(d, decimals);
+    for (Integer i = 0; i < decimals; ++i) r += static_cast<Char>(DigitAt(d, d.Exponent + i));
   }
   return r;
 }
@@ -853,7 +904,8 @@ String FloatText(Source src, TFloatFormat format, Integer precision, Integer dig
       Char sep = format == ffFixed ? Char(0) : fs.ThousandSeparator;
       String body = FixedBody(d, dec, sep, fs);
       if (format == ffCurrency) return CurrencyText(body, d.Negative && !d.IsZero(), fs);
-      return (d.Negative && !d.IsZero() ? L"-" : L"") + body;
+      if (d.Negative && !d.IsZero()) body.insert(0, 1, L'-');
+      return body;
     }
     default: {
       Integer p = std::clamp(precision, 1, 19);
@@ -1165,14 +1217,11 @@ bool TryStrToFloat(const String& S, Single& Value, const TFormatSettings& Settin
 }
 bool TryStrToFloat(const String& S, Single& Value) { return TryStrToFloat(S, Value, FormatSettings); }
 Extended StrToFloat(const String& S, const TFormatSettings& Settings) {
-  Extended v;
-  if (!TextToFloat(S, v, Settings)) ConvertErrorFmt(L"'%s' is not a valid floating point value", S);
-  return v;
+  return Parsed<Extended>(TryStrToFloat, NotFloat, S, Settings);
 }
 Extended StrToFloat(const String& S) { return StrToFloat(S, FormatSettings); }
 Extended StrToFloatDef(const String& S, Extended Default, const TFormatSettings& Settings) {
-  Extended v;
-  return TextToFloat(S, v, Settings) ? v : Default;
+  return ParsedOr<Extended>(TryStrToFloat, Default, S, Settings);
 }
 Extended StrToFloatDef(const String& S, Extended Default) {
   return StrToFloatDef(S, Default, FormatSettings);
@@ -1216,14 +1265,11 @@ bool TryStrToCurr(const String& S, Currency& Value, const TFormatSettings& Setti
 }
 bool TryStrToCurr(const String& S, Currency& Value) { return TryStrToCurr(S, Value, FormatSettings); }
 Currency StrToCurr(const String& S, const TFormatSettings& Settings) {
-  Currency c;
-  if (!TryStrToCurr(S, c, Settings)) ConvertErrorFmt(L"'%s' is not a valid floating point value", S);
-  return c;
+  return Parsed<Currency>(TryStrToCurr, NotFloat, S, Settings);
 }
 Currency StrToCurr(const String& S) { return StrToCurr(S, FormatSettings); }
 Currency StrToCurrDef(const String& S, Currency Default, const TFormatSettings& Settings) {
-  Currency c;
-  return TryStrToCurr(S, c, Settings) ? c : Default;
+  return ParsedOr<Currency>(TryStrToCurr, Default, S, Settings);
 }
 Currency StrToCurrDef(const String& S, Currency Default) {
   return StrToCurrDef(S, Default, FormatSettings);
@@ -1267,12 +1313,27 @@ String ArgString(const TVarRec& a, const String& fmt) {
 
 }  // namespace
 
-String Format(const String& Fmt, const TConstArray& Args, const TFormatSettings& Settings) {
+namespace {
+
+// Decimal digits of v, appended to r.
+void AppendUnsigned(String& r, UInt64 v) {
+  wchar_t b[24];
+  int n = 0;
+  do {
+    b[n++] = static_cast<wchar_t>(L'0' + v % 10);
+    v /= 10;
+  } while (v);
+  while (n > 0) r += b[--n];
+}
+
+String FormatArgs(const String& Fmt, const TVarRec* Args, size_t ArgCount,
+                  const TFormatSettings& Settings) {
   String r;
+  r.reserve(Fmt.size() + 16);
   size_t argIndex = 0;
   const size_t n = Fmt.size();
   auto nextArg = [&]() -> const TVarRec& {
-    if (argIndex >= Args.size()) throw EConvertError(L"No argument for format '%s'", {Fmt});
+    if (argIndex >= ArgCount) throw EConvertError(L"No argument for format '%s'", {Fmt});
     return Args[argIndex++];
   };
   // A number in the specifier, or '*' taking an Integer argument; -1 when absent.
@@ -1292,9 +1353,12 @@ String Format(const String& Fmt, const TConstArray& Args, const TFormatSettings&
     return static_cast<Integer>(v);
   };
   for (size_t i = 0; i < n; ++i) {
-    Char c = Fmt[i];
-    if (c != L'%') {
-      r += c;
+    if (Fmt[i] != L'%') {
+      // Literal text up to the next specifier, copied as one run.
+      size_t end = Fmt.find(L'%', i);
+      if (end == String::npos) end = n;
+      r.append(Fmt, i, end - i);
+      i = end - 1;
       continue;
     }
     ++i;
@@ -1341,16 +1405,17 @@ String Format(const String& Fmt, const TConstArray& Args, const TFormatSettings&
         if (type == L'x') {
           digits = is64 ? IntToHex(static_cast<UInt64>(v), 0) : IntToHex(static_cast<Integer>(v), 0);
         } else if (type == L'u') {
-          digits = is64 ? UIntToStr(static_cast<UInt64>(v)) : UIntToStr(static_cast<Cardinal>(v));
+          AppendUnsigned(digits, is64 ? static_cast<UInt64>(v) : static_cast<Cardinal>(v));
         } else if (a.VType == TVarRec::vtUInt64) {
-          digits = UIntToStr(static_cast<UInt64>(v));
+          AppendUnsigned(digits, static_cast<UInt64>(v));
         } else {
           neg = v < 0;
-          digits = neg ? UIntToStr(UInt64(0) - static_cast<UInt64>(v)) : UIntToStr(static_cast<UInt64>(v));
+          AppendUnsigned(digits, neg ? UInt64(0) - static_cast<UInt64>(v) : static_cast<UInt64>(v));
         }
         if (prec > 0 && static_cast<Integer>(digits.size()) < prec)
           digits.insert(0, static_cast<size_t>(prec) - digits.size(), L'0');
-        text = neg ? L"-" + digits : digits;
+        if (neg) digits.insert(0, 1, L'-');
+        text = std::move(digits);
         break;
       }
       case L'e': case L'f': case L'g': case L'n': case L'm': {
@@ -1392,20 +1457,28 @@ String Format(const String& Fmt, const TConstArray& Args, const TFormatSettings&
       default:
         FormatError(Fmt);
     }
-    if (width > 0 && static_cast<Integer>(text.size()) < width) {
-      size_t pad = static_cast<size_t>(width) - text.size();
-      if (left) text.append(pad, L' ');
-      else text.insert(0, pad, L' ');
-    }
+    const size_t pad = width > 0 && static_cast<Integer>(text.size()) < width
+                           ? static_cast<size_t>(width) - text.size()
+                           : 0;
+    if (!left) r.append(pad, L' ');
     r += text;
+    if (left) r.append(pad, L' ');
   }
   return r;
 }
 
-String Format(const String& Fmt, TVarRecs Args, const TFormatSettings& Settings) {
-  return Format(Fmt, TConstArray(Args), Settings);
+}  // namespace
+
+String Format(const String& Fmt, const TConstArray& Args, const TFormatSettings& Settings) {
+  return FormatArgs(Fmt, Args.data(), Args.size(), Settings);
 }
-String Format(const String& Fmt, TVarRecs Args) { return Format(Fmt, TConstArray(Args), FormatSettings); }
+
+String Format(const String& Fmt, TVarRecs Args, const TFormatSettings& Settings) {
+  return FormatArgs(Fmt, Args.begin(), Args.size(), Settings);
+}
+String Format(const String& Fmt, TVarRecs Args) {
+  return FormatArgs(Fmt, Args.begin(), Args.size(), FormatSettings);
+}
 String Format(const String& Fmt, const TConstArray& Args) { return Format(Fmt, Args, FormatSettings); }
 void FmtStr(String& Result, const String& Fmt, TVarRecs Args) { Result = Format(Fmt, Args); }
 
@@ -1958,14 +2031,11 @@ bool TryStrToDate(const String& S, TDateTime& Value, const TFormatSettings& Sett
 }
 bool TryStrToDate(const String& S, TDateTime& Value) { return TryStrToDate(S, Value, FormatSettings); }
 TDateTime StrToDate(const String& S, const TFormatSettings& Settings) {
-  TDateTime d;
-  if (!TryStrToDate(S, d, Settings)) ConvertErrorFmt(L"'%s' is not a valid date", S);
-  return d;
+  return Parsed<TDateTime>(TryStrToDate, L"'%s' is not a valid date", S, Settings);
 }
 TDateTime StrToDate(const String& S) { return StrToDate(S, FormatSettings); }
 TDateTime StrToDateDef(const String& S, TDateTime Default, const TFormatSettings& Settings) {
-  TDateTime d;
-  return TryStrToDate(S, d, Settings) ? d : Default;
+  return ParsedOr<TDateTime>(TryStrToDate, Default, S, Settings);
 }
 TDateTime StrToDateDef(const String& S, TDateTime Default) { return StrToDateDef(S, Default, FormatSettings); }
 
@@ -1978,14 +2048,11 @@ bool TryStrToTime(const String& S, TDateTime& Value, const TFormatSettings& Sett
 }
 bool TryStrToTime(const String& S, TDateTime& Value) { return TryStrToTime(S, Value, FormatSettings); }
 TDateTime StrToTime(const String& S, const TFormatSettings& Settings) {
-  TDateTime t;
-  if (!TryStrToTime(S, t, Settings)) ConvertErrorFmt(L"'%s' is not a valid time", S);
-  return t;
+  return Parsed<TDateTime>(TryStrToTime, L"'%s' is not a valid time", S, Settings);
 }
 TDateTime StrToTime(const String& S) { return StrToTime(S, FormatSettings); }
 TDateTime StrToTimeDef(const String& S, TDateTime Default, const TFormatSettings& Settings) {
-  TDateTime t;
-  return TryStrToTime(S, t, Settings) ? t : Default;
+  return ParsedOr<TDateTime>(TryStrToTime, Default, S, Settings);
 }
 TDateTime StrToTimeDef(const String& S, TDateTime Default) { return StrToTimeDef(S, Default, FormatSettings); }
 
@@ -2004,14 +2071,11 @@ bool TryStrToDateTime(const String& S, TDateTime& Value, const TFormatSettings& 
 }
 bool TryStrToDateTime(const String& S, TDateTime& Value) { return TryStrToDateTime(S, Value, FormatSettings); }
 TDateTime StrToDateTime(const String& S, const TFormatSettings& Settings) {
-  TDateTime d;
-  if (!TryStrToDateTime(S, d, Settings)) ConvertErrorFmt(L"'%s' is not a valid date and time", S);
-  return d;
+  return Parsed<TDateTime>(TryStrToDateTime, L"'%s' is not a valid date and time", S, Settings);
 }
 TDateTime StrToDateTime(const String& S) { return StrToDateTime(S, FormatSettings); }
 TDateTime StrToDateTimeDef(const String& S, TDateTime Default, const TFormatSettings& Settings) {
-  TDateTime d;
-  return TryStrToDateTime(S, d, Settings) ? d : Default;
+  return ParsedOr<TDateTime>(TryStrToDateTime, Default, S, Settings);
 }
 TDateTime StrToDateTimeDef(const String& S, TDateTime Default) {
   return StrToDateTimeDef(S, Default, FormatSettings);

@@ -2,8 +2,8 @@
 // file routines.
 //
 // Positions: Pos, PosEx, Copy, Delete and Insert take and return 1-based character
-// positions, as the original runtime does (0 from Pos means "not found"). Everything that
-// works on std::wstring directly stays 0-based.
+// positions, the way users and stored files count them (0 from Pos means "not found").
+// Everything that works on std::wstring directly stays 0-based.
 #pragma once
 
 #include <array>
@@ -217,6 +217,15 @@ extern const TUnitInfo SysUtilsUnit;
 // ---------------------------------------------------------------------------------------
 // Strings
 
+// Conversions between String and the bytes of a code page (CP_ACP, CP_UTF8, 932, ...),
+// done by the system: the one routine family every unit converts text with. Flags go to
+// MultiByteToWideChar; with MB_ERR_INVALID_CHARS, bytes that do not convert give ''.
+String CodePageToString(UINT CodePage, const char* Bytes, size_t Count, DWORD Flags = 0);
+inline String CodePageToString(UINT CodePage, const std::string& Bytes, DWORD Flags = 0) {
+  return CodePageToString(CodePage, Bytes.data(), Bytes.size(), Flags);
+}
+std::string StringToCodePage(UINT CodePage, const String& S);
+
 // Conversions between String and the system ANSI code page / UTF-8.
 AnsiString StringToAnsi(const String& S);
 String AnsiToString(const AnsiString& S);
@@ -341,7 +350,7 @@ String AdjustLineBreaks(const String& S);
 // ---------------------------------------------------------------------------------------
 // Format
 
-// Format with the original runtime's semantics:
+// Format: every specifier in Fmt has the form
 //   "%" [index ":"] ["-"] [width] ["." precision] type
 // with types d u x e f g n m p s (any case) and '*' for index, width or precision taken
 // from the argument list; "%%" is a percent sign. Indexes are 0-based. A mismatch raises

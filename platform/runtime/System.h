@@ -61,8 +61,7 @@ struct Currency {
   friend constexpr Currency operator-(Currency a, Currency b) { return FromScaled(a.Value - b.Value); }
 };
 
-// A set over an enumeration whose ordinals are below N (at most 256, as in the
-// original runtime).
+// A set over an enumeration whose ordinals are below N (at most 256).
 template <class E, std::size_t N = 256>
 class Set {
  public:
@@ -91,7 +90,8 @@ class Set {
   bool TestOrdinal(std::size_t i) const { return i < N && bits_.test(i); }
   void SetOrdinal(std::size_t i, bool on = true) { if (i < N) bits_.set(i, on); }
   static constexpr std::size_t Capacity() { return N; }
-  // The first 32 or 64 ordinals as an integer, as the original runtime stores small sets.
+  // The first 32 or 64 ordinals as an integer: bit i is ordinal i (the stored form of a
+  // small set).
   UInt64 ToInt() const {
     UInt64 r = 0;
     for (std::size_t i = 0; i < N && i < 64; ++i) if (bits_.test(i)) r |= UInt64(1) << i;

@@ -224,20 +224,6 @@ PTypeInfo MakeSetTypeInfo(const wchar_t* TypeName, PTypeInfo CompType) {
 }
 
 namespace zs_detail {
-String AnsiToString(const AnsiString& s) {
-  if (s.empty()) return {};
-  int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  String r(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), r.data(), n);
-  return r;
-}
-AnsiString StringToAnsi(const String& s) {
-  if (s.empty()) return {};
-  int n = WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-  AnsiString r(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), r.data(), n, nullptr, nullptr);
-  return r;
-}
 std::any BindPublishedMethod(const TMethod& Value) {
   const TMethodEntry* e =
       Value.Data ? FindPublishedMethod(Value.Data->ClassType(), Value.Name) : nullptr;

@@ -235,8 +235,6 @@ PTypeInfo TypeInfoOf() {
 }
 
 namespace zs_detail {
-String AnsiToString(const AnsiString& s);
-AnsiString StringToAnsi(const String& s);
 // The published method Value.Name of Value.Data, bound (std::function in std::any).
 std::any BindPublishedMethod(const TMethod& Value);
 }  // namespace zs_detail
@@ -333,8 +331,8 @@ class TPublisher {
       p.GetStr = get;
       if (set) p.SetStr = set;
     } else if constexpr (std::is_same_v<T, AnsiString>) {
-      p.GetStr = [get](TObject* o) { return zs_detail::AnsiToString(get(o)); };
-      if (set) p.SetStr = [set](TObject* o, const String& v) { set(o, zs_detail::StringToAnsi(v)); };
+      p.GetStr = [get](TObject* o) { return ::AnsiToString(get(o)); };
+      if (set) p.SetStr = [set](TObject* o, const String& v) { set(o, ::StringToAnsi(v)); };
     } else if constexpr (std::is_pointer_v<T> &&
                          std::is_base_of_v<TObject, std::remove_cv_t<std::remove_pointer_t<T>>>) {
       using O = std::remove_cv_t<std::remove_pointer_t<T>>;

@@ -1249,6 +1249,6 @@ bool VariantToVarRec(const void* V, TVarRec& Out) {
 }
 }  // namespace
 
-const TUnitInfo VariantsUnit = {
-    L"Variants", [] { VarRecVariantConverter = &VariantToVarRec; },
-    [] { if (VarRecVariantConverter == &VariantToVarRec) VarRecVariantConverter = nullptr; }};
+// Format may run on any thread, so the converter is set before any thread starts and is
+// never cleared: a thread still formatting during shut-down keeps a valid converter.
+const TUnitInfo VariantsUnit = {L"Variants", [] { VarRecVariantConverter = &VariantToVarRec; }, nullptr};

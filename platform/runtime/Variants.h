@@ -1,6 +1,6 @@
 // Variants: a value of any scalar type, Null, Empty, an array of values or a value of a
 // registered custom type, with the OLE type codes, conversions, comparisons and
-// arithmetic with the mixed-type rules of the original runtime.
+// arithmetic over mixed types (see the operators below).
 #pragma once
 
 #include <initializer_list>
@@ -245,7 +245,7 @@ extern const TUnitInfo VariantsUnit;
 // A variant as an argument of an array-of-const list; V must outlive the call.
 inline TVarRec VarRec(const Variant& V) { return TVarRec::FromVariant(&V); }
 
-// Operators with the original runtime's mixed-type rules: Null in an operation gives
+// Operators over mixed types: Null in an operation gives
 // Null; Empty counts as 0 (or '' beside a string); string + string concatenates;
 // a string beside a number is read as a number.
 Variant operator+(const Variant& L, const Variant& R);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "Libraries.h"
+
 namespace {
 
 TvdResourceStringsRepository* FResourceStringsRepository = nullptr;
@@ -20,11 +22,9 @@ void ComputeOSFlags() {
 
   vdOSWow64 = false;
   using TIsWow64Process = BOOL(WINAPI*)(HANDLE, PBOOL);
-  if (HMODULE k = GetModuleHandleW(L"kernel32.dll")) {
-    auto f = reinterpret_cast<TIsWow64Process>(reinterpret_cast<void*>(GetProcAddress(k, "IsWow64Process")));
-    BOOL w = FALSE;
-    if (f && f(GetCurrentProcess(), &w)) vdOSWow64 = w != FALSE;
-  }
+  BOOL w = FALSE;
+  if (auto f = ModuleFunction<TIsWow64Process>(L"kernel32.dll", "IsWow64Process"))
+    if (f(GetCurrentProcess(), &w)) vdOSWow64 = w != FALSE;
 }
 
 void InitCore() { ComputeOSFlags(); }
@@ -126,20 +126,14 @@ void TvdResourceStringsRepository::Translate() {
       FOnTranslateResString(p->ResStringNames(i), p->ResStrings(i));
 }
 
-void TvdResourceStringsRepository::AddListener(IvdLocalizerListener* AListener) {
-  if (std::find(FListeners.begin(), FListeners.end(), AListener) == FListeners.end())
-    FListeners.push_back(AListener);
-}
+void TvdResourceStringsRepository::AddListener(IvdLocalizerListener* AListener) { FListeners.Add(AListener); }
 
 void TvdResourceStringsRepository::RemoveListener(IvdLocalizerListener* AListener) {
-  auto it = std::find(FListeners.begin(), FListeners.end(), AListener);
-  if (it != FListeners.end()) FListeners.erase(it);
+  FListeners.Remove(AListener);
 }
 
 void TvdResourceStringsRepository::NotifyListeners() {
-  // A copy, so that a listener that removes itself does not disturb the walk.
-  std::vector<IvdLocalizerListener*> listeners = FListeners;
-  for (auto* l : listeners) l->TranslationChanged();
+  FListeners.ForEach([](IvdLocalizerListener* l) { l->TranslationChanged(); });
 }
 
 TvdResourceStringsRepository* vdGetResourceStringsRepository() {
@@ -246,30 +240,17 @@ Word vdCharTypeFlags(WideChar C) {
 
 String vdAnsiToWideString(const AnsiString& S, UINT ACodePage, Integer ALength) {
   if (S.empty()) return String();
-  int len = ALength < 0 ? static_cast<int>(S.size()) : std::min<int>(ALength, static_cast<int>(S.size()));
-  DWORD flags = MB_PRECOMPOSED;
-  if (ACodePage == CP_UTF8) {
-    len = static_cast<int>(S.size());
-    flags = 0;
-  }
-  int n = MultiByteToWideChar(ACodePage, 0, S.data(), len, nullptr, 0);
-  if (n <= 0) return String();
-  String W(n, L'\0');
-  n = MultiByteToWideChar(ACodePage, flags, S.data(), len, W.data(), n);
-  W.resize(n > 0 ? n : 0);
-  return W;
+  // UTF-8 is converted whole; other code pages up to ALength bytes, precomposed.
+  if (ACodePage == CP_UTF8) return CodePageToString(CP_UTF8, S);
+  size_t len = ALength < 0 ? S.size() : std::min(static_cast<size_t>(ALength), S.size());
+  return CodePageToString(ACodePage, S.data(), len, MB_PRECOMPOSED);
 }
 
 AnsiString vdWideToAnsiString(const String& W, UINT ACodePage, Integer ALength) {
   if (W.empty()) return AnsiString();
-  int len = ALength < 0 ? static_cast<int>(W.size()) : std::min<int>(ALength, static_cast<int>(W.size()));
-  if (ACodePage == CP_UTF8) len = static_cast<int>(W.size());
-  int n = WideCharToMultiByte(ACodePage, 0, W.data(), len, nullptr, 0, nullptr, nullptr);
-  if (n <= 0) return AnsiString();
-  AnsiString S(n, '\0');
-  n = WideCharToMultiByte(ACodePage, 0, W.data(), len, S.data(), n, nullptr, nullptr);
-  S.resize(n > 0 ? n : 0);
-  return S;
+  if (ACodePage == CP_UTF8 || ALength < 0 || static_cast<size_t>(ALength) >= W.size())
+    return StringToCodePage(ACodePage, W);
+  return StringToCodePage(ACodePage, W.substr(0, static_cast<size_t>(ALength)));
 }
 
 const TUnitInfo vdCoreUnit = {L"vdCore", InitCore, FinCore};

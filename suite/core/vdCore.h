@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <bitset>
 #include <functional>
 #include <memory>
@@ -37,6 +38,48 @@ using TvdAddResourceStringsProcedure = std::function<void(TvdProductResourceStri
 // (name, address of the resource-string record)
 using TvdLocalizationTranslateResStringEvent =
     std::function<void(const String& AResStringName, Pointer AResString)>;
+
+// A list of listeners (not owned) that are told in list order. A listener removed while
+// the list is being told is not told afterwards (it may be gone); one added meanwhile is
+// told from the next round on. Telling may nest.
+template <class T>
+class TvdListenerList {
+ public:
+  // Appends the listener unless it is listed already.
+  void Add(T* Listener) {
+    if (Listener && std::find(FItems.begin(), FItems.end(), Listener) == FItems.end())
+      FItems.push_back(Listener);
+  }
+  void Remove(T* Listener) {
+    auto it = std::find(FItems.begin(), FItems.end(), Listener);
+    if (it == FItems.end()) return;
+    if (FTelling)
+      *it = nullptr;  // the round in progress skips it; the slot goes when the round ends
+    else
+      FItems.erase(it);
+  }
+  Integer Count() const {
+    return static_cast<Integer>(FItems.size() - std::count(FItems.begin(), FItems.end(), nullptr));
+  }
+  // Calls Tell(listener) for each listener listed when the round began and still listed.
+  template <class F>
+  void ForEach(F Tell) {
+    struct TRound {
+      TvdListenerList& List;
+      explicit TRound(TvdListenerList& L) : List(L) { ++List.FTelling; }
+      ~TRound() {
+        if (--List.FTelling == 0) std::erase(List.FItems, nullptr);
+      }
+    } round(*this);
+    const size_t count = FItems.size();
+    for (size_t i = 0; i < count; ++i)
+      if (T* listener = FItems[i]) Tell(listener);
+  }
+
+ private:
+  std::vector<T*> FItems;
+  int FTelling = 0;
+};
 
 // Told that translations changed.
 class IvdLocalizerListener {
@@ -86,12 +129,12 @@ class TvdResourceStringsRepository : public TObject {
   void NotifyListeners();
   Integer ProductsCount() const { return static_cast<Integer>(FProducts.size()); }
   TvdProductResourceStrings* Products(Integer Index) const { return FProducts.at(Index); }
-  Integer ListenersCount() const { return static_cast<Integer>(FListeners.size()); }
+  Integer ListenersCount() const { return FListeners.Count(); }
   const TvdLocalizationTranslateResStringEvent& OnTranslateResString() const { return FOnTranslateResString; }
   void SetOnTranslateResString(const TvdLocalizationTranslateResStringEvent& Value) { FOnTranslateResString = Value; }
 
  private:
-  std::vector<IvdLocalizerListener*> FListeners;  // not owned
+  TvdListenerList<IvdLocalizerListener> FListeners;
   std::vector<TvdProductResourceStrings*> FProducts;  // owned
   TvdLocalizationTranslateResStringEvent FOnTranslateResString;
 };

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "Forms.h"
+#include "vdCore.h"
 #include "vdUxTheme.h"
 
 bool vdThemeManagerEnabled = false;
@@ -24,7 +25,7 @@ struct TThemeCacheEntry {
 
 TThemeCacheEntry FThemeCache[ThemedObjectTypeCount];
 TvdThemeChangedEventReceiver* FReceiver = nullptr;
-std::vector<TvdThemeChangedNotificator*>* FNotificators = nullptr;
+TvdListenerList<TvdThemeChangedNotificator>* FNotificators = nullptr;
 
 const wchar_t ReceiverClassName[] = L"TvdThemeChangedEventReceiverWindow";
 
@@ -32,7 +33,7 @@ void InitThemeManager() {
   if (!vdUxThemeLoaded) return;
   vdThemeManagerEnabled = vdUxTheme::IsThemeActive() != 0;
   FReceiver = new TvdThemeChangedEventReceiver();
-  FNotificators = new std::vector<TvdThemeChangedNotificator*>();
+  FNotificators = new TvdListenerList<TvdThemeChangedNotificator>();
 }
 
 void FinThemeManager() {
@@ -158,9 +159,9 @@ void TvdThemeChangedEventReceiver::WMThemeChanged(TWMNoParams& Message) {
     DefWindowProcW(FWindowHandle, Message.Msg, Message.M.WParam, Message.M.LParam);
     vdThemeManagerEnabled = vdUxTheme::IsThemeActive() != 0;
     if (FNotificators) {
-      std::vector<TvdThemeChangedNotificator*> list = *FNotificators;
-      for (auto* n : list)
+      FNotificators->ForEach([](TvdThemeChangedNotificator* n) {
         if (n->OnThemeChanged()) n->OnThemeChanged()();
+      });
     }
   } catch (...) {
     // Errors stay inside the window procedure: the application reports them.
@@ -173,14 +174,11 @@ HWND vdThemeChangedReceiverWindow() { return FReceiver ? FReceiver->WindowHandle
 // --- Notificator ---------------------------------------------------------------------------
 
 TvdThemeChangedNotificator::TvdThemeChangedNotificator() {
-  if (vdUxThemeLoaded && FNotificators) FNotificators->push_back(this);
+  if (vdUxThemeLoaded && FNotificators) FNotificators->Add(this);
 }
 
 TvdThemeChangedNotificator::~TvdThemeChangedNotificator() {
-  if (FNotificators) {
-    auto it = std::find(FNotificators->begin(), FNotificators->end(), this);
-    if (it != FNotificators->end()) FNotificators->erase(it);
-  }
+  if (FNotificators) FNotificators->Remove(this);
 }
 
 const TUnitInfo vdThemeManagerUnit = {L"vdThemeManager", InitThemeManager, FinThemeManager};

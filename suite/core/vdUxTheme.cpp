@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "Libraries.h"
+
 bool vdUxThemeLoaded = false;
 
 namespace vdUxTheme {
@@ -24,7 +26,7 @@ const char* const FNames[fnCount] = {
     "BufferedPaintInit", "BufferedPaintUnInit", "BeginBufferedPaint", "EndBufferedPaint",
     "BufferedPaintSetAlpha"};
 
-HMODULE FLibrary = nullptr;
+TLibrary FLibrary;
 FARPROC FFunctions[fnCount] = {};
 
 template <class F>
@@ -46,16 +48,14 @@ FARPROC Function(TvdUxThemeFunction AFunction) { return FFunctions[AFunction]; }
 void SetFunction(TvdUxThemeFunction AFunction, FARPROC AEntry) { FFunctions[AFunction] = AEntry; }
 
 void LoadLibrary() {
-  if (FLibrary) return;
-  FLibrary = ::LoadLibraryW(L"UxTheme.dll");
-  vdUxThemeLoaded = FLibrary != nullptr;
-  for (int i = 0; i < fnCount; ++i) FFunctions[i] = FLibrary ? GetProcAddress(FLibrary, FNames[i]) : nullptr;
+  if (FLibrary.Loaded()) return;
+  vdUxThemeLoaded = FLibrary.Load(L"UxTheme.dll");
+  for (int i = 0; i < fnCount; ++i) FFunctions[i] = FLibrary.Entry(FNames[i]);
 }
 
 void FreeLibrary() {
   for (auto& f : FFunctions) f = nullptr;
-  if (FLibrary) ::FreeLibrary(FLibrary);
-  FLibrary = nullptr;
+  FLibrary.Free();
   vdUxThemeLoaded = false;
 }
 

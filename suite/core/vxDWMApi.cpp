@@ -1,5 +1,6 @@
 #include "vxDWMApi.h"
 
+#include "Libraries.h"
 #include "vdCore.h"
 
 bool vxIsDwmLoaded = false;
@@ -18,11 +19,11 @@ TDwmSetWindowAttribute DwmSetWindowAttribute = nullptr;
 
 namespace {
 
-HMODULE FLibrary = nullptr;
+TLibrary FLibrary;
 
 template <class F>
 void Bind(F& AEntry, const char* AName) {
-  AEntry = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(FLibrary, AName)));
+  FLibrary.Bind(AEntry, AName);
 }
 
 void InitDWMApi() { vxDWMApi::LoadLibrary(vdOSMajorVersion()); }
@@ -31,9 +32,8 @@ void FinDWMApi() { vxDWMApi::FreeLibrary(); }
 }  // namespace
 
 void LoadLibrary(DWORD AMajorVersion) {
-  if (FLibrary || AMajorVersion <= 5) return;
-  FLibrary = ::LoadLibraryW(L"dwmapi.dll");
-  if (!FLibrary) return;
+  if (FLibrary.Loaded() || AMajorVersion <= 5) return;
+  if (!FLibrary.Load(L"dwmapi.dll")) return;
   Bind(DwmDefWindowProc, "DwmDefWindowProc");
   Bind(DwmEnableBlurBehindWindow, "DwmEnableBlurBehindWindow");
   Bind(DwmEnableComposition, "DwmEnableComposition");
@@ -56,8 +56,7 @@ void FreeLibrary() {
   DwmGetWindowAttribute = nullptr;
   DwmIsCompositionEnabled = nullptr;
   DwmSetWindowAttribute = nullptr;
-  if (FLibrary) ::FreeLibrary(FLibrary);
-  FLibrary = nullptr;
+  FLibrary.Free();
   vxIsDwmLoaded = false;
 }
 

@@ -8,11 +8,47 @@
 
 #include <vector>
 
+#include "Controls.h"
 #include "Graphics.h"
+#include "ImgList.h"
+#include "StdCtrls.h"
 #include "SysInit.h"
 #include "System.h"
 #include "vdCore.h"
+#include "vxClasses.h"
 #include "vxGeometry.h"
+
+// --- Text-drawing flags ----------------------------------------------------------------------
+
+// One set of text-drawing bits that every text call of the suite takes.
+constexpr Integer vxtfLeft = 0x0001;
+constexpr Integer vxtfRight = 0x0002;
+constexpr Integer vxtfCenterX = 0x0004;
+constexpr Integer vxtfTop = 0x0008;
+constexpr Integer vxtfBottom = 0x0010;
+constexpr Integer vxtfCenterY = 0x0020;
+constexpr Integer vxtfSingleLine = 0x0040;
+constexpr Integer vxtfNoClip = 0x0080;
+constexpr Integer vxtfExpandTabs = 0x0100;
+constexpr Integer vxtfShowPrefix = 0x0200;
+constexpr Integer vxtfWordBreak = 0x0400;
+constexpr Integer vxtfEndEllipsis = 0x0800;
+constexpr Integer vxtfCalcRect = 0x1000;
+constexpr Integer vxtfPathEllipsis = 0x2000;
+constexpr Integer vxtfDontBreakChars = 0x4000;
+constexpr Integer vxtfNoFullWidthCharBreak = 0x8000;
+
+// The text-drawing bits as DrawText flags (DT_NOPREFIX unless prefixes are shown).
+Cardinal vxTextFlagsToDrawTextFlags(Integer AFlags);
+
+using TRectArray = std::vector<TRect>;
+
+enum TvxBorder { bLeft, bTop, bRight, bBottom };
+ENUM_TYPEINFO(TvxBorder, bLeft, bTop, bRight, bBottom)
+using TvxBorders = Set<TvxBorder, 4>;
+SET_TYPEINFO(TvxBorders, TvxBorder)
+inline const TvxBorders vxBordersAll{bLeft, bTop, bRight, bBottom};
+enum TvxRotationAngle { ra0, raPlus90, raMinus90, ra180 };
 
 // --- Regions -----------------------------------------------------------------------------
 
@@ -132,6 +168,76 @@ class TvxCanvas : public TObject {
   void WidenPath();
   TvxRegion* PathToRegion();
 
+  // --- Shapes, fills, frames, regions and bitmaps ---
+  // clNone draws nothing; clDefault fills with the current brush colour.
+  void FillRect(const TRect& R, TColor AColor);
+  // Tiles ABitmap over R, aligned to the logical origin (the brush when ABitmap is nil
+  // or empty); then, when asked, removes R from the clip region.
+  void FillRect(const TRect& R, TBitmap* ABitmap = nullptr, bool AExcludeRect = false);
+  void FillRect(TRect R, const TvxViewParams& AParams, TvxBorders ABorders = {}, TColor ABorderColor = clDefault,
+                Integer ALineWidth = 1, bool AExcludeRect = false);
+  // Fills the strips of the chosen sides inside R; with AExcludeFrame each strip leaves
+  // the clip region right after it is painted.
+  void FrameRect(const TRect& R, TColor Color = clDefault, Integer ALineWidth = 1,
+                 TvxBorders ABorders = vxBordersAll, bool AExcludeFrame = false);
+  void DrawComplexFrame(const TRect& R, TColor ALeftTopColor, TColor ARightBottomColor,
+                        TvxBorders ABorders = vxBordersAll, Integer ABorderWidth = 1);
+  void DrawEdge(const TRect& R, bool ASunken, bool AOuter, TvxBorders ABorders = vxBordersAll);
+  void DrawFocusRect(const TRect& R);
+  void DrawDesignSelection(TRect ARect, Integer AWidth = 2);
+  void InvertRect(const TRect& R);
+  void InvertFrame(const TRect& R, Integer ABorderSize);
+  void FillRegion(TvxRegion* ARegion, TColor AColor);
+  void FillRegion(HRGN ARegion, TColor AColor);
+  void FrameRegion(TvxRegion* ARegion, TColor AColor, Integer ABorderWidth = 1, Integer ABorderHeight = 1);
+  void FrameRegion(HRGN ARegion, TColor AColor, Integer ABorderWidth = 1, Integer ABorderHeight = 1);
+  void DrawRegion(TvxRegion* ARegion, TColor AContentColor, TColor ABorderColor, Integer ABorderWidth = 1,
+                  Integer ABorderHeight = 1);
+  void DrawRegion(HRGN ARegion, TColor AContentColor, TColor ABorderColor, Integer ABorderWidth = 1,
+                  Integer ABorderHeight = 1);
+  void MoveTo(Integer X, Integer Y) { FCanvas->MoveTo(X, Y); }
+  void LineTo(Integer X, Integer Y) { FCanvas->LineTo(X, Y); }
+  void Polygon(const std::vector<TPoint>& Points) { FCanvas->Polygon(Points); }
+  void Polyline(const std::vector<TPoint>& Points) { FCanvas->Polyline(Points); }
+  void Pie(const TRect& R, const TPoint& ARadial1, const TPoint& ARadial2);
+  // A pie of ASweepAngle degrees counter-clockwise from AStartAngle (0 = three o'clock).
+  void Pie(const TRect& R, Integer AStartAngle, Integer ASweepAngle);
+  void Draw(Integer X, Integer Y, TGraphic* Graphic) { FCanvas->Draw(X, Y, Graphic); }
+  void CopyRect(const TRect& Dest, TCanvas* ACanvas, const TRect& Source) { FCanvas->CopyRect(Dest, ACanvas, Source); }
+  // Draws AGlyph with its transparent colour replaced by ABackgroundColor (nothing
+  // painted there for clNone), or disabled in the image-list look.
+  void DrawGlyph(Integer X, Integer Y, TBitmap* AGlyph, bool AEnabled = true, TColor ABackgroundColor = clNone);
+  void DrawImage(TCustomImageList* Images, Integer X, Integer Y, Integer Index, bool Enabled = true);
+  void RotateBitmap(TBitmap* ABitmap, TvxRotationAngle ARotationAngle, bool AFlipVertically = false);
+  void FlipHorizontally(TBitmap* ABitmap);
+  // Draws ABitmap at (X, Y) with constant opacity AAlpha over ABackground (when given)
+  // or over what the canvas shows there.
+  void TransparentDraw(Integer X, Integer Y, TBitmap* ABitmap, Byte AAlpha, TBitmap* ABackground = nullptr);
+
+  // --- Text ---
+  // Draws Text in R. Single-line text without prefixes or ellipses is placed by the
+  // canvas and written with ExtTextOut, everything else goes through DrawText. A
+  // disabled text is engraved: a highlight copy one pixel right and down, then a shadow
+  // copy, both in a rectangle one pixel smaller than R.
+  void DrawTexT(const String& Text, TRect R, Integer Flags, bool Enabled = true);
+  void DrawTexT(const String& Text, const TRect& R, TAlignment AAlignmentHorz,
+                TvxAlignmentVert AAlignmentVert, bool AMultiLine, bool AShowEndEllipsis);
+  // One line's extent in the current font.
+  TSize TextExtent(const String& Text);
+  // Measures Text with the flags and places the measured rectangle inside R by the
+  // alignment bits; a width of 0 or less measures at a width of one pixel.
+  void TextExtent(const String& Text, TRect& R, Integer Flags);
+  Integer TextWidth(const String& Text) { return TextExtent(Text).cx; }
+  Integer TextHeight(const String& Text) { return TextExtent(Text).cy; }
+  // Assigns AFont to the canvas (it stays assigned) and answers the height of "Qq".
+  Integer FontHeight(TFont* AFont);
+  // Moves R.Top so that a multi-line text ends at R's bottom or sits in its middle.
+  void AlignMultiLineTextRectVertically(TRect& R, const String& AText, TvxAlignmentVert AAlignmentVert,
+                                        bool AWordBreak, bool AShowPrefix, bool AEnabled = true,
+                                        bool ADontBreakChars = false, bool AEndEllipsis = false);
+  // Appends one rectangle per wrapped line of Text in R.
+  void GetTextStringsBounds(String Text, TRect R, Integer Flags, bool Enabled, TRectArray& ABounds);
+
  protected:
   // Copies the font, brush and pen selected in ADC into the wrapped canvas's objects.
   void TakeOverSelectedObjects(HDC ADC);
@@ -219,9 +325,9 @@ class TvxBrushCache : public TObject {
   ~TvxBrushCache() override;
   // Releases ABrush and replaces it by the shared brush of AColor.
   void SetBrushColor(TBrush*& ABrush, TColor AColor);
-  // Gives one reference back and sets ABrush to nullptr. Nothing for nil or a system
-  // brush; a brush the cache does not hold a reference for raises EBrushCache
-  // "Release unused brush".
+  // Gives one reference back and sets ABrush to nullptr. Nothing for nil, a system
+  // brush or a brush the cache does not hold; releasing a cached brush whose references
+  // are all given back raises EBrushCache "Release unused brush".
   void ReleaseBrush(TBrush*& ABrush);
   void BeginUpdate() { ++FLockRef; }
   void EndUpdate();
@@ -262,5 +368,77 @@ void vxGetScreenPixelsPerInch(TSize& APixelsPerInch);
 // Declares the process DPI-aware on Windows versions above 5; answers whether the
 // entry point was looked up.
 bool vxSetProcessDPIAwareFor(DWORD AMajorVersion);
+
+// --- Fills, arrows and light colours ----------------------------------------------------------
+
+// Fills ARect with the one-pixel checkerboard in ABkColor and AColor; the DC's colours are
+// restored afterwards.
+void vxFillHalftone(TCanvas* ACanvas, const TRect& ARect, TColor ABkColor, TColor AColor);
+// Two arrows pointing at the ends of ARect's side ASide (0 left, 1 top, 2 right, 3
+// bottom); clDefault as APenColor outlines them in the inverse of ABrushColor.
+void vxDrawInsertArrows(TCanvas* ACanvas, const TRect& ARect, Integer ASide, TColor APenColor, TColor ABrushColor);
+// Light button colours mixed from button face, highlight and window (the highlight colour
+// itself when the button face is black or white), as the screen shows them.
+TColor vxGetLightHotColor();
+TColor vxGetLightPressedColor();
+
+// --- Colour names ------------------------------------------------------------------------------
+
+struct TvxColorInfo {
+  String Name;
+  TColor Color;
+};
+// The 141 web colour keywords in alphabetical order, then the 28 system-colour keywords
+// mapped to system colours; built on first use.
+const std::vector<TvxColorInfo>& vxGetColorInfos();
+
+// --- Text, window and background helpers ------------------------------------------------------
+
+// Measure AText in AFont (at AFontSize points unless 0) on the shared screen canvas,
+// which is made dormant again afterwards.
+Integer vxTextHeightOfFont(TFont* AFont, const String& AText, Integer AFontSize = 0);
+Integer vxTextWidthOfFont(TFont* AFont, const String& AText, Integer AFontSize = 0);
+TSize vxTextExtentOfFont(TFont* AFont, const String& AText, Integer AFontSize = 0);
+TSize vxTextSizeOnDC(HDC ADC, const String& AText);
+// The narrowest rectangle that holds AText in ALineCount lines (any number when 0 or
+// less) in the DC's font; with ALimitHeight its height is that of ALineCount lines.
+void vxGetTextRect(HDC ADC, const String& AText, Integer ALineCount, TRect& R, bool ALimitHeight = false);
+Integer vxDrawTextOnDC(HDC ADC, const String& AText, TRect& R, Integer ALength, Cardinal AFormat);
+bool vxExtTextOutStr(HDC ADC, const String& AText, const TPoint& P, Integer ALength, Cardinal AOptions,
+                     const TRect& R);
+// The extent of the first ALength characters (-1: all) in the DC's font.
+bool vxTextExtentOnDC(HDC ADC, const String& AText, TSize& ASize, Integer ALength = -1);
+// True for the Chinese and Arabic character sets unless AText starts with a character
+// below 128; DEFAULT_CHARSET stands for the system's character set.
+bool vxIsFarEastArabicCharset(Byte ACharset, const String& AText);
+bool vxGetLogFontOf(HFONT AHandle, LOGFONTW& ALogFont);
+bool vxGetLogBrushOf(HBRUSH AHandle, LOGBRUSH& ALogBrush);
+bool vxGetLogPenOf(HPEN AHandle, LOGPEN& ALogPen);
+bool vxGetBitmapOf(HBITMAP AHandle, BITMAP& ABitmap);
+
+void vxRectDeflateByMargins(TRect& R, const TRect& AMargins);
+void vxInvalidateWindowRect(HWND AHandle, const TRect& R, bool AEraseBackground = true);
+void vxInvalidateWindowRect(HWND AHandle, bool AEraseBackground = true);
+// Sets the window origin to P; P receives the previous one.
+void vxCanvasSetWindowOrg(TCanvas* ACanvas, TPoint& P);
+// The size of the current cursor's visible part below its hot spot.
+void vxGetCursorVisibleSize(TPoint& P);
+void vxApplyViewParamsToCanvas(TvxCanvas* ACanvas, const TvxViewParams& AParams);
+// Paints what lies behind AControl into R of the canvas: with the theme API unless it is
+// missing or the parent is double-buffered, else vxDrawTransparentControlBackground.
+void vxDrawThemeParentBackground(TWinControl* AControl, TvxCanvas* ACanvas, const TRect& R);
+// Paints AControl's parent and the windowed siblings created before AControl into R of
+// the canvas (the parent's point R.TopLeft at the canvas origin).
+void vxDrawTransparentControlBackground(TControl* AControl, TvxCanvas* ACanvas, const TRect& R);
+void vxDrawThemeParentBackgroundOnCanvas(TWinControl* AControl, TCanvas* ACanvas, const TRect& R);
+void vxDrawTransparentControlBackgroundOnCanvas(TControl* AControl, TCanvas* ACanvas, const TRect& R);
+
+// A child control that may keep its window border out of a copy of its background
+// painting (the memo of the memo editor answers False).
+class IvxWindowBorderPainting {
+ public:
+  virtual ~IvxWindowBorderPainting() = default;
+  virtual bool NeedsWindowBorderPainting() = 0;
+};
 
 extern const TUnitInfo vxGraphicsUnit;

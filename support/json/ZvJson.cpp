@@ -9,13 +9,41 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 namespace {
 
-// Locale-aware comparison ignoring case, as the key list compares keys.
+// Keys match ignoring case: both upper-cased alike (ASCII directly, other text through
+// the system's invariant case mapping).
+bool IsAscii(const String& s) {
+  for (wchar_t c : s)
+    if (c >= 0x80) return false;
+  return true;
+}
+
+wchar_t AsciiUpper(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - 32) : c; }
+
+String FoldKey(const String& s) {
+  String r(s);
+  if (IsAscii(s)) {
+    for (wchar_t& c : r) c = AsciiUpper(c);
+    return r;
+  }
+  if (!r.empty())
+    LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, s.data(), static_cast<int>(s.size()), r.data(),
+                 static_cast<int>(r.size()));
+  return r;
+}
+
 bool SameKey(const String& a, const String& b) {
-  return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
-                        b.data(), static_cast<int>(b.size())) == CSTR_EQUAL;
+  if (a.size() != b.size()) return false;
+  size_t i = 0;
+  for (; i < a.size(); ++i) {
+    wchar_t x = a[i], y = b[i];
+    if (x >= 0x80 || y >= 0x80) break;
+    if (AsciiUpper(x) != AsciiUpper(y)) return false;
+  }
+  return i == a.size() || FoldKey(a) == FoldKey(b);
 }
 
 String LowerLocale(const String& s) {
@@ -28,7 +56,6 @@ String LowerLocale(const String& s) {
   return r;
 }
 
-String Spaces(Integer n) { return n > 0 ? String(static_cast<size_t>(n), L' ') : String(); }
 
 int HexDigit(wchar_t c) {
   if (c >= L'0' && c <= L'9') return c - L'0';
@@ -87,46 +114,72 @@ double TextToFloat(const String& s) {
   return v;
 }
 
-// A double in the general format with at most 15 significant digits: fixed notation
+// A double in the general format with the fewest significant digits that read back as
+// the same double (at most 15 whenever 15 are enough, else 16 or 17): fixed notation
 // when the decimal exponent (value = 0.d1d2... x 10^E) lies in -3..15, otherwise
-// scientific notation such as 1E21 or 1.5E-7.
-String FloatToGeneral15(double d) {
-  if (std::isnan(d)) return L"NAN";
-  if (std::isinf(d)) return d > 0 ? L"INF" : L"-INF";
-  if (d == 0) return L"0";
+// scientific notation such as 1E21 or 1.5E-7. Appended to out.
+void AppendFloatGeneral(String& out, double d) {
+  if (std::isnan(d)) { out += L"NAN"; return; }
+  if (std::isinf(d)) { out += d > 0 ? L"INF" : L"-INF"; return; }
+  if (d == 0) { out += L'0'; return; }
   char buf[64];
-  auto r = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::scientific, 14);
-  std::string t(buf, r.ptr);
-  bool neg = t[0] == '-';
-  if (neg) t.erase(0, 1);
-  size_t ep = t.find('e');
-  int x = std::stoi(t.substr(ep + 1));
-  std::string digits;
-  for (size_t i = 0; i < ep; ++i)
-    if (t[i] != '.') digits += t[i];
-  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-  int E = x + 1;
-  std::string out = neg ? "-" : "";
+  auto r = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::scientific);
+  const char* p = buf;
+  if (*p == '-') {
+    out += L'-';
+    ++p;
+  }
+  // p: d[.ddd]e[+-]xx
+  char digits[24];
+  int nd = 0;
+  const char* q = p;
+  for (; *q != 'e'; ++q)
+    if (*q != '.') digits[nd++] = *q;
+  int x = 0;
+  bool xneg = q[1] == '-';
+  for (const char* e = q + 2; e < r.ptr; ++e) x = x * 10 + (*e - '0');
+  if (xneg) x = -x;
+  while (nd > 1 && digits[nd - 1] == '0') --nd;
+  const int E = x + 1;
+  auto put = [&](int from, int to) {
+    for (int i = from; i < to; ++i) out += static_cast<wchar_t>(digits[i]);
+  };
   if (E >= -3 && E <= 15) {
     if (E <= 0) {
-      out += "0." + std::string(static_cast<size_t>(-E), '0') + digits;
-    } else if (static_cast<int>(digits.size()) <= E) {
-      out += digits + std::string(static_cast<size_t>(E) - digits.size(), '0');
+      out += L"0.";
+      out.append(static_cast<size_t>(-E), L'0');
+      put(0, nd);
+    } else if (nd <= E) {
+      put(0, nd);
+      out.append(static_cast<size_t>(E - nd), L'0');
     } else {
-      out += digits.substr(0, static_cast<size_t>(E)) + "." + digits.substr(static_cast<size_t>(E));
+      put(0, E);
+      out += L'.';
+      put(E, nd);
     }
   } else {
-    out += digits.substr(0, 1);
-    if (digits.size() > 1) out += "." + digits.substr(1);
-    out += "E";
-    if (x < 0) out += "-";
-    out += std::to_string(x < 0 ? -x : x);
+    put(0, 1);
+    if (nd > 1) {
+      out += L'.';
+      put(1, nd);
+    }
+    out += L'E';
+    if (x < 0) out += L'-';
+    wchar_t xb[8];
+    int xn = 0;
+    for (int v = x < 0 ? -x : x; v > 0 || xn == 0; v /= 10) xb[xn++] = static_cast<wchar_t>(L'0' + v % 10);
+    while (xn > 0) out += xb[--xn];
   }
-  return String(out.begin(), out.end());
 }
 
-// Trunc and Round of the runtime: out-of-range values raise EInvalidOp; the 64-bit
-// result is then narrowed to 32 bits as an assignment to Integer does.
+String FloatToGeneral(double d) {
+  String out;
+  AppendFloatGeneral(out, d);
+  return out;
+}
+
+// Truncation and rounding to a 32-bit Integer: values outside the 64-bit range raise
+// EInvalidOp; a 64-bit result keeps only its low 32 bits (so 2^32 + 5 gives 5).
 Integer TruncToInt(double d) {
   if (!(std::fabs(d) < 9.2233720368547758e18)) throw EInvalidOp(L"Invalid floating point operation");
   return static_cast<Integer>(static_cast<std::uint32_t>(static_cast<Int64>(std::trunc(d))));
@@ -174,6 +227,51 @@ Integer OptIntOf(TZvAbstractObject* o, Integer defaultValue) {
 
 bool IsStopChar(wchar_t c) { return std::wcschr(L",:]}/\\\"[{;=#", c) != nullptr; }
 
+// s in double quotes with the JSON escapes, appended to out; runs without escapes are
+// copied whole.
+void AppendQuoted(String& out, const String& s) {
+  out += L'"';
+  const wchar_t* p = s.data();
+  const wchar_t* end = p + s.size();
+  const wchar_t* run = p;
+  for (; p < end; ++p) {
+    wchar_t c = *p;
+    if (c >= L' ' && c != L'"' && c != L'\\') continue;
+    out.append(run, static_cast<size_t>(p - run));
+    run = p + 1;
+    switch (c) {
+      case L'"': out += L"\\\""; break;
+      case L'\\': out += L"\\\\"; break;
+      case L'\t': out += L"\\t"; break;
+      case L'\n': out += L"\\n"; break;
+      case L'\r': out += L"\\r"; break;
+      case L'\b': out += L"\\b"; break;
+      case L'\f': out += L"\\f"; break;
+      default: {
+        static const wchar_t hex[] = L"0123456789ABCDEF";
+        out += L"\\u00";
+        out += hex[(c >> 4) & 15];
+        out += hex[c & 15];
+      }
+    }
+  }
+  out.append(run, static_cast<size_t>(end - run));
+  out += L'"';
+}
+
+void AppendInteger(String& out, Integer v) {
+  wchar_t b[12];
+  int n = 0;
+  unsigned long long u = v < 0 ? 0ull - static_cast<unsigned long long>(static_cast<long long>(v))
+                                : static_cast<unsigned long long>(v);
+  do {
+    b[n++] = static_cast<wchar_t>(L'0' + u % 10);
+    u /= 10;
+  } while (u);
+  if (v < 0) out += L'-';
+  while (n > 0) out += b[--n];
+}
+
 // Writers. Compact text has no blanks; indented text follows the layout rules of
 // TJSONObject::toString(indentFactor, indent).
 void WriteValue(String& out, const TZvAbstractObject* v, bool indented, Integer f, Integer indent);
@@ -184,7 +282,7 @@ void WriteObject(String& out, const TJSONObject* o, bool indented, Integer f, In
     out += L'{';
     for (Integer i = 0; i < n; ++i) {
       if (i > 0) out += L',';
-      out += TJSONObject::quote(o->keyFromIndex(i));
+      AppendQuoted(out, o->keyFromIndex(i));
       out += L':';
       // Each pair is written with its own value, so duplicated keys come back as read.
       WriteValue(out, o->valueFromIndex(i), false, f, indent);
@@ -196,7 +294,7 @@ void WriteObject(String& out, const TJSONObject* o, bool indented, Integer f, In
     out += L"{}";
   } else if (n == 1) {
     out += L'{';
-    out += TJSONObject::quote(o->keyFromIndex(0));
+    AppendQuoted(out, o->keyFromIndex(0));
     out += L": ";
     WriteValue(out, o->valueFromIndex(0), true, f, indent);
     out += L'}';
@@ -205,13 +303,13 @@ void WriteObject(String& out, const TJSONObject* o, bool indented, Integer f, In
     out += L'{';
     for (Integer i = 0; i < n; ++i) {
       out += i == 0 ? L"\n" : L",\n";
-      out += Spaces(inner);
-      out += TJSONObject::quote(o->keyFromIndex(i));
+      if (inner > 0) out.append(static_cast<size_t>(inner), L' ');
+      AppendQuoted(out, o->keyFromIndex(i));
       out += L": ";
       WriteValue(out, o->valueFromIndex(i), true, f, inner);
     }
     out += L'\n';
-    out += Spaces(indent);
+    if (indent > 0) out.append(static_cast<size_t>(indent), L' ');
     out += L'}';
   }
 }
@@ -238,20 +336,28 @@ void WriteArray(String& out, const TJSONArray* a, bool indented, Integer f, Inte
     out += L"[\n";
     for (Integer i = 0; i < n; ++i) {
       if (i > 0) out += L",\n";
-      out += Spaces(inner);
+      if (inner > 0) out.append(static_cast<size_t>(inner), L' ');
       WriteValue(out, a->opt(i), true, f, inner);
     }
     out += L'\n';
-    out += Spaces(indent);
+    if (indent > 0) out.append(static_cast<size_t>(indent), L' ');
     out += L']';
   }
 }
 
 void WriteValue(String& out, const TZvAbstractObject* v, bool indented, Integer f, Integer indent) {
-  if (v == nullptr || dynamic_cast<const NULL_*>(v)) {
+  if (v == nullptr) {
     out += L"null";
+  } else if (auto str = dynamic_cast<const String_*>(v)) {
+    if (!str->NoQuote()) AppendQuoted(out, str->value());
+    else if (str->value().empty()) out += L"\"\"";
+    else out += str->value();
+  } else if (auto i = dynamic_cast<const Integer_*>(v)) {
+    AppendInteger(out, i->intValue());
   } else if (auto n = dynamic_cast<const Number_*>(v)) {
-    out += TJSONObject::numberToString(n);
+    AppendFloatGeneral(out, n->doubleValue());
+  } else if (dynamic_cast<const NULL_*>(v)) {
+    out += L"null";
   } else if (auto o = dynamic_cast<const TJSONObject*>(v)) {
     WriteObject(out, o, indented, f, indent);
   } else if (auto a = dynamic_cast<const TJSONArray*>(v)) {
@@ -279,7 +385,7 @@ ParseException::ParseException(const String& Message, Integer Index)
 bool TZvAbstractObject::equals(const TZvAbstractObject* Value) const { return Value == this; }
 
 TZvAbstractObject* TZvAbstractObject::clone() const {
-  throw NotImplmentedFeature(L"Not Implemented. uJson.");
+  throw NotImplmentedFeature(L"Not Implemented. ZvJson.");
 }
 
 String TZvAbstractObject::toString() const {
@@ -314,7 +420,7 @@ Integer Integer_::parseInt(const String& s, Integer i) {
       return static_cast<Integer>(v);
     }
     case 8:
-      throw NotImplmentedFeature(L"Not Implemented. uJson.");
+      throw NotImplmentedFeature(L"Not Implemented. ZvJson.");
     default:
       return 0;
   }
@@ -327,7 +433,7 @@ String Integer_::toHexString(Char c) { return IntToHex(static_cast<Integer>(stat
 Double_::Double_(const String& s) : fvalue(TextToFloat(s)) {}
 Double_::Double_(const String_* s) : fvalue(TextToFloat(s->toString())) {}
 
-String Double_::toString() const { return FloatToGeneral15(fvalue); }
+String Double_::toString() const { return FloatToGeneral(fvalue); }
 
 Integer Double_::intValue() const { return TruncToInt(fvalue); }
 
@@ -374,6 +480,11 @@ void TJSONIO::LoadFromFile(const String& aFilePath, bool ApplyNoQuote) {
 TJSONObject::TPairs::~TPairs() {
   for (TPair& p : *this) delete p.Value;
 }
+
+struct TJSONObject::TKeyIndex {
+  std::unordered_map<String, Integer> Pos;
+  size_t Count = 0;
+};
 
 TJSONObject::TJSONObject() = default;
 
@@ -428,9 +539,9 @@ String TJSONObject::toString(Integer indentFactor, Integer indent) const {
   return out;
 }
 
-void TJSONObject::Append(const String& key, TZvAbstractObject* value) {
+void TJSONObject::Append(String key, TZvAbstractObject* value) {
   std::unique_ptr<TZvAbstractObject> guard(value);
-  FItems.push_back(TPair{key, value});
+  FItems.push_back(TPair{std::move(key), value});
   guard.release();
 }
 
@@ -633,20 +744,26 @@ String TJSONObject::optString(const String& key, const String& defaultValue) con
   return o ? o->toString() : defaultValue;
 }
 
-Integer TJSONObject::indexOf(const String& aKey) const {
-  for (size_t i = 0; i < FItems.size(); ++i)
-    if (SameKey(FItems[i].Key, aKey)) return static_cast<Integer>(i);
-  return -1;
-}
+Integer TJSONObject::indexOf(const String& aKey) const { return indexOfCS(aKey); }
 
 Integer TJSONObject::indexOfCS(const String& aKey) const {
-  // The key list's own lookup, case-insensitive as well; equal text needs no call into
-  // the locale.
-  for (size_t i = 0; i < FItems.size(); ++i) {
-    const String& k = FItems[i].Key;
-    if (k == aKey || SameKey(k, aKey)) return static_cast<Integer>(i);
+  // A few keys are compared directly; more go through the index, so that building or
+  // reading a large object costs time in proportion to its size.
+  constexpr size_t DirectScan = 8;
+  if (FItems.size() <= DirectScan) {
+    for (size_t i = 0; i < FItems.size(); ++i) {
+      const String& k = FItems[i].Key;
+      if (k == aKey || SameKey(k, aKey)) return static_cast<Integer>(i);
+    }
+    return -1;
   }
-  return -1;
+  if (!FIndex) FIndex = std::make_unique<TKeyIndex>();
+  TKeyIndex& x = *FIndex;
+  if (x.Pos.empty()) x.Pos.reserve(FItems.size());
+  for (; x.Count < FItems.size(); ++x.Count)
+    x.Pos.emplace(FoldKey(FItems[x.Count].Key), static_cast<Integer>(x.Count));  // first wins
+  auto it = x.Pos.find(FoldKey(aKey));
+  return it == x.Pos.end() ? -1 : it->second;
 }
 
 bool TJSONObject::isNull(const String& key) const {
@@ -675,6 +792,7 @@ void TJSONObject::moveFirst(const String& key) {
   TPair p = std::move(FItems[i]);
   FItems.erase(FItems.begin() + i);
   FItems.insert(FItems.begin(), std::move(p));
+  FIndex.reset();
 }
 
 bool TJSONObject::remove(const String& key) {
@@ -682,11 +800,13 @@ bool TJSONObject::remove(const String& key) {
   if (i < 0) return false;
   TZvAbstractObject* v = FItems[i].Value;
   FItems.erase(FItems.begin() + i);
+  FIndex.reset();
   delete v;
   return true;
 }
 
 void TJSONObject::clean() {
+  FIndex.reset();
   while (!FItems.empty()) {
     TZvAbstractObject* v = FItems.back().Value;
     FItems.pop_back();
@@ -727,35 +847,14 @@ String TJSONObject::ValueToUnquotedString(const TZvAbstractObject* Value) {
 String TJSONObject::quote(const String& s) {
   String r;
   r.reserve(s.size() + 2);
-  r += L'"';
-  for (wchar_t c : s) {
-    switch (c) {
-      case L'"': r += L"\\\""; break;
-      case L'\\': r += L"\\\\"; break;
-      case L'\t': r += L"\\t"; break;
-      case L'\n': r += L"\\n"; break;
-      case L'\r': r += L"\\r"; break;
-      case L'\b': r += L"\\b"; break;
-      case L'\f': r += L"\\f"; break;
-      default:
-        if (c < L' ') {
-          String h = Integer_::toHexString(c);
-          r += L"\\u";
-          r += String(4 - h.size(), L'0');
-          r += h;
-        } else {
-          r += c;
-        }
-    }
-  }
-  r += L'"';
+  AppendQuoted(r, s);
   return r;
 }
 
 String TJSONObject::numberToString(const Number_* n) {
   if (n == nullptr) return String();
   if (auto i = dynamic_cast<const Integer_*>(n)) return i->toString();
-  return FloatToGeneral15(n->doubleValue());
+  return FloatToGeneral(n->doubleValue());
 }
 
 String TJSONObject::valueToString(const TZvAbstractObject* v) {
@@ -778,9 +877,11 @@ void TJSONObject::parse(JSONTokener* x) {
     Char c = x->nextClean();
     if (c == 0) throw x->syntaxError(L"A TJSONObject must end with \"}\"");
     if (c == L'}') return;
-    x->back();
     String key;
-    {
+    if (c == L'"' || c == L'\'') {
+      key = x->nextString(c);  // the usual quoted key, without a value object
+    } else {
+      x->back();
       std::unique_ptr<TZvAbstractObject> k(x->nextValue());
       key = k->toString();
     }
@@ -791,7 +892,7 @@ void TJSONObject::parse(JSONTokener* x) {
       throw x->syntaxError(L"Expected a \":\" after a key");
     }
     // Duplicated keys are appended again; lookups find the first.
-    Append(key, x->nextValue());
+    Append(std::move(key), x->nextValue());
     switch (x->nextClean()) {
       case L';':
       case L',':
@@ -1141,6 +1242,21 @@ Char JSONTokener::nextClean() {
 String JSONTokener::nextString(Char quote) {
   String sb;
   for (;;) {
+    // Plain characters up to the next quote, escape or line end are copied as one run.
+    {
+      const size_t from = static_cast<size_t>(myIndex - 1);
+      size_t to = from;
+      const size_t len = mySource.size();
+      while (to < len) {
+        wchar_t ch = mySource[to];
+        if (ch == quote || ch == L'\\' || ch == 0 || ch == L'\n' || ch == L'\r') break;
+        ++to;
+      }
+      if (to > from) {
+        sb.append(mySource, from, to - from);
+        myIndex += static_cast<Integer>(to - from);
+      }
+    }
     Char c = next();
     if (c == 0 || c == L'\n' || c == L'\r') throw syntaxError(L"Unterminated string");
     if (c == quote) return sb;
@@ -1216,19 +1332,54 @@ TZvAbstractObject* JSONTokener::nextValue() {
     default:
       break;
   }
-  String sb;
-  while (c > 0x1F && !IsStopChar(c)) {
-    sb += c;
-    c = next();
-  }
+  // The unquoted word runs up to a stop character or a control character; it is taken
+  // from the text in one piece, trimmed of blanks at both ends.
+  const size_t start = static_cast<size_t>(myIndex - 2);
+  while (c > 0x1F && !IsStopChar(c)) c = next();
   back();
-  String s = Trim(sb);
-  if (s.empty()) throw syntaxError(L"Missing value.");
-  String lower = LowerLocale(s);
-  if (lower == L"true") return new Boolean_(true);
-  if (lower == L"false") return new Boolean_(false);
-  if (lower == L"null") return new NULL_();
-  Char b = s[0];
+  size_t b0 = start, e0 = static_cast<size_t>(myIndex - 1);
+  if (e0 > mySource.size()) e0 = mySource.size();
+  while (b0 < e0 && mySource[b0] <= L' ') ++b0;
+  while (e0 > b0 && mySource[e0 - 1] <= L' ') --e0;
+  if (b0 == e0) throw syntaxError(L"Missing value.");
+  const wchar_t* w = mySource.data() + b0;
+  const size_t wn = e0 - b0;
+  auto isWord = [&](const wchar_t* lit, size_t n) {
+    if (wn != n) return false;
+    for (size_t i = 0; i < n; ++i) {
+      wchar_t ch = w[i];
+      if (ch >= L'A' && ch <= L'Z') ch = static_cast<wchar_t>(ch + 32);
+      if (ch != lit[i]) return false;
+    }
+    return true;
+  };
+  const Char b = w[0];
+  const bool numeric = (b >= L'0' && b <= L'9') || b == L'+' || b == L'-' || b == L'.';
+  if (!numeric) {
+    if (isWord(L"true", 4)) return new Boolean_(true);
+    if (isWord(L"false", 5)) return new Boolean_(false);
+    if (isWord(L"null", 4)) return new NULL_();
+    String s(w, wn);
+    if (!IsAscii(s)) {
+      // Letters outside ASCII may lower-case to these words in the user's locale.
+      String lower = LowerLocale(s);
+      if (lower == L"true") return new Boolean_(true);
+      if (lower == L"false") return new Boolean_(false);
+      if (lower == L"null") return new NULL_();
+    }
+    return new String_(s, FApplyNoQuote);
+  }
+  // Plain decimal integers of up to nine digits need no conversion routine.
+  {
+    size_t i = b == L'-' ? 1 : 0;
+    if (wn > i && wn - i <= 9 && !(w[i] == L'0' && wn - i > 1)) {
+      Integer v = 0;
+      size_t j = i;
+      for (; j < wn && w[j] >= L'0' && w[j] <= L'9'; ++j) v = v * 10 + (w[j] - L'0');
+      if (j == wn) return new Integer_(b == L'-' ? -v : v);
+    }
+  }
+  String s(w, wn);
   if (!((b >= L'0' && b <= L'9') || b == L'+' || b == L'-' || b == L'.')) return new String_(s, FApplyNoQuote);
   if (b == L'0' && s.size() >= 3 && (s[1] == L'x' || s[1] == L'X')) {
     try {

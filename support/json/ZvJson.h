@@ -15,6 +15,7 @@
 // Everything here is single-threaded: a tree belongs to one thread at a time.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "SysUtils.h"
@@ -168,7 +169,8 @@ class TJSONObject : public TJSONIO {
   String optString(const String& key, const String& defaultValue = String()) const;
 
   bool has(const String& key) const { return indexOfCS(key) >= 0; }
-  // The position of the first key equal to aKey ignoring case, or -1.
+  // The position of the first key equal to aKey ignoring case (both keys upper-cased
+  // alike), or -1. Objects with more than a few keys look keys up through an index.
   Integer indexOf(const String& aKey) const;
   Integer indexOfCS(const String& aKey) const;
   // True when the key is missing or holds a NULL_.
@@ -201,8 +203,9 @@ class TJSONObject : public TJSONIO {
   static String ValueToUnquotedString(const TZvAbstractObject* Value);
   // s in double quotes with the JSON escapes.
   static String quote(const String& s);
-  // The text of a number: decimal for integers, at most 15 significant digits for
-  // floating values; '' for nil.
+  // The text of a number: decimal for integers; for floating values the fewest
+  // significant digits that read back as the same double (15 or fewer whenever those
+  // suffice); '' for nil.
   static String numberToString(const Number_* n);
   static String valueToString(const TZvAbstractObject* v);
   static String valueToString(const TZvAbstractObject* v, Integer indentFactor, Integer indent);
@@ -220,10 +223,15 @@ class TJSONObject : public TJSONIO {
     ~TPairs();
   };
   TPairs FItems;
+  // Case-folded key -> first position, over FItems[0 .. Count); built on the first
+  // lookup in a larger object, extended as pairs are appended, dropped when pairs are
+  // removed or moved.
+  struct TKeyIndex;
+  mutable std::unique_ptr<TKeyIndex> FIndex;
 
   friend class TJSONArray;
   // Appends a pair without looking for the key (as parsing does with duplicates).
-  void Append(const String& key, TZvAbstractObject* value);
+  void Append(String key, TZvAbstractObject* value);
   // A deep copy that keeps every value's kind, text and NoQuote flag (nil for nil).
   static TZvAbstractObject* CopyValue(const TZvAbstractObject* v);
 };
@@ -400,6 +408,8 @@ class String_ : public TZvAbstractObject {
   bool equals(const TZvAbstractObject* Value) const override;
   TZvAbstractObject* clone() const override { return new String_(fvalue, FNoQuote); }
   String toString() const override { return fvalue; }
+  // The text itself, without a copy.
+  const String& value() const { return fvalue; }
   bool NoQuote() const { return FNoQuote; }
   void SetNoQuote(bool Value) { FNoQuote = Value; }
 
@@ -414,6 +424,7 @@ class NULL_ : public TZvAbstractObject {
   NULL_() = default;
   // True when Value is nil or a NULL_.
   bool equals(const TZvAbstractObject* Value) const override;
+  TZvAbstractObject* clone() const override { return new NULL_(); }
   String toString() const override { return L"null"; }
 };
 

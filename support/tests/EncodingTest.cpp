@@ -66,6 +66,21 @@ TEST(EncodingDetection, JapaneseSamples) {
   }
 }
 
+// Valid UTF-8 made of full-width characters pairs up as Shift_JIS as well, byte for
+// byte; text that is valid UTF-8 throughout, with characters of three bytes, is UTF-8.
+TEST(EncodingDetection, FullWidthUtf8IsUtf8) {
+  const String samples[] = {L"［１］",  L"（１）",   L"ＡＢＣ",     L"１２３４", L"［１］ テスト",
+                            L"〉Av",    L"＋dv",     L"(＂S",       L"O〜\\｝", L"ｚpＴ",
+                            L"ｘ＝１",  L"【注意】", L"　全角　"};
+  for (const String& text : samples) {
+    SCOPED_TRACE(testing::Message() << "sample " << ::testing::PrintToString(text));
+    EXPECT_EQ(Check(Encode(CP_UTF8, text)).code, zvcpUtf8);
+  }
+  // Text in the Japanese encodings is still told apart.
+  EXPECT_EQ(Check(Encode(932, L"［１］の全角テスト")).code, zvcpSjis);
+  EXPECT_EQ(Check(Encode(20932, L"［１］の全角テスト")).code, zvcpEuc);
+}
+
 TEST(EncodingDetection, UndecidableSamplesGiveTheDefault) {
   struct Case {
     const char* what;

@@ -251,3 +251,42 @@ TEST(Forms, ResourceFormRunsUntilTheMainFormCloses) {
 }
 
 }  // namespace
+
+TEST(Forms, NoControlBecomesItsOwnAncestor) {
+  static TRegistration registered;
+  std::unique_ptr<TForm> form(TCustomForm::Create<TForm>(nullptr));
+  TextToComponent(L"object Nest: TForm\n"
+                  L"  object Outer: TSwatch\n"
+                  L"    object Inner: TSwatch\n"
+                  L"    end\n"
+                  L"  end\n"
+                  L"end\n",
+                  form.get());
+  auto* outer = dynamic_cast<TSwatch*>(form->FindComponent(L"Outer"));
+  auto* inner = dynamic_cast<TSwatch*>(form->FindComponent(L"Inner"));
+  ASSERT_TRUE(outer && inner);
+  ASSERT_EQ(inner->Parent(), outer);
+  EXPECT_THROW(outer->SetParent(outer), EInvalidOperation);
+  EXPECT_THROW(outer->SetParent(inner), EInvalidOperation);
+  EXPECT_THROW(form->SetParent(inner), EInvalidOperation);
+  EXPECT_EQ(outer->Parent(), form.get());
+  EXPECT_EQ(inner->Parent(), outer);
+  // A form text that names the outer control inside its own child is refused instead of
+  // closing the cycle and recursing without end.
+  try {
+    TextToComponent(L"inherited Nest: TForm\n"
+                    L"  inherited Outer: TSwatch\n"
+                    L"    inherited Inner: TSwatch\n"
+                    L"      inherited Outer: TSwatch\n"
+                    L"      end\n"
+                    L"    end\n"
+                    L"  end\n"
+                    L"end\n",
+                    form.get());
+    ADD_FAILURE() << "read";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), L"A control cannot have one of its children as its parent");
+  }
+  EXPECT_EQ(outer->Parent(), form.get());
+  EXPECT_EQ(inner->Parent(), outer);
+}

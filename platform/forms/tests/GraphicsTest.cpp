@@ -311,4 +311,38 @@ TEST(Icon, HandleToFileAndBack) {
   EXPECT_THROW(j.LoadFromBytes(broken), EInvalidGraphic);
 }
 
+TEST(Icon, EntriesWithImpossibleHeadersAreRefusedBeforeTheSystemSeesThem) {
+  TIcon i;
+  i.SetHandle(CopyIcon(LoadIconW(nullptr, IDI_APPLICATION)));
+  ASSERT_FALSE(i.Empty());
+  const TBytes data = i.SaveToBytes();
+  DWORD off, size;
+  std::memcpy(&size, &data[6 + 8], 4);
+  std::memcpy(&off, &data[6 + 12], 4);
+  ASSERT_LE(off + size, data.size());
+  auto patched = [&](size_t at, DWORD v) {
+    TBytes b = data;
+    std::memcpy(&b[off + at], &v, 4);
+    return b;
+  };
+  struct Case { const char* what; TBytes bytes; } cases[] = {
+      {"huge width", patched(4, 0x04000010)},
+      {"huge height", patched(8, 0x20000020)},
+      {"negative height", patched(8, 0xFFFFFFC0)},
+      {"header size past the entry", patched(0, 0x7FFFFFFF)},
+      {"bit count 7", patched(14, 7)},
+  };
+  for (const Case& c : cases) {
+    TIcon j;
+    EXPECT_THROW(j.LoadFromBytes(c.bytes), EInvalidGraphic) << c.what;
+    EXPECT_TRUE(j.Empty()) << c.what;
+  }
+  // An entry whose directory size leaves out part of its AND mask.
+  TBytes shortEntry = data;
+  DWORD less = size - 4;
+  std::memcpy(&shortEntry[6 + 8], &less, 4);
+  TIcon k;
+  EXPECT_THROW(k.LoadFromBytes(shortEntry), EInvalidGraphic);
+}
+
 }  // namespace

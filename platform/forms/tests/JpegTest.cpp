@@ -7,6 +7,8 @@
 #include "Graphics.h"
 #include "Jpeg.h"
 
+#include <psapi.h>
+
 namespace {
 
 // A smooth colour gradient with a white square: compresses well, so the decoded
@@ -157,6 +159,58 @@ TEST(JpegTest, CorruptDataRaisesAndKeepsImage) {
   EXPECT_THROW(keep.LoadFromBytes(garbage), EJPEG);
   EXPECT_EQ(64, keep.Width());
   EXPECT_EQ(data, keep.SaveToBytes());
+}
+
+// A header claiming a huge image is refused before anything is allocated for it, and a
+// failed decode leaves nothing behind however often it is tried.
+TEST(JpegTest, HugeHeadersAreRefusedAndFailedDecodesLeakNothing) {
+  auto src = Gradient(64, 48);
+  TJPEGImage good;
+  good.Assign(src.get());
+  const TBytes data = good.SaveToBytes();
+  auto claiming = [&](unsigned w, unsigned h) {
+    TBytes b = data;
+    for (size_t i = 0; i + 8 < b.size(); ++i)
+      if (b[i] == 0xFF && b[i + 1] == 0xC0) {
+        b[i + 5] = static_cast<Byte>(h >> 8);
+        b[i + 6] = static_cast<Byte>(h);
+        b[i + 7] = static_cast<Byte>(w >> 8);
+        b[i + 8] = static_cast<Byte>(w);
+        break;
+      }
+    return b;
+  };
+  for (unsigned side : {16384u, 65500u}) {
+    SCOPED_TRACE(side);
+    TJPEGImage j;
+    j.LoadFromBytes(claiming(side, side));  // the header alone is fine
+    EXPECT_EQ(j.Width(), static_cast<Integer>(side));
+    try {
+      j.DIBNeeded();
+      ADD_FAILURE() << "decoded";
+    } catch (const EJPEG& e) {
+      EXPECT_NE(e.Message().find(L"too large"), String::npos) << e.Message();
+    }
+  }
+  auto privateBytes = [] {
+    PROCESS_MEMORY_COUNTERS_EX pmc{};
+    pmc.cb = sizeof pmc;
+    K32GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc),
+                            sizeof pmc);
+    return static_cast<long long>(pmc.PrivateUsage);
+  };
+  // Damaged data that fails half-way through the rows, over and over.
+  const TBytes wide = claiming(4000, 48);
+  TJPEGImage warm;
+  warm.LoadFromBytes(wide);
+  EXPECT_THROW(warm.DIBNeeded(), EJPEG);
+  const long long before = privateBytes();
+  for (int i = 0; i < 100; ++i) {
+    TJPEGImage j;
+    j.LoadFromBytes(i % 2 ? wide : claiming(65500, 65500));
+    EXPECT_THROW(j.DIBNeeded(), EJPEG);
+  }
+  EXPECT_LT(privateBytes() - before, 20ll << 20);
 }
 
 TEST(JpegTest, PictureOpensJpegFilesByExtension) {

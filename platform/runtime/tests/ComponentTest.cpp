@@ -1,6 +1,8 @@
 // Components (owner tree, names, notifications) and collections.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "Persistent.h"
 
 namespace {
@@ -117,11 +119,51 @@ TEST(Component, FreeNotificationClearsReferenceAcrossOwners) {
   EXPECT_NE(Holder->Log.find(L"-Target;"), String::npos);
 
   // A link removed again is not used: the holder dies first, the target later.
-  auto* Target2 = new TComponent(FormB);
+  TWatcher::Freed = 0;
+  Holder->SetName(L"Holder");
+  auto* Target2 = new TWatcher(FormB);
   Holder->SetLink(Target2);
-  delete FormA;    // frees Holder, which must unlink itself from Target2
-  delete FormB;    // frees Target2: must not touch the freed holder
-  SUCCEED();
+  delete FormA;  // frees Holder, which unlinks itself from Target2 and tells it
+  EXPECT_EQ(TWatcher::Freed, 1);
+  EXPECT_EQ(Target2->Log, L"-Holder;");
+  auto* Bystander = new TWatcher(nullptr);
+  Bystander->SetLink(Target2);
+  delete FormB;  // frees Target2: only the bystander still linked is told
+  EXPECT_EQ(TWatcher::Freed, 2);
+  EXPECT_EQ(Bystander->Link, nullptr);
+  EXPECT_EQ(Bystander->Log, L"-;");
+  delete Bystander;
+}
+
+TEST(Component, NameLookupFollowsRenamesAndRemovals) {
+  TComponent Owner(nullptr);
+  std::vector<TComponent*> made;
+  for (int i = 0; i < 300; ++i) {
+    auto* C = new TComponent(&Owner);
+    C->SetName(L"Item" + std::to_wstring(i));
+    made.push_back(C);
+  }
+  EXPECT_EQ(Owner.FindComponent(L"ITEM299"), made[299]);
+  EXPECT_EQ(Owner.FindComponent(L"item0"), made[0]);
+  made[5]->SetName(L"Renamed");
+  EXPECT_EQ(Owner.FindComponent(L"Item5"), nullptr);
+  EXPECT_EQ(Owner.FindComponent(L"RENAMED"), made[5]);
+  made[6]->SetName(L"Item5");  // the old name is free again
+  EXPECT_EQ(Owner.FindComponent(L"item5"), made[6]);
+  EXPECT_THROW(made[7]->SetName(L"renamed"), EComponentError);
+  EXPECT_EQ(Owner.FindComponent(L"Item7"), made[7]);
+  made[8]->SetName(L"");
+  EXPECT_EQ(Owner.FindComponent(L"Item8"), nullptr);
+  delete made[9];
+  EXPECT_EQ(Owner.FindComponent(L"Item9"), nullptr);
+  TComponent Other(nullptr);
+  Other.InsertComponent(made[10]);
+  EXPECT_EQ(Owner.FindComponent(L"Item10"), nullptr);
+  EXPECT_EQ(Other.FindComponent(L"item10"), made[10]);
+  auto* Again = new TComponent(&Owner);
+  Again->SetName(L"Item10");  // free under the first owner now
+  EXPECT_EQ(Owner.FindComponent(L"Item10"), Again);
+  EXPECT_EQ(Owner.ComponentCount(), 299);
 }
 
 struct TProbe : TComponent {

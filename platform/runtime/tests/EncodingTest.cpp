@@ -49,6 +49,25 @@ TEST(Encoding, HalfWidthKatakanaSurvivesShiftJisAndEucJp) {
   EXPECT_EQ(jis.GetString(TBytes{0x1B, '(', 'I', 0x36, 0x40, 0x1B, '(', 'B'}), L"ｶﾀ");
 }
 
+// ISO-2022-JP in JIS X 0212 (ESC $ ( D) reads back as the same text after a round trip,
+// or, where the system has no JIS X 0212 mapping, is refused with an error that says so;
+// it is never read as other characters.
+TEST(Encoding, Iso2022JpInJisX0212RoundTripsOrIsRefused) {
+  // U+4E02 and U+4E04, the first characters of JIS X 0212 row 16, between ASCII.
+  const TBytes text{'a', 0x1B, '$', '(', 'D', 0x30, 0x21, 0x30, 0x22, 0x1B, '(', 'B', 'z'};
+  for (UINT cp : {50220u, 50221u, 50222u}) {
+    SCOPED_TRACE(cp);
+    TMBCSEncoding jis(cp);
+    try {
+      String decoded = jis.GetString(text);
+      EXPECT_EQ(decoded, L"a\u4E02\u4E04z");
+      EXPECT_EQ(jis.GetString(jis.GetBytes(decoded)), decoded);
+    } catch (const EEncodingError& e) {
+      EXPECT_EQ(e.Message(), L"ISO-2022-JP text in JIS X 0212 cannot be decoded on this system");
+    }
+  }
+}
+
 TEST(Encoding, PreamblesAndStandardEncodings) {
   EXPECT_EQ(TEncoding::UTF8()->GetPreamble(), (TBytes{0xEF, 0xBB, 0xBF}));
   EXPECT_EQ(TEncoding::Unicode()->GetPreamble(), (TBytes{0xFF, 0xFE}));

@@ -1,7 +1,12 @@
 // Format, number text in both directions and format masks, with explicit settings.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <charconv>
+#include <cstdlib>
 #include <cmath>
+#include <cstring>
+#include <string>
 
 #include "SysUtils.h"
 
@@ -137,6 +142,107 @@ TEST(FloatText, FloatToStrAndFloatToStrF) {
   }
   EXPECT_EQ(FloatToStr(2.5, us), L"2.5");
   EXPECT_EQ(FloatToStr(-1e100, us), L"-1E100");
+}
+
+// The digits of |v| rounded half away from zero at P significant digits, deciding on
+// the first 60 significant digits of the binary value: the rounding the runtime
+// promises, worked out the slow way.
+std::string SlowDigits(double v, int P) {
+  char buf[128];
+  auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific, 59);
+  std::string digits;
+  for (const char* q = buf; *q != 'e' && q < r.ptr; ++q)
+    if (*q != '.') digits += *q;
+  std::string kept = digits.substr(0, static_cast<size_t>(P));
+  if (digits[static_cast<size_t>(P)] >= '5') {
+    int i = P - 1;
+    while (i >= 0 && kept[static_cast<size_t>(i)] == '9') kept[static_cast<size_t>(i--)] = '0';
+    if (i < 0) kept.insert(kept.begin(), '1'), kept.pop_back();
+    else kept[static_cast<size_t>(i)]++;
+  }
+  return kept;
+}
+
+// FloatToStrF(v, ffFixed, P, D) the slow way: the first 60 digits rounded at P
+// significant digits, that result rounded again at D decimals on its next digit.
+std::string SlowFixed(double v, int P, int D) {
+  char buf[128];
+  auto r = std::to_chars(buf, buf + sizeof buf - 1, std::fabs(v), std::chars_format::scientific, 59);
+  *r.ptr = 0;
+  std::string digits;
+  const char* e = std::find(buf, r.ptr, 'e');
+  for (const char* q = buf; q < e; ++q)
+    if (*q != '.') digits += *q;
+  int exponent = std::atoi(e + 1) + 1;
+  auto roundAt = [&](int keep) {
+    if (keep >= static_cast<int>(digits.size())) return;
+    if (keep < 0) { digits.clear(); return; }
+    bool up = digits[static_cast<size_t>(keep)] >= '5';
+    digits.resize(static_cast<size_t>(keep));
+    if (!up) return;
+    int i = keep - 1;
+    while (i >= 0 && digits[static_cast<size_t>(i)] == '9') digits[static_cast<size_t>(i--)] = '0';
+    if (i < 0) { digits.insert(digits.begin(), '1'); ++exponent; }
+    else digits[static_cast<size_t>(i)]++;
+  };
+  roundAt(P);
+  roundAt(exponent + D);
+  bool zero = digits.find_first_not_of('0') == std::string::npos;
+  if (zero) exponent = 0;
+  auto at = [&](int i) { return i >= 0 && i < static_cast<int>(digits.size()) ? digits[static_cast<size_t>(i)] : '0'; };
+  std::string out = v < 0 && !zero ? "-" : "";
+  if (exponent <= 0) out += '0';
+  for (int i = 0; i < exponent; ++i) out += at(i);
+  if (D > 0) {
+    out += '.';
+    for (int i = 0; i < D; ++i) out += at(exponent + i);
+  }
+  return out;
+}
+
+TEST(FloatText, RoundingDecidesOnTheExactValue) {
+  const TFormatSettings us = Us();
+  // Ties and near-ties: binary values just below, at and above a half.
+  const struct { double Value; const wchar_t* Fmt; const wchar_t* Text; } ties[] = {
+      {0.125, L"%.2f", L"0.13"},   {2.5, L"%.0f", L"3"},        {-2.5, L"%.0f", L"-3"},
+      {1.005, L"%.2f", L"1.00"},   {1.015, L"%.2f", L"1.01"},   {0.045, L"%.2f", L"0.04"},
+      {1.25, L"%.1f", L"1.3"},     {1.35, L"%.1f", L"1.4"},     {1e22, L"%.0f", L"1E22"},
+      {0.5, L"%.0n", L"1"},        {1234.5, L"%.0n", L"1,235"},
+  };
+  for (const auto& c : ties) EXPECT_EQ(Format(c.Fmt, {c.Value}, us), c.Text) << c.Value;
+  // Many values at every precision: the digits agree with the slow rounding.
+  unsigned long long bits = 0x2545F4914F6CDD1Dull;
+  for (int i = 0; i < 3000; ++i) {
+    bits ^= bits << 13;
+    bits ^= bits >> 7;
+    bits ^= bits << 17;
+    double v;
+    if (i % 3 == 0) {
+      std::memcpy(&v, &bits, sizeof v);
+      if (!std::isfinite(v) || v == 0) continue;
+    } else {
+      // Short decimals put ties and 4999.../5000... tails within reach.
+      v = static_cast<double>(bits % 2000001) / (i % 3 == 1 ? 1000.0 : 8.0);
+      if (v == 0) continue;
+    }
+    for (int p = 1; p <= 18; ++p) {
+      String text = FloatToStrF(v, ffExponent, p, 0, us);
+      std::string got;
+      for (wchar_t c : text.substr(0, text.find(L'E')))
+        if (c >= L'0' && c <= L'9') got += static_cast<char>(c);
+      ASSERT_EQ(got, SlowDigits(v, p)) << v << " at " << p;
+    }
+    if (std::fabs(v) < 1e12 && std::fabs(v) > 1e-12) {
+      for (int p : {7, 15, 17, 18}) {
+        for (int dec : {0, 1, 2, 3, 6}) {
+          String text = FloatToStrF(v, ffFixed, p, dec, us);
+          if (text.find(L'E') != String::npos) continue;  // beyond the precision: general
+          const std::string slow = SlowFixed(v, p, dec);
+          ASSERT_EQ(text, String(slow.begin(), slow.end())) << v << " at " << p << ", " << dec;
+        }
+      }
+    }
+  }
 }
 
 TEST(FloatText, NegativeCurrencyFormats) {

@@ -17,20 +17,51 @@ TEST(Harness, ExceptionCarriesMessageAndClass) {
   }
 }
 
-TEST(Harness, UnitsFinaliseInReverseOrderAndUndoOnFailure) {
-  static std::wstring trace;
-  trace.clear();
-  InitializeUnits({{L"A", [] { trace += L"+A"; }, [] { trace += L"-A"; }},
-                   {L"B", [] { trace += L"+B"; }, [] { trace += L"-B"; }}});
-  EXPECT_TRUE(UnitInitialized(L"B"));
-  FinalizeUnits();
-  EXPECT_EQ(trace, L"+A+B-B-A");
-  trace.clear();
-  EXPECT_THROW(InitializeUnits({{L"C", [] { trace += L"+C"; }, [] { trace += L"-C"; }},
-                                {L"D", [] { throw Exception(L"no"); }, nullptr}}),
-               Exception);
-  EXPECT_EQ(trace, L"+C-C");
-  EXPECT_FALSE(UnitInitialized(L"C"));
+namespace {
+std::wstring g_trace;
+const TUnitInfo UnitA = {L"A", [] { g_trace += L"+A"; }, [] { g_trace += L"-A"; }};
+const TUnitInfo UnitB = {L"B", [] { g_trace += L"+B"; }, [] { g_trace += L"-B"; }};
+const TUnitInfo UnitC = {L"C", [] { g_trace += L"+C"; }, [] { g_trace += L"-C"; }};
+const TUnitInfo UnitFails = {L"Fails", [] { throw Exception(L"no"); }, nullptr};
+const TUnitInfo* const LowUnits[] = {&UnitA, &UnitB};
+const TUnitList Low = {L"Low", {}, LowUnits};
+const TUnitList* const HighNeeds[] = {&Low};
+const TUnitInfo* const HighUnits[] = {&UnitC};
+const TUnitList High = {L"High", HighNeeds, HighUnits};
+const TUnitInfo* const BrokenUnits[] = {&UnitC, &UnitFails};
+const TUnitList Broken = {L"Broken", HighNeeds, BrokenUnits};
+}  // namespace
+
+TEST(Harness, UnitListsStartNeedsFirstAndStopOnlyWhatTheyStarted) {
+  g_trace.clear();
+  {
+    TUnitScope low(Low);
+    {
+      // The lower layer is running already: only the upper layer's own unit starts,
+      // and only it stops again.
+      TUnitScope high(High);
+      EXPECT_TRUE(UnitInitialized(L"C"));
+    }
+    EXPECT_TRUE(UnitInitialized(L"B"));
+    EXPECT_FALSE(UnitInitialized(L"C"));
+  }
+  EXPECT_EQ(g_trace, L"+A+B+C-C-B-A");
+  // The runtime's own units, started by this program's main, are untouched.
+  EXPECT_TRUE(UnitInitialized(L"SysUtils"));
+
+  g_trace.clear();
+  {
+    TUnitScope high(High);
+  }
+  EXPECT_EQ(g_trace, L"+A+B+C-C-B-A");
+}
+
+TEST(Harness, AFailingStartUpStopsTheUnitsItsListStarted) {
+  g_trace.clear();
+  EXPECT_THROW(TUnitScope broken(Broken), Exception);
+  EXPECT_EQ(g_trace, L"+A+B+C-C-B-A");
+  EXPECT_FALSE(UnitInitialized(L"A"));
+  EXPECT_TRUE(UnitInitialized(L"Classes"));
 }
 
 namespace {

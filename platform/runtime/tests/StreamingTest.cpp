@@ -2,7 +2,9 @@
 // their published properties, reference fix-ups, malformed input and form resources.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "Streaming.h"
 
@@ -540,3 +542,115 @@ TEST(Streaming, FormResourcesReadAncestorsFirst) {
 }
 
 }  // namespace
+
+TEST(Streaming, ThousandsOfResourceHeadersAreSkippedInALoop) {
+  Register();
+  // Each header: FF, a 16-bit type id, a NUL-terminated name, 16-bit flags, 32-bit size.
+  const Byte header[] = {0xFF, 0x0A, 0x00, 'F', 'O', 'R', 'M', 0x00, 0x30, 0x10, 0, 0, 0, 0};
+  TMemoryStream ms;
+  for (int i = 0; i < 200000; ++i) ms.WriteBuffer(header, sizeof header);
+  const TBytes form = ObjectTextToBinary(L"object Form1: TTestForm\r\n  Left = 7\r\nend\r\n");
+  ms.WriteBuffer(form.data(), static_cast<Integer>(form.size()));
+  ms.SetPosition(0);
+  std::unique_ptr<TComponent> read(ReadComponentFromStream(&ms, nullptr));
+  auto* f = dynamic_cast<TTestForm*>(read.get());
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(f->Left, 7);
+  // Headers and nothing after them.
+  TMemoryStream only;
+  for (int i = 0; i < 1000; ++i) only.WriteBuffer(header, sizeof header);
+  only.SetPosition(0);
+  EXPECT_THROW(std::unique_ptr<TComponent>(ReadComponentFromStream(&only, nullptr)), Exception);
+}
+
+TEST(Streaming, VariantArraysWithNullAndNonFiniteFloatsRoundTrip) {
+  Register();
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  TTestForm Form(nullptr);
+  Form.SetName(L"Form1");
+  auto* v = new TNonVisual(&Form);
+  v->SetName(L"V");
+  v->Value = VarArrayOf({Variant(1), Null(), Variant(nan), Variant(inf), Variant(-inf),
+                         VarArrayOf({Null(), Variant(L"x")}), Variant(2.5)});
+  auto check = [&](TComponent* Root, const char* how) {
+    SCOPED_TRACE(how);
+    auto* r = Find<TNonVisual>(Root, L"V");
+    ASSERT_NE(r, nullptr);
+    const Variant& A = r->Value;
+    ASSERT_TRUE(VarIsArray(A));
+    const Integer lo = VarArrayLowBound(A, 1);
+    ASSERT_EQ(VarArrayHighBound(A, 1) - lo, 6);
+    EXPECT_EQ(VarArrayGet(A, {lo}).AsInteger(), 1);
+    EXPECT_TRUE(VarIsNull(VarArrayGet(A, {lo + 1})));
+    EXPECT_TRUE(std::isnan(VarArrayGet(A, {lo + 2}).AsDouble()));
+    EXPECT_EQ(VarArrayGet(A, {lo + 3}).AsDouble(), inf);
+    EXPECT_EQ(VarArrayGet(A, {lo + 4}).AsDouble(), -inf);
+    Variant inner = VarArrayGet(A, {lo + 5});
+    ASSERT_TRUE(VarIsArray(inner));
+    EXPECT_TRUE(VarIsNull(VarArrayGet(inner, {VarArrayLowBound(inner, 1)})));
+    EXPECT_EQ(VarToStr(VarArrayGet(inner, {VarArrayLowBound(inner, 1) + 1})), L"x");
+    EXPECT_EQ(VarArrayGet(A, {lo + 6}).AsDouble(), 2.5);
+  };
+  // Binary form.
+  TMemoryStream bin;
+  WriteComponentToStream(&bin, &Form);
+  bin.SetPosition(0);
+  std::unique_ptr<TComponent> fromBinary(ReadComponentFromStream(&bin, nullptr));
+  check(fromBinary.get(), "binary");
+  // Text form, read back and written again unchanged.
+  const String text = ComponentToText(&Form);
+  EXPECT_NE(text.find(L"NaN"), String::npos) << text;
+  EXPECT_NE(text.find(L"-Infinity"), String::npos) << text;
+  std::unique_ptr<TComponent> fromText(TextToComponent(text, nullptr));
+  check(fromText.get(), "text");
+  EXPECT_EQ(ComponentToText(fromText.get()), text);
+  // Single and date values keep their suffix.
+  TMemoryStream ms;
+  TWriter w(&ms);
+  w.WriteSignature();
+  w.WritePrefix({}, 0);
+  w.WriteStr(L"TTestForm");
+  w.WriteStr(L"Form1");
+  w.WriteStr(L"Ratio");
+  w.WriteSingle(static_cast<Single>(-inf));
+  w.WriteListEnd();
+  w.WriteListEnd();
+  TBytes b(static_cast<const Byte*>(ms.Memory()), static_cast<const Byte*>(ms.Memory()) + ms.Size());
+  const String singleText = ObjectBinaryToText(b);
+  EXPECT_NE(singleText.find(L"Ratio = -Infinitys"), String::npos) << singleText;
+  EXPECT_EQ(ObjectTextToBinary(singleText), b);
+  // A signed word that is not Infinity is not a number.
+  EXPECT_THROW(ObjectTextToBinary(L"object Form1: TTestForm\r\n  Left = -Left\r\nend"), EParserError);
+}
+
+TEST(Streaming, NamesThatAreNotIdentifiersAreRefusedInText) {
+  auto binary = [](const String& cls, const String& name, const String& prop) {
+    TMemoryStream ms;
+    TWriter w(&ms);
+    w.WriteSignature();
+    w.WritePrefix({}, 0);
+    w.WriteStr(cls);
+    w.WriteStr(name);
+    w.WriteStr(prop);
+    w.WriteInteger(1);
+    w.WriteListEnd();
+    w.WriteListEnd();
+    return TBytes(static_cast<const Byte*>(ms.Memory()),
+                  static_cast<const Byte*>(ms.Memory()) + ms.Size());
+  };
+  EXPECT_EQ(ObjectBinaryToText(binary(L"TTestForm", L"Form1", L"Font.Size")),
+            L"object Form1: TTestForm\r\n  Font.Size = 1\r\nend\r\n");
+  const String bad[][3] = {
+      {L"TTestForm ", L"Form1", L"Left"},
+      {L"TTestForm", L"Form 1", L"Left"},
+      {L"TTestForm", L"Form1", L"Left;"},
+      {L"TTestForm", L"Form1", L"Font..Size"},
+      {L"", L"Form1", L"Left"},
+      {L"TTest\x65E5", L"Form1", L"Left"},
+  };
+  for (const auto& b : bad) {
+    SCOPED_TRACE(testing::Message() << "class '" << b[0] << "' name '" << b[1] << "' property '" << b[2] << "'");
+    EXPECT_THROW(ObjectBinaryToText(binary(b[0], b[1], b[2])), EReadError);
+  }
+}

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "Classes.h"
 
@@ -78,6 +79,26 @@ TEST(Streams, ShortReadsAndWritesRaise) {
   fixed.SetPosition(2);
   fixed.ReadBuffer(buf, 2);
   EXPECT_EQ(std::string(buf, 2), "yz");
+}
+
+TEST(Streams, ManySmallWritesGrowTheStorageGeometrically) {
+  TMemoryStream m;
+  std::vector<char> piece(4096, 'x');
+  NativeInt last = 0;
+  int grows = 0;
+  for (int i = 0; i < 2560; ++i) {  // 10 MB
+    m.WriteBuffer(piece.data(), static_cast<Integer>(piece.size()));
+    if (m.Capacity() != last) {
+      ++grows;
+      EXPECT_GE(m.Capacity(), last + last / 2) << "write " << i;
+      last = m.Capacity();
+    }
+  }
+  EXPECT_EQ(m.Size(), 2560 * 4096);
+  EXPECT_LT(grows, 40);
+  const Byte* bytes = static_cast<const Byte*>(m.Memory());
+  EXPECT_EQ(bytes[0], 'x');
+  EXPECT_EQ(bytes[m.Size() - 1], 'x');
 }
 
 TEST(Streams, CapacityGrowsInSteps) {

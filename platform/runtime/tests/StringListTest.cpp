@@ -129,6 +129,10 @@ TEST(StringList, DelimitedTextRoundTrips) {
       {{L"it's", L"x;y"}, L';', L'\'', true, L"'it''s';'x;y'"},
       {{L"日本 語", L"テスト"}, L',', L'"', false, L"\"日本 語\",テスト"},
       {{L"tab\there"}, L',', L'"', false, L"\"tab\there\""},
+      // A blank delimiter skips runs of blanks: empty items are kept by quoting them.
+      {{L"a", L"", L"b", L""}, L' ', L'"', false, L"a \"\" b \"\""},
+      {{L"", L"x y", L""}, L'\t', L'"', false, L"\"\"\t\"x y\"\t\"\""},
+      {{L"a", L"", L"b"}, L'\t', L'"', true, L"a\t\tb"},
   };
   for (const Case& c : cases) {
     TStringList L;
@@ -147,7 +151,8 @@ TEST(StringList, DelimitedTextRoundTrips) {
 }
 
 TEST(StringList, ParsingLooseDelimitedText) {
-  struct Case { const wchar_t* text; bool strict; const wchar_t* want; Integer count; };
+  using namespace std::string_literals;  // texts with NUL characters
+  struct Case { String text; bool strict; String want; Integer count; };
   const Case cases[] = {
       {L"", false, L"", 0},
       {L"  a   b ,c  ", false, L"a|b|c", 3},
@@ -156,6 +161,10 @@ TEST(StringList, ParsingLooseDelimitedText) {
       {L"\"a\"b,c", false, L"a|b|c", 3},
       {L" a , b ", true, L" a | b ", 2},
       {L"a,,b", true, L"a||b", 3},
+      // NUL is a blank like any other control character: consumed, never looped on.
+      {L"a\0b,\0,c\0"s, false, L"a|b||c", 4},
+      {L"\0\0"s, false, L"", 0},
+      {L"x\0y,z"s, true, L"x\0y|z"s, 2},
   };
   for (const Case& c : cases) {
     TStringList L;
@@ -310,6 +319,29 @@ TEST(StringList, HashedLookupsFollowChanges) {
   H.SetCaseSensitive(true);
   EXPECT_EQ(H.IndexOfName(L"beta"), 3);
   EXPECT_EQ(H.IndexOf(L"Gamma=3"), -1);
+  // Appending after lookups: the new lines are found, earlier equal ones still win.
+  H.SetCaseSensitive(false);
+  EXPECT_EQ(H.IndexOf(L"delta=5"), 0);
+  EXPECT_EQ(H.IndexOfName(L"gamma"), 2);
+  H.Add(L"epsilon=6");
+  H.Add(L"DELTA=7");
+  H.Add(L"plain");
+  EXPECT_EQ(H.IndexOf(L"EPSILON=6"), 4);
+  EXPECT_EQ(H.IndexOfName(L"epsilon"), 4);
+  EXPECT_EQ(H.IndexOfName(L"delta"), 0);
+  EXPECT_EQ(H.IndexOf(L"delta=7"), 5);
+  EXPECT_EQ(H.IndexOf(L"PLAIN"), 6);
+  EXPECT_EQ(H.IndexOfName(L"plain"), -1);
+  // A change handler that changes the list again while a line is appended.
+  H.OnChange = [&H](TObject*) {
+    if (H.Count() == 8) H.Delete(0);
+  };
+  H.Add(L"zeta=8");
+  H.OnChange = nullptr;
+  EXPECT_EQ(H.Count(), 7);
+  EXPECT_EQ(H.IndexOf(L"zeta=8"), 6);
+  EXPECT_EQ(H.IndexOfName(L"beta"), 0);
+  EXPECT_EQ(H.IndexOfName(L"delta"), 4);
 }
 
 TEST(StringList, FilesRoundTripJapaneseText) {

@@ -1,12 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "Classes.h"
-#include "SysInit.h"
-#include "SysUtils.h"
-#include "Variants.h"
+#include "RuntimeUnits.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  TUnitScope units({SysUtilsUnit, ClassesUnit, VariantsUnit});
+  TUnitScope units(RuntimeUnits);
   return RUN_ALL_TESTS();
 }

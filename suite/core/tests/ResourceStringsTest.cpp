@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 #include "vdCore.h"
@@ -85,6 +86,56 @@ TEST(ResourceStrings, ProductsTranslationAndListeners) {
   EXPECT_EQ(repo->ProductsCount(), before);
   sOk.Text = L"OK";
   sOtherOk.Text = L"Other OK";
+}
+
+// A listener that, when told, runs an action first (to remove or free others).
+struct ActingListener : Listener {
+  std::function<void()> Act;
+  using Listener::Listener;
+  void TranslationChanged() override {
+    Listener::TranslationChanged();
+    if (Act) Act();
+  }
+};
+
+TEST(ResourceStrings, ListenersRemovedWhileBeingToldAreNotToldAfterwards) {
+  TvdResourceStringsRepository repo;
+  std::vector<int> log;
+  ActingListener first(&log, 1), second(&log, 2), added(&log, 4);
+  auto* freed = new Listener(&log, 3);
+  repo.AddListener(&first);
+  repo.AddListener(&second);
+  repo.AddListener(freed);
+  // The first one frees the third and removes itself and the second; it adds a new one.
+  first.Act = [&] {
+    repo.RemoveListener(freed);
+    delete freed;
+    freed = nullptr;
+    repo.RemoveListener(&first);
+    repo.RemoveListener(&second);
+    repo.AddListener(&added);
+  };
+  repo.NotifyListeners();
+  EXPECT_EQ(log, (std::vector<int>{1}));
+  EXPECT_EQ(repo.ListenersCount(), 1);
+  log.clear();
+  repo.NotifyListeners();
+  EXPECT_EQ(log, (std::vector<int>{4}));
+
+  // A listener told during a nested round is told once per round; removal inside the
+  // inner round holds for the outer one too.
+  log.clear();
+  repo.AddListener(&second);
+  bool nested = false;
+  added.Act = [&] {
+    if (nested) return;
+    nested = true;
+    repo.NotifyListeners();
+    repo.RemoveListener(&second);
+  };
+  repo.NotifyListeners();
+  EXPECT_EQ(log, (std::vector<int>{4, 4, 2}));
+  EXPECT_EQ(repo.ListenersCount(), 1);
 }
 
 TEST(CoreUtilities, ConversionsColoursAndOSFlags) {

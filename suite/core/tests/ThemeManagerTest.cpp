@@ -121,6 +121,22 @@ TEST_F(ThemeManager, ThemeChangeClosesHandlesKeepsListsAndNotifies) {
   EXPECT_EQ(Opened[0], L"Header");  // the remembered special list is used again
 }
 
+TEST_F(ThemeManager, NotificatorsFreedWhileOthersAreToldAreNotCalled) {
+  std::vector<int> calls;
+  TvdThemeChangedNotificator first;
+  auto* victim = new TvdThemeChangedNotificator;  // listed after `first`
+  victim->SetOnThemeChanged([&] { calls.push_back(2); });
+  first.SetOnThemeChanged([&] {
+    calls.push_back(1);
+    delete victim;  // a control freed by another one's refresh
+    victim = nullptr;
+  });
+  SendMessageW(vdThemeChangedReceiverWindow(), WM_THEMECHANGED, 0, 0);
+  EXPECT_EQ(calls, (std::vector<int>{1}));
+  SendMessageW(vdThemeChangedReceiverWindow(), WM_THEMECHANGED, 0, 0);
+  EXPECT_EQ(calls, (std::vector<int>{1, 1}));
+}
+
 TEST_F(ThemeManager, NoActiveVisualStyleFallsBack) {
   ASSERT_NE(vdOpenThemeByType(totButton), nullptr);
   FakeInactive = true;

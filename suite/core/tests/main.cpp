@@ -1,21 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "Classes.h"
-#include "Controls.h"
-#include "Forms.h"
-#include "Graphics.h"
-#include "SysInit.h"
-#include "vdCore.h"
-#include "vdThemeManager.h"
-#include "vdUxTheme.h"
-#include "vxClasses.h"
-#include "vxDWMApi.h"
-#include "vxGeometry.h"
-#include "vxGraphics.h"
+#include "SuiteCoreUnits.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  TUnitScope units({ClassesUnit, GraphicsUnit, ControlsUnit, FormsUnit, vdCoreUnit, vxClassesUnit,
-                    vdUxThemeUnit, vdThemeManagerUnit, vxGeometryUnit, vxDWMApiUnit, vxGraphicsUnit});
+  TUnitScope units(SuiteCoreUnits);
   return RUN_ALL_TESTS();
 }

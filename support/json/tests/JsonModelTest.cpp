@@ -1,8 +1,11 @@
 // The value model, its accessors and the two writers.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "LeakCounter.h"
 #include "ZvJson.h"
@@ -86,8 +89,13 @@ TEST(JsonModel, NumberText) {
       {1.5e-7, L"1.5E-7"},  {1e20, L"1E20"},
       {-2.5, L"-2.5"},      {0.0, L"0"},
       {1e15, L"1E15"},      {1e14, L"100000000000000"},
-      {1.0 / 3, L"0.333333333333333"},
-      {123456789012345678.0, L"1.23456789012346E17"},
+      // Fifteen digits would not read back as the same double: as many as needed.
+      {1.0 / 3, L"0.3333333333333333"},
+      {123456789012345678.0, L"1.2345678901234568E17"},
+      {0.1 + 0.2, L"0.30000000000000004"},
+      {1.7976931348623157e308, L"1.7976931348623157E308"},
+      {4.9e-324, L"5E-324"},
+      {9007199254740993.0, L"9.007199254740992E15"},
       {-1234.5678, L"-1234.5678"},
   };
   for (const Case& c : cases) {
@@ -101,6 +109,77 @@ TEST(JsonModel, NumberText) {
   EXPECT_EQ(Double_(2.9).intValue(), 2);
   EXPECT_EQ(Double_(-2.9).intValue(), -2);
   EXPECT_EQ(Double_::NaN(), 0.0);
+}
+
+// Every double written and read back is the same double, the extremes included; they
+// never come back as strings.
+TEST(JsonModel, NumbersRoundTripExactly) {
+  std::vector<double> values = {1.7976931348623157e308, -1.7976931348623157e308,
+                                2.2250738585072014e-308, 4.9e-324, 1.0 / 3, 2.0 / 3,
+                                0.1, 1e15 + 0.3, 123456.789e-300, 6.02214076e23};
+  unsigned long long bits = 0x9E3779B97F4A7C15ull;
+  for (int i = 0; i < 2000; ++i) {
+    bits ^= bits << 13;
+    bits ^= bits >> 7;
+    bits ^= bits << 17;
+    double d;
+    std::memcpy(&d, &bits, sizeof d);
+    if (std::isfinite(d)) values.push_back(d);
+  }
+  for (double d : values) {
+    Arr a(new TJSONArray());
+    a->put(d);
+    Arr back(new TJSONArray(a->toString()));
+    ASSERT_NE(dynamic_cast<Number_*>(back->get(0)), nullptr) << a->toString();
+    EXPECT_EQ(back->getDouble(0), d) << a->toString();
+  }
+}
+
+TEST(JsonModel, LargeObjectsLookKeysUpIgnoringCase) {
+  TJSONObject o;
+  for (int i = 0; i < 2000; ++i) o.put(L"Key" + std::to_wstring(i), i);
+  o.put(L"KEY17", L"seventeen");  // replaces in place, keeping the first spelling
+  EXPECT_EQ(o.length(), 2000);
+  EXPECT_EQ(o.keyFromIndex(17), L"Key17");
+  EXPECT_EQ(o.getString(L"key17"), L"seventeen");
+  EXPECT_EQ(o.indexOf(L"kEy1999"), 1999);
+  EXPECT_EQ(o.indexOfCS(L"key2000"), -1);
+  // Non-ASCII keys fold too.
+  o.put(L"\u00C9t\u00E9", 1);
+  EXPECT_EQ(o.indexOf(L"\u00C9T\u00C9"), 2000);
+  // Removing and moving keep lookups right.
+  EXPECT_TRUE(o.remove(L"KEY0"));
+  EXPECT_EQ(o.indexOf(L"key1"), 0);
+  o.moveFirst(L"key1999");
+  EXPECT_EQ(o.indexOf(L"KEY1999"), 0);
+  EXPECT_EQ(o.indexOf(L"key1"), 1);
+  EXPECT_FALSE(o.has(L"key0"));
+  // Duplicated keys read from text: the first one is found.
+  String text = L"{";
+  for (int i = 0; i < 50; ++i) text += L"\"k" + std::to_wstring(i) + L"\":" + std::to_wstring(i) + L",";
+  text += L"\"K3\":\"again\"}";
+  TJSONObject parsed(text);
+  EXPECT_EQ(parsed.length(), 51);
+  EXPECT_EQ(parsed.getInt(L"k3"), 3);
+  EXPECT_EQ(parsed.toString(), text);
+}
+
+TEST(JsonModel, ContainersHoldingNullConvert) {
+  long long before = LiveAllocations();
+  {
+    Obj o(new TJSONObject(L"{\"a\":null,\"b\":[null,1]}"));
+    Arr names(new TJSONArray(L"[\"a\",\"b\"]"));
+    Arr values(o->toJSONArray(names.get()));
+    ASSERT_NE(values, nullptr);
+    EXPECT_EQ(values->toString(), L"[null,[null,1]]");
+    EXPECT_NE(values->get(0), o->get(L"a"));
+    Obj back(values->toJSONObject(names.get()));
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->toString(), L"{\"a\":null,\"b\":[null,1]}");
+    std::unique_ptr<TZvAbstractObject> n(NULL_().clone());
+    EXPECT_TRUE(n->equals(nullptr));
+  }
+  EXPECT_EQ(LiveAllocations(), before);
 }
 
 TEST(JsonModel, QuoteEscapes) {
@@ -236,8 +315,8 @@ TEST(JsonModel, FailuresRaiseTheirClassAndMessage) {
       {[&] { a->getJSONObject(0); }, L"NoSuchElementException", L"TJSONArray[0] is not a TJSONObject is Integer_"},
       {[&] { a->put(-1, 1); }, L"NoSuchElementException", L"TJSONArray[-1] not found."},
       {[&] { a->put(0, static_cast<TZvAbstractObject*>(nullptr)); }, L"NullPointerException", L""},
-      {[&] { JSONTokener(L"", false).clone(); }, L"NotImplmentedFeature", L"Not Implemented. uJson."},
-      {[&] { Integer_::parseInt(L"17", 8); }, L"NotImplmentedFeature", L"Not Implemented. uJson."},
+      {[&] { JSONTokener(L"", false).clone(); }, L"NotImplmentedFeature", L"Not Implemented. ZvJson."},
+      {[&] { Integer_::parseInt(L"17", 8); }, L"NotImplmentedFeature", L"Not Implemented. ZvJson."},
       {[&] { Integer_ bad(L"12a"); }, L"EConvertError", L"'12a' is not a valid integer value"},
   };
   for (const Case& c : cases) {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "SysInit.h"
+#include "JsonUnits.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  TUnitScope units({});
+  TUnitScope units(JsonUnits);
   return RUN_ALL_TESTS();
 }

@@ -1,0 +1,6 @@
+// The forms library's start-up list; it stands on the runtime.
+#pragma once
+
+#include "SysInit.h"
+
+extern const TUnitList FormsUnits;

@@ -1,0 +1,6 @@
+// The runtime's start-up list.
+#pragma once
+
+#include "SysInit.h"
+
+extern const TUnitList RuntimeUnits;

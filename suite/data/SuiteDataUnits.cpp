@@ -1,0 +1,26 @@
+#include "SuiteDataUnits.h"
+
+#include "SuiteCoreUnits.h"
+#include "vxCustomData.h"
+#include "vxData.h"
+#include "vxDataConsts.h"
+#include "vxDataStorage.h"
+#include "vxDataUtils.h"
+#include "vxStyles.h"
+#include "vxVariants.h"
+
+namespace {
+const TUnitList* const Needs[] = {&SuiteCoreUnits};
+// Start-up order; shut-down runs in reverse.
+const TUnitInfo* const Units[] = {
+    &vxDataConstsUnit,
+    &vxVariantsUnit,
+    &vxDataUtilsUnit,
+    &vxDataStorageUnit,
+    &vxCustomDataUnit,
+    &vxDataUnit,
+    &vxStylesUnit,
+};
+}  // namespace
+
+const TUnitList SuiteDataUnits = {L"SuiteDataUnits", Needs, Units};

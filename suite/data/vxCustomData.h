@@ -1,0 +1,1380 @@
+// The data controller: the record engine behind every data-aware view. It keeps one data
+// field per view item in a record storage, computes the visible rows (filtered, sorted,
+// focused, selected) through its row info, runs the edit cycle through its provider and
+// reports every batch of changes to its owning control as an ordered series of
+// notification objects at the outermost EndUpdate.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "ActnList.h"
+#include "Classes.h"
+#include "Persistent.h"
+#include "vxClasses.h"
+#include "vxDataStorage.h"
+#include "vxDataUtils.h"
+#include "vxVariants.h"
+
+DECLARE_EXCEPTION(EvxInvalidDataControllerOperation, EvdException)
+
+class TvxCustomDataController;
+class TvxCustomDataControllerInfo;
+class TvxCustomDataField;
+class TvxCustomDataFieldList;
+class TvxCustomDataProvider;
+class TvxCustomDataSource;
+class TvxCustomDataRelationList;
+class TvxDataControllerSearch;
+class TvxSaveObject;
+
+// --- Enumerations and records ---------------------------------------------------------
+
+enum TvxDataControllerChange {
+  dccLayout, dccData, dccFocus, dccSelection, dccDetail, dccSummary, dccSearch, dccSorting,
+  dccGrouping, dccSyncMasterPos, dccBookmark, dccUpdateRecord
+};
+using TvxDataControllerChanges = Set<TvxDataControllerChange, 16>;
+
+enum TvxDataChange { dcField, dcRecord, dcNew, dcDeleted, dcTotal };
+
+enum TvxDataControllerOption {
+  dcoAnsiSort, dcoCaseInsensitive, dcoAssignGroupingValues, dcoAssignMasterDetailKeys, dcoSaveExpanding,
+  dcoSortByDisplayText, dcoFocusTopRowAfterSorting, dcoGroupsAlwaysExpanded, dcoImmediatePost,
+  dcoInsertOnNewItemRowFocusing
+};
+using TvxDataControllerOptions = Set<TvxDataControllerOption, 16>;
+const TvxDataControllerOptions vxDefaultDataControllerOptions{dcoAssignGroupingValues, dcoAssignMasterDetailKeys,
+                                                              dcoSaveExpanding};
+
+enum TvxDataControllerEditKind { dceInsert, dceEdit, dceChanging, dceModified };
+using TvxDataControllerEditState = Set<TvxDataControllerEditKind, 8>;
+enum TvxDataControllerEditOperation { dceoAppend, dceoDelete, dceoEdit, dceoInsert, dceoShowEdit };
+using TvxDataControllerEditOperations = Set<TvxDataControllerEditOperation, 8>;
+enum TvxDataControllerDetailMode { dcdmNone, dcdmPattern, dcdmClone };
+enum TvxDataSortOrder { soNone, soAscending, soDescending };
+
+struct TvxDataChangeInfo {
+  TvxDataChange Kind = dcTotal;
+  Integer ItemIndex = -1;
+  Integer RecordIndex = -1;
+};
+
+struct TvxRowInfo {
+  bool Expanded = false;
+  Integer Level = 0;
+  Integer RecordIndex = -1;
+};
+
+struct TvxDataSelectionChangedInfo {
+  Integer SelectedCount = 0;
+  Integer RowIndex = -1;
+};
+
+// The record index that marks "no record under edit".
+constexpr Integer vxNoEditRecordIndex = -2147483647;
+
+// --- Notification objects ------------------------------------------------------------------
+
+class TvxUpdateControlInfo : public TObject {
+  DECLARE_CLASS(TvxUpdateControlInfo, TObject)
+};
+
+class TvxDataChangedInfo : public TvxUpdateControlInfo {
+  DECLARE_CLASS(TvxDataChangedInfo, TvxUpdateControlInfo)
+ public:
+  TvxDataChangedInfo(TvxDataChange AKind, Integer AItemIndex, Integer ARecordIndex)
+      : Kind(AKind), ItemIndex(AItemIndex), RecordIndex(ARecordIndex) {}
+  TvxDataChange Kind;
+  Integer ItemIndex;
+  Integer RecordIndex;
+};
+
+class TvxLayoutChangedInfo : public TvxUpdateControlInfo {
+  DECLARE_CLASS(TvxLayoutChangedInfo, TvxUpdateControlInfo)
+};
+class TvxGroupingChangingInfo : public TvxUpdateControlInfo {
+  DECLARE_CLASS(TvxGroupingChangingInfo, TvxUpdateControlInfo)
+};
+class TvxBookmarkChangedInfo : public TvxUpdateControlInfo {
+  DECLARE_CLASS(TvxBookmarkChangedInfo, TvxUpdateControlInfo)
+};
+class TvxSearchChangedInfo : public TvxUpdateControlInfo {
+  DECLARE_CLASS(TvxSearchChangedInfo, TvxUpdateControlInfo)
+};
+
+class TvxUpdateRecordInfo : public TvxUpdateControlInfo {
+  DECLARE_CLASS(TvxUpdateRecordInfo, TvxUpdateControlInfo)
+ public:
+  explicit TvxUpdateRecordInfo(Integer ARecordIndex) : RecordIndex(ARecordIndex) {}
+  Integer RecordIndex;
+};
+
+class TvxFocusedRowChangedInfo : public TvxUpdateControlInfo {
+  DECLARE_CLASS(TvxFocusedRowChangedInfo, TvxUpdateControlInfo)
+ public:
+  TvxFocusedRowChangedInfo(Integer APrevFocusedRowIndex, Integer AFocusedRowIndex)
+      : FocusedRowIndex(AFocusedRowIndex), PrevFocusedRowIndex(APrevFocusedRowIndex) {}
+  Integer FocusedRowIndex;
+  Integer PrevFocusedRowIndex;
+};
+
+class TvxFocusedRecordChangedInfo : public TvxUpdateControlInfo {
+  DECLARE_CLASS(TvxFocusedRecordChangedInfo, TvxUpdateControlInfo)
+ public:
+  TvxFocusedRecordChangedInfo(Integer APrevFocusedRecordIndex, Integer AFocusedRecordIndex,
+                              Integer APrevFocusedRowIndex, Integer AFocusedRowIndex, bool ANewItemRowFocusingChanged)
+      : FocusedRecordIndex(AFocusedRecordIndex), PrevFocusedRecordIndex(APrevFocusedRecordIndex),
+        FocusedRowIndex(AFocusedRowIndex), PrevFocusedRowIndex(APrevFocusedRowIndex),
+        NewItemRowFocusingChanged(ANewItemRowFocusingChanged) {}
+  Integer FocusedRecordIndex;
+  Integer PrevFocusedRecordIndex;
+  Integer FocusedRowIndex;
+  Integer PrevFocusedRowIndex;
+  bool NewItemRowFocusingChanged;
+};
+
+class TvxSelectionChangedInfo : public TvxUpdateControlInfo {
+  DECLARE_CLASS(TvxSelectionChangedInfo, TvxUpdateControlInfo)
+ public:
+  TvxSelectionChangedInfo() = default;
+  // Holds ARowIndex1 unless it is -1, then ARowIndex2 unless it is -1 or the same row.
+  static std::unique_ptr<TvxSelectionChangedInfo> CreateEx(Integer ARowIndex1, Integer ARowIndex2);
+  Integer Count() const { return static_cast<Integer>(RowIndexes.size()); }
+  std::vector<Integer> RowIndexes;
+};
+
+// --- Fields -----------------------------------------------------------------------------
+
+// Binds one item of the owning control (or an internal purpose) to a value definition
+// of the controller's storage.
+class TvxCustomDataField : public TObject {
+  DECLARE_CLASS(TvxCustomDataField, TObject)
+ public:
+  explicit TvxCustomDataField(TvxCustomDataFieldList* AFieldList);
+  // Takes the field out of its list (the controller forgets it everywhere), then frees
+  // its value definition.
+  ~TvxCustomDataField() override;
+  virtual void TakeOverData(TvxCustomDataField* ASource);
+  virtual void ComponentRemoved(TComponent* AComponent) {}
+  virtual bool CanModify(TvxDataEditValueSource AEditValueSource);
+  virtual bool IsUnbound() { return false; }
+  virtual bool IsValueDefInternal() { return FIsInternal; }
+
+  TvxCustomDataController* DataController() const;
+  TvxCustomDataFieldList* FieldList() const { return FFieldList; }
+  Integer Index() const;
+  void SetIndex(Integer Value);
+  bool IsInternal() const { return FIsInternal; }
+  void SetIsInternal(bool Value) { FIsInternal = Value; }
+  TObject* Item() const { return FItem; }
+  void SetItem(TObject* Value) { FItem = Value; }
+  TvxCustomDataField* ReferenceField() const { return FReferenceField; }
+  void SetReferenceField(TvxCustomDataField* Value);
+  TvxValueDef* ValueDef() const { return FReferenceField ? FReferenceField->ValueDef() : FValueDef; }
+  TvxValueTypeClass ValueTypeClass() const {
+    return FReferenceField ? FReferenceField->ValueTypeClass() : FValueTypeClass;
+  }
+  void SetValueTypeClass(TvxValueTypeClass Value);
+  bool TextStored() const { return FReferenceField ? FReferenceField->TextStored() : FTextStored; }
+  void SetTextStored(bool Value);
+  bool NeedConversion() const { return FNeedConversion; }
+  void SetNeedConversion(bool Value) { FNeedConversion = Value; }
+  Integer NeedConversionFlag() const { return FNeedConversionFlag; }
+  void SetNeedConversionFlag(Integer Value) { FNeedConversionFlag = Value; }
+  bool Prepared() const { return FPrepared; }
+  void SetPrepared(bool Value) { FPrepared = Value; }
+  void LockRecreateData();
+  void UnlockRecreateData();
+
+ private:
+  friend class TvxCustomDataFieldList;
+  friend class TvxCustomDataHelper;
+  void BuildValueDef();
+  void FreeValueDef();
+
+  TvxCustomDataFieldList* FFieldList;
+  bool FIsInternal = false;
+  TObject* FItem = nullptr;
+  Integer FLockRecreateData = 0;
+  bool FNeedConversion = false;
+  Integer FNeedConversionFlag = 0;
+  bool FPrepared = false;
+  TvxCustomDataField* FReferenceField = nullptr;
+  bool FTextStored = false;
+  TvxValueDef* FValueDef = nullptr;  // owned by the storage's definitions; freed here
+  TvxValueTypeClass FValueTypeClass = nullptr;
+};
+using TvxCustomDataFieldClass = TClass;
+
+// Item fields first (their position is the item index), internal fields after them.
+class TvxCustomDataFieldList : public TObject {
+  DECLARE_CLASS(TvxCustomDataFieldList, TObject)
+ public:
+  explicit TvxCustomDataFieldList(TvxCustomDataController* ADataController) : FDataController(ADataController) {}
+  ~TvxCustomDataFieldList() override;
+  virtual void ComponentRemoved(TComponent* AComponent);
+  void AddField(TvxCustomDataField* AField);
+  TvxCustomDataField* FieldByItem(TObject* AItem) const;
+  TvxCustomDataField* GetItem(Integer AIndex) const { return FItems.at(static_cast<size_t>(AIndex)); }
+  Integer Count() const { return static_cast<Integer>(FItems.size()); }
+  Integer ItemCount() const { return Count() - FInternalCount; }
+  Integer IndexOf(const TvxCustomDataField* AField) const;
+  void Move(Integer ACurIndex, Integer ANewIndex);
+  void ReassignFields(TvxCustomDataField* ADestroyedField);
+  void RemoveField(TvxCustomDataField* AField);
+  void Clear();
+  bool FieldDestroyed() const { return FFieldDestroyed; }
+  void SetFieldDestroyed(bool Value) { FFieldDestroyed = Value; }
+  TvxCustomDataController* DataController() const { return FDataController; }
+
+ private:
+  void UpdateInternalCount();
+  TvxCustomDataController* FDataController;
+  bool FFieldDestroyed = false;
+  Integer FInternalCount = 0;
+  std::vector<TvxCustomDataField*> FItems;  // owned
+};
+
+// --- Keys -------------------------------------------------------------------------------
+
+class TvxKeyInfo : public TObject {
+  DECLARE_CLASS(TvxKeyInfo, TObject)
+ public:
+  Variant Key;
+};
+
+class TvxKeys : public TObject {
+  DECLARE_CLASS(TvxKeys, TObject)
+ public:
+  ~TvxKeys() override { Clear(); }
+  virtual void ApplyKeys() {}
+  virtual void CollectKeys() {}
+  virtual void FreeKeyInfo(TvxKeyInfo* AInfo) { delete AInfo; }
+  virtual void Clear();
+  void Delete(Integer AIndex);
+  void Save(TvxCustomDataController* ADataController);
+  void Restore(TvxCustomDataController* ADataController);
+  bool FindRecordKey(Integer ARecordIndex, Integer& AIndex);
+  Integer Count() const { return static_cast<Integer>(FKeys.size()); }
+  TvxKeyInfo* Items(Integer Index) const { return FKeys.at(static_cast<size_t>(Index)); }
+
+ protected:
+  void PrepareKeyFields(TvxCustomDataController* ADataController);
+  TvxCustomDataController* FDataController = nullptr;
+  std::vector<TvxCustomDataField*> FKeyFields;
+  std::vector<TvxKeyInfo*> FKeys;  // owned
+};
+
+class TvxSelectedKeyInfo : public TvxKeyInfo {
+  DECLARE_CLASS(TvxSelectedKeyInfo, TvxKeyInfo)
+ public:
+  Integer SelectedIndex = -1;
+};
+
+class TvxDetailKeyInfo : public TvxKeyInfo {
+  DECLARE_CLASS(TvxDetailKeyInfo, TvxKeyInfo)
+ public:
+  Integer ActiveRelationIndex = -1;
+  std::unique_ptr<TvxSaveObject> SubDetail;
+};
+
+// The keys of the records whose details are expanded, with their active relation.
+class TvxDetailKeys : public TvxKeys {
+  DECLARE_CLASS(TvxDetailKeys, TvxKeys)
+ public:
+  void ApplyKeys() override;
+  void CollectKeys() override;
+};
+
+// The keys of the selected records, with their positions in the selection.
+class TvxSelectedKeys : public TvxKeys {
+  DECLARE_CLASS(TvxSelectedKeys, TvxKeys)
+ public:
+  void ApplyKeys() override;
+  void CollectKeys() override;
+};
+
+class TvxSaveObject : public TObject {
+  DECLARE_CLASS(TvxSaveObject, TObject)
+ public:
+  TvxSaveObject();
+  ~TvxSaveObject() override;
+  void Save(TvxCustomDataController* ADataController);
+  void Restore(TvxCustomDataController* ADataController);
+
+ private:
+  std::unique_ptr<TvxDetailKeys> FDetailKeys;
+  std::unique_ptr<TvxSelectedKeys> FSelectedKeys;
+};
+
+// --- Search -----------------------------------------------------------------------------
+
+class TvxDataControllerSearch : public TObject {
+  DECLARE_CLASS(TvxDataControllerSearch, TObject)
+ public:
+  explicit TvxDataControllerSearch(TvxCustomDataController* ADataController) : FDataController(ADataController) {}
+  virtual void FocusFoundRecord(Integer ARecordListIndex);
+  virtual Integer DoSearch(Integer AStartIndex, Integer AEndIndex, bool AForward, const String& AText);
+  virtual bool Locate(Integer AItemIndex, const String& ASubText);
+  virtual bool LocateNext(bool AForward);
+  virtual void Lock() { FLocked = true; }
+  virtual void Unlock() { FLocked = false; }
+  void Cancel();
+  TvxCustomDataController* DataController() const { return FDataController; }
+  Integer ItemIndex() const;
+  void SetItemIndex(Integer Value);
+  bool Locked() const { return FLocked; }
+  bool Searching() const;
+  String SearchText() const;
+
+ private:
+  TvxCustomDataController* FDataController;
+  bool FLocked = false;
+};
+
+// --- Collaborators of the controller ------------------------------------------------------
+
+// The fields the controller sorts by, in order, each with its direction.
+class TvxSortingFieldList : public TObject {
+  DECLARE_CLASS(TvxSortingFieldList, TObject)
+ public:
+  struct TItem {
+    TvxCustomDataField* Field;
+    TvxDataSortOrder SortOrder;
+  };
+  Integer Count() const { return static_cast<Integer>(FItems.size()); }
+  const TItem& Items(Integer Index) const { return FItems.at(static_cast<size_t>(Index)); }
+  Integer IndexOf(TvxCustomDataField* AField) const;
+  // soNone removes the field; another order sets it, appending the field when missing.
+  void ChangeSorting(TvxCustomDataField* AField, TvxDataSortOrder ASortOrder);
+  void ChangeSortIndex(TvxCustomDataField* AField, Integer ASortIndex);
+  // Grouping lists: a negative index removes the field; a new field is inserted at the
+  // index (at most the count); a listed one moves there.
+  void ChangeGroupIndex(TvxCustomDataField* AField, Integer AGroupIndex);
+  void SetSortOrder(Integer AIndex, TvxDataSortOrder AOrder) { FItems.at(static_cast<size_t>(AIndex)).SortOrder = AOrder; }
+  void Remove(TvxCustomDataField* AField);
+  void Clear();
+  TNotifyEvent OnChanged;
+
+ private:
+  void Changed();
+  std::vector<TItem> FItems;
+};
+
+// Selected rows, sorted by row index.
+class TvxDataSelection : public TObject {
+  DECLARE_CLASS(TvxDataSelection, TObject)
+ public:
+  struct TItem {
+    Integer Level;
+    Integer RecordIndex;
+    Integer RowIndex;
+  };
+  explicit TvxDataSelection(TvxCustomDataController* ADataController) : FDataController(ADataController) {}
+  Integer Count() const { return static_cast<Integer>(FItems.size()); }
+  const TItem& Items(Integer Index) const { return FItems.at(static_cast<size_t>(Index)); }
+  // Position of the row (binary search), or -1.
+  Integer FindByRowIndex(Integer ARowIndex) const;
+  void Add(const TItem& AItem);
+  void Delete(Integer AIndex);
+  void Clear();
+  void SetRecordIndex(Integer AIndex, Integer ARecordIndex) { FItems.at(static_cast<size_t>(AIndex)).RecordIndex = ARecordIndex; }
+  // Recomputes row indexes from the records' rows, dropping records without a row.
+  void SyncRowIndexes();
+  Integer AnchorRowIndex = -1;
+  TNotifyEvent OnChanged;
+
+ private:
+  void Changed();
+  TvxCustomDataController* FDataController;
+  std::vector<TItem> FItems;
+};
+
+// Every filter created for the controller (not owned).
+class TvxDataFilterList : public TObject {
+  DECLARE_CLASS(TvxDataFilterList, TObject)
+ public:
+  std::vector<TObject*> Items;
+};
+
+// The controller's filter criteria: answers whether it filters and whether a record
+// passes; the criteria items themselves come with the filter subsystem.
+class TvxDataFilterCriteria : public TPersistent {
+  DECLARE_CLASS(TvxDataFilterCriteria, TPersistent)
+ public:
+  explicit TvxDataFilterCriteria(TvxCustomDataController* ADataController) : FDataController(ADataController) {}
+  virtual bool IsFiltering() { return false; }
+  virtual bool DoFilterRecord(Integer ARecordIndex) { return true; }
+  virtual void RemoveItemByField(TvxCustomDataField* AField) {}
+  void Assign(TPersistent* Source) override;
+
+ private:
+  TvxCustomDataController* FDataController;
+};
+
+// The controller's summary: footer and group totals come with the summary subsystem.
+class TvxDataSummary : public TPersistent {
+  DECLARE_CLASS(TvxDataSummary, TPersistent)
+ public:
+  explicit TvxDataSummary(TvxCustomDataController* ADataController) : FDataController(ADataController) {}
+  virtual void RemoveItemByField(TvxCustomDataField* AField) {}
+  virtual void Calculate() {}
+  void Assign(TPersistent* Source) override;
+
+ private:
+  TvxCustomDataController* FDataController;
+};
+
+// Receives free notifications for the controller.
+class TvxDataControllerNotifier : public TComponent {
+  DECLARE_CLASS(TvxDataControllerNotifier, TComponent)
+ public:
+  explicit TvxDataControllerNotifier(TvxCustomDataController* ADataController)
+      : TComponent(nullptr), FDataController(ADataController) {}
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ private:
+  TvxCustomDataController* FDataController;
+};
+
+// The controller's grouping facade over its row info.
+class TvxDataControllerGroups : public TObject {
+  DECLARE_CLASS(TvxDataControllerGroups, TObject)
+ public:
+  explicit TvxDataControllerGroups(TvxCustomDataController* ADataController) : FDataController(ADataController) {}
+  void ChangeGrouping(Integer AItemIndex, Integer AGroupIndex);
+  void ClearGrouping();
+  void ChangeExpanding(Integer ARowIndex, bool AExpanded, bool ARecursive);
+  void FullCollapse();
+  void FullExpand();
+  Integer GroupingItemCount() const;
+  Integer GroupingItemIndexAt(Integer ALevel) const;
+  Integer GroupIndexOfItem(Integer AItemIndex) const;
+  // The list index of the group shown on the row, -1 for a data row.
+  Integer GroupIndexOfRow(Integer ARowIndex) const;
+  Integer LevelOfGroup(Integer AGroupIndex) const;
+  Integer GetChildGroupCount(Integer AGroupIndex) const;
+  Integer GetChildGroupIndex(Integer AGroupIndex, Integer AChildIndex) const;
+  Integer ChildRecordIndex(Integer AGroupIndex, Integer AChildIndex) const;
+  Integer FirstRecordOfGroup(Integer AGroupIndex) const;
+  Variant GetGroupValueOfGroup(Integer AGroupIndex) const;
+  Integer GetDataGroupIndexByGroupValue(Integer AParentDataGroupIndex, const Variant& AGroupValue) const;
+  bool HasAsParent(Integer ARowIndex, Integer AParentRowIndex) const;
+  void LoadRecordIndexes(std::vector<Integer>& AList, Integer ADataGroupIndex) const;
+  void LoadRecordIndexesByRowIndex(std::vector<Integer>& AList, Integer ARowIndex) const;
+
+ private:
+  TvxCustomDataController* FDataController;
+};
+
+// --- Group rows -------------------------------------------------------------------------
+
+class TvxDataGroupInfo : public TObject {
+  DECLARE_CLASS(TvxDataGroupInfo, TObject)
+ public:
+  Integer RowIndex = 0;
+  bool Expanded = false;
+  Integer Level = 0;
+  Integer BeginRecordListIndex = 0;
+  Integer EndRecordListIndex = 0;
+  Variant SummaryValues;
+};
+
+// The group tree as one flat list in depth-first order, with the visible rows numbered.
+// Record positions here are record-list indexes.
+class TvxDataGroups : public TObject {
+  DECLARE_CLASS(TvxDataGroups, TObject)
+ public:
+  void Clear();
+  void AddField(TvxCustomDataField* AField) { FFields.push_back(AField); }
+  TvxDataGroupInfo* AddGroupInfo();
+  void SetItem(Integer AIndex, TvxDataGroupInfo* AItem);
+  void Rebuild();
+  TvxDataGroupInfo* GetItem(Integer AIndex) const { return FItems.at(static_cast<size_t>(AIndex)).get(); }
+  TvxCustomDataField* GetField(Integer ALevel) const { return FFields.at(static_cast<size_t>(ALevel)); }
+  Integer Count() const { return static_cast<Integer>(FItems.size()); }
+  Integer LevelCount() const { return static_cast<Integer>(FFields.size()); }
+  Integer RowCount() const;
+  Integer GetLevel(Integer AIndex) const;
+  Integer GetParentIndex(Integer AChildIndex) const;
+  Integer GetFirstLevelCount() const;
+  Integer GetFirstLevelIndex(Integer AIndex) const;
+  Integer GetChildCount(Integer AIndex) const;
+  Integer GetChildIndex(Integer AParentIndex, Integer AIndex) const;
+  Integer GetChildRecordListIndex(Integer AParentIndex, Integer AIndex) const;
+  Integer GetDataRecordListIndex(const TvxDataGroupInfo* AInfo) const;
+  Integer FindGroupByRowIndex(Integer ARowIndex, TvxDataGroupInfo*& AInfo) const;
+  void GetVisibleGroup(Integer ARowIndex, Integer& AIndex) const;
+  Integer GetIndexByRowIndexLevel(Integer ARowIndex, Integer ALevel) const;
+  Integer GetIndexByRowIndex(Integer ARowIndex) const { return GetIndexByRowIndexLevel(ARowIndex, -1); }
+  Integer FindGroupByRecordListIndex(Integer ARecordListIndex, Integer ALevel) const;
+  // RecordIndex of the result is a record-list index.
+  void GetRowInfo(Integer ARowIndex, TvxRowInfo& ARowInfo) const;
+  bool IsGroupVisible(Integer AIndex) const;
+  bool MakeGroupVisible(Integer AIndex, bool AExpandSelf);
+  void ChangeExpanding(Integer ARowIndex, bool AExpanded, bool ARecursive);
+  void FullExpanding(bool AExpanded);
+
+ private:
+  std::vector<TvxCustomDataField*> FFields;
+  std::vector<std::unique_ptr<TvxDataGroupInfo>> FItems;
+};
+
+// Reads the values of one record of the controller's storage (used to copy records).
+class TvxValueDefRecordReader : public TvxValueDefReader {
+  DECLARE_CLASS(TvxValueDefRecordReader, TvxValueDefReader)
+ public:
+  TvxValueDefRecordReader(TvxDataStorage* AStorage, Integer ARecordIndex)
+      : FStorage(AStorage), FRecordIndex(ARecordIndex) {}
+  String GetDisplayText(TvxValueDef* AValueDef) override;
+  Variant GetValue(TvxValueDef* AValueDef) override;
+  bool IsInternal(TvxValueDef* AValueDef) override;
+
+ private:
+  TvxValueDef* SourceDef(TvxValueDef* AValueDef) const;
+  TvxDataStorage* FStorage;
+  Integer FRecordIndex;
+};
+
+// --- Row info ---------------------------------------------------------------------------
+
+enum TvxDataControllerInfoChange {
+  dcicLoad, dcicGrouping, dcicSorting, dcicFocusedRow, dcicView, dcicExpanding, dcicResetFocusedRow,
+  dcicSelection, dcicSummary, dcicFocusedRecord
+};
+using TvxDataControllerInfoChanges = Set<TvxDataControllerInfoChange, 16>;
+
+class TvxDataFocusingInfo : public TObject {
+  DECLARE_CLASS(TvxDataFocusingInfo, TObject)
+ public:
+  explicit TvxDataFocusingInfo(TvxCustomDataControllerInfo* AInfo) : FDataControllerInfo(AInfo) {}
+  void Assign(const TvxDataFocusingInfo& ASource);
+  void Reset();
+  bool IsEqual(const TvxDataFocusingInfo& AOther) const;
+  void Reload();
+  void UpdateFromRow();
+  bool ChangedFlag = false;
+  Integer Level = -1;
+  bool PrevNewItemRowFocused = false;
+  Integer PrevRecordIndex = -1;
+  Integer RecordIndex = -1;
+  Integer RowIndex = -1;
+
+ private:
+  TvxCustomDataControllerInfo* FDataControllerInfo;
+};
+
+class TvxCustomDataControllerInfo : public TObject {
+  DECLARE_CLASS(TvxCustomDataControllerInfo, TObject)
+ public:
+  explicit TvxCustomDataControllerInfo(TvxCustomDataController* ADataController);
+  ~TvxCustomDataControllerInfo() override;
+  virtual void CheckSelection();
+  virtual void RecalculateRows();
+
+  void BeginUpdate() { ++FLockCount; }
+  void EndUpdate();
+  void CheckChanges();
+  void CheckRowIndex(Integer ARowIndex) const;
+  void Refresh();
+  void RefreshFocused();
+  void RefreshSummary(bool ARedrawOnly);
+  void RefreshView();
+  void ExpandingChanged();
+  void FocusedRecordChanged(bool AChangedFlag);
+  void SelectionChanged();
+  void SortingChanged();
+  void RemoveField(TvxCustomDataField* AField);
+  void UpdateField(TvxCustomDataField* AField);
+  void ChangeSortIndex(TvxCustomDataField* AField, Integer ASortIndex);
+  void ChangeSorting(TvxCustomDataField* AField, TvxDataSortOrder ASortOrder);
+  void ClearSorting(bool AKeepGroupedItems);
+  void GroupingChanged();
+  void ChangeGrouping(TvxCustomDataField* AField, Integer AGroupIndex);
+  void ClearGrouping();
+  void ChangeExpanding(Integer ARowIndex, bool AExpanded, bool ARecursive);
+  void FullCollapse();
+  void FullExpand();
+  // The ordering of two records at one grouping level.
+  Integer CompareGroupRecords(Integer ARecordIndex1, Integer ARecordIndex2, Integer AIndex);
+  TvxSortingFieldList* GroupingFieldList() const { return FGroupingFieldList.get(); }
+  TvxDataGroups* DataGroups() const { return FDataGroups.get(); }
+  bool HasGroups() const { return FDataGroups->LevelCount() > 0; }
+  Integer GetNearestRowIndex(Integer ARowIndex);
+  Integer GetRowCount() const;
+  Integer GetRowIndexByRecordIndex(Integer ARecordIndex, bool AMakeVisible);
+  TvxRowInfo GetRowInfo(Integer ARowIndex);
+  void ChangeRowSelection(Integer ARowIndex, bool ASelection);
+  void ClearSelection();
+  void ClearSelectionAnchor() { FSelection->AnchorRowIndex = -1; }
+  Integer GetSelectedCount() const { return FSelection->Count(); }
+  Integer GetSelectedRowIndex(Integer AIndex) const { return FSelection->Items(AIndex).RowIndex; }
+  bool IsRowSelected(Integer ARowIndex);
+  Integer GetInternalRecordIndex(Integer ARecordListIndex) const {
+    return FRecordList.at(static_cast<size_t>(ARecordListIndex));
+  }
+  Integer RecordListIndexOf(Integer ARecordIndex) const;
+  Integer FilteredRecordCount() const { return static_cast<Integer>(FRecordList.size()); }
+  // The ordering of two records by the sorting chain, ties by record index.
+  Integer CompareRecords(Integer ARecordIndex1, Integer ARecordIndex2);
+  void ChangeFocusedRow(Integer ARowIndex, bool AIgnoreCheck);
+  void ResetFocusedRow(Integer ARowIndex);
+
+  Integer FocusedRowIndex() const { return FFocusingInfo->RowIndex; }
+  void SetFocusedRowIndex(Integer Value);
+  Integer FocusedRecordIndex() const { return FFocusingInfo->RecordIndex; }
+  Integer PrevFocusedRowIndex() const { return FPrevFocusingInfo->RowIndex; }
+  Integer PrevFocusedRecordIndex() const { return FPrevFocusingInfo->RecordIndex; }
+  bool NewItemRowFocusingChanged() const { return FPrevFocusingInfo->ChangedFlag; }
+  TvxDataFocusingInfo* FocusingInfo() const { return FFocusingInfo.get(); }
+  TvxDataFocusingInfo* PrevFocusingInfo() const { return FPrevFocusingInfo.get(); }
+  Integer LockCount() const { return FLockCount; }
+  bool InfoCalculation() const { return FInfoCalculation; }
+  TvxSortingFieldList* SortingFieldList() const { return FSortingFieldList.get(); }
+  TvxDataSelection* Selection() const { return FSelection.get(); }
+  TvxDataControllerInfoChanges Changes() const { return FChanges; }
+  TvxCustomDataController* DataController() const { return FDataController; }
+
+  void AddChanges(TvxDataControllerInfoChanges AChanges) { FChanges += AChanges; }
+
+ private:
+  void LoadRecordList();
+  void DoGrouping();
+  void SaveExpanding();
+  void RestoreExpanding();
+  void SyncGroupingOrders();
+  void RefocusAfterCollapse();
+  void DoFilter();
+  void DoSort();
+  void QuickSortRecordList(Integer L, Integer R);
+  void PrepareCompareFlags();
+  void ResetCompareFlags();
+  void CheckFocusing();
+  Integer RowOfFocusedRecord() const;
+  void NotifyChanges();
+  bool CanFocusedRowChanging(Integer ARowIndex);
+
+  TvxDataControllerInfoChanges FChanges;
+  TvxCustomDataController* FDataController;
+  bool FExpandingFlag = false;
+  bool FFocusingFlag = false;
+  std::unique_ptr<TvxDataFocusingInfo> FFocusingInfo;
+  std::unique_ptr<TvxDataFocusingInfo> FPrevFocusingInfo;
+  std::unique_ptr<TvxSortingFieldList> FSortingFieldList;
+  std::unique_ptr<TvxSortingFieldList> FGroupingFieldList;
+  std::unique_ptr<TvxDataGroups> FDataGroups;
+  std::vector<TvxSortingFieldList::TItem> FTotalSortingFieldList;
+  std::vector<TvxCustomDataField*> FSavedExpandingFields;
+  std::vector<std::vector<Variant>> FSavedExpanded;  // group-value paths of expanded groups
+  bool FInCanFocusedRowChanging = false;
+  bool FInfoCalculation = false;
+  Integer FLockCount = 0;
+  std::vector<Integer> FRecordList;
+  std::unique_ptr<TvxDataSelection> FSelection;
+};
+
+// --- Provider and data source ---------------------------------------------------------------
+
+class TvxCustomDataProvider : public TObject {
+  DECLARE_CLASS(TvxCustomDataProvider, TObject)
+ public:
+  explicit TvxCustomDataProvider(TvxCustomDataController* ADataController);
+  ~TvxCustomDataProvider() override;
+  virtual void CustomSort();
+  virtual bool SupportsCustomDataSource() { return true; }
+  virtual bool IsCustomSorting();
+  virtual bool IsGridMode() { return false; }
+  virtual bool IsExternalSource() { return false; }
+  virtual bool IsAuxiliaryMode() { return false; }
+  virtual bool IsRecordIdSupported();
+  virtual bool IsExternalEditing() { return false; }
+  virtual bool HasCustomDataSource() { return FCustomDataSource != nullptr; }
+  virtual bool IsFieldsRecreateNeeded() { return false; }
+  virtual bool IsChanging() { return FChanging; }
+  virtual bool IsEditing() { return FEditingRecordIndex != vxNoEditRecordIndex; }
+  virtual bool IsInserting() { return IsEditing() && FInserting; }
+  virtual bool IsModified() { return FModified; }
+  virtual bool IsImmediateCommit() { return !CanModify(); }
+  virtual void RecordAddedHook(Integer ARecordIndex) {}
+  virtual bool CanAppend() { return CanModify(); }
+  virtual bool CanDelete();
+  virtual bool CanInitEditing(Integer ARecordIndex);
+  virtual bool CanInsert() { return CanModify(); }
+  virtual bool CanModify() { return true; }
+  virtual void Append() { DoInsert(true); }
+  virtual void Cancel();
+  virtual void UpdateEditingData();
+  virtual Integer DeleteFocused();
+  virtual void DeleteRecords(const std::vector<Integer>& AList);
+  virtual void Edit() { EditRecord(); }
+  virtual Variant GetEditValue(Integer ARecordIndex, TvxCustomDataField* AField, TvxDataEditValueSource ASource);
+  virtual void Insert() { DoInsert(false); }
+  virtual void Post(bool AForcePost);
+  virtual void PostEditingData();
+  virtual bool SetEditValue(Integer ARecordIndex, TvxCustomDataField* AField, TvxDataEditValueSource ASource,
+                            const Variant& AValue);
+  virtual void SetNewRecordValue(Integer ARecordIndex, TvxCustomDataField* AField, const Variant& AValue);
+  virtual void InitNewRecord(Integer ARecordIndex, const std::vector<Variant>& AGroupValues);
+  virtual void DoEdit();
+  virtual void DoInsert(bool AAppend);
+  virtual void ResetChanging() { FChanging = false; }
+  virtual void ResetEditing();
+  virtual void ResetModified() { FModified = false; }
+  virtual void SetChanging() { FChanging = true; }
+  virtual void EditRecord() { DoEdit(); }
+  virtual void MarkModified() { FModified = true; }
+  virtual Integer AppendSourceRecord();
+  virtual void DeleteSourceRecord(Integer ARecordIndex);
+  virtual String GetSourceDisplayText(Integer ARecordIndex, TvxCustomDataField* AField);
+  virtual Variant GetSourceRecordId(Integer ARecordIndex);
+  virtual Variant GetSourceValue(Integer ARecordIndex, TvxCustomDataField* AField);
+  virtual TvxValueDefReaderClass GetValueDefReaderClass() { return TvxValueDefReader::StaticClass(); }
+  virtual Integer InsertSourceRecord(Integer ARecordIndex);
+  virtual Integer CompareSourceRecords(Integer ARecordIndex1, Integer ARecordIndex2, TvxCustomDataField* AField);
+  virtual Integer CustomCompareRecords(Integer ARecordIndex1, Integer ARecordIndex2, TvxCustomDataField* AField);
+  virtual void SetSourceDisplayText(Integer ARecordIndex, TvxCustomDataField* AField, const String& AText) {}
+  virtual void SetSourceRecordCount(Integer ACount);
+  virtual void SetSourceValue(Integer ARecordIndex, TvxCustomDataField* AField, const Variant& AValue);
+  virtual void DataChanged(TvxDataChange AKind, Integer AItemIndex, Integer ARecordIndex);
+  virtual bool IsBOF() { return true; }
+  virtual bool IsEOF() { return true; }
+  virtual bool IsPrepareDeferred() { return false; }
+  virtual void First() { FRecreatedFieldsAfterFirst = false; }
+  virtual void Prev() {}
+  virtual void Next() {}
+  virtual void Last() {}
+  virtual void MoveBy(Integer ADistance) {}
+  virtual void Scroll(Integer ADistance) {}
+  virtual void SavePosition() {}
+  virtual void RestorePosition() {}
+  virtual void BeginDeleting();
+  virtual void EndDeleting();
+  virtual void DeleteSelection();
+  virtual bool SourceDetailHasChildren(Integer ARecordIndex, Integer ARelationIndex);
+  virtual String GetGridDisplayText(Integer ARecordIndex, TvxCustomDataField* AField) { return String(); }
+  virtual Variant GetGridValue(Integer ARecordIndex, TvxCustomDataField* AField) { return Null(); }
+  virtual Integer GetExternalFocusedRecordIndex() { return -1; }
+  virtual void LoadGridModeRecords() {}
+  virtual void HandleActiveChange(bool AActive);
+  virtual void DataScrolled(Integer ADistance);
+  virtual void StructureChanged(bool AValue);
+
+  void SetCustomDataSource(TvxCustomDataSource* ASource);
+  TvxCustomDataSource* CustomDataSource() const { return FCustomDataSource; }
+  void SaveRecordCopy(Integer ARecordIndex);
+  void ClearSavedRecordCopy();
+  void LoadSourceData();
+  void IncLockCount() { ++FLockCount; }
+  void DecLockCount() { --FLockCount; }
+  Integer LockCount() const { return FLockCount; }
+  Integer LocateCount() const { return FLocateCount; }
+  Integer EditingRecordIndex() const { return FEditingRecordIndex; }
+  void SetEditingRecordIndex(Integer Value) { FEditingRecordIndex = Value; }
+  Integer EditingRecordIndex1() const { return FEditingRecordIndex1; }
+  Integer EditingRecordIndex2() const { return FEditingRecordIndex2; }
+  Integer InsertedRecordIndex() const { return FInsertedRecordIndex; }
+  Integer SavedRecordIndex() const { return FSavedRecordIndex; }
+  void SetSavedRecordIndex(Integer Value) { FSavedRecordIndex = Value; }
+  bool DataChangedLocked() const { return FDataChangedLocked; }
+  TvxCustomDataController* DataController() const { return FDataController; }
+
+ protected:
+  bool FActiveChanging = false;
+  bool FChanging = false;
+  TvxCustomDataSource* FCustomDataSource = nullptr;
+  bool FDataChangedLocked = false;
+  TvxCustomDataController* FDataController;
+  Integer FEditingRecordIndex = vxNoEditRecordIndex;
+  Integer FEditingRecordIndex1 = vxNoEditRecordIndex;
+  Integer FEditingRecordIndex2 = vxNoEditRecordIndex;
+  Integer FInsertedRecordIndex = -1;
+  bool FInUpdateData = false;
+  Integer FLocateCount = 0;
+  Integer FLockCount = 0;
+  bool FModified = false;
+  Integer FSavedRecordIndex = 0;
+  bool FInserting = false;
+  bool FRecreatedFieldsAfterFirst = false;
+};
+using TvxCustomDataProviderClass = TClass;
+
+using TvxDataRecordHandle = NativeInt;
+
+// A source of records written by the user: the provider reaches its records through
+// handles the source chooses.
+class TvxCustomDataSource : public TObject {
+  DECLARE_CLASS(TvxCustomDataSource, TObject)
+ public:
+  TvxCustomDataSource() = default;
+  ~TvxCustomDataSource() override;
+  virtual TvxDataRecordHandle AppendRecordHandle() { return -1; }
+  virtual void CustomSort() {}
+  virtual void DeleteRecordHandle(TvxDataRecordHandle AHandle) {}
+  virtual bool HasChildRecords(Integer ARecordIndex, Integer ARelationIndex) { return false; }
+  virtual String GetDisplayTextByHandle(TvxDataRecordHandle AHandle, NativeInt AItemHandle);
+  virtual bool GetInfoForCompare(TvxDataRecordHandle AHandle, NativeInt AItemHandle, Pointer& AValuePointer);
+  virtual NativeInt GetItemHandle(Integer AItemIndex) { return AItemIndex; }
+  virtual Integer GetRecordCount() { return 0; }
+  virtual Variant GetRecordId(TvxDataRecordHandle AHandle) { return Null(); }
+  virtual TvxDataRecordHandle GetRecordHandleAt(Integer ARecordIndex) { return ARecordIndex; }
+  virtual Variant GetValueByHandle(TvxDataRecordHandle AHandle, NativeInt AItemHandle) { return Null(); }
+  virtual TvxDataRecordHandle InsertRecordHandle(TvxDataRecordHandle AHandle) { return AppendRecordHandle(); }
+  virtual bool IsCustomSorting() { return false; }
+  virtual bool IsNativeCompare() { return false; }
+  virtual bool IsNativeCompareFunc() { return false; }
+  virtual bool IsRecordIdSupported() { return false; }
+  virtual void LoadRecordHandles();
+  virtual Integer NativeCompareFunc(TvxDataRecordHandle AHandle1, TvxDataRecordHandle AHandle2, NativeInt AItemHandle) {
+    return 0;
+  }
+  virtual void SetRecordCount(Integer ACount) {}
+  virtual void SetValueByHandle(TvxDataRecordHandle AHandle, NativeInt AItemHandle, const Variant& AValue) {}
+  // Tells every controller that uses the source to reload.
+  virtual void DataChanged();
+
+  TvxDataRecordHandle GetRecordHandleByIndex(Integer ARecordIndex);
+  Integer GetRecordIndexByHandle(TvxDataRecordHandle ARecordHandle);
+  Integer AppendRecordHandle(TvxDataRecordHandle AHandle);
+  void AddProvider(TvxCustomDataProvider* AProvider);
+  void RemoveProvider(TvxCustomDataProvider* AProvider);
+  void DetachProviders();
+  TvxCustomDataProvider* Provider() const { return FCurrentProvider ? FCurrentProvider : FProvider; }
+  TvxCustomDataController* DataController() const;
+  void SetCurrentProvider(TvxCustomDataProvider* AProvider) { FCurrentProvider = AProvider; }
+
+ private:
+  TvxCustomDataProvider* FCurrentProvider = nullptr;
+  TvxCustomDataProvider* FProvider = nullptr;
+  std::vector<TvxCustomDataProvider*> FProviders;
+};
+
+// --- Relations and details ---------------------------------------------------------------
+
+class TvxCustomDataRelationList;
+
+// The detail data of one master record for one relation: the detail view's object,
+// from which the controller obtains the detail data controller.
+class TvxDetailInfoObject : public TObject {
+  DECLARE_CLASS(TvxDetailInfoObject, TObject)
+ public:
+  ~TvxDetailInfoObject() override { delete LinkObject; }
+  TObject* LinkObject = nullptr;  // owned
+  bool HasChildren = false;
+  bool HasChildrenAssigned = false;
+};
+
+// One per master record, kept in the record's detail field, which owns it.
+class TvxDetailObject : public TObject {
+  DECLARE_CLASS(TvxDetailObject, TObject)
+ public:
+  ~TvxDetailObject() override { Clear(); }
+  void Clear();
+  void ClearInfoObject(Integer AIndex);
+  bool ClearHasChildrenFlag();
+  TvxDetailInfoObject* GetInfoObject(Integer AIndex) const;
+  void SetInfoObject(Integer AIndex, TvxDetailInfoObject* AInfo);
+  TObject* GetLinkObject(Integer AIndex) const;
+  void SetLinkObject(Integer AIndex, TObject* AObject);
+  Integer InfoObjectCount() const { return static_cast<Integer>(FInfoObjects.size()); }
+  Integer LinkObjectCount() const { return InfoObjectCount(); }
+  bool IsEmpty() const;
+  Integer ActiveRelationIndex = -1;
+  bool Expanded = false;
+
+ private:
+  friend class TvxCustomDataRelationList;
+  std::vector<TvxDetailInfoObject*> FInfoObjects;  // owned; a slot may be nil
+};
+
+class TvxCustomDataRelation : public TObject {
+  DECLARE_CLASS(TvxCustomDataRelation, TObject)
+ public:
+  TvxCustomDataRelation(TvxCustomDataRelationList* ARelationList, TObject* AItem);
+  ~TvxCustomDataRelation() override;
+  virtual void RemoveDataField(TvxCustomDataField* AField) {}
+  virtual void Assign(TvxCustomDataRelation* ASource) {}
+  TvxCustomDataController* DataController() const;
+  TvxCustomDataController* DetailDataController() const { return FDetailDataController; }
+  void SetDetailDataController(TvxCustomDataController* Value) { FDetailDataController = Value; }
+  Integer Index() const;
+  TObject* Item() const { return FItem; }
+  TvxCustomDataRelationList* RelationList() const { return FRelationList; }
+
+ private:
+  friend class TvxCustomDataRelationList;
+  TvxCustomDataController* FDetailDataController = nullptr;
+  TObject* FItem;
+  TvxCustomDataRelationList* FRelationList = nullptr;
+};
+
+class TvxCustomDataRelationList : public TObject {
+  DECLARE_CLASS(TvxCustomDataRelationList, TObject)
+ public:
+  explicit TvxCustomDataRelationList(TvxCustomDataController* ADataController) : FDataController(ADataController) {}
+  ~TvxCustomDataRelationList() override;
+  TvxCustomDataRelation* Add(TObject* AItem);
+  void Assign(TvxCustomDataRelationList* ASource);
+  void BeginUpdate() { ++FLockCount; }
+  void EndUpdate();
+  void Clear();
+  TvxCustomDataRelation* FindByItem(TObject* AItem) const;
+  void RemoveByItem(TObject* AItem);
+  void Move(Integer ACurIndex, Integer ANewIndex);
+  Integer Count() const { return static_cast<Integer>(FItems.size()); }
+  TvxCustomDataRelation* GetItem(Integer AIndex) const { return FItems.at(static_cast<size_t>(AIndex)); }
+  Integer IndexOf(const TvxCustomDataRelation* ARelation) const;
+  TvxDetailObject* GetDetailObject(Integer ARecordIndex);
+  bool ClearDetailObject(Integer ARecordIndex, Integer ARelationIndex);
+  bool IsDetailObjectExist(Integer ARecordIndex, Integer ARelationIndex);
+  bool IsEmpty() const;
+  void RemoveDataField(TvxCustomDataField* AField);
+  TvxCustomDataField* DataField() const { return FDataField; }
+  TvxCustomDataController* DataController() const { return FDataController; }
+
+ private:
+  friend class TvxCustomDataRelation;
+  void AddRelation(TvxCustomDataRelation* ARelation);
+  void RemoveRelation(TvxCustomDataRelation* ARelation);
+  void Changed(TvxCustomDataRelation* ARelation);
+  TvxDetailObject* GetStoredDetailObject(Integer ARecordIndex);
+  void CheckDetailObject(TvxDetailObject* AObject);
+  TvxCustomDataController* FDataController;
+  TvxCustomDataField* FDataField = nullptr;  // an internal field of the controller
+  std::vector<TvxCustomDataRelation*> FItems;  // owned
+  Integer FLockCount = 0;
+};
+
+// --- The controller -----------------------------------------------------------------------
+
+using TvxDataControllerNotifyEvent = std::function<void(TvxCustomDataController* ADataController)>;
+using TvxDataDetailExpandedEvent = std::function<void(TvxCustomDataController* ADataController, Integer ARecordIndex)>;
+using TvxDataDetailExpandingEvent =
+    std::function<void(TvxCustomDataController* ADataController, Integer ARecordIndex, bool& AAllow)>;
+using TvxDataFilterRecordEvent =
+    std::function<void(TvxCustomDataController* ADataController, Integer ARecordIndex, bool& Accept)>;
+using TvxDataControllerCompareEvent =
+    std::function<void(TvxCustomDataController* ADataController, Integer ARecordIndex1, Integer ARecordIndex2,
+                       Integer AItemIndex, const Variant& V1, const Variant& V2, Integer& Compare)>;
+using TvxDataRecordChangedEvent =
+    std::function<void(TvxCustomDataController* ADataController, Integer ARecordIndex, Integer AItemIndex)>;
+using TvxUpdateControlEvent = std::function<void(TvxUpdateControlInfo* AInfo)>;
+
+// A weak reference to a controller: Ref goes blank when the controller is destroyed.
+class TvxDataListenerLink : public TObject {
+  DECLARE_CLASS(TvxDataListenerLink, TObject)
+ public:
+  TvxCustomDataController* Ref = nullptr;
+};
+
+class TvxCustomDataController : public TPersistent {
+  DECLARE_CLASS(TvxCustomDataController, TPersistent)
+ public:
+  explicit TvxCustomDataController(TComponent* AOwner);
+  ~TvxCustomDataController() override;
+  TPersistent* GetOwner() override { return FOwner; }
+  void BeforeDestruction() override { FDestroying = true; }
+
+  // Overridable operations.
+  void Assign(TPersistent* Source) override;
+  virtual TvxCustomDataField* AddInternalField();
+  virtual TvxCustomDataField* CreateItemField();
+  virtual void PostEditingIfNeeded();
+  virtual Integer GetFocusedEditRecordIndex();
+  virtual bool CanFocusRecord(Integer ARecordIndex);
+  virtual bool CanSelectRow(Integer ARowIndex) { return true; }
+  virtual void CheckBookmarkValid(Integer ARecordIndex);
+  virtual void AfterFocusedRecordChanged() {}
+  virtual void CheckProviderEditing(Integer ARecordIndex);
+  virtual bool CanChangeFocusedRow() { return true; }
+  virtual void CopyRecordValues(Integer AFromRecordIndex, Integer AToRecordIndex);
+  virtual void BeforeNotifyChanges() {}
+  virtual void DoAfterCancel();
+  virtual void DoAfterDelete();
+  virtual void DoAfterInsert();
+  virtual void DoAfterPost();
+  virtual void DoBeforeCancel();
+  virtual void DoBeforeDelete(Integer ARecordIndex);
+  virtual void DoBeforeInsert();
+  virtual void DoBeforePost();
+  virtual bool DoFilterRecord(Integer ARecordIndex);
+  virtual bool HasFilterRecordHandler() { return static_cast<bool>(FOnFilterRecord); }
+  virtual void DoNewRecord(Integer ARecordIndex);
+  virtual void NotifyDataChanged();
+  virtual void RecordAdded(Integer ARecordIndex);
+  virtual TObject* FindItemByID(Integer AID);
+  virtual TObject* FindItemByName(const String& AName);
+  virtual Integer GetCurrentRecordIndex() { return GetFocusedRecordIndex(); }
+  virtual TvxCustomDataProviderClass GetDataProviderClass() { return TvxCustomDataProvider::StaticClass(); }
+  virtual TClass GetDataSelectionClass() { return TvxDataSelection::StaticClass(); }
+  virtual TvxCustomDataFieldClass FieldClass() { return TvxCustomDataField::StaticClass(); }
+  // A new field of FieldClass for the field list (not yet added to it).
+  virtual TvxCustomDataField* NewField() { return new TvxCustomDataField(FFields.get()); }
+  virtual TClass GetFilterCriteriaClass() { return TvxDataFilterCriteria::StaticClass(); }
+  virtual TClass GetSearchClass() { return TvxDataControllerSearch::StaticClass(); }
+  virtual TClass GetSummaryClass() { return TvxDataSummary::StaticClass(); }
+  virtual String GetFieldDisplayText(Integer ARecordIndex, TvxCustomDataField* AField);
+  virtual Integer GetItemID(TObject* AItem) { return -1; }
+  virtual String QueryItemName(TObject* AItem);
+  virtual Variant GetRecordKeyValue(Integer ARecordIndex, const std::vector<TvxCustomDataField*>& AFields);
+  virtual Variant GetFieldValue(Integer ARecordIndex, TvxCustomDataField* AField);
+  virtual void LoadKeyFields(std::vector<TvxCustomDataField*>& AList) {}
+  virtual Integer GetFocusingRecordIndex();
+  virtual bool IsBookmarkInvalidated(Integer ARecordIndex);
+  virtual void ResetBookmark() { FBookmarkRecordIndex = -1; }
+  virtual bool IsProviderField(TvxCustomDataField* AField);
+  virtual bool IsDestroying();
+  virtual bool IsSingleSelection() { return !FMultiSelect; }
+  virtual bool IsImmediatePost();
+  virtual bool IsRecordIdSupported();
+  virtual bool IsLoading();
+  virtual bool NeedsFieldUpdate();
+  virtual bool IsProviderMode();
+  virtual bool IsSmartLoad() { return false; }
+  virtual bool IsRecordKeyMode() { return false; }
+  virtual bool IsUnboundMode();
+  virtual void LoadStorage();
+  virtual void PrepareField(TvxCustomDataField* AField) {}
+  virtual void ComponentRemoved(TComponent* AComponent);
+  virtual void RecreateData();
+  virtual void StorageLoaded() {}
+  virtual void PrepareFields();
+  virtual void CheckFocusedRecord();
+  virtual bool NeedsRecordIds() { return false; }
+  virtual void InternalRecordsCleared();
+  virtual void RemoveFieldReferences(TvxCustomDataField* AField);
+  virtual void FilterChanged();
+  virtual void SetActive(bool AValue);
+  virtual void DataChanged(TvxDataChange AKind, Integer AItemIndex, Integer ARecordIndex);
+  virtual void UpdateFields();
+  virtual void FocusedRowChanging(Integer ARowIndex) {}
+  virtual void ValueTypeClassChanged(Integer AItemIndex) {}
+  virtual void UpdateControl(TvxUpdateControlInfo* AInfo);
+  virtual Integer CompareRecordsByField(Integer ARecordIndex1, Integer ARecordIndex2, TvxCustomDataField* AField);
+  virtual Integer CompareEqualRecords(Integer ARecordIndex1, Integer ARecordIndex2) {
+    return ARecordIndex1 - ARecordIndex2;
+  }
+  virtual Variant GetCompareValue(Integer ARecordIndex, TvxCustomDataField* AField);
+  virtual bool NeedsSpecialCompare(TvxCustomDataField* AField);
+  virtual bool IsTextCompareByOptions(TvxCustomDataField* AField);
+  virtual bool IsSortByDisplayText(TvxCustomDataField* AField);
+  virtual bool GetItemSortByDisplayText(Integer AItemIndex, bool ADefaultSortByDisplayText) { return false; }
+  virtual Integer AppendRecordFromReader(TvxValueDefReader* AReader);
+  virtual TvxCustomDataField* AddItem(TObject* AItem);
+  virtual bool ItemPropertiesChanged(Integer AItemIndex);
+  virtual void Loaded();
+  virtual void RemoveItem(TObject* AItem);
+  virtual void UpdateItemIndexes();
+  virtual void ChangeNeedConversion(Integer AItemIndex, bool ANeedConversion);
+  virtual void ChangeTextStored(Integer AItemIndex, bool ATextStored);
+  virtual void ChangeValueTypeClass(Integer AItemIndex, TvxValueTypeClass AValueTypeClass);
+  virtual TObject* GetItem(Integer Index) = 0;
+  virtual Integer GetItemCount();
+  virtual bool GetItemNeedConversion(Integer AItemIndex) { return false; }
+  virtual bool GetItemTextStored(Integer AItemIndex);
+  virtual Variant GetGroupValue(Integer ARecordIndex, TvxCustomDataField* AField) { return GetFieldValue(ARecordIndex, AField); }
+  virtual std::vector<Variant> GetGroupValues(Integer ARecordIndex);
+  virtual String GetDisplayText(Integer ARecordIndex, Integer AItemIndex);
+  virtual Integer GetRecordCount();
+  virtual Variant GetRecordId(Integer ARecordIndex);
+  virtual Variant GetValue(Integer ARecordIndex, Integer AItemIndex);
+  virtual void Refresh();
+  virtual void SetDisplayText(Integer ARecordIndex, Integer AItemIndex, const String& Value);
+  virtual void SetRecordCount(Integer Value);
+  virtual void SetValue(Integer ARecordIndex, Integer AItemIndex, const Variant& Value);
+  virtual void Append();
+  virtual void Cancel();
+  virtual void CheckBrowseMode() {}
+  virtual void DeleteFocused();
+  virtual void Edit();
+  virtual Variant GetEditValue(Integer AItemIndex, TvxDataEditValueSource AEditValueSource);
+  virtual TvxDataEditValueSource GetItemValueSource(Integer AItemIndex) { return evsText; }
+  virtual void Insert();
+  virtual void Post(bool AForcePost = false);
+  virtual void PostEditingData();
+  virtual bool SetEditValue(Integer AItemIndex, const Variant& AValue, TvxDataEditValueSource AEditValueSource);
+  virtual void UpdateData() {}
+  virtual Integer GetEditingRecordIndex();
+  virtual Integer GetNewItemRecordIndex();
+
+  virtual bool CanChangeDetailExpanding(Integer ARecordIndex, bool AExpanded);
+  virtual bool CheckDetailsBrowseMode() { return true; }
+  virtual void ShiftDetailsAfterInsert(Integer ARecordIndex) {}
+  virtual void ShiftDetailsAfterDelete(Integer ARecordIndex);
+  virtual void DoDetailExpanding(Integer ARecordIndex, bool& AAllow);
+  virtual void DoDetailExpanded(Integer ARecordIndex);
+  virtual void DoDetailCollapsing(Integer ARecordIndex, bool& AAllow);
+  virtual void DoDetailCollapsed(Integer ARecordIndex);
+  virtual Integer GridModeFindByText(const String& AText, bool AForward, bool ANext) { return 0; }
+  virtual TObject* FindItemByItem(TObject* AItem) { return FindItemByID(GetItemID(AItem)); }
+  virtual String GetSearchDisplayText(Integer ARecordIndex, Integer AItemIndex) {
+    return GetDisplayText(ARecordIndex, AItemIndex);
+  }
+  virtual String GetFilterDisplayText(Integer ARecordIndex, Integer AItemIndex) {
+    return GetDisplayText(ARecordIndex, AItemIndex);
+  }
+  virtual Variant GetFilterDataValue(Integer ARecordIndex, TvxCustomDataField* AField) {
+    return GetFieldValue(ARecordIndex, AField);
+  }
+  virtual String GetFilterItemFieldCaption(TObject* AItem) { return String(); }
+  virtual String GetFilterItemFieldName(TObject* AItem) { return GetFilterItemFieldCaption(AItem); }
+  virtual void BeginReadRecords();
+  virtual void EndReadRecords();
+  virtual void BeginLocateRead() {}
+  virtual void EndLocateRead() {}
+  virtual TClass GetGroupSortingClass() { return nullptr; }
+  // A new filter of GetFilterCriteriaClass, listed with the controller's filters; the
+  // caller owns it.
+  virtual std::unique_ptr<TvxDataFilterCriteria> CreateFilter();
+  virtual bool ExecuteAction(TBasicAction* Action) { return false; }
+  virtual bool UpdateAction(TBasicAction* Action) { return false; }
+  virtual void FocusControl(Integer AItemIndex, bool& Done) { Done = false; }
+  virtual void RefreshExternalData() {}
+  virtual void RestoreDataSetPos() {}
+  virtual void SaveDataSetPos() {}
+  virtual void SetFocus() {}
+  virtual bool IsDisplayFormatDefined(Integer AItemIndex, bool AIgnoreSimpleCurrency) {
+    return GetItemTextStored(AItemIndex);
+  }
+  virtual void StorageLoadedHook() {}
+  virtual bool IsDetailFocusSyncNeeded() { return false; }
+  virtual void DataScrolled() { CheckFocusedRecord(); }
+  virtual void SummaryChanged(bool ARedrawOnly) { FDataControllerInfo->RefreshSummary(ARedrawOnly); }
+  virtual void CustomDataSourceChanged() {}
+  virtual bool IsGridStructureChanged() { return FProvider->IsGridMode() && FStructureChanged; }
+  void LockGridModeNotify() { ++FLockGridModeNotifyCount; }
+  void UnlockGridModeNotify() { --FLockGridModeNotifyCount; }
+  bool IsDataLoading() const { return FProvider->LockCount() > 0; }
+  // Deletes the records of the list (sorted, duplicates removed) through the provider.
+  void DeleteRecordList(std::vector<Integer> AList);
+  void DeleteSelection();
+
+  // Update brackets.
+  void BeginUpdate();
+  void EndUpdate();
+  void BeginFullUpdate() { BeginUpdate(); }
+  void EndFullUpdate() { EndUpdate(); }
+  void BeginUpdateFields() { ++FLockUpdateFieldsCount; }
+  void EndUpdateFields();
+  void LockDataChangedNotify() { ++FDataChangedLockCount; }
+  void UnlockDataChangedNotify() { --FDataChangedLockCount; }
+  bool DataChangedNotifyLocked() const { return FDataChangedLockCount > 0; }
+  void SaveKeys();
+  void RestoreKeys();
+  void Change(TvxDataControllerChanges AChanges);
+  Integer LockCount() const;
+  bool IsRowInfoValid() const;
+
+  // Items and fields.
+  void UpdateItems(bool AUpdateFields);
+  void UpdateStructure(bool AUpdateFields);
+  TvxValueTypeClass GetItemValueTypeClass(Integer AItemIndex);
+  TvxCustomDataField* GetItemField(Integer AItemIndex);
+  void CheckItemRange(Integer AItemIndex);
+  void CheckRecordRange(Integer ARecordIndex);
+
+  // Records.
+  Integer RecordCount() { return GetRecordCount(); }
+  Integer AppendRecord();
+  Integer InsertRecord(Integer ARecordIndex);
+  void DeleteRecord(Integer ARecordIndex);
+  Integer FilteredRecordCount() const;
+  bool IsNewItemRecord(Integer ARecordIndex) const;
+
+  // Rows, focus and selection.
+  Integer RowCount() const;
+  TvxRowInfo GetRowInfo(Integer ARowIndex);
+  Integer GetRowIndexByRecordIndex(Integer ARecordIndex, bool AMakeVisible);
+  Integer GetNearestRowIndex(Integer ARowIndex);
+  Variant GetRowValue(const TvxRowInfo& ARowInfo, Integer AItemIndex);
+  String GetRowDisplayText(const TvxRowInfo& ARowInfo, Integer& AItemIndex);
+  Integer MakeRecordVisible(Integer ARecordIndex) { return GetRowIndexByRecordIndex(ARecordIndex, true); }
+  Variant GetRowId(Integer ARowIndex) { return Variant(static_cast<int>(ARowIndex)); }
+  Integer GetFocusedRowIndex() const;
+  void SetFocusedRowIndex(Integer Value);
+  void ChangeFocusedRowIndex(Integer ARowIndex) { SetFocusedRowIndex(ARowIndex); }
+  Integer GetFocusedRecordIndex() const;
+  void ChangeFocusedRecordIndex(Integer ARecordIndex);
+  bool FocusSelectedRow(Integer ASelectedIndex);
+  void FocusNearestRecord();
+  Integer GetSelectedCount() const;
+  Integer GetSelectedRowIndex(Integer AIndex) const;
+  void ChangeRowSelection(Integer ARowIndex, bool ASelection);
+  void ClearSelection();
+  void SyncSelected(bool ASelected);
+  void SyncSelectionFocusedRecord();
+  void CheckSelectionAndBookmark(Integer ARecordIndex);
+  void UpdatePrevSelectionInfo();
+  bool NewItemRowFocused() const { return FNewItemRowFocused; }
+  void SetNewItemRowFocused(bool Value);
+  bool UseNewItemRowForEditing() const { return FUseNewItemRowForEditing; }
+  void SetUseNewItemRowForEditing(bool Value) { FUseNewItemRowForEditing = Value; }
+  bool IsEditing();
+  bool IsBookmarkAvailable() const { return FBookmarkRecordIndex != -1; }
+  Integer BookmarkRecordIndex() const { return FBookmarkRecordIndex; }
+  void SaveBookmark();
+  void GotoBookmark();
+  void ClearBookmark();
+  bool StoreBookmark();
+  Integer NearestRecordIndex() const { return FNearestRecordIndex; }
+  void SetNearestRecordIndex(Integer Value) { FNearestRecordIndex = Value; }
+
+  // Sorting.
+  void ChangeSorting(Integer AItemIndex, TvxDataSortOrder ASortOrder);
+  void ClearSorting();
+  TvxDataSortOrder GetItemSortOrder(Integer AItemIndex);
+  Integer CompareTextByOptions(const Variant& V1, const Variant& V2);
+
+  // Listeners.
+  void AddDataChangedListener(TObject* AInstance, const TNotifyEvent& ADataChangedEvent);
+  void RemoveDataChangedListener(TObject* AInstance);
+  TvxDataListenerLink* AddListenerLink();
+  void RemoveListenerLink(TvxDataListenerLink* ALink);
+
+  // Properties.
+  bool Active() const { return FActive; }
+  TComponent* Owner() const { return FOwner; }
+  TvxDataControllerOptions Options() const { return FOptions; }
+  void SetOptions(TvxDataControllerOptions Value);
+  bool MultiSelect() const { return FMultiSelect; }
+  void SetMultiSelect(bool Value) { FMultiSelect = Value; }
+  TvxCustomDataSource* CustomDataSource() const;
+  void SetCustomDataSource(TvxCustomDataSource* Value);
+  void SetOnFilterRecord(const TvxDataFilterRecordEvent& Value);
+  TvxDataStorage* DataStorage() const { return FDataStorage.get(); }
+  // The internal field that keeps each record's data-source handle (provider mode).
+  TvxCustomDataField* RecordHandlesField() const { return FRecordHandlesField; }
+  TvxCustomDataFieldList* Fields() const { return FFields.get(); }
+  TvxCustomDataProvider* Provider() const { return FProvider.get(); }
+  TvxCustomDataControllerInfo* DataControllerInfo() const { return FDataControllerInfo.get(); }
+  TvxDataControllerSearch* Search() const { return FSearch.get(); }
+  TvxDataFilterCriteria* Filter() const { return FFilter.get(); }
+  TvxDataSummary* Summary() const { return FSummary.get(); }
+  TvxDataControllerGroups* Groups() const { return FGroups.get(); }
+  TvxDataFilterList* Filters() const { return FFilters.get(); }
+  // The master/detail relations, created on first use.
+  TvxCustomDataRelationList* Relations();
+  virtual void RelationChanged(TvxCustomDataRelation* ARelation);
+  virtual Integer GetDefaultActiveRelationIndex() { return 0; }
+  bool Destroying() const { return FDestroying; }
+  bool InNotifyControl() const { return FInNotifyControl; }
+  bool InDeleteSelection() const { return FInDeleteSelection; }
+  // Keys are saved: the selection waits for RestoreKeys to find its records again.
+  bool KeysSaved() const { return FSaveObjectLockCount > 0; }
+  bool IncrementalSearching() const { return FIncrementalSearching; }
+  const String& IncrementalSearchText() const { return FIncrementalSearchText; }
+  TvxCustomDataField* IncrementalSearchField() const { return FIncrementalSearchField; }
+  void SetIncrementalSearchState(bool ASearching, const String& AText) {
+    FIncrementalSearching = ASearching;
+    FIncrementalSearchText = AText;
+  }
+  void SetIncrementalSearchField(TvxCustomDataField* AField) { FIncrementalSearchField = AField; }
+  bool GroupingChangedFlag() const { return FGroupingChanged; }
+  void SetGroupingChangedFlag() { FGroupingChanged = true; }
+  bool SortingChangedFlag() const { return FSortingChanged; }
+  bool FilterChangedFlag() const { return FFilterChanged; }
+  bool CheckFocusingAfterFilterNeeded() const { return FCheckFocusingAfterFilterNeeded; }
+  bool LoadedStorageFlag() const { return FLoadedStorage; }
+  void ClearNotifyFlags();
+  void ClearLoadedStorageFlag() { FLoadedStorage = false; }
+  void ConvertFilterCheckToChanged();
+  // Tells the control that the groups are about to be rebuilt.
+  void NotifyGroupingChanging();
+  void SetSortingChangedFlag() { FSortingChanged = true; }
+
+  TvxDataControllerNotifyEvent OnAfterCancel, OnAfterDelete, OnAfterInsert, OnAfterPost, OnBeforeCancel;
+  TvxDataDetailExpandedEvent OnBeforeDelete;
+  TvxDataControllerNotifyEvent OnBeforeInsert, OnBeforePost;
+  TvxDataDetailExpandingEvent OnDetailExpanding, OnDetailCollapsing;
+  TvxDataDetailExpandedEvent OnDetailExpanded, OnDetailCollapsed;
+  TvxDataDetailExpandedEvent OnNewRecord;
+  TvxDataControllerCompareEvent OnCompare;
+  TNotifyEvent OnDataChanged;
+  TNotifyEvent OnGroupingChanged, OnSortingChanged;
+  TvxDataRecordChangedEvent OnRecordChanged;
+  TvxUpdateControlEvent OnUpdateControl;
+  const TvxDataFilterRecordEvent& OnFilterRecord() const { return FOnFilterRecord; }
+
+ protected:
+  void CheckChanges();
+  void DispatchChanges();
+  void NotifyControl(std::unique_ptr<TvxUpdateControlInfo> AInfo);
+  void NotifyDataChange();
+  void NotifyFocusChanged();
+  void NotifySelectionChanged();
+  void LoadRecordsFromProvider();
+  bool UsesRecordIds() { return IsUnboundMode() && NeedsRecordIds(); }
+  void ShiftRecordIndexesAfterDelete(Integer ARecordIndex);
+
+ private:
+  friend class TvxCustomDataProvider;
+  friend class TvxCustomDataControllerInfo;
+  struct TListenerEntry {
+    TObject* Instance;
+    TNotifyEvent Event;
+  };
+
+  bool FActive = false;
+  Integer FBookmarkRecordIndex = -1;
+  bool FDataChangedFlag = false;
+  Integer FDataChangedLockCount = 0;
+  TvxDataControllerChanges FChanges;
+  bool FCheckFocusingAfterFilterNeeded = false;
+  std::vector<TListenerEntry> FDataChangedListeners;
+  bool FDataChangePending = false;  // FDataChangeInfo holds a change not yet reported
+  bool FDestroying = false;
+  bool FGroupingChanged = false;
+  bool FLoadedStorage = false;
+  bool FFilterChanged = false;
+  bool FFocusedSelected = true;
+  TvxCustomDataField* FIncrementalSearchField = nullptr;
+  bool FIncrementalSearching = false;
+  String FIncrementalSearchText;
+  bool FInLoadStorage = false;
+  bool FInNotifyControl = false;
+  bool FInOnSortingChanged = false;
+  Integer FLockUpdateFieldsCount = 0;
+  bool FUpdateFieldsFlag = false;
+  Integer FNewItemRecordIndex = 0;
+  bool FNewItemRowFocused = false;
+  bool FMultiSelect = false;
+  TvxDataControllerOptions FOptions = vxDefaultDataControllerOptions;
+  TComponent* FOwner;
+  TvxDataSelectionChangedInfo FPrevSelectionChangedInfo, FSelectionChangedInfo;
+  TvxCustomDataField* FRecordHandlesField = nullptr;
+  std::unique_ptr<TvxSaveObject> FSaveObject;
+  Integer FSaveObjectLockCount = 0;
+  bool FSortingChanged = false;
+  bool FStructureChanged = false;
+  bool FStructureRecreated = false;
+  bool FUpdateItems = false;
+  bool FUseNewItemRowForEditing = false;
+  TvxDataChangeInfo FDataChangeInfo;
+  Integer FNearestRecordIndex = -1;
+  TvxDataFilterRecordEvent FOnFilterRecord;
+  std::vector<TvxDataListenerLink*> FListenerLinks;
+  Integer FLockGridModeNotifyCount = 0;
+  bool FInDeleteSelection = false;
+
+  std::unique_ptr<TvxDataStorage> FDataStorage;
+  std::unique_ptr<TvxDataControllerGroups> FGroups;
+  std::unique_ptr<TvxCustomDataFieldList> FFields;
+  std::unique_ptr<TvxDataFilterList> FFilters;
+  std::unique_ptr<TvxDataFilterCriteria> FFilter;
+  std::unique_ptr<TvxDataControllerSearch> FSearch;
+  std::unique_ptr<TvxDataSummary> FSummary;
+  std::unique_ptr<TvxCustomDataProvider> FProvider;
+  std::unique_ptr<TvxCustomDataControllerInfo> FDataControllerInfo;
+  std::unique_ptr<TvxDataControllerNotifier> FNotifier;
+  std::unique_ptr<TvxCustomDataRelationList> FRelations;
+};
+
+// Direct field access for the owning control.
+class TvxCustomDataHelper {
+ public:
+  static TvxValueDef* GetValueDef(TvxCustomDataField* AField) { return AField->ValueDef(); }
+  static void SetTextStored(TvxCustomDataField* AField, bool ATextStored);
+};
+
+extern const TUnitInfo vxCustomDataUnit;

@@ -1,0 +1,6 @@
+// The page control's start-up list.
+#pragma once
+
+#include "SysInit.h"
+
+extern const TUnitList SuitePageControlUnits;

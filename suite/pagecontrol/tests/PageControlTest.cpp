@@ -1,0 +1,168 @@
+// The page control: page switching and its events, hiding and removing pages, page order.
+#include "PageControlTestSupport.h"
+
+#include "Streaming.h"
+#include "SysUtils.h"
+
+using namespace pc_test;
+
+namespace {
+
+struct PageControlTest : TTabFormFixture {
+  TvxPageControl* P = nullptr;
+  TvxTabSheet* S[3] = {};
+  std::vector<std::string> Log;
+  bool AllowPage = true;
+  void SetUp() override {
+    TTabFormFixture::SetUp();
+    P = AddTabControl<TvxPageControl>({0, 0, 300, 180});
+    const wchar_t* names[] = {L"One", L"Two", L"Three"};
+    for (int i = 0; i < 3; ++i) {
+      S[i] = new TvxTabSheet(Form);
+      S[i]->SetCaption(names[i]);
+      S[i]->SetPageControl(P);
+    }
+    P->OnChanging = [this](TObject*, bool&) { Log.push_back("changing"); };
+    P->OnPageChanging = [this](TObject*, TvxTabSheet* Page, bool& A) {
+      Log.push_back("page changing " + std::to_string(Page ? Page->PageIndex() : -1));
+      A = AllowPage;
+    };
+    P->OnChange = [this](TObject*) { Log.push_back("change"); };
+    Pump(20);
+  }
+};
+
+}  // namespace
+
+TEST_F(PageControlTest, FirstSheetBecomesActiveAndShown) {
+  EXPECT_EQ(P->PageCount(), 3);
+  EXPECT_EQ(P->ActivePage(), S[0]);
+  EXPECT_TRUE(S[0]->Visible());
+  EXPECT_FALSE(S[1]->Visible());
+  EXPECT_EQ(P->Tabs()->Get(2), L"Three");
+  EXPECT_EQ(P->TabCount(), 3);
+}
+
+TEST_F(PageControlTest, UserSelectionFiresChangingPageChangingAndOneChange) {
+  P->SelectTabByIndex(1);
+  EXPECT_EQ(Log, (std::vector<std::string>{"changing", "page changing 1", "change"}));
+  EXPECT_EQ(P->ActivePage(), S[1]);
+  EXPECT_TRUE(S[1]->Visible());
+  EXPECT_FALSE(S[0]->Visible());
+  // A veto in OnPageChanging keeps the page and fires no change.
+  Log.clear();
+  AllowPage = false;
+  P->SelectTabByIndex(2);
+  EXPECT_EQ(Log, (std::vector<std::string>{"changing", "page changing 2"}));
+  EXPECT_EQ(P->ActivePage(), S[1]);
+  EXPECT_EQ(P->TabIndex(), 1);
+}
+
+TEST_F(PageControlTest, ActivePageInCodeSkipsOnChangingAndIgnoresOtherControlsPages) {
+  P->SetActivePage(S[2]);
+  EXPECT_EQ(Log, (std::vector<std::string>{"page changing 2", "change"}));
+  EXPECT_EQ(P->TabIndex(), 2);
+  EXPECT_EQ(P->ActivePageIndex(), 2);
+  auto* other = AddTabControl<TvxPageControl>({0, 190, 300, 260});
+  auto* foreign = new TvxTabSheet(Form);
+  foreign->SetPageControl(other);
+  Log.clear();
+  P->SetActivePage(foreign);
+  EXPECT_TRUE(Log.empty());
+  EXPECT_EQ(P->ActivePage(), S[2]);
+  P->SetActivePageIndex(7);  // out of range: no page
+  EXPECT_EQ(P->ActivePage(), nullptr);
+  EXPECT_EQ(P->TabIndex(), -1);
+}
+
+TEST_F(PageControlTest, HidingTheActiveTabShowsTheNextVisiblePage) {
+  P->SetActivePage(S[1]);
+  S[1]->SetTabVisible(false);
+  EXPECT_EQ(P->ActivePage(), S[2]);
+  EXPECT_TRUE(S[2]->Visible());
+  S[2]->SetTabVisible(false);  // no page after it: the last visible one
+  EXPECT_EQ(P->ActivePage(), S[0]);
+  EXPECT_EQ(P->TabCount(), 1);
+  // Selecting a hidden tab selects nothing in a page control.
+  P->SelectTabByIndex(1);
+  EXPECT_EQ(P->TabIndex(), -1);
+  EXPECT_EQ(P->ActivePage(), nullptr);
+}
+
+TEST_F(PageControlTest, RemovingTheActivePageActivatesTheNextOrThePrevious) {
+  P->SetActivePage(S[1]);
+  delete S[1];
+  EXPECT_EQ(P->PageCount(), 2);
+  EXPECT_EQ(P->ActivePage(), S[2]);
+  EXPECT_EQ(P->Tabs()->Count(), 2);
+  EXPECT_EQ(S[2]->PageIndex(), 1);
+  S[2]->SetPageControl(nullptr);  // the last page: the one before it
+  EXPECT_EQ(P->ActivePage(), S[0]);
+  EXPECT_EQ(S[2]->PageIndex(), -1);
+  EXPECT_EQ(S[2]->Parent(), nullptr);
+  delete S[2];
+}
+
+TEST_F(PageControlTest, PageIndexMovesPageAndTabAndRefusesBadIndexes) {
+  P->SetActivePage(S[0]);
+  Log.clear();
+  S[0]->SetPageIndex(2);
+  EXPECT_TRUE(Log.empty());
+  EXPECT_EQ(P->Pages(2), S[0]);
+  EXPECT_EQ(P->Tabs()->Get(2), L"One");
+  EXPECT_EQ(P->Tabs()->Get(0), L"Two");
+  EXPECT_EQ(P->TabIndex(), 2);
+  EXPECT_EQ(S[0]->Tab(), P->Tabs()->Tab(2));
+  for (Integer bad : {3, -1}) {
+    try {
+      S[1]->SetPageIndex(bad);
+      ADD_FAILURE() << bad;
+    } catch (EListError& E) {
+      EXPECT_EQ(E.Message(), Format(L"%d is an invalid PageIndex value.  PageIndex must be between 0 and %d", {bad, 2}));
+    }
+  }
+  EXPECT_EQ(S[1]->PageIndex(), 0);
+}
+
+TEST_F(PageControlTest, SheetTextAndEnabledReachTheTab) {
+  S[1]->SetCaption(L"Renamed");
+  EXPECT_EQ(P->Tabs()->Get(1), L"Renamed");
+  S[1]->SetEnabled(false);
+  EXPECT_FALSE(P->Tabs()->Tab(1)->Enabled());
+  EXPECT_EQ(P->FindNextPage(S[0], true, true), S[2]);   // a disabled page is passed over
+  EXPECT_EQ(P->FindNextPage(S[2], true, true), S[0]);   // circular
+  EXPECT_EQ(P->FindNextPageEx(S[2], true, false, true), nullptr);
+  EXPECT_EQ(P->FindNextPage(nullptr, false, false), S[2]);
+  P->SelectNextPage(true);
+  EXPECT_EQ(P->ActivePage(), S[2]);
+}
+
+TEST_F(PageControlTest, SheetRefusesAParentThatIsNotAPageControl) {
+  auto* s = new TvxTabSheet(Form);
+  EXPECT_THROW(s->SetParent(Form), EAbort);
+  EXPECT_EQ(s->PageControl(), nullptr);
+  s->SetParent(P);
+  EXPECT_EQ(s->PageControl(), P);
+  EXPECT_EQ(P->PageCount(), 4);
+}
+
+TEST_F(PageControlTest, FormStreamKeepsPagesActivePageAndClientRectangle) {
+  P->SetName(L"Pages");
+  P->SetBounds(0, 0, 696, 193);
+  for (int i = 0; i < 3; ++i) S[i]->SetName(L"Sheet" + std::to_wstring(i));
+  P->SetActivePage(S[1]);
+  Form->SetName(L"StreamForm");
+  const String text = ComponentToText(Form);
+  EXPECT_NE(text.find(L"ClientRectTop = "), String::npos);
+  EXPECT_NE(text.find(L"ActivePage = Sheet1"), String::npos);
+  EXPECT_NE(text.find(L"object Sheet2: TvxTabSheet"), String::npos);
+  TForm* copy = TCustomForm::Create<TForm>(nullptr);
+  TextToComponent(text, copy);
+  auto* p = dynamic_cast<TvxPageControl*>(copy->FindComponent(L"Pages"));
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->PageCount(), 3);
+  EXPECT_EQ(p->ActivePageIndex(), 1);
+  EXPECT_EQ(p->Tabs()->Get(2), L"Three");
+  EXPECT_EQ(p->TabIndex(), 1);
+  delete copy;
+}
