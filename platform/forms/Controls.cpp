@@ -997,7 +997,8 @@ TWinControl::TWinControl(TComponent* AOwner)
 }
 
 TWinControl::~TWinControl() {
-  if (FParent && FHandle) {
+  // Also without a window: the form and the screen may still name this control.
+  if (FParent) {
     if (auto* f = GetParentForm(this)) f->DefocusControl(this, true);
   }
   if (FHandle) {

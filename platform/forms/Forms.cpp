@@ -494,6 +494,9 @@ void TCustomForm::SetFocus() {
 void TCustomForm::DefocusControl(TWinControl* Control, bool Removing) {
   if (Removing && FFocusedControl && Control->ContainsControl(FFocusedControl))
     FFocusedControl = Control->Parent();
+  // The screen must not keep a control that is going away as its active one.
+  if (Removing && Screen && Screen->FActiveControl && Control->ContainsControl(Screen->FActiveControl))
+    Screen->FActiveControl = nullptr;
   if (FActiveControl && Control->ContainsControl(FActiveControl)) {
     FActiveControl = nullptr;
     if (FActive && !ComponentState().Contains(csDestroying) && FHandle && !Removing)
