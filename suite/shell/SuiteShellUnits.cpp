@@ -3,7 +3,6 @@
 #include "SuiteCoreUnits.h"
 #include "vxShellCommon.h"
 #include "vxShellListView.h"
-#include "vxShellTreeView.h"
 
 namespace {
 const TUnitList* const Needs[] = {&SuiteCoreUnits};
@@ -11,7 +10,6 @@ const TUnitList* const Needs[] = {&SuiteCoreUnits};
 const TUnitInfo* const Units[] = {
     &vxShellCommonUnit,
     &vxShellListViewUnit,
-    &vxShellTreeViewUnit,
 };
 }  // namespace
 
