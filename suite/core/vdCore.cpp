@@ -254,3 +254,14 @@ AnsiString vdWideToAnsiString(const String& W, UINT ACodePage, Integer ALength) 
 }
 
 const TUnitInfo vdCoreUnit = {L"vdCore", InitCore, FinCore};
+
+void vdRegisterResourceStrings(const String& AProductName, std::span<const TvdResourceStringEntry> AEntries) {
+  vdGetResourceStringsRepository()->RegisterProduct(AProductName, [AEntries](TvdProductResourceStrings* AProduct) {
+    for (const TvdResourceStringEntry& e : AEntries) AProduct->Add(e.Name, e.Rec);
+  });
+}
+
+void vdUnregisterResourceStrings(const String& AProductName, std::span<const TvdResourceStringEntry> AEntries) {
+  vdGetResourceStringsRepository()->UnRegisterProduct(AProductName);
+  for (const TvdResourceStringEntry& e : AEntries) e.Rec->Text = e.Text;
+}

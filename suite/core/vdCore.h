@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <bitset>
 #include <functional>
+#include <span>
 #include <memory>
 #include <vector>
 
@@ -35,6 +36,13 @@ class TvdProductResourceStrings;
 
 // Adds a product's strings with TvdProductResourceStrings::Add.
 using TvdAddResourceStringsProcedure = std::function<void(TvdProductResourceStrings* AProduct)>;
+
+// One string of a product's table: its name, its record and its built-in text.
+struct TvdResourceStringEntry {
+  const wchar_t* Name;
+  TResStringRec* Rec;
+  const wchar_t* Text;
+};
 // (name, address of the resource-string record)
 using TvdLocalizationTranslateResStringEvent =
     std::function<void(const String& AResStringName, Pointer AResString)>;
@@ -203,3 +211,9 @@ void vdSetOSFlags(DWORD APlatformId, DWORD AMajor, DWORD AMinor);
 DWORD vdOSMajorVersion();
 
 extern const TUnitInfo vdCoreUnit;
+
+// Registers a product whose strings are the table's entries, in table order.
+void vdRegisterResourceStrings(const String& AProductName, std::span<const TvdResourceStringEntry> AEntries);
+// Unregisters the product and gives every record its built-in text back, so a translation
+// does not outlive the product.
+void vdUnregisterResourceStrings(const String& AProductName, std::span<const TvdResourceStringEntry> AEntries);

@@ -2,11 +2,7 @@
 
 namespace {
 
-struct TEntry {
-  const wchar_t* Name;
-  TResStringRec* Rec;
-  const wchar_t* Text;
-};
+using TEntry = TvdResourceStringEntry;
 
 }  // namespace
 
@@ -44,16 +40,9 @@ const TEntry GEntries[] = {
 
 const wchar_t* const CProductName = L"TarvixDataController";
 
-void AddDataControllerStrings(TvdProductResourceStrings* AProduct) {
-  for (const TEntry& e : GEntries) AProduct->Add(e.Name, e.Rec);
-}
+void InitDataConsts() { vdRegisterResourceStrings(CProductName, GEntries); }
 
-void InitDataConsts() { vdGetResourceStringsRepository()->RegisterProduct(CProductName, AddDataControllerStrings); }
-
-void FinDataConsts() {
-  vdGetResourceStringsRepository()->UnRegisterProduct(CProductName);
-  for (const TEntry& e : GEntries) e.Rec->Text = e.Text;
-}
+void FinDataConsts() { vdUnregisterResourceStrings(CProductName, GEntries); }
 
 }  // namespace
 

@@ -16,7 +16,7 @@ extern TResStringRec vxSDBDetailFilterControllerNotFound;
 extern TResStringRec vxSDBNotInGridMode;
 extern TResStringRec vxSDBKeyFieldNotFound;
 
-// The original text of a data-controller string, not any translation of it (stream
+// The built-in text of a data-controller string, not any translation of it (stream
 // errors are reported with the program's own texts).
 String vxDataOriginalText(const TResStringRec& ARec);
 

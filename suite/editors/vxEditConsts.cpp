@@ -109,11 +109,7 @@ TResStringRec vxSSpinEditInvalidNumericValue(L"Invalid numeric value");
 
 namespace {
 
-struct TEntry {
-  const wchar_t* Name;
-  TResStringRec* Rec;
-  const wchar_t* Text;
-};
+using TEntry = TvdResourceStringEntry;
 
 const TEntry GEntries[] = {
     {L"vxSEditButtonCancel", &vxSEditButtonCancel, L"Cancel"},
@@ -244,17 +240,9 @@ const TEntry GEntries[] = {
 
 const wchar_t* const CProductName = L"TarvixEditors Library";
 
-void AddStrings(TvdProductResourceStrings* AProduct) {
-  for (const TEntry& e : GEntries) AProduct->Add(e.Name, e.Rec);
-}
+void InitUnit() { vdRegisterResourceStrings(CProductName, GEntries); }
 
-void InitUnit() { vdGetResourceStringsRepository()->RegisterProduct(CProductName, AddStrings); }
-
-// Unregistering drops any translation: the records get their built-in texts back.
-void FinUnit() {
-  vdGetResourceStringsRepository()->UnRegisterProduct(CProductName);
-  for (const TEntry& e : GEntries) e.Rec->Text = e.Text;
-}
+void FinUnit() { vdUnregisterResourceStrings(CProductName, GEntries); }
 
 }  // namespace
 

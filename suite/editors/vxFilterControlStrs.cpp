@@ -36,11 +36,7 @@ TResStringRec vxSFilterControlDialogFileFilter(L"Filters (*.flt)|*.flt");
 
 namespace {
 
-struct TEntry {
-  const wchar_t* Name;
-  TResStringRec* Rec;
-  const wchar_t* Text;
-};
+using TEntry = TvdResourceStringEntry;
 
 const TEntry GEntries[] = {
     {L"vxSFilterBoolOperatorAnd", &vxSFilterBoolOperatorAnd, L"AND"},
@@ -81,17 +77,9 @@ const TEntry GEntries[] = {
 
 const wchar_t* const CProductName = L"TarvixFilterControl";
 
-void AddStrings(TvdProductResourceStrings* AProduct) {
-  for (const TEntry& e : GEntries) AProduct->Add(e.Name, e.Rec);
-}
+void InitUnit() { vdRegisterResourceStrings(CProductName, GEntries); }
 
-void InitUnit() { vdGetResourceStringsRepository()->RegisterProduct(CProductName, AddStrings); }
-
-// Unregistering drops any translation: the records get their built-in texts back.
-void FinUnit() {
-  vdGetResourceStringsRepository()->UnRegisterProduct(CProductName);
-  for (const TEntry& e : GEntries) e.Rec->Text = e.Text;
-}
+void FinUnit() { vdUnregisterResourceStrings(CProductName, GEntries); }
 
 }  // namespace
 

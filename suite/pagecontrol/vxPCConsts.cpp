@@ -15,11 +15,7 @@ TResStringRec svxPCAllowRotateError(L"%s style does not support rotation of tabs
 
 namespace {
 
-struct TEntry {
-  const wchar_t* Name;
-  TResStringRec* Rec;
-  const wchar_t* Text;
-};
+using TEntry = TvdResourceStringEntry;
 
 // Registration order of the product's strings.
 const TEntry GEntries[] = {
@@ -41,16 +37,9 @@ const TEntry GEntries[] = {
 
 const wchar_t* const CProductName = L"TarvixPageControl";
 
-void AddPageControlStrings(TvdProductResourceStrings* AProduct) {
-  for (const TEntry& e : GEntries) AProduct->Add(e.Name, e.Rec);
-}
+void InitPCConsts() { vdRegisterResourceStrings(CProductName, GEntries); }
 
-void InitPCConsts() { vdGetResourceStringsRepository()->RegisterProduct(CProductName, AddPageControlStrings); }
-
-void FinPCConsts() {
-  vdGetResourceStringsRepository()->UnRegisterProduct(CProductName);
-  for (const TEntry& e : GEntries) e.Rec->Text = e.Text;
-}
+void FinPCConsts() { vdUnregisterResourceStrings(CProductName, GEntries); }
 
 }  // namespace
 

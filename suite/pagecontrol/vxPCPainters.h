@@ -469,7 +469,7 @@ TColor HsbToColor(long double AHue, long double ASaturation, long double ABright
 TColor LightenColor(TColor AColor, Integer APercent);
 TColor LightButtonFaceColor();
 // One-pixel lines on the given sides of R, each moving that side in by one; with
-// AExcludeInner the clip becomes the band between the original and the final R.
+// AExcludeInner the clip becomes the band between R as given and R as moved in.
 void DrawBorderLines(TvxCanvas* ACanvas, TRect& R, std::initializer_list<std::pair<TvxBorder, TColor>> ALines,
                      bool AExcludeInner);
 
