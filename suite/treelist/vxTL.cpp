@@ -1309,13 +1309,18 @@ bool TvxTreeListCaption::IsTextStored() const {
 // --- Column options and position ----------------------------------------------------------
 
 TvxTreeListColumnOptions::TvxTreeListColumnOptions(TPersistent* AOwner) : TvxOwnedPersistent(AOwner) {
-  RestoreDefaults();
+  // Set directly: the owning column is still being made.
+  SetDefaults();
 }
 
-void TvxTreeListColumnOptions::RestoreDefaults() {
+void TvxTreeListColumnOptions::SetDefaults() {
   for (Integer i = 0; i < OptionCount; ++i) FValues[i] = true;
   FValues[Hidden] = false;
   FValues[ShowEditButtons] = false;
+}
+
+void TvxTreeListColumnOptions::RestoreDefaults() {
+  SetDefaults();
   if (auto* column = dynamic_cast<TvxTreeListColumn*>(FOwner)) column->Changed();
 }
 

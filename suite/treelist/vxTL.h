@@ -627,6 +627,7 @@ class TvxTreeListColumnOptions : public TvxOwnedPersistent {
   void RestoreDefaults();
 
  private:
+  void SetDefaults();
   bool FValues[OptionCount] = {};
 };
 
