@@ -2774,29 +2774,25 @@ void TvxCustomTreeList::ProcessChanges() {
   if ((FChanges.Contains(tcSelection) || FChanges.Contains(tcFocusedNode)) && !FFocusedNode && FFocusedIndex >= 0 &&
       FFocusedIndex < VisibleCount())
     FFocusedNode = FAbsoluteVisibleItems[FFocusedIndex];
+  // Level images come with the view; the model only takes the request off the batch.
+  FChanges.Exclude(tcImages);
   if (!FDestroying) {
     if (FChanges.Contains(tcFocusedNode)) FireFocusedNodeChanged();
     if (FChanges.Contains(tcSelection) && OnSelectionChanged) OnSelectionChanged(this);
   }
   FChanges.Exclude(tcFocusedNode).Exclude(tcSelection);
-  saved.Exclude(tcFocusedNode).Exclude(tcSelection);
+  saved.Exclude(tcFocusedNode).Exclude(tcSelection).Exclude(tcImages);
   if (FChanges == saved) FChanges.Clear();
   FChangesLocked = false;
   failure.Done = true;
-  if (!FChanges.Empty()) {
-    ProcessChanges();
-    EndUpdate();
-  } else {
-    CancelUpdate();
-  }
+  // A batch that changed while it was processed is processed once more as a whole. The
+  // lock goes without a relayout: relaying out is the caller's business.
+  if (!FChanges.Empty()) ProcessChanges();
+  CancelUpdate();
 }
 
 void TvxCustomTreeList::FireFocusedNodeChanged() {
-  if (FPrevFocusedNode == FFocusedNode) return;
-  TvxTreeListNode* prev = FPrevFocusedNode;
-  // The pair is announced once: the next batch compares against the node announced now.
-  FPrevFocusedNode = FFocusedNode;
-  if (OnFocusedNodeChanged) OnFocusedNodeChanged(this, prev, FFocusedNode);
+  if (FPrevFocusedNode != FFocusedNode && OnFocusedNodeChanged) OnFocusedNodeChanged(this, FPrevFocusedNode, FFocusedNode);
 }
 
 void TvxCustomTreeList::SortNodesIfNeeded() {
