@@ -132,7 +132,13 @@ TvxTreeListNode::~TvxTreeListNode() {
   tl->AddChanges({tcStructure});
   Unlink();
   bool root = IsRoot();
-  tl->EndUpdate();
+  // Releasing the lock may process the batch, whose handlers can raise; nothing may leave
+  // a destructor. Delete and the tree list's own deletions hold an outer lock, so the
+  // batch is processed there and its failures reach their callers.
+  try {
+    tl->EndUpdate();
+  } catch (...) {  // see above: only a bare delete outside any lock comes here
+  }
   if (!root) tl->FireDataChanged();
 }
 
@@ -872,8 +878,7 @@ void TvxTreeListDataController::SetNodeValue(TvxTreeListNode* ANode, Integer AIn
 
 Variant TvxTreeListDataController::GetValue(Integer ARecordIndex, Integer AItemIndex) {
   if (ARecordIndex == -1) return GetNodeValue(FTreeList->FocusedNode(), AItemIndex);
-  FTreeList->BeginUpdate();
-  FTreeList->EndUpdate();
+  // The node list is read current: AbsoluteItems processes pending changes first.
   return GetNodeValue(FTreeList->AbsoluteItems(ARecordIndex), AItemIndex);
 }
 
@@ -2843,7 +2848,9 @@ Integer TvxCustomTreeList::AbsoluteCount() {
 
 TvxTreeListNode* TvxCustomTreeList::AbsoluteItems(Integer AIndex) {
   ProcessChanges();
-  return FAbsoluteItems.at(AIndex);
+  if (AIndex < 0 || AIndex >= static_cast<Integer>(FAbsoluteItems.size()))
+    TList::Error(L"List index out of bounds (%d)", AIndex);
+  return FAbsoluteItems[AIndex];
 }
 
 Integer TvxCustomTreeList::AbsoluteVisibleCount() {
@@ -2853,7 +2860,8 @@ Integer TvxCustomTreeList::AbsoluteVisibleCount() {
 
 TvxTreeListNode* TvxCustomTreeList::AbsoluteVisibleItems(Integer AIndex) {
   ProcessChanges();
-  return FAbsoluteVisibleItems.at(AIndex);
+  if (AIndex < 0 || AIndex >= VisibleCount()) TList::Error(L"List index out of bounds (%d)", AIndex);
+  return FAbsoluteVisibleItems[AIndex];
 }
 
 void TvxCustomTreeList::NodeChanged(TvxTreeListNode* ANode, Integer AColumn) {
@@ -2918,6 +2926,54 @@ Integer TvxCustomTreeList::SelectionCount() const {
   if (FOptionsSelection->MultiSelect || !FFocusedNode) return static_cast<Integer>(FSelection.size());
   return 1;
 }
+
+void TvxCustomTreeList::Subselect(TvxTreeListNode* ANode) {
+  if (!FOptionsSelection->MultiSelect) vxTreeListError(vxGetResString(&svxMultiSelectRequired));
+  if (ANode) ANode->SetSelected(true);
+}
+
+void TvxCustomTreeList::SelectAll() {
+  if (!FOptionsSelection->MultiSelect || AbsoluteVisibleCount() == 0) return;
+  TvxTreeListUpdateScope lock(this);
+  for (TvxTreeListNode* n : std::vector<TvxTreeListNode*>(FAbsoluteVisibleItems)) Select(n);
+}
+
+void TvxCustomTreeList::ClearSelection() {
+  if (FSelection.empty()) return;
+  FSelection.clear();
+  AddChanges({tcSelection});
+}
+
+TvxTreeListNode* TvxCustomTreeList::GetSelections(std::vector<TvxTreeListNode*>& AList) {
+  AList.clear();
+  if (FOptionsSelection->MultiSelect)
+    AList = FSelection;
+  else if (FFocusedNode)
+    AList.push_back(FFocusedNode);
+  return FFocusedNode;
+}
+
+TvxTreeListNode* TvxCustomTreeList::TopNode() { return AbsoluteVisibleCount() > 0 ? FAbsoluteVisibleItems.front() : nullptr; }
+TvxTreeListNode* TvxCustomTreeList::LastNode() { return AbsoluteVisibleCount() > 0 ? FAbsoluteVisibleItems.back() : nullptr; }
+
+void TvxCustomTreeList::GotoBOF() {
+  if (TvxTreeListNode* n = FRoot->getFirstChild()) SetFocusedNode(n);
+}
+
+void TvxCustomTreeList::GotoEOF() {
+  if (TvxTreeListNode* n = vxTreeListLastVisibleDescendant(FRoot->GetLastChild())) SetFocusedNode(n);
+}
+
+void TvxCustomTreeList::GotoNext() {
+  if (FFocusedNode && !IsEOF()) SetFocusedNode(FFocusedNode->GetNextVisible());
+}
+
+void TvxCustomTreeList::GotoPrev() {
+  if (FFocusedNode && !IsBOF()) SetFocusedNode(FFocusedNode->GetPrevVisible());
+}
+
+bool TvxCustomTreeList::IsBOF() { return FFocusedNode && (ProcessChanges(), !FFocusedNode->GetPrevVisible()); }
+bool TvxCustomTreeList::IsEOF() { return FFocusedNode && (ProcessChanges(), !FFocusedNode->GetNextVisible()); }
 
 bool TvxCustomTreeList::IsCancelOperation() {
   if (!FIsCancelOperation && GetAsyncKeyState(VK_ESCAPE) < 0) FIsCancelOperation = true;
@@ -2997,6 +3053,10 @@ TvxTreeListColumn* TvxCustomTreeList::CreateColumn(TvxTreeListBand* ABand) {
   {
     TvxTreeListUpdateScope lock(this);
     auto owned = std::make_unique<TvxTreeListColumn>(nullptr);
+    // Without an owner form the name is the class name from its last capital letter on.
+    String cls = owned->ClassName();
+    size_t last = cls.find_last_of(L"ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+    owned->SetName(last == String::npos ? cls : cls.substr(last));
     owned->SetTreeList(this);
     column = owned.release();
     ClearCalculatedWidths();

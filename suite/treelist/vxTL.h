@@ -1347,6 +1347,26 @@ class TvxCustomTreeList : public TPersistent {
   void Select(TvxTreeListNode* ANode);
   void Deselect(TvxTreeListNode* ANode);
   Integer SelectionCount() const;
+  // Adds ANode to the selection; "Multi select required" without MultiSelect.
+  void Subselect(TvxTreeListNode* ANode);
+  // Every shown node, only with MultiSelect.
+  void SelectAll();
+  void ClearSelection();
+  // The selected nodes (or the focused one without MultiSelect) into AList; answers the
+  // focused node.
+  TvxTreeListNode* GetSelections(std::vector<TvxTreeListNode*>& AList);
+  // Focus moves over the shown nodes.
+  void GotoBOF();
+  void GotoEOF();
+  void GotoNext();
+  void GotoPrev();
+  bool IsBOF();
+  bool IsEOF();
+  void FullCollapse() { FRoot->Collapse(true); }
+  void FullExpand() { FRoot->Expand(true); }
+  // The first and the last shown node, nil when none.
+  TvxTreeListNode* TopNode();
+  TvxTreeListNode* LastNode();
   bool IsCancelOperation();
   bool Destroying() const { return FDestroying; }
   bool HasSortCriteria() const { return !SortColumns.empty() || static_cast<bool>(OnCompare); }

@@ -150,9 +150,8 @@ TEST_F(OperationsFixture, HidingANodeInsideALockRebuildsTheShownList) {
   ASSERT_EQ(tl.AbsoluteVisibleCount(), 2);
   {
     TvxTreeListUpdateScope lock(&tl);
+    // A change without a column: the shown list must still be rebuilt at the release.
     a->SetVisible(false);
-    // Only the column-less change happened: the shown list must still be rebuilt.
-    tl.AddChanges({});
   }
   EXPECT_EQ(tl.VisibleCount(), 1);
   EXPECT_EQ(a->VisibleIndex(), -1);
@@ -204,6 +203,9 @@ TEST_F(OperationsFixture, PublicPropertiesAndGuards) {
   tl.SetFocusedColumn(tl.Columns(1));
   tl.SetFocusedColumn(hidden);
   EXPECT_EQ(tl.FocusedColumn(), tl.Columns(1));
+  EXPECT_EQ(tl.Columns(0)->Name(), L"Column");  // no owner form: from the class name
+  EXPECT_THROW(tl.AbsoluteItems(0), EListError);
+  EXPECT_THROW(tl.AbsoluteVisibleItems(-1), EListError);
   tl.Columns(4)->SetName(L"AccessColumn");
   EXPECT_EQ(tl.ColumnByName(L"accesscolumn"), tl.Columns(4));
   EXPECT_EQ(tl.ColumnByName(L"none"), nullptr);
@@ -292,6 +294,63 @@ TEST(TreeListViewOptions, PreviewActivityAndColumn) {
   EXPECT_EQ(other.Preview()->Column(), ob);
   delete b;
   EXPECT_EQ(p->Column(), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TreeListSelection, SingleAndMultiSelectAndFocusMoves) {
+  TvxTreeList tl;
+  tl.CreateColumn();
+  TvxTreeListNode* a = tl.Add();
+  TvxTreeListNode* a1 = tl.AddChild(a);
+  TvxTreeListNode* b = tl.Add();
+  std::vector<TvxTreeListNode*> list{a};
+  EXPECT_EQ(tl.GetSelections(list), nullptr);  // single select, nothing focused
+  EXPECT_TRUE(list.empty());
+  try {
+    tl.Subselect(a);
+    ADD_FAILURE() << "no exception";
+  } catch (const EvxTreeList& e) {
+    EXPECT_EQ(e.Message(), L"Multi select required");
+  }
+  tl.SelectAll();
+  EXPECT_FALSE(a->Selected());
+  // Focus moves over the shown nodes: a1 is hidden while a is collapsed.
+  tl.GotoBOF();
+  EXPECT_EQ(tl.FocusedNode(), a);
+  EXPECT_TRUE(tl.IsBOF());
+  tl.GotoNext();
+  EXPECT_EQ(tl.FocusedNode(), b);
+  EXPECT_TRUE(tl.IsEOF());
+  tl.FullExpand();
+  EXPECT_FALSE(tl.IsEOF() && tl.IsBOF());
+  tl.GotoPrev();
+  EXPECT_EQ(tl.FocusedNode(), a1);
+  tl.GotoEOF();
+  EXPECT_EQ(tl.FocusedNode(), b);
+  EXPECT_EQ(tl.TopNode(), a);
+  EXPECT_EQ(tl.LastNode(), b);
+  EXPECT_EQ(tl.GetSelections(list), b);
+  EXPECT_EQ(list, (std::vector<TvxTreeListNode*>{b}));
+  tl.FullCollapse();
+  EXPECT_EQ(tl.AbsoluteVisibleCount(), 2);
+  // Multi select.
+  tl.OptionsSelection()->MultiSelect = true;
+  Integer changes = 0;
+  tl.OnSelectionChanged = [&](TObject*) { ++changes; };
+  tl.SelectAll();
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(tl.SelectionCount(), 2);
+  tl.Subselect(a1);
+  EXPECT_EQ(tl.SelectionCount(), 3);
+  tl.GetSelections(list);
+  EXPECT_EQ(list.size(), 3u);
+  a1->Delete();  // a deleted node leaves the selection
+  EXPECT_EQ(tl.SelectionCount(), 2);
+  tl.ClearSelection();
+  EXPECT_EQ(tl.SelectionCount(), 0);
 }
 
 }  // namespace
