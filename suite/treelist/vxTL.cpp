@@ -1704,6 +1704,20 @@ bool TvxTreeListColumn::IsRight() const { return ActuallyVisible() && FPosition-
 // every column, and OnCompare decides for all of them when it is assigned.
 bool TvxTreeListColumn::CanSort() const { return true; }
 
+bool TvxTreeListColumn::CanMoving() const {
+  return FTreeList && FTreeList->OptionsCustomizing()->Get(TvxTreeListOptionsCustomizing::ColumnMoving) &&
+         FOptions->Get(TvxTreeListColumnOptions::Moving);
+}
+
+bool TvxTreeListColumn::CanSizing(TvxTreeListSizingDirection ADirection) const {
+  if (!FTreeList) return false;
+  using C = TvxTreeListOptionsCustomizing;
+  using O = TvxTreeListColumnOptions;
+  if (ADirection == tlsdHorz)
+    return FOptions->Get(O::Sizing) && FTreeList->OptionsCustomizing()->Get(C::ColumnHorzSizing);
+  return FOptions->Get(O::VertSizing) && FTreeList->OptionsCustomizing()->Get(C::ColumnVertSizing);
+}
+
 void TvxTreeListColumn::SetSortOrder(TvxDataSortOrder Value) {
   if (!FOptions->Get(TvxTreeListColumnOptions::Sorting) || !CanSort() || Value == FSortOrder) return;
   FSortOrder = Value;
@@ -2292,6 +2306,19 @@ void TvxTreeListBand::SetFixedKind(TvxTreeListBandFixedKind Value) {
   } else {
     apply();
   }
+}
+
+bool TvxTreeListBand::CanMoving() const {
+  TvxCustomTreeList* tl = TreeList();
+  return tl && FOptions->Moving && tl->OptionsCustomizing()->Get(TvxTreeListOptionsCustomizing::BandMoving);
+}
+
+bool TvxTreeListBand::CanSizing(TvxTreeListSizingDirection ADirection) const {
+  TvxCustomTreeList* tl = TreeList();
+  if (!tl) return false;
+  using C = TvxTreeListOptionsCustomizing;
+  if (ADirection == tlsdHorz) return tl->OptionsCustomizing()->Get(C::BandHorzSizing) && FOptions->Sizing();
+  return FOptions->VertSizing() && tl->OptionsCustomizing()->Get(C::BandVertSizing) && IsBottom();
 }
 
 void TvxTreeListBand::RestoreDefaults() {
@@ -3182,6 +3209,23 @@ void TvxCustomTreeList::AdjustColumnsWidth() {
     b->SetWidth(b->DisplayWidth());
   }
   FOptionsView->FColumnAutoWidth = saved;
+}
+
+void TvxCustomTreeList::MakeDefaultLayout() {
+  {
+    TvxTreeListUpdateScope lock(this);
+    FOptionsView->SetBands(false);
+    while (FBands->Count() > 1) FBands->Delete(FBands->Count() - 1);
+    TvxTreeListBand* band = FBands->Count() == 0 ? FBands->Add() : FBands->Items(0);
+    band->RestoreDefaults();
+    band->SetVisible(true);
+    for (TvxTreeListColumn* c : std::vector<TvxTreeListColumn*>(FColumns)) {
+      c->RestoreDefaults();
+      c->Position()->SetBandIndex(0);
+    }
+  }
+  DesignerModified();
+  FDefaultLayout = true;
 }
 
 void TvxCustomTreeList::SortVisibleColumns() {

@@ -741,6 +741,8 @@ class TvxTreeListColumn : public TComponent {
   bool IsRight() const;
 
   bool CanSort() const;
+  bool CanMoving() const;
+  bool CanSizing(TvxTreeListSizingDirection ADirection) const;
   TvxDataSortOrder SortOrder() const { return FSortOrder; }
   void SetSortOrder(TvxDataSortOrder Value);
   Integer SortIndex() const { return FSortOrder == soNone ? -1 : FSortIndex; }
@@ -969,6 +971,8 @@ class TvxTreeListBand : public TvxInterfacedCollectionItem {
   bool Visible() const { return FVisible; }
   void SetVisible(bool Value);
 
+  bool CanMoving() const;
+  bool CanSizing(TvxTreeListSizingDirection ADirection) const;
   void RestoreDefaults();
   void RestoreWidths();
   // Lays out the band's contents within its display width.
@@ -1324,6 +1328,14 @@ class TvxCustomTreeList : public TPersistent {
   void RestoreColumnsWidths();
   // Every visible column and band takes its display width as its width.
   void AdjustColumnsWidth();
+  // One band with every column in it, all at their defaults.
+  void MakeDefaultLayout();
+  bool DefaultLayout() const { return FDefaultLayout; }
+  void SetDefaultLayout(bool Value) {
+    if (Value) MakeDefaultLayout();
+  }
+  // A change of the layout by hand: the layout is no longer the default one.
+  void DesignerModified() { FDefaultLayout = false; }
   TvxTreeListBands* Bands() const { return FBands.get(); }
   // Every column's and band's calculated width is dropped.
   void ClearCalculatedWidths();
@@ -1456,6 +1468,7 @@ class TvxCustomTreeList : public TPersistent {
   Integer FLockCount = 0;
   Integer FBandAreaWidth = 0;
   Integer FDefaultRowHeight = 0;
+  bool FDefaultLayout = false;
   Integer FExpansionLevel = -1;
   bool FDestroying = false;
   bool FIsCancelOperation = false;

@@ -418,3 +418,39 @@ TEST(TreeListBands, FixedBandsKeepTheirWidthUnderAutoWidth) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TreeListBands, DefaultLayoutAndPermissions) {
+  TvxTreeList tl;
+  Band* a = tl.Bands()->Add();
+  Band* b = tl.Bands()->Add();
+  Col* c1 = tl.CreateColumn(a);
+  Col* c2 = tl.CreateColumn(b);
+  c2->SetWidth(300);
+  c2->SetSortOrder(soAscending);
+  a->SetWidth(400);
+  tl.OptionsView()->SetBands(true);
+  EXPECT_TRUE(c1->CanMoving());
+  EXPECT_TRUE(c1->CanSizing(tlsdHorz));
+  c1->Options()->Set(TvxTreeListColumnOptions::Sizing, false);
+  EXPECT_FALSE(c1->CanSizing(tlsdHorz));
+  EXPECT_TRUE(c1->CanSizing(tlsdVert));
+  tl.OptionsCustomizing()->Set(TvxTreeListOptionsCustomizing::ColumnMoving, false);
+  EXPECT_FALSE(c1->CanMoving());
+  EXPECT_TRUE(a->CanSizing(tlsdHorz));
+  EXPECT_TRUE(a->CanSizing(tlsdVert));  // a bottom band
+  tl.SetDefaultLayout(true);
+  EXPECT_TRUE(tl.DefaultLayout());
+  EXPECT_FALSE(tl.OptionsView()->Bands());
+  ASSERT_EQ(tl.Bands()->Count(), 1);
+  EXPECT_EQ(tl.Bands()->Items(0)->Width(), 0);
+  EXPECT_EQ(c2->Position()->Band(), tl.Bands()->Items(0));
+  EXPECT_EQ(c2->Width(), 100);
+  EXPECT_EQ(c2->SortOrder(), soNone);
+  EXPECT_TRUE(c1->Options()->Get(TvxTreeListColumnOptions::Sizing));
+  tl.DesignerModified();
+  EXPECT_FALSE(tl.DefaultLayout());
+}
+
+}  // namespace
