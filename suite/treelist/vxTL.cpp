@@ -1534,7 +1534,14 @@ TvxTreeListColumn::TvxTreeListColumn(TComponent* AOwner)
   FCaption->OnChange = [this](TObject* Sender) { CaptionChanged(Sender); };
 }
 
-TvxTreeListColumn::~TvxTreeListColumn() { SetTreeList(nullptr); }
+TvxTreeListColumn::~TvxTreeListColumn() {
+  // Leaving the tree list relays it out, whose handlers may raise; nothing may leave a
+  // destructor, and the column is gone from every list before the relayout starts.
+  try {
+    SetTreeList(nullptr);
+  } catch (...) {  // see above
+  }
+}
 
 void TvxTreeListColumn::SetTreeList(TvxCustomTreeList* Value) {
   if (FTreeList == Value) return;
@@ -2011,8 +2018,13 @@ TvxTreeListBand::~TvxTreeListBand() {
   TvxCustomTreeList* tl = TreeList();
   DetachFromStructure();
   // Out of the collection while the band is still whole, so that nothing reads it later.
-  SetCollection(nullptr);
-  if (tl && !tl->Destroying()) tl->LayoutChanged();
+  // The relayout's handlers may raise, which must not leave the destructor; the band is
+  // out of every list by now.
+  try {
+    SetCollection(nullptr);
+    if (tl && !tl->Destroying()) tl->LayoutChanged();
+  } catch (...) {  // see above
+  }
 }
 
 void TvxTreeListBand::DetachFromStructure() {
