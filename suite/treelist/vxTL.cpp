@@ -1860,6 +1860,37 @@ bool TvxTreeListColumn::CanSizing(TvxTreeListSizingDirection ADirection) const {
   return FOptions->Get(O::VertSizing) && FTreeList->OptionsCustomizing()->Get(C::ColumnVertSizing);
 }
 
+Integer TvxTreeListColumn::GetSizingMinWidth() const {
+  return FOptions->Get(TvxTreeListColumnOptions::Sizing) ? IndentWidth() + FMinWidth : Width();
+}
+
+Integer TvxTreeListColumn::GetSizingMaxWidth() const {
+  TvxTreeListBand* band = FPosition->Band();
+  TvxTreeListBandRow* row = FPosition->Row();
+  if (!band || !row || band->Width() == 0) return 32767;
+  Integer r = band->DisplayWidth();
+  bool last = row->Last() == this;
+  for (Integer i = 0; i < row->VisibleItemCount(); ++i) {
+    TvxTreeListColumn* c = row->VisibleItems(i);
+    if (c == this) continue;
+    bool right = c->Position()->VisibleColIndex() > FPosition->VisibleColIndex();
+    r -= right || last ? c->MinWidth() : c->DisplayWidth();
+  }
+  return r;
+}
+
+void TvxTreeListColumn::SetSizeDelta(TvxTreeListSizingDirection ADirection, Integer ADelta) {
+  if (ADelta == 0 || !FTreeList) return;
+  {
+    TvxTreeListUpdateScope lock(FTreeList);
+    if (ADirection == tlsdVert)
+      FPosition->SetLineCount(FPosition->LineCount() + ADelta);
+    else
+      SetDisplayWidth(DisplayWidth() + ADelta);
+  }
+  FTreeList->DesignerModified();
+}
+
 void TvxTreeListColumn::SetSortOrder(TvxDataSortOrder Value) {
   if (!FOptions->Get(TvxTreeListColumnOptions::Sorting) || !CanSort() || Value == FSortOrder) return;
   FSortOrder = Value;

@@ -809,6 +809,11 @@ class TvxTreeListColumn : public TComponent {
   bool CanSort() const;
   bool CanMoving() const;
   bool CanSizing(TvxTreeListSizingDirection ADirection) const;
+  // Sizing by dragging: the narrowest and the widest the column may become, and a drag
+  // applied (horizontal: forced width; vertical: line count).
+  Integer GetSizingMinWidth() const;
+  Integer GetSizingMaxWidth() const;
+  void SetSizeDelta(TvxTreeListSizingDirection ADirection, Integer ADelta);
   TvxDataSortOrder SortOrder() const { return FSortOrder; }
   void SetSortOrder(TvxDataSortOrder Value);
   Integer SortIndex() const { return FSortOrder == soNone ? -1 : FSortIndex; }

@@ -507,3 +507,29 @@ TEST(TreeListColumnStyles, ColumnBandAndTreeListStylesFallBackInTurn) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MainListFixture, SizingByDragging) {
+  TvxTreeListBand* band = tl.Bands()->Items(0);
+  EXPECT_EQ(cols[2]->GetSizingMaxWidth(), 32767);  // the band has no width of its own
+  band->SetWidth(600);
+  tl.LayoutChanged();
+  // Columns to the right may shrink to their minimum, those to the left keep their widths.
+  EXPECT_EQ(cols[2]->GetSizingMaxWidth(), 600 - 100 - 100 - 3 * 20);
+  EXPECT_EQ(cols[5]->GetSizingMaxWidth(), 600 - 5 * 20);  // the last column: all at minimum
+  EXPECT_EQ(cols[2]->GetSizingMinWidth(), 20);
+  cols[2]->Options()->Set(TvxTreeListColumnOptions::Sizing, false);
+  EXPECT_EQ(cols[2]->GetSizingMinWidth(), cols[2]->Width());
+  cols[2]->Options()->Set(TvxTreeListColumnOptions::Sizing, true);
+  cols[1]->SetSizeDelta(tlsdHorz, 40);
+  EXPECT_EQ(cols[0]->DisplayWidth(), 100);
+  EXPECT_EQ(cols[1]->DisplayWidth(), 140);
+  EXPECT_EQ(Sum(DisplayWidths()), 600);
+  cols[1]->SetSizeDelta(tlsdVert, 2);
+  EXPECT_EQ(cols[1]->Position()->LineCount(), 3);
+  cols[1]->SetSizeDelta(tlsdVert, -5);
+  EXPECT_EQ(cols[1]->Position()->LineCount(), 1);
+}
+
+}  // namespace
