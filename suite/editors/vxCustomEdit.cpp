@@ -96,6 +96,8 @@ IvxEditHook* EditHook = nullptr;
 }
 
 IvxEditHook* vxEditHook() { return EditHook; }
+bool GetEditGlobalPaintOption() { return false; }
+TvxEditStyleController* GetDefaultEditStyleController() { return DefaultEditStyleController(); }
 void vxSetEditHook(IvxEditHook* Value) { EditHook = Value; }
 
 TShiftState MouseButtonToShiftState(TMouseButton AButton) {
@@ -290,7 +292,13 @@ void TvxCustomEdit::AfterConstruction() {
 }
 
 std::unique_ptr<TvxCustomEditProperties> TvxCustomEdit::CreateProperties() {
-  return std::make_unique<TvxCustomEditProperties>(this);
+  TObject* p = GetPropertiesClass()->NewInstance(this);
+  auto* r = dynamic_cast<TvxCustomEditProperties*>(p);
+  if (!r) {
+    delete p;
+    throw EvxEditError(L"Not an edit properties class");
+  }
+  return std::unique_ptr<TvxCustomEditProperties>(r);
 }
 
 void TvxCustomEdit::Initialize() {
@@ -368,9 +376,16 @@ TvxCustomEditProperties* TvxCustomEdit::ActiveProperties() const {
   return FProperties.get();
 }
 
+TRect TvxCustomEdit::GetShadowExtent() {
+  const TvxCustomEditViewInfo* vi = ViewInfo();
+  return TRect{vi->ShadowRect.left - vi->Bounds.left, vi->ShadowRect.top - vi->Bounds.top,
+               vi->Bounds.right - vi->ShadowRect.right, vi->Bounds.bottom - vi->ShadowRect.bottom};
+}
+
 bool TvxCustomEdit::IsRepositoryItemAcceptable(TvxEditRepositoryItem* ARepositoryItem) {
   if (!ARepositoryItem) return true;
-  TClass own = FProperties ? FProperties->ClassType() : TvxCustomEditProperties::StaticClass();
+  TClass own = GetPropertiesClass();
+  if (FProperties && FProperties->ClassType()->InheritsFrom(own)) own = FProperties->ClassType();
   return ARepositoryItem->Properties()->ClassType()->InheritsFrom(own);
 }
 
@@ -1216,9 +1231,12 @@ void TvxCustomEdit::Paint() {
     return;
   }
   TvxCanvas* canvas = Canvas();
-  if (!RectVisible(canvas->Handle(), &ViewInfo()->Bounds)) return;
+  TvxCustomEditViewInfo* vi = ViewInfo();
+  if (!RectVisible(canvas->Handle(), &vi->Bounds)) return;
   CheckViewInfo();
-  ViewInfo()->Paint(canvas);
+  // What lies behind a transparent or missing border shows through.
+  vxDrawContainerFrameBackground(canvas, this, vi->Bounds, vi->BorderWidth, vi->BorderRect);
+  vi->Paint(canvas);
 }
 
 void TvxCustomEdit::PaintCopyDraw() {

@@ -56,6 +56,9 @@ class IvxEditHook {
   virtual void KeyPressed(TvxCustomEdit* AEdit, wchar_t AKey) = 0;
 };
 IvxEditHook* vxEditHook();
+// A module-wide painting option; nothing in this program sets it.
+bool GetEditGlobalPaintOption();
+TvxEditStyleController* GetDefaultEditStyleController();
 void vxSetEditHook(IvxEditHook* Value);
 
 // mbLeft -> ssLeft, mbRight -> ssRight, mbMiddle -> ssMiddle.
@@ -257,6 +260,26 @@ class TvxCustomEdit : public TvxContainer {
   virtual void PrepareEditValue(const Variant&, Variant&, bool) {}
   virtual void PrepareDisplayValue(const Variant& AEditValue, Variant& ADisplayValue, bool AEditFocused);
   virtual bool IsEditClass() { return false; }
+  // The properties class the editor creates for itself and accepts from a repository item.
+  virtual TClass GetPropertiesClass() { return TvxCustomEditProperties::StaticClass(); }
+  virtual bool IsInplaceEditing() { return IsInplace(); }
+  // Whether AWnd is a window of this editor (its own, its inner control's or a child's).
+  virtual bool IsChildWindow(HWND AWnd) { return vxIsControlHandle(this, AWnd, true); }
+  // The shown text, where the editor has one; false when it was not taken.
+  virtual bool SetDisplayText(const String&) { return false; }
+  virtual bool EditValueIsStored() { return !VarIsNull(EditValue()); }
+  virtual void AssignInternalEditValue(const Variant& Value) { SetInternalEditValue(Value); }
+  // Spell checking: no spell checker exists here.
+  virtual bool SupportsSpelling() { return false; }
+  virtual void SetIsBarControl(bool Value) { FIsBarControl = Value; }
+  virtual void SpellCheckOperation() {}
+  bool IsBarControl() const { return FIsBarControl; }
+  // The distances between the view info's bounds and its shadow rectangle.
+  TRect GetShadowExtent();
+  bool IsTransparentBackground() { return UsesParentThemeBackground() || IsTransparent(); }
+  void SetFocusToInnerControl() {
+    if (FInnerEdit) FInnerEdit->SafelySetFocus();
+  }
   virtual Integer GetTextBaseLine() { return 0; }
   virtual bool HasTextBaseLine() { return false; }
   // True while destroying, and for editors without an inner edit.
@@ -384,6 +407,7 @@ class TvxCustomEdit : public TvxContainer {
   virtual bool UsesAnchorY() { return false; }
   virtual bool IsTransparent() { return !FIsInplace && FTransparent; }
   virtual bool UsesParentThemeBackground() { return false; }
+  virtual bool SkipButtonPainting(HDC) { return false; }
 
   // Container overrides.
   TvxContainerStyleClass GetStyleClass() override;
@@ -440,6 +464,7 @@ class TvxCustomEdit : public TvxContainer {
   IvxCustomInnerEdit* FInnerEdit = nullptr;
   TWinControl* FInnerEditControl = nullptr;  // owned through the component tree
   WNDPROC FInnerEditDefWindowProc = nullptr;
+  bool FIsBarControl = false;
   bool FIsEditValidated = false;
   bool FIsEditValidating = false;
   bool FIsFirstSetSize = false;

@@ -443,6 +443,19 @@ namespace {
 
 class TvxFilterTextEditHelper : public TvxCustomFilterEditHelper {
   DECLARE_FILTER_EDIT_HELPER(TvxFilterTextEditHelper, TvxCustomFilterEditHelper)
+  TClass GetFilterEditClass() const override { return TvxTextEdit::StaticClass(); }
+  void InitializeProperties(TvxCustomEditProperties* AProperties, TvxCustomEditProperties* AEditProperties,
+                            bool AHasButtons) const override {
+    TvxCustomFilterEditHelper::InitializeProperties(AProperties, AEditProperties, AHasButtons);
+    if (auto* p = dynamic_cast<TvxCustomTextEditProperties*>(AProperties)) {
+      p->SetAutoSelect(true);
+      p->SetHideSelection(true);
+      p->SetViewStyle(vsNormal);
+    }
+  }
+  void SetFilterValue(TvxCustomEdit* AEdit, TvxCustomEditProperties*, const Variant& AValue) const override {
+    AEdit->SetEditValue(AValue);
+  }
 };
 
 void InitTextEdit() {
@@ -1268,14 +1281,6 @@ TvxCustomTextEdit::~TvxCustomTextEdit() {
   if (FFormatListening) GetFormatController()->RemoveListener(this);
 }
 
-std::unique_ptr<TvxCustomEditProperties> TvxCustomTextEdit::CreateProperties() {
-  return std::make_unique<TvxCustomTextEditProperties>(this);
-}
-
-std::unique_ptr<TvxCustomEditProperties> TvxTextEdit::CreateProperties() {
-  return std::make_unique<TvxTextEditProperties>(this);
-}
-
 TClass TvxCustomTextEdit::GetInnerEditClass() { return TvxCustomInnerTextEdit::StaticClass(); }
 
 TvxCustomInnerTextEdit* TvxCustomTextEdit::InnerTextControl() const {
@@ -1412,6 +1417,10 @@ void TvxCustomTextEdit::DoNewLookupDisplayText(const String& AText) {
   if (Properties()->OnNewLookupDisplayText) Properties()->OnNewLookupDisplayText(this, AText);
   if (RepositoryItem() && ActiveProperties()->OnNewLookupDisplayText)
     ActiveProperties()->OnNewLookupDisplayText(this, AText);
+}
+
+bool TvxCustomTextEdit::InternalSupportsSpelling() {
+  return ActiveProperties()->EchoMode() == eemNormal && ActiveProperties()->CanModify();
 }
 
 bool TvxCustomTextEdit::InternalDoEditing() { return ActiveProperties()->GetEditingStyle() != esNoEdit; }
