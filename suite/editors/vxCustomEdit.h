@@ -294,6 +294,8 @@ class TvxCustomEdit : public TvxContainer {
   void CalculateViewInfoAtCursor();
   // The visible index of the button under P, -1 when none.
   Integer GetButtonIndexAt(const TPoint& P);
+  // The visible index of the button pressed while the editor holds the mouse, -1 none.
+  Integer CaptureButtonVisibleIndex() const { return FCaptureButtonVisibleIndex; }
   bool CanUseMouseWheel(TShiftState Shift);
   bool IsClearOrClickKey(Word Key, TShiftState Shift);
   virtual String GetHintText(Integer APart);
@@ -415,7 +417,7 @@ class TvxCustomEdit : public TvxContainer {
   bool RefreshViewInfoAt(const TPoint& P, TvxMouseButton AButton, TShiftState AShift, bool AIsMouseEvent) override;
   TvxContainerStyleValues GetNotPublishedStyleValues() override;
   TvxEditStateColorKind GetEditStateColorKind() override;
-  bool IsNativeStyle() override { return false; }
+  bool IsNativeStyle() override { return TvxCustomEditViewData::IsNativeStyle(Style()->LookAndFeel()); }
   void AlignInnerControl() override;
   void FocusInnerControl() override;
   bool DoInnerControlDefaultHandler(TMessage& Message) override;

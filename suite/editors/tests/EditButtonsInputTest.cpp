@@ -6,6 +6,8 @@
 
 #include "EditTestSurface.h"
 #include "Forms.h"
+#include "vdThemeManager.h"
+#include "vdUxTheme.h"
 #include "vxCustomEdit.h"
 #include "vxFilterControlUtils.h"
 #include "vxTextEdit.h"
@@ -161,6 +163,45 @@ TEST_F(EditButtonsInputTest, ButtonsOnlyAutoWidthEditorKeepsItsRightAnchor) {
   Edit->SetAnchorX(right);
   EXPECT_EQ(Edit->Left() + Edit->Width(), right);
   EXPECT_GT(Edit->Width(), 60);
+}
+
+TEST_F(EditButtonsInputTest, NativeStylePaintsTheSystemThemeInEachState) {
+  Edit->Style()->LookAndFeel()->SetNativeStyle(true);
+  Edit->ShortRefreshContainer(false);
+  if (!Edit->ViewInfo()->NativeStyle) GTEST_SKIP() << "no usable edit theme";
+  TvxCustomEditViewInfo* vi = Edit->ViewInfo();
+  ASSERT_EQ(vi->ButtonCount(), 2);
+  EXPECT_EQ(vi->NativeState, 1);
+  EXPECT_EQ(vi->Buttons(1)->Data.NativePart, 1);
+  EXPECT_EQ(vi->Buttons(1)->Data.NativeState, 1);
+  Mouse(WM_MOUSEMOVE, Centre(1), 0);
+  Mouse(WM_LBUTTONDOWN, Centre(1), MK_LBUTTON);
+  EXPECT_EQ(Edit->ViewInfo()->Buttons(1)->Data.NativeState, 3);  // pressed
+  Mouse(WM_LBUTTONUP, Centre(1), 0);
+  EXPECT_EQ(Clicks, std::vector<Integer>{1});
+  if (GetCapture() == Edit->Handle()) ReleaseCapture();
+
+  // The painted button is the theme's button: compare with the theme drawn directly.
+  Mouse(WM_MOUSEMOVE, POINT{-5, -5}, 0);
+  const TRect b = Edit->ViewInfo()->Buttons(1)->Bounds;
+  const Integer state = Edit->ViewInfo()->Buttons(1)->Data.NativeState;
+  zs_edit_test::Surface painted(Edit->Width(), Edit->Height(), RGB(1, 2, 3));
+  Edit->PaintTo(painted.dc, 0, 0);
+  zs_edit_test::Surface direct(Edit->Width(), Edit->Height(), RGB(1, 2, 3));
+  HTHEME theme = vdOpenThemeByType(totButton);
+  ASSERT_NE(theme, nullptr);
+  vdUxTheme::DrawThemeBackground(theme, direct.dc, 1, state, &b, nullptr);
+  int same = 0, total = 0;
+  for (int y = b.top + 1; y < b.bottom - 1; ++y)
+    for (int x = b.left + 1; x < b.right - 1; ++x, ++total) same += painted.At(x, y) == direct.At(x, y);
+  EXPECT_GT(same, total * 3 / 4);  // all but the ellipsis dots
+  // The frame of the field is the edit theme's.
+  EXPECT_NE(painted.At(0, Edit->Height() / 2), RGB(1, 2, 3));
+
+  Edit->SetEnabled(false);
+  Edit->ShortRefreshContainer(false);
+  EXPECT_EQ(Edit->ViewInfo()->NativeState, 4);
+  EXPECT_EQ(Edit->ViewInfo()->Buttons(1)->Data.NativeState, 4);
 }
 
 TEST(EditFilterHelper, TextHelperMakesAFilterEditorFromTheColumnProperties) {
