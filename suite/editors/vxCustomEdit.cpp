@@ -87,7 +87,6 @@ bool VarEqualsComparable(const Variant& V1, const Variant& V2) {
   return AreVariantsComparable(V1, V2) && VariantsEqual(V1, V2);
 }
 
-bool VarEqualsSameType(const Variant& V1, const Variant& V2) { return VarType(V1) == VarType(V2) && V1 == V2; }
 
 // --- Shared helpers of the editors --------------------------------------------------------------
 

@@ -78,8 +78,6 @@ LRESULT SendKeyMessage(TWinControl* AControl, UINT AMsg, WPARAM AKey, TShiftStat
 LRESULT SendKeyDownMessage(TWinControl* AControl, WPARAM AKey, TShiftState AShift);
 LRESULT SendCharMessage(TWinControl* AControl, wchar_t AChar);
 void UniteRegionHandles(HRGN ADest, HRGN ASource);
-// Values of one variant type that are equal.
-bool VarEqualsSameType(const Variant& V1, const Variant& V2);
 
 // Both numeric, of one variant type, or both strings.
 bool AreVariantsComparable(const Variant& V1, const Variant& V2);

@@ -10,6 +10,7 @@
 #include "vxEditConsts.h"
 #include "vxEditPaintUtils.h"
 #include "vxFilterControlUtils.h"
+#include "vxVariants.h"
 
 // --- TvxTextEditPropertiesValues ------------------------------------------------------------
 
@@ -1189,6 +1190,13 @@ bool CompareInnerEditState(TvxCustomInnerTextEdit* AInnerEdit, const TvxCustomIn
 // --- Numeric text ---------------------------------------------------------------------------------
 
 namespace {
+
+// Equal values of the same variant type; two Nulls are equal.
+bool VarEqualsSameType(const Variant& A, const Variant& B) {
+  if (VarType(A) != VarType(B)) return false;
+  if (VarIsNull(A) || VarIsEmpty(A)) return true;
+  return VariantsEqual(A, B);
+}
 
 String ExtractExponentText(String& AText) {
   for (size_t i = 0; i < AText.size(); ++i)

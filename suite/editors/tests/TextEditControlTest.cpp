@@ -200,6 +200,33 @@ TEST_F(TextEditControlTest, ReadOnlyEditorRefusesTypingAndClear) {
   EXPECT_EQ(Edit->Text(), L"fixed");
 }
 
+TEST_F(TextEditControlTest, InPlaceEditorTypesTheActivationKeyAndPostsOnRequest) {
+  TvxInplaceEditList list(Form);
+  TvxTextEditProperties column(nullptr);
+  column.SetMaxLength(4);
+  auto* e = dynamic_cast<TvxTextEdit*>(list.GetEdit(&column));
+  ASSERT_NE(e, nullptr);
+  EXPECT_TRUE(e->IsInplace());
+  e->SetBounds(20, 110, 120, 20);
+  e->SetParent(Form);
+  e->SetEditValue(L"old");
+  int posts = 0;
+  e->OnPostEditValue = [&](TObject*) { ++posts; };
+  TvxCustomEditData* data = nullptr;
+  e->ActivateByKey(L'n', data);
+  EXPECT_TRUE(e->Visible());
+  EXPECT_TRUE(e->Focused());
+  // Auto-select put the whole text under the typed key.
+  EXPECT_EQ(e->Text(), L"n");
+  EXPECT_TRUE(e->ModifiedAfterEnter());
+  for (wchar_t c : String(L"ewer")) SendMessageW(e->InnerTextControl()->Handle(), WM_CHAR, c, 0);
+  EXPECT_EQ(e->Text(), L"newe");  // the column's length limit holds
+  EXPECT_TRUE(e->Deactivate());
+  EXPECT_EQ(VarToStr(e->EditValue()), L"newe");
+  e->PostEditValue();
+  EXPECT_EQ(posts, 1);
+}
+
 TEST(ThousandSeparators, InsertedByTheLocaleSeparators) {
   const TFormatSettings saved = FormatSettings;
   FormatSettings.ThousandSeparator = L',';
