@@ -1595,6 +1595,14 @@ void TvxCustomEdit::SetParent(TWinControl* AParent) {
 
 void TvxCustomEdit::SetName(const String& Value) { TvxContainer::SetName(Value); }
 
+void TvxCustomEdit::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
+  TvxContainer::GetChildren(
+      [&](TComponent* AChild) {
+        if (AChild != FInnerEditControl) Proc(AChild);
+      },
+      Root);
+}
+
 void TvxCustomEdit::DefineProperties(TFiler* Filer) {
   TvxContainer::DefineProperties(Filer);
   Filer->DefineProperty(

@@ -315,6 +315,8 @@ class TvxCustomEdit : public TvxContainer {
   void SetParent(TWinControl* AParent) override;
   void SetName(const String& Value) override;
   void DefineProperties(TFiler* Filer) override;
+  // The inner edit belongs to the editor's make-up: it is not written with it.
+  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
 
   TKeyEvent OnAfterKeyDown;
   TvxEditEditingEvent OnEditing;

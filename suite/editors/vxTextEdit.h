@@ -601,12 +601,14 @@ class TvxCustomTextEdit : public TvxCustomEdit, public IvxFormatControllerListen
 
 class TvxTextEdit : public TvxCustomTextEdit {
   DECLARE_CLASS(TvxTextEdit, TvxCustomTextEdit)
+  PUBLISHED(TvxTextEdit)
  public:
   using TvxCustomTextEdit::TvxCustomTextEdit;
   TvxTextEditProperties* Properties() const {
     return static_cast<TvxTextEditProperties*>(TvxCustomTextEdit::Properties());
   }
   TClass GetPropertiesClass() override { return TvxTextEditProperties::StaticClass(); }
+  void SetProperties(TvxTextEditProperties* Value) { Properties()->Assign(Value); }
   bool SupportsSpelling() override { return InternalSupportsSpelling(); }
 };
 

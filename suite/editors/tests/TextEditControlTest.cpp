@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "Forms.h"
+#include "Streaming.h"
 #include "SysUtils.h"
 #include "vxTextEdit.h"
 
@@ -225,6 +226,38 @@ TEST_F(TextEditControlTest, InPlaceEditorTypesTheActivationKeyAndPostsOnRequest)
   EXPECT_EQ(VarToStr(e->EditValue()), L"newe");
   e->PostEditValue();
   EXPECT_EQ(posts, 1);
+}
+
+TEST(TextEditStreaming, TextPropertiesAndSettingsAreWrittenAndReadBack) {
+  std::unique_ptr<TvxTextEdit> edit(TvxContainer::Create<TvxTextEdit>(nullptr));
+  edit->SetName(L"Edit1");
+  edit->Properties()->SetCharCase(ecUpperCase);
+  edit->Properties()->SetMaxLength(8);
+  edit->SetBeepOnEnter(false);
+  edit->SetTextHint(L"name");
+  edit->SetText(L"abc");
+  ASSERT_EQ(edit->Text(), L"ABC");
+  TMemoryStream binary;
+  WriteComponentToStream(&binary, edit.get());
+  binary.SetPosition(0);
+  TMemoryStream text;
+  ObjectBinaryToText(&binary, &text);
+  const std::string s(reinterpret_cast<const char*>(text.Memory()), text.Size());
+  EXPECT_NE(s.find("Text = 'ABC'"), std::string::npos) << s;
+  EXPECT_NE(s.find("BeepOnEnter = False"), std::string::npos) << s;
+  EXPECT_NE(s.find("Properties.CharCase = ecUpperCase"), std::string::npos) << s;
+  EXPECT_EQ(s.find("AutoSize"), std::string::npos) << s;  // the default
+
+  std::unique_ptr<TvxTextEdit> copy(TvxContainer::Create<TvxTextEdit>(nullptr));
+  binary.SetPosition(0);
+  ReadComponentFromStream(&binary, copy.get());
+  EXPECT_EQ(copy->Text(), L"ABC");
+  EXPECT_EQ(VarToStr(copy->EditValue()), L"ABC");
+  EXPECT_EQ(copy->Properties()->CharCase(), ecUpperCase);
+  EXPECT_EQ(copy->Properties()->MaxLength(), 8);
+  EXPECT_FALSE(copy->BeepOnEnter());
+  EXPECT_EQ(copy->TextHint(), L"name");
+  EXPECT_FALSE(copy->EditModified());
 }
 
 TEST(ThousandSeparators, InsertedByTheLocaleSeparators) {
