@@ -6,6 +6,7 @@
 
 #include "EditTestSurface.h"
 #include "Forms.h"
+#include "Streaming.h"
 #include "vdThemeManager.h"
 #include "vdUxTheme.h"
 #include "vxCustomEdit.h"
@@ -202,6 +203,35 @@ TEST_F(EditButtonsInputTest, NativeStylePaintsTheSystemThemeInEachState) {
   Edit->ShortRefreshContainer(false);
   EXPECT_EQ(Edit->ViewInfo()->NativeState, 4);
   EXPECT_EQ(Edit->ViewInfo()->Buttons(1)->Data.NativeState, 4);
+}
+
+TEST_F(EditButtonsInputTest, AnchorsAreStreamedOnlyByEditorsThatUseThem) {
+  auto written = [](TComponent* C) {
+    TMemoryStream binary, text;
+    WriteComponentToStream(&binary, C);
+    binary.SetPosition(0);
+    ObjectBinaryToText(&binary, &text);
+    return std::string(reinterpret_cast<const char*>(text.Memory()), text.Size());
+  };
+  Edit->SetName(L"Edit1");
+  EXPECT_EQ(written(Edit).find("AnchorX"), std::string::npos);
+  Edit->UseAnchorX = true;
+  Edit->Properties()->Alignment()->SetHorz(taCenter);
+  Edit->SetBounds(10, 10, 61, 24);
+  const std::string s = written(Edit);
+  EXPECT_NE(s.find("AnchorX = 41"), std::string::npos) << s;  // 10 + 31: an odd width rounds up
+  EXPECT_EQ(s.find("AnchorY"), std::string::npos) << s;
+
+  TButtonsEdit* copy = TvxContainer::Create<TButtonsEdit>(Form);
+  copy->UseAnchorX = true;
+  TMemoryStream binary;
+  WriteComponentToStream(&binary, Edit);
+  binary.SetPosition(0);
+  Edit->SetName(L"");
+  ReadComponentFromStream(&binary, copy);
+  // Loading ends by placing the anchor from the bounds read (the copy is left-aligned).
+  EXPECT_EQ(copy->Left(), 10);
+  EXPECT_EQ(copy->AnchorX(), copy->Left() + copy->Width());
 }
 
 TEST(EditFilterHelper, TextHelperMakesAFilterEditorFromTheColumnProperties) {
