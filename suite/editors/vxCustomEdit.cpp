@@ -1593,8 +1593,6 @@ void TvxCustomEdit::SetParent(TWinControl* AParent) {
   TvxContainer::SetParent(AParent);
 }
 
-void TvxCustomEdit::SetName(const String& Value) { TvxContainer::SetName(Value); }
-
 void TvxCustomEdit::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
   TvxContainer::GetChildren(
       [&](TComponent* AChild) {
