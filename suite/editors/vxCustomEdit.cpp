@@ -1571,20 +1571,16 @@ void TvxCustomEdit::SetTransparent(bool Value) {
 void TvxCustomEdit::Loaded() {
   FIsFirstSetSize = true;
   TvxContainer::Loaded();
-  LockChangeEvents(true);
+  TvxChangeEventsLock lock(this);
+  struct TClickLock {
+    TvxCustomEdit* E;
+    ~TClickLock() { E->LockClick(false); }
+  } clicks{this};
   LockClick(true);
-  try {
-    ShortRefreshContainer(false);
-    if (!FRepositoryItem) FProperties->OnPropertiesChanged = [this](TObject* Sender) { PropertiesChanged(Sender); };
-    PropertiesChanged(ActiveProperties());
-    ViewInfo()->Shadow = false;
-  } catch (...) {
-    LockClick(false);
-    LockChangeEvents(false, false);
-    throw;
-  }
-  LockClick(false);
-  LockChangeEvents(false);
+  ShortRefreshContainer(false);
+  if (!FRepositoryItem) FProperties->OnPropertiesChanged = [this](TObject* Sender) { PropertiesChanged(Sender); };
+  PropertiesChanged(ActiveProperties());
+  ViewInfo()->Shadow = false;
 }
 
 void TvxCustomEdit::SetParent(TWinControl* AParent) {

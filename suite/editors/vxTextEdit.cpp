@@ -774,15 +774,9 @@ void TvxCustomInnerTextEditHelper::LockBounds(bool ALock) {
     --FEdit->FLockBoundsCount;
 }
 void TvxCustomInnerTextEditHelper::SafelySetFocus() {
-  const bool autoSelect = FEdit->AutoSelect();
-  FEdit->SetAutoSelect(false);
-  try {
-    FEdit->SetFocus();
-  } catch (...) {
-    FEdit->SetAutoSelect(autoSelect);
-    throw;
-  }
-  FEdit->SetAutoSelect(autoSelect);
+  // Focusing must not select the text.
+  TvxValueScope<bool> noSelect(FEdit->FAutoSelect, false);
+  FEdit->SetFocus();
 }
 void TvxCustomInnerTextEditHelper::SetEditValue(const Variant& Value) { FEdit->SetText(VarToStr(Value)); }
 void TvxCustomInnerTextEditHelper::SetParent(TWinControl* Value) { FEdit->SetParent(Value); }
@@ -950,13 +944,13 @@ void TvxCustomInnerTextEdit::SetBounds(Integer ALeft, Integer ATop, Integer AWid
   if (FIsCreating || FLockBoundsCount != 0) return;
   TvxCustomTextEdit* c = Container();
   if (c) c->LockAlignControls(true);
-  try {
-    TCustomEdit::SetBounds(ALeft, ATop, AWidth, AHeight);
-  } catch (...) {
-    if (c) c->LockAlignControls(false);
-    throw;
-  }
-  if (c) c->LockAlignControls(false);
+  struct TUnlock {
+    TvxCustomTextEdit* C;
+    ~TUnlock() {
+      if (C) C->LockAlignControls(false);
+    }
+  } unlock{c};
+  TCustomEdit::SetBounds(ALeft, ATop, AWidth, AHeight);
 }
 
 bool TvxCustomInnerTextEdit::CanFocus() {
@@ -1024,15 +1018,8 @@ void TvxCustomInnerTextEdit::WMGetDlgCode(TMessage& Message) {
 void TvxCustomInnerTextEdit::WMClear(TMessage&) {
   TvxCustomTextEdit* c = Container();
   if (ReadOnly() || !c) return;
-  const bool keyboard = c->FKeyboardAction;
-  c->FKeyboardAction = true;
-  try {
-    c->ClearSelection();
-  } catch (...) {
-    c->FKeyboardAction = keyboard;
-    throw;
-  }
-  c->FKeyboardAction = keyboard;
+  TvxValueScope<bool> keyboard(c->FKeyboardAction, true);
+  c->ClearSelection();
 }
 
 void TvxCustomInnerTextEdit::WMUndo(TMessage& Message) {
@@ -1316,14 +1303,8 @@ String TvxCustomTextEdit::InternalGetText() {
 void TvxCustomTextEdit::SetInternalDisplayValue(const Variant& Value) {
   IvxInnerTextEdit* e = InnerTextEdit();
   if (!e) return;
-  ++FLookupDataTextChangedLockCount;
-  try {
-    e->SetEditValue(VarToStr(Value));
-  } catch (...) {
-    --FLookupDataTextChangedLockCount;
-    throw;
-  }
-  --FLookupDataTextChangedLockCount;
+  TvxValueScope<Integer> lookupLock(FLookupDataTextChangedLockCount, FLookupDataTextChangedLockCount + 1);
+  e->SetEditValue(VarToStr(Value));
 }
 
 bool TvxCustomTextEdit::InternalSetText(const String& AText) {
@@ -1369,17 +1350,11 @@ void TvxCustomTextEdit::SynchronizeDisplayValue() {
       display = String();
     }
   }
-  PushModifiedState();
-  FIsDisplayValueSynchronizing = true;
-  try {
+  {
+    TvxModifiedStateScope modified(this);
+    TvxValueScope<bool> synchronizing(FIsDisplayValueSynchronizing, true);
     DataBinding()->SetDisplayValue(display);
-  } catch (...) {
-    FIsDisplayValueSynchronizing = false;
-    PopModifiedState();
-    throw;
   }
-  FIsDisplayValueSynchronizing = false;
-  PopModifiedState();
   ResetFindSelection();
   UpdateDrawValue();
 }
@@ -1445,14 +1420,10 @@ bool TvxCustomTextEdit::IsValidChar(wchar_t AChar) {
 }
 
 void TvxCustomTextEdit::ChangeHandler(TObject* Sender) {
-  LockChangeEvents(true);
-  try {
+  {
+    TvxChangeEventsLock lock(this);
     TvxCustomEdit::ChangeHandler(Sender);
-  } catch (...) {
-    LockChangeEvents(false, false);
-    throw;
   }
-  LockChangeEvents(false);
   if (!ViewInfo()->IsEditClass) UpdateDrawValue();
   if (Focused() && ActiveProperties()->IsEditValueNumeric() &&
       ActiveProperties()->UseThousandSeparators(FIsDisplayValueSynchronizing))
@@ -1530,15 +1501,13 @@ void TvxCustomTextEdit::UpdateInnerEditAppearance() {
   TvxCustomInnerTextEdit* inner = InnerTextControl();
   if (!e || !inner || FIsCreating) return;
   e->LockBounds(true);
-  try {
-    inner->SetColor(ViewInfo()->BackgroundColor());
-    inner->Font()->Assign(ActiveStyle()->GetVisibleFont());
-    inner->Font()->SetColor(ViewInfo()->TextColor);
-  } catch (...) {
-    e->LockBounds(false);
-    throw;
-  }
-  e->LockBounds(false);
+  struct TUnlock {
+    IvxInnerTextEdit* E;
+    ~TUnlock() { E->LockBounds(false); }
+  } unlock{e};
+  inner->SetColor(ViewInfo()->BackgroundColor());
+  inner->Font()->Assign(ActiveStyle()->GetVisibleFont());
+  inner->Font()->SetColor(ViewInfo()->TextColor);
 }
 
 void TvxCustomTextEdit::ValidateLookupDisplayValue() {
@@ -1555,16 +1524,12 @@ void TvxCustomTextEdit::ValidateLookupDisplayValue() {
   }
   Variant v = InternalGetText();
   if (!p->IsDisplayValueValid(v, true)) {
-    PushModifiedState();
-    Variant invalid;
-    p->GetInvalidEditValueDisplayValue(invalid);
-    try {
+    {
+      TvxModifiedStateScope modified(this);
+      Variant invalid;
+      p->GetInvalidEditValueDisplayValue(invalid);
       DataBinding()->SetDisplayValue(invalid);
-    } catch (...) {
-      PopModifiedState();
-      throw;
     }
-    PopModifiedState();
     if (!ModifiedAfterEnter()) SynchronizeEditValue();
   } else {
     SynchronizeDisplayValue();
@@ -1677,21 +1642,13 @@ String ClipboardText() {
   return r;
 }
 
-// Raises a flag for a scope.
-struct TFlagRaise {
-  bool& F;
-  bool Saved;
-  explicit TFlagRaise(bool& AFlag) : F(AFlag), Saved(AFlag) { F = true; }
-  ~TFlagRaise() { F = Saved; }
-};
-
 }  // namespace
 
 void TvxCustomTextEdit::CutToClipboard() {
   IvxInnerTextEdit* e = InnerTextEdit();
   if (!e || e->GetSelLength() == 0) return;
   if (Focused()) {
-    TFlagRaise keyboard(FKeyboardAction);
+    TvxValueScope<bool> keyboard(FKeyboardAction, true);
     String text;
     Integer start;
     if (PrepareSelTextChange(String(), text, start)) e->CallDefWndProc(WM_CUT, 0, 0);
@@ -1707,7 +1664,7 @@ void TvxCustomTextEdit::PasteFromClipboard() {
   if (!e) return;
   const String clip = ClipboardText();
   if (Focused()) {
-    TFlagRaise keyboard(FKeyboardAction);
+    TvxValueScope<bool> keyboard(FKeyboardAction, true);
     String text;
     Integer start;
     if (PrepareSelTextChange(clip, text, start)) e->CallDefWndProc(WM_PASTE, 0, 0);
@@ -1718,13 +1675,7 @@ void TvxCustomTextEdit::PasteFromClipboard() {
 
 void TvxCustomTextEdit::ClearSelection() {
   if (SelLength() == 0) return;
-  const bool keyboard = FKeyboardAction;
-  if (Focused() || FIsChangeBySpellChecker) FKeyboardAction = true;
-  struct TRestore {
-    bool& F;
-    bool V;
-    ~TRestore() { F = V; }
-  } restore{FKeyboardAction, keyboard};
+  TvxValueScope<bool> keyboard(FKeyboardAction, FKeyboardAction || Focused() || FIsChangeBySpellChecker);
   const Integer start = SelStart();
   String text = InternalGetText();
   text.erase(static_cast<size_t>(start), static_cast<size_t>(SelLength()));
@@ -1732,13 +1683,7 @@ void TvxCustomTextEdit::ClearSelection() {
 }
 
 void TvxCustomTextEdit::SetSelText(const String& Value) {
-  const bool keyboard = FKeyboardAction;
-  if (Focused() || FIsChangeBySpellChecker) FKeyboardAction = true;
-  struct TRestore {
-    bool& F;
-    bool V;
-    ~TRestore() { F = V; }
-  } restore{FKeyboardAction, keyboard};
+  TvxValueScope<bool> keyboard(FKeyboardAction, FKeyboardAction || Focused() || FIsChangeBySpellChecker);
   String text;
   Integer start;
   if (!PrepareSelTextChange(Value, text, start)) return;
@@ -1917,14 +1862,14 @@ void TvxCustomTextEdit::WMSetText(TMessage& Message) {
     InheritedMessage(Message);
     return;
   }
-  TFlagRaise setting(FInternalTextSetting);
+  TvxValueScope<bool> setting(FInternalTextSetting, true);
   const auto* text = reinterpret_cast<const wchar_t*>(Message.LParam);
   Message.Result = InternalSetText(text ? String(text) : String()) ? 1 : 0;
 }
 
 void TvxCustomTextEdit::WMClear(TMessage&) {
   if (ActiveProperties()->ReadOnly() || !DataBinding()->IsDataAvailable()) return;
-  TFlagRaise keyboard(FKeyboardAction);
+  TvxValueScope<bool> keyboard(FKeyboardAction, true);
   ClearSelection();
 }
 
