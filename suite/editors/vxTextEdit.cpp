@@ -459,7 +459,13 @@ class TvxFilterTextEditHelper : public TvxCustomFilterEditHelper {
   }
 };
 
+// The spell checker's messages, registered by name (no spell checker exists here).
+UINT WM_REDRAWMISSPELLINGS = 0;
+UINT WM_SPELLCHECKERAUTOCORRECT = 0;
+
 void InitTextEdit() {
+  WM_REDRAWMISSPELLINGS = RegisterWindowMessageW(L"WM_REDRAWMISSPELLINGS");
+  WM_SPELLCHECKERAUTOCORRECT = RegisterWindowMessageW(L"WM_SPELLCHECKERAUTOCORRECT");
   GetEditPropertiesRegistry()->Register(TvxTextEditProperties::StaticClass(),
                                         vxGetResString(&svxSEditRepositoryTextItem));
   GetFilterEditsController()->Register(TvxTextEditProperties::StaticClass(), TvxFilterTextEditHelper::Class());
