@@ -3,6 +3,7 @@
 // the value; plus its data binding and the in-place editor cache of a container.
 #pragma once
 
+#include <exception>
 #include <memory>
 #include <vector>
 
@@ -15,6 +16,69 @@ DECLARE_EXCEPTION(EvxEditError, Exception)
 DECLARE_EXCEPTION(EvxEditValidationError, EvxEditError)
 
 class TvxCustomEdit;
+
+// The inner windowed control of an editor (a text edit's EDIT window, for one), seen
+// through the operations the editor needs.
+class IvxCustomInnerEdit : public IvxContainerInnerControl {
+ public:
+  virtual LRESULT CallDefWndProc(UINT Msg, WPARAM WParam, LPARAM LParam) = 0;
+  virtual bool CanProcessClipboardMessages() = 0;
+  virtual Variant GetEditValue() = 0;
+  virtual TNotifyEvent GetOnChange() = 0;
+  virtual bool GetReadOnly() = 0;
+  virtual void LockBounds(bool ALock) = 0;
+  virtual void SafelySetFocus() = 0;
+  virtual void SetEditValue(const Variant& Value) = 0;
+  virtual void SetParent(TWinControl* Value) = 0;
+  virtual void SetOnChange(TNotifyEvent Value) = 0;
+  virtual void SetReadOnly(bool Value) = 0;
+};
+// {468D21B5-48AA-4077-8ED5-4C6112D460B1}
+constexpr GUID IID_IvxCustomInnerEdit = {0x468D21B5, 0x48AA, 0x4077, {0x8E, 0xD5, 0x4C, 0x61, 0x12, 0xD4, 0x60, 0xB1}};
+
+// An inner control that hands out a separate object for its editor interface (the
+// control's own names would clash with the interface's).
+class IvxInnerEditHelperOwner {
+ public:
+  virtual ~IvxInnerEditHelperOwner() = default;
+  virtual IvxCustomInnerEdit* GetHelper() = 0;
+};
+// {35667555-6DC8-40D5-B705-B08D5697C621}
+constexpr GUID IID_IvxInnerEditHelperOwner = {
+    0x35667555, 0x6DC8, 0x40D5, {0xB7, 0x05, 0xB0, 0x8D, 0x56, 0x97, 0xC6, 0x21}};
+
+// The suite-wide observer of editing (nothing in this program installs one): told when
+// editing ends, when an inner control takes the focus and about each key pressed.
+class IvxEditHook {
+ public:
+  virtual ~IvxEditHook() = default;
+  virtual void EditingEnded(TvxCustomEdit* AEdit) = 0;
+  virtual void InnerControlFocused(TvxCustomEdit* AEdit, TWinControl* AInnerControl) = 0;
+  virtual void KeyPressed(TvxCustomEdit* AEdit, wchar_t AKey) = 0;
+};
+IvxEditHook* vxEditHook();
+// A module-wide painting option; nothing in this program sets it.
+bool GetEditGlobalPaintOption();
+TvxEditStyleController* GetDefaultEditStyleController();
+void vxSetEditHook(IvxEditHook* Value);
+
+// mbLeft -> ssLeft, mbRight -> ssRight, mbMiddle -> ssMiddle.
+TShiftState MouseButtonToShiftState(TMouseButton AButton);
+TShiftState vxMouseButtonToShift(TvxMouseButton AButton);
+// A := the larger of each dimension.
+void EnlargeSize(TSize& A, const TSize& B);
+// #0, #9, #10, #12, #13 or a space.
+bool IsBlankChar(wchar_t C);
+bool IsRegionEmpty(HRGN ARegion);
+// The first component up the owner chain of APersistent, nullptr when none.
+TComponent* FindOwnerComponent(TPersistent* APersistent);
+// The look-and-feel kind an editor's buttons are drawn with.
+TvxLookAndFeelKind GetEditButtonsLookAndFeelKind(TvxCustomEdit* AEdit);
+LRESULT SendMouseMessageToControl(TWinControl* AControl, UINT AMsg, TShiftState AShift, const TPoint& P);
+LRESULT SendKeyMessage(TWinControl* AControl, UINT AMsg, WPARAM AKey, TShiftState AShift);
+LRESULT SendKeyDownMessage(TWinControl* AControl, WPARAM AKey, TShiftState AShift);
+LRESULT SendCharMessage(TWinControl* AControl, wchar_t AChar);
+void UniteRegionHandles(HRGN ADest, HRGN ASource);
 
 // Both numeric, of one variant type, or both strings.
 bool AreVariantsComparable(const Variant& V1, const Variant& V2);
@@ -53,6 +117,9 @@ class TvxEditDataBinding : public TPersistent {
   virtual bool CanPostEditorValue() { return Modified(); }
   virtual void SetModified();
   virtual void UpdateDisplayValue();
+  // The text shown by the editor; the binding passes it to the editor.
+  virtual Variant DisplayValue();
+  virtual void SetDisplayValue(const Variant& Value);
   IvxEditDefaultValuesProvider* IDefaultValuesProvider() const { return FProvider.get(); }
   bool IsDataAvailable() const { return FProvider->IsDataAvailable(); }
   TvxCustomEdit* Edit() const { return FEdit; }
@@ -67,14 +134,26 @@ class TvxCustomEditData : public TObject {
   DECLARE_CLASS(TvxCustomEditData, TObject)
  public:
   explicit TvxCustomEditData(TvxCustomEdit* AEdit);
+  ~TvxCustomEditData() override;
   void Clear();
   bool Cleared() const { return FCleared; }
   void SetCleared(bool Value) { FCleared = Value; }
+  // nullptr once the editor was freed.
   TvxCustomEdit* Edit() const { return FEdit; }
 
  private:
   bool FCleared = false;
   TvxCustomEdit* FEdit;
+  std::unique_ptr<TvxFreeNotificator> FFreeNotificator;
+};
+
+struct TvxInplaceEditPosition {
+  TObject* Item = nullptr;
+  Integer RecordIndex = -1;
+};
+struct TvxInplaceEditParams {
+  bool MultiRowParent = false;
+  TvxInplaceEditPosition Position;
 };
 
 struct TvxEditModifiedState {
@@ -86,7 +165,10 @@ using TvxEditEditingEvent = std::function<void(TObject* Sender, bool& CanEdit)>;
 
 class TvxCustomEdit : public TvxContainer {
   DECLARE_CLASS(TvxCustomEdit, TvxContainer)
+  DECLARE_MESSAGE_MAP
   friend class TvxEditChangeEventsCatcher;
+  friend class TvxCustomInnerTextEdit;
+  friend class TvxCustomInnerTextEditHelper;
 
  public:
   explicit TvxCustomEdit(TComponent* AOwner, bool AIsInplace = false);
@@ -113,9 +195,18 @@ class TvxCustomEdit : public TvxContainer {
   bool DoubleClickPending() const { return FDblClickTime != 0; }
 
   TvxCustomEditProperties* Properties() const { return FProperties.get(); }
-  TvxCustomEditProperties* ActiveProperties() const { return FProperties.get(); }
+  // The repository item's properties while an item is assigned, else the own ones.
+  TvxCustomEditProperties* ActiveProperties() const;
+  TvxCustomEditProperties* GetEffectiveProperties() const { return ActiveProperties(); }
+  TvxEditRepositoryItem* RepositoryItem() const { return FRepositoryItem; }
+  // EvxEditError when the item's properties do not fit this editor; the old item stays.
+  void SetRepositoryItem(TvxEditRepositoryItem* Value);
+  virtual bool IsRepositoryItemAcceptable(TvxEditRepositoryItem* ARepositoryItem);
   TvxEditDataBinding* DataBinding() const { return FDataBinding.get(); }
-  bool IsInplace() const { return FIsInplace; }
+  bool IsInplace() override { return FIsInplace; }
+  IvxCustomInnerEdit* InnerEdit() const { return FInnerEdit; }
+  TvxCustomEditViewInfo* ViewInfo() const { return static_cast<TvxCustomEditViewInfo*>(TvxContainer::ViewInfo()); }
+  TvxCustomEditStyle* ActiveStyle() { return static_cast<TvxCustomEditStyle*>(GetActiveStyle()); }
 
   // The edit value protocol.
   virtual Variant EditValue() { return FEditValue; }
@@ -129,6 +220,7 @@ class TvxCustomEdit : public TvxContainer {
   bool ModifiedAfterEnter() const { return FModifiedAfterEnter; }
   void SetModifiedAfterEnter(bool Value);
   bool IsEditValidated() const { return FIsEditValidated; }
+  bool IsPosting() const { return FIsPosting; }
   TvxCustomEditData* EditData() const { return FEditData; }
 
   bool DoEditing();
@@ -147,22 +239,91 @@ class TvxCustomEdit : public TvxContainer {
   void LockClick(bool ALock);
   void LockEditValueChanging(bool ALock);
   bool IsDataStorage();
+  // True unless the properties depend on the focus and the editor does not have it.
+  bool InternalFocused();
+  bool HasValidateHandler();
+  // Marks the value as typed and clicks (unless clicks are locked).
+  void DoClick();
+  void DoClosePopup(TvxEditCloseUpReason AReason);
   void PushModifiedState();
   void PopModifiedState();
   virtual void PropertiesChanged(TObject* Sender);
   virtual void SelectAll() {}
+  virtual void CopyToClipboard() {}
+  virtual void CutToClipboard() {}
+  virtual void PasteFromClipboard() {}
   virtual void GetEditDisplayText(String& Text) { Text = String(); }
   virtual void SetInternalDisplayValue(const Variant&) {}
   virtual void SynchronizeDisplayValue() {}
+  virtual void SynchronizeEditValue() {}
   virtual void PrepareEditValue(const Variant&, Variant&, bool) {}
+  virtual void PrepareDisplayValue(const Variant& AEditValue, Variant& ADisplayValue, bool AEditFocused);
   virtual bool IsEditClass() { return false; }
+  // The properties class the editor creates for itself and accepts from a repository item.
+  virtual TClass GetPropertiesClass() { return TvxCustomEditProperties::StaticClass(); }
+  virtual bool IsInplaceEditing() { return IsInplace(); }
+  // Whether AWnd is a window of this editor (its own, its inner control's or a child's).
+  virtual bool IsChildWindow(HWND AWnd) { return vxIsControlHandle(this, AWnd, true); }
+  // The shown text, where the editor has one; false when it was not taken.
+  virtual bool SetDisplayText(const String&) { return false; }
+  virtual bool EditValueIsStored() { return !VarIsNull(EditValue()); }
+  virtual void AssignInternalEditValue(const Variant& Value) { SetInternalEditValue(Value); }
+  // Spell checking: no spell checker exists here.
+  virtual bool SupportsSpelling() { return false; }
+  virtual void SetIsBarControl(bool Value) { FIsBarControl = Value; }
+  virtual void SpellCheckOperation() {}
+  bool IsBarControl() const { return FIsBarControl; }
+  // The distances between the view info's bounds and its shadow rectangle.
+  TRect GetShadowExtent();
+  bool IsTransparentBackground() { return UsesParentThemeBackground() || IsTransparent(); }
+  void SetFocusToInnerControl() {
+    if (FInnerEdit) FInnerEdit->SafelySetFocus();
+  }
+  virtual Integer GetTextBaseLine() { return 0; }
+  virtual bool HasTextBaseLine() { return false; }
+  // True while destroying, and for editors without an inner edit.
+  bool SkipInnerEditUpdate();
   // Focus entry and exit of the editor (called by the focus messages).
   virtual void EnterProcessing();
   void ExitProcessing();
 
+  // Layout through the properties' view data.
+  virtual TvxCustomEditViewData* CreateViewData();
+  void CalculateViewInfo(const TPoint& P, TvxMouseButton Button, TShiftState Shift, bool AIsMouseEvent);
+  void CalculateViewInfoAtCursor();
+  // The visible index of the button under P, -1 when none.
+  Integer GetButtonIndexAt(const TPoint& P);
+  // The visible index of the button pressed while the editor holds the mouse, -1 none.
+  Integer CaptureButtonVisibleIndex() const { return FCaptureButtonVisibleIndex; }
+  bool CanUseMouseWheel(TShiftState Shift);
+  bool IsClearOrClickKey(Word Key, TShiftState Shift);
+  virtual String GetHintText(Integer APart);
+
+  // Automatic size and its anchors.
+  bool AutoSize() const { return FAutoSize; }
+  virtual void SetAutoSize(bool Value);
+  Integer AnchorX() const { return FAnchorX; }
+  Integer AnchorY() const { return FAnchorY; }
+  void SetAnchorX(Integer Value);
+  void SetAnchorY(Integer Value);
+  bool IsAutoWidth();
+  void CalculateAutoSize(Integer& AWidth, Integer& AHeight);
+  bool Transparent() const { return FTransparent; }
+  void SetTransparent(bool Value);
+  // The largest integer: the anchor is not set.
+  static constexpr Integer NoAnchor = 2147483647;
+
+  void SetParent(TWinControl* AParent) override;
+  void DefineProperties(TFiler* Filer) override;
+  // The inner edit belongs to the editor's make-up: it is not written with it.
+  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
+
   TKeyEvent OnAfterKeyDown;
   TvxEditEditingEvent OnEditing;
   TNotifyEvent OnPostEditValue;
+
+  TvxEditContentParams ContentParams;
+  TvxInplaceEditParams InplaceParams;
 
  protected:
   virtual std::unique_ptr<TvxCustomEditProperties> CreateProperties();
@@ -179,8 +340,24 @@ class TvxCustomEdit : public TvxContainer {
   virtual void InternalGetEditingValue(Variant& Value) { Value = EditValue(); }
   virtual void InternalApplyValidatedDisplayValue(const Variant&) {}
   virtual void InternalSetEditValue(const Variant& Value, bool AValidateEditValue);
-  void ApplyValidatedDisplayValue(const Variant& ADisplayValue);
+  virtual void ApplyValidatedDisplayValue(const Variant& ADisplayValue);
   virtual bool NeedsDisplayValueUpdate() { return true; }
+  // Stores the edit value as it is, with no display update and no events.
+  void StoreEditValue(const Variant& Value) { FEditValue = Value; }
+  // The inner edit.
+  virtual TClass GetInnerEditClass() { return nullptr; }
+  virtual IvxCustomInnerEdit* CreateInnerEdit();
+  virtual void InitializeInnerEdit();
+  virtual void ChangeHandler(TObject* Sender);
+  virtual void ReadOnlyChanged() { UpdateInnerEditReadOnly(); }
+  void UpdateInnerEditReadOnly();
+  virtual void AdjustInnerEditPosition();
+  virtual void HookInnerEditWindowProc();
+  virtual void UnhookInnerEditWindowProc();
+  // Sees the inner edit's messages while the hook is in force; passes them on.
+  virtual void InnerEditWindowProc(TMessage& Message);
+  virtual void RepositoryItemAssigned() {}
+  virtual void RepositoryItemAssigning() {}
   // Keyboard.
   void KeyDown(Word& Key, TShiftState Shift) override;
   void KeyPress(wchar_t& Key) override;
@@ -199,6 +376,8 @@ class TvxCustomEdit : public TvxContainer {
   virtual bool WantsAfterKeyDownEvent(Word, TShiftState) { return false; }
   virtual bool ClickDefaultButton();
   virtual void FireButtonClick(Integer AButtonVisibleIndex);
+  virtual void DoButtonDown(Integer) {}
+  virtual void DoButtonUp(Integer) {}
   virtual TClass GetEditDataClass() { return nullptr; }
   virtual void InitializeEditData() {}
   virtual void BeforeTabNavigation(TShiftState) {}
@@ -209,10 +388,61 @@ class TvxCustomEdit : public TvxContainer {
   void DoEnter() override;
   void DoExit() override;
   bool IsLoadingOrDestroying() const;
+  // Mouse and painting.
+  void Click() override;
+  void DblClick() override;
+  virtual bool CanClickWhileLoading() { return false; }
+  virtual void ProcessViewInfoChanges(TvxCustomEditViewInfo* APrevViewInfo, bool AIsMouseButtonEvent);
+  virtual void FillViewDataState(TvxCustomEditViewData* AViewData);
+  virtual bool IsDBEditPaintCopyDrawing();
+  virtual void PaintCopyDraw();
+  virtual void DoFocusChanged();
+  virtual bool IsActiveControl();
+  // Automatic size.
+  virtual void CalculateAnchors();
+  virtual bool CanAutoSize() { return !FIsInplace && FAutoSize; }
+  virtual bool CanAutoWidth() { return ActiveProperties()->ButtonsViewStyle() == bvsButtonsAutoWidth; }
+  virtual void DoAutoSizeChanged() {}
+  virtual void GetEditSizeProperties(TvxEditSizeProperties& R);
+  virtual bool UsesAnchors() { return UsesAnchorX() || UsesAnchorY(); }
+  virtual bool UsesAnchorX() { return false; }
+  virtual bool UsesAnchorY() { return false; }
+  virtual bool IsTransparent() { return !FIsInplace && FTransparent; }
+  virtual bool UsesParentThemeBackground() { return false; }
+  virtual bool SkipButtonPainting(HDC) { return false; }
+
+  // Container overrides.
+  TvxContainerStyleClass GetStyleClass() override;
+  std::unique_ptr<TvxContainerViewInfo> CreateViewInfo() override;
+  bool RefreshViewInfoAt(const TPoint& P, TvxMouseButton AButton, TShiftState AShift, bool AIsMouseEvent) override;
+  TvxContainerStyleValues GetNotPublishedStyleValues() override;
+  TvxEditStateColorKind GetEditStateColorKind() override;
+  bool IsNativeStyle() override { return TvxCustomEditViewData::IsNativeStyle(Style()->LookAndFeel()); }
+  void AlignInnerControl() override;
+  void FocusInnerControl() override;
+  bool DoInnerControlDefaultHandler(TMessage& Message) override;
+  void Paint() override;
+  bool CanFocusOnClick() override { return false; }
+  bool CanResize(Integer& NewWidth, Integer& NewHeight) override;
+  void CreateHandle() override;
+  void FocusChanged() override;
+  void Loaded() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void DefaultHandler(TMessage& Message) override;
+
+  void WMCopy(TMessage& Message);
+  void WMCut(TMessage& Message);
+  void WMPaste(TMessage& Message);
+  void CMDialogChar(TCMDialogChar& Message);
+  void CMHintShow(TMessage& Message);
+  void CMEnter(TMessage& Message);
+  void CMShowingChanged(TMessage& Message);
 
   bool FKeyboardAction = false;
+  bool FIsContentParamsInitialized = false;
 
  private:
+  class TRepositoryItemListener;
   bool FIsEditValueResetting = false;
   bool FIsEscapeDown = false;
   DWORD FDblClickTime = 0;  // tick count when the activating click's double-click window ends
@@ -220,13 +450,27 @@ class TvxCustomEdit : public TvxContainer {
   bool HasChangeHandler();
   bool HasEditValueChangedHandler();
   void FireInFrame(void (TvxCustomEdit::*AFire)());
+  void ApplyRepositoryItemProperties();
+  void DropRepositoryItem();
+  static LRESULT CALLBACK InnerEditHookProc(HWND AWnd, UINT AMsg, WPARAM WParam, LPARAM LParam);
 
+  Integer FAnchorX = NoAnchor;
+  Integer FAnchorY = NoAnchor;
+  bool FAutoSize = true;
+  Integer FCaptureButtonVisibleIndex = -1;
   std::unique_ptr<TvxEditChangeEventsCatcher> FChangeEventsCatcher;
   Integer FClickLockCount = 0;
   bool FEditModeSetting = false;
   Integer FEditValueChangingLockCount = 0;
+  bool FFocused = false;
+  IvxCustomInnerEdit* FInnerEdit = nullptr;
+  TWinControl* FInnerEditControl = nullptr;  // owned through the component tree
+  WNDPROC FInnerEditDefWindowProc = nullptr;
+  bool FIsBarControl = false;
   bool FIsEditValidated = false;
   bool FIsEditValidating = false;
+  bool FIsFirstSetSize = false;
+  bool FIsJustCreated = true;
   bool FIsInplace = false;
   bool FIsPosting = false;
   Integer FLockValidate = 0;
@@ -234,10 +478,55 @@ class TvxCustomEdit : public TvxContainer {
   bool FModifiedAfterEnter = false;
   Variant FPrevEditValue;
   std::vector<TvxEditModifiedState> FPrevModifiedList;
+  TvxEditRepositoryItem* FRepositoryItem = nullptr;
+  std::unique_ptr<TRepositoryItemListener> FRepositoryItemListener;
+  bool FTransparent = false;
   bool FValidateErrorProcessing = false;
   std::unique_ptr<TvxEditDataBinding> FDataBinding;
   Variant FEditValue;
   std::unique_ptr<TvxCustomEditProperties> FProperties;
+};
+
+// Locks an editor's change events for a scope: the caught events fire at its end, or
+// are dropped when the scope is left by an exception.
+class TvxChangeEventsLock {
+ public:
+  explicit TvxChangeEventsLock(TvxCustomEdit* AEdit) : FEdit(AEdit) { FEdit->LockChangeEvents(true); }
+  ~TvxChangeEventsLock() noexcept(false) {
+    FEdit->LockChangeEvents(false, std::uncaught_exceptions() == FExceptions);
+  }
+  TvxChangeEventsLock(const TvxChangeEventsLock&) = delete;
+  TvxChangeEventsLock& operator=(const TvxChangeEventsLock&) = delete;
+
+ private:
+  TvxCustomEdit* FEdit;
+  int FExceptions = std::uncaught_exceptions();
+};
+
+// Keeps an editor's modified state across a scope.
+class TvxModifiedStateScope {
+ public:
+  explicit TvxModifiedStateScope(TvxCustomEdit* AEdit) : FEdit(AEdit) { FEdit->PushModifiedState(); }
+  ~TvxModifiedStateScope() { FEdit->PopModifiedState(); }
+  TvxModifiedStateScope(const TvxModifiedStateScope&) = delete;
+  TvxModifiedStateScope& operator=(const TvxModifiedStateScope&) = delete;
+
+ private:
+  TvxCustomEdit* FEdit;
+};
+
+// Gives a variable a value for a scope and puts the old one back.
+template <class T>
+class TvxValueScope {
+ public:
+  TvxValueScope(T& AVariable, T AValue) : FVariable(AVariable), FOld(AVariable) { FVariable = AValue; }
+  ~TvxValueScope() { FVariable = FOld; }
+  TvxValueScope(const TvxValueScope&) = delete;
+  TvxValueScope& operator=(const TvxValueScope&) = delete;
+
+ private:
+  T& FVariable;
+  T FOld;
 };
 
 // The cache through which a container gets the one hidden in-place editor it needs per

@@ -597,6 +597,8 @@ std::unique_ptr<TvxCustomEditProperties> TvxCheckBox::CreateProperties() {
 
 void TvxCustomCheckBox::Initialize() {
   inherited::Initialize();
+  // The box keeps the size it is given: its layout does not measure the caption.
+  SetAutoSize(false);
   ControlStyle().Exclude(csDoubleClicks);
   SetWidth(121);
   SetHeight(21);
