@@ -323,8 +323,9 @@ void TvxCustomInnerCheckListBox::DrawItem(Integer Index, RECT Rect, TOwnerDrawSt
         cs = ecsHot;
       TvxEditBorderStyle border = box->CheckBorderStyle();
       if (border == ebsFlat && (cs == ecsHot || cs == ecsPressed)) border = ebs3D;
-      PaintEditCheckBox(&vx, check, item->State(), cs, border, clBtnText, Color(), true,
-                        box->ComponentState().Contains(csDesigning), false, lf->SkinPainter(), nssGrayedChecked);
+      PaintEditCheckBox(&vx, check, item->State(), cs, nullptr, 0, border, false, clBtnText, Color(), true,
+                        box->ComponentState().Contains(csDesigning), false, true, lf->SkinPainter(),
+                        nssGrayedChecked);
     }
   }
   TCustomImageList* images = box->Images();
