@@ -1033,7 +1033,6 @@ const TMessageMap* TvxCustomCheckBox::ClassMessages() {
       {WM_LBUTTONUP, MessageHandler<&TvxCustomCheckBox::WMLButtonUp>},
       {CM_DIALOGCHAR, MessageHandler<&TvxCustomCheckBox::CMDialogChar>},
       {CM_PARENTCOLORCHANGED, MessageHandler<&TvxCustomCheckBox::CMParentColorChanged>},
-      {CM_TEXTCHANGED, MessageHandler<&TvxCustomCheckBox::CMTextChanged>},
   };
   static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
   return &Map;
@@ -1277,8 +1276,8 @@ void TvxCustomCheckBox::CMParentColorChanged(TMessage& Message) {
   if (IsNativeStyle() && ControlStyle().Contains(csParentBackground)) Invalidate();
 }
 
-void TvxCustomCheckBox::CMTextChanged(TMessage& Message) {
-  InheritedMessage(Message);
+void TvxCustomCheckBox::TextChanged() {
+  inherited::TextChanged();
   if (ViewInfo()) ViewInfo()->Text = Caption();
   ShortRefreshContainer(false);
   Invalidate();
@@ -1306,10 +1305,12 @@ void TvxCheckBox::DeclarePublished(TPublisher<TvxCheckBox>& P) {
 namespace {
 void InitCheckBox() {
   BuildCheckMarkMask();
+  RegisterClass(TvxCheckBox::StaticClass());
   GetEditPropertiesRegistry()->Register(TvxCheckBoxProperties::StaticClass(),
                                         vxGetResString(&svxSEditRepositoryCheckBoxItem));
 }
 void FinCheckBox() {
+  UnRegisterClass(TvxCheckBox::StaticClass());
   FreeCheckMarkMask();
   if (TvxRegisteredClasses* r = GetEditPropertiesRegistry()) r->Unregister(TvxCheckBoxProperties::StaticClass());
 }

@@ -14,6 +14,7 @@
 using TvxCheckStates = std::vector<TvxCheckBoxState>;
 
 enum TvxCheckStatesValueFormatEx { cvfCaptions, cvfIndices, cvfInteger, cvfStatesString, cvfCustom };
+ENUM_TYPEINFO(TvxCheckStatesValueFormatEx, cvfCaptions, cvfIndices, cvfInteger, cvfStatesString, cvfCustom)
 using TvxCheckStatesValueFormat = TvxCheckStatesValueFormatEx;  // cvfCaptions..cvfStatesString
 
 // The source of the captions a conversion names the checks by.
@@ -338,12 +339,12 @@ class TvxCustomCheckBox : public TvxCustomEdit {
   void ProcessKeyUp(Word& Key, TShiftState Shift) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void DoExit() override;
+  void TextChanged() override;
 
  private:
   void WMLButtonUp(TMessage& Message);
   void CMDialogChar(TCMDialogChar& Message);
   void CMParentColorChanged(TMessage& Message);
-  void CMTextChanged(TMessage& Message);
   void SetCheckBoxState(TvxEditCheckState Value);
   // Click, unless clicks are held back (construction and loading raise none).
   void DoCheckClick();

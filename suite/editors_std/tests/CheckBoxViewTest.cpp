@@ -199,6 +199,52 @@ TEST_F(CheckBoxViewTest, CaptionAndFocusRectangle) {
   EXPECT_LT(vi->TextRect.right, Box->CheckBoxRect().left);
 }
 
+// The main window reads its fifteen boxes from its form resource and sets each one.
+TEST(CheckBoxForm, FifteenBoxesReadFromAFormAndSet) {
+  String text = L"object Form1: TForm\r\n";
+  for (int i = 0; i < 15; ++i)
+    text += L"  object Perm" + IntToStr(i) + L": TvxCheckBox\r\n    Left = " + IntToStr(10 + (i % 2) * 140) +
+            L"\r\n    Top = " + IntToStr(40 + (i / 2) * 20) + L"\r\n    Width = 130\r\n    Height = 19\r\n" +
+            L"    Caption = '" + (i == 14 ? String(L"(NP)") : L"Permission " + IntToStr(i)) + L"'\r\n  end\r\n";
+  text += L"end\r\n";
+  TMemoryStream in, binary;
+  const std::string utf8(text.begin(), text.end());
+  in.Write(utf8.data(), static_cast<Integer>(utf8.size()));
+  in.SetPosition(0);
+  ObjectTextToBinary(&in, &binary);
+  binary.SetPosition(0);
+  std::unique_ptr<TForm> form(TCustomForm::Create<TForm>(nullptr));
+  TForm* Form = form.get();
+  Form->SetPosition(poDesigned);
+  Form->SetBounds(60, 60, 320, 240);
+  ReadComponentFromStream(&binary, Form);
+  Form->Show();
+  SetForegroundWindow(Form->Handle());
+  Pump(60);
+  std::vector<TvxCheckBox*> boxes;
+  for (int i = 0; i < 15; ++i) {
+    auto* b = dynamic_cast<TvxCheckBox*>(Form->FindComponent(L"Perm" + IntToStr(i)));
+    ASSERT_NE(b, nullptr) << i;
+    EXPECT_EQ(b->Parent(), Form);
+    EXPECT_FALSE(b->Checked());
+    b->SetChecked(i % 4 != 1);
+    boxes.push_back(b);
+  }
+  Pump(60);
+  for (int i = 0; i < 15; ++i) {
+    TvxCheckBox* b = boxes[i];
+    b->Repaint();
+    Pump(10);
+    TWindowPixels px(b->Handle());
+    const TRect r = b->CheckBoxRect();
+    std::vector<COLORREF> face;
+    for (int y = r.top + 3; y < r.bottom - 3; ++y)
+      for (int x = r.left + 3; x < r.right - 3; ++x) face.push_back(px.At(x, y));
+    EXPECT_EQ(Dark(face) > 5, i % 4 != 1) << i;
+    EXPECT_EQ(b->Checked(), i % 4 != 1) << i;
+  }
+}
+
 // Counts the clicks a box raises while it is read from a stream.
 class TCountingCheckBox : public TvxCheckBox {
   DECLARE_CLASS(TCountingCheckBox, TvxCheckBox)
