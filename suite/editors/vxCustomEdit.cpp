@@ -7,6 +7,8 @@
 
 #include "Forms.h"
 #include "Menus.h"
+#include "Streaming.h"
+#include "vxControls.h"
 #include "vxEditConsts.h"
 #include "vxVariants.h"
 
@@ -68,6 +70,12 @@ void TvxEditDataBinding::SetModified() {
   if (FEdit->Focused()) FEdit->SetModifiedAfterEnter(true);
 }
 void TvxEditDataBinding::UpdateDisplayValue() { FEdit->SynchronizeDisplayValue(); }
+Variant TvxEditDataBinding::DisplayValue() {
+  String text;
+  FEdit->GetEditDisplayText(text);
+  return text;
+}
+void TvxEditDataBinding::SetDisplayValue(const Variant& Value) { FEdit->SetInternalDisplayValue(Value); }
 
 // --- Variant comparison ------------------------------------------------------------------------
 
@@ -78,6 +86,111 @@ bool AreVariantsComparable(const Variant& V1, const Variant& V2) {
 bool VarEqualsComparable(const Variant& V1, const Variant& V2) {
   return AreVariantsComparable(V1, V2) && VariantsEqual(V1, V2);
 }
+
+bool VarEqualsSameType(const Variant& V1, const Variant& V2) { return VarType(V1) == VarType(V2) && V1 == V2; }
+
+// --- Shared helpers of the editors --------------------------------------------------------------
+
+namespace {
+IvxEditHook* EditHook = nullptr;
+}
+
+IvxEditHook* vxEditHook() { return EditHook; }
+void vxSetEditHook(IvxEditHook* Value) { EditHook = Value; }
+
+TShiftState MouseButtonToShiftState(TMouseButton AButton) {
+  switch (AButton) {
+    case mbLeft:
+      return TShiftState{ssLeft};
+    case mbRight:
+      return TShiftState{ssRight};
+    default:
+      return TShiftState{ssMiddle};
+  }
+}
+
+TShiftState vxMouseButtonToShift(TvxMouseButton AButton) {
+  switch (AButton) {
+    case vxmbLeft:
+      return TShiftState{ssLeft};
+    case vxmbRight:
+      return TShiftState{ssRight};
+    case vxmbMiddle:
+      return TShiftState{ssMiddle};
+    default:
+      return TShiftState{};
+  }
+}
+
+void EnlargeSize(TSize& A, const TSize& B) {
+  A.cx = std::max(A.cx, B.cx);
+  A.cy = std::max(A.cy, B.cy);
+}
+
+bool IsBlankChar(wchar_t C) { return C == 0 || C == 9 || C == 10 || C == 12 || C == 13 || C == L' '; }
+
+bool IsRegionEmpty(HRGN ARegion) {
+  RECT r;
+  return GetRgnBox(ARegion, &r) == NULLREGION;
+}
+
+TComponent* FindOwnerComponent(TPersistent* APersistent) {
+  for (TPersistent* p = APersistent ? APersistent->GetOwner() : nullptr; p; p = p->GetOwner())
+    if (auto* c = dynamic_cast<TComponent*>(p)) return c;
+  return nullptr;
+}
+
+TvxLookAndFeelKind GetEditButtonsLookAndFeelKind(TvxCustomEdit* AEdit) {
+  if (AEdit->IsInplace()) return AEdit->Style()->LookAndFeel()->Kind();
+  TvxEditButtons* buttons = AEdit->ActiveProperties()->Buttons();
+  if (buttons->Count() == 0) return lfStandard;
+  switch (AEdit->ActiveStyle()->ButtonStyle()) {
+    case btsFlat:
+    case btsSimple:
+    case btsHotFlat:
+      return lfFlat;
+    case btsUltraFlat:
+      return lfUltraFlat;
+    case btsOffice11:
+      return lfOffice11;
+    default:
+      return lfStandard;
+  }
+}
+
+namespace {
+
+WPARAM KeyStateOf(TShiftState Shift) {
+  WPARAM r = 0;
+  if (Shift.Contains(ssShift)) r |= MK_SHIFT;
+  if (Shift.Contains(ssCtrl)) r |= MK_CONTROL;
+  if (Shift.Contains(ssLeft)) r |= MK_LBUTTON;
+  if (Shift.Contains(ssRight)) r |= MK_RBUTTON;
+  if (Shift.Contains(ssMiddle)) r |= MK_MBUTTON;
+  return r;
+}
+
+LPARAM PointParam(POINT P) { return MAKELPARAM(static_cast<WORD>(P.x), static_cast<WORD>(P.y)); }
+
+}  // namespace
+
+LRESULT SendMouseMessageToControl(TWinControl* AControl, UINT AMsg, TShiftState AShift, const TPoint& P) {
+  return SendMessageW(AControl->Handle(), AMsg, KeyStateOf(AShift), PointParam(POINT{P.x, P.y}));
+}
+
+LRESULT SendKeyMessage(TWinControl* AControl, UINT AMsg, WPARAM AKey, TShiftState) {
+  return SendMessageW(AControl->Handle(), AMsg, AKey, 0);
+}
+
+LRESULT SendKeyDownMessage(TWinControl* AControl, WPARAM AKey, TShiftState AShift) {
+  return SendKeyMessage(AControl, WM_KEYDOWN, AKey, AShift);
+}
+
+LRESULT SendCharMessage(TWinControl* AControl, wchar_t AChar) {
+  return SendKeyMessage(AControl, WM_CHAR, AChar, TShiftState{});
+}
+
+void UniteRegionHandles(HRGN ADest, HRGN ASource) { CombineRgn(ADest, ADest, ASource, RGN_OR); }
 
 // --- Edit control -------------------------------------------------------------------------------
 
@@ -96,14 +209,72 @@ class TCountScope {
   bool FOld;
 };
 
+// Removes a weak link to an object at the end of a scope.
+class TObjectLinkScope {
+ public:
+  explicit TObjectLinkScope(TObject* AObject) : FLink(vxAddObjectLink(AObject)) {}
+  ~TObjectLinkScope() { vxRemoveObjectLink(FLink); }
+  TObjectLinkScope(const TObjectLinkScope&) = delete;
+  TObjectLinkScope& operator=(const TObjectLinkScope&) = delete;
+  bool Alive() const { return FLink && FLink->Ref; }
+
+ private:
+  TvxObjectLink* FLink;
+};
+
 }  // namespace
+
+// Hears the repository item the editor takes its properties from.
+class TvxCustomEdit::TRepositoryItemListener : public IvxEditRepositoryItemListener {
+ public:
+  explicit TRepositoryItemListener(TvxCustomEdit* AEdit) : FEdit(AEdit) {}
+  void RepositoryItemRemoved(TvxEditRepositoryItem*) override { FEdit->DropRepositoryItem(); }
+  void PropertiesChanged(TvxEditRepositoryItem* Sender) override {
+    if (!FEdit->IsLoadingOrDestroying()) FEdit->PropertiesChanged(Sender->Properties());
+  }
+
+ private:
+  TvxCustomEdit* FEdit;
+};
+
+const TMessageMap* TvxCustomEdit::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {WM_COPY, MessageHandler<&TvxCustomEdit::WMCopy>},
+      {WM_CUT, MessageHandler<&TvxCustomEdit::WMCut>},
+      {WM_PASTE, MessageHandler<&TvxCustomEdit::WMPaste>},
+      {CM_DIALOGCHAR, MessageHandler<&TvxCustomEdit::CMDialogChar>},
+      {CM_HINTSHOW, MessageHandler<&TvxCustomEdit::CMHintShow>},
+      {CM_ENTER, MessageHandler<&TvxCustomEdit::CMEnter>},
+      {CM_SHOWINGCHANGED, MessageHandler<&TvxCustomEdit::CMShowingChanged>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
 
 TvxCustomEdit::TvxCustomEdit(TComponent* AOwner, bool AIsInplace) : TvxContainer(AOwner), FIsInplace(AIsInplace) {
   FEditValue = Null();
   FPrevEditValue = Null();
+  FRepositoryItemListener = std::make_unique<TRepositoryItemListener>(this);
 }
 
 TvxCustomEdit::~TvxCustomEdit() {
+  Destroying();
+  if (EditHook) EditHook->EditingEnded(this);
+  if (FRepositoryItem) {
+    FRepositoryItem->RemoveListener(FRepositoryItemListener.get());
+    FRepositoryItem->RemoveFreeNotification(this);
+    FRepositoryItem = nullptr;
+  }
+  // The inner control calls back into the editor while it goes: free it while the
+  // editor is whole.
+  if (FInnerEditControl) {
+    UnhookInnerEditWindowProc();
+    SetInnerControl(nullptr);
+    FInnerEdit = nullptr;
+    TWinControl* inner = FInnerEditControl;
+    FInnerEditControl = nullptr;
+    delete inner;
+  }
   if (FProperties) {
     FProperties->OnPropertiesChanged = nullptr;
     if (!FIsInplace) FProperties->SetIDefaultValuesProvider(nullptr);
@@ -111,8 +282,11 @@ TvxCustomEdit::~TvxCustomEdit() {
 }
 
 void TvxCustomEdit::AfterConstruction() {
+  // The container's view info comes from the properties: they exist first.
+  FProperties = CreateProperties();
   TvxContainer::AfterConstruction();
   Initialize();
+  if (HandleAllocated()) ShortRefreshContainer(false);
 }
 
 std::unique_ptr<TvxCustomEditProperties> TvxCustomEdit::CreateProperties() {
@@ -121,11 +295,142 @@ std::unique_ptr<TvxCustomEditProperties> TvxCustomEdit::CreateProperties() {
 
 void TvxCustomEdit::Initialize() {
   FChangeEventsCatcher = std::make_unique<TvxEditChangeEventsCatcher>(this);
-  FProperties = CreateProperties();
+  if (!FProperties) FProperties = CreateProperties();
+  {
+    std::unique_ptr<TvxCustomEditViewData> vd(CreateViewData());
+    vd->InitEditContentParams(ContentParams);
+    FIsContentParamsInitialized = true;
+  }
+  ControlStyle().Include(csCaptureMouse);
+  ControlStyle().Include(csSetCaption);
   SetTabStop(true);
+  FInnerEdit = CreateInnerEdit();
+  if (FInnerEdit) {
+    FInnerEditControl = FInnerEdit->GetControl();
+    InitializeInnerEdit();
+    SetInnerControl(FInnerEditControl);
+  }
+  ControlStyle().Include(csReplicatable);
   FDataBinding = std::make_unique<TvxEditDataBinding>(this);
+  FAutoSize = !FIsInplace;
+  FCaptureButtonVisibleIndex = -1;
+  FEditValue = Null();
+  FLockValidate = 0;
   if (!FIsInplace) FProperties->SetIDefaultValuesProvider(FDataBinding->IDefaultValuesProvider());
   FProperties->OnPropertiesChanged = [this](TObject* Sender) { PropertiesChanged(Sender); };
+  FIsJustCreated = true;
+}
+
+IvxCustomInnerEdit* TvxCustomEdit::CreateInnerEdit() {
+  TClass cls = GetInnerEditClass();
+  if (!cls) return nullptr;
+  std::unique_ptr<TObject> obj(cls->NewInstance(this));
+  if (!obj) throw EvxEditError(L"The inner edit class cannot be created");
+  obj->AfterConstruction();
+  IvxCustomInnerEdit* r = dynamic_cast<IvxCustomInnerEdit*>(obj.get());
+  if (!r)
+    if (auto* owner = dynamic_cast<IvxInnerEditHelperOwner*>(obj.get())) r = owner->GetHelper();
+  if (!r || !dynamic_cast<TWinControl*>(obj.get())) throw EvxEditError(L"Not an inner edit class");
+  obj.release();  // the editor owns it as a component
+  return r;
+}
+
+void TvxCustomEdit::InitializeInnerEdit() {
+  FInnerEdit->SetParent(this);
+  if (ActiveProperties()->HasSeparateChangeEvents())
+    FInnerEdit->SetOnChange([this](TObject* Sender) { ChangeHandler(Sender); });
+  FInnerEditControl->SetParentShowHint(false);
+}
+
+void TvxCustomEdit::ChangeHandler(TObject*) {
+  if (Focused())
+    SetModifiedAfterEnter(true);
+  else if (!ActiveProperties()->IsChanging())
+    FDataBinding->SetModified();
+  NotifyChange();
+}
+
+bool TvxCustomEdit::SkipInnerEditUpdate() { return IsDestroying() || GetInnerEditClass() == nullptr; }
+
+void TvxCustomEdit::UpdateInnerEditReadOnly() {
+  if (SkipInnerEditUpdate() || !FInnerEdit) return;
+  FInnerEdit->SetReadOnly(RealReadOnly());
+}
+
+// --- Repository item -------------------------------------------------------------------------
+
+TvxCustomEditProperties* TvxCustomEdit::ActiveProperties() const {
+  if (FRepositoryItem) {
+    TvxCustomEditProperties* p = FRepositoryItem->Properties();
+    if (FDataBinding) p->SetIDefaultValuesProvider(FDataBinding->IDefaultValuesProvider());
+    return p;
+  }
+  return FProperties.get();
+}
+
+bool TvxCustomEdit::IsRepositoryItemAcceptable(TvxEditRepositoryItem* ARepositoryItem) {
+  if (!ARepositoryItem) return true;
+  TClass own = FProperties ? FProperties->ClassType() : TvxCustomEditProperties::StaticClass();
+  return ARepositoryItem->Properties()->ClassType()->InheritsFrom(own);
+}
+
+void TvxCustomEdit::SetRepositoryItem(TvxEditRepositoryItem* Value) {
+  if (Value == FRepositoryItem) return;
+  if (!IsRepositoryItemAcceptable(Value)) throw EvxEditError(vxGetResString(&vxSEditInvalidRepositoryItem));
+  RepositoryItemAssigning();
+  if (FRepositoryItem) {
+    FRepositoryItem->RemoveListener(FRepositoryItemListener.get());
+    FRepositoryItem->RemoveFreeNotification(this);
+  }
+  FRepositoryItem = Value;
+  if (FRepositoryItem) {
+    FRepositoryItem->AddListener(FRepositoryItemListener.get());
+    FRepositoryItem->FreeNotification(this);
+    FProperties->SetIDefaultValuesProvider(nullptr);
+    ApplyRepositoryItemProperties();
+    if (!IsLoadingOrDestroying()) PropertiesChanged(FRepositoryItem->Properties());
+    FProperties->OnPropertiesChanged = nullptr;
+  } else {
+    ApplyRepositoryItemProperties();
+    if (!IsLoadingOrDestroying()) {
+      FProperties->OnPropertiesChanged = [this](TObject* Sender) { PropertiesChanged(Sender); };
+      PropertiesChanged(FProperties.get());
+    }
+    FProperties->SetIDefaultValuesProvider(FDataBinding->IDefaultValuesProvider());
+  }
+  RepositoryItemAssigned();
+}
+
+// The item goes: the editor shows its own properties again instead of keeping the look
+// of properties that no longer exist.
+void TvxCustomEdit::DropRepositoryItem() {
+  FRepositoryItem = nullptr;
+  if (IsDestroying()) return;
+  ApplyRepositoryItemProperties();
+  FProperties->OnPropertiesChanged = [this](TObject* Sender) { PropertiesChanged(Sender); };
+  if (FDataBinding) FProperties->SetIDefaultValuesProvider(FDataBinding->IDefaultValuesProvider());
+  if (!IsLoadingOrDestroying()) PropertiesChanged(FProperties.get());
+}
+
+// The view info is of the class the active properties paint with.
+void TvxCustomEdit::ApplyRepositoryItemProperties() {
+  std::unique_ptr<TvxCustomEditViewInfo> vi(ActiveProperties()->CreateViewInfo());
+  if (vi && FViewInfo && vi->ClassType() != FViewInfo->ClassType()) {
+    FViewInfo = std::move(vi);
+    FIsViewInfoCalculated = false;
+  }
+}
+
+void TvxCustomEdit::Notification(TComponent* AComponent, TOperation Operation) {
+  TvxContainer::Notification(AComponent, Operation);
+  if (Operation != opRemove) return;
+  if (AComponent == FRepositoryItem) {
+    FRepositoryItem->RemoveListener(FRepositoryItemListener.get());
+    DropRepositoryItem();
+  } else if (AComponent == FInnerEditControl) {
+    FInnerEditControl = nullptr;
+    FInnerEdit = nullptr;
+  }
 }
 
 bool TvxCustomEdit::IsLoadingOrDestroying() const {
@@ -468,7 +773,10 @@ void TvxCustomEdit::ResetEditValue() {
 
 void TvxCustomEdit::PropertiesChanged(TObject*) {
   FIsEditValidated = false;
+  UpdateInnerEditReadOnly();
   if (FModifiedAfterEnter && RealReadOnly()) SetModifiedAfterEnter(false);
+  if (ActiveProperties()->Transparent()) SetTransparent(true);
+  CalculateAnchors();
   ShortRefreshContainer(false);
 }
 
@@ -538,7 +846,16 @@ TvxCustomEdit* TvxCustomEdit::CreateOfClass(TClass AClass, TComponent* AOwner, b
 
 // --- Per-cell edit data -------------------------------------------------------------------------
 
-TvxCustomEditData::TvxCustomEditData(TvxCustomEdit* AEdit) : FEdit(AEdit) { Clear(); }
+TvxCustomEditData::TvxCustomEditData(TvxCustomEdit* AEdit) : FEdit(AEdit) {
+  FFreeNotificator = std::make_unique<TvxFreeNotificator>(nullptr);
+  FFreeNotificator->OnFreeNotification = [this](TComponent*) { FEdit = nullptr; };
+  if (FEdit) FFreeNotificator->AddSender(FEdit);
+  Clear();
+}
+
+TvxCustomEditData::~TvxCustomEditData() {
+  if (FEdit) FFreeNotificator->RemoveSender(FEdit);
+}
 
 void TvxCustomEditData::Clear() {
   FCleared = true;
@@ -567,28 +884,20 @@ void TvxCustomEdit::Activate(TvxCustomEditData*& AEditData) {
   }
   SynchronizeDisplayValue();
   SetEditModified(false);
+  InplaceParams.MultiRowParent = true;
 }
 
 void TvxCustomEdit::ActivateByKey(wchar_t Key, TvxCustomEditData*& AEditData) {
-  Activate(AEditData);
-  if (SendActivationKey(Key)) SendMessageW(Handle(), WM_CHAR, static_cast<WPARAM>(Key), 0);
+  HookInnerEditWindowProc();
+  try {
+    Activate(AEditData);
+      if (SendActivationKey(Key)) SendMessageW(Handle(), WM_CHAR, static_cast<WPARAM>(Key), 0);
+  } catch (...) {
+    UnhookInnerEditWindowProc();
+    throw;
+  }
+  UnhookInnerEditWindowProc();
 }
-
-namespace {
-
-WPARAM KeyStateOf(TShiftState Shift) {
-  WPARAM r = 0;
-  if (Shift.Contains(ssShift)) r |= MK_SHIFT;
-  if (Shift.Contains(ssCtrl)) r |= MK_CONTROL;
-  if (Shift.Contains(ssLeft)) r |= MK_LBUTTON;
-  if (Shift.Contains(ssRight)) r |= MK_RBUTTON;
-  if (Shift.Contains(ssMiddle)) r |= MK_MBUTTON;
-  return r;
-}
-
-LPARAM PointParam(POINT P) { return MAKELPARAM(static_cast<WORD>(P.x), static_cast<WORD>(P.y)); }
-
-}  // namespace
 
 void TvxCustomEdit::ActivateByMouse(TShiftState Shift, Integer X, Integer Y, TvxCustomEditData*& AEditData) {
   Activate(AEditData);
@@ -621,9 +930,18 @@ void TvxCustomEdit::MouseDown(TMouseButton Button, TShiftState Shift, Integer X,
   if (Button == mbLeft && FDblClickTime != 0) {
     const bool inTime = static_cast<int>(FDblClickTime - GetTickCount()) > 0;
     FDblClickTime = 0;
-    if (inTime) DblClick();
+    if (inTime && GetButtonIndexAt(TPoint{X, Y}) == -1) DblClick();
   }
+  TObjectLinkScope link(this);
   TvxContainer::MouseDown(Button, Shift, X, Y);
+  if (!link.Alive()) return;
+  // The editor may not track the mouse yet (the first click): the pressed button still
+  // has to show.
+  if (!IsMouseTracked()) RefreshContainer(TPoint{X, Y}, vxMouseButtonToVx(Button), Shift, true);
+  if (Button == mbLeft && HandleAllocated() && GetCapture() == Handle()) {
+    const Integer i = GetButtonIndexAt(TPoint{X, Y});
+    if (i != -1 && ViewInfo()->Buttons(i)->Data.State == ebsPressed) FCaptureButtonVisibleIndex = i;
+  }
 }
 
 // --- Keyboard -----------------------------------------------------------------------------------
@@ -791,6 +1109,530 @@ void TvxCustomEdit::KeyPress(wchar_t& Key) {
 void TvxCustomEdit::KeyUp(Word& Key, TShiftState Shift) {
   TvxContainer::KeyUp(Key, Shift);
   if (Key != 0) ProcessKeyUp(Key, Shift);
+}
+
+// --- View data and view info --------------------------------------------------------------------
+
+TvxContainerStyleClass TvxCustomEdit::GetStyleClass() { return TvxContainerStyle::ClassOf<TvxEditStyle>(); }
+
+std::unique_ptr<TvxContainerViewInfo> TvxCustomEdit::CreateViewInfo() {
+  return std::unique_ptr<TvxContainerViewInfo>(ActiveProperties()->CreateViewInfo());
+}
+
+TvxContainerStyleValues TvxCustomEdit::GetNotPublishedStyleValues() {
+  TvxContainerStyleValues r;
+  for (TvxContainerStyleValue v = svButtonStyle; v <= svGradientDirection; ++v) r.Include(v);
+  return r;
+}
+
+TvxEditStateColorKind TvxCustomEdit::GetEditStateColorKind() {
+  const TvxEditStateColorKind r = TvxContainer::GetEditStateColorKind();
+  return r != esckDisabled && FProperties->ReadOnly() ? esckReadOnly : r;
+}
+
+void TvxCustomEdit::PrepareDisplayValue(const Variant& AEditValue, Variant& ADisplayValue, bool AEditFocused) {
+  ActiveProperties()->PrepareDisplayValue(AEditValue, ADisplayValue, AEditFocused);
+}
+
+TvxCustomEditViewData* TvxCustomEdit::CreateViewData() {
+  TvxCustomEditViewData* vd = ActiveProperties()->CreateViewData(ActiveStyle(), FIsInplace);
+  if (FIsInplace && FIsContentParamsInitialized) vd->EditContentParams = ContentParams;
+  vd->Edit = SkipInnerEditUpdate() ? nullptr : this;
+  vd->WindowHandle = HandleAllocated() ? Handle() : nullptr;
+  FillViewDataState(vd);
+  return vd;
+}
+
+void TvxCustomEdit::FillViewDataState(TvxCustomEditViewData* AViewData) {
+  AViewData->Enabled = Enabled();
+  AViewData->Focused = Focused();
+  AViewData->InnerEdit = FInnerEdit;
+  AViewData->IsDesigning = IsDesigning();
+}
+
+void TvxCustomEdit::CalculateViewInfo(const TPoint& P, TvxMouseButton Button, TShiftState Shift, bool AIsMouseEvent) {
+  std::unique_ptr<TvxCustomEditViewData> vd(CreateViewData());
+  vd->Calculate(Canvas(), TRect{0, 0, Width(), Height()}, P, Button, Shift, ViewInfo(), AIsMouseEvent);
+}
+
+void TvxCustomEdit::CalculateViewInfoAtCursor() {
+  TPoint p{-1, -1};
+  if (HandleAllocated()) {
+    POINT cur;
+    vxQueryCursorPos(cur);
+    ::ScreenToClient(Handle(), &cur);
+    p = TPoint{cur.x, cur.y};
+  }
+  CalculateViewInfo(p, vxmbNone, vxCurrentShiftState(), false);
+}
+
+Integer TvxCustomEdit::GetButtonIndexAt(const TPoint& P) {
+  TvxCustomEditViewInfo* vi = ViewInfo();
+  for (Integer i = 0; i < vi->ButtonCount(); ++i)
+    if (PtInRect(&vi->Buttons(i)->Bounds, POINT{P.x, P.y})) return i;
+  return -1;
+}
+
+bool TvxCustomEdit::RefreshViewInfoAt(const TPoint& P, TvxMouseButton AButton, TShiftState AShift,
+                                      bool AIsMouseEvent) {
+  if (FCaptureButtonVisibleIndex != -1 && (!HandleAllocated() || GetCapture() != Handle()))
+    FCaptureButtonVisibleIndex = -1;
+  std::unique_ptr<TvxCustomEditViewInfo> prev;
+  if (AIsMouseEvent) {
+    prev.reset(ActiveProperties()->CreateViewInfo());
+    prev->Assign(ViewInfo());
+  }
+  CalculateViewInfo(P, AButton, AShift, AIsMouseEvent);
+  TRect innerRect{};
+  if (FInnerEditControl && IsEditClass()) innerRect = FInnerEditControl->BoundsRect();
+  if (!ViewInfo()->Repaint(this, innerRect, prev.get()) && prev) return true;
+  AlignInnerControl();
+  CalculateViewInfo(P, AButton, AShift, AIsMouseEvent);
+  if (ViewInfo()->ContainerState.Contains(csHotTrack)) vxBeginMouseTracking(this, Bounds(), this);
+  if (prev) ProcessViewInfoChanges(prev.get(), AButton != vxmbNone);
+  return true;
+}
+
+void TvxCustomEdit::ProcessViewInfoChanges(TvxCustomEditViewInfo* APrevViewInfo, bool) {
+  TvxCustomEditViewInfo* vi = ViewInfo();
+  if (APrevViewInfo->PressedButton == vi->PressedButton && APrevViewInfo->SelectedButton == vi->SelectedButton)
+    return;
+  const Integer wasPressed = APrevViewInfo->PressedButton;
+  if (wasPressed != -1) {
+    // A click fires on release over the button that was pressed.
+    DoButtonUp(wasPressed);
+    if (wasPressed == vi->SelectedButton) FireButtonClick(wasPressed);
+  }
+  if (vi->PressedButton != -1 && wasPressed == -1) DoButtonDown(vi->PressedButton);
+}
+
+bool TvxCustomEdit::IsDBEditPaintCopyDrawing() {
+  return IsDataStorage() && ControlState().Contains(csPaintCopy);
+}
+
+void TvxCustomEdit::Paint() {
+  if (IsDBEditPaintCopyDrawing()) {
+    PaintCopyDraw();
+    return;
+  }
+  TvxCanvas* canvas = Canvas();
+  if (!RectVisible(canvas->Handle(), &ViewInfo()->Bounds)) return;
+  CheckViewInfo();
+  ViewInfo()->Paint(canvas);
+}
+
+void TvxCustomEdit::PaintCopyDraw() {
+  std::unique_ptr<TvxCustomEditViewInfo> vi(ActiveProperties()->CreateViewInfo());
+  std::unique_ptr<TvxCustomEditViewData> vd(CreateViewData());
+  Variant v;
+  FDataBinding->GetStoredValue(v);
+  vd->EditValueToDrawValue(Canvas(), v, vi.get());
+  const TRect r{0, 0, Width(), Height()};
+  vd->Calculate(Canvas(), r, TPoint{-1, -1}, vxmbNone, TShiftState{}, vi.get(), false);
+  vi->Paint(Canvas());
+  ExcludeClipRect(Canvas()->Handle(), r.left, r.top, r.right, r.bottom);
+}
+
+// --- Mouse and buttons --------------------------------------------------------------------------
+
+void TvxCustomEdit::Click() {
+  if (IsDestroying() || FClickLockCount > 0) return;
+  if (ComponentState().Contains(csLoading) && !CanClickWhileLoading()) return;
+  TvxContainer::Click();
+}
+
+void TvxCustomEdit::DoClick() {
+  SetModifiedAfterEnter(true);
+  if (FClickLockCount == 0) Click();
+}
+
+void TvxCustomEdit::DblClick() {
+  POINT cur{};
+  if (HandleAllocated()) {
+    vxQueryCursorPos(cur);
+    ::ScreenToClient(Handle(), &cur);
+  }
+  if (!HandleAllocated() || GetButtonIndexAt(TPoint{cur.x, cur.y}) == -1) {
+    TvxContainer::DblClick();
+    return;
+  }
+  // A fast second click on a button clicks it again instead of double-clicking the editor.
+  TShiftState shift = vxCurrentShiftState();
+  shift.Include(ssLeft);
+  MouseDown(mbLeft, shift, cur.x, cur.y);
+  Click();
+}
+
+void TvxCustomEdit::DoClosePopup(TvxEditCloseUpReason AReason) {
+  if (Properties()->OnClosePopup) Properties()->OnClosePopup(this, AReason);
+  if (FRepositoryItem && ActiveProperties()->OnClosePopup) ActiveProperties()->OnClosePopup(this, AReason);
+}
+
+bool TvxCustomEdit::CanUseMouseWheel(TShiftState Shift) {
+  return !FIsInplace || ActiveProperties()->UseMouseWheel() || Shift.Contains(ssCtrl);
+}
+
+bool TvxCustomEdit::IsClearOrClickKey(Word Key, TShiftState Shift) {
+  const TShortCut s = ShortCut(Key, Shift);
+  return (s != 0 && s == ActiveProperties()->ClearKey()) ||
+         (s == ActiveProperties()->ClickKey() && GetDefaultButtonVisibleIndex() != -1);
+}
+
+bool TvxCustomEdit::InternalFocused() { return !(ActiveProperties()->DependsOnFocus() && !Focused()); }
+
+bool TvxCustomEdit::HasValidateHandler() {
+  return static_cast<bool>(Properties()->OnValidate) || static_cast<bool>(ActiveProperties()->OnValidate);
+}
+
+String TvxCustomEdit::GetHintText(Integer APart) {
+  String r;
+  if (APart >= 0 && APart < ViewInfo()->ButtonCount()) {
+    const Integer index = ViewInfo()->Buttons(APart)->Index;
+    TvxEditButtons* buttons = ActiveProperties()->Buttons();
+    if (index >= 0 && index < buttons->Count()) r = buttons->Items(index)->Hint();
+  }
+  if (r.empty() && ShowHint()) r = Hint();
+  return r;
+}
+
+// --- Messages -----------------------------------------------------------------------------------
+
+void TvxCustomEdit::WMCopy(TMessage&) { CopyToClipboard(); }
+
+void TvxCustomEdit::WMCut(TMessage&) {
+  TCountScope keyboard(FKeyboardAction);
+  if (ActiveProperties()->ReadOnly() || !FDataBinding->IsDataAvailable())
+    CopyToClipboard();
+  else
+    CutToClipboard();
+}
+
+void TvxCustomEdit::WMPaste(TMessage&) {
+  if (ActiveProperties()->ReadOnly() || !FDataBinding->IsDataAvailable()) return;
+  TCountScope keyboard(FKeyboardAction);
+  PasteFromClipboard();
+}
+
+namespace {
+
+// The character after the single "&" of a caption (a doubled "&&" is a plain ampersand).
+wchar_t AcceleratorOf(const String& ACaption) {
+  for (size_t i = 0; i + 1 < ACaption.size(); ++i) {
+    if (ACaption[i] != L'&') continue;
+    if (ACaption[i + 1] != L'&') return ACaption[i + 1];
+    ++i;
+  }
+  return 0;
+}
+
+}  // namespace
+
+void TvxCustomEdit::CMDialogChar(TCMDialogChar& Message) {
+  const wchar_t ch = static_cast<wchar_t>(Message.CharCode());
+  TvxEditButtons* buttons = ActiveProperties()->Buttons();
+  Integer visibleIndex = 0;
+  for (Integer i = 0; i < buttons->Count(); ++i) {
+    TvxEditButton* b = buttons->Items(i);
+    if (!b->Visible()) continue;
+    const wchar_t acc = AcceleratorOf(b->Caption());
+    if (b->Enabled() && acc && CharUpperW(reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(acc))) ==
+                                   CharUpperW(reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(ch)))) {
+      FireButtonClick(visibleIndex);
+      Message.M.Result = 1;
+      return;
+    }
+    ++visibleIndex;
+  }
+  InheritedMessage(Message.M);
+}
+
+void TvxCustomEdit::CMHintShow(TMessage& Message) {
+  auto* info = reinterpret_cast<THintInfo*>(Message.LParam);
+  POINT cur = info ? info->CursorPos : POINT{-1, -1};
+  const Integer part = ViewInfo()->GetPart(TPoint{cur.x, cur.y});
+  if (part == -2) {
+    Message.Result = -1;
+    return;
+  }
+  if (!info) return;
+  String hint = GetHintText(part);
+  const size_t bar = hint.find(L'|');
+  info->HintStr = bar == String::npos ? hint : hint.substr(0, bar);
+  info->CursorRect = ViewInfo()->GetPartRect(part);
+}
+
+void TvxCustomEdit::CMEnter(TMessage& Message) {
+  InheritedMessage(Message);
+  if (FInnerEdit && FDataBinding->CanModify() && !ActiveProperties()->ReadOnly()) FInnerEdit->SetReadOnly(false);
+}
+
+void TvxCustomEdit::CMShowingChanged(TMessage& Message) {
+  InheritedMessage(Message);
+  if (Showing()) AlignInnerControl();
+}
+
+void TvxCustomEdit::DefaultHandler(TMessage& Message) {
+  if (Message.Msg == WM_CONTEXTMENU && FIsInplace) return;
+  TvxContainer::DefaultHandler(Message);
+}
+
+bool TvxCustomEdit::DoInnerControlDefaultHandler(TMessage& Message) {
+  if (TvxContainer::DoInnerControlDefaultHandler(Message)) return true;
+  switch (Message.Msg) {
+    case WM_CUT:
+      if (FInnerEdit && FInnerEdit->GetReadOnly()) return false;
+      {
+        TCountScope keyboard(FKeyboardAction);
+        if (DoEditing())
+          CutToClipboard();
+        else
+          CopyToClipboard();
+      }
+      return true;
+    case WM_PASTE:
+      if ((FInnerEdit && FInnerEdit->GetReadOnly()) || !DoEditing()) return false;
+      {
+        TCountScope keyboard(FKeyboardAction);
+        PasteFromClipboard();
+      }
+      return true;
+    case WM_UNDO:
+      FDataBinding->SetEditMode();
+      return false;
+    default:
+      return false;
+  }
+}
+
+// --- Focus --------------------------------------------------------------------------------------
+
+void TvxCustomEdit::CreateHandle() {
+  TvxContainer::CreateHandle();
+  if (FInnerEdit && Focused()) FInnerEdit->SafelySetFocus();
+}
+
+void TvxCustomEdit::FocusInnerControl() {
+  if (FInnerEdit)
+    FInnerEdit->SafelySetFocus();
+  else
+    TvxContainer::FocusInnerControl();
+}
+
+void TvxCustomEdit::FocusChanged() {
+  if (IsDestroying() || FValidateErrorProcessing) return;
+  const bool focused = Focused() && Application->Active();
+  if (focused == FFocused) return;
+  FFocused = focused;
+  TvxContainer::FocusChanged();
+  DoFocusChanged();
+}
+
+void TvxCustomEdit::DoFocusChanged() {
+  UpdateDrawValue();
+  // A hidden modal form closing with a result takes the typed value with it.
+  if (TCustomForm* form = GetParentForm(this)) {
+    auto* f = dynamic_cast<TForm*>(form);
+    if (f && !f->Visible() && f->ModalResult() != mrNone && f->ModalResult() != mrCancel) ValidateEdit(false);
+  }
+}
+
+bool TvxCustomEdit::IsActiveControl() {
+  if (Focused()) return true;
+  TCustomForm* form = GetParentForm(this);
+  if (!form) return false;
+  TWinControl* active = form->ActiveControl();
+  return active && (active == this || (FInnerEditControl && active == FInnerEditControl));
+}
+
+// --- Automatic size -----------------------------------------------------------------------------
+
+void TvxCustomEdit::GetEditSizeProperties(TvxEditSizeProperties& R) {
+  R.Height = -1;
+  R.MaxLineCount = 1;
+  R.Width = IsAutoWidth() ? NoAnchor : Width();
+}
+
+bool TvxCustomEdit::IsAutoWidth() {
+  return CanAutoSize() && CanAutoWidth() && (Align() == alNone || Align() == alLeft || Align() == alRight);
+}
+
+void TvxCustomEdit::CalculateAutoSize(Integer& AWidth, Integer& AHeight) {
+  if (!CanAutoSize()) return;
+  TvxEditSizeProperties sizeProperties;
+  GetEditSizeProperties(sizeProperties);
+  std::unique_ptr<TvxCustomEditViewData> vd(CreateViewData());
+  TvxScreenCanvas* screen = vxGetScreenCanvas();
+  struct TRelease {
+    TvxScreenCanvas* C;
+    ~TRelease() { C->Dormant(); }
+  } release{screen};
+  const TSize size = vd->GetEditSize(screen, EditValue(), sizeProperties, ViewInfo());
+  if (IsAutoWidth()) AWidth = size.cx;
+  const TAlign a = Align();
+  if (a != alLeft && a != alRight && a != alClient && a != alCustom) AHeight = size.cy;
+}
+
+bool TvxCustomEdit::CanResize(Integer& NewWidth, Integer& NewHeight) {
+  const bool r = TvxContainer::CanResize(NewWidth, NewHeight);
+  if (r && !ComponentState().Contains(csLoading)) CalculateAutoSize(NewWidth, NewHeight);
+  return r;
+}
+
+void TvxCustomEdit::SetAutoSize(bool Value) {
+  if (Value == FAutoSize || FIsInplace) return;
+  FAutoSize = Value;
+  DoAutoSizeChanged();
+  if (Value) {
+    if (!IsDestroying() && vxCanAllocateHandle(this)) HandleNeeded();
+    AlignInnerControl();
+    ShortRefreshContainer(false);
+  }
+}
+
+void TvxCustomEdit::SetAnchorX(Integer Value) {
+  FAnchorX = Value;
+  AlignInnerControl();
+}
+
+void TvxCustomEdit::SetAnchorY(Integer Value) {
+  FAnchorY = Value;
+  AlignInnerControl();
+}
+
+namespace {
+// Half a size, rounded up: an odd size keeps its centre within one pixel.
+Integer HalfUp(Integer A) { return A / 2 + (A % 2); }
+}  // namespace
+
+void TvxCustomEdit::CalculateAnchors() {
+  if (ComponentState().Contains(csLoading) || ComponentState().Contains(csReading)) return;
+  if (UsesAnchorX())
+    FAnchorX = ActiveProperties()->Alignment()->Horz() == taCenter ? Left() + HalfUp(Width()) : Left() + Width();
+  if (UsesAnchorY())
+    FAnchorY = ActiveProperties()->Alignment()->Vert() == taVCenter ? Top() + HalfUp(Height()) : Top() + Height();
+}
+
+void TvxCustomEdit::AlignInnerControl() {
+  if (!HandleAllocated() || IsDestroying()) return;
+  Integer w = Width(), h = Height();
+  CalculateAutoSize(w, h);
+  Integer left = Left(), top = Top();
+  if (UsesAnchors() && IsAutoWidth()) {
+    if (!FIsFirstSetSize) CalculateAnchors();
+    FIsFirstSetSize = false;
+    if (UsesAnchorX() && FAnchorX != NoAnchor)
+      left = FAnchorX - (ActiveProperties()->Alignment()->Horz() == taCenter ? HalfUp(w) : w);
+    if (UsesAnchorY() && FAnchorY != NoAnchor)
+      top = FAnchorY - (ActiveProperties()->Alignment()->Vert() == taVCenter ? HalfUp(h) : h);
+  }
+  if (left != Left() || top != Top() || w != Width() || h != Height()) SetBounds(left, top, w, h);
+  AdjustInnerEditPosition();
+}
+
+void TvxCustomEdit::AdjustInnerEditPosition() {
+  if (!FInnerEditControl) return;
+  const TRect& c = ViewInfo()->ClientRect;
+  RECT b = FInnerEditControl->BoundsRect();
+  if (!EqualRect(&b, &c)) FInnerEditControl->SetBounds(c.left, c.top, c.right - c.left, c.bottom - c.top);
+}
+
+void TvxCustomEdit::SetTransparent(bool Value) {
+  if (Value == FTransparent) return;
+  FTransparent = Value;
+  if (Value)
+    ControlStyle().Exclude(csOpaque);
+  else
+    ControlStyle().Include(csOpaque);
+  ShortRefreshContainer(false);
+}
+
+// --- Life cycle ---------------------------------------------------------------------------------
+
+void TvxCustomEdit::Loaded() {
+  FIsFirstSetSize = true;
+  TvxContainer::Loaded();
+  LockChangeEvents(true);
+  LockClick(true);
+  try {
+    ShortRefreshContainer(false);
+    if (!FRepositoryItem) FProperties->OnPropertiesChanged = [this](TObject* Sender) { PropertiesChanged(Sender); };
+    PropertiesChanged(ActiveProperties());
+    ViewInfo()->Shadow = false;
+  } catch (...) {
+    LockClick(false);
+    LockChangeEvents(false, false);
+    throw;
+  }
+  LockClick(false);
+  LockChangeEvents(false);
+}
+
+void TvxCustomEdit::SetParent(TWinControl* AParent) {
+  if (FIsJustCreated && AParent) {
+    FIsJustCreated = false;
+    PropertiesChanged(FProperties.get());
+    FDataBinding->UpdateDisplayValue();
+  }
+  TvxContainer::SetParent(AParent);
+}
+
+void TvxCustomEdit::SetName(const String& Value) { TvxContainer::SetName(Value); }
+
+void TvxCustomEdit::DefineProperties(TFiler* Filer) {
+  TvxContainer::DefineProperties(Filer);
+  Filer->DefineProperty(
+      L"AnchorX", [this](TReader* Reader) { SetAnchorX(Reader->ReadInteger()); },
+      [this](TWriter* Writer) {
+        CalculateAnchors();
+        Writer->WriteInteger(FAnchorX);
+      },
+      UsesAnchorX());
+  Filer->DefineProperty(
+      L"AnchorY", [this](TReader* Reader) { SetAnchorY(Reader->ReadInteger()); },
+      [this](TWriter* Writer) {
+        CalculateAnchors();
+        Writer->WriteInteger(FAnchorY);
+      },
+      UsesAnchorY());
+}
+
+// --- Inner-edit hook ----------------------------------------------------------------------------
+
+namespace {
+const wchar_t* const CHookProp = L"ZsEditInnerHook";
+}
+
+LRESULT CALLBACK TvxCustomEdit::InnerEditHookProc(HWND AWnd, UINT AMsg, WPARAM WParam, LPARAM LParam) {
+  auto* edit = static_cast<TvxCustomEdit*>(GetPropW(AWnd, CHookProp));
+  if (!edit || !edit->FInnerEditDefWindowProc) return DefWindowProcW(AWnd, AMsg, WParam, LParam);
+  TMessage m{AMsg, WParam, LParam, 0};
+  edit->InnerEditWindowProc(m);
+  return m.Result;
+}
+
+void TvxCustomEdit::HookInnerEditWindowProc() {
+  if (!FInnerEditControl || FInnerEditDefWindowProc) return;
+  HWND w = FInnerEditControl->Handle();
+  SetPropW(w, CHookProp, this);
+  FInnerEditDefWindowProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(w, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TvxCustomEdit::InnerEditHookProc)));
+}
+
+void TvxCustomEdit::UnhookInnerEditWindowProc() {
+  if (!FInnerEditDefWindowProc) return;
+  if (FInnerEditControl && FInnerEditControl->HandleAllocated()) {
+    HWND w = FInnerEditControl->Handle();
+    SetWindowLongPtrW(w, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FInnerEditDefWindowProc));
+    RemovePropW(w, CHookProp);
+  }
+  FInnerEditDefWindowProc = nullptr;
+}
+
+// The message goes on to the inner edit's own procedure, for the inner edit's window (not
+// the editor's: the inner window procedure keeps per-window state).
+void TvxCustomEdit::InnerEditWindowProc(TMessage& Message) {
+  HWND w = FInnerEditControl ? FInnerEditControl->Handle() : nullptr;
+  Message.Result = CallWindowProcW(FInnerEditDefWindowProc, w, Message.Msg, Message.WParam, Message.LParam);
 }
 
 // --- In-place edit list -------------------------------------------------------------------------

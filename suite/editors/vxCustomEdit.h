@@ -16,6 +16,68 @@ DECLARE_EXCEPTION(EvxEditValidationError, EvxEditError)
 
 class TvxCustomEdit;
 
+// The inner windowed control of an editor (a text edit's EDIT window, for one), seen
+// through the operations the editor needs.
+class IvxCustomInnerEdit : public IvxContainerInnerControl {
+ public:
+  virtual LRESULT CallDefWndProc(UINT Msg, WPARAM WParam, LPARAM LParam) = 0;
+  virtual bool CanProcessClipboardMessages() = 0;
+  virtual Variant GetEditValue() = 0;
+  virtual TNotifyEvent GetOnChange() = 0;
+  virtual bool GetReadOnly() = 0;
+  virtual void LockBounds(bool ALock) = 0;
+  virtual void SafelySetFocus() = 0;
+  virtual void SetEditValue(const Variant& Value) = 0;
+  virtual void SetParent(TWinControl* Value) = 0;
+  virtual void SetOnChange(TNotifyEvent Value) = 0;
+  virtual void SetReadOnly(bool Value) = 0;
+};
+// {468D21B5-48AA-4077-8ED5-4C6112D460B1}
+constexpr GUID IID_IvxCustomInnerEdit = {0x468D21B5, 0x48AA, 0x4077, {0x8E, 0xD5, 0x4C, 0x61, 0x12, 0xD4, 0x60, 0xB1}};
+
+// An inner control that hands out a separate object for its editor interface (the
+// control's own names would clash with the interface's).
+class IvxInnerEditHelperOwner {
+ public:
+  virtual ~IvxInnerEditHelperOwner() = default;
+  virtual IvxCustomInnerEdit* GetHelper() = 0;
+};
+// {35667555-6DC8-40D5-B705-B08D5697C621}
+constexpr GUID IID_IvxInnerEditHelperOwner = {
+    0x35667555, 0x6DC8, 0x40D5, {0xB7, 0x05, 0xB0, 0x8D, 0x56, 0x97, 0xC6, 0x21}};
+
+// The suite-wide observer of editing (nothing in this program installs one): told when
+// editing ends, when an inner control takes the focus and about each key pressed.
+class IvxEditHook {
+ public:
+  virtual ~IvxEditHook() = default;
+  virtual void EditingEnded(TvxCustomEdit* AEdit) = 0;
+  virtual void InnerControlFocused(TvxCustomEdit* AEdit, TWinControl* AInnerControl) = 0;
+  virtual void KeyPressed(TvxCustomEdit* AEdit, wchar_t AKey) = 0;
+};
+IvxEditHook* vxEditHook();
+void vxSetEditHook(IvxEditHook* Value);
+
+// mbLeft -> ssLeft, mbRight -> ssRight, mbMiddle -> ssMiddle.
+TShiftState MouseButtonToShiftState(TMouseButton AButton);
+TShiftState vxMouseButtonToShift(TvxMouseButton AButton);
+// A := the larger of each dimension.
+void EnlargeSize(TSize& A, const TSize& B);
+// #0, #9, #10, #12, #13 or a space.
+bool IsBlankChar(wchar_t C);
+bool IsRegionEmpty(HRGN ARegion);
+// The first component up the owner chain of APersistent, nullptr when none.
+TComponent* FindOwnerComponent(TPersistent* APersistent);
+// The look-and-feel kind an editor's buttons are drawn with.
+TvxLookAndFeelKind GetEditButtonsLookAndFeelKind(TvxCustomEdit* AEdit);
+LRESULT SendMouseMessageToControl(TWinControl* AControl, UINT AMsg, TShiftState AShift, const TPoint& P);
+LRESULT SendKeyMessage(TWinControl* AControl, UINT AMsg, WPARAM AKey, TShiftState AShift);
+LRESULT SendKeyDownMessage(TWinControl* AControl, WPARAM AKey, TShiftState AShift);
+LRESULT SendCharMessage(TWinControl* AControl, wchar_t AChar);
+void UniteRegionHandles(HRGN ADest, HRGN ASource);
+// Values of one variant type that are equal.
+bool VarEqualsSameType(const Variant& V1, const Variant& V2);
+
 // Both numeric, of one variant type, or both strings.
 bool AreVariantsComparable(const Variant& V1, const Variant& V2);
 // Comparable (above) and equal.
@@ -53,6 +115,9 @@ class TvxEditDataBinding : public TPersistent {
   virtual bool CanPostEditorValue() { return Modified(); }
   virtual void SetModified();
   virtual void UpdateDisplayValue();
+  // The text shown by the editor; the binding passes it to the editor.
+  virtual Variant DisplayValue();
+  virtual void SetDisplayValue(const Variant& Value);
   IvxEditDefaultValuesProvider* IDefaultValuesProvider() const { return FProvider.get(); }
   bool IsDataAvailable() const { return FProvider->IsDataAvailable(); }
   TvxCustomEdit* Edit() const { return FEdit; }
@@ -67,14 +132,26 @@ class TvxCustomEditData : public TObject {
   DECLARE_CLASS(TvxCustomEditData, TObject)
  public:
   explicit TvxCustomEditData(TvxCustomEdit* AEdit);
+  ~TvxCustomEditData() override;
   void Clear();
   bool Cleared() const { return FCleared; }
   void SetCleared(bool Value) { FCleared = Value; }
+  // nullptr once the editor was freed.
   TvxCustomEdit* Edit() const { return FEdit; }
 
  private:
   bool FCleared = false;
   TvxCustomEdit* FEdit;
+  std::unique_ptr<TvxFreeNotificator> FFreeNotificator;
+};
+
+struct TvxInplaceEditPosition {
+  TObject* Item = nullptr;
+  Integer RecordIndex = -1;
+};
+struct TvxInplaceEditParams {
+  bool MultiRowParent = false;
+  TvxInplaceEditPosition Position;
 };
 
 struct TvxEditModifiedState {
@@ -86,7 +163,10 @@ using TvxEditEditingEvent = std::function<void(TObject* Sender, bool& CanEdit)>;
 
 class TvxCustomEdit : public TvxContainer {
   DECLARE_CLASS(TvxCustomEdit, TvxContainer)
+  DECLARE_MESSAGE_MAP
   friend class TvxEditChangeEventsCatcher;
+  friend class TvxCustomInnerTextEdit;
+  friend class TvxCustomInnerTextEditHelper;
 
  public:
   explicit TvxCustomEdit(TComponent* AOwner, bool AIsInplace = false);
@@ -113,9 +193,18 @@ class TvxCustomEdit : public TvxContainer {
   bool DoubleClickPending() const { return FDblClickTime != 0; }
 
   TvxCustomEditProperties* Properties() const { return FProperties.get(); }
-  TvxCustomEditProperties* ActiveProperties() const { return FProperties.get(); }
+  // The repository item's properties while an item is assigned, else the own ones.
+  TvxCustomEditProperties* ActiveProperties() const;
+  TvxCustomEditProperties* GetEffectiveProperties() const { return ActiveProperties(); }
+  TvxEditRepositoryItem* RepositoryItem() const { return FRepositoryItem; }
+  // EvxEditError when the item's properties do not fit this editor; the old item stays.
+  void SetRepositoryItem(TvxEditRepositoryItem* Value);
+  virtual bool IsRepositoryItemAcceptable(TvxEditRepositoryItem* ARepositoryItem);
   TvxEditDataBinding* DataBinding() const { return FDataBinding.get(); }
-  bool IsInplace() const { return FIsInplace; }
+  bool IsInplace() override { return FIsInplace; }
+  IvxCustomInnerEdit* InnerEdit() const { return FInnerEdit; }
+  TvxCustomEditViewInfo* ViewInfo() const { return static_cast<TvxCustomEditViewInfo*>(TvxContainer::ViewInfo()); }
+  TvxCustomEditStyle* ActiveStyle() { return static_cast<TvxCustomEditStyle*>(GetActiveStyle()); }
 
   // The edit value protocol.
   virtual Variant EditValue() { return FEditValue; }
@@ -129,6 +218,7 @@ class TvxCustomEdit : public TvxContainer {
   bool ModifiedAfterEnter() const { return FModifiedAfterEnter; }
   void SetModifiedAfterEnter(bool Value);
   bool IsEditValidated() const { return FIsEditValidated; }
+  bool IsPosting() const { return FIsPosting; }
   TvxCustomEditData* EditData() const { return FEditData; }
 
   bool DoEditing();
@@ -147,22 +237,68 @@ class TvxCustomEdit : public TvxContainer {
   void LockClick(bool ALock);
   void LockEditValueChanging(bool ALock);
   bool IsDataStorage();
+  // True unless the properties depend on the focus and the editor does not have it.
+  bool InternalFocused();
+  bool HasValidateHandler();
+  // Marks the value as typed and clicks (unless clicks are locked).
+  void DoClick();
+  void DoClosePopup(TvxEditCloseUpReason AReason);
   void PushModifiedState();
   void PopModifiedState();
   virtual void PropertiesChanged(TObject* Sender);
   virtual void SelectAll() {}
+  virtual void CopyToClipboard() {}
+  virtual void CutToClipboard() {}
+  virtual void PasteFromClipboard() {}
   virtual void GetEditDisplayText(String& Text) { Text = String(); }
   virtual void SetInternalDisplayValue(const Variant&) {}
   virtual void SynchronizeDisplayValue() {}
+  virtual void SynchronizeEditValue() {}
   virtual void PrepareEditValue(const Variant&, Variant&, bool) {}
+  virtual void PrepareDisplayValue(const Variant& AEditValue, Variant& ADisplayValue, bool AEditFocused);
   virtual bool IsEditClass() { return false; }
+  virtual Integer GetTextBaseLine() { return 0; }
+  virtual bool HasTextBaseLine() { return false; }
+  // True while destroying, and for editors without an inner edit.
+  bool SkipInnerEditUpdate();
   // Focus entry and exit of the editor (called by the focus messages).
   virtual void EnterProcessing();
   void ExitProcessing();
 
+  // Layout through the properties' view data.
+  virtual TvxCustomEditViewData* CreateViewData();
+  void CalculateViewInfo(const TPoint& P, TvxMouseButton Button, TShiftState Shift, bool AIsMouseEvent);
+  void CalculateViewInfoAtCursor();
+  // The visible index of the button under P, -1 when none.
+  Integer GetButtonIndexAt(const TPoint& P);
+  bool CanUseMouseWheel(TShiftState Shift);
+  bool IsClearOrClickKey(Word Key, TShiftState Shift);
+  virtual String GetHintText(Integer APart);
+
+  // Automatic size and its anchors.
+  bool AutoSize() const { return FAutoSize; }
+  virtual void SetAutoSize(bool Value);
+  Integer AnchorX() const { return FAnchorX; }
+  Integer AnchorY() const { return FAnchorY; }
+  void SetAnchorX(Integer Value);
+  void SetAnchorY(Integer Value);
+  bool IsAutoWidth();
+  void CalculateAutoSize(Integer& AWidth, Integer& AHeight);
+  bool Transparent() const { return FTransparent; }
+  void SetTransparent(bool Value);
+  // The largest integer: the anchor is not set.
+  static constexpr Integer NoAnchor = 2147483647;
+
+  void SetParent(TWinControl* AParent) override;
+  void SetName(const String& Value) override;
+  void DefineProperties(TFiler* Filer) override;
+
   TKeyEvent OnAfterKeyDown;
   TvxEditEditingEvent OnEditing;
   TNotifyEvent OnPostEditValue;
+
+  TvxEditContentParams ContentParams;
+  TvxInplaceEditParams InplaceParams;
 
  protected:
   virtual std::unique_ptr<TvxCustomEditProperties> CreateProperties();
@@ -179,8 +315,24 @@ class TvxCustomEdit : public TvxContainer {
   virtual void InternalGetEditingValue(Variant& Value) { Value = EditValue(); }
   virtual void InternalApplyValidatedDisplayValue(const Variant&) {}
   virtual void InternalSetEditValue(const Variant& Value, bool AValidateEditValue);
-  void ApplyValidatedDisplayValue(const Variant& ADisplayValue);
+  virtual void ApplyValidatedDisplayValue(const Variant& ADisplayValue);
   virtual bool NeedsDisplayValueUpdate() { return true; }
+  // Stores the edit value as it is, with no display update and no events.
+  void StoreEditValue(const Variant& Value) { FEditValue = Value; }
+  // The inner edit.
+  virtual TClass GetInnerEditClass() { return nullptr; }
+  virtual IvxCustomInnerEdit* CreateInnerEdit();
+  virtual void InitializeInnerEdit();
+  virtual void ChangeHandler(TObject* Sender);
+  virtual void ReadOnlyChanged() { UpdateInnerEditReadOnly(); }
+  void UpdateInnerEditReadOnly();
+  virtual void AdjustInnerEditPosition();
+  virtual void HookInnerEditWindowProc();
+  virtual void UnhookInnerEditWindowProc();
+  // Sees the inner edit's messages while the hook is in force; passes them on.
+  virtual void InnerEditWindowProc(TMessage& Message);
+  virtual void RepositoryItemAssigned() {}
+  virtual void RepositoryItemAssigning() {}
   // Keyboard.
   void KeyDown(Word& Key, TShiftState Shift) override;
   void KeyPress(wchar_t& Key) override;
@@ -199,6 +351,8 @@ class TvxCustomEdit : public TvxContainer {
   virtual bool WantsAfterKeyDownEvent(Word, TShiftState) { return false; }
   virtual bool ClickDefaultButton();
   virtual void FireButtonClick(Integer AButtonVisibleIndex);
+  virtual void DoButtonDown(Integer) {}
+  virtual void DoButtonUp(Integer) {}
   virtual TClass GetEditDataClass() { return nullptr; }
   virtual void InitializeEditData() {}
   virtual void BeforeTabNavigation(TShiftState) {}
@@ -209,10 +363,60 @@ class TvxCustomEdit : public TvxContainer {
   void DoEnter() override;
   void DoExit() override;
   bool IsLoadingOrDestroying() const;
+  // Mouse and painting.
+  void Click() override;
+  void DblClick() override;
+  virtual bool CanClickWhileLoading() { return false; }
+  virtual void ProcessViewInfoChanges(TvxCustomEditViewInfo* APrevViewInfo, bool AIsMouseButtonEvent);
+  virtual void FillViewDataState(TvxCustomEditViewData* AViewData);
+  virtual bool IsDBEditPaintCopyDrawing();
+  virtual void PaintCopyDraw();
+  virtual void DoFocusChanged();
+  virtual bool IsActiveControl();
+  // Automatic size.
+  virtual void CalculateAnchors();
+  virtual bool CanAutoSize() { return !FIsInplace && FAutoSize; }
+  virtual bool CanAutoWidth() { return ActiveProperties()->ButtonsViewStyle() == bvsButtonsAutoWidth; }
+  virtual void DoAutoSizeChanged() {}
+  virtual void GetEditSizeProperties(TvxEditSizeProperties& R);
+  virtual bool UsesAnchors() { return UsesAnchorX() || UsesAnchorY(); }
+  virtual bool UsesAnchorX() { return false; }
+  virtual bool UsesAnchorY() { return false; }
+  virtual bool IsTransparent() { return !FIsInplace && FTransparent; }
+  virtual bool UsesParentThemeBackground() { return false; }
+
+  // Container overrides.
+  TvxContainerStyleClass GetStyleClass() override;
+  std::unique_ptr<TvxContainerViewInfo> CreateViewInfo() override;
+  bool RefreshViewInfoAt(const TPoint& P, TvxMouseButton AButton, TShiftState AShift, bool AIsMouseEvent) override;
+  TvxContainerStyleValues GetNotPublishedStyleValues() override;
+  TvxEditStateColorKind GetEditStateColorKind() override;
+  bool IsNativeStyle() override { return false; }
+  void AlignInnerControl() override;
+  void FocusInnerControl() override;
+  bool DoInnerControlDefaultHandler(TMessage& Message) override;
+  void Paint() override;
+  bool CanFocusOnClick() override { return false; }
+  bool CanResize(Integer& NewWidth, Integer& NewHeight) override;
+  void CreateHandle() override;
+  void FocusChanged() override;
+  void Loaded() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void DefaultHandler(TMessage& Message) override;
+
+  void WMCopy(TMessage& Message);
+  void WMCut(TMessage& Message);
+  void WMPaste(TMessage& Message);
+  void CMDialogChar(TCMDialogChar& Message);
+  void CMHintShow(TMessage& Message);
+  void CMEnter(TMessage& Message);
+  void CMShowingChanged(TMessage& Message);
 
   bool FKeyboardAction = false;
+  bool FIsContentParamsInitialized = false;
 
  private:
+  class TRepositoryItemListener;
   bool FIsEditValueResetting = false;
   bool FIsEscapeDown = false;
   DWORD FDblClickTime = 0;  // tick count when the activating click's double-click window ends
@@ -220,13 +424,26 @@ class TvxCustomEdit : public TvxContainer {
   bool HasChangeHandler();
   bool HasEditValueChangedHandler();
   void FireInFrame(void (TvxCustomEdit::*AFire)());
+  void ApplyRepositoryItemProperties();
+  void DropRepositoryItem();
+  static LRESULT CALLBACK InnerEditHookProc(HWND AWnd, UINT AMsg, WPARAM WParam, LPARAM LParam);
 
+  Integer FAnchorX = NoAnchor;
+  Integer FAnchorY = NoAnchor;
+  bool FAutoSize = true;
+  Integer FCaptureButtonVisibleIndex = -1;
   std::unique_ptr<TvxEditChangeEventsCatcher> FChangeEventsCatcher;
   Integer FClickLockCount = 0;
   bool FEditModeSetting = false;
   Integer FEditValueChangingLockCount = 0;
+  bool FFocused = false;
+  IvxCustomInnerEdit* FInnerEdit = nullptr;
+  TWinControl* FInnerEditControl = nullptr;  // owned through the component tree
+  WNDPROC FInnerEditDefWindowProc = nullptr;
   bool FIsEditValidated = false;
   bool FIsEditValidating = false;
+  bool FIsFirstSetSize = false;
+  bool FIsJustCreated = true;
   bool FIsInplace = false;
   bool FIsPosting = false;
   Integer FLockValidate = 0;
@@ -234,6 +451,9 @@ class TvxCustomEdit : public TvxContainer {
   bool FModifiedAfterEnter = false;
   Variant FPrevEditValue;
   std::vector<TvxEditModifiedState> FPrevModifiedList;
+  TvxEditRepositoryItem* FRepositoryItem = nullptr;
+  std::unique_ptr<TRepositoryItemListener> FRepositoryItemListener;
+  bool FTransparent = false;
   bool FValidateErrorProcessing = false;
   std::unique_ptr<TvxEditDataBinding> FDataBinding;
   Variant FEditValue;

@@ -29,6 +29,7 @@ class TvxEditRepositoryItem;
 class TvxCustomEdit;
 class TvxCustomEditViewData;
 class TvxCustomEditViewInfo;
+class IvxCustomInnerEdit;
 
 // --- Buttons ------------------------------------------------------------------------------
 
@@ -791,6 +792,8 @@ class TvxCustomEditViewData : public TPersistent {
 
   TRect Bounds{};
   bool ButtonsOnlyStyle = false;
+  TvxCustomEdit* Edit = nullptr;               // the editor control, nullptr for a cell
+  IvxCustomInnerEdit* InnerEdit = nullptr;  // the editor's inner edit, nullptr when none
   Integer ButtonVisibleCount = 0;
   TvxContainerState ContainerState{csNormal};
   TRect ContentOffset{};

@@ -2,6 +2,7 @@
 
 #include "vxCustomEdit.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "FMTBcd.h"
@@ -739,5 +740,1188 @@ void TvxCustomTextEditViewInfo::Offset(Integer DX, Integer DY) {
       row.TextOriginX += DX;
       row.TextOriginY += DY;
     }
+  }
+}
+
+// --- Inner text edit ------------------------------------------------------------------------------
+
+TWinControl* TvxCustomInnerTextEditHelper::GetControl() { return FEdit; }
+TvxContainer* TvxCustomInnerTextEditHelper::GetControlContainer() { return FEdit->GetControlContainer(); }
+LRESULT TvxCustomInnerTextEditHelper::CallDefWndProc(UINT Msg, WPARAM WParam, LPARAM LParam) {
+  return CallWindowProcW(FEdit->FDefWndProc, FEdit->Handle(), Msg, WParam, LParam);
+}
+Variant TvxCustomInnerTextEditHelper::GetEditValue() { return FEdit->Text(); }
+TNotifyEvent TvxCustomInnerTextEditHelper::GetOnChange() { return FEdit->OnChange; }
+bool TvxCustomInnerTextEditHelper::GetReadOnly() { return FEdit->ReadOnly(); }
+void TvxCustomInnerTextEditHelper::LockBounds(bool ALock) {
+  if (ALock)
+    ++FEdit->FLockBoundsCount;
+  else if (FEdit->FLockBoundsCount > 0)
+    --FEdit->FLockBoundsCount;
+}
+void TvxCustomInnerTextEditHelper::SafelySetFocus() {
+  const bool autoSelect = FEdit->AutoSelect();
+  FEdit->SetAutoSelect(false);
+  try {
+    FEdit->SetFocus();
+  } catch (...) {
+    FEdit->SetAutoSelect(autoSelect);
+    throw;
+  }
+  FEdit->SetAutoSelect(autoSelect);
+}
+void TvxCustomInnerTextEditHelper::SetEditValue(const Variant& Value) { FEdit->SetText(VarToStr(Value)); }
+void TvxCustomInnerTextEditHelper::SetParent(TWinControl* Value) { FEdit->SetParent(Value); }
+void TvxCustomInnerTextEditHelper::SetOnChange(TNotifyEvent Value) { FEdit->OnChange = std::move(Value); }
+void TvxCustomInnerTextEditHelper::SetReadOnly(bool Value) { FEdit->SetReadOnly(Value); }
+void TvxCustomInnerTextEditHelper::ClearSelection() { FEdit->ClearSelection(); }
+void TvxCustomInnerTextEditHelper::CopyToClipboard() { FEdit->CopyToClipboard(); }
+TAlignment TvxCustomInnerTextEditHelper::GetAlignment() { return FEdit->FAlignment; }
+bool TvxCustomInnerTextEditHelper::GetAutoSelect() { return FEdit->AutoSelect(); }
+TEditCharCase TvxCustomInnerTextEditHelper::GetCharCase() { return FEdit->CharCase(); }
+TvxEditEchoMode TvxCustomInnerTextEditHelper::GetEchoMode() { return FEdit->FEchoMode; }
+Integer TvxCustomInnerTextEditHelper::GetFirstVisibleCharIndex() {
+  if (!FEdit->HandleAllocated()) return 0;
+  return LOWORD(SendMessageW(FEdit->Handle(), EM_CHARFROMPOS, 0, 0));
+}
+bool TvxCustomInnerTextEditHelper::GetHideSelection() { return FEdit->HideSelection(); }
+wchar_t TvxCustomInnerTextEditHelper::GetImeLastChar() { return FEdit->FImeCharCount == 2 ? FEdit->FImeLastChar : 0; }
+TImeMode TvxCustomInnerTextEditHelper::GetImeMode() { return FEdit->FImeMode; }
+TImeName TvxCustomInnerTextEditHelper::GetImeName() { return FEdit->FImeName; }
+bool TvxCustomInnerTextEditHelper::GetInternalUpdating() { return FEdit->FInternalUpdating; }
+Integer TvxCustomInnerTextEditHelper::GetMaxLength() { return FEdit->MaxLength(); }
+bool TvxCustomInnerTextEditHelper::GetOEMConvert() { return FEdit->FOEMConvert; }
+TNotifyEvent TvxCustomInnerTextEditHelper::GetOnSelChange() { return FEdit->OnSelChange; }
+wchar_t TvxCustomInnerTextEditHelper::GetPasswordChar() { return FEdit->FOwnPasswordChar; }
+Integer TvxCustomInnerTextEditHelper::GetSelLength() {
+  if (FEdit->FImeCharCount > 0) return FSelLength;
+  return FEdit->HandleAllocated() ? FEdit->SelLength() : 0;
+}
+Integer TvxCustomInnerTextEditHelper::GetSelStart() {
+  if (FEdit->FImeCharCount > 0) return FSelStart;
+  return FEdit->HandleAllocated() ? FEdit->SelStart() : 0;
+}
+String TvxCustomInnerTextEditHelper::GetSelText() { return FEdit->HandleAllocated() ? FEdit->SelText() : String(); }
+void TvxCustomInnerTextEditHelper::SelectAll() {
+  if (FEdit->HandleAllocated()) FEdit->SelectAll();
+}
+void TvxCustomInnerTextEditHelper::SetAlignment(TAlignment Value) {
+  if (FAlignmentLock) return;
+  TvxCustomTextEdit* c = FEdit->Container();
+  if (c && c->ActiveProperties()->UseLeftAlignmentOnEditing() && c->IsInplace()) Value = taLeftJustify;
+  if (Value == FEdit->FAlignment) return;
+  FEdit->FAlignment = Value;
+  FAlignmentLock = true;
+  struct TUnlock {
+    bool& F;
+    ~TUnlock() { F = false; }
+  } unlock{FAlignmentLock};
+  if (FEdit->HandleAllocated()) {
+    FEdit->RecreateWnd();
+    if (FEdit->Showing()) FEdit->HandleNeeded();
+  }
+}
+void TvxCustomInnerTextEditHelper::SetAutoSelect(bool Value) { FEdit->SetAutoSelect(Value); }
+void TvxCustomInnerTextEditHelper::SetCharCase(TEditCharCase Value) { FEdit->SetCharCase(Value); }
+void TvxCustomInnerTextEditHelper::SetEchoMode(TvxEditEchoMode Value) {
+  FEdit->FEchoMode = Value;
+  FEdit->RefreshPasswordChar();
+}
+void TvxCustomInnerTextEditHelper::SetHideSelection(bool Value) { FEdit->SetHideSelection(Value); }
+void TvxCustomInnerTextEditHelper::SetInternalUpdating(bool Value) { FEdit->FInternalUpdating = Value; }
+void TvxCustomInnerTextEditHelper::SetImeMode(TImeMode Value) { FEdit->FImeMode = Value; }
+void TvxCustomInnerTextEditHelper::SetImeName(const TImeName& Value) { FEdit->FImeName = Value; }
+void TvxCustomInnerTextEditHelper::SetMaxLength(Integer Value) { FEdit->SetMaxLength(Value); }
+void TvxCustomInnerTextEditHelper::SetOEMConvert(bool Value) {
+  if (Value == FEdit->FOEMConvert) return;
+  FEdit->FOEMConvert = Value;
+  if (FEdit->HandleAllocated()) FEdit->RecreateWnd();
+}
+void TvxCustomInnerTextEditHelper::SetOnSelChange(TNotifyEvent Value) { FEdit->OnSelChange = std::move(Value); }
+void TvxCustomInnerTextEditHelper::SetPasswordChar(wchar_t Value) {
+  FEdit->FOwnPasswordChar = Value;
+  if (FEdit->FEchoMode == eemPassword) FEdit->RefreshPasswordChar();
+}
+void TvxCustomInnerTextEditHelper::SetSelLength(Integer Value) {
+  if (!FEdit->HandleAllocated()) return;
+  if (FEdit->FImeCharCount > 0)
+    FSelLength = Value;
+  else
+    FEdit->SetSelLength(Value);
+}
+void TvxCustomInnerTextEditHelper::SetSelStart(Integer Value) {
+  if (!FEdit->HandleAllocated()) return;
+  if (FEdit->FImeCharCount > 0)
+    FSelStart = Value;
+  else
+    FEdit->SetSelStart(Value);
+}
+void TvxCustomInnerTextEditHelper::SetSelText(const String& Value) {
+  if (FEdit->HandleAllocated()) FEdit->SetSelText(Value);
+}
+String TvxCustomInnerTextEditHelper::GetTextHint() { return FEdit->FTextHint; }
+void TvxCustomInnerTextEditHelper::SetTextHint(const String& Value) {
+  FEdit->FTextHint = Value;
+  if (FEdit->HandleAllocated()) SendMessageW(FEdit->Handle(), EM_SETCUEBANNER, 0, reinterpret_cast<LPARAM>(Value.c_str()));
+}
+void TvxCustomInnerTextEditHelper::CacheSelection() {
+  FSelStart = FEdit->HandleAllocated() ? FEdit->SelStart() : 0;
+  FSelLength = FEdit->HandleAllocated() ? FEdit->SelLength() : 0;
+}
+
+const TMessageMap* TvxCustomInnerTextEdit::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {WM_ERASEBKGND, MessageHandler<&TvxCustomInnerTextEdit::WMEraseBkgnd>},
+      {WM_NCPAINT, MessageHandler<&TvxCustomInnerTextEdit::WMNCPaint>},
+      {WM_GETDLGCODE, MessageHandler<&TvxCustomInnerTextEdit::WMGetDlgCode>},
+      {WM_CLEAR, MessageHandler<&TvxCustomInnerTextEdit::WMClear>},
+      {WM_UNDO, MessageHandler<&TvxCustomInnerTextEdit::WMUndo>},
+      {WM_SETFOCUS, MessageHandler<&TvxCustomInnerTextEdit::WMSetFocus>},
+      {WM_KILLFOCUS, MessageHandler<&TvxCustomInnerTextEdit::WMKillFocus>},
+      {WM_SIZE, MessageHandler<&TvxCustomInnerTextEdit::WMSize>},
+      {WM_IME_CHAR, MessageHandler<&TvxCustomInnerTextEdit::WMImeChar>},
+      {WM_IME_COMPOSITION, MessageHandler<&TvxCustomInnerTextEdit::WMImeComposition>},
+      {EM_REPLACESEL, MessageHandler<&TvxCustomInnerTextEdit::EMReplaceSel>},
+      {EM_SETSEL, MessageHandler<&TvxCustomInnerTextEdit::EMSetSel>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+TvxCustomInnerTextEdit::TvxCustomInnerTextEdit(TComponent* AOwner) : TCustomEdit(AOwner) {
+  FIsCreating = true;
+  FHelper = std::make_unique<TvxCustomInnerTextEditHelper>(this);
+  ControlStyle().Include(csDoubleClicks);
+  SetParentColor(true);
+  SetParentFont(false);
+  SetBorderStyle(bsNone);
+  RefreshPasswordChar();
+  FIsCreating = false;
+}
+
+TvxCustomInnerTextEdit::~TvxCustomInnerTextEdit() = default;
+
+TvxCustomTextEdit* TvxCustomInnerTextEdit::Container() { return dynamic_cast<TvxCustomTextEdit*>(Owner()); }
+TvxContainer* TvxCustomInnerTextEdit::GetControlContainer() { return Container(); }
+
+void TvxCustomInnerTextEdit::RefreshPasswordChar() {
+  SetPasswordChar(FEchoMode == eemPassword ? (FOwnPasswordChar ? FOwnPasswordChar : L'*') : 0);
+}
+
+void TvxCustomInnerTextEdit::CreateParams(TCreateParams& Params) {
+  TCustomEdit::CreateParams(Params);
+  Params.Style &= ~(ES_LEFT | ES_RIGHT | ES_CENTER | WS_BORDER | WS_DLGFRAME | WS_THICKFRAME);
+  static constexpr DWORD CAlign[] = {ES_LEFT, ES_RIGHT, ES_CENTER};
+  Params.Style |= CAlign[FAlignment] | ES_AUTOHSCROLL;
+  if (FOEMConvert) Params.Style |= ES_OEMCONVERT;
+  Params.ExStyle &= ~WS_EX_CLIENTEDGE;
+}
+
+void TvxCustomInnerTextEdit::CreateWnd() {
+  TCustomEdit::CreateWnd();
+  AdjustMargins();
+  if (!FTextHint.empty()) SendMessageW(Handle(), EM_SETCUEBANNER, 0, reinterpret_cast<LPARAM>(FTextHint.c_str()));
+}
+
+void TvxCustomInnerTextEdit::CreateHandle() {
+  if (TvxCustomTextEdit* c = Container()) c->ClearSavedChildControlRegions();
+  TCustomEdit::CreateHandle();
+}
+
+void TvxCustomInnerTextEdit::AdjustMargins() {
+  if (HandleAllocated()) SendMessageW(Handle(), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELONG(0, 1));
+}
+
+void TvxCustomInnerTextEdit::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
+  if (FIsCreating || FLockBoundsCount != 0) return;
+  TvxCustomTextEdit* c = Container();
+  if (c) c->LockAlignControls(true);
+  try {
+    TCustomEdit::SetBounds(ALeft, ATop, AWidth, AHeight);
+  } catch (...) {
+    if (c) c->LockAlignControls(false);
+    throw;
+  }
+  if (c) c->LockAlignControls(false);
+}
+
+bool TvxCustomInnerTextEdit::CanFocus() {
+  TvxCustomTextEdit* c = Container();
+  return c ? c->CanFocus() : TCustomEdit::CanFocus();
+}
+
+void TvxCustomInnerTextEdit::DefaultHandler(TMessage& Message) {
+  TvxCustomTextEdit* c = Container();
+  if (c && c->InnerControlDefaultHandler(Message)) return;
+  TCustomEdit::DefaultHandler(Message);
+}
+
+void TvxCustomInnerTextEdit::WndProc(TMessage& Message) {
+  TvxCustomTextEdit* c = Container();
+  if (c && c->InnerControlMenuHandler(Message)) return;
+  switch (Message.Msg) {
+    case WM_KEYDOWN: {
+      TvxCustomInnerTextEditPrevState state;
+      SaveInnerEditState(this, true, state);
+      FInternalUpdating = false;
+      TCustomEdit::WndProc(Message);
+      // A key the edit control ignored (an arrow at the end of the text, PageUp ...)
+      // goes on to the surrounding control.
+      Word key = static_cast<Word>(Message.WParam);
+      if (c && key != 0 && !FInternalUpdating && !CompareInnerEditState(this, state)) {
+        c->DoAfterKeyDown(key, vxCurrentShiftState());
+      }
+      return;
+    }
+    case WM_CHAR: {
+      TvxCustomInnerTextEditPrevState state;
+      SaveInnerEditState(this, true, state);
+      FInternalUpdating = false;
+      TCustomEdit::WndProc(Message);
+      if (FImeCharCount > 0) {
+        --FImeCharCount;
+        if (FImeCharCount == 0 && c && c->FindSelection() && HandleAllocated())
+          SendMessageW(Handle(), EM_SETSEL, FHelper->FSelStart, FHelper->FSelStart + FHelper->FSelLength);
+      }
+      if (c) {
+        --c->FLookupDataTextChangedLockCount;
+        if (!FInternalUpdating && CompareInnerEditState(this, state)) c->SetFindSelection(false);
+      }
+      return;
+    }
+    default:
+      TCustomEdit::WndProc(Message);
+  }
+}
+
+void TvxCustomInnerTextEdit::WMEraseBkgnd(TMessage& Message) { Message.Result = 1; }
+void TvxCustomInnerTextEdit::WMNCPaint(TMessage& Message) { Message.Result = 0; }
+
+void TvxCustomInnerTextEdit::WMGetDlgCode(TMessage& Message) {
+  InheritedMessage(Message);
+  Message.Result |= DLGC_WANTCHARS;
+  TvxCustomTextEdit* c = Container();
+  if (c && c->IsInplace()) {
+    if (GetKeyState(VK_CONTROL) >= 0) Message.Result |= DLGC_WANTTAB;
+    Message.Result |= DLGC_WANTALLKEYS;
+  }
+}
+
+void TvxCustomInnerTextEdit::WMClear(TMessage&) {
+  TvxCustomTextEdit* c = Container();
+  if (ReadOnly() || !c) return;
+  const bool keyboard = c->FKeyboardAction;
+  c->FKeyboardAction = true;
+  try {
+    c->ClearSelection();
+  } catch (...) {
+    c->FKeyboardAction = keyboard;
+    throw;
+  }
+  c->FKeyboardAction = keyboard;
+}
+
+void TvxCustomInnerTextEdit::WMUndo(TMessage& Message) {
+  InheritedMessage(Message);
+  if (TvxCustomTextEdit* c = Container()) c->UndoPerformed();
+}
+
+void TvxCustomInnerTextEdit::WMSetFocus(TMessage& Message) {
+  InheritedMessage(Message);
+  TvxCustomTextEdit* c = Container();
+  if (!c || c->IsDestroying() || ComponentState().Contains(csDestroying)) return;
+  if (!(c->HandleAllocated() && reinterpret_cast<HWND>(Message.WParam) == c->Handle())) c->FocusChanged();
+}
+
+void TvxCustomInnerTextEdit::WMKillFocus(TMessage& Message) {
+  InheritedMessage(Message);
+  TvxCustomTextEdit* c = Container();
+  if (c && !c->IsDestroying()) c->FocusChanged();
+}
+
+void TvxCustomInnerTextEdit::WMSize(TMessage& Message) {
+  InheritedMessage(Message);
+  AdjustMargins();
+}
+
+void TvxCustomInnerTextEdit::WMImeChar(TMessage& Message) {
+  // Characters arrive as UTF-16 units: each is one character of the composition.
+  FImeCharCount = 1;
+  FImeLastChar = 0;
+  FHelper->CacheSelection();
+  InheritedMessage(Message);
+}
+
+void TvxCustomInnerTextEdit::WMImeComposition(TMessage& Message) {
+  TvxCustomTextEdit* c = Container();
+  if (c && !c->DoEditing()) return;
+  InheritedMessage(Message);
+}
+
+void TvxCustomInnerTextEdit::EMReplaceSel(TMessage& Message) {
+  TvxCustomTextEdit* c = Container();
+  if (c && c->Focused() && !c->DoEditing()) return;
+  InheritedMessage(Message);
+}
+
+void TvxCustomInnerTextEdit::EMSetSel(TMessage& Message) {
+  InheritedMessage(Message);
+  vxCallNotifyEvent(this, OnSelChange);
+}
+
+void TvxCustomInnerTextEdit::Change() { TCustomEdit::Change(); }
+
+void TvxCustomInnerTextEdit::Click() {
+  TCustomEdit::Click();
+  if (TvxCustomTextEdit* c = Container()) c->Click();
+}
+
+void TvxCustomInnerTextEdit::DblClick() {
+  TCustomEdit::DblClick();
+  if (TvxCustomTextEdit* c = Container()) c->DblClick();
+}
+
+bool TvxCustomInnerTextEdit::DoMouseWheel(TShiftState, Integer, POINT) { return false; }
+
+void TvxCustomInnerTextEdit::KeyDown(Word& Key, TShiftState Shift) {
+  FInternalUpdating = false;
+  if (TvxCustomTextEdit* c = Container()) c->KeyDown(Key, Shift);
+  if (Key == 0)
+    FInternalUpdating = true;
+  else
+    TCustomEdit::KeyDown(Key, Shift);
+}
+
+void TvxCustomInnerTextEdit::KeyPress(wchar_t& Key) {
+  FInternalUpdating = false;
+  if (Key == L'\t') Key = 0;
+  TvxCustomTextEdit* c = Container();
+  if (c && Key != 0) c->KeyPress(Key);
+  // Enter and Escape the editor took: the system control must not beep for them.
+  if (c && (Key == L'\r' || Key == 27) &&
+      (c->IsInplace() || c->FIsPopupWindowJustClosed || (Key == L'\r' && !c->BeepOnEnter()))) {
+    Key = 0;
+    c->FIsPopupWindowJustClosed = false;
+  }
+  if (Key != 0) TCustomEdit::KeyPress(Key);
+}
+
+void TvxCustomInnerTextEdit::KeyUp(Word& Key, TShiftState Shift) {
+  if (Key == VK_TAB) Key = 0;
+  if (TvxCustomTextEdit* c = Container(); c && Key != 0) c->KeyUp(Key, Shift);
+  if (Key != 0) TCustomEdit::KeyUp(Key, Shift);
+}
+
+void TvxCustomInnerTextEdit::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  TCustomEdit::MouseDown(Button, Shift, X, Y);
+  TvxCustomTextEdit* c = Container();
+  if (!c) return;
+  c->SetInnerControlMouseDown(true);
+  struct TReset {
+    TvxContainer* C;
+    ~TReset() { C->SetInnerControlMouseDown(false); }
+  } reset{c};
+  c->MouseDown(Button, Shift, X + Left(), Y + Top());
+}
+
+void TvxCustomInnerTextEdit::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  TCustomEdit::MouseMove(Shift, X, Y);
+  if (TvxCustomTextEdit* c = Container()) c->MouseMove(Shift, X + Left(), Y + Top());
+}
+
+void TvxCustomInnerTextEdit::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  TCustomEdit::MouseUp(Button, Shift, X, Y);
+  if (TvxCustomTextEdit* c = Container()) c->MouseUp(Button, Shift, X + Left(), Y + Top());
+}
+
+Integer TvxCustomInnerTextEdit::GetCharIndexAtCaret() {
+  if (!HandleAllocated()) return 0;
+  POINT caret;
+  GetCaretPos(&caret);
+  const Integer len = GetTextLen();
+  if (len == 0) return 0;
+  auto xOf = [this](Integer i) {
+    return static_cast<Integer>(static_cast<short>(LOWORD(SendMessageW(Handle(), EM_POSFROMCHAR, i, 0))));
+  };
+  Integer lo = 0, hi = len - 1;
+  while (hi - lo > 1) {
+    const Integer mid = (lo + hi) / 2;
+    const Integer x = xOf(mid);
+    if (x == caret.x) return mid;
+    if (x < caret.x)
+      lo = mid;
+    else
+      hi = mid;
+  }
+  if (xOf(lo) == caret.x) return lo;
+  if (xOf(hi) == caret.x) return hi;
+  return hi + 1;
+}
+
+void SaveInnerEditState(TvxCustomInnerTextEdit* AInnerEdit, bool ASaveText, TvxCustomInnerTextEditPrevState& AState) {
+  AState.IsPrevTextSaved = ASaveText;
+  if (ASaveText) AState.PrevText = AInnerEdit->Text();
+  AState.PrevSelStart = AInnerEdit->Helper()->GetSelStart();
+  AState.PrevSelLength = AInnerEdit->Helper()->GetSelLength();
+}
+
+bool CompareInnerEditState(TvxCustomInnerTextEdit* AInnerEdit, const TvxCustomInnerTextEditPrevState& AState) {
+  if (!AInnerEdit->HandleAllocated()) return true;
+  if (AInnerEdit->Helper()->GetSelStart() != AState.PrevSelStart ||
+      AInnerEdit->Helper()->GetSelLength() != AState.PrevSelLength)
+    return true;
+  return AState.IsPrevTextSaved && AnsiCompareText(AState.PrevText, AInnerEdit->Text()) != 0;
+}
+
+// --- Numeric text ---------------------------------------------------------------------------------
+
+namespace {
+
+String ExtractExponentText(String& AText) {
+  for (size_t i = 0; i < AText.size(); ++i)
+    if (AText[i] == L'E' || AText[i] == L'e') {
+      String r = AText.substr(i);
+      AText.resize(i);
+      return r;
+    }
+  return String();
+}
+
+}  // namespace
+
+void RemoveThousandSeparators(String& AText) {
+  const wchar_t sep = FormatSettings.ThousandSeparator;
+  AText.erase(std::remove(AText.begin(), AText.end(), sep), AText.end());
+}
+
+void InsertThousandSeparators(String& AText) {
+  size_t a = 0, b = AText.size();
+  while (a < b && IsBlankChar(AText[a])) ++a;
+  while (b > a && IsBlankChar(AText[b - 1])) --b;
+  const String head = AText.substr(0, a), tail = AText.substr(b);
+  String body = AText.substr(a, b - a);
+  const String exponent = ExtractExponentText(body);
+  RemoveThousandSeparators(body);
+  size_t dec = body.find(FormatSettings.DecimalSeparator);
+  Integer pos = static_cast<Integer>(dec == String::npos ? body.size() : dec);
+  Integer digits = 0;
+  for (Integer i = pos - 1; i >= 0; --i) {
+    if (body[i] < L'0' || body[i] > L'9') break;
+    if (++digits == 4) {
+      body.insert(static_cast<size_t>(i) + 1, 1, FormatSettings.ThousandSeparator);
+      digits = 1;
+    }
+  }
+  AText = head + body + exponent + tail;
+}
+
+bool IsNumericText(const String& AText) {
+  String s = AText;
+  RemoveThousandSeparators(s);
+  Extended v;
+  return !s.empty() && TryStrToFloat(s, v);
+}
+
+void ReformatNumericEditText(TvxCustomTextEdit* AEdit) {
+  String text = AEdit->Text();
+  InsertThousandSeparators(text);
+  if (!IsNumericText(text)) return;
+  const String old = AEdit->Text();
+  const Integer caret = AEdit->SelStart();
+  Integer count = 0;
+  for (Integer i = 0; i < caret && i < static_cast<Integer>(old.size()); ++i)
+    if (old[i] != FormatSettings.ThousandSeparator) ++count;
+  AEdit->SetInternalDisplayValue(text);
+  Integer pos = 0;
+  while (pos < static_cast<Integer>(text.size()) && count > 0) {
+    if (text[pos] != FormatSettings.ThousandSeparator) --count;
+    ++pos;
+  }
+  AEdit->SetSelection(pos, 0);
+}
+
+void ApplyCharCase(String& AText, TEditCharCase ACharCase) {
+  if (ACharCase == ecUpperCase)
+    AText = AnsiUpperCase(AText);
+  else if (ACharCase == ecLowerCase)
+    AText = AnsiLowerCase(AText);
+}
+
+// --- Text edit control ----------------------------------------------------------------------------
+
+TClass TvxCustomTextEditProperties::GetContainerClass() { return TvxTextEdit::StaticClass(); }
+
+const TMessageMap* TvxCustomTextEdit::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {WM_GETTEXT, MessageHandler<&TvxCustomTextEdit::WMGetText>},
+      {WM_GETTEXTLENGTH, MessageHandler<&TvxCustomTextEdit::WMGetTextLength>},
+      {WM_SETTEXT, MessageHandler<&TvxCustomTextEdit::WMSetText>},
+      {WM_CLEAR, MessageHandler<&TvxCustomTextEdit::WMClear>},
+      {WM_COMMAND, MessageHandler<&TvxCustomTextEdit::WMCommand>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+TvxCustomTextEdit::~TvxCustomTextEdit() {
+  FText = InternalGetText();
+  if (FFormatListening) GetFormatController()->RemoveListener(this);
+}
+
+std::unique_ptr<TvxCustomEditProperties> TvxCustomTextEdit::CreateProperties() {
+  return std::make_unique<TvxCustomTextEditProperties>(this);
+}
+
+std::unique_ptr<TvxCustomEditProperties> TvxTextEdit::CreateProperties() {
+  return std::make_unique<TvxTextEditProperties>(this);
+}
+
+TClass TvxCustomTextEdit::GetInnerEditClass() { return TvxCustomInnerTextEdit::StaticClass(); }
+
+TvxCustomInnerTextEdit* TvxCustomTextEdit::InnerTextControl() const {
+  return dynamic_cast<TvxCustomInnerTextEdit*>(InnerEdit() ? InnerEdit()->GetControl() : nullptr);
+}
+
+void TvxCustomTextEdit::Initialize() {
+  TvxCustomEdit::Initialize();
+  FBeepOnEnter = true;
+  FFindSelection = false;
+  if (TvxCustomInnerTextEdit* inner = InnerTextControl()) {
+    inner->SetColor(clWindow);
+    inner->OnSelChange = [this](TObject* Sender) { InnerEditSelChanged(Sender); };
+  }
+  SetBounds(Left(), Top(), 121, 21);
+  GetFormatController()->AddListener(this);
+  FFormatListening = true;
+}
+
+String TvxCustomTextEdit::InternalGetText() {
+  if (IvxInnerTextEdit* e = InnerTextEdit()) return VarToStr(e->GetEditValue());
+  return FText;
+}
+
+void TvxCustomTextEdit::SetInternalDisplayValue(const Variant& Value) {
+  IvxInnerTextEdit* e = InnerTextEdit();
+  if (!e) return;
+  ++FLookupDataTextChangedLockCount;
+  try {
+    e->SetEditValue(VarToStr(Value));
+  } catch (...) {
+    --FLookupDataTextChangedLockCount;
+    throw;
+  }
+  --FLookupDataTextChangedLockCount;
+}
+
+bool TvxCustomTextEdit::InternalSetText(const String& AText) {
+  Variant v = AText;
+  if (!ActiveProperties()->IsDisplayValueValid(v, InternalFocused())) return false;
+  if (FKeyboardAction && !DoEditing()) return false;
+  DataBinding()->SetDisplayValue(v);
+  if (!FKeyboardAction) {
+    ResetFindSelection();
+    SynchronizeEditValue();
+    SetEditModified(false);
+  }
+  return true;
+}
+
+void TvxCustomTextEdit::SetEditingText(const String& Value) {
+  if (!DoEditing()) return;
+  InternalSetText(Value);
+  SetModifiedAfterEnter(true);
+}
+
+void TvxCustomTextEdit::SynchronizeDisplayValue() {
+  TvxCustomTextEditProperties* p = ActiveProperties();
+  const bool focused = InternalFocused();
+  Variant display;
+  Variant value = EditValue();
+  if (p->IsEditValueValid(value, focused)) {
+    PrepareDisplayValue(EditValue(), display, focused);
+  } else if (focused) {
+    p->GetInvalidEditValueDisplayValue(display);
+  } else {
+    // An invalid value shows as its plain text; one that cannot even be read shows empty.
+    try {
+      const Variant v = EditValue();
+      if (VarType(v) == varDate) {
+        String s;
+        DateTimeToString(s, String(), static_cast<TDateTime>(v.AsDouble()));
+        display = s;
+      } else {
+        display = VarToStr(v);
+      }
+    } catch (const Exception&) {
+      display = String();
+    }
+  }
+  PushModifiedState();
+  FIsDisplayValueSynchronizing = true;
+  try {
+    DataBinding()->SetDisplayValue(display);
+  } catch (...) {
+    FIsDisplayValueSynchronizing = false;
+    PopModifiedState();
+    throw;
+  }
+  FIsDisplayValueSynchronizing = false;
+  PopModifiedState();
+  ResetFindSelection();
+  UpdateDrawValue();
+}
+
+void TvxCustomTextEdit::SynchronizeEditValue() {
+  TvxCustomTextEditProperties* p = ActiveProperties();
+  const Variant prev = p->CanCompareEditValue() ? EditValue() : Null();
+  Variant value;
+  PrepareEditValue(InternalGetText(), value, InternalFocused());
+  StoreEditValue(value);
+  if (FKeyboardAction)
+    SetModifiedAfterEnter(true);
+  else
+    SetEditModified(false);
+  if (!VarEqualsSameType(prev, value)) {
+    NotifyEditValueChanged();
+    if (!p->HasSeparateChangeEvents()) NotifyChange();
+  }
+}
+
+void TvxCustomTextEdit::PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool) {
+  AEditValue = ADisplayValue;
+}
+
+void TvxCustomTextEdit::InternalGetEditingValue(Variant& Value) {
+  PrepareEditValue(InternalGetText(), Value, true);
+}
+
+void TvxCustomTextEdit::InternalApplyValidatedDisplayValue(const Variant& ADisplayValue) {
+  if (VarToStr(ADisplayValue) != InternalGetText()) SetInternalDisplayValue(ADisplayValue);
+  SynchronizeEditValue();
+}
+
+void TvxCustomTextEdit::ApplyValidatedDisplayValue(const Variant& ADisplayValue) {
+  TvxCustomTextEditProperties* p = ActiveProperties();
+  if (p->GetEditingStyle() == esEdit && p->IsLookupDataUsed() && p->LookupItems()->Count() > 0 &&
+      !p->IsLookupItem(VarToStr(ADisplayValue)))
+    DoNewLookupDisplayText(VarToStr(ADisplayValue));
+  TvxCustomEdit::ApplyValidatedDisplayValue(ADisplayValue);
+}
+
+void TvxCustomTextEdit::DoNewLookupDisplayText(const String& AText) {
+  if (Properties()->OnNewLookupDisplayText) Properties()->OnNewLookupDisplayText(this, AText);
+  if (RepositoryItem() && ActiveProperties()->OnNewLookupDisplayText)
+    ActiveProperties()->OnNewLookupDisplayText(this, AText);
+}
+
+bool TvxCustomTextEdit::InternalDoEditing() { return ActiveProperties()->GetEditingStyle() != esNoEdit; }
+
+bool TvxCustomTextEdit::IsEditClass() {
+  const TvxEditEditingStyle style = ActiveProperties()->GetEditingStyle();
+  return !(style == esFixedList || style == esNoEdit || SkipInnerEditUpdate() || IsDesigning());
+}
+
+bool TvxCustomTextEdit::IsValidChar(wchar_t AChar) {
+  if (!TvxCustomEdit::IsValidChar(AChar)) return false;
+  const TvxTextEditChars& valid = ActiveProperties()->ValidChars();
+  return valid.none() || (AChar < 256 && valid.test(AChar));
+}
+
+void TvxCustomTextEdit::ChangeHandler(TObject* Sender) {
+  LockChangeEvents(true);
+  try {
+    TvxCustomEdit::ChangeHandler(Sender);
+  } catch (...) {
+    LockChangeEvents(false, false);
+    throw;
+  }
+  LockChangeEvents(false);
+  if (!ViewInfo()->IsEditClass) UpdateDrawValue();
+  if (Focused() && ActiveProperties()->IsEditValueNumeric() &&
+      ActiveProperties()->UseThousandSeparators(FIsDisplayValueSynchronizing))
+    ReformatNumericEditText(this);
+}
+
+void TvxCustomTextEdit::UpdateDrawValue() {
+  std::unique_ptr<TvxCustomEditViewData> vd(CreateViewData());
+  auto* tvd = static_cast<TvxCustomTextEditViewData*>(vd.get());
+  tvd->DisplayValueToDrawValue(InternalGetText(), ViewInfo());
+  if (!HandleAllocated()) return;
+  CalculateViewInfoAtCursor();
+  const TvxEditEditingStyle style = ActiveProperties()->GetEditingStyle();
+  if (style == esFixedList || style == esNoEdit) {
+    TvxCustomTextEditViewInfo* vi = ViewInfo();
+    if (style == esNoEdit || !FFindSelection || !ActiveProperties()->FixedListSelection()) {
+      vi->SelLength = 0;
+    } else if (vi->DrawSelectionBar) {
+      vi->SelStart = 0;
+      vi->SelLength = static_cast<Integer>(InternalGetText().size()) - SelLength();
+      vi->SelTextColor = clHighlight;
+      vi->SelBackgroundColor = clHighlightText;
+    } else {
+      vi->SelStart = SelStart();
+      vi->SelLength = SelLength();
+      vi->SelTextColor = clHighlightText;
+      vi->SelBackgroundColor = clHighlight;
+    }
+  }
+  ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+Integer TvxCustomTextEdit::GetInnerEditHeight() {
+  TvxCustomInnerTextEdit* inner = InnerTextControl();
+  if (!inner) return 0;
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, inner->Font()->Handle());
+  SIZE sz{};
+  GetTextExtentPoint32W(dc, L"Wg", 2, &sz);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return sz.cy;
+}
+
+void TvxCustomTextEdit::AdjustInnerEditPosition() {
+  TvxCustomInnerTextEdit* inner = InnerTextControl();
+  if (!inner || FInnerEditPositionAdjusting) return;
+  FInnerEditPositionAdjusting = true;
+  struct TReset {
+    bool& F;
+    ~TReset() { F = false; }
+  } reset{FInnerEditPositionAdjusting};
+  const Integer h = GetInnerEditHeight();
+  const TRect r = ViewInfo()->ClientRect;
+  const TRect& o = ContentParams.Offsets;
+  Integer top;
+  switch (ActiveProperties()->Alignment()->Vert()) {
+    case taBottomJustify:
+      top = r.bottom - h - o.bottom;
+      break;
+    case taVCenter:
+      top = r.top + o.top + (r.bottom - r.top - h - o.top - o.bottom) / 2;
+      break;
+    default:
+      top = r.top + o.top;
+  }
+  top = std::max<Integer>(top, r.top + o.top);
+  const TRect b{r.left + o.left, top, r.right - o.right + 1, top + h};
+  RECT cur = inner->BoundsRect();
+  if (!EqualRect(&cur, &b)) inner->SetBounds(b.left, b.top, b.right - b.left, b.bottom - b.top);
+}
+
+void TvxCustomTextEdit::UpdateInnerEditAppearance() {
+  IvxInnerTextEdit* e = InnerTextEdit();
+  TvxCustomInnerTextEdit* inner = InnerTextControl();
+  if (!e || !inner || FIsCreating) return;
+  e->LockBounds(true);
+  try {
+    inner->SetColor(ViewInfo()->BackgroundColor());
+    inner->Font()->Assign(ActiveStyle()->GetVisibleFont());
+    inner->Font()->SetColor(ViewInfo()->TextColor);
+  } catch (...) {
+    e->LockBounds(false);
+    throw;
+  }
+  e->LockBounds(false);
+}
+
+void TvxCustomTextEdit::ValidateLookupDisplayValue() {
+  TvxCustomTextEditProperties* p = ActiveProperties();
+  const TvxEditEditingStyle style = p->GetEditingStyle();
+  if (style == esEdit || style == esNoEdit) {
+    if (!ModifiedAfterEnter()) DataBinding()->UpdateDisplayValue();
+    return;
+  }
+  const bool check = (ModifiedAfterEnter() && !IsEditValidated()) || (!IsInplace() && !IsDataStorage());
+  if (!check) {
+    SynchronizeDisplayValue();
+    return;
+  }
+  Variant v = InternalGetText();
+  if (!p->IsDisplayValueValid(v, true)) {
+    PushModifiedState();
+    Variant invalid;
+    p->GetInvalidEditValueDisplayValue(invalid);
+    try {
+      DataBinding()->SetDisplayValue(invalid);
+    } catch (...) {
+      PopModifiedState();
+      throw;
+    }
+    PopModifiedState();
+    if (!ModifiedAfterEnter()) SynchronizeEditValue();
+  } else {
+    SynchronizeDisplayValue();
+  }
+}
+
+void TvxCustomTextEdit::PropertiesChanged(TObject* Sender) {
+  TvxCustomTextEditProperties* p = ActiveProperties();
+  IvxInnerTextEdit* e = InnerTextEdit();
+  if (e && !SkipInnerEditUpdate()) {
+    e->SetAlignment(p->Alignment()->Horz());
+    e->SetAutoSelect(p->AutoSelect() && !IsInplace());
+    e->SetCharCase(p->CharCase());
+    e->SetEchoMode(p->EchoMode());
+    e->SetHideSelection(p->HideSelection());
+    e->SetImeMode(p->ImeMode());
+    e->SetImeName(p->ImeName());
+    e->SetMaxLength(p->MaxLength());
+    e->SetOEMConvert(p->OEMConvert());
+    e->SetPasswordChar(p->PasswordChar());
+  }
+  PropertiesBoundsChanged();
+  if (!IsPosting() && !SkipInnerEditUpdate()) ValidateLookupDisplayValue();
+  UpdateDrawValue();
+  TvxCustomEdit::PropertiesChanged(Sender);
+  UpdateInnerEditAppearance();
+  if (TvxCustomInnerTextEdit* inner = InnerTextControl()) inner->Invalidate();
+}
+
+void TvxCustomTextEdit::FormatChanged() {
+  ActiveProperties()->Changed();
+  SynchronizeDisplayValue();
+}
+
+// --- Selection and clipboard --------------------------------------------------------------------
+
+namespace {
+bool NoSelectionStyle(TvxCustomTextEdit* E) {
+  const TvxEditEditingStyle s = E->ActiveProperties()->GetEditingStyle();
+  return s == esNoEdit || (s == esFixedList && !E->FindSelection());
+}
+}  // namespace
+
+Integer TvxCustomTextEdit::SelStart() {
+  IvxInnerTextEdit* e = InnerTextEdit();
+  return !e || NoSelectionStyle(this) ? 0 : e->GetSelStart();
+}
+
+Integer TvxCustomTextEdit::SelLength() {
+  IvxInnerTextEdit* e = InnerTextEdit();
+  return !e || NoSelectionStyle(this) ? 0 : e->GetSelLength();
+}
+
+String TvxCustomTextEdit::SelText() {
+  IvxInnerTextEdit* e = InnerTextEdit();
+  return !e || NoSelectionStyle(this) ? String() : e->GetSelText();
+}
+
+void TvxCustomTextEdit::SetSelStart(Integer Value) {
+  if (IvxInnerTextEdit* e = InnerTextEdit(); e && ActiveProperties()->GetEditingStyle() != esNoEdit)
+    e->SetSelStart(Value);
+}
+
+void TvxCustomTextEdit::SetSelLength(Integer Value) {
+  if (IvxInnerTextEdit* e = InnerTextEdit(); e && ActiveProperties()->GetEditingStyle() != esNoEdit)
+    e->SetSelLength(Value);
+}
+
+void TvxCustomTextEdit::SetSelection(Integer ASelStart, Integer ASelLength) {
+  SetSelStart(ASelStart);
+  SetSelLength(ASelLength);
+}
+
+Integer TvxCustomTextEdit::CursorPos() {
+  TvxCustomInnerTextEdit* inner = InnerTextControl();
+  return inner ? inner->GetCharIndexAtCaret() : 0;
+}
+
+void TvxCustomTextEdit::SelectAll() {
+  if (IvxInnerTextEdit* e = InnerTextEdit(); e && e->GetControl()->HandleAllocated()) e->SelectAll();
+}
+
+void TvxCustomTextEdit::Activate(TvxCustomEditData*& AEditData) {
+  TvxCustomEdit::Activate(AEditData);
+  if (!HandleAllocated()) return;
+  SetSelStart(0);
+  if (ActiveProperties()->AutoSelect()) SelectAll();
+}
+
+void TvxCustomTextEdit::CopyToClipboard() {
+  const TvxEditEditingStyle s = ActiveProperties()->GetEditingStyle();
+  IvxInnerTextEdit* e = InnerTextEdit();
+  if (!e) return;
+  if (s == esFixedList || s == esNoEdit) SelectAll();
+  if (e->GetSelLength() > 0) e->CopyToClipboard();
+}
+
+namespace {
+
+String ClipboardText() {
+  String r;
+  if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(nullptr)) return r;
+  if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+    if (auto* p = static_cast<const wchar_t*>(GlobalLock(h))) {
+      r = p;
+      GlobalUnlock(h);
+    }
+  }
+  CloseClipboard();
+  return r;
+}
+
+// Raises a flag for a scope.
+struct TFlagRaise {
+  bool& F;
+  bool Saved;
+  explicit TFlagRaise(bool& AFlag) : F(AFlag), Saved(AFlag) { F = true; }
+  ~TFlagRaise() { F = Saved; }
+};
+
+}  // namespace
+
+void TvxCustomTextEdit::CutToClipboard() {
+  IvxInnerTextEdit* e = InnerTextEdit();
+  if (!e || e->GetSelLength() == 0) return;
+  if (Focused()) {
+    TFlagRaise keyboard(FKeyboardAction);
+    String text;
+    Integer start;
+    if (PrepareSelTextChange(String(), text, start)) e->CallDefWndProc(WM_CUT, 0, 0);
+  } else {
+    e->CopyToClipboard();
+    SetSelText(String());
+  }
+}
+
+void TvxCustomTextEdit::PasteFromClipboard() {
+  if (!IsClipboardFormatAvailable(CF_TEXT) && !IsClipboardFormatAvailable(CF_UNICODETEXT)) return;
+  IvxInnerTextEdit* e = InnerTextEdit();
+  if (!e) return;
+  const String clip = ClipboardText();
+  if (Focused()) {
+    TFlagRaise keyboard(FKeyboardAction);
+    String text;
+    Integer start;
+    if (PrepareSelTextChange(clip, text, start)) e->CallDefWndProc(WM_PASTE, 0, 0);
+  } else {
+    SetSelText(clip);
+  }
+}
+
+void TvxCustomTextEdit::ClearSelection() {
+  if (SelLength() == 0) return;
+  const bool keyboard = FKeyboardAction;
+  if (Focused() || FIsChangeBySpellChecker) FKeyboardAction = true;
+  struct TRestore {
+    bool& F;
+    bool V;
+    ~TRestore() { F = V; }
+  } restore{FKeyboardAction, keyboard};
+  const Integer start = SelStart();
+  String text = InternalGetText();
+  text.erase(static_cast<size_t>(start), static_cast<size_t>(SelLength()));
+  if (InternalSetText(text)) SetSelection(start, 0);
+}
+
+void TvxCustomTextEdit::SetSelText(const String& Value) {
+  const bool keyboard = FKeyboardAction;
+  if (Focused() || FIsChangeBySpellChecker) FKeyboardAction = true;
+  struct TRestore {
+    bool& F;
+    bool V;
+    ~TRestore() { F = V; }
+  } restore{FKeyboardAction, keyboard};
+  String text;
+  Integer start;
+  if (!PrepareSelTextChange(Value, text, start)) return;
+  DataBinding()->SetDisplayValue(text);
+  if (!FKeyboardAction) {
+    SynchronizeEditValue();
+    SetEditModified(false);
+  } else {
+    SetModifiedAfterEnter(true);
+  }
+  SetSelection(start, 0);
+}
+
+bool TvxCustomTextEdit::PrepareSelTextChange(const String& AText, String& ANewText, Integer& ANewSelStart) {
+  TvxCustomTextEditProperties* p = ActiveProperties();
+  const TvxEditEditingStyle style = p->GetEditingStyle();
+  if (FKeyboardAction && style == esNoEdit) return false;
+  if (style == esFixedList || style == esNoEdit) SelectAll();
+  const String text = InternalGetText();
+  const Integer selStart = std::min<Integer>(SelStart(), static_cast<Integer>(text.size()));
+  const Integer selLength = std::min<Integer>(SelLength(), static_cast<Integer>(text.size()) - selStart);
+  const String before = text.substr(0, static_cast<size_t>(selStart));
+  const String after = text.substr(static_cast<size_t>(selStart + selLength));
+  const Integer maxLength = p->MaxLength();
+  if (FKeyboardAction && (style == esEdit || style == esNoEdit) && maxLength > 0) {
+    String head = before + AText;
+    if (static_cast<Integer>(head.size()) > maxLength) head.resize(static_cast<size_t>(maxLength));
+    if (static_cast<Integer>(head.size()) < selStart) return false;
+    if (static_cast<Integer>(head.size()) == selStart && !AText.empty()) return false;
+    ANewText = head + after;
+    if (static_cast<Integer>(ANewText.size()) > maxLength) ANewText.resize(static_cast<size_t>(maxLength));
+    ANewSelStart = static_cast<Integer>(head.size());
+  } else {
+    ANewText = style == esFixedList ? AText : before + AText + after;
+    ANewSelStart = selStart + static_cast<Integer>(AText.size());
+  }
+  Variant v = ANewText;
+  if (!p->IsDisplayValueValid(v, InternalFocused())) return false;
+  if (FKeyboardAction && !DoEditing()) return false;
+  ANewText = VarToStr(v);
+  return true;
+}
+
+void TvxCustomTextEdit::SetFindSelection(bool Value) {
+  if (!HandleAllocated() || Value == FFindSelection || FDisableRefresh) return;
+  FFindSelection = Value;
+  CalculateViewInfoAtCursor();
+  UpdateDrawValue();
+}
+
+void TvxCustomTextEdit::SetTextHint(const String& Value) {
+  FTextHint = Value;
+  if (IvxInnerTextEdit* e = InnerTextEdit()) e->SetTextHint(Value);
+}
+
+Integer TvxCustomTextEdit::GetTextBaseLine() {
+  TvxCustomInnerTextEdit* inner = InnerTextControl();
+  if (!inner) return 0;
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, inner->Font()->Handle());
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return inner->Top() + tm.tmAscent;
+}
+
+// --- Keys -----------------------------------------------------------------------------------------
+
+bool TvxCustomTextEdit::CanKeyDownModifyEdit(Word Key, TShiftState) { return Key == VK_DELETE; }
+
+bool TvxCustomTextEdit::CanKeyPressModifyEdit(wchar_t Key) {
+  if (Key == VK_BACK || Key == 22 || Key == 24) return true;  // Backspace, Ctrl+V, Ctrl+X
+  WORD type = 0;
+  GetStringTypeW(CT_CTYPE1, &Key, 1, &type);
+  return (type & C1_CNTRL) == 0;
+}
+
+void TvxCustomTextEdit::ProcessKeyDown(Word& Key, TShiftState Shift) {
+  IvxInnerTextEdit* e = InnerTextEdit();
+  const TvxEditEditingStyle style = ActiveProperties()->GetEditingStyle();
+  if (style == esFixedList && !IsClearOrClickKey(Key, Shift) &&
+      (Key == VK_LEFT || Key == VK_RIGHT || Key == VK_DELETE)) {
+    SetFindSelection(false);
+    DoAfterKeyDown(Key, Shift);
+    Key = 0;
+    return;
+  }
+  if (e) e->SetInternalUpdating(true);
+  const bool wasFound = FFindSelection;
+  TvxCustomEdit::ProcessKeyDown(Key, Shift);
+  if (Key == 0) return;
+  if (Key == VK_RETURN && wasFound) SelectAll();
+  switch (Key) {
+    case VK_LEFT:
+    case VK_RIGHT:
+      if (FFindSelection && !Shift.Contains(ssShift) && SelLength() > 0) {
+        SetSelection(Key == VK_RIGHT ? SelStart() + SelLength() : SelStart(), 0);
+        Key = 0;
+      }
+      SetFindSelection(false);
+      break;
+    case VK_DELETE:
+      if (style == esEditList) {
+        DoAfterKeyDown(Key, Shift);
+        Key = 0;
+      } else {
+        SetFindSelection(false);
+      }
+      break;
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_UP:
+    case VK_DOWN:
+      // A single-line edit leaves these to the surrounding control.
+      if (!e || !e->GetMultiLine()) {
+        DoAfterKeyDown(Key, Shift);
+        Key = 0;
+      }
+      break;
+    case VK_END:
+      if (SelLength() == 0 && style != esFixedList) SetFindSelection(false);
+      break;
+    default:
+      break;
+  }
+  if (Key != 0 && e) e->SetInternalUpdating(false);
+}
+
+void TvxCustomTextEdit::ProcessKeyPress(wchar_t& Key) {
+  IvxInnerTextEdit* e = InnerTextEdit();
+  if (e) e->SetInternalUpdating(true);
+  TvxCustomEdit::ProcessKeyPress(Key);
+  if (Key == 0) return;
+  --FLookupDataTextChangedLockCount;
+  const TvxEditEditingStyle style = ActiveProperties()->GetEditingStyle();
+  if (style == esFixedList && Key == VK_BACK && !ActiveProperties()->FixedListSelection()) {
+    Key = 0;
+    SetFindSelection(false);
+  }
+  if (Key != 0 && e) e->SetInternalUpdating(false);
+}
+
+void TvxCustomTextEdit::KeyPress(wchar_t& Key) {
+  if (Key == 27 && FIsPopupWindowJustClosed && !HasPopupWindow()) FIsPopupWindowJustClosed = false;
+  TvxCustomEdit::KeyPress(Key);
+}
+
+void TvxCustomTextEdit::DoExit() {
+  TvxCustomEdit::DoExit();
+  SetFindSelection(false);
+}
+
+// --- Messages -------------------------------------------------------------------------------------
+
+void TvxCustomTextEdit::WMGetText(TMessage& Message) {
+  const Integer max = static_cast<Integer>(Message.WParam);
+  auto* buffer = reinterpret_cast<wchar_t*>(Message.LParam);
+  if (max < 1 || !buffer) {
+    Message.Result = 0;
+    return;
+  }
+  const String text = InternalGetText();
+  const size_t n = std::min<size_t>(text.size(), static_cast<size_t>(max - 1));
+  std::copy_n(text.data(), n, buffer);
+  buffer[n] = 0;
+  Message.Result = static_cast<LRESULT>(n);
+}
+
+void TvxCustomTextEdit::WMGetTextLength(TMessage& Message) {
+  Message.Result = static_cast<LRESULT>(InternalGetText().size());
+}
+
+void TvxCustomTextEdit::WMSetText(TMessage& Message) {
+  if (FInternalTextSetting) {
+    InheritedMessage(Message);
+    return;
+  }
+  TFlagRaise setting(FInternalTextSetting);
+  const auto* text = reinterpret_cast<const wchar_t*>(Message.LParam);
+  Message.Result = InternalSetText(text ? String(text) : String()) ? 1 : 0;
+}
+
+void TvxCustomTextEdit::WMClear(TMessage&) {
+  if (ActiveProperties()->ReadOnly() || !DataBinding()->IsDataAvailable()) return;
+  TFlagRaise keyboard(FKeyboardAction);
+  ClearSelection();
+}
+
+void TvxCustomTextEdit::WMCommand(TMessage& Message) {
+  InheritedMessage(Message);
+  switch (HIWORD(Message.WParam)) {
+    case EN_CHANGE:
+      DoTextChanged();
+      break;
+    case EN_HSCROLL:
+    case EN_VSCROLL:
+      DoScrollChanged();
+      break;
+    default:
+      break;
   }
 }

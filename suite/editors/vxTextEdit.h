@@ -9,6 +9,7 @@
 #include "StdCtrls.h"
 #include "Streaming.h"
 #include "vxDrawTextUtils.h"
+#include "vxCustomEdit.h"
 #include "vxEdit.h"
 #include "vxFormats.h"
 
@@ -68,6 +69,7 @@ class TvxCustomTextEditProperties : public TvxCustomEditProperties, public IvxFo
   bool CompareDisplayValues(const Variant& AEditValue1, const Variant& AEditValue2) override;
   String GetDisplayText(const Variant& AEditValue, bool AFullText = false, bool AIsInplace = true) override;
   TvxEditSupportedOperations GetSupportedOperations() override;
+  TClass GetContainerClass() override;
   bool IsEditValueValid(Variant& EditValue, bool AEditFocused) override;
   bool IsResetEditClass() override { return GetEditingStyle() != esNoEdit; }
   void PrepareDisplayValue(const Variant& AEditValue, Variant& DisplayValue, bool AEditFocused) override;
@@ -259,5 +261,349 @@ class TvxTextEditProperties : public TvxCustomTextEditProperties {
  public:
   explicit TvxTextEditProperties(TPersistent* AOwner) : TvxCustomTextEditProperties(AOwner) {}
 };
+
+// --- Text edit control ----------------------------------------------------------------------------
+
+class TvxCustomTextEdit;
+class TvxCustomInnerTextEdit;
+
+// The inner text control as the text editor sees it.
+class IvxInnerTextEdit : public IvxCustomInnerEdit {
+ public:
+  virtual void ClearSelection() = 0;
+  virtual void CopyToClipboard() = 0;
+  virtual TAlignment GetAlignment() = 0;
+  virtual bool GetAutoSelect() = 0;
+  virtual TEditCharCase GetCharCase() = 0;
+  virtual TvxEditEchoMode GetEchoMode() = 0;
+  virtual Integer GetFirstVisibleCharIndex() = 0;
+  virtual bool GetHideSelection() = 0;
+  virtual wchar_t GetImeLastChar() = 0;
+  virtual TImeMode GetImeMode() = 0;
+  virtual TImeName GetImeName() = 0;
+  virtual bool GetInternalUpdating() = 0;
+  virtual Integer GetMaxLength() = 0;
+  virtual bool GetMultiLine() = 0;
+  virtual bool GetOEMConvert() = 0;
+  virtual TNotifyEvent GetOnSelChange() = 0;
+  virtual wchar_t GetPasswordChar() = 0;
+  virtual Integer GetSelLength() = 0;
+  virtual Integer GetSelStart() = 0;
+  virtual String GetSelText() = 0;
+  virtual void SelectAll() = 0;
+  virtual void SetAlignment(TAlignment Value) = 0;
+  virtual void SetAutoSelect(bool Value) = 0;
+  virtual void SetCharCase(TEditCharCase Value) = 0;
+  virtual void SetEchoMode(TvxEditEchoMode Value) = 0;
+  virtual void SetHideSelection(bool Value) = 0;
+  virtual void SetInternalUpdating(bool Value) = 0;
+  virtual void SetImeMode(TImeMode Value) = 0;
+  virtual void SetImeName(const TImeName& Value) = 0;
+  virtual void SetMaxLength(Integer Value) = 0;
+  virtual void SetOEMConvert(bool Value) = 0;
+  virtual void SetOnSelChange(TNotifyEvent Value) = 0;
+  virtual void SetPasswordChar(wchar_t Value) = 0;
+  virtual void SetSelLength(Integer Value) = 0;
+  virtual void SetSelStart(Integer Value) = 0;
+  virtual void SetSelText(const String& Value) = 0;
+  virtual String GetTextHint() = 0;
+  virtual void SetTextHint(const String& Value) = 0;
+};
+// {263EBB8D-1EA9-4CAC-8367-ADD74D2A9651}
+constexpr GUID IID_IvxInnerTextEdit = {0x263EBB8D, 0x1EA9, 0x4CAC, {0x83, 0x67, 0xAD, 0xD7, 0x4D, 0x2A, 0x96, 0x51}};
+
+// The inner text control's editor interface, kept apart from the control (whose own
+// names, SetParent among them, mean something else).
+class TvxCustomInnerTextEditHelper : public IvxInnerTextEdit {
+ public:
+  explicit TvxCustomInnerTextEditHelper(TvxCustomInnerTextEdit* AEdit) : FEdit(AEdit) {}
+  TWinControl* GetControl() override;
+  TvxContainer* GetControlContainer() override;
+  LRESULT CallDefWndProc(UINT Msg, WPARAM WParam, LPARAM LParam) override;
+  bool CanProcessClipboardMessages() override { return false; }
+  Variant GetEditValue() override;
+  TNotifyEvent GetOnChange() override;
+  bool GetReadOnly() override;
+  void LockBounds(bool ALock) override;
+  void SafelySetFocus() override;
+  void SetEditValue(const Variant& Value) override;
+  void SetParent(TWinControl* Value) override;
+  void SetOnChange(TNotifyEvent Value) override;
+  void SetReadOnly(bool Value) override;
+  void ClearSelection() override;
+  void CopyToClipboard() override;
+  TAlignment GetAlignment() override;
+  bool GetAutoSelect() override;
+  TEditCharCase GetCharCase() override;
+  TvxEditEchoMode GetEchoMode() override;
+  Integer GetFirstVisibleCharIndex() override;
+  bool GetHideSelection() override;
+  wchar_t GetImeLastChar() override;
+  TImeMode GetImeMode() override;
+  TImeName GetImeName() override;
+  bool GetInternalUpdating() override;
+  Integer GetMaxLength() override;
+  bool GetMultiLine() override { return false; }
+  bool GetOEMConvert() override;
+  TNotifyEvent GetOnSelChange() override;
+  wchar_t GetPasswordChar() override;
+  Integer GetSelLength() override;
+  Integer GetSelStart() override;
+  String GetSelText() override;
+  void SelectAll() override;
+  void SetAlignment(TAlignment Value) override;
+  void SetAutoSelect(bool Value) override;
+  void SetCharCase(TEditCharCase Value) override;
+  void SetEchoMode(TvxEditEchoMode Value) override;
+  void SetHideSelection(bool Value) override;
+  void SetInternalUpdating(bool Value) override;
+  void SetImeMode(TImeMode Value) override;
+  void SetImeName(const TImeName& Value) override;
+  void SetMaxLength(Integer Value) override;
+  void SetOEMConvert(bool Value) override;
+  void SetOnSelChange(TNotifyEvent Value) override;
+  void SetPasswordChar(wchar_t Value) override;
+  void SetSelLength(Integer Value) override;
+  void SetSelStart(Integer Value) override;
+  void SetSelText(const String& Value) override;
+  String GetTextHint() override;
+  void SetTextHint(const String& Value) override;
+  // The selection kept while an input method composes characters.
+  void CacheSelection();
+
+ private:
+  friend class TvxCustomInnerTextEdit;
+  bool FAlignmentLock = false;
+  TvxCustomInnerTextEdit* FEdit;
+  Integer FSelLength = 0;
+  Integer FSelStart = 0;
+};
+
+// The borderless system edit control inside a text editor: it hands every key, mouse and
+// focus event to the editor first.
+class TvxCustomInnerTextEdit : public TCustomEdit, public IvxContainerInnerControl, public IvxInnerEditHelperOwner {
+  DECLARE_CLASS(TvxCustomInnerTextEdit, TCustomEdit)
+  DECLARE_MESSAGE_MAP
+  friend class TvxCustomInnerTextEditHelper;
+
+ public:
+  explicit TvxCustomInnerTextEdit(TComponent* AOwner);
+  ~TvxCustomInnerTextEdit() override;
+  TWinControl* GetControl() override { return this; }
+  TvxContainer* GetControlContainer() override;
+  IvxCustomInnerEdit* GetHelper() override { return FHelper.get(); }
+  TvxCustomInnerTextEditHelper* Helper() const { return FHelper.get(); }
+  TvxCustomTextEdit* Container();
+  void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+  void WndProc(TMessage& Message) override;
+  void DefaultHandler(TMessage& Message) override;
+  bool CanFocus() override;
+  TAlignment Alignment() const { return FAlignment; }
+  TvxEditEchoMode EchoMode() const { return FEchoMode; }
+  bool InternalUpdating() const { return FInternalUpdating; }
+  // The character index at the caret.
+  Integer GetCharIndexAtCaret();
+  TNotifyEvent OnSelChange;
+
+ protected:
+  virtual void AdjustMargins();
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void CreateHandle() override;
+  void Change() override;
+  void Click() override;
+  void DblClick() override;
+  bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, POINT MousePos) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(wchar_t& Key) override;
+  void KeyUp(Word& Key, TShiftState Shift) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+
+  void WMEraseBkgnd(TMessage& Message);
+  void WMNCPaint(TMessage& Message);
+  void WMGetDlgCode(TMessage& Message);
+  void WMClear(TMessage& Message);
+  void WMUndo(TMessage& Message);
+  void WMSetFocus(TMessage& Message);
+  void WMKillFocus(TMessage& Message);
+  void WMSize(TMessage& Message);
+  void WMImeChar(TMessage& Message);
+  void WMImeComposition(TMessage& Message);
+  void EMReplaceSel(TMessage& Message);
+  void EMSetSel(TMessage& Message);
+
+ private:
+  void RefreshPasswordChar();
+  TAlignment FAlignment = taLeftJustify;
+  TvxEditEchoMode FEchoMode = eemNormal;
+  std::unique_ptr<TvxCustomInnerTextEditHelper> FHelper;
+  Integer FImeCharCount = 0;
+  wchar_t FImeLastChar = 0;
+  TImeMode FImeMode = imDontCare;
+  TImeName FImeName;
+  bool FInternalUpdating = false;
+  bool FIsCreating = false;
+  Integer FLockBoundsCount = 0;
+  bool FOEMConvert = false;
+  wchar_t FOwnPasswordChar = 0;
+  String FTextHint;
+};
+
+// The selection and text of an inner edit before a key, to tell whether the key changed
+// anything.
+struct TvxCustomInnerTextEditPrevState {
+  bool IsPrevTextSaved = false;
+  String PrevText;
+  Integer PrevSelLength = 0;
+  Integer PrevSelStart = 0;
+};
+void SaveInnerEditState(TvxCustomInnerTextEdit* AInnerEdit, bool ASaveText, TvxCustomInnerTextEditPrevState& AState);
+// True ("changed") when the edit has no window, its selection moved, or the saved text
+// differs (ignoring case) from the current one.
+bool CompareInnerEditState(TvxCustomInnerTextEdit* AInnerEdit, const TvxCustomInnerTextEditPrevState& AState);
+
+// Numeric text with the locale's thousand separators.
+void InsertThousandSeparators(String& AText);
+void RemoveThousandSeparators(String& AText);
+bool IsNumericText(const String& AText);
+void ReformatNumericEditText(TvxCustomTextEdit* AEdit);
+void ApplyCharCase(String& AText, TEditCharCase ACharCase);
+
+// The single-line text editor: an inner system edit holding the display text, kept in
+// step with the edit value.
+class TvxCustomTextEdit : public TvxCustomEdit, public IvxFormatControllerListener {
+  DECLARE_CLASS(TvxCustomTextEdit, TvxCustomEdit)
+  DECLARE_MESSAGE_MAP
+  friend class TvxCustomInnerTextEdit;
+
+ public:
+  explicit TvxCustomTextEdit(TComponent* AOwner, bool AIsInplace = false) : TvxCustomEdit(AOwner, AIsInplace) {}
+  ~TvxCustomTextEdit() override;
+
+  TvxCustomTextEditProperties* Properties() const {
+    return static_cast<TvxCustomTextEditProperties*>(TvxCustomEdit::Properties());
+  }
+  TvxCustomTextEditProperties* ActiveProperties() const {
+    return static_cast<TvxCustomTextEditProperties*>(TvxCustomEdit::ActiveProperties());
+  }
+  void SetProperties(TvxCustomTextEditProperties* Value) { Properties()->Assign(Value); }
+  IvxInnerTextEdit* InnerTextEdit() const { return dynamic_cast<IvxInnerTextEdit*>(InnerEdit()); }
+  TvxCustomInnerTextEdit* InnerTextControl() const;
+  TvxCustomTextEditViewInfo* ViewInfo() const {
+    return static_cast<TvxCustomTextEditViewInfo*>(TvxCustomEdit::ViewInfo());
+  }
+
+  // The shown text: reading answers the display text, writing offers it as typed
+  // programmatically.
+  String Text() { return InternalGetText(); }
+  void SetText(const String& Value) { InternalSetText(Value); }
+  String EditingText() { return InternalGetText(); }
+  void SetEditingText(const String& Value);
+  Integer CursorPos();
+  Integer SelStart();
+  void SetSelStart(Integer Value);
+  Integer SelLength();
+  void SetSelLength(Integer Value);
+  String SelText();
+  void SetSelText(const String& Value);
+  void SetSelection(Integer ASelStart, Integer ASelLength);
+  bool FindSelection() const { return FFindSelection; }
+  void SetFindSelection(bool Value);
+  bool BeepOnEnter() const { return FBeepOnEnter; }
+  void SetBeepOnEnter(bool Value) { FBeepOnEnter = Value; }
+  const String& TextHint() const { return FTextHint; }
+  void SetTextHint(const String& Value);
+
+  void SelectAll() override;
+  void CopyToClipboard() override;
+  void CutToClipboard() override;
+  void PasteFromClipboard() override;
+  virtual void ClearSelection();
+  virtual void Undo() { Reset(); }
+  void Activate(TvxCustomEditData*& AEditData) override;
+  void PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool AEditFocused) override;
+  bool IsEditClass() override;
+  bool HasTextBaseLine() override { return true; }
+  Integer GetTextBaseLine() override;
+  void GetEditDisplayText(String& AText) override { AText = InternalGetText(); }
+  void SetInternalDisplayValue(const Variant& Value) override;
+  void SynchronizeDisplayValue() override;
+  void SynchronizeEditValue() override;
+  void PropertiesChanged(TObject* Sender) override;
+  // IvxFormatControllerListener: the locale formats changed.
+  void FormatChanged() override;
+  // Answers whether AText may replace the selection, with the text and caret that result.
+  virtual bool PrepareSelTextChange(const String& AText, String& ANewText, Integer& ANewSelStart);
+  virtual String InternalGetText();
+  virtual bool InternalSetText(const String& AText);
+  virtual void ResetFindSelection() { SetFindSelection(false); }
+  bool IsChangeBySpellChecker() const { return FIsChangeBySpellChecker; }
+  bool IsDisplayValueSynchronizing() const { return FIsDisplayValueSynchronizing; }
+
+ protected:
+  std::unique_ptr<TvxCustomEditProperties> CreateProperties() override;
+  void Initialize() override;
+  TClass GetInnerEditClass() override;
+  void ChangeHandler(TObject* Sender) override;
+  void UpdateDrawValue() override;
+  void AdjustInnerEditPosition() override;
+  bool CanKeyDownModifyEdit(Word Key, TShiftState Shift) override;
+  bool CanKeyPressModifyEdit(wchar_t Key) override;
+  void ProcessKeyDown(Word& Key, TShiftState Shift) override;
+  void ProcessKeyPress(wchar_t& Key) override;
+  bool PassNavigationKeys() override { return true; }
+  bool InternalDoEditing() override;
+  void InternalGetEditingValue(Variant& Value) override;
+  void InternalApplyValidatedDisplayValue(const Variant& ADisplayValue) override;
+  void ApplyValidatedDisplayValue(const Variant& ADisplayValue) override;
+  bool IsValidChar(wchar_t AChar) override;
+  void KeyPress(wchar_t& Key) override;
+  void DoExit() override;
+  virtual void UpdateInnerEditAppearance();
+  virtual void DoNewLookupDisplayText(const String& AText);
+  virtual Integer GetInnerEditHeight();
+  virtual void ValidateLookupDisplayValue();
+  virtual void InnerEditSelChanged(TObject*) {}
+  virtual void UndoPerformed() {}
+  virtual void DoTextChanged() {}
+  virtual void DoScrollChanged() {}
+  virtual void PropertiesBoundsChanged() {}
+
+  void WMGetText(TMessage& Message);
+  void WMGetTextLength(TMessage& Message);
+  void WMSetText(TMessage& Message);
+  void WMClear(TMessage& Message);
+  void WMCommand(TMessage& Message);
+
+  bool FIsPopupWindowJustClosed = false;
+  Integer FLookupDataTextChangedLockCount = 0;
+
+ private:
+  bool FBeepOnEnter = true;
+  bool FDisableRefresh = false;
+  bool FFindSelection = false;
+  bool FInternalTextSetting = false;
+  bool FIsDisplayValueSynchronizing = false;
+  String FText;
+  bool FInnerEditPositionAdjusting = false;
+  bool FIsChangeBySpellChecker = false;
+  bool FFormatListening = false;
+  String FTextHint;
+};
+
+class TvxTextEdit : public TvxCustomTextEdit {
+  DECLARE_CLASS(TvxTextEdit, TvxCustomTextEdit)
+ public:
+  using TvxCustomTextEdit::TvxCustomTextEdit;
+  TvxTextEditProperties* Properties() const {
+    return static_cast<TvxTextEditProperties*>(TvxCustomTextEdit::Properties());
+  }
+
+ protected:
+  std::unique_ptr<TvxCustomEditProperties> CreateProperties() override;
+};
+
 
 extern const TUnitInfo vxTextEditUnit;
