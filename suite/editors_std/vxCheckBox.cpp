@@ -310,7 +310,7 @@ TvxEditSpecialFeatures TvxCustomCheckBoxProperties::GetSpecialFeatures() {
 
 namespace {
 // Equal values of the same variant type; two Nulls are equal.
-bool VarEqualsSameType(const Variant& A, const Variant& B) {
+bool SameTypeEquals(const Variant& A, const Variant& B) {
   if (VarType(A) != VarType(B)) return false;
   if (VarIsNull(A) || VarIsEmpty(A)) return true;
   return VariantsEqual(A, B);
@@ -351,8 +351,8 @@ bool TvxCustomCheckBoxProperties::CompareDisplayValues(const Variant& AEditValue
 
 bool TvxCustomCheckBoxProperties::IsEditValueValid(Variant& AEditValue, bool AEditFocused) {
   return TvxCustomEditProperties::IsEditValueValid(AEditValue, AEditFocused) &&
-         (VarEqualsSameType(AEditValue, FValueChecked) || VarEqualsSameType(AEditValue, FValueUnchecked) ||
-          VarEqualsSameType(AEditValue, FValueGrayed));
+         (SameTypeEquals(AEditValue, FValueChecked) || SameTypeEquals(AEditValue, FValueUnchecked) ||
+          SameTypeEquals(AEditValue, FValueGrayed));
 }
 
 String TvxCustomCheckBoxProperties::GetDisplayText(const Variant& AEditValue, bool, bool) {
@@ -372,24 +372,24 @@ bool TvxCustomCheckBoxProperties::IsLoading() {
 }
 
 void TvxCustomCheckBoxProperties::SetValueChecked(const Variant& Value) {
-  if (!IsLoading() && (VarIsNull(Value) || VarEqualsSameType(Value, FValueChecked) ||
-                       VarEqualsSameType(Value, FValueUnchecked) || VarEqualsSameType(Value, FValueGrayed)))
+  if (!IsLoading() && (VarIsNull(Value) || SameTypeEquals(Value, FValueChecked) ||
+                       SameTypeEquals(Value, FValueUnchecked) || SameTypeEquals(Value, FValueGrayed)))
     return;
   FValueChecked = Value;
   Changed();
 }
 
 void TvxCustomCheckBoxProperties::SetValueUnchecked(const Variant& Value) {
-  if (!IsLoading() && (VarIsNull(Value) || VarEqualsSameType(Value, FValueChecked) ||
-                       VarEqualsSameType(Value, FValueUnchecked) || VarEqualsSameType(Value, FValueGrayed)))
+  if (!IsLoading() && (VarIsNull(Value) || SameTypeEquals(Value, FValueChecked) ||
+                       SameTypeEquals(Value, FValueUnchecked) || SameTypeEquals(Value, FValueGrayed)))
     return;
   FValueUnchecked = Value;
   Changed();
 }
 
 void TvxCustomCheckBoxProperties::SetValueGrayed(const Variant& Value) {
-  if (!IsLoading() && (VarEqualsSameType(Value, FValueChecked) || VarEqualsSameType(Value, FValueUnchecked) ||
-                       VarEqualsSameType(Value, FValueGrayed)))
+  if (!IsLoading() && (SameTypeEquals(Value, FValueChecked) || SameTypeEquals(Value, FValueUnchecked) ||
+                       SameTypeEquals(Value, FValueGrayed)))
     return;
   FValueGrayed = Value;
   Changed();
@@ -397,8 +397,8 @@ void TvxCustomCheckBoxProperties::SetValueGrayed(const Variant& Value) {
 
 void TvxCustomCheckBoxProperties::SetCheckValues(const Variant& AValueChecked, const Variant& AValueGrayed,
                                                  const Variant& AValueUnchecked) {
-  if (VarIsNull(AValueChecked) || VarIsNull(AValueUnchecked) || VarEqualsSameType(AValueChecked, AValueGrayed) ||
-      VarEqualsSameType(AValueChecked, AValueUnchecked) || VarEqualsSameType(AValueGrayed, AValueUnchecked))
+  if (VarIsNull(AValueChecked) || VarIsNull(AValueUnchecked) || SameTypeEquals(AValueChecked, AValueGrayed) ||
+      SameTypeEquals(AValueChecked, AValueUnchecked) || SameTypeEquals(AValueGrayed, AValueUnchecked))
     return;
   FValueChecked = AValueChecked;
   FValueGrayed = AValueGrayed;
@@ -428,13 +428,13 @@ void TvxCheckBoxProperties::DeclarePublished(TPublisher<TvxCheckBoxProperties>& 
   P.Property(L"UseAlignmentWhenInplace", &C::UseAlignmentWhenInplace, &C::SetUseAlignmentWhenInplace).Default(false);
   P.Property(L"ValueChecked", [](C* E) { return E->ValueChecked(); },
              [](C* E, const Variant& V) { E->SetValueChecked(V); })
-      .Stored([](C* E) { return !VarEqualsSameType(E->ValueChecked(), Variant(true)); });
+      .Stored([](C* E) { return !SameTypeEquals(E->ValueChecked(), Variant(true)); });
   P.Property(L"ValueGrayed", [](C* E) { return E->ValueGrayed(); },
              [](C* E, const Variant& V) { E->SetValueGrayed(V); })
       .Stored([](C* E) { return !VarIsNull(E->ValueGrayed()); });
   P.Property(L"ValueUnchecked", [](C* E) { return E->ValueUnchecked(); },
              [](C* E, const Variant& V) { E->SetValueUnchecked(V); })
-      .Stored([](C* E) { return !VarEqualsSameType(E->ValueUnchecked(), Variant(false)); });
+      .Stored([](C* E) { return !SameTypeEquals(E->ValueUnchecked(), Variant(false)); });
 }
 
 Integer CalcCheckGlyphIndex(TvxCheckBoxState AState, bool APressed, bool AGrayedSupported, Integer AGlyphCount) {
@@ -794,6 +794,8 @@ String StripAccelerators(const String& AText) {
 }
 }  // namespace
 
+TvxCustomCheckBox* TvxCustomCheckBoxViewData::CheckBox() const { return dynamic_cast<TvxCustomCheckBox*>(Edit); }
+
 Integer TvxCustomCheckBoxViewData::GetCheckDrawTextFlags(TAlignment AAlignment) {
   Integer flags = AAlignment == taCenter ? vxtfCenterX : vxtfLeft;
   flags |= vxtfShowPrefix;
@@ -904,7 +906,7 @@ void TvxCustomCheckBoxViewData::Calculate(TvxCanvas* ACanvas, const TRect& ABoun
   TvxCustomCheckBoxProperties* props = CheckProperties();
   TvxCustomLookAndFeelPainterClass skin = Style()->LookAndFeel()->SkinPainter();
   vi->Painter = skin;
-  vi->SetEdit(Edit);
+  vi->SetEdit(CheckBox());
   vi->IsEditClass = true;
   vi->DrawSelectionBar = false;
   vi->HasPopupWindow = false;
@@ -912,7 +914,7 @@ void TvxCustomCheckBoxViewData::Calculate(TvxCanvas* ACanvas, const TRect& ABoun
                        vi->ClientRect.top + EditContentParams.Offsets.top,
                        vi->ClientRect.right - EditContentParams.Offsets.right,
                        vi->ClientRect.bottom - EditContentParams.Offsets.bottom};
-  vi->Text = Edit ? Edit->Caption() : String();
+  vi->Text = CheckBox() ? CheckBox()->Caption() : String();
   vi->Alignment = !IsInplace() || props->ShowCaptionInplace() || props->UseAlignmentWhenInplace() || !vi->Text.empty()
                       ? props->Alignment()->Horz()
                       : taCenter;
@@ -971,7 +973,7 @@ TSize TvxCustomCheckBoxViewData::GetEditConstantPartSize(TvxCanvas* ACanvas,
   auto* vi = static_cast<TvxCustomCheckBoxViewInfo*>(AViewInfo);
   Integer width = vi->CheckBoxRect.right - vi->CheckBoxRect.left;
   Integer height = vi->CheckBoxRect.bottom - vi->CheckBoxRect.top;
-  const String caption = Edit ? StripAccelerators(Edit->Caption()) : String();
+  const String caption = CheckBox() ? StripAccelerators(CheckBox()->Caption()) : String();
   ACanvas->SetFont(Style()->GetVisibleFont());
   if (IsInplace()) {
     if (vi->Alignment != taCenter && !caption.empty())
@@ -1022,12 +1024,6 @@ std::unique_ptr<TvxCustomEditProperties> TvxCheckBox::CreateProperties() {
   return std::make_unique<TvxCheckBoxProperties>(this);
 }
 
-std::unique_ptr<TvxContainerViewInfo> TvxCustomCheckBox::CreateViewInfo() {
-  auto vi = std::make_unique<TvxCustomCheckBoxViewInfo>();
-  vi->SetEdit(this);
-  return vi;
-}
-
 const TMessageMap* TvxCustomCheckBox::ClassMessages() {
   static constexpr TMessageEntry Entries[] = {
       {WM_LBUTTONUP, MessageHandler<&TvxCustomCheckBox::WMLButtonUp>},
@@ -1044,9 +1040,9 @@ void TvxCustomCheckBox::Initialize() {
   SetWidth(121);
   SetHeight(21);
   LockChangeEvents(true);
-  ++FClickLockCount;
+  LockClick(true);
   InternalSetEditValue(Properties()->PrepareEditValue(Variant(0)), false);
-  --FClickLockCount;
+  LockClick(false);
   LockChangeEvents(false, false);
   ViewInfo()->State = State();
 }
@@ -1070,7 +1066,7 @@ void TvxCustomCheckBox::InternalSetEditValue(const Variant& Value, bool AValidat
   if (after != before && ViewInfo()) {
     ViewInfo()->State = after;
     Invalidate();
-    DoCheckClick();
+    Click();
     NotifyChange();
   }
   ShortRefreshContainer(false);
@@ -1087,15 +1083,11 @@ void TvxCustomCheckBox::PropertiesChanged(TObject* Sender) {
     ViewInfo()->State = s;
     Invalidate();
     if (!AreChangeEventsLocked()) {
-      DoCheckClick();
+      Click();
       NotifyChange();
     }
   }
   inherited::PropertiesChanged(Sender);
-}
-
-void TvxCustomCheckBox::DoCheckClick() {
-  if (FClickLockCount == 0) Click();
 }
 
 void TvxCustomCheckBox::Toggle() {
@@ -1114,23 +1106,16 @@ void TvxCustomCheckBox::Toggle() {
 void TvxCustomCheckBox::Loaded() {
   FIsLoaded = true;
   LockChangeEvents(true);
-  ++FClickLockCount;
+  LockClick(true);
   inherited::Loaded();
   if (FIsLoadingStateAssigned)
     SetState(FLoadingState);
   else if (!IsDataStorage())
     SetState(cbsUnchecked);
   FIsLoadingStateAssigned = false;
-  --FClickLockCount;
+  LockClick(false);
   LockChangeEvents(false, false);
   FIsLoaded = false;
-}
-
-void TvxCustomCheckBox::SetTransparent(bool Value) {
-  if (FTransparent == Value) return;
-  FTransparent = Value;
-  ShortRefreshContainer(false);
-  Invalidate();
 }
 
 void TvxCustomCheckBox::GetBorderRect(TRect& R) {
@@ -1149,28 +1134,22 @@ TvxContainerStyleValues TvxCustomCheckBox::GetNotPublishedStyleValues() {
 }
 
 bool TvxCustomCheckBox::DependsOnParentBackground() {
-  return IsNativeStyle() && ControlStyle().Contains(csParentBackground) && !IsInplace() && !FTransparent;
+  return IsNativeStyle() && ControlStyle().Contains(csParentBackground) && !IsInplace() && !Transparent();
 }
 
 bool TvxCustomCheckBox::RefreshViewInfoAt(const TPoint& P, TvxMouseButton AButton, TShiftState AShift,
                                           bool AIsMouseEvent) {
   TvxCustomCheckBoxViewInfo* vi = ViewInfo();
   const TvxEditCheckState prev = vi->CheckBoxState;
-  auto* style = dynamic_cast<TvxCustomEditStyle*>(GetActiveStyle());
-  if (!style) style = static_cast<TvxCustomEditStyle*>(Style());
-  std::unique_ptr<TvxCustomCheckBoxViewData> vd(
-      static_cast<TvxCustomCheckBoxViewData*>(Properties()->CreateViewData(style, IsInplace())));
+  std::unique_ptr<TvxCustomEditViewData> base(CreateViewData());
+  auto* vd = static_cast<TvxCustomCheckBoxViewData*>(base.get());
+  // The caption comes from the control even though a check box has no inner edit.
   vd->Edit = this;
   vd->IsCheckPressed = FIsCheckPressed;
-  vd->Enabled = Enabled();
-  vd->Focused = Focused();
-  vd->IsDesigning = ComponentState().Contains(csDesigning);
   vd->NativeStyle = IsNativeStyle();
-  vd->WindowHandle = HandleAllocated() ? Handle() : nullptr;
   vd->Calculate(Canvas(), TRect{0, 0, Width(), Height()}, P, AButton, AShift, vi, AIsMouseEvent);
   vd->EditValueToDrawValue(Canvas(), EditValue(), vi);
-  vi->Transparent = vi->Transparent || FTransparent;
-  vi->ContainerState = vi->ContainerState;
+  vi->Transparent = vi->Transparent || IsTransparent();
   InvalidateRect(TRect{0, 0, Width(), Height()}, false);
   if (vi->ContainerState.Contains(csHotTrack)) vxBeginMouseTracking(this, Bounds(), this);
   // Only a mouse press released over the box toggles; a keyboard press ends in the key

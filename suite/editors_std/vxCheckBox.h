@@ -279,8 +279,9 @@ class TvxCustomCheckBoxViewData : public TvxCustomEditViewData {
   // The caption flags (suite text flags) of the alignment.
   Integer GetCheckDrawTextFlags(TAlignment AAlignment);
 
-  TvxCustomCheckBox* Edit = nullptr;  // the control laid out; nullptr for a cell
-  bool IsCheckPressed = false;        // space is held down on the control
+  // The check box laid out; nullptr for a cell.
+  TvxCustomCheckBox* CheckBox() const;
+  bool IsCheckPressed = false;  // space is held down on the control
 
  private:
   void CalculateCheckBoxRect(TvxCustomCheckBoxViewInfo* AViewInfo, const TSize& AFaceSize);
@@ -309,8 +310,6 @@ class TvxCustomCheckBox : public TvxCustomEdit {
   // Unchecked -> grayed (with AllowGrayed) or checked -> unchecked; grayed -> checked.
   virtual void Toggle();
   void Clear() override { SetChecked(false); }
-  bool Transparent() const { return FTransparent; }
-  void SetTransparent(bool Value);
   // The face rectangle, in client coordinates, and its mouse/keyboard state as last laid out.
   TRect CheckBoxRect();
   TvxEditCheckState CheckBoxState();
@@ -320,8 +319,9 @@ class TvxCustomCheckBox : public TvxCustomEdit {
  protected:
   std::unique_ptr<TvxCustomEditProperties> CreateProperties() override;
   TvxContainerStyleClass GetStyleClass() override { return TvxContainerStyle::ClassOf<TvxCheckBoxStyle>(); }
-  std::unique_ptr<TvxContainerViewInfo> CreateViewInfo() override;
   TvdThemedObjectType GetThemedObjectType() override { return totButton; }
+  // The faces follow the button theme when the look and feel asks for it.
+  bool IsNativeStyle() override { return TvxContainer::IsNativeStyle(); }
   TvxEditStateColorKind GetEditStateColorKind() override { return Enabled() ? esckNormal : esckDisabled; }
   bool CanHaveTransparentBorder() override { return true; }
   void GetBorderRect(TRect& R) override;
@@ -346,14 +346,10 @@ class TvxCustomCheckBox : public TvxCustomEdit {
   void CMDialogChar(TCMDialogChar& Message);
   void CMParentColorChanged(TMessage& Message);
   void SetCheckBoxState(TvxEditCheckState Value);
-  // Click, unless clicks are held back (construction and loading raise none).
-  void DoCheckClick();
-  Integer FClickLockCount = 0;
   bool FIsCheckPressed = false;   // space is held down on the focused box
   bool FIsLoaded = false;         // Loaded is running
   bool FIsLoadingStateAssigned = false;
   TvxCheckBoxState FLoadingState = cbsUnchecked;
-  bool FTransparent = false;
 };
 
 class TvxCheckBox : public TvxCustomCheckBox {

@@ -183,8 +183,21 @@ TEST_F(CheckBoxViewTest, CaptionAndFocusRectangle) {
   TvxCustomCheckBoxViewInfo* vi = Box->ViewInfo();
   EXPECT_EQ(vi->TextRect.left, face.right + 3);
   EXPECT_TRUE(vxRectHasNoArea(vi->FocusRect));
+  EXPECT_EQ(vi->Text, L"&Inherit");
+  {
+    Box->Repaint();
+    Pump(20);
+    TWindowPixels px(Box->Handle());
+    std::vector<COLORREF> caption;
+    for (int y = vi->TextRect.top; y < vi->TextRect.bottom; ++y)
+      for (int x = vi->TextRect.left; x < vi->TextRect.left + 40; ++x) caption.push_back(px.At(x, y));
+    EXPECT_GT(Dark(caption), 10) << "the caption is drawn after the face";
+  }
   Box->SetFocus();
   Pump(40);
+  // The editor lays itself out again on a focus change only while the application is
+  // active; a properties change lays it out in any case.
+  Box->Properties()->Changed();
   Box->CheckBoxRect();
   ASSERT_FALSE(vxRectHasNoArea(vi->FocusRect));
   EXPECT_LT(vi->FocusRect.right, 100) << "the focus rectangle hugs the caption";
@@ -249,12 +262,10 @@ TEST(CheckBoxForm, FifteenBoxesReadFromAFormAndSet) {
 class TCountingCheckBox : public TvxCheckBox {
   DECLARE_CLASS(TCountingCheckBox, TvxCheckBox)
  public:
-  using TvxCheckBox::TvxCheckBox;
-  static int Clicks;
-  void Click() override {
-    ++Clicks;
-    TvxCheckBox::Click();
+  explicit TCountingCheckBox(TComponent* AOwner, bool AIsInplace = false) : TvxCheckBox(AOwner, AIsInplace) {
+    OnClick = [](TObject*) { ++Clicks; };
   }
+  static int Clicks;
 };
 int TCountingCheckBox::Clicks = 0;
 
