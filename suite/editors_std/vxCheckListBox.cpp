@@ -658,6 +658,46 @@ void TvxCheckListBox::DeclarePublished(TPublisher<TvxCheckListBox>& P) {
   P.Property(L"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
 }
 
+Integer TvxCheckListBox::GetHeight(Integer ARowCount) {
+  TRect ext{};
+  GetBorderExtent(ext);
+  return ARowCount * FInnerCheckListBox->GetStandardItemHeight() + ext.top + ext.bottom;
+}
+
+Integer TvxCheckListBox::GetItemWidth(Integer AIndex) {
+  TRect ext{};
+  GetBorderExtent(ext);
+  const String text = AIndex >= 0 && AIndex < Count() ? Items()->Items(AIndex)->Text() : String();
+  return ext.left + ext.right + FInnerCheckListBox->GetTextAreaOffset() + vxTextWidthOfFont(Font(), text) +
+         FInnerCheckListBox->Metrics().TextWidthCorrection;
+}
+
+Integer TvxCheckListBox::ItemAtPos(const TPoint& APos, bool AExisting) {
+  return FInnerCheckListBox->ItemAtPos(
+      POINT{APos.x - FInnerCheckListBox->Left(), APos.y - FInnerCheckListBox->Top()}, AExisting);
+}
+
+TRect TvxCheckListBox::ItemRect(Integer Index) {
+  RECT r = FInnerCheckListBox->ItemRect(Index);
+  OffsetRect(&r, FInnerCheckListBox->Left(), FInnerCheckListBox->Top());
+  return r;
+}
+
+Integer TvxCheckListBox::CheckAtPos(const TPoint& APos) {
+  return FInnerCheckListBox->CheckAtPoint(APos.x - FInnerCheckListBox->Left(), APos.y - FInnerCheckListBox->Top());
+}
+
+TvxCheckListBoxItem* TvxCheckListBox::AddItem(const String& AItem) {
+  TvxCheckListBoxItem* item = Items()->Add();
+  item->SetText(AItem);
+  return item;
+}
+
+void TvxCheckListBox::DeleteSelected() {
+  const Integer i = ItemIndex();
+  if (i >= 0 && i < Count()) Items()->Delete(i);
+}
+
 // --- Unit -----------------------------------------------------------------------------------
 
 namespace {

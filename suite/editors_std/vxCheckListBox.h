@@ -206,6 +206,19 @@ class TvxCheckListBox : public TvxContainer {
   void SetShowChecks(bool Value);
   // The width that shows the widest item whole.
   Integer GetBestFitWidth();
+  // The height that shows ARowCount standard rows.
+  virtual Integer GetHeight(Integer ARowCount);
+  // The width that shows item AIndex whole.
+  virtual Integer GetItemWidth(Integer AIndex);
+  // Hit tests and item rectangles in the container's coordinates.
+  Integer ItemAtPos(const TPoint& APos, bool AExisting);
+  TRect ItemRect(Integer Index);
+  // The item whose check face holds the point; -1 when none.
+  Integer CheckAtPos(const TPoint& APos);
+  TvxCheckListBoxItem* AddItem(const String& AItem);
+  // Deletes the focused item.
+  void DeleteSelected();
+  void Sort() { Items()->SortItems(); }
 
   TNotifyEvent OnEditValueChanged;
   std::function<void(TObject* Sender, const TvxCheckStates& ACheckStates, Variant& AEditValue)>

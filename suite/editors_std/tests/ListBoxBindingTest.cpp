@@ -219,3 +219,34 @@ TEST(ListBoxStreaming, ItemsStatesAndSettingsRoundTrip) {
 }
 
 }  // namespace
+
+namespace {
+
+// The customization form sizes its list by rows and hit-tests checks in container
+// coordinates.
+TEST_F(ListBoxBindingTest, CheckListBoxRowsWidthsAndCheckHits) {
+  auto* list = TvxContainer::Create<TvxCheckListBox>(Form);
+  list->Style()->SetBorderStyle(cbsSingle);
+  list->SetParent(Form);
+  list->AddItem(L"short");
+  list->AddItem(L"a much longer caption");
+  list->SetBounds(140, 10, 150, list->GetHeight(2));
+  list->HandleNeeded();
+  Pump(40);
+  const Integer row = list->InnerCheckListBox()->GetStandardItemHeight();
+  EXPECT_EQ(list->GetHeight(3) - list->GetHeight(2), row);
+  EXPECT_EQ(list->InnerCheckListBox()->ClientHeight(), 2 * row) << "two rows fit exactly";
+  EXPECT_GT(list->GetItemWidth(1), list->GetItemWidth(0));
+  const TRect item = list->ItemRect(1);
+  EXPECT_EQ(list->ItemAtPos(TPoint{item.left + 1, item.top + 1}, true), 1);
+  const TRect check = list->InnerCheckListBox()->GetItemCheckRect(list->InnerCheckListBox()->ItemRect(1), false);
+  const TPoint inCheck{check.left + 2 + list->InnerCheckListBox()->Left(), check.top + 2 + list->InnerCheckListBox()->Top()};
+  EXPECT_EQ(list->CheckAtPos(inCheck), 1);
+  EXPECT_EQ(list->CheckAtPos(TPoint{item.right - 5, item.top + 2}), -1) << "the text is not the check";
+  list->SetItemIndex(0);
+  list->DeleteSelected();
+  ASSERT_EQ(list->Count(), 1);
+  EXPECT_EQ(list->Items()->Items(0)->Text(), L"a much longer caption");
+}
+
+}  // namespace
