@@ -1275,6 +1275,10 @@ void TvxCheckBox::DeclarePublished(TPublisher<TvxCheckBox>& P) {
              [](C* E, TvxCheckBoxProperties* V) { E->SetProperties(V); });
   P.Property(L"State", [](C* E) { return E->State(); }, [](C* E, TvxCheckBoxState V) { E->SetState(V); })
       .Default(cbsUnchecked);
+  P.Property(L"Style", &TvxContainer::Style, &TvxContainer::SetStyle);
+  P.Property(L"StyleDisabled", &TvxContainer::StyleDisabled, &TvxContainer::SetStyleDisabled);
+  P.Property(L"StyleFocused", &TvxContainer::StyleFocused, &TvxContainer::SetStyleFocused);
+  P.Property(L"StyleHot", &TvxContainer::StyleHot, &TvxContainer::SetStyleHot);
   P.Property(L"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder);
   P.Property(L"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true);
   P.Property(L"Transparent", &C::Transparent, &C::SetTransparent).Default(false);

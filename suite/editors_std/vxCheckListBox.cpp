@@ -653,6 +653,10 @@ void TvxCheckListBox::DeclarePublished(TPublisher<TvxCheckListBox>& P) {
   P.Property(L"ReadOnly", &C::ReadOnly, &C::SetReadOnly).Default(false);
   P.Property(L"ShowChecks", &C::ShowChecks, &C::SetShowChecks).Default(true);
   P.Property(L"Sorted", &C::Sorted, &C::SetSorted).Default(false);
+  P.Property(L"Style", &TvxContainer::Style, &TvxContainer::SetStyle);
+  P.Property(L"StyleDisabled", &TvxContainer::StyleDisabled, &TvxContainer::SetStyleDisabled);
+  P.Property(L"StyleFocused", &TvxContainer::StyleFocused, &TvxContainer::SetStyleFocused);
+  P.Property(L"StyleHot", &TvxContainer::StyleHot, &TvxContainer::SetStyleHot);
   P.Property(L"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder);
   P.Property(L"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true);
   P.Property(L"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);

@@ -258,6 +258,10 @@ void TvxCurrencyEdit::DeclarePublished(TPublisher<TvxCurrencyEdit>& P) {
   P.Property(L"ParentFont", &TControl::ParentFont, &TControl::SetParentFont);
   P.Property(L"Properties", [](C* E) { return E->Properties(); },
              [](C* E, TvxCurrencyEditProperties* V) { E->SetProperties(V); });
+  P.Property(L"Style", &TvxContainer::Style, &TvxContainer::SetStyle);
+  P.Property(L"StyleDisabled", &TvxContainer::StyleDisabled, &TvxContainer::SetStyleDisabled);
+  P.Property(L"StyleFocused", &TvxContainer::StyleFocused, &TvxContainer::SetStyleFocused);
+  P.Property(L"StyleHot", &TvxContainer::StyleHot, &TvxContainer::SetStyleHot);
   P.Property(L"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder);
   P.Property(L"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true);
   P.Property(L"TextHint", [](C* E) { return E->TextHint(); }, [](C* E, const String& V) { E->SetTextHint(V); });

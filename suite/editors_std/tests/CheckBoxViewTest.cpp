@@ -275,7 +275,7 @@ TEST(CheckBoxStreaming, StateAndLegacyCaptionAreReadWithoutClicks) {
       L"object Form1: TForm\r\n"
       L"  object Box1: TCountingCheckBox\r\n"
       L"    Left = 8\r\n    Top = 8\r\n    Width = 120\r\n    Height = 21\r\n"
-      L"    Caption = 'Inherit'\r\n    State = cbsChecked\r\n"
+      L"    Caption = 'Inherit'\r\n    State = cbsChecked\r\n    Style.Color = clYellow\r\n"
       L"  end\r\n"
       L"  object Box2: TCountingCheckBox\r\n"
       L"    Left = 8\r\n    Top = 30\r\n    Width = 120\r\n    Height = 21\r\n"
@@ -298,6 +298,7 @@ TEST(CheckBoxStreaming, StateAndLegacyCaptionAreReadWithoutClicks) {
   EXPECT_EQ(TCountingCheckBox::Clicks, 0) << "loading never raises OnClick";
   EXPECT_TRUE(box1->Checked());
   EXPECT_EQ(box1->Caption(), L"Inherit");
+  EXPECT_EQ(box1->Style()->Color(), clYellow);
   EXPECT_EQ(box2->State(), cbsGrayed);
   EXPECT_EQ(box2->Caption(), L"(NP)") << "the legacy caption of the properties becomes the box's";
   // Written back: State only when not unchecked, Checked never, the legacy caption never.
