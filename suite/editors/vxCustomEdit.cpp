@@ -87,7 +87,6 @@ bool VarEqualsComparable(const Variant& V1, const Variant& V2) {
   return AreVariantsComparable(V1, V2) && VariantsEqual(V1, V2);
 }
 
-bool VarEqualsSameType(const Variant& V1, const Variant& V2) { return VarType(V1) == VarType(V2) && V1 == V2; }
 
 // --- Shared helpers of the editors --------------------------------------------------------------
 
@@ -96,6 +95,8 @@ IvxEditHook* EditHook = nullptr;
 }
 
 IvxEditHook* vxEditHook() { return EditHook; }
+bool GetEditGlobalPaintOption() { return false; }
+TvxEditStyleController* GetDefaultEditStyleController() { return DefaultEditStyleController(); }
 void vxSetEditHook(IvxEditHook* Value) { EditHook = Value; }
 
 TShiftState MouseButtonToShiftState(TMouseButton AButton) {
@@ -290,7 +291,13 @@ void TvxCustomEdit::AfterConstruction() {
 }
 
 std::unique_ptr<TvxCustomEditProperties> TvxCustomEdit::CreateProperties() {
-  return std::make_unique<TvxCustomEditProperties>(this);
+  TObject* p = GetPropertiesClass()->NewInstance(this);
+  auto* r = dynamic_cast<TvxCustomEditProperties*>(p);
+  if (!r) {
+    delete p;
+    throw EvxEditError(L"Not an edit properties class");
+  }
+  return std::unique_ptr<TvxCustomEditProperties>(r);
 }
 
 void TvxCustomEdit::Initialize() {
@@ -368,9 +375,16 @@ TvxCustomEditProperties* TvxCustomEdit::ActiveProperties() const {
   return FProperties.get();
 }
 
+TRect TvxCustomEdit::GetShadowExtent() {
+  const TvxCustomEditViewInfo* vi = ViewInfo();
+  return TRect{vi->ShadowRect.left - vi->Bounds.left, vi->ShadowRect.top - vi->Bounds.top,
+               vi->Bounds.right - vi->ShadowRect.right, vi->Bounds.bottom - vi->ShadowRect.bottom};
+}
+
 bool TvxCustomEdit::IsRepositoryItemAcceptable(TvxEditRepositoryItem* ARepositoryItem) {
   if (!ARepositoryItem) return true;
-  TClass own = FProperties ? FProperties->ClassType() : TvxCustomEditProperties::StaticClass();
+  TClass own = GetPropertiesClass();
+  if (FProperties && FProperties->ClassType()->InheritsFrom(own)) own = FProperties->ClassType();
   return ARepositoryItem->Properties()->ClassType()->InheritsFrom(own);
 }
 
@@ -1216,9 +1230,12 @@ void TvxCustomEdit::Paint() {
     return;
   }
   TvxCanvas* canvas = Canvas();
-  if (!RectVisible(canvas->Handle(), &ViewInfo()->Bounds)) return;
+  TvxCustomEditViewInfo* vi = ViewInfo();
+  if (!RectVisible(canvas->Handle(), &vi->Bounds)) return;
   CheckViewInfo();
-  ViewInfo()->Paint(canvas);
+  // What lies behind a transparent or missing border shows through.
+  vxDrawContainerFrameBackground(canvas, this, vi->Bounds, vi->BorderWidth, vi->BorderRect);
+  vi->Paint(canvas);
 }
 
 void TvxCustomEdit::PaintCopyDraw() {
@@ -1577,6 +1594,14 @@ void TvxCustomEdit::SetParent(TWinControl* AParent) {
 }
 
 void TvxCustomEdit::SetName(const String& Value) { TvxContainer::SetName(Value); }
+
+void TvxCustomEdit::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
+  TvxContainer::GetChildren(
+      [&](TComponent* AChild) {
+        if (AChild != FInnerEditControl) Proc(AChild);
+      },
+      Root);
+}
 
 void TvxCustomEdit::DefineProperties(TFiler* Filer) {
   TvxContainer::DefineProperties(Filer);

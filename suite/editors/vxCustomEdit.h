@@ -56,6 +56,9 @@ class IvxEditHook {
   virtual void KeyPressed(TvxCustomEdit* AEdit, wchar_t AKey) = 0;
 };
 IvxEditHook* vxEditHook();
+// A module-wide painting option; nothing in this program sets it.
+bool GetEditGlobalPaintOption();
+TvxEditStyleController* GetDefaultEditStyleController();
 void vxSetEditHook(IvxEditHook* Value);
 
 // mbLeft -> ssLeft, mbRight -> ssRight, mbMiddle -> ssMiddle.
@@ -75,8 +78,6 @@ LRESULT SendKeyMessage(TWinControl* AControl, UINT AMsg, WPARAM AKey, TShiftStat
 LRESULT SendKeyDownMessage(TWinControl* AControl, WPARAM AKey, TShiftState AShift);
 LRESULT SendCharMessage(TWinControl* AControl, wchar_t AChar);
 void UniteRegionHandles(HRGN ADest, HRGN ASource);
-// Values of one variant type that are equal.
-bool VarEqualsSameType(const Variant& V1, const Variant& V2);
 
 // Both numeric, of one variant type, or both strings.
 bool AreVariantsComparable(const Variant& V1, const Variant& V2);
@@ -257,6 +258,26 @@ class TvxCustomEdit : public TvxContainer {
   virtual void PrepareEditValue(const Variant&, Variant&, bool) {}
   virtual void PrepareDisplayValue(const Variant& AEditValue, Variant& ADisplayValue, bool AEditFocused);
   virtual bool IsEditClass() { return false; }
+  // The properties class the editor creates for itself and accepts from a repository item.
+  virtual TClass GetPropertiesClass() { return TvxCustomEditProperties::StaticClass(); }
+  virtual bool IsInplaceEditing() { return IsInplace(); }
+  // Whether AWnd is a window of this editor (its own, its inner control's or a child's).
+  virtual bool IsChildWindow(HWND AWnd) { return vxIsControlHandle(this, AWnd, true); }
+  // The shown text, where the editor has one; false when it was not taken.
+  virtual bool SetDisplayText(const String&) { return false; }
+  virtual bool EditValueIsStored() { return !VarIsNull(EditValue()); }
+  virtual void AssignInternalEditValue(const Variant& Value) { SetInternalEditValue(Value); }
+  // Spell checking: no spell checker exists here.
+  virtual bool SupportsSpelling() { return false; }
+  virtual void SetIsBarControl(bool Value) { FIsBarControl = Value; }
+  virtual void SpellCheckOperation() {}
+  bool IsBarControl() const { return FIsBarControl; }
+  // The distances between the view info's bounds and its shadow rectangle.
+  TRect GetShadowExtent();
+  bool IsTransparentBackground() { return UsesParentThemeBackground() || IsTransparent(); }
+  void SetFocusToInnerControl() {
+    if (FInnerEdit) FInnerEdit->SafelySetFocus();
+  }
   virtual Integer GetTextBaseLine() { return 0; }
   virtual bool HasTextBaseLine() { return false; }
   // True while destroying, and for editors without an inner edit.
@@ -271,6 +292,8 @@ class TvxCustomEdit : public TvxContainer {
   void CalculateViewInfoAtCursor();
   // The visible index of the button under P, -1 when none.
   Integer GetButtonIndexAt(const TPoint& P);
+  // The visible index of the button pressed while the editor holds the mouse, -1 none.
+  Integer CaptureButtonVisibleIndex() const { return FCaptureButtonVisibleIndex; }
   bool CanUseMouseWheel(TShiftState Shift);
   bool IsClearOrClickKey(Word Key, TShiftState Shift);
   virtual String GetHintText(Integer APart);
@@ -292,6 +315,8 @@ class TvxCustomEdit : public TvxContainer {
   void SetParent(TWinControl* AParent) override;
   void SetName(const String& Value) override;
   void DefineProperties(TFiler* Filer) override;
+  // The inner edit belongs to the editor's make-up: it is not written with it.
+  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
 
   TKeyEvent OnAfterKeyDown;
   TvxEditEditingEvent OnEditing;
@@ -384,6 +409,7 @@ class TvxCustomEdit : public TvxContainer {
   virtual bool UsesAnchorY() { return false; }
   virtual bool IsTransparent() { return !FIsInplace && FTransparent; }
   virtual bool UsesParentThemeBackground() { return false; }
+  virtual bool SkipButtonPainting(HDC) { return false; }
 
   // Container overrides.
   TvxContainerStyleClass GetStyleClass() override;
@@ -391,7 +417,7 @@ class TvxCustomEdit : public TvxContainer {
   bool RefreshViewInfoAt(const TPoint& P, TvxMouseButton AButton, TShiftState AShift, bool AIsMouseEvent) override;
   TvxContainerStyleValues GetNotPublishedStyleValues() override;
   TvxEditStateColorKind GetEditStateColorKind() override;
-  bool IsNativeStyle() override { return false; }
+  bool IsNativeStyle() override { return TvxCustomEditViewData::IsNativeStyle(Style()->LookAndFeel()); }
   void AlignInnerControl() override;
   void FocusInnerControl() override;
   bool DoInnerControlDefaultHandler(TMessage& Message) override;
@@ -440,6 +466,7 @@ class TvxCustomEdit : public TvxContainer {
   IvxCustomInnerEdit* FInnerEdit = nullptr;
   TWinControl* FInnerEditControl = nullptr;  // owned through the component tree
   WNDPROC FInnerEditDefWindowProc = nullptr;
+  bool FIsBarControl = false;
   bool FIsEditValidated = false;
   bool FIsEditValidating = false;
   bool FIsFirstSetSize = false;

@@ -5,7 +5,11 @@
 
 #include "DragObjs.h"
 #include "Forms.h"
+#include "vdCore.h"
+#include "vdThemeManager.h"
+#include "vdUxTheme.h"
 #include "vxControls.h"
+#include "vxCustomEdit.h"
 #include "vxDrawTextUtils.h"
 #include "vxEditConsts.h"
 #include "vxEditPaintUtils.h"
@@ -804,7 +808,9 @@ void TvxCustomEditViewInfo::DrawEditBackground(TvxCanvas* ACanvas) {
   if (IsInplace && OnDrawBackground) OnDrawBackground(this, ACanvas, handled);
   if (!handled) {
     const HBRUSH brush = GetCachedSolidBrush(BackgroundColor());
-    if (!IsInplace) {
+    if (NativeStyle && !IsInplace) {
+      DrawNativeStyleEditBackground(ACanvas, brush);
+    } else if (!IsInplace) {
       const Integer w = vxContainerBorderWidth(BorderStyle);
       TRect r = BorderRect;
       r.left -= w;
@@ -971,6 +977,10 @@ void TvxCustomEditViewInfo::InternalPaintButton(TvxCanvas* ACanvas, Integer i) {
 void TvxCustomEditViewInfo::DrawButtonBorder(TvxCanvas* ACanvas, Integer i, TColor& ABrushColor, TColor& APenColor,
                                              TRect& AContentRect, TRect& ARect) {
   TvxEditButtonViewInfo* b = ButtonsInfo[i].get();
+  if (b->Data.NativeState != 0) {
+    DrawThemedButtonBorder(ACanvas, b, AContentRect, ARect);
+    return;
+  }
   TvxEditButtonStyle style = b->Data.Style;
   if (style == btsSimple && (b->Data.State == ebsPressed || b->Data.State == ebsSelected)) style = btsFlat;
   switch (style) {
@@ -1113,8 +1123,68 @@ void TvxCustomEditViewInfo::DrawUltraFlatButtonBorder(TvxCanvas* ACanvas, TvxEdi
   InflateRect(&AContentRect, -1, -1);
 }
 
-void TvxCustomEditViewInfo::DrawButtonBackground(TvxCanvas* ACanvas, Integer, TColor ABrushColor, const TRect& ARect) {
-  FillRectWithColor(ACanvas, ARect, ABrushColor);
+void TvxCustomEditViewInfo::DrawButtonBackground(TvxCanvas* ACanvas, Integer i, TColor ABrushColor,
+                                                 const TRect& ARect) {
+  TvxEditButtonViewInfo* b = ButtonsInfo[i].get();
+  if (b->Data.NativeState != 0)
+    DrawNativeButtonBackground(ACanvas, b, ARect);
+  else
+    FillRectWithColor(ACanvas, ARect, ABrushColor);
+}
+
+namespace {
+HTHEME ButtonTheme(const TvxEditButtonViewInfo* B) {
+  return vdOpenThemeByType(B->Data.ComboBoxStyle ? totComboBox : totButton);
+}
+}  // namespace
+
+void TvxCustomEditViewInfo::DrawThemedButtonBorder(TvxCanvas* ACanvas, TvxEditButtonViewInfo* B,
+                                                   TRect& AContentRect, TRect& ARect) {
+  if (B->Data.ComboBoxStyle) {
+    AContentRect = TRect{};
+    return;
+  }
+  AContentRect = ARect;
+  if (HTHEME theme = ButtonTheme(B)) {
+    RECT content = ARect;
+    if (SUCCEEDED(vdUxTheme::GetThemeBackgroundContentRect(theme, ACanvas->Handle(), 1, B->Data.NativeState, &ARect,
+                                                          &content)))
+      AContentRect = content;
+  }
+}
+
+void TvxCustomEditViewInfo::DrawNativeButtonBackground(TvxCanvas* ACanvas, TvxEditButtonViewInfo* B,
+                                                       const TRect& ARect) {
+  HTHEME theme = ButtonTheme(B);
+  if (!theme) {
+    FillRectWithColor(ACanvas, ARect, clBtnFace);
+    return;
+  }
+  if (B->Data.BackgroundPartiallyTransparent) FillRectWithColor(ACanvas, ARect, BackgroundColor());
+  vdUxTheme::DrawThemeBackground(theme, ACanvas->Handle(), B->Data.NativePart ? B->Data.NativePart : 1,
+                                 B->Data.NativeState, &ARect, nullptr);
+}
+
+void TvxCustomEditViewInfo::DrawNativeStyleEditBackground(TvxCanvas* ACanvas, HBRUSH ABackgroundBrush) {
+  HTHEME theme = vdOpenThemeByType(totEdit);
+  if (IsInplace || EditBorderStyle == ebsNone || !theme) {
+    if (!Transparent) FillRectWithBrushHandle(ACanvas->Handle(), Bounds, ABackgroundBrush);
+    return;
+  }
+  const Integer part = vdOSWinVistaUp ? 6 : 1;
+  RECT content = Bounds;
+  if (vdOSWinVistaUp)
+    InflateRect(&content, -2, -2);
+  else
+    vdUxTheme::GetThemeBackgroundContentRect(theme, ACanvas->Handle(), part, NativeState, &Bounds, &content);
+  const HDC dc = ACanvas->Handle();
+  const int saved = SaveDC(dc);
+  ExcludeClipRect(dc, content.left, content.top, content.right, content.bottom);
+  if (vdUxTheme::IsThemeBackgroundPartiallyTransparent(theme, part, NativeState))
+    FillRectWithBrushHandle(dc, Bounds, ABackgroundBrush);
+  vdUxTheme::DrawThemeBackground(theme, dc, part, NativeState, &Bounds, nullptr);
+  RestoreDC(dc, saved);
+  if (!Transparent) FillRectWithBrushHandle(dc, content, ABackgroundBrush);
 }
 
 void TvxCustomEditViewInfo::DrawButtonContent(TvxCanvas* ACanvas, Integer i, bool ANeedOffsetContent, TColor,
@@ -1225,7 +1295,7 @@ void TvxCustomEditViewData::InitFromProperties() {
   IsValueSource = FProperties->GetEditValueSource(false) == evsValue;
   HorzAlignment = FProperties->Alignment()->Horz();
   VertAlignment = FProperties->Alignment()->Vert();
-  NativeStyle = false;  // native (themed) painting of editors is not built here
+  NativeStyle = IsNativeStyle(FStyle->LookAndFeel());
   InitEditContentParams(EditContentParams);
 }
 
@@ -1266,9 +1336,15 @@ TRect TvxCustomEditViewData::GetBorderExtentByEdges(Integer ABorderWidth) {
 TRect TvxCustomEditViewData::GetBorderExtent() {
   if (FIsInplace) return ContentOffset;
   TRect r{};
+  const bool baseBorderNone =
+      static_cast<TvxEditBorderStyle>(FStyle->BaseStyle()->BorderStyle()) == ebsNone;
   if (FStyle->TransparentBorder())
     r = TRect{2, 2, 2, 2};
-  else if (FStyle->HasBorder())
+  else if (!FStyle->HasBorder() || (NativeStyle && baseBorderNone))
+    r = TRect{};
+  else if (NativeStyle)
+    r = TRect{2, 2, 2, 2};
+  else
     r = GetBorderExtentByEdges(vxContainerBorderWidth(static_cast<TvxContainerBorderStyle>(GetBorderStyle())));
   if (HasShadow()) {
     r.right += vxContainerShadowWidth;
@@ -1286,7 +1362,53 @@ TColor TvxCustomEditViewData::GetBorderColor() {
   return FStyle->BorderColor();
 }
 
-TRect TvxCustomEditViewData::GetButtonsExtent(TvxCanvas*) { return FIsInplace ? ContentOffset : GetBorderExtent(); }
+TRect TvxCustomEditViewData::GetButtonsExtent(TvxCanvas*) {
+  if (FIsInplace) return ContentOffset;
+  if (!NativeStyle) return GetBorderExtent();
+  if (FStyle->TransparentBorder()) return TRect{2, 2, 2, 2};
+  if (static_cast<TvxEditBorderStyle>(FStyle->BaseStyle()->BorderStyle()) == ebsNone) return TRect{};
+  // The edit theme's content margins, measured on a 100-pixel square.
+  TRect r{2, 2, 2, 2};
+  if (HTHEME theme = vdOpenThemeByType(totEdit)) {
+    const RECT box{0, 0, 100, 100};
+    RECT content = box;
+    HDC dc = GetDC(nullptr);
+    if (SUCCEEDED(vdUxTheme::GetThemeBackgroundContentRect(theme, dc, 1, 1, &box, &content)))
+      r = TRect{content.left, content.top, 100 - content.right, 100 - content.bottom};
+    ReleaseDC(nullptr, dc);
+  }
+  return r;
+}
+
+bool TvxCustomEditViewData::IsNativeStyle(TvxLookAndFeel* ALookAndFeel) {
+  return ALookAndFeel && vxIsThemeUsable(ALookAndFeel->NativeStyle(), totEdit);
+}
+
+Integer TvxCustomEditViewData::GetEditNativeState(TvxCustomEditViewInfo*) {
+  if (!Enabled) return 4;
+  if (FProperties->ReadOnly()) return 6;
+  if (Focused) return vdOSWinVistaUp ? 3 : 5;
+  if (ContainerState.Contains(csHotTrack)) return 2;
+  return 1;
+}
+
+void TvxCustomEditViewData::CalculateButtonNativeInfo(TvxEditButtonViewInfo* B) {
+  B->Data.NativePart = 0;
+  const Integer prevState = B->Data.NativeState;
+  B->Data.NativeState = 0;
+  B->Data.BackgroundPartiallyTransparent = false;
+  if (!B->Data.NativeStyle) return;
+  HTHEME theme = vdOpenThemeByType(B->Data.ComboBoxStyle ? totComboBox : totButton);
+  if (!theme) return;
+  if (B->Data.ComboBoxStyle && !FIsInplace && vdOSWinVistaUp)
+    B->Data.NativePart = B->Data.LeftAlignment ? 7 : 6;
+  else
+    B->Data.NativePart = 1;
+  B->Data.BackgroundPartiallyTransparent =
+      vdUxTheme::IsThemeBackgroundPartiallyTransparent(theme, B->Data.NativePart, prevState) != FALSE;
+  static constexpr Integer CStates[] = {4, 1, 3, 2};  // disabled, normal, pressed, hot
+  B->Data.NativeState = CStates[B->Data.State];
+}
 
 TRect TvxCustomEditViewData::GetClientExtent(TvxCanvas* ACanvas, TvxCustomEditViewInfo* AViewInfo) {
   TRect r = GetBorderExtent();
@@ -1327,7 +1449,15 @@ TvxEditPaintOptions TvxCustomEditViewData::EffectivePaintOptions() {
 }
 
 void TvxCustomEditViewData::CalculateColors(TvxCustomEditViewInfo* AViewInfo) {
-  AViewInfo->SetBackgroundColor(FStyle->Color());
+  TColor background = FStyle->Color();
+  // A disabled themed editor without a colour of its own takes the theme's fill colour.
+  if (NativeStyle && !Enabled && !FStyle->IsValueAssigned(csvColor))
+    if (HTHEME theme = vdOpenThemeByType(totEdit)) {
+      COLORREF c;
+      if (SUCCEEDED(vdUxTheme::GetThemeColor(theme, vdOSWinVistaUp ? 3 : 1, AViewInfo->NativeState, 3802, &c)))
+        background = static_cast<TColor>(c);
+    }
+  AViewInfo->SetBackgroundColor(background);
   AViewInfo->TextColor = FStyle->TextColor();
 }
 
@@ -1364,7 +1494,7 @@ void TvxCustomEditViewData::Calculate(TvxCanvas* ACanvas, const TRect& ABounds, 
   AViewInfo->WindowHandle = WindowHandle;
   AViewInfo->Transparent = FProperties->Transparent();
   AViewInfo->NativeStyle = NativeStyle;
-  AViewInfo->NativeState = 0;
+  AViewInfo->NativeState = NativeStyle ? GetEditNativeState(AViewInfo) : 0;
   AViewInfo->BorderExtent = GetBorderExtent();
   AViewInfo->BorderRect = ABounds;
   AViewInfo->BorderRect.left += AViewInfo->BorderExtent.left;
@@ -1558,8 +1688,9 @@ void TvxCustomEditViewData::CalculateButtonStates(TvxCustomEditViewInfo* AViewIn
     } else if (!pressedByEditor && (IsDesigning || !PtInRect(&b->VisibleBounds, P))) {
       state = ebsNormal;
     } else {
-      // Without an editor no button holds the mouse capture.
-      const bool captured = false;
+      // The button the editor pressed keeps its look while the editor holds the mouse.
+      const bool captured = Button == vxmbNone && Shift.Contains(ssLeft) && b->Data.State == ebsNormal && Edit &&
+                            Edit->CaptureButtonVisibleIndex() == i;
       const bool leftClick = Button == vxmbLeft && leftOnly;
       const bool stillPressed = b->Data.State == ebsPressed && Shift.Contains(ssLeft);
       if (pressedByEditor || leftClick || stillPressed || captured) AViewInfo->IsButtonReallyPressed = true;
@@ -1577,9 +1708,7 @@ void TvxCustomEditViewData::CalculateButtonStates(TvxCustomEditViewInfo* AViewIn
     if (state == ebsPressed) AViewInfo->PressedButton = i;
     b->Data.State = state;
     if (AViewInfo->OnGetButtonState) AViewInfo->OnGetButtonState(AViewInfo, i, b->Data.State);
-    b->Data.NativePart = 0;
-    b->Data.NativeState = 0;
-    b->Data.BackgroundPartiallyTransparent = false;
+    CalculateButtonNativeInfo(b);
   }
 }
 

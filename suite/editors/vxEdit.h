@@ -728,6 +728,10 @@ class TvxCustomEditViewInfo : public TvxContainerViewInfo {
                               TRect& AContentRect, TRect& ARect);
   void DrawUltraFlatButtonBorder(TvxCanvas* ACanvas, TvxEditButtonViewInfo* B, TColor& ABrushColor, TColor& APenColor,
                                  TRect& AContentRect, TRect& ARect, bool AIsOffice11);
+  void DrawThemedButtonBorder(TvxCanvas* ACanvas, TvxEditButtonViewInfo* B, TRect& AContentRect, TRect& ARect);
+  void DrawNativeButtonBackground(TvxCanvas* ACanvas, TvxEditButtonViewInfo* B, const TRect& ARect);
+  // The themed frame of a stand-alone editor and its background inside.
+  void DrawNativeStyleEditBackground(TvxCanvas* ACanvas, HBRUSH ABackgroundBrush);
 
  private:
   bool FPaintingButtons = false;
@@ -773,6 +777,14 @@ class TvxCustomEditViewData : public TPersistent {
   TSize GetEditContentSizeCorrection();
   virtual bool HasShadow();
   virtual bool IgnoreButtonWhileStretching(Integer) { return false; }
+  // Whether editors with ALookAndFeel paint through the system theme: the look and feel
+  // asks for native painting and the edit theme can be opened.
+  static bool IsNativeStyle(TvxLookAndFeel* ALookAndFeel);
+  // The theme state of the edit field: disabled 4, read-only 6, focused 3 (5 before
+  // Windows 6.0), hot 2, else 1.
+  virtual Integer GetEditNativeState(TvxCustomEditViewInfo* AViewInfo);
+  // The theme part and state of a native button.
+  virtual void CalculateButtonNativeInfo(TvxEditButtonViewInfo* AButtonViewInfo);
   void CalculateButtonsHeightCorrection(TvxCanvas* ACanvas, TSize& ASize, TvxCustomEditViewInfo* AViewInfo,
                                         TSize& MinContentSize);
   void CalculateEx(TvxCanvas* ACanvas, const TRect& ABounds, const TPoint& P, TvxMouseButton Button, TShiftState Shift,

@@ -1,5 +1,7 @@
 #include "vxFilterControlUtils.h"
 
+#include "vxCustomEdit.h"
+
 namespace {
 
 TvxFilterEditsController* FController = nullptr;
@@ -37,6 +39,38 @@ void TvxCustomFilterEditHelper::InitializeProperties(TvxCustomEditProperties* AP
   AProperties->SetValidateOnEnter(true);
   if (!KeepsValuesProvider(AEditProperties)) AProperties->SetIDefaultValuesProvider(nullptr);
   ClearPropertiesEvents(AProperties);
+}
+
+void TvxCustomFilterEditHelper::InitializeEdit(TvxCustomEdit* AEdit, TvxCustomEditProperties* AEditProperties) const {
+  InitializeProperties(AEdit->ActiveProperties(), AEditProperties, EditPropertiesHasButtons());
+}
+
+void TvxCustomFilterEditHelper::GetFilterValue(TvxCustomEdit* AEdit, TvxCustomEditProperties* AEditProperties,
+                                               Variant& V, String& S) const {
+  V = AEdit->EditValue();
+  S = AEditProperties->GetDisplayText(V, false, true);
+}
+
+namespace {
+TClass CheckedFilterEditClass(const TvxCustomFilterEditHelper* AHelper) {
+  TClass cls = AHelper->GetFilterEditClass();
+  if (!cls) throw EvxEditError(L"The filter helper names no editor class");
+  return cls;
+}
+}  // namespace
+
+TvxCustomEdit* TvxCustomFilterEditHelper::GetFilterEdit(TvxCustomEditProperties* AEditProperties,
+                                                        TvxInplaceEditList* AInplaceEditList) const {
+  TvxCustomEdit* e = AInplaceEditList->GetEdit(CheckedFilterEditClass(this));
+  InitializeEdit(e, AEditProperties);
+  return e;
+}
+
+std::unique_ptr<TvxCustomEdit> TvxCustomFilterEditHelper::CreateFilterEdit(
+    TvxCustomEditProperties* AEditProperties) const {
+  std::unique_ptr<TvxCustomEdit> e(TvxCustomEdit::CreateOfClass(CheckedFilterEditClass(this), nullptr, false));
+  InitializeEdit(e.get(), AEditProperties);
+  return e;
 }
 
 bool TvxCustomFilterEditHelper::IsValueValid(TvxValueTypeClass AValueTypeClass, Variant& AValue) const {

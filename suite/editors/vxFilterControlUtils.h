@@ -5,6 +5,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 
 #include "vxClasses.h"
 #include "vxDataStorage.h"
@@ -52,6 +53,7 @@ enum TvxFilterControlOperator {
 using TvxFilterControlOperators = Set<TvxFilterControlOperator, 64>;
 
 class TvxCustomFilterEditHelper;
+class TvxInplaceEditList;
 // A helper class is its one stateless object.
 using TvxFilterEditHelperClass = const TvxCustomFilterEditHelper*;
 
@@ -81,6 +83,18 @@ class TvxCustomFilterEditHelper : public TObject {
   virtual bool IsValueValid(TvxValueTypeClass AValueTypeClass, Variant& AValue) const;
   // False: the filter compares edit values, not display texts.
   virtual bool UseDisplayValue() const { return false; }
+  // The filter editor's properties from the column's.
+  virtual void InitializeEdit(TvxCustomEdit* AEdit, TvxCustomEditProperties* AEditProperties) const;
+  // The editor class that types a filter value; none in the base.
+  virtual TClass GetFilterEditClass() const { return nullptr; }
+  // The editor's value and its text as the column shows it.
+  virtual void GetFilterValue(TvxCustomEdit* AEdit, TvxCustomEditProperties* AEditProperties, Variant& V,
+                              String& S) const;
+  virtual void SetFilterValue(TvxCustomEdit*, TvxCustomEditProperties*, const Variant&) const {}
+  // The list's unbound editor of the helper's editor class, set up for AEditProperties.
+  TvxCustomEdit* GetFilterEdit(TvxCustomEditProperties* AEditProperties, TvxInplaceEditList* AInplaceEditList) const;
+  // A new editor of the helper's editor class without owner, set up for AEditProperties.
+  std::unique_ptr<TvxCustomEdit> CreateFilterEdit(TvxCustomEditProperties* AEditProperties) const;
 };
 
 // Maps a properties class to its helper. The key of a properties class is its parent

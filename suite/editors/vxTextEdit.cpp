@@ -10,6 +10,7 @@
 #include "vxEditConsts.h"
 #include "vxEditPaintUtils.h"
 #include "vxFilterControlUtils.h"
+#include "vxVariants.h"
 
 // --- TvxTextEditPropertiesValues ------------------------------------------------------------
 
@@ -443,6 +444,19 @@ namespace {
 
 class TvxFilterTextEditHelper : public TvxCustomFilterEditHelper {
   DECLARE_FILTER_EDIT_HELPER(TvxFilterTextEditHelper, TvxCustomFilterEditHelper)
+  TClass GetFilterEditClass() const override { return TvxTextEdit::StaticClass(); }
+  void InitializeProperties(TvxCustomEditProperties* AProperties, TvxCustomEditProperties* AEditProperties,
+                            bool AHasButtons) const override {
+    TvxCustomFilterEditHelper::InitializeProperties(AProperties, AEditProperties, AHasButtons);
+    if (auto* p = dynamic_cast<TvxCustomTextEditProperties*>(AProperties)) {
+      p->SetAutoSelect(true);
+      p->SetHideSelection(true);
+      p->SetViewStyle(vsNormal);
+    }
+  }
+  void SetFilterValue(TvxCustomEdit* AEdit, TvxCustomEditProperties*, const Variant& AValue) const override {
+    AEdit->SetEditValue(AValue);
+  }
 };
 
 void InitTextEdit() {
@@ -1177,6 +1191,13 @@ bool CompareInnerEditState(TvxCustomInnerTextEdit* AInnerEdit, const TvxCustomIn
 
 namespace {
 
+// Equal values of the same variant type; two Nulls are equal.
+bool VarEqualsSameType(const Variant& A, const Variant& B) {
+  if (VarType(A) != VarType(B)) return false;
+  if (VarIsNull(A) || VarIsEmpty(A)) return true;
+  return VariantsEqual(A, B);
+}
+
 String ExtractExponentText(String& AText) {
   for (size_t i = 0; i < AText.size(); ++i)
     if (AText[i] == L'E' || AText[i] == L'e') {
@@ -1266,14 +1287,6 @@ const TMessageMap* TvxCustomTextEdit::ClassMessages() {
 TvxCustomTextEdit::~TvxCustomTextEdit() {
   FText = InternalGetText();
   if (FFormatListening) GetFormatController()->RemoveListener(this);
-}
-
-std::unique_ptr<TvxCustomEditProperties> TvxCustomTextEdit::CreateProperties() {
-  return std::make_unique<TvxCustomTextEditProperties>(this);
-}
-
-std::unique_ptr<TvxCustomEditProperties> TvxTextEdit::CreateProperties() {
-  return std::make_unique<TvxTextEditProperties>(this);
 }
 
 TClass TvxCustomTextEdit::GetInnerEditClass() { return TvxCustomInnerTextEdit::StaticClass(); }
@@ -1412,6 +1425,10 @@ void TvxCustomTextEdit::DoNewLookupDisplayText(const String& AText) {
   if (Properties()->OnNewLookupDisplayText) Properties()->OnNewLookupDisplayText(this, AText);
   if (RepositoryItem() && ActiveProperties()->OnNewLookupDisplayText)
     ActiveProperties()->OnNewLookupDisplayText(this, AText);
+}
+
+bool TvxCustomTextEdit::InternalSupportsSpelling() {
+  return ActiveProperties()->EchoMode() == eemNormal && ActiveProperties()->CanModify();
 }
 
 bool TvxCustomTextEdit::InternalDoEditing() { return ActiveProperties()->GetEditingStyle() != esNoEdit; }
@@ -1924,4 +1941,27 @@ void TvxCustomTextEdit::WMCommand(TMessage& Message) {
     default:
       break;
   }
+}
+
+void TvxTextEdit::DeclarePublished(TPublisher<TvxTextEdit>& P) {
+  using C = TvxTextEdit;
+  P.Property(L"AutoSize", [](C* E) { return E->AutoSize(); }, [](C* E, bool V) { E->SetAutoSize(V); }).Default(true);
+  P.Property(L"BeepOnEnter", &C::BeepOnEnter, &C::SetBeepOnEnter).Default(true);
+  P.Property(L"Enabled", [](C* E) { return E->Enabled(); }, [](C* E, bool V) { E->SetEnabled(V); }).Default(true);
+  P.Property(L"Properties", &C::Properties, [](C* E, TvxTextEditProperties* V) { E->SetProperties(V); });
+  P.Property(L"ShowHint", [](C* E) { return E->ShowHint(); }, [](C* E, bool V) { E->SetShowHint(V); })
+      .Default(false);
+  P.Property(L"Style", [](C* E) { return E->Style(); }, [](C* E, TvxContainerStyle* V) { E->SetStyle(V); });
+  P.Property(L"StyleDisabled", [](C* E) { return E->StyleDisabled(); },
+             [](C* E, TvxContainerStyle* V) { E->SetStyleDisabled(V); });
+  P.Property(L"StyleFocused", [](C* E) { return E->StyleFocused(); },
+             [](C* E, TvxContainerStyle* V) { E->SetStyleFocused(V); });
+  P.Property(L"StyleHot", [](C* E) { return E->StyleHot(); }, [](C* E, TvxContainerStyle* V) { E->SetStyleHot(V); });
+  P.Property(L"TabStop", [](C* E) { return E->TabStop(); }, [](C* E, bool V) { E->SetTabStop(V); }).Default(true);
+  P.Property(L"Text", [](C* E) { return E->Text(); }, [](C* E, const String& V) { E->SetText(V); });
+  P.Property(L"TextHint", [](C* E) { return E->TextHint(); }, [](C* E, const String& V) { E->SetTextHint(V); })
+      .Stored([](C* E) { return !E->TextHint().empty(); });
+  P.Property(L"Visible", [](C* E) { return E->Visible(); }, [](C* E, bool V) { E->SetVisible(V); }).Default(true);
+  P.Property(L"OnEnter", &C::OnEnter);
+  P.Property(L"OnExit", &C::OnExit);
 }

@@ -540,10 +540,16 @@ class TvxCustomTextEdit : public TvxCustomEdit, public IvxFormatControllerListen
   virtual bool InternalSetText(const String& AText);
   virtual void ResetFindSelection() { SetFindSelection(false); }
   bool IsChangeBySpellChecker() const { return FIsChangeBySpellChecker; }
+  TClass GetPropertiesClass() override { return TvxCustomTextEditProperties::StaticClass(); }
+  // Takes the text as the display value when the properties accept it.
+  bool SetDisplayText(const String& Value) override { return InternalSetText(Value); }
+  // The display text shown (the typed text while editing).
+  String GetDisplayValueText() { return InternalGetText(); }
+  // Spelling is possible for plain echo with a modifiable value (no checker exists here).
+  bool InternalSupportsSpelling();
   bool IsDisplayValueSynchronizing() const { return FIsDisplayValueSynchronizing; }
 
  protected:
-  std::unique_ptr<TvxCustomEditProperties> CreateProperties() override;
   void Initialize() override;
   TClass GetInnerEditClass() override;
   void ChangeHandler(TObject* Sender) override;
@@ -595,14 +601,15 @@ class TvxCustomTextEdit : public TvxCustomEdit, public IvxFormatControllerListen
 
 class TvxTextEdit : public TvxCustomTextEdit {
   DECLARE_CLASS(TvxTextEdit, TvxCustomTextEdit)
+  PUBLISHED(TvxTextEdit)
  public:
   using TvxCustomTextEdit::TvxCustomTextEdit;
   TvxTextEditProperties* Properties() const {
     return static_cast<TvxTextEditProperties*>(TvxCustomTextEdit::Properties());
   }
-
- protected:
-  std::unique_ptr<TvxCustomEditProperties> CreateProperties() override;
+  TClass GetPropertiesClass() override { return TvxTextEditProperties::StaticClass(); }
+  void SetProperties(TvxTextEditProperties* Value) { Properties()->Assign(Value); }
+  bool SupportsSpelling() override { return InternalSupportsSpelling(); }
 };
 
 

@@ -1036,6 +1036,8 @@ const TMessageMap* TvxCustomCheckBox::ClassMessages() {
 
 void TvxCustomCheckBox::Initialize() {
   inherited::Initialize();
+  // The box keeps the size it is given: its layout does not measure the caption.
+  SetAutoSize(false);
   ControlStyle().Exclude(csDoubleClicks);
   SetWidth(121);
   SetHeight(21);

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "Forms.h"
+#include "Streaming.h"
 #include "SysUtils.h"
 #include "vxTextEdit.h"
 
@@ -198,6 +199,65 @@ TEST_F(TextEditControlTest, ReadOnlyEditorRefusesTypingAndClear) {
   SendMessageW(Inner(Edit), WM_CLEAR, 0, 0);
   Type(L"x");
   EXPECT_EQ(Edit->Text(), L"fixed");
+}
+
+TEST_F(TextEditControlTest, InPlaceEditorTypesTheActivationKeyAndPostsOnRequest) {
+  TvxInplaceEditList list(Form);
+  TvxTextEditProperties column(nullptr);
+  column.SetMaxLength(4);
+  auto* e = dynamic_cast<TvxTextEdit*>(list.GetEdit(&column));
+  ASSERT_NE(e, nullptr);
+  EXPECT_TRUE(e->IsInplace());
+  e->SetBounds(20, 110, 120, 20);
+  e->SetParent(Form);
+  e->SetEditValue(L"old");
+  int posts = 0;
+  e->OnPostEditValue = [&](TObject*) { ++posts; };
+  TvxCustomEditData* data = nullptr;
+  e->ActivateByKey(L'n', data);
+  EXPECT_TRUE(e->Visible());
+  EXPECT_TRUE(e->Focused());
+  // Auto-select put the whole text under the typed key.
+  EXPECT_EQ(e->Text(), L"n");
+  EXPECT_TRUE(e->ModifiedAfterEnter());
+  for (wchar_t c : String(L"ewer")) SendMessageW(e->InnerTextControl()->Handle(), WM_CHAR, c, 0);
+  EXPECT_EQ(e->Text(), L"newe");  // the column's length limit holds
+  EXPECT_TRUE(e->Deactivate());
+  EXPECT_EQ(VarToStr(e->EditValue()), L"newe");
+  e->PostEditValue();
+  EXPECT_EQ(posts, 1);
+}
+
+TEST(TextEditStreaming, TextPropertiesAndSettingsAreWrittenAndReadBack) {
+  std::unique_ptr<TvxTextEdit> edit(TvxContainer::Create<TvxTextEdit>(nullptr));
+  edit->SetName(L"Edit1");
+  edit->Properties()->SetCharCase(ecUpperCase);
+  edit->Properties()->SetMaxLength(8);
+  edit->SetBeepOnEnter(false);
+  edit->SetTextHint(L"name");
+  edit->SetText(L"abc");
+  ASSERT_EQ(edit->Text(), L"ABC");
+  TMemoryStream binary;
+  WriteComponentToStream(&binary, edit.get());
+  binary.SetPosition(0);
+  TMemoryStream text;
+  ObjectBinaryToText(&binary, &text);
+  const std::string s(reinterpret_cast<const char*>(text.Memory()), text.Size());
+  EXPECT_NE(s.find("Text = 'ABC'"), std::string::npos) << s;
+  EXPECT_NE(s.find("BeepOnEnter = False"), std::string::npos) << s;
+  EXPECT_NE(s.find("Properties.CharCase = ecUpperCase"), std::string::npos) << s;
+  EXPECT_EQ(s.find("AutoSize"), std::string::npos) << s;  // the default
+
+  std::unique_ptr<TvxTextEdit> copy(TvxContainer::Create<TvxTextEdit>(nullptr));
+  binary.SetPosition(0);
+  ReadComponentFromStream(&binary, copy.get());
+  EXPECT_EQ(copy->Text(), L"ABC");
+  EXPECT_EQ(VarToStr(copy->EditValue()), L"ABC");
+  EXPECT_EQ(copy->Properties()->CharCase(), ecUpperCase);
+  EXPECT_EQ(copy->Properties()->MaxLength(), 8);
+  EXPECT_FALSE(copy->BeepOnEnter());
+  EXPECT_EQ(copy->TextHint(), L"name");
+  EXPECT_FALSE(copy->EditModified());
 }
 
 TEST(ThousandSeparators, InsertedByTheLocaleSeparators) {
