@@ -212,6 +212,30 @@ TEST_F(CheckBoxViewTest, CaptionAndFocusRectangle) {
   EXPECT_LT(vi->TextRect.right, Box->CheckBoxRect().left);
 }
 
+// A container edits a check cell with the one hidden check box of its properties; a
+// space typed into it toggles it.
+TEST_F(CheckBoxViewTest, InplaceBoxOfTheEditList) {
+  TvxCheckBoxProperties props(nullptr);
+  props.SetAllowGrayed(true);
+  TvxInplaceEditList list(Form);
+  TvxCustomEdit* edit = list.GetEdit(&props);
+  auto* box = dynamic_cast<TvxCheckBox*>(edit);
+  ASSERT_NE(box, nullptr);
+  EXPECT_TRUE(box->IsInplace());
+  EXPECT_EQ(list.GetEdit(&props), edit) << "one editor per properties object";
+  EXPECT_TRUE(box->Properties()->AllowGrayed()) << "the editor takes a copy of the properties";
+  box->SetParent(Form);
+  box->SetBounds(10, 60, 40, 18);
+  box->HandleNeeded();
+  Pump(20);
+  EXPECT_EQ(box->ViewInfo()->Alignment, taCenter) << "in place without a caption the face is centred";
+  wchar_t key = L' ';
+  box->Perform(WM_CHAR, key, 0);
+  EXPECT_EQ(box->State(), cbsGrayed);
+  box->Perform(WM_CHAR, key, 0);
+  EXPECT_EQ(box->State(), cbsChecked);
+}
+
 // The main window reads its fifteen boxes from its form resource and sets each one.
 TEST(CheckBoxForm, FifteenBoxesReadFromAFormAndSet) {
   String text = L"object Form1: TForm\r\n";
