@@ -801,6 +801,7 @@ void TvxCustomEdit::EnterProcessing() {
   PopModifiedState();
   FModifiedAfterEnter = false;
   ShortRefreshContainer(false);
+  if (EditHook) EditHook->InnerControlFocused(this, FInnerEditControl);
 }
 
 void TvxCustomEdit::DoEnter() {
@@ -837,6 +838,7 @@ void TvxCustomEdit::ExitProcessing() {
 void TvxCustomEdit::DoExit() {
   const bool keyboard = FKeyboardAction;
   FKeyboardAction = false;
+  if (EditHook) EditHook->EditingEnded(this);
   try {
     ExitProcessing();
   } catch (...) {
@@ -1118,6 +1120,7 @@ void TvxCustomEdit::KeyPress(wchar_t& Key) {
   }
   TvxContainer::KeyPress(Key);
   if (Key != 0) ProcessKeyPress(Key);
+  if (Key != 0 && EditHook) EditHook->KeyPressed(this, Key);
 }
 
 void TvxCustomEdit::KeyUp(Word& Key, TShiftState Shift) {
@@ -1592,8 +1595,6 @@ void TvxCustomEdit::SetParent(TWinControl* AParent) {
   }
   TvxContainer::SetParent(AParent);
 }
-
-void TvxCustomEdit::SetName(const String& Value) { TvxContainer::SetName(Value); }
 
 void TvxCustomEdit::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
   TvxContainer::GetChildren(

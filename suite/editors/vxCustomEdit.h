@@ -313,7 +313,6 @@ class TvxCustomEdit : public TvxContainer {
   static constexpr Integer NoAnchor = 2147483647;
 
   void SetParent(TWinControl* AParent) override;
-  void SetName(const String& Value) override;
   void DefineProperties(TFiler* Filer) override;
   // The inner edit belongs to the editor's make-up: it is not written with it.
   void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;

@@ -140,6 +140,46 @@ TEST_F(TextEditControlTest, EscapeRestoresTheValueOfEntry) {
   EXPECT_FALSE(Edit->ModifiedAfterEnter());
 }
 
+TEST_F(TextEditControlTest, AnInstalledEditHookHearsFocusKeysAndTheEnd) {
+  struct THook : IvxEditHook {
+    String Log;
+    void EditingEnded(TvxCustomEdit*) override { Log += L"end;"; }
+    void InnerControlFocused(TvxCustomEdit*, TWinControl* C) override { Log += C ? L"focus;" : L"focus-none;"; }
+    void KeyPressed(TvxCustomEdit*, wchar_t K) override { Log += String(1, K) + L";"; }
+  } hook;
+  vxSetEditHook(&hook);
+  Edit->SetFocus();
+  Pump(40);
+  Type(L"q");
+  Other->SetFocus();
+  Pump(40);
+  vxSetEditHook(nullptr);
+  EXPECT_EQ(hook.Log, L"focus;q;end;focus;");  // the last: the other editor taking the focus
+}
+
+TEST_F(TextEditControlTest, TabMovesOnAndPageKeysGoToTheSurroundingControl) {
+  Edit->SetFocus();
+  Pump(40);
+  ASSERT_TRUE(Edit->Focused());
+  std::vector<Word> after;
+  Edit->OnAfterKeyDown = [&](TObject*, Word& Key, TShiftState) { after.push_back(Key); };
+  SendMessageW(Inner(Edit), WM_KEYDOWN, VK_NEXT, 0);
+  SendMessageW(Inner(Edit), WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_EQ(after, (std::vector<Word>{VK_NEXT, VK_DOWN}));
+  // Home stays with the inner edit.
+  Edit->SetEditValue(L"abc");
+  Edit->SetSelection(3, 0);
+  after.clear();
+  SendMessageW(Inner(Edit), WM_KEYDOWN, VK_HOME, 0);
+  EXPECT_EQ(Edit->SelStart(), 0);
+  EXPECT_TRUE(after.empty());
+  // Tab moves the focus to the next control.
+  SendMessageW(Inner(Edit), WM_KEYDOWN, VK_TAB, 0);
+  Pump(40);
+  EXPECT_TRUE(Other->Focused());
+  EXPECT_FALSE(Edit->Focused());
+}
+
 TEST_F(TextEditControlTest, SelectionReplacementUnderTheLengthLimit) {
   Edit->Properties()->SetMaxLength(5);
   Edit->SetEditValue(L"abcde");
