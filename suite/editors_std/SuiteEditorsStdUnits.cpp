@@ -7,6 +7,7 @@
 #include "vxEditDataRegisteredRepositoryItems.h"
 #include "vxEditRegisteredRepositoryItems.h"
 #include "vxEditRepositoryItems.h"
+#include "vxListBox.h"
 #include "vxNavigator.h"
 
 namespace {
@@ -14,7 +15,7 @@ const TUnitList* const Needs[] = {&SuiteEditorsUnits};
 // Start-up order; shut-down runs in reverse. The value-type map comes last: it creates
 // items of the editors above.
 const TUnitInfo* const Units[] = {
-    &vxNavigatorUnit, &vxCheckBoxUnit, &vxCheckListBoxUnit, &vxCurrencyEditUnit, &vxEditRepositoryItemsUnit, &vxEditRegisteredRepositoryItemsUnit,
+    &vxNavigatorUnit, &vxCheckBoxUnit, &vxListBoxUnit, &vxCheckListBoxUnit, &vxCurrencyEditUnit, &vxEditRepositoryItemsUnit, &vxEditRegisteredRepositoryItemsUnit,
     &vxEditDataRegisteredRepositoryItemsUnit,
 };
 }  // namespace

@@ -2,6 +2,11 @@
 
 #include <algorithm>
 
+#include <vssym32.h>
+
+#include "Menus.h"
+#include "vdThemeManager.h"
+#include "vdUxTheme.h"
 #include "vxContainerRoutines.h"
 #include "vxEditConsts.h"
 #include "vxEditPaintUtils.h"
@@ -229,6 +234,10 @@ void TvxCustomCheckBoxProperties::Assign(TPersistent* Source) {
       FNullStyle = p->FNullStyle;
       FUseAlignmentWhenInplace = p->FUseAlignmentWhenInplace;
       FGlyphCount = p->FGlyphCount;
+      if (p->FGlyph)
+        InternalGetGlyph()->Assign(p->FGlyph.get());
+      else
+        FGlyph.reset();
       Changed();
       SetCheckValues(p->FValueChecked, p->FValueGrayed, p->FValueUnchecked);
     } catch (...) {
@@ -239,6 +248,53 @@ void TvxCustomCheckBoxProperties::Assign(TPersistent* Source) {
   } else {
     TvxCustomEditProperties::Assign(Source);
   }
+}
+
+TvxCustomCheckBoxProperties::~TvxCustomCheckBoxProperties() = default;
+
+void TvxCustomCheckBoxProperties::DefineProperties(TFiler* Filer) {
+  TvxCustomEditProperties::DefineProperties(Filer);
+  Filer->DefineProperty(L"Caption", [this](TReader* Reader) { SetCaption(Reader->ReadString()); }, nullptr, false);
+}
+
+TvxCustomEditViewData* TvxCustomCheckBoxProperties::CreateViewData(TvxCustomEditStyle* AStyle, bool AIsInplace,
+                                                                   bool APreviewMode) {
+  auto* result = new TvxCustomCheckBoxViewData(this, AStyle, AIsInplace);
+  result->PreviewMode = APreviewMode;
+  return result;
+}
+
+TvxCustomEditViewInfo* TvxCustomCheckBoxProperties::CreateViewInfo() { return new TvxCustomCheckBoxViewInfo(); }
+
+TClass TvxCustomCheckBoxProperties::GetContainerClass() { return TvxCheckBox::StaticClass(); }
+
+TBitmap* TvxCustomCheckBoxProperties::InternalGetGlyph() {
+  if (!FGlyph) {
+    FGlyph = std::make_unique<TBitmap>();
+    FGlyph->OnChange = [this](TObject*) { Changed(); };
+  }
+  return FGlyph.get();
+}
+
+void TvxCustomCheckBoxProperties::SetGlyph(TBitmap* Value) {
+  if (!Value)
+    FGlyph.reset();
+  else
+    InternalGetGlyph()->Assign(Value);
+  Changed();
+}
+
+void TvxCustomCheckBoxProperties::SetGlyphCount(Integer Value) {
+  if (FGlyphCount == Value) return;
+  FGlyphCount = Value;
+  if (FGlyph) Changed();
+}
+
+void TvxCustomCheckBoxProperties::SetCaption(const String& Value) {
+  FIsCaptionAssigned = true;
+  if (FCaption == Value) return;
+  FCaption = Value;
+  Changed();
 }
 
 TvxEditSupportedOperations TvxCustomCheckBoxProperties::GetSupportedOperations() {
@@ -254,7 +310,7 @@ TvxEditSpecialFeatures TvxCustomCheckBoxProperties::GetSpecialFeatures() {
 
 namespace {
 // Equal values of the same variant type; two Nulls are equal.
-bool VarEqualsSameType(const Variant& A, const Variant& B) {
+bool SameTypeEquals(const Variant& A, const Variant& B) {
   if (VarType(A) != VarType(B)) return false;
   if (VarIsNull(A) || VarIsEmpty(A)) return true;
   return VariantsEqual(A, B);
@@ -295,8 +351,8 @@ bool TvxCustomCheckBoxProperties::CompareDisplayValues(const Variant& AEditValue
 
 bool TvxCustomCheckBoxProperties::IsEditValueValid(Variant& AEditValue, bool AEditFocused) {
   return TvxCustomEditProperties::IsEditValueValid(AEditValue, AEditFocused) &&
-         (VarEqualsSameType(AEditValue, FValueChecked) || VarEqualsSameType(AEditValue, FValueUnchecked) ||
-          VarEqualsSameType(AEditValue, FValueGrayed));
+         (SameTypeEquals(AEditValue, FValueChecked) || SameTypeEquals(AEditValue, FValueUnchecked) ||
+          SameTypeEquals(AEditValue, FValueGrayed));
 }
 
 String TvxCustomCheckBoxProperties::GetDisplayText(const Variant& AEditValue, bool, bool) {
@@ -316,24 +372,24 @@ bool TvxCustomCheckBoxProperties::IsLoading() {
 }
 
 void TvxCustomCheckBoxProperties::SetValueChecked(const Variant& Value) {
-  if (!IsLoading() && (VarIsNull(Value) || VarEqualsSameType(Value, FValueChecked) ||
-                       VarEqualsSameType(Value, FValueUnchecked) || VarEqualsSameType(Value, FValueGrayed)))
+  if (!IsLoading() && (VarIsNull(Value) || SameTypeEquals(Value, FValueChecked) ||
+                       SameTypeEquals(Value, FValueUnchecked) || SameTypeEquals(Value, FValueGrayed)))
     return;
   FValueChecked = Value;
   Changed();
 }
 
 void TvxCustomCheckBoxProperties::SetValueUnchecked(const Variant& Value) {
-  if (!IsLoading() && (VarIsNull(Value) || VarEqualsSameType(Value, FValueChecked) ||
-                       VarEqualsSameType(Value, FValueUnchecked) || VarEqualsSameType(Value, FValueGrayed)))
+  if (!IsLoading() && (VarIsNull(Value) || SameTypeEquals(Value, FValueChecked) ||
+                       SameTypeEquals(Value, FValueUnchecked) || SameTypeEquals(Value, FValueGrayed)))
     return;
   FValueUnchecked = Value;
   Changed();
 }
 
 void TvxCustomCheckBoxProperties::SetValueGrayed(const Variant& Value) {
-  if (!IsLoading() && (VarEqualsSameType(Value, FValueChecked) || VarEqualsSameType(Value, FValueUnchecked) ||
-                       VarEqualsSameType(Value, FValueGrayed)))
+  if (!IsLoading() && (SameTypeEquals(Value, FValueChecked) || SameTypeEquals(Value, FValueUnchecked) ||
+                       SameTypeEquals(Value, FValueGrayed)))
     return;
   FValueGrayed = Value;
   Changed();
@@ -341,8 +397,8 @@ void TvxCustomCheckBoxProperties::SetValueGrayed(const Variant& Value) {
 
 void TvxCustomCheckBoxProperties::SetCheckValues(const Variant& AValueChecked, const Variant& AValueGrayed,
                                                  const Variant& AValueUnchecked) {
-  if (VarIsNull(AValueChecked) || VarIsNull(AValueUnchecked) || VarEqualsSameType(AValueChecked, AValueGrayed) ||
-      VarEqualsSameType(AValueChecked, AValueUnchecked) || VarEqualsSameType(AValueGrayed, AValueUnchecked))
+  if (VarIsNull(AValueChecked) || VarIsNull(AValueUnchecked) || SameTypeEquals(AValueChecked, AValueGrayed) ||
+      SameTypeEquals(AValueChecked, AValueUnchecked) || SameTypeEquals(AValueGrayed, AValueUnchecked))
     return;
   FValueChecked = AValueChecked;
   FValueGrayed = AValueGrayed;
@@ -364,19 +420,21 @@ void TvxCheckBoxProperties::DeclarePublished(TPublisher<TvxCheckBoxProperties>& 
              [](C* E, const String& V) { E->SetDisplayGrayed(V); })
       .Stored([](C* E) { return E->DisplayGrayed() != LoadResString(&vxSEditCheckBoxGrayed); });
   P.Property(L"FullFocusRect", &C::FullFocusRect, &C::SetFullFocusRect).Default(false);
+  P.Property(L"Glyph", [](C* E) { return E->Glyph(); }, [](C* E, TBitmap* V) { E->SetGlyph(V); })
+      .Stored([](C* E) { return E->GlyphOrNull() && !E->GlyphOrNull()->Empty(); });
   P.Property(L"GlyphCount", &C::GlyphCount, &C::SetGlyphCount).Default(6);
   P.Property(L"MultiLine", &C::MultiLine, &C::SetMultiLine).Default(false);
   P.Property(L"NullStyle", &C::NullStyle, &C::SetNullStyle).Default(nssGrayedChecked);
   P.Property(L"UseAlignmentWhenInplace", &C::UseAlignmentWhenInplace, &C::SetUseAlignmentWhenInplace).Default(false);
   P.Property(L"ValueChecked", [](C* E) { return E->ValueChecked(); },
              [](C* E, const Variant& V) { E->SetValueChecked(V); })
-      .Stored([](C* E) { return !VarEqualsSameType(E->ValueChecked(), Variant(true)); });
+      .Stored([](C* E) { return !SameTypeEquals(E->ValueChecked(), Variant(true)); });
   P.Property(L"ValueGrayed", [](C* E) { return E->ValueGrayed(); },
              [](C* E, const Variant& V) { E->SetValueGrayed(V); })
       .Stored([](C* E) { return !VarIsNull(E->ValueGrayed()); });
   P.Property(L"ValueUnchecked", [](C* E) { return E->ValueUnchecked(); },
              [](C* E, const Variant& V) { E->SetValueUnchecked(V); })
-      .Stored([](C* E) { return !VarEqualsSameType(E->ValueUnchecked(), Variant(false)); });
+      .Stored([](C* E) { return !SameTypeEquals(E->ValueUnchecked(), Variant(false)); });
 }
 
 Integer CalcCheckGlyphIndex(TvxCheckBoxState AState, bool APressed, bool AGrayedSupported, Integer AGlyphCount) {
@@ -560,17 +618,68 @@ TColor CalcCheckContentColor(TvxEditBorderStyle ABorderStyle, TvxEditCheckState 
   }
 }
 
+namespace {
+
+void DrawCheckGlyph(TvxCanvas* ACanvas, const TRect& R, TvxCheckBoxState AState, TvxEditCheckState ACheckState,
+                    TBitmap* AGlyph, Integer AGlyphCount, bool AGrayedSupported, TColor ABackgroundColor) {
+  const Integer width = R.right - R.left, height = R.bottom - R.top;
+  if (width <= 0 || height <= 0) return;
+  const Integer index = CalcCheckGlyphIndex(AState, ACheckState == ecsPressed, AGrayedSupported, AGlyphCount);
+  TBitmap cell;
+  cell.Assign(AGlyph);
+  cell.SetSize(width, height);
+  const Integer cellLeft = index * (AGlyph->Width() / AGlyphCount);
+  const Integer cellTop = (AGlyph->Height() - height) / 2;
+  cell.Canvas()->CopyRect(TRect{0, 0, width, height}, AGlyph->Canvas(),
+                          TRect{cellLeft, cellTop, cellLeft + width, cellTop + height});
+  DrawGlyphOnCanvas(ACanvas, R.left, R.top, &cell, ACheckState != ecsDisabled,
+                    ABackgroundColor == clNone ? clNone : ColorToRGB(ABackgroundColor), nullptr);
+}
+
+bool DrawNativeCheck(TvxCanvas* ACanvas, const TRect& R, TvxCheckBoxState AState, TvxEditCheckState ACheckState) {
+  const HTHEME theme = vdOpenThemeByType(totButton);
+  if (!theme) return false;
+  vdUxTheme::DrawThemeBackground(theme, ACanvas->Handle(), BP_CHECKBOX, ThemeCheckStateId(AState, ACheckState), &R,
+                                 nullptr);
+  return true;
+}
+
+}  // namespace
+
+bool IsCheckThemeOpenable() { return vdOpenThemeByType(totButton) != nullptr; }
+
+TSize CalcEditCheckSize(TBitmap* AGlyph, Integer AGlyphCount, bool ANativeStyle,
+                        TvxCustomLookAndFeelPainterClass ASkinPainter) {
+  if (AGlyphCount > 0 && IsBitmapUsable(AGlyph)) return TSize{AGlyph->Width() / AGlyphCount, AGlyph->Height()};
+  if (ASkinPainter) return ASkinPainter->CheckButtonSize();
+  if (ANativeStyle && IsCheckThemeOpenable()) return TvxWinXPLookAndFeelPainter::Instance()->CheckButtonSize();
+  return TvxStandardLookAndFeelPainter::Instance()->CheckButtonSize();
+}
+
+Integer CalcCheckBorderOffset(TvxEditBorderStyle ABorderStyle, bool ANativeStyle, bool AHasGlyph,
+                              TvxCustomLookAndFeelPainterClass ASkinPainter) {
+  if (ANativeStyle || AHasGlyph || ASkinPainter) return 0;
+  return 2 - vxContainerBorderWidth(static_cast<TvxContainerBorderStyle>(ABorderStyle));
+}
+
 void PaintEditCheckBox(TvxCanvas* ACanvas, const TRect& R, TvxCheckBoxState AState, TvxEditCheckState ACheckState,
-                       TvxEditBorderStyle ABorderStyle, TColor ABorderColor, TColor ABackgroundColor, bool AFill,
-                       bool AIsDesigning, bool AFocused, TvxCustomLookAndFeelPainterClass ASkinPainter,
+                       TBitmap* AGlyph, Integer AGlyphCount, TvxEditBorderStyle ABorderStyle, bool ANativeStyle,
+                       TColor ABorderColor, TColor ABackgroundColor, bool AFill, bool AIsDesigning, bool AFocused,
+                       bool AGrayedSupported, TvxCustomLookAndFeelPainterClass ASkinPainter,
                        TvxCheckBoxNullValueShowingStyle ANullStyle) {
   if (!AFill) ABackgroundColor = clNone;
   if (AState == cbsGrayed && ANullStyle == nssUnchecked) AState = cbsUnchecked;
+  if (AGlyphCount > 0 && IsBitmapUsable(AGlyph)) {
+    DrawCheckGlyph(ACanvas, R, AState, ACheckState, AGlyph, AGlyphCount, AGrayedSupported, ABackgroundColor);
+    return;
+  }
   if (ASkinPainter) {
     if (AFill) ACanvas->FillRect(R, ABackgroundColor);
     ASkinPainter->DrawCheckButton(ACanvas, R, ButtonStateOf(ACheckState), AState);
     return;
   }
+  // The themed part is the whole face; without a theme the classic face is drawn.
+  if (ANativeStyle && DrawNativeCheck(ACanvas, R, AState, ACheckState)) return;
   DrawEditCheckBorder(ACanvas, R, ABorderStyle, ACheckState, ABorderColor, ABackgroundColor, AFill, AIsDesigning,
                       AFocused);
   TRect content = R;
@@ -581,10 +690,330 @@ void PaintEditCheckBox(TvxCanvas* ACanvas, const TRect& R, TvxCheckBoxState ASta
     DrawSystemCheckContent(ACanvas, content, ABorderStyle, ACheckState, AState, ANullStyle);
 }
 
+// --- View info ---------------------------------------------------------------------------------
+
+void TvxCustomCheckBoxViewInfo::Assign(TObject* Source) {
+  if (auto* src = dynamic_cast<TvxCustomCheckBoxViewInfo*>(Source)) {
+    CheckBoxState = src->CheckBoxState;
+    State = src->State;
+  }
+  TvxCustomTextEditViewInfo::Assign(Source);
+}
+
+std::unique_ptr<TvxRegion> TvxCustomCheckBoxViewInfo::GetUpdateRegion(TvxContainerViewInfo* AViewInfo) {
+  std::unique_ptr<TvxRegion> result = TvxCustomTextEditViewInfo::GetUpdateRegion(AViewInfo);
+  auto* other = dynamic_cast<TvxCustomCheckBoxViewInfo*>(AViewInfo);
+  if (other && (other->CheckBoxState != CheckBoxState || other->State != State))
+    result->Combine(new TvxRegion(CheckBoxRect), roAdd);
+  return result;
+}
+
+void TvxCustomCheckBoxViewInfo::Offset(Integer DX, Integer DY) {
+  TvxCustomTextEditViewInfo::Offset(DX, DY);
+  OffsetRect(&CheckBoxRect, DX, DY);
+  OffsetRect(&FocusRect, DX, DY);
+}
+
+bool TvxCustomCheckBoxViewInfo::Repaint(TWinControl* AControl, const TRect&, TvxCustomEditViewInfo* AViewInfo) {
+  if (!AControl || !AControl->HandleAllocated()) return false;
+  auto* other = dynamic_cast<TvxCustomCheckBoxViewInfo*>(AViewInfo);
+  if (other && other->CheckBoxState == CheckBoxState && other->State == State) return false;
+  TRect r = CheckBoxRect;
+  OffsetRect(&r, Left, Top);
+  ::InvalidateRect(AControl->Handle(), &r, FALSE);
+  return true;
+}
+
+bool TvxCustomCheckBoxViewInfo::IsTextEnabled() const {
+  return (FEdit && FEdit->IsInplace()) || Enabled || IsTextColorAssigned || NativeStyle;
+}
+
+// Whether the face paints every pixel of its rectangle, so the background may skip it.
+bool TvxCustomCheckBoxViewInfo::FaceCoversRect() {
+  if (!Transparent) return true;
+  if (Painter || HasGlyph) return false;
+  if (NativeStyle) {
+    const HTHEME theme = vdOpenThemeByType(totButton);
+    return !theme || !vdUxTheme::IsThemeBackgroundPartiallyTransparent(theme, BP_CHECKBOX,
+                                                                        ThemeCheckStateId(State, CheckBoxState));
+  }
+  return true;
+}
+
+void TvxCustomCheckBoxViewInfo::PaintContent(TvxCanvas* ACanvas) {
+  TRect face = CheckBoxRect;
+  InflateRect(&face, -CheckBorderOffset, -CheckBorderOffset);
+  {
+    const bool exclude = FaceCoversRect();
+    if (exclude) {
+      ACanvas->SaveClipRegion();
+      ACanvas->ExcludeClipRect(face);
+    }
+    DrawEditBackground(ACanvas);
+    if (exclude) ACanvas->RestoreClipRegion();
+  }
+  PaintEditCheckBox(ACanvas, face, State, CheckBoxState, CheckBoxGlyph, CheckBoxGlyphCount, CheckBoxBorderStyle,
+                    NativeStyle, BorderColor, BackgroundColor(), !Transparent, IsDesigning, Focused, true, Painter,
+                    NullValueShowingStyle);
+  if (Alignment != taCenter) DrawText(ACanvas);
+  if (!vxRectHasNoArea(FocusRect)) ACanvas->DrawFocusRect(FocusRect);
+}
+
+void TvxCustomCheckBoxViewInfo::DrawText(TvxCanvas* ACanvas) {
+  if (Text.empty() || vxRectHasNoArea(TextRect)) return;
+  if (Font) ACanvas->SetFont(Font);
+  ACanvas->Font()->SetColor(TextColor);
+  ACanvas->Brush()->SetStyle(bsClear);
+  ACanvas->DrawTexT(Text, TextRect, DrawTextFlags, IsTextEnabled());
+  ACanvas->Brush()->SetStyle(bsSolid);
+}
+
+// --- View data ---------------------------------------------------------------------------------
+
+namespace {
+// The face's border style by hot state: a selected box shows a raised variant.
+TvxEditBorderStyle CheckBoxBorderStyleOf(TvxContainerHotState AHotState, TvxEditBorderStyle AStyle) {
+  if (AHotState != chsSelected) return AStyle;
+  static constexpr TvxEditBorderStyle CSelected[] = {ebsFlat, ebsThick, ebsThick, ebs3D, ebs3D, ebsUltraFlat,
+                                                      ebsOffice11};
+  return CSelected[AStyle];
+}
+
+String StripAccelerators(const String& AText) {
+  String result;
+  for (size_t i = 0; i < AText.size(); ++i) {
+    if (AText[i] == L'&') {
+      if (i + 1 < AText.size() && AText[i + 1] == L'&') result += L'&';
+      else if (i + 1 >= AText.size()) result += L'&';
+      if (i + 1 < AText.size() && AText[i + 1] == L'&') ++i;
+      continue;
+    }
+    result += AText[i];
+  }
+  return result;
+}
+}  // namespace
+
+TvxCustomCheckBox* TvxCustomCheckBoxViewData::CheckBox() const { return dynamic_cast<TvxCustomCheckBox*>(Edit); }
+
+Integer TvxCustomCheckBoxViewData::GetCheckDrawTextFlags(TAlignment AAlignment) {
+  Integer flags = AAlignment == taCenter ? vxtfCenterX : vxtfLeft;
+  flags |= vxtfShowPrefix;
+  flags |= CheckProperties()->MultiLine() ? (vxtfWordBreak | vxtfNoClip) : vxtfSingleLine;
+  flags |= IsInplace() || !CheckProperties()->MultiLine() ? vxtfCenterY : vxtfTop;
+  return flags;
+}
+
+bool TvxCustomCheckBoxViewData::IsTextDrawnDisabled(TvxCustomCheckBoxViewInfo* AViewInfo) {
+  return !AViewInfo->IsTextEnabled();
+}
+
+void TvxCustomCheckBoxViewData::CalculateCheckBoxRect(TvxCustomCheckBoxViewInfo* AViewInfo, const TSize& AFaceSize) {
+  TvxCustomCheckBoxViewInfo* vi = AViewInfo;
+  const bool showCaption = CheckProperties()->ShowCaptionInplace();
+  TRect r = vi->ClientRect;
+  if (IsInplace() && showCaption) {
+    if (vi->Alignment == taLeftJustify) r.left += 2;
+    if (vi->Alignment == taRightJustify) r.right -= 2;
+  }
+  if (!IsInplace() && !(NativeStyle && IsCheckThemeOpenable() && showCaption)) InflateRect(&r, -2, -2);
+  const Integer width = std::min<Integer>(AFaceSize.cx, r.right - r.left);
+  const Integer height = AFaceSize.cy;
+  TRect face{(r.left + r.right - width) / 2, (r.top + r.bottom - height) / 2, 0, 0};
+  if (width < r.right - r.left) {
+    if (vi->Alignment == taLeftJustify) face.left = r.left;
+    if (vi->Alignment == taRightJustify) face.left = r.right - width;
+  }
+  face.right = face.left + width;
+  face.bottom = face.top + height;
+  vi->CheckBoxRect = face;
+}
+
+void TvxCustomCheckBoxViewData::CalculateCheckTextRect(TvxCustomCheckBoxViewInfo* AViewInfo) {
+  TvxCustomCheckBoxViewInfo* vi = AViewInfo;
+  const bool showCaption = CheckProperties()->ShowCaptionInplace();
+  TRect r = vi->ClientRect;
+  if (IsInplace()) {
+    if (vi->Alignment == taLeftJustify) r.right -= 2;
+    if (vi->Alignment == taRightJustify) r.left += 2;
+    r.top += ContentOffset.top;
+    r.bottom -= ContentOffset.bottom;
+  } else {
+    InflateRect(&r, -2, -2);
+    if (!showCaption) --r.top;
+  }
+  if (vi->ClientRect.right - vi->ClientRect.left <= vi->CheckBoxRect.right - vi->CheckBoxRect.left) {
+    r.right = r.left;
+  } else if (vi->Alignment == taLeftJustify) {
+    r.left = vi->CheckBoxRect.right + 3;
+  } else if (vi->Alignment == taRightJustify) {
+    r.right = vi->CheckBoxRect.left - (IsInplace() && showCaption ? 2 : 3);
+  }
+  if (IsTextDrawnDisabled(vi) && !vi->Painter) {
+    ++r.right;
+    ++r.bottom;
+  }
+  vi->TextRect = r;
+}
+
+void TvxCustomCheckBoxViewData::CalculateCheckFocusRect(TvxCanvas* ACanvas, TvxCustomCheckBoxViewInfo* AViewInfo) {
+  TvxCustomCheckBoxViewInfo* vi = AViewInfo;
+  vi->SetBackgroundColor(Style()->Color());
+  vi->FocusRect = TRect{};
+  const bool showCaption = CheckProperties()->ShowCaptionInplace();
+  const bool shown = Focused && (((!IsInplace() || showCaption) && vi->Alignment != taCenter) ||
+                                 (IsInplace() && vi->Alignment == taCenter &&
+                                  vi->PaintOptions.Contains(epoShowFocusRectWhenInplace)));
+  if (!shown) return;
+  TRect r{};
+  if (vi->Alignment == taCenter) {
+    r = vi->ClientRect;
+    InflateRect(&r, -1, -1);
+  } else if (!vi->Text.empty()) {
+    r = vi->TextRect;
+    if (!CheckProperties()->FullFocusRect()) {
+      if (vi->Font) ACanvas->SetFont(vi->Font);
+      ACanvas->TextExtent(vi->Text, r, vi->DrawTextFlags);
+    }
+    InflateRect(&r, 1, 1);
+    ++r.bottom;
+  }
+  if (vxRectHasNoArea(r)) return;
+  TRect limit;
+  if (vi->Alignment == taCenter) {
+    limit = r;
+    limit.top = vi->ClientRect.top;
+    limit.bottom = vi->ClientRect.bottom;
+  } else {
+    limit = vi->TextRect;
+    InflateRect(&limit, 1, 1);
+    if (IsInplace()) {
+      limit.top += 2;
+      limit.bottom -= 2;
+    }
+    limit.right = std::min<Integer>(limit.right, vi->BorderRect.right - 1);
+  }
+  IntersectRect(&r, &r, &limit);
+  vi->FocusRect = r;
+}
+
+void TvxCustomCheckBoxViewData::Calculate(TvxCanvas* ACanvas, const TRect& ABounds, const TPoint& P,
+                                          TvxMouseButton Button, TShiftState Shift, TvxCustomEditViewInfo* AViewInfo,
+                                          bool AIsMouseEvent) {
+  auto* vi = static_cast<TvxCustomCheckBoxViewInfo*>(AViewInfo);
+  const TvxEditCheckState prevCheckState = vi->CheckBoxState;
+  TvxCustomEditViewData::Calculate(ACanvas, ABounds, P, Button, Shift, AViewInfo, AIsMouseEvent);
+  TvxCustomCheckBoxProperties* props = CheckProperties();
+  TvxCustomLookAndFeelPainterClass skin = Style()->LookAndFeel()->SkinPainter();
+  vi->Painter = skin;
+  vi->SetEdit(CheckBox());
+  vi->IsEditClass = true;
+  vi->DrawSelectionBar = false;
+  vi->HasPopupWindow = false;
+  vi->TextRect = TRect{vi->ClientRect.left + EditContentParams.Offsets.left,
+                       vi->ClientRect.top + EditContentParams.Offsets.top,
+                       vi->ClientRect.right - EditContentParams.Offsets.right,
+                       vi->ClientRect.bottom - EditContentParams.Offsets.bottom};
+  vi->Text = CheckBox() ? CheckBox()->Caption() : String();
+  vi->Alignment = !IsInplace() || props->ShowCaptionInplace() || props->UseAlignmentWhenInplace() || !vi->Text.empty()
+                      ? props->Alignment()->Horz()
+                      : taCenter;
+  vi->DrawTextFlags = GetCheckDrawTextFlags(vi->Alignment);
+  vi->DrawCaptionFlags = vi->DrawTextFlags;
+  vi->CheckBoxBorderStyle =
+      CheckBoxBorderStyleOf(vi->HotState, static_cast<TvxEditBorderStyle>(Style()->BorderStyle()));
+  vi->CheckBoxGlyph = props->GlyphOrNull();
+  vi->CheckBoxGlyphCount = props->GlyphCount();
+  vi->NullValueShowingStyle = props->NullStyle();
+  vi->HasGlyph = props->GlyphCount() > 0 && IsBitmapUsable(props->GlyphOrNull());
+  vi->CheckBorderOffset = CalcCheckBorderOffset(vi->CheckBoxBorderStyle, NativeStyle, vi->HasGlyph, skin);
+  vi->IsTextColorAssigned =
+      Style()->IsValueAssigned(csvTextColor) ||
+      (skin && skin->DefaultEditorTextColorEx(esckDisabled) != clDefault);
+  const TSize face = CalcEditCheckSize(props->GlyphOrNull(), props->GlyphCount(), NativeStyle, skin);
+  CalculateCheckBoxRect(vi, face);
+  CalculateCheckTextRect(vi);
+  if (!Enabled) {
+    vi->CheckBoxState = ecsDisabled;
+  } else if (!IsCheckPressed && !IsDesigning && PtInRect(&vi->BorderRect, P)) {
+    const bool anyButton = Shift.Contains(ssLeft) || Shift.Contains(ssRight) || Shift.Contains(ssMiddle);
+    if (!anyButton)
+      vi->CheckBoxState = ecsHot;
+    else if (Shift.Contains(ssLeft) && (Button == vxmbLeft || prevCheckState == ecsPressed))
+      vi->CheckBoxState = ecsPressed;
+    else
+      vi->CheckBoxState = ecsNormal;
+  } else {
+    vi->CheckBoxState = IsCheckPressed ? ecsPressed : ecsNormal;
+  }
+  CalculateCheckFocusRect(ACanvas, vi);
+  if (IsInplace() && vi->CheckBoxBorderStyle == ebsSingle)
+    vi->BorderColor =
+        vi->CheckBoxState == ecsHot || (IsDesigning && vi->CheckBoxState != ecsDisabled) ? clHighlight : clBtnShadow;
+}
+
+void TvxCustomCheckBoxViewData::EditValueToDrawValue(TvxCanvas* ACanvas, const Variant& AEditValue,
+                                                     TvxCustomEditViewInfo* AViewInfo) {
+  auto* vi = static_cast<TvxCustomCheckBoxViewInfo*>(AViewInfo);
+  vi->State = PreviewMode ? cbsChecked : EditValueToCheckState(CheckProperties(), AEditValue);
+  if (IsInplace() && !CheckProperties()->ShowCaptionInplace()) vi->Text.clear();
+  CalculateCheckFocusRect(ACanvas, vi);
+}
+
+TSize TvxCustomCheckBoxViewData::GetEditConstantPartSize(TvxCanvas* ACanvas,
+                                                         const TvxEditSizeProperties& AEditSizeProperties,
+                                                         TSize& MinContentSize, TvxCustomEditViewInfo* AViewInfo) {
+  std::unique_ptr<TvxCustomEditViewInfo> temp;
+  if (!AViewInfo) {
+    temp.reset(Properties()->CreateViewInfo());
+    AViewInfo = temp.get();
+    Calculate(ACanvas, TRect{0, 0, 10000, 10000}, TPoint{-1, -1}, vxmbNone, TShiftState{}, AViewInfo, false);
+  }
+  TSize size = TvxCustomEditViewData::GetEditConstantPartSize(ACanvas, AEditSizeProperties, MinContentSize, AViewInfo);
+  auto* vi = static_cast<TvxCustomCheckBoxViewInfo*>(AViewInfo);
+  Integer width = vi->CheckBoxRect.right - vi->CheckBoxRect.left;
+  Integer height = vi->CheckBoxRect.bottom - vi->CheckBoxRect.top;
+  const String caption = CheckBox() ? StripAccelerators(CheckBox()->Caption()) : String();
+  ACanvas->SetFont(Style()->GetVisibleFont());
+  if (IsInplace()) {
+    if (vi->Alignment != taCenter && !caption.empty())
+      width = ACanvas->TextWidth(caption) + (vi->Bounds.right - vi->Bounds.left) -
+              (vi->TextRect.right - vi->TextRect.left);
+    else
+      width += 4;
+    height += (1 - vi->CheckBorderOffset) * 2;
+  } else {
+    height += 4;
+  }
+  const String text = vi->Alignment == taCenter || IsInplace() ? String(L"Gg") : caption;
+  if (!text.empty()) {
+    TRect r{0, 0, 10000, 10000};
+    ACanvas->TextExtent(text, r, GetCheckDrawTextFlags(vi->Alignment) & ~(vxtfCenterY | vxtfCenterX));
+    Integer textHeight = r.bottom - r.top;
+    if (IsTextDrawnDisabled(vi)) ++textHeight;
+    if (!IsInplace() && vi->Alignment != taCenter) width += (r.right - r.left) + 3 + 2;
+    height = std::max(height, textHeight);
+  }
+  size.cx += width;
+  size.cy += height;
+  return size;
+}
+
 // --- Check box control -------------------------------------------------------------------------
 
 namespace {
-constexpr Integer CCheckFaceSize = 13;
+// A weak link to an object for the length of a scope: a handler may free the control.
+class TLinkScope {
+ public:
+  explicit TLinkScope(TObject* AObject) : FLink(vxAddObjectLink(AObject)) {}
+  ~TLinkScope() { vxRemoveObjectLink(FLink); }
+  TLinkScope(const TLinkScope&) = delete;
+  TLinkScope& operator=(const TLinkScope&) = delete;
+  bool Alive() const { return FLink && FLink->Ref; }
+
+ private:
+  TvxObjectLink* FLink;
+};
 }  // namespace
 
 std::unique_ptr<TvxCustomEditProperties> TvxCustomCheckBox::CreateProperties() {
@@ -595,6 +1024,16 @@ std::unique_ptr<TvxCustomEditProperties> TvxCheckBox::CreateProperties() {
   return std::make_unique<TvxCheckBoxProperties>(this);
 }
 
+const TMessageMap* TvxCustomCheckBox::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {WM_LBUTTONUP, MessageHandler<&TvxCustomCheckBox::WMLButtonUp>},
+      {CM_DIALOGCHAR, MessageHandler<&TvxCustomCheckBox::CMDialogChar>},
+      {CM_PARENTCOLORCHANGED, MessageHandler<&TvxCustomCheckBox::CMParentColorChanged>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
 void TvxCustomCheckBox::Initialize() {
   inherited::Initialize();
   // The box keeps the size it is given: its layout does not measure the caption.
@@ -603,9 +1042,11 @@ void TvxCustomCheckBox::Initialize() {
   SetWidth(121);
   SetHeight(21);
   LockChangeEvents(true);
+  LockClick(true);
   InternalSetEditValue(Properties()->PrepareEditValue(Variant(0)), false);
+  LockClick(false);
   LockChangeEvents(false, false);
-  FViewState = State();
+  ViewInfo()->State = State();
 }
 
 TvxCheckBoxState TvxCustomCheckBox::State() { return EditValueToCheckState(Properties(), EditValue()); }
@@ -617,15 +1058,15 @@ void TvxCustomCheckBox::SetState(TvxCheckBoxState Value) {
     return;
   }
   if (Value == State()) return;
-  InternalSetEditValue(Properties()->PrepareEditValue(Variant(static_cast<int>(Value))), false);
+  SetInternalEditValue(Properties()->PrepareEditValue(Variant(static_cast<int>(Value))));
 }
 
 void TvxCustomCheckBox::InternalSetEditValue(const Variant& Value, bool AValidateEditValue) {
   const TvxCheckBoxState before = State();
   inherited::InternalSetEditValue(Value, AValidateEditValue);
   const TvxCheckBoxState after = State();
-  if (after != before) {
-    FViewState = after;
+  if (after != before && ViewInfo()) {
+    ViewInfo()->State = after;
     Invalidate();
     Click();
     NotifyChange();
@@ -634,9 +1075,14 @@ void TvxCustomCheckBox::InternalSetEditValue(const Variant& Value, bool AValidat
 }
 
 void TvxCustomCheckBox::PropertiesChanged(TObject* Sender) {
+  TvxCustomCheckBoxProperties* props = Properties();
+  if (props->IsCaptionAssigned()) {
+    SetCaption(props->Caption());
+    props->ClearCaptionAssigned();
+  }
   const TvxCheckBoxState s = State();
-  if (s != FViewState) {
-    FViewState = s;
+  if (ViewInfo() && ViewInfo()->State != s) {
+    ViewInfo()->State = s;
     Invalidate();
     if (!AreChangeEventsLocked()) {
       Click();
@@ -660,6 +1106,7 @@ void TvxCustomCheckBox::Toggle() {
 }
 
 void TvxCustomCheckBox::Loaded() {
+  FIsLoaded = true;
   LockChangeEvents(true);
   LockClick(true);
   inherited::Loaded();
@@ -670,80 +1117,102 @@ void TvxCustomCheckBox::Loaded() {
   FIsLoadingStateAssigned = false;
   LockClick(false);
   LockChangeEvents(false, false);
+  FIsLoaded = false;
 }
 
-void TvxCustomCheckBox::SetTransparent(bool Value) {
-  if (FTransparent == Value) return;
-  FTransparent = Value;
-  Invalidate();
+void TvxCustomCheckBox::GetBorderRect(TRect& R) {
+  if (!Properties()->ShowCaptionInplace() && IsNativeStyle() && Style()->TransparentBorder()) {
+    R = TRect{0, 0, Width(), Height()};
+    InflateRect(&R, -2, -2);
+    return;
+  }
+  inherited::GetBorderRect(R);
+}
+
+TvxContainerStyleValues TvxCustomCheckBox::GetNotPublishedStyleValues() {
+  TvxContainerStyleValues values = inherited::GetNotPublishedStyleValues();
+  values.Include(csvEdges);
+  return values;
+}
+
+bool TvxCustomCheckBox::DependsOnParentBackground() {
+  return IsNativeStyle() && ControlStyle().Contains(csParentBackground) && !IsInplace() && !Transparent();
+}
+
+bool TvxCustomCheckBox::RefreshViewInfoAt(const TPoint& P, TvxMouseButton AButton, TShiftState AShift,
+                                          bool AIsMouseEvent) {
+  TvxCustomCheckBoxViewInfo* vi = ViewInfo();
+  const TvxEditCheckState prev = vi->CheckBoxState;
+  std::unique_ptr<TvxCustomEditViewData> base(CreateViewData());
+  auto* vd = static_cast<TvxCustomCheckBoxViewData*>(base.get());
+  // The caption comes from the control even though a check box has no inner edit.
+  vd->Edit = this;
+  vd->IsCheckPressed = FIsCheckPressed;
+  vd->NativeStyle = IsNativeStyle();
+  vd->Calculate(Canvas(), TRect{0, 0, Width(), Height()}, P, AButton, AShift, vi, AIsMouseEvent);
+  vd->EditValueToDrawValue(Canvas(), EditValue(), vi);
+  vi->Transparent = vi->Transparent || IsTransparent();
+  InvalidateRect(TRect{0, 0, Width(), Height()}, false);
+  if (vi->ContainerState.Contains(csHotTrack)) vxBeginMouseTracking(this, Bounds(), this);
+  // Only a mouse press released over the box toggles; a keyboard press ends in the key
+  // handlers or is dropped when the focus leaves.
+  if (AIsMouseEvent) ButtonStateChanged(prev);
+  return true;
+}
+
+void TvxCustomCheckBox::ButtonStateChanged(TvxEditCheckState APrevState) {
+  if (APrevState == ecsPressed && ViewInfo()->CheckBoxState == ecsHot) Toggle();
 }
 
 TRect TvxCustomCheckBox::CheckBoxRect() {
-  const Integer top = (ClientHeight() - CCheckFaceSize) / 2;
-  return TRect{2, top, 2 + CCheckFaceSize, top + CCheckFaceSize};
+  CheckViewInfo();
+  return ViewInfo()->CheckBoxRect;
 }
 
-TvxEditBorderStyle TvxCustomCheckBox::CheckBorderStyle() {
-  switch (Style()->LookAndFeel()->Kind()) {
-    case lfFlat: return ebsFlat;
-    case lfUltraFlat: return ebsUltraFlat;
-    case lfOffice11: return ebsOffice11;
-    default: return ebs3D;
-  }
+TvxEditCheckState TvxCustomCheckBox::CheckBoxState() {
+  CheckViewInfo();
+  return ViewInfo()->CheckBoxState;
 }
 
 void TvxCustomCheckBox::SetCheckBoxState(TvxEditCheckState Value) {
-  if (FCheckBoxState == Value) return;
-  FCheckBoxState = Value;
-  TRect r = CheckBoxRect();
-  if (HandleAllocated()) ::InvalidateRect(Handle(), &r, FALSE);
+  TvxCustomCheckBoxViewInfo* vi = ViewInfo();
+  if (vi->CheckBoxState == Value) return;
+  vi->CheckBoxState = Value;
+  vi->Repaint(this, nullptr);
 }
 
 void TvxCustomCheckBox::Paint() {
+  CheckViewInfo();
   TvxCanvas* canvas = Canvas();
-  const TRect client = ClientRect();
-  if (FTransparent)
-    vxDrawTransparentControlBackground(this, canvas, client);
-  else
-    canvas->FillRect(client, Style()->Color());
-  const TvxEditCheckState cs = Enabled() ? FCheckBoxState : ecsDisabled;
-  TvxEditBorderStyle border = CheckBorderStyle();
-  if (border == ebsFlat && (cs == ecsHot || cs == ecsPressed)) border = ebs3D;
-  PaintEditCheckBox(canvas, CheckBoxRect(), FViewState, cs, border, clBtnShadow, Style()->Color(), !FTransparent,
-                    ComponentState().Contains(csDesigning), Focused(), Style()->LookAndFeel()->SkinPainter(),
-                    Properties()->NullStyle());
-  const String caption = Caption();
-  if (caption.empty()) return;
-  TRect text = client;
-  text.left = CheckBoxRect().right + 3;
-  TCanvas* c = canvas->Canvas();
-  c->SetFont(Style()->GetVisibleFont());
-  SetBkMode(c->Handle(), TRANSPARENT);
-  SetTextColor(c->Handle(), ColorToRGB(Enabled() ? Style()->TextColor() : clGrayText));
-  std::wstring s = caption;
-  DrawTextW(c->Handle(), s.data(), static_cast<int>(s.size()), &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
-  if (Focused()) {
-    RECT measure = text;
-    DrawTextW(c->Handle(), s.data(), static_cast<int>(s.size()), &measure,
-              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_CALCRECT);
-    InflateRect(&measure, 1, 1);
-    ++measure.bottom;
-    DrawFocusRect(c->Handle(), &measure);
-  }
+  TvxCustomCheckBoxViewInfo* vi = ViewInfo();
+  if (vi->Transparent) vxDrawTransparentControlBackground(this, canvas, vi->Bounds);
+  vi->Paint(canvas);
 }
 
 void TvxCustomCheckBox::ProcessKeyDown(Word& Key, TShiftState Shift) {
   inherited::ProcessKeyDown(Key, Shift);
-  if (Key == VK_SPACE && FCheckBoxState != ecsPressed && Enabled()) {
-    FIsCheckPressed = true;
-    SetCheckBoxState(ecsPressed);
+  if (Key == VK_SPACE && !IsInplace()) {
+    const TvxEditCheckState cs = CheckBoxState();
+    if (cs != ecsPressed && cs != ecsDisabled) {
+      FIsCheckPressed = true;
+      SetCheckBoxState(ecsPressed);
+      ShortRefreshContainer(false);
+    }
+    Key = 0;
+  }
+}
+
+void TvxCustomCheckBox::ProcessKeyPress(wchar_t& Key) {
+  inherited::ProcessKeyPress(Key);
+  if (Key == L' ' && IsInplace() && CheckBoxState() < ecsPressed) {
+    Toggle();
     Key = 0;
   }
 }
 
 void TvxCustomCheckBox::ProcessKeyUp(Word& Key, TShiftState Shift) {
   inherited::ProcessKeyUp(Key, Shift);
-  if (Key == VK_SPACE && FIsCheckPressed) {
+  if (Key == VK_SPACE && FIsCheckPressed && ViewInfo()->CheckBoxState == ecsPressed) {
     FIsCheckPressed = false;
     SetCheckBoxState(ecsNormal);
     Toggle();
@@ -752,55 +1221,81 @@ void TvxCustomCheckBox::ProcessKeyUp(Word& Key, TShiftState Shift) {
 
 void TvxCustomCheckBox::DoExit() {
   // Focus lost while space is held: the press is dropped without toggling.
-  FIsCheckPressed = false;
-  FIsMousePressed = false;
-  SetCheckBoxState(ecsNormal);
+  if (FIsCheckPressed) {
+    FIsCheckPressed = false;
+    SetCheckBoxState(ecsNormal);
+  }
   inherited::DoExit();
 }
 
 void TvxCustomCheckBox::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  TLinkScope link(this);
   inherited::MouseDown(Button, Shift, X, Y);
-  if (Button == mbLeft && !FIsCheckPressed) {
-    FIsMousePressed = true;
-    SetCheckBoxState(ecsPressed);
+  // The base refreshes only while the mouse is tracked; the face must show the press.
+  if (link.Alive()) RefreshContainer(TPoint{X, Y}, vxMouseButtonToVx(Button), Shift, true);
+}
+
+void TvxCustomCheckBox::WMLButtonUp(TMessage& Message) {
+  // Clicks come from state changes only, never from the runtime's own click.
+  ControlState().Exclude(csClicked);
+  InheritedMessage(Message);
+}
+
+void TvxCustomCheckBox::CMDialogChar(TCMDialogChar& Message) {
+  const wchar_t hotkey = GetHotkey(Caption());
+  if (hotkey != 0 && hotkey == towupper(static_cast<wchar_t>(Message.CharCode())) && CanFocus()) {
+    SetFocus();
+    if (Focused()) Toggle();
+    Message.Result = 1;
+    return;
   }
+  InheritedMessage(Message);
 }
 
-void TvxCustomCheckBox::MouseMove(TShiftState Shift, Integer X, Integer Y) {
-  inherited::MouseMove(Shift, X, Y);
-  if (FIsCheckPressed) return;
-  const TRect client = ClientRect();
-  const bool over = PtInRect(&client, POINT{X, Y});
-  if (FIsMousePressed)
-    SetCheckBoxState(over ? ecsPressed : ecsNormal);
-  else
-    SetCheckBoxState(over ? ecsHot : ecsNormal);
+void TvxCustomCheckBox::CMParentColorChanged(TMessage& Message) {
+  InheritedMessage(Message);
+  if (IsNativeStyle() && ControlStyle().Contains(csParentBackground)) Invalidate();
 }
 
-void TvxCustomCheckBox::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
-  inherited::MouseUp(Button, Shift, X, Y);
-  if (Button != mbLeft || !FIsMousePressed) return;
-  FIsMousePressed = false;
-  const TRect client = ClientRect();
-  const bool over = PtInRect(&client, POINT{X, Y});
-  SetCheckBoxState(over ? ecsHot : ecsNormal);
-  // Released outside the box: no toggle.
-  if (over) Toggle();
+void TvxCustomCheckBox::TextChanged() {
+  inherited::TextChanged();
+  if (ViewInfo()) ViewInfo()->Text = Caption();
+  ShortRefreshContainer(false);
+  Invalidate();
 }
 
-void TvxCustomCheckBox::MouseLeave(TControl* AControl) {
-  inherited::MouseLeave(AControl);
-  if (!FIsCheckPressed && !FIsMousePressed) SetCheckBoxState(ecsNormal);
+void TvxCheckBox::DeclarePublished(TPublisher<TvxCheckBox>& P) {
+  using C = TvxCheckBox;
+  P.Property(L"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
+  P.Property(L"Caption", [](C* E) { return E->Caption(); }, [](C* E, const String& V) { E->SetCaption(V); });
+  P.Property(L"Checked", [](C* E) { return E->Checked(); }, [](C* E, bool V) { E->SetChecked(V); })
+      .Stored([](C*) { return false; });
+  P.Property(L"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
+  P.Property(L"ParentColor", &TControl::ParentColor, &TControl::SetParentColor);
+  P.Property(L"ParentFont", &TControl::ParentFont, &TControl::SetParentFont);
+  P.Property(L"Properties", [](C* E) { return E->Properties(); },
+             [](C* E, TvxCheckBoxProperties* V) { E->SetProperties(V); });
+  P.Property(L"State", [](C* E) { return E->State(); }, [](C* E, TvxCheckBoxState V) { E->SetState(V); })
+      .Default(cbsUnchecked);
+  P.Property(L"Style", &TvxContainer::Style, &TvxContainer::SetStyle);
+  P.Property(L"StyleDisabled", &TvxContainer::StyleDisabled, &TvxContainer::SetStyleDisabled);
+  P.Property(L"StyleFocused", &TvxContainer::StyleFocused, &TvxContainer::SetStyleFocused);
+  P.Property(L"StyleHot", &TvxContainer::StyleHot, &TvxContainer::SetStyleHot);
+  P.Property(L"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder);
+  P.Property(L"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true);
+  P.Property(L"Transparent", &C::Transparent, &C::SetTransparent).Default(false);
+  P.Property(L"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
 }
-
 
 namespace {
 void InitCheckBox() {
   BuildCheckMarkMask();
+  RegisterClass(TvxCheckBox::StaticClass());
   GetEditPropertiesRegistry()->Register(TvxCheckBoxProperties::StaticClass(),
                                         vxGetResString(&svxSEditRepositoryCheckBoxItem));
 }
 void FinCheckBox() {
+  UnRegisterClass(TvxCheckBox::StaticClass());
   FreeCheckMarkMask();
   if (TvxRegisteredClasses* r = GetEditPropertiesRegistry()) r->Unregister(TvxCheckBoxProperties::StaticClass());
 }

@@ -1,15 +1,16 @@
 #include "vxCheckListBox.h"
 
 #include <algorithm>
+#include <exception>
 
 #include "vdCore.h"
+#include "vdThemeManager.h"
 #include "vxContainerRoutines.h"
+#include "vxEditPaintUtils.h"
 
 TResStringRec vxSCheckListBoxItemLimit(L"The number\uF8F0of items cannot be greater than 64, if the EditValueFormat is cvfInteger");
 
 namespace {
-
-constexpr Integer CCheckFaceSize = 13;  // the check face with its border
 
 // The value of AValue counted as the same for change notifications: same type and value.
 bool SameTypedValue(const Variant& A, const Variant& B) { return A.VType() == B.VType() && VarSameValue(A, B); }
@@ -76,7 +77,9 @@ void TvxCheckListBoxItems::Update(TCollectionItem* Item) {
   inherited::Update(Item);
   FCheckListBox->SyncRows(Item);
   if (TvxCheckListBox* box = FCheckListBox->CheckListBox()) {
-    if (box->FIsModified)
+    // Items read from a stream bring their states; the edit value is not streamed, so
+    // it is built from them instead of wiping them.
+    if (box->FIsModified || box->ComponentState().Contains(csLoading))
       box->StatesToEditValue();
     else
       box->EditValueToStates();
@@ -129,20 +132,60 @@ Integer TvxCustomInnerCheckListBox::CheckBorderOffset() {
   TvxCheckListBox* box = CheckListBox();
   if (!box) return 0;
   TvxLookAndFeel* lf = box->Style()->LookAndFeel();
-  if (lf->SkinPainter()) return 0;
-  return lf->Kind() == lfUltraFlat || lf->Kind() == lfOffice11 ? 1 : 0;
+  const bool glyph = FGlyphCount > 0 && IsBitmapUsable(FGlyph.get());
+  return CalcCheckBorderOffset(box->CheckBorderStyle(), box->NativeCheckStyle(), glyph, lf->SkinPainter());
+}
+
+TSize TvxCustomInnerCheckListBox::CheckSize() {
+  TvxCheckListBox* box = CheckListBox();
+  TvxCustomLookAndFeelPainterClass skin = box ? box->Style()->LookAndFeel()->SkinPainter() : nullptr;
+  const TSize face = CalcEditCheckSize(FGlyph.get(), FGlyphCount, box && box->NativeCheckStyle(), skin);
+  const Integer n = CheckBorderOffset();
+  return TSize{face.cx - 2 * n, face.cy - 2 * n};
+}
+
+TBitmap* TvxCustomInnerCheckListBox::Glyph() {
+  if (!FGlyph) {
+    FGlyph = std::make_unique<TBitmap>();
+    FGlyph->OnChange = [this](TObject*) { UpdateItemHeight(); };
+  }
+  return FGlyph.get();
+}
+
+void TvxCustomInnerCheckListBox::SetGlyph(TBitmap* Value) {
+  if (!Value)
+    FGlyph.reset();
+  else
+    Glyph()->Assign(Value);
+  UpdateItemHeight();
+}
+
+void TvxCustomInnerCheckListBox::SetGlyphCount(Integer Value) {
+  if (FGlyphCount == Value) return;
+  FGlyphCount = Value;
+  if (FGlyph) UpdateItemHeight();
+}
+
+bool TvxCustomInnerCheckListBox::EditRefused() {
+  TvxCheckListBox* box = CheckListBox();
+  return box && !box->ShowChecks() && !box->DataBinding()->SetEditMode();
+}
+
+void TvxCustomInnerCheckListBox::Click() {
+  if (EditRefused()) return;
+  inherited::Click();
 }
 
 TRect TvxCustomInnerCheckListBox::GetItemCheckRect(const TRect& AItemRect, bool AWithBorder) {
   TvxCheckListBox* box = CheckListBox();
   if (!box || !box->ShowChecks()) return TRect{};
   const Integer n = CheckBorderOffset();
-  const Integer size = CCheckFaceSize - 2 * n;
+  const TSize size = CheckSize();
   Integer left = AItemRect.left + FMetrics.ContentOffset + FMetrics.CheckFrameWidth;
   if (box->Images() && box->ImageLayout() == ilBeforeChecks)
     left += box->Images()->Width() + 2 * FMetrics.ImageFrameWidth;
-  const Integer top = AItemRect.top + (AItemRect.bottom - AItemRect.top - size) / 2;
-  TRect r{left, top, left + size, top + size};
+  const Integer top = AItemRect.top + (AItemRect.bottom - AItemRect.top - size.cy) / 2;
+  TRect r{left, top, left + size.cx, top + size.cy};
   if (box->IsRightToLeft()) {
     const Integer w = r.right - r.left;
     r.right = AItemRect.right - (r.left - AItemRect.left);
@@ -158,7 +201,7 @@ Integer TvxCustomInnerCheckListBox::GetTextAreaOffset() {
   const bool images = box && box->Images();
   Integer r = FMetrics.ContentOffset;
   if (checks || images) r += FMetrics.TextAreaOffset;
-  if (checks) r += 2 * FMetrics.CheckFrameWidth + CCheckFaceSize - 2 * CheckBorderOffset();
+  if (checks) r += 2 * FMetrics.CheckFrameWidth + CheckSize().cx;
   if (images) r += box->Images()->Width() + 2 * FMetrics.ImageFrameWidth;
   return r;
 }
@@ -166,7 +209,7 @@ Integer TvxCustomInnerCheckListBox::GetTextAreaOffset() {
 Integer TvxCustomInnerCheckListBox::GetStandardItemHeight() {
   TvxCheckListBox* box = CheckListBox();
   Integer h = vxTextHeightOfFont(box ? box->Font() : Font(), L"Zg");
-  if (box && box->ShowChecks()) h = std::max(h, CCheckFaceSize - 2 * CheckBorderOffset() + 2 * FMetrics.CheckFrameWidth);
+  if (box && box->ShowChecks()) h = std::max<Integer>(h, CheckSize().cy + 2 * FMetrics.CheckFrameWidth);
   if (box && box->Images()) h = std::max(h, box->Images()->Height() + 2 * FMetrics.ImageFrameWidth);
   return h;
 }
@@ -195,6 +238,7 @@ void TvxCustomInnerCheckListBox::ToggleItemCheck(Integer AIndex) {
   TvxCheckListBoxItem* item = FCheckItems->Items(AIndex);
   if (!item->Enabled()) return;
   TvxCheckListBox* box = CheckListBox();
+  if (box && box->Focused() && !box->DataBinding()->SetEditMode()) return;
   const TvxCheckBoxState prev = item->State();
   TvxCheckBoxState next = cbsChecked;
   if (prev == cbsUnchecked)
@@ -261,6 +305,13 @@ void TvxCustomInnerCheckListBox::MouseUp(TMouseButton Button, TShiftState Shift,
 }
 
 void TvxCustomInnerCheckListBox::WndProc(TMessage& Message) {
+  if (Message.Msg == WM_LBUTTONDOWN && EditRefused()) {
+    // Refused without checks: the list takes the focus and reports the press only.
+    if (CanFocus()) SetFocus();
+    MouseDown(mbLeft, KeysToShiftState(Message.WParam), static_cast<short>(LOWORD(Message.LParam)),
+              static_cast<short>(HIWORD(Message.LParam)));
+    return;
+  }
   inherited::WndProc(Message);
   // The mouse left the list itself: no check stays hot or pressed.
   if (Message.Msg == CM_MOUSELEAVE && Message.LParam == 0) {
@@ -322,16 +373,18 @@ void TvxCustomInnerCheckListBox::DrawItem(Integer Index, RECT Rect, TOwnerDrawSt
       else if (Index == FHotCheckIndex)
         cs = ecsHot;
       TvxEditBorderStyle border = box->CheckBorderStyle();
-      if (border == ebsFlat && (cs == ecsHot || cs == ecsPressed)) border = ebs3D;
-      PaintEditCheckBox(&vx, check, item->State(), cs, border, clBtnText, Color(), true,
-                        box->ComponentState().Contains(csDesigning), false, lf->SkinPainter(), nssGrayedChecked);
+      const bool native = box->NativeCheckStyle();
+      if (!native && border == ebsFlat && (cs == ecsHot || cs == ecsPressed)) border = ebs3D;
+      PaintEditCheckBox(&vx, check, item->State(), cs, FGlyph.get(), FGlyphCount, border, native, clBtnText, Color(),
+                        true, box->ComponentState().Contains(csDesigning), false, true, lf->SkinPainter(),
+                        nssGrayedChecked);
     }
   }
   TCustomImageList* images = box->Images();
   if (images && item->ImageIndex() >= 0 && item->ImageIndex() < images->Count()) {
     Integer left = FMetrics.ContentOffset + FMetrics.ImageFrameWidth;
     if (box->ImageLayout() == ilAfterChecks && box->ShowChecks())
-      left += 2 * FMetrics.CheckFrameWidth + CCheckFaceSize - 2 * CheckBorderOffset();
+      left += 2 * FMetrics.CheckFrameWidth + CheckSize().cx;
     const Integer x = rtl ? full.right - left - images->Width() : full.left + left;
     const Integer y = full.top + (full.bottom - full.top - images->Height()) / 2;
     images->Draw(canvas, x, y, item->ImageIndex(), enabled);
@@ -368,10 +421,91 @@ TvxCheckListBox::~TvxCheckListBox() {
   SetImages(nullptr);
   delete FInnerCheckListBox;
   FInnerCheckListBox = nullptr;
+  FDataBinding.reset();
+}
+
+bool TvxCheckListBox::NativeCheckStyle() {
+  return Style()->LookAndFeel()->NativeStyle() && vdOpenThemeByType(totButton) && vdOpenThemeByType(totComboBox);
+}
+
+void TvxCheckListBox::SetItems(TvxCheckListBoxItems* Value) {
+  Items()->Assign(Value);
+  DataChange();
+}
+
+void TvxCheckListBox::SetSorted(bool Value) {
+  if (ComponentState().Contains(csLoading)) {
+    FLoadedSortedValue = Value;
+    return;
+  }
+  Items()->SetSorted(Value);
+}
+
+void TvxCheckListBox::SetIntegralHeight(bool Value) {
+  if (FIntegralHeight == Value) return;
+  FIntegralHeight = Value;
+  AlignInnerControl();
+}
+
+void TvxCheckListBox::Loaded() {
+  inherited::Loaded();
+  FDataBinding->Reset();
+  Items()->SetSorted(FLoadedSortedValue);
+  if (FInnerCheckListBox->HandleAllocated()) TWinControlAccess_::RecreateWnd_(FInnerCheckListBox);
+}
+
+void TvxCheckListBox::DataChange() {
+  if (FShowChecks) {
+    SetEditValue(FDataBinding->GetStoredValue(evsValue, Focused()));
+  } else if (FDataBinding->IsDataSourceLive()) {
+    SetItemIndex(Items()->IndexOf(VarToStr(FDataBinding->GetStoredValue(evsText, Focused()))));
+  } else {
+    SetItemIndex(-1);
+  }
+}
+
+void TvxCheckListBox::UpdateData() {
+  if (FShowChecks) {
+    FDataBinding->SetStoredValue(evsValue, FEditValue);
+    return;
+  }
+  const Integer i = ItemIndex();
+  FDataBinding->SetStoredValue(evsText, i < 0 || i >= Count() ? String() : Items()->Items(i)->Text());
+}
+
+void TvxCheckListBox::DoExit() {
+  if (IsDestroying() || FIsExitProcessing) return;
+  FIsExitProcessing = true;
+  struct TExitScope {
+    TvxCheckListBox* Box;
+    int Exceptions = std::uncaught_exceptions();
+    ~TExitScope() {
+      Box->FIsExitProcessing = false;
+      // The value was refused: the focus goes back to the list and the error propagates.
+      if (std::uncaught_exceptions() > Exceptions && Box->CanFocus()) Box->SetFocus();
+    }
+  } scope{this};
+  FDataBinding->UpdateDataSource();
+  inherited::DoExit();
+}
+
+void TvxCheckListBox::KeyDown(Word& Key, TShiftState Shift) {
+  inherited::KeyDown(Key, Shift);
+  if (!FShowChecks && Key >= VK_PRIOR && Key <= VK_DOWN && !FDataBinding->SetEditMode()) Key = 0;
+}
+
+void TvxCheckListBox::KeyPress(wchar_t& Key) {
+  inherited::KeyPress(Key);
+  if (!FShowChecks && vxIsNonControlChar(Key) && !FDataBinding->SetEditMode()) Key = 0;
+  if (Key == 27) FDataBinding->Reset();
 }
 
 void TvxCheckListBox::AfterConstruction() {
   inherited::AfterConstruction();
+  FDataBinding = CreateDataBinding();
+  FDataBinding->OnDataChange = [this] { DataChange(); };
+  FDataBinding->OnDataSetChange = [this] { BindingSourceChanged(); };
+  FDataBinding->OnUpdateData = [this] { UpdateData(); };
   FInnerCheckListBox = CreateInnerCheckListBox();
   FInnerCheckListBox->SetTabStop(false);
   FInnerCheckListBox->SetBorderStyle(bsNone);
@@ -472,6 +606,8 @@ void TvxCheckListBox::SetShowChecks(bool Value) {
   if (FShowChecks == Value) return;
   FShowChecks = Value;
   FInnerCheckListBox->UpdateItemHeight();
+  UpdateScrollBarsParameters();
+  FDataBinding->Reset();
 }
 
 Integer TvxCheckListBox::GetBestFitWidth() {
@@ -489,6 +625,83 @@ Integer TvxCheckListBox::GetBestFitWidth() {
          FInnerCheckListBox->Metrics().TextWidthCorrection;
 }
 
+void TvxCheckListBoxItem::DeclarePublished(TPublisher<TvxCheckListBoxItem>& P) {
+  using C = TvxCheckListBoxItem;
+  P.Property(L"Enabled", &C::Enabled, &C::SetEnabled).Default(true);
+  P.Property(L"ImageIndex", &C::ImageIndex, &C::SetImageIndex).Default(-1);
+  P.Property(L"State", &C::State, &C::SetState).Default(cbsUnchecked);
+  P.Property(L"Text", [](C* I) { return I->Text(); }, [](C* I, const String& V) { I->SetText(V); });
+}
+
+void TvxCheckListBox::DeclarePublished(TPublisher<TvxCheckListBox>& P) {
+  using C = TvxCheckListBox;
+  P.Property(L"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
+  P.Property(L"AllowDblClickToggle", &C::AllowDblClickToggle, &C::SetAllowDblClickToggle).Default(true);
+  P.Property(L"AllowGrayed", &C::AllowGrayed, &C::SetAllowGrayed).Default(false);
+  P.Property(L"EditValueFormat", &C::EditValueFormat, &C::SetEditValueFormat).Default(cvfInteger);
+  P.Property(L"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
+  P.Property(L"Glyph", &C::Glyph, &C::SetGlyph).Stored([](C* B) {
+    TBitmap* g = B->InnerCheckListBox()->GlyphOrNull();
+    return g && !g->Empty();
+  });
+  P.Property(L"GlyphCount", &C::GlyphCount, &C::SetGlyphCount).Default(6);
+  P.Property(L"ImageLayout", &C::ImageLayout, &C::SetImageLayout).Default(ilBeforeChecks);
+  P.Property(L"IntegralHeight", &C::IntegralHeight, &C::SetIntegralHeight).Default(false);
+  P.Property(L"Items", &C::Items, &C::SetItems);
+  P.Property(L"ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(false);
+  P.Property(L"ParentFont", &TControl::ParentFont, &TControl::SetParentFont);
+  P.Property(L"ReadOnly", &C::ReadOnly, &C::SetReadOnly).Default(false);
+  P.Property(L"ShowChecks", &C::ShowChecks, &C::SetShowChecks).Default(true);
+  P.Property(L"Sorted", &C::Sorted, &C::SetSorted).Default(false);
+  P.Property(L"Style", &TvxContainer::Style, &TvxContainer::SetStyle);
+  P.Property(L"StyleDisabled", &TvxContainer::StyleDisabled, &TvxContainer::SetStyleDisabled);
+  P.Property(L"StyleFocused", &TvxContainer::StyleFocused, &TvxContainer::SetStyleFocused);
+  P.Property(L"StyleHot", &TvxContainer::StyleHot, &TvxContainer::SetStyleHot);
+  P.Property(L"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder);
+  P.Property(L"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true);
+  P.Property(L"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
+}
+
+Integer TvxCheckListBox::GetHeight(Integer ARowCount) {
+  TRect ext{};
+  GetBorderExtent(ext);
+  return ARowCount * FInnerCheckListBox->GetStandardItemHeight() + ext.top + ext.bottom;
+}
+
+Integer TvxCheckListBox::GetItemWidth(Integer AIndex) {
+  TRect ext{};
+  GetBorderExtent(ext);
+  const String text = AIndex >= 0 && AIndex < Count() ? Items()->Items(AIndex)->Text() : String();
+  return ext.left + ext.right + FInnerCheckListBox->GetTextAreaOffset() + vxTextWidthOfFont(Font(), text) +
+         FInnerCheckListBox->Metrics().TextWidthCorrection;
+}
+
+Integer TvxCheckListBox::ItemAtPos(const TPoint& APos, bool AExisting) {
+  return FInnerCheckListBox->ItemAtPos(
+      POINT{APos.x - FInnerCheckListBox->Left(), APos.y - FInnerCheckListBox->Top()}, AExisting);
+}
+
+TRect TvxCheckListBox::ItemRect(Integer Index) {
+  RECT r = FInnerCheckListBox->ItemRect(Index);
+  OffsetRect(&r, FInnerCheckListBox->Left(), FInnerCheckListBox->Top());
+  return r;
+}
+
+Integer TvxCheckListBox::CheckAtPos(const TPoint& APos) {
+  return FInnerCheckListBox->CheckAtPoint(APos.x - FInnerCheckListBox->Left(), APos.y - FInnerCheckListBox->Top());
+}
+
+TvxCheckListBoxItem* TvxCheckListBox::AddItem(const String& AItem) {
+  TvxCheckListBoxItem* item = Items()->Add();
+  item->SetText(AItem);
+  return item;
+}
+
+void TvxCheckListBox::DeleteSelected() {
+  const Integer i = ItemIndex();
+  if (i >= 0 && i < Count()) Items()->Delete(i);
+}
+
 // --- Unit -----------------------------------------------------------------------------------
 
 namespace {
@@ -497,6 +710,7 @@ const wchar_t* const CProductName = L"TarvixEditorsEx Library";
 const wchar_t* const CItemLimitText = L"The number\uF8F0of items cannot be greater than 64, if the EditValueFormat is cvfInteger";
 
 void InitUnit() {
+  RegisterClass(TvxCheckListBox::StaticClass());
   vdGetResourceStringsRepository()->RegisterProduct(CProductName, [](TvdProductResourceStrings* AProduct) {
     AProduct->Add(L"vxSCheckListBoxItemLimit", &vxSCheckListBoxItemLimit);
   });
@@ -504,6 +718,7 @@ void InitUnit() {
 
 // Unregistering drops any translation: the record gets its built-in text back.
 void FinUnit() {
+  UnRegisterClass(TvxCheckListBox::StaticClass());
   vdGetResourceStringsRepository()->UnRegisterProduct(CProductName);
   vxSCheckListBoxItemLimit.Text = CItemLimitText;
 }

@@ -8,11 +8,13 @@
 #include "ImgList.h"
 #include "vxCheckBox.h"
 #include "vxContainer.h"
+#include "vxDataUtils.h"
 
 class TvxCustomInnerCheckListBox;
 class TvxCheckListBox;
 
 enum TvxCheckListBoxImageLayout { ilBeforeChecks, ilAfterChecks };
+ENUM_TYPEINFO(TvxCheckListBoxImageLayout, ilBeforeChecks, ilAfterChecks)
 
 struct TvxCheckListBoxMetrics {
   Integer CheckFrameWidth = 1;
@@ -28,6 +30,7 @@ using TvxClickCheckEvent =
 
 class TvxCheckListBoxItem : public TvxCaptionItem {
   DECLARE_CLASS(TvxCheckListBoxItem, TvxCaptionItem)
+  PUBLISHED(TvxCheckListBoxItem)
  public:
   explicit TvxCheckListBoxItem(TCollection* Collection) : TvxCaptionItem(Collection) {}
   bool Enabled() const { return FEnabled; }
@@ -91,6 +94,13 @@ class TvxCustomInnerCheckListBox : public TvxCustomInnerListBox {
   bool AllowDblClickToggle() const { return FAllowDblClickToggle; }
   void SetAllowDblClickToggle(bool Value) { FAllowDblClickToggle = Value; }
   const TvxCheckListBoxMetrics& Metrics() const { return FMetrics; }
+  TBitmap* Glyph();
+  void SetGlyph(TBitmap* Value);
+  TBitmap* GlyphOrNull() const { return FGlyph.get(); }
+  Integer GlyphCount() const { return FGlyphCount; }
+  void SetGlyphCount(Integer Value);
+  // The size of a check face without its border.
+  TSize CheckSize();
   TvxCheckListBox* CheckListBox() const;
 
   // The item whose check face (without its border) holds the client point; -1 when none.
@@ -119,7 +129,10 @@ class TvxCustomInnerCheckListBox : public TvxCustomInnerListBox {
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void Click() override;
   void SyncRows(TCollectionItem* AItem);
+  // The container's binding refuses editing (only asked while the checks are hidden).
+  bool EditRefused();
 
  private:
   Integer CheckBorderOffset();
@@ -128,6 +141,8 @@ class TvxCustomInnerCheckListBox : public TvxCustomInnerListBox {
   bool FAllowDblClickToggle = true;
   Integer FCapturedCheckIndex = -1;
   std::unique_ptr<TvxCheckListBoxItems> FCheckItems;
+  std::unique_ptr<TBitmap> FGlyph;
+  Integer FGlyphCount = 6;
   Integer FHotCheckIndex = -1;
   TvxCheckListBoxMetrics FMetrics;
   Integer FPressedCheckIndex = -1;
@@ -135,6 +150,7 @@ class TvxCustomInnerCheckListBox : public TvxCustomInnerListBox {
 
 class TvxCheckListBox : public TvxContainer {
   DECLARE_CLASS(TvxCheckListBox, TvxContainer)
+  PUBLISHED(TvxCheckListBox)
   friend class TvxCustomInnerCheckListBox;
   friend class TvxCheckListBoxItem;
   friend class TvxCheckListBoxItems;
@@ -156,6 +172,29 @@ class TvxCheckListBox : public TvxContainer {
   TvxClickCheckEvent& OnClickCheck() { return FInnerCheckListBox->OnClickCheck; }
 
   const Variant& EditValue() const { return FEditValue; }
+  bool AllowDblClickToggle() const { return FInnerCheckListBox->AllowDblClickToggle(); }
+  void SetAllowDblClickToggle(bool Value) { FInnerCheckListBox->SetAllowDblClickToggle(Value); }
+  void SetItems(TvxCheckListBoxItems* Value);
+  // The glyph strip of the check faces, created on first read.
+  TBitmap* Glyph() { return FInnerCheckListBox->Glyph(); }
+  void SetGlyph(TBitmap* Value) { FInnerCheckListBox->SetGlyph(Value); }
+  Integer GlyphCount() const { return FInnerCheckListBox->GlyphCount(); }
+  void SetGlyphCount(Integer Value) { FInnerCheckListBox->SetGlyphCount(Value); }
+  bool Sorted() const { return Items()->Sorted(); }
+  // While loading the value waits for Loaded.
+  void SetSorted(bool Value);
+  bool IntegralHeight() const { return FIntegralHeight; }
+  void SetIntegralHeight(bool Value);
+  // The faces are the theme's button parts.
+  bool NativeCheckStyle();
+
+  // The link between the checks (or the focused item) and a value.
+  TvxCustomDataBinding* DataBinding() const { return FDataBinding.get(); }
+  bool ReadOnly() { return FDataBinding->ReadOnly(); }
+  void SetReadOnly(bool Value) { FDataBinding->SetReadOnly(Value); }
+  virtual void DataChange();
+  virtual void UpdateData();
+  void Loaded() override;
   virtual void SetEditValue(const Variant& Value);
   TvxCheckStatesValueFormat EditValueFormat() const { return FEditValueFormat; }
   void SetEditValueFormat(TvxCheckStatesValueFormat Value);
@@ -167,6 +206,19 @@ class TvxCheckListBox : public TvxContainer {
   void SetShowChecks(bool Value);
   // The width that shows the widest item whole.
   Integer GetBestFitWidth();
+  // The height that shows ARowCount standard rows.
+  virtual Integer GetHeight(Integer ARowCount);
+  // The width that shows item AIndex whole.
+  virtual Integer GetItemWidth(Integer AIndex);
+  // Hit tests and item rectangles in the container's coordinates.
+  Integer ItemAtPos(const TPoint& APos, bool AExisting);
+  TRect ItemRect(Integer Index);
+  // The item whose check face holds the point; -1 when none.
+  Integer CheckAtPos(const TPoint& APos);
+  TvxCheckListBoxItem* AddItem(const String& AItem);
+  // Deletes the focused item.
+  void DeleteSelected();
+  void Sort() { Items()->SortItems(); }
 
   TNotifyEvent OnEditValueChanged;
   std::function<void(TObject* Sender, const TvxCheckStates& ACheckStates, Variant& AEditValue)>
@@ -175,6 +227,13 @@ class TvxCheckListBox : public TvxContainer {
       OnEditValueToCheckStates;
 
  protected:
+  virtual std::unique_ptr<TvxCustomDataBinding> CreateDataBinding() {
+    return std::make_unique<TvxCustomDataBinding>(this, this);
+  }
+  bool IsReadOnlyState() override { return FDataBinding->IsControlReadOnly(); }
+  void DoExit() override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(wchar_t& Key) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   virtual TvxCustomInnerCheckListBox* CreateInnerCheckListBox() { return new TvxCustomInnerCheckListBox(this); }
   void StatesToEditValue();
@@ -184,6 +243,10 @@ class TvxCheckListBox : public TvxContainer {
   TvxEditBorderStyle CheckBorderStyle();
 
  private:
+  std::unique_ptr<TvxCustomDataBinding> FDataBinding;
+  bool FIntegralHeight = false;
+  bool FIsExitProcessing = false;
+  bool FLoadedSortedValue = false;
   Variant FEditValue = Variant(0LL);
   TvxCheckStatesValueFormat FEditValueFormat = cvfInteger;
   TCustomImageList* FImages = nullptr;

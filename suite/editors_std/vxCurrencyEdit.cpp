@@ -4,6 +4,7 @@
 
 #include "SysUtils.h"
 #include "vxEditConsts.h"
+#include "vxFormats.h"
 
 void TvxCurrencyEditPropertiesValues::Assign(TPersistent* Source) {
   BeginUpdate();
@@ -144,12 +145,138 @@ void TvxCustomCurrencyEditProperties::PrepareDisplayValue(const Variant& AEditVa
   }
 }
 
+String TvxCustomCurrencyEditProperties::GetDefaultDisplayFormat() { return GetFormatController()->CurrencyFormat(); }
+
+TClass TvxCustomCurrencyEditProperties::GetContainerClass() { return TvxCurrencyEdit::StaticClass(); }
+
+TvxDataEditValueSource TvxCustomCurrencyEditProperties::GetEditValueSource(bool AEditFocused) {
+  if (AEditFocused) return evsValue;
+  IvxEditDefaultValuesProvider* provider = IDefaultValuesProvider();
+  return provider && provider->IsOnGetTextAssigned() ? evsText : evsValue;
+}
+
+bool TvxCustomCurrencyEditProperties::IsDisplayValueValid(Variant& ADisplayValue, bool AEditFocused) {
+  if (!AEditFocused || HasDefaultDisplayFormat(true)) return true;
+  const String text = Trim(VarToStr(ADisplayValue));
+  double value;
+  if (!TextToValue(text, value)) return false;
+  ADisplayValue = text;
+  return true;
+}
+
+void TvxCustomCurrencyEditProperties::ValidateDisplayValue(Variant& ADisplayValue, String& AErrorText, bool& AError,
+                                                           TvxCustomEdit* AEdit) {
+  double value;
+  if (!TextToValue(VarToStr(ADisplayValue), value)) AError = true;
+  TvxCustomTextEditProperties::ValidateDisplayValue(ADisplayValue, AErrorText, AError, AEdit);
+}
+
+void TvxCurrencyEditProperties::DeclarePublished(TPublisher<TvxCurrencyEditProperties>& P) {
+  using C = TvxCurrencyEditProperties;
+  P.Property(L"DecimalPlaces", &C::DecimalPlaces, &C::SetDecimalPlaces).Stored(&C::IsDecimalPlacesStored);
+  P.Property(L"Nullable", &C::Nullable, &C::SetNullable).Default(true);
+  P.Property(L"NullString", [](C* E) { return E->NullString(); }, [](C* E, const String& V) { E->SetNullString(V); });
+  P.Property(L"UseThousandSeparator", &C::UseThousandSeparator, &C::SetUseThousandSeparator).Default(false);
+  P.Property(L"ValidateOnEnter", &C::ValidateOnEnter, &C::SetValidateOnEnter).Default(true);
+}
+
+// --- Control ----------------------------------------------------------------------------------
+
+std::unique_ptr<TvxCustomEditProperties> TvxCustomCurrencyEdit::CreateProperties() {
+  return std::make_unique<TvxCustomCurrencyEditProperties>(this);
+}
+
+std::unique_ptr<TvxCustomEditProperties> TvxCurrencyEdit::CreateProperties() {
+  return std::make_unique<TvxCurrencyEditProperties>(this);
+}
+
+void TvxCustomCurrencyEdit::Initialize() {
+  inherited::Initialize();
+  ControlStyle().Exclude(csSetCaption);
+}
+
+void TvxCustomCurrencyEdit::PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool) {
+  AEditValue = ActiveProperties()->TextToEditValue(VarToStr(ADisplayValue));
+}
+
+double TvxCustomCurrencyEdit::Value() {
+  if (Focused() && !IsEditValidated() && ModifiedAfterEnter()) {
+    Variant v;
+    PrepareEditValue(InternalGetText(), v, true);
+    return VarIsNumeric(v) ? v.AsDouble() : 0;
+  }
+  const Variant v = EditValue();
+  if (VarIsNull(v) || VarIsEmpty(v)) return 0;
+  if (VarIsStr(v) && StrToCurrDef(VarToStr(v), Currency()) == Currency()) return 0;
+  return v.AsDouble();
+}
+
+void TvxCustomCurrencyEdit::SetValue(double AValue) {
+  TvxCustomCurrencyEditProperties* p = ActiveProperties();
+  if (p->IsValueBoundDefined(false) && AValue < p->MinValue())
+    AValue = p->MinValue();
+  else if (p->IsValueBoundDefined(true) && AValue > p->MaxValue())
+    AValue = p->MaxValue();
+  SetInternalEditValue(AValue);
+}
+
+void TvxCustomCurrencyEdit::PasteFromClipboard() {
+  if (DoEditing()) inherited::PasteFromClipboard();
+}
+
+void TvxCustomCurrencyEdit::PropertiesChanged(TObject* Sender) {
+  if (Sender == ActiveProperties() && ActiveProperties()->FormatChanging()) return;
+  if (!Focused()) DataBinding()->UpdateDisplayValue();
+  inherited::PropertiesChanged(Sender);
+}
+
+void TvxCustomCurrencyEdit::KeyPress(wchar_t& Key) {
+  Key = ActiveProperties()->TranslateKey(Key);
+  inherited::KeyPress(Key);
+}
+
+bool TvxCustomCurrencyEdit::IsValidChar(wchar_t AChar) {
+  if (!inherited::IsValidChar(AChar)) return false;
+  TvxCustomCurrencyEditProperties* p = ActiveProperties();
+  const String text = InternalGetText();
+  const bool numeric = AChar == L'+' || AChar == L'-' || (AChar >= L'0' && AChar <= L'9') ||
+                       AChar == FormatSettings.DecimalSeparator || AChar == L'e' || AChar == L'E';
+  const bool thousand = p->UseThousandSeparator() && AChar == FormatSettings.ThousandSeparator;
+  if (!numeric && !thousand) return false;
+  // A text shown in a display format is replaced as a whole: any amount character starts it.
+  if (p->HasDefaultDisplayFormat(true) && !p->IsDecimalTextValid(text)) return true;
+  return p->IsCharAcceptable(AChar, text, SelStart(), SelLength());
+}
+
+void TvxCurrencyEdit::DeclarePublished(TPublisher<TvxCurrencyEdit>& P) {
+  using C = TvxCurrencyEdit;
+  P.Property(L"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
+  P.Property(L"BeepOnEnter", &C::BeepOnEnter, &C::SetBeepOnEnter).Default(true);
+  P.Property(L"EditValue", [](C* E) { return E->EditValue(); }, [](C* E, const Variant& V) { E->SetEditValue(V); });
+  P.Property(L"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
+  P.Property(L"ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(false);
+  P.Property(L"ParentFont", &TControl::ParentFont, &TControl::SetParentFont);
+  P.Property(L"Properties", [](C* E) { return E->Properties(); },
+             [](C* E, TvxCurrencyEditProperties* V) { E->SetProperties(V); });
+  P.Property(L"Style", &TvxContainer::Style, &TvxContainer::SetStyle);
+  P.Property(L"StyleDisabled", &TvxContainer::StyleDisabled, &TvxContainer::SetStyleDisabled);
+  P.Property(L"StyleFocused", &TvxContainer::StyleFocused, &TvxContainer::SetStyleFocused);
+  P.Property(L"StyleHot", &TvxContainer::StyleHot, &TvxContainer::SetStyleHot);
+  P.Property(L"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder);
+  P.Property(L"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true);
+  P.Property(L"TextHint", [](C* E) { return E->TextHint(); }, [](C* E, const String& V) { E->SetTextHint(V); });
+  P.Property(L"Value", [](C* E) { return E->Value(); }, [](C* E, double V) { E->SetValue(V); }).Stored(false);
+  P.Property(L"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
+}
+
 namespace {
 void InitCurrencyEdit() {
+  RegisterClass(TvxCurrencyEdit::StaticClass());
   GetEditPropertiesRegistry()->Register(TvxCurrencyEditProperties::StaticClass(),
                                         vxGetResString(&svxSEditRepositoryCurrencyItem));
 }
 void FinCurrencyEdit() {
+  UnRegisterClass(TvxCurrencyEdit::StaticClass());
   if (TvxRegisteredClasses* r = GetEditPropertiesRegistry()) r->Unregister(TvxCurrencyEditProperties::StaticClass());
 }
 }  // namespace

@@ -1,4 +1,5 @@
-// Currency edit properties: the amount's text conversions and the typed-key filter.
+// The currency edit: properties that convert between amounts and the locale's texts and
+// filter the typed keys, and the single-line editor control over them.
 #pragma once
 
 #include "vxTextEdit.h"
@@ -38,6 +39,17 @@ class TvxCustomCurrencyEditProperties : public TvxCustomTextEditProperties {
   // The edit value of a display text: the amount, else Null (Nullable) or currency 0.
   Variant TextToEditValue(const String& AText);
   void PrepareDisplayValue(const Variant& AEditValue, Variant& DisplayValue, bool AEditFocused) override;
+  bool IsEditValueNumeric() override { return true; }
+  // The format controller's currency format.
+  String GetDefaultDisplayFormat() override;
+  TvxEditDisplayFormatOptions DisplayFormatOptions() override { return {dfoSupports, dfoNoCurrencyValue}; }
+  // Separators are put back while typing only when they may be typed.
+  bool UseThousandSeparators(bool ASynchronizing) override { return !ASynchronizing && FUseThousandSeparator; }
+  TClass GetContainerClass() override;
+  TvxDataEditValueSource GetEditValueSource(bool AEditFocused) override;
+  // A focused text must be an amount; it is trimmed on success.
+  bool IsDisplayValueValid(Variant& ADisplayValue, bool AEditFocused) override;
+  void ValidateDisplayValue(Variant& ADisplayValue, String& AErrorText, bool& AError, TvxCustomEdit* AEdit) override;
 
   Integer DecimalPlaces();
   void SetDecimalPlaces(Integer Value);
@@ -61,8 +73,49 @@ class TvxCustomCurrencyEditProperties : public TvxCustomTextEditProperties {
 
 class TvxCurrencyEditProperties : public TvxCustomCurrencyEditProperties {
   DECLARE_CLASS(TvxCurrencyEditProperties, TvxCustomCurrencyEditProperties)
+  PUBLISHED(TvxCurrencyEditProperties)
  public:
   explicit TvxCurrencyEditProperties(TPersistent* AOwner) : TvxCustomCurrencyEditProperties(AOwner) {}
+};
+
+// The amount editor: a text edit that takes only keystrokes keeping the text an amount.
+class TvxCustomCurrencyEdit : public TvxCustomTextEdit {
+  DECLARE_CLASS(TvxCustomCurrencyEdit, TvxCustomTextEdit)
+ public:
+  using TvxCustomTextEdit::TvxCustomTextEdit;
+  TvxCustomCurrencyEditProperties* Properties() const {
+    return static_cast<TvxCustomCurrencyEditProperties*>(TvxCustomEdit::Properties());
+  }
+  TvxCustomCurrencyEditProperties* ActiveProperties() const {
+    return static_cast<TvxCustomCurrencyEditProperties*>(TvxCustomEdit::ActiveProperties());
+  }
+  // The amount: the text being typed while it is edited, else the edit value; 0 for none.
+  double Value();
+  // Stores the amount, moved into the bounds in force.
+  void SetValue(double AValue);
+  void PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool AEditFocused) override;
+  void PasteFromClipboard() override;
+  void PropertiesChanged(TObject* Sender) override;
+
+ protected:
+  std::unique_ptr<TvxCustomEditProperties> CreateProperties() override;
+  void Initialize() override;
+  bool IsValidChar(wchar_t AChar) override;
+  void KeyPress(wchar_t& Key) override;
+};
+
+class TvxCurrencyEdit : public TvxCustomCurrencyEdit {
+  DECLARE_CLASS(TvxCurrencyEdit, TvxCustomCurrencyEdit)
+  PUBLISHED(TvxCurrencyEdit)
+ public:
+  using TvxCustomCurrencyEdit::TvxCustomCurrencyEdit;
+  TvxCurrencyEditProperties* Properties() const {
+    return static_cast<TvxCurrencyEditProperties*>(TvxCustomEdit::Properties());
+  }
+  void SetProperties(TvxCurrencyEditProperties* Value) { Properties()->Assign(Value); }
+
+ protected:
+  std::unique_ptr<TvxCustomEditProperties> CreateProperties() override;
 };
 
 extern const TUnitInfo vxCurrencyEditUnit;

@@ -1,6 +1,48 @@
 #include "vxListBox.h"
 
+#include <exception>
 #include <memory>
+
+#include "vxContainerRoutines.h"
+
+namespace {
+// The binding of the list box that holds an inner list, nullptr when none.
+TvxCustomDataBinding* BindingOf(TvxContainer* AContainer) {
+  auto* box = dynamic_cast<TvxListBox*>(AContainer);
+  return box ? box->DataBinding() : nullptr;
+}
+}  // namespace
+
+const TMessageMap* TvxInnerListBox::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {WM_LBUTTONDOWN, MessageHandler<&TvxInnerListBox::WMLButtonDown>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+void TvxInnerListBox::WMLButtonDown(TMessage& Message) {
+  TvxCustomDataBinding* binding = BindingOf(Container());
+  if (!binding || binding->SetEditMode()) {
+    InheritedMessage(Message);
+    return;
+  }
+  // Refused: the list takes the focus and reports the press, but the selection stays.
+  if (CanFocus()) SetFocus();
+  const auto x = static_cast<short>(LOWORD(Message.LParam)), y = static_cast<short>(HIWORD(Message.LParam));
+  MouseDown(mbLeft, KeysToShiftState(Message.WParam), x, y);
+}
+
+void TvxInnerListBox::Click() {
+  TvxCustomDataBinding* binding = BindingOf(Container());
+  if (binding && !binding->SetEditMode()) return;
+  inherited::Click();
+}
+
+void TvxInnerListBox::CreateWnd() {
+  inherited::CreateWnd();
+  if (Container()) Container()->UpdateScrollBarsParameters();
+}
 
 void TvxInnerListBox::DrawItem(Integer Index, RECT Rect, TOwnerDrawState State) {
   if (auto* box = dynamic_cast<TvxListBox*>(Container())) {
@@ -16,10 +58,66 @@ TvxListBox::~TvxListBox() {
   // The inner list goes first, while the container it names is still whole.
   delete FInnerListBox;
   FInnerListBox = nullptr;
+  FDataBinding.reset();
+}
+
+void TvxListBox::SetItems(TStrings* Value) {
+  FInnerListBox->SetItems(Value);
+  DataChange();
+}
+
+void TvxListBox::DataChange() {
+  if (FDataBinding->IsDataSourceLive())
+    SetItemIndex(Items()->IndexOf(VarToStr(FDataBinding->GetStoredValue(evsText, Focused()))));
+  else
+    SetItemIndex(-1);
+}
+
+void TvxListBox::UpdateData() {
+  const Integer i = ItemIndex();
+  FDataBinding->SetStoredValue(evsText, i < 0 ? String() : Items()->Strings(i));
+}
+
+void TvxListBox::DoExit() {
+  if (IsDestroying() || FIsExitProcessing) return;
+  FIsExitProcessing = true;
+  struct TExitScope {
+    TvxListBox* Box;
+    int Exceptions = std::uncaught_exceptions();
+    ~TExitScope() {
+      Box->FIsExitProcessing = false;
+      // The value was refused: the focus goes back to the list and the error propagates.
+      if (std::uncaught_exceptions() > Exceptions && Box->CanFocus()) Box->SetFocus();
+    }
+  } scope{this};
+  FDataBinding->UpdateDataSource();
+  inherited::DoExit();
+}
+
+void TvxListBox::KeyDown(Word& Key, TShiftState Shift) {
+  inherited::KeyDown(Key, Shift);
+  if (Key >= VK_PRIOR && Key <= VK_DOWN && !FDataBinding->SetEditMode()) Key = 0;
+}
+
+void TvxListBox::KeyPress(wchar_t& Key) {
+  inherited::KeyPress(Key);
+  if (vxIsNonControlChar(Key) && !FDataBinding->SetEditMode()) Key = 0;
+  if (Key == 27) FDataBinding->Reset();
+}
+
+void TvxListBox::FontChanged() {
+  inherited::FontChanged();
+  if (!FInnerListBox) return;
+  AlignInnerControl();
+  if (FInnerListBox->HandleAllocated()) TWinControlAccess_::RecreateWnd_(FInnerListBox);
 }
 
 void TvxListBox::AfterConstruction() {
   inherited::AfterConstruction();
+  FDataBinding = CreateDataBinding();
+  FDataBinding->OnDataChange = [this] { DataChange(); };
+  FDataBinding->OnDataSetChange = [this] { BindingSourceChanged(); };
+  FDataBinding->OnUpdateData = [this] { UpdateData(); };
   FInnerListBox = CreateInnerListBox();
   FInnerListBox->SetBorderStyle(bsNone);
   FInnerListBox->SetContainer(this);
@@ -143,3 +241,34 @@ void TvxListBox::WndProc(TMessage& Message) {
   }
   inherited::WndProc(Message);
 }
+
+void TvxListBox::DeclarePublished(TPublisher<TvxListBox>& P) {
+  using C = TvxListBox;
+  P.Property(L"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
+  P.Property(L"AutoComplete", &C::AutoComplete, &C::SetAutoComplete).Default(true);
+  P.Property(L"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
+  P.Property(L"ExtendedSelect", &C::ExtendedSelect, &C::SetExtendedSelect).Default(true);
+  P.Property(L"IntegralHeight", &C::IntegralHeight, &C::SetIntegralHeight).Default(false);
+  P.Property(L"ItemHeight", &C::ItemHeight, &C::SetItemHeight);
+  P.Property(L"Items", &C::Items, &C::SetItems);
+  P.Property(L"ListStyle", &C::ListStyle, &C::SetListStyle).Default(lbStandard);
+  P.Property(L"MultiSelect", &C::MultiSelect, &C::SetMultiSelect).Default(false);
+  P.Property(L"ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(false);
+  P.Property(L"ParentFont", &TControl::ParentFont, &TControl::SetParentFont);
+  P.Property(L"ReadOnly", &C::ReadOnly, &C::SetReadOnly).Default(false);
+  P.Property(L"Sorted", &C::Sorted, &C::SetSorted).Default(false);
+  P.Property(L"Style", &TvxContainer::Style, &TvxContainer::SetStyle);
+  P.Property(L"StyleDisabled", &TvxContainer::StyleDisabled, &TvxContainer::SetStyleDisabled);
+  P.Property(L"StyleFocused", &TvxContainer::StyleFocused, &TvxContainer::SetStyleFocused);
+  P.Property(L"StyleHot", &TvxContainer::StyleHot, &TvxContainer::SetStyleHot);
+  P.Property(L"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder);
+  P.Property(L"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true);
+  P.Property(L"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
+}
+
+namespace {
+void InitListBox() { RegisterClass(TvxListBox::StaticClass()); }
+void FinListBox() { UnRegisterClass(TvxListBox::StaticClass()); }
+}  // namespace
+
+const TUnitInfo vxListBoxUnit = {L"vxListBox", InitListBox, FinListBox};

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "vxContainer.h"
+#include "vxDataUtils.h"
 #include "vxGraphics.h"
 
 class TvxListBox;
@@ -15,18 +16,26 @@ using TvxListBoxDrawItemEvent =
     std::function<void(TvxListBox* AControl, TvxCanvas* ACanvas, Integer AIndex, TRect ARect, TOwnerDrawState AState)>;
 using TvxListBoxMeasureItemEvent = std::function<void(TvxListBox* AControl, Integer AIndex, Integer& Height)>;
 
-// The inner list of a TvxListBox: owner drawing goes to the container first.
+// The inner list of a TvxListBox: owner drawing goes to the container first; clicks and
+// presses that would change the selection need the container's binding to allow editing.
 class TvxInnerListBox : public TvxCustomInnerListBox {
   DECLARE_CLASS(TvxInnerListBox, TvxCustomInnerListBox)
+  DECLARE_MESSAGE_MAP
  public:
   using TvxCustomInnerListBox::TvxCustomInnerListBox;
 
  protected:
   void DrawItem(Integer Index, RECT Rect, TOwnerDrawState State) override;
+  void Click() override;
+  void CreateWnd() override;
+
+ private:
+  void WMLButtonDown(TMessage& Message);
 };
 
 class TvxListBox : public TvxContainer {
   DECLARE_CLASS(TvxListBox, TvxContainer)
+  PUBLISHED(TvxListBox)
  public:
   explicit TvxListBox(TComponent* AOwner);
   ~TvxListBox() override;
@@ -34,7 +43,8 @@ class TvxListBox : public TvxContainer {
 
   TvxInnerListBox* InnerListBox() const { return FInnerListBox; }
   TStrings* Items() const { return FInnerListBox->Items(); }
-  void SetItems(TStrings* Value) { FInnerListBox->SetItems(Value); }
+  // Takes the strings, then selects by the bound value again.
+  void SetItems(TStrings* Value);
   Integer Count() const { return FInnerListBox->Count(); }
   Integer ItemIndex() { return FInnerListBox->ItemIndex(); }
   void SetItemIndex(Integer Value) { FInnerListBox->SetItemIndex(Value); }
@@ -81,7 +91,24 @@ class TvxListBox : public TvxContainer {
   // Raises OnDrawItem; false when no handler is assigned.
   virtual bool DoDrawItem(TvxCanvas* ACanvas, Integer AIndex, const TRect& ARect, TOwnerDrawState AState);
 
+  // The link between the selected item and a value.
+  TvxCustomDataBinding* DataBinding() const { return FDataBinding.get(); }
+  bool ReadOnly() { return FDataBinding->ReadOnly(); }
+  void SetReadOnly(bool Value) { FDataBinding->SetReadOnly(Value); }
+  // The selected item's text goes to the bound value.
+  virtual void UpdateData();
+  // The bound value selects the item of that text.
+  virtual void DataChange();
+
  protected:
+  virtual std::unique_ptr<TvxCustomDataBinding> CreateDataBinding() {
+    return std::make_unique<TvxCustomDataBinding>(this, this);
+  }
+  bool IsReadOnlyState() override { return FDataBinding->IsControlReadOnly(); }
+  void DoExit() override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(wchar_t& Key) override;
+  void FontChanged() override;
   bool CanResize(Integer& NewWidth, Integer& NewHeight) override;
   void AlignInnerControl() override;
   void WndProc(TMessage& Message) override;
@@ -90,7 +117,11 @@ class TvxListBox : public TvxContainer {
 
  private:
   bool AppliesIntegralHeight() const;
+  std::unique_ptr<TvxCustomDataBinding> FDataBinding;
+  bool FIsExitProcessing = false;
   TvxInnerListBox* FInnerListBox = nullptr;
   bool FIntegralHeight = false;
   TvxListBoxMeasureItemEvent FOnMeasureItem;
 };
+
+extern const TUnitInfo vxListBoxUnit;

@@ -33,8 +33,8 @@ const Look kLooks[] = {
 std::vector<COLORREF> Paint(const Look& ALook, TvxCheckBoxState AState, bool AFill = true,
                             TvxEditCheckState ACheckState = ecsNormal) {
   Surface s(24, 24, kParent);
-  PaintEditCheckBox(s.vx.get(), kFace, AState, ACheckState, ALook.Border, clBtnShadow, clWindow, AFill, false, false,
-                    ALook.Skin, nssGrayedChecked);
+  PaintEditCheckBox(s.vx.get(), kFace, AState, ACheckState, nullptr, 0, ALook.Border, false, clBtnShadow, clWindow, AFill, false,
+                    false, true, ALook.Skin, nssGrayedChecked);
   std::vector<COLORREF> pixels;
   for (int y = kFace.top + 3; y < kFace.bottom - 3; ++y)
     for (int x = kFace.left + 3; x < kFace.right - 3; ++x) pixels.push_back(s.At(x, y));
@@ -67,10 +67,10 @@ TEST(CheckBoxPaint, ThreeStatesDifferInEveryLook) {
 TEST(CheckBoxPaint, GrayedDrawnUncheckedWhenNullStyleSaysSo) {
   for (const Look& look : kLooks) {
     Surface a(24, 24, kParent), b(24, 24, kParent);
-    PaintEditCheckBox(a.vx.get(), kFace, cbsGrayed, ecsNormal, look.Border, clBtnShadow, clWindow, true, false, false,
-                      look.Skin, nssUnchecked);
-    PaintEditCheckBox(b.vx.get(), kFace, cbsUnchecked, ecsNormal, look.Border, clBtnShadow, clWindow, true, false,
-                      false, look.Skin, nssGrayedChecked);
+    PaintEditCheckBox(a.vx.get(), kFace, cbsGrayed, ecsNormal, nullptr, 0, look.Border, false, clBtnShadow, clWindow, true, false,
+                    false, true, look.Skin, nssUnchecked);
+    PaintEditCheckBox(b.vx.get(), kFace, cbsUnchecked, ecsNormal, nullptr, 0, look.Border, false, clBtnShadow, clWindow, true, false,
+                    false, true, look.Skin, nssGrayedChecked);
     EXPECT_EQ(std::memcmp(a.bits, b.bits, 24 * 24 * 4), 0) << look.Name;
   }
 }
@@ -79,8 +79,8 @@ TEST(CheckBoxPaint, GrayedDrawnUncheckedWhenNullStyleSaysSo) {
 TEST(CheckBoxPaint, TransparentFaceKeepsTheParentAround) {
   for (const Look& look : kLooks) {
     Surface s(24, 24, kParent);
-    PaintEditCheckBox(s.vx.get(), kFace, cbsChecked, ecsNormal, look.Border, clBtnShadow, clWindow, false, false,
-                      false, look.Skin, nssGrayedChecked);
+    PaintEditCheckBox(s.vx.get(), kFace, cbsChecked, ecsNormal, nullptr, 0, look.Border, false, clBtnShadow, clWindow, false, false,
+                    false, true, look.Skin, nssGrayedChecked);
     EXPECT_EQ(s.CountNot(TRect{0, 0, 24, kFace.top}, kParent), 0) << look.Name;
     EXPECT_EQ(s.CountNot(TRect{0, kFace.bottom, 24, 24}, kParent), 0) << look.Name;
     EXPECT_GT(s.CountNot(kFace, kParent), 0) << look.Name;
