@@ -924,6 +924,21 @@ void TvxCustomShellRoot::SetBrowseFolder(TvxBrowseFolder Value) {
   });
 }
 
+void TvxCustomShellRoot::DeclarePublished(TPublisher<TvxCustomShellRoot>& P) {
+  using C = TvxCustomShellRoot;
+  P.Property(L"BrowseFolder", &C::BrowseFolder, &C::SetBrowseFolder).Default(bfDesktop);
+  P.Property(L"CustomPath", &C::CustomPath, &C::SetCustomPath);
+}
+
+void TvxCustomShellRoot::Assign(TPersistent* Source) {
+  if (auto* r = dynamic_cast<TvxCustomShellRoot*>(Source)) {
+    SetCustomPath(r->FCustomPath);
+    SetBrowseFolder(r->FBrowseFolder);
+  } else {
+    TPersistent::Assign(Source);
+  }
+}
+
 void TvxCustomShellRoot::SetCustomPath(const String& Value) {
   ChangeSettings([&] {
     FCustomPath = Value;
@@ -961,6 +976,16 @@ void TvxShellOptions::SetShowToolTip(bool Value) {
   if (FShowToolTip == Value) return;
   FShowToolTip = Value;
   if (OnShowToolTipChanged) OnShowToolTipChanged(this);
+}
+
+void TvxShellOptions::DeclarePublished(TPublisher<TvxShellOptions>& P) {
+  using C = TvxShellOptions;
+  P.Property(L"ContextMenus", &C::ContextMenus, &C::SetContextMenus).Default(true);
+  P.Property(L"ShowFolders", &C::ShowFolders, &C::SetShowFolders).Default(true);
+  P.Property(L"ShowHidden", &C::ShowHidden, &C::SetShowHidden).Default(false);
+  P.Property(L"ShowNonFolders", &C::ShowNonFolders, &C::SetShowNonFolders).Default(true);
+  P.Property(L"ShowToolTip", &C::ShowToolTip, &C::SetShowToolTip).Default(true);
+  P.Property(L"TrackShellChanges", &C::TrackShellChanges, &C::SetTrackShellChanges).Default(true);
 }
 
 void TvxShellOptions::Assign(TPersistent* Source) {

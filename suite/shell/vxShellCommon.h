@@ -302,10 +302,16 @@ enum TvxBrowseFolder {
   bfDesktopDirectory, bfDrives, bfPrinters, bfFavorites, bfFonts, bfHistory, bfMyMusic, bfMyPictures,
   bfNetHood, bfProfile, bfProgramFiles, bfPrograms, bfRecent, bfStartMenu, bfStartUp, bfTemplates
 };
+ENUM_TYPEINFO(TvxBrowseFolder, bfCustomPath, bfAltStartup, bfBitBucket, bfCommonDesktopDirectory, bfCommonDocuments,
+              bfCommonFavorites, bfCommonPrograms, bfCommonStartMenu, bfCommonStartup, bfCommonTemplates, bfControls,
+              bfDesktop, bfDesktopDirectory, bfDrives, bfPrinters, bfFavorites, bfFonts, bfHistory, bfMyMusic,
+              bfMyPictures, bfNetHood, bfProfile, bfProgramFiles, bfPrograms, bfRecent, bfStartMenu, bfStartUp,
+              bfTemplates)
 extern const int vxBrowseFolderCsidl[28];
 
 class TvxCustomShellRoot : public TPersistent {
   DECLARE_CLASS(TvxCustomShellRoot, TPersistent)
+  PUBLISHED(TvxCustomShellRoot)
  public:
   TvxCustomShellRoot(TPersistent* AOwner, HWND AParentWindow);
   ~TvxCustomShellRoot() override;
@@ -318,6 +324,8 @@ class TvxCustomShellRoot : public TPersistent {
   String CustomPath() const { return FCustomPath; }
   void SetCustomPath(const String& Value);
   String CurrentPath() const;
+  // Copies the browse folder and the custom path of another root.
+  void Assign(TPersistent* Source) override;
   PItemIDList Pidl() const { return FPidl.get(); }
   void SetPidl(PItemIDList Value);
   IShellFolder* ShellFolder() const { return FShellFolder; }
@@ -347,6 +355,7 @@ class TvxCustomShellRoot : public TPersistent {
 
 class TvxShellOptions : public TPersistent {
   DECLARE_CLASS(TvxShellOptions, TPersistent)
+  PUBLISHED(TvxShellOptions)
  public:
   explicit TvxShellOptions(TWinControl* AOwner) : FOwner(AOwner) {}
   DWORD GetEnumFlags() const;
