@@ -688,8 +688,6 @@ TComponent* TReader::ReadComponent(TComponent* Component) {
           delete O;
           InvalidFormat();
         }
-        // Construction finishes as with Create<T>: virtual factories run here.
-        Result->AfterConstruction();
         Created = true;
         st.Tracker.Track(Result);
         Result->SetComponentStateItem(csLoading, true);

@@ -161,11 +161,25 @@ PItemIDList vxShellPidlLastItem(PItemIDList P) {
 
 TvxPidl vxShellPidlEmpty() { return AllocPidl(0); }
 
+namespace {
+// The shell's own identity test for two absolute PIDLs of the same length. Items of the
+// file system carry the file's times, so two PIDLs read at different moments of one
+// folder differ in their bytes while naming the same folder.
+bool SameByShell(PItemIDList P1, PItemIDList P2) {
+  IShellFolder* desktop = nullptr;
+  if (FAILED(SHGetDesktopFolder(&desktop)) || !desktop) return false;
+  TvxComRelease release(desktop);
+  HRESULT hr = desktop->CompareIDs(0, P1, P2);
+  return SUCCEEDED(hr) && static_cast<short>(HRESULT_CODE(hr)) == 0;
+}
+}  // namespace
+
 bool vxShellPidlEqual(PItemIDList P1, PItemIDList P2) {
   if (P1 == P2) return true;
   if (!P1 || !P2) return false;
   Integer s = vxShellPidlSize(P1);
-  return s == vxShellPidlSize(P2) && std::memcmp(P1, P2, s) == 0;
+  if (s == vxShellPidlSize(P2) && std::memcmp(P1, P2, s) == 0) return true;
+  return vxShellPidlItemCount(P1) == vxShellPidlItemCount(P2) && SameByShell(P1, P2);
 }
 
 bool vxShellPidlIsPrefix(PItemIDList P1, PItemIDList P2) {
@@ -174,12 +188,19 @@ bool vxShellPidlIsPrefix(PItemIDList P1, PItemIDList P2) {
   if (!P2) return false;
   // Compare whole items so that a prefix never ends inside an item of P2.
   PItemIDList a = P1, b = P2;
+  bool sameBytes = true;
   while (a && ItemSize(a) != 0) {
-    if (!b || ItemSize(b) != ItemSize(a) || std::memcmp(a, b, ItemSize(a)) != 0) return false;
+    if (!b || ItemSize(b) == 0) return false;
+    if (sameBytes && (ItemSize(b) != ItemSize(a) || std::memcmp(a, b, ItemSize(a)) != 0)) sameBytes = false;
     a = vxShellPidlNext(a);
     b = vxShellPidlNext(b);
   }
-  return true;
+  if (sameBytes) return true;
+  // Same length, other bytes: the leading items of P2 may still name P1's folder.
+  Integer head = static_cast<Integer>(reinterpret_cast<BYTE*>(b) - reinterpret_cast<BYTE*>(P2));
+  TvxPidl prefix = AllocPidl(head);
+  std::memcpy(prefix.get(), P2, head);
+  return SameByShell(P1, prefix.get());
 }
 
 // --- names, paths, icons --------------------------------------------------------------------

@@ -41,7 +41,10 @@ TvxPidl vxShellPidlFirstItem(PItemIDList P);
 // Points into P; no copy.
 PItemIDList vxShellPidlLastItem(PItemIDList P);
 TvxPidl vxShellPidlEmpty();
+// Same bytes, or the same items by the shell's own comparison: file-system items carry
+// the file's times, so two readings of one folder may differ in their bytes.
 bool vxShellPidlEqual(PItemIDList P1, PItemIDList P2);
+// True when P1 is empty, or when P2's leading items name the items of P1 (as above).
 bool vxShellPidlIsPrefix(PItemIDList P1, PItemIDList P2);
 
 // --- names, paths and icons ----------------------------------------------------------------

@@ -651,7 +651,9 @@ void TvxCustomInnerShellTreeView::CreateChangeNotification(TTreeNode* Node) {
 
 void TvxCustomInnerShellTreeView::Change(TTreeNode* Node) {
   inherited::Change(Node);
-  UpdateNode(Selected(), !FNavigation);
+  // A selection that went away leaves the nodes as they are: UpdateNode with no node
+  // would build the whole tree again and free every node the caller still holds.
+  if (TTreeNode* s = Selected()) UpdateNode(s, !FNavigation);
 }
 
 void TvxCustomInnerShellTreeView::Delete(TTreeNode* Node) {

@@ -219,6 +219,16 @@ void TvxCustomShellTreeView::HookInnerEvents() {
   };
 }
 
+void TvxCustomShellTreeView::SetParentComponent(TComponent* Value) {
+  FinishConstruction();
+  inherited::SetParentComponent(Value);
+}
+
+void TvxCustomShellTreeView::ReadState(TReader* Reader) {
+  FinishConstruction();
+  inherited::ReadState(Reader);
+}
+
 void TvxCustomShellTreeView::Loaded() {
   inherited::Loaded();
   FInnerTreeView->Loaded();

@@ -157,9 +157,12 @@ TEST_F(ShellTreeViewTest, WithNothingSelectedAChangeRefreshesOnlyItsFolder) {
   tmp.Folder(L"b\\kept");
   Show(bfCustomPath, tmp.Root());
   TTreeNode* top = Tree->Items()->GetFirstNode();
+  TTreeNode* b = Child(top, L"b");
   Tree->SetSelected(nullptr);
   ASSERT_EQ(nullptr, Tree->Selected());
-  TTreeNode* b = Child(top, L"b");
+  // Taking the selection away keeps the nodes.
+  ASSERT_EQ(top, Tree->Items()->GetFirstNode());
+  ASSERT_EQ(b, Child(top, L"b"));
   EXPECT_FALSE(Child(top, L"a")->HasChildren());
   b->Expand(false);
   TTreeNode* kept = Child(b, L"kept");
