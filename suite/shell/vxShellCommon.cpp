@@ -362,6 +362,79 @@ bool vxShellHasSubItems(IShellFolder* Folder, PItemIDList P, DWORD EnumFlags) {
   return r;
 }
 
+// --- context menu ------------------------------------------------------------------------
+
+namespace {
+// Owns the popup while a context menu that draws its own items is open: the menu's
+// drawing and sub-menu messages go back to the menu object.
+class TvxContextMenuMessageWindow : public TvxMessageWindow {
+  DECLARE_CLASS(TvxContextMenuMessageWindow, TvxMessageWindow)
+ public:
+  explicit TvxContextMenuMessageWindow(IContextMenu2* AContextMenu) : FContextMenu(AContextMenu) {}
+  void HandleMessage(TMessage& Message) override {
+    switch (Message.Msg) {
+      case WM_DRAWITEM:
+      case WM_MEASUREITEM:
+        FContextMenu->HandleMenuMsg(Message.Msg, Message.WParam, Message.LParam);
+        Message.Result = 1;
+        return;
+      case WM_INITMENUPOPUP:
+        FContextMenu->HandleMenuMsg(Message.Msg, Message.WParam, Message.LParam);
+        Message.Result = 0;
+        return;
+      default:
+        inherited::HandleMessage(Message);
+    }
+  }
+
+ private:
+  IContextMenu2* FContextMenu;
+};
+
+class TMenuScope {
+ public:
+  TMenuScope() : FMenu(CreatePopupMenu()) {}
+  ~TMenuScope() {
+    if (FMenu) DestroyMenu(FMenu);
+  }
+  TMenuScope(const TMenuScope&) = delete;
+  TMenuScope& operator=(const TMenuScope&) = delete;
+  HMENU Menu() const { return FMenu; }
+
+ private:
+  HMENU FMenu;
+};
+}  // namespace
+
+void vxShellShowContextMenu(HWND Owner, IShellFolder* Folder, const std::vector<PItemIDList>& Items, POINT ScreenPos) {
+  if (!Folder || Items.empty()) return;
+  std::vector<PCUITEMID_CHILD> array(Items.begin(), Items.end());
+  IContextMenu* menu = nullptr;
+  if (FAILED(Folder->GetUIObjectOf(Owner, static_cast<UINT>(array.size()), array.data(), IID_IContextMenu, nullptr,
+                                   reinterpret_cast<void**>(&menu))) ||
+      !menu)
+    return;
+  TvxComRelease menuRef(menu);
+  TMenuScope popup;
+  if (!popup.Menu() || FAILED(menu->QueryContextMenu(popup.Menu(), 0, 1, 0x7FFF, CMF_NORMAL))) return;
+  IContextMenu2* menu2 = nullptr;
+  if (FAILED(menu->QueryInterface(IID_IContextMenu2, reinterpret_cast<void**>(&menu2)))) menu2 = nullptr;
+  TvxComRelease menu2Ref(menu2);
+  std::unique_ptr<TvxContextMenuMessageWindow> window;
+  if (menu2) window = std::make_unique<TvxContextMenuMessageWindow>(menu2);
+  HWND owner = window ? window->Handle() : Owner;
+  UINT command = static_cast<UINT>(
+      TrackPopupMenu(popup.Menu(), TPM_RETURNCMD | TPM_RIGHTBUTTON, ScreenPos.x, ScreenPos.y, 0, owner, nullptr));
+  if (command == 0) return;
+  CMINVOKECOMMANDINFO info{};
+  // The structure's own size: on 64-bit Windows it is larger than on 32-bit.
+  info.cbSize = sizeof info;
+  info.hwnd = Owner;
+  info.lpVerb = MAKEINTRESOURCEA(command - 1);
+  info.nShow = SW_SHOWNORMAL;
+  menu->InvokeCommand(&info);
+}
+
 // --- change notification -----------------------------------------------------------------
 
 void vxShellRegisterChangeNotify(PItemIDList P, HWND Wnd, UINT Msg, TvxShellChangeNotifierData& Data,

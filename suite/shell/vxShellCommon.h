@@ -77,6 +77,11 @@ class TvxComRelease {
 // Binds an absolute PIDL from the desktop; the desktop itself for an empty PIDL.
 IShellFolder* vxShellBindFolder(PItemIDList P);  // new reference or nullptr
 
+// Shows the shell's context menu of Items (relative to Folder) at the screen point and
+// runs the command chosen; nothing without a folder or items. Owner receives the
+// command's windows.
+void vxShellShowContextMenu(HWND Owner, IShellFolder* Folder, const std::vector<PItemIDList>& Items, POINT ScreenPos);
+
 // --- change notification ------------------------------------------------------------------
 
 struct TvxShellChangeNotifierData {

@@ -339,6 +339,17 @@ void TvxCustomInnerShellTreeView::CNNotify(TWMNotify& Message) {
       if (edited && node && node->Parent()) RenameNode(node, old);
       return;
     }
+    case NM_RCLICK: {
+      // The right click's menu is asked for here, once: the tree control leaves it to the
+      // answer of this notification whether it sends a context menu request itself, and
+      // not every version of the control does.
+      InheritedMessage(Message.M);
+      POINT pos{};
+      GetCursorPos(&pos);
+      Perform(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Handle()), MAKELPARAM(pos.x, pos.y));
+      Message.Result = 1;
+      return;
+    }
     case TVN_GETINFOTIPW: {
       auto* tip = reinterpret_cast<NMTVGETINFOTIPW*>(hdr);
       auto* node = reinterpret_cast<TTreeNode*>(tip->lParam);
@@ -507,6 +518,11 @@ TTreeNode* TvxCustomInnerShellTreeView::FindNodeByPidl(PItemIDList APidl) {
 
 void TvxCustomInnerShellTreeView::ProcessShellChange(Cardinal AEventID, PItemIDList APIDL1, PItemIDList APIDL2) {
   if (FShellChangeNotificationCreation || FIsUpdating) return;
+  if (FIsChangeNotificationCreationLocked) {
+    // The context menu holds its folder's items: the tree is built again once it closes.
+    FShellChangedWhileLocked = true;
+    return;
+  }
   struct TFire {
     TvxCustomInnerShellTreeView* T;
     Cardinal E;
@@ -647,6 +663,63 @@ void TvxCustomInnerShellTreeView::CreateChangeNotification(TTreeNode* Node) {
   } else {
     vxShellUnregisterChangeNotify(FShellChangeNotifierData);
   }
+}
+
+void TvxCustomInnerShellTreeView::DoContextPopup(POINT MousePos, bool& Handled) {
+  const bool fromKeyboard = MousePos.x == -1 && MousePos.y == -1;
+  TTreeNode* node = fromKeyboard ? Selected() : GetNodeAt(MousePos.x, MousePos.y);
+  if (!FOptions->ContextMenus() || !node) {
+    inherited::DoContextPopup(MousePos, Handled);
+    return;
+  }
+  Handled = true;
+  if (!node->Parent()) return;  // the root folder has no menu of its own here
+  POINT at = MousePos;
+  if (fromKeyboard) {
+    RECT r = node->DisplayRect(true);
+    at = POINT{r.left, r.bottom};
+  }
+  ShowNodeContextMenu(node, ClientToScreen(at));
+}
+
+void TvxCustomInnerShellTreeView::ReleaseContextPopupProducer(bool Unhook) {
+  TvxShellTreeItemProducer* p = FContextPopupItemProducer;
+  if (!p) return;
+  FContextPopupItemProducer = nullptr;
+  if (Unhook) p->OnDestroy = nullptr;
+  p->UnlockRead();
+}
+
+void TvxCustomInnerShellTreeView::ShowNodeContextMenu(TTreeNode* Node, POINT ScreenPos) {
+  auto* pp = ProducerOf(Node->Parent());
+  if (!pp) return;
+  struct TEnd {
+    TvxCustomInnerShellTreeView* T;
+    ~TEnd() {
+      T->ReleaseContextPopupProducer(true);
+      T->FIsChangeNotificationCreationLocked = false;
+      const bool changed = T->FShellChangedWhileLocked;
+      T->FShellChangedWhileLocked = false;
+      if (!T->HandleAllocated() || T->ComponentState().Contains(csDestroying)) return;
+      // A command of the menu may have changed the folders: build the tree again with its
+      // state kept; otherwise the registration goes back to the selected folder.
+      if (changed)
+        T->UpdateContent();
+      else
+        T->CreateChangeNotification(nullptr);
+    }
+  } end{this};
+  FContextPopupItemProducer = pp;
+  // A producer freed while its menu is open gives up its lock on the way out (it must
+  // not clear its own event while that event runs).
+  pp->OnDestroy = [this](TObject*) { ReleaseContextPopupProducer(false); };
+  pp->LockRead();
+  CreateChangeNotification(Node);
+  FIsChangeNotificationCreationLocked = true;
+  Integer index = Node->Index();
+  if (index >= static_cast<Integer>(pp->Items().size())) return;
+  TvxPidl item = vxShellPidlCopy(pp->Items()[index]->pidl());
+  vxShellShowContextMenu(Handle(), pp->ShellFolder(), {item.get()}, ScreenPos);
 }
 
 void TvxCustomInnerShellTreeView::Change(TTreeNode* Node) {

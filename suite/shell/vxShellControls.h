@@ -101,6 +101,11 @@ class TvxCustomInnerShellTreeView : public TTreeView {
   void Delete(TTreeNode* Node) override;
   void KeyDown(Word& Key, TShiftState Shift) override;
   void Loaded() override;
+  // The shell's context menu of the node at the point (from the keyboard, of the
+  // selected node); the ordinary handling with ContextMenus off or no node there.
+  void DoContextPopup(POINT MousePos, bool& Handled) override;
+  // True while the shell's context menu of a node is open.
+  bool IsContextMenuOpen() const { return FIsChangeNotificationCreationLocked; }
 
  protected:
   void CreateParams(TCreateParams& Params) override;
@@ -124,6 +129,8 @@ class TvxCustomInnerShellTreeView : public TTreeView {
   void RefreshFolderNode(TTreeNode* Node);
   void CreateChangeNotification(TTreeNode* Node);
   void ApplyInfoTipStyle();
+  void ShowNodeContextMenu(TTreeNode* Node, POINT ScreenPos);
+  void ReleaseContextPopupProducer(bool Unhook);
   void RegisterProducer(TvxShellTreeItemProducer* P);
   void UnregisterProducer(TvxShellTreeItemProducer* P);
   TTreeNode* NodeOfSerial(LPARAM Serial);
@@ -146,7 +153,9 @@ class TvxCustomInnerShellTreeView : public TTreeView {
   std::unique_ptr<TvxShellTreeRoot> FRoot;
   std::unique_ptr<TvxShellOptions> FOptions;
   HIMAGELIST FInternalSmallImages = nullptr;
+  TvxShellTreeItemProducer* FContextPopupItemProducer = nullptr;  // read-locked while its menu is open
   bool FIsChangeNotificationCreationLocked = false;
+  bool FShellChangedWhileLocked = false;
   bool FIsUpdating = false;
   bool FNavigation = false;
   bool FShellChangeNotificationCreation = false;

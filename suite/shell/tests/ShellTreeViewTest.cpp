@@ -213,3 +213,115 @@ TEST_F(ShellTreeViewTest, RenameThroughTheLabelAndRegistrationComesBack) {
   EXPECT_NE(0u, Tree->ShellChangeNotifierData().Handle);
   EXPECT_EQ(tmp.Path(L"renamed"), Tree->AbsolutePath());
 }
+
+namespace {
+// Looks at the popup menu that is open while a timer of this thread runs inside the
+// menu's own message loop, runs a step there, then closes the menu.
+struct TMenuProbe {
+  static TMenuProbe*& Current() {
+    static TMenuProbe* p = nullptr;
+    return p;
+  }
+  std::function<void()> WhileOpen;
+  bool Seen = false;
+  std::vector<String> Items;
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR Id, DWORD) {
+    TMenuProbe* self = Current();
+    HWND popup = FindWindowW(L"#32768", nullptr);
+    if (!self || !popup || !IsWindowVisible(popup)) return;
+    KillTimer(nullptr, Id);
+    self->Seen = true;
+    HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
+    for (int i = 0, n = menu ? GetMenuItemCount(menu) : 0; i < n; ++i) {
+      wchar_t text[256] = {};
+      GetMenuStringW(menu, i, text, 256, MF_BYPOSITION);
+      if (text[0]) self->Items.push_back(text);
+    }
+    if (self->WhileOpen) self->WhileOpen();
+    EndMenu();
+  }
+  // Runs Open (which opens a menu or not) and pumps until the menu, if any, is closed.
+  void Run(const std::function<void()>& Open) {
+    Current() = this;
+    UINT_PTR id = SetTimer(nullptr, 0, 50, &TMenuProbe::Tick);
+    Open();
+    Pump(300);
+    KillTimer(nullptr, id);
+    Current() = nullptr;
+  }
+};
+}  // namespace
+
+TEST_F(ShellTreeViewTest, ContextMenuOfANodeByMouseAndKeyboardHoldsChangesUntilItCloses) {
+  TTempTree tmp;
+  tmp.Folder(L"a");
+  tmp.Folder(L"b");
+  Show(bfCustomPath, tmp.Root());
+  Form->BringToFront();
+  TTreeNode* top = Tree->Items()->GetFirstNode();
+  top->Expand(false);
+  TTreeNode* a = Child(top, L"a");
+  ASSERT_TRUE(a);
+  auto pointOf = [&](TTreeNode* N) {
+    RECT r = N->DisplayRect(true);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  };
+
+  // A right click on "a": the shell's menu of the folder. A folder made in it while the
+  // menu is open does not rebuild the tree under the menu; the tree shows it once the
+  // menu closed.
+  TMenuProbe byMouse;
+  bool openDuringMenu = false;
+  TTreeNode* topDuringMenu = nullptr;
+  byMouse.WhileOpen = [&] {
+    openDuringMenu = Tree->IsContextMenuOpen();
+    SHCreateDirectoryExW(nullptr, tmp.Path(L"a\\made").c_str(), nullptr);
+    topDuringMenu = Tree->Items()->GetFirstNode();
+  };
+  byMouse.Run([&] {
+    // The press and release the tree control reads; the cursor stands where they happen.
+    POINT p = pointOf(a);
+    POINT at = Tree->ClientToScreen(p);
+    SetCursorPos(at.x, at.y);
+    Pump(30);
+    PostMessageW(Tree->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(p.x, p.y));
+    PostMessageW(Tree->Handle(), WM_RBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+  });
+  ASSERT_TRUE(byMouse.Seen);
+  EXPECT_FALSE(byMouse.Items.empty());
+  EXPECT_TRUE(openDuringMenu);
+  EXPECT_EQ(top, topDuringMenu);
+  EXPECT_FALSE(Tree->IsContextMenuOpen());
+  TTreeNode* newA = Child(Tree->Items()->GetFirstNode(), L"a");
+  ASSERT_TRUE(newA);
+  EXPECT_TRUE(newA->HasChildren());
+  EXPECT_NE(0u, Tree->ShellChangeNotifierData().Handle);
+
+  // Shift+F10 (a context menu at -1,-1) opens the selected node's menu.
+  top = Tree->Items()->GetFirstNode();
+  Child(top, L"b")->SetSelected(true);
+  TMenuProbe byKey;
+  LRESULT handled = 0;
+  byKey.Run([&] { handled = SendMessageW(Tree->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Tree->Handle()), MAKELPARAM(-1, -1)); });
+  EXPECT_TRUE(byKey.Seen);
+  EXPECT_EQ(byMouse.Items, byKey.Items);
+  EXPECT_EQ(1, handled);
+
+  // The top node has no menu, but the request counts as handled.
+  TMenuProbe onTop;
+  onTop.Run([&] {
+    POINT at = Tree->ClientToScreen(pointOf(top));
+    handled = SendMessageW(Tree->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Tree->Handle()), MAKELPARAM(at.x, at.y));
+  });
+  EXPECT_FALSE(onTop.Seen);
+  EXPECT_EQ(1, handled);
+  // Without shell menus the tree's ordinary handling runs (no popup menu of its own here).
+  Tree->Options()->SetContextMenus(false);
+  TMenuProbe off;
+  off.Run([&] {
+    POINT at = Tree->ClientToScreen(pointOf(Child(top, L"b")));
+    handled = SendMessageW(Tree->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Tree->Handle()), MAKELPARAM(at.x, at.y));
+  });
+  EXPECT_FALSE(off.Seen);
+  EXPECT_EQ(0, handled);
+}
