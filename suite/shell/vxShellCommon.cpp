@@ -435,6 +435,75 @@ void vxShellShowContextMenu(HWND Owner, IShellFolder* Folder, const std::vector<
   menu->InvokeCommand(&info);
 }
 
+// --- drag and drop ----------------------------------------------------------------------
+
+void TvxDragDropSettings::DeclarePublished(TPublisher<TvxDragDropSettings>& P) {
+  using C = TvxDragDropSettings;
+  P.Property(L"AllowDragObjects", &C::AllowDragObjects, &C::SetAllowDragObjects).Default(true);
+  P.Property(L"DefaultDropEffect", &C::DefaultDropEffect, &C::SetDefaultDropEffect).Default(deMove);
+  P.Property(L"DropEffect", &C::DropEffect, &C::SetDropEffect).Default(TvxDropEffects{deCopy, deMove, deLink});
+  P.Property(L"Scroll", &C::Scroll, &C::SetScroll).Default(false);
+}
+
+void TvxDragDropSettings::SetAllowDragObjects(bool Value) {
+  if (FAllowDragObjects == Value) return;
+  FAllowDragObjects = Value;
+  if (OnChange) OnChange(this);
+}
+
+DWORD TvxDragDropSettings::DefaultDropEffectAPI() const {
+  switch (FDefaultDropEffect) {
+    case deCopy: return DROPEFFECT_COPY;
+    case deMove: return DROPEFFECT_MOVE;
+    case deLink: return DROPEFFECT_LINK;
+  }
+  return DROPEFFECT_NONE;
+}
+
+DWORD TvxDragDropSettings::DropEffectAPI() const {
+  DWORD r = 0;
+  if (FDropEffect.Contains(deCopy)) r |= DROPEFFECT_COPY;
+  if (FDropEffect.Contains(deMove)) r |= DROPEFFECT_MOVE;
+  if (FDropEffect.Contains(deLink)) r |= DROPEFFECT_LINK;
+  return r;
+}
+
+void TvxDragDropSettings::Assign(TPersistent* Source) {
+  if (auto* s = dynamic_cast<TvxDragDropSettings*>(Source)) {
+    FDefaultDropEffect = s->FDefaultDropEffect;
+    FDropEffect = s->FDropEffect;
+    FScroll = s->FScroll;
+    SetAllowDragObjects(s->FAllowDragObjects);
+  } else {
+    TPersistent::Assign(Source);
+  }
+}
+
+HRESULT STDMETHODCALLTYPE TvxDropSource::QueryInterface(REFIID riid, void** ppv) {
+  if (!ppv) return E_POINTER;
+  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDropSource)) {
+    *ppv = static_cast<IDropSource*>(this);
+    AddRef();
+    return S_OK;
+  }
+  *ppv = nullptr;
+  return E_NOINTERFACE;
+}
+
+ULONG STDMETHODCALLTYPE TvxDropSource::Release() {
+  ULONG n = --FRefCount;
+  if (n == 0) delete this;
+  return n;
+}
+
+HRESULT STDMETHODCALLTYPE TvxDropSource::QueryContinueDrag(BOOL fEscapePressed, DWORD grfKeyState) {
+  if (fEscapePressed) return DRAGDROP_S_CANCEL;
+  if (!(grfKeyState & (MK_LBUTTON | MK_RBUTTON))) return DRAGDROP_S_DROP;
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE TvxDropSource::GiveFeedback(DWORD) { return DRAGDROP_S_USEDEFAULTCURSORS; }
+
 // --- change notification -----------------------------------------------------------------
 
 void vxShellRegisterChangeNotify(PItemIDList P, HWND Wnd, UINT Msg, TvxShellChangeNotifierData& Data,

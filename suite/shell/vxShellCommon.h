@@ -82,6 +82,55 @@ IShellFolder* vxShellBindFolder(PItemIDList P);  // new reference or nullptr
 // command's windows.
 void vxShellShowContextMenu(HWND Owner, IShellFolder* Folder, const std::vector<PItemIDList>& Items, POINT ScreenPos);
 
+// --- drag and drop ------------------------------------------------------------------------
+
+enum TvxDropEffect { deCopy, deMove, deLink };
+ENUM_TYPEINFO(TvxDropEffect, deCopy, deMove, deLink)
+using TvxDropEffects = Set<TvxDropEffect, 4>;
+SET_TYPEINFO(TvxDropEffects, TvxDropEffect)
+
+// What a shell view allows when its items are dragged or dropped on.
+class TvxDragDropSettings : public TPersistent {
+  DECLARE_CLASS(TvxDragDropSettings, TPersistent)
+  PUBLISHED(TvxDragDropSettings)
+ public:
+  TvxDragDropSettings() = default;
+  bool AllowDragObjects() const { return FAllowDragObjects; }
+  void SetAllowDragObjects(bool Value);
+  TvxDropEffect DefaultDropEffect() const { return FDefaultDropEffect; }
+  void SetDefaultDropEffect(TvxDropEffect Value) { FDefaultDropEffect = Value; }
+  TvxDropEffects DropEffect() const { return FDropEffect; }
+  void SetDropEffect(TvxDropEffects Value) { FDropEffect = Value; }
+  bool Scroll() const { return FScroll; }
+  void SetScroll(bool Value) { FScroll = Value; }
+  // The default effect and the allowed effects as DROPEFFECT_ bits.
+  DWORD DefaultDropEffectAPI() const;
+  DWORD DropEffectAPI() const;
+  void Assign(TPersistent* Source) override;
+  TNotifyEvent OnChange;
+
+ private:
+  bool FAllowDragObjects = true;
+  TvxDropEffect FDefaultDropEffect = deMove;
+  TvxDropEffects FDropEffect{deCopy, deMove, deLink};
+  bool FScroll = false;
+};
+
+// The drag source of a shell view: Escape cancels, releasing both buttons drops.
+class TvxDropSource final : public IDropSource {
+ public:
+  TvxDropSource() = default;
+  virtual ~TvxDropSource() = default;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++FRefCount; }
+  ULONG STDMETHODCALLTYPE Release() override;
+  HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL fEscapePressed, DWORD grfKeyState) override;
+  HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD dwEffect) override;
+
+ private:
+  std::atomic<ULONG> FRefCount{1};  // the creator's reference
+};
+
 // --- change notification ------------------------------------------------------------------
 
 struct TvxShellChangeNotifierData {
@@ -399,6 +448,7 @@ constexpr UINT WM_VXSHELL_UPDATEITEM = 0xB13C;
 constexpr UINT WM_VXSHELL_REMOVEITEM = 0xB13E;
 constexpr UINT WM_VXSHELL_ADDITEM = 0xB13F;
 constexpr UINT WM_VXSHELL_OPTIONSCHANGED = 0xB140;
+constexpr UINT WM_VXSHELL_AFTERDROP = 0xB141;
 constexpr UINT WM_VXSHELL_NAVIGATE = 0xB142;
 constexpr UINT WM_VXSHELL_ROOTCHANGED = 0xB143;
 constexpr UINT WM_VXSHELL_CHANGEPIDLS = 0xB144;

@@ -2,29 +2,10 @@
 
 #include "vxShellListView.h"
 
-// --- drag and drop settings ------------------------------------------------------------------
-
-void TvxDragDropSettings::DeclarePublished(TPublisher<TvxDragDropSettings>& P) {
-  using C = TvxDragDropSettings;
-  P.Property(L"AllowDragObjects", &C::AllowDragObjects, &C::SetAllowDragObjects).Default(true);
-  P.Property(L"DefaultDropEffect", &C::DefaultDropEffect, &C::SetDefaultDropEffect).Default(deMove);
-  P.Property(L"DropEffect", &C::DropEffect, &C::SetDropEffect).Default(TvxDropEffects{deCopy, deMove, deLink});
-}
-
-void TvxDragDropSettings::Assign(TPersistent* Source) {
-  if (auto* s = dynamic_cast<TvxDragDropSettings*>(Source)) {
-    FAllowDragObjects = s->FAllowDragObjects;
-    FDefaultDropEffect = s->FDefaultDropEffect;
-    FDropEffect = s->FDropEffect;
-  } else {
-    TPersistent::Assign(Source);
-  }
-}
-
 // --- inner tree --------------------------------------------------------------------------------
 
 TvxInnerShellTreeView::TvxInnerShellTreeView(TComponent* AOwner)
-    : TvxCustomInnerShellTreeView(AOwner), FDragDropSettings(std::make_unique<TvxDragDropSettings>()) {
+    : TvxCustomInnerShellTreeView(AOwner) {
   SetBorderStyle(bsNone);
   ControlStyle().Include(csDoubleClicks);
   SetParentFont(true);

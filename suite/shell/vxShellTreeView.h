@@ -10,31 +10,6 @@
 
 class TvxCustomShellTreeView;
 
-enum TvxDropEffect { deCopy, deMove, deLink };
-ENUM_TYPEINFO(TvxDropEffect, deCopy, deMove, deLink)
-using TvxDropEffects = Set<TvxDropEffect, 4>;
-SET_TYPEINFO(TvxDropEffects, TvxDropEffect)
-
-// What a shell view allows when its items are dragged or dropped on.
-class TvxDragDropSettings : public TPersistent {
-  DECLARE_CLASS(TvxDragDropSettings, TPersistent)
-  PUBLISHED(TvxDragDropSettings)
- public:
-  TvxDragDropSettings() = default;
-  bool AllowDragObjects() const { return FAllowDragObjects; }
-  void SetAllowDragObjects(bool Value) { FAllowDragObjects = Value; }
-  TvxDropEffect DefaultDropEffect() const { return FDefaultDropEffect; }
-  void SetDefaultDropEffect(TvxDropEffect Value) { FDefaultDropEffect = Value; }
-  TvxDropEffects DropEffect() const { return FDropEffect; }
-  void SetDropEffect(TvxDropEffects Value) { FDropEffect = Value; }
-  void Assign(TPersistent* Source) override;
-
- private:
-  bool FAllowDragObjects = true;
-  TvxDropEffect FDefaultDropEffect = deMove;
-  TvxDropEffects FDropEffect{deCopy, deMove, deLink};
-};
-
 // The tree inside the container: hands its mouse, keyboard and focus events to the
 // container and keeps the selected folder while its window is re-created.
 class TvxInnerShellTreeView : public TvxCustomInnerShellTreeView, public IvxContainerInnerControl {
@@ -46,7 +21,6 @@ class TvxInnerShellTreeView : public TvxCustomInnerShellTreeView, public IvxCont
   TWinControl* GetControl() override { return this; }
   TvxContainer* GetControlContainer() override;
   TvxCustomShellTreeView* Container() const { return FContainer; }
-  TvxDragDropSettings* DragDropSettings() const { return FDragDropSettings.get(); }
   // The selected folder: the kept one without a window, nil with nothing selected.
   TvxPidl CurrentPIDL();
   bool CanFocus() override;
@@ -76,7 +50,6 @@ class TvxInnerShellTreeView : public TvxCustomInnerShellTreeView, public IvxCont
 
   TvxPidl FAbsolutePIDL;
   TvxCustomShellTreeView* FContainer = nullptr;
-  std::unique_ptr<TvxDragDropSettings> FDragDropSettings;
 };
 
 class TvxCustomShellTreeView : public TvxContainer {
