@@ -1,5 +1,8 @@
 #include "vxShellTreeView.h"
 
+#include <commctrl.h>
+
+#include "vxContainerRoutines.h"
 #include "vxShellListView.h"
 
 // --- inner tree --------------------------------------------------------------------------------
@@ -18,6 +21,10 @@ const TMessageMap* TvxInnerShellTreeView::ClassMessages() {
       {WM_SETFOCUS, MessageHandler<&TvxInnerShellTreeView::WMSetFocus>},
       {WM_KILLFOCUS, MessageHandler<&TvxInnerShellTreeView::WMKillFocus>},
       {WM_GETDLGCODE, MessageHandler<&TvxInnerShellTreeView::WMGetDlgCode>},
+      {WM_NCCALCSIZE, MessageHandler<&TvxInnerShellTreeView::WMNCCalcSize>},
+      {WM_NCPAINT, MessageHandler<&TvxInnerShellTreeView::WMNCPaint>},
+      {WM_WINDOWPOSCHANGED, MessageHandler<&TvxInnerShellTreeView::WMWindowPosChanged>},
+      {CM_MOUSELEAVE, MessageHandler<&TvxInnerShellTreeView::CMMouseLeave>},
   };
   static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
   return &Map;
@@ -34,7 +41,56 @@ bool TvxInnerShellTreeView::CanFocus() { return FContainer ? FContainer->CanFocu
 
 void TvxInnerShellTreeView::WndProc(TMessage& Message) {
   if (FContainer && FContainer->InnerControlMenuHandler(Message)) return;
+  const UINT msg = Message.Msg;
+  if ((msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK) && FContainer && FContainer->DragMode() == dmAutomatic &&
+      !ComponentState().Contains(csDesigning)) {
+    FContainer->BeginDrag(false);
+    return;
+  }
   inherited::WndProc(Message);
+  switch (msg) {
+    case WM_WINDOWPOSCHANGED:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case CM_BASE + 0x25:
+    case TVM_ENSUREVISIBLE:
+    case WM_VXSHELL_AFTERDROP:
+      if (FContainer && !FContainer->IsDestroying()) FContainer->SetScrollBarsParameters(false);
+      break;
+    default:
+      break;
+  }
+}
+
+void TvxInnerShellTreeView::WMNCCalcSize(TMessage& Message) {
+  InheritedMessage(Message);
+  if (FContainer && vxIsScrollBarInfoAvailable() && !FContainer->ScrollBarsCalculating())
+    FContainer->SetScrollBarsParameters(false);
+}
+
+void TvxInnerShellTreeView::WMNCPaint(TMessage& Message) {
+  if (!FContainer || !vxIsScrollBarInfoAvailable()) {
+    InheritedMessage(Message);
+    return;
+  }
+  // The container's scroll bars stand over the tree's own, which are not drawn.
+  Message.Result = 1;
+  if (FContainer->BothScrollBarsVisible()) vxPaintSizeGripCorner(FContainer);
+}
+
+void TvxInnerShellTreeView::WMWindowPosChanged(TMessage& Message) {
+  InheritedMessage(Message);
+  if (!FContainer || FContainer->IsDestroying() || !FContainer->BothScrollBarsVisible()) return;
+  TRect r;
+  vxGetSizeGripCornerRect(this, r);
+  HRGN rgn = CreateRectRgnIndirect(&r);
+  SendMessageW(Handle(), WM_NCPAINT, reinterpret_cast<WPARAM>(rgn), 0);
+  DeleteObject(rgn);
+}
+
+void TvxInnerShellTreeView::CMMouseLeave(TMessage& Message) {
+  InheritedMessage(Message);
+  if (FContainer && !FContainer->IsDestroying()) FContainer->ShortRefreshContainer(true);
 }
 
 void TvxInnerShellTreeView::DefaultHandler(TMessage& Message) {
@@ -208,6 +264,42 @@ void TvxCustomShellTreeView::SetParentComponent(TComponent* Value) {
 void TvxCustomShellTreeView::ReadState(TReader* Reader) {
   FinishConstruction();
   inherited::ReadState(Reader);
+}
+
+bool TvxCustomShellTreeView::BothScrollBarsVisible() {
+  return HScrollBar() && VScrollBar() && HScrollBar()->Visible() && VScrollBar()->Visible();
+}
+
+void TvxCustomShellTreeView::SetScrollBarsParameters(bool AIsScrolling) {
+  if (FScrollBarsCalculating) return;
+  FScrollBarsCalculating = true;
+  struct TReset {
+    bool& F;
+    ~TReset() { F = false; }
+  } reset{FScrollBarsCalculating};
+  inherited::SetScrollBarsParameters(AIsScrolling);
+}
+
+void TvxCustomShellTreeView::Scroll(TScrollBarKind AScrollBarKind, TScrollCode AScrollCode, Integer& AScrollPos) {
+  if (!Enabled() || !FInnerTreeView || !FInnerTreeView->HandleAllocated()) return;
+  HWND tree = FInnerTreeView->Handle();
+  const bool vertical = AScrollBarKind == sbVertical;
+  if (vertical && AScrollCode == scTrack) {
+    // The tree control reads a dragged thumb's position from its own scroll bar.
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_POS;
+    si.nPos = AScrollPos;
+    SetScrollInfo(tree, SB_VERT, &si, FALSE);
+  }
+  TvxControlScrollBar* bar = vertical ? VScrollBar() : HScrollBar();
+  TMessage m{vertical ? static_cast<UINT>(WM_VSCROLL) : static_cast<UINT>(WM_HSCROLL),
+             MAKEWPARAM(static_cast<WORD>(AScrollCode), static_cast<WORD>(AScrollPos)),
+             reinterpret_cast<LPARAM>(bar && bar->HandleAllocated() ? bar->Handle() : nullptr), 0};
+  // Straight to the tree control: the container's own handling must not see it again.
+  FInnerTreeView->TWinControl::DefaultHandler(m);
+  AScrollPos = GetScrollPos(tree, vertical ? SB_VERT : SB_HORZ);
+  SetScrollBarsParameters(true);
 }
 
 void TvxCustomShellTreeView::Loaded() {

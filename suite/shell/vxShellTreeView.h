@@ -47,6 +47,10 @@ class TvxInnerShellTreeView : public TvxCustomInnerShellTreeView, public IvxCont
   void WMSetFocus(TWMSetFocus& Message);
   void WMKillFocus(TWMKillFocus& Message);
   void WMGetDlgCode(TWMGetDlgCode& Message);
+  void WMNCCalcSize(TMessage& Message);
+  void WMNCPaint(TMessage& Message);
+  void WMWindowPosChanged(TMessage& Message);
+  void CMMouseLeave(TMessage& Message);
 
   TvxPidl FAbsolutePIDL;
   TvxCustomShellTreeView* FContainer = nullptr;
@@ -73,6 +77,9 @@ class TvxCustomShellTreeView : public TvxContainer {
   TvxPidl GetNodeAbsolutePIDL(TTreeNode* ANode) { return FInnerTreeView->GetNodeAbsolutePIDL(ANode); }
   Integer FolderCount() { return FInnerTreeView->FolderCount(); }
   void UpdateContent() { FInnerTreeView->UpdateContent(); }
+  // The container draws the tree's scroll bars: they mirror the tree's own and scroll it.
+  bool HasScrollBars() override { return true; }
+  void Scroll(TScrollBarKind AScrollBarKind, TScrollCode AScrollCode, Integer& AScrollPos) override;
 
   bool AutoExpand() const { return FInnerTreeView->AutoExpand(); }
   void SetAutoExpand(bool Value) { FInnerTreeView->SetAutoExpand(Value); }
@@ -126,6 +133,10 @@ class TvxCustomShellTreeView : public TvxContainer {
   }
   void HookInnerEvents();
   bool IsAcceptablePIDL(PItemIDList P);
+  bool ScrollBarsCalculating() const { return FScrollBarsCalculating; }
+  void SetScrollBarsParameters(bool AIsScrolling) override;
+  bool BothScrollBarsVisible();
+  bool FScrollBarsCalculating = false;
 
   TvxInnerShellTreeView* FInnerTreeView = nullptr;  // owned: freed before the container
 };

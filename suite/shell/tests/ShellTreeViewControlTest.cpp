@@ -211,3 +211,39 @@ TEST_F(ShellTreeViewControlTest, SelectedFolderSetByPathOrPidlAndKeptAcrossWindo
   Pump(60);
   EXPECT_EQ(tmp.Path(L"one"), Tree->AbsolutePath());
 }
+
+TEST_F(ShellTreeViewControlTest, ContainerScrollBarsMirrorAndScrollTheTree) {
+  TTempTree tmp;
+  for (int i = 0; i < 40; ++i) tmp.Folder(L"f" + std::to_wstring(100 + i));
+  Tree->SetAlign(alNone);
+  Tree->SetBounds(0, 0, 160, 150);
+  Show();
+  Tree->SetAbsolutePath(tmp.Root());
+  ASSERT_EQ(tmp.Root(), Tree->AbsolutePath());
+  Inner->Selected()->Expand(false);
+  Pump(60);
+  // The tree's own vertical bar is shown by the container's bar in its place.
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_ALL;
+  ASSERT_TRUE(GetScrollInfo(Inner->Handle(), SB_VERT, &si));
+  ASSERT_GT(si.nMax, static_cast<int>(si.nPage));
+  ASSERT_TRUE(Tree->VScrollBar());
+  EXPECT_TRUE(Tree->VScrollBar()->Visible());
+  EXPECT_EQ(si.nMax, Tree->VScrollBar()->Max());
+  EXPECT_EQ(si.nPos, Tree->VScrollBar()->Position());
+
+  // Scrolling through the container moves the tree and the mirror follows.
+  TTreeNode* top = Inner->TopItem();
+  Integer pos = 0;
+  Tree->Scroll(sbVertical, scPageDown, pos);
+  EXPECT_GT(pos, si.nPos);
+  EXPECT_EQ(pos, GetScrollPos(Inner->Handle(), SB_VERT));
+  EXPECT_EQ(pos, Tree->VScrollBar()->Position());
+  EXPECT_NE(top, Inner->TopItem());
+  pos = 3;
+  Tree->Scroll(sbVertical, scTrack, pos);
+  Tree->Scroll(sbVertical, scEndScroll, pos);
+  EXPECT_EQ(3, GetScrollPos(Inner->Handle(), SB_VERT));
+  EXPECT_EQ(3, Tree->VScrollBar()->Position());
+}
