@@ -384,6 +384,11 @@ void TvxShellTreeView::DeclarePublished(TPublisher<TvxShellTreeView>& P) {
   P.Property(L"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true);
   P.Property(L"TreeHotTrack", &C::TreeHotTrack, &C::SetTreeHotTrack).Default(false);
   P.Property(L"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
+  P.Property(L"ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(false);
+  P.Property(L"ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true);
+  P.Property(L"ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint).Default(true);
+  P.Property(L"PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu);
+  P.Property(L"ShowHint", &TControl::ShowHint, &TControl::SetShowHint);
   P.Property(L"OnAddFolder", &C::OnAddFolder);
   P.Property(L"OnChange", &C::OnChange);
   P.Property(L"OnChanging", &C::OnChanging);
@@ -394,6 +399,16 @@ void TvxShellTreeView::DeclarePublished(TPublisher<TvxShellTreeView>& P) {
   P.Property(L"OnExpanded", &C::OnExpanded);
   P.Property(L"OnExpanding", &C::OnExpanding);
   P.Property(L"OnShellChange", &C::OnShellChange);
+  P.Property(L"OnClick", &TControl::OnClick);
+  P.Property(L"OnDblClick", &TControl::OnDblClick);
+  P.Property(L"OnEnter", &TWinControl::OnEnter);
+  P.Property(L"OnExit", &TWinControl::OnExit);
+  P.Property(L"OnKeyDown", &TWinControl::OnKeyDown);
+  P.Property(L"OnKeyPress", &TWinControl::OnKeyPress);
+  P.Property(L"OnKeyUp", &TWinControl::OnKeyUp);
+  P.Property(L"OnMouseDown", &TControl::OnMouseDown);
+  P.Property(L"OnMouseMove", &TControl::OnMouseMove);
+  P.Property(L"OnMouseUp", &TControl::OnMouseUp);
 }
 
 namespace {

@@ -18,6 +18,11 @@ class TTreeForm : public TForm {
   explicit TTreeForm(TComponent* AOwner) : TForm(AOwner) {}
   std::vector<String> Changes;  // "<sender>|<node text>|<AbsolutePath>"
   TvxShellTreeView* Tree() { return dynamic_cast<TvxShellTreeView*>(FindComponent(L"ExplorerTreeView")); }
+  std::vector<String> Keys;  // "<sender>|<virtual key>"
+  void ExplorerTreeViewKeyDown(TObject* Sender, Word& Key, TShiftState) {
+    auto* c = dynamic_cast<TComponent*>(Sender);
+    Keys.push_back((c ? c->Name() : String(L"?")) + L"|" + std::to_wstring(Key));
+  }
   void ExplorerTreeViewChange(TObject* Sender, TTreeNode* Node) {
     auto* c = dynamic_cast<TComponent*>(Sender);
     Changes.push_back((c ? c->Name() : String(L"?")) + L"|" + (Node ? Node->Text() : String(L"nil")) + L"|" +
@@ -27,6 +32,7 @@ class TTreeForm : public TForm {
 
 void TTreeForm::DeclarePublished(TPublisher<TTreeForm>& P) {
   P.Method(L"ExplorerTreeViewChange", &TTreeForm::ExplorerTreeViewChange);
+  P.Method(L"ExplorerTreeViewKeyDown", &TTreeForm::ExplorerTreeViewKeyDown);
 }
 
 String FlatLook(const wchar_t* Style) {
@@ -54,6 +60,7 @@ const String& FormText() {
                              FlatLook(L"StyleHot") +
                              L"    TabOrder = 1\n"
                              L"    OnChange = ExplorerTreeViewChange\n"
+                             L"    OnKeyDown = ExplorerTreeViewKeyDown\n"
                              L"  end\n"
                              L"end\n";
   return text;
@@ -174,6 +181,9 @@ TEST_F(ShellTreeViewControlTest, SelectingByMouseAndKeyboardReportsTheFolder) {
   ASSERT_TRUE(windows);
   for (int i = 0; i < 200 && Inner->Selected() != windows; ++i) Key(VK_DOWN);
   ASSERT_EQ(windows, Inner->Selected());
+  // The keys reached the form's handler with the container as sender.
+  ASSERT_FALSE(Form->Keys.empty());
+  EXPECT_EQ(L"ExplorerTreeView|" + std::to_wstring(VK_DOWN), Form->Keys.back());
   EXPECT_EQ(L"ExplorerTreeView|" + windows->Text() + L"|C:\\windows", Form->Changes.back());
   TvxPidl selected = Tree->AbsolutePIDL();
   EXPECT_TRUE(vxShellPidlEqual(selected.get(), ParsePath(L"C:\\windows").get()));
