@@ -3,6 +3,7 @@
 #include "SuiteCoreUnits.h"
 #include "vxShellCommon.h"
 #include "vxShellListView.h"
+#include "vxShellTreeView.h"
 
 namespace {
 const TUnitList* const Needs[] = {&SuiteCoreUnits};
@@ -10,6 +11,7 @@ const TUnitList* const Needs[] = {&SuiteCoreUnits};
 const TUnitInfo* const Units[] = {
     &vxShellCommonUnit,
     &vxShellListViewUnit,
+    &vxShellTreeViewUnit,
 };
 }  // namespace
 

@@ -161,11 +161,25 @@ PItemIDList vxShellPidlLastItem(PItemIDList P) {
 
 TvxPidl vxShellPidlEmpty() { return AllocPidl(0); }
 
+namespace {
+// The shell's own identity test for two absolute PIDLs of the same length. Items of the
+// file system carry the file's times, so two PIDLs read at different moments of one
+// folder differ in their bytes while naming the same folder.
+bool SameByShell(PItemIDList P1, PItemIDList P2) {
+  IShellFolder* desktop = nullptr;
+  if (FAILED(SHGetDesktopFolder(&desktop)) || !desktop) return false;
+  TvxComRelease release(desktop);
+  HRESULT hr = desktop->CompareIDs(0, P1, P2);
+  return SUCCEEDED(hr) && static_cast<short>(HRESULT_CODE(hr)) == 0;
+}
+}  // namespace
+
 bool vxShellPidlEqual(PItemIDList P1, PItemIDList P2) {
   if (P1 == P2) return true;
   if (!P1 || !P2) return false;
   Integer s = vxShellPidlSize(P1);
-  return s == vxShellPidlSize(P2) && std::memcmp(P1, P2, s) == 0;
+  if (s == vxShellPidlSize(P2) && std::memcmp(P1, P2, s) == 0) return true;
+  return vxShellPidlItemCount(P1) == vxShellPidlItemCount(P2) && SameByShell(P1, P2);
 }
 
 bool vxShellPidlIsPrefix(PItemIDList P1, PItemIDList P2) {
@@ -174,12 +188,19 @@ bool vxShellPidlIsPrefix(PItemIDList P1, PItemIDList P2) {
   if (!P2) return false;
   // Compare whole items so that a prefix never ends inside an item of P2.
   PItemIDList a = P1, b = P2;
+  bool sameBytes = true;
   while (a && ItemSize(a) != 0) {
-    if (!b || ItemSize(b) != ItemSize(a) || std::memcmp(a, b, ItemSize(a)) != 0) return false;
+    if (!b || ItemSize(b) == 0) return false;
+    if (sameBytes && (ItemSize(b) != ItemSize(a) || std::memcmp(a, b, ItemSize(a)) != 0)) sameBytes = false;
     a = vxShellPidlNext(a);
     b = vxShellPidlNext(b);
   }
-  return true;
+  if (sameBytes) return true;
+  // Same length, other bytes: the leading items of P2 may still name P1's folder.
+  Integer head = static_cast<Integer>(reinterpret_cast<BYTE*>(b) - reinterpret_cast<BYTE*>(P2));
+  TvxPidl prefix = AllocPidl(head);
+  std::memcpy(prefix.get(), P2, head);
+  return SameByShell(P1, prefix.get());
 }
 
 // --- names, paths, icons --------------------------------------------------------------------
@@ -340,6 +361,148 @@ bool vxShellHasSubItems(IShellFolder* Folder, PItemIDList P, DWORD EnumFlags) {
   if (item) vxShellPidlFree(item);
   return r;
 }
+
+// --- context menu ------------------------------------------------------------------------
+
+namespace {
+// Owns the popup while a context menu that draws its own items is open: the menu's
+// drawing and sub-menu messages go back to the menu object.
+class TvxContextMenuMessageWindow : public TvxMessageWindow {
+  DECLARE_CLASS(TvxContextMenuMessageWindow, TvxMessageWindow)
+ public:
+  explicit TvxContextMenuMessageWindow(IContextMenu2* AContextMenu) : FContextMenu(AContextMenu) {}
+  void HandleMessage(TMessage& Message) override {
+    switch (Message.Msg) {
+      case WM_DRAWITEM:
+      case WM_MEASUREITEM:
+        FContextMenu->HandleMenuMsg(Message.Msg, Message.WParam, Message.LParam);
+        Message.Result = 1;
+        return;
+      case WM_INITMENUPOPUP:
+        FContextMenu->HandleMenuMsg(Message.Msg, Message.WParam, Message.LParam);
+        Message.Result = 0;
+        return;
+      default:
+        inherited::HandleMessage(Message);
+    }
+  }
+
+ private:
+  IContextMenu2* FContextMenu;
+};
+
+class TMenuScope {
+ public:
+  TMenuScope() : FMenu(CreatePopupMenu()) {}
+  ~TMenuScope() {
+    if (FMenu) DestroyMenu(FMenu);
+  }
+  TMenuScope(const TMenuScope&) = delete;
+  TMenuScope& operator=(const TMenuScope&) = delete;
+  HMENU Menu() const { return FMenu; }
+
+ private:
+  HMENU FMenu;
+};
+}  // namespace
+
+void vxShellShowContextMenu(HWND Owner, IShellFolder* Folder, const std::vector<PItemIDList>& Items, POINT ScreenPos) {
+  if (!Folder || Items.empty()) return;
+  std::vector<PCUITEMID_CHILD> array(Items.begin(), Items.end());
+  IContextMenu* menu = nullptr;
+  if (FAILED(Folder->GetUIObjectOf(Owner, static_cast<UINT>(array.size()), array.data(), IID_IContextMenu, nullptr,
+                                   reinterpret_cast<void**>(&menu))) ||
+      !menu)
+    return;
+  TvxComRelease menuRef(menu);
+  TMenuScope popup;
+  if (!popup.Menu() || FAILED(menu->QueryContextMenu(popup.Menu(), 0, 1, 0x7FFF, CMF_NORMAL))) return;
+  IContextMenu2* menu2 = nullptr;
+  if (FAILED(menu->QueryInterface(IID_IContextMenu2, reinterpret_cast<void**>(&menu2)))) menu2 = nullptr;
+  TvxComRelease menu2Ref(menu2);
+  std::unique_ptr<TvxContextMenuMessageWindow> window;
+  if (menu2) window = std::make_unique<TvxContextMenuMessageWindow>(menu2);
+  HWND owner = window ? window->Handle() : Owner;
+  UINT command = static_cast<UINT>(
+      TrackPopupMenu(popup.Menu(), TPM_RETURNCMD | TPM_RIGHTBUTTON, ScreenPos.x, ScreenPos.y, 0, owner, nullptr));
+  if (command == 0) return;
+  CMINVOKECOMMANDINFO info{};
+  // The structure's own size: on 64-bit Windows it is larger than on 32-bit.
+  info.cbSize = sizeof info;
+  info.hwnd = Owner;
+  info.lpVerb = MAKEINTRESOURCEA(command - 1);
+  info.nShow = SW_SHOWNORMAL;
+  menu->InvokeCommand(&info);
+}
+
+// --- drag and drop ----------------------------------------------------------------------
+
+void TvxDragDropSettings::DeclarePublished(TPublisher<TvxDragDropSettings>& P) {
+  using C = TvxDragDropSettings;
+  P.Property(L"AllowDragObjects", &C::AllowDragObjects, &C::SetAllowDragObjects).Default(true);
+  P.Property(L"DefaultDropEffect", &C::DefaultDropEffect, &C::SetDefaultDropEffect).Default(deMove);
+  P.Property(L"DropEffect", &C::DropEffect, &C::SetDropEffect).Default(TvxDropEffects{deCopy, deMove, deLink});
+  P.Property(L"Scroll", &C::Scroll, &C::SetScroll).Default(false);
+}
+
+void TvxDragDropSettings::SetAllowDragObjects(bool Value) {
+  if (FAllowDragObjects == Value) return;
+  FAllowDragObjects = Value;
+  if (OnChange) OnChange(this);
+}
+
+DWORD TvxDragDropSettings::DefaultDropEffectAPI() const {
+  switch (FDefaultDropEffect) {
+    case deCopy: return DROPEFFECT_COPY;
+    case deMove: return DROPEFFECT_MOVE;
+    case deLink: return DROPEFFECT_LINK;
+  }
+  return DROPEFFECT_NONE;
+}
+
+DWORD TvxDragDropSettings::DropEffectAPI() const {
+  DWORD r = 0;
+  if (FDropEffect.Contains(deCopy)) r |= DROPEFFECT_COPY;
+  if (FDropEffect.Contains(deMove)) r |= DROPEFFECT_MOVE;
+  if (FDropEffect.Contains(deLink)) r |= DROPEFFECT_LINK;
+  return r;
+}
+
+void TvxDragDropSettings::Assign(TPersistent* Source) {
+  if (auto* s = dynamic_cast<TvxDragDropSettings*>(Source)) {
+    FDefaultDropEffect = s->FDefaultDropEffect;
+    FDropEffect = s->FDropEffect;
+    FScroll = s->FScroll;
+    SetAllowDragObjects(s->FAllowDragObjects);
+  } else {
+    TPersistent::Assign(Source);
+  }
+}
+
+HRESULT STDMETHODCALLTYPE TvxDropSource::QueryInterface(REFIID riid, void** ppv) {
+  if (!ppv) return E_POINTER;
+  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDropSource)) {
+    *ppv = static_cast<IDropSource*>(this);
+    AddRef();
+    return S_OK;
+  }
+  *ppv = nullptr;
+  return E_NOINTERFACE;
+}
+
+ULONG STDMETHODCALLTYPE TvxDropSource::Release() {
+  ULONG n = --FRefCount;
+  if (n == 0) delete this;
+  return n;
+}
+
+HRESULT STDMETHODCALLTYPE TvxDropSource::QueryContinueDrag(BOOL fEscapePressed, DWORD grfKeyState) {
+  if (fEscapePressed) return DRAGDROP_S_CANCEL;
+  if (!(grfKeyState & (MK_LBUTTON | MK_RBUTTON))) return DRAGDROP_S_DROP;
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE TvxDropSource::GiveFeedback(DWORD) { return DRAGDROP_S_USEDEFAULTCURSORS; }
 
 // --- change notification -----------------------------------------------------------------
 
@@ -924,6 +1087,21 @@ void TvxCustomShellRoot::SetBrowseFolder(TvxBrowseFolder Value) {
   });
 }
 
+void TvxCustomShellRoot::DeclarePublished(TPublisher<TvxCustomShellRoot>& P) {
+  using C = TvxCustomShellRoot;
+  P.Property(L"BrowseFolder", &C::BrowseFolder, &C::SetBrowseFolder).Default(bfDesktop);
+  P.Property(L"CustomPath", &C::CustomPath, &C::SetCustomPath);
+}
+
+void TvxCustomShellRoot::Assign(TPersistent* Source) {
+  if (auto* r = dynamic_cast<TvxCustomShellRoot*>(Source)) {
+    SetCustomPath(r->FCustomPath);
+    SetBrowseFolder(r->FBrowseFolder);
+  } else {
+    TPersistent::Assign(Source);
+  }
+}
+
 void TvxCustomShellRoot::SetCustomPath(const String& Value) {
   ChangeSettings([&] {
     FCustomPath = Value;
@@ -961,6 +1139,16 @@ void TvxShellOptions::SetShowToolTip(bool Value) {
   if (FShowToolTip == Value) return;
   FShowToolTip = Value;
   if (OnShowToolTipChanged) OnShowToolTipChanged(this);
+}
+
+void TvxShellOptions::DeclarePublished(TPublisher<TvxShellOptions>& P) {
+  using C = TvxShellOptions;
+  P.Property(L"ContextMenus", &C::ContextMenus, &C::SetContextMenus).Default(true);
+  P.Property(L"ShowFolders", &C::ShowFolders, &C::SetShowFolders).Default(true);
+  P.Property(L"ShowHidden", &C::ShowHidden, &C::SetShowHidden).Default(false);
+  P.Property(L"ShowNonFolders", &C::ShowNonFolders, &C::SetShowNonFolders).Default(true);
+  P.Property(L"ShowToolTip", &C::ShowToolTip, &C::SetShowToolTip).Default(true);
+  P.Property(L"TrackShellChanges", &C::TrackShellChanges, &C::SetTrackShellChanges).Default(true);
 }
 
 void TvxShellOptions::Assign(TPersistent* Source) {

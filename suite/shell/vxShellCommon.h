@@ -41,7 +41,10 @@ TvxPidl vxShellPidlFirstItem(PItemIDList P);
 // Points into P; no copy.
 PItemIDList vxShellPidlLastItem(PItemIDList P);
 TvxPidl vxShellPidlEmpty();
+// Same bytes, or the same items by the shell's own comparison: file-system items carry
+// the file's times, so two readings of one folder may differ in their bytes.
 bool vxShellPidlEqual(PItemIDList P1, PItemIDList P2);
+// True when P1 is empty, or when P2's leading items name the items of P1 (as above).
 bool vxShellPidlIsPrefix(PItemIDList P1, PItemIDList P2);
 
 // --- names, paths and icons ----------------------------------------------------------------
@@ -73,6 +76,60 @@ class TvxComRelease {
 
 // Binds an absolute PIDL from the desktop; the desktop itself for an empty PIDL.
 IShellFolder* vxShellBindFolder(PItemIDList P);  // new reference or nullptr
+
+// Shows the shell's context menu of Items (relative to Folder) at the screen point and
+// runs the command chosen; nothing without a folder or items. Owner receives the
+// command's windows.
+void vxShellShowContextMenu(HWND Owner, IShellFolder* Folder, const std::vector<PItemIDList>& Items, POINT ScreenPos);
+
+// --- drag and drop ------------------------------------------------------------------------
+
+enum TvxDropEffect { deCopy, deMove, deLink };
+ENUM_TYPEINFO(TvxDropEffect, deCopy, deMove, deLink)
+using TvxDropEffects = Set<TvxDropEffect, 4>;
+SET_TYPEINFO(TvxDropEffects, TvxDropEffect)
+
+// What a shell view allows when its items are dragged or dropped on.
+class TvxDragDropSettings : public TPersistent {
+  DECLARE_CLASS(TvxDragDropSettings, TPersistent)
+  PUBLISHED(TvxDragDropSettings)
+ public:
+  TvxDragDropSettings() = default;
+  bool AllowDragObjects() const { return FAllowDragObjects; }
+  void SetAllowDragObjects(bool Value);
+  TvxDropEffect DefaultDropEffect() const { return FDefaultDropEffect; }
+  void SetDefaultDropEffect(TvxDropEffect Value) { FDefaultDropEffect = Value; }
+  TvxDropEffects DropEffect() const { return FDropEffect; }
+  void SetDropEffect(TvxDropEffects Value) { FDropEffect = Value; }
+  bool Scroll() const { return FScroll; }
+  void SetScroll(bool Value) { FScroll = Value; }
+  // The default effect and the allowed effects as DROPEFFECT_ bits.
+  DWORD DefaultDropEffectAPI() const;
+  DWORD DropEffectAPI() const;
+  void Assign(TPersistent* Source) override;
+  TNotifyEvent OnChange;
+
+ private:
+  bool FAllowDragObjects = true;
+  TvxDropEffect FDefaultDropEffect = deMove;
+  TvxDropEffects FDropEffect{deCopy, deMove, deLink};
+  bool FScroll = false;
+};
+
+// The drag source of a shell view: Escape cancels, releasing both buttons drops.
+class TvxDropSource final : public IDropSource {
+ public:
+  TvxDropSource() = default;
+  virtual ~TvxDropSource() = default;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++FRefCount; }
+  ULONG STDMETHODCALLTYPE Release() override;
+  HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL fEscapePressed, DWORD grfKeyState) override;
+  HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD dwEffect) override;
+
+ private:
+  std::atomic<ULONG> FRefCount{1};  // the creator's reference
+};
 
 // --- change notification ------------------------------------------------------------------
 
@@ -302,10 +359,16 @@ enum TvxBrowseFolder {
   bfDesktopDirectory, bfDrives, bfPrinters, bfFavorites, bfFonts, bfHistory, bfMyMusic, bfMyPictures,
   bfNetHood, bfProfile, bfProgramFiles, bfPrograms, bfRecent, bfStartMenu, bfStartUp, bfTemplates
 };
+ENUM_TYPEINFO(TvxBrowseFolder, bfCustomPath, bfAltStartup, bfBitBucket, bfCommonDesktopDirectory, bfCommonDocuments,
+              bfCommonFavorites, bfCommonPrograms, bfCommonStartMenu, bfCommonStartup, bfCommonTemplates, bfControls,
+              bfDesktop, bfDesktopDirectory, bfDrives, bfPrinters, bfFavorites, bfFonts, bfHistory, bfMyMusic,
+              bfMyPictures, bfNetHood, bfProfile, bfProgramFiles, bfPrograms, bfRecent, bfStartMenu, bfStartUp,
+              bfTemplates)
 extern const int vxBrowseFolderCsidl[28];
 
 class TvxCustomShellRoot : public TPersistent {
   DECLARE_CLASS(TvxCustomShellRoot, TPersistent)
+  PUBLISHED(TvxCustomShellRoot)
  public:
   TvxCustomShellRoot(TPersistent* AOwner, HWND AParentWindow);
   ~TvxCustomShellRoot() override;
@@ -318,6 +381,8 @@ class TvxCustomShellRoot : public TPersistent {
   String CustomPath() const { return FCustomPath; }
   void SetCustomPath(const String& Value);
   String CurrentPath() const;
+  // Copies the browse folder and the custom path of another root.
+  void Assign(TPersistent* Source) override;
   PItemIDList Pidl() const { return FPidl.get(); }
   void SetPidl(PItemIDList Value);
   IShellFolder* ShellFolder() const { return FShellFolder; }
@@ -347,6 +412,7 @@ class TvxCustomShellRoot : public TPersistent {
 
 class TvxShellOptions : public TPersistent {
   DECLARE_CLASS(TvxShellOptions, TPersistent)
+  PUBLISHED(TvxShellOptions)
  public:
   explicit TvxShellOptions(TWinControl* AOwner) : FOwner(AOwner) {}
   DWORD GetEnumFlags() const;
@@ -382,6 +448,7 @@ constexpr UINT WM_VXSHELL_UPDATEITEM = 0xB13C;
 constexpr UINT WM_VXSHELL_REMOVEITEM = 0xB13E;
 constexpr UINT WM_VXSHELL_ADDITEM = 0xB13F;
 constexpr UINT WM_VXSHELL_OPTIONSCHANGED = 0xB140;
+constexpr UINT WM_VXSHELL_AFTERDROP = 0xB141;
 constexpr UINT WM_VXSHELL_NAVIGATE = 0xB142;
 constexpr UINT WM_VXSHELL_ROOTCHANGED = 0xB143;
 constexpr UINT WM_VXSHELL_CHANGEPIDLS = 0xB144;

@@ -2,7 +2,10 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <atomic>
+
+#include "vxControls.h"
 
 namespace {
 std::atomic<LPARAM> NextProducerSerial{1};
@@ -117,6 +120,8 @@ TvxCustomInnerShellTreeView::TvxCustomInnerShellTreeView(TComponent* AOwner) : T
   FRoot = std::make_unique<TvxShellTreeRoot>(this);
   FOptions = std::make_unique<TvxShellOptions>(this);
   FOptions->OnShowToolTipChanged = [this](TObject*) { ApplyInfoTipStyle(); };
+  FDragDropSettings = std::make_unique<TvxDragDropSettings>();
+  FDragDropSettings->OnChange = [this](TObject*) { ApplyDragStyle(); };
   SHFILEINFOW fi{};
   FInternalSmallImages = reinterpret_cast<HIMAGELIST>(vxShellGetFileInfo(L"C:\\", 0, &fi, 0x4001));
   if (FInternalSmallImages) ImageList_SetBkColor(FInternalSmallImages, CLR_NONE);
@@ -124,6 +129,8 @@ TvxCustomInnerShellTreeView::TvxCustomInnerShellTreeView(TComponent* AOwner) : T
 }
 
 TvxCustomInnerShellTreeView::~TvxCustomInnerShellTreeView() {
+  LeaveDropTarget(false);
+  ForgetDraggedObject();
   vxShellUnregisterChangeNotify(FShellChangeNotifierData);
   FItemsInfoGatherer->ClearFetchQueue(nullptr);
   Items()->Clear();
@@ -146,6 +153,8 @@ const TMessageMap* TvxCustomInnerShellTreeView::ClassMessages() {
       {WM_VXSHELL_REMOVEITEM, MessageHandler<&TvxCustomInnerShellTreeView::WMRemoveItem>},
       {WM_VXSHELL_ADDITEM, MessageHandler<&TvxCustomInnerShellTreeView::WMAddItem>},
       {WM_VXSHELL_OPTIONSCHANGED, MessageHandler<&TvxCustomInnerShellTreeView::WMOptionsChanged>},
+      {WM_VXSHELL_AFTERDROP, MessageHandler<&TvxCustomInnerShellTreeView::WMAfterDrop>},
+      {WM_VXSHELL_ROOTCHANGED, MessageHandler<&TvxCustomInnerShellTreeView::WMRootChanged>},
       {WM_VXSHELL_NAVIGATE, MessageHandler<&TvxCustomInnerShellTreeView::WMNavigate>},
       {WM_VXSHELL_CHANGEPIDLS, MessageHandler<&TvxCustomInnerShellTreeView::WMChangePidls>},
       {WM_VXSHELL_DEFERREDNAVIGATE, MessageHandler<&TvxCustomInnerShellTreeView::WMDeferredNavigate>},
@@ -177,7 +186,12 @@ TvxShellTreeItemProducer* TvxCustomInnerShellTreeView::ProducerOf(TTreeNode* Nod
 
 void TvxCustomInnerShellTreeView::CreateParams(TCreateParams& Params) {
   inherited::CreateParams(Params);
-  Params.Style &= ~static_cast<DWORD>(TVS_DISABLEDRAGDROP);
+  // The tree control's own begin-drag notification starts the shell drag; without
+  // dragging allowed the control gives none.
+  if (FDragDropSettings->AllowDragObjects())
+    Params.Style &= ~static_cast<DWORD>(TVS_DISABLEDRAGDROP);
+  else
+    Params.Style |= TVS_DISABLEDRAGDROP;
   if (FShowInfoTips) Params.Style = (Params.Style | TVS_INFOTIP) & ~static_cast<DWORD>(TVS_NOTOOLTIPS);
 }
 
@@ -190,6 +204,16 @@ void TvxCustomInnerShellTreeView::ApplyInfoTipStyle() {
     s &= ~static_cast<LONG_PTR>(TVS_INFOTIP | TVS_NOTOOLTIPS);
   else
     s = (s | TVS_NOTOOLTIPS) & ~static_cast<LONG_PTR>(TVS_INFOTIP);
+  SetWindowLongPtrW(Handle(), GWL_STYLE, s);
+}
+
+void TvxCustomInnerShellTreeView::ApplyDragStyle() {
+  if (!HandleAllocated()) return;
+  LONG_PTR s = GetWindowLongPtrW(Handle(), GWL_STYLE);
+  if (FDragDropSettings->AllowDragObjects())
+    s &= ~static_cast<LONG_PTR>(TVS_DISABLEDRAGDROP);
+  else
+    s |= TVS_DISABLEDRAGDROP;
   SetWindowLongPtrW(Handle(), GWL_STYLE, s);
 }
 
@@ -206,10 +230,15 @@ void TvxCustomInnerShellTreeView::CreateWnd() {
     SendMessageW(Handle(), TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(FInternalSmallImages));
   if (!IsLoading() && !FRoot->Pidl()) FRoot->ResolveRootFolder();
   UpdateNode(nullptr, false);
+  FDropRegistered = SUCCEEDED(RegisterDragDrop(Handle(), &FDropTarget));
 }
 
 void TvxCustomInnerShellTreeView::DestroyWnd() {
   vxShellUnregisterChangeNotify(FShellChangeNotifierData);
+  if (FDropRegistered) RevokeDragDrop(Handle());
+  FDropRegistered = false;
+  LeaveDropTarget(false);
+  ForgetDraggedObject();
   // Nodes are not kept across a new window: it is built again from the root.
   FItemsInfoGatherer->ClearFetchQueue(nullptr);
   Items()->Clear();
@@ -337,6 +366,28 @@ void TvxCustomInnerShellTreeView::CNNotify(TWMNotify& Message) {
       bool edited = di->item.pszText != nullptr;
       InheritedMessage(Message.M);
       if (edited && node && node->Parent()) RenameNode(node, old);
+      return;
+    }
+    case NM_RCLICK: {
+      // The right click's menu is asked for here, once: the tree control leaves it to the
+      // answer of this notification whether it sends a context menu request itself, and
+      // not every version of the control does.
+      InheritedMessage(Message.M);
+      POINT pos{};
+      GetCursorPos(&pos);
+      Perform(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Handle()), MAKELPARAM(pos.x, pos.y));
+      Message.Result = 1;
+      return;
+    }
+    case TVN_BEGINDRAGW:
+    case TVN_BEGINRDRAGW: {
+      auto* nm = reinterpret_cast<NMTREEVIEWW*>(hdr);
+      auto* node = reinterpret_cast<TTreeNode*>(nm->itemNew.lParam);
+      if (node) {
+        node->SetSelected(true);
+        StartShellDrag(node);
+      }
+      Message.Result = 0;
       return;
     }
     case TVN_GETINFOTIPW: {
@@ -507,6 +558,11 @@ TTreeNode* TvxCustomInnerShellTreeView::FindNodeByPidl(PItemIDList APidl) {
 
 void TvxCustomInnerShellTreeView::ProcessShellChange(Cardinal AEventID, PItemIDList APIDL1, PItemIDList APIDL2) {
   if (FShellChangeNotificationCreation || FIsUpdating) return;
+  if (FIsChangeNotificationCreationLocked) {
+    // The context menu holds its folder's items: the tree is built again once it closes.
+    FShellChangedWhileLocked = true;
+    return;
+  }
   struct TFire {
     TvxCustomInnerShellTreeView* T;
     Cardinal E;
@@ -543,6 +599,8 @@ void TvxCustomInnerShellTreeView::RefreshFolderNode(TTreeNode* Node) {
 }
 
 void TvxCustomInnerShellTreeView::RebuildTree() {
+  // Nodes stay while a drag is over the tree or runs from it: the drag holds them.
+  if (FDraggedObject || FIsDragging) return;
   HWND parent = Parent() && Parent()->HandleAllocated() ? Parent()->Handle() : nullptr;
   {
     TNodesUpdate update(Items());
@@ -649,9 +707,68 @@ void TvxCustomInnerShellTreeView::CreateChangeNotification(TTreeNode* Node) {
   }
 }
 
+void TvxCustomInnerShellTreeView::DoContextPopup(POINT MousePos, bool& Handled) {
+  const bool fromKeyboard = MousePos.x == -1 && MousePos.y == -1;
+  TTreeNode* node = fromKeyboard ? Selected() : GetNodeAt(MousePos.x, MousePos.y);
+  if (!FOptions->ContextMenus() || !node) {
+    inherited::DoContextPopup(MousePos, Handled);
+    return;
+  }
+  Handled = true;
+  if (!node->Parent()) return;  // the root folder has no menu of its own here
+  POINT at = MousePos;
+  if (fromKeyboard) {
+    RECT r = node->DisplayRect(true);
+    at = POINT{r.left, r.bottom};
+  }
+  ShowNodeContextMenu(node, ClientToScreen(at));
+}
+
+void TvxCustomInnerShellTreeView::ReleaseContextPopupProducer(bool Unhook) {
+  TvxShellTreeItemProducer* p = FContextPopupItemProducer;
+  if (!p) return;
+  FContextPopupItemProducer = nullptr;
+  if (Unhook) p->OnDestroy = nullptr;
+  p->UnlockRead();
+}
+
+void TvxCustomInnerShellTreeView::ShowNodeContextMenu(TTreeNode* Node, POINT ScreenPos) {
+  auto* pp = ProducerOf(Node->Parent());
+  if (!pp) return;
+  struct TEnd {
+    TvxCustomInnerShellTreeView* T;
+    ~TEnd() {
+      T->ReleaseContextPopupProducer(true);
+      T->FIsChangeNotificationCreationLocked = false;
+      const bool changed = T->FShellChangedWhileLocked;
+      T->FShellChangedWhileLocked = false;
+      if (!T->HandleAllocated() || T->ComponentState().Contains(csDestroying)) return;
+      // A command of the menu may have changed the folders: build the tree again with its
+      // state kept; otherwise the registration goes back to the selected folder.
+      if (changed)
+        T->UpdateContent();
+      else
+        T->CreateChangeNotification(nullptr);
+    }
+  } end{this};
+  FContextPopupItemProducer = pp;
+  // A producer freed while its menu is open gives up its lock on the way out (it must
+  // not clear its own event while that event runs).
+  pp->OnDestroy = [this](TObject*) { ReleaseContextPopupProducer(false); };
+  pp->LockRead();
+  CreateChangeNotification(Node);
+  FIsChangeNotificationCreationLocked = true;
+  Integer index = Node->Index();
+  if (index >= static_cast<Integer>(pp->Items().size())) return;
+  TvxPidl item = vxShellPidlCopy(pp->Items()[index]->pidl());
+  vxShellShowContextMenu(Handle(), pp->ShellFolder(), {item.get()}, ScreenPos);
+}
+
 void TvxCustomInnerShellTreeView::Change(TTreeNode* Node) {
   inherited::Change(Node);
-  UpdateNode(Selected(), !FNavigation);
+  // A selection that went away leaves the nodes as they are: UpdateNode with no node
+  // would build the whole tree again and free every node the caller still holds.
+  if (TTreeNode* s = Selected()) UpdateNode(s, !FNavigation);
 }
 
 void TvxCustomInnerShellTreeView::Delete(TTreeNode* Node) {
@@ -686,4 +803,228 @@ TvxPidl TvxCustomInnerShellTreeView::AbsolutePIDL() {
 String TvxCustomInnerShellTreeView::AbsolutePath() {
   TvxPidl p = AbsolutePIDL();
   return p ? vxShellPidlToPath(p.get()) : String();
+}
+
+// --- drag and drop ---------------------------------------------------------------------------
+
+HRESULT STDMETHODCALLTYPE TvxCustomInnerShellTreeView::TDropTarget::QueryInterface(REFIID riid, void** ppv) {
+  if (!ppv) return E_POINTER;
+  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDropTarget)) {
+    *ppv = static_cast<IDropTarget*>(this);
+    return S_OK;
+  }
+  *ppv = nullptr;
+  return E_NOINTERFACE;
+}
+
+HRESULT STDMETHODCALLTYPE TvxCustomInnerShellTreeView::TDropTarget::DragEnter(IDataObject* pDataObj, DWORD grfKeyState,
+                                                                               POINTL pt, DWORD* pdwEffect) {
+  if (!pdwEffect) return E_INVALIDARG;
+  FTree->ForgetDraggedObject();
+  FTree->FDraggedObject = pDataObj;
+  if (pDataObj) pDataObj->AddRef();
+  FTree->UpdateDropTarget(pt);
+  *pdwEffect = FTree->FDragDropSettings->DefaultDropEffectAPI();
+  if (IDropTarget* t = FTree->FCurrentDropTarget) return t->DragEnter(pDataObj, grfKeyState, pt, pdwEffect);
+  *pdwEffect = DROPEFFECT_NONE;
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE TvxCustomInnerShellTreeView::TDropTarget::DragOver(DWORD grfKeyState, POINTL pt,
+                                                                              DWORD* pdwEffect) {
+  if (!pdwEffect) return E_INVALIDARG;
+  const bool changed = FTree->UpdateDropTarget(pt);
+  IDropTarget* t = FTree->FCurrentDropTarget;
+  if (!t) {
+    *pdwEffect = DROPEFFECT_NONE;
+    return S_OK;
+  }
+  if (changed) {
+    DWORD effect = *pdwEffect;
+    HRESULT hr = t->DragEnter(FTree->FDraggedObject, grfKeyState, pt, &effect);
+    if (FAILED(hr)) return hr;
+  }
+  return t->DragOver(grfKeyState, pt, pdwEffect);
+}
+
+HRESULT STDMETHODCALLTYPE TvxCustomInnerShellTreeView::TDropTarget::DragLeave() {
+  FTree->ForgetDraggedObject();
+  FTree->LeaveDropTarget(true);
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE TvxCustomInnerShellTreeView::TDropTarget::Drop(IDataObject* pDataObj, DWORD grfKeyState,
+                                                                          POINTL pt, DWORD* pdwEffect) {
+  if (!pdwEffect) return E_INVALIDARG;
+  const bool changed = FTree->UpdateDropTarget(pt);
+  HRESULT hr = S_OK;
+  if (IDropTarget* t = FTree->FCurrentDropTarget) {
+    DWORD effect = *pdwEffect;
+    if (changed) hr = t->DragEnter(pDataObj, grfKeyState, pt, &effect);
+    if (SUCCEEDED(hr)) hr = t->Drop(pDataObj, grfKeyState, pt, pdwEffect);
+  } else {
+    *pdwEffect = DROPEFFECT_NONE;
+  }
+  // The folder dropped on is read again a little later; the node travels as its
+  // producer's number, so a node freed meanwhile is not touched.
+  if (TTreeNode* n = FTree->FPrevTargetNode)
+    if (auto* p = FTree->ProducerOf(n); p && FTree->HandleAllocated())
+      PostMessageW(FTree->Handle(), WM_VXSHELL_AFTERDROP, static_cast<WPARAM>(p->Serial()), 0);
+  FTree->ForgetDraggedObject();
+  // The target has had its Drop: it is released without a DragLeave.
+  FTree->LeaveDropTarget(false);
+  return hr;
+}
+
+void TvxCustomInnerShellTreeView::ForgetDraggedObject() {
+  if (FDraggedObject) FDraggedObject->Release();
+  FDraggedObject = nullptr;
+}
+
+void TvxCustomInnerShellTreeView::LeaveDropTarget(bool CallDragLeave) {
+  if (FCurrentDropTarget) {
+    if (CallDragLeave) FCurrentDropTarget->DragLeave();
+    FCurrentDropTarget->Release();
+    FCurrentDropTarget = nullptr;
+  }
+  if (FPrevTargetNode && HandleAllocated()) FPrevTargetNode->SetDropTarget(false);
+  FPrevTargetNode = nullptr;
+}
+
+IDropTarget* TvxCustomInnerShellTreeView::NodeDropTarget(TTreeNode* Node) {
+  IDropTarget* target = nullptr;
+  void** out = reinterpret_cast<void**>(&target);
+  if (!Node->Parent()) {
+    FRoot->CheckRoot();
+    if (IShellFolder* f = FRoot->ShellFolder())
+      if (FAILED(f->CreateViewObject(Handle(), IID_IDropTarget, out))) target = nullptr;
+    return target;
+  }
+  auto* pp = ProducerOf(Node->Parent());
+  if (!pp || !pp->ShellFolder()) return nullptr;
+  TvxProducerReadLock lock(pp);
+  Integer index = Node->Index();
+  if (index >= static_cast<Integer>(pp->Items().size())) return nullptr;
+  TvxShellItemInfo* item = pp->Items()[index].get();
+  PCUITEMID_CHILD items[] = {item->pidl()};
+  if (item->IsFolder()) {
+    IShellFolder* sub = nullptr;
+    if (SUCCEEDED(pp->ShellFolder()->BindToObject(item->pidl(), nullptr, IID_IShellFolder,
+                                                  reinterpret_cast<void**>(&sub))) &&
+        sub) {
+      TvxComRelease subRef(sub);
+      if (FAILED(sub->CreateViewObject(Handle(), IID_IDropTarget, out))) target = nullptr;
+    }
+  } else if (FAILED(pp->ShellFolder()->GetUIObjectOf(Handle(), 1, items, IID_IDropTarget, nullptr, out))) {
+    target = nullptr;
+  }
+  return target;
+}
+
+bool TvxCustomInnerShellTreeView::UpdateDropTarget(POINTL ScreenPos) {
+  if (!HandleAllocated()) return false;
+  POINT p = ScreenToClient(POINT{ScreenPos.x, ScreenPos.y});
+  TTreeNode* node = GetNodeAt(p.x, p.y);
+  if (!node) {
+    LeaveDropTarget(true);
+    return false;
+  }
+  if (node == FPrevTargetNode && FCurrentDropTarget) return false;
+  LeaveDropTarget(true);
+  IDropTarget* target = NodeDropTarget(node);
+  if (!target) return false;
+  node->SetDropTarget(true);
+  FPrevTargetNode = node;
+  FCurrentDropTarget = target;
+  return true;
+}
+
+void TvxCustomInnerShellTreeView::StartShellDrag(TTreeNode* Node) {
+  if (!Node || !Node->Parent() || !FDragDropSettings->AllowDragObjects()) return;
+  TTreeNode* parent = Node->Parent();
+  auto* pp = ProducerOf(parent);
+  if (!pp || !pp->ShellFolder()) return;
+  {
+    TFlagScope dragging(FIsDragging);
+    TvxProducerReadLock lock(pp);
+    Integer index = Node->Index();
+    if (index >= static_cast<Integer>(pp->Items().size())) return;
+    TvxPidl item = vxShellPidlCopy(pp->Items()[index]->pidl());
+    PCUITEMID_CHILD items[] = {item.get()};
+    IDataObject* data = nullptr;
+    if (FAILED(pp->ShellFolder()->GetUIObjectOf(Handle(), 1, items, IID_IDataObject, nullptr,
+                                                reinterpret_cast<void**>(&data))) ||
+        !data)
+      return;
+    TvxComRelease dataRef(data);
+    auto* source = new TvxDropSource;  // one reference, given back below
+    TvxComRelease sourceRef(source);
+    DWORD effect = DROPEFFECT_NONE;
+    DoDragDrop(data, source, FDragDropSettings->DropEffectAPI(), &effect);
+  }
+  // The item may have moved away: the folder it came from is read again.
+  if (!pp->CheckUpdates()) UpdateNode(parent, false);
+}
+
+void TvxCustomInnerShellTreeView::WMAfterDrop(TMessage& Message) {
+  TTreeNode* node = NodeOfSerial(static_cast<LPARAM>(Message.WParam));
+  auto* p = ProducerOf(node);
+  if (!p) return;
+  Sleep(100);  // the shell may still be finishing the copy or move
+  if (!p->CheckUpdates()) UpdateNode(node, false);
+}
+
+void TvxCustomInnerShellTreeView::WMRootChanged(TMessage& Message) {
+  TWinControl* parent = Parent();
+  if (parent && parent->ComponentState().Contains(csLoading)) return;
+  if (auto* root = reinterpret_cast<TvxCustomShellRoot*>(Message.WParam)) FRoot->Assign(root);
+}
+
+bool TvxShellTreeItemProducer::CheckUpdates() {
+  IShellFolder* folder = ShellFolder();
+  if (!folder) return false;
+  IEnumIDList* en = nullptr;
+  if (folder->EnumObjects(OwnerParentHandle(), GetEnumSettings(), &en) != S_OK || !en) return false;
+  TvxComRelease enRef(en);
+  struct THourglass {
+    THourglass() { vxHourglassBegin(); }
+    ~THourglass() { vxHourglassEnd(); }
+  } hourglass;
+  std::vector<std::unique_ptr<TvxShellItemInfo>> fresh;
+  for (;;) {
+    PITEMID_CHILD item = nullptr;
+    ULONG fetched = 0;
+    HRESULT hr = en->Next(1, &item, &fetched);
+    if (hr == E_INVALIDARG) hr = en->Next(1, &item, &fetched);
+    if (hr != S_OK || fetched != 1 || !item) break;
+    TvxPidl owned(item);
+    auto info = std::make_unique<TvxShellItemInfo>(this, folder, FolderPidl(), owned.get(), false);
+    if (!info->Name().empty()) fresh.push_back(std::move(info));
+  }
+  SortItemList(folder, fresh, this);
+  // Requests queued by index would reach the wrong items once the list changes.
+  FTree->FItemsInfoGatherer->ClearFetchQueue(this);
+  TvxProducerWriteLock lock(this);
+  auto& items = Items();
+  auto same = [folder](PItemIDList a, PItemIDList b) {
+    return static_cast<short>(HRESULT_CODE(folder->CompareIDs(0, a, b))) == 0;
+  };
+  for (size_t i = 0; i < items.size();) {
+    auto it = std::find_if(fresh.begin(), fresh.end(), [&](auto& f) { return same(f->pidl(), items[i]->pidl()); });
+    if (it != fresh.end()) {
+      items[i] = std::move(*it);
+      fresh.erase(it);
+      ++i;
+    } else {
+      NotifyRemoveItem(static_cast<Integer>(i));
+      items.erase(items.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+  }
+  for (auto& f : fresh) {
+    if (f->Folder() && !CanAddFolder(f->Folder())) continue;
+    items.push_back(std::move(f));
+    items.back()->CheckUpdate(folder, FolderPidl(), false);
+    NotifyAddItem(static_cast<Integer>(items.size()) - 1);
+  }
+  return true;
 }

@@ -30,6 +30,10 @@ class TvxShellTreeItemProducer : public TvxCustomItemProducer {
   void NotifyRemoveItem(Integer Index) override;
   void NotifyAddItem(Integer Index) override;
   void ProcessItems(IShellFolder* AIFolder, PItemIDList APIDL, TTreeNode* ANode, Integer cPreloadItems);
+  // Reads the folder again and merges it into the items: kept items are replaced by fresh
+  // ones, gone ones removed from the node, new ones appended. False without a folder or
+  // when the folder cannot be enumerated.
+  bool CheckUpdates();
 
   TTreeNode* Node() const { return FNode; }
   // The identity that messages posted about this producer's node carry: a freed
@@ -101,6 +105,16 @@ class TvxCustomInnerShellTreeView : public TTreeView {
   void Delete(TTreeNode* Node) override;
   void KeyDown(Word& Key, TShiftState Shift) override;
   void Loaded() override;
+  // The shell's context menu of the node at the point (from the keyboard, of the
+  // selected node); the ordinary handling with ContextMenus off or no node there.
+  void DoContextPopup(POINT MousePos, bool& Handled) override;
+  // True while the shell's context menu of a node is open.
+  bool IsContextMenuOpen() const { return FIsChangeNotificationCreationLocked; }
+  TvxDragDropSettings* DragDropSettings() const { return FDragDropSettings.get(); }
+  // The drop target the tree's window is registered with: each drag event goes to the
+  // shell's own drop target of the node under the mouse.
+  IDropTarget* GetDropTarget() { return &FDropTarget; }
+  bool IsDragging() const { return FIsDragging; }
 
  protected:
   void CreateParams(TCreateParams& Params) override;
@@ -124,6 +138,31 @@ class TvxCustomInnerShellTreeView : public TTreeView {
   void RefreshFolderNode(TTreeNode* Node);
   void CreateChangeNotification(TTreeNode* Node);
   void ApplyInfoTipStyle();
+  class TDropTarget : public IDropTarget {
+   public:
+    explicit TDropTarget(TvxCustomInnerShellTreeView* ATree) : FTree(ATree) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+    // The object lives as long as the tree; the window's registration ends before it.
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* pDataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
+    HRESULT STDMETHODCALLTYPE DragOver(DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
+    HRESULT STDMETHODCALLTYPE DragLeave() override;
+    HRESULT STDMETHODCALLTYPE Drop(IDataObject* pDataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
+
+   private:
+    TvxCustomInnerShellTreeView* FTree;
+  };
+  bool UpdateDropTarget(POINTL ScreenPos);
+  IDropTarget* NodeDropTarget(TTreeNode* Node);
+  void LeaveDropTarget(bool CallDragLeave);
+  void ForgetDraggedObject();
+  void StartShellDrag(TTreeNode* Node);
+  void ApplyDragStyle();
+  void WMAfterDrop(TMessage& Message);
+  void WMRootChanged(TMessage& Message);
+  void ShowNodeContextMenu(TTreeNode* Node, POINT ScreenPos);
+  void ReleaseContextPopupProducer(bool Unhook);
   void RegisterProducer(TvxShellTreeItemProducer* P);
   void UnregisterProducer(TvxShellTreeItemProducer* P);
   TTreeNode* NodeOfSerial(LPARAM Serial);
@@ -145,8 +184,17 @@ class TvxCustomInnerShellTreeView : public TTreeView {
   std::unique_ptr<TvxShellItemsInfoGatherer> FItemsInfoGatherer;
   std::unique_ptr<TvxShellTreeRoot> FRoot;
   std::unique_ptr<TvxShellOptions> FOptions;
+  std::unique_ptr<TvxDragDropSettings> FDragDropSettings;
+  TDropTarget FDropTarget{this};
+  IDataObject* FDraggedObject = nullptr;       // one reference while a drag is over the tree
+  IDropTarget* FCurrentDropTarget = nullptr;   // one reference: the shell's target under the mouse
+  TTreeNode* FPrevTargetNode = nullptr;        // the node marked as drop target
+  bool FIsDragging = false;
+  bool FDropRegistered = false;
   HIMAGELIST FInternalSmallImages = nullptr;
+  TvxShellTreeItemProducer* FContextPopupItemProducer = nullptr;  // read-locked while its menu is open
   bool FIsChangeNotificationCreationLocked = false;
+  bool FShellChangedWhileLocked = false;
   bool FIsUpdating = false;
   bool FNavigation = false;
   bool FShellChangeNotificationCreation = false;

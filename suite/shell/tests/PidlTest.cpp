@@ -1,6 +1,9 @@
 // Item identifier list routines over real PIDLs of the shell namespace.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#include "ShellTestSupport.h"
 #include "vxShellListView.h"
 
 namespace {
@@ -64,6 +67,38 @@ TEST(ShellPidl, RoutinesOnNilEmptyAndRealLists) {
 
   EXPECT_TRUE(vxShellPidlEqual(vxShellPidlNext(vxShellPidlNext(vxShellPidlNext(windows.get()))),
                                vxShellPidlLastItem(windows.get())));
+}
+
+// A file-system item carries its file's times: reading one folder before and after its
+// time changed gives other bytes, and the routines still see the same folder.
+TEST(ShellPidl, SameFolderReadAtTwoMomentsIsEqualAndPrefix) {
+  shell_test::TTempTree tmp;
+  tmp.Folder(L"dir");
+  tmp.Folder(L"dir\\sub");
+  tmp.Folder(L"other");
+  TvxPidl before = ParsePath(tmp.Path(L"dir"));
+  ASSERT_TRUE(before);
+  HANDLE h = CreateFileW(tmp.Path(L"dir").c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, h);
+  FILETIME old{};
+  old.dwHighDateTime = 0x01C00000;  // some day in the 1990s
+  SetFileTime(h, &old, &old, &old);
+  CloseHandle(h);
+  TvxPidl after = ParsePath(tmp.Path(L"dir"));
+  TvxPidl sub = ParsePath(tmp.Path(L"dir\\sub"));
+  ASSERT_TRUE(after);
+  ASSERT_TRUE(sub);
+  ASSERT_EQ(vxShellPidlSize(before.get()), vxShellPidlSize(after.get()));
+  ASSERT_NE(0, std::memcmp(before.get(), after.get(), vxShellPidlSize(before.get()))) << "times not in the bytes";
+
+  EXPECT_TRUE(vxShellPidlEqual(before.get(), after.get()));
+  EXPECT_TRUE(vxShellPidlIsPrefix(before.get(), sub.get()));
+  // Another folder of the same length and parent is neither.
+  TvxPidl other = ParsePath(tmp.Path(L"other"));
+  EXPECT_FALSE(vxShellPidlEqual(before.get(), other.get()));
+  TvxPidl otherSub = vxShellPidlConcat(other.get(), vxShellPidlLastItem(sub.get()));
+  EXPECT_FALSE(vxShellPidlIsPrefix(before.get(), otherSub.get()));
 }
 
 TEST(ShellPidl, PathsAndDisplayNames) {

@@ -157,9 +157,12 @@ TEST_F(ShellTreeViewTest, WithNothingSelectedAChangeRefreshesOnlyItsFolder) {
   tmp.Folder(L"b\\kept");
   Show(bfCustomPath, tmp.Root());
   TTreeNode* top = Tree->Items()->GetFirstNode();
+  TTreeNode* b = Child(top, L"b");
   Tree->SetSelected(nullptr);
   ASSERT_EQ(nullptr, Tree->Selected());
-  TTreeNode* b = Child(top, L"b");
+  // Taking the selection away keeps the nodes.
+  ASSERT_EQ(top, Tree->Items()->GetFirstNode());
+  ASSERT_EQ(b, Child(top, L"b"));
   EXPECT_FALSE(Child(top, L"a")->HasChildren());
   b->Expand(false);
   TTreeNode* kept = Child(b, L"kept");
@@ -209,4 +212,216 @@ TEST_F(ShellTreeViewTest, RenameThroughTheLabelAndRegistrationComesBack) {
   EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(tmp.Path(L"renamed").c_str()));
   EXPECT_NE(0u, Tree->ShellChangeNotifierData().Handle);
   EXPECT_EQ(tmp.Path(L"renamed"), Tree->AbsolutePath());
+}
+
+namespace {
+// Looks at the popup menu that is open while a timer of this thread runs inside the
+// menu's own message loop, runs a step there, then closes the menu.
+struct TMenuProbe {
+  static TMenuProbe*& Current() {
+    static TMenuProbe* p = nullptr;
+    return p;
+  }
+  std::function<void()> WhileOpen;
+  bool Seen = false;
+  std::vector<String> Items;
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR Id, DWORD) {
+    TMenuProbe* self = Current();
+    HWND popup = FindWindowW(L"#32768", nullptr);
+    if (!self || !popup || !IsWindowVisible(popup)) return;
+    KillTimer(nullptr, Id);
+    self->Seen = true;
+    HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
+    for (int i = 0, n = menu ? GetMenuItemCount(menu) : 0; i < n; ++i) {
+      wchar_t text[256] = {};
+      GetMenuStringW(menu, i, text, 256, MF_BYPOSITION);
+      if (text[0]) self->Items.push_back(text);
+    }
+    if (self->WhileOpen) self->WhileOpen();
+    EndMenu();
+  }
+  // Runs Open (which opens a menu or not) and pumps until the menu, if any, is closed.
+  void Run(const std::function<void()>& Open) {
+    Current() = this;
+    UINT_PTR id = SetTimer(nullptr, 0, 50, &TMenuProbe::Tick);
+    Open();
+    Pump(300);
+    KillTimer(nullptr, id);
+    Current() = nullptr;
+  }
+};
+}  // namespace
+
+TEST_F(ShellTreeViewTest, ContextMenuOfANodeByMouseAndKeyboardHoldsChangesUntilItCloses) {
+  TTempTree tmp;
+  tmp.Folder(L"a");
+  tmp.Folder(L"b");
+  Show(bfCustomPath, tmp.Root());
+  Form->BringToFront();
+  TTreeNode* top = Tree->Items()->GetFirstNode();
+  top->Expand(false);
+  TTreeNode* a = Child(top, L"a");
+  ASSERT_TRUE(a);
+  auto pointOf = [&](TTreeNode* N) {
+    RECT r = N->DisplayRect(true);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  };
+
+  // A right click on "a": the shell's menu of the folder. A folder made in it while the
+  // menu is open does not rebuild the tree under the menu; the tree shows it once the
+  // menu closed.
+  TMenuProbe byMouse;
+  bool openDuringMenu = false;
+  TTreeNode* topDuringMenu = nullptr;
+  byMouse.WhileOpen = [&] {
+    openDuringMenu = Tree->IsContextMenuOpen();
+    SHCreateDirectoryExW(nullptr, tmp.Path(L"a\\made").c_str(), nullptr);
+    topDuringMenu = Tree->Items()->GetFirstNode();
+  };
+  byMouse.Run([&] {
+    // The press and release the tree control reads; the cursor stands where they happen.
+    POINT p = pointOf(a);
+    POINT at = Tree->ClientToScreen(p);
+    SetCursorPos(at.x, at.y);
+    Pump(30);
+    PostMessageW(Tree->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(p.x, p.y));
+    PostMessageW(Tree->Handle(), WM_RBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+  });
+  ASSERT_TRUE(byMouse.Seen);
+  EXPECT_FALSE(byMouse.Items.empty());
+  EXPECT_TRUE(openDuringMenu);
+  EXPECT_EQ(top, topDuringMenu);
+  EXPECT_FALSE(Tree->IsContextMenuOpen());
+  TTreeNode* newA = Child(Tree->Items()->GetFirstNode(), L"a");
+  ASSERT_TRUE(newA);
+  EXPECT_TRUE(newA->HasChildren());
+  EXPECT_NE(0u, Tree->ShellChangeNotifierData().Handle);
+
+  // Shift+F10 (a context menu at -1,-1) opens the selected node's menu.
+  top = Tree->Items()->GetFirstNode();
+  Child(top, L"b")->SetSelected(true);
+  TMenuProbe byKey;
+  LRESULT handled = 0;
+  byKey.Run([&] { handled = SendMessageW(Tree->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Tree->Handle()), MAKELPARAM(-1, -1)); });
+  EXPECT_TRUE(byKey.Seen);
+  EXPECT_EQ(byMouse.Items, byKey.Items);
+  EXPECT_EQ(1, handled);
+
+  // The top node has no menu, but the request counts as handled.
+  TMenuProbe onTop;
+  onTop.Run([&] {
+    POINT at = Tree->ClientToScreen(pointOf(top));
+    handled = SendMessageW(Tree->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Tree->Handle()), MAKELPARAM(at.x, at.y));
+  });
+  EXPECT_FALSE(onTop.Seen);
+  EXPECT_EQ(1, handled);
+  // Without shell menus the tree's ordinary handling runs (no popup menu of its own here).
+  Tree->Options()->SetContextMenus(false);
+  TMenuProbe off;
+  off.Run([&] {
+    POINT at = Tree->ClientToScreen(pointOf(Child(top, L"b")));
+    handled = SendMessageW(Tree->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Tree->Handle()), MAKELPARAM(at.x, at.y));
+  });
+  EXPECT_FALSE(off.Seen);
+  EXPECT_EQ(0, handled);
+}
+
+TEST(ShellDragDrop, SettingsAndDropSourceAnswers) {
+  TvxDragDropSettings s;
+  EXPECT_EQ(DWORD(DROPEFFECT_MOVE), s.DefaultDropEffectAPI());
+  EXPECT_EQ(DWORD(DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK), s.DropEffectAPI());
+  s.SetDefaultDropEffect(deLink);
+  s.SetDropEffect(TvxDropEffects{deCopy});
+  EXPECT_EQ(DWORD(DROPEFFECT_LINK), s.DefaultDropEffectAPI());
+  EXPECT_EQ(DWORD(DROPEFFECT_COPY), s.DropEffectAPI());
+  int changes = 0;
+  s.OnChange = [&](TObject*) { ++changes; };
+  s.SetAllowDragObjects(true);  // unchanged: no event
+  s.SetAllowDragObjects(false);
+  EXPECT_EQ(1, changes);
+
+  auto* source = new TvxDropSource;
+  struct {
+    BOOL Escape;
+    DWORD Keys;
+    HRESULT Expected;
+  } const cases[] = {
+      {TRUE, MK_LBUTTON, DRAGDROP_S_CANCEL},
+      {FALSE, 0, DRAGDROP_S_DROP},
+      {FALSE, MK_CONTROL, DRAGDROP_S_DROP},
+      {FALSE, MK_LBUTTON, S_OK},
+      {FALSE, MK_RBUTTON, S_OK},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.Expected, source->QueryContinueDrag(c.Escape, c.Keys)) << c.Keys;
+  EXPECT_EQ(DRAGDROP_S_USEDEFAULTCURSORS, source->GiveFeedback(DROPEFFECT_COPY));
+  source->Release();
+}
+
+TEST_F(ShellTreeViewTest, DropOnAFolderNodeGoesToTheShellAndTheFolderIsReadAgain) {
+  TTempTree tmp;
+  tmp.Folder(L"src");
+  tmp.File(L"src\\moved.txt");
+  tmp.Folder(L"dst");
+  tmp.File(L"dst\\old.txt");
+  Show(bfCustomPath, tmp.Root());
+  TTreeNode* top = Tree->Items()->GetFirstNode();
+  top->Expand(false);
+  TTreeNode* dst = Child(top, L"dst");
+  ASSERT_TRUE(dst);
+  dst->Expand(false);
+  ASSERT_TRUE(Child(dst, L"old.txt"));
+  ASSERT_FALSE(Child(dst, L"moved.txt"));
+  // Dragging is on by default; without it the tree control reports no drag start.
+  EXPECT_FALSE(GetWindowLongPtrW(Tree->Handle(), GWL_STYLE) & TVS_DISABLEDRAGDROP);
+  Tree->DragDropSettings()->SetAllowDragObjects(false);
+  EXPECT_TRUE(GetWindowLongPtrW(Tree->Handle(), GWL_STYLE) & TVS_DISABLEDRAGDROP);
+
+  // The shell's own data object of the file, as another window would drag it.
+  TvxPidl srcPidl = ParsePath(tmp.Path(L"src"));
+  IShellFolder* src = vxShellBindFolder(srcPidl.get());
+  ASSERT_TRUE(src);
+  TvxComRelease srcRef(src);
+  TvxPidl file = ParsePath(tmp.Path(L"src\\moved.txt"));
+  PCUITEMID_CHILD items[] = {vxShellPidlLastItem(file.get())};
+  IDataObject* data = nullptr;
+  ASSERT_EQ(S_OK, src->GetUIObjectOf(Tree->Handle(), 1, items, IID_IDataObject, nullptr, reinterpret_cast<void**>(&data)));
+  TvxComRelease dataRef(data);
+
+  auto screenOf = [&](TTreeNode* N) {
+    RECT r = N->DisplayRect(true);
+    POINT p = Tree->ClientToScreen(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    return POINTL{p.x, p.y};
+  };
+  IDropTarget* target = Tree->GetDropTarget();
+  DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+  // Below the last node: nothing there accepts the drop.
+  RECT client;
+  GetClientRect(Tree->Handle(), &client);
+  POINT below = Tree->ClientToScreen(POINT{client.right / 2, client.bottom - 2});
+  ASSERT_EQ(S_OK, target->DragEnter(data, MK_LBUTTON, POINTL{below.x, below.y}, &effect));
+  EXPECT_EQ(DWORD(DROPEFFECT_NONE), effect);
+  EXPECT_EQ(nullptr, Tree->DropTarget());
+  // Over the folder node: the node is marked and the folder's shell target answers.
+  effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+  ASSERT_EQ(S_OK, target->DragOver(MK_LBUTTON, screenOf(dst), &effect));
+  EXPECT_TRUE(dst->DropTarget());
+  effect = DROPEFFECT_COPY;
+  EXPECT_EQ(S_OK, target->Drop(data, 0, screenOf(dst), &effect));
+  EXPECT_FALSE(dst->DropTarget());
+  EXPECT_NE(DWORD(DROPEFFECT_NONE), effect);
+  // Wine's folder target accepts the drop without copying: the copy it reports is made
+  // here, before the tree gets to its deferred re-reading.
+  ASSERT_TRUE(CopyFileW(tmp.Path(L"src\\moved.txt").c_str(), tmp.Path(L"dst\\moved.txt").c_str(), FALSE));
+  // A little later the folder dropped on is read again: the new item is appended as its
+  // last child (a full rebuild would have sorted it first).
+  ASSERT_TRUE(PumpUntil([&] { return Child(dst, L"moved.txt") != nullptr; }));
+  EXPECT_EQ(Child(dst, L"moved.txt"), dst->GetLastChild());
+  EXPECT_TRUE(Child(dst, L"old.txt"));
+
+  // Leaving after entering unmarks the node.
+  effect = DROPEFFECT_COPY;
+  target->DragEnter(data, MK_LBUTTON, screenOf(dst), &effect);
+  EXPECT_TRUE(dst->DropTarget());
+  target->DragLeave();
+  EXPECT_FALSE(dst->DropTarget());
 }

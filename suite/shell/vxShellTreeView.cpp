@@ -1,0 +1,419 @@
+#include "vxShellTreeView.h"
+
+#include <commctrl.h>
+
+#include "vxContainerRoutines.h"
+#include "vxShellListView.h"
+
+// --- inner tree --------------------------------------------------------------------------------
+
+TvxInnerShellTreeView::TvxInnerShellTreeView(TComponent* AOwner)
+    : TvxCustomInnerShellTreeView(AOwner) {
+  SetBorderStyle(bsNone);
+  ControlStyle().Include(csDoubleClicks);
+  SetParentFont(true);
+}
+
+TvxInnerShellTreeView::~TvxInnerShellTreeView() = default;
+
+const TMessageMap* TvxInnerShellTreeView::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {WM_SETFOCUS, MessageHandler<&TvxInnerShellTreeView::WMSetFocus>},
+      {WM_KILLFOCUS, MessageHandler<&TvxInnerShellTreeView::WMKillFocus>},
+      {WM_GETDLGCODE, MessageHandler<&TvxInnerShellTreeView::WMGetDlgCode>},
+      {WM_NCCALCSIZE, MessageHandler<&TvxInnerShellTreeView::WMNCCalcSize>},
+      {WM_NCPAINT, MessageHandler<&TvxInnerShellTreeView::WMNCPaint>},
+      {WM_WINDOWPOSCHANGED, MessageHandler<&TvxInnerShellTreeView::WMWindowPosChanged>},
+      {CM_MOUSELEAVE, MessageHandler<&TvxInnerShellTreeView::CMMouseLeave>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+TvxContainer* TvxInnerShellTreeView::GetControlContainer() { return FContainer; }
+
+TvxPidl TvxInnerShellTreeView::CurrentPIDL() {
+  if (!HandleAllocated()) return FAbsolutePIDL ? vxShellPidlCopy(FAbsolutePIDL.get()) : nullptr;
+  return AbsolutePIDL();
+}
+
+bool TvxInnerShellTreeView::CanFocus() { return FContainer ? FContainer->CanFocus() : inherited::CanFocus(); }
+
+void TvxInnerShellTreeView::WndProc(TMessage& Message) {
+  if (FContainer && FContainer->InnerControlMenuHandler(Message)) return;
+  const UINT msg = Message.Msg;
+  if ((msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK) && FContainer && FContainer->DragMode() == dmAutomatic &&
+      !ComponentState().Contains(csDesigning)) {
+    FContainer->BeginDrag(false);
+    return;
+  }
+  inherited::WndProc(Message);
+  switch (msg) {
+    case WM_WINDOWPOSCHANGED:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case CM_BASE + 0x25:
+    case TVM_ENSUREVISIBLE:
+    case WM_VXSHELL_AFTERDROP:
+      if (FContainer && !FContainer->IsDestroying()) FContainer->SetScrollBarsParameters(false);
+      break;
+    default:
+      break;
+  }
+}
+
+void TvxInnerShellTreeView::WMNCCalcSize(TMessage& Message) {
+  InheritedMessage(Message);
+  if (FContainer && vxIsScrollBarInfoAvailable() && !FContainer->ScrollBarsCalculating())
+    FContainer->SetScrollBarsParameters(false);
+}
+
+void TvxInnerShellTreeView::WMNCPaint(TMessage& Message) {
+  if (!FContainer || !vxIsScrollBarInfoAvailable()) {
+    InheritedMessage(Message);
+    return;
+  }
+  // The container's scroll bars stand over the tree's own, which are not drawn.
+  Message.Result = 1;
+  if (FContainer->BothScrollBarsVisible()) vxPaintSizeGripCorner(FContainer);
+}
+
+void TvxInnerShellTreeView::WMWindowPosChanged(TMessage& Message) {
+  InheritedMessage(Message);
+  if (!FContainer || FContainer->IsDestroying() || !FContainer->BothScrollBarsVisible()) return;
+  TRect r;
+  vxGetSizeGripCornerRect(this, r);
+  HRGN rgn = CreateRectRgnIndirect(&r);
+  SendMessageW(Handle(), WM_NCPAINT, reinterpret_cast<WPARAM>(rgn), 0);
+  DeleteObject(rgn);
+}
+
+void TvxInnerShellTreeView::CMMouseLeave(TMessage& Message) {
+  InheritedMessage(Message);
+  if (FContainer && !FContainer->IsDestroying()) FContainer->ShortRefreshContainer(true);
+}
+
+void TvxInnerShellTreeView::DefaultHandler(TMessage& Message) {
+  if (FContainer && FContainer->InnerControlDefaultHandler(Message)) return;
+  inherited::DefaultHandler(Message);
+}
+
+void TvxInnerShellTreeView::CreateWnd() {
+  inherited::CreateWnd();
+  if (FAbsolutePIDL && HandleAllocated()) {
+    TvxPidl kept = std::move(FAbsolutePIDL);
+    Navigate(kept.get());
+  }
+}
+
+void TvxInnerShellTreeView::DestroyWnd() {
+  // The nodes go with the window: remember the selected folder for the next one.
+  if (HandleAllocated() && !ComponentState().Contains(csDestroying)) FAbsolutePIDL = AbsolutePIDL();
+  inherited::DestroyWnd();
+}
+
+void TvxInnerShellTreeView::WMSetFocus(TWMSetFocus& Message) {
+  InheritedMessage(Message);
+  if (FContainer && !FContainer->IsDestroying() && !ComponentState().Contains(csDestroying) &&
+      !(FContainer->HandleAllocated() && Message.FocusedWnd() == FContainer->Handle()))
+    FContainer->FocusChanged();
+}
+
+void TvxInnerShellTreeView::WMKillFocus(TWMKillFocus& Message) {
+  InheritedMessage(Message);
+  if (FContainer && !FContainer->IsDestroying()) FContainer->FocusChanged();
+}
+
+void TvxInnerShellTreeView::WMGetDlgCode(TWMGetDlgCode& Message) {
+  InheritedMessage(Message);
+  Message.Result |= DLGC_WANTCHARS;
+  if (GetKeyState(VK_CONTROL) >= 0) Message.Result |= DLGC_WANTTAB;
+}
+
+void TvxInnerShellTreeView::Click() {
+  inherited::Click();
+  if (FContainer) FContainer->Click();
+}
+
+void TvxInnerShellTreeView::DblClick() {
+  inherited::DblClick();
+  if (FContainer) FContainer->DblClick();
+}
+
+void TvxInnerShellTreeView::KeyDown(Word& Key, TShiftState Shift) {
+  if (FContainer) FContainer->KeyDown(Key, Shift);
+  if (Key != 0) inherited::KeyDown(Key, Shift);
+}
+
+void TvxInnerShellTreeView::KeyUp(Word& Key, TShiftState Shift) {
+  if (Key == VK_TAB) Key = 0;
+  if (FContainer && Key != 0) FContainer->KeyUp(Key, Shift);
+  if (Key != 0) inherited::KeyUp(Key, Shift);
+}
+
+void TvxInnerShellTreeView::KeyPress(wchar_t& Key) {
+  if (Key == L'\t') Key = 0;
+  if (FContainer && Key != 0) FContainer->KeyPress(Key);
+  if (Key == L'\r') Key = 0;
+  if (Key != 0) inherited::KeyPress(Key);
+}
+
+void TvxInnerShellTreeView::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  inherited::MouseDown(Button, Shift, X, Y);
+  if (!FContainer) return;
+  FContainer->SetInnerControlMouseDown(true);
+  struct TReset {
+    TvxContainer* C;
+    ~TReset() { C->SetInnerControlMouseDown(false); }
+  } reset{FContainer};
+  FContainer->MouseDown(Button, Shift, X + Left(), Y + Top());
+}
+
+void TvxInnerShellTreeView::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  inherited::MouseMove(Shift, X, Y);
+  if (FContainer) FContainer->MouseMove(Shift, X + Left(), Y + Top());
+}
+
+void TvxInnerShellTreeView::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  inherited::MouseUp(Button, Shift, X, Y);
+  if (FContainer) FContainer->MouseUp(Button, Shift, X + Left(), Y + Top());
+}
+
+bool TvxInnerShellTreeView::DoMouseWheel(TShiftState Shift, Integer WheelDelta, POINT MousePos) {
+  if (FContainer && FContainer->DoMouseWheel(Shift, WheelDelta, MousePos)) return true;
+  return inherited::DoMouseWheel(Shift, WheelDelta, MousePos);
+}
+
+TPopupMenu* TvxInnerShellTreeView::GetPopupMenu() {
+  return FContainer ? FContainer->GetPopupMenu() : inherited::GetPopupMenu();
+}
+
+// --- container ---------------------------------------------------------------------------------
+
+TvxCustomShellTreeView::TvxCustomShellTreeView(TComponent* AOwner) : TvxContainer(AOwner) {}
+
+void TvxCustomShellTreeView::AfterConstruction() {
+  inherited::AfterConstruction();
+  FInnerTreeView = new TvxInnerShellTreeView(this);
+  FInnerTreeView->FContainer = this;
+  LookAndFeel()->SetMasterLookAndFeel(Style()->LookAndFeel());
+  FInnerTreeView->SetParent(this);
+  HookInnerEvents();
+  SetInnerControl(FInnerTreeView);
+  SetBounds(Left(), Top(), 121, 97);
+}
+
+TvxCustomShellTreeView::~TvxCustomShellTreeView() {
+  if (!FInnerTreeView) return;
+  SetInnerControl(nullptr);
+  TvxInnerShellTreeView* inner = FInnerTreeView;
+  FInnerTreeView = nullptr;
+  delete inner;
+}
+
+void TvxCustomShellTreeView::HookInnerEvents() {
+  // The scroll-bar mirror follows every change of the tree's extent, also when the
+  // user's handler raises.
+  struct TRefreshScrollBars {
+    TvxCustomShellTreeView* C;
+    ~TRefreshScrollBars() { C->SetScrollBarsParameters(false); }
+  };
+  TvxInnerShellTreeView* t = FInnerTreeView;
+  t->OnAddFolder = [this](TObject*, TvxShellFolder* F, bool& CanAdd) {
+    if (OnAddFolder) OnAddFolder(this, F, CanAdd);
+  };
+  t->OnChange = [this](TObject*, TTreeNode* N) {
+    TRefreshScrollBars refresh{this};
+    if (OnChange) OnChange(this, N);
+  };
+  t->OnChanging = [this](TObject*, TTreeNode* N, bool& Allow) {
+    if (OnChanging) OnChanging(this, N, Allow);
+  };
+  t->OnCollapsed = [this](TObject*, TTreeNode* N) {
+    TRefreshScrollBars refresh{this};
+    if (OnCollapsed) OnCollapsed(this, N);
+  };
+  t->OnCollapsing = [this](TObject*, TTreeNode* N, bool& Allow) {
+    if (OnCollapsing) OnCollapsing(this, N, Allow);
+  };
+  t->OnEdited = [this](TObject*, TTreeNode* N, String& S) {
+    TRefreshScrollBars refresh{this};
+    if (OnEdited) OnEdited(this, N, S);
+  };
+  t->OnEditing = [this](TObject*, TTreeNode* N, bool& Allow) {
+    if (OnEditing) OnEditing(this, N, Allow);
+  };
+  t->OnExpanded = [this](TObject*, TTreeNode* N) {
+    TRefreshScrollBars refresh{this};
+    if (OnExpanded) OnExpanded(this, N);
+  };
+  t->OnExpanding = [this](TObject*, TTreeNode* N, bool& Allow) {
+    if (OnExpanding) OnExpanding(this, N, Allow);
+  };
+  t->OnRootChanged = [this](TObject*, TvxCustomShellRoot*) { SetScrollBarsParameters(false); };
+  t->OnShellChange = [this](TObject*, Cardinal AEventID, PItemIDList P1, PItemIDList P2) {
+    if (OnShellChange) OnShellChange(this, AEventID, P1, P2);
+  };
+}
+
+void TvxCustomShellTreeView::SetParentComponent(TComponent* Value) {
+  FinishConstruction();
+  inherited::SetParentComponent(Value);
+}
+
+void TvxCustomShellTreeView::ReadState(TReader* Reader) {
+  FinishConstruction();
+  inherited::ReadState(Reader);
+}
+
+bool TvxCustomShellTreeView::BothScrollBarsVisible() {
+  return HScrollBar() && VScrollBar() && HScrollBar()->Visible() && VScrollBar()->Visible();
+}
+
+void TvxCustomShellTreeView::SetScrollBarsParameters(bool AIsScrolling) {
+  if (FScrollBarsCalculating) return;
+  FScrollBarsCalculating = true;
+  struct TReset {
+    bool& F;
+    ~TReset() { F = false; }
+  } reset{FScrollBarsCalculating};
+  inherited::SetScrollBarsParameters(AIsScrolling);
+}
+
+void TvxCustomShellTreeView::Scroll(TScrollBarKind AScrollBarKind, TScrollCode AScrollCode, Integer& AScrollPos) {
+  if (!Enabled() || !FInnerTreeView || !FInnerTreeView->HandleAllocated()) return;
+  HWND tree = FInnerTreeView->Handle();
+  const bool vertical = AScrollBarKind == sbVertical;
+  if (vertical && AScrollCode == scTrack) {
+    // The tree control reads a dragged thumb's position from its own scroll bar.
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_POS;
+    si.nPos = AScrollPos;
+    SetScrollInfo(tree, SB_VERT, &si, FALSE);
+  }
+  TvxControlScrollBar* bar = vertical ? VScrollBar() : HScrollBar();
+  TMessage m{vertical ? static_cast<UINT>(WM_VSCROLL) : static_cast<UINT>(WM_HSCROLL),
+             MAKEWPARAM(static_cast<WORD>(AScrollCode), static_cast<WORD>(AScrollPos)),
+             reinterpret_cast<LPARAM>(bar && bar->HandleAllocated() ? bar->Handle() : nullptr), 0};
+  // Straight to the tree control: the container's own handling must not see it again.
+  FInnerTreeView->TWinControl::DefaultHandler(m);
+  AScrollPos = GetScrollPos(tree, vertical ? SB_VERT : SB_HORZ);
+  SetScrollBarsParameters(true);
+}
+
+void TvxCustomShellTreeView::Loaded() {
+  inherited::Loaded();
+  FInnerTreeView->Loaded();
+  SetScrollBarsParameters(false);
+}
+
+void TvxCustomShellTreeView::SetIndent(Integer Value) {
+  const Integer old = FInnerTreeView->Indent();
+  FInnerTreeView->SetIndent(Value);
+  if (FInnerTreeView->Indent() != old) SetScrollBarsParameters(false);
+}
+
+TvxPidl TvxCustomShellTreeView::AbsolutePIDL() {
+  if (IsDestroying() || !FInnerTreeView) return nullptr;
+  return FInnerTreeView->CurrentPIDL();
+}
+
+String TvxCustomShellTreeView::AbsolutePath() {
+  TvxPidl p = AbsolutePIDL();
+  return p ? vxShellPidlToPath(p.get()) : String();
+}
+
+bool TvxCustomShellTreeView::IsAcceptablePIDL(PItemIDList P) {
+  if (!P) return true;
+  TvxShellTreeRoot* root = Root();
+  root->CheckRoot();
+  if (!root->Pidl() || !vxShellPidlIsPrefix(root->Pidl(), P)) return false;
+  SHFILEINFOW info{};
+  return SHGetFileInfoW(reinterpret_cast<LPCWSTR>(P), 0, &info, sizeof info,
+                        SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON) != 0;
+}
+
+void TvxCustomShellTreeView::SetAbsolutePIDL(PItemIDList Value) {
+  if (IsDestroying() || !FInnerTreeView) return;
+  if (!FInnerTreeView->HandleAllocated()) {
+    FInnerTreeView->FAbsolutePIDL = Value ? vxShellPidlCopy(Value) : nullptr;
+    return;
+  }
+  if (!IsAcceptablePIDL(Value)) return;
+  Root()->CheckRoot();
+  TvxPidl target = vxShellPidlCopy(Value ? Value : Root()->Pidl());
+  SendMessageW(FInnerTreeView->Handle(), WM_VXSHELL_NAVIGATE, reinterpret_cast<WPARAM>(target.get()), 0);
+}
+
+void TvxCustomShellTreeView::SetAbsolutePath(const String& Value) {
+  if (IsDestroying() || !FInnerTreeView) return;
+  TvxShellTreeRoot* root = Root();
+  root->CheckRoot();
+  if (!root->ShellFolder()) return;
+  DWORD options = 0;
+  if (Options()->ShowNonFolders()) options |= 1;
+  if (Options()->ShowFolders()) options |= 2;
+  options |= 4;  // hidden folders are reachable by path even when not shown
+  TvxPidl p = vxShellPathToPidl(Value, root->ShellFolder(), root->Pidl(), options, true);
+  if (p) SetAbsolutePIDL(p.get());
+}
+
+void TvxShellTreeView::DeclarePublished(TPublisher<TvxShellTreeView>& P) {
+  using C = TvxShellTreeView;
+  P.Property(L"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
+  P.Property(L"Anchors", &TControl::Anchors, &TControl::SetAnchors);
+  P.Property(L"AutoExpand", &C::AutoExpand, &C::SetAutoExpand).Default(false);
+  P.Property(L"DragDropSettings", &C::DragDropSettings, &C::SetDragDropSettings);
+  P.Property(L"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
+  P.Property(L"HideSelection", &C::HideSelection, &C::SetHideSelection).Default(true);
+  P.Property(L"Indent", &C::Indent, &C::SetIndent).NoDefault();
+  P.Property(L"Options", &C::Options, &C::SetOptions);
+  P.Property(L"RightClickSelect", &C::RightClickSelect, &C::SetRightClickSelect).Default(false);
+  P.Property(L"Root", &C::Root, &C::SetRoot);
+  P.Property(L"ShowButtons", &C::ShowButtons, &C::SetShowButtons).Default(true);
+  P.Property(L"ShowInfoTips", &C::ShowInfoTips, &C::SetShowInfoTips).Default(false);
+  P.Property(L"ShowLines", &C::ShowLines, &C::SetShowLines).Default(true);
+  P.Property(L"ShowRoot", &C::ShowRoot, &C::SetShowRoot).Default(true);
+  P.Property(L"StateImages", &C::StateImages, &C::SetStateImages);
+  P.Property(L"Style", &TvxContainer::Style, &TvxContainer::SetStyle);
+  P.Property(L"StyleDisabled", &TvxContainer::StyleDisabled, &TvxContainer::SetStyleDisabled);
+  P.Property(L"StyleFocused", &TvxContainer::StyleFocused, &TvxContainer::SetStyleFocused);
+  P.Property(L"StyleHot", &TvxContainer::StyleHot, &TvxContainer::SetStyleHot);
+  P.Property(L"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder);
+  P.Property(L"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true);
+  P.Property(L"TreeHotTrack", &C::TreeHotTrack, &C::SetTreeHotTrack).Default(false);
+  P.Property(L"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
+  P.Property(L"ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(false);
+  P.Property(L"ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true);
+  P.Property(L"ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint).Default(true);
+  P.Property(L"PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu);
+  P.Property(L"ShowHint", &TControl::ShowHint, &TControl::SetShowHint);
+  P.Property(L"OnAddFolder", &C::OnAddFolder);
+  P.Property(L"OnChange", &C::OnChange);
+  P.Property(L"OnChanging", &C::OnChanging);
+  P.Property(L"OnCollapsed", &C::OnCollapsed);
+  P.Property(L"OnCollapsing", &C::OnCollapsing);
+  P.Property(L"OnEdited", &C::OnEdited);
+  P.Property(L"OnEditing", &C::OnEditing);
+  P.Property(L"OnExpanded", &C::OnExpanded);
+  P.Property(L"OnExpanding", &C::OnExpanding);
+  P.Property(L"OnShellChange", &C::OnShellChange);
+  P.Property(L"OnClick", &TControl::OnClick);
+  P.Property(L"OnDblClick", &TControl::OnDblClick);
+  P.Property(L"OnEnter", &TWinControl::OnEnter);
+  P.Property(L"OnExit", &TWinControl::OnExit);
+  P.Property(L"OnKeyDown", &TWinControl::OnKeyDown);
+  P.Property(L"OnKeyPress", &TWinControl::OnKeyPress);
+  P.Property(L"OnKeyUp", &TWinControl::OnKeyUp);
+  P.Property(L"OnMouseDown", &TControl::OnMouseDown);
+  P.Property(L"OnMouseMove", &TControl::OnMouseMove);
+  P.Property(L"OnMouseUp", &TControl::OnMouseUp);
+}
+
+namespace {
+void InitShellTreeView() { RegisterClass(TvxShellTreeView::StaticClass()); }
+void FinShellTreeView() { UnRegisterClass(TvxShellTreeView::StaticClass()); }
+}  // namespace
+
+const TUnitInfo vxShellTreeViewUnit = {L"vxShellTreeView", InitShellTreeView, FinShellTreeView};

@@ -1,0 +1,151 @@
+// The published shell folder tree: a container that frames the shell tree, draws its
+// border and states from the container styles, passes its settings through to the tree,
+// forwards the tree's events with itself as sender and reports the selected folder.
+#pragma once
+
+#include <memory>
+
+#include "vxContainer.h"
+#include "vxShellControls.h"
+
+class TvxCustomShellTreeView;
+
+// The tree inside the container: hands its mouse, keyboard and focus events to the
+// container and keeps the selected folder while its window is re-created.
+class TvxInnerShellTreeView : public TvxCustomInnerShellTreeView, public IvxContainerInnerControl {
+  DECLARE_CLASS(TvxInnerShellTreeView, TvxCustomInnerShellTreeView)
+  DECLARE_MESSAGE_MAP
+ public:
+  explicit TvxInnerShellTreeView(TComponent* AOwner);
+  ~TvxInnerShellTreeView() override;
+  TWinControl* GetControl() override { return this; }
+  TvxContainer* GetControlContainer() override;
+  TvxCustomShellTreeView* Container() const { return FContainer; }
+  // The selected folder: the kept one without a window, nil with nothing selected.
+  TvxPidl CurrentPIDL();
+  bool CanFocus() override;
+
+  void Click() override;
+  void DblClick() override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyUp(Word& Key, TShiftState Shift) override;
+  void KeyPress(wchar_t& Key) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, POINT MousePos) override;
+  TPopupMenu* GetPopupMenu() override;
+  void WndProc(TMessage& Message) override;
+  void DefaultHandler(TMessage& Message) override;
+
+ protected:
+  void CreateWnd() override;
+  void DestroyWnd() override;
+
+ private:
+  friend class TvxCustomShellTreeView;
+  void WMSetFocus(TWMSetFocus& Message);
+  void WMKillFocus(TWMKillFocus& Message);
+  void WMGetDlgCode(TWMGetDlgCode& Message);
+  void WMNCCalcSize(TMessage& Message);
+  void WMNCPaint(TMessage& Message);
+  void WMWindowPosChanged(TMessage& Message);
+  void CMMouseLeave(TMessage& Message);
+
+  TvxPidl FAbsolutePIDL;
+  TvxCustomShellTreeView* FContainer = nullptr;
+};
+
+class TvxCustomShellTreeView : public TvxContainer {
+  DECLARE_CLASS(TvxCustomShellTreeView, TvxContainer)
+ public:
+  explicit TvxCustomShellTreeView(TComponent* AOwner);
+  ~TvxCustomShellTreeView() override;
+  void AfterConstruction() override;
+
+  TvxInnerShellTreeView* InnerTreeView() const { return FInnerTreeView; }
+  // The selected node's file-system path; empty for a node without one (the Computer
+  // node, virtual folders), with nothing selected and while the control is destroyed.
+  String AbsolutePath();
+  // Selects the folder of that path when it resolves inside the root.
+  void SetAbsolutePath(const String& Value);
+  String Path() { return AbsolutePath(); }
+  TvxPidl AbsolutePIDL();
+  // Selects that folder when it lies within the root and the shell knows it; nil
+  // stands for the root. Without a window the folder is kept and selected on creation.
+  void SetAbsolutePIDL(PItemIDList Value);
+  TvxPidl GetNodeAbsolutePIDL(TTreeNode* ANode) { return FInnerTreeView->GetNodeAbsolutePIDL(ANode); }
+  Integer FolderCount() { return FInnerTreeView->FolderCount(); }
+  void UpdateContent() { FInnerTreeView->UpdateContent(); }
+  // The container draws the tree's scroll bars: they mirror the tree's own and scroll it.
+  bool HasScrollBars() override { return true; }
+  void Scroll(TScrollBarKind AScrollBarKind, TScrollCode AScrollCode, Integer& AScrollPos) override;
+
+  bool AutoExpand() const { return FInnerTreeView->AutoExpand(); }
+  void SetAutoExpand(bool Value) { FInnerTreeView->SetAutoExpand(Value); }
+  TvxDragDropSettings* DragDropSettings() const { return FInnerTreeView->DragDropSettings(); }
+  void SetDragDropSettings(TvxDragDropSettings* Value) { FInnerTreeView->DragDropSettings()->Assign(Value); }
+  bool HideSelection() const { return FInnerTreeView->HideSelection(); }
+  void SetHideSelection(bool Value) { FInnerTreeView->SetHideSelection(Value); }
+  Integer Indent() { return FInnerTreeView->Indent(); }
+  void SetIndent(Integer Value);
+  TvxShellOptions* Options() const { return FInnerTreeView->Options(); }
+  void SetOptions(TvxShellOptions* Value) { FInnerTreeView->Options()->Assign(Value); }
+  bool RightClickSelect() const { return FInnerTreeView->RightClickSelect(); }
+  void SetRightClickSelect(bool Value) { FInnerTreeView->SetRightClickSelect(Value); }
+  TvxShellTreeRoot* Root() const { return FInnerTreeView->Root(); }
+  void SetRoot(TvxShellTreeRoot* Value) { FInnerTreeView->Root()->Assign(Value); }
+  bool ShowButtons() const { return FInnerTreeView->ShowButtons(); }
+  void SetShowButtons(bool Value) { FInnerTreeView->SetShowButtons(Value); }
+  bool ShowInfoTips() const { return FInnerTreeView->ShowInfoTips(); }
+  void SetShowInfoTips(bool Value) { FInnerTreeView->SetShowInfoTips(Value); }
+  bool ShowLines() const { return FInnerTreeView->ShowLines(); }
+  void SetShowLines(bool Value) { FInnerTreeView->SetShowLines(Value); }
+  bool ShowRoot() const { return FInnerTreeView->ShowRoot(); }
+  void SetShowRoot(bool Value) { FInnerTreeView->SetShowRoot(Value); }
+  TCustomImageList* StateImages() const { return FInnerTreeView->StateImages(); }
+  void SetStateImages(TCustomImageList* Value) { FInnerTreeView->SetStateImages(Value); }
+  bool TreeHotTrack() const { return FInnerTreeView->HotTrack(); }
+  void SetTreeHotTrack(bool Value) { FInnerTreeView->SetHotTrack(Value); }
+
+  TvxShellAddFolderEvent OnAddFolder;
+  TTVChangedEvent OnChange;
+  TTVChangingEvent OnChanging;
+  TTVExpandedEvent OnCollapsed;
+  TTVCollapsingEvent OnCollapsing;
+  TTVEditedEvent OnEdited;
+  TTVEditingEvent OnEditing;
+  TTVExpandedEvent OnExpanded;
+  TTVExpandingEvent OnExpanding;
+  TvxShellChangeEvent OnShellChange;
+
+ protected:
+  void Loaded() override;
+  // A tree read from a form is made through its class reference, which runs the
+  // constructor only: it finishes its construction before a parent or a property is set.
+  void SetParentComponent(TComponent* Value) override;
+  void ReadState(TReader* Reader) override;
+
+ private:
+  friend class TvxInnerShellTreeView;
+  void FinishConstruction() {
+    if (!FInnerTreeView) AfterConstruction();
+  }
+  void HookInnerEvents();
+  bool IsAcceptablePIDL(PItemIDList P);
+  bool ScrollBarsCalculating() const { return FScrollBarsCalculating; }
+  void SetScrollBarsParameters(bool AIsScrolling) override;
+  bool BothScrollBarsVisible();
+  bool FScrollBarsCalculating = false;
+
+  TvxInnerShellTreeView* FInnerTreeView = nullptr;  // owned: freed before the container
+};
+
+class TvxShellTreeView : public TvxCustomShellTreeView {
+  DECLARE_CLASS(TvxShellTreeView, TvxCustomShellTreeView)
+  PUBLISHED(TvxShellTreeView)
+ public:
+  using TvxCustomShellTreeView::TvxCustomShellTreeView;
+};
+
+extern const TUnitInfo vxShellTreeViewUnit;
