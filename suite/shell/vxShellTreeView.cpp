@@ -256,16 +256,6 @@ void TvxCustomShellTreeView::HookInnerEvents() {
   };
 }
 
-void TvxCustomShellTreeView::SetParentComponent(TComponent* Value) {
-  FinishConstruction();
-  inherited::SetParentComponent(Value);
-}
-
-void TvxCustomShellTreeView::ReadState(TReader* Reader) {
-  FinishConstruction();
-  inherited::ReadState(Reader);
-}
-
 bool TvxCustomShellTreeView::BothScrollBarsVisible() {
   return HScrollBar() && VScrollBar() && HScrollBar()->Visible() && VScrollBar()->Visible();
 }

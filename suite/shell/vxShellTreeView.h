@@ -121,16 +121,9 @@ class TvxCustomShellTreeView : public TvxContainer {
 
  protected:
   void Loaded() override;
-  // A tree read from a form is made through its class reference, which runs the
-  // constructor only: it finishes its construction before a parent or a property is set.
-  void SetParentComponent(TComponent* Value) override;
-  void ReadState(TReader* Reader) override;
 
  private:
   friend class TvxInnerShellTreeView;
-  void FinishConstruction() {
-    if (!FInnerTreeView) AfterConstruction();
-  }
   void HookInnerEvents();
   bool IsAcceptablePIDL(PItemIDList P);
   bool ScrollBarsCalculating() const { return FScrollBarsCalculating; }
