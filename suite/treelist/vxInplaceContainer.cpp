@@ -519,7 +519,12 @@ TvxDataControllerEditOperations TvxControlDataController::EditOperations() {
 bool TvxControlDataController::CanInitEditing(Integer) {
   Integer r = GetFocusedRecordIndex();
   if (r < 0 || r >= RecordCount()) return false;
-  return Provider()->CanInitEditing(r);
+  TvxCustomDataProvider* p = Provider();
+  if (!p->CanInitEditing(r)) return false;
+  // The editor is about to change the record: it is marked changing so that the next
+  // post takes the editor's value first.
+  if (p->IsEditing()) p->SetChanging();
+  return true;
 }
 
 // --- Edit items --------------------------------------------------------------------------------
@@ -1383,8 +1388,10 @@ void TvxCustomControlPainter::Paint() {
   FCanvas = control;
   if (FBuffered) {
     if (FBitmap->Width() != FControl->Width() || FBitmap->Height() != FControl->Height()) {
-      FBitmap->SetWidth(FControl->Width());
-      FBitmap->SetHeight(FControl->Height());
+      FBitmap->SetSize(FControl->Width(), FControl->Height());
+      // The bitmap's canvas keeps the device context of the old image: it is let go so
+      // that the next drawing selects the resized one.
+      if (auto* bc = dynamic_cast<TBitmapCanvas*>(FBitmap->Canvas())) bc->FreeContext();
     }
     if (FControl->IsLayoutChanged()) {
       FBitmapCanvas->SetClipRegion(new TvxRegion(vi->ClientRect()), roSet);

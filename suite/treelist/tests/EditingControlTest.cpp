@@ -105,6 +105,7 @@ TEST_F(GridFixture, ItemsAreFieldsOfTheDataControllerPaintedThroughTheTextEditor
   EXPECT_EQ(c0->PropertiesClassName(), L"TTestEditProperties");
   EXPECT_EQ(c2->ValueCount(), 3);
   Grid->DataController()->SetValue(1, 2, Variant(String(L"delta")));
+  Grid->LayoutChanged();
   TTestCell* cell = Grid->CellAt(1, 2);
   ASSERT_NE(cell, nullptr);
   EXPECT_EQ(VarToStr(cell->DisplayValue()), L"delta");
@@ -281,7 +282,7 @@ TEST_F(GridFixture, ScrollingTheCellAwayParksTheEditorAndBackPlacesIt) {
   Grid->Editing()->ShowEdit(Grid->Items(1));
   ASSERT_NE(Edit(), nullptr);
   EXPECT_EQ(Edit()->Left(), 81);
-  Grid->RowHeight = 50;  // the third row now starts below the client area
+  Grid->RowHeight = 70;  // the third row now starts below the client area
   Grid->LayoutChanged();
   Repaint(Grid);
   EXPECT_EQ(Edit()->Left(), 30000);
