@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "EditingControlTestSupport.h"
+#include "vxEditRepositoryItems.h"
 #include "vxTextEdit.h"
 
 using namespace tl_test;
@@ -529,4 +530,47 @@ TEST_F(GridFixture, EscapeOnTheControlCancelsThePendingRecordEdit) {
   Key(VK_ESCAPE);
   EXPECT_FALSE(Grid->DataController()->EditState().Contains(dceEdit));
   EXPECT_EQ(Grid->Value(0, 0), L"alpha");
+}
+
+TEST_F(GridFixture, IncrementalSearchFocusesTheMatchAndBackspaceShortensIt) {
+  Grid->OptionsBehavior()->SetIncSearch(true);
+  Grid->Focus(0, 0);
+  Type(L"ga");
+  EXPECT_FALSE(Grid->Editing()->IsEditing());  // the keys went to the search, not to an editor
+  EXPECT_TRUE(Grid->Controller()->IsIncSearching());
+  EXPECT_EQ(Grid->Controller()->GetIncSearchingText(), L"ga");
+  EXPECT_EQ(Grid->Controller()->FocusedRecordIndex(), 2);
+  EXPECT_EQ(Grid->Controller()->GetIncSearchingItem(), Grid->Items(0));
+  Type(L"x");  // no match: the search stays as it was
+  EXPECT_EQ(Grid->Controller()->GetIncSearchingText(), L"ga");
+  EXPECT_EQ(Grid->Controller()->FocusedRecordIndex(), 2);
+  Key(VK_BACK, L'\b');
+  EXPECT_EQ(Grid->Controller()->GetIncSearchingText(), L"g");
+  Key(VK_BACK, L'\b');
+  EXPECT_FALSE(Grid->Controller()->IsIncSearching());
+
+  // While a record is being edited typing opens the editor instead.
+  Grid->DataController()->Edit();
+  Type(L"b");
+  EXPECT_FALSE(Grid->Controller()->IsIncSearching());
+  EXPECT_TRUE(Grid->Editing()->IsEditing());
+}
+
+TEST_F(GridFixture, RepositoryItemsAndPropertiesClassNamesResolveTheEditor) {
+  TTestColumn* c = Grid->AddColumn(60, true);
+  TvxCustomEditProperties* byType = c->PropertiesValue();
+  auto repo = std::make_unique<TvxEditRepository>(nullptr);
+  TvxEditRepositoryItem* item = repo->CreateItem(TvxEditRepositoryTextItem::StaticClass());
+  c->SetRepositoryItem(item);
+  EXPECT_EQ(c->PropertiesValue(), item->Properties());
+  delete item;  // the item tells its listeners that it goes
+  EXPECT_EQ(c->RepositoryItem(), nullptr);
+  EXPECT_EQ(c->PropertiesValue(), byType);
+
+  // A class name nobody registered gives no own properties: the value type decides.
+  TTestColumn* t = Grid->Columns[0].get();
+  ASSERT_NE(t->Properties(), nullptr);
+  t->SetPropertiesClassName(L"TNoSuchProperties");
+  EXPECT_EQ(t->Properties(), nullptr);
+  EXPECT_EQ(t->PropertiesValue(), byType);
 }
