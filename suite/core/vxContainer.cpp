@@ -557,6 +557,13 @@ void TvxContainer::WndProc(TMessage& Message) {
         break;
     }
   }
+  // An automatic drag takes the press at once, without the control's own wait for a
+  // drag start.
+  if ((Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK) && DragMode() == dmAutomatic &&
+      DragKind() == dkDrag && !IsDesigning()) {
+    BeginDrag(Mouse ? Mouse->DragImmediate() : true, -1);
+    return;
+  }
   if (Message.Msg == WM_SETFOCUS && !Visible()) return;
   if (Message.Msg == WM_NCCALCSIZE && FRefreshLockCount > 0) {
     Message.Result = 0;
@@ -568,6 +575,33 @@ void TvxContainer::WndProc(TMessage& Message) {
 void TvxContainer::WMNCPaint(TMessage& Message) { Message.Result = 0; }
 
 void TvxContainer::VXMRefreshContainer(TMessage&) { ShortRefreshContainer(false); }
+
+void TvxContainer::TranslationChanged() {
+  inherited::TranslationChanged();
+  ShortRefreshContainer(false);
+}
+
+// Scaling: the container's own font follows the inherited scaling as an internal
+// setting; a font of the normal style is scaled here, its own size directly, a
+// controller's font (while the form loads) once by the controller.
+void TvxContainer::ChangeScale(Integer M, Integer D) {
+  const bool scaleStyleFont = M != D && FStyles && Style()->IsValueAssigned(csvFont);
+  {
+    TFlagScope internal(FInternalSetting, !ParentFont());
+    inherited::ChangeScale(M, D);
+  }
+  if (!scaleStyleFont) return;
+  if (Style()->AssignedValues().Contains(csvFont)) {
+    TFont* f = Style()->Font();
+    f->SetSize(MulDiv(f->Size(), M, D));
+  } else if (IsLoading()) {
+    if (TvxStyleController* c = Style()->ActiveStyleController()) c->ScaleStyleFont(M, D);
+  }
+}
+
+void TvxContainer::CallInnerControlWndProc(TMessage& Message) {
+  if (FSaveInnerControlWndProc) FSaveInnerControlWndProc(Message);
+}
 
 void TvxContainer::CMSysColorChange(TMessage& Message) {
   InheritedMessage(Message);
@@ -1011,6 +1045,20 @@ void vxPaintSizeGripCorner(TvxContainer* AContainer) {
 // --- Inner list box ----------------------------------------------------------------------------
 
 TvxCustomInnerListBox::TvxCustomInnerListBox(TComponent* AOwner) : TListBox(AOwner) {
+  FCanvas = std::make_unique<TvxCanvas>(TListBox::Canvas());
+  FHScrollBar = CreateExternalScrollBar(sbHorizontal);
+  FVScrollBar = CreateExternalScrollBar(sbVertical);
+  FLookAndFeel = std::make_unique<TvxLookAndFeel>(this);
+  FLookAndFeel->OnChanged = [this](TvxLookAndFeel* Sender, TvxLookAndFeelValues AChangedValues) {
+    InnerLookAndFeelChanged(Sender, AChangedValues);
+  };
+  FHScrollBar->LookAndFeel()->SetMasterLookAndFeel(FLookAndFeel.get());
+  FVScrollBar->LookAndFeel()->SetMasterLookAndFeel(FLookAndFeel.get());
+  // The platform's drag manager talks to drop targets through these events.
+  OnDragOver = [this](TObject*, TObject* Source, int X, int Y, TDragState State, bool& Accept) {
+    DragOver(Source, X, Y, State, Accept);
+  };
+  OnDragDrop = [this](TObject*, TObject* Source, int X, int Y) { DragDrop(Source, X, Y); };
   SetBorderStyle(bsNone);
   ControlStyle().Exclude(csOpaque);
   ControlStyle().Include(csDoubleClicks);
@@ -1018,11 +1066,50 @@ TvxCustomInnerListBox::TvxCustomInnerListBox(TComponent* AOwner) : TListBox(AOwn
   SetParentFont(true);
 }
 
+TvxCustomInnerListBox::~TvxCustomInnerListBox() {
+  // The bars may sit on another control; each leaves its parent as it goes.
+  delete FHScrollBar;
+  delete FVScrollBar;
+  FLookAndFeel.reset();
+  FCanvas.reset();
+}
+
+TvxScrollBar* TvxCustomInnerListBox::CreateExternalScrollBar(TScrollBarKind AKind) {
+  auto* bar = new TvxScrollBar(this);
+  bar->FreeNotification(this);
+  bar->SetKind(AKind);
+  if (AKind == sbHorizontal)
+    bar->OnScroll = [this](TObject* Sender, TScrollCode Code, Integer& Pos) { HScrollBarScroll(Sender, Code, Pos); };
+  else
+    bar->OnScroll = [this](TObject* Sender, TScrollCode Code, Integer& Pos) { VScrollBarScroll(Sender, Code, Pos); };
+  bar->SetSmallChange(1);
+  bar->SetVisible(false);
+  return bar;
+}
+
+void TvxCustomInnerListBox::Notification(TComponent* AComponent, TOperation Operation) {
+  inherited::Notification(AComponent, Operation);
+  if (Operation != opRemove) return;
+  if (AComponent == FHScrollBar) FHScrollBar = nullptr;
+  if (AComponent == FVScrollBar) FVScrollBar = nullptr;
+}
+
+void TvxCustomInnerListBox::InnerLookAndFeelChanged(TvxLookAndFeel*, TvxLookAndFeelValues) {
+  if (HandleAllocated()) Invalidate();
+}
+
 const TMessageMap* TvxCustomInnerListBox::ClassMessages() {
   static constexpr TMessageEntry Entries[] = {
       {WM_SETFOCUS, MessageHandler<&TvxCustomInnerListBox::WMSetFocus>},
       {WM_KILLFOCUS, MessageHandler<&TvxCustomInnerListBox::WMKillFocus>},
       {WM_GETDLGCODE, MessageHandler<&TvxCustomInnerListBox::WMGetDlgCode>},
+      {WM_NCPAINT, MessageHandler<&TvxCustomInnerListBox::WMNCPaint>},
+      {WM_PRINT, MessageHandler<&TvxCustomInnerListBox::WMPrint>},
+      {WM_PRINTCLIENT, MessageHandler<&TvxCustomInnerListBox::WMPrintClient>},
+      {WM_WINDOWPOSCHANGED, MessageHandler<&TvxCustomInnerListBox::WMWindowPosChanged>},
+      {CN_DRAWITEM, MessageHandler<&TvxCustomInnerListBox::CNDrawItem>},
+      {CM_MOUSEENTER, MessageHandler<&TvxCustomInnerListBox::CMMouseEnter>},
+      {CM_MOUSELEAVE, MessageHandler<&TvxCustomInnerListBox::CMMouseLeave>},
   };
   static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
   return &Map;
@@ -1030,12 +1117,257 @@ const TMessageMap* TvxCustomInnerListBox::ClassMessages() {
 
 void TvxCustomInnerListBox::WndProc(TMessage& Message) {
   if (FContainer && FContainer->InnerControlMenuHandler(Message)) return;
+  if (Message.Msg == WM_LBUTTONDOWN && FContainer && DragMode() == dmAutomatic && !FContainer->IsDesigning()) {
+    LButtonDownWithDrag(Message);
+    return;
+  }
+  if (Message.Msg == WM_SETREDRAW) FIsRedrawLocked = Message.WParam == 0;
+  TObjectLinkScope link(this);
   inherited::WndProc(Message);
+  if (!link.Alive()) return;
+  // Whatever may have moved, shown or hidden the system bars places the suite bars anew.
+  switch (Message.Msg) {
+    case WM_SETREDRAW:
+      if (Message.WParam != 0) SetExternalScrollBarsParameters();
+      break;
+    case WM_NCCALCSIZE:
+      if (!FScrollBarsCalculating) SetExternalScrollBarsParameters();
+      break;
+    case WM_WINDOWPOSCHANGED:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case LB_ADDSTRING:
+    case LB_INSERTSTRING:
+    case LB_DELETESTRING:
+    case LB_RESETCONTENT:
+    case LB_SETCURSEL:
+    case LB_SETHORIZONTALEXTENT:
+    case LB_SETTOPINDEX:
+    case LB_SETCARETINDEX:
+    case WM_MOUSEWHEEL:
+    case CM_WININICHANGE:
+      SetExternalScrollBarsParameters();
+      break;
+    default:
+      break;
+  }
 }
 
 void TvxCustomInnerListBox::DefaultHandler(TMessage& Message) {
   if (FContainer && FContainer->InnerControlDefaultHandler(Message)) return;
   inherited::DefaultHandler(Message);
+}
+
+// A press that starts the container's automatic drag. The list box keeps its own drag
+// mode manual meanwhile so that it handles the press as a click. A press on an item
+// that is already selected in a multi-select list starts the drag without changing the
+// selection; otherwise the click selects first and then the drag starts (not while Ctrl
+// or Shift extends a multi-selection).
+void TvxCustomInnerListBox::LButtonDownWithDrag(TMessage& Message) {
+  struct TManualDrag {
+    TvxCustomInnerListBox* C;
+    TDragMode Saved;
+    ~TManualDrag() { C->TControl::SetDragMode(Saved); }
+  } manual{this, DragMode()};
+  TControl::SetDragMode(dmManual);
+  TvxContainer* container = FContainer;
+  TObjectLinkScope containerLink(container);
+  TWMMouse m(Message);
+  const TShiftState shift = KeysToShiftState(m.Keys());
+  const bool ctrl = shift.Contains(ssCtrl), shiftKey = shift.Contains(ssShift);
+  if (MultiSelect() && !(shiftKey && !ctrl)) {
+    const Integer i = ItemAtPos(m.Pos(), true);
+    if (i >= 0 && Selected(i)) {
+      container->BeginDrag(false, -1);
+      Message.Result = 0;
+      return;
+    }
+  }
+  inherited::WndProc(Message);
+  if (containerLink.Alive() && !(MultiSelect() && (ctrl || shiftKey))) container->BeginDrag(false, -1);
+}
+
+void TvxCustomInnerListBox::DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept) {
+  Accept = false;
+  if (!FContainer) return;
+  Accept = static_cast<bool>(FContainer->OnDragOver);
+  FContainer->DragOver(Source, X + Left(), Y + Top(), State, Accept);
+}
+
+void TvxCustomInnerListBox::DragDrop(TObject* Source, Integer X, Integer Y) {
+  if (FContainer && FContainer->OnDragDrop) FContainer->OnDragDrop(FContainer, Source, X + Left(), Y + Top());
+}
+
+// Items are drawn on the item's DC with the list box font; a selected item with the
+// selection colours. The focus rectangle follows DrawsFocusRect.
+void TvxCustomInnerListBox::CNDrawItem(TWMDrawItem& Message) {
+  DRAWITEMSTRUCT* d = Message.DrawItemStruct();
+  TCanvas* canvas = TListBox::Canvas();
+  TCanvasHandleScope dc(*canvas, d->hDC);
+  const TOwnerDrawState state = OwnerDrawStateOf(d->itemState);
+  canvas->SetFont(Font());
+  canvas->Brush()->SetStyle(bsSolid);
+  canvas->Brush()->SetColor(Color());
+  const Integer index = static_cast<Integer>(static_cast<int>(d->itemID));
+  if (index >= 0 && state.Contains(odSelected)) {
+    canvas->Brush()->SetColor(clHighlight);
+    canvas->Font()->SetColor(clHighlightText);
+  }
+  if (index < 0)
+    canvas->FillRect(d->rcItem);
+  else
+    DrawItem(index, d->rcItem, state);
+  if ((d->itemState & ODS_FOCUS) && DrawsFocusRect()) ::DrawFocusRect(d->hDC, &d->rcItem);
+  Message.Result = TRUE;
+}
+
+void TvxCustomInnerListBox::CMMouseEnter(TCMMouseEnterLeave& Message) {
+  InheritedMessage(Message);
+  MouseEnter(Message.Control() ? Message.Control() : this);
+}
+
+void TvxCustomInnerListBox::CMMouseLeave(TCMMouseEnterLeave& Message) {
+  InheritedMessage(Message);
+  MouseLeave(Message.Control() ? Message.Control() : this);
+}
+
+void TvxCustomInnerListBox::MouseLeave(TControl*) {
+  if (FContainer) FContainer->ShortRefreshContainer(true);
+}
+
+// --- External scroll bars ------------------------------------------------------------------
+
+void TvxCustomInnerListBox::SetExternalScrollBarsParameters() {
+  if (ComponentState().Contains(csDestroying) || FScrollBarsLockCount > 0 || !vxIsScrollBarInfoAvailable() ||
+      FIsRedrawLocked || !HandleAllocated())
+    return;
+  TFlagScope calculating(FScrollBarsCalculating, true);
+  for (TvxScrollBar* bar : {FHScrollBar, FVScrollBar}) {
+    if (!bar) continue;
+    const bool horz = bar->Kind() == sbHorizontal;
+    SCROLLBARINFO info{};
+    TWinControl* parent = Parent();
+    bool shown = parent && parent->HandleAllocated() &&
+                 vxSafeGetScrollBarInfo(Handle(), horz ? OBJID_HSCROLL : OBJID_VSCROLL, info) &&
+                 (info.rgstate[0] & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN)) == 0;
+    TRect r{};
+    if (shown) {
+      POINT p{info.rcScrollBar.left, info.rcScrollBar.top};
+      ::ScreenToClient(parent->Handle(), &p);
+      const Integer w = info.rcScrollBar.right - info.rcScrollBar.left;
+      const Integer h = info.rcScrollBar.bottom - info.rcScrollBar.top;
+      shown = p.x >= 0 && p.y >= 0 && w <= Width() && h <= Height();
+      if (shown) r = TRect{p.x, p.y, p.x + w, p.y + h};
+    }
+    if (shown) {
+      if (bar->Parent() != parent) {
+        TCountScope lock(FScrollBarsLockCount);
+        bar->SetParent(parent);
+      }
+      bar->SetEnabled(!(info.rgstate[0] & STATE_SYSTEM_UNAVAILABLE) && parent->Enabled());
+      bar->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+      bar->BringToFront();
+    } else
+      bar->SetBounds(0, 0, 0, 0);
+    bar->SetVisible(shown);
+    if (!bar->Visible()) continue;
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
+    GetScrollInfo(Handle(), horz ? SB_HORZ : SB_VERT, &si);
+    const Integer page = std::min<Integer>(static_cast<Integer>(si.nPage), si.nMax);
+    bar->SetScrollParams(si.nMin, si.nMax, si.nPos, page, true);
+  }
+}
+
+// The horizontal bar scrolls through the list box's own handling of WM_HSCROLL.
+void TvxCustomInnerListBox::HScrollBarScroll(TObject* Sender, TScrollCode AScrollCode, Integer& AScrollPos) {
+  if (!HandleAllocated()) return;
+  auto* bar = dynamic_cast<TWinControl*>(Sender);
+  TMessage m{WM_HSCROLL, MAKEWPARAM(static_cast<WORD>(AScrollCode), static_cast<WORD>(AScrollPos)),
+             reinterpret_cast<LPARAM>(bar && bar->HandleAllocated() ? bar->Handle() : nullptr), 0};
+  DefaultHandler(m);
+  AScrollPos = GetScrollPos(Handle(), SB_HORZ);
+}
+
+// The vertical position of a list box is its top item: line steps and thumb moves set
+// the top item to the bar's new position; page and end steps go through the list box's
+// own handling of WM_VSCROLL. The bar then takes the position the list box reached.
+void TvxCustomInnerListBox::VScrollBarScroll(TObject* Sender, TScrollCode AScrollCode, Integer& AScrollPos) {
+  if (!HandleAllocated()) return;
+  switch (AScrollCode) {
+    case scLineUp:
+    case scLineDown:
+      SetTopIndex(AScrollPos);
+      break;
+    case scPosition:
+    case scTrack:
+      SetTopIndex(AScrollPos);
+      AScrollPos = GetScrollPos(Handle(), SB_VERT);
+      break;
+    default: {
+      auto* bar = dynamic_cast<TWinControl*>(Sender);
+      TMessage m{WM_VSCROLL, MAKEWPARAM(static_cast<WORD>(AScrollCode), static_cast<WORD>(AScrollPos)),
+                 reinterpret_cast<LPARAM>(bar && bar->HandleAllocated() ? bar->Handle() : nullptr), 0};
+      DefaultHandler(m);
+      AScrollPos = GetScrollPos(Handle(), SB_VERT);
+      break;
+    }
+  }
+}
+
+TRect TvxCustomInnerListBox::GetSizeGripRect() {
+  TRect r{};
+  TWinControl* parent = Parent();
+  if (!FHScrollBar || !FVScrollBar || !FHScrollBar->Visible() || !FVScrollBar->Visible() || !parent ||
+      !parent->HandleAllocated() || !HandleAllocated())
+    return r;
+  POINT p{FVScrollBar->Left(), FHScrollBar->Top()};
+  ::ClientToScreen(parent->Handle(), &p);
+  RECT wr;
+  GetWindowRect(Handle(), &wr);
+  r.left = p.x - wr.left;
+  r.top = p.y - wr.top;
+  r.right = r.left + FVScrollBar->Width();
+  r.bottom = r.top + FHScrollBar->Height();
+  return r;
+}
+
+void TvxCustomInnerListBox::PaintSizeGrip() {
+  if (!FContainer || !vxIsScrollBarInfoAvailable() || !FHScrollBar || !FVScrollBar || !FHScrollBar->Visible() ||
+      !FVScrollBar->Visible())
+    return;
+  vxFillSizeGripCorner(FContainer, GetSizeGripRect());
+}
+
+void TvxCustomInnerListBox::WMNCPaint(TMessage& Message) {
+  InheritedMessage(Message);
+  PaintSizeGrip();
+}
+
+// The system's own non-client part (its scroll bars) lies under the suite bars: only
+// the size grip is printed of it.
+void TvxCustomInnerListBox::WMPrint(TMessage& Message) {
+  if (Message.LParam & PRF_NONCLIENT) {
+    Message.LParam &= ~static_cast<LPARAM>(PRF_NONCLIENT);
+    PaintSizeGrip();
+  }
+  DefaultHandler(Message);
+}
+
+void TvxCustomInnerListBox::WMPrintClient(TMessage& Message) { DefaultHandler(Message); }
+
+void TvxCustomInnerListBox::WMWindowPosChanged(TMessage& Message) {
+  InheritedMessage(Message);
+  // The bars are placed for the new bounds before the grip between them is painted.
+  SetExternalScrollBarsParameters();
+  if (ComponentState().Contains(csDestroying) || !HandleAllocated() || !FHScrollBar || !FVScrollBar ||
+      !FHScrollBar->Visible() || !FVScrollBar->Visible())
+    return;
+  const TRect grip = GetSizeGripRect();
+  HRGN rgn = CreateRectRgnIndirect(&grip);
+  SendMessageW(Handle(), WM_NCPAINT, reinterpret_cast<WPARAM>(rgn), 0);
+  DeleteObject(rgn);
 }
 
 void TvxCustomInnerListBox::WMSetFocus(TWMSetFocus& Message) {
@@ -1058,7 +1390,9 @@ void TvxCustomInnerListBox::WMGetDlgCode(TWMGetDlgCode& Message) {
 
 void TvxCustomInnerListBox::Click() {
   inherited::Click();
-  if (FContainer) FContainer->Click();
+  if (!FContainer) return;
+  if (FVScrollBar && FVScrollBar->Visible() && HandleAllocated()) FVScrollBar->SetPosition(TopIndex());
+  FContainer->Click();
 }
 
 void TvxCustomInnerListBox::DblClick() {
@@ -1243,6 +1577,8 @@ const TMessageMap* TvxCustomPopupWindow::ClassMessages() {
       {WM_ERASEBKGND, MessageHandler<&TvxCustomPopupWindow::WMEraseBkgnd>},
       {VXM_CLOSEPOPUPWINDOW, MessageHandler<&TvxCustomPopupWindow::VXMClosePopupWindow>},
       {VXM_SHOWPOPUPWINDOW, MessageHandler<&TvxCustomPopupWindow::VXMShowPopupWindow>},
+      {CM_MOUSEENTER, MessageHandler<&TvxCustomPopupWindow::CMMouseEnter>},
+      {CM_MOUSELEAVE, MessageHandler<&TvxCustomPopupWindow::CMMouseLeave>},
   };
   static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
   return &Map;
@@ -1461,24 +1797,57 @@ void TvxCustomPopupWindow::VXMClosePopupWindow(TMessage&) {
 
 void TvxCustomPopupWindow::VXMShowPopupWindow(TMessage&) { Popup(FFocusedControl); }
 
+void TvxCustomPopupWindow::CMMouseEnter(TCMMouseEnterLeave& Message) {
+  InheritedMessage(Message);
+  MouseEnter(Message.Control() ? Message.Control() : this);
+}
+
+void TvxCustomPopupWindow::CMMouseLeave(TCMMouseEnterLeave& Message) {
+  InheritedMessage(Message);
+  MouseLeave(Message.Control() ? Message.Control() : this);
+}
+
+// A focus-taking popup that has just been hidden gives the focus back to its owner
+// when the owner's form window holds it.
+void TvxCustomPopupWindow::VisibleChanged() {
+  inherited::VisibleChanged();
+  if (Visible() || !FCaptureFocus || !FOwnerControl || !HandleAllocated()) return;
+  TCustomForm* form = GetParentForm(FOwnerControl);
+  if (form && form->HandleAllocated() && GetFocus() == form->Handle() && FOwnerControl->CanFocus() &&
+      !form->ComponentState().Contains(csDesigning))
+    FOwnerControl->SetFocus();
+}
+
 // --- Thread hooks ----------------------------------------------------------------------------
 
 namespace {
-
 LRESULT CALLBACK SwallowWndProc(HWND Wnd, UINT, WPARAM, LPARAM) {
   SetWindowLongPtrW(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GSwallowSavedProc));
   GSwallowSavedProc = nullptr;
   GSwallowWnd = nullptr;
   return 1;
 }
+}  // namespace
 
 // The next message of AWnd (the one being hooked) is answered with 1 and not run.
 void vxSwallowNextWindowMessage(HWND AWnd) {
-  if (GSwallowWnd) return;  // one window at a time
+  if (GSwallowWnd || !AWnd) return;  // one window at a time
   GSwallowWnd = AWnd;
   GSwallowSavedProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(AWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SwallowWndProc)));
 }
+
+HWND (*vxPopupOwnerWindow)(HWND AWnd) = nullptr;
+
+HWND vxPopupOwnerWindowFunc(HWND AWnd) {
+  for (TvxCustomPopupWindow* p : Popups()) {
+    TWinControl* owner = p->OwnerControl();
+    if (owner && owner->HandleAllocated() && vxIsControlHandle(p, AWnd, true)) return owner->Handle();
+  }
+  return AWnd;
+}
+
+namespace {
 
 bool IsAlive(TWinControl* C) { return C && !C->ComponentState().Contains(csDestroying); }
 
@@ -1693,9 +2062,11 @@ void InitContainer() {
   vxSetWindowsHook(GCallWndProcHook, WH_CALLWNDPROC, &vxCallWndProcHookProc);
   vxSetWindowsHook(GGetMessageHook, WH_GETMESSAGE, &vxGetMessageHookProc);
   vxSetWindowsHook(GMouseHook, WH_MOUSE, &vxMouseHookProc);
+  vxPopupOwnerWindow = &vxPopupOwnerWindowFunc;
 }
 
 void FinContainer() {
+  vxPopupOwnerWindow = nullptr;
   vxReleaseWindowsHook(GMouseHook);
   vxReleaseWindowsHook(GGetMessageHook);
   vxReleaseWindowsHook(GCallWndProcHook);

@@ -166,7 +166,11 @@ class TvxContainer : public TvxControl, public IvxMouseTrackingCaller, public Iv
   virtual Integer GetNativePart();
   virtual Integer GetNativeState();
   virtual void FocusInnerControl();
-  virtual bool CanDragAtDesignTime() { return false; }
+  bool CanDragAtDesignTime(Integer, Integer, TShiftState) override { return false; }
+  // Runs the inner control's saved window method, when a descendant saved one.
+  virtual void CallInnerControlWndProc(TMessage& Message);
+  void TranslationChanged() override;
+  void ChangeScale(Integer M, Integer D) override;
   virtual void AdjustScrollBarPosition(TvxScrollBar* AScrollBar);
   virtual void CalculateInnerControlBounds(const RECT& ARect, TControl* AControl,
                                            TvxContainerInnerControlBounds& ABounds);
@@ -242,6 +246,8 @@ class TvxContainer : public TvxControl, public IvxMouseTrackingCaller, public Iv
   Integer FRefreshLockCount = 0;
   bool FInternalSetting = false;
   bool FIsCreating = true;
+  // A window method of the inner control that a descendant replaced and still calls.
+  TWndMethod FSaveInnerControlWndProc;
   std::unique_ptr<TvxContainerStyles> FStyles;
   std::unique_ptr<TvxContainerViewInfo> FViewInfo;
 };
@@ -256,12 +262,15 @@ bool vxIsControlHandle(TWinControl* AControl, HWND AWnd, bool AIncludeRelated = 
 bool vxIsRelatedWindowHandle(TWinControl* AControl, HWND AWnd);
 
 // The list box used as the inner control of list-box containers: it hands its mouse,
-// keyboard and focus events to the container and offers incremental search.
+// keyboard, focus and drag events to the container, draws owner-drawn items with the
+// selection colours, offers incremental search, and covers its own system scroll bars
+// with two suite scroll bars placed on its parent.
 class TvxCustomInnerListBox : public TListBox, public IvxContainerInnerControl {
   DECLARE_CLASS(TvxCustomInnerListBox, TListBox)
   DECLARE_MESSAGE_MAP
  public:
   explicit TvxCustomInnerListBox(TComponent* AOwner);
+  ~TvxCustomInnerListBox() override;
   TWinControl* GetControl() override { return this; }
   TvxContainer* GetControlContainer() override { return FContainer; }
   TvxContainer* Container() const { return FContainer; }
@@ -272,13 +281,38 @@ class TvxCustomInnerListBox : public TListBox, public IvxContainerInnerControl {
   DWORD AutoCompleteDelay() const { return FAutoCompleteDelay; }
   void SetAutoCompleteDelay(DWORD Value) { FAutoCompleteDelay = Value; }
   const String& AutoCompleteFilter() const { return FAutoCompleteFilter; }
+  // The suite canvas over the list box canvas (it draws on the item's DC while an item
+  // is being drawn).
+  TvxCanvas* vxCanvas() const { return FCanvas.get(); }
+  // The suite scroll bars shown over the system bars; nullptr once freed elsewhere.
+  TvxScrollBar* HScrollBar() const { return FHScrollBar; }
+  TvxScrollBar* VScrollBar() const { return FVScrollBar; }
+  // Master look and feel of both scroll bars; assigning copies.
+  TvxLookAndFeel* LookAndFeel() const { return FLookAndFeel.get(); }
+  void SetLookAndFeel(TvxLookAndFeel* Value) { FLookAndFeel->Assign(Value); }
+  bool IsRedrawLocked() const { return FIsRedrawLocked; }
   // One of the item rectangle's corners lies in the list box.
   bool ItemVisible(Integer AIndex);
+  // Places the suite scroll bars over the system bars and copies their ranges.
+  virtual void SetExternalScrollBarsParameters();
+  // The corner between the two visible suite bars, relative to the list box window
+  // rectangle; empty unless both are visible.
+  TRect GetSizeGripRect();
+  // Drop-target side of dragging: the list box's OnDragOver and OnDragDrop are wired to
+  // these, which hand the drag to the container (in its client coordinates).
+  virtual void DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept);
+  virtual void DragDrop(TObject* Source, Integer X, Integer Y);
   void DefaultHandler(TMessage& Message) override;
   void WndProc(TMessage& Message) override;
 
  protected:
   virtual void ProcessAutoCompleteKey(wchar_t& Key);
+  virtual void InnerLookAndFeelChanged(TvxLookAndFeel* Sender, TvxLookAndFeelValues AChangedValues);
+  // The focus rectangle is drawn around the focused item unless OnDrawItem draws items.
+  virtual bool DrawsFocusRect() { return !OnDrawItem; }
+  virtual void MouseEnter(TControl*) {}
+  virtual void MouseLeave(TControl* AControl);
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   void Click() override;
   void DblClick() override;
   void KeyDown(Word& Key, TShiftState Shift) override;
@@ -289,16 +323,40 @@ class TvxCustomInnerListBox : public TListBox, public IvxContainerInnerControl {
   void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, POINT MousePos) override;
   TPopupMenu* GetPopupMenu() override;
+  void PaintSizeGrip();
+  void HScrollBarScroll(TObject* Sender, TScrollCode AScrollCode, Integer& AScrollPos);
+  void VScrollBarScroll(TObject* Sender, TScrollCode AScrollCode, Integer& AScrollPos);
 
   void WMSetFocus(TWMSetFocus& Message);
   void WMKillFocus(TWMKillFocus& Message);
   void WMGetDlgCode(TWMGetDlgCode& Message);
+  void WMNCPaint(TMessage& Message);
+  void WMPrint(TMessage& Message);
+  void WMPrintClient(TMessage& Message);
+  void WMWindowPosChanged(TMessage& Message);
+  void CNDrawItem(TWMDrawItem& Message);
+  void CMMouseEnter(TCMMouseEnterLeave& Message);
+  void CMMouseLeave(TCMMouseEnterLeave& Message);
+
+  // Saved colours for descendants that switch the canvas colours while drawing.
+  TColor FPrevBrushColor = clNone;
+  TColor FPrevFontColor = clNone;
 
  private:
+  // WM_LBUTTONDOWN while the container drags automatically.
+  void LButtonDownWithDrag(TMessage& Message);
+  TvxScrollBar* CreateExternalScrollBar(TScrollBarKind AKind);
   String FAutoCompleteFilter;
   bool FAutoComplete = true;
   DWORD FAutoCompleteDelay = 500;
+  std::unique_ptr<TvxCanvas> FCanvas;
+  TvxScrollBar* FHScrollBar = nullptr;
+  bool FIsRedrawLocked = false;
+  std::unique_ptr<TvxLookAndFeel> FLookAndFeel;
   DWORD FPrevKeyPressTime = 0;
+  bool FScrollBarsCalculating = false;
+  Integer FScrollBarsLockCount = 0;
+  TvxScrollBar* FVScrollBar = nullptr;
   TvxContainer* FContainer = nullptr;
 };
 
@@ -362,6 +420,10 @@ class TvxCustomPopupWindow : public TvxPopupWindow {
   virtual void DoShowed() { if (OnShowed) OnShowed(this); }
   virtual void DoShowing() { if (OnShowing) OnShowing(this); }
   virtual void PopupStyleChanged(TObject*) {}
+  // The mouse entered or left the popup or one of its controls (AControl).
+  virtual void MouseEnter(TControl*) {}
+  virtual void MouseLeave(TControl*) {}
+  void VisibleChanged() override;
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
   void Deactivate() override;
@@ -372,6 +434,8 @@ class TvxCustomPopupWindow : public TvxPopupWindow {
   void WMEraseBkgnd(TWMEraseBkgnd& Message);
   void VXMClosePopupWindow(TMessage& Message);
   void VXMShowPopupWindow(TMessage& Message);
+  void CMMouseEnter(TCMMouseEnterLeave& Message);
+  void CMMouseLeave(TCMMouseEnterLeave& Message);
 
  private:
   bool FCaptureFocus = true;
@@ -391,6 +455,14 @@ const std::vector<TvxCustomPopupWindow*>& OpenPopupWindowList();
 // While above zero, activation messages of windows are swallowed by the hooks.
 extern Integer PopupActivationLockCount;
 extern bool PopupTransitionActive;
+// For a window inside a shown popup, the window of the popup's owner control (when it
+// has one); any other window unchanged.
+HWND vxPopupOwnerWindowFunc(HWND AWnd);
+// Set to vxPopupOwnerWindowFunc while the unit is started.
+extern HWND (*vxPopupOwnerWindow)(HWND AWnd);
+// The next message of AWnd is answered with 1 without running its window procedure.
+// One window at a time: a second call while one message is pending does nothing.
+void vxSwallowNextWindowMessage(HWND AWnd);
 
 // The corner between the container's two visible scroll bars, relative to the inner
 // control's window rectangle; empty unless both bars are visible.

@@ -178,3 +178,16 @@ TEST_F(PopupTest, MouseHookClosesAnInactivePopup) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PopupTest, WindowsInsideAShownPopupMapToTheOwnerWindow) {
+  ASSERT_EQ(vxPopupOwnerWindow, &vxPopupOwnerWindowFunc) << "set while the unit is started";
+  ShowModeless();
+  EXPECT_EQ(vxPopupOwnerWindow(PopupEdit->Handle()), Owner->Handle());
+  EXPECT_EQ(vxPopupOwnerWindow(Other->Handle()), Other->Handle());
+  Popup->CloseUp();
+  EXPECT_EQ(vxPopupOwnerWindow(PopupEdit->Handle()), PopupEdit->Handle()) << "a hidden popup maps nothing";
+}
+
+}  // namespace

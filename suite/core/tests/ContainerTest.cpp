@@ -17,6 +17,7 @@ class TProbeContainer : public TvxContainer {
  public:
   using TvxContainer::TvxContainer;
   using TvxContainer::KeyDown;
+  using TvxContainer::SetComponentStateItem;
   int RefreshCount = 0;
   bool NestedRefresh = false;
 
@@ -221,6 +222,33 @@ TEST_F(ContainerTest, ContainerColourAndNormalStyleStayInStep) {
   EXPECT_EQ(Inner->Color(), clFuchsia);
   Box->Style()->SetColor(clTeal);
   EXPECT_EQ(Box->Color(), clTeal);
+}
+
+TEST_F(ContainerTest, ScalingScalesTheFontOfTheNormalStyle) {
+  Box->Style()->Font()->SetSize(10);
+  ASSERT_TRUE(Box->Style()->AssignedValues().Contains(csvFont));
+  static_cast<TControl*>(Box)->ChangeScale(3, 2);
+  EXPECT_EQ(Box->Width(), 180);
+  EXPECT_EQ(Box->Style()->Font()->Size(), 15);
+  EXPECT_EQ(Box->Font()->Size(), 15);
+  EXPECT_EQ(Inner->Font()->Size(), 15);
+
+  // A font that comes from a controller is scaled once by the controller while the form
+  // loads, and the style does not take a font of its own.
+  auto* controller = new TvxStyleController(Form);
+  controller->Styles()->Style()->Font()->SetSize(8);
+  TvxContainerStyleValues none = Box->Style()->AssignedValues();
+  none.Exclude(csvFont);
+  Box->Style()->SetAssignedValues(none);
+  Box->Style()->SetStyleController(controller);
+  Box->SetComponentStateItem(csLoading, true);
+  static_cast<TControl*>(Box)->ChangeScale(2, 1);
+  static_cast<TControl*>(Box)->ChangeScale(2, 1);
+  Box->SetComponentStateItem(csLoading, false);
+  EXPECT_EQ(controller->Styles()->Style()->Font()->Size(), 16) << "scaled on the first call only";
+  EXPECT_FALSE(Box->Style()->AssignedValues().Contains(csvFont));
+  Box->Style()->SetStyleController(nullptr);
+  delete controller;
 }
 
 TEST_F(ContainerTest, FindsTheContainerOfAControlOrWindow) {
