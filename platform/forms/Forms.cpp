@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "ActnList.h"
 #include "Streaming.h"
 
 TApplication* Application = nullptr;
@@ -32,6 +33,7 @@ void WakeMainLoop(TObject*) {
 }
 
 void InitForms() {
+  RegisterClass(TForm::StaticClass());
   Application = new TApplication(nullptr);
   Screen = new TScreen(nullptr);
   CursorHandleOf = ScreenCursorHandle;
@@ -41,6 +43,7 @@ void InitForms() {
 }
 
 void DoneForms() {
+  UnRegisterClass(TForm::StaticClass());
   WakeWindow = nullptr;
   HandleControlException = nullptr;
   // Forms still alive go first, while the screen and the application exist.
@@ -100,7 +103,6 @@ TCustomForm* ValidParentForm(TControl* Control, bool TopForm) {
 void TForm::DeclarePublished(TPublisher<TForm>& P) {
   using C = TCustomForm;
   P.Property(L"ActiveControl", &C::ActiveControl, &C::SetActiveControl);
-  P.Property(L"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
   P.Property(L"AlphaBlend", &C::AlphaBlend, &C::SetAlphaBlend).Default(false);
   P.Property(L"AlphaBlendValue", &C::AlphaBlendValue, &C::SetAlphaBlendValue).Default(255);
   P.Property(L"BorderIcons", &C::BorderIcons, &C::SetBorderIcons)
@@ -108,14 +110,20 @@ void TForm::DeclarePublished(TPublisher<TForm>& P) {
   P.Property(L"BorderStyle", &C::BorderStyle, &C::SetBorderStyle).Default(bsSizeable);
   P.Property(L"BorderWidth", &TWinControl::BorderWidth, &TWinControl::SetBorderWidth).Default(0);
   P.Property(L"Caption", &TControl::Caption, &TControl::SetCaption);
-  P.Property(L"ClientHeight", &TControl::ClientHeight, &C::SetClientHeight).Stored(false);
-  P.Property(L"ClientWidth", &TControl::ClientWidth, &C::SetClientWidth).Stored(false);
-  P.Property(L"Color", &TControl::Color, &TControl::SetColor).Type(TypeInfoColor()).Default(clBtnFace);
+  // A form file gives the client size; the frame around it is the system's.
+  P.Property(L"Width", &TControl::Width, &TControl::SetWidth).Stored(false);
+  P.Property(L"Height", &TControl::Height, &TControl::SetHeight).Stored(false);
+  P.Property(L"ClientHeight", &TControl::ClientHeight, &C::SetClientHeight);
+  P.Property(L"ClientWidth", &TControl::ClientWidth, &C::SetClientWidth);
+  P.Property(L"Color", &TControl::Color, &TControl::SetColor).NoDefault();
+  // A form has no parent to take colour or hints from.
+  P.Property(L"ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Stored(false);
+  P.Property(L"ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint)
+      .Stored(false);
   P.Property(L"DoubleBuffered", &TWinControl::DoubleBuffered, &TWinControl::SetDoubleBuffered).Default(false);
-  P.Property(L"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
-  P.Property(L"Font", &TControl::Font, &TControl::SetFont);
   P.Property(L"FormStyle", &C::FormStyle, &C::SetFormStyle).Default(fsNormal);
   P.Property(L"KeyPreview", &C::KeyPreview, &C::SetKeyPreview).Default(false);
+  P.Property(L"Menu", &C::Menu, &C::SetMenu);
   P.Property(L"OldCreateOrder", &C::OldCreateOrder, &C::SetOldCreateOrder).Default(false);
   P.Property(L"ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(false);
   P.Property(L"PixelsPerInch", &C::PixelsPerInch, &C::SetPixelsPerInch).NoDefault();
@@ -129,23 +137,13 @@ void TForm::DeclarePublished(TPublisher<TForm>& P) {
   P.Property(L"Visible", &TControl::Visible, &TControl::SetVisible).Default(false);
   P.Property(L"WindowState", &C::WindowState, &C::SetWindowState).Default(wsNormal);
   P.Property(L"OnActivate", &C::OnActivate);
-  P.Property(L"OnClick", &TControl::OnClick);
   P.Property(L"OnClose", &C::OnClose);
   P.Property(L"OnCloseQuery", &C::OnCloseQuery);
   P.Property(L"OnCreate", &C::OnCreate);
-  P.Property(L"OnDblClick", &TControl::OnDblClick);
   P.Property(L"OnDeactivate", &C::OnDeactivate);
   P.Property(L"OnDestroy", &C::OnDestroy);
   P.Property(L"OnHide", &C::OnHide);
-  P.Property(L"OnKeyDown", &TWinControl::OnKeyDown);
-  P.Property(L"OnKeyPress", &TWinControl::OnKeyPress);
-  P.Property(L"OnKeyUp", &TWinControl::OnKeyUp);
-  P.Property(L"OnMouseDown", &TControl::OnMouseDown);
-  P.Property(L"OnMouseMove", &TControl::OnMouseMove);
-  P.Property(L"OnMouseUp", &TControl::OnMouseUp);
-  P.Property(L"OnMouseWheel", &TControl::OnMouseWheel);
   P.Property(L"OnPaint", &C::OnPaint);
-  P.Property(L"OnResize", &TControl::OnResize);
   P.Property(L"OnShow", &C::OnShow);
 }
 
@@ -496,6 +494,9 @@ void TCustomForm::SetFocus() {
 void TCustomForm::DefocusControl(TWinControl* Control, bool Removing) {
   if (Removing && FFocusedControl && Control->ContainsControl(FFocusedControl))
     FFocusedControl = Control->Parent();
+  // The screen must not keep a control that is going away as its active one.
+  if (Removing && Screen && Screen->FActiveControl && Control->ContainsControl(Screen->FActiveControl))
+    Screen->FActiveControl = nullptr;
   if (FActiveControl && Control->ContainsControl(FActiveControl)) {
     FActiveControl = nullptr;
     if (FActive && !ComponentState().Contains(csDestroying) && FHandle && !Removing)
@@ -652,6 +653,19 @@ void TCustomForm::CMDialogKey(TCMDialogKey& Message) {
     }
   }
   TWinControl::CMDialogKey(Message);
+}
+
+void TCustomForm::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
+  inherited::GetChildren(Proc, Root);
+  if (Root != this) return;
+  for (Integer i = 0; i < ComponentCount(); ++i)
+    if (TComponent* c = Components(i); !c->HasParent()) Proc(c);
+}
+
+void TCustomForm::UpdateActions() {
+  if (ComponentState().Contains(csDesigning)) return;
+  for (Integer i = 0; i < ComponentCount(); ++i)
+    if (auto* list = dynamic_cast<TCustomActionList*>(Components(i))) list->UpdateActions();
 }
 
 const TMessageMap* TCustomForm::ClassMessages() {
@@ -1024,6 +1038,16 @@ void TApplication::HandleMessage() {
   if (!ProcessMessage(msg)) Idle(msg);
 }
 
+// Actions are brought up to date while the program waits, on the forms that show.
+void TApplication::DoActionIdle() {
+  if (!Screen) return;
+  for (Integer i = 0; i < Screen->CustomFormCount(); ++i) {
+    TCustomForm* f = Screen->CustomForms(i);
+    if (f->ComponentState().Contains(csDestroying) || f->ComponentState().Contains(csLoading)) continue;
+    if (f->HandleAllocated() && IsWindowVisible(f->Handle())) f->UpdateActions();
+  }
+}
+
 void TApplication::ProcessMessages() {
   MSG msg;
   while (ProcessMessage(msg)) {
@@ -1035,6 +1059,7 @@ void TApplication::Idle(const MSG&) {
   bool done = true;
   try {
     if (OnIdle) OnIdle(this, done);
+    if (done) DoActionIdle();
   } catch (...) {
     HandleException(this);
   }

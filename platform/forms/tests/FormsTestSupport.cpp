@@ -6,7 +6,7 @@ void TSwatch::DeclarePublished(TPublisher<TSwatch>& P) {
   P.Property(L"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
   P.Property(L"Anchors", &TControl::Anchors, &TControl::SetAnchors)
       .Default(TAnchors{akLeft, akTop});
-  P.Property(L"Color", &TControl::Color, &TControl::SetColor).Type(TypeInfoColor());
+  P.Property(L"Color", &TControl::Color, &TControl::SetColor);
   P.Property(L"ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(true);
   P.Property(L"Font", &TControl::Font, &TControl::SetFont);
   P.Property(L"ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true);
@@ -26,7 +26,7 @@ void TSwatch::DeclarePublished(TPublisher<TSwatch>& P) {
 
 void TDot::DeclarePublished(TPublisher<TDot>& P) {
   P.Property(L"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
-  P.Property(L"Color", &TControl::Color, &TControl::SetColor).Type(TypeInfoColor());
+  P.Property(L"Color", &TControl::Color, &TControl::SetColor);
   P.Property(L"ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(true);
   P.Property(L"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
   P.Property(L"OnClick", &TControl::OnClick);
