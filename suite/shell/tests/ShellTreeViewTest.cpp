@@ -156,9 +156,11 @@ TEST_F(ShellTreeViewTest, WithNothingSelectedAChangeRefreshesOnlyItsFolder) {
   tmp.Folder(L"b");
   tmp.Folder(L"b\\kept");
   Show(bfCustomPath, tmp.Root());
-  TTreeNode* top = Tree->Items()->GetFirstNode();
+  // Clearing the selection builds the nodes anew from the root: take the top node after it.
   Tree->SetSelected(nullptr);
   ASSERT_EQ(nullptr, Tree->Selected());
+  TTreeNode* top = Tree->Items()->GetFirstNode();
+  ASSERT_TRUE(top);
   TTreeNode* b = Child(top, L"b");
   EXPECT_FALSE(Child(top, L"a")->HasChildren());
   b->Expand(false);
