@@ -295,6 +295,10 @@ TShiftState KeyboardStateToShiftState() {
 
 TWinControl* FindControl(HWND Handle) {
   if (!Handle) return nullptr;
+  // The property holds an address in the process that set it: a window of another
+  // program built on these classes (under the mouse, say) is not one of ours.
+  DWORD process = 0;
+  if (!GetWindowThreadProcessId(Handle, &process) || process != GetCurrentProcessId()) return nullptr;
   return static_cast<TWinControl*>(GetPropW(Handle, ControlProp));
 }
 

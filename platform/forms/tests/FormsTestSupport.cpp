@@ -1,5 +1,7 @@
 #include "FormsTestSupport.h"
 
+#include <memory>
+
 namespace zs_test {
 
 void TSwatch::DeclarePublished(TPublisher<TSwatch>& P) {
@@ -31,6 +33,21 @@ void TDot::DeclarePublished(TPublisher<TDot>& P) {
   P.Property(L"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
   P.Property(L"OnClick", &TControl::OnClick);
   P.Property(L"OnMouseDown", &TControl::OnMouseDown);
+}
+
+int ShowForeignForm() {
+  std::unique_ptr<TForm> form(TCustomForm::Create<TForm>(nullptr));
+  form->SetPosition(poDesigned);
+  form->SetFormStyle(fsStayOnTop);
+  form->SetBoundsRect(ForeignFormBounds);
+  form->Show();
+  // Ended by the test; gives up by itself after a minute should the test not end it.
+  DWORD end = GetTickCount() + 60000;
+  while (static_cast<int>(end - GetTickCount()) > 0) {
+    Application->ProcessMessages();
+    Sleep(10);
+  }
+  return 0;
 }
 
 }  // namespace zs_test
