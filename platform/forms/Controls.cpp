@@ -1198,13 +1198,9 @@ void TWinControl::UpdateShowing() {
       if (auto* w = dynamic_cast<TWinControl*>(c)) w->UpdateShowing();
   }
   if (FHandle && FShowing != show) {
-    FShowing = show;
-    try {
-      Perform(CM_SHOWINGCHANGED, 0, 0);
-    } catch (...) {
-      FShowing = !show;
-      throw;
-    }
+    // A handler that fails leaves the control as it was, so a later call tries again.
+    TRollbackScope<bool> showing(FShowing, show);
+    Perform(CM_SHOWINGCHANGED, 0, 0);
   }
 }
 

@@ -58,6 +58,45 @@ BOOL CALLBACK CollectEnabledWindow(HWND h, LPARAM l) {
   return TRUE;
 }
 
+// What a modal form changes while it runs, put back however its loop is left: every
+// other enabled top-level window of the thread is disabled meanwhile and enabled again,
+// the window that was active before becomes active again, and the form stops being
+// modal and hides.
+class TModalStateScope {
+ public:
+  TModalStateScope(TCustomForm& AForm, bool& AModal)
+      : FForm(AForm), FModal(AModal), FExceptions(std::uncaught_exceptions()) {
+    FModal = true;
+    EnumThreadWindows(GetCurrentThreadId(), CollectEnabledWindow, reinterpret_cast<LPARAM>(&FDisabled));
+    FActiveBefore = GetActiveWindow();
+    for (HWND h : FDisabled) EnableWindow(h, FALSE);
+  }
+  ~TModalStateScope() noexcept(false) {
+    for (HWND h : FDisabled)
+      if (IsWindow(h)) EnableWindow(h, TRUE);
+    if (FActiveBefore && IsWindow(FActiveBefore)) SetActiveWindow(FActiveBefore);
+    FModal = false;
+    if (std::uncaught_exceptions() == FExceptions) {
+      FForm.Hide();
+      return;
+    }
+    try {
+      FForm.Hide();
+    } catch (...) {
+      // Already unwinding from the first failure, which is the one the caller sees.
+    }
+  }
+  TModalStateScope(const TModalStateScope&) = delete;
+  TModalStateScope& operator=(const TModalStateScope&) = delete;
+
+ private:
+  TCustomForm& FForm;
+  bool& FModal;
+  int FExceptions;
+  std::vector<HWND> FDisabled;
+  HWND FActiveBefore = nullptr;
+};
+
 int CALLBACK CollectFontFamily(const LOGFONTW* f, const TEXTMETRICW*, DWORD, LPARAM l) {
   auto* list = reinterpret_cast<TStringList*>(l);
   String name = f->lfFaceName;
@@ -431,18 +470,10 @@ void TCustomForm::Paint() {
 }
 
 void TCustomForm::PaintWindow(HDC DC) {
-  FCanvas->Lock();
-  try {
-    FCanvas->FreeHandle();
-    FCanvas->SetHandle(DC);
-    Paint();
-  } catch (...) {
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
-    throw;
-  }
-  FCanvas->SetHandle(nullptr);
-  FCanvas->Unlock();
+  TCanvasLock lock(*FCanvas);
+  FCanvas->FreeHandle();
+  TCanvasHandleScope handle(*FCanvas, DC);
+  Paint();
 }
 
 void TCustomForm::Activate() {
@@ -601,34 +632,16 @@ TModalResult TCustomForm::ShowModal() {
     throw EInvalidOperation(L"Cannot make a visible window modal");
   if (GetCapture()) SendMessageW(GetCapture(), WM_CANCELMODE, 0, 0);
   ReleaseCapture();
-  FModal = true;
-  // Every other enabled top-level window of this thread is disabled while the form is up.
-  std::vector<HWND> disabled;
-  EnumThreadWindows(GetCurrentThreadId(), CollectEnabledWindow,
-                    reinterpret_cast<LPARAM>(&disabled));
-  HWND activeBefore = GetActiveWindow();
-  for (HWND h : disabled) EnableWindow(h, FALSE);
-  TModalResult result = mrNone;
-  try {
-    Show();
-    FModalResult = mrNone;
-    do {
-      Application->HandleMessage();
-      if (Application->Terminated()) FModalResult = mrCancel;
-      else if (FModalResult != mrNone) CloseModal();
-    } while (FModalResult == mrNone);
-    result = FModalResult;
-  } catch (...) {
-    for (HWND h : disabled) if (IsWindow(h)) EnableWindow(h, TRUE);
-    FModal = false;
-    Hide();
-    throw;
-  }
-  for (HWND h : disabled) if (IsWindow(h)) EnableWindow(h, TRUE);
-  if (activeBefore && IsWindow(activeBefore)) SetActiveWindow(activeBefore);
-  FModal = false;
-  Hide();
-  return result;
+  TModalStateScope modal(*this, FModal);
+  Show();
+  FModalResult = mrNone;
+  do {
+    Application->HandleMessage();
+    if (Application->Terminated()) FModalResult = mrCancel;
+    else if (FModalResult != mrNone) CloseModal();
+  } while (FModalResult == mrNone);
+  // The result is taken before the scope puts the state back (hiding may run handlers).
+  return FModalResult;
 }
 
 void TCustomForm::CMDialogKey(TCMDialogKey& Message) {
@@ -986,23 +999,16 @@ void TApplication::CreateForm(TClass InstanceClass, void* Reference) {
 }
 
 void TApplication::Run() {
-  FRunning = true;
-  try {
-    if (FMainForm) {
-      if (FShowMainForm) FMainForm->Show();
-      while (!FTerminated) {
-        try {
-          HandleMessage();
-        } catch (...) {
-          HandleException(this);
-        }
-      }
+  TValueScope<bool> running(FRunning, true);
+  if (!FMainForm) return;
+  if (FShowMainForm) FMainForm->Show();
+  while (!FTerminated) {
+    try {
+      HandleMessage();
+    } catch (...) {
+      HandleException(this);
     }
-  } catch (...) {
-    FRunning = false;
-    throw;
   }
-  FRunning = false;
 }
 
 bool TApplication::IsKeyMsg(MSG& Msg) {

@@ -317,14 +317,10 @@ void TCustomEdit::CreateParams(TCreateParams& Params) {
 }
 
 void TCustomEdit::CreateWnd() {
-  FCreating = true;
-  try {
+  {
+    TValueScope<bool> creating(FCreating, true);
     inherited::CreateWnd();
-  } catch (...) {
-    FCreating = false;
-    throw;
   }
-  FCreating = false;
   SendMessageW(FHandle, EM_LIMITTEXT, static_cast<WPARAM>(FMaxLength), 0);
   if (FPasswordChar) SendMessageW(FHandle, EM_SETPASSWORDCHAR, FPasswordChar, 0);
   SendMessageW(FHandle, EM_SETMODIFY, FModified, 0);
