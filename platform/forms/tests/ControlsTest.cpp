@@ -312,6 +312,19 @@ TEST_F(TFormFixture, MessagesAreDispatchedByNumberAndComponentMessagesKeepTheirN
   pad->SetWindowProc(old);
 }
 
+// A visible top-level window of a process.
+struct TWindowSearch {
+  DWORD Process;
+  HWND Found = nullptr;
+};
+BOOL CALLBACK FindVisibleWindow(HWND h, LPARAM l) {
+  auto* f = reinterpret_cast<TWindowSearch*>(l);
+  DWORD process = 0;
+  GetWindowThreadProcessId(h, &process);
+  if (process == f->Process && IsWindowVisible(h)) f->Found = h;
+  return f->Found == nullptr;
+}
+
 // Another program built on these classes marks its windows the same way, with addresses
 // that mean nothing here: such a window, say under the mouse, is not taken for a control.
 TEST(ControlWindows, WindowsOfAnotherProcessAreNotOurControls) {
@@ -332,19 +345,9 @@ TEST(ControlWindows, WindowsOfAnotherProcessAreNotOurControls) {
       CloseHandle(P.hProcess);
     }
   } child{pi};
-  struct TFind {
-    DWORD Process;
-    HWND Found = nullptr;
-  } find{pi.dwProcessId};
-  auto visibleWindowOf = [](HWND h, LPARAM l) -> BOOL {
-    auto* f = reinterpret_cast<TFind*>(l);
-    DWORD process = 0;
-    GetWindowThreadProcessId(h, &process);
-    if (process == f->Process && IsWindowVisible(h)) f->Found = h;
-    return f->Found == nullptr;
-  };
+  TWindowSearch find{pi.dwProcessId};
   PumpUntil([&] {
-    EnumWindows(visibleWindowOf, reinterpret_cast<LPARAM>(&find));
+    EnumWindows(FindVisibleWindow, reinterpret_cast<LPARAM>(&find));
     return find.Found != nullptr;
   }, 10000);
   HWND foreign = find.Found;
