@@ -112,6 +112,15 @@ void TContainedAction::SetActionList(TCustomActionList* Value) {
   if (Value) Value->FActions.push_back(this);
 }
 
+TComponent* TContainedAction::GetParentComponent() const {
+  if (FActionList) return FActionList;
+  return inherited::GetParentComponent();
+}
+
+void TContainedAction::SetParentComponent(TComponent* Value) {
+  if (auto* list = dynamic_cast<TCustomActionList*>(Value)) SetActionList(list);
+}
+
 Integer TContainedAction::Index() const {
   if (!FActionList) return -1;
   auto& v = FActionList->FActions;
@@ -249,6 +258,11 @@ bool TCustomActionList::UpdateAction(TBasicAction* Action) {
   return handled;
 }
 
+void TCustomActionList::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
+  for (TContainedAction* a : std::vector<TContainedAction*>(FActions))
+    if (a->Owner() == Root) Proc(a);
+}
+
 void TCustomActionList::UpdateActions() {
   for (TContainedAction* a : std::vector<TContainedAction*>(FActions)) a->Update();
 }
@@ -258,3 +272,23 @@ void TActionList::DeclarePublished(TPublisher<TActionList>& P) {
   P.Property(L"OnExecute", &TActionList::OnExecute);
   P.Property(L"OnUpdate", &TActionList::OnUpdate);
 }
+
+// =======================================================================================
+// Unit start-up and shut-down
+
+namespace {
+
+// The classes form files may name, registered while the unit runs.
+std::vector<TClass> StreamedClasses() { return {TActionList::StaticClass(), TAction::StaticClass()}; }
+
+void InitActnList() {
+  for (TClass c : StreamedClasses()) RegisterClass(c);
+}
+
+void DoneActnList() {
+  for (TClass c : StreamedClasses()) UnRegisterClass(c);
+}
+
+}  // namespace
+
+const TUnitInfo ActnListUnit{L"ActnList", InitActnList, DoneActnList};

@@ -10,6 +10,7 @@
 #include "ImgList.h"
 #include "Menus.h"
 #include "Persistent.h"
+#include "SysInit.h"
 
 class TBasicAction;
 class TCustomActionList;
@@ -75,6 +76,10 @@ class TContainedAction : public TBasicAction {
   Integer Index() const;
   bool Execute() override;
   bool Update() override;
+  // In form files an action is written inside its action list.
+  bool HasParent() const override { return true; }
+  TComponent* GetParentComponent() const override;
+  void SetParentComponent(TComponent* Value) override;
 
  private:
   friend class TCustomActionList;
@@ -191,6 +196,7 @@ class TCustomActionList : public TComponent {
   // Updates every action (as the application does when idle).
   void UpdateActions();
   void Notification(TComponent* AComponent, TOperation Operation) override;
+  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
   TActionEvent OnExecute;
   TActionEvent OnUpdate;
   TNotifyEvent OnChange;
@@ -207,3 +213,6 @@ class TActionList : public TCustomActionList {
  public:
   using TCustomActionList::TCustomActionList;
 };
+
+// Registers the unit's classes for the form streaming.
+extern const TUnitInfo ActnListUnit;

@@ -6,9 +6,17 @@
 
 namespace {
 
+// The classes form files may name, registered while the unit runs.
+std::vector<TClass> StreamedClasses() { return {TTreeView::StaticClass(), TListView::StaticClass()}; }
+
 void InitComCtrls() {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&icc);
+  for (TClass c : StreamedClasses()) RegisterClass(c);
+}
+
+void DoneComCtrls() {
+  for (TClass c : StreamedClasses()) UnRegisterClass(c);
 }
 
 HTREEITEM NextItem(HWND H, HTREEITEM Item, UINT Code) {
@@ -38,7 +46,7 @@ TCustomDrawState CustomDrawStateOf(UINT S) {
 
 }  // namespace
 
-const TUnitInfo ComCtrlsUnit{L"ComCtrls", InitComCtrls, nullptr};
+const TUnitInfo ComCtrlsUnit{L"ComCtrls", InitComCtrls, DoneComCtrls};
 
 // =======================================================================================
 // TTreeNode
@@ -444,10 +452,10 @@ void TTreeNodes::Assign(TPersistent* Source) {
 
 void TTreeView::DeclarePublished(TPublisher<TTreeView>& P) {
   using C = TTreeView;
+  P.Property(L"Color", &C::Color, &C::SetColor).Default(clWindow);
+  P.Property(L"ParentColor", &C::ParentColor, &C::SetParentColor).Default(false);
   P.Property(L"AutoExpand", &C::AutoExpand, &C::SetAutoExpand).Default(false);
   P.Property(L"BorderStyle", &C::BorderStyle, &C::SetBorderStyle).Default(bsSingle);
-  P.Property(L"Color", &C::Color, &C::SetColor).Type(TypeInfoColor());
-  P.Property(L"Font", &C::Font, &C::SetFont);
   P.Property(L"HideSelection", &C::HideSelection, &C::SetHideSelection).Default(true);
   P.Property(L"HotTrack", &C::HotTrack, &C::SetHotTrack).Default(false);
   P.Property(L"Images", &C::Images, &C::SetImages);
@@ -1046,9 +1054,9 @@ Integer TListItems::IndexOf(TListItem* Value) const {
 
 void TListView::DeclarePublished(TPublisher<TListView>& P) {
   using C = TListView;
+  P.Property(L"Color", &C::Color, &C::SetColor).Default(clWindow);
+  P.Property(L"ParentColor", &C::ParentColor, &C::SetParentColor).Default(false);
   P.Property(L"BorderStyle", &C::BorderStyle, &C::SetBorderStyle).Default(bsSingle);
-  P.Property(L"Color", &C::Color, &C::SetColor).Type(TypeInfoColor());
-  P.Property(L"Font", &C::Font, &C::SetFont);
   P.Property(L"HideSelection", &C::HideSelection, &C::SetHideSelection).Default(true);
   P.Property(L"LargeImages", &C::LargeImages, &C::SetLargeImages);
   P.Property(L"MultiSelect", &C::MultiSelect, &C::SetMultiSelect).Default(false);

@@ -135,14 +135,132 @@ bool IdentToCursor(const String& Ident, Integer& Cursor) {
   return false;
 }
 
+// ---------------------------------------------------------------------------------------
+// TSizeConstraints
+
+void TSizeConstraints::DeclarePublished(TPublisher<TSizeConstraints>& P) {
+  using C = TSizeConstraints;
+  P.Property(L"MaxHeight", &C::MaxHeight, &C::SetMaxHeight).Default(0);
+  P.Property(L"MaxWidth", &C::MaxWidth, &C::SetMaxWidth).Default(0);
+  P.Property(L"MinHeight", &C::MinHeight, &C::SetMinHeight).Default(0);
+  P.Property(L"MinWidth", &C::MinWidth, &C::SetMinWidth).Default(0);
+}
+
+// A new maximum below the minimum pulls the minimum down with it, and a new minimum
+// above the maximum pushes the maximum up, so the limits never contradict each other.
+void TSizeConstraints::SetMaxHeight(TConstraintSize Value) {
+  if (Value < 0) Value = 0;
+  if (Value == FMaxHeight) return;
+  FMaxHeight = Value;
+  if (Value > 0 && Value < FMinHeight) FMinHeight = Value;
+  Change();
+}
+void TSizeConstraints::SetMaxWidth(TConstraintSize Value) {
+  if (Value < 0) Value = 0;
+  if (Value == FMaxWidth) return;
+  FMaxWidth = Value;
+  if (Value > 0 && Value < FMinWidth) FMinWidth = Value;
+  Change();
+}
+void TSizeConstraints::SetMinHeight(TConstraintSize Value) {
+  if (Value < 0) Value = 0;
+  if (Value == FMinHeight) return;
+  FMinHeight = Value;
+  if (FMaxHeight > 0 && Value > FMaxHeight) FMaxHeight = Value;
+  Change();
+}
+void TSizeConstraints::SetMinWidth(TConstraintSize Value) {
+  if (Value < 0) Value = 0;
+  if (Value == FMinWidth) return;
+  FMinWidth = Value;
+  if (FMaxWidth > 0 && Value > FMaxWidth) FMaxWidth = Value;
+  Change();
+}
+
+void TSizeConstraints::Assign(TPersistent* Source) {
+  if (auto* s = dynamic_cast<TSizeConstraints*>(Source)) {
+    FMaxHeight = s->FMaxHeight;
+    FMaxWidth = s->FMaxWidth;
+    FMinHeight = s->FMinHeight;
+    FMinWidth = s->FMinWidth;
+    Change();
+    return;
+  }
+  TPersistent::Assign(Source);
+}
+
+TPersistent* TSizeConstraints::GetOwner() { return FControl; }
+
+void TSizeConstraints::Apply(Integer& Width, Integer& Height) const {
+  if (FMinWidth > 0 && Width < FMinWidth) Width = FMinWidth;
+  if (FMaxWidth > 0 && Width > FMaxWidth) Width = FMaxWidth;
+  if (FMinHeight > 0 && Height < FMinHeight) Height = FMinHeight;
+  if (FMaxHeight > 0 && Height > FMaxHeight) Height = FMaxHeight;
+}
+
+void TSizeConstraints::Change() {
+  if (OnChange) OnChange(this);
+}
+
+// ---------------------------------------------------------------------------------------
+// Published properties of every control. Colour, font and hint are written only where
+// the control does not take them from its parent.
+
 void TControl::DeclarePublished(TPublisher<TControl>& P) {
-  P.Property(L"Left", &TControl::Left, &TControl::SetLeft);
-  P.Property(L"Top", &TControl::Top, &TControl::SetTop);
-  P.Property(L"Width", &TControl::Width, &TControl::SetWidth);
-  P.Property(L"Height", &TControl::Height, &TControl::SetHeight);
-  P.Property(L"Cursor", &TControl::Cursor, &TControl::SetCursor).Type(TypeInfoCursor()).Default(crDefault);
-  P.Property(L"Hint", &TControl::Hint, &TControl::SetHint);
-  P.Property(L"HelpContext", &TControl::HelpContext, &TControl::SetHelpContext).Default(0);
+  using C = TControl;
+  P.Property(L"Left", &C::Left, &C::SetLeft);
+  P.Property(L"Top", &C::Top, &C::SetTop);
+  P.Property(L"Width", &C::Width, &C::SetWidth);
+  P.Property(L"Height", &C::Height, &C::SetHeight);
+  P.Property(L"Align", &C::Align, &C::SetAlign).Default(alNone);
+  // Aligning sets the anchors it implies: only other anchors are written.
+  P.Property(L"Anchors", &C::Anchors, &C::SetAnchors)
+      .Stored([](C* c) { return !(c->Anchors() == AlignAnchors(c->Align())); });
+  P.Property(L"Color", &C::Color, &C::SetColor).Stored([](C* c) { return !c->ParentColor(); });
+  P.Property(L"Constraints", &C::Constraints, &C::SetConstraints);
+  P.Property(L"Cursor", &C::Cursor, &C::SetCursor).Default(crDefault);
+  P.Property(L"DragCursor", &C::DragCursor, &C::SetDragCursor).Default(crDrag);
+  P.Property(L"DragKind", &C::DragKind, &C::SetDragKind).Default(dkDrag);
+  P.Property(L"DragMode", &C::DragMode, &C::SetDragMode).Default(dmManual);
+  P.Property(L"Enabled", &C::Enabled, &C::SetEnabled).Default(true);
+  P.Property(L"Font", &C::Font, &C::SetFont).Stored([](C* c) { return !c->ParentFont(); });
+  P.Property(L"HelpContext", &C::HelpContext, &C::SetHelpContext).Default(0);
+  P.Property(L"Hint", &C::Hint, &C::SetHint);
+  P.Property(L"ParentColor", &C::ParentColor, &C::SetParentColor).Default(true);
+  P.Property(L"ParentFont", &C::ParentFont, &C::SetParentFont).Default(true);
+  P.Property(L"ParentShowHint", &C::ParentShowHint, &C::SetParentShowHint).Default(true);
+  P.Property(L"PopupMenu", &C::PopupMenu, &C::SetPopupMenu);
+  P.Property(L"ShowHint", &C::ShowHint, &C::SetShowHint)
+      .Stored([](C* c) { return !c->ParentShowHint(); });
+  P.Property(L"Visible", &C::Visible, &C::SetVisible).Default(true);
+  P.Property(L"OnCanResize", &C::OnCanResize);
+  P.Property(L"OnClick", &C::OnClick);
+  P.Property(L"OnContextPopup", &C::OnContextPopup);
+  P.Property(L"OnDblClick", &C::OnDblClick);
+  P.Property(L"OnDragDrop", &C::OnDragDrop);
+  P.Property(L"OnDragOver", &C::OnDragOver);
+  P.Property(L"OnEndDrag", &C::OnEndDrag);
+  P.Property(L"OnMouseDown", &C::OnMouseDown);
+  P.Property(L"OnMouseEnter", &C::OnMouseEnter);
+  P.Property(L"OnMouseLeave", &C::OnMouseLeave);
+  P.Property(L"OnMouseMove", &C::OnMouseMove);
+  P.Property(L"OnMouseUp", &C::OnMouseUp);
+  P.Property(L"OnMouseWheel", &C::OnMouseWheel);
+  P.Property(L"OnMouseWheelDown", &C::OnMouseWheelDown);
+  P.Property(L"OnMouseWheelUp", &C::OnMouseWheelUp);
+  P.Property(L"OnResize", &C::OnResize);
+  P.Property(L"OnStartDrag", &C::OnStartDrag);
+}
+
+void TWinControl::DeclarePublished(TPublisher<TWinControl>& P) {
+  using C = TWinControl;
+  P.Property(L"TabOrder", &C::TabOrder, &C::SetTabOrder).Default(-1);
+  P.Property(L"TabStop", &C::TabStop, &C::SetTabStop).Default(false);
+  P.Property(L"OnEnter", &C::OnEnter);
+  P.Property(L"OnExit", &C::OnExit);
+  P.Property(L"OnKeyDown", &C::OnKeyDown);
+  P.Property(L"OnKeyPress", &C::OnKeyPress);
+  P.Property(L"OnKeyUp", &C::OnKeyUp);
 }
 
 TShiftState KeysToShiftState(WPARAM Keys) {
@@ -177,6 +295,10 @@ TShiftState KeyboardStateToShiftState() {
 
 TWinControl* FindControl(HWND Handle) {
   if (!Handle) return nullptr;
+  // The property holds an address in the process that set it: a window of another
+  // program built on these classes (under the mouse, say) is not one of ours.
+  DWORD process = 0;
+  if (!GetWindowThreadProcessId(Handle, &process) || process != GetCurrentProcessId()) return nullptr;
   return static_cast<TWinControl*>(GetPropW(Handle, ControlProp));
 }
 
@@ -242,9 +364,13 @@ void BroadcastToControls(TWinControl* Root, UINT Msg, WPARAM WParam, LPARAM LPar
 // ---------------------------------------------------------------------------------------
 // TControl
 
-TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(std::make_unique<TFont>()) {
+TControl::TControl(TComponent* AOwner)
+    : TComponent(AOwner), FFont(std::make_unique<TFont>()),
+      FConstraints(std::make_unique<TSizeConstraints>(this)) {
   FWindowProc = [this](TMessage& m) { WndProc(m); };
   FFont->OnChange = [this](TObject* s) { FontChanged(s); };
+  // New limits take effect on the present size at once.
+  FConstraints->OnChange = [this](TObject*) { SetBounds(FLeft, FTop, FWidth, FHeight); };
   FControlStyle = {csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
 }
 
@@ -310,6 +436,7 @@ void TControl::UpdateAnchorRules() {
 void TControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
   if (AWidth < 0) AWidth = 0;
   if (AHeight < 0) AHeight = 0;
+  FConstraints->Apply(AWidth, AHeight);
   if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
   if (!CanResize(AWidth, AHeight)) return;
   InvalidateControl(FVisible, false);
@@ -334,6 +461,7 @@ void TControl::UpdateBoundsRect(const RECT& R) {
 bool TControl::CanResize(Integer& NewWidth, Integer& NewHeight) {
   bool r = true;
   if (OnCanResize) OnCanResize(this, NewWidth, NewHeight, r);
+  if (r) FConstraints->Apply(NewWidth, NewHeight);
   return r;
 }
 
@@ -385,18 +513,21 @@ POINT TControl::ClientToParent(POINT P, TWinControl* AParent) {
   return P;
 }
 
+TAnchors AlignAnchors(TAlign Align) {
+  switch (Align) {
+    case alTop: return {akLeft, akTop, akRight};
+    case alBottom: return {akLeft, akRight, akBottom};
+    case alLeft: return {akLeft, akTop, akBottom};
+    case alRight: return {akRight, akTop, akBottom};
+    case alClient: return {akLeft, akTop, akRight, akBottom};
+    default: return {akLeft, akTop};
+  }
+}
+
 void TControl::SetAlign(TAlign Value) {
   if (FAlign == Value) return;
   FAlign = Value;
-  FAnchors = {akLeft, akTop};
-  switch (Value) {
-    case alTop: FAnchors = {akLeft, akTop, akRight}; break;
-    case alBottom: FAnchors = {akLeft, akRight, akBottom}; break;
-    case alLeft: FAnchors = {akLeft, akTop, akBottom}; break;
-    case alRight: FAnchors = {akRight, akTop, akBottom}; break;
-    case alClient: FAnchors = {akLeft, akTop, akRight, akBottom}; break;
-    default: break;
-  }
+  FAnchors = AlignAnchors(Value);
   RequestAlign();
 }
 
@@ -864,7 +995,8 @@ TWinControl::TWinControl(TComponent* AOwner)
 }
 
 TWinControl::~TWinControl() {
-  if (FParent && FHandle) {
+  // Also without a window: the form and the screen may still name this control.
+  if (FParent) {
     if (auto* f = GetParentForm(this)) f->DefocusControl(this, true);
   }
   if (FHandle) {
@@ -1066,13 +1198,9 @@ void TWinControl::UpdateShowing() {
       if (auto* w = dynamic_cast<TWinControl*>(c)) w->UpdateShowing();
   }
   if (FHandle && FShowing != show) {
-    FShowing = show;
-    try {
-      Perform(CM_SHOWINGCHANGED, 0, 0);
-    } catch (...) {
-      FShowing = !show;
-      throw;
-    }
+    // A handler that fails leaves the control as it was, so a later call tries again.
+    TRollbackScope<bool> showing(FShowing, show);
+    Perform(CM_SHOWINGCHANGED, 0, 0);
   }
 }
 
@@ -1423,6 +1551,7 @@ void TWinControl::ChangeScale(Integer M, Integer D) {
 void TWinControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
   if (AWidth < 0) AWidth = 0;
   if (AHeight < 0) AHeight = 0;
+  FConstraints->Apply(AWidth, AHeight);
   if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
   if (!CanResize(AWidth, AHeight)) return;
   if (FHandle && !IsIconic(FHandle)) {

@@ -44,7 +44,16 @@ ENUM_TYPEINFO(TFormBorderStyle, bsNone, bsSingle, bsSizeable, bsDialog, bsToolWi
               bsSizeToolWin)
 using TBorderStyle = TFormBorderStyle;
 using TCaption = String;
-using TCursor = SmallInt;
+// A cursor number: one of the crXXX values below or a number given to Screen->Cursors.
+// A type of its own over SmallInt (it converts both ways), so that cursor properties
+// carry TCursor's type information and are written by name ("crHandPoint").
+struct TCursor {
+  using TOrdinal = SmallInt;
+  SmallInt Value = 0;
+  constexpr TCursor() = default;
+  constexpr TCursor(SmallInt AValue) : Value(AValue) {}
+  constexpr operator SmallInt() const { return Value; }
+};
 using TModalResult = Integer;
 using TImeMode = Integer;
 
@@ -132,10 +141,14 @@ struct TCreateParams {
   String WinClassName;
 };
 
-// Type information of cursor properties (an Integer named TCursor, written by name).
+// Type information of TCursor (an integer type written by cursor name).
 PTypeInfo TypeInfoCursor();
+inline PTypeInfo zs_TypeInfoOf_(TCursor*) { return TypeInfoCursor(); }
 bool CursorToIdent(Integer Cursor, String& Ident);
 bool IdentToCursor(const String& Ident, Integer& Cursor);
+
+// The anchors an alignment implies (akLeft, akTop when not aligned).
+TAnchors AlignAnchors(TAlign Align);
 
 // Shift state from the key flags of a mouse message, and from the keyboard.
 TShiftState KeysToShiftState(WPARAM Keys);
@@ -143,6 +156,34 @@ TShiftState KeyDataToShiftState(LPARAM KeyData);
 TShiftState KeyboardStateToShiftState();
 
 class TControlCanvas;
+class TControl;
+
+// The smallest and largest size a control may take; 0 leaves a side free.
+using TConstraintSize = Integer;
+class TSizeConstraints : public TPersistent {
+  DECLARE_CLASS(TSizeConstraints, TPersistent)
+  PUBLISHED(TSizeConstraints)
+ public:
+  explicit TSizeConstraints(TControl* Control = nullptr) : FControl(Control) {}
+  TConstraintSize MaxHeight() const { return FMaxHeight; }
+  void SetMaxHeight(TConstraintSize Value);
+  TConstraintSize MaxWidth() const { return FMaxWidth; }
+  void SetMaxWidth(TConstraintSize Value);
+  TConstraintSize MinHeight() const { return FMinHeight; }
+  void SetMinHeight(TConstraintSize Value);
+  TConstraintSize MinWidth() const { return FMinWidth; }
+  void SetMinWidth(TConstraintSize Value);
+  void Assign(TPersistent* Source) override;
+  TPersistent* GetOwner() override;
+  // Clamps a size to the limits that are set.
+  void Apply(Integer& Width, Integer& Height) const;
+  TNotifyEvent OnChange;
+
+ private:
+  void Change();
+  TControl* FControl;
+  TConstraintSize FMaxHeight = 0, FMaxWidth = 0, FMinHeight = 0, FMinWidth = 0;
+};
 
 // ---------------------------------------------------------------------------------------
 
@@ -183,6 +224,8 @@ class TControl : public TComponent {
   void SetAlign(TAlign Value);
   TAnchors Anchors() const { return FAnchors; }
   void SetAnchors(TAnchors Value);
+  TSizeConstraints* Constraints() const { return FConstraints.get(); }
+  void SetConstraints(TSizeConstraints* Value) { FConstraints->Assign(Value); }
 
   bool Visible() const { return FVisible; }
   void SetVisible(bool Value);
@@ -363,6 +406,7 @@ class TControl : public TComponent {
   TColor FColor = clWindow;
   bool FParentColor = true;
   std::unique_ptr<TFont> FFont;
+  std::unique_ptr<TSizeConstraints> FConstraints;
   bool FParentFont = true;
   String FText;
   String FHint;
@@ -386,6 +430,7 @@ class TControl : public TComponent {
 class TWinControl : public TControl {
   DECLARE_CLASS(TWinControl, TControl)
   DECLARE_MESSAGE_MAP
+  PUBLISHED(TWinControl)
   friend class TControl;
 
  public:

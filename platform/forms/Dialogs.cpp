@@ -192,3 +192,23 @@ bool TOpenDialog::DoExecute(bool Save) {
   }
   return true;
 }
+
+// =======================================================================================
+// Unit start-up and shut-down
+
+namespace {
+
+// The classes form files may name, registered while the unit runs.
+std::vector<TClass> StreamedClasses() { return {TOpenDialog::StaticClass(), TSaveDialog::StaticClass()}; }
+
+void InitDialogs() {
+  for (TClass c : StreamedClasses()) RegisterClass(c);
+}
+
+void DoneDialogs() {
+  for (TClass c : StreamedClasses()) UnRegisterClass(c);
+}
+
+}  // namespace
+
+const TUnitInfo DialogsUnit{L"Dialogs", InitDialogs, DoneDialogs};

@@ -99,3 +99,6 @@ class TSaveDialog : public TOpenDialog {
   explicit TSaveDialog(TComponent* AOwner) : TOpenDialog(AOwner) {}
   bool Execute() override;
 };
+
+// Registers the unit's classes for the form streaming.
+extern const TUnitInfo DialogsUnit;

@@ -8,14 +8,25 @@ namespace {
 const wchar_t* const TimerClassName = L"ZsTimerWindow";
 bool TimerClassRegistered = false;
 
+// The classes form files may name, registered while the unit runs.
+std::vector<TClass> StreamedClasses() {
+  return {TPanel::StaticClass(), TSplitter::StaticClass(), TTimer::StaticClass(),
+          TImage::StaticClass(), TBevel::StaticClass(), TPaintBox::StaticClass()};
+}
+
+void InitExtCtrls() {
+  for (TClass c : StreamedClasses()) RegisterClass(c);
+}
+
 void DoneExtCtrls() {
+  for (TClass c : StreamedClasses()) UnRegisterClass(c);
   if (TimerClassRegistered) UnregisterClassW(TimerClassName, GetModuleHandleW(nullptr));
   TimerClassRegistered = false;
 }
 
 }  // namespace
 
-const TUnitInfo ExtCtrlsUnit{L"ExtCtrls", nullptr, DoneExtCtrls};
+const TUnitInfo ExtCtrlsUnit{L"ExtCtrls", InitExtCtrls, DoneExtCtrls};
 
 void Frame3D(TCanvas* Canvas, RECT& Rect, TColor TopColor, TColor BottomColor, Integer Width) {
   Canvas->Pen()->SetWidth(1);
@@ -37,14 +48,14 @@ void Frame3D(TCanvas* Canvas, RECT& Rect, TColor TopColor, TColor BottomColor, I
 
 void TPanel::DeclarePublished(TPublisher<TPanel>& P) {
   using C = TPanel;
+  P.Property(L"Color", &C::Color, &C::SetColor).Default(clBtnFace);
+  P.Property(L"ParentColor", &C::ParentColor, &C::SetParentColor).Default(false);
   P.Property(L"Alignment", &C::Alignment, &C::SetAlignment).Default(taCenter);
   P.Property(L"BevelInner", &C::BevelInner, &C::SetBevelInner).Default(bvNone);
   P.Property(L"BevelOuter", &C::BevelOuter, &C::SetBevelOuter).Default(bvRaised);
   P.Property(L"BevelWidth", &C::BevelWidth, &C::SetBevelWidth).Default(1);
   P.Property(L"BorderStyle", &C::BorderStyle, &C::SetBorderStyle).Default(bsNone);
   P.Property(L"Caption", &C::Caption, &C::SetCaption);
-  P.Property(L"Color", &C::Color, &C::SetColor).Type(TypeInfoColor());
-  P.Property(L"Font", &C::Font, &C::SetFont);
   P.Property(L"ShowCaption", &C::ShowCaption, &C::SetShowCaption).Default(true);
 }
 
@@ -436,7 +447,6 @@ void TBevel::Paint() {
 }
 
 void TPaintBox::DeclarePublished(TPublisher<TPaintBox>& P) {
-  P.Property(L"Color", &TPaintBox::Color, &TPaintBox::SetColor).Type(TypeInfoColor());
   P.Property(L"OnPaint", &TPaintBox::OnPaint);
 }
 

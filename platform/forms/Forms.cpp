@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "ActnList.h"
 #include "Streaming.h"
 
 TApplication* Application = nullptr;
@@ -32,6 +33,7 @@ void WakeMainLoop(TObject*) {
 }
 
 void InitForms() {
+  RegisterClass(TForm::StaticClass());
   Application = new TApplication(nullptr);
   Screen = new TScreen(nullptr);
   CursorHandleOf = ScreenCursorHandle;
@@ -41,6 +43,7 @@ void InitForms() {
 }
 
 void DoneForms() {
+  UnRegisterClass(TForm::StaticClass());
   WakeWindow = nullptr;
   HandleControlException = nullptr;
   // Forms still alive go first, while the screen and the application exist.
@@ -54,6 +57,45 @@ BOOL CALLBACK CollectEnabledWindow(HWND h, LPARAM l) {
   if (IsWindowVisible(h) && IsWindowEnabled(h)) reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
   return TRUE;
 }
+
+// What a modal form changes while it runs, put back however its loop is left: every
+// other enabled top-level window of the thread is disabled meanwhile and enabled again,
+// the window that was active before becomes active again, and the form stops being
+// modal and hides.
+class TModalStateScope {
+ public:
+  TModalStateScope(TCustomForm& AForm, bool& AModal)
+      : FForm(AForm), FModal(AModal), FExceptions(std::uncaught_exceptions()) {
+    FModal = true;
+    EnumThreadWindows(GetCurrentThreadId(), CollectEnabledWindow, reinterpret_cast<LPARAM>(&FDisabled));
+    FActiveBefore = GetActiveWindow();
+    for (HWND h : FDisabled) EnableWindow(h, FALSE);
+  }
+  ~TModalStateScope() noexcept(false) {
+    for (HWND h : FDisabled)
+      if (IsWindow(h)) EnableWindow(h, TRUE);
+    if (FActiveBefore && IsWindow(FActiveBefore)) SetActiveWindow(FActiveBefore);
+    FModal = false;
+    if (std::uncaught_exceptions() == FExceptions) {
+      FForm.Hide();
+      return;
+    }
+    try {
+      FForm.Hide();
+    } catch (...) {
+      // Already unwinding from the first failure, which is the one the caller sees.
+    }
+  }
+  TModalStateScope(const TModalStateScope&) = delete;
+  TModalStateScope& operator=(const TModalStateScope&) = delete;
+
+ private:
+  TCustomForm& FForm;
+  bool& FModal;
+  int FExceptions;
+  std::vector<HWND> FDisabled;
+  HWND FActiveBefore = nullptr;
+};
 
 int CALLBACK CollectFontFamily(const LOGFONTW* f, const TEXTMETRICW*, DWORD, LPARAM l) {
   auto* list = reinterpret_cast<TStringList*>(l);
@@ -100,7 +142,6 @@ TCustomForm* ValidParentForm(TControl* Control, bool TopForm) {
 void TForm::DeclarePublished(TPublisher<TForm>& P) {
   using C = TCustomForm;
   P.Property(L"ActiveControl", &C::ActiveControl, &C::SetActiveControl);
-  P.Property(L"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
   P.Property(L"AlphaBlend", &C::AlphaBlend, &C::SetAlphaBlend).Default(false);
   P.Property(L"AlphaBlendValue", &C::AlphaBlendValue, &C::SetAlphaBlendValue).Default(255);
   P.Property(L"BorderIcons", &C::BorderIcons, &C::SetBorderIcons)
@@ -108,14 +149,20 @@ void TForm::DeclarePublished(TPublisher<TForm>& P) {
   P.Property(L"BorderStyle", &C::BorderStyle, &C::SetBorderStyle).Default(bsSizeable);
   P.Property(L"BorderWidth", &TWinControl::BorderWidth, &TWinControl::SetBorderWidth).Default(0);
   P.Property(L"Caption", &TControl::Caption, &TControl::SetCaption);
-  P.Property(L"ClientHeight", &TControl::ClientHeight, &C::SetClientHeight).Stored(false);
-  P.Property(L"ClientWidth", &TControl::ClientWidth, &C::SetClientWidth).Stored(false);
-  P.Property(L"Color", &TControl::Color, &TControl::SetColor).Type(TypeInfoColor()).Default(clBtnFace);
+  // A form file gives the client size; the frame around it is the system's.
+  P.Property(L"Width", &TControl::Width, &TControl::SetWidth).Stored(false);
+  P.Property(L"Height", &TControl::Height, &TControl::SetHeight).Stored(false);
+  P.Property(L"ClientHeight", &TControl::ClientHeight, &C::SetClientHeight);
+  P.Property(L"ClientWidth", &TControl::ClientWidth, &C::SetClientWidth);
+  P.Property(L"Color", &TControl::Color, &TControl::SetColor).NoDefault();
+  // A form has no parent to take colour or hints from.
+  P.Property(L"ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Stored(false);
+  P.Property(L"ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint)
+      .Stored(false);
   P.Property(L"DoubleBuffered", &TWinControl::DoubleBuffered, &TWinControl::SetDoubleBuffered).Default(false);
-  P.Property(L"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
-  P.Property(L"Font", &TControl::Font, &TControl::SetFont);
   P.Property(L"FormStyle", &C::FormStyle, &C::SetFormStyle).Default(fsNormal);
   P.Property(L"KeyPreview", &C::KeyPreview, &C::SetKeyPreview).Default(false);
+  P.Property(L"Menu", &C::Menu, &C::SetMenu);
   P.Property(L"OldCreateOrder", &C::OldCreateOrder, &C::SetOldCreateOrder).Default(false);
   P.Property(L"ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(false);
   P.Property(L"PixelsPerInch", &C::PixelsPerInch, &C::SetPixelsPerInch).NoDefault();
@@ -129,23 +176,13 @@ void TForm::DeclarePublished(TPublisher<TForm>& P) {
   P.Property(L"Visible", &TControl::Visible, &TControl::SetVisible).Default(false);
   P.Property(L"WindowState", &C::WindowState, &C::SetWindowState).Default(wsNormal);
   P.Property(L"OnActivate", &C::OnActivate);
-  P.Property(L"OnClick", &TControl::OnClick);
   P.Property(L"OnClose", &C::OnClose);
   P.Property(L"OnCloseQuery", &C::OnCloseQuery);
   P.Property(L"OnCreate", &C::OnCreate);
-  P.Property(L"OnDblClick", &TControl::OnDblClick);
   P.Property(L"OnDeactivate", &C::OnDeactivate);
   P.Property(L"OnDestroy", &C::OnDestroy);
   P.Property(L"OnHide", &C::OnHide);
-  P.Property(L"OnKeyDown", &TWinControl::OnKeyDown);
-  P.Property(L"OnKeyPress", &TWinControl::OnKeyPress);
-  P.Property(L"OnKeyUp", &TWinControl::OnKeyUp);
-  P.Property(L"OnMouseDown", &TControl::OnMouseDown);
-  P.Property(L"OnMouseMove", &TControl::OnMouseMove);
-  P.Property(L"OnMouseUp", &TControl::OnMouseUp);
-  P.Property(L"OnMouseWheel", &TControl::OnMouseWheel);
   P.Property(L"OnPaint", &C::OnPaint);
-  P.Property(L"OnResize", &TControl::OnResize);
   P.Property(L"OnShow", &C::OnShow);
 }
 
@@ -433,18 +470,10 @@ void TCustomForm::Paint() {
 }
 
 void TCustomForm::PaintWindow(HDC DC) {
-  FCanvas->Lock();
-  try {
-    FCanvas->FreeHandle();
-    FCanvas->SetHandle(DC);
-    Paint();
-  } catch (...) {
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
-    throw;
-  }
-  FCanvas->SetHandle(nullptr);
-  FCanvas->Unlock();
+  TCanvasLock lock(*FCanvas);
+  FCanvas->FreeHandle();
+  TCanvasHandleScope handle(*FCanvas, DC);
+  Paint();
 }
 
 void TCustomForm::Activate() {
@@ -496,6 +525,9 @@ void TCustomForm::SetFocus() {
 void TCustomForm::DefocusControl(TWinControl* Control, bool Removing) {
   if (Removing && FFocusedControl && Control->ContainsControl(FFocusedControl))
     FFocusedControl = Control->Parent();
+  // The screen must not keep a control that is going away as its active one.
+  if (Removing && Screen && Screen->FActiveControl && Control->ContainsControl(Screen->FActiveControl))
+    Screen->FActiveControl = nullptr;
   if (FActiveControl && Control->ContainsControl(FActiveControl)) {
     FActiveControl = nullptr;
     if (FActive && !ComponentState().Contains(csDestroying) && FHandle && !Removing)
@@ -600,34 +632,16 @@ TModalResult TCustomForm::ShowModal() {
     throw EInvalidOperation(L"Cannot make a visible window modal");
   if (GetCapture()) SendMessageW(GetCapture(), WM_CANCELMODE, 0, 0);
   ReleaseCapture();
-  FModal = true;
-  // Every other enabled top-level window of this thread is disabled while the form is up.
-  std::vector<HWND> disabled;
-  EnumThreadWindows(GetCurrentThreadId(), CollectEnabledWindow,
-                    reinterpret_cast<LPARAM>(&disabled));
-  HWND activeBefore = GetActiveWindow();
-  for (HWND h : disabled) EnableWindow(h, FALSE);
-  TModalResult result = mrNone;
-  try {
-    Show();
-    FModalResult = mrNone;
-    do {
-      Application->HandleMessage();
-      if (Application->Terminated()) FModalResult = mrCancel;
-      else if (FModalResult != mrNone) CloseModal();
-    } while (FModalResult == mrNone);
-    result = FModalResult;
-  } catch (...) {
-    for (HWND h : disabled) if (IsWindow(h)) EnableWindow(h, TRUE);
-    FModal = false;
-    Hide();
-    throw;
-  }
-  for (HWND h : disabled) if (IsWindow(h)) EnableWindow(h, TRUE);
-  if (activeBefore && IsWindow(activeBefore)) SetActiveWindow(activeBefore);
-  FModal = false;
-  Hide();
-  return result;
+  TModalStateScope modal(*this, FModal);
+  Show();
+  FModalResult = mrNone;
+  do {
+    Application->HandleMessage();
+    if (Application->Terminated()) FModalResult = mrCancel;
+    else if (FModalResult != mrNone) CloseModal();
+  } while (FModalResult == mrNone);
+  // The result is taken before the scope puts the state back (hiding may run handlers).
+  return FModalResult;
 }
 
 void TCustomForm::CMDialogKey(TCMDialogKey& Message) {
@@ -652,6 +666,19 @@ void TCustomForm::CMDialogKey(TCMDialogKey& Message) {
     }
   }
   TWinControl::CMDialogKey(Message);
+}
+
+void TCustomForm::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
+  inherited::GetChildren(Proc, Root);
+  if (Root != this) return;
+  for (Integer i = 0; i < ComponentCount(); ++i)
+    if (TComponent* c = Components(i); !c->HasParent()) Proc(c);
+}
+
+void TCustomForm::UpdateActions() {
+  if (ComponentState().Contains(csDesigning)) return;
+  for (Integer i = 0; i < ComponentCount(); ++i)
+    if (auto* list = dynamic_cast<TCustomActionList*>(Components(i))) list->UpdateActions();
 }
 
 const TMessageMap* TCustomForm::ClassMessages() {
@@ -972,23 +999,16 @@ void TApplication::CreateForm(TClass InstanceClass, void* Reference) {
 }
 
 void TApplication::Run() {
-  FRunning = true;
-  try {
-    if (FMainForm) {
-      if (FShowMainForm) FMainForm->Show();
-      while (!FTerminated) {
-        try {
-          HandleMessage();
-        } catch (...) {
-          HandleException(this);
-        }
-      }
+  TValueScope<bool> running(FRunning, true);
+  if (!FMainForm) return;
+  if (FShowMainForm) FMainForm->Show();
+  while (!FTerminated) {
+    try {
+      HandleMessage();
+    } catch (...) {
+      HandleException(this);
     }
-  } catch (...) {
-    FRunning = false;
-    throw;
   }
-  FRunning = false;
 }
 
 bool TApplication::IsKeyMsg(MSG& Msg) {
@@ -1024,6 +1044,16 @@ void TApplication::HandleMessage() {
   if (!ProcessMessage(msg)) Idle(msg);
 }
 
+// Actions are brought up to date while the program waits, on the forms that show.
+void TApplication::DoActionIdle() {
+  if (!Screen) return;
+  for (Integer i = 0; i < Screen->CustomFormCount(); ++i) {
+    TCustomForm* f = Screen->CustomForms(i);
+    if (f->ComponentState().Contains(csDestroying) || f->ComponentState().Contains(csLoading)) continue;
+    if (f->HandleAllocated() && IsWindowVisible(f->Handle())) f->UpdateActions();
+  }
+}
+
 void TApplication::ProcessMessages() {
   MSG msg;
   while (ProcessMessage(msg)) {
@@ -1035,6 +1065,7 @@ void TApplication::Idle(const MSG&) {
   bool done = true;
   try {
     if (OnIdle) OnIdle(this, done);
+    if (done) DoActionIdle();
   } catch (...) {
     HandleException(this);
   }

@@ -139,6 +139,11 @@ class TCustomForm : public TWinControl {
   void SetClientHeight(Integer Value) override;
   void Loaded() override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
+  // The controls, then (for the form being written) its components without a parent:
+  // menus, timers, image and action lists.
+  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
+  // Runs the update handlers of the form's action lists.
+  void UpdateActions();
 
   TNotifyEvent OnCreate;
   TNotifyEvent OnDestroy;
@@ -374,7 +379,7 @@ class TApplication : public TComponent {
  private:
   friend class TCustomForm;
   void Idle(const MSG& Msg);
-  void DoActionIdle() {}
+  void DoActionIdle();
   void StartHintTimer(Integer Value);
   void StopHintTimer();
   void HintTimerExpired();

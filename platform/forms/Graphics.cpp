@@ -286,11 +286,16 @@ void InitGraphics() {
   ReleaseDC(nullptr, dc);
   DefaultFont = new TFontData(DefFontData());
   RegisterIntegerConsts(TypeInfoColor(), IdentToColor, ColorToIdent);
+  RegisterIntegerConsts(TypeInfoFontCharset(), IdentToCharset, CharsetToIdent);
   TPicture::RegisterFileFormat(L"bmp", L"Bitmaps", TBitmap::StaticClass());
   TPicture::RegisterFileFormat(L"ico", L"Icons", TIcon::StaticClass());
+  RegisterClasses({TFont::StaticClass(), TPen::StaticClass(), TBrush::StaticClass(),
+                   TPicture::StaticClass(), TBitmap::StaticClass(), TIcon::StaticClass()});
 }
 
 void DoneGraphics() {
+  UnRegisterClasses({TFont::StaticClass(), TPen::StaticClass(), TBrush::StaticClass(),
+                     TPicture::StaticClass(), TBitmap::StaticClass(), TIcon::StaticClass()});
   delete FileFormats; FileFormats = nullptr;
   delete DefaultFont; DefaultFont = nullptr;
   if (FontCache) { FontCache->Clear(); delete FontCache; FontCache = nullptr; }
@@ -345,15 +350,50 @@ void GetColorValues(const std::function<void(const String&)>& Proc) {
 
 Integer ScreenPixelsPerInch() { return ScreenPPI; }
 
+namespace {
+struct TCharsetName {
+  Integer Value;
+  const wchar_t* Name;
+};
+const TCharsetName CharsetNames[] = {
+    {ANSI_CHARSET, L"ANSI_CHARSET"},         {DEFAULT_CHARSET, L"DEFAULT_CHARSET"},
+    {SYMBOL_CHARSET, L"SYMBOL_CHARSET"},     {MAC_CHARSET, L"MAC_CHARSET"},
+    {SHIFTJIS_CHARSET, L"SHIFTJIS_CHARSET"}, {HANGEUL_CHARSET, L"HANGEUL_CHARSET"},
+    {JOHAB_CHARSET, L"JOHAB_CHARSET"},       {GB2312_CHARSET, L"GB2312_CHARSET"},
+    {CHINESEBIG5_CHARSET, L"CHINESEBIG5_CHARSET"}, {GREEK_CHARSET, L"GREEK_CHARSET"},
+    {TURKISH_CHARSET, L"TURKISH_CHARSET"},   {VIETNAMESE_CHARSET, L"VIETNAMESE_CHARSET"},
+    {HEBREW_CHARSET, L"HEBREW_CHARSET"},     {ARABIC_CHARSET, L"ARABIC_CHARSET"},
+    {BALTIC_CHARSET, L"BALTIC_CHARSET"},     {RUSSIAN_CHARSET, L"RUSSIAN_CHARSET"},
+    {THAI_CHARSET, L"THAI_CHARSET"},         {EASTEUROPE_CHARSET, L"EASTEUROPE_CHARSET"},
+    {OEM_CHARSET, L"OEM_CHARSET"},
+};
+}  // namespace
+
+bool CharsetToIdent(Integer Charset, String& Ident) {
+  for (const auto& c : CharsetNames)
+    if (c.Value == Charset) { Ident = c.Name; return true; }
+  return false;
+}
+
+bool IdentToCharset(const String& Ident, Integer& Charset) {
+  for (const auto& c : CharsetNames)
+    if (_wcsicmp(c.Name, Ident.c_str()) == 0) { Charset = c.Value; return true; }
+  return false;
+}
+
+PTypeInfo TypeInfoFontCharset() {
+  static const PTypeInfo info = RenamedTypeInfo(TypeInfoInteger(), L"TFontCharset");
+  return info;
+}
+
 PTypeInfo TypeInfoColor() {
   static const PTypeInfo info = RenamedTypeInfo(TypeInfoInteger(), L"TColor");
   return info;
 }
 
 void TFont::DeclarePublished(TPublisher<TFont>& P) {
-  P.Property(L"Charset", &TFont::Charset, &TFont::SetCharset)
-      .Type(RenamedTypeInfo(TypeInfoInteger(), L"TFontCharset"));
-  P.Property(L"Color", &TFont::Color, &TFont::SetColor).Type(TypeInfoColor()).NoDefault();
+  P.Property(L"Charset", &TFont::Charset, &TFont::SetCharset);
+  P.Property(L"Color", &TFont::Color, &TFont::SetColor).NoDefault();
   P.Property(L"Height", &TFont::Height, &TFont::SetHeight).NoDefault();
   P.Property(L"Name", &TFont::Name, &TFont::SetName);
   P.Property(L"Orientation", &TFont::Orientation, &TFont::SetOrientation).Default(0);
@@ -364,14 +404,14 @@ void TFont::DeclarePublished(TPublisher<TFont>& P) {
 }
 
 void TPen::DeclarePublished(TPublisher<TPen>& P) {
-  P.Property(L"Color", &TPen::Color, &TPen::SetColor).Type(TypeInfoColor()).Default(clBlack);
+  P.Property(L"Color", &TPen::Color, &TPen::SetColor).Default(clBlack);
   P.Property(L"Mode", &TPen::Mode, &TPen::SetMode).Default(pmCopy);
   P.Property(L"Style", &TPen::Style, &TPen::SetStyle).Default(psSolid);
   P.Property(L"Width", &TPen::Width, &TPen::SetWidth).Default(1);
 }
 
 void TBrush::DeclarePublished(TPublisher<TBrush>& P) {
-  P.Property(L"Color", &TBrush::Color, &TBrush::SetColor).Type(TypeInfoColor()).Default(clWhite);
+  P.Property(L"Color", &TBrush::Color, &TBrush::SetColor).Default(clWhite);
   P.Property(L"Style", &TBrush::Style, &TBrush::SetStyle).Default(bsSolid);
 }
 

@@ -18,8 +18,16 @@ class TStream;
 // Colours
 
 // A colour: 0x00BBGGRR for an RGB value, 0xFF000000 plus an index for a system colour,
-// plus the two special values clNone and clDefault.
-using TColor = Integer;
+// plus the two special values clNone and clDefault. A type of its own over Integer (it
+// converts both ways), so that colour properties carry TColor's type information and
+// are written by name ("clRed").
+struct TColor {
+  using TOrdinal = Integer;
+  Integer Value = 0;
+  constexpr TColor() = default;
+  constexpr TColor(Integer AValue) : Value(AValue) {}
+  constexpr operator Integer() const { return Value; }
+};
 
 constexpr TColor clSystemColor = static_cast<TColor>(0xFF000000);
 constexpr TColor clScrollBar = clSystemColor | COLOR_SCROLLBAR;
@@ -78,8 +86,9 @@ constexpr TColor clMedGray = 0xA4A0A0;
 constexpr TColor clNone = 0x1FFFFFFF;
 constexpr TColor clDefault = 0x20000000;
 
-// Type information of colour properties (an Integer named TColor, written by name).
+// Type information of TColor (an integer type written by colour name).
 PTypeInfo TypeInfoColor();
+inline PTypeInfo zs_TypeInfoOf_(TColor*) { return TypeInfoColor(); }
 
 // The RGB value of a colour: system colours are looked up; others are returned as is.
 Integer ColorToRGB(TColor Color);
@@ -129,7 +138,19 @@ enum TFontQuality {
 };
 ENUM_TYPEINFO(TFontQuality, fqDefault, fqDraft, fqProof, fqNonAntialiased, fqAntialiased,
               fqClearType, fqClearTypeNatural)
-using TFontCharset = Byte;
+// A character set number (DEFAULT_CHARSET, SHIFTJIS_CHARSET ...): a type of its own over
+// Byte, so that font files write it by name.
+struct TFontCharset {
+  using TOrdinal = Byte;
+  Byte Value = DEFAULT_CHARSET;
+  constexpr TFontCharset() = default;
+  constexpr TFontCharset(Byte AValue) : Value(AValue) {}
+  constexpr operator Byte() const { return Value; }
+};
+PTypeInfo TypeInfoFontCharset();
+inline PTypeInfo zs_TypeInfoOf_(TFontCharset*) { return TypeInfoFontCharset(); }
+bool CharsetToIdent(Integer Charset, String& Ident);
+bool IdentToCharset(const String& Ident, Integer& Charset);
 using TFontName = String;
 
 // The key data that identify one font handle in the shared cache.

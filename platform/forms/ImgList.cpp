@@ -64,8 +64,8 @@ void TChangeLink::Change() {
 void TImageList::DeclarePublished(TPublisher<TImageList>& P) {
   using C = TImageList;
   P.Property(L"AllocBy", &C::AllocBy, &C::SetAllocBy).Default(4);
-  P.Property(L"BkColor", &C::BkColor, &C::SetBkColor).Type(TypeInfoColor()).Default(clNone);
-  P.Property(L"BlendColor", &C::BlendColor, &C::SetBlendColor).Type(TypeInfoColor()).Default(clNone);
+  P.Property(L"BkColor", &C::BkColor, &C::SetBkColor).Default(clNone);
+  P.Property(L"BlendColor", &C::BlendColor, &C::SetBlendColor).Default(clNone);
   P.Property(L"ColorDepth", &C::ColorDepth, &C::SetColorDepth).Default(cd32Bit);
   P.Property(L"DrawingStyle", &C::DrawingStyle, &C::SetDrawingStyle).Default(dsNormal);
   P.Property(L"ImageType", &C::ImageType, &C::SetImageType).Default(itImage);
@@ -650,3 +650,23 @@ bool ReplaceImageList(TCustomImageList*& Field, TCustomImageList* Value, TChange
   }
   return true;
 }
+
+// =======================================================================================
+// Unit start-up and shut-down
+
+namespace {
+
+// The classes form files may name, registered while the unit runs.
+std::vector<TClass> StreamedClasses() { return {TImageList::StaticClass()}; }
+
+void InitImgList() {
+  for (TClass c : StreamedClasses()) RegisterClass(c);
+}
+
+void DoneImgList() {
+  for (TClass c : StreamedClasses()) UnRegisterClass(c);
+}
+
+}  // namespace
+
+const TUnitInfo ImgListUnit{L"ImgList", InitImgList, DoneImgList};

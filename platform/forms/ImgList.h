@@ -13,6 +13,7 @@
 #include "Controls.h"
 #include "Graphics.h"
 #include "Persistent.h"
+#include "SysInit.h"
 
 class TCustomImageList;
 
@@ -192,3 +193,6 @@ class TDragImageList : public TCustomImageList {
 // already was Value (nothing changed).
 bool ReplaceImageList(TCustomImageList*& Field, TCustomImageList* Value, TChangeLink& Link,
                       TComponent* Client);
+
+// Registers the unit's classes for the form streaming.
+extern const TUnitInfo ImgListUnit;

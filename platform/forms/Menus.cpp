@@ -91,7 +91,17 @@ HWND PopupList() {
   return PopupWindow;
 }
 
+// The classes form files may name, registered while the unit runs.
+std::vector<TClass> StreamedClasses() {
+  return {TMainMenu::StaticClass(), TPopupMenu::StaticClass(), TMenuItem::StaticClass()};
+}
+
+void InitMenus() {
+  for (TClass c : StreamedClasses()) RegisterClass(c);
+}
+
 void DoneMenus() {
+  for (TClass c : StreamedClasses()) UnRegisterClass(c);
   if (PopupWindow) DestroyWindow(PopupWindow);
   PopupWindow = nullptr;
   UnregisterClassW(PopupClassName, GetModuleHandleW(nullptr));
@@ -124,7 +134,7 @@ TFont* MenuFont() { return Screen ? Screen->MenuFont() : nullptr; }
 
 }  // namespace
 
-const TUnitInfo MenusUnit{L"Menus", nullptr, DoneMenus};
+const TUnitInfo MenusUnit{L"Menus", InitMenus, DoneMenus};
 
 // --- shortcuts -----------------------------------------------------------------------
 

@@ -6,6 +6,21 @@
 
 namespace {
 
+// The classes form files may name, registered while the unit runs.
+std::vector<TClass> StreamedClasses() {
+  return {TLabel::StaticClass(), TButton::StaticClass(), TEdit::StaticClass(),
+          TMemo::StaticClass(), TListBox::StaticClass(), TScrollBar::StaticClass(),
+          TGroupBox::StaticClass()};
+}
+
+void InitStdCtrls() {
+  for (TClass c : StreamedClasses()) RegisterClass(c);
+}
+
+void DoneStdCtrls() {
+  for (TClass c : StreamedClasses()) UnRegisterClass(c);
+}
+
 // Child windows that get owner-draw measuring messages need a control number of their
 // own (the parent finds them by it).
 int NextControlId = 0x7000;
@@ -45,6 +60,8 @@ String JoinLines(const std::vector<String>& Lines) {
 
 }  // namespace
 
+const TUnitInfo StdCtrlsUnit{L"StdCtrls", InitStdCtrls, DoneStdCtrls};
+
 // =======================================================================================
 // TCustomLabel
 
@@ -53,15 +70,11 @@ void TLabel::DeclarePublished(TPublisher<TLabel>& P) {
   P.Property(L"Alignment", &C::Alignment, &C::SetAlignment).Default(taLeftJustify);
   P.Property(L"AutoSize", &C::AutoSize, &C::SetAutoSize).Default(true);
   P.Property(L"Caption", &C::Caption, &C::SetCaption);
-  P.Property(L"Color", &C::Color, &C::SetColor).Type(TypeInfoColor());
   P.Property(L"FocusControl", &C::FocusControl, &C::SetFocusControl);
-  P.Property(L"Font", &C::Font, &C::SetFont);
   P.Property(L"Layout", &C::Layout, &C::SetLayout).Default(tlTop);
   P.Property(L"ShowAccelChar", &C::ShowAccelChar, &C::SetShowAccelChar).Default(true);
   P.Property(L"Transparent", &C::Transparent, &C::SetTransparent).Default(false);
   P.Property(L"WordWrap", &C::WordWrap, &C::SetWordWrap).Default(false);
-  P.Property(L"OnClick", &C::OnClick);
-  P.Property(L"OnDblClick", &C::OnDblClick);
 }
 
 TCustomLabel::TCustomLabel(TComponent* AOwner) : TGraphicControl(AOwner) {
@@ -212,7 +225,6 @@ void TButton::DeclarePublished(TPublisher<TButton>& P) {
   P.Property(L"Default", &C::Default, &C::SetDefault).Default(false);
   P.Property(L"ModalResult", &C::ModalResult, &C::SetModalResult).Default(0);
   P.Property(L"TabStop", &C::TabStop, &C::SetTabStop).Default(true);
-  P.Property(L"OnClick", &C::OnClick);
 }
 
 TButton::TButton(TComponent* AOwner) : TWinControl(AOwner) {
@@ -268,11 +280,11 @@ void TButton::CMDialogKey(TCMDialogKey& Message) {
 
 void TEdit::DeclarePublished(TPublisher<TEdit>& P) {
   using C = TEdit;
+  P.Property(L"Color", &C::Color, &C::SetColor).Default(clWindow);
+  P.Property(L"ParentColor", &C::ParentColor, &C::SetParentColor).Default(false);
   P.Property(L"AutoSelect", &C::AutoSelect, &C::SetAutoSelect).Default(true);
   P.Property(L"BorderStyle", &C::BorderStyle, &C::SetBorderStyle).Default(bsSingle);
   P.Property(L"CharCase", &C::CharCase, &C::SetCharCase).Default(ecNormal);
-  P.Property(L"Color", &C::Color, &C::SetColor).Type(TypeInfoColor());
-  P.Property(L"Font", &C::Font, &C::SetFont);
   P.Property(L"HideSelection", &C::HideSelection, &C::SetHideSelection).Default(true);
   P.Property(L"MaxLength", &C::MaxLength, &C::SetMaxLength).Default(0);
   P.Property(L"PasswordChar", [](C* c) { return static_cast<Integer>(c->PasswordChar()); },
@@ -305,14 +317,10 @@ void TCustomEdit::CreateParams(TCreateParams& Params) {
 }
 
 void TCustomEdit::CreateWnd() {
-  FCreating = true;
-  try {
+  {
+    TValueScope<bool> creating(FCreating, true);
     inherited::CreateWnd();
-  } catch (...) {
-    FCreating = false;
-    throw;
   }
-  FCreating = false;
   SendMessageW(FHandle, EM_LIMITTEXT, static_cast<WPARAM>(FMaxLength), 0);
   if (FPasswordChar) SendMessageW(FHandle, EM_SETPASSWORDCHAR, FPasswordChar, 0);
   SendMessageW(FHandle, EM_SETMODIFY, FModified, 0);
@@ -493,6 +501,9 @@ class TMemoStrings : public TStrings {
 
 void TMemo::DeclarePublished(TPublisher<TMemo>& P) {
   using C = TMemo;
+  P.Property(L"Color", &C::Color, &C::SetColor).Default(clWindow);
+  P.Property(L"ParentColor", &C::ParentColor, &C::SetParentColor).Default(false);
+  P.Property(L"TabStop", &C::TabStop, &C::SetTabStop).Default(true);
   P.Property(L"Alignment", &C::Alignment, &C::SetAlignment).Default(taLeftJustify);
   P.Property(L"Lines", &C::Lines, &C::SetLines);
   P.Property(L"ScrollBars", &C::ScrollBars, &C::SetScrollBars).Default(ssNone);
@@ -650,10 +661,10 @@ class TListBoxStrings : public TStrings {
 
 void TListBox::DeclarePublished(TPublisher<TListBox>& P) {
   using C = TListBox;
+  P.Property(L"Color", &C::Color, &C::SetColor).Default(clWindow);
+  P.Property(L"ParentColor", &C::ParentColor, &C::SetParentColor).Default(false);
   P.Property(L"BorderStyle", &C::BorderStyle, &C::SetBorderStyle).Default(bsSingle);
-  P.Property(L"Color", &C::Color, &C::SetColor).Type(TypeInfoColor());
   P.Property(L"ExtendedSelect", &C::ExtendedSelect, &C::SetExtendedSelect).Default(true);
-  P.Property(L"Font", &C::Font, &C::SetFont);
   P.Property(L"IntegralHeight", &C::IntegralHeight, &C::SetIntegralHeight).Default(false);
   P.Property(L"ItemHeight", &C::ItemHeight, &C::SetItemHeight).Default(16);
   P.Property(L"Items", &C::Items, &C::SetItems);
@@ -661,8 +672,6 @@ void TListBox::DeclarePublished(TPublisher<TListBox>& P) {
   P.Property(L"Sorted", &C::Sorted, &C::SetSorted).Default(false);
   P.Property(L"Style", &C::Style, &C::SetStyle).Default(lbStandard);
   P.Property(L"TabStop", &C::TabStop, &C::SetTabStop).Default(true);
-  P.Property(L"OnClick", &C::OnClick);
-  P.Property(L"OnDblClick", &C::OnDblClick);
   P.Property(L"OnDrawItem", &C::OnDrawItem);
   P.Property(L"OnMeasureItem", &C::OnMeasureItem);
 }
@@ -923,6 +932,7 @@ void TCustomListBox::CNMeasureItem(TWMMeasureItem& Message) {
 
 void TScrollBar::DeclarePublished(TPublisher<TScrollBar>& P) {
   using C = TScrollBar;
+  P.Property(L"TabStop", &C::TabStop, &C::SetTabStop).Default(true);
   P.Property(L"Kind", &C::Kind, &C::SetKind).Default(sbHorizontal);
   P.Property(L"LargeChange", &C::LargeChange, &C::SetLargeChange).Default(1);
   P.Property(L"Max", &C::Max, &C::SetMax).Default(100);
@@ -1041,8 +1051,6 @@ void TScrollBar::CNScroll(TWMScroll& Message) {
 void TGroupBox::DeclarePublished(TPublisher<TGroupBox>& P) {
   using C = TGroupBox;
   P.Property(L"Caption", &C::Caption, &C::SetCaption);
-  P.Property(L"Color", &C::Color, &C::SetColor).Type(TypeInfoColor());
-  P.Property(L"Font", &C::Font, &C::SetFont);
 }
 
 TCustomGroupBox::TCustomGroupBox(TComponent* AOwner) : TCustomControl(AOwner) {

@@ -10,6 +10,7 @@
 #include "Classes.h"
 #include "Controls.h"
 #include "Menus.h"
+#include "SysInit.h"
 
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 ENUM_TYPEINFO(TAlignment, taLeftJustify, taRightJustify, taCenter)
@@ -360,3 +361,6 @@ class TGroupBox : public TCustomGroupBox {
  public:
   using TCustomGroupBox::TCustomGroupBox;
 };
+
+// Registers the unit's classes for the form streaming.
+extern const TUnitInfo StdCtrlsUnit;

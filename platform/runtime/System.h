@@ -7,6 +7,7 @@
 #include <bitset>
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -135,6 +136,27 @@ class TValueScope {
  private:
   T& var_;
   T old_;
+};
+
+// Gives a variable a value, and puts the old value back only when the scope is left by
+// an exception: a step that fails leaves the state as it found it.
+template <class T>
+class TRollbackScope {
+ public:
+  TRollbackScope(T& AVariable, T AValue)
+      : var_(AVariable), old_(AVariable), exceptions_(std::uncaught_exceptions()) {
+    var_ = AValue;
+  }
+  ~TRollbackScope() {
+    if (std::uncaught_exceptions() > exceptions_) var_ = old_;
+  }
+  TRollbackScope(const TRollbackScope&) = delete;
+  TRollbackScope& operator=(const TRollbackScope&) = delete;
+
+ private:
+  T& var_;
+  T old_;
+  int exceptions_;
 };
 
 // Calls BeginUpdate now and EndUpdate when the scope ends.

@@ -13,7 +13,7 @@
 //   void TButton::DeclarePublished(TPublisher<TButton>& P) {
 //     P.Property(L"Caption", &TButton::Caption, &TButton::SetCaption);
 //     P.Property(L"Default", &TButton::Default, &TButton::SetDefault).Default(false);
-//     P.Property(L"Color", &TButton::Color, &TButton::SetColor).TypeName(L"TColor");
+//     P.Property(L"Tag", &TButton::Tag, &TButton::SetTag).Default(0);
 //     P.Property(L"OnClick", &TButton::FOnClick);        // a field: read and write
 //     P.Method(L"Button1Click", &TForm1::Button1Click);   // a published method
 //   }
@@ -198,6 +198,15 @@ template <class T> struct FunctionSig;
 template <class R, class... A> struct FunctionSig<std::function<R(A...)>> { using type = R(A...); };
 template <class T>
 concept HasAdlTypeInfo = requires(T* p) { { zs_TypeInfoOf_(p) } -> std::convertible_to<PTypeInfo>; };
+// An ordinal type of its own over an integer (TColor, TCursor): it names the integer as
+// TOrdinal and converts to and from it. Properties of such a type are ordinal
+// properties with the type's own type information.
+template <class T>
+concept OrdinalWrapper = requires(T v) {
+  typename T::TOrdinal;
+  { static_cast<typename T::TOrdinal>(v) };
+  { T(typename T::TOrdinal{}) };
+};
 }  // namespace zs_detail
 
 // The type information of a C++ type used by a property.
@@ -305,6 +314,10 @@ class TPublisher {
     if constexpr (std::is_same_v<T, bool> || std::is_integral_v<T> || std::is_enum_v<T>) {
       p.GetOrd = [get](TObject* o) { return static_cast<Int64>(get(o)); };
       if (set) p.SetOrd = [set](TObject* o, Int64 v) { set(o, static_cast<T>(v)); };
+    } else if constexpr (zs_detail::OrdinalWrapper<T>) {
+      using O = typename T::TOrdinal;
+      p.GetOrd = [get](TObject* o) { return static_cast<Int64>(static_cast<O>(get(o))); };
+      if (set) p.SetOrd = [set](TObject* o, Int64 v) { set(o, T(static_cast<O>(v))); };
     } else if constexpr (zs_detail::IsSet<T>::value) {
       p.GetOrd = [get](TObject* o) { return static_cast<Int64>(get(o).ToInt()); };
       if (set) p.SetOrd = [set](TObject* o, Int64 v) { set(o, T::FromInt(static_cast<UInt64>(v))); };

@@ -1075,7 +1075,7 @@ void vxDrawInsertArrows(TCanvas* ACanvas, const TRect& ARect, Integer ASide, TCo
   const TPoint* first = vertical ? vertFirst : horzFirst;
   const TPoint* second = vertical ? vertSecond : horzSecond;
   ACanvas->Brush()->SetColor(ABrushColor);
-  ACanvas->Pen()->SetColor(APenColor == clDefault ? (ColorToRGB(ABrushColor) ^ 0xFFFFFF) : APenColor);
+  ACanvas->Pen()->SetColor(APenColor == clDefault ? TColor(ColorToRGB(ABrushColor) ^ 0xFFFFFF) : APenColor);
   auto polygon = [&](const TPoint& AAnchor, const TPoint* AOffsets) {
     std::vector<TPoint> points;
     for (int i = 0; i < 7; ++i) points.push_back(TPoint{AAnchor.x + AOffsets[i].x, AAnchor.y + AOffsets[i].y});

@@ -312,4 +312,54 @@ TEST_F(TFormFixture, MessagesAreDispatchedByNumberAndComponentMessagesKeepTheirN
   pad->SetWindowProc(old);
 }
 
+// A visible top-level window of a process.
+struct TWindowSearch {
+  DWORD Process;
+  HWND Found = nullptr;
+};
+BOOL CALLBACK FindVisibleWindow(HWND h, LPARAM l) {
+  auto* f = reinterpret_cast<TWindowSearch*>(l);
+  DWORD process = 0;
+  GetWindowThreadProcessId(h, &process);
+  if (process == f->Process && IsWindowVisible(h)) f->Found = h;
+  return f->Found == nullptr;
+}
+
+// Another program built on these classes marks its windows the same way, with addresses
+// that mean nothing here: such a window, say under the mouse, is not taken for a control.
+TEST(ControlWindows, WindowsOfAnotherProcessAreNotOurControls) {
+  wchar_t exe[MAX_PATH];
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  std::wstring command = L"\"" + std::wstring(exe) + L"\" ";
+  for (const char* c = ForeignFormSwitch; *c; ++c) command += static_cast<wchar_t>(*c);
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(CreateProcessW(exe, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  struct TChild {
+    PROCESS_INFORMATION& P;
+    ~TChild() {
+      TerminateProcess(P.hProcess, 0);
+      WaitForSingleObject(P.hProcess, 5000);
+      CloseHandle(P.hThread);
+      CloseHandle(P.hProcess);
+    }
+  } child{pi};
+  TWindowSearch find{pi.dwProcessId};
+  PumpUntil([&] {
+    EnumWindows(FindVisibleWindow, reinterpret_cast<LPARAM>(&find));
+    return find.Found != nullptr;
+  }, 10000);
+  HWND foreign = find.Found;
+  ASSERT_TRUE(foreign);
+  EXPECT_EQ(FindControl(foreign), nullptr);
+  EXPECT_FALSE(IsControlWindow(foreign));
+  const POINT centre{(ForeignFormBounds.left + ForeignFormBounds.right) / 2,
+                     (ForeignFormBounds.top + ForeignFormBounds.bottom) / 2};
+  EXPECT_EQ(GetAncestor(WindowFromPoint(centre), GA_ROOT), foreign);
+  EXPECT_EQ(FindDragTarget(centre, true), nullptr);
+  // The hint, looked for while the program is idle, passes over it too.
+  Application->ActivateHint(centre);
+}
+
 }  // namespace

@@ -91,6 +91,68 @@ TEST(Forms, CreationLookupsAndModalResult) {
   EXPECT_NEAR((r.top + r.bottom) / 2, Screen->Height() / 2, 2);
 }
 
+// A modal form whose handler fails, before its loop (OnShow) or inside it (OnCloseQuery),
+// passes the failure on and puts back what it changed: the other windows are enabled and
+// the one active before is active again, the form is hidden and no longer modal, and it
+// can run modally again.
+TEST(Forms, AFailingModalFormPutsBackWhatItChanged) {
+  enum TFailIn { fiShow, fiCloseQuery };
+  for (TFailIn failIn : {fiShow, fiCloseQuery}) {
+    SCOPED_TRACE(failIn == fiShow ? "OnShow fails" : "OnCloseQuery fails");
+    std::unique_ptr<TForm> other(TCustomForm::Create<TForm>(nullptr));
+    other->SetBounds(20, 20, 200, 100);
+    other->Show();
+    SetActiveWindow(other->Handle());
+    ASSERT_EQ(GetActiveWindow(), other->Handle());
+    std::unique_ptr<TForm> modal(TCustomForm::Create<TForm>(nullptr));
+    modal->SetBounds(60, 60, 200, 100);
+    bool failing = true;
+    int shows = 0, hides = 0;
+    modal->OnShow = [&](TObject*) {
+      ++shows;
+      if (failing && failIn == fiShow) throw EConvertError(L"show failed");
+    };
+    modal->OnHide = [&](TObject*) { ++hides; };
+    modal->OnCloseQuery = [&](TObject*, bool&) {
+      if (failing && failIn == fiCloseQuery) throw EConvertError(L"close query failed");
+    };
+    bool otherEnabled = true, modalShown = false;
+    DWORD started = GetTickCount();
+    Application->OnIdle = [&](TObject*, bool&) {
+      if (GetTickCount() - started > 10000) modal->SetModalResult(mrAbort);  // stuck: give up
+      if (modal->Modal() && modal->HandleAllocated() && IsWindowVisible(modal->Handle())) {
+        otherEnabled = IsWindowEnabled(other->Handle()) != FALSE;
+        modalShown = true;
+        modal->SetModalResult(mrOk);
+      }
+    };
+    EXPECT_THROW(modal->ShowModal(), EConvertError);
+    EXPECT_EQ(modalShown, failIn == fiCloseQuery);
+    if (failIn == fiCloseQuery) {
+      EXPECT_FALSE(otherEnabled);  // disabled while the loop ran
+    }
+    EXPECT_TRUE(IsWindowEnabled(other->Handle()));
+    EXPECT_EQ(GetActiveWindow(), other->Handle());
+    EXPECT_FALSE(modal->Modal());
+    EXPECT_FALSE(modal->Visible());
+    EXPECT_FALSE(modal->Showing());
+    EXPECT_FALSE(modal->HandleAllocated() && IsWindowVisible(modal->Handle()));
+    // A form that never showed is not told that it hides.
+    EXPECT_EQ(hides, failIn == fiShow ? 0 : 1);
+
+    failing = false;
+    modalShown = false;
+    started = GetTickCount();
+    EXPECT_EQ(modal->ShowModal(), mrOk);
+    Application->OnIdle = nullptr;
+    EXPECT_TRUE(modalShown);
+    EXPECT_EQ(shows, 2);
+    EXPECT_TRUE(IsWindowEnabled(other->Handle()));
+    EXPECT_FALSE(modal->Modal());
+    EXPECT_FALSE(modal->Visible());
+  }
+}
+
 TEST(Forms, FormsDesignedAtAnotherResolutionAreScaledWhenRead) {
   static TRegistration registered;
   std::unique_ptr<TForm> form(TCustomForm::Create<TForm>(nullptr));

@@ -1,12 +1,14 @@
 #include "FormsTestSupport.h"
 
+#include <memory>
+
 namespace zs_test {
 
 void TSwatch::DeclarePublished(TPublisher<TSwatch>& P) {
   P.Property(L"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
   P.Property(L"Anchors", &TControl::Anchors, &TControl::SetAnchors)
       .Default(TAnchors{akLeft, akTop});
-  P.Property(L"Color", &TControl::Color, &TControl::SetColor).Type(TypeInfoColor());
+  P.Property(L"Color", &TControl::Color, &TControl::SetColor);
   P.Property(L"ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(true);
   P.Property(L"Font", &TControl::Font, &TControl::SetFont);
   P.Property(L"ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true);
@@ -26,11 +28,26 @@ void TSwatch::DeclarePublished(TPublisher<TSwatch>& P) {
 
 void TDot::DeclarePublished(TPublisher<TDot>& P) {
   P.Property(L"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
-  P.Property(L"Color", &TControl::Color, &TControl::SetColor).Type(TypeInfoColor());
+  P.Property(L"Color", &TControl::Color, &TControl::SetColor);
   P.Property(L"ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(true);
   P.Property(L"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
   P.Property(L"OnClick", &TControl::OnClick);
   P.Property(L"OnMouseDown", &TControl::OnMouseDown);
+}
+
+int ShowForeignForm() {
+  std::unique_ptr<TForm> form(TCustomForm::Create<TForm>(nullptr));
+  form->SetPosition(poDesigned);
+  form->SetFormStyle(fsStayOnTop);
+  form->SetBoundsRect(ForeignFormBounds);
+  form->Show();
+  // Ended by the test; gives up by itself after a minute should the test not end it.
+  DWORD end = GetTickCount() + 60000;
+  while (static_cast<int>(end - GetTickCount()) > 0) {
+    Application->ProcessMessages();
+    Sleep(10);
+  }
+  return 0;
 }
 
 }  // namespace zs_test

@@ -191,4 +191,10 @@ inline TColor PixelAt(HWND Wnd, int X, int Y) {
   return static_cast<TColor>(c);
 }
 
+// Started with this switch, the test program shows one of its forms (on top, at
+// ForeignFormBounds) and keeps it up until the test that started it ends the process.
+inline constexpr char ForeignFormSwitch[] = "--show-foreign-form";
+inline constexpr RECT ForeignFormBounds{420, 260, 640, 420};
+int ShowForeignForm();
+
 }  // namespace zs_test

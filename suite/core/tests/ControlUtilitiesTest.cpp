@@ -133,7 +133,7 @@ TEST(vxControlUtilities, HourglassNestsAndRestoresTheSavedCursorOnce) {
 
 TEST(vxControlUtilities, NamedCursorsAreInTheScreenTable) {
   HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
-  for (TCursor c = crvxDragCopy; c <= crvxMultiDragCopy; ++c) {
+  for (TCursor c = crvxDragCopy; c <= crvxMultiDragCopy; c = TCursor(SmallInt(c + 1))) {
     HCURSOR h = Screen->Cursors(c);
     EXPECT_NE(h, nullptr) << c;
     EXPECT_NE(h, arrow) << c;

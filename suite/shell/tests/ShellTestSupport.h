@@ -32,15 +32,17 @@ inline void Pump(DWORD Ms) {
   PumpUntil([] { return false; }, Ms);
 }
 
-// A fresh folder under the temporary folder, removed with its contents at the end.
+// A fresh folder at the root of the temporary folder's drive, removed with its contents
+// at the end. Not inside the temporary folder itself: a PIDL holds the times of every
+// folder on its path, so a file that another program (a test run alongside) makes there
+// would change the PIDLs of the same folder taken before and after, and they would no
+// longer compare equal.
 class TTempTree {
  public:
   TTempTree() {
     wchar_t buf[MAX_PATH];
     GetTempPathW(MAX_PATH, buf);
-    wchar_t full[MAX_PATH];
-    GetLongPathNameW(buf, full, MAX_PATH);
-    FRoot = String(full) + L"vxshell" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+    FRoot = String(buf, 3) + L"vxshell" + std::to_wstring(GetCurrentProcessId()) + L"_" +
             std::to_wstring(GetTickCount()) + L"_" + std::to_wstring(++Counter());
     Remove(FRoot);  // a run that crashed may have left it
     CreateDirectoryW(FRoot.c_str(), nullptr);
