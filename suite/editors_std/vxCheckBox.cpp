@@ -633,7 +633,7 @@ void DrawCheckGlyph(TvxCanvas* ACanvas, const TRect& R, TvxCheckBoxState AState,
   cell.Canvas()->CopyRect(TRect{0, 0, width, height}, AGlyph->Canvas(),
                           TRect{cellLeft, cellTop, cellLeft + width, cellTop + height});
   DrawGlyphOnCanvas(ACanvas, R.left, R.top, &cell, ACheckState != ecsDisabled,
-                    ABackgroundColor == clNone ? clNone : ColorToRGB(ABackgroundColor), nullptr);
+                    ABackgroundColor == clNone ? clNone : TColor(ColorToRGB(ABackgroundColor)), nullptr);
 }
 
 bool DrawNativeCheck(TvxCanvas* ACanvas, const TRect& R, TvxCheckBoxState AState, TvxEditCheckState ACheckState) {
