@@ -167,6 +167,10 @@ TEST_F(EditButtonsInputTest, ButtonsOnlyAutoWidthEditorKeepsItsRightAnchor) {
 }
 
 TEST_F(EditButtonsInputTest, NativeStylePaintsTheSystemThemeInEachState) {
+  // The real cursor may rest over the editor after other programs' input: move it away
+  // so that the editor starts in its normal, not hot, state.
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+  Mouse(WM_MOUSEMOVE, POINT{-5, -5}, 0);
   Edit->Style()->LookAndFeel()->SetNativeStyle(true);
   Edit->ShortRefreshContainer(false);
   if (!Edit->ViewInfo()->NativeStyle) GTEST_SKIP() << "no usable edit theme";
