@@ -187,23 +187,23 @@ void TvxCustomDataFieldList::UpdateInternalCount() {
 
 // --- Keys -------------------------------------------------------------------------------
 
-void TvxKeys::Clear() {
+void vxCustomData::TvxKeys::Clear() {
   for (TvxKeyInfo* k : FKeys) FreeKeyInfo(k);
   FKeys.clear();
 }
 
-void TvxKeys::Delete(Integer AIndex) {
+void vxCustomData::TvxKeys::Delete(Integer AIndex) {
   FreeKeyInfo(FKeys.at(static_cast<size_t>(AIndex)));
   FKeys.erase(FKeys.begin() + AIndex);
 }
 
-void TvxKeys::PrepareKeyFields(TvxCustomDataController* ADataController) {
+void vxCustomData::TvxKeys::PrepareKeyFields(TvxCustomDataController* ADataController) {
   FDataController = ADataController;
   FKeyFields.clear();
   ADataController->LoadKeyFields(FKeyFields);
 }
 
-void TvxKeys::Save(TvxCustomDataController* ADataController) {
+void vxCustomData::TvxKeys::Save(TvxCustomDataController* ADataController) {
   Clear();
   PrepareKeyFields(ADataController);
   CollectKeys();
@@ -211,14 +211,14 @@ void TvxKeys::Save(TvxCustomDataController* ADataController) {
                    [](TvxKeyInfo* a, TvxKeyInfo* b) { return VariantCompare(a->Key, b->Key) < 0; });
 }
 
-void TvxKeys::Restore(TvxCustomDataController* ADataController) {
+void vxCustomData::TvxKeys::Restore(TvxCustomDataController* ADataController) {
   PrepareKeyFields(ADataController);
   if (FKeys.empty()) return;
   ApplyKeys();
   Clear();
 }
 
-bool TvxKeys::FindRecordKey(Integer ARecordIndex, Integer& AIndex) {
+bool vxCustomData::TvxKeys::FindRecordKey(Integer ARecordIndex, Integer& AIndex) {
   Variant key = FDataController->GetRecordKeyValue(ARecordIndex, FKeyFields);
   for (size_t i = 0; i < FKeys.size(); ++i)
     if (VariantCompare(FKeys[i]->Key, key) == 0) {

@@ -245,6 +245,10 @@ class TvxKeyInfo : public TObject {
   Variant Key;
 };
 
+// The suite core's TvxKeys names a control's key set; this unit's keys list lives in a
+// namespace named after the unit so that both can be used in one place.
+namespace vxCustomData {
+
 class TvxKeys : public TObject {
   DECLARE_CLASS(TvxKeys, TObject)
  public:
@@ -267,6 +271,8 @@ class TvxKeys : public TObject {
   std::vector<TvxKeyInfo*> FKeys;  // owned
 };
 
+}  // namespace vxCustomData
+
 class TvxSelectedKeyInfo : public TvxKeyInfo {
   DECLARE_CLASS(TvxSelectedKeyInfo, TvxKeyInfo)
  public:
@@ -281,16 +287,16 @@ class TvxDetailKeyInfo : public TvxKeyInfo {
 };
 
 // The keys of the records whose details are expanded, with their active relation.
-class TvxDetailKeys : public TvxKeys {
-  DECLARE_CLASS(TvxDetailKeys, TvxKeys)
+class TvxDetailKeys : public vxCustomData::TvxKeys {
+  DECLARE_CLASS(TvxDetailKeys, vxCustomData::TvxKeys)
  public:
   void ApplyKeys() override;
   void CollectKeys() override;
 };
 
 // The keys of the selected records, with their positions in the selection.
-class TvxSelectedKeys : public TvxKeys {
-  DECLARE_CLASS(TvxSelectedKeys, TvxKeys)
+class TvxSelectedKeys : public vxCustomData::TvxKeys {
+  DECLARE_CLASS(TvxSelectedKeys, vxCustomData::TvxKeys)
  public:
   void ApplyKeys() override;
   void CollectKeys() override;

@@ -31,13 +31,15 @@ class IvxStyleChangeListener {
   virtual void StyleDetached(TvxCustomStyle* AStyle) = 0;
 };
 
-// Told when a font that default view params hand out changes. (The font-listener
-// contract of the suite core, kept here until the core declares it.)
+// Told when a font that default view params hand out changes. The suite core's control
+// font listener has the same name, so this one lives in a namespace named after the unit.
+namespace vxStyles {
 class IvxFontListener {
  public:
   virtual ~IvxFontListener() = default;
   virtual void NotifyFontChanged(TObject* Sender, TFont* AFont) = 0;
 };
+}  // namespace vxStyles
 
 class TvxCustomStyle : public TComponent {
   DECLARE_CLASS(TvxCustomStyle, TComponent)
@@ -144,7 +146,7 @@ class TvxCustomStyles : public TvxInterfacedPersistent, public IvxStyleChangeLis
 };
 using TvxCustomStylesClass = TClass;
 
-class TvxStyles : public TvxCustomStyles, public IvxFontListener {
+class TvxStyles : public TvxCustomStyles, public vxStyles::IvxFontListener {
   DECLARE_CLASS(TvxStyles, TvxCustomStyles)
  public:
   using TvxCustomStyles::TvxCustomStyles;

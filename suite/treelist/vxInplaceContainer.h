@@ -1,15 +1,50 @@
-// The editing control's option objects shared by every control built on the framework:
-// the data options (CancelOnExit, Editing) and the behaviour options.
+// The editing-control framework: a custom-drawn control that owns edit items (fields of
+// its data controller painted and edited through the editor framework), its options,
+// controllers (editing, hit test, hot tracking, cell navigation), view info, painter and
+// styles. The tree list is built on it.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "Controls.h"
 #include "SysInit.h"
 #include "vxClasses.h"
+#include "vxControls.h"
+#include "vxCustomEdit.h"
+#include "vxData.h"
 #include "vxDataStorage.h"
 #include "vxEdit.h"
+#include "vxStyles.h"
+
+class TvxEditingControl;
+class TvxCustomInplaceEditContainer;
+class TvxCustomControlController;
+class TvxEditingController;
+class TvxCustomHitTestController;
+class TvxHotTrackController;
+class TvxCustomControlViewInfo;
+class TvxCustomControlPainter;
+class TvxEditCellViewInfo;
+class TvxControlOptionsView;
+
+// An operation a descendant must supply was called on a class that does not supply it.
+DECLARE_EXCEPTION(EvxAbstractError, Exception)
+[[noreturn]] void vxAbstractError(const TObject* AObject, const char* AMethod);
+
+bool vxInRange(Integer Value, Integer AMin, Integer AMax);
+// Clamps Value into AMin .. AMax; answers whether it was inside.
+bool vxRange(Integer& Value, Integer AMin, Integer AMax);
+template <class T>
+T vxSetValue(bool ACondition, const T& ATrueValue, const T& AFalseValue) {
+  return ACondition ? ATrueValue : AFalseValue;
+}
+// An OK / Cancel question box; True for OK.
+bool vxConfirmMessage(const String& AText, const String& ACaption);
+
+// The editing control that owns an option object, nil for options owned elsewhere.
+TvxEditingControl* vxOptionsControl(TPersistent* AOptions);
 
 class TvxControlOptionsData : public TvxOwnedPersistent {
   DECLARE_CLASS(TvxControlOptionsData, TvxOwnedPersistent)
@@ -23,8 +58,8 @@ class TvxControlOptionsData : public TvxOwnedPersistent {
   void SetEditing(bool Value);
 
  protected:
-  // Turning editing off closes the open edit; the owner decides how.
-  virtual void EditingTurnedOff() {}
+  // Turning editing off closes the open editor of the owning control.
+  virtual void EditingTurnedOff();
   virtual void Changed() {}
 
  private:
@@ -53,16 +88,18 @@ class TvxControlOptionsBehavior : public TvxOwnedPersistent {
   bool GoToNextCellOnEnter() const { return FGoToNextCellOnEnter; }
   void SetGoToNextCellOnEnter(bool Value) { SetFlag(FGoToNextCellOnEnter, Value); }
   bool GoToNextCellOnTab() const { return FGoToNextCellOnTab; }
-  void SetGoToNextCellOnTab(bool Value) { SetFlag(FGoToNextCellOnTab, Value); }
+  // The owning control receives Tab while this is on.
+  void SetGoToNextCellOnTab(bool Value);
   bool ImmediateEditor() const { return FImmediateEditor; }
   void SetImmediateEditor(bool Value) { SetFlag(FImmediateEditor, Value); }
   bool IncSearch() const { return FIncSearch; }
-  void SetIncSearch(bool Value) { FIncSearch = Value; }
+  void SetIncSearch(bool Value);
   TObject* IncSearchItem() const { return FIncSearchItem; }
-  void SetIncSearchItem(TObject* Value) { FIncSearchItem = Value; }
+  void SetIncSearchItem(TObject* Value);
 
  protected:
-  virtual void Changed() {}
+  // The owning control refreshes its selection state.
+  virtual void Changed();
 
  private:
   void SetFlag(bool& AField, bool Value) {
@@ -124,11 +161,12 @@ class TvxCustomItemDataBinding : public TvxOwnedPersistent {
   virtual IvxEditDefaultValuesProvider* GetDefaultValuesProvider(TvxCustomEditProperties* AProperties = nullptr);
   virtual TvxValueTypeClass GetValueTypeClass() { return TvxStringValueType::Class(); }
   virtual void DataChanged() {}
+  // The owning item re-types its field in the data controller and refreshes its
+  // properties.
+  virtual void ValueTypeClassChanged();
   Pointer Data = nullptr;
 
  protected:
-  // Tells the owner that the value type changed (the item re-types its field).
-  virtual void ValueTypeClassChanged() {}
 
  private:
   std::unique_ptr<TvxCustomEditDefaultValuesProvider> FDefaultValuesProvider;
@@ -157,7 +195,10 @@ class TvxItemDataBinding : public TvxCustomItemDataBinding {
 class TvxCustomCellNavigator : public TObject {
   DECLARE_CLASS(TvxCustomCellNavigator, TObject)
  public:
+  using TCreateArg = TObject*;  // the controller
   TvxCustomCellNavigator() = default;
+  explicit TvxCustomCellNavigator(TObject* AController);
+  TvxCustomControlController* Controller() const { return FController; }
   virtual void FindNextCell(bool AForward, bool ANextRow, Integer& ACellIndex, Integer& ARowIndex);
   virtual void CalcNextRow(bool AForward, Integer& ARowIndex, Integer& ACellIndex) = 0;
   // The item shown in the cell, nil outside the row.
@@ -180,13 +221,300 @@ class TvxCustomCellNavigator : public TObject {
  protected:
   // What the controller answers: whether an item takes the focus by keyboard (it can be
   // focused and is a tab stop), the FocusCellOnCycle option, and the focused item's editor.
-  virtual bool CanFocusItem(TObject* AItem) = 0;
-  virtual bool FocusCellOnCycle() = 0;
-  virtual bool HasFocusedItem() = 0;
+  virtual bool CanFocusItem(TObject* AItem);
+  virtual bool FocusCellOnCycle();
+  virtual bool HasFocusedItem();
   // Sets the focused item editing; answers whether an editor opened.
-  virtual bool StartEditing() = 0;
-  virtual void ShowEdit(Char AKey) = 0;
+  virtual bool StartEditing();
+  virtual void ShowEdit(Char AKey);
+
+  TvxCustomControlController* FController = nullptr;
 };
+
+// --- Control options ---------------------------------------------------------------------
+
+// How the controller reads the control's options.
+class IvxEditingControlOptions {
+ public:
+  virtual ~IvxEditingControlOptions() = default;
+  virtual TvxControlOptionsBehavior* GetOptionsBehavior() = 0;
+  virtual TvxControlOptionsData* GetOptionsData() = 0;
+  virtual TvxControlOptionsView* GetOptionsView() = 0;
+};
+
+enum TvxEditingControlEditShowButtons { ecsbAlways, ecsbFocused, ecsbNever };
+enum TvxEditItemShowEditButtons { eisbDefault, eisbNever, eisbAlways };
+
+class TvxControlOptionsView : public TvxOwnedPersistent {
+  DECLARE_CLASS(TvxControlOptionsView, TvxOwnedPersistent)
+ public:
+  using TvxOwnedPersistent::TvxOwnedPersistent;
+  // Copies CellAutoHeight, CellEndEllipsis, CellTextMaxLineCount, ScrollBars and
+  // ShowEditButtons.
+  void Assign(TPersistent* Source) override;
+  bool CellAutoHeight() const { return FCellAutoHeight; }
+  void SetCellAutoHeight(bool Value) { SetValue(FCellAutoHeight, Value); }
+  bool CellEndEllipsis() const { return FCellEndEllipsis; }
+  void SetCellEndEllipsis(bool Value) { SetValue(FCellEndEllipsis, Value); }
+  Integer CellTextMaxLineCount() const { return FCellTextMaxLineCount; }
+  void SetCellTextMaxLineCount(Integer Value) { SetValue(FCellTextMaxLineCount, Value); }
+  // The owning control's scroll bars.
+  TScrollStyle ScrollBars() const;
+  void SetScrollBars(TScrollStyle Value);
+  TvxEditingControlEditShowButtons ShowEditButtons() const { return FShowEditButtons; }
+  void SetShowEditButtons(TvxEditingControlEditShowButtons Value) { SetValue(FShowEditButtons, Value); }
+
+ protected:
+  // The control relayouts.
+  virtual void Changed();
+
+ private:
+  template <class T>
+  void SetValue(T& AField, const T& Value) {
+    if (AField == Value) return;
+    AField = Value;
+    Changed();
+  }
+  bool FCellAutoHeight = false;
+  bool FCellEndEllipsis = false;
+  Integer FCellTextMaxLineCount = 0;
+  TvxEditingControlEditShowButtons FShowEditButtons = ecsbNever;
+};
+
+// Per-item switches.
+class TvxCustomEditContainerItemOptions : public TvxOwnedPersistent {
+  DECLARE_CLASS(TvxCustomEditContainerItemOptions, TvxOwnedPersistent)
+ public:
+  using TvxOwnedPersistent::TvxOwnedPersistent;
+  void Assign(TPersistent* Source) override;
+  TvxCustomInplaceEditContainer* Item() const;
+  bool Customizing = true;
+  bool Moving = true;
+  bool Sorting = true;
+  bool TabStop = true;
+  bool Editing() const { return FEditing; }
+  // Turning it off closes an editor open on the item.
+  void SetEditing(bool Value);
+  bool Filtering() const { return FFiltering; }
+  void SetFiltering(bool Value);
+  bool Focusing() const { return FFocusing; }
+  void SetFocusing(bool Value);
+  bool IncSearch() const { return FIncSearch; }
+  void SetIncSearch(bool Value);
+  TvxEditItemShowEditButtons ShowEditButtons() const { return FShowEditButtons; }
+  void SetShowEditButtons(TvxEditItemShowEditButtons Value);
+
+ protected:
+  virtual void Changed();
+
+ private:
+  bool FEditing = true;
+  bool FFiltering = true;
+  bool FFocusing = true;
+  bool FIncSearch = true;
+  TvxEditItemShowEditButtons FShowEditButtons = eisbDefault;
+};
+
+// The item's styles: one, Content.
+class TvxEditContainerStyles : public TvxStyles {
+  DECLARE_CLASS(TvxEditContainerStyles, TvxStyles)
+ public:
+  using TCreateArg = TPersistent*;
+  explicit TvxEditContainerStyles(TPersistent* AOwner) : TvxStyles(AOwner) {}
+  void Assign(TPersistent* Source) override;
+  void StyleChanged(Integer AIndex) override;
+  TvxStyle* Content() const { return static_cast<TvxStyle*>(GetIndexedStyle(0)); }
+  void SetContent(TvxStyle* Value) { SetIndexedStyle(0, Value); }
+  TvxCustomInplaceEditContainer* Container() const;
+  TvxEditingControl* Control() const;
+};
+
+// The control's four styles.
+enum : Integer { vxcsContent, vxcsBackground, vxcsInactive, vxcsSelection };
+
+class TvxCustomControlStyles : public TvxStyles {
+  DECLARE_CLASS(TvxCustomControlStyles, TvxStyles)
+ public:
+  using TCreateArg = TPersistent*;
+  explicit TvxCustomControlStyles(TPersistent* AOwner);
+  ~TvxCustomControlStyles() override;
+  void Assign(TPersistent* Source) override;
+  void GetDefaultViewParams(Integer AIndex, TObject* AData, TvxViewParams& AParams) override;
+  void StyleChanged(Integer AIndex) override;
+  void GetBackgroundParams(TvxViewParams& AParams);
+  // Selection while the control (or its controller) is focused, else Inactive.
+  void GetSelectionParams(TvxViewParams& AParams);
+  TvxEditingControl* Control() const;
+  TvxCustomLookAndFeelPainterClass LookAndFeelPainter() const;
+  TvxStyle* Content() const { return static_cast<TvxStyle*>(GetIndexedStyle(vxcsContent)); }
+  void SetContent(TvxStyle* Value) { SetIndexedStyle(vxcsContent, Value); }
+  TvxStyle* Background() const { return static_cast<TvxStyle*>(GetIndexedStyle(vxcsBackground)); }
+  void SetBackground(TvxStyle* Value) { SetIndexedStyle(vxcsBackground, Value); }
+  TvxStyle* Inactive() const { return static_cast<TvxStyle*>(GetIndexedStyle(vxcsInactive)); }
+  void SetInactive(TvxStyle* Value) { SetIndexedStyle(vxcsInactive, Value); }
+  TvxStyle* Selection() const { return static_cast<TvxStyle*>(GetIndexedStyle(vxcsSelection)); }
+  void SetSelection(TvxStyle* Value) { SetIndexedStyle(vxcsSelection, Value); }
+  TvxStyle* DefaultStyle() const { return FDefaultStyle.get(); }
+  std::function<void(TObject* Sender, TObject* AItem, TvxStyle*& AStyle)> OnGetContentStyle;
+
+ private:
+  std::unique_ptr<TvxStyle> FDefaultStyle;
+};
+
+// --- Data controller ---------------------------------------------------------------------
+
+// The data controller of an editing control: item k of the control is its field k.
+class TvxControlDataController : public TvxDataController {
+  DECLARE_CLASS(TvxControlDataController, TvxDataController)
+ public:
+  using TCreateArg = TComponent*;
+  explicit TvxControlDataController(TComponent* AOwner) : TvxDataController(AOwner) {}
+  TObject* GetItem(Integer Index) override;
+  Integer GetItemID(TObject* AItem) override;
+  void UpdateItemIndexes() override;
+  TvxDataEditValueSource GetItemValueSource(Integer AItemIndex) override;
+  // The in-place editor posts its value.
+  void UpdateData() override;
+  // Every notification goes to the control's ApplyDataChange.
+  void UpdateControl(TvxUpdateControlInfo* AInfo) override;
+  TvxEditingControl* EditingControl() const;
+  // Insert / Edit while a record is inserted or edited; Changing and Modified once a value
+  // was taken into it.
+  TvxDataControllerEditState EditState();
+  TvxDataControllerEditOperations EditOperations();
+  // Puts the focused record into edit mode for the item; False without a focused record.
+  bool CanInitEditing(Integer AItemIndex);
+};
+
+// --- Edit items --------------------------------------------------------------------------
+
+using TvxGetEditPropertiesEvent =
+    std::function<void(TObject* Sender, Pointer AData, TvxCustomEditProperties*& AEditProperties)>;
+
+// One field of an editing control's data controller, painted and edited through the editor
+// framework: it owns its editor properties or takes them from a repository item or from
+// the default editor of its value type.
+class TvxCustomInplaceEditContainer : public TComponent, public IvxEditRepositoryItemListener {
+  DECLARE_CLASS(TvxCustomInplaceEditContainer, TComponent)
+ public:
+  explicit TvxCustomInplaceEditContainer(TComponent* AOwner);
+  ~TvxCustomInplaceEditContainer() override;
+  // Creates the binding, options and styles from the class getters (after construction, so
+  // that a descendant's getters are the ones used).
+  void AfterConstruction() override;
+  // DataBinding, PropertiesClassName, Properties, RepositoryItem, Styles, OnGetEditProperties.
+  void Assign(TPersistent* Source) override;
+
+  virtual void CalculateEditViewInfo(const Variant& AValue, TvxEditCellViewInfo* ACell, const TPoint& AMousePos);
+  virtual bool CanEdit();
+  virtual bool CanFocus();
+  virtual bool CanInitEditing();
+  virtual bool CanIncSearch();
+  virtual bool CanTabStop();
+  virtual void Changed();
+  // A view data for AProperties whose display text comes through this item.
+  virtual std::unique_ptr<TvxCustomEditViewData> CreateEditViewData(TvxCustomEditProperties* AProperties,
+                                                                     bool AEditFocused);
+  virtual void DataChanged();
+  virtual void DoGetDisplayText(Integer ARecordIndex, String& AText) {}
+  virtual TvxCustomEditProperties* DoGetEditProperties(Integer ARecordIndex);
+  virtual void DoGetEditingProperties(Integer ARecordIndex, TvxCustomEditProperties*& AProperties);
+  virtual TvxCustomEditProperties* DoGetProperties(Integer ARecordIndex, TvxCustomEditProperties* AProperties,
+                                                   const TvxGetEditPropertiesEvent& AEvent);
+  virtual void PropertiesChanged();
+  virtual TvxCanvas* GetControlCanvas();
+  virtual TvxCustomControlController* GetController();
+  virtual Variant GetValue();
+  virtual void GetDefaultText(String& AText);
+  virtual TvxCustomEditProperties* ResolveProperties();
+  virtual void GetDisplayValue(TvxCustomEditProperties* AProperties, Integer ARecordIndex, Variant& AValue);
+  virtual TvxValueTypeClass GetValueTypeClass();
+  virtual Integer GetDefaultEditHeight(TFont* AFont);
+  virtual Integer GetEditHeight(TvxEditCellViewInfo* ACell);
+  virtual bool GetEditing();
+  virtual TvxCustomEditStyle* GetEditStyle(bool AFocused);
+  virtual Variant GetEditValue();
+  virtual Integer GetEditWidth(TvxEditCellViewInfo* ACell);
+  virtual Variant GetValueByRecord(Integer ARecordIndex);
+  virtual Integer GetValueCount();
+  virtual bool HasDisplayTextHandler() { return false; }
+  virtual void InitEditViewInfo(TvxEditCellViewInfo* ACell);
+  virtual void InitProperties(TvxCustomEditProperties* AProperties);
+  virtual void PropertiesRefreshed() { Changed(); }
+  virtual void SetValue(const Variant& Value);
+  virtual void SetEditing(bool Value);
+  virtual void SetEditingControl(TvxEditingControl* AControl);
+  virtual void SetEditValue(const Variant& Value);
+  virtual void SetValueByRecord(Integer ARecordIndex, const Variant& Value);
+  // Rebuilds PropertiesValue and the shared view data.
+  void RefreshProperties();
+
+  // IvxEditRepositoryItemListener
+  void RepositoryItemRemoved(TvxEditRepositoryItem* Sender) override { SetRepositoryItem(nullptr); }
+  void PropertiesChanged(TvxEditRepositoryItem* Sender) override { PropertiesChanged(); }
+
+  TvxEditingControl* EditingControl() const { return FEditingControl; }
+  Integer ItemIndex() const { return FItemIndex; }
+  TvxItemDataBinding* DataBinding() const { return FDataBinding.get(); }
+  TvxCustomEditContainerItemOptions* Options() const { return FOptions.get(); }
+  TvxEditContainerStyles* Styles() const { return FStyles.get(); }
+  void SetStyles(TvxEditContainerStyles* Value) { FStyles->Assign(Value); }
+  TvxCustomEditProperties* Properties() const { return FProperties.get(); }
+  void SetProperties(TvxCustomEditProperties* Value);
+  TvxCustomEditPropertiesClass PropertiesClass() const { return FPropertiesClass; }
+  void SetPropertiesClass(TvxCustomEditPropertiesClass Value);
+  String PropertiesClassName() const;
+  void SetPropertiesClassName(const String& Value);
+  TvxCustomEditProperties* PropertiesValue();
+  TvxEditRepositoryItem* RepositoryItem() const { return FRepositoryItem; }
+  void SetRepositoryItem(TvxEditRepositoryItem* Value);
+  TvxCustomEditData*& EditData() { return FEditData; }
+  TvxCustomEditViewData* EditViewData() const { return FEditViewData.get(); }
+  TvxDataEditValueSource EditValueSource() const { return FEditValueSource; }
+  void SetEditValueSource(TvxDataEditValueSource Value) { FEditValueSource = Value; }
+  bool Editing() { return GetEditing(); }
+  bool Focused();
+  void SetFocused(bool Value);
+  Variant Value() { return GetValue(); }
+  Variant EditValue() { return GetEditValue(); }
+  Integer ValueCount() { return GetValueCount(); }
+  bool IsIncSearchItem();
+  void CancelIncSearching();
+  TvxEditCellViewInfo* FocusedCellViewInfo();
+  bool IsFocusedCellVisible();
+  TvxDataController* DataController() const;
+
+  Pointer Data = nullptr;
+  TNotifyEvent PropertiesEvents;
+  TvxGetEditPropertiesEvent OnGetEditProperties;
+  TvxGetEditPropertiesEvent OnGetEditingProperties;
+
+ protected:
+  friend class TvxEditingControl;
+  friend class TvxExtEditingControl;
+  virtual TClass GetDataBindingClass() { return TvxItemDataBinding::StaticClass(); }
+  virtual TClass GetOptionsClass() { return TvxCustomEditContainerItemOptions::StaticClass(); }
+  virtual TClass GetStylesClass() { return TvxEditContainerStyles::StaticClass(); }
+  void ViewDataGetDisplayText(TvxCustomEditViewData* Sender, String& AText);
+  void CreateProperties();
+  void DestroyProperties();
+
+  TvxCustomEditData* FEditData = nullptr;  // owned
+  TvxEditingControl* FEditingControl = nullptr;
+  Integer FViewDataRecord = 0;  // the record the shared view data is calculating
+  std::unique_ptr<TvxCustomEditViewData> FEditViewData;
+  TvxDataEditValueSource FEditValueSource = evsValue;
+  Integer FItemIndex = -1;
+  std::unique_ptr<TvxCustomEditContainerItemOptions> FOptions;
+  std::unique_ptr<TvxCustomEditProperties> FProperties;
+  TvxCustomEditPropertiesClass FPropertiesClass = nullptr;
+  TvxCustomEditProperties* FPropertiesValue = nullptr;
+  TvxEditRepositoryItem* FRepositoryItem = nullptr;
+  std::unique_ptr<TvxEditContainerStyles> FStyles;
+  std::unique_ptr<TvxItemDataBinding> FDataBinding;
+};
+
+// --- View info ---------------------------------------------------------------------------
 
 // One painted element of an editing control: its full bounds, the area it may show in,
 // and the visible part of the two (its clip rectangle).
@@ -194,23 +522,40 @@ class TvxCustomViewInfoItem : public TObject {
   DECLARE_CLASS(TvxCustomViewInfoItem, TObject)
  public:
   explicit TvxCustomViewInfoItem(TObject* AOwner) : FOwner(AOwner) {}
+  virtual void TakeCanvasColors(TvxCanvas* ACanvas);
+  virtual void ApplyViewParams(TvxCanvas* ACanvas);
   // ClipRect := ABounds ∩ AVisibleBounds (empty when they do not meet); the item is visible
   // when that part is not empty, and clipped when it differs from the bounds.
   virtual void CalculateBounds(const TRect& ABounds, const TRect& AVisibleBounds);
+  void SetBoundsInClient(const TRect& ABounds);
   virtual void CalculateVisibleInfo() {}
+  virtual void DoDraw(TvxCanvas* ACanvas);
+  virtual TvxEditingControl* GetControl() { return nullptr; }
+  virtual bool GetHitTest(TObject*) { return false; }
+  virtual bool IsExternallyOwned() { return false; }
+  virtual bool HasBackgroundBitmap();
   virtual void Offset(Integer DX, Integer DY);
   virtual void Assign(TvxCustomViewInfoItem* Source);
+  virtual Integer CustomDrawID() { return 0; }
   // Calculates the visible info once while the item is visible.
   void CheckVisibleInfo();
+  void Draw(TvxCanvas* ACanvas);
+  void Invalidate(bool ARecalculate = false);
+  // Fills R with the background bitmap unless transparent; answers whether R is covered.
+  bool DrawBackgroundBitmap(TvxCanvas* ACanvas, const TRect& R);
+  void ExcludeFromClipping(TvxCanvas* ACanvas);
 
   const TRect& BoundsRect() const { return DisplayRect; }
   const TRect& VisibleRect() const { return ClipRect; }
   bool HasClipping() const { return FHasClipping; }
   bool Visible() const { return ItemVisible; }
   bool VisibleInfoCalculated() const { return FVisibleInfoCalculated; }
+  TvxEditingControl* Control() { return GetControl(); }
+  TvxCustomControlPainter* Painter();
   bool Transparent = false;
 
   TRect ClipRect{};
+  TvxCanvas* ControlCanvas = nullptr;
   TRect DisplayRect{};
   TvxViewParams ItemViewParams;
   bool ItemVisible = false;
@@ -221,5 +566,684 @@ class TvxCustomViewInfoItem : public TObject {
   TObject* FOwner;
   bool FVisibleInfoCalculated = false;
 };
+
+// The handler that may paint an element itself (ADone) before the element draws.
+using TvxCustomDrawViewInfoItemEvent =
+    std::function<void(TObject* Sender, TvxCanvas* ACanvas, TvxCustomViewInfoItem* AViewInfo, bool& ADone)>;
+using TvxCellsPaintHandler = std::function<void(TvxCanvas* ACanvas, TvxCustomViewInfoItem* AItem, bool& ADone)>;
+
+// A list of painted elements with painting and hit testing.
+class TvxCustomControlCells : public TObject {
+  DECLARE_CLASS(TvxCustomControlCells, TObject)
+ public:
+  explicit TvxCustomControlCells(bool AOwnsObjects = true) : FOwnsObjects(AOwnsObjects) {}
+  ~TvxCustomControlCells() override { Clear(); }
+  void Add(TvxCustomViewInfoItem* AItem) { FItems.push_back(AItem); }
+  Integer Count() const { return static_cast<Integer>(FItems.size()); }
+  TvxCustomViewInfoItem* Items(Integer AIndex) const { return FItems.at(AIndex); }
+  void BeforePaint();
+  // From the last item to the first: whether one answered the hit test.
+  bool CalculateHitTest(TObject* AHitTest);
+  // Frees the items that are not externally owned (when owning), then empties the list.
+  void Clear();
+  // Empties the list without freeing anything.
+  void DeleteAll() { FItems.clear(); }
+  void ExcludeFromClipping(TvxCanvas* ACanvas);
+  void Paint(TvxCanvas* ACanvas, const TvxCellsPaintHandler& AHandler);
+
+ private:
+  bool FOwnsObjects;
+  std::vector<TvxCustomViewInfoItem*> FItems;
+};
+
+// The element under the mouse that reacts to it: an edit cell, a header.
+class IvxHotTrackTarget {
+ public:
+  virtual ~IvxHotTrackTarget() = default;
+  virtual void GetHintOrigin(TPoint& P) = 0;
+  virtual bool CalculateHint(TvxCanvas* ACanvas, const TPoint& P, bool& AShowBelowCursor, TRect& AHintRect,
+                             bool AIsMultiLine, String& AText) = 0;
+  virtual void UpdateHotTrackState(const TPoint& P) = 0;
+};
+
+// A cell that shows an item's value through the editor framework without an editor.
+class TvxEditCellViewInfo : public TvxCustomViewInfoItem, public IvxHotTrackTarget {
+  DECLARE_CLASS(TvxEditCellViewInfo, TvxCustomViewInfoItem)
+ public:
+  explicit TvxEditCellViewInfo(TvxCustomInplaceEditContainer* AOwner) : TvxCustomViewInfoItem(AOwner) {}
+  ~TvxEditCellViewInfo() override;
+
+  // IvxHotTrackTarget
+  void GetHintOrigin(TPoint& P) override;
+  bool CalculateHint(TvxCanvas* ACanvas, const TPoint& P, bool& AShowBelowCursor, TRect& AHintRect,
+                     bool AIsMultiLine, String& AText) override;
+  void UpdateHotTrackState(const TPoint& P) override;
+
+  virtual bool AdjustHeight(Integer AOld, Integer ANew);
+  virtual void GetContentOffsets(TRect& R) { R = TRect{1, 1, 1, 1}; }
+  virtual TPoint MapPoint(const TPoint& P) { return P; }
+  virtual TvxEditButtonTransparency GetButtonTransparency();
+  virtual void GetEditOffset(TPoint& P) { P = TPoint{0, 0}; }
+  virtual void GetDisplayValue(Variant& V);
+  virtual TvxCustomInplaceEditContainer* GetEditContainer() { return static_cast<TvxCustomInplaceEditContainer*>(FOwner); }
+  virtual void GetEditRect(TRect& R) { R = CellEditRect; }
+  virtual void GetViewParams(TvxViewParams& AParams);
+  virtual bool GetFocused();
+  virtual Integer GetMaxLineCount();
+  virtual Integer GetRecordIndex() { return 0; }
+  virtual TColor GetSelectedTextColor();
+  virtual TColor GetSelectedBkColor();
+  virtual Integer GetPropertiesRecord() { return GetRecordIndex(); }
+  virtual bool IsAutoHeight();
+  virtual bool IsEndEllipsis();
+  virtual bool IsHotTrackable();
+  // Recalculates (or only re-colours) the cell; True when its height changed.
+  virtual bool Refresh(bool ARecalculate);
+
+  void CalculateBounds(const TRect& ABounds, const TRect& AVisibleBounds) override;
+  void CalculateVisibleInfo() override;
+  TvxEditingControl* GetControl() override;
+  void Assign(TvxCustomViewInfoItem* Source) override;
+
+  TvxCustomInplaceEditContainer* EditContainer() { return GetEditContainer(); }
+  TvxBorders Borders() const { return CellBorders; }
+  const TRect& ContentRect() const { return CellContentRect; }
+  const Variant& DisplayValue() const { return CellValue; }
+  TvxCustomEditViewInfo* EditViewInfo() const { return ViewInfo.get(); }
+  bool Focused() { return GetFocused(); }
+  Integer MaxLineCount() { return GetMaxLineCount(); }
+  Integer RecordIndex() { return GetRecordIndex(); }
+  bool IsTransparent() const { return CellTransparent || (ViewInfo && ViewInfo->Transparent); }
+  void SetTransparent(bool Value);
+
+  TvxBorders CellBorders;
+  TRect CellContentRect{};
+  TRect CellEditRect{};
+  Integer CellHeight = 0;
+  bool CellTransparent = false;
+  Variant CellValue;
+  bool IsViewDataCreated = false;
+  TvxCustomEditProperties* Properties = nullptr;
+  std::unique_ptr<TvxCustomEditViewInfo> ViewInfo;
+  TvxCustomEditViewData* ViewData = nullptr;  // owned only when IsViewDataCreated
+  std::unique_ptr<TvxCustomEditViewData> OwnViewData;
+};
+
+// Loads the control's shared edit style from a cell before the cell or the in-place editor
+// is calculated.
+void vxLoadEditStyleFromCell(TvxEditCellViewInfo* ACell);
+
+enum : Integer { vxvisCalculationNeeded = 1, vxvisViewParamsChanged = 2 };
+
+// The control-level view info: client rect, background and selection parameters, the list
+// of edit cells and the painter.
+class TvxCustomControlViewInfo : public TObject {
+  DECLARE_CLASS(TvxCustomControlViewInfo, TObject)
+ public:
+  using TCreateArg = TObject*;  // the control
+  explicit TvxCustomControlViewInfo(TObject* AOwner);
+  ~TvxCustomControlViewInfo() override;
+  // Creates the painter from the control's painter class.
+  void AfterConstruction() override;
+  virtual Integer GetDefaultEditHeight();
+  virtual void CalcDefaultEditHeight() { FDefaultEditHeight = GetDefaultEditHeight(); }
+  virtual void CreatePainter();
+  virtual void DoCalculate();
+  virtual void UpdateSelection();
+  virtual void Invalidate(bool ARecalculate = false);
+  void Calculate();
+  void ValidateDirty();
+  bool GetState(Integer AMask) const { return (FState & AMask) == AMask; }
+  void SetState(Integer AMask, bool Value) { FState = Value ? (FState | AMask) : (FState & ~AMask); }
+
+  const TRect& ClientRect() const { return FClientRect; }
+  TvxEditingControl* Control() const { return FControl; }
+  Integer DefaultEditHeight() const { return FDefaultEditHeight; }
+  TvxCustomLookAndFeelPainterClass LookAndFeelPainter();
+  TvxCustomControlPainter* Painter() const { return FPainter.get(); }
+  std::vector<TvxEditCellViewInfo*>& EditCellViewInfoList() { return FEditCellViewInfoList; }
+
+  TBrush* Brush = nullptr;
+  TBrush* SelectionBrush = nullptr;
+  TvxViewParams SelectionParams;
+  TvxViewParams ViewParams;
+
+ protected:
+  TvxEditingControl* FControl;
+  TRect FClientRect{};
+  Integer FDefaultEditHeight = 0;
+  std::vector<TvxEditCellViewInfo*> FEditCellViewInfoList;
+  std::unique_ptr<TvxCustomControlPainter> FPainter;
+  Integer FState = vxvisViewParamsChanged;
+};
+
+// Paints the view info, optionally through an off-screen bitmap of the control's size,
+// and runs the custom-draw event.
+class TvxCustomControlPainter : public TObject {
+  DECLARE_CLASS(TvxCustomControlPainter, TObject)
+ public:
+  using TCreateArg = TObject*;  // the control
+  explicit TvxCustomControlPainter(TObject* AOwner);
+  ~TvxCustomControlPainter() override;
+  virtual void RestoreCellViewParams(TvxEditCellViewInfo* ACell);
+  virtual void SaveCellViewParams(TvxEditCellViewInfo* ACell);
+  virtual void DrawEditCell(TvxEditCellViewInfo* ACell, bool AExcludeFromClip = false);
+  virtual void DoPaint();
+  virtual void SetBuffered(bool Value);
+  void Paint();
+  // Runs the control's OnCustomDrawCell for an item; answers ADone.
+  bool DoCustomDraw(TvxCustomViewInfoItem* AItem);
+
+  bool Buffered() const { return FBuffered; }
+  TvxCanvas* Canvas() const { return FCanvas; }
+  TvxEditingControl* Control() const { return FControl; }
+  TvxCustomLookAndFeelPainterClass Painter();
+  TvxCustomControlViewInfo* ViewInfo();
+
+ protected:
+  TvxViewParams FSaveViewParams;
+  std::unique_ptr<TBitmap> FBitmap;
+  std::unique_ptr<TvxCanvas> FBitmapCanvas;
+  bool FBuffered = false;
+  TvxEditingControl* FControl;
+  TvxCanvas* FCanvas;
+};
+
+// --- Controllers -------------------------------------------------------------------------
+
+// Finds the view element under a point and feeds the hot-track controller.
+class TvxCustomHitTestController : public TObject {
+  DECLARE_CLASS(TvxCustomHitTestController, TObject)
+ public:
+  using TCreateArg = TObject*;  // the controller
+  explicit TvxCustomHitTestController(TObject* AOwner);
+  virtual bool AcceptsDesignClick(Integer X, Integer Y, TShiftState Shift);
+  virtual bool AllowsCellHint(TObject* AItem);
+  virtual void DoCalculate();
+  virtual TCursor GetCursor() { return crDefault; }
+  virtual void HitTestItemChanged(TObject* APrevItem) {}
+
+  void ReCalculate() { ReCalculate(FHitPoint); }
+  void ReCalculate(const TPoint& APoint);
+  void RecalculateByMouse(Integer X, Integer Y, TShiftState Shift);
+  // A cell that is being destroyed is forgotten.
+  void CellRemoved(TObject* ACell);
+  void ClearHitState() { FHitState = FHitState & 1; }
+  void ClearAll() { FHitState = 0; }
+
+  TvxCustomControlController* Controller() const { return FController; }
+  TvxEditCellViewInfo* EditCellViewInfo() const { return dynamic_cast<TvxEditCellViewInfo*>(FHitTestItem); }
+  const TPoint& HitPoint() const { return FHitPoint; }
+  void SetHitPoint(const TPoint& Value) { ReCalculate(Value); }
+  Integer HitX() const { return FHitPoint.x; }
+  Integer HitY() const { return FHitPoint.y; }
+  UInt64 HitState() const { return FHitState; }
+  TObject* HitTestItem() const { return FHitTestItem; }
+  void SetHitTestItem(TObject* Value);
+  bool IsItemEditCell() const { return EditCellViewInfo() != nullptr; }
+  // Clears the hit item as a mouse event would: the hot element goes.
+  void ClearItemByMouse();
+  // Forgets the hit item without telling the hot-track controller.
+  void ClearHitItem() { FHitTestItem = nullptr; }
+  TShiftState Shift() const { return FShift; }
+
+ protected:
+  TvxCustomControlController* FController;
+  TPoint FHitPoint{-1, -1};
+  TObject* FHitTestItem = nullptr;
+  TShiftState FShift;
+  UInt64 FHitState = 0;  // bit 0: the calculation comes from a mouse event
+};
+
+// Runs in-place editing: at most one editor, over the focused cell of the editing item,
+// taken from the editor cache, parked out of sight when its cell scrolls away.
+class TvxEditingController : public TObject {
+  DECLARE_CLASS(TvxEditingController, TObject)
+ public:
+  using TCreateArg = TObject*;  // the controller
+  explicit TvxEditingController(TObject* AController);
+  ~TvxEditingController() override;
+
+  virtual void ParkEdit();
+  virtual void ResetEditPlacement() { FIsEditPlaced = false; }
+  virtual bool CanRemoveEditFocus();
+  virtual bool CanUpdateEditValue();
+  virtual void HookEditEvents();
+  virtual void UnhookEditEvents();
+  virtual bool CanHideEditOnExit();
+  virtual bool NeedsHideOnRecordChange();
+  virtual void InitEdit();
+  virtual bool PrepareEdit(TvxCustomInplaceEditContainer* AItem, bool AIsMouseEvent);
+  virtual void HideEdit(bool Accept);
+  virtual void RemoveEdit(TvxCustomEditProperties* AProperties);
+
+  void ShowEdit(TvxCustomInplaceEditContainer* AItem = nullptr);
+  void ShowEdit(TvxCustomInplaceEditContainer* AItem, Char Key);
+  void ShowEdit(TvxCustomInplaceEditContainer* AItem, TShiftState Shift, Integer X, Integer Y);
+  void PostEditUpdate() { FEditUpdateNeeded = true; }
+  void PlaceEdit();
+  void UpdateEditValue();
+  void UpdateValue();
+  void StartEditShowingTimer(TvxCustomInplaceEditContainer* AItem);
+  void StopEditShowingTimer();
+
+  TvxCustomControlController* Controller() const { return FController; }
+  TvxEditingControl* EditingControl() const;
+  TvxCustomEdit* Edit() const { return FEdit; }
+  TvxCustomInplaceEditContainer* EditingItem() const { return FEditingItem; }
+  void SetEditingItem(TvxCustomInplaceEditContainer* Value);
+  bool IsEditing() const { return FEditingItem != nullptr; }
+  bool IsDragging();
+  bool EditHiding() const { return FEditHiding; }
+  bool EditPreparing() const { return FEditPreparing; }
+  bool EditingItemSetting() const { return FEditingItemSetting; }
+  bool EditUpdateNeeded() const { return FEditUpdateNeeded; }
+  bool IsErrorOnEditExit() const { return FIsErrorOnEditExit; }
+  bool IsEditShowingTimerActive() const { return FEditShowingTimer != nullptr; }
+  TvxInplaceEditList* EditList() const { return FEditList.get(); }
+
+ protected:
+  void EditAfterKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
+  void EditChanged(TObject* Sender);
+  void EditDblClick(TObject* Sender);
+  void EditEditing(TObject* Sender, bool& CanEdit);
+  void EditExit(TObject* Sender);
+  void EditFocusChanged(TObject* Sender);
+  void EditKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
+  void EditKeyPress(TObject* Sender, wchar_t& Key);
+  void EditKeyUp(TObject* Sender, Word& Key, TShiftState Shift);
+  void EditValueChanged(TObject* Sender);
+  void EditPostEditValue(TObject* Sender);
+  void EditEnter(TObject* Sender);
+  void EditShowingTimerHandler(TObject* Sender);
+  void ReleaseEdit();
+  void UpdateEditPosition();
+
+  TvxCustomControlController* FController;
+  TvxCustomEdit* FEdit = nullptr;
+  bool FEditHiding = false;
+  TvxCustomInplaceEditContainer* FEditingItem = nullptr;
+  bool FEditingItemSetting = false;
+  std::unique_ptr<TvxInplaceEditList> FEditList;
+  bool FEditPreparing = false;
+  std::unique_ptr<TvxTimer> FEditShowingTimer;
+  TvxCustomInplaceEditContainer* FEditShowingTimerItem = nullptr;
+  bool FEditUpdateNeeded = false;
+  bool FInitiatingEditing = false;
+  bool FIsEditPlaced = false;
+  bool FIsErrorOnEditExit = false;
+  TNotifyEvent FPrevEditOnChange;
+  TNotifyEvent FPrevEditOnEditValueChanged;
+};
+
+// Follows the element under the mouse and shows a hint over an element whose text does
+// not fit.
+class TvxHotTrackController : public TObject {
+  DECLARE_CLASS(TvxHotTrackController, TObject)
+ public:
+  using TCreateArg = TObject*;  // the control
+  explicit TvxHotTrackController(TObject* AControl);
+  ~TvxHotTrackController() override;
+  virtual void BeforeHideHint() {}
+  virtual void BeforeShowHint() {}
+  void SetHotElement(TObject* AElement, const TPoint& APoint);
+  void CancelHint() { HideHint(); }
+  void Clear();
+  void ElementRemoved(TObject* AElement);
+  bool CanShowHint();
+  bool CalculateHint();
+  void ShowHintNow() { ShowHint(nullptr); }
+
+  TvxEditingControl* Control() const { return FControl; }
+  bool ShowHintAllowed() const { return FShowHint; }
+  void SetShowHint(bool Value) { FShowHint = Value; }
+
+  String Hint;
+  std::unique_ptr<TvxTimer> HintCheckerTimer;
+  bool HintIsMultiLine = false;
+  std::unique_ptr<TvxTimer> HintTimer;
+  TRect HintRect{};
+  bool HintVisible = false;
+  TObject* HintElement = nullptr;
+  THintWindow* HintWindow = nullptr;  // owned
+  std::unique_ptr<TFont> HintFont;    // the font the element measured its hint with
+  TPoint PrevHitPoint{-1, -1};
+  TObject* PrevElement = nullptr;
+
+ protected:
+  void CheckHintState(TObject* Sender);
+  void HideHint(TObject* Sender = nullptr);
+  void ShowHint(TObject* Sender);
+  void ResetHintTimer();
+  TvxEditingControl* FControl;
+  bool FShowHint = false;
+  TClass FHintWindowClass = nullptr;
+};
+
+// Turns user input into focus and editing changes of an editing control.
+class TvxCustomControlController : public TObject {
+  DECLARE_CLASS(TvxCustomControlController, TObject)
+ public:
+  using TCreateArg = TObject*;  // the control
+  explicit TvxCustomControlController(TObject* AOwner);
+  ~TvxCustomControlController() override;
+  // Creates the collaborators from the control's class getters.
+  void AfterConstruction() override;
+
+  virtual void HandleMouseEnter();
+  virtual void HandleMouseLeave();
+  virtual void HandleCancelMouseState() { FocusChanged(); }
+  virtual void AfterPaint();
+  virtual void BeforeEditKeyDown(Word& Key, TShiftState& Shift) {}
+  virtual void PrepareMouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+  virtual void BeforePaint();
+  virtual void EnsureFocusedCellVisible() {}
+  virtual void UpdateViewState();
+  virtual bool CanDeleteByKeyboard() { return false; }
+  virtual bool CanFocusRecord(Integer ARecordIndex) { return true; }
+  virtual void ApplyAlwaysShowEditor();
+  virtual void DoEditDblClick();
+  virtual void DoMouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+  virtual void DoMouseMove(TShiftState Shift, Integer X, Integer Y);
+  virtual void DoMouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+  virtual void PageScroll(bool ADown, TShiftState Shift) {}
+  virtual TvxEditCellViewInfo* GetEditingCellViewInfo();
+  virtual bool GetFocused() { return FFocused; }
+  virtual TvxEditCellViewInfo* GetFocusedCellViewInfo(TvxCustomInplaceEditContainer* AItem);
+  virtual Integer GetFocusedRecordIndex();
+  virtual Integer GetResizeDirection() { return 0; }
+  virtual void FocusedItemChanged(TvxCustomInplaceEditContainer* APrevItem);
+  virtual void FocusedRecordChanged(Integer ANewRecordIndex, Integer APrevRecordIndex);
+  virtual bool IsEditorFocused();
+  virtual void CancelHint();
+  virtual Word IncSearchKeyDown(Word Key, TShiftState Shift);
+  virtual bool ShouldPostRecordAfterEdit() { return false; }
+  virtual bool IsKeyForController(Word Key, TShiftState Shift);
+  virtual void RefreshItemCell(TvxCustomInplaceEditContainer* AItem);
+  virtual void RefreshAllCells();
+  virtual void SetFocused(bool Value);
+  virtual void SetFocusedItem(TvxCustomInplaceEditContainer* Value);
+  virtual void SetFocusedRecordIndex(Integer Value);
+  virtual bool AlwaysShowEditorOption();
+  virtual bool CancelEditOnExit();
+  virtual bool FocusCellOnCycleOption();
+  virtual bool GoToNextCellOnEnterOption();
+  virtual bool GoToNextCellOnTabOption();
+  virtual bool ImmediateEditorOption();
+  virtual void BeforeStartDrag() {}
+  virtual bool CanDrag(Integer X, Integer Y) { return false; }
+  virtual void DragDropped(TObject* Source, Integer X, Integer Y) {}
+  virtual void DragOverControl();
+  virtual void DragEnded(TObject* Target, Integer X, Integer Y);
+  virtual TClass GetNavigatorClass() { return TvxCustomCellNavigator::StaticClass(); }
+  virtual bool AllowsScrollBarFit(TScrollBarKind) { return false; }
+  virtual void ControlExit();
+  virtual bool CanLeaveControl();
+  virtual void FocusChanged();
+  virtual void RestoreControlFocus();
+  virtual void CancelIncSearching();
+  virtual TvxCustomInplaceEditContainer* GetIncSearchingItem();
+  virtual String GetIncSearchingText();
+  virtual bool IsIncSearching();
+  virtual void SearchLocate(TvxCustomInplaceEditContainer* AItem, const String& AText);
+  virtual void SearchLocateNext(TvxCustomInplaceEditContainer* AItem, bool AForward);
+  virtual void RecordUpdated(Integer ARecordIndex);
+  virtual void ClearHotTrack();
+  virtual void Clear();
+  virtual void ControlFocusChanged();
+  virtual void DblClick() {}
+  virtual TCursor GetCursor(Integer X, Integer Y) { return crDefault; }
+  virtual void KeyDown(Word& Key, TShiftState Shift);
+  virtual void KeyPress(wchar_t& Key);
+  virtual void KeyUp(Word& Key, TShiftState Shift) {}
+  virtual void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {}
+  virtual void MouseMove(TShiftState Shift, Integer X, Integer Y) {}
+  virtual void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {}
+  virtual void WndProc(TMessage& Message);
+  virtual void BeginDragAndDrop();
+  virtual void EndDragAndDrop(bool Accepted);
+  virtual void Scroll(TScrollBarKind AScrollBarKind, TScrollCode AScrollCode, Integer& AScrollPos) {}
+  virtual void SetFocusedRecordItem(Integer ARecordIndex, TvxCustomInplaceEditContainer* AItem);
+  virtual void MakeFocusedItemVisible();
+  virtual void MakeFocusedRecordVisible();
+
+  void Reset();
+  void RequestEditorCheck() {
+    if (FAllowCheckEdit) FCheckEditNeeded = true;
+  }
+  void RunPendingEditorCheck() {
+    if (FCheckEditNeeded) ApplyAlwaysShowEditor();
+  }
+  void ClearPendingEditorCheck() { FCheckEditNeeded = false; }
+  // After a mouse up or the end of a platform drag: an immediate editor may be due.
+  void ScheduleImmediateEditor();
+  void IncSearchLocate(const String& AText);
+  TvxCustomInplaceEditContainer* IncSearchCandidate();
+
+  TvxControlDataController* DataController() const;
+  TvxEditingControl* EditingControl() const { return FEditingControl; }
+  TvxEditingController* EditingController() const { return FEditingController.get(); }
+  TvxCustomHitTestController* HitTestController() const { return FHitTestController.get(); }
+  TvxHotTrackController* HotTrackController() const { return FHotTrackController.get(); }
+  TvxCustomCellNavigator* Navigator() const { return FNavigator.get(); }
+  bool Focused() { return GetFocused(); }
+  TvxCustomInplaceEditContainer* FocusedItem() const { return FFocusedItem; }
+  Integer FocusedRecordIndex() { return GetFocusedRecordIndex(); }
+  bool IsDblClick() const { return FIsDblClick; }
+  bool IsEditing() const { return FEditingController->IsEditing(); }
+  IvxEditingControlOptions* Options();
+
+  bool FAllowCheckEdit = true;
+  bool FBlockRecordKeyboardHandling = false;
+  bool FCheckEditNeeded = false;
+  bool FDisableCellsRefresh = false;
+  bool FDragCancel = false;
+  TObject* FDragItem = nullptr;
+  bool FEatKeyPress = false;
+  bool FEditingBeforeDrag = false;
+  bool FLockShowHint = false;
+  bool FWasFocusedBeforeClick = false;
+
+ protected:
+  std::unique_ptr<TvxEditingController> FEditingController;
+  TvxEditingControl* FEditingControl;
+  bool FFocused = false;
+  TvxCustomInplaceEditContainer* FFocusedItem = nullptr;
+  std::unique_ptr<TvxCustomHitTestController> FHitTestController;
+  std::unique_ptr<TvxHotTrackController> FHotTrackController;
+  bool FIsDblClick = false;
+  std::unique_ptr<TvxCustomCellNavigator> FNavigator;
+};
+
+// --- The editing control -----------------------------------------------------------------
+
+using TvxecItemEvent = std::function<void(TObject* Sender, TvxCustomInplaceEditContainer* AItem)>;
+using TvxecEditingEvent = std::function<void(TObject* Sender, TObject* AItem, bool& Allow)>;
+using TvxecInitEditEvent = std::function<void(TObject* Sender, TObject* AItem, TvxCustomEdit* AEdit)>;
+
+// The base of the tree list: a custom-drawn control that owns edit items, a data
+// controller storing their values, a controller with its editing, hit-test, hot-track and
+// navigation collaborators, a view info with its painter, styles and options. Every
+// collaborator is built through a virtual class getter; construction finishes in
+// AfterConstruction so that the descendant's getters are used.
+class TvxEditingControl : public TvxControl, public IvxMouseTrackingCaller {
+  DECLARE_CLASS(TvxEditingControl, TvxControl)
+  DECLARE_MESSAGE_MAP
+ public:
+  explicit TvxEditingControl(TComponent* AOwner);
+  ~TvxEditingControl() override;
+  void AfterConstruction() override;
+  void BeforeDestruction() override;
+  // Creates a control of class T and finishes its construction.
+  template <class T>
+  static T* Create(TComponent* AOwner) {
+    auto c = std::make_unique<T>(AOwner);
+    c->AfterConstruction();
+    return c.release();
+  }
+
+  void BeginUpdate() { EnterUpdate(); }
+  void EndUpdate() { LeaveUpdate(); }
+  void CancelUpdate();
+  void LayoutChanged();
+  void StylesChanged();
+  void BeginDragAndDrop() override;
+  bool ExecuteAction(TBasicAction* Action);
+  bool UpdateAction(TBasicAction* Action);
+
+  virtual void LayoutCompleted() {}
+  virtual void UpdateLockReleased() {}
+  virtual void EnsureDesignSelection() {}
+  virtual void CreateCollaborators();
+  virtual void ApplyDataChange(TvxUpdateControlInfo* AInfo);
+  virtual void DataChanged();
+  virtual void DataLayoutChanged();
+  virtual void DestroyCollaborators();
+  virtual void EnterUpdate();
+  virtual void LeaveUpdate();
+  virtual void DoEditChanged(TvxCustomInplaceEditContainer* AItem);
+  virtual void DoEdited(TvxCustomInplaceEditContainer* AItem);
+  virtual bool DoEditing(TvxCustomInplaceEditContainer* AItem);
+  virtual void DoEditValueChanged(TvxCustomInplaceEditContainer* AItem);
+  virtual void DoGetCellHint(TObject* AElement, String& AText, bool& AShow) {}
+  virtual void DoInitEdit(TvxCustomInplaceEditContainer* AItem, TvxCustomEdit* AEdit);
+  virtual void AddItem(TvxCustomInplaceEditContainer* AItem);
+  virtual void RemoveItem(TvxCustomInplaceEditContainer* AItem);
+  virtual void DoLayoutChanged();
+  virtual TClass GetControllerClass() { return TvxCustomControlController::StaticClass(); }
+  virtual TClass GetControlStylesClass() { return TvxCustomControlStyles::StaticClass(); }
+  virtual TClass GetDataControllerClass() { return TvxControlDataController::StaticClass(); }
+  virtual TvxContainerStyleClass GetEditStyleClass() { return TvxContainerStyle::ClassOf<TvxEditStyle>(); }
+  virtual TClass GetEditingControllerClass() { return TvxEditingController::StaticClass(); }
+  virtual TClass GetHitTestControllerClass() { return TvxCustomHitTestController::StaticClass(); }
+  virtual TClass GetHotTrackControllerClass() { return TvxHotTrackController::StaticClass(); }
+  virtual TClass GetViewInfoClass() { return TvxCustomControlViewInfo::StaticClass(); }
+  virtual IvxEditingControlOptions* GetOptions();
+  virtual TClass GetPainterClass() { return TvxCustomControlPainter::StaticClass(); }
+  virtual bool IsLocked();
+  virtual void InvalidateArea(const TRect& R, bool AEraseBackground) { InvalidateRect(R, AEraseBackground); }
+  virtual void RecreateViewInfo();
+  virtual void SelectionChanged(TvxUpdateControlInfo* AInfo) {}
+  virtual void UpdateData();
+  virtual void GetDragImageBounds(TRect& R) { R = TRect{}; }
+  virtual bool IsDragDropTextEnabled();
+  void ReindexItems();
+
+  // IvxMouseTrackingCaller
+  void MouseLeave() override { MouseLeave(nullptr); }
+
+  Integer ItemCount() const { return static_cast<Integer>(FContainerList.size()); }
+  TvxCustomInplaceEditContainer* Items(Integer AIndex) const { return FContainerList.at(AIndex); }
+  bool BufferedPaint() const;
+  void SetBufferedPaint(bool Value);
+  Integer LockUpdate() const { return FLockUpdate; }
+  TvxBrushCache* BrushCache() const { return FBrushCache.get(); }
+  TvxCustomControlController* Controller() const { return FController.get(); }
+  TvxControlDataController* DataController() const { return FDataController.get(); }
+  TvxCustomEditStyle* EditStyle() const { return FEditStyle.get(); }
+  TvxCustomControlStyles* Styles() const { return FStyles.get(); }
+  TvxCustomControlViewInfo* ViewInfo() const { return FViewInfo.get(); }
+  bool IsLayoutChanged() const { return FIsLayoutChanged; }
+  void SetIsLayoutChanged(bool Value) { FIsLayoutChanged = Value; }
+  const TPoint& DragPos() const { return FDragPos; }
+
+  TvxCustomDrawViewInfoItemEvent OnCustomDrawCell;
+  TvxecItemEvent OnEditChanged;
+  TvxecItemEvent OnEdited;
+  TvxecEditingEvent OnEditing;
+  TvxecItemEvent OnEditValueChanged;
+  TvxecInitEditEvent OnInitEdit;
+
+  // Handlers of the platform that the control passes to its controller.
+  void WndProc(TMessage& Message) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(wchar_t& Key) override;
+  void KeyUp(Word& Key, TShiftState Shift) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void DblClick() override;
+  void DoExit() override;
+  void FocusChanged() override;
+  void MouseEnter(TControl* AControl) override;
+  void MouseLeave(TControl* AControl) override;
+  void CancelMouseState() override;
+  void BoundsChanged() override;
+  void FontChanged() override;
+  void InitScrollBars() override;
+  TCursor GetCursorAt(Integer X, Integer Y) override;
+  bool IsFocused() override;
+  bool MayFocus() override;
+  void BeforeMouseDown(TMouseButton Button, Integer X, Integer Y) override;
+  void Scroll(TScrollBarKind AScrollBarKind, TScrollCode AScrollCode, Integer& AScrollPos) override;
+  void InitScrollBarsParameters() override;
+  bool CanDrag(Integer X, Integer Y) override;
+  void LookAndFeelChanged(TvxLookAndFeel* Sender, TvxLookAndFeelValues AChangedValues) override;
+  void DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept) override;
+  void DoEndDrag(TObject* Target, Integer X, Integer Y) override;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void Loaded() override;
+  void AlignControls(TControl* AControl, RECT& Rect) override;
+  void Paint() override;
+  void WMCancelMode(TWMNoParams& Message);
+
+  std::unique_ptr<TvxBrushCache> FBrushCache;
+  Integer FChangesCount = 0;
+  std::vector<TvxCustomInplaceEditContainer*> FContainerList;
+  TPoint FDragPos{0, 0};
+  std::unique_ptr<TvxCustomEditStyle> FEditStyle;
+  bool FIsLayoutChanged = false;
+  std::unique_ptr<TvxCustomControlStyles> FStyles;
+  std::unique_ptr<TvxCustomControlViewInfo> FViewInfo;
+  std::unique_ptr<TvxCustomControlController> FController;
+  std::unique_ptr<TvxControlDataController> FDataController;
+  Integer FLockUpdate = 0;
+  friend class TvxCustomControlController;
+  bool FCollaboratorsCreated = false;
+};
+
+// The editing control with its three option objects.
+class TvxExtEditingControl : public TvxEditingControl, public IvxEditingControlOptions {
+  DECLARE_CLASS(TvxExtEditingControl, TvxEditingControl)
+ public:
+  explicit TvxExtEditingControl(TComponent* AOwner) : TvxEditingControl(AOwner) {}
+  ~TvxExtEditingControl() override;
+  void CreateCollaborators() override;
+  void DestroyCollaborators() override;
+  IvxEditingControlOptions* GetOptions() override { return this; }
+  virtual TClass GetOptionsBehaviorClass() { return TvxControlOptionsBehavior::StaticClass(); }
+  virtual TClass GetOptionsDataClass() { return TvxControlOptionsData::StaticClass(); }
+  virtual TClass GetOptionsViewClass() { return TvxControlOptionsView::StaticClass(); }
+  TvxControlOptionsBehavior* GetOptionsBehavior() override { return FOptionsBehavior.get(); }
+  TvxControlOptionsData* GetOptionsData() override { return FOptionsData.get(); }
+  TvxControlOptionsView* GetOptionsView() override { return FOptionsView.get(); }
+  TvxControlOptionsBehavior* OptionsBehavior() const { return FOptionsBehavior.get(); }
+  TvxControlOptionsData* OptionsData() const { return FOptionsData.get(); }
+  TvxControlOptionsView* OptionsView() const { return FOptionsView.get(); }
+  void SetOptionsData(TvxControlOptionsData* Value) { FOptionsData->Assign(Value); }
+  void SetOptionsView(TvxControlOptionsView* Value) { FOptionsView->Assign(Value); }
+
+ protected:
+  std::unique_ptr<TvxControlOptionsBehavior> FOptionsBehavior;
+  std::unique_ptr<TvxControlOptionsData> FOptionsData;
+  std::unique_ptr<TvxControlOptionsView> FOptionsView;
+};
+
+// Creates an object of a class whose constructor takes AArg; nil when the class cannot be
+// created by reference or is not a T.
+template <class T>
+std::unique_ptr<T> vxCreateOfClass(TClass AClass, TObject* AArg) {
+  TObject* o = AClass ? AClass->NewInstance(AArg) : nullptr;
+  if (!o) return nullptr;
+  T* t = dynamic_cast<T*>(o);
+  if (!t) {
+    delete o;
+    return nullptr;
+  }
+  t->AfterConstruction();
+  return std::unique_ptr<T>(t);
+}
 
 extern const TUnitInfo vxInplaceContainerUnit;
