@@ -1,7 +1,10 @@
 #include "vxTL.h"
 
 #include <algorithm>
+#include <exception>
+#include <tuple>
 
+#include "vxTLStrs.h"
 #include "vxVariants.h"
 
 // --- Shared routines --------------------------------------------------------------------
@@ -129,7 +132,13 @@ TvxTreeListNode::~TvxTreeListNode() {
   tl->AddChanges({tcStructure});
   Unlink();
   bool root = IsRoot();
-  tl->EndUpdate();
+  // Releasing the lock may process the batch, whose handlers can raise; nothing may leave
+  // a destructor. Delete and the tree list's own deletions hold an outer lock, so the
+  // batch is processed there and its failures reach their callers.
+  try {
+    tl->EndUpdate();
+  } catch (...) {  // see above: only a bare delete outside any lock comes here
+  }
   if (!root) tl->FireDataChanged();
 }
 
@@ -193,7 +202,10 @@ void TvxTreeListNode::MoveTo(TvxTreeListNode* ADestNode, TvxTreeListNodeAttachMo
 }
 
 void TvxTreeListNode::Delete() {
-  if (!Deleting()) delete this;
+  if (Deleting()) return;
+  // The batch is processed when this outer lock ends, outside the destructor.
+  TvxTreeListUpdateScope lock(FTreeList);
+  delete this;
 }
 
 void TvxTreeListNode::DeleteChildren() {
@@ -431,7 +443,7 @@ void TvxTreeListNode::SetValues(Integer AIndex, const Variant& Value) {
 }
 
 bool TvxTreeListNode::HasCheckbox() const {
-  return FTreeList->CheckGroups && FParent && FParent->CheckGroupType() != ncgNone;
+  return FTreeList->OptionsView()->CheckGroups() && FParent && FParent->CheckGroupType() != ncgNone;
 }
 
 bool TvxTreeListNode::Checked() const {
@@ -677,33 +689,43 @@ void TvxTreeListDataController::ForEachRecord(const std::function<void(TvxTreeLi
   }
 }
 
-Integer TvxTreeListDataController::AddItem(TvxValueTypeClass AValueTypeClass) {
+void TvxTreeListDataController::WithRecordsInList(const std::function<void()>& AProc) {
   // Existing records pass through the storage's record list, which lays them out anew.
   std::vector<TvxTreeListNode*> withRecords;
   ForEachRecord([&](TvxTreeListNode* n) {
     if (n->FHandle) withRecords.push_back(n);
   });
+  Integer base = FStorage->RecordCount();
   for (TvxTreeListNode* n : withRecords) TvxDataStorageHelper::AppendRecord(FStorage.get(), n->FHandle);
-  FStorage->ValueDefs()->Add(AValueTypeClass, true, false, nullptr);
-  for (auto it = withRecords.rbegin(); it != withRecords.rend(); ++it)
-    (*it)->FHandle = TvxDataStorageHelper::RemoveRecord(FStorage.get(), FStorage->RecordCount() - 1);
+  auto takeBack = [&] {
+    for (Integer i = static_cast<Integer>(withRecords.size()) - 1; i >= 0; --i)
+      withRecords[i]->FHandle = TvxDataStorageHelper::RemoveRecord(FStorage.get(), base + i);
+  };
+  try {
+    AProc();
+  } catch (...) {
+    takeBack();
+    throw;
+  }
+  takeBack();
+}
+
+Integer TvxTreeListDataController::AddItem(TvxValueTypeClass AValueTypeClass) {
+  WithRecordsInList([&] { FFields.push_back(FStorage->ValueDefs()->Add(AValueTypeClass, true, false, nullptr)); });
   FTreeList->AddChanges({tcColumns});
   return ItemCount() - 1;
 }
 
 void TvxTreeListDataController::RemoveItem(Integer AItemIndex) {
-  std::vector<TvxTreeListNode*> withRecords;
-  ForEachRecord([&](TvxTreeListNode* n) {
-    if (n->FHandle) withRecords.push_back(n);
-  });
   TvxValueDef* def = Def(AItemIndex);
   if (FStorage->ValueDefs()->StoredCount() > 1) {
-    for (TvxTreeListNode* n : withRecords) TvxDataStorageHelper::AppendRecord(FStorage.get(), n->FHandle);
-    delete def;
-    for (auto it = withRecords.rbegin(); it != withRecords.rend(); ++it)
-      (*it)->FHandle = TvxDataStorageHelper::RemoveRecord(FStorage.get(), FStorage->RecordCount() - 1);
+    WithRecordsInList([&] { delete def; });
   } else {
     // The last value goes: whole records are freed, so the nodes read Null again.
+    std::vector<TvxTreeListNode*> withRecords;
+    ForEachRecord([&](TvxTreeListNode* n) {
+      if (n->FHandle) withRecords.push_back(n);
+    });
     for (TvxTreeListNode* n : withRecords)
       if (n->IsRoot())
         FreeRecord(n->FHandle);
@@ -711,7 +733,111 @@ void TvxTreeListDataController::RemoveItem(Integer AItemIndex) {
         FreeNodeRecord(n);
     delete def;
   }
+  FFields.erase(FFields.begin() + AItemIndex);
   FTreeList->AddChanges({tcColumns});
+}
+
+void TvxTreeListDataController::ExchangeItems(Integer AIndex1, Integer AIndex2) {
+  std::swap(FFields.at(AIndex1), FFields.at(AIndex2));
+  FTreeList->AddChanges({tcColumns});
+}
+
+void TvxTreeListDataController::ChangeValueTypeClass(Integer AItemIndex, TvxValueTypeClass AValueTypeClass) {
+  TvxValueDef* old = Def(AItemIndex);
+  if (old->ValueTypeClass() == AValueTypeClass) return;
+  // The values are kept as variants, the field is replaced by one of the new type, and
+  // the values are stored back where the new type accepts them.
+  std::vector<std::pair<TvxTreeListNode*, Variant>> values;
+  ForEachRecord([&](TvxTreeListNode* n) {
+    if (n->FHandle) values.emplace_back(n, TvxDataStorageHelper::GetValue(old, n->FHandle));
+  });
+  TvxValueDef* added = nullptr;
+  WithRecordsInList([&] { added = FStorage->ValueDefs()->Add(AValueTypeClass, true, false, nullptr); });
+  FFields[AItemIndex] = added;
+  WithRecordsInList([&] { delete old; });
+  for (auto& [n, v] : values) {
+    if (VarIsNull(v) || VarIsEmpty(v)) continue;
+    try {
+      TvxDataStorageHelper::SetValue(n->FHandle, added, v);
+    } catch (const Exception&) {  // a value the new type cannot hold stays Null
+    }
+  }
+  FTreeList->AddChanges({tcColumns, tcData});
+}
+
+namespace {
+
+const wchar_t DataControllerMarker[] = L"DataController1";
+
+void WriteStreamString(TStream* AStream, const String& S) {
+  Integer n = static_cast<Integer>(S.size());
+  AStream->WriteBuffer(&n, 4);
+  if (n > 0) AStream->WriteBuffer(S.data(), n * 2);
+}
+
+[[noreturn]] void InvalidTreeStream() { throw EvxTreeList(vxGetResString(&svxInvalidStreamFormat)); }
+
+Integer ReadStreamInteger(TStream* AStream) {
+  Integer v = 0;
+  if (AStream->Read(&v, 4) != 4) InvalidTreeStream();
+  return v;
+}
+
+String ReadStreamString(TStream* AStream, Integer AMaxLength) {
+  Integer n = ReadStreamInteger(AStream);
+  if (n < 0 || n > AMaxLength) InvalidTreeStream();
+  String s(static_cast<size_t>(n), L'\0');
+  if (n > 0 && AStream->Read(s.data(), n * 2) != n * 2) InvalidTreeStream();
+  return s;
+}
+
+}  // namespace
+
+void TvxTreeListDataController::SaveToStream(TStream* AStream) {
+  WriteStreamString(AStream, DataControllerMarker);
+  Integer n = ItemCount();
+  AStream->WriteBuffer(&n, 4);
+  for (TvxValueDef* d : FFields) WriteStreamString(AStream, d->ValueTypeClass()->ClassName());
+  // Records are written field by field in item order.
+  FStorage->BeginStreaming([this](TvxValueDef* A, TvxValueDef* B) {
+    auto ia = std::find(FFields.begin(), FFields.end(), A) - FFields.begin();
+    auto ib = std::find(FFields.begin(), FFields.end(), B) - FFields.begin();
+    return static_cast<Integer>(ia - ib);
+  });
+  try {
+    Integer count = FStorage->RecordCount();
+    AStream->WriteBuffer(&count, 4);
+    for (Integer i = 0; i < count; ++i) FStorage->WriteData(i, AStream);
+  } catch (...) {
+    FStorage->EndStreaming();
+    throw;
+  }
+  FStorage->EndStreaming();
+}
+
+void TvxTreeListDataController::LoadFromStream(TStream* AStream) {
+  if (ReadStreamString(AStream, 64) != DataControllerMarker) InvalidTreeStream();
+  if (ReadStreamInteger(AStream) != ItemCount()) InvalidTreeStream();
+  for (TvxValueDef* d : FFields)
+    if (ReadStreamString(AStream, 256) != d->ValueTypeClass()->ClassName()) InvalidTreeStream();
+  Integer count = ReadStreamInteger(AStream);
+  // Every record takes at least its marker and a byte, so a count beyond the bytes left
+  // is a damaged stream, found before any record is made.
+  if (count < 0 || count > AStream->Size() - AStream->Position()) InvalidTreeStream();
+  FStorage->BeginStreaming([this](TvxValueDef* A, TvxValueDef* B) {
+    auto ia = std::find(FFields.begin(), FFields.end(), A) - FFields.begin();
+    auto ib = std::find(FFields.begin(), FFields.end(), B) - FFields.begin();
+    return static_cast<Integer>(ia - ib);
+  });
+  try {
+    FStorage->ClearRecords(true);
+    FStorage->SetRecordCount(count);
+    for (Integer i = 0; i < count; ++i) FStorage->ReadData(i, AStream);
+  } catch (...) {
+    FStorage->EndStreaming();
+    throw;
+  }
+  FStorage->EndStreaming();
 }
 
 Pointer TvxTreeListDataController::AllocateRecord() {
@@ -752,8 +878,7 @@ void TvxTreeListDataController::SetNodeValue(TvxTreeListNode* ANode, Integer AIn
 
 Variant TvxTreeListDataController::GetValue(Integer ARecordIndex, Integer AItemIndex) {
   if (ARecordIndex == -1) return GetNodeValue(FTreeList->FocusedNode(), AItemIndex);
-  FTreeList->BeginUpdate();
-  FTreeList->EndUpdate();
+  // The node list is read current: AbsoluteItems processes pending changes first.
   return GetNodeValue(FTreeList->AbsoluteItems(ARecordIndex), AItemIndex);
 }
 
@@ -1056,7 +1181,7 @@ TvxViewParams TvxTreeListStyles::Lookup(Integer AIndex, TObject* AData, TvxStyle
 
 TvxViewParams TvxTreeListStyles::GetContentParams(TvxTreeListNode* ANode, Integer AColumn) {
   TvxCustomTreeList* tl = TreeList();
-  if (!ANode || ANode != tl->HotTrackNode || tl->DataController()->EditingNode() || AColumn == tl->PreviewColumn)
+  if (!ANode || ANode != tl->HotTrackNode || tl->DataController()->EditingNode() || AColumn == tl->PreviewColumnIndex())
     return DoGetContentParams(ANode, AColumn);
   TvxStyle* style = nullptr;
   if (OnGetHotTrackStyle) OnGetHotTrackStyle(tl, AColumn, ANode, style);
@@ -1065,7 +1190,7 @@ TvxViewParams TvxTreeListStyles::GetContentParams(TvxTreeListNode* ANode, Intege
 }
 
 TvxViewParams TvxTreeListStyles::DoGetContentParams(TvxTreeListNode* ANode, Integer AColumn) {
-  if (AColumn == TreeList()->PreviewColumn) return DoGetPreviewParams(ANode);
+  if (AColumn == TreeList()->PreviewColumnIndex()) return DoGetPreviewParams(ANode);
   TvxStyle* style = nullptr;
   if (ANode && OnGetContentStyle) OnGetContentStyle(TreeList(), AColumn, ANode, style);
   return DoGetNodeContentParams(ANode, style);
@@ -1100,9 +1225,9 @@ TvxViewParams TvxTreeListStyles::GetIndentParams(TvxTreeListNode* ANode, Integer
   TvxStyle* style = nullptr;
   if (OnGetContentStyle) OnGetContentStyle(TreeList(), -1, ANode, style);
   if (OnGetNodeIndentStyle) OnGetNodeIndentStyle(TreeList(), ANode, AIndent, style);
-  if (!TreeList()->UseNodeColorForIndent && ANode) {
+  if (!TreeList()->OptionsView()->UseNodeColorForIndent() && ANode) {
     // The indent takes the colours of the ancestor standing at that level.
-    Integer up = ANode->Level() + (TreeList()->ShowRoot ? 1 : 0) - AIndent;
+    Integer up = ANode->Level() + (TreeList()->OptionsView()->ShowRoot() ? 1 : 0) - AIndent;
     for (; up > 0 && ANode->Parent() && !ANode->Parent()->IsRoot(); --up) ANode = ANode->Parent();
   }
   return DoGetNodeContentParams(ANode, style);
@@ -1113,7 +1238,1430 @@ bool TvxTreeListStyles::IsSelectionTextAssigned(bool AFocused) const {
   return s && s->AssignedValues().Contains(svTextColor);
 }
 
+// --- Captions -------------------------------------------------------------------------------
+
+TvxTreeListCaption::TvxTreeListCaption(TPersistent* AOwner)
+    : TvxOwnedPersistent(AOwner), FGlyph(std::make_unique<TBitmap>()) {}
+
+TvxTreeListCaption::~TvxTreeListCaption() = default;
+
+void TvxTreeListCaption::Assign(TPersistent* Source) {
+  auto* src = dynamic_cast<TvxTreeListCaption*>(Source);
+  if (!src) return inherited::Assign(Source);
+  FAlignHorz = src->FAlignHorz;
+  FAlignVert = src->FAlignVert;
+  FText = src->Text();
+  FGlyphAlignHorz = src->FGlyphAlignHorz;
+  FGlyphAlignVert = src->FGlyphAlignVert;
+  FMultiLine = src->FMultiLine;
+  FShowEndEllipsis = src->FShowEndEllipsis;
+  FGlyph->Assign(src->FGlyph.get());
+  Changed();
+}
+
+void TvxTreeListCaption::Changed() {
+  if (OnChange) OnChange(this);
+}
+
+bool TvxTreeListCaption::GlyphEmpty() const { return FGlyph->Empty(); }
+
+void TvxTreeListCaption::SetGlyph(TBitmap* Value) {
+  if (Value)
+    FGlyph->Assign(Value);
+  else
+    FGlyph = std::make_unique<TBitmap>();
+  Changed();
+}
+
+void TvxTreeListCaption::SetGlyphAlignHorz(TAlignment Value) {
+  if (FGlyphAlignHorz == Value) return;
+  FGlyphAlignHorz = Value;
+  if (!GlyphEmpty()) Changed();
+}
+
+void TvxTreeListCaption::SetGlyphAlignVert(TvxAlignmentVert Value) {
+  if (FGlyphAlignVert == Value) return;
+  FGlyphAlignVert = Value;
+  if (!GlyphEmpty()) Changed();
+}
+
+String TvxTreeListCaption::Text() const {
+  if (FText.empty())
+    if (auto* column = dynamic_cast<TvxTreeListColumn*>(FOwner)) {
+      String s;
+      column->DataBinding()->GetDefaultText(s);
+      return s;
+    }
+  return FText;
+}
+
+void TvxTreeListCaption::SetText(const String& Value) {
+  if (FText == Value) return;
+  FText = Value;
+  Changed();
+}
+
+bool TvxTreeListCaption::IsTextStored() const {
+  if (FText.empty()) return false;
+  if (auto* column = dynamic_cast<TvxTreeListColumn*>(FOwner)) {
+    String s;
+    column->DataBinding()->GetDefaultText(s);
+    return FText != s;
+  }
+  return true;
+}
+
+// --- Column options and position ----------------------------------------------------------
+
+TvxTreeListColumnOptions::TvxTreeListColumnOptions(TPersistent* AOwner) : TvxOwnedPersistent(AOwner) {
+  // Set directly: the owning column is still being made.
+  SetDefaults();
+}
+
+void TvxTreeListColumnOptions::SetDefaults() {
+  for (Integer i = 0; i < OptionCount; ++i) FValues[i] = true;
+  FValues[Hidden] = false;
+  FValues[ShowEditButtons] = false;
+}
+
+void TvxTreeListColumnOptions::RestoreDefaults() {
+  SetDefaults();
+  if (auto* column = dynamic_cast<TvxTreeListColumn*>(FOwner)) column->Changed();
+}
+
+void TvxTreeListColumnOptions::Assign(TPersistent* Source) {
+  auto* src = dynamic_cast<TvxTreeListColumnOptions*>(Source);
+  if (!src) return inherited::Assign(Source);
+  for (Integer i = 0; i < OptionCount; ++i) Set(static_cast<TOption>(i), src->Get(static_cast<TOption>(i)));
+}
+
+void TvxTreeListColumnOptions::Set(TOption AOption, bool Value) {
+  if (FValues[AOption] == Value) return;
+  FValues[AOption] = Value;
+  if (auto* column = dynamic_cast<TvxTreeListColumn*>(FOwner)) column->Changed();
+}
+
+TvxTreeListColumnPosition::TvxTreeListColumnPosition(TPersistent* AOwner) : TvxOwnedPersistent(AOwner) {}
+
+TvxTreeListColumn* TvxTreeListColumnPosition::Column() const { return static_cast<TvxTreeListColumn*>(FOwner); }
+TvxCustomTreeList* TvxTreeListColumnPosition::TreeList() const { return Column()->TreeList(); }
+
+void TvxTreeListColumnPosition::Assign(TPersistent* Source) {
+  auto* src = dynamic_cast<TvxTreeListColumnPosition*>(Source);
+  if (!src) return inherited::Assign(Source);
+  FBandIndex = src->BandIndex();
+  FRowIndex = src->RowIndex();
+  FColIndex = src->ColIndex();
+  SetLineCount(src->LineCount());
+}
+
+bool TvxTreeListColumnPosition::IsDeferred() const {
+  TvxTreeListColumn* c = Column();
+  return c->ComponentState().Contains(csLoading) || c->ComponentState().Contains(csUpdating) || !TreeList();
+}
+
+Integer TvxTreeListColumnPosition::BandIndex() const { return FBand ? FBand->Index() : -1; }
+Integer TvxTreeListColumnPosition::RowIndex() const { return FRow ? FRow->Index() : -1; }
+Integer TvxTreeListColumnPosition::ColIndex() const { return FRow ? FRow->IndexOf(Column()) : -1; }
+Integer TvxTreeListColumnPosition::VisibleRowIndex() const { return FRow ? FRow->VisibleIndex() : -1; }
+
+Integer TvxTreeListColumnPosition::VisibleBandIndex() const {
+  return FBand && FBand->Bands() ? FBand->Bands()->VisibleIndexOf(FBand) : -1;
+}
+
+void TvxTreeListColumnPosition::Changed() {
+  if (TvxCustomTreeList* tl = TreeList()) tl->LayoutChanged();
+}
+
+void TvxTreeListColumnPosition::LeaveBand() {
+  TvxTreeListColumn* c = Column();
+  if (FRow) {
+    TvxTreeListBandRow* row = FRow;
+    std::erase(row->FItems, c);
+    std::erase(row->FVisibleItems, c);
+    FRow = nullptr;
+    if (row->FItems.empty()) {
+      TvxTreeListBandRows* rows = row->BandRows();
+      rows->Delete(rows->IndexOf(row));
+    }
+  }
+  if (FBand) {
+    std::erase(FBand->FColumns, c);
+    std::erase(FBand->FVisibleColumns, c);
+    FBand = nullptr;
+  }
+  FVisibleColIndex = -1;
+}
+
+void TvxTreeListColumnPosition::SetBandIndex(Integer Value) {
+  if (IsDeferred()) {
+    FBandIndex = Value;
+    return;
+  }
+  if (Value == BandIndex()) return;
+  TvxCustomTreeList* tl = TreeList();
+  TvxTreeListBands* bands = tl->Bands();
+  TvxTreeListBand* target = Value >= 0 && Value < bands->Count() ? bands->Items(Value) : nullptr;
+  TvxTreeListUpdateScope lock(tl);
+  if (target && target->ChildBandCount() > 0) {
+    // Only bottom bands hold columns: the target's children move to the root level,
+    // right after the target's root ancestor.
+    TvxTreeListBand* rootAncestor = target->RootParentBand() ? target->RootParentBand() : target;
+    Integer at = rootAncestor->Index();
+    while (target->ChildBandCount() > 0) {
+      TvxTreeListBand* child = target->ChildBands(target->ChildBandCount() - 1);
+      child->Position()->SetBandIndex(-1);
+      Integer from = child->Index();
+      child->TCollectionItem::SetIndex(from > at ? at + 1 : at);
+      at = rootAncestor->Index();
+    }
+  }
+  LeaveBand();
+  if (target) {
+    FBand = target;
+    target->FColumns.push_back(Column());
+    TvxTreeListBandRow* row = target->BandRows()->First();
+    if (!row) row = target->BandRows()->RowByIndex(0);
+    row->FItems.push_back(Column());
+    FRow = row;
+  }
+  Changed();
+}
+
+void TvxTreeListColumnPosition::SetRow(TvxTreeListBandRow* ARow) {
+  if (!ARow) return;
+  TvxTreeListBand* band = ARow->Band();
+  if (band != FBand) {
+    TvxTreeListBandRow* keep = ARow;
+    LeaveBand();
+    FBand = band;
+    band->FColumns.push_back(Column());
+    ARow = keep;
+  }
+  if (ARow == FRow) return;
+  if (FRow) {
+    TvxTreeListBandRow* old = FRow;
+    std::erase(old->FItems, Column());
+    std::erase(old->FVisibleItems, Column());
+    FRow = nullptr;
+    if (old->FItems.empty()) old->BandRows()->Delete(old->BandRows()->IndexOf(old));
+  }
+  ARow->FItems.push_back(Column());
+  FRow = ARow;
+  Changed();
+}
+
+void TvxTreeListColumnPosition::SetRowIndex(Integer Value) {
+  if (IsDeferred()) {
+    FRowIndex = Value;
+    return;
+  }
+  if (!FBand || Value < 0 || Value == RowIndex()) return;
+  TvxTreeListUpdateScope lock(TreeList());
+  SetRow(FBand->BandRows()->RowByIndex(Value));
+}
+
+void TvxTreeListColumnPosition::SetColIndex(Integer Value) {
+  if (IsDeferred()) {
+    FColIndex = Value;
+    return;
+  }
+  if (!FRow) return;
+  Integer c = ColIndex();
+  if (c < 0 || Value < 0) return;
+  if (c < Value) --Value;
+  Value = std::min(Value, FRow->Count() - 1);
+  if (Value == c) return;
+  auto& items = FRow->FItems;
+  items.erase(items.begin() + c);
+  items.insert(items.begin() + Value, Column());
+  Changed();
+}
+
+void TvxTreeListColumnPosition::SetLineCount(Integer Value) {
+  Value = std::max(Value, 1);
+  if (Value == FLineCount) return;
+  FLineCount = Value;
+  Changed();
+}
+
+void TvxTreeListColumnPosition::SetPosition(Integer AColIndex, Integer ARowIndex, bool IsInsertRow) {
+  SetPositionEx(BandIndex(), AColIndex, IsInsertRow, ARowIndex);
+}
+
+void TvxTreeListColumnPosition::SetPositionEx(Integer ABandIndex, Integer AColIndex, bool IsInsertRow,
+                                              Integer ARowIndex) {
+  TvxTreeListUpdateScope lock(TreeList());
+  SetBandIndex(ABandIndex);
+  SetColIndex(AColIndex);
+  if (IsInsertRow && FBand && ARowIndex >= 0 && ARowIndex <= FBand->BandRows()->Count())
+    SetRow(FBand->BandRows()->Insert(ARowIndex));
+  else
+    SetRowIndex(ARowIndex);
+}
+
+void TvxTreeListColumnPosition::ApplyWishes() {
+  SetBandIndex(FBandIndex);
+  SetRowIndex(FRowIndex);
+  SetColIndex(FColIndex);
+}
+
+void TvxTreeListColumnPosition::StoreWishes() {
+  FBandIndex = BandIndex();
+  FRowIndex = RowIndex();
+  FColIndex = ColIndex();
+}
+
+bool TvxTreeListColumnPosition::WishesDiffer() const {
+  return FBandIndex != BandIndex() || FRowIndex != RowIndex() || FColIndex != ColIndex();
+}
+
+void TvxTreeListColumnDataBinding::ValueTypeClassChanged() {
+  auto* column = dynamic_cast<TvxTreeListColumn*>(FOwner);
+  if (!column || !column->TreeList()) return;
+  column->TreeList()->DataController()->ChangeValueTypeClass(column->ItemIndex(), GetValueTypeClass());
+  column->Changed();
+}
+
+// --- Columns --------------------------------------------------------------------------------
+
+TvxTreeListColumn::TvxTreeListColumn(TComponent* AOwner)
+    : TComponent(AOwner),
+      FCaption(std::make_unique<TvxTreeListCaption>(this)),
+      FDataBinding(std::make_unique<TvxTreeListColumnDataBinding>(this)),
+      FOptions(std::make_unique<TvxTreeListColumnOptions>(this)),
+      FPosition(std::make_unique<TvxTreeListColumnPosition>(this)) {
+  FCaption->OnChange = [this](TObject* Sender) { CaptionChanged(Sender); };
+}
+
+TvxTreeListColumn::~TvxTreeListColumn() { SetTreeList(nullptr); }
+
+void TvxTreeListColumn::SetTreeList(TvxCustomTreeList* Value) {
+  if (FTreeList == Value) return;
+  if (TvxCustomTreeList* old = FTreeList) {
+    TvxTreeListUpdateScope lock(old);
+    if (FSortOrder != soNone) {
+      FSortOrder = soNone;
+      old->ColumnSortOrderChanged(this);
+    }
+    FPosition->LeaveBand();
+    old->RemoveColumn(this);
+    FTreeList = nullptr;
+  }
+  FTreeList = Value;
+  if (Value) Value->AddColumn(this);
+}
+
+void TvxTreeListColumn::Assign(TPersistent* Source) {
+  auto* src = dynamic_cast<TvxTreeListColumn*>(Source);
+  if (!src) return inherited::Assign(Source);
+  auto apply = [&] {
+    FDataBinding->Assign(src->DataBinding());
+    FOptions->Assign(src->Options());
+    FCalculatedWidth = src->FCalculatedWidth;
+    FMinWidth = src->FMinWidth;
+    FWidth = src->FWidth;
+    FPosition->Assign(src->Position());
+    FCaption->Assign(src->Caption());
+    SetSortOrder(src->SortOrder());
+    SetVisible(src->Visible());
+  };
+  if (FTreeList) {
+    TvxTreeListUpdateScope lock(FTreeList);
+    apply();
+  } else {
+    apply();
+  }
+}
+
+void TvxTreeListColumn::Changed() {
+  if (FTreeList) FTreeList->LayoutChanged();
+}
+
+Integer TvxTreeListColumn::ItemIndex() const {
+  if (!FTreeList) return -1;
+  auto& v = FTreeList->FColumns;
+  auto it = std::find(v.begin(), v.end(), this);
+  return it == v.end() ? -1 : static_cast<Integer>(it - v.begin());
+}
+
+void TvxTreeListColumn::SetItemIndex(Integer Value) {
+  if (!FTreeList) return;
+  Integer cur = ItemIndex();
+  if (Value < 0 || Value >= static_cast<Integer>(FTreeList->FColumns.size()) || Value == cur) return;
+  TvxTreeListUpdateScope lock(FTreeList);
+  std::swap(FTreeList->FColumns[cur], FTreeList->FColumns[Value]);
+  FTreeList->DataController()->ExchangeItems(cur, Value);
+  FTreeList->RebuildSortColumns();
+  FTreeList->LayoutChanged();
+}
+
+Integer TvxTreeListColumn::VisibleIndex() const {
+  if (!FTreeList) return -1;
+  auto& v = FTreeList->FVisibleColumns;
+  auto it = std::find(v.begin(), v.end(), this);
+  return it == v.end() ? -1 : static_cast<Integer>(it - v.begin());
+}
+
+Integer TvxTreeListColumn::Width() const { return std::max(FWidth != 0 ? FWidth : 100, FMinWidth); }
+
+void TvxTreeListColumn::SetWidth(Integer Value) {
+  Value = std::max(Value, IndentWidth() + FMinWidth);
+  if (Value != FWidth && Value >= 0) {
+    FWidth = Value;
+    FCalculatedWidth = Value;
+    if (FPosition->Band() && FTreeList && !FTreeList->IsLocked() && !ComponentState().Contains(csLoading)) {
+      FPosition->Band()->BandRows()->Refresh();
+      FTreeList->Bands()->CalculateAutoWidth();
+      if (FTreeList->OnColumnSizeChanged) FTreeList->OnColumnSizeChanged(FTreeList, this);
+    }
+  }
+  Changed();
+}
+
+void TvxTreeListColumn::SetMinWidth(Integer Value) {
+  Value = std::max(Value, 0);
+  if (Value == FMinWidth) return;
+  FMinWidth = Value;
+  SetWidth(Value);
+}
+
+void TvxTreeListColumn::SetBestFitMaxWidth(Integer Value) {
+  Value = std::max(Value, 0);
+  if (Value == FBestFitMaxWidth) return;
+  FBestFitMaxWidth = Value;
+  Changed();
+}
+
+Integer TvxTreeListColumn::DisplayWidth() const {
+  if (FTreeList) FTreeList->ProcessChanges();
+  if (!ActuallyVisible()) return 0;
+  return FCalculatedWidth != 0 ? FCalculatedWidth : Width();
+}
+
+void TvxTreeListColumn::SetDisplayWidth(Integer Value) {
+  if (!FTreeList) return SetWidth(Value);
+  TvxCustomTreeList* tl = FTreeList;
+  tl->ProcessChanges();
+  Value = std::max(FMinWidth, Value);
+  if (Value == Width()) return;
+  // The columns of the same visible row in every bottom band keep what they show now,
+  // so only this column and those to its right take up the difference.
+  auto freeze = [&] {
+    Integer row = FPosition->VisibleRowIndex();
+    TvxTreeListBands* bands = tl->Bands();
+    for (Integer i = 0; i < bands->BottomItemCount(); ++i) {
+      TvxTreeListBandRows* rows = bands->BottomItems(i)->BandRows();
+      if (row < 0 || row >= rows->VisibleItemCount()) continue;
+      TvxTreeListBandRow* r = rows->VisibleItems(row);
+      for (Integer j = 0; j < r->VisibleItemCount(); ++j) {
+        TvxTreeListColumn* c = r->VisibleItems(j);
+        if (Integer w = c->DisplayWidth()) c->FWidth = w;
+      }
+    }
+  };
+  {
+    TvxTreeListUpdateScope lock(tl);
+    TValueScope<TvxTreeListColumn*> forcing(tl->ForcingWidthColumn, this);
+    freeze();
+    FWidth = std::max(Value, IndentWidth() + FMinWidth);
+    FCalculatedWidth = FWidth;
+    tl->Bands()->CalculateAutoWidth();
+    freeze();
+  }
+  if (tl->OnColumnSizeChanged) tl->OnColumnSizeChanged(tl, this);
+}
+
+Integer TvxTreeListColumn::IndentWidth() const {
+  if (!FTreeList || !FPosition->Band() || !FPosition->Row()) return 0;
+  if (FPosition->Band() != FTreeList->Bands()->ExpandableBand() || FPosition->Row()->First() != this) return 0;
+  return FTreeList->GetIndentWidth();
+}
+
+void TvxTreeListColumn::SetVisible(bool Value) {
+  if (FVisible == Value) return;
+  FVisible = Value;
+  if (FTreeList) FTreeList->ClearCalculatedWidths();
+  Changed();
+}
+
+bool TvxTreeListColumn::ActuallyVisible() const {
+  return FVisible && FPosition->Band() && FPosition->Band()->ActuallyVisible();
+}
+
+bool TvxTreeListColumn::IsHidden() const { return !ActuallyVisible() || IsPreview(); }
+bool TvxTreeListColumn::IsPreview() const { return FTreeList && FTreeList->Preview()->Column() == this; }
+
+void TvxTreeListColumn::SetIsPreview(bool Value) {
+  if (Value == IsPreview() || !FTreeList) return;
+  FTreeList->Preview()->SetColumn(Value ? this : nullptr);
+}
+
+bool TvxTreeListColumn::IsLeft() const { return ActuallyVisible() && FPosition->Row()->First() == this; }
+bool TvxTreeListColumn::IsRight() const { return ActuallyVisible() && FPosition->Row()->Last() == this; }
+
+// The column's editor comes with the editing control; until then sorting is open to
+// every column, and OnCompare decides for all of them when it is assigned.
+bool TvxTreeListColumn::CanSort() const { return true; }
+
+bool TvxTreeListColumn::CanMoving() const {
+  return FTreeList && FTreeList->OptionsCustomizing()->Get(TvxTreeListOptionsCustomizing::ColumnMoving) &&
+         FOptions->Get(TvxTreeListColumnOptions::Moving);
+}
+
+bool TvxTreeListColumn::CanSizing(TvxTreeListSizingDirection ADirection) const {
+  if (!FTreeList) return false;
+  using C = TvxTreeListOptionsCustomizing;
+  using O = TvxTreeListColumnOptions;
+  if (ADirection == tlsdHorz)
+    return FOptions->Get(O::Sizing) && FTreeList->OptionsCustomizing()->Get(C::ColumnHorzSizing);
+  return FOptions->Get(O::VertSizing) && FTreeList->OptionsCustomizing()->Get(C::ColumnVertSizing);
+}
+
+void TvxTreeListColumn::SetSortOrder(TvxDataSortOrder Value) {
+  if (!FOptions->Get(TvxTreeListColumnOptions::Sorting) || !CanSort() || Value == FSortOrder) return;
+  FSortOrder = Value;
+  if (FTreeList) FTreeList->ColumnSortOrderChanged(this);
+}
+
+void TvxTreeListColumn::SetSortIndex(Integer Value) {
+  if (FSortOrder == soNone || Value < 0 || Value == FSortIndex || !FTreeList) return;
+  FTreeList->MoveSortedColumn(this, Value);
+}
+
+Variant TvxTreeListColumn::Value() const {
+  if (!FTreeList || !FTreeList->FocusedNode()) return Null();
+  return FTreeList->FocusedNode()->Values(ItemIndex());
+}
+
+void TvxTreeListColumn::SetValue(const Variant& AValue) {
+  if (FTreeList && FTreeList->FocusedNode()) FTreeList->FocusedNode()->SetValues(ItemIndex(), AValue);
+}
+
+String TvxTreeListColumn::DoGetDisplayText(TvxTreeListNode* ANode, const Variant& AValue) {
+  String result = VarIsNull(AValue) || VarIsEmpty(AValue) ? String() : VarToStr(AValue);
+  if (OnGetDisplayText) OnGetDisplayText(this, ANode, result);
+  return result;
+}
+
+Variant TvxTreeListColumn::GetDisplayValue(TvxTreeListNode* ANode, bool AAsText, bool ARaw) {
+  Variant value = ANode->Values(ItemIndex());
+  if (ARaw || (!OnGetDisplayText && !AAsText)) return value;
+  String text = DoGetDisplayText(ANode, AAsText ? Variant(FTreeList->DataController()->GetNodeDisplayText(ANode, ItemIndex()))
+                                                : Variant(String()));
+  if (!text.empty() || AAsText) return Variant(text);
+  return value;
+}
+
+bool TvxTreeListColumn::IsCurrency() const {
+  return FTreeList && FTreeList->DataController()->GetItemValueTypeClass(ItemIndex()) == TvxCurrencyValueType::Class();
+}
+
+void TvxTreeListColumn::RestoreDefaults() {
+  FOptions->RestoreDefaults();
+  SetSortOrder(soNone);
+  FCaption->SetAlignHorz(taLeftJustify);
+  FCaption->SetAlignVert(vaTop);
+  RestoreWidths();
+}
+
+void TvxTreeListColumn::RestoreWidths() {
+  FMinWidth = 20;
+  SetWidth(100);
+}
+
+bool TvxTreeListColumn::IsFixedForAutoWidth() const {
+  TvxTreeListColumn* f = FTreeList ? FTreeList->ForcingWidthColumn : nullptr;
+  if (f == this || !FOptions->Get(TvxTreeListColumnOptions::Sizing)) return true;
+  if (!f || f->Position()->Row() != FPosition->Row() || !FPosition->Row()) return false;
+  return FPosition->Row()->Last() != f && FPosition->VisibleColIndex() < f->Position()->VisibleColIndex();
+}
+
+void TvxTreeListColumn::InitAutoWidthItem(TvxAutoWidthItem* AItem) {
+  AItem->Width = Width();
+  AItem->MinWidth = IndentWidth() + FMinWidth;
+  AItem->Fixed = IsFixedForAutoWidth();
+  if (AItem->Fixed) AItem->Width = AItem->MinWidth = std::max(AItem->Width, AItem->MinWidth);
+  AItem->AutoWidth = -1;
+}
+
+// --- Band rows -------------------------------------------------------------------------------
+
+TvxTreeListBand* TvxTreeListBandRow::Band() const { return FBandRows->Band(); }
+TvxCustomTreeList* TvxTreeListBandRow::TreeList() const { return Band()->TreeList(); }
+
+Integer TvxTreeListBandRow::IndexOf(TvxTreeListColumn* AColumn) const {
+  auto it = std::find(FItems.begin(), FItems.end(), AColumn);
+  return it == FItems.end() ? -1 : static_cast<Integer>(it - FItems.begin());
+}
+
+Integer TvxTreeListBandRow::Index() const { return FBandRows->IndexOf(this); }
+
+Integer TvxTreeListBandRow::VisibleIndex() const {
+  for (Integer i = 0; i < FBandRows->VisibleItemCount(); ++i)
+    if (FBandRows->VisibleItems(i) == this) return i;
+  return -1;
+}
+
+bool TvxTreeListBandRow::IsFirst() const { return Index() == FBandRows->Count() - 1; }
+bool TvxTreeListBandRow::IsLast() const { return Index() == 0; }
+
+void TvxTreeListBandRow::Refresh() {
+  FVisibleItems.clear();
+  FLineCount = FMinWidth = FWidth = 0;
+  FWidthAssigned = false;
+  TvxTreeListBand* band = Band();
+  for (TvxTreeListColumn* c : FItems) {
+    if (!c->Visible() || c->IsPreview()) {
+      c->Position()->FVisibleColIndex = -1;
+      continue;
+    }
+    c->Position()->FVisibleColIndex = static_cast<Integer>(FVisibleItems.size());
+    FVisibleItems.push_back(c);
+    Integer lines = c->Position()->LineCount();
+    FLineCount = std::max(FLineCount, lines);
+    if (lines < FLineCount) band->FHasEmptyArea = true;
+    FWidth += c->Width();
+    FMinWidth += c->MinWidth();
+    FWidthAssigned = c->FWidth != 0;
+  }
+}
+
+TvxTreeListBandRow* TvxTreeListBandRows::RowByIndex(Integer AIndex) {
+  AIndex = std::max(AIndex, 0);
+  if (AIndex >= Count()) {
+    FItems.push_back(std::make_unique<TvxTreeListBandRow>(this));
+    return FItems.back().get();
+  }
+  return FItems[AIndex].get();
+}
+
+TvxTreeListBandRow* TvxTreeListBandRows::Insert(Integer AIndex) {
+  AIndex = std::clamp<Integer>(AIndex, 0, Count());
+  auto it = FItems.insert(FItems.begin() + AIndex, std::make_unique<TvxTreeListBandRow>(this));
+  return it->get();
+}
+
+void TvxTreeListBandRows::Delete(Integer AIndex) {
+  if (AIndex < 0 || AIndex >= Count() || FItems[AIndex]->Count() > 0) return;
+  std::erase(FVisibleItems, FItems[AIndex].get());
+  FItems.erase(FItems.begin() + AIndex);
+}
+
+Integer TvxTreeListBandRows::IndexOf(const TvxTreeListBandRow* ARow) const {
+  for (Integer i = 0; i < Count(); ++i)
+    if (FItems[i].get() == ARow) return i;
+  return -1;
+}
+
+void TvxTreeListBandRows::Refresh() {
+  FRowMinWidth = FRowMaxWidth = FLineCount = 0;
+  FBand->FHasEmptyArea = false;
+  FVisibleItems.clear();
+  FBand->FVisibleColumns.clear();
+  bool assignedSeen = false;
+  for (auto& row : FItems) {
+    row->Refresh();
+    if (row->VisibleItemCount() == 0) continue;
+    FVisibleItems.push_back(row.get());
+    row->FLineOffset = FLineCount;
+    FLineCount += row->LineCount();
+    FRowMinWidth = std::max(FRowMinWidth, row->MinWidth());
+    // Rows up to the first with an assigned width count, and after it only those with
+    // an assigned width.
+    if (!assignedSeen || row->WidthAssigned()) FRowMaxWidth = std::max(FRowMaxWidth, row->Width());
+    if (row->WidthAssigned()) assignedSeen = true;
+    FBand->FVisibleColumns.insert(FBand->FVisibleColumns.end(), row->FVisibleItems.begin(), row->FVisibleItems.end());
+  }
+}
+
+// --- Band options and position ---------------------------------------------------------------
+
+void TvxTreeListBandOptions::Assign(TPersistent* Source) {
+  auto* src = dynamic_cast<TvxTreeListBandOptions*>(Source);
+  if (!src) return inherited::Assign(Source);
+  Customizing = src->Customizing;
+  Hidden = src->Hidden;
+  Moving = src->Moving;
+  OnlyOwnColumns = src->OnlyOwnColumns;
+  SetSizing(src->Sizing());
+  SetVertSizing(src->VertSizing());
+}
+
+void TvxTreeListBandOptions::RestoreDefaults() {
+  Customizing = Moving = true;
+  Hidden = OnlyOwnColumns = false;
+  SetSizing(true);
+  SetVertSizing(true);
+}
+
+void TvxTreeListBandOptions::SetSizing(bool Value) {
+  if (FSizing == Value) return;
+  FSizing = Value;
+  if (auto* band = dynamic_cast<TvxTreeListBand*>(FOwner)) band->StructureChanged();
+}
+
+void TvxTreeListBandOptions::SetVertSizing(bool Value) {
+  if (FVertSizing == Value) return;
+  FVertSizing = Value;
+  if (auto* band = dynamic_cast<TvxTreeListBand*>(FOwner)) band->StructureChanged();
+}
+
+TvxTreeListBand* TvxTreeListBandPosition::Band() const { return static_cast<TvxTreeListBand*>(FOwner); }
+TvxCustomTreeList* TvxTreeListBandPosition::TreeList() const { return Band()->TreeList(); }
+
+void TvxTreeListBandPosition::Assign(TPersistent* Source) {
+  auto* src = dynamic_cast<TvxTreeListBandPosition*>(Source);
+  if (!src) return inherited::Assign(Source);
+  FBandIndex = src->BandIndex();
+  FColIndex = src->ColIndex();
+}
+
+bool TvxTreeListBandPosition::IsDeferred() const { return !TreeList() || TreeList()->Destroying(); }
+
+Integer TvxTreeListBandPosition::BandIndex() const { return FParentBand ? FParentBand->Index() : -1; }
+
+Integer TvxTreeListBandPosition::ColIndex() const {
+  return FParentBand ? FParentBand->IndexOf(Band()) : Band()->RootIndex();
+}
+
+Integer TvxTreeListBandPosition::VisibleColIndex() const {
+  if (!FParentBand) return Band()->VisibleRootIndex();
+  auto& v = FParentBand->FChildVisibleBands;
+  auto it = std::find(v.begin(), v.end(), Band());
+  return it == v.end() ? -1 : static_cast<Integer>(it - v.begin());
+}
+
+void TvxTreeListBandPosition::SetBandIndex(Integer Value) {
+  if (IsDeferred()) {
+    FBandIndex = Value;
+    return;
+  }
+  TvxTreeListBand* band = Band();
+  TvxTreeListBands* bands = band->Bands();
+  if (Value == band->Index()) return;
+  if (Value < -1 || Value >= bands->Count()) return;
+  TvxTreeListBand* target = Value >= 0 ? bands->Items(Value) : nullptr;
+  TvxTreeListUpdateScope lock(TreeList());
+  if (target && target->HasAsParent(band)) {
+    // The target lies below this band: this band's children first move up to this
+    // band's parent, at this band's place, so that no cycle arises.
+    Integer at = ColIndex();
+    std::vector<TvxTreeListBand*> children = band->FChildBands;
+    band->FChildBands.clear();
+    for (TvxTreeListBand* child : children) {
+      child->FPosition->FParentBand = FParentBand;
+      if (FParentBand) {
+        auto& list = FParentBand->FChildBands;
+        list.insert(list.begin() + std::clamp<Integer>(++at, 0, static_cast<Integer>(list.size())), child);
+      }
+    }
+  }
+  if (Value == BandIndex()) return;
+  if (FParentBand) std::erase(FParentBand->FChildBands, band);
+  FParentBand = target;
+  if (target) {
+    target->FChildBands.push_back(band);
+    band->FFixedKind = target->FixedKind();
+    if (!target->FColumns.empty()) {
+      // A band with children holds no columns: they move to its deepest first descendant.
+      TvxTreeListBand* dest = target->DeepestFirstDescendant();
+      for (TvxTreeListColumn* c : std::vector<TvxTreeListColumn*>(target->FColumns))
+        c->Position()->SetBandIndex(dest->Index());
+    }
+  }
+  band->StructureChanged();
+}
+
+void TvxTreeListBandPosition::SetColIndex(Integer Value) {
+  if (IsDeferred()) {
+    FColIndex = Value;
+    return;
+  }
+  if (Value == ColIndex()) return;
+  if (FParentBand)
+    FParentBand->MoveBand(Band(), Value);
+  else
+    Band()->SetRootIndex(Value);
+}
+
+void TvxTreeListBandPosition::ApplyWishes() {
+  SetBandIndex(FBandIndex);
+  if (FParentBand) SetColIndex(FColIndex);
+}
+
+void TvxTreeListBandPosition::StoreWishes() {
+  FBandIndex = BandIndex();
+  FColIndex = ColIndex();
+}
+
+// --- Bands -----------------------------------------------------------------------------------
+
+TvxTreeListBand::TvxTreeListBand(TCollection* Collection)
+    : TvxInterfacedCollectionItem(Collection),
+      FBandRows(std::make_unique<TvxTreeListBandRows>(this)),
+      FCaption(std::make_unique<TvxTreeListCaption>(this)),
+      FOptions(std::make_unique<TvxTreeListBandOptions>(this)),
+      FPosition(std::make_unique<TvxTreeListBandPosition>(this)) {
+  FCaption->OnChange = [this](TObject* Sender) { CaptionChanged(Sender); };
+}
+
+TvxTreeListBand::~TvxTreeListBand() {
+  FIsDestroying = true;
+  TvxCustomTreeList* tl = TreeList();
+  DetachFromStructure();
+  // Out of the collection while the band is still whole, so that nothing reads it later.
+  SetCollection(nullptr);
+  if (tl && !tl->Destroying()) tl->LayoutChanged();
+}
+
+void TvxTreeListBand::DetachFromStructure() {
+  TvxCustomTreeList* tl = TreeList();
+  if (tl && tl->ForcingWidthBand == this) tl->ForcingWidthBand = nullptr;
+  // The band always leaves its parent's child list, whatever the tree list is doing:
+  // a freed band must never stay listed there.
+  if (TvxTreeListBand* parent = FPosition->FParentBand) {
+    std::erase(parent->FChildBands, this);
+    std::erase(parent->FChildVisibleBands, this);
+    FPosition->FParentBand = nullptr;
+  }
+  bool destroying = !tl || tl->Destroying();
+  for (TvxTreeListBand* child : FChildBands) {
+    child->FPosition->FParentBand = nullptr;
+    if (!destroying) child->FVisible = false;
+  }
+  FChildBands.clear();
+  FChildVisibleBands.clear();
+  while (!FColumns.empty()) FColumns.back()->Position()->LeaveBand();
+  if (TvxTreeListBands* bands = Bands()) {
+    for (auto* list : {&bands->FBottomItems, &bands->FRootItems, &bands->FVisibleItems, &bands->FVisibleRootItems})
+      std::erase(*list, this);
+    if (bands->FExpandableBand == this) bands->FExpandableBand = nullptr;
+  }
+}
+
+void TvxTreeListBand::BeforeDestruction() {
+  FIsDestroying = true;
+  inherited::BeforeDestruction();
+}
+
+TvxTreeListBands* TvxTreeListBand::Bands() const { return static_cast<TvxTreeListBands*>(Collection()); }
+TvxCustomTreeList* TvxTreeListBand::TreeList() const { return Bands() ? Bands()->TreeList() : nullptr; }
+
+void TvxTreeListBand::Assign(TPersistent* Source) {
+  auto* src = dynamic_cast<TvxTreeListBand*>(Source);
+  if (!src) return inherited::Assign(Source);
+  FCalculatedWidth = src->FCalculatedWidth;
+  FMinWidth = src->FMinWidth;
+  FWidth = src->FWidth;
+  FPosition->Assign(src->Position());
+  FOptions->Assign(src->Options());
+  FCaption->Assign(src->Caption());
+  SetFixedKind(src->FixedKind());
+  FExpandable = src->FExpandable;
+  SetVisible(src->Visible());
+}
+
+void TvxTreeListBand::SetIndex(Integer Value) {
+  if (Value == Index()) return;
+  inherited::SetIndex(Value);
+  StructureChanged();
+}
+
+void TvxTreeListBand::StructureChanged() {
+  TvxCustomTreeList* tl = TreeList();
+  if (!tl || tl->Destroying()) return;
+  if (tl->IsLocked()) {
+    Bands()->RebuildLists();
+    tl->LayoutChanged();
+  } else {
+    tl->LayoutChanged();
+  }
+}
+
+void TvxTreeListBand::CaptionChanged(TObject*) {
+  if (TvxCustomTreeList* tl = TreeList()) tl->LayoutChanged();
+}
+
+Integer TvxTreeListBand::IndexOf(TvxTreeListBand* AChildBand) const {
+  auto it = std::find(FChildBands.begin(), FChildBands.end(), AChildBand);
+  return it == FChildBands.end() ? -1 : static_cast<Integer>(it - FChildBands.begin());
+}
+
+bool TvxTreeListBand::HasAsParent(const TvxTreeListBand* ABand) const {
+  for (TvxTreeListBand* p = ParentBand(); p; p = p->ParentBand())
+    if (p == ABand) return true;
+  return false;
+}
+
+void TvxTreeListBand::MoveBand(TvxTreeListBand* ABand, Integer AColIndex) {
+  if (!ABand || ABand == this) return;
+  TvxTreeListUpdateScope lock(TreeList());
+  ABand->Position()->SetBandIndex(Index());
+  if (ABand->ParentBand() != this) return;
+  AColIndex = std::max(AColIndex, 0);
+  std::erase(FChildBands, ABand);
+  AColIndex = std::min(AColIndex, static_cast<Integer>(FChildBands.size()));
+  FChildBands.insert(FChildBands.begin() + AColIndex, ABand);
+  StructureChanged();
+}
+
+TvxTreeListBand* TvxTreeListBand::RootParentBand() const {
+  TvxTreeListBand* p = ParentBand();
+  while (p && p->ParentBand()) p = p->ParentBand();
+  return p;
+}
+
+TvxTreeListBand* TvxTreeListBand::DeepestFirstDescendant() {
+  TvxTreeListBand* b = this;
+  while (!b->FChildBands.empty()) b = b->FChildBands.front();
+  return b;
+}
+
+Integer TvxTreeListBand::Level() const {
+  Integer r = 0;
+  for (TvxTreeListBand* p = ParentBand(); p; p = p->ParentBand()) ++r;
+  return r;
+}
+
+Integer TvxTreeListBand::RootIndex() const {
+  TvxTreeListBands* bands = Bands();
+  if (!bands || !IsRoot()) return -1;
+  Integer r = 0;
+  for (Integer i = 0; i < bands->Count(); ++i) {
+    TvxTreeListBand* b = bands->Items(i);
+    if (b == this) return r;
+    if (b->IsRoot()) ++r;
+  }
+  return -1;
+}
+
+void TvxTreeListBand::SetRootIndex(Integer Value) {
+  TvxTreeListBands* bands = Bands();
+  if (!bands || !IsRoot() || TreeList()->Destroying()) return;
+  std::vector<TvxTreeListBand*> roots;
+  for (Integer i = 0; i < bands->Count(); ++i)
+    if (bands->Items(i)->IsRoot()) roots.push_back(bands->Items(i));
+  Value = std::clamp<Integer>(Value, 0, static_cast<Integer>(roots.size()) - 1);
+  if (Value == RootIndex()) return;
+  SetIndex(roots[Value]->Index());
+}
+
+Integer TvxTreeListBand::VisibleRootIndex() const {
+  auto& v = Bands()->FVisibleRootItems;
+  auto it = std::find(v.begin(), v.end(), this);
+  return it == v.end() ? -1 : static_cast<Integer>(it - v.begin());
+}
+
+Integer TvxTreeListBand::VisibleIndex() const { return Bands()->VisibleIndexOf(this); }
+
+bool TvxTreeListBand::ActuallyVisible() const { return FVisible && (!ParentBand() || ParentBand()->ActuallyVisible()); }
+
+bool TvxTreeListBand::ActuallyExpandable() const {
+  return Bands() && const_cast<TvxTreeListBand*>(this)->DeepestFirstDescendant() == Bands()->ExpandableBand();
+}
+
+Integer TvxTreeListBand::IndentWidth() const { return ActuallyExpandable() ? TreeList()->GetIndentWidth() : 0; }
+
+bool TvxTreeListBand::IsLastAsChild() const {
+  Integer siblings = ParentBand() ? ParentBand()->ChildVisibleBandCount() : Bands()->VisibleRootItemCount();
+  return FPosition->VisibleColIndex() + 1 == siblings;
+}
+
+bool TvxTreeListBand::IsLeftMost() const {
+  TvxTreeListBands* bands = Bands();
+  Integer first = FFixedKind == tlbfLeft    ? 0
+                  : FFixedKind == tlbfNone  ? bands->VisibleRootLeftFixedCount()
+                                            : bands->VisibleRootItemCount() - bands->VisibleRootRightFixedCount();
+  if (first != 0 || first >= bands->VisibleRootItemCount()) return false;
+  TvxTreeListBand* b = bands->VisibleRootItems(first);
+  while (b && b != this && b->ChildVisibleBandCount() > 0) b = b->ChildVisibleBands(0);
+  return b == this;
+}
+
+bool TvxTreeListBand::IsRightMost() const {
+  TvxTreeListBands* bands = Bands();
+  Integer last = FFixedKind == tlbfLeft   ? bands->VisibleRootLeftFixedCount() - 1
+                 : FFixedKind == tlbfNone ? bands->VisibleRootItemCount() - bands->VisibleRootRightFixedCount() - 1
+                                          : bands->VisibleRootItemCount() - 1;
+  if (last < 0 || last >= bands->VisibleRootItemCount()) return false;
+  TvxTreeListBand* b = bands->VisibleRootItems(last);
+  while (b && b != this && b->ChildVisibleBandCount() > 0) b = b->ChildVisibleBands(b->ChildVisibleBandCount() - 1);
+  return b == this && bands->LastVisible() == this;
+}
+
+void TvxTreeListBand::RefreshLists() {
+  FChildVisibleBands.clear();
+  FBandRows->Refresh();
+  if (TvxCustomTreeList* tl = TreeList()) {
+    auto& all = tl->FVisibleColumns;
+    for (TvxTreeListColumn* c : FVisibleColumns)
+      if (std::find(all.begin(), all.end(), c) == all.end()) all.push_back(c);
+  }
+  for (TvxTreeListBand* child : FChildBands)
+    if (child->Visible()) FChildVisibleBands.push_back(child);
+}
+
+void TvxTreeListBand::CalculateLineCount(Integer ATotal) {
+  FLineCount = ATotal - Level();
+  for (TvxTreeListBand* p = ParentBand(); p; p = p->ParentBand()) p->FLineCount = ATotal - p->Level();
+}
+
+Integer TvxTreeListBand::GetMinWidth() {
+  Integer r = std::max(FMinWidth, FBandRows->RowMinWidth());
+  Integer children = 0;
+  for (TvxTreeListBand* child : FChildVisibleBands) children += child->GetMinWidth();
+  return std::max(r, children);
+}
+
+Integer TvxTreeListBand::DisplayWidth() {
+  RefreshLists();
+  if (FCalculatedWidth == 0) {
+    Integer w = FWidth;
+    if (w == 0) {
+      w = FBandRows->RowMaxWidth();
+      if (!FChildVisibleBands.empty()) {
+        Integer sum = 0;
+        for (TvxTreeListBand* child : FChildVisibleBands) sum += child->DisplayWidth();
+        w = std::max(w, sum);
+      }
+      if (w == 0) w = std::max(FMinWidth, 100);
+    }
+    FCalculatedWidth = w;
+  }
+  return std::max(FCalculatedWidth, FBandRows->RowMinWidth());
+}
+
+void TvxTreeListBand::SetWidth(Integer Value) {
+  if (Value < 0) return;
+  if (Value > 0) Value = std::max(Value, GetMinWidth());
+  if (Value == FWidth) return;
+  FWidth = Value;
+  FCalculatedWidth = Value;
+  UpdateContentWidths();
+  if (ActuallyVisible())
+    if (TvxCustomTreeList* tl = TreeList()) tl->LayoutChanged();
+}
+
+void TvxTreeListBand::SetDisplayWidth(Integer Value) {
+  TvxCustomTreeList* tl = TreeList();
+  if (!tl) return SetWidth(Value);
+  // The bands beside it keep what they show, so only this band takes the difference.
+  auto freeze = [&] {
+    auto keep = [](const std::vector<TvxTreeListBand*>& AList) {
+      for (TvxTreeListBand* b : AList) b->FWidth = b->DisplayWidth();
+    };
+    for (TvxTreeListBand* p = ParentBand(); p; p = p->ParentBand())
+      if (p->FWidth != 0) {
+        keep(ParentBand()->FChildVisibleBands);
+        break;
+      }
+    if (tl->OptionsView()->ColumnAutoWidth()) {
+      for (TvxTreeListBand* p = ParentBand(); p; p = p->ParentBand()) keep(p->FChildVisibleBands);
+      keep(Bands()->FVisibleRootItems);
+    }
+  };
+  {
+    TvxTreeListUpdateScope lock(tl);
+    freeze();
+    TValueScope<TvxTreeListBand*> forcing(tl->ForcingWidthBand, this);
+    SetWidth(Value);
+    Bands()->CalculateAutoWidth();
+    freeze();
+  }
+  if (tl->OnBandSizeChanged) tl->OnBandSizeChanged(tl, this);
+}
+
+void TvxTreeListBand::SetMinWidth(Integer Value) {
+  if (Value == FMinWidth) return;
+  FMinWidth = Value;
+  StructureChanged();
+}
+
+void TvxTreeListBand::SetExpandable(TvxTreeListBandExpandable Value) {
+  if (Value == FExpandable) return;
+  FExpandable = Value;
+  StructureChanged();
+}
+
+void TvxTreeListBand::SetVisible(bool Value) {
+  if (Value == FVisible) return;
+  if (TvxCustomTreeList* tl = TreeList()) tl->ClearCalculatedWidths();
+  FVisible = Value;
+  StructureChanged();
+}
+
+void TvxTreeListBand::SetFixedKind(TvxTreeListBandFixedKind Value) {
+  if (Value == FFixedKind) return;
+  TvxCustomTreeList* tl = TreeList();
+  auto apply = [&] {
+    FFixedKind = Value;
+    for (TvxTreeListBand* child : std::vector<TvxTreeListBand*>(FChildBands)) child->SetFixedKind(Value);
+    if (!IsRoot() && ParentBand()->FixedKind() != Value) FPosition->SetBandIndex(-1);
+  };
+  if (tl) {
+    TvxTreeListUpdateScope lock(tl);
+    apply();
+    StructureChanged();
+  } else {
+    apply();
+  }
+}
+
+bool TvxTreeListBand::CanMoving() const {
+  TvxCustomTreeList* tl = TreeList();
+  return tl && FOptions->Moving && tl->OptionsCustomizing()->Get(TvxTreeListOptionsCustomizing::BandMoving);
+}
+
+bool TvxTreeListBand::CanSizing(TvxTreeListSizingDirection ADirection) const {
+  TvxCustomTreeList* tl = TreeList();
+  if (!tl) return false;
+  using C = TvxTreeListOptionsCustomizing;
+  if (ADirection == tlsdHorz) return tl->OptionsCustomizing()->Get(C::BandHorzSizing) && FOptions->Sizing();
+  return FOptions->VertSizing() && tl->OptionsCustomizing()->Get(C::BandVertSizing) && IsBottom();
+}
+
+void TvxTreeListBand::RestoreDefaults() {
+  TvxTreeListUpdateScope lock(TreeList());
+  FOptions->RestoreDefaults();
+  RestoreWidths();
+}
+
+void TvxTreeListBand::RestoreWidths() {
+  FMinWidth = 20;
+  SetWidth(0);
+}
+
+bool TvxTreeListBand::IsFixedForAutoWidth() const {
+  if (!FOptions->Sizing()) return true;
+  TvxCustomTreeList* tl = TreeList();
+  TvxTreeListBand* f = tl ? tl->ForcingWidthBand : nullptr;
+  if (f == this) return true;
+  if (f && !f->IsLastAsChild() && f->ParentBand() == ParentBand() &&
+      FPosition->VisibleColIndex() < f->Position()->VisibleColIndex())
+    return true;
+  if (TvxTreeListColumn* c = tl ? tl->ForcingWidthColumn : nullptr)
+    if (TvxTreeListBand* b = c->Position()->Band()) {
+      for (; b; b = b->ParentBand())
+        if (b->FWidth != 0) return b == this;
+    }
+  return false;
+}
+
+void TvxTreeListBand::UpdateContentWidths() {
+  FBandRows->Refresh();
+  if (FVisibleColumns.empty()) {
+    if (!FChildVisibleBands.empty()) Bands()->CalculateAutoWidth(&FChildVisibleBands, DisplayWidth());
+    return;
+  }
+  Integer available = DisplayWidth();
+  for (Integer r = 0; r < FBandRows->VisibleItemCount(); ++r) {
+    TvxTreeListBandRow* row = FBandRows->VisibleItems(r);
+    TvxAutoWidthObject autoWidth(row->VisibleItemCount());
+    autoWidth.SetAvailableWidth(available);
+    for (Integer i = 0; i < row->VisibleItemCount(); ++i) row->VisibleItems(i)->InitAutoWidthItem(autoWidth.AddItem());
+    autoWidth.Calculate();
+    for (Integer i = 0; i < row->VisibleItemCount(); ++i)
+      row->VisibleItems(i)->FCalculatedWidth = autoWidth.GetItem(i)->AutoWidth;
+  }
+}
+
+// --- Band collection -------------------------------------------------------------------------
+
+TvxTreeListBands::TvxTreeListBands(TvxCustomTreeList* ATreeList)
+    : TOwnedCollection(ATreeList, TvxTreeListBand::StaticClass()), FTreeList(ATreeList) {}
+
+TvxTreeListBand* TvxTreeListBands::Add() {
+  BeginUpdate();
+  TvxTreeListBand* band = nullptr;
+  try {
+    band = static_cast<TvxTreeListBand*>(TCollection::Add());
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+  return band;
+}
+
+void TvxTreeListBands::Assign(TPersistent* Source) {
+  auto* src = dynamic_cast<TvxTreeListBands*>(Source);
+  if (!src) return inherited::Assign(Source);
+  TvxTreeListUpdateScope lock(FTreeList);
+  for (Integer i = 0; i < FTreeList->ColumnCount(); ++i)
+    if (TvxTreeListColumn* c = FTreeList->Columns(i)) c->Position()->StoreWishes();
+  Clear();
+  for (Integer i = 0; i < src->Count(); ++i) Add()->Assign(src->Items(i));
+  for (Integer i = 0; i < Count(); ++i) Items(i)->Position()->ApplyWishes();
+  for (Integer i = 0; i < FTreeList->ColumnCount(); ++i)
+    if (TvxTreeListColumn* c = FTreeList->Columns(i)) c->Position()->ApplyWishes();
+}
+
+void TvxTreeListBands::RestoreDefaults() {
+  TvxTreeListUpdateScope lock(FTreeList);
+  for (Integer i = 0; i < Count(); ++i) Items(i)->RestoreDefaults();
+}
+
+void TvxTreeListBands::RestoreWidths() {
+  TvxTreeListUpdateScope lock(FTreeList);
+  for (Integer i = 0; i < Count(); ++i) Items(i)->RestoreWidths();
+}
+
+Integer TvxTreeListBands::VisibleIndexOf(const TvxTreeListBand* ABand) const {
+  auto it = std::find(FVisibleItems.begin(), FVisibleItems.end(), ABand);
+  return it == FVisibleItems.end() ? -1 : static_cast<Integer>(it - FVisibleItems.begin());
+}
+
+void TvxTreeListBands::Notify(TCollectionItem* Item, TCollectionNotification Action) {
+  inherited::Notify(Item, Action);
+  if (Action == cnExtracting)
+    if (auto* band = dynamic_cast<TvxTreeListBand*>(Item)) band->DetachFromStructure();
+}
+
+void TvxTreeListBands::Update(TCollectionItem* Item) {
+  inherited::Update(Item);
+  if (!FTreeList->Destroying()) FTreeList->LayoutChanged();
+}
+
+void TvxTreeListBands::RebuildLists() {
+  FRootItems.clear();
+  FBottomItems.clear();
+  FVisibleItems.clear();
+  FVisibleRootItems.clear();
+  FTreeList->FVisibleColumns.clear();
+  FLineCount = FColumnsLineCount = 0;
+  FVisibleLeftFixedCount = FVisibleRightFixedCount = FVisibleRootLeftFixedCount = FVisibleRootRightFixedCount = 0;
+  FExpandableBand = nullptr;
+  for (Integer i = 0; i < Count(); ++i) {
+    TvxTreeListBand* b = Items(i);
+    b->FLineCount = 0;
+    if (!b->IsRoot()) continue;
+    FRootItems.push_back(b);
+    if (!b->ActuallyVisible()) continue;
+    FVisibleRootItems.push_back(b);
+    if (b->FixedKind() == tlbfLeft) ++FVisibleRootLeftFixedCount;
+    if (b->FixedKind() == tlbfRight) ++FVisibleRootRightFixedCount;
+  }
+  auto byFixedKind = [](TvxTreeListBand* a, TvxTreeListBand* b) {
+    return vxCompareVisibleBands({a->FixedKind(), a->Index()}, {b->FixedKind(), b->Index()}) < 0;
+  };
+  std::stable_sort(FVisibleRootItems.begin(), FVisibleRootItems.end(), byFixedKind);
+  std::function<void(TvxTreeListBand*, Integer)> walk = [&](TvxTreeListBand* b, Integer level) {
+    if (!b->Visible()) return;
+    FVisibleItems.push_back(b);
+    if (b->FixedKind() == tlbfLeft) ++FVisibleLeftFixedCount;
+    if (b->FixedKind() == tlbfRight) ++FVisibleRightFixedCount;
+    bool hasVisibleChild = false;
+    for (TvxTreeListBand* child : b->FChildBands) hasVisibleChild = hasVisibleChild || child->Visible();
+    if (!hasVisibleChild) {
+      FBottomItems.push_back(b);
+      FLineCount = std::max(FLineCount, level + 1);
+    }
+    for (TvxTreeListBand* child : b->FChildBands) walk(child, level + 1);
+  };
+  for (TvxTreeListBand* b : FVisibleRootItems) walk(b, 0);
+  std::stable_sort(FVisibleItems.begin(), FVisibleItems.end(), byFixedKind);
+  FColumnsLineCount = FBottomItems.empty() ? 0 : 1;
+  for (TvxTreeListBand* b : FBottomItems) {
+    b->CalculateLineCount(FLineCount);
+    b->RefreshLists();
+    FColumnsLineCount = std::max(FColumnsLineCount, b->BandRows()->LineCount());
+    if (b->FixedKind() == tlbfRight) continue;
+    if (!FExpandableBand || (b->FixedKind() == tlbfLeft && FExpandableBand->FixedKind() != tlbfLeft))
+      FExpandableBand = b;
+  }
+  for (Integer i = 0; i < Count(); ++i)
+    if (!Items(i)->IsBottom()) Items(i)->RefreshLists();
+  if (FExpandableBand && (FTreeList->OptionsView()->IsCategorized() || FTreeList->Preview()->Active()))
+    FExpandableBand = FBottomItems.front();
+}
+
+void TvxTreeListBands::CalculateAutoWidth(const std::vector<TvxTreeListBand*>* AList, Integer AAvailableWidth) {
+  std::vector<TvxTreeListBand*> list;
+  bool roots = !AList;
+  if (roots) {
+    AAvailableWidth = FTreeList->GetBandAreaWidth();
+    for (Integer i = 0; i < Count(); ++i) Items(i)->FCalculatedWidth = 0;
+    RebuildLists();
+    list = FVisibleRootItems;
+  } else {
+    list = *AList;
+  }
+  if (list.empty()) return;
+  for (TvxTreeListBand* b : list) b->UpdateContentWidths();
+  if (!roots || FTreeList->OptionsView()->ColumnAutoWidth()) {
+    TvxAutoWidthObject autoWidth(static_cast<Integer>(list.size()));
+    autoWidth.SetAvailableWidth(AAvailableWidth);
+    for (TvxTreeListBand* b : list) {
+      TvxAutoWidthItem* item = autoWidth.AddItem();
+      item->Width = b->FWidth != 0 ? b->FWidth : b->DisplayWidth();
+      item->Fixed = b->IsFixedForAutoWidth();
+      item->MinWidth = std::max(b->FMinWidth, b->BandRows()->RowMinWidth());
+      item->Width = std::max(item->Width, b->IndentWidth() + item->MinWidth);
+      if (item->Fixed) item->MinWidth = item->Width;
+      item->AutoWidth = -1;
+    }
+    autoWidth.Calculate();
+    for (size_t i = 0; i < list.size(); ++i) {
+      list[i]->FCalculatedWidth = autoWidth.GetItem(static_cast<Integer>(i))->AutoWidth;
+      list[i]->UpdateContentWidths();
+    }
+  }
+}
+
+// --- View options and preview ----------------------------------------------------------------
+
+TvxCustomTreeList* TvxTreeListOptionsView::TreeList() const { return static_cast<TvxCustomTreeList*>(FOwner); }
+
+void TvxTreeListOptionsView::Changed() {
+  if (TvxCustomTreeList* tl = TreeList()) tl->LayoutChanged();
+}
+
+void TvxTreeListOptionsView::SetImagesField(bool& AField, bool Value) {
+  if (AField == Value) return;
+  AField = Value;
+  if (TvxCustomTreeList* tl = TreeList()) tl->AddChanges({tcImages});
+  Changed();
+}
+
+void TvxTreeListOptionsView::SetBandLineHeight(Integer Value) {
+  if (Value < 0 || Value == FBandLineHeight) return;
+  FBandLineHeight = Value;
+  if (FBands) Changed();
+}
+
+void TvxTreeListOptionsView::SetFixedSeparatorWidth(Integer Value) {
+  if (Value < 0) return;
+  SetField(FFixedSeparatorWidth, Value);
+}
+
+void TvxTreeListOptionsView::SetGridLineColor(TColor Value) {
+  if (Value == FGridLineColor) return;
+  FGridLineColor = Value;
+  if (FGridLines != tlglNone) Changed();
+}
+
+void TvxTreeListOptionsView::SetGroupFooters(TvxTreeListGroupFootersMode Value) {
+  if (Value == FGroupFooters) return;
+  FGroupFooters = Value;
+  if (TvxCustomTreeList* tl = TreeList()) tl->AddChanges({tcStructure});
+  Changed();
+}
+
+void TvxTreeListOptionsView::SetIndicatorWidth(Integer Value) {
+  if (Value < 0 || Value == FIndicatorWidth) return;
+  FIndicatorWidth = Value;
+  if (FIndicator) Changed();
+}
+
+TvxTreeListColumn* TvxTreeListOptionsView::GetCategorizedColumn() const {
+  if (FCategorizedColumn) return FCategorizedColumn;
+  TvxCustomTreeList* tl = TreeList();
+  return tl && tl->VisibleColumnCount() > 0 ? tl->VisibleColumns(0) : nullptr;
+}
+
+bool TvxTreeListOptionsView::IsIndicatorVisible() const {
+  TvxTreeListOptionsCustomizing* c = TreeList()->OptionsCustomizing();
+  using O = TvxTreeListOptionsCustomizing;
+  return FIndicator || (c->Get(O::BandsQuickCustomization) && c->Get(O::BandCustomizing)) ||
+         (c->Get(O::ColumnsQuickCustomization) && c->Get(O::ColumnCustomizing));
+}
+
+void TvxTreeListOptionsView::Assign(TPersistent* Source) {
+  auto* src = dynamic_cast<TvxTreeListOptionsView*>(Source);
+  if (!src) return inherited::Assign(Source);
+  FCategorizedColumn = src->FCategorizedColumn && TreeList()
+                           ? TreeList()->Columns(src->FCategorizedColumn->ItemIndex())
+                           : nullptr;
+  FBandLineHeight = src->FBandLineHeight;
+  FBands = src->FBands;
+  FButtons = src->FButtons;
+  FColumnAutoWidth = src->FColumnAutoWidth;
+  FCheckGroups = src->FCheckGroups;
+  DropArrowColor = src->DropArrowColor;
+  DropNodeIndicator = src->DropNodeIndicator;
+  FDynamicIndent = src->FDynamicIndent;
+  FDynamicFocusedStateImages = src->FDynamicFocusedStateImages;
+  FExtPaintStyle = src->FExtPaintStyle;
+  FFixedSeparatorColor = src->FFixedSeparatorColor;
+  FFixedSeparatorWidth = src->FFixedSeparatorWidth;
+  FFocusRect = src->FFocusRect;
+  FFooter = src->FFooter;
+  FGridLineColor = src->FGridLineColor;
+  FGridLines = src->FGridLines;
+  FGroupFooters = src->FGroupFooters;
+  FHeaderAutoHeight = src->FHeaderAutoHeight;
+  FHeaders = src->FHeaders;
+  FIndicator = src->FIndicator;
+  FIndicatorWidth = src->FIndicatorWidth;
+  FPaintStyle = src->FPaintStyle;
+  FShowRoot = src->FShowRoot;
+  FSimpleCustomizeBox = src->FSimpleCustomizeBox;
+  FTreeLineColor = src->FTreeLineColor;
+  FTreeLineStyle = src->FTreeLineStyle;
+  FUseImageIndexForSelected = src->FUseImageIndexForSelected;
+  FUseNodeColorForIndent = src->FUseNodeColorForIndent;
+  FCellAutoHeight = src->FCellAutoHeight;
+  FCellEndEllipsis = src->FCellEndEllipsis;
+  FCellTextMaxLineCount = src->FCellTextMaxLineCount;
+  FScrollBars = src->FScrollBars;
+}
+
+void TvxTreeListOptionsView::RestoreDefaults() {
+  TvxTreeListOptionsView d(nullptr);
+  TvxTreeListColumn* categorized = FCategorizedColumn;
+  bool dropNodeIndicator = DropNodeIndicator, focusRect = FFocusRect;
+  bool cellAutoHeight = FCellAutoHeight, cellEndEllipsis = FCellEndEllipsis;
+  Integer cellTextMaxLineCount = FCellTextMaxLineCount;
+  TScrollStyle scrollBars = FScrollBars;
+  Assign(&d);
+  FCategorizedColumn = categorized;
+  DropNodeIndicator = dropNodeIndicator;
+  FFocusRect = focusRect;
+  FCellAutoHeight = cellAutoHeight;
+  FCellEndEllipsis = cellEndEllipsis;
+  FCellTextMaxLineCount = cellTextMaxLineCount;
+  FScrollBars = scrollBars;
+  Changed();
+}
+
+TvxCustomTreeList* TvxTreeListPreview::TreeList() const { return static_cast<TvxCustomTreeList*>(FOwner); }
+
+void TvxTreeListPreview::Changed() {
+  if (TvxCustomTreeList* tl = TreeList()) tl->LayoutChanged();
+}
+
+bool TvxTreeListPreview::Active() const {
+  TvxCustomTreeList* tl = TreeList();
+  return FVisible && FColumn && tl && tl->VisibleColumnCount() > 0 && (FMaxLineCount != 0 || FAutoHeight);
+}
+
+void TvxTreeListPreview::Assign(TPersistent* Source) {
+  auto* src = dynamic_cast<TvxTreeListPreview*>(Source);
+  if (!src) return inherited::Assign(Source);
+  SetAutoHeight(src->AutoHeight());
+  if (src->Column() && TreeList()) SetColumn(TreeList()->Columns(src->Column()->ItemIndex()));
+  SetLeftIndent(src->LeftIndent());
+  SetMaxLineCount(src->MaxLineCount());
+  SetPlace(src->Place());
+  SetRightIndent(src->RightIndent());
+  SetVisible(src->Visible());
+}
+
 // --- The owner --------------------------------------------------------------------------
+
+TvxTreeListUpdateScope::~TvxTreeListUpdateScope() noexcept(false) {
+  if (std::uncaught_exceptions() <= FUncaught) {
+    FTreeList->EndUpdate();
+    return;
+  }
+  // Another exception is already leaving the block: that one travels on, and a second
+  // failure while the batch is processed is dropped rather than ending the program.
+  try {
+    FTreeList->EndUpdate();
+  } catch (...) {  // see above
+  }
+}
 
 TvxCustomTreeList::TvxCustomTreeList()
     : FDataController(std::make_unique<TvxTreeListDataController>(this)),
@@ -1122,8 +2670,11 @@ TvxCustomTreeList::TvxCustomTreeList()
       FOptionsCustomizing(std::make_unique<TvxTreeListOptionsCustomizing>(this)),
       FOptionsData(std::make_unique<TvxTreeListOptionsData>(this)),
       FOptionsSelection(std::make_unique<TvxTreeListOptionsSelection>(this)),
+      FOptionsView(std::make_unique<TvxTreeListOptionsView>(this)),
+      FPreview(std::make_unique<TvxTreeListPreview>(this)),
       FFont(std::make_unique<TFont>()),
-      FStyles(std::make_unique<TvxTreeListStyles>(this)) {
+      FStyles(std::make_unique<TvxTreeListStyles>(this)),
+      FBands(std::make_unique<TvxTreeListBands>(this)) {
   FChanges = {tcStructure};
 }
 
@@ -1132,37 +2683,51 @@ TvxCustomTreeList::~TvxCustomTreeList() {
   FLockCount = 1;  // nothing is processed while the tree goes
   FDataController->SetEditingNode(nullptr);
   FRoot.reset();
+  FAbsoluteItems.clear();
+  FAbsoluteVisibleItems.clear();
+  FVisibleColumns.clear();
+  FSortedColumns.clear();
+  while (!FColumns.empty()) delete FColumns.back();
+  FBands.reset();
 }
+
+TvxTreeListNode* TvxCustomTreeList::CreateNode() { return new TvxUnboundTreeListNode(this); }
 
 TvxTreeListNode* TvxCustomTreeList::AddNode(TvxTreeListNode* ANode, TvxTreeListNode* ARelative,
                                             TvxTreeListNodeAttachMode AMode, Pointer AData) {
-  TvxTreeListUpdateScope lock(this);
-  if (!ARelative) {
-    ARelative = FRoot.get();
-    if (AMode == tlamInsert) AMode = tlamAdd;
-  }
-  if (!ANode) {
-    ANode = new TvxUnboundTreeListNode(this);
+  {
+    TvxTreeListUpdateScope lock(this);
+    // Without a relative, or relative to the root (which has no siblings), an insertion
+    // appends to the root.
+    if (!ARelative || ARelative == FRoot.get()) {
+      if (AMode == tlamInsert) AMode = tlamAdd;
+      ARelative = FRoot.get();
+    }
+    if (!ANode) {
+      ANode = CreateNode();
+      AddChanges({tcStructure});
+    }
+    switch (AMode) {
+      case tlamAdd:
+      case tlamAddChild:
+        ANode->LinkLast(ARelative);
+        ANode->FOriginalIndex = ARelative->FCount;
+        break;
+      case tlamAddFirst:
+      case tlamAddChildFirst:
+        ANode->LinkFirst(ARelative);
+        ANode->FOriginalIndex = ARelative->FCount;
+        break;
+      case tlamInsert:
+        ANode->LinkBefore(ARelative);
+        ANode->FOriginalIndex = ANode->Index();
+        break;
+    }
     AddChanges({tcStructure});
+    ANode->FData = AData;
+    FireDataChanged();
+    LayoutChanged();
   }
-  switch (AMode) {
-    case tlamAdd:
-    case tlamAddChild:
-      ANode->LinkLast(ARelative);
-      ANode->FOriginalIndex = ARelative->FCount;
-      break;
-    case tlamAddFirst:
-    case tlamAddChildFirst:
-      ANode->LinkFirst(ARelative);
-      ANode->FOriginalIndex = ARelative->FCount;
-      break;
-    case tlamInsert:
-      ANode->LinkBefore(ARelative);
-      ANode->FOriginalIndex = ANode->Index();
-      break;
-  }
-  ANode->FData = AData;
-  FireDataChanged();
   return ANode;
 }
 
@@ -1170,55 +2735,200 @@ TvxTreeListNode* TvxCustomTreeList::Add(TvxTreeListNode* AParent, Pointer AData)
   return AddNode(nullptr, AParent, tlamAddChild, AData);
 }
 
-void TvxCustomTreeList::MoveNode(TvxTreeListNode* ANode, TvxTreeListNode* ADest, TvxTreeListNodeAttachMode AMode) {
+void TvxCustomTreeList::MoveNode(TvxTreeListNode* ANode, TvxTreeListNodeAttachMode AMode, TvxTreeListNode* ADest) {
   AddNode(ANode, ADest, AMode, ANode->Data());
 }
 
 void TvxCustomTreeList::Clear() {
   TvxTreeListUpdateScope lock(this);
+  ProcessChanges();
+  DeleteAllNodes();
+}
+
+void TvxCustomTreeList::DeleteAllNodes() {
+  // The tree itself is walked, not the node list: nodes added inside an open update lock
+  // are not in the list yet and must go as well.
+  if (!FRoot->getFirstChild()) return;
+  TvxTreeListUpdateScope lock(this);
   FRoot->DeleteChildren();
+  FAbsoluteItems.clear();
+  FAbsoluteVisibleItems.clear();
+  AddChanges({tcStructure});
 }
 
 void TvxCustomTreeList::EndUpdate() {
-  if (--FLockCount == 0 && !FDestroying) ProcessChanges();
+  if (--FLockCount > 0 || FDestroying) return;
+  ProcessChanges();
+  if (FLockCount == 0) DoLayoutChanged();
+}
+
+void TvxCustomTreeList::LayoutChanged() {
+  if (FDestroying) return;
+  if (IsLocked()) {
+    FLayoutPending = true;
+    return;
+  }
+  DoLayoutChanged();
+}
+
+void TvxCustomTreeList::DoLayoutChanged() {
+  FLayoutPending = false;
+  FIsCancelOperation = false;
+  ProcessChanges();
+  FBands->RebuildLists();
+  FBands->CalculateAutoWidth();
+  SortVisibleColumns();
+  if (OnLayoutChanged) OnLayoutChanged(this);
 }
 
 void TvxCustomTreeList::ProcessChanges() {
-  TvxTreeListChanges c = FChanges;
-  FChanges.Clear();
-  if (c.Contains(tcStructure)) RebuildNodeLists();
+  if (FChanges.Empty() || FChangesLocked || FDestroying) return;
+  BeginUpdate();
+  FChangesLocked = true;
+  // A failing step (usually an event handler) must not leave the control locked for
+  // good: the batch is emptied, the change lock and the update lock taken above are
+  // released without a relayout, and the exception travels on.
+  struct TFailureScope {
+    TvxCustomTreeList* Owner;
+    bool Done = false;
+    ~TFailureScope() {
+      if (Done) return;
+      Owner->FChanges.Clear();
+      Owner->FChangesLocked = false;
+      Owner->CancelUpdate();
+    }
+  } failure{this};
+  TvxTreeListChanges saved = FChanges;
+  if (FChanges.Contains(tcSortOrder)) FChanges += TvxTreeListChanges{tcData};
+  if (FChanges.Contains(tcData)) SortNodesIfNeeded();
+  if (FChanges.Contains(tcStructure) || FDataController->NodesCount() != static_cast<Integer>(FAbsoluteItems.size()))
+    RebuildNodeLists();
+  if ((FChanges.Contains(tcSelection) || FChanges.Contains(tcFocusedNode)) && !FFocusedNode && FFocusedIndex >= 0 &&
+      FFocusedIndex < VisibleCount())
+    FFocusedNode = FAbsoluteVisibleItems[FFocusedIndex];
+  // Level images come with the view; the model only takes the request off the batch.
+  FChanges.Exclude(tcImages);
+  if (!FDestroying) {
+    if (FChanges.Contains(tcFocusedNode)) FireFocusedNodeChanged();
+    if (FChanges.Contains(tcSelection) && OnSelectionChanged) OnSelectionChanged(this);
+  }
+  FChanges.Exclude(tcFocusedNode).Exclude(tcSelection);
+  saved.Exclude(tcFocusedNode).Exclude(tcSelection).Exclude(tcImages);
+  if (FChanges == saved) FChanges.Clear();
+  FChangesLocked = false;
+  failure.Done = true;
+  // A batch that changed while it was processed is processed once more as a whole. The
+  // lock goes without a relayout: relaying out is the caller's business.
+  if (!FChanges.Empty()) ProcessChanges();
+  CancelUpdate();
+}
+
+void TvxCustomTreeList::FireFocusedNodeChanged() {
+  if (FPrevFocusedNode != FFocusedNode && OnFocusedNodeChanged) OnFocusedNodeChanged(this, FPrevFocusedNode, FFocusedNode);
+}
+
+void TvxCustomTreeList::SortNodesIfNeeded() {
+  if (!HasSortCriteria()) return;
+  FRoot->AlphaSort(true);
 }
 
 void TvxCustomTreeList::RebuildNodeLists() {
+  FExpansionLevel = -1;
   FAbsoluteItems.clear();
-  FVisibleCount = 0;
+  FAbsoluteVisibleItems.clear();
+  if (FDestroying || !FRoot) return;
+  FAbsoluteItems.reserve(static_cast<size_t>(std::max(FDataController->NodesCount(), 0)));
+  AddChanges({tcImages});
+  Integer level = 0, hidden = 0;
   for (TvxTreeListNode* n = FRoot->getFirstChild(); n;) {
     n->FAbsoluteIndex = static_cast<Integer>(FAbsoluteItems.size());
     FAbsoluteItems.push_back(n);
-    n->FVisibleIndex = n->IsVisible() && !n->IsHidden() ? FVisibleCount++ : -1;
-    TvxTreeListNode* next = n->getFirstChild();
-    if (!next)
-      for (TvxTreeListNode* a = n; a && !a->IsRoot() && !next; a = a->Parent()) next = a->getNextSibling();
-    n = next;
+    n->FVisibleIndex = -1;
+    if (hidden == 0 && !n->State.Contains(nsHidden)) {
+      n->FVisibleIndex = static_cast<Integer>(FAbsoluteVisibleItems.size());
+      FAbsoluteVisibleItems.push_back(n);
+      FExpansionLevel = std::max(FExpansionLevel, level);
+    }
+    if (TvxTreeListNode* child = n->getFirstChild()) {
+      ++level;
+      if (hidden > 0 || n->State.Contains(nsCollapsed) || n->State.Contains(nsHidden)) ++hidden;
+      n = child;
+      continue;
+    }
+    while (n && !n->getNextSibling()) {
+      n = n->Parent();
+      if (!n || n->IsRoot()) {
+        n = nullptr;
+        break;
+      }
+      --level;
+      hidden = std::max(hidden - 1, 0);
+    }
+    if (n) n = n->getNextSibling();
   }
 }
 
-void TvxCustomTreeList::NodeChanged(TvxTreeListNode*, Integer AColumn) {
-  AddChanges({AColumn < 0 ? tcStructure : tcData});
-  if (!IsLocked()) ProcessChanges();
+Integer TvxCustomTreeList::AbsoluteCount() {
+  ProcessChanges();
+  return static_cast<Integer>(FAbsoluteItems.size());
+}
+
+TvxTreeListNode* TvxCustomTreeList::AbsoluteItems(Integer AIndex) {
+  ProcessChanges();
+  if (AIndex < 0 || AIndex >= static_cast<Integer>(FAbsoluteItems.size()))
+    TList::Error(L"List index out of bounds (%d)", AIndex);
+  return FAbsoluteItems[AIndex];
+}
+
+Integer TvxCustomTreeList::AbsoluteVisibleCount() {
+  ProcessChanges();
+  return VisibleCount();
+}
+
+TvxTreeListNode* TvxCustomTreeList::AbsoluteVisibleItems(Integer AIndex) {
+  ProcessChanges();
+  if (AIndex < 0 || AIndex >= VisibleCount()) TList::Error(L"List index out of bounds (%d)", AIndex);
+  return FAbsoluteVisibleItems[AIndex];
+}
+
+void TvxCustomTreeList::NodeChanged(TvxTreeListNode* ANode, Integer AColumn) {
+  if (IsLocked()) {
+    // A change without a column may hide or show nodes, so the shown list is rebuilt
+    // when the lock is released.
+    AddChanges({tcData});
+    if (AColumn < 0) AddChanges({tcStructure});
+    return;
+  }
+  if (ANode != FDataController->EditingNode()) AddChanges({AColumn < 0 ? tcStructure : tcData});
+  LayoutChanged();
+  if (OnNodeChanged) OnNodeChanged(this, ANode, Columns(AColumn));
 }
 
 void TvxCustomTreeList::StructureChanged() {
   AddChanges({tcStructure});
-  if (!IsLocked()) ProcessChanges();
+  LayoutChanged();
+}
+
+void TvxCustomTreeList::DataChanged() {
+  AddChanges({tcData});
+  LayoutChanged();
 }
 
 void TvxCustomTreeList::SetFocusedNode(TvxTreeListNode* ANode) {
   if (ANode == FFocusedNode) return;
+  bool allow = true;
+  if (OnCanFocusNode) OnCanFocusNode(this, ANode, allow);
+  if (!allow) return;
   // A focus change closes the open edit.
   if (FDataController->EditingNode()) FDataController->SetEditingNode(nullptr);
+  FPrevFocusedNode = FFocusedNode;
   FFocusedNode = ANode;
   AddChanges({tcFocusedNode});
+}
+
+void TvxCustomTreeList::SetFocusedColumn(TvxTreeListColumn* Value) {
+  if (Value && !Value->ActuallyVisible()) return;
+  FFocusedColumn = Value;
 }
 
 TvxCustomLookAndFeelPainterClass TvxCustomTreeList::LookAndFeelPainter() const {
@@ -1239,6 +2949,59 @@ void TvxCustomTreeList::Deselect(TvxTreeListNode* ANode) {
   AddChanges({tcSelection});
 }
 
+Integer TvxCustomTreeList::SelectionCount() const {
+  if (FOptionsSelection->MultiSelect || !FFocusedNode) return static_cast<Integer>(FSelection.size());
+  return 1;
+}
+
+void TvxCustomTreeList::Subselect(TvxTreeListNode* ANode) {
+  if (!FOptionsSelection->MultiSelect) vxTreeListError(vxGetResString(&svxMultiSelectRequired));
+  if (ANode) ANode->SetSelected(true);
+}
+
+void TvxCustomTreeList::SelectAll() {
+  if (!FOptionsSelection->MultiSelect || AbsoluteVisibleCount() == 0) return;
+  TvxTreeListUpdateScope lock(this);
+  for (TvxTreeListNode* n : std::vector<TvxTreeListNode*>(FAbsoluteVisibleItems)) Select(n);
+}
+
+void TvxCustomTreeList::ClearSelection() {
+  if (FSelection.empty()) return;
+  FSelection.clear();
+  AddChanges({tcSelection});
+}
+
+TvxTreeListNode* TvxCustomTreeList::GetSelections(std::vector<TvxTreeListNode*>& AList) {
+  AList.clear();
+  if (FOptionsSelection->MultiSelect)
+    AList = FSelection;
+  else if (FFocusedNode)
+    AList.push_back(FFocusedNode);
+  return FFocusedNode;
+}
+
+TvxTreeListNode* TvxCustomTreeList::TopNode() { return AbsoluteVisibleCount() > 0 ? FAbsoluteVisibleItems.front() : nullptr; }
+TvxTreeListNode* TvxCustomTreeList::LastNode() { return AbsoluteVisibleCount() > 0 ? FAbsoluteVisibleItems.back() : nullptr; }
+
+void TvxCustomTreeList::GotoBOF() {
+  if (TvxTreeListNode* n = FRoot->getFirstChild()) SetFocusedNode(n);
+}
+
+void TvxCustomTreeList::GotoEOF() {
+  if (TvxTreeListNode* n = vxTreeListLastVisibleDescendant(FRoot->GetLastChild())) SetFocusedNode(n);
+}
+
+void TvxCustomTreeList::GotoNext() {
+  if (FFocusedNode && !IsEOF()) SetFocusedNode(FFocusedNode->GetNextVisible());
+}
+
+void TvxCustomTreeList::GotoPrev() {
+  if (FFocusedNode && !IsBOF()) SetFocusedNode(FFocusedNode->GetPrevVisible());
+}
+
+bool TvxCustomTreeList::IsBOF() { return FFocusedNode && (ProcessChanges(), !FFocusedNode->GetPrevVisible()); }
+bool TvxCustomTreeList::IsEOF() { return FFocusedNode && (ProcessChanges(), !FFocusedNode->GetNextVisible()); }
+
 bool TvxCustomTreeList::IsCancelOperation() {
   if (!FIsCancelOperation && GetAsyncKeyState(VK_ESCAPE) < 0) FIsCancelOperation = true;
   return FIsCancelOperation;
@@ -1247,6 +3010,14 @@ bool TvxCustomTreeList::IsCancelOperation() {
 Integer TvxCustomTreeList::DoCompare(TvxTreeListNode* A, TvxTreeListNode* B) {
   if (OnCompare) return OnCompare(this, A, B);
   return FDataController->CompareNodesByColumns(A, B, SortColumns);
+}
+
+void TvxCustomTreeList::SetDefaultRowHeight(Integer Value) {
+  Value = std::max(Value, 0);
+  if (Value == FDefaultRowHeight) return;
+  FDefaultRowHeight = Value;
+  AddChanges({tcImages});
+  LayoutChanged();
 }
 
 bool TvxCustomTreeList::DoExpanding(TvxTreeListNode* ANode) {
@@ -1264,14 +3035,471 @@ bool TvxCustomTreeList::DoCollapsing(TvxTreeListNode* ANode) {
 void TvxCustomTreeList::DoLoadChildren(TvxTreeListNode*) {}
 
 void TvxCustomTreeList::NodeRemoved(TvxTreeListNode* ANode) {
+  if (FPrevFocusedNode == ANode) FPrevFocusedNode = nullptr;
   if (FFocusedNode == ANode) {
+    FFocusedIndex = ANode->FVisibleIndex;
     FFocusedNode = nullptr;
     AddChanges({tcFocusedNode, tcSelection});
   }
+  if (HotTrackNode == ANode) HotTrackNode = nullptr;
   FDataController->FreeNodeRecord(ANode);
   std::erase(FSelection, ANode);
 }
 
 void TvxCustomTreeList::FireDataChanged() {
   if (OnDataChanged && !FDestroying) OnDataChanged(this);
+}
+
+Integer TvxCustomTreeList::PreviewColumnIndex() const {
+  TvxTreeListColumn* c = FPreview->Column();
+  return c ? c->ItemIndex() : -2;
+}
+
+void TvxCustomTreeList::SetBandAreaWidth(Integer Value) {
+  Value = std::max(Value, 0);
+  if (Value == FBandAreaWidth) return;
+  FBandAreaWidth = Value;
+  LayoutChanged();
+}
+
+Integer TvxCustomTreeList::GetIndentWidth() {
+  ProcessChanges();
+  Integer step = LookAndFeelPainter()->ExpandButtonSize() + 6;
+  Integer levels = FExpansionLevel + 1 - (FOptionsView->ShowRoot() ? 0 : 1);
+  return std::max(levels, 0) * step;
+}
+
+// Columns ---------------------------------------------------------------------------------
+
+TvxTreeListColumn* TvxCustomTreeList::Columns(Integer AIndex) const {
+  return AIndex >= 0 && AIndex < static_cast<Integer>(FColumns.size()) ? FColumns[AIndex] : nullptr;
+}
+
+TvxTreeListColumn* TvxCustomTreeList::CreateColumn(TvxTreeListBand* ABand) {
+  TvxTreeListColumn* column = nullptr;
+  {
+    TvxTreeListUpdateScope lock(this);
+    auto owned = std::make_unique<TvxTreeListColumn>(nullptr);
+    // Without an owner form the name is the class name from its last capital letter on.
+    String cls = owned->ClassName();
+    size_t last = cls.find_last_of(L"ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+    owned->SetName(last == String::npos ? cls : cls.substr(last));
+    owned->SetTreeList(this);
+    column = owned.release();
+    ClearCalculatedWidths();
+    if (!ABand) ABand = DefaultBand();
+    column->Position()->SetBandIndex(ABand->Index());
+  }
+  return column;
+}
+
+TvxTreeListBand* TvxCustomTreeList::DefaultBand() {
+  if (FBands->Count() == 0) return FBands->Add();
+  FBands->RebuildLists();
+  if (FBands->BottomItemCount() > 0 && FBands->Items(0)->ChildBandCount() > 0) return FBands->BottomItems(0);
+  return FBands->Items(0);
+}
+
+void TvxCustomTreeList::AddColumn(TvxTreeListColumn* AColumn) {
+  FColumns.push_back(AColumn);
+  FDataController->AddItem(AColumn->DataBinding()->GetValueTypeClass());
+  AddChanges({tcColumns});
+}
+
+void TvxCustomTreeList::RemoveColumn(TvxTreeListColumn* AColumn) {
+  auto it = std::find(FColumns.begin(), FColumns.end(), AColumn);
+  if (it == FColumns.end()) return;
+  Integer index = static_cast<Integer>(it - FColumns.begin());
+  FColumns.erase(it);
+  std::erase(FVisibleColumns, AColumn);
+  std::erase(FSortedColumns, AColumn);
+  if (FFocusedColumn == AColumn) FFocusedColumn = nullptr;
+  if (FPreview->Column() == AColumn) FPreview->SetColumn(nullptr);
+  if (FOptionsView->CategorizedColumn() == AColumn) FOptionsView->SetCategorizedColumn(nullptr);
+  if (!FDestroying) {
+    FDataController->RemoveItem(index);
+    RebuildSortColumns();
+    AddChanges({tcColumns});
+    LayoutChanged();
+  }
+}
+
+void TvxCustomTreeList::DeleteAllColumns() {
+  TvxTreeListUpdateScope lock(this);
+  while (!FColumns.empty()) delete FColumns.front();
+}
+
+TvxTreeListColumn* TvxCustomTreeList::ColumnByName(const String& AName) const {
+  for (TvxTreeListColumn* c : FColumns)
+    if (SameText(c->Name(), AName)) return c;
+  return nullptr;
+}
+
+void TvxCustomTreeList::ClearCalculatedWidths() {
+  for (TvxTreeListColumn* c : FColumns) c->FCalculatedWidth = 0;
+  for (Integer i = 0; i < FBands->Count(); ++i) FBands->Items(i)->FCalculatedWidth = 0;
+}
+
+void TvxCustomTreeList::ColumnSortOrderChanged(TvxTreeListColumn* AColumn) {
+  bool sorted = AColumn->FSortOrder != soNone;
+  auto it = std::find(FSortedColumns.begin(), FSortedColumns.end(), AColumn);
+  if (sorted && it == FSortedColumns.end()) {
+    if (!FOptionsBehavior->MultiSort)
+      while (!FSortedColumns.empty()) {
+        TvxTreeListColumn* other = FSortedColumns.front();
+        FSortedColumns.erase(FSortedColumns.begin());
+        other->FSortOrder = soNone;
+        other->FSortIndex = -1;
+      }
+    FSortedColumns.push_back(AColumn);
+  } else if (!sorted && it != FSortedColumns.end()) {
+    FSortedColumns.erase(it);
+    AColumn->FSortIndex = -1;
+  }
+  RebuildSortColumns();
+  AddChanges({tcSortOrder});
+  LayoutChanged();
+}
+
+void TvxCustomTreeList::MoveSortedColumn(TvxTreeListColumn* AColumn, Integer AIndex) {
+  std::erase(FSortedColumns, AColumn);
+  AIndex = std::clamp<Integer>(AIndex, 0, static_cast<Integer>(FSortedColumns.size()));
+  FSortedColumns.insert(FSortedColumns.begin() + AIndex, AColumn);
+  RebuildSortColumns();
+  AddChanges({tcSortOrder});
+  LayoutChanged();
+}
+
+void TvxCustomTreeList::RebuildSortColumns() {
+  // Sort indexes are the columns' places in the sorted list, without gaps or repeats.
+  SortColumns.clear();
+  for (size_t i = 0; i < FSortedColumns.size(); ++i) {
+    TvxTreeListColumn* c = FSortedColumns[i];
+    c->FSortIndex = static_cast<Integer>(i);
+    SortColumns.push_back({c->ItemIndex(), c->FSortOrder == soDescending});
+  }
+}
+
+void TvxCustomTreeList::SetSorted(bool Value) {
+  TvxTreeListUpdateScope lock(this);
+  if (!Value)
+    while (!FSortedColumns.empty()) FSortedColumns.front()->SetSortOrder(soNone);
+  FRoot->AlphaSort(true);
+}
+
+void TvxCustomTreeList::RestoreColumnsDefaults() {
+  TvxTreeListUpdateScope lock(this);
+  for (TvxTreeListColumn* c : std::vector<TvxTreeListColumn*>(FColumns)) c->RestoreDefaults();
+}
+
+void TvxCustomTreeList::RestoreColumnsWidths() {
+  TvxTreeListUpdateScope lock(this);
+  for (TvxTreeListColumn* c : FColumns) c->RestoreWidths();
+}
+
+void TvxCustomTreeList::AdjustColumnsWidth() {
+  bool saved = FOptionsView->ColumnAutoWidth();
+  TvxTreeListUpdateScope lock(this);
+  FOptionsView->FColumnAutoWidth = true;
+  FBands->RebuildLists();
+  FBands->CalculateAutoWidth();
+  for (TvxTreeListColumn* c : std::vector<TvxTreeListColumn*>(FVisibleColumns)) c->SetWidth(c->DisplayWidth());
+  for (Integer i = 0; i < FBands->VisibleItemCount(); ++i) {
+    TvxTreeListBand* b = FBands->VisibleItems(i);
+    b->SetWidth(b->DisplayWidth());
+  }
+  FOptionsView->FColumnAutoWidth = saved;
+}
+
+void TvxCustomTreeList::MakeDefaultLayout() {
+  {
+    TvxTreeListUpdateScope lock(this);
+    FOptionsView->SetBands(false);
+    while (FBands->Count() > 1) FBands->Delete(FBands->Count() - 1);
+    TvxTreeListBand* band = FBands->Count() == 0 ? FBands->Add() : FBands->Items(0);
+    band->RestoreDefaults();
+    band->SetVisible(true);
+    for (TvxTreeListColumn* c : std::vector<TvxTreeListColumn*>(FColumns)) {
+      c->RestoreDefaults();
+      c->Position()->SetBandIndex(0);
+    }
+  }
+  DesignerModified();
+  FDefaultLayout = true;
+}
+
+void TvxCustomTreeList::SortVisibleColumns() {
+  // Left-fixed bands, unfixed, right-fixed; then band visible index, row, place in row.
+  struct TKey {
+    Integer Fixed, Band, Row, Col;
+  };
+  auto key = [this](TvxTreeListColumn* c) {
+    static const Integer Order[] = {1, 0, 2};
+    TvxTreeListBand* b = c->Position()->Band();
+    TvxTreeListBandRow* r = c->Position()->Row();
+    return TKey{b ? Order[b->FixedKind()] : 3, b ? FBands->VisibleIndexOf(b) : 0, r ? r->Index() : 0,
+                r ? r->IndexOf(c) : 0};
+  };
+  std::stable_sort(FVisibleColumns.begin(), FVisibleColumns.end(), [&](TvxTreeListColumn* a, TvxTreeListColumn* b) {
+    TKey ka = key(a), kb = key(b);
+    return std::tie(ka.Fixed, ka.Band, ka.Row, ka.Col) < std::tie(kb.Fixed, kb.Band, kb.Row, kb.Col);
+  });
+}
+
+// --- The published tree list -----------------------------------------------------------------
+
+TvxTreeListNode* TvxTreeList::Add(TvxTreeListNode* ASibling, Pointer AData) {
+  return AddNode(nullptr, ASibling ? ASibling->Parent() : nullptr, tlamAdd, AData);
+}
+
+TvxTreeListNode* TvxTreeList::AddFirst(TvxTreeListNode* ASibling, Pointer AData) {
+  return AddNode(nullptr, ASibling ? ASibling->Parent() : nullptr, tlamAddFirst, AData);
+}
+
+TvxTreeListNode* TvxTreeList::AddChild(TvxTreeListNode* AParent, Pointer AData) {
+  return AddNode(nullptr, AParent, tlamAddChild, AData);
+}
+
+TvxTreeListNode* TvxTreeList::AddChildFirst(TvxTreeListNode* AParent, Pointer AData) {
+  return AddNode(nullptr, AParent, tlamAddChildFirst, AData);
+}
+
+TvxTreeListNode* TvxTreeList::Insert(TvxTreeListNode* ASibling, Pointer AData) {
+  return AddNode(nullptr, ASibling, tlamInsert, AData);
+}
+
+TvxTreeListNode* TvxTreeList::InsertEx(TvxTreeListNode* ANode, TvxTreeListNode* ASibling, Pointer AData) {
+  if (ANode && (ANode == ASibling || (ASibling && ASibling->HasAsParent(ANode)))) return ANode;
+  return AddNode(ANode, ASibling, tlamInsert, AData);
+}
+
+namespace {
+
+// Bits that describe an operation in progress, never a stored state.
+const TvxTreeListNodeStates TransientNodeStates = {nsDeleting, nsValidIndexes, nsInternalDelete, nsEditing,
+                                                   nsInserting};
+
+void WriteNodeState(TStream* AStream, TvxTreeListNode* ANode) {
+  TvxTreeListNodeStates state = ANode->State - TransientNodeStates;
+  if (ANode->Count() > 0) state.Include(nsHasChildren);
+  if (!ANode->CheckInfo.Empty())
+    state.Include(nsCheck);
+  else
+    state.Exclude(nsCheck);
+  auto bits = static_cast<Word>(state.ToInt());
+  AStream->WriteBuffer(&bits, 2);
+  if (state.Contains(nsCheck)) {
+    auto check = static_cast<Byte>(ANode->CheckInfo.ToInt());
+    AStream->WriteBuffer(&check, 1);
+  }
+  if (state.Contains(nsHeightAssigned)) {
+    Integer h = ANode->Height();
+    AStream->WriteBuffer(&h, 4);
+  }
+  if (state.Contains(nsHasChildren)) {
+    Integer n = ANode->Count();
+    AStream->WriteBuffer(&n, 4);
+  }
+}
+
+template <class T>
+T ReadBlockValue(TStream* AStream) {
+  T v{};
+  if (AStream->Read(&v, sizeof(T)) != static_cast<Integer>(sizeof(T))) InvalidTreeStream();
+  return v;
+}
+
+// What one stored node part holds.
+struct TStoredNodeState {
+  TvxTreeListNodeStates State;
+  TvxTreeListNodeCheckInfos CheckInfo;
+  Integer Height = 0;
+  Integer Count = 0;
+};
+
+TStoredNodeState ReadNodeState(TStream* AStream, Integer AVersion) {
+  TStoredNodeState r;
+  if (AVersion == 4) {
+    // The older state set: bit 2 announced children, bit 4 a collapsed node.
+    auto old = static_cast<Cardinal>(ReadBlockValue<Integer>(AStream));
+    if (old & 0x04) r.State.Include(nsHasChildren);
+    if (old & 0x10) r.State.Include(nsCollapsed);
+  } else {
+    r.State = TvxTreeListNodeStates::FromInt(ReadBlockValue<Word>(AStream)) - TransientNodeStates;
+  }
+  if (r.State.Contains(nsCheck)) r.CheckInfo = TvxTreeListNodeCheckInfos::FromInt(ReadBlockValue<Byte>(AStream));
+  if (r.State.Contains(nsHeightAssigned)) {
+    r.Height = ReadBlockValue<Integer>(AStream);
+    if (r.Height < 0) InvalidTreeStream();
+  }
+  if (r.State.Contains(nsHasChildren)) {
+    r.Count = ReadBlockValue<Integer>(AStream);
+    if (r.Count < 0) InvalidTreeStream();
+  }
+  return r;
+}
+
+}  // namespace
+
+void TvxTreeList::SaveToStream(TStream* AStream) { WriteStoredData(AStream); }
+void TvxTreeList::LoadFromStream(TStream* AStream) { ReadStoredData(AStream); }
+
+void TvxTreeList::SaveToFile(const String& AFileName) {
+  TFileStream stream(AFileName, fmCreate);
+  SaveToStream(&stream);
+}
+
+void TvxTreeList::LoadFromFile(const String& AFileName) {
+  TFileStream stream(AFileName, fmOpenRead | fmShareDenyNone);
+  LoadFromStream(&stream);
+}
+
+void TvxTreeList::WriteStoredData(TStream* AStream) {
+  ProcessChanges();
+  // The block starts at the stream's position; its length field makes it readable from
+  // inside a larger stream.
+  Int64 start = AStream->Position();
+  Integer header[2] = {StreamVersion << 16, 0};
+  AStream->WriteBuffer(header, 8);
+  TvxDataStorage* storage = FDataController->Storage();
+  Integer base = storage->RecordCount();
+  // The records move into the storage's list for the write and back afterwards; the
+  // nodes keep their buffers, and a node's stored record index is its place in the list.
+  TvxDataStorageHelper::SetRecordsCapacity(storage, base + static_cast<Integer>(FAbsoluteItems.size()));
+  Integer moved = 0;
+  auto rebind = [&] {
+    for (Integer i = moved - 1; i >= 0; --i) FAbsoluteItems[i]->FHandle = TvxDataStorageHelper::RemoveRecord(storage, base + i);
+  };
+  try {
+    for (TvxTreeListNode* n : FAbsoluteItems) {
+      TvxDataStorageHelper::AppendRecord(storage, n->FHandle);
+      ++moved;
+    }
+    FDataController->SaveToStream(AStream);
+    Integer rootCount = FRoot->Count();
+    AStream->WriteBuffer(&rootCount, 4);
+    for (Integer i = 0; i < static_cast<Integer>(FAbsoluteItems.size()); ++i) {
+      TvxTreeListNode* n = FAbsoluteItems[i];
+      Integer record = base + i;
+      AStream->WriteBuffer(&record, 4);
+      WriteNodeState(AStream, n);
+      for (Integer k = 0; k < 5; ++k) {
+        Integer image = n->FImageIndexes[k];
+        AStream->WriteBuffer(&image, 4);
+      }
+    }
+    WriteNodeState(AStream, FRoot.get());
+  } catch (...) {
+    rebind();
+    throw;
+  }
+  rebind();
+  Int64 end = AStream->Position();
+  auto length = static_cast<Integer>(end - start);
+  AStream->SetPosition(start + 4);
+  AStream->WriteBuffer(&length, 4);
+  AStream->SetPosition(end);
+}
+
+void TvxTreeList::ReadStoredData(TStream* AStream) {
+  Int64 start = AStream->Position();
+  Integer header[2] = {0, 0};
+  if (AStream->Read(header, 8) != 8) InvalidTreeStream();
+  // The length field must name a block that lies inside the stream; this is checked
+  // before anything changes, so a foreign stream leaves the nodes alone.
+  Integer length = header[1];
+  if (length < 8 || start + length > AStream->Size()) {
+    AStream->SetPosition(start);
+    InvalidTreeStream();
+  }
+  Integer version = static_cast<Integer>(static_cast<Cardinal>(header[0]) >> 16);
+  // The block is read from a copy of its own, so nothing beyond its end is ever read.
+  TMemoryStream block;
+  block.CopyFrom(AStream, length - 8);
+  block.SetPosition(0);
+  {
+    TvxTreeListUpdateScope lock(this);
+    DeleteAllNodes();
+    try {
+      FDataController->LoadFromStream(&block);
+      ReadNodes(&block, block.Size(), version);
+    } catch (...) {
+      // Nothing half-read stays: the nodes read so far and the records loaded go.
+      FDataController->Storage()->ClearRecords(true);
+      DeleteAllNodes();
+      throw;
+    }
+  }
+  AStream->SetPosition(start + length);
+}
+
+void TvxTreeList::ReadNodes(TStream* AStream, Int64 AEnd, Integer AVersion) {
+  Integer rootCount = ReadBlockValue<Integer>(AStream);
+  if (rootCount < 0) InvalidTreeStream();
+  TvxDataStorage* storage = FDataController->Storage();
+  Integer recordCount = storage->RecordCount();
+  // Nodes keep no record index in their record slot: the pairs wait here until every
+  // node was read and checked, and only then do the nodes take their buffers.
+  std::vector<std::pair<Integer, TvxTreeListNode*>> bindings;
+  std::vector<bool> used(static_cast<size_t>(recordCount), false);
+  if (rootCount > 0) {
+    std::vector<std::pair<TvxTreeListNode*, Integer>> parents = {{FRoot.get(), rootCount}};
+    while (!parents.empty()) {
+      if (parents.back().second == 0) {
+        parents.pop_back();
+        continue;
+      }
+      --parents.back().second;
+      TvxTreeListNode* parent = parents.back().first;
+      Integer record = ReadBlockValue<Integer>(AStream);
+      if (record < 0 || record >= recordCount || used[record]) InvalidTreeStream();
+      used[record] = true;
+      TStoredNodeState s = ReadNodeState(AStream, AVersion);
+      Integer images[5] = {-1, -1, -1, -1, -1};
+      Integer imageCount = AVersion == 4 ? 3 : 5;
+      for (Integer k = 0; k < imageCount; ++k) images[k] = ReadBlockValue<Integer>(AStream);
+      TvxTreeListNode* node = CreateNode();
+      node->LinkLast(parent);
+      node->FOriginalIndex = parent->FCount;
+      node->State = s.State;
+      if (AVersion == 4) node->State.Exclude(nsCheck);
+      node->CheckInfo = s.CheckInfo;
+      node->FHeight = s.Height;
+      for (Integer k = 0; k < imageCount; ++k) node->FImageIndexes[k] = images[k];
+      bindings.emplace_back(record, node);
+      if (s.Count > 0) parents.emplace_back(node, s.Count);
+    }
+    if (AStream->Position() < AEnd) FRoot->CheckInfo = ReadNodeState(AStream, AVersion).CheckInfo;
+  }
+  // Highest indexes first, so the lower ones stay valid while records leave the list.
+  std::sort(bindings.begin(), bindings.end(), [](auto& a, auto& b) { return a.first > b.first; });
+  Integer withRecord = 0;
+  for (auto& [record, node] : bindings) {
+    node->FHandle = TvxDataStorageHelper::RemoveRecord(storage, record);
+    if (node->FHandle) ++withRecord;
+  }
+  storage->ClearRecords(true);
+  FDataController->SetAllocatedRecords(FDataController->AllocatedRecords() + withRecord);
+  AddChanges({tcStructure, tcData});
+}
+
+void TvxTreeList::Assign(TPersistent* Source) {
+  auto* src = dynamic_cast<TvxTreeList*>(Source);
+  if (!src) return inherited::Assign(Source);
+  TvxTreeListUpdateScope lock(this);
+  DeleteAllNodes();
+  DeleteAllColumns();
+  SetDefaultRowHeight(src->DefaultRowHeight());
+  FBands->Assign(src->Bands());
+  for (Integer i = 0; i < src->ColumnCount(); ++i) {
+    TvxTreeListColumn* c = CreateColumn(nullptr);
+    c->Assign(src->Columns(i));
+    c->Position()->ApplyWishes();
+  }
+  FOptionsView->Assign(src->OptionsView());
+  FPreview->Assign(src->Preview());
+  TMemoryStream stream;
+  src->SaveToStream(&stream);
+  stream.SetPosition(0);
+  LoadFromStream(&stream);
 }

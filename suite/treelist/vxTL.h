@@ -13,7 +13,11 @@
 #include "vxDataStorage.h"
 #include "vxStyles.h"
 #include "vxGraphics.h"
+#include "vxClasses.h"
+#include "vxCustomData.h"
 #include "vxInplaceContainer.h"
+#include "StdCtrls.h"
+#include "Classes.h"
 #include "vxLookAndFeelPainters.h"
 
 DECLARE_EXCEPTION(EvxTreeList, Exception)
@@ -225,6 +229,7 @@ class TvxTreeListNode : public TPersistent {
 
  protected:
   friend class TvxCustomTreeList;
+  friend class TvxTreeList;
   friend class TvxTreeListDataController;
   void Unlink();
   void LinkLast(TvxTreeListNode* AParent);
@@ -279,7 +284,16 @@ class TvxTreeListDataController : public TObject {
   // Columns: one value definition each, in item-index order.
   Integer AddItem(TvxValueTypeClass AValueTypeClass);
   void RemoveItem(Integer AItemIndex);
-  Integer ItemCount() const { return FStorage->ValueDefs()->Count(); }
+  Integer ItemCount() const { return static_cast<Integer>(FFields.size()); }
+  // The fields of two items change places (the values stay with their fields).
+  void ExchangeItems(Integer AIndex1, Integer AIndex2);
+  // Re-types an item's field; each value is converted, or becomes Null when it cannot be.
+  void ChangeValueTypeClass(Integer AItemIndex, TvxValueTypeClass AValueTypeClass);
+  TvxValueTypeClass GetItemValueTypeClass(Integer AItemIndex) const { return Def(AItemIndex)->ValueTypeClass(); }
+  // The "DataController1" stream: marker, field count, the fields' value-type class names
+  // in item order, record count, records of the storage's record list.
+  void SaveToStream(TStream* AStream);
+  void LoadFromStream(TStream* AStream);
 
   Pointer AllocateRecord();
   void FreeRecord(Pointer& ARecord);
@@ -312,6 +326,7 @@ class TvxTreeListDataController : public TObject {
   bool IsValueChanged() const { return FIsValueChanged; }
 
   Integer AllocatedRecords() const { return FAllocatedRecords; }
+  void SetAllocatedRecords(Integer Value) { FAllocatedRecords = Value; }
   Integer NodesCount() const { return FNodesCount; }
   TvxDataStorage* Storage() const { return FStorage.get(); }
 
@@ -321,7 +336,10 @@ class TvxTreeListDataController : public TObject {
  private:
   friend class TvxTreeListNode;
   void ForEachRecord(const std::function<void(TvxTreeListNode*)>& AProc);
-  TvxValueDef* Def(Integer AIndex) const { return FStorage->ValueDefs()->Items(AIndex); }
+  TvxValueDef* Def(Integer AIndex) const { return FFields.at(AIndex); }
+  // Moves every node's record into the storage's record list and back, around a change
+  // of the record layout.
+  void WithRecordsInList(const std::function<void()>& AProc);
 
   Integer FAllocatedRecords = 0;
   bool FDataChangedBusy = false;
@@ -330,6 +348,7 @@ class TvxTreeListDataController : public TObject {
   Integer FNodesCount = -1;
   TvxCustomTreeList* FTreeList;
   std::unique_ptr<TvxDataStorage> FStorage;
+  std::vector<TvxValueDef*> FFields;  // in item order; the storage owns them
 };
 
 
@@ -516,15 +535,737 @@ class TvxTreeListStyles : public TvxStyles {
   TvxViewParams Lookup(Integer AIndex, TObject* AData, TvxStyle* AStyle);
 };
 
+// --- Columns and bands ------------------------------------------------------------------
+
+class TvxTreeListColumn;
+class TvxTreeListBand;
+class TvxTreeListBands;
+class TvxTreeListBandRow;
+class TvxTreeListBandRows;
+
+enum TvxTreeListBandExpandable { tlbeDefault, tlbeExpandable, tlbeNotExpandable };
+enum TvxTreeListSizingDirection { tlsdHorz, tlsdVert };
+
+// The caption of a column or a band: text, alignment and glyph. Every change fires
+// OnChange, through which the owner relays out.
+class TvxTreeListCaption : public TvxOwnedPersistent {
+  DECLARE_CLASS(TvxTreeListCaption, TvxOwnedPersistent)
+ public:
+  explicit TvxTreeListCaption(TPersistent* AOwner);
+  ~TvxTreeListCaption() override;
+  // Copies the text as read, so a default caption becomes explicit.
+  void Assign(TPersistent* Source) override;
+
+  TAlignment AlignHorz() const { return FAlignHorz; }
+  void SetAlignHorz(TAlignment Value) { SetField(FAlignHorz, Value); }
+  TvxAlignmentVert AlignVert() const { return FAlignVert; }
+  void SetAlignVert(TvxAlignmentVert Value) { SetField(FAlignVert, Value); }
+  TBitmap* Glyph() const { return FGlyph.get(); }
+  // Nil empties the glyph, anything else is copied.
+  void SetGlyph(TBitmap* Value);
+  TAlignment GlyphAlignHorz() const { return FGlyphAlignHorz; }
+  void SetGlyphAlignHorz(TAlignment Value);
+  TvxAlignmentVert GlyphAlignVert() const { return FGlyphAlignVert; }
+  void SetGlyphAlignVert(TvxAlignmentVert Value);
+  bool MultiLine() const { return FMultiLine; }
+  void SetMultiLine(bool Value) { SetField(FMultiLine, Value); }
+  bool ShowEndEllipsis() const { return FShowEndEllipsis; }
+  void SetShowEndEllipsis(bool Value) { SetField(FShowEndEllipsis, Value); }
+  // The text; a column's empty caption reads its data binding's default caption.
+  String Text() const;
+  void SetText(const String& Value);
+  // Whether the text is written: not empty, and for a column not its default caption.
+  bool IsTextStored() const;
+
+  TNotifyEvent OnChange;
+
+ private:
+  template <class T>
+  void SetField(T& AField, T Value) {
+    if (AField == Value) return;
+    AField = Value;
+    Changed();
+  }
+  void Changed();
+  bool GlyphEmpty() const;
+
+  TAlignment FAlignHorz = taLeftJustify;
+  TvxAlignmentVert FAlignVert = vaTop;
+  std::unique_ptr<TBitmap> FGlyph;
+  TAlignment FGlyphAlignHorz = taLeftJustify;
+  TvxAlignmentVert FGlyphAlignVert = vaTop;
+  bool FMultiLine = false;
+  bool FShowEndEllipsis = true;
+  String FText;
+};
+
+class TvxTreeListColumnOptions : public TvxOwnedPersistent {
+  DECLARE_CLASS(TvxTreeListColumnOptions, TvxOwnedPersistent)
+ public:
+  explicit TvxTreeListColumnOptions(TPersistent* AOwner);
+  void Assign(TPersistent* Source) override;
+  enum TOption {
+    CellEndEllipsis,
+    Footer,
+    GroupFooter,
+    Hidden,
+    Sizing,
+    VertSizing,
+    Customizing,
+    Editing,
+    Focusing,
+    IncSearch,
+    Moving,
+    ShowEditButtons,
+    Sorting,
+    TabStop,
+    OptionCount
+  };
+  bool Get(TOption AOption) const { return FValues[AOption]; }
+  // Stores a changed value; the column relays out.
+  void Set(TOption AOption, bool Value);
+  void RestoreDefaults();
+
+ private:
+  void SetDefaults();
+  bool FValues[OptionCount] = {};
+};
+
+// Where a column sits: its band, the row of the band and its place in the row. While
+// placement is deferred (the tree list updating or restoring) the setters only store
+// wishes, which ApplyWishes carries out later: band first, then row, then column.
+class TvxTreeListColumnPosition : public TvxOwnedPersistent {
+  DECLARE_CLASS(TvxTreeListColumnPosition, TvxOwnedPersistent)
+ public:
+  explicit TvxTreeListColumnPosition(TPersistent* AOwner);
+  // Copies the source's live indexes into the wishes, and LineCount.
+  void Assign(TPersistent* Source) override;
+  TvxTreeListColumn* Column() const;
+  TvxCustomTreeList* TreeList() const;
+  TvxTreeListBand* Band() const { return FBand; }
+  TvxTreeListBandRow* Row() const { return FRow; }
+  Integer BandIndex() const;
+  void SetBandIndex(Integer Value);
+  Integer RowIndex() const;
+  void SetRowIndex(Integer Value);
+  Integer ColIndex() const;
+  void SetColIndex(Integer Value);
+  Integer LineCount() const { return FLineCount; }
+  void SetLineCount(Integer Value);
+  Integer VisibleColIndex() const { return FVisibleColIndex; }
+  Integer VisibleRowIndex() const;
+  Integer VisibleBandIndex() const;
+  void SetPosition(Integer AColIndex, Integer ARowIndex, bool IsInsertRow = false);
+  void SetPositionEx(Integer ABandIndex, Integer AColIndex, bool IsInsertRow, Integer ARowIndex);
+  void ApplyWishes();
+  void StoreWishes();
+  bool WishesDiffer() const;
+  Integer WishBandIndex() const { return FBandIndex; }
+  Integer WishRowIndex() const { return FRowIndex; }
+  Integer WishColIndex() const { return FColIndex; }
+
+ private:
+  friend class TvxTreeListBandRow;
+  friend class TvxTreeListBand;
+  friend class TvxTreeListColumn;
+  bool IsDeferred() const;
+  void SetRow(TvxTreeListBandRow* ARow);
+  void LeaveBand();
+  void Changed();
+
+  TvxTreeListBand* FBand = nullptr;
+  Integer FBandIndex = -1;
+  Integer FColIndex = -1;
+  Integer FLineCount = 1;
+  TvxTreeListBandRow* FRow = nullptr;
+  Integer FRowIndex = -1;
+  Integer FVisibleColIndex = -1;
+};
+
+// A column's link to its value type; a new value type re-types the column's field.
+class TvxTreeListColumnDataBinding : public TvxItemDataBinding {
+  DECLARE_CLASS(TvxTreeListColumnDataBinding, TvxItemDataBinding)
+ public:
+  using TvxItemDataBinding::TvxItemDataBinding;
+  void GetDefaultText(String& AText) override { AText = String(); }
+
+ protected:
+  void ValueTypeClassChanged() override;
+};
+
+// (Sender column, node, var text)
+using TvxTreeListOnGetDisplayTextEvent =
+    std::function<void(TvxTreeListColumn* Sender, TvxTreeListNode* ANode, String& Value)>;
+
+// One column of a tree list. The tree list keeps its columns in item order: a column's
+// ItemIndex is also the index of its value in every node. Freeing a column takes it out
+// of its band and of the tree list.
+class TvxTreeListColumn : public TComponent {
+  DECLARE_CLASS(TvxTreeListColumn, TComponent)
+ public:
+  explicit TvxTreeListColumn(TComponent* AOwner);
+  ~TvxTreeListColumn() override;
+  void Assign(TPersistent* Source) override;
+
+  TvxCustomTreeList* TreeList() const { return FTreeList; }
+  TvxTreeListCaption* Caption() const { return FCaption.get(); }
+  TvxTreeListColumnDataBinding* DataBinding() const { return FDataBinding.get(); }
+  TvxTreeListColumnOptions* Options() const { return FOptions.get(); }
+  TvxTreeListColumnPosition* Position() const { return FPosition.get(); }
+
+  Integer ItemIndex() const;
+  // Exchanges places with the column at Value; node values follow their columns.
+  void SetItemIndex(Integer Value);
+  Integer VisibleIndex() const;
+
+  // 100 while no width is assigned, never below MinWidth.
+  Integer Width() const;
+  void SetWidth(Integer Value);
+  Integer MinWidth() const { return FMinWidth; }
+  void SetMinWidth(Integer Value);
+  Integer DisplayWidth() const;
+  // Forces the width: the columns to the left keep their displayed widths.
+  void SetDisplayWidth(Integer Value);
+  Integer BestFitMaxWidth() const { return FBestFitMaxWidth; }
+  void SetBestFitMaxWidth(Integer Value);
+  Integer CalculatedWidth() const { return FCalculatedWidth; }
+  Integer IndentWidth() const;
+
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool Value);
+  bool ActuallyVisible() const;
+  bool IsHidden() const;
+  bool IsPreview() const;
+  void SetIsPreview(bool Value);
+  bool IsLeft() const;
+  bool IsRight() const;
+
+  bool CanSort() const;
+  bool CanMoving() const;
+  bool CanSizing(TvxTreeListSizingDirection ADirection) const;
+  TvxDataSortOrder SortOrder() const { return FSortOrder; }
+  void SetSortOrder(TvxDataSortOrder Value);
+  Integer SortIndex() const { return FSortOrder == soNone ? -1 : FSortIndex; }
+  // The column's place among the sorted columns; the others are renumbered around it.
+  void SetSortIndex(Integer Value);
+
+  // The focused node's value, Null without one.
+  Variant Value() const;
+  void SetValue(const Variant& AValue);
+  // The cell's value or, with AAsText, its display text through OnGetDisplayText.
+  Variant GetDisplayValue(TvxTreeListNode* ANode, bool AAsText, bool ARaw = false);
+  String DoGetDisplayText(TvxTreeListNode* ANode, const Variant& AValue);
+  bool IsCurrency() const;
+
+  String StatusHint;
+  Integer Data = 0;
+  TvxTreeListOnGetDisplayTextEvent OnGetDisplayText;
+
+  void RestoreDefaults();
+  void RestoreWidths();
+  void InitAutoWidthItem(TvxAutoWidthItem* AItem);
+  // The column's changed notification: relayout.
+  void Changed();
+  void SetTreeList(TvxCustomTreeList* Value);
+
+ private:
+  friend class TvxCustomTreeList;
+  friend class TvxTreeListBand;
+  friend class TvxTreeListBandRow;
+  friend class TvxTreeListColumnPosition;
+  bool IsFixedForAutoWidth() const;
+  void CaptionChanged(TObject*) { Changed(); }
+
+  Integer FBestFitMaxWidth = 0;
+  std::unique_ptr<TvxTreeListCaption> FCaption;
+  Integer FCalculatedWidth = 0;
+  std::unique_ptr<TvxTreeListColumnDataBinding> FDataBinding;
+  Integer FMinWidth = 20;
+  std::unique_ptr<TvxTreeListColumnOptions> FOptions;
+  std::unique_ptr<TvxTreeListColumnPosition> FPosition;
+  Integer FSortIndex = -1;
+  TvxDataSortOrder FSortOrder = soNone;
+  TvxCustomTreeList* FTreeList = nullptr;
+  bool FVisible = true;
+  Integer FWidth = 0;
+};
+
+// One row of a band: its columns in order, and what the visible ones need.
+class TvxTreeListBandRow : public TObject {
+  DECLARE_CLASS(TvxTreeListBandRow, TObject)
+ public:
+  explicit TvxTreeListBandRow(TvxTreeListBandRows* ABandRows) : FBandRows(ABandRows) {}
+  TvxTreeListBandRows* BandRows() const { return FBandRows; }
+  TvxTreeListBand* Band() const;
+  TvxCustomTreeList* TreeList() const;
+  Integer Count() const { return static_cast<Integer>(FItems.size()); }
+  TvxTreeListColumn* Items(Integer AIndex) const { return FItems.at(AIndex); }
+  Integer VisibleItemCount() const { return static_cast<Integer>(FVisibleItems.size()); }
+  TvxTreeListColumn* VisibleItems(Integer AIndex) const { return FVisibleItems.at(AIndex); }
+  TvxTreeListColumn* First() const { return FVisibleItems.empty() ? nullptr : FVisibleItems.front(); }
+  TvxTreeListColumn* Last() const { return FVisibleItems.empty() ? nullptr : FVisibleItems.back(); }
+  Integer IndexOf(TvxTreeListColumn* AColumn) const;
+  Integer Index() const;
+  Integer VisibleIndex() const;
+  // True for the band's last row and its first row respectively.
+  bool IsFirst() const;
+  bool IsLast() const;
+  Integer LineCount() const { return FLineCount; }
+  Integer LineOffset() const { return FLineOffset; }
+  Integer MinWidth() const { return FMinWidth; }
+  Integer Width() const { return FWidth; }
+  bool WidthAssigned() const { return FWidthAssigned; }
+  void Refresh();
+
+ private:
+  friend class TvxTreeListBandRows;
+  friend class TvxTreeListColumnPosition;
+  TvxTreeListBandRows* FBandRows;
+  std::vector<TvxTreeListColumn*> FItems;
+  Integer FLineCount = 0;
+  Integer FLineOffset = 0;
+  Integer FMinWidth = 0;
+  std::vector<TvxTreeListColumn*> FVisibleItems;
+  Integer FWidth = 0;
+  bool FWidthAssigned = false;
+};
+
+class TvxTreeListBandRows : public TObject {
+  DECLARE_CLASS(TvxTreeListBandRows, TObject)
+ public:
+  explicit TvxTreeListBandRows(TvxTreeListBand* ABand) : FBand(ABand) {}
+  TvxTreeListBand* Band() const { return FBand; }
+  Integer Count() const { return static_cast<Integer>(FItems.size()); }
+  TvxTreeListBandRow* Items(Integer AIndex) const { return FItems.at(AIndex).get(); }
+  // The row at the index; below 0 counts as 0, at or beyond the count appends a row.
+  TvxTreeListBandRow* RowByIndex(Integer AIndex);
+  TvxTreeListBandRow* Insert(Integer AIndex);
+  // Deletes the row only when it holds no column.
+  void Delete(Integer AIndex);
+  TvxTreeListBandRow* First() const { return FItems.empty() ? nullptr : FItems.front().get(); }
+  TvxTreeListBandRow* Last() const { return FItems.empty() ? nullptr : FItems.back().get(); }
+  Integer IndexOf(const TvxTreeListBandRow* ARow) const;
+  Integer VisibleItemCount() const { return static_cast<Integer>(FVisibleItems.size()); }
+  TvxTreeListBandRow* VisibleItems(Integer AIndex) const { return FVisibleItems.at(AIndex); }
+  Integer LineCount() const { return FLineCount; }
+  Integer RowMaxWidth() const { return FRowMaxWidth; }
+  Integer RowMinWidth() const { return FRowMinWidth; }
+  void Refresh();
+
+ private:
+  TvxTreeListBand* FBand;
+  std::vector<std::unique_ptr<TvxTreeListBandRow>> FItems;
+  Integer FLineCount = 0;
+  Integer FRowMaxWidth = 0;
+  Integer FRowMinWidth = 0;
+  std::vector<TvxTreeListBandRow*> FVisibleItems;
+};
+
+class TvxTreeListBandOptions : public TvxOwnedPersistent {
+  DECLARE_CLASS(TvxTreeListBandOptions, TvxOwnedPersistent)
+ public:
+  explicit TvxTreeListBandOptions(TPersistent* AOwner) : TvxOwnedPersistent(AOwner) {}
+  void Assign(TPersistent* Source) override;
+  void RestoreDefaults();
+  bool Customizing = true;
+  bool Hidden = false;
+  bool Moving = true;
+  bool OnlyOwnColumns = false;
+  bool Sizing() const { return FSizing; }
+  void SetSizing(bool Value);
+  bool VertSizing() const { return FVertSizing; }
+  void SetVertSizing(bool Value);
+
+ private:
+  bool FSizing = true;
+  bool FVertSizing = true;
+};
+
+// A band's parent and its order among its siblings, with wishes like a column position.
+class TvxTreeListBandPosition : public TvxOwnedPersistent {
+  DECLARE_CLASS(TvxTreeListBandPosition, TvxOwnedPersistent)
+ public:
+  explicit TvxTreeListBandPosition(TPersistent* AOwner) : TvxOwnedPersistent(AOwner) {}
+  void Assign(TPersistent* Source) override;
+  TvxTreeListBand* Band() const;
+  TvxTreeListBand* ParentBand() const { return FParentBand; }
+  TvxCustomTreeList* TreeList() const;
+  Integer BandIndex() const;
+  void SetBandIndex(Integer Value);
+  Integer ColIndex() const;
+  void SetColIndex(Integer Value);
+  Integer VisibleColIndex() const;
+  void ApplyWishes();
+  void StoreWishes();
+  Integer WishBandIndex() const { return FBandIndex; }
+
+ private:
+  friend class TvxTreeListBand;
+  bool IsDeferred() const;
+  Integer FBandIndex = -1;
+  Integer FColIndex = -1;
+  TvxTreeListBand* FParentBand = nullptr;
+};
+
+// A band: a caption over rows of columns, or over child bands.
+class TvxTreeListBand : public TvxInterfacedCollectionItem {
+  DECLARE_CLASS(TvxTreeListBand, TvxInterfacedCollectionItem)
+ public:
+  explicit TvxTreeListBand(TCollection* Collection);
+  ~TvxTreeListBand() override;
+  void BeforeDestruction() override;
+  void Assign(TPersistent* Source) override;
+  void SetIndex(Integer Value) override;
+
+  TvxTreeListBands* Bands() const;
+  TvxCustomTreeList* TreeList() const;
+  TvxTreeListCaption* Caption() const { return FCaption.get(); }
+  TvxTreeListBandOptions* Options() const { return FOptions.get(); }
+  TvxTreeListBandPosition* Position() const { return FPosition.get(); }
+  TvxTreeListBandRows* BandRows() const { return FBandRows.get(); }
+
+  Integer ChildBandCount() const { return static_cast<Integer>(FChildBands.size()); }
+  TvxTreeListBand* ChildBands(Integer AIndex) const { return FChildBands.at(AIndex); }
+  Integer ChildVisibleBandCount() const { return static_cast<Integer>(FChildVisibleBands.size()); }
+  TvxTreeListBand* ChildVisibleBands(Integer AIndex) const { return FChildVisibleBands.at(AIndex); }
+  Integer ColumnCount() const { return static_cast<Integer>(FColumns.size()); }
+  TvxTreeListColumn* Columns(Integer AIndex) const { return FColumns.at(AIndex); }
+  Integer VisibleColumnCount() const { return static_cast<Integer>(FVisibleColumns.size()); }
+  TvxTreeListColumn* VisibleColumns(Integer AIndex) const { return FVisibleColumns.at(AIndex); }
+  Integer IndexOf(TvxTreeListBand* AChildBand) const;
+  bool HasAsParent(const TvxTreeListBand* ABand) const;
+  void MoveBand(TvxTreeListBand* ABand, Integer AColIndex);
+
+  TvxTreeListBand* ParentBand() const { return FPosition->ParentBand(); }
+  TvxTreeListBand* RootParentBand() const;
+  bool IsRoot() const { return ParentBand() == nullptr; }
+  bool IsBottom() const { return FChildBands.empty(); }
+  Integer Level() const;
+  Integer LineCount() const { return FLineCount; }
+  Integer RootIndex() const;
+  void SetRootIndex(Integer Value);
+  Integer VisibleRootIndex() const;
+  Integer VisibleIndex() const;
+  bool ActuallyVisible() const;
+  bool ActuallyExpandable() const;
+  Integer IndentWidth() const;
+  bool IsLastAsChild() const;
+  bool IsLeftMost() const;
+  bool IsRightMost() const;
+  bool HasEmptyArea() const { return FHasEmptyArea; }
+  bool IsDestroying() const { return FIsDestroying; }
+
+  Integer Width() const { return FWidth; }
+  void SetWidth(Integer Value);
+  Integer MinWidth() const { return FMinWidth; }
+  void SetMinWidth(Integer Value);
+  // The larger of MinWidth and the widest row minimum, at least the children's minimums.
+  Integer GetMinWidth();
+  Integer DisplayWidth();
+  void SetDisplayWidth(Integer Value);
+  Integer CalculatedWidth() const { return FCalculatedWidth; }
+  TvxTreeListBandExpandable Expandable() const { return FExpandable; }
+  void SetExpandable(TvxTreeListBandExpandable Value);
+  TvxTreeListBandFixedKind FixedKind() const { return FFixedKind; }
+  void SetFixedKind(TvxTreeListBandFixedKind Value);
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool Value);
+
+  bool CanMoving() const;
+  bool CanSizing(TvxTreeListSizingDirection ADirection) const;
+  void RestoreDefaults();
+  void RestoreWidths();
+  // Lays out the band's contents within its display width.
+  void UpdateContentWidths();
+  void StructureChanged();
+
+ private:
+  friend class TvxTreeListBands;
+  friend class TvxTreeListBandPosition;
+  friend class TvxTreeListColumnPosition;
+  friend class TvxTreeListBandRows;
+  friend class TvxTreeListBandRow;
+  friend class TvxCustomTreeList;
+  void CaptionChanged(TObject*);
+  // Leaves the parent, lets the children and columns go: a band on its way out is
+  // never listed anywhere.
+  void DetachFromStructure();
+  void RefreshLists();
+  void CalculateLineCount(Integer ATotal);
+  bool IsFixedForAutoWidth() const;
+  TvxTreeListBand* DeepestFirstDescendant();
+
+  std::unique_ptr<TvxTreeListBandRows> FBandRows;
+  Integer FCalculatedWidth = 0;
+  std::unique_ptr<TvxTreeListCaption> FCaption;
+  std::vector<TvxTreeListBand*> FChildBands;
+  std::vector<TvxTreeListBand*> FChildVisibleBands;
+  std::vector<TvxTreeListColumn*> FColumns;
+  TvxTreeListBandExpandable FExpandable = tlbeDefault;
+  TvxTreeListBandFixedKind FFixedKind = tlbfNone;
+  bool FHasEmptyArea = false;
+  bool FIsDestroying = false;
+  Integer FLineCount = 0;
+  Integer FMinWidth = 20;
+  std::unique_ptr<TvxTreeListBandOptions> FOptions;
+  std::unique_ptr<TvxTreeListBandPosition> FPosition;
+  bool FVisible = true;
+  std::vector<TvxTreeListColumn*> FVisibleColumns;
+  Integer FWidth = 0;
+};
+
+// The tree list's bands, with the lists the layout reads: root, visible, visible root
+// and bottom bands, sorted left-fixed, unfixed, right-fixed.
+class TvxTreeListBands : public TOwnedCollection {
+  DECLARE_CLASS(TvxTreeListBands, TOwnedCollection)
+ public:
+  explicit TvxTreeListBands(TvxCustomTreeList* ATreeList);
+  TvxTreeListBand* Add();
+  TvxTreeListBand* Items(Integer AIndex) const { return static_cast<TvxTreeListBand*>(TCollection::Items(AIndex)); }
+  void Assign(TPersistent* Source) override;
+  void RestoreDefaults();
+  void RestoreWidths();
+  TvxCustomTreeList* TreeList() const { return FTreeList; }
+
+  Integer BottomItemCount() const { return static_cast<Integer>(FBottomItems.size()); }
+  TvxTreeListBand* BottomItems(Integer AIndex) const { return FBottomItems.at(AIndex); }
+  Integer RootItemCount() const { return static_cast<Integer>(FRootItems.size()); }
+  TvxTreeListBand* RootItems(Integer AIndex) const { return FRootItems.at(AIndex); }
+  Integer VisibleItemCount() const { return static_cast<Integer>(FVisibleItems.size()); }
+  TvxTreeListBand* VisibleItems(Integer AIndex) const { return FVisibleItems.at(AIndex); }
+  Integer VisibleRootItemCount() const { return static_cast<Integer>(FVisibleRootItems.size()); }
+  TvxTreeListBand* VisibleRootItems(Integer AIndex) const { return FVisibleRootItems.at(AIndex); }
+  TvxTreeListBand* FirstVisible() const { return FVisibleItems.empty() ? nullptr : FVisibleItems.front(); }
+  TvxTreeListBand* LastVisible() const { return FVisibleItems.empty() ? nullptr : FVisibleItems.back(); }
+  Integer VisibleIndexOf(const TvxTreeListBand* ABand) const;
+  Integer ColumnsLineCount() const { return FColumnsLineCount; }
+  TvxTreeListBand* ExpandableBand() const { return FExpandableBand; }
+  Integer LineCount() const { return FLineCount; }
+  Integer VisibleLeftFixedCount() const { return FVisibleLeftFixedCount; }
+  Integer VisibleRightFixedCount() const { return FVisibleRightFixedCount; }
+  Integer VisibleRootLeftFixedCount() const { return FVisibleRootLeftFixedCount; }
+  Integer VisibleRootRightFixedCount() const { return FVisibleRootRightFixedCount; }
+
+  // Rebuilds the lists, the line counts and the expandable band.
+  void RebuildLists();
+  // Shares AAvailableWidth among the bands of AList; without a list, the visible root
+  // bands share the tree list's band area (only with ColumnAutoWidth).
+  void CalculateAutoWidth(const std::vector<TvxTreeListBand*>* AList = nullptr, Integer AAvailableWidth = 0);
+
+ protected:
+  void Notify(TCollectionItem* Item, TCollectionNotification Action) override;
+  void Update(TCollectionItem* Item) override;
+
+ private:
+  friend class TvxTreeListBand;
+  std::vector<TvxTreeListBand*> FBottomItems;
+  Integer FColumnsLineCount = 0;
+  TvxTreeListBand* FExpandableBand = nullptr;
+  Integer FLineCount = 0;
+  std::vector<TvxTreeListBand*> FRootItems;
+  TvxCustomTreeList* FTreeList;
+  std::vector<TvxTreeListBand*> FVisibleItems;
+  Integer FVisibleLeftFixedCount = 0;
+  Integer FVisibleRightFixedCount = 0;
+  std::vector<TvxTreeListBand*> FVisibleRootItems;
+  Integer FVisibleRootLeftFixedCount = 0;
+  Integer FVisibleRootRightFixedCount = 0;
+};
+
+// --- View options and preview -----------------------------------------------------------
+
+enum TvxTreeListGridLines { tlglNone, tlglHorz, tlglVert, tlglBoth };
+enum TvxTreeListGroupFootersMode { tlgfInvisible, tlgfVisibleWhenExpanded, tlgfAlwaysVisible };
+enum TvxTreeListPaintStyle { tlpsStandard, tlpsCategorized };
+enum TvxTreeListTreeLineStyle { tllsNone, tllsDot, tllsSolid };
+enum TvxTreeListPreviewPlace { tlppBottom, tlppTop };
+
+// How the tree list looks. Setters store a changed value and relay the tree list out.
+class TvxTreeListOptionsView : public TvxOwnedPersistent {
+  DECLARE_CLASS(TvxTreeListOptionsView, TvxOwnedPersistent)
+ public:
+  explicit TvxTreeListOptionsView(TPersistent* AOwner) : TvxOwnedPersistent(AOwner) {}
+  TvxCustomTreeList* TreeList() const;
+  // From other view options; the categorized column is this tree list's column of the
+  // same item index. No notifications.
+  void Assign(TPersistent* Source) override;
+  // Every option back to its default except CategorizedColumn, DropNodeIndicator,
+  // FocusRect and the editing-control options.
+  void RestoreDefaults();
+
+  Integer BandLineHeight() const { return FBandLineHeight; }
+  void SetBandLineHeight(Integer Value);
+  bool Bands() const { return FBands; }
+  void SetBands(bool Value) { SetField(FBands, Value); }
+  bool Buttons() const { return FButtons; }
+  void SetButtons(bool Value) { SetField(FButtons, Value); }
+  TvxTreeListColumn* CategorizedColumn() const { return FCategorizedColumn; }
+  void SetCategorizedColumn(TvxTreeListColumn* Value) { SetField(FCategorizedColumn, Value); }
+  // CategorizedColumn, else the first visible column, else nil.
+  TvxTreeListColumn* GetCategorizedColumn() const;
+  bool ColumnAutoWidth() const { return FColumnAutoWidth; }
+  void SetColumnAutoWidth(bool Value) { SetField(FColumnAutoWidth, Value); }
+  bool CheckGroups() const { return FCheckGroups; }
+  void SetCheckGroups(bool Value) { SetField(FCheckGroups, Value); }
+  TColor DropArrowColor = static_cast<TColor>(0x00FF00);
+  bool DropNodeIndicator = false;
+  bool DynamicIndent() const { return FDynamicIndent; }
+  void SetDynamicIndent(bool Value) { SetImagesField(FDynamicIndent, Value); }
+  bool DynamicFocusedStateImages() const { return FDynamicFocusedStateImages; }
+  void SetDynamicFocusedStateImages(bool Value) { SetField(FDynamicFocusedStateImages, Value); }
+  bool ExtPaintStyle() const { return FExtPaintStyle; }
+  void SetExtPaintStyle(bool Value) { SetField(FExtPaintStyle, Value); }
+  TColor FixedSeparatorColor() const { return FFixedSeparatorColor; }
+  void SetFixedSeparatorColor(TColor Value) { SetField(FFixedSeparatorColor, Value); }
+  Integer FixedSeparatorWidth() const { return FFixedSeparatorWidth; }
+  void SetFixedSeparatorWidth(Integer Value);
+  bool FocusRect() const { return FFocusRect; }
+  void SetFocusRect(bool Value) { SetField(FFocusRect, Value); }
+  bool Footer() const { return FFooter; }
+  void SetFooter(bool Value) { SetField(FFooter, Value); }
+  TColor GridLineColor() const { return FGridLineColor; }
+  void SetGridLineColor(TColor Value);
+  TvxTreeListGridLines GridLines() const { return FGridLines; }
+  void SetGridLines(TvxTreeListGridLines Value) { SetField(FGridLines, Value); }
+  TvxTreeListGroupFootersMode GroupFooters() const { return FGroupFooters; }
+  void SetGroupFooters(TvxTreeListGroupFootersMode Value);
+  bool HeaderAutoHeight() const { return FHeaderAutoHeight; }
+  void SetHeaderAutoHeight(bool Value) { SetField(FHeaderAutoHeight, Value); }
+  bool Headers() const { return FHeaders; }
+  void SetHeaders(bool Value) { SetField(FHeaders, Value); }
+  bool Indicator() const { return FIndicator; }
+  void SetIndicator(bool Value) { SetField(FIndicator, Value); }
+  Integer IndicatorWidth() const { return FIndicatorWidth; }
+  void SetIndicatorWidth(Integer Value);
+  TvxTreeListPaintStyle PaintStyle() const { return FPaintStyle; }
+  void SetPaintStyle(TvxTreeListPaintStyle Value) { SetField(FPaintStyle, Value); }
+  bool ShowRoot() const { return FShowRoot; }
+  void SetShowRoot(bool Value) { SetImagesField(FShowRoot, Value); }
+  bool SimpleCustomizeBox() const { return FSimpleCustomizeBox; }
+  void SetSimpleCustomizeBox(bool Value) { SetField(FSimpleCustomizeBox, Value); }
+  TColor TreeLineColor() const { return FTreeLineColor; }
+  void SetTreeLineColor(TColor Value) { SetField(FTreeLineColor, Value); }
+  TvxTreeListTreeLineStyle TreeLineStyle() const { return FTreeLineStyle; }
+  void SetTreeLineStyle(TvxTreeListTreeLineStyle Value) { SetField(FTreeLineStyle, Value); }
+  bool UseImageIndexForSelected() const { return FUseImageIndexForSelected; }
+  void SetUseImageIndexForSelected(bool Value) { SetField(FUseImageIndexForSelected, Value); }
+  bool UseNodeColorForIndent() const { return FUseNodeColorForIndent; }
+  void SetUseNodeColorForIndent(bool Value) { SetField(FUseNodeColorForIndent, Value); }
+  // The editing control's view options (ShowEditButtons comes with the editing control).
+  bool CellAutoHeight() const { return FCellAutoHeight; }
+  void SetCellAutoHeight(bool Value) { SetField(FCellAutoHeight, Value); }
+  bool CellEndEllipsis() const { return FCellEndEllipsis; }
+  void SetCellEndEllipsis(bool Value) { SetField(FCellEndEllipsis, Value); }
+  Integer CellTextMaxLineCount() const { return FCellTextMaxLineCount; }
+  void SetCellTextMaxLineCount(Integer Value) { SetField(FCellTextMaxLineCount, Value); }
+  TScrollStyle ScrollBars() const { return FScrollBars; }
+  void SetScrollBars(TScrollStyle Value) { SetField(FScrollBars, Value); }
+
+  bool IsIndicatorVisible() const;
+  bool HorzGridLines() const { return FGridLines == tlglHorz || FGridLines == tlglBoth; }
+  bool VertGridLines() const { return FGridLines == tlglVert || FGridLines == tlglBoth; }
+  bool IsCategorized() const { return FPaintStyle == tlpsCategorized; }
+
+ private:
+  friend class TvxCustomTreeList;
+  template <class T>
+  void SetField(T& AField, T Value) {
+    if (AField == Value) return;
+    AField = Value;
+    Changed();
+  }
+  void SetImagesField(bool& AField, bool Value);
+  void Changed();
+
+  Integer FBandLineHeight = 0;
+  bool FBands = false;
+  bool FButtons = true;
+  TvxTreeListColumn* FCategorizedColumn = nullptr;
+  bool FColumnAutoWidth = false;
+  bool FCheckGroups = false;
+  bool FDynamicIndent = false;
+  bool FDynamicFocusedStateImages = false;
+  bool FExtPaintStyle = false;
+  TColor FFixedSeparatorColor = clDefault;
+  Integer FFixedSeparatorWidth = 2;
+  bool FFocusRect = true;
+  bool FFooter = false;
+  TColor FGridLineColor = clDefault;
+  TvxTreeListGridLines FGridLines = tlglNone;
+  TvxTreeListGroupFootersMode FGroupFooters = tlgfInvisible;
+  bool FHeaderAutoHeight = false;
+  bool FHeaders = true;
+  bool FIndicator = false;
+  Integer FIndicatorWidth = 12;
+  TvxTreeListPaintStyle FPaintStyle = tlpsStandard;
+  bool FShowRoot = true;
+  bool FSimpleCustomizeBox = false;
+  TColor FTreeLineColor = clDefault;
+  TvxTreeListTreeLineStyle FTreeLineStyle = tllsDot;
+  bool FUseImageIndexForSelected = true;
+  bool FUseNodeColorForIndent = true;
+  bool FCellAutoHeight = false;
+  bool FCellEndEllipsis = false;
+  Integer FCellTextMaxLineCount = 0;
+  TScrollStyle FScrollBars = ssBoth;
+};
+
+// The preview row shown under or above each node with one column's value.
+class TvxTreeListPreview : public TvxOwnedInterfacedPersistent {
+  DECLARE_CLASS(TvxTreeListPreview, TvxOwnedInterfacedPersistent)
+ public:
+  explicit TvxTreeListPreview(TPersistent* AOwner) : TvxOwnedInterfacedPersistent(AOwner) {}
+  TvxCustomTreeList* TreeList() const;
+  void Assign(TPersistent* Source) override;
+  // Visible, a column set, visible columns present, and a line limit or AutoHeight.
+  bool Active() const;
+  bool AutoHeight() const { return FAutoHeight; }
+  void SetAutoHeight(bool Value) { SetField(FAutoHeight, Value); }
+  TvxTreeListColumn* Column() const { return FColumn; }
+  void SetColumn(TvxTreeListColumn* Value) { SetField(FColumn, Value); }
+  Integer LeftIndent() const { return FLeftIndent; }
+  void SetLeftIndent(Integer Value) { SetField(FLeftIndent, std::max(Value, 0)); }
+  Integer MaxLineCount() const { return FMaxLineCount; }
+  void SetMaxLineCount(Integer Value) { SetField(FMaxLineCount, Value < 1 ? 0 : Value); }
+  TvxTreeListPreviewPlace Place() const { return FPlace; }
+  void SetPlace(TvxTreeListPreviewPlace Value) { SetField(FPlace, Value); }
+  Integer RightIndent() const { return FRightIndent; }
+  void SetRightIndent(Integer Value) { SetField(FRightIndent, Value < 1 ? 0 : Value); }
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool Value) { SetField(FVisible, Value); }
+
+ private:
+  template <class T>
+  void SetField(T& AField, T Value) {
+    if (AField == Value) return;
+    AField = Value;
+    Changed();
+  }
+  void Changed();
+  bool FAutoHeight = true;
+  TvxTreeListColumn* FColumn = nullptr;
+  Integer FLeftIndent = 5;
+  Integer FMaxLineCount = 3;
+  TvxTreeListPreviewPlace FPlace = tlppBottom;
+  Integer FRightIndent = 5;
+  bool FVisible = false;
+};
+
 // --- The owner --------------------------------------------------------------------------
 
 using TvxTreeListNodeEvent = std::function<void(TObject* Sender, TvxTreeListNode* ANode)>;
 using TvxTreeListNodeAllowEvent = std::function<void(TObject* Sender, TvxTreeListNode* ANode, bool& Allow)>;
 using TvxTreeListNodeCheckEvent =
     std::function<void(TObject* Sender, TvxTreeListNode* ANode, TvxCheckBoxState AState)>;
+using TvxTreeListFocusedChangeEvent =
+    std::function<void(TObject* Sender, TvxTreeListNode* APrevFocusedNode, TvxTreeListNode* AFocusedNode)>;
+using TvxTreeListNodeChangedEvent =
+    std::function<void(TObject* Sender, TvxTreeListNode* ANode, TvxTreeListColumn* AColumn)>;
+using TvxTreeListColumnChangedEvent = std::function<void(TObject* Sender, TvxTreeListColumn* AColumn)>;
+using TvxTreeListBandChangedEvent = std::function<void(TObject* Sender, TvxTreeListBand* ABand)>;
 
-// The model side of a tree list: root, node lists, focus, selection, update lock and
-// change batch, and the events the nodes fire.
+// The model side of a tree list: root, node lists, columns and bands, focus, selection,
+// update lock and change batch, and the events the nodes fire.
 class TvxCustomTreeList : public TPersistent {
   DECLARE_CLASS(TvxCustomTreeList, TPersistent)
  public:
@@ -534,33 +1275,116 @@ class TvxCustomTreeList : public TPersistent {
   TvxTreeListNode* AddNode(TvxTreeListNode* ANode, TvxTreeListNode* ARelative, TvxTreeListNodeAttachMode AMode,
                            Pointer AData = nullptr);
   TvxTreeListNode* Add(TvxTreeListNode* AParent = nullptr, Pointer AData = nullptr);
-  void MoveNode(TvxTreeListNode* ANode, TvxTreeListNode* ADest, TvxTreeListNodeAttachMode AMode);
+  void MoveNode(TvxTreeListNode* ANode, TvxTreeListNodeAttachMode AMode, TvxTreeListNode* ADest);
+  void MoveNode(TvxTreeListNode* ANode, TvxTreeListNode* ADest, TvxTreeListNodeAttachMode AMode) {
+    MoveNode(ANode, AMode, ADest);
+  }
+  // Processes pending changes, then deletes every node.
   void Clear();
+  // Every node below the root, including nodes added inside an open update lock.
+  void DeleteAllNodes();
 
+  // The update lock: the outermost EndUpdate processes the change batch and relays out.
   void BeginUpdate() { ++FLockCount; }
   void EndUpdate();
+  // Drops one lock without processing or relayout.
   void CancelUpdate() { --FLockCount; }
   bool IsLocked() const { return FLockCount > 0; }
+  Integer LockCount() const { return FLockCount; }
   void AddChanges(TvxTreeListChanges AChanges) { FChanges += AChanges; }
   TvxTreeListChanges Changes() const { return FChanges; }
+  // Works the change batch off; an exception leaves the control unlocked and the batch
+  // empty, and travels on.
+  void ProcessChanges();
+  // Relayout now, or at the release of the update lock.
+  void LayoutChanged();
   void NodeChanged(TvxTreeListNode* ANode, Integer AColumn = -1);
   void StructureChanged();
+  void DataChanged();
 
-  Integer AbsoluteCount() const { return static_cast<Integer>(FAbsoluteItems.size()); }
-  TvxTreeListNode* AbsoluteItems(Integer AIndex) const { return FAbsoluteItems.at(AIndex); }
-  Integer VisibleCount() const { return FVisibleCount; }
+  Integer AbsoluteCount();
+  TvxTreeListNode* AbsoluteItems(Integer AIndex);
+  Integer AbsoluteVisibleCount();
+  TvxTreeListNode* AbsoluteVisibleItems(Integer AIndex);
+  // The shown nodes as the lists hold them now.
+  Integer VisibleCount() const { return static_cast<Integer>(FAbsoluteVisibleItems.size()); }
+  Integer Count() const { return FRoot->Count(); }
   TvxTreeListNode* Root() const { return FRoot.get(); }
   TvxTreeListDataController* DataController() const { return FDataController.get(); }
+
+  // Columns, in item order; a column's index here is its ItemIndex.
   Integer ColumnCount() const { return FDataController->ItemCount(); }
+  TvxTreeListColumn* Columns(Integer AIndex) const;
+  TvxTreeListColumn* CreateColumn(TvxTreeListBand* ABand = nullptr);
+  void DeleteAllColumns();
+  TvxTreeListColumn* ColumnByName(const String& AName) const;
+  Integer VisibleColumnCount() const { return static_cast<Integer>(FVisibleColumns.size()); }
+  TvxTreeListColumn* VisibleColumns(Integer AIndex) const { return FVisibleColumns.at(AIndex); }
+  Integer SortedColumnCount() const { return static_cast<Integer>(FSortedColumns.size()); }
+  TvxTreeListColumn* SortedColumns(Integer AIndex) const { return FSortedColumns.at(AIndex); }
+  bool Sorted() const { return !FSortedColumns.empty(); }
+  void SetSorted(bool Value);
+  void RestoreColumnsDefaults();
+  void RestoreColumnsWidths();
+  // Every visible column and band takes its display width as its width.
+  void AdjustColumnsWidth();
+  // One band with every column in it, all at their defaults.
+  void MakeDefaultLayout();
+  bool DefaultLayout() const { return FDefaultLayout; }
+  void SetDefaultLayout(bool Value) {
+    if (Value) MakeDefaultLayout();
+  }
+  // A change of the layout by hand: the layout is no longer the default one.
+  void DesignerModified() { FDefaultLayout = false; }
+  TvxTreeListBands* Bands() const { return FBands.get(); }
+  // Every column's and band's calculated width is dropped.
+  void ClearCalculatedWidths();
+  // The width the visible root bands share; the control gives its client width.
+  virtual Integer GetBandAreaWidth() const { return FBandAreaWidth; }
+  void SetBandAreaWidth(Integer Value);
+  // Width of the tree's indent in front of the expandable band's first columns: one
+  // indent step per expansion level (less one without ShowRoot).
+  virtual Integer GetIndentWidth();
+  Integer ExpansionLevel() const { return FExpansionLevel; }
+  TvxTreeListColumn* ForcingWidthColumn = nullptr;
+  TvxTreeListBand* ForcingWidthBand = nullptr;
+
   TvxTreeListNode* FocusedNode() const { return FFocusedNode; }
+  // Focuses ANode (nil clears the focus); OnFocusedNodeChanged follows with the batch.
   void SetFocusedNode(TvxTreeListNode* ANode);
+  TvxTreeListNode* PrevFocusedNode() const { return FPrevFocusedNode; }
+  TvxTreeListColumn* FocusedColumn() const { return FFocusedColumn; }
+  void SetFocusedColumn(TvxTreeListColumn* Value);
   bool IsSelected(const TvxTreeListNode* ANode) const;
   void Select(TvxTreeListNode* ANode);
   void Deselect(TvxTreeListNode* ANode);
+  Integer SelectionCount() const;
+  // Adds ANode to the selection; "Multi select required" without MultiSelect.
+  void Subselect(TvxTreeListNode* ANode);
+  // Every shown node, only with MultiSelect.
+  void SelectAll();
+  void ClearSelection();
+  // The selected nodes (or the focused one without MultiSelect) into AList; answers the
+  // focused node.
+  TvxTreeListNode* GetSelections(std::vector<TvxTreeListNode*>& AList);
+  // Focus moves over the shown nodes.
+  void GotoBOF();
+  void GotoEOF();
+  void GotoNext();
+  void GotoPrev();
+  bool IsBOF();
+  bool IsEOF();
+  void FullCollapse() { FRoot->Collapse(true); }
+  void FullExpand() { FRoot->Expand(true); }
+  // The first and the last shown node, nil when none.
+  TvxTreeListNode* TopNode();
+  TvxTreeListNode* LastNode();
   bool IsCancelOperation();
   bool Destroying() const { return FDestroying; }
   bool HasSortCriteria() const { return !SortColumns.empty() || static_cast<bool>(OnCompare); }
   Integer DoCompare(TvxTreeListNode* A, TvxTreeListNode* B);
+  Integer DefaultRowHeight() const { return FDefaultRowHeight; }
+  void SetDefaultRowHeight(Integer Value);
 
   // Hooks the nodes call.
   virtual bool DoExpanding(TvxTreeListNode* ANode);
@@ -573,6 +1397,10 @@ class TvxCustomTreeList : public TPersistent {
   TvxTreeListOptionsCustomizing* OptionsCustomizing() const { return FOptionsCustomizing.get(); }
   TvxTreeListOptionsData* OptionsData() const { return FOptionsData.get(); }
   TvxTreeListOptionsSelection* OptionsSelection() const { return FOptionsSelection.get(); }
+  TvxTreeListOptionsView* OptionsView() const { return FOptionsView.get(); }
+  TvxTreeListPreview* Preview() const { return FPreview.get(); }
+  // The preview column's item index, -2 without one.
+  Integer PreviewColumnIndex() const;
   // The delay timer (its window timer comes with the control).
   bool DelayTimerEnabled() const { return FDelayTimerEnabled; }
   Integer DelayTimerInterval() const { return FDelayTimerInterval; }
@@ -585,11 +1413,7 @@ class TvxCustomTreeList : public TPersistent {
   TFont* Font() const { return FFont.get(); }
   TvxCustomLookAndFeelPainterClass LookAndFeelPainter() const;
   TvxTreeListNode* HotTrackNode = nullptr;  // the controller's hot-tracked node
-  bool ShowRoot = true;                     // OptionsView.ShowRoot
-  bool UseNodeColorForIndent = true;        // OptionsView.UseNodeColorForIndent
-  Integer PreviewColumn = -2;               // the preview's column, none by default
 
-  bool CheckGroups = false;  // OptionsView.CheckGroups
   std::vector<TvxTreeListDataController::TSortColumn> SortColumns;
   TvxTreeListNodeEvent OnDeletion;
   TvxTreeListNodeAllowEvent OnExpanding;
@@ -599,19 +1423,53 @@ class TvxCustomTreeList : public TPersistent {
   TvxTreeListNodeCheckEvent OnNodeCheckChanged;
   TNotifyEvent OnDataChanged;
   std::function<Integer(TObject* Sender, TvxTreeListNode* A, TvxTreeListNode* B)> OnCompare;
+  TvxTreeListNodeAllowEvent OnCanFocusNode;
+  TvxTreeListFocusedChangeEvent OnFocusedNodeChanged;
+  TNotifyEvent OnSelectionChanged;
+  TNotifyEvent OnLayoutChanged;
+  TvxTreeListNodeChangedEvent OnNodeChanged;
+  TvxTreeListColumnChangedEvent OnColumnSizeChanged;
+  TvxTreeListBandChangedEvent OnBandSizeChanged;
 
  protected:
-  void ProcessChanges();
+  friend class TvxTreeListColumn;
+  friend class TvxTreeListColumnDataBinding;
+  friend class TvxTreeListBand;
+  friend class TvxTreeListBands;
+  virtual TvxTreeListNode* CreateNode();
+  // The relayout: pending changes, band structure, auto widths, visible-column order.
+  virtual void DoLayoutChanged();
   void RebuildNodeLists();
+  void RebuildSortColumns();
+  void SortNodesIfNeeded();
+  void FireFocusedNodeChanged();
+  void AddColumn(TvxTreeListColumn* AColumn);
+  void RemoveColumn(TvxTreeListColumn* AColumn);
+  void ColumnSortOrderChanged(TvxTreeListColumn* AColumn);
+  void MoveSortedColumn(TvxTreeListColumn* AColumn, Integer AIndex);
+  void SortVisibleColumns();
+  TvxTreeListBand* DefaultBand();
 
   std::unique_ptr<TvxTreeListDataController> FDataController;
   std::unique_ptr<TvxTreeListNode> FRoot;
   std::vector<TvxTreeListNode*> FAbsoluteItems;
+  std::vector<TvxTreeListNode*> FAbsoluteVisibleItems;
   std::vector<TvxTreeListNode*> FSelection;
+  std::vector<TvxTreeListColumn*> FColumns;  // owned
+  std::vector<TvxTreeListColumn*> FVisibleColumns;
+  std::vector<TvxTreeListColumn*> FSortedColumns;
   TvxTreeListNode* FFocusedNode = nullptr;
+  TvxTreeListNode* FPrevFocusedNode = nullptr;
+  Integer FFocusedIndex = -1;  // the shown index of the last focused node that was deleted
+  TvxTreeListColumn* FFocusedColumn = nullptr;
   TvxTreeListChanges FChanges;
+  bool FChangesLocked = false;
+  bool FLayoutPending = false;
   Integer FLockCount = 0;
-  Integer FVisibleCount = 0;
+  Integer FBandAreaWidth = 0;
+  Integer FDefaultRowHeight = 0;
+  bool FDefaultLayout = false;
+  Integer FExpansionLevel = -1;
   bool FDestroying = false;
   bool FIsCancelOperation = false;
   bool FDelayTimerEnabled = false;
@@ -620,18 +1478,62 @@ class TvxCustomTreeList : public TPersistent {
   std::unique_ptr<TvxTreeListOptionsCustomizing> FOptionsCustomizing;
   std::unique_ptr<TvxTreeListOptionsData> FOptionsData;
   std::unique_ptr<TvxTreeListOptionsSelection> FOptionsSelection;
+  std::unique_ptr<TvxTreeListOptionsView> FOptionsView;
+  std::unique_ptr<TvxTreeListPreview> FPreview;
   std::unique_ptr<TFont> FFont;
   std::unique_ptr<TvxTreeListStyles> FStyles;
+  std::unique_ptr<TvxTreeListBands> FBands;
 };
 
-// Holds the tree list's update lock for a block.
+// Holds the tree list's update lock for a block. Releasing it processes the batch, which
+// may raise; while another exception is already travelling, that one wins.
 class TvxTreeListUpdateScope {
  public:
-  explicit TvxTreeListUpdateScope(TvxCustomTreeList* ATreeList) : FTreeList(ATreeList) { FTreeList->BeginUpdate(); }
-  ~TvxTreeListUpdateScope() { FTreeList->EndUpdate(); }
+  explicit TvxTreeListUpdateScope(TvxCustomTreeList* ATreeList)
+      : FTreeList(ATreeList), FUncaught(std::uncaught_exceptions()) {
+    FTreeList->BeginUpdate();
+  }
+  ~TvxTreeListUpdateScope() noexcept(false);
   TvxTreeListUpdateScope(const TvxTreeListUpdateScope&) = delete;
   TvxTreeListUpdateScope& operator=(const TvxTreeListUpdateScope&) = delete;
 
  private:
   TvxCustomTreeList* FTreeList;
+  int FUncaught;
+};
+
+// --- The published tree list ------------------------------------------------------------
+
+// The tree list forms and programs use: the Add family and the node stream.
+class TvxTreeList : public TvxCustomTreeList {
+  DECLARE_CLASS(TvxTreeList, TvxCustomTreeList)
+ public:
+  TvxTreeList() = default;
+  // The new node becomes the last child of ASibling's parent (the root for nil).
+  TvxTreeListNode* Add(TvxTreeListNode* ASibling = nullptr, Pointer AData = nullptr);
+  TvxTreeListNode* AddFirst(TvxTreeListNode* ASibling = nullptr, Pointer AData = nullptr);
+  TvxTreeListNode* AddChild(TvxTreeListNode* AParent, Pointer AData = nullptr);
+  TvxTreeListNode* AddChildFirst(TvxTreeListNode* AParent, Pointer AData = nullptr);
+  // Before ASibling; nil appends to the root.
+  TvxTreeListNode* Insert(TvxTreeListNode* ASibling, Pointer AData = nullptr);
+  TvxTreeListNode* InsertEx(TvxTreeListNode* ANode, TvxTreeListNode* ASibling, Pointer AData = nullptr);
+
+  // The node tree with its values as one block at the stream's position: header (version,
+  // block length), the data controller stream, the nodes in pre-order, the root.
+  void SaveToStream(TStream* AStream);
+  // Reads a block written by SaveToStream from the stream's position. A malformed block
+  // raises "Invalid stream format" and leaves the tree list empty; a wrong block length
+  // is found before anything changes.
+  void LoadFromStream(TStream* AStream);
+  void SaveToFile(const String& AFileName);
+  void LoadFromFile(const String& AFileName);
+  // From another TvxTreeList, the nodes too.
+  void Assign(TPersistent* Source) override;
+
+  static constexpr Integer StreamVersion = 5;
+
+ protected:
+  void WriteStoredData(TStream* AStream);
+  void ReadStoredData(TStream* AStream);
+  void ReadNodes(TStream* AStream, Int64 AEnd, Integer AVersion);
 };

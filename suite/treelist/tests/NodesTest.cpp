@@ -142,7 +142,7 @@ TEST_F(TreeFixture, Expanding) {
 }
 
 TEST_F(TreeFixture, CheckGroups) {
-  tl.CheckGroups = true;
+  tl.OptionsView()->SetCheckGroups(true);
   a->SetCheckGroupType(ncgCheckGroup);
   EXPECT_TRUE(a1->HasCheckbox());
   EXPECT_FALSE(b1->HasCheckbox());
@@ -175,7 +175,7 @@ TEST_F(TreeFixture, CheckGroups) {
 }
 
 TEST_F(TreeFixture, RadioGroupUnchecksSiblings) {
-  tl.CheckGroups = true;
+  tl.OptionsView()->SetCheckGroups(true);
   a->SetCheckGroupType(ncgRadioGroup);
   std::vector<std::pair<std::wstring, TvxCheckBoxState>> fired;
   tl.OnNodeCheckChanged = [&](TObject*, Node* n, TvxCheckBoxState s) { fired.emplace_back(Name(n), s); };

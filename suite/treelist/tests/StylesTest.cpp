@@ -76,7 +76,7 @@ TEST_F(StylesFixture, IndentTakesTheAncestorsColoursUnlessNodeColourIsUsed) {
   st->PutStyle(tlsContentOdd, &red);
   st->PutStyle(tlsContentEven, &green);
   EXPECT_EQ(st->GetIndentParams(n1a, 0).Color, clGreen);  // the node's own (even)
-  tl.UseNodeColorForIndent = false;
+  tl.OptionsView()->SetUseNodeColorForIndent(false);
   EXPECT_EQ(st->GetIndentParams(n1a, 1).Color, clRed);  // the parent at level 1 (odd)
   EXPECT_EQ(st->GetIndentParams(n1a, 2).Color, clGreen);
 }
