@@ -2816,7 +2816,7 @@ void TvxCustomTreeList::ProcessChanges() {
   if (FChanges.Contains(tcStructure) || FDataController->NodesCount() != static_cast<Integer>(FAbsoluteItems.size()))
     RebuildNodeLists();
   if ((FChanges.Contains(tcSelection) || FChanges.Contains(tcFocusedNode)) && !FFocusedNode && FFocusedIndex >= 0 &&
-      FFocusedIndex < VisibleCount())
+      FFocusedIndex < VisibleCount() && !FAbsoluteVisibleItems[FFocusedIndex]->Deleting())
     FFocusedNode = FAbsoluteVisibleItems[FFocusedIndex];
   // Level images come with the view; the model only takes the request off the batch.
   FChanges.Exclude(tcImages);

@@ -58,8 +58,13 @@ void TvxCustomTreeList::ViewLayoutStarting() {
 
 void TvxCustomTreeList::ViewNodeRemoved(TvxTreeListNode* ANode) {
   if (FTopVisibleNode == ANode) {
-    TvxTreeListNode* next = ANode->GetNextSiblingVisible();
-    FTopVisibleNode = next ? next : ANode->GetPrevVisible();
+    // Read from the links alone: reading the node lists would process the batch while the
+    // node is still linked.
+    TvxTreeListNode* next = ANode->getNextSibling();
+    while (next && next->IsHidden()) next = next->getNextSibling();
+    TvxTreeListNode* prev = ANode->getPrevSibling();
+    if (!prev && ANode->Parent() && !ANode->Parent()->IsRoot()) prev = ANode->Parent();
+    FTopVisibleNode = next ? next : prev;
     if (OnTopRecordIndexChanged) OnTopRecordIndexChanged(this);
   }
   if (!FCollaboratorsCreated) return;
@@ -106,6 +111,8 @@ void TvxCustomTreeList::Paint() {
     TvxCustomControlController* C;
     ~TAfter() { C->AfterPaint(); }
   } after{Controller()};
+  // The border, and the clip narrowed to the client bounds.
+  TvxControl::Paint();
   TvxTreeListViewInfo* vi = TreeListViewInfo();
   vi->Validate();
   static_cast<TvxTreeListPainter*>(vi->Painter())->Paint();
@@ -585,6 +592,11 @@ bool TvxTreeListHitTest::AllowsCellHint(TObject* AItem) {
 }
 
 void TvxTreeListHitTest::DoCalculate() {
+  // A pending relayout runs first: it frees the cells, and a freed hit item forgets itself
+  // only while it is still the hit item.
+  TvxCustomTreeList* tl = TreeList();
+  TvxTreeListViewInfo* vi = tl->IsLocked() ? nullptr : tl->TreeListViewInfo();
+  if (vi) vi->Validate();
   ++FLockCount;
   TObject* item = FHitTestItem;
   struct TDone {
@@ -603,9 +615,7 @@ void TvxTreeListHitTest::DoCalculate() {
   HitNode = nullptr;
   DragItem = nullptr;
   FHitTestItem = nullptr;
-  TvxCustomTreeList* tl = TreeList();
-  if (!tl->IsLocked())
-    if (TvxTreeListViewInfo* vi = tl->TreeListViewInfo()) vi->CalculateHitTest(this);
+  if (vi) vi->CalculateHitTest(this);
 }
 
 TCursor TvxTreeListHitTest::GetCursor() {
@@ -684,6 +694,11 @@ Integer TvxTreeListViewInfo::GetDefaultEditHeight() {
 }
 
 void TvxTreeListViewInfo::Clear() {
+  // Nothing may keep a cell that goes: the hot element and the hit item are dropped.
+  if (TvxCustomControlController* c = FControl->Controller()) {
+    c->ClearHotTrack();
+    c->HitTestController()->ClearHitItem();
+  }
   FHitTestCells.clear();
   FHeaderCells.clear();
   HorzBackgroundCell = nullptr;
@@ -696,6 +711,8 @@ void TvxTreeListViewInfo::SetDirty() {
   FDirty = true;
   SetState(vxvisCalculationNeeded, true);
   if (FControl->Controller()) FControl->Controller()->ClearHotTrack();
+  // The cells may point at nodes that are going: they go first.
+  if (!FCalculating) Clear();
 }
 
 bool TvxTreeListViewInfo::Validate() {
@@ -923,6 +940,11 @@ void TvxTreeListViewInfo::LinkHeaderNeighbours() {
 void TvxTreeListViewInfo::UpdateSelection() {
   TvxCustomControlViewInfo::UpdateSelection();
   if (FCalculating) return;
+  if (Validate() || FNodesViewData.empty()) {
+    if (auto* p = dynamic_cast<TvxTreeListPainter*>(Painter())) p->Changed = true;
+    FControl->InvalidateArea(FBounds, false);
+    return;
+  }
   bool changed = false;
   for (auto& row : FNodesViewData) changed = row->UpdateSelection() || changed;
   if (changed)
@@ -1314,10 +1336,7 @@ void TvxTreeListController::KeyDown(Word& Key, TShiftState Shift) {
   // Nothing is focused after a fill: the first key focuses the nearest node to the top
   // before it is handled.
   if (!tl->FocusedNode() && tl->AbsoluteVisibleCount() > 0) {
-    if (TvxTreeListNode* n = FindNearestFocusableNode(0)) {
-      Select(n, {});
-      if (Key == VK_UP || Key == VK_DOWN) tl->ProcessChanges();
-    }
+    if (TvxTreeListNode* n = FindNearestFocusableNode(0)) Select(n, {});
   }
   if (DoNodeKeys(Key, Shift)) {
     if (tl->FocusedNode()) tl->MakeNodeVisible(tl->FocusedNode());
