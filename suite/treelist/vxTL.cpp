@@ -1181,8 +1181,10 @@ TvxViewParams TvxTreeListStyles::Lookup(Integer AIndex, TObject* AData, TvxStyle
 
 TvxViewParams TvxTreeListStyles::GetContentParams(TvxTreeListNode* ANode, Integer AColumn) {
   TvxCustomTreeList* tl = TreeList();
-  if (!ANode || ANode != tl->HotTrackNode || tl->DataController()->EditingNode() || AColumn == tl->PreviewColumnIndex())
+  if (!ANode || ANode != tl->HotTrackNode || tl->DataController()->EditingNode() || AColumn == tl->PreviewColumnIndex()) {
+    if (TvxTreeListColumn* column = tl->Columns(AColumn)) return column->Styles()->GetContentParams(ANode);
     return DoGetContentParams(ANode, AColumn);
+  }
   TvxStyle* style = nullptr;
   if (OnGetHotTrackStyle) OnGetHotTrackStyle(tl, AColumn, ANode, style);
   TvxTreeListCellPos pos(ANode, AColumn);
@@ -1193,7 +1195,46 @@ TvxViewParams TvxTreeListStyles::DoGetContentParams(TvxTreeListNode* ANode, Inte
   if (AColumn == TreeList()->PreviewColumnIndex()) return DoGetPreviewParams(ANode);
   TvxStyle* style = nullptr;
   if (ANode && OnGetContentStyle) OnGetContentStyle(TreeList(), AColumn, ANode, style);
+  // Without a style of its own, a column in a band shows the band's content.
+  if (!style)
+    if (TvxTreeListColumn* column = TreeList()->Columns(AColumn))
+      if (TvxTreeListBand* band = column->Position()->Band()) {
+        if (OnGetBandContentStyle) OnGetBandContentStyle(TreeList(), band, ANode, style);
+        if (!style && band->Styles()->FindStyle(TvxTreeListBandStyles::Content)) return band->Styles()->GetContentParams(ANode);
+      }
   return DoGetNodeContentParams(ANode, style);
+}
+
+TvxViewParams TvxTreeListStyles::GetBandBackgroundParams(TvxTreeListBand* ABand) {
+  if (ABand) return ABand->Styles()->GetHeaderBackgroundParams();
+  TvxStyle* style = nullptr;
+  if (OnGetBandBackgroundStyle) OnGetBandBackgroundStyle(TreeList(), ABand, style);
+  return Lookup(tlsBandBackground, ABand, style);
+}
+
+TvxViewParams TvxTreeListStyles::GetBandContentParams(TvxTreeListBand* ABand, TvxTreeListNode* ANode) {
+  TvxStyle* style = nullptr;
+  if (OnGetBandContentStyle) OnGetBandContentStyle(TreeList(), ABand, ANode, style);
+  if (FindStyle(tlsBandContent)) return Lookup(tlsBandContent, ANode, style);
+  return DoGetNodeContentParams(ANode, style);
+}
+
+TvxViewParams TvxTreeListStyles::GetBandFooterParams(TvxTreeListBand* ABand, TvxTreeListNode* ANode) {
+  TvxStyle* style = nullptr;
+  if (OnGetBandFooterStyle) OnGetBandFooterStyle(TreeList(), ABand, ANode, style);
+  return Lookup(tlsFooter, ABand, style);
+}
+
+TvxViewParams TvxTreeListStyles::GetBandHeaderParams(TvxTreeListBand* ABand) {
+  TvxStyle* style = nullptr;
+  if (OnGetBandHeaderStyle) OnGetBandHeaderStyle(TreeList(), ABand, style);
+  return Lookup(tlsBandHeader, ABand, style);
+}
+
+TvxViewParams TvxTreeListStyles::GetColumnHeaderParams(TvxTreeListColumn* AColumn) {
+  TvxStyle* style = nullptr;
+  if (OnGetColumnHeaderStyle) OnGetColumnHeaderStyle(TreeList(), AColumn, style);
+  return Lookup(tlsColumnHeader, AColumn, style);
 }
 
 TvxViewParams TvxTreeListStyles::DoGetNodeContentParams(TvxTreeListNode* ANode, TvxStyle* AStyle) {
@@ -1309,6 +1350,98 @@ bool TvxTreeListCaption::IsTextStored() const {
     return FText != s;
   }
   return true;
+}
+
+// --- Column and band styles ---------------------------------------------------------------
+
+TvxTreeListColumnStyles::TvxTreeListColumnStyles(TPersistent* AOwner) : TvxStyles(AOwner) { BitmapInViewParams = true; }
+
+TvxTreeListColumn* TvxTreeListColumnStyles::Column() const { return static_cast<TvxTreeListColumn*>(FOwner); }
+
+void TvxTreeListColumnStyles::Assign(TPersistent* Source) {
+  if (auto* src = dynamic_cast<TvxTreeListColumnStyles*>(Source))
+    for (Integer i : {Content, Header, Footer}) PutStyle(i, src->FindStyle(i));
+  inherited::Assign(Source);
+}
+
+TvxViewParams TvxTreeListColumnStyles::Lookup(Integer AIndex, TObject* AData) {
+  TvxViewParams r;
+  GetViewParams(AIndex, AData, nullptr, r);
+  return r;
+}
+
+void TvxTreeListColumnStyles::GetDefaultViewParams(Integer AIndex, TObject* AData, TvxViewParams& AParams) {
+  inherited::GetDefaultViewParams(AIndex, AData, AParams);
+  TvxTreeListColumn* column = Column();
+  TvxCustomTreeList* tl = column->TreeList();
+  if (!tl) return;
+  auto* node = dynamic_cast<TvxTreeListNode*>(AData);
+  TvxTreeListBand* band = column->Position()->Band();
+  switch (AIndex) {
+    case Content:
+      AParams = column->IsPreview() ? tl->Styles()->GetPreviewParams(node)
+                                    : tl->Styles()->GetColumnContentParams(node, column->ItemIndex());
+      break;
+    case Header:
+      AParams = tl->Styles()->GetColumnHeaderParams(column);
+      break;
+    case Footer:
+      AParams = band ? band->Styles()->GetFooterParams(node)
+                     : tl->Styles()->GetColumnFooterParams(column->ItemIndex(), node, nullptr);
+      break;
+    default:
+      break;
+  }
+}
+
+void TvxTreeListColumnStyles::StyleChanged(Integer) { Column()->Changed(); }
+
+TvxTreeListBandStyles::TvxTreeListBandStyles(TPersistent* AOwner) : TvxStyles(AOwner) { BitmapInViewParams = true; }
+
+TvxTreeListBand* TvxTreeListBandStyles::Band() const { return static_cast<TvxTreeListBand*>(FOwner); }
+
+void TvxTreeListBandStyles::Assign(TPersistent* Source) {
+  if (auto* src = dynamic_cast<TvxTreeListBandStyles*>(Source))
+    for (Integer i : {Content, Footer, Header, HeaderBackground}) PutStyle(i, src->FindStyle(i));
+  inherited::Assign(Source);
+}
+
+TvxViewParams TvxTreeListBandStyles::Lookup(Integer AIndex, TObject* AData) {
+  TvxViewParams r;
+  GetViewParams(AIndex, AData, nullptr, r);
+  return r;
+}
+
+void TvxTreeListBandStyles::GetDefaultViewParams(Integer AIndex, TObject* AData, TvxViewParams& AParams) {
+  inherited::GetDefaultViewParams(AIndex, AData, AParams);
+  TvxTreeListBand* band = Band();
+  TvxCustomTreeList* tl = band->TreeList();
+  if (!tl) return;
+  auto* node = dynamic_cast<TvxTreeListNode*>(AData);
+  TvxTreeListStyles* s = tl->Styles();
+  switch (AIndex) {
+    case Content:
+      AParams = s->GetBandContentParams(band, node);
+      break;
+    case Footer:
+      AParams = s->GetBandFooterParams(band, node);
+      break;
+    case Header:
+      AParams = s->GetBandHeaderParams(band);
+      break;
+    case HeaderBackground: {
+      TvxStyle* style = nullptr;
+      if (s->OnGetBandBackgroundStyle) s->OnGetBandBackgroundStyle(tl, band, style);
+      s->GetViewParams(tlsBandBackground, band, style, AParams);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void TvxTreeListBandStyles::StyleChanged(Integer) {
+  if (TvxCustomTreeList* tl = Band()->TreeList()) tl->LayoutChanged();
 }
 
 // --- Column options and position ----------------------------------------------------------
@@ -1530,11 +1663,19 @@ TvxTreeListColumn::TvxTreeListColumn(TComponent* AOwner)
       FCaption(std::make_unique<TvxTreeListCaption>(this)),
       FDataBinding(std::make_unique<TvxTreeListColumnDataBinding>(this)),
       FOptions(std::make_unique<TvxTreeListColumnOptions>(this)),
-      FPosition(std::make_unique<TvxTreeListColumnPosition>(this)) {
+      FPosition(std::make_unique<TvxTreeListColumnPosition>(this)),
+      FStyles(std::make_unique<TvxTreeListColumnStyles>(this)) {
   FCaption->OnChange = [this](TObject* Sender) { CaptionChanged(Sender); };
 }
 
-TvxTreeListColumn::~TvxTreeListColumn() { SetTreeList(nullptr); }
+TvxTreeListColumn::~TvxTreeListColumn() {
+  // Leaving the tree list relays it out, whose handlers may raise; nothing may leave a
+  // destructor, and the column is gone from every list before the relayout starts.
+  try {
+    SetTreeList(nullptr);
+  } catch (...) {  // see above
+  }
+}
 
 void TvxTreeListColumn::SetTreeList(TvxCustomTreeList* Value) {
   if (FTreeList == Value) return;
@@ -1563,6 +1704,7 @@ void TvxTreeListColumn::Assign(TPersistent* Source) {
     FWidth = src->FWidth;
     FPosition->Assign(src->Position());
     FCaption->Assign(src->Caption());
+    FStyles->Assign(src->Styles());
     SetSortOrder(src->SortOrder());
     SetVisible(src->Visible());
   };
@@ -1716,6 +1858,37 @@ bool TvxTreeListColumn::CanSizing(TvxTreeListSizingDirection ADirection) const {
   if (ADirection == tlsdHorz)
     return FOptions->Get(O::Sizing) && FTreeList->OptionsCustomizing()->Get(C::ColumnHorzSizing);
   return FOptions->Get(O::VertSizing) && FTreeList->OptionsCustomizing()->Get(C::ColumnVertSizing);
+}
+
+Integer TvxTreeListColumn::GetSizingMinWidth() const {
+  return FOptions->Get(TvxTreeListColumnOptions::Sizing) ? IndentWidth() + FMinWidth : Width();
+}
+
+Integer TvxTreeListColumn::GetSizingMaxWidth() const {
+  TvxTreeListBand* band = FPosition->Band();
+  TvxTreeListBandRow* row = FPosition->Row();
+  if (!band || !row || band->Width() == 0) return 32767;
+  Integer r = band->DisplayWidth();
+  bool last = row->Last() == this;
+  for (Integer i = 0; i < row->VisibleItemCount(); ++i) {
+    TvxTreeListColumn* c = row->VisibleItems(i);
+    if (c == this) continue;
+    bool right = c->Position()->VisibleColIndex() > FPosition->VisibleColIndex();
+    r -= right || last ? c->MinWidth() : c->DisplayWidth();
+  }
+  return r;
+}
+
+void TvxTreeListColumn::SetSizeDelta(TvxTreeListSizingDirection ADirection, Integer ADelta) {
+  if (ADelta == 0 || !FTreeList) return;
+  {
+    TvxTreeListUpdateScope lock(FTreeList);
+    if (ADirection == tlsdVert)
+      FPosition->SetLineCount(FPosition->LineCount() + ADelta);
+    else
+      SetDisplayWidth(DisplayWidth() + ADelta);
+  }
+  FTreeList->DesignerModified();
 }
 
 void TvxTreeListColumn::SetSortOrder(TvxDataSortOrder Value) {
@@ -2002,7 +2175,8 @@ TvxTreeListBand::TvxTreeListBand(TCollection* Collection)
       FBandRows(std::make_unique<TvxTreeListBandRows>(this)),
       FCaption(std::make_unique<TvxTreeListCaption>(this)),
       FOptions(std::make_unique<TvxTreeListBandOptions>(this)),
-      FPosition(std::make_unique<TvxTreeListBandPosition>(this)) {
+      FPosition(std::make_unique<TvxTreeListBandPosition>(this)),
+      FStyles(std::make_unique<TvxTreeListBandStyles>(this)) {
   FCaption->OnChange = [this](TObject* Sender) { CaptionChanged(Sender); };
 }
 
@@ -2011,8 +2185,13 @@ TvxTreeListBand::~TvxTreeListBand() {
   TvxCustomTreeList* tl = TreeList();
   DetachFromStructure();
   // Out of the collection while the band is still whole, so that nothing reads it later.
-  SetCollection(nullptr);
-  if (tl && !tl->Destroying()) tl->LayoutChanged();
+  // The relayout's handlers may raise, which must not leave the destructor; the band is
+  // out of every list by now.
+  try {
+    SetCollection(nullptr);
+    if (tl && !tl->Destroying()) tl->LayoutChanged();
+  } catch (...) {  // see above
+  }
 }
 
 void TvxTreeListBand::DetachFromStructure() {
@@ -2056,6 +2235,7 @@ void TvxTreeListBand::Assign(TPersistent* Source) {
   FWidth = src->FWidth;
   FPosition->Assign(src->Position());
   FOptions->Assign(src->Options());
+  FStyles->Assign(src->Styles());
   FCaption->Assign(src->Caption());
   SetFixedKind(src->FixedKind());
   FExpandable = src->FExpandable;

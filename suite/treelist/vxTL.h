@@ -24,6 +24,8 @@ DECLARE_EXCEPTION(EvxTreeList, Exception)
 
 class TvxCustomTreeList;
 class TvxTreeListNode;
+class TvxTreeListColumn;
+class TvxTreeListBand;
 class TvxTreeListDataController;
 
 enum TvxTreeListNodeState {
@@ -498,6 +500,12 @@ using TvxTreeListGetPreviewStyleEvent =
 using TvxTreeListGetColumnFooterStyleEvent =
     std::function<void(TObject* Sender, Integer AColumn, TvxTreeListNode* ANode, TObject* AFooterItem, TvxStyle*& AStyle)>;
 
+using TvxTreeListGetBandStyleEvent = std::function<void(TObject* Sender, TvxTreeListBand* ABand, TvxStyle*& AStyle)>;
+using TvxTreeListGetBandContentStyleEvent =
+    std::function<void(TObject* Sender, TvxTreeListBand* ABand, TvxTreeListNode* ANode, TvxStyle*& AStyle)>;
+using TvxTreeListGetColumnStyleEvent =
+    std::function<void(TObject* Sender, TvxTreeListColumn* AColumn, TvxStyle*& AStyle)>;
+
 // How each painted element of the tree list finds its bitmap, colours and font: an
 // event's style first, then the stored style of the element, then the look-and-feel
 // defaults.
@@ -518,6 +526,17 @@ class TvxTreeListStyles : public TvxStyles {
   TvxViewParams GetIndentParams(TvxTreeListNode* ANode, Integer AIndent);
   TvxViewParams GetIndicatorParams();
   TvxViewParams GetPreviewParams(TvxTreeListNode* ANode) { return DoGetPreviewParams(ANode); }
+  // Band and column elements: the band's or column's own style first (its styles object),
+  // then these, which ask their event and the tree list's style of the element.
+  TvxViewParams GetBandBackgroundParams(TvxTreeListBand* ABand);
+  TvxViewParams GetBandContentParams(TvxTreeListBand* ABand, TvxTreeListNode* ANode);
+  TvxViewParams GetBandFooterParams(TvxTreeListBand* ABand, TvxTreeListNode* ANode);
+  TvxViewParams GetBandHeaderParams(TvxTreeListBand* ABand);
+  TvxViewParams GetColumnHeaderParams(TvxTreeListColumn* AColumn);
+  // A column's content without its own style: events, band content, node parity.
+  TvxViewParams GetColumnContentParams(TvxTreeListNode* ANode, Integer AColumn) {
+    return DoGetContentParams(ANode, AColumn);
+  }
   // Whether the selection's text colour comes from a style (Selection while focused, else
   // Inactive).
   bool IsSelectionTextAssigned(bool AFocused) const;
@@ -527,6 +546,11 @@ class TvxTreeListStyles : public TvxStyles {
   TvxTreeListGetNodeIndentStyleEvent OnGetNodeIndentStyle;
   TvxTreeListGetPreviewStyleEvent OnGetPreviewStyle;
   TvxTreeListGetColumnFooterStyleEvent OnGetColumnFooterStyle;
+  TvxTreeListGetBandStyleEvent OnGetBandBackgroundStyle;
+  TvxTreeListGetBandStyleEvent OnGetBandHeaderStyle;
+  TvxTreeListGetBandContentStyleEvent OnGetBandContentStyle;
+  TvxTreeListGetBandContentStyleEvent OnGetBandFooterStyle;
+  TvxTreeListGetColumnStyleEvent OnGetColumnHeaderStyle;
 
  protected:
   virtual TvxViewParams DoGetContentParams(TvxTreeListNode* ANode, Integer AColumn);
@@ -536,6 +560,47 @@ class TvxTreeListStyles : public TvxStyles {
 };
 
 // --- Columns and bands ------------------------------------------------------------------
+
+// A column's own styles; what they leave open comes from the band and the tree list.
+class TvxTreeListColumnStyles : public TvxStyles {
+  DECLARE_CLASS(TvxTreeListColumnStyles, TvxStyles)
+ public:
+  enum : Integer { Content, Header, Footer };
+  explicit TvxTreeListColumnStyles(TPersistent* AOwner);
+  void Assign(TPersistent* Source) override;
+  void GetDefaultViewParams(Integer AIndex, TObject* AData, TvxViewParams& AParams) override;
+  TvxTreeListColumn* Column() const;
+  TvxViewParams GetContentParams(TvxTreeListNode* ANode) { return Lookup(Content, ANode); }
+  TvxViewParams GetHeaderParams() { return Lookup(Header, nullptr); }
+  TvxViewParams GetFooterParams(TvxTreeListNode* ANode) { return Lookup(Footer, ANode); }
+
+ protected:
+  void StyleChanged(Integer AIndex) override;
+
+ private:
+  TvxViewParams Lookup(Integer AIndex, TObject* AData);
+};
+
+// A band's own styles, falling back on the tree list's band styles.
+class TvxTreeListBandStyles : public TvxStyles {
+  DECLARE_CLASS(TvxTreeListBandStyles, TvxStyles)
+ public:
+  enum : Integer { Content, Footer, Header, HeaderBackground };
+  explicit TvxTreeListBandStyles(TPersistent* AOwner);
+  void Assign(TPersistent* Source) override;
+  void GetDefaultViewParams(Integer AIndex, TObject* AData, TvxViewParams& AParams) override;
+  TvxTreeListBand* Band() const;
+  TvxViewParams GetContentParams(TvxTreeListNode* ANode) { return Lookup(Content, ANode); }
+  TvxViewParams GetFooterParams(TvxTreeListNode* ANode) { return Lookup(Footer, ANode); }
+  TvxViewParams GetHeaderParams() { return Lookup(Header, nullptr); }
+  TvxViewParams GetHeaderBackgroundParams() { return Lookup(HeaderBackground, nullptr); }
+
+ protected:
+  void StyleChanged(Integer AIndex) override;
+
+ private:
+  TvxViewParams Lookup(Integer AIndex, TObject* AData);
+};
 
 class TvxTreeListColumn;
 class TvxTreeListBand;
@@ -712,6 +777,7 @@ class TvxTreeListColumn : public TComponent {
   TvxTreeListColumnDataBinding* DataBinding() const { return FDataBinding.get(); }
   TvxTreeListColumnOptions* Options() const { return FOptions.get(); }
   TvxTreeListColumnPosition* Position() const { return FPosition.get(); }
+  TvxTreeListColumnStyles* Styles() const { return FStyles.get(); }
 
   Integer ItemIndex() const;
   // Exchanges places with the column at Value; node values follow their columns.
@@ -743,6 +809,11 @@ class TvxTreeListColumn : public TComponent {
   bool CanSort() const;
   bool CanMoving() const;
   bool CanSizing(TvxTreeListSizingDirection ADirection) const;
+  // Sizing by dragging: the narrowest and the widest the column may become, and a drag
+  // applied (horizontal: forced width; vertical: line count).
+  Integer GetSizingMinWidth() const;
+  Integer GetSizingMaxWidth() const;
+  void SetSizeDelta(TvxTreeListSizingDirection ADirection, Integer ADelta);
   TvxDataSortOrder SortOrder() const { return FSortOrder; }
   void SetSortOrder(TvxDataSortOrder Value);
   Integer SortIndex() const { return FSortOrder == soNone ? -1 : FSortIndex; }
@@ -785,6 +856,7 @@ class TvxTreeListColumn : public TComponent {
   std::unique_ptr<TvxTreeListColumnPosition> FPosition;
   Integer FSortIndex = -1;
   TvxDataSortOrder FSortOrder = soNone;
+  std::unique_ptr<TvxTreeListColumnStyles> FStyles;
   TvxCustomTreeList* FTreeList = nullptr;
   bool FVisible = true;
   Integer FWidth = 0;
@@ -923,6 +995,7 @@ class TvxTreeListBand : public TvxInterfacedCollectionItem {
   TvxTreeListBandOptions* Options() const { return FOptions.get(); }
   TvxTreeListBandPosition* Position() const { return FPosition.get(); }
   TvxTreeListBandRows* BandRows() const { return FBandRows.get(); }
+  TvxTreeListBandStyles* Styles() const { return FStyles.get(); }
 
   Integer ChildBandCount() const { return static_cast<Integer>(FChildBands.size()); }
   TvxTreeListBand* ChildBands(Integer AIndex) const { return FChildBands.at(AIndex); }
@@ -1009,6 +1082,7 @@ class TvxTreeListBand : public TvxInterfacedCollectionItem {
   Integer FMinWidth = 20;
   std::unique_ptr<TvxTreeListBandOptions> FOptions;
   std::unique_ptr<TvxTreeListBandPosition> FPosition;
+  std::unique_ptr<TvxTreeListBandStyles> FStyles;
   bool FVisible = true;
   std::vector<TvxTreeListColumn*> FVisibleColumns;
   Integer FWidth = 0;

@@ -454,3 +454,82 @@ TEST(TreeListBands, DefaultLayoutAndPermissions) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TreeListColumnStyles, ColumnBandAndTreeListStylesFallBackInTurn) {
+  TvxTreeList tl;
+  Col* a = tl.CreateColumn();
+  Col* b = tl.CreateColumn();
+  Band* band = tl.Bands()->Items(0);
+  TvxTreeListNode* n = tl.Add();
+  tl.LayoutChanged();
+  // Declared after the tree list: they go first and detach from the styles using them.
+  TvxStyle red{nullptr}, green{nullptr}, blue{nullptr}, yellow{nullptr};
+  red.SetColor(clRed);
+  green.SetColor(clGreen);
+  blue.SetColor(clBlue);
+  yellow.SetColor(clYellow);
+  TvxTreeListStyles* st = tl.Styles();
+  TvxCustomLookAndFeelPainterClass painter = tl.LookAndFeelPainter();
+  EXPECT_EQ(st->GetContentParams(n, 0).Color, painter->DefaultContentEvenColor());
+  EXPECT_EQ(a->Styles()->GetHeaderParams().Color, painter->DefaultHeaderColor());
+  EXPECT_EQ(band->Styles()->GetHeaderBackgroundParams().Color, painter->DefaultHeaderBackgroundColor());
+  // The band's content style reaches every column of the band without one of its own.
+  band->Styles()->PutStyle(TvxTreeListBandStyles::Content, &green);
+  EXPECT_EQ(st->GetContentParams(n, 0).Color, clGreen);
+  a->Styles()->PutStyle(TvxTreeListColumnStyles::Content, &red);
+  EXPECT_EQ(st->GetContentParams(n, 0).Color, clRed);
+  EXPECT_EQ(st->GetContentParams(n, 1).Color, clGreen);
+  // An event style wins over the band's stored style.
+  st->OnGetContentStyle = [&](TObject*, Integer col, TvxTreeListNode*, TvxStyle*& s) {
+    if (col == 1) s = &blue;
+  };
+  EXPECT_EQ(st->GetContentParams(n, 1).Color, clBlue);
+  // Headers: the column's own, else the tree list's column header style and event.
+  st->PutStyle(tlsColumnHeader, &yellow);
+  EXPECT_EQ(b->Styles()->GetHeaderParams().Color, clYellow);
+  st->OnGetColumnHeaderStyle = [&](TObject*, Col* c, TvxStyle*& s) {
+    if (c == b) s = &red;
+  };
+  EXPECT_EQ(b->Styles()->GetHeaderParams().Color, clRed);
+  b->Styles()->PutStyle(TvxTreeListColumnStyles::Header, &green);
+  EXPECT_EQ(b->Styles()->GetHeaderParams().Color, clGreen);
+  // Band header and footer, and a column's footer through its band.
+  st->PutStyle(tlsBandHeader, &blue);
+  EXPECT_EQ(band->Styles()->GetHeaderParams().Color, clBlue);
+  band->Styles()->PutStyle(TvxTreeListBandStyles::Footer, &yellow);
+  EXPECT_EQ(a->Styles()->GetFooterParams(n).Color, clYellow);
+  // Copying a column copies its styles.
+  Col* c = tl.CreateColumn();
+  c->Assign(a);
+  EXPECT_EQ(c->Styles()->FindStyle(TvxTreeListColumnStyles::Content), &red);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MainListFixture, SizingByDragging) {
+  TvxTreeListBand* band = tl.Bands()->Items(0);
+  EXPECT_EQ(cols[2]->GetSizingMaxWidth(), 32767);  // the band has no width of its own
+  band->SetWidth(600);
+  tl.LayoutChanged();
+  // Columns to the right may shrink to their minimum, those to the left keep their widths.
+  EXPECT_EQ(cols[2]->GetSizingMaxWidth(), 600 - 100 - 100 - 3 * 20);
+  EXPECT_EQ(cols[5]->GetSizingMaxWidth(), 600 - 5 * 20);  // the last column: all at minimum
+  EXPECT_EQ(cols[2]->GetSizingMinWidth(), 20);
+  cols[2]->Options()->Set(TvxTreeListColumnOptions::Sizing, false);
+  EXPECT_EQ(cols[2]->GetSizingMinWidth(), cols[2]->Width());
+  cols[2]->Options()->Set(TvxTreeListColumnOptions::Sizing, true);
+  cols[1]->SetSizeDelta(tlsdHorz, 40);
+  EXPECT_EQ(cols[0]->DisplayWidth(), 100);
+  EXPECT_EQ(cols[1]->DisplayWidth(), 140);
+  EXPECT_EQ(Sum(DisplayWidths()), 600);
+  cols[1]->SetSizeDelta(tlsdVert, 2);
+  EXPECT_EQ(cols[1]->Position()->LineCount(), 3);
+  cols[1]->SetSizeDelta(tlsdVert, -5);
+  EXPECT_EQ(cols[1]->Position()->LineCount(), 1);
+}
+
+}  // namespace
