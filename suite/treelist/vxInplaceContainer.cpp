@@ -1606,7 +1606,11 @@ bool TvxEditingController::PrepareEdit(TvxCustomInplaceEditContainer* AItem, boo
       Integer record = cell ? cell->RecordIndex() : FController->FocusedRecordIndex();
       TvxCustomEditProperties* props = AItem->DoGetEditProperties(record);
       AItem->DoGetEditingProperties(record, props);
-      if (!props) throw EvxAbstractError(L"The item has no editor properties");
+      if (!props) {
+        // Nothing to edit with: the item gets no editor.
+        FEditingItem = nullptr;
+        return false;
+      }
       AItem->SetEditValueSource(props->GetEditValueSource(true));
       bool useRepository = false;
       if (AItem->RepositoryItem() && AItem->Properties())

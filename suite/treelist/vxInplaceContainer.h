@@ -917,7 +917,6 @@ class TvxHotTrackController : public TObject {
   void ResetHintTimer();
   TvxEditingControl* FControl;
   bool FShowHint = false;
-  TClass FHintWindowClass = nullptr;
 };
 
 // Turns user input into focus and editing changes of an editing control.

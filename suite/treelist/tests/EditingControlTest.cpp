@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "EditingControlTestSupport.h"
+#include "vxEditRepositoryItems.h"
 #include "vxTextEdit.h"
 
 using namespace tl_test;
@@ -417,4 +418,159 @@ TEST_F(GridFixture, ACellWhoseTextDoesNotFitShowsAHintUnlessAButtonIsDown) {
   SendMessageW(Grid->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(60, 5));
   EXPECT_FALSE(h->HintVisible);
   EXPECT_FALSE(IsWindowVisible(h->HintWindow->Handle()));
+}
+
+TEST_F(GridFixture, EnterWithGoToNextCellPostsMovesAndReopens) {
+  Grid->OptionsBehavior()->SetGoToNextCellOnEnter(true);
+  Grid->Focus(0, 0);
+  Type(L"1");
+  ASSERT_NE(Edit(), nullptr);
+  Key(VK_RETURN);
+  EXPECT_EQ(Grid->Value(0, 0), L"alpha1");
+  EXPECT_EQ(Grid->Controller()->FocusedItem(), Grid->Items(1));
+  EXPECT_EQ(Grid->Controller()->FocusedRecordIndex(), 0);
+  ASSERT_NE(Edit(), nullptr);
+  EXPECT_EQ(Grid->Editing()->EditingItem(), Grid->Items(1));
+  EXPECT_EQ(Edit()->Text, L"one");
+}
+
+TEST_F(GridFixture, MovingTheFocusWhileEditingPostsTheEditorFirst) {
+  Grid->Focus(1, 1);
+  Type(L"!");
+  ASSERT_NE(Edit(), nullptr);
+  Key(VK_LEFT);  // the editor passes the arrow on: the controller moves the focus
+  EXPECT_EQ(Grid->Controller()->FocusedItem(), Grid->Items(0));
+  EXPECT_FALSE(Grid->Editing()->IsEditing());
+  EXPECT_EQ(Grid->Value(1, 1), L"two!");
+}
+
+TEST_F(GridFixture, NoEditorOpensWhileTheControlIsUnfocused) {
+  Grid->Focus(0, 0);
+  FocusElsewhere();
+  Grid->Editing()->ShowEdit(Grid->Items(0));
+  EXPECT_FALSE(Grid->Editing()->IsEditing());
+  EXPECT_EQ(Edit(), nullptr);
+}
+
+TEST_F(GridFixture, ChangingTheLookAndFeelReopensAnOpenEditor) {
+  Grid->Focus(2, 1);
+  Type(L"+");
+  TvxCustomEdit* before = Grid->Editing()->Edit();
+  ASSERT_NE(before, nullptr);
+  Grid->LookAndFeel()->SetKind(Grid->LookAndFeel()->Kind() == lfFlat ? lfStandard : lfFlat);
+  EXPECT_EQ(Grid->Value(2, 1), L"three+");  // closed with its value accepted
+  EXPECT_TRUE(Grid->Editing()->IsEditing());
+  EXPECT_EQ(Grid->Editing()->Edit(), before);  // the cached editor came back
+}
+
+TEST_F(GridFixture, DraggingAutomaticallyTurnsTheImmediateEditorOff) {
+  EXPECT_TRUE(Grid->Controller()->ImmediateEditorOption());
+  Grid->SetDragMode(dmAutomatic);
+  EXPECT_FALSE(Grid->Controller()->ImmediateEditorOption());
+  Grid->SetDragMode(dmManual);
+  Grid->OptionsBehavior()->SetImmediateEditor(false);
+  EXPECT_FALSE(Grid->Controller()->ImmediateEditorOption());
+  Grid->OptionsBehavior()->SetAlwaysShowEditor(true);
+  EXPECT_TRUE(Grid->Controller()->ImmediateEditorOption());
+}
+
+TEST_F(GridFixture, EditButtonsShowByTheItemAndControlSettings) {
+  struct {
+    TvxEditItemShowEditButtons item;
+    TvxEditingControlEditShowButtons control;
+    bool focusedCell;
+    TvxEditButtonTransparency expected;
+  } cases[] = {
+      {eisbAlways, ecsbNever, false, ebtNone},         {eisbNever, ecsbAlways, true, ebtHideInactive},
+      {eisbDefault, ecsbAlways, false, ebtNone},       {eisbDefault, ecsbFocused, true, ebtNone},
+      {eisbDefault, ecsbFocused, false, ebtHideInactive}, {eisbDefault, ecsbNever, true, ebtHideInactive},
+  };
+  Grid->Focus(0, 0);
+  for (const auto& c : cases) {
+    Grid->Columns[0]->Options()->SetShowEditButtons(c.item);
+    Grid->OptionsView()->SetShowEditButtons(c.control);
+    TTestCell* cell = Grid->CellAt(c.focusedCell ? 0 : 1, 0);
+    ASSERT_NE(cell, nullptr);
+    EXPECT_EQ(cell->GetButtonTransparency(), c.expected) << c.item << "/" << c.control << "/" << c.focusedCell;
+  }
+}
+
+TEST_F(GridFixture, StylesResolveThroughTheLookAndFeelAndTheFocus) {
+  TvxCustomLookAndFeelPainterClass p = Grid->LookAndFeelPainter();
+  TvxViewParams bg, sel;
+  Grid->Styles()->GetBackgroundParams(bg);
+  EXPECT_EQ(bg.Color, p->DefaultContentColor());
+  EXPECT_EQ(bg.Font, Grid->Font());
+  Grid->Styles()->GetSelectionParams(sel);
+  EXPECT_EQ(sel.Color, p->DefaultSelectionColor());  // focused
+  FocusElsewhere();
+  Grid->Styles()->GetSelectionParams(sel);
+  EXPECT_EQ(sel.Color, p->DefaultInactiveColor());
+
+  // An assigned style wins and relayouts the control.
+  TvxStyle style(nullptr);
+  style.SetColor(clYellow);
+  Grid->Layouts = 0;
+  Grid->Styles()->SetBackground(&style);
+  EXPECT_GE(Grid->Layouts, 1);
+  Grid->Styles()->GetBackgroundParams(bg);
+  EXPECT_EQ(bg.Color, clYellow);
+  Repaint(Grid);
+  EXPECT_EQ(PixelAt(Grid, 200, 100), RGB(255, 255, 0));
+  Grid->Styles()->SetBackground(nullptr);
+}
+
+TEST_F(GridFixture, EscapeOnTheControlCancelsThePendingRecordEdit) {
+  Grid->Focus(0, 0);
+  Type(L"#");
+  ASSERT_NE(Edit(), nullptr);
+  Grid->Editing()->HideEdit(true);  // posted into the record being edited
+  EXPECT_EQ(Grid->Value(0, 0), L"alpha#");
+  ASSERT_TRUE(Grid->DataController()->EditState().Contains(dceEdit));
+  Key(VK_ESCAPE);
+  EXPECT_FALSE(Grid->DataController()->EditState().Contains(dceEdit));
+  EXPECT_EQ(Grid->Value(0, 0), L"alpha");
+}
+
+TEST_F(GridFixture, IncrementalSearchFocusesTheMatchAndBackspaceShortensIt) {
+  Grid->OptionsBehavior()->SetIncSearch(true);
+  Grid->Focus(0, 0);
+  Type(L"ga");
+  EXPECT_FALSE(Grid->Editing()->IsEditing());  // the keys went to the search, not to an editor
+  EXPECT_TRUE(Grid->Controller()->IsIncSearching());
+  EXPECT_EQ(Grid->Controller()->GetIncSearchingText(), L"ga");
+  EXPECT_EQ(Grid->Controller()->FocusedRecordIndex(), 2);
+  EXPECT_EQ(Grid->Controller()->GetIncSearchingItem(), Grid->Items(0));
+  Type(L"x");  // no match: the search stays as it was
+  EXPECT_EQ(Grid->Controller()->GetIncSearchingText(), L"ga");
+  EXPECT_EQ(Grid->Controller()->FocusedRecordIndex(), 2);
+  Key(VK_BACK, L'\b');
+  EXPECT_EQ(Grid->Controller()->GetIncSearchingText(), L"g");
+  Key(VK_BACK, L'\b');
+  EXPECT_FALSE(Grid->Controller()->IsIncSearching());
+
+  // While a record is being edited typing opens the editor instead.
+  Grid->DataController()->Edit();
+  Type(L"b");
+  EXPECT_FALSE(Grid->Controller()->IsIncSearching());
+  EXPECT_TRUE(Grid->Editing()->IsEditing());
+}
+
+TEST_F(GridFixture, RepositoryItemsAndPropertiesClassNamesResolveTheEditor) {
+  TTestColumn* c = Grid->AddColumn(60, true);
+  TvxCustomEditProperties* byType = c->PropertiesValue();
+  auto repo = std::make_unique<TvxEditRepository>(nullptr);
+  TvxEditRepositoryItem* item = repo->CreateItem(TvxEditRepositoryTextItem::StaticClass());
+  c->SetRepositoryItem(item);
+  EXPECT_EQ(c->PropertiesValue(), item->Properties());
+  delete item;  // the item tells its listeners that it goes
+  EXPECT_EQ(c->RepositoryItem(), nullptr);
+  EXPECT_EQ(c->PropertiesValue(), byType);
+
+  // A class name nobody registered gives no own properties: the value type decides.
+  TTestColumn* t = Grid->Columns[0].get();
+  ASSERT_NE(t->Properties(), nullptr);
+  t->SetPropertiesClassName(L"TNoSuchProperties");
+  EXPECT_EQ(t->Properties(), nullptr);
+  EXPECT_EQ(t->PropertiesValue(), byType);
 }

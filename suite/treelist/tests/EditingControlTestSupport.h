@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Forms.h"
+#include "StdCtrls.h"
 #include "vxInplaceContainer.h"
 #include "vxTextEdit.h"
 
@@ -277,6 +278,17 @@ struct GridFixture : ::testing::Test {
     Pump(10);
   }
   TTestEdit* Edit() { return dynamic_cast<TTestEdit*>(Grid->Editing()->Edit()); }
+  // Moves the focus to another control of the form.
+  void FocusElsewhere() {
+    if (!Other) {
+      Other = new TEdit(Form);
+      Other->SetBounds(250, 0, 60, 20);
+      Other->SetParent(Form);
+    }
+    Other->SetFocus();
+    Pump(10);
+  }
+  TEdit* Other = nullptr;
 };
 
 }  // namespace tl_test
