@@ -224,14 +224,14 @@ void TvxTreeListBandCellViewInfo::CalculateViewParams() {
   TvxTreeListStyles* s = FTreeList->Styles();
   switch (FPart) {
     case tlbpHeader:
-      s->GetViewParams(tlsBandBackground, FBand, nullptr, ItemViewParams);
+      ItemViewParams = s->GetBandBackgroundParams(FBand);
       break;
     case tlbpContent:
-      s->GetViewParams(tlsBandContent, FBand, nullptr, ItemViewParams);
+      ItemViewParams = s->GetBandContentParams(FBand, Node);
       break;
     case tlbpFooter:
     case tlbpGroupFooter:
-      s->GetViewParams(tlsFooter, FBand, nullptr, ItemViewParams);
+      ItemViewParams = s->GetBandFooterParams(FBand, Node);
       break;
     case tlbpSeparator: {
       s->GetViewParams(tlsBackground, nullptr, nullptr, ItemViewParams);
@@ -372,7 +372,7 @@ TvxTreeListColumnHeaderCellViewInfo::TvxTreeListColumnHeaderCellViewInfo(TvxCust
 }
 
 void TvxTreeListColumnHeaderCellViewInfo::CalculateViewParams() {
-  FTreeList->Styles()->GetViewParams(tlsColumnHeader, FColumn, nullptr, ItemViewParams);
+  ItemViewParams = FTreeList->Styles()->GetColumnHeaderParams(FColumn);
 }
 
 void TvxTreeListColumnHeaderCellViewInfo::SetHitTestCodes(TvxTreeListHitTest* AHitTest) {
@@ -389,7 +389,7 @@ TvxTreeListBandHeaderCellViewInfo::TvxTreeListBandHeaderCellViewInfo(TvxCustomTr
 }
 
 void TvxTreeListBandHeaderCellViewInfo::CalculateViewParams() {
-  FTreeList->Styles()->GetViewParams(tlsBandHeader, FBand, nullptr, ItemViewParams);
+  ItemViewParams = FTreeList->Styles()->GetBandHeaderParams(FBand);
 }
 
 void TvxTreeListBandHeaderCellViewInfo::SetHitTestCodes(TvxTreeListHitTest* AHitTest) {
@@ -650,8 +650,7 @@ void TvxTreeListViewInfo::CalcDefaultEditHeight() {
   if (ov->Bands()) {
     BandHeaderLineHeight = 0;
     for (Integer i = 0; i < tl->Bands()->VisibleItemCount(); ++i) {
-      TvxViewParams vp;
-      tl->Styles()->GetViewParams(tlsBandHeader, tl->Bands()->VisibleItems(i), nullptr, vp);
+      TvxViewParams vp = tl->Styles()->GetBandHeaderParams(tl->Bands()->VisibleItems(i));
       BandHeaderLineHeight = std::max(BandHeaderLineHeight, p->HeaderHeight(FontHeight(vp.Font)));
     }
     BandLineHeight = ov->BandLineHeight() ? ov->BandLineHeight() : BandHeaderLineHeight;
@@ -660,8 +659,7 @@ void TvxTreeListViewInfo::CalcDefaultEditHeight() {
   }
   if (ov->Headers())
     for (Integer i = 0; i < tl->VisibleColumnCount(); ++i) {
-      TvxViewParams vp;
-      tl->Styles()->GetViewParams(tlsColumnHeader, tl->VisibleColumns(i), nullptr, vp);
+      TvxViewParams vp = tl->Styles()->GetColumnHeaderParams(tl->VisibleColumns(i));
       HeaderLineHeight = std::max(HeaderLineHeight, p->HeaderHeight(FontHeight(vp.Font)));
     }
   if (HeaderLineHeight == 0) HeaderLineHeight = p->HeaderHeight(FontHeight(tl->Font()));
