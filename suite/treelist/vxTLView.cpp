@@ -1362,11 +1362,9 @@ void TvxTreeListController::KeyDown(Word& Key, TShiftState Shift) {
 void TvxTreeListController::KeyPress(wchar_t& Key) {
   TvxCustomTreeList* tl = TreeList();
   if (tl->OptionsBehavior()->IncSearch() && Key >= L' ') {
-    if (!IncSearchStep(FIncSearchText + Key) && IncSearchNode && !FIncSearchText.empty()) {
-      // A text that matches nothing is refused: the search keeps the text it had.
-    } else if (!IncSearchNode) {
-      FIncSearchText.clear();
-    }
+    // A text that matches nothing is refused: with a search node the search keeps the text
+    // it had, without one the text is emptied.
+    if (!IncSearchStep(FIncSearchText + Key) && !IncSearchNode) FIncSearchText.clear();
     Key = 0;
     return;
   }
@@ -1466,13 +1464,6 @@ void TvxTreeListController::DoMouseDown(TMouseButton Button, TShiftState Shift, 
     h->ReCalculate();
   }
   FWasFocusedBeforeClick = h->HitAtColumn() && h->HitNode == prevNode && h->HitColumn == prevColumn;
-}
-
-void TvxTreeListController::DoMouseMove(TShiftState Shift, Integer X, Integer Y) {
-  TvxCustomControlController::DoMouseMove(Shift, X, Y);
-  TvxCustomTreeList* tl = TreeList();
-  TvxTreeListHitTest* h = HitTest();
-  if (h->HitAtColumnHeader() && h->HitColumn && !h->HitColumn->StatusHint.empty()) tl->SetHint(h->HitColumn->StatusHint);
 }
 
 void TvxTreeListController::DoMouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {

@@ -471,7 +471,6 @@ class TvxTreeListController : public TvxCustomControlController {
   void MakeFocusedItemVisible() override;
   void MakeFocusedRecordVisible() override;
   void DoMouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
-  void DoMouseMove(TShiftState Shift, Integer X, Integer Y) override;
   void DoMouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void DblClick() override;
   void KeyDown(Word& Key, TShiftState Shift) override;
