@@ -229,6 +229,44 @@ TEST_F(ViewFixture, ClicksAndArrowKeysDriveFocusedNodeChanged) {
   EXPECT_EQ(FocusEvents[1], std::make_pair(Row(0), Row(1)));
 }
 
+TEST_F(ViewFixture, PageKeysAndMultiSelectClicks) {
+  Fill(60);
+  auto ScrollTop = [this] {
+    Integer pos = 0;
+    TL->VScrollBar()->OnScroll(TL->VScrollBar(), scTop, pos);
+  };
+  const Integer page = VI()->NodesVisibleCount;
+  ASSERT_GT(page, 2);
+  Click(250, RowY(0));
+  // Page Down focuses the last whole row, then a page further; Page Up the top row. Each
+  // move is announced.
+  Key(VK_NEXT);
+  EXPECT_EQ(TL->FocusedNode(), Row(page - 1));
+  EXPECT_EQ(FocusEvents.back(), std::make_pair(Row(0), Row(page - 1)));
+  Key(VK_NEXT);
+  EXPECT_EQ(TL->FocusedNode(), Row(2 * page - 2));
+  EXPECT_EQ(TL->TopVisibleNode(), Row(page - 1));
+  Key(VK_PRIOR);
+  EXPECT_EQ(TL->FocusedNode(), Row(page - 1));
+  EXPECT_EQ(FocusEvents.back(), std::make_pair(Row(2 * page - 2), Row(page - 1)));
+
+  // Multi-selection: Shift+click selects the range from the anchor, Ctrl+click toggles.
+  TL->OptionsSelection()->MultiSelect = true;
+  ScrollTop();
+  Click(250, RowY(1));
+  Click(250, RowY(4), VK_SHIFT);
+  EXPECT_EQ(TL->SelectionCount(), 4);
+  for (Integer i = 1; i <= 4; ++i) EXPECT_TRUE(Row(i)->Selected()) << i;
+  EXPECT_EQ(TL->FocusedNode(), Row(4));
+  Click(250, RowY(2), VK_CONTROL);
+  EXPECT_FALSE(Row(2)->Selected());
+  EXPECT_EQ(TL->SelectionCount(), 3);
+  // A plain click selects that row alone.
+  Click(250, RowY(3));
+  EXPECT_EQ(TL->SelectionCount(), 1);
+  EXPECT_TRUE(Row(3)->Selected());
+}
+
 // Answers the next confirmation box of this thread with AButton.
 struct ConfirmAnswer {
   static inline Integer Button = IDCANCEL;

@@ -146,18 +146,38 @@ struct ListFixture : ::testing::Test {
     HT()->SetHitPoint(TPoint{X, Y});
     return HT();
   }
-  // A real click at a client point, through the input queue.
-  void Click(Integer X, Integer Y) {
+  // A real click at a client point, through the input queue, with a modifier key (VK_SHIFT,
+  // VK_CONTROL) held when given.
+  void Click(Integer X, Integer Y, WORD AModifier = 0) {
     POINT p{X, Y};
     ClientToScreen(TL->Handle(), &p);
     SetCursorPos(p.x, p.y);
     Pump(10);
-    INPUT in[2]{};
-    in[0].type = in[1].type = INPUT_MOUSE;
-    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, in, sizeof(INPUT));
+    std::vector<INPUT> in;
+    auto key = [&](bool up) {
+      INPUT i{};
+      i.type = INPUT_KEYBOARD;
+      i.ki.wVk = AModifier;
+      i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+      in.push_back(i);
+    };
+    auto mouse = [&](DWORD flags) {
+      INPUT i{};
+      i.type = INPUT_MOUSE;
+      i.mi.dwFlags = flags;
+      in.push_back(i);
+    };
+    if (AModifier) key(false);
+    mouse(MOUSEEVENTF_LEFTDOWN);
+    mouse(MOUSEEVENTF_LEFTUP);
+    if (AModifier) key(true);
+    SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
     Pump(40);
+  }
+  // The vertical middle of a shown row.
+  Integer RowY(Integer i) {
+    TvxTreeListNodeViewData* r = TL->TreeListViewInfo()->NodeViewData(Row(i));
+    return r ? (r->Bounds().top + r->Bounds().bottom) / 2 : -1;
   }
   // A key press through the input queue, optionally with Ctrl held.
   void Key(WORD AVk, bool ACtrl = false) {
