@@ -50,7 +50,7 @@ void TvxCustomTreeList::ViewLayoutStarting() {
   TvxTreeListViewInfo* vi = TreeListViewInfo();
   if (!vi) return;
   if (auto* p = dynamic_cast<TvxTreeListPainter*>(vi->Painter())) p->Changed = true;
-  vi->SetState(vxvisViewParamsChanged, true);
+  vi->HeightsDirty = true;
   TRect r = ClientBounds();
   Integer indicator = FOptionsView->IsIndicatorVisible() ? FOptionsView->IndicatorWidth() : 0;
   FBandAreaWidth = std::max<Integer>(r.right - r.left - indicator, 0);
@@ -634,9 +634,13 @@ TvxTreeListViewInfo::~TvxTreeListViewInfo() { Clear(); }
 TvxCustomTreeList* TvxTreeListViewInfo::TreeList() const { return static_cast<TvxCustomTreeList*>(FControl); }
 
 Integer TvxTreeListViewInfo::FontHeight(TFont* AFont) {
-  if (AFont != FPrevFont || !AFont) {
+  if (!AFont) AFont = TreeList()->Font();
+  // The font's handle changes with any change of the font, so the pair finds a stale entry.
+  HFONT handle = AFont->Handle();
+  if (AFont != FPrevFont || handle != FPrevFontHandle) {
     FPrevFont = AFont;
-    FPrevFontHeight = vxTextHeightOfFont(AFont ? AFont : TreeList()->Font(), L"Wg");
+    FPrevFontHandle = handle;
+    FPrevFontHeight = vxTextHeightOfFont(AFont, L"Wg");
   }
   return FPrevFontHeight;
 }
@@ -700,7 +704,6 @@ void TvxTreeListViewInfo::Clear() {
   FHitTestCells.clear();
   FHeaderCells.clear();
   HorzBackgroundCell = nullptr;
-  FPrevFont = nullptr;
   FCells.Clear();
   FNodesViewData.clear();
 }
@@ -744,6 +747,11 @@ void TvxTreeListViewInfo::DoCalculate() {
   if (FControl->Controller()) FControl->Controller()->ClearHotTrack();
   FDirty = false;
   Clear();
+  // Line heights follow every relayout of the tree list.
+  if (HeightsDirty) {
+    HeightsDirty = false;
+    CalcDefaultEditHeight();
+  }
   FBounds = FClientRect;
   TvxTreeListOptionsView* ov = tl->OptionsView();
   TColor g = ov->GridLineColor();

@@ -391,6 +391,8 @@ class TvxTreeListViewInfo : public TvxCustomControlViewInfo {
   TvxBorders GridLines;
   TvxTreeListBackgroundCellViewInfo* HorzBackgroundCell = nullptr;
   bool IsCalculating() const { return FCalculating; }
+  // The line heights are measured again at the next calculation.
+  bool HeightsDirty = true;
   Integer FontHeight(TFont* AFont);
   std::vector<std::unique_ptr<TvxTreeListHitTestArea>>& HitTestCells() { return FHitTestCells; }
 
@@ -411,7 +413,8 @@ class TvxTreeListViewInfo : public TvxCustomControlViewInfo {
   TRect FContentPart{};  // the scrolling band area
   bool FCalculating = false;
   bool FDirty = true;
-  TFont* FPrevFont = nullptr;
+  TFont* FPrevFont = nullptr;  // compared, never read: the handle tells a reused address
+  HFONT FPrevFontHandle = nullptr;
   Integer FPrevFontHeight = 0;
 };
 
