@@ -615,7 +615,7 @@ std::unique_ptr<TvxCustomEditViewData> TvxCustomInplaceEditContainer::CreateEdit
 }
 
 void TvxCustomInplaceEditContainer::ViewDataGetDisplayText(TvxCustomEditViewData* Sender, String& AText) {
-  // The view data carries the record it paints in its position: the cell being calculated.
+  // The record is the one of the cell the view data is calculating for.
   DoGetDisplayText(FViewDataRecord, AText);
 }
 

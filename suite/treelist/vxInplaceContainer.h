@@ -892,7 +892,6 @@ class TvxHotTrackController : public TObject {
   void ElementRemoved(TObject* AElement);
   bool CanShowHint();
   bool CalculateHint();
-  void ShowHintNow() { ShowHint(nullptr); }
 
   TvxEditingControl* Control() const { return FControl; }
   bool ShowHintAllowed() const { return FShowHint; }

@@ -76,6 +76,22 @@ TEST_F(GridFixture, UpdateLockRelayoutsOnceAtTheOutermostEnd) {
   EXPECT_EQ(Grid->Layouts, 2);
 }
 
+TEST_F(GridFixture, NestedAndFailingRelayoutsCompleteOnceAndRestoreTheLock) {
+  Grid->Layouts = 0;
+  Grid->DuringLayout = [&] { Grid->LayoutChanged(); };  // nested: absorbed by the lock
+  Grid->LayoutChanged();
+  EXPECT_EQ(Grid->Layouts, 1);
+
+  Grid->DuringLayout = [] { throw EvxAbstractError(L"layout failed"); };
+  EXPECT_THROW(Grid->LayoutChanged(), EvxAbstractError);
+  EXPECT_EQ(Grid->LockUpdate(), 0);
+  EXPECT_EQ(Grid->Layouts, 2);  // the completion steps ran on the way out
+  EXPECT_FALSE(Grid->ViewInfo()->GetState(vxvisCalculationNeeded));
+  Grid->DuringLayout = nullptr;
+  Grid->LayoutChanged();
+  EXPECT_EQ(Grid->Layouts, 3);
+}
+
 TEST(EditingControl, LayoutBeforeTheWindowOnlyMarksTheCalculation) {
   std::unique_ptr<TTestGrid> g(TvxEditingControl::Create<TTestGrid>(nullptr));
   g->AddColumn();

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -152,6 +153,11 @@ class TTestGrid : public TvxExtEditingControl {
   TClass GetViewInfoClass() override { return TTestViewInfo::StaticClass(); }
   TClass GetPainterClass() override { return TTestPainter::StaticClass(); }
   void LayoutCompleted() override { ++Layouts; }
+  void DoLayoutChanged() override {
+    TvxExtEditingControl::DoLayoutChanged();
+    if (DuringLayout) DuringLayout();
+  }
+  std::function<void()> DuringLayout;
   void UpdateLockReleased() override { ++Releases; }
 
   // A column edited through TTestEdit, or (ADefaultEditor) through its value type's default
