@@ -176,6 +176,31 @@ TEST_F(ViewFixture, ScrollingManyRows) {
   EXPECT_GT(TL->TopVisibleNode()->VisibleIndex(), 1);
 }
 
+// Without column auto width the columns keep their widths; Left and Right scroll the
+// content sideways with row selection, and the cells move with it.
+TEST_F(ViewFixture, HorizontalScrollingByArrowKeys) {
+  TL->OptionsView()->SetColumnAutoWidth(false);
+  for (Integer i = 0; i < TL->ColumnCount(); ++i) TL->Columns(i)->SetWidth(150);
+  Fill(3);
+  Click(250, RowY(0));
+  TvxTreeListViewInfo* vi = VI();
+  EXPECT_TRUE(TL->HScrollBarVisible());
+  EXPECT_EQ(vi->HScrollSize, 900);
+  const Integer left = vi->GetEditCell(Row(0), TL->Columns(2))->DisplayRect.left;
+  Key(VK_RIGHT);
+  Key(VK_RIGHT);
+  EXPECT_EQ(vi->HScrollPos, 2 * vi->HScrollInc);
+  EXPECT_EQ(vi->GetEditCell(Row(0), TL->Columns(2))->DisplayRect.left, left - 2 * vi->HScrollInc);
+  EXPECT_EQ(TL->FocusedNode(), Row(0));
+  // The scroll stops at the end of the columns, and Left comes back.
+  Integer pos = 0;
+  TL->HScrollBar()->OnScroll(TL->HScrollBar(), scBottom, pos);
+  EXPECT_EQ(vi->HScrollPos, vi->HScrollSize - vi->HScrollPage);
+  Key(VK_LEFT);
+  EXPECT_EQ(vi->HScrollPos, vi->HScrollSize - vi->HScrollPage - vi->HScrollInc);
+  EXPECT_EQ(FocusEvents.size(), 1u);
+}
+
 // Clicks and arrow keys from the input queue focus rows and announce each real change.
 TEST_F(ViewFixture, ClicksAndArrowKeysDriveFocusedNodeChanged) {
   Fill(6);
