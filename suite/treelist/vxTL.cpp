@@ -1752,7 +1752,7 @@ void TvxTreeListColumn::SetWidth(Integer Value) {
   if (Value != FWidth && Value >= 0) {
     FWidth = Value;
     FCalculatedWidth = Value;
-    if (FPosition->Band() && FTreeList && !FTreeList->IsLocked() && !ComponentState().Contains(csLoading)) {
+    if (FPosition->Band() && FTreeList && !FTreeList->IsUpdating() && !ComponentState().Contains(csLoading)) {
       FPosition->Band()->BandRows()->Refresh();
       FTreeList->Bands()->CalculateAutoWidth();
       if (FTreeList->OnColumnSizeChanged) FTreeList->OnColumnSizeChanged(FTreeList, this);
@@ -2251,7 +2251,7 @@ void TvxTreeListBand::SetIndex(Integer Value) {
 void TvxTreeListBand::StructureChanged() {
   TvxCustomTreeList* tl = TreeList();
   if (!tl || tl->Destroying()) return;
-  if (tl->IsLocked()) {
+  if (tl->IsUpdating()) {
     Bands()->RebuildLists();
     tl->LayoutChanged();
   } else {
@@ -2843,8 +2843,9 @@ TvxTreeListUpdateScope::~TvxTreeListUpdateScope() noexcept(false) {
   }
 }
 
-TvxCustomTreeList::TvxCustomTreeList()
-    : FDataController(std::make_unique<TvxTreeListDataController>(this)),
+TvxCustomTreeList::TvxCustomTreeList(TComponent* AOwner)
+    : TvxExtEditingControl(AOwner),
+      FDataController(std::make_unique<TvxTreeListDataController>(this)),
       FRoot(std::make_unique<TvxTreeListRootNode>(this)),
       FOptionsBehavior(std::make_unique<TvxTreeListOptionsBehavior>(this)),
       FOptionsCustomizing(std::make_unique<TvxTreeListOptionsCustomizing>(this)),
@@ -2852,7 +2853,6 @@ TvxCustomTreeList::TvxCustomTreeList()
       FOptionsSelection(std::make_unique<TvxTreeListOptionsSelection>(this)),
       FOptionsView(std::make_unique<TvxTreeListOptionsView>(this)),
       FPreview(std::make_unique<TvxTreeListPreview>(this)),
-      FFont(std::make_unique<TFont>()),
       FStyles(std::make_unique<TvxTreeListStyles>(this)),
       FBands(std::make_unique<TvxTreeListBands>(this)) {
   FChanges = {tcStructure};
@@ -2861,6 +2861,11 @@ TvxCustomTreeList::TvxCustomTreeList()
 TvxCustomTreeList::~TvxCustomTreeList() {
   FDestroying = true;
   FLockCount = 1;  // nothing is processed while the tree goes
+  // The view goes first: its cells point at nodes and columns.
+  if (FCollaboratorsCreated) {
+    DestroyCollaborators();
+    FCollaboratorsCreated = false;
+  }
   FDataController->SetEditingNode(nullptr);
   FRoot.reset();
   FAbsoluteItems.clear();
@@ -2939,30 +2944,36 @@ void TvxCustomTreeList::DeleteAllNodes() {
 void TvxCustomTreeList::EndUpdate() {
   if (--FLockCount > 0 || FDestroying) return;
   ProcessChanges();
-  if (FLockCount == 0) DoLayoutChanged();
+  if (FLockCount == 0) LayoutChanged();
 }
 
 void TvxCustomTreeList::LayoutChanged() {
   if (FDestroying) return;
-  if (IsLocked()) {
+  if (IsUpdating()) {
     FLayoutPending = true;
     return;
   }
-  DoLayoutChanged();
+  // With a window the editing control runs the relayout (view info, scroll bars, repaint);
+  // a bare model relays out its lists and widths only.
+  if (FCollaboratorsCreated && HandleAllocated() && !IsLoading()) TvxEditingControl::LayoutChanged();
+  else DoLayoutChanged();
 }
 
 void TvxCustomTreeList::DoLayoutChanged() {
   FLayoutPending = false;
   FIsCancelOperation = false;
   ProcessChanges();
+  bool view = FCollaboratorsCreated && HandleAllocated();
+  if (view) ViewLayoutStarting();
   FBands->RebuildLists();
   FBands->CalculateAutoWidth();
   SortVisibleColumns();
+  if (view) TvxExtEditingControl::DoLayoutChanged();
   if (OnLayoutChanged) OnLayoutChanged(this);
 }
 
 void TvxCustomTreeList::ProcessChanges() {
-  if (FChanges.Empty() || FChangesLocked || FDestroying) return;
+  if (FChanges.Empty() || FChangesLocked || FDestroying || IsLoading() || IsViewCalculating()) return;
   BeginUpdate();
   FChangesLocked = true;
   // A failing step (usually an event handler) must not leave the control locked for
@@ -2979,12 +2990,13 @@ void TvxCustomTreeList::ProcessChanges() {
     }
   } failure{this};
   TvxTreeListChanges saved = FChanges;
+  CheckPainterSize();
   if (FChanges.Contains(tcSortOrder)) FChanges += TvxTreeListChanges{tcData};
   if (FChanges.Contains(tcData)) SortNodesIfNeeded();
   if (FChanges.Contains(tcStructure) || FDataController->NodesCount() != static_cast<Integer>(FAbsoluteItems.size()))
     RebuildNodeLists();
   if ((FChanges.Contains(tcSelection) || FChanges.Contains(tcFocusedNode)) && !FFocusedNode && FFocusedIndex >= 0 &&
-      FFocusedIndex < VisibleCount())
+      FFocusedIndex < VisibleCount() && !FAbsoluteVisibleItems[FFocusedIndex]->Deleting())
     FFocusedNode = FAbsoluteVisibleItems[FFocusedIndex];
   // Level images come with the view; the model only takes the request off the batch.
   FChanges.Exclude(tcImages);
@@ -3072,7 +3084,7 @@ TvxTreeListNode* TvxCustomTreeList::AbsoluteVisibleItems(Integer AIndex) {
 }
 
 void TvxCustomTreeList::NodeChanged(TvxTreeListNode* ANode, Integer AColumn) {
-  if (IsLocked()) {
+  if (IsUpdating()) {
     // A change without a column may hide or show nodes, so the shown list is rebuilt
     // when the lock is released.
     AddChanges({tcData});
@@ -3111,9 +3123,6 @@ void TvxCustomTreeList::SetFocusedColumn(TvxTreeListColumn* Value) {
   FFocusedColumn = Value;
 }
 
-TvxCustomLookAndFeelPainterClass TvxCustomTreeList::LookAndFeelPainter() const {
-  return TvxStandardLookAndFeelPainter::Instance();
-}
 
 bool TvxCustomTreeList::IsSelected(const TvxTreeListNode* ANode) const {
   return std::find(FSelection.begin(), FSelection.end(), ANode) != FSelection.end();
@@ -3222,6 +3231,7 @@ void TvxCustomTreeList::NodeRemoved(TvxTreeListNode* ANode) {
     AddChanges({tcFocusedNode, tcSelection});
   }
   if (HotTrackNode == ANode) HotTrackNode = nullptr;
+  ViewNodeRemoved(ANode);
   FDataController->FreeNodeRecord(ANode);
   std::erase(FSelection, ANode);
 }

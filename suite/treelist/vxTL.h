@@ -1338,12 +1338,14 @@ using TvxTreeListNodeChangedEvent =
 using TvxTreeListColumnChangedEvent = std::function<void(TObject* Sender, TvxTreeListColumn* AColumn)>;
 using TvxTreeListBandChangedEvent = std::function<void(TObject* Sender, TvxTreeListBand* ABand)>;
 
-// The model side of a tree list: root, node lists, columns and bands, focus, selection,
-// update lock and change batch, and the events the nodes fire.
-class TvxCustomTreeList : public TPersistent {
-  DECLARE_CLASS(TvxCustomTreeList, TPersistent)
+// The tree list control: root, node lists, columns and bands, focus, selection, update
+// lock and change batch, the events the nodes fire, and the view collaborators of the
+// editing control (view info, painter, hit test, controller). Made without an owner and
+// without AfterConstruction it is a bare model without a window.
+class TvxCustomTreeList : public TvxExtEditingControl {
+  DECLARE_CLASS(TvxCustomTreeList, TvxExtEditingControl)
  public:
-  TvxCustomTreeList();
+  explicit TvxCustomTreeList(TComponent* AOwner = nullptr);
   ~TvxCustomTreeList() override;
 
   TvxTreeListNode* AddNode(TvxTreeListNode* ANode, TvxTreeListNode* ARelative, TvxTreeListNodeAttachMode AMode,
@@ -1363,7 +1365,11 @@ class TvxCustomTreeList : public TPersistent {
   void EndUpdate();
   // Drops one lock without processing or relayout.
   void CancelUpdate() { --FLockCount; }
-  bool IsLocked() const { return FLockCount > 0; }
+  // The tree list's own update lock is held.
+  bool IsUpdating() const { return FLockCount > 0; }
+  // The update lock, or (for a control with its collaborators) the editing control's
+  // lock: no window, loading, destroying.
+  bool IsLocked() override;
   Integer LockCount() const { return FLockCount; }
   void AddChanges(TvxTreeListChanges AChanges) { FChanges += AChanges; }
   TvxTreeListChanges Changes() const { return FChanges; }
@@ -1484,8 +1490,32 @@ class TvxCustomTreeList : public TPersistent {
   }
 
   TvxTreeListStyles* Styles() const { return FStyles.get(); }
-  TFont* Font() const { return FFont.get(); }
-  TvxCustomLookAndFeelPainterClass LookAndFeelPainter() const;
+
+  // The view: the first node shown at the top, scrolling a node into view, the collaborators.
+  TvxTreeListNode* TopVisibleNode() const { return FTopVisibleNode; }
+  void SetTopVisibleNode(TvxTreeListNode* ANode);
+  // Processes the batch (focus events included) and scrolls ANode into view.
+  void MakeNodeVisible(TvxTreeListNode* ANode);
+  class TvxTreeListController* TreeListController() const;
+  class TvxTreeListViewInfo* TreeListViewInfo() const;
+  class TvxTreeListHitTest* HitTest() const;
+  // Deletes the selected nodes and the focused one.
+  void DeleteSelection();
+  TClass GetControllerClass() override;
+  TClass GetHitTestControllerClass() override;
+  TClass GetViewInfoClass() override;
+  TClass GetPainterClass() override;
+  TvxControlOptionsBehavior* GetOptionsBehavior() override { return FOptionsBehavior.get(); }
+  TvxControlOptionsData* GetOptionsData() override { return FOptionsData.get(); }
+  void InitScrollBarsParameters() override;
+  void Scroll(TScrollBarKind AScrollBarKind, TScrollCode AScrollCode, Integer& AScrollPos) override;
+  void InvalidateArea(const TRect& R, bool AEraseBackground) override;
+  void BoundsChanged() override;
+  void FocusChanged() override;
+  void LookAndFeelChanged(TvxLookAndFeel* Sender, TvxLookAndFeelValues AChangedValues) override;
+  Integer GetMouseWheelScrollingKind() override { return 2; }
+  TNotifyEvent OnTopRecordIndexChanged;
+  TvxTreeListColumnChangedEvent OnColumnHeaderClick;
   TvxTreeListNode* HotTrackNode = nullptr;  // the controller's hot-tracked node
 
   std::vector<TvxTreeListDataController::TSortColumn> SortColumns;
@@ -1510,9 +1540,20 @@ class TvxCustomTreeList : public TPersistent {
   friend class TvxTreeListColumnDataBinding;
   friend class TvxTreeListBand;
   friend class TvxTreeListBands;
+  friend class TvxTreeListViewInfo;
   virtual TvxTreeListNode* CreateNode();
-  // The relayout: pending changes, band structure, auto widths, visible-column order.
-  virtual void DoLayoutChanged();
+  // The relayout: pending changes, band structure, auto widths, visible-column order, and
+  // (with a window) the view.
+  void DoLayoutChanged() override;
+  void Paint() override;
+  // The painter's buffer follows the control's size (while the batch is processed).
+  void CheckPainterSize();
+  // The view forgets a node that leaves the tree: top node, controller, hit test.
+  void ViewNodeRemoved(TvxTreeListNode* ANode);
+  // Before a relayout with a window: the bands share the client width, the painter and the
+  // line heights are marked changed.
+  void ViewLayoutStarting();
+  bool IsViewCalculating() const;
   void RebuildNodeLists();
   void RebuildSortColumns();
   void SortNodesIfNeeded();
@@ -1534,6 +1575,7 @@ class TvxCustomTreeList : public TPersistent {
   std::vector<TvxTreeListColumn*> FSortedColumns;
   TvxTreeListNode* FFocusedNode = nullptr;
   TvxTreeListNode* FPrevFocusedNode = nullptr;
+  TvxTreeListNode* FTopVisibleNode = nullptr;
   Integer FFocusedIndex = -1;  // the shown index of the last focused node that was deleted
   TvxTreeListColumn* FFocusedColumn = nullptr;
   TvxTreeListChanges FChanges;
@@ -1554,7 +1596,6 @@ class TvxCustomTreeList : public TPersistent {
   std::unique_ptr<TvxTreeListOptionsSelection> FOptionsSelection;
   std::unique_ptr<TvxTreeListOptionsView> FOptionsView;
   std::unique_ptr<TvxTreeListPreview> FPreview;
-  std::unique_ptr<TFont> FFont;
   std::unique_ptr<TvxTreeListStyles> FStyles;
   std::unique_ptr<TvxTreeListBands> FBands;
 };
@@ -1582,7 +1623,7 @@ class TvxTreeListUpdateScope {
 class TvxTreeList : public TvxCustomTreeList {
   DECLARE_CLASS(TvxTreeList, TvxCustomTreeList)
  public:
-  TvxTreeList() = default;
+  explicit TvxTreeList(TComponent* AOwner = nullptr) : TvxCustomTreeList(AOwner) {}
   // The new node becomes the last child of ASibling's parent (the root for nil).
   TvxTreeListNode* Add(TvxTreeListNode* ASibling = nullptr, Pointer AData = nullptr);
   TvxTreeListNode* AddFirst(TvxTreeListNode* ASibling = nullptr, Pointer AData = nullptr);

@@ -1,0 +1,1575 @@
+#include "vxTLView.h"
+
+#include <algorithm>
+
+#include "vxTLStrs.h"
+
+namespace {
+
+TRect Inflated(TRect R, Integer D) {
+  InflateRect(&R, D, D);
+  return R;
+}
+
+bool Contains(const TRect& R, const TPoint& P) { return P.x >= R.left && P.x < R.right && P.y >= R.top && P.y < R.bottom; }
+
+}  // namespace
+
+// --- The control's view side ----------------------------------------------------------------
+
+TvxTreeListController* TvxCustomTreeList::TreeListController() const {
+  return dynamic_cast<TvxTreeListController*>(Controller());
+}
+
+TvxTreeListViewInfo* TvxCustomTreeList::TreeListViewInfo() const { return dynamic_cast<TvxTreeListViewInfo*>(ViewInfo()); }
+
+TvxTreeListHitTest* TvxCustomTreeList::HitTest() const {
+  return Controller() ? dynamic_cast<TvxTreeListHitTest*>(Controller()->HitTestController()) : nullptr;
+}
+
+TClass TvxCustomTreeList::GetControllerClass() { return TvxTreeListController::StaticClass(); }
+TClass TvxCustomTreeList::GetHitTestControllerClass() { return TvxTreeListHitTest::StaticClass(); }
+TClass TvxCustomTreeList::GetViewInfoClass() { return TvxTreeListViewInfo::StaticClass(); }
+TClass TvxCustomTreeList::GetPainterClass() { return TvxTreeListPainter::StaticClass(); }
+
+bool TvxCustomTreeList::IsLocked() {
+  return IsUpdating() || (FCollaboratorsCreated && TvxExtEditingControl::IsLocked());
+}
+
+bool TvxCustomTreeList::IsViewCalculating() const {
+  TvxTreeListViewInfo* vi = TreeListViewInfo();
+  return vi && vi->IsCalculating();
+}
+
+void TvxCustomTreeList::CheckPainterSize() {
+  if (!FCollaboratorsCreated || !ViewInfo()) return;
+  if (auto* p = dynamic_cast<TvxTreeListPainter*>(ViewInfo()->Painter())) p->CheckSize(Width(), Height());
+}
+
+void TvxCustomTreeList::ViewLayoutStarting() {
+  TvxTreeListViewInfo* vi = TreeListViewInfo();
+  if (!vi) return;
+  if (auto* p = dynamic_cast<TvxTreeListPainter*>(vi->Painter())) p->Changed = true;
+  vi->HeightsDirty = true;
+  TRect r = ClientBounds();
+  Integer indicator = FOptionsView->IsIndicatorVisible() ? FOptionsView->IndicatorWidth() : 0;
+  FBandAreaWidth = std::max<Integer>(r.right - r.left - indicator, 0);
+}
+
+void TvxCustomTreeList::ViewNodeRemoved(TvxTreeListNode* ANode) {
+  if (FTopVisibleNode == ANode) {
+    // Read from the links alone: reading the node lists would process the batch while the
+    // node is still linked.
+    TvxTreeListNode* next = ANode->getNextSibling();
+    while (next && next->IsHidden()) next = next->getNextSibling();
+    TvxTreeListNode* prev = ANode->getPrevSibling();
+    if (!prev && ANode->Parent() && !ANode->Parent()->IsRoot()) prev = ANode->Parent();
+    FTopVisibleNode = next ? next : prev;
+    if (OnTopRecordIndexChanged) OnTopRecordIndexChanged(this);
+  }
+  if (!FCollaboratorsCreated) return;
+  if (TvxTreeListController* c = TreeListController()) {
+    if (c->SelectionAnchor == ANode) c->SelectionAnchor = nullptr;
+    if (c->IncSearchNode == ANode) c->IncSearchNode = nullptr;
+  }
+  if (TvxTreeListHitTest* h = HitTest()) h->NodeRemoved(ANode);
+  if (TvxTreeListViewInfo* vi = TreeListViewInfo()) vi->SetDirty();
+}
+
+void TvxCustomTreeList::SetTopVisibleNode(TvxTreeListNode* ANode) {
+  if (ANode == FTopVisibleNode) return;
+  FTopVisibleNode = ANode;
+  if (TvxTreeListViewInfo* vi = TreeListViewInfo()) vi->SetDirty();
+  if (OnTopRecordIndexChanged) OnTopRecordIndexChanged(this);
+  LayoutChanged();
+}
+
+void TvxCustomTreeList::MakeNodeVisible(TvxTreeListNode* ANode) {
+  if (!ANode || !ANode->IsVisible()) return;
+  if (!FTopVisibleNode) FTopVisibleNode = ANode;
+  ProcessChanges();
+  TvxTreeListViewInfo* vi = TreeListViewInfo();
+  if (!vi || !FCollaboratorsCreated || IsLocked()) return;
+  vi->Validate();
+  vi->MakeNodeVisible(ANode);
+}
+
+void TvxCustomTreeList::DeleteSelection() {
+  if (!FFocusedNode) return;
+  std::vector<TvxTreeListNode*> nodes = FSelection;
+  if (std::find(nodes.begin(), nodes.end(), FFocusedNode) == nodes.end()) nodes.push_back(FFocusedNode);
+  std::stable_sort(nodes.begin(), nodes.end(),
+                   [](TvxTreeListNode* a, TvxTreeListNode* b) { return a->Level() > b->Level(); });
+  TvxTreeListUpdateScope lock(this);
+  for (TvxTreeListNode* n : nodes) n->Delete();
+}
+
+void TvxCustomTreeList::Paint() {
+  if (!FCollaboratorsCreated) return;
+  Controller()->BeforePaint();
+  struct TAfter {
+    TvxCustomControlController* C;
+    ~TAfter() { C->AfterPaint(); }
+  } after{Controller()};
+  // The border, and the clip narrowed to the client bounds.
+  TvxControl::Paint();
+  TvxTreeListViewInfo* vi = TreeListViewInfo();
+  vi->Validate();
+  static_cast<TvxTreeListPainter*>(vi->Painter())->Paint();
+}
+
+void TvxCustomTreeList::InitScrollBarsParameters() {
+  if (!FCollaboratorsCreated || IsLoading() || IsDestroying() || !FRoot) return;
+  if (TvxTreeListViewInfo* vi = TreeListViewInfo()) vi->UpdateScrollBars();
+}
+
+void TvxCustomTreeList::Scroll(TScrollBarKind AScrollBarKind, TScrollCode AScrollCode, Integer& AScrollPos) {
+  if (IsLocked() || AScrollCode == scEndScroll) return;
+  if (auto* c = TreeListController()) c->Scroll(AScrollBarKind, AScrollCode, AScrollPos);
+}
+
+void TvxCustomTreeList::InvalidateArea(const TRect& R, bool AEraseBackground) {
+  if (ViewInfo())
+    if (auto* p = dynamic_cast<TvxTreeListPainter*>(ViewInfo()->Painter())) p->Changed = true;
+  TvxExtEditingControl::InvalidateArea(R, AEraseBackground);
+}
+
+void TvxCustomTreeList::BoundsChanged() {
+  AddChanges({tcLayout});
+  TvxExtEditingControl::BoundsChanged();
+}
+
+void TvxCustomTreeList::FocusChanged() {
+  TvxExtEditingControl::FocusChanged();
+  if (TvxTreeListViewInfo* vi = TreeListViewInfo()) {
+    if (auto* p = dynamic_cast<TvxTreeListPainter*>(vi->Painter())) p->Changed = true;
+    vi->UpdateSelection();
+  }
+}
+
+void TvxCustomTreeList::LookAndFeelChanged(TvxLookAndFeel* Sender, TvxLookAndFeelValues AChangedValues) {
+  if (TvxTreeListViewInfo* vi = TreeListViewInfo()) vi->SetDirty();
+  TvxExtEditingControl::LookAndFeelChanged(Sender, AChangedValues);
+  LayoutChanged();
+}
+
+// --- Cells ------------------------------------------------------------------------------------
+
+TvxTreeListCustomCellViewInfo::TvxTreeListCustomCellViewInfo(TvxCustomTreeList* ATreeList, const TRect& AVisibleRect,
+                                                             const TRect& ABounds)
+    : TvxCustomViewInfoItem(ATreeList), FTreeList(ATreeList) {
+  CalculateBounds(ABounds, AVisibleRect);
+}
+
+TvxTreeListCustomCellViewInfo::~TvxTreeListCustomCellViewInfo() {
+  if (TvxTreeListHitTest* h = FTreeList->HitTest()) {
+    if (h->HitTestItem() == this) h->ClearHitItem();
+    if (h->DragItem == this) h->DragItem = nullptr;
+    h->CellRemoved(this);
+  }
+  if (TvxTreeListController* c = FTreeList->TreeListController())
+    if (c->PressedHeader == this) c->PressedHeader = nullptr;
+}
+
+TvxEditingControl* TvxTreeListCustomCellViewInfo::GetControl() { return FTreeList; }
+
+TvxTreeListViewInfo* TvxTreeListCustomCellViewInfo::ViewInfo() const { return FTreeList->TreeListViewInfo(); }
+
+void TvxTreeListCustomCellViewInfo::CalculateVisibleInfo() {
+  CalculateBounds(DisplayRect, VisibleBounds);
+  CalculateViewParams();
+  FVisibleInfoCalculated = true;
+}
+
+bool TvxTreeListCustomCellViewInfo::GetHitTest(TObject* AHitTest) {
+  auto* h = dynamic_cast<TvxTreeListHitTest*>(AHitTest);
+  if (!h || !Visible() || !Contains(ClipRect, h->HitPoint())) return false;
+  CheckVisibleInfo();
+  if (AttachNode) h->HitNode = AttachNode;
+  if (AttachNode && Node) h->SetHitAt(tlhcNode, true);
+  h->SetHitItem(this);
+  SetHitTestCodes(h);
+  return true;
+}
+
+void TvxTreeListCustomCellViewInfo::DrawBorders(TvxCanvas* ACanvas, const TRect& R) {
+  if (Borders.Empty()) return;
+  TColor c = BorderColor == clDefault ? ViewInfo()->GridLineColor : BorderColor;
+  if (Borders.Contains(bLeft)) ACanvas->FillRect(TRect{R.left, R.top, R.left + 1, R.bottom}, c);
+  if (Borders.Contains(bTop)) ACanvas->FillRect(TRect{R.left, R.top, R.right, R.top + 1}, c);
+  if (Borders.Contains(bRight)) ACanvas->FillRect(TRect{R.right - 1, R.top, R.right, R.bottom}, c);
+  if (Borders.Contains(bBottom)) ACanvas->FillRect(TRect{R.left, R.bottom - 1, R.right, R.bottom}, c);
+}
+
+void TvxTreeListCustomCellViewInfo::DoDraw(TvxCanvas* ACanvas) {
+  if (!Visible()) return;
+  if (!DrawBackgroundBitmap(ACanvas, DisplayRect)) ACanvas->FillRect(DisplayRect, ItemViewParams.Color);
+  DrawBorders(ACanvas, DisplayRect);
+}
+
+void TvxTreeListBackgroundCellViewInfo::CalculateViewParams() {
+  FTreeList->Styles()->GetViewParams(tlsBackground, nullptr, nullptr, ItemViewParams);
+}
+
+void TvxTreeListBackgroundCellViewInfo::SetHitTestCodes(TvxTreeListHitTest* AHitTest) {
+  AHitTest->SetHitAt(tlhcBackground, true);
+}
+
+TvxTreeListBandCellViewInfo::TvxTreeListBandCellViewInfo(TvxCustomTreeList* ATreeList, const TRect& AVisibleRect,
+                                                         const TRect& ABounds, TvxTreeListBand* ABand,
+                                                         TvxTreeListBandPart APart)
+    : TvxTreeListCustomCellViewInfo(ATreeList, AVisibleRect, ABounds), FBand(ABand), FPart(APart) {}
+
+void TvxTreeListBandCellViewInfo::CalculateViewParams() {
+  TvxTreeListStyles* s = FTreeList->Styles();
+  switch (FPart) {
+    case tlbpHeader:
+      ItemViewParams = s->GetBandBackgroundParams(FBand);
+      break;
+    case tlbpContent:
+      ItemViewParams = s->GetBandContentParams(FBand, Node);
+      break;
+    case tlbpFooter:
+    case tlbpGroupFooter:
+      ItemViewParams = s->GetBandFooterParams(FBand, Node);
+      break;
+    case tlbpSeparator: {
+      s->GetViewParams(tlsBackground, nullptr, nullptr, ItemViewParams);
+      TColor c = FTreeList->OptionsView()->FixedSeparatorColor();
+      ItemViewParams.Color = c == clDefault ? FTreeList->LookAndFeelPainter()->DefaultFixedSeparatorColor() : c;
+      break;
+    }
+  }
+}
+
+void TvxTreeListBandCellViewInfo::SetHitTestCodes(TvxTreeListHitTest* AHitTest) {
+  switch (FPart) {
+    case tlbpHeader:
+      AHitTest->SetHitAt(tlhcBandContainer, true);
+      AHitTest->HitBand = FBand;
+      break;
+    case tlbpContent:
+      AHitTest->SetHitAt(tlhcBand, true);
+      AHitTest->HitBand = FBand;
+      break;
+    case tlbpFooter:
+    case tlbpGroupFooter:
+      AHitTest->SetHitAt(FPart == tlbpFooter ? tlhcFooter : tlhcGroupFooter, true);
+      AHitTest->SetHitAt(tlhcBand, true);
+      AHitTest->HitBand = FBand;
+      break;
+    case tlbpSeparator:
+      AHitTest->SetHitAt(tlhcSeparator, true);
+      break;
+  }
+}
+
+TvxTreeListCustomHeaderCellViewInfo::TvxTreeListCustomHeaderCellViewInfo(TvxCustomTreeList* ATreeList,
+                                                                         const TRect& AVisibleRect,
+                                                                         const TRect& ABounds)
+    : TvxTreeListCustomCellViewInfo(ATreeList, AVisibleRect, ABounds) {
+  Borders = vxBordersAll;
+}
+
+void TvxTreeListCustomHeaderCellViewInfo::CalculateBounds(const TRect& ABounds, const TRect& AVisibleBounds) {
+  TvxTreeListCustomCellViewInfo::CalculateBounds(ABounds, AVisibleBounds);
+  if (!ItemVisible) return;
+  ClipRect.left -= BordersMargins.left;
+  ClipRect.top -= BordersMargins.top;
+  ClipRect.right += BordersMargins.right;
+  ClipRect.bottom += BordersMargins.bottom;
+}
+
+void TvxTreeListCustomHeaderCellViewInfo::CalculateVisibleInfo() {
+  TvxTreeListCustomCellViewInfo::CalculateVisibleInfo();
+  TextBounds = DisplayRect;
+  if (Borders.Contains(bLeft)) ++TextBounds.left;
+  if (Borders.Contains(bTop)) ++TextBounds.top;
+  if (Borders.Contains(bRight)) --TextBounds.right;
+  if (Borders.Contains(bBottom)) --TextBounds.bottom;
+}
+
+bool TvxTreeListCustomHeaderCellViewInfo::CanBeNeighbour(TvxTreeListCustomHeaderCellViewInfo* AOther) {
+  return !IsRectEmpty(&DisplayRect) && !IsRectEmpty(&AOther->DisplayRect);
+}
+
+void TvxTreeListCustomHeaderCellViewInfo::CheckNeighbour(TvxTreeListCustomHeaderCellViewInfo* AOther, bool AShared) {
+  if (!AShared) return;
+  if (DisplayRect.right == AOther->DisplayRect.left) {
+    Neighbors.Include(nRight);
+    AOther->Neighbors.Include(nLeft);
+    AOther->BordersMargins.left = 1;
+  }
+  if (CanBeNeighbour(AOther) && DisplayRect.bottom == AOther->DisplayRect.top) {
+    Neighbors.Include(nBottom);
+    AOther->Neighbors.Include(nTop);
+    AOther->BordersMargins.top = 1;
+  }
+}
+
+void TvxTreeListCustomHeaderCellViewInfo::SetState(TvxButtonState Value) {
+  if (Value == FState || !IsItemVisible()) return;
+  FState = Value;
+  Invalidate();
+}
+
+void TvxTreeListCustomHeaderCellViewInfo::UpdateHotTrackState(const TPoint& P) {
+  if (FState == vxbsPressed) return;
+  SetState(Contains(ClipRect, P) ? vxbsHot : vxbsNormal);
+}
+
+bool TvxTreeListCustomHeaderCellViewInfo::CalculateHint(TvxCanvas* ACanvas, const TPoint& P, bool& AShowBelowCursor,
+                                                        TRect& AHintRect, bool, String& AText) {
+  AShowBelowCursor = false;
+  if (!Contains(TextBounds, P)) return false;
+  ACanvas->SetFont(ItemViewParams.Font);
+  TSize sz = ACanvas->TextExtent(Text());
+  if (sz.cx <= TextBounds.right - TextBounds.left && sz.cy <= TextBounds.bottom - TextBounds.top) return false;
+  AText = Text();
+  AHintRect = TRect{TextBounds.left, TextBounds.top, TextBounds.left + sz.cx, TextBounds.top + sz.cy};
+  return true;
+}
+
+void TvxTreeListCustomHeaderCellViewInfo::DoDraw(TvxCanvas* ACanvas) {
+  TRect r = DisplayRect;
+  r.left -= BordersMargins.left;
+  r.top -= BordersMargins.top;
+  TvxCustomLookAndFeelPainterClass p = FTreeList->LookAndFeelPainter();
+  if (FTreeList->OptionsView()->ExtPaintStyle())
+    p->DrawHeaderEx(ACanvas, r, TextBounds, Neighbors, Borders, FState, AlignHorz(), AlignVert(), MultiLine(),
+                    ShowEndEllipsis(), Text(), ItemViewParams.Font, ItemViewParams.TextColor, ItemViewParams.Color);
+  else
+    p->DrawHeader(ACanvas, r, TextBounds, Neighbors, Borders, FState, AlignHorz(), AlignVert(), MultiLine(),
+                  ShowEndEllipsis(), Text(), ItemViewParams.Font, ItemViewParams.TextColor, ItemViewParams.Color,
+                  nullptr, IsLast);
+  if (SortOrder() != soNone) p->DrawSortingMark(ACanvas, SortMarkBounds, SortOrder() == soAscending);
+  if (FState == vxbsPressed) p->DrawHeaderPressed(ACanvas, DisplayRect);
+}
+
+void TvxTreeListHeaderCellViewInfo::CalculateVisibleInfo() {
+  TvxTreeListCustomHeaderCellViewInfo::CalculateVisibleInfo();
+  InflateRect(&TextBounds, -2, -2);
+  SortMarkBounds = TRect{};
+  if (SortOrder() != soNone) {
+    SortMarkBounds = TextBounds;
+    SortMarkBounds.left = TextBounds.right - FTreeList->LookAndFeelPainter()->SortingMarkAreaSize().x;
+    TextBounds.right = SortMarkBounds.left;
+  }
+}
+
+TAlignment TvxTreeListHeaderCellViewInfo::AlignHorz() { return Caption ? Caption->AlignHorz() : taLeftJustify; }
+TvxAlignmentVert TvxTreeListHeaderCellViewInfo::AlignVert() { return Caption ? Caption->AlignVert() : vaCenter; }
+bool TvxTreeListHeaderCellViewInfo::MultiLine() { return Caption && Caption->MultiLine(); }
+bool TvxTreeListHeaderCellViewInfo::ShowEndEllipsis() { return Caption && Caption->ShowEndEllipsis(); }
+String TvxTreeListHeaderCellViewInfo::Text() { return Caption ? Caption->Text() : String(); }
+
+TvxTreeListColumnHeaderCellViewInfo::TvxTreeListColumnHeaderCellViewInfo(TvxCustomTreeList* ATreeList,
+                                                                         const TRect& AVisibleRect,
+                                                                         const TRect& ABounds,
+                                                                         TvxTreeListColumn* AColumn)
+    : TvxTreeListHeaderCellViewInfo(ATreeList, AVisibleRect, ABounds), FColumn(AColumn) {
+  Caption = AColumn->Caption();
+}
+
+void TvxTreeListColumnHeaderCellViewInfo::CalculateViewParams() {
+  ItemViewParams = FTreeList->Styles()->GetColumnHeaderParams(FColumn);
+}
+
+void TvxTreeListColumnHeaderCellViewInfo::SetHitTestCodes(TvxTreeListHitTest* AHitTest) {
+  AHitTest->DragItem = this;
+  AHitTest->HitColumn = FColumn;
+  AHitTest->SetHitAt(tlhcColumnHeader, true);
+}
+
+TvxTreeListBandHeaderCellViewInfo::TvxTreeListBandHeaderCellViewInfo(TvxCustomTreeList* ATreeList,
+                                                                     const TRect& AVisibleRect, const TRect& ABounds,
+                                                                     TvxTreeListBand* ABand)
+    : TvxTreeListHeaderCellViewInfo(ATreeList, AVisibleRect, ABounds), FBand(ABand) {
+  Caption = ABand->Caption();
+}
+
+void TvxTreeListBandHeaderCellViewInfo::CalculateViewParams() {
+  ItemViewParams = FTreeList->Styles()->GetBandHeaderParams(FBand);
+}
+
+void TvxTreeListBandHeaderCellViewInfo::SetHitTestCodes(TvxTreeListHitTest* AHitTest) {
+  AHitTest->DragItem = this;
+  AHitTest->HitBand = FBand;
+  AHitTest->SetHitAt(tlhcBandHeader, true);
+}
+
+void TvxTreeListIndentCellViewInfo::CalculateViewParams() {
+  ItemViewParams = FTreeList->Styles()->GetIndentParams(Node, 0);
+}
+
+void TvxTreeListIndentCellViewInfo::DoDraw(TvxCanvas* ACanvas) {
+  TvxTreeListCustomCellViewInfo::DoDraw(ACanvas);
+  if (IsRectEmpty(&ButtonRect)) return;
+  FTreeList->LookAndFeelPainter()->DrawExpandButton(ACanvas, ButtonRect, Node->Expanded());
+}
+
+bool TvxTreeListIndentCellViewInfo::GetHitTest(TObject* AHitTest) {
+  if (!TvxTreeListCustomCellViewInfo::GetHitTest(AHitTest)) return false;
+  auto* h = static_cast<TvxTreeListHitTest*>(AHitTest);
+  h->HitNode = Node;
+  h->SetHitAt(tlhcNode, true);
+  h->SetHitAt(tlhcIndent, true);
+  if (!IsRectEmpty(&ButtonRect) && Contains(ButtonRect, h->HitPoint())) h->SetHitAt(tlhcButton, true);
+  return true;
+}
+
+TvxTreeListEditCellViewInfo::TvxTreeListEditCellViewInfo(TvxCustomTreeList* ATreeList, const TRect& AVisibleRect,
+                                                         const TRect& ABounds, TvxTreeListNode* ANode,
+                                                         TvxTreeListColumn* AColumn)
+    : TvxTreeListCustomCellViewInfo(ATreeList, AVisibleRect, ABounds), FColumn(AColumn) {
+  Node = ANode;
+  AttachNode = ANode;
+}
+
+void TvxTreeListEditCellViewInfo::CalculateViewParams() {
+  Variant v = FColumn->GetDisplayValue(Node, true);
+  FText = VarIsNull(v) || VarIsEmpty(v) ? String() : VarToStr(v);
+  TvxCustomTreeList* tl = FTreeList;
+  bool focusedCell = Node == tl->FocusedNode() && (!tl->OptionsSelection()->CellSelect || FColumn == tl->FocusedColumn());
+  if (Selected && (!focusedCell || !tl->OptionsSelection()->CellSelect || tl->OptionsSelection()->InvertSelect)) {
+    if (tl->Focused()) tl->Styles()->GetViewParams(tlsSelection, nullptr, nullptr, ItemViewParams);
+    else if (tl->OptionsSelection()->HideSelection) ItemViewParams = tl->Styles()->GetContentParams(Node, FColumn->ItemIndex());
+    else tl->Styles()->GetViewParams(tlsInactive, nullptr, nullptr, ItemViewParams);
+    if (!ItemViewParams.Font) ItemViewParams.Font = tl->Font();
+  } else {
+    ItemViewParams = tl->Styles()->GetContentParams(Node, FColumn->ItemIndex());
+  }
+}
+
+void TvxTreeListEditCellViewInfo::DoDraw(TvxCanvas* ACanvas) {
+  TvxTreeListCustomCellViewInfo::DoDraw(ACanvas);
+  TRect r = DisplayRect;
+  if (Borders.Contains(bLeft)) ++r.left;
+  if (Borders.Contains(bRight)) --r.right;
+  if (Borders.Contains(bTop)) ++r.top;
+  if (Borders.Contains(bBottom)) --r.bottom;
+  InflateRect(&r, -2, -1);
+  ACanvas->SetFont(ItemViewParams.Font);
+  ACanvas->Font()->SetColor(ItemViewParams.TextColor);
+  ACanvas->Brush()->SetStyle(bsClear);
+  ACanvas->DrawTexT(FText, r, taLeftJustify, vaCenter, false, FTreeList->OptionsView()->CellEndEllipsis());
+  ACanvas->Brush()->SetStyle(bsSolid);
+}
+
+void TvxTreeListEditCellViewInfo::SetHitTestCodes(TvxTreeListHitTest* AHitTest) {
+  AHitTest->HitColumn = FColumn;
+  AHitTest->HitBand = FColumn->Position()->Band();
+  AHitTest->SetHitAt(tlhcColumn, true);
+}
+
+// --- Node rows ------------------------------------------------------------------------------
+
+TvxTreeListNodeViewData::TvxTreeListNodeViewData(TvxTreeListViewInfo* AViewInfo, TvxTreeListNode* ANode,
+                                                 const TRect& ABounds)
+    : FViewInfo(AViewInfo), FNode(ANode), FBounds(ABounds) {}
+
+TvxTreeListEditCellViewInfo* TvxTreeListNodeViewData::EditCell(TvxTreeListColumn* AColumn) {
+  for (Integer i = 0; i < FCells.Count(); ++i)
+    if (auto* c = dynamic_cast<TvxTreeListEditCellViewInfo*>(FCells.Items(i)); c && c->Column() == AColumn) return c;
+  return nullptr;
+}
+
+bool TvxTreeListNodeViewData::UpdateSelection() {
+  TvxCustomTreeList* tl = FViewInfo->TreeList();
+  bool focused = tl->FocusedNode() == FNode;
+  bool selected = FNode->Selected() || focused;
+  if (selected == Selected && focused == Focused) return false;
+  Selected = selected;
+  Focused = focused;
+  for (Integer i = 0; i < FCells.Count(); ++i) {
+    if (auto* c = dynamic_cast<TvxTreeListEditCellViewInfo*>(FCells.Items(i))) c->Selected = selected;
+    if (auto* c = dynamic_cast<TvxTreeListCustomCellViewInfo*>(FCells.Items(i))) c->CalculateVisibleInfo();
+  }
+  tl->InvalidateArea(FBounds, false);
+  return true;
+}
+
+bool TvxTreeListNodeViewData::GetHitTest(TObject* AHitTest) {
+  auto* h = static_cast<TvxTreeListHitTest*>(AHitTest);
+  if (!Contains(FBounds, h->HitPoint())) return false;
+  for (Integer i = FCells.Count() - 1; i >= 0; --i)
+    if (FCells.Items(i)->GetHitTest(AHitTest)) return true;
+  // Between the cells (grid lines, the band's content): the node all the same.
+  h->HitNode = FNode;
+  h->SetHitAt(tlhcNode, true);
+  return true;
+}
+
+void TvxTreeListNodeViewData::Paint(TvxCanvas* ACanvas, const TvxCellsPaintHandler& AHandler) {
+  FCells.Paint(ACanvas, AHandler);
+  TvxCustomTreeList* tl = FViewInfo->TreeList();
+  if (Focused && tl->Focused() && tl->OptionsView()->FocusRect() && !tl->OptionsSelection()->CellSelect) {
+    TRect r = FBounds;
+    r.left = FViewInfo->IndentWidth + FViewInfo->ContentBounds().left - FViewInfo->HScrollPos;
+    r.right = std::min(r.right, FViewInfo->ContentBounds().right - FViewInfo->HScrollPos);
+    if (FViewInfo->GridLines.Contains(bBottom)) --r.bottom;
+    ACanvas->SetFont(tl->Font());
+    ACanvas->DrawFocusRect(r);
+  }
+}
+
+// --- Hit test ---------------------------------------------------------------------------------
+
+bool TvxTreeListHitTestArea::GetHitTest(TvxTreeListHitTest* AHitTest) {
+  if (!Contains(FArea, AHitTest->HitPoint())) return false;
+  ApplyHit(AHitTest);
+  return true;
+}
+
+TvxTreeListHeaderSizingArea::TvxTreeListHeaderSizingArea(TvxTreeListHeaderCellViewInfo* ALink,
+                                                         TvxDragSizingDirection ADirection)
+    : TvxTreeListHitTestArea(ALink), FDirection(ADirection) {
+  FArea = Inflated(ALink->DisplayRect, 3);
+  if (ADirection == dsdVert) {
+    FArea.top = FArea.bottom - 6;
+  } else if (ALink->ClipRect.right < ALink->DisplayRect.right) {
+    FArea = TRect{};
+  } else {
+    FArea.left = FArea.right - 6;
+  }
+  if (ALink->HasClipping() && !IsRectEmpty(&FArea)) {
+    TRect v = ALink->ClipRect;
+    v.top -= 3;
+    v.bottom += 3;
+    TRect r{};
+    IntersectRect(&r, &FArea, &v);
+    FArea = r;
+  }
+}
+
+void TvxTreeListHeaderSizingArea::ApplyHit(TvxTreeListHitTest* AHitTest) {
+  AHitTest->SetHitAt(FDirection == dsdHorz ? tlhcSizingHorz : tlhcSizingVert, true);
+  if (auto* c = dynamic_cast<TvxTreeListColumnHeaderCellViewInfo*>(FLink)) {
+    AHitTest->DragItem = c->Column();
+    AHitTest->HitColumn = c->Column();
+  } else if (auto* b = dynamic_cast<TvxTreeListBandHeaderCellViewInfo*>(FLink)) {
+    AHitTest->DragItem = b->Band();
+    AHitTest->HitBand = b->Band();
+  }
+  if (AHitTest->IsItemEditCell()) AHitTest->ClearHitItem();
+}
+
+TvxCustomTreeList* TvxTreeListHitTest::TreeList() const {
+  return static_cast<TvxCustomTreeList*>(FController->EditingControl());
+}
+
+void TvxTreeListHitTest::SetHitAt(Integer ACode, bool Value) {
+  if (Value) FHitState |= UInt64{1} << ACode;
+  else FHitState &= ~(UInt64{1} << ACode);
+}
+
+void TvxTreeListHitTest::NodeRemoved(TvxTreeListNode* ANode) {
+  if (HitNode == ANode) HitNode = nullptr;
+  if (DragItem == ANode) DragItem = nullptr;
+}
+
+bool TvxTreeListHitTest::IsFooter() const {
+  return HitAt(tlhcFooter) || HitAt(tlhcFooterItem) || HitAt(tlhcGroupFooter) || HitAt(tlhcGroupFooterItem);
+}
+
+bool TvxTreeListHitTest::IsHeader() const {
+  return (HitAt(tlhcBandHeader) || HitAt(tlhcColumnHeader) || HitAt(tlhcBandCustomizing) ||
+          HitAt(tlhcColumnCustomizing)) &&
+         dynamic_cast<TvxTreeListCustomHeaderCellViewInfo*>(FHitTestItem);
+}
+
+bool TvxTreeListHitTest::CanMoving() {
+  if (CanSizing()) return false;
+  return (HitAtBandHeader() && HitBand && HitBand->CanMoving()) ||
+         (HitAtColumnHeader() && HitColumn && HitColumn->CanMoving());
+}
+
+bool TvxTreeListHitTest::AllowsCellHint(TObject* AItem) {
+  if (FLockCount > 0) return false;
+  auto* b = TreeList()->OptionsBehavior();
+  if (dynamic_cast<TvxTreeListCustomHeaderCellViewInfo*>(AItem)) return b->HeaderHints();
+  return TvxCustomHitTestController::AllowsCellHint(AItem);
+}
+
+void TvxTreeListHitTest::DoCalculate() {
+  // A pending relayout runs first: it frees the cells, and a freed hit item forgets itself
+  // only while it is still the hit item.
+  TvxCustomTreeList* tl = TreeList();
+  TvxTreeListViewInfo* vi = tl->IsLocked() ? nullptr : tl->TreeListViewInfo();
+  if (vi) vi->Validate();
+  ++FLockCount;
+  TObject* item = FHitTestItem;
+  struct TDone {
+    TvxTreeListHitTest* H;
+    TObject* Prev;
+    ~TDone() {
+      --H->FLockCount;
+      TObject* now = H->FHitTestItem;
+      H->FHitTestItem = Prev;
+      H->SetHitTestItem(now);
+    }
+  } done{this, item};
+  ClearHitState();
+  HitBand = nullptr;
+  HitColumn = nullptr;
+  HitNode = nullptr;
+  DragItem = nullptr;
+  FHitTestItem = nullptr;
+  if (vi) vi->CalculateHitTest(this);
+}
+
+TCursor TvxTreeListHitTest::GetCursor() {
+  TCursor c = TvxCustomHitTestController::GetCursor();
+  if (c != crDefault || !CanSizing()) return c;
+  if (TreeList()->DragAndDropState() == ddsNone) return HitAtSizingVert() ? vxVertSizeCursor : vxHorzSizeCursor;
+  return HitAtSizingVert() ? crVSplit : crHSplit;
+}
+
+// --- View info --------------------------------------------------------------------------------
+
+TvxTreeListViewInfo::TvxTreeListViewInfo(TObject* AOwner) : TvxCustomControlViewInfo(AOwner) {}
+
+TvxTreeListViewInfo::~TvxTreeListViewInfo() { Clear(); }
+
+TvxCustomTreeList* TvxTreeListViewInfo::TreeList() const { return static_cast<TvxCustomTreeList*>(FControl); }
+
+Integer TvxTreeListViewInfo::FontHeight(TFont* AFont) {
+  if (!AFont) AFont = TreeList()->Font();
+  // The font's handle changes with any change of the font, so the pair finds a stale entry.
+  HFONT handle = AFont->Handle();
+  if (AFont != FPrevFont || handle != FPrevFontHandle) {
+    FPrevFont = AFont;
+    FPrevFontHandle = handle;
+    FPrevFontHeight = vxTextHeightOfFont(AFont, L"Wg");
+  }
+  return FPrevFontHeight;
+}
+
+void TvxTreeListViewInfo::CalcDefaultEditHeight() {
+  TvxCustomTreeList* tl = TreeList();
+  TvxCustomLookAndFeelPainterClass p = tl->LookAndFeelPainter();
+  TvxTreeListOptionsView* ov = tl->OptionsView();
+  HeaderLineHeight = 0;
+  FooterLineHeight = 0;
+  if (ov->Bands()) {
+    BandHeaderLineHeight = 0;
+    for (Integer i = 0; i < tl->Bands()->VisibleItemCount(); ++i) {
+      TvxViewParams vp = tl->Styles()->GetBandHeaderParams(tl->Bands()->VisibleItems(i));
+      BandHeaderLineHeight = std::max(BandHeaderLineHeight, p->HeaderHeight(FontHeight(vp.Font)));
+    }
+    BandLineHeight = ov->BandLineHeight() ? ov->BandLineHeight() : BandHeaderLineHeight;
+  } else {
+    BandLineHeight = 0;
+  }
+  if (ov->Headers())
+    for (Integer i = 0; i < tl->VisibleColumnCount(); ++i) {
+      TvxViewParams vp = tl->Styles()->GetColumnHeaderParams(tl->VisibleColumns(i));
+      HeaderLineHeight = std::max(HeaderLineHeight, p->HeaderHeight(FontHeight(vp.Font)));
+    }
+  if (HeaderLineHeight == 0) HeaderLineHeight = p->HeaderHeight(FontHeight(tl->Font()));
+  if (FooterLineHeight == 0) FooterLineHeight = p->HeaderHeight(FontHeight(tl->Font()));
+  FooterLineHeight += p->FooterCellOffset();
+  TvxCustomControlViewInfo::CalcDefaultEditHeight();
+}
+
+Integer TvxTreeListViewInfo::GetDefaultEditHeight() {
+  TvxCustomTreeList* tl = TreeList();
+  Integer h = tl->DefaultRowHeight();
+  DefaultCellHeight = 0;
+  Integer textHeight = FontHeight(tl->Font()) + 2;
+  if (h == 0) {
+    for (Integer i = 0; i < tl->VisibleColumnCount(); ++i) {
+      TvxTreeListColumn* c = tl->VisibleColumns(i);
+      if (c->IsPreview()) continue;
+      TvxViewParams vp = tl->Styles()->GetContentParams(nullptr, c->ItemIndex());
+      DefaultCellHeight = std::max(DefaultCellHeight, FontHeight(vp.Font) + 2);
+    }
+    h = DefaultCellHeight;
+  }
+  if (h == 0) h = textHeight;
+  if (tl->OptionsView()->HorzGridLines()) ++h;
+  HScrollInc = std::max<Integer>(tl->Canvas() ? vxTextHeightOfFont(tl->Font(), L"W") / 2 : 8, 1);
+  if (DefaultCellHeight == 0) DefaultCellHeight = textHeight;
+  if (tl->DefaultRowHeight() > 0) return h;
+  Integer indent = tl->LookAndFeelPainter()->ExpandButtonSize() + 6;
+  return std::max(h + 2, indent);
+}
+
+void TvxTreeListViewInfo::Clear() {
+  // Nothing may keep a cell that goes: the hot element and the hit item are dropped.
+  if (TvxCustomControlController* c = FControl->Controller()) {
+    c->ClearHotTrack();
+    c->HitTestController()->ClearHitItem();
+  }
+  FHitTestCells.clear();
+  FHeaderCells.clear();
+  HorzBackgroundCell = nullptr;
+  FCells.Clear();
+  FNodesViewData.clear();
+}
+
+void TvxTreeListViewInfo::SetDirty() {
+  FDirty = true;
+  SetState(vxvisCalculationNeeded, true);
+  if (FControl->Controller()) FControl->Controller()->ClearHotTrack();
+  // The cells may point at nodes that are going: they go first.
+  if (!FCalculating) Clear();
+}
+
+bool TvxTreeListViewInfo::Validate() {
+  TvxCustomTreeList* tl = TreeList();
+  bool ran = false;
+  TvxTreeListChanges pending = tl->Changes();
+  pending.Exclude(tcSelection).Exclude(tcFocusedNode);
+  if ((FDirty || GetState(vxvisCalculationNeeded) || !pending.Empty()) && !FCalculating && !tl->IsLocked()) {
+    tl->ProcessChanges();
+    tl->LayoutChanged();
+    ran = true;
+  }
+  return ran;
+}
+
+TRect TvxTreeListViewInfo::ContentBounds() const {
+  Integer top = FBounds.top + BandsHeight + HeadersHeight;
+  return TRect{FBounds.left, top, FBounds.left + ContentWidth, top + ContentHeight};
+}
+
+void TvxTreeListViewInfo::DoCalculate() {
+  TvxCustomTreeList* tl = TreeList();
+  FCalculating = true;
+  struct TDone {
+    TvxTreeListViewInfo* V;
+    ~TDone() {
+      V->FCalculating = false;
+      V->FDirty = false;
+    }
+  } done{this};
+  if (FControl->Controller()) FControl->Controller()->ClearHotTrack();
+  FDirty = false;
+  Clear();
+  // Line heights follow every relayout of the tree list.
+  if (HeightsDirty) {
+    HeightsDirty = false;
+    CalcDefaultEditHeight();
+  }
+  FBounds = FClientRect;
+  TvxTreeListOptionsView* ov = tl->OptionsView();
+  TColor g = ov->GridLineColor();
+  GridLineColor = g == clDefault ? tl->LookAndFeelPainter()->DefaultGridLineColor() : g;
+  switch (ov->GridLines()) {
+    case tlglNone: GridLines = {}; break;
+    case tlglHorz: GridLines = {bTop, bBottom}; break;
+    case tlglVert: GridLines = {bLeft, bRight}; break;
+    case tlglBoth: GridLines = vxBordersAll; break;
+  }
+  BandsHeight = ov->Bands() ? tl->Bands()->LineCount() * BandLineHeight : 0;
+  HeadersHeight = ov->Headers() ? std::max(tl->Bands()->ColumnsLineCount(), 1) * HeaderLineHeight : 0;
+  if (tl->VisibleColumnCount() == 0 && ov->Headers()) HeadersHeight = 0;
+  IndentWidth = tl->GetIndentWidth();
+  CalculateBands();
+  CalculateColumnHeaders();
+  CalculateNodes();
+  CalculateBackground();
+  // Headers are linked with their neighbours so that shared borders are drawn once.
+  LinkHeaderNeighbours();
+}
+
+void TvxTreeListViewInfo::CalculateBands() {
+  TvxCustomTreeList* tl = TreeList();
+  TvxTreeListBands* bands = tl->Bands();
+  ContentWidth = 0;
+  Integer width = 0;
+  for (Integer i = 0; i < bands->BottomItemCount(); ++i)
+    if (bands->BottomItems(i)->Visible()) width += bands->BottomItems(i)->DisplayWidth();
+  ContentWidth = width;
+  TRect h{FBounds.left, FBounds.top, FBounds.right, FBounds.top + BandsHeight + HeadersHeight};
+  HScrollPage = h.right - h.left;
+  HScrollSize = width;
+  HScrollPos = std::clamp(HScrollPos, 0, std::max(HScrollSize - HScrollPage, 0));
+  FContentPart = TRect{h.left - HScrollPos, h.top, h.left - HScrollPos + width, FBounds.bottom};
+  if (BandsHeight == 0) return;
+  Integer x = FContentPart.left;
+  for (Integer i = 0; i < bands->VisibleRootItemCount(); ++i) {
+    TvxTreeListBand* b = bands->VisibleRootItems(i);
+    TRect r{x, h.top, x + b->DisplayWidth(), h.top + BandLineHeight * std::max(b->LineCount(), 1)};
+    auto* cell = new TvxTreeListBandHeaderCellViewInfo(tl, h, r, b);
+    FCells.Add(cell);
+    FHeaderCells.push_back(cell);
+    AddHeaderSizingAreas(cell, tl->OptionsCustomizing()->Get(TvxTreeListOptionsCustomizing::BandHorzSizing) && b->Options()->Sizing(), false);
+    x = r.right;
+  }
+}
+
+void TvxTreeListViewInfo::AddHeaderSizingAreas(TvxTreeListHeaderCellViewInfo* ACell, bool AHorz, bool AVert) {
+  if (ACell->DisplayRect.bottom <= ACell->DisplayRect.top) return;
+  if (AHorz) FHitTestCells.push_back(std::make_unique<TvxTreeListHeaderSizingArea>(ACell, dsdHorz));
+  if (AVert) FHitTestCells.push_back(std::make_unique<TvxTreeListHeaderSizingArea>(ACell, dsdVert));
+}
+
+void TvxTreeListViewInfo::CalculateColumnHeaders() {
+  TvxCustomTreeList* tl = TreeList();
+  TvxTreeListBands* bands = tl->Bands();
+  Integer top = FBounds.top + BandsHeight;
+  TRect visible{FBounds.left, top, FBounds.right, top + HeadersHeight};
+  Integer bandX = FContentPart.left;
+  for (Integer i = 0; i < bands->BottomItemCount(); ++i) {
+    TvxTreeListBand* b = bands->BottomItems(i);
+    if (!b->Visible()) continue;
+    TRect br{bandX, top, bandX + b->DisplayWidth(), top + HeadersHeight};
+    if (HeadersHeight > 0) FCells.Add(new TvxTreeListBandCellViewInfo(tl, visible, br, b, tlbpHeader));
+    if (HeadersHeight > 0) {
+      for (Integer r = 0; r < b->BandRows()->VisibleItemCount(); ++r) {
+        TvxTreeListBandRow* row = b->BandRows()->VisibleItems(r);
+        Integer x = bandX;
+        Integer rowTop = top + row->LineOffset() * HeaderLineHeight;
+        for (Integer c = 0; c < row->VisibleItemCount(); ++c) {
+          TvxTreeListColumn* col = row->VisibleItems(c);
+          TRect cr{x, rowTop, x + col->DisplayWidth(), rowTop + HeaderLineHeight * std::max(col->Position()->LineCount(), 1)};
+          auto* cell = new TvxTreeListColumnHeaderCellViewInfo(tl, visible, cr, col);
+          FCells.Add(cell);
+          FHeaderCells.push_back(cell);
+          AddHeaderSizingAreas(cell, col->CanSizing(tlsdHorz), col->CanSizing(tlsdVert));
+          x = cr.right;
+        }
+      }
+    }
+    bandX = br.right;
+  }
+}
+
+Integer TvxTreeListViewInfo::RowsThatFit() const {
+  Integer area = FBounds.bottom - (FBounds.top + BandsHeight + HeadersHeight);
+  Integer rh = std::max(DefaultEditHeight(), 1);
+  return std::max(area / rh, 1);
+}
+
+TvxTreeListNodeViewData* TvxTreeListViewInfo::CreateNodeRow(TvxTreeListNode* ANode, Integer ATop) {
+  TvxCustomTreeList* tl = TreeList();
+  Integer rh = DefaultEditHeight();
+  TRect rowBounds{FBounds.left, ATop, FBounds.right, ATop + rh};
+  auto row = std::make_unique<TvxTreeListNodeViewData>(this, ANode, rowBounds);
+  TRect visible{FBounds.left, FBounds.top + BandsHeight + HeadersHeight, FBounds.right, FBounds.bottom};
+  TvxTreeListBand* indentBand = tl->Bands()->ExpandableBand();
+  Integer bandX = FContentPart.left;
+  for (Integer i = 0; i < tl->Bands()->BottomItemCount(); ++i) {
+    TvxTreeListBand* b = tl->Bands()->BottomItems(i);
+    if (!b->Visible()) continue;
+    Integer x = bandX;
+    Integer cellsLeft = bandX;
+    if (b == indentBand && IndentWidth > 0) {
+      Integer step = tl->LookAndFeelPainter()->ExpandButtonSize() + 6;
+      Integer level = ANode->Level() - (tl->OptionsView()->ShowRoot() ? 0 : 1);
+      Integer own = std::max(level + 1, 0) * step;
+      auto* indent = new TvxTreeListIndentCellViewInfo(tl, visible, TRect{x, ATop, x + own, ATop + rh});
+      indent->Node = ANode;
+      indent->AttachNode = ANode;
+      if (tl->OptionsView()->Buttons() && ANode->HasChildren() && own > 0) {
+        Integer bs = tl->LookAndFeelPainter()->ExpandButtonSize();
+        Integer bx = x + own - step + (step - bs) / 2, by = ATop + (rh - bs) / 2;
+        indent->ButtonRect = TRect{bx, by, bx + bs, by + bs};
+      }
+      row->Cells().Add(indent);
+      cellsLeft = x + own;
+    }
+    for (Integer r = 0; r < b->BandRows()->VisibleItemCount(); ++r) {
+      TvxTreeListBandRow* brow = b->BandRows()->VisibleItems(r);
+      x = bandX;
+      for (Integer c = 0; c < brow->VisibleItemCount(); ++c) {
+        TvxTreeListColumn* col = brow->VisibleItems(c);
+        Integer right = x + col->DisplayWidth();
+        Integer left = std::max(x, cellsLeft);
+        auto* cell = new TvxTreeListEditCellViewInfo(tl, visible, TRect{left, ATop, std::max(left, right), ATop + rh}, ANode, col);
+        cell->Borders = GridLines;
+        if (cell->Borders.Contains(bTop)) cell->Borders.Exclude(bTop);
+        if (cell->Borders.Contains(bLeft)) cell->Borders.Exclude(bLeft);
+        cell->BorderColor = GridLineColor;
+        row->Cells().Add(cell);
+        x = right;
+      }
+    }
+    bandX += b->DisplayWidth();
+  }
+  for (Integer i = 0; i < row->Cells().Count(); ++i)
+    if (auto* c = dynamic_cast<TvxTreeListCustomCellViewInfo*>(row->Cells().Items(i))) c->CalculateVisibleInfo();
+  row->UpdateSelection();
+  return row.release();
+}
+
+void TvxTreeListViewInfo::CalculateNodes() {
+  TvxCustomTreeList* tl = TreeList();
+  Integer count = tl->VisibleCount();
+  Integer fit = RowsThatFit();
+  Integer top = tl->TopVisibleNode() ? tl->TopVisibleNode()->VisibleIndex() : 0;
+  // The top row never leaves a gap at the bottom while earlier rows could fill it.
+  top = std::clamp(top, 0, std::max(count - fit, 0));
+  NodesVisibleCount = 0;
+  ContentHeight = 0;
+  Integer y = FBounds.top + BandsHeight + HeadersHeight;
+  for (Integer i = top; i < count && y < FBounds.bottom; ++i) {
+    TvxTreeListNodeViewData* row = CreateNodeRow(tl->AbsoluteVisibleItems(i), y);
+    FNodesViewData.emplace_back(row);
+    y = row->Bounds().bottom;
+    if (y <= FBounds.bottom) ++NodesVisibleCount;
+  }
+  if (count > 0) NodesVisibleCount = std::max(NodesVisibleCount, 1);
+  ContentHeight = y - (FBounds.top + BandsHeight + HeadersHeight);
+  TvxTreeListNode* topNode = count > 0 ? tl->AbsoluteVisibleItems(top) : nullptr;
+  tl->FTopVisibleNode = topNode;
+}
+
+void TvxTreeListViewInfo::CalculateBackground() {
+  TvxCustomTreeList* tl = TreeList();
+  TRect right{FBounds.left + ContentWidth - HScrollPos, FBounds.top, FBounds.right, FBounds.bottom};
+  if (right.left < right.right) FCells.Add(new TvxTreeListBackgroundCellViewInfo(tl, FBounds, right));
+  Integer top = FBounds.top + BandsHeight + HeadersHeight + ContentHeight;
+  TRect below{FBounds.left, top, std::min<Integer>(FBounds.right, right.left), FBounds.bottom};
+  if (below.top < below.bottom && below.left < below.right) {
+    HorzBackgroundCell = new TvxTreeListBackgroundCellViewInfo(tl, FBounds, below);
+    FCells.Add(HorzBackgroundCell);
+  }
+  for (Integer i = 0; i < FCells.Count(); ++i)
+    if (auto* c = dynamic_cast<TvxTreeListCustomCellViewInfo*>(FCells.Items(i))) c->CalculateVisibleInfo();
+}
+
+void TvxTreeListViewInfo::LinkHeaderNeighbours() {
+  TvxCustomLookAndFeelPainterClass p = TreeList()->LookAndFeelPainter();
+  bool shared = p->HeaderBorders(TvxNeighbors{nLeft, nTop, nRight, nBottom}) != vxBordersAll;
+  Integer right = ContentBounds().right - HScrollPos;
+  for (size_t i = 0; i < FHeaderCells.size(); ++i) {
+    TvxTreeListCustomHeaderCellViewInfo* c = FHeaderCells[i];
+    c->IsLast = c->DisplayRect.right == right;
+    for (size_t j = i + 1; j < FHeaderCells.size(); ++j) c->CheckNeighbour(FHeaderCells[j], shared);
+  }
+  for (TvxTreeListCustomHeaderCellViewInfo* c : FHeaderCells) c->CalculateBounds(c->DisplayRect, c->VisibleBounds);
+}
+
+void TvxTreeListViewInfo::UpdateSelection() {
+  TvxCustomControlViewInfo::UpdateSelection();
+  if (FCalculating) return;
+  if (Validate() || FNodesViewData.empty()) {
+    if (auto* p = dynamic_cast<TvxTreeListPainter*>(Painter())) p->Changed = true;
+    FControl->InvalidateArea(FBounds, false);
+    return;
+  }
+  bool changed = false;
+  for (auto& row : FNodesViewData) changed = row->UpdateSelection() || changed;
+  if (changed)
+    if (auto* p = dynamic_cast<TvxTreeListPainter*>(Painter())) p->Changed = true;
+}
+
+TvxTreeListNodeViewData* TvxTreeListViewInfo::NodeViewData(TvxTreeListNode* ANode) {
+  for (auto& row : FNodesViewData)
+    if (row->Node() == ANode) return row.get();
+  return nullptr;
+}
+
+TvxTreeListEditCellViewInfo* TvxTreeListViewInfo::GetEditCell(TvxTreeListNode* ANode, TvxTreeListColumn* AColumn) {
+  TvxTreeListNodeViewData* row = NodeViewData(ANode);
+  return row ? row->EditCell(AColumn) : nullptr;
+}
+
+void TvxTreeListViewInfo::CalculateHitTest(TvxTreeListHitTest* AHitTest) {
+  Validate();
+  bool hit = false;
+  for (Integer i = FCells.Count() - 1; i >= 0 && !hit; --i) hit = FCells.Items(i)->GetHitTest(AHitTest);
+  TRect content = ContentBounds();
+  content.right = FBounds.right;
+  if (Contains(content, AHitTest->HitPoint()))
+    for (auto& row : FNodesViewData)
+      if (row->GetHitTest(AHitTest)) break;
+  for (auto& area : FHitTestCells)
+    if (area->GetHitTest(AHitTest)) break;
+}
+
+void TvxTreeListViewInfo::UpdateScrollBars() {
+  TvxCustomTreeList* tl = TreeList();
+  Integer count = tl->VisibleCount();
+  Integer top = tl->TopVisibleNode() ? std::max(tl->TopVisibleNode()->VisibleIndex(), 0) : 0;
+  Integer page = std::max(NodesVisibleCount, 1);
+  tl->SetScrollBarInfo(sbVertical, 0, std::max(count - 1, 0), 1, page, top, true, true);
+  tl->SetScrollBarInfo(sbHorizontal, 0, std::max(HScrollSize - 1, 0), HScrollInc, std::max(HScrollPage, 1), HScrollPos,
+                       true, true);
+}
+
+void TvxTreeListViewInfo::SetTopIndex(Integer AIndex) {
+  TvxCustomTreeList* tl = TreeList();
+  Integer count = tl->VisibleCount();
+  if (count == 0) return;
+  AIndex = std::clamp(AIndex, 0, std::max(count - RowsThatFit(), 0));
+  tl->SetTopVisibleNode(tl->AbsoluteVisibleItems(AIndex));
+}
+
+void TvxTreeListViewInfo::SetLeftPos(Integer APos) {
+  APos = std::clamp(APos, 0, std::max(HScrollSize - HScrollPage, 0));
+  if (APos == HScrollPos) return;
+  HScrollPos = APos;
+  SetDirty();
+  TreeList()->LayoutChanged();
+}
+
+void TvxTreeListViewInfo::MakeNodeVisible(TvxTreeListNode* ANode) {
+  Integer index = ANode->VisibleIndex();
+  if (index < 0) return;
+  TvxCustomTreeList* tl = TreeList();
+  Integer top = tl->TopVisibleNode() ? tl->TopVisibleNode()->VisibleIndex() : 0;
+  Integer fit = RowsThatFit();
+  if (index < top) SetTopIndex(index);
+  else if (index >= top + fit) SetTopIndex(index - fit + 1);
+}
+
+// --- Painter ---------------------------------------------------------------------------------
+
+TvxTreeListPainter::TvxTreeListPainter(TObject* AOwner) : TvxCustomControlPainter(AOwner) {
+  TvxCustomControlPainter::SetBuffered(true);
+}
+
+void TvxTreeListPainter::SetBuffered(bool) { TvxCustomControlPainter::SetBuffered(true); }
+
+TvxCustomTreeList* TvxTreeListPainter::TreeList() const { return static_cast<TvxCustomTreeList*>(FControl); }
+
+TvxTreeListViewInfo* TvxTreeListPainter::TreeViewInfo() const { return TreeList()->TreeListViewInfo(); }
+
+void TvxTreeListPainter::CheckSize(Integer AWidth, Integer AHeight) {
+  Integer w = AWidth / 50 * 50 + 50, h = AHeight / 50 * 50 + 50;
+  if (FBitmap->Width() >= w && FBitmap->Height() >= h) return;
+  FBitmap->SetSize(w, h);
+  // The bitmap's canvas keeps the device context of the old image: it is let go so that
+  // the next drawing selects the resized one.
+  if (auto* bc = dynamic_cast<TBitmapCanvas*>(FBitmap->Canvas())) bc->FreeContext();
+  Changed = true;
+}
+
+void TvxTreeListPainter::Paint() {
+  TvxCustomTreeList* tl = TreeList();
+  if (!tl->Changes().Empty()) tl->ProcessChanges();
+  CheckSize(tl->Width(), tl->Height());
+  TvxCanvas* control = FControl->Canvas();
+  if (Changed) {
+    FBitmapCanvas->SetClipRegion(new TvxRegion(0, 0, FBitmap->Width(), FBitmap->Height()), roSet);
+    TvxCanvas* prev = FCanvas;
+    FCanvas = FBitmapCanvas.get();
+    struct TRestore {
+      TvxTreeListPainter* P;
+      TvxCanvas* Prev;
+      ~TRestore() { P->FCanvas = Prev; }
+    } restore{this, prev};
+    DoPaint();
+    Changed = false;
+  }
+  control->Draw(0, 0, FBitmap.get());
+}
+
+void TvxTreeListPainter::UpdateCustomDrawSupported() {
+  CustomDrawSupported = static_cast<bool>(FControl->OnCustomDrawCell);
+}
+
+void TvxTreeListPainter::DoCustomDraw(TvxCanvas* ACanvas, TvxCustomViewInfoItem* ACell, bool& ADone) {
+  ADone = false;
+  if (!CustomDrawSupported || ACell->CustomDrawID() == 0) return;
+  FControl->OnCustomDrawCell(FControl, ACanvas, ACell, ADone);
+}
+
+void TvxTreeListPainter::DoPaint() {
+  TvxCustomTreeList* tl = TreeList();
+  TvxTreeListViewInfo* vi = TreeViewInfo();
+  if (tl->IsLocked() && !tl->Changes().Empty()) {
+    TvxCustomControlPainter::DoPaint();
+    return;
+  }
+  UpdateCustomDrawSupported();
+  TvxCellsPaintHandler handler = [this](TvxCanvas* C, TvxCustomViewInfoItem* I, bool& D) { DoCustomDraw(C, I, D); };
+  vi->Cells().Paint(FCanvas, handler);
+  FCanvas->SaveClipRegion();
+  struct TRestore {
+    TvxCanvas* C;
+    ~TRestore() { C->RestoreClipRegion(); }
+  } restore{FCanvas};
+  TRect content = vi->ContentBounds();
+  content.left = vi->Bounds().left;
+  content.right = vi->Bounds().right;
+  FCanvas->IntersectClipRect(content);
+  for (Integer i = 0; i < vi->Count(); ++i) vi->NodesViewData(i)->Paint(FCanvas, handler);
+}
+
+// --- Cell navigator ----------------------------------------------------------------------------
+
+TvxTreeListController* TvxTreeListCellNavigator::TreeController() const {
+  return static_cast<TvxTreeListController*>(FController);
+}
+
+TvxCustomTreeList* TvxTreeListCellNavigator::TreeList() const { return TreeController()->TreeList(); }
+
+void TvxTreeListCellNavigator::Init(Integer& ARowIndex, Integer& ACellIndex, Integer& ARowCount) {
+  TvxCustomTreeList* tl = TreeList();
+  ARowCount = tl->AbsoluteVisibleCount();
+  ARowIndex = tl->FocusedNode() ? tl->FocusedNode()->VisibleIndex() : -1;
+  ACellIndex = tl->FocusedColumn() ? tl->FocusedColumn()->VisibleIndex() : -1;
+  RowCount = ARowCount;
+}
+
+void TvxTreeListCellNavigator::CalcNextRow(bool AForward, Integer& ARowIndex, Integer&) {
+  Integer r = ARowIndex + (AForward ? 1 : -1);
+  if (r >= 0 && r < RowCount) ARowIndex = r;
+}
+
+TObject* TvxTreeListCellNavigator::GetCellContainer(Integer, Integer ACellIndex) {
+  TvxCustomTreeList* tl = TreeList();
+  return ACellIndex >= 0 && ACellIndex < tl->VisibleColumnCount() ? tl->VisibleColumns(ACellIndex) : nullptr;
+}
+
+Integer TvxTreeListCellNavigator::GetCount(Integer) { return TreeList()->VisibleColumnCount(); }
+
+bool TvxTreeListCellNavigator::CanFocusItem(TObject* AItem) {
+  auto* c = dynamic_cast<TvxTreeListColumn*>(AItem);
+  return c && c->Options()->Get(TvxTreeListColumnOptions::Focusing);
+}
+
+bool TvxTreeListCellNavigator::HasFocusedItem() { return TreeList()->FocusedColumn() != nullptr; }
+
+void TvxTreeListCellNavigator::SetFocusCell(Integer ARowIndex, Integer ACellIndex, TShiftState AShift) {
+  TvxCustomTreeList* tl = TreeList();
+  if (ACellIndex >= 0 && ACellIndex < tl->VisibleColumnCount()) tl->SetFocusedColumn(tl->VisibleColumns(ACellIndex));
+  if (ARowIndex >= 0 && ARowIndex < tl->AbsoluteVisibleCount())
+    TreeController()->Select(tl->AbsoluteVisibleItems(ARowIndex), AShift);
+}
+
+void TvxTreeListCellNavigator::KeyDown(Word& Key, TShiftState Shift) {
+  TvxCustomTreeList* tl = TreeList();
+  if (tl->OptionsSelection()->CellSelect) {
+    TvxCustomCellNavigator::KeyDown(Key, Shift);
+    return;
+  }
+  switch (Key) {
+    case VK_UP:
+    case VK_DOWN: {
+      TvxTreeListNode* f = tl->FocusedNode();
+      if (f) {
+        tl->ProcessChanges();
+        TvxTreeListNode* n = Key == VK_DOWN ? f->GetNextVisible() : f->GetPrevVisible();
+        if (n) TreeController()->Select(n, Shift);
+      }
+      Key = 0;
+      break;
+    }
+    case VK_LEFT:
+    case VK_RIGHT:
+      if (TvxTreeListViewInfo* vi = tl->TreeListViewInfo())
+        vi->SetLeftPos(vi->HScrollPos + (Key == VK_RIGHT ? vi->HScrollInc : -vi->HScrollInc));
+      Key = 0;
+      break;
+    default:
+      TvxCustomCellNavigator::KeyDown(Key, Shift);
+      break;
+  }
+}
+
+// --- Controller --------------------------------------------------------------------------------
+
+TvxCustomTreeList* TvxTreeListController::TreeList() const { return static_cast<TvxCustomTreeList*>(FEditingControl); }
+
+TvxTreeListHitTest* TvxTreeListController::HitTest() const {
+  return static_cast<TvxTreeListHitTest*>(FHitTestController.get());
+}
+
+TvxTreeListViewInfo* TvxTreeListController::TreeViewInfo() const { return TreeList()->TreeListViewInfo(); }
+
+void TvxTreeListController::MakeFocusedItemVisible() {
+  TvxCustomTreeList* tl = TreeList();
+  if (tl->FocusedNode()) tl->MakeNodeVisible(tl->FocusedNode());
+}
+
+void TvxTreeListController::MakeFocusedRecordVisible() {
+  TvxCustomTreeList* tl = TreeList();
+  if (tl->FocusedNode()) tl->MakeNodeVisible(tl->FocusedNode());
+}
+
+bool TvxTreeListController::CanSelectNode(TvxTreeListNode* ANode) {
+  TvxCustomTreeList* tl = TreeList();
+  bool allow = true;
+  if (tl->OnCanFocusNode) tl->OnCanFocusNode(tl, ANode, allow);
+  return allow;
+}
+
+bool TvxTreeListController::DoSetFocusedNode(TvxTreeListNode* ANode) {
+  TvxCustomTreeList* tl = TreeList();
+  if (ANode && ANode->IsHidden()) return false;
+  bool changing = ANode != tl->FocusedNode();
+  // The tree list's setter asks OnCanFocusNode, remembers the previous node only on a
+  // real change and puts the focus change into the batch.
+  tl->SetFocusedNode(ANode);
+  if (tl->FocusedNode() != ANode) return false;
+  if (changing) {
+    if (!tl->OptionsSelection()->MultiSelect) tl->AddChanges({tcSelection});
+    if (!tl->FocusedColumn()) tl->SetFocusedColumn(FindNearestFocusableColumn(0));
+    CancelIncSearching();
+  }
+  return true;
+}
+
+void TvxTreeListController::SelectRange(TvxTreeListNode* A, TvxTreeListNode* B) {
+  TvxCustomTreeList* tl = TreeList();
+  tl->ClearSelection();
+  if (!A || A->VisibleIndex() < 0) {
+    if (A) tl->TvxCustomTreeList::Select(A);
+    return;
+  }
+  Integer a = A->VisibleIndex(), b = B->VisibleIndex();
+  if (a > b) std::swap(a, b);
+  for (Integer i = a; i <= b; ++i) {
+    TvxTreeListNode* n = tl->AbsoluteVisibleItems(i);
+    if (CanSelectNode(n)) tl->TvxCustomTreeList::Select(n);
+  }
+}
+
+void TvxTreeListController::Select(TvxTreeListNode* ANode, TShiftState AShift) {
+  TvxCustomTreeList* tl = TreeList();
+  tl->BeginUpdate();
+  struct TDone {
+    TvxCustomTreeList* T;
+    ~TDone() { T->CancelUpdate(); }
+  } done{tl};
+  if (!ANode) {
+    DoSetFocusedNode(nullptr);
+  } else {
+    bool multi = tl->OptionsSelection()->MultiSelect;
+    bool shift = AShift.Contains(ssShift), ctrl = AShift.Contains(ssCtrl), left = AShift.Contains(ssLeft);
+    if (!shift && !ctrl) tl->ClearSelection();
+    if (!DoSetFocusedNode(ANode)) {
+      tl->AddChanges({tcSelection});
+      return;
+    }
+    if (!shift && (ctrl || !ANode->Selected())) SelectionAnchor = ANode;
+    bool selected = tl->IsSelected(ANode);
+    if (!selected && (!multi || (!shift && !ctrl))) {
+      tl->ClearSelection();
+      if (CanSelectNode(ANode)) tl->TvxCustomTreeList::Select(ANode);
+    } else if (ctrl && left) {
+      if (selected) tl->Deselect(ANode);
+      else if (CanSelectNode(ANode)) tl->TvxCustomTreeList::Select(ANode);
+    } else if (left && selected) {
+      if (shift) SelectRange(SelectionAnchor, ANode);
+    } else if (shift) {
+      if (!SelectionAnchor) SelectionAnchor = ANode;
+      SelectRange(SelectionAnchor, ANode);
+    }
+    if (!multi && !tl->IsSelected(ANode) && CanSelectNode(ANode)) tl->TvxCustomTreeList::Select(ANode);
+  }
+  tl->AddChanges({tcSelection});
+  if (TvxTreeListViewInfo* vi = TreeViewInfo()) vi->UpdateSelection();
+}
+
+TvxTreeListNode* TvxTreeListController::FindNearestFocusableNode(Integer AVisibleIndex) {
+  TvxCustomTreeList* tl = TreeList();
+  Integer count = tl->AbsoluteVisibleCount();
+  if (count == 0) return nullptr;
+  AVisibleIndex = std::clamp(AVisibleIndex, 0, count - 1);
+  for (Integer i = AVisibleIndex; i < count; ++i)
+    if (CanSelectNode(tl->AbsoluteVisibleItems(i))) return tl->AbsoluteVisibleItems(i);
+  for (Integer i = AVisibleIndex - 1; i >= 0; --i)
+    if (CanSelectNode(tl->AbsoluteVisibleItems(i))) return tl->AbsoluteVisibleItems(i);
+  return nullptr;
+}
+
+TvxTreeListColumn* TvxTreeListController::FindNearestFocusableColumn(Integer AVisibleIndex) {
+  TvxCustomTreeList* tl = TreeList();
+  Integer count = tl->VisibleColumnCount();
+  if (count == 0) return nullptr;
+  AVisibleIndex = std::clamp(AVisibleIndex, 0, count - 1);
+  for (Integer i = AVisibleIndex; i < count; ++i)
+    if (tl->VisibleColumns(i)->Options()->Get(TvxTreeListColumnOptions::Focusing)) return tl->VisibleColumns(i);
+  for (Integer i = AVisibleIndex - 1; i >= 0; --i)
+    if (tl->VisibleColumns(i)->Options()->Get(TvxTreeListColumnOptions::Focusing)) return tl->VisibleColumns(i);
+  return nullptr;
+}
+
+bool TvxTreeListController::HitAtNodeContent() {
+  TvxTreeListHitTest* h = HitTest();
+  return h->HitAtNode() && (h->HitAtIndicator() || h->HitAtImages() || h->HitAtColumn() || h->HitAtBand() ||
+                            h->HitAtNodePreview()) &&
+         !h->IsFooter();
+}
+
+bool TvxTreeListController::CanDeleteSelection() { return TreeList()->OptionsData()->Deleting && !IsEditing(); }
+
+bool TvxTreeListController::DeleteConfirmation() {
+  if (!TreeList()->OptionsBehavior()->ConfirmDelete) return true;
+  return vxConfirmMessage(vxGetResString(&svxTreeListDeletingFocusedConfirmationText),
+                          vxGetResString(&svxTreeListDeletingConfirmationCaption));
+}
+
+bool TvxTreeListController::DoNodeKeys(Word Key, TShiftState Shift) {
+  TvxCustomTreeList* tl = TreeList();
+  TvxTreeListNode* f = tl->FocusedNode();
+  bool ctrl = Shift.Contains(ssCtrl);
+  switch (Key) {
+    case VK_SPACE:
+      if (f && f->HasCheckbox() && f->Enabled()) {
+        f->CheckClick();
+        return true;
+      }
+      return false;
+    case VK_END:
+    case VK_HOME:
+      if (ctrl) {
+        Select(Key == VK_END ? tl->LastNode() : tl->TopNode(), Shift);
+      } else if (tl->VisibleColumnCount() > 0) {
+        tl->SetFocusedColumn(tl->VisibleColumns(Key == VK_END ? tl->VisibleColumnCount() - 1 : 0));
+      }
+      return true;
+    case VK_DELETE:
+      // Deleting by keyboard needs Ctrl, the permission and the user's consent, in that
+      // order; a plain Delete never deletes.
+      if (!tl->OptionsData()->Deleting) return true;
+      if (!ctrl || !CanDeleteSelection() || !DeleteConfirmation()) return false;
+      tl->DeleteSelection();
+      return true;
+    case VK_MULTIPLY:
+      if (f && f->HasChildren()) f->Expand(true);
+      return true;
+    case VK_ADD:
+    case VK_SUBTRACT:
+      if (IsIncSearching() || !f || !f->HasChildren()) return false;
+      if (Key == VK_ADD) f->Expand(false);
+      else f->Collapse(false);
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TvxTreeListController::KeyDown(Word& Key, TShiftState Shift) {
+  TvxCustomTreeList* tl = TreeList();
+  // Nothing is focused after a fill: the first key focuses the nearest node to the top
+  // before it is handled.
+  if (!tl->FocusedNode() && tl->AbsoluteVisibleCount() > 0) {
+    if (TvxTreeListNode* n = FindNearestFocusableNode(0)) Select(n, {});
+  }
+  if (DoNodeKeys(Key, Shift)) {
+    if (tl->FocusedNode()) tl->MakeNodeVisible(tl->FocusedNode());
+    Key = 0;
+    return;
+  }
+  TvxTreeListNode* f = tl->FocusedNode();
+  if ((Key == VK_LEFT || Key == VK_RIGHT) && f && f->HasChildren() && tl->OptionsSelection()->CellSelect == false &&
+      Shift.Empty() && (Key == VK_LEFT) == f->Expanded()) {
+    f->SetExpanded(Key == VK_RIGHT);
+    Key = 0;
+    return;
+  }
+  Word original = Key;
+  TvxCustomControlController::KeyDown(Key, Shift);
+  if (original == VK_UP || original == VK_DOWN || original == VK_LEFT || original == VK_RIGHT) {
+    // The moved focus is shown; processing the batch here announces the move.
+    if (tl->FocusedNode()) {
+      Select(tl->FocusedNode(), Shift);
+      tl->MakeNodeVisible(tl->FocusedNode());
+    }
+  }
+}
+
+void TvxTreeListController::KeyPress(wchar_t& Key) {
+  TvxCustomTreeList* tl = TreeList();
+  if (tl->OptionsBehavior()->IncSearch() && Key >= L' ') {
+    // A text that matches nothing is refused: with a search node the search keeps the text
+    // it had, without one the text is emptied.
+    if (!IncSearchStep(FIncSearchText + Key) && !IncSearchNode) FIncSearchText.clear();
+    Key = 0;
+    return;
+  }
+  if (Key == VK_BACK && IsIncSearching()) {
+    FIncSearchText.pop_back();
+    Key = 0;
+    return;
+  }
+  TvxCustomControlController::KeyPress(Key);
+}
+
+TvxTreeListColumn* TvxTreeListController::IncSearchColumn() {
+  TvxCustomTreeList* tl = TreeList();
+  if (auto* c = dynamic_cast<TvxTreeListColumn*>(tl->OptionsBehavior()->IncSearchItem())) return c;
+  if (tl->FocusedColumn()) return tl->FocusedColumn();
+  return tl->VisibleColumnCount() > 0 ? tl->VisibleColumns(0) : nullptr;
+}
+
+bool TvxTreeListController::IncSearchStep(const String& AText) {
+  TvxCustomTreeList* tl = TreeList();
+  TvxTreeListColumn* col = IncSearchColumn();
+  Integer count = tl->AbsoluteVisibleCount();
+  if (!col || count == 0) return false;
+  Integer start = tl->FocusedNode() ? std::max(tl->FocusedNode()->VisibleIndex(), 0) : 0;
+  auto matches = [&](TvxTreeListNode* n) {
+    Variant v = col->GetDisplayValue(n, true);
+    String t = VarIsNull(v) || VarIsEmpty(v) ? String() : VarToStr(v);
+    return n->Visible() && t.size() >= AText.size() &&
+           CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, t.c_str(), static_cast<int>(AText.size()),
+                          AText.c_str(), static_cast<int>(AText.size())) == CSTR_EQUAL;
+  };
+  TvxTreeListNode* found = nullptr;
+  for (Integer i = start; i < count && !found; ++i)
+    if (matches(tl->AbsoluteVisibleItems(i))) found = tl->AbsoluteVisibleItems(i);
+  for (Integer i = start - 1; i >= 0 && !found; --i)
+    if (matches(tl->AbsoluteVisibleItems(i))) found = tl->AbsoluteVisibleItems(i);
+  if (!found) return false;
+  FIncSearchText = AText;
+  IncSearchNode = found;
+  Select(found, {});
+  // The search goes on while its node is focused: the focus change must not cancel it.
+  FIncSearchText = AText;
+  IncSearchNode = found;
+  tl->MakeNodeVisible(found);
+  return true;
+}
+
+void TvxTreeListController::SearchLocate(TvxCustomInplaceEditContainer*, const String& AText) { IncSearchStep(AText); }
+
+void TvxTreeListController::CancelIncSearching() {
+  TvxCustomTreeList* tl = TreeList();
+  if (tl->IsLoading() || tl->IsDestroying() || !IncSearchNode) return;
+  FIncSearchText.clear();
+  IncSearchNode = nullptr;
+}
+
+void TvxTreeListController::CheckNodeContentClick(TShiftState Shift) {
+  TvxCustomTreeList* tl = TreeList();
+  TvxTreeListHitTest* h = HitTest();
+  if (HitAtNodeContent()) {
+    tl->BeginUpdate();
+    struct TDone {
+      TvxCustomTreeList* T;
+      ~TDone() { T->CancelUpdate(); }
+    } done{tl};
+    if (h->HitColumn && h->HitColumn->Options()->Get(TvxTreeListColumnOptions::Focusing)) tl->SetFocusedColumn(h->HitColumn);
+    else if (!tl->FocusedColumn()) tl->SetFocusedColumn(FindNearestFocusableColumn(0));
+    Select(h->HitNode, Shift);
+  } else if (h->HitAtBackground()) {
+    if (tl->OptionsSelection()->MultiSelect) {
+      tl->ClearSelection();
+      if (tl->FocusedNode()) tl->TvxCustomTreeList::Select(tl->FocusedNode());
+    }
+  }
+}
+
+void TvxTreeListController::DoMouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  TvxCustomTreeList* tl = TreeList();
+  FIsDblClick = Shift.Contains(ssDouble);
+  TvxTreeListNode* prevNode = tl->FocusedNode();
+  TvxTreeListColumn* prevColumn = tl->FocusedColumn();
+  FEditingController->StopEditShowingTimer();
+  FEditingController->HideEdit(true);
+  TvxTreeListHitTest* h = HitTest();
+  h->RecalculateByMouse(X, Y, Shift);
+  // Header: the clicked column or band is remembered and drawn pressed.
+  if (h->IsHeader() && !h->CanSizing() && !FIsDblClick && Button == mbLeft) {
+    auto* cell = static_cast<TvxTreeListCustomHeaderCellViewInfo*>(h->HitTestItem());
+    if (auto* c = dynamic_cast<TvxTreeListColumnHeaderCellViewInfo*>(cell)) ClickedObject = c->Column();
+    else if (auto* b = dynamic_cast<TvxTreeListBandHeaderCellViewInfo*>(cell)) ClickedObject = b->Band();
+    PressedHeader = cell;
+    cell->SetState(vxbsPressed);
+  } else if (!h->CanSizing()) {
+    if (!FIsDblClick && Button != mbMiddle) CheckNodeContentClick(Shift);
+    if (Button == mbLeft && h->HitAtButton() && h->HitNode) h->HitNode->SetExpanded(!h->HitNode->Expanded());
+    else if (Button == mbLeft && h->HitAt(tlhcCheckButton) && h->HitNode) h->HitNode->CheckClick();
+    h->ReCalculate();
+  }
+  FWasFocusedBeforeClick = h->HitAtColumn() && h->HitNode == prevNode && h->HitColumn == prevColumn;
+}
+
+void TvxTreeListController::DoMouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  TvxCustomTreeList* tl = TreeList();
+  if (PressedHeader) {
+    PressedHeader->SetState(vxbsNormal);
+    PressedHeader = nullptr;
+  }
+  TvxTreeListHitTest* h = HitTest();
+  h->RecalculateByMouse(X, Y, Shift);
+  if (Button == mbLeft && h->HitAtColumnHeader() && !h->CanSizing() && h->HitColumn && h->HitColumn == ClickedObject &&
+      !tl->IsDesigning()) {
+    if (tl->OnColumnHeaderClick) tl->OnColumnHeaderClick(tl, h->HitColumn);
+    if (tl->OptionsBehavior()->Sorting && h->HitColumn->CanSort()) {
+      TvxDataSortOrder next = Shift.Contains(ssCtrl) ? soNone
+                              : h->HitColumn->SortOrder() == soAscending ? soDescending
+                                                                         : soAscending;
+      if (!Shift.Contains(ssShift)) {
+        for (Integer i = tl->SortedColumnCount() - 1; i >= 0; --i)
+          if (tl->SortedColumns(i) != h->HitColumn) tl->SortedColumns(i)->SetSortOrder(soNone);
+      }
+      h->HitColumn->SetSortOrder(next);
+    }
+  }
+  ClickedObject = nullptr;
+}
+
+void TvxTreeListController::DblClick() {
+  TvxCustomTreeList* tl = TreeList();
+  TvxTreeListHitTest* h = HitTest();
+  h->ReCalculate();
+  if (h->HitNode && h->HitAtNode() && !h->HitAtButton() && !IsEditing() && tl->OptionsBehavior()->ExpandOnDblClick &&
+      h->HitNode->HasChildren())
+    h->HitNode->SetExpanded(!h->HitNode->Expanded());
+  ClickedObject = nullptr;
+}
+
+TCursor TvxTreeListController::GetCursor(Integer X, Integer Y) {
+  if (TreeList()->IsDesigning()) return crDefault;
+  HitTest()->SetHitPoint(TPoint{X, Y});
+  return HitTest()->GetCursor();
+}
+
+void TvxTreeListController::PageScroll(bool ADown, TShiftState Shift) {
+  TvxCustomTreeList* tl = TreeList();
+  TvxTreeListViewInfo* vi = TreeViewInfo();
+  Integer count = tl->AbsoluteVisibleCount();
+  if (!vi || count == 0) return;
+  Integer fit = vi->RowsThatFit();
+  Integer top = tl->TopVisibleNode() ? tl->TopVisibleNode()->VisibleIndex() : 0;
+  Integer focused = tl->FocusedNode() ? tl->FocusedNode()->VisibleIndex() : top;
+  Integer target;
+  if (ADown) {
+    Integer last = std::min(top + fit - 1, count - 1);
+    target = focused < last ? last : std::min(last + fit - 1, count - 1);
+  } else {
+    target = focused > top ? top : std::max(top - fit + 1, 0);
+  }
+  Select(tl->AbsoluteVisibleItems(target), Shift);
+  tl->MakeNodeVisible(tl->FocusedNode());
+  tl->LayoutChanged();
+}
+
+void TvxTreeListController::Scroll(TScrollBarKind AScrollBarKind, TScrollCode AScrollCode, Integer& AScrollPos) {
+  TvxCustomTreeList* tl = TreeList();
+  TvxTreeListViewInfo* vi = TreeViewInfo();
+  if (!vi) return;
+  FEditingController->StopEditShowingTimer();
+  if (AScrollBarKind == sbVertical) {
+    Integer top = tl->TopVisibleNode() ? tl->TopVisibleNode()->VisibleIndex() : 0;
+    Integer page = vi->RowsThatFit();
+    switch (AScrollCode) {
+      case scLineUp: top -= 1; break;
+      case scLineDown: top += 1; break;
+      case scPageUp: top -= page; break;
+      case scPageDown: top += page; break;
+      case scTop: top = 0; break;
+      case scBottom: top = tl->AbsoluteVisibleCount(); break;
+      case scTrack:
+      case scPosition: top = AScrollPos; break;
+      default: break;
+    }
+    vi->SetTopIndex(top);
+    AScrollPos = tl->TopVisibleNode() ? tl->TopVisibleNode()->VisibleIndex() : 0;
+  } else {
+    Integer pos = vi->HScrollPos;
+    switch (AScrollCode) {
+      case scLineUp: pos -= vi->HScrollInc; break;
+      case scLineDown: pos += vi->HScrollInc; break;
+      case scPageUp: pos -= vi->HScrollPage; break;
+      case scPageDown: pos += vi->HScrollPage; break;
+      case scTop: pos = 0; break;
+      case scBottom: pos = vi->HScrollSize; break;
+      case scTrack:
+      case scPosition: pos = AScrollPos; break;
+      default: break;
+    }
+    vi->SetLeftPos(pos);
+    AScrollPos = vi->HScrollPos;
+  }
+}

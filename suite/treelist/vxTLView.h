@@ -1,0 +1,518 @@
+// What the tree list shows and how it reacts: the cells of the frame (backgrounds, band
+// containers, band and column headers) and of the node rows (indent and data cells), the
+// view info that places them with the node rows and the scroll metrics, the painter that
+// renders them through an off-screen bitmap, the hit test with its codes and sizing areas,
+// the controller (focus, selection, clicks, keys, incremental search) and the cell
+// navigator.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "vxInplaceContainer.h"
+#include "vxTL.h"
+
+class TvxTreeListViewInfo;
+class TvxTreeListHitTest;
+class TvxTreeListController;
+class TvxTreeListNodeViewData;
+
+// Hit codes: bit indexes in the hit test's state (0 to 3 are the base controller's).
+enum TvxTreeListHitCode : Integer {
+  tlhcBackground = 4,
+  tlhcBand,
+  tlhcBandContainer,
+  tlhcBandCustomizing,
+  tlhcBandHeader,
+  tlhcButton,
+  tlhcCheckButton,
+  tlhcColumn,
+  tlhcColumnCustomizing,
+  tlhcColumnHeader,
+  tlhcFooter,
+  tlhcFooterItem,
+  tlhcGroupFooter,
+  tlhcGroupFooterItem,
+  tlhcImage,
+  tlhcIndent,
+  tlhcIndicator,
+  tlhcNode,
+  tlhcNodePreview,
+  tlhcSeparator,
+  tlhcSizingHorz,
+  tlhcSizingVert,
+  tlhcStateImage
+};
+
+// Custom-draw kinds of the cells.
+enum : Integer {
+  tlcdDataCell = 1,
+  tlcdPreviewCell,
+  tlcdBandCell,
+  tlcdHeaderCell,
+  tlcdBandHeaderCell,
+  tlcdIndentCell,
+  tlcdIndicatorCell,
+  tlcdBackgroundCell,
+  tlcdFooterCell
+};
+
+enum TvxTreeListBandPart { tlbpHeader, tlbpContent, tlbpGroupFooter, tlbpFooter, tlbpSeparator };
+enum TvxDragSizingDirection { dsdHorz, dsdVert };
+
+// The suite's sizing cursors.
+constexpr TCursor vxHorzSizeCursor = 2110;
+constexpr TCursor vxVertSizeCursor = 2109;
+
+// --- Cells -------------------------------------------------------------------------------
+
+// The base of every painted element of the tree list. Cells of the frame are in client
+// coordinates; cells of a node row too (the row's Origin tells where the row starts).
+class TvxTreeListCustomCellViewInfo : public TvxCustomViewInfoItem {
+  DECLARE_CLASS(TvxTreeListCustomCellViewInfo, TvxCustomViewInfoItem)
+ public:
+  TvxTreeListCustomCellViewInfo(TvxCustomTreeList* ATreeList, const TRect& AVisibleRect, const TRect& ABounds);
+  ~TvxTreeListCustomCellViewInfo() override;
+  TvxEditingControl* GetControl() override;
+  // A visible cell is hit when the hit point lies in its clip rectangle; it then becomes
+  // the hit item and sets its codes.
+  bool GetHitTest(TObject* AHitTest) override;
+  void DoDraw(TvxCanvas* ACanvas) override;
+  virtual void SetHitTestCodes(TvxTreeListHitTest* AHitTest) {}
+  virtual void CalculateViewParams() {}
+  void CalculateVisibleInfo() override;
+
+  TvxCustomTreeList* TreeList() const { return FTreeList; }
+  TvxTreeListViewInfo* ViewInfo() const;
+  TvxTreeListNode* Node = nullptr;
+  TvxTreeListNode* AttachNode = nullptr;
+  TvxBorders Borders;
+  TColor BorderColor = clDefault;
+
+ protected:
+  void DrawBorders(TvxCanvas* ACanvas, const TRect& R);
+  TvxCustomTreeList* FTreeList;
+};
+
+class TvxTreeListBackgroundCellViewInfo : public TvxTreeListCustomCellViewInfo {
+  DECLARE_CLASS(TvxTreeListBackgroundCellViewInfo, TvxTreeListCustomCellViewInfo)
+ public:
+  using TvxTreeListCustomCellViewInfo::TvxTreeListCustomCellViewInfo;
+  Integer CustomDrawID() override { return tlcdBackgroundCell; }
+  void CalculateViewParams() override;
+  void SetHitTestCodes(TvxTreeListHitTest* AHitTest) override;
+};
+
+// A band's container under its headers, its content behind a node row, its footers, or a
+// fixed separator.
+class TvxTreeListBandCellViewInfo : public TvxTreeListCustomCellViewInfo {
+  DECLARE_CLASS(TvxTreeListBandCellViewInfo, TvxTreeListCustomCellViewInfo)
+ public:
+  TvxTreeListBandCellViewInfo(TvxCustomTreeList* ATreeList, const TRect& AVisibleRect, const TRect& ABounds,
+                              TvxTreeListBand* ABand, TvxTreeListBandPart APart);
+  Integer CustomDrawID() override { return tlcdBandCell; }
+  void CalculateViewParams() override;
+  void SetHitTestCodes(TvxTreeListHitTest* AHitTest) override;
+  TvxTreeListBand* Band() const { return FBand; }
+  TvxTreeListBandPart Part() const { return FPart; }
+
+ private:
+  TvxTreeListBand* FBand;
+  TvxTreeListBandPart FPart;
+};
+
+// A header drawn by the look-and-feel painter with its neighbours and state.
+class TvxTreeListCustomHeaderCellViewInfo : public TvxTreeListCustomCellViewInfo, public IvxHotTrackTarget {
+  DECLARE_CLASS(TvxTreeListCustomHeaderCellViewInfo, TvxTreeListCustomCellViewInfo)
+ public:
+  TvxTreeListCustomHeaderCellViewInfo(TvxCustomTreeList* ATreeList, const TRect& AVisibleRect, const TRect& ABounds);
+  void CalculateBounds(const TRect& ABounds, const TRect& AVisibleBounds) override;
+  void CalculateVisibleInfo() override;
+  void DoDraw(TvxCanvas* ACanvas) override;
+  // IvxHotTrackTarget
+  void GetHintOrigin(TPoint& P) override { P = TPoint{DisplayRect.left, DisplayRect.top}; }
+  bool CalculateHint(TvxCanvas* ACanvas, const TPoint& P, bool& AShowBelowCursor, TRect& AHintRect,
+                     bool AIsMultiLine, String& AText) override;
+  void UpdateHotTrackState(const TPoint& P) override;
+
+  virtual bool CanBeNeighbour(TvxTreeListCustomHeaderCellViewInfo* AOther);
+  void CheckNeighbour(TvxTreeListCustomHeaderCellViewInfo* AOther, bool AShared);
+  virtual TAlignment AlignHorz() { return taLeftJustify; }
+  virtual TvxAlignmentVert AlignVert() { return vaCenter; }
+  virtual bool IsItemVisible() { return true; }
+  virtual bool MultiLine() { return false; }
+  virtual bool ShowEndEllipsis() { return false; }
+  virtual String Text() { return String(); }
+  virtual TvxDataSortOrder SortOrder() { return soNone; }
+  TvxButtonState State() const { return FState; }
+  void SetState(TvxButtonState Value);
+
+  bool IsLast = false;
+  TvxNeighbors Neighbors;
+  TRect TextBounds{};
+  TRect SortMarkBounds{};
+  TRect BordersMargins{};
+
+ protected:
+  TvxButtonState FState = vxbsNormal;
+};
+
+// The header of a column or a band: its caption.
+class TvxTreeListHeaderCellViewInfo : public TvxTreeListCustomHeaderCellViewInfo {
+  DECLARE_CLASS(TvxTreeListHeaderCellViewInfo, TvxTreeListCustomHeaderCellViewInfo)
+ public:
+  using TvxTreeListCustomHeaderCellViewInfo::TvxTreeListCustomHeaderCellViewInfo;
+  void CalculateVisibleInfo() override;
+  TAlignment AlignHorz() override;
+  TvxAlignmentVert AlignVert() override;
+  bool MultiLine() override;
+  bool ShowEndEllipsis() override;
+  String Text() override;
+  TvxTreeListCaption* Caption = nullptr;
+};
+
+class TvxTreeListColumnHeaderCellViewInfo : public TvxTreeListHeaderCellViewInfo {
+  DECLARE_CLASS(TvxTreeListColumnHeaderCellViewInfo, TvxTreeListHeaderCellViewInfo)
+ public:
+  TvxTreeListColumnHeaderCellViewInfo(TvxCustomTreeList* ATreeList, const TRect& AVisibleRect, const TRect& ABounds,
+                                      TvxTreeListColumn* AColumn);
+  Integer CustomDrawID() override { return tlcdHeaderCell; }
+  void CalculateViewParams() override;
+  void SetHitTestCodes(TvxTreeListHitTest* AHitTest) override;
+  bool IsItemVisible() override { return FColumn->ActuallyVisible(); }
+  TvxDataSortOrder SortOrder() override { return FColumn->SortOrder(); }
+  TvxTreeListColumn* Column() const { return FColumn; }
+
+ private:
+  TvxTreeListColumn* FColumn;
+};
+
+class TvxTreeListBandHeaderCellViewInfo : public TvxTreeListHeaderCellViewInfo {
+  DECLARE_CLASS(TvxTreeListBandHeaderCellViewInfo, TvxTreeListHeaderCellViewInfo)
+ public:
+  TvxTreeListBandHeaderCellViewInfo(TvxCustomTreeList* ATreeList, const TRect& AVisibleRect, const TRect& ABounds,
+                                    TvxTreeListBand* ABand);
+  Integer CustomDrawID() override { return tlcdBandHeaderCell; }
+  void CalculateViewParams() override;
+  void SetHitTestCodes(TvxTreeListHitTest* AHitTest) override;
+  TvxTreeListBand* Band() const { return FBand; }
+
+ private:
+  TvxTreeListBand* FBand;
+};
+
+// The tree's indent in front of a node's first cells: the level steps and the expand button.
+class TvxTreeListIndentCellViewInfo : public TvxTreeListCustomCellViewInfo {
+  DECLARE_CLASS(TvxTreeListIndentCellViewInfo, TvxTreeListCustomCellViewInfo)
+ public:
+  using TvxTreeListCustomCellViewInfo::TvxTreeListCustomCellViewInfo;
+  Integer CustomDrawID() override { return tlcdIndentCell; }
+  void CalculateViewParams() override;
+  void DoDraw(TvxCanvas* ACanvas) override;
+  bool GetHitTest(TObject* AHitTest) override;
+  TRect ButtonRect{};  // empty without a button
+};
+
+// One node's value in one column, drawn as text.
+class TvxTreeListEditCellViewInfo : public TvxTreeListCustomCellViewInfo {
+  DECLARE_CLASS(TvxTreeListEditCellViewInfo, TvxTreeListCustomCellViewInfo)
+ public:
+  TvxTreeListEditCellViewInfo(TvxCustomTreeList* ATreeList, const TRect& AVisibleRect, const TRect& ABounds,
+                              TvxTreeListNode* ANode, TvxTreeListColumn* AColumn);
+  Integer CustomDrawID() override { return tlcdDataCell; }
+  void CalculateViewParams() override;
+  void DoDraw(TvxCanvas* ACanvas) override;
+  void SetHitTestCodes(TvxTreeListHitTest* AHitTest) override;
+  TvxTreeListColumn* Column() const { return FColumn; }
+  const String& Text() const { return FText; }
+  bool Selected = false;
+
+ private:
+  TvxTreeListColumn* FColumn;
+  String FText;
+};
+
+// --- Node rows ----------------------------------------------------------------------------
+
+// One node row on screen: its bounds, its cells and its selection state.
+class TvxTreeListNodeViewData : public TObject {
+  DECLARE_CLASS(TvxTreeListNodeViewData, TObject)
+ public:
+  TvxTreeListNodeViewData(TvxTreeListViewInfo* AViewInfo, TvxTreeListNode* ANode, const TRect& ABounds);
+  void Paint(TvxCanvas* ACanvas, const TvxCellsPaintHandler& AHandler);
+  // The selected and focused state from the tree list; True when it changed (the row is
+  // then repainted).
+  bool UpdateSelection();
+  bool GetHitTest(TObject* AHitTest);
+  TvxTreeListNode* Node() const { return FNode; }
+  const TRect& Bounds() const { return FBounds; }
+  TPoint Origin() const { return TPoint{FBounds.left, FBounds.top}; }
+  TvxCustomControlCells& Cells() { return FCells; }
+  TvxTreeListEditCellViewInfo* EditCell(TvxTreeListColumn* AColumn);
+  bool Selected = false;
+  bool Focused = false;
+
+ private:
+  TvxTreeListViewInfo* FViewInfo;
+  TvxTreeListNode* FNode;
+  TRect FBounds;
+  TvxCustomControlCells FCells;
+};
+
+// --- Hit test ----------------------------------------------------------------------------
+
+// A rectangle that answers a hit before the cells under it.
+class TvxTreeListHitTestArea : public TObject {
+  DECLARE_CLASS(TvxTreeListHitTestArea, TObject)
+ public:
+  explicit TvxTreeListHitTestArea(TvxTreeListCustomCellViewInfo* ALink) : FLink(ALink) {}
+  virtual bool GetHitTest(TvxTreeListHitTest* AHitTest);
+  virtual void ApplyHit(TvxTreeListHitTest* AHitTest) {}
+  const TRect& Area() const { return FArea; }
+  TvxTreeListCustomCellViewInfo* Link() const { return FLink; }
+
+ protected:
+  TRect FArea{};
+  TvxTreeListCustomCellViewInfo* FLink;
+};
+
+// The sizing edge of a header: 6 pixels wide along its right (or bottom) edge, 3 of them
+// outside the header.
+class TvxTreeListHeaderSizingArea : public TvxTreeListHitTestArea {
+  DECLARE_CLASS(TvxTreeListHeaderSizingArea, TvxTreeListHitTestArea)
+ public:
+  TvxTreeListHeaderSizingArea(TvxTreeListHeaderCellViewInfo* ALink, TvxDragSizingDirection ADirection);
+  void ApplyHit(TvxTreeListHitTest* AHitTest) override;
+  TvxDragSizingDirection Direction() const { return FDirection; }
+
+ private:
+  TvxDragSizingDirection FDirection;
+};
+
+class TvxTreeListHitTest : public TvxCustomHitTestController {
+  DECLARE_CLASS(TvxTreeListHitTest, TvxCustomHitTestController)
+ public:
+  using TvxCustomHitTestController::TvxCustomHitTestController;
+  void DoCalculate() override;
+  TCursor GetCursor() override;
+  bool AllowsCellHint(TObject* AItem) override;
+  virtual bool CanMoving();
+  virtual bool CanSizing() { return HitAt(tlhcSizingHorz) || HitAt(tlhcSizingVert); }
+
+  bool HitAt(Integer ACode) const { return (FHitState >> ACode) & 1; }
+  void SetHitAt(Integer ACode, bool Value);
+  void SetHitItem(TObject* AItem) { FHitTestItem = AItem; }
+  // A node is forgotten when it leaves the tree.
+  void NodeRemoved(TvxTreeListNode* ANode);
+
+  bool HitAtBackground() const { return HitAt(tlhcBackground); }
+  bool HitAtBand() const { return HitAt(tlhcBand); }
+  bool HitAtBandContainer() const { return HitAt(tlhcBandContainer); }
+  bool HitAtBandHeader() const { return HitAt(tlhcBandHeader); }
+  bool HitAtButton() const { return HitAt(tlhcButton); }
+  bool HitAtColumn() const { return HitAt(tlhcColumn); }
+  bool HitAtColumnHeader() const { return HitAt(tlhcColumnHeader); }
+  bool HitAtFooter() const { return HitAt(tlhcFooter); }
+  bool HitAtImages() const { return HitAt(tlhcImage) || HitAt(tlhcStateImage); }
+  bool HitAtIndent() const { return HitAt(tlhcIndent); }
+  bool HitAtIndicator() const { return HitAt(tlhcIndicator); }
+  bool HitAtNode() const { return HitAt(tlhcNode); }
+  bool HitAtNodePreview() const { return HitAt(tlhcNodePreview); }
+  bool HitAtSizingHorz() const { return HitAt(tlhcSizingHorz); }
+  bool HitAtSizingVert() const { return HitAt(tlhcSizingVert); }
+  bool IsFooter() const;
+  bool IsHeader() const;
+
+  TvxCustomTreeList* TreeList() const;
+  TvxTreeListCustomCellViewInfo* HitCell() const { return dynamic_cast<TvxTreeListCustomCellViewInfo*>(FHitTestItem); }
+  TvxTreeListBand* HitBand = nullptr;
+  TvxTreeListColumn* HitColumn = nullptr;
+  TvxTreeListNode* HitNode = nullptr;
+  TObject* DragItem = nullptr;
+
+ private:
+  Integer FLockCount = 0;
+};
+
+// --- View info ---------------------------------------------------------------------------
+
+class TvxTreeListViewInfo : public TvxCustomControlViewInfo {
+  DECLARE_CLASS(TvxTreeListViewInfo, TvxCustomControlViewInfo)
+ public:
+  explicit TvxTreeListViewInfo(TObject* AOwner);
+  ~TvxTreeListViewInfo() override;
+  Integer GetDefaultEditHeight() override;
+  void CalcDefaultEditHeight() override;
+  void DoCalculate() override;
+  void UpdateSelection() override;
+
+  // Brings the layout up to date; True when it ran a relayout.
+  bool Validate();
+  void SetDirty();
+  void Clear();
+  // The data cell of a column in a node's row; nil when the node has no row on screen.
+  TvxTreeListEditCellViewInfo* GetEditCell(TvxTreeListNode* ANode, TvxTreeListColumn* AColumn);
+  TvxTreeListNodeViewData* NodeViewData(TvxTreeListNode* ANode);
+  // Fills the hit test for its point.
+  void CalculateHitTest(TvxTreeListHitTest* AHitTest);
+  // Scroll bars from the metrics of the last calculation.
+  void UpdateScrollBars();
+  // Vertical scroll: the shown index of the top row. Horizontal: pixels of the scrolling
+  // bands left of the view.
+  void SetTopIndex(Integer AIndex);
+  void SetLeftPos(Integer APos);
+  // Scrolls a node that is cut off at the bottom into view, or makes it the top node.
+  void MakeNodeVisible(TvxTreeListNode* ANode);
+  // Rows that fit completely below ATop (at least 1).
+  Integer RowsThatFit() const;
+
+  TvxCustomTreeList* TreeList() const;
+  TvxCustomControlCells& Cells() { return FCells; }
+  Integer Count() const { return static_cast<Integer>(FNodesViewData.size()); }
+  TvxTreeListNodeViewData* NodesViewData(Integer AIndex) const { return FNodesViewData.at(AIndex).get(); }
+  TRect ContentBounds() const;
+  const TRect& Bounds() const { return FBounds; }
+  Integer ContentHeight = 0;
+  Integer ContentWidth = 0;
+  Integer DefaultCellHeight = 0;
+  Integer BandHeaderLineHeight = 0;
+  Integer BandLineHeight = 0;
+  Integer BandsHeight = 0;
+  Integer HeaderLineHeight = 0;
+  Integer HeadersHeight = 0;
+  Integer FooterLineHeight = 0;
+  Integer HScrollInc = 0;
+  Integer HScrollPage = 0;
+  Integer HScrollPos = 0;
+  Integer HScrollSize = 0;
+  Integer NodesVisibleCount = 0;
+  Integer IndentWidth = 0;
+  TColor GridLineColor = clDefault;
+  TvxBorders GridLines;
+  TvxTreeListBackgroundCellViewInfo* HorzBackgroundCell = nullptr;
+  bool IsCalculating() const { return FCalculating; }
+  // The line heights are measured again at the next calculation.
+  bool HeightsDirty = true;
+  Integer FontHeight(TFont* AFont);
+  std::vector<std::unique_ptr<TvxTreeListHitTestArea>>& HitTestCells() { return FHitTestCells; }
+
+ protected:
+  void CalculateBands();
+  void CalculateColumnHeaders();
+  void CalculateNodes();
+  void CalculateBackground();
+  void LinkHeaderNeighbours();
+  void AddHeaderSizingAreas(TvxTreeListHeaderCellViewInfo* ACell, bool AHorz, bool AVert);
+  TvxTreeListNodeViewData* CreateNodeRow(TvxTreeListNode* ANode, Integer ATop);
+
+  TRect FBounds{};
+  TvxCustomControlCells FCells;
+  std::vector<TvxTreeListCustomHeaderCellViewInfo*> FHeaderCells;
+  std::vector<std::unique_ptr<TvxTreeListHitTestArea>> FHitTestCells;
+  std::vector<std::unique_ptr<TvxTreeListNodeViewData>> FNodesViewData;
+  TRect FContentPart{};  // the scrolling band area
+  bool FCalculating = false;
+  bool FDirty = true;
+  TFont* FPrevFont = nullptr;  // compared, never read: the handle tells a reused address
+  HFONT FPrevFontHandle = nullptr;
+  Integer FPrevFontHeight = 0;
+};
+
+// --- Painter -----------------------------------------------------------------------------
+
+// Paints through an off-screen bitmap, always: frame cells first, then the node rows
+// clipped to the content.
+class TvxTreeListPainter : public TvxCustomControlPainter {
+  DECLARE_CLASS(TvxTreeListPainter, TvxCustomControlPainter)
+ public:
+  explicit TvxTreeListPainter(TObject* AOwner);
+  void SetBuffered(bool Value) override;
+  void DoPaint() override;
+  // Grows the buffer to the control's size rounded up to 50 pixels.
+  void CheckSize(Integer AWidth, Integer AHeight);
+  // Renders only when marked changed; the buffer is then copied to the control.
+  void Paint();
+  virtual void UpdateCustomDrawSupported();
+  virtual void DoCustomDraw(TvxCanvas* ACanvas, TvxCustomViewInfoItem* ACell, bool& ADone);
+  TvxCustomTreeList* TreeList() const;
+  TvxTreeListViewInfo* TreeViewInfo() const;
+  TBitmap* Bitmap() const { return FBitmap.get(); }
+  bool Changed = true;
+  bool CustomDrawSupported = false;
+};
+
+// --- Cell navigator -----------------------------------------------------------------------
+
+// Rows are the shown nodes, cells the visible columns. With cell selection off, Up and Down
+// move the focused node and Left and Right scroll the content.
+class TvxTreeListCellNavigator : public TvxCustomCellNavigator {
+  DECLARE_CLASS(TvxTreeListCellNavigator, TvxCustomCellNavigator)
+ public:
+  using TvxCustomCellNavigator::TvxCustomCellNavigator;
+  void CalcNextRow(bool AForward, Integer& ARowIndex, Integer& ACellIndex) override;
+  TObject* GetCellContainer(Integer ARowIndex, Integer ACellIndex) override;
+  Integer GetCount(Integer ARowIndex) override;
+  void Init(Integer& ARowIndex, Integer& ACellIndex, Integer& ARowCount) override;
+  void SetFocusCell(Integer ARowIndex, Integer ACellIndex, TShiftState AShift) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  TvxTreeListController* TreeController() const;
+  TvxCustomTreeList* TreeList() const;
+
+ protected:
+  bool CanFocusItem(TObject* AItem) override;
+  bool HasFocusedItem() override;
+};
+
+// --- Controller ---------------------------------------------------------------------------
+
+class TvxTreeListController : public TvxCustomControlController {
+  DECLARE_CLASS(TvxTreeListController, TvxCustomControlController)
+ public:
+  using TvxCustomControlController::TvxCustomControlController;
+  TClass GetNavigatorClass() override { return TvxTreeListCellNavigator::StaticClass(); }
+  TvxEditCellViewInfo* GetFocusedCellViewInfo(TvxCustomInplaceEditContainer*) override { return nullptr; }
+  void MakeFocusedItemVisible() override;
+  void MakeFocusedRecordVisible() override;
+  void DoMouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void DoMouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void DblClick() override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(wchar_t& Key) override;
+  TCursor GetCursor(Integer X, Integer Y) override;
+  void PageScroll(bool ADown, TShiftState Shift) override;
+  void Scroll(TScrollBarKind AScrollBarKind, TScrollCode AScrollCode, Integer& AScrollPos) override;
+  bool IsIncSearching() override { return !FIncSearchText.empty(); }
+  String GetIncSearchingText() override { return FIncSearchText; }
+  void CancelIncSearching() override;
+
+  // Focusing: refused for hidden nodes and by OnCanFocusNode.
+  virtual bool DoSetFocusedNode(TvxTreeListNode* ANode);
+  // Focus and select as a click or a key with AShift does.
+  virtual void Select(TvxTreeListNode* ANode, TShiftState AShift);
+  bool CanDeleteSelection();
+  bool DeleteConfirmation();
+  bool CanSelectNode(TvxTreeListNode* ANode);
+  TvxTreeListNode* FindNearestFocusableNode(Integer AVisibleIndex);
+  TvxTreeListColumn* FindNearestFocusableColumn(Integer AVisibleIndex);
+  bool HitAtNodeContent();
+  // Node keys (Space, End, Home, Delete, numpad *, +, -); True when the key was handled.
+  virtual bool DoNodeKeys(Word Key, TShiftState Shift);
+  // The incremental search: the first shown node from the focused one whose text in the
+  // search column begins with AText.
+  void SearchLocate(TvxCustomInplaceEditContainer* AItem, const String& AText) override;
+  bool IncSearchStep(const String& AText);
+  TvxTreeListColumn* IncSearchColumn();
+
+  TvxCustomTreeList* TreeList() const;
+  TvxTreeListHitTest* HitTest() const;
+  TvxTreeListViewInfo* TreeViewInfo() const;
+  TvxTreeListNode* SelectionAnchor = nullptr;
+  TvxTreeListNode* IncSearchNode = nullptr;
+  TvxTreeListCustomHeaderCellViewInfo* PressedHeader = nullptr;
+  TObject* ClickedObject = nullptr;
+
+ protected:
+  void CheckNodeContentClick(TShiftState Shift);
+  void SelectRange(TvxTreeListNode* A, TvxTreeListNode* B);
+  String FIncSearchText;
+};
