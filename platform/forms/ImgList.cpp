@@ -229,6 +229,10 @@ void TCustomImageList::UnRegisterChanges(TChangeLink* Value) {
 
 Integer TCustomImageList::Add(TBitmap* Image, TBitmap* Mask) {
   if (!Image || Image->Empty()) return -1;
+  // A bitmap still selected into its canvas cannot be selected by the system call: the
+  // canvases let go of their contexts first.
+  Image->Dormant();
+  if (Mask) Mask->Dormant();
   Integer r = ImageList_Add(Handle(), Image->Handle(), Mask ? Mask->Handle() : nullptr);
   Change();
   return r;
@@ -242,10 +246,10 @@ Integer TCustomImageList::AddMasked(TBitmap* Image, TColor MaskColor) {
   Integer r;
   if (FMasked && MaskColor != clNone) {
     TColor c = MaskColor == clDefault ? copy.Canvas()->Pixel(0, copy.Height() - 1) : MaskColor;
-    HBITMAP h = copy.Handle();
-    copy.Canvas();  // keeps the copy's context out of the way of the system call
-    r = ImageList_AddMasked(Handle(), h, static_cast<COLORREF>(ColorToRGB(c)));
+    copy.Dormant();  // the system call selects the bitmap itself
+    r = ImageList_AddMasked(Handle(), copy.Handle(), static_cast<COLORREF>(ColorToRGB(c)));
   } else {
+    copy.Dormant();
     r = ImageList_Add(Handle(), copy.Handle(), nullptr);
   }
   Change();
@@ -293,6 +297,8 @@ void TCustomImageList::InsertIcon(Integer Index, TIcon* Image) {
 
 void TCustomImageList::Replace(Integer Index, TBitmap* Image, TBitmap* Mask) {
   CheckIndex(Index);
+  if (Image) Image->Dormant();
+  if (Mask) Mask->Dormant();
   if (!ImageList_Replace(Handle(), Index, Image ? Image->Handle() : nullptr,
                          Mask ? Mask->Handle() : nullptr))
     throw EInvalidOperation(L"Failed to replace image");
@@ -326,14 +332,22 @@ void TCustomImageList::Delete(Integer Index) {
 
 void TCustomImageList::Clear() { Delete(-1); }
 
-// Moves one image, shifting those in between, by neighbour swaps.
+// Moves one image, shifting those in between. The system's swap loses the images under
+// Wine, so the moved image waits in an extra slot at the end while the others shift with
+// plain copies.
 void TCustomImageList::Move(Integer CurIndex, Integer NewIndex) {
   if (CurIndex == NewIndex) return;
   CheckIndex(CurIndex);
   CheckIndex(NewIndex);
+  const Integer spare = Count();
+  if (!ImageList_SetImageCount(FHandle, static_cast<UINT>(spare + 1)))
+    throw EInvalidOperation(L"Failed to move image");
+  ImageList_Copy(FHandle, spare, FHandle, CurIndex, ILCF_MOVE);
   Integer step = NewIndex > CurIndex ? 1 : -1;
   for (Integer i = CurIndex; i != NewIndex; i += step)
-    ImageList_Copy(FHandle, i + step, FHandle, i, ILCF_SWAP);
+    ImageList_Copy(FHandle, i, FHandle, i + step, ILCF_MOVE);
+  ImageList_Copy(FHandle, NewIndex, FHandle, spare, ILCF_MOVE);
+  ImageList_Remove(FHandle, spare);
   Change();
 }
 

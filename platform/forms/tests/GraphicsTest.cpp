@@ -469,3 +469,62 @@ TEST(Icon, EntriesWithImpossibleHeadersAreRefusedBeforeTheSystemSeesThem) {
 }
 
 }  // namespace
+
+namespace {
+
+// The pixels of a bitmap handle, read with GetDIBits (top row first, 0x00RRGGBB).
+std::vector<DWORD> HandlePixels(HBITMAP H, int W, int Ht) {
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = W;
+  bi.bmiHeader.biHeight = -Ht;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  std::vector<DWORD> px(static_cast<size_t>(W) * Ht);
+  HDC screen = GetDC(nullptr);
+  GetDIBits(screen, H, 0, static_cast<UINT>(Ht), px.data(), &bi, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  for (auto& p : px) p &= 0xFFFFFF;
+  return px;
+}
+
+}  // namespace
+
+// After a size change the canvas draws on the new image, whichever way the size changed
+// and whatever the canvas had selected before.
+TEST(Bitmap, CanvasDrawsOnTheResizedImage) {
+  struct {
+    const char* How;
+    void (*Resize)(TBitmap&);
+  } ways[] = {{"SetSize", [](TBitmap& b) { b.SetSize(30, 20); }},
+              {"SetWidth+SetHeight", [](TBitmap& b) { b.SetWidth(30); b.SetHeight(20); }}};
+  for (TPixelFormat pf : {pfDevice, pf24bit, pf32bit})
+    for (auto& w : ways) {
+      SCOPED_TRACE(testing::Message() << w.How << " " << pf);
+      TBitmap b;
+      b.SetPixelFormat(pf);
+      b.SetSize(10, 10);
+      TCanvas* c = b.Canvas();
+      c->Brush()->SetColor(clRed);
+      c->FillRect(RECT{0, 0, 10, 10});
+      c->Pen()->SetColor(clLime);
+      c->MoveTo(0, 0);
+      c->LineTo(5, 5);
+      w.Resize(b);
+      ASSERT_EQ(30, b.Width());
+      ASSERT_EQ(20, b.Height());
+      EXPECT_EQ(c, b.Canvas());
+      c->Brush()->SetColor(clBlue);
+      c->FillRect(RECT{0, 0, 30, 20});
+      c->LineTo(29, 5);
+      b.Dormant();
+      auto px = HandlePixels(b.Handle(), 30, 20);
+      EXPECT_EQ(0x0000FFu, px[19 * 30 + 29]);  // bottom right, outside the old image
+      EXPECT_EQ(0x0000FFu, px[9 * 30 + 0]);
+      EXPECT_EQ(0x00FF00u, px[5 * 30 + 20]);  // the line goes on from the kept pen position
+      // Canvas fills come out in their colour, not black.
+      size_t blue = 0;
+      for (DWORD p : px) blue += p == 0x0000FFu;
+      EXPECT_GT(blue, 30u * 20u - 40u);
+    }
+}

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
+#include <vector>
 
 #include "Classes.h"
 #include "Graphics.h"
@@ -161,4 +163,107 @@ TEST(ImgListTest, BitmapPropertyStreamsTheImages) {
   dst.Draw(t->Canvas(), 0, 0, 1);
   EXPECT_EQ(clBlue, t->Canvas()->Pixel(8, 8));
   EXPECT_EQ(clLime, t->Canvas()->Pixel(0, 0));
+}
+
+namespace {
+
+// The colour of a pixel of image Index, read back from the list's own image strip.
+TColor StoredPixel(TCustomImageList& List, int Index, int X, int Y) {
+  TBitmap b;
+  if (!List.GetBitmap(Index, &b)) return clNone;
+  return b.Canvas()->Pixel(X, Y) & 0xFFFFFF;
+}
+
+// A strip of framed squares, one per colour, in a bitmap of the given pixel format.
+std::unique_ptr<TBitmap> Strip(std::initializer_list<TColor> Colors, TColor Bg, TPixelFormat Pf = pf24bit) {
+  auto b = std::make_unique<TBitmap>();
+  b->SetPixelFormat(Pf);
+  b->SetSize(16 * static_cast<int>(Colors.size()), 16);
+  b->Canvas()->Brush()->SetColor(Bg);
+  b->Canvas()->FillRect(RECT{0, 0, b->Width(), 16});
+  int x = 0;
+  for (TColor c : Colors) {
+    b->Canvas()->Brush()->SetColor(c);
+    b->Canvas()->FillRect(RECT{x + 2, 2, x + 14, 14});
+    x += 16;
+  }
+  return b;
+}
+
+}  // namespace
+
+// Moving an image shifts those between; every image keeps its own pixels and mask.
+TEST(ImgListTest, MoveShiftsTheImagesBetween) {
+  TImageList list(nullptr);
+  for (TColor c : {clRed, clLime, clBlue, clYellow}) {
+    auto b = Framed(c, clFuchsia);
+    list.AddMasked(b.get(), clFuchsia);
+  }
+  auto order = [&] {
+    std::vector<TColor> r;
+    for (int i = 0; i < list.Count(); ++i) r.push_back(StoredPixel(list, i, 8, 8));
+    return r;
+  };
+  list.Move(0, 3);
+  EXPECT_EQ(order(), (std::vector<TColor>{clLime, clBlue, clYellow, clRed}));
+  list.Move(3, 1);
+  EXPECT_EQ(order(), (std::vector<TColor>{clLime, clRed, clBlue, clYellow}));
+  list.Move(2, 3);
+  EXPECT_EQ(order(), (std::vector<TColor>{clLime, clRed, clYellow, clBlue}));
+  // The masks moved with the images: the frame stays transparent.
+  for (int i = 0; i < 4; ++i) {
+    auto t = Target(clBlack, 16, 16);
+    list.Draw(t->Canvas(), 0, 0, i);
+    EXPECT_EQ(clBlack, t->Canvas()->Pixel(0, 0)) << i;
+    EXPECT_EQ(order()[i], t->Canvas()->Pixel(8, 8)) << i;
+  }
+  EXPECT_THROW(list.Move(0, 4), EInvalidOperation);
+}
+
+// Masked images from bitmaps whose canvas is in use, with the default mask colour (the
+// bottom-left pixel) and from 16-colour bitmaps.
+TEST(ImgListTest, AddMaskedTakesTheDefaultColourAndSixteenColourBitmaps) {
+  struct {
+    TPixelFormat Pf;
+    TColor Mask;
+  } cases[] = {{pf24bit, clDefault}, {pf4bit, clFuchsia}, {pf4bit, clDefault},
+               {pfDevice, clDefault}, {pf8bit, clFuchsia}};
+  for (auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.Pf << " " << c.Mask);
+    TImageList list(nullptr);
+    auto b = Strip({clRed}, clFuchsia, c.Pf);
+    ASSERT_EQ(0, list.AddMasked(b.get(), c.Mask));
+    EXPECT_EQ(clRed, StoredPixel(list, 0, 8, 8));
+    auto t = Target(clLime, 16, 16);
+    list.Draw(t->Canvas(), 0, 0, 0);
+    EXPECT_EQ(clLime, t->Canvas()->Pixel(0, 0));
+    EXPECT_EQ(clLime, t->Canvas()->Pixel(15, 15));
+    EXPECT_EQ(clRed, t->Canvas()->Pixel(8, 8));
+    // The source keeps its pixels.
+    EXPECT_EQ(clFuchsia, b->Canvas()->Pixel(0, 15));
+  }
+}
+
+// A wide bitmap adds as many images as the list's width fits into it.
+TEST(ImgListTest, AStripAddsOneImagePerWidth) {
+  TImageList list(nullptr);
+  auto s = Strip({clRed, clLime, clBlue}, clFuchsia);
+  EXPECT_EQ(0, list.Add(s.get(), nullptr));
+  ASSERT_EQ(3, list.Count());
+  EXPECT_EQ(3, list.AddMasked(s.get(), clFuchsia));
+  ASSERT_EQ(6, list.Count());
+  const TColor want[] = {clRed, clLime, clBlue, clRed, clLime, clBlue};
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(want[i], StoredPixel(list, i, 8, 8)) << i;
+  // Only the masked ones show the background through the frame.
+  auto t = Target(clBlack, 16, 16);
+  list.Draw(t->Canvas(), 0, 0, 4);
+  EXPECT_EQ(clBlack, t->Canvas()->Pixel(0, 0));
+  EXPECT_EQ(clLime, t->Canvas()->Pixel(8, 8));
+  // A remainder narrower than an image is left out.
+  auto odd = std::make_unique<TBitmap>();
+  odd->Assign(s.get());
+  odd->SetWidth(40);
+  EXPECT_EQ(6, list.Add(odd.get(), nullptr));
+  EXPECT_EQ(8, list.Count());
+  EXPECT_EQ(clLime, StoredPixel(list, 7, 8, 8));
 }
