@@ -1387,12 +1387,8 @@ void TvxCustomControlPainter::Paint() {
   TvxCanvas* prev = FCanvas;
   FCanvas = control;
   if (FBuffered) {
-    if (FBitmap->Width() != FControl->Width() || FBitmap->Height() != FControl->Height()) {
+    if (FBitmap->Width() != FControl->Width() || FBitmap->Height() != FControl->Height())
       FBitmap->SetSize(FControl->Width(), FControl->Height());
-      // The bitmap's canvas keeps the device context of the old image: it is let go so
-      // that the next drawing selects the resized one.
-      if (auto* bc = dynamic_cast<TBitmapCanvas*>(FBitmap->Canvas())) bc->FreeContext();
-    }
     if (FControl->IsLayoutChanged()) {
       FBitmapCanvas->SetClipRegion(new TvxRegion(vi->ClientRect()), roSet);
       FControl->SetIsLayoutChanged(false);

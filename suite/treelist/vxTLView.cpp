@@ -1033,9 +1033,6 @@ void TvxTreeListPainter::CheckSize(Integer AWidth, Integer AHeight) {
   Integer w = AWidth / 50 * 50 + 50, h = AHeight / 50 * 50 + 50;
   if (FBitmap->Width() >= w && FBitmap->Height() >= h) return;
   FBitmap->SetSize(w, h);
-  // The bitmap's canvas keeps the device context of the old image: it is let go so that
-  // the next drawing selects the resized one.
-  if (auto* bc = dynamic_cast<TBitmapCanvas*>(FBitmap->Canvas())) bc->FreeContext();
   Changed = true;
 }
 

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <memory>
 
+#include "ExtCtrls.h"
 #include "FormsTestSupport.h"
+#include "StdCtrls.h"
 
 using namespace zs_test;
 
@@ -363,3 +365,56 @@ TEST(ControlWindows, WindowsOfAnotherProcessAreNotOurControls) {
 }
 
 }  // namespace
+
+// Taking the focus away from every window, then freeing the form: the form and the
+// screen forget the control that had it, and nothing touches the freed controls.
+TEST(FocusCleared, FormsAreFreedAfterTheFocusWasTakenAway) {
+  for (int kind = 0; kind < 3; ++kind) {
+    SCOPED_TRACE(kind);
+    TForm* form = TCustomForm::Create<TForm>(nullptr);
+    form->SetPosition(poDesigned);
+    form->SetBounds(40, 40, 300, 200);
+    TWinControl* c;
+    if (kind == 0) {
+      auto* s = new TSwatch(form);
+      s->SetTabStop(true);
+      c = s;
+    } else if (kind == 1) {
+      c = new TEdit(form);
+    } else {
+      // A control nested in a panel.
+      auto* p = new TPanel(form);
+      p->SetBounds(0, 0, 200, 100);
+      p->SetParent(form);
+      c = new TEdit(form);
+      c->SetParent(p);
+      c->SetBounds(10, 10, 80, 24);
+    }
+    if (!c->Parent()) {
+      c->SetBounds(10, 10, 80, 24);
+      c->SetParent(form);
+    }
+    form->Show();
+    SetForegroundWindow(form->Handle());
+    c->SetFocus();
+    Pump(40);
+    ASSERT_TRUE(c->Focused());
+    ::SetFocus(nullptr);
+    Pump(40);
+    EXPECT_FALSE(c->Focused());
+    EXPECT_EQ(nullptr, GetFocus());
+    delete form;
+    Pump(40);
+    EXPECT_EQ(nullptr, Screen->ActiveControl());
+    // Another form takes the focus as usual afterwards.
+    std::unique_ptr<TForm> next(TCustomForm::Create<TForm>(nullptr));
+    auto* e = new TEdit(next.get());
+    e->SetParent(next.get());
+    next->Show();
+    SetForegroundWindow(next->Handle());
+    e->SetFocus();
+    Pump(40);
+    EXPECT_TRUE(e->Focused());
+    EXPECT_EQ(e, Screen->ActiveControl());
+  }
+}

@@ -157,10 +157,8 @@ TEST_F(TabControlTest, ATabShowsItsImageAndFreeingTheListDropsIt) {
   TBitmap bmp;
   bmp.SetPixelFormat(pf24bit);
   bmp.SetSize(12, 12);
-  const RECT all{0, 0, 12, 12};
-  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
-  ::FillRect(bmp.Canvas()->Handle(), &all, red);
-  DeleteObject(red);
+  bmp.Canvas()->Brush()->SetColor(clRed);
+  bmp.Canvas()->FillRect(RECT{0, 0, 12, 12});
   images->AddMasked(&bmp, clFuchsia);
   C->SetImages(images);
   C->Tabs()->Tab(0)->SetImageIndex(-1);  // a tab shows by default the image of its own index
