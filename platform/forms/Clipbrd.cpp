@@ -1,10 +1,34 @@
 #include "Clipbrd.h"
 
 #include <cstring>
+#include <memory>
+#include <type_traits>
 
 namespace {
 
 TClipboard* FClipboard = nullptr;
+
+// Memory or a bitmap meant for the clipboard: freed unless the clipboard took it.
+struct TGlobalFree {
+  void operator()(void* H) const { GlobalFree(H); }
+};
+using TGlobalPtr = std::unique_ptr<std::remove_pointer_t<HGLOBAL>, TGlobalFree>;
+struct TDeleteObject {
+  void operator()(HBITMAP H) const { DeleteObject(H); }
+};
+using TBitmapPtr = std::unique_ptr<std::remove_pointer_t<HBITMAP>, TDeleteObject>;
+
+// Keeps the clipboard open for one scope.
+class TOpenScope {
+ public:
+  explicit TOpenScope(TClipboard& AClipboard) : FClipboard(AClipboard) { FClipboard.Open(); }
+  ~TOpenScope() { FClipboard.Close(); }
+  TOpenScope(const TOpenScope&) = delete;
+  TOpenScope& operator=(const TOpenScope&) = delete;
+
+ private:
+  TClipboard& FClipboard;
+};
 
 void DoneClipbrd() {
   delete FClipboard;
@@ -104,16 +128,12 @@ String TClipboard::AsText() {
 
 void TClipboard::SetAsText(const String& Value) {
   size_t bytes = (Value.size() + 1) * sizeof(wchar_t);
-  HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, bytes);
+  TGlobalPtr g(GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, bytes));
   if (!g) throw EOutOfMemory(L"Out of memory");
-  std::memcpy(GlobalLock(g), Value.c_str(), bytes);
-  GlobalUnlock(g);
-  try {
-    SetAsHandle(CF_UNICODETEXT, g);
-  } catch (...) {
-    GlobalFree(g);
-    throw;
-  }
+  std::memcpy(GlobalLock(g.get()), Value.c_str(), bytes);
+  GlobalUnlock(g.get());
+  SetAsHandle(CF_UNICODETEXT, g.get());
+  g.release();  // the clipboard owns it now
 }
 
 HANDLE TClipboard::GetAsHandle(UINT Format) {
@@ -124,28 +144,18 @@ HANDLE TClipboard::GetAsHandle(UINT Format) {
 }
 
 void TClipboard::SetAsHandle(UINT Format, HANDLE Value) {
-  Open();
-  try {
-    Adding();
-    if (!SetClipboardData(Format, Value)) throw EClipboardException(L"Cannot set clipboard data");
-  } catch (...) {
-    Close();
-    throw;
-  }
-  Close();
+  TOpenScope open(*this);
+  Adding();
+  if (!SetClipboardData(Format, Value)) throw EClipboardException(L"Cannot set clipboard data");
 }
 
 void TClipboard::AssignGraphic(TGraphic* Source) {
   TBitmap copy;
   copy.Assign(Source);
   copy.SetHandleType(bmDDB);  // a device bitmap, as other programs expect CF_BITMAP to be
-  HBITMAP h = copy.ReleaseHandle();
-  try {
-    SetAsHandle(CF_BITMAP, h);
-  } catch (...) {
-    DeleteObject(h);
-    throw;
-  }
+  TBitmapPtr h(copy.ReleaseHandle());
+  SetAsHandle(CF_BITMAP, h.get());
+  h.release();  // the clipboard owns it now
 }
 
 void TClipboard::Assign(TPersistent* Source) {
@@ -167,21 +177,15 @@ void TClipboard::AssignTo(TPersistent* Dest) {
     inherited::AssignTo(Dest);
     return;
   }
-  Open();
-  try {
-    HBITMAP h = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
-    if (!h) throw EClipboardException(L"Clipboard does not support Bitmaps");
-    // The clipboard keeps its bitmap: work on a copy.
-    HBITMAP dup = static_cast<HBITMAP>(CopyImage(h, IMAGE_BITMAP, 0, 0, 0));
-    if (!dup) throw EClipboardException(L"Clipboard does not support Bitmaps");
-    TBitmap b;
-    b.SetHandle(dup);
-    b.SetHandleType(bmDIB);
-    if (target) target->Assign(&b);
-    else pic->SetBitmap(&b);
-  } catch (...) {
-    Close();
-    throw;
-  }
-  Close();
+  TOpenScope open(*this);
+  HBITMAP h = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
+  if (!h) throw EClipboardException(L"Clipboard does not support Bitmaps");
+  // The clipboard keeps its bitmap: work on a copy.
+  HBITMAP dup = static_cast<HBITMAP>(CopyImage(h, IMAGE_BITMAP, 0, 0, 0));
+  if (!dup) throw EClipboardException(L"Clipboard does not support Bitmaps");
+  TBitmap b;
+  b.SetHandle(dup);
+  b.SetHandleType(bmDIB);
+  if (target) target->Assign(&b);
+  else pic->SetBitmap(&b);
 }

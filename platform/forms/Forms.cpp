@@ -978,20 +978,21 @@ bool TApplication::Active() const {
 }
 
 void TApplication::CreateForm(TClass InstanceClass, void* Reference) {
-  TObject* o = InstanceClass->NewInstance(this);
-  auto* form = dynamic_cast<TCustomForm*>(o);
-  if (!form) {
-    delete o;
-    throw EInvalidCast(L"%s is not a form class", {InstanceClass->ClassName()});
-  }
-  if (Reference) *static_cast<TCustomForm**>(Reference) = form;
-  try {
-    form->AfterConstruction();
-  } catch (...) {
-    if (Reference) *static_cast<TCustomForm**>(Reference) = nullptr;
-    delete form;
-    throw;
-  }
+  std::unique_ptr<TObject> made(InstanceClass->NewInstance(this));
+  auto* form = dynamic_cast<TCustomForm*>(made.get());
+  if (!form) throw EInvalidCast(L"%s is not a form class", {InstanceClass->ClassName()});
+  // The reference shows the form while it is built and is cleared again, before the form
+  // goes, when building fails.
+  struct TReference {
+    TCustomForm** Ref;
+    ~TReference() {
+      if (Ref) *Ref = nullptr;
+    }
+  } reference{static_cast<TCustomForm**>(Reference)};
+  if (reference.Ref) *reference.Ref = form;
+  form->AfterConstruction();
+  reference.Ref = nullptr;
+  made.release();
   if (!FMainForm) {
     FMainForm = form;
     form->HandleNeeded();

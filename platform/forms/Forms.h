@@ -69,14 +69,9 @@ class TCustomForm : public TWinControl {
   ~TCustomForm() override;
   template <class T>
   static T* Create(TComponent* AOwner) {
-    T* f = new T(AOwner);
-    try {
-      f->AfterConstruction();
-    } catch (...) {
-      delete f;
-      throw;
-    }
-    return f;
+    std::unique_ptr<T> f(new T(AOwner));
+    f->AfterConstruction();
+    return f.release();
   }
   void AfterConstruction() override;
 
