@@ -218,6 +218,11 @@ TEST(ImgListTest, MoveShiftsTheImagesBetween) {
     EXPECT_EQ(order()[i], t->Canvas()->Pixel(8, 8)) << i;
   }
   EXPECT_THROW(list.Move(0, 4), EInvalidOperation);
+  // Replacing takes a bitmap just drawn through its canvas.
+  auto aqua = Framed(clAqua, clFuchsia);
+  list.Replace(0, aqua.get(), nullptr);
+  EXPECT_EQ(clAqua, StoredPixel(list, 0, 8, 8));
+  EXPECT_EQ(clRed, StoredPixel(list, 1, 8, 8));
 }
 
 // Masked images from bitmaps whose canvas is in use, with the default mask colour (the
