@@ -179,10 +179,18 @@ void TZvThreadPool::AddWorker() {
 
 void TZvThreadPool::WorkDone(TObject* Sender) {
   if (Sender) {
-    FPendingWorkCounter.DecCounterEx(0);
+    // The work counts as done only once its completion handler has run, so that a
+    // caller of WaitForDone sees every handler's results; the count goes down and the
+    // waiter is woken also when the handler raises.
+    struct TDone {
+      TZvThreadPool* Pool;
+      ~TDone() {
+        Pool->FPendingWorkCounter.DecCounterEx(0);
+        SetEvent(Pool->FDoneEvent);
+      }
+    } done{this};
     auto* work = static_cast<TZvWorkObject*>(Sender);
     if (work->onWorkCompleted) work->onWorkCompleted(Sender);
-    SetEvent(FDoneEvent);
     return;
   }
   TNotifyEvent handler;

@@ -127,6 +127,26 @@ TEST(ThreadPool, ShutdownDiscardsQueuedJobsAndEndsEveryWorker) {
   EXPECT_EQ(j.Freed, 5);
 }
 
+TEST(ThreadPool, WaitForDoneReturnsAfterTheCompletionHandlersRan) {
+  // A slow completion handler: the wait must not end between the job's end and the
+  // handler's end, or the caller reads results that are not there yet.
+  Journal j;
+  TZvThreadPool pool(2);
+  std::atomic<int> handled{0};
+  for (int i = 0; i < 4; ++i) {
+    auto* w = new TJob(j, i);
+    w->onWorkCompleted = [&](TObject* Sender) {
+      Sleep(150);
+      ++handled;
+      delete Sender;
+    };
+    pool.queueWork(w);
+  }
+  pool.WaitForDone(1, false);
+  EXPECT_EQ(handled.load(), 4);
+  EXPECT_EQ(pool.pendingWorkCounter(), 0);
+}
+
 TEST(ThreadPool, JobThatRaisesIsRecordedAsFailureAndTheWorkerGoesOn) {
   Journal j;
   TZvThreadPool pool(1);
