@@ -29,6 +29,14 @@ TvxTreeListHitTest* TvxCustomTreeList::HitTest() const {
 
 TClass TvxCustomTreeList::GetControllerClass() { return TvxTreeListController::StaticClass(); }
 TClass TvxCustomTreeList::GetHitTestControllerClass() { return TvxTreeListHitTest::StaticClass(); }
+TClass TvxCustomTreeList::GetEditingControllerClass() { return TvxTreeListEditingController::StaticClass(); }
+
+void TvxCustomTreeList::SetFocusedColumn(TvxTreeListColumn* Value) {
+  if (Value && !Value->ActuallyVisible()) return;
+  if (FFocusedColumn == Value) return;
+  FFocusedColumn = Value;
+  if (TvxTreeListController* c = TreeListController()) c->FocusedColumnChanged();
+}
 TClass TvxCustomTreeList::GetViewInfoClass() { return TvxTreeListViewInfo::StaticClass(); }
 TClass TvxCustomTreeList::GetPainterClass() { return TvxTreeListPainter::StaticClass(); }
 
@@ -1173,6 +1181,56 @@ TvxTreeListHitTest* TvxTreeListController::HitTest() const {
 
 TvxTreeListViewInfo* TvxTreeListController::TreeViewInfo() const { return TreeList()->TreeListViewInfo(); }
 
+// --- Editing ----------------------------------------------------------------------------
+
+void TvxTreeListEditingController::HideEdit(bool Accept) {
+  auto* tl = dynamic_cast<TvxCustomTreeList*>(EditingControl());
+  bool open = IsEditing() && !EditHiding() && tl && !tl->IsDestroying();
+  // The editor's last text reaches the node before the editor goes.
+  if (open && Accept) UpdateValue();
+  TvxEditingController::HideEdit(Accept);
+  if (!open || IsEditing()) return;
+  TvxTreeListDataController* dc = tl->DataController();
+  if (!dc->EditingNode()) return;
+  if (Accept) dc->Post();
+  else dc->Cancel();
+}
+
+TvxTreeListController::~TvxTreeListController() = default;
+
+TvxEditCellViewInfo* TvxTreeListController::GetFocusedCellViewInfo(TvxCustomInplaceEditContainer* AItem) {
+  TvxCustomTreeList* tl = TreeList();
+  auto* col = dynamic_cast<TvxTreeListColumn*>(AItem);
+  TvxTreeListViewInfo* vi = TreeViewInfo();
+  TvxTreeListEditCellViewInfo* src =
+      col && tl->FocusedNode() && vi && !vi->IsCalculating() ? vi->GetEditCell(tl->FocusedNode(), col) : nullptr;
+  if (!src) {
+    FEditCell.reset();
+    return nullptr;
+  }
+  if (!FEditCell || FEditCell->EditContainer() != col) FEditCell = std::make_unique<TvxEditCellViewInfo>(col);
+  FEditCell->CalculateBounds(src->BoundsRect(), src->VisibleBounds);
+  FEditCell->CellContentRect = src->BoundsRect();
+  FEditCell->CellEditRect = src->BoundsRect();
+  FEditCell->ItemViewParams = src->ItemViewParams;
+  return FEditCell.get();
+}
+
+void TvxTreeListController::SetFocusedItem(TvxCustomInplaceEditContainer* Value) {
+  auto* col = dynamic_cast<TvxTreeListColumn*>(Value);
+  if (Value && (!col || !col->CanFocus())) return;
+  TreeList()->SetFocusedColumn(col);
+  if (Value) RequestEditorCheck();
+}
+
+void TvxTreeListController::FocusedColumnChanged() {
+  TvxTreeListColumn* col = TreeList()->FocusedColumn();
+  if (FFocusedItem == col) return;
+  if (!FEditingController->EditingItemSetting()) FEditingController->HideEdit(true);
+  FFocusedItem = col;
+  TreeList()->Invalidate();
+}
+
 void TvxTreeListController::MakeFocusedItemVisible() {
   TvxCustomTreeList* tl = TreeList();
   if (tl->FocusedNode()) tl->MakeNodeVisible(tl->FocusedNode());
@@ -1194,6 +1252,8 @@ bool TvxTreeListController::DoSetFocusedNode(TvxTreeListNode* ANode) {
   TvxCustomTreeList* tl = TreeList();
   if (ANode && ANode->IsHidden()) return false;
   bool changing = ANode != tl->FocusedNode();
+  // An editor open on the focused node is posted before the focus leaves it.
+  if (changing) FEditingController->HideEdit(true);
   // The tree list's setter asks OnCanFocusNode, remembers the previous node only on a
   // real change and puts the focus change into the batch.
   tl->SetFocusedNode(ANode);

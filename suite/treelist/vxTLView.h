@@ -465,12 +465,30 @@ class TvxTreeListCellNavigator : public TvxCustomCellNavigator {
 
 // --- Controller ---------------------------------------------------------------------------
 
+// In-place editing of a tree list cell: closing the editor posts the editing node's values
+// (accept) or restores them from the undo copy (cancel).
+class TvxTreeListEditingController : public TvxEditingController {
+  DECLARE_CLASS(TvxTreeListEditingController, TvxEditingController)
+ public:
+  using TvxEditingController::TvxEditingController;
+  void HideEdit(bool Accept) override;
+};
+
 class TvxTreeListController : public TvxCustomControlController {
   DECLARE_CLASS(TvxTreeListController, TvxCustomControlController)
  public:
   using TvxCustomControlController::TvxCustomControlController;
+  ~TvxTreeListController() override;
   TClass GetNavigatorClass() override { return TvxTreeListCellNavigator::StaticClass(); }
-  TvxEditCellViewInfo* GetFocusedCellViewInfo(TvxCustomInplaceEditContainer*) override { return nullptr; }
+  // The editor's cell: the focused node's cell of the column, while it has a row on
+  // screen; nil otherwise.
+  TvxEditCellViewInfo* GetFocusedCellViewInfo(TvxCustomInplaceEditContainer* AItem) override;
+  // The focused item is the tree list's focused column.
+  void SetFocusedItem(TvxCustomInplaceEditContainer* Value) override;
+  // Called by the tree list when its focused column changed: an open editor is posted and
+  // the focused item follows.
+  void FocusedColumnChanged();
+  void EnsureFocusedCellVisible() override { MakeFocusedItemVisible(); }
   void MakeFocusedItemVisible() override;
   void MakeFocusedRecordVisible() override;
   void DoMouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
@@ -515,4 +533,5 @@ class TvxTreeListController : public TvxCustomControlController {
   void CheckNodeContentClick(TShiftState Shift);
   void SelectRange(TvxTreeListNode* A, TvxTreeListNode* B);
   String FIncSearchText;
+  std::unique_ptr<TvxEditCellViewInfo> FEditCell;
 };
