@@ -410,10 +410,49 @@ void TvxTreeListIndentCellViewInfo::CalculateViewParams() {
   ItemViewParams = FTreeList->Styles()->GetIndentParams(Node, 0);
 }
 
+void TvxTreeListIndentCellViewInfo::InitLines(TvxTreeListNode* ANode, Integer AIndex) {
+  Index = AIndex;
+  LineUp = LineDown = LineHorz = false;
+  if (FTreeList->OptionsView()->TreeLineStyle() == tllsNone) return;
+  Integer level = ANode->Level();
+  TvxTreeListNode* levelNode = ANode;
+  while (levelNode && levelNode->Level() > AIndex) levelNode = levelNode->Parent();
+  if (!levelNode) return;
+  LineDown = levelNode->GetNextSiblingVisible() != nullptr;
+  if (AIndex == level) {
+    LineHorz = true;
+    LineUp = ANode->VisibleIndex() != 0;
+  } else {
+    LineUp = LineDown;
+  }
+}
+
+TRect TvxTreeListIndentCellViewInfo::HorzTreeLine() const {
+  const TRect& r = IsRectEmpty(&ButtonRect) ? DisplayRect : ButtonRect;
+  Integer cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
+  return TRect{cx, cy - 1, DisplayRect.right, cy};
+}
+
+TRect TvxTreeListIndentCellViewInfo::VertTreeLine() const {
+  const TRect& r = IsRectEmpty(&ButtonRect) ? DisplayRect : ButtonRect;
+  Integer cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
+  return TRect{cx, LineUp ? DisplayRect.top : cy - 1, cx + 1, LineDown ? DisplayRect.bottom : cy - 1};
+}
+
 void TvxTreeListIndentCellViewInfo::DoDraw(TvxCanvas* ACanvas) {
   TvxTreeListCustomCellViewInfo::DoDraw(ACanvas);
+  TvxTreeListViewInfo* vi = ViewInfo();
+  TColor lineColor = vi ? vi->TreeLineColor : clBtnShadow;
+  auto drawLine = [&](const TRect& R) {
+    if (IsRectEmpty(&R)) return;
+    if (FTreeList->OptionsView()->TreeLineStyle() == tllsSolid) ACanvas->FillRect(R, lineColor);
+    else vxFillHalftone(ACanvas->Canvas(), R, ItemViewParams.Color, lineColor);
+  };
+  if (LineUp || LineDown) drawLine(VertTreeLine());
+  if (LineHorz) drawLine(HorzTreeLine());
   if (IsRectEmpty(&ButtonRect)) return;
-  FTreeList->LookAndFeelPainter()->DrawExpandButton(ACanvas, ButtonRect, Node->Expanded());
+  FTreeList->LookAndFeelPainter()->DrawSmallExpandButton(ACanvas, ButtonRect, Node->Expanded(), lineColor,
+                                                         ItemViewParams.Color);
 }
 
 bool TvxTreeListIndentCellViewInfo::GetHitTest(TObject* AHitTest) {
@@ -422,7 +461,9 @@ bool TvxTreeListIndentCellViewInfo::GetHitTest(TObject* AHitTest) {
   h->HitNode = Node;
   h->SetHitAt(tlhcNode, true);
   h->SetHitAt(tlhcIndent, true);
-  if (!IsRectEmpty(&ButtonRect) && Contains(ButtonRect, h->HitPoint())) h->SetHitAt(tlhcButton, true);
+  TRect button = ButtonRect;
+  InflateRect(&button, 2, 2);
+  if (!IsRectEmpty(&ButtonRect) && Contains(button, h->HitPoint())) h->SetHitAt(tlhcButton, true);
   return true;
 }
 
@@ -764,6 +805,8 @@ void TvxTreeListViewInfo::DoCalculate() {
   TvxTreeListOptionsView* ov = tl->OptionsView();
   TColor g = ov->GridLineColor();
   GridLineColor = g == clDefault ? tl->LookAndFeelPainter()->DefaultGridLineColor() : g;
+  TColor t = ov->TreeLineColor();
+  TreeLineColor = t == clDefault ? tl->LookAndFeelPainter()->DefaultGridLineColor() : t;
   switch (ov->GridLines()) {
     case tlglNone: GridLines = {}; break;
     case tlglHorz: GridLines = {bTop, bBottom}; break;
@@ -865,19 +908,25 @@ TvxTreeListNodeViewData* TvxTreeListViewInfo::CreateNodeRow(TvxTreeListNode* ANo
     Integer x = bandX;
     Integer cellsLeft = bandX;
     if (b == indentBand && IndentWidth > 0) {
+      // One level cell per level from the first shown one (the root's children's level, or
+      // the next without ShowRoot) to the node's own.
       Integer step = tl->LookAndFeelPainter()->ExpandButtonSize() + 6;
-      Integer level = ANode->Level() - (tl->OptionsView()->ShowRoot() ? 0 : 1);
-      Integer own = std::max(level + 1, 0) * step;
-      auto* indent = new TvxTreeListIndentCellViewInfo(tl, visible, TRect{x, ATop, x + own, ATop + rh});
-      indent->Node = ANode;
-      indent->AttachNode = ANode;
-      if (tl->OptionsView()->Buttons() && ANode->HasChildren() && own > 0) {
-        Integer bs = tl->LookAndFeelPainter()->ExpandButtonSize();
-        Integer bx = x + own - step + (step - bs) / 2, by = ATop + (rh - bs) / 2;
-        indent->ButtonRect = TRect{bx, by, bx + bs, by + bs};
+      Integer level = ANode->Level();
+      Integer ix = x;
+      for (Integer l = tl->OptionsView()->ShowRoot() ? 0 : 1; l <= level; ++l) {
+        auto* indent = new TvxTreeListIndentCellViewInfo(tl, visible, TRect{ix, ATop, ix + step, ATop + rh});
+        indent->Node = ANode;
+        indent->AttachNode = ANode;
+        indent->InitLines(ANode, l);
+        if (l == level && tl->OptionsView()->Buttons() && ANode->HasChildren()) {
+          Integer bs = tl->LookAndFeelPainter()->SmallExpandButtonSize();
+          Integer bx = ix + (step - bs) / 2, by = ATop + (rh - bs) / 2;
+          indent->ButtonRect = TRect{bx, by, bx + bs, by + bs};
+        }
+        row->Cells().Add(indent);
+        ix += step;
       }
-      row->Cells().Add(indent);
-      cellsLeft = x + own;
+      cellsLeft = ix;
     }
     for (Integer r = 0; r < b->BandRows()->VisibleItemCount(); ++r) {
       TvxTreeListBandRow* brow = b->BandRows()->VisibleItems(r);

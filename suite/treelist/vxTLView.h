@@ -201,7 +201,8 @@ class TvxTreeListBandHeaderCellViewInfo : public TvxTreeListHeaderCellViewInfo {
   TvxTreeListBand* FBand;
 };
 
-// The tree's indent in front of a node's first cells: the level steps and the expand button.
+// One level step of the tree's indent in front of a node's first cells: the tree lines of
+// that level and, on the node's own level, its expand button.
 class TvxTreeListIndentCellViewInfo : public TvxTreeListCustomCellViewInfo {
   DECLARE_CLASS(TvxTreeListIndentCellViewInfo, TvxTreeListCustomCellViewInfo)
  public:
@@ -210,6 +211,18 @@ class TvxTreeListIndentCellViewInfo : public TvxTreeListCustomCellViewInfo {
   void CalculateViewParams() override;
   void DoDraw(TvxCanvas* ACanvas) override;
   bool GetHitTest(TObject* AHitTest) override;
+  // The level AIndex of ANode: which tree lines it shows (none with the line style off). The
+  // node's own level has the horizontal line and a line up unless the node is the first
+  // shown one; a level has a line down while the level's node has a later shown sibling;
+  // an ancestor's level without one shows nothing.
+  void InitLines(TvxTreeListNode* ANode, Integer AIndex);
+  // The tree line rectangles from the centre of the cell (of the button when shown).
+  TRect HorzTreeLine() const;
+  TRect VertTreeLine() const;
+  Integer Index = 0;
+  bool LineUp = false;
+  bool LineDown = false;
+  bool LineHorz = false;
   TRect ButtonRect{};  // empty without a button
 };
 
@@ -388,6 +401,7 @@ class TvxTreeListViewInfo : public TvxCustomControlViewInfo {
   Integer NodesVisibleCount = 0;
   Integer IndentWidth = 0;
   TColor GridLineColor = clDefault;
+  TColor TreeLineColor = clDefault;
   TvxBorders GridLines;
   TvxTreeListBackgroundCellViewInfo* HorzBackgroundCell = nullptr;
   bool IsCalculating() const { return FCalculating; }
