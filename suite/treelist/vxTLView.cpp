@@ -467,6 +467,49 @@ bool TvxTreeListIndentCellViewInfo::GetHitTest(TObject* AHitTest) {
   return true;
 }
 
+TvxTreeListIndicatorCellViewInfo::TvxTreeListIndicatorCellViewInfo(TvxCustomTreeList* ATreeList,
+                                                                   const TRect& AVisibleRect, const TRect& ABounds,
+                                                                   TvxTreeListNode* ANode,
+                                                                   TvxTreeListIndicatorPosition APosition)
+    : TvxTreeListCustomCellViewInfo(ATreeList, AVisibleRect, ABounds), Position(APosition) {
+  Node = ANode;
+  AttachNode = ANode;
+}
+
+void TvxTreeListIndicatorCellViewInfo::CalculateViewParams() {
+  TvxTreeListStyles* s = FTreeList->Styles();
+  switch (Position) {
+    case tlipBands: ItemViewParams = s->GetBandHeaderParams(nullptr); break;
+    case tlipColumns: ItemViewParams = s->GetColumnHeaderParams(nullptr); break;
+    default: ItemViewParams = s->GetIndicatorParams(); break;
+  }
+}
+
+TvxIndicatorKind TvxTreeListIndicatorCellViewInfo::Kind() const {
+  if (!Node) return ikNone;
+  if (Node != FTreeList->FocusedNode()) return FTreeList->IsSelected(Node) ? ikMultiDot : ikNone;
+  if (Node->State.Contains(nsEditing) && FTreeList->Controller() && FTreeList->Controller()->IsEditing()) return ikEdit;
+  if (Node->State.Contains(nsInserting)) return ikInsert;
+  if (FTreeList->IsSelected(Node) && FTreeList->SelectionCount() > 1) return ikMultiArrow;
+  return ikArrow;
+}
+
+void TvxTreeListIndicatorCellViewInfo::DoDraw(TvxCanvas* ACanvas) {
+  if (!Visible()) return;
+  TvxCustomLookAndFeelPainterClass p = FTreeList->LookAndFeelPainter();
+  if (Position == tlipContent) {
+    if (FTreeList->OptionsView()->ExtPaintStyle()) p->DrawIndicatorItemEx(ACanvas, DisplayRect, Kind(), ItemViewParams.Color);
+    else p->DrawIndicatorItem(ACanvas, DisplayRect, Kind(), ItemViewParams.Color);
+    return;
+  }
+  p->DrawHeader(ACanvas, DisplayRect, DisplayRect, TvxNeighbors(), vxBordersAll, vxbsNormal, taLeftJustify, vaTop,
+                false, false, String(), ItemViewParams.Font, ItemViewParams.TextColor, ItemViewParams.Color);
+}
+
+void TvxTreeListIndicatorCellViewInfo::SetHitTestCodes(TvxTreeListHitTest* AHitTest) {
+  AHitTest->SetHitAt(tlhcIndicator, true);
+}
+
 TvxTreeListEditCellViewInfo::TvxTreeListEditCellViewInfo(TvxCustomTreeList* ATreeList, const TRect& AVisibleRect,
                                                          const TRect& ABounds, TvxTreeListNode* ANode,
                                                          TvxTreeListColumn* AColumn)
@@ -805,6 +848,7 @@ void TvxTreeListViewInfo::DoCalculate() {
   TvxTreeListOptionsView* ov = tl->OptionsView();
   TColor g = ov->GridLineColor();
   GridLineColor = g == clDefault ? tl->LookAndFeelPainter()->DefaultGridLineColor() : g;
+  IndicatorWidth = ov->IsIndicatorVisible() ? ov->IndicatorWidth() : 0;
   TColor t = ov->TreeLineColor();
   TreeLineColor = t == clDefault ? tl->LookAndFeelPainter()->DefaultGridLineColor() : t;
   switch (ov->GridLines()) {
@@ -833,7 +877,17 @@ void TvxTreeListViewInfo::CalculateBands() {
   for (Integer i = 0; i < bands->BottomItemCount(); ++i)
     if (bands->BottomItems(i)->Visible()) width += bands->BottomItems(i)->DisplayWidth();
   ContentWidth = width;
-  TRect h{FBounds.left, FBounds.top, FBounds.right, FBounds.top + BandsHeight + HeadersHeight};
+  // The indicator column stands left of the bands and does not scroll.
+  TRect h{FBounds.left + IndicatorWidth, FBounds.top, FBounds.right, FBounds.top + BandsHeight + HeadersHeight};
+  ContentWidth += IndicatorWidth;
+  if (IndicatorWidth > 0 && BandsHeight > 0)
+    FCells.Add(new TvxTreeListIndicatorCellViewInfo(
+        tl, FBounds, TRect{FBounds.left, h.top, FBounds.left + IndicatorWidth, h.top + BandsHeight}, nullptr, tlipBands));
+  if (IndicatorWidth > 0 && HeadersHeight > 0)
+    FCells.Add(new TvxTreeListIndicatorCellViewInfo(
+        tl, FBounds,
+        TRect{FBounds.left, h.top + BandsHeight, FBounds.left + IndicatorWidth, h.top + BandsHeight + HeadersHeight},
+        nullptr, tlipColumns));
   HScrollPage = h.right - h.left;
   HScrollSize = width;
   HScrollPos = std::clamp(HScrollPos, 0, std::max(HScrollSize - HScrollPage, 0));
@@ -861,7 +915,7 @@ void TvxTreeListViewInfo::CalculateColumnHeaders() {
   TvxCustomTreeList* tl = TreeList();
   TvxTreeListBands* bands = tl->Bands();
   Integer top = FBounds.top + BandsHeight;
-  TRect visible{FBounds.left, top, FBounds.right, top + HeadersHeight};
+  TRect visible{FBounds.left + IndicatorWidth, top, FBounds.right, top + HeadersHeight};
   Integer bandX = FContentPart.left;
   for (Integer i = 0; i < bands->BottomItemCount(); ++i) {
     TvxTreeListBand* b = bands->BottomItems(i);
@@ -899,7 +953,14 @@ TvxTreeListNodeViewData* TvxTreeListViewInfo::CreateNodeRow(TvxTreeListNode* ANo
   Integer rh = DefaultEditHeight();
   TRect rowBounds{FBounds.left, ATop, FBounds.right, ATop + rh};
   auto row = std::make_unique<TvxTreeListNodeViewData>(this, ANode, rowBounds);
-  TRect visible{FBounds.left, FBounds.top + BandsHeight + HeadersHeight, FBounds.right, FBounds.bottom};
+  TRect visible{FBounds.left + IndicatorWidth, FBounds.top + BandsHeight + HeadersHeight, FBounds.right,
+                FBounds.bottom};
+  if (IndicatorWidth > 0) {
+    TRect all = visible;
+    all.left = FBounds.left;
+    row->Cells().Add(new TvxTreeListIndicatorCellViewInfo(
+        tl, all, TRect{FBounds.left, ATop, FBounds.left + IndicatorWidth, ATop + rh}, ANode, tlipContent));
+  }
   TvxTreeListBand* indentBand = tl->Bands()->ExpandableBand();
   Integer bandX = FContentPart.left;
   for (Integer i = 0; i < tl->Bands()->BottomItemCount(); ++i) {
@@ -977,6 +1038,7 @@ void TvxTreeListViewInfo::CalculateNodes() {
 void TvxTreeListViewInfo::CalculateBackground() {
   TvxCustomTreeList* tl = TreeList();
   TRect right{FBounds.left + ContentWidth - HScrollPos, FBounds.top, FBounds.right, FBounds.bottom};
+  right.left = std::max(right.left, FBounds.left + IndicatorWidth);
   if (right.left < right.right) FCells.Add(new TvxTreeListBackgroundCellViewInfo(tl, FBounds, right));
   Integer top = FBounds.top + BandsHeight + HeadersHeight + ContentHeight;
   TRect below{FBounds.left, top, std::min<Integer>(FBounds.right, right.left), FBounds.bottom};

@@ -226,6 +226,25 @@ class TvxTreeListIndentCellViewInfo : public TvxTreeListCustomCellViewInfo {
   TRect ButtonRect{};  // empty without a button
 };
 
+enum TvxTreeListIndicatorPosition { tlipBands, tlipColumns, tlipContent, tlipFooter };
+
+// The indicator column's cell: beside a node row it marks the focused, edited or selected
+// node; in the band and header rows it is a blank header.
+class TvxTreeListIndicatorCellViewInfo : public TvxTreeListCustomCellViewInfo {
+  DECLARE_CLASS(TvxTreeListIndicatorCellViewInfo, TvxTreeListCustomCellViewInfo)
+ public:
+  TvxTreeListIndicatorCellViewInfo(TvxCustomTreeList* ATreeList, const TRect& AVisibleRect, const TRect& ABounds,
+                                   TvxTreeListNode* ANode, TvxTreeListIndicatorPosition APosition);
+  Integer CustomDrawID() override { return tlcdIndicatorCell; }
+  void CalculateViewParams() override;
+  void DoDraw(TvxCanvas* ACanvas) override;
+  void SetHitTestCodes(TvxTreeListHitTest* AHitTest) override;
+  // The mark for the node: none without one; for an unfocused node a dot when selected;
+  // for the focused one edit, insert, a multi-select arrow or the arrow.
+  TvxIndicatorKind Kind() const;
+  TvxTreeListIndicatorPosition Position;
+};
+
 // One node's value in one column, drawn as text.
 class TvxTreeListEditCellViewInfo : public TvxTreeListCustomCellViewInfo {
   DECLARE_CLASS(TvxTreeListEditCellViewInfo, TvxTreeListCustomCellViewInfo)
@@ -400,6 +419,7 @@ class TvxTreeListViewInfo : public TvxCustomControlViewInfo {
   Integer HScrollSize = 0;
   Integer NodesVisibleCount = 0;
   Integer IndentWidth = 0;
+  Integer IndicatorWidth = 0;  // 0 while the indicator is hidden
   TColor GridLineColor = clDefault;
   TColor TreeLineColor = clDefault;
   TvxBorders GridLines;
