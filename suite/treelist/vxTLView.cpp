@@ -1629,6 +1629,19 @@ void TvxTreeListController::DoMouseDown(TMouseButton Button, TShiftState Shift, 
   FEditingController->HideEdit(true);
   TvxTreeListHitTest* h = HitTest();
   h->RecalculateByMouse(X, Y, Shift);
+  SizingItem = nullptr;
+  // A header's right edge: horizontal sizing of its column or band begins.
+  if (Button == mbLeft && !FIsDblClick && h->CanSizing() && h->HitAtSizingHorz()) {
+    if (auto* c = dynamic_cast<TvxTreeListColumn*>(h->DragItem)) {
+      SizingItem = c;
+      SizingStartWidth = c->DisplayWidth();
+    } else if (auto* b = dynamic_cast<TvxTreeListBand*>(h->DragItem)) {
+      SizingItem = b;
+      SizingStartWidth = b->DisplayWidth();
+    }
+    SizingStartX = X;
+    if (SizingItem) return;
+  }
   // Header: the clicked column or band is remembered and drawn pressed.
   if (h->IsHeader() && !h->CanSizing() && !FIsDblClick && Button == mbLeft) {
     auto* cell = static_cast<TvxTreeListCustomHeaderCellViewInfo*>(h->HitTestItem());
@@ -1645,8 +1658,34 @@ void TvxTreeListController::DoMouseDown(TMouseButton Button, TShiftState Shift, 
   FWasFocusedBeforeClick = h->HitAtColumn() && h->HitNode == prevNode && h->HitColumn == prevColumn;
 }
 
+void TvxTreeListController::DoMouseMove(TShiftState Shift, Integer X, Integer Y) {
+  TvxCustomTreeList* tl = TreeList();
+  // A column or band freed during the drag ends it; only addresses are compared.
+  bool alive = false;
+  for (Integer i = 0; SizingItem && !alive && i < tl->ColumnCount(); ++i) alive = tl->Columns(i) == SizingItem;
+  for (Integer i = 0; SizingItem && !alive && i < tl->Bands()->Count(); ++i) alive = tl->Bands()->Items(i) == SizingItem;
+  if (!alive) SizingItem = nullptr;
+  if (!SizingItem) {
+    TvxCustomControlController::DoMouseMove(Shift, X, Y);
+    return;
+  }
+  Integer w = SizingStartWidth + X - SizingStartX;
+  if (auto* c = dynamic_cast<TvxTreeListColumn*>(SizingItem)) {
+    w = std::clamp(w, c->GetSizingMinWidth(), std::max(c->GetSizingMinWidth(), c->GetSizingMaxWidth()));
+    if (w != c->DisplayWidth()) c->SetSizeDelta(tlsdHorz, w - c->DisplayWidth());
+  } else if (auto* b = dynamic_cast<TvxTreeListBand*>(SizingItem)) {
+    w = std::max(w, 0);
+    if (w != b->DisplayWidth()) b->SetDisplayWidth(w);
+  }
+}
+
 void TvxTreeListController::DoMouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
   TvxCustomTreeList* tl = TreeList();
+  if (SizingItem) {
+    DoMouseMove(Shift, X, Y);
+    SizingItem = nullptr;
+    return;
+  }
   if (PressedHeader) {
     PressedHeader->SetState(vxbsNormal);
     PressedHeader = nullptr;

@@ -527,6 +527,8 @@ class TvxTreeListController : public TvxCustomControlController {
   void MakeFocusedRecordVisible() override;
   void DoMouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void DoMouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  // While a header edge is dragged the column or band follows the mouse.
+  void DoMouseMove(TShiftState Shift, Integer X, Integer Y) override;
   void DblClick() override;
   void KeyDown(Word& Key, TShiftState Shift) override;
   void KeyPress(wchar_t& Key) override;
@@ -562,6 +564,11 @@ class TvxTreeListController : public TvxCustomControlController {
   TvxTreeListNode* IncSearchNode = nullptr;
   TvxTreeListCustomHeaderCellViewInfo* PressedHeader = nullptr;
   TObject* ClickedObject = nullptr;
+  // The column or band whose right header edge is being dragged (nil while none), with the
+  // mouse x and its display width where the drag began.
+  TObject* SizingItem = nullptr;
+  Integer SizingStartX = 0;
+  Integer SizingStartWidth = 0;
 
  protected:
   void CheckNodeContentClick(TShiftState Shift);
