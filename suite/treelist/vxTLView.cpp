@@ -860,6 +860,7 @@ void TvxTreeListViewInfo::DoCalculate() {
   BandsHeight = ov->Bands() ? tl->Bands()->LineCount() * BandLineHeight : 0;
   HeadersHeight = ov->Headers() ? std::max(tl->Bands()->ColumnsLineCount(), 1) * HeaderLineHeight : 0;
   if (tl->VisibleColumnCount() == 0 && ov->Headers()) HeadersHeight = 0;
+  CalculateHeaderLines();
   IndentWidth = tl->GetIndentWidth();
   CalculateBands();
   CalculateColumnHeaders();
@@ -905,6 +906,51 @@ void TvxTreeListViewInfo::CalculateBands() {
   }
 }
 
+Integer TvxTreeListViewInfo::HeaderLineTop(Integer ALine) const {
+  if (FHeaderLines.empty()) return FBounds.top + BandsHeight + ALine * HeaderLineHeight;
+  return FHeaderLines[std::clamp<size_t>(static_cast<size_t>(std::max(ALine, 0)), 0, FHeaderLines.size() - 1)];
+}
+
+Integer TvxTreeListViewInfo::ColumnHeaderHeight(TvxTreeListColumn* AColumn) {
+  TvxCustomTreeList* tl = TreeList();
+  TvxCustomLookAndFeelPainterClass p = tl->LookAndFeelPainter();
+  Integer r = HeaderLineHeight * std::max(AColumn->Position()->LineCount(), 1);
+  Integer width = AColumn->DisplayWidth() - 2 * p->HeaderBorderSize() - 4;
+  if (AColumn->SortOrder() != soNone) width -= p->SortingMarkAreaSize().x;
+  TvxTreeListCaption* c = AColumn->Caption();
+  TvxScreenCanvas* canvas = vxGetScreenCanvas();
+  canvas->FontHeight(tl->Styles()->GetColumnHeaderParams(AColumn).Font);
+  Integer flags = vxtfCalcRect;
+  if (c->MultiLine()) flags |= vxtfWordBreak;
+  else flags |= vxtfSingleLine;
+  if (c->ShowEndEllipsis()) flags |= vxtfEndEllipsis;
+  TRect t{0, 0, std::max(width, 1), 0};
+  canvas->TextExtent(c->Text(), t, flags);
+  return std::max(r, p->HeaderHeight(t.bottom - t.top));
+}
+
+void TvxTreeListViewInfo::CalculateHeaderLines() {
+  TvxCustomTreeList* tl = TreeList();
+  Integer lines = std::max(tl->Bands()->ColumnsLineCount(), 1);
+  FHeaderLines.assign(static_cast<size_t>(lines) + 1, 0);
+  FHeaderLines[0] = FBounds.top + BandsHeight;
+  for (Integer k = 0; k < lines; ++k) FHeaderLines[k + 1] = FHeaderLines[k] + HeaderLineHeight;
+  if (HeadersHeight == 0 || !tl->OptionsView()->HeaderAutoHeight()) return;
+  // A line boundary below a column grows to the height its caption needs; every later
+  // boundary moves down with it.
+  for (Integer i = 0; i < tl->VisibleColumnCount(); ++i) {
+    TvxTreeListColumn* col = tl->VisibleColumns(i);
+    TvxTreeListBandRow* row = col->Position()->Row();
+    if (!row) continue;
+    Integer t = row->LineOffset(), e = t + std::max(col->Position()->LineCount(), 1);
+    if (t < 0 || e > lines) continue;
+    Integer grow = FHeaderLines[t] + ColumnHeaderHeight(col) - FHeaderLines[e];
+    if (grow > 0)
+      for (Integer k = e; k <= lines; ++k) FHeaderLines[k] += grow;
+  }
+  HeadersHeight = FHeaderLines[lines] - FHeaderLines[0];
+}
+
 void TvxTreeListViewInfo::AddHeaderSizingAreas(TvxTreeListHeaderCellViewInfo* ACell, bool AHorz, bool AVert) {
   if (ACell->DisplayRect.bottom <= ACell->DisplayRect.top) return;
   if (AHorz) FHitTestCells.push_back(std::make_unique<TvxTreeListHeaderSizingArea>(ACell, dsdHorz));
@@ -926,10 +972,11 @@ void TvxTreeListViewInfo::CalculateColumnHeaders() {
       for (Integer r = 0; r < b->BandRows()->VisibleItemCount(); ++r) {
         TvxTreeListBandRow* row = b->BandRows()->VisibleItems(r);
         Integer x = bandX;
-        Integer rowTop = top + row->LineOffset() * HeaderLineHeight;
+        Integer rowTop = HeaderLineTop(row->LineOffset());
         for (Integer c = 0; c < row->VisibleItemCount(); ++c) {
           TvxTreeListColumn* col = row->VisibleItems(c);
-          TRect cr{x, rowTop, x + col->DisplayWidth(), rowTop + HeaderLineHeight * std::max(col->Position()->LineCount(), 1)};
+          TRect cr{x, rowTop, x + col->DisplayWidth(),
+                   HeaderLineTop(row->LineOffset() + std::max(col->Position()->LineCount(), 1))};
           auto* cell = new TvxTreeListColumnHeaderCellViewInfo(tl, visible, cr, col);
           FCells.Add(cell);
           FHeaderCells.push_back(cell);

@@ -433,6 +433,12 @@ class TvxTreeListViewInfo : public TvxCustomControlViewInfo {
  protected:
   void CalculateBands();
   void CalculateColumnHeaders();
+  // The column header line boundaries; with HeaderAutoHeight they grow to fit captions.
+  void CalculateHeaderLines();
+  // The header height a column's caption needs (at least its lines of HeaderLineHeight).
+  Integer ColumnHeaderHeight(TvxTreeListColumn* AColumn);
+  // The top of a column header line (the boundary below the last line for the line count).
+  Integer HeaderLineTop(Integer ALine) const;
   void CalculateNodes();
   void CalculateBackground();
   void LinkHeaderNeighbours();
@@ -444,6 +450,7 @@ class TvxTreeListViewInfo : public TvxCustomControlViewInfo {
   std::vector<TvxTreeListCustomHeaderCellViewInfo*> FHeaderCells;
   std::vector<std::unique_ptr<TvxTreeListHitTestArea>> FHitTestCells;
   std::vector<std::unique_ptr<TvxTreeListNodeViewData>> FNodesViewData;
+  std::vector<Integer> FHeaderLines;
   TRect FContentPart{};  // the scrolling band area
   bool FCalculating = false;
   bool FDirty = true;

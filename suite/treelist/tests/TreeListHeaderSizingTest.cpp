@@ -86,5 +86,37 @@ TEST_F(SizingFixture, ColumnsWithoutSizingOrAwayFromTheEdgeDoNotSize) {
   EXPECT_EQ(name->DisplayWidth(), nameBefore);
 }
 
+TEST_F(SizingFixture, HeaderAutoHeightGrowsTheHeaderRowToFitAMultiLineCaption) {
+  Fill(3);
+  TvxTreeListColumn* name = TL->Columns(1);
+  name->Caption()->SetText(L"A long caption of several words");
+  const Integer line = VI()->HeaderLineHeight;
+  struct Case {
+    bool AutoHeight, MultiLine, Grows;
+  } cases[] = {{false, true, false}, {true, false, false}, {true, true, true}};
+  for (const Case& c : cases) {
+    TL->OptionsView()->SetHeaderAutoHeight(c.AutoHeight);
+    name->Caption()->SetMultiLine(c.MultiLine);
+    TL->LayoutChanged();
+    UpdateWindow(TL->Handle());
+    Pump(40);
+    SCOPED_TRACE(std::to_string(c.AutoHeight) + std::to_string(c.MultiLine));
+    const TRect h = HeaderRect(name);
+    EXPECT_EQ(VI()->HeadersHeight > line, c.Grows);
+    EXPECT_EQ(h.bottom - h.top, VI()->HeadersHeight);
+    // Every header of the row shares the grown line, and the rows start below it.
+    EXPECT_EQ(HeaderRect(TL->Columns(0)).bottom, h.bottom);
+    EXPECT_EQ(VI()->NodeViewData(Row(0))->Bounds().top, h.bottom);
+    // Below the one-line height the screen shows header, not the first row.
+    if (c.Grows) {
+      int w = 0, ht = 0;
+      std::vector<DWORD> px = WindowPixels(TL->Handle(), w, ht);
+      const COLORREF header = PixelRgb(px, w, h.left + 3, h.top + 3);
+      EXPECT_EQ(PixelRgb(px, w, h.left + 3, h.top + line + 2), header);
+      EXPECT_GE(VI()->HeadersHeight, 2 * line - 4);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tlv_test
