@@ -61,7 +61,10 @@ void TvxCustomTreeList::ViewLayoutStarting() {
   vi->HeightsDirty = true;
   TRect r = ClientBounds();
   Integer indicator = FOptionsView->IsIndicatorVisible() ? FOptionsView->IndicatorWidth() : 0;
-  FBandAreaWidth = std::max<Integer>(r.right - r.left - indicator, 0);
+  // The fixed separators take their stripes from the width the bands share.
+  Integer separators = FOptionsView->FixedSeparatorWidth() * ((FBands->VisibleRootLeftFixedCount() > 0 ? 1 : 0) +
+                                                              (FBands->VisibleRootRightFixedCount() > 0 ? 1 : 0));
+  FBandAreaWidth = std::max<Integer>(r.right - r.left - indicator - separators, 0);
 }
 
 void TvxCustomTreeList::ViewNodeRemoved(TvxTreeListNode* ANode) {
@@ -889,21 +892,59 @@ void TvxTreeListViewInfo::CalculateBands() {
         tl, FBounds,
         TRect{FBounds.left, h.top + BandsHeight, FBounds.left + IndicatorWidth, h.top + BandsHeight + HeadersHeight},
         nullptr, tlipColumns));
-  HScrollPage = h.right - h.left;
-  HScrollSize = width;
+  // Three parts side by side: the left-fixed bands, a separator, the scrolling bands, a
+  // separator and the right-fixed bands. The fixed parts do not scroll; the right one
+  // follows the scrolling bands while they end inside the view, else keeps to its edge.
+  Integer partWidth[3] = {0, 0, 0};
+  for (Integer i = 0; i < bands->BottomItemCount(); ++i)
+    if (TvxTreeListBand* b = bands->BottomItems(i); b->Visible()) partWidth[PartIndex(b)] += b->DisplayWidth();
+  const Integer sepW = tl->OptionsView()->FixedSeparatorWidth();
+  const Integer sepL = partWidth[0] > 0 ? sepW : 0, sepR = partWidth[2] > 0 ? sepW : 0;
+  FPartLeft[0] = h.left;
+  FPartRight[0] = h.left + partWidth[0];
+  FPartLeft[1] = FPartRight[0] + sepL;
+  FPartLeft[2] = std::max<Integer>(FPartLeft[1] + sepR,
+                                   std::min<Integer>(FBounds.right - partWidth[2], FPartLeft[1] + partWidth[1] + sepR));
+  FPartRight[2] = FPartLeft[2] + partWidth[2];
+  FPartRight[1] = FPartLeft[2] - sepR;
+  ContentWidth += sepL + sepR;
+  HScrollPage = std::max(FPartRight[1] - FPartLeft[1], 0);
+  HScrollSize = partWidth[1];
   HScrollPos = std::clamp(HScrollPos, 0, std::max(HScrollSize - HScrollPage, 0));
-  FContentPart = TRect{h.left - HScrollPos, h.top, h.left - HScrollPos + width, FBounds.bottom};
+  FPartOrigin[0] = FPartLeft[0];
+  FPartOrigin[1] = FPartLeft[1] - HScrollPos;
+  FPartOrigin[2] = FPartLeft[2];
+  FContentPart = TRect{FPartOrigin[1], h.top, FPartOrigin[1] + partWidth[1], FBounds.bottom};
+  if (sepL > 0)
+    FCells.Add(new TvxTreeListBandCellViewInfo(tl, FBounds, TRect{FPartRight[0], FBounds.top, FPartLeft[1], FBounds.bottom},
+                                               nullptr, tlbpSeparator));
+  if (sepR > 0)
+    FCells.Add(new TvxTreeListBandCellViewInfo(tl, FBounds, TRect{FPartRight[1], FBounds.top, FPartLeft[2], FBounds.bottom},
+                                               nullptr, tlbpSeparator));
   if (BandsHeight == 0) return;
-  Integer x = FContentPart.left;
+  Integer xs[3] = {FPartOrigin[0], FPartOrigin[1], FPartOrigin[2]};
   for (Integer i = 0; i < bands->VisibleRootItemCount(); ++i) {
     TvxTreeListBand* b = bands->VisibleRootItems(i);
+    Integer& x = xs[PartIndex(b)];
     TRect r{x, h.top, x + b->DisplayWidth(), h.top + BandLineHeight * std::max(b->LineCount(), 1)};
-    auto* cell = new TvxTreeListBandHeaderCellViewInfo(tl, h, r, b);
+    auto* cell = new TvxTreeListBandHeaderCellViewInfo(tl, PartVisible(PartIndex(b), h.top, h.bottom), r, b);
     FCells.Add(cell);
     FHeaderCells.push_back(cell);
     AddHeaderSizingAreas(cell, tl->OptionsCustomizing()->Get(TvxTreeListOptionsCustomizing::BandHorzSizing) && b->Options()->Sizing(), false);
     x = r.right;
   }
+}
+
+Integer TvxTreeListViewInfo::PartIndex(TvxTreeListBand* ABand) {
+  switch (ABand->FixedKind()) {
+    case tlbfLeft: return 0;
+    case tlbfRight: return 2;
+    default: return 1;
+  }
+}
+
+TRect TvxTreeListViewInfo::PartVisible(Integer APart, Integer ATop, Integer ABottom) const {
+  return TRect{FPartLeft[APart], ATop, std::max(FPartLeft[APart], FPartRight[APart]), ABottom};
 }
 
 Integer TvxTreeListViewInfo::HeaderLineTop(Integer ALine) const {
@@ -961,11 +1002,12 @@ void TvxTreeListViewInfo::CalculateColumnHeaders() {
   TvxCustomTreeList* tl = TreeList();
   TvxTreeListBands* bands = tl->Bands();
   Integer top = FBounds.top + BandsHeight;
-  TRect visible{FBounds.left + IndicatorWidth, top, FBounds.right, top + HeadersHeight};
-  Integer bandX = FContentPart.left;
+  Integer xs[3] = {FPartOrigin[0], FPartOrigin[1], FPartOrigin[2]};
   for (Integer i = 0; i < bands->BottomItemCount(); ++i) {
     TvxTreeListBand* b = bands->BottomItems(i);
     if (!b->Visible()) continue;
+    const TRect visible = PartVisible(PartIndex(b), top, top + HeadersHeight);
+    Integer& bandX = xs[PartIndex(b)];
     TRect br{bandX, top, bandX + b->DisplayWidth(), top + HeadersHeight};
     if (HeadersHeight > 0) FCells.Add(new TvxTreeListBandCellViewInfo(tl, visible, br, b, tlbpHeader));
     if (HeadersHeight > 0) {
@@ -1009,10 +1051,13 @@ TvxTreeListNodeViewData* TvxTreeListViewInfo::CreateNodeRow(TvxTreeListNode* ANo
         tl, all, TRect{FBounds.left, ATop, FBounds.left + IndicatorWidth, ATop + rh}, ANode, tlipContent));
   }
   TvxTreeListBand* indentBand = tl->Bands()->ExpandableBand();
-  Integer bandX = FContentPart.left;
+  Integer xs[3] = {FPartOrigin[0], FPartOrigin[1], FPartOrigin[2]};
+  const TRect rowsVisible = visible;
   for (Integer i = 0; i < tl->Bands()->BottomItemCount(); ++i) {
     TvxTreeListBand* b = tl->Bands()->BottomItems(i);
     if (!b->Visible()) continue;
+    const TRect visible = PartVisible(PartIndex(b), rowsVisible.top, rowsVisible.bottom);
+    Integer& bandX = xs[PartIndex(b)];
     Integer x = bandX;
     Integer cellsLeft = bandX;
     if (b == indentBand && IndentWidth > 0) {

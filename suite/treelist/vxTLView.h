@@ -439,6 +439,10 @@ class TvxTreeListViewInfo : public TvxCustomControlViewInfo {
   Integer ColumnHeaderHeight(TvxTreeListColumn* AColumn);
   // The top of a column header line (the boundary below the last line for the line count).
   Integer HeaderLineTop(Integer ALine) const;
+  // The part a band lies in (0 left-fixed, 1 scrolling, 2 right-fixed) and the part's
+  // visible stripe between two heights.
+  static Integer PartIndex(TvxTreeListBand* ABand);
+  TRect PartVisible(Integer APart, Integer ATop, Integer ABottom) const;
   void CalculateNodes();
   void CalculateBackground();
   void LinkHeaderNeighbours();
@@ -451,6 +455,9 @@ class TvxTreeListViewInfo : public TvxCustomControlViewInfo {
   std::vector<std::unique_ptr<TvxTreeListHitTestArea>> FHitTestCells;
   std::vector<std::unique_ptr<TvxTreeListNodeViewData>> FNodesViewData;
   std::vector<Integer> FHeaderLines;
+  Integer FPartLeft[3] = {0, 0, 0};    // visible left of each part
+  Integer FPartRight[3] = {0, 0, 0};   // visible right of each part
+  Integer FPartOrigin[3] = {0, 0, 0};  // x of each part's first band (scrolled for part 1)
   TRect FContentPart{};  // the scrolling band area
   bool FCalculating = false;
   bool FDirty = true;
