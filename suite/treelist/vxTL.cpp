@@ -1653,19 +1653,62 @@ void TvxTreeListColumnDataBinding::ValueTypeClassChanged() {
   auto* column = dynamic_cast<TvxTreeListColumn*>(FOwner);
   if (!column || !column->TreeList()) return;
   column->TreeList()->DataController()->ChangeValueTypeClass(column->ItemIndex(), GetValueTypeClass());
+  column->RefreshProperties();
   column->Changed();
 }
 
 // --- Columns --------------------------------------------------------------------------------
 
 TvxTreeListColumn::TvxTreeListColumn(TComponent* AOwner)
-    : TComponent(AOwner),
+    : TvxCustomInplaceEditContainer(AOwner),
       FCaption(std::make_unique<TvxTreeListCaption>(this)),
-      FDataBinding(std::make_unique<TvxTreeListColumnDataBinding>(this)),
       FOptions(std::make_unique<TvxTreeListColumnOptions>(this)),
       FPosition(std::make_unique<TvxTreeListColumnPosition>(this)),
       FStyles(std::make_unique<TvxTreeListColumnStyles>(this)) {
+  // The edit item's binding is the column's own; its item options and styles stay at their
+  // defaults (the column's options and styles are the ones the tree list reads).
+  inherited::FDataBinding = std::make_unique<TvxTreeListColumnDataBinding>(this);
+  inherited::FOptions = std::make_unique<TvxCustomEditContainerItemOptions>(this);
+  inherited::FStyles = std::make_unique<TvxEditContainerStyles>(this);
   FCaption->OnChange = [this](TObject* Sender) { CaptionChanged(Sender); };
+}
+
+void TvxTreeListColumn::AfterConstruction() {
+  // Skips the edit item's creation of binding, options and styles: made above.
+  TComponent::AfterConstruction();
+}
+
+bool TvxTreeListColumn::CanFocus() {
+  return FOptions->Get(TvxTreeListColumnOptions::Focusing) && FTreeList && FTreeList->OptionsSelection()->CellSelect &&
+         !IsPreview();
+}
+
+bool TvxTreeListColumn::CanEdit() {
+  TvxTreeListNode* n = FTreeList ? FTreeList->FocusedNode() : nullptr;
+  return n && !n->IsHidden() && FTreeList->OptionsData()->Editing() && CanFocus() &&
+         FOptions->Get(TvxTreeListColumnOptions::Editing);
+}
+
+bool TvxTreeListColumn::CanInitEditing() {
+  if (!CanEdit()) return false;
+  TvxTreeListDataController* dc = FTreeList->DataController();
+  if (dc->EditingNode() != FTreeList->FocusedNode()) dc->Edit();
+  return dc->EditingNode() != nullptr;
+}
+
+Variant TvxTreeListColumn::GetValueByRecord(Integer) {
+  // The editing framework asks only about the focused node's cell (the editor's).
+  return Value();
+}
+
+Variant TvxTreeListColumn::GetEditValue() {
+  if (!FTreeList || !Editing() || !FTreeList->FocusedNode()) return Variant();
+  return FTreeList->DataController()->GetNodeValue(FTreeList->FocusedNode(), ItemIndex());
+}
+
+void TvxTreeListColumn::SetEditValue(const Variant& Value) {
+  if (!FTreeList || !Editing() || !CanInitEditing()) return;
+  FTreeList->DataController()->SetEditValue(ItemIndex(), Value, false);
 }
 
 TvxTreeListColumn::~TvxTreeListColumn() {
@@ -1680,6 +1723,13 @@ TvxTreeListColumn::~TvxTreeListColumn() {
 void TvxTreeListColumn::SetTreeList(TvxCustomTreeList* Value) {
   if (FTreeList == Value) return;
   if (TvxCustomTreeList* old = FTreeList) {
+    // An editor open on the column is closed without posting, and the controller forgets
+    // the column; the edit item is then no longer bound to the control.
+    if (TvxCustomControlController* c = old->Controller()) {
+      if (c->EditingController()->EditingItem() == this) c->EditingController()->HideEdit(false);
+      if (c->FocusedItem() == this) c->SetFocusedItem(nullptr);
+    }
+    FEditingControl = nullptr;
     TvxTreeListUpdateScope lock(old);
     if (FSortOrder != soNone) {
       FSortOrder = soNone;
@@ -1690,14 +1740,17 @@ void TvxTreeListColumn::SetTreeList(TvxCustomTreeList* Value) {
     FTreeList = nullptr;
   }
   FTreeList = Value;
+  // Only a tree list with its editing collaborators (a control, not a bare model) edits.
+  FEditingControl = Value && Value->Controller() && Value->EditStyle() ? Value : nullptr;
   if (Value) Value->AddColumn(this);
+  RefreshProperties();
 }
 
 void TvxTreeListColumn::Assign(TPersistent* Source) {
   auto* src = dynamic_cast<TvxTreeListColumn*>(Source);
   if (!src) return inherited::Assign(Source);
   auto apply = [&] {
-    FDataBinding->Assign(src->DataBinding());
+    DataBinding()->Assign(src->DataBinding());
     FOptions->Assign(src->Options());
     FCalculatedWidth = src->FCalculatedWidth;
     FMinWidth = src->FMinWidth;
@@ -3118,10 +3171,6 @@ void TvxCustomTreeList::SetFocusedNode(TvxTreeListNode* ANode) {
   AddChanges({tcFocusedNode});
 }
 
-void TvxCustomTreeList::SetFocusedColumn(TvxTreeListColumn* Value) {
-  if (Value && !Value->ActuallyVisible()) return;
-  FFocusedColumn = Value;
-}
 
 
 bool TvxCustomTreeList::IsSelected(const TvxTreeListNode* ANode) const {

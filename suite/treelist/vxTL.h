@@ -765,16 +765,38 @@ using TvxTreeListOnGetDisplayTextEvent =
 // One column of a tree list. The tree list keeps its columns in item order: a column's
 // ItemIndex is also the index of its value in every node. Freeing a column takes it out
 // of its band and of the tree list.
-class TvxTreeListColumn : public TComponent {
-  DECLARE_CLASS(TvxTreeListColumn, TComponent)
+//
+// A column is an edit item of the tree list's editing control: the editing controller opens
+// an in-place editor over the focused node's cell of the column and posts the value to
+// the node. It is complete after construction; AfterConstruction adds nothing.
+class TvxTreeListColumn : public TvxCustomInplaceEditContainer {
+  DECLARE_CLASS(TvxTreeListColumn, TvxCustomInplaceEditContainer)
  public:
   explicit TvxTreeListColumn(TComponent* AOwner);
   ~TvxTreeListColumn() override;
+  void AfterConstruction() override;
   void Assign(TPersistent* Source) override;
+
+  // Editing: the tree list's and the column's Editing options with a focused node.
+  bool CanEdit() override;
+  bool CanFocus() override;
+  // Opens the focused node for editing (an undo copy is taken).
+  bool CanInitEditing() override;
+  // The focused node's value while the column is edited.
+  Variant GetEditValue() override;
+  // The focused node's value: the framework's record is the node of the editor's cell.
+  Variant GetValueByRecord(Integer ARecordIndex) override;
+  // Into the editing node: the tree list data controller keeps the undo copy until the
+  // editor is closed (posted on accept, restored on cancel).
+  void SetEditValue(const Variant& Value) override;
+  using TvxCustomInplaceEditContainer::DoGetDisplayText;
+  using TvxCustomInplaceEditContainer::GetDisplayValue;
 
   TvxCustomTreeList* TreeList() const { return FTreeList; }
   TvxTreeListCaption* Caption() const { return FCaption.get(); }
-  TvxTreeListColumnDataBinding* DataBinding() const { return FDataBinding.get(); }
+  TvxTreeListColumnDataBinding* DataBinding() const {
+    return static_cast<TvxTreeListColumnDataBinding*>(inherited::DataBinding());
+  }
   TvxTreeListColumnOptions* Options() const { return FOptions.get(); }
   TvxTreeListColumnPosition* Position() const { return FPosition.get(); }
   TvxTreeListColumnStyles* Styles() const { return FStyles.get(); }
@@ -822,7 +844,7 @@ class TvxTreeListColumn : public TComponent {
 
   // The focused node's value, Null without one.
   Variant Value() const;
-  void SetValue(const Variant& AValue);
+  void SetValue(const Variant& AValue) override;
   // The cell's value or, with AAsText, its display text through OnGetDisplayText.
   Variant GetDisplayValue(TvxTreeListNode* ANode, bool AAsText, bool ARaw = false);
   String DoGetDisplayText(TvxTreeListNode* ANode, const Variant& AValue);
@@ -836,7 +858,7 @@ class TvxTreeListColumn : public TComponent {
   void RestoreWidths();
   void InitAutoWidthItem(TvxAutoWidthItem* AItem);
   // The column's changed notification: relayout.
-  void Changed();
+  void Changed() override;
   void SetTreeList(TvxCustomTreeList* Value);
 
  private:
@@ -850,7 +872,6 @@ class TvxTreeListColumn : public TComponent {
   Integer FBestFitMaxWidth = 0;
   std::unique_ptr<TvxTreeListCaption> FCaption;
   Integer FCalculatedWidth = 0;
-  std::unique_ptr<TvxTreeListColumnDataBinding> FDataBinding;
   Integer FMinWidth = 20;
   std::unique_ptr<TvxTreeListColumnOptions> FOptions;
   std::unique_ptr<TvxTreeListColumnPosition> FPosition;
@@ -1503,6 +1524,7 @@ class TvxCustomTreeList : public TvxExtEditingControl {
   void DeleteSelection();
   TClass GetControllerClass() override;
   TClass GetHitTestControllerClass() override;
+  TClass GetEditingControllerClass() override;
   TClass GetViewInfoClass() override;
   TClass GetPainterClass() override;
   TvxControlOptionsBehavior* GetOptionsBehavior() override { return FOptionsBehavior.get(); }

@@ -29,6 +29,14 @@ TvxTreeListHitTest* TvxCustomTreeList::HitTest() const {
 
 TClass TvxCustomTreeList::GetControllerClass() { return TvxTreeListController::StaticClass(); }
 TClass TvxCustomTreeList::GetHitTestControllerClass() { return TvxTreeListHitTest::StaticClass(); }
+TClass TvxCustomTreeList::GetEditingControllerClass() { return TvxTreeListEditingController::StaticClass(); }
+
+void TvxCustomTreeList::SetFocusedColumn(TvxTreeListColumn* Value) {
+  if (Value && !Value->ActuallyVisible()) return;
+  if (FFocusedColumn == Value) return;
+  FFocusedColumn = Value;
+  if (TvxTreeListController* c = TreeListController()) c->FocusedColumnChanged();
+}
 TClass TvxCustomTreeList::GetViewInfoClass() { return TvxTreeListViewInfo::StaticClass(); }
 TClass TvxCustomTreeList::GetPainterClass() { return TvxTreeListPainter::StaticClass(); }
 
@@ -53,7 +61,10 @@ void TvxCustomTreeList::ViewLayoutStarting() {
   vi->HeightsDirty = true;
   TRect r = ClientBounds();
   Integer indicator = FOptionsView->IsIndicatorVisible() ? FOptionsView->IndicatorWidth() : 0;
-  FBandAreaWidth = std::max<Integer>(r.right - r.left - indicator, 0);
+  // The fixed separators take their stripes from the width the bands share.
+  Integer separators = FOptionsView->FixedSeparatorWidth() * ((FBands->VisibleRootLeftFixedCount() > 0 ? 1 : 0) +
+                                                              (FBands->VisibleRootRightFixedCount() > 0 ? 1 : 0));
+  FBandAreaWidth = std::max<Integer>(r.right - r.left - indicator - separators, 0);
 }
 
 void TvxCustomTreeList::ViewNodeRemoved(TvxTreeListNode* ANode) {
@@ -402,10 +413,49 @@ void TvxTreeListIndentCellViewInfo::CalculateViewParams() {
   ItemViewParams = FTreeList->Styles()->GetIndentParams(Node, 0);
 }
 
+void TvxTreeListIndentCellViewInfo::InitLines(TvxTreeListNode* ANode, Integer AIndex) {
+  Index = AIndex;
+  LineUp = LineDown = LineHorz = false;
+  if (FTreeList->OptionsView()->TreeLineStyle() == tllsNone) return;
+  Integer level = ANode->Level();
+  TvxTreeListNode* levelNode = ANode;
+  while (levelNode && levelNode->Level() > AIndex) levelNode = levelNode->Parent();
+  if (!levelNode) return;
+  LineDown = levelNode->GetNextSiblingVisible() != nullptr;
+  if (AIndex == level) {
+    LineHorz = true;
+    LineUp = ANode->VisibleIndex() != 0;
+  } else {
+    LineUp = LineDown;
+  }
+}
+
+TRect TvxTreeListIndentCellViewInfo::HorzTreeLine() const {
+  const TRect& r = IsRectEmpty(&ButtonRect) ? DisplayRect : ButtonRect;
+  Integer cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
+  return TRect{cx, cy - 1, DisplayRect.right, cy};
+}
+
+TRect TvxTreeListIndentCellViewInfo::VertTreeLine() const {
+  const TRect& r = IsRectEmpty(&ButtonRect) ? DisplayRect : ButtonRect;
+  Integer cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
+  return TRect{cx, LineUp ? DisplayRect.top : cy - 1, cx + 1, LineDown ? DisplayRect.bottom : cy - 1};
+}
+
 void TvxTreeListIndentCellViewInfo::DoDraw(TvxCanvas* ACanvas) {
   TvxTreeListCustomCellViewInfo::DoDraw(ACanvas);
+  TvxTreeListViewInfo* vi = ViewInfo();
+  TColor lineColor = vi ? vi->TreeLineColor : clBtnShadow;
+  auto drawLine = [&](const TRect& R) {
+    if (IsRectEmpty(&R)) return;
+    if (FTreeList->OptionsView()->TreeLineStyle() == tllsSolid) ACanvas->FillRect(R, lineColor);
+    else vxFillHalftone(ACanvas->Canvas(), R, ItemViewParams.Color, lineColor);
+  };
+  if (LineUp || LineDown) drawLine(VertTreeLine());
+  if (LineHorz) drawLine(HorzTreeLine());
   if (IsRectEmpty(&ButtonRect)) return;
-  FTreeList->LookAndFeelPainter()->DrawExpandButton(ACanvas, ButtonRect, Node->Expanded());
+  FTreeList->LookAndFeelPainter()->DrawSmallExpandButton(ACanvas, ButtonRect, Node->Expanded(), lineColor,
+                                                         ItemViewParams.Color);
 }
 
 bool TvxTreeListIndentCellViewInfo::GetHitTest(TObject* AHitTest) {
@@ -414,8 +464,53 @@ bool TvxTreeListIndentCellViewInfo::GetHitTest(TObject* AHitTest) {
   h->HitNode = Node;
   h->SetHitAt(tlhcNode, true);
   h->SetHitAt(tlhcIndent, true);
-  if (!IsRectEmpty(&ButtonRect) && Contains(ButtonRect, h->HitPoint())) h->SetHitAt(tlhcButton, true);
+  TRect button = ButtonRect;
+  InflateRect(&button, 2, 2);
+  if (!IsRectEmpty(&ButtonRect) && Contains(button, h->HitPoint())) h->SetHitAt(tlhcButton, true);
   return true;
+}
+
+TvxTreeListIndicatorCellViewInfo::TvxTreeListIndicatorCellViewInfo(TvxCustomTreeList* ATreeList,
+                                                                   const TRect& AVisibleRect, const TRect& ABounds,
+                                                                   TvxTreeListNode* ANode,
+                                                                   TvxTreeListIndicatorPosition APosition)
+    : TvxTreeListCustomCellViewInfo(ATreeList, AVisibleRect, ABounds), Position(APosition) {
+  Node = ANode;
+  AttachNode = ANode;
+}
+
+void TvxTreeListIndicatorCellViewInfo::CalculateViewParams() {
+  TvxTreeListStyles* s = FTreeList->Styles();
+  switch (Position) {
+    case tlipBands: ItemViewParams = s->GetBandHeaderParams(nullptr); break;
+    case tlipColumns: ItemViewParams = s->GetColumnHeaderParams(nullptr); break;
+    default: ItemViewParams = s->GetIndicatorParams(); break;
+  }
+}
+
+TvxIndicatorKind TvxTreeListIndicatorCellViewInfo::Kind() const {
+  if (!Node) return ikNone;
+  if (Node != FTreeList->FocusedNode()) return FTreeList->IsSelected(Node) ? ikMultiDot : ikNone;
+  if (Node->State.Contains(nsEditing) && FTreeList->Controller() && FTreeList->Controller()->IsEditing()) return ikEdit;
+  if (Node->State.Contains(nsInserting)) return ikInsert;
+  if (FTreeList->IsSelected(Node) && FTreeList->SelectionCount() > 1) return ikMultiArrow;
+  return ikArrow;
+}
+
+void TvxTreeListIndicatorCellViewInfo::DoDraw(TvxCanvas* ACanvas) {
+  if (!Visible()) return;
+  TvxCustomLookAndFeelPainterClass p = FTreeList->LookAndFeelPainter();
+  if (Position == tlipContent) {
+    if (FTreeList->OptionsView()->ExtPaintStyle()) p->DrawIndicatorItemEx(ACanvas, DisplayRect, Kind(), ItemViewParams.Color);
+    else p->DrawIndicatorItem(ACanvas, DisplayRect, Kind(), ItemViewParams.Color);
+    return;
+  }
+  p->DrawHeader(ACanvas, DisplayRect, DisplayRect, TvxNeighbors(), vxBordersAll, vxbsNormal, taLeftJustify, vaTop,
+                false, false, String(), ItemViewParams.Font, ItemViewParams.TextColor, ItemViewParams.Color);
+}
+
+void TvxTreeListIndicatorCellViewInfo::SetHitTestCodes(TvxTreeListHitTest* AHitTest) {
+  AHitTest->SetHitAt(tlhcIndicator, true);
 }
 
 TvxTreeListEditCellViewInfo::TvxTreeListEditCellViewInfo(TvxCustomTreeList* ATreeList, const TRect& AVisibleRect,
@@ -756,6 +851,9 @@ void TvxTreeListViewInfo::DoCalculate() {
   TvxTreeListOptionsView* ov = tl->OptionsView();
   TColor g = ov->GridLineColor();
   GridLineColor = g == clDefault ? tl->LookAndFeelPainter()->DefaultGridLineColor() : g;
+  IndicatorWidth = ov->IsIndicatorVisible() ? ov->IndicatorWidth() : 0;
+  TColor t = ov->TreeLineColor();
+  TreeLineColor = t == clDefault ? tl->LookAndFeelPainter()->DefaultGridLineColor() : t;
   switch (ov->GridLines()) {
     case tlglNone: GridLines = {}; break;
     case tlglHorz: GridLines = {bTop, bBottom}; break;
@@ -765,6 +863,7 @@ void TvxTreeListViewInfo::DoCalculate() {
   BandsHeight = ov->Bands() ? tl->Bands()->LineCount() * BandLineHeight : 0;
   HeadersHeight = ov->Headers() ? std::max(tl->Bands()->ColumnsLineCount(), 1) * HeaderLineHeight : 0;
   if (tl->VisibleColumnCount() == 0 && ov->Headers()) HeadersHeight = 0;
+  CalculateHeaderLines();
   IndentWidth = tl->GetIndentWidth();
   CalculateBands();
   CalculateColumnHeaders();
@@ -782,22 +881,115 @@ void TvxTreeListViewInfo::CalculateBands() {
   for (Integer i = 0; i < bands->BottomItemCount(); ++i)
     if (bands->BottomItems(i)->Visible()) width += bands->BottomItems(i)->DisplayWidth();
   ContentWidth = width;
-  TRect h{FBounds.left, FBounds.top, FBounds.right, FBounds.top + BandsHeight + HeadersHeight};
-  HScrollPage = h.right - h.left;
-  HScrollSize = width;
+  // The indicator column stands left of the bands and does not scroll.
+  TRect h{FBounds.left + IndicatorWidth, FBounds.top, FBounds.right, FBounds.top + BandsHeight + HeadersHeight};
+  ContentWidth += IndicatorWidth;
+  if (IndicatorWidth > 0 && BandsHeight > 0)
+    FCells.Add(new TvxTreeListIndicatorCellViewInfo(
+        tl, FBounds, TRect{FBounds.left, h.top, FBounds.left + IndicatorWidth, h.top + BandsHeight}, nullptr, tlipBands));
+  if (IndicatorWidth > 0 && HeadersHeight > 0)
+    FCells.Add(new TvxTreeListIndicatorCellViewInfo(
+        tl, FBounds,
+        TRect{FBounds.left, h.top + BandsHeight, FBounds.left + IndicatorWidth, h.top + BandsHeight + HeadersHeight},
+        nullptr, tlipColumns));
+  // Three parts side by side: the left-fixed bands, a separator, the scrolling bands, a
+  // separator and the right-fixed bands. The fixed parts do not scroll; the right one
+  // follows the scrolling bands while they end inside the view, else keeps to its edge.
+  Integer partWidth[3] = {0, 0, 0};
+  for (Integer i = 0; i < bands->BottomItemCount(); ++i)
+    if (TvxTreeListBand* b = bands->BottomItems(i); b->Visible()) partWidth[PartIndex(b)] += b->DisplayWidth();
+  const Integer sepW = tl->OptionsView()->FixedSeparatorWidth();
+  const Integer sepL = partWidth[0] > 0 ? sepW : 0, sepR = partWidth[2] > 0 ? sepW : 0;
+  FPartLeft[0] = h.left;
+  FPartRight[0] = h.left + partWidth[0];
+  FPartLeft[1] = FPartRight[0] + sepL;
+  FPartLeft[2] = std::max<Integer>(FPartLeft[1] + sepR,
+                                   std::min<Integer>(FBounds.right - partWidth[2], FPartLeft[1] + partWidth[1] + sepR));
+  FPartRight[2] = FPartLeft[2] + partWidth[2];
+  FPartRight[1] = FPartLeft[2] - sepR;
+  ContentWidth += sepL + sepR;
+  HScrollPage = std::max(FPartRight[1] - FPartLeft[1], 0);
+  HScrollSize = partWidth[1];
   HScrollPos = std::clamp(HScrollPos, 0, std::max(HScrollSize - HScrollPage, 0));
-  FContentPart = TRect{h.left - HScrollPos, h.top, h.left - HScrollPos + width, FBounds.bottom};
+  FPartOrigin[0] = FPartLeft[0];
+  FPartOrigin[1] = FPartLeft[1] - HScrollPos;
+  FPartOrigin[2] = FPartLeft[2];
+  FContentPart = TRect{FPartOrigin[1], h.top, FPartOrigin[1] + partWidth[1], FBounds.bottom};
+  if (sepL > 0)
+    FCells.Add(new TvxTreeListBandCellViewInfo(tl, FBounds, TRect{FPartRight[0], FBounds.top, FPartLeft[1], FBounds.bottom},
+                                               nullptr, tlbpSeparator));
+  if (sepR > 0)
+    FCells.Add(new TvxTreeListBandCellViewInfo(tl, FBounds, TRect{FPartRight[1], FBounds.top, FPartLeft[2], FBounds.bottom},
+                                               nullptr, tlbpSeparator));
   if (BandsHeight == 0) return;
-  Integer x = FContentPart.left;
+  Integer xs[3] = {FPartOrigin[0], FPartOrigin[1], FPartOrigin[2]};
   for (Integer i = 0; i < bands->VisibleRootItemCount(); ++i) {
     TvxTreeListBand* b = bands->VisibleRootItems(i);
+    Integer& x = xs[PartIndex(b)];
     TRect r{x, h.top, x + b->DisplayWidth(), h.top + BandLineHeight * std::max(b->LineCount(), 1)};
-    auto* cell = new TvxTreeListBandHeaderCellViewInfo(tl, h, r, b);
+    auto* cell = new TvxTreeListBandHeaderCellViewInfo(tl, PartVisible(PartIndex(b), h.top, h.bottom), r, b);
     FCells.Add(cell);
     FHeaderCells.push_back(cell);
     AddHeaderSizingAreas(cell, tl->OptionsCustomizing()->Get(TvxTreeListOptionsCustomizing::BandHorzSizing) && b->Options()->Sizing(), false);
     x = r.right;
   }
+}
+
+Integer TvxTreeListViewInfo::PartIndex(TvxTreeListBand* ABand) {
+  switch (ABand->FixedKind()) {
+    case tlbfLeft: return 0;
+    case tlbfRight: return 2;
+    default: return 1;
+  }
+}
+
+TRect TvxTreeListViewInfo::PartVisible(Integer APart, Integer ATop, Integer ABottom) const {
+  return TRect{FPartLeft[APart], ATop, std::max(FPartLeft[APart], FPartRight[APart]), ABottom};
+}
+
+Integer TvxTreeListViewInfo::HeaderLineTop(Integer ALine) const {
+  if (FHeaderLines.empty()) return FBounds.top + BandsHeight + ALine * HeaderLineHeight;
+  return FHeaderLines[std::clamp<size_t>(static_cast<size_t>(std::max(ALine, 0)), 0, FHeaderLines.size() - 1)];
+}
+
+Integer TvxTreeListViewInfo::ColumnHeaderHeight(TvxTreeListColumn* AColumn) {
+  TvxCustomTreeList* tl = TreeList();
+  TvxCustomLookAndFeelPainterClass p = tl->LookAndFeelPainter();
+  Integer r = HeaderLineHeight * std::max(AColumn->Position()->LineCount(), 1);
+  Integer width = AColumn->DisplayWidth() - 2 * p->HeaderBorderSize() - 4;
+  if (AColumn->SortOrder() != soNone) width -= p->SortingMarkAreaSize().x;
+  TvxTreeListCaption* c = AColumn->Caption();
+  TvxScreenCanvas* canvas = vxGetScreenCanvas();
+  canvas->FontHeight(tl->Styles()->GetColumnHeaderParams(AColumn).Font);
+  Integer flags = vxtfCalcRect;
+  if (c->MultiLine()) flags |= vxtfWordBreak;
+  else flags |= vxtfSingleLine;
+  if (c->ShowEndEllipsis()) flags |= vxtfEndEllipsis;
+  TRect t{0, 0, std::max(width, 1), 0};
+  canvas->TextExtent(c->Text(), t, flags);
+  return std::max(r, p->HeaderHeight(t.bottom - t.top));
+}
+
+void TvxTreeListViewInfo::CalculateHeaderLines() {
+  TvxCustomTreeList* tl = TreeList();
+  Integer lines = std::max(tl->Bands()->ColumnsLineCount(), 1);
+  FHeaderLines.assign(static_cast<size_t>(lines) + 1, 0);
+  FHeaderLines[0] = FBounds.top + BandsHeight;
+  for (Integer k = 0; k < lines; ++k) FHeaderLines[k + 1] = FHeaderLines[k] + HeaderLineHeight;
+  if (HeadersHeight == 0 || !tl->OptionsView()->HeaderAutoHeight()) return;
+  // A line boundary below a column grows to the height its caption needs; every later
+  // boundary moves down with it.
+  for (Integer i = 0; i < tl->VisibleColumnCount(); ++i) {
+    TvxTreeListColumn* col = tl->VisibleColumns(i);
+    TvxTreeListBandRow* row = col->Position()->Row();
+    if (!row) continue;
+    Integer t = row->LineOffset(), e = t + std::max(col->Position()->LineCount(), 1);
+    if (t < 0 || e > lines) continue;
+    Integer grow = FHeaderLines[t] + ColumnHeaderHeight(col) - FHeaderLines[e];
+    if (grow > 0)
+      for (Integer k = e; k <= lines; ++k) FHeaderLines[k] += grow;
+  }
+  HeadersHeight = FHeaderLines[lines] - FHeaderLines[0];
 }
 
 void TvxTreeListViewInfo::AddHeaderSizingAreas(TvxTreeListHeaderCellViewInfo* ACell, bool AHorz, bool AVert) {
@@ -810,21 +1002,23 @@ void TvxTreeListViewInfo::CalculateColumnHeaders() {
   TvxCustomTreeList* tl = TreeList();
   TvxTreeListBands* bands = tl->Bands();
   Integer top = FBounds.top + BandsHeight;
-  TRect visible{FBounds.left, top, FBounds.right, top + HeadersHeight};
-  Integer bandX = FContentPart.left;
+  Integer xs[3] = {FPartOrigin[0], FPartOrigin[1], FPartOrigin[2]};
   for (Integer i = 0; i < bands->BottomItemCount(); ++i) {
     TvxTreeListBand* b = bands->BottomItems(i);
     if (!b->Visible()) continue;
+    const TRect visible = PartVisible(PartIndex(b), top, top + HeadersHeight);
+    Integer& bandX = xs[PartIndex(b)];
     TRect br{bandX, top, bandX + b->DisplayWidth(), top + HeadersHeight};
     if (HeadersHeight > 0) FCells.Add(new TvxTreeListBandCellViewInfo(tl, visible, br, b, tlbpHeader));
     if (HeadersHeight > 0) {
       for (Integer r = 0; r < b->BandRows()->VisibleItemCount(); ++r) {
         TvxTreeListBandRow* row = b->BandRows()->VisibleItems(r);
         Integer x = bandX;
-        Integer rowTop = top + row->LineOffset() * HeaderLineHeight;
+        Integer rowTop = HeaderLineTop(row->LineOffset());
         for (Integer c = 0; c < row->VisibleItemCount(); ++c) {
           TvxTreeListColumn* col = row->VisibleItems(c);
-          TRect cr{x, rowTop, x + col->DisplayWidth(), rowTop + HeaderLineHeight * std::max(col->Position()->LineCount(), 1)};
+          TRect cr{x, rowTop, x + col->DisplayWidth(),
+                   HeaderLineTop(row->LineOffset() + std::max(col->Position()->LineCount(), 1))};
           auto* cell = new TvxTreeListColumnHeaderCellViewInfo(tl, visible, cr, col);
           FCells.Add(cell);
           FHeaderCells.push_back(cell);
@@ -848,28 +1042,44 @@ TvxTreeListNodeViewData* TvxTreeListViewInfo::CreateNodeRow(TvxTreeListNode* ANo
   Integer rh = DefaultEditHeight();
   TRect rowBounds{FBounds.left, ATop, FBounds.right, ATop + rh};
   auto row = std::make_unique<TvxTreeListNodeViewData>(this, ANode, rowBounds);
-  TRect visible{FBounds.left, FBounds.top + BandsHeight + HeadersHeight, FBounds.right, FBounds.bottom};
+  TRect visible{FBounds.left + IndicatorWidth, FBounds.top + BandsHeight + HeadersHeight, FBounds.right,
+                FBounds.bottom};
+  if (IndicatorWidth > 0) {
+    TRect all = visible;
+    all.left = FBounds.left;
+    row->Cells().Add(new TvxTreeListIndicatorCellViewInfo(
+        tl, all, TRect{FBounds.left, ATop, FBounds.left + IndicatorWidth, ATop + rh}, ANode, tlipContent));
+  }
   TvxTreeListBand* indentBand = tl->Bands()->ExpandableBand();
-  Integer bandX = FContentPart.left;
+  Integer xs[3] = {FPartOrigin[0], FPartOrigin[1], FPartOrigin[2]};
+  const TRect rowsVisible = visible;
   for (Integer i = 0; i < tl->Bands()->BottomItemCount(); ++i) {
     TvxTreeListBand* b = tl->Bands()->BottomItems(i);
     if (!b->Visible()) continue;
+    const TRect visible = PartVisible(PartIndex(b), rowsVisible.top, rowsVisible.bottom);
+    Integer& bandX = xs[PartIndex(b)];
     Integer x = bandX;
     Integer cellsLeft = bandX;
     if (b == indentBand && IndentWidth > 0) {
+      // One level cell per level from the first shown one (the root's children's level, or
+      // the next without ShowRoot) to the node's own.
       Integer step = tl->LookAndFeelPainter()->ExpandButtonSize() + 6;
-      Integer level = ANode->Level() - (tl->OptionsView()->ShowRoot() ? 0 : 1);
-      Integer own = std::max(level + 1, 0) * step;
-      auto* indent = new TvxTreeListIndentCellViewInfo(tl, visible, TRect{x, ATop, x + own, ATop + rh});
-      indent->Node = ANode;
-      indent->AttachNode = ANode;
-      if (tl->OptionsView()->Buttons() && ANode->HasChildren() && own > 0) {
-        Integer bs = tl->LookAndFeelPainter()->ExpandButtonSize();
-        Integer bx = x + own - step + (step - bs) / 2, by = ATop + (rh - bs) / 2;
-        indent->ButtonRect = TRect{bx, by, bx + bs, by + bs};
+      Integer level = ANode->Level();
+      Integer ix = x;
+      for (Integer l = tl->OptionsView()->ShowRoot() ? 0 : 1; l <= level; ++l) {
+        auto* indent = new TvxTreeListIndentCellViewInfo(tl, visible, TRect{ix, ATop, ix + step, ATop + rh});
+        indent->Node = ANode;
+        indent->AttachNode = ANode;
+        indent->InitLines(ANode, l);
+        if (l == level && tl->OptionsView()->Buttons() && ANode->HasChildren()) {
+          Integer bs = tl->LookAndFeelPainter()->SmallExpandButtonSize();
+          Integer bx = ix + (step - bs) / 2, by = ATop + (rh - bs) / 2;
+          indent->ButtonRect = TRect{bx, by, bx + bs, by + bs};
+        }
+        row->Cells().Add(indent);
+        ix += step;
       }
-      row->Cells().Add(indent);
-      cellsLeft = x + own;
+      cellsLeft = ix;
     }
     for (Integer r = 0; r < b->BandRows()->VisibleItemCount(); ++r) {
       TvxTreeListBandRow* brow = b->BandRows()->VisibleItems(r);
@@ -920,6 +1130,7 @@ void TvxTreeListViewInfo::CalculateNodes() {
 void TvxTreeListViewInfo::CalculateBackground() {
   TvxCustomTreeList* tl = TreeList();
   TRect right{FBounds.left + ContentWidth - HScrollPos, FBounds.top, FBounds.right, FBounds.bottom};
+  right.left = std::max(right.left, FBounds.left + IndicatorWidth);
   if (right.left < right.right) FCells.Add(new TvxTreeListBackgroundCellViewInfo(tl, FBounds, right));
   Integer top = FBounds.top + BandsHeight + HeadersHeight + ContentHeight;
   TRect below{FBounds.left, top, std::min<Integer>(FBounds.right, right.left), FBounds.bottom};
@@ -1170,6 +1381,56 @@ TvxTreeListHitTest* TvxTreeListController::HitTest() const {
 
 TvxTreeListViewInfo* TvxTreeListController::TreeViewInfo() const { return TreeList()->TreeListViewInfo(); }
 
+// --- Editing ----------------------------------------------------------------------------
+
+void TvxTreeListEditingController::HideEdit(bool Accept) {
+  auto* tl = dynamic_cast<TvxCustomTreeList*>(EditingControl());
+  bool open = IsEditing() && !EditHiding() && tl && !tl->IsDestroying();
+  // The editor's last text reaches the node before the editor goes.
+  if (open && Accept) UpdateValue();
+  TvxEditingController::HideEdit(Accept);
+  if (!open || IsEditing()) return;
+  TvxTreeListDataController* dc = tl->DataController();
+  if (!dc->EditingNode()) return;
+  if (Accept) dc->Post();
+  else dc->Cancel();
+}
+
+TvxTreeListController::~TvxTreeListController() = default;
+
+TvxEditCellViewInfo* TvxTreeListController::GetFocusedCellViewInfo(TvxCustomInplaceEditContainer* AItem) {
+  TvxCustomTreeList* tl = TreeList();
+  auto* col = dynamic_cast<TvxTreeListColumn*>(AItem);
+  TvxTreeListViewInfo* vi = TreeViewInfo();
+  TvxTreeListEditCellViewInfo* src =
+      col && tl->FocusedNode() && vi && !vi->IsCalculating() ? vi->GetEditCell(tl->FocusedNode(), col) : nullptr;
+  if (!src) {
+    FEditCell.reset();
+    return nullptr;
+  }
+  if (!FEditCell || FEditCell->EditContainer() != col) FEditCell = std::make_unique<TvxEditCellViewInfo>(col);
+  FEditCell->CalculateBounds(src->BoundsRect(), src->VisibleBounds);
+  FEditCell->CellContentRect = src->BoundsRect();
+  FEditCell->CellEditRect = src->BoundsRect();
+  FEditCell->ItemViewParams = src->ItemViewParams;
+  return FEditCell.get();
+}
+
+void TvxTreeListController::SetFocusedItem(TvxCustomInplaceEditContainer* Value) {
+  auto* col = dynamic_cast<TvxTreeListColumn*>(Value);
+  if (Value && (!col || !col->CanFocus())) return;
+  TreeList()->SetFocusedColumn(col);
+  if (Value) RequestEditorCheck();
+}
+
+void TvxTreeListController::FocusedColumnChanged() {
+  TvxTreeListColumn* col = TreeList()->FocusedColumn();
+  if (FFocusedItem == col) return;
+  if (!FEditingController->EditingItemSetting()) FEditingController->HideEdit(true);
+  FFocusedItem = col;
+  TreeList()->Invalidate();
+}
+
 void TvxTreeListController::MakeFocusedItemVisible() {
   TvxCustomTreeList* tl = TreeList();
   if (tl->FocusedNode()) tl->MakeNodeVisible(tl->FocusedNode());
@@ -1191,6 +1452,8 @@ bool TvxTreeListController::DoSetFocusedNode(TvxTreeListNode* ANode) {
   TvxCustomTreeList* tl = TreeList();
   if (ANode && ANode->IsHidden()) return false;
   bool changing = ANode != tl->FocusedNode();
+  // An editor open on the focused node is posted before the focus leaves it.
+  if (changing) FEditingController->HideEdit(true);
   // The tree list's setter asks OnCanFocusNode, remembers the previous node only on a
   // real change and puts the focus change into the batch.
   tl->SetFocusedNode(ANode);
@@ -1455,6 +1718,19 @@ void TvxTreeListController::DoMouseDown(TMouseButton Button, TShiftState Shift, 
   FEditingController->HideEdit(true);
   TvxTreeListHitTest* h = HitTest();
   h->RecalculateByMouse(X, Y, Shift);
+  SizingItem = nullptr;
+  // A header's right edge: horizontal sizing of its column or band begins.
+  if (Button == mbLeft && !FIsDblClick && h->CanSizing() && h->HitAtSizingHorz()) {
+    if (auto* c = dynamic_cast<TvxTreeListColumn*>(h->DragItem)) {
+      SizingItem = c;
+      SizingStartWidth = c->DisplayWidth();
+    } else if (auto* b = dynamic_cast<TvxTreeListBand*>(h->DragItem)) {
+      SizingItem = b;
+      SizingStartWidth = b->DisplayWidth();
+    }
+    SizingStartX = X;
+    if (SizingItem) return;
+  }
   // Header: the clicked column or band is remembered and drawn pressed.
   if (h->IsHeader() && !h->CanSizing() && !FIsDblClick && Button == mbLeft) {
     auto* cell = static_cast<TvxTreeListCustomHeaderCellViewInfo*>(h->HitTestItem());
@@ -1471,8 +1747,34 @@ void TvxTreeListController::DoMouseDown(TMouseButton Button, TShiftState Shift, 
   FWasFocusedBeforeClick = h->HitAtColumn() && h->HitNode == prevNode && h->HitColumn == prevColumn;
 }
 
+void TvxTreeListController::DoMouseMove(TShiftState Shift, Integer X, Integer Y) {
+  TvxCustomTreeList* tl = TreeList();
+  // A column or band freed during the drag ends it; only addresses are compared.
+  bool alive = false;
+  for (Integer i = 0; SizingItem && !alive && i < tl->ColumnCount(); ++i) alive = tl->Columns(i) == SizingItem;
+  for (Integer i = 0; SizingItem && !alive && i < tl->Bands()->Count(); ++i) alive = tl->Bands()->Items(i) == SizingItem;
+  if (!alive) SizingItem = nullptr;
+  if (!SizingItem) {
+    TvxCustomControlController::DoMouseMove(Shift, X, Y);
+    return;
+  }
+  Integer w = SizingStartWidth + X - SizingStartX;
+  if (auto* c = dynamic_cast<TvxTreeListColumn*>(SizingItem)) {
+    w = std::clamp(w, c->GetSizingMinWidth(), std::max(c->GetSizingMinWidth(), c->GetSizingMaxWidth()));
+    if (w != c->DisplayWidth()) c->SetSizeDelta(tlsdHorz, w - c->DisplayWidth());
+  } else if (auto* b = dynamic_cast<TvxTreeListBand*>(SizingItem)) {
+    w = std::max(w, 0);
+    if (w != b->DisplayWidth()) b->SetDisplayWidth(w);
+  }
+}
+
 void TvxTreeListController::DoMouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
   TvxCustomTreeList* tl = TreeList();
+  if (SizingItem) {
+    DoMouseMove(Shift, X, Y);
+    SizingItem = nullptr;
+    return;
+  }
   if (PressedHeader) {
     PressedHeader->SetState(vxbsNormal);
     PressedHeader = nullptr;

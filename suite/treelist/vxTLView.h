@@ -201,7 +201,8 @@ class TvxTreeListBandHeaderCellViewInfo : public TvxTreeListHeaderCellViewInfo {
   TvxTreeListBand* FBand;
 };
 
-// The tree's indent in front of a node's first cells: the level steps and the expand button.
+// One level step of the tree's indent in front of a node's first cells: the tree lines of
+// that level and, on the node's own level, its expand button.
 class TvxTreeListIndentCellViewInfo : public TvxTreeListCustomCellViewInfo {
   DECLARE_CLASS(TvxTreeListIndentCellViewInfo, TvxTreeListCustomCellViewInfo)
  public:
@@ -210,7 +211,38 @@ class TvxTreeListIndentCellViewInfo : public TvxTreeListCustomCellViewInfo {
   void CalculateViewParams() override;
   void DoDraw(TvxCanvas* ACanvas) override;
   bool GetHitTest(TObject* AHitTest) override;
+  // The level AIndex of ANode: which tree lines it shows (none with the line style off). The
+  // node's own level has the horizontal line and a line up unless the node is the first
+  // shown one; a level has a line down while the level's node has a later shown sibling;
+  // an ancestor's level without one shows nothing.
+  void InitLines(TvxTreeListNode* ANode, Integer AIndex);
+  // The tree line rectangles from the centre of the cell (of the button when shown).
+  TRect HorzTreeLine() const;
+  TRect VertTreeLine() const;
+  Integer Index = 0;
+  bool LineUp = false;
+  bool LineDown = false;
+  bool LineHorz = false;
   TRect ButtonRect{};  // empty without a button
+};
+
+enum TvxTreeListIndicatorPosition { tlipBands, tlipColumns, tlipContent, tlipFooter };
+
+// The indicator column's cell: beside a node row it marks the focused, edited or selected
+// node; in the band and header rows it is a blank header.
+class TvxTreeListIndicatorCellViewInfo : public TvxTreeListCustomCellViewInfo {
+  DECLARE_CLASS(TvxTreeListIndicatorCellViewInfo, TvxTreeListCustomCellViewInfo)
+ public:
+  TvxTreeListIndicatorCellViewInfo(TvxCustomTreeList* ATreeList, const TRect& AVisibleRect, const TRect& ABounds,
+                                   TvxTreeListNode* ANode, TvxTreeListIndicatorPosition APosition);
+  Integer CustomDrawID() override { return tlcdIndicatorCell; }
+  void CalculateViewParams() override;
+  void DoDraw(TvxCanvas* ACanvas) override;
+  void SetHitTestCodes(TvxTreeListHitTest* AHitTest) override;
+  // The mark for the node: none without one; for an unfocused node a dot when selected;
+  // for the focused one edit, insert, a multi-select arrow or the arrow.
+  TvxIndicatorKind Kind() const;
+  TvxTreeListIndicatorPosition Position;
 };
 
 // One node's value in one column, drawn as text.
@@ -387,7 +419,9 @@ class TvxTreeListViewInfo : public TvxCustomControlViewInfo {
   Integer HScrollSize = 0;
   Integer NodesVisibleCount = 0;
   Integer IndentWidth = 0;
+  Integer IndicatorWidth = 0;  // 0 while the indicator is hidden
   TColor GridLineColor = clDefault;
+  TColor TreeLineColor = clDefault;
   TvxBorders GridLines;
   TvxTreeListBackgroundCellViewInfo* HorzBackgroundCell = nullptr;
   bool IsCalculating() const { return FCalculating; }
@@ -399,6 +433,16 @@ class TvxTreeListViewInfo : public TvxCustomControlViewInfo {
  protected:
   void CalculateBands();
   void CalculateColumnHeaders();
+  // The column header line boundaries; with HeaderAutoHeight they grow to fit captions.
+  void CalculateHeaderLines();
+  // The header height a column's caption needs (at least its lines of HeaderLineHeight).
+  Integer ColumnHeaderHeight(TvxTreeListColumn* AColumn);
+  // The top of a column header line (the boundary below the last line for the line count).
+  Integer HeaderLineTop(Integer ALine) const;
+  // The part a band lies in (0 left-fixed, 1 scrolling, 2 right-fixed) and the part's
+  // visible stripe between two heights.
+  static Integer PartIndex(TvxTreeListBand* ABand);
+  TRect PartVisible(Integer APart, Integer ATop, Integer ABottom) const;
   void CalculateNodes();
   void CalculateBackground();
   void LinkHeaderNeighbours();
@@ -410,6 +454,10 @@ class TvxTreeListViewInfo : public TvxCustomControlViewInfo {
   std::vector<TvxTreeListCustomHeaderCellViewInfo*> FHeaderCells;
   std::vector<std::unique_ptr<TvxTreeListHitTestArea>> FHitTestCells;
   std::vector<std::unique_ptr<TvxTreeListNodeViewData>> FNodesViewData;
+  std::vector<Integer> FHeaderLines;
+  Integer FPartLeft[3] = {0, 0, 0};    // visible left of each part
+  Integer FPartRight[3] = {0, 0, 0};   // visible right of each part
+  Integer FPartOrigin[3] = {0, 0, 0};  // x of each part's first band (scrolled for part 1)
   TRect FContentPart{};  // the scrolling band area
   bool FCalculating = false;
   bool FDirty = true;
@@ -465,16 +513,36 @@ class TvxTreeListCellNavigator : public TvxCustomCellNavigator {
 
 // --- Controller ---------------------------------------------------------------------------
 
+// In-place editing of a tree list cell: closing the editor posts the editing node's values
+// (accept) or restores them from the undo copy (cancel).
+class TvxTreeListEditingController : public TvxEditingController {
+  DECLARE_CLASS(TvxTreeListEditingController, TvxEditingController)
+ public:
+  using TvxEditingController::TvxEditingController;
+  void HideEdit(bool Accept) override;
+};
+
 class TvxTreeListController : public TvxCustomControlController {
   DECLARE_CLASS(TvxTreeListController, TvxCustomControlController)
  public:
   using TvxCustomControlController::TvxCustomControlController;
+  ~TvxTreeListController() override;
   TClass GetNavigatorClass() override { return TvxTreeListCellNavigator::StaticClass(); }
-  TvxEditCellViewInfo* GetFocusedCellViewInfo(TvxCustomInplaceEditContainer*) override { return nullptr; }
+  // The editor's cell: the focused node's cell of the column, while it has a row on
+  // screen; nil otherwise.
+  TvxEditCellViewInfo* GetFocusedCellViewInfo(TvxCustomInplaceEditContainer* AItem) override;
+  // The focused item is the tree list's focused column.
+  void SetFocusedItem(TvxCustomInplaceEditContainer* Value) override;
+  // Called by the tree list when its focused column changed: an open editor is posted and
+  // the focused item follows.
+  void FocusedColumnChanged();
+  void EnsureFocusedCellVisible() override { MakeFocusedItemVisible(); }
   void MakeFocusedItemVisible() override;
   void MakeFocusedRecordVisible() override;
   void DoMouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void DoMouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  // While a header edge is dragged the column or band follows the mouse.
+  void DoMouseMove(TShiftState Shift, Integer X, Integer Y) override;
   void DblClick() override;
   void KeyDown(Word& Key, TShiftState Shift) override;
   void KeyPress(wchar_t& Key) override;
@@ -510,9 +578,15 @@ class TvxTreeListController : public TvxCustomControlController {
   TvxTreeListNode* IncSearchNode = nullptr;
   TvxTreeListCustomHeaderCellViewInfo* PressedHeader = nullptr;
   TObject* ClickedObject = nullptr;
+  // The column or band whose right header edge is being dragged (nil while none), with the
+  // mouse x and its display width where the drag began.
+  TObject* SizingItem = nullptr;
+  Integer SizingStartX = 0;
+  Integer SizingStartWidth = 0;
 
  protected:
   void CheckNodeContentClick(TShiftState Shift);
   void SelectRange(TvxTreeListNode* A, TvxTreeListNode* B);
   String FIncSearchText;
+  std::unique_ptr<TvxEditCellViewInfo> FEditCell;
 };
