@@ -1419,15 +1419,15 @@ void TvxCustomInnerListBox::KeyPress(wchar_t& Key) {
   if (Key != 0) ProcessAutoCompleteKey(Key);
 }
 
+void TvxContainer::MouseDownFromInner(TControl* AInner, TMouseButton Button, TShiftState Shift, Integer X,
+                                      Integer Y) {
+  TValueScope<bool> down(FInnerControlMouseDown, true);
+  MouseDown(Button, Shift, X + AInner->Left(), Y + AInner->Top());
+}
+
 void TvxCustomInnerListBox::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
   inherited::MouseDown(Button, Shift, X, Y);
-  if (!FContainer) return;
-  FContainer->SetInnerControlMouseDown(true);
-  struct TReset {
-    TvxContainer* C;
-    ~TReset() { C->SetInnerControlMouseDown(false); }
-  } reset{FContainer};
-  FContainer->MouseDown(Button, Shift, X + Left(), Y + Top());
+  if (FContainer) FContainer->MouseDownFromInner(this, Button, Shift, X, Y);
 }
 
 void TvxCustomInnerListBox::MouseMove(TShiftState Shift, Integer X, Integer Y) {

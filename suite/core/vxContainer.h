@@ -100,6 +100,9 @@ class TvxContainer : public TvxControl, public IvxMouseTrackingCaller, public Iv
   void SetInnerControl(TWinControl* Value);
   bool InnerControlMouseDown() const { return FInnerControlMouseDown; }
   void SetInnerControlMouseDown(bool Value) { FInnerControlMouseDown = Value; }
+  // A press on an inner control AInner, handed on in the container's coordinates with
+  // InnerControlMouseDown set for the call's duration.
+  void MouseDownFromInner(TControl* AInner, TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
   bool OnGlass() const { return FOnGlass; }
   void SetOnGlass(bool Value) { FOnGlass = Value; }
   TRect VisibleBounds() { return GetVisibleBounds(); }

@@ -1121,14 +1121,7 @@ void TvxCustomInnerTextEdit::KeyUp(Word& Key, TShiftState Shift) {
 
 void TvxCustomInnerTextEdit::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
   TCustomEdit::MouseDown(Button, Shift, X, Y);
-  TvxCustomTextEdit* c = Container();
-  if (!c) return;
-  c->SetInnerControlMouseDown(true);
-  struct TReset {
-    TvxContainer* C;
-    ~TReset() { C->SetInnerControlMouseDown(false); }
-  } reset{c};
-  c->MouseDown(Button, Shift, X + Left(), Y + Top());
+  if (TvxCustomTextEdit* c = Container()) c->MouseDownFromInner(this, Button, Shift, X, Y);
 }
 
 void TvxCustomInnerTextEdit::MouseMove(TShiftState Shift, Integer X, Integer Y) {

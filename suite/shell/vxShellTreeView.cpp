@@ -160,13 +160,7 @@ void TvxInnerShellTreeView::KeyPress(wchar_t& Key) {
 
 void TvxInnerShellTreeView::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
   inherited::MouseDown(Button, Shift, X, Y);
-  if (!FContainer) return;
-  FContainer->SetInnerControlMouseDown(true);
-  struct TReset {
-    TvxContainer* C;
-    ~TReset() { C->SetInnerControlMouseDown(false); }
-  } reset{FContainer};
-  FContainer->MouseDown(Button, Shift, X + Left(), Y + Top());
+  if (FContainer) FContainer->MouseDownFromInner(this, Button, Shift, X, Y);
 }
 
 void TvxInnerShellTreeView::MouseMove(TShiftState Shift, Integer X, Integer Y) {
