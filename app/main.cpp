@@ -1,33 +1,23 @@
-// Program entry: runs the unit start-up list, creates the main form and runs the
-// application's message loop.
+// Program entry: starts every unit in order, creates the main form from its resource,
+// runs the message loop and shuts the units down in reverse.
 #include <windows.h>
 
-#include "Classes.h"
-#include "Controls.h"
 #include "Forms.h"
-#include "Graphics.h"
+#include "NewMainFormUnit.h"
 #include "ProgramUnits.h"
 #include "SysUtils.h"
 
-namespace {
-
-// The main window; its layout comes from the form resource of the same name.
-class TMainForm : public TForm {
-  DECLARE_CLASS(TMainForm, TForm)
- public:
-  explicit TMainForm(TComponent* AOwner) : TForm(AOwner) {}
-};
-
-}  // namespace
-
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   try {
+    // A unit whose start-up fails (the operating-system check among them) stops the
+    // program before any window exists.
     TUnitScope units(ProgramUnits);
     Application->Initialize();
-    Application->SetTitle(L"Zalvo Sorvane");
-    TMainForm* mainForm = nullptr;
-    Application->CreateForm(mainForm);
+    Application->CreateForm(Form1);
     Application->Run();
+    // The forms go before any unit shuts down: their controls still use what the units
+    // hold (the shell's allocator and OLE, the suite's painters and caches).
+    Application->DestroyComponents();
     return 0;
   } catch (const Exception& e) {
     MessageBoxW(nullptr, e.Message().c_str(), L"Zalvo Sorvane", MB_OK | MB_ICONERROR);

@@ -4,6 +4,7 @@
 #include <atomic>
 
 #include "ActnList.h"
+#include "Menus.h"
 #include "Streaming.h"
 
 TApplication* Application = nullptr;
@@ -346,8 +347,25 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
   Params.WindowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
 }
 
+void TCustomForm::SetMenu(TMainMenu* Value) {
+  if (FMenu == Value) return;
+  const RECT client = ClientRect();
+  if (FMenu) {
+    if (FHandle) FMenu->SetWindowHandle(nullptr);
+    FMenu->RemoveFreeNotification(this);
+  }
+  FMenu = Value;
+  if (FMenu) {
+    FMenu->FreeNotification(this);
+    if (FHandle) FMenu->SetWindowHandle(FHandle);
+  }
+  SetClientWidth(client.right);
+  SetClientHeight(client.bottom);
+}
+
 void TCustomForm::CreateWnd() {
   TWinControl::CreateWnd();
+  if (FMenu) FMenu->SetWindowHandle(FHandle);
   if (!FIcon->Empty())
     SendMessageW(FHandle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(FIcon->Handle()));
   ApplyAlphaBlend();

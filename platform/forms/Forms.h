@@ -109,7 +109,9 @@ class TCustomForm : public TWinControl {
   TModalResult ModalResult() const { return FModalResult; }
   void SetModalResult(TModalResult Value) { FModalResult = Value; }
   TMainMenu* Menu() const { return FMenu; }
-  void SetMenu(TMainMenu* Value) { FMenu = Value; }
+  // Shows the menu bar in the form's window; the client area keeps its size (a form file
+  // gives it without the bar), so the window grows or shrinks by the bar.
+  void SetMenu(TMainMenu* Value);
   TPopupMode PopupMode() const { return FPopupMode; }
   void SetPopupMode(TPopupMode Value);
   TCustomForm* PopupParent() const { return FPopupParent; }

@@ -184,7 +184,12 @@ void TComponent::ValidateRename(TComponent* AComponent, const String& CurName,
 
 void TComponent::ValidateContainer(TComponent* AComponent) { AComponent->ValidateInsert(this); }
 
-void TComponent::SetReference(bool) {}
+void TComponent::SetReference(bool Enable) {
+  // The owner's published field of this component's name points at it while it is
+  // owned under that name.
+  if (!FOwner || FName.empty()) return;
+  if (const TFieldEntry* f = FindPublishedField(FOwner->ClassType(), FName)) f->Set(FOwner, Enable ? this : nullptr);
+}
 
 void TComponent::Insert(TComponent* AComponent) {
   FComponents.push_back(AComponent);

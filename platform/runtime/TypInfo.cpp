@@ -292,6 +292,15 @@ PPropInfo GetPropInfo(const TObject* Instance, const String& PropName) {
   return Instance ? GetPropInfo(Instance->ClassType(), PropName) : nullptr;
 }
 
+const TFieldEntry* FindPublishedField(TClass AClass, const String& Name) {
+  if (Name.empty()) return nullptr;
+  for (TClass c = AClass; c; c = c->ClassParent())
+    if (const TTypeInfo* own = c->OwnTypeInfo())
+      for (const TFieldEntry& f : own->Fields)
+        if (SameIdent(f.Name, Name)) return &f;
+  return nullptr;
+}
+
 const TMethodEntry* FindPublishedMethod(TClass AClass, const String& Name) {
   if (Name.empty()) return nullptr;
   for (TClass c = AClass; c; c = c->ClassParent())

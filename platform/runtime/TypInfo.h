@@ -59,6 +59,15 @@ struct TMethodEntry {
   std::function<std::any(TObject* Instance)> Bind;
 };
 
+// A published field of a form: a component pointer that the owner's component of that
+// name fills while it lives (TComponent::SetReference).
+struct TFieldEntry {
+  String Name;
+  // Stores Value (nullptr clears) into the field of Owner; a component of another class
+  // clears the field.
+  std::function<void(TObject* Owner, TObject* Value)> Set;
+};
+
 // The type of a property, or a class's own published table.
 struct TTypeInfo {
   TTypeKind Kind = tkUnknown;
@@ -78,6 +87,7 @@ struct TTypeInfo {
   TClass ClassType = nullptr;
   std::vector<std::unique_ptr<TPropInfo>> Props;
   std::vector<TMethodEntry> Methods;
+  std::vector<TFieldEntry> Fields;
 };
 inline const TTypeInfo* GetTypeData(PTypeInfo Info) { return Info; }
 
@@ -296,6 +306,14 @@ class TPublisher {
     static_assert(std::is_base_of_v<B, C>);
     return Property(Name, Field, Field);
   }
+  // A published component field, filled by the owned component of the same name.
+  template <class T, class B>
+  void Field(const String& Name, T* B::*Member) {
+    static_assert(std::is_base_of_v<B, C> && std::is_base_of_v<TObject, T>);
+    info_.Fields.push_back({Name, [Member](TObject* Owner, TObject* Value) {
+                              if (B* self = dynamic_cast<B*>(Owner)) self->*Member = dynamic_cast<T*>(Value);
+                            }});
+  }
   // A published method, bound to events by name.
   template <class R, class B, class... A>
   void Method(const String& Name, R (B::*Fn)(A...)) {
@@ -416,6 +434,8 @@ PPropInfo GetPropInfo(TClass AClass, const String& PropName);
 PPropInfo GetPropInfo(const TObject* Instance, const String& PropName);
 // The published method of that name (case-insensitive) in the class or an ancestor.
 const TMethodEntry* FindPublishedMethod(TClass AClass, const String& Name);
+// The published field of that name (case-insensitive) in the class or an ancestor.
+const TFieldEntry* FindPublishedField(TClass AClass, const String& Name);
 bool IsPublishedProp(TClass AClass, const String& PropName);
 bool IsPublishedProp(const TObject* Instance, const String& PropName);
 bool IsStoredProp(TObject* Instance, PPropInfo PropInfo);

@@ -18,6 +18,7 @@
 #include "vxGeometry.h"
 
 enum TvxAlignmentVert { vaTop, vaBottom, vaCenter };
+ENUM_TYPEINFO(TvxAlignmentVert, vaTop, vaBottom, vaCenter)
 enum TvxCollectionOperation { copAdd, copDelete, copChanged };
 enum TvxDirection { dirNone, dirLeft, dirRight, dirUp, dirDown };
 enum TvxPosition { posNone, posLeft, posRight, posTop, posBottom };

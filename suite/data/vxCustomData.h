@@ -54,6 +54,7 @@ enum TvxDataControllerEditOperation { dceoAppend, dceoDelete, dceoEdit, dceoInse
 using TvxDataControllerEditOperations = Set<TvxDataControllerEditOperation, 8>;
 enum TvxDataControllerDetailMode { dcdmNone, dcdmPattern, dcdmClone };
 enum TvxDataSortOrder { soNone, soAscending, soDescending };
+ENUM_TYPEINFO(TvxDataSortOrder, soNone, soAscending, soDescending)
 
 struct TvxDataChangeInfo {
   TvxDataChange Kind = dcTotal;

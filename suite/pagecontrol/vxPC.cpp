@@ -2657,6 +2657,9 @@ bool TvxPageControl::CanFocusOnClick() {
 void TvxPageControl::Loaded() {
   TvxCustomTabControl::Loaded();
   for (TvxTabSheet* page : FPages) RefreshTabFromSheet(page);
+  // The active page read from the form was only stored: it is the one shown.
+  for (TvxTabSheet* page : FPages) page->SetVisible(page == FActivePage);
+  if (FActivePage) FActivePage->BringToFront();
   if (!IsDesigning() && FActivePage && !FActivePage->Enabled()) SetActivePage(nullptr);
 }
 

@@ -2,6 +2,7 @@
 
 #include "SuiteEditorsStdUnits.h"
 #include "vxInplaceContainer.h"
+#include "vxTL.h"
 #include "vxTLStrs.h"
 
 namespace {
@@ -10,6 +11,7 @@ const TUnitList* const Needs[] = {&SuiteEditorsStdUnits};
 const TUnitInfo* const Units[] = {
     &vxInplaceContainerUnit,
     &vxTLStrsUnit,
+    &vxTLUnit,
 };
 }  // namespace
 

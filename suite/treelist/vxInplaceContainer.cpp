@@ -171,6 +171,11 @@ void TvxItemDataBinding::SetValueTypeClass(TvxValueTypeClass Value) {
   ValueTypeClassChanged();
 }
 
+void TvxItemDataBinding::DeclarePublished(TPublisher<TvxItemDataBinding>& P) {
+  using C = TvxItemDataBinding;
+  P.Property(L"ValueType", &C::ValueType, &C::SetValueType).Stored(&C::IsValueTypeStored);
+}
+
 TvxCustomCellNavigator::TvxCustomCellNavigator(TObject* AController)
     : FController(dynamic_cast<TvxCustomControlController*>(AController)) {}
 

@@ -174,6 +174,7 @@ class TvxCustomItemDataBinding : public TvxOwnedPersistent {
 
 class TvxItemDataBinding : public TvxCustomItemDataBinding {
   DECLARE_CLASS(TvxItemDataBinding, TvxCustomItemDataBinding)
+  PUBLISHED(TvxItemDataBinding)
  public:
   using TvxCustomItemDataBinding::TvxCustomItemDataBinding;
   // From another binding: its ValueType (by description), then its ValueTypeClass.

@@ -83,6 +83,7 @@ enum TvxTreeListChange {
 using TvxTreeListChanges = Set<TvxTreeListChange, 16>;
 
 enum TvxTreeListBandFixedKind { tlbfNone, tlbfLeft, tlbfRight };
+ENUM_TYPEINFO(TvxTreeListBandFixedKind, tlbfNone, tlbfLeft, tlbfRight)
 
 // --- Shared routines --------------------------------------------------------------------
 
@@ -358,6 +359,7 @@ class TvxTreeListDataController : public TObject {
 
 class TvxTreeListOptionsBehavior : public TvxControlOptionsBehavior {
   DECLARE_CLASS(TvxTreeListOptionsBehavior, TvxControlOptionsBehavior)
+  PUBLISHED(TvxTreeListOptionsBehavior)
  public:
   using TvxControlOptionsBehavior::TvxControlOptionsBehavior;
   void Assign(TPersistent* Source) override;
@@ -391,6 +393,7 @@ class TvxTreeListOptionsBehavior : public TvxControlOptionsBehavior {
 
 class TvxTreeListOptionsCustomizing : public TvxOwnedPersistent {
   DECLARE_CLASS(TvxTreeListOptionsCustomizing, TvxOwnedPersistent)
+  PUBLISHED(TvxTreeListOptionsCustomizing)
  public:
   using TvxOwnedPersistent::TvxOwnedPersistent;
   void Assign(TPersistent* Source) override;
@@ -427,6 +430,7 @@ class TvxTreeListOptionsCustomizing : public TvxOwnedPersistent {
 
 class TvxTreeListOptionsData : public TvxControlOptionsData {
   DECLARE_CLASS(TvxTreeListOptionsData, TvxControlOptionsData)
+  PUBLISHED(TvxTreeListOptionsData)
  public:
   using TvxControlOptionsData::TvxControlOptionsData;
   void Assign(TPersistent* Source) override;
@@ -449,6 +453,7 @@ class TvxTreeListOptionsData : public TvxControlOptionsData {
 
 class TvxTreeListOptionsSelection : public TvxOwnedPersistent {
   DECLARE_CLASS(TvxTreeListOptionsSelection, TvxOwnedPersistent)
+  PUBLISHED(TvxTreeListOptionsSelection)
  public:
   using TvxOwnedPersistent::TvxOwnedPersistent;
   void Assign(TPersistent* Source) override;
@@ -609,12 +614,14 @@ class TvxTreeListBandRow;
 class TvxTreeListBandRows;
 
 enum TvxTreeListBandExpandable { tlbeDefault, tlbeExpandable, tlbeNotExpandable };
+ENUM_TYPEINFO(TvxTreeListBandExpandable, tlbeDefault, tlbeExpandable, tlbeNotExpandable)
 enum TvxTreeListSizingDirection { tlsdHorz, tlsdVert };
 
 // The caption of a column or a band: text, alignment and glyph. Every change fires
 // OnChange, through which the owner relays out.
 class TvxTreeListCaption : public TvxOwnedPersistent {
   DECLARE_CLASS(TvxTreeListCaption, TvxOwnedPersistent)
+  PUBLISHED(TvxTreeListCaption)
  public:
   explicit TvxTreeListCaption(TPersistent* AOwner);
   ~TvxTreeListCaption() override;
@@ -666,6 +673,7 @@ class TvxTreeListCaption : public TvxOwnedPersistent {
 
 class TvxTreeListColumnOptions : public TvxOwnedPersistent {
   DECLARE_CLASS(TvxTreeListColumnOptions, TvxOwnedPersistent)
+  PUBLISHED(TvxTreeListColumnOptions)
  public:
   explicit TvxTreeListColumnOptions(TPersistent* AOwner);
   void Assign(TPersistent* Source) override;
@@ -701,6 +709,7 @@ class TvxTreeListColumnOptions : public TvxOwnedPersistent {
 // wishes, which ApplyWishes carries out later: band first, then row, then column.
 class TvxTreeListColumnPosition : public TvxOwnedPersistent {
   DECLARE_CLASS(TvxTreeListColumnPosition, TvxOwnedPersistent)
+  PUBLISHED(TvxTreeListColumnPosition)
  public:
   explicit TvxTreeListColumnPosition(TPersistent* AOwner);
   // Copies the source's live indexes into the wishes, and LineCount.
@@ -771,6 +780,7 @@ using TvxTreeListOnGetDisplayTextEvent =
 // the node. It is complete after construction; AfterConstruction adds nothing.
 class TvxTreeListColumn : public TvxCustomInplaceEditContainer {
   DECLARE_CLASS(TvxTreeListColumn, TvxCustomInplaceEditContainer)
+  PUBLISHED(TvxTreeListColumn)
  public:
   explicit TvxTreeListColumn(TComponent* AOwner);
   ~TvxTreeListColumn() override;
@@ -860,6 +870,10 @@ class TvxTreeListColumn : public TvxCustomInplaceEditContainer {
   // The column's changed notification: relayout.
   void Changed() override;
   void SetTreeList(TvxCustomTreeList* Value);
+  // A form writes a column inside its tree list and reads it back into it.
+  bool HasParent() const override { return true; }
+  TComponent* GetParentComponent() const override;
+  void SetParentComponent(TComponent* Value) override;
 
  private:
   friend class TvxCustomTreeList;
@@ -956,6 +970,7 @@ class TvxTreeListBandRows : public TObject {
 
 class TvxTreeListBandOptions : public TvxOwnedPersistent {
   DECLARE_CLASS(TvxTreeListBandOptions, TvxOwnedPersistent)
+  PUBLISHED(TvxTreeListBandOptions)
  public:
   explicit TvxTreeListBandOptions(TPersistent* AOwner) : TvxOwnedPersistent(AOwner) {}
   void Assign(TPersistent* Source) override;
@@ -977,6 +992,7 @@ class TvxTreeListBandOptions : public TvxOwnedPersistent {
 // A band's parent and its order among its siblings, with wishes like a column position.
 class TvxTreeListBandPosition : public TvxOwnedPersistent {
   DECLARE_CLASS(TvxTreeListBandPosition, TvxOwnedPersistent)
+  PUBLISHED(TvxTreeListBandPosition)
  public:
   explicit TvxTreeListBandPosition(TPersistent* AOwner) : TvxOwnedPersistent(AOwner) {}
   void Assign(TPersistent* Source) override;
@@ -1003,6 +1019,7 @@ class TvxTreeListBandPosition : public TvxOwnedPersistent {
 // A band: a caption over rows of columns, or over child bands.
 class TvxTreeListBand : public TvxInterfacedCollectionItem {
   DECLARE_CLASS(TvxTreeListBand, TvxInterfacedCollectionItem)
+  PUBLISHED(TvxTreeListBand)
  public:
   explicit TvxTreeListBand(TCollection* Collection);
   ~TvxTreeListBand() override;
@@ -1174,10 +1191,16 @@ enum TvxTreeListGroupFootersMode { tlgfInvisible, tlgfVisibleWhenExpanded, tlgfA
 enum TvxTreeListPaintStyle { tlpsStandard, tlpsCategorized };
 enum TvxTreeListTreeLineStyle { tllsNone, tllsDot, tllsSolid };
 enum TvxTreeListPreviewPlace { tlppBottom, tlppTop };
+ENUM_TYPEINFO(TvxTreeListGridLines, tlglNone, tlglHorz, tlglVert, tlglBoth)
+ENUM_TYPEINFO(TvxTreeListGroupFootersMode, tlgfInvisible, tlgfVisibleWhenExpanded, tlgfAlwaysVisible)
+ENUM_TYPEINFO(TvxTreeListPaintStyle, tlpsStandard, tlpsCategorized)
+ENUM_TYPEINFO(TvxTreeListTreeLineStyle, tllsNone, tllsDot, tllsSolid)
+ENUM_TYPEINFO(TvxTreeListPreviewPlace, tlppBottom, tlppTop)
 
 // How the tree list looks. Setters store a changed value and relay the tree list out.
 class TvxTreeListOptionsView : public TvxOwnedPersistent {
   DECLARE_CLASS(TvxTreeListOptionsView, TvxOwnedPersistent)
+  PUBLISHED(TvxTreeListOptionsView)
  public:
   explicit TvxTreeListOptionsView(TPersistent* AOwner) : TvxOwnedPersistent(AOwner) {}
   TvxCustomTreeList* TreeList() const;
@@ -1308,6 +1331,7 @@ class TvxTreeListOptionsView : public TvxOwnedPersistent {
 // The preview row shown under or above each node with one column's value.
 class TvxTreeListPreview : public TvxOwnedInterfacedPersistent {
   DECLARE_CLASS(TvxTreeListPreview, TvxOwnedInterfacedPersistent)
+  PUBLISHED(TvxTreeListPreview)
  public:
   explicit TvxTreeListPreview(TPersistent* AOwner) : TvxOwnedInterfacedPersistent(AOwner) {}
   TvxCustomTreeList* TreeList() const;
@@ -1568,6 +1592,10 @@ class TvxCustomTreeList : public TvxExtEditingControl {
   // (with a window) the view.
   void DoLayoutChanged() override;
   void Paint() override;
+  // The columns are written inside the tree list in a form.
+  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
+  // After a form is read: bands, then columns take their places; the first relayout.
+  void Loaded() override;
   // The painter's buffer follows the control's size (while the batch is processed).
   void CheckPainterSize();
   // The view forgets a node that leaves the tree: top node, controller, hit test.
@@ -1644,6 +1672,7 @@ class TvxTreeListUpdateScope {
 // The tree list forms and programs use: the Add family and the node stream.
 class TvxTreeList : public TvxCustomTreeList {
   DECLARE_CLASS(TvxTreeList, TvxCustomTreeList)
+  PUBLISHED(TvxTreeList)
  public:
   explicit TvxTreeList(TComponent* AOwner = nullptr) : TvxCustomTreeList(AOwner) {}
   // The new node becomes the last child of ASibling's parent (the root for nil).
@@ -1670,7 +1699,16 @@ class TvxTreeList : public TvxCustomTreeList {
   static constexpr Integer StreamVersion = 5;
 
  protected:
+  // The node tree as the binary property "Data" of a form, written when there are nodes.
+  void DefineProperties(TFiler* Filer) override;
+  // Reads the node tree a form held once the columns are in place.
+  void Loaded() override;
   void WriteStoredData(TStream* AStream);
   void ReadStoredData(TStream* AStream);
   void ReadNodes(TStream* AStream, Int64 AEnd, Integer AVersion);
+
+ private:
+  std::unique_ptr<TMemoryStream> FDataStream;  // "Data" read from a form, until Loaded
 };
+
+extern const TUnitInfo vxTLUnit;

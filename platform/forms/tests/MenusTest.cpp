@@ -154,9 +154,10 @@ TEST_F(MenusWindowTest, ShortCutsFireMenuItems) {
   off->OnClick = [&](TObject*) { log += L"off "; };
   file->Add({save, off});
   main->Items()->Add(file);
+  const Integer clientHeight = Form->ClientHeight();
   Form->SetMenu(main);
-  main->SetWindowHandle(Form->Handle());
-  EXPECT_EQ(main->Handle(), GetMenu(Form->Handle()));
+  EXPECT_EQ(main->Handle(), GetMenu(Form->Handle())) << "the form shows its menu bar";
+  EXPECT_EQ(clientHeight, Form->ClientHeight()) << "the window grows by the bar";
   // A choice from the menu bar reaches the item.
   SendMessageW(Form->Handle(), WM_COMMAND, save->Command(), 0);
   EXPECT_EQ(L"save ", log);
@@ -278,4 +279,35 @@ TEST_F(MenusWindowTest, PopupMenuRunsTheClickedItem) {
   EXPECT_EQ(L"popup Two ", log);
   EXPECT_EQ(clRed, SeenColor);
   EXPECT_EQ(150, menu.PopupPoint().x);
+}
+
+// A menu given before the window exists, as a form file gives it after the client size,
+// shows once the window is made; the client area keeps the size the file gave, with or
+// without the bar.
+TEST(MenusFormTest, MenuGivenBeforeTheWindowShowsAndKeepsTheClientSize) {
+  std::unique_ptr<TForm> form(TCustomForm::Create<TForm>(nullptr));
+  form->SetPosition(poDesigned);
+  form->SetClientWidth(300);
+  form->SetClientHeight(200);
+  auto* main = new TMainMenu(form.get());
+  auto* help = new TMenuItem(form.get());
+  help->SetCaption(L"&Help");
+  main->Items()->Add(help);
+  form->SetMenu(main);
+  EXPECT_EQ(form->ClientHeight(), 200);
+  form->Show();
+  Pump(50);
+  EXPECT_EQ(GetMenu(form->Handle()), main->Handle());
+  RECT r{};
+  GetClientRect(form->Handle(), &r);
+  EXPECT_EQ(r.right, 300);
+  EXPECT_EQ(r.bottom, 200);
+  form->SetMenu(nullptr);
+  EXPECT_EQ(GetMenu(form->Handle()), nullptr);
+  GetClientRect(form->Handle(), &r);
+  EXPECT_EQ(r.bottom, 200);
+  form->SetMenu(main);
+  delete main;  // the form forgets a menu that goes
+  EXPECT_EQ(form->Menu(), nullptr);
+  EXPECT_EQ(GetMenu(form->Handle()), nullptr);
 }

@@ -304,3 +304,47 @@ TEST(Collection, IdsIndexesAssignAndErrors) {
 }
 
 }  // namespace
+
+namespace {
+// A form-like owner with published component fields.
+class TFieldOwner : public TComponent {
+  DECLARE_CLASS(TFieldOwner, TComponent)
+  PUBLISHED(TFieldOwner)
+ public:
+  using TComponent::TComponent;
+  TComponent* Edit1 = nullptr;
+  TWatcher* Watcher1 = nullptr;
+};
+void TFieldOwner::DeclarePublished(TPublisher<TFieldOwner>& P) {
+  P.Field(L"Edit1", &TFieldOwner::Edit1);
+  P.Field(L"Watcher1", &TFieldOwner::Watcher1);
+}
+}  // namespace
+
+// A published field points at the owned component of its name while it lives under that
+// name: naming fills it, renaming, leaving the owner and freeing clear it.
+TEST(Component, PublishedFieldsFollowTheOwnedComponentOfTheirName) {
+  TFieldOwner owner(nullptr);
+  auto* edit = new TComponent(&owner);
+  EXPECT_EQ(owner.Edit1, nullptr);
+  edit->SetName(L"edit1");  // names compare without case
+  EXPECT_EQ(owner.Edit1, edit);
+  edit->SetName(L"Other");
+  EXPECT_EQ(owner.Edit1, nullptr);
+  edit->SetName(L"Edit1");
+  delete edit;
+  EXPECT_EQ(owner.Edit1, nullptr);
+
+  // A component of another class does not fill a field of a narrower type.
+  auto* plain = new TComponent(&owner);
+  plain->SetName(L"Watcher1");
+  EXPECT_EQ(owner.Watcher1, nullptr);
+  delete plain;
+  auto* w = new TWatcher(&owner);
+  w->SetName(L"Watcher1");
+  EXPECT_EQ(owner.Watcher1, w);
+  owner.RemoveComponent(w);
+  EXPECT_EQ(owner.Watcher1, nullptr);
+  owner.InsertComponent(w);
+  EXPECT_EQ(owner.Watcher1, w);
+}

@@ -162,6 +162,7 @@ TEST_F(PageControlTest, FormStreamKeepsPagesActivePageAndClientRectangle) {
   ASSERT_NE(p, nullptr);
   EXPECT_EQ(p->PageCount(), 3);
   EXPECT_EQ(p->ActivePageIndex(), 1);
+  for (Integer i = 0; i < p->PageCount(); ++i) EXPECT_EQ(p->Pages(i)->Visible(), i == 1) << "only the active page shows";
   EXPECT_EQ(p->Tabs()->Get(2), L"Three");
   EXPECT_EQ(p->TabIndex(), 1);
   delete copy;
