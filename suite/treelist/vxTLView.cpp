@@ -2125,26 +2125,29 @@ void TvxTreeListController::MoveVertSizing(Integer Y) {
   InvertVertSizingLine();
 }
 
-void TvxTreeListController::InvertVertSizingLine() {
+void TvxTreeListController::InvertVertSizingLine(HDC ADC) {
   TvxCustomTreeList* tl = TreeList();
-  if (!tl->HandleAllocated()) return;
   const Integer y = VertSizingStartY + VertSizingDelta * VertSizingStep;
   TRect line{VertSizingBounds.left, y - 1, VertSizingBounds.right, y};
   TRect client = tl->ClientBounds(), visible{};
-  if (IntersectRect(&visible, &line, &client)) {
+  if (IntersectRect(&visible, &line, &client))
+    PatBlt(ADC, line.left, line.top, line.right - line.left, 1, DSTINVERT);
+}
+
+void TvxTreeListController::InvertVertSizingLine() {
+  TvxCustomTreeList* tl = TreeList();
+  if (tl->HandleAllocated()) {
     TClientDCScope dc(tl->Handle());
-    PatBlt(dc.Handle(), line.left, line.top, line.right - line.left, 1, DSTINVERT);
+    InvertVertSizingLine(dc.Handle());
   }
   VertSizingLineShown = !VertSizingLineShown;
 }
 
 void TvxTreeListController::AfterPaint() {
   TvxCustomControlController::AfterPaint();
-  // A paint during the drag covered the line: it is drawn again.
-  if (VertSizingItem && VertSizingLineShown) {
-    VertSizingLineShown = false;
-    InvertVertSizingLine();
-  }
+  // A paint during the drag covered the line where it painted: the line is drawn again
+  // through the paint's clip, so that it stays whole outside it.
+  if (VertSizingItem && VertSizingLineShown) InvertVertSizingLine(TreeList()->Canvas()->Handle());
 }
 
 void TvxTreeListController::EndVertSizing(bool AApply) {
@@ -2164,7 +2167,6 @@ void TvxTreeListController::EndVertSizing(bool AApply) {
   TvxCustomTreeList* tl = TreeList();
   if (auto* c = dynamic_cast<TvxTreeListColumn*>(item)) {
     c->SetSizeDelta(tlsdVert, delta);
-    if (tl->OnColumnSizeChanged) tl->OnColumnSizeChanged(tl, c);
   } else if (auto* b = dynamic_cast<TvxTreeListBand*>(item)) {
     // The band rows share the new height; a line is at least one pixel high, as 0 would
     // hand the height back to the band header font.

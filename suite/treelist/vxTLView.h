@@ -645,7 +645,10 @@ class TvxTreeListController : public TvxCustomControlController {
   void MoveVertSizing(Integer Y);
   // Ends the drag; with AApply the column's line count or the bands' line height follows.
   void EndVertSizing(bool AApply);
+  // Inverts the sizing line on the window and records whether it shows.
   void InvertVertSizingLine();
+  // Inverts it on ADC (within the DC's clip), the record unchanged.
+  void InvertVertSizingLine(HDC ADC);
   void CheckNodeContentClick(TShiftState Shift);
   void SelectRange(TvxTreeListNode* A, TvxTreeListNode* B);
   String FIncSearchText;

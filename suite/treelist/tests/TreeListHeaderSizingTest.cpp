@@ -191,8 +191,7 @@ TEST_F(SizingFixture, DraggingAColumnHeaderLowerEdgeSetsItsLineCount) {
   ASSERT_TRUE(hit->HitAtSizingVert());
   EXPECT_EQ(hit->DragItem, name);
   EXPECT_EQ(hit->GetCursor(), vxVertSizeCursor);
-  int sized = 0;
-  TL->OnColumnSizeChanged = [&](TObject*, TvxTreeListColumn* c) { sized += c == name; };
+  const Integer width = name->DisplayWidth();
 
   // The height moves in whole lines, to the nearest one.
   struct Case {
@@ -214,8 +213,8 @@ TEST_F(SizingFixture, DraggingAColumnHeaderLowerEdgeSetsItsLineCount) {
     EXPECT_EQ(h.bottom - h.top, c.LineCount * line);
     EXPECT_EQ(VI()->HeadersHeight, c.LineCount * line);
   }
-  EXPECT_GT(sized, 0);
-  // Neither the focus nor the sort order moved.
+  // Neither the width, the focus nor the sort order moved.
+  EXPECT_EQ(name->DisplayWidth(), width);
   EXPECT_EQ(TL->FocusedNode(), nullptr);
   EXPECT_EQ(name->SortOrder(), soNone);
 
@@ -229,6 +228,50 @@ TEST_F(SizingFixture, DraggingAColumnHeaderLowerEdgeSetsItsLineCount) {
   Relayout();
   h = HeaderRect(name);
   EXPECT_FALSE(HitAt(x, h.bottom - 1)->HitAtSizingVert());
+}
+
+TEST_F(SizingFixture, TheVerticalSizingLineFollowsTheMouseAndSurvivesARepaint) {
+  Fill(5);
+  TvxTreeListColumn* name = TL->Columns(1);
+  const Integer line = VI()->HeaderLineHeight;
+  const TRect h = HeaderRect(name);
+  const Integer x = (h.left + h.right) / 2, y = h.bottom - 1;
+  auto mouse = [&](DWORD AFlags) {
+    INPUT i{};
+    i.type = INPUT_MOUSE;
+    i.mi.dwFlags = AFlags;
+    SendInput(1, &i, sizeof(INPUT));
+    Pump(30);
+  };
+  auto moveTo = [&](Integer AY) {
+    POINT p{x, AY};
+    ClientToScreen(TL->Handle(), &p);
+    SetCursorPos(p.x, p.y);
+    Pump(30);
+  };
+  auto pixel = [&](Integer AX, Integer AY) {
+    int w = 0, ht = 0;
+    std::vector<DWORD> px = WindowPixels(TL->Handle(), w, ht);
+    return PixelRgb(px, w, AX, AY);
+  };
+  // One line down: the line stands one header line below the press.
+  const Integer lineY = y + line - 1;
+  const Integer left = 20, right = TL->ClientWidth() - 20;
+  const COLORREF plainLeft = pixel(left, lineY), plainRight = pixel(right, lineY);
+  moveTo(y);
+  mouse(MOUSEEVENTF_LEFTDOWN);
+  moveTo(y + line);
+  EXPECT_EQ(pixel(left, lineY), plainLeft ^ 0xFFFFFF);
+  EXPECT_EQ(pixel(right, lineY), plainRight ^ 0xFFFFFF);
+  // A paint of the left half only leaves the whole line shown.
+  RECT half{0, 0, TL->ClientWidth() / 2, TL->ClientHeight()};
+  InvalidateRect(TL->Handle(), &half, FALSE);
+  UpdateWindow(TL->Handle());
+  Pump(30);
+  EXPECT_EQ(pixel(left, lineY), plainLeft ^ 0xFFFFFF);
+  EXPECT_EQ(pixel(right, lineY), plainRight ^ 0xFFFFFF);
+  mouse(MOUSEEVENTF_LEFTUP);
+  EXPECT_EQ(name->Position()->LineCount(), 2);
 }
 
 TEST_F(SizingFixture, DraggingABandHeaderLowerEdgeSetsTheBandLineHeight) {
