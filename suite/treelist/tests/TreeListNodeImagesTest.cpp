@@ -53,6 +53,14 @@ struct ImagesFixture : ListFixture {
       if (c->Kind == AKind) return c;
     return nullptr;
   }
+  // The left of the first column's header: where the indent begins.
+  Integer HeaderRect0() {
+    for (Integer i = 0; i < VI()->Cells().Count(); ++i)
+      if (auto* h = dynamic_cast<TvxTreeListColumnHeaderCellViewInfo*>(VI()->Cells().Items(i));
+          h && h->Column() == TL->Columns(0))
+        return h->BoundsRect().left;
+    return -1;
+  }
   TPoint Centre(const TRect& R) { return TPoint{(R.left + R.right) / 2, (R.top + R.bottom) / 2}; }
   COLORREF Pixel(Integer X, Integer Y) {
     int w = 0, h = 0;
@@ -183,6 +191,21 @@ TEST_F(ImagesFixture, LargerImagesWidenTheIndentStepAndHeightenTheRows) {
   EXPECT_TRUE(parentImage->LineDown);
   EXPECT_EQ(parentImage->VertTreeLine().left, childLevel->VertTreeLine().left);
   EXPECT_EQ(parentImage->VertTreeLine().top, parentImage->GlyphRect.bottom);
+
+  // Without root lines the top level has no step: the parent's image starts the indent, and
+  // the child's step still lies under it.
+  TL->OptionsView()->SetShowRoot(false);
+  Relayout();
+  const Integer bandLeft = HeaderRect0();
+  parentImage = Indent(Row(0), nikImage);
+  ASSERT_EQ(Indents(Row(0)).size(), 1u);
+  EXPECT_EQ(parentImage->DisplayRect.left, bandLeft);
+  childLevel = Indents(child)[0];
+  EXPECT_EQ(childLevel->DisplayRect.left, bandLeft);
+  EXPECT_EQ(parentImage->VertTreeLine().left, childLevel->VertTreeLine().left);
+  EXPECT_EQ(TL->GetIndentWidth(), 2 * (24 + 3));
+  TL->OptionsView()->SetShowRoot(true);
+  Relayout();
 
   // A list freed while it is shown is forgotten: the rows lose their images.
   big.reset();
@@ -322,6 +345,12 @@ TEST_F(ChecksFixture, ClickingACheckBoxChecksTheNodeWithoutFocusingIt) {
   at = Check(C2);
   Click(at.x, at.y);
   EXPECT_EQ(C2->CheckState(), cbsUnchecked);
+
+  // Space checks the focused node when it has a check box.
+  Click(TL->ClientWidth() / 2, RowY(3));
+  ASSERT_EQ(TL->FocusedNode(), C3);
+  Key(VK_SPACE);
+  EXPECT_EQ(C3->CheckState(), cbsChecked);
 
   // A radio button checks its node and unchecks its sibling; a checked one stays checked.
   at = Check(R1);
