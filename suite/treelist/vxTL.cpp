@@ -429,7 +429,7 @@ void TvxTreeListNode::SetHeight(Integer Value) {
 void TvxTreeListNode::SetImageIndexes(TvxTreeListImageIndexType AType, Integer Value) {
   if (FImageIndexes[AType] == Value) return;
   FImageIndexes[AType] = Value;
-  FTreeList->NodeChanged(this);
+  if (!FTreeList->ImageIndexChangesLocked()) FTreeList->NodeChanged(this);
 }
 
 Variant TvxTreeListNode::Values(Integer AIndex) { return FTreeList->DataController()->GetNodeValue(this, AIndex); }
@@ -1226,6 +1226,10 @@ TvxViewParams TvxTreeListStyles::GetBandFooterParams(TvxTreeListBand* ABand, Tvx
 }
 
 TvxViewParams TvxTreeListStyles::GetBandHeaderParams(TvxTreeListBand* ABand) {
+  return ABand ? ABand->Styles()->GetHeaderParams() : DoGetBandHeaderParams(nullptr);
+}
+
+TvxViewParams TvxTreeListStyles::DoGetBandHeaderParams(TvxTreeListBand* ABand) {
   TvxStyle* style = nullptr;
   if (OnGetBandHeaderStyle) OnGetBandHeaderStyle(TreeList(), ABand, style);
   return Lookup(tlsBandHeader, ABand, style);
@@ -1427,7 +1431,7 @@ void TvxTreeListBandStyles::GetDefaultViewParams(Integer AIndex, TObject* AData,
       AParams = s->GetBandFooterParams(band, node);
       break;
     case Header:
-      AParams = s->GetBandHeaderParams(band);
+      AParams = s->DoGetBandHeaderParams(band);
       break;
     case HeaderBackground: {
       TvxStyle* style = nullptr;
@@ -2909,6 +2913,8 @@ TvxCustomTreeList::TvxCustomTreeList(TComponent* AOwner)
       FStyles(std::make_unique<TvxTreeListStyles>(this)),
       FBands(std::make_unique<TvxTreeListBands>(this)) {
   FChanges = {tcStructure};
+  FImagesLink.OnChange = [this](TObject*) { ImageListChanged(); };
+  FStateImagesLink.OnChange = [this](TObject*) { ImageListChanged(); };
 }
 
 TvxCustomTreeList::~TvxCustomTreeList() {
@@ -3051,8 +3057,7 @@ void TvxCustomTreeList::ProcessChanges() {
   if ((FChanges.Contains(tcSelection) || FChanges.Contains(tcFocusedNode)) && !FFocusedNode && FFocusedIndex >= 0 &&
       FFocusedIndex < VisibleCount() && !FAbsoluteVisibleItems[FFocusedIndex]->Deleting())
     FFocusedNode = FAbsoluteVisibleItems[FFocusedIndex];
-  // Level images come with the view; the model only takes the request off the batch.
-  FChanges.Exclude(tcImages);
+  if (FChanges.Contains(tcImages)) UpdateLevelImages();
   if (!FDestroying) {
     if (FChanges.Contains(tcFocusedNode)) FireFocusedNodeChanged();
     if (FChanges.Contains(tcSelection) && OnSelectionChanged) OnSelectionChanged(this);
@@ -3303,10 +3308,125 @@ void TvxCustomTreeList::SetBandAreaWidth(Integer Value) {
 
 Integer TvxCustomTreeList::GetIndentWidth() {
   ProcessChanges();
-  Integer step = LookAndFeelPainter()->ExpandButtonSize() + 6;
-  Integer levels = FExpansionLevel + 1 - (FOptionsView->ShowRoot() ? 0 : 1);
-  return std::max(levels, 0) * step;
+  Integer r = 0;
+  for (const auto& info : FLevelsInfo) r = std::max(r, info->TotalWidth());
+  // Room for a check box when a shown node has one.
+  if (FOptionsView->CheckGroups() &&
+      std::any_of(FAbsoluteVisibleItems.begin(), FAbsoluteVisibleItems.end(),
+                  [](TvxTreeListNode* n) { return n->HasCheckbox(); }))
+    r += LookAndFeelPainter()->CheckButtonSize().cx + 4;
+  return r;
 }
+
+// Level images ------------------------------------------------------------------------------
+
+Integer TvxTreeListLevelInfo::Calculate(Integer AOffset) {
+  Offset = AOffset;
+  Size = FTreeList->DefaultIndentSize();
+  Width = Size.cx;
+  if (Images) {
+    Size.cy = std::max<Integer>(Size.cy, Images->Height() + 3);
+    Width = Images->Width() + Size.cx + 3;
+    if (!FTreeList->OptionsView()->DynamicIndent()) Size.cx = std::max<Integer>(Size.cx, Images->Width() + 3);
+  }
+  if (StateImages) {
+    Size.cy = std::max<Integer>(Size.cy, StateImages->Height() + 3);
+    Width += StateImages->Width() + 3;
+  }
+  return Offset + Size.cx;
+}
+
+void TvxCustomTreeList::SetImages(TCustomImageList* Value) {
+  if (ReplaceImageList(FImages, Value, FImagesLink, this)) ImageListChanged();
+}
+
+void TvxCustomTreeList::SetStateImages(TCustomImageList* Value) {
+  if (ReplaceImageList(FStateImages, Value, FStateImagesLink, this)) ImageListChanged();
+}
+
+void TvxCustomTreeList::ImageListChanged() {
+  if (FDestroying) return;
+  AddChanges({tcImages});
+  LayoutChanged();
+}
+
+void TvxCustomTreeList::Notification(TComponent* AComponent, TOperation Operation) {
+  TvxExtEditingControl::Notification(AComponent, Operation);
+  if (Operation != opRemove || !AComponent) return;
+  // A list that is being freed is forgotten by the tree list and by every level.
+  bool images = AComponent == FImages, state = AComponent == FStateImages;
+  if (!images && !state) return;
+  if (images) FImages = nullptr;
+  if (state) FStateImages = nullptr;
+  for (auto& info : FLevelsInfo) {
+    if (info->Images == AComponent) info->Images = nullptr;
+    if (info->StateImages == AComponent) info->StateImages = nullptr;
+  }
+  ImageListChanged();
+}
+
+Integer TvxCustomTreeList::DoGetNodeImageIndex(TvxTreeListNode* ANode, TvxTreeListImageIndexType AIndexType) {
+  if (!ANode) return -1;
+  TvxTreeListImageIndexType stored =
+      AIndexType == tlitSelectedIndex && FOptionsView->UseImageIndexForSelected() ? tlitImageIndex : AIndexType;
+  Integer index = ANode->ImageIndexes(stored);
+  if (OnGetNodeImageIndex) {
+    const bool saved = FLockImageIndexChanges;
+    FLockImageIndexChanges = true;
+    struct TRestore {
+      bool& Flag;
+      bool Saved;
+      ~TRestore() { Flag = Saved; }
+    } restore{FLockImageIndexChanges, saved};
+    OnGetNodeImageIndex(this, ANode, AIndexType, index);
+  }
+  return index;
+}
+
+TvxTreeListLevelInfo* TvxCustomTreeList::LevelInfo(Integer ALevel) const {
+  return ALevel >= 0 && ALevel < LevelInfoCount() ? FLevelsInfo[ALevel].get() : nullptr;
+}
+
+void TvxCustomTreeList::UpdateLevelImages() {
+  FChanges.Exclude(tcImages);
+  // One indent step holds an expand button; rows are at least as high.
+  const Integer step = LookAndFeelPainter()->ExpandButtonSize() + 6;
+  TSize indent{step, step};
+  const Integer levels = std::max(FExpansionLevel + 1, 0);
+  FLevelsInfo.resize(static_cast<size_t>(levels));
+  for (auto& info : FLevelsInfo) {
+    if (!info) info = std::make_unique<TvxTreeListLevelInfo>(this);
+    info->Images = FImages;
+    info->StateImages = FStateImages;
+    // The step widens to the image (unless each level's indent follows its own images) and
+    // the rows grow to the images (unless each row takes its own height).
+    if (FImages && !FOptionsView->DynamicIndent()) indent.cx = std::max<Integer>(indent.cx, FImages->Width() + 3);
+    if (!FOptionsView->CellAutoHeight()) {
+      if (FImages) indent.cy = std::max<Integer>(indent.cy, FImages->Height() + 3);
+      if (FStateImages) indent.cy = std::max<Integer>(indent.cy, FStateImages->Height() + 3);
+    }
+  }
+  FDefaultIndentSize = indent;
+  Integer offset = 0;
+  for (size_t i = 0; i < FLevelsInfo.size(); ++i) {
+    offset = FLevelsInfo[i]->Calculate(offset);
+    // Without root lines the top level has no step of its own.
+    if (i == 0 && !FOptionsView->ShowRoot()) {
+      FLevelsInfo[0]->Width -= indent.cx;
+      offset -= indent.cx;
+    }
+  }
+}
+
+// The node's indexes as the tree list shows them; reading changes nothing.
+Integer TvxTreeListNode::ShownImageIndex(TvxTreeListImageIndexType AType) const {
+  return FTreeList->DoGetNodeImageIndex(const_cast<TvxTreeListNode*>(this), AType);
+}
+Integer TvxTreeListNode::ImageIndex() const { return ShownImageIndex(tlitImageIndex); }
+Integer TvxTreeListNode::SelectedIndex() const { return ShownImageIndex(tlitSelectedIndex); }
+Integer TvxTreeListNode::StateIndex() const { return ShownImageIndex(tlitStateIndex); }
+Integer TvxTreeListNode::OverlayIndex() const { return ShownImageIndex(tlitOverlayIndex); }
+Integer TvxTreeListNode::OverlayStateIndex() const { return ShownImageIndex(tlitOverlayStateIndex); }
 
 // Columns ---------------------------------------------------------------------------------
 

@@ -200,6 +200,17 @@ class TvxTreeListNode : public TPersistent {
   void SetHeight(Integer Value);
   Integer ImageIndexes(TvxTreeListImageIndexType AType) const { return FImageIndexes[AType]; }
   void SetImageIndexes(TvxTreeListImageIndexType AType, Integer Value);
+  // The image indexes as the tree list shows them (see its DoGetNodeImageIndex).
+  Integer ImageIndex() const;
+  void SetImageIndex(Integer Value) { SetImageIndexes(tlitImageIndex, Value); }
+  Integer SelectedIndex() const;
+  void SetSelectedIndex(Integer Value) { SetImageIndexes(tlitSelectedIndex, Value); }
+  Integer StateIndex() const;
+  void SetStateIndex(Integer Value) { SetImageIndexes(tlitStateIndex, Value); }
+  Integer OverlayIndex() const;
+  void SetOverlayIndex(Integer Value) { SetImageIndexes(tlitOverlayIndex, Value); }
+  Integer OverlayStateIndex() const;
+  void SetOverlayStateIndex(Integer Value) { SetImageIndexes(tlitOverlayStateIndex, Value); }
   Integer OriginalIndex() const { return FOriginalIndex; }
   Pointer Handle() const { return FHandle; }
 
@@ -242,6 +253,7 @@ class TvxTreeListNode : public TPersistent {
   void ValidateIndexes();
   bool ParentIsRadioGroup() const { return FParent && FParent->CheckGroupType() == ncgRadioGroup; }
   void UpdateParentCheckState();
+  Integer ShownImageIndex(TvxTreeListImageIndexType AType) const;
 
   Integer FAbsoluteIndex = -1;
   Integer FCount = 0;
@@ -536,7 +548,10 @@ class TvxTreeListStyles : public TvxStyles {
   TvxViewParams GetBandBackgroundParams(TvxTreeListBand* ABand);
   TvxViewParams GetBandContentParams(TvxTreeListBand* ABand, TvxTreeListNode* ANode);
   TvxViewParams GetBandFooterParams(TvxTreeListBand* ABand, TvxTreeListNode* ANode);
+  // A band's header: the band's own Header style, falling back to DoGetBandHeaderParams.
   TvxViewParams GetBandHeaderParams(TvxTreeListBand* ABand);
+  // The tree list's band header style (OnGetBandHeaderStyle, then BandHeader).
+  TvxViewParams DoGetBandHeaderParams(TvxTreeListBand* ABand);
   TvxViewParams GetColumnHeaderParams(TvxTreeListColumn* AColumn);
   // A column's content without its own style: events, band content, node parity.
   TvxViewParams GetColumnContentParams(TvxTreeListNode* ANode, Integer AColumn) {
@@ -1370,6 +1385,34 @@ class TvxTreeListPreview : public TvxOwnedInterfacedPersistent {
   bool FVisible = false;
 };
 
+// --- Level images -----------------------------------------------------------------------
+
+// The indent metrics of one tree level: Size.cx is the width of the level's indent step,
+// Size.cy the least row height its images need, Width the level's whole indent (step,
+// image and state image) and Offset the x where its step starts, from the indent's left.
+class TvxTreeListLevelInfo : public TObject {
+  DECLARE_CLASS(TvxTreeListLevelInfo, TObject)
+ public:
+  explicit TvxTreeListLevelInfo(TvxCustomTreeList* ATreeList) : FTreeList(ATreeList) {}
+  // The metrics from the level's images with the step starting at AOffset; answers where
+  // the next level's step starts.
+  Integer Calculate(Integer AOffset);
+  Integer TotalWidth() const { return Offset + Width; }
+  TvxCustomTreeList* TreeList() const { return FTreeList; }
+  // The lists the level shows (the tree list's; never owned).
+  TCustomImageList* Images = nullptr;
+  TCustomImageList* StateImages = nullptr;
+  Integer Offset = 0;
+  TSize Size{0, 0};
+  Integer Width = 0;
+
+ private:
+  TvxCustomTreeList* FTreeList;
+};
+
+using TvxTreeListGetNodeImageIndexEvent = std::function<void(
+    TObject* Sender, TvxTreeListNode* ANode, TvxTreeListImageIndexType AIndexType, Integer& AIndex)>;
+
 // --- The owner --------------------------------------------------------------------------
 
 using TvxTreeListNodeEvent = std::function<void(TObject* Sender, TvxTreeListNode* ANode)>;
@@ -1470,6 +1513,27 @@ class TvxCustomTreeList : public TvxExtEditingControl {
   // Width of the tree's indent in front of the expandable band's first columns: one
   // indent step per expansion level (less one without ShowRoot).
   virtual Integer GetIndentWidth();
+  // Node images: Images shows each node's image (its selected image while it is selected)
+  // and StateImages its state image, in the indent in front of its first cells. The lists
+  // are watched: a change or their destruction relays the tree list out.
+  TCustomImageList* Images() const { return FImages; }
+  void SetImages(TCustomImageList* Value);
+  TCustomImageList* StateImages() const { return FStateImages; }
+  void SetStateImages(TCustomImageList* Value);
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  // A node's image index of a type: the stored one (the image index in place of the
+  // selected one with UseImageIndexForSelected) as OnGetNodeImageIndex leaves it; -1 for nil.
+  virtual Integer DoGetNodeImageIndex(TvxTreeListNode* ANode, TvxTreeListImageIndexType AIndexType);
+  TvxTreeListGetNodeImageIndexEvent OnGetNodeImageIndex;
+  // The indent metrics per shown level, rebuilt when the level images are due (tcImages).
+  Integer LevelInfoCount() const { return static_cast<Integer>(FLevelsInfo.size()); }
+  // Nil for a level without metrics.
+  TvxTreeListLevelInfo* LevelInfo(Integer ALevel) const;
+  // One indent step and the least row height the images need.
+  const TSize& DefaultIndentSize() const { return FDefaultIndentSize; }
+  virtual void UpdateLevelImages();
+  // True while OnGetNodeImageIndex runs: indexes written meanwhile relay nothing out.
+  bool ImageIndexChangesLocked() const { return FLockImageIndexChanges; }
   Integer ExpansionLevel() const { return FExpansionLevel; }
   TvxTreeListColumn* ForcingWidthColumn = nullptr;
   TvxTreeListBand* ForcingWidthBand = nullptr;
@@ -1603,6 +1667,8 @@ class TvxCustomTreeList : public TvxExtEditingControl {
   // Before a relayout with a window: the bands share the client width, the painter and the
   // line heights are marked changed.
   void ViewLayoutStarting();
+  // An image list the tree list shows changed, came or went: level images and relayout.
+  void ImageListChanged();
   bool IsViewCalculating() const;
   void RebuildNodeLists();
   void RebuildSortColumns();
@@ -1636,6 +1702,13 @@ class TvxCustomTreeList : public TvxExtEditingControl {
   Integer FDefaultRowHeight = 0;
   bool FDefaultLayout = false;
   Integer FExpansionLevel = -1;
+  TCustomImageList* FImages = nullptr;
+  TCustomImageList* FStateImages = nullptr;
+  TChangeLink FImagesLink;
+  TChangeLink FStateImagesLink;
+  std::vector<std::unique_ptr<TvxTreeListLevelInfo>> FLevelsInfo;
+  TSize FDefaultIndentSize{0, 0};
+  bool FLockImageIndexChanges = false;  // while OnGetNodeImageIndex runs
   bool FDestroying = false;
   bool FIsCancelOperation = false;
   bool FDelayTimerEnabled = false;

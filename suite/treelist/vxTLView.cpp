@@ -1,7 +1,9 @@
 #include "vxTLView.h"
 
 #include <algorithm>
+#include <cmath>
 
+#include "vxCheckBox.h"
 #include "vxTLStrs.h"
 
 namespace {
@@ -160,6 +162,8 @@ void TvxCustomTreeList::FocusChanged() {
 
 void TvxCustomTreeList::LookAndFeelChanged(TvxLookAndFeel* Sender, TvxLookAndFeelValues AChangedValues) {
   if (TvxTreeListViewInfo* vi = TreeListViewInfo()) vi->SetDirty();
+  // The indent step holds the new painter's expand button.
+  AddChanges({tcImages});
   TvxExtEditingControl::LookAndFeelChanged(Sender, AChangedValues);
   LayoutChanged();
 }
@@ -413,6 +417,38 @@ void TvxTreeListIndentCellViewInfo::CalculateViewParams() {
   ItemViewParams = FTreeList->Styles()->GetIndentParams(Node, 0);
 }
 
+void TvxTreeListIndentCellViewInfo::CalculateVisibleInfo() {
+  TvxTreeListCustomCellViewInfo::CalculateVisibleInfo();
+  SetImages(Images);
+  // The glyph stands in the middle of the cell.
+  GlyphRect = TRect{};
+  TSize size{0, 0};
+  if (Images && (Kind == nikImage || Kind == nikState)) {
+    size = TSize{Images->Width(), Images->Height()};
+  } else if (Kind == nikCheck && Node) {
+    TvxCustomLookAndFeelPainterClass p = FTreeList->LookAndFeelPainter();
+    size = IsRadio() ? p->RadioButtonSize() : p->CheckButtonSize();
+  }
+  if (size.cx > 0 && size.cy > 0) {
+    const Integer x = (DisplayRect.left + DisplayRect.right - size.cx) / 2;
+    const Integer y = (DisplayRect.top + DisplayRect.bottom - size.cy) / 2;
+    GlyphRect = TRect{x, y, x + size.cx, y + size.cy};
+  }
+}
+
+void TvxTreeListIndentCellViewInfo::SetImages(TCustomImageList* AImages) {
+  Images = AImages;
+  ImageIndex = OverlayIndex = -1;
+  if (!Images || !Node) return;
+  if (Kind == nikImage) {
+    ImageIndex = FTreeList->DoGetNodeImageIndex(Node, Node->Selected() ? tlitSelectedIndex : tlitImageIndex);
+    if (ImageIndex != -1) OverlayIndex = FTreeList->DoGetNodeImageIndex(Node, tlitOverlayIndex);
+  } else if (Kind == nikState) {
+    ImageIndex = FTreeList->DoGetNodeImageIndex(Node, tlitStateIndex);
+    if (ImageIndex != -1) OverlayIndex = FTreeList->DoGetNodeImageIndex(Node, tlitOverlayStateIndex);
+  }
+}
+
 void TvxTreeListIndentCellViewInfo::InitLines(TvxTreeListNode* ANode, Integer AIndex) {
   Index = AIndex;
   LineUp = LineDown = LineHorz = false;
@@ -430,20 +466,88 @@ void TvxTreeListIndentCellViewInfo::InitLines(TvxTreeListNode* ANode, Integer AI
   }
 }
 
-TRect TvxTreeListIndentCellViewInfo::HorzTreeLine() const {
+void TvxTreeListIndentCellViewInfo::InitGlyphLines(TvxTreeListNode* ANode) {
+  Index = ANode->Level();
+  LineUp = LineHorz = false;
+  LineDown = FTreeList->OptionsView()->TreeLineStyle() != tllsNone && ANode->Expanded() && ANode->HasVisibleChildren();
+}
+
+TPoint TvxTreeListIndentCellViewInfo::LineCentre() const {
   const TRect& r = IsRectEmpty(&ButtonRect) ? DisplayRect : ButtonRect;
-  Integer cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
-  return TRect{cx, cy - 1, DisplayRect.right, cy};
+  TPoint c{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  if (Kind == nikCheck || Kind == nikState || (Kind == nikImage && FTreeList->OptionsView()->DynamicIndent())) {
+    const TvxTreeListLevelInfo* next = FTreeList->LevelInfo(Index + 1);
+    const Integer step = next ? next->Size.cx : FTreeList->DefaultIndentSize().cx;
+    c.x = DisplayRect.left + step / 2;
+  }
+  return c;
+}
+
+TRect TvxTreeListIndentCellViewInfo::HorzTreeLine() const {
+  const TPoint c = LineCentre();
+  return TRect{c.x, c.y - 1, DisplayRect.right, c.y};
 }
 
 TRect TvxTreeListIndentCellViewInfo::VertTreeLine() const {
-  const TRect& r = IsRectEmpty(&ButtonRect) ? DisplayRect : ButtonRect;
-  Integer cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
-  return TRect{cx, LineUp ? DisplayRect.top : cy - 1, cx + 1, LineDown ? DisplayRect.bottom : cy - 1};
+  const TPoint c = LineCentre();
+  Integer top = LineUp ? DisplayRect.top : c.y - 1;
+  // The line down to the children starts below the node's image or check box.
+  if (Kind != nikLevel && !IsRectEmpty(&GlyphRect)) top = std::max<Integer>(top, GlyphRect.bottom);
+  return TRect{c.x, top, c.x + 1, LineDown ? DisplayRect.bottom : c.y - 1};
+}
+
+void TvxTreeListIndentCellViewInfo::DrawImages(TvxCanvas* ACanvas) {
+  // The overlay is a second image drawn over the first at the same place.
+  for (Integer index : {ImageIndex, OverlayIndex})
+    if (index >= 0 && index < Images->Count())
+      Images->Draw(ACanvas->Canvas(), GlyphRect.left, GlyphRect.top, index, dsTransparent, Images->ImageType(), true);
+}
+
+namespace {
+
+// The check box face drawn like the check box editor's for the tree list's look.
+TvxEditBorderStyle CheckBorderStyleOf(TvxLookAndFeelKind AKind) {
+  switch (AKind) {
+    case lfFlat: return ebsFlat;
+    case lfUltraFlat: return ebsUltraFlat;
+    case lfOffice11: return ebsOffice11;
+    default: return ebs3D;
+  }
+}
+
+}  // namespace
+
+void TvxTreeListIndentCellViewInfo::UpdateHotTrackState(const TPoint& P) {
+  const bool hot = Contains(DisplayRect, P);
+  if (hot == HotTrack) return;
+  HotTrack = hot;
+  if (Kind == nikCheck) Invalidate();
+}
+
+void TvxTreeListIndentCellViewInfo::DrawCheck(TvxCanvas* ACanvas) {
+  if (IsRectEmpty(&GlyphRect)) return;
+  const bool enabled = Node->Enabled();
+  if (IsRadio()) {
+    FTreeList->LookAndFeelPainter()->DrawRadioButton(ACanvas, GlyphRect.left, GlyphRect.top,
+                                                     !enabled ? vxbsDisabled : HotTrack ? vxbsHot : vxbsNormal,
+                                                     CheckState() == cbsChecked, false, ItemViewParams.Color);
+    return;
+  }
+  // The check box editor's face: the glyph is the face, its rectangle lies around it.
+  TvxLookAndFeel* lf = FTreeList->LookAndFeel();
+  const TvxEditBorderStyle border = CheckBorderStyleOf(lf->Kind());
+  TRect r = GlyphRect;
+  const Integer offset = CalcCheckBorderOffset(border, lf->NativeStyle(), false, nullptr);
+  InflateRect(&r, offset, offset);
+  const TvxEditCheckState state = !enabled ? ecsDisabled : HotTrack ? ecsHot : ecsNormal;
+  PaintEditCheckBox(ACanvas, r, CheckState(), state, nullptr, 0, border, lf->NativeStyle(), clWindowText,
+                    ItemViewParams.Color, false, false, false, true, nullptr, nssGrayedChecked);
 }
 
 void TvxTreeListIndentCellViewInfo::DoDraw(TvxCanvas* ACanvas) {
   TvxTreeListCustomCellViewInfo::DoDraw(ACanvas);
+  if (Kind == nikCheck) DrawCheck(ACanvas);
+  else if (Images && (Kind == nikImage || Kind == nikState)) DrawImages(ACanvas);
   TvxTreeListViewInfo* vi = ViewInfo();
   TColor lineColor = vi ? vi->TreeLineColor : clBtnShadow;
   auto drawLine = [&](const TRect& R) {
@@ -464,6 +568,11 @@ bool TvxTreeListIndentCellViewInfo::GetHitTest(TObject* AHitTest) {
   h->HitNode = Node;
   h->SetHitAt(tlhcNode, true);
   h->SetHitAt(tlhcIndent, true);
+  if (Images && (Kind == nikImage || Kind == nikState)) {
+    h->SetHitAt(Kind == nikState ? tlhcStateImage : tlhcImage, true);
+    return true;
+  }
+  if (Kind == nikCheck) h->SetHitAt(tlhcCheckButton, true);
   TRect button = ButtonRect;
   InflateRect(&button, 2, 2);
   if (!IsRectEmpty(&ButtonRect) && Contains(button, h->HitPoint())) h->SetHitAt(tlhcButton, true);
@@ -786,7 +895,9 @@ Integer TvxTreeListViewInfo::GetDefaultEditHeight() {
   HScrollInc = std::max<Integer>(tl->Canvas() ? vxTextHeightOfFont(tl->Font(), L"W") / 2 : 8, 1);
   if (DefaultCellHeight == 0) DefaultCellHeight = textHeight;
   if (tl->DefaultRowHeight() > 0) return h;
-  Integer indent = tl->LookAndFeelPainter()->ExpandButtonSize() + 6;
+  // Rows are as high as the indent's images need.
+  Integer indent = tl->DefaultIndentSize().cy;
+  if (indent <= 0) indent = tl->LookAndFeelPainter()->ExpandButtonSize() + 6;
   return std::max(h + 2, indent);
 }
 
@@ -861,6 +972,8 @@ void TvxTreeListViewInfo::DoCalculate() {
     case tlglBoth: GridLines = vxBordersAll; break;
   }
   BandsHeight = ov->Bands() ? tl->Bands()->LineCount() * BandLineHeight : 0;
+  // While bands are shown the indicator's corner of the band row is never empty.
+  if (ov->Bands() && BandsHeight == 0 && IndicatorWidth > 0) BandsHeight = DefaultEditHeight();
   HeadersHeight = ov->Headers() ? std::max(tl->Bands()->ColumnsLineCount(), 1) * HeaderLineHeight : 0;
   if (tl->VisibleColumnCount() == 0 && ov->Headers()) HeadersHeight = 0;
   CalculateHeaderLines();
@@ -930,7 +1043,8 @@ void TvxTreeListViewInfo::CalculateBands() {
     auto* cell = new TvxTreeListBandHeaderCellViewInfo(tl, PartVisible(PartIndex(b), h.top, h.bottom), r, b);
     FCells.Add(cell);
     FHeaderCells.push_back(cell);
-    AddHeaderSizingAreas(cell, tl->OptionsCustomizing()->Get(TvxTreeListOptionsCustomizing::BandHorzSizing) && b->Options()->Sizing(), false);
+    AddHeaderSizingAreas(cell, tl->OptionsCustomizing()->Get(TvxTreeListOptionsCustomizing::BandHorzSizing) && b->Options()->Sizing(),
+                         b->CanSizing(tlsdVert));
     x = r.right;
   }
 }
@@ -1060,27 +1174,7 @@ TvxTreeListNodeViewData* TvxTreeListViewInfo::CreateNodeRow(TvxTreeListNode* ANo
     Integer& bandX = xs[PartIndex(b)];
     Integer x = bandX;
     Integer cellsLeft = bandX;
-    if (b == indentBand && IndentWidth > 0) {
-      // One level cell per level from the first shown one (the root's children's level, or
-      // the next without ShowRoot) to the node's own.
-      Integer step = tl->LookAndFeelPainter()->ExpandButtonSize() + 6;
-      Integer level = ANode->Level();
-      Integer ix = x;
-      for (Integer l = tl->OptionsView()->ShowRoot() ? 0 : 1; l <= level; ++l) {
-        auto* indent = new TvxTreeListIndentCellViewInfo(tl, visible, TRect{ix, ATop, ix + step, ATop + rh});
-        indent->Node = ANode;
-        indent->AttachNode = ANode;
-        indent->InitLines(ANode, l);
-        if (l == level && tl->OptionsView()->Buttons() && ANode->HasChildren()) {
-          Integer bs = tl->LookAndFeelPainter()->SmallExpandButtonSize();
-          Integer bx = ix + (step - bs) / 2, by = ATop + (rh - bs) / 2;
-          indent->ButtonRect = TRect{bx, by, bx + bs, by + bs};
-        }
-        row->Cells().Add(indent);
-        ix += step;
-      }
-      cellsLeft = ix;
-    }
+    if (b == indentBand && IndentWidth > 0) cellsLeft = AddIndentCells(row.get(), ANode, x, ATop, rh, visible);
     for (Integer r = 0; r < b->BandRows()->VisibleItemCount(); ++r) {
       TvxTreeListBandRow* brow = b->BandRows()->VisibleItems(r);
       x = bandX;
@@ -1103,6 +1197,74 @@ TvxTreeListNodeViewData* TvxTreeListViewInfo::CreateNodeRow(TvxTreeListNode* ANo
     if (auto* c = dynamic_cast<TvxTreeListCustomCellViewInfo*>(row->Cells().Items(i))) c->CalculateVisibleInfo();
   row->UpdateSelection();
   return row.release();
+}
+
+TvxTreeListHeaderCellViewInfo* TvxTreeListViewInfo::HeaderCellOf(TObject* AItem) const {
+  for (TvxTreeListCustomHeaderCellViewInfo* cell : FHeaderCells) {
+    if (auto* c = dynamic_cast<TvxTreeListColumnHeaderCellViewInfo*>(cell); c && c->Column() == AItem) return c;
+    if (auto* b = dynamic_cast<TvxTreeListBandHeaderCellViewInfo*>(cell); b && b->Band() == AItem) return b;
+  }
+  return nullptr;
+}
+
+TSize TvxTreeListViewInfo::CheckboxSize() const {
+  TSize r = TreeList()->LookAndFeelPainter()->CheckButtonSize();
+  return TSize{r.cx + 4, r.cy + 4};
+}
+
+bool TvxTreeListViewInfo::ShowsStateImage(TvxTreeListNode* ANode) const {
+  TvxCustomTreeList* tl = TreeList();
+  const TvxTreeListLevelInfo* info = tl->LevelInfo(ANode->Level());
+  if (!info || !info->StateImages) return false;
+  if (tl->OptionsView()->DynamicFocusedStateImages() && ANode != tl->FocusedNode()) return false;
+  const Integer index = tl->DoGetNodeImageIndex(ANode, tlitStateIndex);
+  return index >= 0 && index < info->StateImages->Count();
+}
+
+Integer TvxTreeListViewInfo::AddIndentCells(TvxTreeListNodeViewData* ARow, TvxTreeListNode* ANode, Integer AX,
+                                            Integer ATop, Integer AHeight, const TRect& AVisible) {
+  TvxCustomTreeList* tl = TreeList();
+  TvxCustomLookAndFeelPainterClass p = tl->LookAndFeelPainter();
+  const Integer level = ANode->Level();
+  auto add = [&](Integer AWidth, TvxTreeListNodeIndentKind AKind) {
+    auto* cell = new TvxTreeListIndentCellViewInfo(tl, AVisible, TRect{AX, ATop, AX + AWidth, ATop + AHeight});
+    cell->Node = ANode;
+    cell->AttachNode = ANode;
+    cell->Kind = AKind;
+    ARow->Cells().Add(cell);
+    AX += AWidth;
+    return cell;
+  };
+  // One step per level from the first shown one (the root's children's level, or the next
+  // without ShowRoot) to the node's own, each as wide as its level's step.
+  for (Integer l = tl->OptionsView()->ShowRoot() ? 0 : 1; l <= level; ++l) {
+    const TvxTreeListLevelInfo* info = tl->LevelInfo(l);
+    const Integer step = info ? info->Size.cx : tl->DefaultIndentSize().cx;
+    TvxTreeListIndentCellViewInfo* cell = add(step, nikLevel);
+    cell->InitLines(ANode, l);
+    if (l == level && tl->OptionsView()->Buttons() && ANode->HasChildren()) {
+      const Integer bs = p->SmallExpandButtonSize();
+      const Integer bx = cell->DisplayRect.left + (step - bs) / 2, by = ATop + (AHeight - bs) / 2;
+      cell->ButtonRect = TRect{bx, by, bx + bs, by + bs};
+    }
+  }
+  // Then the node's own glyphs; the first of them carries the line down to its children.
+  const TvxTreeListLevelInfo* info = tl->LevelInfo(level);
+  TvxTreeListIndentCellViewInfo* first = nullptr;
+  auto glyph = [&](Integer AWidth, TvxTreeListNodeIndentKind AKind, TCustomImageList* AImages) {
+    TvxTreeListIndentCellViewInfo* cell = add(AWidth, AKind);
+    cell->Images = AImages;
+    if (!first) {
+      first = cell;
+      cell->InitGlyphLines(ANode);
+    } else {
+      cell->Index = level;
+    }
+  };
+  if (ANode->HasCheckbox()) glyph(CheckboxSize().cx, nikCheck, nullptr);
+  if (ShowsStateImage(ANode)) glyph(info->StateImages->Width() + 3, nikState, info->StateImages);
+  if (info && info->Images) glyph(info->Images->Width() + 3, nikImage, info->Images);
+  return AX;
 }
 
 void TvxTreeListViewInfo::CalculateNodes() {
@@ -1164,6 +1326,18 @@ void TvxTreeListViewInfo::UpdateSelection() {
   }
   bool changed = false;
   for (auto& row : FNodesViewData) changed = row->UpdateSelection() || changed;
+  // A focus change may show or hide a state image: the rows are built again.
+  if (changed && TreeList()->OptionsView()->DynamicFocusedStateImages())
+    for (auto& row : FNodesViewData) {
+      bool hasState = false;
+      for (Integer i = 0; i < row->Cells().Count() && !hasState; ++i)
+        if (auto* c = dynamic_cast<TvxTreeListIndentCellViewInfo*>(row->Cells().Items(i))) hasState = c->Kind == nikState;
+      if (hasState != ShowsStateImage(row->Node())) {
+        SetDirty();
+        FControl->LayoutChanged();
+        return;
+      }
+    }
   if (changed)
     if (auto* p = dynamic_cast<TvxTreeListPainter*>(Painter())) p->Changed = true;
 }
@@ -1599,6 +1773,12 @@ bool TvxTreeListController::DoNodeKeys(Word Key, TShiftState Shift) {
 
 void TvxTreeListController::KeyDown(Word& Key, TShiftState Shift) {
   TvxCustomTreeList* tl = TreeList();
+  // Escape ends a vertical sizing drag without a change.
+  if (VertSizingItem && Key == VK_ESCAPE) {
+    EndVertSizing(false);
+    Key = 0;
+    return;
+  }
   // Nothing is focused after a fill: the first key focuses the nearest node to the top
   // before it is handled.
   if (!tl->FocusedNode() && tl->AbsoluteVisibleCount() > 0) {
@@ -1731,6 +1911,12 @@ void TvxTreeListController::DoMouseDown(TMouseButton Button, TShiftState Shift, 
     SizingStartX = X;
     if (SizingItem) return;
   }
+  // A header's lower edge: vertical sizing of its column's lines or the band line height.
+  if (Button == mbLeft && !FIsDblClick && h->HitAtSizingVert() &&
+      (dynamic_cast<TvxTreeListColumn*>(h->DragItem) || dynamic_cast<TvxTreeListBand*>(h->DragItem))) {
+    BeginVertSizing(h->DragItem, Y);
+    return;
+  }
   // Header: the clicked column or band is remembered and drawn pressed.
   if (h->IsHeader() && !h->CanSizing() && !FIsDblClick && Button == mbLeft) {
     auto* cell = static_cast<TvxTreeListCustomHeaderCellViewInfo*>(h->HitTestItem());
@@ -1754,6 +1940,10 @@ void TvxTreeListController::DoMouseMove(TShiftState Shift, Integer X, Integer Y)
   for (Integer i = 0; SizingItem && !alive && i < tl->ColumnCount(); ++i) alive = tl->Columns(i) == SizingItem;
   for (Integer i = 0; SizingItem && !alive && i < tl->Bands()->Count(); ++i) alive = tl->Bands()->Items(i) == SizingItem;
   if (!alive) SizingItem = nullptr;
+  if (VertSizingItem) {
+    MoveVertSizing(Y);
+    return;
+  }
   if (!SizingItem) {
     TvxCustomControlController::DoMouseMove(Shift, X, Y);
     return;
@@ -1773,6 +1963,11 @@ void TvxTreeListController::DoMouseUp(TMouseButton Button, TShiftState Shift, In
   if (SizingItem) {
     DoMouseMove(Shift, X, Y);
     SizingItem = nullptr;
+    return;
+  }
+  if (VertSizingItem) {
+    MoveVertSizing(Y);
+    EndVertSizing(true);
     return;
   }
   if (PressedHeader) {
@@ -1870,5 +2065,115 @@ void TvxTreeListController::Scroll(TScrollBarKind AScrollBarKind, TScrollCode AS
     }
     vi->SetLeftPos(pos);
     AScrollPos = vi->HScrollPos;
+  }
+}
+
+// --- Vertical header sizing -------------------------------------------------------------------
+
+namespace {
+
+// The window's DC for drawing outside a paint, released at the end of the scope.
+class TClientDCScope {
+ public:
+  explicit TClientDCScope(HWND AWindow) : FWindow(AWindow), FDC(GetDC(AWindow)) {}
+  ~TClientDCScope() {
+    if (FDC) ReleaseDC(FWindow, FDC);
+  }
+  TClientDCScope(const TClientDCScope&) = delete;
+  TClientDCScope& operator=(const TClientDCScope&) = delete;
+  HDC Handle() const { return FDC; }
+
+ private:
+  HWND FWindow;
+  HDC FDC;
+};
+
+}  // namespace
+
+void TvxTreeListController::BeginVertSizing(TObject* AItem, Integer Y) {
+  TvxCustomTreeList* tl = TreeList();
+  TvxTreeListViewInfo* vi = TreeViewInfo();
+  // The line moves in steps of one header line for a column and of one pixel for the
+  // bands, and never above one line below the header's top.
+  TvxTreeListHeaderCellViewInfo* cell = nullptr;
+  if (auto* c = dynamic_cast<TvxTreeListColumn*>(AItem)) {
+    cell = vi->HeaderCellOf(c);
+    VertSizingStep = std::max(vi->HeaderLineHeight, 1);
+  } else if (auto* b = dynamic_cast<TvxTreeListBand*>(AItem)) {
+    cell = vi->HeaderCellOf(b);
+    VertSizingStep = 1;
+  }
+  if (!cell) return;
+  const Integer minLine = dynamic_cast<TvxTreeListBand*>(AItem) ? vi->BandHeaderLineHeight : vi->HeaderLineHeight;
+  VertSizingBounds = tl->ClientBounds();
+  OffsetRect(&VertSizingBounds, 0, cell->DisplayRect.top + minLine - VertSizingBounds.top);
+  VertSizingItem = AItem;
+  VertSizingStartY = Y;
+  VertSizingDelta = 0;
+  InvertVertSizingLine();
+}
+
+void TvxTreeListController::MoveVertSizing(Integer Y) {
+  // Outside its bounds the line stays where it was.
+  if (!VertSizingItem || Y < VertSizingBounds.top || Y >= VertSizingBounds.bottom) return;
+  // The nearest whole step, halves to the even one.
+  const double steps = static_cast<double>(Y - VertSizingStartY) / VertSizingStep;
+  const Integer delta = static_cast<Integer>(std::nearbyint(steps));
+  if (delta == VertSizingDelta) return;
+  InvertVertSizingLine();
+  VertSizingDelta = delta;
+  InvertVertSizingLine();
+}
+
+void TvxTreeListController::InvertVertSizingLine(HDC ADC) {
+  TvxCustomTreeList* tl = TreeList();
+  const Integer y = VertSizingStartY + VertSizingDelta * VertSizingStep;
+  TRect line{VertSizingBounds.left, y - 1, VertSizingBounds.right, y};
+  TRect client = tl->ClientBounds(), visible{};
+  if (IntersectRect(&visible, &line, &client))
+    PatBlt(ADC, line.left, line.top, line.right - line.left, 1, DSTINVERT);
+}
+
+void TvxTreeListController::InvertVertSizingLine() {
+  TvxCustomTreeList* tl = TreeList();
+  if (tl->HandleAllocated()) {
+    TClientDCScope dc(tl->Handle());
+    InvertVertSizingLine(dc.Handle());
+  }
+  VertSizingLineShown = !VertSizingLineShown;
+}
+
+void TvxTreeListController::AfterPaint() {
+  TvxCustomControlController::AfterPaint();
+  // A paint during the drag covered the line where it painted: the line is drawn again
+  // through the paint's clip, so that it stays whole outside it.
+  if (VertSizingItem && VertSizingLineShown) InvertVertSizingLine(TreeList()->Canvas()->Handle());
+}
+
+void TvxTreeListController::EndVertSizing(bool AApply) {
+  if (!VertSizingItem) return;
+  TObject* item = VertSizingItem;
+  // A column or band freed during the drag takes no size; only addresses are compared.
+  TvxCustomTreeList* owner = TreeList();
+  bool alive = false;
+  for (Integer i = 0; !alive && i < owner->ColumnCount(); ++i) alive = owner->Columns(i) == item;
+  for (Integer i = 0; !alive && i < owner->Bands()->Count(); ++i) alive = owner->Bands()->Items(i) == item;
+  if (!alive) AApply = false;
+  const Integer delta = VertSizingDelta;
+  if (VertSizingLineShown) InvertVertSizingLine();
+  VertSizingItem = nullptr;
+  VertSizingLineShown = false;
+  if (!AApply || delta == 0) return;
+  TvxCustomTreeList* tl = TreeList();
+  if (auto* c = dynamic_cast<TvxTreeListColumn*>(item)) {
+    c->SetSizeDelta(tlsdVert, delta);
+  } else if (auto* b = dynamic_cast<TvxTreeListBand*>(item)) {
+    // The band rows share the new height; a line is at least one pixel high, as 0 would
+    // hand the height back to the band header font.
+    TvxTreeListViewInfo* vi = TreeViewInfo();
+    const Integer lines = std::max(tl->Bands()->LineCount(), 1);
+    tl->OptionsView()->SetBandLineHeight(std::max((delta + vi->BandsHeight) / lines, 1));
+    tl->DesignerModified();
+    if (tl->OnBandSizeChanged) tl->OnBandSizeChanged(tl, b);
   }
 }

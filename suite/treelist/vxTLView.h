@@ -201,16 +201,44 @@ class TvxTreeListBandHeaderCellViewInfo : public TvxTreeListHeaderCellViewInfo {
   TvxTreeListBand* FBand;
 };
 
-// One level step of the tree's indent in front of a node's first cells: the tree lines of
-// that level and, on the node's own level, its expand button.
-class TvxTreeListIndentCellViewInfo : public TvxTreeListCustomCellViewInfo {
+// What an indent cell stands for: a level step, the node's image, its state image, its
+// check box, or a level beside a group footer.
+enum TvxTreeListNodeIndentKind { nikLevel, nikImage, nikState, nikCheck, nikFooter };
+
+// One part of the tree's indent in front of a node's first cells: a level step with the
+// tree lines of that level and, on the node's own level, its expand button; or the node's
+// check box (a radio button in a radio group), state image or image.
+class TvxTreeListIndentCellViewInfo : public TvxTreeListCustomCellViewInfo, public IvxHotTrackTarget {
   DECLARE_CLASS(TvxTreeListIndentCellViewInfo, TvxTreeListCustomCellViewInfo)
  public:
   using TvxTreeListCustomCellViewInfo::TvxTreeListCustomCellViewInfo;
+  // IvxHotTrackTarget: a check box shows hot while the mouse is over its cell; no hints.
+  void GetHintOrigin(TPoint& P) override { P = TPoint{DisplayRect.left, DisplayRect.top}; }
+  bool CalculateHint(TvxCanvas*, const TPoint&, bool&, TRect&, bool, String&) override { return false; }
+  void UpdateHotTrackState(const TPoint& P) override;
+  bool HotTrack = false;
   Integer CustomDrawID() override { return tlcdIndentCell; }
   void CalculateViewParams() override;
+  // The images again (the node's selection picks its image) and the glyph's place.
+  void CalculateVisibleInfo() override;
   void DoDraw(TvxCanvas* ACanvas) override;
   bool GetHitTest(TObject* AHitTest) override;
+  // The list an image or state cell draws from; the indexes follow the node (-1 without).
+  void SetImages(TCustomImageList* AImages);
+  // The first image, state or check cell of a node carries the line down to its children
+  // while the node is expanded with shown children.
+  void InitGlyphLines(TvxTreeListNode* ANode);
+  // A list with the image or its overlay to draw.
+  bool HasImage() const { return Images && (ImageIndex >= 0 || OverlayIndex >= 0); }
+  TvxCheckBoxState CheckState() const { return Node->CheckState(); }
+  bool IsRadio() const { return Node->Parent() && Node->Parent()->CheckGroupType() == ncgRadioGroup; }
+  void DrawCheck(TvxCanvas* ACanvas);
+  void DrawImages(TvxCanvas* ACanvas);
+  TvxTreeListNodeIndentKind Kind = nikLevel;
+  TCustomImageList* Images = nullptr;
+  Integer ImageIndex = -1;
+  Integer OverlayIndex = -1;
+  TRect GlyphRect{};  // the image or check box; empty for a level cell
   // The level AIndex of ANode: which tree lines it shows (none with the line style off). The
   // node's own level has the horizontal line and a line up unless the node is the first
   // shown one; a level has a line down while the level's node has a later shown sibling;
@@ -224,6 +252,12 @@ class TvxTreeListIndentCellViewInfo : public TvxTreeListCustomCellViewInfo {
   bool LineDown = false;
   bool LineHorz = false;
   TRect ButtonRect{};  // empty without a button
+
+ private:
+  // Where the tree lines meet: the centre of the button or of the cell; for check and state
+  // cells (and image cells with a dynamic indent) the centre of the next level's step, so
+  // that the line down meets the children's lines.
+  TPoint LineCentre() const;
 };
 
 enum TvxTreeListIndicatorPosition { tlipBands, tlipColumns, tlipContent, tlipFooter };
@@ -397,6 +431,13 @@ class TvxTreeListViewInfo : public TvxCustomControlViewInfo {
   void MakeNodeVisible(TvxTreeListNode* ANode);
   // Rows that fit completely below ATop (at least 1).
   Integer RowsThatFit() const;
+  // The header cell of a column or band; nil while it has none.
+  TvxTreeListHeaderCellViewInfo* HeaderCellOf(TObject* AItem) const;
+  // The room of a node's check box: the painter's check button and 2 pixels around it.
+  TSize CheckboxSize() const;
+  // A node shows its state image when its level has state images, the index is one of
+  // theirs, and (with DynamicFocusedStateImages) it is focused.
+  bool ShowsStateImage(TvxTreeListNode* ANode) const;
 
   TvxCustomTreeList* TreeList() const;
   TvxCustomControlCells& Cells() { return FCells; }
@@ -448,6 +489,10 @@ class TvxTreeListViewInfo : public TvxCustomControlViewInfo {
   void LinkHeaderNeighbours();
   void AddHeaderSizingAreas(TvxTreeListHeaderCellViewInfo* ACell, bool AHorz, bool AVert);
   TvxTreeListNodeViewData* CreateNodeRow(TvxTreeListNode* ANode, Integer ATop);
+  // The indent cells of a node's row from AX (level steps, then check box, state image and
+  // image); answers the x where the node's cells begin.
+  Integer AddIndentCells(TvxTreeListNodeViewData* ARow, TvxTreeListNode* ANode, Integer AX, Integer ATop,
+                         Integer AHeight, const TRect& AVisible);
 
   TRect FBounds{};
   TvxCustomControlCells FCells;
@@ -583,8 +628,27 @@ class TvxTreeListController : public TvxCustomControlController {
   TObject* SizingItem = nullptr;
   Integer SizingStartX = 0;
   Integer SizingStartWidth = 0;
+  // The column or band whose header's lower edge is being dragged (nil while none): an
+  // inverted line follows the mouse in steps of the item's sizing increment, within the
+  // bounds the item allows, and the new height applies when the button is released.
+  TObject* VertSizingItem = nullptr;
+  Integer VertSizingStartY = 0;
+  Integer VertSizingStep = 1;
+  Integer VertSizingDelta = 0;  // steps from the start
+  TRect VertSizingBounds{};     // where the line may go
+  bool VertSizingLineShown = false;
+  // The sizing line is drawn again over a repaint during the drag.
+  void AfterPaint() override;
 
  protected:
+  void BeginVertSizing(TObject* AItem, Integer Y);
+  void MoveVertSizing(Integer Y);
+  // Ends the drag; with AApply the column's line count or the bands' line height follows.
+  void EndVertSizing(bool AApply);
+  // Inverts the sizing line on the window and records whether it shows.
+  void InvertVertSizingLine();
+  // Inverts it on ADC (within the DC's clip), the record unchanged.
+  void InvertVertSizingLine(HDC ADC);
   void CheckNodeContentClick(TShiftState Shift);
   void SelectRange(TvxTreeListNode* A, TvxTreeListNode* B);
   String FIncSearchText;
