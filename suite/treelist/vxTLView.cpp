@@ -1411,7 +1411,8 @@ void TvxTreeListViewInfo::CalculateNodes() {
     if (y <= limit) ++NodesVisibleCount;
   }
   if (count > 0) NodesVisibleCount = std::max(NodesVisibleCount, 1);
-  ContentHeight = y - (FBounds.top + BandsHeight + HeadersHeight);
+  // A row cut off at the bottom is painted only down to the footer.
+  ContentHeight = std::min(y, limit) - (FBounds.top + BandsHeight + HeadersHeight);
   TvxTreeListNode* topNode = count > 0 ? tl->AbsoluteVisibleItems(top) : nullptr;
   tl->FTopVisibleNode = topNode;
 }
@@ -1610,14 +1611,15 @@ std::vector<std::pair<TvxTreeListNode*, Integer>> TvxTreeListViewInfo::GroupFoot
   if (ANode->HasChildren() && !ANode->Expanded() && (always || ANode->Parent()->IsRoot())) summary = ANode;
   Integer level = ANode->Level();
   if (always && summary != ANode && !summary->IsRoot()) --level;
-  TvxTreeListNode* ancestor = ANode;
+  // Each group that ends here closes in turn, up to the first that has a later sibling:
+  // its parent's group goes on after it. (A collapsed node that closes its own group is
+  // the last of its parent's group too when it has no later sibling.)
   for (;;) {
     result.emplace_back(summary, level);
     if (summary->GetNextSiblingVisible()) break;
     summary = summary->Parent();
-    ancestor = ancestor->Parent();
     --level;
-    if (!summary || summary->IsRoot() || !ancestor || ancestor->GetNextSiblingVisible()) break;
+    if (!summary || summary->IsRoot()) break;
   }
   return result;
 }
