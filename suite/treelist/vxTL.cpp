@@ -1686,11 +1686,7 @@ TvxTreeListColumn* TvxTreeListSummaryItem::Column() const {
 }
 
 TvxTreeListColumn* TvxTreeListSummaryItem::CalculatedColumn() const {
-  // A column that left the tree list no longer counts.
-  TvxTreeListColumn* own = Column();
-  if (FCalculatedColumn && own && FCalculatedColumn->TreeList() == own->TreeList() && FCalculatedColumn->ItemIndex() >= 0)
-    return FCalculatedColumn;
-  return own;
+  return FCalculatedColumn ? FCalculatedColumn : Column();
 }
 
 Variant TvxTreeListSummaryItem::NodeValue(TvxTreeListNode* ANode) const {
@@ -3479,6 +3475,11 @@ void TvxCustomTreeList::RemoveColumn(TvxTreeListColumn* AColumn) {
   if (FFocusedColumn == AColumn) FFocusedColumn = nullptr;
   if (FPreview->Column() == AColumn) FPreview->SetColumn(nullptr);
   if (FOptionsView->CategorizedColumn() == AColumn) FOptionsView->SetCategorizedColumn(nullptr);
+  // Summary items that summed the column sum their own columns again.
+  for (TvxTreeListColumn* c : FColumns)
+    for (TvxTreeListSummaryItems* items : {c->Summary()->FooterSummaryItems(), c->Summary()->GroupFooterSummaryItems()})
+      for (Integer i = 0; i < items->Count(); ++i)
+        if (items->Items(i)->FCalculatedColumn == AColumn) items->Items(i)->SetCalculatedColumn(nullptr);
   if (!FDestroying) {
     FDataController->RemoveItem(index);
     RebuildSortColumns();

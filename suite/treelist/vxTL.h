@@ -809,6 +809,7 @@ class TvxTreeListSummaryItem : public TCollectionItem {
 
  private:
   friend class TvxTreeListSummaryItems;
+  friend class TvxCustomTreeList;
   template <class T>
   void SetField(T& AField, T Value) {
     if (AField == Value) return;

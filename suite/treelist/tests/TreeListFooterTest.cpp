@@ -6,6 +6,71 @@
 namespace tlv_test {
 namespace {
 
+// The totals of summary items over a bare tree: P (P1, P2 = Null, P3 (P3a)), Q hidden.
+TEST(TreeListSummaryItems, TotalsOverChildrenOrDescendants) {
+  TvxTreeList tl;
+  TvxTreeListColumn* a = tl.CreateColumn();
+  TvxTreeListColumn* b = tl.CreateColumn();
+  a->DataBinding()->SetValueType(L"Integer");
+  b->DataBinding()->SetValueType(L"Integer");
+  Node* P = tl.Add();
+  Node* P1 = tl.AddChild(P);
+  Node* P2 = tl.AddChild(P);
+  Node* P3 = tl.AddChild(P);
+  Node* P3a = tl.AddChild(P3);
+  Node* Q = tl.Add();
+  const std::pair<Node*, Variant> values[] = {{P, Variant(2)}, {P1, Variant(1)}, {P2, Null()},
+                                              {P3, Variant(3)}, {P3a, Variant(10)}, {Q, Variant(5)}};
+  for (auto& [n, v] : values) {
+    n->SetValues(0, v);
+    n->SetValues(1, Variant(100));
+  }
+  Q->SetVisible(false);
+  TvxTreeListSummaryItem* item = a->Summary()->GroupFooterSummaryItems()->Add();
+  struct Case {
+    TvxSummaryKind Kind;
+    bool AllNodes, IgnoreNull;
+    Node* N;  // nil: the root
+    const wchar_t* Text;
+  } cases[] = {
+      {skSum, true, false, nullptr, L"16"},  // every shown node; Null adds nothing, Q is hidden
+      {skSum, false, false, nullptr, L"2"},  // the top-level nodes only
+      {skCount, true, false, nullptr, L"5"},
+      {skCount, true, true, nullptr, L"4"},  // Null is skipped altogether
+      {skSum, true, false, P, L"14"},
+      {skSum, false, false, P, L"4"},
+      {skMax, true, false, P, L"10"},
+      {skMin, false, false, P, L"1"},
+      {skAverage, false, true, P, L"2"},
+      {skSum, true, false, P1, L"0"},  // over nothing: a sum and a count are 0 ...
+      {skCount, true, false, P1, L"0"},
+      {skMin, true, false, P1, L""},  // ... a minimum, maximum or average has none
+      {skAverage, true, false, P1, L""},
+      {skNone, true, false, P, L""},
+  };
+  for (const Case& c : cases) {
+    item->SetKind(c.Kind);
+    item->SetAllNodes(c.AllNodes);
+    tl.OptionsData()->SetSummaryNullIgnore(c.IgnoreNull);
+    EXPECT_EQ(item->NodeText(c.N ? c.N : tl.Root()), c.Text) << c.Kind << c.AllNodes << c.IgnoreNull;
+  }
+  // Another column's values, until that column goes; OnGetText has the last word.
+  item->SetKind(skSum);
+  item->SetAllNodes(false);
+  item->SetCalculatedColumn(b);
+  EXPECT_EQ(item->NodeText(P), L"300");
+  delete b;
+  EXPECT_EQ(item->CalculatedColumn(), a);
+  item->OnGetText = [](TvxTreeListSummaryItem*, Node*, String& AText) { AText = L"= " + AText; };
+  EXPECT_EQ(item->NodeText(P), L"= 4");
+  // Visible items are numbered in order; hidden ones are not.
+  TvxTreeListSummaryItem* second = a->Summary()->GroupFooterSummaryItems()->Add();
+  item->SetVisible(false);
+  EXPECT_EQ(item->VisibleIndexInColumn(), -1);
+  EXPECT_EQ(second->VisibleIndexInColumn(), 0);
+  EXPECT_EQ(a->Summary()->GroupFooterSummaryItems()->VisibleCount(), 1);
+}
+
 struct FooterFixture : ListFixture {
   // A (A1, A2 (A2a)), B, C with the numbers 1 to 6 in the integer column.
   Node *A = nullptr, *A1 = nullptr, *A2 = nullptr, *A2a = nullptr, *B = nullptr, *C = nullptr;
