@@ -779,7 +779,6 @@ void TvxTreeListFooterMultiItemsCellViewInfo::DrawText(TvxCanvas* ACanvas) {
     ++shown;
     String text = item->NodeText(Node);
     if (shown < FVisibleCount) text += separator;
-    ACanvas->SetFont(ItemViewParams.Font);
     const Integer width = ACanvas->TextWidth(text);
     if (x > line.left && x + width > line.right) {
       const bool below = line.bottom + lineHeight <= area.bottom;
@@ -1678,8 +1677,9 @@ Integer TvxTreeListViewInfo::NodePreviewHeight(TvxTreeListNode* ANode) {
 }
 
 Integer TvxTreeListViewInfo::NodeRowHeight(TvxTreeListNode* ANode) {
-  return DefaultEditHeight() + NodePreviewHeight(ANode) +
-         static_cast<Integer>(GroupFooterNodes(ANode).size()) * GroupFooterHeight;
+  // Built and measured, so that everything a row holds counts.
+  const std::unique_ptr<TvxTreeListNodeViewData> row(CreateNodeRow(ANode, 0));
+  return row->Bounds().bottom - row->Bounds().top;
 }
 
 Integer TvxTreeListViewInfo::TopIndexForLast(Integer ALast) {
