@@ -707,7 +707,11 @@ bool TvxTreeListFooterCellViewInfo::GetHitTest(TObject* AHitTest) {
 bool TvxTreeListFooterCellViewInfo::CalculateHint(TvxCanvas* ACanvas, const TPoint& P, bool& AShowBelowCursor,
                                                   TRect& AHintRect, bool, String& AText) {
   AShowBelowCursor = false;
-  const TRect area = FooterTextArea(FTreeList, DisplayRect);
+  // The text's width against the text area; its height against the cell, since a line's
+  // descent may reach into the cell's margin.
+  TRect area = FooterTextArea(FTreeList, DisplayRect);
+  area.top = DisplayRect.top;
+  area.bottom = DisplayRect.bottom;
   if (FHidden || FText.empty() || !Contains(DisplayRect, P)) return false;
   ACanvas->SetFont(ItemViewParams.Font);
   TRect measured = area;

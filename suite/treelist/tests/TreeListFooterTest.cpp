@@ -285,6 +285,57 @@ TEST_F(FooterFixture, TwoRowBandFooterFindsTheColumnOfTheRowUnderThePoint) {
   }
 }
 
+TEST_F(FooterFixture, FooterCellsOfferHintsForTextTheyCannotShow) {
+  Build();
+  // Two rows in the band: Name's two items share one cell, side by side.
+  Num->Position()->SetRowIndex(1);
+  TvxTreeListColumn* name = TL->Columns(1);
+  TvxTreeListSummaryItem* count = AddItem(name->Summary()->FooterSummaryItems(), skCount);
+  AddItem(name->Summary()->FooterSummaryItems(), skMax);
+  AddItem(Num->Summary()->FooterSummaryItems(), skSum);
+  TL->OptionsView()->SetFooter(true);
+  TL->OptionsBehavior()->SetFooterHints(true);
+  Relayout();
+  auto* both = dynamic_cast<TvxTreeListFooterMultiItemsCellViewInfo*>(FooterCell(VI()->Cells(), name));
+  ASSERT_NE(both, nullptr);
+  EXPECT_EQ(both->VisibleCount(), 2);
+  EXPECT_EQ(both->Text(), String(L"6") + FormatSettings.ListSeparator + L"C");
+  EXPECT_FALSE(both->NeedShowHint());
+  TvxCanvas* canvas = vxGetScreenCanvas();
+  bool below = true;
+  TRect hint{};
+  String text;
+  const TPoint c = Centre(both->BoundsRect());
+  EXPECT_FALSE(both->CalculateHint(canvas, c, below, hint, false, text));
+
+  // A first item too long for the cell: the second stays on the line, and a hint offers all.
+  count->OnGetText = [](TvxTreeListSummaryItem*, Node*, String& AText) { AText = String(80, L'W') + AText; };
+  Relayout();
+  both = dynamic_cast<TvxTreeListFooterMultiItemsCellViewInfo*>(FooterCell(VI()->Cells(), name));
+  ASSERT_NE(both, nullptr);
+  EXPECT_TRUE(both->NeedShowHint());
+  EXPECT_TRUE(both->CalculateHint(canvas, c, below, hint, false, text));
+  EXPECT_EQ(text, both->Text());
+  EXPECT_TRUE(EqualRect(&hint, &both->BoundsRect()));
+  EXPECT_TRUE(HT()->AllowsCellHint(both));
+  TL->OptionsBehavior()->SetFooterHints(false);
+  EXPECT_FALSE(HT()->AllowsCellHint(both));
+
+  // A single-item cell measures its own text.
+  TvxTreeListFooterCellViewInfo* sum = FooterCell(VI()->Cells(), Num);
+  ASSERT_NE(sum, nullptr);
+  EXPECT_FALSE(sum->CalculateHint(canvas, Centre(sum->BoundsRect()), below, hint, false, text));
+  Num->Summary()->FooterSummaryItems()->Items(0)->OnGetText = [](TvxTreeListSummaryItem*, Node*, String& AText) {
+    AText = String(200, L'W');
+  };
+  Relayout();
+  sum = FooterCell(VI()->Cells(), Num);
+  ASSERT_NE(sum, nullptr);
+  EXPECT_TRUE(sum->CalculateHint(canvas, Centre(sum->BoundsRect()), below, hint, false, text));
+  EXPECT_EQ(text, String(200, L'W'));
+  EXPECT_FALSE(sum->CalculateHint(canvas, TPoint{-5, -5}, below, hint, false, text));
+}
+
 TEST_F(FooterFixture, GroupFootersCloseTheGroupsThatEndAtARow) {
   Build();
   AddItem(Num->Summary()->GroupFooterSummaryItems(), skSum);
