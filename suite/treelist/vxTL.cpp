@@ -1661,6 +1661,124 @@ void TvxTreeListColumnDataBinding::ValueTypeClassChanged() {
   column->Changed();
 }
 
+// --- Column summaries -----------------------------------------------------------------------
+
+void TvxTreeListSummaryItem::Assign(TPersistent* Source) {
+  auto* src = dynamic_cast<TvxTreeListSummaryItem*>(Source);
+  if (!src) return inherited::Assign(Source);
+  FAlignHorz = src->FAlignHorz;
+  FAlignVert = src->FAlignVert;
+  FAllNodes = src->FAllNodes;
+  FKind = src->FKind;
+  FMultiLine = src->FMultiLine;
+  FVisible = src->FVisible;
+  OnGetText = src->OnGetText;
+  // The calculated column is this tree list's column of the same item index.
+  TvxTreeListColumn* own = Column();
+  TvxCustomTreeList* tl = own ? own->TreeList() : nullptr;
+  Integer index = src->FCalculatedColumn ? src->FCalculatedColumn->ItemIndex() : -1;
+  FCalculatedColumn = tl && index >= 0 && index < tl->ColumnCount() ? tl->Columns(index) : nullptr;
+  Changed(true);
+}
+
+TvxTreeListSummaryItems* TvxTreeListSummaryItem::Items() const {
+  return static_cast<TvxTreeListSummaryItems*>(Collection());
+}
+
+TvxTreeListColumn* TvxTreeListSummaryItem::Column() const {
+  return Items() ? Items()->Summary()->Column() : nullptr;
+}
+
+TvxTreeListColumn* TvxTreeListSummaryItem::CalculatedColumn() const {
+  return FCalculatedColumn ? FCalculatedColumn : Column();
+}
+
+Variant TvxTreeListSummaryItem::NodeValue(TvxTreeListNode* ANode) const {
+  TvxTreeListColumn* column = CalculatedColumn();
+  if (FKind == skNone || !ANode || !column || column->ItemIndex() < 0) return Null();
+  const Integer index = column->ItemIndex();
+  const bool ignoreNull = column->TreeList()->OptionsData()->SummaryNullIgnore();
+  Variant total = FKind == skSum || FKind == skAverage ? Variant(0) : Null();
+  Integer count = 0;
+  auto add = [&](TvxTreeListNode* C) {
+    Variant v = C->Values(index);
+    const bool isNull = VarIsNull(v) || VarIsEmpty(v);
+    if (isNull && ignoreNull) return;
+    if (!isNull) {
+      if (VarIsNull(total)) total = v;
+      else if (FKind == skSum || FKind == skAverage) total = total + v;
+      else if (FKind == skMin && v < total) total = v;
+      else if (FKind == skMax && v > total) total = v;
+    }
+    ++count;
+  };
+  // Depth first over the shown and collapsed children alike; hidden subtrees stay out.
+  std::vector<TvxTreeListNode*> pending;
+  for (TvxTreeListNode* c = ANode->GetLastChild(); c; c = c->getPrevSibling()) pending.push_back(c);
+  while (!pending.empty()) {
+    TvxTreeListNode* c = pending.back();
+    pending.pop_back();
+    if (!c->Visible()) continue;
+    add(c);
+    if (FAllNodes)
+      for (TvxTreeListNode* g = c->GetLastChild(); g; g = g->getPrevSibling()) pending.push_back(g);
+  }
+  switch (FKind) {
+    case skCount: return Variant(count);
+    case skAverage: return count > 0 ? Variant(total.AsDouble() / count) : Null();
+    default: return total;
+  }
+}
+
+String TvxTreeListSummaryItem::NodeText(TvxTreeListNode* ANode) {
+  Variant v = NodeValue(ANode);
+  String text = VarIsNull(v) || VarIsEmpty(v) ? String() : VarToStr(v);
+  if (OnGetText) OnGetText(this, ANode, text);
+  return text;
+}
+
+TvxTreeListSummaryItems::TvxTreeListSummaryItems(TvxTreeListColumnSummary* ASummary)
+    : TvxCollection(TvxTreeListSummaryItem::StaticClass()), FSummary(ASummary) {}
+
+TPersistent* TvxTreeListSummaryItems::GetOwner() { return FSummary; }
+
+TvxTreeListSummaryItem* TvxTreeListSummaryItems::Add() {
+  // The new item is numbered by the update that adding it reports.
+  return static_cast<TvxTreeListSummaryItem*>(TCollection::Add());
+}
+
+TvxTreeListSummaryItem* TvxTreeListSummaryItems::GetItemByKind(TvxSummaryKind AKind) const {
+  for (Integer i = 0; i < Count(); ++i)
+    if (Items(i)->Kind() == AKind) return Items(i);
+  return nullptr;
+}
+
+void TvxTreeListSummaryItems::Update(TCollectionItem*) {
+  FVisibleCount = 0;
+  for (Integer i = 0; i < Count(); ++i) Items(i)->FVisibleIndexInColumn = Items(i)->Visible() ? FVisibleCount++ : -1;
+  FSummary->Changed();
+}
+
+TvxTreeListColumnSummary::TvxTreeListColumnSummary(TvxTreeListColumn* AColumn)
+    : TvxOwnedPersistent(AColumn),
+      FFooterSummaryItems(std::make_unique<TvxTreeListSummaryItems>(this)),
+      FGroupFooterSummaryItems(std::make_unique<TvxTreeListSummaryItems>(this)) {}
+
+TvxTreeListColumnSummary::~TvxTreeListColumnSummary() = default;
+
+TvxTreeListColumn* TvxTreeListColumnSummary::Column() const { return static_cast<TvxTreeListColumn*>(FOwner); }
+
+void TvxTreeListColumnSummary::Assign(TPersistent* Source) {
+  auto* src = dynamic_cast<TvxTreeListColumnSummary*>(Source);
+  if (!src) return inherited::Assign(Source);
+  FGroupFooterSummaryItems->Assign(src->GroupFooterSummaryItems());
+  FFooterSummaryItems->Assign(src->FooterSummaryItems());
+}
+
+void TvxTreeListColumnSummary::Changed() {
+  if (FOwner) Column()->Changed();
+}
+
 // --- Columns --------------------------------------------------------------------------------
 
 TvxTreeListColumn::TvxTreeListColumn(TComponent* AOwner)
@@ -1668,7 +1786,8 @@ TvxTreeListColumn::TvxTreeListColumn(TComponent* AOwner)
       FCaption(std::make_unique<TvxTreeListCaption>(this)),
       FOptions(std::make_unique<TvxTreeListColumnOptions>(this)),
       FPosition(std::make_unique<TvxTreeListColumnPosition>(this)),
-      FStyles(std::make_unique<TvxTreeListColumnStyles>(this)) {
+      FStyles(std::make_unique<TvxTreeListColumnStyles>(this)),
+      FSummary(std::make_unique<TvxTreeListColumnSummary>(this)) {
   // The edit item's binding is the column's own; its item options and styles stay at their
   // defaults (the column's options and styles are the ones the tree list reads).
   inherited::FDataBinding = std::make_unique<TvxTreeListColumnDataBinding>(this);
@@ -1762,6 +1881,7 @@ void TvxTreeListColumn::Assign(TPersistent* Source) {
     FPosition->Assign(src->Position());
     FCaption->Assign(src->Caption());
     FStyles->Assign(src->Styles());
+    FSummary->Assign(src->Summary());
     SetSortOrder(src->SortOrder());
     SetVisible(src->Visible());
   };
@@ -3475,6 +3595,11 @@ void TvxCustomTreeList::RemoveColumn(TvxTreeListColumn* AColumn) {
   if (FFocusedColumn == AColumn) FFocusedColumn = nullptr;
   if (FPreview->Column() == AColumn) FPreview->SetColumn(nullptr);
   if (FOptionsView->CategorizedColumn() == AColumn) FOptionsView->SetCategorizedColumn(nullptr);
+  // Summary items that summed the column sum their own columns again.
+  for (TvxTreeListColumn* c : FColumns)
+    for (TvxTreeListSummaryItems* items : {c->Summary()->FooterSummaryItems(), c->Summary()->GroupFooterSummaryItems()})
+      for (Integer i = 0; i < items->Count(); ++i)
+        if (items->Items(i)->FCalculatedColumn == AColumn) items->Items(i)->SetCalculatedColumn(nullptr);
   if (!FDestroying) {
     FDataController->RemoveItem(index);
     RebuildSortColumns();

@@ -782,6 +782,116 @@ class TvxTreeListColumnDataBinding : public TvxItemDataBinding {
   void ValueTypeClassChanged() override;
 };
 
+// --- Column summaries ---------------------------------------------------------------------
+
+enum TvxSummaryKind { skNone, skSum, skMin, skMax, skCount, skAverage };
+
+class TvxTreeListSummaryItem;
+class TvxTreeListSummaryItems;
+class TvxTreeListColumnSummary;
+
+// (Sender item, the node whose children are summed, var text)
+using TvxTreeListSummaryItemGetTextEvent =
+    std::function<void(TvxTreeListSummaryItem* Sender, TvxTreeListNode* ANode, String& AText)>;
+
+// One total a column shows in its footer (over the whole tree) or its group footers (over
+// a node's children). Every change relays the tree list out.
+class TvxTreeListSummaryItem : public TCollectionItem {
+  DECLARE_CLASS(TvxTreeListSummaryItem, TCollectionItem)
+ public:
+  explicit TvxTreeListSummaryItem(TCollection* ACollection) : TCollectionItem(ACollection) {}
+  void Assign(TPersistent* Source) override;
+
+  TAlignment AlignHorz() const { return FAlignHorz; }
+  void SetAlignHorz(TAlignment Value) { SetField(FAlignHorz, Value); }
+  TvxAlignmentVert AlignVert() const { return FAlignVert; }
+  void SetAlignVert(TvxAlignmentVert Value) { SetField(FAlignVert, Value); }
+  // Every descendant that is not hidden counts; otherwise only the direct children.
+  bool AllNodes() const { return FAllNodes; }
+  void SetAllNodes(bool Value) { SetField(FAllNodes, Value); }
+  // The column whose values are summed: the assigned one, else the item's own column.
+  TvxTreeListColumn* CalculatedColumn() const;
+  void SetCalculatedColumn(TvxTreeListColumn* Value) { SetField(FCalculatedColumn, Value); }
+  TvxSummaryKind Kind() const { return FKind; }
+  void SetKind(TvxSummaryKind Value) { SetField(FKind, Value); }
+  bool MultiLine() const { return FMultiLine; }
+  void SetMultiLine(bool Value) { SetField(FMultiLine, Value); }
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool Value) { SetField(FVisible, Value); }
+  // The place among the column's visible items of the same collection; -1 while hidden.
+  Integer VisibleIndexInColumn() const { return FVisibleIndexInColumn; }
+
+  TvxTreeListSummaryItems* Items() const;
+  TvxTreeListColumn* Column() const;
+  // The total over ANode's children (the root's for the footer): Null without a kind, for
+  // a minimum, maximum or average over nothing; 0 for a sum or count over nothing.
+  Variant NodeValue(TvxTreeListNode* ANode) const;
+  // The total as text, through OnGetText.
+  String NodeText(TvxTreeListNode* ANode);
+
+  TvxTreeListSummaryItemGetTextEvent OnGetText;
+
+ private:
+  friend class TvxTreeListSummaryItems;
+  friend class TvxCustomTreeList;
+  template <class T>
+  void SetField(T& AField, T Value) {
+    if (AField == Value) return;
+    AField = Value;
+    Changed(true);
+  }
+  TAlignment FAlignHorz = taLeftJustify;
+  TvxAlignmentVert FAlignVert = vaCenter;
+  bool FAllNodes = true;
+  TvxTreeListColumn* FCalculatedColumn = nullptr;
+  TvxSummaryKind FKind = skNone;
+  bool FMultiLine = false;
+  bool FVisible = true;
+  Integer FVisibleIndexInColumn = -1;
+};
+
+// A column's footer or group-footer items. Every update numbers the visible items.
+class TvxTreeListSummaryItems : public TvxCollection {
+  DECLARE_CLASS(TvxTreeListSummaryItems, TvxCollection)
+ public:
+  explicit TvxTreeListSummaryItems(TvxTreeListColumnSummary* ASummary);
+  TvxTreeListSummaryItem* Add();
+  TvxTreeListSummaryItem* Items(Integer AIndex) const {
+    return static_cast<TvxTreeListSummaryItem*>(TCollection::Items(AIndex));
+  }
+  TvxTreeListSummaryItem* GetItemByKind(TvxSummaryKind AKind) const;
+  Integer VisibleCount() const { return FVisibleCount; }
+  TvxTreeListColumnSummary* Summary() const { return FSummary; }
+  TPersistent* GetOwner() override;
+
+ protected:
+  void Update(TCollectionItem* Item) override;
+
+ private:
+  TvxTreeListColumnSummary* FSummary;
+  Integer FVisibleCount = 0;
+};
+
+// The summary items of a column: those of its footer cell and of its group-footer cells.
+class TvxTreeListColumnSummary : public TvxOwnedPersistent {
+  DECLARE_CLASS(TvxTreeListColumnSummary, TvxOwnedPersistent)
+ public:
+  explicit TvxTreeListColumnSummary(TvxTreeListColumn* AColumn);
+  ~TvxTreeListColumnSummary() override;
+  void Assign(TPersistent* Source) override;
+  TvxTreeListColumn* Column() const;
+  TvxTreeListSummaryItems* FooterSummaryItems() const { return FFooterSummaryItems.get(); }
+  TvxTreeListSummaryItems* GroupFooterSummaryItems() const { return FGroupFooterSummaryItems.get(); }
+  Integer FooterVisibleCount() const { return FFooterSummaryItems->Count(); }
+  Integer GroupFooterVisibleCount() const { return FGroupFooterSummaryItems->Count(); }
+  // The items changed: the tree list relays out.
+  void Changed();
+
+ private:
+  std::unique_ptr<TvxTreeListSummaryItems> FFooterSummaryItems;
+  std::unique_ptr<TvxTreeListSummaryItems> FGroupFooterSummaryItems;
+};
+
 // (Sender column, node, var text)
 using TvxTreeListOnGetDisplayTextEvent =
     std::function<void(TvxTreeListColumn* Sender, TvxTreeListNode* ANode, String& Value)>;
@@ -825,6 +935,7 @@ class TvxTreeListColumn : public TvxCustomInplaceEditContainer {
   TvxTreeListColumnOptions* Options() const { return FOptions.get(); }
   TvxTreeListColumnPosition* Position() const { return FPosition.get(); }
   TvxTreeListColumnStyles* Styles() const { return FStyles.get(); }
+  TvxTreeListColumnSummary* Summary() const { return FSummary.get(); }
 
   Integer ItemIndex() const;
   // Exchanges places with the column at Value; node values follow their columns.
@@ -907,6 +1018,7 @@ class TvxTreeListColumn : public TvxCustomInplaceEditContainer {
   Integer FSortIndex = -1;
   TvxDataSortOrder FSortOrder = soNone;
   std::unique_ptr<TvxTreeListColumnStyles> FStyles;
+  std::unique_ptr<TvxTreeListColumnSummary> FSummary;
   TvxCustomTreeList* FTreeList = nullptr;
   bool FVisible = true;
   Integer FWidth = 0;
@@ -1425,6 +1537,9 @@ using TvxTreeListNodeChangedEvent =
     std::function<void(TObject* Sender, TvxTreeListNode* ANode, TvxTreeListColumn* AColumn)>;
 using TvxTreeListColumnChangedEvent = std::function<void(TObject* Sender, TvxTreeListColumn* AColumn)>;
 using TvxTreeListBandChangedEvent = std::function<void(TObject* Sender, TvxTreeListBand* ABand)>;
+// (Sender, node, the node's value of the preview column, var preview height)
+using TvxTreeListGetPreviewHeightEvent =
+    std::function<void(TObject* Sender, TvxTreeListNode* ANode, const Variant& ADisplayValue, Integer& AHeight)>;
 
 // The tree list control: root, node lists, columns and bands, focus, selection, update
 // lock and change batch, the events the nodes fire, and the view collaborators of the
@@ -1644,6 +1759,8 @@ class TvxCustomTreeList : public TvxExtEditingControl {
   TvxTreeListNodeChangedEvent OnNodeChanged;
   TvxTreeListColumnChangedEvent OnColumnSizeChanged;
   TvxTreeListBandChangedEvent OnBandSizeChanged;
+  // A node's preview height may be changed here; a negative height hides its preview.
+  TvxTreeListGetPreviewHeightEvent OnGetNodePreviewHeight;
 
  protected:
   friend class TvxTreeListColumn;

@@ -15,6 +15,35 @@ TRect Inflated(TRect R, Integer D) {
 
 bool Contains(const TRect& R, const TPoint& P) { return P.x >= R.left && P.x < R.right && P.y >= R.top && P.y < R.bottom; }
 
+// Where a footer cell's text goes: inside the cell's border, two pixels in.
+TRect FooterTextArea(TvxCustomTreeList* ATreeList, const TRect& R) {
+  return Inflated(R, -(ATreeList->LookAndFeelPainter()->FooterCellBorderSize() + 2));
+}
+
+// The canvas's clip region for a block: saved on entry, restored on every exit.
+class TClipRegionScope {
+ public:
+  explicit TClipRegionScope(TvxCanvas* ACanvas) : FCanvas(ACanvas) { FCanvas->SaveClipRegion(); }
+  ~TClipRegionScope() { FCanvas->RestoreClipRegion(); }
+  TClipRegionScope(const TClipRegionScope&) = delete;
+  TClipRegionScope& operator=(const TClipRegionScope&) = delete;
+
+ private:
+  TvxCanvas* FCanvas;
+};
+
+// Text drawn with a clear brush for a block; the brush turns solid again on every exit.
+class TClearBrushScope {
+ public:
+  explicit TClearBrushScope(TvxCanvas* ACanvas) : FCanvas(ACanvas) { FCanvas->Brush()->SetStyle(bsClear); }
+  ~TClearBrushScope() { FCanvas->Brush()->SetStyle(bsSolid); }
+  TClearBrushScope(const TClearBrushScope&) = delete;
+  TClearBrushScope& operator=(const TClearBrushScope&) = delete;
+
+ private:
+  TvxCanvas* FCanvas;
+};
+
 }  // namespace
 
 // --- The control's view side ----------------------------------------------------------------
@@ -257,6 +286,11 @@ void TvxTreeListBandCellViewInfo::CalculateViewParams() {
   }
 }
 
+void TvxTreeListBandCellViewInfo::DoDraw(TvxCanvas* ACanvas) {
+  if (FPart != tlbpFooter && FPart != tlbpGroupFooter) return TvxTreeListCustomCellViewInfo::DoDraw(ACanvas);
+  if (Visible()) FTreeList->LookAndFeelPainter()->DrawFooterPanel(ACanvas, DisplayRect, ItemViewParams, Borders);
+}
+
 void TvxTreeListBandCellViewInfo::SetHitTestCodes(TvxTreeListHitTest* AHitTest) {
   switch (FPart) {
     case tlbpHeader:
@@ -472,6 +506,15 @@ void TvxTreeListIndentCellViewInfo::InitGlyphLines(TvxTreeListNode* ANode) {
   LineDown = FTreeList->OptionsView()->TreeLineStyle() != tllsNone && ANode->Expanded() && ANode->HasVisibleChildren();
 }
 
+void TvxTreeListIndentCellViewInfo::InitFooterLines(TvxTreeListNode* ANode, Integer AIndex) {
+  Index = AIndex;
+  LineUp = LineDown = LineHorz = false;
+  if (FTreeList->OptionsView()->TreeLineStyle() == tllsNone) return;
+  TvxTreeListNode* levelNode = ANode;
+  while (levelNode && levelNode->Level() > AIndex) levelNode = levelNode->Parent();
+  LineUp = LineDown = levelNode && levelNode->GetNextSiblingVisible() != nullptr;
+}
+
 TPoint TvxTreeListIndentCellViewInfo::LineCentre() const {
   const TRect& r = IsRectEmpty(&ButtonRect) ? DisplayRect : ButtonRect;
   TPoint c{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
@@ -614,12 +657,17 @@ void TvxTreeListIndicatorCellViewInfo::DoDraw(TvxCanvas* ACanvas) {
     else p->DrawIndicatorItem(ACanvas, DisplayRect, Kind(), ItemViewParams.Color);
     return;
   }
+  if (Position == tlipFooter) {
+    p->DrawFooterPanel(ACanvas, DisplayRect, ItemViewParams, Borders);
+    return;
+  }
   p->DrawHeader(ACanvas, DisplayRect, DisplayRect, TvxNeighbors(), vxBordersAll, vxbsNormal, taLeftJustify, vaTop,
                 false, false, String(), ItemViewParams.Font, ItemViewParams.TextColor, ItemViewParams.Color);
 }
 
 void TvxTreeListIndicatorCellViewInfo::SetHitTestCodes(TvxTreeListHitTest* AHitTest) {
   AHitTest->SetHitAt(tlhcIndicator, true);
+  if (Position == tlipFooter) AHitTest->SetHitAt(tlhcFooter, true);
 }
 
 TvxTreeListEditCellViewInfo::TvxTreeListEditCellViewInfo(TvxCustomTreeList* ATreeList, const TRect& AVisibleRect,
@@ -666,11 +714,220 @@ void TvxTreeListEditCellViewInfo::SetHitTestCodes(TvxTreeListHitTest* AHitTest) 
   AHitTest->SetHitAt(tlhcColumn, true);
 }
 
+// --- Preview and footer cells ------------------------------------------------------------------
+
+TRect TvxTreeListPreviewCellViewInfo::TextRect() const {
+  TRect r = DisplayRect;
+  vxTreeListInsetBorders(r, Borders);
+  TvxTreeListPreview* p = FTreeList->Preview();
+  r.left += p->LeftIndent();
+  r.right -= p->RightIndent();
+  InflateRect(&r, 0, -1);
+  return r;
+}
+
+void TvxTreeListPreviewCellViewInfo::DoDraw(TvxCanvas* ACanvas) {
+  TvxTreeListCustomCellViewInfo::DoDraw(ACanvas);
+  if (!Visible() || Text().empty()) return;
+  ACanvas->SetFont(ItemViewParams.Font);
+  ACanvas->Font()->SetColor(ItemViewParams.TextColor);
+  TClearBrushScope brush(ACanvas);
+  ACanvas->DrawTexT(Text(), TextRect(), taLeftJustify, vaTop, true, true);
+}
+
+void TvxTreeListPreviewCellViewInfo::SetHitTestCodes(TvxTreeListHitTest* AHitTest) {
+  AHitTest->HitColumn = Column();
+  AHitTest->SetHitAt(tlhcNodePreview, true);
+}
+
+TvxTreeListFooterCellViewInfo::TvxTreeListFooterCellViewInfo(TvxCustomTreeList* ATreeList, const TRect& AVisibleRect,
+                                                             const TRect& ABounds)
+    : TvxTreeListCustomCellViewInfo(ATreeList, AVisibleRect, ABounds) {
+  Borders = vxBordersAll;
+}
+
+void TvxTreeListFooterCellViewInfo::Init(TvxTreeListNode* ANode, TvxTreeListNode* AAttachNode,
+                                         TvxTreeListColumn* AColumn) {
+  Node = ANode;
+  AttachNode = AAttachNode;
+  FColumn = AColumn;
+  FText.clear();
+}
+
+void TvxTreeListFooterCellViewInfo::CalculateViewParams() {
+  TvxTreeListSummaryItem* item = GetSummaryItem();
+  // Once hidden, a cell stays hidden until the next layout makes it again.
+  if (!item || !item->Visible()) FHidden = true;
+  ItemViewParams = FTreeList->Styles()->GetColumnFooterParams(FColumn->ItemIndex(), Node, item);
+  if (!ItemViewParams.Font) ItemViewParams.Font = FTreeList->Font();
+}
+
+TAlignment TvxTreeListFooterCellViewInfo::AlignHorz() {
+  TvxTreeListSummaryItem* item = GetSummaryItem();
+  return item ? item->AlignHorz() : taLeftJustify;
+}
+
+TvxAlignmentVert TvxTreeListFooterCellViewInfo::AlignVert() {
+  TvxTreeListSummaryItem* item = GetSummaryItem();
+  return item ? item->AlignVert() : vaCenter;
+}
+
+bool TvxTreeListFooterCellViewInfo::MultiLine() {
+  TvxTreeListSummaryItem* item = GetSummaryItem();
+  return FColumn->Position()->LineCount() > 1 && item && item->MultiLine();
+}
+
+bool TvxTreeListFooterCellViewInfo::ShowEndEllipsis() const {
+  return FColumn->Options()->Get(TvxTreeListColumnOptions::CellEndEllipsis);
+}
+
+void TvxTreeListFooterCellViewInfo::DoDraw(TvxCanvas* ACanvas) {
+  if (!Visible() || FHidden) return;
+  TvxCustomLookAndFeelPainterClass p = FTreeList->LookAndFeelPainter();
+  if (!Transparent)
+    p->DrawFooterCellContent(ACanvas, DisplayRect, AlignHorz(), AlignVert(), MultiLine(), String(),
+                             ItemViewParams.Font, ItemViewParams.TextColor, ItemViewParams.Color);
+  DrawText(ACanvas);
+  p->DrawFooterCellBorder(ACanvas, DisplayRect);
+}
+
+void TvxTreeListFooterCellViewInfo::DrawText(TvxCanvas* ACanvas) {
+  if (FText.empty()) return;
+  ACanvas->SetFont(ItemViewParams.Font);
+  ACanvas->Font()->SetColor(ItemViewParams.TextColor);
+  TClearBrushScope brush(ACanvas);
+  ACanvas->DrawTexT(FText, FooterTextArea(FTreeList, DisplayRect), AlignHorz(),
+                    AlignVert(), MultiLine(), ShowEndEllipsis());
+}
+
+bool TvxTreeListFooterCellViewInfo::GetHitTest(TObject* AHitTest) {
+  auto* h = dynamic_cast<TvxTreeListHitTest*>(AHitTest);
+  if (!h || !Visible() || !Contains(Inflated(ClipRect, 2), h->HitPoint())) return false;
+  CheckVisibleInfo();
+  h->HitNode = AttachNode;
+  if (AttachNode) h->SetHitAt(tlhcNode, true);
+  h->SetHitItem(this);
+  h->HitColumn = FColumn;
+  h->SetHitAt(tlhcColumn, true);
+  h->SetHitAt(Node && Node->Parent() ? tlhcGroupFooterItem : tlhcFooterItem, true);
+  return true;
+}
+
+bool TvxTreeListFooterCellViewInfo::CalculateHint(TvxCanvas* ACanvas, const TPoint& P, bool& AShowBelowCursor,
+                                                  TRect& AHintRect, bool, String& AText) {
+  AShowBelowCursor = false;
+  // The text's width against the text area; its height against the cell, since a line's
+  // descent may reach into the cell's margin.
+  TRect area = FooterTextArea(FTreeList, DisplayRect);
+  area.top = DisplayRect.top;
+  area.bottom = DisplayRect.bottom;
+  if (FHidden || FText.empty() || !Contains(DisplayRect, P)) return false;
+  ACanvas->SetFont(ItemViewParams.Font);
+  TRect measured = area;
+  ACanvas->TextExtent(FText, measured, MultiLine() ? vxtfWordBreak : vxtfSingleLine);
+  if (measured.right - measured.left <= area.right - area.left && measured.bottom - measured.top <= area.bottom - area.top)
+    return false;
+  AText = FText;
+  AHintRect = measured;
+  return true;
+}
+
+void TvxTreeListFooterSingleCellViewInfo::SetSummaryItem(TvxTreeListSummaryItem* AItem) {
+  FSummaryItem = AItem;
+  FText = AItem ? AItem->NodeText(Node) : String();
+}
+
+void TvxTreeListFooterMultiItemsCellViewInfo::SetSummaryItems(TvxTreeListSummaryItems* AItems) {
+  FSummaryItems = AItems;
+  FVisibleCount = 0;
+  FText.clear();
+  if (!AItems) return;
+  const String separator = Separator();
+  for (Integer i = 0; i < AItems->Count(); ++i) {
+    TvxTreeListSummaryItem* item = AItems->Items(i);
+    if (!item->Visible()) continue;
+    if (FVisibleCount++ > 0) FText += separator;
+    FText += item->NodeText(Node);
+  }
+}
+
+TvxTreeListSummaryItem* TvxTreeListFooterMultiItemsCellViewInfo::GetSummaryItem() {
+  if (!FSummaryItems || FSummaryItems->Count() == 0) return nullptr;
+  for (Integer i = 0; i < FSummaryItems->Count(); ++i)
+    if (FSummaryItems->Items(i)->Visible()) return FSummaryItems->Items(i);
+  return FSummaryItems->Items(FSummaryItems->Count() - 1);
+}
+
+TAlignment TvxTreeListFooterMultiItemsCellViewInfo::AlignHorz() {
+  if (FVisibleCount > 1 && !MultiLine()) return taLeftJustify;
+  return TvxTreeListFooterCellViewInfo::AlignHorz();
+}
+
+TvxAlignmentVert TvxTreeListFooterMultiItemsCellViewInfo::AlignVert() {
+  return FVisibleCount > 1 ? vaTop : TvxTreeListFooterCellViewInfo::AlignVert();
+}
+
+String TvxTreeListFooterMultiItemsCellViewInfo::Separator() {
+  return MultiLine() ? String(L"\r\n") : String(1, FormatSettings.ListSeparator);
+}
+
+void TvxTreeListFooterMultiItemsCellViewInfo::DrawText(TvxCanvas* ACanvas) {
+  if (FVisibleCount <= 1) return TvxTreeListFooterCellViewInfo::DrawText(ACanvas);
+  // The items one after the other, each in its own footer colour; a multi-line cell
+  // starts a new line for an item that does not fit the rest of the current one.
+  const TRect area = FooterTextArea(FTreeList, DisplayRect);
+  TClipRegionScope clip(ACanvas);
+  ACanvas->IntersectClipRect(DisplayRect);
+  TClearBrushScope brush(ACanvas);
+  ACanvas->SetFont(ItemViewParams.Font);
+  const Integer lineHeight = ACanvas->FontHeight(ItemViewParams.Font) + 4;
+  const bool multiLine = MultiLine();
+  const String separator(1, FormatSettings.ListSeparator);
+  TRect line{area.left, area.top, area.right, area.top + lineHeight};
+  Integer x = area.left, shown = 0;
+  FNeedShowHint = false;
+  for (Integer i = 0; i < FSummaryItems->Count(); ++i) {
+    TvxTreeListSummaryItem* item = FSummaryItems->Items(i);
+    if (!item->Visible()) continue;
+    ++shown;
+    String text = item->NodeText(Node);
+    if (shown < FVisibleCount) text += separator;
+    const Integer width = ACanvas->TextWidth(text);
+    if (x > line.left && x + width > line.right) {
+      const bool below = line.bottom + lineHeight <= area.bottom;
+      if (multiLine && below && !FNeedShowHint) {
+        OffsetRect(&line, 0, lineHeight);
+        x = line.left;
+      } else {
+        FNeedShowHint = true;
+      }
+    }
+    if (x + width > area.right) FNeedShowHint = true;
+    TvxViewParams vp = FTreeList->Styles()->GetColumnFooterParams(FColumn->ItemIndex(), Node, item);
+    ACanvas->Font()->SetColor(vp.TextColor);
+    ACanvas->DrawTexT(text, TRect{x, line.top, line.right, line.bottom}, AlignHorz(), AlignVert(), false,
+                      ShowEndEllipsis());
+    x += width;
+  }
+}
+
+bool TvxTreeListFooterMultiItemsCellViewInfo::CalculateHint(TvxCanvas* ACanvas, const TPoint& P,
+                                                            bool& AShowBelowCursor, TRect& AHintRect,
+                                                            bool AIsMultiLine, String& AText) {
+  if (FVisibleCount <= 1)
+    return TvxTreeListFooterCellViewInfo::CalculateHint(ACanvas, P, AShowBelowCursor, AHintRect, AIsMultiLine, AText);
+  AShowBelowCursor = false;
+  if (FHidden || !FNeedShowHint || !Contains(DisplayRect, P)) return false;
+  AText = FText;
+  AHintRect = DisplayRect;
+  return true;
+}
+
 // --- Node rows ------------------------------------------------------------------------------
 
 TvxTreeListNodeViewData::TvxTreeListNodeViewData(TvxTreeListViewInfo* AViewInfo, TvxTreeListNode* ANode,
                                                  const TRect& ABounds)
-    : FViewInfo(AViewInfo), FNode(ANode), FBounds(ABounds) {}
+    : FocusRectBounds(ABounds), FViewInfo(AViewInfo), FNode(ANode), FBounds(ABounds) {}
 
 TvxTreeListEditCellViewInfo* TvxTreeListNodeViewData::EditCell(TvxTreeListColumn* AColumn) {
   for (Integer i = 0; i < FCells.Count(); ++i)
@@ -708,7 +965,7 @@ void TvxTreeListNodeViewData::Paint(TvxCanvas* ACanvas, const TvxCellsPaintHandl
   FCells.Paint(ACanvas, AHandler);
   TvxCustomTreeList* tl = FViewInfo->TreeList();
   if (Focused && tl->Focused() && tl->OptionsView()->FocusRect() && !tl->OptionsSelection()->CellSelect) {
-    TRect r = FBounds;
+    TRect r = FocusRectBounds;
     r.left = FViewInfo->IndentWidth + FViewInfo->ContentBounds().left - FViewInfo->HScrollPos;
     r.right = std::min(r.right, FViewInfo->ContentBounds().right - FViewInfo->HScrollPos);
     if (FViewInfo->GridLines.Contains(bBottom)) --r.bottom;
@@ -792,6 +1049,7 @@ bool TvxTreeListHitTest::AllowsCellHint(TObject* AItem) {
   if (FLockCount > 0) return false;
   auto* b = TreeList()->OptionsBehavior();
   if (dynamic_cast<TvxTreeListCustomHeaderCellViewInfo*>(AItem)) return b->HeaderHints();
+  if (dynamic_cast<TvxTreeListFooterCellViewInfo*>(AItem)) return b->FooterHints();
   return TvxCustomHitTestController::AllowsCellHint(AItem);
 }
 
@@ -820,6 +1078,29 @@ void TvxTreeListHitTest::DoCalculate() {
   DragItem = nullptr;
   FHitTestItem = nullptr;
   if (vi) vi->CalculateHitTest(this);
+  if (vi) FindFooterColumn();
+}
+
+void TvxTreeListHitTest::FindFooterColumn() {
+  auto* cell = dynamic_cast<TvxTreeListBandCellViewInfo*>(FHitTestItem);
+  if (!HitBand || !cell || (cell->Part() != tlbpFooter && cell->Part() != tlbpGroupFooter)) return;
+  TvxTreeListViewInfo* vi = TreeList()->TreeListViewInfo();
+  const Integer t = cell->DisplayRect.top, b = cell->DisplayRect.bottom;
+  TvxTreeListBandRows* rows = HitBand->BandRows();
+  const Integer n = rows->VisibleItemCount();
+  const TPoint p = HitPoint();
+  for (Integer r = n - 1; r >= 0; --r) {
+    TvxTreeListBandRow* row = rows->VisibleItems(r);
+    if (p.y < t + MulDiv(b - t, row->LineOffset(), n) || p.y > b) continue;
+    for (Integer c = 0; c < row->VisibleItemCount(); ++c) {
+      TvxTreeListColumn* col = row->VisibleItems(c);
+      Integer left = 0, right = 0;
+      if (!vi->ColumnSpan(col, left, right) || p.x < left || p.x > right) continue;
+      HitColumn = col;
+      SetHitAt(tlhcColumn, true);
+      return;
+    }
+  }
 }
 
 TCursor TvxTreeListHitTest::GetCursor() {
@@ -870,6 +1151,13 @@ void TvxTreeListViewInfo::CalcDefaultEditHeight() {
       TvxViewParams vp = tl->Styles()->GetColumnHeaderParams(tl->VisibleColumns(i));
       HeaderLineHeight = std::max(HeaderLineHeight, p->HeaderHeight(FontHeight(vp.Font)));
     }
+  if (ov->Footer())
+    for (Integer i = 0; i < tl->VisibleColumnCount(); ++i) {
+      TvxTreeListColumn* c = tl->VisibleColumns(i);
+      if (!c->Options()->Get(TvxTreeListColumnOptions::Footer)) continue;
+      TvxViewParams vp = tl->Styles()->GetColumnFooterParams(c->ItemIndex(), tl->Root(), nullptr);
+      FooterLineHeight = std::max(FooterLineHeight, p->HeaderHeight(FontHeight(vp.Font)));
+    }
   if (HeaderLineHeight == 0) HeaderLineHeight = p->HeaderHeight(FontHeight(tl->Font()));
   if (FooterLineHeight == 0) FooterLineHeight = p->HeaderHeight(FontHeight(tl->Font()));
   FooterLineHeight += p->FooterCellOffset();
@@ -890,6 +1178,7 @@ Integer TvxTreeListViewInfo::GetDefaultEditHeight() {
     }
     h = DefaultCellHeight;
   }
+  PreviewLineHeight = tl->Preview()->Active() ? FontHeight(tl->Styles()->GetPreviewParams(nullptr).Font) + 2 : 0;
   if (h == 0) h = textHeight;
   if (tl->OptionsView()->HorzGridLines()) ++h;
   HScrollInc = std::max<Integer>(tl->Canvas() ? vxTextHeightOfFont(tl->Font(), L"W") / 2 : 8, 1);
@@ -978,9 +1267,11 @@ void TvxTreeListViewInfo::DoCalculate() {
   if (tl->VisibleColumnCount() == 0 && ov->Headers()) HeadersHeight = 0;
   CalculateHeaderLines();
   IndentWidth = tl->GetIndentWidth();
+  CalculateFooterHeights();
   CalculateBands();
   CalculateColumnHeaders();
   CalculateNodes();
+  CalculateFooter();
   CalculateBackground();
   // Headers are linked with their neighbours so that shared borders are drawn once.
   LinkHeaderNeighbours();
@@ -1146,7 +1437,7 @@ void TvxTreeListViewInfo::CalculateColumnHeaders() {
 }
 
 Integer TvxTreeListViewInfo::RowsThatFit() const {
-  Integer area = FBounds.bottom - (FBounds.top + BandsHeight + HeadersHeight);
+  Integer area = FBounds.bottom - FooterHeight - (FBounds.top + BandsHeight + HeadersHeight);
   Integer rh = std::max(DefaultEditHeight(), 1);
   return std::max(area / rh, 1);
 }
@@ -1193,6 +1484,7 @@ TvxTreeListNodeViewData* TvxTreeListViewInfo::CreateNodeRow(TvxTreeListNode* ANo
     }
     bandX += b->DisplayWidth();
   }
+  FinishNodeRow(row.get(), ATop, rh);
   for (Integer i = 0; i < row->Cells().Count(); ++i)
     if (auto* c = dynamic_cast<TvxTreeListCustomCellViewInfo*>(row->Cells().Items(i))) c->CalculateVisibleInfo();
   row->UpdateSelection();
@@ -1270,23 +1562,380 @@ Integer TvxTreeListViewInfo::AddIndentCells(TvxTreeListNodeViewData* ARow, TvxTr
 void TvxTreeListViewInfo::CalculateNodes() {
   TvxCustomTreeList* tl = TreeList();
   Integer count = tl->VisibleCount();
-  Integer fit = RowsThatFit();
   Integer top = tl->TopVisibleNode() ? tl->TopVisibleNode()->VisibleIndex() : 0;
   // The top row never leaves a gap at the bottom while earlier rows could fill it.
-  top = std::clamp(top, 0, std::max(count - fit, 0));
+  top = std::clamp(top, 0, TopIndexForLast(count - 1));
+  const Integer limit = FBounds.bottom - FooterHeight;
   NodesVisibleCount = 0;
   ContentHeight = 0;
   Integer y = FBounds.top + BandsHeight + HeadersHeight;
-  for (Integer i = top; i < count && y < FBounds.bottom; ++i) {
+  for (Integer i = top; i < count && y < limit; ++i) {
     TvxTreeListNodeViewData* row = CreateNodeRow(tl->AbsoluteVisibleItems(i), y);
     FNodesViewData.emplace_back(row);
     y = row->Bounds().bottom;
-    if (y <= FBounds.bottom) ++NodesVisibleCount;
+    if (y <= limit) ++NodesVisibleCount;
   }
   if (count > 0) NodesVisibleCount = std::max(NodesVisibleCount, 1);
-  ContentHeight = y - (FBounds.top + BandsHeight + HeadersHeight);
+  // A row cut off at the bottom is painted only down to the footer.
+  ContentHeight = std::min(y, limit) - (FBounds.top + BandsHeight + HeadersHeight);
   TvxTreeListNode* topNode = count > 0 ? tl->AbsoluteVisibleItems(top) : nullptr;
   tl->FTopVisibleNode = topNode;
+}
+
+// --- Footers, group footers and previews ----------------------------------------------------
+
+std::vector<TvxTreeListViewInfo::TBandSpan> TvxTreeListViewInfo::BottomBandSpans() const {
+  std::vector<TBandSpan> spans;
+  TvxTreeListBands* bands = TreeList()->Bands();
+  Integer xs[3] = {FPartOrigin[0], FPartOrigin[1], FPartOrigin[2]};
+  for (Integer i = 0; i < bands->BottomItemCount(); ++i) {
+    TvxTreeListBand* b = bands->BottomItems(i);
+    if (!b->Visible()) continue;
+    const Integer part = PartIndex(b);
+    Integer& x = xs[part];
+    spans.push_back(TBandSpan{b, x, x + b->DisplayWidth(), FPartLeft[part], std::max(FPartLeft[part], FPartRight[part])});
+    x += b->DisplayWidth();
+  }
+  return spans;
+}
+
+bool TvxTreeListViewInfo::ColumnSpan(TvxTreeListColumn* AColumn, Integer& ALeft, Integer& ARight) const {
+  TvxTreeListBandRow* row = AColumn->Position()->Row();
+  if (!row || !AColumn->ActuallyVisible()) return false;
+  for (const TBandSpan& span : BottomBandSpans()) {
+    if (span.Band != AColumn->Position()->Band()) continue;
+    Integer x = span.Left;
+    for (Integer c = 0; c < row->VisibleItemCount(); ++c) {
+      TvxTreeListColumn* col = row->VisibleItems(c);
+      if (col == AColumn) {
+        ALeft = x;
+        ARight = x + col->DisplayWidth();
+        return true;
+      }
+      x += col->DisplayWidth();
+    }
+  }
+  return false;
+}
+
+Integer TvxTreeListViewInfo::FooterSummaryRowCount(bool AGroup) const {
+  TvxCustomTreeList* tl = TreeList();
+  Integer rows = 0;
+  for (Integer i = 0; i < tl->VisibleColumnCount(); ++i) {
+    TvxTreeListColumn* c = tl->VisibleColumns(i);
+    if (!c->Options()->Get(AGroup ? TvxTreeListColumnOptions::GroupFooter : TvxTreeListColumnOptions::Footer)) continue;
+    TvxTreeListSummaryItems* items =
+        AGroup ? c->Summary()->GroupFooterSummaryItems() : c->Summary()->FooterSummaryItems();
+    rows = std::max(rows, std::max(c->Position()->LineCount(), 1) * items->VisibleCount());
+  }
+  return rows;
+}
+
+Integer TvxTreeListViewInfo::FooterLineCount() const {
+  TvxCustomTreeList* tl = TreeList();
+  if (!tl->OptionsView()->Footer()) return 0;
+  return std::max(MultiRows ? tl->Bands()->ColumnsLineCount() : FooterSummaryRowCount(false), 1);
+}
+
+Integer TvxTreeListViewInfo::GroupFooterLineCount() const {
+  TvxCustomTreeList* tl = TreeList();
+  if (tl->OptionsView()->GroupFooters() == tlgfInvisible) return 0;
+  return std::max(MultiRows ? tl->Bands()->ColumnsLineCount() : FooterSummaryRowCount(true), 1);
+}
+
+void TvxTreeListViewInfo::CalculateFooterHeights() {
+  TvxCustomTreeList* tl = TreeList();
+  MultiRows = false;
+  for (Integer i = 0; i < tl->Bands()->BottomItemCount(); ++i)
+    if (TvxTreeListBand* b = tl->Bands()->BottomItems(i); b->Visible() && b->BandRows()->VisibleItemCount() > 1)
+      MultiRows = true;
+  TvxCustomLookAndFeelPainterClass p = tl->LookAndFeelPainter();
+  // The frame (separator, cell offset, border) comes once around all the lines.
+  auto height = [&](Integer ALines) {
+    Integer h = ALines * FooterLineHeight;
+    if (h != 0 && !IsFooterFrameless()) h += p->FooterSeparatorSize() + p->FooterCellOffset() + p->FooterBorderSize();
+    return h;
+  };
+  FooterHeight = height(FooterLineCount());
+  GroupFooterHeight = height(GroupFooterLineCount());
+}
+
+void TvxTreeListViewInfo::CalculateFooter() {
+  TvxCustomTreeList* tl = TreeList();
+  if (FooterHeight <= 0) return;
+  TRect f{FBounds.left, FBounds.bottom - FooterHeight, ContentBounds().right, FBounds.bottom};
+  if (IndicatorWidth > 0) {
+    FCells.Add(new TvxTreeListIndicatorCellViewInfo(tl, FBounds, TRect{f.left, f.top, f.left + IndicatorWidth, f.bottom},
+                                                    nullptr, tlipFooter));
+    f.left += IndicatorWidth;
+  }
+  if (tl->Bands()->VisibleItemCount() > 0) AddFooterCells(FCells, tl->Root(), nullptr, f, 0);
+}
+
+void TvxTreeListViewInfo::AddFooterCells(TvxCustomControlCells& ACells, TvxTreeListNode* ASummaryNode,
+                                         TvxTreeListNode* AAttachNode, const TRect& AFooter, Integer AIndent) {
+  TvxCustomTreeList* tl = TreeList();
+  TvxCustomLookAndFeelPainterClass p = tl->LookAndFeelPainter();
+  const bool group = ASummaryNode != tl->Root();
+  const bool frameless = IsFooterFrameless();
+  const std::vector<TBandSpan> spans = BottomBandSpans();
+  TvxTreeListBand* indentBand = tl->Bands()->ExpandableBand();
+  const bool indentFirst = !spans.empty() && spans.front().Band == indentBand;
+  const Integer summaryRows = FooterSummaryRowCount(group);
+  for (size_t k = 0; k < spans.size(); ++k) {
+    const TBandSpan& span = spans[k];
+    const bool first = k == 0, last = k + 1 == spans.size();
+    TRect b{span.Left, AFooter.top, span.Right, AFooter.bottom};
+    TRect v{span.VisibleLeft, AFooter.top, span.VisibleRight, AFooter.bottom};
+    // A group footer starts where the children's data starts in the indent band.
+    const bool indented = group && span.Band == indentBand;
+    if (indented) {
+      b.left = std::min(b.left + AIndent, b.right);
+      if (first) v.left = std::max(v.left, b.left);
+    }
+    auto* band = new TvxTreeListBandCellViewInfo(tl, v, b, span.Band, group ? tlbpGroupFooter : tlbpFooter);
+    band->Node = ASummaryNode;
+    band->AttachNode = AAttachNode;
+    band->Borders = TvxBorders{bTop, bBottom};
+    if (indented) band->Borders.Include(bLeft);
+    if (last || (group && spans[k + 1].Band == indentBand)) band->Borders.Include(bRight);
+    band->BorderColor = p->FooterSeparatorColor();
+    ACells.Add(band);
+    if (!frameless) {
+      v.top += 2 * p->FooterSeparatorSize() + p->FooterCellOffset();
+      v.bottom -= p->FooterBorderSize();
+    }
+    TvxTreeListBandRows* rows = span.Band->BandRows();
+    for (Integer r = 0; r < rows->VisibleItemCount(); ++r) {
+      TvxTreeListBandRow* row = rows->VisibleItems(r);
+      for (Integer c = 0; c < row->VisibleItemCount(); ++c) {
+        TvxTreeListColumn* col = row->VisibleItems(c);
+        if (!col->Options()->Get(group ? TvxTreeListColumnOptions::GroupFooter : TvxTreeListColumnOptions::Footer))
+          continue;
+        Integer left = 0, right = 0;
+        if (!ColumnSpan(col, left, right)) continue;
+        left = std::max<Integer>(left, b.left);
+        right = std::min<Integer>(right, b.right);
+        if (left >= right) continue;
+        // Cells keep off the panel's outer edges.
+        if (!frameless && left == b.left && (first || (span.Band == indentBand && !indentFirst))) ++left;
+        if (last && right == b.right) --right;
+        const Integer height = std::max(col->Position()->LineCount(), 1) * FooterLineHeight;
+        TRect cell{left, v.top + row->LineOffset() * FooterLineHeight, right, 0};
+        cell.bottom = cell.top + height;
+        if (!frameless) {
+          cell.left += p->FooterCellOffset();
+          cell.right -= p->FooterCellOffset();
+          cell.bottom -= 1 + p->FooterCellOffset();
+        }
+        TvxTreeListSummaryItems* items =
+            group ? col->Summary()->GroupFooterSummaryItems() : col->Summary()->FooterSummaryItems();
+        if (!MultiRows && summaryRows > 1 && items->Count() > 0) {
+          // One line per visible item, each the column's height below the previous one.
+          Integer shown = 0;
+          for (Integer i = 0; i < items->Count(); ++i) {
+            if (!items->Items(i)->Visible()) continue;
+            TRect r = cell;
+            OffsetRect(&r, 0, shown++ * height);
+            auto* single = new TvxTreeListFooterSingleCellViewInfo(tl, v, r);
+            single->Init(ASummaryNode, AAttachNode, col);
+            single->SetSummaryItem(items->Items(i));
+            ACells.Add(single);
+          }
+        } else {
+          auto* multi = new TvxTreeListFooterMultiItemsCellViewInfo(tl, v, cell);
+          multi->Init(ASummaryNode, AAttachNode, col);
+          multi->SetSummaryItems(items);
+          ACells.Add(multi);
+        }
+      }
+    }
+  }
+}
+
+bool TvxTreeListViewInfo::IsGroupFooterNeeded(TvxTreeListNode* ANode) {
+  switch (TreeList()->OptionsView()->GroupFooters()) {
+    case tlgfAlwaysVisible:
+      if (ANode->HasChildren() && !ANode->Expanded()) return true;
+      if (ANode->HasChildren() || ANode->GetNextSiblingVisible()) return false;
+      return ANode->Parent() && !ANode->Parent()->IsRoot();
+    case tlgfVisibleWhenExpanded:
+      return !ANode->Expanded() && !ANode->GetNextSiblingVisible() && ANode->Level() > 0;
+    default:
+      return false;
+  }
+}
+
+std::vector<std::pair<TvxTreeListNode*, Integer>> TvxTreeListViewInfo::GroupFooterNodes(TvxTreeListNode* ANode) {
+  std::vector<std::pair<TvxTreeListNode*, Integer>> result;
+  if (!ANode->Parent() || !IsGroupFooterNeeded(ANode)) return result;
+  const bool always = TreeList()->OptionsView()->GroupFooters() == tlgfAlwaysVisible;
+  // A collapsed node closes its own hidden children's group; otherwise the footers close
+  // the node's parent and every ancestor that ends with it.
+  TvxTreeListNode* summary = ANode->Parent();
+  if (ANode->HasChildren() && !ANode->Expanded() && (always || ANode->Parent()->IsRoot())) summary = ANode;
+  Integer level = ANode->Level();
+  if (always && summary != ANode && !summary->IsRoot()) --level;
+  // Each group that ends here closes in turn, up to the first that has a later sibling:
+  // its parent's group goes on after it. (A collapsed node that closes its own group is
+  // the last of its parent's group too when it has no later sibling.)
+  for (;;) {
+    result.emplace_back(summary, level);
+    if (summary->GetNextSiblingVisible()) break;
+    summary = summary->Parent();
+    --level;
+    if (!summary || summary->IsRoot()) break;
+  }
+  return result;
+}
+
+Integer TvxTreeListViewInfo::IndentStep() const { return TreeList()->LookAndFeelPainter()->ExpandButtonSize() + 6; }
+
+Integer TvxTreeListViewInfo::NodeIndentWidth(TvxTreeListNode* ANode) const {
+  TvxCustomTreeList* tl = TreeList();
+  if (!tl->Bands()->ExpandableBand() || IndentWidth <= 0) return 0;
+  const Integer first = tl->OptionsView()->ShowRoot() ? 0 : 1;
+  return std::max(ANode->Level() - first + 1, 0) * IndentStep();
+}
+
+void TvxTreeListViewInfo::PreviewSpan(TvxTreeListNode* ANode, Integer& ALeft, Integer& ARight) const {
+  const std::vector<TBandSpan> spans = BottomBandSpans();
+  ALeft = ARight = 0;
+  if (spans.empty()) return;
+  ALeft = spans.front().Left;
+  ARight = spans.front().Right;
+  for (const TBandSpan& s : spans) {
+    ALeft = std::min(ALeft, s.Left);
+    ARight = std::max(ARight, s.Right);
+  }
+  // Beside the tree's indent when the indent band comes first.
+  if (spans.front().Band == TreeList()->Bands()->ExpandableBand()) ALeft = std::min(ALeft + NodeIndentWidth(ANode), ARight);
+}
+
+Integer TvxTreeListViewInfo::NodePreviewHeight(TvxTreeListNode* ANode) {
+  TvxCustomTreeList* tl = TreeList();
+  TvxTreeListPreview* preview = tl->Preview();
+  if (!preview->Active()) return 0;
+  const Integer grid = tl->OptionsView()->HorzGridLines() ? 1 : 0;
+  const Integer area = FBounds.bottom - FooterHeight - (FBounds.top + BandsHeight + HeadersHeight);
+  Integer h = preview->MaxLineCount() <= 0 ? std::max(area, 0) : preview->MaxLineCount() * PreviewLineHeight + grid + 2;
+  const Variant value = preview->Column()->GetDisplayValue(ANode, true);
+  if (preview->AutoHeight()) {
+    // The text's height at the cell's text width, with the cell's pixel above and below
+    // and its bottom grid line: the cell shows all of it, up to the line limit.
+    Integer left = 0, right = 0;
+    PreviewSpan(ANode, left, right);
+    const Integer width = right - left - (tl->OptionsView()->VertGridLines() ? 1 : 0) - preview->LeftIndent() -
+                          preview->RightIndent();
+    const String text = VarIsNull(value) || VarIsEmpty(value) ? String() : VarToStr(value);
+    Integer textHeight = 0;
+    if (!text.empty()) {
+      TvxScreenCanvas* canvas = vxGetScreenCanvas();
+      canvas->FontHeight(tl->Styles()->GetPreviewParams(ANode).Font);
+      TRect t{0, 0, std::max(width, 1), 0};
+      canvas->TextExtent(text, t, vxtfCalcRect | vxtfWordBreak);
+      textHeight = t.bottom - t.top;
+    }
+    h = std::min(h, textHeight + 2 + grid);
+  }
+  if (tl->OnGetNodePreviewHeight) tl->OnGetNodePreviewHeight(tl, ANode, value, h);
+  return std::max(h, 0);
+}
+
+Integer TvxTreeListViewInfo::NodeRowHeight(TvxTreeListNode* ANode) {
+  // Built and measured, so that everything a row holds counts.
+  const std::unique_ptr<TvxTreeListNodeViewData> row(CreateNodeRow(ANode, 0));
+  return row->Bounds().bottom - row->Bounds().top;
+}
+
+Integer TvxTreeListViewInfo::TopIndexForLast(Integer ALast) {
+  if (ALast <= 0) return 0;
+  TvxCustomTreeList* tl = TreeList();
+  const Integer area = FBounds.bottom - FooterHeight - (FBounds.top + BandsHeight + HeadersHeight);
+  Integer top = ALast, used = NodeRowHeight(tl->AbsoluteVisibleItems(ALast));
+  while (top > 0) {
+    const Integer h = NodeRowHeight(tl->AbsoluteVisibleItems(top - 1));
+    if (used + h > area) break;
+    used += h;
+    --top;
+  }
+  return top;
+}
+
+void TvxTreeListViewInfo::FinishNodeRow(TvxTreeListNodeViewData* ARow, Integer ATop, Integer AHeight) {
+  TvxCustomTreeList* tl = TreeList();
+  TvxTreeListNode* node = ARow->Node();
+  TvxTreeListPreview* preview = tl->Preview();
+  TvxCustomControlCells& cells = ARow->Cells();
+  const TRect rowsVisible{FBounds.left + IndicatorWidth, FBounds.top + BandsHeight + HeadersHeight, FBounds.right,
+                          FBounds.bottom - FooterHeight};
+  Integer dataTop = ATop, y = ATop + AHeight;
+  ARow->PreviewHeight = NodePreviewHeight(node);
+  if (ARow->PreviewHeight > 0) {
+    const bool onTop = preview->Place() == tlppTop;
+    if (onTop) {
+      // The data lines move down below the preview.
+      for (Integer i = 0; i < cells.Count(); ++i) cells.Items(i)->Offset(0, ARow->PreviewHeight);
+      dataTop += ARow->PreviewHeight;
+    }
+    Integer left = 0, right = 0;
+    PreviewSpan(node, left, right);
+    const Integer top = onTop ? ATop : y;
+    auto* cell = new TvxTreeListPreviewCellViewInfo(tl, rowsVisible, TRect{left, top, right, top + ARow->PreviewHeight},
+                                                    node, preview->Column());
+    cell->Borders = GridLines;
+    cell->Borders.Exclude(bTop);
+    cell->Borders.Exclude(bLeft);
+    cell->BorderColor = GridLineColor;
+    cells.Add(cell);
+    y += ARow->PreviewHeight;
+  }
+  // The indent spans the data lines, and the preview too when the indent band comes first;
+  // its button and lines centre in what it spans.
+  const std::vector<TBandSpan> spans = BottomBandSpans();
+  const bool indentFirst = !spans.empty() && spans.front().Band == tl->Bands()->ExpandableBand();
+  const Integer indentTop = indentFirst ? ATop : dataTop, indentBottom = indentFirst ? y : dataTop + AHeight;
+  for (Integer i = 0; i < cells.Count(); ++i) {
+    auto* indent = dynamic_cast<TvxTreeListIndentCellViewInfo*>(cells.Items(i));
+    if (!indent) continue;
+    TRect r = indent->DisplayRect;
+    r.top = indentTop;
+    r.bottom = indentBottom;
+    indent->CalculateBounds(r, indent->VisibleBounds);
+    if (!IsRectEmpty(&indent->ButtonRect)) {
+      const Integer size = indent->ButtonRect.bottom - indent->ButtonRect.top;
+      indent->ButtonRect.top = (r.top + r.bottom - size) / 2;
+      indent->ButtonRect.bottom = indent->ButtonRect.top + size;
+    }
+  }
+  ARow->FocusRectBounds = TRect{ARow->Bounds().left, dataTop, ARow->Bounds().right, dataTop + AHeight};
+  // Group footers below, with the tree lines running on beside them.
+  const Integer first = tl->OptionsView()->ShowRoot() ? 0 : 1, step = IndentStep();
+  TvxTreeListBand* indentBand = tl->Bands()->ExpandableBand();
+  for (const auto& [summary, level] : GroupFooterNodes(node)) {
+    const TRect footer = IsFooterFrameless() ? TRect{FBounds.left, y, FBounds.right, y + GroupFooterHeight - 1}
+                                             : TRect{FBounds.left, y - 1, FBounds.right, y + GroupFooterHeight};
+    AddFooterCells(cells, summary, node, footer, std::max(level - first + 1, 0) * step);
+    ++ARow->GroupFooterCount;
+    for (const TBandSpan& span : spans) {
+      if (span.Band != indentBand || IndentWidth <= 0) continue;
+      const TRect visible{span.VisibleLeft, rowsVisible.top, span.VisibleRight, rowsVisible.bottom};
+      for (Integer l = first; l <= level; ++l) {
+        const Integer x = span.Left + (l - first) * step;
+        auto* indent = new TvxTreeListIndentCellViewInfo(tl, visible, TRect{x, footer.top, x + step, footer.bottom});
+        indent->Node = node;
+        indent->AttachNode = node;
+        indent->InitFooterLines(node, l);
+        cells.Add(indent);
+      }
+    }
+    y += GroupFooterHeight;
+  }
+  // The indicator stands beside the whole row.
+  for (Integer i = 0; i < cells.Count(); ++i)
+    if (auto* ind = dynamic_cast<TvxTreeListIndicatorCellViewInfo*>(cells.Items(i)); ind && ind->Position == tlipContent)
+      ind->CalculateBounds(TRect{ind->DisplayRect.left, ATop, ind->DisplayRect.right, y}, ind->VisibleBounds);
+  ARow->SetBounds(TRect{ARow->Bounds().left, ATop, ARow->Bounds().right, y});
 }
 
 void TvxTreeListViewInfo::CalculateBackground() {
@@ -1295,7 +1944,7 @@ void TvxTreeListViewInfo::CalculateBackground() {
   right.left = std::max(right.left, FBounds.left + IndicatorWidth);
   if (right.left < right.right) FCells.Add(new TvxTreeListBackgroundCellViewInfo(tl, FBounds, right));
   Integer top = FBounds.top + BandsHeight + HeadersHeight + ContentHeight;
-  TRect below{FBounds.left, top, std::min<Integer>(FBounds.right, right.left), FBounds.bottom};
+  TRect below{FBounds.left, top, std::min<Integer>(FBounds.right, right.left), FBounds.bottom - FooterHeight};
   if (below.top < below.bottom && below.left < below.right) {
     HorzBackgroundCell = new TvxTreeListBackgroundCellViewInfo(tl, FBounds, below);
     FCells.Add(HorzBackgroundCell);
@@ -1380,7 +2029,7 @@ void TvxTreeListViewInfo::SetTopIndex(Integer AIndex) {
   TvxCustomTreeList* tl = TreeList();
   Integer count = tl->VisibleCount();
   if (count == 0) return;
-  AIndex = std::clamp(AIndex, 0, std::max(count - RowsThatFit(), 0));
+  AIndex = std::clamp(AIndex, 0, TopIndexForLast(count - 1));
   tl->SetTopVisibleNode(tl->AbsoluteVisibleItems(AIndex));
 }
 
@@ -1397,9 +2046,8 @@ void TvxTreeListViewInfo::MakeNodeVisible(TvxTreeListNode* ANode) {
   if (index < 0) return;
   TvxCustomTreeList* tl = TreeList();
   Integer top = tl->TopVisibleNode() ? tl->TopVisibleNode()->VisibleIndex() : 0;
-  Integer fit = RowsThatFit();
   if (index < top) SetTopIndex(index);
-  else if (index >= top + fit) SetTopIndex(index - fit + 1);
+  else if (Integer first = TopIndexForLast(index); first > top) SetTopIndex(first);
 }
 
 // --- Painter ---------------------------------------------------------------------------------

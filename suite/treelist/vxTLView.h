@@ -113,6 +113,8 @@ class TvxTreeListBandCellViewInfo : public TvxTreeListCustomCellViewInfo {
   Integer CustomDrawID() override { return tlcdBandCell; }
   void CalculateViewParams() override;
   void SetHitTestCodes(TvxTreeListHitTest* AHitTest) override;
+  // A footer or group footer is the painter's footer panel; other parts fill and frame.
+  void DoDraw(TvxCanvas* ACanvas) override;
   TvxTreeListBand* Band() const { return FBand; }
   TvxTreeListBandPart Part() const { return FPart; }
 
@@ -244,6 +246,9 @@ class TvxTreeListIndentCellViewInfo : public TvxTreeListCustomCellViewInfo, publ
   // shown one; a level has a line down while the level's node has a later shown sibling;
   // an ancestor's level without one shows nothing.
   void InitLines(TvxTreeListNode* ANode, Integer AIndex);
+  // The level AIndex beside a group footer of ANode's row: a line through while the level's
+  // node has a later shown sibling.
+  void InitFooterLines(TvxTreeListNode* ANode, Integer AIndex);
   // The tree line rectangles from the centre of the cell (of the button when shown).
   TRect HorzTreeLine() const;
   TRect VertTreeLine() const;
@@ -298,6 +303,95 @@ class TvxTreeListEditCellViewInfo : public TvxTreeListCustomCellViewInfo {
   String FText;
 };
 
+// The preview line of a node: one column's value across the row under (or above) its data
+// cells, word-wrapped between the preview's left and right indents.
+class TvxTreeListPreviewCellViewInfo : public TvxTreeListEditCellViewInfo {
+  DECLARE_CLASS(TvxTreeListPreviewCellViewInfo, TvxTreeListEditCellViewInfo)
+ public:
+  using TvxTreeListEditCellViewInfo::TvxTreeListEditCellViewInfo;
+  Integer CustomDrawID() override { return tlcdPreviewCell; }
+  void DoDraw(TvxCanvas* ACanvas) override;
+  void SetHitTestCodes(TvxTreeListHitTest* AHitTest) override;
+  // The text area: the cell less its borders, the preview's indents and one pixel above
+  // and below.
+  TRect TextRect() const;
+};
+
+// A column's cell in the footer (the root's totals) or in a group footer (the totals of a
+// node's children). A cell without a visible summary item is hidden and paints nothing.
+class TvxTreeListFooterCellViewInfo : public TvxTreeListCustomCellViewInfo, public IvxHotTrackTarget {
+  DECLARE_CLASS(TvxTreeListFooterCellViewInfo, TvxTreeListCustomCellViewInfo)
+ public:
+  TvxTreeListFooterCellViewInfo(TvxCustomTreeList* ATreeList, const TRect& AVisibleRect, const TRect& ABounds);
+  Integer CustomDrawID() override { return tlcdFooterCell; }
+  void CalculateViewParams() override;
+  void DoDraw(TvxCanvas* ACanvas) override;
+  // Hit within two pixels around the cell: the column and the footer item code.
+  bool GetHitTest(TObject* AHitTest) override;
+  // IvxHotTrackTarget
+  void GetHintOrigin(TPoint& P) override { P = TPoint{DisplayRect.left, DisplayRect.top}; }
+  bool CalculateHint(TvxCanvas* ACanvas, const TPoint& P, bool& AShowBelowCursor, TRect& AHintRect,
+                     bool AIsMultiLine, String& AText) override;
+  void UpdateHotTrackState(const TPoint&) override {}
+
+  // ANode is the node whose totals the cell shows, AAttachNode the node whose row holds it
+  // (nil in the footer).
+  virtual void Init(TvxTreeListNode* ANode, TvxTreeListNode* AAttachNode, TvxTreeListColumn* AColumn);
+  virtual void DrawText(TvxCanvas* ACanvas);
+  virtual TAlignment AlignHorz();
+  virtual TvxAlignmentVert AlignVert();
+  virtual TvxTreeListSummaryItem* GetSummaryItem() { return nullptr; }
+  // The column spans several lines and the item asks for several lines.
+  virtual bool MultiLine();
+  bool ShowEndEllipsis() const;
+  TvxTreeListColumn* Column() const { return FColumn; }
+  bool Hidden() const { return FHidden; }
+  const String& Text() const { return FText; }
+
+ protected:
+  TvxTreeListColumn* FColumn = nullptr;
+  bool FHidden = false;
+  String FText;
+};
+
+// A footer cell that shows one summary item.
+class TvxTreeListFooterSingleCellViewInfo : public TvxTreeListFooterCellViewInfo {
+  DECLARE_CLASS(TvxTreeListFooterSingleCellViewInfo, TvxTreeListFooterCellViewInfo)
+ public:
+  using TvxTreeListFooterCellViewInfo::TvxTreeListFooterCellViewInfo;
+  void SetSummaryItem(TvxTreeListSummaryItem* AItem);
+  TvxTreeListSummaryItem* GetSummaryItem() override { return FSummaryItem; }
+
+ private:
+  TvxTreeListSummaryItem* FSummaryItem = nullptr;
+};
+
+// A footer cell that shows all of a column's visible items side by side, separated by the
+// list separator (or one per line when multi-line).
+class TvxTreeListFooterMultiItemsCellViewInfo : public TvxTreeListFooterCellViewInfo {
+  DECLARE_CLASS(TvxTreeListFooterMultiItemsCellViewInfo, TvxTreeListFooterCellViewInfo)
+ public:
+  using TvxTreeListFooterCellViewInfo::TvxTreeListFooterCellViewInfo;
+  void SetSummaryItems(TvxTreeListSummaryItems* AItems);
+  // The first visible item; the last item when none is visible; nil for no items.
+  TvxTreeListSummaryItem* GetSummaryItem() override;
+  TAlignment AlignHorz() override;
+  TvxAlignmentVert AlignVert() override;
+  void DrawText(TvxCanvas* ACanvas) override;
+  bool CalculateHint(TvxCanvas* ACanvas, const TPoint& P, bool& AShowBelowCursor, TRect& AHintRect,
+                     bool AIsMultiLine, String& AText) override;
+  String Separator();
+  TvxTreeListSummaryItems* SummaryItems() const { return FSummaryItems; }
+  Integer VisibleCount() const { return FVisibleCount; }
+  // Drawing found an item that does not show completely.
+  bool NeedShowHint() const { return FNeedShowHint; }
+
+ private:
+  TvxTreeListSummaryItems* FSummaryItems = nullptr;
+  Integer FVisibleCount = 0;
+  bool FNeedShowHint = false;
+};
+
 // --- Node rows ----------------------------------------------------------------------------
 
 // One node row on screen: its bounds, its cells and its selection state.
@@ -315,8 +409,14 @@ class TvxTreeListNodeViewData : public TObject {
   TPoint Origin() const { return TPoint{FBounds.left, FBounds.top}; }
   TvxCustomControlCells& Cells() { return FCells; }
   TvxTreeListEditCellViewInfo* EditCell(TvxTreeListColumn* AColumn);
+  void SetBounds(const TRect& ABounds) { FBounds = ABounds; }
   bool Selected = false;
   bool Focused = false;
+  // The data lines' area, where the row's focus rectangle goes (the row less its preview
+  // and group footers).
+  TRect FocusRectBounds{};
+  Integer PreviewHeight = 0;
+  Integer GroupFooterCount = 0;
 
  private:
   TvxTreeListViewInfo* FViewInfo;
@@ -370,6 +470,8 @@ class TvxTreeListHitTest : public TvxCustomHitTestController {
   void SetHitItem(TObject* AItem) { FHitTestItem = AItem; }
   // A node is forgotten when it leaves the tree.
   void NodeRemoved(TvxTreeListNode* ANode);
+  // After a hit on a band's footer: the column under the point, the lowest band row first.
+  void FindFooterColumn();
 
   bool HitAtBackground() const { return HitAt(tlhcBackground); }
   bool HitAtBand() const { return HitAt(tlhcBand); }
@@ -379,6 +481,9 @@ class TvxTreeListHitTest : public TvxCustomHitTestController {
   bool HitAtColumn() const { return HitAt(tlhcColumn); }
   bool HitAtColumnHeader() const { return HitAt(tlhcColumnHeader); }
   bool HitAtFooter() const { return HitAt(tlhcFooter); }
+  bool HitAtFooterItem() const { return HitAt(tlhcFooterItem); }
+  bool HitAtGroupFooter() const { return HitAt(tlhcGroupFooter); }
+  bool HitAtGroupFooterItem() const { return HitAt(tlhcGroupFooterItem); }
   bool HitAtImages() const { return HitAt(tlhcImage) || HitAt(tlhcStateImage); }
   bool HitAtIndent() const { return HitAt(tlhcIndent); }
   bool HitAtIndicator() const { return HitAt(tlhcIndicator); }
@@ -471,7 +576,57 @@ class TvxTreeListViewInfo : public TvxCustomControlViewInfo {
   Integer FontHeight(TFont* AFont);
   std::vector<std::unique_ptr<TvxTreeListHitTestArea>>& HitTestCells() { return FHitTestCells; }
 
+  // Footers and previews.
+  Integer FooterHeight = 0;
+  Integer GroupFooterHeight = 0;
+  Integer PreviewLineHeight = 0;
+  // Some band shows more than one row of columns.
+  bool MultiRows = false;
+  Integer FooterLineCount() const;
+  Integer GroupFooterLineCount() const;
+  // The lines the footer (or a group footer) needs for its items: the largest line count
+  // times visible item count over the visible columns that show it.
+  Integer FooterSummaryRowCount(bool AGroup) const;
+  // Footers drawn without their frame (separator, cell offsets, border).
+  virtual bool IsFooterFrameless() { return false; }
+  // Whether group footers follow the node's row.
+  virtual bool IsGroupFooterNeeded(TvxTreeListNode* ANode);
+  // The nodes whose group footers follow the node's row, top first, each with the tree
+  // level its footer lines up with.
+  std::vector<std::pair<TvxTreeListNode*, Integer>> GroupFooterNodes(TvxTreeListNode* ANode);
+  // The height of a node's preview (0 without one), through OnGetNodePreviewHeight.
+  Integer NodePreviewHeight(TvxTreeListNode* ANode);
+  // A node's whole row: data lines, preview and group footers.
+  Integer NodeRowHeight(TvxTreeListNode* ANode);
+  // The first shown index from which the rows down to ALast all fit completely (ALast
+  // itself when even it does not fit).
+  Integer TopIndexForLast(Integer ALast);
+  // A bottom band as placed in the frame: its display and visible left and right.
+  struct TBandSpan {
+    TvxTreeListBand* Band;
+    Integer Left, Right, VisibleLeft, VisibleRight;
+  };
+  std::vector<TBandSpan> BottomBandSpans() const;
+  // A visible column's display left and right; False when it is not placed.
+  bool ColumnSpan(TvxTreeListColumn* AColumn, Integer& ALeft, Integer& ARight) const;
+
  protected:
+  void CalculateFooterHeights();
+  void CalculateFooter();
+  // The band and footer cells for ASummaryNode's totals in AFooter: the footer with the
+  // root and no row node, a group footer in AAttachNode's row with an indent in the indent
+  // band.
+  void AddFooterCells(TvxCustomControlCells& ACells, TvxTreeListNode* ASummaryNode, TvxTreeListNode* AAttachNode,
+                      const TRect& AFooter, Integer AIndent);
+  // Width of one tree level's indent step.
+  Integer IndentStep() const;
+  // Width of a node's indent in the indent band.
+  Integer NodeIndentWidth(TvxTreeListNode* ANode) const;
+  // The preview's area in a node's row (left and right) and its text width.
+  void PreviewSpan(TvxTreeListNode* ANode, Integer& ALeft, Integer& ARight) const;
+  // Completes a node's row built at ATop with data lines of AHeight: the preview above or
+  // below them, the group footers, and the indent and indicator cells stretched over it.
+  void FinishNodeRow(TvxTreeListNodeViewData* ARow, Integer ATop, Integer AHeight);
   void CalculateBands();
   void CalculateColumnHeaders();
   // The column header line boundaries; with HeaderAutoHeight they grow to fit captions.
