@@ -13,18 +13,6 @@ bool FScrollBarInfoAvailable = false;
 // The shadow colour; a unit-level value that stays the system's button shadow.
 const TColor FShadowColor = clBtnShadow;
 
-// Saves the canvas clipping and restores it when the scope ends.
-class TClipRegionScope {
- public:
-  explicit TClipRegionScope(TvxCanvas* ACanvas) : FCanvas(ACanvas) { FCanvas->SaveClipRegion(); }
-  ~TClipRegionScope() { FCanvas->RestoreClipRegion(); }
-  TClipRegionScope(const TClipRegionScope&) = delete;
-  TClipRegionScope& operator=(const TClipRegionScope&) = delete;
-
- private:
-  TvxCanvas* FCanvas;
-};
-
 // The four strips of the frame between AOuter and a non-empty AInner.
 void FrameStrips(const TRect& AOuter, const TRect& AInner, TRect (&AStrips)[4]) {
   AStrips[0] = TRect{AOuter.left, AOuter.top, AInner.left, AOuter.bottom};
@@ -127,7 +115,7 @@ void vxDrawContainerShadow(TvxCanvas* ACanvas, const TRect& R) {
 
 void vxDrawContainerFrameBackground(TvxCanvas* ACanvas, TWinControl* AControl, const TRect& ABounds,
                                     Integer AFrameWidth, const TRect& AInnerRect) {
-  TClipRegionScope clip(ACanvas);
+  TvxClipRegionScope clip(ACanvas);
   ACanvas->IntersectClipRect(ABounds);
   TRect inner = AInnerRect;
   InflateRect(&inner, AFrameWidth, AFrameWidth);

@@ -249,6 +249,18 @@ class TvxCanvas : public TObject {
   TvxCanvasStates FSavedStates;           // the copies are owned by the entries
 };
 
+// Saves the canvas's clip region and restores it when the scope ends, however it ends.
+class TvxClipRegionScope {
+ public:
+  explicit TvxClipRegionScope(TvxCanvas* ACanvas) : FCanvas(ACanvas) { FCanvas->SaveClipRegion(); }
+  ~TvxClipRegionScope() { FCanvas->RestoreClipRegion(); }
+  TvxClipRegionScope(const TvxClipRegionScope&) = delete;
+  TvxClipRegionScope& operator=(const TvxClipRegionScope&) = delete;
+
+ private:
+  TvxCanvas* FCanvas;
+};
+
 // A canvas on a cached desktop device context, taken when first used.
 class TScreenCanvas : public TCanvas {
   DECLARE_CLASS(TScreenCanvas, TCanvas)

@@ -97,18 +97,6 @@ void FinLookAndFeelPainters() {
 
 // --- Drawing helpers -------------------------------------------------------------------------
 
-// Saves the clip region and restores it when the scope ends.
-class TClipRegionScope {
- public:
-  explicit TClipRegionScope(TvxCanvas* ACanvas) : FCanvas(ACanvas) { FCanvas->SaveClipRegion(); }
-  ~TClipRegionScope() { FCanvas->RestoreClipRegion(); }
-  TClipRegionScope(const TClipRegionScope&) = delete;
-  TClipRegionScope& operator=(const TClipRegionScope&) = delete;
-
- private:
-  TvxCanvas* FCanvas;
-};
-
 // Saves the canvas's font, brush and pen and restores them when the scope ends.
 class TCanvasStateScope {
  public:
@@ -730,7 +718,7 @@ void TvxCustomLookAndFeelPainter::DrawFooterContent(TvxCanvas* ACanvas, const TR
 
 void TvxCustomLookAndFeelPainter::DrawFooterPanel(TvxCanvas* ACanvas, const TRect& ABounds,
                                                   const TvxViewParams& AViewParams, TvxBorders ABorders) const {
-  TClipRegionScope clip(ACanvas);
+  TvxClipRegionScope clip(ACanvas);
   ACanvas->IntersectClipRect(ABounds);
   DrawFooterContent(ACanvas, ABounds, AViewParams);
   DrawFooterBorderWithSeparator(ACanvas, ABounds, ABorders);
@@ -1075,7 +1063,7 @@ void TvxCustomLookAndFeelPainter::DrawProgressBarText(TvxCanvas* ACanvas, bool A
   ACanvas->Font()->SetColor(ProgressBarTextColorEx(false));
   ProgressText(ACanvas, AVertical, AText, ATextRect);
   ACanvas->Canvas()->CopyRect(filled, saved.Canvas(), TRect{0, 0, w, h});
-  TClipRegionScope clip(ACanvas);
+  TvxClipRegionScope clip(ACanvas);
   ACanvas->IntersectClipRect(filled);
   ACanvas->Font()->SetColor(ProgressBarTextColorEx(true));
   ProgressText(ACanvas, AVertical, AText, ATextRect);
@@ -1115,7 +1103,7 @@ void TvxCustomLookAndFeelPainter::DrawSplitter(TvxCanvas* ACanvas, const TRect& 
 void TvxCustomLookAndFeelPainter::DrawPrintPreviewPageBackground(TvxCanvas* ACanvas, const TRect& ABorderRect,
                                                                  const TRect& AContentRect, bool ASelected,
                                                                  bool ADrawContent) const {
-  TClipRegionScope clip(ACanvas);
+  TvxClipRegionScope clip(ACanvas);
   TRect page = ABorderRect;
   page.right -= 2;
   page.bottom -= 2;

@@ -20,18 +20,6 @@ TRect FooterTextArea(TvxCustomTreeList* ATreeList, const TRect& R) {
   return Inflated(R, -(ATreeList->LookAndFeelPainter()->FooterCellBorderSize() + 2));
 }
 
-// The canvas's clip region for a block: saved on entry, restored on every exit.
-class TClipRegionScope {
- public:
-  explicit TClipRegionScope(TvxCanvas* ACanvas) : FCanvas(ACanvas) { FCanvas->SaveClipRegion(); }
-  ~TClipRegionScope() { FCanvas->RestoreClipRegion(); }
-  TClipRegionScope(const TClipRegionScope&) = delete;
-  TClipRegionScope& operator=(const TClipRegionScope&) = delete;
-
- private:
-  TvxCanvas* FCanvas;
-};
-
 // Text drawn with a clear brush for a block; the brush turns solid again on every exit.
 class TClearBrushScope {
  public:
@@ -876,7 +864,7 @@ void TvxTreeListFooterMultiItemsCellViewInfo::DrawText(TvxCanvas* ACanvas) {
   // The items one after the other, each in its own footer colour; a multi-line cell
   // starts a new line for an item that does not fit the rest of the current one.
   const TRect area = FooterTextArea(FTreeList, DisplayRect);
-  TClipRegionScope clip(ACanvas);
+  TvxClipRegionScope clip(ACanvas);
   ACanvas->IntersectClipRect(DisplayRect);
   TClearBrushScope brush(ACanvas);
   ACanvas->SetFont(ItemViewParams.Font);

@@ -41,13 +41,6 @@ struct ImagesFixture : ListFixture {
     UpdateWindow(TL->Handle());
     Pump(40);
   }
-  std::vector<TvxTreeListIndentCellViewInfo*> Indents(Node* N) {
-    std::vector<TvxTreeListIndentCellViewInfo*> r;
-    if (TvxTreeListNodeViewData* row = VI()->NodeViewData(N))
-      for (Integer i = 0; i < row->Cells().Count(); ++i)
-        if (auto* c = dynamic_cast<TvxTreeListIndentCellViewInfo*>(row->Cells().Items(i))) r.push_back(c);
-    return r;
-  }
   TvxTreeListIndentCellViewInfo* Indent(Node* N, TvxTreeListNodeIndentKind AKind) {
     for (TvxTreeListIndentCellViewInfo* c : Indents(N))
       if (c->Kind == AKind) return c;

@@ -23,13 +23,6 @@ struct TreeLinesFixture : ListFixture {
     UpdateWindow(TL->Handle());
     Pump(40);
   }
-  std::vector<TvxTreeListIndentCellViewInfo*> Indents(Node* N) {
-    std::vector<TvxTreeListIndentCellViewInfo*> r;
-    if (TvxTreeListNodeViewData* row = VI()->NodeViewData(N))
-      for (Integer i = 0; i < row->Cells().Count(); ++i)
-        if (auto* c = dynamic_cast<TvxTreeListIndentCellViewInfo*>(row->Cells().Items(i))) r.push_back(c);
-    return r;
-  }
   // How many pixels of R show the colour C.
   int CountColour(const TRect& R, TColor C) {
     int w = 0, h = 0;

@@ -174,6 +174,14 @@ struct ListFixture : ::testing::Test {
     SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
     Pump(40);
   }
+  // The indent cells of a shown node's row, left to right.
+  std::vector<TvxTreeListIndentCellViewInfo*> Indents(Node* N) {
+    std::vector<TvxTreeListIndentCellViewInfo*> r;
+    if (TvxTreeListNodeViewData* row = VI()->NodeViewData(N))
+      for (Integer i = 0; i < row->Cells().Count(); ++i)
+        if (auto* c = dynamic_cast<TvxTreeListIndentCellViewInfo*>(row->Cells().Items(i))) r.push_back(c);
+    return r;
+  }
   // The vertical middle of a shown row.
   Integer RowY(Integer i) {
     TvxTreeListNodeViewData* r = TL->TreeListViewInfo()->NodeViewData(Row(i));
