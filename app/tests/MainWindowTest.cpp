@@ -31,30 +31,27 @@ void Pump(DWORD Ms = 30) {
 
 // The texts of the message boxes that a timer finds up; each is closed.
 std::vector<String> BoxTexts;
+String ClassOf(HWND W) {
+  wchar_t cls[32] = {};
+  GetClassNameW(W, cls, 32);
+  return cls;
+}
+BOOL CALLBACK FindShownDialog(HWND W, LPARAM Found) {
+  if (ClassOf(W) != L"#32770" || !IsWindowVisible(W)) return TRUE;
+  *reinterpret_cast<HWND*>(Found) = W;
+  return FALSE;
+}
+BOOL CALLBACK CollectStaticText(HWND W, LPARAM) {
+  wchar_t text[512] = {};
+  GetWindowTextW(W, text, 512);
+  if (ClassOf(W) == L"Static" && text[0]) BoxTexts.push_back(text);
+  return TRUE;
+}
 void CALLBACK AnswerMessageBox(HWND, UINT, UINT_PTR, DWORD) {
   HWND box = nullptr;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND W, LPARAM P) -> BOOL {
-        wchar_t cls[32] = {};
-        GetClassNameW(W, cls, 32);
-        if (String(cls) != L"#32770" || !IsWindowVisible(W)) return TRUE;
-        *reinterpret_cast<HWND*>(P) = W;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&box));
+  EnumThreadWindows(GetCurrentThreadId(), FindShownDialog, reinterpret_cast<LPARAM>(&box));
   if (!box) return;
-  EnumChildWindows(
-      box,
-      [](HWND W, LPARAM) -> BOOL {
-        wchar_t cls[32] = {};
-        GetClassNameW(W, cls, 32);
-        wchar_t text[512] = {};
-        GetWindowTextW(W, text, 512);
-        if (String(cls) == L"Static" && text[0]) BoxTexts.push_back(text);
-        return TRUE;
-      },
-      0);
+  EnumChildWindows(box, CollectStaticText, 0);
   PostMessageW(box, WM_COMMAND, IDOK, 0);
 }
 
