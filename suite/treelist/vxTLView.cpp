@@ -1332,16 +1332,17 @@ Integer TvxTreeListViewInfo::LayoutBand(TvxTreeListBand* ABand, Integer ALeft, I
     auto* cell = new TvxTreeListBandHeaderCellViewInfo(tl, AVisible, r, ABand);
     FCells.Add(cell);
     FHeaderCells.push_back(cell);
-    AddHeaderSizingAreas(
-        cell, tl->OptionsCustomizing()->Get(TvxTreeListOptionsCustomizing::BandHorzSizing) && ABand->Options()->Sizing(),
-        ABand->CanSizing(tlsdVert));
+    const bool horz =
+        tl->OptionsCustomizing()->Get(TvxTreeListOptionsCustomizing::BandHorzSizing) && ABand->Options()->Sizing();
+    AddHeaderSizingAreas(cell, horz, ABand->CanSizing(tlsdVert));
   }
   if (!parent) {
     FBottomSpans.push_back(TBandSpan{ABand, r.left, r.right, AVisible.left, AVisible.right});
     return r.right;
   }
   Integer x = r.left;
-  for (Integer i = 0; i < ABand->ChildVisibleBandCount(); ++i) x = LayoutBand(ABand->ChildVisibleBands(i), x, r.bottom, AVisible);
+  for (Integer i = 0; i < ABand->ChildVisibleBandCount(); ++i)
+    x = LayoutBand(ABand->ChildVisibleBands(i), x, r.bottom, AVisible);
   return r.right;
 }
 
