@@ -1268,14 +1268,8 @@ void TvxTreeListViewInfo::DoCalculate() {
 void TvxTreeListViewInfo::CalculateBands() {
   TvxCustomTreeList* tl = TreeList();
   TvxTreeListBands* bands = tl->Bands();
-  ContentWidth = 0;
-  Integer width = 0;
-  for (Integer i = 0; i < bands->BottomItemCount(); ++i)
-    if (bands->BottomItems(i)->Visible()) width += bands->BottomItems(i)->DisplayWidth();
-  ContentWidth = width;
   // The indicator column stands left of the bands and does not scroll.
   TRect h{FBounds.left + IndicatorWidth, FBounds.top, FBounds.right, FBounds.top + BandsHeight + HeadersHeight};
-  ContentWidth += IndicatorWidth;
   if (IndicatorWidth > 0 && BandsHeight > 0)
     FCells.Add(new TvxTreeListIndicatorCellViewInfo(
         tl, FBounds, TRect{FBounds.left, h.top, FBounds.left + IndicatorWidth, h.top + BandsHeight}, nullptr, tlipBands));
@@ -1287,9 +1281,13 @@ void TvxTreeListViewInfo::CalculateBands() {
   // Three parts side by side: the left-fixed bands, a separator, the scrolling bands, a
   // separator and the right-fixed bands. The fixed parts do not scroll; the right one
   // follows the scrolling bands while they end inside the view, else keeps to its edge.
+  // A part is as wide as its root bands (child bands share their parent's width).
   Integer partWidth[3] = {0, 0, 0};
-  for (Integer i = 0; i < bands->BottomItemCount(); ++i)
-    if (TvxTreeListBand* b = bands->BottomItems(i); b->Visible()) partWidth[PartIndex(b)] += b->DisplayWidth();
+  for (Integer i = 0; i < bands->VisibleRootItemCount(); ++i) {
+    TvxTreeListBand* b = bands->VisibleRootItems(i);
+    partWidth[PartIndex(b)] += b->DisplayWidth();
+  }
+  ContentWidth = IndicatorWidth + partWidth[0] + partWidth[1] + partWidth[2];
   const Integer sepW = tl->OptionsView()->FixedSeparatorWidth();
   const Integer sepL = partWidth[0] > 0 ? sepW : 0, sepR = partWidth[2] > 0 ? sepW : 0;
   FPartLeft[0] = h.left;
@@ -1313,19 +1311,39 @@ void TvxTreeListViewInfo::CalculateBands() {
   if (sepR > 0)
     FCells.Add(new TvxTreeListBandCellViewInfo(tl, FBounds, TRect{FPartRight[1], FBounds.top, FPartLeft[2], FBounds.bottom},
                                                nullptr, tlbpSeparator));
-  if (BandsHeight == 0) return;
+  // The band headers, root bands side by side with their children below them; the bottom
+  // bands are placed even while the band headers are hidden, for the columns under them.
+  FBottomSpans.clear();
   Integer xs[3] = {FPartOrigin[0], FPartOrigin[1], FPartOrigin[2]};
   for (Integer i = 0; i < bands->VisibleRootItemCount(); ++i) {
     TvxTreeListBand* b = bands->VisibleRootItems(i);
-    Integer& x = xs[PartIndex(b)];
-    TRect r{x, h.top, x + b->DisplayWidth(), h.top + BandLineHeight * std::max(b->LineCount(), 1)};
-    auto* cell = new TvxTreeListBandHeaderCellViewInfo(tl, PartVisible(PartIndex(b), h.top, h.bottom), r, b);
+    const Integer part = PartIndex(b);
+    xs[part] = LayoutBand(b, xs[part], h.top, PartVisible(part, h.top, h.bottom));
+  }
+}
+
+Integer TvxTreeListViewInfo::LayoutBand(TvxTreeListBand* ABand, Integer ALeft, Integer ATop, const TRect& AVisible) {
+  TvxCustomTreeList* tl = TreeList();
+  const bool parent = ABand->ChildVisibleBandCount() > 0;
+  // A parent's header takes one line; a bottom band's header the lines left below it.
+  const Integer lines = parent ? 1 : std::max(ABand->LineCount(), 1);
+  const TRect r{ALeft, ATop, ALeft + ABand->DisplayWidth(), ATop + BandLineHeight * lines};
+  if (BandsHeight > 0) {
+    auto* cell = new TvxTreeListBandHeaderCellViewInfo(tl, AVisible, r, ABand);
     FCells.Add(cell);
     FHeaderCells.push_back(cell);
-    AddHeaderSizingAreas(cell, tl->OptionsCustomizing()->Get(TvxTreeListOptionsCustomizing::BandHorzSizing) && b->Options()->Sizing(),
-                         b->CanSizing(tlsdVert));
-    x = r.right;
+    const bool horz =
+        tl->OptionsCustomizing()->Get(TvxTreeListOptionsCustomizing::BandHorzSizing) && ABand->Options()->Sizing();
+    AddHeaderSizingAreas(cell, horz, ABand->CanSizing(tlsdVert));
   }
+  if (!parent) {
+    FBottomSpans.push_back(TBandSpan{ABand, r.left, r.right, AVisible.left, AVisible.right});
+    return r.right;
+  }
+  Integer x = r.left;
+  for (Integer i = 0; i < ABand->ChildVisibleBandCount(); ++i)
+    x = LayoutBand(ABand->ChildVisibleBands(i), x, r.bottom, AVisible);
+  return r.right;
 }
 
 Integer TvxTreeListViewInfo::PartIndex(TvxTreeListBand* ABand) {
@@ -1393,75 +1411,82 @@ void TvxTreeListViewInfo::AddHeaderSizingAreas(TvxTreeListHeaderCellViewInfo* AC
 
 void TvxTreeListViewInfo::CalculateColumnHeaders() {
   TvxCustomTreeList* tl = TreeList();
-  TvxTreeListBands* bands = tl->Bands();
-  Integer top = FBounds.top + BandsHeight;
-  Integer xs[3] = {FPartOrigin[0], FPartOrigin[1], FPartOrigin[2]};
-  for (Integer i = 0; i < bands->BottomItemCount(); ++i) {
-    TvxTreeListBand* b = bands->BottomItems(i);
-    if (!b->Visible()) continue;
-    const TRect visible = PartVisible(PartIndex(b), top, top + HeadersHeight);
-    Integer& bandX = xs[PartIndex(b)];
-    TRect br{bandX, top, bandX + b->DisplayWidth(), top + HeadersHeight};
-    if (HeadersHeight > 0) FCells.Add(new TvxTreeListBandCellViewInfo(tl, visible, br, b, tlbpHeader));
-    if (HeadersHeight > 0) {
-      for (Integer r = 0; r < b->BandRows()->VisibleItemCount(); ++r) {
-        TvxTreeListBandRow* row = b->BandRows()->VisibleItems(r);
-        Integer x = bandX;
-        Integer rowTop = HeaderLineTop(row->LineOffset());
-        for (Integer c = 0; c < row->VisibleItemCount(); ++c) {
-          TvxTreeListColumn* col = row->VisibleItems(c);
-          TRect cr{x, rowTop, x + col->DisplayWidth(),
-                   HeaderLineTop(row->LineOffset() + std::max(col->Position()->LineCount(), 1))};
-          auto* cell = new TvxTreeListColumnHeaderCellViewInfo(tl, visible, cr, col);
-          FCells.Add(cell);
-          FHeaderCells.push_back(cell);
-          AddHeaderSizingAreas(cell, col->CanSizing(tlsdHorz), col->CanSizing(tlsdVert));
-          x = cr.right;
-        }
+  if (HeadersHeight <= 0) return;
+  const Integer top = FBounds.top + BandsHeight;
+  // Each bottom band's columns under its header, one header line per column line.
+  for (const TBandSpan& span : FBottomSpans) {
+    TvxTreeListBand* b = span.Band;
+    const TRect visible{span.VisibleLeft, top, span.VisibleRight, top + HeadersHeight};
+    FCells.Add(new TvxTreeListBandCellViewInfo(tl, visible, TRect{span.Left, top, span.Right, top + HeadersHeight}, b,
+                                               tlbpHeader));
+    for (Integer r = 0; r < b->BandRows()->VisibleItemCount(); ++r) {
+      TvxTreeListBandRow* row = b->BandRows()->VisibleItems(r);
+      Integer x = span.Left;
+      const Integer rowTop = HeaderLineTop(row->LineOffset());
+      for (Integer c = 0; c < row->VisibleItemCount(); ++c) {
+        TvxTreeListColumn* col = row->VisibleItems(c);
+        TRect cr{x, rowTop, x + col->DisplayWidth(),
+                 HeaderLineTop(row->LineOffset() + std::max(col->Position()->LineCount(), 1))};
+        auto* cell = new TvxTreeListColumnHeaderCellViewInfo(tl, visible, cr, col);
+        FCells.Add(cell);
+        FHeaderCells.push_back(cell);
+        AddHeaderSizingAreas(cell, col->CanSizing(tlsdHorz), col->CanSizing(tlsdVert));
+        x = cr.right;
       }
     }
-    bandX = br.right;
   }
 }
 
 Integer TvxTreeListViewInfo::RowsThatFit() const {
   Integer area = FBounds.bottom - FooterHeight - (FBounds.top + BandsHeight + HeadersHeight);
-  Integer rh = std::max(DefaultEditHeight(), 1);
+  Integer rh = std::max(DataRowsHeight(), 1);
   return std::max(area / rh, 1);
+}
+
+Integer TvxTreeListViewInfo::DataRowsHeight() const {
+  return DataLineHeight() * std::max(TreeList()->Bands()->ColumnsLineCount(), 1);
 }
 
 TvxTreeListNodeViewData* TvxTreeListViewInfo::CreateNodeRow(TvxTreeListNode* ANode, Integer ATop) {
   TvxCustomTreeList* tl = TreeList();
-  Integer rh = DefaultEditHeight();
+  // The data lines: one line height per column line of the bands; a column spans its band
+  // row's lines from the row's line offset, as its header does.
+  const Integer lineHeight = DataLineHeight(), rh = DataRowsHeight();
+  const bool severalLines = rh > lineHeight;
   TRect rowBounds{FBounds.left, ATop, FBounds.right, ATop + rh};
   auto row = std::make_unique<TvxTreeListNodeViewData>(this, ANode, rowBounds);
-  TRect visible{FBounds.left + IndicatorWidth, FBounds.top + BandsHeight + HeadersHeight, FBounds.right,
-                FBounds.bottom};
+  const TRect rowsVisible{FBounds.left + IndicatorWidth, FBounds.top + BandsHeight + HeadersHeight, FBounds.right,
+                          FBounds.bottom};
   if (IndicatorWidth > 0) {
-    TRect all = visible;
+    TRect all = rowsVisible;
     all.left = FBounds.left;
     row->Cells().Add(new TvxTreeListIndicatorCellViewInfo(
         tl, all, TRect{FBounds.left, ATop, FBounds.left + IndicatorWidth, ATop + rh}, ANode, tlipContent));
   }
   TvxTreeListBand* indentBand = tl->Bands()->ExpandableBand();
-  Integer xs[3] = {FPartOrigin[0], FPartOrigin[1], FPartOrigin[2]};
-  const TRect rowsVisible = visible;
-  for (Integer i = 0; i < tl->Bands()->BottomItemCount(); ++i) {
-    TvxTreeListBand* b = tl->Bands()->BottomItems(i);
-    if (!b->Visible()) continue;
-    const TRect visible = PartVisible(PartIndex(b), rowsVisible.top, rowsVisible.bottom);
-    Integer& bandX = xs[PartIndex(b)];
-    Integer x = bandX;
-    Integer cellsLeft = bandX;
-    if (b == indentBand && IndentWidth > 0) cellsLeft = AddIndentCells(row.get(), ANode, x, ATop, rh, visible);
+  for (const TBandSpan& span : FBottomSpans) {
+    TvxTreeListBand* b = span.Band;
+    const TRect visible{span.VisibleLeft, rowsVisible.top, span.VisibleRight, rowsVisible.bottom};
+    Integer cellsLeft = span.Left;
+    if (b == indentBand && IndentWidth > 0) cellsLeft = AddIndentCells(row.get(), ANode, span.Left, ATop, rh, visible);
+    // Where a band's columns leave lines empty, its content shows behind them.
+    if (severalLines) {
+      auto* content = new TvxTreeListBandCellViewInfo(tl, visible, TRect{cellsLeft, ATop, span.Right, ATop + rh}, b,
+                                                      tlbpContent);
+      content->Node = ANode;
+      content->AttachNode = ANode;
+      row->Cells().Add(content);
+    }
     for (Integer r = 0; r < b->BandRows()->VisibleItemCount(); ++r) {
       TvxTreeListBandRow* brow = b->BandRows()->VisibleItems(r);
-      x = bandX;
+      Integer x = span.Left;
       for (Integer c = 0; c < brow->VisibleItemCount(); ++c) {
         TvxTreeListColumn* col = brow->VisibleItems(c);
-        Integer right = x + col->DisplayWidth();
-        Integer left = std::max(x, cellsLeft);
-        auto* cell = new TvxTreeListEditCellViewInfo(tl, visible, TRect{left, ATop, std::max(left, right), ATop + rh}, ANode, col);
+        const Integer right = x + col->DisplayWidth(), left = std::max(x, cellsLeft);
+        const Integer top = ATop + brow->LineOffset() * lineHeight;
+        const Integer bottom = top + std::max(col->Position()->LineCount(), 1) * lineHeight;
+        auto* cell =
+            new TvxTreeListEditCellViewInfo(tl, visible, TRect{left, top, std::max(left, right), bottom}, ANode, col);
         cell->Borders = GridLines;
         if (cell->Borders.Contains(bTop)) cell->Borders.Exclude(bTop);
         if (cell->Borders.Contains(bLeft)) cell->Borders.Exclude(bLeft);
@@ -1470,7 +1495,6 @@ TvxTreeListNodeViewData* TvxTreeListViewInfo::CreateNodeRow(TvxTreeListNode* ANo
         x = right;
       }
     }
-    bandX += b->DisplayWidth();
   }
   FinishNodeRow(row.get(), ATop, rh);
   for (Integer i = 0; i < row->Cells().Count(); ++i)
@@ -1501,49 +1525,75 @@ bool TvxTreeListViewInfo::ShowsStateImage(TvxTreeListNode* ANode) const {
   return index >= 0 && index < info->StateImages->Count();
 }
 
+std::vector<TvxTreeListViewInfo::TIndentPart> TvxTreeListViewInfo::IndentParts(TvxTreeListNode* ANode) const {
+  TvxCustomTreeList* tl = TreeList();
+  const Integer level = ANode->Level();
+  std::vector<TIndentPart> parts;
+  // One step per level from the first shown one (the root's children's level, or the next
+  // without ShowRoot) to the node's own, each as wide as its level's step.
+  for (Integer l = tl->OptionsView()->ShowRoot() ? 0 : 1; l <= level; ++l) {
+    const TvxTreeListLevelInfo* info = tl->LevelInfo(l);
+    parts.push_back(TIndentPart{nikLevel, l, info ? info->Size.cx : tl->DefaultIndentSize().cx, nullptr});
+  }
+  // Then the node's own glyphs.
+  const TvxTreeListLevelInfo* info = tl->LevelInfo(level);
+  if (ANode->HasCheckbox()) parts.push_back(TIndentPart{nikCheck, level, CheckboxSize().cx, nullptr});
+  if (ShowsStateImage(ANode))
+    parts.push_back(TIndentPart{nikState, level, info->StateImages->Width() + 3, info->StateImages});
+  if (info && info->Images) parts.push_back(TIndentPart{nikImage, level, info->Images->Width() + 3, info->Images});
+  return parts;
+}
+
+Integer TvxTreeListViewInfo::NodeIndentWidth(TvxTreeListNode* ANode) const {
+  if (!TreeList()->Bands()->ExpandableBand() || IndentWidth <= 0) return 0;
+  Integer width = 0;
+  for (const TIndentPart& part : IndentParts(ANode)) width += part.Width;
+  return width;
+}
+
+Integer TvxTreeListViewInfo::LevelIndentStart(Integer ALevel) const {
+  TvxCustomTreeList* tl = TreeList();
+  const Integer first = tl->OptionsView()->ShowRoot() ? 0 : 1;
+  if (ALevel < first) return 0;
+  if (const TvxTreeListLevelInfo* info = tl->LevelInfo(ALevel)) return info->Offset;
+  return (ALevel - first) * tl->DefaultIndentSize().cx;
+}
+
+Integer TvxTreeListViewInfo::LevelIndentEnd(Integer ALevel) const {
+  TvxCustomTreeList* tl = TreeList();
+  if (ALevel < (tl->OptionsView()->ShowRoot() ? 0 : 1)) return 0;
+  const TvxTreeListLevelInfo* info = tl->LevelInfo(ALevel);
+  return LevelIndentStart(ALevel) + (info ? info->Size.cx : tl->DefaultIndentSize().cx);
+}
+
 Integer TvxTreeListViewInfo::AddIndentCells(TvxTreeListNodeViewData* ARow, TvxTreeListNode* ANode, Integer AX,
                                             Integer ATop, Integer AHeight, const TRect& AVisible) {
   TvxCustomTreeList* tl = TreeList();
   TvxCustomLookAndFeelPainterClass p = tl->LookAndFeelPainter();
   const Integer level = ANode->Level();
-  auto add = [&](Integer AWidth, TvxTreeListNodeIndentKind AKind) {
-    auto* cell = new TvxTreeListIndentCellViewInfo(tl, AVisible, TRect{AX, ATop, AX + AWidth, ATop + AHeight});
+  // The first of the node's glyphs carries the line down to its children.
+  bool glyphSeen = false;
+  for (const TIndentPart& part : IndentParts(ANode)) {
+    auto* cell = new TvxTreeListIndentCellViewInfo(tl, AVisible, TRect{AX, ATop, AX + part.Width, ATop + AHeight});
     cell->Node = ANode;
     cell->AttachNode = ANode;
-    cell->Kind = AKind;
+    cell->Kind = part.Kind;
     ARow->Cells().Add(cell);
-    AX += AWidth;
-    return cell;
-  };
-  // One step per level from the first shown one (the root's children's level, or the next
-  // without ShowRoot) to the node's own, each as wide as its level's step.
-  for (Integer l = tl->OptionsView()->ShowRoot() ? 0 : 1; l <= level; ++l) {
-    const TvxTreeListLevelInfo* info = tl->LevelInfo(l);
-    const Integer step = info ? info->Size.cx : tl->DefaultIndentSize().cx;
-    TvxTreeListIndentCellViewInfo* cell = add(step, nikLevel);
-    cell->InitLines(ANode, l);
-    if (l == level && tl->OptionsView()->Buttons() && ANode->HasChildren()) {
-      const Integer bs = p->SmallExpandButtonSize();
-      const Integer bx = cell->DisplayRect.left + (step - bs) / 2, by = ATop + (AHeight - bs) / 2;
-      cell->ButtonRect = TRect{bx, by, bx + bs, by + bs};
-    }
-  }
-  // Then the node's own glyphs; the first of them carries the line down to its children.
-  const TvxTreeListLevelInfo* info = tl->LevelInfo(level);
-  TvxTreeListIndentCellViewInfo* first = nullptr;
-  auto glyph = [&](Integer AWidth, TvxTreeListNodeIndentKind AKind, TCustomImageList* AImages) {
-    TvxTreeListIndentCellViewInfo* cell = add(AWidth, AKind);
-    cell->Images = AImages;
-    if (!first) {
-      first = cell;
-      cell->InitGlyphLines(ANode);
+    if (part.Kind == nikLevel) {
+      cell->InitLines(ANode, part.Level);
+      if (part.Level == level && tl->OptionsView()->Buttons() && ANode->HasChildren()) {
+        const Integer bs = p->SmallExpandButtonSize();
+        const Integer bx = AX + (part.Width - bs) / 2, by = ATop + (AHeight - bs) / 2;
+        cell->ButtonRect = TRect{bx, by, bx + bs, by + bs};
+      }
     } else {
-      cell->Index = level;
+      cell->Images = part.Images;
+      if (!glyphSeen) cell->InitGlyphLines(ANode);
+      else cell->Index = level;
+      glyphSeen = true;
     }
-  };
-  if (ANode->HasCheckbox()) glyph(CheckboxSize().cx, nikCheck, nullptr);
-  if (ShowsStateImage(ANode)) glyph(info->StateImages->Width() + 3, nikState, info->StateImages);
-  if (info && info->Images) glyph(info->Images->Width() + 3, nikImage, info->Images);
+    AX += part.Width;
+  }
   return AX;
 }
 
@@ -1571,21 +1621,6 @@ void TvxTreeListViewInfo::CalculateNodes() {
 }
 
 // --- Footers, group footers and previews ----------------------------------------------------
-
-std::vector<TvxTreeListViewInfo::TBandSpan> TvxTreeListViewInfo::BottomBandSpans() const {
-  std::vector<TBandSpan> spans;
-  TvxTreeListBands* bands = TreeList()->Bands();
-  Integer xs[3] = {FPartOrigin[0], FPartOrigin[1], FPartOrigin[2]};
-  for (Integer i = 0; i < bands->BottomItemCount(); ++i) {
-    TvxTreeListBand* b = bands->BottomItems(i);
-    if (!b->Visible()) continue;
-    const Integer part = PartIndex(b);
-    Integer& x = xs[part];
-    spans.push_back(TBandSpan{b, x, x + b->DisplayWidth(), FPartLeft[part], std::max(FPartLeft[part], FPartRight[part])});
-    x += b->DisplayWidth();
-  }
-  return spans;
-}
 
 bool TvxTreeListViewInfo::ColumnSpan(TvxTreeListColumn* AColumn, Integer& ALeft, Integer& ARight) const {
   TvxTreeListBandRow* row = AColumn->Position()->Row();
@@ -1666,7 +1701,7 @@ void TvxTreeListViewInfo::AddFooterCells(TvxCustomControlCells& ACells, TvxTreeL
   TvxCustomLookAndFeelPainterClass p = tl->LookAndFeelPainter();
   const bool group = ASummaryNode != tl->Root();
   const bool frameless = IsFooterFrameless();
-  const std::vector<TBandSpan> spans = BottomBandSpans();
+  const std::vector<TBandSpan>& spans = BottomBandSpans();
   TvxTreeListBand* indentBand = tl->Bands()->ExpandableBand();
   const bool indentFirst = !spans.empty() && spans.front().Band == indentBand;
   const Integer summaryRows = FooterSummaryRowCount(group);
@@ -1777,17 +1812,8 @@ std::vector<std::pair<TvxTreeListNode*, Integer>> TvxTreeListViewInfo::GroupFoot
   return result;
 }
 
-Integer TvxTreeListViewInfo::IndentStep() const { return TreeList()->LookAndFeelPainter()->ExpandButtonSize() + 6; }
-
-Integer TvxTreeListViewInfo::NodeIndentWidth(TvxTreeListNode* ANode) const {
-  TvxCustomTreeList* tl = TreeList();
-  if (!tl->Bands()->ExpandableBand() || IndentWidth <= 0) return 0;
-  const Integer first = tl->OptionsView()->ShowRoot() ? 0 : 1;
-  return std::max(ANode->Level() - first + 1, 0) * IndentStep();
-}
-
 void TvxTreeListViewInfo::PreviewSpan(TvxTreeListNode* ANode, Integer& ALeft, Integer& ARight) const {
-  const std::vector<TBandSpan> spans = BottomBandSpans();
+  const std::vector<TBandSpan>& spans = BottomBandSpans();
   ALeft = ARight = 0;
   if (spans.empty()) return;
   ALeft = spans.front().Left;
@@ -1880,7 +1906,7 @@ void TvxTreeListViewInfo::FinishNodeRow(TvxTreeListNodeViewData* ARow, Integer A
   }
   // The indent spans the data lines, and the preview too when the indent band comes first;
   // its button and lines centre in what it spans.
-  const std::vector<TBandSpan> spans = BottomBandSpans();
+  const std::vector<TBandSpan>& spans = BottomBandSpans();
   const bool indentFirst = !spans.empty() && spans.front().Band == tl->Bands()->ExpandableBand();
   const Integer indentTop = indentFirst ? ATop : dataTop, indentBottom = indentFirst ? y : dataTop + AHeight;
   for (Integer i = 0; i < cells.Count(); ++i) {
@@ -1898,19 +1924,21 @@ void TvxTreeListViewInfo::FinishNodeRow(TvxTreeListNodeViewData* ARow, Integer A
   }
   ARow->FocusRectBounds = TRect{ARow->Bounds().left, dataTop, ARow->Bounds().right, dataTop + AHeight};
   // Group footers below, with the tree lines running on beside them.
-  const Integer first = tl->OptionsView()->ShowRoot() ? 0 : 1, step = IndentStep();
+  // A group footer starts where its level's step ends: the steps are as wide as the
+  // levels' images make them.
+  const Integer first = tl->OptionsView()->ShowRoot() ? 0 : 1;
   TvxTreeListBand* indentBand = tl->Bands()->ExpandableBand();
   for (const auto& [summary, level] : GroupFooterNodes(node)) {
     const TRect footer = IsFooterFrameless() ? TRect{FBounds.left, y, FBounds.right, y + GroupFooterHeight - 1}
                                              : TRect{FBounds.left, y - 1, FBounds.right, y + GroupFooterHeight};
-    AddFooterCells(cells, summary, node, footer, std::max(level - first + 1, 0) * step);
+    AddFooterCells(cells, summary, node, footer, LevelIndentEnd(level));
     ++ARow->GroupFooterCount;
     for (const TBandSpan& span : spans) {
       if (span.Band != indentBand || IndentWidth <= 0) continue;
       const TRect visible{span.VisibleLeft, rowsVisible.top, span.VisibleRight, rowsVisible.bottom};
       for (Integer l = first; l <= level; ++l) {
-        const Integer x = span.Left + (l - first) * step;
-        auto* indent = new TvxTreeListIndentCellViewInfo(tl, visible, TRect{x, footer.top, x + step, footer.bottom});
+        const Integer x = span.Left + LevelIndentStart(l), right = span.Left + LevelIndentEnd(l);
+        auto* indent = new TvxTreeListIndentCellViewInfo(tl, visible, TRect{x, footer.top, right, footer.bottom});
         indent->Node = node;
         indent->AttachNode = node;
         indent->InitFooterLines(node, l);

@@ -606,7 +606,12 @@ class TvxTreeListViewInfo : public TvxCustomControlViewInfo {
     TvxTreeListBand* Band;
     Integer Left, Right, VisibleLeft, VisibleRight;
   };
-  std::vector<TBandSpan> BottomBandSpans() const;
+  // The bottom bands as the last calculation placed them, left to right.
+  const std::vector<TBandSpan>& BottomBandSpans() const { return FBottomSpans; }
+  // Height of one line of a node's data (the row line height) and of all the column lines
+  // of a row.
+  Integer DataLineHeight() const { return DefaultEditHeight(); }
+  Integer DataRowsHeight() const;
   // A visible column's display left and right; False when it is not placed.
   bool ColumnSpan(TvxTreeListColumn* AColumn, Integer& ALeft, Integer& ARight) const;
 
@@ -618,16 +623,30 @@ class TvxTreeListViewInfo : public TvxCustomControlViewInfo {
   // band.
   void AddFooterCells(TvxCustomControlCells& ACells, TvxTreeListNode* ASummaryNode, TvxTreeListNode* AAttachNode,
                       const TRect& AFooter, Integer AIndent);
-  // Width of one tree level's indent step.
-  Integer IndentStep() const;
-  // Width of a node's indent in the indent band.
+  // One part of a node's indent: a level step (with Level the level it stands for), or
+  // the node's check box, state image or image.
+  struct TIndentPart {
+    TvxTreeListNodeIndentKind Kind;
+    Integer Level;
+    Integer Width;
+    TCustomImageList* Images;
+  };
+  std::vector<TIndentPart> IndentParts(TvxTreeListNode* ANode) const;
+  // Width of a node's indent in the indent band: its level steps and glyphs.
   Integer NodeIndentWidth(TvxTreeListNode* ANode) const;
+  // Where the step of tree level ALevel starts and ends, from the indent's left edge (both
+  // 0 for a level that has no step of its own).
+  Integer LevelIndentStart(Integer ALevel) const;
+  Integer LevelIndentEnd(Integer ALevel) const;
   // The preview's area in a node's row (left and right) and its text width.
   void PreviewSpan(TvxTreeListNode* ANode, Integer& ALeft, Integer& ARight) const;
   // Completes a node's row built at ATop with data lines of AHeight: the preview above or
   // below them, the group footers, and the indent and indicator cells stretched over it.
   void FinishNodeRow(TvxTreeListNodeViewData* ARow, Integer ATop, Integer AHeight);
   void CalculateBands();
+  // Lays out a visible band's header at ALeft, ATop and its visible children below it; a
+  // bottom band's place is noted in FBottomSpans. Answers the band's right edge.
+  Integer LayoutBand(TvxTreeListBand* ABand, Integer ALeft, Integer ATop, const TRect& AVisible);
   void CalculateColumnHeaders();
   // The column header line boundaries; with HeaderAutoHeight they grow to fit captions.
   void CalculateHeaderLines();
@@ -655,6 +674,7 @@ class TvxTreeListViewInfo : public TvxCustomControlViewInfo {
   std::vector<std::unique_ptr<TvxTreeListHitTestArea>> FHitTestCells;
   std::vector<std::unique_ptr<TvxTreeListNodeViewData>> FNodesViewData;
   std::vector<Integer> FHeaderLines;
+  std::vector<TBandSpan> FBottomSpans;
   Integer FPartLeft[3] = {0, 0, 0};    // visible left of each part
   Integer FPartRight[3] = {0, 0, 0};   // visible right of each part
   Integer FPartOrigin[3] = {0, 0, 0};  // x of each part's first band (scrolled for part 1)
