@@ -1,7 +1,5 @@
 #include "NewMainFormUnit.h"
 
-#include <memory>
-
 #include "ACLUtil.h"
 #include "Dialogs.h"
 #include "QvNTSecurityUnit.h"
@@ -139,12 +137,12 @@ void TForm1::ShowFolderAcl(const String& APath) {
     InheritACLCheckBox->SetChecked(false);
     return;
   }
-  auto security = std::make_unique<TQvNTFileSecurity>(APath);
-  auto list = std::make_unique<TQvAccessList>();
-  security->GetAccessList(list.get(), L"");
+  TQvNTFileSecurity security(APath);
+  TQvAccessList list;
+  security.GetAccessList(&list, L"");
   bool inherited = false;
-  for (Integer i = 0; i < list->Count(); ++i) {
-    TQvAccessItem* item = list->Get(i);
+  for (Integer i = 0; i < list.Count(); ++i) {
+    TQvAccessItem* item = list.Get(i);
     String symbol;
     String access = PermissionCaption(item, symbol, false);
     String applyTo = ApplyToCaption(item, symbol, false);
@@ -152,7 +150,7 @@ void TForm1::ShowFolderAcl(const String& APath) {
                 symbol);
     if (item->Flags().Contains(acfInherited)) inherited = true;
   }
-  AddReadOutcomeRows(*list);
+  AddReadOutcomeRows(list);
   InheritACLCheckBox->SetChecked(inherited);
 }
 

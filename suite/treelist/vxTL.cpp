@@ -4004,29 +4004,27 @@ void TvxCustomTreeList::GetChildren(const TGetChildProc& Proc, TComponent* Root)
 }
 
 void TvxCustomTreeList::Loaded() {
-  {
-    TvxTreeListUpdateScope lock(this);
-    inherited::Loaded();
-    // The places read were kept as wishes: bands first, then the columns in the order of
-    // band, row and place in the row, so that each lands where the form had it.
-    for (Integer i = 0; i < FBands->Count(); ++i) FBands->Items(i)->Position()->ApplyWishes();
-    std::vector<TvxTreeListColumn*> columns(FColumns);
-    auto wish = [](const TvxTreeListColumn* C) {
-      const TvxTreeListColumnPosition* p = C->Position();
-      return std::make_tuple(p->WishBandIndex(), p->WishRowIndex(), p->WishColIndex());
-    };
-    std::stable_sort(columns.begin(), columns.end(),
-                     [&](TvxTreeListColumn* A, TvxTreeListColumn* B) { return wish(A) < wish(B); });
-    for (TvxTreeListColumn* c : columns) {
-      c->Position()->ApplyWishes();
-      // A column read without a place goes to the default band, like one made in code.
-      if (!c->Position()->Band()) c->Position()->SetBandIndex(DefaultBand()->Index());
-    }
-    RebuildSortColumns();
-    ClearCalculatedWidths();
-    AddChanges({tcStructure, tcData, tcColumns, tcLayout, tcSortOrder});
+  // The lock's release processes the batch and relays out once.
+  TvxTreeListUpdateScope lock(this);
+  inherited::Loaded();
+  // The places read were kept as wishes: bands first, then the columns in the order of
+  // band, row and place in the row, so that each lands where the form had it.
+  for (Integer i = 0; i < FBands->Count(); ++i) FBands->Items(i)->Position()->ApplyWishes();
+  std::vector<TvxTreeListColumn*> columns(FColumns);
+  auto wish = [](const TvxTreeListColumn* C) {
+    const TvxTreeListColumnPosition* p = C->Position();
+    return std::make_tuple(p->WishBandIndex(), p->WishRowIndex(), p->WishColIndex());
+  };
+  std::stable_sort(columns.begin(), columns.end(),
+                   [&](TvxTreeListColumn* A, TvxTreeListColumn* B) { return wish(A) < wish(B); });
+  for (TvxTreeListColumn* c : columns) {
+    c->Position()->ApplyWishes();
+    // A column read without a place goes to the default band, like one made in code.
+    if (!c->Position()->Band()) c->Position()->SetBandIndex(DefaultBand()->Index());
   }
-  LayoutChanged();
+  RebuildSortColumns();
+  ClearCalculatedWidths();
+  AddChanges({tcStructure, tcData, tcColumns, tcLayout, tcSortOrder});
 }
 
 void TvxTreeList::DefineProperties(TFiler* Filer) {
@@ -4045,12 +4043,10 @@ void TvxTreeList::DefineProperties(TFiler* Filer) {
 
 void TvxTreeList::Loaded() {
   std::unique_ptr<TMemoryStream> data = std::move(FDataStream);
-  {
-    TvxTreeListUpdateScope lock(this);
-    inherited::Loaded();
-    if (data) LoadFromStream(data.get());
-  }
-  LayoutChanged();
+  // One relayout, with the nodes in: the lock's release runs it.
+  TvxTreeListUpdateScope lock(this);
+  inherited::Loaded();
+  if (data) LoadFromStream(data.get());
 }
 
 void TvxTreeListCaption::DeclarePublished(TPublisher<TvxTreeListCaption>& P) {

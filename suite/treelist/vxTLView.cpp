@@ -1857,9 +1857,10 @@ Integer TvxTreeListViewInfo::NodePreviewHeight(TvxTreeListNode* ANode) {
 }
 
 Integer TvxTreeListViewInfo::NodeRowHeight(TvxTreeListNode* ANode) {
-  // Built and measured, so that everything a row holds counts.
-  const std::unique_ptr<TvxTreeListNodeViewData> row(CreateNodeRow(ANode, 0));
-  return row->Bounds().bottom - row->Bounds().top;
+  // What FinishNodeRow stacks: the data lines, the preview, one line per group footer;
+  // summed without building the row's cells.
+  return DataRowsHeight() + NodePreviewHeight(ANode) +
+         static_cast<Integer>(GroupFooterNodes(ANode).size()) * GroupFooterHeight;
 }
 
 Integer TvxTreeListViewInfo::TopIndexForLast(Integer ALast) {

@@ -10,18 +10,6 @@ namespace tlv_test {
 namespace {
 
 struct LayoutFixture : ListFixture {
-  void Relayout() {
-    TL->LayoutChanged();
-    UpdateWindow(TL->Handle());
-    Pump(40);
-  }
-  template <class T>
-  static std::vector<T*> Find(TvxCustomControlCells& ACells) {
-    std::vector<T*> r;
-    for (Integer i = 0; i < ACells.Count(); ++i)
-      if (auto* c = dynamic_cast<T*>(ACells.Items(i))) r.push_back(c);
-    return r;
-  }
   TRect HeaderRect(TvxTreeListColumn* C) {
     for (auto* h : Find<TvxTreeListColumnHeaderCellViewInfo>(VI()->Cells()))
       if (h->Column() == C) return h->BoundsRect();

@@ -25,11 +25,6 @@ struct FixedFixture : ListFixture {
     Fill(4);
     Relayout();
   }
-  void Relayout() {
-    TL->LayoutChanged();
-    UpdateWindow(TL->Handle());
-    Pump(40);
-  }
   TRect HeaderRect(TvxTreeListColumn* C) {
     for (Integer i = 0; i < VI()->Cells().Count(); ++i)
       if (auto* h = dynamic_cast<TvxTreeListColumnHeaderCellViewInfo*>(VI()->Cells().Items(i)); h && h->Column() == C)

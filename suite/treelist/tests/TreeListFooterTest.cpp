@@ -98,22 +98,10 @@ struct FooterFixture : ListFixture {
     TL->FullExpand();
     Relayout();
   }
-  void Relayout() {
-    TL->LayoutChanged();
-    UpdateWindow(TL->Handle());
-    Pump(40);
-  }
   TvxTreeListSummaryItem* AddItem(TvxTreeListSummaryItems* AItems, TvxSummaryKind AKind) {
     TvxTreeListSummaryItem* item = AItems->Add();
     item->SetKind(AKind);
     return item;
-  }
-  template <class T>
-  std::vector<T*> Find(TvxCustomControlCells& ACells) {
-    std::vector<T*> r;
-    for (Integer i = 0; i < ACells.Count(); ++i)
-      if (auto* c = dynamic_cast<T*>(ACells.Items(i))) r.push_back(c);
-    return r;
   }
   TvxTreeListFooterCellViewInfo* FooterCell(TvxCustomControlCells& ACells, TvxTreeListColumn* AColumn) {
     for (auto* c : Find<TvxTreeListFooterCellViewInfo>(ACells))

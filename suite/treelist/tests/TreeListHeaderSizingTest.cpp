@@ -19,11 +19,6 @@ struct SizingFixture : ListFixture {
         return h->BoundsRect();
     return TRect{};
   }
-  void Relayout() {
-    TL->LayoutChanged();
-    UpdateWindow(TL->Handle());
-    Pump(40);
-  }
   // Button down at (X, Y), moves to (X + DX, Y + DY) in steps, button up, all through the
   // input queue; with AEscape the Escape key is pressed before the button goes up.
   void Drag(Integer X, Integer Y, Integer DX, Integer DY = 0, bool AEscape = false) {

@@ -18,11 +18,6 @@ struct IndicatorFixture : ListFixture {
         return c;
     return nullptr;
   }
-  void Relayout() {
-    TL->LayoutChanged();
-    UpdateWindow(TL->Handle());
-    Pump(40);
-  }
 };
 
 TEST_F(IndicatorFixture, ColumnStandsLeftOfHeadersAndRowsAndMarksTheFocusedNode) {

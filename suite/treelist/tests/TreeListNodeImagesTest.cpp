@@ -36,11 +36,6 @@ struct ImagesFixture : ListFixture {
   std::unique_ptr<TImageList> Images = MakeImages(16);
   std::unique_ptr<TImageList> States = MakeImages(16);
 
-  void Relayout() {
-    TL->LayoutChanged();
-    UpdateWindow(TL->Handle());
-    Pump(40);
-  }
   TvxTreeListIndentCellViewInfo* Indent(Node* N, TvxTreeListNodeIndentKind AKind) {
     for (TvxTreeListIndentCellViewInfo* c : Indents(N))
       if (c->Kind == AKind) return c;

@@ -16,11 +16,6 @@ struct PreviewFixture : ListFixture {
     TL->Preview()->SetColumn(Notes);
     TL->Preview()->SetVisible(true);
   }
-  void Relayout() {
-    TL->LayoutChanged();
-    UpdateWindow(TL->Handle());
-    Pump(40);
-  }
   // ACount rows; the notes of rows 1, 3 and 5 (of every six) have that many lines
   // ("line 1" CR LF "line 2" ...), the others are empty.
   void FillNotes(Integer ACount) {

@@ -174,13 +174,24 @@ struct ListFixture : ::testing::Test {
     SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
     Pump(40);
   }
+  // Lays the list out again now and lets it paint.
+  void Relayout() {
+    TL->LayoutChanged();
+    UpdateWindow(TL->Handle());
+    Pump(40);
+  }
+  // The cells of one kind, in order.
+  template <class T>
+  static std::vector<T*> Find(TvxCustomControlCells& ACells) {
+    std::vector<T*> r;
+    for (Integer i = 0; i < ACells.Count(); ++i)
+      if (auto* c = dynamic_cast<T*>(ACells.Items(i))) r.push_back(c);
+    return r;
+  }
   // The indent cells of a shown node's row, left to right.
   std::vector<TvxTreeListIndentCellViewInfo*> Indents(Node* N) {
-    std::vector<TvxTreeListIndentCellViewInfo*> r;
-    if (TvxTreeListNodeViewData* row = VI()->NodeViewData(N))
-      for (Integer i = 0; i < row->Cells().Count(); ++i)
-        if (auto* c = dynamic_cast<TvxTreeListIndentCellViewInfo*>(row->Cells().Items(i))) r.push_back(c);
-    return r;
+    TvxTreeListNodeViewData* row = VI()->NodeViewData(N);
+    return row ? Find<TvxTreeListIndentCellViewInfo>(row->Cells()) : std::vector<TvxTreeListIndentCellViewInfo*>{};
   }
   // The vertical middle of a shown row.
   Integer RowY(Integer i) {
