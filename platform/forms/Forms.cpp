@@ -24,6 +24,9 @@ void HandleExceptionHook(TObject* Sender) {
   if (Application) Application->HandleException(Sender);
 }
 
+// A cleanup's failure while another exception unwinds goes to the application's handler.
+void HandleCleanupExceptionHook() { HandleExceptionHook(nullptr); }
+
 // The window that work queued by other threads wakes up; null once the application is
 // gone. Threads read it through WakeMainThread, which is set before any thread starts
 // and never changed afterwards.
@@ -39,6 +42,7 @@ void InitForms() {
   Screen = new TScreen(nullptr);
   CursorHandleOf = ScreenCursorHandle;
   HandleControlException = HandleExceptionHook;
+  HandleCleanupException = HandleCleanupExceptionHook;
   WakeWindow = Application->Handle();
   WakeMainThread = WakeMainLoop;
 }
@@ -47,6 +51,7 @@ void DoneForms() {
   UnRegisterClass(TForm::StaticClass());
   WakeWindow = nullptr;
   HandleControlException = nullptr;
+  HandleCleanupException = nullptr;
   // Forms still alive go first, while the screen and the application exist.
   delete Application;
   Application = nullptr;

@@ -110,6 +110,54 @@ class Set {
 };
 
 // Scope helpers: state that a block sets and must put back however it is left.
+//
+// A cleanup that runs handlers or relayouts (EndUpdate, EnableAlign, a notification) can
+// raise. When the scope ends normally, that exception travels on to the caller. When the
+// scope is already being left by another exception, the first one travels on and the
+// second goes to HandleCleanupException (the application's exception handler once the
+// forms layer is up; it is called inside the catch block, so it may rethrow to inspect
+// the exception). A destructor never lets two exceptions meet, so std::terminate is never
+// reached from a cleanup.
+inline void (*HandleCleanupException)() = nullptr;
+
+// Runs ACleanup for a scope that was entered while AUncaught exceptions were in flight.
+template <class F>
+void RunScopeCleanup(F&& ACleanup, int AUncaught) noexcept(false) {
+  if (std::uncaught_exceptions() <= AUncaught) {
+    ACleanup();
+    return;
+  }
+  try {
+    ACleanup();
+  } catch (...) {
+    if (HandleCleanupException) {
+      try {
+        HandleCleanupException();
+      } catch (...) {  // a handler that raises again: the first exception still wins
+      }
+    }
+  }
+}
+
+// Runs any cleanup when the scope ends.
+template <class F>
+class TScopeExit {
+ public:
+  explicit TScopeExit(F ACleanup) : fn_(std::move(ACleanup)) {}
+  ~TScopeExit() noexcept(false) {
+    if (active_) RunScopeCleanup(fn_, uncaught_);
+  }
+  // The cleanup is not needed after all (the block finished its work another way).
+  void Dismiss() { active_ = false; }
+  TScopeExit(const TScopeExit&) = delete;
+  TScopeExit& operator=(const TScopeExit&) = delete;
+
+ private:
+  F fn_;
+  int uncaught_ = std::uncaught_exceptions();
+  bool active_ = true;
+};
+
 // Includes an item in a set for the life of the scope, and excludes it at the end.
 template <class E, std::size_t N>
 class TSetItemScope {
@@ -138,6 +186,19 @@ class TValueScope {
   T old_;
 };
 
+// Raises a counter for the life of the scope (a lock count, a nesting depth).
+template <class T>
+class TCounterScope {
+ public:
+  explicit TCounterScope(T& ACounter) : counter_(ACounter) { ++counter_; }
+  ~TCounterScope() { --counter_; }
+  TCounterScope(const TCounterScope&) = delete;
+  TCounterScope& operator=(const TCounterScope&) = delete;
+
+ private:
+  T& counter_;
+};
+
 // Gives a variable a value, and puts the old value back only when the scope is left by
 // an exception: a step that fails leaves the state as it found it.
 template <class T>
@@ -159,17 +220,22 @@ class TRollbackScope {
   int exceptions_;
 };
 
-// Calls BeginUpdate now and EndUpdate when the scope ends.
+// Calls BeginUpdate now and EndUpdate when the scope ends (EndUpdate may raise; see
+// RunScopeCleanup). Works on a reference or a pointer to the object.
 template <class T>
 class TUpdateScope {
  public:
   explicit TUpdateScope(T& AObject) : obj_(AObject) { obj_.BeginUpdate(); }
-  ~TUpdateScope() { obj_.EndUpdate(); }
+  explicit TUpdateScope(T* AObject) : obj_(*AObject) { obj_.BeginUpdate(); }
+  ~TUpdateScope() noexcept(false) {
+    RunScopeCleanup([this] { obj_.EndUpdate(); }, uncaught_);
+  }
   TUpdateScope(const TUpdateScope&) = delete;
   TUpdateScope& operator=(const TUpdateScope&) = delete;
 
  private:
   T& obj_;
+  int uncaught_ = std::uncaught_exceptions();
 };
 
 class TObject;
