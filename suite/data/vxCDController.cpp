@@ -617,6 +617,62 @@ void TvxCustomDataController::DeleteRecord(Integer ARecordIndex) {
   DataChanged(dcDeleted, -1, -1);
 }
 
+void TvxCustomDataController::DeleteRecordsInOnePass(const std::vector<Integer>& AList) {
+  if (AList.empty()) return;
+  CheckRecordRange(AList.front());
+  CheckRecordRange(AList.back());
+  auto listed = [&AList](Integer r) { return std::binary_search(AList.begin(), AList.end(), r); };
+  // Records listed below r: how far r moves down.
+  auto below = [&AList](Integer r) {
+    return static_cast<Integer>(std::lower_bound(AList.begin(), AList.end(), r) - AList.begin());
+  };
+  Integer oldCount = RecordCount();
+  Integer e = FProvider->EditingRecordIndex();
+  if (e != vxNoEditRecordIndex && e >= 0 && listed(e)) FProvider->SetEditingRecordIndex(vxNoEditRecordIndex);
+  bool newItem = false;
+  for (Integer r : AList) newItem = newItem || IsNewItemRecord(r);
+  FDataStorage->DeleteRecords(AList);
+  Integer newCount = RecordCount();
+  for (auto it = AList.rbegin(); it != AList.rend(); ++it) ShiftDetailsAfterDelete(*it);
+  auto follow = [&](Integer& r) {
+    if (r < 0) return;
+    r = listed(r) ? -1 : r - below(r);
+  };
+  follow(FBookmarkRecordIndex);
+  follow(FNearestRecordIndex);
+  follow(FDataControllerInfo->PrevFocusingInfo()->RecordIndex);
+  // A deleted focused record hands its place to the next kept record after it, or, when
+  // none is left after it, to the new last record (as deleting from the last up does).
+  Integer& focused = FDataControllerInfo->FocusingInfo()->RecordIndex;
+  if (focused >= 0 && focused < oldCount) {
+    if (!listed(focused)) {
+      focused -= below(focused);
+    } else {
+      Integer next = focused + 1;
+      auto at = std::upper_bound(AList.begin(), AList.end(), focused);
+      while (at != AList.end() && *at == next) {
+        ++at;
+        ++next;
+      }
+      focused = next < oldCount ? next - below(next) : newCount - 1;
+    }
+  } else if (focused >= oldCount) {
+    focused -= static_cast<Integer>(AList.size());
+  }
+  TvxDataSelection* sel = FDataControllerInfo->Selection();
+  for (Integer i = 0; i < sel->Count(); ++i) {
+    Integer r = sel->Items(i).RecordIndex;
+    if (r >= 0 && !listed(r)) sel->SetRecordIndex(i, r - below(r));
+    else if (r >= 0) sel->SetRecordIndex(i, -1);
+  }
+  sel->DeleteWhere([](const TvxDataSelection::TItem& AItem) { return AItem.RecordIndex == -1; });
+  e = FProvider->EditingRecordIndex();
+  if (e != vxNoEditRecordIndex && e >= 0) FProvider->SetEditingRecordIndex(e - below(e));
+  CheckSelectionAndBookmark(-1);
+  if (newItem) FNewItemRecordIndex = 0;
+  DataChanged(dcDeleted, -1, -1);
+}
+
 void TvxCustomDataController::SetRecordCount(Integer Value) {
   if (FProvider->IsGridMode()) return;
   if (Value < 0) Value = 0;
@@ -810,10 +866,21 @@ void TvxCustomDataController::PostEditingIfNeeded() {
   if (IsEditing()) Post(false);
 }
 
-Integer TvxCustomDataController::GetSelectedCount() const { return FDataControllerInfo->GetSelectedCount(); }
+// With single selection the selection is the focused row (unless SyncSelected(False)
+// took it away); with multiple selection it is the row info's list.
+Integer TvxCustomDataController::GetSelectedCount() const {
+  if (!FMultiSelect) return FFocusedSelected && FDataControllerInfo->FocusedRowIndex() >= 0 ? 1 : 0;
+  return FDataControllerInfo->GetSelectedCount();
+}
 
 Integer TvxCustomDataController::GetSelectedRowIndex(Integer AIndex) const {
+  if (!FMultiSelect) return AIndex == 0 && GetSelectedCount() == 1 ? FDataControllerInfo->FocusedRowIndex() : -1;
   return FDataControllerInfo->GetSelectedRowIndex(AIndex);
+}
+
+bool TvxCustomDataController::IsRowSelected(Integer ARowIndex) {
+  if (!FMultiSelect) return FFocusedSelected && ARowIndex >= 0 && ARowIndex == FDataControllerInfo->FocusedRowIndex();
+  return FDataControllerInfo->IsRowSelected(ARowIndex);
 }
 
 void TvxCustomDataController::ChangeRowSelection(Integer ARowIndex, bool ASelection) {
@@ -826,7 +893,16 @@ void TvxCustomDataController::ClearSelection() {
   FDataControllerInfo->ClearSelection();
 }
 
-void TvxCustomDataController::SyncSelected(bool) {}
+void TvxCustomDataController::SyncSelected(bool ASelected) {
+  if (FMultiSelect || FFocusedSelected == ASelected) return;
+  FFocusedSelected = ASelected;
+  Integer row = FDataControllerInfo->FocusedRowIndex();
+  if (row < 0) return;
+  // The notification names the focused row whichever way its selection changed.
+  FPrevSelectionChangedInfo.SelectedCount = 1;
+  FPrevSelectionChangedInfo.RowIndex = row;
+  Change({dccSelection});
+}
 
 void TvxCustomDataController::SyncSelectionFocusedRecord() {
   if (!FMultiSelect) return;

@@ -1,6 +1,7 @@
 #include "vxCustomDataInternal.h"
 
 #include <algorithm>
+#include <set>
 
 using vxCustomDataInternal::RaiseOperationError;
 
@@ -150,6 +151,16 @@ void TvxCustomDataControllerInfo::UpdateField(TvxCustomDataField* AField) {
 }
 
 void TvxCustomDataControllerInfo::RemoveField(TvxCustomDataField* AField) {
+  // The field is freed next: every list that refers to it lets go of it first, so that
+  // the recalculation at the end of the update reads nothing freed. Groups built on it
+  // are dropped (the recalculation builds them again from the remaining fields).
+  std::erase_if(FTotalSortingFieldList, [AField](const TvxSortingFieldList::TItem& i) { return i.Field == AField; });
+  for (Integer l = 0; l < FDataGroups->LevelCount(); ++l)
+    if (FDataGroups->GetField(l) == AField) {
+      FDataGroups->Clear();
+      AddChanges({dcicGrouping});
+      break;
+    }
   FSortingFieldList->Remove(AField);
   if (FGroupingFieldList->IndexOf(AField) >= 0) {
     FSelection->Clear();
@@ -205,6 +216,31 @@ Integer TvxCustomDataControllerInfo::GetNearestRowIndex(Integer ARowIndex) {
 Integer TvxCustomDataControllerInfo::RecordListIndexOf(Integer ARecordIndex) const {
   auto it = std::find(FRecordList.begin(), FRecordList.end(), ARecordIndex);
   return it == FRecordList.end() ? -1 : static_cast<Integer>(it - FRecordList.begin());
+}
+
+std::vector<Integer> TvxCustomDataControllerInfo::RecordRows() const {
+  std::vector<Integer> rows(static_cast<size_t>(std::max<Integer>(FDataController->RecordCount(), 0)), -1);
+  auto put = [&rows](Integer ARecord, Integer ARow) {
+    if (ARecord >= 0 && static_cast<size_t>(ARecord) < rows.size()) rows[static_cast<size_t>(ARecord)] = ARow;
+  };
+  if (!HasGroups()) {
+    for (size_t p = 0; p < FRecordList.size(); ++p) put(FRecordList[p], static_cast<Integer>(p));
+    return rows;
+  }
+  // Groups are stored parent first, so the most recent group of level L-1 is the parent
+  // of a group of level L: shown[L] says whether all its ancestors are expanded.
+  Integer last = FDataGroups->LevelCount() - 1;
+  std::vector<char> shown(static_cast<size_t>(last) + 2, 0);
+  shown[0] = 1;
+  for (Integer i = 0; i < FDataGroups->Count(); ++i) {
+    const TvxDataGroupInfo* g = FDataGroups->GetItem(i);
+    bool open = shown[static_cast<size_t>(g->Level)] && g->Expanded;
+    shown[static_cast<size_t>(g->Level) + 1] = open;
+    if (g->Level != last || !open) continue;
+    for (Integer p = g->BeginRecordListIndex; p <= g->EndRecordListIndex; ++p)
+      put(FRecordList[static_cast<size_t>(p)], g->RowIndex + p - g->BeginRecordListIndex + 1);
+  }
+  return rows;
 }
 
 Integer TvxCustomDataControllerInfo::GetRowIndexByRecordIndex(Integer ARecordIndex, bool AMakeVisible) {
@@ -327,6 +363,15 @@ void TvxCustomDataControllerInfo::RestoreExpanding() {
   for (size_t l = 0; match && l < FSavedExpandingFields.size(); ++l)
     match = FSavedExpandingFields[l] == FDataGroups->GetField(static_cast<Integer>(l));
   if (match && !FSavedExpanded.empty()) {
+    // The saved paths go into an ordered set once, so each group finds its path in
+    // log time instead of comparing itself with every saved one.
+    auto less = [](const std::vector<Variant>& x, const std::vector<Variant>& y) {
+      return std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end(),
+                                          [](const Variant& a, const Variant& b) { return VariantCompare(a, b) < 0; });
+    };
+    std::set<std::vector<Variant>, decltype(less)> saved(less);
+    for (auto& p : FSavedExpanded) saved.insert(std::move(p));
+    FSavedExpanded.clear();
     PrepareCompareFlags();
     TScopeExit reset([this] { ResetCompareFlags(); });
     std::vector<Variant> path;
@@ -335,13 +380,7 @@ void TvxCustomDataControllerInfo::RestoreExpanding() {
       path.resize(static_cast<size_t>(g->Level));
       Integer rli = FDataGroups->GetDataRecordListIndex(g);
       path.push_back(FDataController->GetCompareValue(FRecordList[static_cast<size_t>(rli)], FDataGroups->GetField(g->Level)));
-      for (const auto& saved : FSavedExpanded)
-        if (saved.size() == path.size() &&
-            std::equal(saved.begin(), saved.end(), path.begin(),
-                       [](const Variant& x, const Variant& y) { return VariantCompare(x, y) == 0; })) {
-          g->Expanded = true;
-          break;
-        }
+      if (saved.count(path)) g->Expanded = true;
     }
     FDataGroups->Rebuild();
   }
@@ -434,8 +473,7 @@ void TvxCustomDataControllerInfo::CheckSelection() {
     FSelection->Clear();
     return;
   }
-  for (Integer i = FSelection->Count() - 1; i >= 0; --i)
-    if (FSelection->Items(i).RecordIndex >= count) FSelection->Delete(i);
+  FSelection->DeleteWhere([count](const TvxDataSelection::TItem& AItem) { return AItem.RecordIndex >= count; });
 }
 
 void TvxCustomDataControllerInfo::LoadRecordList() {
@@ -459,8 +497,13 @@ void TvxCustomDataControllerInfo::DoFilter() {
   }
   FRecordList = std::move(kept);
   if (FRecordList.size() != before) {
-    for (Integer i = FSelection->Count() - 1; i >= 0; --i)
-      if (RecordListIndexOf(FSelection->Items(i).RecordIndex) < 0) FSelection->Delete(i);
+    std::vector<char> kept(static_cast<size_t>(std::max<Integer>(FDataController->RecordCount(), 0)), 0);
+    for (Integer r : FRecordList)
+      if (r >= 0 && static_cast<size_t>(r) < kept.size()) kept[static_cast<size_t>(r)] = 1;
+    FSelection->DeleteWhere([&kept](const TvxDataSelection::TItem& AItem) {
+      return AItem.RecordIndex < 0 || static_cast<size_t>(AItem.RecordIndex) >= kept.size() ||
+             !kept[static_cast<size_t>(AItem.RecordIndex)];
+    });
     if (FDataController->CheckFocusingAfterFilterNeeded()) FDataController->ConvertFilterCheckToChanged();
   }
 }

@@ -39,12 +39,12 @@ void vxCustomData::TvxKeys::Restore(TvxCustomDataController* ADataController) {
 
 bool vxCustomData::TvxKeys::FindRecordKey(Integer ARecordIndex, Integer& AIndex) {
   Variant key = FDataController->GetRecordKeyValue(ARecordIndex, FKeyFields);
-  for (size_t i = 0; i < FKeys.size(); ++i)
-    if (VariantCompare(FKeys[i]->Key, key) == 0) {
-      AIndex = static_cast<Integer>(i);
-      return true;
-    }
-  return false;
+  // Save keeps the keys sorted: the first equal key in list order is the lower bound.
+  auto it = std::lower_bound(FKeys.begin(), FKeys.end(), key,
+                             [](TvxKeyInfo* k, const Variant& v) { return VariantCompare(k->Key, v) < 0; });
+  if (it == FKeys.end() || VariantCompare((*it)->Key, key) != 0) return false;
+  AIndex = static_cast<Integer>(it - FKeys.begin());
+  return true;
 }
 
 TvxSaveObject::TvxSaveObject()
@@ -95,19 +95,28 @@ void TvxSelectedKeys::ApplyKeys() {
   TvxCustomDataController* c = FDataController;
   TvxDataSelection* sel = c->DataControllerInfo()->Selection();
   if (sel->Count() == 0) return;
+  // A matched key is used up, so the next record with an equal key takes the next one.
+  // Equal keys sit together in the sorted list: a count of used keys per run of equal
+  // keys (at the run's first index) stands for deleting them, and all are freed at once.
+  std::vector<Integer> used(FKeys.size(), 0);
+  std::vector<char> taken(FKeys.size(), 0);
   for (Integer r = 0; r < c->RecordCount(); ++r) {
-    Integer k;
-    if (!FindRecordKey(r, k)) continue;
-    Integer index = static_cast<TvxSelectedKeyInfo*>(FKeys[static_cast<size_t>(k)])->SelectedIndex;
+    Integer first;
+    if (!FindRecordKey(r, first)) continue;
+    size_t k = static_cast<size_t>(first) + static_cast<size_t>(used[static_cast<size_t>(first)]);
+    if (k >= FKeys.size() || VariantCompare(FKeys[k]->Key, FKeys[static_cast<size_t>(first)]->Key) != 0) continue;
+    ++used[static_cast<size_t>(first)];
+    taken[k] = 1;
+    Integer index = static_cast<TvxSelectedKeyInfo*>(FKeys[k])->SelectedIndex;
     if (index < sel->Count()) sel->SetRecordIndex(index, r);
-    Delete(k);
   }
-  for (TvxKeyInfo* key : FKeys) {
-    Integer index = static_cast<TvxSelectedKeyInfo*>(key)->SelectedIndex;
+  for (size_t k = 0; k < FKeys.size(); ++k) {
+    if (taken[k]) continue;
+    Integer index = static_cast<TvxSelectedKeyInfo*>(FKeys[k])->SelectedIndex;
     if (index >= 0 && index < sel->Count()) sel->SetRecordIndex(index, -1);
   }
-  for (Integer i = sel->Count() - 1; i >= 0; --i)
-    if (sel->Items(i).RecordIndex == -1) sel->Delete(i);
+  Clear();
+  sel->DeleteWhere([](const TvxDataSelection::TItem& AItem) { return AItem.RecordIndex == -1; });
   c->DataControllerInfo()->ExpandingChanged();
 }
 

@@ -245,11 +245,21 @@ void TvxDataSelection::Clear() {
   Changed();
 }
 
+void TvxDataSelection::DeleteWhere(const std::function<bool(const TItem&)>& AMatch) {
+  size_t before = FItems.size();
+  std::erase_if(FItems, AMatch);
+  if (FItems.size() != before) Changed();
+}
+
 void TvxDataSelection::SyncRowIndexes() {
+  // Every record's row, found in one pass, instead of a search of the rows per item.
+  std::vector<Integer> rows = FDataController->DataControllerInfo()->RecordRows();
   std::vector<TItem> kept;
+  kept.reserve(FItems.size());
   for (TItem item : FItems) {
     if (item.Level < 0) continue;  // group rows are not kept across a recalculation
-    Integer row = FDataController->DataControllerInfo()->GetRowIndexByRecordIndex(item.RecordIndex, false);
+    if (item.RecordIndex < 0 || static_cast<size_t>(item.RecordIndex) >= rows.size()) continue;
+    Integer row = rows[static_cast<size_t>(item.RecordIndex)];
     if (row < 0) continue;
     item.RowIndex = row;
     kept.push_back(item);
