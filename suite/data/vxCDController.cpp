@@ -621,22 +621,35 @@ void TvxCustomDataController::DeleteRecordsInOnePass(const std::vector<Integer>&
   if (AList.empty()) return;
   CheckRecordRange(AList.front());
   CheckRecordRange(AList.back());
-  auto listed = [&AList](Integer r) { return std::binary_search(AList.begin(), AList.end(), r); };
-  // Records listed below r: how far r moves down.
-  auto below = [&AList](Integer r) {
-    return static_cast<Integer>(std::lower_bound(AList.begin(), AList.end(), r) - AList.begin());
-  };
   Integer oldCount = RecordCount();
+  // Each record's index after the deletion (-1 for a deleted one), built once.
+  std::vector<Integer> moved(static_cast<size_t>(oldCount));
+  {
+    size_t k = 0;
+    Integer gone = 0;
+    for (Integer r = 0; r < oldCount; ++r) {
+      if (k < AList.size() && AList[k] == r) {
+        moved[static_cast<size_t>(r)] = -1;
+        ++k;
+        ++gone;
+      } else {
+        moved[static_cast<size_t>(r)] = r - gone;
+      }
+    }
+  }
+  auto movedOf = [&](Integer r) {
+    if (r < 0) return r;
+    return r < oldCount ? moved[static_cast<size_t>(r)] : r - static_cast<Integer>(AList.size());
+  };
   Integer e = FProvider->EditingRecordIndex();
-  if (e != vxNoEditRecordIndex && e >= 0 && listed(e)) FProvider->SetEditingRecordIndex(vxNoEditRecordIndex);
+  if (e != vxNoEditRecordIndex && e >= 0 && movedOf(e) < 0) FProvider->SetEditingRecordIndex(vxNoEditRecordIndex);
   bool newItem = false;
   for (Integer r : AList) newItem = newItem || IsNewItemRecord(r);
   FDataStorage->DeleteRecords(AList);
   Integer newCount = RecordCount();
   for (auto it = AList.rbegin(); it != AList.rend(); ++it) ShiftDetailsAfterDelete(*it);
   auto follow = [&](Integer& r) {
-    if (r < 0) return;
-    r = listed(r) ? -1 : r - below(r);
+    if (r >= 0) r = movedOf(r);
   };
   follow(FBookmarkRecordIndex);
   follow(FNearestRecordIndex);
@@ -645,29 +658,20 @@ void TvxCustomDataController::DeleteRecordsInOnePass(const std::vector<Integer>&
   // none is left after it, to the new last record (as deleting from the last up does).
   Integer& focused = FDataControllerInfo->FocusingInfo()->RecordIndex;
   if (focused >= 0 && focused < oldCount) {
-    if (!listed(focused)) {
-      focused -= below(focused);
-    } else {
-      Integer next = focused + 1;
-      auto at = std::upper_bound(AList.begin(), AList.end(), focused);
-      while (at != AList.end() && *at == next) {
-        ++at;
-        ++next;
-      }
-      focused = next < oldCount ? next - below(next) : newCount - 1;
-    }
-  } else if (focused >= oldCount) {
-    focused -= static_cast<Integer>(AList.size());
+    Integer next = focused;
+    while (next < oldCount && moved[static_cast<size_t>(next)] < 0) ++next;
+    focused = next < oldCount ? moved[static_cast<size_t>(next)] : newCount - 1;
+  } else {
+    follow(focused);
   }
   TvxDataSelection* sel = FDataControllerInfo->Selection();
   for (Integer i = 0; i < sel->Count(); ++i) {
     Integer r = sel->Items(i).RecordIndex;
-    if (r >= 0 && !listed(r)) sel->SetRecordIndex(i, r - below(r));
-    else if (r >= 0) sel->SetRecordIndex(i, -1);
+    if (r >= 0) sel->SetRecordIndex(i, movedOf(r));
   }
   sel->DeleteWhere([](const TvxDataSelection::TItem& AItem) { return AItem.RecordIndex == -1; });
   e = FProvider->EditingRecordIndex();
-  if (e != vxNoEditRecordIndex && e >= 0) FProvider->SetEditingRecordIndex(e - below(e));
+  if (e != vxNoEditRecordIndex && e >= 0) FProvider->SetEditingRecordIndex(movedOf(e));
   CheckSelectionAndBookmark(-1);
   if (newItem) FNewItemRecordIndex = 0;
   DataChanged(dcDeleted, -1, -1);
