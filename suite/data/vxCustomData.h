@@ -388,6 +388,8 @@ class TvxDataSelection : public TObject {
   void Delete(Integer AIndex);
   void Clear();
   void SetRecordIndex(Integer AIndex, Integer ARecordIndex) { FItems.at(static_cast<size_t>(AIndex)).RecordIndex = ARecordIndex; }
+  // Deletes every item that AMatch picks, in one pass.
+  void DeleteWhere(const std::function<bool(const TItem&)>& AMatch);
   // Recomputes row indexes from the records' rows, dropping records without a row.
   void SyncRowIndexes();
   Integer AnchorRowIndex = -1;
@@ -612,6 +614,9 @@ class TvxCustomDataControllerInfo : public TObject {
   Integer GetNearestRowIndex(Integer ARowIndex);
   Integer GetRowCount() const;
   Integer GetRowIndexByRecordIndex(Integer ARecordIndex, bool AMakeVisible);
+  // The row of every record (indexed by record; -1 when filtered out or inside a
+  // collapsed group), built in one pass.
+  std::vector<Integer> RecordRows() const;
   TvxRowInfo GetRowInfo(Integer ARowIndex);
   void ChangeRowSelection(Integer ARowIndex, bool ASelection);
   void ClearSelection();
@@ -1186,6 +1191,9 @@ class TvxCustomDataController : public TPersistent {
   Integer AppendRecord();
   Integer InsertRecord(Integer ARecordIndex);
   void DeleteRecord(Integer ARecordIndex);
+  // Deletes the listed records (ascending, no repeats) as DeleteRecord would one by one
+  // from the last to the first, but moves the storage and the stored indexes once.
+  void DeleteRecordsInOnePass(const std::vector<Integer>& AList);
   Integer FilteredRecordCount() const;
   bool IsNewItemRecord(Integer ARecordIndex) const;
 
@@ -1207,6 +1215,7 @@ class TvxCustomDataController : public TPersistent {
   void FocusNearestRecord();
   Integer GetSelectedCount() const;
   Integer GetSelectedRowIndex(Integer AIndex) const;
+  bool IsRowSelected(Integer ARowIndex);
   void ChangeRowSelection(Integer ARowIndex, bool ASelection);
   void ClearSelection();
   void SyncSelected(bool ASelected);

@@ -720,6 +720,24 @@ void TvxDataStorage::DeleteRecord(Integer AIndex) {
   if (FRecords.empty()) FRecordIDCounter = 1;
 }
 
+void TvxDataStorage::DeleteRecords(const std::vector<Integer>& AList) {
+  if (AList.empty()) return;
+  for (Integer r : AList)
+    if (r < 0 || r >= RecordCount()) TList::Error(L"List index out of bounds (%d)", r);
+  for (Integer r : AList) FreeBuffer(r);
+  // Compact once: every kept slot moves down past the deleted ones before it.
+  size_t to = static_cast<size_t>(AList.front()), next = 0;
+  for (size_t from = to; from < FRecords.size(); ++from) {
+    if (next < AList.size() && static_cast<size_t>(AList[next]) == from) {
+      ++next;
+      continue;
+    }
+    FRecords[to++] = FRecords[from];
+  }
+  FRecords.resize(to);
+  if (FRecords.empty()) FRecordIDCounter = 1;
+}
+
 Integer TvxDataStorage::AddInternalRecord() {
   Integer index = 0;
   for (size_t i = 0; i < FInternalRecords.size(); ++i) {

@@ -378,6 +378,8 @@ class TvxDataStorage : public TObject {
   Integer AppendRecord();
   Integer InsertRecord(Integer AIndex);
   void DeleteRecord(Integer AIndex);
+  // Deletes the records at the listed indexes (ascending, no repeats) in one pass.
+  void DeleteRecords(const std::vector<Integer>& AList);
   Integer AddInternalRecord();
   void Clear(bool AWithoutInternal);
   void ClearInternalRecords();

@@ -298,28 +298,38 @@ void WriteVariantToStream(TStream* AStream, const Variant& V) {
   WriteScalar(AStream, v);
 }
 
-Variant ReadVariantFromStream(TStream* AStream) {
-  Byte tag = ReadValue<Byte>(AStream);
+namespace {
+
+// Arrays nest at most this deep in a stream: keys and values are flat or one level of
+// pairs, so a deeper stream is damaged or crafted.
+constexpr size_t kMaxStreamArrayDepth = 64;
+
+Int64 ReadStreamListCount(TStream* AStream) {
+  Byte ctag = ReadValue<Byte>(AStream);
+  Int64 count;
+  switch (static_cast<TValueType>(ctag)) {
+    case vaInt8: count = ReadValue<ShortInt>(AStream); break;
+    case vaInt16: count = ReadValue<SmallInt>(AStream); break;
+    case vaInt32: count = ReadValue<Integer>(AStream); break;
+    case vaInt64: count = ReadValue<Int64>(AStream); break;
+    default: vxInvalidStreamFormat();
+  }
+  // Every element takes at least its tag byte.
+  vxCheckStreamCount(AStream, count, 1);
+  return count;
+}
+
+// Moves the elements into a new array (copying them would copy every level below).
+Variant MakeStreamArray(std::vector<Variant>& AItems) {
+  Variant r = VarArrayCreate({0, static_cast<Integer>(AItems.size()) - 1}, varVariant);
+  for (size_t i = 0; i < AItems.size(); ++i) r.ArrayData()->Items[i] = std::move(AItems[i]);
+  return r;
+}
+
+Variant ReadScalarFromStream(Byte tag, TStream* AStream) {
   switch (static_cast<TValueType>(tag)) {
     case vaNull: return Null();
     case vaNil: return Variant();
-    case vaList: {
-      Byte ctag = ReadValue<Byte>(AStream);
-      Int64 count;
-      switch (static_cast<TValueType>(ctag)) {
-        case vaInt8: count = ReadValue<ShortInt>(AStream); break;
-        case vaInt16: count = ReadValue<SmallInt>(AStream); break;
-        case vaInt32: count = ReadValue<Integer>(AStream); break;
-        case vaInt64: count = ReadValue<Int64>(AStream); break;
-        default: vxInvalidStreamFormat();
-      }
-      // Every element takes at least its tag byte.
-      vxCheckStreamCount(AStream, count, 1);
-      std::vector<Variant> items;
-      items.reserve(static_cast<size_t>(count));
-      for (Int64 i = 0; i < count; ++i) items.push_back(ReadVariantFromStream(AStream));
-      return VarArrayOf(items);
-    }
     case vaInt8: return Variant(ReadValue<ShortInt>(AStream));
     case vaInt16: return Variant(ReadValue<SmallInt>(AStream));
     case vaInt32: return Variant(static_cast<int>(ReadValue<Integer>(AStream)));
@@ -350,6 +360,44 @@ Variant ReadVariantFromStream(TStream* AStream) {
       return r;
     }
     default: vxDataReadError();
+  }
+}
+
+}  // namespace
+
+Variant ReadVariantFromStream(TStream* AStream) {
+  // Nested arrays are read with a stack of open lists instead of a call per level, and
+  // refused past a fixed depth.
+  struct TOpenList {
+    std::vector<Variant> Items;
+    Int64 Left;
+  };
+  std::vector<TOpenList> open;
+  for (;;) {
+    Byte tag = ReadValue<Byte>(AStream);
+    Variant v;
+    if (tag == vaList) {
+      if (open.size() >= kMaxStreamArrayDepth) vxInvalidStreamFormat();
+      Int64 count = ReadStreamListCount(AStream);
+      std::vector<Variant> items;
+      if (count > 0) {
+        items.reserve(static_cast<size_t>(std::min<Int64>(count, 4096)));
+        open.push_back({std::move(items), count});
+        continue;
+      }
+      v = MakeStreamArray(items);
+    } else {
+      v = ReadScalarFromStream(tag, AStream);
+    }
+    // Hand the value to the innermost open list; a list that is full closes in turn.
+    for (;;) {
+      if (open.empty()) return v;
+      TOpenList& l = open.back();
+      l.Items.push_back(std::move(v));
+      if (--l.Left > 0) break;
+      v = MakeStreamArray(l.Items);
+      open.pop_back();
+    }
   }
 }
 

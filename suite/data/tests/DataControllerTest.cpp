@@ -373,6 +373,28 @@ TEST_F(TDataControllerTest, SelectionNotifications) {
   EXPECT_EQ(TvxSelectionChangedInfo::CreateEx(-1, 4)->RowIndexes, std::vector<Integer>({4}));
 }
 
+TEST_F(TDataControllerTest, SingleSelectionIsTheFocusedRowUntilSyncedAway) {
+  EXPECT_EQ(C.GetSelectedCount(), 0);  // nothing focused yet
+  EXPECT_EQ(C.GetSelectedRowIndex(0), -1);
+  C.SetFocusedRowIndex(2);
+  L.Take();
+  EXPECT_EQ(C.GetSelectedCount(), 1);
+  EXPECT_EQ(C.GetSelectedRowIndex(0), 2);
+  EXPECT_TRUE(C.IsRowSelected(2));
+  EXPECT_FALSE(C.IsRowSelected(1));
+  C.SyncSelected(false);
+  EXPECT_EQ(L.Take(), Log({"Selection[2]"}));
+  EXPECT_EQ(C.GetSelectedCount(), 0);
+  EXPECT_FALSE(C.IsRowSelected(2));
+  C.SyncSelected(false);  // no change, no notification
+  EXPECT_EQ(L.Take(), Log());
+  C.SetFocusedRowIndex(3);  // a focus change selects the focused row again
+  EXPECT_EQ(C.GetSelectedCount(), 1);
+  EXPECT_EQ(C.GetSelectedRowIndex(0), 3);
+  Log log = L.Take();
+  EXPECT_NE(std::find(log.begin(), log.end(), "Selection[3]"), log.end());
+}
+
 TEST_F(TDataControllerTest, IncrementalSearch) {
   C.BeginUpdate();
   C.SetValue(0, Name, Variant(L"apple"));
@@ -609,6 +631,27 @@ TEST(DataControllerKeys, SelectionFollowsRecordKeysAcrossAReload) {
     ids.push_back(c.GetValue(c.GetRowInfo(c.GetSelectedRowIndex(i)).RecordIndex, item).AsInteger());
   std::sort(ids.begin(), ids.end());
   EXPECT_EQ(ids, std::vector<Integer>({20, 40}));
+  c.SetCustomDataSource(nullptr);
+}
+
+TEST(DataControllerKeys, RepeatedKeysEachTakeOneSelectedRecord) {
+  TTestDataController c;
+  Integer item = c.AddTestItem(TvxIntegerValueType::Class());
+  TKeyedSource source;
+  source.Ids = {10, 20, 20, 30, 50};
+  c.SetCustomDataSource(&source);
+  c.SetMultiSelect(true);
+  for (Integer r : {1, 2, 3, 4}) c.ChangeRowSelection(r, true);  // 20, 20, 30, 50
+  c.SaveKeys();
+  source.Ids = {20, 40, 30, 20, 20, 10};  // 50 is gone; a third 20 is new
+  source.DataChanged();
+  c.RestoreKeys();
+  std::vector<Integer> records;
+  for (Integer i = 0; i < c.GetSelectedCount(); ++i) records.push_back(c.GetRowInfo(c.GetSelectedRowIndex(i)).RecordIndex);
+  std::sort(records.begin(), records.end());
+  // The two saved 20s go to the first two records holding 20; 30 follows; 50 is dropped.
+  EXPECT_EQ(records, std::vector<Integer>({0, 2, 3}));
+  for (Integer r : records) EXPECT_NE(c.GetValue(r, item).AsInteger(), 50);
   c.SetCustomDataSource(nullptr);
 }
 

@@ -126,6 +126,44 @@ TEST(TaggedVariant, MalformedInputIsRefused) {
   }
 }
 
+TEST(TaggedVariant, NestedArraysAreReadToAFixedDepth) {
+  // Each level is a list of one element: tag, count tag (8-bit), count 1.
+  auto nested = [](size_t ADepth) {
+    std::string bytes;
+    for (size_t i = 0; i < ADepth; ++i) bytes += std::string("\x01\x02\x01", 3);
+    return bytes + std::string("\x02\x07", 2);  // the innermost value: 8-bit integer 7
+  };
+  {
+    TMemoryStream s;
+    LoadBytes(s, nested(64));
+    Variant v = ReadVariantFromStream(&s);
+    for (int i = 0; i < 64; ++i) {
+      ASSERT_TRUE(v.IsArray()) << i;
+      ASSERT_EQ(VarArrayHighBound(v, 1), 0) << i;
+      v = Variant(VarArrayGet(v, {0}));
+    }
+    EXPECT_EQ(v.AsInteger(), 7);
+    EXPECT_EQ(s.Position(), s.Size());
+  }
+  for (size_t depth : {65u, 100000u}) {  // the deep one overflowed the stack when read by recursion
+    TMemoryStream s;
+    LoadBytes(s, nested(depth));
+    try {
+      ReadVariantFromStream(&s);
+      ADD_FAILURE() << depth << ": no error";
+    } catch (const EReadError& e) {
+      EXPECT_EQ(e.Message(), L"Invalid stream format") << depth;
+    }
+  }
+  // Lists side by side are not nesting: a wide flat array of empty arrays reads whole.
+  std::string wide("\x01\x03\x00\x01", 4);
+  for (int i = 0; i < 256; ++i) wide += std::string("\x01\x02\x00", 3);
+  TMemoryStream s;
+  LoadBytes(s, wide);
+  Variant v = ReadVariantFromStream(&s);
+  EXPECT_EQ(VarArrayHighBound(v, 1), 255);
+}
+
 TEST(VariantCompareTest, Table) {
   struct {
     const char* name;
