@@ -505,11 +505,10 @@ void TvxPCImageList::PrepareBitmap(TBitmap* ABitmap, Integer AIndex, bool AEnabl
 void TvxPCImageList::Draw(TCanvas* ACanvas, Integer X, Integer Y, Integer AIndex, bool AEnabled,
                           TColor ABackgroundColor) {
   if (!FBaseImages || FBaseImages->Count() == 0)
-    throw EvdException(L"TvxPCImageList.Draw: BaseImages is not assigned");
+    RaiseError(L"TvxPCImageList", L"Draw", ResStr(svxPCNoBaseImages));
   const Integer count = FBaseImages->Count();
   if (AIndex < 0 || AIndex >= count)
-    throw EvdException(L"TvxPCImageList.Draw: Index (" + IntToStr(AIndex) + L") must be between 0 and " +
-                       IntToStr(count - 1));
+    RaiseError(L"TvxPCImageList", L"Draw", Format(ResStr(svxPCImageListIndexError), {AIndex, count - 1}));
   const bool native = FParent->Painter() && FParent->Painter()->IsNativePainting();
   if (FImageRotationAngle != ra0 && static_cast<size_t>(AIndex) < FRotatedImages.size()) {
     TRotatedImage& e = FRotatedImages[static_cast<size_t>(AIndex)];

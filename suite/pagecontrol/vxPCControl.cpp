@@ -170,6 +170,19 @@ void TvxCustomTabControl::SetHotTrack(bool Value) {
   UpdateHotTrackState(KeyboardStateToShiftState());
 }
 
+Integer TvxCustomTabControl::MaxRotatedTabWidth() const {
+  if (FMaxRotatedTabWidth > 0 && FPainter) return std::max(FMaxRotatedTabWidth, FPainter->GetMinTabNormalWidth(-1));
+  return FMaxRotatedTabWidth;
+}
+
+void TvxCustomTabControl::SetMaxRotatedTabWidth(Integer Value) {
+  if (Value < 0) Value = 0;
+  if (Value > 0 && FPainter) Value = std::max(Value, FPainter->GetMinTabNormalWidth(-1));
+  if (Value == FMaxRotatedTabWidth) return;
+  FMaxRotatedTabWidth = Value;
+  if (FRotate && FVisibleTabList->Count() > 0) Relayout();
+}
+
 void TvxCustomTabControl::SetImageBorder(Integer Value) {
   if (Value < 0 || Value == FImageBorder) return;
   FImageBorder = Value;
@@ -311,10 +324,7 @@ void TvxCustomTabControl::Loaded() {
     const Integer index = FTabIndex;
     FTabIndex = -1;
     LockChangeEvents(true);
-    struct TUnlock {
-      TvxCustomTabControl* C;
-      ~TUnlock() { C->LockChangeEvents(false); }
-    } unlock{this};
+    TScopeExit unlock([this] { LockChangeEvents(false); });
     SelectTabByIndex(index);
   }
 }
@@ -794,11 +804,7 @@ void TvxCustomTabControl::CreateHandle() {
 
 void TvxCustomTabControl::Paint() {
   if (IsDestroying() || !FPainter) return;
-  Canvas()->SaveClipRegion();
-  struct TRestore {
-    TvxCanvas* C;
-    ~TRestore() { C->RestoreClipRegion(); }
-  } restore{Canvas()};
+  TvxClipRegionScope restore(Canvas());
   FPainter->Paint();
 }
 
@@ -807,14 +813,10 @@ void TvxCustomTabControl::EraseBackground(HDC DC) {
   c->Lock();
   HDC old = c->Handle();
   c->SetHandle(DC);
-  struct TReset {
-    TCanvas* C;
-    HDC Old;
-    ~TReset() {
-      C->SetHandle(Old);
-      C->Unlock();
-    }
-  } reset{c, old};
+  TScopeExit reset([c, old] {
+    c->SetHandle(old);
+    c->Unlock();
+  });
   FPainter->PaintClientAreaBackground();
 }
 

@@ -27,11 +27,16 @@ void TvxCustomTabControl::CalculateTabNormalSizes() {
 
 void TvxCustomTabControl::Relayout() {
   if (IsLoading() || FUpdating || !FPainter || IsDestroying()) return;
+  if (FLayoutDeferCount > 0) {
+    FLayoutPending = true;
+    return;
+  }
   TValueScope<bool> updating(FUpdating, true);
   Integer main = FMainTabVisibleIndex;
   if (main >= FVisibleTabList->Count()) main = -1;
   FMainTabVisibleIndex = main;
   FPainter->PrepareLayout();
+  if (FMaxRotatedTabWidth > 0) FMaxRotatedTabWidth = std::max(FMaxRotatedTabWidth, FPainter->GetMinTabNormalWidth(-1));
   FTabs->ResetTabVerticalTextBitmaps();
   CalculateTabPositions();
   FTabs->RefreshTabImages();
@@ -350,6 +355,10 @@ void TvxCustomTabControl::CalculateRowHeight() {
   PrepareTabFont(widest, Canvas());
   FMaxTabCaptionWidth = Canvas()->TextWidth(widest->Caption());
   FRowHeight = widest->FTabPosition.TabNormalWidth;
+  // A limit of at least the narrowest tab shortens the row; one below it is not applied.
+  if (FMaxRotatedTabWidth >= 1 && FMaxRotatedTabWidth >= FPainter->GetMinTabNormalWidth(-1) &&
+      FMaxRotatedTabWidth < FRowHeight)
+    FRowHeight = FMaxRotatedTabWidth;
 }
 
 void TvxCustomTabControl::CalculateRowOrder() {
@@ -539,7 +548,7 @@ void TvxCustomTabControl::CalculateTabContentRects(TvxTab* ATab, TRect& AImageRe
     if (textWidth > L - imagePart || cut == L"&...") textWidth = 0;
   }
   if (imagePart + textWidth <= 0) return;
-  const TAlignment mode = (FRotate && FTabWidth <= 0) ? FTabCaptionAlignment : taCenter;
+  const TAlignment mode = (FRotate && FTabWidth <= 0 && FMaxRotatedTabWidth <= 0) ? FTabCaptionAlignment : taCenter;
   auto align = [&](Integer a, Integer b) {
     switch (mode) {
       case taLeftJustify: return (a - FMaxTabCaptionWidth) / 2;

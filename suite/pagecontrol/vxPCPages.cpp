@@ -48,10 +48,7 @@ void TvxPageControl::SetActivePageComponent(TComponent* Value) {
   if (IsLoading() && page) {
     // The stored active page: applied as the form loads, without events.
     LockChangeEvents(true);
-    struct TUnlock {
-      TvxCustomTabControl* C;
-      ~TUnlock() { C->LockChangeEvents(false); }
-    } unlock{this};
+    TScopeExit unlock([this] { LockChangeEvents(false); });
     FActivePage = page;
     FTabIndex = page->FPageControl == this ? page->PageIndex() : -1;
     return;
@@ -63,13 +60,19 @@ void TvxPageControl::DeclarePublished(TPublisher<TvxPageControl>& P) {
   using C = TvxPageControl;
   P.Property(L"ActivePage", &C::ActivePageComponent, &C::SetActivePageComponent);
   P.Property(L"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
-  P.Property(L"Color", &TControl::Color, &TControl::SetColor).Type(TypeInfoColor());
+  // Colour and font are written only where they are the control's own: a text read
+  // back and written again stays the same.
+  P.Property(L"Color", &TControl::Color, &TControl::SetColor)
+      .Type(TypeInfoColor())
+      .Stored([](C* c) { return !c->ParentColor(); });
   P.Property(L"Focusable", &C::Focusable, &C::SetFocusable).Default(true);
-  P.Property(L"Font", &TControl::Font, &TControl::SetFont);
+  P.Property(L"Font", &TControl::Font, &TControl::SetFont).Stored([](C* c) { return !c->ParentFont(); });
   P.Property(L"HideTabs", &C::HideTabs, &C::SetHideTabs).Default(false);
   P.Property(L"HotTrack", &C::HotTrack, &C::SetHotTrack).Default(false);
   P.Property(L"ImageBorder", &C::ImageBorder, &C::SetImageBorder).Default(0);
+  P.Property(L"Images", &C::Images, &C::SetImages);
   P.Property(L"LookAndFeel", &TvxControl::LookAndFeel, &TvxControl::SetLookAndFeel);
+  P.Property(L"MaxRotatedTabWidth", &C::MaxRotatedTabWidth, &C::SetMaxRotatedTabWidth).Default(0);
   P.Property(L"MultiLine", &C::MultiLine, &C::SetMultiLine).Default(false);
   P.Property(L"NavigatorPosition", &C::NavigatorPosition, &C::SetNavigatorPosition).Default(npRightTop);
   P.Property(L"Options", &C::Options, &C::SetOptions).NoDefault();
@@ -82,9 +85,17 @@ void TvxPageControl::DeclarePublished(TPublisher<TvxPageControl>& P) {
   P.Property(L"TabHeight", &C::TabHeight, &C::SetTabHeight).Default(0);
   P.Property(L"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder);
   P.Property(L"TabPosition", &C::TabPosition, &C::SetTabPosition).Default(tpTop);
+  P.Property(L"TabSlants", &C::TabSlants, &C::SetTabSlants);
   P.Property(L"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true);
   P.Property(L"TabWidth", &C::TabWidth, &C::SetTabWidth).Default(0);
   P.Property(L"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
+  P.Property(L"OnCanClose", &C::OnCanClose);
+  P.Property(L"OnChange", &C::OnChange);
+  P.Property(L"OnChanging", &C::OnChanging);
+  P.Property(L"OnDrawTab", &C::OnDrawTab);
+  P.Property(L"OnDrawTabEx", &C::OnDrawTabEx);
+  P.Property(L"OnGetImageIndex", &C::OnGetImageIndex);
+  P.Property(L"OnPageChanging", &C::OnPageChanging);
 }
 
 Integer TvxPageControl::ActivePageIndex() const { return FActivePage ? FActivePage->PageIndex() : -1; }
@@ -99,10 +110,7 @@ void TvxPageControl::SetActivePage(TvxTabSheet* Value) {
   if (Value == FActivePage) {
     TValueScope<bool> setting(FActivePageSetting, true);
     LockChangeEvents(true);
-    struct TUnlock {
-      TvxCustomTabControl* C;
-      ~TUnlock() { C->LockChangeEvents(false); }
-    } unlock{this};
+    TScopeExit unlock([this] { LockChangeEvents(false); });
     SelectTabByIndex(Value && Value->FTabVisible ? Value->PageIndex() : -1);
   }
 }
@@ -152,10 +160,7 @@ bool TvxPageControl::CanChange(Integer ANewTabIndex) {
 void TvxPageControl::Change() {
   LockChangeEvents(true);
   {
-    struct TUnlock {
-      TvxCustomTabControl* C;
-      ~TUnlock() { C->LockChangeEvents(false); }
-    } unlock{this};
+    TScopeExit unlock([this] { LockChangeEvents(false); });
     UpdateActivePage();
   }
   TvxCustomTabControl::Change();
@@ -181,10 +186,27 @@ bool TvxPageControl::CanFocusOnClick() {
 }
 
 void TvxPageControl::Loaded() {
+  // Loading tells every page of its parent's colour and font, and each of those and each
+  // tab refreshed below would lay out all the tabs again: the layouts asked for meanwhile
+  // wait and run once at the end.
+  ++FLayoutDeferCount;
+  TScopeExit layout([this] {
+    if (--FLayoutDeferCount == 0 && FLayoutPending) {
+      FLayoutPending = false;
+      Relayout();
+    }
+  });
   TvxCustomTabControl::Loaded();
-  for (TvxTabSheet* page : FPages) RefreshTabFromSheet(page);
-  // The active page read from the form was only stored: it is the one shown.
-  for (TvxTabSheet* page : FPages) page->SetVisible(page == FActivePage);
+  {
+    // The tabs change in one batch and the pages are aligned once.
+    TAlignScope align(*this);
+    {
+      TUpdateScope<TvxTabs> tabs(Tabs());
+      for (TvxTabSheet* page : FPages) RefreshTabFromSheet(page);
+    }
+    // The active page read from the form was only stored: it is the one shown.
+    for (TvxTabSheet* page : FPages) page->SetVisible(page == FActivePage);
+  }
   if (FActivePage) FActivePage->BringToFront();
   if (!IsDesigning() && FActivePage && !FActivePage->Enabled()) SetActivePage(nullptr);
 }
@@ -261,10 +283,7 @@ void TvxPageControl::RefreshTabFromSheet(TvxTabSheet* APage) {
   tab->SetVisible(APage->FTabVisible);
   if (APage == FActivePage) {
     LockChangeEvents(true);
-    struct TUnlock {
-      TvxCustomTabControl* C;
-      ~TUnlock() { C->LockChangeEvents(false); }
-    } unlock{this};
+    TScopeExit unlock([this] { LockChangeEvents(false); });
     SelectTabByIndex(APage->FTabVisible ? APage->PageIndex() : -1);
   }
 }
@@ -278,10 +297,7 @@ void TvxPageControl::MovePage(TvxTabSheet* APage, Integer ANewIndex) {
   RefreshTabFromSheet(APage);
   if (FActivePage) {
     LockChangeEvents(true);
-    struct TUnlock {
-      TvxCustomTabControl* C;
-      ~TUnlock() { C->LockChangeEvents(false); }
-    } unlock{this};
+    TScopeExit unlock([this] { LockChangeEvents(false); });
     FTabIndex = -1;
     SelectTabByIndex(FActivePage->FTabVisible ? FActivePage->PageIndex() : -1);
   }
@@ -337,12 +353,18 @@ void TvxTabSheet::SetParentComponent(TComponent* Value) {
 void TvxTabSheet::DeclarePublished(TPublisher<TvxTabSheet>& P) {
   using C = TvxTabSheet;
   P.Property(L"Caption", &TControl::Caption, &TControl::SetCaption);
-  P.Property(L"Color", &TControl::Color, &TControl::SetColor).Type(TypeInfoColor());
+  P.Property(L"Color", &TControl::Color, &TControl::SetColor)
+      .Type(TypeInfoColor())
+      .Stored([](C* c) { return !c->ParentColor(); });
   P.Property(L"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
-  P.Property(L"Font", &TControl::Font, &TControl::SetFont);
+  P.Property(L"Font", &TControl::Font, &TControl::SetFont).Stored([](C* c) { return !c->ParentFont(); });
   P.Property(L"Highlighted", &C::Highlighted, &C::SetHighlighted).Default(false);
   P.Property(L"ImageIndex", &C::ImageIndex, &C::SetImageIndex).Default(-1);
+  // The page order is the order of the sheets in the stream; the index is not written.
+  P.Property(L"PageIndex", &C::PageIndex, &C::SetPageIndex).Stored(false);
   P.Property(L"TabVisible", &C::TabVisible, &C::SetTabVisible).Default(true);
+  P.Property(L"OnHide", &C::OnHide);
+  P.Property(L"OnShow", &C::OnShow);
 }
 
 Integer TvxTabSheet::PageIndex() const {

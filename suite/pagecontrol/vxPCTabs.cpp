@@ -292,11 +292,7 @@ void TvxTabs::EndUpdate() {
 
 void TvxTabs::Assign(TPersistent* Source) {
   if (auto* src = dynamic_cast<TvxTabs*>(Source)) {
-    struct TUpdate {
-      TvxTabs* Tabs;
-      ~TUpdate() { Tabs->EndUpdate(); }
-    } update{this};
-    BeginUpdate();
+    TUpdateScope<TvxTabs> update(this);
     Clear();
     for (Integer i = 0; i < src->Count(); ++i) {
       Add(src->Get(i));
@@ -438,6 +434,12 @@ Integer TvxVisibleTabList::TabVisibleIndexOf(Integer ATabIndex) const {
 
 // =======================================================================================
 // TvxTabSlants
+
+void TvxTabSlants::DeclarePublished(TPublisher<TvxTabSlants>& P) {
+  using C = TvxTabSlants;
+  P.Property(L"Kind", &C::Kind, &C::SetKind).Default(skSlant);
+  P.Property(L"Positions", &C::Positions, &C::SetPositions).Default(TvxTabSlantPositions{spLeft});
+}
 
 void TvxTabSlants::Assign(TPersistent* Source) {
   if (auto* s = dynamic_cast<TvxTabSlants*>(Source)) {

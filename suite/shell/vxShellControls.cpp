@@ -1,11 +1,10 @@
 #include "vxShellControls.h"
 
-#include <map>
-
 #include <commctrl.h>
 
 #include <algorithm>
 #include <atomic>
+#include <map>
 
 #include "vxControls.h"
 
