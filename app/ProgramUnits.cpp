@@ -23,8 +23,8 @@ const TUnitList* const Needs[] = {
     &SuiteDataUnits,
     &SuiteEditorsUnits,
     &SuiteEditorsStdUnits,
-    &SuitePageControlUnits,
     &SuiteTreeListUnits,
+    &SuitePageControlUnits,
     &SuiteShellUnits,
 };
 }  // namespace

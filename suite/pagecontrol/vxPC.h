@@ -38,6 +38,9 @@ SET_TYPEINFO(TvxPCOptions, TvxPCOption)
 enum TvxTabSlantKind { skCutCorner, skSlant };
 enum TvxTabSlantPosition { spLeft, spRight };
 using TvxTabSlantPositions = Set<TvxTabSlantPosition>;
+ENUM_TYPEINFO(TvxTabSlantKind, skCutCorner, skSlant)
+ENUM_TYPEINFO(TvxTabSlantPosition, spLeft, spRight)
+SET_TYPEINFO(TvxTabSlantPositions, TvxTabSlantPosition)
 
 // Change kinds of a tab, passed on to the painter.
 enum : Integer {
@@ -218,6 +221,7 @@ class TvxVisibleTabList : public TObject {
 
 class TvxTabSlants : public TPersistent {
   DECLARE_CLASS(TvxTabSlants, TPersistent)
+  PUBLISHED(TvxTabSlants)
  public:
   explicit TvxTabSlants(TPersistent* AOwner) : FOwner(AOwner) {}
   void Assign(TPersistent* Source) override;
@@ -539,6 +543,11 @@ class TvxCustomTabControl : public TvxControl {
   TvxTabPosition TabPosition() const { return FTabPosition; }
   void SetTabPosition(TvxTabPosition Value);
   TvxTabSlants* TabSlants() const { return FTabSlants.get(); }
+  void SetTabSlants(TvxTabSlants* Value) { FTabSlants->Assign(Value); }
+  // The row height of rotated tabs when it is below the widest tab (0: no limit); never
+  // below the painter's narrowest tab.
+  Integer MaxRotatedTabWidth() const;
+  void SetMaxRotatedTabWidth(Integer Value);
   Integer TabIndex() const { return FTabIndex; }
   void SetTabIndex(Integer Value) { SelectTabByIndex(Value); }
   TvxTabs* Tabs() const { return FTabs.get(); }
@@ -693,6 +702,10 @@ class TvxCustomTabControl : public TvxControl {
   bool FIsGoDialogShowing = false, FGoDialogJustClosed = false;
   Integer FChangeEventLockCount = 0;
   bool FUpdating = false;
+  // Layouts asked for while FLayoutDeferCount is above 0 wait (FLayoutPending) and run
+  // once when it drops to 0: loading a form of n pages lays them out once, not n times.
+  Integer FLayoutDeferCount = 0;
+  bool FLayoutPending = false;
   bool FMultiSelect = false;
   Integer FRowCount = 0, FTopOrLeftPartRowCount = 0, FRowHeight = 0, FMaxTabCaptionWidth = 0;
   TvxPCTabsPosition FTabsPosition;
@@ -711,6 +724,7 @@ class TvxCustomTabControl : public TvxControl {
   bool FOwnerDraw = false;
   bool FRaggedRight = false;
   bool FRotate = false;
+  Integer FMaxRotatedTabWidth = 0;
   bool FScrollOpposite = false;
   bool FShowFrame = false;
   Integer FTabHeight = 0, FTabWidth = 0;

@@ -450,10 +450,11 @@ void TvxPCStandardPainter::PaintNavigatorButtons() {
   TvxCanvas* canvas = ParentInfo()->Canvas();
   for (const auto& p : FButtonsQueue) {
     if (IsRectEmptyEx(p.ButtonRect) || !canvas->RectVisible(p.ButtonRect)) continue;
-    canvas->SaveClipRegion();
-    canvas->IntersectClipRect(p.ButtonRect);
-    PaintNavigatorButton(p.Button, p.ButtonRect);
-    canvas->RestoreClipRegion();
+    {
+      TvxClipRegionScope clip(canvas);
+      canvas->IntersectClipRect(p.ButtonRect);
+      PaintNavigatorButton(p.Button, p.ButtonRect);
+    }
     canvas->ExcludeClipRect(p.ButtonRect);
   }
 }
@@ -466,11 +467,7 @@ void TvxPCStandardPainter::PaintTab(Integer AVisibleIndex) {
   std::unique_ptr<TvxRegion> region(GetTabClipRegion(AVisibleIndex));
   bool customDrawn = false;
   {
-    canvas->SaveClipRegion();
-    struct TRestoreClip {
-      TvxCanvas* C;
-      ~TRestoreClip() { C->RestoreClipRegion(); }
-    } restoreClip{canvas};
+    TvxClipRegionScope restoreClip(canvas);
     auto* copy = new TvxRegion();
     copy->Combine(region.get(), roSet, false);
     canvas->SetClipRegion(copy, GetTabClipOperation(AVisibleIndex));
@@ -482,10 +479,7 @@ void TvxPCStandardPainter::PaintTab(Integer AVisibleIndex) {
     }
     if (!customDrawn) {
       tab->InitializePaintBitmap();
-      struct TResetBitmap {
-        TvxTab* T;
-        ~TResetBitmap() { T->ResetPaintBitmap(); }
-      } resetBitmap{tab};
+      TScopeExit resetBitmap([tab] { tab->ResetPaintBitmap(); });
       if (IsNativePainting()) PaintNativeTabBackground(tab, AVisibleIndex);
       PaintTabContent(tab, AVisibleIndex);
       PaintTabBody(tab, AVisibleIndex);
@@ -540,11 +534,7 @@ void TvxPCStandardPainter::PaintTabFocusRect(Integer AVisibleIndex, TRect R) {
   const TRect visible = tab->VisibleRect();
   if (IsRectEmptyEx(visible)) return;
   TvxCanvas* canvas = ParentInfo()->Canvas();
-  canvas->SaveClipRegion();
-  struct TRestoreClip {
-    TvxCanvas* C;
-    ~TRestoreClip() { C->RestoreClipRegion(); }
-  } restoreClip{canvas};
+  TvxClipRegionScope restoreClip(canvas);
   canvas->SetClipRegion(new TvxRegion(visible), roSet);
   R = TRect{R.left + 1, R.top + 1, R.right - 1, R.bottom - 1};
   canvas->Pen()->SetColor(c->Font()->Color());
@@ -1559,12 +1549,8 @@ void TvxPCExtraFlatPainter::PaintTabs() {
     const Integer row = ParentInfo()->VisibleTab(v)->Row();
     TRect rowRect;
     GetRowRect(v, true, rowRect);
-    canvas->SaveClipRegion();
     {
-      struct TRestoreClip {
-        TvxCanvas* C;
-        ~TRestoreClip() { C->RestoreClipRegion(); }
-      } restoreClip{canvas};
+      TvxClipRegionScope restoreClip(canvas);
       for (; v < n && c->IsDisplayedTab(v) && ParentInfo()->VisibleTab(v)->Row() == row; ++v) {
         PaintTab(v);
         const bool nextInRow = v + 1 < n && c->IsDisplayedTab(v + 1) && ParentInfo()->VisibleTab(v + 1)->Row() == row;
@@ -2335,11 +2321,7 @@ void TvxPCSlantedPainter::PaintTabBody(TvxTab* ATab, Integer AVisibleIndex) {
   TvxCanvas* canvas = ParentInfo()->Canvas();
   const TRect full = ATab->FullRect();
   {
-    canvas->SaveClipRegion();
-    struct TRestoreClip {
-      TvxCanvas* C;
-      ~TRestoreClip() { C->RestoreClipRegion(); }
-    } restoreClip{canvas};
+    TvxClipRegionScope restoreClip(canvas);
     PaintTabOutline(AVisibleIndex, full);
     canvas->SetClipRegion(CreateTabRegion(AVisibleIndex, true), roIntersect);
     PaintTabHighlightBand(AVisibleIndex);

@@ -4,7 +4,11 @@
 #include <cstring>
 #include <mutex>
 
+#include <shlwapi.h>
+#include <versionhelpers.h>
+
 #include "Controls.h"
+#include "vxClasses.h"
 #include "vxControls.h"
 
 
@@ -299,6 +303,34 @@ Integer vxShellGetDefaultOpenFolderIcon() {
   return CachedIcon(State->OpenFolderIcon, L"C:\\VXDUMMYFOLDER", FILE_ATTRIBUTE_DIRECTORY, 0x4012);
 }
 
+namespace {
+// The version of the loaded comctl32, major in the high word, minor in the low.
+DWORD ComCtlPackedVersion() {
+  HMODULE lib = GetModuleHandleW(L"comctl32.dll");
+  if (!lib) return 0;
+  using TDllGetVersion = HRESULT(CALLBACK*)(DLLVERSIONINFO*);
+  auto get = reinterpret_cast<TDllGetVersion>(reinterpret_cast<void*>(GetProcAddress(lib, "DllGetVersion")));
+  DLLVERSIONINFO v{};
+  v.cbSize = sizeof(v);
+  if (!get || FAILED(get(&v))) return 0;
+  return (v.dwMajorVersion << 16) | (v.dwMinorVersion & 0xFFFF);
+}
+}  // namespace
+
+Integer vxShellGetOverlayIndex(TvxShellItemInfo* AItem) {
+  static const DWORD version = ComCtlPackedVersion();
+  if (version >= 0x50050) {
+    SHFILEINFOW fi{};
+    if (!vxShellGetFileInfo(reinterpret_cast<LPCWSTR>(AItem->FullPIDL()), 0, &fi,
+                            SHGFI_PIDL | SHGFI_ICON | SHGFI_OVERLAYINDEX))
+      return -1;
+    if (fi.hIcon) DestroyIcon(fi.hIcon);
+    return static_cast<Integer>((static_cast<DWORD>(fi.iIcon) >> 24) & 0xFF) - 1;
+  }
+  if (AItem->IsLink()) return 1;
+  return AItem->IsShare() ? 0 : -1;
+}
+
 IShellFolder* vxShellBindFolder(PItemIDList P) {
   IShellFolder* desktop = vxShellDesktop();
   if (!P || vxShellPidlSize(P) == 0) {
@@ -530,10 +562,7 @@ bool vxShellLockChangeNotification(WPARAM WParam, LPARAM LParam, LONG& EventId, 
   EventId = 0;
   HANDLE lock = State->NotificationLock(reinterpret_cast<HANDLE>(WParam), static_cast<DWORD>(LParam), &pidls, &EventId);
   if (!lock) return false;
-  struct TUnlock {
-    HANDLE H;
-    ~TUnlock() { State->NotificationUnlock(H); }
-  } unlock{lock};
+  TScopeExit unlock([lock] { State->NotificationUnlock(lock); });
   Pidl1 = pidls ? vxShellPidlCopy(pidls[0]) : nullptr;
   Pidl2 = pidls ? vxShellPidlCopy(pidls[1]) : nullptr;
   return true;
@@ -605,7 +634,7 @@ void TvxShellItemInfo::CheckInitialize(IShellFolder* AIFolder, PItemIDList APIDL
   } else {
     FIsFolder = (a & SFGAO_FOLDER) != 0;
   }
-  FHasSubfolder = FIsFolder;
+  FHasSubfolder = FIsFolder.load();
   FName = vxShellGetDisplayName(AIFolder, APIDL);
   if (FIsFolder) {
     FIconIndex = vxShellGetDefaultFolderIcon();
@@ -621,10 +650,7 @@ void TvxShellItemInfo::CheckUpdate(IShellFolder* ShellFolder, PItemIDList Folder
   if (FUpdated) return;
   // Claim the item: of the UI thread and the fetch thread only one fills it.
   if (FUpdating.exchange(true)) return;
-  struct TRelease {
-    std::atomic<bool>& F;
-    ~TRelease() { F = false; }
-  } release{FUpdating};
+  TScopeExit release([this] { FUpdating = false; });
   if (FUpdated) return;
   if (!Fpidl) throw EvxShellError(L"Item object not initialized");
   TvxPidl full = vxShellPidlConcat(FolderPidl, Fpidl.get());
@@ -675,6 +701,145 @@ void TvxShellItemInfo::SetNewPidl(IShellFolder* pFolder, PItemIDList FolderPidl,
   CheckUpdate(pFolder, FolderPidl, false);
 }
 
+void TvxShellItemInfo::FetchDetails(HWND, IShellFolder* ShellFolder, TvxShellDetails* DetailsMap) {
+  FDetails.clear();
+  if (!ShellFolder || !DetailsMap) return;
+  IShellFolder2* folder2 = nullptr;
+  IShellDetails* details = nullptr;
+  if (FAILED(ShellFolder->QueryInterface(IID_IShellFolder2, reinterpret_cast<void**>(&folder2)))) folder2 = nullptr;
+  if (!folder2 && FAILED(vxShellGetShellDetails(ShellFolder, Fpidl.get(), details))) details = nullptr;
+  TScopeExit release([folder2, details] {
+    if (folder2) folder2->Release();
+    if (details) details->Release();
+  });
+  if (!folder2 && !details) return;
+  for (Integer i = 0; i < DetailsMap->Count(); ++i) {
+    const Integer id = DetailsMap->Items(i)->ID;
+    if (id == 0) continue;  // the name column shows the item's name
+    SHELLDETAILS sd{};
+    const HRESULT hr = folder2 ? folder2->GetDetailsOf(Fpidl.get(), static_cast<UINT>(id), &sd)
+                               : details->GetDetailsOf(Fpidl.get(), static_cast<UINT>(id), &sd);
+    FDetails.push_back(SUCCEEDED(hr) ? vxShellStrRetToString(sd.str, Fpidl.get()) : String());
+  }
+}
+
+// --- TvxShellDetails ---------------------------------------------------------------------------
+
+TResStringRec svxShellNameColumn(L"Name");
+TResStringRec svxShellSizeColumn(L"Size");
+TResStringRec svxShellTypeColumn(L"Type");
+TResStringRec svxShellModifiedColumn(L"Modified");
+
+HRESULT vxShellGetShellDetails(IShellFolder* Folder, PItemIDList P, IShellDetails*& Details) {
+  Details = nullptr;
+  if (!Folder) return E_NOINTERFACE;
+  void* v = nullptr;
+  if (SUCCEEDED(Folder->QueryInterface(IID_IShellDetails, &v)) && v) {
+    Details = static_cast<IShellDetails*>(v);
+    return S_OK;
+  }
+  if (SUCCEEDED(Folder->GetUIObjectOf(nullptr, 0, nullptr, IID_IShellDetails, nullptr, &v)) && v) {
+    Details = static_cast<IShellDetails*>(v);
+    return S_OK;
+  }
+  if (SUCCEEDED(Folder->CreateViewObject(nullptr, IID_IShellDetails, &v)) && v) {
+    Details = static_cast<IShellDetails*>(v);
+    return S_OK;
+  }
+  PCUITEMID_CHILD items[] = {P};
+  if (SUCCEEDED(Folder->GetUIObjectOf(nullptr, P ? 1 : 0, P ? items : nullptr, IID_IShellDetails, nullptr, &v)) &&
+      v) {
+    Details = static_cast<IShellDetails*>(v);
+    return S_OK;
+  }
+  return E_NOINTERFACE;
+}
+
+TvxDetailItem* TvxShellDetails::Add() {
+  FItems.push_back(std::make_unique<TvxDetailItem>());
+  return FItems.back().get();
+}
+
+void TvxShellDetails::Clear() {
+  while (!FItems.empty()) FItems.pop_back();  // freed from the last
+}
+
+void TvxShellDetails::Remove(TvxDetailItem* Item) {
+  std::erase_if(FItems, [Item](const auto& I) { return I.get() == Item; });
+}
+
+namespace {
+TAlignment ColumnAlignment(int Format) {
+  switch (Format & LVCFMT_JUSTIFYMASK) {
+    case LVCFMT_RIGHT:
+      return taRightJustify;
+    case LVCFMT_CENTER:
+      return taCenter;
+    default:
+      return taLeftJustify;
+  }
+}
+}  // namespace
+
+void TvxShellDetails::ProcessDetails(Integer ACharWidth, IShellFolder* AShellFolder, bool AFileSystem) {
+  Clear();
+  auto addColumn = [&](const SHELLDETAILS& D, Integer AID) {
+    TvxDetailItem* item = Add();
+    SHELLDETAILS copy = D;
+    item->Text = vxShellStrRetToString(copy.str, nullptr);
+    item->Width = D.cxChar * ACharWidth;
+    item->Alignment = ColumnAlignment(D.fmt);
+    item->ID = AID;
+  };
+  IShellFolder2* folder2 = nullptr;
+  if (AShellFolder && SUCCEEDED(AShellFolder->QueryInterface(IID_IShellFolder2, reinterpret_cast<void**>(&folder2))) &&
+      folder2) {
+    TvxComRelease release(folder2);
+    const bool xpOrLater = IsWindowsXPOrGreater();
+    bool onByDefaultSeen = false;
+    for (UINT i = 0;; ++i) {
+      SHELLDETAILS sd{};
+      if (FAILED(folder2->GetDetailsOf(nullptr, i, &sd))) break;
+      SHCOLSTATEF state = 0;
+      if (SUCCEEDED(folder2->GetDefaultColumnState(i, &state))) {
+        const bool onByDefault = (state & SHCOLSTATE_ONBYDEFAULT) != 0;
+        if (onByDefaultSeen && xpOrLater && !onByDefault) break;
+        if (!onByDefault || (state & SHCOLSTATE_HIDDEN)) continue;
+        onByDefaultSeen = true;
+      }
+      addColumn(sd, static_cast<Integer>(i));
+    }
+    return;
+  }
+  IShellDetails* details = nullptr;
+  if (SUCCEEDED(vxShellGetShellDetails(AShellFolder, nullptr, details)) && details) {
+    TvxComRelease release(details);
+    for (UINT i = 0;; ++i) {
+      SHELLDETAILS sd{};
+      if (FAILED(details->GetDetailsOf(nullptr, i, &sd))) break;
+      addColumn(sd, static_cast<Integer>(i));
+    }
+    return;
+  }
+  struct TFixed {
+    const TResStringRec* Text;
+    Integer Chars, ID;
+    TAlignment Alignment;
+  };
+  const TFixed fixed[] = {{&svxShellNameColumn, 25, 0, taLeftJustify},
+                          {&svxShellSizeColumn, 10, 1, taRightJustify},
+                          {&svxShellTypeColumn, 10, 2, taLeftJustify},
+                          {&svxShellModifiedColumn, 14, 3, taLeftJustify}};
+  for (const TFixed& f : fixed) {
+    if (f.ID > 0 && !AFileSystem) break;
+    TvxDetailItem* item = Add();
+    item->Text = vxGetResString(f.Text);
+    item->Width = f.Chars * ACharWidth;
+    item->Alignment = f.Alignment;
+    item->ID = f.ID;
+  }
+}
+
 // --- TvxCustomItemProducer -------------------------------------------------------------------
 
 TvxCustomItemProducer::TvxCustomItemProducer(TWinControl* AOwner) : FOwner(AOwner) {}
@@ -723,6 +888,7 @@ void TvxCustomItemProducer::ProcessItems(IShellFolder* AIFolder, PItemIDList AFo
   if (FShellFolder) FShellFolder->Release();
   FShellFolder = AIFolder;
   FFolderPidl = vxShellPidlCopy(AFolderPIDL);
+  ProcessDetails(FShellFolder, cPreloadItems);
   PopulateItems(cPreloadItems);
   if (CanRequestItemsInfo()) RequestItemsInfo();
 }
@@ -733,9 +899,7 @@ void TvxCustomItemProducer::PopulateItems(Integer cPreloadItems) {
   if (FShellFolder->EnumObjects(OwnerParentHandle(), GetEnumSettings(), &en) != S_OK || !en) return;
   TvxComRelease enRef(en);
   vxHourglassBegin();
-  struct THourglass {
-    ~THourglass() { vxHourglassEnd(); }
-  } hourglass;
+  TScopeExit hourglass([] { vxHourglassEnd(); });
   {
     TvxProducerWriteLock lock(this);
     for (;;) {
@@ -760,14 +924,21 @@ void TvxCustomItemProducer::PopulateItems(Integer cPreloadItems) {
   SetItemsCount(static_cast<Integer>(FItems.size()));
 }
 
+void TvxCustomItemProducer::ProcessDetails(IShellFolder* ShellFolder, Integer CharWidth) {
+  DWORD attributes = 0;
+  if (FFolderPidl && vxShellPidlSize(FFolderPidl.get()) > 0) {
+    PCUITEMID_CHILD items[] = {FFolderPidl.get()};
+    ULONG a = 0;
+    if (SUCCEEDED(vxShellDesktop()->GetAttributesOf(1, items, &a))) attributes = a;
+  }
+  FDetails->ProcessDetails(CharWidth, ShellFolder, (attributes & SFGAO_FILESYSTEM) != 0);
+}
+
 void TvxCustomItemProducer::RequestItemsInfo() {
   TvxShellItemsInfoGatherer* g = ItemsInfoGatherer();
   if (!g) return;
   g->StopFetch();
-  struct TResume {
-    TvxShellItemsInfoGatherer* G;
-    ~TResume() { G->ResumeFetch(); }
-  } resume{g};
+  TScopeExit resume([g] { g->ResumeFetch(); });
   for (size_t i = 0; i < FItems.size(); ++i)
     if (!FItems[i]->Updated()) FetchRequest(static_cast<Integer>(i), false);
 }
@@ -836,7 +1007,7 @@ TvxShellItemsInfoGatherer::TvxShellItemsInfoGatherer(TWinControl* AOwner) : FOwn
   FFetchStoppedEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   FStopFetchEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   FTerminateFetchThreadEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  FFetchThread = CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr);
+  FFetchThread = CreateThread(nullptr, 0, vxShellFetchThreadProc, this, 0, nullptr);
   if (!FFetchThread) throw EvxShellError(SysErrorMessage(static_cast<DWORD>(GetLastError())));
   std::lock_guard<std::mutex> lock(State->GatherersLock);
   State->Gatherers.push_back(this);
@@ -887,10 +1058,7 @@ void TvxShellItemsInfoGatherer::ResumeFetch() {
 void TvxShellItemsInfoGatherer::RequestItemInfo(TvxCustomItemProducer* AItemProducer, Integer AIndex,
                                                 bool APriority) {
   StopFetch();
-  struct TResume {
-    TvxShellItemsInfoGatherer* G;
-    ~TResume() { G->ResumeFetch(); }
-  } resume{this};
+  TScopeExit resume([this] { ResumeFetch(); });
   auto it = std::find_if(FFetchQueue.begin(), FFetchQueue.end(), [&](const TvxRequestItem& R) {
     return R.ItemIndex == AIndex && R.ItemProducer == AItemProducer;
   });
@@ -911,21 +1079,18 @@ void TvxShellItemsInfoGatherer::RequestItemInfo(TvxCustomItemProducer* AItemProd
 void TvxShellItemsInfoGatherer::ClearFetchQueue(TvxCustomItemProducer* AItemProducer) {
   if (FIsFetchQueueClearing) return;
   FIsFetchQueueClearing = true;
+  TScopeExit resume([this] {
+    FIsFetchQueueClearing = false;
+    ResumeFetch();
+  });
   StopFetch();
-  struct TResume {
-    TvxShellItemsInfoGatherer* G;
-    ~TResume() {
-      G->FIsFetchQueueClearing = false;
-      G->ResumeFetch();
-    }
-  } resume{this};
   if (!AItemProducer)
     FFetchQueue.clear();
   else
     std::erase_if(FFetchQueue, [&](const TvxRequestItem& R) { return R.ItemProducer == AItemProducer; });
 }
 
-DWORD WINAPI TvxShellItemsInfoGatherer::ThreadProc(LPVOID Param) {
+DWORD WINAPI vxShellFetchThreadProc(LPVOID Param) {
   auto* self = static_cast<TvxShellItemsInfoGatherer*>(Param);
   bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
   try {
@@ -945,7 +1110,7 @@ void TvxShellItemsInfoGatherer::Run() {
       ResetEvent(FFetchStoppedEvent);
       while (!FFetchQueue.empty()) {
         TvxRequestItem r = FFetchQueue.front();
-        FetchQueuedItem(r);
+        vxShellFetchQueuedItem(this, r);
         FFetchQueue.erase(FFetchQueue.begin());
         if (signalled(FStopFetchEvent) || signalled(FTerminateFetchThreadEvent)) break;
       }
@@ -956,7 +1121,7 @@ void TvxShellItemsInfoGatherer::Run() {
   }
 }
 
-void TvxShellItemsInfoGatherer::FetchQueuedItem(const TvxRequestItem& R) {
+void vxShellFetchQueuedItem(TvxShellItemsInfoGatherer*, const TvxRequestItem& R) {
   TvxCustomItemProducer* p = R.ItemProducer;
   {
     TvxProducerReadLock lock(p);
@@ -1001,11 +1166,7 @@ void TvxCustomShellRoot::ResolveRootFolder() {
   FPidl.reset();
   TvxBrowseFolder kind = FBrowseFolder;
   if (kind == bfCustomPath && FCustomPath.empty()) kind = bfDesktop;
-  FIsRootChecking = true;
-  struct TClear {
-    bool& F;
-    ~TClear() { F = false; }
-  } clear{FIsRootChecking};
+  TValueScope<bool> checking(FIsRootChecking, true);
   TvxPidl p;
   try {
     HRESULT hr;
@@ -1060,23 +1221,19 @@ void TvxCustomShellRoot::SetPidl(PItemIDList Value) {
 }
 
 void TvxCustomShellRoot::ChangeSettings(const std::function<void()>& Store) {
-  TvxBrowseFolder oldFolder = FBrowseFolder;
-  String oldPath = FCustomPath;
-  try {
-    ++FRootChangingCount;
-    // The counter goes down on every path, also when the store raises.
-    struct TLower {
-      Integer& C;
-      ~TLower() { --C; }
-    } lower{FRootChangingCount};
-    Store();
-  } catch (...) {
+  // A store that fails puts the old settings back and resolves them again (with the
+  // counter down, so that an unresolvable old root stays quietly invalid).
+  TScopeExit rollback([this, oldFolder = FBrowseFolder, oldPath = FCustomPath] {
     FBrowseFolder = oldFolder;
     FCustomPath = oldPath;
     ResolveRootFolder();
-    throw;
+  });
+  {
+    TCounterScope<Integer> changing(FRootChangingCount);
+    Store();
   }
-  if (OnSettingsChanged) OnSettingsChanged(this);
+  rollback.Dismiss();
+  if (OnSettingsChanged && !FUpdating) OnSettingsChanged(this);
 }
 
 void TvxCustomShellRoot::SetBrowseFolder(TvxBrowseFolder Value) {
@@ -1095,11 +1252,20 @@ void TvxCustomShellRoot::DeclarePublished(TPublisher<TvxCustomShellRoot>& P) {
 
 void TvxCustomShellRoot::Assign(TPersistent* Source) {
   if (auto* r = dynamic_cast<TvxCustomShellRoot*>(Source)) {
-    SetCustomPath(r->FCustomPath);
-    SetBrowseFolder(r->FBrowseFolder);
+    ChangeSettings([&] {
+      FBrowseFolder = r->FBrowseFolder;
+      FCustomPath = r->FCustomPath;
+      ResolveRootFolder();
+    });
   } else {
     TPersistent::Assign(Source);
   }
+}
+
+void TvxCustomShellRoot::Update(TvxCustomShellRoot* ARoot) {
+  if (FUpdating) return;
+  TValueScope<bool> updating(FUpdating, true);
+  Assign(ARoot);
 }
 
 void TvxCustomShellRoot::SetCustomPath(const String& Value) {

@@ -12,9 +12,11 @@
 #include <vector>
 
 #include "Classes.h"
+#include "StdCtrls.h"
 #include "SyncObjs.h"
 #include "SysInit.h"
 #include "SysUtils.h"
+#include "vdCore.h"
 
 class TWinControl;
 
@@ -58,6 +60,11 @@ HRESULT vxShellGetFolderLocation(HWND Wnd, int Csidl, TvxPidl& Pidl);
 Integer vxShellGetDefaultFileIcon();
 Integer vxShellGetDefaultFolderIcon();
 Integer vxShellGetDefaultOpenFolderIcon();
+class TvxShellItemInfo;
+// The overlay image of an item in the system image list (-1: none). With comctl32 5.80
+// or later the shell answers from the item's full PIDL; older ones only know links (1)
+// and shares (0).
+Integer vxShellGetOverlayIndex(TvxShellItemInfo* AItem);
 // Whether the item (absolute P, child of Folder) shows an expand button.
 bool vxShellHasSubItems(IShellFolder* Folder, PItemIDList P, DWORD EnumFlags);
 // Releases one reference at the end of a scope.
@@ -152,6 +159,44 @@ bool vxShellLockChangeNotification(WPARAM WParam, LPARAM LParam, LONG& EventId, 
 class TvxCustomItemProducer;
 class TvxShellItemsInfoGatherer;
 
+// The details shell interface of Folder: asked of the folder itself, then of its UI
+// objects (no item, the view object, the one item P when given); E_NOINTERFACE when none
+// gives one.
+HRESULT vxShellGetShellDetails(IShellFolder* Folder, PItemIDList P, IShellDetails*& Details);
+
+// The titles of the columns a folder without column information gets.
+extern TResStringRec svxShellNameColumn;
+extern TResStringRec svxShellSizeColumn;
+extern TResStringRec svxShellTypeColumn;
+extern TResStringRec svxShellModifiedColumn;
+
+// One report column: its title, its width in pixels, its alignment and the shell's index
+// of the column.
+struct TvxDetailItem {
+  String Text;
+  Integer Width = 0;
+  TAlignment Alignment = taLeftJustify;
+  Integer ID = 0;
+};
+
+// The report columns of a folder, as the folder's shell object offers them.
+class TvxShellDetails : public TObject {
+  DECLARE_CLASS(TvxShellDetails, TObject)
+ public:
+  TvxDetailItem* Add();
+  void Clear();
+  void Remove(TvxDetailItem* Item);
+  Integer Count() const { return static_cast<Integer>(FItems.size()); }
+  TvxDetailItem* Items(Integer Index) const { return FItems.at(static_cast<size_t>(Index)).get(); }
+  // Fills the list with the folder's columns (widths are the shell's character counts
+  // times ACharWidth); a folder without column information gets the name column, and
+  // size, type and date for a file-system folder.
+  void ProcessDetails(Integer ACharWidth, IShellFolder* AShellFolder, bool AFileSystem);
+
+ private:
+  std::vector<std::unique_ptr<TvxDetailItem>> FItems;
+};
+
 // One item given by its parent folder and its relative PIDL.
 class TvxShellFolder : public TObject {
   DECLARE_CLASS(TvxShellFolder, TObject)
@@ -186,6 +231,10 @@ class TvxShellItemInfo : public TObject {
   void CheckUpdate(IShellFolder* ShellFolder, PItemIDList FolderPidl, bool Fast);
   void CheckSubitems(IShellFolder* AParentIFolder, DWORD AEnumSettings);
   void SetNewPidl(IShellFolder* pFolder, PItemIDList FolderPidl, PItemIDList apidl);
+  // Reads the item's texts of the columns of DetailsMap (the name column excepted) from
+  // the folder's shell object.
+  void FetchDetails(HWND wnd, IShellFolder* ShellFolder, TvxShellDetails* DetailsMap);
+  const std::vector<String>& Details() const { return FDetails; }
 
   bool CanRename() const { return FCanRename; }
   TvxShellFolder* Folder() const { return FFolder.get(); }
@@ -208,19 +257,23 @@ class TvxShellItemInfo : public TObject {
   void SetUpdated(bool Value) { FUpdated = Value; }
 
  private:
-  bool FCanRename = false;
+  // The detail fields below are written by whichever thread holds the item's claim
+  // (FUpdating, taken in CheckUpdate) and read by the UI thread at any time: each is
+  // atomic. The name, the PIDLs and the folder are set before the item is shared.
+  std::atomic<bool> FCanRename{false};
+  std::vector<String> FDetails;  // UI thread only
   std::unique_ptr<TvxShellFolder> FFolder;
   TvxPidl FFullPIDL;
   std::atomic<bool> FHasSubfolder{false};
   std::atomic<Integer> FIconIndex{-1};
-  bool FInitialized = false;
-  bool FIsDropTarget = false;
-  bool FIsFilesystem = false;
-  bool FIsFolder = false;
-  bool FIsGhosted = false;
-  bool FIsLink = false;
-  bool FIsRemovable = false;
-  bool FIsShare = false;
+  std::atomic<bool> FInitialized{false};
+  std::atomic<bool> FIsDropTarget{false};
+  std::atomic<bool> FIsFilesystem{false};
+  std::atomic<bool> FIsFolder{false};
+  std::atomic<bool> FIsGhosted{false};
+  std::atomic<bool> FIsLink{false};
+  std::atomic<bool> FIsRemovable{false};
+  std::atomic<bool> FIsShare{false};
   TvxCustomItemProducer* FItemProducer;
   String FName;
   std::atomic<Integer> FOpenIconIndex{-1};
@@ -251,6 +304,8 @@ class TvxCustomItemProducer : public TObject {
   virtual void InitializeItem(TvxShellItemInfo* AItem);
   virtual void CheckItemSubitems(TvxShellItemInfo* AItem);
   virtual void ProcessItems(IShellFolder* AIFolder, PItemIDList AFolderPIDL, Integer cPreloadItems);
+  // The folder's report columns into Details.
+  virtual void ProcessDetails(IShellFolder* ShellFolder, Integer CharWidth);
   virtual void SetItemsCount(Integer Count);
   virtual void NotifyUpdateItem(const TvxRequestItem& AItem) = 0;
   virtual void NotifyRemoveItem(Integer Index);
@@ -270,6 +325,7 @@ class TvxCustomItemProducer : public TObject {
   Integer GetItemIndexByPidl(PItemIDList APidl);
   void Sort();
 
+  TvxShellDetails* Details() const { return FDetails.get(); }
   PItemIDList FolderPidl() const { return FFolderPidl.get(); }
   void SetFolderPidl(TvxPidl Value) { FFolderPidl = std::move(Value); }
   std::vector<std::unique_ptr<TvxShellItemInfo>>& Items() { return FItems; }
@@ -285,6 +341,7 @@ class TvxCustomItemProducer : public TObject {
   HWND OwnerHandle() const;
 
  private:
+  std::unique_ptr<TvxShellDetails> FDetails = std::make_unique<TvxShellDetails>();
   TvxPidl FFolderPidl;
   std::vector<std::unique_ptr<TvxShellItemInfo>> FItems;
   TMREWSync FItemsLock;
@@ -335,9 +392,9 @@ class TvxShellItemsInfoGatherer : public TObject {
   void Terminate();
 
  private:
-  static DWORD WINAPI ThreadProc(LPVOID Param);
+  friend DWORD WINAPI vxShellFetchThreadProc(LPVOID Param);
+  friend void vxShellFetchQueuedItem(TvxShellItemsInfoGatherer* AGatherer, const TvxRequestItem& R);
   void Run();
-  void FetchQueuedItem(const TvxRequestItem& R);
   std::vector<TvxRequestItem> FFetchQueue;
   HANDLE FFetchStoppedEvent = nullptr;
   HANDLE FFetchThread = nullptr;
@@ -350,6 +407,11 @@ class TvxShellItemsInfoGatherer : public TObject {
   std::atomic<UInt64> FStopRequest{0};
   std::atomic<UInt64> FStopAcknowledged{0};
 };
+
+// The worker thread's routine (the parameter is the gatherer) and the filling of one
+// queued request on it.
+DWORD WINAPI vxShellFetchThreadProc(LPVOID Param);
+void vxShellFetchQueuedItem(TvxShellItemsInfoGatherer* AGatherer, const TvxRequestItem& R);
 
 // --- root and options ---------------------------------------------------------------------
 
@@ -381,8 +443,12 @@ class TvxCustomShellRoot : public TPersistent {
   String CustomPath() const { return FCustomPath; }
   void SetCustomPath(const String& Value);
   String CurrentPath() const;
-  // Copies the browse folder and the custom path of another root.
+  // Copies the browse folder and the custom path of another root, resolving it once and
+  // reporting the change once.
   void Assign(TPersistent* Source) override;
+  // Takes the settings of a linked view's root without reporting them back to it; a
+  // call while one runs does nothing.
+  void Update(TvxCustomShellRoot* ARoot);
   PItemIDList Pidl() const { return FPidl.get(); }
   void SetPidl(PItemIDList Value);
   IShellFolder* ShellFolder() const { return FShellFolder; }
@@ -407,6 +473,7 @@ class TvxCustomShellRoot : public TPersistent {
   TvxPidl FPidl;
   Integer FRootChangingCount = 0;
   IShellFolder* FShellFolder = nullptr;
+  bool FUpdating = false;
   bool FValid = false;
 };
 

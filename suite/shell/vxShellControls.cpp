@@ -4,34 +4,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <map>
 
 #include "vxControls.h"
 
 namespace {
 std::atomic<LPARAM> NextProducerSerial{1};
 
-// Holds a flag set for one scope.
-class TFlagScope {
- public:
-  explicit TFlagScope(bool& F) : FF(F) { FF = true; }
-  ~TFlagScope() { FF = false; }
-  TFlagScope(const TFlagScope&) = delete;
-  TFlagScope& operator=(const TFlagScope&) = delete;
-
- private:
-  bool& FF;
-};
-
-class TNodesUpdate {
- public:
-  explicit TNodesUpdate(TTreeNodes* N) : FN(N) { FN->BeginUpdate(); }
-  ~TNodesUpdate() { FN->EndUpdate(); }
-  TNodesUpdate(const TNodesUpdate&) = delete;
-  TNodesUpdate& operator=(const TNodesUpdate&) = delete;
-
- private:
-  TTreeNodes* FN;
-};
 }  // namespace
 
 // --- producer ----------------------------------------------------------------------------------
@@ -322,10 +301,7 @@ bool TvxCustomInnerShellTreeView::PopulateNode(TTreeNode* Node) {
     pidl = vxShellPidlConcat(pp->FolderPidl(), item->pidl());
   }
   if (!folder) return false;
-  struct TRelease {
-    IShellFolder* F;
-    ~TRelease() { F->Release(); }
-  } release{folder};
+  TvxComRelease release(folder);
   // A node enumerated before (a rebuild of its children) starts from an empty list.
   own->ClearItems();
   own->ProcessItems(folder, pidl.get(), Node, 0);
@@ -345,7 +321,7 @@ void TvxCustomInnerShellTreeView::SetNodeFromItem(TTreeNode* Node, TvxShellItemI
     tvi.state = Item->IsGhosted() ? TVIS_CUT : 0;
     SendMessageW(Handle(), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tvi));
   }
-  Node->SetOverlayIndex(Item->IsLink() ? 1 : (Item->IsShare() ? 0 : -1));
+  Node->SetOverlayIndex(vxShellGetOverlayIndex(Item));
 }
 
 void TvxCustomInnerShellTreeView::CNNotify(TWMNotify& Message) {
@@ -418,10 +394,7 @@ void TvxCustomInnerShellTreeView::RenameNode(TTreeNode* Node, const String& OldT
   // The registration goes while the folder changes its name and comes back afterwards,
   // whether the rename worked or not.
   vxShellUnregisterChangeNotify(FShellChangeNotifierData);
-  struct TRegister {
-    TvxCustomInnerShellTreeView* T;
-    ~TRegister() { T->CreateChangeNotification(nullptr); }
-  } reregister{this};
+  TScopeExit reregister([this] { CreateChangeNotification(nullptr); });
   Integer index = Node->Index();
   if (!pp || !pp->ShellFolder() || index >= static_cast<Integer>(pp->Items().size())) {
     Node->SetText(OldText);
@@ -456,7 +429,7 @@ void TvxCustomInnerShellTreeView::WMItemsCount(TMessage& Message) {
   }
   {
     TvxProducerReadLock lock(p);
-    TNodesUpdate update(Items());
+    TUpdateScope<TTreeNodes> update(Items());
     for (size_t k = 0; k < p->Items().size(); ++k) {
       TvxShellItemInfo* item = p->Items()[k].get();
       if (!item->Updated()) p->FetchRequest(static_cast<Integer>(k), false);
@@ -512,8 +485,8 @@ void TvxCustomInnerShellTreeView::Navigate(PItemIDList P) {
   if (!P) return;
   FRoot->CheckRoot();
   {
-    TFlagScope navigation(FNavigation);
-    TNodesUpdate update(Items());
+    TValueScope<bool> navigation(FNavigation, true);
+    TUpdateScope<TTreeNodes> update(Items());
     Integer rootCount = vxShellPidlItemCount(FRoot->Pidl());
     if (vxShellPidlItemCount(P) < rootCount) {
       FRoot->SetPidl(P);
@@ -563,14 +536,9 @@ void TvxCustomInnerShellTreeView::ProcessShellChange(Cardinal AEventID, PItemIDL
     FShellChangedWhileLocked = true;
     return;
   }
-  struct TFire {
-    TvxCustomInnerShellTreeView* T;
-    Cardinal E;
-    PItemIDList P1, P2;
-    ~TFire() {
-      if (T->OnShellChange) T->OnShellChange(T, E, P1, P2);
-    }
-  } fire{this, AEventID, APIDL1, APIDL2};
+  TScopeExit fire([=, this] {
+    if (OnShellChange) OnShellChange(this, AEventID, APIDL1, APIDL2);
+  });
   if (AEventID == SHCNE_UPDATEITEM && !FindNodeByPidl(APIDL1)) return;
   if (!Selected()) {
     // Nothing selected: refresh only the folder that holds the changed item.
@@ -590,7 +558,7 @@ void TvxCustomInnerShellTreeView::RefreshFolderNode(TTreeNode* Node) {
     if (Node->Parent()) UpdateNode(Node, true);
     return;
   }
-  TFlagScope updating(FIsUpdating);
+  TValueScope<bool> updating(FIsUpdating, true);
   bool expanded = Node->Expanded();
   FItemsInfoGatherer->ClearFetchQueue(ProducerOf(Node));
   Node->DeleteChildren();
@@ -603,23 +571,17 @@ void TvxCustomInnerShellTreeView::RebuildTree() {
   if (FDraggedObject || FIsDragging) return;
   HWND parent = Parent() && Parent()->HandleAllocated() ? Parent()->Handle() : nullptr;
   {
-    TNodesUpdate update(Items());
-    TFlagScope updating(FIsUpdating);
+    TUpdateScope<TTreeNodes> update(Items());
+    TValueScope<bool> updating(FIsUpdating, true);
     if (parent) SendMessageW(parent, WM_SETREDRAW, FALSE, 0);
-    struct TRedraw {
-      HWND P;
-      ~TRedraw() {
-        if (P) {
-          SendMessageW(P, WM_SETREDRAW, TRUE, 0);
-          RedrawWindow(P, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        }
+    TScopeExit redraw([parent] {
+      if (parent) {
+        SendMessageW(parent, WM_SETREDRAW, TRUE, 0);
+        RedrawWindow(parent, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
       }
-    } redraw{parent};
+    });
     SaveTreeState();
-    struct TRestore {
-      TvxCustomInnerShellTreeView* T;
-      ~TRestore() { T->RestoreTreeState(); }
-    } restore{this};
+    TScopeExit restore([this] { RestoreTreeState(); });
     FItemsInfoGatherer->ClearFetchQueue(nullptr);
     Items()->Clear();
     UpdateNode(nullptr, false);
@@ -664,11 +626,7 @@ void TvxCustomInnerShellTreeView::WMDeferredNavigate(TMessage& Message) {
   }
   bool autoExpand = AutoExpand();
   SetAutoExpand(false);
-  struct TAuto {
-    TvxCustomInnerShellTreeView* T;
-    bool V;
-    ~TAuto() { T->SetAutoExpand(V); }
-  } restore{this, autoExpand};
+  TScopeExit restore([this, autoExpand] { SetAutoExpand(autoExpand); });
   Navigate(p.get());
 }
 
@@ -697,7 +655,7 @@ void TvxCustomInnerShellTreeView::KeyDown(Word& Key, TShiftState Shift) {
 
 void TvxCustomInnerShellTreeView::CreateChangeNotification(TTreeNode* Node) {
   if (FIsChangeNotificationCreationLocked) return;
-  TFlagScope creation(FShellChangeNotificationCreation);
+  TValueScope<bool> creation(FShellChangeNotificationCreation, true);
   if (FOptions->TrackShellChanges() && Items()->Count() > 0 && HandleAllocated()) {
     if (!Node) Node = Selected() ? Selected() : Items()->GetFirstNode();
     TvxPidl pidl = GetNodeAbsolutePIDL(Node);
@@ -735,22 +693,19 @@ void TvxCustomInnerShellTreeView::ReleaseContextPopupProducer(bool Unhook) {
 void TvxCustomInnerShellTreeView::ShowNodeContextMenu(TTreeNode* Node, POINT ScreenPos) {
   auto* pp = ProducerOf(Node->Parent());
   if (!pp) return;
-  struct TEnd {
-    TvxCustomInnerShellTreeView* T;
-    ~TEnd() {
-      T->ReleaseContextPopupProducer(true);
-      T->FIsChangeNotificationCreationLocked = false;
-      const bool changed = T->FShellChangedWhileLocked;
-      T->FShellChangedWhileLocked = false;
-      if (!T->HandleAllocated() || T->ComponentState().Contains(csDestroying)) return;
-      // A command of the menu may have changed the folders: build the tree again with its
-      // state kept; otherwise the registration goes back to the selected folder.
-      if (changed)
-        T->UpdateContent();
-      else
-        T->CreateChangeNotification(nullptr);
-    }
-  } end{this};
+  TScopeExit end([this] {
+    ReleaseContextPopupProducer(true);
+    FIsChangeNotificationCreationLocked = false;
+    const bool changed = FShellChangedWhileLocked;
+    FShellChangedWhileLocked = false;
+    if (!HandleAllocated() || ComponentState().Contains(csDestroying)) return;
+    // A command of the menu may have changed the folders: build the tree again with its
+    // state kept; otherwise the registration goes back to the selected folder.
+    if (changed)
+      UpdateContent();
+    else
+      CreateChangeNotification(nullptr);
+  });
   FContextPopupItemProducer = pp;
   // A producer freed while its menu is open gives up its lock on the way out (it must
   // not clear its own event while that event runs).
@@ -945,7 +900,7 @@ void TvxCustomInnerShellTreeView::StartShellDrag(TTreeNode* Node) {
   auto* pp = ProducerOf(parent);
   if (!pp || !pp->ShellFolder()) return;
   {
-    TFlagScope dragging(FIsDragging);
+    TValueScope<bool> dragging(FIsDragging, true);
     TvxProducerReadLock lock(pp);
     Integer index = Node->Index();
     if (index >= static_cast<Integer>(pp->Items().size())) return;
@@ -977,7 +932,7 @@ void TvxCustomInnerShellTreeView::WMAfterDrop(TMessage& Message) {
 void TvxCustomInnerShellTreeView::WMRootChanged(TMessage& Message) {
   TWinControl* parent = Parent();
   if (parent && parent->ComponentState().Contains(csLoading)) return;
-  if (auto* root = reinterpret_cast<TvxCustomShellRoot*>(Message.WParam)) FRoot->Assign(root);
+  if (auto* root = reinterpret_cast<TvxCustomShellRoot*>(Message.WParam)) FRoot->Update(root);
 }
 
 bool TvxShellTreeItemProducer::CheckUpdates() {
@@ -986,10 +941,8 @@ bool TvxShellTreeItemProducer::CheckUpdates() {
   IEnumIDList* en = nullptr;
   if (folder->EnumObjects(OwnerParentHandle(), GetEnumSettings(), &en) != S_OK || !en) return false;
   TvxComRelease enRef(en);
-  struct THourglass {
-    THourglass() { vxHourglassBegin(); }
-    ~THourglass() { vxHourglassEnd(); }
-  } hourglass;
+  vxHourglassBegin();
+  TScopeExit hourglass([] { vxHourglassEnd(); });
   std::vector<std::unique_ptr<TvxShellItemInfo>> fresh;
   for (;;) {
     PITEMID_CHILD item = nullptr;
@@ -1006,21 +959,27 @@ bool TvxShellTreeItemProducer::CheckUpdates() {
   FTree->FItemsInfoGatherer->ClearFetchQueue(this);
   TvxProducerWriteLock lock(this);
   auto& items = Items();
-  auto same = [folder](PItemIDList a, PItemIDList b) {
-    return static_cast<short>(HRESULT_CODE(folder->CompareIDs(0, a, b))) == 0;
+  // The fresh items by identifier, in the folder's own order: each old item finds its
+  // fresh copy in log n, and the walk below compacts the list in one pass.
+  auto before = [folder](PItemIDList a, PItemIDList b) {
+    return static_cast<short>(HRESULT_CODE(folder->CompareIDs(0, a, b))) < 0;
   };
-  for (size_t i = 0; i < items.size();) {
-    auto it = std::find_if(fresh.begin(), fresh.end(), [&](auto& f) { return same(f->pidl(), items[i]->pidl()); });
-    if (it != fresh.end()) {
-      items[i] = std::move(*it);
-      fresh.erase(it);
-      ++i;
+  std::map<PItemIDList, size_t, decltype(before)> byPidl(before);
+  for (size_t i = 0; i < fresh.size(); ++i) byPidl.emplace(fresh[i]->pidl(), i);
+  size_t kept = 0;
+  for (size_t i = 0; i < items.size(); ++i) {
+    auto it = byPidl.find(items[i]->pidl());
+    if (it != byPidl.end() && fresh[it->second]) {
+      items[kept++] = std::move(fresh[it->second]);
     } else {
-      NotifyRemoveItem(static_cast<Integer>(i));
-      items.erase(items.begin() + static_cast<std::ptrdiff_t>(i));
+      // The items before this one that stay are at 0..kept-1, so this one is at kept.
+      NotifyRemoveItem(static_cast<Integer>(kept));
+      items[i].reset();
     }
   }
+  items.resize(kept);
   for (auto& f : fresh) {
+    if (!f) continue;
     if (f->Folder() && !CanAddFolder(f->Folder())) continue;
     items.push_back(std::move(f));
     items.back()->CheckUpdate(folder, FolderPidl(), false);

@@ -91,6 +91,25 @@ bool vxShellPathExists(PItemIDList P) {
   return vxShellGetFileInfo(reinterpret_cast<LPCWSTR>(P), 0, &fi, 0x4009) != 0;
 }
 
+namespace {
+
+// The child of Folder whose upper-case in-folder name is AUpperName, found by enumerating
+// the folder (relative PIDL; nil when none matches).
+TvxPidl FindChildByEnumeration(IShellFolder* Folder, const String& AUpperName, DWORD Options) {
+  IEnumIDList* en = nullptr;
+  if (!Folder || Folder->EnumObjects(nullptr, vxShellOptionsToEnumFlags(Options), &en) != S_OK || !en) return nullptr;
+  TvxComRelease enRef(en);
+  PITEMID_CHILD item = nullptr;
+  ULONG fetched = 0;
+  while (en->Next(1, &item, &fetched) == S_OK && fetched == 1 && item) {
+    TvxPidl owned(item);
+    if (AnsiUpperCase(vxShellGetDisplayName(Folder, item)) == AUpperName) return owned;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
 TvxPidl vxShellFindChildByName(IShellFolder* Folder, const String& Name, DWORD Options) {
   if (!Folder) return nullptr;
   String parse = Name;
@@ -100,18 +119,53 @@ TvxPidl vxShellFindChildByName(IShellFolder* Folder, const String& Name, DWORD O
     TvxPidl r(p);
     return vxShellItemPassesFilter(Options, attrs) ? std::move(r) : nullptr;
   }
-  IEnumIDList* en = nullptr;
-  if (Folder->EnumObjects(nullptr, vxShellOptionsToEnumFlags(Options), &en) != S_OK || !en) return nullptr;
-  TvxComRelease enRef(en);
-  String upper = AnsiUpperCase(Name);
-  PITEMID_CHILD item = nullptr;
-  ULONG fetched = 0;
-  while (en->Next(1, &item, &fetched) == S_OK && fetched == 1 && item) {
-    TvxPidl owned(item);
-    if (AnsiUpperCase(vxShellGetDisplayName(Folder, item)) == upper) return owned;
+  return FindChildByEnumeration(Folder, AnsiUpperCase(Name), Options);
+}
+
+namespace {
+
+// Walks the parts of AParts (separated by "\") down from AFolder, whose absolute PIDL is
+// AStart: each part names a child by its in-folder name; every part but the last must be
+// a folder. No parts at all give an empty PIDL.
+TvxPidl WalkNamedParts(IShellFolder* AFolder, TvxPidl AStart, const String& AParts, DWORD Options) {
+  std::vector<String> parts;
+  for (size_t from = 0; from < AParts.size();) {
+    size_t to = AParts.find(L'\\', from);
+    if (to == String::npos) to = AParts.size();
+    parts.push_back(AParts.substr(from, to - from));
+    from = to + 1;
+  }
+  if (parts.empty()) return vxShellPidlEmpty();
+  IShellFolder* folder = AFolder;
+  if (!folder) return nullptr;
+  folder->AddRef();
+  TScopeExit release([&folder] {
+    if (folder) folder->Release();
+  });
+  TvxPidl walked = std::move(AStart);
+  for (size_t i = 0; i < parts.size(); ++i) {
+    TvxPidl child = FindChildByEnumeration(folder, parts[i], Options);
+    if (!child) return nullptr;
+    if (i + 1 == parts.size()) return vxShellPidlConcat(walked.get(), child.get());
+    PCUITEMID_CHILD items[] = {child.get()};
+    ULONG attrs = SFGAO_FOLDER;
+    if (FAILED(folder->GetAttributesOf(1, items, &attrs)) || !(attrs & SFGAO_FOLDER)) return nullptr;
+    IShellFolder* next = nullptr;
+    if (FAILED(folder->BindToObject(child.get(), nullptr, IID_IShellFolder, reinterpret_cast<void**>(&next))) ||
+        !next)
+      return nullptr;
+    folder->Release();
+    folder = next;
+    walked = vxShellPidlConcat(walked.get(), child.get());
   }
   return nullptr;
 }
+
+// The two namespace prefixes whose paths are walked by name below the desktop or the root.
+constexpr const wchar_t* DesktopWalkPrefix = L"::{9C211B58-E6F1-456A-9F22-7B3B418A7BB1}";
+constexpr const wchar_t* RootWalkPrefix = L"::{63BE9ADB-E4B5-4623-96AA-57440B4EF5A8}";
+
+}  // namespace
 
 TvxPidl vxShellPathToPidl(const String& Path, IShellFolder* RootFolder, PItemIDList RootPidl, DWORD Options,
                           bool AInsideRoot) {
@@ -121,8 +175,14 @@ TvxPidl vxShellPathToPidl(const String& Path, IShellFolder* RootFolder, PItemIDL
   String rootPath = AnsiUpperCase(vxShellPidlToPath(RootPidl));
   auto isDrivePath = [](const String& t) { return t.size() >= 3 && iswalpha(t[0]) && t[1] == L':' && t[2] == L'\\'; };
   TvxPidl r;
+  // The text after the prefix and its backslash: the parts of a walk.
+  auto walkParts = [&s] { return s.size() > 41 ? s.substr(41) : String(); };
   if (s.size() >= 2 && iswalpha(s[0]) && s[1] == L':' && (s.size() == 2 || s[2] != L'\\')) {
     return nullptr;  // drive-relative
+  } else if (s.starts_with(DesktopWalkPrefix)) {
+    r = WalkNamedParts(vxShellDesktop(), vxShellPidlEmpty(), walkParts(), Options);
+  } else if (s.starts_with(RootWalkPrefix)) {
+    r = WalkNamedParts(RootFolder, vxShellPidlCopy(RootPidl), walkParts(), Options);
   } else if (isDrivePath(s) || s.starts_with(L"\\\\") || (s.size() > 39 && s.starts_with(L"::{"))) {
     r = vxShellFindChildByName(vxShellDesktop(), s, Options);
   } else if (s[0] == L'\\') {

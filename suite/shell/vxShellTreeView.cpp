@@ -208,37 +208,34 @@ TvxCustomShellTreeView::~TvxCustomShellTreeView() {
 void TvxCustomShellTreeView::HookInnerEvents() {
   // The scroll-bar mirror follows every change of the tree's extent, also when the
   // user's handler raises.
-  struct TRefreshScrollBars {
-    TvxCustomShellTreeView* C;
-    ~TRefreshScrollBars() { C->SetScrollBarsParameters(false); }
-  };
+  auto refreshScrollBars = [this] { SetScrollBarsParameters(false); };
   TvxInnerShellTreeView* t = FInnerTreeView;
   t->OnAddFolder = [this](TObject*, TvxShellFolder* F, bool& CanAdd) {
     if (OnAddFolder) OnAddFolder(this, F, CanAdd);
   };
-  t->OnChange = [this](TObject*, TTreeNode* N) {
-    TRefreshScrollBars refresh{this};
+  t->OnChange = [this, refreshScrollBars](TObject*, TTreeNode* N) {
+    TScopeExit refresh(refreshScrollBars);
     if (OnChange) OnChange(this, N);
   };
   t->OnChanging = [this](TObject*, TTreeNode* N, bool& Allow) {
     if (OnChanging) OnChanging(this, N, Allow);
   };
-  t->OnCollapsed = [this](TObject*, TTreeNode* N) {
-    TRefreshScrollBars refresh{this};
+  t->OnCollapsed = [this, refreshScrollBars](TObject*, TTreeNode* N) {
+    TScopeExit refresh(refreshScrollBars);
     if (OnCollapsed) OnCollapsed(this, N);
   };
   t->OnCollapsing = [this](TObject*, TTreeNode* N, bool& Allow) {
     if (OnCollapsing) OnCollapsing(this, N, Allow);
   };
-  t->OnEdited = [this](TObject*, TTreeNode* N, String& S) {
-    TRefreshScrollBars refresh{this};
+  t->OnEdited = [this, refreshScrollBars](TObject*, TTreeNode* N, String& S) {
+    TScopeExit refresh(refreshScrollBars);
     if (OnEdited) OnEdited(this, N, S);
   };
   t->OnEditing = [this](TObject*, TTreeNode* N, bool& Allow) {
     if (OnEditing) OnEditing(this, N, Allow);
   };
-  t->OnExpanded = [this](TObject*, TTreeNode* N) {
-    TRefreshScrollBars refresh{this};
+  t->OnExpanded = [this, refreshScrollBars](TObject*, TTreeNode* N) {
+    TScopeExit refresh(refreshScrollBars);
     if (OnExpanded) OnExpanded(this, N);
   };
   t->OnExpanding = [this](TObject*, TTreeNode* N, bool& Allow) {
@@ -256,11 +253,7 @@ bool TvxCustomShellTreeView::BothScrollBarsVisible() {
 
 void TvxCustomShellTreeView::SetScrollBarsParameters(bool AIsScrolling) {
   if (FScrollBarsCalculating) return;
-  FScrollBarsCalculating = true;
-  struct TReset {
-    bool& F;
-    ~TReset() { F = false; }
-  } reset{FScrollBarsCalculating};
+  TValueScope<bool> calculating(FScrollBarsCalculating, true);
   inherited::SetScrollBarsParameters(AIsScrolling);
 }
 

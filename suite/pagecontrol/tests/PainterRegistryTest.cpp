@@ -1,6 +1,7 @@
 // The painter registry, the painter choice of a control and the page control's texts.
 #include "PageControlTestSupport.h"
 
+#include "ImgList.h"
 #include "vxClasses.h"
 #include "vxPCConsts.h"
 
@@ -122,4 +123,26 @@ TEST(PageControlStrings, RegisteredUnderTheProductName) {
   EXPECT_GE(p->GetIndexByName(L"svxPCPageIndexError"), 0);
   EXPECT_EQ(vxGetResString(&svxPCPageIndexError),
             L"%d is an invalid PageIndex value.  PageIndex must be between 0 and %d");
+}
+
+// The image list's drawing errors are the registered texts, read when raised: a
+// translated text is what the error says.
+TEST(PageControlStrings, ImageListDrawErrorsReadTheRegisteredTexts) {
+  TvxPageControl c(nullptr);
+  TBitmap target;
+  target.SetWidth(32);
+  target.SetHeight(32);
+  auto drawError = [&](Integer AIndex) -> String {
+    try {
+      c.ImageList()->Draw(target.Canvas(), 0, 0, AIndex, true, clWhite);
+    } catch (EvdException& E) {
+      return E.Message();
+    }
+    return L"no error";
+  };
+  EXPECT_EQ(drawError(0), L"TvxPCImageList.Draw: BaseImages is not assigned");
+  {
+    TValueScope<String> translated(svxPCNoBaseImages.Text, String(L"Keine Bilder"));
+    EXPECT_EQ(drawError(0), L"TvxPCImageList.Draw: Keine Bilder");
+  }
 }

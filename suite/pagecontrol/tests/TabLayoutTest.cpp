@@ -144,3 +144,29 @@ TEST_F(TabLayoutTest, TabsPainterClientRectangleOfTheMainWindowsPageControl) {
   EXPECT_EQ(RectText(c->ClientRectOfPainter()), "(2, 22, 694, 191)");
   EXPECT_EQ(RectText(sheet->BoundsRect()), "(2, 22, 694, 191)");
 }
+
+// Rotated tabs share one row height, the widest tab's; a limit below that shortens the
+// row, one at or above it changes nothing, and the limit never goes below the narrowest
+// tab the painter draws.
+TEST_F(TabLayoutTest, MaxRotatedTabWidthLimitsTheRowOfRotatedTabs) {
+  auto* c = AddTabControl({0, 0, 300, 200}, {L"a", L"a much longer caption", L"b"});
+  c->SetTabPosition(tpLeft);
+  c->SetRotate(true);
+  const Integer full = c->RowHeight();
+  const Integer least = c->Painter()->GetMinTabNormalWidth(-1);
+  ASSERT_GT(full, least + 10);
+  struct Case {
+    Integer Limit, Stored, Row;
+  } cases[] = {
+      {least + 10, least + 10, least + 10},
+      {full + 5, full + 5, full},
+      {1, least, least},
+      {-3, 0, full},
+      {0, 0, full},
+  };
+  for (const Case& k : cases) {
+    c->SetMaxRotatedTabWidth(k.Limit);
+    EXPECT_EQ(k.Stored, c->MaxRotatedTabWidth()) << k.Limit;
+    EXPECT_EQ(k.Row, c->RowHeight()) << k.Limit;
+  }
+}

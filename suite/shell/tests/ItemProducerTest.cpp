@@ -148,3 +148,83 @@ TEST(ShellRoot, ResolvesKindsAndKeepsTheCounterBalanced) {
   EXPECT_FALSE(root.Valid());
   EXPECT_EQ(nullptr, root.Pidl());
 }
+
+namespace {
+// A root that, each time it changes, is told again of a linked view's root, as two views
+// that follow each other would do.
+struct TEchoRoot : TvxCustomShellRoot {
+  using TvxCustomShellRoot::TvxCustomShellRoot;
+  TvxCustomShellRoot* Echo = nullptr;
+  Integer Changes = 0;
+  void RootChanged() override {
+    TvxCustomShellRoot::RootChanged();
+    ++Changes;
+    if (Echo) Update(Echo);
+  }
+};
+}  // namespace
+
+TEST(ShellRoot, AssignReportsOnceAndALinkedUpdateDoesNotComeBack) {
+  TvxCustomShellRoot source(nullptr, nullptr);
+  source.SetCustomPath(L"C:\\windows");
+  source.SetBrowseFolder(bfCustomPath);
+  TEchoRoot root(nullptr, nullptr);
+  Integer reports = 0;
+  root.OnSettingsChanged = [&](TObject*) { ++reports; };
+  root.Assign(&source);
+  EXPECT_EQ(1, reports) << "one assignment, one report";
+  EXPECT_EQ(1, root.Changes) << "resolved once";
+  EXPECT_EQ(L"C:\\windows", vxShellPidlToPath(root.Pidl()));
+
+  // From a linked view: the settings arrive without a report, and the view's answer
+  // arriving while they are applied is ignored instead of recursing.
+  TvxCustomShellRoot other(nullptr, nullptr);
+  other.SetBrowseFolder(bfDrives);
+  root.Echo = &other;
+  root.Changes = 0;
+  source.SetBrowseFolder(bfDesktop);
+  root.Update(&source);
+  EXPECT_EQ(1, reports);
+  EXPECT_EQ(1, root.Changes);
+  EXPECT_EQ(bfDesktop, root.BrowseFolder());
+  EXPECT_EQ(0, vxShellPidlItemCount(root.Pidl()));
+}
+
+TEST_F(ItemProducerTest, ReportColumnsOfTheFolderAndTheirTextsPerItem) {
+  TTestProducer p(SHCONTF_NONFOLDERS);
+  p.Open(Tree.Root());
+  TvxShellDetails* columns = p.Details();
+  ASSERT_GT(columns->Count(), 1) << "a file-system folder offers more than its name column";
+  EXPECT_EQ(0, columns->Items(0)->ID);
+  Integer others = 0;
+  for (Integer i = 0; i < columns->Count(); ++i) {
+    EXPECT_FALSE(columns->Items(i)->Text.empty()) << i;
+    if (columns->Items(i)->ID != 0) ++others;
+  }
+  ASSERT_FALSE(p.Items().empty());
+  TvxShellItemInfo* file = p.Items()[0].get();
+  file->FetchDetails(nullptr, p.ShellFolder(), columns);
+  EXPECT_EQ(static_cast<size_t>(others), file->Details().size()) << "one text per column but the name";
+
+  // Without any column information: the fixed columns, in characters of the given width;
+  // a folder outside the file system gets only the name.
+  struct Case {
+    bool FileSystem;
+    std::vector<String> Texts;
+    std::vector<Integer> Widths;
+  } cases[] = {
+      {true, {L"Name", L"Size", L"Type", L"Modified"}, {175, 70, 70, 98}},
+      {false, {L"Name"}, {175}},
+  };
+  for (const Case& c : cases) {
+    TvxShellDetails fixed;
+    fixed.ProcessDetails(7, nullptr, c.FileSystem);
+    ASSERT_EQ(static_cast<Integer>(c.Texts.size()), fixed.Count());
+    for (Integer i = 0; i < fixed.Count(); ++i) {
+      EXPECT_EQ(c.Texts[i], fixed.Items(i)->Text);
+      EXPECT_EQ(c.Widths[i], fixed.Items(i)->Width);
+      EXPECT_EQ(i, fixed.Items(i)->ID);
+    }
+    if (c.FileSystem) EXPECT_EQ(taRightJustify, fixed.Items(1)->Alignment);
+  }
+}

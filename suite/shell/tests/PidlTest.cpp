@@ -155,6 +155,49 @@ TEST(ShellPidl, PathToPidlClassifiesPaths) {
   computerFolder->Release();
 }
 
+// Paths that name each step by its in-folder name below the desktop (one prefix) or below
+// the root (the other): every step but the last must be a folder.
+TEST(ShellPidl, PathToPidlWalksNamedStepsBelowTheDesktopOrTheRoot) {
+  const String desktopWalk = L"::{9C211B58-E6F1-456A-9F22-7B3B418A7BB1}";
+  const String rootWalk = L"::{63be9adb-e4b5-4623-96aa-57440b4ef5a8}";  // the prefix in any case
+  TvxPidl computer;
+  ASSERT_TRUE(SUCCEEDED(vxShellGetFolderLocation(nullptr, CSIDL_DRIVES, computer)));
+  IShellFolder* computerFolder = vxShellBindFolder(computer.get());
+  ASSERT_TRUE(computerFolder);
+  TvxComRelease computerRef(computerFolder);
+  TvxPidl croot = ParsePath(L"C:\\");
+  ASSERT_TRUE(croot);
+  IShellFolder* cFolder = vxShellBindFolder(croot.get());
+  ASSERT_TRUE(cFolder);
+  TvxComRelease cRef(cFolder);
+  const String computerName = vxShellGetDisplayName(vxShellDesktop(), vxShellPidlLastItem(computer.get()));
+  const String driveName = vxShellGetDisplayName(computerFolder, vxShellPidlLastItem(croot.get()));
+  ASSERT_FALSE(computerName.empty());
+  ASSERT_FALSE(driveName.empty());
+
+  TvxPidl viaDesktop = vxShellPathToPidl(desktopWalk + L"\\" + computerName + L"\\" + driveName + L"\\windows",
+                                         computerFolder, computer.get(), 7, true);
+  ASSERT_TRUE(viaDesktop);
+  EXPECT_EQ(L"C:\\windows", vxShellPidlToPath(viaDesktop.get()));
+  TvxPidl viaRoot = vxShellPathToPidl(rootWalk + L"\\windows\\system32", cFolder, croot.get(), 7, true);
+  ASSERT_TRUE(viaRoot);
+  EXPECT_EQ(AnsiUpperCase(L"C:\\windows\\system32"), AnsiUpperCase(vxShellPidlToPath(viaRoot.get())));
+  // No steps: the empty PIDL (the desktop).
+  TvxPidl none = vxShellPathToPidl(desktopWalk, computerFolder, computer.get(), 7, false);
+  ASSERT_TRUE(none);
+  EXPECT_EQ(0, vxShellPidlItemCount(none.get()));
+  // A missing step, a file in the middle, and a walk that leaves the root all give nil.
+  struct Case {
+    String Path;
+    bool InsideRoot;
+  } refused[] = {
+      {rootWalk + L"\\no such folder", false},
+      {rootWalk + L"\\windows\\system.ini\\x", false},
+      {desktopWalk + L"\\" + computerName, true},
+  };
+  for (const Case& c : refused) EXPECT_FALSE(vxShellPathToPidl(c.Path, cFolder, croot.get(), 7, c.InsideRoot)) << c.Path;
+}
+
 TEST(ShellPidl, FilterAndEnumFlags) {
   EXPECT_EQ(0u, vxShellOptionsToEnumFlags(0));
   EXPECT_EQ(static_cast<DWORD>(SHCONTF_NONFOLDERS | SHCONTF_FOLDERS | SHCONTF_INCLUDEHIDDEN),

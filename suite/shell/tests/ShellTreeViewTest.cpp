@@ -2,6 +2,9 @@
 // from the drives, selection with OnChange and AbsolutePath, navigation, rebuilds.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cmath>
+
 #include "ShellTestSupport.h"
 #include "vxShellControls.h"
 
@@ -424,4 +427,103 @@ TEST_F(ShellTreeViewTest, DropOnAFolderNodeGoesToTheShellAndTheFolderIsReadAgain
   EXPECT_TRUE(dst->DropTarget());
   target->DragLeave();
   EXPECT_FALSE(dst->DropTarget());
+}
+
+namespace {
+// A folder that passes every call to a real one and counts the comparisons of
+// identifiers (from any thread).
+class TCountingFolder : public IShellFolder {
+ public:
+  explicit TCountingFolder(IShellFolder* AReal) : FReal(AReal) { FReal->AddRef(); }
+  virtual ~TCountingFolder() { FReal->Release(); }
+  std::atomic<long> Compares{0};
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+    if (riid == IID_IUnknown || riid == IID_IShellFolder) {
+      *ppv = static_cast<IShellFolder*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++FRefs; }
+  ULONG STDMETHODCALLTYPE Release() override { return --FRefs; }  // lives on the test's stack
+  HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND h, IBindCtx* b, LPWSTR n, ULONG* e, PIDLIST_RELATIVE* p,
+                                             ULONG* a) override {
+    return FReal->ParseDisplayName(h, b, n, e, p, a);
+  }
+  HRESULT STDMETHODCALLTYPE EnumObjects(HWND h, SHCONTF f, IEnumIDList** e) override {
+    return FReal->EnumObjects(h, f, e);
+  }
+  HRESULT STDMETHODCALLTYPE BindToObject(PCUIDLIST_RELATIVE p, IBindCtx* b, REFIID r, void** v) override {
+    return FReal->BindToObject(p, b, r, v);
+  }
+  HRESULT STDMETHODCALLTYPE BindToStorage(PCUIDLIST_RELATIVE p, IBindCtx* b, REFIID r, void** v) override {
+    return FReal->BindToStorage(p, b, r, v);
+  }
+  HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM l, PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) override {
+    ++Compares;
+    return FReal->CompareIDs(l, a, b);
+  }
+  HRESULT STDMETHODCALLTYPE CreateViewObject(HWND h, REFIID r, void** v) override {
+    return FReal->CreateViewObject(h, r, v);
+  }
+  HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT c, PCUITEMID_CHILD_ARRAY a, SFGAOF* f) override {
+    return FReal->GetAttributesOf(c, a, f);
+  }
+  HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND h, UINT c, PCUITEMID_CHILD_ARRAY a, REFIID r, UINT* x,
+                                          void** v) override {
+    return FReal->GetUIObjectOf(h, c, a, r, x, v);
+  }
+  HRESULT STDMETHODCALLTYPE GetDisplayNameOf(PCUITEMID_CHILD p, SHGDNF f, STRRET* s) override {
+    return FReal->GetDisplayNameOf(p, f, s);
+  }
+  HRESULT STDMETHODCALLTYPE SetNameOf(HWND h, PCUITEMID_CHILD p, LPCWSTR n, SHGDNF f, PITEMID_CHILD* o) override {
+    return FReal->SetNameOf(h, p, n, f, o);
+  }
+
+ private:
+  IShellFolder* FReal;
+  std::atomic<ULONG> FRefs{1};
+};
+
+String Numbered(const wchar_t* Prefix, int I) {
+  wchar_t buf[32];
+  swprintf(buf, 32, L"%ls%03d.txt", Prefix, I);
+  return buf;
+}
+}  // namespace
+
+// A folder read again after a drop or a drag: kept items stay in their places, gone ones
+// leave, new ones are appended, and finding each old item among the fresh ones costs
+// log n comparisons, not a scan (half the items gone made that n^2/4).
+TEST_F(ShellTreeViewTest, FolderReadAgainMergesByIdentifierInNLogN) {
+  TTempTree tmp;
+  const int n = 400;
+  for (int i = 0; i < n; ++i) tmp.File(Numbered(L"f", i));
+  TvxPidl pidl = ParsePath(tmp.Root());
+  IShellFolder* real = vxShellBindFolder(pidl.get());
+  ASSERT_TRUE(real);
+  TvxComRelease realRef(real);
+  TCountingFolder counting(real);
+  {
+    TvxShellTreeItemProducer p(Tree);
+    p.TvxCustomItemProducer::ProcessItems(&counting, pidl.get(), 0);
+    ASSERT_EQ(static_cast<size_t>(n), p.Items().size());
+    for (int i = 0; i < n / 2; ++i) DeleteFileW(tmp.Path(Numbered(L"f", i)).c_str());
+    for (int i = 0; i < 5; ++i) tmp.File(Numbered(L"a", i));
+    counting.Compares = 0;
+    ASSERT_TRUE(p.CheckUpdates());
+    std::vector<String> names;
+    {
+      TvxProducerReadLock lock(&p);
+      for (auto& item : p.Items()) names.push_back(AnsiUpperCase(item->Name()));
+    }
+    ASSERT_EQ(static_cast<size_t>(n / 2 + 5), names.size());
+    for (int i = 0; i < n / 2; ++i) EXPECT_EQ(AnsiUpperCase(Numbered(L"f", n / 2 + i)), names[i]) << i;
+    // New items come after the kept ones, in the folder's order.
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(AnsiUpperCase(Numbered(L"a", i)), names[n / 2 + i]);
+    EXPECT_LT(counting.Compares.load(), static_cast<long>(4 * n * std::log2(n)));
+  }
 }
