@@ -9,13 +9,14 @@
 #include "vxEditRepositoryItems.h"
 #include "vxListBox.h"
 #include "vxNavigator.h"
+#include "vdGDIPlusAPI.h"
 
 namespace {
 const TUnitList* const Needs[] = {&SuiteEditorsUnits};
 // Start-up order; shut-down runs in reverse. The value-type map comes last: it creates
 // items of the editors above.
 const TUnitInfo* const Units[] = {
-    &vxNavigatorUnit, &vxCheckBoxUnit, &vxListBoxUnit, &vxCheckListBoxUnit, &vxCurrencyEditUnit, &vxEditRepositoryItemsUnit, &vxEditRegisteredRepositoryItemsUnit,
+    &vdGDIPlusAPIUnit, &vxNavigatorUnit, &vxCheckBoxUnit, &vxListBoxUnit, &vxCheckListBoxUnit, &vxCurrencyEditUnit, &vxEditRepositoryItemsUnit, &vxEditRegisteredRepositoryItemsUnit,
     &vxEditDataRegisteredRepositoryItemsUnit,
 };
 }  // namespace
