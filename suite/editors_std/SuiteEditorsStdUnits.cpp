@@ -10,13 +10,14 @@
 #include "vxListBox.h"
 #include "vxNavigator.h"
 #include "vdGDIPlusAPI.h"
+#include "vxButtons.h"
 
 namespace {
 const TUnitList* const Needs[] = {&SuiteEditorsUnits};
 // Start-up order; shut-down runs in reverse. The value-type map comes last: it creates
 // items of the editors above.
 const TUnitInfo* const Units[] = {
-    &vdGDIPlusAPIUnit, &vxNavigatorUnit, &vxCheckBoxUnit, &vxListBoxUnit, &vxCheckListBoxUnit, &vxCurrencyEditUnit, &vxEditRepositoryItemsUnit, &vxEditRegisteredRepositoryItemsUnit,
+    &vdGDIPlusAPIUnit, &vxNavigatorUnit, &vxButtonsUnit, &vxCheckBoxUnit, &vxListBoxUnit, &vxCheckListBoxUnit, &vxCurrencyEditUnit, &vxEditRepositoryItemsUnit, &vxEditRegisteredRepositoryItemsUnit,
     &vxEditDataRegisteredRepositoryItemsUnit,
 };
 }  // namespace
