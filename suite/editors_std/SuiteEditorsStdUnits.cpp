@@ -11,13 +11,15 @@
 #include "vxNavigator.h"
 #include "vdGDIPlusAPI.h"
 #include "vxButtons.h"
+#include "vdGDIPlusClasses.h"
+#include "vxImage.h"
 
 namespace {
 const TUnitList* const Needs[] = {&SuiteEditorsUnits};
 // Start-up order; shut-down runs in reverse. The value-type map comes last: it creates
 // items of the editors above.
 const TUnitInfo* const Units[] = {
-    &vdGDIPlusAPIUnit, &vxNavigatorUnit, &vxButtonsUnit, &vxCheckBoxUnit, &vxListBoxUnit, &vxCheckListBoxUnit, &vxCurrencyEditUnit, &vxEditRepositoryItemsUnit, &vxEditRegisteredRepositoryItemsUnit,
+    &vdGDIPlusAPIUnit, &vdGDIPlusClassesUnit, &vxNavigatorUnit, &vxButtonsUnit, &vxImageUnit, &vxCheckBoxUnit, &vxListBoxUnit, &vxCheckListBoxUnit, &vxCurrencyEditUnit, &vxEditRepositoryItemsUnit, &vxEditRegisteredRepositoryItemsUnit,
     &vxEditDataRegisteredRepositoryItemsUnit,
 };
 }  // namespace
