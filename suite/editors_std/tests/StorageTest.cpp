@@ -221,13 +221,13 @@ TEST(StorageStream, ItemsAreWrittenWithTheSmallestTag) {
 
 namespace {
 // A stream holding the record A { B { C } } with the property V on C.
-void WriteABC(TMemoryStream& m, Integer V) {
+void WriteABC(TMemoryStream& m, Integer V, const String& Leaf = L"C") {
   TvxStreamWriter w(L"", &m, true);
   w.StartWriting();
   w.BeginWriteObject(L"A", L"T");
   w.BeginWriteObject(L"A/B", L"T");
-  w.BeginWriteObject(L"A/B/C", L"T");
-  w.WriteProperty(L"A/B/C", L"T", L"V", Variant(V));
+  w.BeginWriteObject(L"A/B/" + Leaf, L"T");
+  w.WriteProperty(L"A/B/" + Leaf, L"T", L"V", Variant(V));
   w.BeginWriteObject(L"A/X/D", L"T");  // no X: refused, and its property dropped
   w.WriteProperty(L"A/X/D", L"T", L"V", Variant(99));
   w.FinishWriting();
@@ -238,7 +238,7 @@ void WriteABC(TMemoryStream& m, Integer V) {
 TEST(StorageStream, MissingSegmentsAreRefusedAndRestartingForgetsTheOldTree) {
   TMemoryStream m1, m2;
   WriteABC(m1, 1);
-  WriteABC(m2, 2);
+  WriteABC(m2, 2, L"E");
   TvxStreamReader r(L"", &m1);
   r.StartReading();
   EXPECT_EQ(1, r.ReadProperty(L"A/B/C", L"T", L"V").AsInteger());
@@ -246,6 +246,7 @@ TEST(StorageStream, MissingSegmentsAreRefusedAndRestartingForgetsTheOldTree) {
   r.ReadChildren(L"A/B", L"T", &names, &classes);
   EXPECT_EQ(1, names.Count());
   // A path through a child that does not exist finds nothing, even where a deeper name matches.
+  EXPECT_TRUE(r.ReadProperty(L"A/X/B/C", L"T", L"V").IsNull());
   EXPECT_TRUE(r.ReadProperty(L"A/X/C", L"T", L"V").IsNull());
   EXPECT_TRUE(r.ReadProperty(L"A/C", L"T", L"V").IsNull());
   names.Clear();
@@ -253,8 +254,10 @@ TEST(StorageStream, MissingSegmentsAreRefusedAndRestartingForgetsTheOldTree) {
   EXPECT_EQ(1, names.Count());  // B only: the refused D was never added
   // The same reader over another stream: the last object looked up is forgotten.
   r.SetStream(&m2);
+  EXPECT_EQ(1, r.ReadProperty(L"A/B/C", L"T", L"V").AsInteger());  // cached
   r.StartReading();
-  EXPECT_EQ(2, r.ReadProperty(L"A/B/C", L"T", L"V").AsInteger());
+  EXPECT_TRUE(r.ReadProperty(L"A/B/C", L"T", L"V").IsNull());
+  EXPECT_EQ(2, r.ReadProperty(L"A/B/E", L"T", L"V").AsInteger());
 }
 
 namespace {
