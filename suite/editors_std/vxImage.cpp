@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "Clipbrd.h"
+#include "Forms.h"
 #include "Jpeg.h"
 #include "TypInfo.h"
 #include "vdCore.h"
@@ -134,11 +136,214 @@ AnsiString SavePictureToValue(TPicture* Picture) {
   return AnsiString(static_cast<const char*>(M.Memory()), static_cast<size_t>(M.Size()));
 }
 
+// --- Image editor ---------------------------------------------------------------------------------------------
+
+TvxCustomImageProperties::TvxCustomImageProperties(TPersistent* AOwner) : TvxCustomEditProperties(AOwner) {
+  FGraphicClass = GetDefaultGraphicClass();
+}
+
+void TvxCustomImageProperties::Assign(TPersistent* Source) {
+  auto* S = dynamic_cast<TvxCustomImageProperties*>(Source);
+  if (!S) {
+    inherited::Assign(Source);
+    return;
+  }
+  BeginUpdate();
+  auto End = TScopeExit([this] { EndUpdate(); });
+  inherited::Assign(Source);
+  SetCaption(S->Caption());
+  SetCenter(S->Center());
+  SetCustomFilter(S->CustomFilter());
+  SetGraphicClass(S->GraphicClass());
+  SetGraphicTransparency(S->GraphicTransparency());
+  SetShowFocusRect(S->ShowFocusRect());
+  SetProportional(S->Proportional());
+  SetStretch(S->Stretch());
+  OnCustomClick = S->OnCustomClick;
+  OnGetGraphicClass = S->OnGetGraphicClass;
+}
+
+TClass TvxCustomImageProperties::GetContainerClass() { return TvxImage::StaticClass(); }
+
+TvxCustomEditViewInfo* TvxCustomImageProperties::CreateViewInfo() { return new TvxImageViewInfo(); }
+
+TvxCustomEditViewData* TvxCustomImageProperties::CreateViewData(TvxCustomEditStyle* AStyle, bool AIsInplace,
+                                                                bool APreviewMode) {
+  auto* R = new TvxImageViewData(this, AStyle, AIsInplace);
+  R->PreviewMode = APreviewMode;
+  return R;
+}
+
+void TvxImageViewData::Calculate(TvxCanvas* ACanvas, const TRect& ABounds, const TPoint& P, TvxMouseButton Button,
+                                 TShiftState Shift, TvxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) {
+  inherited::Calculate(ACanvas, ABounds, P, Button, Shift, AViewInfo, AIsMouseEvent);
+  auto* VI = dynamic_cast<TvxImageViewInfo*>(AViewInfo);
+  if (!VI) return;
+  VI->Properties = dynamic_cast<TvxCustomImageProperties*>(AViewInfo->EditProperties);
+  if (auto* Image = dynamic_cast<TvxCustomImage*>(Edit)) {
+    VI->Picture = Image->Picture();
+    if (!VI->Properties) VI->Properties = Image->ActiveProperties();
+  }
+}
+
+String TvxCustomImageProperties::GetDisplayText(const Variant& AEditValue, bool, bool) {
+  return AEditValue.IsNull() ? String() : FCaption;
+}
+
+void TvxCustomImageProperties::SetGraphicClassName(const String& Value) {
+  if (Value.empty()) {
+    SetGraphicClass(nullptr);
+    return;
+  }
+  if (TGraphicClass C = FindPictureClassByName(Value)) SetGraphicClass(C);
+}
+
+TGraphicClass TvxCustomImageProperties::GetGraphicClass(TObject* AItem, Integer ARecordIndex, bool APasting) {
+  if (FGraphicClass) return FGraphicClass;
+  TGraphicClass R = APasting ? TBitmap::StaticClass() : nullptr;
+  if (OnGetGraphicClass) OnGetGraphicClass(AItem, ARecordIndex, APasting, R);
+  return R;
+}
+
+void TvxImageViewInfo::PaintContent(TvxCanvas* ACanvas) {
+  inherited::PaintContent(ACanvas);
+  const TRect R = ClientRect;
+  if (IsPictureEmpty(Picture) || !Properties) return;
+  const TSize PS{Picture->Width(), Picture->Height()};
+  const TSize AS{R.right - R.left, R.bottom - R.top};
+  TRect P{R.left, R.top, R.left + PS.cx, R.top + PS.cy};
+  if (NeedsPictureScaling(Properties->Stretch(), Properties->Proportional(), PS, AS))
+    P = Properties->Proportional() ? FitRectProportionally(R, PS.cx, PS.cy) : R;
+  if (Properties->Center()) {
+    const Integer DX = (AS.cx - (P.right - P.left)) / 2, DY = (AS.cy - (P.bottom - P.top)) / 2;
+    OffsetRect(&P, DX, DY);
+  }
+  TvxClipRegionScope Clip(ACanvas);
+  ACanvas->IntersectClipRect(R);
+  ACanvas->Canvas()->StretchDraw(P, Picture->Graphic());
+}
+
+TvxCustomImage::~TvxCustomImage() {
+  if (ViewInfo()) static_cast<TvxImageViewInfo*>(ViewInfo())->Picture = nullptr;
+}
+
+void TvxCustomImage::Initialize() {
+  inherited::Initialize();
+  SetAutoSize(false);
+  SetBounds(Left(), Top(), 140, 100);
+  FPicture = std::make_unique<TPicture>();
+  FPicture->OnChange = [this](TObject* S) { HandlePictureChange(S); };
+  if (auto* VI = dynamic_cast<TvxImageViewInfo*>(ViewInfo())) {
+    VI->Picture = FPicture.get();
+    VI->Properties = ActiveProperties();
+  }
+}
+
+Variant TvxCustomImage::EditValue() {
+  if (IsPictureEmpty(FPicture.get())) return Null();
+  return Variant(SavePictureToValue(FPicture.get()));
+}
+
+void TvxCustomImage::InternalSetEditValue(const Variant& Value, bool) {
+  TValueScope Changing(FInternalChanging, true);
+  if (VarIsStr(Value) || VarIsArray(Value)) LoadPictureFromValue(FPicture.get(), GetGraphicClass(false), Value);
+  else FPicture->Assign(nullptr);
+  SetEditModified(false);
+}
+
+void TvxCustomImage::PropertiesChanged(TObject* Sender) {
+  if (auto* VI = dynamic_cast<TvxImageViewInfo*>(ViewInfo())) {
+    VI->Picture = FPicture.get();
+    VI->Properties = ActiveProperties();
+  }
+  inherited::PropertiesChanged(Sender);
+}
+
+void TvxCustomImage::HandlePictureChange(TObject*) {
+  TvxCustomImageProperties* P = ActiveProperties();
+  if (P->GraphicTransparency() != gtDefault && !IsPictureEmpty(FPicture.get())) {
+    TNotifyEvent Saved = FPicture->OnChange;
+    FPicture->OnChange = nullptr;
+    auto Restore = TScopeExit([&] { FPicture->OnChange = Saved; });
+    FPicture->Graphic()->SetTransparent(P->GraphicTransparency() == gtTransparent);
+  }
+  if (!FInternalChanging) {
+    if (FKeyboardAction) SetModifiedAfterEnter(true);
+    NotifyChange();
+  }
+  Invalidate();
+}
+
+TGraphicClass TvxCustomImage::GetGraphicClass(bool APasting) {
+  TvxCustomImageProperties* P = ActiveProperties();
+  if (P->GraphicClass()) return P->GraphicClass();
+  TGraphicClass R = APasting ? TBitmap::StaticClass() : nullptr;
+  if (OnGetGraphicClass) OnGetGraphicClass(this, APasting, R);
+  return R;
+}
+
+bool TvxCustomImage::CanPasteFromClipboard() {
+  TGraphicClass C = ActiveProperties()->GraphicClass();
+  if (C == TIcon::StaticClass()) return false;
+  return Clipboard()->HasFormat(CF_BITMAP);
+}
+
+void TvxCustomImage::CopyToClipboard() {
+  if (FPicture->Graphic()) Clipboard()->Assign(FPicture->Graphic());
+}
+
+void TvxCustomImage::CutToClipboard() {
+  CopyToClipboard();
+  DeletePicture();
+}
+
+void TvxCustomImage::DeletePicture() {
+  if (DoEditing()) FPicture->SetGraphic(nullptr);
+}
+
+void TvxCustomImage::PasteFromClipboard() {
+  if (!CanPasteFromClipboard() || !DoEditing()) return;
+  TBitmap B;
+  B.Assign(Clipboard());
+  if (GetGraphicClass(true) == TJPEGImage::StaticClass()) {
+    TJPEGImage J;
+    J.Assign(&B);
+    FPicture->SetGraphic(&J);
+  } else {
+    FPicture->SetBitmap(&B);
+  }
+}
+
+void TvxCustomImage::LoadFromFile() {
+  if (!CanModify()) return;
+  auto Dialog = std::make_unique<TOpenDialog>(nullptr);
+  TValueScope Showing(FIsDialogShowed, true);
+  TvxCustomImageProperties* P = ActiveProperties();
+  Dialog->SetFilter(!P->CustomFilter().empty() ? P->CustomFilter() : TPicture::GraphicFilter(P->GraphicClass()));
+  if (ExecuteDialog(Dialog.get()) && DoEditing()) FPicture->LoadFromFile(Dialog->FileName());
+}
+
+void TvxCustomImage::SaveToFile() {
+  if (!FPicture->Graphic()) return;
+  // Owned here, not by the application object: each call's dialog is freed when it ends.
+  auto Dialog = std::make_unique<TSaveDialog>(nullptr);
+  TValueScope Showing(FIsDialogShowed, true);
+  TvxCustomImageProperties* P = ActiveProperties();
+  TGraphicClass C = FPicture->Graphic()->ClassType();
+  Dialog->SetFilter(!P->CustomFilter().empty() ? P->CustomFilter() : TPicture::GraphicFilter(C));
+  if (ExecuteDialog(Dialog.get())) FPicture->SaveToFile(Dialog->FileName());
+}
+
 namespace {
 void FinImage() {
   delete ClassList();
   ClassList() = nullptr;
+  if (TvxRegisteredClasses* R = GetEditPropertiesRegistry()) R->Unregister(TvxImageProperties::StaticClass());
+}
+
+void InitImage() {
+  GetEditPropertiesRegistry()->Register(TvxImageProperties::StaticClass(), L"Image|Represents an image editor");
 }
 }  // namespace
 
-const TUnitInfo vxImageUnit = {L"vxImage", nullptr, FinImage};
+const TUnitInfo vxImageUnit = {L"vxImage", InitImage, FinImage};
