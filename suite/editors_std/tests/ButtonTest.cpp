@@ -60,6 +60,11 @@ std::unique_ptr<TBitmap> GlyphStrip(int Cells, int Size = 12) {
 }
 
 struct ButtonTest : TFormFixture {
+  // The cursor leaves the screen's corner free for the next test's windows.
+  void TearDown() override {
+    MoveMouse(POINT{0, 0});
+    TFormFixture::TearDown();
+  }
   TvxButton* Make(int X, int Y, const wchar_t* Caption, int W = 75, int H = 25) {
     auto* b = new TvxButton(Form);
     b->SetBounds(X, Y, W, H);

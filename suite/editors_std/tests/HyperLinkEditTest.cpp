@@ -36,6 +36,7 @@ struct HyperLinkEditTest : TFormFixture {
   }
   void TearDown() override {
     vxSetShellExecuteProc(Real);
+    MoveMouse(POINT{0, 0});  // the next test's windows are not under the cursor
     TFormFixture::TearDown();
   }
   // What opening the text does: the file handed to the shell, or "" when nothing opens.
