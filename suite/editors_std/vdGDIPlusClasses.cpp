@@ -51,7 +51,9 @@ bool vdGPImageClassIsNull() { return GNullImageClass; }
 TvdGPImage::~TvdGPImage() { FreeHandle(); }
 
 void TvdGPImage::FreeHandle() {
-  if (FHandle) GdipFn<TGdipDisposeImage>(gfGdipDisposeImage)(FHandle);
+  // An image outliving GDI+ (unloaded at shut-down) has nothing left to dispose of.
+  if (FHandle)
+    if (auto Dispose = GdipFn<TGdipDisposeImage>(gfGdipDisposeImage)) Dispose(FHandle);
   FHandle = nullptr;
 }
 
