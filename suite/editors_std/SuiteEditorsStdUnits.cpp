@@ -9,13 +9,20 @@
 #include "vxEditRepositoryItems.h"
 #include "vxListBox.h"
 #include "vxNavigator.h"
+#include "vdGDIPlusAPI.h"
+#include "vxButtons.h"
+#include "vdGDIPlusClasses.h"
+#include "vxImage.h"
+#include "vxMemo.h"
+#include "vxHyperLinkEdit.h"
+#include "vxStorage.h"
 
 namespace {
 const TUnitList* const Needs[] = {&SuiteEditorsUnits};
 // Start-up order; shut-down runs in reverse. The value-type map comes last: it creates
 // items of the editors above.
 const TUnitInfo* const Units[] = {
-    &vxNavigatorUnit, &vxCheckBoxUnit, &vxListBoxUnit, &vxCheckListBoxUnit, &vxCurrencyEditUnit, &vxEditRepositoryItemsUnit, &vxEditRegisteredRepositoryItemsUnit,
+    &vdGDIPlusAPIUnit, &vdGDIPlusClassesUnit, &vxNavigatorUnit, &vxButtonsUnit, &vxImageUnit, &vxMemoUnit, &vxHyperLinkEditUnit, &vxStorageUnit, &vxCheckBoxUnit, &vxListBoxUnit, &vxCheckListBoxUnit, &vxCurrencyEditUnit, &vxEditRepositoryItemsUnit, &vxEditRegisteredRepositoryItemsUnit,
     &vxEditDataRegisteredRepositoryItemsUnit,
 };
 }  // namespace

@@ -1,0 +1,95 @@
+// The memo on real windows: MaxLength kept by code insertions anywhere in the text, word
+// wrap and scroll bars of the edit control, first-line display text and line-break conversion.
+#include <gtest/gtest.h>
+
+#include "../../core/tests/SuiteControlTestSupport.h"
+#include "vxMemo.h"
+
+using namespace vx_test;
+
+namespace {
+
+struct MemoTest : TFormFixture {
+  TvxMemo* Memo = nullptr;
+  void SetUp() override {
+    TFormFixture::SetUp();
+    Memo = TvxContainer::Create<TvxMemo>(Form);
+    Memo->SetBounds(10, 10, 120, 80);
+    Memo->SetParent(Form);
+    Memo->HandleNeeded();
+    Pump(20);
+  }
+  String Text() { return Memo->Text(); }
+  void Set(const String& S) {
+    Memo->SetEditValue(Variant(S));
+    Pump(10);
+  }
+  LONG InnerStyle() { return GetWindowLongW(Memo->InnerMemo()->Handle(), GWL_STYLE); }
+};
+
+}  // namespace
+
+TEST_F(MemoTest, MaxLengthHoldsForInsertsAtStartMiddleAndEnd) {
+  Memo->Properties()->SetMaxLength(10);
+  Memo->SetFocus();
+  Pump(20);
+  ASSERT_TRUE(Memo->Focused());
+  struct Case { Integer Start, Length; const wchar_t* Insert; const wchar_t* Expected; } cases[] = {
+      {8, 0, L"xyz", L"abcdefghxy"},   // end: two fit
+      {0, 0, L"xyz", L"xyabcdefgh"},   // start: the text after the caret counts too
+      {4, 0, L"xyz", L"abcdxyefgh"},   // middle
+      {2, 3, L"12345", L"ab12345fgh"}, // the selection's room is reused
+      {2, 3, L"1234567", L"ab12345fgh"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Expected);
+    Set(L"abcdefgh");
+    Memo->SetSelection(c.Start, c.Length);
+    Memo->SetSelText(c.Insert);
+    EXPECT_EQ(String(c.Expected), Text());
+  }
+  Set(L"0123456789");
+  Memo->SetSelection(10, 0);
+  Memo->SetSelText(L"x");
+  EXPECT_EQ(L"0123456789", Text());  // full: nothing at all
+}
+
+TEST_F(MemoTest, WordWrapAndScrollBarsAreStylesOfTheEditControl) {
+  Set(L"one two three four five six seven eight nine ten eleven twelve");
+  EXPECT_GT(Memo->LineCount(), 1);
+  EXPECT_FALSE(InnerStyle() & ES_AUTOHSCROLL);
+  const HWND before = Memo->InnerMemo()->Handle();
+  Memo->Properties()->SetWordWrap(false);
+  Pump(20);
+  EXPECT_EQ(1, Memo->LineCount());
+  EXPECT_TRUE(InnerStyle() & ES_AUTOHSCROLL);
+  struct Case { TScrollStyle Style; bool H, V; } cases[] = {
+      {ssVertical, false, true}, {ssHorizontal, true, false}, {ssBoth, true, true}, {ssNone, false, false}};
+  for (const Case& c : cases) {
+    Memo->Properties()->SetScrollBars(c.Style);
+    Pump(20);
+    EXPECT_EQ(c.H, (InnerStyle() & WS_HSCROLL) != 0) << c.Style;
+    EXPECT_EQ(c.V, (InnerStyle() & WS_VSCROLL) != 0) << c.Style;
+  }
+  EXPECT_NE(before, Memo->InnerMemo()->Handle());
+  EXPECT_EQ(String(L"one two three four five six seven eight nine ten eleven twelve"), Text());
+}
+
+TEST_F(MemoTest, ReplacementTextGetsLineBreaksFromLfCrPairs) {
+  Set(L"");
+  SendMessageW(Memo->InnerMemo()->Handle(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"a\n\rb"));
+  EXPECT_EQ(String(L"a\r\n\r\nb"), String(Memo->InnerMemo()->Text()));
+  struct Case { const wchar_t* In; const wchar_t* Out; } cases[] = {
+      {L"a\n\rb", L"a\r\n\r\nb"}, {L"a\r\nb", L"a\r\nb"}, {L"a\nb", L"a\nb"}, {L"\n\r\n\r", L"\r\n\r\n\r\n\r\n"}};
+  for (const Case& c : cases) EXPECT_EQ(String(c.Out), MemoConvertLineBreaks(c.In));
+}
+
+TEST(MemoProperties, CellsShowTheFirstLineAndCountsNeverGoNegative) {
+  TvxMemoProperties p(nullptr);
+  EXPECT_EQ(L"abc", p.GetDisplayText(Variant(String(L"abc\r\ndef"))));
+  EXPECT_EQ(String(L"abc\r\ndef"), p.GetDisplayText(Variant(String(L"abc\r\ndef")), true));
+  EXPECT_EQ(250u, p.GetDisplayText(Variant(String(300, L'x'))).size());
+  p.SetVisibleLineCount(-5);
+  EXPECT_EQ(0, p.VisibleLineCount());
+  EXPECT_FALSE(p.AutoSelect());
+}

@@ -1,0 +1,349 @@
+#include "vxImage.h"
+
+#include <cstring>
+
+#include "Clipbrd.h"
+#include "Forms.h"
+#include "Jpeg.h"
+#include "TypInfo.h"
+#include "vdCore.h"
+#include "vdGDIPlusClasses.h"
+
+namespace {
+
+std::vector<TGraphicClass>*& ClassList() {
+  static std::vector<TGraphicClass>* P = nullptr;
+  return P;
+}
+
+void AddClass(std::vector<TGraphicClass>& L, TGraphicClass C) {
+  if (C && std::find(L.begin(), L.end(), C) == L.end()) L.push_back(C);
+}
+
+bool Listed(TGraphicClass C) {
+  const auto& L = PictureClassList();
+  return C && std::find(L.begin(), L.end(), C) != L.end();
+}
+
+}  // namespace
+
+const std::vector<TGraphicClass>& PictureClassList() {
+  if (!ClassList()) {
+    auto* L = new std::vector<TGraphicClass>;
+    AddClass(*L, TBitmap::StaticClass());
+    AddClass(*L, TIcon::StaticClass());
+    if (GetClass(L"TvdPNGImage")) AddClass(*L, TvdPNGImage::StaticClass());
+    AddClass(*L, TJPEGImage::StaticClass());
+    ClassList() = L;
+  }
+  return *ClassList();
+}
+
+TGraphicClass GetDefaultGraphicClass() {
+  const auto& L = PictureClassList();
+  return L.empty() ? nullptr : L.front();
+}
+
+TGraphicClass FindPictureClassByName(const String& Name) {
+  for (TGraphicClass C : PictureClassList())
+    if (SameText(C->ClassName(), Name)) return C;
+  return nullptr;
+}
+
+TGraphicClass GraphicClassOfData(const Byte* D, size_t N) {
+  static const Byte Png[] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+  TGraphicClass C = nullptr;
+  const bool HasPng = Listed(TvdPNGImage::StaticClass());
+  if (N >= 14 && D[0] == 'B' && D[1] == 'M') C = TBitmap::StaticClass();
+  else if (N >= 8 && memcmp(D, Png, 8) == 0) C = TvdPNGImage::StaticClass();
+  else if (N >= 3 && D[0] == 0xFF && D[1] == 0xD8 && D[2] == 0xFF) C = TJPEGImage::StaticClass();
+  else if (N >= 6 && D[0] == 0 && D[1] == 0 && D[2] == 1 && D[3] == 0) C = TIcon::StaticClass();
+  // GIF has no class of its own; GDI+ reads it into the PNG class when that is there.
+  else if (N >= 6 && (memcmp(D, "GIF87a", 6) == 0 || memcmp(D, "GIF89a", 6) == 0) && HasPng)
+    C = TvdPNGImage::StaticClass();
+  return Listed(C) ? C : nullptr;
+}
+
+TRect FitRectProportionally(const TRect& Area, Integer W, Integer H) {
+  const Integer AW = Area.right - Area.left, AH = Area.bottom - Area.top;
+  if (AW <= 0 || AH <= 0 || W <= 0 || H <= 0) return Area;
+  TRect R = Area;
+  if (static_cast<double>(AW) / AH >= static_cast<double>(W) / H) {
+    R.bottom = Area.bottom;
+    R.right = R.left + AH * W / H;
+  } else {
+    R.right = Area.right;
+    R.bottom = R.top + AW * H / W;
+  }
+  return R;
+}
+
+bool IsPictureEmpty(TPicture* Picture) { return !Picture || !Picture->Graphic() || Picture->Graphic()->Empty(); }
+
+bool NeedsPictureScaling(bool AStretch, bool AProportional, const TSize& P, const TSize& A) {
+  return AStretch || (AProportional && (A.cy < P.cy || A.cx < P.cx));
+}
+
+void LoadPictureFromValue(TPicture* Picture, TGraphicClass AGraphicClass, const Variant& Value) {
+  if (!VarIsStr(Value) && !VarIsArray(Value)) {
+    Picture->Assign(nullptr);
+    return;
+  }
+  const AnsiString Bytes = vdVariantAsAnsiString(Value);
+  const Byte* D = reinterpret_cast<const Byte*>(Bytes.data());
+  size_t N = Bytes.size();
+  if (N < 8) {
+    Picture->Assign(nullptr);
+    return;
+  }
+  // An 8-byte graphic header (count 1, type 0x0100, size of the rest) is skipped.
+  uint16_t Count, Type;
+  uint32_t Size;
+  memcpy(&Count, D, 2);
+  memcpy(&Type, D + 2, 2);
+  memcpy(&Size, D + 4, 4);
+  if (Count == 1 && Type == 0x0100 && Size == N - 8) {
+    D += 8;
+    N -= 8;
+  }
+  if (N == 0) {
+    Picture->Assign(nullptr);
+    return;
+  }
+  TGraphicClass C = GraphicClassOfData(D, N);
+  if (!C) C = AGraphicClass ? AGraphicClass : TBitmap::StaticClass();
+  try {
+    std::unique_ptr<TObject> O(C->NewInstance());
+    auto* G = dynamic_cast<TGraphic*>(O.get());
+    if (!G) {
+      Picture->Assign(nullptr);
+      return;
+    }
+    TMemoryStream M;
+    M.WriteBuffer(D, static_cast<Integer>(N));
+    M.SetPosition(0);
+    G->LoadFromStream(&M);
+    Picture->SetGraphic(G->Empty() ? nullptr : G);
+  } catch (const Exception&) {
+    Picture->Assign(nullptr);
+  }
+}
+
+AnsiString SavePictureToValue(TPicture* Picture) {
+  if (IsPictureEmpty(Picture)) return AnsiString();
+  TMemoryStream M;
+  Picture->Graphic()->SaveToStream(&M);
+  return AnsiString(static_cast<const char*>(M.Memory()), static_cast<size_t>(M.Size()));
+}
+
+// --- Image editor ---------------------------------------------------------------------------------------------
+
+TvxCustomImageProperties::TvxCustomImageProperties(TPersistent* AOwner) : TvxCustomEditProperties(AOwner) {
+  FGraphicClass = GetDefaultGraphicClass();
+}
+
+void TvxCustomImageProperties::Assign(TPersistent* Source) {
+  auto* S = dynamic_cast<TvxCustomImageProperties*>(Source);
+  if (!S) {
+    inherited::Assign(Source);
+    return;
+  }
+  BeginUpdate();
+  auto End = TScopeExit([this] { EndUpdate(); });
+  inherited::Assign(Source);
+  SetCaption(S->Caption());
+  SetCenter(S->Center());
+  SetCustomFilter(S->CustomFilter());
+  SetGraphicClass(S->GraphicClass());
+  SetGraphicTransparency(S->GraphicTransparency());
+  SetShowFocusRect(S->ShowFocusRect());
+  SetProportional(S->Proportional());
+  SetStretch(S->Stretch());
+  OnCustomClick = S->OnCustomClick;
+  OnGetGraphicClass = S->OnGetGraphicClass;
+}
+
+TClass TvxCustomImageProperties::GetContainerClass() { return TvxImage::StaticClass(); }
+
+TvxCustomEditViewInfo* TvxCustomImageProperties::CreateViewInfo() { return new TvxImageViewInfo(); }
+
+TvxCustomEditViewData* TvxCustomImageProperties::CreateViewData(TvxCustomEditStyle* AStyle, bool AIsInplace,
+                                                                bool APreviewMode) {
+  auto* R = new TvxImageViewData(this, AStyle, AIsInplace);
+  R->PreviewMode = APreviewMode;
+  return R;
+}
+
+void TvxImageViewData::Calculate(TvxCanvas* ACanvas, const TRect& ABounds, const TPoint& P, TvxMouseButton Button,
+                                 TShiftState Shift, TvxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) {
+  inherited::Calculate(ACanvas, ABounds, P, Button, Shift, AViewInfo, AIsMouseEvent);
+  auto* VI = dynamic_cast<TvxImageViewInfo*>(AViewInfo);
+  if (!VI) return;
+  VI->Properties = dynamic_cast<TvxCustomImageProperties*>(AViewInfo->EditProperties);
+  if (auto* Image = dynamic_cast<TvxCustomImage*>(Edit)) {
+    VI->Picture = Image->Picture();
+    if (!VI->Properties) VI->Properties = Image->ActiveProperties();
+  }
+}
+
+String TvxCustomImageProperties::GetDisplayText(const Variant& AEditValue, bool, bool) {
+  return AEditValue.IsNull() ? String() : FCaption;
+}
+
+void TvxCustomImageProperties::SetGraphicClassName(const String& Value) {
+  if (Value.empty()) {
+    SetGraphicClass(nullptr);
+    return;
+  }
+  if (TGraphicClass C = FindPictureClassByName(Value)) SetGraphicClass(C);
+}
+
+TGraphicClass TvxCustomImageProperties::GetGraphicClass(TObject* AItem, Integer ARecordIndex, bool APasting) {
+  if (FGraphicClass) return FGraphicClass;
+  TGraphicClass R = APasting ? TBitmap::StaticClass() : nullptr;
+  if (OnGetGraphicClass) OnGetGraphicClass(AItem, ARecordIndex, APasting, R);
+  return R;
+}
+
+void TvxImageViewInfo::PaintContent(TvxCanvas* ACanvas) {
+  inherited::PaintContent(ACanvas);
+  const TRect R = ClientRect;
+  if (IsPictureEmpty(Picture) || !Properties) return;
+  const TSize PS{Picture->Width(), Picture->Height()};
+  const TSize AS{R.right - R.left, R.bottom - R.top};
+  TRect P{R.left, R.top, R.left + PS.cx, R.top + PS.cy};
+  if (NeedsPictureScaling(Properties->Stretch(), Properties->Proportional(), PS, AS))
+    P = Properties->Proportional() ? FitRectProportionally(R, PS.cx, PS.cy) : R;
+  if (Properties->Center()) {
+    const Integer DX = (AS.cx - (P.right - P.left)) / 2, DY = (AS.cy - (P.bottom - P.top)) / 2;
+    OffsetRect(&P, DX, DY);
+  }
+  TvxClipRegionScope Clip(ACanvas);
+  ACanvas->IntersectClipRect(R);
+  ACanvas->Canvas()->StretchDraw(P, Picture->Graphic());
+}
+
+TvxCustomImage::~TvxCustomImage() {
+  if (ViewInfo()) static_cast<TvxImageViewInfo*>(ViewInfo())->Picture = nullptr;
+}
+
+void TvxCustomImage::Initialize() {
+  inherited::Initialize();
+  SetAutoSize(false);
+  SetBounds(Left(), Top(), 140, 100);
+  FPicture = std::make_unique<TPicture>();
+  FPicture->OnChange = [this](TObject* S) { HandlePictureChange(S); };
+  if (auto* VI = dynamic_cast<TvxImageViewInfo*>(ViewInfo())) {
+    VI->Picture = FPicture.get();
+    VI->Properties = ActiveProperties();
+  }
+}
+
+Variant TvxCustomImage::EditValue() {
+  if (IsPictureEmpty(FPicture.get())) return Null();
+  return Variant(SavePictureToValue(FPicture.get()));
+}
+
+void TvxCustomImage::InternalSetEditValue(const Variant& Value, bool) {
+  TValueScope Changing(FInternalChanging, true);
+  if (VarIsStr(Value) || VarIsArray(Value)) LoadPictureFromValue(FPicture.get(), GetGraphicClass(false), Value);
+  else FPicture->Assign(nullptr);
+  SetEditModified(false);
+}
+
+void TvxCustomImage::PropertiesChanged(TObject* Sender) {
+  if (auto* VI = dynamic_cast<TvxImageViewInfo*>(ViewInfo())) {
+    VI->Picture = FPicture.get();
+    VI->Properties = ActiveProperties();
+  }
+  inherited::PropertiesChanged(Sender);
+}
+
+void TvxCustomImage::HandlePictureChange(TObject*) {
+  TvxCustomImageProperties* P = ActiveProperties();
+  if (P->GraphicTransparency() != gtDefault && !IsPictureEmpty(FPicture.get())) {
+    TNotifyEvent Saved = FPicture->OnChange;
+    FPicture->OnChange = nullptr;
+    auto Restore = TScopeExit([&] { FPicture->OnChange = Saved; });
+    FPicture->Graphic()->SetTransparent(P->GraphicTransparency() == gtTransparent);
+  }
+  if (!FInternalChanging) {
+    if (FKeyboardAction) SetModifiedAfterEnter(true);
+    NotifyChange();
+  }
+  Invalidate();
+}
+
+TGraphicClass TvxCustomImage::GetGraphicClass(bool APasting) {
+  TvxCustomImageProperties* P = ActiveProperties();
+  if (P->GraphicClass()) return P->GraphicClass();
+  TGraphicClass R = APasting ? TBitmap::StaticClass() : nullptr;
+  if (OnGetGraphicClass) OnGetGraphicClass(this, APasting, R);
+  return R;
+}
+
+bool TvxCustomImage::CanPasteFromClipboard() {
+  TGraphicClass C = ActiveProperties()->GraphicClass();
+  if (C == TIcon::StaticClass()) return false;
+  return Clipboard()->HasFormat(CF_BITMAP);
+}
+
+void TvxCustomImage::CopyToClipboard() {
+  if (FPicture->Graphic()) Clipboard()->Assign(FPicture->Graphic());
+}
+
+void TvxCustomImage::CutToClipboard() {
+  CopyToClipboard();
+  DeletePicture();
+}
+
+void TvxCustomImage::DeletePicture() {
+  if (DoEditing()) FPicture->SetGraphic(nullptr);
+}
+
+void TvxCustomImage::PasteFromClipboard() {
+  if (!CanPasteFromClipboard() || !DoEditing()) return;
+  TBitmap B;
+  B.Assign(Clipboard());
+  if (GetGraphicClass(true) == TJPEGImage::StaticClass()) {
+    TJPEGImage J;
+    J.Assign(&B);
+    FPicture->SetGraphic(&J);
+  } else {
+    FPicture->SetBitmap(&B);
+  }
+}
+
+void TvxCustomImage::LoadFromFile() {
+  if (!CanModify()) return;
+  auto Dialog = std::make_unique<TOpenDialog>(nullptr);
+  TValueScope Showing(FIsDialogShowed, true);
+  TvxCustomImageProperties* P = ActiveProperties();
+  Dialog->SetFilter(!P->CustomFilter().empty() ? P->CustomFilter() : TPicture::GraphicFilter(P->GraphicClass()));
+  if (ExecuteDialog(Dialog.get()) && DoEditing()) FPicture->LoadFromFile(Dialog->FileName());
+}
+
+void TvxCustomImage::SaveToFile() {
+  if (!FPicture->Graphic()) return;
+  // Owned here, not by the application object: each call's dialog is freed when it ends.
+  auto Dialog = std::make_unique<TSaveDialog>(nullptr);
+  TValueScope Showing(FIsDialogShowed, true);
+  TvxCustomImageProperties* P = ActiveProperties();
+  TGraphicClass C = FPicture->Graphic()->ClassType();
+  Dialog->SetFilter(!P->CustomFilter().empty() ? P->CustomFilter() : TPicture::GraphicFilter(C));
+  if (ExecuteDialog(Dialog.get())) FPicture->SaveToFile(Dialog->FileName());
+}
+
+namespace {
+void FinImage() {
+  delete ClassList();
+  ClassList() = nullptr;
+  if (TvxRegisteredClasses* R = GetEditPropertiesRegistry()) R->Unregister(TvxImageProperties::StaticClass());
+}
+
+void InitImage() {
+  GetEditPropertiesRegistry()->Register(TvxImageProperties::StaticClass(), L"Image|Represents an image editor");
+}
+}  // namespace
+
+const TUnitInfo vxImageUnit = {L"vxImage", InitImage, FinImage};

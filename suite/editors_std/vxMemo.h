@@ -1,0 +1,98 @@
+// The multi-line text editor: its value is the whole text, edited in a multi-line edit
+// control; painted as a cell it shows the first line.
+#pragma once
+
+#include "StdCtrls.h"
+#include "vxTextEdit.h"
+
+class TvxCustomMemoProperties : public TvxCustomTextEditProperties {
+  DECLARE_CLASS(TvxCustomMemoProperties, TvxCustomTextEditProperties)
+ public:
+  explicit TvxCustomMemoProperties(TPersistent* AOwner);
+  void Assign(TPersistent* Source) override;
+  TClass GetContainerClass() override;
+  // The text editor's text, cut to its first line (at most 250 characters) unless AFullText.
+  String GetDisplayText(const Variant& AEditValue, bool AFullText = false, bool AIsInplace = true) override;
+
+  TScrollStyle ScrollBars() const { return FScrollBars; }
+  void SetScrollBars(TScrollStyle Value);
+  Integer VisibleLineCount() const { return FVisibleLineCount; }
+  void SetVisibleLineCount(Integer Value);
+  bool WantReturns() const { return FWantReturns; }
+  void SetWantReturns(bool Value);
+  bool WantTabs() const { return FWantTabs; }
+  void SetWantTabs(bool Value);
+  bool WordWrap() const { return FWordWrap; }
+  void SetWordWrap(bool Value);
+
+ private:
+  TScrollStyle FScrollBars = ssNone;
+  Integer FVisibleLineCount = 0;
+  bool FWantReturns = true;
+  bool FWantTabs = false;
+  bool FWordWrap = true;
+};
+
+class TvxMemoProperties : public TvxCustomMemoProperties {
+  DECLARE_CLASS(TvxMemoProperties, TvxCustomMemoProperties)
+ public:
+  using TvxCustomMemoProperties::TvxCustomMemoProperties;
+};
+
+// The first line of a text: cut at the first CR or LF, and to 250 characters.
+String MemoFirstLine(const String& AText);
+// Text that replaces a selection: every LF CR pair becomes CR LF CR LF; CR LF pairs and
+// lone CR or LF stay.
+String MemoConvertLineBreaks(const String& AText);
+
+class TvxCustomMemo;
+
+// The multi-line edit control inside the memo.
+class TvxCustomInnerMemo : public TvxCustomInnerTextEdit {
+  DECLARE_CLASS(TvxCustomInnerMemo, TvxCustomInnerTextEdit)
+ public:
+  using TvxCustomInnerTextEdit::TvxCustomInnerTextEdit;
+  TvxCustomMemo* Memo();
+  void WndProc(TMessage& Message) override;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+};
+
+class TvxCustomMemo : public TvxCustomTextEdit {
+  DECLARE_CLASS(TvxCustomMemo, TvxCustomTextEdit)
+ public:
+  using TvxCustomTextEdit::TvxCustomTextEdit;
+  TvxCustomMemoProperties* ActiveProperties() const {
+    return static_cast<TvxCustomMemoProperties*>(TvxCustomTextEdit::ActiveProperties());
+  }
+  TvxCustomMemoProperties* Properties() const {
+    return static_cast<TvxCustomMemoProperties*>(TvxCustomTextEdit::Properties());
+  }
+  TClass GetPropertiesClass() override { return TvxCustomMemoProperties::StaticClass(); }
+  TvxCustomInnerMemo* InnerMemo() const { return dynamic_cast<TvxCustomInnerMemo*>(InnerTextControl()); }
+  // Lines of the text as the edit control holds them.
+  Integer LineCount();
+  // Replaces the selection. While the memo has the focus and MaxLength is set, the new text
+  // is cut so that the whole text (before, new, after the selection) stays within MaxLength;
+  // nothing happens when no room is left.
+  void SetSelText(const String& Value);
+
+ protected:
+  void Initialize() override;
+  TClass GetInnerEditClass() override { return TvxCustomInnerMemo::StaticClass(); }
+  void PropertiesChanged(TObject* Sender) override;
+
+ private:
+  TScrollStyle FAppliedScrollBars = ssNone;
+  bool FAppliedWordWrap = true;
+};
+
+class TvxMemo : public TvxCustomMemo {
+  DECLARE_CLASS(TvxMemo, TvxCustomMemo)
+ public:
+  using TvxCustomMemo::TvxCustomMemo;
+  TClass GetPropertiesClass() override { return TvxMemoProperties::StaticClass(); }
+};
+
+extern const TUnitInfo vxMemoUnit;
