@@ -6,6 +6,10 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export CCACHE_BASEDIR="$ZS_ROOT"
 export CCACHE_NOHASHDIR=true
+# The shared precompiled headers are cached too; ccache needs these to use them, and a
+# cache large enough for both targets' headers and objects.
+export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
+export CCACHE_MAXSIZE="${CCACHE_MAXSIZE:-20G}"
 if command -v wine64 >/dev/null 2>&1; then ZS_WINE=wine64; else ZS_WINE=/usr/lib/wine/wine64; fi
 if command -v wineserver >/dev/null 2>&1; then ZS_WINESERVER=wineserver; else ZS_WINESERVER=/usr/lib/wine/wineserver; fi
 # Wine runs under the Japanese locale (ANSI code page 932), as on the users' systems.
