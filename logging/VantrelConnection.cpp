@@ -20,14 +20,20 @@ class TLocked {
   TCriticalSection& FC;
 };
 
-// A control message carrying the sender's identity.
+// A control message carrying the sender's identity. A connection may outlive the
+// logging manager (one owned by a form freed after the logging units shut down): its
+// releases then go out with the process ID alone.
 void FillControlMessage(TVantrelMessage& Msg, Integer MsgType, const String& DispatchID, const String& Category) {
   Msg.MsgType = MsgType;
   Msg.DispatchID = UTF8Encode(DispatchID);
-  Msg.AppName = UTF8Encode(CutText(GlobalLogManager->AppName(), 40));
-  Msg.ComputerName = UTF8Encode(CutText(GlobalLogManager->ComputerName(), 15));
   Msg.Category = UTF8Encode(CutText(Category, 40));
-  Msg.ProcessID = GlobalLogManager->ProcessID();
+  if (TVantrelManager* manager = GlobalLogManager) {
+    Msg.AppName = UTF8Encode(CutText(manager->AppName(), 40));
+    Msg.ComputerName = UTF8Encode(CutText(manager->ComputerName(), 15));
+    Msg.ProcessID = manager->ProcessID();
+  } else {
+    Msg.ProcessID = GetCurrentProcessId();
+  }
 }
 }  // namespace
 

@@ -343,11 +343,8 @@ void TVRNetIOHandler::ReadStream(TStream* AStream, Int64 AByteCount, bool AReadU
     const Int64 pos = AStream->Position();
     if (pos > std::numeric_limits<Int64>::max() - AByteCount)
       EVRNetIOHandlerStreamDataTooLarge::Toss(L"Data is too large for stream");
-    // Grow the stream, keeping the position.
-    if (AStream->Size() < pos + AByteCount) {
-      AStream->SetSize(pos + AByteCount);
-      AStream->SetPosition(pos);
-    }
+    // The count may come from the peer: the stream grows as the bytes arrive rather than
+    // being sized for a count that nothing backs yet.
   } else {
     AReadUntilDisconnect = true;
   }

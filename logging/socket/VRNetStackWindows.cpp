@@ -233,7 +233,7 @@ String TVRNetStackWindows::HostByAddress(const String& AAddress, TVRNetIPVersion
   if (AIPVersion != Net_IPv4 && AIPVersion != Net_IPv6) RaiseUnsupported();
   if (IPv6HelpersAvailable) {
     ADDRINFOW hints{};
-    hints.ai_flags = AI_NUMERICHOST;
+    hints.ai_flags = AI_CANONNAME;  // 2
     hints.ai_family = AIPVersion == Net_IPv4 ? AF_INET : AF_INET6;
     hints.ai_socktype = SOCK_STREAM;
     ADDRINFOW* res = nullptr;
