@@ -70,9 +70,9 @@ class THierarchyData : public IVantrelCustomData {
   String TypeName() override { return L"Tree"; }
 };
 
-// Restores the manager's formatter registry.
-struct FormatterScope {
-  ~FormatterScope() { GlobalLogManager->GetFormatterList()->Clear(); }
+// Empties the manager's formatter registry when the test ends.
+struct FormatterScope : TScopeExit<void (*)()> {
+  FormatterScope() : TScopeExit([] { GlobalLogManager->GetFormatterList()->Clear(); }) {}
 };
 
 }  // namespace
