@@ -180,8 +180,11 @@ Integer TVantrelCopyDataConnection::SendPackedMessage(TVantrelMessage* Msg) {
   cds.dwData = VantrelPacketSignature;
   cds.cbData = static_cast<DWORD>(packet.size());
   cds.lpData = packet.data();
-  return static_cast<Integer>(
-      SendMessageW(FDispatcherHandle, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds)));
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(FDispatcherHandle, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds),
+                           SMTO_BLOCK | SMTO_ABORTIFHUNG, ReplyTimeout, &result))
+    return 0;  // no answer in time, or the window went away
+  return static_cast<Integer>(result);
 }
 
 void TVantrelCopyDataConnection::CloseDispatcher() {
