@@ -188,7 +188,10 @@ Integer TVantrelCopyDataConnection::SendPackedMessage(TVantrelMessage* Msg) {
 }
 
 void TVantrelCopyDataConnection::CloseDispatcher() {
-  if (FDispatcherHandle && IsWindow(FDispatcherHandle)) SendMessageW(FDispatcherHandle, WM_CLOSE, 0, 0);
+  // Bounded like every send: a hung dispatcher does not hold the caller.
+  DWORD_PTR result = 0;
+  if (FDispatcherHandle && IsWindow(FDispatcherHandle))
+    SendMessageTimeoutW(FDispatcherHandle, WM_CLOSE, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, ReplyTimeout, &result);
 }
 
 String GetDispatcherPath() {
