@@ -20,14 +20,20 @@ class TLocked {
   TCriticalSection& FC;
 };
 
-// A control message carrying the sender's identity.
+// A control message carrying the sender's identity. A connection may outlive the
+// logging manager (one owned by a form freed after the logging units shut down): its
+// releases then go out with the process ID alone.
 void FillControlMessage(TVantrelMessage& Msg, Integer MsgType, const String& DispatchID, const String& Category) {
   Msg.MsgType = MsgType;
   Msg.DispatchID = UTF8Encode(DispatchID);
-  Msg.AppName = UTF8Encode(CutText(GlobalLogManager->AppName(), 40));
-  Msg.ComputerName = UTF8Encode(CutText(GlobalLogManager->ComputerName(), 15));
   Msg.Category = UTF8Encode(CutText(Category, 40));
-  Msg.ProcessID = GlobalLogManager->ProcessID();
+  if (TVantrelManager* manager = GlobalLogManager) {
+    Msg.AppName = UTF8Encode(CutText(manager->AppName(), 40));
+    Msg.ComputerName = UTF8Encode(CutText(manager->ComputerName(), 15));
+    Msg.ProcessID = manager->ProcessID();
+  } else {
+    Msg.ProcessID = GetCurrentProcessId();
+  }
 }
 }  // namespace
 
@@ -174,12 +180,18 @@ Integer TVantrelCopyDataConnection::SendPackedMessage(TVantrelMessage* Msg) {
   cds.dwData = VantrelPacketSignature;
   cds.cbData = static_cast<DWORD>(packet.size());
   cds.lpData = packet.data();
-  return static_cast<Integer>(
-      SendMessageW(FDispatcherHandle, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds)));
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(FDispatcherHandle, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds),
+                           SMTO_BLOCK | SMTO_ABORTIFHUNG, ReplyTimeout, &result))
+    return 0;  // no answer in time, or the window went away
+  return static_cast<Integer>(result);
 }
 
 void TVantrelCopyDataConnection::CloseDispatcher() {
-  if (FDispatcherHandle && IsWindow(FDispatcherHandle)) SendMessageW(FDispatcherHandle, WM_CLOSE, 0, 0);
+  // Bounded like every send: a hung dispatcher does not hold the caller.
+  DWORD_PTR result = 0;
+  if (FDispatcherHandle && IsWindow(FDispatcherHandle))
+    SendMessageTimeoutW(FDispatcherHandle, WM_CLOSE, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, ReplyTimeout, &result);
 }
 
 String GetDispatcherPath() {

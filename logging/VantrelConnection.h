@@ -80,6 +80,11 @@ class TVantrelCopyDataConnection : public TVantrelConnection {
 
   // How long a just-started dispatcher is given to become ready, in milliseconds.
   static inline DWORD StartTimeout = 10000;
+  // How long a send waits for the dispatcher's window to answer, in milliseconds. A
+  // window that stops answering costs each send this long at most (less once the system
+  // counts it as hung); the send then fails and the logger switches itself off, instead
+  // of holding every logging thread for as long as the dispatcher hangs.
+  static inline DWORD ReplyTimeout = 5000;
 
  private:
   bool StartDispatcher();

@@ -2,6 +2,9 @@
 
 #include <shlobj.h>
 
+#include <unordered_map>
+#include <vector>
+
 #include "VantrelGlobal.h"
 
 // ---------------------------------------------------------------------------------------
@@ -112,8 +115,16 @@ void TLogFileDestination::Clear() {
 
 void TLogFileDestination::SetParam(const String& Name, const String& Value) {
   if (SameText(Name, L"Path")) {
-    FFilePath = ExtractFilePath(Value);
-    FFileName = ExtractFileName(Value);
+    const String path = ExtractFilePath(Value);
+    const String name = ExtractFileName(Value);
+    // The item is written with the path expanded: a path whose written form would not
+    // read back to itself (a macro left open, an expansion that holds another macro) is
+    // refused here, and not kept, rather than changing on every round trip.
+    const String written = ExpandFilePathMacros(path) + name;
+    if (ExpandFilePathMacros(ExtractFilePath(written)) + ExtractFileName(written) != written)
+      InvalidParamError(L"FilePath");
+    FFilePath = path;
+    FFileName = name;
   } else if (SameText(Name, L"MaxSize")) {
     FMaxSize = StrToIntDef(Value, 0);
   } else if (SameText(Name, L"MaxParts")) {
@@ -328,11 +339,16 @@ String ExpandFilePathMacros(const String& Path) {
   return IncludeTrailingPathDelimiter(result);
 }
 
-void SplitDestinationItem(String& Text, String& Params, String& Name) {
+namespace {
+
+// Splits the item that starts at Pos off Text (see SplitDestinationItem) and moves Pos
+// past it and its comma. Costs the length of the item, so a whole string is read in one
+// pass however many items it holds.
+void SplitItemAt(const String& Text, size_t& Pos, String& Params, String& Name) {
   Params.clear();
   Name.clear();
   Integer depth = 0;
-  size_t i = 0;
+  size_t i = Pos;
   for (; i < Text.size(); ++i) {
     const wchar_t c = Text[i];
     if (c == L',' && depth <= 0) break;
@@ -341,10 +357,45 @@ void SplitDestinationItem(String& Text, String& Params, String& Name) {
     if (depth <= 0) Name += c;
     else Params += c;
   }
-  Text.erase(0, i < Text.size() ? i + 1 : i);
+  Pos = i < Text.size() ? i + 1 : i;
   if (!Params.empty()) Params.erase(0, 1);
   if (!Name.empty() && Name.back() == L']') Name.pop_back();
   Name = Trim(Name);
+}
+
+// Cuts a parameter text into its "name=value" lines at each ";" outside brackets. The
+// first character of a line is only tested for ";"; brackets count from the second on.
+// Returns the index of a line whose brackets never close (it swallowed the ";" that ends
+// the text and cannot be written back as read), or -1.
+Integer SplitParamLines(const String& Params, std::vector<String>& Lines) {
+  const String text = Params + L";";
+  size_t start = 0;
+  while (start < text.size()) {
+    Integer depth = 0;
+    size_t i = start;
+    for (; i < text.size(); ++i) {
+      const wchar_t c = text[i];
+      if (c == L';' && depth <= 0) break;
+      if (i > start) {
+        if (c == L'[') ++depth;
+        else if (c == L']') --depth;
+      }
+    }
+    Lines.push_back(text.substr(start, i - start));
+    if (i == text.size()) return static_cast<Integer>(Lines.size()) - 1;
+    start = i + 1;
+  }
+  return -1;
+}
+
+String ParamName(const String& Line) { return Line.substr(0, Line.find(L'=')); }
+
+}  // namespace
+
+void SplitDestinationItem(String& Text, String& Params, String& Name) {
+  size_t pos = 0;
+  SplitItemAt(Text, pos, Params, Name);
+  Text.erase(0, pos);
 }
 
 namespace {
@@ -358,42 +409,29 @@ TDestinationType DestinationTypeOf(const String& Name) {
   return dtUnknown;
 }
 
-void ParseDestinationParams(TBaseDestination* Dest, const String& Params) {
-  String text = Params + L";";
-  TStringList lines;
-  while (!text.empty()) {
-    Integer depth = 0;
-    size_t i = 0;
-    for (; i < text.size(); ++i) {
-      const wchar_t c = text[i];
-      if (c == L';' && depth <= 0) break;
-      if (i > 0) {
-        if (c == L'[') ++depth;
-        else if (c == L']') --depth;
-      }
-    }
-    lines.Add(text.substr(0, i));
-    text.erase(0, i < text.size() ? i + 1 : i);
-  }
-  for (Integer i = 0; i < lines.Count(); ++i) {
-    const String& line = lines[i];
-    const size_t eq = line.find(L'=');
-    const String name = line.substr(0, eq);
-    // A parameter given twice takes its first value.
-    String value;
-    for (Integer j = 0; j < lines.Count(); ++j) {
-      const String& other = lines[j];
-      const size_t e = other.find(L'=');
-      if (SameText(other.substr(0, e), name)) {
-        value = e == String::npos ? String() : other.substr(e + 1);
-        break;
-      }
-    }
-    Dest->SetParam(name, value);
-  }
+}  // namespace
+
+void TBaseDestination::CheckParamText(const String& Params) const {
+  std::vector<String> lines;
+  const Integer open = SplitParamLines(Params, lines);
+  if (open >= 0) InvalidParamError(ParamName(lines[static_cast<size_t>(open)]));
 }
 
-}  // namespace
+void TBaseDestination::ParseParams(const String& Params) {
+  std::vector<String> lines;
+  const Integer open = SplitParamLines(Params, lines);
+  if (open >= 0) InvalidParamError(ParamName(lines[static_cast<size_t>(open)]));
+  // A parameter given twice takes its first value: one look-up per line.
+  std::unordered_map<String, String> first;
+  for (const String& line : lines) {
+    const size_t eq = line.find(L'=');
+    first.emplace(UpperCase(line.substr(0, eq)), eq == String::npos ? String() : line.substr(eq + 1));
+  }
+  for (const String& line : lines) {
+    const String name = ParamName(line);
+    SetParam(name, first[UpperCase(name)]);
+  }
+}
 
 // ---------------------------------------------------------------------------------------
 // TVantrelDestination
@@ -417,12 +455,11 @@ void TVantrelDestination::Assign(TPersistent* Source) {
     TComponent::Assign(Source);
     return;
   }
-  BeginUpdate();
+  TUpdateScope<TVantrelDestination> update(this);
   FAdditional = src->FAdditional;
   const auto mine = Kinds();
   const auto theirs = src->Kinds();
   for (size_t i = 0; i < mine.size(); ++i) mine[i]->Assign(theirs[i]);
-  EndUpdate();
 }
 
 void TVantrelDestination::EndUpdate() {
@@ -463,34 +500,27 @@ String TVantrelDestination::AsString() const {
 
 void TVantrelDestination::SetAsString(const String& Value) {
   Clear();
-  BeginUpdate();
-  try {
-    String text = Value;
-    while (!text.empty()) {
-      String params, name;
-      SplitDestinationItem(text, params, name);
-      const TDestinationType type = DestinationTypeOf(name);
-      if (type == dtUnknown)
-        throw EVantrelInvalidDestination(L"Invalid Destination Type -- %s is not recognized", {name});
-      TBaseDestination* kind = Kinds()[type];
-      if (type == dtViewer) {
-        kind->FActive = true;
-      } else if (!kind->FActive) {
-        kind->FActive = true;
-        ParseDestinationParams(kind, params);
-      } else {
-        if (!FAdditional.empty()) FAdditional += L",";
-        FAdditional += name + L"[" + params + L"]";
-      }
+  // The code is recomputed once at the end, also when an item is refused (the items
+  // before it stay set).
+  TUpdateScope<TVantrelDestination> update(this);
+  size_t pos = 0;
+  while (pos < Value.size()) {
+    String params, name;
+    SplitItemAt(Value, pos, params, name);
+    const TDestinationType type = DestinationTypeOf(name);
+    if (type == dtUnknown)
+      throw EVantrelInvalidDestination(L"Invalid Destination Type -- %s is not recognized", {name});
+    TBaseDestination* kind = Kinds()[type];
+    if (type == dtViewer) {
+      kind->FActive = true;
+    } else if (!kind->FActive) {
+      kind->FActive = true;
+      kind->ParseParams(params);
+    } else {
+      // Kept verbatim, so it must read back as it was read.
+      kind->CheckParamText(params);
+      if (!FAdditional.empty()) FAdditional += L",";
+      FAdditional += name + L"[" + params + L"]";
     }
-  } catch (...) {
-    try {
-      EndUpdate();
-    } catch (...) {
-      // The parse error is the one to report; a second failure while recomputing the
-      // code of the partly read string adds nothing.
-    }
-    throw;
   }
-  EndUpdate();
 }

@@ -43,6 +43,11 @@ class TBaseDestination : public TPersistent {
 
  protected:
   friend class TVantrelDestination;
+  // Applies a parameter text ("name=value;..."); EVantrelInvalidDestination for an
+  // unknown parameter or for brackets that never close.
+  void ParseParams(const String& Params);
+  // Refuses a parameter text whose brackets never close, as ParseParams does.
+  void CheckParamText(const String& Params) const;
   [[noreturn]] void UnknownParamError(const String& Param) const;
   [[noreturn]] void InvalidParamError(const String& Param) const;
   // Stores Value in Field and reports the change when it differs.

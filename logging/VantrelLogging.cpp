@@ -370,7 +370,9 @@ void TVantrelLogger::ConnectUsingTcp(const String& Host, Integer Port) {
 }
 
 void TVantrelLogger::CloseDispatcher() {
-  TVantrelConnection* c = FConnection ? FConnection.get() : GlobalLogManager->DefaultConnection();
+  TVantrelConnection* c = FConnection ? FConnection.get()
+                        : GlobalLogManager ? GlobalLogManager->DefaultConnection()
+                                           : nullptr;
   if (c) c->CloseDispatcher();
 }
 
@@ -788,17 +790,28 @@ void TVantrelLogger::Write(const String& LineID, const RECT& Value) { Write(Line
 void TVantrelLogger::SendCustomData(Integer MsgType, const String& Msg, const void* Data) {
   if (!Gate()) return;
   TVantrelFormatterClass cls = GlobalLogManager->GetFormatterList()->FindFormatterClass(MsgType);
-  if (!cls) {
+  // The error texts name the type by its range: "(vrmUser + 5) has no registered formatter".
+  auto sendTypeError = [&](const String& What) {
     if (MsgType >= vrmPublic)
-      SendError(L"SendCustomData Error: MsgType (vrmPublic + %d) has no registered formatter", {MsgType - vrmPublic});
+      SendError(L"SendCustomData Error: MsgType (vrmPublic + %d) " + What, {MsgType - vrmPublic});
     else if (MsgType < vrmUser)
-      SendError(L"SendCustomData Error: MsgType (vrmReserved + %d) has no registered formatter", {MsgType - vrmReserved});
+      SendError(L"SendCustomData Error: MsgType (vrmReserved + %d) " + What, {MsgType - vrmReserved});
     else
-      SendError(L"SendCustomData Error: MsgType (vrmUser + %d) has no registered formatter", {MsgType - vrmUser});
+      SendError(L"SendCustomData Error: MsgType (vrmUser + %d) " + What, {MsgType - vrmUser});
+  };
+  if (!cls) {
+    sendTypeError(L"has no registered formatter");
     return;
   }
-  std::unique_ptr<TVantrelFormatter> formatter(dynamic_cast<TVantrelFormatter*>(cls->NewInstance()));
-  if (!formatter) return;
+  std::unique_ptr<TObject> instance(cls->NewInstance());
+  std::unique_ptr<TVantrelFormatter> formatter(dynamic_cast<TVantrelFormatter*>(instance.get()));
+  if (!formatter) {
+    // A registered class that is not a formatter: the object made is freed with the
+    // unique_ptr, and the caller hears about it like any other unusable type.
+    sendTypeError(L"has a registered class that is not a formatter (" + cls->ClassName() + L")");
+    return;
+  }
+  instance.release();
   TStringList lines;
   const TVantrelInspectorType inspector = formatter->InspectorType();
   formatter->FormatData(Data);
@@ -1108,10 +1121,8 @@ void TVantrelLogger::SendProperty(Integer MsgType, const String& Msg, TObject* O
         value = IsStringKind(type->Kind) ? GetStrProp(Obj, prop) : String(L"<<Not Implemented Yet>>");
         break;
     }
-  } else {
-    typeName = CutText(prop->PropType->Name, 40);
-    value = L"<<Not Implemented Yet>>";
   }
+  // A kind the inspector does not show (method, variant, ...) leaves both empty.
   DeliverMessage(MsgType, Format(L"%s: %s", {Msg, value}), typeName, String());
 }
 

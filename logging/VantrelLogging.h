@@ -453,7 +453,7 @@ class TVantrelLogger : public TComponent {
   // 100) the object goes to that type's formatter instead.
   void Send(const String& Msg, TObject* Obj) { SendObjectOfType(vrmObject, Msg, Obj); }
   void Send(Integer MsgType, const String& Msg, TObject* Obj) { SendObjectOfType(MsgType, Msg, Obj); }
-  void SendProperty(const String& Msg, TObject* Obj, const String& PropName) { SendProperty(vrmProperty, Msg, Obj, PropName); }
+  void SendProperty(const String& Msg, TObject* Obj, const String& PropName) { SendProperty(vrmInfo, Msg, Obj, PropName); }
   void SendProperty(Integer MsgType, const String& Msg, TObject* Obj, const String& PropName);
   void Send(const String& Msg, TCollection* Collection);
   void SendComponentAsText(const String& Msg, TComponent* Obj);

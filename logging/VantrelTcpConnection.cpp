@@ -8,6 +8,7 @@
 TVantrelTcpConnection::TVantrelTcpConnection() : FTcpClient(std::make_unique<TVRNetTCPClient>(nullptr)) {
   FTcpClient->SetHost(VRNetLoopbackHostName);
   FTcpClient->SetPort(VantrelDefaultTcpPort);
+  FTcpClient->SetReadTimeout(ReplyTimeout);
 }
 
 TVantrelTcpConnection::TVantrelTcpConnection(const String& Host) : TVantrelTcpConnection() {
@@ -37,7 +38,11 @@ Integer TVantrelTcpConnection::SendPackedMessage(TVantrelMessage* Msg) {
   std::memcpy(&type, packet.data(), 4);
 
   TVRNetLockScope lock(FTcpClientCriticalSection);
+  FTcpClient->SetReadTimeout(ReplyTimeout);
   if (!FTcpClient->Connected()) ConnectClient();
+  // Until the reply is read, a failure leaves the stream out of step: drop the connection
+  // so that the next send starts a fresh one.
+  TScopeExit dropOnFailure([this] { FTcpClient->Disconnect(); });
   TVRNetIOHandler* io = FTcpClient->IOHandler();
   {
     // One send for the whole frame. A frame cut short by a failing write would break the
@@ -49,5 +54,7 @@ Integer TVantrelTcpConnection::SendPackedMessage(TVantrelMessage* Msg) {
     io->Write(&stream, 0);
     frame.Close();
   }
-  return io->ReadLongInt();
+  const Integer reply = io->ReadLongInt();
+  dropOnFailure.Dismiss();
+  return reply;
 }

@@ -24,10 +24,17 @@ class TVantrelTcpConnection : public TVantrelConnection {
   // Releases the dispatch IDs through this transport, then disconnects.
   ~TVantrelTcpConnection() override;
 
-  // Connects lazily inside each send; one request and its reply at a time.
+  // Connects lazily inside each send; one request and its reply at a time. A failed
+  // exchange (a write error, no reply within ReplyTimeout) drops the connection, so a
+  // late reply can never be taken for the answer to a later message.
   Integer SendPackedMessage(TVantrelMessage* Msg) override;
 
   TVRNetTCPClient* TcpClient() const { return FTcpClient.get(); }
+
+  // How long a send waits for the dispatcher's reply, in milliseconds. A dispatcher that
+  // accepts and never answers costs each send this long at most; the send then fails
+  // (and the logger switches itself off) instead of holding every logging thread.
+  static inline Integer ReplyTimeout = 5000;
 
  protected:
   void ConnectClient();

@@ -56,7 +56,9 @@ void TZvTextAppender::FreeWork(TObject* Sender) { delete Sender; }
 
 void TZvTextAppender::Writetext(const String& aText, const String& aFilePath) {
   auto* work = new TZvTextAppenderWorkObj();
-  work->onWorkCompleted = [this](TObject* Sender) { FreeWork(Sender); };
+  // Not bound to this appender: a line that finishes after the appender is gone (its
+  // worker was stuck) still frees itself.
+  work->onWorkCompleted = [](TObject* Sender) { delete Sender; };
   work->SetText(aText);
   work->SetFilePath(aFilePath);
   work->SetEncoding(FEncoding);

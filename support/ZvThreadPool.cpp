@@ -66,13 +66,10 @@ void TZvWorkThread::Launch() {
 
 void TZvWorkThread::Execute() {
   // Whatever ends the loop, the pool is told that this worker is gone.
-  struct EndGuard {
-    TZvWorkThread* T;
-    ~EndGuard() {
-      T->afterStop();
-      if (T->FonDone) T->FonDone(nullptr);
-    }
-  } guard{this};
+  TScopeExit ended([this] {
+    afterStop();
+    if (FonDone) FonDone(nullptr);
+  });
   for (;;) {
     TObject* obj = nullptr;
     if (!FworkQueue->pop(obj, INFINITE) || !obj) break;
@@ -80,18 +77,19 @@ void TZvWorkThread::Execute() {
     work->FWorkThread = this;
     work->FerrorMess.clear();
     work->FerrorLevel = psSuccess;
+    // An exception not of the runtime's family ends this worker, but the work still
+    // counts as done (and failed) first.
+    TScopeExit failed([this, work] {
+      work->FerrorLevel = psAbend;
+      if (FonDone) FonDone(work);
+    });
     try {
       work->doWork();
     } catch (Exception& E) {
       work->FerrorLevel = psAbend;
       work->FerrorMess = E.ClassName() + L":" + E.Message();
-    } catch (...) {
-      // Not of the runtime's family: the work still counts as done (and failed), then
-      // the exception ends this worker.
-      work->FerrorLevel = psAbend;
-      if (FonDone) FonDone(work);
-      throw;
     }
+    failed.Dismiss();
     if (FonDone) FonDone(work);
   }
 }
@@ -147,86 +145,123 @@ bool TZvAtomicCounter::TimerIntervalReached(TDateTime& aLastCommitDateTime, Inte
 // ---------------------------------------------------------------------------------------
 // TZvThreadPool
 
-TZvThreadPool::TZvThreadPool(Integer initialThreads, TZvWorkThreadClass threadClass)
-    : FnumThreads(0),
-      FrequestedNumThreads(initialThreads),
-      FthreadClass(threadClass),
-      // Unnamed: a name derived from the address could be opened by another process.
-      FDoneEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
-  TLocked lock(FcountLock);
-  for (Integer i = 0; i < initialThreads; ++i) AddWorker();
-}
-
-TZvThreadPool::~TZvThreadPool() {
-  if (!FShutdownDone) DoShutDown(5);
-  // Join every worker: none may touch the mailbox, the lock or the counter once they go.
-  for (size_t i = 0; i < FWorkerHandles.size(); i += MAXIMUM_WAIT_OBJECTS) {
-    const DWORD n = static_cast<DWORD>(std::min<size_t>(MAXIMUM_WAIT_OBJECTS, FWorkerHandles.size() - i));
-    WaitForMultipleObjects(n, FWorkerHandles.data() + i, TRUE, INFINITE);
+struct TZvThreadPool::TShared {
+  TShared() : doneEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+  ~TShared() {
+    for (HANDLE h : workerHandles) CloseHandle(h);
+    CloseHandle(doneEvent);
   }
-  for (HANDLE h : FWorkerHandles) CloseHandle(h);
-  CloseHandle(FDoneEvent);
-}
+  // A worker's onDone: a finished work object, or nil when the worker ends.
+  void WorkDone(TObject* Sender);
 
-void TZvThreadPool::AddWorker() {
-  TZvWorkThread* worker = FthreadClass(&FworkQueue, [this](TObject* Sender) { WorkDone(Sender); });
-  HANDLE h = nullptr;
-  DuplicateHandle(GetCurrentProcess(), worker->Handle(), GetCurrentProcess(), &h, SYNCHRONIZE, FALSE, 0);
-  if (h) FWorkerHandles.push_back(h);
-  ++FnumThreads;
-  worker->Launch();
-}
+  TsemaphoreMailbox workQueue;
+  TCriticalSection countLock;  // guards numThreads, requestedNumThreads, onShutdownComplete, workerHandles
+  Integer numThreads = 0;
+  Integer requestedNumThreads = 0;
+  TNotifyEvent onShutdownComplete;
+  std::vector<HANDLE> workerHandles;  // kept so that destruction can wait for the workers
+  TZvAtomicCounter pendingWorkCounter{100000000};
+  // Work that a timed-out wait gave up on: it still finishes some day and then counts
+  // itself off here, not off the work queued after the wait.
+  std::atomic<Int64> givenUp{0};
+  std::atomic<bool> shutdownDone{false};
+  // Unnamed: a name derived from the address could be opened by another process.
+  HANDLE doneEvent;
+};
 
-void TZvThreadPool::WorkDone(TObject* Sender) {
+void TZvThreadPool::TShared::WorkDone(TObject* Sender) {
   if (Sender) {
     // The work counts as done only once its completion handler has run, so that a
     // caller of WaitForDone sees every handler's results; the count goes down and the
     // waiter is woken also when the handler raises.
-    struct TDone {
-      TZvThreadPool* Pool;
-      ~TDone() {
-        Pool->FPendingWorkCounter.DecCounterEx(0);
-        SetEvent(Pool->FDoneEvent);
+    TScopeExit done([this] {
+      Int64 g = givenUp.load();
+      while (g > 0 && !givenUp.compare_exchange_weak(g, g - 1)) {
       }
-    } done{this};
+      if (g <= 0) pendingWorkCounter.DecCounterEx(0);
+      SetEvent(doneEvent);
+    });
     auto* work = static_cast<TZvWorkObject*>(Sender);
     if (work->onWorkCompleted) work->onWorkCompleted(Sender);
     return;
   }
   TNotifyEvent handler;
   {
-    TLocked lock(FcountLock);
-    if (--FnumThreads == 0) handler = FonShutdownComplete;
+    TLocked lock(countLock);
+    if (--numThreads == 0) handler = onShutdownComplete;
   }
-  if (handler) handler(this);
+  if (handler) handler(nullptr);
+}
+
+TZvThreadPool::TZvThreadPool(Integer initialThreads, TZvWorkThreadClass threadClass)
+    : F(std::make_shared<TShared>()), FthreadClass(threadClass) {
+  TLocked lock(F->countLock);
+  F->requestedNumThreads = initialThreads;
+  for (Integer i = 0; i < initialThreads; ++i) AddWorker();
+}
+
+TZvThreadPool::~TZvThreadPool() {
+  if (!F->shutdownDone) DoShutDown(5);
+  std::vector<HANDLE> handles;
+  {
+    TLocked lock(F->countLock);
+    handles = F->workerHandles;
+  }
+  // Every worker has been told to end; wait for them, but not for ever.
+  const ULONGLONG deadline = GetTickCount64() + JoinTimeout;
+  size_t running = 0;
+  for (HANDLE h : handles) {
+    const ULONGLONG now = GetTickCount64();
+    const DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
+    if (WaitForSingleObject(h, left) != WAIT_OBJECT_0) ++running;
+  }
+  if (running > 0)
+    OutputDebugStringW(Format(L"TZvThreadPool: %d worker(s) did not end and are left running",
+                              {static_cast<Integer>(running)})
+                           .c_str());
+  // The workers still running keep the shared state alive through their references.
+}
+
+void TZvThreadPool::AddWorker() {
+  std::shared_ptr<TShared> shared = F;
+  TZvWorkThread* worker =
+      FthreadClass(&F->workQueue, [shared](TObject* Sender) { shared->WorkDone(Sender); });
+  HANDLE h = nullptr;
+  DuplicateHandle(GetCurrentProcess(), worker->Handle(), GetCurrentProcess(), &h, SYNCHRONIZE, FALSE, 0);
+  if (h) F->workerHandles.push_back(h);
+  ++F->numThreads;
+  worker->Launch();
 }
 
 void TZvThreadPool::queueWork(TZvWorkObject* work) {
   bool retire;
   {
-    TLocked lock(FcountLock);
-    if (FnumThreads < FrequestedNumThreads) AddWorker();
-    retire = FrequestedNumThreads < FnumThreads;
+    TLocked lock(F->countLock);
+    if (F->numThreads < F->requestedNumThreads) AddWorker();
+    retire = F->requestedNumThreads < F->numThreads;
   }
-  if (retire) FworkQueue.push(nullptr);
-  FPendingWorkCounter.IncCounter();
-  FworkQueue.push(work);
+  if (retire) F->workQueue.push(nullptr);
+  F->pendingWorkCounter.IncCounter();
+  F->workQueue.push(work);
 }
 
 bool TZvThreadPool::WaitForPending(Integer aMaxMin, Int64 bound, bool aIncThread) {
   const ULONGLONG minutes = aMaxMin < 0 ? 15 : static_cast<ULONGLONG>(aMaxMin);
   const ULONGLONG deadline = GetTickCount64() + minutes * 60 * 1000;
-  ResetEvent(FDoneEvent);
+  ResetEvent(F->doneEvent);
   for (;;) {
-    if (FPendingWorkCounter.Value() <= bound) return false;
+    if (F->pendingWorkCounter.Value() <= bound) return false;
     if (GetTickCount64() >= deadline) break;
-    WaitForSingleObjectEx(FDoneEvent, 200, TRUE);
+    WaitForSingleObjectEx(F->doneEvent, 200, TRUE);
   }
-  // Timed out. The pending count is left as it is: the jobs behind it are still queued
-  // or running and will count themselves down when they finish.
+  // Timed out: give up on the work pending now, so that a stuck job costs this one wait
+  // and not every later one. That work still counts itself off when it finishes.
+  const Int64 pending = F->pendingWorkCounter.Value();
+  F->givenUp += pending;
+  F->pendingWorkCounter.ResetCounter();
   if (!aIncThread) return false;
-  TLocked lock(FcountLock);
-  ++FrequestedNumThreads;
+  TLocked lock(F->countLock);
+  ++F->requestedNumThreads;
   return true;
 }
 
@@ -237,41 +272,56 @@ bool TZvThreadPool::WaitForQueueingAvailable(Int64 aMaxPendingWorkCount, Integer
 }
 
 void TZvThreadPool::shutDown(TNotifyEvent onShutdownComplete) {
+  TZvThreadPool* pool = this;
+  // The handler is told about this pool; it runs on the last worker's thread.
+  TNotifyEvent handler;
+  if (onShutdownComplete)
+    handler = [pool, onShutdownComplete](TObject*) { onShutdownComplete(pool); };
   {
-    TLocked lock(FcountLock);
-    FonShutdownComplete = onShutdownComplete;
+    TLocked lock(F->countLock);
+    F->onShutdownComplete = handler;
   }
   // Queued work that never ran is discarded; it no longer counts as pending.
   TObject* obj = nullptr;
-  while (FworkQueue.pop(obj, 0)) {
+  while (F->workQueue.pop(obj, 0)) {
     if (obj) {
-      FPendingWorkCounter.DecCounterEx(0);
+      F->pendingWorkCounter.DecCounterEx(0);
       delete obj;
     }
     obj = nullptr;
   }
   Integer workers;
   {
-    TLocked lock(FcountLock);
-    workers = FnumThreads;
+    TLocked lock(F->countLock);
+    workers = F->numThreads;
   }
   if (workers == 0) {
     if (onShutdownComplete) onShutdownComplete(this);
     return;
   }
-  for (Integer i = 0; i < workers; ++i) FworkQueue.push(nullptr);
+  for (Integer i = 0; i < workers; ++i) F->workQueue.push(nullptr);
 }
 
 void TZvThreadPool::DoShutDown(Integer aMaxMin) {
   WaitForDone(aMaxMin, false);
-  shutDown([this](TObject* Sender) { SetShutdownDone(Sender); });
+  // The flag lives in the shared state: a worker that ends after the pool is gone sets
+  // it there, never in freed memory.
+  TShared* shared = F.get();
+  shutDown(nullptr);
+  {
+    TLocked lock(F->countLock);
+    if (F->numThreads == 0) F->shutdownDone = true;
+    else F->onShutdownComplete = [shared](TObject*) { shared->shutdownDone = true; };
+  }
   const ULONGLONG start = GetTickCount64();
-  while (!FShutdownDone && GetTickCount64() - start < 6000) Sleep(100);
+  while (!F->shutdownDone && GetTickCount64() - start < 6000) Sleep(100);
 }
 
-Int64 TZvThreadPool::GetQueueLength() { return FworkQueue.Length(); }
+Int64 TZvThreadPool::GetQueueLength() { return F->workQueue.Length(); }
 
 Int64 TZvThreadPool::GetNumThreads() {
-  TLocked lock(FcountLock);
-  return FnumThreads;
+  TLocked lock(F->countLock);
+  return F->numThreads;
 }
+
+Int64 TZvThreadPool::pendingWorkCounter() { return F->pendingWorkCounter.Value(); }

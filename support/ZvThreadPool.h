@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 #include <vector>
 
 #include "Classes.h"
@@ -113,14 +114,16 @@ class TZvThreadPool : public TObject {
   DECLARE_CLASS(TZvThreadPool, TObject)
  public:
   TZvThreadPool(Integer initialThreads, TZvWorkThreadClass threadClass = &TZvWorkThread::New<TZvWorkThread>);
-  // Shuts the pool down (unless done already) and waits for every worker to end before
-  // the mailbox, the lock and the counter go.
+  // Shuts the pool down (unless done already) and waits a bounded time for every worker
+  // to end. A worker that does not end (stuck in its work) is reported to the debugger
+  // output and left running: what it uses stays alive until it ends.
   ~TZvThreadPool() override;
 
   // Queues work; adds a worker when more are wanted, retires one when fewer are.
   void queueWork(TZvWorkObject* work);
   // Waits until no work is pending; True when the wait timed out and aIncThread asked
-  // for one more worker. aMaxMin: minutes, negative for 15.
+  // for one more worker. aMaxMin: minutes, negative for 15. A wait that times out gives
+  // up on the work pending then: later waits count only the work queued after it.
   bool WaitForDone(Integer aMaxMin, bool aIncThread);
   // Waits until at most aMaxPendingWorkCount jobs are pending.
   bool WaitForQueueingAvailable(Int64 aMaxPendingWorkCount, Integer aMaxMin, bool aIncThread);
@@ -132,23 +135,18 @@ class TZvThreadPool : public TObject {
   Int64 GetQueueLength();
   Int64 GetNumThreads();
   Integer numberOfWorkThreads() { return static_cast<Integer>(GetNumThreads()); }
-  Int64 pendingWorkCounter() { return FPendingWorkCounter.Value(); }
+  Int64 pendingWorkCounter();
+
+  // How long destruction waits for the workers after the shutdown, in milliseconds.
+  static inline DWORD JoinTimeout = 2000;
 
  private:
+  // Everything a worker touches. Each worker holds a reference, so a worker that
+  // outlives the pool never uses freed memory.
+  struct TShared;
   bool WaitForPending(Integer aMaxMin, Int64 bound, bool aIncThread);
-  void WorkDone(TObject* Sender);
-  void AddWorker();  // FcountLock held
-  void SetShutdownDone(TObject* Sender) { FShutdownDone = true; }
+  void AddWorker();  // F->countLock held
 
-  Integer FnumThreads;
-  Integer FrequestedNumThreads;
-  TsemaphoreMailbox FworkQueue;
+  std::shared_ptr<TShared> F;
   TZvWorkThreadClass FthreadClass;
-  TNotifyEvent FonShutdownComplete;
-  TCriticalSection FcountLock;
-  TZvAtomicCounter FPendingWorkCounter{100000000};
-  std::atomic<bool> FShutdownDone{false};
-  HANDLE FDoneEvent;
-  // Handles of every worker started, kept so that destruction can join them.
-  std::vector<HANDLE> FWorkerHandles;
 };

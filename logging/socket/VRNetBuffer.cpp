@@ -41,7 +41,7 @@ void TVRNetBuffer::SetCapacity(Integer AValue) {
   FBytes.resize(static_cast<size_t>(AValue));
 }
 
-void TVRNetBuffer::CheckRoomFor(Integer ALength, Integer ADestIndex) {
+void TVRNetBuffer::CheckRoomFor(Int64 ALength, Int64 ADestIndex) {
   if (static_cast<Int64>(FSize) + ADestIndex + ALength > 2147483647)
     EVRNetTooMuchDataInBuffer::Toss(L"Too much data in buffer.");
 }
@@ -104,7 +104,7 @@ void TVRNetBuffer::Write(TStream* AStream, Integer AByteCount) {
     count = AStream->Size();
   }
   if (count < 1) return;
-  CheckRoomFor(static_cast<Integer>(count), 0);
+  CheckRoomFor(count, 0);
   CompactHead(true);
   FBytes.resize(static_cast<size_t>(FSize + count));
   const Integer got = AStream->Read(FBytes.data() + FSize, static_cast<Integer>(count));

@@ -62,7 +62,8 @@ class TVRNetBuffer : public TObject {
 
  private:
   void CheckAvailable(Integer AByteCount, Integer AIndex);
-  void CheckRoomFor(Integer ALength, Integer ADestIndex);
+  // Counts are 64-bit so that a count from a large stream is not narrowed before the test.
+  void CheckRoomFor(Int64 ALength, Int64 ADestIndex);
   void CheckStartPos(Integer AStartPos);
   // Typed writes: width bytes appended (ADestIndex < 0) or written at a storage position.
   void WriteRaw(const Byte* AData, Integer AWidth, Integer ADestIndex);

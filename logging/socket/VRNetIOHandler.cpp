@@ -17,18 +17,13 @@ void DoneVRNetIOHandler() {
   GDefaultIOHandlerClass = nullptr;
 }
 
-// BeginWork now, EndWork when the scope ends (also on failure).
-class TWorkScope {
- public:
-  TWorkScope(TVRNetComponent* C, TWorkMode M, Int64 Size = 0) : FC(C), FM(M) { FC->BeginWork(FM, Size); }
-  ~TWorkScope() { FC->EndWork(FM); }
-  TWorkScope(const TWorkScope&) = delete;
-  TWorkScope& operator=(const TWorkScope&) = delete;
-
- private:
-  TVRNetComponent* FC;
-  TWorkMode FM;
-};
+// BeginWork now, EndWork when the scope ends (also on failure). EndWork runs event
+// handlers, so it may raise: the scope family passes that on, or hands it to the
+// application's handler while another exception unwinds.
+auto WorkScope(TVRNetComponent* C, TWorkMode M, Int64 Size = 0) {
+  C->BeginWork(M, Size);
+  return TScopeExit([C, M] { C->EndWork(M); });
+}
 }  // namespace
 
 const TUnitInfo VRNetIOHandlerUnit{L"VRNetIOHandler", nullptr, DoneVRNetIOHandler};
@@ -85,15 +80,12 @@ void TVRNetIOHandler::Open() {
 }
 
 void TVRNetIOHandler::Close() {
-  try {
-    if (FIntercept) FIntercept->Disconnect();
-  } catch (...) {
+  // Closed also when the intercept's disconnect fails.
+  TScopeExit closed([this] {
     FOpened = false;
     WriteBufferClear();
-    throw;
-  }
-  FOpened = false;
-  WriteBufferClear();
+  });
+  if (FIntercept) FIntercept->Disconnect();
 }
 
 bool TVRNetIOHandler::Connected() {
@@ -252,16 +244,11 @@ String TVRNetIOHandler::ReadLnRFC(bool& VMsgEnd, const String& ALineTerminator, 
 
 String TVRNetIOHandler::ReadLnSplit(bool& AWasSplit, const String& ATerminator, Integer ATimeout,
                                     Integer AMaxLineLength, const TEncoding* AEncoding) {
-  const TNetMaxLineAction old = MaxLineAction;
-  MaxLineAction = maSplit;
   String r;
-  try {
+  {
+    TValueScope<TNetMaxLineAction> split(MaxLineAction, maSplit);
     r = ReadLn(ATerminator, ATimeout, AMaxLineLength, AEncoding);
-  } catch (...) {
-    MaxLineAction = old;
-    throw;
   }
-  MaxLineAction = old;
   AWasSplit = FReadLnSplit;
   return r;
 }
@@ -343,52 +330,44 @@ void TVRNetIOHandler::ReadStream(TStream* AStream, Int64 AByteCount, bool AReadU
     const Int64 pos = AStream->Position();
     if (pos > std::numeric_limits<Int64>::max() - AByteCount)
       EVRNetIOHandlerStreamDataTooLarge::Toss(L"Data is too large for stream");
-    // Grow the stream, keeping the position.
-    if (AStream->Size() < pos + AByteCount) {
-      AStream->SetSize(pos + AByteCount);
-      AStream->SetPosition(pos);
-    }
+    // The count may come from the peer: the stream grows as the bytes arrive rather than
+    // being sized for a count that nothing backs yet.
   } else {
     AReadUntilDisconnect = true;
   }
-  auto finish = [&] {
+  BeginWork(wmRead, AReadUntilDisconnect ? 0 : AByteCount);
+  // Always, also on failure: the work bracket closes and the stream ends at its position.
+  TScopeExit finish([&] {
     EndWork(wmRead);
     if (AStream->Size() > AStream->Position()) AStream->SetSize(AStream->Position());
-  };
-  BeginWork(wmRead, AReadUntilDisconnect ? 0 : AByteCount);
-  try {
-    if (!InputBufferIsEmpty()) {
-      Integer n = FInputBuffer->Size();
-      if (!AReadUntilDisconnect) n = static_cast<Integer>(std::min<Int64>(n, AByteCount));
-      FInputBuffer->ExtractToStream(AStream, n);
-      if (!AReadUntilDisconnect) AByteCount -= n;
-    }
-    for (;;) {
-      Integer chunk;
-      if (AReadUntilDisconnect) {
-        chunk = RecvBufferSize;
-      } else {
-        if (AByteCount <= 0) break;
-        chunk = static_cast<Integer>(std::min<Int64>(RecvBufferSize, AByteCount));
-      }
-      TBytes b;
-      try {
-        ReadBytes(b, chunk, false);
-      } catch (const Exception& E) {
-        const Integer got = std::min(FInputBuffer->Size(), chunk);
-        if (got > 0) FInputBuffer->ExtractToStream(AStream, got);
-        if (AReadUntilDisconnect && dynamic_cast<const EVRNetConnClosedGracefully*>(&E)) break;
-        throw;
-      }
-      AStream->WriteBuffer(b.data(), chunk);
-      if (!AReadUntilDisconnect) AByteCount -= chunk;
-      TVRNetAntiFreezeBase::DoProcess(true);
-    }
-  } catch (...) {
-    finish();
-    throw;
+  });
+  if (!InputBufferIsEmpty()) {
+    Integer n = FInputBuffer->Size();
+    if (!AReadUntilDisconnect) n = static_cast<Integer>(std::min<Int64>(n, AByteCount));
+    FInputBuffer->ExtractToStream(AStream, n);
+    if (!AReadUntilDisconnect) AByteCount -= n;
   }
-  finish();
+  for (;;) {
+    Integer chunk;
+    if (AReadUntilDisconnect) {
+      chunk = RecvBufferSize;
+    } else {
+      if (AByteCount <= 0) break;
+      chunk = static_cast<Integer>(std::min<Int64>(RecvBufferSize, AByteCount));
+    }
+    TBytes b;
+    try {
+      ReadBytes(b, chunk, false);
+    } catch (const Exception& E) {
+      const Integer got = std::min(FInputBuffer->Size(), chunk);
+      if (got > 0) FInputBuffer->ExtractToStream(AStream, got);
+      if (AReadUntilDisconnect && dynamic_cast<const EVRNetConnClosedGracefully*>(&E)) break;
+      throw;
+    }
+    AStream->WriteBuffer(b.data(), chunk);
+    if (!AReadUntilDisconnect) AByteCount -= chunk;
+    TVRNetAntiFreezeBase::DoProcess(true);
+  }
 }
 
 void TVRNetIOHandler::Capture(TObject* ADest, const String& ADelim, bool AUsesDotTransparency,
@@ -408,7 +387,7 @@ void TVRNetIOHandler::CaptureLines(TObject* ADest, Integer& VLineCount, const St
   auto* stream = dynamic_cast<TStream*>(ADest);
   if (!list && !stream) EVRNetObjectTypeNotSupported::Toss(L"Object type not supported.");
   VLineCount = 0;
-  TWorkScope work(this, wmRead);
+  auto work = WorkScope(this, wmRead);
   for (;;) {
     String line = ReadLn(AEncoding);
     if (line == ADelim) break;
@@ -485,7 +464,7 @@ String TVRNetIOHandler::WaitFor(const String& AString, bool ARemoveFromBuffer, b
 }
 
 String TVRNetIOHandler::AllData(const TEncoding* AEncoding) {
-  TWorkScope work(this, wmRead);
+  auto work = WorkScope(this, wmRead);
   try {
     if (Connected())
       while (ReadIntoInputBuffer(false, 250, false) != 0) {
@@ -499,7 +478,7 @@ String TVRNetIOHandler::AllData(const TEncoding* AEncoding) {
 void TVRNetIOHandler::Discard(Int64 AByteCount) {
   VRNET_ASSERT(AByteCount >= 0);
   if (AByteCount == 0) return;
-  TWorkScope work(this, wmRead, AByteCount);
+  auto work = WorkScope(this, wmRead, AByteCount);
   while (AByteCount > 0) {
     const Integer n = static_cast<Integer>(std::min<Int64>({AByteCount, FInputBuffer->Size(), 2147483647}));
     if (n > 0) {
@@ -512,8 +491,10 @@ void TVRNetIOHandler::Discard(Int64 AByteCount) {
 }
 
 void TVRNetIOHandler::DiscardAll() {
-  TWorkScope work(this, wmRead);
+  auto work = WorkScope(this, wmRead);
   FInputBuffer->Clear();
+  // Nothing read stays buffered, whatever ends the loop.
+  TScopeExit clear([this] { FInputBuffer->Clear(); });
   try {
     for (;;) {
       ReadIntoInputBuffer(true, -1, true);
@@ -522,9 +503,6 @@ void TVRNetIOHandler::DiscardAll() {
     }
   } catch (const EVRNetConnClosedGracefully&) {
     // The expected end: the peer closed.
-  } catch (...) {
-    FInputBuffer->Clear();
-    throw;
   }
 }
 
@@ -601,7 +579,7 @@ void TVRNetIOHandler::Write(TStream* AStream, Int64 ASize, bool AWriteByteCount)
     if (LargeStream) Write(ASize);
     else Write(static_cast<Integer>(ASize));
   }
-  TWorkScope work(this, wmWrite, ASize);
+  auto work = WorkScope(this, wmWrite, ASize);
   while (ASize > 0) {
     TBytes b;
     const Int64 got = TVRNetStreamHelperRTL::ReadBytes(AStream, b, std::min<Int64>(SendBufferSize, ASize));
@@ -663,13 +641,8 @@ void TVRNetIOHandler::WriteBufferClear() {
 }
 
 void TVRNetIOHandler::WriteBufferClose() {
-  try {
-    WriteBufferFlush();
-  } catch (...) {
-    FWriteBuffer.reset();
-    throw;
-  }
-  FWriteBuffer.reset();
+  TScopeExit drop([this] { FWriteBuffer.reset(); });  // buffering ends also when the send fails
+  WriteBufferFlush();
 }
 
 void TVRNetIOHandler::WriteBufferFlush(Integer AByteCount) {

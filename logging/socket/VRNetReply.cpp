@@ -69,12 +69,9 @@ String TVRNetReply::GetDisplayName() {
 
 TVRNetReply* TVRNetReplies::Add(const String& ACode, const String& AText) {
   TVRNetReply* r = Add();
-  try {
-    r->SetReply(ACode, AText);
-  } catch (...) {
-    delete r;
-    throw;
-  }
+  TScopeExit discard([r] { delete r; });  // a reply that cannot be set leaves the list
+  r->SetReply(ACode, AText);
+  discard.Dismiss();
   return r;
 }
 

@@ -97,6 +97,25 @@ Integer TVRNetSocketHandle::Send(const TBytes& ABuffer, Integer AOffset, Integer
   return GStack()->Send(FHandle, ABuffer, AOffset, ASize);
 }
 
+Integer TVRNetSocketHandle::SendTo(const String& AIP, Word APort, const TBytes& ABuffer, TVRNetIPVersion AIPVersion) {
+  return GStack()->SendTo(FHandle, ABuffer, AIP, APort, AIPVersion);
+}
+
+Integer TVRNetSocketHandle::RecvFrom(TBytes& VBuffer, String& VIP, Word& VPort, TVRNetIPVersion& VIPVersion) {
+  return GStack()->ReceiveFrom(FHandle, VBuffer, VIP, VPort, VIPVersion);
+}
+
+void TVRNetSocketHandle::Broadcast(const TBytes& AData, Word APort, const String& AIP) {
+  const String target = Trim(AIP).empty() ? String(L"255.255.255.255") : GStack()->ResolveHost(Trim(AIP), FIPVersion);
+  SetSockOpt(0xFFFF, 32, 1);  // SO_BROADCAST for this send
+  TScopeExit restore([this] { SetSockOpt(0xFFFF, 32, FBroadcastEnabled ? 1 : 0); });
+  SendTo(target, APort, AData, FIPVersion);
+}
+
+void TVRNetSocketHandle::Broadcast(const String& AData, Word APort, const String& AIP, const TEncoding* AEncoding) {
+  Broadcast(BytesOfString(AData, EncodingOrDefault(AEncoding, nullptr)), APort, AIP);
+}
+
 void TVRNetSocketHandle::SetSockOpt(Integer ALevel, Integer AOptName, Integer AOptVal) {
   GStack()->SetSocketOption(FHandle, ALevel, AOptName, AOptVal);
 }

@@ -24,6 +24,14 @@ class TVRNetSocketHandle : public TCollectionItem {
   bool Accept(TVRNetStackSocketHandle ASocket);
   Integer Receive(TBytes& VBuffer);
   Integer Send(const TBytes& ABuffer, Integer AOffset = 0, Integer ASize = -1);
+  // Datagrams: the whole array to AIP and APort, and one datagram into VBuffer (its size
+  // is the most taken) with its source.
+  Integer SendTo(const String& AIP, Word APort, const TBytes& ABuffer, TVRNetIPVersion AIPVersion = Net_IPv4);
+  Integer RecvFrom(TBytes& VBuffer, String& VIP, Word& VPort, TVRNetIPVersion& VIPVersion);
+  // Sends to AIP (resolved), or to 255.255.255.255 when AIP is empty, with SO_BROADCAST
+  // on for the send and back to BroadcastEnabled afterwards.
+  void Broadcast(const TBytes& AData, Word APort, const String& AIP = String());
+  void Broadcast(const String& AData, Word APort, const String& AIP = String(), const TEncoding* AEncoding = nullptr);
   void SetSockOpt(Integer ALevel, Integer AOptName, Integer AOptVal);
   void GetSockOpt(Integer ALevel, Integer AOptName, Integer& VOptVal);
   void SetPeer(const String& AIP, Word APort, TVRNetIPVersion AIPVersion = Net_IPv4);

@@ -151,22 +151,16 @@ void TVRNetSocksInfo::ConnectToProxy(TVRNetIOHandler* AIOHandler) {
   const TSocksVersion saved = Version;
   Version = svNoSocks;
   TVRNetTCPClient client(nullptr);
-  auto restore = [&] {
+  TScopeExit restore([&] {
     Version = saved;
     client.SetIOHandler(nullptr);
     AIOHandler->SetWorkTarget(workTarget);
-  };
-  try {
-    client.SetIOHandler(AIOHandler);
-    client.SetHost(Host);
-    client.SetPort(Port);
-    client.SetIPVersion(IPVersion);
-    client.Connect();
-  } catch (...) {
-    restore();
-    throw;
-  }
-  restore();
+  });
+  client.SetIOHandler(AIOHandler);
+  client.SetHost(Host);
+  client.SetPort(Port);
+  client.SetIPVersion(IPVersion);
+  client.Connect();
 }
 
 void TVRNetSocksInfo::Socks4Bind(TVRNetIOHandler* AIOHandler, const String& AHost, Word APort) {
@@ -298,25 +292,22 @@ void TVRNetSocksInfo::OpenUDP(TVRNetSocketHandle* AHandle, const String& AHost, 
     EVRNetSocksUDPNotSupportedBySOCKSVersion::Toss(L"UDP is not support in this SOCKS version.");
   if (Version != svSocks5) return;
   TVRNetIOHandlerStack* assoc = FUDPSocksAssociation.get();
-  try {
-    assoc->SetHost(Host);
-    assoc->SetPort(Port);
-    assoc->IPVersion = IPVersion;
-    assoc->Open();
-    Socks5Authenticate(assoc);
-    assoc->WriteDirect(Socks5Request(IPVersion == Net_IPv6 ? L"::0" : L"0.0.0.0", 0, 3));
-    const TBytes head = ReadOrFail(assoc, 4);
-    Socks5Judge(head[1]);
-    String ip;
-    Word port;
-    ReadBoundAddress(assoc, head[3], ip, port, IPVersion);
-    const TVRNetIPVersion v = head[3] == 1 ? Net_IPv4 : (head[3] == 4 ? Net_IPv6 : IPVersion);
-    AHandle->SetPeer(assoc->Binding()->PeerIP, port, v);
-    AHandle->Connect();
-  } catch (...) {
-    assoc->Close();
-    throw;
-  }
+  TScopeExit closeOnFailure([assoc] { assoc->Close(); });
+  assoc->SetHost(Host);
+  assoc->SetPort(Port);
+  assoc->IPVersion = IPVersion;
+  assoc->Open();
+  Socks5Authenticate(assoc);
+  assoc->WriteDirect(Socks5Request(IPVersion == Net_IPv6 ? L"::0" : L"0.0.0.0", 0, 3));
+  const TBytes head = ReadOrFail(assoc, 4);
+  Socks5Judge(head[1]);
+  String ip;
+  Word port;
+  ReadBoundAddress(assoc, head[3], ip, port, IPVersion);
+  const TVRNetIPVersion v = head[3] == 1 ? Net_IPv4 : (head[3] == 4 ? Net_IPv6 : IPVersion);
+  AHandle->SetPeer(assoc->Binding()->PeerIP, port, v);
+  AHandle->Connect();
+  closeOnFailure.Dismiss();
 }
 
 void TVRNetSocksInfo::CloseUDP(TVRNetSocketHandle* AHandle) {

@@ -1,5 +1,7 @@
 #include "VRNetStack.h"
 
+#include <cstring>
+
 #include <map>
 
 TClass StackClass = nullptr;
@@ -239,6 +241,97 @@ Integer TVRNetStackBSDBase::SendTo(TVRNetStackSocketHandle ASocket, const TBytes
   const Integer n = AvailableBytes(ABuffer, ASize, AOffset);
   if (n > 0) WSSendTo(ASocket, ABuffer.data() + AOffset, n, 0, AIP, APort, AIPVersion);
   return n;
+}
+
+namespace {
+Integer MulticastLevel(TVRNetIPVersion AIPVersion) {
+  switch (AIPVersion) {
+    case Net_IPv4: return 0;    // IPPROTO_IP
+    case Net_IPv6: return 41;  // IPPROTO_IPV6
+    default: EVRNetIPVersionUnsupported::Toss(L"The requested IPVersion / Address family is not supported.");
+  }
+}
+}  // namespace
+
+void TVRNetStackBSDBase::SetMulticastTTL(TVRNetStackSocketHandle ASocket, Byte AValue, TVRNetIPVersion AIPVersion) {
+  SetSocketOption(ASocket, MulticastLevel(AIPVersion), 10, Integer(AValue));
+}
+
+void TVRNetStackBSDBase::SetLoopBack(TVRNetStackSocketHandle ASocket, bool AValue, TVRNetIPVersion AIPVersion) {
+  SetSocketOption(ASocket, MulticastLevel(AIPVersion), 11, Integer(AValue ? 1 : 0));
+}
+
+namespace {
+// The membership request of option 12 (add) or 13 (drop): IPv4 {group, local interface
+// address}, 8 bytes; IPv6 {group, interface index 0}, 20 bytes. An address that is no
+// multicast group of the version sends nothing.
+void ChangeMembership(TVRNetStackBSDBase* AStack, TVRNetStackSocketHandle ASocket, const String& AGroupIP,
+                      const String& ALocalIP, TVRNetIPVersion AIPVersion, Integer AOption) {
+  if (AIPVersion == Net_IPv4) {
+    if (!AStack->IsValidIPv4MulticastGroup(AGroupIP)) return;
+    Byte request[8] = {};
+    AStack->TranslateStringToTInAddr(AGroupIP, request, Net_IPv4);
+    if (!Trim(ALocalIP).empty()) AStack->TranslateStringToTInAddr(ALocalIP, request + 4, Net_IPv4);
+    AStack->SetSocketOption(ASocket, 0, AOption, request, 8);
+  } else if (AIPVersion == Net_IPv6) {
+    if (!AStack->IsValVRNetIPv6MulticastGroup(AGroupIP)) return;
+    Byte request[20] = {};
+    AStack->TranslateStringToTInAddr(AGroupIP, request, Net_IPv6);
+    AStack->SetSocketOption(ASocket, 41, AOption, request, 20);
+  } else {
+    EVRNetIPVersionUnsupported::Toss(L"The requested IPVersion / Address family is not supported.");
+  }
+}
+}  // namespace
+
+void TVRNetStackBSDBase::DropMulticastMembership(TVRNetStackSocketHandle ASocket, const String& AGroupIP,
+                                                 const String& ALocalIP, TVRNetIPVersion AIPVersion) {
+  ChangeMembership(this, ASocket, AGroupIP, ALocalIP, AIPVersion, 13);
+}
+
+void TVRNetStackBSDBase::AddMulticastMembership(TVRNetStackSocketHandle ASocket, const String& AGroupIP,
+                                                const String& ALocalIP, TVRNetIPVersion AIPVersion) {
+  ChangeMembership(this, ASocket, AGroupIP, ALocalIP, AIPVersion, 12);
+}
+
+// Address text ----------------------------------------------------------------------------
+
+String TVRNetStack::TranslateTInAddrToString(const void* AInAddr, TVRNetIPVersion AIPVersion) {
+  const Byte* b = static_cast<const Byte*>(AInAddr);
+  if (AIPVersion == Net_IPv4)
+    return IntToStr(b[0]) + L"." + IntToStr(b[1]) + L"." + IntToStr(b[2]) + L"." + IntToStr(b[3]);
+  if (AIPVersion == Net_IPv6) {
+    String t;
+    for (int i = 0; i < 8; ++i) {
+      Word w;
+      std::memcpy(&w, b + 2 * i, 2);
+      if (i) t += L":";
+      t += IntToHex(static_cast<Integer>(NetworkToHost(w)), 1);
+    }
+    return t;
+  }
+  EVRNetIPVersionUnsupported::Toss(L"The requested IPVersion / Address family is not supported.");
+}
+
+void TVRNetStack::TranslateStringToTInAddr(const String& AIP, void* AInAddr, TVRNetIPVersion AIPVersion) {
+  Byte* b = static_cast<Byte*>(AInAddr);
+  if (AIPVersion == Net_IPv4) {
+    String rest = AIP;
+    Byte parts[4];
+    for (int i = 0; i < 4; ++i) parts[i] = static_cast<Byte>(TrimStrToInt(Fetch(rest, L".")));
+    std::memcpy(b, parts, 4);
+    return;
+  }
+  if (AIPVersion == Net_IPv6) {
+    TVRNetIPv6Address words;
+    ParseIPv6Text(AIP, words);
+    for (int i = 0; i < 8; ++i) {
+      const Word w = HostToNetwork(words[i]);
+      std::memcpy(b + 2 * i, &w, 2);
+    }
+    return;
+  }
+  EVRNetIPVersionUnsupported::Toss(L"The requested IPVersion / Address family is not supported.");
 }
 
 // Socket lists ----------------------------------------------------------------------------

@@ -21,6 +21,20 @@ inline const String VRNetLoopbackHostName = L"localhost";
 
 class TVRNetSocketList;
 
+// What a received datagram tells about its way: where it came from, where it was sent
+// to, the interfaces, and the time to live it arrived with.
+class TNetPacketInfo : public TObject {
+  DECLARE_CLASS(TNetPacketInfo, TObject)
+ public:
+  String SourceIP;
+  Word SourcePort = 0;
+  String DestIP;
+  Word DestPort = 0;
+  Cardinal SourceIF = 0;
+  Cardinal DestIF = 0;
+  Byte TTL = 0;
+};
+
 class TVRNetStack : public TObject {
   DECLARE_CLASS(TVRNetStack, TObject)
  public:
@@ -68,10 +82,36 @@ class TVRNetStack : public TObject {
                               TVRNetIPVersion& VIPVersion) = 0;
   virtual Integer SendTo(TVRNetStackSocketHandle ASocket, const TBytes& ABuffer, Integer AOffset, Integer ASize,
                          const String& AIP, Word APort, TVRNetIPVersion AIPVersion) = 0;
+  // One datagram into VBuffer (its size is the most taken); APacketInfo receives its
+  // source and what the system tells about its destination. Errors raise.
+  virtual Integer ReceiveMsg(TVRNetStackSocketHandle ASocket, TBytes& VBuffer, TNetPacketInfo* APacketInfo) = 0;
   virtual bool SupportsIPv6() = 0;
+  virtual void SetMulticastTTL(TVRNetStackSocketHandle ASocket, Byte AValue, TVRNetIPVersion AIPVersion) = 0;
+  virtual void SetLoopBack(TVRNetStackSocketHandle ASocket, bool AValue, TVRNetIPVersion AIPVersion) = 0;
+  // An address that is no multicast group of the version does nothing.
+  virtual void DropMulticastMembership(TVRNetStackSocketHandle ASocket, const String& AGroupIP,
+                                       const String& ALocalIP, TVRNetIPVersion AIPVersion) = 0;
+  virtual void AddMulticastMembership(TVRNetStackSocketHandle ASocket, const String& AGroupIP,
+                                      const String& ALocalIP, TVRNetIPVersion AIPVersion) = 0;
   // The Internet checksum (RFC 1071) of the bytes.
   virtual Word CalcCheckSum(const TBytes& AData);
+  // Writes the checksum of VBuffer (IPv4), or of the IPv6 pseudo-header for the route to
+  // AIP followed by VBuffer (IPv6), at AOffset in host order.
+  virtual void WriteChecksum(TVRNetStackSocketHandle ASocket, TBytes& VBuffer, Integer AOffset, const String& AIP,
+                             Word APort, TVRNetIPVersion AIPVersion) = 0;
   virtual void AddLocalAddressesToList(TStrings* AAddresses) = 0;
+
+  // The whole array to AIP and APort.
+  Integer SendTo(TVRNetStackSocketHandle ASocket, const TBytes& ABuffer, const String& AIP, Word APort,
+                 TVRNetIPVersion AIPVersion = Net_IPv4) {
+    return SendTo(ASocket, ABuffer, 0, -1, AIP, APort, AIPVersion);
+  }
+  // Address text of an IPv4 (4-byte) or IPv6 (16-byte) address in network order: dotted
+  // decimal, or eight hexadecimal words (upper case, no zero compression).
+  String TranslateTInAddrToString(const void* AInAddr, TVRNetIPVersion AIPVersion);
+  // The reverse; a part that is no number raises the conversion error, bad IPv6 text the
+  // address error.
+  void TranslateStringToTInAddr(const String& AIP, void* AInAddr, TVRNetIPVersion AIPVersion);
 
   // IPv4: the loopback host name gives 127.0.0.1, an address is returned unchanged, else
   // a lookup. IPv6: the canonical text of an address, else a lookup.
@@ -111,6 +151,16 @@ class TVRNetStackBSDBase : public TVRNetStack {
                       TVRNetIPVersion& VIPVersion) override;
   Integer SendTo(TVRNetStackSocketHandle ASocket, const TBytes& ABuffer, Integer AOffset, Integer ASize,
                  const String& AIP, Word APort, TVRNetIPVersion AIPVersion) override;
+  using TVRNetStack::SendTo;
+  // Level 0 (IPv4) or 41 (IPv6), option 10 (time to live / hop limit) or 11 (loopback).
+  void SetMulticastTTL(TVRNetStackSocketHandle ASocket, Byte AValue, TVRNetIPVersion AIPVersion) override;
+  void SetLoopBack(TVRNetStackSocketHandle ASocket, bool AValue, TVRNetIPVersion AIPVersion) override;
+  // Option 13 / 12 with the group and (IPv4) the local interface's address; an empty local
+  // address means any interface.
+  void DropMulticastMembership(TVRNetStackSocketHandle ASocket, const String& AGroupIP, const String& ALocalIP,
+                               TVRNetIPVersion AIPVersion) override;
+  void AddMulticastMembership(TVRNetStackSocketHandle ASocket, const String& AGroupIP, const String& ALocalIP,
+                              TVRNetIPVersion AIPVersion) override;
 
   virtual Integer CloseSocketHandle(TVRNetStackSocketHandle ASocket) = 0;
   virtual Integer RawReceive(TVRNetStackSocketHandle ASocket, void* ABuffer, Integer ALength, Integer AFlags) = 0;

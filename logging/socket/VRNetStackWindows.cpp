@@ -14,34 +14,22 @@ TGetFileSizeEx GGetFileSizeEx = nullptr;
 }
 
 // A zeroed socket address of the version's family, with the port in network order and
-// the address from text (none for empty text).
-Integer MakeSockAddr(sockaddr_storage& Addr, const String& AIP, Word APort, TVRNetIPVersion AIPVersion,
-                     bool AllowEmpty) {
+// the address from text (none for empty text when AllowEmpty).
+Integer MakeSockAddr(TVRNetStack* AStack, sockaddr_storage& Addr, const String& AIP, Word APort,
+                     TVRNetIPVersion AIPVersion, bool AllowEmpty) {
   std::memset(&Addr, 0, sizeof(Addr));
   if (AIPVersion == Net_IPv4) {
     auto* a = reinterpret_cast<sockaddr_in*>(&Addr);
     a->sin_family = AF_INET;
     a->sin_port = VRNetWinsock2::htons(APort);
-    if (!(AllowEmpty && AIP.empty())) {
-      String rest = AIP;
-      Byte b[4];
-      for (int i = 0; i < 4; ++i) b[i] = static_cast<Byte>(TrimStrToInt(Fetch(rest, L".")));
-      std::memcpy(&a->sin_addr, b, 4);
-    }
+    if (!(AllowEmpty && AIP.empty())) AStack->TranslateStringToTInAddr(AIP, &a->sin_addr, Net_IPv4);
     return 16;
   }
   if (AIPVersion == Net_IPv6) {
     auto* a = reinterpret_cast<sockaddr_in6*>(&Addr);
     a->sin6_family = AF_INET6;
     a->sin6_port = VRNetWinsock2::htons(APort);
-    if (!(AllowEmpty && AIP.empty())) {
-      TVRNetIPv6Address w;
-      ParseIPv6Text(AIP, w);
-      for (int i = 0; i < 8; ++i) {
-        a->sin6_addr.s6_addr[2 * i] = static_cast<Byte>(w[i] >> 8);
-        a->sin6_addr.s6_addr[2 * i + 1] = static_cast<Byte>(w[i]);
-      }
-    }
+    if (!(AllowEmpty && AIP.empty())) AStack->TranslateStringToTInAddr(AIP, &a->sin6_addr, Net_IPv6);
     return 28;
   }
   RaiseUnsupported();
@@ -49,24 +37,16 @@ Integer MakeSockAddr(sockaddr_storage& Addr, const String& AIP, Word APort, TVRN
 
 // Address text and port of a socket address; the unsupported-version error for a
 // foreign family.
-void ReadSockAddr(const sockaddr_storage& Addr, String& VIP, Word& VPort, TVRNetIPVersion& VIPVersion) {
+void ReadSockAddr(TVRNetStack* AStack, const sockaddr_storage& Addr, String& VIP, Word& VPort,
+                  TVRNetIPVersion& VIPVersion) {
   if (Addr.ss_family == AF_INET) {
     const auto* a = reinterpret_cast<const sockaddr_in*>(&Addr);
-    const Byte* b = reinterpret_cast<const Byte*>(&a->sin_addr);
-    VIP = IntToStr(b[0]) + L"." + IntToStr(b[1]) + L"." + IntToStr(b[2]) + L"." + IntToStr(b[3]);
+    VIP = AStack->TranslateTInAddrToString(&a->sin_addr, Net_IPv4);
     VPort = VRNetWinsock2::ntohs(a->sin_port);
     VIPVersion = Net_IPv4;
   } else if (Addr.ss_family == AF_INET6) {
     const auto* a = reinterpret_cast<const sockaddr_in6*>(&Addr);
-    String t;
-    wchar_t buf[8];
-    for (int i = 0; i < 8; ++i) {
-      const Word w = static_cast<Word>((a->sin6_addr.s6_addr[2 * i] << 8) | a->sin6_addr.s6_addr[2 * i + 1]);
-      swprintf(buf, 8, L"%X", w);
-      if (i) t += L":";
-      t += buf;
-    }
-    VIP = t;
+    VIP = AStack->TranslateTInAddrToString(&a->sin6_addr, Net_IPv6);
     VPort = VRNetWinsock2::ntohs(a->sin6_port);
     VIPVersion = Net_IPv6;
   } else {
@@ -144,19 +124,14 @@ String TVRNetStackWindows::LookupHostAddress(const String& AHost, TVRNetIPVersio
     ADDRINFOW* res = nullptr;
     const INT rc = VRNetWship6::GetAddrInfoW(AHost.c_str(), nullptr, &hints, &res);
     if (rc != 0) RaiseSocketError(AddrInfoErrorToWinsockError(rc));
+    TScopeExit freeList([res] { VRNetWship6::FreeAddrInfoW(res); });
+    if (!res || !res->ai_addr) RaiseSocketError(11001);
+    sockaddr_storage a{};
+    std::memcpy(&a, res->ai_addr, std::min<size_t>(res->ai_addrlen, sizeof(a)));
     String ip;
-    try {
-      if (!res || !res->ai_addr) RaiseSocketError(11001);
-      sockaddr_storage a{};
-      std::memcpy(&a, res->ai_addr, std::min<size_t>(res->ai_addrlen, sizeof(a)));
-      Word port;
-      TVRNetIPVersion v;
-      ReadSockAddr(a, ip, port, v);
-    } catch (...) {
-      VRNetWship6::FreeAddrInfoW(res);
-      throw;
-    }
-    VRNetWship6::FreeAddrInfoW(res);
+    Word port;
+    TVRNetIPVersion v;
+    ReadSockAddr(this, a, ip, port, v);
     return ip;
   }
   if (AIPVersion == Net_IPv6) EVRNetIPv6Unavailable::Toss(L"IPv6 unavailable");
@@ -183,21 +158,21 @@ TVRNetStackSocketHandle TVRNetStackWindows::Accept(TVRNetStackSocketHandle ASock
     VRNetWinsock2::closesocket(s);
     RaiseUnsupported();
   }
-  ReadSockAddr(a, VIP, VPort, VIPVersion);
+  ReadSockAddr(this, a, VIP, VPort, VIPVersion);
   return s;
 }
 
 void TVRNetStackWindows::Bind(TVRNetStackSocketHandle ASocket, const String& AIP, Word APort,
                               TVRNetIPVersion AIPVersion) {
   sockaddr_storage a;
-  const Integer len = MakeSockAddr(a, AIP, APort, AIPVersion, true);
+  const Integer len = MakeSockAddr(this, a, AIP, APort, AIPVersion, true);
   CheckForSocketError(VRNetWinsock2::bind(ASocket, reinterpret_cast<sockaddr*>(&a), len));
 }
 
 void TVRNetStackWindows::Connect(TVRNetStackSocketHandle ASocket, const String& AIP, Word APort,
                                  TVRNetIPVersion AIPVersion) {
   sockaddr_storage a;
-  const Integer len = MakeSockAddr(a, AIP, APort, AIPVersion, false);
+  const Integer len = MakeSockAddr(this, a, AIP, APort, AIPVersion, false);
   CheckForSocketError(VRNetWinsock2::connect(ASocket, reinterpret_cast<sockaddr*>(&a), len));
 }
 
@@ -218,7 +193,7 @@ void TVRNetStackWindows::GetPeerName(TVRNetStackSocketHandle ASocket, String& VI
   sockaddr_storage a{};
   int len = 28;
   CheckForSocketError(VRNetWinsock2::getpeername(ASocket, reinterpret_cast<sockaddr*>(&a), &len));
-  ReadSockAddr(a, VIP, VPort, VIPVersion);
+  ReadSockAddr(this, a, VIP, VPort, VIPVersion);
 }
 
 void TVRNetStackWindows::GetSocketName(TVRNetStackSocketHandle ASocket, String& VIP, Word& VPort,
@@ -226,14 +201,14 @@ void TVRNetStackWindows::GetSocketName(TVRNetStackSocketHandle ASocket, String& 
   sockaddr_storage a{};
   int len = 28;
   CheckForSocketError(VRNetWinsock2::getsockname(ASocket, reinterpret_cast<sockaddr*>(&a), &len));
-  ReadSockAddr(a, VIP, VPort, VIPVersion);
+  ReadSockAddr(this, a, VIP, VPort, VIPVersion);
 }
 
 String TVRNetStackWindows::HostByAddress(const String& AAddress, TVRNetIPVersion AIPVersion) {
   if (AIPVersion != Net_IPv4 && AIPVersion != Net_IPv6) RaiseUnsupported();
   if (IPv6HelpersAvailable) {
     ADDRINFOW hints{};
-    hints.ai_flags = AI_NUMERICHOST;
+    hints.ai_flags = AI_CANONNAME;  // 2
     hints.ai_family = AIPVersion == Net_IPv4 ? AF_INET : AF_INET6;
     hints.ai_socktype = SOCK_STREAM;
     ADDRINFOW* res = nullptr;
@@ -306,8 +281,8 @@ bool TVRNetStackWindows::SupportsIPv6() {
 
 void TVRNetStackWindows::AddLocalAddressesToList(TStrings* AAddresses) {
   const String name = ReadLocalHostName();
-  AAddresses->BeginUpdate();
-  try {
+  TUpdateScope<TStrings> update(AAddresses);
+  {
     if (IPv6HelpersAvailable) {
       ADDRINFOW hints{};
       hints.ai_family = AF_INET;
@@ -315,6 +290,7 @@ void TVRNetStackWindows::AddLocalAddressesToList(TStrings* AAddresses) {
       ADDRINFOW* res = nullptr;
       const INT rc = VRNetWship6::GetAddrInfoW(name.c_str(), nullptr, &hints, &res);
       if (rc != 0) RaiseSocketError(AddrInfoErrorToWinsockError(rc));
+      TScopeExit freeList([res] { VRNetWship6::FreeAddrInfoW(res); });
       for (ADDRINFOW* p = res; p; p = p->ai_next) {
         if (p->ai_family != AF_INET) continue;
         sockaddr_storage a{};
@@ -322,10 +298,9 @@ void TVRNetStackWindows::AddLocalAddressesToList(TStrings* AAddresses) {
         String ip;
         Word port;
         TVRNetIPVersion v;
-        ReadSockAddr(a, ip, port, v);
+        ReadSockAddr(this, a, ip, port, v);
         AAddresses->Add(ip);
       }
-      VRNetWship6::FreeAddrInfoW(res);
     } else {
       hostent* h = VRNetWinsock2::gethostbyname(StringToAnsi(name).c_str());
       if (!h) RaiseLastSocketError();
@@ -334,11 +309,7 @@ void TVRNetStackWindows::AddLocalAddressesToList(TStrings* AAddresses) {
         AAddresses->Add(IntToStr(b[0]) + L"." + IntToStr(b[1]) + L"." + IntToStr(b[2]) + L"." + IntToStr(b[3]));
       }
     }
-  } catch (...) {
-    AAddresses->EndUpdate();
-    throw;
   }
-  AAddresses->EndUpdate();
 }
 
 Integer TVRNetStackWindows::CloseSocketHandle(TVRNetStackSocketHandle ASocket) {
@@ -390,14 +361,14 @@ Integer TVRNetStackWindows::RecvFrom(TVRNetStackSocketHandle ASocket, void* ABuf
   int len = VIPVersion == Net_IPv6 ? 28 : 16;
   const Integer r =
       VRNetWinsock2::recvfrom(ASocket, static_cast<char*>(ABuffer), ALength, AFlags, reinterpret_cast<sockaddr*>(&a), &len);
-  if (r >= 0 && (a.ss_family == AF_INET || a.ss_family == AF_INET6)) ReadSockAddr(a, VIP, VPort, VIPVersion);
+  if (r >= 0 && (a.ss_family == AF_INET || a.ss_family == AF_INET6)) ReadSockAddr(this, a, VIP, VPort, VIPVersion);
   return r;
 }
 
 void TVRNetStackWindows::WSSendTo(TVRNetStackSocketHandle ASocket, const void* ABuffer, Integer ALength,
                                   Integer AFlags, const String& AIP, Word APort, TVRNetIPVersion AIPVersion) {
   sockaddr_storage a;
-  const Integer len = MakeSockAddr(a, AIP, APort, AIPVersion, false);
+  const Integer len = MakeSockAddr(this, a, AIP, APort, AIPVersion, false);
   const Integer r = VRNetWinsock2::sendto(ASocket, static_cast<const char*>(ABuffer), ALength, AFlags,
                                           reinterpret_cast<sockaddr*>(&a), len);
   if (r == Net_SOCKET_ERROR) {
@@ -427,6 +398,102 @@ void TVRNetStackWindows::SetBlocking(TVRNetStackSocketHandle ASocket, bool ABloc
 }
 
 bool TVRNetStackWindows::WouldBlock(Integer AResult) { return CheckForSocketError(AResult, {10035}) != 0; }
+
+namespace {
+bool WindowsXPOrLater() {
+  OSVERSIONINFOW v{};
+  v.dwOSVersionInfoSize = sizeof(v);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  if (!GetVersionExW(&v)) return false;
+#pragma GCC diagnostic pop
+  return v.dwMajorVersion > 5 || (v.dwMajorVersion == 5 && v.dwMinorVersion >= 1);
+}
+}  // namespace
+
+Integer TVRNetStackWindows::ReceiveMsg(TVRNetStackSocketHandle ASocket, TBytes& VBuffer,
+                                       TNetPacketInfo* APacketInfo) {
+  if (!WindowsXPOrLater()) {
+    TVRNetIPVersion v = Net_IPv4;
+    const Integer r = CheckForSocketError(RecvFrom(ASocket, VBuffer.data(), static_cast<Integer>(VBuffer.size()), 0,
+                                                   APacketInfo->SourceIP, APacketInfo->SourcePort, v));
+    return r;
+  }
+  sockaddr_storage from{};
+  WSABUF data{static_cast<ULONG>(VBuffer.size()), reinterpret_cast<char*>(VBuffer.data())};
+  // Control data: the packet information and the hop limit, well within this room.
+  std::vector<char> control(VBuffer.size() + 24 + 64);
+  WSAMSG msg{};
+  msg.name = reinterpret_cast<sockaddr*>(&from);
+  msg.namelen = sizeof(from);
+  msg.lpBuffers = &data;
+  msg.dwBufferCount = 1;
+  msg.Control.buf = control.data();
+  msg.Control.len = static_cast<ULONG>(control.size());
+  DWORD received = 0;
+  if (VRNetWinsock2::WSARecvMsg(ASocket, &msg, &received, nullptr, nullptr) != 0) RaiseLastSocketError();
+  TVRNetIPVersion v;
+  ReadSockAddr(this, from, APacketInfo->SourceIP, APacketInfo->SourcePort, v);
+  for (WSACMSGHDR* c = WSA_CMSG_FIRSTHDR(&msg); c; c = WSA_CMSG_NXTHDR(&msg, c)) {
+    if (c->cmsg_type == 19) {  // packet information
+      if (c->cmsg_level == 0) {
+        const auto* info = reinterpret_cast<const IN_PKTINFO*>(WSA_CMSG_DATA(c));
+        APacketInfo->DestIP = TranslateTInAddrToString(&info->ipi_addr, Net_IPv4);
+        APacketInfo->DestIF = info->ipi_ifindex;
+      } else if (c->cmsg_level == 41) {
+        const auto* info = reinterpret_cast<const IN6_PKTINFO*>(WSA_CMSG_DATA(c));
+        APacketInfo->DestIP = TranslateTInAddrToString(&info->ipi6_addr, Net_IPv6);
+        APacketInfo->DestIF = info->ipi6_ifindex;
+      }
+    } else if (c->cmsg_type == 21) {  // hop limit
+      Integer ttl;
+      std::memcpy(&ttl, WSA_CMSG_DATA(c), sizeof(ttl));
+      APacketInfo->TTL = static_cast<Byte>(ttl);
+    }
+  }
+  return static_cast<Integer>(received);
+}
+
+void TVRNetStackWindows::RouteQuery(TVRNetStackSocketHandle ASocket, const String& AIP, Word APort,
+                                    in6_addr& VSource, in6_addr& VDest) {
+  sockaddr_storage to;
+  MakeSockAddr(this, to, AIP, APort, Net_IPv6, false);
+  Byte out[128] = {};
+  DWORD bytes = 0;
+  if (VRNetWinsock2::WSAIoctl(ASocket, SIO_ROUTING_INTERFACE_QUERY, &to, 28, out, sizeof(out), &bytes, nullptr,
+                              nullptr) != 0)
+    RaiseLastSocketError();
+  const auto* source = reinterpret_cast<const sockaddr_in6*>(out);
+  if (source->sin6_family != AF_INET6) RaiseUnsupported();
+  VSource = source->sin6_addr;
+  VDest = reinterpret_cast<const sockaddr_in6*>(&to)->sin6_addr;
+}
+
+void TVRNetStackWindows::WriteChecksum(TVRNetStackSocketHandle ASocket, TBytes& VBuffer, Integer AOffset,
+                                       const String& AIP, Word APort, TVRNetIPVersion AIPVersion) {
+  if (AOffset < 0 || static_cast<size_t>(AOffset) + 2 > VBuffer.size())
+    EVRNetException::Toss(L"Buffer start position is invalid.");
+  Word sum;
+  if (AIPVersion == Net_IPv4) {
+    sum = CalcCheckSum(VBuffer);
+  } else if (AIPVersion == Net_IPv6) {
+    in6_addr source, dest;
+    RouteQuery(ASocket, AIP, APort, source, dest);
+    // The checksum field of the message counts as zero.
+    for (size_t i = 2; i < 4 && i < VBuffer.size(); ++i) VBuffer[i] = 0;
+    TBytes pseudo(40);
+    std::memcpy(pseudo.data(), &source, 16);
+    std::memcpy(pseudo.data() + 16, &dest, 16);
+    const Cardinal length = HostToNetwork(static_cast<Cardinal>(VBuffer.size()));
+    std::memcpy(pseudo.data() + 32, &length, 4);
+    pseudo[39] = 58;  // next header: ICMPv6
+    pseudo.insert(pseudo.end(), VBuffer.begin(), VBuffer.end());
+    sum = CalcCheckSum(pseudo);
+  } else {
+    RaiseUnsupported();
+  }
+  std::memcpy(VBuffer.data() + AOffset, &sum, 2);
+}
 
 // Socket lists ------------------------------------------------------------------------------
 

@@ -37,6 +37,14 @@ class TVRNetStackWindows : public TVRNetStackBSDBase {
   void SetSocketOption(TVRNetStackSocketHandle ASocket, Integer ALevel, Integer AOptName, Integer AOptVal) override;
   void SetSocketOption(TVRNetStackSocketHandle ASocket, Integer ALevel, Integer AOptName, const void* AOptVal,
                        Integer AOptLen) override;
+  // WSARecvMsg (Windows XP and later) with the packet information and hop limit the
+  // socket was asked for; earlier systems give the source only.
+  Integer ReceiveMsg(TVRNetStackSocketHandle ASocket, TBytes& VBuffer, TNetPacketInfo* APacketInfo) override;
+  void WriteChecksum(TVRNetStackSocketHandle ASocket, TBytes& VBuffer, Integer AOffset, const String& AIP,
+                     Word APort, TVRNetIPVersion AIPVersion) override;
+  // The local address the system would send from to AIP (IPv6), and AIP itself.
+  void RouteQuery(TVRNetStackSocketHandle ASocket, const String& AIP, Word APort, in6_addr& VSource,
+                  in6_addr& VDest);
   bool SupportsIPv6() override;
   void AddLocalAddressesToList(TStrings* AAddresses) override;
 

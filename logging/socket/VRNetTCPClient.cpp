@@ -88,34 +88,26 @@ void TVRNetTCPClientCustom::Connect() {
     h->OnStatus = OnStatus;
     ManagedIOHandler = true;
   }
-  try {
-    PushSettings();
-    FIOHandler->Open();
-    if (FIOHandler->Intercept()) FIOHandler->Intercept()->Connect(this);
-    ReportStatus(hsConnected, {FHost});
-    NotifyConnected();
-  } catch (...) {
-    if (FIOHandler) {
-      try {
-        FIOHandler->Close();
-      } catch (const Exception&) {
-        // The connect failure is the one to report.
-      }
-      if (ManagedIOHandler) SetIOHandler(nullptr);
+  // A failed connect leaves no handler open, and no handler of its own making behind.
+  TScopeExit undo([this] {
+    if (!FIOHandler) return;
+    try {
+      FIOHandler->Close();
+    } catch (const Exception&) {
+      // The connect failure is the one to report.
     }
-    throw;
-  }
+    if (ManagedIOHandler) SetIOHandler(nullptr);
+  });
+  PushSettings();
+  FIOHandler->Open();
+  if (FIOHandler->Intercept()) FIOHandler->Intercept()->Connect(this);
+  ReportStatus(hsConnected, {FHost});
+  NotifyConnected();
+  undo.Dismiss();
 }
 
 String TVRNetTCPClientCustom::ConnectAndGetAll() {
   Connect();
-  String r;
-  try {
-    r = FIOHandler->AllData();
-  } catch (...) {
-    Disconnect();
-    throw;
-  }
-  Disconnect();
-  return r;
+  TScopeExit disconnect([this] { Disconnect(); });
+  return FIOHandler->AllData();
 }

@@ -91,21 +91,16 @@ String TVRNetTCPConnection::CheckResponse(const String& AResponse, const String&
 bool TVRNetTCPConnection::Connected() { return FIOHandler && FIOHandler->Connected(); }
 
 void TVRNetTCPConnection::Disconnect(bool ANotifyPeer) {
-  auto rest = [this] {
+  // The handler closes also when telling the peer fails.
+  TScopeExit close([this] {
     if (FIOHandler && FIOHandler->Opened()) {
       ReportStatus(hsDisconnecting);
       FIOHandler->Close();
       NotifyDisconnected();
       ReportStatus(hsDisconnected);
     }
-  };
-  try {
-    if (ANotifyPeer && Connected()) DisconnectNotifyPeer();
-  } catch (...) {
-    rest();
-    throw;
-  }
-  rest();
+  });
+  if (ANotifyPeer && Connected()) DisconnectNotifyPeer();
 }
 
 void TVRNetTCPConnection::RequireIOHandler() {

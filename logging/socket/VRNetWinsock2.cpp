@@ -35,6 +35,14 @@ BOOL PASCAL TransmitFileStub(SOCKET s, HANDLE f, DWORD n, DWORD per, LPOVERLAPPE
   VRNetWinsock2::TransmitFile = fn;
   return fn(s, f, n, per, o, b, flags);
 }
+
+INT PASCAL WSARecvMsgStub(SOCKET s, LPWSAMSG msg, LPDWORD received, LPWSAOVERLAPPED o,
+                          LPWSAOVERLAPPED_COMPLETION_ROUTINE done) {
+  GUID guid = WSAID_WSARECVMSG;
+  auto fn = reinterpret_cast<LPFN_WSARECVMSG>(reinterpret_cast<void*>(GetExtensionFunction(s, "WSARecvMsg", guid)));
+  VRNetWinsock2::WSARecvMsg = fn;
+  return fn(s, msg, received, o, done);
+}
 }  // namespace
 
 namespace VRNetWinsock2 {
@@ -44,6 +52,7 @@ VRNET_WS2_ENTRIES(VRNET_DEFINE_ENTRY)
 decltype(&::__WSAFDIsSet) WSAFDIsSet = nullptr;
 decltype(&::WSARecvEx) WSARecvEx = nullptr;
 LPFN_TRANSMITFILE TransmitFile = nullptr;
+LPFN_WSARECVMSG WSARecvMsg = nullptr;
 }  // namespace VRNetWinsock2
 
 
@@ -57,6 +66,7 @@ void ResetWinsockEntries() {
   VRNetWinsock2::WSARecvEx =
       &TStub<decltype(&::WSARecvEx)>::Call<&VRNetWinsock2::WSARecvEx, Name_WSARecvEx, MSWSockModule>;
   VRNetWinsock2::TransmitFile = TransmitFileStub;
+  VRNetWinsock2::WSARecvMsg = WSARecvMsgStub;
 }
 
 EVRNetWinsockStubError EVRNetWinsockStubError::Build(DWORD Win32Error, const String& TitleFormat,

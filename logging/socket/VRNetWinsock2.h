@@ -50,6 +50,7 @@ extern decltype(&::__WSAFDIsSet) WSAFDIsSet;
 extern decltype(&::WSARecvEx) WSARecvEx;
 // Extension functions, bound with the socket of their first call.
 extern LPFN_TRANSMITFILE TransmitFile;
+extern LPFN_WSARECVMSG WSARecvMsg;
 }  // namespace VRNetWinsock2
 
 void LoadWinsockLibrary();

@@ -65,6 +65,69 @@ TEST(Destination, StringsReadBackInCanonicalForm) {
   SetEnvironmentVariableW(L"ZS_DEST_TEST", nullptr);
 }
 
+// Whatever the parser accepts is written so that it reads back to the same destination
+// and the same text; what it cannot write back that way it refuses. Assign copies exactly.
+TEST(Destination, HostileStringsRoundTripOrAreRefused) {
+  struct Case {
+    String In;
+    const wchar_t* Error;  // nullptr: accepted
+  } cases[] = {
+      {L"File[Path=[", L"Invalid File Destination -- missing or incorrect Path parameter"},
+      {L"Tcp[Host=p[", L"Invalid TCP Destination -- missing or incorrect Host parameter"},
+      {L"Udp[Port=1;Host=[x", L"Invalid UDP Destination -- missing or incorrect Host parameter"},
+      {L"File[Path=$(MyDocs)$(\"\\a.", L"Invalid File Destination -- missing or incorrect FilePath parameter"},
+      {L"File[Path=$(\"\\a.", L"Invalid File Destination -- missing or incorrect FilePath parameter"},
+      {L"File[Path=$(%ZS_DEST_TEST%)\\x.log]", L"Invalid File Destination -- missing or incorrect FilePath parameter"},
+      {L"Alias[Name=a],Alias[Name=[", L"Invalid Alias Destination -- missing or incorrect Name parameter"},
+      {L"Http[URL=g", nullptr},
+      {L"Http[URL=g;Alias=", nullptr},
+      {L"File[Path=a", nullptr},
+      {L"File[Path=a[b]", nullptr},
+      {L"File[Path=a[;]b,c.log]", nullptr},
+      {L"File[Path=]", nullptr},
+      {L"File[Path]", nullptr},
+      {L"Tcp[Host=h[a;b]c;RemoteDestinationDetails=Tcp[Host=x;RemoteDestinationDetails=File[Path=y]]]", nullptr},
+      {L"Viewer[[[", nullptr},
+      {L" alias [Name=n],Viewer, Alias[Name=[m]]", nullptr},
+      {L"File[Path=$(Unknown)\\a.log],File[Path=b[c]]", nullptr},
+  };
+  // An environment macro whose value holds a macro would expand again when read back.
+  SetEnvironmentVariableW(L"ZS_DEST_TEST", L"$(AppExeDir)");
+  TScopeExit unset([] { SetEnvironmentVariableW(L"ZS_DEST_TEST", nullptr); });
+  for (const Case& c : cases) {
+    SCOPED_TRACE(UTF8Encode(c.In));
+    TVantrelDestination d(nullptr);
+    if (c.Error) {
+      try {
+        d.SetAsString(c.In);
+        ADD_FAILURE() << "accepted, written as " << UTF8Encode(d.AsString());
+      } catch (const EVantrelInvalidDestination& e) {
+        EXPECT_EQ(e.Message(), c.Error);
+      }
+      continue;
+    }
+    ASSERT_NO_THROW(d.SetAsString(c.In));
+    String once;
+    ASSERT_NO_THROW(once = d.AsString());
+    TVantrelDestination back(nullptr);
+    ASSERT_NO_THROW(back.SetAsString(once));
+    EXPECT_EQ(back.AsString(), once);
+    EXPECT_EQ(back.DestinationCode(), d.DestinationCode());
+    EXPECT_EQ(back.Additional(), d.Additional());
+    EXPECT_EQ(back.HTTP()->Alias(), d.HTTP()->Alias());
+    EXPECT_EQ(back.TCP()->Host(), d.TCP()->Host());
+    EXPECT_EQ(back.Alias()->Name(), d.Alias()->Name());
+    EXPECT_EQ(back.LogFile()->FileName(), d.LogFile()->FileName());
+    // Assign copies exactly, also into a set that held other values.
+    TVantrelDestination copy(nullptr);
+    copy.SetAsString(L"Http[URL=u;Alias=other],Tcp[Host=q],File[Path=C:\\z.log]");
+    copy.Validate();
+    copy.Assign(&d);
+    EXPECT_EQ(copy.AsString(), once);
+    EXPECT_EQ(copy.DestinationCode(), d.DestinationCode());
+  }
+}
+
 TEST(Destination, MalformedStringsRaiseWithTheirTexts) {
   struct Case {
     String In, Error, After;  // After: the string once the error has been raised

@@ -115,9 +115,10 @@ class RecordFile {
 // The stand-in dispatcher running as its own process for the life of the object.
 class Dispatcher {
  public:
-  explicit Dispatcher(const String& LogFile, const String& Refuse = String()) {
+  explicit Dispatcher(const String& LogFile, const String& Refuse = String(), const String& Hang = String()) {
     String cmd = L"\"" + StubPath() + L"\" \"/log=" + LogFile + L"\"";
     if (!Refuse.empty()) cmd += L" /refuse=" + Refuse;
+    if (!Hang.empty()) cmd += L" /hang=" + Hang;
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
@@ -140,6 +141,14 @@ class Dispatcher {
     FProcess = nullptr;
   }
   HWND Window() const { return FWindow; }
+  // Ends the process at once (a hung one does not close).
+  void Kill() {
+    if (!FProcess) return;
+    TerminateProcess(FProcess, 1);
+    WaitForSingleObject(FProcess, 10000);
+    CloseHandle(FProcess);
+    FProcess = nullptr;
+  }
 
  private:
   HANDLE FProcess = nullptr;

@@ -254,6 +254,33 @@ TEST(DispatcherFailure, RefusedMessageOrRegistrationSwitchesTheLoggerOff) {
   }
 }
 
+TEST(DispatcherFailure, AHungDispatcherWindowCostsABoundedWaitAndSwitchesTheLoggerOff) {
+  ASSERT_TRUE(WaitNoDispatcher());
+  TValueScope<DWORD> timeout(TVantrelCopyDataConnection::ReplyTimeout, 500);
+  RecordFile record;
+  Dispatcher hung(record.Path(), String(), L"0");  // answers the registration, hangs on the message
+  TTestLogger logger(nullptr);
+  // The send runs on its own thread so that a wait without limit fails the test instead
+  // of hanging it (ending the dispatcher then ends the wait).
+  HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::thread sender([&] {
+    logger.Send(L"never answered");
+    logger.CloseDispatcher();  // asking the hung window to close is bounded too
+    SetEvent(done);
+  });
+  const bool returned = WaitForSingleObject(done, 15000) == WAIT_OBJECT_0;
+  EXPECT_TRUE(returned) << "the logger still waits for the hung window";
+  hung.Kill();
+  sender.join();
+  CloseHandle(done);
+  EXPECT_FALSE(logger.Enabled());
+  const std::vector<Packet> p = record.Packets();
+  ASSERT_EQ(p.size(), 2u);
+  EXPECT_EQ(p[0].Type, 91);
+  EXPECT_EQ(p[1].Text, "never answered");
+  ASSERT_TRUE(WaitNoDispatcher());
+}
+
 TEST(DispatcherFailure, InvalidDestinationRaisesAndLeavesTheLoggerOn) {
   ASSERT_TRUE(WaitNoDispatcher());
   RecordFile record;

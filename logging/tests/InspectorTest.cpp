@@ -222,6 +222,7 @@ TEST(SendProperty, ValuesTypeNamesAndMissingProperties) {
       {"subrange set", &s, L"Upper", L"L: [lvTwo, lvFour]", L"TUpperLevels"},
       {"character", &s, L"Initial", L"L: <<Not Implemented Yet>>", TypeInfoChar()->Name},
       {"no rtti", &plain, L"Tag", L"SendProperty Error: Object has no RTTI (L)", L""},
+      {"method", &s, L"OnChange", L"L: ", L""},
   };
   for (const Case& c : cases) {
     TCapturingLogger cap;
@@ -229,7 +230,7 @@ TEST(SendProperty, ValuesTypeNamesAndMissingProperties) {
     ASSERT_EQ(cap.Messages.size(), 1u) << c.Name;
     EXPECT_EQ(cap.Messages[0].Text, c.Text) << c.Name;
     EXPECT_EQ(cap.Messages[0].TypeName, c.TypeName) << c.Name;
-    EXPECT_EQ(cap.Messages[0].Type, c.Obj == &plain ? vrmError : vrmProperty) << c.Name;
+    EXPECT_EQ(cap.Messages[0].Type, c.Obj == &plain ? vrmError : vrmInfo) << c.Name;
   }
   TCapturingLogger typed;
   typed.Logger.SendProperty(42, L"L", &s, L"Caption");

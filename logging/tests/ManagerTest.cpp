@@ -53,6 +53,15 @@ class TCustomFormatter : public TVantrelFormatter {
   void FormatData(const void*) override { AddLine(L"line"); }
 };
 
+// Registered by mistake in place of a formatter; counts its live instances.
+class TNotAFormatter : public TObject {
+  DECLARE_CLASS(TNotAFormatter, TObject)
+ public:
+  TNotAFormatter() { ++Live; }
+  ~TNotAFormatter() override { --Live; }
+  static inline int Live = 0;
+};
+
 class THierarchyData : public IVantrelCustomData {
  public:
   void FormatData(TStrings* Data) override { Data->Add(L"root"); }
@@ -61,9 +70,9 @@ class THierarchyData : public IVantrelCustomData {
   String TypeName() override { return L"Tree"; }
 };
 
-// Restores the manager's formatter registry.
-struct FormatterScope {
-  ~FormatterScope() { GlobalLogManager->GetFormatterList()->Clear(); }
+// Empties the manager's formatter registry when the test ends.
+struct FormatterScope : TScopeExit<void (*)()> {
+  FormatterScope() : TScopeExit([] { GlobalLogManager->GetFormatterList()->Clear(); }) {}
 };
 
 }  // namespace
@@ -175,6 +184,26 @@ TEST(Formatters, CustomDataIsSentAsItsInspectorAsks) {
   EXPECT_EQ(cap.Messages[5].Type, 44);
   EXPECT_EQ(cap.Messages[5].TypeName, L"Tree");
   EXPECT_EQ(cap.Messages[5].Details, L"root\r\n");
+}
+
+TEST(Formatters, AClassThatIsNoFormatterIsFreedAndReported) {
+  FormatterScope scope;
+  GlobalLogManager->RegisterCustomFormatter(1007, TNotAFormatter::StaticClass());
+  GlobalLogManager->RegisterCustomFormatter(vrmPublic + 2, TNotAFormatter::StaticClass());
+  TVantrelLogger logger(nullptr);
+  Capture cap(&logger);
+  const Integer value = 1;
+  logger.SendCustomData(1007, L"x", &value);
+  logger.SendCustomData(vrmPublic + 2, L"x", &value);
+  EXPECT_EQ(TNotAFormatter::Live, 0);
+  ASSERT_EQ(cap.Messages.size(), 2u);
+  EXPECT_EQ(cap.Messages[0].Type, vrmError);
+  EXPECT_EQ(cap.Messages[0].Text,
+            L"SendCustomData Error: MsgType (vrmUser + 7) has a registered class that is not a formatter "
+            L"(TNotAFormatter)");
+  EXPECT_EQ(cap.Messages[1].Text,
+            L"SendCustomData Error: MsgType (vrmPublic + 2) has a registered class that is not a formatter "
+            L"(TNotAFormatter)");
 }
 
 TEST(Assertions, LoggedRaisedOrBothAsTheManagerSays) {

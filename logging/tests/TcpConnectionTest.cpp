@@ -54,10 +54,11 @@ uint32_t BigEndian(const char* P) {
 }
 
 // A dispatcher on 127.0.0.1: reads frames, records them, and answers 1, or 0 for the
-// refused message types.
+// refused message types; a silent one reads and records but never answers.
 class TTcpDispatcher {
  public:
-  explicit TTcpDispatcher(std::set<uint32_t> Refused = {}) : FRefused(std::move(Refused)) {
+  explicit TTcpDispatcher(std::set<uint32_t> Refused = {}, bool Silent = false)
+      : FRefused(std::move(Refused)), FSilent(Silent) {
     WSADATA d;
     WSAStartup(0x0202, &d);
     FListen = socket(AF_INET, SOCK_STREAM, 0);
@@ -72,10 +73,14 @@ class TTcpDispatcher {
     FThread = std::thread([this] { Run(); });
   }
   ~TTcpDispatcher() {
-    FStop = true;
-    FThread.join();
+    Stop();
     closesocket(FListen);
     WSACleanup();
+  }
+  // Ends serving: the client's connection is closed.
+  void Stop() {
+    FStop = true;
+    if (FThread.joinable()) FThread.join();
   }
   uint16_t Port() const { return FPort; }
   std::vector<Frame> Frames() {
@@ -124,12 +129,14 @@ class TTcpDispatcher {
         std::lock_guard<std::mutex> lock(FMutex);
         FFrames.push_back(f);
       }
+      if (FSilent) continue;
       const uint32_t reply = htonl(FRefused.count(f.Type) ? 0 : 1);
       send(S, reinterpret_cast<const char*>(&reply), 4, 0);
     }
   }
 
   std::set<uint32_t> FRefused;
+  bool FSilent;
   SOCKET FListen = INVALID_SOCKET;
   uint16_t FPort = 0;
   std::thread FThread;
@@ -215,6 +222,30 @@ TEST(TcpConnection, FailuresSwitchTheLoggerOffWithoutRaising) {
   EXPECT_THROW(c.SendPackedMessage(&msg), Exception);
 }
 
+TEST(TcpConnection, ASilentDispatcherCostsABoundedWaitAndSwitchesTheLoggerOff) {
+  TValueScope<Integer> timeout(TVantrelTcpConnection::ReplyTimeout, 300);
+  TTcpDispatcher silent({}, true);
+  TVantrelLogger logger(nullptr);
+  logger.ConnectUsingTcp(L"127.0.0.1", silent.Port());
+  // The send runs on its own thread so that a wait without limit fails the test instead
+  // of hanging it (closing the dispatcher then ends the wait).
+  HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::thread sender([&] {
+    logger.Send(L"unanswered");
+    SetEvent(done);
+  });
+  const bool returned = WaitForSingleObject(done, 10000) == WAIT_OBJECT_0;
+  EXPECT_TRUE(returned) << "the send still waits for a reply that never comes";
+  if (!returned) silent.Stop();
+  sender.join();
+  CloseHandle(done);
+  EXPECT_FALSE(logger.Enabled());
+  const std::vector<Frame> f = silent.WaitFrames(1);
+  ASSERT_GE(f.size(), 1u);
+  EXPECT_EQ(f[0].Type, 91u);  // the registration was read and never answered
+  EXPECT_FALSE(silent.FramingBroken());
+}
+
 TEST(TcpConnection, ConcurrentSendersExchangeWholeFrames) {
   TTcpDispatcher dispatcher;
   TVantrelTcpConnection c(L"127.0.0.1", dispatcher.Port());
@@ -248,4 +279,26 @@ TEST(TcpConnection, TheManagersDefaultConnectionCanBeTcp) {
   EXPECT_GE(dispatcher.WaitFrames(2).size(), 2u);
   EXPECT_NE(dynamic_cast<TVantrelTcpConnection*>(GlobalLogManager->DefaultConnection()), nullptr);
   GlobalLogManager->ConnectUsingCopyData();
+}
+
+TEST(TcpConnection, AConnectionThatOutlivesTheLoggingUnitStillReleasesItsIDs) {
+  TTcpDispatcher dispatcher;
+  auto logger = std::make_unique<TVantrelLogger>(nullptr);
+  logger->ConnectUsingTcp(L"127.0.0.1", dispatcher.Port());
+  logger->Send(L"before the shut-down");
+  ASSERT_EQ(dispatcher.WaitFrames(2).size(), 2u);
+  const String id = logger->DispatchID();
+  {
+    // As when a form that owns the logger is freed after the logging units shut down.
+    VantrelLoggingFinalize();
+    TScopeExit restart([] { VantrelLoggingInitialize(); });
+    TVantrelLogger plain(nullptr);
+    EXPECT_NO_THROW(plain.CloseDispatcher());  // no connection of its own and no manager
+    EXPECT_NO_THROW(logger->CloseDispatcher());
+    logger.reset();
+  }
+  const std::vector<Frame> f = dispatcher.WaitFrames(3);
+  ASSERT_EQ(f.size(), 3u);
+  EXPECT_EQ(f[2].Type, 92u);
+  EXPECT_NE(f[2].Packet.find(UTF8Encode(id)), std::string::npos);
 }

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include "VRNetBuffer.h"
 #include "VRNetException.h"
 #include "VRNetStack.h"
@@ -13,6 +16,26 @@ TBytes Seq(int N, int From = 0) {
   for (int i = 0; i < N; ++i) b.push_back(static_cast<Byte>(From + i));
   return b;
 }
+
+// A stream that claims 4 GB + 16 bytes and reads as zeros, without holding them.
+class THugeStream : public TStream {
+ public:
+  Integer Read(void* Buffer, Integer Count) override {
+    const Int64 n = std::max<Int64>(0, std::min<Int64>(Count, kSize - FPos));
+    std::memset(Buffer, 0, static_cast<size_t>(n));
+    FPos += n;
+    return static_cast<Integer>(n);
+  }
+  Integer Write(const void*, Integer) override { return 0; }
+  Int64 Seek(Int64 Offset, TSeekOrigin Origin) override {
+    FPos = Origin == soBeginning ? Offset : Origin == soCurrent ? FPos + Offset : kSize + Offset;
+    return FPos;
+  }
+  static constexpr Int64 kSize = (Int64(1) << 32) + 16;
+
+ private:
+  Int64 FPos = 0;
+};
 }  // namespace
 
 TEST(VRNetBuffer, RemoveAdvancesTheHeadAndReportsTheRequestedCount) {
@@ -142,6 +165,17 @@ TEST(VRNetBuffer, SearchesAndBoundsChecks) {
   b.SetCapacity(100);
   EXPECT_EQ(b.Capacity(), 100);
   EXPECT_EQ(b.Extract(8), L"line one");
+}
+
+TEST(VRNetBuffer, AStreamPast4GBIsRefusedNotCutTo32Bits) {
+  TVRNetBuffer b;
+  b.Write(Seq(3));
+  THugeStream huge;
+  for (Integer count : {-1, 0}) {
+    huge.SetPosition(0);
+    EXPECT_THROW(b.Write(&huge, count), EVRNetTooMuchDataInBuffer) << count;
+    EXPECT_EQ(b.Size(), 3) << count;
+  }
 }
 
 TEST(VRNetBuffer, EachBufferHoldsAStackUsage) {

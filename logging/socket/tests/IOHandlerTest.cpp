@@ -16,6 +16,16 @@ TTestPeer::THandler Sends(std::string Data, bool CloseAfter = false) {
 }
 
 Cardinal Since(Cardinal Start) { return ElapsedTicks(Start, TickCount()); }
+
+// A memory stream that remembers the largest size it was ever given.
+class TSizeWatchStream : public TMemoryStream {
+ public:
+  void SetSize(Int64 NewSize) override {
+    Largest = std::max(Largest, NewSize);
+    TMemoryStream::SetSize(NewSize);
+  }
+  Int64 Largest = 0;
+};
 }  // namespace
 
 TEST(VRNetIOHandler, ReadsLinesWithTheirTerminators) {
@@ -155,6 +165,16 @@ TEST(VRNetIOHandler, TypedValuesGoMostSignificantByteFirst) {
   h->Write(String(L"abcdef"));
   h->Discard(3);
   EXPECT_EQ(h->ReadString(3), L"def");
+}
+
+TEST(VRNetIOHandler, AnAnnouncedLengthGrowsTheStreamOnlyAsBytesArrive) {
+  // The peer announces 2 GB and sends six bytes.
+  TTestPeer peer(Sends(std::string("\x7F\xFF\xFF\xFF", 4) + "123456", true));
+  auto c = ConnectedClient(peer.Port());
+  TSizeWatchStream ms;
+  EXPECT_THROW(c->IOHandler()->ReadStream(&ms), EVRNetConnClosedGracefully);
+  EXPECT_EQ(ms.Size(), 6);
+  EXPECT_LT(ms.Largest, 1 << 20);
 }
 
 TEST(VRNetIOHandler, StreamsWithLengthAndAShortTransfer) {

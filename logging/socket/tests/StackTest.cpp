@@ -84,6 +84,8 @@ TEST(VRNetStack, ResolvesAddressesAndChecksLiterals) {
   EXPECT_FALSE(s->IsValidIPv4MulticastGroup(L"240.0.0.1"));
   EXPECT_TRUE(s->IsValVRNetIPv6MulticastGroup(L"ff02::1"));
   EXPECT_FALSE(s->HostName().empty());
+  // The loopback address has a name (looked up with the canonical-name flag).
+  EXPECT_FALSE(s->HostByAddress(L"127.0.0.1", Net_IPv4).empty());
   EXPECT_EQ(s->HostToNetwork(Cardinal(0x01020304)), 0x04030201u);
   EXPECT_EQ(s->HostToNetwork(UInt64(0x0102030405060708)), 0x0807060504030201ull);
   EXPECT_EQ(s->NetworkToHost(s->HostToNetwork(UInt64(0x1122334455667788))), 0x1122334455667788ull);

@@ -7,7 +7,8 @@
 // itself behaves the same): /log=<file> (ZS_DISPATCHER_LOG) and /refuse=<type>,<type>...
 // (ZS_DISPATCHER_REFUSE): packets of these message types are recorded and refused.
 // ZS_DISPATCHER_STALL=<ms> makes it sleep that long before it shows its window, like a
-// dispatcher that never becomes ready in time.
+// dispatcher that never becomes ready in time. /hang=<type> records a packet of that
+// type and then never answers (its window hangs until the process is ended).
 #include <windows.h>
 
 #include <cstdint>
@@ -19,6 +20,7 @@ namespace {
 
 std::wstring LogPath;
 std::set<int32_t> RefusedTypes;
+int32_t HangType = -1000;
 
 std::wstring EnvValue(const wchar_t* Name) {
   wchar_t buf[1024];
@@ -55,6 +57,7 @@ LRESULT CALLBACK WindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
       Record(cds->lpData, cds->cbData);
       int32_t type = -1;
       if (cds->cbData >= 4) std::memcpy(&type, cds->lpData, 4);
+      if (type == HangType) Sleep(INFINITE);
       return RefusedTypes.count(type) ? 0 : 1;
     }
     case WM_DESTROY:
@@ -77,6 +80,7 @@ int WINAPI wWinMain(HINSTANCE Instance, HINSTANCE, LPWSTR, int) {
     const std::wstring a = argv[i];
     if (a.rfind(L"/log=", 0) == 0) LogPath = a.substr(5);
     else if (a.rfind(L"/refuse=", 0) == 0) ParseTypes(a.substr(8));
+    else if (a.rfind(L"/hang=", 0) == 0) HangType = std::stoi(a.substr(6));
   }
   LocalFree(argv);
 
