@@ -8,19 +8,6 @@ namespace {
   throw EvxInvalidDataControllerOperation(vxGetResString(&ARec));
 }
 
-// Runs a closing call when the scope ends, also when an exception passes.
-template <class F>
-class TScopeExit {
- public:
-  explicit TScopeExit(F AFn) : FFn(std::move(AFn)) {}
-  ~TScopeExit() noexcept(false) { FFn(); }
-  TScopeExit(const TScopeExit&) = delete;
-  TScopeExit& operator=(const TScopeExit&) = delete;
-
- private:
-  F FFn;
-};
-
 // Holds a controller's update bracket for a scope.
 class TControllerUpdate {
  public:
