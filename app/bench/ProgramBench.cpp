@@ -383,6 +383,26 @@ int main(int argc, char** argv) {
                 static_cast<int>(rows), p * 1e3, p * 1e3 / std::max<Integer>(rows, 1), r * 1e3, Ratio(p, r));
   }
 
+  // The same 1,000 rows without the window's update lock (it fills row by row while a
+  // handler listens for each changed value): what the list's own handling of changes
+  // outside a lock costs.
+  {
+    form->WinList->OnNodeChanged = [](TObject*, TvxTreeListNode*, TvxTreeListColumn*) {};
+    auto list = [&] {
+      form->Folderlabel->SetCaption(folder1000);
+      form->CompatCheckBoxClick(nullptr);
+      Paint(formWnd);
+    };
+    auto read = [&] {
+      TQvAccessList l;
+      TQvNTFileSecurity(folder1000).GetAccessList(&l, L"");
+    };
+    auto [p, r] = Alternate(3, list, read);
+    std::printf(" 1000-entry folder listed row by row (no lock): %9.2f ms   model's read: %8.2f ms   ratio %.2f\n",
+                p * 1e3, r * 1e3, Ratio(p, r));
+    form->WinList->OnNodeChanged = nullptr;
+  }
+
   // The list's down arrow in a list of 10,000 rows, in chunks of 100 steps alternating with
   // a bare list view's focus move.
   {
