@@ -133,6 +133,14 @@ void TForm1::ShowFolderAcl(const String& APath) {
   WinList->Clear();
   // The pane showed an entry of the list just cleared: it starts empty again.
   ClearPermissionPane();
+  // The rows go in under one lock, so that the list lays out and paints once for all of
+  // them. A lock holds back the list's report of each changed value: with a handler
+  // listening for those, the rows go in one by one as before.
+  const bool locked = !WinList->OnNodeChanged;
+  if (locked) WinList->BeginUpdate();
+  TScopeExit unlock([this, locked] {
+    if (locked) WinList->EndUpdate();
+  });
   if (!DirectoryExists(APath)) {
     InheritACLCheckBox->SetChecked(false);
     return;

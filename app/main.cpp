@@ -17,6 +17,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     Application->Run();
     // The forms go before any unit shuts down: their controls still use what the units
     // hold (the shell's allocator and OLE, the suite's painters and caches).
+    // Out of sight first: the controls then go without redrawing what each one uncovers.
+    if (Form1) Form1->Hide();
     Application->DestroyComponents();
     return 0;
   } catch (const Exception& e) {

@@ -4,7 +4,7 @@
 
 #include <iterator>
 
-TWindowsFolderList* WindowsFolderList = nullptr;
+TWindowsFolderListAccess WindowsFolderList;
 
 namespace {
 struct TFolderEntry {
@@ -155,8 +155,27 @@ void TWindowsFolderList::GetUsersFolderList(TStrings* aFolderList, bool tolower)
   } while (FindNextFileW(find.Get(), &fd));
 }
 
-void ZvWindowsFolderInitialize() { WindowsFolderList = new TWindowsFolderList(); }
+TWindowsFolderList* TWindowsFolderListAccess::Get() const {
+  std::lock_guard<std::mutex> lock(FLock);
+  if (!FList) FList = std::make_unique<TWindowsFolderList>();
+  return FList.get();
+}
 
-void ZvWindowsFolderFinalize() { FreeAndNil(WindowsFolderList); }
+bool TWindowsFolderListAccess::Built() const {
+  std::lock_guard<std::mutex> lock(FLock);
+  return FList != nullptr;
+}
+
+void TWindowsFolderListAccess::Reset() {
+  std::unique_ptr<TWindowsFolderList> old;
+  {
+    std::lock_guard<std::mutex> lock(FLock);
+    old = std::move(FList);
+  }
+}
+
+void ZvWindowsFolderInitialize() { WindowsFolderList.Reset(); }
+
+void ZvWindowsFolderFinalize() { WindowsFolderList.Reset(); }
 
 const TUnitInfo ZvWindowsFolderUnit = {L"ZvWindowsFolder", ZvWindowsFolderInitialize, ZvWindowsFolderFinalize};

@@ -1,9 +1,10 @@
-// The Windows special folders, resolved once at start-up and kept in a list indexed by
-// fixed WF_ numbers, with the temporary folder and the folder that holds the user
-// profiles.
+// The Windows special folders, resolved once, when the list is first read, and kept in a
+// list indexed by fixed WF_ numbers, with the temporary folder and the folder that holds
+// the user profiles.
 #pragma once
 
 #include <memory>
+#include <mutex>
 
 #include "Classes.h"
 #include "SysInit.h"
@@ -58,9 +59,28 @@ class TWindowsFolderList : public TObject {
   std::unique_ptr<TStringList> FFolderList;
 };
 
-extern TWindowsFolderList* WindowsFolderList;
+// The process-wide list, used as a pointer to it. Asking the shell for some fifty folders
+// is slow, so the list is built when it is first read, once, and shared by every reader
+// (any thread) until shut-down.
+class TWindowsFolderListAccess {
+ public:
+  TWindowsFolderList* Get() const;
+  TWindowsFolderList* operator->() const { return Get(); }
+  TWindowsFolderList& operator*() const { return *Get(); }
+  operator TWindowsFolderList*() const { return Get(); }
+  // Whether a reader has built the list since start-up.
+  bool Built() const;
+  // Frees the list; the next read builds it again.
+  void Reset();
 
-// Start-up creates WindowsFolderList; shut-down frees it.
+ private:
+  mutable std::mutex FLock;                          // guards FList
+  mutable std::unique_ptr<TWindowsFolderList> FList;  // built by the first Get
+};
+
+extern TWindowsFolderListAccess WindowsFolderList;
+
+// Start-up leaves WindowsFolderList to its first reader; shut-down frees it.
 void ZvWindowsFolderInitialize();
 void ZvWindowsFolderFinalize();
 extern const TUnitInfo ZvWindowsFolderUnit;

@@ -9,6 +9,15 @@
 
 namespace {
 
+// A function of the common dialog library, bound by name. The library (and what it pulls in,
+// the print spooler among them) is loaded when a file dialog is first shown, not with the
+// program: most runs never show one.
+template <class F>
+F CommonDialogFunction(const char* Name) {
+  static const HMODULE library = LoadLibraryW(L"comdlg32.dll");
+  return library ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(library, Name))) : nullptr;
+}
+
 struct TButtonInfo {
   const wchar_t* Caption;
   TModalResult Result;
@@ -164,10 +173,15 @@ bool TOpenDialog::DoExecute(bool Save) {
   for (auto& m : map)
     if (FOptions.Contains(m.O)) ofn.Flags |= m.F;
   if (OnShow) OnShow(this);
-  BOOL ok = Save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
+  using TFileDialog = BOOL(WINAPI*)(LPOPENFILENAMEW);
+  using TExtendedError = DWORD(WINAPI*)();
+  const auto dialog = CommonDialogFunction<TFileDialog>(Save ? "GetSaveFileNameW" : "GetOpenFileNameW");
+  const auto extendedError = CommonDialogFunction<TExtendedError>("CommDlgExtendedError");
+  if (!dialog || !extendedError) RaiseLastOSError();
+  BOOL ok = dialog(&ofn);
   if (OnClose) OnClose(this);
   if (!ok) {
-    DWORD err = CommDlgExtendedError();
+    DWORD err = extendedError();
     if (err != 0) throw EOSError(L"The file dialog failed (error %d)", {static_cast<Integer>(err)});
     return false;
   }

@@ -41,11 +41,22 @@ String FloatText(double d, int precision) {
   return FloatToStrF(d, ffGeneral, precision, 0);
 }
 
+// The system's reading of dates, bound by name: its library is loaded when a text is first
+// read as a date, not with the program.
+HRESULT SystemDateFromText(const String& s, DATE& d) {
+  using TVarDateFromStr = HRESULT(WINAPI*)(const OLECHAR*, LCID, ULONG, DATE*);
+  static const HMODULE library = LoadLibraryW(L"oleaut32.dll");
+  static const auto fromText = library ? reinterpret_cast<TVarDateFromStr>(reinterpret_cast<void*>(
+                                             GetProcAddress(library, "VarDateFromStr")))
+                                       : nullptr;
+  return fromText ? fromText(s.c_str(), LOCALE_USER_DEFAULT, 0, &d) : E_NOTIMPL;
+}
+
 // The runtime's date and time text first, then the system's reading of dates.
 bool TryTextToDate(const String& s, TDateTime& out) {
   if (TryStrToDateTime(s, out)) return true;
   DATE d = 0;
-  if (SUCCEEDED(VarDateFromStr(const_cast<OLECHAR*>(s.c_str()), LOCALE_USER_DEFAULT, 0, &d))) { out = d; return true; }
+  if (SUCCEEDED(SystemDateFromText(s, d))) { out = d; return true; }
   double n;
   if (TryTextToDouble(s, n)) { out = n; return true; }
   return false;

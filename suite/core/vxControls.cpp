@@ -1608,9 +1608,31 @@ void TvxControl::RefreshScrollBarsShowing() {
   if (FSizeGrip->Visible()) FSizeGrip->UpdateControlState();
 }
 
+namespace {
+// Whether the parent's children end with Order, last on top, both in its control list
+// and among the child windows that exist: the order BringToFront of each in turn gives.
+bool ChildrenEndWith(TWinControl* AParent, TWinControl* const (&Order)[3]) {
+  const Integer n = AParent->ControlCount();
+  if (n < 3) return false;
+  for (Integer i = 0; i < 3; ++i)
+    if (AParent->Controls(n - 3 + i) != Order[i]) return false;
+  if (!AParent->HandleAllocated()) return true;
+  HWND w = GetWindow(AParent->Handle(), GW_CHILD);
+  for (Integer i = 2; i >= 0; --i) {
+    if (!Order[i]->HandleAllocated()) continue;
+    if (w != Order[i]->Handle()) return false;
+    w = GetWindow(w, GW_HWNDNEXT);
+  }
+  return true;
+}
+}  // namespace
+
 void TvxControl::BringScrollBarsToFront() {
   // Until the window exists the bars have no parent to be ordered in.
   if (FSizeGrip->Parent() != this) return;
+  // Each move to the top costs the windows a round of position messages: moved only when
+  // a child came above the bars, in the list or among the windows.
+  if (ChildrenEndWith(this, {FHScrollBar, FVScrollBar, FSizeGrip})) return;
   FHScrollBar->BringToFront();
   FVScrollBar->BringToFront();
   FSizeGrip->BringToFront();

@@ -1116,8 +1116,12 @@ void TvxShellItemsInfoGatherer::Run() {
       }
     }
     if (signalled(FTerminateFetchThreadEvent)) break;
-    if (signalled(FStopFetchEvent)) SetEvent(FFetchStoppedEvent);
-    Sleep(10);
+    const bool stopped = signalled(FStopFetchEvent);
+    if (stopped) SetEvent(FFetchStoppedEvent);
+    // The next round comes after 10 ms, or at once when the end or a stop is asked for (a
+    // stop already answered wakes it no more), so that neither waits out the pause.
+    HANDLE wake[] = {FTerminateFetchThreadEvent, FStopFetchEvent};
+    WaitForMultipleObjects(stopped ? 1 : 2, wake, FALSE, 10);
   }
 }
 

@@ -68,6 +68,11 @@ void TvxShellTreeItemProducer::NotifyAddItem(Integer Index) {
 void TvxShellTreeItemProducer::ProcessItems(IShellFolder* AIFolder, PItemIDList APIDL, TTreeNode* ANode,
                                             Integer cPreloadItems) {
   FNode = ANode;
+  DescribeNode(APIDL, ANode);
+  TvxCustomItemProducer::ProcessItems(AIFolder, APIDL, cPreloadItems);
+}
+
+void TvxShellTreeItemProducer::DescribeNode(PItemIDList APIDL, TTreeNode* ANode) {
   SHFILEINFOW fi{};
   LPCWSTR arg = reinterpret_cast<LPCWSTR>(APIDL);
   if (vxShellGetFileInfo(arg, 0, &fi, 0x4208)) {
@@ -80,7 +85,6 @@ void TvxShellTreeItemProducer::ProcessItems(IShellFolder* AIFolder, PItemIDList 
     ANode->SetImageIndex(fi.iIcon);
   }
   if (vxShellGetFileInfo(arg, 0, &fi, 0x400A)) ANode->SetSelectedIndex(fi.iIcon);
-  TvxCustomItemProducer::ProcessItems(AIFolder, APIDL, cPreloadItems);
 }
 
 // --- root ------------------------------------------------------------------------------------
@@ -241,6 +245,7 @@ void TvxCustomInnerShellTreeView::RootChanged() {
 
 void TvxCustomInnerShellTreeView::UpdateNode(TTreeNode* ANode, bool AFast) {
   if (IsLoading() || !HandleAllocated() || !IsWindow(Handle()) || !FRoot->Valid()) return;
+  const bool newTop = !ANode;
   if (!ANode) {
     TTreeNode* first = Items()->GetFirstNode();
     if (first && first->Data()) {
@@ -264,6 +269,13 @@ void TvxCustomInnerShellTreeView::UpdateNode(TTreeNode* ANode, bool AFast) {
         own->SetFolderPidl(std::move(pidl));
       }
     }
+  } else if (newTop && !ANode->getFirstChild()) {
+    // The new top node shows collapsed: it gets its name and icons now, and its folders
+    // are enumerated when it is first expanded or selected (CanExpand), so that a new
+    // window costs one shell look-up rather than a walk of every drive.
+    ANode->SetHasChildren(true);
+    FRoot->CheckRoot();
+    if (auto* own = ProducerOf(ANode)) own->DescribeNode(FRoot->Pidl(), ANode);
   } else {
     ANode->SetHasChildren(true);
     CanExpand(ANode);

@@ -30,6 +30,9 @@ class TvxShellTreeItemProducer : public TvxCustomItemProducer {
   void NotifyRemoveItem(Integer Index) override;
   void NotifyAddItem(Integer Index) override;
   void ProcessItems(IShellFolder* AIFolder, PItemIDList APIDL, TTreeNode* ANode, Integer cPreloadItems);
+  // Gives ANode, the node of the folder APIDL, its text (the top node's own display name)
+  // and its icons, without enumerating the folder.
+  void DescribeNode(PItemIDList APIDL, TTreeNode* ANode);
   // Reads the folder again and merges it into the items: kept items are replaced by fresh
   // ones, gone ones removed from the node, new ones appended. False without a folder or
   // when the folder cannot be enumerated.

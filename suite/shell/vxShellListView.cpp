@@ -1,9 +1,14 @@
 #include "vxShellListView.h"
 
 #include <array>
+#include <memory>
+#include <mutex>
 
 namespace {
-std::array<TvxShellSpecialFolderInfoTableItem, vxShellSpecialFolderCount>* SpecialFolders = nullptr;
+using TSpecialFolderTable = std::array<TvxShellSpecialFolderInfoTableItem, vxShellSpecialFolderCount>;
+std::mutex SpecialFoldersLock;                     // guards SpecialFolders and SpecialFoldersReady
+std::unique_ptr<TSpecialFolderTable> SpecialFolders;  // built by the first reader
+bool SpecialFoldersReady = false;                  // between the unit's start-up and shut-down
 
 // Fills one entry; a folder the shell cannot give or describe leaves the entry empty,
 // so that one missing special folder never stops the program's start.
@@ -21,14 +26,19 @@ void FillSpecialFolder(int Csidl, TvxShellSpecialFolderInfoTableItem& E) {
   E.PIDL = std::move(pidl);
 }
 
+// Asking the shell for 35 folders is slow and most runs never need one: the table is
+// built by its first reader, once, and shared until shut-down.
 void InitShellListView() {
-  SpecialFolders = new std::array<TvxShellSpecialFolderInfoTableItem, vxShellSpecialFolderCount>;
-  for (int i = 0; i < vxShellSpecialFolderCount; ++i) FillSpecialFolder(i, (*SpecialFolders)[i]);
+  std::lock_guard<std::mutex> lock(SpecialFoldersLock);
+  SpecialFolders.reset();
+  SpecialFoldersReady = true;
 }
 
 void FinShellListView() {
-  delete SpecialFolders;
-  SpecialFolders = nullptr;
+  std::unique_ptr<TSpecialFolderTable> old;
+  std::lock_guard<std::mutex> lock(SpecialFoldersLock);
+  old = std::move(SpecialFolders);
+  SpecialFoldersReady = false;
 }
 }  // namespace
 
@@ -36,7 +46,14 @@ const TUnitInfo vxShellListViewUnit = {L"vxShellListView", InitShellListView, Fi
 
 const TvxShellSpecialFolderInfoTableItem& vxShellSpecialFolder(int Csidl) {
   static const TvxShellSpecialFolderInfoTableItem Empty;
-  if (!SpecialFolders || Csidl < 0 || Csidl >= vxShellSpecialFolderCount) return Empty;
+  if (Csidl < 0 || Csidl >= vxShellSpecialFolderCount) return Empty;
+  std::lock_guard<std::mutex> lock(SpecialFoldersLock);
+  if (!SpecialFoldersReady) return Empty;
+  if (!SpecialFolders) {
+    auto table = std::make_unique<TSpecialFolderTable>();
+    for (int i = 0; i < vxShellSpecialFolderCount; ++i) FillSpecialFolder(i, (*table)[i]);
+    SpecialFolders = std::move(table);
+  }
   return (*SpecialFolders)[Csidl];
 }
 

@@ -1,5 +1,5 @@
 // The path routines of the shell views and the table of the shell's special folders,
-// built at start-up, through which a name such as a special folder's display name
+// built when first read, through which a name such as a special folder's display name
 // becomes an item identifier list.
 #pragma once
 

@@ -4,6 +4,8 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <thread>
+#include <vector>
 
 #include "ZvWindowsFolder.h"
 
@@ -83,4 +85,20 @@ TEST(WindowsFolders, AnUnresolvedProfileNamesNoFolder) {
   EXPECT_EQ(TWindowsFolderList::UsersFolderOf(L"C:\\Users\\Alice"), L"C:\\Users");
   EXPECT_EQ(TWindowsFolderList::FolderName(WF_MYMUSIC), L"WF_MYMUSIC");
   EXPECT_EQ(TWindowsFolderList::FolderName(52), L"");
+}
+
+TEST(WindowsFolders, BuiltOnceByTheFirstReaderAndShared) {
+  ZvWindowsFolderFinalize();
+  ZvWindowsFolderInitialize();
+  EXPECT_FALSE(WindowsFolderList.Built()) << "start-up asks the shell for nothing";
+  // Readers on several threads at once all get the one list.
+  std::vector<TWindowsFolderList*> seen(4, nullptr);
+  std::vector<std::thread> readers;
+  for (size_t i = 0; i < seen.size(); ++i) readers.emplace_back([&seen, i] { seen[i] = WindowsFolderList; });
+  for (std::thread& t : readers) t.join();
+  ASSERT_NE(seen[0], nullptr);
+  for (TWindowsFolderList* l : seen) EXPECT_EQ(l, seen[0]);
+  EXPECT_TRUE(WindowsFolderList.Built());
+  EXPECT_EQ(WindowsFolderList->Count(), 53);
+  EXPECT_EQ(static_cast<TWindowsFolderList*>(WindowsFolderList), seen[0]);
 }

@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "ExtCtrls.h"
 #include "SuiteControlTestSupport.h"
 #include "vxControls.h"
 
@@ -212,6 +213,55 @@ TEST_F(ControlScrolling, LockedUpdatesRunOnceAtTheOutermostUnlock) {
   Pad->UnlockScrollBars();
   EXPECT_TRUE(Pad->VScrollBarVisible());
   Pad->UnlockScrollBars();  // at zero: nothing
+}
+
+namespace {
+// The windows of this thread asked to change their place in the z-order.
+std::vector<HWND> ZOrderMoves;
+LRESULT CALLBACK RecordZOrderMove(int Code, WPARAM W, LPARAM L) {
+  const auto* m = reinterpret_cast<const CWPSTRUCT*>(L);
+  if (Code == HC_ACTION && m->message == WM_WINDOWPOSCHANGING &&
+      !(reinterpret_cast<const WINDOWPOS*>(m->lParam)->flags & SWP_NOZORDER))
+    ZOrderMoves.push_back(m->hwnd);
+  return CallNextHookEx(nullptr, Code, W, L);
+}
+}  // namespace
+
+TEST_F(ControlScrolling, BarsMoveToTheTopOnlyWhenAChildCameAboveThem) {
+  Content(800, 800);  // both bars and the grip
+  HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, RecordZOrderMove, nullptr, GetCurrentThreadId());
+  ASSERT_NE(hook, nullptr);
+  TScopeExit unhook([hook] { UnhookWindowsHookEx(hook); });
+  // The bars and the grip on top of every other child, in the list and among the windows.
+  auto barsOnTop = [this] {
+    const Integer n = Pad->ControlCount();
+    HWND grip = GetWindow(Pad->Handle(), GW_CHILD), v = GetWindow(grip, GW_HWNDNEXT), h = GetWindow(v, GW_HWNDNEXT);
+    return n >= 3 && Pad->Controls(n - 3) == Pad->HScrollBar() && Pad->Controls(n - 2) == Pad->VScrollBar() &&
+           Pad->Controls(n - 1) == Pad->SizeGrip() && grip == Pad->SizeGrip()->Handle() &&
+           v == Pad->VScrollBar()->Handle() && h == Pad->HScrollBar()->Handle();
+  };
+  ASSERT_TRUE(barsOnTop());
+
+  ZOrderMoves.clear();
+  Pad->UpdateScrollBars();
+  EXPECT_TRUE(ZOrderMoves.empty()) << "already on top: no window moves";
+
+  // A child added later stands above the bars in the list and among the windows.
+  TPanel* child = Add<TPanel>(Pad, RECT{0, 0, 50, 50});
+  ASSERT_TRUE(child->HandleAllocated());
+  EXPECT_FALSE(barsOnTop());
+  Pad->UpdateScrollBars();
+  EXPECT_TRUE(barsOnTop());
+
+  // Only the window moved: the list still has the bars last.
+  SetWindowPos(child->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  EXPECT_FALSE(barsOnTop());
+  Pad->UpdateScrollBars();
+  EXPECT_TRUE(barsOnTop());
+
+  ZOrderMoves.clear();
+  Pad->UpdateScrollBars();
+  EXPECT_TRUE(ZOrderMoves.empty());
 }
 
 TEST_F(ControlScrolling, SystemScrollBarSizeChangeResizesTheBars) {
