@@ -995,6 +995,14 @@ bool TvxRegExpr::IsStart() const {
   return !FCurrent.empty() && FCurrent.front() == FStartNode;
 }
 
+bool TvxRegExpr::ForcedChar(Char& AChar) const {
+  CheckCompiled();
+  if (SetIsFinal(FCurrent)) return false;
+  std::vector<Integer> next;
+  CollectSuccessors(FCurrent, next);
+  return Equ(next, AChar);
+}
+
 void TvxRegExpr::SetUpdateOn(bool AValue) {
   FUpdateOn = AValue;
   if (AValue && FCompiled) Update();

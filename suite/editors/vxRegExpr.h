@@ -349,6 +349,9 @@ class TvxRegExpr {
   void Reset();
   bool IsFinal() const;
   bool IsStart() const;
+  // The character the pattern forces next (the current set is not final and every
+  // continuation is that one character); False when there is none.
+  bool ForcedChar(Char& AChar) const;
   String Print() const;
 
   bool CaseInsensitive() const { return FCaseInsensitive; }

@@ -507,7 +507,7 @@ class TvxCustomTextEdit : public TvxCustomEdit, public IvxFormatControllerListen
   Integer SelLength();
   void SetSelLength(Integer Value);
   String SelText();
-  void SetSelText(const String& Value);
+  virtual void SetSelText(const String& Value);
   void SetSelection(Integer ASelStart, Integer ASelLength);
   bool FindSelection() const { return FFindSelection; }
   void SetFindSelection(bool Value);
