@@ -998,7 +998,6 @@ void TvxCustomInnerTextEdit::WndProc(TMessage& Message) {
           SendMessageW(Handle(), EM_SETSEL, FHelper->FSelStart, FHelper->FSelStart + FHelper->FSelLength);
       }
       if (c) {
-        --c->FLookupDataTextChangedLockCount;
         if (!FInternalUpdating && CompareInnerEditState(this, state)) c->SetFindSelection(false);
       }
       return;
@@ -1290,6 +1289,8 @@ void TvxCustomTextEdit::Initialize() {
     inner->OnSelChange = [this](TObject* Sender) { InnerEditSelChanged(Sender); };
   }
   SetBounds(Left(), Top(), 121, 21);
+  FLookupData = ActiveProperties()->CreateLookupData(this);
+  if (FLookupData) FLookupData->OnSelectItem = [this](TObject*) { ApplyLookupSelection(); };
   GetFormatController()->AddListener(this);
   FFormatListening = true;
 }
@@ -1538,6 +1539,10 @@ void TvxCustomTextEdit::ValidateLookupDisplayValue() {
 void TvxCustomTextEdit::PropertiesChanged(TObject* Sender) {
   TvxCustomTextEditProperties* p = ActiveProperties();
   IvxInnerTextEdit* e = InnerTextEdit();
+  if (FLookupData) {
+    FLookupData->PropertiesChanged();
+    if (FLookupDataTextChangedLockCount <= 0) FLookupData->TextChanged();
+  }
   if (e && !SkipInnerEditUpdate()) {
     e->SetAlignment(p->Alignment()->Horz());
     e->SetAutoSelect(p->AutoSelect() && !IsInplace());
@@ -1797,6 +1802,16 @@ void TvxCustomTextEdit::ProcessKeyDown(Word& Key, TShiftState Shift) {
     case VK_NEXT:
     case VK_UP:
     case VK_DOWN:
+      if (FLookupData && ActiveProperties()->IsLookupDataUsed() && CanScrollLookupItems(false) &&
+          !FLookupData->IsEmpty()) {
+        const bool ctrl = Shift.Contains(ssCtrl);
+        StepLookup(Key == VK_PRIOR ? (ctrl ? egdBegin : egdPageUp)
+                   : Key == VK_NEXT ? (ctrl ? egdEnd : egdPageDown)
+                   : Key == VK_UP   ? egdPrev
+                                    : egdNext);
+        Key = 0;
+        break;
+      }
       // A single-line edit leaves these to the surrounding control.
       if (!e || !e->GetMultiLine()) {
         DoAfterKeyDown(Key, Shift);
@@ -1817,13 +1832,69 @@ void TvxCustomTextEdit::ProcessKeyPress(wchar_t& Key) {
   if (e) e->SetInternalUpdating(true);
   TvxCustomEdit::ProcessKeyPress(Key);
   if (Key == 0) return;
-  --FLookupDataTextChangedLockCount;
-  const TvxEditEditingStyle style = ActiveProperties()->GetEditingStyle();
-  if (style == esFixedList && Key == VK_BACK && !ActiveProperties()->FixedListSelection()) {
+  TvxCustomTextEditProperties* p = ActiveProperties();
+  const TvxEditEditingStyle style = p->GetEditingStyle();
+  TValueScope<bool> keyboard(FKeyboardAction, true);
+  if (style == esFixedList && Key == VK_BACK && !p->FixedListSelection()) {
     Key = 0;
     SetFindSelection(false);
   }
+  if (Key != 0 && FLookupData && p->IsLookupDataUsed() && p->CanUseLookupData() && !FLookupData->IsEmpty())
+    LookupKeyPress(Key);
   if (Key != 0 && e) e->SetInternalUpdating(false);
+}
+
+void TvxCustomTextEdit::LookupKeyPress(wchar_t& Key) {
+  TvxCustomTextEditProperties* p = ActiveProperties();
+  const TvxEditEditingStyle style = p->GetEditingStyle();
+  const String text = InternalGetText();
+  const Integer selStart = SelStart(), selLength = SelLength();
+  const bool atEnd = selLength == 0 && selStart == static_cast<Integer>(text.size());
+  // A plain edit searches only when typing at the end, over a completion or a selection.
+  if ((style == esEdit || style == esNoEdit) && !atEnd && !FFindSelection && selLength == 0) return;
+  const Integer previousKey = FLookupData->CurrentKey();
+  LockClick(true);
+  bool found = false;
+  {
+    TScopeExit unlock([this] { LockClick(false); });
+    if (Key == VK_BACK) {
+      if (FFindSelection) {
+        String prefix = text.substr(0, static_cast<size_t>(selStart));
+        if (!prefix.empty()) prefix.pop_back();
+        found = FindAndComplete(prefix);
+        if (!found) {
+          SetInternalDisplayValue(prefix);
+          SetSelection(static_cast<Integer>(prefix.size()), 0);
+        }
+        Key = 0;
+      }
+      if (style == esFixedList) Key = 0;
+    } else {
+      WORD type = 0;
+      GetStringTypeW(CT_CTYPE1, &Key, 1, &type);
+      if ((type & C1_CNTRL) == 0) {
+        String newText;
+        if (selLength > 0)
+          newText = text.substr(0, static_cast<size_t>(selStart)) + Key;
+        else if (style != esFixedList)
+          newText = text.substr(0, static_cast<size_t>(selStart)) + Key + text.substr(static_cast<size_t>(selStart));
+        else
+          newText = String(1, Key);
+        found = FindAndComplete(newText);
+        if (!found && style == esFixedList && !p->FixedListSelection()) {
+          String single(1, Key);
+          found = FindAndComplete(single);
+        }
+        if (found) {
+          SetModifiedAfterEnter(true);
+          Key = 0;
+        } else if (style == esEditList || style == esFixedList) {
+          Key = 0;
+        }
+      }
+    }
+  }
+  if (FLookupData->CurrentKey() != previousKey) DoClick();
 }
 
 void TvxCustomTextEdit::KeyPress(wchar_t& Key) {
