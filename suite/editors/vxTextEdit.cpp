@@ -825,14 +825,13 @@ void TvxCustomInnerTextEditHelper::SetAlignment(TAlignment Value) {
   if (c && c->ActiveProperties()->UseLeftAlignmentOnEditing() && c->IsInplace()) Value = taLeftJustify;
   if (Value == FEdit->FAlignment) return;
   FEdit->FAlignment = Value;
-  FAlignmentLock = true;
-  struct TUnlock {
-    bool& F;
-    ~TUnlock() { F = false; }
-  } unlock{FAlignmentLock};
+  TValueScope<bool> lock(FAlignmentLock, true);
   if (FEdit->HandleAllocated()) {
+    // The style only takes effect in a new window; a focused edit keeps the focus.
+    const bool focused = GetFocus() == FEdit->Handle();
     FEdit->RecreateWnd();
     if (FEdit->Showing()) FEdit->HandleNeeded();
+    if (focused && FEdit->HandleAllocated()) ::SetFocus(FEdit->Handle());
   }
 }
 void TvxCustomInnerTextEditHelper::SetAutoSelect(bool Value) { FEdit->SetAutoSelect(Value); }
@@ -950,12 +949,9 @@ void TvxCustomInnerTextEdit::SetBounds(Integer ALeft, Integer ATop, Integer AWid
   if (FIsCreating || FLockBoundsCount != 0) return;
   TvxCustomTextEdit* c = Container();
   if (c) c->LockAlignControls(true);
-  struct TUnlock {
-    TvxCustomTextEdit* C;
-    ~TUnlock() {
-      if (C) C->LockAlignControls(false);
-    }
-  } unlock{c};
+  TScopeExit unlock([c] {
+    if (c) c->LockAlignControls(false);
+  });
   TCustomEdit::SetBounds(ALeft, ATop, AWidth, AHeight);
 }
 
@@ -974,7 +970,44 @@ void TvxCustomInnerTextEdit::WndProc(TMessage& Message) {
   TvxCustomTextEdit* c = Container();
   if (c && c->InnerControlMenuHandler(Message)) return;
   switch (Message.Msg) {
+    case WM_LBUTTONDOWN: {
+      // The first click of a double click may switch the alignment, which re-creates the
+      // window: the second click then reaches a window that saw no first one, so it is
+      // turned into the double click here.
+      const bool pending = DoubleClickPending();
+      FDblClickLock = false;
+      if (pending) {
+        FDblClickTime = GetTickCount();
+        Message.Msg = WM_LBUTTONDBLCLK;
+        TCustomEdit::WndProc(Message);
+        return;
+      }
+      if (UsesEditingAlignment() && FAlignment != taLeftJustify) {
+        TCustomEdit::WndProc(Message);
+        if (!ComponentState().Contains(csDestroying)) UpdateEditingAlignment();
+        FDblClickTime = GetTickCount();
+        FDblClickLock = true;
+        return;
+      }
+      break;
+    }
+    case WM_LBUTTONDBLCLK:
+      if (DoubleClickPending()) return;  // already made from the second click
+      break;
+    case WM_MOUSEMOVE:
+      if (FDblClickLock) {
+        TCustomEdit::WndProc(Message);
+        // The new window's selection is not the one the click made: keep a caret.
+        if (HandleAllocated()) {
+          DWORD start = 0, end = 0;
+          SendMessageW(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+          SendMessageW(Handle(), EM_SETSEL, end, end);
+        }
+        return;
+      }
+      break;
     case WM_KEYDOWN: {
+      FDblClickTime = 0;
       TvxCustomInnerTextEditPrevState state;
       SaveInnerEditState(this, true, state);
       FInternalUpdating = false;
@@ -1036,13 +1069,38 @@ void TvxCustomInnerTextEdit::WMSetFocus(TMessage& Message) {
   InheritedMessage(Message);
   TvxCustomTextEdit* c = Container();
   if (!c || c->IsDestroying() || ComponentState().Contains(csDestroying)) return;
+  // A click switches the alignment itself (after the edit control has seen it).
+  if (GetKeyState(VK_LBUTTON) >= 0) UpdateEditingAlignment();
   if (!(c->HandleAllocated() && reinterpret_cast<HWND>(Message.WParam) == c->Handle())) c->FocusChanged();
 }
 
 void TvxCustomInnerTextEdit::WMKillFocus(TMessage& Message) {
   InheritedMessage(Message);
   TvxCustomTextEdit* c = Container();
+  FDblClickTime = 0;
+  if (c && !c->IsDestroying() && !ComponentState().Contains(csDestroying) && UsesEditingAlignment())
+    FHelper->SetAlignment(c->ActiveProperties()->Alignment()->Horz());
   if (c && !c->IsDestroying()) c->FocusChanged();
+}
+
+bool TvxCustomInnerTextEdit::UsesEditingAlignment() {
+  TvxCustomTextEdit* c = Container();
+  return c && c->ActiveProperties()->UseLeftAlignmentOnEditing() &&
+         c->ActiveProperties()->Alignment()->Horz() != taLeftJustify;
+}
+
+void TvxCustomInnerTextEdit::UpdateEditingAlignment() {
+  TvxCustomTextEdit* c = Container();
+  if (!c || !UsesEditingAlignment()) return;
+  TCustomForm* form = GetParentForm(c);
+  TWinControl* active = form ? form->ActiveControl() : nullptr;
+  const bool editing = active == c || active == this || (HandleAllocated() && GetFocus() == Handle());
+  FHelper->SetAlignment(editing ? taLeftJustify : c->ActiveProperties()->Alignment()->Horz());
+  c->Invalidate();
+}
+
+bool TvxCustomInnerTextEdit::DoubleClickPending() const {
+  return FDblClickTime != 0 && GetTickCount() - FDblClickTime < GetDoubleClickTime();
 }
 
 void TvxCustomInnerTextEdit::WMSize(TMessage& Message) {

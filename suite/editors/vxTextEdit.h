@@ -506,6 +506,12 @@ class TvxCustomInnerTextEdit : public TCustomEdit, public IvxContainerInnerContr
 
  protected:
   virtual void AdjustMargins();
+  // Left-aligned text while the edit is being edited, the properties' alignment otherwise
+  // (when the properties ask for it).
+  virtual void UpdateEditingAlignment();
+  bool UsesEditingAlignment();
+  // A click that switched the alignment was made less than a double-click time ago.
+  bool DoubleClickPending() const;
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
   void CreateHandle() override;
@@ -536,6 +542,9 @@ class TvxCustomInnerTextEdit : public TCustomEdit, public IvxContainerInnerContr
  private:
   void RefreshPasswordChar();
   TAlignment FAlignment = taLeftJustify;
+  // A click that switched the alignment is in progress, and when it came (0: none).
+  bool FDblClickLock = false;
+  DWORD FDblClickTime = 0;
   TvxEditEchoMode FEchoMode = eemNormal;
   std::unique_ptr<TvxCustomInnerTextEditHelper> FHelper;
   Integer FImeCharCount = 0;
