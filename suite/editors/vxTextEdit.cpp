@@ -1575,7 +1575,7 @@ void TvxCustomTextEdit::ValidateLookupDisplayValue() {
     if (!ModifiedAfterEnter()) DataBinding()->UpdateDisplayValue();
     return;
   }
-  const bool check = (ModifiedAfterEnter() && !IsEditValidated()) || (!IsInplace() && !IsDataStorage());
+  const bool check = (ModifiedAfterEnter() && !IsEditValidated()) || IsLookupValueCheckNeeded();
   if (!check) {
     SynchronizeDisplayValue();
     return;

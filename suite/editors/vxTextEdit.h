@@ -661,6 +661,8 @@ class TvxCustomTextEdit : public TvxCustomEdit, public IvxFormatControllerListen
   // The current lookup item; setting it shows the item's value.
   Integer ItemIndex() const { return FLookupData ? FLookupData->CurrentKey() : -1; }
   void SetItemIndex(Integer Value);
+  // The lookup items' object of the current item, nullptr for none.
+  TObject* ItemObject() const;
   // The edit is setting its edit value from its text (lookups do not re-match then).
   bool IsEditValueSetting() const { return FEditValueSetting; }
   Integer LookupDataTextChangedLockCount() const { return FLookupDataTextChangedLockCount; }
@@ -692,6 +694,13 @@ class TvxCustomTextEdit : public TvxCustomEdit, public IvxFormatControllerListen
   virtual void DoTextChanged() {}
   // Whether the lookup items may be stepped with keys or the wheel (not for a plain edit).
   virtual bool CanScrollLookupItems(bool) { return false; }
+  // The lookup key of an item index and back, and the edit value a key stands for.
+  virtual Variant LookupKeyByItemIndex(Integer AIndex) { return AIndex; }
+  virtual Integer ItemIndexByLookupKey(const Variant& AKey) { return VarIsNull(AKey) ? -1 : AKey.AsInteger(); }
+  virtual Variant LookupKeyToEditValue(const Variant& AKey);
+  // Whether a list style edit checks its text against the items (not in place, not over
+  // a data storage).
+  virtual bool IsLookupValueCheckNeeded() { return !IsInplace() && !IsDataStorage(); }
   virtual void ApplyLookupSelection();
   // Searches AText among the lookup items and shows the completion; answers whether found.
   bool FindAndComplete(String& AText);

@@ -312,10 +312,21 @@ bool TvxCustomTextEdit::FindAndComplete(String& AText) {
   return found;
 }
 
+Variant TvxCustomTextEdit::LookupKeyToEditValue(const Variant& AKey) {
+  Variant value;
+  PrepareEditValue(FLookupData ? FLookupData->GetDisplayText(AKey) : String(), value, false);
+  return value;
+}
+
+TObject* TvxCustomTextEdit::ItemObject() const {
+  const Integer i = ItemIndex();
+  TStringList* items = ActiveProperties()->LookupItems();
+  return i >= 0 && i < items->Count() ? items->Objects(i) : nullptr;
+}
+
 void TvxCustomTextEdit::ApplyLookupSelection() {
   if (!FLookupData) return;
-  Variant value;
-  PrepareEditValue(FLookupData->GetDisplayText(FLookupData->GetCurrentKey()), value, false);
+  const Variant value = LookupKeyToEditValue(FLookupData->GetCurrentKey());
   const bool changed = !SameEditValue(value, EditValue());
   if (changed && !DoEditing()) return;
   {
@@ -332,9 +343,8 @@ void TvxCustomTextEdit::SetItemIndex(Integer Value) {
   const Integer previous = FLookupData->CurrentKey();
   LockClick(true);
   TScopeExit unlock([this] { LockClick(false); });
-  FLookupData->SetCurrentKey(Value);
-  Variant value;
-  PrepareEditValue(FLookupData->GetDisplayText(FLookupData->GetCurrentKey()), value, false);
+  FLookupData->SetCurrentKey(LookupKeyByItemIndex(Value));
+  const Variant value = LookupKeyToEditValue(FLookupData->GetCurrentKey());
   if (!SameEditValue(value, EditValue())) {
     TValueScope<Integer> lock(FLookupDataTextChangedLockCount, FLookupDataTextChangedLockCount + 1);
     SetEditValue(value);

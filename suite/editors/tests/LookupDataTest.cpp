@@ -130,6 +130,20 @@ TEST_F(LookupDataTest, IncrementalFindAndCurrentKeyEvents) {
   EXPECT_EQ(selects, 2);
 }
 
+TEST_F(LookupDataTest, ItemIndexShowsTheItemsValue) {
+  TObject marker;
+  Edit->Properties()->LookupItems()->SetObjects(4, &marker);
+  Edit->SetItemIndex(4);
+  EXPECT_EQ(VarToStr(Edit->EditValue()), L"date");
+  EXPECT_EQ(Edit->ItemIndex(), 4);
+  EXPECT_EQ(Edit->ItemObject(), &marker);
+  Edit->SetItemIndex(-1);
+  EXPECT_EQ(Edit->ItemIndex(), -1);
+  EXPECT_EQ(Edit->ItemObject(), nullptr);
+  EXPECT_EQ(VarToStr(Edit->EditValue()), L"");
+  Edit->Properties()->LookupItems()->SetObjects(4, nullptr);
+}
+
 TEST_F(LookupDataTest, TypingCompletesFromTheItemsAndTheListFollows) {
   Data()->Initialize(Form);
   TvxCustomEditListBox* list = Data()->GetActiveControl();
