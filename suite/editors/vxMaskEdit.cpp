@@ -932,3 +932,20 @@ void TvxCustomMaskEdit::CutToClipboard() {
   CopyToClipboard();
   FMode->PressDelete();
 }
+
+// ---- Start-up: the mask edit joins the editors' repository list.
+
+namespace {
+
+void InitMaskEdit() {
+  GetEditPropertiesRegistry()->Register(TvxMaskEditProperties::StaticClass(),
+                                        vxGetResString(&svxSEditRepositoryMaskItem));
+}
+
+void FinMaskEdit() {
+  if (TvxRegisteredClasses* r = GetEditPropertiesRegistry()) r->Unregister(TvxMaskEditProperties::StaticClass());
+}
+
+}  // namespace
+
+const TUnitInfo vxMaskEditUnit = {L"vxMaskEdit", InitMaskEdit, FinMaskEdit};

@@ -12,6 +12,8 @@
 
 DECLARE_EXCEPTION(EvxMaskEditError, EvxEditError)
 
+extern const TUnitInfo vxMaskEditUnit;
+
 using TvxEditMask = String;
 enum TvxEditMaskKind { emkStandard, emkRegExpr, emkRegExprEx };
 
