@@ -7,6 +7,7 @@
 #include "vxFilterControlStrs.h"
 #include "vxFormats.h"
 #include "vxLibraryConsts.h"
+#include "vxMaskEdit.h"
 #include "vxTextEdit.h"
 
 namespace {
@@ -14,7 +15,7 @@ const TUnitList* const Needs[] = {&SuiteDataUnits};
 // Start-up order; shut-down runs in reverse.
 const TUnitInfo* const Units[] = {
     &vxLibraryConstsUnit, &vxEditConstsUnit, &vxFilterControlStrsUnit, &vxEditPaintUtilsUnit,
-    &vxEditUnit,          &vxFormatsUnit,    &vxTextEditUnit,
+    &vxEditUnit,          &vxFormatsUnit,    &vxTextEditUnit, &vxMaskEditUnit,
 };
 }  // namespace
 

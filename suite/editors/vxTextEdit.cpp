@@ -825,14 +825,13 @@ void TvxCustomInnerTextEditHelper::SetAlignment(TAlignment Value) {
   if (c && c->ActiveProperties()->UseLeftAlignmentOnEditing() && c->IsInplace()) Value = taLeftJustify;
   if (Value == FEdit->FAlignment) return;
   FEdit->FAlignment = Value;
-  FAlignmentLock = true;
-  struct TUnlock {
-    bool& F;
-    ~TUnlock() { F = false; }
-  } unlock{FAlignmentLock};
+  TValueScope<bool> lock(FAlignmentLock, true);
   if (FEdit->HandleAllocated()) {
+    // The style only takes effect in a new window; a focused edit keeps the focus.
+    const bool focused = GetFocus() == FEdit->Handle();
     FEdit->RecreateWnd();
     if (FEdit->Showing()) FEdit->HandleNeeded();
+    if (focused && FEdit->HandleAllocated()) ::SetFocus(FEdit->Handle());
   }
 }
 void TvxCustomInnerTextEditHelper::SetAutoSelect(bool Value) { FEdit->SetAutoSelect(Value); }
@@ -950,12 +949,9 @@ void TvxCustomInnerTextEdit::SetBounds(Integer ALeft, Integer ATop, Integer AWid
   if (FIsCreating || FLockBoundsCount != 0) return;
   TvxCustomTextEdit* c = Container();
   if (c) c->LockAlignControls(true);
-  struct TUnlock {
-    TvxCustomTextEdit* C;
-    ~TUnlock() {
-      if (C) C->LockAlignControls(false);
-    }
-  } unlock{c};
+  TScopeExit unlock([c] {
+    if (c) c->LockAlignControls(false);
+  });
   TCustomEdit::SetBounds(ALeft, ATop, AWidth, AHeight);
 }
 
@@ -974,7 +970,44 @@ void TvxCustomInnerTextEdit::WndProc(TMessage& Message) {
   TvxCustomTextEdit* c = Container();
   if (c && c->InnerControlMenuHandler(Message)) return;
   switch (Message.Msg) {
+    case WM_LBUTTONDOWN: {
+      // The first click of a double click may switch the alignment, which re-creates the
+      // window: the second click then reaches a window that saw no first one, so it is
+      // turned into the double click here.
+      const bool pending = DoubleClickPending();
+      FDblClickLock = false;
+      if (pending) {
+        FDblClickTime = GetTickCount();
+        Message.Msg = WM_LBUTTONDBLCLK;
+        TCustomEdit::WndProc(Message);
+        return;
+      }
+      if (UsesEditingAlignment() && FAlignment != taLeftJustify) {
+        TCustomEdit::WndProc(Message);
+        if (!ComponentState().Contains(csDestroying)) UpdateEditingAlignment();
+        FDblClickTime = GetTickCount();
+        FDblClickLock = true;
+        return;
+      }
+      break;
+    }
+    case WM_LBUTTONDBLCLK:
+      if (DoubleClickPending()) return;  // already made from the second click
+      break;
+    case WM_MOUSEMOVE:
+      if (FDblClickLock) {
+        TCustomEdit::WndProc(Message);
+        // The new window's selection is not the one the click made: keep a caret.
+        if (HandleAllocated()) {
+          DWORD start = 0, end = 0;
+          SendMessageW(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+          SendMessageW(Handle(), EM_SETSEL, end, end);
+        }
+        return;
+      }
+      break;
     case WM_KEYDOWN: {
+      FDblClickTime = 0;
       TvxCustomInnerTextEditPrevState state;
       SaveInnerEditState(this, true, state);
       FInternalUpdating = false;
@@ -998,7 +1031,6 @@ void TvxCustomInnerTextEdit::WndProc(TMessage& Message) {
           SendMessageW(Handle(), EM_SETSEL, FHelper->FSelStart, FHelper->FSelStart + FHelper->FSelLength);
       }
       if (c) {
-        --c->FLookupDataTextChangedLockCount;
         if (!FInternalUpdating && CompareInnerEditState(this, state)) c->SetFindSelection(false);
       }
       return;
@@ -1037,13 +1069,38 @@ void TvxCustomInnerTextEdit::WMSetFocus(TMessage& Message) {
   InheritedMessage(Message);
   TvxCustomTextEdit* c = Container();
   if (!c || c->IsDestroying() || ComponentState().Contains(csDestroying)) return;
+  // A click switches the alignment itself (after the edit control has seen it).
+  if (GetKeyState(VK_LBUTTON) >= 0) UpdateEditingAlignment();
   if (!(c->HandleAllocated() && reinterpret_cast<HWND>(Message.WParam) == c->Handle())) c->FocusChanged();
 }
 
 void TvxCustomInnerTextEdit::WMKillFocus(TMessage& Message) {
   InheritedMessage(Message);
   TvxCustomTextEdit* c = Container();
+  FDblClickTime = 0;
+  if (c && !c->IsDestroying() && !ComponentState().Contains(csDestroying) && UsesEditingAlignment())
+    FHelper->SetAlignment(c->ActiveProperties()->Alignment()->Horz());
   if (c && !c->IsDestroying()) c->FocusChanged();
+}
+
+bool TvxCustomInnerTextEdit::UsesEditingAlignment() {
+  TvxCustomTextEdit* c = Container();
+  return c && c->ActiveProperties()->UseLeftAlignmentOnEditing() &&
+         c->ActiveProperties()->Alignment()->Horz() != taLeftJustify;
+}
+
+void TvxCustomInnerTextEdit::UpdateEditingAlignment() {
+  TvxCustomTextEdit* c = Container();
+  if (!c || !UsesEditingAlignment()) return;
+  TCustomForm* form = GetParentForm(c);
+  TWinControl* active = form ? form->ActiveControl() : nullptr;
+  const bool editing = active == c || active == this || (HandleAllocated() && GetFocus() == Handle());
+  FHelper->SetAlignment(editing ? taLeftJustify : c->ActiveProperties()->Alignment()->Horz());
+  c->Invalidate();
+}
+
+bool TvxCustomInnerTextEdit::DoubleClickPending() const {
+  return FDblClickTime != 0 && GetTickCount() - FDblClickTime < GetDoubleClickTime();
 }
 
 void TvxCustomInnerTextEdit::WMSize(TMessage& Message) {
@@ -1290,6 +1347,8 @@ void TvxCustomTextEdit::Initialize() {
     inner->OnSelChange = [this](TObject* Sender) { InnerEditSelChanged(Sender); };
   }
   SetBounds(Left(), Top(), 121, 21);
+  FLookupData = ActiveProperties()->CreateLookupData(this);
+  if (FLookupData) FLookupData->OnSelectItem = [this](TObject*) { ApplyLookupSelection(); };
   GetFormatController()->AddListener(this);
   FFormatListening = true;
 }
@@ -1516,7 +1575,7 @@ void TvxCustomTextEdit::ValidateLookupDisplayValue() {
     if (!ModifiedAfterEnter()) DataBinding()->UpdateDisplayValue();
     return;
   }
-  const bool check = (ModifiedAfterEnter() && !IsEditValidated()) || (!IsInplace() && !IsDataStorage());
+  const bool check = (ModifiedAfterEnter() && !IsEditValidated()) || IsLookupValueCheckNeeded();
   if (!check) {
     SynchronizeDisplayValue();
     return;
@@ -1538,6 +1597,10 @@ void TvxCustomTextEdit::ValidateLookupDisplayValue() {
 void TvxCustomTextEdit::PropertiesChanged(TObject* Sender) {
   TvxCustomTextEditProperties* p = ActiveProperties();
   IvxInnerTextEdit* e = InnerTextEdit();
+  if (FLookupData) {
+    FLookupData->PropertiesChanged();
+    if (FLookupDataTextChangedLockCount <= 0) FLookupData->TextChanged();
+  }
   if (e && !SkipInnerEditUpdate()) {
     e->SetAlignment(p->Alignment()->Horz());
     e->SetAutoSelect(p->AutoSelect() && !IsInplace());
@@ -1797,6 +1860,16 @@ void TvxCustomTextEdit::ProcessKeyDown(Word& Key, TShiftState Shift) {
     case VK_NEXT:
     case VK_UP:
     case VK_DOWN:
+      if (FLookupData && ActiveProperties()->IsLookupDataUsed() && CanScrollLookupItems(false) &&
+          !FLookupData->IsEmpty()) {
+        const bool ctrl = Shift.Contains(ssCtrl);
+        StepLookup(Key == VK_PRIOR ? (ctrl ? egdBegin : egdPageUp)
+                   : Key == VK_NEXT ? (ctrl ? egdEnd : egdPageDown)
+                   : Key == VK_UP   ? egdPrev
+                                    : egdNext);
+        Key = 0;
+        break;
+      }
       // A single-line edit leaves these to the surrounding control.
       if (!e || !e->GetMultiLine()) {
         DoAfterKeyDown(Key, Shift);
@@ -1817,13 +1890,69 @@ void TvxCustomTextEdit::ProcessKeyPress(wchar_t& Key) {
   if (e) e->SetInternalUpdating(true);
   TvxCustomEdit::ProcessKeyPress(Key);
   if (Key == 0) return;
-  --FLookupDataTextChangedLockCount;
-  const TvxEditEditingStyle style = ActiveProperties()->GetEditingStyle();
-  if (style == esFixedList && Key == VK_BACK && !ActiveProperties()->FixedListSelection()) {
+  TvxCustomTextEditProperties* p = ActiveProperties();
+  const TvxEditEditingStyle style = p->GetEditingStyle();
+  TValueScope<bool> keyboard(FKeyboardAction, true);
+  if (style == esFixedList && Key == VK_BACK && !p->FixedListSelection()) {
     Key = 0;
     SetFindSelection(false);
   }
+  if (Key != 0 && FLookupData && p->IsLookupDataUsed() && p->CanUseLookupData() && !FLookupData->IsEmpty())
+    LookupKeyPress(Key);
   if (Key != 0 && e) e->SetInternalUpdating(false);
+}
+
+void TvxCustomTextEdit::LookupKeyPress(wchar_t& Key) {
+  TvxCustomTextEditProperties* p = ActiveProperties();
+  const TvxEditEditingStyle style = p->GetEditingStyle();
+  const String text = InternalGetText();
+  const Integer selStart = SelStart(), selLength = SelLength();
+  const bool atEnd = selLength == 0 && selStart == static_cast<Integer>(text.size());
+  // A plain edit searches only when typing at the end, over a completion or a selection.
+  if ((style == esEdit || style == esNoEdit) && !atEnd && !FFindSelection && selLength == 0) return;
+  const Integer previousKey = FLookupData->CurrentKey();
+  LockClick(true);
+  bool found = false;
+  {
+    TScopeExit unlock([this] { LockClick(false); });
+    if (Key == VK_BACK) {
+      if (FFindSelection) {
+        String prefix = text.substr(0, static_cast<size_t>(selStart));
+        if (!prefix.empty()) prefix.pop_back();
+        found = FindAndComplete(prefix);
+        if (!found) {
+          SetInternalDisplayValue(prefix);
+          SetSelection(static_cast<Integer>(prefix.size()), 0);
+        }
+        Key = 0;
+      }
+      if (style == esFixedList) Key = 0;
+    } else {
+      WORD type = 0;
+      GetStringTypeW(CT_CTYPE1, &Key, 1, &type);
+      if ((type & C1_CNTRL) == 0) {
+        String newText;
+        if (selLength > 0)
+          newText = text.substr(0, static_cast<size_t>(selStart)) + Key;
+        else if (style != esFixedList)
+          newText = text.substr(0, static_cast<size_t>(selStart)) + Key + text.substr(static_cast<size_t>(selStart));
+        else
+          newText = String(1, Key);
+        found = FindAndComplete(newText);
+        if (!found && style == esFixedList && !p->FixedListSelection()) {
+          String single(1, Key);
+          found = FindAndComplete(single);
+        }
+        if (found) {
+          SetModifiedAfterEnter(true);
+          Key = 0;
+        } else if (style == esEditList || style == esFixedList) {
+          Key = 0;
+        }
+      }
+    }
+  }
+  if (FLookupData->CurrentKey() != previousKey) DoClick();
 }
 
 void TvxCustomTextEdit::KeyPress(wchar_t& Key) {

@@ -13,6 +13,9 @@
 #include "vxEdit.h"
 #include "vxFormats.h"
 
+class TvxCustomTextEdit;
+class TvxCustomTextEditLookupData;
+
 enum TvxEditEchoMode { eemNormal, eemPassword };
 ENUM_TYPEINFO(TvxEditEchoMode, eemNormal, eemPassword)
 enum TvxEditEditingStyle { esEdit, esEditList, esFixedList, esNoEdit };
@@ -97,6 +100,8 @@ class TvxCustomTextEditProperties : public TvxCustomEditProperties, public IvxFo
   virtual void MaxLengthChanged() { Changed(); }
   // The text editor's properties always bring their lookup data with them.
   virtual bool IsLookupDataUsed() { return true; }
+  // The lookup data of an edit with these properties (nullptr: none).
+  virtual std::unique_ptr<TvxCustomTextEditLookupData> CreateLookupData(TvxCustomTextEdit* AEdit);
   virtual void DisplayValueToDisplayText(String& AText);
   virtual bool IsDisplayValueValid(Variant& ADisplayValue, bool AEditFocused);
   // A numeric editor with bounds first checks the value the display text converts to.
@@ -266,6 +271,100 @@ class TvxTextEditProperties : public TvxCustomTextEditProperties {
 
 class TvxCustomTextEdit;
 class TvxCustomInnerTextEdit;
+class TvxCustomTextEdit;
+class TvxCustomTextEditLookupData;
+
+// ---- Lookup data and the edit list box ----------------------------------------------------------
+
+enum TvxEditLookupDataGoDirection { egdBegin, egdEnd, egdNext, egdPrev, egdPageUp, egdPageDown };
+
+// A borderless list box with hot tracking that shows a lookup's items; it draws their
+// texts through the lookup data.
+class TvxCustomEditListBox : public TvxCustomInnerListBox {
+  DECLARE_CLASS(TvxCustomEditListBox, TvxCustomInnerListBox)
+ public:
+  explicit TvxCustomEditListBox(TComponent* AOwner);
+  bool HotTrack() const { return FHotTrack; }
+  void SetHotTrack(bool Value) { FHotTrack = Value; }
+  // Moves to Value and tells OnSelectItem.
+  void SetItemIndex(Integer Value);
+  virtual String GetItemText(Integer AIndex);
+  virtual Integer GetItemHeight(Integer AIndex = -1);
+  virtual Integer GetItemWidth(Integer AIndex);
+  virtual Integer GetHeight(Integer ARowCount, Integer AMaxHeight);
+  bool IsVisible() { return HandleAllocated() && IsWindowVisible(Handle()); }
+  void SetScrollWidth(Integer Value);
+  void SetLookupData(TvxCustomTextEditLookupData* Value) { FLookupData = Value; }
+
+  TNotifyEvent OnSelectItem;
+
+ protected:
+  void DrawItem(Integer Index, RECT Rect, TOwnerDrawState State) override;
+  void MeasureItem(Integer Index, Integer& Height) override;
+  void Click() override;
+  bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, POINT MousePos) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void DoSelectItem();
+
+ private:
+  bool FHotTrack = true;
+  TvxCustomTextEditLookupData* FLookupData = nullptr;
+};
+
+// Keeps the current item of a text edit's lookup items, finds items by typed text, steps
+// through them and drives an optional visual list. The key is the item index, -1 none.
+class TvxCustomTextEditLookupData : public TvxInterfacedPersistent {
+  DECLARE_CLASS(TvxCustomTextEditLookupData, TvxInterfacedPersistent)
+ public:
+  explicit TvxCustomTextEditLookupData(TvxCustomTextEdit* AOwner);
+  ~TvxCustomTextEditLookupData() override;
+
+  virtual bool CanResizeVisualArea() { return true; }
+  void CloseUp();
+  void Deinitialize() {}
+  virtual void DropDown() {}
+  virtual void DroppedDown(const String&) {}
+  virtual bool Find(const String& AText) { return IndexOf(AText) != -1; }
+  TvxCustomEditListBox* GetActiveControl() const { return FList; }
+  Variant GetCurrentKey() const { return FCurrentKey; }
+  Integer CurrentKey() const { return FCurrentKey; }
+  Integer ItemIndex() const { return FItemIndex; }
+  String GetDisplayText(const Variant& AKey);
+  virtual TSize GetVisualAreaPreferredSize(Integer, Integer) { return TSize{0, 0}; }
+  void Go(TvxEditLookupDataGoDirection ADirection, bool ACircular);
+  virtual void Initialize(TWinControl* AVisualControlsParent);
+  bool IsEmpty() { return GetItemCount() == 0; }
+  // Whether P (screen coordinates) lies over the list's client area.
+  bool IsMouseOverList(const TPoint& P);
+  bool Locate(String& AText, String& ATail, bool ANext) { return FindIncremental(AText, ATail, ANext, false); }
+  virtual void PositionVisualArea(const TRect& AClientRect);
+  virtual void PropertiesChanged() { UpdateListItemCount(); }
+  void SelectItem();
+  void SetCurrentKey(const Variant& AKey);
+  virtual void TextChanged();
+  Integer IndexOf(const String& AText);
+  TvxCustomTextEdit* Edit() const { return FEdit; }
+
+  virtual String GetItem(Integer AIndex);
+  virtual Integer GetItemCount();
+  virtual bool FindIncremental(String& AText, String& ATail, bool ANext, bool AExactMRU);
+
+  TNotifyEvent OnCurrentKeyChanged;
+  TNotifyEvent OnSelectItem;
+
+ protected:
+  // The list class; none for a plain text edit.
+  virtual TvxCustomEditListBox* CreateListBox(TComponent*) { return nullptr; }
+  void InternalSetCurrentKey(Integer AValue);
+  void SynchronizeListItemIndex(Integer AIndex);
+  void ListSelectItem();
+  void UpdateListItemCount();
+
+  Integer FCurrentKey = -1;
+  Integer FItemIndex = -1;
+  TvxCustomEditListBox* FList = nullptr;
+  TvxCustomTextEdit* FEdit;
+};
 
 // The inner text control as the text editor sees it.
 class IvxInnerTextEdit : public IvxCustomInnerEdit {
@@ -407,6 +506,12 @@ class TvxCustomInnerTextEdit : public TCustomEdit, public IvxContainerInnerContr
 
  protected:
   virtual void AdjustMargins();
+  // Left-aligned text while the edit is being edited, the properties' alignment otherwise
+  // (when the properties ask for it).
+  virtual void UpdateEditingAlignment();
+  bool UsesEditingAlignment();
+  // A click that switched the alignment was made less than a double-click time ago.
+  bool DoubleClickPending() const;
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
   void CreateHandle() override;
@@ -437,6 +542,9 @@ class TvxCustomInnerTextEdit : public TCustomEdit, public IvxContainerInnerContr
  private:
   void RefreshPasswordChar();
   TAlignment FAlignment = taLeftJustify;
+  // A click that switched the alignment is in progress, and when it came (0: none).
+  bool FDblClickLock = false;
+  DWORD FDblClickTime = 0;
   TvxEditEchoMode FEchoMode = eemNormal;
   std::unique_ptr<TvxCustomInnerTextEditHelper> FHelper;
   Integer FImeCharCount = 0;
@@ -477,6 +585,7 @@ class TvxCustomTextEdit : public TvxCustomEdit, public IvxFormatControllerListen
   DECLARE_CLASS(TvxCustomTextEdit, TvxCustomEdit)
   DECLARE_MESSAGE_MAP
   friend class TvxCustomInnerTextEdit;
+  friend class TvxCustomTextEditLookupData;
 
  public:
   explicit TvxCustomTextEdit(TComponent* AOwner, bool AIsInplace = false) : TvxCustomEdit(AOwner, AIsInplace) {}
@@ -507,7 +616,7 @@ class TvxCustomTextEdit : public TvxCustomEdit, public IvxFormatControllerListen
   Integer SelLength();
   void SetSelLength(Integer Value);
   String SelText();
-  void SetSelText(const String& Value);
+  virtual void SetSelText(const String& Value);
   void SetSelection(Integer ASelStart, Integer ASelLength);
   bool FindSelection() const { return FFindSelection; }
   void SetFindSelection(bool Value);
@@ -548,6 +657,15 @@ class TvxCustomTextEdit : public TvxCustomEdit, public IvxFormatControllerListen
   // Spelling is possible for plain echo with a modifiable value (no checker exists here).
   bool InternalSupportsSpelling();
   bool IsDisplayValueSynchronizing() const { return FIsDisplayValueSynchronizing; }
+  TvxCustomTextEditLookupData* ILookupData() const { return FLookupData.get(); }
+  // The current lookup item; setting it shows the item's value.
+  Integer ItemIndex() const { return FLookupData ? FLookupData->CurrentKey() : -1; }
+  void SetItemIndex(Integer Value);
+  // The lookup items' object of the current item, nullptr for none.
+  TObject* ItemObject() const;
+  // The edit is setting its edit value from its text (lookups do not re-match then).
+  bool IsEditValueSetting() const { return FEditValueSetting; }
+  Integer LookupDataTextChangedLockCount() const { return FLookupDataTextChangedLockCount; }
 
  protected:
   void Initialize() override;
@@ -574,6 +692,21 @@ class TvxCustomTextEdit : public TvxCustomEdit, public IvxFormatControllerListen
   virtual void InnerEditSelChanged(TObject*) {}
   virtual void UndoPerformed() {}
   virtual void DoTextChanged() {}
+  // Whether the lookup items may be stepped with keys or the wheel (not for a plain edit).
+  virtual bool CanScrollLookupItems(bool) { return false; }
+  // The lookup key of an item index and back, and the edit value a key stands for.
+  virtual Variant LookupKeyByItemIndex(Integer AIndex) { return AIndex; }
+  virtual Integer ItemIndexByLookupKey(const Variant& AKey) { return VarIsNull(AKey) ? -1 : AKey.AsInteger(); }
+  virtual Variant LookupKeyToEditValue(const Variant& AKey);
+  // Whether a list style edit checks its text against the items (not in place, not over
+  // a data storage).
+  virtual bool IsLookupValueCheckNeeded() { return !IsInplace() && !IsDataStorage(); }
+  virtual void ApplyLookupSelection();
+  // Searches AText among the lookup items and shows the completion; answers whether found.
+  bool FindAndComplete(String& AText);
+  bool StepLookup(TvxEditLookupDataGoDirection ADirection);
+  // Typing over the lookup items: completes the text from the first matching item.
+  void LookupKeyPress(wchar_t& Key);
   virtual void DoScrollChanged() {}
   virtual void PropertiesBoundsChanged() {}
 
@@ -584,7 +717,12 @@ class TvxCustomTextEdit : public TvxCustomEdit, public IvxFormatControllerListen
   void WMCommand(TMessage& Message);
 
   bool FIsPopupWindowJustClosed = false;
+  // While positive, a properties change does not make the lookup re-match the text; it is
+  // raised and lowered in pairs only.
   Integer FLookupDataTextChangedLockCount = 0;
+  std::unique_ptr<TvxCustomTextEditLookupData> FLookupData;
+  bool FEditValueSetting = false;
+  bool FLookupItemsScrolling = false;
 
  private:
   bool FBeepOnEnter = true;
