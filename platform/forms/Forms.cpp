@@ -558,6 +558,8 @@ void TCustomForm::DefocusControl(TWinControl* Control, bool Removing) {
   }
 }
 
+bool TCustomForm::IsShortCut(TWMKey& Message) { return FMenu && FMenu->IsShortCut(Message); }
+
 bool TCustomForm::SetFocusedControl(TWinControl* Control) {
   ++FocusCount;
   FActiveControl = Control != this ? Control : nullptr;
