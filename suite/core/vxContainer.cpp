@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <unordered_set>
 
 namespace {
 
@@ -392,9 +393,7 @@ void TvxContainer::CMFontChanged(TCMNoParams& Message) {
   const bool wasAssigned = Style()->AssignedValues().Contains(csvFont);
   Style()->SetFont(Font());
   if (!wasAssigned) {
-    TvxContainerStyleValues v = Style()->AssignedValues();
-    v.Exclude(csvFont);
-    Style()->SetAssignedValues(v);
+    Style()->ExcludeAssignedValueField(csvFont);
   }
   InheritedMessage(Message);
 }
@@ -404,9 +403,7 @@ void TvxContainer::CMParentColorChanged(TMessage& Message) {
   const bool wasAssigned = Style()->AssignedValues().Contains(csvColor);
   InheritedMessage(Message);
   if (!wasAssigned || ParentColor()) {
-    TvxContainerStyleValues v = Style()->AssignedValues();
-    v.Exclude(csvColor);
-    Style()->SetAssignedValues(v);
+    Style()->ExcludeAssignedValueField(csvColor);
   }
   if (Style()->Color() != Color()) ContainerStyleChanged(Style());
   if (DependsOnParentBackground() && !ParentColor()) Invalidate();
@@ -418,9 +415,7 @@ void TvxContainer::CMParentFontChanged(TMessage& Message) {
   InheritedMessage(Message);
   if (!ParentFont()) Style()->RefreshOwnFont();
   if (!wasAssigned || ParentFont()) {
-    TvxContainerStyleValues v = Style()->AssignedValues();
-    v.Exclude(csvFont);
-    Style()->SetAssignedValues(v);
+    Style()->ExcludeAssignedValueField(csvFont);
   }
 }
 
@@ -466,6 +461,22 @@ void TvxContainer::ApplyStyleToInnerControl() {
 
 void TvxContainer::AdjustClientRect(RECT& Rect) {
   if (!IsDestroying()) Rect = FViewInfo->ClientRect;
+}
+
+// The container's children are not Tab stops of their own: while its inner control holds
+// the focus, the inner control takes the container's place in the list, so that Tab and
+// Shift+Tab move on from it to the container's neighbours.
+void TvxContainer::GetTabOrderList(std::vector<TWinControl*>& List) {
+  if (HasOwnChildControls()) return inherited::GetTabOrderList(List);
+  TCustomForm* form = GetParentForm(this);
+  if (!form || !FInnerControl || form->ActiveControl() == this || !CanFocus() ||
+      form->ActiveControl() != FInnerControl)
+    return;
+  auto self = std::find(List.begin(), List.end(), static_cast<TWinControl*>(this));
+  if (self != List.end())
+    *self = FInnerControl;
+  else
+    List.push_back(FInnerControl);
 }
 
 void TvxContainer::FocusInnerControl() { FInnerControl->SetFocus(); }
@@ -993,14 +1004,30 @@ bool vxIsControlHandle(TWinControl* AControl, HWND AWnd, bool AIncludeRelated) {
   return AIncludeRelated && vxIsRelatedWindowHandle(AControl, AWnd);
 }
 
+// Walks the windowed controls inside AControl and, through open popups, the popups that
+// belong to it: a popup whose owner control is one of them, and for a popup, every other
+// popup whose owner control sits on it. An explicit list, so that neither the nesting
+// depth nor a popup chain that leads back is followed by recursion.
 bool vxIsRelatedWindowHandle(TWinControl* AControl, HWND AWnd) {
   if (!AControl || !AWnd || !AControl->HandleAllocated() || AControl->Handle() == AWnd) return false;
-  if (IsChild(AControl->Handle(), AWnd)) return true;
-  for (Integer i = 0; i < AControl->ControlCount(); ++i) {
-    auto* child = dynamic_cast<TWinControl*>(AControl->Controls(i));
-    if (!child || !child->HandleAllocated()) continue;
-    if (child->Handle() == AWnd || IsChild(child->Handle(), AWnd) || vxIsRelatedWindowHandle(child, AWnd))
-      return true;
+  std::vector<TWinControl*> pending{AControl};
+  std::unordered_set<TWinControl*> seen{AControl};
+  auto add = [&](TWinControl* c) {
+    if (c && seen.insert(c).second) pending.push_back(c);
+  };
+  while (!pending.empty()) {
+    TWinControl* c = pending.back();
+    pending.pop_back();
+    if (!c->HandleAllocated()) continue;
+    if (c != AControl && c->Handle() == AWnd) return true;
+    if (IsChild(c->Handle(), AWnd)) return true;
+    for (Integer i = 0; i < c->ControlCount(); ++i) add(dynamic_cast<TWinControl*>(c->Controls(i)));
+    const bool isPopup = dynamic_cast<TvxCustomPopupWindow*>(c) != nullptr;
+    for (TvxCustomPopupWindow* p : OpenPopupWindowList()) {
+      TWinControl* owner = p->OwnerControl();
+      if (p == c || !owner) continue;
+      if (owner == c || (isPopup && c->ContainsControl(owner))) add(p);
+    }
   }
   return false;
 }
@@ -1777,6 +1804,29 @@ void TvxCustomPopupWindow::KeyDown(Word& Key, TShiftState Shift) {
     return;
   }
   inherited::KeyDown(Key, Shift);
+}
+
+// Aligned controls fill the view's client rect (inside the popup's frame) once the view
+// has been calculated; before that, the window's client area.
+void TvxCustomPopupWindow::AdjustClientRect(RECT& Rect) {
+  if (!IsRectEmpty(&FViewInfo->ClientRect))
+    Rect = FViewInfo->ClientRect;
+  else
+    inherited::AdjustClientRect(Rect);
+}
+
+// Focus moving inside the popup activates and deactivates forms on the way: the hooks
+// swallow those activation messages meanwhile, so the popup does not close itself.
+bool TvxCustomPopupWindow::SetFocusedControl(TWinControl* Control) {
+  TCounterScope lock(PopupActivationLockCount);
+  return inherited::SetFocusedControl(Control);
+}
+
+// The popup's own shortcuts, then those of the form its owner control sits on.
+bool TvxCustomPopupWindow::IsShortCut(TWMKey& Message) {
+  if (inherited::IsShortCut(Message)) return true;
+  TCustomForm* form = FOwnerControl ? GetParentForm(FOwnerControl) : nullptr;
+  return form && form != this && form->IsShortCut(Message);
 }
 
 void TvxCustomPopupWindow::WMActivateApp(TMessage&) {}
