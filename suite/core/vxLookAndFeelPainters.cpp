@@ -129,16 +129,12 @@ TvxExtendedStylePainterInfo::TvxExtendedStylePainterInfo(const String& AName,
 
 TvxExtendedStylePainterInfo::~TvxExtendedStylePainterInfo() { delete Data; }
 
-TvxExtendedStylePainters::~TvxExtendedStylePainters() { FListeners.clear(); }
+TvxExtendedStylePainters::~TvxExtendedStylePainters() = default;
 
-void TvxExtendedStylePainters::AddListener(IvxLookAndFeelPainterListener* AListener) {
-  if (AListener && std::find(FListeners.begin(), FListeners.end(), AListener) == FListeners.end())
-    FListeners.push_back(AListener);
-}
+void TvxExtendedStylePainters::AddListener(IvxLookAndFeelPainterListener* AListener) { FListeners.Add(AListener); }
 
 void TvxExtendedStylePainters::RemoveListener(IvxLookAndFeelPainterListener* AListener) {
-  auto it = std::find(FListeners.begin(), FListeners.end(), AListener);
-  if (it != FListeners.end()) FListeners.erase(it);
+  FListeners.Remove(AListener);
 }
 
 Integer TvxExtendedStylePainters::IndexOfName(const String& AName) const {
@@ -198,9 +194,8 @@ bool TvxExtendedStylePainters::GetPainterData(TvxCustomLookAndFeelPainterClass A
 }
 
 void TvxExtendedStylePainters::NotifyListeners(TvxCustomLookAndFeelPainterClass APainter) {
-  // From the last one added to the first; a copy, so listeners may leave meanwhile.
-  std::vector<IvxLookAndFeelPainterListener*> listeners = FListeners;
-  for (auto it = listeners.rbegin(); it != listeners.rend(); ++it) (*it)->PainterChanged(APainter);
+  // From the last one added to the first; one that leaves meanwhile is not told.
+  FListeners.ForEachBackward([&](IvxLookAndFeelPainterListener* L) { L->PainterChanged(APainter); });
 }
 
 TvxExtendedStylePainters* vxGlobalExtendedStylePainters() { return FExtendedStylePainters; }
