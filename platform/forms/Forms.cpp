@@ -571,11 +571,7 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control) {
     v.insert(v.begin(), this);
   }
   if (Control->ControlState().Contains(csFocusing)) return false;
-  Control->ControlState().Include(csFocusing);
-  struct Guard {
-    TWinControl* c;
-    ~Guard() { c->ControlState().Exclude(csFocusing); }
-  } guard{Control};
+  TSetItemScope focusing(Control->ControlState(), csFocusing);
   if (Screen && Screen->FFocusedForm != this) {
     if (Screen->FFocusedForm) {
       HWND h = Screen->FFocusedForm->Handle();

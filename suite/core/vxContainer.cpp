@@ -13,13 +13,6 @@
 
 namespace {
 
-// Holds a counter above zero for a scope.
-struct TCountScope {
-  Integer& Count;
-  explicit TCountScope(Integer& C) : Count(C) { ++Count; }
-  ~TCountScope() { --Count; }
-};
-
 // Removes a weak link to an object at the end of a scope.
 class TObjectLinkScope {
  public:
@@ -31,13 +24,6 @@ class TObjectLinkScope {
 
  private:
   TvxObjectLink* FLink;
-};
-
-struct TFlagScope {
-  bool& Flag;
-  bool Saved;
-  TFlagScope(bool& F, bool V) : Flag(F), Saved(F) { Flag = V; }
-  ~TFlagScope() { Flag = Saved; }
 };
 }  // namespace
 
@@ -82,7 +68,7 @@ void TvxContainer::AfterConstruction() {
   SetParentColor(UsesParentColorByDefault() && !IsInplace() && !Style()->IsValueAssigned(csvColor));
   if (!ParentColor()) {
     // The container's own default: the normal style must not count it as assigned.
-    TFlagScope internal(FInternalSetting, true);
+    TValueScope<bool> internal(FInternalSetting, true);
     SetColor(clWindow);
   }
   ClearSavedChildControlRegions();
@@ -121,7 +107,7 @@ void TvxContainer::RefreshContainer(const TPoint& P, TvxMouseButton AButton, TSh
   FHasChanges = true;
   bool result = false;
   if (CanRefreshContainer()) {
-    TCountScope lock(FRefreshLockCount);
+    TCounterScope lock(FRefreshLockCount);
     FHasChanges = false;
     result = RefreshViewInfoAt(P, AButton, AShift, AIsMouseEvent);
   }
@@ -363,7 +349,7 @@ TvxLookAndFeel* TvxContainer::GetLookAndFeel() { return Style()->LookAndFeel(); 
 void TvxContainer::ContainerStyleChanged(TObject*) {
   if (FIsCreating || IsLoading()) return;
   ShortRefreshContainer(false);
-  TFlagScope internal(FInternalSetting, true);
+  TValueScope<bool> internal(FInternalSetting, true);
   if (!ParentColor() || Style()->AssignedValues().Contains(csvColor)) SetColor(Style()->ResolvedColor());
   SetFont(Style()->Font());
   if (Style()->IsValueAssigned(csvFont)) SetParentFont(false);
@@ -448,7 +434,7 @@ void TvxContainer::AlignInnerControl() {
   const TRect& c = FViewInfo->ClientRect;
   RECT b = FInnerControl->BoundsRect();
   if (!EqualRect(&b, &c)) {
-    TCountScope lock(FRefreshLockCount);
+    TCounterScope lock(FRefreshLockCount);
     FInnerControl->SetBounds(c.left, c.top, c.right - c.left, c.bottom - c.top);
   }
 }
@@ -598,7 +584,7 @@ void TvxContainer::TranslationChanged() {
 void TvxContainer::ChangeScale(Integer M, Integer D) {
   const bool scaleStyleFont = M != D && FStyles && Style()->IsValueAssigned(csvFont);
   {
-    TFlagScope internal(FInternalSetting, !ParentFont());
+    TValueScope<bool> internal(FInternalSetting, !ParentFont());
     inherited::ChangeScale(M, D);
   }
   if (!scaleStyleFont) return;
@@ -865,7 +851,7 @@ void TvxContainer::SetScrollBarsParameters(bool AIsScrolling) {
   if (!FInnerControl || !HasScrollBars() || IsDestroying() || !vxIsScrollBarInfoAvailable() || !HScrollBar() ||
       !VScrollBar())
     return;
-  TFlagScope calculating(FScrollBarsCalculating, true);
+  TValueScope<bool> calculating(FScrollBarsCalculating, true);
   for (TvxScrollBar* bar : {static_cast<TvxScrollBar*>(HScrollBar()), static_cast<TvxScrollBar*>(VScrollBar())}) {
     if (!AIsScrolling) AdjustScrollBarPosition(bar);
     if (!bar->Visible()) continue;
@@ -1268,7 +1254,7 @@ void TvxCustomInnerListBox::SetExternalScrollBarsParameters() {
   if (ComponentState().Contains(csDestroying) || FScrollBarsLockCount > 0 || !vxIsScrollBarInfoAvailable() ||
       FIsRedrawLocked || !HandleAllocated())
     return;
-  TFlagScope calculating(FScrollBarsCalculating, true);
+  TValueScope<bool> calculating(FScrollBarsCalculating, true);
   for (TvxScrollBar* bar : {FHScrollBar, FVScrollBar}) {
     if (!bar) continue;
     const bool horz = bar->Kind() == sbHorizontal;
@@ -1288,7 +1274,7 @@ void TvxCustomInnerListBox::SetExternalScrollBarsParameters() {
     }
     if (shown) {
       if (bar->Parent() != parent) {
-        TCountScope lock(FScrollBarsLockCount);
+        TCounterScope lock(FScrollBarsLockCount);
         bar->SetParent(parent);
       }
       bar->SetEnabled(!(info.rgstate[0] & STATE_SYSTEM_UNAVAILABLE) && parent->Enabled());
@@ -1565,16 +1551,6 @@ bool IsListed(TvxCustomPopupWindow* P) {
   return std::find(v.begin(), v.end(), P) != v.end();
 }
 
-struct TPopupActivationLock {
-  TPopupActivationLock() { ++PopupActivationLockCount; }
-  ~TPopupActivationLock() { --PopupActivationLockCount; }
-};
-
-struct TPopupTransition {
-  bool Saved;
-  TPopupTransition() : Saved(PopupTransitionActive) { PopupTransitionActive = true; }
-  ~TPopupTransition() { PopupTransitionActive = Saved; }
-};
 }  // namespace
 
 const std::vector<TvxCustomPopupWindow*>& OpenPopupWindowList() { return Popups(); }
@@ -1678,7 +1654,7 @@ void TvxCustomPopupWindow::Popup(TWinControl* AFocusedControl) {
   TPoint p = CalculatePosition();
   CorrectBoundsWithDesktopWorkArea(p);
   {
-    TPopupTransition transition;
+    TValueScope<bool> transition(PopupTransitionActive, true);
     AddOpenPopup(this);
     DoShowing();
     SetBounds(p.x, p.y, Width(), Height());
@@ -1726,7 +1702,7 @@ void TvxCustomPopupWindow::Popup(TWinControl* AFocusedControl) {
 void TvxCustomPopupWindow::CloseUp() {
   if (!IsVisible()) return;
   {
-    TPopupActivationLock lock;
+    TCounterScope lock(PopupActivationLockCount);
     TObjectLinkScope link(this);
     RemoveOpenPopup(this);
     DoClosing();
@@ -2067,7 +2043,7 @@ bool ClickDecision(HWND W, UINT AMsg, const POINT& APoint) {
           result = !p->HandleClosingClick(W, AMsg, APoint, shift);
         {
           p->LockDeactivate(true);
-          TPopupTransition transition;
+          TValueScope<bool> transition(PopupTransitionActive, true);
           struct TUnlock {
             TvxCustomPopupWindow* P;
             ~TUnlock() { P->LockDeactivate(false); }
