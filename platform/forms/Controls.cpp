@@ -1429,16 +1429,12 @@ void TWinControl::AlignControl(TControl* AControl) {
     return;
   }
   DisableAlign();
-  try {
-    RECT r = ClientRect();
-    AlignControls(AControl, r);
-  } catch (...) {
+  TScopeExit enable([this] {
     FControlState.Exclude(csAlignmentNeeded);
     EnableAlign();
-    throw;
-  }
-  FControlState.Exclude(csAlignmentNeeded);
-  EnableAlign();
+  });
+  RECT r = ClientRect();
+  AlignControls(AControl, r);
 }
 
 void TWinControl::AdjustClientRect(RECT& Rect) {

@@ -455,7 +455,9 @@ class TWinControl : public TControl {
   TControl* ControlAtPos(POINT Pos, bool AllowDisabled, bool AllowWinControls = false,
                          bool AllLevels = false);
   TControl* FindChildControl(const String& ControlName);
-  void GetTabOrderList(std::vector<TWinControl*>& List);
+  // The focusable windowed controls inside this one in Tab order (depth first). A control
+  // that stands for others (a container of an inner control) reshapes its part.
+  virtual void GetTabOrderList(std::vector<TWinControl*>& List);
   TWinControl* FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop,
                                bool CheckParent);
   void SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop);

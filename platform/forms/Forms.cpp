@@ -558,6 +558,8 @@ void TCustomForm::DefocusControl(TWinControl* Control, bool Removing) {
   }
 }
 
+bool TCustomForm::IsShortCut(TWMKey& Message) { return FMenu && FMenu->IsShortCut(Message); }
+
 bool TCustomForm::SetFocusedControl(TWinControl* Control) {
   ++FocusCount;
   FActiveControl = Control != this ? Control : nullptr;
@@ -569,11 +571,7 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control) {
     v.insert(v.begin(), this);
   }
   if (Control->ControlState().Contains(csFocusing)) return false;
-  Control->ControlState().Include(csFocusing);
-  struct Guard {
-    TWinControl* c;
-    ~Guard() { c->ControlState().Exclude(csFocusing); }
-  } guard{Control};
+  TSetItemScope focusing(Control->ControlState(), csFocusing);
   if (Screen && Screen->FFocusedForm != this) {
     if (Screen->FFocusedForm) {
       HWND h = Screen->FFocusedForm->Handle();

@@ -90,7 +90,9 @@ class TCustomForm : public TWinControl {
   // Called when a control of the form gets the focus: sends CM_EXIT to the controls
   // that lose it and CM_ENTER to those that get it. False when a handler moved the
   // focus elsewhere meanwhile.
-  bool SetFocusedControl(TWinControl* Control);
+  virtual bool SetFocusedControl(TWinControl* Control);
+  // A key pressed in one of the form's controls that the form's own menu takes.
+  virtual bool IsShortCut(TWMKey& Message);
   void SetFocus() override;
   void SendCancelMode(TControl* Sender);
 

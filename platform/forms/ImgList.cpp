@@ -3,6 +3,8 @@
 #include <objidl.h>
 
 #include <algorithm>
+#include <cstring>
+#include <vector>
 #include <memory>
 
 #include "Classes.h"
@@ -578,12 +580,93 @@ void TCustomImageList::WriteData(TStream* Stream) {
   if (!ok) throw EWriteError(L"Failed to write ImageList data to stream");
 }
 
+namespace {
+
+// The header the system's image-list stream starts with.
+#pragma pack(push, 2)
+struct TImageListStreamHeader {
+  WORD Magic;  // "IL"
+  WORD Version;
+  WORD Count;
+  WORD Capacity;
+  WORD Grow;
+  WORD Width;
+  WORD Height;
+  COLORREF BkColor;
+  WORD Flags;
+  SHORT Overlays[4];
+};
+#pragma pack(pop)
+static_assert(sizeof(TImageListStreamHeader) == 28);
+
+// Limits a form's image list is held to before the system sees it: a side of an image,
+// and the pixels all its images (present or reserved) may take.
+constexpr Integer MaxImageListSide = 1024;
+constexpr Int64 MaxImageListPixels = 4 * 1024 * 1024;
+
+[[noreturn]] void InvalidImageListData() { throw EInvalidGraphic(L"Invalid image list data"); }
+
+// Checks one embedded bitmap (file header, info header, colour table and bits) that starts
+// at AOffset, and returns the offset after it and its pixel count.
+size_t CheckEmbeddedBitmap(const Byte* AData, size_t ASize, size_t AOffset, Int64& APixels) {
+  if (ASize - AOffset < sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)) InvalidImageListData();
+  BITMAPFILEHEADER file;
+  BITMAPINFOHEADER info;
+  std::memcpy(&file, AData + AOffset, sizeof file);
+  std::memcpy(&info, AData + AOffset + sizeof file, sizeof info);
+  if (file.bfType != 0x4D42 || info.biSize < sizeof(BITMAPINFOHEADER) || info.biPlanes != 1) InvalidImageListData();
+  const Int64 width = info.biWidth, height = info.biHeight < 0 ? -Int64(info.biHeight) : Int64(info.biHeight);
+  if (width <= 0 || height <= 0 || width * height > 4 * MaxImageListPixels) InvalidImageListData();
+  const WORD bits = info.biBitCount;
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) InvalidImageListData();
+  Int64 colors = info.biClrUsed;
+  if (bits <= 8 && colors == 0) colors = Int64(1) << bits;
+  if (colors > 256) InvalidImageListData();
+  Int64 tail = info.biSize + colors * Int64(sizeof(RGBQUAD));
+  if (info.biCompression == BI_BITFIELDS)
+    tail += 3 * sizeof(DWORD);
+  else if (info.biCompression != BI_RGB)
+    InvalidImageListData();
+  const Int64 stride = ((width * bits + 31) / 32) * 4;
+  tail += stride * height;
+  if (tail > Int64(ASize - AOffset - sizeof file)) InvalidImageListData();
+  APixels = width * height;
+  return AOffset + sizeof file + static_cast<size_t>(tail);
+}
+
+// Checks image-list stream data before the system reads it: the system's reader trusts
+// the header and the embedded bitmaps, and sizes beyond the data crash or stall it.
+void CheckImageListData(const Byte* AData, size_t ASize) {
+  TImageListStreamHeader h;
+  if (ASize < sizeof h) InvalidImageListData();
+  std::memcpy(&h, AData, sizeof h);
+  if (h.Magic != 0x4C49 || (h.Version != 0x0101 && h.Version != 0x0600)) InvalidImageListData();
+  if (h.Width == 0 || h.Height == 0 || h.Width > MaxImageListSide || h.Height > MaxImageListSide)
+    InvalidImageListData();
+  if (h.Count > h.Capacity) InvalidImageListData();
+  const Int64 images = std::max<Int64>(h.Capacity, Int64(h.Count) + h.Grow);
+  if (Int64(h.Width) * h.Height * images > MaxImageListPixels) InvalidImageListData();
+  Int64 pixels = 0;
+  size_t next = CheckEmbeddedBitmap(AData, ASize, sizeof h, pixels);
+  if (pixels < Int64(h.Width) * h.Height * h.Count) InvalidImageListData();
+  if ((h.Flags & ILC_MASK) != 0 && next < ASize) {
+    CheckEmbeddedBitmap(AData, ASize, next, pixels);
+    if (pixels < Int64(h.Width) * h.Height * h.Count) InvalidImageListData();
+  }
+}
+
+}  // namespace
+
 void TCustomImageList::ReadData(TStream* Stream) {
   Int64 n = Stream->Size() - Stream->Position();
+  if (n > 0x7FFFFFFF) InvalidImageListData();
+  std::vector<Byte> bytes(static_cast<size_t>(n > 0 ? n : 0));
+  if (n > 0) Stream->ReadBuffer(bytes.data(), static_cast<Integer>(n));
+  CheckImageListData(bytes.data(), bytes.size());
   HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(n > 0 ? n : 1));
   if (!g) throw EOutOfMemory(L"Out of memory");
   void* p = GlobalLock(g);
-  if (n > 0) Stream->ReadBuffer(p, static_cast<Integer>(n));
+  if (n > 0) std::memcpy(p, bytes.data(), bytes.size());
   GlobalUnlock(g);
   IStream* s = nullptr;
   if (FAILED(CreateStreamOnHGlobal(g, TRUE, &s))) {

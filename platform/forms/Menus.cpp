@@ -865,8 +865,7 @@ bool IsMenuShortCut(TControl* Control, TWMKey& Message) {
       if (p->IsShortCut(Message)) return true;
   if (!Control) return false;
   TCustomForm* form = GetParentForm(Control);
-  if (form && form->Menu()) return form->Menu()->IsShortCut(Message);
-  return false;
+  return form && form->IsShortCut(Message);
 }
 
 bool ShowControlPopupMenu(TControl* Control, POINT ScreenPos) {

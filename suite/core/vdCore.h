@@ -72,19 +72,28 @@ class TvdListenerList {
   // Calls Tell(listener) for each listener listed when the round began and still listed.
   template <class F>
   void ForEach(F Tell) {
-    struct TRound {
-      TvdListenerList& List;
-      explicit TRound(TvdListenerList& L) : List(L) { ++List.FTelling; }
-      ~TRound() {
-        if (--List.FTelling == 0) std::erase(List.FItems, nullptr);
-      }
-    } round(*this);
+    TScopeExit round = BeginRound();
     const size_t count = FItems.size();
     for (size_t i = 0; i < count; ++i)
       if (T* listener = FItems[i]) Tell(listener);
   }
+  // The same from the last listener added to the first.
+  template <class F>
+  void ForEachBackward(F Tell) {
+    TScopeExit round = BeginRound();
+    for (size_t i = FItems.size(); i-- > 0;)
+      if (T* listener = FItems[i]) Tell(listener);
+  }
 
  private:
+  // Marks a round as running; the slots of listeners removed meanwhile go when the
+  // outermost round ends.
+  auto BeginRound() {
+    ++FTelling;
+    return TScopeExit([this] {
+      if (--FTelling == 0) std::erase(FItems, nullptr);
+    });
+  }
   std::vector<T*> FItems;
   int FTelling = 0;
 };

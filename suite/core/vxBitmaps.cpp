@@ -120,8 +120,35 @@ void EncodeBlocks(const Byte* AData, size_t ALength, Integer B, TStream* AOut) {
   }
 }
 
-// Decodes the packets of [AFrom, ATo) with block size B into AOut.
+template <class T>
+T ReadAt(const Byte* P) {
+  T v;
+  std::memcpy(&v, P, sizeof(T));
+  return v;
+}
+
+// The bytes before the pixels of the plain form: its length, the file and info headers.
+constexpr size_t PlainHeadSize = 4 + sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+
+// The most bytes the plain form whose headers start AData may hold: its length field,
+// and no more than the pixels its dimensions need after the bits' offset.
+size_t PlainSizeLimit(const Byte* AData) {
+  const Int64 len = ReadAt<Integer>(AData);
+  const auto fh = ReadAt<BITMAPFILEHEADER>(AData + 4);
+  const auto ih = ReadAt<BITMAPINFOHEADER>(AData + 4 + sizeof(BITMAPFILEHEADER));
+  const Int64 w = ih.biWidth, h = ih.biHeight < 0 ? -static_cast<Int64>(ih.biHeight) : ih.biHeight;
+  const Int64 bpp = ih.biBitCount;
+  if (len < 0 || w <= 0 || h <= 0 || w > 0x8000 || h > 0x8000 || bpp < 1 || bpp > 32) CorruptBlock();
+  const Int64 pixels = ((w * bpp + 31) / 32) * 4 * h;
+  return static_cast<size_t>(4 + std::min<Int64>(len, Int64(fh.bfOffBits) + pixels));
+}
+
+// Decodes the packets of [AFrom, ATo) with block size B into AOut. The output is bounded
+// while it grows: by the headers' size until they are decoded, then by what they describe,
+// so a small block of repeat packets cannot expand far beyond the bitmap it claims.
 void DecodePackets(const Byte* AFrom, const Byte* ATo, Integer B, std::vector<Byte>& AOut) {
+  size_t limit = PlainHeadSize;
+  bool headKnown = false;
   const Byte* p = AFrom;
   while (p < ATo) {
     const Byte c = *p++;
@@ -137,14 +164,12 @@ void DecodePackets(const Byte* AFrom, const Byte* ATo, Integer B, std::vector<By
       for (size_t k = 0; k < count; ++k) AOut.insert(AOut.end(), p, p + B);
       p += B;
     }
+    if (!headKnown && AOut.size() >= PlainHeadSize) {
+      limit = std::max(PlainHeadSize, PlainSizeLimit(AOut.data()));
+      headKnown = true;
+    }
+    if (AOut.size() > limit) CorruptBlock();
   }
-}
-
-template <class T>
-T ReadAt(const Byte* P) {
-  T v;
-  std::memcpy(&v, P, sizeof(T));
-  return v;
 }
 
 // Checks the platform data form (a 4-byte length, then a bitmap file) before any of it
@@ -650,34 +675,89 @@ void vxMakeMaskFromBitmap32(TvxBitmap32* ABitmap, TBitmap* AMask) {
   vxBitBlt(AMask->Canvas()->Handle(), temp.Canvas()->Handle(), temp.ClientRect(), SRCCOPY, TPoint{0, 0});
 }
 
+namespace {
+
+// A region built from rectangles in one call.
+HRGN RegionFromRects(const std::vector<RECT>& ARects) {
+  std::vector<Byte> data(sizeof(RGNDATAHEADER) + ARects.size() * sizeof(RECT));
+  auto* header = reinterpret_cast<RGNDATAHEADER*>(data.data());
+  header->dwSize = sizeof(RGNDATAHEADER);
+  header->iType = RDH_RECTANGLES;
+  header->nCount = static_cast<DWORD>(ARects.size());
+  header->nRgnSize = static_cast<DWORD>(ARects.size() * sizeof(RECT));
+  SetRectEmpty(&header->rcBound);
+  for (const RECT& r : ARects) UnionRect(&header->rcBound, &header->rcBound, &r);
+  std::memcpy(data.data() + sizeof(RGNDATAHEADER), ARects.data(), ARects.size() * sizeof(RECT));
+  return ExtCreateRegion(nullptr, static_cast<DWORD>(data.size()), reinterpret_cast<RGNDATA*>(data.data()));
+}
+
+// Joins regions pairwise like a binary counter: a region joins only one of the same
+// weight, so each rectangle takes part in a logarithmic number of joins and at most a
+// logarithmic number of regions exist at once.
+class TRegionMerger {
+ public:
+  ~TRegionMerger() {
+    for (auto& e : FStack) DeleteObject(e.Region);
+  }
+  void Add(HRGN ARegion) {
+    TEntry e{ARegion, 1};
+    while (!FStack.empty() && FStack.back().Weight <= e.Weight) {
+      TEntry top = FStack.back();
+      FStack.pop_back();
+      CombineRgn(top.Region, top.Region, e.Region, RGN_OR);
+      DeleteObject(e.Region);
+      e = TEntry{top.Region, top.Weight + e.Weight};
+    }
+    FStack.push_back(e);
+  }
+  HRGN Release() {
+    if (FStack.empty()) return nullptr;
+    while (FStack.size() > 1) {
+      TEntry e = FStack.back();
+      FStack.pop_back();
+      CombineRgn(FStack.back().Region, FStack.back().Region, e.Region, RGN_OR);
+      DeleteObject(e.Region);
+    }
+    HRGN r = FStack.back().Region;
+    FStack.clear();
+    return r;
+  }
+
+ private:
+  struct TEntry {
+    HRGN Region;
+    size_t Weight;
+  };
+  std::vector<TEntry> FStack;
+};
+
+}  // namespace
+
+// The runs of each row that are not the transparent colour make one region per row (one
+// band, built in one call); the rows are then joined pairwise, so the cost grows with the
+// number of runs times its logarithm rather than with its square.
 HRGN vxCreateRegionFromBitmap(TBitmap* ABitmap, TColor ATransparentColor) {
   TRGBColors colors;
   if (!vxGetBitmapPixels(ABitmap, true, colors)) return nullptr;
   const Integer w = ABitmap->Width(), h = ABitmap->Height();
   const Cardinal key = vdColorToQuad(ATransparentColor) & 0xFFFFFF;
-  HRGN result = nullptr;
-  auto addRun = [&](Integer x, Integer y, Integer n) {
-    HRGN r = CreateRectRgn(x - n, y, x, y + 1);
-    if (!result) {
-      result = r;
-    } else {
-      CombineRgn(result, result, r, RGN_OR);
-      DeleteObject(r);
-    }
-  };
+  TRegionMerger merger;
+  std::vector<RECT> runs;
   for (Integer y = 0; y < h; ++y) {
+    runs.clear();
     Integer run = 0;
     for (Integer x = 0; x < w; ++x) {
       if ((CardinalOf(colors[static_cast<size_t>(y) * w + x]) & 0xFFFFFF) != key) {
         ++run;
       } else if (run) {
-        addRun(x, y, run);
+        runs.push_back(RECT{x - run, y, x, y + 1});
         run = 0;
       }
     }
-    if (run) addRun(w, y, run);
+    if (run) runs.push_back(RECT{w - run, y, w, y + 1});
+    if (!runs.empty()) merger.Add(RegionFromRects(runs));
   }
-  return result;
+  return merger.Release();
 }
 
 void vxBlendPixel(RGBQUAD& ADest, const RGBQUAD& ASource, Byte AConstantAlpha) {

@@ -171,16 +171,10 @@ Integer TvxOwnedInterfacedCollection::DefaultCompareItems(TCollectionItem* AItem
 
 void TvxOwnedInterfacedCollection::Update(TCollectionItem* Item) {
   if (FInternalState.Contains(cisUpdating)) return;
-  FInternalState.Include(cisUpdating);
-  try {
-    if (FSorted && !Item) SortItems();
-    TOwnedCollection::Update(Item);
-    if (!Destroying() && OnChange) OnChange(this, Item);
-  } catch (...) {
-    FInternalState.Exclude(cisUpdating);
-    throw;
-  }
-  FInternalState.Exclude(cisUpdating);
+  TSetItemScope updating(FInternalState, cisUpdating);
+  if (FSorted && !Item) SortItems();
+  TOwnedCollection::Update(Item);
+  if (!Destroying() && OnChange) OnChange(this, Item);
 }
 
 void TvxOwnedInterfacedCollection::SetSorted(bool Value) {
@@ -191,31 +185,17 @@ void TvxOwnedInterfacedCollection::SetSorted(bool Value) {
 
 void TvxOwnedInterfacedCollection::SortItems() {
   if (UpdateCount() > 0 || FInternalState.Contains(cisSorting)) return;
-  FInternalState.Include(cisSorting);
-  TvxStringList* list = new TvxStringList();
-  try {
-    for (Integer i = 0; i < Count(); ++i) list->AddObject(std::to_wstring(i), Items(i));
-    list->OnCompare = [this](TStringList* L, Integer I1, Integer I2) {
-      auto* a = static_cast<TCollectionItem*>(L->Objects(I1));
-      auto* b = static_cast<TCollectionItem*>(L->Objects(I2));
-      return OnCompare ? OnCompare(this, a, b) : DefaultCompareItems(a, b);
-    };
-    list->Sort();
-    BeginUpdate();
-    try {
-      for (Integer i = 0; i < list->Count(); ++i) static_cast<TCollectionItem*>(list->Objects(i))->SetIndex(i);
-    } catch (...) {
-      EndUpdate();
-      throw;
-    }
-    EndUpdate();
-  } catch (...) {
-    delete list;
-    FInternalState.Exclude(cisSorting);
-    throw;
-  }
-  delete list;
-  FInternalState.Exclude(cisSorting);
+  TSetItemScope sorting(FInternalState, cisSorting);
+  auto list = std::make_unique<TvxStringList>();
+  for (Integer i = 0; i < Count(); ++i) list->AddObject(std::to_wstring(i), Items(i));
+  list->OnCompare = [this](TStringList* L, Integer I1, Integer I2) {
+    auto* a = static_cast<TCollectionItem*>(L->Objects(I1));
+    auto* b = static_cast<TCollectionItem*>(L->Objects(I2));
+    return OnCompare ? OnCompare(this, a, b) : DefaultCompareItems(a, b);
+  };
+  list->Sort();
+  TUpdateScope update(this);
+  for (Integer i = 0; i < list->Count(); ++i) static_cast<TCollectionItem*>(list->Objects(i))->SetIndex(i);
 }
 
 void TvxStringList::Sort() {

@@ -9,15 +9,9 @@
 
 #include <algorithm>
 #include <cassert>
+#include <unordered_set>
 
 namespace {
-
-// Holds a counter above zero for a scope.
-struct TCountScope {
-  Integer& Count;
-  explicit TCountScope(Integer& C) : Count(C) { ++Count; }
-  ~TCountScope() { --Count; }
-};
 
 // Removes a weak link to an object at the end of a scope.
 class TObjectLinkScope {
@@ -30,13 +24,6 @@ class TObjectLinkScope {
 
  private:
   TvxObjectLink* FLink;
-};
-
-struct TFlagScope {
-  bool& Flag;
-  bool Saved;
-  TFlagScope(bool& F, bool V) : Flag(F), Saved(F) { Flag = V; }
-  ~TFlagScope() { Flag = Saved; }
 };
 }  // namespace
 
@@ -81,7 +68,7 @@ void TvxContainer::AfterConstruction() {
   SetParentColor(UsesParentColorByDefault() && !IsInplace() && !Style()->IsValueAssigned(csvColor));
   if (!ParentColor()) {
     // The container's own default: the normal style must not count it as assigned.
-    TFlagScope internal(FInternalSetting, true);
+    TValueScope<bool> internal(FInternalSetting, true);
     SetColor(clWindow);
   }
   ClearSavedChildControlRegions();
@@ -120,7 +107,7 @@ void TvxContainer::RefreshContainer(const TPoint& P, TvxMouseButton AButton, TSh
   FHasChanges = true;
   bool result = false;
   if (CanRefreshContainer()) {
-    TCountScope lock(FRefreshLockCount);
+    TCounterScope lock(FRefreshLockCount);
     FHasChanges = false;
     result = RefreshViewInfoAt(P, AButton, AShift, AIsMouseEvent);
   }
@@ -362,7 +349,7 @@ TvxLookAndFeel* TvxContainer::GetLookAndFeel() { return Style()->LookAndFeel(); 
 void TvxContainer::ContainerStyleChanged(TObject*) {
   if (FIsCreating || IsLoading()) return;
   ShortRefreshContainer(false);
-  TFlagScope internal(FInternalSetting, true);
+  TValueScope<bool> internal(FInternalSetting, true);
   if (!ParentColor() || Style()->AssignedValues().Contains(csvColor)) SetColor(Style()->ResolvedColor());
   SetFont(Style()->Font());
   if (Style()->IsValueAssigned(csvFont)) SetParentFont(false);
@@ -392,9 +379,7 @@ void TvxContainer::CMFontChanged(TCMNoParams& Message) {
   const bool wasAssigned = Style()->AssignedValues().Contains(csvFont);
   Style()->SetFont(Font());
   if (!wasAssigned) {
-    TvxContainerStyleValues v = Style()->AssignedValues();
-    v.Exclude(csvFont);
-    Style()->SetAssignedValues(v);
+    Style()->ExcludeAssignedValueField(csvFont);
   }
   InheritedMessage(Message);
 }
@@ -404,9 +389,7 @@ void TvxContainer::CMParentColorChanged(TMessage& Message) {
   const bool wasAssigned = Style()->AssignedValues().Contains(csvColor);
   InheritedMessage(Message);
   if (!wasAssigned || ParentColor()) {
-    TvxContainerStyleValues v = Style()->AssignedValues();
-    v.Exclude(csvColor);
-    Style()->SetAssignedValues(v);
+    Style()->ExcludeAssignedValueField(csvColor);
   }
   if (Style()->Color() != Color()) ContainerStyleChanged(Style());
   if (DependsOnParentBackground() && !ParentColor()) Invalidate();
@@ -418,9 +401,7 @@ void TvxContainer::CMParentFontChanged(TMessage& Message) {
   InheritedMessage(Message);
   if (!ParentFont()) Style()->RefreshOwnFont();
   if (!wasAssigned || ParentFont()) {
-    TvxContainerStyleValues v = Style()->AssignedValues();
-    v.Exclude(csvFont);
-    Style()->SetAssignedValues(v);
+    Style()->ExcludeAssignedValueField(csvFont);
   }
 }
 
@@ -453,7 +434,7 @@ void TvxContainer::AlignInnerControl() {
   const TRect& c = FViewInfo->ClientRect;
   RECT b = FInnerControl->BoundsRect();
   if (!EqualRect(&b, &c)) {
-    TCountScope lock(FRefreshLockCount);
+    TCounterScope lock(FRefreshLockCount);
     FInnerControl->SetBounds(c.left, c.top, c.right - c.left, c.bottom - c.top);
   }
 }
@@ -466,6 +447,22 @@ void TvxContainer::ApplyStyleToInnerControl() {
 
 void TvxContainer::AdjustClientRect(RECT& Rect) {
   if (!IsDestroying()) Rect = FViewInfo->ClientRect;
+}
+
+// The container's children are not Tab stops of their own: while its inner control holds
+// the focus, the inner control takes the container's place in the list, so that Tab and
+// Shift+Tab move on from it to the container's neighbours.
+void TvxContainer::GetTabOrderList(std::vector<TWinControl*>& List) {
+  if (HasOwnChildControls()) return inherited::GetTabOrderList(List);
+  TCustomForm* form = GetParentForm(this);
+  if (!form || !FInnerControl || form->ActiveControl() == this || !CanFocus() ||
+      form->ActiveControl() != FInnerControl)
+    return;
+  auto self = std::find(List.begin(), List.end(), static_cast<TWinControl*>(this));
+  if (self != List.end())
+    *self = FInnerControl;
+  else
+    List.push_back(FInnerControl);
 }
 
 void TvxContainer::FocusInnerControl() { FInnerControl->SetFocus(); }
@@ -587,7 +584,7 @@ void TvxContainer::TranslationChanged() {
 void TvxContainer::ChangeScale(Integer M, Integer D) {
   const bool scaleStyleFont = M != D && FStyles && Style()->IsValueAssigned(csvFont);
   {
-    TFlagScope internal(FInternalSetting, !ParentFont());
+    TValueScope<bool> internal(FInternalSetting, !ParentFont());
     inherited::ChangeScale(M, D);
   }
   if (!scaleStyleFont) return;
@@ -854,7 +851,7 @@ void TvxContainer::SetScrollBarsParameters(bool AIsScrolling) {
   if (!FInnerControl || !HasScrollBars() || IsDestroying() || !vxIsScrollBarInfoAvailable() || !HScrollBar() ||
       !VScrollBar())
     return;
-  TFlagScope calculating(FScrollBarsCalculating, true);
+  TValueScope<bool> calculating(FScrollBarsCalculating, true);
   for (TvxScrollBar* bar : {static_cast<TvxScrollBar*>(HScrollBar()), static_cast<TvxScrollBar*>(VScrollBar())}) {
     if (!AIsScrolling) AdjustScrollBarPosition(bar);
     if (!bar->Visible()) continue;
@@ -993,14 +990,30 @@ bool vxIsControlHandle(TWinControl* AControl, HWND AWnd, bool AIncludeRelated) {
   return AIncludeRelated && vxIsRelatedWindowHandle(AControl, AWnd);
 }
 
+// Walks the windowed controls inside AControl and, through open popups, the popups that
+// belong to it: a popup whose owner control is one of them, and for a popup, every other
+// popup whose owner control sits on it. An explicit list, so that neither the nesting
+// depth nor a popup chain that leads back is followed by recursion.
 bool vxIsRelatedWindowHandle(TWinControl* AControl, HWND AWnd) {
   if (!AControl || !AWnd || !AControl->HandleAllocated() || AControl->Handle() == AWnd) return false;
-  if (IsChild(AControl->Handle(), AWnd)) return true;
-  for (Integer i = 0; i < AControl->ControlCount(); ++i) {
-    auto* child = dynamic_cast<TWinControl*>(AControl->Controls(i));
-    if (!child || !child->HandleAllocated()) continue;
-    if (child->Handle() == AWnd || IsChild(child->Handle(), AWnd) || vxIsRelatedWindowHandle(child, AWnd))
-      return true;
+  std::vector<TWinControl*> pending{AControl};
+  std::unordered_set<TWinControl*> seen{AControl};
+  auto add = [&](TWinControl* c) {
+    if (c && seen.insert(c).second) pending.push_back(c);
+  };
+  while (!pending.empty()) {
+    TWinControl* c = pending.back();
+    pending.pop_back();
+    if (!c->HandleAllocated()) continue;
+    if (c != AControl && c->Handle() == AWnd) return true;
+    if (IsChild(c->Handle(), AWnd)) return true;
+    for (Integer i = 0; i < c->ControlCount(); ++i) add(dynamic_cast<TWinControl*>(c->Controls(i)));
+    const bool isPopup = dynamic_cast<TvxCustomPopupWindow*>(c) != nullptr;
+    for (TvxCustomPopupWindow* p : OpenPopupWindowList()) {
+      TWinControl* owner = p->OwnerControl();
+      if (p == c || !owner) continue;
+      if (owner == c || (isPopup && c->ContainsControl(owner))) add(p);
+    }
   }
   return false;
 }
@@ -1241,7 +1254,7 @@ void TvxCustomInnerListBox::SetExternalScrollBarsParameters() {
   if (ComponentState().Contains(csDestroying) || FScrollBarsLockCount > 0 || !vxIsScrollBarInfoAvailable() ||
       FIsRedrawLocked || !HandleAllocated())
     return;
-  TFlagScope calculating(FScrollBarsCalculating, true);
+  TValueScope<bool> calculating(FScrollBarsCalculating, true);
   for (TvxScrollBar* bar : {FHScrollBar, FVScrollBar}) {
     if (!bar) continue;
     const bool horz = bar->Kind() == sbHorizontal;
@@ -1261,7 +1274,7 @@ void TvxCustomInnerListBox::SetExternalScrollBarsParameters() {
     }
     if (shown) {
       if (bar->Parent() != parent) {
-        TCountScope lock(FScrollBarsLockCount);
+        TCounterScope lock(FScrollBarsLockCount);
         bar->SetParent(parent);
       }
       bar->SetEnabled(!(info.rgstate[0] & STATE_SYSTEM_UNAVAILABLE) && parent->Enabled());
@@ -1538,16 +1551,6 @@ bool IsListed(TvxCustomPopupWindow* P) {
   return std::find(v.begin(), v.end(), P) != v.end();
 }
 
-struct TPopupActivationLock {
-  TPopupActivationLock() { ++PopupActivationLockCount; }
-  ~TPopupActivationLock() { --PopupActivationLockCount; }
-};
-
-struct TPopupTransition {
-  bool Saved;
-  TPopupTransition() : Saved(PopupTransitionActive) { PopupTransitionActive = true; }
-  ~TPopupTransition() { PopupTransitionActive = Saved; }
-};
 }  // namespace
 
 const std::vector<TvxCustomPopupWindow*>& OpenPopupWindowList() { return Popups(); }
@@ -1651,7 +1654,7 @@ void TvxCustomPopupWindow::Popup(TWinControl* AFocusedControl) {
   TPoint p = CalculatePosition();
   CorrectBoundsWithDesktopWorkArea(p);
   {
-    TPopupTransition transition;
+    TValueScope<bool> transition(PopupTransitionActive, true);
     AddOpenPopup(this);
     DoShowing();
     SetBounds(p.x, p.y, Width(), Height());
@@ -1699,7 +1702,7 @@ void TvxCustomPopupWindow::Popup(TWinControl* AFocusedControl) {
 void TvxCustomPopupWindow::CloseUp() {
   if (!IsVisible()) return;
   {
-    TPopupActivationLock lock;
+    TCounterScope lock(PopupActivationLockCount);
     TObjectLinkScope link(this);
     RemoveOpenPopup(this);
     DoClosing();
@@ -1777,6 +1780,29 @@ void TvxCustomPopupWindow::KeyDown(Word& Key, TShiftState Shift) {
     return;
   }
   inherited::KeyDown(Key, Shift);
+}
+
+// Aligned controls fill the view's client rect (inside the popup's frame) once the view
+// has been calculated; before that, the window's client area.
+void TvxCustomPopupWindow::AdjustClientRect(RECT& Rect) {
+  if (!IsRectEmpty(&FViewInfo->ClientRect))
+    Rect = FViewInfo->ClientRect;
+  else
+    inherited::AdjustClientRect(Rect);
+}
+
+// Focus moving inside the popup activates and deactivates forms on the way: the hooks
+// swallow those activation messages meanwhile, so the popup does not close itself.
+bool TvxCustomPopupWindow::SetFocusedControl(TWinControl* Control) {
+  TCounterScope lock(PopupActivationLockCount);
+  return inherited::SetFocusedControl(Control);
+}
+
+// The popup's own shortcuts, then those of the form its owner control sits on.
+bool TvxCustomPopupWindow::IsShortCut(TWMKey& Message) {
+  if (inherited::IsShortCut(Message)) return true;
+  TCustomForm* form = FOwnerControl ? GetParentForm(FOwnerControl) : nullptr;
+  return form && form != this && form->IsShortCut(Message);
 }
 
 void TvxCustomPopupWindow::WMActivateApp(TMessage&) {}
@@ -2017,7 +2043,7 @@ bool ClickDecision(HWND W, UINT AMsg, const POINT& APoint) {
           result = !p->HandleClosingClick(W, AMsg, APoint, shift);
         {
           p->LockDeactivate(true);
-          TPopupTransition transition;
+          TValueScope<bool> transition(PopupTransitionActive, true);
           struct TUnlock {
             TvxCustomPopupWindow* P;
             ~TUnlock() { P->LockDeactivate(false); }

@@ -193,6 +193,7 @@ class TvxContainer : public TvxControl, public IvxMouseTrackingCaller, public Iv
   void Loaded() override;
   void WndProc(TMessage& Message) override;
   void AdjustClientRect(RECT& Rect) override;
+  void GetTabOrderList(std::vector<TWinControl*>& List) override;
   void CreateHandle() override;
   void CreateParams(TCreateParams& Params) override;
   void CreateWindowHandle(const TCreateParams& Params) override;
@@ -432,6 +433,9 @@ class TvxCustomPopupWindow : public TvxPopupWindow {
   void Deactivate() override;
   void Paint() override;
   void KeyDown(Word& Key, TShiftState Shift) override;
+  void AdjustClientRect(RECT& Rect) override;
+  bool SetFocusedControl(TWinControl* Control) override;
+  bool IsShortCut(TWMKey& Message) override;
 
   void WMActivateApp(TMessage& Message);
   void WMEraseBkgnd(TWMEraseBkgnd& Message);

@@ -18,18 +18,9 @@ const wchar_t* const StyleValueNames[] = {L"BorderColor", L"BorderStyle", L"Colo
                                           L"TextStyle",   L"TransparentBorder"};
 constexpr Integer BaseStyleValueCount = 10;
 
-// Holds the font-assignment lock of a style: changes of the own font made meanwhile do
-// not count as assigning the font.
-class TFontAssignLock {
- public:
-  explicit TFontAssignLock(Integer& ACount) : FCount(ACount) { ++FCount; }
-  ~TFontAssignLock() { --FCount; }
-  TFontAssignLock(const TFontAssignLock&) = delete;
-  TFontAssignLock& operator=(const TFontAssignLock&) = delete;
-
- private:
-  Integer& FCount;
-};
+// While a style's font-assignment lock count is raised, changes of its own font do not
+// count as assigning the font.
+using TFontAssignLock = TCounterScope<Integer>;
 
 // The border style of a state style from its parent's border style: a focused or
 // hot-tracked style raises the border by one step; normal and disabled keep it.

@@ -144,6 +144,10 @@ class TvxContainerStyle : public TvxInterfacedPersistent {
 
  protected:
   friend class TvxStyleController;
+  friend class TvxContainer;
+  // Takes a value out of the assigned values without refreshing the font or firing a change:
+  // the container's own font and colour handlers keep the style in step this way.
+  void ExcludeAssignedValueField(TvxContainerStyleValue AValue) { FAssignedValues.Exclude(AValue); }
   void DefineProperties(TFiler* Filer) override;
 
   virtual void MarkChanged();

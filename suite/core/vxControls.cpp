@@ -1200,11 +1200,7 @@ void TvxControl::CreateParams(TCreateParams& Params) {
 }
 
 void TvxControl::CreateWnd() {
-  FCreatingWindow = true;
-  struct TReset {
-    bool& F;
-    ~TReset() { F = false; }
-  } reset{FCreatingWindow};
+  TValueScope<bool> creating(FCreatingWindow, true);
   inherited::CreateWnd();
   UpdateScrollBarObjects();
   InitScrollBars();
@@ -1702,23 +1698,15 @@ void TvxControl::UpdateScrollBars() {
     FInitialVScrollBarVisible = FVScrollBar->Visible();
   }
   const bool wasUpdating = FUpdatingScrollBars;
-  struct TRestore {
-    TvxControl* C;
-    bool Was;
-    ~TRestore() {
-      if (!Was) C->FIsInitialScrollBarsParams = false;
-      C->FUpdatingScrollBars = Was;
-    }
-  } restore{this, wasUpdating};
+  TScopeExit restore([this, wasUpdating] {
+    if (!wasUpdating) FIsInitialScrollBarsParams = false;
+    FUpdatingScrollBars = wasUpdating;
+  });
   FUpdatingScrollBars = true;
   const bool hBefore = FHScrollBar->Visible(), vBefore = FVScrollBar->Visible();
   if (!FIsInitialScrollBarsParams) {
     if (!FCalculatingScrollBarsParams) {
-      struct TCalcFlag {
-        bool& F;
-        ~TCalcFlag() { F = false; }
-      } flag{FCalculatingScrollBarsParams};
-      FCalculatingScrollBarsParams = true;
+      TValueScope<bool> calculating(FCalculatingScrollBarsParams, true);
       FHScrollBar->Data.Visible = false;
       FVScrollBar->Data.Visible = false;
       // Repeated until a pass leaves both pending visibilities as they were. Content
@@ -2007,11 +1995,7 @@ void TvxControl::EndDragAndDrop(bool Accepted) {
 
 void TvxControl::FinishDragAndDrop(bool Accepted) {
   if (FFinishingDragAndDrop) return;
-  FFinishingDragAndDrop = true;
-  struct TReset {
-    bool& F;
-    ~TReset() { F = false; }
-  } reset{FFinishingDragAndDrop};
+  TValueScope<bool> finishing(FFinishingDragAndDrop, true);
   if (FDragAndDropState == ddsInProcess)
     EndDragAndDrop(Accepted);
   else

@@ -412,11 +412,7 @@ void TvxImageList::SynchronizeCollectionFromList() {
 
 void TvxImageList::SynchronizeListFromCollection() {
   BeginUpdate();
-  FSynchronization = true;
-  struct TReset {
-    bool& Flag;
-    ~TReset() { Flag = false; }
-  } reset{FSynchronization};
+  TValueScope<bool> synchronizing(FSynchronization, true);
   inherited::Delete(-1);
   for (Integer i = 0; i < FImages->Count(); ++i) {
     TvxImageInfo* info = FImages->Items(i)->ImageInfo();

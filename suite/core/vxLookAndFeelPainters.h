@@ -19,6 +19,7 @@
 #include "Graphics.h"
 #include "ImgList.h"
 #include "SysInit.h"
+#include "vdCore.h"
 #include "System.h"
 #include "vxClasses.h"
 #include "vxGeometry.h"
@@ -896,11 +897,11 @@ class TvxExtendedStylePainters : public TvxObjectList {
   }
   String Names(Integer Index) const { return PainterInfos(Index)->Name; }
   TvxCustomLookAndFeelPainterClass Painters(Integer Index) const { return PainterInfos(Index)->Painter; }
-  const std::vector<IvxLookAndFeelPainterListener*>& Listeners() const { return FListeners; }
+  Integer ListenerCount() const { return FListeners.Count(); }
 
  private:
   void NotifyListeners(TvxCustomLookAndFeelPainterClass APainter);
-  std::vector<IvxLookAndFeelPainterListener*> FListeners;
+  TvdListenerList<IvxLookAndFeelPainterListener> FListeners;
 };
 
 // The process-wide registry; nullptr outside the unit's lifetime.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <vector>
@@ -271,4 +273,80 @@ TEST(ImgListTest, AStripAddsOneImagePerWidth) {
   EXPECT_EQ(6, list.Add(odd.get(), nullptr));
   EXPECT_EQ(8, list.Count());
   EXPECT_EQ(clLime, StoredPixel(list, 7, 8, 8));
+}
+
+namespace {
+
+class TStreamedImageList : public TImageList {
+ public:
+  using TImageList::TImageList;
+  using TCustomImageList::ReadData;
+  using TCustomImageList::WriteData;
+};
+
+// Header fields of the image-list stream, by byte offset.
+enum : size_t { HCount = 4, HCapacity = 6, HGrow = 8, HWidth = 10, HHeight = 12 };
+void PutWord(std::vector<Byte>& D, size_t At, WORD V) { std::memcpy(D.data() + At, &V, sizeof V); }
+
+}  // namespace
+
+// Image-list data from a form is checked before the system reads it: well-formed data
+// of a masked and of a 32-bit list reads back, damaged headers and bitmaps are refused.
+TEST(ImgListTest, DamagedImageListDataIsRefused) {
+  for (bool alpha : {false, true}) {
+    SCOPED_TRACE(alpha ? "32-bit" : "masked");
+    TStreamedImageList src(nullptr);
+    if (alpha) {
+      src.SetColorDepth(cd32Bit);
+      auto a = AlphaImage();
+      src.Add(a.get(), nullptr);
+      src.Add(a.get(), nullptr);
+    } else {
+      auto red = Framed(clRed, clFuchsia);
+      src.AddMasked(red.get(), clFuchsia);
+      src.AddMasked(red.get(), clFuchsia);
+    }
+    TMemoryStream written;
+    src.WriteData(&written);
+    std::vector<Byte> good(static_cast<size_t>(written.Size()));
+    written.SetPosition(0);
+    written.ReadBuffer(good.data(), static_cast<Integer>(good.size()));
+
+    auto read = [](const std::vector<Byte>& D) {
+      TMemoryStream ms;
+      if (!D.empty()) ms.WriteBuffer(D.data(), static_cast<Integer>(D.size()));
+      ms.SetPosition(0);
+      TStreamedImageList dst(nullptr);
+      dst.ReadData(&ms);
+      return dst.Count();
+    };
+    EXPECT_EQ(read(good), 2);
+
+    const size_t infoAt = 28 + sizeof(BITMAPFILEHEADER);
+    struct {
+      const char* What;
+      std::function<void(std::vector<Byte>&)> Damage;
+    } cases[] = {
+        {"empty", [](auto& d) { d.clear(); }},
+        {"not an image list", [](auto& d) { d[0] = 'X'; }},
+        {"cut in the header", [](auto& d) { d.resize(20); }},
+        {"cut in the bitmap", [](auto& d) { d.resize(d.size() / 2); }},
+        {"huge bitmap height", [&](auto& d) { std::memcpy(d.data() + infoAt + 8, "\x10\x00\x00\x02", 4); }},
+        {"huge image size", [](auto& d) { PutWord(d, HWidth, 1288); PutWord(d, HHeight, 26967); }},
+        {"count 65281", [](auto& d) { PutWord(d, HCount, 65281); PutWord(d, HCapacity, 65535); }},
+        {"count above capacity", [](auto& d) { PutWord(d, HCount, 9); }},
+        {"capacity and growth 65535", [](auto& d) { PutWord(d, HCapacity, 65535); PutWord(d, HGrow, 65535); }},
+        {"zero image width", [](auto& d) { PutWord(d, HWidth, 0); }},
+    };
+    for (const auto& c : cases) {
+      std::vector<Byte> bad = good;
+      c.Damage(bad);
+      try {
+        read(bad);
+        ADD_FAILURE() << c.What << ": accepted";
+      } catch (const EInvalidGraphic& e) {
+        EXPECT_EQ(e.Message(), L"Invalid image list data") << c.What;
+      }
+    }
+  }
 }

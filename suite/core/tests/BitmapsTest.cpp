@@ -4,6 +4,10 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <vector>
+
+#include <windows.h>
+#include <psapi.h>
 
 #include "Classes.h"
 #include "TestSurface.h"
@@ -373,6 +377,29 @@ TEST(BitmapData, MalformedBlocksRaiseReadErrors) {
   EXPECT_TRUE(target.Empty());
 }
 
+// Repeat packets past the bitmap a block describes are refused while decoding: 5 MB of
+// them would expand to about 500 MB.
+TEST(BitmapData, PackedFormIsBoundedByTheBitmapItDescribes) {
+  TvxBitmap32 b(6, 4);
+  Fill(&b, [](int x, int y) { return Q(Byte(x * 30), Byte(y), 7, 200); });
+  b.SetCompressData(true);
+  TMemoryStream s;
+  b.WriteData(&s);
+  std::vector<Byte> d = Bytes(s);
+  for (int i = 0; i < 1000000; ++i) d.insert(d.end(), {127, 1, 2, 3, 4});
+  const Integer size = static_cast<Integer>(d.size()) - 10;
+  std::memcpy(d.data(), &size, 4);
+  TMemoryStream m;
+  m.WriteBuffer(d.data(), static_cast<Integer>(d.size()));
+  m.SetPosition(0);
+  PROCESS_MEMORY_COUNTERS before{}, after{};
+  K32GetProcessMemoryInfo(GetCurrentProcess(), &before, sizeof before);
+  TvxBitmap32 target;
+  EXPECT_THROW(target.ReadData(&m), EReadError);
+  K32GetProcessMemoryInfo(GetCurrentProcess(), &after, sizeof after);
+  EXPECT_LT(after.PeakWorkingSetSize - before.PeakWorkingSetSize, SIZE_T(64) << 20);
+}
+
 // --- Routines ---------------------------------------------------------------------------
 
 TEST(BitmapRoutines, CreationPixelsAndRegions) {
@@ -406,6 +433,29 @@ TEST(BitmapRoutines, CreationPixelsAndRegions) {
   ASSERT_NE(r, nullptr);
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 5; ++x) EXPECT_EQ(PtInRegion(r, x, y) != FALSE, (x == 1 || x == 3) && y < 3) << x << "," << y;
+  DeleteObject(r);
+}
+
+// A 1024 x 1024 pattern of single-pixel runs: the region holds exactly the runs, in rows.
+TEST(BitmapRoutines, RegionOfALargeFinePattern) {
+  constexpr int N = 1024;
+  std::unique_ptr<TBitmap> b(vxCreateBitmapOfSize(TRect{0, 0, N, N}, pf32bit));
+  auto opaque = [](int x, int y) { return y == 0 || (y < N - 1 && ((x ^ y) & 1)); };
+  Fill(b.get(), [&](int x, int y) { return opaque(x, y) ? Q(0, 255, 0, 0) : Q(0, 0, 255, 0); });
+  HRGN r = vxCreateRegionFromBitmap(b.get(), clRed);
+  ASSERT_NE(r, nullptr);
+  const DWORD size = GetRegionData(r, 0, nullptr);
+  std::vector<Byte> data(size);
+  ASSERT_EQ(GetRegionData(r, size, reinterpret_cast<RGNDATA*>(data.data())), size);
+  const auto* header = reinterpret_cast<const RGNDATAHEADER*>(data.data());
+  const auto* rects = reinterpret_cast<const RECT*>(data.data() + header->dwSize);
+  std::vector<RECT> expected{RECT{0, 0, N, 1}};
+  for (int y = 1; y < N - 1; ++y)
+    for (int x = 0; x < N; ++x)
+      if (opaque(x, y)) expected.push_back(RECT{x, y, x + 1, y + 1});
+  ASSERT_EQ(header->nCount, expected.size());
+  for (size_t i = 0; i < expected.size(); ++i)
+    ASSERT_TRUE(EqualRect(&rects[i], &expected[i])) << i << ": " << rects[i].left << "," << rects[i].top;
   DeleteObject(r);
 }
 

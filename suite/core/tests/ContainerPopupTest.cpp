@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "ExtCtrls.h"
+#include "Menus.h"
 #include "StdCtrls.h"
 #include "SuiteControlTestSupport.h"
 #include "vxContainer.h"
@@ -188,6 +190,90 @@ TEST_F(PopupTest, WindowsInsideAShownPopupMapToTheOwnerWindow) {
   EXPECT_EQ(vxPopupOwnerWindow(Other->Handle()), Other->Handle());
   Popup->CloseUp();
   EXPECT_EQ(vxPopupOwnerWindow(PopupEdit->Handle()), PopupEdit->Handle()) << "a hidden popup maps nothing";
+}
+
+// Inside a focused popup, a shortcut of the owner's form menu still runs, focus moves
+// between the popup's controls with the activation hooks held off, and aligned controls
+// fill the view's client rect.
+TEST_F(PopupTest, OwnerFormShortcutsFocusMovesAndClientRect) {
+  auto* menu = new TMainMenu(Form);
+  auto* top = new TMenuItem(Form);
+  top->SetCaption(L"File");
+  auto* item = new TMenuItem(Form);
+  item->SetCaption(L"Mark");
+  item->SetShortCut(ShortCut(L'M', TShiftState{ssCtrl}));
+  int clicks = 0;
+  item->OnClick = [&](TObject*) { ++clicks; };
+  top->Add(item);
+  menu->Items()->Add(top);
+  Form->SetMenu(menu);
+
+  auto* second = new TEdit(Popup);
+  second->SetBounds(0, 50, 100, 20);
+  second->SetParent(Popup);
+  Integer lockSeen = -1;
+  second->OnEnter = [&](TObject*) { lockSeen = PopupActivationLockCount; };
+
+  Popup->SetModalMode(false);
+  Popup->Popup(PopupEdit);
+  Pump(60);
+  ASSERT_TRUE(Popup->IsVisible());
+  PopupEdit->SetFocus();
+  Pump(30);
+  ASSERT_EQ(GetFocus(), PopupEdit->Handle());
+  SendKey(VK_CONTROL, false);
+  SendKey(L'M', false);
+  SendKey(L'M', true);
+  SendKey(VK_CONTROL, true);
+  Pump(60);
+  EXPECT_EQ(clicks, 1) << "the owner form's menu takes the shortcut";
+
+  second->SetFocus();
+  Pump(30);
+  EXPECT_GT(lockSeen, 0) << "activation messages are swallowed while the focus moves";
+  EXPECT_EQ(PopupActivationLockCount, 0);
+  EXPECT_TRUE(Popup->IsVisible());
+
+  Popup->ViewInfo()->ClientRect = TRect{3, 4, 63, 44};
+  auto* panel = new TPanel(Popup);
+  panel->SetParent(Popup);
+  panel->SetAlign(alClient);
+  Popup->Realign();
+  const RECT bounds = panel->BoundsRect(), want{3, 4, 63, 44};
+  EXPECT_TRUE(EqualRect(&bounds, &want)) << bounds.left << "," << bounds.top << "," << bounds.right << ","
+                                         << bounds.bottom;
+  Popup->CloseUp();
+  Form->SetMenu(nullptr);
+}
+
+// A popup opened from a control inside another popup is related to the outer one, and
+// every popup is related to its owner control: focus inside the inner popup keeps the
+// outer one focused.
+TEST_F(PopupTest, NestedPopupsAreRelatedWindows) {
+  ShowModeless();
+  auto* inner = new TvxCustomPopupWindow(PopupEdit);
+  inner->SetOwnerParent(Popup);
+  inner->SetOwnerBounds(TRect{0, 0, 100, 40});
+  auto* innerEdit = new TEdit(inner);
+  innerEdit->SetBounds(0, 0, 80, 20);
+  innerEdit->SetParent(inner);
+  inner->SetModalMode(false);
+  inner->Popup(innerEdit);
+  Pump(60);
+  ASSERT_TRUE(inner->IsVisible());
+  ASSERT_TRUE(Popup->IsVisible());
+  innerEdit->SetFocus();
+  Pump(30);
+  EXPECT_TRUE(vxIsRelatedWindowHandle(Popup, innerEdit->Handle())) << "a popup owned from inside the popup";
+  EXPECT_TRUE(vxIsRelatedWindowHandle(Popup, inner->Handle()));
+  EXPECT_TRUE(vxIsRelatedWindowHandle(Owner, Popup->Handle())) << "a popup owned by the control";
+  EXPECT_TRUE(vxIsRelatedWindowHandle(Owner, innerEdit->Handle())) << "and the popups owned from it";
+  EXPECT_FALSE(vxIsRelatedWindowHandle(Other, Popup->Handle()));
+  EXPECT_FALSE(vxIsRelatedWindowHandle(inner, PopupEdit->Handle()));
+  EXPECT_TRUE(Popup->Focused());
+  inner->CloseUp();
+  delete inner;
+  Popup->CloseUp();
 }
 
 }  // namespace

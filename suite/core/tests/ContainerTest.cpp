@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "StdCtrls.h"
+#include "Streaming.h"
 #include "SuiteControlTestSupport.h"
 #include "vxContainer.h"
 
@@ -224,6 +225,30 @@ TEST_F(ContainerTest, ContainerColourAndNormalStyleStayInStep) {
   EXPECT_EQ(Box->Color(), clTeal);
 }
 
+TEST_F(ContainerTest, FontSetByTheProgramOrReadFromAFormIsKept) {
+  Box->Font()->SetSize(19);
+  EXPECT_EQ(Box->Font()->Size(), 19);
+  EXPECT_EQ(Box->Style()->Font()->Size(), 19);
+  EXPECT_EQ(Inner->Font()->Size(), 19);
+  EXPECT_FALSE(Box->ParentFont());
+
+  // The same from a form file: the font the reader sets survives Loaded.
+  RegisterClass(TvxContainer::StaticClass());
+  std::unique_ptr<TForm> form(TCustomForm::Create<TForm>(nullptr));
+  TextToComponent(L"object LoadedForm: TForm\r\n"
+                  L"  object Loaded1: TvxContainer\r\n"
+                  L"    Left = 4\r\n    Top = 4\r\n    Width = 100\r\n    Height = 30\r\n"
+                  L"    Font.Height = -25\r\n    Font.Name = 'Arial'\r\n    ParentFont = False\r\n"
+                  L"  end\r\n"
+                  L"end\r\n",
+                  form.get());
+  auto* loaded = dynamic_cast<TvxContainer*>(form->FindComponent(L"Loaded1"));
+  ASSERT_NE(loaded, nullptr);
+  EXPECT_EQ(loaded->Font()->Height(), -25);
+  EXPECT_EQ(loaded->Font()->Name(), L"Arial");
+  EXPECT_FALSE(loaded->ParentFont());
+}
+
 TEST_F(ContainerTest, ScalingScalesTheFontOfTheNormalStyle) {
   Box->Style()->Font()->SetSize(10);
   ASSERT_TRUE(Box->Style()->AssignedValues().Contains(csvFont));
@@ -426,6 +451,56 @@ struct InnerListBoxTest : TFormFixture {
     Pump(30);
   }
 };
+
+// Tab and Shift+Tab from the inner control reach the controls on either side of the
+// container, for an edit and for a list box inside it.
+// A form of its own for each case of a table.
+struct TOwnForm : TFormFixture {
+  void TestBody() override {}
+};
+
+TEST(ContainerTabOrder, TabAndShiftTabLeaveAContainerFromItsInnerControl) {
+  for (bool listBox : {false, true}) {
+    SCOPED_TRACE(listBox ? "list box" : "edit");
+    TOwnForm f;
+    f.SetUp();
+    TForm* Form = f.Form;
+    auto* before = f.Add<TEdit>(Form, RECT{10, 10, 110, 32});
+    auto* box = TvxContainer::Create<TvxContainer>(Form);
+    box->SetBounds(10, 40, 120, 60);
+    TWinControl* inner;
+    if (listBox) {
+      auto* list = new TvxCustomInnerListBox(Form);
+      list->SetContainer(box);
+      inner = list;
+    } else {
+      inner = new TInnerEdit(Form, box);
+    }
+    inner->SetParent(box);
+    box->SetInnerControl(inner);
+    box->SetParent(Form);
+    auto* after = f.Add<TEdit>(Form, RECT{10, 110, 110, 132});
+    Pump(40);
+
+    inner->SetFocus();
+    Pump(40);
+    ASSERT_EQ(GetFocus(), inner->Handle());
+    SendKey(VK_SHIFT, false);
+    SendKey(VK_TAB, false);
+    SendKey(VK_TAB, true);
+    SendKey(VK_SHIFT, true);
+    Pump(60);
+    EXPECT_EQ(GetFocus(), before->Handle()) << "Shift+Tab goes to the control before the container";
+
+    inner->SetFocus();
+    Pump(40);
+    SendKey(VK_TAB, false);
+    SendKey(VK_TAB, true);
+    Pump(60);
+    EXPECT_EQ(GetFocus(), after->Handle()) << "Tab goes to the control after it";
+    f.TearDown();
+  }
+}
 
 TEST_F(InnerListBoxTest, TypingSelectsTheFirstItemStartingWithTheText) {
   EXPECT_TRUE(Box->Focused()) << "the container follows its inner list's focus";

@@ -301,7 +301,7 @@ TEST(ExtendedStylePainters, NamesAreUniqueAndSorted) {
   list.AddListener(&first);
   list.AddListener(&second);
   list.AddListener(&first);
-  EXPECT_EQ(list.Listeners().size(), 2u);
+  EXPECT_EQ(list.ListenerCount(), 2);
 
   // Data owned by the registry once registered; freed with the entry.
   struct Data : TObject {
@@ -344,6 +344,22 @@ TEST(ExtendedStylePainters, NamesAreUniqueAndSorted) {
   EXPECT_EQ(log, (std::vector<std::string>{"first:painter"}));
   EXPECT_FALSE(list.Unregister(L"Sample"));
   EXPECT_EQ(frees, 1) << "the rejected data stays with the caller";
+
+  // A listener told first removes one that would be told later in the same round: that
+  // one is not told (it may be gone already).
+  struct Remover : IvxLookAndFeelPainterListener {
+    TvxExtendedStylePainters* List = nullptr;
+    IvxLookAndFeelPainterListener* Victim = nullptr;
+    void PainterChanged(TvxCustomLookAndFeelPainterClass) override { List->RemoveListener(Victim); }
+  } remover;
+  remover.List = &list;
+  remover.Victim = &first;
+  list.AddListener(&remover);
+  log.clear();
+  EXPECT_TRUE(list.Unregister(L"Beta"));
+  EXPECT_TRUE(log.empty()) << log.size();
+  EXPECT_EQ(list.ListenerCount(), 1);
+  list.RemoveListener(&remover);
 }
 
 TEST_F(LookAndFeel, SystemColourChangeRefreshesOffice11ColoursFirst) {
