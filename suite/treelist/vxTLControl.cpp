@@ -9,19 +9,6 @@
 
 // --- The owner --------------------------------------------------------------------------
 
-TvxTreeListUpdateScope::~TvxTreeListUpdateScope() noexcept(false) {
-  if (std::uncaught_exceptions() <= FUncaught) {
-    FTreeList->EndUpdate();
-    return;
-  }
-  // Another exception is already leaving the block: that one travels on, and a second
-  // failure while the batch is processed is dropped rather than ending the program.
-  try {
-    FTreeList->EndUpdate();
-  } catch (...) {  // see above
-  }
-}
-
 TvxCustomTreeList::TvxCustomTreeList(TComponent* AOwner)
     : TvxExtEditingControl(AOwner),
       FDataController(std::make_unique<TvxTreeListDataController>(this)),
@@ -41,7 +28,7 @@ TvxCustomTreeList::TvxCustomTreeList(TComponent* AOwner)
 
 TvxCustomTreeList::~TvxCustomTreeList() {
   FDestroying = true;
-  FLockCount = 1;  // nothing is processed while the tree goes
+  ++FLockUpdate;  // nothing is processed while the tree goes
   // The view goes first: its cells point at nodes and columns.
   if (FCollaboratorsCreated) {
     DestroyCollaborators();
@@ -63,6 +50,10 @@ TvxTreeListNode* TvxCustomTreeList::AddNode(TvxTreeListNode* ANode, TvxTreeListN
                                             TvxTreeListNodeAttachMode AMode, Pointer AData) {
   {
     TvxTreeListUpdateScope lock(this);
+    // A new last row of the root is appended to current node lists instead of rebuilding
+    // them, so that rows added one at a time cost the same at any count.
+    const bool listsCurrent = !ANode && !FChanges.Contains(tcStructure) && !FAbsoluteItems.empty() &&
+                              FDataController->NodesCount() == static_cast<Integer>(FAbsoluteItems.size());
     // Without a relative, or relative to the root (which has no siblings), an insertion
     // appends to the root.
     if (!ARelative || ARelative == FRoot.get()) {
@@ -90,9 +81,16 @@ TvxTreeListNode* TvxCustomTreeList::AddNode(TvxTreeListNode* ANode, TvxTreeListN
         break;
     }
     AddChanges({tcStructure});
+    if (listsCurrent && ANode->FParent == FRoot.get() && ANode == FRoot->FLast && !ANode->State.Contains(nsHidden)) {
+      ANode->FAbsoluteIndex = static_cast<Integer>(FAbsoluteItems.size());
+      FAbsoluteItems.push_back(ANode);
+      ANode->FVisibleIndex = static_cast<Integer>(FAbsoluteVisibleItems.size());
+      FAbsoluteVisibleItems.push_back(ANode);
+      FChanges.Exclude(tcStructure);
+    }
     ANode->FData = AData;
     FireDataChanged();
-    LayoutChanged();
+    RowsLayoutChanged();
   }
   return ANode;
 }
@@ -123,10 +121,21 @@ void TvxCustomTreeList::DeleteAllNodes() {
 }
 
 void TvxCustomTreeList::EndUpdate() {
-  if (--FLockCount > 0 || FDestroying) return;
+  TvxExtEditingControl::CancelUpdate();
+  if (FLockUpdate > 0 || FDestroying) return;
+  UpdateLockReleased();
   ProcessChanges();
-  if (FLockCount == 0) LayoutChanged();
+  if (FLockUpdate != 0) return;
+  // A batch that only changed rows leaves its relayout to the next paint, input or
+  // reader of the view's geometry.
+  if (FLayoutDeferred && !FLayoutPending && HasLiveView()) {
+    Invalidate();
+    return;
+  }
+  LayoutChanged();
 }
+
+bool TvxCustomTreeList::HasLiveView() { return FCollaboratorsCreated && HandleAllocated() && !IsLoading(); }
 
 void TvxCustomTreeList::LayoutChanged() {
   if (FDestroying) return;
@@ -136,12 +145,42 @@ void TvxCustomTreeList::LayoutChanged() {
   }
   // With a window the editing control runs the relayout (view info, scroll bars, repaint);
   // a bare model relays out its lists and widths only.
-  if (FCollaboratorsCreated && HandleAllocated() && !IsLoading()) TvxEditingControl::LayoutChanged();
-  else DoLayoutChanged();
+  if (HasLiveView()) {
+    TvxEditingControl::LayoutChanged();
+    // A request the relayout made of itself is met by it.
+    FLayoutPending = FLayoutDeferred = false;
+  } else {
+    DoLayoutChanged();
+  }
+}
+
+void TvxCustomTreeList::RowsLayoutChanged() {
+  if (FDestroying) return;
+  if (!HasLiveView()) {
+    LayoutChanged();
+    return;
+  }
+  // The rows changed: one relayout for any number of such changes, before the next paint
+  // or input, or when the view's geometry is read.
+  FLayoutDeferred = true;
+  if (ViewInfo()) ViewInfo()->SetState(vxvisCalculationNeeded, true);
+  if (!IsUpdating()) Invalidate();
+}
+
+void TvxCustomTreeList::ValidateLayout() {
+  if ((FLayoutDeferred || FLayoutPending) && !FDestroying && !IsUpdating()) LayoutChanged();
+}
+
+void TvxCustomTreeList::WndProc(TMessage& Message) {
+  const UINT m = Message.Msg;
+  if (m == WM_PAINT || m == WM_PRINTCLIENT || m == WM_VSCROLL || m == WM_HSCROLL ||
+      (m >= WM_KEYFIRST && m <= WM_KEYLAST) || (m >= WM_MOUSEFIRST && m <= WM_MOUSELAST))
+    ValidateLayout();
+  TvxExtEditingControl::WndProc(Message);
 }
 
 void TvxCustomTreeList::DoLayoutChanged() {
-  FLayoutPending = false;
+  FLayoutPending = FLayoutDeferred = false;
   FIsCancelOperation = false;
   ProcessChanges();
   bool view = FCollaboratorsCreated && HandleAllocated();
@@ -272,7 +311,7 @@ void TvxCustomTreeList::NodeChanged(TvxTreeListNode* ANode, Integer AColumn) {
     return;
   }
   if (ANode != FDataController->EditingNode()) AddChanges({AColumn < 0 ? tcStructure : tcData});
-  LayoutChanged();
+  RowsLayoutChanged();
   if (OnNodeChanged) OnNodeChanged(this, ANode, Columns(AColumn));
 }
 

@@ -96,8 +96,10 @@ TFigures Run(int N) {
 
 }  // namespace
 
-// The view's figures (TreeListViewBench.cpp).
+// The view's figures (TreeListViewBench.cpp), rows added without a lock
+// (TreeListUnlockedBench.cpp).
 void RunTreeListViewBench();
+void RunTreeListUnlockedBench();
 
 int main() {
   TUnitScope units(SuiteTreeListUnits);
@@ -124,5 +126,6 @@ int main() {
   std::printf("fill / floor: %.1f at 10^4, %.1f at 10^5\n", f[0].Fill / f[0].Floor, f[1].Fill / f[1].Floor);
   std::printf("growth is the per-node cost at 10^5 over that at 10^4: 1 for linear work\n");
   RunTreeListViewBench();
+  RunTreeListUnlockedBench();
   return 0;
 }
