@@ -100,26 +100,20 @@ void TvxEditingControl::LayoutChanged() {
   if (IsLocked() || !FViewInfo) return;
   ++FChangesCount;
   FController->Reset();
-  struct TOuter {
-    TvxEditingControl* C;
-    ~TOuter() {
-      if (--C->FChangesCount != 0) return;
-      C->FController->HitTestController()->ReCalculate();
-      C->FController->EditingController()->PostEditUpdate();
-      C->FIsLayoutChanged = true;
-      C->LayoutCompleted();
-      C->Invalidate();
-    }
-  } outer{this};
+  TScopeExit outer([this] {
+    if (--FChangesCount != 0) return;
+    FController->HitTestController()->ReCalculate();
+    FController->EditingController()->PostEditUpdate();
+    FIsLayoutChanged = true;
+    LayoutCompleted();
+    Invalidate();
+  });
   BeginUpdate();
-  struct TInner {
-    TvxEditingControl* C;
-    ~TInner() {
-      C->FViewInfo->SetState(vxvisCalculationNeeded, false);
-      C->CancelUpdate();
-      C->UpdateScrollBars();
-    }
-  } inner{this};
+  TScopeExit inner([this] {
+    FViewInfo->SetState(vxvisCalculationNeeded, false);
+    CancelUpdate();
+    UpdateScrollBars();
+  });
   DoLayoutChanged();
 }
 
@@ -147,11 +141,7 @@ void TvxEditingControl::ApplyDataChange(TvxUpdateControlInfo* AInfo) {
 
 void TvxEditingControl::DataChanged() {
   {
-    ++FLockUpdate;
-    struct TUnlock {
-      Integer& L;
-      ~TUnlock() { --L; }
-    } unlock{FLockUpdate};
+    TCounterScope<Integer> lock(FLockUpdate);
     for (TvxCustomInplaceEditContainer* i : FContainerList) i->DataChanged();
   }
   if (!IsLocked()) FController->RefreshAllCells();
@@ -185,20 +175,14 @@ void TvxEditingControl::DoInitEdit(TvxCustomInplaceEditContainer* AItem, TvxCust
 }
 
 void TvxEditingControl::AddItem(TvxCustomInplaceEditContainer* AItem) {
-  struct TFinally {
-    TvxEditingControl* C;
-    ~TFinally() { C->LayoutChanged(); }
-  } fin{this};
+  TScopeExit relayout([this] { LayoutChanged(); });
   FContainerList.push_back(AItem);
   ReindexItems();
   FDataController->AddItem(AItem);
 }
 
 void TvxEditingControl::RemoveItem(TvxCustomInplaceEditContainer* AItem) {
-  struct TFinally {
-    TvxEditingControl* C;
-    ~TFinally() { C->LayoutChanged(); }
-  } fin{this};
+  TScopeExit relayout([this] { LayoutChanged(); });
   if (FController && FController->FocusedItem() == AItem) FController->SetFocusedItem(nullptr);
   if (FController && FController->EditingController()->EditingItem() == AItem)
     FController->EditingController()->SetEditingItem(nullptr);
@@ -239,16 +223,13 @@ void TvxEditingControl::LookAndFeelChanged(TvxLookAndFeel* Sender, TvxLookAndFee
   bool wasEditing = ec->IsEditing();
   if (wasEditing) ec->HideEdit(true);
   inherited::LookAndFeelChanged(Sender, AChangedValues);
-  BeginUpdate();
-  struct TFinally {
-    TvxEditingControl* C;
-    bool Reopen;
-    ~TFinally() {
-      C->StylesChanged();
-      C->EndUpdate();
-      if (Reopen) C->FController->EditingController()->ShowEdit(nullptr);
-    }
-  } fin{this, wasEditing};
+  // Each step of the ending runs even when one before it raises: the styles are applied,
+  // the lock released, and the editor reopened.
+  TScopeExit reopen([this, wasEditing] {
+    if (wasEditing) FController->EditingController()->ShowEdit(nullptr);
+  });
+  TUpdateScope<TvxEditingControl> lock(this);
+  TScopeExit styles([this] { StylesChanged(); });
   for (TvxCustomInplaceEditContainer* i : FContainerList) i->RefreshProperties();
 }
 
@@ -261,12 +242,9 @@ void TvxEditingControl::WndProc(TMessage& Message) {
 
 void TvxEditingControl::WMCancelMode(TWMNoParams& Message) {
   if (FController) FController->FDragCancel = true;
-  struct TReset {
-    TvxEditingControl* C;
-    ~TReset() {
-      if (C->FController) C->FController->FDragCancel = false;
-    }
-  } reset{this};
+  TScopeExit reset([this] {
+    if (FController) FController->FDragCancel = false;
+  });
   InheritedMessage(Message.M);
 }
 
@@ -290,10 +268,7 @@ void TvxEditingControl::AlignControls(TControl* AControl, RECT& Rect) {
 
 void TvxEditingControl::Paint() {
   FController->BeforePaint();
-  struct TAfter {
-    TvxCustomControlController* C;
-    ~TAfter() { C->AfterPaint(); }
-  } after{FController.get()};
+  TScopeExit after([C = FController.get()] { C->AfterPaint(); });
   inherited::Paint();
   FViewInfo->ValidateDirty();
   FViewInfo->Painter()->Paint();
@@ -301,10 +276,7 @@ void TvxEditingControl::Paint() {
 
 void TvxEditingControl::KeyDown(Word& Key, TShiftState Shift) {
   FController->FDragCancel = Key == VK_ESCAPE;
-  struct TReset {
-    bool& F;
-    ~TReset() { F = false; }
-  } reset{FController->FDragCancel};
+  TScopeExit reset([&F = FController->FDragCancel] { F = false; });
   inherited::KeyDown(Key, Shift);
   if (Key != 0) FController->KeyDown(Key, Shift);
 }

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "Graphics.h"
@@ -246,6 +247,10 @@ class TvxTreeListNode : public TPersistent {
   friend class TvxTreeList;
   friend class TvxTreeListDataController;
   void Unlink();
+  void AnnounceDeletion();
+  void SortChildren(const TvxTreeListCompareFunc& ASortProc);
+  // The node after ANode in this node's subtree, in display order; nullptr at its end.
+  TvxTreeListNode* NextInSubtree(TvxTreeListNode* ANode) const;
   void LinkLast(TvxTreeListNode* AParent);
   void LinkFirst(TvxTreeListNode* AParent);
   void LinkBefore(TvxTreeListNode* ANode);
@@ -270,6 +275,7 @@ class TvxTreeListNode : public TPersistent {
   TvxTreeListNode* FPrev = nullptr;
   Integer FImageIndexes[5] = {-1, -1, -1, -1, -1};
   Integer FVisibleIndex = -1;
+  bool FDeletionAnnounced = false;
 };
 
 class TvxTreeListRootNode : public TvxTreeListNode {
@@ -1795,6 +1801,9 @@ class TvxCustomTreeList : public TvxExtEditingControl {
   bool IsViewCalculating() const;
   // The control has its view and window, and is not being read from a form.
   bool HasLiveView();
+  void RemoveFromSelection(const TvxTreeListNode* ANode);
+  // Closes up the emptied slots of the selection list.
+  void CompactSelection();
   void RebuildNodeLists();
   void RebuildSortColumns();
   void SortNodesIfNeeded();
@@ -1810,7 +1819,10 @@ class TvxCustomTreeList : public TvxExtEditingControl {
   std::unique_ptr<TvxTreeListNode> FRoot;
   std::vector<TvxTreeListNode*> FAbsoluteItems;
   std::vector<TvxTreeListNode*> FAbsoluteVisibleItems;
+  // The selected nodes in the order they were selected (an emptied slot is nullptr until
+  // the list is closed up), and each one's slot.
   std::vector<TvxTreeListNode*> FSelection;
+  std::unordered_map<const TvxTreeListNode*, size_t> FSelectionIndex;
   std::vector<TvxTreeListColumn*> FColumns;  // owned
   std::vector<TvxTreeListColumn*> FVisibleColumns;
   std::vector<TvxTreeListColumn*> FSortedColumns;

@@ -199,16 +199,11 @@ void TvxCustomTreeList::ProcessChanges() {
   // A failing step (usually an event handler) must not leave the control locked for
   // good: the batch is emptied, the change lock and the update lock taken above are
   // released without a relayout, and the exception travels on.
-  struct TFailureScope {
-    TvxCustomTreeList* Owner;
-    bool Done = false;
-    ~TFailureScope() {
-      if (Done) return;
-      Owner->FChanges.Clear();
-      Owner->FChangesLocked = false;
-      Owner->CancelUpdate();
-    }
-  } failure{this};
+  TScopeExit failure([this] {
+    FChanges.Clear();
+    FChangesLocked = false;
+    CancelUpdate();
+  });
   TvxTreeListChanges saved = FChanges;
   CheckPainterSize();
   if (FChanges.Contains(tcSortOrder)) FChanges += TvxTreeListChanges{tcData};
@@ -227,7 +222,7 @@ void TvxCustomTreeList::ProcessChanges() {
   saved.Exclude(tcFocusedNode).Exclude(tcSelection).Exclude(tcImages);
   if (FChanges == saved) FChanges.Clear();
   FChangesLocked = false;
-  failure.Done = true;
+  failure.Dismiss();
   // A batch that changed while it was processed is processed once more as a whole. The
   // lock goes without a relayout: relaying out is the caller's business.
   if (!FChanges.Empty()) ProcessChanges();
@@ -339,22 +334,40 @@ void TvxCustomTreeList::SetFocusedNode(TvxTreeListNode* ANode) {
 
 
 
-bool TvxCustomTreeList::IsSelected(const TvxTreeListNode* ANode) const {
-  return std::find(FSelection.begin(), FSelection.end(), ANode) != FSelection.end();
-}
+bool TvxCustomTreeList::IsSelected(const TvxTreeListNode* ANode) const { return FSelectionIndex.contains(ANode); }
 
 void TvxCustomTreeList::Select(TvxTreeListNode* ANode) {
-  if (!IsSelected(ANode)) FSelection.push_back(ANode);
+  if (FSelectionIndex.emplace(ANode, FSelection.size()).second) FSelection.push_back(ANode);
   AddChanges({tcSelection});
 }
 
 void TvxCustomTreeList::Deselect(TvxTreeListNode* ANode) {
-  std::erase(FSelection, ANode);
+  RemoveFromSelection(ANode);
   AddChanges({tcSelection});
 }
 
+void TvxCustomTreeList::RemoveFromSelection(const TvxTreeListNode* ANode) {
+  auto it = FSelectionIndex.find(ANode);
+  if (it == FSelectionIndex.end()) return;
+  // The slot is emptied and the list closed up once half of it is empty, so that removing
+  // any number of nodes costs the same per node.
+  FSelection[it->second] = nullptr;
+  FSelectionIndex.erase(it);
+  if (FSelection.size() > 2 * FSelectionIndex.size() + 16) CompactSelection();
+}
+
+void TvxCustomTreeList::CompactSelection() {
+  size_t j = 0;
+  for (TvxTreeListNode* n : FSelection)
+    if (n) {
+      FSelectionIndex[n] = j;
+      FSelection[j++] = n;
+    }
+  FSelection.resize(j);
+}
+
 Integer TvxCustomTreeList::SelectionCount() const {
-  if (FOptionsSelection->MultiSelect || !FFocusedNode) return static_cast<Integer>(FSelection.size());
+  if (FOptionsSelection->MultiSelect || !FFocusedNode) return static_cast<Integer>(FSelectionIndex.size());
   return 1;
 }
 
@@ -370,15 +383,18 @@ void TvxCustomTreeList::SelectAll() {
 }
 
 void TvxCustomTreeList::ClearSelection() {
-  if (FSelection.empty()) return;
+  if (FSelectionIndex.empty()) return;
   FSelection.clear();
+  FSelectionIndex.clear();
   AddChanges({tcSelection});
 }
 
 TvxTreeListNode* TvxCustomTreeList::GetSelections(std::vector<TvxTreeListNode*>& AList) {
   AList.clear();
-  if (FOptionsSelection->MultiSelect)
+  if (FOptionsSelection->MultiSelect) {
+    CompactSelection();
     AList = FSelection;
+  }
   else if (FFocusedNode)
     AList.push_back(FFocusedNode);
   return FFocusedNode;
@@ -448,7 +464,7 @@ void TvxCustomTreeList::NodeRemoved(TvxTreeListNode* ANode) {
   if (HotTrackNode == ANode) HotTrackNode = nullptr;
   ViewNodeRemoved(ANode);
   FDataController->FreeNodeRecord(ANode);
-  std::erase(FSelection, ANode);
+  RemoveFromSelection(ANode);
 }
 
 void TvxCustomTreeList::FireDataChanged() {
@@ -532,13 +548,7 @@ Integer TvxCustomTreeList::DoGetNodeImageIndex(TvxTreeListNode* ANode, TvxTreeLi
       AIndexType == tlitSelectedIndex && FOptionsView->UseImageIndexForSelected() ? tlitImageIndex : AIndexType;
   Integer index = ANode->ImageIndexes(stored);
   if (OnGetNodeImageIndex) {
-    const bool saved = FLockImageIndexChanges;
-    FLockImageIndexChanges = true;
-    struct TRestore {
-      bool& Flag;
-      bool Saved;
-      ~TRestore() { Flag = Saved; }
-    } restore{FLockImageIndexChanges, saved};
+    TValueScope<bool> restore(FLockImageIndexChanges, true);
     OnGetNodeImageIndex(this, ANode, AIndexType, index);
   }
   return index;

@@ -20,15 +20,7 @@ TvxTreeListNode::TvxTreeListNode(TvxCustomTreeList* AOwner) : FTreeList(AOwner) 
 TvxTreeListNode::~TvxTreeListNode() {
   TvxCustomTreeList* tl = FTreeList;
   tl->BeginUpdate();
-  --tl->DataController()->FNodesCount;
-  State.Include(nsDeleting);
-  tl->AddChanges({tcStructure, tcData});
-  // The destructor must run to its end: a handler's failure is not allowed to leave a
-  // half-freed node linked in the tree.
-  try {
-    if (!IsRoot() && tl->OnDeletion) tl->OnDeletion(tl, this);
-  } catch (...) {  // see above: the node is freed whatever the handler does
-  }
+  if (!FDeletionAnnounced) AnnounceDeletion();
   if (FCount > 0) DeleteChildren();
   if (!IsRoot()) tl->NodeRemoved(this);
   tl->AddChanges({tcStructure});
@@ -110,23 +102,47 @@ void TvxTreeListNode::Delete() {
   delete this;
 }
 
+// The first half of freeing a node: marked, counted out, and announced (OnDeletion) while
+// its subtree is still in place.
+void TvxTreeListNode::AnnounceDeletion() {
+  TvxCustomTreeList* tl = FTreeList;
+  FDeletionAnnounced = true;
+  --tl->DataController()->FNodesCount;
+  State.Include(nsDeleting);
+  tl->AddChanges({tcStructure, tcData});
+  // Freeing must run to its end: a handler's failure is not allowed to leave a half-freed
+  // node linked in the tree.
+  try {
+    if (!IsRoot() && tl->OnDeletion) tl->OnDeletion(tl, this);
+  } catch (...) {  // see above: the node is freed whatever the handler does
+  }
+}
+
+// The subtree is walked without recursion, however deep it is: each node is announced on
+// the way down and freed on the way up, once its children are gone, so handlers see the
+// same order as a recursive free.
 void TvxTreeListNode::DeleteChildren() {
   TvxTreeListUpdateScope lock(FTreeList);
-  try {
-    while (TvxTreeListNode* child = FFirst) {
-      if (State.Contains(nsInternalDelete)) child->State.Include(nsInternalDelete);
-      child->State.Include(nsDeleting);
-      delete child;  // unlinks itself, which advances FFirst
-    }
-  } catch (...) {
+  TScopeExit emptied([this] {
     FCount = 0;
     FFirst = FLast = nullptr;
     SetHasChildren(false);
-    throw;
+  });
+  const bool internal = State.Contains(nsInternalDelete);
+  TvxTreeListNode* n = FFirst;
+  while (n) {
+    if (!n->FDeletionAnnounced) {
+      if (internal) n->State.Include(nsInternalDelete);
+      n->AnnounceDeletion();
+      if (n->FFirst) {
+        n = n->FFirst;
+        continue;
+      }
+    }
+    TvxTreeListNode* parent = n->FParent;
+    delete n;  // childless by now; unlinks itself, which advances the parent's FFirst
+    n = parent->FFirst ? parent->FFirst : (parent == this ? nullptr : parent);
   }
-  FCount = 0;
-  FFirst = FLast = nullptr;
-  SetHasChildren(false);
 }
 
 TvxTreeListNode* TvxTreeListNode::GetFirstChildVisible() const {
@@ -433,21 +449,32 @@ void TvxTreeListNode::SetCheckState(TvxCheckBoxState Value) {
   finish();
 }
 
+TvxTreeListNode* TvxTreeListNode::NextInSubtree(TvxTreeListNode* ANode) const {
+  if (ANode->FFirst) return ANode->FFirst;
+  while (ANode != this && !ANode->FNext) ANode = ANode->FParent;
+  return ANode == this ? nullptr : ANode->FNext;
+}
+
 void TvxTreeListNode::Expand(bool ARecurse) {
   if (FCount == 0 && !State.Contains(nsHasChildren)) return;
   if (FTreeList->IsCancelOperation()) return;
   TvxTreeListUpdateScope lock(FTreeList);
   SetExpanded(true);
-  if (ARecurse)
-    for (TvxTreeListNode* c = FFirst; c; c = c->FNext) c->Expand(true);
+  if (!ARecurse) return;
+  // The subtree in order, without recursion; children appear as their parent expands.
+  for (TvxTreeListNode* n = NextInSubtree(this); n; n = NextInSubtree(n)) {
+    if (FTreeList->IsCancelOperation()) return;
+    if (n->FCount > 0 || n->State.Contains(nsHasChildren)) n->SetExpanded(true);
+  }
 }
 
 void TvxTreeListNode::Collapse(bool ARecurse) {
   if (FCount == 0) return;
   TvxTreeListUpdateScope lock(FTreeList);
   SetExpanded(false);
-  if (ARecurse)
-    for (TvxTreeListNode* c = FFirst; c; c = c->FNext) c->Collapse(true);
+  if (!ARecurse) return;
+  for (TvxTreeListNode* n = NextInSubtree(this); n; n = NextInSubtree(n))
+    if (n->FCount > 0) n->SetExpanded(false);
 }
 
 void TvxTreeListNode::LoadChildren() {
@@ -477,6 +504,16 @@ void TvxTreeListNode::MakeVisible() {
 void TvxTreeListNode::CustomSort(const TvxTreeListCompareFunc& ASortProc, bool ARecurse) {
   if (!ASortProc && !FTreeList->HasSortCriteria()) return;
   TvxTreeListUpdateScope lock(FTreeList);
+  SortChildren(ASortProc);
+  if (!ARecurse) return;
+  // Every level below, in order and without recursion: a node's children are sorted
+  // before the walk goes down into them.
+  for (TvxTreeListNode* n = NextInSubtree(this); n; n = NextInSubtree(n))
+    if (n->HasChildren()) n->SortChildren(ASortProc);
+}
+
+void TvxTreeListNode::SortChildren(const TvxTreeListCompareFunc& ASortProc) {
+  TvxTreeListUpdateScope lock(FTreeList);
   std::vector<TvxTreeListNode*> list;
   for (TvxTreeListNode* c = FFirst; c; c = c->FNext) list.push_back(c);
   if (list.size() >= 2) {
@@ -497,9 +534,6 @@ void TvxTreeListNode::CustomSort(const TvxTreeListCompareFunc& ASortProc, bool A
     FLast = list.back();
     if (changed) FTreeList->StructureChanged();
   }
-  if (ARecurse)
-    for (TvxTreeListNode* c : list)
-      if (c->HasChildren()) c->CustomSort(ASortProc, true);
 }
 
 // Linking -------------------------------------------------------------------------------

@@ -98,8 +98,9 @@ void TvxCustomTreeList::MakeNodeVisible(TvxTreeListNode* ANode) {
 
 void TvxCustomTreeList::DeleteSelection() {
   if (!FFocusedNode) return;
+  CompactSelection();
   std::vector<TvxTreeListNode*> nodes = FSelection;
-  if (std::find(nodes.begin(), nodes.end(), FFocusedNode) == nodes.end()) nodes.push_back(FFocusedNode);
+  if (!IsSelected(FFocusedNode)) nodes.push_back(FFocusedNode);
   std::stable_sort(nodes.begin(), nodes.end(),
                    [](TvxTreeListNode* a, TvxTreeListNode* b) { return a->Level() > b->Level(); });
   TvxTreeListUpdateScope lock(this);
@@ -109,10 +110,7 @@ void TvxCustomTreeList::DeleteSelection() {
 void TvxCustomTreeList::Paint() {
   if (!FCollaboratorsCreated) return;
   Controller()->BeforePaint();
-  struct TAfter {
-    TvxCustomControlController* C;
-    ~TAfter() { C->AfterPaint(); }
-  } after{Controller()};
+  TScopeExit after([C = Controller()] { C->AfterPaint(); });
   // The border, and the clip narrowed to the client bounds.
   TvxControl::Paint();
   TvxTreeListViewInfo* vi = TreeListViewInfo();
