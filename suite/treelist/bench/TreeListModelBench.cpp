@@ -100,6 +100,8 @@ TFigures Run(int N) {
 // (TreeListUnlockedBench.cpp).
 void RunTreeListViewBench();
 void RunTreeListUnlockedBench();
+// Selection, deletion, deep chains and paging at scale (TreeListScaleBench.cpp).
+void RunTreeListScaleBench();
 
 int main() {
   TUnitScope units(SuiteTreeListUnits);
@@ -127,5 +129,6 @@ int main() {
   std::printf("growth is the per-node cost at 10^5 over that at 10^4: 1 for linear work\n");
   RunTreeListViewBench();
   RunTreeListUnlockedBench();
+  RunTreeListScaleBench();
   return 0;
 }
