@@ -92,7 +92,7 @@ void TvxTreeListNode::MoveTo(TvxTreeListNode* ADestNode, TvxTreeListNodeAttachMo
   if ((AMode == tlamAdd || AMode == tlamAddFirst) && ADestNode->FParent) dest = ADestNode->FParent;
   if (dest->HasAsParent(this) || dest == this) return;
   if (dest == FParent && AMode == tlamAddChild) return;
-  FTreeList->MoveNode(this, ADestNode, AMode);
+  FTreeList->MoveNode(this, dest, AMode);
 }
 
 void TvxTreeListNode::Delete() {

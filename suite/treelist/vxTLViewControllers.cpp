@@ -547,15 +547,18 @@ void TvxTreeListController::PageScroll(bool ADown, TShiftState Shift) {
   TvxTreeListViewInfo* vi = TreeViewInfo();
   Integer count = tl->AbsoluteVisibleCount();
   if (!vi || count == 0) return;
-  Integer fit = vi->RowsThatFit();
+  // Pages are counted in the rows actually shown, whatever their heights (previews, more
+  // data lines, group footers): Page Down goes to the last whole row, then a page on from
+  // it; Page Up to the top row, then to the top of the page that ends with it.
+  vi->Validate();
   Integer top = tl->TopVisibleNode() ? tl->TopVisibleNode()->VisibleIndex() : 0;
   Integer focused = tl->FocusedNode() ? tl->FocusedNode()->VisibleIndex() : top;
   Integer target;
   if (ADown) {
-    Integer last = std::min(top + fit - 1, count - 1);
-    target = focused < last ? last : std::min(last + fit - 1, count - 1);
+    Integer last = std::clamp(top + std::max(vi->NodesVisibleCount, 1) - 1, 0, count - 1);
+    target = focused < last ? last : vi->LastWholeRowFrom(last);
   } else {
-    target = focused > top ? top : std::max(top - fit + 1, 0);
+    target = focused > top ? top : vi->TopIndexForLast(top);
   }
   Select(tl->AbsoluteVisibleItems(target), Shift);
   tl->MakeNodeVisible(tl->FocusedNode());

@@ -921,6 +921,22 @@ Integer TvxTreeListViewInfo::TopIndexForLast(Integer ALast) {
   return top;
 }
 
+Integer TvxTreeListViewInfo::LastWholeRowFrom(Integer ATop) {
+  TvxCustomTreeList* tl = TreeList();
+  const Integer count = tl->VisibleCount();
+  if (ATop >= count - 1) return std::max(count - 1, 0);
+  const Integer area = FBounds.bottom - FooterHeight - (FBounds.top + BandsHeight + HeadersHeight);
+  Integer last = ATop, used = NodeRowHeight(tl->AbsoluteVisibleItems(ATop));
+  while (last + 1 < count) {
+    const Integer h = NodeRowHeight(tl->AbsoluteVisibleItems(last + 1));
+    if (used + h > area) break;
+    used += h;
+    ++last;
+  }
+  // A row taller than the page still moves the focus on by one.
+  return last == ATop ? ATop + 1 : last;
+}
+
 void TvxTreeListViewInfo::FinishNodeRow(TvxTreeListNodeViewData* ARow, Integer ATop, Integer AHeight) {
   TvxCustomTreeList* tl = TreeList();
   TvxTreeListNode* node = ARow->Node();
