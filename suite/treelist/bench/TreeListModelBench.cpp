@@ -100,10 +100,11 @@ TFigures Run(int N) {
 // (TreeListUnlockedBench.cpp).
 void RunTreeListViewBench();
 void RunTreeListUnlockedBench();
+void RunTreeListUnlockedOnlyBench();
 // Selection, deletion, deep chains and paging at scale (TreeListScaleBench.cpp).
 void RunTreeListScaleBench();
 
-// With arguments, only the named parts run ("model", "view", "unlocked", "scale").
+// With arguments, only the named parts run ("model", "view", "unlocked", "unlocked-treelist", "scale").
 int main(int argc, char** argv) {
   auto wanted = [&](const char* APart) {
     if (argc < 2) return true;
@@ -138,6 +139,7 @@ int main(int argc, char** argv) {
   }
   if (wanted("view")) RunTreeListViewBench();
   if (wanted("unlocked")) RunTreeListUnlockedBench();
+  if (wanted("unlocked-treelist")) RunTreeListUnlockedOnlyBench();
   if (wanted("scale")) RunTreeListScaleBench();
   std::fflush(stdout);
   return 0;
