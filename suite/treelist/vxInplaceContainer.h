@@ -1081,10 +1081,12 @@ class TvxEditingControl : public TvxControl, public IvxMouseTrackingCaller {
     return c.release();
   }
 
-  void BeginUpdate() { EnterUpdate(); }
-  void EndUpdate() { LeaveUpdate(); }
-  void CancelUpdate();
-  void LayoutChanged();
+  // The control's one update lock; descendants refine these, never hide them.
+  virtual void BeginUpdate() { EnterUpdate(); }
+  virtual void EndUpdate() { LeaveUpdate(); }
+  // Drops one lock without a relayout.
+  virtual void CancelUpdate();
+  virtual void LayoutChanged();
   void StylesChanged();
   void BeginDragAndDrop() override;
   bool ExecuteAction(TBasicAction* Action);

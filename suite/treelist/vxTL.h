@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "Graphics.h"
@@ -246,6 +247,10 @@ class TvxTreeListNode : public TPersistent {
   friend class TvxTreeList;
   friend class TvxTreeListDataController;
   void Unlink();
+  void AnnounceDeletion();
+  void SortChildren(const TvxTreeListCompareFunc& ASortProc);
+  // The node after ANode in this node's subtree, in display order; nullptr at its end.
+  TvxTreeListNode* NextInSubtree(TvxTreeListNode* ANode) const;
   void LinkLast(TvxTreeListNode* AParent);
   void LinkFirst(TvxTreeListNode* AParent);
   void LinkBefore(TvxTreeListNode* ANode);
@@ -270,6 +275,7 @@ class TvxTreeListNode : public TPersistent {
   TvxTreeListNode* FPrev = nullptr;
   Integer FImageIndexes[5] = {-1, -1, -1, -1, -1};
   Integer FVisibleIndex = -1;
+  bool FDeletionAnnounced = false;
 };
 
 class TvxTreeListRootNode : public TvxTreeListNode {
@@ -1563,24 +1569,30 @@ class TvxCustomTreeList : public TvxExtEditingControl {
   // Every node below the root, including nodes added inside an open update lock.
   void DeleteAllNodes();
 
-  // The update lock: the outermost EndUpdate processes the change batch and relays out.
-  void BeginUpdate() { ++FLockCount; }
-  void EndUpdate();
-  // Drops one lock without processing or relayout.
-  void CancelUpdate() { --FLockCount; }
-  // The tree list's own update lock is held.
-  bool IsUpdating() const { return FLockCount > 0; }
+  // The update lock (the editing control's one lock): the outermost EndUpdate announces
+  // pending focus and selection changes and relays out.
+  void EndUpdate() override;
+  // The update lock is held.
+  bool IsUpdating() const { return FLockUpdate > 0; }
   // The update lock, or (for a control with its collaborators) the editing control's
   // lock: no window, loading, destroying.
   bool IsLocked() override;
-  Integer LockCount() const { return FLockCount; }
+  Integer LockCount() const { return FLockUpdate; }
   void AddChanges(TvxTreeListChanges AChanges) { FChanges += AChanges; }
   TvxTreeListChanges Changes() const { return FChanges; }
   // Works the change batch off; an exception leaves the control unlocked and the batch
   // empty, and travels on.
   void ProcessChanges();
   // Relayout now, or at the release of the update lock.
-  void LayoutChanged();
+  void LayoutChanged() override;
+  // Rows were added or changed: with a window the relayout waits for the next paint or
+  // input or a reader of the view's geometry, and runs once for any number of such
+  // changes; a bare model relays out as LayoutChanged does.
+  void RowsLayoutChanged();
+  // Runs a relayout that is waiting, now (nothing while the lock is held).
+  void ValidateLayout();
+  bool IsLayoutPending() const { return FLayoutPending || FLayoutDeferred; }
+  void WndProc(TMessage& Message) override;
   void NodeChanged(TvxTreeListNode* ANode, Integer AColumn = -1);
   void StructureChanged();
   void DataChanged();
@@ -1787,6 +1799,11 @@ class TvxCustomTreeList : public TvxExtEditingControl {
   // An image list the tree list shows changed, came or went: level images and relayout.
   void ImageListChanged();
   bool IsViewCalculating() const;
+  // The control has its view and window, and is not being read from a form.
+  bool HasLiveView();
+  void RemoveFromSelection(const TvxTreeListNode* ANode);
+  // Closes up the emptied slots of the selection list.
+  void CompactSelection();
   void RebuildNodeLists();
   void RebuildSortColumns();
   void SortNodesIfNeeded();
@@ -1802,7 +1819,10 @@ class TvxCustomTreeList : public TvxExtEditingControl {
   std::unique_ptr<TvxTreeListNode> FRoot;
   std::vector<TvxTreeListNode*> FAbsoluteItems;
   std::vector<TvxTreeListNode*> FAbsoluteVisibleItems;
+  // The selected nodes in the order they were selected (an emptied slot is nullptr until
+  // the list is closed up), and each one's slot.
   std::vector<TvxTreeListNode*> FSelection;
+  std::unordered_map<const TvxTreeListNode*, size_t> FSelectionIndex;
   std::vector<TvxTreeListColumn*> FColumns;  // owned
   std::vector<TvxTreeListColumn*> FVisibleColumns;
   std::vector<TvxTreeListColumn*> FSortedColumns;
@@ -1813,8 +1833,8 @@ class TvxCustomTreeList : public TvxExtEditingControl {
   TvxTreeListColumn* FFocusedColumn = nullptr;
   TvxTreeListChanges FChanges;
   bool FChangesLocked = false;
-  bool FLayoutPending = false;
-  Integer FLockCount = 0;
+  bool FLayoutPending = false;   // a relayout is due when the lock goes
+  bool FLayoutDeferred = false;  // rows changed: a relayout is due before the next paint
   Integer FBandAreaWidth = 0;
   Integer FDefaultRowHeight = 0;
   bool FDefaultLayout = false;
@@ -1841,20 +1861,20 @@ class TvxCustomTreeList : public TvxExtEditingControl {
 };
 
 // Holds the tree list's update lock for a block. Releasing it processes the batch, which
-// may raise; while another exception is already travelling, that one wins.
+// may raise; while another exception is already travelling, that one travels on and the
+// second goes to the application's handler.
 class TvxTreeListUpdateScope {
  public:
-  explicit TvxTreeListUpdateScope(TvxCustomTreeList* ATreeList)
-      : FTreeList(ATreeList), FUncaught(std::uncaught_exceptions()) {
-    FTreeList->BeginUpdate();
+  explicit TvxTreeListUpdateScope(TvxCustomTreeList* ATreeList) : FTreeList(ATreeList) { FTreeList->BeginUpdate(); }
+  ~TvxTreeListUpdateScope() noexcept(false) {
+    RunScopeCleanup([this] { FTreeList->EndUpdate(); }, FUncaught);
   }
-  ~TvxTreeListUpdateScope() noexcept(false);
   TvxTreeListUpdateScope(const TvxTreeListUpdateScope&) = delete;
   TvxTreeListUpdateScope& operator=(const TvxTreeListUpdateScope&) = delete;
 
  private:
   TvxCustomTreeList* FTreeList;
-  int FUncaught;
+  int FUncaught = std::uncaught_exceptions();
 };
 
 // --- The published tree list ------------------------------------------------------------

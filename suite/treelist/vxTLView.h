@@ -601,6 +601,9 @@ class TvxTreeListViewInfo : public TvxCustomControlViewInfo {
   // The first shown index from which the rows down to ALast all fit completely (ALast
   // itself when even it does not fit).
   Integer TopIndexForLast(Integer ALast);
+  // The last row shown whole on a page whose top row is ATop (one past ATop when even that
+  // row is taller than the page).
+  Integer LastWholeRowFrom(Integer ATop);
   // A bottom band as placed in the frame: its display and visible left and right.
   struct TBandSpan {
     TvxTreeListBand* Band;

@@ -96,10 +96,22 @@ TFigures Run(int N) {
 
 }  // namespace
 
-// The view's figures (TreeListViewBench.cpp).
+// The view's figures (TreeListViewBench.cpp), rows added without a lock
+// (TreeListUnlockedBench.cpp).
 void RunTreeListViewBench();
+void RunTreeListUnlockedBench();
+void RunTreeListUnlockedOnlyBench();
+// Selection, deletion, deep chains and paging at scale (TreeListScaleBench.cpp).
+void RunTreeListScaleBench();
 
-int main() {
+// With arguments, only the named parts run ("model", "view", "unlocked", "unlocked-treelist", "scale").
+int main(int argc, char** argv) {
+  auto wanted = [&](const char* APart) {
+    if (argc < 2) return true;
+    for (int i = 1; i < argc; ++i)
+      if (std::string(argv[i]) == APart) return true;
+    return false;
+  };
   TUnitScope units(SuiteTreeListUnits);
   LoadLibraryW(L"comctl32.dll");
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES};
@@ -107,22 +119,28 @@ int main() {
   if (auto init = reinterpret_cast<TInit>(
           reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"comctl32.dll"), "InitCommonControlsEx"))))
     init(&icc);
-  const int sizes[] = {10000, 100000};
-  TFigures f[2];
-  for (int i = 0; i < 2; ++i) f[i] = Run(sizes[i]);
-  std::printf("tree list model, six string values per node (microseconds per node)\n");
-  std::printf("%-28s %12s %12s %10s\n", "operation", "10^4", "10^5", "growth");
-  auto line = [&](const char* name, double a, double b) {
-    double pa = a / sizes[0], pb = b / sizes[1];
-    std::printf("%-28s %12.3f %12.3f %10.2f\n", name, pa, pb, pb / pa);
-  };
-  line("fill in one update lock", f[0].Fill, f[1].Fill);
-  line("floor: owner-data list view", f[0].Floor, f[1].Floor);
-  line("focus each node in turn", f[0].Focus, f[1].Focus);
-  line("save node stream", f[0].Save, f[1].Save);
-  line("load node stream", f[0].Load, f[1].Load);
-  std::printf("fill / floor: %.1f at 10^4, %.1f at 10^5\n", f[0].Fill / f[0].Floor, f[1].Fill / f[1].Floor);
-  std::printf("growth is the per-node cost at 10^5 over that at 10^4: 1 for linear work\n");
-  RunTreeListViewBench();
+  if (wanted("model")) {
+    const int sizes[] = {10000, 100000};
+    TFigures f[2];
+    for (int i = 0; i < 2; ++i) f[i] = Run(sizes[i]);
+    std::printf("tree list model, six string values per node (microseconds per node)\n");
+    std::printf("%-28s %12s %12s %10s\n", "operation", "10^4", "10^5", "growth");
+    auto line = [&](const char* name, double a, double b) {
+      double pa = a / sizes[0], pb = b / sizes[1];
+      std::printf("%-28s %12.3f %12.3f %10.2f\n", name, pa, pb, pb / pa);
+    };
+    line("fill in one update lock", f[0].Fill, f[1].Fill);
+    line("floor: owner-data list view", f[0].Floor, f[1].Floor);
+    line("focus each node in turn", f[0].Focus, f[1].Focus);
+    line("save node stream", f[0].Save, f[1].Save);
+    line("load node stream", f[0].Load, f[1].Load);
+    std::printf("fill / floor: %.1f at 10^4, %.1f at 10^5\n", f[0].Fill / f[0].Floor, f[1].Fill / f[1].Floor);
+    std::printf("growth is the per-node cost at 10^5 over that at 10^4: 1 for linear work\n");
+  }
+  if (wanted("view")) RunTreeListViewBench();
+  if (wanted("unlocked")) RunTreeListUnlockedBench();
+  if (wanted("unlocked-treelist")) RunTreeListUnlockedOnlyBench();
+  if (wanted("scale")) RunTreeListScaleBench();
+  std::fflush(stdout);
   return 0;
 }

@@ -377,3 +377,45 @@ TEST(TreeListRoutines, BordersColorsAndOrders) {
 }
 
 }  // namespace
+
+namespace {
+
+// A fresh tree for each case of a table.
+struct FreshTree : TreeFixture {
+  FreshTree() { SetUp(); }
+  void TestBody() override {}
+};
+
+// MoveTo: Add and AddFirst take the destination as a sibling, the child modes as the new
+// parent, Insert as the node to go before.
+TEST(TreeListNodeMoves, EachAttachModePlacesTheNodeWhereItsNameSays) {
+  struct Case {
+    TvxTreeListNodeAttachMode Mode;
+    const wchar_t* B;   // B's children afterwards
+    const wchar_t* B1;  // B1's children afterwards
+  } cases[] = {
+      {tlamAdd, L"B1,A2", L"B11"},          {tlamAddFirst, L"A2,B1", L"B11"}, {tlamAddChild, L"B1", L"B11,A2"},
+      {tlamAddChildFirst, L"B1", L"A2,B11"}, {tlamInsert, L"A2,B1", L"B11"},
+  };
+  for (const Case& c : cases) {
+    FreshTree f;
+    SCOPED_TRACE(static_cast<int>(c.Mode));
+    f.a2->MoveTo(f.b1, c.Mode);
+    EXPECT_EQ(f.Children(f.a), L"A1,A3");
+    EXPECT_EQ(f.Children(f.b), c.B);
+    EXPECT_EQ(f.Children(f.b1), c.B1);
+    EXPECT_EQ(f.tl.AbsoluteCount(), 8);
+  }
+  // Among its own siblings: Add moves the node to the end, AddFirst to the front; into
+  // its own subtree nothing happens.
+  FreshTree f;
+  f.a1->MoveTo(f.a3, tlamAdd);
+  EXPECT_EQ(f.Children(f.a), L"A2,A3,A1");
+  f.a1->MoveTo(f.a3, tlamAddFirst);
+  EXPECT_EQ(f.Children(f.a), L"A1,A2,A3");
+  f.b->MoveTo(f.b11, tlamAdd);
+  EXPECT_EQ(f.Children(f.b), L"B1");
+  EXPECT_EQ(f.Children(f.tl.Root()), L"A,B,C");
+}
+
+}  // namespace

@@ -178,5 +178,27 @@ TEST_F(PreviewFixture, PreviewPaintsLikeTheReference) {
   ExpectMatchesImage(L"PreviewRows", w, h, pixels);
 }
 
+// Page Down and Page Up count the rows actually shown: with three-line previews fewer
+// rows fit than plain rows would, and no row is passed over.
+TEST_F(PreviewFixture, PagingMovesByTheRowsShown) {
+  Fill(40);
+  for (Integer i = 0; i < 40; ++i) Row(i)->SetValues(Notes->ItemIndex(), Variant(String(Lines(3))));
+  Relayout();
+  Click(250, RowY(0));
+  const Integer shown = VI()->NodesVisibleCount;
+  ASSERT_GT(shown, 1);
+  ASSERT_LT(shown, VI()->RowsThatFit());
+  Key(VK_NEXT);
+  EXPECT_EQ(TL->FocusedNode(), Row(shown - 1));
+  EXPECT_EQ(TL->TopVisibleNode(), Row(0));
+  Key(VK_NEXT);
+  EXPECT_EQ(TL->FocusedNode(), Row(2 * shown - 2));
+  EXPECT_EQ(TL->TopVisibleNode(), Row(shown - 1));  // the page starts where the focus was
+  Key(VK_PRIOR);
+  EXPECT_EQ(TL->FocusedNode(), Row(shown - 1));
+  Key(VK_PRIOR);
+  EXPECT_EQ(TL->FocusedNode(), Row(0));
+}
+
 }  // namespace
 }  // namespace tlv_test
