@@ -299,6 +299,11 @@ void TvxCustomInnerShellListView::RenameRow(Integer Index, const String& NewName
     TvxProducerWriteLock lock(FItemProducer.get());
     item->SetNewPidl(folder, FItemProducer->FolderPidl(), owned.get());
   }
+  if (hr == S_OK) {
+    // The new name may sort elsewhere: the folder is read again.
+    UpdateContent();
+    return;
+  }
   SendMessageW(Handle(), LVM_REDRAWITEMS, Index, Index);
 }
 
@@ -416,8 +421,8 @@ void TvxCustomInnerShellListView::ExecuteItem(Integer AItem) {
 
 void TvxCustomInnerShellListView::DblClick() {
   inherited::DblClick();
-  if (!FOptions->AutoNavigate()) return;
-  Integer index = ItemIndex();
+  if (!FOptions->AutoNavigate() || !HandleAllocated()) return;
+  Integer index = ListView_GetNextItem(Handle(), -1, LVNI_SELECTED);
   if (index < 0) return;
   TvxPidl target;
   bool folder = false;
@@ -456,8 +461,8 @@ void TvxCustomInnerShellListView::KeyDown(Word& Key, TShiftState Shift) {
 
 void TvxCustomInnerShellListView::UpdateContent() {
   TvxPidl kept;
-  if (!MultiSelect()) {
-    Integer index = ItemIndex();
+  if (!MultiSelect() && HandleAllocated()) {
+    Integer index = ListView_GetNextItem(Handle(), -1, LVNI_SELECTED);
     TvxProducerReadLock lock(FItemProducer.get());
     if (index >= 0 && index < static_cast<Integer>(FItemProducer->Items().size()))
       kept = vxShellPidlCopy(FItemProducer->Items()[index]->pidl());
@@ -465,7 +470,8 @@ void TvxCustomInnerShellListView::UpdateContent() {
   RefreshContent();
   if (kept) {
     Integer index = FItemProducer->GetItemIndexByPidl(kept.get());
-    if (index >= 0) SetItemIndex(index);
+    if (index >= 0 && HandleAllocated())
+      ListView_SetItemState(Handle(), index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   }
 }
 
