@@ -112,6 +112,7 @@ TvxCustomInnerShellTreeView::TvxCustomInnerShellTreeView(TComponent* AOwner) : T
 }
 
 TvxCustomInnerShellTreeView::~TvxCustomInnerShellTreeView() {
+  SetListView(nullptr);
   LeaveDropTarget(false);
   ForgetDraggedObject();
   vxShellUnregisterChangeNotify(FShellChangeNotifierData);
@@ -736,6 +737,26 @@ void TvxCustomInnerShellTreeView::Change(TTreeNode* Node) {
   // A selection that went away leaves the nodes as they are: UpdateNode with no node
   // would build the whole tree again and free every node the caller still holds.
   if (TTreeNode* s = Selected()) UpdateNode(s, !FNavigation);
+  if (!FNavigation) SyncLinkedViews();
+}
+
+void TvxCustomInnerShellTreeView::SetListView(TvxCustomInnerShellListView* Value) {
+  if (FListView == Value) return;
+  TvxCustomInnerShellListView* old = FListView;
+  FListView = nullptr;
+  if (old && old->TreeView() == this) old->SetTreeView(nullptr);
+  FListView = Value;
+  if (Value && Value->TreeView() != this) Value->SetTreeView(this);
+  SyncLinkedViews();
+}
+
+void TvxCustomInnerShellTreeView::SyncLinkedViews() {
+  if (!FListView || !HandleAllocated()) return;
+  TTreeNode* node = Selected();
+  if (!node) node = Items()->GetFirstNode();
+  if (!node) return;
+  TvxPidl p = GetNodeAbsolutePIDL(node);
+  if (p) FListView->ProcessTreeViewNavigate(p.get());
 }
 
 void TvxCustomInnerShellTreeView::Delete(TTreeNode* Node) {

@@ -9,7 +9,10 @@
 #include "ComCtrls.h"
 #include "vxShellCommon.h"
 
+#include <commctrl.h>
+
 class TvxCustomInnerShellTreeView;
+class TvxCustomInnerShellListView;
 
 // The producer behind one tree node: its items are the node's children, in order.
 class TvxShellTreeItemProducer : public TvxCustomItemProducer {
@@ -118,6 +121,11 @@ class TvxCustomInnerShellTreeView : public TTreeView {
   // shell's own drop target of the node under the mouse.
   IDropTarget* GetDropTarget() { return &FDropTarget; }
   bool IsDragging() const { return FIsDragging; }
+  // The list view that shows the selected folder: linking tells it the folder at once.
+  TvxCustomInnerShellListView* ListView() const { return FListView; }
+  void SetListView(TvxCustomInnerShellListView* Value);
+  // Tells the linked list view the selected folder (the top node's without a selection).
+  void SyncLinkedViews();
 
  protected:
   void CreateParams(TCreateParams& Params) override;
@@ -206,5 +214,150 @@ class TvxCustomInnerShellTreeView : public TTreeView {
   std::unordered_map<LPARAM, TvxShellTreeItemProducer*> FItemProducers;
   TvxShellChangeNotifierData FShellChangeNotifierData;
   TStateData FStateData;
+  TvxCustomInnerShellListView* FListView = nullptr;  // linked; it unlinks itself when freed
 };
 
+
+// --- the shell list view ----------------------------------------------------------------------
+
+enum TvxListViewStyle { lvsIcon, lvsSmallIcon, lvsList, lvsReport };
+ENUM_TYPEINFO(TvxListViewStyle, lvsIcon, lvsSmallIcon, lvsList, lvsReport)
+
+using TvxNavigationEvent = std::function<void(TObject* Sender, PItemIDList APIDL, const String& ADisplayName)>;
+using TvxShellCompareEvent =
+    std::function<void(TObject* Sender, TvxShellFolder* AItem1, TvxShellFolder* AItem2, Integer& ACompare)>;
+using TvxShellExecuteItemEvent = std::function<void(TObject* Sender, PItemIDList APIDL, bool& AHandled)>;
+
+class TvxShellListViewOptions : public TvxShellOptions {
+  DECLARE_CLASS(TvxShellListViewOptions, TvxShellOptions)
+  PUBLISHED(TvxShellListViewOptions)
+ public:
+  using TvxShellOptions::TvxShellOptions;
+  bool AutoExecute() const { return FAutoExecute; }
+  void SetAutoExecute(bool Value) { FAutoExecute = Value; }
+  bool AutoNavigate() const { return FAutoNavigate; }
+  void SetAutoNavigate(bool Value) { FAutoNavigate = Value; }
+  void Assign(TPersistent* Source) override;
+
+ private:
+  bool FAutoExecute = true;
+  bool FAutoNavigate = true;
+};
+
+// The producer behind the list: its items are the rows, in order.
+class TvxShellListViewProducer : public TvxCustomItemProducer {
+  DECLARE_CLASS(TvxShellListViewProducer, TvxCustomItemProducer)
+ public:
+  explicit TvxShellListViewProducer(TvxCustomInnerShellListView* AList);
+  bool CanRequestItemsInfo() override { return true; }
+  bool CanAddFolder(TvxShellFolder* AFolder) override;
+  bool DoCompareItems(TvxShellFolder* AItem1, TvxShellFolder* AItem2, Integer& ACompare) override;
+  DWORD GetEnumSettings() override;
+  TvxShellItemsInfoGatherer* ItemsInfoGatherer() override;
+  bool GetShowToolTip() override;
+  void NotifyUpdateItem(const TvxRequestItem& AItem) override;
+  void ProcessDetails(IShellFolder* ShellFolder, Integer CharWidth) override;
+
+ private:
+  TvxCustomInnerShellListView* FList;
+};
+
+class TvxShellListRoot : public TvxCustomShellRoot {
+  DECLARE_CLASS(TvxShellListRoot, TvxCustomShellRoot)
+ public:
+  explicit TvxShellListRoot(TvxCustomInnerShellListView* AList);
+
+ protected:
+  void RootChanged() override;
+
+ private:
+  TvxCustomInnerShellListView* FList;
+};
+
+// An owner-data list view of one shell folder. Rows are the producer's items; a row shown
+// before its details are read asks the fetch worker for them first in line and is
+// redrawn when they arrive.
+class TvxCustomInnerShellListView : public TListView {
+  DECLARE_CLASS(TvxCustomInnerShellListView, TListView)
+  DECLARE_MESSAGE_MAP
+ public:
+  explicit TvxCustomInnerShellListView(TComponent* AOwner);
+  ~TvxCustomInnerShellListView() override;
+
+  void BrowseParent();
+  void SetTreeView(TvxCustomInnerShellTreeView* ATreeView);
+  TvxCustomInnerShellTreeView* TreeView() const { return FTreeViewControl; }
+  // The linked tree's selection changed: show that folder, without navigation events
+  // and without telling the tree again.
+  void ProcessTreeViewNavigate(PItemIDList APIDL);
+  void Sort();
+  void UpdateContent();
+  void RefreshContent();
+  Integer FolderCount();
+  TvxListViewStyle ListViewStyle() const { return FListViewStyle; }
+  void SetListViewStyle(TvxListViewStyle Value);
+  void ProcessShellChange(Cardinal AEventID, PItemIDList APIDL1, PItemIDList APIDL2);
+
+  virtual void ExecuteItem(Integer AItem);
+  virtual bool DoCompare(TvxShellFolder* AItem1, TvxShellFolder* AItem2, Integer& ACompare);
+  virtual void Navigate(PItemIDList APIDL);
+  // Sends the folder shown to the linked tree, unless the tree itself asked for it.
+  void SyncTreeView();
+  // The row whose item has this relative PIDL, or -1.
+  Integer GetItemIndexByPidl(PItemIDList APidl) { return FItemProducer->GetItemIndexByPidl(APidl); }
+  // A new absolute PIDL of the row (nil beyond the rows).
+  TvxPidl GetItemAbsolutePIDL(Integer AIndex);
+
+  TvxShellListViewProducer* ItemProducer() const { return FItemProducer.get(); }
+  TvxShellItemsInfoGatherer* ItemsInfoGatherer() const { return FItemsInfoGatherer.get(); }
+  TvxShellListRoot* Root() const { return FRoot.get(); }
+  TvxShellListViewOptions* Options() const { return FOptions.get(); }
+  TvxDragDropSettings* DragDropSettings() const { return FDragDropSettings.get(); }
+
+  TvxNavigationEvent AfterNavigation;
+  TvxNavigationEvent BeforeNavigation;
+  TvxRootChangedEvent OnRootChanged;
+  TvxShellAddFolderEvent OnAddFolder;
+  TvxShellCompareEvent OnCompareItems;
+  TvxShellExecuteItemEvent OnExecuteItem;
+  TvxShellChangeEvent OnShellChange;
+
+  void DblClick() override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void DoContextPopup(POINT MousePos, bool& Handled) override;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void RootChanged();
+
+ private:
+  friend class TvxShellListViewProducer;
+  friend class TvxShellListRoot;
+  void CNNotify(TWMNotify& Message);
+  void GetDispInfo(NMLVDISPINFOW* Info);
+  Integer FindRow(const String& Text, Integer Start, bool Partial, bool Wrap);
+  bool CanEditRow(Integer Index);
+  void RenameRow(Integer Index, const String& NewName);
+  void RequestPriority(const std::vector<Integer>& Rows);
+  void WMItemsCount(TMessage& Message);
+  void WMUpdateItem(TMessage& Message);
+  void WMOptionsChanged(TMessage& Message);
+  void WMAfterDrop(TMessage& Message);
+  void WMChangePidls(TMessage& Message);
+  void WMRootChanged(TMessage& Message);
+  void WMShellNotify(TMessage& Message);
+
+  std::unique_ptr<TvxDragDropSettings> FDragDropSettings;
+  HIMAGELIST FInternalLargeImages = nullptr;
+  HIMAGELIST FInternalSmallImages = nullptr;
+  std::unique_ptr<TvxShellItemsInfoGatherer> FItemsInfoGatherer;
+  std::unique_ptr<TvxShellListViewProducer> FItemProducer;
+  TvxListViewStyle FListViewStyle = lvsIcon;
+  bool FNotificationLock = false;
+  std::unique_ptr<TvxShellListViewOptions> FOptions;
+  std::unique_ptr<TvxShellListRoot> FRoot;
+  TvxShellChangeNotifierData FShellChangeNotifierData;
+  TvxCustomInnerShellTreeView* FTreeViewControl = nullptr;
+};

@@ -1,5 +1,8 @@
 #include "vxShellListView.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <mutex>
@@ -29,12 +32,14 @@ void FillSpecialFolder(int Csidl, TvxShellSpecialFolderInfoTableItem& E) {
 // Asking the shell for 35 folders is slow and most runs never need one: the table is
 // built by its first reader, once, and shared until shut-down.
 void InitShellListView() {
+  RegisterClass(TvxShellListView::StaticClass());
   std::lock_guard<std::mutex> lock(SpecialFoldersLock);
   SpecialFolders.reset();
   SpecialFoldersReady = true;
 }
 
 void FinShellListView() {
+  UnRegisterClass(TvxShellListView::StaticClass());
   std::unique_ptr<TSpecialFolderTable> old;
   std::lock_guard<std::mutex> lock(SpecialFoldersLock);
   old = std::move(SpecialFolders);
@@ -221,3 +226,342 @@ TvxPidl vxShellPathToPidl(const String& Path, IShellFolder* RootFolder, PItemIDL
   return r;
 }
 
+
+// --- inner list --------------------------------------------------------------------------------
+
+TvxInnerShellListView::TvxInnerShellListView(TComponent* AOwner) : TvxCustomInnerShellListView(AOwner) {
+  SetBorderStyle(bsNone);
+  ControlStyle().Include(csDoubleClicks);
+  SetParentColor(false);
+  SetParentFont(true);
+  SetShowColumnHeaders(true);
+}
+
+TvxInnerShellListView::~TvxInnerShellListView() = default;
+
+const TMessageMap* TvxInnerShellListView::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {WM_SETFOCUS, MessageHandler<&TvxInnerShellListView::WMSetFocus>},
+      {WM_KILLFOCUS, MessageHandler<&TvxInnerShellListView::WMKillFocus>},
+      {WM_GETDLGCODE, MessageHandler<&TvxInnerShellListView::WMGetDlgCode>},
+      {WM_VXSHELL_HEADERITEMINFO, MessageHandler<&TvxInnerShellListView::WMHeaderItemInfo>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+TvxContainer* TvxInnerShellListView::GetControlContainer() { return FContainer; }
+bool TvxInnerShellListView::CanFocus() { return FContainer ? FContainer->CanFocus() : inherited::CanFocus(); }
+
+void TvxInnerShellListView::Navigate(PItemIDList APIDL) {
+  inherited::Navigate(APIDL);
+  if (HandleAllocated()) {
+    SendMessageW(Handle(), WM_HSCROLL, SB_TOP, 0);
+    SendMessageW(Handle(), WM_VSCROLL, SB_TOP, 0);
+  }
+}
+
+bool TvxInnerShellListView::DoCompare(TvxShellFolder* AItem1, TvxShellFolder* AItem2, Integer& ACompare) {
+  if (FContainer && FContainer->OnCompare) {
+    FContainer->OnCompare(FContainer, AItem1, AItem2, ACompare);
+    return true;
+  }
+  return inherited::DoCompare(AItem1, AItem2, ACompare);
+}
+
+void TvxInnerShellListView::WndProc(TMessage& Message) {
+  if (FContainer && FContainer->InnerControlMenuHandler(Message)) return;
+  const UINT msg = Message.Msg;
+  if ((msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK) && FContainer && FContainer->DragMode() == dmAutomatic &&
+      !ComponentState().Contains(csDesigning)) {
+    FContainer->BeginDrag(false);
+    return;
+  }
+  inherited::WndProc(Message);
+  switch (msg) {
+    case WM_SETREDRAW:
+      if (!Message.WParam) break;
+      [[fallthrough]];
+    case WM_WINDOWPOSCHANGED:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case WM_MOUSEWHEEL:
+    case LVM_SETITEMCOUNT:
+    case CM_BASE + 0x25:
+    case WM_VXSHELL_UPDATEITEM:
+    case WM_VXSHELL_OPTIONSCHANGED:
+    case WM_VXSHELL_CHANGEPIDLS:
+      if (FContainer && !FContainer->IsDestroying()) FContainer->SetScrollBarsParameters(false);
+      break;
+    default:
+      break;
+  }
+}
+
+void TvxInnerShellListView::DefaultHandler(TMessage& Message) {
+  if (FContainer && FContainer->InnerControlDefaultHandler(Message)) return;
+  inherited::DefaultHandler(Message);
+}
+
+void TvxInnerShellListView::CreateWnd() {
+  inherited::CreateWnd();
+  if (FAbsolutePIDL && HandleAllocated()) {
+    TvxPidl kept = std::move(FAbsolutePIDL);
+    Navigate(kept.get());
+  }
+}
+
+void TvxInnerShellListView::DestroyWnd() {
+  if (HandleAllocated() && !ComponentState().Contains(csDestroying) && Root()->Pidl())
+    FAbsolutePIDL = vxShellPidlCopy(Root()->Pidl());
+  inherited::DestroyWnd();
+}
+
+void TvxInnerShellListView::WMSetFocus(TWMSetFocus& Message) {
+  InheritedMessage(Message);
+  if (FContainer && !FContainer->IsDestroying() && !ComponentState().Contains(csDestroying) &&
+      !(FContainer->HandleAllocated() && Message.FocusedWnd() == FContainer->Handle()))
+    FContainer->FocusChanged();
+}
+
+void TvxInnerShellListView::WMKillFocus(TWMKillFocus& Message) {
+  InheritedMessage(Message);
+  if (FContainer && !FContainer->IsDestroying()) FContainer->FocusChanged();
+}
+
+void TvxInnerShellListView::WMGetDlgCode(TWMGetDlgCode& Message) {
+  InheritedMessage(Message);
+  Message.Result |= DLGC_WANTCHARS;
+  if (GetKeyState(VK_CONTROL) >= 0) Message.Result |= DLGC_WANTTAB;
+}
+
+void TvxInnerShellListView::WMHeaderItemInfo(TMessage& Message) {
+  auto* info = reinterpret_cast<THeaderItemInfo*>(Message.LParam);
+  if (!info) return;
+  *info = THeaderItemInfo{};
+  const Integer i = static_cast<Integer>(Message.WParam);
+  const Integer count = ColumnCount();
+  HWND header = HandleAllocated() ? ListView_GetHeader(Handle()) : nullptr;
+  if (i < count) {
+    TListColumn* c = Column(i);
+    info->ImageIndex = c->ImageIndex();
+    info->SectionAlignment = c->Alignment();
+    info->Text = c->Caption();
+    if (header) Header_GetItemRect(header, i, &info->Rect);
+  } else if (header) {
+    RECT client{};
+    GetClientRect(header, &client);
+    LONG right = 0;
+    for (Integer k = 0; k < count; ++k) {
+      RECT r{};
+      if (Header_GetItemRect(header, k, &r)) right = std::max(right, r.right);
+    }
+    info->Rect = RECT{right, client.top, client.right, client.bottom};
+  }
+  TWinControl* parent = Parent();
+  if (parent && !parent->Enabled())
+    info->State = 4;
+  else if (i == FPressedHeaderItemIndex)
+    info->State = 3;
+  else
+    info->State = 1;
+  Message.Result = 1;
+}
+
+void TvxInnerShellListView::KeyDown(Word& Key, TShiftState Shift) {
+  if (FContainer) FContainer->KeyDown(Key, Shift);
+  if (Key != 0) inherited::KeyDown(Key, Shift);
+}
+
+void TvxInnerShellListView::KeyUp(Word& Key, TShiftState Shift) {
+  if (Key == VK_TAB) Key = 0;
+  if (FContainer && Key != 0) FContainer->KeyUp(Key, Shift);
+  if (Key != 0) inherited::KeyUp(Key, Shift);
+}
+
+void TvxInnerShellListView::KeyPress(wchar_t& Key) {
+  if (Key == L'\t') Key = 0;
+  if (FContainer && Key != 0) FContainer->KeyPress(Key);
+  if (Key == L'\r') Key = 0;
+  if (Key != 0) inherited::KeyPress(Key);
+}
+
+void TvxInnerShellListView::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  inherited::MouseDown(Button, Shift, X, Y);
+  if (FContainer) FContainer->MouseDownFromInner(this, Button, Shift, X, Y);
+}
+
+void TvxInnerShellListView::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  inherited::MouseMove(Shift, X, Y);
+  if (FContainer) FContainer->MouseMove(Shift, X + Left(), Y + Top());
+}
+
+void TvxInnerShellListView::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  inherited::MouseUp(Button, Shift, X, Y);
+  if (FContainer) FContainer->MouseUp(Button, Shift, X + Left(), Y + Top());
+}
+
+TPopupMenu* TvxInnerShellListView::GetPopupMenu() {
+  return FContainer ? FContainer->GetPopupMenu() : inherited::GetPopupMenu();
+}
+
+// --- container ---------------------------------------------------------------------------------
+
+TvxCustomShellListView::TvxCustomShellListView(TComponent* AOwner) : TvxContainer(AOwner) {}
+
+void TvxCustomShellListView::AfterConstruction() {
+  inherited::AfterConstruction();
+  FInnerListView = new TvxInnerShellListView(this);
+  FInnerListView->FContainer = this;
+  LookAndFeel()->SetMasterLookAndFeel(Style()->LookAndFeel());
+  FInnerListView->SetParent(this);
+  HookInnerEvents();
+  SetInnerControl(FInnerListView);
+  SetBounds(Left(), Top(), 250, 150);
+}
+
+TvxCustomShellListView::~TvxCustomShellListView() {
+  if (!FInnerListView) return;
+  SetInnerControl(nullptr);
+  TvxInnerShellListView* inner = FInnerListView;
+  FInnerListView = nullptr;
+  delete inner;
+}
+
+void TvxCustomShellListView::HookInnerEvents() {
+  TvxInnerShellListView* l = FInnerListView;
+  l->BeforeNavigation = [this](TObject*, PItemIDList P, const String&) {
+    if (OnBeforeNavigation) OnBeforeNavigation(this, P);
+  };
+  l->OnAddFolder = [this](TObject*, TvxShellFolder* F, bool& CanAdd) {
+    if (OnAddFolder) OnAddFolder(this, F, CanAdd);
+  };
+  l->OnChange = [this](TObject*, TListItem* Item, TItemChange Change) {
+    if (!Item) return;
+    TScopeExit refresh([this] { SetScrollBarsParameters(false); });
+    if (OnChange) OnChange(this, Item, Change);
+  };
+  l->OnExecuteItem = [this](TObject*, PItemIDList P, bool& Handled) {
+    if (OnExecuteItem) OnExecuteItem(this, P, Handled);
+  };
+  l->OnSelectItem = [this](TObject*, TListItem* Item, bool Selected) {
+    if (OnSelectItem) OnSelectItem(this, Item, Selected);
+  };
+  l->OnShellChange = [this](TObject*, Cardinal AEventID, PItemIDList P1, PItemIDList P2) {
+    if (OnShellChange) OnShellChange(this, AEventID, P1, P2);
+  };
+  l->OnRootChanged = [this](TObject*, TvxCustomShellRoot*) {
+    TScopeExit refresh([this] { SetScrollBarsParameters(false); });
+    if (OnCurrentFolderChanged) OnCurrentFolderChanged(this);
+  };
+}
+
+void TvxCustomShellListView::SetScrollBarsParameters(bool AIsScrolling) {
+  if (FScrollBarsCalculating) return;
+  TValueScope<bool> calculating(FScrollBarsCalculating, true);
+  inherited::SetScrollBarsParameters(AIsScrolling);
+}
+
+void TvxCustomShellListView::Scroll(TScrollBarKind AScrollBarKind, TScrollCode AScrollCode, Integer& AScrollPos) {
+  if (!Enabled() || !FInnerListView || !FInnerListView->HandleAllocated()) return;
+  HWND list = FInnerListView->Handle();
+  const bool vertical = AScrollBarKind == sbVertical;
+  const TViewStyle style = FInnerListView->ViewStyle();
+  if (AScrollCode == scTrack) {
+    if (!vertical) {
+      Integer pos = GetScrollPos(list, SB_HORZ);
+      if (style == vsList) {
+        // The list style scrolls by whole columns only.
+        for (Integer guard = 0; pos != AScrollPos && guard < 10000; ++guard) {
+          SendMessageW(list, WM_HSCROLL, pos < AScrollPos ? SB_LINERIGHT : SB_LINELEFT, 0);
+          Integer next = GetScrollPos(list, SB_HORZ);
+          if (next == pos) break;
+          pos = next;
+        }
+      } else {
+        ListView_Scroll(list, AScrollPos - pos, 0);
+      }
+    } else if (style == vsReport) {
+      // The report's thumb counts rows: the pixels come from a real row's height.
+      Integer top = ListView_GetTopIndex(list);
+      RECT r{};
+      Integer rowHeight = 0;
+      if (ListView_GetItemRect(list, top, &r, LVIR_BOUNDS)) rowHeight = r.bottom - r.top;
+      if (rowHeight > 0) ListView_Scroll(list, 0, (AScrollPos - top) * rowHeight);
+    } else if (style != vsList) {
+      ListView_Scroll(list, 0, AScrollPos - GetScrollPos(list, SB_VERT));
+    }
+  } else {
+    TvxControlScrollBar* bar = vertical ? VScrollBar() : HScrollBar();
+    TMessage m{vertical ? static_cast<UINT>(WM_VSCROLL) : static_cast<UINT>(WM_HSCROLL),
+               MAKEWPARAM(static_cast<WORD>(AScrollCode), static_cast<WORD>(AScrollPos)),
+               reinterpret_cast<LPARAM>(bar && bar->HandleAllocated() ? bar->Handle() : nullptr), 0};
+    FInnerListView->TWinControl::DefaultHandler(m);
+  }
+  AScrollPos = GetScrollPos(list, vertical ? SB_VERT : SB_HORZ);
+  SetScrollBarsParameters(true);
+}
+
+void TvxCustomShellListView::Loaded() {
+  inherited::Loaded();
+  FInnerListView->Loaded();
+  SetScrollBarsParameters(false);
+}
+
+TvxPidl TvxCustomShellListView::AbsolutePIDL() {
+  if (IsDestroying() || !FInnerListView) return nullptr;
+  if (!FInnerListView->HandleAllocated() && FInnerListView->FAbsolutePIDL)
+    return vxShellPidlCopy(FInnerListView->FAbsolutePIDL.get());
+  Root()->CheckRoot();
+  return Root()->Pidl() ? vxShellPidlCopy(Root()->Pidl()) : nullptr;
+}
+
+String TvxCustomShellListView::AbsolutePath() {
+  TvxPidl p = AbsolutePIDL();
+  return p ? vxShellPidlToPath(p.get()) : String();
+}
+
+void TvxCustomShellListView::SetAbsolutePIDL(PItemIDList Value) {
+  if (IsDestroying() || !FInnerListView || !Value) return;
+  if (!FInnerListView->HandleAllocated()) {
+    FInnerListView->FAbsolutePIDL = vxShellPidlCopy(Value);
+    return;
+  }
+  if (!vxShellPathExists(Value)) return;
+  FInnerListView->ProcessTreeViewNavigate(Value);
+  FInnerListView->SyncTreeView();
+}
+
+void TvxCustomShellListView::SetAbsolutePath(const String& Value) {
+  if (IsDestroying() || !FInnerListView) return;
+  TvxPidl empty = vxShellPidlEmpty();
+  TvxPidl p = vxShellPathToPidl(Value, vxShellDesktop(), empty.get(), 6, false);
+  if (p) SetAbsolutePIDL(p.get());
+}
+
+void TvxShellListView::DeclarePublished(TPublisher<TvxShellListView>& P) {
+  using C = TvxShellListView;
+  P.Property(L"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
+  P.Property(L"Anchors", &TControl::Anchors, &TControl::SetAnchors);
+  P.Property(L"DragDropSettings", &C::DragDropSettings, &C::SetDragDropSettings);
+  P.Property(L"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
+  P.Property(L"ListViewStyle", &C::ListViewStyle, &C::SetListViewStyle).Default(lvsIcon);
+  P.Property(L"MultiSelect", &C::MultiSelect, &C::SetMultiSelect).Default(false);
+  P.Property(L"Options", &C::Options, &C::SetOptions);
+  P.Property(L"Root", &C::Root, &C::SetRoot);
+  P.Property(L"Style", &TvxContainer::Style, &TvxContainer::SetStyle);
+  P.Property(L"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder);
+  P.Property(L"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true);
+  P.Property(L"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
+  P.Property(L"OnAddFolder", &C::OnAddFolder);
+  P.Property(L"OnBeforeNavigation", &C::OnBeforeNavigation);
+  P.Property(L"OnChange", &C::OnChange);
+  P.Property(L"OnCompare", &C::OnCompare);
+  P.Property(L"OnCurrentFolderChanged", &C::OnCurrentFolderChanged);
+  P.Property(L"OnExecuteItem", &C::OnExecuteItem);
+  P.Property(L"OnSelectItem", &C::OnSelectItem);
+  P.Property(L"OnShellChange", &C::OnShellChange);
+  P.Property(L"OnClick", &TControl::OnClick);
+  P.Property(L"OnDblClick", &TControl::OnDblClick);
+  P.Property(L"OnKeyDown", &TWinControl::OnKeyDown);
+}

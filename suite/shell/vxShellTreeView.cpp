@@ -321,6 +321,18 @@ void TvxCustomShellTreeView::SetAbsolutePIDL(PItemIDList Value) {
   Root()->CheckRoot();
   TvxPidl target = vxShellPidlCopy(Value ? Value : Root()->Pidl());
   SendMessageW(FInnerTreeView->Handle(), WM_VXSHELL_NAVIGATE, reinterpret_cast<WPARAM>(target.get()), 0);
+  FInnerTreeView->SyncLinkedViews();
+}
+
+TvxCustomShellListView* TvxCustomShellTreeView::ShellListView() const {
+  TvxCustomInnerShellListView* l = FInnerTreeView ? FInnerTreeView->ListView() : nullptr;
+  auto* inner = dynamic_cast<TvxInnerShellListView*>(l);
+  return inner ? inner->Container() : nullptr;
+}
+
+void TvxCustomShellTreeView::SetShellListView(TvxCustomShellListView* Value) {
+  if (!FInnerTreeView) return;
+  FInnerTreeView->SetListView(Value ? Value->InnerListView() : nullptr);
 }
 
 void TvxCustomShellTreeView::SetAbsolutePath(const String& Value) {

@@ -9,6 +9,7 @@
 #include "vxShellControls.h"
 
 class TvxCustomShellTreeView;
+class TvxCustomShellListView;
 
 // The tree inside the container: hands its mouse, keyboard and focus events to the
 // container and keeps the selected folder while its window is re-created.
@@ -94,6 +95,9 @@ class TvxCustomShellTreeView : public TvxContainer {
   bool RightClickSelect() const { return FInnerTreeView->RightClickSelect(); }
   void SetRightClickSelect(bool Value) { FInnerTreeView->SetRightClickSelect(Value); }
   TvxShellTreeRoot* Root() const { return FInnerTreeView->Root(); }
+  // The list view that follows the selected folder (nil: none).
+  TvxCustomShellListView* ShellListView() const;
+  void SetShellListView(TvxCustomShellListView* Value);
   void SetRoot(TvxShellTreeRoot* Value) { FInnerTreeView->Root()->Assign(Value); }
   bool ShowButtons() const { return FInnerTreeView->ShowButtons(); }
   void SetShowButtons(bool Value) { FInnerTreeView->SetShowButtons(Value); }

@@ -225,6 +225,8 @@ TEST_F(ItemProducerTest, ReportColumnsOfTheFolderAndTheirTextsPerItem) {
       EXPECT_EQ(c.Widths[i], fixed.Items(i)->Width);
       EXPECT_EQ(i, fixed.Items(i)->ID);
     }
-    if (c.FileSystem) EXPECT_EQ(taRightJustify, fixed.Items(1)->Alignment);
+    if (c.FileSystem) {
+      EXPECT_EQ(taRightJustify, fixed.Items(1)->Alignment);
+    }
   }
 }
