@@ -272,10 +272,6 @@ void TvxDataSelection::Changed() {
   if (OnChanged) OnChanged(this);
 }
 
-void TvxDataFilterCriteria::Assign(TPersistent* Source) {
-  if (!dynamic_cast<TvxDataFilterCriteria*>(Source)) TPersistent::Assign(Source);
-}
-
 void TvxDataSummary::Assign(TPersistent* Source) {
   if (!dynamic_cast<TvxDataSummary*>(Source)) TPersistent::Assign(Source);
 }

@@ -14,6 +14,7 @@
 #include "Persistent.h"
 #include "vxClasses.h"
 #include "vxDataStorage.h"
+#include "vxFilter.h"
 #include "vxDataUtils.h"
 #include "vxVariants.h"
 
@@ -408,19 +409,54 @@ class TvxDataFilterList : public TObject {
   std::vector<TObject*> Items;
 };
 
-// The controller's filter criteria: answers whether it filters and whether a record
-// passes; the criteria items themselves come with the filter subsystem.
-class TvxDataFilterCriteria : public TPersistent {
-  DECLARE_CLASS(TvxDataFilterCriteria, TPersistent)
+// The controller's filter criteria. Item links seen from outside are the view items;
+// each condition keeps the controller's field of its item. The record handed to the
+// criteria's evaluation is a record index.
+class TvxDataFilterCriteria : public TvxFilterCriteria {
+  DECLARE_CLASS(TvxDataFilterCriteria, TvxFilterCriteria)
  public:
-  explicit TvxDataFilterCriteria(TvxCustomDataController* ADataController) : FDataController(ADataController) {}
-  virtual bool IsFiltering() { return false; }
-  virtual bool DoFilterRecord(Integer ARecordIndex) { return true; }
-  virtual void RemoveItemByField(TvxCustomDataField* AField) {}
-  void Assign(TPersistent* Source) override;
+  explicit TvxDataFilterCriteria(TvxCustomDataController* ADataController);
+  ~TvxDataFilterCriteria() override;
+  Integer ItemLinkToID(TObject* AItemLink) override;
+  void ItemLinkToName(TObject* AItemLink, String& AName) override;
+  TObject* IDToItemLink(Integer AID) override;
+  TObject* NameToItemLink(const String& AName) override;
+  std::unique_ptr<TvxFilterCriteriaItem> CreateItem(TvxFilterCriteriaItemList* AOwner, TObject* AItemLink,
+                                                    TvxFilterOperatorKind AOperatorKind, const Variant& AValue,
+                                                    const String& ADisplayValue) override;
+  void FireChanged() override;
+  using TvxFilterCriteria::Assign;
+  void Assign(TPersistent* Source, bool AIgnoreItemNames) override;
+  virtual bool IsFiltering();
+  virtual bool DoFilterRecord(Integer ARecordIndex) { return FilterRecord(ARecordIndex); }
+  bool FilterRecord(Integer ARecordIndex);
+  virtual void RemoveItemByField(TvxCustomDataField* AField);
+  bool Active() const { return FActive; }
+  void SetActive(bool Value);
+  TvxCustomDataController* DataController() const { return FDataController; }
 
  private:
+  bool FActive = false;
   TvxCustomDataController* FDataController;
+  bool FDestroying = false;
+};
+
+class TvxDataFilterCriteriaItem : public TvxFilterCriteriaItem {
+  DECLARE_CLASS(TvxDataFilterCriteriaItem, TvxFilterCriteriaItem)
+ public:
+  TvxDataFilterCriteriaItem(TvxFilterCriteriaItemList* AOwner, TObject* AItemLink,
+                            TvxFilterOperatorKind AOperatorKind, const Variant& AValue, const String& ADisplayValue);
+  void RecordValue(Pointer AData, Variant& AValue) override;
+  void FieldCaption(String& AText) override;
+  void FieldName(String& AText) override;
+  TObject* ItemLink() const override;
+  void SetItemLink(TObject* Value) override;
+  TvxCustomDataController* DataController() const;
+  TvxCustomDataField* Field() const { return FField; }
+
+ private:
+  TvxCustomDataField* ToField(TObject* ALink) const;
+  TvxCustomDataField* FField = nullptr;
 };
 
 // The controller's summary: footer and group totals come with the summary subsystem.

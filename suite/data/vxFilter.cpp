@@ -1056,7 +1056,8 @@ void TvxFilterCriteria::ReadData(TStream* AStream) {
     TObject* link = nullptr;
     if (!hasName) {
       link = IDToItemLink(id);
-    } else if (TObject* byName = NameToItemLink(name)) {
+    } else if (TObject* byName = name.empty() ? nullptr : NameToItemLink(name)) {
+      // An empty name identifies nothing (unnamed items would all match it).
       link = byName;
     } else if (TObject* byID = IDToItemLink(id)) {
       String ownName;
