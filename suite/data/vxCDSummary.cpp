@@ -4,9 +4,11 @@
 
 #include "vxCustomDataInternal.h"
 
+using namespace vxCustomData;
+
 // --- Default formats ------------------------------------------------------------------------
 
-void GetDefaultSummaryFormat(TvxSummaryValueType AValueType, TvxSummaryKind AKind, TvxSummaryPosition APosition,
+void vxCustomData::GetDefaultSummaryFormat(TvxSummaryValueType AValueType, TvxSummaryKind AKind, TvxSummaryPosition APosition,
                              String& AFormat) {
   // [value type][position][kind - 1]; kinds sum, min, max, count, average.
   static const wchar_t* const Formats[3][2][5] = {

@@ -461,6 +461,9 @@ class TvxDataFilterCriteriaItem : public TvxFilterCriteriaItem {
 
 // --- Summaries ----------------------------------------------------------------------------
 
+// The tree list's unit also names a summary kind; the data unit's summary names live in
+// the unit's namespace so that both units can be used together.
+namespace vxCustomData {
 enum TvxSummaryKind { skNone, skSum, skMin, skMax, skCount, skAverage };
 enum TvxSummaryValueType { svtFloat, svtCurrency, svtDate };
 enum TvxSummaryPosition { spGroup, spFooter };
@@ -470,6 +473,7 @@ using TvxSummaryOptions = Set<TvxSummaryOption, 4>;
 // The default display format of a summary of a kind at a position; empty for skNone.
 void GetDefaultSummaryFormat(TvxSummaryValueType AValueType, TvxSummaryKind AKind, TvxSummaryPosition APosition,
                              String& AFormat);
+}  // namespace vxCustomData
 
 class TvxDataSummary;
 class TvxDataSummaryItems;
@@ -496,7 +500,7 @@ class TvxDataSummaryItem : public TObject {
  public:
   explicit TvxDataSummaryItem(TvxDataSummaryItems* ACollection) : FCollection(ACollection) {}
   virtual void AssignItemSettings(TvxDataSummaryItem* ASource);
-  virtual String GetFormatString(TvxSummaryValueType AValueType, bool AIsFooter);
+  virtual String GetFormatString(vxCustomData::TvxSummaryValueType AValueType, bool AIsFooter);
   virtual String FormatValue(const Variant& AValue, bool AIsFooter);
   // A data field, or a group count that needs none.
   virtual bool HasSummaryData();
@@ -508,10 +512,10 @@ class TvxDataSummaryItem : public TObject {
   void SetItemLink(TObject* Value);
   const String& Format() const { return FFormat; }
   void SetFormat(const String& Value);
-  TvxSummaryKind Kind() const { return FKind; }
-  void SetKind(TvxSummaryKind Value);
-  TvxSummaryPosition Position() const;
-  void SetPosition(TvxSummaryPosition Value);
+  vxCustomData::TvxSummaryKind Kind() const { return FKind; }
+  void SetKind(vxCustomData::TvxSummaryKind Value);
+  vxCustomData::TvxSummaryPosition Position() const;
+  void SetPosition(vxCustomData::TvxSummaryPosition Value);
   Integer Tag = 0;
   TvxDataSummaryItemGetTextEvent OnGetText;
 
@@ -521,8 +525,8 @@ class TvxDataSummaryItem : public TObject {
   TvxDataSummaryItems* FCollection;
   TvxCustomDataField* FField = nullptr;
   String FFormat;
-  TvxSummaryKind FKind = skNone;
-  TvxSummaryPosition FPosition = spGroup;
+  vxCustomData::TvxSummaryKind FKind = vxCustomData::skNone;
+  vxCustomData::TvxSummaryPosition FPosition = vxCustomData::spGroup;
 };
 
 // Summary items of one place: the footer, or the default group summaries.
@@ -531,13 +535,13 @@ class TvxDataSummaryItems : public TObject {
  public:
   TvxDataSummaryItems(TvxDataSummary* ASummary, bool AIsFooter) : FSummary(ASummary), FIsFooter(AIsFooter) {}
   TvxDataSummaryItem* Add();
-  TvxDataSummaryItem* Add(TObject* AItemLink, TvxSummaryPosition APosition, TvxSummaryKind AKind,
+  TvxDataSummaryItem* Add(TObject* AItemLink, vxCustomData::TvxSummaryPosition APosition, vxCustomData::TvxSummaryKind AKind,
                           const String& AFormat = String());
   void Assign(TvxDataSummaryItems* ASource);
   void Clear();
   void Delete(Integer AIndex);
   // Frees, from the last, every item with that item link and position.
-  void DeleteItems(TObject* AItemLink, TvxSummaryPosition APosition);
+  void DeleteItems(TObject* AItemLink, vxCustomData::TvxSummaryPosition APosition);
   TvxDataSummaryItem* FindByTag(Integer ATag) const;
   Integer IndexOf(const TvxDataSummaryItem* AItem) const;
   Integer IndexOfItemLink(TObject* AItemLink) const;
@@ -545,8 +549,8 @@ class TvxDataSummaryItems : public TObject {
   Integer Count() const { return static_cast<Integer>(FItems.size()); }
   TvxDataSummaryItem* Items(Integer AIndex) const { return FItems.at(static_cast<size_t>(AIndex)).get(); }
   bool IsFooter() const { return FIsFooter; }
-  virtual TvxSummaryPosition PositionOfItem(const TvxDataSummaryItem* AItem) const;
-  virtual String DefaultFormat(TvxSummaryValueType AValueType, TvxSummaryKind AKind, bool AIsFooter);
+  virtual vxCustomData::TvxSummaryPosition PositionOfItem(const TvxDataSummaryItem* AItem) const;
+  virtual String DefaultFormat(vxCustomData::TvxSummaryValueType AValueType, vxCustomData::TvxSummaryKind AKind, bool AIsFooter);
   // The group row's text of the group-position items: each value formatted, joined by
   // Separator and a blank, wrapped in BeginText and EndText. Values missing from
   // ASummaryValues (not an array, or an index outside it) count as Null.
@@ -597,8 +601,8 @@ class TvxDataSummary : public TPersistent {
   TvxDataSummaryItems* DefaultGroupSummaryItems() const { return FDefaultGroupSummaryItems.get(); }
   TvxDataSummaryItems* FooterSummaryItems() const { return FFooterSummaryItems.get(); }
   const Variant& FooterSummaryValues() const { return FFooterSummaryValues; }
-  TvxSummaryOptions Options() const { return FOptions; }
-  void SetOptions(TvxSummaryOptions Value);
+  vxCustomData::TvxSummaryOptions Options() const { return FOptions; }
+  void SetOptions(vxCustomData::TvxSummaryOptions Value);
   TvxAfterSummaryEvent OnAfterSummary;
 
  private:
@@ -621,7 +625,7 @@ class TvxDataSummary : public TPersistent {
   Variant FFooterSummaryValues;
   bool FInAfterSummary = false;
   Integer FLockCount = 0;
-  TvxSummaryOptions FOptions;
+  vxCustomData::TvxSummaryOptions FOptions;
   bool FSelectedOnly = false;
   std::vector<bool> FSelectedRecords;  // by record index, while a calculation runs
 };

@@ -3,6 +3,8 @@
 #include "DataControllerTestUtils.h"
 #include "TestUtils.h"
 
+using namespace vxCustomData;
+
 namespace {
 
 // Records: (group, qty, when) with Nulls among the quantities.
