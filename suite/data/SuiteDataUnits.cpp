@@ -3,6 +3,9 @@
 #include "SuiteCoreUnits.h"
 #include "vxCustomData.h"
 #include "vxData.h"
+#include "vxFilter.h"
+#include "vxFilterConsts.h"
+#include "vxLike.h"
 #include "vxDataConsts.h"
 #include "vxDataStorage.h"
 #include "vxDataUtils.h"
@@ -16,6 +19,9 @@ const TUnitInfo* const Units[] = {
     &vxDataConstsUnit,
     &vxVariantsUnit,
     &vxDataUtilsUnit,
+    &vxLikeUnit,
+    &vxFilterConstsUnit,
+    &vxFilterUnit,
     &vxDataStorageUnit,
     &vxCustomDataUnit,
     &vxDataUnit,

@@ -272,14 +272,6 @@ void TvxDataSelection::Changed() {
   if (OnChanged) OnChanged(this);
 }
 
-void TvxDataFilterCriteria::Assign(TPersistent* Source) {
-  if (!dynamic_cast<TvxDataFilterCriteria*>(Source)) TPersistent::Assign(Source);
-}
-
-void TvxDataSummary::Assign(TPersistent* Source) {
-  if (!dynamic_cast<TvxDataSummary*>(Source)) TPersistent::Assign(Source);
-}
-
 void TvxDataControllerNotifier::Notification(TComponent* AComponent, TOperation Operation) {
   TComponent::Notification(AComponent, Operation);
   if (Operation == opRemove && FDataController) FDataController->ComponentRemoved(AComponent);

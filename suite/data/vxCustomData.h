@@ -14,6 +14,7 @@
 #include "Persistent.h"
 #include "vxClasses.h"
 #include "vxDataStorage.h"
+#include "vxFilter.h"
 #include "vxDataUtils.h"
 #include "vxVariants.h"
 
@@ -408,32 +409,225 @@ class TvxDataFilterList : public TObject {
   std::vector<TObject*> Items;
 };
 
-// The controller's filter criteria: answers whether it filters and whether a record
-// passes; the criteria items themselves come with the filter subsystem.
-class TvxDataFilterCriteria : public TPersistent {
-  DECLARE_CLASS(TvxDataFilterCriteria, TPersistent)
+// The controller's filter criteria. Item links seen from outside are the view items;
+// each condition keeps the controller's field of its item. The record handed to the
+// criteria's evaluation is a record index.
+class TvxDataFilterCriteria : public TvxFilterCriteria {
+  DECLARE_CLASS(TvxDataFilterCriteria, TvxFilterCriteria)
  public:
-  explicit TvxDataFilterCriteria(TvxCustomDataController* ADataController) : FDataController(ADataController) {}
-  virtual bool IsFiltering() { return false; }
-  virtual bool DoFilterRecord(Integer ARecordIndex) { return true; }
-  virtual void RemoveItemByField(TvxCustomDataField* AField) {}
-  void Assign(TPersistent* Source) override;
+  explicit TvxDataFilterCriteria(TvxCustomDataController* ADataController);
+  ~TvxDataFilterCriteria() override;
+  Integer ItemLinkToID(TObject* AItemLink) override;
+  void ItemLinkToName(TObject* AItemLink, String& AName) override;
+  TObject* IDToItemLink(Integer AID) override;
+  TObject* NameToItemLink(const String& AName) override;
+  std::unique_ptr<TvxFilterCriteriaItem> CreateItem(TvxFilterCriteriaItemList* AOwner, TObject* AItemLink,
+                                                    TvxFilterOperatorKind AOperatorKind, const Variant& AValue,
+                                                    const String& ADisplayValue) override;
+  void FireChanged() override;
+  using TvxFilterCriteria::Assign;
+  void Assign(TPersistent* Source, bool AIgnoreItemNames) override;
+  virtual bool IsFiltering();
+  virtual bool DoFilterRecord(Integer ARecordIndex) { return FilterRecord(ARecordIndex); }
+  bool FilterRecord(Integer ARecordIndex);
+  virtual void RemoveItemByField(TvxCustomDataField* AField);
+  bool Active() const { return FActive; }
+  void SetActive(bool Value);
+  TvxCustomDataController* DataController() const { return FDataController; }
 
  private:
+  bool FActive = false;
   TvxCustomDataController* FDataController;
+  bool FDestroying = false;
 };
 
-// The controller's summary: footer and group totals come with the summary subsystem.
+class TvxDataFilterCriteriaItem : public TvxFilterCriteriaItem {
+  DECLARE_CLASS(TvxDataFilterCriteriaItem, TvxFilterCriteriaItem)
+ public:
+  TvxDataFilterCriteriaItem(TvxFilterCriteriaItemList* AOwner, TObject* AItemLink,
+                            TvxFilterOperatorKind AOperatorKind, const Variant& AValue, const String& ADisplayValue);
+  void RecordValue(Pointer AData, Variant& AValue) override;
+  void FieldCaption(String& AText) override;
+  void FieldName(String& AText) override;
+  TObject* ItemLink() const override;
+  void SetItemLink(TObject* Value) override;
+  TvxCustomDataController* DataController() const;
+  TvxCustomDataField* Field() const { return FField; }
+
+ private:
+  TvxCustomDataField* ToField(TObject* ALink) const;
+  TvxCustomDataField* FField = nullptr;
+};
+
+// --- Summaries ----------------------------------------------------------------------------
+
+// The tree list's unit also names a summary kind; the data unit's summary names live in
+// the unit's namespace so that both units can be used together.
+namespace vxCustomData {
+enum TvxSummaryKind { skNone, skSum, skMin, skMax, skCount, skAverage };
+enum TvxSummaryValueType { svtFloat, svtCurrency, svtDate };
+enum TvxSummaryPosition { spGroup, spFooter };
+enum TvxSummaryOption { soNullIgnore, soSelectedRecords, soMultipleSelectedRecords };
+using TvxSummaryOptions = Set<TvxSummaryOption, 4>;
+
+// The default display format of a summary of a kind at a position; empty for skNone.
+void GetDefaultSummaryFormat(TvxSummaryValueType AValueType, TvxSummaryKind AKind, TvxSummaryPosition APosition,
+                             String& AFormat);
+}  // namespace vxCustomData
+
+class TvxDataSummary;
+class TvxDataSummaryItems;
+class TvxDataSummaryItem;
+
+struct TvxSummaryEventArguments {
+  Integer RecordIndex;
+  TvxDataSummaryItem* SummaryItem;
+};
+struct TvxSummaryEventOutArguments {
+  Variant Value;
+  Variant SummaryValue;
+  Integer CountValue;
+  bool Done;
+};
+using TvxSummaryEvent = std::function<void(TvxDataSummaryItems* ASender, const TvxSummaryEventArguments& Arguments,
+                                           TvxSummaryEventOutArguments& OutArguments)>;
+using TvxAfterSummaryEvent = std::function<void(TvxDataSummary* ASender)>;
+using TvxDataSummaryItemGetTextEvent =
+    std::function<void(TvxDataSummaryItem* Sender, const Variant& AValue, bool AIsFooter, String& AText)>;
+
+class TvxDataSummaryItem : public TObject {
+  DECLARE_CLASS(TvxDataSummaryItem, TObject)
+ public:
+  explicit TvxDataSummaryItem(TvxDataSummaryItems* ACollection) : FCollection(ACollection) {}
+  virtual void AssignItemSettings(TvxDataSummaryItem* ASource);
+  virtual String GetFormatString(vxCustomData::TvxSummaryValueType AValueType, bool AIsFooter);
+  virtual String FormatValue(const Variant& AValue, bool AIsFooter);
+  // A data field, or a group count that needs none.
+  virtual bool HasSummaryData();
+  TvxCustomDataController* DataController() const;
+  TvxDataSummaryItems* SummaryItems() const { return FCollection; }
+  Integer Index() const;
+  TvxCustomDataField* Field() const { return FField; }
+  TObject* ItemLink() const { return FField ? FField->Item() : nullptr; }
+  void SetItemLink(TObject* Value);
+  const String& Format() const { return FFormat; }
+  void SetFormat(const String& Value);
+  vxCustomData::TvxSummaryKind Kind() const { return FKind; }
+  void SetKind(vxCustomData::TvxSummaryKind Value);
+  vxCustomData::TvxSummaryPosition Position() const;
+  void SetPosition(vxCustomData::TvxSummaryPosition Value);
+  Integer Tag = 0;
+  TvxDataSummaryItemGetTextEvent OnGetText;
+
+ private:
+  friend class TvxDataSummary;
+  friend class TvxDataSummaryItems;
+  TvxDataSummaryItems* FCollection;
+  TvxCustomDataField* FField = nullptr;
+  String FFormat;
+  vxCustomData::TvxSummaryKind FKind = vxCustomData::skNone;
+  vxCustomData::TvxSummaryPosition FPosition = vxCustomData::spGroup;
+};
+
+// Summary items of one place: the footer, or the default group summaries.
+class TvxDataSummaryItems : public TObject {
+  DECLARE_CLASS(TvxDataSummaryItems, TObject)
+ public:
+  TvxDataSummaryItems(TvxDataSummary* ASummary, bool AIsFooter) : FSummary(ASummary), FIsFooter(AIsFooter) {}
+  TvxDataSummaryItem* Add();
+  TvxDataSummaryItem* Add(TObject* AItemLink, vxCustomData::TvxSummaryPosition APosition, vxCustomData::TvxSummaryKind AKind,
+                          const String& AFormat = String());
+  void Assign(TvxDataSummaryItems* ASource);
+  void Clear();
+  void Delete(Integer AIndex);
+  // Frees, from the last, every item with that item link and position.
+  void DeleteItems(TObject* AItemLink, vxCustomData::TvxSummaryPosition APosition);
+  TvxDataSummaryItem* FindByTag(Integer ATag) const;
+  Integer IndexOf(const TvxDataSummaryItem* AItem) const;
+  Integer IndexOfItemLink(TObject* AItemLink) const;
+  TvxDataSummaryItem* ItemOfItemLink(TObject* AItemLink) const;
+  Integer Count() const { return static_cast<Integer>(FItems.size()); }
+  TvxDataSummaryItem* Items(Integer AIndex) const { return FItems.at(static_cast<size_t>(AIndex)).get(); }
+  bool IsFooter() const { return FIsFooter; }
+  virtual vxCustomData::TvxSummaryPosition PositionOfItem(const TvxDataSummaryItem* AItem) const;
+  virtual String DefaultFormat(vxCustomData::TvxSummaryValueType AValueType, vxCustomData::TvxSummaryKind AKind, bool AIsFooter);
+  // The group row's text of the group-position items: each value formatted, joined by
+  // Separator and a blank, wrapped in BeginText and EndText. Values missing from
+  // ASummaryValues (not an array, or an index outside it) count as Null.
+  String GetGroupText(const Variant& ASummaryValues);
+  void BeginUpdate() { ++FLockCount; }
+  void EndUpdate();
+  // A change of one item repaints; a change of all recalculates.
+  void Changed(bool AAllItems);
+  TvxDataSummary* Summary() const { return FSummary; }
+  TvxCustomDataController* DataController() const;
+  String BeginText = L"(";
+  String EndText = L")";
+  String Separator = L",";
+  TvxSummaryEvent OnSummary;
+
+ private:
+  TvxDataSummary* FSummary;
+  bool FIsFooter;
+  Integer FLockCount = 0;
+  bool FChangedAll = false;
+  bool FChangedOne = false;
+  std::vector<std::unique_ptr<TvxDataSummaryItem>> FItems;
+};
+
+// The controller's summaries: footer values over the visible records, and per group row
+// values over the records of the group.
 class TvxDataSummary : public TPersistent {
   DECLARE_CLASS(TvxDataSummary, TPersistent)
  public:
-  explicit TvxDataSummary(TvxCustomDataController* ADataController) : FDataController(ADataController) {}
-  virtual void RemoveItemByField(TvxCustomDataField* AField) {}
-  virtual void Calculate() {}
+  explicit TvxDataSummary(TvxCustomDataController* ADataController);
+  ~TvxDataSummary() override;
   void Assign(TPersistent* Source) override;
+  virtual void RemoveItemByField(TvxCustomDataField* AField);
+  virtual void SummaryChanged(bool ARedrawOnly);
+  virtual void BeginCalculate();
+  virtual void EndCalculate();
+  virtual void Calculate();
+  virtual void CalculateFooterSummary();
+  virtual void CalculateGroupSummary();
+  virtual Integer GetSummaryRecordIndex(Integer ARecordListIndex);
+  static bool IsSummaryValueIndexInRange(const Variant& ASummaryValues, Integer AIndex);
+  void BeginUpdate();
+  void EndUpdate();
+  void CancelUpdate();
+  void Recalculate() { SummaryChanged(false); }
+  bool GetGroupSummaryInfo(Integer ARowIndex, TvxDataSummaryItems*& ASummaryItems, Variant*& ASummaryValues);
+  TvxCustomDataController* DataController() const { return FDataController; }
+  TvxDataSummaryItems* DefaultGroupSummaryItems() const { return FDefaultGroupSummaryItems.get(); }
+  TvxDataSummaryItems* FooterSummaryItems() const { return FFooterSummaryItems.get(); }
+  const Variant& FooterSummaryValues() const { return FFooterSummaryValues; }
+  vxCustomData::TvxSummaryOptions Options() const { return FOptions; }
+  void SetOptions(vxCustomData::TvxSummaryOptions Value);
+  TvxAfterSummaryEvent OnAfterSummary;
 
  private:
+  struct TRunning {
+    std::vector<Variant> Values;
+    std::vector<Integer> Counts;
+  };
+  void InitSummaryValues(TvxDataSummaryItems* AItems, TRunning& ARunning);
+  void AccumulateRecords(TvxDataSummaryItems* AItems, TRunning& ARunning, Integer AFrom, Integer ATo);
+  void AddRecordToSummary(TvxDataSummaryItems* AItems, TvxDataSummaryItem* AItem, Integer ARecordIndex,
+                          Integer& ACount, Variant& ASummaryValue);
+  void FinishSummaryValues(TvxDataSummaryItems* AItems, TRunning& ARunning, Variant& AResult);
+  void FireAfterSummary();
+  // The records that count when the selection options are in force (built per calculation).
+  void PrepareSelectedRecords();
   TvxCustomDataController* FDataController;
+  std::unique_ptr<TvxDataSummaryItems> FDefaultGroupSummaryItems;
+  bool FDestroying = false;
+  std::unique_ptr<TvxDataSummaryItems> FFooterSummaryItems;
+  Variant FFooterSummaryValues;
+  bool FInAfterSummary = false;
+  Integer FLockCount = 0;
+  vxCustomData::TvxSummaryOptions FOptions;
+  bool FSelectedOnly = false;
+  std::vector<bool> FSelectedRecords;  // by record index, while a calculation runs
 };
 
 // Receives free notifications for the controller.

@@ -225,8 +225,8 @@ void TvxCustomStyles::PutStyle(Integer AIndex, TvxCustomStyle* AStyle) {
 }
 
 void TvxCustomStyles::ResetStyles() {
-  Integer count = Count();
-  for (Integer i = 0; i < count; ++i) PutStyle(i, nullptr);
+  // Every assigned item goes, from the last down, whatever its style index.
+  while (!FItems.empty()) PutStyle(FItems.back()->Index, nullptr);
 }
 
 void TvxCustomStyles::NotifyStyleChanged(Integer AIndex) {

@@ -1,7 +1,8 @@
 // Unbound records of four typed columns in a data controller, against the same work on
 // a std::vector: fill, sort by two columns, filter through OnFilterRecord, group by one
-// column, locate a value, delete a selection of half the records. Prints each time
-// beside the vector's time and their ratio at 10^5 and 10^6 records.
+// column, locate a value, delete a selection of half the records; then a LIKE filter, a
+// filter of three conditions, and footer and group summaries. Prints each time beside the
+// vector's time and their ratio at 10^5 and 10^6 records.
 #include "SuiteDataUnits.h"
 #include <algorithm>
 #include <chrono>
@@ -21,6 +22,8 @@
 #include "vxData.h"
 #include "vxDataConsts.h"
 #include "vxDataStorage.h"
+
+using namespace vxCustomData;
 
 namespace {
 
@@ -212,6 +215,182 @@ void Run(int N, int ARuns) {
   line("delete", d.Delete, v.Delete);
 }
 
+
+// --- Filter criteria and summaries ------------------------------------------------------
+
+struct TFilterRow {
+  std::wstring Name;
+  double Qty;
+  int Grp;
+};
+
+struct TFilterTimes {
+  double Like = 1e9, Criteria = 1e9, Footer = 1e9, Groups = 1e9;
+  void Min(const TFilterTimes& A) {
+    Like = std::min(Like, A.Like);
+    Criteria = std::min(Criteria, A.Criteria);
+    Footer = std::min(Footer, A.Footer);
+    Groups = std::min(Groups, A.Groups);
+  }
+};
+
+struct TFilterCounts {
+  long long Like = 0, Criteria = 0;
+  double Sum = 0;
+  size_t Groups = 0;
+};
+
+std::vector<TFilterRow> MakeFilterRows(int N) {
+  std::mt19937 rng(7);
+  const wchar_t letters[] = L"abcx";
+  std::vector<TFilterRow> rows(static_cast<size_t>(N));
+  for (auto& r : rows) {
+    const int len = 4 + static_cast<int>(rng() % 9);
+    r.Name.resize(static_cast<size_t>(len));
+    for (auto& ch : r.Name) ch = letters[rng() % 4];
+    r.Qty = static_cast<double>(rng() % 1000);
+    r.Grp = static_cast<int>(rng() % 1000);
+  }
+  return rows;
+}
+
+// "%abc%_": an occurrence of abc followed by at least one character; the first occurrence
+// decides, since a later one ends later still.
+bool LikeFloor(const std::wstring& S) {
+  const size_t p = S.find(L"abc");
+  return p != std::wstring::npos && p + 3 < S.size();
+}
+
+TFilterTimes RunFilterVector(const std::vector<TFilterRow>& rows, TFilterCounts& AOut) {
+  TFilterTimes t;
+  auto t0 = Clock::now();
+  std::vector<int> kept;
+  kept.reserve(rows.size());
+  for (size_t i = 0; i < rows.size(); ++i)
+    if (LikeFloor(rows[i].Name)) kept.push_back(static_cast<int>(i));
+  auto t1 = Clock::now();
+  AOut.Like = static_cast<long long>(kept.size());
+  kept.clear();
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const TFilterRow& r = rows[i];
+    if (LikeFloor(r.Name) && r.Qty > 100 && r.Grp < 500) kept.push_back(static_cast<int>(i));
+  }
+  auto t2 = Clock::now();
+  AOut.Criteria = static_cast<long long>(kept.size());
+  double sum = 0, mn = 1e300, mx = -1e300;
+  long long count = 0;
+  for (const TFilterRow& r : rows) {
+    sum += r.Qty;
+    mn = std::min(mn, r.Qty);
+    mx = std::max(mx, r.Qty);
+    ++count;
+  }
+  const double avg = sum / static_cast<double>(count);
+  auto t3 = Clock::now();
+  AOut.Sum = sum + 0 * (mn + mx + avg);
+  // Group summaries over records already ordered by group, as the grouped record list is.
+  std::vector<int> order(rows.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return rows[static_cast<size_t>(a)].Grp < rows[static_cast<size_t>(b)].Grp; });
+  auto t4 = Clock::now();
+  struct TAcc {
+    double Sum = 0, Min = 1e300, Max = -1e300;
+    long long Count = 0;
+  };
+  std::vector<TAcc> groups;
+  for (size_t i = 0; i < order.size(); ++i) {
+    const TFilterRow& r = rows[static_cast<size_t>(order[i])];
+    if (i == 0 || r.Grp != rows[static_cast<size_t>(order[i - 1])].Grp) groups.emplace_back();
+    TAcc& a = groups.back();
+    a.Sum += r.Qty;
+    a.Min = std::min(a.Min, r.Qty);
+    a.Max = std::max(a.Max, r.Qty);
+    ++a.Count;
+  }
+  auto t5 = Clock::now();
+  AOut.Groups = groups.size();
+  t.Like = Seconds(t0, t1);
+  t.Criteria = Seconds(t1, t2);
+  t.Footer = Seconds(t2, t3);
+  t.Groups = Seconds(t4, t5);
+  return t;
+}
+
+TFilterTimes RunFilterController(const std::vector<TFilterRow>& rows, const TFilterCounts& AExpected) {
+  TFilterTimes t;
+  const int N = static_cast<int>(rows.size());
+  TBenchController c;
+  for (int i = 0; i < 3; ++i) c.AddItem(&c.Items[i]);
+  c.ChangeValueTypeClass(0, TvxStringValueType::Class());
+  c.ChangeValueTypeClass(1, TvxFloatValueType::Class());
+  c.ChangeValueTypeClass(2, TvxIntegerValueType::Class());
+  c.BeginUpdate();
+  TvxDataStorageHelper::SetRecordsCapacity(c.DataStorage(), N);
+  c.SetRecordCount(N);
+  for (int i = 0; i < N; ++i) {
+    c.SetValue(i, 0, Variant(rows[static_cast<size_t>(i)].Name));
+    c.SetValue(i, 1, Variant(rows[static_cast<size_t>(i)].Qty));
+    c.SetValue(i, 2, Variant(rows[static_cast<size_t>(i)].Grp));
+  }
+  c.EndUpdate();
+  TvxDataFilterCriteria* f = c.Filter();
+  f->AddItem(nullptr, &c.Items[0], foLike, L"%abc%_", L"%abc%_");
+  auto c0 = Clock::now();
+  f->SetActive(true);
+  auto c1 = Clock::now();
+  if (c.FilteredRecordCount() != AExpected.Like)
+    std::printf("LIKE filter kept %d records, the floor %lld\n", c.FilteredRecordCount(), AExpected.Like);
+  f->BeginUpdate();
+  f->AddItem(nullptr, &c.Items[1], foGreater, 100, L"100");
+  f->AddItem(nullptr, &c.Items[2], foLess, 500, L"500");
+  auto c2 = Clock::now();
+  f->EndUpdate();
+  auto c3 = Clock::now();
+  if (c.FilteredRecordCount() != AExpected.Criteria)
+    std::printf("criteria kept %d records, the floor %lld\n", c.FilteredRecordCount(), AExpected.Criteria);
+  f->SetActive(false);
+  TvxDataSummary* s = c.Summary();
+  s->BeginUpdate();
+  for (TvxSummaryKind k : {skSum, skMin, skMax, skCount, skAverage}) {
+    s->FooterSummaryItems()->Add(&c.Items[1], spFooter, k);
+    s->DefaultGroupSummaryItems()->Add(&c.Items[1], spGroup, k);
+  }
+  s->CancelUpdate();
+  auto c4 = Clock::now();
+  s->BeginCalculate();
+  auto c5 = Clock::now();
+  if (VarArrayGet(s->FooterSummaryValues(), {0}).AsDouble() != AExpected.Sum) std::printf("footer sum differs\n");
+  c.Groups()->ChangeGrouping(2, 0);
+  auto c6 = Clock::now();
+  s->EndCalculate();
+  auto c7 = Clock::now();
+  if (static_cast<size_t>(c.DataControllerInfo()->DataGroups()->Count()) != AExpected.Groups)
+    std::printf("group count differs\n");
+  t.Like = Seconds(c0, c1);
+  t.Criteria = Seconds(c2, c3);
+  t.Footer = Seconds(c4, c5);
+  t.Groups = Seconds(c6, c7);
+  return t;
+}
+
+void RunFilterSummary(int N, int ARuns) {
+  const std::vector<TFilterRow> rows = MakeFilterRows(N);
+  TFilterTimes v, d;
+  TFilterCounts counts;
+  for (int run = 0; run < ARuns; ++run) {
+    v.Min(RunFilterVector(rows, counts));
+    d.Min(RunFilterController(rows, counts));
+  }
+  auto line = [N](const char* AName, double AD, double AV) {
+    std::printf("n=%-8d %-9s %8.3f s  floor %8.4f s  ratio %7.1f  per record %7.3f us\n", N, AName, AD, AV, AD / AV,
+                AD / N * 1e6);
+  };
+  line("like", d.Like, v.Like);
+  line("criteria", d.Criteria, v.Criteria);
+  line("footer", d.Footer, v.Footer);
+  line("groups", d.Groups, v.Groups);
+}
+
 }  // namespace
 
 int main() {
@@ -221,5 +400,12 @@ int main() {
   std::printf("each figure: the least of several runs\n");
   Run(100000, 3);
   Run(1000000, 2);
+  std::printf("\nFilter criteria and summaries: a string, a float and an integer column\n");
+  std::printf("like: %%abc%%_ on the string column; criteria: that AND float > 100 AND integer < 500;\n");
+  std::printf("footer: sum, min, max, count, average of the float column; groups: the same per group of\n");
+  std::printf("the integer column (1000 groups), the records already grouped\n");
+  std::printf("floor: loops over std::vector (std::wstring::find for the LIKE)\n");
+  RunFilterSummary(100000, 3);
+  RunFilterSummary(1000000, 2);
   return 0;
 }

@@ -242,6 +242,13 @@ TEST_F(TStylesTest, AssignAndRestoreDefaults) {
   styles.ResetStyles();
   EXPECT_EQ(styles.Count(), 0);
   EXPECT_EQ(b->ListenerCount(), 0);
+  // Style indexes past the number of assigned items go too.
+  styles.PutStyle(3, a);
+  styles.PutStyle(7, b);
+  styles.ResetStyles();
+  EXPECT_EQ(styles.Count(), 0);
+  EXPECT_EQ(a->ListenerCount(), 0);
+  EXPECT_EQ(b->ListenerCount(), 0);
 }
 
 namespace {

@@ -1,0 +1,474 @@
+// Footer and group summaries: sum, minimum, maximum, count and average per item, and their
+// display texts.
+#include <algorithm>
+
+#include "vxCustomDataInternal.h"
+
+using namespace vxCustomData;
+
+// --- Default formats ------------------------------------------------------------------------
+
+void vxCustomData::GetDefaultSummaryFormat(TvxSummaryValueType AValueType, TvxSummaryKind AKind, TvxSummaryPosition APosition,
+                             String& AFormat) {
+  // [value type][position][kind - 1]; kinds sum, min, max, count, average.
+  static const wchar_t* const Formats[3][2][5] = {
+      {{L"SUM=0.00;SUM=-0.00", L"MIN=0.00;MIN=-0.00", L"MAX=0.00;MAX=-0.00", L"COUNT=0", L"AVG=0.00;AVG=-0.00"},
+       {L"0.00;-0.00", L"MIN=0.00;MIN=-0.00", L"MAX=0.00;MAX=-0.00", L"0", L"AVG=0.00;AVG=-0.00"}},
+      {{L"SUM=%s;SUM=-%s", L"MIN=%s;MIN=-%s", L"MAX=%s;MAX=-%s", L"COUNT=0", L"AVG=%s;AVG=-%s"},
+       {L"%s;-%s", L"MIN=%s;MIN=-%s", L"MAX=%s;MAX=-%s", L"0", L"AVG=%s;AVG=-%s"}},
+      {{L"SUM=", L"MIN=", L"MAX=", L"COUNT=0", L"AVG="}, {L"", L"MIN=", L"MAX=", L"0", L"AVG="}},
+  };
+  if (AKind == skNone) {
+    AFormat.clear();
+    return;
+  }
+  AFormat = Formats[AValueType][APosition == spFooter ? 1 : 0][AKind - 1];
+  if (AValueType == svtCurrency) AFormat = StringReplace(AFormat, L"%s", GetCurrencyDisplayFormat(), {rfReplaceAll});
+}
+
+namespace {
+
+TvxSummaryValueType GetSummaryValueType(TVarType AVarType) {
+  if (IsCurrencyVarType(AVarType)) return svtCurrency;
+  if (AVarType == varDate) return svtDate;
+  return svtFloat;
+}
+
+}  // namespace
+
+// --- Items ----------------------------------------------------------------------------------
+
+TvxCustomDataController* TvxDataSummaryItem::DataController() const { return FCollection->DataController(); }
+
+Integer TvxDataSummaryItem::Index() const { return FCollection->IndexOf(this); }
+
+TvxSummaryPosition TvxDataSummaryItem::Position() const { return FCollection->PositionOfItem(this); }
+
+bool TvxDataSummaryItem::HasSummaryData() { return FField != nullptr || (FKind == skCount && Position() == spGroup); }
+
+void TvxDataSummaryItem::SetItemLink(TObject* Value) {
+  TvxCustomDataController* dc = DataController();
+  if (!dc || ItemLink() == Value) return;
+  TvxCustomDataField* field = Value ? dc->Fields()->FieldByItem(Value) : nullptr;
+  FField = field;
+  FCollection->Changed(true);
+}
+
+void TvxDataSummaryItem::SetFormat(const String& Value) {
+  if (FFormat == Value) return;
+  FFormat = Value;
+  FCollection->Changed(false);
+}
+
+void TvxDataSummaryItem::SetKind(TvxSummaryKind Value) {
+  if (FKind == Value) return;
+  FKind = Value;
+  FCollection->Changed(true);
+}
+
+void TvxDataSummaryItem::SetPosition(TvxSummaryPosition Value) {
+  if (FPosition == Value) return;
+  FPosition = Value;
+  FCollection->Changed(false);
+}
+
+void TvxDataSummaryItem::AssignItemSettings(TvxDataSummaryItem* ASource) {
+  // The item of this controller with the same item ID as the source's item.
+  TvxCustomDataController* dc = DataController();
+  TvxCustomDataController* sdc = ASource->DataController();
+  TObject* link = ASource->ItemLink();
+  if (dc && sdc && dc != sdc && link) link = dc->FindItemByID(sdc->GetItemID(link));
+  SetItemLink(link);
+  SetFormat(ASource->FFormat);
+  SetKind(ASource->FKind);
+  SetPosition(ASource->FPosition);
+  Tag = ASource->Tag;
+  OnGetText = ASource->OnGetText;
+}
+
+String TvxDataSummaryItem::GetFormatString(TvxSummaryValueType AValueType, bool AIsFooter) {
+  if (!FFormat.empty()) return FFormat;
+  return FCollection->DefaultFormat(AValueType, FKind, AIsFooter);
+}
+
+String TvxDataSummaryItem::FormatValue(const Variant& AValue, bool AIsFooter) {
+  String text;
+  if (AValue.IsNull() || AValue.IsEmpty()) {
+    text.clear();
+  } else if (FKind == skNone) {
+    text = VarToStr(AValue);
+  } else {
+    const TVarType vt = VarTypeBase(AValue);
+    const String f = GetFormatString(GetSummaryValueType(vt), AIsFooter);
+    if (vt == varDate && FKind != skCount) {
+      const TDateTime d = AValue.AsDateTime();
+      const bool hasTime = TimePartOf(d) != 0, hasDate = DatePartOf(d) != 0;
+      String s;
+      if (hasTime && hasDate)
+        s = DateTimeToStr(d);
+      else if (hasTime)
+        s = FormatDateTime(FormatSettings.LongTimeFormat, d);
+      else
+        s = FormatDateTime(FormatSettings.ShortDateFormat, d);
+      text = f + s;
+    } else {
+      text = FormatFloat(f, AValue.AsDouble());
+    }
+  }
+  if (OnGetText) OnGetText(this, AValue, AIsFooter, text);
+  return text;
+}
+
+TvxCustomDataController* TvxDataSummaryItems::DataController() const { return FSummary->DataController(); }
+
+TvxSummaryPosition TvxDataSummaryItems::PositionOfItem(const TvxDataSummaryItem* AItem) const {
+  return FIsFooter ? spFooter : AItem->FPosition;
+}
+
+String TvxDataSummaryItems::DefaultFormat(TvxSummaryValueType AValueType, TvxSummaryKind AKind, bool AIsFooter) {
+  String f;
+  GetDefaultSummaryFormat(AValueType, AKind, AIsFooter ? spFooter : spGroup, f);
+  return f;
+}
+
+TvxDataSummaryItem* TvxDataSummaryItems::Add() {
+  FItems.push_back(std::make_unique<TvxDataSummaryItem>(this));
+  Changed(true);
+  return FItems.back().get();
+}
+
+TvxDataSummaryItem* TvxDataSummaryItems::Add(TObject* AItemLink, TvxSummaryPosition APosition, TvxSummaryKind AKind,
+                                             const String& AFormat) {
+  BeginUpdate();
+  TScopeExit end([this] { EndUpdate(); });
+  TvxDataSummaryItem* item = Add();
+  item->SetItemLink(AItemLink);
+  item->SetPosition(APosition);
+  item->SetKind(AKind);
+  item->SetFormat(AFormat);
+  return item;
+}
+
+void TvxDataSummaryItems::Assign(TvxDataSummaryItems* ASource) {
+  BeginUpdate();
+  TScopeExit end([this] { EndUpdate(); });
+  Clear();
+  for (auto& src : ASource->FItems) Add()->AssignItemSettings(src.get());
+  BeginText = ASource->BeginText;
+  EndText = ASource->EndText;
+  Separator = ASource->Separator;
+  OnSummary = ASource->OnSummary;
+}
+
+void TvxDataSummaryItems::Clear() {
+  if (FItems.empty()) return;
+  while (!FItems.empty()) FItems.pop_back();
+  Changed(true);
+}
+
+void TvxDataSummaryItems::Delete(Integer AIndex) {
+  FItems.erase(FItems.begin() + AIndex);
+  Changed(true);
+}
+
+void TvxDataSummaryItems::DeleteItems(TObject* AItemLink, TvxSummaryPosition APosition) {
+  BeginUpdate();
+  TScopeExit end([this] { EndUpdate(); });
+  // One pass that keeps the others in order.
+  const size_t before = FItems.size();
+  std::erase_if(FItems, [&](const std::unique_ptr<TvxDataSummaryItem>& i) {
+    return i->ItemLink() == AItemLink && i->Position() == APosition;
+  });
+  if (FItems.size() != before) Changed(true);
+}
+
+TvxDataSummaryItem* TvxDataSummaryItems::FindByTag(Integer ATag) const {
+  for (auto& i : FItems)
+    if (i->Tag == ATag) return i.get();
+  return nullptr;
+}
+
+Integer TvxDataSummaryItems::IndexOf(const TvxDataSummaryItem* AItem) const {
+  for (size_t i = 0; i < FItems.size(); ++i)
+    if (FItems[i].get() == AItem) return static_cast<Integer>(i);
+  return -1;
+}
+
+Integer TvxDataSummaryItems::IndexOfItemLink(TObject* AItemLink) const {
+  for (size_t i = 0; i < FItems.size(); ++i)
+    if (FItems[i]->ItemLink() == AItemLink) return static_cast<Integer>(i);
+  return -1;
+}
+
+TvxDataSummaryItem* TvxDataSummaryItems::ItemOfItemLink(TObject* AItemLink) const {
+  const Integer i = IndexOfItemLink(AItemLink);
+  return i < 0 ? nullptr : FItems[i].get();
+}
+
+void TvxDataSummaryItems::Changed(bool AAllItems) {
+  if (FLockCount > 0) {
+    (AAllItems ? FChangedAll : FChangedOne) = true;
+    return;
+  }
+  FSummary->SummaryChanged(!AAllItems);
+}
+
+void TvxDataSummaryItems::EndUpdate() {
+  if (--FLockCount > 0) return;
+  const bool all = FChangedAll, one = FChangedOne;
+  FChangedAll = FChangedOne = false;
+  if (all || one) Changed(all);
+}
+
+String TvxDataSummaryItems::GetGroupText(const Variant& ASummaryValues) {
+  String text;
+  bool first = true;
+  for (size_t i = 0; i < FItems.size(); ++i) {
+    TvxDataSummaryItem* item = FItems[i].get();
+    if (item->Position() != spGroup) continue;
+    const Integer index = static_cast<Integer>(i);
+    const Variant value = TvxDataSummary::IsSummaryValueIndexInRange(ASummaryValues, index)
+                              ? VarArrayGet(ASummaryValues, {index})
+                              : Null();
+    if (!first) text += Separator + L" ";
+    first = false;
+    text += item->FormatValue(value, false);
+  }
+  if (!text.empty()) text = BeginText + text + EndText;
+  return text;
+}
+
+// --- Summary --------------------------------------------------------------------------------
+
+TvxDataSummary::TvxDataSummary(TvxCustomDataController* ADataController)
+    : FDataController(ADataController),
+      FDefaultGroupSummaryItems(std::make_unique<TvxDataSummaryItems>(this, false)),
+      FFooterSummaryItems(std::make_unique<TvxDataSummaryItems>(this, true)) {}
+
+TvxDataSummary::~TvxDataSummary() { FDestroying = true; }
+
+void TvxDataSummary::Assign(TPersistent* Source) {
+  auto* src = dynamic_cast<TvxDataSummary*>(Source);
+  if (!src) {
+    TPersistent::Assign(Source);
+    return;
+  }
+  BeginUpdate();
+  TScopeExit end([this] { EndUpdate(); });
+  FDefaultGroupSummaryItems->Assign(src->FDefaultGroupSummaryItems.get());
+  FFooterSummaryItems->Assign(src->FFooterSummaryItems.get());
+  SetOptions(src->FOptions);
+  OnAfterSummary = src->OnAfterSummary;
+}
+
+void TvxDataSummary::BeginUpdate() {
+  FDataController->BeginUpdate();
+  ++FLockCount;
+}
+
+void TvxDataSummary::EndUpdate() {
+  --FLockCount;
+  TScopeExit end([this] { FDataController->EndUpdate(); });
+  SummaryChanged(false);
+}
+
+void TvxDataSummary::CancelUpdate() {
+  FDataController->EndUpdate();
+  --FLockCount;
+}
+
+void TvxDataSummary::SetOptions(TvxSummaryOptions Value) {
+  if (Value.Contains(soSelectedRecords) && Value.Contains(soMultipleSelectedRecords))
+    Value.Exclude(FOptions.Contains(soSelectedRecords) ? soSelectedRecords : soMultipleSelectedRecords);
+  if (FOptions == Value) return;
+  FOptions = Value;
+  SummaryChanged(false);
+}
+
+void TvxDataSummary::SummaryChanged(bool ARedrawOnly) {
+  if (FInAfterSummary || FLockCount > 0 || FDestroying) return;
+  FDataController->SummaryChanged(ARedrawOnly);
+}
+
+void TvxDataSummary::RemoveItemByField(TvxCustomDataField* AField) {
+  BeginUpdate();
+  bool changed = false;
+  TScopeExit end([&] {
+    if (changed)
+      EndUpdate();
+    else
+      CancelUpdate();
+  });
+  for (TvxDataSummaryItems* items : {FFooterSummaryItems.get(), FDefaultGroupSummaryItems.get()})
+    for (Integer i = 0; i < items->Count(); ++i)
+      if (items->Items(i)->FField == AField) {
+        items->Items(i)->FField = nullptr;
+        changed = true;
+      }
+}
+
+bool TvxDataSummary::IsSummaryValueIndexInRange(const Variant& ASummaryValues, Integer AIndex) {
+  return VarIsArray(ASummaryValues) && AIndex >= VarArrayLowBound(ASummaryValues, 1) &&
+         AIndex <= VarArrayHighBound(ASummaryValues, 1);
+}
+
+bool TvxDataSummary::GetGroupSummaryInfo(Integer ARowIndex, TvxDataSummaryItems*& ASummaryItems,
+                                         Variant*& ASummaryValues) {
+  ASummaryItems = nullptr;
+  ASummaryValues = nullptr;
+  TvxDataGroups* groups = FDataController->DataControllerInfo()->DataGroups();
+  const Integer index = groups->GetIndexByRowIndex(ARowIndex);
+  if (index < 0) return false;
+  TvxDataGroupInfo* g = groups->GetItem(index);
+  if (g->RowIndex != ARowIndex) return false;  // a data row
+  ASummaryItems = FDefaultGroupSummaryItems.get();
+  ASummaryValues = &g->SummaryValues;
+  return !ASummaryValues->IsEmpty();
+}
+
+void TvxDataSummary::PrepareSelectedRecords() {
+  TvxCustomDataControllerInfo* info = FDataController->DataControllerInfo();
+  FSelectedOnly = FOptions.Contains(soSelectedRecords) ||
+                  (FOptions.Contains(soMultipleSelectedRecords) && info->GetSelectedCount() > 1);
+  FSelectedRecords.clear();
+  if (!FSelectedOnly) return;
+  FSelectedRecords.assign(static_cast<size_t>(std::max<Integer>(FDataController->RecordCount(), 0)), false);
+  auto mark = [&](Integer r) {
+    if (r >= 0 && r < static_cast<Integer>(FSelectedRecords.size())) FSelectedRecords[r] = true;
+  };
+  if (FDataController->IsSingleSelection()) {
+    mark(FDataController->GetFocusedRecordIndex());
+  } else {
+    TvxDataSelection* s = info->Selection();
+    for (Integer i = 0; i < s->Count(); ++i)
+      if (s->Items(i).Level != -1) mark(s->Items(i).RecordIndex);
+  }
+}
+
+Integer TvxDataSummary::GetSummaryRecordIndex(Integer ARecordListIndex) {
+  const Integer r = FDataController->DataControllerInfo()->GetInternalRecordIndex(ARecordListIndex);
+  if (!FSelectedOnly) return r;
+  return r >= 0 && r < static_cast<Integer>(FSelectedRecords.size()) && FSelectedRecords[r] ? r : -1;
+}
+
+void TvxDataSummary::InitSummaryValues(TvxDataSummaryItems* AItems, TRunning& ARunning) {
+  ARunning.Values.assign(static_cast<size_t>(AItems->Count()), Variant());
+  ARunning.Counts.assign(static_cast<size_t>(AItems->Count()), 0);
+}
+
+void TvxDataSummary::AccumulateRecords(TvxDataSummaryItems* AItems, TRunning& ARunning, Integer AFrom, Integer ATo) {
+  for (Integer p = AFrom; p <= ATo; ++p) {
+    const Integer r = GetSummaryRecordIndex(p);
+    if (r < 0) continue;
+    for (Integer i = 0; i < AItems->Count(); ++i)
+      AddRecordToSummary(AItems, AItems->Items(i), r, ARunning.Counts[i], ARunning.Values[i]);
+  }
+}
+
+void TvxDataSummary::AddRecordToSummary(TvxDataSummaryItems* AItems, TvxDataSummaryItem* AItem, Integer ARecordIndex,
+                                        Integer& ACount, Variant& ASummaryValue) {
+  if (!AItem->HasSummaryData()) return;
+  Variant value = AItem->FField ? FDataController->GetFieldValue(ARecordIndex, AItem->FField) : Null();
+  if (AItems->OnSummary) {
+    TvxSummaryEventOutArguments out{value, ASummaryValue, ACount, false};
+    AItems->OnSummary(AItems, TvxSummaryEventArguments{ARecordIndex, AItem}, out);
+    ASummaryValue = out.SummaryValue;
+    ACount = out.CountValue;
+    if (out.Done) return;
+  }
+  const TvxSummaryKind kind = AItem->FKind;
+  if (kind == skNone || (FOptions.Contains(soNullIgnore) && value.IsNull())) return;
+  if (ASummaryValue.IsEmpty()) {
+    if (kind != skCount && (!value.IsNull() || kind == skSum || kind == skAverage)) {
+      ASummaryValue = value;
+      if (ASummaryValue.IsNull() && (kind == skSum || kind == skAverage)) ASummaryValue = 0;
+    }
+  } else if (!value.IsNull() && !ASummaryValue.IsNull()) {
+    switch (kind) {
+      case skSum:
+      case skAverage: ASummaryValue = ASummaryValue + value; break;
+      case skMin:
+        if (VariantCompare(value, ASummaryValue) < 0) ASummaryValue = value;
+        break;
+      case skMax:
+        if (VariantCompare(value, ASummaryValue) > 0) ASummaryValue = value;
+        break;
+      default: break;
+    }
+  }
+  ++ACount;
+}
+
+void TvxDataSummary::FinishSummaryValues(TvxDataSummaryItems* AItems, TRunning& ARunning, Variant& AResult) {
+  if (AItems->Count() == 0) {
+    AResult = Null();
+    return;
+  }
+  for (Integer i = 0; i < AItems->Count(); ++i) {
+    TvxDataSummaryItem* item = AItems->Items(i);
+    Variant& v = ARunning.Values[i];
+    // An item without data (a footer item whose field was removed) shows no value.
+    if (v.IsEmpty()) v = Null();
+    if (!item->HasSummaryData()) continue;
+    if (item->FKind == skCount) {
+      v = ARunning.Counts[i];
+    } else if (item->FKind == skAverage && ARunning.Counts[i] > 0 && !v.IsNull()) {
+      const bool isDate = VarTypeBase(v) == varDate;
+      v = v / Variant(ARunning.Counts[i]);
+      if (isDate) v = Variant(v.AsDouble(), varDateTag);
+    }
+  }
+  AResult = VarArrayOf(ARunning.Values);
+}
+
+void TvxDataSummary::CalculateFooterSummary() {
+  TRunning running;
+  InitSummaryValues(FFooterSummaryItems.get(), running);
+  if (!FDataController->Provider()->IsGridMode())
+    AccumulateRecords(FFooterSummaryItems.get(), running, 0, FDataController->FilteredRecordCount() - 1);
+  FinishSummaryValues(FFooterSummaryItems.get(), running, FFooterSummaryValues);
+}
+
+void TvxDataSummary::CalculateGroupSummary() {
+  TvxDataGroups* groups = FDataController->DataControllerInfo()->DataGroups();
+  const Integer levels = groups->LevelCount();
+  TvxDataSummaryItems* items = FDefaultGroupSummaryItems.get();
+  for (Integer level = 0; level < levels; ++level) {
+    TRunning running;
+    TvxDataGroupInfo* current = nullptr;
+    for (Integer i = 0; i < groups->Count(); ++i) {
+      TvxDataGroupInfo* g = groups->GetItem(i);
+      if (g->Level == level) {
+        if (current) FinishSummaryValues(items, running, current->SummaryValues);
+        current = g;
+        InitSummaryValues(items, running);
+      }
+      if (g->Level == levels - 1 && current)
+        AccumulateRecords(items, running, g->BeginRecordListIndex, g->EndRecordListIndex);
+    }
+    if (current) FinishSummaryValues(items, running, current->SummaryValues);
+  }
+}
+
+void TvxDataSummary::BeginCalculate() {
+  PrepareSelectedRecords();
+  CalculateFooterSummary();
+}
+
+void TvxDataSummary::EndCalculate() {
+  PrepareSelectedRecords();
+  CalculateGroupSummary();
+  FSelectedRecords.clear();
+  FireAfterSummary();
+}
+
+void TvxDataSummary::Calculate() {
+  BeginCalculate();
+  EndCalculate();
+}
+
+void TvxDataSummary::FireAfterSummary() {
+  if (!OnAfterSummary || FDataController->IsLoading() || FDataController->IsGridStructureChanged()) return;
+  TValueScope<bool> inAfter(FInAfterSummary, true);
+  OnAfterSummary(this);
+}
