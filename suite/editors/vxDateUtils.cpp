@@ -192,17 +192,25 @@ namespace {
 
 // Calendar functions are looked up at run time: an older system may lack them.
 Integer CalendarTwoDigitYearMax(Cardinal ACalendar) {
-  using TGetCalendarInfoW = int(WINAPI*)(LCID, CALID, CALTYPE, LPWSTR, int, LPDWORD);
+  DWORD value = 0;
+  if (vxGetCalendarInfoBinding) {
+    if (!vxGetCalendarInfoBinding(GetThreadLocale(), ACalendar, CAL_ITWODIGITYEARMAX | CAL_RETURN_NUMBER, nullptr, 0,
+                                  &value))
+      value = 0;
+    return static_cast<Integer>(value);
+  }
   HMODULE kernel = LoadLibraryW(L"kernel32.dll");
   if (!kernel) return 0;
-  auto fn = reinterpret_cast<TGetCalendarInfoW>(reinterpret_cast<void*>(GetProcAddress(kernel, "GetCalendarInfoW")));
-  DWORD value = 0;
+  auto fn =
+      reinterpret_cast<TvxGetCalendarInfoW>(reinterpret_cast<void*>(GetProcAddress(kernel, "GetCalendarInfoW")));
   if (!fn || !fn(GetThreadLocale(), ACalendar, CAL_ITWODIGITYEARMAX | CAL_RETURN_NUMBER, nullptr, 0, &value)) value = 0;
   FreeLibrary(kernel);
   return static_cast<Integer>(value);
 }
 
 }  // namespace
+
+TvxGetCalendarInfoW vxGetCalendarInfoBinding = nullptr;
 
 void TvxEra::Assign(TPersistent* Source) {
   if (auto* e = dynamic_cast<TvxEra*>(Source)) {
@@ -362,6 +370,11 @@ TvxDateTime TvxHijriCalendarTable::FromDateTime(TDateTime ADate) {
   const Integer c = static_cast<Integer>(b / 10631);
   Integer year = c + 1;
   Integer d = n - 354 * c - 11 * static_cast<Integer>(b / 318930) - 227013 - HijriLeapYearsUpTo(c % 30);
+  // The cycle estimate may land a year late: step back whole years first.
+  while (d <= 0) {
+    --year;
+    d += IsLeapYear(-1, year) ? 355 : 354;
+  }
   Integer month = 1;
   while (d > GetDaysInMonth(-1, year, month)) {
     d -= GetDaysInMonth(-1, year, month);
@@ -369,12 +382,6 @@ TvxDateTime TvxHijriCalendarTable::FromDateTime(TDateTime ADate) {
       month = 1;
       ++year;
     }
-  }
-  if (d <= 0) {
-    // The last day of the previous year's last month.
-    --year;
-    month = 12;
-    d = GetDaysInMonth(-1, year, 12);
   }
   r.Year = year;
   r.Month = month;

@@ -56,6 +56,11 @@ bool ParseSmartDateText(const String& AText, TDateTime& ADate);
 // Asked with the untrimmed text when no smart word matches; empty unless a program sets it.
 extern bool (*SmartTextToDateHook)(const String& AText, TDateTime& ADate);
 
+// The system's GetCalendarInfoW is looked up by name at each use; when this is set it is
+// called instead (to reach answers a system does not give on demand).
+using TvxGetCalendarInfoW = int(WINAPI*)(LCID, CALID, CALTYPE, LPWSTR, int, LPDWORD);
+extern TvxGetCalendarInfoW vxGetCalendarInfoBinding;
+
 // --- Calendar tables ------------------------------------------------------------------------
 
 // An era of a calendar: Gregorian year = era year + YearOffset.

@@ -133,18 +133,26 @@ TEST(DateUtilsTest, TwoDigitYearsUseTheCenturyWindow) {
   EXPECT_EQ(g.GetYearNumber(L"2019"), 2019);
   const Integer y = g.GetYearNumber(L"19");
   EXPECT_TRUE(y == 1919 || y == 2019) << y;
-  // A calendar the system does not know gives no window: the runtime's century window
-  // (50 years back from the current year) decides.
-  TvxGregorianCalendarTable unknown(99);
+  // A system that gives no window: the runtime's century window (50 years back from
+  // the current year) decides.
+  vxGetCalendarInfoBinding = [](LCID, CALID, CALTYPE, LPWSTR, int, LPDWORD) -> int { return 0; };
+  TScopeExit restore([] { vxGetCalendarInfoBinding = nullptr; });
   Word cy, cm, cd;
   DecodeDate(Date(), cy, cm, cd);
   const Integer pivot = cy - FormatSettings.TwoDigitYearCenturyWindow;
   for (Integer v : {0, 30, 70, 99}) {
-    const Integer got = unknown.GetYearNumber(IntToStr(v));
+    const Integer got = g.GetYearNumber(IntToStr(v));
     EXPECT_EQ(got % 100, v);
     EXPECT_GE(got, pivot) << v;
     EXPECT_LT(got, pivot + 100) << v;
   }
+  // A system window of 2029 puts 29 in 2029 and 30 in 1930.
+  vxGetCalendarInfoBinding = [](LCID, CALID, CALTYPE, LPWSTR, int, LPDWORD AValue) -> int {
+    *AValue = 2029;
+    return 2;
+  };
+  EXPECT_EQ(g.GetYearNumber(L"29"), 2029);
+  EXPECT_EQ(g.GetYearNumber(L"30"), 1930);
   EXPECT_THROW(g.GetYearNumber(L"x"), EConvertError);
 }
 
