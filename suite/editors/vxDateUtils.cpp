@@ -6,6 +6,7 @@
 #include "DateUtils.h"
 #include "vxClasses.h"
 #include "vxFormats.h"
+#include "vxVariants.h"
 #include "vxLibraryConsts.h"
 
 namespace {
@@ -94,13 +95,6 @@ bool IsGregorianLeapYear(Integer AYear) { return AYear % 4 == 0 && (AYear % 100 
 Integer DaysInMonthOf(Integer AYear, Integer AMonth) {
   if (AMonth < 1 || AMonth > 12) return 0;
   return AMonth == 2 && IsGregorianLeapYear(AYear) ? 29 : CDaysInMonth[AMonth - 1];
-}
-
-TDateTime DatePartOf(TDateTime ADateTime) { return std::trunc(ADateTime); }
-
-TDateTime TimePartOf(TDateTime ADateTime) {
-  const double f = std::fabs(ADateTime - std::trunc(ADateTime));
-  return std::round(f * MSecsPerDay) / MSecsPerDay;
 }
 
 Integer DayIndexInWeek(TDateTime ADate, TDay AStartOfWeek) {

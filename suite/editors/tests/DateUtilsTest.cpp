@@ -5,6 +5,7 @@
 #include "DateUtils.h"
 #include "SysUtils.h"
 #include "vxDateUtils.h"
+#include "vxVariants.h"
 
 namespace {
 

@@ -193,7 +193,8 @@ TEST_F(DropDownPopupWindowTest, DraggingTheGripResizesAndRightEdgeOfALeftGripSta
     const Integer dx = gripLeft ? -40 : 40;
     MouseTo(start);
     Button(true);
-    for (int k = 1; k <= 4; ++k) MouseTo(POINT{start.x + dx * k / 4, start.y + 30 * k / 4});
+    // Small steps: a drag inside the window only counts while the pointer stays on the grip.
+    for (int k = 1; k <= 10; ++k) MouseTo(POINT{start.x + dx * k / 10, start.y + 30 * k / 10});
     Button(false);
     RECT after;
     GetWindowRect(w->Handle(), &after);
