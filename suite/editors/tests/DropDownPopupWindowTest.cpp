@@ -272,6 +272,18 @@ TEST_F(DropDownPopupWindowTest, ClosesOnItsCloseButtonFocusLossAndModalResults) 
   }
 }
 
+TEST_F(DropDownPopupWindowTest, AClickOnTheOwnersFormOutsideThePopupClosesIt) {
+  Place(100, 100);
+  TvxCustomEditPopupWindow* w = Open(60);
+  ASSERT_TRUE(w->IsVisible());
+  RECT f;
+  GetWindowRect(Form->Handle(), &f);
+  MouseTo(POINT{f.right - 20, f.top + 20});  // beside the editor, away from the popup below it
+  Button(true);
+  Button(false);
+  EXPECT_FALSE(w->IsVisible());
+}
+
 TEST_F(DropDownPopupWindowTest, AnOwnerWithoutAWindowFinalizesInsteadOfShowing) {
   Place(100, 100);
   Edit->SetVisible(false);
