@@ -6,6 +6,11 @@
 
 #include "SysInit.h"
 #include "System.h"
+#include "Persistent.h"
+#include "SysUtils.h"
+
+#include <memory>
+#include <vector>
 
 enum TDay { dSunday, dMonday, dTuesday, dWednesday, dThursday, dFriday, dSaturday };
 using TDayOfWeek = TDay;
@@ -24,3 +29,153 @@ String AddQuotedMaskText(const String& AText);
 // A regular-expression mask that accepts AMask, or a smart-date word (with "now" when
 // asked) followed by an optional signed day offset of one to four digits.
 String GetSmartDateInputMask(const String& AMask, bool AWithNow);
+
+// --- Dates as day counts (day 0 = 30 December 1899, time as the fraction) ---------------
+
+constexpr TDateTime NullDate = -700000;
+enum TvxFirstWeekOfYear { fwySystem, fwyJan1, fwyFirstFullWeek, fwyFirstFourDays };
+
+bool IsGregorianLeapYear(Integer AYear);
+Integer DaysInMonthOf(Integer AYear, Integer AMonth);
+TDateTime DatePartOf(TDateTime ADateTime);
+// The time of day to whole milliseconds, as a fraction of a day.
+TDateTime TimePartOf(TDateTime ADateTime);
+// The position of the day in its week (0..6) for weeks that begin on AStartOfWeek.
+Integer DayIndexInWeek(TDateTime ADate, TDay AStartOfWeek);
+// The first day of the week that holds ADate.
+TDateTime GetWeekStart(TDateTime ADate, TDay AStartOfWeek);
+// The week number of ADate; days before the year's first week belong to the last week
+// of the previous year.
+Integer GetGregorianWeekNumber(TDay AStartOfWeek, TvxFirstWeekOfYear AFirstWeekOfYear, TDateTime ADate);
+
+// Reads a smart-date word ("today", "eom", "Monday" ...) at the start of AText, with an
+// optional signed day offset after it. ANow is the current date and time.
+bool ParseSmartDateText(const String& AText, TDateTime& ADate, TDateTime ANow, TDay AStartOfWeek);
+// The same against the clock and the format controller's start of the week.
+bool ParseSmartDateText(const String& AText, TDateTime& ADate);
+// Asked with the untrimmed text when no smart word matches; empty unless a program sets it.
+extern bool (*SmartTextToDateHook)(const String& AText, TDateTime& ADate);
+
+// The system's GetCalendarInfoW is looked up by name at each use; when this is set it is
+// called instead (to reach answers a system does not give on demand).
+using TvxGetCalendarInfoW = int(WINAPI*)(LCID, CALID, CALTYPE, LPWSTR, int, LPDWORD);
+extern TvxGetCalendarInfoW vxGetCalendarInfoBinding;
+
+// --- Calendar tables ------------------------------------------------------------------------
+
+// An era of a calendar: Gregorian year = era year + YearOffset.
+class TvxEra : public TPersistent {
+  DECLARE_CLASS(TvxEra, TPersistent)
+ public:
+  TvxEra() = default;
+  TvxEra(Integer AEra, TDateTime AStartDate, Integer AYearOffset, Integer AMinEraYear, Integer AMaxEraYear)
+      : Era(AEra), MaxEraYear(AMaxEraYear), MinEraYear(AMinEraYear), StartDate(AStartDate), YearOffset(AYearOffset) {}
+  void Assign(TPersistent* Source) override;
+  Integer Era = 0;
+  Integer MaxEraYear = 0;
+  Integer MinEraYear = 0;
+  TDateTime StartDate = 0;
+  Integer YearOffset = 0;
+};
+
+struct TvxDateTime {
+  Integer Era = -1;
+  Cardinal Year = 0, Month = 0, Day = 0;
+  Byte Hours = 0, Minutes = 0, Seconds = 0;
+  Word Milliseconds = 0;
+};
+
+enum TvxCalendarAlgorithmType { catUnknown, catSolarCalendar, catLunarCalendar, catLunarSolarCalendar };
+
+// Converts between Gregorian day counts and the year, month and day of one calendar.
+// Era -1 stands for the default era.
+class TvxCustomCalendarTable : public TObject {
+  DECLARE_CLASS(TvxCustomCalendarTable, TObject)
+ public:
+  TvxCustomCalendarTable() = default;
+  const std::vector<std::unique_ptr<TvxEra>>& Eras() const { return FEras; }
+  virtual TvxCalendarAlgorithmType AlgorithmType() = 0;
+  virtual Cardinal CalendarID() = 0;
+  virtual TvxEra* DefaultEra() = 0;
+  virtual TDateTime MinSupportedDate() = 0;
+  virtual TDateTime MaxSupportedDate() = 0;
+  virtual Integer LowestYear() = 0;
+  virtual Integer HighestYear() = 0;
+  virtual TvxDateTime FromDateTime(TDateTime ADate) = 0;
+  virtual TDateTime ToDateTime(const TvxDateTime& ADate) = 0;
+  virtual Integer GetDaysInMonth(Integer AEra, Integer AYear, Integer AMonth) = 0;
+  virtual Integer GetMonthsInYear(Integer AEra, Integer AYear) { return 12; }
+  virtual bool IsLeapYear(Integer AEra, Integer AYear) = 0;
+  // The index of the last era that has begun on the Gregorian day; -1 when none.
+  Integer GetEra(Integer AYear, Integer AMonth, Integer ADay);
+  Integer EraYearToGregorianYear(Integer AYear, Integer AEra);
+  bool IsValidYear(Integer AEra, Integer AYear);
+  bool IsValidMonth(Integer AEra, Integer AYear, Integer AMonth);
+  bool IsValidDay(Integer AEra, Integer AYear, Integer AMonth, Integer ADay);
+  bool IsValidDate(TDateTime ADate);
+  virtual Integer GetDayNumber(const String& S) { return StrToInt(S); }
+  // A year typed with one or two digits takes its century from the calendar's two-digit
+  // year window, or from the runtime's century window when the system gives none.
+  virtual Integer GetYearNumber(const String& S);
+
+ protected:
+  std::vector<std::unique_ptr<TvxEra>> FEras;
+};
+
+class TvxGregorianCalendarTable : public TvxCustomCalendarTable {
+  DECLARE_CLASS(TvxGregorianCalendarTable, TvxCustomCalendarTable)
+ public:
+  explicit TvxGregorianCalendarTable(Cardinal AType = 1);
+  TvxCalendarAlgorithmType AlgorithmType() override { return catSolarCalendar; }
+  Cardinal CalendarID() override { return FGregorianCalendarType; }
+  TvxEra* DefaultEra() override { return FDefaultEra.get(); }
+  TDateTime MinSupportedDate() override;
+  TDateTime MaxSupportedDate() override;
+  Integer LowestYear() override { return 100; }
+  Integer HighestYear() override { return 9999; }
+  TvxDateTime FromDateTime(TDateTime ADate) override;
+  TDateTime ToDateTime(const TvxDateTime& ADate) override;
+  Integer GetDaysInMonth(Integer AEra, Integer AYear, Integer AMonth) override;
+  bool IsLeapYear(Integer AEra, Integer AYear) override;
+
+ protected:
+  std::unique_ptr<TvxEra> FDefaultEra;
+  Cardinal FGregorianCalendarType;
+};
+
+// The Japanese imperial eras from 8 September 1868 on; the default era is the latest.
+class TvxJapaneseCalendarTable : public TvxGregorianCalendarTable {
+  DECLARE_CLASS(TvxJapaneseCalendarTable, TvxGregorianCalendarTable)
+ public:
+  TvxJapaneseCalendarTable();
+  Cardinal CalendarID() override { return 3; }
+  TvxEra* DefaultEra() override { return FEras.back().get(); }
+  TDateTime MinSupportedDate() override { return FEras.front()->StartDate; }
+  TDateTime MaxSupportedDate() override;
+  Integer LowestYear() override { return 1; }
+  Integer HighestYear() override { return 9999 - FEras.back()->YearOffset; }
+  TvxDateTime FromDateTime(TDateTime ADate) override;
+  TDateTime ToDateTime(const TvxDateTime& ADate) override;
+};
+
+// The tabular Islamic calendar: 30-year cycles of 10631 days.
+class TvxHijriCalendarTable : public TvxCustomCalendarTable {
+  DECLARE_CLASS(TvxHijriCalendarTable, TvxCustomCalendarTable)
+ public:
+  TvxHijriCalendarTable();
+  TvxCalendarAlgorithmType AlgorithmType() override { return catLunarCalendar; }
+  Cardinal CalendarID() override { return 6; }
+  TvxEra* DefaultEra() override { return FDefaultEra.get(); }
+  // 1 Muharram of year 1, the first day the tables count.
+  TDateTime MinSupportedDate() override;
+  TDateTime MaxSupportedDate() override;
+  Integer LowestYear() override { return 1; }
+  Integer HighestYear() override { return 9666; }
+  TvxDateTime FromDateTime(TDateTime ADate) override;
+  TDateTime ToDateTime(const TvxDateTime& ADate) override;
+  Integer GetDaysInMonth(Integer AEra, Integer AYear, Integer AMonth) override;
+  bool IsLeapYear(Integer AEra, Integer AYear) override;
+
+ private:
+  std::unique_ptr<TvxEra> FDefaultEra;
+};

@@ -52,7 +52,6 @@ struct TvxDateTimeFormatItemInfo {
   TvxTimeSuffixKind TimeSuffixKind = tskAP;
 };
 
-enum TvxFirstWeekOfYear { fwySystem, fwyJan1, fwyFirstFullWeek, fwyFirstFourDays };
 
 class IvxFormatControllerListener {
  public:

@@ -1,0 +1,626 @@
+#include "vxDropDownEdit.h"
+
+#include <algorithm>
+
+namespace {
+
+// Resize state shared by all popup windows: only the window holding the mouse capture
+// can be resized, so one set is enough.
+Integer SizingHorz = 0;  // -1 left, 0 none, 1 right
+Integer SizingVert = 0;  // -1 top, 0 none, 1 bottom
+POINT SizingGrab{0, 0};
+bool SizingActive = false;
+bool SizingCursorSet = false;
+TRect SizingLastRect{0, 0, 0, 0};
+
+constexpr Integer ShadowWidth = 3;
+
+bool InRect(const TRect& R, Integer X, Integer Y) { return X >= R.left && X < R.right && Y >= R.top && Y < R.bottom; }
+bool IsTopCorner(TvxEditCorner C) { return C == ecoTopLeft || C == ecoTopRight; }
+bool IsLeftCorner(TvxEditCorner C) { return C == ecoTopLeft || C == ecoBottomLeft; }
+bool IsEmpty(const TRect& R) { return R.right <= R.left || R.bottom <= R.top; }
+
+}  // namespace
+
+TCursor vxEditPopupSizingCursor(Integer AHorz, Integer AVert) {
+  if (AHorz != 0 && AVert != 0) return AHorz == AVert ? crSizeNWSE : crSizeNESW;
+  if (AHorz != 0) return crSizeWE;
+  if (AVert != 0) return crSizeNS;
+  return crDefault;
+}
+
+// --- View info ---------------------------------------------------------------------------
+
+Integer TvxCustomEditPopupWindowViewInfo::GetClientEdgeWidth() {
+  if (!ClientEdge) return 0;
+  if (NativeStyle || Painter) return 2;
+  static constexpr Integer Widths[] = {0, 2, 2, 1};
+  return Widths[BorderStyle];
+}
+
+Integer TvxCustomEditPopupWindowViewInfo::GetBorderWidth(bool AIncludeClientEdge) {
+  Integer w = -1;
+  if (FOnCustomDrawBorder) {
+    bool handled = false;
+    Integer width = 0;
+    FOnCustomDrawBorder(this, nullptr, Bounds, handled, width);
+    if (handled) w = width;
+  }
+  if (w < 0) {
+    static constexpr Integer Widths[] = {0, 1, 4, 2};
+    w = NativeStyle || Painter ? 1 : Widths[BorderStyle];
+  }
+  if (AIncludeClientEdge && ClientEdge) w += GetClientEdgeWidth();
+  return w;
+}
+
+Integer TvxCustomEditPopupWindowViewInfo::BaseSysPanelHeight() {
+  return std::max(GetSystemMetrics(SM_CYHSCROLL), GetSystemMetrics(SM_CYSIZE));
+}
+
+Integer TvxCustomEditPopupWindowViewInfo::GetSysPanelHeight() {
+  const Integer base = BaseSysPanelHeight();
+  return MinSysPanelHeight > 0 && MinSysPanelHeight > base ? MinSysPanelHeight : base;
+}
+
+void TvxCustomEditPopupWindowViewInfo::GetBorderExtent(TRect& AExtent) {
+  const Integer b = GetBorderWidth(true);
+  AExtent = TRect{b, b, b, b};
+  if (Shadow) {
+    AExtent.right += ShadowWidth;
+    AExtent.bottom += ShadowWidth;
+  }
+  if (SysPanelStyle) {
+    SysPanelHeight = GetSysPanelHeight();
+    const Integer h = SysPanelHeight + (NativeStyle || BorderStyle == epbsSingle || Painter ? 1 : 0);
+    (IsTopCorner(SizeGripCorner) ? AExtent.top : AExtent.bottom) += h;
+  } else
+    SysPanelHeight = 0;
+  SizingOffset = BaseSysPanelHeight();
+}
+
+void TvxCustomEditPopupWindowViewInfo::Calculate() {
+  TRect extent;
+  GetBorderExtent(extent);
+  ClientRect = TRect{0, 0, Bounds.right - Bounds.left, Bounds.bottom - Bounds.top};
+  const Integer b = GetBorderWidth(!SysPanelStyle);
+  SizingRegionBounds = TRect{ClientRect.left + b, ClientRect.top + b, ClientRect.right - b, ClientRect.bottom - b};
+  if (Shadow) {
+    SizingRegionBounds.right -= ShadowWidth;
+    SizingRegionBounds.bottom -= ShadowWidth;
+  }
+  ClientRect.left += extent.left;
+  ClientRect.top += extent.top;
+  ClientRect.right -= extent.right;
+  ClientRect.bottom -= extent.bottom;
+  // Theme-drawn close buttons are not used: the button is drawn by the system's frame
+  // control in every style.
+  CloseButtonNativeState = 0;
+  SizeGripRect = SizeGripSizingRect = CloseButtonRect = TRect{0, 0, 0, 0};
+  if (!SysPanelStyle) return;
+  const TRect& S = SizingRegionBounds;
+  const bool left = IsLeftCorner(SizeGripCorner), top = IsTopCorner(SizeGripCorner);
+  const Integer base = BaseSysPanelHeight();
+  if (Sizeable) {
+    const Integer g = base - 2;
+    TRect& G = SizeGripSizingRect;
+    G.left = left ? S.left : S.right - g;
+    G.right = G.left + g;
+    G.top = top ? S.top : S.bottom - g;
+    G.bottom = G.top + g;
+    SizeGripRect = G;
+    if (left) SizeGripRect.left += 2; else SizeGripRect.right -= 2;
+    if (top) SizeGripRect.top += 2; else SizeGripRect.bottom -= 2;
+  }
+  if (CloseButton) {
+    const Integer c = base - 4;
+    TRect& C = CloseButtonRect;
+    if (left) {
+      C.right = S.right - 1 - 2;
+      C.left = C.right - c;
+    } else {
+      C.left = S.left + 1 + 2;
+      C.right = C.left + c;
+    }
+    if (top) {
+      C.top = S.top + 2;
+      C.bottom = C.top + c;
+    } else {
+      C.bottom = S.bottom - 2;
+      C.top = C.bottom - c;
+    }
+  }
+}
+
+bool TvxCustomEditPopupWindowViewInfo::IsSizingPlace(Integer X, Integer Y) {
+  if (!Sizeable || !InRect(Bounds, X, Y)) return false;
+  if (InRect(SizingRegionBounds, X, Y) && !InRect(SizeGripSizingRect, X, Y)) return false;
+  const bool left = IsLeftCorner(SizeGripCorner), top = IsTopCorner(SizeGripCorner);
+  if (InRect(SizeGripSizingRect, X, Y)) {
+    SizingHorz = left ? -1 : 1;
+    SizingVert = top ? -1 : 1;
+    return true;
+  }
+  SizingHorz = left && X < SizingOffset ? -1 : !left && X >= Bounds.right - SizingOffset ? 1 : 0;
+  SizingVert = top && Y < SizingOffset ? -1 : !top && Y >= Bounds.bottom - SizingOffset ? 1 : 0;
+  return true;
+}
+
+void TvxCustomEditPopupWindowViewInfo::DrawBorder(TvxCanvas* ACanvas, TRect& R) {
+  if (FOnCustomDrawBorder) {
+    bool handled = false;
+    Integer width = 0;
+    FOnCustomDrawBorder(this, ACanvas, R, handled, width);
+    if (handled) {
+      InflateRect(&R, -width, -width);
+      return;
+    }
+  }
+  if (NativeStyle || Painter || BorderStyle == epbsSingle) {
+    ACanvas->FrameRect(R, clBtnText);
+    InflateRect(&R, -1, -1);
+    return;
+  }
+  if (BorderStyle == epbsDefault) return;
+  // Raised outer and inner edges, then the three-dimensional frame's two inner rings.
+  ACanvas->DrawEdge(R, false, true);
+  TRect r = R;
+  InflateRect(&r, -1, -1);
+  ACanvas->DrawEdge(r, false, false);
+  if (BorderStyle == epbsFrame3D) {
+    InflateRect(&r, -1, -1);
+    ACanvas->FrameRect(r, ClientEdge ? clInactiveBorder : clBtnFace);
+    InflateRect(&r, -1, -1);
+    if (ClientEdge)
+      ACanvas->FrameRect(r, clBtnFace);
+    else
+      ACanvas->DrawEdge(r, true, true);
+  }
+  InflateRect(&R, -GetBorderWidth(false), -GetBorderWidth(false));
+}
+
+void TvxPopupEditPopupWindowViewInfo::DrawBorder(TvxCanvas* ACanvas, TRect& R) {
+  if (BorderStyle != epbsFrame3D || NativeStyle || FOnCustomDrawBorder) {
+    inherited::DrawBorder(ACanvas, R);
+    return;
+  }
+  ACanvas->DrawEdge(R, false, true);
+  TRect r = R;
+  InflateRect(&r, -1, -1);
+  ACanvas->DrawEdge(r, false, false);
+  InflateRect(&r, -1, -1);
+  ACanvas->FrameRect(r, clInactiveBorder);
+  InflateRect(&r, -1, -1);
+  ACanvas->FrameRect(r, clBtnFace);
+  InflateRect(&R, -4, -4);
+}
+
+void TvxCustomEditPopupWindowViewInfo::DrawSizeGrip(TvxCanvas* ACanvas) {
+  const TRect& R = SizeGripRect;
+  ACanvas->FillRect(R, clBtnFace);
+  const Integer w = GetSystemMetrics(SM_CXVSCROLL), h = GetSystemMetrics(SM_CYHSCROLL);
+  const bool left = IsLeftCorner(SizeGripCorner), top = IsTopCorner(SizeGripCorner);
+  TRect box;
+  box.left = left ? R.left : R.right - w;
+  box.right = box.left + w;
+  box.top = top ? R.top : R.bottom - h;
+  box.bottom = box.top + h;
+  // The standard bottom-right glyph, mirrored towards the grip's corner.
+  HDC dc = ACanvas->Handle();
+  HDC mem = CreateCompatibleDC(dc);
+  HBITMAP bmp = CreateCompatibleBitmap(dc, w, h);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  RECT all{0, 0, w, h};
+  FillRect(mem, &all, GetSysColorBrush(COLOR_BTNFACE));
+  DrawFrameControl(mem, &all, DFC_SCROLL, DFCS_SCROLLSIZEGRIP);
+  SaveDC(dc);
+  IntersectClipRect(dc, R.left, R.top, R.right, R.bottom);
+  StretchBlt(dc, left ? box.right - 1 : box.left, top ? box.bottom - 1 : box.top, left ? -w : w, top ? -h : h, mem, 0, 0,
+             w, h, SRCCOPY);
+  RestoreDC(dc, -1);
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+}
+
+void TvxCustomEditPopupWindowViewInfo::DrawCloseButton(TvxCanvas* ACanvas) {
+  RECT r = CloseButtonRect;
+  UINT state = DFCS_CAPTIONCLOSE;
+  if (CloseButtonState == vxbsPressed) state |= DFCS_PUSHED;
+  if (CloseButtonState == vxbsHot) state |= DFCS_HOT;
+  if (CloseButtonStyle == lfFlat || CloseButtonStyle == lfUltraFlat) state |= DFCS_FLAT;
+  DrawFrameControl(ACanvas->Handle(), &r, DFC_CAPTION, state);
+}
+
+void TvxCustomEditPopupWindowViewInfo::PaintContent(TvxCanvas* ACanvas) {
+  TRect R{0, 0, Bounds.right - Bounds.left, Bounds.bottom - Bounds.top};
+  if (Shadow) {
+    R.right -= ShadowWidth;
+    R.bottom -= ShadowWidth;
+    // The shadow band: dark along the right and bottom, offset by the shadow width.
+    ACanvas->FillRect(TRect{R.right, R.top + ShadowWidth, R.right + ShadowWidth, R.bottom + ShadowWidth}, clBtnShadow);
+    ACanvas->FillRect(TRect{R.left + ShadowWidth, R.bottom, R.right, R.bottom + ShadowWidth}, clBtnShadow);
+  }
+  DrawBorder(ACanvas, R);
+  const bool top = IsTopCorner(SizeGripCorner);
+  const Integer ce = GetClientEdgeWidth();
+  if (SysPanelStyle && (BorderStyle == epbsSingle || CloseButtonNativeState != 0)) {
+    const Integer y = top ? ClientRect.top - ce - 1 : ClientRect.bottom + ce;
+    ACanvas->FillRect(TRect{ClientRect.left - ce, y, ClientRect.right + ce, y + 1}, clBtnText);
+  }
+  if (ClientEdge) {
+    TRect e = R;
+    if (SysPanelStyle) {
+      const Integer ph = SysPanelHeight + (NativeStyle || BorderStyle == epbsSingle ? 1 : 0);
+      (top ? e.top : e.bottom) += top ? ph : -ph;
+    }
+    ACanvas->DrawEdge(e, true, true);
+    if (!(BorderStyle == epbsFlat && !NativeStyle)) {
+      InflateRect(&e, -1, -1);
+      ACanvas->DrawEdge(e, true, false);
+    }
+  }
+  if (SysPanelStyle) {
+    if (Sizeable) {
+      DrawSizeGrip(ACanvas);
+      ACanvas->ExcludeClipRect(SizeGripRect);
+    }
+    if (!IsEmpty(CloseButtonRect)) {
+      DrawCloseButton(ACanvas);
+      ACanvas->ExcludeClipRect(CloseButtonRect);
+    }
+  }
+  ACanvas->FillRect(ClientRect, clBtnFace);
+  if (SysPanelStyle) {
+    TRect p = R;
+    if (top)
+      p.bottom = p.top + SysPanelHeight;
+    else
+      p.top = p.bottom - SysPanelHeight;
+    ACanvas->FillRect(p, clBtnFace);
+  }
+}
+
+// --- The editor's side -------------------------------------------------------------------
+
+TvxCustomDropDownEdit::TvxCustomDropDownEdit(TComponent* AOwner, bool AIsInplace)
+    : TvxCustomMaskEdit(AOwner, AIsInplace) {}
+
+TvxCustomDropDownEdit::~TvxCustomDropDownEdit() { FPopupWindow.reset(); }
+
+TvxCustomEditPopupWindow* TvxCustomDropDownEdit::PopupWindow() {
+  if (!FPopupWindow) FPopupWindow = CreatePopupWindow();
+  return FPopupWindow.get();
+}
+
+std::unique_ptr<TvxCustomEditPopupWindow> TvxCustomDropDownEdit::CreatePopupWindow() {
+  return std::make_unique<TvxCustomEditPopupWindow>(this);
+}
+
+void TvxCustomDropDownEdit::CloseUp(TvxEditCloseUpReason) {
+  if (FPopupWindow) FPopupWindow->CloseUp();
+}
+
+// --- The popup window ----------------------------------------------------------------------
+
+TvxCustomEditPopupWindow::TvxCustomEditPopupWindow(TWinControl* AOwnerControl)
+    : TvxCustomPopupWindow(AOwnerControl), FViewInfo(std::make_unique<TvxCustomEditPopupWindowViewInfo>()) {
+  FViewInfo->CloseButtonState = vxbsNormal;
+  ControlStyle().Include(csCaptureMouse);
+}
+
+TvxCustomEditPopupWindow::~TvxCustomEditPopupWindow() { FSizeFrame.reset(); }
+
+const TMessageMap* TvxCustomEditPopupWindow::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {VXM_FORWARDCHARTOPOPUP, MessageHandler<&TvxCustomEditPopupWindow::VXMForwardChar>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+void TvxCustomEditPopupWindow::Popup(TWinControl* AFocusedControl) {
+  if (!OwnerControlShowing()) Edit()->FinalizePopup();
+  inherited::Popup(AFocusedControl);
+}
+
+void TvxCustomEditPopupWindow::CreateParams(TCreateParams& Params) {
+  inherited::CreateParams(Params);
+  if (Edit()->UsesNativeStyle() && LOBYTE(LOWORD(GetVersion())) >= 6) Params.WindowClass.style |= CS_DROPSHADOW;
+}
+
+void TvxCustomEditPopupWindow::AdjustClientRect(RECT& Rect) {
+  TRect e;
+  FViewInfo->GetClientExtent(e);
+  Rect.left += e.left;
+  Rect.top += e.top;
+  Rect.right -= e.right;
+  Rect.bottom -= e.bottom;
+}
+
+bool TvxCustomEditPopupWindow::AdjustsToWorkArea() { return Edit()->FitPopupToWorkArea(); }
+
+void TvxCustomEditPopupWindow::SendCharToFocus(WideChar C) {
+  if (HWND f = GetFocus()) SendMessageW(f, WM_CHAR, C, 0);
+}
+
+void TvxCustomEditPopupWindow::VXMForwardChar(TMessage& Message) {
+  if (Visible()) SendCharToFocus(static_cast<WideChar>(Message.WParam));
+}
+
+void TvxCustomEditPopupWindow::CalculateViewInfo() {
+  FViewInfo->Bounds = TRect{0, 0, Width(), Height()};
+  FViewInfo->Calculate();
+  FViewInfo->CloseButtonStyle = Edit()->PopupLookAndFeelKind();
+}
+
+void TvxCustomEditPopupWindow::DoClosed() {
+  SizingActive = false;
+  SizingCursorSet = false;
+  inherited::DoClosed();
+}
+
+void TvxCustomEditPopupWindow::DoClosing() {
+  inherited::DoClosing();
+  DrawOutline(TRect{0, 0, 0, 0});
+}
+
+void TvxCustomEditPopupWindow::CloseUpByModalResult() {
+  const TModalResult r = ModalResult();
+  Edit()->CloseUp(r == mrOk ? crEnter : r == mrCancel ? crCancel : crUnknown);
+}
+
+void TvxCustomEditPopupWindow::MouseLeave(TControl* AControl) {
+  inherited::MouseLeave(AControl);
+  if (FViewInfo->CloseButtonState != vxbsNormal) {
+    FViewInfo->CloseButtonState = vxbsNormal;
+    RepaintCloseButton();
+  }
+  SetCursor(crDefault);
+}
+
+void TvxCustomEditPopupWindow::Resize() {
+  inherited::Resize();
+  if (HandleAllocated()) {
+    CalculateViewInfo();
+    UpdateShadowRegion();
+  }
+}
+
+void TvxCustomEditPopupWindow::Paint() {
+  CalculateViewInfo();
+  FViewInfo->PaintContent(vxCanvas());
+}
+
+SIZE TvxCustomEditPopupWindow::MinSize() {
+  TRect e;
+  FViewInfo->GetClientExtent(e);
+  SIZE s{e.left + e.right, e.top + e.bottom};
+  if (FSizeable && FSysPanelStyle) {
+    FViewInfo->Bounds = TRect{0, 0, Width(), Height()};
+    FViewInfo->Calculate();
+    const TRect& c = FViewInfo->CloseButtonRect;
+    const TRect& g = FViewInfo->SizeGripSizingRect;
+    s.cx += (c.right - c.left) + (g.right - g.left) + 10;
+  }
+  return s;
+}
+
+void TvxCustomEditPopupWindow::CalculateSize() {
+  FViewInfo->SizeGripCorner = ecoBottomRight;
+  SetOwnerBounds(Edit()->GetPopupOwnerBounds());
+  SetOwnerParent(Edit()->Parent());
+  TRect e;
+  FViewInfo->GetClientExtent(e);
+  const SIZE ms = MinSize();
+  Integer w, h;
+  if (FPopupAutoSize) {
+    const SIZE pref = Edit()->GetPopupPreferredSize();
+    w = e.left + e.right + pref.cx;
+    h = e.top + e.bottom + pref.cy;
+  } else {
+    w = FPopupWidth != 0 ? FPopupWidth : OwnerBounds().right - OwnerBounds().left;
+    h = FPopupHeight > 0 ? FPopupHeight : std::max<Integer>(FMinHeight, ms.cy);
+  }
+  if (FSizeable && FMinWidth > 0) w = std::max(w, FMinWidth);
+  if (FSizeable && FMinHeight > 0) h = std::max(h, FMinHeight);
+  TValueScope<bool> lock(FLockCheckSize, true);
+  SetWidth(std::max<Integer>(w, ms.cx));
+  SetHeight(std::max<Integer>(h, ms.cy));
+}
+
+TPoint TvxCustomEditPopupWindow::CalculatePosition() {
+  SetOwnerBounds(Edit()->GetPopupOwnerBounds());
+  TPoint P = inherited::CalculatePosition();
+  const TRect O = OwnerScreenBounds();
+  RECT W;
+  vxGetMonitorWorkArea(P, W);
+  const bool toLeft = (AlignHorz() == pahRight && P.x + Width() == O.right && W.left < P.x) ||
+                      P.x + Width() == O.left || (P.x + Width() == W.right && P.x < O.right);
+  const bool upwards = (AlignVert() == pavBottom && P.y + Height() == O.bottom && W.top < P.y) ||
+                       P.y + Height() == O.top || (P.y + Height() == W.bottom && P.y < O.bottom);
+  FViewInfo->SizeGripCorner = upwards ? (toLeft ? ecoTopLeft : ecoTopRight) : (toLeft ? ecoBottomLeft : ecoBottomRight);
+  if (FShadow && upwards) P.y += ShadowWidth;
+  return P;
+}
+
+SIZE TvxCustomEditPopupWindow::GetMaxVisualAreaSize() {
+  TRect e;
+  FViewInfo->GetClientExtent(e);
+  TRect O = Edit()->GetPopupOwnerBounds();
+  if (Edit()->Parent() && Edit()->Parent()->HandleAllocated() && Edit()->HandleAllocated() &&
+      (GetWindowLongW(Edit()->Handle(), GWL_STYLE) & WS_CHILD))
+    MapWindowPoints(Edit()->Parent()->Handle(), nullptr, reinterpret_cast<POINT*>(&O), 2);
+  RECT W;
+  vxGetMonitorWorkArea(POINT{O.left, O.top}, W);
+  const Integer s = FShadow ? ShadowWidth : 0;
+  SIZE r;
+  if (Direction() == pdVertical) {
+    r.cx = W.right - W.left;
+    r.cy = std::max<Integer>(O.top + s - W.top, W.bottom - O.bottom);
+  } else {
+    r.cx = std::max<Integer>(O.left + s - W.left, W.right - O.right) + 1;
+    r.cy = W.bottom - W.top;
+  }
+  r.cx -= e.left + e.right;
+  r.cy -= e.top + e.bottom;
+  return r;
+}
+
+bool TvxCustomEditPopupWindow::CanResize(Integer& NewWidth, Integer& NewHeight) {
+  if (!FSizeable || FLockCheckSize || (NewWidth == Width() && NewHeight == Height())) return true;
+  const SIZE ms = MinSize();
+  NewWidth = std::max<Integer>(NewWidth, std::max<Integer>(FMinWidth, ms.cx));
+  NewHeight = std::max<Integer>(NewHeight, std::max<Integer>(FMinHeight, ms.cy));
+  return true;
+}
+
+void TvxCustomEditPopupWindow::RepaintCloseButton() {
+  if (!HandleAllocated() || IsEmpty(FViewInfo->CloseButtonRect)) return;
+  InvalidateRect(Handle(), &FViewInfo->CloseButtonRect, FALSE);
+}
+
+void TvxCustomEditPopupWindow::DrawOutline(const TRect& R) {
+  if (IsEmpty(R)) {
+    FSizeFrame.reset();
+    return;
+  }
+  if (!FSizeFrame) {
+    FSizeFrame = std::make_unique<TvxSizeFrame>(std::max<Integer>(FViewInfo->GetBorderWidth(false), 2));
+    FSizeFrame->SetPopupParent(this);
+    FSizeFrame->Show();
+  }
+  FSizeFrame->DrawSizeFrame(R);
+  SizingLastRect = R;
+}
+
+void TvxCustomEditPopupWindow::ApplyBounds(const TRect& R) {
+  Edit()->FPopupSizeChanged = true;
+  Edit()->FNeedStorePopupSize = true;
+  SetBounds(R.left, R.top, R.right - R.left, R.bottom - R.top);
+  SetOwnerBounds(Edit()->GetPopupOwnerBounds());
+  CalculateViewInfo();
+  Edit()->PositionPopupContent(FViewInfo->ClientRect);
+  UpdateShadowRegion();
+  Invalidate();
+  Update();
+}
+
+void TvxCustomEditPopupWindow::UpdateShadowRegion() {
+  if (!HandleAllocated()) return;
+  TRect bounds{0, 0, Width(), Height()};
+  const bool shadow = FShadow && !FNativeStyle;
+  if (shadow) {
+    bounds.right -= ShadowWidth;
+    bounds.bottom -= ShadowWidth;
+  }
+  TRect exclude{0, 0, 0, 0};
+  if (shadow && IsTopCorner(FViewInfo->SizeGripCorner)) {
+    TRect o = OwnerScreenBounds();
+    MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&o), 2);
+    exclude = TRect{o.left, Height() - ShadowWidth, o.right - ShadowWidth, Height()};
+  }
+  vxSetWindowShadowRegion(Handle(), bounds, TRect{0, 0, 0, 0}, exclude, FShadow, FNativeStyle);
+}
+
+void TvxCustomEditPopupWindow::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  inherited::MouseDown(Button, Shift, X, Y);
+  if (Button != mbLeft) return;
+  TvxCustomEditPopupWindowViewInfo& vi = *FViewInfo;
+  if (InRect(vi.CloseButtonRect, X, Y)) {
+    if (vi.CloseButtonState != vxbsPressed) {
+      vi.CloseButtonState = vxbsPressed;
+      RepaintCloseButton();
+    }
+    return;
+  }
+  if (!HasCapture() || !vi.IsSizingPlace(X, Y)) return;
+  SizingGrab.x = SizingHorz == -1 ? X : Width() - X;
+  SizingGrab.y = SizingVert == -1 ? Y : Height() - Y;
+  SizingActive = true;
+  SetCursor(vxEditPopupSizingCursor(SizingHorz, SizingVert));
+  if (!FShowContentWhileResize) DrawOutline(BoundsRect());
+}
+
+void TvxCustomEditPopupWindow::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  inherited::MouseMove(Shift, X, Y);
+  TvxCustomEditPopupWindowViewInfo& vi = *FViewInfo;
+  if (!SizingActive) {
+    const bool over = InRect(vi.CloseButtonRect, X, Y);
+    if (vi.CloseButtonState != vxbsNormal && !over) {
+      vi.CloseButtonState = vxbsNormal;
+      RepaintCloseButton();
+    } else if (vi.CloseButtonState == vxbsNormal && over && Shift.Empty()) {
+      vi.CloseButtonState = vxbsHot;
+      RepaintCloseButton();
+    }
+    if (vi.IsSizingPlace(X, Y)) {
+      SetCursor(vxEditPopupSizingCursor(SizingHorz, SizingVert));
+      SizingCursorSet = true;
+    } else if (SizingCursorSet) {
+      SetCursor(crDefault);
+      SizingCursorSet = false;
+    }
+    return;
+  }
+  TRect R = BoundsRect();
+  const POINT A{SizingHorz == -1 ? SizingGrab.x : Width() - SizingGrab.x,
+                SizingVert == -1 ? SizingGrab.y : Height() - SizingGrab.y};
+  Integer DX = X - A.x, DY = Y - A.y;
+  const TRect& G = vi.SizeGripSizingRect;
+  if (!IsEmpty(G)) {
+    const bool anchorInGrip = InRect(G, A.x, A.y);
+    if (SizingHorz == 1 && DX > 0 && X <= Width() && !(anchorInGrip && X >= G.left && X < G.right)) DX = 0;
+    if (SizingVert == 1 && DY > 0 && Y <= Height() && !(anchorInGrip && Y >= G.top && Y < G.bottom)) DY = 0;
+  }
+  const bool gripLeft = IsLeftCorner(vi.SizeGripCorner), gripTop = IsTopCorner(vi.SizeGripCorner);
+  if ((SizingHorz == 1 && gripLeft) || (SizingHorz == -1 && !gripLeft)) DX = 0;
+  if ((SizingVert == 1 && gripTop) || (SizingVert == -1 && !gripTop)) DY = 0;
+  if (SizingHorz == -1) R.left += DX; else if (SizingHorz == 1) R.right += DX;
+  if (SizingVert == -1) R.top += DY; else if (SizingVert == 1) R.bottom += DY;
+  Integer w = R.right - R.left, h = R.bottom - R.top;
+  if (!CanResize(w, h) || (w == Width() && h == Height())) return;
+  R = BoundsRect();
+  if (gripLeft) R.left = R.right - w; else R.right = R.left + w;
+  if (gripTop) R.top = R.bottom - h; else R.bottom = R.top + h;
+  const TRect O = OwnerScreenBounds();
+  if (R.left > O.right - 1) OffsetRect(&R, O.right - 1 - R.left, 0);
+  if (R.right < O.left + 1) OffsetRect(&R, O.left + 1 - R.right, 0);
+  RECT W;
+  vxGetMonitorWorkArea(vxGetMouseCursorPos(), W);
+  R.left = std::max<Integer>(R.left, W.left);
+  R.top = std::max<Integer>(R.top, W.top);
+  R.right = std::min<Integer>(R.right, W.right);
+  R.bottom = std::min<Integer>(R.bottom, W.bottom);
+  const TRect cur = FShowContentWhileResize || !FSizeFrame ? BoundsRect() : SizingLastRect;
+  if (EqualRect(&R, &cur)) return;
+  if (FShowContentWhileResize)
+    ApplyBounds(R);
+  else
+    DrawOutline(R);
+}
+
+void TvxCustomEditPopupWindow::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  inherited::MouseUp(Button, Shift, X, Y);
+  if (Button != mbLeft) return;
+  TvxCustomEditPopupWindowViewInfo& vi = *FViewInfo;
+  if (SizingActive) {
+    SetMouseCapture(false);
+    SizingActive = false;
+    const TRect last = SizingLastRect;
+    const bool applyLast = !FShowContentWhileResize && FSizeFrame;
+    DrawOutline(TRect{0, 0, 0, 0});
+    if (applyLast) ApplyBounds(last);
+    SetCursor(vi.IsSizingPlace(X, Y) ? vxEditPopupSizingCursor(SizingHorz, SizingVert) : crDefault);
+    return;
+  }
+  if (vi.CloseButtonState == vxbsPressed) {
+    if (CloseQuery()) {
+      // The editor owns the window, so closing hides it but never frees it here.
+      Edit()->CloseUp(crUnknown);
+      if (!IsVisible()) return;
+    }
+    vi.CloseButtonState = vxbsHot;
+    RepaintCloseButton();
+  }
+}
