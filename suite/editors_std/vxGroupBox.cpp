@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "Menus.h"
 #include "vxGraphics.h"
 
 UINT WM_VDUPDATENONCLIENTAREA = 0;
@@ -68,6 +69,15 @@ TRect vxButtonGroupButtonBounds(const TRect& ABounds, const TRect& AExtents, Int
   const Integer left = ABounds.left + AExtents.left + (colWidth + M.ColumnSpacing) * AColumn + M.ButtonsLeft;
   const Integer top = firstTop + rowHeight * ARow;
   return TRect{left, top, left + colWidth, top + rowHeight};
+}
+
+TSize vxButtonGroupNaturalSize(Integer AItemCount, Integer AColumns, Integer AWidestCaption, Integer ACaptionHeight,
+                               const TvxButtonGroupButtonMetrics& M) {
+  if (AItemCount <= 0 || AColumns <= 0) return TSize{0, ACaptionHeight};
+  const Integer rows = vxButtonGroupRowCount(AItemCount, AColumns);
+  return TSize{(AWidestCaption + M.ColumnExtra + M.GlyphWidth) * AColumns + (AColumns - 1) * M.ColumnSpacing +
+                   M.TotalExtra,
+               rows * std::max(ACaptionHeight, M.GlyphHeight)};
 }
 
 // --- TvxPanelStyle ------------------------------------------------------------------------------
@@ -353,9 +363,40 @@ void TvxCustomGroupBox::CMFontChanged(TMessage& Message) {
   UpdateLayout();
 }
 
+void TvxCustomGroupBox::CMDialogChar(TCMDialogChar& Message) {
+  // The caption's accelerator moves the focus to the first child that takes it.
+  const wchar_t hotkey = GetHotkey(Caption());
+  if (hotkey != 0 && hotkey == towupper(static_cast<wchar_t>(Message.CharCode())) && CanFocus()) {
+    TValueScope<bool> handling(FIsAccelCharHandling, true);
+    for (Integer i = 0; i < ControlCount(); ++i)
+      if (auto* child = dynamic_cast<TWinControl*>(Controls(i)); child && child->CanFocus()) {
+        child->SetFocus();
+        break;
+      }
+    Message.Result = 1;
+    return;
+  }
+  InheritedMessage(Message);
+}
+
+void TvxCustomGroupBox::WndProc(TMessage& Message) {
+  if (WM_VDUPDATENONCLIENTAREA != 0 && Message.Msg == WM_VDUPDATENONCLIENTAREA && IsNonClientCaptionSupported()) {
+    if (HandleAllocated()) {
+      SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+                   SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+      RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
+    Realign();
+    Message.Result = 0;
+    return;
+  }
+  inherited::WndProc(Message);
+}
+
 const TMessageMap* TvxCustomGroupBox::ClassMessages() {
   static constexpr TMessageEntry Entries[] = {
       {CM_FONTCHANGED, MessageHandler<&TvxCustomGroupBox::CMFontChanged>},
+      {CM_DIALOGCHAR, MessageHandler<&TvxCustomGroupBox::CMDialogChar>},
   };
   static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
   return &Map;

@@ -41,6 +41,11 @@ struct TvxButtonGroupButtonMetrics {
 TRect vxButtonGroupButtonBounds(const TRect& ABounds, const TRect& AExtents, Integer AColumns, Integer ARows,
                                 Integer AColumn, Integer ARow, const TvxButtonGroupButtonMetrics& M);
 
+// The natural size of a button group without a width constraint: columns of the widest caption
+// beside its glyph, rows of the taller of caption and glyph; no items give 0 x one caption line.
+TSize vxButtonGroupNaturalSize(Integer AItemCount, Integer AColumns, Integer AWidestCaption, Integer ACaptionHeight,
+                               const TvxButtonGroupButtonMetrics& M);
+
 // --- Panel style -------------------------------------------------------------------------------
 
 class TvxCustomGroupBox;
@@ -201,6 +206,7 @@ class TvxCustomGroupBox : public TvxCustomEdit {
                                              TvxCustomLookAndFeelPainterClass APainter);
   virtual bool IsNonClientCaptionSupported() { return true; }
   bool CanFocusOnClick() override { return false; }
+  void WndProc(TMessage& Message) override;
   void Paint() override;
   void TextChanged() override;
   // The buttons of a button group; nothing for the box itself.
@@ -211,6 +217,7 @@ class TvxCustomGroupBox : public TvxCustomEdit {
 
  private:
   void CMFontChanged(TMessage& Message);
+  void CMDialogChar(TCMDialogChar& Message);
   void UpdateCaptionFont();
   void UpdateVisibleCaption();
   void DrawFrame(TCanvas* C, const TRect& AFrame);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "../../core/tests/SuiteControlTestSupport.h"
+#include "StdCtrls.h"
 #include "vxGroupBox.h"
 #include "vxRadioGroup.h"
 
@@ -70,6 +71,23 @@ TEST(ButtonGroupLayout, ButtonBoundsSplitTheClientIntoCells) {
   const TRect e3{2, 18, 2, 2};
   EXPECT_EQ(vxButtonGroupButtonBounds(b, e3, 1, 3, 0, 0, m).top, 5 + 18 + 1);
   EXPECT_EQ(vxButtonGroupButtonBounds(b, e3, 1, 3, 0, 2, m).top, 5 + 18 + 1 + 54);
+}
+
+TEST(ButtonGroupLayout, NaturalSize) {
+  TvxButtonGroupButtonMetrics m;
+  m.ColumnExtra = 7;
+  m.TotalExtra = 6;
+  m.ColumnSpacing = 2;
+  m.GlyphWidth = 13;
+  m.GlyphHeight = 16;
+  // No items: nothing wide, one caption line high.
+  EXPECT_EQ(vxButtonGroupNaturalSize(0, 0, 0, 14, m).cx, 0);
+  EXPECT_EQ(vxButtonGroupNaturalSize(0, 0, 0, 14, m).cy, 14);
+  // 5 items in 3 columns, 2 rows: (40 + 7 + 13) x 3 + 2 x 2 + 6 wide; rows as tall as the glyph.
+  const TSize s = vxButtonGroupNaturalSize(5, 3, 40, 14, m);
+  EXPECT_EQ(s.cx, 190);
+  EXPECT_EQ(s.cy, 32);
+  EXPECT_EQ(vxButtonGroupNaturalSize(5, 3, 40, 20, m).cy, 40) << "captions taller than the glyph";
 }
 
 TEST(GroupBoxLayout, CaptionRectanglePerAlignment) {
@@ -190,6 +208,15 @@ TEST_F(GroupBoxTest, FrameAndCaptionOnEachSide) {
     }
     delete box;
   }
+}
+
+TEST_F(GroupBoxTest, AcceleratorFocusesTheFirstChild) {
+  TTestGroupBox* box = MakeBox(alTopLeft, L"&Options");
+  TEdit* edit = Add<TEdit>(box, RECT{10, 30, 120, 52});
+  EXPECT_EQ(box->Perform(CM_DIALOGCHAR, L'X', 0), 0) << "another key is not the caption's";
+  EXPECT_FALSE(edit->Focused());
+  EXPECT_EQ(box->Perform(CM_DIALOGCHAR, L'O', 0), 1);
+  EXPECT_TRUE(edit->Focused());
 }
 
 TEST_F(GroupBoxTest, ClientAreaLeavesRoomForTheCaption) {
