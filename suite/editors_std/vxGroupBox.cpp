@@ -237,6 +237,13 @@ TvxEditSpecialFeatures TvxCustomButtonGroupProperties::GetSpecialFeatures() {
   return r;
 }
 
+TvxCustomEditProperties* TvxCustomButtonGroupProperties::CreatePreviewProperties() {
+  auto* p = static_cast<TvxCustomButtonGroupProperties*>(inherited::CreatePreviewProperties());
+  for (const wchar_t* caption : {L"A", L"B", L"C"}) p->Items()->Add()->SetCaption(caption);
+  p->SetColumns(3);
+  return p;
+}
+
 Integer TvxCustomButtonGroupProperties::GetColumnCount() {
   return vxButtonGroupColumnCount(FItems->Count(), FColumns);
 }

@@ -142,6 +142,8 @@ class TvxCustomButtonGroupProperties : public TvxCustomGroupBoxProperties {
   TClass GetContainerClass() override;
   TvxEditSupportedOperations GetSupportedOperations() override;
   TvxEditSpecialFeatures GetSpecialFeatures() override;
+  // Three items captioned "A", "B" and "C" in 3 columns.
+  TvxCustomEditProperties* CreatePreviewProperties() override;
   // The effective column count of the items.
   virtual Integer GetColumnCount();
   Integer Columns() const { return FColumns; }

@@ -302,6 +302,13 @@ TEST_F(ButtonGroupTest, ButtonsFollowTheItems) {
   EXPECT_TRUE(Button(1)->Enabled());
   Group->Properties()->Items()->Clear();
   EXPECT_EQ(Group->ButtonCount(), 0);
+  EXPECT_FALSE(Group->Properties()->GetSupportedOperations().Contains(esoHotTrack)) << "hot track needs items";
+  std::unique_ptr<TvxCustomEditProperties> preview(Group->Properties()->CreatePreviewProperties());
+  auto* p = static_cast<TvxCustomButtonGroupProperties*>(preview.get());
+  ASSERT_EQ(p->Items()->Count(), 3);
+  EXPECT_EQ(p->Items()->Items(2)->Caption(), L"C");
+  EXPECT_EQ(p->GetColumnCount(), 3);
+  EXPECT_TRUE(p->GetSupportedOperations().Contains(esoHotTrack));
 }
 
 TEST_F(ButtonGroupTest, MouseChecksOneButton) {
