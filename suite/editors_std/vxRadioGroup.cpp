@@ -10,7 +10,8 @@ TvxRadioButton::TvxRadioButton(TComponent* AOwner) : TWinControl(AOwner) {
   ControlStyle().Include(csDoubleClicks);
   ControlStyle().Include(csParentBackground);
   ControlStyle().Include(csSetCaption);
-  ControlStyle().Include(csClickEvents);
+  // Clicks come from checking, never from a bare mouse release.
+  ControlStyle().Exclude(csClickEvents);
   SetTabStop(false);
   SetBounds(0, 0, 113, 17);
   FLookAndFeel = std::make_unique<TvxLookAndFeel>(this);
@@ -126,9 +127,8 @@ void TvxRadioButton::UpdateState(TvxMouseButton AButton, TShiftState AShift, con
 
 void TvxRadioButton::BeginTracking() {
   if (!HandleAllocated()) return;
-  RECT r{0, 0, Width(), Height()};
-  MapWindowPoints(Handle(), nullptr, reinterpret_cast<POINT*>(&r), 2);
-  vxBeginMouseTracking(this, r, this);
+  // The area is given in client coordinates.
+  vxBeginMouseTracking(this, RECT{0, 0, Width(), Height()}, this);
   FTracking = true;
 }
 

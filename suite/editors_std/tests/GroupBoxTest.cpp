@@ -368,6 +368,7 @@ TEST_F(ButtonGroupTest, HotAndPressedStatesFollowTheMouse) {
   AddItems({L"1", L"2"});
   TvxRadioButton* b = Button(0);
   MoveMouse(ScreenPoint(b, 8, b->Height() / 2));
+  MoveMouse(ScreenPoint(b, 10, b->Height() / 2));
   EXPECT_EQ(b->State(), rbsHot);
   // Pressed while inside; dragged outside with the capture it shows hot, not normal.
   SendMouseButton(MOUSEEVENTF_LEFTDOWN);
