@@ -16,13 +16,15 @@
 #include "vxMemo.h"
 #include "vxHyperLinkEdit.h"
 #include "vxStorage.h"
+#include "vxGroupBox.h"
+#include "vxRadioGroup.h"
 
 namespace {
 const TUnitList* const Needs[] = {&SuiteEditorsUnits};
 // Start-up order; shut-down runs in reverse. The value-type map comes last: it creates
 // items of the editors above.
 const TUnitInfo* const Units[] = {
-    &vdGDIPlusAPIUnit, &vdGDIPlusClassesUnit, &vxNavigatorUnit, &vxButtonsUnit, &vxImageUnit, &vxMemoUnit, &vxHyperLinkEditUnit, &vxStorageUnit, &vxCheckBoxUnit, &vxListBoxUnit, &vxCheckListBoxUnit, &vxCurrencyEditUnit, &vxEditRepositoryItemsUnit, &vxEditRegisteredRepositoryItemsUnit,
+    &vdGDIPlusAPIUnit, &vdGDIPlusClassesUnit, &vxNavigatorUnit, &vxButtonsUnit, &vxImageUnit, &vxMemoUnit, &vxHyperLinkEditUnit, &vxStorageUnit, &vxCheckBoxUnit, &vxListBoxUnit, &vxCheckListBoxUnit, &vxCurrencyEditUnit, &vxGroupBoxUnit, &vxRadioGroupUnit, &vxEditRepositoryItemsUnit, &vxEditRegisteredRepositoryItemsUnit,
     &vxEditDataRegisteredRepositoryItemsUnit,
 };
 }  // namespace
