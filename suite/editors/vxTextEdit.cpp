@@ -992,7 +992,10 @@ void TvxCustomInnerTextEdit::WndProc(TMessage& Message) {
       break;
     }
     case WM_LBUTTONDBLCLK:
-      if (DoubleClickPending()) return;  // already made from the second click
+      // The window saw both clicks itself (the first one did not re-create it), so this is
+      // the double click: nothing was made from the second click.
+      FDblClickTime = 0;
+      FDblClickLock = false;
       break;
     case WM_MOUSEMOVE:
       if (FDblClickLock) {
