@@ -79,11 +79,7 @@ bool TvxEditingController::NeedsHideOnRecordChange() {
 
 void TvxEditingController::SetEditingItem(TvxCustomInplaceEditContainer* Value) {
   if (Value == FEditingItem || FEditingItemSetting) return;
-  FEditingItemSetting = true;
-  struct TReset {
-    bool& F;
-    ~TReset() { F = false; }
-  } reset{FEditingItemSetting};
+  TValueScope<bool> setting(FEditingItemSetting, true);
   if (Value) {
     if (!Value->CanEdit()) return;
     if (!EditingControl()->DoEditing(Value)) return;
@@ -92,11 +88,10 @@ void TvxEditingController::SetEditingItem(TvxCustomInplaceEditContainer* Value) 
   HideEdit(false);
   FEditingItem = Value;
   if (!Value) return;
-  try {
+  {
+    TScopeExit failed([this] { FEditingItem = nullptr; });
     ShowEdit(Value);
-  } catch (...) {
-    FEditingItem = nullptr;
-    throw;
+    failed.Dismiss();
   }
   if (!FEditPreparing && !FEdit) FEditingItem = nullptr;
 }
@@ -118,13 +113,19 @@ bool TvxEditingController::PrepareEdit(TvxCustomInplaceEditContainer* AItem, boo
       c->ViewInfo()->ValidateDirty();
     }
     if (AItem != FEditingItem) return false;
-    try {
+    {
+      // A failure while the editor is prepared leaves no half-made editor behind.
+      TScopeExit failed([this, AItem] {
+        FEdit = nullptr;
+        AItem->SetEditing(false);
+      });
       TvxEditCellViewInfo* cell = AItem->FocusedCellViewInfo();
       Integer record = cell ? cell->RecordIndex() : FController->FocusedRecordIndex();
       TvxCustomEditProperties* props = AItem->DoGetEditProperties(record);
       AItem->DoGetEditingProperties(record, props);
       if (!props) {
         // Nothing to edit with: the item gets no editor.
+        failed.Dismiss();
         FEditingItem = nullptr;
         return false;
       }
@@ -140,10 +141,7 @@ bool TvxEditingController::PrepareEdit(TvxCustomInplaceEditContainer* AItem, boo
       FEdit->Hide();
       FEdit->SetParent(nullptr);
       FEdit->SetParent(c);
-    } catch (...) {
-      FEdit = nullptr;
-      AItem->SetEditing(false);
-      throw;
+      failed.Dismiss();
     }
     if (TvxEditCellViewInfo* cell = AItem->FocusedCellViewInfo()) cell->Invalidate(false);
     InitEdit();
@@ -315,11 +313,7 @@ void TvxEditingController::EditChanged(TObject* Sender) {
 void TvxEditingController::EditDblClick(TObject*) { EditingControl()->DblClick(); }
 
 void TvxEditingController::EditEditing(TObject*, bool& CanEdit) {
-  FInitiatingEditing = true;
-  struct TReset {
-    bool& F;
-    ~TReset() { F = false; }
-  } reset{FInitiatingEditing};
+  TValueScope<bool> initiating(FInitiatingEditing, true);
   CanEdit = FEditingItem && FEditingItem->CanInitEditing();
 }
 
