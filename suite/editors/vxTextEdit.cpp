@@ -1039,8 +1039,10 @@ void TvxCustomInnerTextEdit::WndProc(TMessage& Message) {
       return;
     }
     default:
-      TCustomEdit::WndProc(Message);
+      break;
   }
+  // Every case that does not handle the message whole passes it on here.
+  TCustomEdit::WndProc(Message);
 }
 
 void TvxCustomInnerTextEdit::WMEraseBkgnd(TMessage& Message) { Message.Result = 1; }
