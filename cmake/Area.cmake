@@ -64,9 +64,9 @@ function(zs_area)
       target_link_options(${A_NAME}_tests PRIVATE -mconsole)
       add_test(NAME ${A_NAME} COMMAND ${A_NAME}_tests --gtest_brief=1
                WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
-      # All test programs share one display; focus and synthesized input are global to
-      # it, so the programs take turns on it.
-      set_tests_properties(${A_NAME} PROPERTIES TIMEOUT 600 RESOURCE_LOCK display)
+      # Focus and synthesized input are global to a display and a Wine server: each test
+      # program takes one lane (a display with its own prefix, see scripts/test).
+      set_tests_properties(${A_NAME} PROPERTIES TIMEOUT 600 RESOURCE_GROUPS display:1)
     endif()
   endif()
   file(GLOB bsrcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/bench/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/bench/*.rc)
