@@ -326,6 +326,15 @@ TvxDataEditValueSource TvxCustomSpinEditProperties::GetEditValueSource(bool AEdi
   return AEditFocused || Values()->DisplayFormat() ? evsValue : evsText;
 }
 
+void TvxCustomSpinEditProperties::PrepareDisplayValue(const Variant& AEditValue, Variant& DisplayValue,
+                                                      bool AEditFocused) {
+  if (AEditFocused && VarIsOrdinal(AEditValue) && EditFormat().empty()) {
+    DisplayValue = IntToStr(AEditValue.AsInt64());
+    return;
+  }
+  TvxCustomMaskEditProperties::PrepareDisplayValue(AEditValue, DisplayValue, AEditFocused);
+}
+
 void TvxCustomSpinEditProperties::GetInvalidEditValueDisplayValue(Variant& Value) {
   Variant v;
   ClampValue(0, v);

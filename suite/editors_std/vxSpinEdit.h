@@ -84,6 +84,8 @@ class TvxCustomSpinEditProperties : public TvxCustomMaskEditProperties {
   bool IsDisplayValueValid(Variant& ADisplayValue, bool AEditFocused) override;
   void ValidateDisplayValue(Variant& ADisplayValue, String& AErrorText, bool& AError, TvxCustomEdit* AEdit) override;
   TvxDataEditValueSource GetEditValueSource(bool AEditFocused) override;
+  // An integer being edited shows all its digits (the general numeric text keeps 15).
+  void PrepareDisplayValue(const Variant& AEditValue, Variant& DisplayValue, bool AEditFocused) override;
   void GetInvalidEditValueDisplayValue(Variant& Value) override;
 
   // A step beyond a bound stops at the bound.
