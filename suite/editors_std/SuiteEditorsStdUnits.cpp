@@ -21,6 +21,7 @@
 // Button, spin, time and calendar editors.
 #include "vxButtonEdit.h"
 #include "vxSpinEdit.h"
+#include "vxTimeEdit.h"
 
 namespace {
 const TUnitList* const Needs[] = {&SuiteEditorsUnits};
@@ -28,7 +29,7 @@ const TUnitList* const Needs[] = {&SuiteEditorsUnits};
 // items of the editors above.
 const TUnitInfo* const Units[] = {
     &vdGDIPlusAPIUnit, &vdGDIPlusClassesUnit, &vxNavigatorUnit, &vxButtonsUnit, &vxImageUnit, &vxMemoUnit, &vxHyperLinkEditUnit, &vxStorageUnit, &vxCheckBoxUnit, &vxListBoxUnit, &vxCheckListBoxUnit, &vxCurrencyEditUnit, &vxGroupBoxUnit, &vxRadioGroupUnit,
-    &vxButtonEditUnit, &vxSpinEditUnit,
+    &vxButtonEditUnit, &vxSpinEditUnit, &vxTimeEditUnit,
     &vxEditRepositoryItemsUnit, &vxEditRegisteredRepositoryItemsUnit,
     &vxEditDataRegisteredRepositoryItemsUnit,
 };
