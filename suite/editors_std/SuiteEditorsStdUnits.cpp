@@ -22,6 +22,7 @@
 #include "vxButtonEdit.h"
 #include "vxSpinEdit.h"
 #include "vxTimeEdit.h"
+#include "vxCalendar.h"
 
 namespace {
 const TUnitList* const Needs[] = {&SuiteEditorsUnits};
@@ -29,7 +30,7 @@ const TUnitList* const Needs[] = {&SuiteEditorsUnits};
 // items of the editors above.
 const TUnitInfo* const Units[] = {
     &vdGDIPlusAPIUnit, &vdGDIPlusClassesUnit, &vxNavigatorUnit, &vxButtonsUnit, &vxImageUnit, &vxMemoUnit, &vxHyperLinkEditUnit, &vxStorageUnit, &vxCheckBoxUnit, &vxListBoxUnit, &vxCheckListBoxUnit, &vxCurrencyEditUnit, &vxGroupBoxUnit, &vxRadioGroupUnit,
-    &vxButtonEditUnit, &vxSpinEditUnit, &vxTimeEditUnit,
+    &vxButtonEditUnit, &vxSpinEditUnit, &vxTimeEditUnit, &vxCalendarUnit,
     &vxEditRepositoryItemsUnit, &vxEditRegisteredRepositoryItemsUnit,
     &vxEditDataRegisteredRepositoryItemsUnit,
 };
