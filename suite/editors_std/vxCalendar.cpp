@@ -308,7 +308,7 @@ TDateTime TvxCustomCalendar::AddMonths(TDateTime ADate, Integer AMonths) {
 
 String TvxCustomCalendar::MonthCaption(TDateTime ADate) {
   const TvxDateTime d = FCalendarTable->FromDateTime(ADate);
-  return FormatSettings.LongMonthNames[std::min<Cardinal>(12, std::max<Cardinal>(1, d.Month)) - 1];
+  return FormatSettings.LongMonthNames[std::min<Cardinal>(12, std::max<Cardinal>(1, d.Month))];
 }
 
 String TvxCustomCalendar::YearCaption(TDateTime ADate) {
@@ -897,12 +897,18 @@ void TvxCustomCalendar::Paint() {
   for (Integer k = 0; k < 7; ++k) {
     const Integer dow = (static_cast<Integer>(start) + k) % 7;
     TRect r{row.left + k * FColWidth, row.top, row.left + (k + 1) * FColWidth - 3, row.bottom};
-    text(FormatSettings.ShortDayNames[dow], r, taRightJustify, p->DefaultDateNavigatorTextColor());
+    // The day's short name, cut to what its column holds.
+    String name = FormatSettings.ShortDayNames[dow + 1];
+    while (name.size() > 1 && c->TextWidth(name) > FColWidth - 3) name.pop_back();
+    text(name, r, taRightJustify, p->DefaultDateNavigatorTextColor());
   }
-  if (FKind == ckDate && ButtonsShown())
-    c->FillRect(TRect{row.left, ClientHeight() - FButtonsRegionHeight - 1, row.right,
-                      ClientHeight() - FButtonsRegionHeight},
-                clBtnShadow);
+  c->ExcludeClipRect(TRect{cal.left, cal.top, cal.right, cal.top + FDaysOfWeekHeight});
+  if (FKind == ckDate && ButtonsShown()) {
+    const TRect line{row.left, ClientHeight() - FButtonsRegionHeight - 1, row.right,
+                     ClientHeight() - FButtonsRegionHeight};
+    c->FillRect(line, clBtnShadow);
+    c->ExcludeClipRect(line);
+  }
   // Week numbers.
   if (FWeekNumbers) {
     const Integer colRight = cal.left + FSideWidth + FWeekNumberWidth + 3;
@@ -919,6 +925,7 @@ void TvxCustomCalendar::Paint() {
            TRect{cal.left, cell.top, colRight - 3, cell.bottom}, taRightJustify, p->DefaultDateNavigatorTextColor());
     }
     c->SetFont(Font());
+    c->ExcludeClipRect(TRect{cal.left, cal.top + FDaysOfWeekHeight, colRight + 1, cal.bottom});
   }
   // Day cells.
   const TDateTime today = std::trunc(Date()), last = GetLastDate();
