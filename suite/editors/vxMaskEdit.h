@@ -198,6 +198,9 @@ class TvxCustomMaskEditProperties : public TvxCustomTextEditProperties {
   TvxEditMaskKind MaskKind() const { return FMaskKind; }
   void SetMaskKind(TvxEditMaskKind Value);
 
+ protected:
+  TvxCustomMaskEditProperties(TPersistent* AOwner, const TvxEditPropertiesParts& AParts) : TvxCustomTextEditProperties(AOwner, AParts) { SetValidateOnEnter(true); }
+
  private:
   friend class TvxCustomMaskEdit;
   TvxMaskEditCustomMode* FormattingMode();

@@ -18,13 +18,20 @@
 #include "vxStorage.h"
 #include "vxGroupBox.h"
 #include "vxRadioGroup.h"
+// Button, spin, time and calendar editors.
+#include "vxButtonEdit.h"
+#include "vxSpinEdit.h"
+#include "vxTimeEdit.h"
+#include "vxCalendar.h"
 
 namespace {
 const TUnitList* const Needs[] = {&SuiteEditorsUnits};
 // Start-up order; shut-down runs in reverse. The value-type map comes last: it creates
 // items of the editors above.
 const TUnitInfo* const Units[] = {
-    &vdGDIPlusAPIUnit, &vdGDIPlusClassesUnit, &vxNavigatorUnit, &vxButtonsUnit, &vxImageUnit, &vxMemoUnit, &vxHyperLinkEditUnit, &vxStorageUnit, &vxCheckBoxUnit, &vxListBoxUnit, &vxCheckListBoxUnit, &vxCurrencyEditUnit, &vxGroupBoxUnit, &vxRadioGroupUnit, &vxEditRepositoryItemsUnit, &vxEditRegisteredRepositoryItemsUnit,
+    &vdGDIPlusAPIUnit, &vdGDIPlusClassesUnit, &vxNavigatorUnit, &vxButtonsUnit, &vxImageUnit, &vxMemoUnit, &vxHyperLinkEditUnit, &vxStorageUnit, &vxCheckBoxUnit, &vxListBoxUnit, &vxCheckListBoxUnit, &vxCurrencyEditUnit, &vxGroupBoxUnit, &vxRadioGroupUnit,
+    &vxButtonEditUnit, &vxSpinEditUnit, &vxTimeEditUnit, &vxCalendarUnit,
+    &vxEditRepositoryItemsUnit, &vxEditRegisteredRepositoryItemsUnit,
     &vxEditDataRegisteredRepositoryItemsUnit,
 };
 }  // namespace
