@@ -8,6 +8,7 @@
 #include "TypInfo.h"
 #include "vdCore.h"
 #include "vdGDIPlusClasses.h"
+#include "vxEditConsts.h"
 
 namespace {
 
@@ -342,7 +343,8 @@ void FinImage() {
 }
 
 void InitImage() {
-  GetEditPropertiesRegistry()->Register(TvxImageProperties::StaticClass(), L"Image|Represents an image editor");
+  GetEditPropertiesRegistry()->Register(TvxImageProperties::StaticClass(),
+                                        vxGetResString(&svxSEditRepositoryImageItem));
 }
 }  // namespace
 
