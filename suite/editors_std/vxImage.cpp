@@ -217,6 +217,7 @@ void TvxImageViewData::Calculate(TvxCanvas* ACanvas, const TRect& ABounds, const
     VI->Picture = Image->Picture();
     if (!VI->Properties) VI->Properties = Image->ActiveProperties();
   }
+  if (VI->Properties && (VI->Properties->Center() || VI->Properties->Stretch())) VI->TopLeft = TPoint{0, 0};
 }
 
 String TvxCustomImageProperties::GetDisplayText(const Variant& AEditValue, bool, bool) {
@@ -250,6 +251,8 @@ void TvxImageViewInfo::PaintContent(TvxCanvas* ACanvas) {
   if (Properties->Center()) {
     const Integer DX = (AS.cx - (P.right - P.left)) / 2, DY = (AS.cy - (P.bottom - P.top)) / 2;
     OffsetRect(&P, DX, DY);
+  } else if (!Properties->Stretch()) {
+    OffsetRect(&P, -TopLeft.x, -TopLeft.y);
   }
   TvxClipRegionScope Clip(ACanvas);
   ACanvas->IntersectClipRect(R);
@@ -290,6 +293,7 @@ void TvxCustomImage::PropertiesChanged(TObject* Sender) {
     VI->Properties = ActiveProperties();
   }
   inherited::PropertiesChanged(Sender);
+  if (FPicture) UpdateScrollBars();
 }
 
 void TvxCustomImage::HandlePictureChange(TObject*) {
@@ -300,11 +304,55 @@ void TvxCustomImage::HandlePictureChange(TObject*) {
     auto Restore = TScopeExit([&] { FPicture->OnChange = Saved; });
     FPicture->Graphic()->SetTransparent(P->GraphicTransparency() == gtTransparent);
   }
+  if (!ComponentState().Contains(csLoading) && HScrollBar() && VScrollBar()) {
+    HScrollBar()->SetPosition(0);
+    VScrollBar()->SetPosition(0);
+    UpdateScrollPositions();
+  }
   if (!FInternalChanging) {
     if (FKeyboardAction) SetModifiedAfterEnter(true);
     NotifyChange();
   }
   Invalidate();
+  UpdateScrollBars();
+}
+
+void TvxCustomImage::SetupScrollBars() {
+  auto* VI = dynamic_cast<TvxImageViewInfo*>(ViewInfo());
+  if (IsInplace() || AutoSize() || !VI || !FPicture || IsPictureEmpty(FPicture.get())) return;
+  TvxCustomImageProperties* P = ActiveProperties();
+  if (P->Center() || P->Stretch()) return;
+  const TRect R = VI->ClientRect;
+  const Integer CW = R.right - R.left, CH = R.bottom - R.top;
+  if (CW <= 0 || CH <= 0) return;
+  SetScrollBarInfo(sbHorizontal, 0, FPicture->Width() - 1, 8, CW, VI->TopLeft.x, true, true);
+  SetScrollBarInfo(sbVertical, 0, FPicture->Height() - 1, 8, CH, VI->TopLeft.y, true, true);
+}
+
+void TvxCustomImage::UpdateScrollBars() {
+  inherited::UpdateScrollBars();
+  UpdateScrollPositions();
+}
+
+void TvxCustomImage::UpdateScrollPositions() {
+  auto* VI = dynamic_cast<TvxImageViewInfo*>(ViewInfo());
+  if (!HandleAllocated() || !VI || !HScrollBar() || !VScrollBar() || !FPicture) return;
+  const TPoint Old = VI->TopLeft;
+  VI->TopLeft = TPoint{HScrollBar()->Visible() ? HScrollBar()->Position() : 0,
+                       VScrollBar()->Visible() ? VScrollBar()->Position() : 0};
+  if (Old.x != VI->TopLeft.x || Old.y != VI->TopLeft.y) Invalidate();
+}
+
+void TvxCustomImage::Scroll(TScrollBarKind AScrollBarKind, TScrollCode AScrollCode, Integer& AScrollPos) {
+  if (AScrollCode == scLineUp) AScrollPos -= 8;
+  else if (AScrollCode == scLineDown) AScrollPos += 8;
+  TvxControlScrollBar* Bar = AScrollBarKind == sbHorizontal ? HScrollBar() : VScrollBar();
+  if (!Bar) return;
+  const Integer Size = AScrollBarKind == sbHorizontal ? FPicture->Width() : FPicture->Height();
+  AScrollPos = std::min(AScrollPos, Size - Bar->PageSize());
+  Bar->SetPosition(AScrollPos);
+  AScrollPos = Bar->Position();
+  UpdateScrollPositions();
 }
 
 TGraphicClass TvxCustomImage::GetGraphicClass(bool APasting) {

@@ -145,6 +145,8 @@ class TvxImageViewInfo : public TvxCustomEditViewInfo {
   void PaintContent(TvxCanvas* ACanvas) override;
   TPicture* Picture = nullptr;  // not owned
   TvxCustomImageProperties* Properties = nullptr;
+  // The scroll offset of the picture, in pixels.
+  TPoint TopLeft{0, 0};
 };
 
 // Hands the view info the control's picture and the properties it is painted by.
@@ -194,6 +196,15 @@ class TvxCustomImage : public TvxCustomEdit {
   void KeyPress(wchar_t& Key) override;
   bool WantsAfterKeyDownEvent(Word Key, TShiftState Shift) override;
   virtual void CustomClick();
+  // The stand-alone editor scrolls a picture larger than its client (without Center, Stretch
+  // and AutoSize) with its own scroll bars, 8 pixels a line.
+  bool HasScrollBars() override { return !IsInplace(); }
+  void InitScrollBarsParameters() override { SetupScrollBars(); }
+  void Scroll(TScrollBarKind AScrollBarKind, TScrollCode AScrollCode, Integer& AScrollPos) override;
+  void UpdateScrollBars() override;
+  void SetupScrollBars();
+  // The view info's offset from the bars' positions.
+  void UpdateScrollPositions();
   void Initialize() override;
   void InternalSetEditValue(const Variant& Value, bool AValidateEditValue) override;
   void PropertiesChanged(TObject* Sender) override;

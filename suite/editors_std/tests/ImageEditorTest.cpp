@@ -181,3 +181,32 @@ TEST_F(ImageEditorTest, ClipboardKeys) {
   ASSERT_FALSE(IsPictureEmpty(Image->Picture()));  // pasted back
   EXPECT_EQ(6, Image->Picture()->Width());
 }
+
+TEST_F(ImageEditorTest, LargePictureScrollsByEightPixelsWithinItsSize) {
+  Image->SetBounds(0, 0, 140, 100);
+  // Red rows 0-7, blue below: one line down shows blue at the top.
+  auto pic = Solid(300, 200, clBlue);
+  pic->Canvas()->Brush()->SetColor(clRed);
+  RECT top{0, 0, 300, 8};
+  pic->Canvas()->FillRect(top);
+  Image->Properties()->SetCenter(false);
+  Image->Picture()->SetGraphic(pic.get());
+  Pump(40);
+  ASSERT_TRUE(Image->HScrollBarVisible());
+  ASSERT_TRUE(Image->VScrollBarVisible());
+  EXPECT_GT(Count(RGB(255, 0, 0), 2, 2, 60, 6), 100);
+  Integer pos = 0;
+  Image->VScrollBar()->OnScroll(Image->VScrollBar(), scLineDown, pos);
+  EXPECT_EQ(8, pos);
+  EXPECT_EQ(0, Count(RGB(255, 0, 0), 2, 2, 60, 6));
+  EXPECT_GT(Count(RGB(0, 0, 255), 2, 2, 60, 6), 100);
+  // Never past picture size - page size.
+  pos = 5000;
+  Image->VScrollBar()->OnScroll(Image->VScrollBar(), scTrack, pos);
+  EXPECT_EQ(200 - Image->VScrollBar()->PageSize(), pos);
+  // A centred picture is cropped evenly and offers no bars.
+  Image->Properties()->SetCenter(true);
+  Pump(40);
+  EXPECT_FALSE(Image->VScrollBarVisible());
+  EXPECT_FALSE(Image->HScrollBarVisible());
+}
