@@ -147,25 +147,135 @@ void TvxSpeedButtonOptions::SyncGroupState() {
     P->Controls(I)->Perform(CM_BUTTONPRESSED, FGroupIndex, reinterpret_cast<LPARAM>(FOwner));
 }
 
-// --- Glyph --------------------------------------------------------------------------------------------
+// --- Image info -----------------------------------------------------------------------------------
 
-TvxButtonGlyph::TvxButtonGlyph() : FGlyph(std::make_unique<TBitmap>()) {
-  FGlyph->OnChange = [this](TObject* S) { GlyphChanged(S); };
+namespace vxButtons {
+
+TvxImageInfo::TvxImageInfo() : FGlyph(std::make_unique<TBitmap>()) {
+  FGlyph->OnChange = [this](TObject*) { DoChange(); };
 }
 
-TvxButtonGlyph::~TvxButtonGlyph() = default;
+TvxImageInfo::~TvxImageInfo() { FGlyph->OnChange = nullptr; }
 
-void TvxButtonGlyph::GlyphChanged(TObject*) {
+void TvxImageInfo::DoChange() {
   if (OnChange) OnChange(this);
 }
 
+void TvxImageInfo::SetImages(TCustomImageList* Value) {
+  if (FImages == Value) return;
+  FImages = Value;
+  if (FGlyph->Empty() && FImageIndex != -1) DoChange();
+}
+
+void TvxImageInfo::SetImageIndex(Integer Value) {
+  if (FImageIndex == Value) return;
+  FImageIndex = Value;
+  if (FGlyph->Empty() && FImages) DoChange();
+}
+
+bool TvxImageInfo::IsImageAssigned() const {
+  return !FGlyph->Empty() || vxIsImageIndexValid(FImages, FImageIndex);
+}
+
+TSize TvxImageInfo::GetImageSize() const {
+  if (!FGlyph->Empty()) return {FGlyph->Width(), FGlyph->Height()};
+  if (vxIsImageIndexValid(FImages, FImageIndex)) return {FImages->Width(), FImages->Height()};
+  return {0, 0};
+}
+
+}  // namespace vxButtons
+
+// --- Glyph lists and their cache ------------------------------------------------------------------------
+
+Integer TvxGlyphList::GetFreeIndex(TBitmap* AImage) {
+  for (size_t I = 0; I < FUsed.size(); ++I)
+    if (!FUsed[I]) return static_cast<Integer>(I);
+  // Every cell is in use: a new cell is appended for the image.
+  const Integer Index = TvxImageList::Add(AImage, nullptr);
+  FUsed.resize(static_cast<size_t>(std::max(Count(), Index + 1)), false);
+  return Index;
+}
+
+Integer TvxGlyphList::Add(TBitmap* AImage, TBitmap* AMask) {
+  const Integer Index = GetFreeIndex(AImage);
+  if (Index < 0) return -1;
+  Replace(Index, AImage, AMask);
+  FUsed[static_cast<size_t>(Index)] = true;
+  ++FCount;
+  return Index;
+}
+
+Integer TvxGlyphList::AddMasked(TBitmap* AImage, TColor AMaskColor) {
+  const Integer Index = GetFreeIndex(AImage);
+  if (Index < 0) return -1;
+  ReplaceMasked(Index, AImage, AMaskColor);
+  FUsed[static_cast<size_t>(Index)] = true;
+  ++FCount;
+  return Index;
+}
+
+void TvxGlyphList::Delete(Integer AIndex) {
+  if (!IsUsed(AIndex)) return;
+  FUsed[static_cast<size_t>(AIndex)] = false;
+  --FCount;
+}
+
+TvxGlyphList* TvxGlyphCache::GetList(Integer AWidth, Integer AHeight) {
+  for (size_t I = FLists.size(); I-- > 0;)
+    if (FLists[I]->Width() == AWidth && FLists[I]->Height() == AHeight) return FLists[I].get();
+  FLists.push_back(TvxGlyphList::CreateSize(AWidth, AHeight));
+  return FLists.back().get();
+}
+
+void TvxGlyphCache::ReturnList(TvxGlyphList* AList) {
+  if (!AList || AList->UsedCount() != 0) return;
+  for (size_t I = 0; I < FLists.size(); ++I)
+    if (FLists[I].get() == AList) {
+      FLists.erase(FLists.begin() + static_cast<std::ptrdiff_t>(I));
+      return;
+    }
+}
+
+namespace {
+std::unique_ptr<TvxGlyphCache> GlyphCache;  // UI thread only, like the buttons that use it
+}  // namespace
+
+TvxGlyphCache* vxGlyphCache() { return GlyphCache.get(); }
+
+// --- Glyph --------------------------------------------------------------------------------------------
+
+TvxButtonGlyph::TvxButtonGlyph(TvxCustomButton* AOwner)
+    : FOwner(AOwner), FImageInfo(std::make_unique<vxButtons::TvxImageInfo>()) {
+  if (!GlyphCache) GlyphCache = std::make_unique<TvxGlyphCache>();
+  FImageInfo->OnChange = [this](TObject* S) { ImageInfoChanged(S); };
+}
+
+TvxButtonGlyph::~TvxButtonGlyph() {
+  FImageInfo->OnChange = nullptr;
+  ReleaseCells();
+  if (GlyphCache && GlyphCache->Empty()) GlyphCache.reset();
+}
+
+void TvxButtonGlyph::ImageInfoChanged(TObject*) {
+  ReleaseCells();
+  if (OnChange) OnChange(this);
+}
+
+void TvxButtonGlyph::ReleaseCells() {
+  for (Integer& Index : FIndexes) {
+    if (Index != -1 && FGlyphList) FGlyphList->Delete(Index);
+    Index = -1;
+  }
+  if (FGlyphList && GlyphCache) GlyphCache->ReturnList(FGlyphList);
+  FGlyphList = nullptr;
+}
+
 void TvxButtonGlyph::SetGlyph(TBitmap* Value) {
-  FGlyph->Assign(Value);
-  const Integer W = FGlyph->Width(), H = FGlyph->Height();
+  FImageInfo->SetGlyph(Value);
+  const Integer W = Glyph()->Width(), H = Glyph()->Height();
   Integer N = 1;
   if (H > 0 && W % H == 0 && W / H < 5) N = W / H;
-  FNumGlyphs = N < 1 ? 1 : N;
-  GlyphChanged(this);
+  SetNumGlyphs(N < 1 ? 1 : N);
 }
 
 void TvxButtonGlyph::SetNumGlyphs(Integer Value) {
@@ -173,12 +283,14 @@ void TvxButtonGlyph::SetNumGlyphs(Integer Value) {
   else if (Value > 3) Value = 4;
   if (Value == FNumGlyphs) return;
   FNumGlyphs = Value;
-  GlyphChanged(this);
+  ReleaseCells();
+  if (OnChange) OnChange(this);
 }
 
 TSize TvxButtonGlyph::CellSize() const {
   if (!HasImage()) return {0, 0};
-  return {FGlyph->Width() / FNumGlyphs, FGlyph->Height()};
+  const TSize S = FImageInfo->GetImageSize();
+  return {S.cx / FNumGlyphs, S.cy};
 }
 
 Integer TvxButtonGlyph::StateCell(TvxButtonState AState) const {
@@ -187,6 +299,44 @@ Integer TvxButtonGlyph::StateCell(TvxButtonState AState) const {
     case vxbsDisabled: return 1;
     default: return 0;
   }
+}
+
+Integer TvxButtonGlyph::CreateButtonGlyph(TvxButtonState AState) {
+  const Integer Cell = StateCell(AState);
+  if (FIndexes[Cell] != -1) return FIndexes[Cell];
+  if (!HasImage()) return -1;
+  const TSize CS = CellSize();
+  if (CS.cx <= 0 || CS.cy <= 0) return -1;
+  TvxBitmap32 Image(CS.cx, CS.cy, true);
+  std::unique_ptr<TBitmap> Mask(vxCreateBitmapOfSize(CS, pf1bit));
+  const TRect CellRect{0, 0, CS.cx, CS.cy};
+  TBitmap* G = Glyph();
+  if (!G->Empty()) {
+    const TColor Key = G->TransparentColor();
+    if (Cell == 1 && FNumGlyphs == 1) {
+      // A one-cell strip has no disabled cell: it is made from the glyph.
+      vxDrawImageViaAlphaBitmap(Image.Canvas()->Handle(), CellRect, CellRect, G, nullptr, -1, vxImageDrawDisabled,
+                                false, nullptr, Key);
+    } else {
+      const Integer K = Cell < FNumGlyphs ? Cell : 0;
+      BitBlt(Image.Canvas()->Handle(), 0, 0, CS.cx, CS.cy, G->Canvas()->Handle(), K * CS.cx, 0, SRCCOPY);
+      Image.SetTransparentColor(Key);
+    }
+    vxMakeMaskFromBitmap32(&Image, Mask.get());
+    if (!Image.IsAlphaUsed()) Image.RecoverTransparency(Key);
+    G->Dormant();
+  } else {
+    if (Cell == 1) {
+      vxDrawImageViaAlphaBitmap(Image.Canvas()->Handle(), CellRect, CellRect, nullptr, ImageList(), ImageIndex(),
+                                vxImageDrawDisabled, false, nullptr, clNone);
+      vxMakeMaskFromBitmap32(&Image, Mask.get());
+    } else {
+      TvxImageList::GetImageInfo(ImageList()->Handle(), ImageIndex(), &Image, Mask.get());
+    }
+  }
+  if (!FGlyphList) FGlyphList = GlyphCache->GetList(CS.cx, CS.cy);
+  FIndexes[Cell] = FGlyphList->Add(&Image, Mask.get());
+  return FIndexes[Cell];
 }
 
 void TvxButtonGlyph::CalcLayout(const TRect& AClient, const String& ACaption, TCanvas* ACanvas,
@@ -250,46 +400,50 @@ void TvxButtonGlyph::Draw(TvxCanvas* ACanvas, const TRect& AClient, bool ASkinPa
   TPoint GP;
   TRect TR;
   CalcLayout(AClient, ACaption, ACanvas->Canvas(), ALayout, AMargin, ASpacing, APaintStyle, AWordWrap, AOffset, GP, TR);
-  if (APaintStyle != bpsCaption && HasImage()) {
-    const TSize CS = CellSize();
-    const Integer Cell = StateCell(AState);
-    const COLORREF Key = ColorToRGB(FGlyph->TransparentColor());
-    HDC Src = FGlyph->Canvas()->Handle();
-    if (AState == vxbsDisabled && FNumGlyphs < 2) {
-      // A one-cell strip has no disabled look of its own: it is drawn in grey.
-      for (Integer Y = 0; Y < CS.cy; ++Y)
-        for (Integer X = 0; X < CS.cx; ++X) {
-          COLORREF C = GetPixel(Src, X, Y);
-          if (C == Key) continue;
-          const int Lum = (GetRValue(C) * 30 + GetGValue(C) * 59 + GetBValue(C) * 11) / 100;
-          const int V = 128 + Lum / 2;
-          SetPixel(ACanvas->Canvas()->Handle(), GP.x + X, GP.y + Y, RGB(V, V, V));
-        }
-    } else {
-      const Integer K = Cell < FNumGlyphs ? Cell : 0;
-      TransparentBlt(ACanvas->Canvas()->Handle(), GP.x, GP.y, CS.cx, CS.cy, Src, K * CS.cx, 0, CS.cx, CS.cy, Key);
-    }
+  if (APaintStyle != bpsCaption && HasImage()) DrawGlyph(ACanvas->Canvas(), GP, AState);
+  if (APaintStyle != bpsGlyph && !ACaption.empty())
+    DrawCaption(ACanvas->Canvas(), TR, ACaption, AState, ASkinPainter, AWordWrap);
+}
+
+void TvxButtonGlyph::DrawGlyph(TCanvas* ACanvas, const TPoint& APos, TvxButtonState AState) {
+  const Integer Index = CreateButtonGlyph(AState);
+  if (Index >= 0 && FGlyphList) FGlyphList->Draw(ACanvas, APos.x, APos.y, Index, true);
+}
+
+void TvxButtonGlyph::DrawCaption(TCanvas* C, const TRect& ATextRect, const String& ACaption, TvxButtonState AState,
+                                 bool ASkinPainter, bool AWordWrap) {
+  const TBrushStyle OldStyle = C->Brush()->Style();
+  auto Restore = TScopeExit([&] { C->Brush()->SetStyle(OldStyle); });
+  C->Brush()->SetStyle(bsClear);
+  TTextFormat Flags{tfCenter, tfVerticalCenter};
+  Flags.Include(AWordWrap ? tfWordBreak : tfSingleLine);
+  String Text = ACaption;
+  if (AState == vxbsDisabled && !ASkinPainter) {
+    const TColor FontColor = C->Font()->Color();
+    C->Font()->SetColor(clBtnHighlight);
+    RECT R1 = ATextRect;
+    OffsetRect(&R1, 1, 1);
+    C->TextRect(R1, Text, Flags);
+    C->Font()->SetColor(FontColor);
   }
-  if (APaintStyle != bpsGlyph && !ACaption.empty()) {
-    TCanvas* C = ACanvas->Canvas();
-    const TBrushStyle OldStyle = C->Brush()->Style();
-    C->Brush()->SetStyle(bsClear);
-    TTextFormat Flags{tfCenter, tfVerticalCenter};
-    Flags.Include(AWordWrap ? tfWordBreak : tfSingleLine);
-    String Text = ACaption;
-    if (AState == vxbsDisabled && !ASkinPainter) {
-      const TColor FontColor = C->Font()->Color();
-      C->Font()->SetColor(clBtnHighlight);
-      RECT R1 = TR;
-      OffsetRect(&R1, 1, 1);
-      C->TextRect(R1, Text, Flags);
-      C->Font()->SetColor(FontColor);
-    }
-    RECT R = TR;
-    C->TextRect(R, Text, Flags);
-    C->Brush()->SetStyle(OldStyle);
+  RECT R = ATextRect;
+  C->TextRect(R, Text, Flags);
+}
+
+// --- Action link ----------------------------------------------------------------------------------------
+
+TvxButtonActionLink::TvxButtonActionLink(TvxCustomButton* AClient) : TControlActionLink(AClient), FButton(AClient) {}
+
+TvxButtonActionLink::~TvxButtonActionLink() {
+  if (FButton && !FButton->ComponentState().Contains(csDestroying)) {
+    FButton->GlyphObject()->SetImageList(nullptr);
+    FButton->GlyphObject()->SetImageIndex(-1);
   }
 }
+
+void TvxButtonActionLink::SetImageIndex(Integer Value) { FButton->GlyphObject()->SetImageIndex(Value); }
+
+void TvxButtonActionLink::SetChecked(bool Value) { FButton->SetDown(Value); }
 
 // --- Button -------------------------------------------------------------------------------------------
 
@@ -298,15 +452,153 @@ TvxCustomButton::TvxCustomButton(TComponent* AOwner)
       FColors(std::make_unique<TvxButtonColors>(this)),
       FLookAndFeel(std::make_unique<TvxLookAndFeel>(this)),
       FSpeedButtonOptions(std::make_unique<TvxSpeedButtonOptions>(this)),
-      FGlyph(std::make_unique<TvxButtonGlyph>()) {
+      FGlyph(std::make_unique<TvxButtonGlyph>(this)) {
   SetDoubleBuffered(true);
   FControlStyle.Include(csOpaque);
+  FControlStyle.Include(csReflector);
   FLookAndFeel->OnChanged = [this](TvxLookAndFeel* S, TvxLookAndFeelValues V) { LookAndFeelChanged(S, V); };
   FGlyph->OnChange = [this](TObject* S) { GlyphChanged(S); };
 }
 
 TvxCustomButton::~TvxCustomButton() {
+  vxEndMouseTracking(this);
   if (FLookAndFeel) FLookAndFeel->OnChanged = nullptr;
+  FActionLink.reset();
+  if (FGlyph) FGlyph->OnChange = nullptr;
+}
+
+void TvxCustomButton::SetAction(TBasicAction* Value) {
+  if (!Value) {
+    FActionLink.reset();
+    return;
+  }
+  if (!FActionLink) {
+    FActionLink = std::make_unique<TvxButtonActionLink>(this);
+    FActionLink->OnChange = [this](TObject* S) { ActionChange(S, false); };
+  }
+  FActionLink->SetAction(Value);
+  ActionChange(Value, true);
+}
+
+void TvxCustomButton::ActionChange(TObject*, bool) { UpdateAction(); }
+
+void TvxCustomButton::UpdateAction() {
+  auto* A = dynamic_cast<TCustomAction*>(Action());
+  if (!A) {
+    FGlyph->SetImageList(nullptr);
+    FGlyph->SetImageIndex(-1);
+    return;
+  }
+  FGlyph->SetImageList(A->ActionList() ? A->ActionList()->Images() : nullptr);
+  FGlyph->SetImageIndex(A->ImageIndex());
+}
+
+void TvxCustomButton::SetPopupMenu(TComponent* Value) {
+  if (Value && !dynamic_cast<TPopupMenu*>(Value) && !dynamic_cast<IvxExternalPopupMenu*>(Value)) Value = nullptr;
+  if (FPopupMenu == Value) return;
+  if (FPopupMenu) FPopupMenu->RemoveFreeNotification(this);
+  FPopupMenu = Value;
+  if (FPopupMenu) FPopupMenu->FreeNotification(this);
+}
+
+bool TvxCustomButton::ShowPopupMenu(TComponent* AMenu, Integer X, Integer Y) {
+  return vxShowPopupMenuAt(this, AMenu, X, Y);
+}
+
+void TvxCustomButton::DoContextPopup(POINT MousePos, bool& Handled) {
+  inherited::DoContextPopup(MousePos, Handled);
+  if (Handled) return;
+  POINT P = MousePos;
+  if (P.x == -1 && P.y == -1) P = POINT{0, 0};
+  ::ClientToScreen(Handle(), &P);
+  Handled = ShowPopupMenu(FPopupMenu, P.x, P.y);
+}
+
+void TvxCustomButton::WMContextMenuMsg(TMessage& Message) {
+  if (Message.Result != 0) return;
+  POINT P{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+  POINT Client{-1, -1};
+  if (!(P.x == -1 && P.y == -1)) {
+    Client = P;
+    ::ScreenToClient(Handle(), &Client);
+    if (!ComponentState().Contains(csDesigning) &&
+        (Client.x < 0 || Client.y < 0 || Client.x >= Width() || Client.y >= Height())) {
+      InheritedHandler(Message);
+      return;
+    }
+  }
+  bool Handled = false;
+  DoContextPopup(Client, Handled);
+  Message.Result = Handled ? 1 : 0;
+  if (!Handled) InheritedHandler(Message);
+}
+
+void TvxCustomButton::KeyDown(Word& Key, TShiftState Shift) {
+  if (FKind == vxbkDropDownButton && (Key == VK_UP || Key == VK_DOWN) &&
+      (Shift.Contains(ssShift) || Shift.Contains(ssAlt))) {
+    if (!(FInternalState & bisMenuVisible)) PostDropDown();
+    Key = 0;
+    return;
+  }
+  inherited::KeyDown(Key, Shift);
+}
+
+void TvxCustomButton::CNKeyDownMsg(TWMKey& Message) {
+  if (vxPopupMenuIsShortCut(FPopupMenu, Message)) {
+    Message.Result = 1;
+    return;
+  }
+  InheritedHandler(Message);
+}
+
+void TvxCustomButton::CMDialogCharMsg(TCMDialogChar& Message) {
+  const wchar_t Hotkey = GetHotkey(Caption());
+  if (Hotkey != 0 && Hotkey == towupper(static_cast<wchar_t>(Message.CharCode())) && inherited::CanFocus()) {
+    SetInternalState(bisAccelExecute, true);
+    auto Clear = TScopeExit([this] { SetInternalState(bisAccelExecute, false); });
+    Click();
+    Message.Result = 1;
+    return;
+  }
+  InheritedHandler(Message);
+}
+
+void TvxCustomButton::InheritedHandler(TMessage& Message) {
+  if (!inherited::ClassMessages()->Dispatch(this, Message)) DefaultHandler(Message);
+}
+
+void TvxCustomButton::WMCaptureChanged(TMessage& Message) {
+  InheritedHandler(Message);
+  if (ComponentState().Contains(csDesigning) || !HandleAllocated()) return;
+  POINT P;
+  GetCursorPos(&P);
+  if (WindowFromPoint(P) != Handle()) {
+    SetInternalState(bisHot | bisPressed | bisMenuButtonPressed, false);
+    Invalidate();
+  }
+}
+
+void TvxCustomButton::CNMeasureItem(TMessage& Message) {
+  auto* MI = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
+  MI->itemWidth = static_cast<UINT>(Width());
+  MI->itemHeight = static_cast<UINT>(Height());
+}
+
+void TvxCustomButton::CMFontChangedMsg(TMessage& Message) {
+  InheritedHandler(Message);
+  Invalidate();
+}
+
+void TvxCustomButton::WMWindowPosChangedMsg(TMessage& Message) {
+  InheritedHandler(Message);
+  if (FSpeedButtonOptions->Transparent() && !CanBeFocused() && HandleAllocated() &&
+      !ComponentState().Contains(csDestroying))
+    Invalidate();
+}
+
+void TvxCustomButton::CreateWnd() {
+  inherited::CreateWnd();
+  FGlyph->CreateButtonGlyph(Enabled() ? vxbsNormal : vxbsDisabled);
 }
 
 void TvxCustomButton::LookAndFeelChanged(TvxLookAndFeel*, TvxLookAndFeelValues) {
@@ -370,7 +662,9 @@ void TvxCustomButton::SetDropDownMenu(TPopupMenu* Value) {
 
 void TvxCustomButton::Notification(TComponent* AComponent, TOperation Operation) {
   inherited::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == FDropDownMenu) FDropDownMenu = nullptr;
+  if (Operation != opRemove) return;
+  if (AComponent == FDropDownMenu) FDropDownMenu = nullptr;
+  if (AComponent == FPopupMenu) SetPopupMenu(static_cast<TComponent*>(nullptr));
 }
 
 TvxCustomLookAndFeelPainterClass TvxCustomButton::GetButtonPainter() const {
@@ -432,6 +726,14 @@ const TMessageMap* TvxCustomButton::ClassMessages() {
       {CM_ENABLEDCHANGED, MessageHandler<&TvxCustomButton::CMEnabledChanged>},
       {CM_MOUSEENTER, MessageHandler<&TvxCustomButton::CMMouseEnterMsg>},
       {CM_MOUSELEAVE, MessageHandler<&TvxCustomButton::CMMouseLeaveMsg>},
+      {CN_KEYDOWN, MessageHandler<&TvxCustomButton::CNKeyDownMsg>},
+      {CN_SYSKEYDOWN, MessageHandler<&TvxCustomButton::CNKeyDownMsg>},
+      {CM_DIALOGCHAR, MessageHandler<&TvxCustomButton::CMDialogCharMsg>},
+      {WM_CAPTURECHANGED, MessageHandler<&TvxCustomButton::WMCaptureChanged>},
+      {WM_CONTEXTMENU, MessageHandler<&TvxCustomButton::WMContextMenuMsg>},
+      {CN_MEASUREITEM, MessageHandler<&TvxCustomButton::CNMeasureItem>},
+      {CM_FONTCHANGED, MessageHandler<&TvxCustomButton::CMFontChangedMsg>},
+      {WM_WINDOWPOSCHANGED, MessageHandler<&TvxCustomButton::WMWindowPosChangedMsg>},
   };
   static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
   return &Map;
@@ -487,11 +789,13 @@ void TvxCustomButton::CMMouseLeaveMsg(TCMMouseEnterLeave& Message) {
 
 void TvxCustomButton::MouseEnter() {
   if (FInternalState & bisHot) return;
+  if (HandleAllocated()) vxBeginMouseTracking(this, RECT{0, 0, Width(), Height()}, this);
   SetInternalState(bisHot, true);
-  if (Enabled()) Invalidate();
+  if (Enabled()) Repaint();
 }
 
 void TvxCustomButton::MouseLeave() {
+  vxEndMouseTracking(this);
   SetInternalState(bisHot, false);
   if (Enabled()) Invalidate();
 }
@@ -650,6 +954,7 @@ void TvxCustomButton::Paint(TvxCanvas* ACanvas, bool ASelected, bool AFocused) {
     TRect ClipR{Inner.left + B, Inner.top + B, Inner.right - B, Inner.bottom - B};
     if (FKind == vxbkDropDownButton) ClipR.right -= vxDropDownButtonWidth - 2;
     ACanvas->IntersectClipRect(ClipR);
+    if (Action()) UpdateAction();
     const Integer BD = Painter->ButtonBorderSize(vxbsDefault);
     TRect Content{Inner.left + BD, Inner.top + BD, Inner.right - BD, Inner.bottom - BD};
     if (FKind == vxbkDropDownButton) Content.right -= vxDropDownButtonWidth - 2;
@@ -692,4 +997,77 @@ void TvxCustomButton::DrawButtonBackground(TvxCanvas* ACanvas, TRect R, TvxButto
     vxDrawTransparentControlBackground(this, ACanvas, TRect{0, 0, Width(), Height()});
 }
 
-const TUnitInfo vxButtonsUnit = {L"vxButtons", nullptr, nullptr};
+// --- Streaming --------------------------------------------------------------------------------------
+
+void TvxButtonColors::DeclarePublished(TPublisher<TvxButtonColors>& P) {
+  using C = TvxButtonColors;
+  P.Property(L"AssignedColors", &C::AssignedColors, &C::SetAssignedColors).Stored(false);
+  struct Member { const wchar_t* Name; TvxButtonAssignedColor Index; };
+  static constexpr Member Members[] = {
+      {L"Default", vxbcDefault}, {L"DefaultText", vxbcDefaultText}, {L"Normal", vxbcNormal},
+      {L"NormalText", vxbcNormalText}, {L"Hot", vxbcHot}, {L"HotText", vxbcHotText},
+      {L"Pressed", vxbcPressed}, {L"PressedText", vxbcPressedText}, {L"Disabled", vxbcDisabled},
+      {L"DisabledText", vxbcDisabledText}};
+  for (const Member& M : Members) {
+    const TvxButtonAssignedColor I = M.Index;
+    P.Property(M.Name, [I](C* E) { return E->Color(I); }, [I](C* E, TColor V) { E->SetColor(I, V); })
+        .Stored([I](C* E) { return E->AssignedColors().Contains(I); });
+  }
+}
+
+void TvxSpeedButtonOptions::DeclarePublished(TPublisher<TvxSpeedButtonOptions>& P) {
+  using C = TvxSpeedButtonOptions;
+  P.Property(L"AllowAllUp", &C::AllowAllUp, &C::SetAllowAllUp).Default(false);
+  P.Property(L"CanBeFocused", &C::CanBeFocused, &C::SetCanBeFocused).Default(true);
+  P.Property(L"GroupIndex", &C::GroupIndex, &C::SetGroupIndex).Default(0);
+  P.Property(L"Flat", &C::Flat, &C::SetFlat).Default(false);
+  P.Property(L"Transparent", &C::Transparent, &C::SetTransparent).Default(false);
+  P.Property(L"Down", &C::Down, &C::SetDown).Default(false);
+}
+
+void TvxButton::DeclarePublished(TPublisher<TvxButton>& P) {
+  using C = TvxButton;
+  P.Property(L"Action", &C::Action, &C::SetAction);
+  P.Property(L"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
+  P.Property(L"AllowAllUp", &C::AllowAllUp, &C::SetAllowAllUp).Stored(false);
+  P.Property(L"CanBeFocused", &C::CanBeFocused, &C::SetCanBeFocused).Stored(false);
+  P.Property(L"Colors", &C::Colors, &C::SetColors)
+      .Stored([](C* E) { return !E->Colors()->AssignedColors().Empty(); });
+  P.Property(L"Down", &C::Down, &C::SetDown).Stored(false);
+  P.Property(L"DropDownMenu", &C::DropDownMenu, &C::SetDropDownMenu);
+  P.Property(L"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
+  P.Property(L"Font", &TControl::Font, &TControl::SetFont);
+  P.Property(L"Glyph", &C::Glyph, &C::SetGlyph).Stored([](C* E) { return !E->Glyph()->Empty(); });
+  P.Property(L"GroupIndex", &C::GroupIndex, &C::SetGroupIndex).Stored(false);
+  P.Property(L"Kind", &C::Kind, &C::SetKind).Default(vxbkStandard);
+  P.Property(L"Layout", &C::Layout, &C::SetLayout).Default(blGlyphLeft);
+  P.Property(L"LookAndFeel", [](C* E) { return E->LookAndFeel(); }, &C::SetLookAndFeel);
+  P.Property(L"Margin", &C::Margin, &C::SetMargin).Default(-1);
+  P.Property(L"NumGlyphs", &C::NumGlyphs, &C::SetNumGlyphs).Default(1);
+  P.Property(L"PaintStyle", &C::PaintStyle, &C::SetPaintStyle).Default(bpsDefault);
+  P.Property(L"ParentFont", &TControl::ParentFont, &TControl::SetParentFont);
+  P.Property(L"ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint).Default(true);
+  P.Property(L"PopupAlignment", &C::PopupAlignment, &C::SetPopupAlignment).Default(paLeft);
+  P.Property(L"PopupMenu", [](C* E) { return E->PopupMenu(); },
+             [](C* E, TComponent* V) { E->SetPopupMenu(V); });
+  P.Property(L"ShowHint", &TControl::ShowHint, &TControl::SetShowHint);
+  P.Property(L"Spacing", &C::Spacing, &C::SetSpacing).Default(4);
+  P.Property(L"SpeedButtonOptions", &C::SpeedButtonOptions, &C::SetSpeedButtonOptions);
+  P.Property(L"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder);
+  P.Property(L"UseSystemPaint", &C::UseSystemPaint, &C::SetUseSystemPaint).Default(false);
+  P.Property(L"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
+  P.Property(L"WordWrap", &C::WordWrap, &C::SetWordWrap).Default(false);
+  P.Property(L"OnDropDownMenuPopup", [](C* E) { return E->OnDropDownMenuPopup; },
+             [](C* E, const TvxButtonDropDownMenuPopupEvent& V) { E->OnDropDownMenuPopup = V; });
+  P.Property(L"OnGetDrawParams", [](C* E) { return E->OnGetDrawParams; },
+             [](C* E, const TvxButtonGetDrawParamsEvent& V) { E->OnGetDrawParams = V; });
+}
+
+namespace {
+void InitButtons() { RegisterClass(TvxButton::StaticClass()); }
+void FinButtons() {
+  UnRegisterClass(TvxButton::StaticClass());
+}
+}  // namespace
+
+const TUnitInfo vxButtonsUnit = {L"vxButtons", InitButtons, FinButtons};

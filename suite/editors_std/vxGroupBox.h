@@ -154,7 +154,10 @@ class TvxCustomButtonGroupProperties : public TvxCustomGroupBoxProperties {
   void SetWordWrap(bool Value);
 
  protected:
+  // A constructor cannot reach a descendant's override: a descendant with items of its own
+  // class calls ReplaceItems from its constructor.
   virtual std::unique_ptr<TvxButtonGroupItems> CreateItems();
+  void ReplaceItems() { FItems = CreateItems(); }
 
  private:
   Integer FColumns = 1;

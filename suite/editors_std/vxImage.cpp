@@ -8,6 +8,7 @@
 #include "TypInfo.h"
 #include "vdCore.h"
 #include "vdGDIPlusClasses.h"
+#include "vxEditConsts.h"
 
 namespace {
 
@@ -138,6 +139,37 @@ AnsiString SavePictureToValue(TPicture* Picture) {
 
 // --- Image editor ---------------------------------------------------------------------------------------------
 
+// --- Popup menu layout ---------------------------------------------------------------------------------
+
+void TvxPopupMenuLayout::Assign(TPersistent* Source) {
+  auto* S = dynamic_cast<TvxPopupMenuLayout*>(Source);
+  if (!S) {
+    inherited::Assign(Source);
+    return;
+  }
+  FMenuItems = S->FMenuItems;
+  FCustomMenuItemCaption = S->FCustomMenuItemCaption;
+  CustomMenuItemGlyph()->Assign(S->CustomMenuItemGlyph());
+}
+
+TBitmap* TvxPopupMenuLayout::CustomMenuItemGlyph() {
+  if (!FCustomMenuItemGlyph) FCustomMenuItemGlyph = std::make_unique<TBitmap>();
+  return FCustomMenuItemGlyph.get();
+}
+
+void TvxPopupMenuLayout::SetCustomMenuItemGlyph(TBitmap* Value) {
+  if (!Value) FCustomMenuItemGlyph.reset();
+  else CustomMenuItemGlyph()->Assign(Value);
+}
+
+void TvxPopupMenuLayout::DeclarePublished(TPublisher<TvxPopupMenuLayout>& P) {
+  using C = TvxPopupMenuLayout;
+  P.Property(L"MenuItems", &C::MenuItems, &C::SetMenuItems)
+      .Default(TvxPopupMenuItems{pmiCut, pmiCopy, pmiPaste, pmiDelete, pmiLoad, pmiSave});
+  P.Property(L"CustomMenuItemCaption", &C::CustomMenuItemCaption, &C::SetCustomMenuItemCaption)
+      .Stored([](C* E) { return !E->CustomMenuItemCaption().empty(); });
+}
+
 TvxCustomImageProperties::TvxCustomImageProperties(TPersistent* AOwner) : TvxCustomEditProperties(AOwner) {
   FGraphicClass = GetDefaultGraphicClass();
 }
@@ -155,6 +187,7 @@ void TvxCustomImageProperties::Assign(TPersistent* Source) {
   SetCenter(S->Center());
   SetCustomFilter(S->CustomFilter());
   SetGraphicClass(S->GraphicClass());
+  FPopupMenuLayout->Assign(S->PopupMenuLayout());
   SetGraphicTransparency(S->GraphicTransparency());
   SetShowFocusRect(S->ShowFocusRect());
   SetProportional(S->Proportional());
@@ -184,6 +217,7 @@ void TvxImageViewData::Calculate(TvxCanvas* ACanvas, const TRect& ABounds, const
     VI->Picture = Image->Picture();
     if (!VI->Properties) VI->Properties = Image->ActiveProperties();
   }
+  if (VI->Properties && (VI->Properties->Center() || VI->Properties->Stretch())) VI->TopLeft = TPoint{0, 0};
 }
 
 String TvxCustomImageProperties::GetDisplayText(const Variant& AEditValue, bool, bool) {
@@ -217,6 +251,8 @@ void TvxImageViewInfo::PaintContent(TvxCanvas* ACanvas) {
   if (Properties->Center()) {
     const Integer DX = (AS.cx - (P.right - P.left)) / 2, DY = (AS.cy - (P.bottom - P.top)) / 2;
     OffsetRect(&P, DX, DY);
+  } else if (!Properties->Stretch()) {
+    OffsetRect(&P, -TopLeft.x, -TopLeft.y);
   }
   TvxClipRegionScope Clip(ACanvas);
   ACanvas->IntersectClipRect(R);
@@ -257,6 +293,7 @@ void TvxCustomImage::PropertiesChanged(TObject* Sender) {
     VI->Properties = ActiveProperties();
   }
   inherited::PropertiesChanged(Sender);
+  if (FPicture) UpdateScrollBars();
 }
 
 void TvxCustomImage::HandlePictureChange(TObject*) {
@@ -267,11 +304,55 @@ void TvxCustomImage::HandlePictureChange(TObject*) {
     auto Restore = TScopeExit([&] { FPicture->OnChange = Saved; });
     FPicture->Graphic()->SetTransparent(P->GraphicTransparency() == gtTransparent);
   }
+  if (!ComponentState().Contains(csLoading) && HScrollBar() && VScrollBar()) {
+    HScrollBar()->SetPosition(0);
+    VScrollBar()->SetPosition(0);
+    UpdateScrollPositions();
+  }
   if (!FInternalChanging) {
     if (FKeyboardAction) SetModifiedAfterEnter(true);
     NotifyChange();
   }
   Invalidate();
+  UpdateScrollBars();
+}
+
+void TvxCustomImage::SetupScrollBars() {
+  auto* VI = dynamic_cast<TvxImageViewInfo*>(ViewInfo());
+  if (IsInplace() || AutoSize() || !VI || !FPicture || IsPictureEmpty(FPicture.get())) return;
+  TvxCustomImageProperties* P = ActiveProperties();
+  if (P->Center() || P->Stretch()) return;
+  const TRect R = VI->ClientRect;
+  const Integer CW = R.right - R.left, CH = R.bottom - R.top;
+  if (CW <= 0 || CH <= 0) return;
+  SetScrollBarInfo(sbHorizontal, 0, FPicture->Width() - 1, 8, CW, VI->TopLeft.x, true, true);
+  SetScrollBarInfo(sbVertical, 0, FPicture->Height() - 1, 8, CH, VI->TopLeft.y, true, true);
+}
+
+void TvxCustomImage::UpdateScrollBars() {
+  inherited::UpdateScrollBars();
+  UpdateScrollPositions();
+}
+
+void TvxCustomImage::UpdateScrollPositions() {
+  auto* VI = dynamic_cast<TvxImageViewInfo*>(ViewInfo());
+  if (!HandleAllocated() || !VI || !HScrollBar() || !VScrollBar() || !FPicture) return;
+  const TPoint Old = VI->TopLeft;
+  VI->TopLeft = TPoint{HScrollBar()->Visible() ? HScrollBar()->Position() : 0,
+                       VScrollBar()->Visible() ? VScrollBar()->Position() : 0};
+  if (Old.x != VI->TopLeft.x || Old.y != VI->TopLeft.y) Invalidate();
+}
+
+void TvxCustomImage::Scroll(TScrollBarKind AScrollBarKind, TScrollCode AScrollCode, Integer& AScrollPos) {
+  if (AScrollCode == scLineUp) AScrollPos -= 8;
+  else if (AScrollCode == scLineDown) AScrollPos += 8;
+  TvxControlScrollBar* Bar = AScrollBarKind == sbHorizontal ? HScrollBar() : VScrollBar();
+  if (!Bar) return;
+  const Integer Size = AScrollBarKind == sbHorizontal ? FPicture->Width() : FPicture->Height();
+  AScrollPos = std::min(AScrollPos, Size - Bar->PageSize());
+  Bar->SetPosition(AScrollPos);
+  AScrollPos = Bar->Position();
+  UpdateScrollPositions();
 }
 
 TGraphicClass TvxCustomImage::GetGraphicClass(bool APasting) {
@@ -323,6 +404,112 @@ void TvxCustomImage::LoadFromFile() {
   if (ExecuteDialog(Dialog.get()) && DoEditing()) FPicture->LoadFromFile(Dialog->FileName());
 }
 
+// --- Context menu and keys ----------------------------------------------------------------------------
+
+TPopupMenu* TvxCustomImage::PreparePopupMenu() {
+  // Positions 0 to 8: Cut, Copy, Paste, Delete, a line, Load, Save, a line, Custom; the tag
+  // of a command names it, a line has -1.
+  static constexpr Integer Tags[9] = {0, 1, 2, 3, -1, 4, 5, -1, 6};
+  if (!FEditPopupMenu) {
+    FEditPopupMenu = std::make_unique<TPopupMenu>(nullptr);
+    for (Integer Tag : Tags) {
+      auto* Item = new TMenuItem(FEditPopupMenu.get());
+      Item->SetTag(Tag);
+      if (Tag < 0) Item->SetCaption(L"-");
+      Item->OnClick = [this](TObject* S) { MenuItemClick(S); };
+      FEditPopupMenu->Items()->Add(Item);
+    }
+  }
+  TvxPopupMenuLayout* Layout = ActiveProperties()->PopupMenuLayout();
+  const TvxPopupMenuItems Shown = Layout->MenuItems();
+  TMenuItem* Items = FEditPopupMenu->Items();
+  const TResStringRec* Captions[6] = {&vxSMenuItemCaptionCut,    &vxSMenuItemCaptionCopy, &vxSMenuItemCaptionPaste,
+                                      &vxSMenuItemCaptionDelete, &vxSMenuItemCaptionLoad, &vxSMenuItemCaptionSave};
+  const Integer CommandPositions[6] = {0, 1, 2, 3, 5, 6};
+  for (Integer I = 0; I < 6; ++I) {
+    TMenuItem* Item = Items->Items(CommandPositions[I]);
+    Item->SetCaption(vxGetResString(Captions[I]));
+    Item->SetVisible(Shown.Contains(TvxPopupMenuItem(I)));
+  }
+  Items->Items(8)->SetVisible(Shown.Contains(pmiCustom));
+  Items->Items(4)->SetVisible(Shown.Contains(pmiLoad) || Shown.Contains(pmiSave));
+  Items->Items(7)->SetVisible(Shown.Contains(pmiCustom));
+  Items->Items(8)->SetCaption(Layout->CustomMenuItemCaption());
+  Layout->CustomMenuItemGlyph()->SetTransparent(true);
+  Items->Items(8)->SetBitmap(Layout->CustomMenuItemGlyph());
+  const bool HasPicture = !IsPictureEmpty(FPicture.get());
+  const bool IsIcon = ActiveProperties()->GraphicClass() == TIcon::StaticClass();
+  Items->Items(0)->SetEnabled(CanModify() && HasPicture && !IsIcon);
+  Items->Items(1)->SetEnabled(HasPicture && !IsIcon);
+  Items->Items(2)->SetEnabled(CanModify() && CanPasteFromClipboard());
+  Items->Items(3)->SetEnabled(HasPicture && CanModify());
+  Items->Items(5)->SetEnabled(CanModify());
+  Items->Items(6)->SetEnabled(HasPicture);
+  return FEditPopupMenu.get();
+}
+
+void TvxCustomImage::MenuItemClick(TObject* Sender) {
+  auto* Item = dynamic_cast<TMenuItem*>(Sender);
+  if (!Item) return;
+  // Commands from the menu are the user's changes.
+  TValueScope<bool> Keyboard(FKeyboardAction, true);
+  switch (Item->Tag()) {
+    case 0: CutToClipboard(); break;
+    case 1: CopyToClipboard(); break;
+    case 2: PasteFromClipboard(); break;
+    case 3: DeletePicture(); break;
+    case 4: LoadFromFile(); break;
+    case 5: SaveToFile(); break;
+    case 6: CustomClick(); break;
+    default: break;
+  }
+}
+
+void TvxCustomImage::CustomClick() {
+  if (Properties()->OnCustomClick) Properties()->OnCustomClick(this);
+  if (RepositoryItem() && ActiveProperties() != Properties() && ActiveProperties()->OnCustomClick)
+    ActiveProperties()->OnCustomClick(this);
+}
+
+void TvxCustomImage::DoContextPopup(POINT MousePos, bool& Handled) {
+  if (TControl::PopupMenu() || ActiveProperties()->PopupMenuLayout()->MenuItems().Empty()) {
+    inherited::DoContextPopup(MousePos, Handled);
+    return;
+  }
+  Handled = true;
+  POINT P = MousePos;
+  if (P.x == -1 && P.y == -1) P = POINT{10, 10};
+  TPopupMenu* Menu = PreparePopupMenu();
+  ::ClientToScreen(Handle(), &P);
+  Menu->SetPopupComponent(this);
+  Menu->Popup(P.x, P.y);
+}
+
+void TvxCustomImage::KeyDown(Word& Key, TShiftState Shift) {
+  inherited::KeyDown(Key, Shift);
+  TValueScope<bool> Keyboard(FKeyboardAction, true);
+  if (Key == VK_INSERT && Shift.Contains(ssShift)) PasteFromClipboard();
+  else if (Key == VK_INSERT && Shift.Contains(ssCtrl)) CopyToClipboard();
+  else if (Key == VK_DELETE && Shift.Contains(ssShift)) CutToClipboard();
+}
+
+void TvxCustomImage::KeyPress(wchar_t& Key) {
+  inherited::KeyPress(Key);
+  TValueScope<bool> Keyboard(FKeyboardAction, true);
+  switch (Key) {
+    case 3: CopyToClipboard(); break;
+    case 22: PasteFromClipboard(); break;
+    case 24: CutToClipboard(); break;
+    default: break;
+  }
+}
+
+bool TvxCustomImage::WantsAfterKeyDownEvent(Word Key, TShiftState Shift) {
+  if (Key == VK_INSERT) return !Shift.Contains(ssShift) && !Shift.Contains(ssCtrl);
+  if (Key == VK_DELETE) return !Shift.Contains(ssShift);
+  return inherited::WantsAfterKeyDownEvent(Key, Shift);
+}
+
 void TvxCustomImage::SaveToFile() {
   if (!FPicture->Graphic()) return;
   // Owned here, not by the application object: each call's dialog is freed when it ends.
@@ -342,7 +529,8 @@ void FinImage() {
 }
 
 void InitImage() {
-  GetEditPropertiesRegistry()->Register(TvxImageProperties::StaticClass(), L"Image|Represents an image editor");
+  GetEditPropertiesRegistry()->Register(TvxImageProperties::StaticClass(),
+                                        vxGetResString(&svxSEditRepositoryImageItem));
 }
 }  // namespace
 

@@ -8,6 +8,7 @@
 #include "Variants.h"
 #include "Dialogs.h"
 #include "vxCustomEdit.h"
+#include "Menus.h"
 #include "vxEdit.h"
 #include "vxGeometry.h"
 
@@ -37,6 +38,36 @@ AnsiString SavePictureToValue(TPicture* Picture);
 // --- The image editor ------------------------------------------------------------------------------
 
 enum TvxImageTransparency { gtDefault, gtOpaque, gtTransparent };
+enum TvxPopupMenuItem { pmiCut, pmiCopy, pmiPaste, pmiDelete, pmiLoad, pmiSave, pmiCustom };
+using TvxPopupMenuItems = Set<TvxPopupMenuItem, 8>;
+ENUM_TYPEINFO(TvxPopupMenuItem, pmiCut, pmiCopy, pmiPaste, pmiDelete, pmiLoad, pmiSave, pmiCustom)
+SET_TYPEINFO(TvxPopupMenuItems, TvxPopupMenuItem)
+
+class TvxCustomImage;
+
+// Which commands the image editor's own context menu offers, and its custom command.
+class TvxPopupMenuLayout : public TPersistent {
+  DECLARE_CLASS(TvxPopupMenuLayout, TPersistent)
+  PUBLISHED(TvxPopupMenuLayout)
+ public:
+  explicit TvxPopupMenuLayout(TvxCustomImage* AImage) : FImage(AImage) {}
+  void Assign(TPersistent* Source) override;
+  const String& CustomMenuItemCaption() const { return FCustomMenuItemCaption; }
+  void SetCustomMenuItemCaption(const String& Value) { FCustomMenuItemCaption = Value; }
+  // Made empty on first read.
+  TBitmap* CustomMenuItemGlyph();
+  // Copies the bitmap; nil frees the glyph.
+  void SetCustomMenuItemGlyph(TBitmap* Value);
+  TvxPopupMenuItems MenuItems() const { return FMenuItems; }
+  void SetMenuItems(TvxPopupMenuItems Value) { FMenuItems = Value; }
+  TvxCustomImage* Image() const { return FImage; }
+
+ private:
+  String FCustomMenuItemCaption;
+  std::unique_ptr<TBitmap> FCustomMenuItemGlyph;
+  TvxCustomImage* FImage;
+  TvxPopupMenuItems FMenuItems{pmiCut, pmiCopy, pmiPaste, pmiDelete, pmiLoad, pmiSave};
+};
 
 using TvxImageGraphicClassEvent =
     std::function<void(TObject* AItem, Integer ARecordIndex, bool APastingFromClipboard, TGraphicClass& AGraphicClass)>;
@@ -77,10 +108,14 @@ class TvxCustomImageProperties : public TvxCustomEditProperties {
   void SetShowFocusRect(bool Value) { SetValue(FShowFocusRect, Value); }
   bool Stretch() const { return FStretch; }
   void SetStretch(bool Value) { SetValue(FStretch, Value); }
+  TvxPopupMenuLayout* PopupMenuLayout() const { return FPopupMenuLayout.get(); }
+  void SetPopupMenuLayout(TvxPopupMenuLayout* Value) { FPopupMenuLayout->Assign(Value); }
+
   TNotifyEvent OnCustomClick;
   TvxImageGraphicClassEvent OnGetGraphicClass;
 
  private:
+  std::unique_ptr<TvxPopupMenuLayout> FPopupMenuLayout = std::make_unique<TvxPopupMenuLayout>(nullptr);
   template <class T>
   void SetValue(T& Field, const T& Value) {
     if (Field == Value) return;
@@ -110,6 +145,8 @@ class TvxImageViewInfo : public TvxCustomEditViewInfo {
   void PaintContent(TvxCanvas* ACanvas) override;
   TPicture* Picture = nullptr;  // not owned
   TvxCustomImageProperties* Properties = nullptr;
+  // The scroll offset of the picture, in pixels.
+  TPoint TopLeft{0, 0};
 };
 
 // Hands the view info the control's picture and the properties it is painted by.
@@ -147,9 +184,27 @@ class TvxCustomImage : public TvxCustomEdit {
   // Picture file dialogs; the dialogs live only for the call.
   void LoadFromFile();
   void SaveToFile();
+  // The editor's own context menu, brought up to date with the layout and the picture: made on
+  // first use and kept.
+  TPopupMenu* PreparePopupMenu();
+  TPopupMenu* EditPopupMenu() const { return FEditPopupMenu.get(); }
   TvxImageEditGraphicClassEvent OnGetGraphicClass;
 
  protected:
+  void DoContextPopup(POINT MousePos, bool& Handled) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(wchar_t& Key) override;
+  bool WantsAfterKeyDownEvent(Word Key, TShiftState Shift) override;
+  virtual void CustomClick();
+  // The stand-alone editor scrolls a picture larger than its client (without Center, Stretch
+  // and AutoSize) with its own scroll bars, 8 pixels a line.
+  bool HasScrollBars() override { return !IsInplace(); }
+  void InitScrollBarsParameters() override { SetupScrollBars(); }
+  void Scroll(TScrollBarKind AScrollBarKind, TScrollCode AScrollCode, Integer& AScrollPos) override;
+  void UpdateScrollBars() override;
+  void SetupScrollBars();
+  // The view info's offset from the bars' positions.
+  void UpdateScrollPositions();
   void Initialize() override;
   void InternalSetEditValue(const Variant& Value, bool AValidateEditValue) override;
   void PropertiesChanged(TObject* Sender) override;
@@ -158,6 +213,8 @@ class TvxCustomImage : public TvxCustomEdit {
 
  private:
   void HandlePictureChange(TObject* Sender);
+  void MenuItemClick(TObject* Sender);
+  std::unique_ptr<TPopupMenu> FEditPopupMenu;
   std::unique_ptr<TPicture> FPicture;
   bool FInternalChanging = false;
   bool FIsDialogShowed = false;

@@ -1,5 +1,7 @@
 #include "vxMemo.h"
 
+#include "vxEditConsts.h"
+
 // --- Properties ---------------------------------------------------------------------------------------
 
 TvxCustomMemoProperties::TvxCustomMemoProperties(TPersistent* AOwner) : TvxCustomTextEditProperties(AOwner) {
@@ -90,6 +92,148 @@ String MemoConvertLineBreaks(const String& AText) {
   return R;
 }
 
+// --- Lines -------------------------------------------------------------------------------------------
+
+namespace {
+std::vector<String> SplitText(const String& AText) {
+  std::vector<String> Result;
+  size_t Start = 0;
+  for (size_t I = 0; I < AText.size(); ++I) {
+    if (AText[I] != L'\r' && AText[I] != L'\n') continue;
+    Result.push_back(AText.substr(Start, I - Start));
+    if (AText[I] == L'\r' && I + 1 < AText.size() && AText[I + 1] == L'\n') ++I;
+    Start = I + 1;
+  }
+  if (Start < AText.size()) Result.push_back(AText.substr(Start));
+  return Result;
+}
+
+String JoinText(const std::vector<String>& ALines) {
+  String Result;
+  for (const String& L : ALines) {
+    Result += L;
+    Result += L"\r\n";
+  }
+  return Result;
+}
+}  // namespace
+
+HWND TvxMemoLines::Window() const {
+  TvxCustomInnerMemo* Inner = FMemo->InnerMemo();
+  return Inner && Inner->HandleAllocated() ? Inner->Handle() : nullptr;
+}
+
+void TvxMemoLines::Check(Integer Index, Integer Max) const {
+  if (Index < 0 || Index > Max) throw EStringListError(L"List index out of bounds (%d)", {Index});
+}
+
+Integer TvxMemoLines::GetCount() const {
+  if (FBuffered) return static_cast<Integer>(FBuffer.size());
+  HWND W = Window();
+  if (!W) return static_cast<Integer>(SplitText(FMemo->InnerMemo() ? FMemo->InnerMemo()->Text() : L"").size());
+  // The control counts an empty last line; the list does not.
+  Integer N = static_cast<Integer>(SendMessageW(W, EM_GETLINECOUNT, 0, 0));
+  const LRESULT LastStart = SendMessageW(W, EM_LINEINDEX, static_cast<WPARAM>(N - 1), 0);
+  if (N > 0 && SendMessageW(W, EM_LINELENGTH, static_cast<WPARAM>(LastStart), 0) == 0) --N;
+  return N;
+}
+
+String TvxMemoLines::Get(Integer Index) const {
+  if (FBuffered) {
+    Check(Index, static_cast<Integer>(FBuffer.size()) - 1);
+    return FBuffer[static_cast<size_t>(Index)];
+  }
+  HWND W = Window();
+  if (!W) {
+    const std::vector<String> L = Snapshot();
+    Check(Index, static_cast<Integer>(L.size()) - 1);
+    return L[static_cast<size_t>(Index)];
+  }
+  Check(Index, GetCount() - 1);
+  const LRESULT Start = SendMessageW(W, EM_LINEINDEX, static_cast<WPARAM>(Index), 0);
+  const Integer Length = static_cast<Integer>(SendMessageW(W, EM_LINELENGTH, static_cast<WPARAM>(Start), 0));
+  // EM_GETLINE takes the buffer size in its first word.
+  std::vector<wchar_t> Buffer(static_cast<size_t>(std::max(Length, 1)) + 1, L'\0');
+  Buffer[0] = static_cast<wchar_t>(Buffer.size() - 1);
+  const LRESULT Got = SendMessageW(W, EM_GETLINE, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(Buffer.data()));
+  return String(Buffer.data(), static_cast<size_t>(std::min<LRESULT>(Got, Length)));
+}
+
+std::vector<String> TvxMemoLines::Snapshot() const {
+  if (FBuffered) return FBuffer;
+  TvxCustomInnerMemo* Inner = FMemo->InnerMemo();
+  return SplitText(Inner ? Inner->Text() : L"");
+}
+
+void TvxMemoLines::Write(const std::vector<String>& ALines) {
+  if (FBuffered) {
+    FBuffer = ALines;
+    return;
+  }
+  FMemo->SetText(JoinText(ALines));
+}
+
+void TvxMemoLines::SetUpdateState(bool Updating) {
+  if (Updating) {
+    FBuffer = Snapshot();
+    FBuffered = true;
+  } else if (FBuffered) {
+    FBuffered = false;
+    std::vector<String> L;
+    L.swap(FBuffer);
+    Write(L);
+  }
+}
+
+void TvxMemoLines::Clear() { Write({}); }
+
+void TvxMemoLines::Delete(Integer Index) {
+  if (FBuffered) {
+    Check(Index, static_cast<Integer>(FBuffer.size()) - 1);
+    FBuffer.erase(FBuffer.begin() + Index);
+    return;
+  }
+  std::vector<String> L = Snapshot();
+  Check(Index, static_cast<Integer>(L.size()) - 1);
+  L.erase(L.begin() + Index);
+  Write(L);
+}
+
+void TvxMemoLines::Insert(Integer Index, const String& S) {
+  if (FBuffered) {
+    Check(Index, static_cast<Integer>(FBuffer.size()));
+    FBuffer.insert(FBuffer.begin() + Index, S);
+    return;
+  }
+  std::vector<String> L = Snapshot();
+  Check(Index, static_cast<Integer>(L.size()));
+  L.insert(L.begin() + Index, S);
+  Write(L);
+}
+
+void TvxMemoLines::Put(Integer Index, const String& S) {
+  if (FBuffered) {
+    Check(Index, static_cast<Integer>(FBuffer.size()) - 1);
+    FBuffer[static_cast<size_t>(Index)] = S;
+    return;
+  }
+  std::vector<String> L = Snapshot();
+  Check(Index, static_cast<Integer>(L.size()) - 1);
+  L[static_cast<size_t>(Index)] = S;
+  Write(L);
+}
+
+String TvxMemoLines::GetTextStr() const {
+  if (FBuffered) return JoinText(FBuffer);
+  TvxCustomInnerMemo* Inner = FMemo->InnerMemo();
+  return Inner ? Inner->Text() : String();
+}
+
+void TvxMemoLines::SetTextStr(const String& Value) {
+  if (FBuffered) FBuffer = SplitText(Value);
+  else FMemo->SetText(Value);
+}
+
 // --- Inner control ------------------------------------------------------------------------------------------
 
 TvxCustomMemo* TvxCustomInnerMemo::Memo() { return dynamic_cast<TvxCustomMemo*>(Container()); }
@@ -164,11 +308,98 @@ void TvxCustomMemo::SetSelText(const String& Value) {
   inherited::SetSelText(Text);
 }
 
+TPoint TvxCustomMemo::CaretPos() {
+  TvxCustomInnerMemo* Inner = InnerMemo();
+  if (!Inner || !Inner->HandleAllocated()) return {0, 0};
+  DWORD Start = 0, End = 0;
+  SendMessageW(Inner->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&Start), reinterpret_cast<LPARAM>(&End));
+  const Integer Line = static_cast<Integer>(SendMessageW(Inner->Handle(), EM_LINEFROMCHAR, End, 0));
+  const Integer LineStart = static_cast<Integer>(SendMessageW(Inner->Handle(), EM_LINEINDEX, static_cast<WPARAM>(Line), 0));
+  return {static_cast<Integer>(End) - LineStart, Line};
+}
+
+void TvxCustomMemo::SetCaretPos(const TPoint& Value) {
+  TvxCustomInnerMemo* Inner = InnerMemo();
+  if (!Inner || !Inner->HandleAllocated()) return;
+  const LRESULT Start = SendMessageW(Inner->Handle(), EM_LINEINDEX, static_cast<WPARAM>(Value.y), 0);
+  if (Start < 0) return;
+  const LPARAM Pos = static_cast<LPARAM>(Start + Value.x);
+  SendMessageW(Inner->Handle(), EM_SETSEL, static_cast<WPARAM>(Pos), Pos);
+}
+
+void TvxCustomMemo::KeyDown(Word& Key, TShiftState Shift) {
+  // In a cell, Enter that makes a line break (Ctrl+Enter without WantReturns) is the
+  // editor's own key rather than the framework's.
+  const bool WantReturns = ActiveProperties()->WantReturns();
+  if (IsInplace() && Key == VK_RETURN &&
+      ((Shift.Contains(ssCtrl) && !WantReturns) || (!Shift.Contains(ssCtrl) && WantReturns))) {
+    ProcessKeyDown(Key, Shift);
+    return;
+  }
+  inherited::KeyDown(Key, Shift);
+}
+
+void TvxCustomMemo::ProcessKeyDown(Word& Key, TShiftState Shift) {
+  inherited::ProcessKeyDown(Key, Shift);
+  if (Key == 'A' && Shift.Contains(ssCtrl) && !Shift.Contains(ssShift) && !Shift.Contains(ssAlt) &&
+      FLines->Count() > 0) {
+    if (TvxCustomInnerMemo* Inner = InnerMemo(); Inner && Inner->HandleAllocated())
+      SendMessageW(Inner->Handle(), EM_SETSEL, 0, -1);
+    DoAfterKeyDown(Key, Shift);
+    Key = 0;
+  }
+}
+
+void TvxMemoProperties::DeclarePublished(TPublisher<TvxMemoProperties>& P) {
+  using C = TvxMemoProperties;
+  P.Property(L"AssignedValues", &C::AssignedValues,
+             [](C* E, TvxTextEditPropertiesValues* V) { E->SetAssignedValues(V); });
+  P.Property(L"AutoSelect", &C::AutoSelect, &C::SetAutoSelect).Default(false);
+  P.Property(L"CharCase", &C::CharCase, &C::SetCharCase).Default(ecNormal);
+  P.Property(L"HideSelection", &C::HideSelection, &C::SetHideSelection).Default(true);
+  P.Property(L"ImeMode", &C::ImeMode, &C::SetImeMode).Default(imDontCare);
+  P.Property(L"ImeName", &C::ImeName, &C::SetImeName).Stored([](C* E) { return !E->ImeName().empty(); });
+  P.Property(L"MaxLength", &C::MaxLength, &C::SetMaxLength).Stored([](C* E) {
+    return E->AssignedValues()->MaxLength();
+  });
+  P.Property(L"OEMConvert", &C::OEMConvert, &C::SetOEMConvert).Default(false);
+  P.Property(L"ScrollBars", &C::ScrollBars, &C::SetScrollBars).Default(ssNone);
+  P.Property(L"VisibleLineCount", &C::VisibleLineCount, &C::SetVisibleLineCount).Default(0);
+  P.Property(L"WantReturns", &C::WantReturns, &C::SetWantReturns).Default(true);
+  P.Property(L"WantTabs", &C::WantTabs, &C::SetWantTabs).Default(false);
+  P.Property(L"WordWrap", &C::WordWrap, &C::SetWordWrap).Default(true);
+}
+
+void TvxMemo::DeclarePublished(TPublisher<TvxMemo>& P) {
+  using C = TvxMemo;
+  P.Property(L"Enabled", [](C* E) { return E->Enabled(); }, [](C* E, bool V) { E->SetEnabled(V); }).Default(true);
+  P.Property(L"Lines", [](C* E) { return E->Lines(); }, [](C* E, TStrings* V) { E->SetLines(V); });
+  P.Property(L"ParentColor", [](C* E) { return E->ParentColor(); }, [](C* E, bool V) { E->SetParentColor(V); })
+      .Default(false);
+  P.Property(L"ParentFont", [](C* E) { return E->ParentFont(); }, [](C* E, bool V) { E->SetParentFont(V); });
+  P.Property(L"Properties", [](C* E) { return static_cast<TvxMemoProperties*>(E->Properties()); },
+             [](C* E, TvxMemoProperties* V) { E->Properties()->Assign(V); });
+  P.Property(L"ShowHint", [](C* E) { return E->ShowHint(); }, [](C* E, bool V) { E->SetShowHint(V); })
+      .Default(false);
+  P.Property(L"Style", [](C* E) { return E->Style(); }, [](C* E, TvxContainerStyle* V) { E->SetStyle(V); });
+  P.Property(L"StyleDisabled", [](C* E) { return E->StyleDisabled(); },
+             [](C* E, TvxContainerStyle* V) { E->SetStyleDisabled(V); });
+  P.Property(L"StyleFocused", [](C* E) { return E->StyleFocused(); },
+             [](C* E, TvxContainerStyle* V) { E->SetStyleFocused(V); });
+  P.Property(L"StyleHot", [](C* E) { return E->StyleHot(); }, [](C* E, TvxContainerStyle* V) { E->SetStyleHot(V); });
+  P.Property(L"TabOrder", [](C* E) { return E->TabOrder(); }, [](C* E, Integer V) { E->SetTabOrder(V); });
+  P.Property(L"TabStop", [](C* E) { return E->TabStop(); }, [](C* E, bool V) { E->SetTabStop(V); }).Default(true);
+  P.Property(L"Visible", [](C* E) { return E->Visible(); }, [](C* E, bool V) { E->SetVisible(V); }).Default(true);
+}
+
 namespace {
 void InitMemo() {
-  GetEditPropertiesRegistry()->Register(TvxMemoProperties::StaticClass(), L"Memo|Represents a memo editor");
+  RegisterClass(TvxMemo::StaticClass());
+  GetEditPropertiesRegistry()->Register(TvxMemoProperties::StaticClass(),
+                                        vxGetResString(&svxSEditRepositoryMemoItem));
 }
 void FinMemo() {
+  UnRegisterClass(TvxMemo::StaticClass());
   if (TvxRegisteredClasses* R = GetEditPropertiesRegistry()) R->Unregister(TvxMemoProperties::StaticClass());
 }
 }  // namespace

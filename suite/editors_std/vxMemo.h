@@ -2,6 +2,8 @@
 // control; painted as a cell it shows the first line.
 #pragma once
 
+#include <vector>
+
 #include "StdCtrls.h"
 #include "vxTextEdit.h"
 
@@ -35,6 +37,7 @@ class TvxCustomMemoProperties : public TvxCustomTextEditProperties {
 
 class TvxMemoProperties : public TvxCustomMemoProperties {
   DECLARE_CLASS(TvxMemoProperties, TvxCustomMemoProperties)
+  PUBLISHED(TvxMemoProperties)
  public:
   using TvxCustomMemoProperties::TvxCustomMemoProperties;
 };
@@ -46,6 +49,36 @@ String MemoFirstLine(const String& AText);
 String MemoConvertLineBreaks(const String& AText);
 
 class TvxCustomMemo;
+
+// The memo's text as lines, read from and written to its edit control: with a window the
+// control's own lines (wrapped lines count as the control shows them), without one the
+// text split at its line breaks. Inside BeginUpdate/EndUpdate changes collect in a copy that
+// is written once at the end.
+class TvxMemoLines : public TStrings {
+  DECLARE_CLASS(TvxMemoLines, TStrings)
+ public:
+  explicit TvxMemoLines(TvxCustomMemo* AMemo) : FMemo(AMemo) {}
+  void Clear() override;
+  void Delete(Integer Index) override;
+  void Insert(Integer Index, const String& S) override;
+  void Put(Integer Index, const String& S) override;
+  String GetTextStr() const override;
+  void SetTextStr(const String& Value) override;
+
+ protected:
+  String Get(Integer Index) const override;
+  Integer GetCount() const override;
+  void SetUpdateState(bool Updating) override;
+
+ private:
+  HWND Window() const;
+  std::vector<String> Snapshot() const;
+  void Write(const std::vector<String>& ALines);
+  void Check(Integer Index, Integer Max) const;
+  TvxCustomMemo* FMemo;
+  bool FBuffered = false;
+  std::vector<String> FBuffer;  // the lines while an update collects changes
+};
 
 // The multi-line edit control inside the memo.
 class TvxCustomInnerMemo : public TvxCustomInnerTextEdit {
@@ -73,6 +106,12 @@ class TvxCustomMemo : public TvxCustomTextEdit {
   TvxCustomInnerMemo* InnerMemo() const { return dynamic_cast<TvxCustomInnerMemo*>(InnerTextControl()); }
   // Lines of the text as the edit control holds them.
   Integer LineCount();
+  TStrings* Lines() const { return FLines.get(); }
+  // Copies the given lines into the memo.
+  void SetLines(TStrings* Value) { FLines->Assign(Value); }
+  // X is the column, Y the line, both from 0.
+  TPoint CaretPos();
+  void SetCaretPos(const TPoint& Value);
   // Replaces the selection. While the memo has the focus and MaxLength is set, the new text
   // is cut so that the whole text (before, new, after the selection) stays within MaxLength;
   // nothing happens when no room is left.
@@ -82,14 +121,18 @@ class TvxCustomMemo : public TvxCustomTextEdit {
   void Initialize() override;
   TClass GetInnerEditClass() override { return TvxCustomInnerMemo::StaticClass(); }
   void PropertiesChanged(TObject* Sender) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void ProcessKeyDown(Word& Key, TShiftState Shift) override;
 
  private:
+  std::unique_ptr<TvxMemoLines> FLines = std::make_unique<TvxMemoLines>(this);
   TScrollStyle FAppliedScrollBars = ssNone;
   bool FAppliedWordWrap = true;
 };
 
 class TvxMemo : public TvxCustomMemo {
   DECLARE_CLASS(TvxMemo, TvxCustomMemo)
+  PUBLISHED(TvxMemo)
  public:
   using TvxCustomMemo::TvxCustomMemo;
   TClass GetPropertiesClass() override { return TvxMemoProperties::StaticClass(); }

@@ -5,6 +5,9 @@
 #include "Menus.h"
 #include "vdThemeManager.h"
 #include "vxGroupBox.h"
+#include "Forms.h"
+#include "vxEditConsts.h"
+#include "vxVariants.h"
 
 TvxRadioButton::TvxRadioButton(TComponent* AOwner) : TWinControl(AOwner) {
   ControlStyle().Include(csDoubleClicks);
@@ -390,9 +393,405 @@ const TMessageMap* TvxRadioButton::ClassMessages() {
   return &Map;
 }
 
+// --- Radio group items and properties -------------------------------------------------------------
+
+void TvxRadioGroupItem::Assign(TPersistent* Source) {
+  if (auto* S = dynamic_cast<TvxRadioGroupItem*>(Source)) FValue = S->FValue;
+  inherited::Assign(Source);
+}
+
+void TvxRadioGroupItem::SetValue(const Variant& Value) {
+  if (VariantsEqual(FValue, Value) && VarIsNull(FValue) == VarIsNull(Value)) return;
+  FValue = Value;
+  if (auto* Items = dynamic_cast<TvxButtonGroupItems*>(Collection())) Items->ReportItemChange(Index(), copChanged);
+}
+
+void TvxRadioGroupItem::DeclarePublished(TPublisher<TvxRadioGroupItem>& P) {
+  using C = TvxRadioGroupItem;
+  P.Property(L"Value", [](C* I) { return I->Value(); }, [](C* I, const Variant& V) { I->SetValue(V); })
+      .Stored([](C* I) { return !VarIsNull(I->Value()); });
+}
+
+TvxCustomRadioGroupProperties::TvxCustomRadioGroupProperties(TPersistent* AOwner)
+    : TvxCustomButtonGroupProperties(AOwner), FDefaultCaption(vxGetResString(&vxSRadioGroupDefaultCaption)) {
+  ReplaceItems();
+}
+
+std::unique_ptr<TvxButtonGroupItems> TvxCustomRadioGroupProperties::CreateItems() {
+  return std::make_unique<TvxRadioGroupItems>(this, TvxRadioGroupItem::StaticClass());
+}
+
+void TvxCustomRadioGroupProperties::Assign(TPersistent* Source) {
+  auto* S = dynamic_cast<TvxCustomRadioGroupProperties*>(Source);
+  if (!S) {
+    inherited::Assign(Source);
+    return;
+  }
+  BeginUpdate();
+  auto Unlock = TScopeExit([this] { EndUpdate(); });
+  inherited::Assign(Source);
+  SetDefaultCaption(S->DefaultCaption());
+  SetDefaultValue(S->DefaultValue());
+  SetWordWrap(S->WordWrap());
+}
+
+TClass TvxCustomRadioGroupProperties::GetContainerClass() { return TvxRadioGroup::StaticClass(); }
+
+Integer TvxCustomRadioGroupProperties::GetRadioGroupItemIndex(const Variant& AEditValue) {
+  TvxRadioGroupItems* L = Items();
+  for (Integer I = 0; I < L->Count(); ++I) {
+    TvxRadioGroupItem* Item = L->Items(I);
+    if (VarIsNull(Item->Value())) {
+      if (AnsiCompareStr(Item->Caption(), VarToStr(AEditValue)) == 0) return I;
+    } else if (VariantsEqual(Item->Value(), AEditValue)) {
+      return I;
+    }
+  }
+  return -1;
+}
+
+Variant TvxCustomRadioGroupProperties::ItemEditValue(Integer AIndex) {
+  if (AIndex < 0 || AIndex >= Items()->Count()) return FDefaultValue;
+  TvxRadioGroupItem* Item = Items()->Items(AIndex);
+  return VarIsNull(Item->Value()) ? Variant(Item->Caption()) : Item->Value();
+}
+
+void TvxCustomRadioGroupProperties::GetItemFilterValue(Integer AIndex, Variant& AValue, String& ADisplayText) {
+  if (AIndex < 0 || AIndex >= Items()->Count()) {
+    AValue = FDefaultValue;
+    ADisplayText = FDefaultCaption;
+    return;
+  }
+  // An item without a value stands for its caption, in a filter as in the editor.
+  AValue = ItemEditValue(AIndex);
+  ADisplayText = Items()->Items(AIndex)->Caption();
+}
+
+String TvxCustomRadioGroupProperties::GetDisplayText(const Variant& AEditValue, bool, bool) {
+  const Integer I = GetRadioGroupItemIndex(AEditValue);
+  return I >= 0 ? Items()->Items(I)->Caption() : FDefaultCaption;
+}
+
+void TvxCustomRadioGroupProperties::PrepareDisplayValue(const Variant& AEditValue, Variant& DisplayValue, bool) {
+  DisplayValue = Variant(GetRadioGroupItemIndex(AEditValue));
+}
+
+bool TvxCustomRadioGroupProperties::CompareDisplayValues(const Variant& AEditValue1, const Variant& AEditValue2) {
+  return GetRadioGroupItemIndex(AEditValue1) == GetRadioGroupItemIndex(AEditValue2);
+}
+
+TvxEditSupportedOperations TvxCustomRadioGroupProperties::GetSupportedOperations() {
+  TvxEditSupportedOperations R = inherited::GetSupportedOperations();
+  R.Include(esoHorzAlignment);
+  R.Include(esoSortingByDisplayText);
+  return R;
+}
+
+void TvxCustomRadioGroupProperties::SetDefaultCaption(const String& Value) {
+  if (FDefaultCaption == Value) return;
+  FDefaultCaption = Value;
+  Changed();
+}
+
+bool TvxCustomRadioGroupProperties::IsDefaultCaptionStored() const {
+  return FDefaultCaption != vxGetResString(&vxSRadioGroupDefaultCaption);
+}
+
+void TvxCustomRadioGroupProperties::SetDefaultValue(const Variant& Value) {
+  if (VariantsEqual(FDefaultValue, Value) && VarIsNull(FDefaultValue) == VarIsNull(Value)) return;
+  FDefaultValue = Value;
+  Changed();
+}
+
+void TvxRadioGroupProperties::DeclarePublished(TPublisher<TvxRadioGroupProperties>& P) {
+  using C = TvxRadioGroupProperties;
+  P.Property(L"Columns", &C::Columns, &C::SetColumns).Default(1);
+  P.Property(L"DefaultCaption", &C::DefaultCaption, &C::SetDefaultCaption)
+      .Stored([](C* E) { return E->IsDefaultCaptionStored(); });
+  P.Property(L"DefaultValue", [](C* E) { return E->DefaultValue(); },
+             [](C* E, const Variant& V) { E->SetDefaultValue(V); })
+      .Stored([](C* E) { return !VarIsNull(E->DefaultValue()); });
+  P.Property(L"Items", [](C* E) { return static_cast<TCollection*>(E->Items()); },
+             [](C* E, TCollection* V) { E->Items()->Assign(V); });
+  P.Property(L"WordWrap", &C::WordWrap, &C::SetWordWrap).Default(false);
+}
+
+// --- Radio group buttons ------------------------------------------------------------------------------
+
+TvxCustomRadioGroupButton::TvxCustomRadioGroupButton(TComponent* AOwner) : TvxRadioButton(AOwner) {
+  if (TvxCustomRadioGroup* G = RadioGroup()) {
+    G->AddButton(this);
+    LookAndFeel()->SetMasterLookAndFeel(G->Style()->LookAndFeel());
+  }
+}
+
+TvxCustomRadioGroupButton::~TvxCustomRadioGroupButton() {
+  LookAndFeel()->SetMasterLookAndFeel(nullptr);
+  if (TvxCustomRadioGroup* G = RadioGroup()) G->RemoveButton(this);
+}
+
+TvxCustomRadioGroup* TvxCustomRadioGroupButton::RadioGroup() const { return dynamic_cast<TvxCustomRadioGroup*>(Owner()); }
+
+bool TvxCustomRadioGroupButton::CanFocus() {
+  TvxCustomRadioGroup* G = RadioGroup();
+  return G ? G->CanFocus() && inherited::CanFocus() : inherited::CanFocus();
+}
+
+void TvxCustomRadioGroupButton::SetChecked(bool Value) {
+  if (Checked() == Value) return;
+  {
+    TValueScope<bool> NoClicks(FClicksDisabled, true);
+    inherited::SetChecked(Value);
+  }
+  TvxCustomRadioGroup* G = RadioGroup();
+  if (Value && !FInternalSettingChecked && G) G->ButtonChecked(this);
+}
+
+void TvxCustomRadioGroupButton::Click() {
+  inherited::Click();
+  TvxCustomRadioGroup* G = RadioGroup();
+  if (G && !G->ComponentState().Contains(csLoading)) G->Click();
+}
+
+void TvxCustomRadioGroupButton::DoEnter() {
+  TvxCustomRadioGroup* G = RadioGroup();
+  // The base class checks a button that gets the focus; here the group decides.
+  TWinControl::DoEnter();
+  if (!G) return;
+  G->ShortRefreshContainer(false);
+  // Moving the focus with the arrow keys selects.
+  if (!Checked() && !G->IsInplace() && !FFocusingByMouse && G->DoEditing()) SetChecked(true);
+}
+
+void TvxCustomRadioGroupButton::DoExit() {
+  inherited::DoExit();
+  if (TvxCustomRadioGroup* G = RadioGroup()) G->ShortRefreshContainer(false);
+}
+
+void TvxCustomRadioGroupButton::KeyPress(wchar_t& Key) {
+  TvxCustomRadioGroup* G = RadioGroup();
+  if ((Key == L'\b' || Key == L' ') && G && !G->CanModify()) Key = 0;
+  inherited::KeyPress(Key);
+}
+
+void TvxCustomRadioGroupButton::CNCommandMsg(TWMCommand& Message) {
+  if (Message.NotifyCode() != BN_CLICKED && Message.NotifyCode() != BN_DOUBLECLICKED) return;
+  if (FIsClickLocked) return;
+  TValueScope<bool> Lock(FIsClickLocked, true);
+  TvxCustomRadioGroup* G = RadioGroup();
+  try {
+    if (Checked() || !G || (G->CanModify() && G->DoEditing())) CNCommand(Message);
+  } catch (const std::exception&) {
+    if (Application) Application->HandleException(this);
+    else throw;
+  }
+}
+
+void TvxCustomRadioGroupButton::WndProc(TMessage& Message) {
+  TvxCustomRadioGroup* G = RadioGroup();
+  if (G && (Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK) && G->DragMode() == dmAutomatic &&
+      !G->ComponentState().Contains(csDesigning)) {
+    G->BeginDrag(false);
+    return;
+  }
+  if (Message.Msg == WM_LBUTTONDOWN) {
+    TValueScope<bool> ByMouse(FFocusingByMouse, true);
+    inherited::WndProc(Message);
+    return;
+  }
+  inherited::WndProc(Message);
+}
+
+const TMessageMap* TvxCustomRadioGroupButton::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {CN_COMMAND, MessageHandler<&TvxCustomRadioGroupButton::CNCommandMsg>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+// --- Radio group ----------------------------------------------------------------------------------------------
+
+std::unique_ptr<TvxCustomEditProperties> TvxCustomRadioGroup::CreateProperties() {
+  // The properties class of the control (the published one for the published group).
+  return TvxCustomEdit::CreateProperties();
+}
+
+void TvxCustomRadioGroup::Initialize() {
+  inherited::Initialize();
+  ControlStyle().Include(csCaptureMouse);
+  ControlStyle().Include(csClickEvents);
+  ControlStyle().Include(csSetCaption);
+  ControlStyle().Include(csDoubleClicks);
+  ControlStyle().Include(csReplicatable);
+  FLoadedItemIndex = -1;
+  SetBounds(Left(), Top(), 185, 105);
+}
+
+TWinControl* TvxCustomRadioGroup::CreateButton() { return new TvxCustomRadioGroupButton(this); }
+
+bool TvxCustomRadioGroup::IsLoadingOrDesigning() const {
+  const auto S = ComponentState();
+  return S.Contains(csLoading) || S.Contains(csReading) || S.Contains(csUpdating) || S.Contains(csDesigning);
+}
+
+Integer TvxCustomRadioGroup::CheckedIndex() const {
+  for (Integer I = 0; I < ButtonCount(); ++I)
+    if (RadioButtons(I)->Checked()) return I;
+  return -1;
+}
+
+Integer TvxCustomRadioGroup::ItemIndex() {
+  if (IsLoadingOrDesigning()) return FLoadedItemIndex;
+  return CheckedIndex();
+}
+
+bool TvxCustomRadioGroup::GroupFocused() {
+  if (Focused()) return true;
+  for (Integer I = 0; I < ButtonCount(); ++I)
+    if (Buttons(I)->Focused()) return true;
+  return false;
+}
+
+void TvxCustomRadioGroup::SetItemIndex(Integer Value) {
+  if (!ComponentState().Contains(csLoading)) {
+    Value = std::max(-1, std::min(Value, ButtonCount() - 1));
+    Variant V;
+    PrepareEditValue(Variant(Value), V, GroupFocused());
+    SetEditValueForced(V, true);
+  }
+  if (ComponentState().Contains(csLoading) || ComponentState().Contains(csDesigning)) FLoadedItemIndex = Value;
+}
+
+void TvxCustomRadioGroup::Clear() { SetItemIndex(-1); }
+
+void TvxCustomRadioGroup::PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool) {
+  const Integer I = VarIsNull(ADisplayValue) ? -1 : ADisplayValue.AsInteger();
+  AEditValue = ActiveProperties()->ItemEditValue(I);
+}
+
+void TvxCustomRadioGroup::InternalSetEditValue(const Variant& Value, bool AValidateEditValue) {
+  (void)AValidateEditValue;
+  SetEditValueForced(Value, false);
+}
+
+void TvxCustomRadioGroup::SetEditValueForced(const Variant& Value, bool AForce) {
+  LockChangeEvents(true);
+  auto Unlock = TScopeExit([this] {
+    LockChangeEvents(false);
+    ShortRefreshContainer(false);
+  });
+  inherited::InternalSetEditValue(Value, false);
+  const Integer Index = ActiveProperties()->GetRadioGroupItemIndex(EditValue());
+  if (AForce || Index != CheckedIndex()) {
+    if (Index < 0 || Index >= ButtonCount()) {
+      const Integer Checked = CheckedIndex();
+      if (Checked >= 0) {
+        TValueScope<bool> Internal(RadioButtons(Checked)->FInternalSettingChecked, true);
+        RadioButtons(Checked)->SetChecked(false);
+      }
+    } else {
+      TvxCustomRadioGroupButton* B = RadioButtons(Index);
+      {
+        TValueScope<bool> Internal(B->FInternalSettingChecked, true);
+        B->SetChecked(true);
+      }
+      if (GroupFocused() && !B->Focused() && B->CanFocus() && B->HandleAllocated()) B->SetFocus();
+    }
+    if (IsLoadingOrDesigning()) FLoadedItemIndex = Index;
+    NotifyChange();
+    NotifyEditValueChanged();
+  }
+  if (!FKeyboardAction) SetEditModified(false);
+}
+
+void TvxCustomRadioGroup::ButtonChecked(TvxCustomRadioGroupButton* AButton) {
+  {
+    LockChangeEvents(true);
+    auto Unlock = TScopeExit([this] { LockChangeEvents(false); });
+    TValueScope<bool> Keyboard(FKeyboardAction, GroupFocused());
+    if (!ComponentState().Contains(csLoading)) {
+      Integer Index = -1;
+      for (Integer I = 0; I < ButtonCount(); ++I)
+        if (Buttons(I) == AButton) Index = I;
+      Variant V;
+      PrepareEditValue(Variant(Index), V, GroupFocused());
+      SetEditValueForced(V, true);
+      if (FKeyboardAction) SetEditModified(true);
+    }
+  }
+  if (GroupFocused() && ActiveProperties()->ImmediatePost() && CanPostEditValue() && ValidateEdit(true))
+    InternalPostEditValue(false);
+}
+
+void TvxCustomRadioGroup::Loaded() {
+  inherited::Loaded();
+  LockChangeEvents(true);
+  LockClick(true);
+  auto Unlock = TScopeExit([this] {
+    LockClick(false);
+    LockChangeEvents(false);
+  });
+  if (VarIsNull(EditValue()) || VarIsEmpty(EditValue())) StoreEditValue(ActiveProperties()->DefaultValue());
+  SetItemIndex(FLoadedItemIndex);
+}
+
+void TvxCustomRadioGroup::UpdateButtons() {
+  const Integer Before = ItemIndex();
+  inherited::UpdateButtons();
+  if (!ComponentState().Contains(csLoading) && ItemIndex() != Before) {
+    const Integer Index = ActiveProperties()->GetRadioGroupItemIndex(EditValue());
+    if (Index >= 0 && Index < ButtonCount()) {
+      TValueScope<bool> Internal(RadioButtons(Index)->FInternalSettingChecked, true);
+      RadioButtons(Index)->SetChecked(true);
+    }
+  }
+  TvxRadioGroupItems* Items = ActiveProperties()->Items();
+  for (Integer I = 0; I < ButtonCount() && I < Items->Count(); ++I) {
+    RadioButtons(I)->SetCaption(Items->Items(I)->Caption());
+    RadioButtons(I)->SetWordWrap(ActiveProperties()->WordWrap());
+  }
+}
+
+void TvxCustomRadioGroup::UpdateButtonColors() {
+  inherited::UpdateButtonColors();
+  for (Integer I = 0; I < ButtonCount(); ++I) RadioButtons(I)->SetTransparent(Transparent());
+}
+
+void TvxCustomRadioGroup::SetFocus() {
+  const Integer I = CheckedIndex();
+  if (I >= 0 && RadioButtons(I)->CanFocus()) RadioButtons(I)->SetFocus();
+  else inherited::SetFocus();
+}
+
+void TvxRadioGroup::DeclarePublished(TPublisher<TvxRadioGroup>& P) {
+  using C = TvxRadioGroup;
+  P.Property(L"Caption", [](C* E) { return E->Caption(); }, [](C* E, const String& V) { E->SetCaption(V); });
+  P.Property(L"Enabled", [](C* E) { return E->Enabled(); }, [](C* E, bool V) { E->SetEnabled(V); }).Default(true);
+  P.Property(L"Properties", [](C* E) { return E->Properties(); },
+             [](C* E, TvxRadioGroupProperties* V) { E->Properties()->Assign(V); });
+  P.Property(L"ItemIndex", [](C* E) { return E->ItemIndex(); }, [](C* E, Integer V) { E->SetItemIndex(V); })
+      .Default(-1);
+  P.Property(L"Style", [](C* E) { return E->Style(); }, [](C* E, TvxContainerStyle* V) { E->SetStyle(V); });
+  P.Property(L"TabOrder", [](C* E) { return E->TabOrder(); }, [](C* E, Integer V) { E->SetTabOrder(V); });
+  P.Property(L"TabStop", [](C* E) { return E->TabStop(); }, [](C* E, bool V) { E->SetTabStop(V); }).Default(true);
+  P.Property(L"Transparent", [](C* E) { return E->Transparent(); }, [](C* E, bool V) { E->SetTransparent(V); })
+      .Default(false);
+  P.Property(L"Visible", [](C* E) { return E->Visible(); }, [](C* E, bool V) { E->SetVisible(V); }).Default(true);
+}
+
 namespace {
-void InitRadioGroup() {}
-void FinRadioGroup() {}
+void InitRadioGroup() {
+  RegisterClass(TvxRadioGroup::StaticClass());
+  RegisterClass(TvxRadioGroupItem::StaticClass());
+  GetEditPropertiesRegistry()->Register(TvxRadioGroupProperties::StaticClass(),
+                                        vxGetResString(&svxSEditRepositoryRadioGroupItem));
+}
+void FinRadioGroup() {
+  UnRegisterClass(TvxRadioGroup::StaticClass());
+  UnRegisterClass(TvxRadioGroupItem::StaticClass());
+  if (TvxRegisteredClasses* R = GetEditPropertiesRegistry()) R->Unregister(TvxRadioGroupProperties::StaticClass());
+}
 }  // namespace
 
 const TUnitInfo vxRadioGroupUnit = {L"vxRadioGroup", InitRadioGroup, FinRadioGroup};

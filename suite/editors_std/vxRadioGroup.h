@@ -5,6 +5,7 @@
 #include "StdCtrls.h"
 #include "vxContainerRoutines.h"
 #include "vxControls.h"
+#include "vxGroupBox.h"
 #include "vxGraphics.h"
 #include "vxLookAndFeelPainters.h"
 #include "vxLookAndFeels.h"
@@ -21,7 +22,7 @@ class TvxRadioButton : public TWinControl, public IvxMouseTrackingCaller {
   ~TvxRadioButton() override;
   bool Checked() const { return FChecked; }
   // Checking unchecks the sibling radio buttons and clicks (unless clicks are disabled).
-  void SetChecked(bool Value);
+  virtual void SetChecked(bool Value);
   TAlignment Alignment() const { return FAlignment; }
   void SetAlignment(TAlignment Value);
   bool WordWrap() const { return FWordWrap; }
@@ -65,10 +66,15 @@ class TvxRadioButton : public TWinControl, public IvxMouseTrackingCaller {
   virtual void DrawItem(bool AFocusOnly);
   virtual void UpdateState(TvxMouseButton AButton, TShiftState AShift, const TPoint& APoint);
   TvxCustomLookAndFeelPainterClass GetPainter();
+  bool FClicksDisabled = false;
 
  private:
   void CNDrawItem(TMessage& Message);
+
+ protected:
   void CNCommand(TWMCommand& Message);
+
+ private:
   void WMEraseBkgnd(TMessage& Message);
   void WMContextMenu(TMessage& Message);
   void WMGetDlgCode(TMessage& Message);
@@ -82,7 +88,6 @@ class TvxRadioButton : public TWinControl, public IvxMouseTrackingCaller {
   TRect FButtonRect{};
   TvxCanvas* FCanvas = nullptr;  // the canvas of the draw in progress
   bool FChecked = false;
-  bool FClicksDisabled = false;
   Integer FColumn = 0, FRow = 0;
   HDC FDrawDC = nullptr;
   bool FFocusedDraw = false;
@@ -92,6 +97,161 @@ class TvxRadioButton : public TWinControl, public IvxMouseTrackingCaller {
   bool FTracking = false;
   bool FTransparent = false;
   bool FWordWrap = false;
+};
+
+// --- Radio group ------------------------------------------------------------------------------
+
+// An item of a radio group: a caption and an optional value (Null: the caption stands for it).
+class TvxRadioGroupItem : public TvxButtonGroupItem {
+  DECLARE_CLASS(TvxRadioGroupItem, TvxButtonGroupItem)
+  PUBLISHED(TvxRadioGroupItem)
+ public:
+  using TvxButtonGroupItem::TvxButtonGroupItem;
+  void Assign(TPersistent* Source) override;
+  const Variant& Value() const { return FValue; }
+  // An equal value changes nothing.
+  void SetValue(const Variant& Value);
+
+ private:
+  Variant FValue = Null();
+};
+
+class TvxRadioGroupItems : public TvxButtonGroupItems {
+  DECLARE_CLASS(TvxRadioGroupItems, TvxButtonGroupItems)
+ public:
+  using TvxButtonGroupItems::TvxButtonGroupItems;
+  TvxRadioGroupItem* Items(Integer Index) const { return static_cast<TvxRadioGroupItem*>(TCollection::Items(Index)); }
+  TvxRadioGroupItem* Add() { return static_cast<TvxRadioGroupItem*>(TCollection::Add()); }
+};
+
+class TvxCustomRadioGroupProperties : public TvxCustomButtonGroupProperties {
+  DECLARE_CLASS(TvxCustomRadioGroupProperties, TvxCustomButtonGroupProperties)
+ public:
+  explicit TvxCustomRadioGroupProperties(TPersistent* AOwner);
+  void Assign(TPersistent* Source) override;
+  TClass GetContainerClass() override;
+  TvxRadioGroupItems* Items() const { return static_cast<TvxRadioGroupItems*>(TvxCustomButtonGroupProperties::Items()); }
+  // The first item that stands for the value: an item without a value by its caption (exact
+  // case), an item with one by an equal value; -1 for none.
+  Integer GetRadioGroupItemIndex(const Variant& AEditValue);
+  // The edit value an item stands for: its value, or its caption when it has none; the
+  // default value for -1 or an index out of range.
+  Variant ItemEditValue(Integer AIndex);
+  // What a filter row offers for item AIndex: the value it edits and its caption; for -1 the
+  // default value and caption.
+  void GetItemFilterValue(Integer AIndex, Variant& AValue, String& ADisplayText);
+  String GetDisplayText(const Variant& AEditValue, bool AFullText = false, bool AIsInplace = true) override;
+  void PrepareDisplayValue(const Variant& AEditValue, Variant& DisplayValue, bool AEditFocused) override;
+  bool CompareDisplayValues(const Variant& AEditValue1, const Variant& AEditValue2) override;
+  bool CanCompareEditValue() override { return true; }
+  bool IsResetEditClass() override { return true; }
+  TvxEditSupportedOperations GetSupportedOperations() override;
+
+  const String& DefaultCaption() const { return FDefaultCaption; }
+  void SetDefaultCaption(const String& Value);
+  bool IsDefaultCaptionStored() const;
+  const Variant& DefaultValue() const { return FDefaultValue; }
+  void SetDefaultValue(const Variant& Value);
+
+ protected:
+  std::unique_ptr<TvxButtonGroupItems> CreateItems() override;
+
+ private:
+  String FDefaultCaption;
+  Variant FDefaultValue = Null();
+};
+
+class TvxRadioGroupProperties : public TvxCustomRadioGroupProperties {
+  DECLARE_CLASS(TvxRadioGroupProperties, TvxCustomRadioGroupProperties)
+  PUBLISHED(TvxRadioGroupProperties)
+ public:
+  using TvxCustomRadioGroupProperties::TvxCustomRadioGroupProperties;
+};
+
+class TvxCustomRadioGroup;
+
+// A radio button of a radio group: its checks go to the group, which keeps the value.
+class TvxCustomRadioGroupButton : public TvxRadioButton {
+  DECLARE_CLASS(TvxCustomRadioGroupButton, TvxRadioButton)
+  DECLARE_MESSAGE_MAP
+ public:
+  explicit TvxCustomRadioGroupButton(TComponent* AOwner);
+  ~TvxCustomRadioGroupButton() override;
+  TvxCustomRadioGroup* RadioGroup() const;
+  void SetChecked(bool Value) override;
+  bool CanFocus() override;
+  bool InternalSettingChecked() const { return FInternalSettingChecked; }
+
+ protected:
+  friend class TvxCustomRadioGroup;
+  void Click() override;
+  void DoEnter() override;
+  void DoExit() override;
+  void KeyPress(wchar_t& Key) override;
+  void WndProc(TMessage& Message) override;
+
+ private:
+  void CNCommandMsg(TWMCommand& Message);
+  bool FFocusingByMouse = false;
+  bool FInternalSettingChecked = false;
+  bool FIsClickLocked = false;
+};
+
+class TvxCustomRadioGroup : public TvxCustomButtonGroup {
+  DECLARE_CLASS(TvxCustomRadioGroup, TvxCustomButtonGroup)
+ public:
+  using TvxCustomButtonGroup::TvxCustomButtonGroup;
+  TvxCustomRadioGroupProperties* Properties() const {
+    return static_cast<TvxCustomRadioGroupProperties*>(TvxCustomEdit::Properties());
+  }
+  TvxCustomRadioGroupProperties* ActiveProperties() const {
+    return static_cast<TvxCustomRadioGroupProperties*>(TvxCustomEdit::ActiveProperties());
+  }
+  TClass GetPropertiesClass() override { return TvxCustomRadioGroupProperties::StaticClass(); }
+  TvxCustomRadioGroupButton* RadioButtons(Integer Index) const {
+    return static_cast<TvxCustomRadioGroupButton*>(Buttons(Index));
+  }
+  // While loading or at design time the index kept for later; else the checked button's.
+  Integer ItemIndex();
+  // Clamped to -1 .. button count - 1; the edit value follows.
+  void SetItemIndex(Integer Value);
+  void Clear() override;
+  void PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool AEditFocused) override;
+  void SetFocus() override;
+  // The group or one of its buttons has the focus.
+  bool GroupFocused();
+  // The buttons come from the items: they are never streamed.
+  void GetChildren(const TGetChildProc&, TComponent*) override {}
+
+ protected:
+  friend class TvxCustomRadioGroupButton;
+  std::unique_ptr<TvxCustomEditProperties> CreateProperties() override;
+  void Initialize() override;
+  void Loaded() override;
+  TWinControl* CreateButton() override;
+  void UpdateButtons() override;
+  void UpdateButtonColors() override;
+  void InternalSetEditValue(const Variant& Value, bool AValidateEditValue) override;
+  void SetEditValueForced(const Variant& Value, bool AForce);
+  // A button was checked by the user.
+  void ButtonChecked(TvxCustomRadioGroupButton* AButton);
+  Integer CheckedIndex() const;
+  bool IsLoadingOrDesigning() const;
+
+ private:
+  Integer FLoadedItemIndex = -1;
+  bool FSkinsPaintCopy = false;
+};
+
+class TvxRadioGroup : public TvxCustomRadioGroup {
+  DECLARE_CLASS(TvxRadioGroup, TvxCustomRadioGroup)
+  PUBLISHED(TvxRadioGroup)
+ public:
+  using TvxCustomRadioGroup::TvxCustomRadioGroup;
+  TvxRadioGroupProperties* Properties() const {
+    return static_cast<TvxRadioGroupProperties*>(TvxCustomEdit::Properties());
+  }
+  TClass GetPropertiesClass() override { return TvxRadioGroupProperties::StaticClass(); }
 };
 
 extern const TUnitInfo vxRadioGroupUnit;

@@ -2,47 +2,15 @@
 // groups, drop-down kinds, and every kind in two looks read back as pixels.
 #include <gtest/gtest.h>
 
-#include "../../core/tests/ReferenceImage.h"
+#include "StdReferenceImage.h"
 #include "../../core/tests/SuiteControlTestSupport.h"
+#include "ActnList.h"
+#include "Streaming.h"
 #include "vxButtons.h"
 
 using namespace vx_test;
 
 namespace {
-
-// The reference images of this area's tests.
-std::wstring ImagesFolder() {
-  wchar_t path[MAX_PATH];
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring p = path;
-  for (int i = 0; i < 5; ++i) p = p.substr(0, p.find_last_of(L"\\/"));
-  return p + L"\\suite\\editors_std\\tests\\images\\";
-}
-
-void ExpectMatchesImage(const std::wstring& Name, const TWindowPixels& Px) {
-  std::vector<DWORD> pixels;
-  for (int y = 0; y < Px.H; ++y)
-    for (int x = 0; x < Px.W; ++x) {
-      COLORREF c = Px.At(x, y);
-      pixels.push_back((GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c));
-    }
-  const std::wstring file = ImagesFolder() + Name + L".png";
-  std::vector<uint8_t> png;
-  if (!zs_test::ReadWholeFileW(file, png)) {
-    CreateDirectoryW(ImagesFolder().c_str(), nullptr);
-    zs_test::WriteWholeFileW(file, zs_test::EncodePng(Px.W, Px.H, pixels));
-    ADD_FAILURE() << "reference image written for review";
-    return;
-  }
-  int w = 0, h = 0;
-  std::vector<DWORD> ref;
-  ASSERT_TRUE(zs_test::DecodePng(png, w, h, ref));
-  ASSERT_EQ(w, Px.W);
-  ASSERT_EQ(h, Px.H);
-  int differing = 0;
-  for (size_t i = 0; i < ref.size(); ++i) differing += (ref[i] & 0xFFFFFF) != (pixels[i] & 0xFFFFFF);
-  EXPECT_EQ(differing, 0);
-}
 
 // A strip of NumGlyphs 12 x 12 cells on a fuchsia (transparent) ground: red, grey, blue, green.
 std::unique_ptr<TBitmap> GlyphStrip(int Cells, int Size = 12) {
@@ -269,4 +237,129 @@ TEST_F(ButtonTest, KindsLooksAndStatesMatchReference) {
   Form->Repaint();
   Pump(100);
   ExpectMatchesImage(L"buttons_kinds_looks_states", TWindowPixels(Form->Handle()));
+}
+
+TEST(ButtonGlyphCache, CellsAreSharedPerSizeReusedAndFreedWithTheirLastUser) {
+  auto strip = GlyphStrip(3);
+  {
+    TvxButtonGlyph a, b;
+    a.SetGlyph(strip.get());
+    b.SetGlyph(strip.get());
+    ASSERT_NE(vxGlyphCache(), nullptr);
+    const Integer normal = a.CreateButtonGlyph(vxbsNormal);
+    EXPECT_EQ(normal, a.CreateButtonGlyph(vxbsHot));  // normal and hot share cell 0, rendered once
+    const Integer pressed = a.CreateButtonGlyph(vxbsPressed);
+    const Integer other = b.CreateButtonGlyph(vxbsNormal);
+    EXPECT_EQ(a.GlyphList(), b.GlyphList());  // one list per cell size
+    EXPECT_EQ(3, a.GlyphList()->UsedCount());
+    EXPECT_NE(normal, pressed);
+    EXPECT_NE(other, pressed);
+    // Another size gets its own list.
+    auto big = GlyphStrip(1, 20);
+    TvxButtonGlyph c;
+    c.SetGlyph(big.get());
+    c.CreateButtonGlyph(vxbsNormal);
+    EXPECT_NE(c.GlyphList(), a.GlyphList());
+    EXPECT_EQ(2, vxGlyphCache()->ListCount());
+    // A changed glyph frees its cells; the next cell placed takes a freed one.
+    TvxGlyphList* list = a.GlyphList();
+    const Integer images = list->Count();
+    a.SetNumGlyphs(1);
+    EXPECT_EQ(nullptr, a.GlyphList());
+    EXPECT_EQ(1, list->UsedCount());
+    const Integer again = a.CreateButtonGlyph(vxbsNormal);
+    EXPECT_TRUE(again == normal || again == pressed);
+    EXPECT_EQ(images, list->Count());
+  }
+  // The lists went with their last used cell, the cache with its last list.
+  EXPECT_EQ(nullptr, vxGlyphCache());
+}
+
+TEST_F(ButtonTest, ActionGivesItsListImageToTheGlyphUntilTheLinkGoes) {
+  auto* images = new TImageList(Form);
+  images->SetWidth(12);
+  images->SetHeight(12);
+  auto green = GlyphStrip(4);  // cell 3 is lime
+  TBitmap cell(12, 12);
+  BitBlt(cell.Canvas()->Handle(), 0, 0, 12, 12, green->Canvas()->Handle(), 36, 0, SRCCOPY);
+  images->AddMasked(&cell, clFuchsia);
+  auto* list = new TActionList(Form);
+  list->SetImages(images);
+  auto* action = new TAction(Form);
+  action->SetActionList(list);
+  action->SetCaption(L"Go");
+  int runs = 0;
+  action->OnExecute = [&](TObject*) { ++runs; };
+  TvxButton* b = Make(10, 10, L"", 60, 30);
+  action->SetImageIndex(0);
+  b->SetAction(action);
+  EXPECT_EQ(images, b->GlyphObject()->ImageList());
+  EXPECT_EQ(0, b->GlyphObject()->ImageIndex());
+  EXPECT_EQ(L"Go", b->Caption());
+  EXPECT_GT(Count(b, RGB(0, 255, 0)), 30);  // the list's image is the glyph
+  ClickAt(b, 30, 15);
+  EXPECT_EQ(1, runs);
+  action->SetImageIndex(-1);
+  EXPECT_EQ(-1, b->GlyphObject()->ImageIndex());
+  EXPECT_EQ(0, Count(b, RGB(0, 255, 0)));
+  action->SetImageIndex(0);
+  b->SetAction(nullptr);  // the link goes, the button stays
+  EXPECT_EQ(nullptr, b->GlyphObject()->ImageList());
+  EXPECT_EQ(-1, b->GlyphObject()->ImageIndex());
+}
+
+TEST_F(ButtonTest, PopupMenuTakesOnlyMenusAndForgetsAFreedOne) {
+  TvxButton* b = Make(10, 10, L"A");
+  auto* other = new TComponent(Form);
+  b->SetPopupMenu(other);
+  EXPECT_EQ(nullptr, b->PopupMenu());
+  auto* menu = new TPopupMenu(Form);
+  b->SetPopupMenu(menu);
+  EXPECT_EQ(menu, b->PopupMenu());
+  auto* drop = new TPopupMenu(Form);
+  b->SetDropDownMenu(drop);
+  delete menu;
+  delete drop;
+  EXPECT_EQ(nullptr, b->PopupMenu());
+  EXPECT_EQ(nullptr, b->DropDownMenu());
+}
+
+TEST_F(ButtonTest, PublishedPropertiesAreWrittenAndReadBack) {
+  TvxButton* b = Make(10, 10, L"Save", 80, 26);
+  b->SetName(L"Button1");
+  b->SetKind(vxbkDropDownButton);
+  b->SetLayout(blGlyphTop);
+  b->SetMargin(2);
+  b->SetSpacing(6);
+  b->SetPaintStyle(bpsCaption);
+  b->SetCanBeFocused(false);
+  b->SetGroupIndex(4);
+  b->SetDown(true);
+  b->Colors()->SetColor(vxbcHot, clYellow);
+  auto strip = GlyphStrip(2);
+  b->SetGlyph(strip.get());
+  b->SetNumGlyphs(2);
+  b->LookAndFeel()->SetKind(lfFlat);
+  const String text = ComponentToText(b);
+  EXPECT_NE(text.find(L"Kind = vxbkDropDownButton"), String::npos) << text;
+  EXPECT_NE(text.find(L"Colors.Hot = clYellow"), String::npos) << text;
+  EXPECT_EQ(text.find(L"Colors.Normal"), String::npos) << text;  // unassigned colours stay out
+  EXPECT_EQ(text.find(L"  GroupIndex"), String::npos) << text;   // only through the options
+  EXPECT_NE(text.find(L"SpeedButtonOptions.GroupIndex = 4"), String::npos) << text;
+
+  TvxButton* copy = Make(10, 50, L"");
+  TextToComponent(text, copy);
+  EXPECT_EQ(L"Save", copy->Caption());
+  EXPECT_EQ(vxbkDropDownButton, copy->Kind());
+  EXPECT_EQ(blGlyphTop, copy->Layout());
+  EXPECT_EQ(2, copy->Margin());
+  EXPECT_EQ(6, copy->Spacing());
+  EXPECT_EQ(bpsCaption, copy->PaintStyle());
+  EXPECT_FALSE(copy->CanBeFocused());
+  EXPECT_EQ(4, copy->GroupIndex());
+  EXPECT_TRUE(copy->Down());
+  EXPECT_EQ(clYellow, copy->Colors()->Color(vxbcHot));
+  EXPECT_EQ(TvxButtonAssignedColors{vxbcHot}, copy->Colors()->AssignedColors());
+  EXPECT_EQ(2, copy->NumGlyphs());
+  EXPECT_EQ(lfFlat, copy->LookAndFeel()->Kind());
 }

@@ -102,3 +102,111 @@ TEST_F(ImageEditorTest, SavingThroughTheDialogLeavesNoDialogBehind) {
   Image->LoadFromFile();
   EXPECT_EQ(8, Image->Picture()->Width());
 }
+
+TEST_F(ImageEditorTest, ContextMenuFollowsTheLayoutAndThePicture) {
+  TPopupMenu* menu = Image->PreparePopupMenu();
+  ASSERT_EQ(9, menu->Items()->Count());
+  auto item = [&](int i) { return menu->Items()->Items(i); };
+  EXPECT_EQ(L"Cu&t", item(0)->Caption());
+  EXPECT_EQ(L"Save &As...", item(6)->Caption());
+  // Empty picture: only Paste (with a picture on the clipboard) and Load can act.
+  EXPECT_FALSE(item(0)->Enabled());
+  EXPECT_FALSE(item(1)->Enabled());
+  EXPECT_FALSE(item(3)->Enabled());
+  EXPECT_TRUE(item(5)->Enabled());
+  EXPECT_FALSE(item(6)->Enabled());
+  EXPECT_FALSE(item(8)->Visible());
+  auto red = Solid(8, 8, clRed);
+  Image->Picture()->SetGraphic(red.get());
+  menu = Image->PreparePopupMenu();
+  EXPECT_TRUE(item(0)->Enabled());
+  EXPECT_TRUE(item(3)->Enabled());
+  EXPECT_TRUE(item(6)->Enabled());
+  // Copy from the menu puts the picture on the clipboard; then Paste can act.
+  item(1)->Click();
+  EXPECT_TRUE(Image->CanPasteFromClipboard());
+  EXPECT_TRUE(Image->PreparePopupMenu()->Items()->Items(2)->Enabled());
+  // Delete from the menu is the user's change.
+  item(3)->Click();
+  EXPECT_TRUE(IsPictureEmpty(Image->Picture()));
+  EXPECT_TRUE(Image->ModifiedAfterEnter());
+  // Only Custom: the first line hidden, the second shown; Load or Save alone begins with a line.
+  int customs = 0;
+  Image->Properties()->OnCustomClick = [&](TObject*) { ++customs; };
+  Image->Properties()->PopupMenuLayout()->SetMenuItems(TvxPopupMenuItems{pmiCustom});
+  Image->Properties()->PopupMenuLayout()->SetCustomMenuItemCaption(L"Mine");
+  menu = Image->PreparePopupMenu();
+  EXPECT_FALSE(item(4)->Visible());
+  EXPECT_TRUE(item(7)->Visible());
+  EXPECT_EQ(L"Mine", item(8)->Caption());
+  item(8)->Click();
+  EXPECT_EQ(1, customs);
+  Image->Properties()->PopupMenuLayout()->SetMenuItems(TvxPopupMenuItems{pmiLoad});
+  menu = Image->PreparePopupMenu();
+  EXPECT_TRUE(item(4)->Visible());
+  EXPECT_FALSE(item(0)->Visible());
+  EXPECT_FALSE(item(7)->Visible());
+  // The layout is copied with the properties.
+  TvxImageProperties copy(nullptr);
+  copy.Assign(Image->Properties());
+  EXPECT_EQ(TvxPopupMenuItems{pmiLoad}, copy.PopupMenuLayout()->MenuItems());
+  EXPECT_EQ(L"Mine", copy.PopupMenuLayout()->CustomMenuItemCaption());
+}
+
+TEST_F(ImageEditorTest, ClipboardKeys) {
+  auto blue = Solid(6, 6, clBlue);
+  Image->Picture()->SetGraphic(blue.get());
+  Image->SetFocus();
+  Pump(20);
+  OpenClipboard(nullptr);
+  EmptyClipboard();
+  CloseClipboard();
+  SendKey(VK_CONTROL, false);
+  SendKey(VK_INSERT, false);
+  SendKey(VK_INSERT, true);
+  SendKey(VK_CONTROL, true);
+  Pump(40);
+  EXPECT_TRUE(IsClipboardFormatAvailable(CF_BITMAP));
+  SendKey(VK_SHIFT, false);
+  SendKey(VK_DELETE, false);
+  SendKey(VK_DELETE, true);
+  SendKey(VK_SHIFT, true);
+  Pump(40);
+  EXPECT_TRUE(IsPictureEmpty(Image->Picture()));  // cut
+  SendKey(VK_SHIFT, false);
+  SendKey(VK_INSERT, false);
+  SendKey(VK_INSERT, true);
+  SendKey(VK_SHIFT, true);
+  Pump(40);
+  ASSERT_FALSE(IsPictureEmpty(Image->Picture()));  // pasted back
+  EXPECT_EQ(6, Image->Picture()->Width());
+}
+
+TEST_F(ImageEditorTest, LargePictureScrollsByEightPixelsWithinItsSize) {
+  Image->SetBounds(0, 0, 140, 100);
+  // Red rows 0-7, blue below: one line down shows blue at the top.
+  auto pic = Solid(300, 200, clBlue);
+  pic->Canvas()->Brush()->SetColor(clRed);
+  RECT top{0, 0, 300, 8};
+  pic->Canvas()->FillRect(top);
+  Image->Properties()->SetCenter(false);
+  Image->Picture()->SetGraphic(pic.get());
+  Pump(40);
+  ASSERT_TRUE(Image->HScrollBarVisible());
+  ASSERT_TRUE(Image->VScrollBarVisible());
+  EXPECT_GT(Count(RGB(255, 0, 0), 2, 2, 60, 6), 100);
+  Integer pos = 0;
+  Image->VScrollBar()->OnScroll(Image->VScrollBar(), scLineDown, pos);
+  EXPECT_EQ(8, pos);
+  EXPECT_EQ(0, Count(RGB(255, 0, 0), 2, 2, 60, 6));
+  EXPECT_GT(Count(RGB(0, 0, 255), 2, 2, 60, 6), 100);
+  // Never past picture size - page size.
+  pos = 5000;
+  Image->VScrollBar()->OnScroll(Image->VScrollBar(), scTrack, pos);
+  EXPECT_EQ(200 - Image->VScrollBar()->PageSize(), pos);
+  // A centred picture is cropped evenly and offers no bars.
+  Image->Properties()->SetCenter(true);
+  Pump(40);
+  EXPECT_FALSE(Image->VScrollBarVisible());
+  EXPECT_FALSE(Image->HScrollBarVisible());
+}

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "../../core/tests/SuiteControlTestSupport.h"
+#include "Streaming.h"
 #include "vxMemo.h"
 
 using namespace vx_test;
@@ -92,4 +93,71 @@ TEST(MemoProperties, CellsShowTheFirstLineAndCountsNeverGoNegative) {
   p.SetVisibleLineCount(-5);
   EXPECT_EQ(0, p.VisibleLineCount());
   EXPECT_FALSE(p.AutoSelect());
+}
+
+TEST_F(MemoTest, LinesReadAndWriteTheTextWithOrWithoutAWindow) {
+  TStringList src;
+  src.Add(L"first");
+  src.Add(L"");
+  src.Add(L"third");
+  Memo->SetLines(&src);
+  EXPECT_EQ(String(L"first\r\n\r\nthird\r\n"), Text());
+  ASSERT_EQ(3, Memo->Lines()->Count());
+  EXPECT_EQ(L"third", Memo->Lines()->Strings(2));
+  Memo->Lines()->Insert(1, L"second");
+  Memo->Lines()->Delete(2);
+  Memo->Lines()->SetStrings(0, L"one");
+  EXPECT_EQ(String(L"one\r\nsecond\r\nthird\r\n"), Text());
+  EXPECT_THROW(Memo->Lines()->Strings(3), EStringListError);
+  // Many lines added in one update are written once and read back whole.
+  Memo->Lines()->BeginUpdate();
+  Memo->Lines()->Clear();
+  for (int i = 0; i < 500; ++i) Memo->Lines()->Add(IntToStr(i));
+  Memo->Lines()->EndUpdate();
+  ASSERT_EQ(500, Memo->Lines()->Count());
+  EXPECT_EQ(L"499", Memo->Lines()->Strings(499));
+  // Caret: column and line, both from 0.
+  Memo->SetCaretPos(TPoint{1, 2});
+  EXPECT_EQ(2, Memo->CaretPos().y);
+  EXPECT_EQ(1, Memo->CaretPos().x);
+  EXPECT_EQ(2 * 3 + 1, Memo->SelStart());  // "0\r\n1\r\n" then one character
+  // Without a window the lines come from the text.
+  std::unique_ptr<TvxMemo> bare(TvxContainer::Create<TvxMemo>(nullptr));
+  bare->SetLines(&src);
+  EXPECT_EQ(3, bare->Lines()->Count());
+  EXPECT_EQ(L"", bare->Lines()->Strings(1));
+}
+
+TEST_F(MemoTest, CtrlASelectsEverythingOnlyWhenThereAreLines) {
+  Memo->SetFocus();
+  Pump(20);
+  Set(L"abc\r\ndef");
+  Memo->SetSelection(1, 0);
+  SendKey(VK_CONTROL, false);
+  SendKey('A', false);
+  SendKey('A', true);
+  SendKey(VK_CONTROL, true);
+  Pump(40);
+  EXPECT_EQ(0, Memo->SelStart());
+  EXPECT_EQ(8, Memo->SelLength());
+  EXPECT_EQ(String(L"abc\r\ndef"), Text());  // consumed: no character typed
+}
+
+TEST(MemoStreaming, LinesAndPropertiesAreWrittenAndReadBack) {
+  std::unique_ptr<TvxMemo> memo(TvxContainer::Create<TvxMemo>(nullptr));
+  memo->SetName(L"Memo1");
+  memo->SetText(L"line one\r\n日本語");
+  memo->Properties()->SetScrollBars(ssVertical);
+  memo->Properties()->SetWordWrap(false);
+  memo->Properties()->SetVisibleLineCount(3);
+  const String text = ComponentToText(memo.get());
+  EXPECT_NE(text.find(L"Properties.ScrollBars = ssVertical"), String::npos) << text;
+  EXPECT_EQ(text.find(L"WantReturns"), String::npos) << text;  // the default
+  std::unique_ptr<TvxMemo> copy(TvxContainer::Create<TvxMemo>(nullptr));
+  TextToComponent(text, copy.get());
+  EXPECT_EQ(2, copy->Lines()->Count());
+  EXPECT_EQ(String(L"日本語"), copy->Lines()->Strings(1));
+  EXPECT_EQ(ssVertical, copy->Properties()->ScrollBars());
+  EXPECT_FALSE(copy->Properties()->WordWrap());
+  EXPECT_EQ(3, copy->Properties()->VisibleLineCount());
 }
