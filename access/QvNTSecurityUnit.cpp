@@ -37,6 +37,7 @@ String gAdvapiName;
 String gNetapiName;
 TLibrary gAdvapi;
 TLibrary gNetapi;
+bool gNetapiBound = false;  // netapi32.dll's entries were bound (see BindNetapiNow)
 
 // The bound entries of the table in binding order, as untyped slots.
 void** BoundSlot(int i) {
@@ -52,6 +53,7 @@ void ClearBindings() {
 void FreeLibraries() {
   gAdvapi.Free();
   gNetapi.Free();
+  gNetapiBound = false;
 }
 
 void BindLibrary(TLibrary& Library, const String& Name, int First, int Last) {
@@ -65,6 +67,30 @@ template <class F>
 F Bound(F f) {
   if (!f) RaiseLibraryNotLoaded();
   return f;
+}
+
+// netapi32.dll is loaded when one of its functions is first called, not at start-up:
+// nothing calls them on the program's usual paths, and loading the library and what it
+// links costs start-up time and memory. Until then its two entries hold these stubs,
+// which bind the library's entries (nullptr when it does not load) and call through.
+
+void BindNetapiNow() {
+  if (gNetapiBound) return;
+  gNetapiBound = true;
+  QvSecurityApi.DsGetDcNameW = nullptr;
+  QvSecurityApi.NetApiBufferFree = nullptr;
+  BindLibrary(gNetapi, gNetapiName, 18, 19);
+}
+
+DWORD WINAPI LazyDsGetDcName(LPCWSTR ComputerName, LPCWSTR DomainName, GUID* DomainGuid, LPCWSTR SiteName,
+                             ULONG Flags, PDOMAIN_CONTROLLER_INFOW* Info) {
+  BindNetapiNow();
+  return Bound(QvSecurityApi.DsGetDcNameW)(ComputerName, DomainName, DomainGuid, SiteName, Flags, Info);
+}
+
+DWORD WINAPI LazyNetApiBufferFree(LPVOID Buffer) {
+  BindNetapiNow();
+  return Bound(QvSecurityApi.NetApiBufferFree)(Buffer);
 }
 
 // A failed call whose last error may be 0: raise for the last error, else a bare code.
@@ -262,7 +288,9 @@ void QvBindSecurityApi(const String& AdvapiName, const String& NetapiName) {
   BindLibrary(gAdvapi, gAdvapiName, 0, 17);
   CheckWin2000OrLater();
   gNetapiName = NetapiName;
-  BindLibrary(gNetapi, gNetapiName, 18, 19);
+  gNetapiBound = false;
+  QvSecurityApi.DsGetDcNameW = &LazyDsGetDcName;
+  QvSecurityApi.NetApiBufferFree = &LazyNetApiBufferFree;
 }
 
 const String& QvAdvapiLibraryName() { return gAdvapiName; }

@@ -167,9 +167,10 @@ class TQvAccessList : public TList {
 // ---------------------------------------------------------------------------------------
 // Security functions bound by name
 
-// The table of functions the unit calls through. Unit start-up fills the twenty bound
-// entries from advapi32.dll and netapi32.dll by name (nullptr when missing) and sets the
-// last two to the directly imported system functions. Tests may replace any entry; a
+// The table of functions the unit calls through. Unit start-up fills the eighteen
+// advapi32.dll entries by name (nullptr when missing); the two netapi32.dll entries hold
+// stubs that load that library when first called and then bind its entries the same
+// way. The last two entries are the directly imported system functions. Tests may replace any entry; a
 // nullptr bound entry makes its call raise the missing-library exception.
 struct TQvSecurityApi {
   // advapi32.dll, in binding order
@@ -211,9 +212,11 @@ extern TQvSecurityApi QvSecurityApi;
 // from netapi32.dll).
 extern const char* const QvBoundFunctionNames[20];
 
-// Loads the two libraries by name and binds the twenty functions (behind the operating
-// system check), as unit start-up does. A library that does not load leaves its
-// entries nullptr. Frees libraries bound earlier first.
+// Loads advapi32.dll by name and binds its eighteen functions (behind the operating
+// system check), as unit start-up does; netapi32.dll is only named here and loads at
+// the first call of one of its two entries. A library that does not load leaves its
+// entries nullptr (for netapi32.dll: from that first call on, which raises the
+// missing-library exception). Frees libraries bound earlier first.
 void QvBindSecurityApi(const String& AdvapiName, const String& NetapiName);
 // The stored library names (empty before binding).
 const String& QvAdvapiLibraryName();

@@ -77,18 +77,47 @@ TEST_F(BindingTest, StartUpBindsAllTwentyFunctions) {
   EXPECT_NE(SidCompressor, nullptr);
 }
 
+TEST_F(BindingTest, NetapiLoadsAtItsFirstCallNotAtStartUp) {
+  // Nothing else in this program loads the library: start-up must not either.
+  RestartSecurityUnit();
+  ASSERT_EQ(GetModuleHandleW(L"netapi32.dll"), nullptr);
+  auto* stub = QvSecurityApi.NetApiBufferFree;
+  EXPECT_EQ(QvSecurityApi.NetApiBufferFree(nullptr), 0u);
+  HMODULE netapi = GetModuleHandleW(L"netapi32.dll");
+  ASSERT_NE(netapi, nullptr);
+  // Both entries now call the library itself.
+  EXPECT_NE(QvSecurityApi.NetApiBufferFree, stub);
+  EXPECT_EQ(reinterpret_cast<void*>(QvSecurityApi.NetApiBufferFree),
+            reinterpret_cast<void*>(GetProcAddress(netapi, "NetApiBufferFree")));
+  EXPECT_EQ(reinterpret_cast<void*>(QvSecurityApi.DsGetDcNameW),
+            reinterpret_cast<void*>(GetProcAddress(netapi, "DsGetDcNameW")));
+  // Shut-down frees it again.
+  QvNTSecurityUnitUnit.Finalize();
+  EXPECT_EQ(GetModuleHandleW(L"netapi32.dll"), nullptr);
+}
+
 TEST_F(BindingTest, MissingLibrariesRaiseOnlyWhenCalled) {
   QvBindSecurityApi(L"zs_missing_a.dll", L"zs_missing_b.dll");
   void** slots = reinterpret_cast<void**>(&QvSecurityApi);
-  for (int i = 0; i < 20; ++i) EXPECT_EQ(slots[i], nullptr) << QvBoundFunctionNames[i];
+  for (int i = 0; i < 18; ++i) EXPECT_EQ(slots[i], nullptr) << QvBoundFunctionNames[i];
+  const String missing =
+      L"Cannot load library \"zs_missing_a.dll or zs_missing_b.dll\" or linked libraries. Not Windows 2000?";
   try {
     SidToText(nullptr);
     ADD_FAILURE() << "no exception";
   } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(),
-              L"Cannot load library \"zs_missing_a.dll or zs_missing_b.dll\" or linked "
-              L"libraries. Not Windows 2000?");
+    EXPECT_EQ(e.Message(), missing);
   }
+  // The netapi entries find their library missing at their first call, raise then, and
+  // are left empty so that the call stub raises at every later call.
+  try {
+    QvSecurityApi.NetApiBufferFree(nullptr);
+    ADD_FAILURE() << "no exception";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), missing);
+  }
+  EXPECT_EQ(QvSecurityApi.NetApiBufferFree, nullptr);
+  EXPECT_EQ(QvSecurityApi.DsGetDcNameW, nullptr);
   // Reading does not raise it: the list says it was not read, and why.
   TQvAccessList list;
   list.Add();
