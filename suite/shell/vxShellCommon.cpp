@@ -1059,21 +1059,54 @@ void TvxShellItemsInfoGatherer::RequestItemInfo(TvxCustomItemProducer* AItemProd
                                                 bool APriority) {
   StopFetch();
   TScopeExit resume([this] { ResumeFetch(); });
-  auto it = std::find_if(FFetchQueue.begin(), FFetchQueue.end(), [&](const TvxRequestItem& R) {
-    return R.ItemIndex == AIndex && R.ItemProducer == AItemProducer;
-  });
-  if (it == FFetchQueue.end()) {
-    TvxRequestItem r{AIndex, AItemProducer, APriority};
-    if (APriority)
-      FFetchQueue.insert(FFetchQueue.begin(), r);
-    else
-      FFetchQueue.push_back(r);
-  } else if (APriority) {
-    TvxRequestItem r = *it;
-    r.Priority = true;
-    FFetchQueue.erase(it);
-    FFetchQueue.insert(FFetchQueue.begin(), r);
+  auto [it, fresh] = FQueued.try_emplace(TRequestKey{AItemProducer, AIndex}, 0);
+  // Queued once; asked for again first in line, it moves to the head (its old entry
+  // stays behind, stale, and is skipped).
+  if (!fresh && !APriority) return;
+  it->second = ++FNextSerial;
+  TQueuedRequest q{TvxRequestItem{AIndex, AItemProducer, APriority}, it->second};
+  if (APriority)
+    FPriorityQueue.push_front(q);
+  else
+    FNormalQueue.push_back(q);
+  // Stale entries never outnumber the live ones by much: the memory stays linear in
+  // the requests queued, and dropping them is paid for by the moves that made them.
+  if (FPriorityQueue.size() + FNormalQueue.size() > 2 * FQueued.size() + 64) DropStaleEntries();
+}
+
+bool TvxShellItemsInfoGatherer::IsLive(const TQueuedRequest& Q) const {
+  auto it = FQueued.find(KeyOf(Q.Request));
+  return it != FQueued.end() && it->second == Q.Serial;
+}
+
+void TvxShellItemsInfoGatherer::DropStaleEntries() {
+  auto stale = [this](const TQueuedRequest& Q) { return !IsLive(Q); };
+  std::erase_if(FPriorityQueue, stale);
+  std::erase_if(FNormalQueue, stale);
+}
+
+const TvxShellItemsInfoGatherer::TQueuedRequest* TvxShellItemsInfoGatherer::PeekNext() {
+  for (std::deque<TQueuedRequest>* q : {&FPriorityQueue, &FNormalQueue}) {
+    while (!q->empty() && !IsLive(q->front())) q->pop_front();
+    if (!q->empty()) return &q->front();
   }
+  return nullptr;
+}
+
+void TvxShellItemsInfoGatherer::PopNext() {
+  std::deque<TQueuedRequest>& q = FPriorityQueue.empty() ? FNormalQueue : FPriorityQueue;
+  if (q.empty()) return;
+  FQueued.erase(KeyOf(q.front().Request));
+  q.pop_front();
+}
+
+std::vector<TvxRequestItem> TvxShellItemsInfoGatherer::FetchQueue() const {
+  std::vector<TvxRequestItem> r;
+  r.reserve(FQueued.size());
+  for (const std::deque<TQueuedRequest>* q : {&FPriorityQueue, &FNormalQueue})
+    for (const TQueuedRequest& e : *q)
+      if (IsLive(e)) r.push_back(e.Request);
+  return r;
 }
 
 void TvxShellItemsInfoGatherer::ClearFetchQueue(TvxCustomItemProducer* AItemProducer) {
@@ -1084,10 +1117,16 @@ void TvxShellItemsInfoGatherer::ClearFetchQueue(TvxCustomItemProducer* AItemProd
     ResumeFetch();
   });
   StopFetch();
-  if (!AItemProducer)
-    FFetchQueue.clear();
-  else
-    std::erase_if(FFetchQueue, [&](const TvxRequestItem& R) { return R.ItemProducer == AItemProducer; });
+  if (!AItemProducer) {
+    FPriorityQueue.clear();
+    FNormalQueue.clear();
+    FQueued.clear();
+    return;
+  }
+  auto ofProducer = [AItemProducer](const TQueuedRequest& Q) { return Q.Request.ItemProducer == AItemProducer; };
+  std::erase_if(FPriorityQueue, ofProducer);
+  std::erase_if(FNormalQueue, ofProducer);
+  std::erase_if(FQueued, [AItemProducer](const auto& E) { return E.first.Producer == AItemProducer; });
 }
 
 DWORD WINAPI vxShellFetchThreadProc(LPVOID Param) {
@@ -1108,10 +1147,10 @@ void TvxShellItemsInfoGatherer::Run() {
   for (;;) {
     if (!signalled(FStopFetchEvent) && !signalled(FTerminateFetchThreadEvent)) {
       ResetEvent(FFetchStoppedEvent);
-      while (!FFetchQueue.empty()) {
-        TvxRequestItem r = FFetchQueue.front();
-        vxShellFetchQueuedItem(this, r);
-        FFetchQueue.erase(FFetchQueue.begin());
+      // A request leaves the queue once it is filled: one whose filling fails stays.
+      while (const TQueuedRequest* next = PeekNext()) {
+        vxShellFetchQueuedItem(this, next->Request);
+        PopNext();
         if (signalled(FStopFetchEvent) || signalled(FTerminateFetchThreadEvent)) break;
       }
     }

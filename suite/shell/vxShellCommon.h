@@ -8,7 +8,9 @@
 #include <shlobj.h>
 
 #include <atomic>
+#include <deque>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "Classes.h"
@@ -385,8 +387,9 @@ class TvxShellItemsInfoGatherer : public TObject {
   void ResumeFetch();
   void RequestItemInfo(TvxCustomItemProducer* AItemProducer, Integer AIndex, bool APriority);
   void ClearFetchQueue(TvxCustomItemProducer* AItemProducer);
-  // Inspection for the views and tests (call between StopFetch and ResumeFetch).
-  const std::vector<TvxRequestItem>& FetchQueue() const { return FFetchQueue; }
+  // The queued requests in the order the worker takes them (for the views and tests;
+  // call between StopFetch and ResumeFetch).
+  std::vector<TvxRequestItem> FetchQueue() const;
   // Whether the worker still runs (it ends on an exception or on termination).
   bool WorkerAlive() const;
   void Terminate();
@@ -395,7 +398,36 @@ class TvxShellItemsInfoGatherer : public TObject {
   friend DWORD WINAPI vxShellFetchThreadProc(LPVOID Param);
   friend void vxShellFetchQueuedItem(TvxShellItemsInfoGatherer* AGatherer, const TvxRequestItem& R);
   void Run();
-  std::vector<TvxRequestItem> FFetchQueue;
+  // One queued request and the number it was queued under.
+  struct TQueuedRequest {
+    TvxRequestItem Request;
+    UInt64 Serial;
+  };
+  struct TRequestKey {
+    TvxCustomItemProducer* Producer;
+    Integer Index;
+    bool operator==(const TRequestKey&) const = default;
+  };
+  struct TRequestKeyHash {
+    size_t operator()(const TRequestKey& K) const {
+      return std::hash<const void*>()(K.Producer) ^ (std::hash<Integer>()(K.Index) * 0x9E3779B97F4A7C15ull);
+    }
+  };
+  static TRequestKey KeyOf(const TvxRequestItem& R) { return TRequestKey{R.ItemProducer, R.ItemIndex}; }
+  bool IsLive(const TQueuedRequest& Q) const;
+  // The request the worker takes next (stale entries before it are dropped), or nil.
+  const TQueuedRequest* PeekNext();
+  void PopNext();
+  void DropStaleEntries();
+  // The queue, changed by the UI thread only while the worker is stopped and read by the
+  // worker only while it is not: priority requests newest first, then the others in the
+  // order asked. Each (producer, index) is queued once: FQueued holds the number of its
+  // live entry, and an entry whose number differs (moved to the front, or cleared) is
+  // skipped. Queuing, moving to the front and taking are constant time.
+  std::deque<TQueuedRequest> FPriorityQueue;
+  std::deque<TQueuedRequest> FNormalQueue;
+  std::unordered_map<TRequestKey, UInt64, TRequestKeyHash> FQueued;
+  UInt64 FNextSerial = 0;
   HANDLE FFetchStoppedEvent = nullptr;
   HANDLE FFetchThread = nullptr;
   bool FIsFetchQueueClearing = false;
