@@ -536,6 +536,131 @@ HRESULT STDMETHODCALLTYPE TvxDropSource::QueryContinueDrag(BOOL fEscapePressed, 
 
 HRESULT STDMETHODCALLTYPE TvxDropSource::GiveFeedback(DWORD) { return DRAGDROP_S_USEDEFAULTCURSORS; }
 
+TvxShellViewDropTarget::~TvxShellViewDropTarget() {
+  if (FCurrentTarget) FCurrentTarget->Release();
+  if (FDraggedObject) FDraggedObject->Release();
+}
+
+HRESULT STDMETHODCALLTYPE TvxShellViewDropTarget::QueryInterface(REFIID riid, void** ppv) {
+  if (!ppv) return E_POINTER;
+  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDropTarget)) {
+    *ppv = static_cast<IDropTarget*>(this);
+    return S_OK;
+  }
+  *ppv = nullptr;
+  return E_NOINTERFACE;
+}
+
+void TvxShellViewDropTarget::SetCurrentTarget(IDropTarget* Target) {
+  if (FCurrentTarget) FCurrentTarget->Release();
+  FCurrentTarget = Target;
+}
+
+void TvxShellViewDropTarget::LeaveTarget(bool CallDragLeave) {
+  if (IDropTarget* t = FCurrentTarget) {
+    FCurrentTarget = nullptr;
+    if (CallDragLeave) t->DragLeave();
+    t->Release();
+  }
+  UnmarkTarget();
+}
+
+void TvxShellViewDropTarget::ForgetDraggedObject() {
+  if (FDraggedObject) FDraggedObject->Release();
+  FDraggedObject = nullptr;
+}
+
+HRESULT STDMETHODCALLTYPE TvxShellViewDropTarget::DragEnter(IDataObject* pDataObj, DWORD grfKeyState, POINTL pt,
+                                                            DWORD* pdwEffect) {
+  if (!pdwEffect) return E_INVALIDARG;
+  ForgetDraggedObject();
+  FDraggedObject = pDataObj;
+  if (pDataObj) pDataObj->AddRef();
+  UpdateTarget(pt);
+  *pdwEffect = DefaultDropEffect();
+  if (IDropTarget* t = FCurrentTarget) return t->DragEnter(pDataObj, grfKeyState, pt, pdwEffect);
+  *pdwEffect = DROPEFFECT_NONE;
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE TvxShellViewDropTarget::DragOver(DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) {
+  if (!pdwEffect) return E_INVALIDARG;
+  const bool changed = UpdateTarget(pt);
+  IDropTarget* t = FCurrentTarget;
+  if (!t) {
+    *pdwEffect = DROPEFFECT_NONE;
+    return S_OK;
+  }
+  if (changed) {
+    DWORD effect = *pdwEffect;
+    HRESULT hr = t->DragEnter(FDraggedObject, grfKeyState, pt, &effect);
+    if (FAILED(hr)) return hr;
+  }
+  return t->DragOver(grfKeyState, pt, pdwEffect);
+}
+
+HRESULT STDMETHODCALLTYPE TvxShellViewDropTarget::DragLeave() {
+  ForgetDraggedObject();
+  LeaveTarget(true);
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE TvxShellViewDropTarget::Drop(IDataObject* pDataObj, DWORD grfKeyState, POINTL pt,
+                                                       DWORD* pdwEffect) {
+  if (!pdwEffect) return E_INVALIDARG;
+  const bool changed = UpdateTarget(pt);
+  HRESULT hr = S_OK;
+  if (IDropTarget* t = FCurrentTarget) {
+    DWORD effect = *pdwEffect;
+    if (changed) hr = t->DragEnter(pDataObj, grfKeyState, pt, &effect);
+    if (SUCCEEDED(hr)) hr = t->Drop(pDataObj, grfKeyState, pt, pdwEffect);
+  } else {
+    *pdwEffect = DROPEFFECT_NONE;
+  }
+  Dropped();
+  ForgetDraggedObject();
+  // The target has had its Drop: it is released without a DragLeave.
+  LeaveTarget(false);
+  return hr;
+}
+
+IDropTarget* vxShellItemDropTarget(HWND Wnd, IShellFolder* Parent, TvxShellItemInfo* Item) {
+  if (!Parent || !Item) return nullptr;
+  IDropTarget* target = nullptr;
+  void** out = reinterpret_cast<void**>(&target);
+  PCUITEMID_CHILD items[] = {Item->pidl()};
+  if (Item->IsFolder()) {
+    IShellFolder* sub = nullptr;
+    if (SUCCEEDED(Parent->BindToObject(Item->pidl(), nullptr, IID_IShellFolder, reinterpret_cast<void**>(&sub))) &&
+        sub) {
+      TvxComRelease subRef(sub);
+      if (FAILED(sub->CreateViewObject(Wnd, IID_IDropTarget, out))) target = nullptr;
+    }
+  } else if (FAILED(Parent->GetUIObjectOf(Wnd, 1, items, IID_IDropTarget, nullptr, out))) {
+    target = nullptr;
+  }
+  return target;
+}
+
+bool vxShellDragItems(HWND Wnd, IShellFolder* Folder, const std::vector<PItemIDList>& Items, DWORD AllowedEffects,
+                      DWORD* Effect) {
+  if (Effect) *Effect = DROPEFFECT_NONE;
+  if (!Folder || Items.empty()) return false;
+  std::vector<PCUITEMID_CHILD> children(Items.begin(), Items.end());
+  IDataObject* data = nullptr;
+  if (FAILED(Folder->GetUIObjectOf(Wnd, static_cast<UINT>(children.size()), children.data(), IID_IDataObject, nullptr,
+                                   reinterpret_cast<void**>(&data))) ||
+      !data)
+    return false;
+  TvxComRelease dataRef(data);
+  auto* source = new TvxDropSource;  // one reference, given back below
+  TvxComRelease sourceRef(source);
+  DWORD effect = DROPEFFECT_NONE;
+  DoDragDrop(data, source, AllowedEffects, &effect);
+  if (Effect) *Effect = effect;
+  return true;
+}
+
 // --- change notification -----------------------------------------------------------------
 
 void vxShellRegisterChangeNotify(PItemIDList P, HWND Wnd, UINT Msg, TvxShellChangeNotifierData& Data,

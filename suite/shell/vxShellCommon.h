@@ -140,6 +140,59 @@ class TvxDropSource final : public IDropSource {
   std::atomic<ULONG> FRefCount{1};  // the creator's reference
 };
 
+// The drop-target side of a shell view. Each drag event goes to the shell's own drop
+// target of what lies under the mouse: the view finds that target and marks what it
+// belongs to (a node, a row); the traffic with the shell's target is the same for every
+// view. The object lives as long as its view, whose window's registration ends first.
+class TvxShellViewDropTarget : public IDropTarget {
+ public:
+  TvxShellViewDropTarget() = default;
+  virtual ~TvxShellViewDropTarget();
+  TvxShellViewDropTarget(const TvxShellViewDropTarget&) = delete;
+  TvxShellViewDropTarget& operator=(const TvxShellViewDropTarget&) = delete;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* pDataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
+  HRESULT STDMETHODCALLTYPE DragLeave() override;
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject* pDataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
+
+  // The data object of the drag over the view (one reference while it lasts), and the
+  // shell's target under the mouse (one reference).
+  IDataObject* DraggedObject() const { return FDraggedObject; }
+  IDropTarget* CurrentTarget() const { return FCurrentTarget; }
+  // Makes Target (whose reference it takes over) the current target.
+  void SetCurrentTarget(IDropTarget* Target);
+  // Releases the current target, with a DragLeave when asked (never after its Drop), and
+  // unmarks what it belonged to.
+  void LeaveTarget(bool CallDragLeave);
+  void ForgetDraggedObject();
+
+ protected:
+  // Finds the target under the screen point (leaving the old one when it changes);
+  // true when a new target was taken.
+  virtual bool UpdateTarget(POINTL ScreenPos) = 0;
+  virtual void UnmarkTarget() = 0;
+  virtual DWORD DefaultDropEffect() = 0;
+  // After the target's Drop, while what it belonged to is still marked.
+  virtual void Dropped() {}
+
+ private:
+  IDataObject* FDraggedObject = nullptr;
+  IDropTarget* FCurrentTarget = nullptr;
+};
+
+// The shell's drop target of one item of Parent: a folder's own view target (the folder
+// bound and asked for its view object), another item's UI object; nil when it has none.
+// A new reference.
+IDropTarget* vxShellItemDropTarget(HWND Wnd, IShellFolder* Parent, TvxShellItemInfo* Item);
+
+// Drags Items (children of Folder) with the shell's own data object; false when the
+// folder gives no data object. Effect receives the drop's effect.
+bool vxShellDragItems(HWND Wnd, IShellFolder* Folder, const std::vector<PItemIDList>& Items, DWORD AllowedEffects,
+                      DWORD* Effect = nullptr);
+
 // --- change notification ------------------------------------------------------------------
 
 struct TvxShellChangeNotifierData {

@@ -113,8 +113,8 @@ TvxCustomInnerShellTreeView::TvxCustomInnerShellTreeView(TComponent* AOwner) : T
 
 TvxCustomInnerShellTreeView::~TvxCustomInnerShellTreeView() {
   SetListView(nullptr);
-  LeaveDropTarget(false);
-  ForgetDraggedObject();
+  FDropTarget.LeaveTarget(false);
+  FDropTarget.ForgetDraggedObject();
   vxShellUnregisterChangeNotify(FShellChangeNotifierData);
   FItemsInfoGatherer->ClearFetchQueue(nullptr);
   Items()->Clear();
@@ -221,8 +221,8 @@ void TvxCustomInnerShellTreeView::DestroyWnd() {
   vxShellUnregisterChangeNotify(FShellChangeNotifierData);
   if (FDropRegistered) RevokeDragDrop(Handle());
   FDropRegistered = false;
-  LeaveDropTarget(false);
-  ForgetDraggedObject();
+  FDropTarget.LeaveTarget(false);
+  FDropTarget.ForgetDraggedObject();
   // Nodes are not kept across a new window: it is built again from the root.
   FItemsInfoGatherer->ClearFetchQueue(nullptr);
   Items()->Clear();
@@ -581,7 +581,7 @@ void TvxCustomInnerShellTreeView::RefreshFolderNode(TTreeNode* Node) {
 
 void TvxCustomInnerShellTreeView::RebuildTree() {
   // Nodes stay while a drag is over the tree or runs from it: the drag holds them.
-  if (FDraggedObject || FIsDragging) return;
+  if (FDropTarget.DraggedObject() || FIsDragging) return;
   HWND parent = Parent() && Parent()->HandleAllocated() ? Parent()->Handle() : nullptr;
   {
     TUpdateScope<TTreeNodes> update(Items());
@@ -795,88 +795,17 @@ String TvxCustomInnerShellTreeView::AbsolutePath() {
 
 // --- drag and drop ---------------------------------------------------------------------------
 
-HRESULT STDMETHODCALLTYPE TvxCustomInnerShellTreeView::TDropTarget::QueryInterface(REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDropTarget)) {
-    *ppv = static_cast<IDropTarget*>(this);
-    return S_OK;
-  }
-  *ppv = nullptr;
-  return E_NOINTERFACE;
-}
-
-HRESULT STDMETHODCALLTYPE TvxCustomInnerShellTreeView::TDropTarget::DragEnter(IDataObject* pDataObj, DWORD grfKeyState,
-                                                                               POINTL pt, DWORD* pdwEffect) {
-  if (!pdwEffect) return E_INVALIDARG;
-  FTree->ForgetDraggedObject();
-  FTree->FDraggedObject = pDataObj;
-  if (pDataObj) pDataObj->AddRef();
-  FTree->UpdateDropTarget(pt);
-  *pdwEffect = FTree->FDragDropSettings->DefaultDropEffectAPI();
-  if (IDropTarget* t = FTree->FCurrentDropTarget) return t->DragEnter(pDataObj, grfKeyState, pt, pdwEffect);
-  *pdwEffect = DROPEFFECT_NONE;
-  return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE TvxCustomInnerShellTreeView::TDropTarget::DragOver(DWORD grfKeyState, POINTL pt,
-                                                                              DWORD* pdwEffect) {
-  if (!pdwEffect) return E_INVALIDARG;
-  const bool changed = FTree->UpdateDropTarget(pt);
-  IDropTarget* t = FTree->FCurrentDropTarget;
-  if (!t) {
-    *pdwEffect = DROPEFFECT_NONE;
-    return S_OK;
-  }
-  if (changed) {
-    DWORD effect = *pdwEffect;
-    HRESULT hr = t->DragEnter(FTree->FDraggedObject, grfKeyState, pt, &effect);
-    if (FAILED(hr)) return hr;
-  }
-  return t->DragOver(grfKeyState, pt, pdwEffect);
-}
-
-HRESULT STDMETHODCALLTYPE TvxCustomInnerShellTreeView::TDropTarget::DragLeave() {
-  FTree->ForgetDraggedObject();
-  FTree->LeaveDropTarget(true);
-  return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE TvxCustomInnerShellTreeView::TDropTarget::Drop(IDataObject* pDataObj, DWORD grfKeyState,
-                                                                          POINTL pt, DWORD* pdwEffect) {
-  if (!pdwEffect) return E_INVALIDARG;
-  const bool changed = FTree->UpdateDropTarget(pt);
-  HRESULT hr = S_OK;
-  if (IDropTarget* t = FTree->FCurrentDropTarget) {
-    DWORD effect = *pdwEffect;
-    if (changed) hr = t->DragEnter(pDataObj, grfKeyState, pt, &effect);
-    if (SUCCEEDED(hr)) hr = t->Drop(pDataObj, grfKeyState, pt, pdwEffect);
-  } else {
-    *pdwEffect = DROPEFFECT_NONE;
-  }
+void TvxCustomInnerShellTreeView::TDropTarget::Dropped() {
   // The folder dropped on is read again a little later; the node travels as its
   // producer's number, so a node freed meanwhile is not touched.
   if (TTreeNode* n = FTree->FPrevTargetNode)
     if (auto* p = FTree->ProducerOf(n); p && FTree->HandleAllocated())
       PostMessageW(FTree->Handle(), WM_VXSHELL_AFTERDROP, static_cast<WPARAM>(p->Serial()), 0);
-  FTree->ForgetDraggedObject();
-  // The target has had its Drop: it is released without a DragLeave.
-  FTree->LeaveDropTarget(false);
-  return hr;
 }
 
-void TvxCustomInnerShellTreeView::ForgetDraggedObject() {
-  if (FDraggedObject) FDraggedObject->Release();
-  FDraggedObject = nullptr;
-}
-
-void TvxCustomInnerShellTreeView::LeaveDropTarget(bool CallDragLeave) {
-  if (FCurrentDropTarget) {
-    if (CallDragLeave) FCurrentDropTarget->DragLeave();
-    FCurrentDropTarget->Release();
-    FCurrentDropTarget = nullptr;
-  }
-  if (FPrevTargetNode && HandleAllocated()) FPrevTargetNode->SetDropTarget(false);
-  FPrevTargetNode = nullptr;
+void TvxCustomInnerShellTreeView::TDropTarget::UnmarkTarget() {
+  if (FTree->FPrevTargetNode && FTree->HandleAllocated()) FTree->FPrevTargetNode->SetDropTarget(false);
+  FTree->FPrevTargetNode = nullptr;
 }
 
 IDropTarget* TvxCustomInnerShellTreeView::NodeDropTarget(TTreeNode* Node) {
@@ -893,20 +822,7 @@ IDropTarget* TvxCustomInnerShellTreeView::NodeDropTarget(TTreeNode* Node) {
   TvxProducerReadLock lock(pp);
   Integer index = Node->Index();
   if (index >= static_cast<Integer>(pp->Items().size())) return nullptr;
-  TvxShellItemInfo* item = pp->Items()[index].get();
-  PCUITEMID_CHILD items[] = {item->pidl()};
-  if (item->IsFolder()) {
-    IShellFolder* sub = nullptr;
-    if (SUCCEEDED(pp->ShellFolder()->BindToObject(item->pidl(), nullptr, IID_IShellFolder,
-                                                  reinterpret_cast<void**>(&sub))) &&
-        sub) {
-      TvxComRelease subRef(sub);
-      if (FAILED(sub->CreateViewObject(Handle(), IID_IDropTarget, out))) target = nullptr;
-    }
-  } else if (FAILED(pp->ShellFolder()->GetUIObjectOf(Handle(), 1, items, IID_IDropTarget, nullptr, out))) {
-    target = nullptr;
-  }
-  return target;
+  return vxShellItemDropTarget(Handle(), pp->ShellFolder(), pp->Items()[index].get());
 }
 
 bool TvxCustomInnerShellTreeView::UpdateDropTarget(POINTL ScreenPos) {
@@ -914,16 +830,16 @@ bool TvxCustomInnerShellTreeView::UpdateDropTarget(POINTL ScreenPos) {
   POINT p = ScreenToClient(POINT{ScreenPos.x, ScreenPos.y});
   TTreeNode* node = GetNodeAt(p.x, p.y);
   if (!node) {
-    LeaveDropTarget(true);
+    FDropTarget.LeaveTarget(true);
     return false;
   }
-  if (node == FPrevTargetNode && FCurrentDropTarget) return false;
-  LeaveDropTarget(true);
+  if (node == FPrevTargetNode && FDropTarget.CurrentTarget()) return false;
+  FDropTarget.LeaveTarget(true);
   IDropTarget* target = NodeDropTarget(node);
   if (!target) return false;
   node->SetDropTarget(true);
   FPrevTargetNode = node;
-  FCurrentDropTarget = target;
+  FDropTarget.SetCurrentTarget(target);
   return true;
 }
 
@@ -938,17 +854,7 @@ void TvxCustomInnerShellTreeView::StartShellDrag(TTreeNode* Node) {
     Integer index = Node->Index();
     if (index >= static_cast<Integer>(pp->Items().size())) return;
     TvxPidl item = vxShellPidlCopy(pp->Items()[index]->pidl());
-    PCUITEMID_CHILD items[] = {item.get()};
-    IDataObject* data = nullptr;
-    if (FAILED(pp->ShellFolder()->GetUIObjectOf(Handle(), 1, items, IID_IDataObject, nullptr,
-                                                reinterpret_cast<void**>(&data))) ||
-        !data)
-      return;
-    TvxComRelease dataRef(data);
-    auto* source = new TvxDropSource;  // one reference, given back below
-    TvxComRelease sourceRef(source);
-    DWORD effect = DROPEFFECT_NONE;
-    DoDragDrop(data, source, FDragDropSettings->DropEffectAPI(), &effect);
+    if (!vxShellDragItems(Handle(), pp->ShellFolder(), {item.get()}, FDragDropSettings->DropEffectAPI())) return;
   }
   // The item may have moved away: the folder it came from is read again.
   if (!pp->CheckUpdates()) UpdateNode(parent, false);
