@@ -116,17 +116,23 @@ TvxCustomInnerShellTreeView::~TvxCustomInnerShellTreeView() {
   FDropTarget.LeaveTarget(false);
   FDropTarget.ForgetDraggedObject();
   vxShellUnregisterChangeNotify(FShellChangeNotifierData);
-  FItemsInfoGatherer->ClearFetchQueue(nullptr);
-  Items()->Clear();
-  // Producers of nodes the base class would free without this class's Delete.
+  // The whole tree goes. The worker ends first: no producer then has requests to take
+  // out of its queue (a wait for the worker per node, and a walk of the queue per node).
+  // The nodes go without their producers, and the producers, all listed by their
+  // numbers, are freed after them in one pass.
+  FItemsInfoGatherer.reset();
+  {
+    TValueScope<bool> destroying(FDestroyingNodes, true);
+    Items()->Clear();
+  }
   std::vector<TvxShellTreeItemProducer*> left;
   {
     std::lock_guard<std::mutex> lock(FItemProducersLock);
+    left.reserve(FItemProducers.size());
     for (auto& [serial, p] : FItemProducers) left.push_back(p);
   }
   for (auto* p : left) delete p;
   FRoot.reset();
-  FItemsInfoGatherer.reset();
 }
 
 const TMessageMap* TvxCustomInnerShellTreeView::ClassMessages() {
@@ -224,7 +230,7 @@ void TvxCustomInnerShellTreeView::DestroyWnd() {
   FDropTarget.LeaveTarget(false);
   FDropTarget.ForgetDraggedObject();
   // Nodes are not kept across a new window: it is built again from the root.
-  FItemsInfoGatherer->ClearFetchQueue(nullptr);
+  if (FItemsInfoGatherer) FItemsInfoGatherer->ClearFetchQueue(nullptr);
   Items()->Clear();
   inherited::DestroyWnd();
 }
@@ -734,6 +740,7 @@ void TvxCustomInnerShellTreeView::ShowNodeContextMenu(TTreeNode* Node, POINT Scr
 
 void TvxCustomInnerShellTreeView::Change(TTreeNode* Node) {
   inherited::Change(Node);
+  if (FDestroyingNodes) return;
   // A selection that went away leaves the nodes as they are: UpdateNode with no node
   // would build the whole tree again and free every node the caller still holds.
   if (TTreeNode* s = Selected()) UpdateNode(s, !FNavigation);
@@ -762,7 +769,8 @@ void TvxCustomInnerShellTreeView::SyncLinkedViews() {
 void TvxCustomInnerShellTreeView::Delete(TTreeNode* Node) {
   auto* p = ProducerOf(Node);
   Node->SetData(nullptr);
-  delete p;
+  // While the whole tree goes, the producers are freed together afterwards.
+  if (!FDestroyingNodes) delete p;
   inherited::Delete(Node);
 }
 

@@ -202,6 +202,7 @@ class TvxCustomInnerShellTreeView : public TTreeView {
   bool FIsChangeNotificationCreationLocked = false;
   bool FShellChangedWhileLocked = false;
   bool FIsUpdating = false;
+  bool FDestroyingNodes = false;  // the destructor frees every node: producers go afterwards
   bool FNavigation = false;
   bool FShellChangeNotificationCreation = false;
   bool FShowInfoTips = false;
