@@ -366,6 +366,8 @@ class TvxCustomInnerShellListView : public TListView {
   void WMChangePidls(TMessage& Message);
   void WMRootChanged(TMessage& Message);
   void WMShellNotify(TMessage& Message);
+  // Whether a change of P is one of the folder shown or of one of its items.
+  bool ConcernsFolderShown(PItemIDList P);
 
   std::unique_ptr<TvxDragDropSettings> FDragDropSettings;
   HIMAGELIST FInternalLargeImages = nullptr;

@@ -179,9 +179,13 @@ void TvxCustomInnerShellListView::RefreshContent() {
     } else {
       Items()->SetCount(0);
     }
+    // The registration covers the folders below too: a shell that tells a watcher of
+    // only one folder of nothing but changes of that folder itself (not of its items)
+    // would leave the list deaf. Changes below the folder shown are passed over when
+    // they arrive.
     if (FOptions->TrackShellChanges() && FItemProducer->FolderPidl())
       vxShellRegisterChangeNotify(FItemProducer->FolderPidl(), Handle(), WM_VXSHELL_NOTIFY, FShellChangeNotifierData,
-                                  false);
+                                  true);
     else
       vxShellUnregisterChangeNotify(FShellChangeNotifierData);
     InvalidateRect(Handle(), nullptr, TRUE);
@@ -552,10 +556,20 @@ void TvxCustomInnerShellListView::WMRootChanged(TMessage& Message) {
   if (auto* root = reinterpret_cast<TvxCustomShellRoot*>(Message.WParam)) FRoot->Update(root);
 }
 
+bool TvxCustomInnerShellListView::ConcernsFolderShown(PItemIDList P) {
+  PItemIDList folder = FItemProducer->FolderPidl();
+  if (!P || !folder) return false;
+  if (vxShellPidlEqual(P, folder)) return true;
+  TvxPidl parent = vxShellPidlParent(P);
+  return parent && vxShellPidlEqual(parent.get(), folder);
+}
+
 void TvxCustomInnerShellListView::WMShellNotify(TMessage& Message) {
   LONG event = 0;
   TvxPidl p1, p2;
   if (!vxShellLockChangeNotification(Message.WParam, Message.LParam, event, p1, p2)) return;
+  // Only the folder shown and its own items change the rows.
+  if (!ConcernsFolderShown(p1.get()) && !ConcernsFolderShown(p2.get())) return;
   ProcessShellChange(static_cast<Cardinal>(event), p1.get(), p2.get());
 }
 

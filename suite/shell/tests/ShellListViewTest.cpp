@@ -269,6 +269,35 @@ TEST_F(ShellListViewTest, RenamesThroughTheLabelAndKeepsTheItemWhenRefused) {
   EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(Tmp.Path(L"new.txt").c_str()));
 }
 
+// A folder made and removed through the shell in the folder shown reaches the list by
+// the shell's notification: its row comes and goes. A folder made one level down is no
+// change of the folder shown.
+TEST_F(ShellListViewTest, FoldersMadeAndRemovedThroughTheShellComeAndGo) {
+  Tmp.Folder(L"below");
+  Open(Tmp.Root());
+  std::vector<Cardinal> events;
+  List->OnShellChange = [&](TObject*, Cardinal E, PItemIDList, PItemIDList) { events.push_back(E); };
+  ASSERT_EQ(ERROR_SUCCESS, SHCreateDirectoryExW(nullptr, Tmp.Path(L"made").c_str(), nullptr));
+  ASSERT_TRUE(PumpUntil([&] { return RowOf(L"made") >= 0; }));
+  EXPECT_EQ(L"made", Cell(RowOf(L"made")));
+  EXPECT_NE(events.end(), std::find(events.begin(), events.end(), Cardinal(SHCNE_MKDIR)));
+
+  String from = Tmp.Path(L"made");
+  from.push_back(L'\0');  // the list of names ends with an empty one
+  SHFILEOPSTRUCTW op{};
+  op.wFunc = FO_DELETE;
+  op.pFrom = from.c_str();
+  op.fFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+  ASSERT_EQ(0, SHFileOperationW(&op));
+  EXPECT_TRUE(PumpUntil([&] { return RowOf(L"made") < 0; }));
+  EXPECT_EQ(1, List->FolderCount());  // "below" is left
+
+  events.clear();
+  ASSERT_EQ(ERROR_SUCCESS, SHCreateDirectoryExW(nullptr, Tmp.Path(L"below\\deeper").c_str(), nullptr));
+  Pump(300);
+  EXPECT_TRUE(events.empty());
+}
+
 // The tree's "change with identifiers" message is a shell change for the list too; the
 // after-drop message only reads the folder again; a header section is described on a
 // message of the list's own, not on the suite's popup-closing one.
