@@ -1302,6 +1302,19 @@ void vxShellFetchQueuedItem(TvxShellItemsInfoGatherer*, const TvxRequestItem& R)
   p->NotifyUpdateItem(R);
 }
 
+HRESULT vxShellRenameItem(TvxCustomItemProducer* P, TvxShellItemInfo* Item, HWND Wnd, const String& NewName) {
+  IShellFolder* folder = P ? P->ShellFolder() : nullptr;
+  if (!folder || !Item) return E_INVALIDARG;
+  PITEMID_CHILD renamed = nullptr;
+  HRESULT hr = folder->SetNameOf(Wnd, Item->pidl(), NewName.c_str(), SHGDN_INFOLDER | SHGDN_FORPARSING, &renamed);
+  TvxPidl owned(renamed);
+  if (hr == S_OK && owned) {
+    TvxProducerWriteLock lock(P);
+    Item->SetNewPidl(folder, P->FolderPidl(), owned.get());
+  }
+  return hr;
+}
+
 // --- root --------------------------------------------------------------------------------------
 
 const int vxBrowseFolderCsidl[28] = {0,    0x7,  0xA,  0x19, 0x2E, 0x1F, 0x17, 0x16, 0x18, 0x2D,
@@ -1434,6 +1447,12 @@ void TvxCustomShellRoot::Update(TvxCustomShellRoot* ARoot) {
   if (FUpdating) return;
   TValueScope<bool> updating(FUpdating, true);
   Assign(ARoot);
+}
+
+void TvxCustomShellRoot::TakeLinkedRoot(TWinControl* View, WPARAM LinkedRoot) {
+  TWinControl* parent = View ? View->Parent() : nullptr;
+  if (parent && parent->ComponentState().Contains(csLoading)) return;
+  if (auto* root = reinterpret_cast<TvxCustomShellRoot*>(LinkedRoot)) Update(root);
 }
 
 void TvxCustomShellRoot::SetCustomPath(const String& Value) {

@@ -498,6 +498,13 @@ class TvxShellItemsInfoGatherer : public TObject {
 DWORD WINAPI vxShellFetchThreadProc(LPVOID Param);
 void vxShellFetchQueuedItem(TvxShellItemsInfoGatherer* AGatherer, const TvxRequestItem& R);
 
+// --- what both views do with their items -------------------------------------------------
+
+// Renames Item (of producer P, whose folder is asked) to NewName. Only a rename that
+// worked gives the item its new identifier (under P's write lock); the result is the
+// shell's.
+HRESULT vxShellRenameItem(TvxCustomItemProducer* P, TvxShellItemInfo* Item, HWND Wnd, const String& NewName);
+
 // --- root and options ---------------------------------------------------------------------
 
 enum TvxBrowseFolder {
@@ -541,6 +548,9 @@ class TvxCustomShellRoot : public TPersistent {
   bool Valid() const { return FValid; }
   DWORD Attributes() const { return FAttributes; }
   TPersistent* Owner() const { return FOwner; }
+  // A linked view's root changed (its root-changed message, wParam the root, sent to
+  // View): the settings are taken unless View's parent is being read from a form.
+  void TakeLinkedRoot(TWinControl* View, WPARAM LinkedRoot);
   TNotifyEvent OnSettingsChanged;
 
  protected:

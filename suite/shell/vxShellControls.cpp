@@ -419,19 +419,9 @@ void TvxCustomInnerShellTreeView::RenameNode(TTreeNode* Node, const String& OldT
     Node->SetText(OldText);
     return;
   }
-  TvxShellItemInfo* item = pp->Items()[index].get();
-  String name = Node->Text();
-  PITEMID_CHILD renamed = nullptr;
-  HRESULT hr = pp->ShellFolder()->SetNameOf(Handle(), item->pidl(), name.c_str(), SHGDN_INFOLDER | SHGDN_FORPARSING,
-                                            &renamed);
-  TvxPidl owned(renamed);
-  if (hr != S_OK) {
+  if (vxShellRenameItem(pp, pp->Items()[index].get(), Handle(), Node->Text()) != S_OK) {
     Node->SetText(OldText);
     return;
-  }
-  {
-    TvxProducerWriteLock lock(pp);
-    item->SetNewPidl(pp->ShellFolder(), pp->FolderPidl(), owned.get());
   }
   UpdateNode(Node, true);
 }
@@ -876,11 +866,7 @@ void TvxCustomInnerShellTreeView::WMAfterDrop(TMessage& Message) {
   if (!p->CheckUpdates()) UpdateNode(node, false);
 }
 
-void TvxCustomInnerShellTreeView::WMRootChanged(TMessage& Message) {
-  TWinControl* parent = Parent();
-  if (parent && parent->ComponentState().Contains(csLoading)) return;
-  if (auto* root = reinterpret_cast<TvxCustomShellRoot*>(Message.WParam)) FRoot->Update(root);
-}
+void TvxCustomInnerShellTreeView::WMRootChanged(TMessage& Message) { FRoot->TakeLinkedRoot(this, Message.WParam); }
 
 bool TvxShellTreeItemProducer::CheckUpdates() {
   IShellFolder* folder = ShellFolder();

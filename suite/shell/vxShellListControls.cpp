@@ -298,8 +298,7 @@ bool TvxCustomInnerShellListView::CanEditRow(Integer Index) {
 }
 
 void TvxCustomInnerShellListView::RenameRow(Integer Index, const String& NewName) {
-  IShellFolder* folder = FItemProducer->ShellFolder();
-  if (!folder) return;
+  if (!FItemProducer->ShellFolder()) return;
   TvxShellItemInfo* item = nullptr;
   {
     TvxProducerReadLock lock(FItemProducer.get());
@@ -308,16 +307,8 @@ void TvxCustomInnerShellListView::RenameRow(Integer Index, const String& NewName
   }
   // The folder's own change notification would rebuild the rows while the name changes.
   TValueScope<bool> lockNotifications(FNotificationLock, true);
-  PITEMID_CHILD renamed = nullptr;
-  HRESULT hr = folder->SetNameOf(Handle(), item->pidl(), NewName.c_str(), SHGDN_INFOLDER | SHGDN_FORPARSING, &renamed);
-  TvxPidl owned(renamed);
-  // Only a rename that worked gives a usable identifier; otherwise the row keeps its
-  // item and shows the old name again.
-  if (hr == S_OK && owned) {
-    TvxProducerWriteLock lock(FItemProducer.get());
-    item->SetNewPidl(folder, FItemProducer->FolderPidl(), owned.get());
-  }
-  if (hr == S_OK) {
+  // A refused rename keeps the row's item, which shows the old name again.
+  if (vxShellRenameItem(FItemProducer.get(), item, Handle(), NewName) == S_OK) {
     // The new name may sort elsewhere: the folder is read again.
     UpdateContent();
     return;
@@ -550,11 +541,7 @@ void TvxCustomInnerShellListView::WMChangePidls(TMessage& Message) {
   ProcessShellChange(static_cast<Cardinal>(Message.LParam), pidls ? pidls[0] : nullptr, pidls ? pidls[1] : nullptr);
 }
 
-void TvxCustomInnerShellListView::WMRootChanged(TMessage& Message) {
-  TWinControl* parent = Parent();
-  if (parent && parent->ComponentState().Contains(csLoading)) return;
-  if (auto* root = reinterpret_cast<TvxCustomShellRoot*>(Message.WParam)) FRoot->Update(root);
-}
+void TvxCustomInnerShellListView::WMRootChanged(TMessage& Message) { FRoot->TakeLinkedRoot(this, Message.WParam); }
 
 bool TvxCustomInnerShellListView::ConcernsFolderShown(PItemIDList P) {
   PItemIDList folder = FItemProducer->FolderPidl();
