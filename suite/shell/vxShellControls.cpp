@@ -10,6 +10,7 @@
 
 namespace {
 std::atomic<LPARAM> NextProducerSerial{1};
+constexpr UINT_PTR ChangeTimerId = 0x5643;  // the delayed change's timer on the tree's window
 
 }  // namespace
 
@@ -149,6 +150,7 @@ const TMessageMap* TvxCustomInnerShellTreeView::ClassMessages() {
       {WM_VXSHELL_CHANGEPIDLS, MessageHandler<&TvxCustomInnerShellTreeView::WMChangePidls>},
       {WM_VXSHELL_DEFERREDNAVIGATE, MessageHandler<&TvxCustomInnerShellTreeView::WMDeferredNavigate>},
       {WM_VXSHELL_NOTIFY, MessageHandler<&TvxCustomInnerShellTreeView::WMShellNotify>},
+      {WM_TIMER, MessageHandler<&TvxCustomInnerShellTreeView::WMTimer>},
   };
   static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
   return &Map;
@@ -224,6 +226,8 @@ void TvxCustomInnerShellTreeView::CreateWnd() {
 }
 
 void TvxCustomInnerShellTreeView::DestroyWnd() {
+  KillTimer(Handle(), ChangeTimerId);
+  FChangePending = false;
   vxShellUnregisterChangeNotify(FShellChangeNotifierData);
   if (FDropRegistered) RevokeDragDrop(Handle());
   FDropRegistered = false;
@@ -728,7 +732,29 @@ void TvxCustomInnerShellTreeView::ShowNodeContextMenu(TTreeNode* Node, POINT Scr
   vxShellShowContextMenu(Handle(), pp->ShellFolder(), {item.get()}, ScreenPos);
 }
 
+void TvxCustomInnerShellTreeView::SetChangeDelay(Integer Value) { FChangeDelay = std::max<Integer>(Value, 0); }
+
 void TvxCustomInnerShellTreeView::Change(TTreeNode* Node) {
+  if (FChangeDelay > 0 && HandleAllocated() && !FDestroyingNodes) {
+    FChangePending = true;
+    SetTimer(Handle(), ChangeTimerId, static_cast<UINT>(FChangeDelay), nullptr);
+    return;
+  }
+  ReportChange(Node);
+}
+
+void TvxCustomInnerShellTreeView::WMTimer(TMessage& Message) {
+  if (Message.WParam != ChangeTimerId) {
+    InheritedMessage(Message);
+    return;
+  }
+  KillTimer(Handle(), ChangeTimerId);
+  if (!FChangePending) return;
+  FChangePending = false;
+  ReportChange(Selected());
+}
+
+void TvxCustomInnerShellTreeView::ReportChange(TTreeNode* Node) {
   inherited::Change(Node);
   if (FDestroyingNodes) return;
   // A selection that went away leaves the nodes as they are: UpdateNode with no node

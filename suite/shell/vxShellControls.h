@@ -108,6 +108,10 @@ class TvxCustomInnerShellTreeView : public TTreeView {
 
   bool CanExpand(TTreeNode* Node) override;
   void Change(TTreeNode* Node) override;
+  // Milliseconds a change of selection waits before it is reported (0: at once); a new
+  // selection meanwhile starts the wait again and only the last one is reported.
+  Integer ChangeDelay() const { return FChangeDelay; }
+  void SetChangeDelay(Integer Value);
   void Delete(TTreeNode* Node) override;
   void KeyDown(Word& Key, TShiftState Shift) override;
   void Loaded() override;
@@ -188,8 +192,12 @@ class TvxCustomInnerShellTreeView : public TTreeView {
   void WMChangePidls(TMessage& Message);
   void WMDeferredNavigate(TMessage& Message);
   void WMShellNotify(TMessage& Message);
+  void WMTimer(TMessage& Message);
+  void ReportChange(TTreeNode* Node);
 
   std::unique_ptr<TvxShellItemsInfoGatherer> FItemsInfoGatherer;
+  Integer FChangeDelay = 0;
+  bool FChangePending = false;  // a delayed change waits for its timer
   std::unique_ptr<TvxShellTreeRoot> FRoot;
   std::unique_ptr<TvxShellOptions> FOptions;
   std::unique_ptr<TvxDragDropSettings> FDragDropSettings;

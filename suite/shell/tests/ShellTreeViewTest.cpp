@@ -600,3 +600,31 @@ TEST_F(ShellTreeViewTest, DestroyingTheTreeFreesEveryProducerItemAndIdentifier) 
   EXPECT_EQ(nodes, destroyed);
   EXPECT_GE(spy.Frees, static_cast<long>(3 * items));
 }
+
+// With a change delay the selection is reported once the delay has passed, and of
+// selections made meanwhile only the last; without one, at once.
+TEST_F(ShellTreeViewTest, AChangeDelayReportsOnlyTheLastSelectionAfterTheDelay) {
+  TTempTree tmp;
+  for (const wchar_t* n : {L"a", L"b", L"c"}) tmp.Folder(n);
+  Show(bfCustomPath, tmp.Root());
+  TTreeNode* top = Tree->Items()->GetFirstNode();
+  top->Expand(false);
+  ASSERT_EQ(3, top->Count());
+  Tree->SetChangeDelay(-4);
+  EXPECT_EQ(0, Tree->ChangeDelay());
+  Changes.clear();
+  top->Item(0)->SetSelected(true);
+  EXPECT_EQ(1u, Changes.size());
+
+  Tree->SetChangeDelay(150);
+  Changes.clear();
+  DWORD start = GetTickCount();
+  top->Item(1)->SetSelected(true);
+  top->Item(2)->SetSelected(true);
+  EXPECT_TRUE(Changes.empty());
+  ASSERT_TRUE(PumpUntil([&] { return !Changes.empty(); }));
+  EXPECT_GE(GetTickCount() - start, 140u);
+  Pump(300);
+  ASSERT_EQ(1u, Changes.size());
+  EXPECT_EQ(top->Item(2)->Text() + L"|" + tmp.Path(L"c"), Changes[0]);
+}
