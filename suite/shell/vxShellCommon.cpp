@@ -536,6 +536,131 @@ HRESULT STDMETHODCALLTYPE TvxDropSource::QueryContinueDrag(BOOL fEscapePressed, 
 
 HRESULT STDMETHODCALLTYPE TvxDropSource::GiveFeedback(DWORD) { return DRAGDROP_S_USEDEFAULTCURSORS; }
 
+TvxShellViewDropTarget::~TvxShellViewDropTarget() {
+  if (FCurrentTarget) FCurrentTarget->Release();
+  if (FDraggedObject) FDraggedObject->Release();
+}
+
+HRESULT STDMETHODCALLTYPE TvxShellViewDropTarget::QueryInterface(REFIID riid, void** ppv) {
+  if (!ppv) return E_POINTER;
+  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDropTarget)) {
+    *ppv = static_cast<IDropTarget*>(this);
+    return S_OK;
+  }
+  *ppv = nullptr;
+  return E_NOINTERFACE;
+}
+
+void TvxShellViewDropTarget::SetCurrentTarget(IDropTarget* Target) {
+  if (FCurrentTarget) FCurrentTarget->Release();
+  FCurrentTarget = Target;
+}
+
+void TvxShellViewDropTarget::LeaveTarget(bool CallDragLeave) {
+  if (IDropTarget* t = FCurrentTarget) {
+    FCurrentTarget = nullptr;
+    if (CallDragLeave) t->DragLeave();
+    t->Release();
+  }
+  UnmarkTarget();
+}
+
+void TvxShellViewDropTarget::ForgetDraggedObject() {
+  if (FDraggedObject) FDraggedObject->Release();
+  FDraggedObject = nullptr;
+}
+
+HRESULT STDMETHODCALLTYPE TvxShellViewDropTarget::DragEnter(IDataObject* pDataObj, DWORD grfKeyState, POINTL pt,
+                                                            DWORD* pdwEffect) {
+  if (!pdwEffect) return E_INVALIDARG;
+  ForgetDraggedObject();
+  FDraggedObject = pDataObj;
+  if (pDataObj) pDataObj->AddRef();
+  UpdateTarget(pt);
+  *pdwEffect = DefaultDropEffect();
+  if (IDropTarget* t = FCurrentTarget) return t->DragEnter(pDataObj, grfKeyState, pt, pdwEffect);
+  *pdwEffect = DROPEFFECT_NONE;
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE TvxShellViewDropTarget::DragOver(DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) {
+  if (!pdwEffect) return E_INVALIDARG;
+  const bool changed = UpdateTarget(pt);
+  IDropTarget* t = FCurrentTarget;
+  if (!t) {
+    *pdwEffect = DROPEFFECT_NONE;
+    return S_OK;
+  }
+  if (changed) {
+    DWORD effect = *pdwEffect;
+    HRESULT hr = t->DragEnter(FDraggedObject, grfKeyState, pt, &effect);
+    if (FAILED(hr)) return hr;
+  }
+  return t->DragOver(grfKeyState, pt, pdwEffect);
+}
+
+HRESULT STDMETHODCALLTYPE TvxShellViewDropTarget::DragLeave() {
+  ForgetDraggedObject();
+  LeaveTarget(true);
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE TvxShellViewDropTarget::Drop(IDataObject* pDataObj, DWORD grfKeyState, POINTL pt,
+                                                       DWORD* pdwEffect) {
+  if (!pdwEffect) return E_INVALIDARG;
+  const bool changed = UpdateTarget(pt);
+  HRESULT hr = S_OK;
+  if (IDropTarget* t = FCurrentTarget) {
+    DWORD effect = *pdwEffect;
+    if (changed) hr = t->DragEnter(pDataObj, grfKeyState, pt, &effect);
+    if (SUCCEEDED(hr)) hr = t->Drop(pDataObj, grfKeyState, pt, pdwEffect);
+  } else {
+    *pdwEffect = DROPEFFECT_NONE;
+  }
+  Dropped();
+  ForgetDraggedObject();
+  // The target has had its Drop: it is released without a DragLeave.
+  LeaveTarget(false);
+  return hr;
+}
+
+IDropTarget* vxShellItemDropTarget(HWND Wnd, IShellFolder* Parent, TvxShellItemInfo* Item) {
+  if (!Parent || !Item) return nullptr;
+  IDropTarget* target = nullptr;
+  void** out = reinterpret_cast<void**>(&target);
+  PCUITEMID_CHILD items[] = {Item->pidl()};
+  if (Item->IsFolder()) {
+    IShellFolder* sub = nullptr;
+    if (SUCCEEDED(Parent->BindToObject(Item->pidl(), nullptr, IID_IShellFolder, reinterpret_cast<void**>(&sub))) &&
+        sub) {
+      TvxComRelease subRef(sub);
+      if (FAILED(sub->CreateViewObject(Wnd, IID_IDropTarget, out))) target = nullptr;
+    }
+  } else if (FAILED(Parent->GetUIObjectOf(Wnd, 1, items, IID_IDropTarget, nullptr, out))) {
+    target = nullptr;
+  }
+  return target;
+}
+
+bool vxShellDragItems(HWND Wnd, IShellFolder* Folder, const std::vector<PItemIDList>& Items, DWORD AllowedEffects,
+                      DWORD* Effect) {
+  if (Effect) *Effect = DROPEFFECT_NONE;
+  if (!Folder || Items.empty()) return false;
+  std::vector<PCUITEMID_CHILD> children(Items.begin(), Items.end());
+  IDataObject* data = nullptr;
+  if (FAILED(Folder->GetUIObjectOf(Wnd, static_cast<UINT>(children.size()), children.data(), IID_IDataObject, nullptr,
+                                   reinterpret_cast<void**>(&data))) ||
+      !data)
+    return false;
+  TvxComRelease dataRef(data);
+  auto* source = new TvxDropSource;  // one reference, given back below
+  TvxComRelease sourceRef(source);
+  DWORD effect = DROPEFFECT_NONE;
+  DoDragDrop(data, source, AllowedEffects, &effect);
+  if (Effect) *Effect = effect;
+  return true;
+}
+
 // --- change notification -----------------------------------------------------------------
 
 void vxShellRegisterChangeNotify(PItemIDList P, HWND Wnd, UINT Msg, TvxShellChangeNotifierData& Data,
@@ -1059,21 +1184,54 @@ void TvxShellItemsInfoGatherer::RequestItemInfo(TvxCustomItemProducer* AItemProd
                                                 bool APriority) {
   StopFetch();
   TScopeExit resume([this] { ResumeFetch(); });
-  auto it = std::find_if(FFetchQueue.begin(), FFetchQueue.end(), [&](const TvxRequestItem& R) {
-    return R.ItemIndex == AIndex && R.ItemProducer == AItemProducer;
-  });
-  if (it == FFetchQueue.end()) {
-    TvxRequestItem r{AIndex, AItemProducer, APriority};
-    if (APriority)
-      FFetchQueue.insert(FFetchQueue.begin(), r);
-    else
-      FFetchQueue.push_back(r);
-  } else if (APriority) {
-    TvxRequestItem r = *it;
-    r.Priority = true;
-    FFetchQueue.erase(it);
-    FFetchQueue.insert(FFetchQueue.begin(), r);
+  auto [it, fresh] = FQueued.try_emplace(TRequestKey{AItemProducer, AIndex}, 0);
+  // Queued once; asked for again first in line, it moves to the head (its old entry
+  // stays behind, stale, and is skipped).
+  if (!fresh && !APriority) return;
+  it->second = ++FNextSerial;
+  TQueuedRequest q{TvxRequestItem{AIndex, AItemProducer, APriority}, it->second};
+  if (APriority)
+    FPriorityQueue.push_front(q);
+  else
+    FNormalQueue.push_back(q);
+  // Stale entries never outnumber the live ones by much: the memory stays linear in
+  // the requests queued, and dropping them is paid for by the moves that made them.
+  if (FPriorityQueue.size() + FNormalQueue.size() > 2 * FQueued.size() + 64) DropStaleEntries();
+}
+
+bool TvxShellItemsInfoGatherer::IsLive(const TQueuedRequest& Q) const {
+  auto it = FQueued.find(KeyOf(Q.Request));
+  return it != FQueued.end() && it->second == Q.Serial;
+}
+
+void TvxShellItemsInfoGatherer::DropStaleEntries() {
+  auto stale = [this](const TQueuedRequest& Q) { return !IsLive(Q); };
+  std::erase_if(FPriorityQueue, stale);
+  std::erase_if(FNormalQueue, stale);
+}
+
+const TvxShellItemsInfoGatherer::TQueuedRequest* TvxShellItemsInfoGatherer::PeekNext() {
+  for (std::deque<TQueuedRequest>* q : {&FPriorityQueue, &FNormalQueue}) {
+    while (!q->empty() && !IsLive(q->front())) q->pop_front();
+    if (!q->empty()) return &q->front();
   }
+  return nullptr;
+}
+
+void TvxShellItemsInfoGatherer::PopNext() {
+  std::deque<TQueuedRequest>& q = FPriorityQueue.empty() ? FNormalQueue : FPriorityQueue;
+  if (q.empty()) return;
+  FQueued.erase(KeyOf(q.front().Request));
+  q.pop_front();
+}
+
+std::vector<TvxRequestItem> TvxShellItemsInfoGatherer::FetchQueue() const {
+  std::vector<TvxRequestItem> r;
+  r.reserve(FQueued.size());
+  for (const std::deque<TQueuedRequest>* q : {&FPriorityQueue, &FNormalQueue})
+    for (const TQueuedRequest& e : *q)
+      if (IsLive(e)) r.push_back(e.Request);
+  return r;
 }
 
 void TvxShellItemsInfoGatherer::ClearFetchQueue(TvxCustomItemProducer* AItemProducer) {
@@ -1084,10 +1242,16 @@ void TvxShellItemsInfoGatherer::ClearFetchQueue(TvxCustomItemProducer* AItemProd
     ResumeFetch();
   });
   StopFetch();
-  if (!AItemProducer)
-    FFetchQueue.clear();
-  else
-    std::erase_if(FFetchQueue, [&](const TvxRequestItem& R) { return R.ItemProducer == AItemProducer; });
+  if (!AItemProducer) {
+    FPriorityQueue.clear();
+    FNormalQueue.clear();
+    FQueued.clear();
+    return;
+  }
+  auto ofProducer = [AItemProducer](const TQueuedRequest& Q) { return Q.Request.ItemProducer == AItemProducer; };
+  std::erase_if(FPriorityQueue, ofProducer);
+  std::erase_if(FNormalQueue, ofProducer);
+  std::erase_if(FQueued, [AItemProducer](const auto& E) { return E.first.Producer == AItemProducer; });
 }
 
 DWORD WINAPI vxShellFetchThreadProc(LPVOID Param) {
@@ -1108,10 +1272,10 @@ void TvxShellItemsInfoGatherer::Run() {
   for (;;) {
     if (!signalled(FStopFetchEvent) && !signalled(FTerminateFetchThreadEvent)) {
       ResetEvent(FFetchStoppedEvent);
-      while (!FFetchQueue.empty()) {
-        TvxRequestItem r = FFetchQueue.front();
-        vxShellFetchQueuedItem(this, r);
-        FFetchQueue.erase(FFetchQueue.begin());
+      // A request leaves the queue once it is filled: one whose filling fails stays.
+      while (const TQueuedRequest* next = PeekNext()) {
+        vxShellFetchQueuedItem(this, next->Request);
+        PopNext();
         if (signalled(FStopFetchEvent) || signalled(FTerminateFetchThreadEvent)) break;
       }
     }
@@ -1136,6 +1300,19 @@ void vxShellFetchQueuedItem(TvxShellItemsInfoGatherer*, const TvxRequestItem& R)
     item->SetUpdated(true);
   }
   p->NotifyUpdateItem(R);
+}
+
+HRESULT vxShellRenameItem(TvxCustomItemProducer* P, TvxShellItemInfo* Item, HWND Wnd, const String& NewName) {
+  IShellFolder* folder = P ? P->ShellFolder() : nullptr;
+  if (!folder || !Item) return E_INVALIDARG;
+  PITEMID_CHILD renamed = nullptr;
+  HRESULT hr = folder->SetNameOf(Wnd, Item->pidl(), NewName.c_str(), SHGDN_INFOLDER | SHGDN_FORPARSING, &renamed);
+  TvxPidl owned(renamed);
+  if (hr == S_OK && owned) {
+    TvxProducerWriteLock lock(P);
+    Item->SetNewPidl(folder, P->FolderPidl(), owned.get());
+  }
+  return hr;
 }
 
 // --- root --------------------------------------------------------------------------------------
@@ -1270,6 +1447,12 @@ void TvxCustomShellRoot::Update(TvxCustomShellRoot* ARoot) {
   if (FUpdating) return;
   TValueScope<bool> updating(FUpdating, true);
   Assign(ARoot);
+}
+
+void TvxCustomShellRoot::TakeLinkedRoot(TWinControl* View, WPARAM LinkedRoot) {
+  TWinControl* parent = View ? View->Parent() : nullptr;
+  if (parent && parent->ComponentState().Contains(csLoading)) return;
+  if (auto* root = reinterpret_cast<TvxCustomShellRoot*>(LinkedRoot)) Update(root);
 }
 
 void TvxCustomShellRoot::SetCustomPath(const String& Value) {

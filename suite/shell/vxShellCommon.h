@@ -8,7 +8,9 @@
 #include <shlobj.h>
 
 #include <atomic>
+#include <deque>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "Classes.h"
@@ -137,6 +139,59 @@ class TvxDropSource final : public IDropSource {
  private:
   std::atomic<ULONG> FRefCount{1};  // the creator's reference
 };
+
+// The drop-target side of a shell view. Each drag event goes to the shell's own drop
+// target of what lies under the mouse: the view finds that target and marks what it
+// belongs to (a node, a row); the traffic with the shell's target is the same for every
+// view. The object lives as long as its view, whose window's registration ends first.
+class TvxShellViewDropTarget : public IDropTarget {
+ public:
+  TvxShellViewDropTarget() = default;
+  virtual ~TvxShellViewDropTarget();
+  TvxShellViewDropTarget(const TvxShellViewDropTarget&) = delete;
+  TvxShellViewDropTarget& operator=(const TvxShellViewDropTarget&) = delete;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* pDataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
+  HRESULT STDMETHODCALLTYPE DragLeave() override;
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject* pDataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
+
+  // The data object of the drag over the view (one reference while it lasts), and the
+  // shell's target under the mouse (one reference).
+  IDataObject* DraggedObject() const { return FDraggedObject; }
+  IDropTarget* CurrentTarget() const { return FCurrentTarget; }
+  // Makes Target (whose reference it takes over) the current target.
+  void SetCurrentTarget(IDropTarget* Target);
+  // Releases the current target, with a DragLeave when asked (never after its Drop), and
+  // unmarks what it belonged to.
+  void LeaveTarget(bool CallDragLeave);
+  void ForgetDraggedObject();
+
+ protected:
+  // Finds the target under the screen point (leaving the old one when it changes);
+  // true when a new target was taken.
+  virtual bool UpdateTarget(POINTL ScreenPos) = 0;
+  virtual void UnmarkTarget() = 0;
+  virtual DWORD DefaultDropEffect() = 0;
+  // After the target's Drop, while what it belonged to is still marked.
+  virtual void Dropped() {}
+
+ private:
+  IDataObject* FDraggedObject = nullptr;
+  IDropTarget* FCurrentTarget = nullptr;
+};
+
+// The shell's drop target of one item of Parent: a folder's own view target (the folder
+// bound and asked for its view object), another item's UI object; nil when it has none.
+// A new reference.
+IDropTarget* vxShellItemDropTarget(HWND Wnd, IShellFolder* Parent, TvxShellItemInfo* Item);
+
+// Drags Items (children of Folder) with the shell's own data object; false when the
+// folder gives no data object. Effect receives the drop's effect.
+bool vxShellDragItems(HWND Wnd, IShellFolder* Folder, const std::vector<PItemIDList>& Items, DWORD AllowedEffects,
+                      DWORD* Effect = nullptr);
 
 // --- change notification ------------------------------------------------------------------
 
@@ -385,8 +440,9 @@ class TvxShellItemsInfoGatherer : public TObject {
   void ResumeFetch();
   void RequestItemInfo(TvxCustomItemProducer* AItemProducer, Integer AIndex, bool APriority);
   void ClearFetchQueue(TvxCustomItemProducer* AItemProducer);
-  // Inspection for the views and tests (call between StopFetch and ResumeFetch).
-  const std::vector<TvxRequestItem>& FetchQueue() const { return FFetchQueue; }
+  // The queued requests in the order the worker takes them (for the views and tests;
+  // call between StopFetch and ResumeFetch).
+  std::vector<TvxRequestItem> FetchQueue() const;
   // Whether the worker still runs (it ends on an exception or on termination).
   bool WorkerAlive() const;
   void Terminate();
@@ -395,7 +451,36 @@ class TvxShellItemsInfoGatherer : public TObject {
   friend DWORD WINAPI vxShellFetchThreadProc(LPVOID Param);
   friend void vxShellFetchQueuedItem(TvxShellItemsInfoGatherer* AGatherer, const TvxRequestItem& R);
   void Run();
-  std::vector<TvxRequestItem> FFetchQueue;
+  // One queued request and the number it was queued under.
+  struct TQueuedRequest {
+    TvxRequestItem Request;
+    UInt64 Serial;
+  };
+  struct TRequestKey {
+    TvxCustomItemProducer* Producer;
+    Integer Index;
+    bool operator==(const TRequestKey&) const = default;
+  };
+  struct TRequestKeyHash {
+    size_t operator()(const TRequestKey& K) const {
+      return std::hash<const void*>()(K.Producer) ^ (std::hash<Integer>()(K.Index) * 0x9E3779B97F4A7C15ull);
+    }
+  };
+  static TRequestKey KeyOf(const TvxRequestItem& R) { return TRequestKey{R.ItemProducer, R.ItemIndex}; }
+  bool IsLive(const TQueuedRequest& Q) const;
+  // The request the worker takes next (stale entries before it are dropped), or nil.
+  const TQueuedRequest* PeekNext();
+  void PopNext();
+  void DropStaleEntries();
+  // The queue, changed by the UI thread only while the worker is stopped and read by the
+  // worker only while it is not: priority requests newest first, then the others in the
+  // order asked. Each (producer, index) is queued once: FQueued holds the number of its
+  // live entry, and an entry whose number differs (moved to the front, or cleared) is
+  // skipped. Queuing, moving to the front and taking are constant time.
+  std::deque<TQueuedRequest> FPriorityQueue;
+  std::deque<TQueuedRequest> FNormalQueue;
+  std::unordered_map<TRequestKey, UInt64, TRequestKeyHash> FQueued;
+  UInt64 FNextSerial = 0;
   HANDLE FFetchStoppedEvent = nullptr;
   HANDLE FFetchThread = nullptr;
   bool FIsFetchQueueClearing = false;
@@ -412,6 +497,13 @@ class TvxShellItemsInfoGatherer : public TObject {
 // queued request on it.
 DWORD WINAPI vxShellFetchThreadProc(LPVOID Param);
 void vxShellFetchQueuedItem(TvxShellItemsInfoGatherer* AGatherer, const TvxRequestItem& R);
+
+// --- what both views do with their items -------------------------------------------------
+
+// Renames Item (of producer P, whose folder is asked) to NewName. Only a rename that
+// worked gives the item its new identifier (under P's write lock); the result is the
+// shell's.
+HRESULT vxShellRenameItem(TvxCustomItemProducer* P, TvxShellItemInfo* Item, HWND Wnd, const String& NewName);
 
 // --- root and options ---------------------------------------------------------------------
 
@@ -456,6 +548,9 @@ class TvxCustomShellRoot : public TPersistent {
   bool Valid() const { return FValid; }
   DWORD Attributes() const { return FAttributes; }
   TPersistent* Owner() const { return FOwner; }
+  // A linked view's root changed (its root-changed message, wParam the root, sent to
+  // View): the settings are taken unless View's parent is being read from a form.
+  void TakeLinkedRoot(TWinControl* View, WPARAM LinkedRoot);
   TNotifyEvent OnSettingsChanged;
 
  protected:

@@ -10,6 +10,7 @@
 
 namespace {
 std::atomic<LPARAM> NextProducerSerial{1};
+constexpr UINT_PTR ChangeTimerId = 0x5643;  // the delayed change's timer on the tree's window
 
 }  // namespace
 
@@ -113,20 +114,26 @@ TvxCustomInnerShellTreeView::TvxCustomInnerShellTreeView(TComponent* AOwner) : T
 
 TvxCustomInnerShellTreeView::~TvxCustomInnerShellTreeView() {
   SetListView(nullptr);
-  LeaveDropTarget(false);
-  ForgetDraggedObject();
+  FDropTarget.LeaveTarget(false);
+  FDropTarget.ForgetDraggedObject();
   vxShellUnregisterChangeNotify(FShellChangeNotifierData);
-  FItemsInfoGatherer->ClearFetchQueue(nullptr);
-  Items()->Clear();
-  // Producers of nodes the base class would free without this class's Delete.
+  // The whole tree goes. The worker ends first: no producer then has requests to take
+  // out of its queue (a wait for the worker per node, and a walk of the queue per node).
+  // The nodes go without their producers, and the producers, all listed by their
+  // numbers, are freed after them in one pass.
+  FItemsInfoGatherer.reset();
+  {
+    TValueScope<bool> destroying(FDestroyingNodes, true);
+    Items()->Clear();
+  }
   std::vector<TvxShellTreeItemProducer*> left;
   {
     std::lock_guard<std::mutex> lock(FItemProducersLock);
+    left.reserve(FItemProducers.size());
     for (auto& [serial, p] : FItemProducers) left.push_back(p);
   }
   for (auto* p : left) delete p;
   FRoot.reset();
-  FItemsInfoGatherer.reset();
 }
 
 const TMessageMap* TvxCustomInnerShellTreeView::ClassMessages() {
@@ -143,6 +150,7 @@ const TMessageMap* TvxCustomInnerShellTreeView::ClassMessages() {
       {WM_VXSHELL_CHANGEPIDLS, MessageHandler<&TvxCustomInnerShellTreeView::WMChangePidls>},
       {WM_VXSHELL_DEFERREDNAVIGATE, MessageHandler<&TvxCustomInnerShellTreeView::WMDeferredNavigate>},
       {WM_VXSHELL_NOTIFY, MessageHandler<&TvxCustomInnerShellTreeView::WMShellNotify>},
+      {WM_TIMER, MessageHandler<&TvxCustomInnerShellTreeView::WMTimer>},
   };
   static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
   return &Map;
@@ -218,13 +226,15 @@ void TvxCustomInnerShellTreeView::CreateWnd() {
 }
 
 void TvxCustomInnerShellTreeView::DestroyWnd() {
+  KillTimer(Handle(), ChangeTimerId);
+  FChangePending = false;
   vxShellUnregisterChangeNotify(FShellChangeNotifierData);
   if (FDropRegistered) RevokeDragDrop(Handle());
   FDropRegistered = false;
-  LeaveDropTarget(false);
-  ForgetDraggedObject();
+  FDropTarget.LeaveTarget(false);
+  FDropTarget.ForgetDraggedObject();
   // Nodes are not kept across a new window: it is built again from the root.
-  FItemsInfoGatherer->ClearFetchQueue(nullptr);
+  if (FItemsInfoGatherer) FItemsInfoGatherer->ClearFetchQueue(nullptr);
   Items()->Clear();
   inherited::DestroyWnd();
 }
@@ -413,19 +423,9 @@ void TvxCustomInnerShellTreeView::RenameNode(TTreeNode* Node, const String& OldT
     Node->SetText(OldText);
     return;
   }
-  TvxShellItemInfo* item = pp->Items()[index].get();
-  String name = Node->Text();
-  PITEMID_CHILD renamed = nullptr;
-  HRESULT hr = pp->ShellFolder()->SetNameOf(Handle(), item->pidl(), name.c_str(), SHGDN_INFOLDER | SHGDN_FORPARSING,
-                                            &renamed);
-  TvxPidl owned(renamed);
-  if (hr != S_OK) {
+  if (vxShellRenameItem(pp, pp->Items()[index].get(), Handle(), Node->Text()) != S_OK) {
     Node->SetText(OldText);
     return;
-  }
-  {
-    TvxProducerWriteLock lock(pp);
-    item->SetNewPidl(pp->ShellFolder(), pp->FolderPidl(), owned.get());
   }
   UpdateNode(Node, true);
 }
@@ -581,7 +581,7 @@ void TvxCustomInnerShellTreeView::RefreshFolderNode(TTreeNode* Node) {
 
 void TvxCustomInnerShellTreeView::RebuildTree() {
   // Nodes stay while a drag is over the tree or runs from it: the drag holds them.
-  if (FDraggedObject || FIsDragging) return;
+  if (FDropTarget.DraggedObject() || FIsDragging) return;
   HWND parent = Parent() && Parent()->HandleAllocated() ? Parent()->Handle() : nullptr;
   {
     TUpdateScope<TTreeNodes> update(Items());
@@ -732,8 +732,31 @@ void TvxCustomInnerShellTreeView::ShowNodeContextMenu(TTreeNode* Node, POINT Scr
   vxShellShowContextMenu(Handle(), pp->ShellFolder(), {item.get()}, ScreenPos);
 }
 
+void TvxCustomInnerShellTreeView::SetChangeDelay(Integer Value) { FChangeDelay = std::max<Integer>(Value, 0); }
+
 void TvxCustomInnerShellTreeView::Change(TTreeNode* Node) {
+  if (FChangeDelay > 0 && HandleAllocated() && !FDestroyingNodes) {
+    FChangePending = true;
+    SetTimer(Handle(), ChangeTimerId, static_cast<UINT>(FChangeDelay), nullptr);
+    return;
+  }
+  ReportChange(Node);
+}
+
+void TvxCustomInnerShellTreeView::WMTimer(TMessage& Message) {
+  if (Message.WParam != ChangeTimerId) {
+    InheritedMessage(Message);
+    return;
+  }
+  KillTimer(Handle(), ChangeTimerId);
+  if (!FChangePending) return;
+  FChangePending = false;
+  ReportChange(Selected());
+}
+
+void TvxCustomInnerShellTreeView::ReportChange(TTreeNode* Node) {
   inherited::Change(Node);
+  if (FDestroyingNodes) return;
   // A selection that went away leaves the nodes as they are: UpdateNode with no node
   // would build the whole tree again and free every node the caller still holds.
   if (TTreeNode* s = Selected()) UpdateNode(s, !FNavigation);
@@ -762,7 +785,8 @@ void TvxCustomInnerShellTreeView::SyncLinkedViews() {
 void TvxCustomInnerShellTreeView::Delete(TTreeNode* Node) {
   auto* p = ProducerOf(Node);
   Node->SetData(nullptr);
-  delete p;
+  // While the whole tree goes, the producers are freed together afterwards.
+  if (!FDestroyingNodes) delete p;
   inherited::Delete(Node);
 }
 
@@ -795,88 +819,17 @@ String TvxCustomInnerShellTreeView::AbsolutePath() {
 
 // --- drag and drop ---------------------------------------------------------------------------
 
-HRESULT STDMETHODCALLTYPE TvxCustomInnerShellTreeView::TDropTarget::QueryInterface(REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDropTarget)) {
-    *ppv = static_cast<IDropTarget*>(this);
-    return S_OK;
-  }
-  *ppv = nullptr;
-  return E_NOINTERFACE;
-}
-
-HRESULT STDMETHODCALLTYPE TvxCustomInnerShellTreeView::TDropTarget::DragEnter(IDataObject* pDataObj, DWORD grfKeyState,
-                                                                               POINTL pt, DWORD* pdwEffect) {
-  if (!pdwEffect) return E_INVALIDARG;
-  FTree->ForgetDraggedObject();
-  FTree->FDraggedObject = pDataObj;
-  if (pDataObj) pDataObj->AddRef();
-  FTree->UpdateDropTarget(pt);
-  *pdwEffect = FTree->FDragDropSettings->DefaultDropEffectAPI();
-  if (IDropTarget* t = FTree->FCurrentDropTarget) return t->DragEnter(pDataObj, grfKeyState, pt, pdwEffect);
-  *pdwEffect = DROPEFFECT_NONE;
-  return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE TvxCustomInnerShellTreeView::TDropTarget::DragOver(DWORD grfKeyState, POINTL pt,
-                                                                              DWORD* pdwEffect) {
-  if (!pdwEffect) return E_INVALIDARG;
-  const bool changed = FTree->UpdateDropTarget(pt);
-  IDropTarget* t = FTree->FCurrentDropTarget;
-  if (!t) {
-    *pdwEffect = DROPEFFECT_NONE;
-    return S_OK;
-  }
-  if (changed) {
-    DWORD effect = *pdwEffect;
-    HRESULT hr = t->DragEnter(FTree->FDraggedObject, grfKeyState, pt, &effect);
-    if (FAILED(hr)) return hr;
-  }
-  return t->DragOver(grfKeyState, pt, pdwEffect);
-}
-
-HRESULT STDMETHODCALLTYPE TvxCustomInnerShellTreeView::TDropTarget::DragLeave() {
-  FTree->ForgetDraggedObject();
-  FTree->LeaveDropTarget(true);
-  return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE TvxCustomInnerShellTreeView::TDropTarget::Drop(IDataObject* pDataObj, DWORD grfKeyState,
-                                                                          POINTL pt, DWORD* pdwEffect) {
-  if (!pdwEffect) return E_INVALIDARG;
-  const bool changed = FTree->UpdateDropTarget(pt);
-  HRESULT hr = S_OK;
-  if (IDropTarget* t = FTree->FCurrentDropTarget) {
-    DWORD effect = *pdwEffect;
-    if (changed) hr = t->DragEnter(pDataObj, grfKeyState, pt, &effect);
-    if (SUCCEEDED(hr)) hr = t->Drop(pDataObj, grfKeyState, pt, pdwEffect);
-  } else {
-    *pdwEffect = DROPEFFECT_NONE;
-  }
+void TvxCustomInnerShellTreeView::TDropTarget::Dropped() {
   // The folder dropped on is read again a little later; the node travels as its
   // producer's number, so a node freed meanwhile is not touched.
   if (TTreeNode* n = FTree->FPrevTargetNode)
     if (auto* p = FTree->ProducerOf(n); p && FTree->HandleAllocated())
       PostMessageW(FTree->Handle(), WM_VXSHELL_AFTERDROP, static_cast<WPARAM>(p->Serial()), 0);
-  FTree->ForgetDraggedObject();
-  // The target has had its Drop: it is released without a DragLeave.
-  FTree->LeaveDropTarget(false);
-  return hr;
 }
 
-void TvxCustomInnerShellTreeView::ForgetDraggedObject() {
-  if (FDraggedObject) FDraggedObject->Release();
-  FDraggedObject = nullptr;
-}
-
-void TvxCustomInnerShellTreeView::LeaveDropTarget(bool CallDragLeave) {
-  if (FCurrentDropTarget) {
-    if (CallDragLeave) FCurrentDropTarget->DragLeave();
-    FCurrentDropTarget->Release();
-    FCurrentDropTarget = nullptr;
-  }
-  if (FPrevTargetNode && HandleAllocated()) FPrevTargetNode->SetDropTarget(false);
-  FPrevTargetNode = nullptr;
+void TvxCustomInnerShellTreeView::TDropTarget::UnmarkTarget() {
+  if (FTree->FPrevTargetNode && FTree->HandleAllocated()) FTree->FPrevTargetNode->SetDropTarget(false);
+  FTree->FPrevTargetNode = nullptr;
 }
 
 IDropTarget* TvxCustomInnerShellTreeView::NodeDropTarget(TTreeNode* Node) {
@@ -893,20 +846,7 @@ IDropTarget* TvxCustomInnerShellTreeView::NodeDropTarget(TTreeNode* Node) {
   TvxProducerReadLock lock(pp);
   Integer index = Node->Index();
   if (index >= static_cast<Integer>(pp->Items().size())) return nullptr;
-  TvxShellItemInfo* item = pp->Items()[index].get();
-  PCUITEMID_CHILD items[] = {item->pidl()};
-  if (item->IsFolder()) {
-    IShellFolder* sub = nullptr;
-    if (SUCCEEDED(pp->ShellFolder()->BindToObject(item->pidl(), nullptr, IID_IShellFolder,
-                                                  reinterpret_cast<void**>(&sub))) &&
-        sub) {
-      TvxComRelease subRef(sub);
-      if (FAILED(sub->CreateViewObject(Handle(), IID_IDropTarget, out))) target = nullptr;
-    }
-  } else if (FAILED(pp->ShellFolder()->GetUIObjectOf(Handle(), 1, items, IID_IDropTarget, nullptr, out))) {
-    target = nullptr;
-  }
-  return target;
+  return vxShellItemDropTarget(Handle(), pp->ShellFolder(), pp->Items()[index].get());
 }
 
 bool TvxCustomInnerShellTreeView::UpdateDropTarget(POINTL ScreenPos) {
@@ -914,16 +854,16 @@ bool TvxCustomInnerShellTreeView::UpdateDropTarget(POINTL ScreenPos) {
   POINT p = ScreenToClient(POINT{ScreenPos.x, ScreenPos.y});
   TTreeNode* node = GetNodeAt(p.x, p.y);
   if (!node) {
-    LeaveDropTarget(true);
+    FDropTarget.LeaveTarget(true);
     return false;
   }
-  if (node == FPrevTargetNode && FCurrentDropTarget) return false;
-  LeaveDropTarget(true);
+  if (node == FPrevTargetNode && FDropTarget.CurrentTarget()) return false;
+  FDropTarget.LeaveTarget(true);
   IDropTarget* target = NodeDropTarget(node);
   if (!target) return false;
   node->SetDropTarget(true);
   FPrevTargetNode = node;
-  FCurrentDropTarget = target;
+  FDropTarget.SetCurrentTarget(target);
   return true;
 }
 
@@ -938,17 +878,7 @@ void TvxCustomInnerShellTreeView::StartShellDrag(TTreeNode* Node) {
     Integer index = Node->Index();
     if (index >= static_cast<Integer>(pp->Items().size())) return;
     TvxPidl item = vxShellPidlCopy(pp->Items()[index]->pidl());
-    PCUITEMID_CHILD items[] = {item.get()};
-    IDataObject* data = nullptr;
-    if (FAILED(pp->ShellFolder()->GetUIObjectOf(Handle(), 1, items, IID_IDataObject, nullptr,
-                                                reinterpret_cast<void**>(&data))) ||
-        !data)
-      return;
-    TvxComRelease dataRef(data);
-    auto* source = new TvxDropSource;  // one reference, given back below
-    TvxComRelease sourceRef(source);
-    DWORD effect = DROPEFFECT_NONE;
-    DoDragDrop(data, source, FDragDropSettings->DropEffectAPI(), &effect);
+    if (!vxShellDragItems(Handle(), pp->ShellFolder(), {item.get()}, FDragDropSettings->DropEffectAPI())) return;
   }
   // The item may have moved away: the folder it came from is read again.
   if (!pp->CheckUpdates()) UpdateNode(parent, false);
@@ -962,11 +892,7 @@ void TvxCustomInnerShellTreeView::WMAfterDrop(TMessage& Message) {
   if (!p->CheckUpdates()) UpdateNode(node, false);
 }
 
-void TvxCustomInnerShellTreeView::WMRootChanged(TMessage& Message) {
-  TWinControl* parent = Parent();
-  if (parent && parent->ComponentState().Contains(csLoading)) return;
-  if (auto* root = reinterpret_cast<TvxCustomShellRoot*>(Message.WParam)) FRoot->Update(root);
-}
+void TvxCustomInnerShellTreeView::WMRootChanged(TMessage& Message) { FRoot->TakeLinkedRoot(this, Message.WParam); }
 
 bool TvxShellTreeItemProducer::CheckUpdates() {
   IShellFolder* folder = ShellFolder();

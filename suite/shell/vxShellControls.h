@@ -108,6 +108,10 @@ class TvxCustomInnerShellTreeView : public TTreeView {
 
   bool CanExpand(TTreeNode* Node) override;
   void Change(TTreeNode* Node) override;
+  // Milliseconds a change of selection waits before it is reported (0: at once); a new
+  // selection meanwhile starts the wait again and only the last one is reported.
+  Integer ChangeDelay() const { return FChangeDelay; }
+  void SetChangeDelay(Integer Value);
   void Delete(TTreeNode* Node) override;
   void KeyDown(Word& Key, TShiftState Shift) override;
   void Loaded() override;
@@ -149,25 +153,22 @@ class TvxCustomInnerShellTreeView : public TTreeView {
   void RefreshFolderNode(TTreeNode* Node);
   void CreateChangeNotification(TTreeNode* Node);
   void ApplyInfoTipStyle();
-  class TDropTarget : public IDropTarget {
+  // The tree's side of a drag over it: the target is the node under the mouse.
+  class TDropTarget : public TvxShellViewDropTarget {
    public:
     explicit TDropTarget(TvxCustomInnerShellTreeView* ATree) : FTree(ATree) {}
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
-    // The object lives as long as the tree; the window's registration ends before it.
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* pDataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
-    HRESULT STDMETHODCALLTYPE DragOver(DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
-    HRESULT STDMETHODCALLTYPE DragLeave() override;
-    HRESULT STDMETHODCALLTYPE Drop(IDataObject* pDataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
+
+   protected:
+    bool UpdateTarget(POINTL ScreenPos) override { return FTree->UpdateDropTarget(ScreenPos); }
+    void UnmarkTarget() override;
+    DWORD DefaultDropEffect() override { return FTree->FDragDropSettings->DefaultDropEffectAPI(); }
+    void Dropped() override;
 
    private:
     TvxCustomInnerShellTreeView* FTree;
   };
   bool UpdateDropTarget(POINTL ScreenPos);
   IDropTarget* NodeDropTarget(TTreeNode* Node);
-  void LeaveDropTarget(bool CallDragLeave);
-  void ForgetDraggedObject();
   void StartShellDrag(TTreeNode* Node);
   void ApplyDragStyle();
   void WMAfterDrop(TMessage& Message);
@@ -191,14 +192,16 @@ class TvxCustomInnerShellTreeView : public TTreeView {
   void WMChangePidls(TMessage& Message);
   void WMDeferredNavigate(TMessage& Message);
   void WMShellNotify(TMessage& Message);
+  void WMTimer(TMessage& Message);
+  void ReportChange(TTreeNode* Node);
 
   std::unique_ptr<TvxShellItemsInfoGatherer> FItemsInfoGatherer;
+  Integer FChangeDelay = 0;
+  bool FChangePending = false;  // a delayed change waits for its timer
   std::unique_ptr<TvxShellTreeRoot> FRoot;
   std::unique_ptr<TvxShellOptions> FOptions;
   std::unique_ptr<TvxDragDropSettings> FDragDropSettings;
   TDropTarget FDropTarget{this};
-  IDataObject* FDraggedObject = nullptr;       // one reference while a drag is over the tree
-  IDropTarget* FCurrentDropTarget = nullptr;   // one reference: the shell's target under the mouse
   TTreeNode* FPrevTargetNode = nullptr;        // the node marked as drop target
   bool FIsDragging = false;
   bool FDropRegistered = false;
@@ -207,6 +210,7 @@ class TvxCustomInnerShellTreeView : public TTreeView {
   bool FIsChangeNotificationCreationLocked = false;
   bool FShellChangedWhileLocked = false;
   bool FIsUpdating = false;
+  bool FDestroyingNodes = false;  // the destructor frees every node: producers go afterwards
   bool FNavigation = false;
   bool FShellChangeNotificationCreation = false;
   bool FShowInfoTips = false;
@@ -313,6 +317,10 @@ class TvxCustomInnerShellListView : public TListView {
   TvxShellListRoot* Root() const { return FRoot.get(); }
   TvxShellListViewOptions* Options() const { return FOptions.get(); }
   TvxDragDropSettings* DragDropSettings() const { return FDragDropSettings.get(); }
+  // The drop target the list's window is registered with.
+  IDropTarget* GetDropTarget() { return &FDropTarget; }
+  // The row marked as drop target, -1 for none.
+  Integer DropTargetItemIndex() const { return FDropTargetItemIndex; }
 
   TvxNavigationEvent AfterNavigation;
   TvxNavigationEvent BeforeNavigation;
@@ -335,6 +343,24 @@ class TvxCustomInnerShellListView : public TListView {
  private:
   friend class TvxShellListViewProducer;
   friend class TvxShellListRoot;
+  // The list's side of a drag over it: the target is the row under the mouse, or the
+  // folder shown over empty space.
+  class TDropTarget : public TvxShellViewDropTarget {
+   public:
+    explicit TDropTarget(TvxCustomInnerShellListView* AList) : FList(AList) {}
+
+   protected:
+    bool UpdateTarget(POINTL ScreenPos) override { return FList->UpdateDropTarget(ScreenPos); }
+    void UnmarkTarget() override;
+    DWORD DefaultDropEffect() override { return FList->FDragDropSettings->DefaultDropEffectAPI(); }
+
+   private:
+    TvxCustomInnerShellListView* FList;
+  };
+  bool UpdateDropTarget(POINTL ScreenPos);
+  // Copies of the selected rows' relative PIDLs, in row order.
+  std::vector<TvxPidl> SelectedPidls();
+  void StartShellDrag();
   void CNNotify(TWMNotify& Message);
   void GetDispInfo(NMLVDISPINFOW* Info);
   Integer FindRow(const String& Text, Integer Start, bool Partial, bool Wrap);
@@ -348,6 +374,8 @@ class TvxCustomInnerShellListView : public TListView {
   void WMChangePidls(TMessage& Message);
   void WMRootChanged(TMessage& Message);
   void WMShellNotify(TMessage& Message);
+  // Whether a change of P is one of the folder shown or of one of its items.
+  bool ConcernsFolderShown(PItemIDList P);
 
   std::unique_ptr<TvxDragDropSettings> FDragDropSettings;
   HIMAGELIST FInternalLargeImages = nullptr;
@@ -360,4 +388,7 @@ class TvxCustomInnerShellListView : public TListView {
   std::unique_ptr<TvxShellListRoot> FRoot;
   TvxShellChangeNotifierData FShellChangeNotifierData;
   TvxCustomInnerShellTreeView* FTreeViewControl = nullptr;
+  TDropTarget FDropTarget{this};
+  Integer FDropTargetItemIndex = -1;  // the row marked as drop target
+  bool FDropRegistered = false;
 };

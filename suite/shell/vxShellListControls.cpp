@@ -109,6 +109,8 @@ TvxCustomInnerShellListView::TvxCustomInnerShellListView(TComponent* AOwner) : T
 
 TvxCustomInnerShellListView::~TvxCustomInnerShellListView() {
   SetTreeView(nullptr);
+  FDropTarget.LeaveTarget(false);
+  FDropTarget.ForgetDraggedObject();
   vxShellUnregisterChangeNotify(FShellChangeNotifierData);
   FItemsInfoGatherer->ClearFetchQueue(nullptr);
   FItemProducer->ClearItems();
@@ -145,6 +147,8 @@ void TvxCustomInnerShellListView::CreateWnd() {
     SendMessageW(Handle(), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(FInternalSmallImages));
   if (FInternalLargeImages)
     SendMessageW(Handle(), LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(FInternalLargeImages));
+  ListView_SetCallbackMask(Handle(), LVIS_DROPHILITED);
+  FDropRegistered = SUCCEEDED(RegisterDragDrop(Handle(), &FDropTarget));
   if (FRoot->Pidl())
     RefreshContent();
   else
@@ -154,6 +158,10 @@ void TvxCustomInnerShellListView::CreateWnd() {
 void TvxCustomInnerShellListView::DestroyWnd() {
   vxShellUnregisterChangeNotify(FShellChangeNotifierData);
   ClearColumns();
+  if (FDropRegistered) RevokeDragDrop(Handle());
+  FDropRegistered = false;
+  FDropTarget.LeaveTarget(false);
+  FDropTarget.ForgetDraggedObject();
   inherited::DestroyWnd();
 }
 
@@ -171,9 +179,13 @@ void TvxCustomInnerShellListView::RefreshContent() {
     } else {
       Items()->SetCount(0);
     }
+    // The registration covers the folders below too: a shell that tells a watcher of
+    // only one folder of nothing but changes of that folder itself (not of its items)
+    // would leave the list deaf. Changes below the folder shown are passed over when
+    // they arrive.
     if (FOptions->TrackShellChanges() && FItemProducer->FolderPidl())
       vxShellRegisterChangeNotify(FItemProducer->FolderPidl(), Handle(), WM_VXSHELL_NOTIFY, FShellChangeNotifierData,
-                                  false);
+                                  true);
     else
       vxShellUnregisterChangeNotify(FShellChangeNotifierData);
     InvalidateRect(Handle(), nullptr, TRUE);
@@ -217,6 +229,12 @@ void TvxCustomInnerShellListView::RequestPriority(const std::vector<Integer>& Ro
 
 void TvxCustomInnerShellListView::GetDispInfo(NMLVDISPINFOW* Info) {
   LVITEMW& it = Info->item;
+  // An owner-data list keeps no drop mark of its own: the row marked as drop target
+  // says so when the control asks.
+  if ((it.mask & LVIF_STATE) && (it.stateMask & LVIS_DROPHILITED)) {
+    it.state &= ~static_cast<UINT>(LVIS_DROPHILITED);
+    if (it.iItem >= 0 && it.iItem == FDropTargetItemIndex) it.state |= LVIS_DROPHILITED;
+  }
   std::vector<Integer> wanted;
   {
     TvxProducerReadLock lock(FItemProducer.get());
@@ -280,8 +298,7 @@ bool TvxCustomInnerShellListView::CanEditRow(Integer Index) {
 }
 
 void TvxCustomInnerShellListView::RenameRow(Integer Index, const String& NewName) {
-  IShellFolder* folder = FItemProducer->ShellFolder();
-  if (!folder) return;
+  if (!FItemProducer->ShellFolder()) return;
   TvxShellItemInfo* item = nullptr;
   {
     TvxProducerReadLock lock(FItemProducer.get());
@@ -290,16 +307,8 @@ void TvxCustomInnerShellListView::RenameRow(Integer Index, const String& NewName
   }
   // The folder's own change notification would rebuild the rows while the name changes.
   TValueScope<bool> lockNotifications(FNotificationLock, true);
-  PITEMID_CHILD renamed = nullptr;
-  HRESULT hr = folder->SetNameOf(Handle(), item->pidl(), NewName.c_str(), SHGDN_INFOLDER | SHGDN_FORPARSING, &renamed);
-  TvxPidl owned(renamed);
-  // Only a rename that worked gives a usable identifier; otherwise the row keeps its
-  // item and shows the old name again.
-  if (hr == S_OK && owned) {
-    TvxProducerWriteLock lock(FItemProducer.get());
-    item->SetNewPidl(folder, FItemProducer->FolderPidl(), owned.get());
-  }
-  if (hr == S_OK) {
+  // A refused rename keeps the row's item, which shows the old name again.
+  if (vxShellRenameItem(FItemProducer.get(), item, Handle(), NewName) == S_OK) {
     // The new name may sort elsewhere: the folder is read again.
     UpdateContent();
     return;
@@ -332,6 +341,14 @@ void TvxCustomInnerShellListView::CNNotify(TWMNotify& Message) {
       Message.Result = 0;
       return;
     }
+    case LVN_BEGINDRAG:
+    case LVN_BEGINRDRAG:
+      if (FDragDropSettings->AllowDragObjects() && SelCount() > 0) {
+        StartShellDrag();
+        Message.Result = 0;
+        return;
+      }
+      break;
     case LVN_BEGINLABELEDITW: {
       auto* di = reinterpret_cast<NMLVDISPINFOW*>(hdr);
       Message.Result = CanEditRow(di->item.iItem) ? FALSE : TRUE;
@@ -490,14 +507,7 @@ void TvxCustomInnerShellListView::DoContextPopup(POINT MousePos, bool& Handled) 
     return;
   }
   Handled = true;
-  std::vector<TvxPidl> copies;
-  {
-    TvxProducerReadLock lock(FItemProducer.get());
-    auto& items = FItemProducer->Items();
-    for (Integer i = ListView_GetNextItem(Handle(), -1, LVNI_SELECTED); i >= 0;
-         i = ListView_GetNextItem(Handle(), i, LVNI_SELECTED))
-      if (i < static_cast<Integer>(items.size())) copies.push_back(vxShellPidlCopy(items[i]->pidl()));
-  }
+  std::vector<TvxPidl> copies = SelectedPidls();
   std::vector<PItemIDList> raw;
   for (auto& c : copies) raw.push_back(c.get());
   POINT screen = MousePos;
@@ -531,15 +541,87 @@ void TvxCustomInnerShellListView::WMChangePidls(TMessage& Message) {
   ProcessShellChange(static_cast<Cardinal>(Message.LParam), pidls ? pidls[0] : nullptr, pidls ? pidls[1] : nullptr);
 }
 
-void TvxCustomInnerShellListView::WMRootChanged(TMessage& Message) {
-  TWinControl* parent = Parent();
-  if (parent && parent->ComponentState().Contains(csLoading)) return;
-  if (auto* root = reinterpret_cast<TvxCustomShellRoot*>(Message.WParam)) FRoot->Update(root);
+void TvxCustomInnerShellListView::WMRootChanged(TMessage& Message) { FRoot->TakeLinkedRoot(this, Message.WParam); }
+
+bool TvxCustomInnerShellListView::ConcernsFolderShown(PItemIDList P) {
+  PItemIDList folder = FItemProducer->FolderPidl();
+  if (!P || !folder) return false;
+  if (vxShellPidlEqual(P, folder)) return true;
+  TvxPidl parent = vxShellPidlParent(P);
+  return parent && vxShellPidlEqual(parent.get(), folder);
 }
 
 void TvxCustomInnerShellListView::WMShellNotify(TMessage& Message) {
   LONG event = 0;
   TvxPidl p1, p2;
   if (!vxShellLockChangeNotification(Message.WParam, Message.LParam, event, p1, p2)) return;
+  // Only the folder shown and its own items change the rows.
+  if (!ConcernsFolderShown(p1.get()) && !ConcernsFolderShown(p2.get())) return;
   ProcessShellChange(static_cast<Cardinal>(event), p1.get(), p2.get());
+}
+
+// --- drag and drop ---------------------------------------------------------------------------
+
+std::vector<TvxPidl> TvxCustomInnerShellListView::SelectedPidls() {
+  std::vector<TvxPidl> copies;
+  if (!HandleAllocated()) return copies;
+  TvxProducerReadLock lock(FItemProducer.get());
+  auto& items = FItemProducer->Items();
+  for (Integer i = ListView_GetNextItem(Handle(), -1, LVNI_SELECTED); i >= 0;
+       i = ListView_GetNextItem(Handle(), i, LVNI_SELECTED))
+    if (i < static_cast<Integer>(items.size())) copies.push_back(vxShellPidlCopy(items[i]->pidl()));
+  return copies;
+}
+
+void TvxCustomInnerShellListView::StartShellDrag() {
+  IShellFolder* folder = FItemProducer->ShellFolder();
+  if (!folder) return;
+  // The rows are copied first and the drag runs without the list's lock: a drop on the
+  // list itself, or a shell change during the drag, reads the folder again meanwhile.
+  std::vector<TvxPidl> copies = SelectedPidls();
+  std::vector<PItemIDList> raw;
+  for (auto& c : copies) raw.push_back(c.get());
+  folder->AddRef();
+  TvxComRelease folderRef(folder);
+  vxShellDragItems(Handle(), folder, raw, FDragDropSettings->DropEffectAPI());
+}
+
+void TvxCustomInnerShellListView::TDropTarget::UnmarkTarget() {
+  const Integer row = FList->FDropTargetItemIndex;
+  FList->FDropTargetItemIndex = -1;
+  if (row >= 0 && FList->HandleAllocated()) ListView_RedrawItems(FList->Handle(), row, row);
+}
+
+bool TvxCustomInnerShellListView::UpdateDropTarget(POINTL ScreenPos) {
+  if (!HandleAllocated()) return false;
+  POINT p = ScreenToClient(POINT{ScreenPos.x, ScreenPos.y});
+  LVHITTESTINFO hit{};
+  hit.pt = p;
+  Integer row = ListView_HitTest(Handle(), &hit);
+  if (row >= 0 && !(hit.flags & LVHT_ONITEM)) row = -1;
+  IShellFolder* folder = FItemProducer->ShellFolder();
+  IDropTarget* target = nullptr;
+  void** out = reinterpret_cast<void**>(&target);
+  if (row < 0) {
+    // Empty space: the folder shown takes the drop.
+    if (FDropTargetItemIndex < 0 && FDropTarget.CurrentTarget()) return false;
+    FDropTarget.LeaveTarget(true);
+    if (!folder || FAILED(folder->CreateViewObject(Handle(), IID_IDropTarget, out)) || !target) return false;
+    FDropTarget.SetCurrentTarget(target);
+    return true;
+  }
+  if (row == FDropTargetItemIndex && FDropTarget.CurrentTarget()) return false;
+  FDropTarget.LeaveTarget(true);
+  if (!folder) return false;
+  {
+    TvxProducerReadLock lock(FItemProducer.get());
+    auto& items = FItemProducer->Items();
+    if (row >= static_cast<Integer>(items.size())) return false;
+    target = vxShellItemDropTarget(Handle(), folder, items[row].get());
+    if (!target) return false;
+  }
+  FDropTarget.SetCurrentTarget(target);
+  FDropTargetItemIndex = row;
+  ListView_RedrawItems(Handle(), row, row);
+  return true;
 }

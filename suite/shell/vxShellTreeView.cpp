@@ -353,6 +353,7 @@ void TvxShellTreeView::DeclarePublished(TPublisher<TvxShellTreeView>& P) {
   P.Property(L"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
   P.Property(L"Anchors", &TControl::Anchors, &TControl::SetAnchors);
   P.Property(L"AutoExpand", &C::AutoExpand, &C::SetAutoExpand).Default(false);
+  P.Property(L"ChangeDelay", &C::ChangeDelay, &C::SetChangeDelay).Default(0);
   P.Property(L"DragDropSettings", &C::DragDropSettings, &C::SetDragDropSettings);
   P.Property(L"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
   P.Property(L"HideSelection", &C::HideSelection, &C::SetHideSelection).Default(true);

@@ -82,6 +82,8 @@ class TvxCustomShellTreeView : public TvxContainer {
   bool HasScrollBars() override { return true; }
   void Scroll(TScrollBarKind AScrollBarKind, TScrollCode AScrollCode, Integer& AScrollPos) override;
 
+  Integer ChangeDelay() const { return FInnerTreeView->ChangeDelay(); }
+  void SetChangeDelay(Integer Value) { FInnerTreeView->SetChangeDelay(Value); }
   bool AutoExpand() const { return FInnerTreeView->AutoExpand(); }
   void SetAutoExpand(bool Value) { FInnerTreeView->SetAutoExpand(Value); }
   TvxDragDropSettings* DragDropSettings() const { return FInnerTreeView->DragDropSettings(); }

@@ -115,8 +115,16 @@ TFigures Run(TvxCustomInnerShellTreeView* Tree, int N) {
 
 }  // namespace
 
-int main() {
+void FetchQueueBench(int argc, char** argv);
+void TreeDestroyBench();
+
+// The queue figures (an argument gives their smaller size), then the merge figures.
+int main(int argc, char** argv) {
   TUnitScope units(SuiteShellUnits);
+  FetchQueueBench(argc, argv);
+  std::printf("\n");
+  TreeDestroyBench();
+  std::printf("\n");
   TForm* form = TCustomForm::Create<TForm>(nullptr);
   auto* tree = new TvxCustomInnerShellTreeView(form);
   const int sizes[] = {500, 5000};

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
 
 #include "ShellTestSupport.h"
 
@@ -31,6 +35,77 @@ class TFetchProducer : public TvxCustomItemProducer {
   bool Request = false;
   Integer ThrowAt = -1;
   std::atomic<Integer> Notified{0};
+};
+
+// A real folder that counts, per item, the attribute reads that only the filling of an
+// item's details makes (the drop-target and rename bits), and makes each last a moment
+// so that two threads filling one item at once would overlap.
+class TCountingFolder : public IShellFolder {
+ public:
+  explicit TCountingFolder(IShellFolder* AReal) : FReal(AReal) { FReal->AddRef(); }
+  ~TCountingFolder() { FReal->Release(); }
+  static constexpr ULONG DetailMask = 0x177;
+  std::map<std::string, int> Fills() {
+    std::lock_guard<std::mutex> lock(FLock);
+    return FFills;
+  }
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IShellFolder)) {
+      *ppv = static_cast<IShellFolder*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++FRefs; }
+  ULONG STDMETHODCALLTYPE Release() override { return --FRefs; }  // lives on the test's stack
+  HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND h, IBindCtx* b, LPWSTR n, ULONG* e, PIDLIST_RELATIVE* p,
+                                             ULONG* a) override {
+    return FReal->ParseDisplayName(h, b, n, e, p, a);
+  }
+  HRESULT STDMETHODCALLTYPE EnumObjects(HWND h, SHCONTF f, IEnumIDList** e) override {
+    return FReal->EnumObjects(h, f, e);
+  }
+  HRESULT STDMETHODCALLTYPE BindToObject(PCUIDLIST_RELATIVE p, IBindCtx* b, REFIID r, void** v) override {
+    return FReal->BindToObject(p, b, r, v);
+  }
+  HRESULT STDMETHODCALLTYPE BindToStorage(PCUIDLIST_RELATIVE p, IBindCtx* b, REFIID r, void** v) override {
+    return FReal->BindToStorage(p, b, r, v);
+  }
+  HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM l, PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) override {
+    return FReal->CompareIDs(l, a, b);
+  }
+  HRESULT STDMETHODCALLTYPE CreateViewObject(HWND h, REFIID r, void** v) override {
+    return FReal->CreateViewObject(h, r, v);
+  }
+  HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT c, PCUITEMID_CHILD_ARRAY a, SFGAOF* f) override {
+    if (c == 1 && f && *f == DetailMask) {
+      {
+        std::lock_guard<std::mutex> lock(FLock);
+        ++FFills[std::string(reinterpret_cast<const char*>(a[0]),
+                             static_cast<size_t>(vxShellPidlSize(const_cast<PItemIDList>(a[0]))))];
+      }
+      Sleep(2);
+    }
+    return FReal->GetAttributesOf(c, a, f);
+  }
+  HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND h, UINT c, PCUITEMID_CHILD_ARRAY a, REFIID r, UINT* x,
+                                          void** v) override {
+    return FReal->GetUIObjectOf(h, c, a, r, x, v);
+  }
+  HRESULT STDMETHODCALLTYPE GetDisplayNameOf(PCUITEMID_CHILD p, SHGDNF f, STRRET* n) override {
+    return FReal->GetDisplayNameOf(p, f, n);
+  }
+  HRESULT STDMETHODCALLTYPE SetNameOf(HWND h, PCUITEMID_CHILD p, LPCWSTR n, SHGDNF f, PITEMID_CHILD* o) override {
+    return FReal->SetNameOf(h, p, n, f, o);
+  }
+
+ private:
+  IShellFolder* FReal;
+  std::atomic<ULONG> FRefs{1};
+  std::mutex FLock;  // guards FFills
+  std::map<std::string, int> FFills;
 };
 
 struct FetchThreadTest : ::testing::Test {
@@ -118,4 +193,46 @@ TEST_F(FetchThreadTest, WorkerExceptionDoesNotHangStopOrDestroy) {
   p.Gatherer = nullptr;
   g.reset();
   SUCCEED();
+}
+
+// The worker and three other threads fill the items of one folder at the same time, all
+// in the same order: each item is filled by exactly one of them, and every item ends
+// filled. Without the atomic claim two threads would both pass the "not yet filled"
+// check and fill one item together (writing its fields at the same time).
+TEST_F(FetchThreadTest, EachItemIsFilledByOneThreadOnly) {
+  TvxShellItemsInfoGatherer g(nullptr);
+  TFetchProducer p(&g);
+  TvxPidl pidl = ParsePath(Tree.Root());
+  IShellFolder* real = vxShellBindFolder(pidl.get());
+  ASSERT_TRUE(real);
+  TCountingFolder folder(real);
+  real->Release();
+  g.StopFetch();  // the worker starts with the other threads
+  p.Request = true;
+  p.ProcessItems(&folder, pidl.get(), 0);
+  ASSERT_EQ(40u, p.Items().size());
+  std::atomic<bool> go{false};
+  auto fillAll = [&] {
+    bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    while (!go) std::this_thread::yield();
+    for (size_t i = 0; i < 40; ++i) {
+      TvxProducerReadLock lock(&p);
+      p.Items()[i]->CheckUpdate(p.ShellFolder(), p.FolderPidl(), false);
+    }
+    if (com) CoUninitialize();
+  };
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 2; ++t) threads.emplace_back(fillAll);
+  go = true;
+  g.ResumeFetch();
+  fillAll();
+  for (auto& t : threads) t.join();
+  EXPECT_TRUE(PumpUntil([&] { return AllUpdated(p); }, 10000));
+  g.StopFetch();
+  g.ClearFetchQueue(&p);
+  g.ResumeFetch();
+  auto fills = folder.Fills();
+  EXPECT_EQ(40u, fills.size());
+  for (auto& [item, n] : fills) EXPECT_EQ(1, n);
+  p.ClearItems();
 }

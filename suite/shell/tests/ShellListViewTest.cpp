@@ -8,6 +8,11 @@
 #include "vxShellTreeView.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
 
 using namespace shell_test;
 
@@ -264,6 +269,35 @@ TEST_F(ShellListViewTest, RenamesThroughTheLabelAndKeepsTheItemWhenRefused) {
   EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(Tmp.Path(L"new.txt").c_str()));
 }
 
+// A folder made and removed through the shell in the folder shown reaches the list by
+// the shell's notification: its row comes and goes. A folder made one level down is no
+// change of the folder shown.
+TEST_F(ShellListViewTest, FoldersMadeAndRemovedThroughTheShellComeAndGo) {
+  Tmp.Folder(L"below");
+  Open(Tmp.Root());
+  std::vector<Cardinal> events;
+  List->OnShellChange = [&](TObject*, Cardinal E, PItemIDList, PItemIDList) { events.push_back(E); };
+  ASSERT_EQ(ERROR_SUCCESS, SHCreateDirectoryExW(nullptr, Tmp.Path(L"made").c_str(), nullptr));
+  ASSERT_TRUE(PumpUntil([&] { return RowOf(L"made") >= 0; }));
+  EXPECT_EQ(L"made", Cell(RowOf(L"made")));
+  EXPECT_NE(events.end(), std::find(events.begin(), events.end(), Cardinal(SHCNE_MKDIR)));
+
+  String from = Tmp.Path(L"made");
+  from.push_back(L'\0');  // the list of names ends with an empty one
+  SHFILEOPSTRUCTW op{};
+  op.wFunc = FO_DELETE;
+  op.pFrom = from.c_str();
+  op.fFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+  ASSERT_EQ(0, SHFileOperationW(&op));
+  EXPECT_TRUE(PumpUntil([&] { return RowOf(L"made") < 0; }));
+  EXPECT_EQ(1, List->FolderCount());  // "below" is left
+
+  events.clear();
+  ASSERT_EQ(ERROR_SUCCESS, SHCreateDirectoryExW(nullptr, Tmp.Path(L"below\\deeper").c_str(), nullptr));
+  Pump(300);
+  EXPECT_TRUE(events.empty());
+}
+
 // The tree's "change with identifiers" message is a shell change for the list too; the
 // after-drop message only reads the folder again; a header section is described on a
 // message of the list's own, not on the suite's popup-closing one.
@@ -342,4 +376,257 @@ TEST_F(ShellListViewTest, LinkedToTheTreeEachNavigatesTheOther) {
 
   tree->SetShellListView(nullptr);
   EXPECT_EQ(nullptr, Inner->TreeView());
+}
+
+namespace {
+
+// Synthesized mouse input from a second thread: a drag runs a modal loop on the UI
+// thread, which only input arriving meanwhile can lead and end.
+void MouseTo(POINT P) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = MulDiv(P.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  in.mi.dy = MulDiv(P.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &in, sizeof in);
+}
+void Button(bool Down) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = Down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+  SendInput(1, &in, sizeof in);
+}
+// Moves in steps from A to B, pausing between them.
+void Glide(POINT A, POINT B, int Steps = 6) {
+  for (int i = 1; i <= Steps; ++i) {
+    MouseTo(POINT{A.x + (B.x - A.x) * i / Steps, A.y + (B.y - A.y) * i / Steps});
+    Sleep(40);
+  }
+}
+
+// A plain drop target of another window: it takes the dragged files by their names,
+// moves them when moving is offered and copies them otherwise, and says which it did.
+class TFileDropTarget : public IDropTarget {
+ public:
+  explicit TFileDropTarget(String ADest) : Dest(std::move(ADest)) {}
+  String Dest;
+  std::vector<String> Dropped;
+  DWORD Offered = 0, Done = DROPEFFECT_NONE;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDropTarget)) {
+      *ppv = static_cast<IDropTarget*>(this);
+      return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  static DWORD Choose(DWORD Allowed) { return Allowed & DROPEFFECT_MOVE ? DROPEFFECT_MOVE : Allowed & DROPEFFECT_COPY; }
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD* E) override {
+    *E = Choose(*E);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* E) override {
+    *E = Choose(*E);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject* Data, DWORD, POINTL, DWORD* E) override {
+    Offered = *E;
+    Done = *E = Choose(*E);
+    FORMATETC fmt{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM m{};
+    if (FAILED(Data->GetData(&fmt, &m))) return S_OK;
+    auto drop = static_cast<HDROP>(m.hGlobal);
+    for (UINT i = 0, n = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0); i < n; ++i) {
+      wchar_t path[MAX_PATH];
+      DragQueryFileW(drop, i, path, MAX_PATH);
+      String name = ExtractFileName(path);
+      Dropped.push_back(name);
+      String to = Dest + L"\\" + name;
+      if (Done == DROPEFFECT_MOVE)
+        MoveFileW(path, to.c_str());
+      else
+        CopyFileW(path, to.c_str(), TRUE);
+    }
+    ReleaseStgMedium(&m);
+    return S_OK;
+  }
+};
+
+POINT RowCenter(TvxInnerShellListView* L, Integer Row) {
+  RECT r{};
+  ListView_GetItemRect(L->Handle(), Row, &r, LVIR_LABEL);
+  POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  ClientToScreen(L->Handle(), &p);
+  return p;
+}
+
+}  // namespace
+
+// Two selected rows dragged with a real press and moves onto another window's drop
+// target: the target receives both files and moves them when the list offers moving,
+// copies them when it offers copying only.
+TEST_F(ShellListViewTest, DragsTheSelectedFilesToAnotherWindowWithTheEffectsAllowed) {
+  TTempTree dest;
+  TForm* other = new TForm(nullptr);
+  TScopeExit freeOther([other] { delete other; });
+  other->SetBounds(700, 40, 240, 240);
+  other->Show();
+  TFileDropTarget sink(dest.Root());
+  ASSERT_EQ(S_OK, RegisterDragDrop(other->Handle(), &sink));
+  TScopeExit revoke([other] { RevokeDragDrop(other->Handle()); });
+  List->SetMultiSelect(true);
+  List->SetListViewStyle(lvsReport);
+
+  struct Case {
+    TvxDropEffects Allowed;
+    DWORD Effect;
+  };
+  int round = 0;
+  for (Case c : {Case{TvxDropEffects{deCopy}, DROPEFFECT_COPY}, Case{TvxDropEffects{deCopy, deMove}, DROPEFFECT_MOVE}}) {
+    SCOPED_TRACE(c.Effect);
+    const String a = L"a" + std::to_wstring(round) + L".txt", b = L"b" + std::to_wstring(round) + L".txt";
+    ++round;
+    Tmp.File(a);
+    Tmp.File(b);
+    Tmp.File(L"z" + std::to_wstring(round) + L".txt");
+    Inner->UpdateContent();
+    Open(Tmp.Root());
+    Inner->UpdateContent();
+    Pump(40);
+    List->DragDropSettings()->SetDropEffect(c.Allowed);
+    ListView_SetItemState(Inner->Handle(), -1, 0, LVIS_SELECTED);
+    Select(RowOf(a));
+    Select(RowOf(b));
+    sink.Dropped.clear();
+    POINT from = RowCenter(Inner, RowOf(b));
+    RECT o;
+    GetWindowRect(other->Handle(), &o);
+    POINT to{(o.left + o.right) / 2, (o.top + o.bottom) / 2};
+    std::atomic<bool> done{false};
+    std::thread input([&] {
+      MouseTo(from);
+      Sleep(150);
+      Button(true);
+      Sleep(100);
+      Glide(from, POINT{from.x + 30, from.y + 4});
+      Glide(POINT{from.x + 30, from.y + 4}, to, 10);
+      Sleep(200);
+      Button(false);
+      Sleep(200);
+      done = true;
+    });
+    PumpUntil([&] { return done.load(); }, 10000);
+    input.join();
+    Pump(100);
+    EXPECT_EQ((std::vector<String>{a, b}), sink.Dropped);
+    EXPECT_EQ(c.Allowed == TvxDropEffects{deCopy} ? DWORD(DROPEFFECT_COPY) : DWORD(DROPEFFECT_COPY | DROPEFFECT_MOVE),
+              sink.Offered & (DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK));
+    EXPECT_EQ(c.Effect, sink.Done);
+    for (const String& n : {a, b}) {
+      EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(dest.Path(n).c_str())) << n;
+      EXPECT_EQ(c.Effect == DROPEFFECT_COPY, GetFileAttributesW(Tmp.Path(n).c_str()) != INVALID_FILE_ATTRIBUTES) << n;
+    }
+  }
+}
+
+namespace {
+// The drag source of a drop onto the list: ends like the views' own source, and at each
+// feedback notes which row the list marks.
+class TWatchingDropSource : public IDropSource {
+ public:
+  explicit TWatchingDropSource(TvxInnerShellListView* L) : List(L) {}
+  TvxInnerShellListView* List;
+  std::vector<Integer> Marked;
+  std::vector<bool> Highlighted;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDropSource)) {
+      *ppv = static_cast<IDropSource*>(this);
+      return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL Escape, DWORD Keys) override {
+    if (Escape) return DRAGDROP_S_CANCEL;
+    return Keys & (MK_LBUTTON | MK_RBUTTON) ? S_OK : DRAGDROP_S_DROP;
+  }
+  HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override {
+    Integer row = List->DropTargetItemIndex();
+    if (Marked.empty() || Marked.back() != row) {
+      Marked.push_back(row);
+      Highlighted.push_back(row >= 0 &&
+                            (ListView_GetItemState(List->Handle(), row, LVIS_DROPHILITED) & LVIS_DROPHILITED) != 0);
+    }
+    return DRAGDROP_S_USEDEFAULTCURSORS;
+  }
+};
+}  // namespace
+
+// A file of another folder dragged over the list with real input: over a folder row the
+// row is marked and the shell's target of that folder answers; over empty space nothing
+// is marked; after the drop on the folder row nothing stays marked.
+TEST_F(ShellListViewTest, ADropOnTheListMarksTheRowUnderTheMouseAndGoesToTheShell) {
+  TTempTree src;
+  src.File(L"moved.txt");
+  Tmp.Folder(L"into");
+  Tmp.File(L"plain.txt");
+  List->SetListViewStyle(lvsReport);
+  Open(Tmp.Root());
+  const Integer into = RowOf(L"into");
+  ASSERT_GE(into, 0);
+  TvxPidl srcPidl = ParsePath(src.Root());
+  IShellFolder* folder = vxShellBindFolder(srcPidl.get());
+  ASSERT_TRUE(folder);
+  TvxComRelease folderRef(folder);
+  TvxPidl file = ParsePath(src.Path(L"moved.txt"));
+  PCUITEMID_CHILD items[] = {vxShellPidlLastItem(file.get())};
+  IDataObject* data = nullptr;
+  ASSERT_EQ(S_OK, folder->GetUIObjectOf(Form->Handle(), 1, items, IID_IDataObject, nullptr,
+                                        reinterpret_cast<void**>(&data)));
+  TvxComRelease dataRef(data);
+
+  POINT row = RowCenter(Inner, into);
+  RECT client;
+  GetClientRect(Inner->Handle(), &client);
+  POINT empty{client.right / 2, client.bottom - 20};
+  ClientToScreen(Inner->Handle(), &empty);
+  POINT start{Form->Left() + 5, Form->Top() - 30};  // outside the list
+  MouseTo(start);
+  Pump(50);
+  Button(true);
+  ASSERT_TRUE(PumpUntil([] { return GetAsyncKeyState(VK_LBUTTON) < 0; }));
+  std::thread input([&] {
+    Sleep(150);
+    Glide(start, row);
+    Sleep(200);
+    Glide(row, empty);
+    Sleep(200);
+    Glide(empty, row);
+    Sleep(200);
+    Button(false);
+  });
+  TWatchingDropSource source(Inner);
+  DWORD effect = DROPEFFECT_NONE;
+  HRESULT hr = DoDragDrop(data, &source, DROPEFFECT_COPY | DROPEFFECT_MOVE, &effect);
+  input.join();
+  EXPECT_EQ(DRAGDROP_S_DROP, hr);
+  EXPECT_NE(DWORD(DROPEFFECT_NONE), effect);
+  // Marked in turn: the folder row (highlighted), nothing over empty space, the row again.
+  std::vector<Integer> seen;
+  for (size_t i = 0; i < source.Marked.size(); ++i) {
+    if (source.Marked[i] == into) {
+      EXPECT_TRUE(source.Highlighted[i]);
+    }
+    if (seen.empty() || seen.back() != source.Marked[i]) seen.push_back(source.Marked[i]);
+  }
+  EXPECT_NE(seen.end(), std::find(seen.begin(), seen.end(), into));
+  auto firstInto = std::find(seen.begin(), seen.end(), into);
+  EXPECT_NE(seen.end(), std::find(firstInto, seen.end(), -1));
+  EXPECT_EQ(-1, Inner->DropTargetItemIndex());
+  EXPECT_EQ(0u, ListView_GetItemState(Inner->Handle(), into, LVIS_DROPHILITED));
 }

@@ -527,3 +527,104 @@ TEST_F(ShellTreeViewTest, FolderReadAgainMergesByIdentifierInNLogN) {
     EXPECT_LT(counting.Compares.load(), static_cast<long>(4 * n * std::log2(n)));
   }
 }
+
+namespace {
+// A spy on the task allocator the shell's identifier lists come from: counts the blocks
+// freed while it is registered.
+class TFreeCounter : public IMallocSpy {
+ public:
+  long Frees = 0;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IMallocSpy)) {
+      *ppv = static_cast<IMallocSpy*>(this);
+      return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  SIZE_T STDMETHODCALLTYPE PreAlloc(SIZE_T cb) override { return cb; }
+  void* STDMETHODCALLTYPE PostAlloc(void* p) override { return p; }
+  void* STDMETHODCALLTYPE PreFree(void* p, BOOL) override {
+    if (p) ++Frees;
+    return p;
+  }
+  void STDMETHODCALLTYPE PostFree(BOOL) override {}
+  SIZE_T STDMETHODCALLTYPE PreRealloc(void* p, SIZE_T cb, void** out, BOOL) override {
+    *out = p;
+    return cb;
+  }
+  void* STDMETHODCALLTYPE PostRealloc(void* p, BOOL) override { return p; }
+  void* STDMETHODCALLTYPE PreGetSize(void* p, BOOL) override { return p; }
+  SIZE_T STDMETHODCALLTYPE PostGetSize(SIZE_T cb, BOOL) override { return cb; }
+  void* STDMETHODCALLTYPE PreDidAlloc(void* p, BOOL) override { return p; }
+  int STDMETHODCALLTYPE PostDidAlloc(void*, BOOL, int actual) override { return actual; }
+  void STDMETHODCALLTYPE PreHeapMinimize() override {}
+  void STDMETHODCALLTYPE PostHeapMinimize() override {}
+};
+}  // namespace
+
+// Destroying a tree with expanded folders (the worker still busy with their details)
+// frees every node's producer, and with them every item and the identifier lists each
+// item holds (its own, its full one and its folder's).
+TEST_F(ShellTreeViewTest, DestroyingTheTreeFreesEveryProducerItemAndIdentifier) {
+  TTempTree tmp;
+  for (int i = 0; i < 40; ++i) {
+    tmp.Folder(L"d" + std::to_wstring(100 + i));
+    tmp.Folder(L"d" + std::to_wstring(100 + i) + L"\\e");
+  }
+  Show(bfCustomPath, tmp.Root());
+  TTreeNode* top = Tree->Items()->GetFirstNode();
+  ASSERT_TRUE(top);
+  top->Expand(false);
+  ASSERT_EQ(40, top->Count());
+  for (TTreeNode* c = top->getFirstChild(); c; c = c->getNextSibling()) c->Expand(false);
+  Integer nodes = 0;
+  size_t items = 0;
+  int destroyed = 0;
+  for (TTreeNode* n = top; n; n = n->GetNext()) {
+    ++nodes;
+    auto* p = Tree->ProducerOf(n);
+    ASSERT_TRUE(p);
+    items += p->Items().size();
+    p->OnDestroy = [&destroyed](TObject*) { ++destroyed; };
+  }
+  EXPECT_EQ(81, nodes);
+  EXPECT_EQ(80u, items);
+  TFreeCounter spy;
+  ASSERT_EQ(S_OK, CoRegisterMallocSpy(&spy));
+  delete Form;
+  Form = nullptr;
+  CoRevokeMallocSpy();
+  EXPECT_EQ(nodes, destroyed);
+  EXPECT_GE(spy.Frees, static_cast<long>(3 * items));
+}
+
+// With a change delay the selection is reported once the delay has passed, and of
+// selections made meanwhile only the last; without one, at once.
+TEST_F(ShellTreeViewTest, AChangeDelayReportsOnlyTheLastSelectionAfterTheDelay) {
+  TTempTree tmp;
+  for (const wchar_t* n : {L"a", L"b", L"c"}) tmp.Folder(n);
+  Show(bfCustomPath, tmp.Root());
+  TTreeNode* top = Tree->Items()->GetFirstNode();
+  top->Expand(false);
+  ASSERT_EQ(3, top->Count());
+  Tree->SetChangeDelay(-4);
+  EXPECT_EQ(0, Tree->ChangeDelay());
+  Changes.clear();
+  top->Item(0)->SetSelected(true);
+  EXPECT_EQ(1u, Changes.size());
+
+  Tree->SetChangeDelay(150);
+  Changes.clear();
+  DWORD start = GetTickCount();
+  top->Item(1)->SetSelected(true);
+  top->Item(2)->SetSelected(true);
+  EXPECT_TRUE(Changes.empty());
+  ASSERT_TRUE(PumpUntil([&] { return !Changes.empty(); }));
+  EXPECT_GE(GetTickCount() - start, 140u);
+  Pump(300);
+  ASSERT_EQ(1u, Changes.size());
+  EXPECT_EQ(top->Item(2)->Text() + L"|" + tmp.Path(L"c"), Changes[0]);
+}
