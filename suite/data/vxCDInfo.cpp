@@ -455,6 +455,22 @@ void TvxCustomDataControllerInfo::ChangeRowSelection(Integer ARowIndex, bool ASe
   CheckChanges();
 }
 
+void TvxCustomDataControllerInfo::SelectRange(Integer AFromRowIndex, Integer AToRowIndex) {
+  CheckRowIndex(AFromRowIndex);
+  CheckRowIndex(AToRowIndex);
+  std::vector<TvxDataSelection::TItem> added;
+  for (Integer row = AFromRowIndex; row <= AToRowIndex; ++row) {
+    if (FSelection->FindByRowIndex(row) >= 0 || !FDataController->CanSelectRow(row)) continue;
+    TvxRowInfo r = GetRowInfo(row);
+    TvxDataGroupInfo* info = nullptr;
+    Integer group = HasGroups() ? FDataGroups->FindGroupByRowIndex(row, info) : -1;
+    if (group >= 0) added.push_back({-1, group, row});
+    else added.push_back({r.Level, r.RecordIndex, row});
+  }
+  FSelection->Merge(added);
+  CheckChanges();
+}
+
 void TvxCustomDataControllerInfo::ClearSelection() {
   FSelection->Clear();
   CheckChanges();
@@ -485,13 +501,15 @@ void TvxCustomDataControllerInfo::LoadRecordList() {
 void TvxCustomDataControllerInfo::DoFilter() {
   bool byHandler = !FDataController->Provider()->IsGridMode() && FDataController->HasFilterRecordHandler();
   bool byCriteria = FDataController->Filter()->IsFiltering() && !FDataController->Provider()->IsGridMode();
-  if (!byHandler && !byCriteria) return;
+  bool incremental = FDataController->IsIncrementalFilter();
+  if (!byHandler && !byCriteria && !incremental) return;
   Integer edited = FDataController->Provider()->EditingRecordIndex();
   size_t before = FRecordList.size();
   std::vector<Integer> kept;
   kept.reserve(before);
   for (Integer r : FRecordList) {
     bool accept = r == edited || ((!byHandler || FDataController->DoFilterRecord(r)) &&
+                                  (!incremental || FDataController->MatchesIncrementalFilter(r)) &&
                                   (!byCriteria || FDataController->Filter()->DoFilterRecord(r)));
     if (accept) kept.push_back(r);
   }

@@ -386,6 +386,8 @@ class TvxDataSelection : public TObject {
   // Position of the row (binary search), or -1.
   Integer FindByRowIndex(Integer ARowIndex) const;
   void Add(const TItem& AItem);
+  // Adds items sorted by row index, none of them listed yet, in one merge.
+  void Merge(const std::vector<TItem>& AItems);
   void Delete(Integer AIndex);
   void Clear();
   void SetRecordIndex(Integer AIndex, Integer ARecordIndex) { FItems.at(static_cast<size_t>(AIndex)).RecordIndex = ARecordIndex; }
@@ -813,6 +815,8 @@ class TvxCustomDataControllerInfo : public TObject {
   std::vector<Integer> RecordRows() const;
   TvxRowInfo GetRowInfo(Integer ARowIndex);
   void ChangeRowSelection(Integer ARowIndex, bool ASelection);
+  // Selects every row of the range (validated, in order) with one merge.
+  void SelectRange(Integer AFromRowIndex, Integer AToRowIndex);
   void ClearSelection();
   void ClearSelectionAnchor() { FSelection->AnchorRowIndex = -1; }
   Integer GetSelectedCount() const { return FSelection->Count(); }
@@ -1058,6 +1062,13 @@ class TvxCustomDataSource : public TObject {
 
 // --- Relations and details ---------------------------------------------------------------
 
+// A weak reference to a controller: Ref goes blank when the controller is destroyed.
+class TvxDataListenerLink : public TObject {
+  DECLARE_CLASS(TvxDataListenerLink, TObject)
+ public:
+  TvxCustomDataController* Ref = nullptr;
+};
+
 class TvxCustomDataRelationList;
 
 // The detail data of one master record for one relation: the detail view's object,
@@ -1102,15 +1113,17 @@ class TvxCustomDataRelation : public TObject {
   virtual void RemoveDataField(TvxCustomDataField* AField) {}
   virtual void Assign(TvxCustomDataRelation* ASource) {}
   TvxCustomDataController* DataController() const;
-  TvxCustomDataController* DetailDataController() const { return FDetailDataController; }
-  void SetDetailDataController(TvxCustomDataController* Value) { FDetailDataController = Value; }
+  // The pattern controller of the relation's details; it goes blank when that controller
+  // is destroyed.
+  TvxCustomDataController* DetailDataController() const;
+  void SetDetailDataController(TvxCustomDataController* Value);
   Integer Index() const;
   TObject* Item() const { return FItem; }
   TvxCustomDataRelationList* RelationList() const { return FRelationList; }
 
  private:
   friend class TvxCustomDataRelationList;
-  TvxCustomDataController* FDetailDataController = nullptr;
+  TvxDataListenerLink* FDetailLink = nullptr;  // owned; a weak reference to the pattern
   TObject* FItem;
   TvxCustomDataRelationList* FRelationList = nullptr;
 };
@@ -1138,13 +1151,14 @@ class TvxCustomDataRelationList : public TObject {
   void RemoveDataField(TvxCustomDataField* AField);
   TvxCustomDataField* DataField() const { return FDataField; }
   TvxCustomDataController* DataController() const { return FDataController; }
+  // The record's detail object as stored, without creating or dropping one.
+  TvxDetailObject* GetStoredDetailObject(Integer ARecordIndex);
 
  private:
   friend class TvxCustomDataRelation;
   void AddRelation(TvxCustomDataRelation* ARelation);
   void RemoveRelation(TvxCustomDataRelation* ARelation);
   void Changed(TvxCustomDataRelation* ARelation);
-  TvxDetailObject* GetStoredDetailObject(Integer ARecordIndex);
   void CheckDetailObject(TvxDetailObject* AObject);
   TvxCustomDataController* FDataController;
   TvxCustomDataField* FDataField = nullptr;  // an internal field of the controller
@@ -1167,12 +1181,6 @@ using TvxDataRecordChangedEvent =
     std::function<void(TvxCustomDataController* ADataController, Integer ARecordIndex, Integer AItemIndex)>;
 using TvxUpdateControlEvent = std::function<void(TvxUpdateControlInfo* AInfo)>;
 
-// A weak reference to a controller: Ref goes blank when the controller is destroyed.
-class TvxDataListenerLink : public TObject {
-  DECLARE_CLASS(TvxDataListenerLink, TObject)
- public:
-  TvxCustomDataController* Ref = nullptr;
-};
 
 class TvxCustomDataController : public TPersistent {
   DECLARE_CLASS(TvxCustomDataController, TPersistent)
@@ -1305,8 +1313,8 @@ class TvxCustomDataController : public TPersistent {
   virtual Integer GetNewItemRecordIndex();
 
   virtual bool CanChangeDetailExpanding(Integer ARecordIndex, bool AExpanded);
-  virtual bool CheckDetailsBrowseMode() { return true; }
-  virtual void ShiftDetailsAfterInsert(Integer ARecordIndex) {}
+  virtual bool CheckDetailsBrowseMode();
+  virtual void ShiftDetailsAfterInsert(Integer ARecordIndex);
   virtual void ShiftDetailsAfterDelete(Integer ARecordIndex);
   virtual void DoDetailExpanding(Integer ARecordIndex, bool& AAllow);
   virtual void DoDetailExpanded(Integer ARecordIndex);
@@ -1421,6 +1429,30 @@ class TvxCustomDataController : public TPersistent {
   bool UseNewItemRowForEditing() const { return FUseNewItemRowForEditing; }
   void SetUseNewItemRowForEditing(bool Value) { FUseNewItemRowForEditing = Value; }
   bool IsEditing();
+  // Edit state and the edit operations the provider allows now.
+  virtual TvxDataControllerEditState QueryEditState();
+  virtual TvxDataControllerEditOperations QueryEditOperations();
+  // Navigation: rows are clipped, never refused.
+  void CheckFocusedRow();
+  void GotoFirst();
+  void GotoLast();
+  void GotoNext();
+  void GotoPrev();
+  void MoveBy(Integer ADistance);
+  void Scroll(Integer ADistance);
+  bool IsBOF();
+  bool IsEOF();
+  bool IsGridMode() { return FProvider->IsGridMode(); }
+  // Selection ranges and the anchor the next range starts from (multiple selection).
+  void SelectRows(Integer AStartRowIndex, Integer AEndRowIndex);
+  virtual void SelectAll();
+  virtual void SetSelectionAnchor(Integer ARowIndex);
+  virtual void ClearSelectionAnchor();
+  virtual Integer GetSelectionAnchorRowIndex();
+  virtual bool IsSelectionAnchorExist();
+  virtual void SelectFromAnchor(Integer ARowIndex, bool AKeepSelection);
+  void CheckFocusedSelected();
+  virtual void ForEachRow(bool ASelectedRows, const std::function<void(Integer ARowIndex, const TvxRowInfo& ARowInfo)>& AProc);
   bool IsBookmarkAvailable() const { return FBookmarkRecordIndex != -1; }
   Integer BookmarkRecordIndex() const { return FBookmarkRecordIndex; }
   void SaveBookmark();
@@ -1432,9 +1464,78 @@ class TvxCustomDataController : public TPersistent {
 
   // Sorting.
   void ChangeSorting(Integer AItemIndex, TvxDataSortOrder ASortOrder);
-  void ClearSorting();
+  void ChangeItemSortingIndex(Integer AItemIndex, Integer ASortingIndex);
+  void ClearSorting(bool AKeepGroupedItems = false);
   TvxDataSortOrder GetItemSortOrder(Integer AItemIndex);
+  Integer GetItemSortingIndex(Integer AItemIndex);
+  Integer GetSortingItemCount() const;
+  Integer GetSortingItemIndex(Integer AIndex) const;
+  void SortByDisplayTextChanged() { Refresh(); }
+  Integer SortingBySummaryDataItemIndex() const;
+  void SetSortingBySummaryDataItemIndex(Integer Value);
+  bool SortingBySummaryChangedFlag() const { return FSortingBySummaryChanged; }
   Integer CompareTextByOptions(const Variant& V1, const Variant& V2);
+
+  // Incremental filter and finding by text.
+  // Filters by the beginning of the item's display text; answers the first record left,
+  // or -1.
+  Integer SetIncrementalFilter(Integer AItemIndex, const String& AText);
+  bool ChangeIncrementalFilterText(const String& AText);
+  void ResetIncrementalFilter();
+  bool IsIncrementalFilter() const { return FIncrementalFilterField && !FIncrementalFilterText.empty(); }
+  const String& GetIncrementalFilterText() const { return FIncrementalFilterText; }
+  TvxCustomDataField* IncrementalFilterField() const { return FIncrementalFilterField; }
+  virtual bool MatchesIncrementalFilter(Integer ARecordIndex);
+  // AStartRecordIndex is a position in the filtered record list; answers a record index.
+  Integer FindRecordIndexByText(Integer AStartRecordIndex, Integer AItemIndex, const String& AText,
+                                bool APartialCompare, bool ACircular, bool AForward);
+
+  // The "DataController1" stream of all records.
+  void SaveToStream(TStream* AStream);
+  void LoadFromStream(TStream* AStream);
+
+  // Master and detail.
+  TvxDataControllerDetailMode DetailMode() const;
+  bool IsPattern() const { return DetailMode() == dcdmPattern; }
+  void SetIsPattern(bool Value);
+  bool IsDetailMode() const { return FMasterRelation != nullptr; }
+  void SetMasterMode(TvxCustomDataRelation* AMasterRelation, bool AIsPattern);
+  void SetMasterRelation(TvxCustomDataRelation* AMasterRelation, Integer AMasterRecordIndex);
+  TvxCustomDataController* GetMasterDataController() const;
+  Integer GetMasterRecordIndex() const { return FMasterRecordIndex; }
+  TvxCustomDataRelation* GetMasterRelation() const { return FMasterRelation; }
+  TvxCustomDataController* GetPatternDataController();
+  TvxCustomDataController* GetRootDataController();
+  TvxCustomDataController* GetDetailDataController(Integer ARecordIndex, Integer ARelationIndex);
+  TObject* GetDetailLinkObject(Integer ARecordIndex, Integer ARelationIndex);
+  bool IsDetailDataControllerExist(Integer ARecordIndex, Integer ARelationIndex);
+  bool GetDetailExpanding(Integer ARecordIndex);
+  bool ChangeDetailExpanding(Integer ARecordIndex, bool AExpanded);
+  Integer GetDetailActiveRelationIndex(Integer ARecordIndex);
+  void ChangeDetailActiveRelationIndex(Integer ARecordIndex, Integer ARelationIndex);
+  void ClearDetailLinkObject(Integer ARecordIndex, Integer ARelationIndex);
+  void ClearDetails();
+  void CollapseDetails();
+  void ForEachDetail(TvxCustomDataRelation* AMasterRelation,
+                     const std::function<void(TvxCustomDataController*)>& AProc);
+  bool GetDetailHasChildren(Integer ARecordIndex, Integer ARelationIndex);
+  void ResetHasChildrenFlag();
+  void FocusDetails(Integer ARecordIndex);
+  void ResetRelationByItem(TObject* AItem);
+  void AddDataChangeRefCount();
+  void RemoveDataChangeRefCount();
+  // The detail view's object of a master record and the controller it carries; the base
+  // makes none (a control that shows details supplies them).
+  virtual TObject* CreateDetailLinkObject(TvxCustomDataRelation* ARelation, Integer ARecordIndex) { return nullptr; }
+  virtual TvxCustomDataController* GetDetailDataControllerByLinkObject(TObject* ALinkObject) { return nullptr; }
+  virtual bool IsExternalDataMode() { return IsProviderMode(); }
+  // The detail controllers of a relation that goes away forget their master relation.
+  void ReleaseDetailsOf(TvxCustomDataRelation* ARelation);
+  // The master relation goes with a master that is being destroyed.
+  void ForgetMasterRelation() {
+    FMasterRelation = nullptr;
+    FMasterRecordIndex = -1;
+  }
 
   // Listeners.
   void AddDataChangedListener(TObject* AInstance, const TNotifyEvent& ADataChangedEvent);
@@ -1448,7 +1549,7 @@ class TvxCustomDataController : public TPersistent {
   TvxDataControllerOptions Options() const { return FOptions; }
   void SetOptions(TvxDataControllerOptions Value);
   bool MultiSelect() const { return FMultiSelect; }
-  void SetMultiSelect(bool Value) { FMultiSelect = Value; }
+  void SetMultiSelect(bool Value);
   TvxCustomDataSource* CustomDataSource() const;
   void SetCustomDataSource(TvxCustomDataSource* Value);
   void SetOnFilterRecord(const TvxDataFilterRecordEvent& Value);
@@ -1516,6 +1617,9 @@ class TvxCustomDataController : public TPersistent {
   void LoadRecordsFromProvider();
   bool UsesRecordIds() { return IsUnboundMode() && NeedsRecordIds(); }
   void ShiftRecordIndexesAfterDelete(Integer ARecordIndex);
+  // Moves the master record index of the detail controllers of the records from
+  // AFromRecordIndex on by ADelta.
+  void ShiftDetailMasterIndexes(Integer AFromRecordIndex, Integer ADelta);
 
  private:
   friend class TvxCustomDataProvider;
@@ -1563,6 +1667,20 @@ class TvxCustomDataController : public TPersistent {
   TvxDataChangeInfo FDataChangeInfo;
   Integer FNearestRecordIndex = -1;
   TvxDataFilterRecordEvent FOnFilterRecord;
+  TvxCustomDataField* FIncrementalFilterField = nullptr;
+  String FIncrementalFilterText;
+  bool FSortingBySummaryChanged = false;
+  TvxCustomDataField* FSortingBySummaryDataItemField = nullptr;
+  TvxCustomDataRelation* FMasterRelation = nullptr;
+  Integer FMasterRecordIndex = -1;
+  bool FIsPattern = false;
+  bool FIsPatternSave = false;
+  Integer FDataChangeRefCount = 0;
+  TvxCustomDataController* FCreatingDataController = nullptr;
+  bool FCreatingLinkObject = false;
+  bool FRecreatingLinkObject = false;
+  bool FIsDetailExpanding = false;
+  bool FInFocusDetails = false;
   std::vector<TvxDataListenerLink*> FListenerLinks;
   Integer FLockGridModeNotifyCount = 0;
   bool FInDeleteSelection = false;
