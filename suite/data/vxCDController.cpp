@@ -22,6 +22,41 @@ TvxCustomDataController::TvxCustomDataController(TComponent* AOwner) : FOwner(AO
   FDataStorage->SetUseRecordID(UsesRecordIds());
 }
 
+namespace {
+
+// A fresh object of AClass when that class is a T other than ACurrent's, else nullptr.
+template <class T>
+std::unique_ptr<T> NewCollaborator(TClass AClass, const TObject* ACurrent, TvxCustomDataController* AController) {
+  if (!AClass || (ACurrent && ACurrent->ClassType() == AClass) || !AClass->InheritsFrom(T::StaticClass())) return nullptr;
+  TObject* o = AClass->NewInstance(static_cast<TPersistent*>(AController));
+  T* t = dynamic_cast<T*>(o);
+  if (!t) {
+    delete o;
+    return nullptr;
+  }
+  t->AfterConstruction();
+  return std::unique_ptr<T>(t);
+}
+
+}  // namespace
+
+void TvxCustomDataController::AfterConstruction() {
+  TPersistent::AfterConstruction();
+  if (auto filter = NewCollaborator<TvxDataFilterCriteria>(GetFilterCriteriaClass(), FFilter.get(), this)) {
+    std::erase(FFilters->Items, static_cast<TObject*>(FFilter.get()));
+    FFilter = std::move(filter);
+    FFilters->Items.push_back(FFilter.get());
+  }
+  if (auto search = NewCollaborator<TvxDataControllerSearch>(GetSearchClass(), FSearch.get(), this))
+    FSearch = std::move(search);
+  if (auto summary = NewCollaborator<TvxDataSummary>(GetSummaryClass(), FSummary.get(), this))
+    FSummary = std::move(summary);
+  if (auto provider = NewCollaborator<TvxCustomDataProvider>(GetDataProviderClass(), FProvider.get(), this))
+    FProvider = std::move(provider);
+  if (auto selection = NewCollaborator<TvxDataSelection>(GetDataSelectionClass(), FDataControllerInfo->Selection(), this))
+    FDataControllerInfo->SetSelection(std::move(selection));
+}
+
 TvxCustomDataController::~TvxCustomDataController() {
   FDestroying = true;
   // Relations go before the fields they keep their detail objects in (their updates are
@@ -1370,3 +1405,15 @@ void TvxCustomDataController::RelationChanged(TvxCustomDataRelation*) {
   if (FDestroying) return;
   Change({dccData});
 }
+
+// The collaborators' constructors for class references (the argument is the controller).
+TvxDataControllerSearch::TvxDataControllerSearch(TPersistent* AController)
+    : TvxDataControllerSearch(static_cast<TvxCustomDataController*>(AController)) {}
+TvxDataSelection::TvxDataSelection(TPersistent* AController)
+    : TvxDataSelection(static_cast<TvxCustomDataController*>(AController)) {}
+TvxDataFilterCriteria::TvxDataFilterCriteria(TPersistent* AController)
+    : TvxDataFilterCriteria(static_cast<TvxCustomDataController*>(AController)) {}
+TvxDataSummary::TvxDataSummary(TPersistent* AController)
+    : TvxDataSummary(static_cast<TvxCustomDataController*>(AController)) {}
+TvxCustomDataProvider::TvxCustomDataProvider(TPersistent* AController)
+    : TvxCustomDataProvider(static_cast<TvxCustomDataController*>(AController)) {}

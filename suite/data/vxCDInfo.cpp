@@ -60,6 +60,12 @@ TvxCustomDataControllerInfo::TvxCustomDataControllerInfo(TvxCustomDataController
   FSelection->OnChanged = [this](TObject*) { SelectionChanged(); };
 }
 
+void TvxCustomDataControllerInfo::SetSelection(std::unique_ptr<TvxDataSelection> ASelection) {
+  FSelection->OnChanged = nullptr;
+  FSelection = std::move(ASelection);
+  FSelection->OnChanged = [this](TObject*) { SelectionChanged(); };
+}
+
 TvxCustomDataControllerInfo::~TvxCustomDataControllerInfo() {
   FSelection->OnChanged = nullptr;
   FSortingFieldList->OnChanged = nullptr;

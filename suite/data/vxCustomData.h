@@ -322,6 +322,9 @@ class TvxSaveObject : public TObject {
 class TvxDataControllerSearch : public TObject {
   DECLARE_CLASS(TvxDataControllerSearch, TObject)
  public:
+  // Made through class references: the argument is the controller.
+  using TCreateArg = TPersistent*;
+  explicit TvxDataControllerSearch(TPersistent* AController);
   explicit TvxDataControllerSearch(TvxCustomDataController* ADataController) : FDataController(ADataController) {}
   virtual void FocusFoundRecord(Integer ARecordListIndex);
   virtual Integer DoSearch(Integer AStartIndex, Integer AEndIndex, bool AForward, const String& AText);
@@ -375,6 +378,9 @@ class TvxSortingFieldList : public TObject {
 class TvxDataSelection : public TObject {
   DECLARE_CLASS(TvxDataSelection, TObject)
  public:
+  // Made through class references: the argument is the controller.
+  using TCreateArg = TPersistent*;
+  explicit TvxDataSelection(TPersistent* AController);
   struct TItem {
     Integer Level;
     Integer RecordIndex;
@@ -417,6 +423,9 @@ class TvxDataFilterList : public TObject {
 class TvxDataFilterCriteria : public TvxFilterCriteria {
   DECLARE_CLASS(TvxDataFilterCriteria, TvxFilterCriteria)
  public:
+  // Made through class references: the argument is the controller.
+  using TCreateArg = TPersistent*;
+  explicit TvxDataFilterCriteria(TPersistent* AController);
   explicit TvxDataFilterCriteria(TvxCustomDataController* ADataController);
   ~TvxDataFilterCriteria() override;
   Integer ItemLinkToID(TObject* AItemLink) override;
@@ -582,6 +591,9 @@ class TvxDataSummaryItems : public TObject {
 class TvxDataSummary : public TPersistent {
   DECLARE_CLASS(TvxDataSummary, TPersistent)
  public:
+  // Made through class references: the argument is the controller.
+  using TCreateArg = TPersistent*;
+  explicit TvxDataSummary(TPersistent* AController);
   explicit TvxDataSummary(TvxCustomDataController* ADataController);
   ~TvxDataSummary() override;
   void Assign(TPersistent* Source) override;
@@ -844,6 +856,8 @@ class TvxCustomDataControllerInfo : public TObject {
   bool InfoCalculation() const { return FInfoCalculation; }
   TvxSortingFieldList* SortingFieldList() const { return FSortingFieldList.get(); }
   TvxDataSelection* Selection() const { return FSelection.get(); }
+  // Replaces the (still empty) selection with one of the controller's selection class.
+  void SetSelection(std::unique_ptr<TvxDataSelection> ASelection);
   TvxDataControllerInfoChanges Changes() const { return FChanges; }
   TvxCustomDataController* DataController() const { return FDataController; }
 
@@ -890,6 +904,9 @@ class TvxCustomDataControllerInfo : public TObject {
 class TvxCustomDataProvider : public TObject {
   DECLARE_CLASS(TvxCustomDataProvider, TObject)
  public:
+  // Made through class references: the argument is the controller.
+  using TCreateArg = TPersistent*;
+  explicit TvxCustomDataProvider(TPersistent* AController);
   explicit TvxCustomDataProvider(TvxCustomDataController* ADataController);
   ~TvxCustomDataProvider() override;
   virtual void CustomSort();
@@ -1188,6 +1205,12 @@ class TvxCustomDataController : public TPersistent {
   explicit TvxCustomDataController(TComponent* AOwner);
   ~TvxCustomDataController() override;
   TPersistent* GetOwner() override { return FOwner; }
+  // The second phase of creation: the collaborators are made again from the class hooks
+  // (GetFilterCriteriaClass, GetSearchClass, GetSummaryClass, GetDataProviderClass,
+  // GetDataSelectionClass) wherever a descendant names another class than the base's.
+  // Code that creates a controller through its class reference runs it; a descendant
+  // constructed directly calls it once after construction.
+  void AfterConstruction() override;
   void BeforeDestruction() override { FDestroying = true; }
 
   // Overridable operations.

@@ -113,3 +113,78 @@ TEST_F(TSelectionTest, RangesAnchorsAndTheFocusedRow) {
   C.SetMultiSelect(false);
   EXPECT_EQ(Selected(), (std::vector<Integer>{C.GetFocusedRowIndex()}));
 }
+
+namespace {
+
+class TCountingSearch : public TvxDataControllerSearch {
+  DECLARE_CLASS(TCountingSearch, TvxDataControllerSearch)
+ public:
+  using TvxDataControllerSearch::TvxDataControllerSearch;
+  Integer Searches = 0;
+  Integer DoSearch(Integer AStartIndex, Integer AEndIndex, bool AForward, const String& AText) override {
+    ++Searches;
+    return TvxDataControllerSearch::DoSearch(AStartIndex, AEndIndex, AForward, AText);
+  }
+};
+
+class TReadOnlyProvider : public TvxCustomDataProvider {
+  DECLARE_CLASS(TReadOnlyProvider, TvxCustomDataProvider)
+ public:
+  using TvxCustomDataProvider::TvxCustomDataProvider;
+  bool CanModify() override { return false; }
+};
+
+class TOwnSummary : public TvxDataSummary {
+  DECLARE_CLASS(TOwnSummary, TvxDataSummary)
+ public:
+  using TvxDataSummary::TvxDataSummary;
+};
+
+class TOwnSelection : public TvxDataSelection {
+  DECLARE_CLASS(TOwnSelection, TvxDataSelection)
+ public:
+  using TvxDataSelection::TvxDataSelection;
+};
+
+class TOwnFilter : public TvxDataFilterCriteria {
+  DECLARE_CLASS(TOwnFilter, TvxDataFilterCriteria)
+ public:
+  using TvxDataFilterCriteria::TvxDataFilterCriteria;
+};
+
+class THookedController : public TTestDataController {
+  DECLARE_CLASS(THookedController, TTestDataController)
+ public:
+  TClass GetSearchClass() override { return TCountingSearch::StaticClass(); }
+  TvxCustomDataProviderClass GetDataProviderClass() override { return TReadOnlyProvider::StaticClass(); }
+  TClass GetSummaryClass() override { return TOwnSummary::StaticClass(); }
+  TClass GetDataSelectionClass() override { return TOwnSelection::StaticClass(); }
+  TClass GetFilterCriteriaClass() override { return TOwnFilter::StaticClass(); }
+};
+
+}  // namespace
+
+TEST(DataControllerCollaborators, ClassHooksChooseTheCollaborators) {
+  THookedController c;
+  c.AfterConstruction();
+  EXPECT_EQ(c.Search()->ClassType(), TCountingSearch::StaticClass());
+  EXPECT_EQ(c.Provider()->ClassType(), TReadOnlyProvider::StaticClass());
+  EXPECT_EQ(c.Summary()->ClassType(), TOwnSummary::StaticClass());
+  EXPECT_EQ(c.DataControllerInfo()->Selection()->ClassType(), TOwnSelection::StaticClass());
+  EXPECT_EQ(c.Filter()->ClassType(), TOwnFilter::StaticClass());
+  ASSERT_EQ(c.Filters()->Items.size(), 1u);
+  EXPECT_EQ(c.Filters()->Items[0], c.Filter());
+  // The new ones are the ones at work.
+  c.AddTestItem(TvxStringValueType::Class());
+  c.SetRecordCount(3);
+  c.SetValue(2, 0, Variant(L"x"));
+  EXPECT_TRUE(c.Search()->Locate(0, L"x"));
+  EXPECT_GT(static_cast<TCountingSearch*>(c.Search())->Searches, 0);
+  EXPECT_FALSE(c.QueryEditOperations().Contains(dceoEdit));
+  c.SetMultiSelect(true);
+  c.SelectAll();
+  EXPECT_EQ(c.GetSelectedCount(), 3);
+  c.Filter()->AddItem(nullptr, c.Items[0].get(), foEqual, Variant(L"x"), L"x");
+  c.Filter()->SetActive(true);
+  EXPECT_EQ(c.FilteredRecordCount(), 1);
+}
