@@ -1247,6 +1247,14 @@ Integer TvxCustomDataController::CompareRecordsByField(Integer ARecordIndex1, In
   TvxValueDef* d = AField->ValueDef();
   if (!d) return 0;
   if (IsProviderMode()) return FProvider->CompareSourceRecords(ARecordIndex1, ARecordIndex2, AField);
+  const TvxCustomDataField::TSortKey* keys = AField->SortKeys();
+  if (keys && ARecordIndex1 >= 0 && ARecordIndex2 >= 0 && ARecordIndex1 < AField->SortKeyCount() &&
+      ARecordIndex2 < AField->SortKeyCount()) {
+    const auto& k1 = keys[ARecordIndex1];
+    const auto& k2 = keys[ARecordIndex2];
+    if (k1.IsNull || k2.IsNull) return k1.IsNull ? (k2.IsNull ? 0 : -1) : 1;
+    return d->ValueTypeClass()->CompareData(const_cast<Byte*>(k1.Data), const_cast<Byte*>(k2.Data));
+  }
   return FDataStorage->CompareRecords(ARecordIndex1, ARecordIndex2, d);
 }
 

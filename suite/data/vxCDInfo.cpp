@@ -1,6 +1,7 @@
 #include "vxCustomDataInternal.h"
 
 #include <algorithm>
+#include <cstring>
 #include <set>
 
 using vxCustomDataInternal::RaiseOperationError;
@@ -304,6 +305,7 @@ void TvxCustomDataControllerInfo::DoGrouping() {
   if (FRecordList.empty() || levels == 0) return;
   PrepareCompareFlags();
   TScopeExit reset([this] { ResetCompareFlags(); });
+  PrepareSortKeys();
   std::vector<Integer> open(static_cast<size_t>(levels), -1);  // list index of each level's open group
   std::vector<Integer> first(static_cast<size_t>(levels), -1);  // first record of each open group
   Integer topCount = 0;
@@ -543,7 +545,35 @@ void TvxCustomDataControllerInfo::PrepareCompareFlags() {
 }
 
 void TvxCustomDataControllerInfo::ResetCompareFlags() {
-  for (auto& item : FTotalSortingFieldList) item.Field->SetNeedConversionFlag(0);
+  for (auto& item : FTotalSortingFieldList) {
+    item.Field->SetNeedConversionFlag(0);
+    item.Field->SetSortKeys(nullptr, 0);
+  }
+  FSortKeys.clear();
+}
+
+void TvxCustomDataControllerInfo::PrepareSortKeys() {
+  if (FDataController->IsProviderMode()) return;
+  TvxDataStorage* storage = FDataController->DataStorage();
+  Integer count = storage->RecordCount();
+  for (auto& item : FTotalSortingFieldList) {
+    TvxCustomDataField* f = item.Field;
+    TvxValueDef* d = f->ValueDef();
+    if (f->NeedConversionFlag() > 0 || f->SortKeys() || !d || d->DataSize() > 16 ||
+        d->ValueDefs() != storage->ValueDefs())
+      continue;
+    std::vector<TvxCustomDataField::TSortKey> keys(static_cast<size_t>(count));
+    Integer offset = d->Offset(), size = d->DataSize();
+    bool stored = d->BufferSize() > 0;
+    for (Integer r = 0; r < count; ++r) {
+      Byte* b = storage->RecordBuffer(r);
+      TvxCustomDataField::TSortKey& k = keys[static_cast<size_t>(r)];
+      k.IsNull = !b || !stored || b[offset] == 0;
+      if (!k.IsNull) std::memcpy(k.Data, b + offset + 1, static_cast<size_t>(size));
+    }
+    FSortKeys.push_back(std::move(keys));
+    f->SetSortKeys(FSortKeys.back().data(), count);
+  }
 }
 
 void TvxCustomDataControllerInfo::DoSort() {
@@ -556,6 +586,7 @@ void TvxCustomDataControllerInfo::DoSort() {
   if (FDataController->Provider()->IsGridMode() || FRecordList.empty() || FTotalSortingFieldList.empty()) return;
   PrepareCompareFlags();
   TScopeExit reset([this] { ResetCompareFlags(); });
+  PrepareSortKeys();
   if (FDataController->IsProviderMode() && FDataController->Provider()->IsCustomSorting())
     FDataController->Provider()->CustomSort();
   else

@@ -187,6 +187,18 @@ class TvxCustomDataField : public TObject {
   void SetNeedConversionFlag(Integer Value) { FNeedConversionFlag = Value; }
   bool Prepared() const { return FPrepared; }
   void SetPrepared(bool Value) { FPrepared = Value; }
+  // While the row info sorts or groups: every record's value slot copied into one array
+  // (indexed by record), so that comparisons read one array instead of a buffer per record.
+  struct TSortKey {
+    alignas(8) Byte Data[16];
+    bool IsNull;
+  };
+  const TSortKey* SortKeys() const { return FSortKeys; }
+  Integer SortKeyCount() const { return FSortKeyCount; }
+  void SetSortKeys(const TSortKey* AKeys, Integer ACount) {
+    FSortKeys = AKeys;
+    FSortKeyCount = ACount;
+  }
   void LockRecreateData();
   void UnlockRecreateData();
 
@@ -203,6 +215,8 @@ class TvxCustomDataField : public TObject {
   bool FNeedConversion = false;
   Integer FNeedConversionFlag = 0;
   bool FPrepared = false;
+  const TSortKey* FSortKeys = nullptr;  // owned by the row info while it sorts
+  Integer FSortKeyCount = 0;
   TvxCustomDataField* FReferenceField = nullptr;
   bool FTextStored = false;
   TvxValueDef* FValueDef = nullptr;  // owned by the storage's definitions; freed here
@@ -875,6 +889,10 @@ class TvxCustomDataControllerInfo : public TObject {
   void QuickSortRecordList(Integer L, Integer R);
   void PrepareCompareFlags();
   void ResetCompareFlags();
+  // Copies the value slots of the total list's plainly compared fields into arrays; the
+  // keys are released with the compare flags.
+  void PrepareSortKeys();
+  std::vector<std::vector<TvxCustomDataField::TSortKey>> FSortKeys;
   void CheckFocusing();
   Integer RowOfFocusedRecord() const;
   void NotifyChanges();
