@@ -396,6 +396,78 @@ void TvxCustomDataControllerInfo::RestoreExpanding() {
   FSavedExpandingFields.clear();
 }
 
+void TvxCustomDataControllerInfo::WalkGroupPaths(
+    const std::function<void(Integer AIndex, const std::vector<Variant>& APath, bool AVisible)>& AProc) {
+  Integer levels = FDataGroups->LevelCount();
+  PrepareCompareFlags();
+  TScopeExit reset([this] { ResetCompareFlags(); });
+  std::vector<Variant> path;
+  std::vector<char> shown(static_cast<size_t>(levels) + 1, 0);
+  shown[0] = 1;
+  for (Integer i = 0; i < FDataGroups->Count(); ++i) {
+    TvxDataGroupInfo* g = FDataGroups->GetItem(i);
+    Integer rli = FDataGroups->GetDataRecordListIndex(g);
+    if (rli < 0 || rli >= static_cast<Integer>(FRecordList.size())) return;
+    path.resize(static_cast<size_t>(g->Level));
+    path.push_back(FDataController->GetCompareValue(FRecordList[static_cast<size_t>(rli)], FDataGroups->GetField(g->Level)));
+    bool visible = shown[static_cast<size_t>(g->Level)] != 0;
+    shown[static_cast<size_t>(g->Level) + 1] = visible && g->Expanded;
+    AProc(i, path, visible);
+  }
+}
+
+void TvxCustomDataControllerInfo::SaveSelectedGroups() {
+  FSavedSelectedGroups.clear();
+  FSavedSelectedFields.clear();
+  if (!HasGroups()) return;
+  bool pending = FChanges.Contains(dcicLoad) || FChanges.Contains(dcicGrouping) || FChanges.Contains(dcicSorting) ||
+                 FChanges.Contains(dcicExpanding);
+  if (!pending) return;
+  std::vector<char> selected(static_cast<size_t>(FDataGroups->Count()), 0);
+  bool any = false;
+  for (Integer i = 0; i < FSelection->Count(); ++i) {
+    const TvxDataSelection::TItem& item = FSelection->Items(i);
+    if (item.Level < 0 && item.RecordIndex >= 0 && item.RecordIndex < FDataGroups->Count()) {
+      selected[static_cast<size_t>(item.RecordIndex)] = 1;
+      any = true;
+    }
+  }
+  if (!any) return;
+  for (Integer l = 0; l < FDataGroups->LevelCount(); ++l) FSavedSelectedFields.push_back(FDataGroups->GetField(l));
+  WalkGroupPaths([&](Integer AIndex, const std::vector<Variant>& APath, bool) {
+    if (selected[static_cast<size_t>(AIndex)]) FSavedSelectedGroups.push_back(APath);
+  });
+}
+
+void TvxCustomDataControllerInfo::RestoreSelectedGroups() {
+  if (FSavedSelectedGroups.empty()) return;
+  TScopeExit clear([this] {
+    FSavedSelectedGroups.clear();
+    FSavedSelectedFields.clear();
+  });
+  bool match = HasGroups() && FSavedSelectedFields.size() == static_cast<size_t>(FDataGroups->LevelCount());
+  for (size_t l = 0; match && l < FSavedSelectedFields.size(); ++l)
+    match = FSavedSelectedFields[l] == FDataGroups->GetField(static_cast<Integer>(l));
+  // Group rows that the recalculation kept are dropped first; the saved ones come back by
+  // their group values.
+  FSelection->DeleteWhere([](const TvxDataSelection::TItem& AItem) { return AItem.Level < 0; });
+  if (!match) return;
+  auto less = [](const std::vector<Variant>& x, const std::vector<Variant>& y) {
+    return std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end(),
+                                        [](const Variant& a, const Variant& b) { return VariantCompare(a, b) < 0; });
+  };
+  std::set<std::vector<Variant>, decltype(less)> saved(FSavedSelectedGroups.begin(), FSavedSelectedGroups.end(), less);
+  std::vector<TvxDataSelection::TItem> added;
+  WalkGroupPaths([&](Integer AIndex, const std::vector<Variant>& APath, bool AVisible) {
+    if (!AVisible || !saved.count(APath)) return;
+    Integer row = FDataGroups->GetItem(AIndex)->RowIndex;
+    if (FSelection->FindByRowIndex(row) < 0) added.push_back({-1, AIndex, row});
+  });
+  std::sort(added.begin(), added.end(),
+            [](const TvxDataSelection::TItem& a, const TvxDataSelection::TItem& b) { return a.RowIndex < b.RowIndex; });
+  FSelection->Merge(added);
+}
+
 void TvxCustomDataControllerInfo::ChangeExpanding(Integer ARowIndex, bool AExpanded, bool ARecursive) {
   CheckRowIndex(ARowIndex);
   if (!HasGroups() || FDataController->Options().Contains(dcoGroupsAlwaysExpanded)) return;
@@ -745,6 +817,7 @@ void TvxCustomDataControllerInfo::RecalculateRows() {
   bool sort = FChanges.Contains(dcicSorting) || FChanges.Contains(dcicGrouping);
   bool group = FChanges.Contains(dcicGrouping) || (load && FGroupingFieldList->Count() > 0);
   SaveExpanding();
+  SaveSelectedGroups();
   if (load) {
     LoadRecordList();
     DoFilter();
@@ -756,6 +829,7 @@ void TvxCustomDataControllerInfo::RecalculateRows() {
     RestoreExpanding();
   }
   if ((load || sort || FChanges.Contains(dcicExpanding)) && FSelection->Count() > 0) FSelection->SyncRowIndexes();
+  RestoreSelectedGroups();
   if (sort && !FDataController->InNotifyControl() && FDataController->Options().Contains(dcoFocusTopRowAfterSorting) &&
       (FDataController->SortingChangedFlag() || FDataController->LoadedStorageFlag())) {
     FDataController->ClearLoadedStorageFlag();

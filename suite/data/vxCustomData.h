@@ -892,6 +892,14 @@ class TvxCustomDataControllerInfo : public TObject {
   // Copies the value slots of the total list's plainly compared fields into arrays; the
   // keys are released with the compare flags.
   void PrepareSortKeys();
+  // Calls AProc for every group in list order with its path of group values and whether
+  // its row is shown.
+  void WalkGroupPaths(const std::function<void(Integer AIndex, const std::vector<Variant>& APath, bool AVisible)>& AProc);
+  // Selected group rows are kept across a recalculation by their group values.
+  void SaveSelectedGroups();
+  void RestoreSelectedGroups();
+  std::vector<TvxCustomDataField*> FSavedSelectedFields;
+  std::vector<std::vector<Variant>> FSavedSelectedGroups;
   std::vector<std::vector<TvxCustomDataField::TSortKey>> FSortKeys;
   void CheckFocusing();
   Integer RowOfFocusedRecord() const;

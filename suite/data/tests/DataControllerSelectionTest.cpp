@@ -188,3 +188,32 @@ TEST(DataControllerCollaborators, ClassHooksChooseTheCollaborators) {
   c.Filter()->SetActive(true);
   EXPECT_EQ(c.FilteredRecordCount(), 1);
 }
+
+TEST(DataControllerGroupSelection, SelectedGroupRowsFollowTheirGroupValues) {
+  TTestDataController c;
+  c.AddTestItem(TvxIntegerValueType::Class());
+  c.SetRecordCount(9);
+  for (Integer r = 0; r < 9; ++r) c.SetValue(r, 0, Variant(static_cast<int>(r % 3)));
+  c.Groups()->ChangeGrouping(0, 0);
+  c.SetMultiSelect(true);
+  c.ChangeRowSelection(2, true);  // the group of value 2, all groups collapsed
+  auto selected = [&c] {
+    std::vector<Integer> r;
+    for (Integer i = 0; i < c.GetSelectedCount(); ++i) r.push_back(c.GetSelectedRowIndex(i));
+    return r;
+  };
+  // Expanding the first group moves the selected group row down by its three records.
+  c.Groups()->ChangeExpanding(0, true, false);
+  EXPECT_EQ(selected(), (std::vector<Integer>{5}));
+  EXPECT_TRUE(c.IsRowSelected(5));
+  // A descending sort puts it first; a new record reloads; both keep it selected.
+  c.ChangeSorting(0, soDescending);
+  EXPECT_EQ(selected(), (std::vector<Integer>{0}));
+  c.SetRecordCount(10);
+  c.SetValue(9, 0, Variant(1));
+  ASSERT_EQ(selected(), (std::vector<Integer>{0}));
+  EXPECT_EQ(c.GetRowInfo(0).Level, 0);
+  // Without the grouping the group row is gone from the selection.
+  c.Groups()->ClearGrouping();
+  EXPECT_EQ(c.GetSelectedCount(), 0);
+}
