@@ -29,6 +29,7 @@ class TvxCustomDataSource;
 class TvxCustomDataRelationList;
 class TvxDataControllerSearch;
 class TvxSaveObject;
+class TvxDataFilterValueList;
 
 // --- Enumerations and records ---------------------------------------------------------
 
@@ -459,11 +460,25 @@ class TvxDataFilterCriteria : public TvxFilterCriteria {
   bool Active() const { return FActive; }
   void SetActive(bool Value);
   TvxCustomDataController* DataController() const { return FDataController; }
+  virtual std::unique_ptr<TvxDataFilterValueList> CreateValueList();
+  // Lets the owner change a value list after it was loaded.
+  std::function<void(TvxFilterCriteria* Sender, Integer AItemIndex, TvxDataFilterValueList* AValueList)> OnGetValueList;
 
  private:
   bool FActive = false;
   TvxCustomDataController* FDataController;
   bool FDestroying = false;
+};
+
+// The values of one item of the controller, for the item's filter drop-down.
+class TvxDataFilterValueList : public TvxFilterValueList {
+  DECLARE_CLASS(TvxDataFilterValueList, TvxFilterValueList)
+ public:
+  explicit TvxDataFilterValueList(TvxDataFilterCriteria* ACriteria);
+  TvxCustomDataController* DataController() const;
+  // The special items, then the item's values over all records or, with
+  // AUseFilteredValues, over the filtered ones.
+  void Load(Integer AItemIndex, bool AInitSortByDisplayText = true, bool AUseFilteredValues = false);
 };
 
 class TvxDataFilterCriteriaItem : public TvxFilterCriteriaItem {
@@ -1323,6 +1338,7 @@ class TvxCustomDataController : public TPersistent {
   virtual bool IsTextCompareByOptions(TvxCustomDataField* AField);
   virtual bool IsSortByDisplayText(TvxCustomDataField* AField);
   virtual bool GetItemSortByDisplayText(Integer AItemIndex, bool ADefaultSortByDisplayText) { return false; }
+  bool GetFilterValueListSortByDisplayText(Integer AItemIndex);
   virtual Integer AppendRecordFromReader(TvxValueDefReader* AReader);
   virtual TvxCustomDataField* AddItem(TObject* AItem);
   virtual bool ItemPropertiesChanged(Integer AItemIndex);
