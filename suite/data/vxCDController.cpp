@@ -22,6 +22,41 @@ TvxCustomDataController::TvxCustomDataController(TComponent* AOwner) : FOwner(AO
   FDataStorage->SetUseRecordID(UsesRecordIds());
 }
 
+namespace {
+
+// A fresh object of AClass when that class is a T other than ACurrent's, else nullptr.
+template <class T>
+std::unique_ptr<T> NewCollaborator(TClass AClass, const TObject* ACurrent, TvxCustomDataController* AController) {
+  if (!AClass || (ACurrent && ACurrent->ClassType() == AClass) || !AClass->InheritsFrom(T::StaticClass())) return nullptr;
+  TObject* o = AClass->NewInstance(static_cast<TPersistent*>(AController));
+  T* t = dynamic_cast<T*>(o);
+  if (!t) {
+    delete o;
+    return nullptr;
+  }
+  t->AfterConstruction();
+  return std::unique_ptr<T>(t);
+}
+
+}  // namespace
+
+void TvxCustomDataController::AfterConstruction() {
+  TPersistent::AfterConstruction();
+  if (auto filter = NewCollaborator<TvxDataFilterCriteria>(GetFilterCriteriaClass(), FFilter.get(), this)) {
+    std::erase(FFilters->Items, static_cast<TObject*>(FFilter.get()));
+    FFilter = std::move(filter);
+    FFilters->Items.push_back(FFilter.get());
+  }
+  if (auto search = NewCollaborator<TvxDataControllerSearch>(GetSearchClass(), FSearch.get(), this))
+    FSearch = std::move(search);
+  if (auto summary = NewCollaborator<TvxDataSummary>(GetSummaryClass(), FSummary.get(), this))
+    FSummary = std::move(summary);
+  if (auto provider = NewCollaborator<TvxCustomDataProvider>(GetDataProviderClass(), FProvider.get(), this))
+    FProvider = std::move(provider);
+  if (auto selection = NewCollaborator<TvxDataSelection>(GetDataSelectionClass(), FDataControllerInfo->Selection(), this))
+    FDataControllerInfo->SetSelection(std::move(selection));
+}
+
 TvxCustomDataController::~TvxCustomDataController() {
   FDestroying = true;
   // Relations go before the fields they keep their detail objects in (their updates are
@@ -262,6 +297,7 @@ void TvxCustomDataController::ClearNotifyFlags() {
   FGroupingChanged = false;
   FSortingChanged = false;
   FFilterChanged = false;
+  FSortingBySummaryChanged = false;
 }
 
 void TvxCustomDataController::NotifyGroupingChanging() {
@@ -421,6 +457,14 @@ void TvxCustomDataController::RemoveFieldReferences(TvxCustomDataField* AField) 
   FFilter->RemoveItemByField(AField);
   FSummary->RemoveItemByField(AField);
   if (FDataControllerInfo) FDataControllerInfo->SortingFieldList()->Remove(AField);
+  if (FIncrementalFilterField == AField) {
+    // The rows were filtered by the field: they are rebuilt without it.
+    bool wasActive = IsIncrementalFilter();
+    FIncrementalFilterField = nullptr;
+    FIncrementalFilterText.clear();
+    if (wasActive) FDataControllerInfo->Refresh();
+  }
+  if (FSortingBySummaryDataItemField == AField) FSortingBySummaryDataItemField = nullptr;
   if (FIncrementalSearchField == AField) {
     FSearch->Cancel();
     FIncrementalSearchField = nullptr;
@@ -909,11 +953,143 @@ void TvxCustomDataController::SyncSelected(bool ASelected) {
 }
 
 void TvxCustomDataController::SyncSelectionFocusedRecord() {
+  Integer row = GetFocusedRowIndex();
+  if (row < 0) {
+    ClearSelection();
+    return;
+  }
+  if (!FMultiSelect) return;
+  FDataControllerInfo->Selection()->AnchorRowIndex = row;
+  SelectFromAnchor(row, false);
+}
+
+void TvxCustomDataController::SetMultiSelect(bool Value) {
+  if (FMultiSelect == Value) return;
+  FMultiSelect = Value;
+  FFocusedSelected = true;
+  {
+    TUpdateScope update(this);
+    if (!Value) {
+      FDataControllerInfo->ClearSelection();
+    } else if (GetFocusedRowIndex() >= 0) {
+      FDataControllerInfo->ChangeRowSelection(GetFocusedRowIndex(), true);
+    }
+  }
+  if (FSummary->Options().Contains(vxCustomData::soSelectedRecords) ||
+      FSummary->Options().Contains(vxCustomData::soMultipleSelectedRecords))
+    FSummary->Recalculate();
+}
+
+void TvxCustomDataController::SelectRows(Integer AStartRowIndex, Integer AEndRowIndex) {
+  if (!FMultiSelect) return;
+  if (AStartRowIndex > AEndRowIndex) std::swap(AStartRowIndex, AEndRowIndex);
+  TUpdateScope update(this);
+  FDataControllerInfo->SelectRange(AStartRowIndex, AEndRowIndex);
+}
+
+void TvxCustomDataController::SelectAll() {
+  if (RowCount() > 0) SelectRows(0, RowCount() - 1);
+}
+
+void TvxCustomDataController::SetSelectionAnchor(Integer ARowIndex) {
+  FDataControllerInfo->CheckRowIndex(ARowIndex);
+  FDataControllerInfo->Selection()->AnchorRowIndex = ARowIndex;
+}
+
+void TvxCustomDataController::ClearSelectionAnchor() { FDataControllerInfo->ClearSelectionAnchor(); }
+
+Integer TvxCustomDataController::GetSelectionAnchorRowIndex() { return FDataControllerInfo->Selection()->AnchorRowIndex; }
+
+bool TvxCustomDataController::IsSelectionAnchorExist() { return GetSelectionAnchorRowIndex() != -1; }
+
+void TvxCustomDataController::SelectFromAnchor(Integer ARowIndex, bool AKeepSelection) {
+  if (!IsSelectionAnchorExist()) return;
+  TUpdateScope update(this);
+  if (!AKeepSelection) FDataControllerInfo->ClearSelection();
+  SelectRows(GetSelectionAnchorRowIndex(), ARowIndex);
+}
+
+void TvxCustomDataController::CheckFocusedSelected() {
   if (!FMultiSelect) return;
   TUpdateScope update(this);
-  FDataControllerInfo->Selection()->Clear();
-  Integer row = GetFocusedRowIndex();
-  if (row >= 0) FDataControllerInfo->ChangeRowSelection(row, true);
+  FDataControllerInfo->ClearSelection();
+  if (GetFocusedRowIndex() >= 0) FDataControllerInfo->ChangeRowSelection(GetFocusedRowIndex(), true);
+}
+
+void TvxCustomDataController::ForEachRow(bool ASelectedRows,
+                                         const std::function<void(Integer ARowIndex, const TvxRowInfo& ARowInfo)>& AProc) {
+  if (ASelectedRows) {
+    for (Integer i = 0; i < GetSelectedCount(); ++i) {
+      Integer row = GetSelectedRowIndex(i);
+      AProc(row, GetRowInfo(row));
+    }
+  } else {
+    for (Integer row = 0; row < RowCount(); ++row) AProc(row, GetRowInfo(row));
+  }
+}
+
+TvxDataControllerEditState TvxCustomDataController::QueryEditState() {
+  TvxDataControllerEditState state;
+  if (FProvider->IsInserting()) state.Include(dceInsert);
+  else if (FProvider->IsEditing()) state.Include(dceEdit);
+  if (!state.Empty()) {
+    if (FProvider->IsChanging()) state.Include(dceChanging);
+    if (FProvider->IsModified()) state.Include(dceModified);
+  }
+  return state;
+}
+
+TvxDataControllerEditOperations TvxCustomDataController::QueryEditOperations() {
+  TvxDataControllerEditOperations ops;
+  if (FProvider->CanAppend()) ops.Include(dceoAppend);
+  if (FProvider->CanDelete()) ops.Include(dceoDelete);
+  if (FProvider->CanModify()) ops.Include(dceoEdit);
+  if (FProvider->CanInsert()) ops.Include(dceoInsert);
+  if (!FProvider->IsExternalSource() || FProvider->IsExternalEditing()) ops.Include(dceoShowEdit);
+  return ops;
+}
+
+void TvxCustomDataController::CheckFocusedRow() {
+  if (GetFocusedRowIndex() < 0 && !NewItemRowFocused()) SetFocusedRowIndex(0);
+}
+
+void TvxCustomDataController::GotoFirst() {
+  if (IsGridMode()) FProvider->First();
+  else SetFocusedRowIndex(0);
+}
+
+void TvxCustomDataController::GotoLast() {
+  if (IsGridMode()) FProvider->Last();
+  else SetFocusedRowIndex(RowCount() - 1);
+}
+
+void TvxCustomDataController::GotoNext() {
+  if (IsGridMode()) FProvider->Next();
+  else SetFocusedRowIndex(std::min(GetFocusedRowIndex() + 1, RowCount() - 1));
+}
+
+void TvxCustomDataController::GotoPrev() {
+  if (IsGridMode()) FProvider->Prev();
+  else SetFocusedRowIndex(std::max<Integer>(GetFocusedRowIndex() - 1, 0));
+}
+
+void TvxCustomDataController::MoveBy(Integer ADistance) {
+  if (IsGridMode()) FProvider->MoveBy(ADistance);
+  else SetFocusedRowIndex(std::min(std::max<Integer>(GetFocusedRowIndex() + ADistance, 0), RowCount() - 1));
+}
+
+void TvxCustomDataController::Scroll(Integer ADistance) {
+  if (IsGridMode()) FProvider->Scroll(ADistance);
+}
+
+bool TvxCustomDataController::IsBOF() {
+  if (IsGridMode()) return FProvider->IsBOF();
+  return RowCount() == 0 || GetFocusedRowIndex() == 0;
+}
+
+bool TvxCustomDataController::IsEOF() {
+  if (IsGridMode()) return FProvider->IsEOF();
+  return RowCount() == 0 || GetFocusedRowIndex() == RowCount() - 1;
 }
 
 void TvxCustomDataController::CheckSelectionAndBookmark(Integer ARecordIndex) {
@@ -1042,25 +1218,16 @@ void TvxCustomDataController::SetOnFilterRecord(const TvxDataFilterRecordEvent& 
 
 void TvxCustomDataController::ChangeSorting(Integer AItemIndex, TvxDataSortOrder ASortOrder) {
   TvxCustomDataField* f = GetItemField(AItemIndex);
-  if (GetItemSortOrder(AItemIndex) == ASortOrder) return;
+  TvxSortingFieldList* list = FDataControllerInfo->SortingFieldList();
+  Integer listed = list->IndexOf(f);
+  if ((listed < 0 ? soNone : list->Items(listed).SortOrder) == ASortOrder) return;
   TUpdateScope update(this);
   PostEditingIfNeeded();
   FSortingChanged = true;
   FDataControllerInfo->ChangeSorting(f, ASortOrder);
 }
 
-void TvxCustomDataController::ClearSorting() {
-  if (FDataControllerInfo->SortingFieldList()->Count() == 0) return;
-  TUpdateScope update(this);
-  FSortingChanged = true;
-  FDataControllerInfo->ClearSorting(false);
-}
 
-TvxDataSortOrder TvxCustomDataController::GetItemSortOrder(Integer AItemIndex) {
-  TvxSortingFieldList* list = FDataControllerInfo->SortingFieldList();
-  Integer i = list->IndexOf(GetItemField(AItemIndex));
-  return i < 0 ? soNone : list->Items(i).SortOrder;
-}
 
 Integer TvxCustomDataController::CompareRecordsByField(Integer ARecordIndex1, Integer ARecordIndex2,
                                                        TvxCustomDataField* AField) {
@@ -1080,6 +1247,14 @@ Integer TvxCustomDataController::CompareRecordsByField(Integer ARecordIndex1, In
   TvxValueDef* d = AField->ValueDef();
   if (!d) return 0;
   if (IsProviderMode()) return FProvider->CompareSourceRecords(ARecordIndex1, ARecordIndex2, AField);
+  const TvxCustomDataField::TSortKey* keys = AField->SortKeys();
+  if (keys && ARecordIndex1 >= 0 && ARecordIndex2 >= 0 && ARecordIndex1 < AField->SortKeyCount() &&
+      ARecordIndex2 < AField->SortKeyCount()) {
+    const auto& k1 = keys[ARecordIndex1];
+    const auto& k2 = keys[ARecordIndex2];
+    if (k1.IsNull || k2.IsNull) return k1.IsNull ? (k2.IsNull ? 0 : -1) : 1;
+    return d->ValueTypeClass()->CompareData(const_cast<Byte*>(k1.Data), const_cast<Byte*>(k2.Data));
+  }
   return FDataStorage->CompareRecords(ARecordIndex1, ARecordIndex2, d);
 }
 
@@ -1179,6 +1354,7 @@ bool TvxCustomDataController::CanChangeDetailExpanding(Integer ARecordIndex, boo
 void TvxCustomDataController::ShiftDetailsAfterDelete(Integer ARecordIndex) {
   if (ARecordIndex < 0) return;
   CheckProviderEditing(ARecordIndex);
+  ShiftDetailMasterIndexes(ARecordIndex, -1);
 }
 
 void TvxCustomDataController::DoDetailExpanding(Integer ARecordIndex, bool& AAllow) {
@@ -1237,3 +1413,15 @@ void TvxCustomDataController::RelationChanged(TvxCustomDataRelation*) {
   if (FDestroying) return;
   Change({dccData});
 }
+
+// The collaborators' constructors for class references (the argument is the controller).
+TvxDataControllerSearch::TvxDataControllerSearch(TPersistent* AController)
+    : TvxDataControllerSearch(static_cast<TvxCustomDataController*>(AController)) {}
+TvxDataSelection::TvxDataSelection(TPersistent* AController)
+    : TvxDataSelection(static_cast<TvxCustomDataController*>(AController)) {}
+TvxDataFilterCriteria::TvxDataFilterCriteria(TPersistent* AController)
+    : TvxDataFilterCriteria(static_cast<TvxCustomDataController*>(AController)) {}
+TvxDataSummary::TvxDataSummary(TPersistent* AController)
+    : TvxDataSummary(static_cast<TvxCustomDataController*>(AController)) {}
+TvxCustomDataProvider::TvxCustomDataProvider(TPersistent* AController)
+    : TvxCustomDataProvider(static_cast<TvxCustomDataController*>(AController)) {}

@@ -120,3 +120,55 @@ void TvxDataFilterCriteriaItem::SetItemLink(TObject* Value) {
   FField = ToField(Value);
   TvxFilterCriteriaItem::SetItemLink(ViewItemOf(Value));
 }
+
+// --- The value list of an item ---------------------------------------------------------------
+
+std::unique_ptr<TvxDataFilterValueList> TvxDataFilterCriteria::CreateValueList() {
+  return std::make_unique<TvxDataFilterValueList>(this);
+}
+
+TvxDataFilterValueList::TvxDataFilterValueList(TvxDataFilterCriteria* ACriteria) : TvxFilterValueList(ACriteria) {}
+
+TvxCustomDataController* TvxDataFilterValueList::DataController() const {
+  return static_cast<TvxDataFilterCriteria*>(Criteria())->DataController();
+}
+
+void TvxDataFilterValueList::Load(Integer AItemIndex, bool AInitSortByDisplayText, bool AUseFilteredValues) {
+  TvxCustomDataController* c = DataController();
+  auto* criteria = static_cast<TvxDataFilterCriteria*>(Criteria());
+  TvxCustomDataField* f = c->GetItemField(AItemIndex);
+  Clear();
+  if (AInitSortByDisplayText) SortByDisplayText = c->GetFilterValueListSortByDisplayText(AItemIndex);
+  Add(fviAll, Null(), vxGetResString(&vxSFilterBoxAllCaption));
+  Add(fviCustom, Null(), vxGetResString(&vxSFilterBoxCustomCaption));
+  bool blanks = false, filtered = false;
+  if (c->IsGridMode()) {
+    blanks = true;
+  } else {
+    TvxCustomDataControllerInfo* info = c->DataControllerInfo();
+    filtered = AUseFilteredValues && info->FilteredRecordCount() > 0;
+    Integer n = filtered ? info->FilteredRecordCount() : c->RecordCount();
+    for (Integer i = 0; i < n; ++i) {
+      Integer r = filtered ? info->GetInternalRecordIndex(i) : i;
+      Variant v = c->GetFilterDataValue(r, f);
+      if (criteria->ValueIsNull(v)) {
+        blanks = true;
+        continue;
+      }
+      Add(fviValue, v, c->GetFilterDisplayText(r, AItemIndex));
+    }
+  }
+  if (blanks) Add(fviBlanks, Null(), vxGetResString(&vxSFilterBoxBlanksCaption));
+  bool notNullFilter = false;
+  if (filtered)
+    if (TvxFilterCriteriaItem* item = criteria->FindItemByItemLink(f->Item()))
+      notNullFilter = item->OperatorClass() == TvxFilterNotNullOperator::StaticClass();
+  if (blanks || notNullFilter) Add(fviNonBlanks, Null(), vxGetResString(&vxSFilterBoxNonBlanksCaption));
+  if (criteria->OnGetValueList) criteria->OnGetValueList(criteria, AItemIndex, this);
+}
+
+bool TvxCustomDataController::GetFilterValueListSortByDisplayText(Integer AItemIndex) {
+  TvxCustomDataField* f = GetItemField(AItemIndex);
+  return GetItemSortByDisplayText(AItemIndex, true) ||
+         (FOptions.Contains(dcoAnsiSort) && f->ValueDef() && f->ValueDef()->IsNeedConversion());
+}

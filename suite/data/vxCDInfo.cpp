@@ -1,6 +1,7 @@
 #include "vxCustomDataInternal.h"
 
 #include <algorithm>
+#include <cstring>
 #include <set>
 
 using vxCustomDataInternal::RaiseOperationError;
@@ -57,6 +58,12 @@ TvxCustomDataControllerInfo::TvxCustomDataControllerInfo(TvxCustomDataController
   FFocusingInfo = std::make_unique<TvxDataFocusingInfo>(this);
   FPrevFocusingInfo = std::make_unique<TvxDataFocusingInfo>(this);
   FSelection = std::make_unique<TvxDataSelection>(ADataController);
+  FSelection->OnChanged = [this](TObject*) { SelectionChanged(); };
+}
+
+void TvxCustomDataControllerInfo::SetSelection(std::unique_ptr<TvxDataSelection> ASelection) {
+  FSelection->OnChanged = nullptr;
+  FSelection = std::move(ASelection);
   FSelection->OnChanged = [this](TObject*) { SelectionChanged(); };
 }
 
@@ -298,6 +305,7 @@ void TvxCustomDataControllerInfo::DoGrouping() {
   if (FRecordList.empty() || levels == 0) return;
   PrepareCompareFlags();
   TScopeExit reset([this] { ResetCompareFlags(); });
+  PrepareSortKeys();
   std::vector<Integer> open(static_cast<size_t>(levels), -1);  // list index of each level's open group
   std::vector<Integer> first(static_cast<size_t>(levels), -1);  // first record of each open group
   Integer topCount = 0;
@@ -388,6 +396,78 @@ void TvxCustomDataControllerInfo::RestoreExpanding() {
   FSavedExpandingFields.clear();
 }
 
+void TvxCustomDataControllerInfo::WalkGroupPaths(
+    const std::function<void(Integer AIndex, const std::vector<Variant>& APath, bool AVisible)>& AProc) {
+  Integer levels = FDataGroups->LevelCount();
+  PrepareCompareFlags();
+  TScopeExit reset([this] { ResetCompareFlags(); });
+  std::vector<Variant> path;
+  std::vector<char> shown(static_cast<size_t>(levels) + 1, 0);
+  shown[0] = 1;
+  for (Integer i = 0; i < FDataGroups->Count(); ++i) {
+    TvxDataGroupInfo* g = FDataGroups->GetItem(i);
+    Integer rli = FDataGroups->GetDataRecordListIndex(g);
+    if (rli < 0 || rli >= static_cast<Integer>(FRecordList.size())) return;
+    path.resize(static_cast<size_t>(g->Level));
+    path.push_back(FDataController->GetCompareValue(FRecordList[static_cast<size_t>(rli)], FDataGroups->GetField(g->Level)));
+    bool visible = shown[static_cast<size_t>(g->Level)] != 0;
+    shown[static_cast<size_t>(g->Level) + 1] = visible && g->Expanded;
+    AProc(i, path, visible);
+  }
+}
+
+void TvxCustomDataControllerInfo::SaveSelectedGroups() {
+  FSavedSelectedGroups.clear();
+  FSavedSelectedFields.clear();
+  if (!HasGroups()) return;
+  bool pending = FChanges.Contains(dcicLoad) || FChanges.Contains(dcicGrouping) || FChanges.Contains(dcicSorting) ||
+                 FChanges.Contains(dcicExpanding);
+  if (!pending) return;
+  std::vector<char> selected(static_cast<size_t>(FDataGroups->Count()), 0);
+  bool any = false;
+  for (Integer i = 0; i < FSelection->Count(); ++i) {
+    const TvxDataSelection::TItem& item = FSelection->Items(i);
+    if (item.Level < 0 && item.RecordIndex >= 0 && item.RecordIndex < FDataGroups->Count()) {
+      selected[static_cast<size_t>(item.RecordIndex)] = 1;
+      any = true;
+    }
+  }
+  if (!any) return;
+  for (Integer l = 0; l < FDataGroups->LevelCount(); ++l) FSavedSelectedFields.push_back(FDataGroups->GetField(l));
+  WalkGroupPaths([&](Integer AIndex, const std::vector<Variant>& APath, bool) {
+    if (selected[static_cast<size_t>(AIndex)]) FSavedSelectedGroups.push_back(APath);
+  });
+}
+
+void TvxCustomDataControllerInfo::RestoreSelectedGroups() {
+  if (FSavedSelectedGroups.empty()) return;
+  TScopeExit clear([this] {
+    FSavedSelectedGroups.clear();
+    FSavedSelectedFields.clear();
+  });
+  bool match = HasGroups() && FSavedSelectedFields.size() == static_cast<size_t>(FDataGroups->LevelCount());
+  for (size_t l = 0; match && l < FSavedSelectedFields.size(); ++l)
+    match = FSavedSelectedFields[l] == FDataGroups->GetField(static_cast<Integer>(l));
+  // Group rows that the recalculation kept are dropped first; the saved ones come back by
+  // their group values.
+  FSelection->DeleteWhere([](const TvxDataSelection::TItem& AItem) { return AItem.Level < 0; });
+  if (!match) return;
+  auto less = [](const std::vector<Variant>& x, const std::vector<Variant>& y) {
+    return std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end(),
+                                        [](const Variant& a, const Variant& b) { return VariantCompare(a, b) < 0; });
+  };
+  std::set<std::vector<Variant>, decltype(less)> saved(FSavedSelectedGroups.begin(), FSavedSelectedGroups.end(), less);
+  std::vector<TvxDataSelection::TItem> added;
+  WalkGroupPaths([&](Integer AIndex, const std::vector<Variant>& APath, bool AVisible) {
+    if (!AVisible || !saved.count(APath)) return;
+    Integer row = FDataGroups->GetItem(AIndex)->RowIndex;
+    if (FSelection->FindByRowIndex(row) < 0) added.push_back({-1, AIndex, row});
+  });
+  std::sort(added.begin(), added.end(),
+            [](const TvxDataSelection::TItem& a, const TvxDataSelection::TItem& b) { return a.RowIndex < b.RowIndex; });
+  FSelection->Merge(added);
+}
+
 void TvxCustomDataControllerInfo::ChangeExpanding(Integer ARowIndex, bool AExpanded, bool ARecursive) {
   CheckRowIndex(ARowIndex);
   if (!HasGroups() || FDataController->Options().Contains(dcoGroupsAlwaysExpanded)) return;
@@ -455,6 +535,22 @@ void TvxCustomDataControllerInfo::ChangeRowSelection(Integer ARowIndex, bool ASe
   CheckChanges();
 }
 
+void TvxCustomDataControllerInfo::SelectRange(Integer AFromRowIndex, Integer AToRowIndex) {
+  CheckRowIndex(AFromRowIndex);
+  CheckRowIndex(AToRowIndex);
+  std::vector<TvxDataSelection::TItem> added;
+  for (Integer row = AFromRowIndex; row <= AToRowIndex; ++row) {
+    if (FSelection->FindByRowIndex(row) >= 0 || !FDataController->CanSelectRow(row)) continue;
+    TvxRowInfo r = GetRowInfo(row);
+    TvxDataGroupInfo* info = nullptr;
+    Integer group = HasGroups() ? FDataGroups->FindGroupByRowIndex(row, info) : -1;
+    if (group >= 0) added.push_back({-1, group, row});
+    else added.push_back({r.Level, r.RecordIndex, row});
+  }
+  FSelection->Merge(added);
+  CheckChanges();
+}
+
 void TvxCustomDataControllerInfo::ClearSelection() {
   FSelection->Clear();
   CheckChanges();
@@ -485,13 +581,15 @@ void TvxCustomDataControllerInfo::LoadRecordList() {
 void TvxCustomDataControllerInfo::DoFilter() {
   bool byHandler = !FDataController->Provider()->IsGridMode() && FDataController->HasFilterRecordHandler();
   bool byCriteria = FDataController->Filter()->IsFiltering() && !FDataController->Provider()->IsGridMode();
-  if (!byHandler && !byCriteria) return;
+  bool incremental = FDataController->IsIncrementalFilter();
+  if (!byHandler && !byCriteria && !incremental) return;
   Integer edited = FDataController->Provider()->EditingRecordIndex();
   size_t before = FRecordList.size();
   std::vector<Integer> kept;
   kept.reserve(before);
   for (Integer r : FRecordList) {
     bool accept = r == edited || ((!byHandler || FDataController->DoFilterRecord(r)) &&
+                                  (!incremental || FDataController->MatchesIncrementalFilter(r)) &&
                                   (!byCriteria || FDataController->Filter()->DoFilterRecord(r)));
     if (accept) kept.push_back(r);
   }
@@ -519,7 +617,35 @@ void TvxCustomDataControllerInfo::PrepareCompareFlags() {
 }
 
 void TvxCustomDataControllerInfo::ResetCompareFlags() {
-  for (auto& item : FTotalSortingFieldList) item.Field->SetNeedConversionFlag(0);
+  for (auto& item : FTotalSortingFieldList) {
+    item.Field->SetNeedConversionFlag(0);
+    item.Field->SetSortKeys(nullptr, 0);
+  }
+  FSortKeys.clear();
+}
+
+void TvxCustomDataControllerInfo::PrepareSortKeys() {
+  if (FDataController->IsProviderMode()) return;
+  TvxDataStorage* storage = FDataController->DataStorage();
+  Integer count = storage->RecordCount();
+  for (auto& item : FTotalSortingFieldList) {
+    TvxCustomDataField* f = item.Field;
+    TvxValueDef* d = f->ValueDef();
+    if (f->NeedConversionFlag() > 0 || f->SortKeys() || !d || d->DataSize() > 16 ||
+        d->ValueDefs() != storage->ValueDefs())
+      continue;
+    std::vector<TvxCustomDataField::TSortKey> keys(static_cast<size_t>(count));
+    Integer offset = d->Offset(), size = d->DataSize();
+    bool stored = d->BufferSize() > 0;
+    for (Integer r = 0; r < count; ++r) {
+      Byte* b = storage->RecordBuffer(r);
+      TvxCustomDataField::TSortKey& k = keys[static_cast<size_t>(r)];
+      k.IsNull = !b || !stored || b[offset] == 0;
+      if (!k.IsNull) std::memcpy(k.Data, b + offset + 1, static_cast<size_t>(size));
+    }
+    FSortKeys.push_back(std::move(keys));
+    f->SetSortKeys(FSortKeys.back().data(), count);
+  }
 }
 
 void TvxCustomDataControllerInfo::DoSort() {
@@ -532,6 +658,7 @@ void TvxCustomDataControllerInfo::DoSort() {
   if (FDataController->Provider()->IsGridMode() || FRecordList.empty() || FTotalSortingFieldList.empty()) return;
   PrepareCompareFlags();
   TScopeExit reset([this] { ResetCompareFlags(); });
+  PrepareSortKeys();
   if (FDataController->IsProviderMode() && FDataController->Provider()->IsCustomSorting())
     FDataController->Provider()->CustomSort();
   else
@@ -690,6 +817,7 @@ void TvxCustomDataControllerInfo::RecalculateRows() {
   bool sort = FChanges.Contains(dcicSorting) || FChanges.Contains(dcicGrouping);
   bool group = FChanges.Contains(dcicGrouping) || (load && FGroupingFieldList->Count() > 0);
   SaveExpanding();
+  SaveSelectedGroups();
   if (load) {
     LoadRecordList();
     DoFilter();
@@ -701,6 +829,7 @@ void TvxCustomDataControllerInfo::RecalculateRows() {
     RestoreExpanding();
   }
   if ((load || sort || FChanges.Contains(dcicExpanding)) && FSelection->Count() > 0) FSelection->SyncRowIndexes();
+  RestoreSelectedGroups();
   if (sort && !FDataController->InNotifyControl() && FDataController->Options().Contains(dcoFocusTopRowAfterSorting) &&
       (FDataController->SortingChangedFlag() || FDataController->LoadedStorageFlag())) {
     FDataController->ClearLoadedStorageFlag();

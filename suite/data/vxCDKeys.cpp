@@ -156,10 +156,12 @@ Integer TvxDataControllerSearch::DoSearch(Integer AStartIndex, Integer AEndIndex
   if (AEndIndex == -1) AEndIndex = AForward ? count - 1 : 0;
   TvxCustomDataField* field = FDataController->IncrementalSearchField();
   if (!field) return -1;
-  Integer item = field->Index();
+  // The positions come from the record list, so each record and the field are valid:
+  // the display text is read without checking them again per record.
   for (Integer i = AStartIndex; AForward ? i <= AEndIndex : i >= AEndIndex; i += AForward ? 1 : -1) {
     if (i < 0 || i >= count) break;
-    if (MatchSearchText(FDataController->GetDisplayText(info->GetInternalRecordIndex(i), item), AText, true)) return i;
+    if (MatchSearchText(FDataController->GetFieldDisplayText(info->GetInternalRecordIndex(i), field), AText, true))
+      return i;
   }
   return -1;
 }

@@ -68,8 +68,34 @@ TvxCustomDataRelation::TvxCustomDataRelation(TvxCustomDataRelationList* ARelatio
 }
 
 TvxCustomDataRelation::~TvxCustomDataRelation() {
-  FDetailDataController = nullptr;
-  if (FRelationList) FRelationList->RemoveRelation(this);
+  // The pattern leaves detail mode, and every clone of this relation forgets it, before
+  // the relation goes.
+  if (TvxCustomDataController* pattern = DetailDataController()) {
+    SetDetailDataController(nullptr);
+    if (pattern->GetMasterRelation() == this) {
+      TvxCustomDataController* master = DataController();
+      if (master && master->Destroying()) pattern->ForgetMasterRelation();
+      else pattern->SetMasterMode(nullptr, pattern->IsPattern());
+    }
+  }
+  if (FRelationList) {
+    FRelationList->DataController()->ReleaseDetailsOf(this);
+    FRelationList->RemoveRelation(this);
+  }
+}
+
+TvxCustomDataController* TvxCustomDataRelation::DetailDataController() const {
+  return FDetailLink ? FDetailLink->Ref : nullptr;
+}
+
+void TvxCustomDataRelation::SetDetailDataController(TvxCustomDataController* Value) {
+  if (DetailDataController() == Value) return;
+  if (FDetailLink) {
+    if (FDetailLink->Ref) FDetailLink->Ref->RemoveListenerLink(FDetailLink);
+    delete FDetailLink;
+    FDetailLink = nullptr;
+  }
+  if (Value) FDetailLink = Value->AddListenerLink();
 }
 
 TvxCustomDataController* TvxCustomDataRelation::DataController() const {

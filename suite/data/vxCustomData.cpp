@@ -1,6 +1,7 @@
 #include "vxCustomDataInternal.h"
 
 #include <algorithm>
+#include <iterator>
 
 using vxCustomDataInternal::RaiseOperationError;
 
@@ -231,6 +232,16 @@ void TvxDataSelection::Add(const TItem& AItem) {
   auto it = std::lower_bound(FItems.begin(), FItems.end(), AItem.RowIndex,
                              [](const TItem& a, Integer r) { return a.RowIndex < r; });
   FItems.insert(it, AItem);
+  Changed();
+}
+
+void TvxDataSelection::Merge(const std::vector<TItem>& AItems) {
+  if (AItems.empty()) return;
+  std::vector<TItem> merged;
+  merged.reserve(FItems.size() + AItems.size());
+  std::merge(FItems.begin(), FItems.end(), AItems.begin(), AItems.end(), std::back_inserter(merged),
+             [](const TItem& a, const TItem& b) { return a.RowIndex < b.RowIndex; });
+  FItems = std::move(merged);
   Changed();
 }
 

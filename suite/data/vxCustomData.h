@@ -29,6 +29,7 @@ class TvxCustomDataSource;
 class TvxCustomDataRelationList;
 class TvxDataControllerSearch;
 class TvxSaveObject;
+class TvxDataFilterValueList;
 
 // --- Enumerations and records ---------------------------------------------------------
 
@@ -187,6 +188,18 @@ class TvxCustomDataField : public TObject {
   void SetNeedConversionFlag(Integer Value) { FNeedConversionFlag = Value; }
   bool Prepared() const { return FPrepared; }
   void SetPrepared(bool Value) { FPrepared = Value; }
+  // While the row info sorts or groups: every record's value slot copied into one array
+  // (indexed by record), so that comparisons read one array instead of a buffer per record.
+  struct TSortKey {
+    alignas(8) Byte Data[16];
+    bool IsNull;
+  };
+  const TSortKey* SortKeys() const { return FSortKeys; }
+  Integer SortKeyCount() const { return FSortKeyCount; }
+  void SetSortKeys(const TSortKey* AKeys, Integer ACount) {
+    FSortKeys = AKeys;
+    FSortKeyCount = ACount;
+  }
   void LockRecreateData();
   void UnlockRecreateData();
 
@@ -203,6 +216,8 @@ class TvxCustomDataField : public TObject {
   bool FNeedConversion = false;
   Integer FNeedConversionFlag = 0;
   bool FPrepared = false;
+  const TSortKey* FSortKeys = nullptr;  // owned by the row info while it sorts
+  Integer FSortKeyCount = 0;
   TvxCustomDataField* FReferenceField = nullptr;
   bool FTextStored = false;
   TvxValueDef* FValueDef = nullptr;  // owned by the storage's definitions; freed here
@@ -322,6 +337,9 @@ class TvxSaveObject : public TObject {
 class TvxDataControllerSearch : public TObject {
   DECLARE_CLASS(TvxDataControllerSearch, TObject)
  public:
+  // Made through class references: the argument is the controller.
+  using TCreateArg = TPersistent*;
+  explicit TvxDataControllerSearch(TPersistent* AController);
   explicit TvxDataControllerSearch(TvxCustomDataController* ADataController) : FDataController(ADataController) {}
   virtual void FocusFoundRecord(Integer ARecordListIndex);
   virtual Integer DoSearch(Integer AStartIndex, Integer AEndIndex, bool AForward, const String& AText);
@@ -375,6 +393,9 @@ class TvxSortingFieldList : public TObject {
 class TvxDataSelection : public TObject {
   DECLARE_CLASS(TvxDataSelection, TObject)
  public:
+  // Made through class references: the argument is the controller.
+  using TCreateArg = TPersistent*;
+  explicit TvxDataSelection(TPersistent* AController);
   struct TItem {
     Integer Level;
     Integer RecordIndex;
@@ -386,6 +407,8 @@ class TvxDataSelection : public TObject {
   // Position of the row (binary search), or -1.
   Integer FindByRowIndex(Integer ARowIndex) const;
   void Add(const TItem& AItem);
+  // Adds items sorted by row index, none of them listed yet, in one merge.
+  void Merge(const std::vector<TItem>& AItems);
   void Delete(Integer AIndex);
   void Clear();
   void SetRecordIndex(Integer AIndex, Integer ARecordIndex) { FItems.at(static_cast<size_t>(AIndex)).RecordIndex = ARecordIndex; }
@@ -415,6 +438,9 @@ class TvxDataFilterList : public TObject {
 class TvxDataFilterCriteria : public TvxFilterCriteria {
   DECLARE_CLASS(TvxDataFilterCriteria, TvxFilterCriteria)
  public:
+  // Made through class references: the argument is the controller.
+  using TCreateArg = TPersistent*;
+  explicit TvxDataFilterCriteria(TPersistent* AController);
   explicit TvxDataFilterCriteria(TvxCustomDataController* ADataController);
   ~TvxDataFilterCriteria() override;
   Integer ItemLinkToID(TObject* AItemLink) override;
@@ -434,11 +460,25 @@ class TvxDataFilterCriteria : public TvxFilterCriteria {
   bool Active() const { return FActive; }
   void SetActive(bool Value);
   TvxCustomDataController* DataController() const { return FDataController; }
+  virtual std::unique_ptr<TvxDataFilterValueList> CreateValueList();
+  // Lets the owner change a value list after it was loaded.
+  std::function<void(TvxFilterCriteria* Sender, Integer AItemIndex, TvxDataFilterValueList* AValueList)> OnGetValueList;
 
  private:
   bool FActive = false;
   TvxCustomDataController* FDataController;
   bool FDestroying = false;
+};
+
+// The values of one item of the controller, for the item's filter drop-down.
+class TvxDataFilterValueList : public TvxFilterValueList {
+  DECLARE_CLASS(TvxDataFilterValueList, TvxFilterValueList)
+ public:
+  explicit TvxDataFilterValueList(TvxDataFilterCriteria* ACriteria);
+  TvxCustomDataController* DataController() const;
+  // The special items, then the item's values over all records or, with
+  // AUseFilteredValues, over the filtered ones.
+  void Load(Integer AItemIndex, bool AInitSortByDisplayText = true, bool AUseFilteredValues = false);
 };
 
 class TvxDataFilterCriteriaItem : public TvxFilterCriteriaItem {
@@ -580,6 +620,9 @@ class TvxDataSummaryItems : public TObject {
 class TvxDataSummary : public TPersistent {
   DECLARE_CLASS(TvxDataSummary, TPersistent)
  public:
+  // Made through class references: the argument is the controller.
+  using TCreateArg = TPersistent*;
+  explicit TvxDataSummary(TPersistent* AController);
   explicit TvxDataSummary(TvxCustomDataController* ADataController);
   ~TvxDataSummary() override;
   void Assign(TPersistent* Source) override;
@@ -813,6 +856,8 @@ class TvxCustomDataControllerInfo : public TObject {
   std::vector<Integer> RecordRows() const;
   TvxRowInfo GetRowInfo(Integer ARowIndex);
   void ChangeRowSelection(Integer ARowIndex, bool ASelection);
+  // Selects every row of the range (validated, in order) with one merge.
+  void SelectRange(Integer AFromRowIndex, Integer AToRowIndex);
   void ClearSelection();
   void ClearSelectionAnchor() { FSelection->AnchorRowIndex = -1; }
   Integer GetSelectedCount() const { return FSelection->Count(); }
@@ -840,6 +885,8 @@ class TvxCustomDataControllerInfo : public TObject {
   bool InfoCalculation() const { return FInfoCalculation; }
   TvxSortingFieldList* SortingFieldList() const { return FSortingFieldList.get(); }
   TvxDataSelection* Selection() const { return FSelection.get(); }
+  // Replaces the (still empty) selection with one of the controller's selection class.
+  void SetSelection(std::unique_ptr<TvxDataSelection> ASelection);
   TvxDataControllerInfoChanges Changes() const { return FChanges; }
   TvxCustomDataController* DataController() const { return FDataController; }
 
@@ -857,6 +904,18 @@ class TvxCustomDataControllerInfo : public TObject {
   void QuickSortRecordList(Integer L, Integer R);
   void PrepareCompareFlags();
   void ResetCompareFlags();
+  // Copies the value slots of the total list's plainly compared fields into arrays; the
+  // keys are released with the compare flags.
+  void PrepareSortKeys();
+  // Calls AProc for every group in list order with its path of group values and whether
+  // its row is shown.
+  void WalkGroupPaths(const std::function<void(Integer AIndex, const std::vector<Variant>& APath, bool AVisible)>& AProc);
+  // Selected group rows are kept across a recalculation by their group values.
+  void SaveSelectedGroups();
+  void RestoreSelectedGroups();
+  std::vector<TvxCustomDataField*> FSavedSelectedFields;
+  std::vector<std::vector<Variant>> FSavedSelectedGroups;
+  std::vector<std::vector<TvxCustomDataField::TSortKey>> FSortKeys;
   void CheckFocusing();
   Integer RowOfFocusedRecord() const;
   void NotifyChanges();
@@ -886,6 +945,9 @@ class TvxCustomDataControllerInfo : public TObject {
 class TvxCustomDataProvider : public TObject {
   DECLARE_CLASS(TvxCustomDataProvider, TObject)
  public:
+  // Made through class references: the argument is the controller.
+  using TCreateArg = TPersistent*;
+  explicit TvxCustomDataProvider(TPersistent* AController);
   explicit TvxCustomDataProvider(TvxCustomDataController* ADataController);
   ~TvxCustomDataProvider() override;
   virtual void CustomSort();
@@ -1058,6 +1120,13 @@ class TvxCustomDataSource : public TObject {
 
 // --- Relations and details ---------------------------------------------------------------
 
+// A weak reference to a controller: Ref goes blank when the controller is destroyed.
+class TvxDataListenerLink : public TObject {
+  DECLARE_CLASS(TvxDataListenerLink, TObject)
+ public:
+  TvxCustomDataController* Ref = nullptr;
+};
+
 class TvxCustomDataRelationList;
 
 // The detail data of one master record for one relation: the detail view's object,
@@ -1102,15 +1171,17 @@ class TvxCustomDataRelation : public TObject {
   virtual void RemoveDataField(TvxCustomDataField* AField) {}
   virtual void Assign(TvxCustomDataRelation* ASource) {}
   TvxCustomDataController* DataController() const;
-  TvxCustomDataController* DetailDataController() const { return FDetailDataController; }
-  void SetDetailDataController(TvxCustomDataController* Value) { FDetailDataController = Value; }
+  // The pattern controller of the relation's details; it goes blank when that controller
+  // is destroyed.
+  TvxCustomDataController* DetailDataController() const;
+  void SetDetailDataController(TvxCustomDataController* Value);
   Integer Index() const;
   TObject* Item() const { return FItem; }
   TvxCustomDataRelationList* RelationList() const { return FRelationList; }
 
  private:
   friend class TvxCustomDataRelationList;
-  TvxCustomDataController* FDetailDataController = nullptr;
+  TvxDataListenerLink* FDetailLink = nullptr;  // owned; a weak reference to the pattern
   TObject* FItem;
   TvxCustomDataRelationList* FRelationList = nullptr;
 };
@@ -1138,13 +1209,14 @@ class TvxCustomDataRelationList : public TObject {
   void RemoveDataField(TvxCustomDataField* AField);
   TvxCustomDataField* DataField() const { return FDataField; }
   TvxCustomDataController* DataController() const { return FDataController; }
+  // The record's detail object as stored, without creating or dropping one.
+  TvxDetailObject* GetStoredDetailObject(Integer ARecordIndex);
 
  private:
   friend class TvxCustomDataRelation;
   void AddRelation(TvxCustomDataRelation* ARelation);
   void RemoveRelation(TvxCustomDataRelation* ARelation);
   void Changed(TvxCustomDataRelation* ARelation);
-  TvxDetailObject* GetStoredDetailObject(Integer ARecordIndex);
   void CheckDetailObject(TvxDetailObject* AObject);
   TvxCustomDataController* FDataController;
   TvxCustomDataField* FDataField = nullptr;  // an internal field of the controller
@@ -1167,12 +1239,6 @@ using TvxDataRecordChangedEvent =
     std::function<void(TvxCustomDataController* ADataController, Integer ARecordIndex, Integer AItemIndex)>;
 using TvxUpdateControlEvent = std::function<void(TvxUpdateControlInfo* AInfo)>;
 
-// A weak reference to a controller: Ref goes blank when the controller is destroyed.
-class TvxDataListenerLink : public TObject {
-  DECLARE_CLASS(TvxDataListenerLink, TObject)
- public:
-  TvxCustomDataController* Ref = nullptr;
-};
 
 class TvxCustomDataController : public TPersistent {
   DECLARE_CLASS(TvxCustomDataController, TPersistent)
@@ -1180,6 +1246,12 @@ class TvxCustomDataController : public TPersistent {
   explicit TvxCustomDataController(TComponent* AOwner);
   ~TvxCustomDataController() override;
   TPersistent* GetOwner() override { return FOwner; }
+  // The second phase of creation: the collaborators are made again from the class hooks
+  // (GetFilterCriteriaClass, GetSearchClass, GetSummaryClass, GetDataProviderClass,
+  // GetDataSelectionClass) wherever a descendant names another class than the base's.
+  // Code that creates a controller through its class reference runs it; a descendant
+  // constructed directly calls it once after construction.
+  void AfterConstruction() override;
   void BeforeDestruction() override { FDestroying = true; }
 
   // Overridable operations.
@@ -1266,6 +1338,7 @@ class TvxCustomDataController : public TPersistent {
   virtual bool IsTextCompareByOptions(TvxCustomDataField* AField);
   virtual bool IsSortByDisplayText(TvxCustomDataField* AField);
   virtual bool GetItemSortByDisplayText(Integer AItemIndex, bool ADefaultSortByDisplayText) { return false; }
+  bool GetFilterValueListSortByDisplayText(Integer AItemIndex);
   virtual Integer AppendRecordFromReader(TvxValueDefReader* AReader);
   virtual TvxCustomDataField* AddItem(TObject* AItem);
   virtual bool ItemPropertiesChanged(Integer AItemIndex);
@@ -1305,8 +1378,8 @@ class TvxCustomDataController : public TPersistent {
   virtual Integer GetNewItemRecordIndex();
 
   virtual bool CanChangeDetailExpanding(Integer ARecordIndex, bool AExpanded);
-  virtual bool CheckDetailsBrowseMode() { return true; }
-  virtual void ShiftDetailsAfterInsert(Integer ARecordIndex) {}
+  virtual bool CheckDetailsBrowseMode();
+  virtual void ShiftDetailsAfterInsert(Integer ARecordIndex);
   virtual void ShiftDetailsAfterDelete(Integer ARecordIndex);
   virtual void DoDetailExpanding(Integer ARecordIndex, bool& AAllow);
   virtual void DoDetailExpanded(Integer ARecordIndex);
@@ -1421,6 +1494,30 @@ class TvxCustomDataController : public TPersistent {
   bool UseNewItemRowForEditing() const { return FUseNewItemRowForEditing; }
   void SetUseNewItemRowForEditing(bool Value) { FUseNewItemRowForEditing = Value; }
   bool IsEditing();
+  // Edit state and the edit operations the provider allows now.
+  virtual TvxDataControllerEditState QueryEditState();
+  virtual TvxDataControllerEditOperations QueryEditOperations();
+  // Navigation: rows are clipped, never refused.
+  void CheckFocusedRow();
+  void GotoFirst();
+  void GotoLast();
+  void GotoNext();
+  void GotoPrev();
+  void MoveBy(Integer ADistance);
+  void Scroll(Integer ADistance);
+  bool IsBOF();
+  bool IsEOF();
+  bool IsGridMode() { return FProvider->IsGridMode(); }
+  // Selection ranges and the anchor the next range starts from (multiple selection).
+  void SelectRows(Integer AStartRowIndex, Integer AEndRowIndex);
+  virtual void SelectAll();
+  virtual void SetSelectionAnchor(Integer ARowIndex);
+  virtual void ClearSelectionAnchor();
+  virtual Integer GetSelectionAnchorRowIndex();
+  virtual bool IsSelectionAnchorExist();
+  virtual void SelectFromAnchor(Integer ARowIndex, bool AKeepSelection);
+  void CheckFocusedSelected();
+  virtual void ForEachRow(bool ASelectedRows, const std::function<void(Integer ARowIndex, const TvxRowInfo& ARowInfo)>& AProc);
   bool IsBookmarkAvailable() const { return FBookmarkRecordIndex != -1; }
   Integer BookmarkRecordIndex() const { return FBookmarkRecordIndex; }
   void SaveBookmark();
@@ -1432,9 +1529,78 @@ class TvxCustomDataController : public TPersistent {
 
   // Sorting.
   void ChangeSorting(Integer AItemIndex, TvxDataSortOrder ASortOrder);
-  void ClearSorting();
+  void ChangeItemSortingIndex(Integer AItemIndex, Integer ASortingIndex);
+  void ClearSorting(bool AKeepGroupedItems = false);
   TvxDataSortOrder GetItemSortOrder(Integer AItemIndex);
+  Integer GetItemSortingIndex(Integer AItemIndex);
+  Integer GetSortingItemCount() const;
+  Integer GetSortingItemIndex(Integer AIndex) const;
+  void SortByDisplayTextChanged() { Refresh(); }
+  Integer SortingBySummaryDataItemIndex() const;
+  void SetSortingBySummaryDataItemIndex(Integer Value);
+  bool SortingBySummaryChangedFlag() const { return FSortingBySummaryChanged; }
   Integer CompareTextByOptions(const Variant& V1, const Variant& V2);
+
+  // Incremental filter and finding by text.
+  // Filters by the beginning of the item's display text; answers the first record left,
+  // or -1.
+  Integer SetIncrementalFilter(Integer AItemIndex, const String& AText);
+  bool ChangeIncrementalFilterText(const String& AText);
+  void ResetIncrementalFilter();
+  bool IsIncrementalFilter() const { return FIncrementalFilterField && !FIncrementalFilterText.empty(); }
+  const String& GetIncrementalFilterText() const { return FIncrementalFilterText; }
+  TvxCustomDataField* IncrementalFilterField() const { return FIncrementalFilterField; }
+  virtual bool MatchesIncrementalFilter(Integer ARecordIndex);
+  // AStartRecordIndex is a position in the filtered record list; answers a record index.
+  Integer FindRecordIndexByText(Integer AStartRecordIndex, Integer AItemIndex, const String& AText,
+                                bool APartialCompare, bool ACircular, bool AForward);
+
+  // The "DataController1" stream of all records.
+  void SaveToStream(TStream* AStream);
+  void LoadFromStream(TStream* AStream);
+
+  // Master and detail.
+  TvxDataControllerDetailMode DetailMode() const;
+  bool IsPattern() const { return DetailMode() == dcdmPattern; }
+  void SetIsPattern(bool Value);
+  bool IsDetailMode() const { return FMasterRelation != nullptr; }
+  void SetMasterMode(TvxCustomDataRelation* AMasterRelation, bool AIsPattern);
+  void SetMasterRelation(TvxCustomDataRelation* AMasterRelation, Integer AMasterRecordIndex);
+  TvxCustomDataController* GetMasterDataController() const;
+  Integer GetMasterRecordIndex() const { return FMasterRecordIndex; }
+  TvxCustomDataRelation* GetMasterRelation() const { return FMasterRelation; }
+  TvxCustomDataController* GetPatternDataController();
+  TvxCustomDataController* GetRootDataController();
+  TvxCustomDataController* GetDetailDataController(Integer ARecordIndex, Integer ARelationIndex);
+  TObject* GetDetailLinkObject(Integer ARecordIndex, Integer ARelationIndex);
+  bool IsDetailDataControllerExist(Integer ARecordIndex, Integer ARelationIndex);
+  bool GetDetailExpanding(Integer ARecordIndex);
+  bool ChangeDetailExpanding(Integer ARecordIndex, bool AExpanded);
+  Integer GetDetailActiveRelationIndex(Integer ARecordIndex);
+  void ChangeDetailActiveRelationIndex(Integer ARecordIndex, Integer ARelationIndex);
+  void ClearDetailLinkObject(Integer ARecordIndex, Integer ARelationIndex);
+  void ClearDetails();
+  void CollapseDetails();
+  void ForEachDetail(TvxCustomDataRelation* AMasterRelation,
+                     const std::function<void(TvxCustomDataController*)>& AProc);
+  bool GetDetailHasChildren(Integer ARecordIndex, Integer ARelationIndex);
+  void ResetHasChildrenFlag();
+  void FocusDetails(Integer ARecordIndex);
+  void ResetRelationByItem(TObject* AItem);
+  void AddDataChangeRefCount();
+  void RemoveDataChangeRefCount();
+  // The detail view's object of a master record and the controller it carries; the base
+  // makes none (a control that shows details supplies them).
+  virtual TObject* CreateDetailLinkObject(TvxCustomDataRelation* ARelation, Integer ARecordIndex) { return nullptr; }
+  virtual TvxCustomDataController* GetDetailDataControllerByLinkObject(TObject* ALinkObject) { return nullptr; }
+  virtual bool IsExternalDataMode() { return IsProviderMode(); }
+  // The detail controllers of a relation that goes away forget their master relation.
+  void ReleaseDetailsOf(TvxCustomDataRelation* ARelation);
+  // The master relation goes with a master that is being destroyed.
+  void ForgetMasterRelation() {
+    FMasterRelation = nullptr;
+    FMasterRecordIndex = -1;
+  }
 
   // Listeners.
   void AddDataChangedListener(TObject* AInstance, const TNotifyEvent& ADataChangedEvent);
@@ -1448,7 +1614,7 @@ class TvxCustomDataController : public TPersistent {
   TvxDataControllerOptions Options() const { return FOptions; }
   void SetOptions(TvxDataControllerOptions Value);
   bool MultiSelect() const { return FMultiSelect; }
-  void SetMultiSelect(bool Value) { FMultiSelect = Value; }
+  void SetMultiSelect(bool Value);
   TvxCustomDataSource* CustomDataSource() const;
   void SetCustomDataSource(TvxCustomDataSource* Value);
   void SetOnFilterRecord(const TvxDataFilterRecordEvent& Value);
@@ -1516,6 +1682,9 @@ class TvxCustomDataController : public TPersistent {
   void LoadRecordsFromProvider();
   bool UsesRecordIds() { return IsUnboundMode() && NeedsRecordIds(); }
   void ShiftRecordIndexesAfterDelete(Integer ARecordIndex);
+  // Moves the master record index of the detail controllers of the records from
+  // AFromRecordIndex on by ADelta.
+  void ShiftDetailMasterIndexes(Integer AFromRecordIndex, Integer ADelta);
 
  private:
   friend class TvxCustomDataProvider;
@@ -1563,6 +1732,20 @@ class TvxCustomDataController : public TPersistent {
   TvxDataChangeInfo FDataChangeInfo;
   Integer FNearestRecordIndex = -1;
   TvxDataFilterRecordEvent FOnFilterRecord;
+  TvxCustomDataField* FIncrementalFilterField = nullptr;
+  String FIncrementalFilterText;
+  bool FSortingBySummaryChanged = false;
+  TvxCustomDataField* FSortingBySummaryDataItemField = nullptr;
+  TvxCustomDataRelation* FMasterRelation = nullptr;
+  Integer FMasterRecordIndex = -1;
+  bool FIsPattern = false;
+  bool FIsPatternSave = false;
+  Integer FDataChangeRefCount = 0;
+  TvxCustomDataController* FCreatingDataController = nullptr;
+  bool FCreatingLinkObject = false;
+  bool FRecreatingLinkObject = false;
+  bool FIsDetailExpanding = false;
+  bool FInFocusDetails = false;
   std::vector<TvxDataListenerLink*> FListenerLinks;
   Integer FLockGridModeNotifyCount = 0;
   bool FInDeleteSelection = false;

@@ -1093,4 +1093,103 @@ void TvxFilterCriteria::ReadData(TStream* AStream) {
 
 bool TvxFilterCriteria::EvaluateRecord(Pointer AData) { return FRoot->Evaluate(AData); }
 
+// --- Value lists ----------------------------------------------------------------------------
+
+Integer TvxFilterValueList::FirstValueIndex() const {
+  for (size_t i = 0; i < FItems.size(); ++i)
+    if (FItems[i].Kind == fviValue) return static_cast<Integer>(i);
+  return Count();
+}
+
+Integer TvxFilterValueList::CompareItem(Integer AIndex, const Variant& AValue, const String& ADisplayText) {
+  const TvxFilterValueItem& item = Items(AIndex);
+  if (SortByDisplayText) {
+    bool ci = FCriteria && FCriteria->Options().Contains(fcoCaseInsensitive);
+    Integer r = ci ? AnsiCompareStr(AnsiUpperCase(item.DisplayText), AnsiUpperCase(ADisplayText))
+                   : AnsiCompareStr(item.DisplayText, ADisplayText);
+    if (r != 0) return r;
+  }
+  Variant a, b;
+  if (FCriteria) {
+    FCriteria->PrepareValue(item.Value, a);
+    FCriteria->PrepareValue(AValue, b);
+  } else {
+    a = item.Value;
+    b = AValue;
+  }
+  return VariantCompare(a, b);
+}
+
+bool TvxFilterValueList::Find(const Variant& AValue, const String& ADisplayText, Integer& AIndex) {
+  for (Integer i = 0; i < Count(); ++i)
+    if (FItems[static_cast<size_t>(i)].Kind == fviMRU && CompareItem(i, AValue, ADisplayText) == 0) {
+      AIndex = i;
+      return true;
+    }
+  Integer lo = FirstValueIndex(), hi = Count();
+  bool found = false;
+  while (lo < hi) {
+    Integer mid = lo + (hi - lo) / 2;
+    Integer c = CompareItem(mid, AValue, ADisplayText);
+    if (c < 0) {
+      lo = mid + 1;
+    } else {
+      if (c == 0) found = true;
+      hi = mid;
+    }
+  }
+  AIndex = lo;
+  return found;
+}
+
+void TvxFilterValueList::Add(TvxFilterValueItemKind AKind, const Variant& AValue, const String& ADisplayText,
+                             bool ANoSorting) {
+  TvxFilterValueItem item{AKind, AValue, ADisplayText};
+  if (AKind == fviMRU) {
+    Integer sep = FindItemByKind(fviMRUSeparator);
+    if (sep < 0) {
+      FItems.insert(FItems.begin(), TvxFilterValueItem{fviMRUSeparator, Null(), String()});
+      sep = 0;
+    }
+    FItems.insert(FItems.begin() + sep, item);
+    return;
+  }
+  if (AKind != fviValue) {
+    FItems.insert(FItems.begin() + FirstValueIndex(), item);
+    return;
+  }
+  if (ANoSorting) {
+    FItems.push_back(item);
+    return;
+  }
+  if (MaxCount() != 0 && Count() >= MaxCount()) return;
+  Integer at;
+  if (Find(AValue, ADisplayText, at)) return;
+  FItems.insert(FItems.begin() + at, item);
+}
+
+Integer TvxFilterValueList::FindItemByKind(TvxFilterValueItemKind AKind, const Variant& AValue) {
+  for (Integer i = 0; i < Count(); ++i) {
+    const TvxFilterValueItem& item = FItems[static_cast<size_t>(i)];
+    if (item.Kind == AKind && (AValue.IsNull() || VariantsMatch(item.Value, AValue))) return i;
+  }
+  return -1;
+}
+
+Integer TvxFilterValueList::FindItemByValue(const Variant& AValue) {
+  Integer at;
+  String text = AValue.IsNull() ? String() : VarToStr(AValue);
+  return Find(AValue, text, at) ? at : -1;
+}
+
+Integer TvxFilterValueList::GetIndexByCriteriaItem(TvxFilterCriteriaItem* AItem) {
+  if (!AItem) return FindItemByKind(fviAll);
+  bool null = FCriteria ? FCriteria->ValueIsNull(AItem->Value()) : AItem->Value().IsNull();
+  if (null && AItem->OperatorKind() == foEqual) return FindItemByKind(fviBlanks);
+  if (null && AItem->OperatorKind() == foNotEqual) return FindItemByKind(fviNonBlanks);
+  Integer at;
+  if (AItem->OperatorKind() == foEqual && Find(AItem->Value(), AItem->DisplayValue(), at)) return at;
+  return FindItemByKind(fviCustom);
+}
+
 const TUnitInfo vxFilterUnit = {L"vxFilter", nullptr, nullptr};

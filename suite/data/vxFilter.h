@@ -430,4 +430,42 @@ class TvxFilterCriteria : public TPersistent {
   TNotifyEvent FOnChanged;
 };
 
+// --- Value lists ----------------------------------------------------------------------------
+
+enum TvxFilterValueItemKind { fviAll, fviCustom, fviBlanks, fviNonBlanks, fviUser, fviValue, fviMRU, fviMRUSeparator, fviSpecial };
+
+struct TvxFilterValueItem {
+  TvxFilterValueItemKind Kind;
+  Variant Value;
+  String DisplayText;
+};
+
+// The values offered to a column filter: recently used items and their separator first,
+// then the other special items, then the values, sorted and without repeats.
+class TvxFilterValueList : public TObject {
+  DECLARE_CLASS(TvxFilterValueList, TObject)
+ public:
+  explicit TvxFilterValueList(TvxFilterCriteria* ACriteria) : FCriteria(ACriteria) {}
+  virtual Integer CompareItem(Integer AIndex, const Variant& AValue, const String& ADisplayText);
+  void Add(TvxFilterValueItemKind AKind, const Variant& AValue, const String& ADisplayText, bool ANoSorting = false);
+  void Clear() { FItems.clear(); }
+  void Delete(Integer AIndex) { FItems.erase(FItems.begin() + AIndex); }
+  // Recently used items by a linear scan, then the values by binary search: AIndex is the
+  // first value not below the key.
+  bool Find(const Variant& AValue, const String& ADisplayText, Integer& AIndex);
+  Integer FindItemByKind(TvxFilterValueItemKind AKind, const Variant& AValue = Null());
+  Integer FindItemByValue(const Variant& AValue);
+  Integer GetIndexByCriteriaItem(TvxFilterCriteriaItem* AItem);
+  Integer Count() const { return static_cast<Integer>(FItems.size()); }
+  const TvxFilterValueItem& Items(Integer AIndex) const { return FItems.at(static_cast<size_t>(AIndex)); }
+  Integer MaxCount() const { return FCriteria ? FCriteria->MaxValueListCount() : 0; }
+  TvxFilterCriteria* Criteria() const { return FCriteria; }
+  bool SortByDisplayText = false;
+
+ private:
+  Integer FirstValueIndex() const;
+  TvxFilterCriteria* FCriteria;
+  std::vector<TvxFilterValueItem> FItems;
+};
+
 extern const TUnitInfo vxFilterUnit;

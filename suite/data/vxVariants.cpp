@@ -466,6 +466,20 @@ bool MatchSearchText(const String& AText, const String& ASearchText, bool AParti
   if (ASearchText.empty()) return AText.empty();
   if (AText.size() < ASearchText.size()) return false;
   if (!APartial && AText.size() != ASearchText.size()) return false;
+  // Plain ASCII letters compare without the locale: the first pair that differs even
+  // after folding their case decides at once; any other character takes the locale's
+  // upper-casing below.
+  {
+    size_t i = 0, n = ASearchText.size();
+    for (; i < n; ++i) {
+      wchar_t a = AText[i], b = ASearchText[i];
+      if (a >= 0x80 || b >= 0x80) break;
+      if (a >= L'a' && a <= L'z') a = static_cast<wchar_t>(a - 32);
+      if (b >= L'a' && b <= L'z') b = static_cast<wchar_t>(b - 32);
+      if (a != b) return false;
+    }
+    if (i == n) return true;
+  }
   // Only the part of the text that the search text covers takes part.
   String t = UpperText(APartial ? AText.substr(0, ASearchText.size()) : AText);
   String s = UpperText(ASearchText);
