@@ -1184,12 +1184,9 @@ void TvxCustomInnerListBox::DefaultHandler(TMessage& Message) {
 // selection; otherwise the click selects first and then the drag starts (not while Ctrl
 // or Shift extends a multi-selection).
 void TvxCustomInnerListBox::LButtonDownWithDrag(TMessage& Message) {
-  struct TManualDrag {
-    TvxCustomInnerListBox* C;
-    TDragMode Saved;
-    ~TManualDrag() { C->TControl::SetDragMode(Saved); }
-  } manual{this, DragMode()};
+  const TDragMode saved = DragMode();
   TControl::SetDragMode(dmManual);
+  TScopeExit manual([this, saved] { TControl::SetDragMode(saved); });
   TvxContainer* container = FContainer;
   TObjectLinkScope containerLink(container);
   TWMMouse m(Message);
@@ -2051,10 +2048,7 @@ bool ClickDecision(HWND W, UINT AMsg, const POINT& APoint) {
         {
           p->LockDeactivate(true);
           TValueScope<bool> transition(PopupTransitionActive, true);
-          struct TUnlock {
-            TvxCustomPopupWindow* P;
-            ~TUnlock() { P->LockDeactivate(false); }
-          } unlock{p};
+          TScopeExit unlock([p] { p->LockDeactivate(false); });
           p->CloseUp();
         }
         if (dropDownClick && (!IsAlive(owner) || !owner->Visible())) result = false;

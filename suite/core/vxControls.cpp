@@ -339,13 +339,10 @@ void TMouseTrackingTimer::Tick() {
   SetEnabled(false);
   // However the handlers below end, this tracking ends with the tick (the timer is freed
   // once the tick is over).
-  struct TEndTracking {
-    TMouseTrackingTimer* Timer;
-    ~TEndTracking() {
-      UnlistTrackingTimer(Timer);
-      Timer->FFreeAfterTick = true;
-    }
-  } endTracking{this};
+  TScopeExit endTracking([this] {
+    UnlistTrackingTimer(this);
+    FFreeAfterTick = true;
+  });
   if (control && control->HandleAllocated()) {
     POINT cp = pt;
     ScreenToClient(control->Handle(), &cp);
@@ -1316,13 +1313,9 @@ void TvxControl::WndProc(TMessage& Message) {
 
 void TvxControl::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
   TObjectLinkScope link(this);
-  struct TPressedMark {
-    TvxControl* C;
-    TObjectLinkScope& L;
-    ~TPressedMark() {
-      if (L.Alive() && C->MouseCapture()) C->FMouseButtonPressed = true;
-    }
-  } mark{this, link};
+  TScopeExit mark([this, &link] {
+    if (link.Alive() && MouseCapture()) FMouseButtonPressed = true;
+  });
   FMouseDownPos = TPoint{X, Y};
   if (CanFocusOnClickAt(X, Y) && !Shift.Contains(ssDouble)) {
     RECT before = BoundsRect();
@@ -1927,16 +1920,11 @@ void TvxControl::RunContentScrolling() {
   setCursor();
   UINT_PTR timer = SetTimer(nullptr, 0, 20, nullptr);
   SetCapture(wnd);
-  struct TCleanUp {
-    TvxControl* C;
-    HWND Wnd;
-    UINT_PTR Timer;
-    ~TCleanUp() {
-      if (GetCapture() == Wnd) ReleaseCapture();
-      KillTimer(nullptr, Timer);
-      C->FIsScrollingContent = false;
-    }
-  } cleanUp{this, wnd, timer};
+  TScopeExit cleanUp([this, wnd, timer] {
+    if (GetCapture() == wnd) ReleaseCapture();
+    KillTimer(nullptr, timer);
+    FIsScrollingContent = false;
+  });
   MSG msg;
   while (GetCapture() == wnd) {
     BOOL r = GetMessageW(&msg, nullptr, 0, 0);
