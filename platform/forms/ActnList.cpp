@@ -22,15 +22,10 @@ void TBasicActionLink::SetAction(TBasicAction* Value) {
 bool TBasicActionLink::Execute(TComponent* AComponent) {
   if (!FAction) return false;
   FAction->SetActionComponent(AComponent ? AComponent : dynamic_cast<TComponent*>(FClient));
-  bool r;
-  try {
-    r = FAction->Execute();
-  } catch (...) {
+  TScopeExit clear([this] {
     if (FAction) FAction->SetActionComponent(nullptr);
-    throw;
-  }
-  if (FAction) FAction->SetActionComponent(nullptr);
-  return r;
+  });
+  return FAction->Execute();
 }
 
 bool TBasicActionLink::Update() { return FAction && FAction->Update(); }

@@ -757,13 +757,10 @@ void TCustomTreeView::CNNotify(TWMNotify& Message) {
       auto* node = reinterpret_cast<TTreeNode*>(nm->itemOld.lParam);
       if (!node || FRecreating) break;
       node->FItemId = nullptr;
-      try {
-        Delete(node);
-      } catch (...) {
+      TScopeExit free([node] {
         if (!node->FDeleting) delete node;
-        throw;
-      }
-      if (!node->FDeleting) delete node;
+      });
+      Delete(node);
       break;
     }
     case TVN_GETDISPINFOW: {

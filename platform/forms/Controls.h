@@ -21,6 +21,7 @@
 class TWinControl;
 class TPopupMenu;  // the popup menu class lives with the menus
 class TDragObject;
+class TDragImageList;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 using TAlignSet = Set<TAlign, 8>;
@@ -302,6 +303,17 @@ class TControl : public TComponent {
   void EndDrag(bool Drop);
   // True from BeginDrag until the drag ends, also while the threshold is not yet passed.
   virtual bool Dragging() const;
+  // The drag manager's steps for this control, each raising its event: the drag of
+  // this control starts (DragObject may be supplied; the manager makes one if it stays
+  // nullptr) and ends, and another drag moves over this control or drops on it.
+  // DragOver is called with Accept false and accepts when OnDragOver is assigned,
+  // unless the handler says otherwise.
+  virtual void DoStartDrag(TDragObject*& DragObject);
+  virtual void DoEndDrag(TObject* Target, Integer X, Integer Y);
+  virtual void DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept);
+  virtual void DragDrop(TObject* Source, Integer X, Integer Y);
+  // The images shown while this control is dragged (nullptr: none).
+  virtual TDragImageList* GetDragImages() { return nullptr; }
   bool HasParent() const override { return FParent != nullptr; }
   TComponent* GetParentComponent() const override;
   void SetParentComponent(TComponent* Value) override;

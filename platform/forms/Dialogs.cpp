@@ -42,62 +42,60 @@ HWND ActiveOwner() {
 
 TForm* CreateMessageDialog(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons) {
   auto* f = TCustomForm::Create<TForm>(Application);
-  try {
-    f->SetBorderStyle(bsDialog);
-    f->SetPosition(poScreenCenter);
-    f->SetCaption(Captions[DlgType] ? String(Captions[DlgType]) : (Application ? Application->Title() : String()));
-    const Integer margin = 12, spacing = 8, buttonW = 75, buttonH = 25;
-    Integer x = margin;
-    if (Icons[DlgType]) {
-      auto* image = new TImage(f);
-      image->SetName(L"Image");
-      image->SetBounds(margin, margin, 32, 32);
-      TIcon icon;
-      icon.SetHandle(static_cast<HICON>(CopyIcon(LoadIconW(nullptr, Icons[DlgType]))));
-      image->Picture()->SetIcon(&icon);
-      image->SetParent(f);
-      x += 32 + margin;
-    }
-    auto* text = new TLabel(f);
-    text->SetName(L"Message");
-    text->SetParentFont(true);
-    text->SetWordWrap(true);
-    text->SetShowAccelChar(false);
-    text->SetBounds(x, margin, Screen ? Screen->Width() / 3 : 400, 13);
-    text->SetParent(f);
-    text->SetCaption(Msg);
-    Integer count = 0;
-    for (int b = mbYes; b <= mbClose; ++b)
-      if (Buttons.Contains(static_cast<TMsgDlgBtn>(b))) ++count;
-    Integer rowW = count * buttonW + std::max<Integer>(count - 1, 0) * spacing;
-    Integer contentW = std::max<Integer>(text->Left() + text->Width() + margin, rowW + 2 * margin);
-    Integer top = std::max<Integer>(text->Top() + text->Height(), Icons[DlgType] ? margin + 32 : 0) + margin;
-    f->SetClientWidth(contentW);
-    f->SetClientHeight(top + buttonH + margin);
-    Integer bx = (contentW - rowW) / 2;
-    bool haveDefault = false;
-    for (int b = mbYes; b <= mbClose; ++b) {
-      auto btn = static_cast<TMsgDlgBtn>(b);
-      if (!Buttons.Contains(btn)) continue;
-      auto* button = new TButton(f);
-      button->SetName(String(L"Button") + std::to_wstring(b));
-      button->SetCaption(ButtonInfo[b].Caption);
-      button->SetModalResult(ButtonInfo[b].Result);
-      button->SetBounds(bx, top, buttonW, buttonH);
-      if (!haveDefault && (btn == mbOK || btn == mbYes)) {
-        button->SetDefault(true);
-        haveDefault = true;
-      }
-      if (btn == mbCancel || (btn == mbNo && !Buttons.Contains(mbCancel)) ||
-          (btn == mbOK && !Buttons.Contains(mbCancel)))
-        button->SetCancel(true);
-      button->SetParent(f);
-      bx += buttonW + spacing;
-    }
-  } catch (...) {
-    delete f;
-    throw;
+  // A dialog that cannot be built is freed.
+  TScopeExit free([f] { delete f; });
+  f->SetBorderStyle(bsDialog);
+  f->SetPosition(poScreenCenter);
+  f->SetCaption(Captions[DlgType] ? String(Captions[DlgType]) : (Application ? Application->Title() : String()));
+  const Integer margin = 12, spacing = 8, buttonW = 75, buttonH = 25;
+  Integer x = margin;
+  if (Icons[DlgType]) {
+    auto* image = new TImage(f);
+    image->SetName(L"Image");
+    image->SetBounds(margin, margin, 32, 32);
+    TIcon icon;
+    icon.SetHandle(static_cast<HICON>(CopyIcon(LoadIconW(nullptr, Icons[DlgType]))));
+    image->Picture()->SetIcon(&icon);
+    image->SetParent(f);
+    x += 32 + margin;
   }
+  auto* text = new TLabel(f);
+  text->SetName(L"Message");
+  text->SetParentFont(true);
+  text->SetWordWrap(true);
+  text->SetShowAccelChar(false);
+  text->SetBounds(x, margin, Screen ? Screen->Width() / 3 : 400, 13);
+  text->SetParent(f);
+  text->SetCaption(Msg);
+  Integer count = 0;
+  for (int b = mbYes; b <= mbClose; ++b)
+    if (Buttons.Contains(static_cast<TMsgDlgBtn>(b))) ++count;
+  Integer rowW = count * buttonW + std::max<Integer>(count - 1, 0) * spacing;
+  Integer contentW = std::max<Integer>(text->Left() + text->Width() + margin, rowW + 2 * margin);
+  Integer top = std::max<Integer>(text->Top() + text->Height(), Icons[DlgType] ? margin + 32 : 0) + margin;
+  f->SetClientWidth(contentW);
+  f->SetClientHeight(top + buttonH + margin);
+  Integer bx = (contentW - rowW) / 2;
+  bool haveDefault = false;
+  for (int b = mbYes; b <= mbClose; ++b) {
+    auto btn = static_cast<TMsgDlgBtn>(b);
+    if (!Buttons.Contains(btn)) continue;
+    auto* button = new TButton(f);
+    button->SetName(String(L"Button") + std::to_wstring(b));
+    button->SetCaption(ButtonInfo[b].Caption);
+    button->SetModalResult(ButtonInfo[b].Result);
+    button->SetBounds(bx, top, buttonW, buttonH);
+    if (!haveDefault && (btn == mbOK || btn == mbYes)) {
+      button->SetDefault(true);
+      haveDefault = true;
+    }
+    if (btn == mbCancel || (btn == mbNo && !Buttons.Contains(mbCancel)) ||
+        (btn == mbOK && !Buttons.Contains(mbCancel)))
+      button->SetCancel(true);
+    button->SetParent(f);
+    bx += buttonW + spacing;
+  }
+  free.Dismiss();
   return f;
 }
 

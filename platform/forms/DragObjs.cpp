@@ -24,7 +24,7 @@ void TBaseDragControlObject::Finished(TObject* Target, Integer X, Integer Y, boo
 }
 
 void TBaseDragControlObject::EndDrag(TObject* Target, Integer X, Integer Y) {
-  if (FControl->OnEndDrag) FControl->OnEndDrag(FControl, Target, X, Y);
+  FControl->DoEndDrag(Target, X, Y);
 }
 
 TCursor TDragControlObject::GetDragCursor(bool Accepted, Integer X, Integer Y) {
@@ -48,6 +48,9 @@ class TDragManager : public TObject {
   TControl* Target = nullptr;
   bool Accepted = false;
   HWND Window = nullptr;
+  // While the control's DoStartDrag runs, an EndDrag refuses the drag.
+  bool Starting = false;
+  bool Refused = false;
 
   void Begin(TControl* C, bool Immediate, Integer AThreshold);
   void Move(POINT Screen);
@@ -211,9 +214,19 @@ const TUnitInfo DragObjsUnit{L"DragObjs", InitDragObjs, DoneDragObjs};
 
 void TDragManager::Begin(TControl* C, bool Immediate, Integer AThreshold) {
   if (Object) Finish(false);
-  Control = C;
   TDragObject* obj = nullptr;
-  if (C->OnStartDrag) C->OnStartDrag(C, obj);
+  {
+    // The control counts as dragged while it starts, so that it can refuse; a failed
+    // start leaves no drag behind.
+    TRollbackScope<TControl*> control(Control, C);
+    TValueScope<bool> starting(Starting, true);
+    Refused = false;
+    C->DoStartDrag(obj);
+  }
+  if (Refused) {
+    Control = nullptr;
+    return;
+  }
   if (!obj) {
     Owned = std::make_unique<TDragControlObject>(C);
     obj = Owned.get();
@@ -240,10 +253,10 @@ void TDragManager::Start(POINT Screen) {
 
 // Tells a control about the drag; answers whether it would take the drop.
 bool TDragManager::DragTo(TControl* T, POINT Screen, TDragState State) {
-  if (!T || !T->OnDragOver) return false;
+  if (!T) return false;
   POINT p = T->ScreenToClient(Screen);
-  bool accept = true;
-  T->OnDragOver(T, Object->SourceObject(), p.x, p.y, State, accept);
+  bool accept = false;
+  T->DragOver(Object->SourceObject(), p.x, p.y, State, accept);
   return accept;
 }
 
@@ -272,7 +285,10 @@ void TDragManager::Move(POINT Screen) {
 // Drop on an accepting target (OnDragDrop), then Finished; the manager is clear
 // before any handler runs, so that a handler may start a new drag.
 void TDragManager::Finish(bool Drop) {
-  if (!Object) return;
+  if (!Object) {
+    if (Starting) Refused = true;
+    return;
+  }
   TDragObject* obj = Object;
   std::unique_ptr<TDragObject> owned = std::move(Owned);
   TControl* target = Target;
@@ -286,17 +302,18 @@ void TDragManager::Finish(bool Drop) {
   HookKeys(false);
   if (GetCapture() == Window) ReleaseCapture();
   if (TDragImageList* images = obj->GetDragImages()) images->EndDrag();
-  if (!started) return;  // the mouse never moved far enough: no drag happened
+  if (!started) {  // the mouse never moved far enough: no drag happened
+    obj->Abandoned();
+    return;
+  }
   POINT tp = target ? target->ScreenToClient(pos) : pos;
   if (target && !accepted) {
     // The target hears that the drag left it.
-    if (target->OnDragOver) {
-      bool a = false;
-      target->OnDragOver(target, obj->SourceObject(), tp.x, tp.y, dsDragLeave, a);
-    }
+    bool a = false;
+    target->DragOver(obj->SourceObject(), tp.x, tp.y, dsDragLeave, a);
   }
   obj->FDropped = accepted;
-  if (accepted && target->OnDragDrop) target->OnDragDrop(target, obj->SourceObject(), tp.x, tp.y);
+  if (accepted) target->DragDrop(obj->SourceObject(), tp.x, tp.y);
   obj->Finished(accepted ? target : nullptr, tp.x, tp.y, accepted);
 }
 

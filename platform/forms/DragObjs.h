@@ -26,6 +26,9 @@ class TDragObject : public TObject {
   virtual TCursor GetDragCursor(bool Accepted, Integer X, Integer Y);
   virtual TDragImageList* GetDragImages() { return nullptr; }
   virtual void Finished(TObject* Target, Integer X, Integer Y, bool Accepted) {}
+  // The drag ended before the mouse passed the threshold: nothing was dragged and no
+  // event runs. An object that frees itself in Finished frees itself here too.
+  virtual void Abandoned() {}
   void HideDragImage();
   void ShowDragImage();
   // The object handed to OnDragOver/OnDragDrop as Source.
@@ -47,6 +50,8 @@ class TBaseDragControlObject : public TDragObject {
   explicit TBaseDragControlObject(TControl* AControl) : FControl(AControl) {}
   TControl* Control() const { return FControl; }
   void Finished(TObject* Target, Integer X, Integer Y, bool Accepted) override;
+  // The dragged control's images.
+  TDragImageList* GetDragImages() override { return FControl->GetDragImages(); }
 
  protected:
   virtual void EndDrag(TObject* Target, Integer X, Integer Y);
@@ -65,8 +70,8 @@ class TDragControlObject : public TBaseDragControlObject {
 };
 
 // Starts dragging Control: at once, or once the mouse moved Threshold pixels (-1: the
-// mouse object's DragThreshold) with the left button held. OnStartDrag may supply the
-// drag object.
+// mouse object's DragThreshold) with the left button held. The control's DoStartDrag
+// may supply the drag object, or refuse the drag by calling EndDrag.
 void BeginDrag(TControl* Control, bool Immediate = true, Integer Threshold = -1);
 // Ends the current drag: with Drop, over the control under the mouse.
 void EndDrag(bool Drop);

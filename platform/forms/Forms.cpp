@@ -64,45 +64,6 @@ BOOL CALLBACK CollectEnabledWindow(HWND h, LPARAM l) {
   return TRUE;
 }
 
-// What a modal form changes while it runs, put back however its loop is left: every
-// other enabled top-level window of the thread is disabled meanwhile and enabled again,
-// the window that was active before becomes active again, and the form stops being
-// modal and hides.
-class TModalStateScope {
- public:
-  TModalStateScope(TCustomForm& AForm, bool& AModal)
-      : FForm(AForm), FModal(AModal), FExceptions(std::uncaught_exceptions()) {
-    FModal = true;
-    EnumThreadWindows(GetCurrentThreadId(), CollectEnabledWindow, reinterpret_cast<LPARAM>(&FDisabled));
-    FActiveBefore = GetActiveWindow();
-    for (HWND h : FDisabled) EnableWindow(h, FALSE);
-  }
-  ~TModalStateScope() noexcept(false) {
-    for (HWND h : FDisabled)
-      if (IsWindow(h)) EnableWindow(h, TRUE);
-    if (FActiveBefore && IsWindow(FActiveBefore)) SetActiveWindow(FActiveBefore);
-    FModal = false;
-    if (std::uncaught_exceptions() == FExceptions) {
-      FForm.Hide();
-      return;
-    }
-    try {
-      FForm.Hide();
-    } catch (...) {
-      // Already unwinding from the first failure, which is the one the caller sees.
-    }
-  }
-  TModalStateScope(const TModalStateScope&) = delete;
-  TModalStateScope& operator=(const TModalStateScope&) = delete;
-
- private:
-  TCustomForm& FForm;
-  bool& FModal;
-  int FExceptions;
-  std::vector<HWND> FDisabled;
-  HWND FActiveBefore = nullptr;
-};
-
 int CALLBACK CollectFontFamily(const LOGFONTW* f, const TEXTMETRICW*, DWORD, LPARAM l) {
   auto* list = reinterpret_cast<TStringList*>(l);
   String name = f->lfFaceName;
@@ -653,7 +614,25 @@ TModalResult TCustomForm::ShowModal() {
     throw EInvalidOperation(L"Cannot make a visible window modal");
   if (GetCapture()) SendMessageW(GetCapture(), WM_CANCELMODE, 0, 0);
   ReleaseCapture();
-  TModalStateScope modal(*this, FModal);
+  // What the modal loop changes is put back however the loop is left: every other
+  // enabled top-level window of the thread is disabled meanwhile and enabled again, the
+  // window that was active before becomes active again, and the form stops being modal
+  // and hides.
+  std::vector<HWND> disabled;
+  EnumThreadWindows(GetCurrentThreadId(), CollectEnabledWindow, reinterpret_cast<LPARAM>(&disabled));
+  const HWND activeBefore = GetActiveWindow();
+  for (HWND h : disabled) EnableWindow(h, FALSE);
+  TValueScope<bool> modal(FModal, true);
+  // Scopes end in reverse: the windows come back first, then the form hides.
+  TScopeExit hide([this] {
+    FModal = false;
+    Hide();
+  });
+  TScopeExit restore([&disabled, activeBefore] {
+    for (HWND h : disabled)
+      if (IsWindow(h)) EnableWindow(h, TRUE);
+    if (activeBefore && IsWindow(activeBefore)) SetActiveWindow(activeBefore);
+  });
   Show();
   FModalResult = mrNone;
   do {
@@ -1004,15 +983,13 @@ void TApplication::CreateForm(TClass InstanceClass, void* Reference) {
   if (!form) throw EInvalidCast(L"%s is not a form class", {InstanceClass->ClassName()});
   // The reference shows the form while it is built and is cleared again, before the form
   // goes, when building fails.
-  struct TReference {
-    TCustomForm** Ref;
-    ~TReference() {
-      if (Ref) *Ref = nullptr;
-    }
-  } reference{static_cast<TCustomForm**>(Reference)};
-  if (reference.Ref) *reference.Ref = form;
+  auto* ref = static_cast<TCustomForm**>(Reference);
+  if (ref) *ref = form;
+  TScopeExit clearReference([ref] {
+    if (ref) *ref = nullptr;
+  });
   form->AfterConstruction();
-  reference.Ref = nullptr;
+  clearReference.Dismiss();
   made.release();
   if (!FMainForm) {
     FMainForm = form;

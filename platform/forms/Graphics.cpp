@@ -468,37 +468,32 @@ void TFont::ReleaseHandle() {
 HFONT TFont::Handle() {
   if (!FHandle) {
     Lock();
-    try {
-      const TFontData d = FData;
-      FHandle = Fonts().Acquire(d, [&d]() {
-        LOGFONTW lf{};
-        lf.lfHeight = d.Height;
-        lf.lfWidth = d.Width;
-        lf.lfEscapement = d.Orientation;
-        lf.lfOrientation = d.CharOrientation;
-        const bool bold = d.Style.Contains(fsBold);
-        lf.lfWeight = d.Weight > 0 && (d.Weight >= FW_BOLD) == bold ? d.Weight
-                      : bold                                     ? FW_BOLD
-                                                                 : FW_NORMAL;
-        lf.lfItalic = d.Style.Contains(fsItalic);
-        lf.lfUnderline = d.Style.Contains(fsUnderline);
-        lf.lfStrikeOut = d.Style.Contains(fsStrikeOut);
-        lf.lfCharSet = d.Charset;
-        lf.lfOutPrecision = d.OutPrecision;
-        lf.lfClipPrecision = d.ClipPrecision;
-        lf.lfQuality = QualityBytes[d.Quality];
-        lf.lfPitchAndFamily = d.Pitch == fpVariable ? VARIABLE_PITCH
-                              : d.Pitch == fpFixed  ? FIXED_PITCH
-                                                    : DEFAULT_PITCH;
-        lf.lfPitchAndFamily |= d.Family & 0xF0;
-        wcsncpy(lf.lfFaceName, d.Name.c_str(), LF_FACESIZE - 1);
-        return CreateFontIndirectW(&lf);
-      });
-    } catch (...) {
-      Unlock();
-      throw;
-    }
-    Unlock();
+    TScopeExit unlock([this] { Unlock(); });
+    const TFontData d = FData;
+    FHandle = Fonts().Acquire(d, [&d]() {
+      LOGFONTW lf{};
+      lf.lfHeight = d.Height;
+      lf.lfWidth = d.Width;
+      lf.lfEscapement = d.Orientation;
+      lf.lfOrientation = d.CharOrientation;
+      const bool bold = d.Style.Contains(fsBold);
+      lf.lfWeight = d.Weight > 0 && (d.Weight >= FW_BOLD) == bold ? d.Weight
+                    : bold                                     ? FW_BOLD
+                                                               : FW_NORMAL;
+      lf.lfItalic = d.Style.Contains(fsItalic);
+      lf.lfUnderline = d.Style.Contains(fsUnderline);
+      lf.lfStrikeOut = d.Style.Contains(fsStrikeOut);
+      lf.lfCharSet = d.Charset;
+      lf.lfOutPrecision = d.OutPrecision;
+      lf.lfClipPrecision = d.ClipPrecision;
+      lf.lfQuality = QualityBytes[d.Quality];
+      lf.lfPitchAndFamily = d.Pitch == fpVariable ? VARIABLE_PITCH
+                            : d.Pitch == fpFixed  ? FIXED_PITCH
+                                                  : DEFAULT_PITCH;
+      lf.lfPitchAndFamily |= d.Family & 0xF0;
+      wcsncpy(lf.lfFaceName, d.Name.c_str(), LF_FACESIZE - 1);
+      return CreateFontIndirectW(&lf);
+    });
   }
   return FHandle;
 }
@@ -599,22 +594,17 @@ void TPen::ReleaseHandle() {
 HPEN TPen::Handle() {
   if (!FHandle) {
     Lock();
+    TScopeExit unlock([this] { Unlock(); });
     TPenKey k{FColor, FWidth, FStyle};
-    try {
-      FHandle = Pens().Acquire(k, [&k]() {
-        static const int styles[] = {PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT,
-                                     PS_NULL, PS_INSIDEFRAME, PS_SOLID, PS_SOLID};
-        if (k.Style == psAlternate) {
-          LOGBRUSH lb{BS_SOLID, static_cast<COLORREF>(ColorToRGB(k.Color)), 0};
-          return ExtCreatePen(PS_COSMETIC | PS_ALTERNATE, 1, &lb, 0, nullptr);
-        }
-        return CreatePen(styles[k.Style], k.Width, ColorToRGB(k.Color));
-      });
-    } catch (...) {
-      Unlock();
-      throw;
-    }
-    Unlock();
+    FHandle = Pens().Acquire(k, [&k]() {
+      static const int styles[] = {PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT,
+                                   PS_NULL, PS_INSIDEFRAME, PS_SOLID, PS_SOLID};
+      if (k.Style == psAlternate) {
+        LOGBRUSH lb{BS_SOLID, static_cast<COLORREF>(ColorToRGB(k.Color)), 0};
+        return ExtCreatePen(PS_COSMETIC | PS_ALTERNATE, 1, &lb, 0, nullptr);
+      }
+      return CreatePen(styles[k.Style], k.Width, ColorToRGB(k.Color));
+    });
   }
   return FHandle;
 }
@@ -679,31 +669,26 @@ void TBrush::ReleaseHandle() {
 HBRUSH TBrush::Handle() {
   if (!FHandle) {
     Lock();
-    try {
-      if (FBitmap && !FBitmap->Empty()) {
-        FHandle = CreatePatternBrush(FBitmap->Handle());
-        FCached = false;
-      } else {
-        TBrushKey k{FColor, FStyle};
-        FHandle = Brushes().Acquire(k, [&k]() -> HBRUSH {
-          LOGBRUSH lb{};
-          lb.lbColor = ColorToRGB(k.Color);
-          switch (k.Style) {
-            case bsSolid: lb.lbStyle = BS_SOLID; break;
-            case bsClear: lb.lbStyle = BS_HOLLOW; break;
-            default:
-              lb.lbStyle = BS_HATCHED;
-              lb.lbHatch = static_cast<ULONG_PTR>(k.Style - bsHorizontal);
-          }
-          return CreateBrushIndirect(&lb);
-        });
-        FCached = true;
-      }
-    } catch (...) {
-      Unlock();
-      throw;
+    TScopeExit unlock([this] { Unlock(); });
+    if (FBitmap && !FBitmap->Empty()) {
+      FHandle = CreatePatternBrush(FBitmap->Handle());
+      FCached = false;
+    } else {
+      TBrushKey k{FColor, FStyle};
+      FHandle = Brushes().Acquire(k, [&k]() -> HBRUSH {
+        LOGBRUSH lb{};
+        lb.lbColor = ColorToRGB(k.Color);
+        switch (k.Style) {
+          case bsSolid: lb.lbStyle = BS_SOLID; break;
+          case bsClear: lb.lbStyle = BS_HOLLOW; break;
+          default:
+            lb.lbStyle = BS_HATCHED;
+            lb.lbHatch = static_cast<ULONG_PTR>(k.Style - bsHorizontal);
+        }
+        return CreateBrushIndirect(&lb);
+      });
+      FCached = true;
     }
-    Unlock();
   }
   return FHandle;
 }
@@ -1204,12 +1189,10 @@ void TBitmap::SetSize(Integer AWidth, Integer AHeight) {
   // The old image is kept aside for the copy; NewImage must not delete it first.
   HBITMAP keep = FHandle;
   const Integer ow = FWidth, oh = FHeight;
-  FHandle = nullptr;
-  try {
+  {
+    // A failed resize keeps the old image.
+    TRollbackScope<HBITMAP> handle(FHandle, nullptr);
     NewImage(AWidth, AHeight, FPixelFormat, FHandleType, keep, ow, oh);
-  } catch (...) {
-    FHandle = keep;
-    throw;
   }
   if (keep) DeleteObject(keep);
   Changed(this);

@@ -405,12 +405,14 @@ void TJPEGImage::LoadFromBytes(const TBytes& Data) {
   TBytes old;
   old.swap(FData);
   FData = Data;
-  try {
+  {
+    // Data that cannot be read leaves the image as it was.
+    TScopeExit rollback([this, &old] {
+      FData.swap(old);
+      ReadHeader();
+    });
     ReadHeader();
-  } catch (...) {
-    FData.swap(old);
-    ReadHeader();
-    throw;
+    rollback.Dismiss();
   }
   FreeBitmap();
   Changed(this);

@@ -224,16 +224,11 @@ TThreadList::~TThreadList() {
 
 void TThreadList::Add(Pointer Item) {
   LockList();
-  try {
-    if (FDuplicates == dupAccept || FList.IndexOf(Item) < 0)
-      FList.Add(Item);
-    else if (FDuplicates == dupError)
-      TList::Error(L"List does not allow duplicates ($0%x)", reinterpret_cast<NativeInt>(Item));
-  } catch (...) {
-    UnlockList();
-    throw;
-  }
-  UnlockList();
+  TScopeExit unlock([this] { UnlockList(); });
+  if (FDuplicates == dupAccept || FList.IndexOf(Item) < 0)
+    FList.Add(Item);
+  else if (FDuplicates == dupError)
+    TList::Error(L"List does not allow duplicates ($0%x)", reinterpret_cast<NativeInt>(Item));
 }
 
 void TThreadList::Clear() {
@@ -274,14 +269,8 @@ Integer TStrings::AddObject(const String& S, TObject* AObject) {
 
 void TStrings::AddStrings(TStrings* Strings) {
   if (!Strings) return;
-  BeginUpdate();
-  try {
-    for (Integer I = 0, N = Strings->Count(); I < N; ++I) AddObject(Strings->Get(I), Strings->GetObject(I));
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope<TStrings> update(this);
+  for (Integer I = 0, N = Strings->Count(); I < N; ++I) AddObject(Strings->Get(I), Strings->GetObject(I));
 }
 
 void TStrings::Assign(TPersistent* Source) {
@@ -291,22 +280,16 @@ void TStrings::Assign(TPersistent* Source) {
     return;
   }
   if (Src == this) return;
-  BeginUpdate();
-  try {
-    Clear();
-    FNameValueSeparator = Src->FNameValueSeparator;
-    FQuoteChar = Src->FQuoteChar;
-    FDelimiter = Src->FDelimiter;
-    FLineBreak = Src->FLineBreak;
-    FStrictDelimiter = Src->FStrictDelimiter;
-    FDefaultEncoding = Src->FDefaultEncoding;
-    FWriteBOM = Src->FWriteBOM;
-    AddStrings(Src);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope<TStrings> update(this);
+  Clear();
+  FNameValueSeparator = Src->FNameValueSeparator;
+  FQuoteChar = Src->FQuoteChar;
+  FDelimiter = Src->FDelimiter;
+  FLineBreak = Src->FLineBreak;
+  FStrictDelimiter = Src->FStrictDelimiter;
+  FDefaultEncoding = Src->FDefaultEncoding;
+  FWriteBOM = Src->FWriteBOM;
+  AddStrings(Src);
 }
 
 void TStrings::BeginUpdate() {
@@ -334,19 +317,13 @@ void TStrings::Error(const String& Msg, NativeInt Data) const {
 }
 
 void TStrings::Exchange(Integer Index1, Integer Index2) {
-  BeginUpdate();
-  try {
-    TObject* TempObject = GetObject(Index1);
-    String TempString = Get(Index1);
-    Put(Index1, Get(Index2));
-    PutObject(Index1, GetObject(Index2));
-    Put(Index2, TempString);
-    PutObject(Index2, TempObject);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope<TStrings> update(this);
+  TObject* TempObject = GetObject(Index1);
+  String TempString = Get(Index1);
+  Put(Index1, Get(Index2));
+  PutObject(Index1, GetObject(Index2));
+  Put(Index2, TempString);
+  PutObject(Index2, TempObject);
 }
 
 String TStrings::ExtractName(const String& S) const {
@@ -384,18 +361,12 @@ void TStrings::InsertObject(Integer Index, const String& S, TObject* AObject) {
 
 void TStrings::Move(Integer CurIndex, Integer NewIndex) {
   if (CurIndex == NewIndex) return;
-  BeginUpdate();
-  try {
-    String TempString = Get(CurIndex);
-    TObject* TempObject = GetObject(CurIndex);
-    PutObject(CurIndex, nullptr);  // so that an owning list does not free it
-    Delete(CurIndex);
-    InsertObject(NewIndex, TempString, TempObject);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope<TStrings> update(this);
+  String TempString = Get(CurIndex);
+  TObject* TempObject = GetObject(CurIndex);
+  PutObject(CurIndex, nullptr);  // so that an owning list does not free it
+  Delete(CurIndex);
+  InsertObject(NewIndex, TempString, TempObject);
 }
 
 void TStrings::Put(Integer Index, const String& S) {
@@ -463,22 +434,10 @@ String TStrings::CommaText() const {
 }
 
 void TStrings::SetCommaText(const String& Value) {
-  Char D = FDelimiter, Q = FQuoteChar;
-  bool Strict = FStrictDelimiter;
-  FDelimiter = L',';
-  FQuoteChar = L'"';
-  FStrictDelimiter = false;
-  try {
-    SetDelimitedText(Value);
-  } catch (...) {
-    FDelimiter = D;
-    FQuoteChar = Q;
-    FStrictDelimiter = Strict;
-    throw;
-  }
-  FDelimiter = D;
-  FQuoteChar = Q;
-  FStrictDelimiter = Strict;
+  TValueScope<Char> delimiter(FDelimiter, L',');
+  TValueScope<Char> quote(FQuoteChar, L'"');
+  TValueScope<bool> strict(FStrictDelimiter, false);
+  SetDelimitedText(Value);
 }
 
 String TStrings::DelimitedText() const {
@@ -507,48 +466,42 @@ void TStrings::SetDelimitedText(const String& Value) {
   // NUL counts as a blank, so that every character is consumed.
   auto IsSpace = [&](Char c) { return !FStrictDelimiter && c <= L' '; };
   const size_t N = Value.size();
-  BeginUpdate();
-  try {
-    Clear();
-    size_t P = 0;
-    while (P < N && IsSpace(Value[P])) ++P;
-    while (P < N) {
-      String S;
-      if (Value[P] == FQuoteChar) {
-        // A quoted item: doubled quotes stand for one; an unterminated quote runs to
-        // the end of the text.
-        ++P;
-        while (P < N) {
-          if (Value[P] == FQuoteChar) {
-            if (P + 1 < N && Value[P + 1] == FQuoteChar) {
-              S += FQuoteChar;
-              P += 2;
-              continue;
-            }
-            ++P;
-            break;
+  TUpdateScope<TStrings> update(this);
+  Clear();
+  size_t P = 0;
+  while (P < N && IsSpace(Value[P])) ++P;
+  while (P < N) {
+    String S;
+    if (Value[P] == FQuoteChar) {
+      // A quoted item: doubled quotes stand for one; an unterminated quote runs to
+      // the end of the text.
+      ++P;
+      while (P < N) {
+        if (Value[P] == FQuoteChar) {
+          if (P + 1 < N && Value[P + 1] == FQuoteChar) {
+            S += FQuoteChar;
+            P += 2;
+            continue;
           }
-          S += Value[P++];
-        }
-      } else {
-        size_t P1 = P;
-        while (P < N && Value[P] != FDelimiter && (FStrictDelimiter || Value[P] > L' ')) ++P;
-        S = Value.substr(P1, P - P1);
-      }
-      Add(S);
-      while (P < N && IsSpace(Value[P])) ++P;
-      if (P < N && Value[P] == FDelimiter) {
-        if (P + 1 == N) Add(String());  // a trailing delimiter ends with an empty item
-        do {
           ++P;
-        } while (P < N && IsSpace(Value[P]));
+          break;
+        }
+        S += Value[P++];
       }
+    } else {
+      size_t P1 = P;
+      while (P < N && Value[P] != FDelimiter && (FStrictDelimiter || Value[P] > L' ')) ++P;
+      S = Value.substr(P1, P - P1);
     }
-  } catch (...) {
-    EndUpdate();
-    throw;
+    Add(S);
+    while (P < N && IsSpace(Value[P])) ++P;
+    if (P < N && Value[P] == FDelimiter) {
+      if (P + 1 == N) Add(String());  // a trailing delimiter ends with an empty item
+      do {
+        ++P;
+      } while (P < N && IsSpace(Value[P]));
+    }
   }
-  EndUpdate();
 }
 
 String TStrings::GetTextStr() const {
@@ -561,35 +514,29 @@ String TStrings::GetTextStr() const {
 }
 
 void TStrings::SetTextStr(const String& Value) {
-  BeginUpdate();
-  try {
-    Clear();
-    const size_t N = Value.size();
-    size_t P = 0;
-    if (FLineBreak == sLineBreak || FLineBreak.empty()) {
-      while (P < N) {
-        size_t Start = P;
-        while (P < N && Value[P] != L'\r' && Value[P] != L'\n') ++P;
-        Add(Value.substr(Start, P - Start));
-        if (P < N && Value[P] == L'\r') ++P;
-        if (P < N && Value[P] == L'\n') ++P;
-      }
-    } else {
-      while (P < N) {
-        size_t E = Value.find(FLineBreak, P);
-        if (E == String::npos) {
-          Add(Value.substr(P));
-          break;
-        }
-        Add(Value.substr(P, E - P));
-        P = E + FLineBreak.size();
-      }
+  TUpdateScope<TStrings> update(this);
+  Clear();
+  const size_t N = Value.size();
+  size_t P = 0;
+  if (FLineBreak == sLineBreak || FLineBreak.empty()) {
+    while (P < N) {
+      size_t Start = P;
+      while (P < N && Value[P] != L'\r' && Value[P] != L'\n') ++P;
+      Add(Value.substr(Start, P - Start));
+      if (P < N && Value[P] == L'\r') ++P;
+      if (P < N && Value[P] == L'\n') ++P;
     }
-  } catch (...) {
-    EndUpdate();
-    throw;
+  } else {
+    while (P < N) {
+      size_t E = Value.find(FLineBreak, P);
+      if (E == String::npos) {
+        Add(Value.substr(P));
+        break;
+      }
+      Add(Value.substr(P, E - P));
+      P = E + FLineBreak.size();
+    }
   }
-  EndUpdate();
 }
 
 void TStrings::DefineProperties(TFiler* Filer) {
@@ -602,15 +549,9 @@ void TStrings::DefineProperties(TFiler* Filer) {
       L"Strings",
       [this](TReader* Reader) {
         Reader->ReadListBegin();
-        BeginUpdate();
-        try {
-          Clear();
-          while (!Reader->EndOfList()) Add(Reader->ReadString());
-        } catch (...) {
-          EndUpdate();
-          throw;
-        }
-        EndUpdate();
+        TUpdateScope<TStrings> update(this);
+        Clear();
+        while (!Reader->EndOfList()) Add(Reader->ReadString());
         Reader->ReadListEnd();
       },
       [this](TWriter* Writer) {
@@ -638,24 +579,18 @@ void TStrings::SaveToFile(const String& FileName, TEncoding* Encoding) {
 }
 
 void TStrings::LoadFromStream(TStream* Stream, TEncoding* Encoding) {
-  BeginUpdate();
-  try {
-    Int64 Size = Stream->Size() - Stream->Position();
-    TBytes Buffer(static_cast<size_t>(std::max<Int64>(Size, 0)));
-    if (!Buffer.empty()) Stream->ReadBuffer(Buffer.data(), static_cast<Integer>(Buffer.size()));
-    const TEncoding* Enc = Encoding;
-    TEncoding* Default = FDefaultEncoding ? FDefaultEncoding : TEncoding::Default();
-    Integer Pre = TEncoding::GetBufferEncoding(Buffer, Enc, Default);
-    if (!Enc) Enc = Default;
-    // Only the shared encodings are remembered: an encoding the caller owns may be
-    // freed before the next save.
-    FEncoding = TEncoding::IsStandardEncoding(Enc) ? const_cast<TEncoding*>(Enc) : nullptr;
-    SetTextStr(Enc->GetString(Buffer, Pre, static_cast<Integer>(Buffer.size()) - Pre));
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope<TStrings> update(this);
+  Int64 Size = Stream->Size() - Stream->Position();
+  TBytes Buffer(static_cast<size_t>(std::max<Int64>(Size, 0)));
+  if (!Buffer.empty()) Stream->ReadBuffer(Buffer.data(), static_cast<Integer>(Buffer.size()));
+  const TEncoding* Enc = Encoding;
+  TEncoding* Default = FDefaultEncoding ? FDefaultEncoding : TEncoding::Default();
+  Integer Pre = TEncoding::GetBufferEncoding(Buffer, Enc, Default);
+  if (!Enc) Enc = Default;
+  // Only the shared encodings are remembered: an encoding the caller owns may be
+  // freed before the next save.
+  FEncoding = TEncoding::IsStandardEncoding(Enc) ? const_cast<TEncoding*>(Enc) : nullptr;
+  SetTextStr(Enc->GetString(Buffer, Pre, static_cast<Integer>(Buffer.size()) - Pre));
 }
 
 void TStrings::SaveToStream(TStream* Stream, TEncoding* Encoding) {

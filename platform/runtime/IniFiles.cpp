@@ -165,52 +165,34 @@ void TIniFile::WriteString(const String& Section, const String& Ident, const Str
 }
 
 void TIniFile::ReadSection(const String& Section, TStrings* Strings) {
-  Strings->BeginUpdate();
-  try {
-    Strings->Clear();
-    auto buf = ReadProfile(
-        [&](wchar_t* p, DWORD n) {
-          return GetPrivateProfileStringW(Section.c_str(), nullptr, nullptr, p, n, FFileName.c_str());
-        },
-        true);
-    AddNulSeparated(buf, Strings);
-  } catch (...) {
-    Strings->EndUpdate();
-    throw;
-  }
-  Strings->EndUpdate();
+  TUpdateScope<TStrings> update(Strings);
+  Strings->Clear();
+  auto buf = ReadProfile(
+      [&](wchar_t* p, DWORD n) {
+        return GetPrivateProfileStringW(Section.c_str(), nullptr, nullptr, p, n, FFileName.c_str());
+      },
+      true);
+  AddNulSeparated(buf, Strings);
 }
 
 void TIniFile::ReadSections(TStrings* Strings) {
-  Strings->BeginUpdate();
-  try {
-    Strings->Clear();
-    auto buf = ReadProfile(
-        [&](wchar_t* p, DWORD n) {
-          return GetPrivateProfileStringW(nullptr, nullptr, nullptr, p, n, FFileName.c_str());
-        },
-        true);
-    AddNulSeparated(buf, Strings);
-  } catch (...) {
-    Strings->EndUpdate();
-    throw;
-  }
-  Strings->EndUpdate();
+  TUpdateScope<TStrings> update(Strings);
+  Strings->Clear();
+  auto buf = ReadProfile(
+      [&](wchar_t* p, DWORD n) {
+        return GetPrivateProfileStringW(nullptr, nullptr, nullptr, p, n, FFileName.c_str());
+      },
+      true);
+  AddNulSeparated(buf, Strings);
 }
 
 void TIniFile::ReadSectionValues(const String& Section, TStrings* Strings) {
   TStringList keys;
   ReadSection(Section, &keys);
-  Strings->BeginUpdate();
-  try {
-    Strings->Clear();
-    for (Integer i = 0; i < keys.Count(); ++i)
-      Strings->Add(keys[i] + L"=" + ReadString(Section, keys[i], L""));
-  } catch (...) {
-    Strings->EndUpdate();
-    throw;
-  }
-  Strings->EndUpdate();
+  TUpdateScope<TStrings> update(Strings);
+  Strings->Clear();
+  for (Integer i = 0; i < keys.Count(); ++i)
+    Strings->Add(keys[i] + L"=" + ReadString(Section, keys[i], L""));
 }
 
 void TIniFile::EraseSection(const String& Section) {
@@ -252,15 +234,10 @@ TStrings* TMemIniFile::FindSection(const String& Section) const {
 }
 
 TStrings* TMemIniFile::AddSection(const String& Section) {
-  auto* lines = new THashedStringList();
+  auto lines = std::make_unique<THashedStringList>();
   lines->SetCaseSensitive(FCaseSensitive);
-  try {
-    FSections->AddObject(Section, lines);
-  } catch (...) {
-    delete lines;
-    throw;
-  }
-  return lines;
+  FSections->AddObject(Section, lines.get());
+  return lines.release();
 }
 
 void TMemIniFile::SetCaseSensitive(bool Value) {
@@ -304,19 +281,13 @@ void TMemIniFile::SetStrings(TStrings* List) {
 }
 
 void TMemIniFile::GetStrings(TStrings* List) {
-  List->BeginUpdate();
-  try {
-    for (Integer i = 0; i < FSections->Count(); ++i) {
-      List->Add(L"[" + FSections->Strings(i) + L"]");
-      auto* lines = static_cast<TStrings*>(FSections->Objects(i));
-      for (Integer j = 0; j < lines->Count(); ++j) List->Add(lines->Strings(j));
-      List->Add(L"");
-    }
-  } catch (...) {
-    List->EndUpdate();
-    throw;
+  TUpdateScope<TStrings> update(List);
+  for (Integer i = 0; i < FSections->Count(); ++i) {
+    List->Add(L"[" + FSections->Strings(i) + L"]");
+    auto* lines = static_cast<TStrings*>(FSections->Objects(i));
+    for (Integer j = 0; j < lines->Count(); ++j) List->Add(lines->Strings(j));
+    List->Add(L"");
   }
-  List->EndUpdate();
 }
 
 void TMemIniFile::Rename(const String& FileName, bool Reload) {
@@ -342,44 +313,26 @@ void TMemIniFile::WriteString(const String& Section, const String& Ident, const 
 }
 
 void TMemIniFile::ReadSection(const String& Section, TStrings* Strings) {
-  Strings->BeginUpdate();
-  try {
-    Strings->Clear();
-    if (TStrings* lines = FindSection(Section))
-      for (Integer i = 0; i < lines->Count(); ++i) {
-        String s = lines->Strings(i);
-        Strings->Add(s.find(L'=') != String::npos ? lines->Names(i) : s);
-      }
-  } catch (...) {
-    Strings->EndUpdate();
-    throw;
-  }
-  Strings->EndUpdate();
+  TUpdateScope<TStrings> update(Strings);
+  Strings->Clear();
+  if (TStrings* lines = FindSection(Section))
+    for (Integer i = 0; i < lines->Count(); ++i) {
+      String s = lines->Strings(i);
+      Strings->Add(s.find(L'=') != String::npos ? lines->Names(i) : s);
+    }
 }
 
 void TMemIniFile::ReadSections(TStrings* Strings) {
-  Strings->BeginUpdate();
-  try {
-    Strings->Clear();
-    for (Integer i = 0; i < FSections->Count(); ++i) Strings->Add(FSections->Strings(i));
-  } catch (...) {
-    Strings->EndUpdate();
-    throw;
-  }
-  Strings->EndUpdate();
+  TUpdateScope<TStrings> update(Strings);
+  Strings->Clear();
+  for (Integer i = 0; i < FSections->Count(); ++i) Strings->Add(FSections->Strings(i));
 }
 
 void TMemIniFile::ReadSectionValues(const String& Section, TStrings* Strings) {
-  Strings->BeginUpdate();
-  try {
-    Strings->Clear();
-    if (TStrings* lines = FindSection(Section))
-      for (Integer i = 0; i < lines->Count(); ++i) Strings->Add(lines->Strings(i));
-  } catch (...) {
-    Strings->EndUpdate();
-    throw;
-  }
-  Strings->EndUpdate();
+  TUpdateScope<TStrings> update(Strings);
+  Strings->Clear();
+  if (TStrings* lines = FindSection(Section))
+    for (Integer i = 0; i < lines->Count(); ++i) Strings->Add(lines->Strings(i));
 }
 
 void TMemIniFile::EraseSection(const String& Section) {

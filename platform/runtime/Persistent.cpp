@@ -166,13 +166,12 @@ void TComponent::SetName(const String& NewName) {
     ValidateRename(nullptr, FName, NewName);
   SetReference(false);
   if (FOwner) FOwner->UnindexName(this);
-  try {
+  {
+    TScopeExit index([this] {
+      if (FOwner) FOwner->IndexName(this);
+    });
     ChangeName(NewName);
-  } catch (...) {
-    if (FOwner) FOwner->IndexName(this);
-    throw;
   }
-  if (FOwner) FOwner->IndexName(this);
   SetReference(true);
 }
 
@@ -362,16 +361,11 @@ void TCollection::SetItem(Integer Index, TCollectionItem* Value) { Items(Index)-
 TCollectionItem* TCollection::Add() {
   // The item's constructor inserts it; the notifications wait until the whole item
   // (not only its base part) exists.
-  bool Outer = FAdding;
-  FAdding = true;
   TObject* Obj = nullptr;
-  try {
+  {
+    TValueScope<bool> adding(FAdding, true);
     Obj = FItemClass ? FItemClass->NewInstance(this) : nullptr;
-  } catch (...) {
-    FAdding = Outer;
-    throw;
   }
-  FAdding = Outer;
   auto* Item = dynamic_cast<TCollectionItem*>(Obj);
   if (!Item) {
     delete Obj;
@@ -420,14 +414,8 @@ void TCollection::Delete(Integer Index) { DetachAndFree(Items(Index)); }
 
 void TCollection::Clear() {
   if (FItems.empty()) return;
-  BeginUpdate();
-  try {
-    while (!FItems.empty()) DetachAndFree(FItems.back());
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope<TCollection> update(this);
+  while (!FItems.empty()) DetachAndFree(FItems.back());
 }
 
 TCollectionItem* TCollection::FindItemID(Integer ID) const {
@@ -438,15 +426,9 @@ TCollectionItem* TCollection::FindItemID(Integer ID) const {
 
 void TCollection::Assign(TPersistent* Source) {
   if (auto* Src = dynamic_cast<TCollection*>(Source)) {
-    BeginUpdate();
-    try {
-      Clear();
-      for (TCollectionItem* I : Src->FItems) Add()->Assign(I);
-    } catch (...) {
-      EndUpdate();
-      throw;
-    }
-    EndUpdate();
+    TUpdateScope<TCollection> update(this);
+    Clear();
+    for (TCollectionItem* I : Src->FItems) Add()->Assign(I);
     return;
   }
   TPersistent::Assign(Source);

@@ -383,15 +383,11 @@ bool TRegIniFile::WithSection(const String& Section, bool Create, const std::fun
   }
   HKEY old = CurrentKey();
   SetCurrentKey(key);
-  try {
-    Action();
-  } catch (...) {
+  TScopeExit restore([this, old, key] {
     SetCurrentKey(old);
     RegCloseKey(key);
-    throw;
-  }
-  SetCurrentKey(old);
-  RegCloseKey(key);
+  });
+  Action();
   return true;
 }
 

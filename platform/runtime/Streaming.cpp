@@ -364,16 +364,11 @@ Variant TReader::ReadVariant() {
       InvalidValue();
     case vaList: {
       Enter();
+      TScopeExit leave([this] { Leave(); });
       ReadValue();
       std::vector<Variant> items;
-      try {
-        while (!EndOfList()) items.push_back(ReadVariant());
-        ReadListEnd();
-      } catch (...) {
-        Leave();
-        throw;
-      }
-      Leave();
+      while (!EndOfList()) items.push_back(ReadVariant());
+      ReadListEnd();
       return VarArrayOf(items);
     }
     default: InvalidValue();
@@ -396,24 +391,17 @@ void TReader::ReadSetBits(PPropInfo Prop, Int64& Bits) {
 
 void TReader::ReadCollection(TCollection* Collection) {
   Enter();
-  Collection->BeginUpdate();
-  try {
-    if (!EndOfList()) Collection->Clear();
-    while (!EndOfList()) {
-      if (IsIntValue(NextValue())) ReadInt64();  // the item's order: items come in order
-      TCollectionItem* Item = Collection->Add();
-      ReadListBegin();
-      while (!EndOfList()) ReadProperty(Item);
-      ReadListEnd();
-    }
+  TScopeExit leave([this] { Leave(); });
+  TUpdateScope<TCollection> update(Collection);
+  if (!EndOfList()) Collection->Clear();
+  while (!EndOfList()) {
+    if (IsIntValue(NextValue())) ReadInt64();  // the item's order: items come in order
+    TCollectionItem* Item = Collection->Add();
+    ReadListBegin();
+    while (!EndOfList()) ReadProperty(Item);
     ReadListEnd();
-  } catch (...) {
-    Collection->EndUpdate();
-    Leave();
-    throw;
   }
-  Collection->EndUpdate();
-  Leave();
+  ReadListEnd();
 }
 
 void TReader::ReadPropValue(TPersistent* Instance, PPropInfo P) {
@@ -620,29 +608,19 @@ void TReader::ResolveFixups() {
 
 void TReader::ReadDataInner(TComponent* Instance) {
   Enter();
+  TScopeExit leave([this] { Leave(); });
   TReadState& st = *FState;
   st.Reading.push_back(Instance);
-  TComponent* OldOwner = FOwner;
-  TComponent* OldParent = FParent;
-  try {
-    while (!EndOfList()) ReadProperty(Instance);
-    ReadListEnd();
-    FParent = Instance->GetChildParent();
-    FOwner = Instance->GetChildOwner();
-    if (!FOwner) FOwner = FRoot;
-    while (!EndOfList()) ReadComponent(nullptr);
-    ReadListEnd();
-  } catch (...) {
-    FOwner = OldOwner;
-    FParent = OldParent;
-    st.Reading.pop_back();
-    Leave();
-    throw;
-  }
-  FOwner = OldOwner;
-  FParent = OldParent;
-  st.Reading.pop_back();
-  Leave();
+  TScopeExit reading([&st] { st.Reading.pop_back(); });
+  TValueScope<TComponent*> owner(FOwner, FOwner);
+  TValueScope<TComponent*> parent(FParent, FParent);
+  while (!EndOfList()) ReadProperty(Instance);
+  ReadListEnd();
+  FParent = Instance->GetChildParent();
+  FOwner = Instance->GetChildOwner();
+  if (!FOwner) FOwner = FRoot;
+  while (!EndOfList()) ReadComponent(nullptr);
+  ReadListEnd();
 }
 
 void TReader::ReadData(TComponent* Instance) {
@@ -651,16 +629,12 @@ void TReader::ReadData(TComponent* Instance) {
     ReadDataInner(Instance);
     return;
   }
-  st.FixupsActive = true;
-  try {
-    ReadDataInner(Instance);
-    ResolveFixups();
-  } catch (...) {
-    st.FixupsActive = false;
-    FFixups.clear();
-    throw;
-  }
-  st.FixupsActive = false;
+  TValueScope<bool> fixups(st.FixupsActive, true);
+  // A failed read leaves no fixups behind.
+  TScopeExit dropFixups([this] { FFixups.clear(); });
+  ReadDataInner(Instance);
+  ResolveFixups();
+  dropFixups.Dismiss();
 }
 
 TComponent* TReader::ReadComponent(TComponent* Component) {
@@ -1122,13 +1096,8 @@ void TWriter::WriteData(TComponent* Instance) {
 
 void TWriter::WriteComponent(TComponent* Component) {
   Component->SetComponentStateItem(csWriting, true);
-  try {
-    Component->WriteState(this);
-  } catch (...) {
-    Component->SetComponentStateItem(csWriting, false);
-    throw;
-  }
-  Component->SetComponentStateItem(csWriting, false);
+  TScopeExit writing([Component] { Component->SetComponentStateItem(csWriting, false); });
+  Component->WriteState(this);
 }
 
 void TWriter::WriteRootComponent(TComponent* Root) {

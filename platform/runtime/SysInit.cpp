@@ -33,12 +33,10 @@ void StartList(const TUnitList& List) {
 
 void InitializeUnits(const TUnitList& List) {
   std::size_t Mark = Started().size();
-  try {
-    StartList(List);
-  } catch (...) {
-    FinalizeDownTo(Mark);
-    throw;
-  }
+  // A unit that fails to start takes down the units this list started before it.
+  TScopeExit undo([Mark] { FinalizeDownTo(Mark); });
+  StartList(List);
+  undo.Dismiss();
 }
 
 void FinalizeUnits() { FinalizeDownTo(0); }

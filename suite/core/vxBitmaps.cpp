@@ -379,13 +379,10 @@ void TvxBitmap32::Invert() { vxBitBlt(Canvas()->Handle(), Canvas()->Handle(), Cl
 void TvxBitmap32::LoadFromStream(TStream* Stream) {
   BeginUpdate();
   // Whatever was loaded, the bitmap ends at 32 bits before it announces the change.
-  struct TFinish {
-    TvxBitmap32* Self;
-    ~TFinish() {
-      Self->SetPixelFormat(pf32bit);
-      Self->EndUpdate(true);
-    }
-  } finish{this};
+  TScopeExit finish([this] {
+    SetPixelFormat(pf32bit);
+    EndUpdate(true);
+  });
   inherited::LoadFromStream(Stream);
 }
 
@@ -878,13 +875,10 @@ void vxStretchBitmapSmoothly(TBitmap* ASource, TBitmap* ADest, bool AForceLanczo
   const Integer sw = ASource->Width(), sh = ASource->Height(), dw = ADest->Width(), dh = ADest->Height();
   ASource->Canvas()->Lock();
   ADest->Canvas()->Lock();
-  struct TUnlock {
-    TBitmap *A, *B;
-    ~TUnlock() {
-      B->Canvas()->Unlock();
-      A->Canvas()->Unlock();
-    }
-  } unlock{ASource, ADest};
+  TScopeExit unlock([ASource, ADest] {
+    ADest->Canvas()->Unlock();
+    ASource->Canvas()->Unlock();
+  });
   if (vdOSWinNT && !AForceLanczos) {
     HDC dc = ADest->Canvas()->Handle();
     const int old = SetStretchBltMode(dc, HALFTONE);

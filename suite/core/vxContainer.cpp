@@ -56,6 +56,13 @@ TvxContainer::TvxContainer(TComponent* AOwner) : TvxControl(AOwner) { FSizeGripD
 
 void TvxContainer::AfterConstruction() {
   inherited::AfterConstruction();
+  FinishConstruction();
+}
+
+// Runs once, from AfterConstruction or from the first use of a container that was made
+// without it.
+void TvxContainer::FinishConstruction() {
+  if (FStyles || !FIsCreating) return;
   FStyles.reset(GetStylesClass()->Create(this, GetStyleClass()));
   FStyles->SetOnChanged([this](TObject* Sender) { ContainerStyleChanged(Sender); });
   FActiveStyleData.ContainerState = TvxContainerState{csNormal};
@@ -353,6 +360,11 @@ void TvxContainer::ContainerStyleChanged(TObject*) {
   if (!ParentColor() || Style()->AssignedValues().Contains(csvColor)) SetColor(Style()->ResolvedColor());
   SetFont(Style()->Font());
   if (Style()->IsValueAssigned(csvFont)) SetParentFont(false);
+}
+
+void TvxContainer::CreateWnd() {
+  ConstructedStyles();
+  inherited::CreateWnd();
 }
 
 void TvxContainer::Loaded() {
@@ -1067,11 +1079,6 @@ TvxCustomInnerListBox::TvxCustomInnerListBox(TComponent* AOwner) : TListBox(AOwn
   };
   FHScrollBar->LookAndFeel()->SetMasterLookAndFeel(FLookAndFeel.get());
   FVScrollBar->LookAndFeel()->SetMasterLookAndFeel(FLookAndFeel.get());
-  // The platform's drag manager talks to drop targets through these events.
-  OnDragOver = [this](TObject*, TObject* Source, int X, int Y, TDragState State, bool& Accept) {
-    DragOver(Source, X, Y, State, Accept);
-  };
-  OnDragDrop = [this](TObject*, TObject* Source, int X, int Y) { DragDrop(Source, X, Y); };
   SetBorderStyle(bsNone);
   ControlStyle().Exclude(csOpaque);
   ControlStyle().Include(csDoubleClicks);
@@ -1177,12 +1184,9 @@ void TvxCustomInnerListBox::DefaultHandler(TMessage& Message) {
 // selection; otherwise the click selects first and then the drag starts (not while Ctrl
 // or Shift extends a multi-selection).
 void TvxCustomInnerListBox::LButtonDownWithDrag(TMessage& Message) {
-  struct TManualDrag {
-    TvxCustomInnerListBox* C;
-    TDragMode Saved;
-    ~TManualDrag() { C->TControl::SetDragMode(Saved); }
-  } manual{this, DragMode()};
+  const TDragMode saved = DragMode();
   TControl::SetDragMode(dmManual);
+  TScopeExit manual([this, saved] { TControl::SetDragMode(saved); });
   TvxContainer* container = FContainer;
   TObjectLinkScope containerLink(container);
   TWMMouse m(Message);
@@ -1208,7 +1212,7 @@ void TvxCustomInnerListBox::DragOver(TObject* Source, Integer X, Integer Y, TDra
 }
 
 void TvxCustomInnerListBox::DragDrop(TObject* Source, Integer X, Integer Y) {
-  if (FContainer && FContainer->OnDragDrop) FContainer->OnDragDrop(FContainer, Source, X + Left(), Y + Top());
+  if (FContainer) FContainer->DragDrop(Source, X + Left(), Y + Top());
 }
 
 // Items are drawn on the item's DC with the list box font; a selected item with the
@@ -2044,10 +2048,7 @@ bool ClickDecision(HWND W, UINT AMsg, const POINT& APoint) {
         {
           p->LockDeactivate(true);
           TValueScope<bool> transition(PopupTransitionActive, true);
-          struct TUnlock {
-            TvxCustomPopupWindow* P;
-            ~TUnlock() { P->LockDeactivate(false); }
-          } unlock{p};
+          TScopeExit unlock([p] { p->LockDeactivate(false); });
           p->CloseUp();
         }
         if (dropDownClick && (!IsAlive(owner) || !owner->Visible())) result = false;

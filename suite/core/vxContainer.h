@@ -64,6 +64,12 @@ class TvxContainer : public TvxControl, public IvxMouseTrackingCaller, public Iv
   // Construction finishes here: the styles and the view info come from virtual
   // factories, which are not reachable from the constructor.
   void AfterConstruction() override;
+  // The styles; a container made without AfterConstruction finishes its construction
+  // here, on first use, instead of running without styles.
+  TvxContainerStyles* ConstructedStyles() const {
+    if (!FStyles && FIsCreating) const_cast<TvxContainer*>(this)->FinishConstruction();
+    return FStyles.get();
+  }
   template <class T>
   static T* Create(TComponent* AOwner) {
     auto c = std::make_unique<T>(AOwner);
@@ -77,7 +83,7 @@ class TvxContainer : public TvxControl, public IvxMouseTrackingCaller, public Iv
   TFont* GetStateFont();
   void LockAlignControls(bool ALock);
   void LockPopupMenu(bool ALock);
-  void RestoreStyles() { FStyles->RestoreDefaults(); }
+  void RestoreStyles() { ConstructedStyles()->RestoreDefaults(); }
   virtual void ClearSavedChildControlRegions() { FInnerControlBounds.IsEmpty = true; }
   virtual TRect GetVisibleBounds();
   virtual bool HasPopupWindow() { return false; }
@@ -108,14 +114,14 @@ class TvxContainer : public TvxControl, public IvxMouseTrackingCaller, public Iv
   TRect VisibleBounds() { return GetVisibleBounds(); }
   TvxStyleController* FakeStyleController() { return Style()->StyleController(); }
   void SetFakeStyleController(TvxStyleController*) {}
-  TvxContainerStyle* Style() const { return FStyles->Style(); }
-  void SetStyle(TvxContainerStyle* Value) { FStyles->SetStyle(Value); }
-  TvxContainerStyle* StyleDisabled() const { return FStyles->StyleDisabled(); }
-  void SetStyleDisabled(TvxContainerStyle* Value) { FStyles->SetStyleDisabled(Value); }
-  TvxContainerStyle* StyleFocused() const { return FStyles->StyleFocused(); }
-  void SetStyleFocused(TvxContainerStyle* Value) { FStyles->SetStyleFocused(Value); }
-  TvxContainerStyle* StyleHot() const { return FStyles->StyleHot(); }
-  void SetStyleHot(TvxContainerStyle* Value) { FStyles->SetStyleHot(Value); }
+  TvxContainerStyle* Style() const { return ConstructedStyles()->Style(); }
+  void SetStyle(TvxContainerStyle* Value) { ConstructedStyles()->SetStyle(Value); }
+  TvxContainerStyle* StyleDisabled() const { return ConstructedStyles()->StyleDisabled(); }
+  void SetStyleDisabled(TvxContainerStyle* Value) { ConstructedStyles()->SetStyleDisabled(Value); }
+  TvxContainerStyle* StyleFocused() const { return ConstructedStyles()->StyleFocused(); }
+  void SetStyleFocused(TvxContainerStyle* Value) { ConstructedStyles()->SetStyleFocused(Value); }
+  TvxContainerStyle* StyleHot() const { return ConstructedStyles()->StyleHot(); }
+  void SetStyleHot(TvxContainerStyle* Value) { ConstructedStyles()->SetStyleHot(Value); }
   TvxContainerViewInfo* ViewInfo() const { return FViewInfo.get(); }
   bool IsViewInfoCalculated() const { return FIsViewInfoCalculated; }
 
@@ -191,6 +197,7 @@ class TvxContainer : public TvxControl, public IvxMouseTrackingCaller, public Iv
   // TvxControl and control overrides.
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void Loaded() override;
+  void CreateWnd() override;
   void WndProc(TMessage& Message) override;
   void AdjustClientRect(RECT& Rect) override;
   void GetTabOrderList(std::vector<TWinControl*>& List) override;
@@ -252,6 +259,7 @@ class TvxContainer : public TvxControl, public IvxMouseTrackingCaller, public Iv
   bool FIsCreating = true;
   // A window method of the inner control that a descendant replaced and still calls.
   TWndMethod FSaveInnerControlWndProc;
+  void FinishConstruction();
   std::unique_ptr<TvxContainerStyles> FStyles;
   std::unique_ptr<TvxContainerViewInfo> FViewInfo;
 };
@@ -302,10 +310,10 @@ class TvxCustomInnerListBox : public TListBox, public IvxContainerInnerControl {
   // The corner between the two visible suite bars, relative to the list box window
   // rectangle; empty unless both are visible.
   TRect GetSizeGripRect();
-  // Drop-target side of dragging: the list box's OnDragOver and OnDragDrop are wired to
-  // these, which hand the drag to the container (in its client coordinates).
-  virtual void DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept);
-  virtual void DragDrop(TObject* Source, Integer X, Integer Y);
+  // Drop-target side of dragging: the drag manager's steps over the list box go to the
+  // container (in its client coordinates).
+  void DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept) override;
+  void DragDrop(TObject* Source, Integer X, Integer Y) override;
   void DefaultHandler(TMessage& Message) override;
   void WndProc(TMessage& Message) override;
 

@@ -339,13 +339,10 @@ void TMouseTrackingTimer::Tick() {
   SetEnabled(false);
   // However the handlers below end, this tracking ends with the tick (the timer is freed
   // once the tick is over).
-  struct TEndTracking {
-    TMouseTrackingTimer* Timer;
-    ~TEndTracking() {
-      UnlistTrackingTimer(Timer);
-      Timer->FFreeAfterTick = true;
-    }
-  } endTracking{this};
+  TScopeExit endTracking([this] {
+    UnlistTrackingTimer(this);
+    FFreeAfterTick = true;
+  });
   if (control && control->HandleAllocated()) {
     POINT cp = pt;
     ScreenToClient(control->Handle(), &cp);
@@ -963,7 +960,11 @@ TvxControl::TvxControl(TComponent* AOwner) : TCustomControl(AOwner) {
 
 TvxControl::~TvxControl() {
   if (TvdResourceStringsRepository* r = vdGetResourceStringsRepository()) r->RemoveListener(this);
-  if (Dragging()) EndDrag(false);
+  // A drag of this control ends here; its handler does not run for a control going away.
+  if (Dragging()) {
+    OnEndDrag = nullptr;
+    EndDrag(false);
+  }
   FDragAndDropObject.reset();
   DestroyScrollBars();
   FFontListenerList.clear();
@@ -1230,7 +1231,7 @@ void TvxControl::WMPaint(TWMPaint& Message) {
     TCanvas* bc = bitmap.Canvas();
     bc->Lock();
     Message.M.WParam = reinterpret_cast<WPARAM>(bc->Handle());
-    InheritedMessage(Message);
+    WMPaint(Message);  // now with a DC: the ordinary path below
     Message.M.WParam = 0;
     bc->Unlock();
     PAINTSTRUCT ps;
@@ -1312,13 +1313,9 @@ void TvxControl::WndProc(TMessage& Message) {
 
 void TvxControl::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
   TObjectLinkScope link(this);
-  struct TPressedMark {
-    TvxControl* C;
-    TObjectLinkScope& L;
-    ~TPressedMark() {
-      if (L.Alive() && C->MouseCapture()) C->FMouseButtonPressed = true;
-    }
-  } mark{this, link};
+  TScopeExit mark([this, &link] {
+    if (link.Alive() && MouseCapture()) FMouseButtonPressed = true;
+  });
   FMouseDownPos = TPoint{X, Y};
   if (CanFocusOnClickAt(X, Y) && !Shift.Contains(ssDouble)) {
     RECT before = BoundsRect();
@@ -1806,10 +1803,7 @@ void TvxControl::ScrollContent(TvxDirection ADirection) {
 
 void TvxControl::ScrollWindow(Integer DX, Integer DY, const TRect& AScrollRect) {
   HideDragImage();
-  struct TShow {
-    TvxControl* C;
-    ~TShow() { C->ShowDragImage(); }
-  } show{this};
+  TScopeExit show([this] { ShowDragImage(); });
   ScrollWindowEx(Handle(), DX, DY, &AScrollRect, nullptr, nullptr, nullptr, SW_INVALIDATE | SW_ERASE);
 }
 
@@ -1926,16 +1920,11 @@ void TvxControl::RunContentScrolling() {
   setCursor();
   UINT_PTR timer = SetTimer(nullptr, 0, 20, nullptr);
   SetCapture(wnd);
-  struct TCleanUp {
-    TvxControl* C;
-    HWND Wnd;
-    UINT_PTR Timer;
-    ~TCleanUp() {
-      if (GetCapture() == Wnd) ReleaseCapture();
-      KillTimer(nullptr, Timer);
-      C->FIsScrollingContent = false;
-    }
-  } cleanUp{this, wnd, timer};
+  TScopeExit cleanUp([this, wnd, timer] {
+    if (GetCapture() == wnd) ReleaseCapture();
+    KillTimer(nullptr, timer);
+    FIsScrollingContent = false;
+  });
   MSG msg;
   while (GetCapture() == wnd) {
     BOOL r = GetMessageW(&msg, nullptr, 0, 0);
@@ -2009,7 +1998,7 @@ TvxDragControlObjectClass TvxControl::GetDragObjectClass() { return &TvxDragCont
 
 void TvxControl::DoStartDrag(TDragObject*& DragObject) {
   Update();
-  if (OnStartDrag) OnStartDrag(this, DragObject);
+  inherited::DoStartDrag(DragObject);
   if (!DragObject)
     if (TvxDragControlObjectClass c = GetDragObjectClass()) DragObject = c(this);
   if (DragObject && !StartDrag(DragObject)) {
@@ -2020,13 +2009,17 @@ void TvxControl::DoStartDrag(TDragObject*& DragObject) {
 }
 
 void TvxControl::DoEndDrag(TObject* Target, Integer X, Integer Y) {
-  if (OnEndDrag) OnEndDrag(this, Target, X, Y);
+  vxDragObject = nullptr;
+  inherited::DoEndDrag(Target, X, Y);
   FDragImages.reset();
 }
 
 void TvxControl::DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept) {
-  if (auto* d = dynamic_cast<TDragObject*>(Source)) vxDragObject = State == dsDragLeave ? nullptr : d;
-  if (OnDragOver) OnDragOver(this, Source, X, Y, State, Accept);
+  // A control dragged as itself arrives as Source: its drag object is the manager's.
+  TDragObject* d = dynamic_cast<TDragObject*>(Source);
+  if (!d) d = ::DragObject();
+  vxDragObject = State == dsDragLeave ? nullptr : d;
+  inherited::DragOver(Source, X, Y, State, Accept);
 }
 
 TDragImageList* TvxControl::GetDragImages() {
@@ -2050,12 +2043,13 @@ void TvxControl::InitDragImages(TDragImageList* AList) {
   AList->AddMasked(&b, b.TransparentColor());
 }
 
+// Only a drag still in progress is asked: the object seen last may be gone.
 void TvxControl::HideDragImage() {
-  if (vxDragObject) vxDragObject->HideDragImage();
+  if (vxDragObject && vxDragObject == ::DragObject()) vxDragObject->HideDragImage();
 }
 
 void TvxControl::ShowDragImage() {
-  if (vxDragObject) vxDragObject->ShowDragImage();
+  if (vxDragObject && vxDragObject == ::DragObject()) vxDragObject->ShowDragImage();
 }
 
 // --- TvxDragAndDropObject ---
@@ -2102,10 +2096,12 @@ TCursor TvxDragControlObject::GetDragCursor(bool Accepted, Integer X, Integer Y)
 }
 
 void TvxDragControlObject::Finished(TObject* Target, Integer X, Integer Y, bool Accepted) {
-  inherited::Finished(Target, X, Y, Accepted);
   // The object belongs to nobody but the drag it served.
-  delete this;
+  std::unique_ptr<TvxDragControlObject> self(this);
+  inherited::Finished(Target, X, Y, Accepted);
 }
+
+void TvxDragControlObject::Abandoned() { delete this; }
 
 // --- TvxPopupWindow ---
 

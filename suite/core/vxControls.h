@@ -488,10 +488,10 @@ class TvxControl : public TCustomControl,
 
   // Platform drag: the drag object class, start and end of a drag, drag-over, images.
   virtual TvxDragControlObjectClass GetDragObjectClass();
-  virtual void DoStartDrag(TDragObject*& DragObject);
-  virtual void DoEndDrag(TObject* Target, Integer X, Integer Y);
-  virtual void DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept);
-  virtual TDragImageList* GetDragImages();
+  void DoStartDrag(TDragObject*& DragObject) override;
+  void DoEndDrag(TObject* Target, Integer X, Integer Y) override;
+  void DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept) override;
+  TDragImageList* GetDragImages() override;
   void HideDragImage();
   void ShowDragImage();
 
@@ -616,6 +616,7 @@ class TvxDragControlObject : public TDragControlObject {
   static TDragObject* CreateInstance(TControl* AControl) { return new TvxDragControlObject(AControl); }
   TCursor GetDragCursor(bool Accepted, Integer X, Integer Y) override;
   void Finished(TObject* Target, Integer X, Integer Y, bool Accepted) override;
+  void Abandoned() override;
 };
 
 // The platform drag object that a TvxControl's drag-over saw last (nullptr after a

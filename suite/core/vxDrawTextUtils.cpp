@@ -48,37 +48,6 @@ class TClipRegionScope {
   HRGN FRegion;
 };
 
-// The background mode, set to transparent for the scope.
-class TTransparentScope {
- public:
-  explicit TTransparentScope(HDC ADC) : FDC(ADC), FOldMode(SetBkMode(ADC, TRANSPARENT)) {}
-  ~TTransparentScope() { SetBkMode(FDC, FOldMode); }
-  TTransparentScope(const TTransparentScope&) = delete;
-  TTransparentScope& operator=(const TTransparentScope&) = delete;
-
- private:
-  HDC FDC;
-  int FOldMode;
-};
-
-// The selected font and text colour, put back when the scope ends.
-class TFontColorScope {
- public:
-  explicit TFontColorScope(HDC ADC)
-      : FDC(ADC), FFont(GetCurrentObject(ADC, OBJ_FONT)), FColor(GetTextColor(ADC)) {}
-  ~TFontColorScope() {
-    SelectObject(FDC, FFont);
-    SetTextColor(FDC, FColor);
-  }
-  TFontColorScope(const TFontColorScope&) = delete;
-  TFontColorScope& operator=(const TFontColorScope&) = delete;
-
- private:
-  HDC FDC;
-  HGDIOBJ FFont;
-  COLORREF FColor;
-};
-
 AnsiString ToAnsi(const WideChar* AText, Integer ALength) {
   return vdWideToAnsiString(String(AText, static_cast<std::size_t>(ALength)), CP_ACP);
 }
@@ -624,7 +593,8 @@ void vxDrawTextRows(HDC ADC, const TRect& ATextRect, TvxTextParams& AParams, boo
   const COLORREF selText = haveSelText ? static_cast<COLORREF>(ColorToRGB(ASelTextColor)) : 0;
   const TRect& T = ATextRect;
   Integer availWidth = RectWidth(T);
-  TTransparentScope transparent(ADC);
+  const int oldBkMode = SetBkMode(ADC, TRANSPARENT);
+  TScopeExit restoreBkMode([=] { SetBkMode(ADC, oldBkMode); });
   HBRUSH selBrush = nullptr;
   if (ASelLength >= 1 && !isSentinel(ASelBkColor)) selBrush = CreateSolidBrush(ColorToRGB(ASelBkColor));
   const bool metafile = IsMetafileDC(ADC);
@@ -733,7 +703,13 @@ Integer vxTextOutFormatted(HDC ADC, const String& AText, TRect& R, Integer AFlag
                            Integer AMaxLineCount, Integer ALeftIndent, Integer ARightIndent, TColor ATextColor,
                            double ALineSpacing) {
   if (AText.empty()) return 0;
-  TFontColorScope fontColor(ADC);
+  // The selected font and text colour are put back however the drawing ends.
+  const HGDIOBJ oldFont = GetCurrentObject(ADC, OBJ_FONT);
+  const COLORREF oldColor = GetTextColor(ADC);
+  TScopeExit restoreFontColor([=] {
+    SelectObject(ADC, oldFont);
+    SetTextColor(ADC, oldColor);
+  });
   if (AFont) {
     SelectObject(ADC, AFont->Handle());
     SetTextColor(ADC, ColorToRGB(AFont->Color()));

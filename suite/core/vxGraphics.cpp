@@ -1477,17 +1477,12 @@ void PaintControlCopy(TWinControl* AControl, TvxCanvas* ACanvas, const TRect& AC
   if (AControl->ComponentState().Contains(csDestroying)) return;
   HDC dc = ACanvas->Handle();
   // The canvas stays locked and its state saved until the copy is done, however it ends.
-  struct TPaintScope {
-    TvxCanvas* Canvas;
-    explicit TPaintScope(TvxCanvas* ACanvas) : Canvas(ACanvas) {
-      Canvas->Canvas()->Lock();
-      Canvas->SaveState();
-    }
-    ~TPaintScope() {
-      Canvas->RestoreState();
-      Canvas->Canvas()->Unlock();
-    }
-  } scope(ACanvas);
+  ACanvas->Canvas()->Lock();
+  ACanvas->SaveState();
+  TScopeExit scope([ACanvas] {
+    ACanvas->RestoreState();
+    ACanvas->Canvas()->Unlock();
+  });
   TPoint org = ACanvas->WindowOrg();
   ACanvas->SetWindowOrg(TPoint{org.x - AOffset.x, org.y - AOffset.y});
   TRect clip = AClip;
@@ -1529,18 +1524,9 @@ void PaintControlCopy(TWinControl* AControl, TvxCanvas* ACanvas, const TRect& AC
     ACanvas->IntersectClipRect(clip);
     {
       // Mark the control as painting a copy while its own messages draw into the canvas.
-      struct TCopyScope {
-        TvxCanvas* Canvas;
-        TWinControl* Control;
-        TCopyScope(TvxCanvas* ACanvas, TWinControl* AControl) : Canvas(ACanvas), Control(AControl) {
-          Control->ControlState().Include(csPaintCopy);
-          Canvas->SaveState();
-        }
-        ~TCopyScope() {
-          Canvas->RestoreState();
-          Control->ControlState().Exclude(csPaintCopy);
-        }
-      } copy(ACanvas, AControl);
+      TSetItemScope paintCopy(AControl->ControlState(), csPaintCopy);
+      ACanvas->SaveState();
+      TScopeExit restoreState([ACanvas] { ACanvas->RestoreState(); });
       SendMessageW(wnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(ACanvas->Handle()), 0);
       SendMessageW(wnd, WM_PAINT, reinterpret_cast<WPARAM>(ACanvas->Handle()), 0);
     }

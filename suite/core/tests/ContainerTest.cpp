@@ -536,3 +536,21 @@ TEST_F(InnerListBoxTest, PauseStartsANewSearch) {
 }
 
 }  // namespace
+
+// A container made with plain new (the program forgot AfterConstruction) still finishes
+// its construction before it is first used, and shows and paints without hanging.
+TEST_F(ContainerTest, ContainerMadeWithoutAfterConstructionShows) {
+  auto* plain = new TvxContainer(Form);
+  plain->SetBounds(150, 10, 80, 30);
+  plain->SetParent(Form);
+  plain->HandleNeeded();
+  plain->Repaint();
+  Pump(60);
+  EXPECT_TRUE(plain->IsViewInfoCalculated());
+  plain->Style()->SetBorderStyle(cbsSingle);
+  plain->Style()->SetTransparentBorder(false);
+  plain->Style()->SetBorderColor(clRed);
+  plain->Repaint();
+  Pump(30);
+  EXPECT_EQ(TWindowPixels(plain->Handle()).At(0, plain->Height() / 2), Shown(clRed));
+}

@@ -162,45 +162,174 @@ TEST_F(DragAndDrop, NoDragOutsideTheAreaOrOnADoubleClick) {
   Pad->MouseUp(mbLeft, {}, 20, 20);
 }
 
-TEST_F(DragAndDrop, PlatformDragCopyCursorWithCtrl) {
-  TvxDragControlObject* obj = new TvxDragControlObject(Pad);
-  EXPECT_NE(obj->GetDragCursor(true, 0, 0), crvxDragCopy);
-  SendKey(VK_CONTROL, false);
-  Pump(20);
-  EXPECT_EQ(obj->GetDragCursor(true, 0, 0), crvxDragCopy);
-  EXPECT_NE(obj->GetDragCursor(false, 0, 0), crvxDragCopy) << "only for an accepting target";
-  SendKey(VK_CONTROL, true);
-  Pump(20);
-  obj->Finished(nullptr, 0, 0, false);  // frees the object
+// --- The control's side of a platform drag, driven by real input ---------------------------
+
+namespace {
+
+int LiveDragObjects = 0;
+
+class TCountedDragObject : public TvxDragControlObject {
+ public:
+  explicit TCountedDragObject(TControl* AControl) : TvxDragControlObject(AControl) { ++LiveDragObjects; }
+  ~TCountedDragObject() override { --LiveDragObjects; }
+};
+
+// A control dragged as a whole (automatic drag mode) that logs the hooks the drag
+// manager reaches.
+class TPlatformDragPad : public TDragPad {
+ public:
+  explicit TPlatformDragPad(TComponent* AOwner) : TDragPad(AOwner) { SetDragMode(dmAutomatic); }
+  std::vector<std::string>* Hooks = nullptr;
+  bool Refuse = false;
+  bool LogOver = false;
+  bool Copy = false;
+  bool IsCopyDragDrop() override { return Copy; }
+  // Records painting and the requests for this control's drag images.
+  std::vector<std::string>* PaintLog = nullptr;
+  TDragImageList* GetDragImages() override {
+    if (PaintLog) PaintLog->push_back("images");
+    return TDragPad::GetDragImages();
+  }
+  bool CanStartDragAndDrop(const TPoint&) override { return false; }
+  TvxDragControlObjectClass GetDragObjectClass() override {
+    return [](TControl* C) -> TDragObject* { return new TCountedDragObject(C); };
+  }
+  bool StartDrag(TDragObject*) override {
+    Hooks->push_back(Refuse ? "refuse" : "start");
+    return !Refuse;
+  }
+  void DoEndDrag(TObject* Target, Integer X, Integer Y) override {
+    Hooks->push_back(Target ? "end on target" : "end nowhere");
+    TDragPad::DoEndDrag(Target, X, Y);
+  }
+  void DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept) override {
+    TDragPad::DragOver(Source, X, Y, State, Accept);
+    if (LogOver) Hooks->push_back(State == dsDragEnter ? "enter" : State == dsDragLeave ? "leave" : "over");
+  }
+
+ protected:
+  void Paint() override {
+    TDragPad::Paint();
+    if (PaintLog) PaintLog->push_back("paint");
+  }
+};
+
+struct PlatformDrag : TFormFixture {
+  TPlatformDragPad* Source = nullptr;
+  TPlatformDragPad* Target = nullptr;
+  std::vector<std::string> Hooks;
+  std::vector<std::string> Steps;
+  void SetUp() override {
+    TFormFixture::SetUp();
+    Log = &Steps;
+    LiveDragObjects = 0;
+    Source = Add<TPlatformDragPad>(Form, RECT{10, 10, 110, 110});
+    Target = Add<TPlatformDragPad>(Form, RECT{150, 10, 300, 110});
+    for (TPlatformDragPad* p : {Source, Target}) p->Hooks = &Hooks;
+    Source->Images = true;
+    Target->LogOver = true;
+    Target->OnDragOver = [this](TObject*, TObject* S, int, int, TDragState, bool& Accept) {
+      Accept = S == Source;
+    };
+    Target->OnDragDrop = [this](TObject*, TObject*, int, int) { Hooks.push_back("drop"); };
+    Pump(30);
+  }
+  // Presses on the source and, from a timer while the control waits to see whether the
+  // press becomes a drag, moves the mouse past the threshold: an automatic drag starts.
+  static void CALLBACK MoveOut(HWND, UINT, UINT_PTR Id, DWORD) {
+    KillTimer(nullptr, Id);
+    POINT p;
+    GetCursorPos(&p);
+    SetCursorPos(p.x + 10, p.y);
+  }
+  void PressAndDragOut() {
+    MoveMouse(ScreenPoint(Source, 50, 50));
+    SetTimer(nullptr, 0, 30, MoveOut);
+    SendMouseButton(MOUSEEVENTF_LEFTDOWN);
+    Pump(100);
+  }
+  void TearDown() override {
+    SendMouseButton(MOUSEEVENTF_LEFTUP);
+    Pump(20);
+    EndDrag(false);
+    TFormFixture::TearDown();
+    Log = nullptr;
+  }
+};
+
+}  // namespace
+
+// A press and a move on the control start the drag through its own hooks: the drag object comes
+// from the control's class and shows the copy cursor over an accepting target when the
+// control asks for a copy (Ctrl held); the target's DragOver and the source's DoEndDrag
+// run; the object frees itself.
+TEST_F(PlatformDrag, PressDragsTheControlThroughItsHooks) {
+  PressAndDragOut();
+  ASSERT_TRUE(IsDragging());
+  EXPECT_EQ(dynamic_cast<TCountedDragObject*>(DragObject()), DragObject());
+  EXPECT_EQ(LiveDragObjects, 1);
+  TDragImageList* images = DragObject()->GetDragImages();
+  ASSERT_NE(images, nullptr) << "the control's images are the drag's";
+  EXPECT_TRUE(images->Dragging()) << "shown from the start of the drag";
+
+  MoveMouse(ScreenPoint(Target, 20, 20));
+  MoveMouse(ScreenPoint(Target, 30, 30));
+  EXPECT_EQ(GetCursor(), Screen->Cursors(crDrag));
+  EXPECT_EQ(vxDragObject, DragObject()) << "the target saw the drag object";
+  // The copy request stands for a held Ctrl: under the test display a synthesized Ctrl
+  // is forgotten as soon as the pointer moves.
+  Source->Copy = true;
+  MoveMouse(ScreenPoint(Target, 35, 30));
+  EXPECT_EQ(GetCursor(), Screen->Cursors(crvxDragCopy));
+  MoveMouse(ScreenPoint(Target, 200, 30));  // off the target: refused, no copy cursor
+  EXPECT_NE(GetCursor(), Screen->Cursors(crvxDragCopy));
+  MoveMouse(ScreenPoint(Target, 40, 30));
+  SendMouseButton(MOUSEEVENTF_LEFTUP);
+  Pump(30);
+
+  EXPECT_FALSE(IsDragging());
+  EXPECT_EQ(LiveDragObjects, 0);
+  EXPECT_EQ(vxDragObject, nullptr);
+  const std::vector<std::string> expected{"start", "enter", "over", "over", "leave",
+                                          "enter", "drop",  "end on target"};
+  EXPECT_EQ(Hooks, expected);
 }
 
-TEST_F(DragAndDrop, PlatformDragImagesBuiltOncePerDrag) {
-  EXPECT_EQ(Pad->GetDragImages(), nullptr) << "no images unless the control has them";
-  Pad->Images = true;
-  TDragImageList* images = Pad->GetDragImages();
-  ASSERT_NE(images, nullptr);
-  EXPECT_EQ(images->Count(), 1);
-  EXPECT_EQ(images->Width(), 16);
-  EXPECT_EQ(images->Height(), 12);
-  EXPECT_EQ(Pad->GetDragImages(), images);
-  Pad->DoEndDrag(nullptr, 0, 0);
-  TDragImageList* again = Pad->GetDragImages();
-  ASSERT_NE(again, nullptr);
-  EXPECT_EQ(again->Count(), 1);
+// StartDrag can refuse: no drag, no capture, the object is freed. A drag that never
+// passes its threshold frees its object too, without an end step.
+TEST_F(PlatformDrag, RefusedOrUnmovedDragsLeaveNothing) {
+  Source->Refuse = true;
+  PressAndDragOut();
+  EXPECT_EQ(DragObject(), nullptr);
+  EXPECT_FALSE(Source->Dragging());
+  EXPECT_EQ(LiveDragObjects, 0);
+  EXPECT_EQ(Hooks, std::vector<std::string>{"refuse"});
+  SendMouseButton(MOUSEEVENTF_LEFTUP);
+  Pump(30);
 
-  // A refused platform drag is cancelled and its object freed.
-  class TRefusing : public TDragPad {
-   public:
-    using TDragPad::TDragPad;
-    bool StartDrag(TDragObject*) override { return false; }
-  };
-  auto* refusing = Add<TRefusing>(Form, RECT{220, 10, 260, 50});
-  TDragObject* obj = nullptr;
-  refusing->DoStartDrag(obj);
-  EXPECT_EQ(obj, nullptr);
-  TDragObject* accepted = nullptr;
-  Pad->DoStartDrag(accepted);
-  ASSERT_NE(accepted, nullptr);
-  EXPECT_NE(dynamic_cast<TvxDragControlObject*>(accepted), nullptr);
-  delete accepted;
+  Hooks.clear();
+  Source->Refuse = false;
+  Source->BeginDrag(false, 20);
+  ASSERT_NE(DragObject(), nullptr);
+  EXPECT_EQ(LiveDragObjects, 1);
+  Source->EndDrag(false);
+  EXPECT_EQ(LiveDragObjects, 0);
+  EXPECT_EQ(Hooks, std::vector<std::string>{"start"});
+}
+
+// While a control under the drag paints, the drag image is hidden (the dragged
+// control's images are asked for to hide them) and shown again after the painting.
+TEST_F(PlatformDrag, DragImageIsHiddenWhileAControlPaints) {
+  PressAndDragOut();
+  ASSERT_TRUE(IsDragging());
+  MoveMouse(ScreenPoint(Target, 40, 40));
+  Pump(30);
+  ASSERT_EQ(vxDragObject, DragObject());
+  ASSERT_NE(DragObject()->GetDragImages(), nullptr);
+  std::vector<std::string> paint;
+  Source->PaintLog = Target->PaintLog = &paint;
+  Target->Invalidate();
+  Target->Update();
+  Source->PaintLog = Target->PaintLog = nullptr;
+  EXPECT_EQ(paint, (std::vector<std::string>{"images", "paint", "images"}));
 }
