@@ -281,12 +281,255 @@ void TvxCustomEditPopupWindowViewInfo::PaintContent(TvxCanvas* ACanvas) {
   }
 }
 
-// --- The editor's side -------------------------------------------------------------------
+// --- Drop-down edit properties -------------------------------------------------------------
+
+TvxCustomDropDownEditProperties::TvxCustomDropDownEditProperties(TPersistent* AOwner)
+    : TvxCustomMaskEditProperties(AOwner) {
+  TvxEditButton* b = Buttons()->Add();
+  b->SetKind(bkDown);
+  FGlyphButtonIndex = 0;
+}
+
+TClass TvxCustomDropDownEditProperties::GetContainerClass() { return TvxCustomDropDownEdit::StaticClass(); }
+
+TClass TvxCustomDropDownEditProperties::GetPopupWindowClass() { return TvxCustomEditPopupWindow::StaticClass(); }
+
+TvxCustomEditViewData* TvxCustomDropDownEditProperties::CreateViewData(TvxCustomEditStyle* AStyle, bool AIsInplace,
+                                                                       bool APreviewMode) {
+  auto* result = new TvxCustomDropDownEditViewData(this, AStyle, AIsInplace);
+  result->PreviewMode = APreviewMode;
+  return result;
+}
+
+TBitmap* TvxCustomDropDownEditProperties::ButtonGlyph() {
+  if (FGlyphButtonIndex < 0 || FGlyphButtonIndex >= Buttons()->Count()) return nullptr;
+  return Buttons()->Items(FGlyphButtonIndex)->Glyph();
+}
+
+void TvxCustomDropDownEditProperties::SetButtonGlyph(TBitmap* Value) {
+  if (FGlyphButtonIndex < 0 || FGlyphButtonIndex >= Buttons()->Count()) return;
+  TvxEditButton* b = Buttons()->Items(FGlyphButtonIndex);
+  b->SetGlyph(Value);
+  if (Value && !Value->Empty())
+    b->SetKind(bkGlyph);
+  else if (b->Kind() == bkGlyph)
+    b->SetKind(bkDown);
+}
+
+void TvxCustomDropDownEditProperties::SetGlyphButtonIndex(Integer Value) {
+  if (Value == FGlyphButtonIndex) return;
+  const Integer n = Buttons()->Count();
+  TvxEditButton* old = FGlyphButtonIndex >= 0 && FGlyphButtonIndex < n ? Buttons()->Items(FGlyphButtonIndex) : nullptr;
+  if (Value >= 0 && Value < n) {
+    TvxEditButton* b = Buttons()->Items(Value);
+    b->SetGlyph(old && old->HasGlyph() ? old->Glyph() : nullptr);
+    b->SetKind(bkGlyph);
+  }
+  if (old) old->SetGlyph(nullptr);
+  FGlyphButtonIndex = Value;
+}
+
+TAlignment TvxCustomDropDownEditProperties::PopupAlignment() const {
+  switch (FPopupHorzAlignment) {
+    case pahRight: return taRightJustify;
+    case pahCenter: return taCenter;
+    default: return taLeftJustify;
+  }
+}
+
+void TvxCustomDropDownEditProperties::SetPopupAlignment(TAlignment Value) {
+  const TvxPopupAlignHorz a = Value == taRightJustify ? pahRight : Value == taCenter ? pahCenter : pahLeft;
+  SetValue(FPopupHorzAlignment, a);
+}
+
+void TvxCustomDropDownEditProperties::SetPopupHeight(Integer Value) {
+  FPopupHeight = Value < FPopupMinHeight ? FPopupMinHeight : Value;
+}
+
+void TvxCustomDropDownEditProperties::SetPopupWidth(Integer Value) {
+  if (Value < 0) Value = 0;
+  if (Value > 0 && Value < FPopupMinWidth) Value = FPopupMinWidth;
+  FPopupWidth = Value;
+}
+
+void TvxCustomDropDownEditProperties::SetPopupMinHeight(Integer Value) {
+  FPopupMinHeight = std::max<Integer>(Value, 0);
+  SetPopupHeight(FPopupHeight);
+}
+
+void TvxCustomDropDownEditProperties::SetPopupMinWidth(Integer Value) {
+  FPopupMinWidth = std::max<Integer>(Value, 0);
+  SetPopupWidth(FPopupWidth);
+}
+
+void TvxCustomDropDownEditProperties::Assign(TPersistent* Source) {
+  auto* s = dynamic_cast<TvxCustomDropDownEditProperties*>(Source);
+  if (!s) {
+    TvxCustomMaskEditProperties::Assign(Source);
+    return;
+  }
+  TUpdateScope<TvxCustomDropDownEditProperties> update(this);
+  TvxCustomMaskEditProperties::Assign(Source);
+  const Integer si = s->FGlyphButtonIndex;
+  TvxEditButtons* sb = s->Buttons();
+  SetButtonGlyph(si >= 0 && si < sb->Count() && sb->Items(si)->HasGlyph() ? sb->Items(si)->Glyph() : nullptr);
+  FImmediateDropDown = s->FImmediateDropDown;
+  FImmediatePopup = s->FImmediatePopup;
+  SetKeepArrowButtonPressedWhenDroppedDown(s->FKeepArrowButtonPressedWhenDroppedDown);
+  FPopupAutoSize = s->FPopupAutoSize;
+  SetPopupClientEdge(s->FPopupClientEdge);
+  FPopupDirection = s->FPopupDirection;
+  SetPopupHeight(s->FPopupHeight);
+  FPopupHorzAlignment = s->FPopupHorzAlignment;
+  SetPopupMinHeight(s->FPopupMinHeight);
+  SetPopupMinWidth(s->FPopupMinWidth);
+  SetPopupSizeable(s->FPopupSizeable);
+  SetPopupSysPanelStyle(s->FPopupSysPanelStyle);
+  FPopupVertAlignment = s->FPopupVertAlignment;
+  SetPopupWidth(s->FPopupWidth);
+  FPostPopupValueOnTab = s->FPostPopupValueOnTab;
+  OnClosePopup = s->OnClosePopup;
+  OnCloseQuery = s->OnCloseQuery;
+  OnCloseUp = s->OnCloseUp;
+  OnInitPopup = s->OnInitPopup;
+  OnPopup = s->OnPopup;
+}
+
+void TvxCustomDropDownEditProperties::FirePropertiesChanged() {
+  {
+    BeginUpdate();
+    TScopeExit end([this] { EndUpdate(false); });
+    const Integer i = GetDropDownButtonVisibleIndex();
+    if (i >= 0 && i < Buttons()->VisibleCount() && i < Buttons()->Count()) {
+      TvxEditButton* b = Buttons()->Items(i);
+      const bool hasGlyph = b->HasGlyph() && !b->Glyph()->Empty();
+      if (hasGlyph && b->Kind() != bkGlyph)
+        b->SetKind(bkGlyph);
+      else if (!hasGlyph && b->Kind() == bkGlyph)
+        b->SetKind(bkDown);
+    }
+  }
+  TvxCustomMaskEditProperties::FirePropertiesChanged();
+}
+
+// --- Drop-down edit view data ---------------------------------------------------------------
+
+namespace {
+
+bool IsVistaOrLater() { return LOBYTE(LOWORD(GetVersion())) >= 6; }
+
+}  // namespace
+
+void TvxCustomDropDownEditViewData::Calculate(TvxCanvas* ACanvas, const TRect& ABounds, const TPoint& P,
+                                              TvxMouseButton Button, TShiftState Shift,
+                                              TvxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) {
+  KeepArrowButtonPressedWhenDroppedDown =
+      DropDownProperties()->KeepArrowButtonPressedWhenDroppedDown() || (NativeStyle && IsVistaOrLater());
+  TvxCustomTextEditViewData::Calculate(ACanvas, ABounds, P, Button, Shift, AViewInfo, AIsMouseEvent);
+  auto* vi = static_cast<TvxCustomTextEditViewInfo*>(AViewInfo);
+  const TvxEditEditingStyle style = DropDownProperties()->GetEditingStyle();
+  auto* edit = dynamic_cast<TvxCustomTextEdit*>(Edit);
+  if (vi->IsInplace ||
+      (edit && style == esFixedList && DropDownProperties()->FixedListSelection() && edit->FindSelection()))
+    vi->DrawSelectionBar = false;
+  else
+    vi->DrawSelectionBar = style == esFixedList && vi->Focused && !vi->Transparent && !HasPopupWindow &&
+                           !(vi->NativeStyle && IsVistaOrLater());
+}
+
+bool TvxCustomDropDownEditViewData::IsButtonPressable(TvxCustomEditViewInfo*, Integer AButtonVisibleIndex) {
+  return !(IsHotAndPopup && AButtonVisibleIndex == DropDownProperties()->GetDropDownButtonVisibleIndex());
+}
+
+bool TvxCustomDropDownEditViewData::IsButtonPressed(TvxCustomEditViewInfo* AViewInfo, Integer AButtonVisibleIndex) {
+  if (TvxCustomTextEditViewData::IsButtonPressed(AViewInfo, AButtonVisibleIndex)) return true;
+  if (!Edit || !(HasPopupWindow || IsHotAndPopup)) return false;
+  return AButtonVisibleIndex == DropDownProperties()->GetDropDownButtonVisibleIndex() &&
+         KeepArrowButtonPressedWhenDroppedDown;
+}
+
+Integer TvxCustomDropDownEditViewData::GetEditNativeState(TvxCustomEditViewInfo* AViewInfo) {
+  const Integer r = TvxCustomTextEditViewData::GetEditNativeState(AViewInfo);
+  if (r != 3 || DropDownProperties()->GetEditingStyle() != esFixedList || HasPopupWindow) return r;
+  return AViewInfo->ContainerState.Contains(csHotTrack) ? 2 : 1;
+}
+
+// --- Popup controls' look and feel -------------------------------------------------------------
+
+TvxEditPopupControlLookAndFeel::TvxEditPopupControlLookAndFeel(TvxCustomDropDownEdit* AEdit)
+    : TvxLookAndFeel(AEdit), FEdit(AEdit) {}
+
+TvxLookAndFeelKind TvxEditPopupControlLookAndFeel::EffectiveKind() { return GetEditButtonsLookAndFeelKind(FEdit); }
+
+bool TvxEditPopupControlLookAndFeel::EffectiveNativeStyle() { return FEdit->ViewInfo()->NativeStyle; }
+
+TvdSkinName TvxEditPopupControlLookAndFeel::EffectiveSkinName() {
+  return FEdit->ActiveStyle()->LookAndFeel()->SkinName();
+}
+
+void TvxEditPopupControlLookAndFeel::EditStyleChanged() {
+  TvxLookAndFeelValues changed;
+  if (EffectiveKind() != Kind()) changed.Include(lfvKind);
+  if (EffectiveNativeStyle() != NativeStyle()) changed.Include(lfvNativeStyle);
+  if (EffectiveSkinName() != SkinName()) changed.Include(lfvSkinName);
+  if (!changed.Empty()) MasterChanged(this, changed);
+}
+
+// --- Inner edit ------------------------------------------------------------------------------
+
+const TMessageMap* TvxCustomDropDownInnerEdit::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {CM_HINTSHOW, MessageHandler<&TvxCustomDropDownInnerEdit::CMHintShow>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+void TvxCustomDropDownInnerEdit::CMHintShow(TMessage& Message) {
+  auto* edit = dynamic_cast<TvxCustomDropDownEdit*>(Container());
+  Message.Result = edit && edit->DroppedDown() ? 1 : 0;
+}
+
+// --- The drop-down edit ------------------------------------------------------------------------
+
+const TMessageMap* TvxCustomDropDownEdit::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {CM_HINTSHOW, MessageHandler<&TvxCustomDropDownEdit::CMHintShow>},
+      {VXM_SYNCHRONIZELOOKUPWITHTEXT, MessageHandler<&TvxCustomDropDownEdit::VXMSynchronizeLookupWithText>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
 
 TvxCustomDropDownEdit::TvxCustomDropDownEdit(TComponent* AOwner, bool AIsInplace)
     : TvxCustomMaskEdit(AOwner, AIsInplace) {}
 
-TvxCustomDropDownEdit::~TvxCustomDropDownEdit() { FPopupWindow.reset(); }
+TvxCustomDropDownEdit::~TvxCustomDropDownEdit() {
+  if (FLookupData) FLookupData->Deinitialize();
+  // A show request still queued is dropped without the close events: the editor is half
+  // destroyed here, and its handlers would see an object whose descendant parts are gone.
+  RemovePendingShow();
+  FPopupInitialized = false;
+  if (FPopupWindow) {
+    FPopupWindow->OnShowed = nullptr;
+    FPopupWindow->OnShowing = nullptr;
+    FPopupWindow->OnClosing = nullptr;
+    FPopupWindow->OnClosed = nullptr;
+    FPopupWindow->OnCloseQuery = nullptr;
+  }
+  FPopupWindow.reset();
+  FPopupControlsLookAndFeel.reset();
+}
+
+void TvxCustomDropDownEdit::Initialize() {
+  TvxCustomMaskEdit::Initialize();
+  if (!IsDesigning()) FPopupWindow = CreatePopupWindow();
+  FSendChildrenStyle = true;
+  FPopupControlsLookAndFeel = std::make_unique<TvxEditPopupControlLookAndFeel>(this);
+  FPopupControlsLookAndFeel->OnChanged = [this](TvxLookAndFeel* Sender, TvxLookAndFeelValues AValues) {
+    PopupControlsLookAndFeelChanged(Sender, AValues);
+  };
+}
 
 TvxCustomEditPopupWindow* TvxCustomDropDownEdit::PopupWindow() {
   if (!FPopupWindow) FPopupWindow = CreatePopupWindow();
@@ -294,11 +537,473 @@ TvxCustomEditPopupWindow* TvxCustomDropDownEdit::PopupWindow() {
 }
 
 std::unique_ptr<TvxCustomEditPopupWindow> TvxCustomDropDownEdit::CreatePopupWindow() {
-  return std::make_unique<TvxCustomEditPopupWindow>(this);
+  TClass cls = ActiveProperties()->GetPopupWindowClass();
+  if (!cls || !cls->InheritsFrom(TvxCustomEditPopupWindow::StaticClass()))
+    cls = TvxCustomEditPopupWindow::StaticClass();
+  std::unique_ptr<TvxCustomEditPopupWindow> w(static_cast<TvxCustomEditPopupWindow*>(cls->NewInstance(this)));
+  w->SetCaptureFocus(ActiveProperties()->PopupWindowCapturesFocus());
+  w->SetIsTopMost(!IsInplace());
+  w->Style()->LookAndFeel()->SetMasterLookAndFeel(ActiveStyle()->LookAndFeel());
+  w->OnCloseQuery = [this](TObject* Sender, bool& CanClose) { DoPopupCloseQuery(Sender, CanClose); };
+  w->OnClosed = [this](TObject* Sender) { DoClosePopupWindow(Sender); };
+  w->OnClosing = [this](TObject* Sender) { DoPopupClosing(Sender); };
+  w->OnShowed = [this](TObject* Sender) { DoPopupShowed(Sender); };
+  w->OnShowing = [this](TObject* Sender) { DoPopupShowing(Sender); };
+  return w;
 }
 
-void TvxCustomDropDownEdit::CloseUp(TvxEditCloseUpReason) {
+bool TvxCustomDropDownEdit::HasPopupWindow() { return FPopupWindow && FPopupWindow->IsVisible(); }
+
+bool TvxCustomDropDownEdit::Focused() { return TvxCustomMaskEdit::Focused() || HasPopupWindow(); }
+
+bool TvxCustomDropDownEdit::IsShowPending() {
+  if (!FPopupWindow || !FPopupWindow->HandleAllocated()) return false;
+  MSG m;
+  return PeekMessageW(&m, FPopupWindow->Handle(), VXM_SHOWPOPUPWINDOW, VXM_SHOWPOPUPWINDOW, PM_NOREMOVE) != 0;
+}
+
+bool TvxCustomDropDownEdit::RemovePendingShow() {
+  return FPopupWindow && FPopupWindow->HandleAllocated() &&
+         vxRemovePendingMessages(FPopupWindow->Handle(), VXM_SHOWPOPUPWINDOW, VXM_SHOWPOPUPWINDOW);
+}
+
+void TvxCustomDropDownEdit::CancelPendingShow() {
+  if (RemovePendingShow()) DoClosePopupWindow(FPopupWindow.get());
+}
+
+void TvxCustomDropDownEdit::SetDroppedDown(bool Value) {
+  if (Value) {
+    if (HasPopupWindow() || IsShowPending()) return;
+    DropDown();
+  } else if (HasPopupWindow()) {
+    CloseUp(crUnknown);
+  }
+}
+
+void TvxCustomDropDownEdit::DropDown() {
+  if (!HandleAllocated() || !IsWindowVisible(Handle()) || !PopupWindow()) return;
+  InitPopup();
+  if (!CanDropDown()) {
+    FinalizePopup();
+    return;
+  }
+  UpdatePopupWindow();
+  FPopupWindow->HandleNeeded();
+  FPopupWindow->SetPendingFocusedControl(GetPopupFocusedControl());
+  PostMessageW(FPopupWindow->Handle(), VXM_SHOWPOPUPWINDOW, 0, 0);
+}
+
+void TvxCustomDropDownEdit::UpdatePopupWindow() {
+  TvxCustomEditPopupWindow* w = PopupWindow();
+  w->SetCaptureFocus(ActiveProperties()->PopupWindowCapturesFocus());
+  InitializeLookupData();
+  SetupPopupWindow();
+  TPoint P = w->CalculateLockedBounds();
+  w->SetBounds(P.x, P.y, w->Width(), w->Height());
+  w->LayOut();
+  PositionPopupContent(w->ViewInfo()->ClientRect);
+}
+
+void TvxCustomDropDownEdit::SetupPopupWindow() {
+  TvxCustomEditPopupWindow* w = PopupWindow();
+  TvxCustomDropDownEditProperties* p = ActiveProperties();
+  w->SetOwnerParent(Parent());
+  w->SetDirection(p->PopupDirection());
+  w->SetAlignHorz(p->PopupHorzAlignment());
+  w->SetAlignVert(p->PopupVertAlignment());
+  w->SetClientEdge(p->PopupClientEdge());
+  w->SetMinHeight(p->PopupMinHeight());
+  w->SetMinWidth(p->PopupMinWidth());
+  w->SetPopupAutoSize(p->PopupAutoSize());
+  w->SetSizeable(p->PopupSizeable());
+  w->SetSysPanelStyle(p->PopupSysPanelStyle());
+  auto* data = dynamic_cast<TvxCustomDropDownEditData*>(EditData());
+  if (IsInplace() && p->PopupSizeable() && data) {
+    w->SetPopupWidth(data->Width);
+    w->SetPopupHeight(data->Height);
+  } else {
+    w->SetPopupWidth(p->PopupWidth());
+    w->SetPopupHeight(p->PopupHeight());
+  }
+  w->SetCloseButton(ActiveStyle()->PopupCloseButton());
+  CheckViewInfo();
+  w->SetBorderStyle(ViewInfo()->PopupBorderStyle);
+  w->SetNativeStyle(ViewInfo()->NativeStyle);
+  w->SetShadow(ViewInfo()->Shadow);
+}
+
+void TvxCustomDropDownEdit::InitPopup() {
+  if (FPopupInitialized) return;
+  {
+    TRollbackScope<bool> initialized(FPopupInitialized, true);
+    if (Properties()->OnInitPopup) Properties()->OnInitPopup(this);
+    if (RepositoryItem() && ActiveProperties()->OnInitPopup) ActiveProperties()->OnInitPopup(this);
+  }
+  if (ActiveProperties()->IsLookupDataUsed() && FLookupData) FLookupData->DropDown();
+}
+
+void TvxCustomDropDownEdit::FinalizePopup() {
+  if (!FPopupInitialized) return;
+  FPopupInitialized = false;
+  if (ActiveProperties()->IsLookupDataUsed() && FLookupData) FLookupData->CloseUp();
+  if (Properties()->OnFinalizePopup) Properties()->OnFinalizePopup(this);
+  if (RepositoryItem() && ActiveProperties()->OnFinalizePopup) ActiveProperties()->OnFinalizePopup(this);
+}
+
+void TvxCustomDropDownEdit::FirePopup() {
+  FCloseUpReason = crUnknown;
+  if (Properties()->OnPopup) Properties()->OnPopup(this);
+  if (RepositoryItem() && ActiveProperties()->OnPopup) ActiveProperties()->OnPopup(this);
+}
+
+void TvxCustomDropDownEdit::DoCloseUp() {
+  DoClosePopup(FCloseUpReason);
+  if (Properties()->OnCloseUp) Properties()->OnCloseUp(this);
+  if (RepositoryItem() && ActiveProperties()->OnCloseUp) ActiveProperties()->OnCloseUp(this);
+}
+
+void TvxCustomDropDownEdit::DoPopupCloseQuery(TObject* Sender, bool& CanClose) {
+  if (Properties()->OnCloseQuery) Properties()->OnCloseQuery(Sender, CanClose);
+  if (RepositoryItem() && ActiveProperties()->OnCloseQuery) ActiveProperties()->OnCloseQuery(Sender, CanClose);
+}
+
+bool TvxCustomDropDownEdit::PopupCloseQuery() {
+  bool can = true;
+  DoPopupCloseQuery(FPopupWindow.get(), can);
+  return can;
+}
+
+void TvxCustomDropDownEdit::InitializeLookupData() {
+  if (FLookupData && !IsDesigning() && ActiveProperties()->IsLookupListInPopup() && PopupWindow())
+    FLookupData->Initialize(FPopupWindow.get());
+}
+
+void TvxCustomDropDownEdit::PositionPopupContent(const TRect& AClientRect) {
+  if (FLookupData) FLookupData->PositionVisualArea(AClientRect);
+}
+
+TWinControl* TvxCustomDropDownEdit::GetPopupFocusedControl() {
+  if (FLookupData && ActiveProperties()->IsLookupListInPopup() && ActiveProperties()->PopupWindowCapturesFocus())
+    if (TWinControl* c = FLookupData->GetActiveControl()) return c;
+  return InnerEdit() ? InnerEdit()->GetControl() : nullptr;
+}
+
+TRect TvxCustomDropDownEdit::GetPopupOwnerBounds() {
+  TRect R;
+  if (IsInplace() && !IsRectEmpty(&ContentParams.ExternalBorderBounds))
+    R = ContentParams.ExternalBorderBounds;
+  else
+    R = GetVisibleBounds();
+  if (ViewInfo() && ViewInfo()->Shadow) R.right += 3;
+  OffsetRect(&R, Left(), Top());
+  return R;
+}
+
+void TvxCustomDropDownEdit::DoPopupShowed(TObject*) {
+  ShortRefreshContainer(false);
+  if (FPopupWindow) {
+    FPopupWindow->CalculateViewInfo();
+    PositionPopupContent(FPopupWindow->ViewInfo()->ClientRect);
+  }
+  FirePopup();
+  UpdateDrawValue();
+  TvxCustomDropDownEditProperties* p = ActiveProperties();
+  if (p->IsLookupDataUsed() && FLookupData && FindSelection() && p->ImmediateDropDown() &&
+      p->PopupWindowCapturesFocus())
+    FLookupData->DroppedDown(GetDisplayValueText().substr(0, static_cast<size_t>(std::max<Integer>(SelStart(), 0))));
+  FNeedStorePopupSize = false;
+}
+
+void TvxCustomDropDownEdit::CloseUp(TvxEditCloseUpReason AReason) {
+  if (!HasPopupWindow()) return;
+  if (FCloseUpReason == crUnknown) FCloseUpReason = AReason;
+  {
+    TvxChangeEventsLock events(this);
+    if (AReason == crTab || AReason == crClose || AReason == crEnter) {
+      TvxCustomDropDownEditProperties* p = ActiveProperties();
+      if (p->IsLookupDataUsed() && FLookupData) {
+        const Integer previous = FLookupData->CurrentKey();
+        LockClick(true);
+        TScopeExit unlock([this, previous] {
+          LockClick(false);
+          if (ModifiedAfterEnter() && FLookupData->CurrentKey() != previous) DoClick();
+        });
+        FLookupData->SelectItem();
+      }
+      if (!p->PostAfterPopupClosed() && p->ImmediatePost() && CanPostEditValue()) InternalPostEditValue(true);
+    }
+  }
   if (FPopupWindow) FPopupWindow->CloseUp();
+}
+
+void TvxCustomDropDownEdit::DoClosePopupWindow(TObject*) {
+  TvxCustomDropDownEditProperties* p = ActiveProperties();
+  if (p->PopupSizeable() && FNeedStorePopupSize && FPopupWindow) {
+    if (IsInplace()) {
+      if (auto* data = dynamic_cast<TvxCustomDropDownEditData*>(EditData())) {
+        data->Initialized = true;
+        data->Width = FPopupWindow->Width();
+        data->Height = FPopupWindow->Height();
+      }
+    } else {
+      Properties()->SetPopupWidth(FPopupWindow->Width());
+      Properties()->SetPopupHeight(FPopupWindow->Height());
+    }
+  }
+  FinalizePopup();
+  if (p->GetEditingStyle() == esFixedList) ShortRefreshContainer(false);
+  DoCloseUp();
+  {
+    TvxChangeEventsLock events(this);
+    if (p->PostAfterPopupClosed() && p->ImmediatePost() && CanPostEditValue() && ValidateEdit(true))
+      InternalPostEditValue(false);
+  }
+  ShortRefreshContainer(false);
+  if (!HandleAllocated()) FIsHotAndPopup = false;
+}
+
+void TvxCustomDropDownEdit::Activate(TvxCustomEditData*& AEditData) {
+  TvxCustomMaskEdit::Activate(AEditData);
+  auto* data = dynamic_cast<TvxCustomDropDownEditData*>(AEditData);
+  FPopupSizeChanged = data && data->Initialized && ActiveProperties()->PopupSizeable();
+  if (ActiveProperties()->ImmediatePopup()) SetDroppedDown(true);
+}
+
+void TvxCustomDropDownEdit::ActivateByKey(wchar_t Key, TvxCustomEditData*& AEditData) {
+  TvxCustomMaskEdit::ActivateByKey(Key, AEditData);
+  TvxCustomDropDownEditProperties* p = ActiveProperties();
+  if (vxIsNonControlChar(Key) && p->ImmediateDropDown() && !p->ImmediatePopup() && !SendActivationKey(Key))
+    SetDroppedDown(true);
+  if (!SendActivationKey(Key) && CanDropDown() && GetPopupFocusedControl() && FPopupWindow &&
+      FPopupWindow->HandleAllocated())
+    PostMessageW(FPopupWindow->Handle(), VXM_FORWARDCHARTOPOPUP, static_cast<WPARAM>(Key), 0);
+}
+
+void TvxCustomDropDownEdit::ActivateByMouse(TShiftState Shift, Integer X, Integer Y,
+                                            TvxCustomEditData*& AEditData) {
+  TValueScope<bool> activating(FIsActivatingByMouse, true);
+  TvxCustomMaskEdit::ActivateByMouse(Shift, X, Y, AEditData);
+}
+
+bool TvxCustomDropDownEdit::SendActivationKey(wchar_t Key) {
+  TvxCustomDropDownEditProperties* p = ActiveProperties();
+  return !(p->ImmediateDropDown() && p->PopupWindowCapturesFocus() && Key != L'\r');
+}
+
+bool TvxCustomDropDownEdit::Deactivate() {
+  if (HasPopupWindow()) CloseUp(crUnknown);
+  if (auto* data = dynamic_cast<TvxCustomDropDownEditData*>(EditData())) data->Initialized = FPopupSizeChanged;
+  const bool r = TvxCustomMaskEdit::Deactivate();
+  CancelPendingShow();
+  return r;
+}
+
+void TvxCustomDropDownEdit::DestroyWnd() {
+  if (FPopupWindow) {
+    CloseUp(crUnknown);
+    FinalizePopup();
+    if (FPopupWindow->HandleAllocated()) FPopupWindow->DestroyHandle();
+  }
+  TvxCustomMaskEdit::DestroyWnd();
+}
+
+void TvxCustomDropDownEdit::CreateHandle() {
+  TvxCustomMaskEdit::CreateHandle();
+  InitializeLookupData();
+}
+
+TvxCustomEditViewData* TvxCustomDropDownEdit::CreateViewData() {
+  TvxCustomEditViewData* vd = TvxCustomMaskEdit::CreateViewData();
+  if (auto* d = dynamic_cast<TvxCustomDropDownEditViewData*>(vd)) {
+    d->HasPopupWindow = HasPopupWindow();
+    d->IsHotAndPopup = FIsHotAndPopup;
+  }
+  return vd;
+}
+
+void TvxCustomDropDownEdit::DoButtonDown(Integer AButtonVisibleIndex) {
+  TvxCustomMaskEdit::DoButtonDown(AButtonVisibleIndex);
+  if (AButtonVisibleIndex == ActiveProperties()->GetDropDownButtonVisibleIndex()) SetDroppedDown(true);
+}
+
+void TvxCustomDropDownEdit::InitializeEditData() {
+  auto* data = dynamic_cast<TvxCustomDropDownEditData*>(EditData());
+  if (!data) return;
+  data->Initialized = false;
+  data->Width = ActiveProperties()->PopupWidth();
+  data->Height = ActiveProperties()->PopupHeight();
+}
+
+TvxContainerStyleValues TvxCustomDropDownEdit::GetNotPublishedStyleValues() {
+  TvxContainerStyleValues r = TvxCustomMaskEdit::GetNotPublishedStyleValues();
+  for (TvxContainerStyleValue v = svButtonStyle; v <= svGradientButtons; ++v) r.Exclude(v);
+  return r;
+}
+
+void TvxCustomDropDownEdit::PropertiesChanged(TObject* Sender) {
+  if (!ActiveProperties()->PopupSizeable()) FPopupSizeChanged = false;
+  if (HasPopupWindow()) UpdatePopupWindow();
+  TvxCustomMaskEdit::PropertiesChanged(Sender);
+}
+
+void TvxCustomDropDownEdit::ContainerStyleChanged(TObject* Sender) {
+  if (HandleAllocated()) UpdatePopupLookAndFeel();
+  TvxCustomMaskEdit::ContainerStyleChanged(Sender);
+}
+
+void TvxCustomDropDownEdit::UpdatePopupLookAndFeel() {
+  if (FPopupControlsLookAndFeel && !SkipInnerEditUpdate()) FPopupControlsLookAndFeel->EditStyleChanged();
+}
+
+bool TvxCustomDropDownEdit::IsClickKey(Word Key, TShiftState Shift) {
+  if (TvxCustomMaskEdit::IsClickKey(Key, Shift)) return true;
+  return IsInplace() && HasPopupWindow() &&
+         (Shift.Contains(ssAlt) || Shift.Contains(ssCtrl) || vxIsNonCharVirtualKey(Key));
+}
+
+bool TvxCustomDropDownEdit::IsInplaceEditing() {
+  return TvxCustomMaskEdit::IsInplaceEditing() || (HasPopupWindow() && ActiveProperties()->PostPopupValueOnTab());
+}
+
+bool TvxCustomDropDownEdit::CanScrollLookupItems(bool AIsMouseWheel) {
+  if (SkipInnerEditUpdate()) return false;
+  return !(IsInplace() && InplaceParams.MultiRowParent && !AIsMouseWheel && !HasPopupWindow());
+}
+
+void TvxCustomDropDownEdit::ProcessKeyDown(Word& Key, TShiftState Shift) {
+  Key = vxTranslateVirtualKey(Key);
+  const bool alt = Shift.Contains(ssAlt);
+  if (((Key == VK_UP || Key == VK_DOWN) && alt) || (Key == VK_F4 && !alt)) {
+    if (HasPopupWindow())
+      CloseUp(crClose);
+    else
+      SetDroppedDown(true);
+    Key = 0;
+  } else if ((Key == VK_RETURN || Key == VK_ESCAPE) && !alt && HasPopupWindow()) {
+    FIsPopupWindowJustClosed = true;
+    {
+      TValueScope<bool> keyboard(FKeyboardAction, true);
+      CloseUp(Key == VK_RETURN && DoEditing() ? crEnter : crCancel);
+    }
+    if (!HasPopupWindow()) {
+      if (Key == VK_ESCAPE) SetCaptureControl(nullptr);
+      Key = 0;
+    }
+  }
+  if (Key != 0) TvxCustomMaskEdit::ProcessKeyDown(Key, Shift);
+}
+
+void TvxCustomDropDownEdit::ProcessKeyPress(wchar_t& Key) {
+  TvxCustomDropDownEditProperties* p = ActiveProperties();
+  if (vxIsNonControlChar(Key) && p->ImmediateDropDown() && !HasPopupWindow()) {
+    SetDroppedDown(true);
+    if (p->PopupWindowCapturesFocus() && Key != L'\r' && CanDropDown() && GetPopupFocusedControl() &&
+        FPopupWindow && FPopupWindow->HandleAllocated()) {
+      PostMessageW(FPopupWindow->Handle(), VXM_FORWARDCHARTOPOPUP, static_cast<WPARAM>(Key), 0);
+      Key = 0;
+    }
+  }
+  if (Key != 0) TvxCustomMaskEdit::ProcessKeyPress(Key);
+}
+
+void TvxCustomDropDownEdit::BeforeTabNavigation(TShiftState Shift) {
+  if (HasPopupWindow() && ActiveProperties()->PostPopupValueOnTab()) CloseUp(crTab);
+  TvxCustomMaskEdit::BeforeTabNavigation(Shift);
+}
+
+void TvxCustomDropDownEdit::FocusChanged() {
+  if (!ActiveProperties()->PopupWindowCapturesFocus()) {
+    TWinControl* inner = InnerEdit() ? InnerEdit()->GetControl() : nullptr;
+    const bool innerFocused = inner && inner->HandleAllocated() && GetFocus() == inner->Handle();
+    if (!innerFocused) CloseUp(crUnknown);
+  }
+  TvxCustomMaskEdit::FocusChanged();
+}
+
+void TvxCustomDropDownEdit::DoExit() {
+  CloseUp(crUnknown);
+  FocusChanged();
+  TvxCustomMaskEdit::DoExit();
+}
+
+void TvxCustomDropDownEdit::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  TvxObjectLink* link = vxAddObjectLink(this);
+  TScopeExit unlink([link] { vxRemoveObjectLink(link); });
+  TvxCustomMaskEdit::MouseDown(Button, Shift, X, Y);
+  if (!link->Ref || FIsActivatingByMouse) return;
+  if (ActiveProperties()->DropDownOnClick() && Button == mbLeft &&
+      PtInRect(&ViewInfo()->ClientRect, POINT{X, Y}) && !HasPopupWindow() && !FIsHotAndPopup && Focused())
+    SetDroppedDown(true);
+}
+
+bool TvxCustomDropDownEdit::RefreshViewInfoAt(const TPoint& P, TvxMouseButton AButton, TShiftState AShift,
+                                              bool AIsMouseEvent) {
+  const bool r = TvxCustomMaskEdit::RefreshViewInfoAt(P, AButton, AShift, AIsMouseEvent);
+  if (HasPopupWindow() && ViewInfo()->IsButtonReallyPressed && ViewInfo()->PressedButton == -1)
+    CloseUp(crUnknown);
+  if (AIsMouseEvent && (AButton != vxmbLeft || !AShift.Contains(ssLeft)))
+    FIsHotAndPopup = HasPopupWindow() && ViewInfo()->ContainerState.Contains(csHotTrack);
+  UpdatePopupLookAndFeel();
+  return r;
+}
+
+bool TvxCustomDropDownEdit::DoMouseWheel(TShiftState Shift, Integer WheelDelta, POINT MousePos) {
+  if (TvxCustomMaskEdit::DoMouseWheel(Shift, WheelDelta, MousePos)) return true;
+  if (!CanScrollLookupItems(true) || !HasPopupWindow() || !ActiveProperties()->IsLookupDataUsed() || !FLookupData ||
+      FLookupData->IsEmpty())
+    return false;
+  TvxCustomEditListBox* list = FLookupData->GetActiveControl();
+  if (list && list->HandleAllocated())
+    SendMessageW(list->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(vxShiftToMouseKeys(Shift), static_cast<WORD>(WheelDelta)),
+                 MAKELPARAM(MousePos.x, MousePos.y));
+  return true;
+}
+
+void TvxCustomDropDownEdit::PasteFromClipboard() {
+  if (!Focused()) {
+    TvxCustomMaskEdit::PasteFromClipboard();
+    return;
+  }
+  bool changed;
+  {
+    TValueScope<bool> keyboard(FKeyboardAction, true);
+    TWinControl* inner = InnerEdit() ? InnerEdit()->GetControl() : nullptr;
+    const String before = inner ? inner->Text() : String();
+    TvxCustomMaskEdit::PasteFromClipboard();
+    changed = inner && inner->Text() != before;
+  }
+  if (changed && ActiveProperties()->ImmediateDropDown() && !HasPopupWindow()) {
+    SetDroppedDown(true);
+    if (ActiveProperties()->IsLookupDataUsed() && HandleAllocated())
+      PostMessageW(Handle(), VXM_SYNCHRONIZELOOKUPWITHTEXT, 0, 0);
+  }
+}
+
+void TvxCustomDropDownEdit::VXMSynchronizeLookupWithText(TMessage&) {
+  if (!FLookupData) return;
+  const Integer previous = FLookupData->CurrentKey();
+  {
+    LockClick(true);
+    TScopeExit unlock([this] { LockClick(false); });
+    FLookupData->TextChanged();
+  }
+  if (FLookupData->CurrentKey() != previous) DoClick();
+  switch (ActiveProperties()->GetEditingStyle()) {
+    case esEdit:
+      SetFindSelection(SelStart() == static_cast<Integer>(Text().size()));
+      FLookupData->Find(Text());
+      break;
+    case esFixedList:
+      SetFindSelection(true);
+      break;
+    default:
+      break;
+  }
+}
+
+void TvxCustomDropDownEdit::CMHintShow(TMessage& Message) {
+  TvxCustomMaskEdit::CMHintShow(Message);
+  if (DroppedDown()) Message.Result += 1;
 }
 
 // --- The popup window ----------------------------------------------------------------------
@@ -314,6 +1019,7 @@ TvxCustomEditPopupWindow::~TvxCustomEditPopupWindow() { FSizeFrame.reset(); }
 const TMessageMap* TvxCustomEditPopupWindow::ClassMessages() {
   static constexpr TMessageEntry Entries[] = {
       {VXM_FORWARDCHARTOPOPUP, MessageHandler<&TvxCustomEditPopupWindow::VXMForwardChar>},
+      {VXM_SHOWPOPUPWINDOW, MessageHandler<&TvxCustomEditPopupWindow::VXMShowPopupWindow>},
   };
   static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
   return &Map;
@@ -348,6 +1054,28 @@ void TvxCustomEditPopupWindow::VXMForwardChar(TMessage& Message) {
   if (Visible()) SendCharToFocus(static_cast<WideChar>(Message.WParam));
 }
 
+void TvxCustomEditPopupWindow::VXMShowPopupWindow(TMessage&) {
+  TWinControl* focused = FPendingFocusedControl;
+  FPendingFocusedControl = nullptr;
+  Popup(focused);
+}
+
+TPoint TvxCustomEditPopupWindow::CalculateLockedBounds() {
+  TValueScope<bool> lock(FLockCheckSize, true);
+  CalculateSize();
+  TPoint P = CalculatePosition();
+  CorrectBoundsWithDesktopWorkArea(P);
+  return P;
+}
+
+void TvxCustomEditPopupWindow::LayOut() {
+  SetOwnerBounds(Edit()->GetPopupOwnerBounds());
+  CalculateViewInfo();
+  Edit()->PositionPopupContent(FViewInfo->ClientRect);
+  UpdateShadowRegion();
+  if (HandleAllocated()) Invalidate();
+}
+
 void TvxCustomEditPopupWindow::CalculateViewInfo() {
   FViewInfo->Bounds = TRect{0, 0, Width(), Height()};
   FViewInfo->Calculate();
@@ -377,6 +1105,16 @@ void TvxCustomEditPopupWindow::MouseLeave(TControl* AControl) {
     RepaintCloseButton();
   }
   SetCursor(crDefault);
+}
+
+// Escape inside a popup that holds the focus cancels it, as it does in the editor.
+void TvxCustomEditPopupWindow::KeyDown(Word& Key, TShiftState Shift) {
+  const bool releasesCapture = Key == VK_ESCAPE && HasCapture();
+  inherited::KeyDown(Key, Shift);
+  if (Key == VK_ESCAPE && !releasesCapture && IsVisible()) {
+    Key = 0;
+    Edit()->CloseUp(crCancel);
+  }
 }
 
 void TvxCustomEditPopupWindow::Resize() {
@@ -472,6 +1210,21 @@ bool TvxCustomEditPopupWindow::CanResize(Integer& NewWidth, Integer& NewHeight) 
   const SIZE ms = MinSize();
   NewWidth = std::max<Integer>(NewWidth, std::max<Integer>(FMinWidth, ms.cx));
   NewHeight = std::max<Integer>(NewHeight, std::max<Integer>(FMinHeight, ms.cy));
+  if (NewWidth == Width() && NewHeight == Height()) return true;
+  TvxCustomDropDownEdit* edit = Edit();
+  TvxCustomTextEditLookupData* lookup = edit->ILookupData();
+  if (!lookup || !edit->ActiveProperties()->IsLookupDataUsed() || !edit->IsLookupListInPopup()) return true;
+  TRect e;
+  FViewInfo->GetClientExtent(e);
+  TSize client{NewWidth - e.left - e.right, NewHeight - e.top - e.bottom};
+  const SIZE maxSize = GetMaxVisualAreaSize();
+  if (lookup->CanResizeVisualArea(client, maxSize.cy, maxSize.cx)) {
+    NewWidth = std::max<Integer>(client.cx + e.left + e.right, ms.cx);
+    NewHeight = std::max<Integer>(client.cy + e.top + e.bottom, ms.cy);
+  } else {
+    NewWidth = Width();
+    NewHeight = Height();
+  }
   return true;
 }
 
@@ -498,11 +1251,7 @@ void TvxCustomEditPopupWindow::ApplyBounds(const TRect& R) {
   Edit()->FPopupSizeChanged = true;
   Edit()->FNeedStorePopupSize = true;
   SetBounds(R.left, R.top, R.right - R.left, R.bottom - R.top);
-  SetOwnerBounds(Edit()->GetPopupOwnerBounds());
-  CalculateViewInfo();
-  Edit()->PositionPopupContent(FViewInfo->ClientRect);
-  UpdateShadowRegion();
-  Invalidate();
+  LayOut();
   Update();
 }
 
