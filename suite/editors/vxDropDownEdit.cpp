@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "vxEditConsts.h"
+
 namespace {
 
 // Resize state shared by all popup windows: only the window holding the mouse capture
@@ -1373,3 +1375,527 @@ void TvxCustomEditPopupWindow::MouseUp(TMouseButton Button, TShiftState Shift, I
     RepaintCloseButton();
   }
 }
+
+// --- Combo box --------------------------------------------------------------------------------
+
+TvxCustomComboBoxProperties::TvxCustomComboBoxProperties(TPersistent* AOwner)
+    : TvxCustomDropDownEditProperties(AOwner) {}
+
+TClass TvxCustomComboBoxProperties::GetContainerClass() { return TvxComboBox::StaticClass(); }
+
+TClass TvxCustomComboBoxProperties::GetPopupWindowClass() { return TvxComboBoxPopupWindow::StaticClass(); }
+
+TvxCustomEditViewData* TvxCustomComboBoxProperties::CreateViewData(TvxCustomEditStyle* AStyle, bool AIsInplace,
+                                                                   bool APreviewMode) {
+  auto* result = new TvxCustomComboBoxViewData(this, AStyle, AIsInplace);
+  result->PreviewMode = APreviewMode;
+  return result;
+}
+
+TvxCustomEditViewInfo* TvxCustomComboBoxProperties::CreateViewInfo() { return new TvxCustomComboBoxViewInfo(); }
+
+std::unique_ptr<TvxCustomTextEditLookupData> TvxCustomComboBoxProperties::CreateLookupData(TvxCustomTextEdit* AEdit) {
+  return std::make_unique<TvxComboBoxLookupData>(AEdit);
+}
+
+TvxEditEditingStyle TvxCustomComboBoxProperties::GetEditingStyle() {
+  switch (FDropDownListStyle) {
+    case lsEditFixedList: return esEditList;
+    case lsFixedList: return esFixedList;
+    default: return esEdit;
+  }
+}
+
+void TvxCustomComboBoxProperties::SetDropDownRows(Integer Value) {
+  if (Value < 1) return;
+  SetValue(FDropDownRows, Value);
+}
+
+void TvxCustomComboBoxProperties::Assign(TPersistent* Source) {
+  auto* s = dynamic_cast<TvxCustomComboBoxProperties*>(Source);
+  if (!s) {
+    TvxCustomDropDownEditProperties::Assign(Source);
+    return;
+  }
+  TUpdateScope<TvxCustomComboBoxProperties> update(this);
+  TvxCustomDropDownEditProperties::Assign(Source);
+  SetDropDownListStyle(s->FDropDownListStyle);
+  SetDropDownRows(s->FDropDownRows);
+  SetItemHeight(s->FItemHeight);
+  FRevertable = s->FRevertable;
+  OnDrawItem = s->OnDrawItem;
+  OnMeasureItem = s->OnMeasureItem;
+}
+
+void TvxComboBoxProperties::DeclarePublished(TPublisher<TvxComboBoxProperties>& P) {
+  using C = TvxComboBoxProperties;
+  P.Property(L"AssignedValues", &C::AssignedValues,
+             [](C* E, TvxTextEditPropertiesValues* V) { E->SetAssignedValues(V); });
+  P.Property(L"CharCase", &C::CharCase, &C::SetCharCase).Default(ecNormal);
+  P.Property(L"DropDownAutoWidth", &C::DropDownAutoWidth, &C::SetDropDownAutoWidth).Default(true);
+  P.Property(L"DropDownListStyle", &C::DropDownListStyle, &C::SetDropDownListStyle).Default(lsEditList);
+  P.Property(L"DropDownRows", &C::DropDownRows, &C::SetDropDownRows).Default(8);
+  P.Property(L"DropDownSizeable", &C::DropDownSizeable, &C::SetDropDownSizeable).Default(false);
+  P.Property(L"DropDownWidth", &C::DropDownWidth, &C::SetDropDownWidth).Default(0);
+  P.Property(L"HideSelection", &C::HideSelection, &C::SetHideSelection).Default(true);
+  P.Property(L"ImeMode", &C::ImeMode, &C::SetImeMode).Default(imDontCare);
+  P.Property(L"ImeName", &C::ImeName, &C::SetImeName).Stored([](C* E) { return !E->ImeName().empty(); });
+  P.Property(L"ImmediateDropDown", &C::ImmediateDropDown, &C::SetImmediateDropDown).Default(true);
+  P.Property(L"ImmediateUpdateText", &C::ImmediateUpdateText, &C::SetImmediateUpdateText).Default(false);
+  P.Property(L"IncrementalSearch", &C::IncrementalSearch, &C::SetIncrementalSearch).Default(true);
+  P.Property(L"ItemHeight", &C::ItemHeight, &C::SetItemHeight).Default(0);
+  P.Property(L"Items", &C::Items, [](C* E, TStringList* V) { E->SetItems(V); });
+  P.Property(L"MaxLength", &C::MaxLength, &C::SetMaxLength).Stored([](C* E) {
+    return E->AssignedValues()->MaxLength();
+  });
+  P.Property(L"OEMConvert", &C::OEMConvert, &C::SetOEMConvert).Default(false);
+  P.Property(L"PopupAlignment", &C::PopupAlignment, &C::SetPopupAlignment).Default(taLeftJustify);
+  P.Property(L"PostPopupValueOnTab", &C::PostPopupValueOnTab, &C::SetPostPopupValueOnTab).Default(false);
+  P.Property(L"Revertable", &C::Revertable, &C::SetRevertable).Default(false);
+  P.Property(L"Sorted", &C::Sorted, &C::SetSorted).Default(false);
+}
+
+void TvxCustomComboBoxViewInfo::Assign(TObject* Source) {
+  TvxCustomTextEditViewInfo::Assign(Source);
+  if (auto* s = dynamic_cast<TvxCustomComboBoxViewInfo*>(Source)) ItemIndex = s->ItemIndex;
+}
+
+void TvxCustomComboBoxViewData::Calculate(TvxCanvas* ACanvas, const TRect& ABounds, const TPoint& P,
+                                          TvxMouseButton Button, TShiftState Shift,
+                                          TvxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) {
+  TvxCustomDropDownEditViewData::Calculate(ACanvas, ABounds, P, Button, Shift, AViewInfo, AIsMouseEvent);
+  auto* vi = static_cast<TvxCustomComboBoxViewInfo*>(AViewInfo);
+  TvxCustomComboBoxProperties* p = ComboProperties();
+  vi->ItemIndex = -1;
+  vi->IsOwnerDrawing = false;
+  if (p->DropDownListStyle() != lsFixedList) return;
+  auto* combo = dynamic_cast<TvxCustomComboBox*>(Edit);
+  const bool assigned = combo ? combo->IsOnDrawItemAssigned() : static_cast<bool>(p->OnDrawItem);
+  if (!assigned) return;
+  vi->ItemIndex = combo ? combo->ItemIndex() : p->LookupItems()->IndexOf(vi->Text);
+  if (vi->ItemIndex == -1) return;
+  vi->IsOwnerDrawing = true;
+  const Integer index = vi->ItemIndex;
+  vi->CustomDrawHandler = [vi, combo, p, index](TvxCanvas* ACanvas, const TRect& R) {
+    const bool bar = vi->DrawSelectionBar;
+    ACanvas->SetBrushColor(bar ? clHighlight : vi->BackgroundColor());
+    ACanvas->FillRect(R);
+    if (vi->Font) ACanvas->SetFont(vi->Font);
+    ACanvas->Font()->SetColor(bar ? clHighlightText : vi->TextColor);
+    TOwnerDrawState state{odComboBoxEdit};
+    if (vi->Focused) {
+      state.Include(odSelected);
+      state.Include(odFocused);
+    }
+    if (combo)
+      combo->DoDrawItem(ACanvas, index, R, state);
+    else if (p->OnDrawItem)
+      p->OnDrawItem(nullptr, ACanvas, index, R, state);
+  };
+}
+
+void TvxComboBoxPopupWindow::CalculateSize() {
+  TvxCustomEditPopupWindowViewInfo* vi = ViewInfo();
+  vi->SizeGripCorner = ecoBottomRight;
+  TvxCustomDropDownEdit* edit = Edit();
+  SetOwnerBounds(edit->GetPopupOwnerBounds());
+  SetOwnerParent(edit->Parent());
+  const SIZE P = edit->GetPopupPreferredSize();
+  TRect B;
+  vi->GetClientExtent(B);
+  const SIZE M = MinSize();
+  const Integer ownerWidth = OwnerBounds().right - OwnerBounds().left;
+  const bool resized = edit->FPopupSizeChanged && Sizeable();
+  Integer w, h;
+  if (resized || (!PopupAutoSize() && PopupWidth() > 0))
+    w = PopupWidth();
+  else if (PopupAutoSize())
+    w = std::max<Integer>(ownerWidth, P.cx + B.left + B.right);
+  else
+    w = ownerWidth;
+  if ((resized || PopupHeight() != 0) && (Sizeable() || !PopupAutoSize()))
+    h = PopupHeight();
+  else
+    h = P.cy + B.top + B.bottom;
+  if (Sizeable()) {
+    w = std::max(w, MinWidth());
+    h = std::max(h, MinHeight());
+  }
+  TValueScope<bool> lock(LockCheckSizeFlag(), true);
+  SetWidth(std::max<Integer>(w, M.cx));
+  SetHeight(std::max<Integer>(h, M.cy));
+}
+
+// The combo box's list.
+
+TvxCustomComboBoxListBox::TvxCustomComboBoxListBox(TComponent* AOwner) : TvxCustomEditListBox(AOwner) {
+  SetStyle(lbOwnerDrawVariable);
+}
+
+void TvxCustomComboBoxListBox::CreateParams(TCreateParams& Params) {
+  TvxCustomEditListBox::CreateParams(Params);
+  if (FEdit && FEdit->IsOnDrawItemAssigned()) Params.WindowClass.style |= CS_HREDRAW;
+}
+
+Integer TvxCustomComboBoxListBox::GetHeight(Integer ARowCount, Integer) {
+  Integer h = 0;
+  for (Integer i = 0; i < ARowCount; ++i) h += GetItemHeight(i);
+  return h;
+}
+
+void TvxCustomComboBoxListBox::MeasureItem(Integer Index, Integer& Height) { Height = GetItemHeight(Index); }
+
+void TvxCustomComboBoxListBox::DrawItem(Integer Index, RECT Rect, TOwnerDrawState State) {
+  if (!FEdit || !FEdit->IsOnDrawItemAssigned()) {
+    TvxCustomEditListBox::DrawItem(Index, Rect, State);
+    return;
+  }
+  TvxCanvas canvas(Canvas());
+  FEdit->DoDrawItem(&canvas, Index, TRect{Rect.left, Rect.top, Rect.right, Rect.bottom}, State);
+}
+
+void TvxCustomComboBoxListBox::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  // The first move after the list was placed under a resting pointer is not the user's.
+  if (FEdit && FEdit->PopupMouseMoveLocked()) {
+    FEdit->SetPopupMouseMoveLocked(false);
+    return;
+  }
+  TvxCustomEditListBox::MouseMove(Shift, X, Y);
+}
+
+const TMessageMap* TvxComboBoxListBox::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {WM_SIZE, MessageHandler<&TvxComboBoxListBox::WMSize>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+Integer TvxComboBoxListBox::GetItemHeight(Integer AIndex) {
+  Integer h = 0;
+  const Integer fixed = FEdit ? FEdit->ActiveProperties()->ItemHeight() : 0;
+  h = fixed > 0 ? fixed : TvxCustomEditListBox::GetItemHeight(-1);
+  if (AIndex >= 0 && FEdit && FEdit->IsOnMeasureItemAssigned()) {
+    TvxCanvas canvas(Canvas());
+    FEdit->DoMeasureItem(AIndex, &canvas, h);
+  }
+  return h;
+}
+
+void TvxComboBoxListBox::PropertiesChanged() {
+  SetItemHeight(GetItemHeight(-1));
+  SetStyle(FEdit && FEdit->IsOnMeasureItemAssigned() ? lbOwnerDrawVariable : lbOwnerDrawFixed);
+}
+
+void TvxComboBoxListBox::SetItemIndexProgrammatically(Integer Value) {
+  if (FEdit) FEdit->SetPopupMouseMoveLocked(true);
+  TvxCustomInnerListBox::SetItemIndex(Value);
+}
+
+void TvxComboBoxListBox::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  TvxCustomComboBoxListBox::MouseUp(Button, Shift, X, Y);
+  if (Button != mbLeft || !FEdit) return;
+  const Integer index = ItemAtPos(POINT{X, Y}, true);
+  if (index == -1) return;
+  SetCaptureControl(nullptr);
+  if (HandleAllocated() && GetCapture() == Handle()) ReleaseCapture();
+  SetItemIndex(index);
+  FEdit->CloseUp(crEnter);
+}
+
+void TvxComboBoxListBox::WMSize(TMessage& Message) {
+  InheritedMessage(Message);
+  if (!HandleAllocated() || !FEdit || !FEdit->HasPopupWindow()) return;
+  const LONG style = GetWindowLongW(Handle(), GWL_STYLE);
+  if ((style & WS_VSCROLL) == 0 || (style & WS_HSCROLL) == 0) return;
+  // Both bars leave a corner box: repaint it so it shows the popup's grip side cleanly.
+  RECT w;
+  GetWindowRect(Handle(), &w);
+  const Integer cx = GetSystemMetrics(SM_CXVSCROLL), cy = GetSystemMetrics(SM_CYHSCROLL);
+  HRGN rgn = CreateRectRgn(w.right - cx, w.bottom - cy, w.right, w.bottom);
+  SendMessageW(Handle(), WM_NCPAINT, reinterpret_cast<WPARAM>(rgn), 0);
+  DeleteObject(rgn);
+}
+
+// The combo box's lookup.
+
+TvxCustomEditListBox* TvxComboBoxLookupData::CreateListBox(TComponent* AOwner) { return new TvxComboBoxListBox(AOwner); }
+
+void TvxComboBoxLookupData::Initialize(TWinControl* AVisualControlsParent) {
+  const bool created = !FList;
+  TvxCustomTextEditLookupData::Initialize(AVisualControlsParent);
+  if (!FList) return;
+  auto* combo = dynamic_cast<TvxCustomComboBox*>(FEdit);
+  List()->SetEdit(combo);
+  if (created || combo) List()->PropertiesChanged();
+}
+
+void TvxComboBoxLookupData::PropertiesChanged() {
+  TvxCustomTextEditLookupData::PropertiesChanged();
+  if (FList) List()->PropertiesChanged();
+}
+
+TSize TvxComboBoxLookupData::GetVisualAreaPreferredSize(Integer AMaxHeight, Integer AWidth) {
+  TvxComboBoxListBox* list = List();
+  if (!list) return TSize{0, 0};
+  auto* p = static_cast<TvxCustomComboBoxProperties*>(FEdit->ActiveProperties());
+  const Integer n = GetItemCount();
+  const Integer rows = std::min(p->DropDownRows(), n);
+  TSize s{0, list->GetHeight(rows, AMaxHeight)};
+  Integer widest = 0;
+  for (Integer i = 0; i < n; ++i) widest = std::max(widest, list->GetItemWidth(i));
+  s.cx = widest + 4;
+  list->SetScrollWidth(s.cx);
+  if (n > p->DropDownRows() || (AMaxHeight > 0 && AMaxHeight < s.cy)) {
+    s.cx += GetSystemMetrics(SM_CXVSCROLL);
+    if (AMaxHeight > 0 && s.cy > AMaxHeight) s.cy = AMaxHeight;
+  }
+  if (AWidth > 0 && AWidth < s.cx) s.cy += GetSystemMetrics(SM_CYHSCROLL);
+  return s;
+}
+
+bool TvxComboBoxLookupData::CanResizeVisualArea(TSize& ASize, Integer AMaxHeight, Integer AMaxWidth) {
+  TvxComboBoxListBox* list = List();
+  if (!list) return true;
+  const TSize current{list->Width(), list->Height()};
+  if (ASize.cx == current.cx && ASize.cy == current.cy) return true;
+  const bool growing = ASize.cy > current.cy;
+  const Integer n = GetItemCount();
+  const Integer vbar = GetSystemMetrics(SM_CXVSCROLL), hbar = GetSystemMetrics(SM_CYHSCROLL);
+  Integer widest = 0;
+  for (Integer i = 0; i < n; ++i) widest = std::max(widest, list->GetItemWidth(i));
+  const Integer scrollWidth = widest + 4;
+  Integer sum = 0, height = 0, rows = 0;
+  bool hbarAdded = false;
+  for (Integer i = 0; i < n; ++i) {
+    const Integer rowsLeft = n - (i + 1);
+    sum += list->GetItemHeight(i);
+    const Integer widthLeft = ASize.cx - (rowsLeft > 0 ? vbar : 0);
+    const bool hb = widthLeft < scrollWidth || (AMaxWidth > 0 && widthLeft > AMaxWidth);
+    const Integer total = sum + (hb ? hbar : 0);
+    const bool pastMax = AMaxHeight > 0 && total > AMaxHeight;
+    if (total == ASize.cy && !pastMax) {
+      height = total;
+      rows = i + 1;
+      hbarAdded = hb;
+      break;
+    }
+    if (total > ASize.cy || pastMax) {
+      // Snap towards the current size: back one row when growing (or past the maximum),
+      // keep the row when shrinking.
+      if (!(pastMax || growing) || i == 0) {
+        height = total;
+        rows = i + 1;
+        hbarAdded = hb;
+      }
+      break;
+    }
+    height = total;
+    rows = i + 1;
+    hbarAdded = hb;
+  }
+  ASize.cy = height;
+  if (rows < n) ASize.cx = std::max<Integer>(ASize.cx, hbarAdded ? 2 * vbar : vbar);
+  return true;
+}
+
+// The combo box's inner edit.
+
+const TMessageMap* TvxCustomComboBoxInnerEdit::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {WM_LBUTTONUP, MessageHandler<&TvxCustomComboBoxInnerEdit::WMLButtonUp>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+void TvxCustomComboBoxInnerEdit::WMLButtonUp(TMessage& Message) {
+  ControlState().Exclude(csClicked);
+  InheritedMessage(Message);
+}
+
+// The combo box.
+
+const TMessageMap* TvxCustomComboBox::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {WM_LBUTTONUP, MessageHandler<&TvxCustomComboBox::WMLButtonUp>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+void TvxCustomComboBox::WMLButtonUp(TMessage& Message) {
+  ControlState().Exclude(csClicked);
+  InheritedMessage(Message);
+}
+
+void TvxCustomComboBox::Initialize() {
+  TvxCustomDropDownEdit::Initialize();
+  ControlStyle().Exclude(csClickEvents);
+}
+
+Integer TvxCustomComboBox::SelectedItem() const {
+  TvxComboBoxLookupData* l = GetLookupData();
+  return l && l->GetActiveControl() ? l->GetActiveControl()->ItemIndex() : -1;
+}
+
+void TvxCustomComboBox::SetSelectedItem(Integer Value) {
+  TvxComboBoxLookupData* l = GetLookupData();
+  if (l && l->List()) l->List()->SetItemIndexProgrammatically(Value);
+}
+
+bool TvxCustomComboBox::CanDropDown() {
+  TvxComboBoxLookupData* l = GetLookupData();
+  return l && !l->IsEmpty();
+}
+
+SIZE TvxCustomComboBox::GetPopupPreferredSize() {
+  TvxCustomEditPopupWindow* w = PopupWindow();
+  TvxComboBoxLookupData* l = GetLookupData();
+  if (!w || !l) return SIZE{0, 0};
+  const SIZE A = w->GetMaxVisualAreaSize();
+  TvxCustomComboBoxProperties* p = ActiveProperties();
+  Integer width = A.cx;
+  if (!p->PopupSizeable() && !p->PopupAutoSize()) {
+    Integer pw = p->PopupWidth();
+    if (pw < 1) {
+      const TRect o = GetPopupOwnerBounds();
+      pw = o.right - o.left;
+    }
+    TRect e;
+    w->ViewInfo()->GetClientExtent(e);
+    width = std::min<Integer>(A.cx, pw - e.left - e.right);
+  }
+  const TSize s = l->GetVisualAreaPreferredSize(A.cy, width);
+  return SIZE{s.cx, s.cy};
+}
+
+void TvxCustomComboBox::Activate(TvxCustomEditData*& AEditData) {
+  TvxCustomDropDownEdit::Activate(AEditData);
+  if (ActiveProperties()->IsLookupDataUsed() && ILookupData()) ILookupData()->TextChanged();
+}
+
+void TvxCustomComboBox::DoDrawItem(TvxCanvas* ACanvas, Integer AIndex, const TRect& ARect, TOwnerDrawState AState) {
+  if (Properties()->OnDrawItem) Properties()->OnDrawItem(this, ACanvas, AIndex, ARect, AState);
+  if (RepositoryItem() && ActiveProperties()->OnDrawItem) ActiveProperties()->OnDrawItem(this, ACanvas, AIndex, ARect, AState);
+}
+
+bool TvxCustomComboBox::DoMeasureItem(Integer AIndex, TvxCanvas* ACanvas, Integer& AHeight) {
+  if (Properties()->OnMeasureItem) Properties()->OnMeasureItem(this, AIndex, ACanvas, AHeight);
+  if (RepositoryItem() && ActiveProperties()->OnMeasureItem)
+    ActiveProperties()->OnMeasureItem(this, AIndex, ACanvas, AHeight);
+  return IsOnMeasureItemAssigned();
+}
+
+bool TvxCustomComboBox::IsOnDrawItemAssigned() {
+  return Properties()->OnDrawItem || (RepositoryItem() && ActiveProperties()->OnDrawItem);
+}
+
+bool TvxCustomComboBox::IsOnMeasureItemAssigned() {
+  return Properties()->OnMeasureItem || (RepositoryItem() && ActiveProperties()->OnMeasureItem);
+}
+
+bool TvxCustomComboBox::ShouldSyncLookupWithText() {
+  TvxCustomTextEditLookupData* l = ILookupData();
+  if (!l || IsEditValueSetting() || FLookupDataTextChangedLockCount > 0) return false;
+  if (HasPopupWindow() || IsShowPending()) return true;
+  if (ActiveProperties()->GetEditingStyle() != esEdit) return true;
+  const Integer key = l->CurrentKey();
+  return Focused() && key >= 0 && Text() == l->GetDisplayText(key);
+}
+
+void TvxCustomComboBox::ChangeHandler(TObject* Sender) {
+  TvxCustomTextEditLookupData* l = ILookupData();
+  const Integer previous = l ? l->CurrentKey() : -1;
+  {
+    TvxChangeEventsLock events(this);
+    LockClick(true);
+    TScopeExit unlock([this] { LockClick(false); });
+    TvxCustomDropDownEdit::ChangeHandler(Sender);
+    if (l && ShouldSyncLookupWithText()) l->TextChanged();
+  }
+  if (l && l->CurrentKey() != previous && ActiveProperties()->IncrementalSearch()) DoClick();
+}
+
+void TvxCustomComboBox::DblClick() {
+  TvxCustomDropDownEdit::DblClick();
+  TvxCustomTextEditLookupData* l = ILookupData();
+  if (!l || HasPopupWindow() || !ActiveProperties()->Revertable()) return;
+  TvxChangeEventsLock events(this);
+  TValueScope<bool> scrolling(FLookupItemsScrolling, true);
+  const Integer previous = l->CurrentKey();
+  l->Go(egdNext, true);
+  if (l->CurrentKey() != previous && CanPostEditValue() && ActiveProperties()->ImmediatePost() && ValidateEdit(true))
+    InternalPostEditValue(false);
+}
+
+void TvxCustomComboBox::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  TvxCustomDropDownEdit::MouseMove(Shift, X, Y);
+  TvxComboBoxLookupData* l = GetLookupData();
+  if (!l || !l->List() || !HasPopupWindow() || !HandleAllocated() || GetCapture() != Handle()) return;
+  // Dragging from the button into the list selects rows.
+  POINT p{X, Y};
+  ::ClientToScreen(Handle(), &p);
+  if (!l->IsMouseOverList(TPoint{p.x, p.y})) return;
+  TvxComboBoxListBox* list = l->List();
+  ::ScreenToClient(list->Handle(), &p);
+  SendMessageW(list->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+}
+
+void TvxCustomComboBox::DoPopupShowed(TObject* Sender) {
+  TvxCustomDropDownEdit::DoPopupShowed(Sender);
+  TvxCustomTextEditLookupData* l = ILookupData();
+  if (l && l->IsMouseOverList(vxGetMouseCursorPos())) FPopupMouseMoveLocked = true;
+}
+
+void TvxCustomComboBox::SetupPopupWindow() {
+  TvxCustomDropDownEdit::SetupPopupWindow();
+  PopupWindow()->SetSysPanelStyle(ActiveProperties()->PopupSizeable());
+}
+
+void TvxCustomComboBox::UpdatePopupWindow() {
+  TvxCustomDropDownEdit::UpdatePopupWindow();
+  TvxComboBoxLookupData* l = GetLookupData();
+  if (l && l->List() && l->List()->HandleAllocated()) l->List()->Invalidate();
+}
+
+void TvxComboBox::DeclarePublished(TPublisher<TvxComboBox>& P) {
+  using C = TvxComboBox;
+  P.Property(L"Properties", &C::Properties, [](C* E, TvxComboBoxProperties* V) { E->SetProperties(V); });
+}
+
+bool TvxComboBox::SupportsSpelling() {
+  return Properties()->DropDownListStyle() == lsEditList && InternalSupportsSpelling();
+}
+
+// --- Filter helpers and start-up ----------------------------------------------------------------
+
+void TvxFilterComboBoxHelper::InitializeProperties(TvxCustomEditProperties* AProperties,
+                                                   TvxCustomEditProperties* AEditProperties, bool AHasButtons) const {
+  TvxFilterDropDownEditHelper::InitializeProperties(AProperties, AEditProperties, AHasButtons);
+  auto* p = dynamic_cast<TvxCustomComboBoxProperties*>(AProperties);
+  if (!p) return;
+  p->SetButtonGlyph(nullptr);
+  p->SetDropDownRows(8);
+  p->SetDropDownListStyle(lsEditList);
+  p->SetImmediateDropDown(false);
+  p->SetPopupAlignment(taLeftJustify);
+  p->SetRevertable(false);
+}
+
+namespace {
+
+void InitDropDownEdit() {
+  GetEditPropertiesRegistry()->Register(TvxComboBoxProperties::StaticClass(),
+                                        vxGetResString(&svxSEditRepositoryComboBoxItem));
+  GetFilterEditsController()->Register(TvxComboBoxProperties::StaticClass(), TvxFilterComboBoxHelper::Class());
+}
+
+void FinDropDownEdit() {
+  GetFilterEditsController()->Unregister(TvxComboBoxProperties::StaticClass(), TvxFilterComboBoxHelper::Class());
+  if (TvxRegisteredClasses* r = GetEditPropertiesRegistry()) r->Unregister(TvxComboBoxProperties::StaticClass());
+}
+
+}  // namespace
+
+const TUnitInfo vxDropDownEditUnit = {L"vxDropDownEdit", InitDropDownEdit, FinDropDownEdit};

@@ -8,6 +8,7 @@
 
 #include "Forms.h"
 #include "vxLookAndFeels.h"
+#include "vxFilterControlUtils.h"
 #include "vxMaskEdit.h"
 
 class TvxCustomEditPopupWindow;
@@ -342,7 +343,6 @@ class TvxCustomDropDownEdit : public TvxCustomMaskEdit {
   bool FDestroyingPopup = false;
 };
 
-class TvxFilterDropDownEditHelper;
 
 class TvxCustomEditPopupWindow : public TvxCustomPopupWindow {
   DECLARE_CLASS(TvxCustomEditPopupWindow, TvxCustomPopupWindow)
@@ -416,6 +416,8 @@ class TvxCustomEditPopupWindow : public TvxCustomPopupWindow {
   void MouseLeave(TControl* AControl) override;
   void VXMForwardChar(TMessage& Message);
   void VXMShowPopupWindow(TMessage& Message);
+  // While set, CanResize leaves sizes alone (the size is being computed, not dragged).
+  bool& LockCheckSizeFlag() { return FLockCheckSize; }
 
  private:
   void ApplyBounds(const TRect& R);
@@ -446,3 +448,233 @@ constexpr UINT VXM_FORWARDCHARTOPOPUP = 0x8096;
 
 // The cursor for resize sides (each -1, 0 or 1).
 TCursor vxEditPopupSizingCursor(Integer AHorz, Integer AVert);
+
+// ---- Combo box ----------------------------------------------------------------------------
+
+class TvxCustomComboBox;
+
+using TvxEditDrawItemEvent = std::function<void(TvxCustomComboBox* AControl, TvxCanvas* ACanvas, Integer AIndex,
+                                                const TRect& ARect, TOwnerDrawState AState)>;
+namespace vxDropDownEdit {
+// A row's height asked of the application (the unit's own kind, not the list box one).
+using TMeasureItemEvent =
+    std::function<void(TvxCustomComboBox* AControl, Integer AIndex, TvxCanvas* ACanvas, Integer& AHeight)>;
+}  // namespace vxDropDownEdit
+
+// The combo box's settings: its list style, the rows the list shows and how they are
+// drawn and measured.
+class TvxCustomComboBoxProperties : public TvxCustomDropDownEditProperties {
+  DECLARE_CLASS(TvxCustomComboBoxProperties, TvxCustomDropDownEditProperties)
+ public:
+  explicit TvxCustomComboBoxProperties(TPersistent* AOwner);
+  void Assign(TPersistent* Source) override;
+  TClass GetContainerClass() override;
+  TClass GetPopupWindowClass() override;
+  TvxCustomEditViewData* CreateViewData(TvxCustomEditStyle* AStyle, bool AIsInplace,
+                                        bool APreviewMode = false) override;
+  TvxCustomEditViewInfo* CreateViewInfo() override;
+  std::unique_ptr<TvxCustomTextEditLookupData> CreateLookupData(TvxCustomTextEdit* AEdit) override;
+  bool IsLookupDataUsed() override { return true; }
+  Integer GetLookupPageRowCount() override { return FDropDownRows; }
+  TvxEditEditingStyle GetEditingStyle() override;
+  bool DropDownOnClick() override { return FDropDownListStyle == lsFixedList; }
+
+  TvxEditDropDownListStyle DropDownListStyle() const { return FDropDownListStyle; }
+  void SetDropDownListStyle(TvxEditDropDownListStyle Value) { SetValue(FDropDownListStyle, Value); }
+  Integer DropDownRows() const { return FDropDownRows; }
+  // Values below 1 are ignored.
+  void SetDropDownRows(Integer Value);
+  Integer ItemHeight() const { return FItemHeight; }
+  void SetItemHeight(Integer Value) { SetValue(FItemHeight, Value); }
+  bool Revertable() const { return FRevertable; }
+  void SetRevertable(bool Value) { FRevertable = Value; }
+  TStringList* Items() const { return LookupItems(); }
+  void SetItems(TStrings* Value) { SetLookupItems(Value); }
+  bool Sorted() const { return LookupItemsSorted(); }
+  void SetSorted(bool Value) { SetLookupItemsSorted(Value); }
+  bool DropDownAutoWidth() const { return PopupAutoSize(); }
+  void SetDropDownAutoWidth(bool Value) { SetPopupAutoSize(Value); }
+  bool DropDownSizeable() const { return PopupSizeable(); }
+  void SetDropDownSizeable(bool Value) { SetPopupSizeable(Value); }
+  Integer DropDownWidth() const { return PopupWidth(); }
+  void SetDropDownWidth(Integer Value) { SetPopupWidth(Value); }
+
+  TvxEditDrawItemEvent OnDrawItem;
+  vxDropDownEdit::TMeasureItemEvent OnMeasureItem;
+
+ private:
+  TvxEditDropDownListStyle FDropDownListStyle = lsEditList;
+  Integer FDropDownRows = 8;
+  Integer FItemHeight = 0;
+  bool FRevertable = false;
+};
+
+class TvxComboBoxProperties : public TvxCustomComboBoxProperties {
+  DECLARE_CLASS(TvxComboBoxProperties, TvxCustomComboBoxProperties)
+  PUBLISHED(TvxComboBoxProperties)
+ public:
+  explicit TvxComboBoxProperties(TPersistent* AOwner) : TvxCustomComboBoxProperties(AOwner) {}
+};
+
+// The combo box's view: the item drawn by the application in a fixed-list editor.
+class TvxCustomComboBoxViewInfo : public TvxCustomTextEditViewInfo {
+  DECLARE_CLASS(TvxCustomComboBoxViewInfo, TvxCustomTextEditViewInfo)
+ public:
+  void Assign(TObject* Source) override;
+  Integer ItemIndex = -1;  // -1: the text is drawn normally
+};
+
+class TvxCustomComboBoxViewData : public TvxCustomDropDownEditViewData {
+  DECLARE_CLASS(TvxCustomComboBoxViewData, TvxCustomDropDownEditViewData)
+ public:
+  using TvxCustomDropDownEditViewData::TvxCustomDropDownEditViewData;
+  void Calculate(TvxCanvas* ACanvas, const TRect& ABounds, const TPoint& P, TvxMouseButton Button, TShiftState Shift,
+                 TvxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) override;
+  bool IsComboBoxStyle() override { return true; }
+  TvxCustomComboBoxProperties* ComboProperties() const {
+    return static_cast<TvxCustomComboBoxProperties*>(Properties());
+  }
+};
+
+// The combo box's popup: sized to the list's whole rows.
+class TvxComboBoxPopupWindow : public TvxCustomEditPopupWindow {
+  DECLARE_CLASS(TvxComboBoxPopupWindow, TvxCustomEditPopupWindow)
+ public:
+  explicit TvxComboBoxPopupWindow(TWinControl* AOwnerControl) : TvxCustomEditPopupWindow(AOwnerControl) {}
+  void CalculateSize() override;
+};
+
+// The combo box's list: owner-drawn rows of the lookup items.
+class TvxCustomComboBoxListBox : public TvxCustomEditListBox {
+  DECLARE_CLASS(TvxCustomComboBoxListBox, TvxCustomEditListBox)
+ public:
+  explicit TvxCustomComboBoxListBox(TComponent* AOwner);
+  Integer GetHeight(Integer ARowCount, Integer AMaxHeight) override;
+  TvxCustomComboBox* Edit() const { return FEdit; }
+  void SetEdit(TvxCustomComboBox* Value) { FEdit = Value; }
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void DrawItem(Integer Index, RECT Rect, TOwnerDrawState State) override;
+  void MeasureItem(Integer Index, Integer& Height) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  TvxCustomComboBox* FEdit = nullptr;
+};
+
+class TvxComboBoxListBox : public TvxCustomComboBoxListBox {
+  DECLARE_CLASS(TvxComboBoxListBox, TvxCustomComboBoxListBox)
+  DECLARE_MESSAGE_MAP
+ public:
+  explicit TvxComboBoxListBox(TComponent* AOwner) : TvxCustomComboBoxListBox(AOwner) {}
+  Integer GetItemHeight(Integer AIndex = -1) override;
+  // The list takes the properties' row height and drawing style.
+  void PropertiesChanged();
+  void SetItemIndexProgrammatically(Integer Value);
+
+ protected:
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void WMSize(TMessage& Message);
+};
+
+// The combo box's lookup: its list of whole rows in the popup.
+class TvxComboBoxLookupData : public TvxCustomTextEditLookupData {
+  DECLARE_CLASS(TvxComboBoxLookupData, TvxCustomTextEditLookupData)
+ public:
+  explicit TvxComboBoxLookupData(TvxCustomTextEdit* AOwner) : TvxCustomTextEditLookupData(AOwner) {}
+  TSize GetVisualAreaPreferredSize(Integer AMaxHeight, Integer AWidth) override;
+  bool CanResizeVisualArea(TSize& ASize, Integer AMaxHeight, Integer AMaxWidth) override;
+  void Initialize(TWinControl* AVisualControlsParent) override;
+  void PropertiesChanged() override;
+  TvxComboBoxListBox* List() const { return static_cast<TvxComboBoxListBox*>(FList); }
+
+ protected:
+  TvxCustomEditListBox* CreateListBox(TComponent* AOwner) override;
+};
+
+class TvxCustomComboBoxInnerEdit : public TvxCustomDropDownInnerEdit {
+  DECLARE_CLASS(TvxCustomComboBoxInnerEdit, TvxCustomDropDownInnerEdit)
+  DECLARE_MESSAGE_MAP
+ public:
+  explicit TvxCustomComboBoxInnerEdit(TComponent* AOwner) : TvxCustomDropDownInnerEdit(AOwner) {}
+
+ protected:
+  void WMLButtonUp(TMessage& Message);
+};
+
+// The drop-down edit whose popup lists the properties' items: typed with incremental
+// search or picked from the list.
+class TvxCustomComboBox : public TvxCustomDropDownEdit {
+  DECLARE_CLASS(TvxCustomComboBox, TvxCustomDropDownEdit)
+  DECLARE_MESSAGE_MAP
+  friend class TvxCustomComboBoxListBox;
+  friend class TvxComboBoxListBox;
+
+ public:
+  using TvxCustomDropDownEdit::TvxCustomDropDownEdit;
+  TvxCustomComboBoxProperties* Properties() const {
+    return static_cast<TvxCustomComboBoxProperties*>(TvxCustomDropDownEdit::Properties());
+  }
+  TvxCustomComboBoxProperties* ActiveProperties() const {
+    return static_cast<TvxCustomComboBoxProperties*>(TvxCustomDropDownEdit::ActiveProperties());
+  }
+  TClass GetPropertiesClass() override { return TvxCustomComboBoxProperties::StaticClass(); }
+  TvxComboBoxLookupData* GetLookupData() const { return static_cast<TvxComboBoxLookupData*>(ILookupData()); }
+  // The list's row (-1 without a list).
+  Integer SelectedItem() const;
+  void SetSelectedItem(Integer Value);
+  bool CanDropDown() override;
+  SIZE GetPopupPreferredSize() override;
+  void Activate(TvxCustomEditData*& AEditData) override;
+  virtual void DoDrawItem(TvxCanvas* ACanvas, Integer AIndex, const TRect& ARect, TOwnerDrawState AState);
+  virtual bool DoMeasureItem(Integer AIndex, TvxCanvas* ACanvas, Integer& AHeight);
+  bool IsOnDrawItemAssigned();
+  bool IsOnMeasureItemAssigned();
+  bool PopupMouseMoveLocked() const { return FPopupMouseMoveLocked; }
+  void SetPopupMouseMoveLocked(bool Value) { FPopupMouseMoveLocked = Value; }
+
+ protected:
+  void Initialize() override;
+  TClass GetInnerEditClass() override { return TvxCustomComboBoxInnerEdit::StaticClass(); }
+  void ChangeHandler(TObject* Sender) override;
+  void DblClick() override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void DoPopupShowed(TObject* Sender) override;
+  void SetupPopupWindow() override;
+  void UpdatePopupWindow() override;
+  bool ShouldSyncLookupWithText();
+  void WMLButtonUp(TMessage& Message);
+};
+
+class TvxComboBox : public TvxCustomComboBox {
+  DECLARE_CLASS(TvxComboBox, TvxCustomComboBox)
+  PUBLISHED(TvxComboBox)
+ public:
+  using TvxCustomComboBox::TvxCustomComboBox;
+  TvxComboBoxProperties* Properties() const {
+    return static_cast<TvxComboBoxProperties*>(TvxCustomComboBox::Properties());
+  }
+  TClass GetPropertiesClass() override { return TvxComboBoxProperties::StaticClass(); }
+  void SetProperties(TvxComboBoxProperties* Value) { Properties()->Assign(Value); }
+  Integer GetItemIndex() const { return ItemIndex(); }
+  bool SupportsSpelling() override;
+};
+
+// ---- Filter rows ----------------------------------------------------------------------------
+
+// A drop-down editor typing a filter value keeps its buttons.
+class TvxFilterDropDownEditHelper : public TvxCustomFilterEditHelper {
+  DECLARE_FILTER_EDIT_HELPER(TvxFilterDropDownEditHelper, TvxCustomFilterEditHelper)
+  bool EditPropertiesHasButtons() const override { return true; }
+  void SetFilterValue(TvxCustomEdit* AEdit, TvxCustomEditProperties*, const Variant& AValue) const override {
+    AEdit->SetEditValue(AValue);
+  }
+};
+
+class TvxFilterComboBoxHelper : public TvxFilterDropDownEditHelper {
+  DECLARE_FILTER_EDIT_HELPER(TvxFilterComboBoxHelper, TvxFilterDropDownEditHelper)
+  TClass GetFilterEditClass() const override { return TvxComboBox::StaticClass(); }
+  void InitializeProperties(TvxCustomEditProperties* AProperties, TvxCustomEditProperties* AEditProperties,
+                            bool AHasButtons) const override;
+};
+
+extern const TUnitInfo vxDropDownEditUnit;
