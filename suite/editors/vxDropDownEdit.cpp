@@ -1704,9 +1704,17 @@ bool TvxComboBoxLookupData::CanResizeVisualArea(TSize& ASize, Integer AMaxHeight
 const TMessageMap* TvxCustomComboBoxInnerEdit::ClassMessages() {
   static constexpr TMessageEntry Entries[] = {
       {WM_LBUTTONUP, MessageHandler<&TvxCustomComboBoxInnerEdit::WMLButtonUp>},
+      {WM_LBUTTONDBLCLK, MessageHandler<&TvxCustomComboBoxInnerEdit::WMLButtonDblClk>},
   };
   static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
   return &Map;
+}
+
+// The system edit takes no click events, so its double click is handed on here: it steps
+// a revertable combo box.
+void TvxCustomComboBoxInnerEdit::WMLButtonDblClk(TMessage& Message) {
+  InheritedMessage(Message);
+  DblClick();
 }
 
 void TvxCustomComboBoxInnerEdit::WMLButtonUp(TMessage& Message) {

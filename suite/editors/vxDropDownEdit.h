@@ -599,6 +599,7 @@ class TvxCustomComboBoxInnerEdit : public TvxCustomDropDownInnerEdit {
 
  protected:
   void WMLButtonUp(TMessage& Message);
+  void WMLButtonDblClk(TMessage& Message);
 };
 
 // The drop-down edit whose popup lists the properties' items: typed with incremental

@@ -152,17 +152,48 @@ TEST_F(ComboBoxTest, TheListShowsItsRowsInWholeAndScrollsOnlyWhenMoreItemsThanRo
   EXPECT_FALSE(Popup()->IsVisible());
 }
 
-TEST_F(ComboBoxTest, ARowClickedInTheListBecomesTheValueAndCloses) {
-  Combo->Properties()->SetImmediatePost(true);
-  Click(ButtonCenter());
-  ASSERT_TRUE(Popup()->IsVisible());
-  Click(RowCenter(3));
-  EXPECT_FALSE(Popup()->IsVisible());
-  EXPECT_EQ(Combo->Text(), L"item 3");
-  EXPECT_EQ(VarToStr(Combo->EditValue()), L"item 3");
-  EXPECT_EQ(Combo->ItemIndex(), 3);
-  EXPECT_EQ(Log, (std::vector<std::string>{"popup", "value", "close:" + std::to_string(crEnter)}));
-  EXPECT_EQ(Posts, 1);
+TEST_F(ComboBoxTest, ARowClickedInTheListBecomesTheValueAndClosesPostingWhenImmediate) {
+  for (bool immediate : {false, true}) {
+    SCOPED_TRACE(immediate);
+    Log.clear();
+    Combo->Properties()->SetImmediatePost(immediate);
+    Click(ButtonCenter());
+    ASSERT_TRUE(Popup()->IsVisible());
+    const int row = immediate ? 5 : 3;
+    Click(RowCenter(row));
+    EXPECT_FALSE(Popup()->IsVisible());
+    const String text = L"item " + std::to_wstring(row);
+    EXPECT_EQ(Combo->Text(), text);
+    EXPECT_EQ(VarToStr(Combo->EditValue()), text);
+    EXPECT_EQ(Combo->ItemIndex(), row);
+    EXPECT_EQ(Log, (std::vector<std::string>{"popup", "value", "close:" + std::to_string(crEnter)}));
+  }
+}
+
+TEST_F(ComboBoxTest, AnInPlaceComboPostsThePickedRowWhenImmediate) {
+  for (bool immediate : {false, true}) {
+    SCOPED_TRACE(immediate);
+    auto* e = TvxCustomEdit::CreateInplace<TvxComboBox>(Form);
+    e->SetBounds(10, 60, 160, 24);
+    e->SetParent(Form);
+    for (const wchar_t* s : {L"one", L"two", L"three"}) e->Properties()->Items()->Add(s);
+    e->Properties()->SetImmediatePost(immediate);
+    int posts = 0;
+    e->OnPostEditValue = [&](TObject*) { ++posts; };
+    TvxCustomEditData* data = nullptr;
+    e->Activate(data);
+    Pump(30);
+    Press(VK_F4);
+    ASSERT_TRUE(e->PopupWindow()->IsVisible());
+    Press(VK_DOWN);
+    Press(VK_DOWN);
+    Press(VK_RETURN);
+    EXPECT_FALSE(e->PopupWindow()->IsVisible());
+    EXPECT_EQ(e->Text(), L"two");
+    EXPECT_EQ(posts, immediate ? 1 : 0);
+    delete e;
+    delete data;
+  }
 }
 
 TEST_F(ComboBoxTest, KeysStepTheOpenListAndEnterTakesItsRowEscapeDropsIt) {
@@ -226,14 +257,18 @@ TEST_F(ComboBoxTest, ARevertableComboStepsToTheNextItemOnADoubleClickWrapping) {
   p->SetRevertable(true);
   Combo->SetItemIndex(2);
   ASSERT_EQ(Combo->Text(), L"C");
-  POINT pt{20, Combo->Height() / 2};
-  SendMessageW(Combo->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
-  SendMessageW(Combo->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(pt.x, pt.y));
-  Pump();
+  HWND inner = Combo->InnerTextControl()->Handle();
+  auto doubleClick = [&] {
+    SendMessageW(inner, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(inner, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    SendMessageW(inner, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(inner, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    Pump();
+  };
+  doubleClick();
   EXPECT_EQ(Combo->Text(), L"A");
   p->SetRevertable(false);
-  SendMessageW(Combo->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
-  Pump();
+  doubleClick();
   EXPECT_EQ(Combo->Text(), L"A");
 }
 
