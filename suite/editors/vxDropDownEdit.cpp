@@ -1876,6 +1876,174 @@ bool TvxComboBox::SupportsSpelling() {
   return Properties()->DropDownListStyle() == lsEditList && InternalSupportsSpelling();
 }
 
+
+// --- Popup edit -----------------------------------------------------------------------------------
+
+TvxCustomPopupEditProperties::TvxCustomPopupEditProperties(TPersistent* AOwner)
+    : TvxCustomDropDownEditProperties(AOwner) {
+  SetPopupAutoSize(true);
+  SetPopupMinHeight(100);
+  SetPopupMinWidth(100);
+  SetPopupHeight(200);
+  SetPopupSizeable(true);
+  SetPopupWidth(250);
+}
+
+TvxCustomPopupEditProperties::~TvxCustomPopupEditProperties() {
+  if (FPopupControl && FreeNotificator()) FreeNotificator()->RemoveSender(FPopupControl);
+}
+
+TClass TvxCustomPopupEditProperties::GetContainerClass() { return TvxPopupEdit::StaticClass(); }
+
+TClass TvxCustomPopupEditProperties::GetPopupWindowClass() { return TvxPopupEditPopupWindow::StaticClass(); }
+
+void TvxCustomPopupEditProperties::SetPopupControl(TControl* Value) {
+  if (Value == FPopupControl) return;
+  if (FPopupControl) FreeNotificator()->RemoveSender(FPopupControl);
+  FPopupControl = Value;
+  if (FPopupControl) FreeNotificator()->AddSender(FPopupControl);
+}
+
+void TvxCustomPopupEditProperties::DoFreeNotification(TComponent* AComponent) {
+  TvxCustomDropDownEditProperties::DoFreeNotification(AComponent);
+  if (AComponent == FPopupControl) FPopupControl = nullptr;
+}
+
+void TvxCustomPopupEditProperties::Assign(TPersistent* Source) {
+  auto* s = dynamic_cast<TvxCustomPopupEditProperties*>(Source);
+  if (!s) {
+    TvxCustomDropDownEditProperties::Assign(Source);
+    return;
+  }
+  TUpdateScope<TvxCustomPopupEditProperties> update(this);
+  TvxCustomDropDownEditProperties::Assign(Source);
+  SetPopupControl(s->FPopupControl);
+}
+
+TvxPopupEditProperties::TvxPopupEditProperties(TPersistent* AOwner) : TvxCustomPopupEditProperties(AOwner) {
+  SetImmediateDropDown(true);
+  SetImmediatePopup(true);
+}
+
+void TvxPopupEditProperties::DeclarePublished(TPublisher<TvxPopupEditProperties>& P) {
+  using C = TvxPopupEditProperties;
+  P.Property(L"AssignedValues", &C::AssignedValues,
+             [](C* E, TvxTextEditPropertiesValues* V) { E->SetAssignedValues(V); });
+  P.Property(L"CharCase", &C::CharCase, &C::SetCharCase).Default(ecNormal);
+  P.Property(L"EchoMode", &C::EchoMode, &C::SetEchoMode).Default(eemNormal);
+  P.Property(L"HideSelection", &C::HideSelection, &C::SetHideSelection).Default(true);
+  P.Property(L"ImeMode", &C::ImeMode, &C::SetImeMode).Default(imDontCare);
+  P.Property(L"ImeName", &C::ImeName, &C::SetImeName).Stored([](C* E) { return !E->ImeName().empty(); });
+  P.Property(L"ImmediateDropDown", &C::ImmediateDropDown, &C::SetImmediateDropDown).Default(true);
+  P.Property(L"ImmediatePopup", &C::ImmediatePopup, &C::SetImmediatePopup).Default(true);
+  P.Property(L"IncrementalSearch", &C::IncrementalSearch, &C::SetIncrementalSearch).Default(true);
+  P.Property(L"LookupItems", &C::LookupItems, [](C* E, TStringList* V) { E->SetLookupItems(V); });
+  P.Property(L"LookupItemsSorted", &C::LookupItemsSorted, &C::SetLookupItemsSorted).Default(false);
+  P.Property(L"MaxLength", &C::MaxLength, &C::SetMaxLength).Stored([](C* E) {
+    return E->AssignedValues()->MaxLength();
+  });
+  P.Property(L"OEMConvert", &C::OEMConvert, &C::SetOEMConvert).Default(false);
+  P.Property(L"PasswordChar", &C::PasswordChar, &C::SetPasswordChar).Default(0);
+  P.Property(L"PopupAlignment", &C::PopupAlignment, &C::SetPopupAlignment).Default(taLeftJustify);
+  P.Property(L"PopupAutoSize", &C::PopupAutoSize, &C::SetPopupAutoSize).Default(true);
+  P.Property(L"PopupClientEdge", &C::PopupClientEdge, &C::SetPopupClientEdge).Default(false);
+  P.Property(L"PopupHeight", &C::PopupHeight, &C::SetPopupHeight).Default(200);
+  P.Property(L"PopupMinHeight", &C::PopupMinHeight, &C::SetPopupMinHeight).Default(100);
+  P.Property(L"PopupMinWidth", &C::PopupMinWidth, &C::SetPopupMinWidth).Default(100);
+  P.Property(L"PopupSizeable", &C::PopupSizeable, &C::SetPopupSizeable).Default(true);
+  P.Property(L"PopupSysPanelStyle", &C::PopupSysPanelStyle, &C::SetPopupSysPanelStyle).Default(false);
+  P.Property(L"PopupWidth", &C::PopupWidth, &C::SetPopupWidth).Default(250);
+}
+
+TvxPopupEditPopupWindow::TvxPopupEditPopupWindow(TWinControl* AOwnerControl)
+    : TvxCustomEditPopupWindow(AOwnerControl) {
+  SetViewInfo(std::make_unique<TvxPopupEditPopupWindowViewInfo>());
+}
+
+TvxCustomPopupEdit::~TvxCustomPopupEdit() {
+  if (FPopupWindow && FPopupWindow->IsVisible()) RestorePopupControl();
+}
+
+void TvxCustomPopupEdit::InitPopup() {
+  TControl* c = ActiveProperties()->PopupControl();
+  if (c) {
+    bool circular = c == FPopupWindow.get() || c == this;
+    for (TWinControl* p = Parent(); p && !circular; p = p->Parent()) circular = c == p;
+    if (circular) throw EvxEditError(vxGetResString(&vxSEditPopupCircularReferencingError));
+  }
+  TvxCustomDropDownEdit::InitPopup();
+}
+
+SIZE TvxCustomPopupEdit::GetPopupPreferredSize() {
+  TControl* c = ActiveProperties()->PopupControl();
+  return c ? SIZE{c->Width(), c->Height()} : SIZE{0, 0};
+}
+
+TWinControl* TvxCustomPopupEdit::GetPopupFocusedControl() {
+  return dynamic_cast<TWinControl*>(ActiveProperties()->PopupControl());
+}
+
+void TvxCustomPopupEdit::PositionPopupContent(const TRect& AClientRect) {
+  if (TControl* c = ActiveProperties()->PopupControl())
+    c->SetBounds(AClientRect.left, AClientRect.top, AClientRect.right - AClientRect.left,
+                 AClientRect.bottom - AClientRect.top);
+}
+
+void TvxCustomPopupEdit::SavePopupControlState() {
+  TControl* c = ActiveProperties()->PopupControl();
+  FSavedPopupControl = c;
+  if (!c) return;
+  TvxPrevPopupControlData& d = FPrevPopupControlData;
+  d.Align = c->Align();
+  if (auto* form = dynamic_cast<TCustomForm*>(c)) {
+    d.BorderStyle = form->BorderStyle();
+    form->SetBorderStyle(bsNone);
+  }
+  d.Bounds = c->BoundsRect();
+  d.Parent = c->Parent();
+  d.Visible = c->Visible();
+}
+
+void TvxCustomPopupEdit::RestorePopupControl() {
+  TControl* c = FSavedPopupControl;
+  FSavedPopupControl = nullptr;
+  // A control freed or replaced meanwhile is not touched.
+  if (!c || c != ActiveProperties()->PopupControl()) return;
+  const TvxPrevPopupControlData& d = FPrevPopupControlData;
+  c->SetVisible(false);
+  c->SetParent(d.Parent);
+  c->SetAlign(d.Align);
+  c->SetBoundsRect(d.Bounds);
+  if (auto* form = dynamic_cast<TCustomForm*>(c)) form->SetBorderStyle(d.BorderStyle);
+  c->SetVisible(d.Visible);
+}
+
+void TvxCustomPopupEdit::UpdatePopupWindow() {
+  TControl* c = ActiveProperties()->PopupControl();
+  if (c && FSavedPopupControl != c) {
+    SavePopupControlState();
+    c->SetParent(PopupWindow());
+    c->SetVisible(true);
+  }
+  TvxCustomDropDownEdit::UpdatePopupWindow();
+  if (c) c->SetAlign(alClient);
+}
+
+void TvxCustomPopupEdit::DoClosePopupWindow(TObject* Sender) {
+  RestorePopupControl();
+  TvxCustomDropDownEdit::DoClosePopupWindow(Sender);
+}
+
+void TvxCustomPopupEdit::ClosePopupWithReason(TvxEditCloseUpReason AReason) {
+  if (FCloseUpReason == crUnknown) FCloseUpReason = AReason;
+  if (FPopupWindow) FPopupWindow->ClosePopup();
+}
+
+void TvxPopupEdit::DeclarePublished(TPublisher<TvxPopupEdit>& P) {
+  using C = TvxPopupEdit;
+  P.Property(L"Properties", &C::Properties, [](C* E, TvxPopupEditProperties* V) { E->SetProperties(V); });
+}
+
 // --- Filter helpers and start-up ----------------------------------------------------------------
 
 void TvxFilterComboBoxHelper::InitializeProperties(TvxCustomEditProperties* AProperties,
@@ -1897,11 +2065,16 @@ void InitDropDownEdit() {
   GetEditPropertiesRegistry()->Register(TvxComboBoxProperties::StaticClass(),
                                         vxGetResString(&svxSEditRepositoryComboBoxItem));
   GetFilterEditsController()->Register(TvxComboBoxProperties::StaticClass(), TvxFilterComboBoxHelper::Class());
+  GetEditPropertiesRegistry()->Register(TvxPopupEditProperties::StaticClass(),
+                                        vxGetResString(&svxSEditRepositoryPopupItem));
 }
 
 void FinDropDownEdit() {
   GetFilterEditsController()->Unregister(TvxComboBoxProperties::StaticClass(), TvxFilterComboBoxHelper::Class());
-  if (TvxRegisteredClasses* r = GetEditPropertiesRegistry()) r->Unregister(TvxComboBoxProperties::StaticClass());
+  if (TvxRegisteredClasses* r = GetEditPropertiesRegistry()) {
+    r->Unregister(TvxPopupEditProperties::StaticClass());
+    r->Unregister(TvxComboBoxProperties::StaticClass());
+  }
 }
 
 }  // namespace

@@ -418,6 +418,8 @@ class TvxCustomEditPopupWindow : public TvxCustomPopupWindow {
   void VXMShowPopupWindow(TMessage& Message);
   // While set, CanResize leaves sizes alone (the size is being computed, not dragged).
   bool& LockCheckSizeFlag() { return FLockCheckSize; }
+  // A descendant's window draws with its own kind of layout.
+  void SetViewInfo(std::unique_ptr<TvxCustomEditPopupWindowViewInfo> Value) { FViewInfo = std::move(Value); }
 
  private:
   void ApplyBounds(const TRect& R);
@@ -658,6 +660,97 @@ class TvxComboBox : public TvxCustomComboBox {
   void SetProperties(TvxComboBoxProperties* Value) { Properties()->Assign(Value); }
   Integer GetItemIndex() const { return ItemIndex(); }
   bool SupportsSpelling() override;
+};
+
+// ---- Popup edit -------------------------------------------------------------------------------
+
+// The popup edit's settings: the application's control shown in the popup.
+class TvxCustomPopupEditProperties : public TvxCustomDropDownEditProperties {
+  DECLARE_CLASS(TvxCustomPopupEditProperties, TvxCustomDropDownEditProperties)
+ public:
+  explicit TvxCustomPopupEditProperties(TPersistent* AOwner);
+  ~TvxCustomPopupEditProperties() override;
+  void Assign(TPersistent* Source) override;
+  TClass GetContainerClass() override;
+  TClass GetPopupWindowClass() override;
+  bool IsLookupListInPopup() override { return false; }
+  bool PopupWindowCapturesFocus() override { return true; }
+  void DoFreeNotification(TComponent* AComponent) override;
+  // Not owned; forgotten when it is freed.
+  TControl* PopupControl() const { return FPopupControl; }
+  void SetPopupControl(TControl* Value);
+
+ private:
+  TControl* FPopupControl = nullptr;
+};
+
+class TvxPopupEditProperties : public TvxCustomPopupEditProperties {
+  DECLARE_CLASS(TvxPopupEditProperties, TvxCustomPopupEditProperties)
+  PUBLISHED(TvxPopupEditProperties)
+ public:
+  explicit TvxPopupEditProperties(TPersistent* AOwner);
+};
+
+class TvxPopupEditPopupWindow : public TvxCustomEditPopupWindow {
+  DECLARE_CLASS(TvxPopupEditPopupWindow, TvxCustomEditPopupWindow)
+ public:
+  explicit TvxPopupEditPopupWindow(TWinControl* AOwnerControl);
+};
+
+// The popup control's place before the popup took it.
+struct TvxPrevPopupControlData {
+  TAlign Align = alNone;
+  TRect Bounds{};
+  TWinControl* Parent = nullptr;
+  bool Visible = false;
+  TFormBorderStyle BorderStyle = bsNone;
+};
+
+// The drop-down edit whose popup hosts an application control: moved into the popup
+// while it is open and put back where it was when it closes.
+class TvxCustomPopupEdit : public TvxCustomDropDownEdit {
+  DECLARE_CLASS(TvxCustomPopupEdit, TvxCustomDropDownEdit)
+ public:
+  using TvxCustomDropDownEdit::TvxCustomDropDownEdit;
+  ~TvxCustomPopupEdit() override;
+  TvxCustomPopupEditProperties* Properties() const {
+    return static_cast<TvxCustomPopupEditProperties*>(TvxCustomDropDownEdit::Properties());
+  }
+  TvxCustomPopupEditProperties* ActiveProperties() const {
+    return static_cast<TvxCustomPopupEditProperties*>(TvxCustomDropDownEdit::ActiveProperties());
+  }
+  TClass GetPropertiesClass() override { return TvxCustomPopupEditProperties::StaticClass(); }
+  bool CanDropDown() override { return ActiveProperties()->PopupControl() != nullptr; }
+  // EvxEditError when the popup control would contain the editor or the popup itself.
+  void InitPopup() override;
+  SIZE GetPopupPreferredSize() override;
+  TWinControl* GetPopupFocusedControl() override;
+  void PositionPopupContent(const TRect& AClientRect) override;
+  void UpdatePopupWindow() override;
+  // Closes with a reason, later, from the message loop.
+  virtual void ClosePopupWithReason(TvxEditCloseUpReason AReason);
+  virtual void RestorePopupControl();
+  virtual void SavePopupControlState();
+
+ protected:
+  void DoClosePopupWindow(TObject* Sender) override;
+
+ private:
+  TvxPrevPopupControlData FPrevPopupControlData;
+  TControl* FSavedPopupControl = nullptr;
+};
+
+class TvxPopupEdit : public TvxCustomPopupEdit {
+  DECLARE_CLASS(TvxPopupEdit, TvxCustomPopupEdit)
+  PUBLISHED(TvxPopupEdit)
+ public:
+  using TvxCustomPopupEdit::TvxCustomPopupEdit;
+  TvxPopupEditProperties* Properties() const {
+    return static_cast<TvxPopupEditProperties*>(TvxCustomPopupEdit::Properties());
+  }
+  TClass GetPropertiesClass() override { return TvxPopupEditProperties::StaticClass(); }
+  void SetProperties(TvxPopupEditProperties* Value) { Properties()->Assign(Value); }
+  bool SupportsSpelling() override { return InternalSupportsSpelling(); }
 };
 
 // ---- Filter rows ----------------------------------------------------------------------------
