@@ -604,6 +604,13 @@ void TvxCustomDropDownEdit::UpdatePopupWindow() {
   w->SetBounds(P.x, P.y, w->Width(), w->Height());
   w->LayOut();
   PositionPopupContent(w->ViewInfo()->ClientRect);
+  // Layered windows exist from Windows XP (NT 5.1) on: the popup looks like its form.
+  const DWORD v = GetVersion();
+  const bool layered = LOBYTE(LOWORD(v)) > 5 || (LOBYTE(LOWORD(v)) == 5 && HIBYTE(LOWORD(v)) >= 1);
+  if (TCustomForm* form = GetParentForm(this); form && layered) {
+    w->SetAlphaBlend(form->AlphaBlend());
+    w->SetAlphaBlendValue(form->AlphaBlendValue());
+  }
 }
 
 void TvxCustomDropDownEdit::SetupPopupWindow() {
