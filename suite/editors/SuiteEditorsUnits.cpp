@@ -1,6 +1,7 @@
 #include "SuiteEditorsUnits.h"
 
 #include "SuiteDataUnits.h"
+#include "vxDropDownEdit.h"
 #include "vxEdit.h"
 #include "vxEditConsts.h"
 #include "vxEditPaintUtils.h"
@@ -15,7 +16,7 @@ const TUnitList* const Needs[] = {&SuiteDataUnits};
 // Start-up order; shut-down runs in reverse.
 const TUnitInfo* const Units[] = {
     &vxLibraryConstsUnit, &vxEditConstsUnit, &vxFilterControlStrsUnit, &vxEditPaintUtilsUnit,
-    &vxEditUnit,          &vxFormatsUnit,    &vxTextEditUnit, &vxMaskEditUnit,
+    &vxEditUnit,          &vxFormatsUnit,    &vxTextEditUnit, &vxMaskEditUnit, &vxDropDownEditUnit,
 };
 }  // namespace
 

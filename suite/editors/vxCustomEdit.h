@@ -383,7 +383,7 @@ class TvxCustomEdit : public TvxContainer {
   virtual void BeforeTabNavigation(TShiftState) {}
   void DoAfterKeyDown(Word& Key, TShiftState Shift);
   Integer GetDefaultButtonVisibleIndex();
-  bool IsClickKey(Word Key, TShiftState Shift);
+  virtual bool IsClickKey(Word Key, TShiftState Shift);
   virtual void UpdateDrawValue() {}
   void DoEnter() override;
   void DoExit() override;

@@ -396,3 +396,196 @@ TDateTime TvxHijriCalendarTable::ToDateTime(const TvxDateTime& ADate) {
   const Integer days = 354 * a + 227013 + 11 * (a / 30) + HijriLeapYearsUpTo(a % 30) + dayOfYear;
   return GregorianDayOne() + days - 1 + EncodeTime(ADate.Hours, ADate.Minutes, ADate.Seconds, ADate.Milliseconds);
 }
+
+// --- Calendar arithmetic common to every table ------------------------------------------------
+
+void TvxCustomCalendarTable::DateYearToEraYear(Integer& AYear, Integer& AEra, Integer ADay, Integer AMonth) {
+  const Integer y = EraYearToGregorianYear(AYear, AEra);
+  AEra = y >= 1 && y <= 9999 ? GetEra(y, AMonth, ADay) : -1;
+  AYear = AEra >= 0 ? y - FEras[AEra]->YearOffset : y;
+}
+
+void TvxCustomCalendarTable::ClampDateTime(TDateTime& ADateTime) {
+  if (ADateTime < MinSupportedDate()) ADateTime = MinSupportedDate();
+  if (ADateTime > MaxSupportedDate()) ADateTime = MaxSupportedDate();
+}
+
+TDateTime TvxCustomCalendarTable::AddDays(const TvxDateTime& ADate, Integer ACountDays) {
+  if (!IsValidDay(ADate.Era, ADate.Year, ADate.Month, ADate.Day)) return MinSupportedDate();
+  TDateTime r = ToDateTime(ADate) + ACountDays;
+  ClampDateTime(r);
+  return r;
+}
+
+TDateTime TvxCustomCalendarTable::AddMonths(const TvxDateTime& ADate, Integer ACountMonths) {
+  if (!IsValidDay(ADate.Era, ADate.Year, ADate.Month, ADate.Day)) return MinSupportedDate();
+  Integer era = ADate.Era, year = static_cast<Integer>(ADate.Year);
+  Integer month = static_cast<Integer>(ADate.Month) + ACountMonths;
+  // Whole years first, then the months left, so a large count costs no more than a small one.
+  const Integer perYear = GetMonthsInYear(era, year);
+  if (perYear == 12) {
+    const Integer shift = (month - 1 >= 0 ? (month - 1) / 12 : -((12 - month) / 12));
+    year += shift;
+    month -= shift * 12;
+  }
+  while (month > GetMonthsInYear(era, year)) {
+    month -= GetMonthsInYear(era, year);
+    ++year;
+  }
+  while (month <= 0) {
+    --year;
+    month += GetMonthsInYear(era, year);
+  }
+  if (!IsValidMonth(era, year, month)) return MinSupportedDate();
+  const Integer day = std::min<Integer>(static_cast<Integer>(ADate.Day), GetDaysInMonth(era, year, month));
+  DateYearToEraYear(year, era, day, month);
+  TvxDateTime r = ADate;
+  r.Era = era;
+  r.Year = static_cast<Cardinal>(year);
+  r.Month = static_cast<Cardinal>(month);
+  r.Day = static_cast<Cardinal>(day);
+  if (!IsValidDay(r.Era, year, month, day)) return MinSupportedDate();
+  TDateTime t = ToDateTime(r);
+  ClampDateTime(t);
+  return t;
+}
+
+TDateTime TvxCustomCalendarTable::AddYears(const TvxDateTime& ADate, Integer ACountYears) {
+  if (!IsValidDay(ADate.Era, ADate.Year, ADate.Month, ADate.Day)) return MinSupportedDate();
+  Integer era = ADate.Era, year = static_cast<Integer>(ADate.Year) + ACountYears;
+  YearToEraYear(year, era);
+  if (!IsValidYear(era, year)) return MinSupportedDate();
+  const Integer month = std::min<Integer>(static_cast<Integer>(ADate.Month), GetMonthsInYear(era, year));
+  const Integer day = std::min<Integer>(static_cast<Integer>(ADate.Day), GetDaysInMonth(era, year, month));
+  DateYearToEraYear(year, era, day, month);
+  TvxDateTime r = ADate;
+  r.Era = era;
+  r.Year = static_cast<Cardinal>(year);
+  r.Month = static_cast<Cardinal>(month);
+  r.Day = static_cast<Cardinal>(day);
+  if (!IsValidDay(r.Era, year, month, day)) return MinSupportedDate();
+  TDateTime t = ToDateTime(r);
+  ClampDateTime(t);
+  return t;
+}
+
+Integer TvxCustomCalendarTable::GetDayOfYear(const TvxDateTime& ADate) {
+  Integer r = static_cast<Integer>(ADate.Day);
+  for (Integer m = 1; m < static_cast<Integer>(ADate.Month); ++m)
+    r += GetDaysInMonth(ADate.Era, static_cast<Integer>(ADate.Year), m);
+  return r;
+}
+
+Integer TvxCustomCalendarTable::GetDaysInYear(Integer AEra, Integer AYear) {
+  Integer r = 0;
+  for (Integer m = 1; m <= GetMonthsInYear(AEra, AYear); ++m) r += GetDaysInMonth(AEra, AYear, m);
+  return r;
+}
+
+Integer TvxCustomCalendarTable::GetWeekDay(TDateTime ADate) { return DayOfWeek(ADate) - 1; }
+
+TDateTime TvxCustomCalendarTable::GetFirstDayOfWeek(TDateTime ADate, Integer AStartDayOfWeek) {
+  const TDateTime day = DatePartOf(ADate);
+  return day - FloorMod(GetWeekDay(day) - AStartDayOfWeek, 7);
+}
+
+Integer TvxCustomCalendarTable::GetWeekNumber(const TvxDateTime& ADate, TDay, TvxFirstWeekOfYear AFirstWeekOfYear) {
+  if (AFirstWeekOfYear == fwySystem) AFirstWeekOfYear = SystemFirstWeekOfYear();
+  TvxDateTime first = ADate;
+  first.Month = first.Day = 1;
+  first.Hours = first.Minutes = first.Seconds = 0;
+  first.Milliseconds = 0;
+  const TDateTime date = DatePartOf(ToDateTime(ADate));
+  const TDateTime firstDay = ToDateTime(first);
+  TDateTime s = GetFirstDayOfWeek(firstDay);
+  // A start in the previous calendar year lies before the year's first day.
+  if (AFirstWeekOfYear == fwyFirstFullWeek && s < firstDay) s += 7;
+  if (AFirstWeekOfYear == fwyFirstFourDays && s + 3 < firstDay) s += 7;
+  const Integer n = static_cast<Integer>((date - s) / 7) + 1;
+  if (ADate.Month == static_cast<Cardinal>(GetMonthsInYear(ADate.Era, static_cast<Integer>(ADate.Year)))) {
+    const TDateTime start = GetFirstDayOfWeek(date);
+    if (AFirstWeekOfYear == fwyJan1 && FromDateTime(start + 6).Month == 1) return 1;
+    if (AFirstWeekOfYear == fwyFirstFourDays && FromDateTime(start + 3).Month == 1) return 1;
+  }
+  return n;
+}
+
+Integer TvxCustomCalendarTable::GetMonthNumber(Integer, const String& S) {
+  const String t = Trim(S);
+  // The name arrays count months from 1.
+  for (Integer m = 1; m <= 12; ++m)
+    if (AnsiSameText(FormatSettings.LongMonthNames[m], t)) return m;
+  for (Integer m = 1; m <= 12; ++m)
+    if (AnsiSameText(FormatSettings.ShortMonthNames[m], t)) return m;
+  return StrToInt(t);
+}
+
+Integer TvxGregorianCalendarTable::GetFirstWeekDay() {
+  switch (FGregorianCalendarType) {
+    case 9: case 11: case 12: return 1;
+    case 10: return 6;
+    default: return 0;
+  }
+}
+
+Integer TvxGregorianCalendarTable::GetFullWeeksInYear(Integer AYear) {
+  TvxDateTime first;
+  first.Year = static_cast<Cardinal>(AYear);
+  first.Month = first.Day = 1;
+  const Integer c = FloorMod(GetWeekDay(ToDateTime(first)) - GetFirstWeekDay(), 7);
+  return (IsLeapYear(-1, AYear) && c > 4) || c > 5 ? 53 : 52;
+}
+
+Integer TvxGregorianCalendarTable::GetWeekNumber(const TvxDateTime& ADate, TDay AStartOfWeek,
+                                                 TvxFirstWeekOfYear AFirstWeekOfYear) {
+  return GetGregorianWeekNumber(AStartOfWeek, AFirstWeekOfYear, ToDateTime(ADate));
+}
+
+TvxSingleEraCalendarTable::TvxSingleEraCalendarTable(Cardinal AID, Integer AEra, TDateTime AStartDate,
+                                                     Integer AYearOffset, Integer AMinEraYear, Integer AMaxEraYear)
+    : FID(AID) {
+  FEras.clear();
+  FEras.push_back(std::make_unique<TvxEra>(AEra, AStartDate, AYearOffset, AMinEraYear, AMaxEraYear));
+}
+
+TvxTaiwanCalendarTable::TvxTaiwanCalendarTable()
+    : TvxSingleEraCalendarTable(4, 1, EncodeDate(1912, 1, 1), 1911, 1, 8088) {}
+
+TvxKoreanCalendarTable::TvxKoreanCalendarTable()
+    : TvxSingleEraCalendarTable(5, 0, EncodeDate(1, 1, 1), -2333, 2334, 12332) {}
+
+TvxThaiCalendarTable::TvxThaiCalendarTable() : TvxSingleEraCalendarTable(7, 0, EncodeDate(1, 1, 1), -543, 544, 10542) {}
+
+Integer GetLocaleCalendarType() {
+  DWORD value = 0;
+  if (!GetLocaleInfoW(GetThreadLocale(), LOCALE_ICALENDARTYPE | LOCALE_RETURN_NUMBER, reinterpret_cast<LPWSTR>(&value),
+                      sizeof(value) / sizeof(wchar_t)))
+    return 1;
+  return static_cast<Integer>(value);
+}
+
+std::unique_ptr<TvxCustomCalendarTable> CreateCalendarTableForType(Cardinal AType) {
+  switch (AType) {
+    case 1: case 2: case 9: case 10: case 11: case 12: return std::make_unique<TvxGregorianCalendarTable>(AType);
+    case 3: return std::make_unique<TvxJapaneseCalendarTable>();
+    case 4: return std::make_unique<TvxTaiwanCalendarTable>();
+    case 5: return std::make_unique<TvxKoreanCalendarTable>();
+    case 6: return std::make_unique<TvxHijriCalendarTable>();
+    case 7: return std::make_unique<TvxThaiCalendarTable>();
+    default: return std::make_unique<TvxGregorianCalendarTable>(1);
+  }
+}
+
+std::unique_ptr<TvxCustomCalendarTable> CreateLocaleCalendarTable() {
+  return CreateCalendarTableForType(static_cast<Cardinal>(GetLocaleCalendarType()));
+}
+
+bool IsGregorianCalendar(TvxCustomCalendarTable* ATable) {
+  std::unique_ptr<TvxCustomCalendarTable> temp;
+  if (!ATable) {
+    temp = CreateLocaleCalendarTable();
+    ATable = temp.get();
+  }
+  const Cardinal id = ATable->CalendarID();
+  return id == 1 || id == 2 || (id >= 9 && id <= 12);
+}

@@ -78,6 +78,11 @@ class TvxEra : public TPersistent {
   Integer YearOffset = 0;
 };
 
+struct TvxDate {
+  Integer Era = -1;
+  Cardinal Year = 0, Month = 0, Day = 0;
+};
+
 struct TvxDateTime {
   Integer Era = -1;
   Cardinal Year = 0, Month = 0, Day = 0;
@@ -109,11 +114,56 @@ class TvxCustomCalendarTable : public TObject {
   // The index of the last era that has begun on the Gregorian day; -1 when none.
   Integer GetEra(Integer AYear, Integer AMonth, Integer ADay);
   Integer EraYearToGregorianYear(Integer AYear, Integer AEra);
+  // The era that holds the year (day 1 of month 1, or the given day) and the year in it.
+  void YearToEraYear(Integer& AYear, Integer& AEra) { DateYearToEraYear(AYear, AEra, 1, 1); }
+  void DateYearToEraYear(Integer& AYear, Integer& AEra, Integer ADay, Integer AMonth);
+  // Into the supported range.
+  void ClampDateTime(TDateTime& ADateTime);
+  // Date arithmetic in the calendar's own months and years; an invalid date gives the
+  // earliest supported date, results are clamped to the supported range.
+  TDateTime AddDays(const TvxDateTime& ADate, Integer ACountDays);
+  TDateTime AddWeeks(const TvxDateTime& ADate, Integer ACountWeeks) { return AddDays(ADate, 7 * ACountWeeks); }
+  TDateTime AddWeeks(TDateTime ADate, Integer ACountWeeks) { return AddWeeks(FromDateTime(ADate), ACountWeeks); }
+  TDateTime AddMonths(const TvxDateTime& ADate, Integer ACountMonths);
+  TDateTime AddMonths(TDateTime ADate, Integer ACountMonths) { return AddMonths(FromDateTime(ADate), ACountMonths); }
+  TDateTime AddYears(const TvxDateTime& ADate, Integer ACountYears);
+  TDateTime AddYears(TDateTime ADate, Integer ACountYears) { return AddYears(FromDateTime(ADate), ACountYears); }
+  Integer GetDayOfYear(const TvxDateTime& ADate);
+  Integer GetDayOfYear(TDateTime ADate) { return GetDayOfYear(FromDateTime(ADate)); }
+  virtual Integer GetDaysInYear(Integer AEra, Integer AYear);
+  // 0 = Sunday .. 6 = Saturday.
+  Integer GetWeekDay(TDateTime ADate);
+  Integer GetWeekDay(const TvxDateTime& ADate) { return GetWeekDay(ToDateTime(ADate)); }
+  // The last day on or before ADate that is AStartDayOfWeek (0 = Sunday); without it the
+  // calendar's first week day.
+  TDateTime GetFirstDayOfWeek(TDateTime ADate, Integer AStartDayOfWeek);
+  TDateTime GetFirstDayOfWeek(TDateTime ADate) { return GetFirstDayOfWeek(ADate, GetFirstWeekDay()); }
+  virtual Integer GetFirstWeekDay() { return 0; }
+  virtual Integer GetFullWeeksInYear(Integer AYear) = 0;
+  virtual bool IsLeapMonth(Integer AEra, Integer AYear, Integer AMonth) = 0;
+  virtual bool IsLeapDay(Integer AEra, Integer AYear, Integer AMonth, Integer ADay) = 0;
+  Integer GetYear(TDateTime ADate) { return static_cast<Integer>(FromDateTime(ADate).Year); }
+  // The week of the year under the rule; days after the year's last full week may belong
+  // to week 1 of the next year.
+  virtual Integer GetWeekNumber(const TvxDateTime& ADate, TDay AStartOfWeek, TvxFirstWeekOfYear AFirstWeekOfYear);
+  Integer GetWeekNumber(TDateTime ADate, TDay AStartOfWeek, TvxFirstWeekOfYear AFirstWeekOfYear) {
+    return GetWeekNumber(FromDateTime(ADate), AStartOfWeek, AFirstWeekOfYear);
+  }
+  TDateTime ToDateTime(const TvxDate& ADate) {
+    TvxDateTime d;
+    d.Era = ADate.Era;
+    d.Year = ADate.Year;
+    d.Month = ADate.Month;
+    d.Day = ADate.Day;
+    return ToDateTime(d);
+  }
   bool IsValidYear(Integer AEra, Integer AYear);
   bool IsValidMonth(Integer AEra, Integer AYear, Integer AMonth);
   bool IsValidDay(Integer AEra, Integer AYear, Integer AMonth, Integer ADay);
   bool IsValidDate(TDateTime ADate);
   virtual Integer GetDayNumber(const String& S) { return StrToInt(S); }
+  // The month whose long or short name is S (case-insensitive), else S as a number.
+  virtual Integer GetMonthNumber(Integer AYear, const String& S);
   // A year typed with one or two digits takes its century from the calendar's two-digit
   // year window, or from the runtime's century window when the system gives none.
   virtual Integer GetYearNumber(const String& S);
@@ -137,6 +187,17 @@ class TvxGregorianCalendarTable : public TvxCustomCalendarTable {
   TDateTime ToDateTime(const TvxDateTime& ADate) override;
   Integer GetDaysInMonth(Integer AEra, Integer AYear, Integer AMonth) override;
   bool IsLeapYear(Integer AEra, Integer AYear) override;
+  bool IsLeapMonth(Integer AEra, Integer AYear, Integer AMonth) override {
+    return AMonth == 2 && IsLeapYear(AEra, AYear);
+  }
+  bool IsLeapDay(Integer AEra, Integer AYear, Integer AMonth, Integer ADay) override {
+    return ADay == 29 && IsLeapMonth(AEra, AYear, AMonth);
+  }
+  // Monday for the calendar types 9, 11 and 12, Saturday for 10, else Sunday.
+  Integer GetFirstWeekDay() override;
+  Integer GetFullWeeksInYear(Integer AYear) override;
+  Integer GetWeekNumber(const TvxDateTime& ADate, TDay AStartOfWeek, TvxFirstWeekOfYear AFirstWeekOfYear) override;
+  using TvxCustomCalendarTable::GetWeekNumber;
 
  protected:
   std::unique_ptr<TvxEra> FDefaultEra;
@@ -175,7 +236,60 @@ class TvxHijriCalendarTable : public TvxCustomCalendarTable {
   TDateTime ToDateTime(const TvxDateTime& ADate) override;
   Integer GetDaysInMonth(Integer AEra, Integer AYear, Integer AMonth) override;
   bool IsLeapYear(Integer AEra, Integer AYear) override;
+  bool IsLeapMonth(Integer AEra, Integer AYear, Integer AMonth) override {
+    return AMonth == 12 && IsLeapYear(AEra, AYear);
+  }
+  bool IsLeapDay(Integer AEra, Integer AYear, Integer AMonth, Integer ADay) override {
+    return ADay == 30 && IsLeapMonth(AEra, AYear, AMonth);
+  }
+  Integer GetFirstWeekDay() override { return 6; }
+  Integer GetFullWeeksInYear(Integer) override { return 50; }
 
  private:
   std::unique_ptr<TvxEra> FDefaultEra;
 };
+
+// A calendar of one era over the Gregorian months: Taiwan (1 January 1912 on), Korean
+// and Thai (years counted from before the common era).
+class TvxSingleEraCalendarTable : public TvxJapaneseCalendarTable {
+  DECLARE_CLASS(TvxSingleEraCalendarTable, TvxJapaneseCalendarTable)
+ public:
+  TvxSingleEraCalendarTable(Cardinal AID, Integer AEra, TDateTime AStartDate, Integer AYearOffset, Integer AMinEraYear,
+                            Integer AMaxEraYear);
+  Cardinal CalendarID() override { return FID; }
+  TvxEra* DefaultEra() override { return FEras.front().get(); }
+  TDateTime MinSupportedDate() override { return FEras.front()->StartDate; }
+  Integer LowestYear() override { return FEras.front()->MinEraYear; }
+  Integer HighestYear() override { return FEras.front()->MaxEraYear; }
+
+ private:
+  Cardinal FID;
+};
+
+class TvxTaiwanCalendarTable : public TvxSingleEraCalendarTable {
+  DECLARE_CLASS(TvxTaiwanCalendarTable, TvxSingleEraCalendarTable)
+ public:
+  TvxTaiwanCalendarTable();
+};
+
+class TvxKoreanCalendarTable : public TvxSingleEraCalendarTable {
+  DECLARE_CLASS(TvxKoreanCalendarTable, TvxSingleEraCalendarTable)
+ public:
+  TvxKoreanCalendarTable();
+};
+
+class TvxThaiCalendarTable : public TvxSingleEraCalendarTable {
+  DECLARE_CLASS(TvxThaiCalendarTable, TvxSingleEraCalendarTable)
+ public:
+  TvxThaiCalendarTable();
+};
+
+// The thread locale's calendar type (LOCALE_ICALENDARTYPE as a number).
+Integer GetLocaleCalendarType();
+// The table of a Windows calendar type: 1, 2 and 9-12 Gregorian of that type, 3 Japanese,
+// 4 Taiwan, 5 Korean, 6 Hijri, 7 Thai; any other type (the Hebrew calendar among them,
+// whose tables this library does not carry) a Gregorian table of type 1.
+std::unique_ptr<TvxCustomCalendarTable> CreateCalendarTableForType(Cardinal AType);
+std::unique_ptr<TvxCustomCalendarTable> CreateLocaleCalendarTable();
+// Whether the table (the locale's when nullptr) is of a Gregorian type.
+bool IsGregorianCalendar(TvxCustomCalendarTable* ATable);

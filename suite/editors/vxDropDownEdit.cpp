@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "vxEditConsts.h"
+
 namespace {
 
 // Resize state shared by all popup windows: only the window holding the mouse capture
@@ -281,12 +283,255 @@ void TvxCustomEditPopupWindowViewInfo::PaintContent(TvxCanvas* ACanvas) {
   }
 }
 
-// --- The editor's side -------------------------------------------------------------------
+// --- Drop-down edit properties -------------------------------------------------------------
+
+TvxCustomDropDownEditProperties::TvxCustomDropDownEditProperties(TPersistent* AOwner)
+    : TvxCustomMaskEditProperties(AOwner) {
+  TvxEditButton* b = Buttons()->Add();
+  b->SetKind(bkDown);
+  FGlyphButtonIndex = 0;
+}
+
+TClass TvxCustomDropDownEditProperties::GetContainerClass() { return TvxCustomDropDownEdit::StaticClass(); }
+
+TClass TvxCustomDropDownEditProperties::GetPopupWindowClass() { return TvxCustomEditPopupWindow::StaticClass(); }
+
+TvxCustomEditViewData* TvxCustomDropDownEditProperties::CreateViewData(TvxCustomEditStyle* AStyle, bool AIsInplace,
+                                                                       bool APreviewMode) {
+  auto* result = new TvxCustomDropDownEditViewData(this, AStyle, AIsInplace);
+  result->PreviewMode = APreviewMode;
+  return result;
+}
+
+TBitmap* TvxCustomDropDownEditProperties::ButtonGlyph() {
+  if (FGlyphButtonIndex < 0 || FGlyphButtonIndex >= Buttons()->Count()) return nullptr;
+  return Buttons()->Items(FGlyphButtonIndex)->Glyph();
+}
+
+void TvxCustomDropDownEditProperties::SetButtonGlyph(TBitmap* Value) {
+  if (FGlyphButtonIndex < 0 || FGlyphButtonIndex >= Buttons()->Count()) return;
+  TvxEditButton* b = Buttons()->Items(FGlyphButtonIndex);
+  b->SetGlyph(Value);
+  if (Value && !Value->Empty())
+    b->SetKind(bkGlyph);
+  else if (b->Kind() == bkGlyph)
+    b->SetKind(bkDown);
+}
+
+void TvxCustomDropDownEditProperties::SetGlyphButtonIndex(Integer Value) {
+  if (Value == FGlyphButtonIndex) return;
+  const Integer n = Buttons()->Count();
+  TvxEditButton* old = FGlyphButtonIndex >= 0 && FGlyphButtonIndex < n ? Buttons()->Items(FGlyphButtonIndex) : nullptr;
+  if (Value >= 0 && Value < n) {
+    TvxEditButton* b = Buttons()->Items(Value);
+    b->SetGlyph(old && old->HasGlyph() ? old->Glyph() : nullptr);
+    b->SetKind(bkGlyph);
+  }
+  if (old) old->SetGlyph(nullptr);
+  FGlyphButtonIndex = Value;
+}
+
+TAlignment TvxCustomDropDownEditProperties::PopupAlignment() const {
+  switch (FPopupHorzAlignment) {
+    case pahRight: return taRightJustify;
+    case pahCenter: return taCenter;
+    default: return taLeftJustify;
+  }
+}
+
+void TvxCustomDropDownEditProperties::SetPopupAlignment(TAlignment Value) {
+  const TvxPopupAlignHorz a = Value == taRightJustify ? pahRight : Value == taCenter ? pahCenter : pahLeft;
+  SetValue(FPopupHorzAlignment, a);
+}
+
+void TvxCustomDropDownEditProperties::SetPopupHeight(Integer Value) {
+  FPopupHeight = Value < FPopupMinHeight ? FPopupMinHeight : Value;
+}
+
+void TvxCustomDropDownEditProperties::SetPopupWidth(Integer Value) {
+  if (Value < 0) Value = 0;
+  if (Value > 0 && Value < FPopupMinWidth) Value = FPopupMinWidth;
+  FPopupWidth = Value;
+}
+
+void TvxCustomDropDownEditProperties::SetPopupMinHeight(Integer Value) {
+  FPopupMinHeight = std::max<Integer>(Value, 0);
+  SetPopupHeight(FPopupHeight);
+}
+
+void TvxCustomDropDownEditProperties::SetPopupMinWidth(Integer Value) {
+  FPopupMinWidth = std::max<Integer>(Value, 0);
+  SetPopupWidth(FPopupWidth);
+}
+
+void TvxCustomDropDownEditProperties::Assign(TPersistent* Source) {
+  auto* s = dynamic_cast<TvxCustomDropDownEditProperties*>(Source);
+  if (!s) {
+    TvxCustomMaskEditProperties::Assign(Source);
+    return;
+  }
+  TUpdateScope<TvxCustomDropDownEditProperties> update(this);
+  TvxCustomMaskEditProperties::Assign(Source);
+  const Integer si = s->FGlyphButtonIndex;
+  TvxEditButtons* sb = s->Buttons();
+  SetButtonGlyph(si >= 0 && si < sb->Count() && sb->Items(si)->HasGlyph() ? sb->Items(si)->Glyph() : nullptr);
+  FImmediateDropDown = s->FImmediateDropDown;
+  FImmediatePopup = s->FImmediatePopup;
+  SetKeepArrowButtonPressedWhenDroppedDown(s->FKeepArrowButtonPressedWhenDroppedDown);
+  FPopupAutoSize = s->FPopupAutoSize;
+  SetPopupClientEdge(s->FPopupClientEdge);
+  FPopupDirection = s->FPopupDirection;
+  SetPopupHeight(s->FPopupHeight);
+  FPopupHorzAlignment = s->FPopupHorzAlignment;
+  SetPopupMinHeight(s->FPopupMinHeight);
+  SetPopupMinWidth(s->FPopupMinWidth);
+  SetPopupSizeable(s->FPopupSizeable);
+  SetPopupSysPanelStyle(s->FPopupSysPanelStyle);
+  FPopupVertAlignment = s->FPopupVertAlignment;
+  SetPopupWidth(s->FPopupWidth);
+  FPostPopupValueOnTab = s->FPostPopupValueOnTab;
+  OnClosePopup = s->OnClosePopup;
+  OnCloseQuery = s->OnCloseQuery;
+  OnCloseUp = s->OnCloseUp;
+  OnInitPopup = s->OnInitPopup;
+  OnPopup = s->OnPopup;
+}
+
+void TvxCustomDropDownEditProperties::FirePropertiesChanged() {
+  {
+    BeginUpdate();
+    TScopeExit end([this] { EndUpdate(false); });
+    const Integer i = GetDropDownButtonVisibleIndex();
+    if (i >= 0 && i < Buttons()->VisibleCount() && i < Buttons()->Count()) {
+      TvxEditButton* b = Buttons()->Items(i);
+      const bool hasGlyph = b->HasGlyph() && !b->Glyph()->Empty();
+      if (hasGlyph && b->Kind() != bkGlyph)
+        b->SetKind(bkGlyph);
+      else if (!hasGlyph && b->Kind() == bkGlyph)
+        b->SetKind(bkDown);
+    }
+  }
+  TvxCustomMaskEditProperties::FirePropertiesChanged();
+}
+
+// --- Drop-down edit view data ---------------------------------------------------------------
+
+namespace {
+
+bool IsVistaOrLater() { return LOBYTE(LOWORD(GetVersion())) >= 6; }
+
+}  // namespace
+
+void TvxCustomDropDownEditViewData::Calculate(TvxCanvas* ACanvas, const TRect& ABounds, const TPoint& P,
+                                              TvxMouseButton Button, TShiftState Shift,
+                                              TvxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) {
+  KeepArrowButtonPressedWhenDroppedDown =
+      DropDownProperties()->KeepArrowButtonPressedWhenDroppedDown() || (NativeStyle && IsVistaOrLater());
+  TvxCustomTextEditViewData::Calculate(ACanvas, ABounds, P, Button, Shift, AViewInfo, AIsMouseEvent);
+  auto* vi = static_cast<TvxCustomTextEditViewInfo*>(AViewInfo);
+  const TvxEditEditingStyle style = DropDownProperties()->GetEditingStyle();
+  auto* edit = dynamic_cast<TvxCustomTextEdit*>(Edit);
+  if (vi->IsInplace ||
+      (edit && style == esFixedList && DropDownProperties()->FixedListSelection() && edit->FindSelection()))
+    vi->DrawSelectionBar = false;
+  else
+    vi->DrawSelectionBar = style == esFixedList && vi->Focused && !vi->Transparent && !HasPopupWindow &&
+                           !(vi->NativeStyle && IsVistaOrLater());
+}
+
+bool TvxCustomDropDownEditViewData::IsButtonPressable(TvxCustomEditViewInfo*, Integer AButtonVisibleIndex) {
+  return !(IsHotAndPopup && AButtonVisibleIndex == DropDownProperties()->GetDropDownButtonVisibleIndex());
+}
+
+bool TvxCustomDropDownEditViewData::IsButtonPressed(TvxCustomEditViewInfo* AViewInfo, Integer AButtonVisibleIndex) {
+  if (TvxCustomTextEditViewData::IsButtonPressed(AViewInfo, AButtonVisibleIndex)) return true;
+  if (!Edit || !(HasPopupWindow || IsHotAndPopup)) return false;
+  return AButtonVisibleIndex == DropDownProperties()->GetDropDownButtonVisibleIndex() &&
+         KeepArrowButtonPressedWhenDroppedDown;
+}
+
+Integer TvxCustomDropDownEditViewData::GetEditNativeState(TvxCustomEditViewInfo* AViewInfo) {
+  const Integer r = TvxCustomTextEditViewData::GetEditNativeState(AViewInfo);
+  if (r != 3 || DropDownProperties()->GetEditingStyle() != esFixedList || HasPopupWindow) return r;
+  return AViewInfo->ContainerState.Contains(csHotTrack) ? 2 : 1;
+}
+
+// --- Popup controls' look and feel -------------------------------------------------------------
+
+TvxEditPopupControlLookAndFeel::TvxEditPopupControlLookAndFeel(TvxCustomDropDownEdit* AEdit)
+    : TvxLookAndFeel(AEdit), FEdit(AEdit) {}
+
+TvxLookAndFeelKind TvxEditPopupControlLookAndFeel::EffectiveKind() { return GetEditButtonsLookAndFeelKind(FEdit); }
+
+bool TvxEditPopupControlLookAndFeel::EffectiveNativeStyle() { return FEdit->ViewInfo()->NativeStyle; }
+
+TvdSkinName TvxEditPopupControlLookAndFeel::EffectiveSkinName() {
+  return FEdit->ActiveStyle()->LookAndFeel()->SkinName();
+}
+
+void TvxEditPopupControlLookAndFeel::EditStyleChanged() {
+  TvxLookAndFeelValues changed;
+  if (EffectiveKind() != Kind()) changed.Include(lfvKind);
+  if (EffectiveNativeStyle() != NativeStyle()) changed.Include(lfvNativeStyle);
+  if (EffectiveSkinName() != SkinName()) changed.Include(lfvSkinName);
+  if (!changed.Empty()) MasterChanged(this, changed);
+}
+
+// --- Inner edit ------------------------------------------------------------------------------
+
+const TMessageMap* TvxCustomDropDownInnerEdit::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {CM_HINTSHOW, MessageHandler<&TvxCustomDropDownInnerEdit::CMHintShow>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+void TvxCustomDropDownInnerEdit::CMHintShow(TMessage& Message) {
+  auto* edit = dynamic_cast<TvxCustomDropDownEdit*>(Container());
+  Message.Result = edit && edit->DroppedDown() ? 1 : 0;
+}
+
+// --- The drop-down edit ------------------------------------------------------------------------
+
+const TMessageMap* TvxCustomDropDownEdit::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {CM_HINTSHOW, MessageHandler<&TvxCustomDropDownEdit::CMHintShow>},
+      {VXM_SYNCHRONIZELOOKUPWITHTEXT, MessageHandler<&TvxCustomDropDownEdit::VXMSynchronizeLookupWithText>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
 
 TvxCustomDropDownEdit::TvxCustomDropDownEdit(TComponent* AOwner, bool AIsInplace)
     : TvxCustomMaskEdit(AOwner, AIsInplace) {}
 
-TvxCustomDropDownEdit::~TvxCustomDropDownEdit() { FPopupWindow.reset(); }
+TvxCustomDropDownEdit::~TvxCustomDropDownEdit() {
+  if (FLookupData) FLookupData->Deinitialize();
+  // A show request still queued is dropped without the close events: the editor is half
+  // destroyed here, and its handlers would see an object whose descendant parts are gone.
+  RemovePendingShow();
+  FPopupInitialized = false;
+  if (FPopupWindow) {
+    FPopupWindow->OnShowed = nullptr;
+    FPopupWindow->OnShowing = nullptr;
+    FPopupWindow->OnClosing = nullptr;
+    FPopupWindow->OnClosed = nullptr;
+    FPopupWindow->OnCloseQuery = nullptr;
+  }
+  FPopupWindow.reset();
+  FPopupControlsLookAndFeel.reset();
+}
+
+void TvxCustomDropDownEdit::Initialize() {
+  TvxCustomMaskEdit::Initialize();
+  if (!IsDesigning()) FPopupWindow = CreatePopupWindow();
+  FSendChildrenStyle = true;
+  FPopupControlsLookAndFeel = std::make_unique<TvxEditPopupControlLookAndFeel>(this);
+  FPopupControlsLookAndFeel->OnChanged = [this](TvxLookAndFeel* Sender, TvxLookAndFeelValues AValues) {
+    PopupControlsLookAndFeelChanged(Sender, AValues);
+  };
+}
 
 TvxCustomEditPopupWindow* TvxCustomDropDownEdit::PopupWindow() {
   if (!FPopupWindow) FPopupWindow = CreatePopupWindow();
@@ -294,11 +539,480 @@ TvxCustomEditPopupWindow* TvxCustomDropDownEdit::PopupWindow() {
 }
 
 std::unique_ptr<TvxCustomEditPopupWindow> TvxCustomDropDownEdit::CreatePopupWindow() {
-  return std::make_unique<TvxCustomEditPopupWindow>(this);
+  TClass cls = ActiveProperties()->GetPopupWindowClass();
+  if (!cls || !cls->InheritsFrom(TvxCustomEditPopupWindow::StaticClass()))
+    cls = TvxCustomEditPopupWindow::StaticClass();
+  std::unique_ptr<TvxCustomEditPopupWindow> w(static_cast<TvxCustomEditPopupWindow*>(cls->NewInstance(this)));
+  w->SetCaptureFocus(ActiveProperties()->PopupWindowCapturesFocus());
+  w->SetIsTopMost(!IsInplace());
+  w->Style()->LookAndFeel()->SetMasterLookAndFeel(ActiveStyle()->LookAndFeel());
+  w->OnCloseQuery = [this](TObject* Sender, bool& CanClose) { DoPopupCloseQuery(Sender, CanClose); };
+  w->OnClosed = [this](TObject* Sender) { DoClosePopupWindow(Sender); };
+  w->OnClosing = [this](TObject* Sender) { DoPopupClosing(Sender); };
+  w->OnShowed = [this](TObject* Sender) { DoPopupShowed(Sender); };
+  w->OnShowing = [this](TObject* Sender) { DoPopupShowing(Sender); };
+  return w;
 }
 
-void TvxCustomDropDownEdit::CloseUp(TvxEditCloseUpReason) {
+bool TvxCustomDropDownEdit::HasPopupWindow() { return FPopupWindow && FPopupWindow->IsVisible(); }
+
+bool TvxCustomDropDownEdit::Focused() { return TvxCustomMaskEdit::Focused() || HasPopupWindow(); }
+
+bool TvxCustomDropDownEdit::IsShowPending() {
+  if (!FPopupWindow || !FPopupWindow->HandleAllocated()) return false;
+  MSG m;
+  return PeekMessageW(&m, FPopupWindow->Handle(), VXM_SHOWPOPUPWINDOW, VXM_SHOWPOPUPWINDOW, PM_NOREMOVE) != 0;
+}
+
+bool TvxCustomDropDownEdit::RemovePendingShow() {
+  return FPopupWindow && FPopupWindow->HandleAllocated() &&
+         vxRemovePendingMessages(FPopupWindow->Handle(), VXM_SHOWPOPUPWINDOW, VXM_SHOWPOPUPWINDOW);
+}
+
+void TvxCustomDropDownEdit::CancelPendingShow() {
+  if (RemovePendingShow()) DoClosePopupWindow(FPopupWindow.get());
+}
+
+void TvxCustomDropDownEdit::SetDroppedDown(bool Value) {
+  if (Value) {
+    if (HasPopupWindow() || IsShowPending()) return;
+    DropDown();
+  } else if (HasPopupWindow()) {
+    CloseUp(crUnknown);
+  }
+}
+
+void TvxCustomDropDownEdit::DropDown() {
+  if (!HandleAllocated() || !IsWindowVisible(Handle()) || !PopupWindow()) return;
+  InitPopup();
+  if (!CanDropDown()) {
+    FinalizePopup();
+    return;
+  }
+  UpdatePopupWindow();
+  FPopupWindow->HandleNeeded();
+  FPopupWindow->SetPendingFocusedControl(GetPopupFocusedControl());
+  PostMessageW(FPopupWindow->Handle(), VXM_SHOWPOPUPWINDOW, 0, 0);
+}
+
+void TvxCustomDropDownEdit::UpdatePopupWindow() {
+  TvxCustomEditPopupWindow* w = PopupWindow();
+  w->SetCaptureFocus(ActiveProperties()->PopupWindowCapturesFocus());
+  InitializeLookupData();
+  SetupPopupWindow();
+  TPoint P = w->CalculateLockedBounds();
+  w->SetBounds(P.x, P.y, w->Width(), w->Height());
+  w->LayOut();
+  PositionPopupContent(w->ViewInfo()->ClientRect);
+  // Layered windows exist from Windows XP (NT 5.1) on: the popup looks like its form.
+  const DWORD v = GetVersion();
+  const bool layered = LOBYTE(LOWORD(v)) > 5 || (LOBYTE(LOWORD(v)) == 5 && HIBYTE(LOWORD(v)) >= 1);
+  if (TCustomForm* form = GetParentForm(this); form && layered) {
+    w->SetAlphaBlend(form->AlphaBlend());
+    w->SetAlphaBlendValue(form->AlphaBlendValue());
+  }
+}
+
+void TvxCustomDropDownEdit::SetupPopupWindow() {
+  TvxCustomEditPopupWindow* w = PopupWindow();
+  TvxCustomDropDownEditProperties* p = ActiveProperties();
+  w->SetOwnerParent(Parent());
+  w->SetDirection(p->PopupDirection());
+  w->SetAlignHorz(p->PopupHorzAlignment());
+  w->SetAlignVert(p->PopupVertAlignment());
+  w->SetClientEdge(p->PopupClientEdge());
+  w->SetMinHeight(p->PopupMinHeight());
+  w->SetMinWidth(p->PopupMinWidth());
+  w->SetPopupAutoSize(p->PopupAutoSize());
+  w->SetSizeable(p->PopupSizeable());
+  w->SetSysPanelStyle(p->PopupSysPanelStyle());
+  auto* data = dynamic_cast<TvxCustomDropDownEditData*>(EditData());
+  if (IsInplace() && p->PopupSizeable() && data) {
+    w->SetPopupWidth(data->Width);
+    w->SetPopupHeight(data->Height);
+  } else {
+    w->SetPopupWidth(p->PopupWidth());
+    w->SetPopupHeight(p->PopupHeight());
+  }
+  w->SetCloseButton(ActiveStyle()->PopupCloseButton());
+  CheckViewInfo();
+  w->SetBorderStyle(ViewInfo()->PopupBorderStyle);
+  w->SetNativeStyle(ViewInfo()->NativeStyle);
+  w->SetShadow(ViewInfo()->Shadow);
+}
+
+void TvxCustomDropDownEdit::InitPopup() {
+  if (FPopupInitialized) return;
+  {
+    TRollbackScope<bool> initialized(FPopupInitialized, true);
+    if (Properties()->OnInitPopup) Properties()->OnInitPopup(this);
+    if (RepositoryItem() && ActiveProperties()->OnInitPopup) ActiveProperties()->OnInitPopup(this);
+  }
+  if (ActiveProperties()->IsLookupDataUsed() && FLookupData) FLookupData->DropDown();
+}
+
+void TvxCustomDropDownEdit::FinalizePopup() {
+  if (!FPopupInitialized) return;
+  FPopupInitialized = false;
+  if (ActiveProperties()->IsLookupDataUsed() && FLookupData) FLookupData->CloseUp();
+  if (Properties()->OnFinalizePopup) Properties()->OnFinalizePopup(this);
+  if (RepositoryItem() && ActiveProperties()->OnFinalizePopup) ActiveProperties()->OnFinalizePopup(this);
+}
+
+void TvxCustomDropDownEdit::FirePopup() {
+  FCloseUpReason = crUnknown;
+  if (Properties()->OnPopup) Properties()->OnPopup(this);
+  if (RepositoryItem() && ActiveProperties()->OnPopup) ActiveProperties()->OnPopup(this);
+}
+
+void TvxCustomDropDownEdit::DoCloseUp() {
+  DoClosePopup(FCloseUpReason);
+  if (Properties()->OnCloseUp) Properties()->OnCloseUp(this);
+  if (RepositoryItem() && ActiveProperties()->OnCloseUp) ActiveProperties()->OnCloseUp(this);
+}
+
+void TvxCustomDropDownEdit::DoPopupCloseQuery(TObject* Sender, bool& CanClose) {
+  if (Properties()->OnCloseQuery) Properties()->OnCloseQuery(Sender, CanClose);
+  if (RepositoryItem() && ActiveProperties()->OnCloseQuery) ActiveProperties()->OnCloseQuery(Sender, CanClose);
+}
+
+bool TvxCustomDropDownEdit::PopupCloseQuery() {
+  bool can = true;
+  DoPopupCloseQuery(FPopupWindow.get(), can);
+  return can;
+}
+
+void TvxCustomDropDownEdit::InitializeLookupData() {
+  if (FLookupData && !IsDesigning() && ActiveProperties()->IsLookupListInPopup() && PopupWindow())
+    FLookupData->Initialize(FPopupWindow.get());
+}
+
+void TvxCustomDropDownEdit::PositionPopupContent(const TRect& AClientRect) {
+  if (FLookupData) FLookupData->PositionVisualArea(AClientRect);
+}
+
+TWinControl* TvxCustomDropDownEdit::GetPopupFocusedControl() {
+  if (FLookupData && ActiveProperties()->IsLookupListInPopup() && ActiveProperties()->PopupWindowCapturesFocus())
+    if (TWinControl* c = FLookupData->GetActiveControl()) return c;
+  return InnerEdit() ? InnerEdit()->GetControl() : nullptr;
+}
+
+TRect TvxCustomDropDownEdit::GetPopupOwnerBounds() {
+  TRect R;
+  if (IsInplace() && !IsRectEmpty(&ContentParams.ExternalBorderBounds))
+    R = ContentParams.ExternalBorderBounds;
+  else
+    R = GetVisibleBounds();
+  if (ViewInfo() && ViewInfo()->Shadow) R.right += 3;
+  OffsetRect(&R, Left(), Top());
+  return R;
+}
+
+void TvxCustomDropDownEdit::DoPopupShowed(TObject*) {
+  ShortRefreshContainer(false);
+  if (FPopupWindow) {
+    FPopupWindow->CalculateViewInfo();
+    PositionPopupContent(FPopupWindow->ViewInfo()->ClientRect);
+  }
+  FirePopup();
+  UpdateDrawValue();
+  TvxCustomDropDownEditProperties* p = ActiveProperties();
+  if (p->IsLookupDataUsed() && FLookupData && FindSelection() && p->ImmediateDropDown() &&
+      p->PopupWindowCapturesFocus())
+    FLookupData->DroppedDown(GetDisplayValueText().substr(0, static_cast<size_t>(std::max<Integer>(SelStart(), 0))));
+  FNeedStorePopupSize = false;
+}
+
+void TvxCustomDropDownEdit::CloseUp(TvxEditCloseUpReason AReason) {
+  if (!HasPopupWindow()) return;
+  if (FCloseUpReason == crUnknown) FCloseUpReason = AReason;
+  {
+    TvxChangeEventsLock events(this);
+    if (AReason == crTab || AReason == crClose || AReason == crEnter) {
+      TvxCustomDropDownEditProperties* p = ActiveProperties();
+      if (p->IsLookupDataUsed() && FLookupData) {
+        const Integer previous = FLookupData->CurrentKey();
+        LockClick(true);
+        TScopeExit unlock([this, previous] {
+          LockClick(false);
+          if (ModifiedAfterEnter() && FLookupData->CurrentKey() != previous) DoClick();
+        });
+        FLookupData->SelectItem();
+      }
+      if (!p->PostAfterPopupClosed() && p->ImmediatePost() && CanPostEditValue()) InternalPostEditValue(true);
+    }
+  }
   if (FPopupWindow) FPopupWindow->CloseUp();
+}
+
+void TvxCustomDropDownEdit::DoClosePopupWindow(TObject*) {
+  TvxCustomDropDownEditProperties* p = ActiveProperties();
+  if (p->PopupSizeable() && FNeedStorePopupSize && FPopupWindow) {
+    if (IsInplace()) {
+      if (auto* data = dynamic_cast<TvxCustomDropDownEditData*>(EditData())) {
+        data->Initialized = true;
+        data->Width = FPopupWindow->Width();
+        data->Height = FPopupWindow->Height();
+      }
+    } else {
+      Properties()->SetPopupWidth(FPopupWindow->Width());
+      Properties()->SetPopupHeight(FPopupWindow->Height());
+    }
+  }
+  FinalizePopup();
+  if (p->GetEditingStyle() == esFixedList) ShortRefreshContainer(false);
+  DoCloseUp();
+  {
+    TvxChangeEventsLock events(this);
+    if (p->PostAfterPopupClosed() && p->ImmediatePost() && CanPostEditValue() && ValidateEdit(true))
+      InternalPostEditValue(false);
+  }
+  ShortRefreshContainer(false);
+  if (!HandleAllocated()) FIsHotAndPopup = false;
+}
+
+void TvxCustomDropDownEdit::Activate(TvxCustomEditData*& AEditData) {
+  TvxCustomMaskEdit::Activate(AEditData);
+  auto* data = dynamic_cast<TvxCustomDropDownEditData*>(AEditData);
+  FPopupSizeChanged = data && data->Initialized && ActiveProperties()->PopupSizeable();
+  if (ActiveProperties()->ImmediatePopup()) SetDroppedDown(true);
+}
+
+void TvxCustomDropDownEdit::ActivateByKey(wchar_t Key, TvxCustomEditData*& AEditData) {
+  TvxCustomMaskEdit::ActivateByKey(Key, AEditData);
+  TvxCustomDropDownEditProperties* p = ActiveProperties();
+  if (vxIsNonControlChar(Key) && p->ImmediateDropDown() && !p->ImmediatePopup() && !SendActivationKey(Key))
+    SetDroppedDown(true);
+  if (!SendActivationKey(Key) && CanDropDown() && GetPopupFocusedControl() && FPopupWindow &&
+      FPopupWindow->HandleAllocated())
+    PostMessageW(FPopupWindow->Handle(), VXM_FORWARDCHARTOPOPUP, static_cast<WPARAM>(Key), 0);
+}
+
+void TvxCustomDropDownEdit::ActivateByMouse(TShiftState Shift, Integer X, Integer Y,
+                                            TvxCustomEditData*& AEditData) {
+  TValueScope<bool> activating(FIsActivatingByMouse, true);
+  TvxCustomMaskEdit::ActivateByMouse(Shift, X, Y, AEditData);
+}
+
+bool TvxCustomDropDownEdit::SendActivationKey(wchar_t Key) {
+  TvxCustomDropDownEditProperties* p = ActiveProperties();
+  return !(p->ImmediateDropDown() && p->PopupWindowCapturesFocus() && Key != L'\r');
+}
+
+bool TvxCustomDropDownEdit::Deactivate() {
+  if (HasPopupWindow()) CloseUp(crUnknown);
+  if (auto* data = dynamic_cast<TvxCustomDropDownEditData*>(EditData())) data->Initialized = FPopupSizeChanged;
+  const bool r = TvxCustomMaskEdit::Deactivate();
+  CancelPendingShow();
+  return r;
+}
+
+void TvxCustomDropDownEdit::DestroyWnd() {
+  if (FPopupWindow) {
+    CloseUp(crUnknown);
+    FinalizePopup();
+    if (FPopupWindow->HandleAllocated()) FPopupWindow->DestroyHandle();
+  }
+  TvxCustomMaskEdit::DestroyWnd();
+}
+
+void TvxCustomDropDownEdit::CreateHandle() {
+  TvxCustomMaskEdit::CreateHandle();
+  InitializeLookupData();
+}
+
+TvxCustomEditViewData* TvxCustomDropDownEdit::CreateViewData() {
+  TvxCustomEditViewData* vd = TvxCustomMaskEdit::CreateViewData();
+  if (auto* d = dynamic_cast<TvxCustomDropDownEditViewData*>(vd)) {
+    d->HasPopupWindow = HasPopupWindow();
+    d->IsHotAndPopup = FIsHotAndPopup;
+  }
+  return vd;
+}
+
+void TvxCustomDropDownEdit::DoButtonDown(Integer AButtonVisibleIndex) {
+  TvxCustomMaskEdit::DoButtonDown(AButtonVisibleIndex);
+  if (AButtonVisibleIndex == ActiveProperties()->GetDropDownButtonVisibleIndex()) SetDroppedDown(true);
+}
+
+void TvxCustomDropDownEdit::InitializeEditData() {
+  auto* data = dynamic_cast<TvxCustomDropDownEditData*>(EditData());
+  if (!data) return;
+  data->Initialized = false;
+  data->Width = ActiveProperties()->PopupWidth();
+  data->Height = ActiveProperties()->PopupHeight();
+}
+
+TvxContainerStyleValues TvxCustomDropDownEdit::GetNotPublishedStyleValues() {
+  TvxContainerStyleValues r = TvxCustomMaskEdit::GetNotPublishedStyleValues();
+  for (TvxContainerStyleValue v = svButtonStyle; v <= svGradientButtons; ++v) r.Exclude(v);
+  return r;
+}
+
+void TvxCustomDropDownEdit::PropertiesChanged(TObject* Sender) {
+  if (!ActiveProperties()->PopupSizeable()) FPopupSizeChanged = false;
+  if (HasPopupWindow()) UpdatePopupWindow();
+  TvxCustomMaskEdit::PropertiesChanged(Sender);
+}
+
+void TvxCustomDropDownEdit::ContainerStyleChanged(TObject* Sender) {
+  if (HandleAllocated()) UpdatePopupLookAndFeel();
+  TvxCustomMaskEdit::ContainerStyleChanged(Sender);
+}
+
+void TvxCustomDropDownEdit::UpdatePopupLookAndFeel() {
+  if (FPopupControlsLookAndFeel && !SkipInnerEditUpdate()) FPopupControlsLookAndFeel->EditStyleChanged();
+}
+
+bool TvxCustomDropDownEdit::IsClickKey(Word Key, TShiftState Shift) {
+  if (TvxCustomMaskEdit::IsClickKey(Key, Shift)) return true;
+  return IsInplace() && HasPopupWindow() &&
+         (Shift.Contains(ssAlt) || Shift.Contains(ssCtrl) || vxIsNonCharVirtualKey(Key));
+}
+
+bool TvxCustomDropDownEdit::IsInplaceEditing() {
+  return TvxCustomMaskEdit::IsInplaceEditing() || (HasPopupWindow() && ActiveProperties()->PostPopupValueOnTab());
+}
+
+bool TvxCustomDropDownEdit::CanScrollLookupItems(bool AIsMouseWheel) {
+  if (SkipInnerEditUpdate()) return false;
+  return !(IsInplace() && InplaceParams.MultiRowParent && !AIsMouseWheel && !HasPopupWindow());
+}
+
+void TvxCustomDropDownEdit::ProcessKeyDown(Word& Key, TShiftState Shift) {
+  Key = vxTranslateVirtualKey(Key);
+  const bool alt = Shift.Contains(ssAlt);
+  if (((Key == VK_UP || Key == VK_DOWN) && alt) || (Key == VK_F4 && !alt)) {
+    if (HasPopupWindow())
+      CloseUp(crClose);
+    else
+      SetDroppedDown(true);
+    Key = 0;
+  } else if ((Key == VK_RETURN || Key == VK_ESCAPE) && !alt && HasPopupWindow()) {
+    FIsPopupWindowJustClosed = true;
+    {
+      TValueScope<bool> keyboard(FKeyboardAction, true);
+      CloseUp(Key == VK_RETURN && DoEditing() ? crEnter : crCancel);
+    }
+    if (!HasPopupWindow()) {
+      if (Key == VK_ESCAPE) SetCaptureControl(nullptr);
+      Key = 0;
+    }
+  }
+  if (Key != 0) TvxCustomMaskEdit::ProcessKeyDown(Key, Shift);
+}
+
+void TvxCustomDropDownEdit::ProcessKeyPress(wchar_t& Key) {
+  TvxCustomDropDownEditProperties* p = ActiveProperties();
+  if (vxIsNonControlChar(Key) && p->ImmediateDropDown() && !HasPopupWindow()) {
+    SetDroppedDown(true);
+    if (p->PopupWindowCapturesFocus() && Key != L'\r' && CanDropDown() && GetPopupFocusedControl() &&
+        FPopupWindow && FPopupWindow->HandleAllocated()) {
+      PostMessageW(FPopupWindow->Handle(), VXM_FORWARDCHARTOPOPUP, static_cast<WPARAM>(Key), 0);
+      Key = 0;
+    }
+  }
+  if (Key != 0) TvxCustomMaskEdit::ProcessKeyPress(Key);
+}
+
+void TvxCustomDropDownEdit::BeforeTabNavigation(TShiftState Shift) {
+  if (HasPopupWindow() && ActiveProperties()->PostPopupValueOnTab()) CloseUp(crTab);
+  TvxCustomMaskEdit::BeforeTabNavigation(Shift);
+}
+
+void TvxCustomDropDownEdit::FocusChanged() {
+  if (!ActiveProperties()->PopupWindowCapturesFocus()) {
+    TWinControl* inner = InnerEdit() ? InnerEdit()->GetControl() : nullptr;
+    const bool innerFocused = inner && inner->HandleAllocated() && GetFocus() == inner->Handle();
+    if (!innerFocused) CloseUp(crUnknown);
+  }
+  TvxCustomMaskEdit::FocusChanged();
+}
+
+void TvxCustomDropDownEdit::DoExit() {
+  CloseUp(crUnknown);
+  FocusChanged();
+  TvxCustomMaskEdit::DoExit();
+}
+
+void TvxCustomDropDownEdit::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  TvxObjectLink* link = vxAddObjectLink(this);
+  TScopeExit unlink([link] { vxRemoveObjectLink(link); });
+  TvxCustomMaskEdit::MouseDown(Button, Shift, X, Y);
+  if (!link->Ref || FIsActivatingByMouse) return;
+  if (ActiveProperties()->DropDownOnClick() && Button == mbLeft &&
+      PtInRect(&ViewInfo()->ClientRect, POINT{X, Y}) && !HasPopupWindow() && !FIsHotAndPopup && Focused())
+    SetDroppedDown(true);
+}
+
+bool TvxCustomDropDownEdit::RefreshViewInfoAt(const TPoint& P, TvxMouseButton AButton, TShiftState AShift,
+                                              bool AIsMouseEvent) {
+  const bool r = TvxCustomMaskEdit::RefreshViewInfoAt(P, AButton, AShift, AIsMouseEvent);
+  if (HasPopupWindow() && ViewInfo()->IsButtonReallyPressed && ViewInfo()->PressedButton == -1)
+    CloseUp(crUnknown);
+  if (AIsMouseEvent && (AButton != vxmbLeft || !AShift.Contains(ssLeft)))
+    FIsHotAndPopup = HasPopupWindow() && ViewInfo()->ContainerState.Contains(csHotTrack);
+  UpdatePopupLookAndFeel();
+  return r;
+}
+
+bool TvxCustomDropDownEdit::DoMouseWheel(TShiftState Shift, Integer WheelDelta, POINT MousePos) {
+  if (TvxCustomMaskEdit::DoMouseWheel(Shift, WheelDelta, MousePos)) return true;
+  if (!CanScrollLookupItems(true) || !HasPopupWindow() || !ActiveProperties()->IsLookupDataUsed() || !FLookupData ||
+      FLookupData->IsEmpty())
+    return false;
+  TvxCustomEditListBox* list = FLookupData->GetActiveControl();
+  if (list && list->HandleAllocated())
+    SendMessageW(list->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(vxShiftToMouseKeys(Shift), static_cast<WORD>(WheelDelta)),
+                 MAKELPARAM(MousePos.x, MousePos.y));
+  return true;
+}
+
+void TvxCustomDropDownEdit::PasteFromClipboard() {
+  if (!Focused()) {
+    TvxCustomMaskEdit::PasteFromClipboard();
+    return;
+  }
+  bool changed;
+  {
+    TValueScope<bool> keyboard(FKeyboardAction, true);
+    TWinControl* inner = InnerEdit() ? InnerEdit()->GetControl() : nullptr;
+    const String before = inner ? inner->Text() : String();
+    TvxCustomMaskEdit::PasteFromClipboard();
+    changed = inner && inner->Text() != before;
+  }
+  if (changed && ActiveProperties()->ImmediateDropDown() && !HasPopupWindow()) {
+    SetDroppedDown(true);
+    if (ActiveProperties()->IsLookupDataUsed() && HandleAllocated())
+      PostMessageW(Handle(), VXM_SYNCHRONIZELOOKUPWITHTEXT, 0, 0);
+  }
+}
+
+void TvxCustomDropDownEdit::VXMSynchronizeLookupWithText(TMessage&) {
+  if (!FLookupData) return;
+  const Integer previous = FLookupData->CurrentKey();
+  {
+    LockClick(true);
+    TScopeExit unlock([this] { LockClick(false); });
+    FLookupData->TextChanged();
+  }
+  if (FLookupData->CurrentKey() != previous) DoClick();
+  switch (ActiveProperties()->GetEditingStyle()) {
+    case esEdit:
+      SetFindSelection(SelStart() == static_cast<Integer>(Text().size()));
+      FLookupData->Find(Text());
+      break;
+    case esFixedList:
+      SetFindSelection(true);
+      break;
+    default:
+      break;
+  }
+}
+
+void TvxCustomDropDownEdit::CMHintShow(TMessage& Message) {
+  TvxCustomMaskEdit::CMHintShow(Message);
+  if (DroppedDown()) Message.Result += 1;
 }
 
 // --- The popup window ----------------------------------------------------------------------
@@ -314,6 +1028,7 @@ TvxCustomEditPopupWindow::~TvxCustomEditPopupWindow() { FSizeFrame.reset(); }
 const TMessageMap* TvxCustomEditPopupWindow::ClassMessages() {
   static constexpr TMessageEntry Entries[] = {
       {VXM_FORWARDCHARTOPOPUP, MessageHandler<&TvxCustomEditPopupWindow::VXMForwardChar>},
+      {VXM_SHOWPOPUPWINDOW, MessageHandler<&TvxCustomEditPopupWindow::VXMShowPopupWindow>},
   };
   static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
   return &Map;
@@ -348,6 +1063,28 @@ void TvxCustomEditPopupWindow::VXMForwardChar(TMessage& Message) {
   if (Visible()) SendCharToFocus(static_cast<WideChar>(Message.WParam));
 }
 
+void TvxCustomEditPopupWindow::VXMShowPopupWindow(TMessage&) {
+  TWinControl* focused = FPendingFocusedControl;
+  FPendingFocusedControl = nullptr;
+  Popup(focused);
+}
+
+TPoint TvxCustomEditPopupWindow::CalculateLockedBounds() {
+  TValueScope<bool> lock(FLockCheckSize, true);
+  CalculateSize();
+  TPoint P = CalculatePosition();
+  CorrectBoundsWithDesktopWorkArea(P);
+  return P;
+}
+
+void TvxCustomEditPopupWindow::LayOut() {
+  SetOwnerBounds(Edit()->GetPopupOwnerBounds());
+  CalculateViewInfo();
+  Edit()->PositionPopupContent(FViewInfo->ClientRect);
+  UpdateShadowRegion();
+  if (HandleAllocated()) Invalidate();
+}
+
 void TvxCustomEditPopupWindow::CalculateViewInfo() {
   FViewInfo->Bounds = TRect{0, 0, Width(), Height()};
   FViewInfo->Calculate();
@@ -377,6 +1114,16 @@ void TvxCustomEditPopupWindow::MouseLeave(TControl* AControl) {
     RepaintCloseButton();
   }
   SetCursor(crDefault);
+}
+
+// Escape inside a popup that holds the focus cancels it, as it does in the editor.
+void TvxCustomEditPopupWindow::KeyDown(Word& Key, TShiftState Shift) {
+  const bool releasesCapture = Key == VK_ESCAPE && HasCapture();
+  inherited::KeyDown(Key, Shift);
+  if (Key == VK_ESCAPE && !releasesCapture && IsVisible()) {
+    Key = 0;
+    Edit()->CloseUp(crCancel);
+  }
 }
 
 void TvxCustomEditPopupWindow::Resize() {
@@ -472,6 +1219,21 @@ bool TvxCustomEditPopupWindow::CanResize(Integer& NewWidth, Integer& NewHeight) 
   const SIZE ms = MinSize();
   NewWidth = std::max<Integer>(NewWidth, std::max<Integer>(FMinWidth, ms.cx));
   NewHeight = std::max<Integer>(NewHeight, std::max<Integer>(FMinHeight, ms.cy));
+  if (NewWidth == Width() && NewHeight == Height()) return true;
+  TvxCustomDropDownEdit* edit = Edit();
+  TvxCustomTextEditLookupData* lookup = edit->ILookupData();
+  if (!lookup || !edit->ActiveProperties()->IsLookupDataUsed() || !edit->IsLookupListInPopup()) return true;
+  TRect e;
+  FViewInfo->GetClientExtent(e);
+  TSize client{NewWidth - e.left - e.right, NewHeight - e.top - e.bottom};
+  const SIZE maxSize = GetMaxVisualAreaSize();
+  if (lookup->CanResizeVisualArea(client, maxSize.cy, maxSize.cx)) {
+    NewWidth = std::max<Integer>(client.cx + e.left + e.right, ms.cx);
+    NewHeight = std::max<Integer>(client.cy + e.top + e.bottom, ms.cy);
+  } else {
+    NewWidth = Width();
+    NewHeight = Height();
+  }
   return true;
 }
 
@@ -498,11 +1260,7 @@ void TvxCustomEditPopupWindow::ApplyBounds(const TRect& R) {
   Edit()->FPopupSizeChanged = true;
   Edit()->FNeedStorePopupSize = true;
   SetBounds(R.left, R.top, R.right - R.left, R.bottom - R.top);
-  SetOwnerBounds(Edit()->GetPopupOwnerBounds());
-  CalculateViewInfo();
-  Edit()->PositionPopupContent(FViewInfo->ClientRect);
-  UpdateShadowRegion();
-  Invalidate();
+  LayOut();
   Update();
 }
 
@@ -624,3 +1382,708 @@ void TvxCustomEditPopupWindow::MouseUp(TMouseButton Button, TShiftState Shift, I
     RepaintCloseButton();
   }
 }
+
+// --- Combo box --------------------------------------------------------------------------------
+
+TvxCustomComboBoxProperties::TvxCustomComboBoxProperties(TPersistent* AOwner)
+    : TvxCustomDropDownEditProperties(AOwner) {}
+
+TClass TvxCustomComboBoxProperties::GetContainerClass() { return TvxComboBox::StaticClass(); }
+
+TClass TvxCustomComboBoxProperties::GetPopupWindowClass() { return TvxComboBoxPopupWindow::StaticClass(); }
+
+TvxCustomEditViewData* TvxCustomComboBoxProperties::CreateViewData(TvxCustomEditStyle* AStyle, bool AIsInplace,
+                                                                   bool APreviewMode) {
+  auto* result = new TvxCustomComboBoxViewData(this, AStyle, AIsInplace);
+  result->PreviewMode = APreviewMode;
+  return result;
+}
+
+TvxCustomEditViewInfo* TvxCustomComboBoxProperties::CreateViewInfo() { return new TvxCustomComboBoxViewInfo(); }
+
+std::unique_ptr<TvxCustomTextEditLookupData> TvxCustomComboBoxProperties::CreateLookupData(TvxCustomTextEdit* AEdit) {
+  return std::make_unique<TvxComboBoxLookupData>(AEdit);
+}
+
+TvxEditEditingStyle TvxCustomComboBoxProperties::GetEditingStyle() {
+  switch (FDropDownListStyle) {
+    case lsEditFixedList: return esEditList;
+    case lsFixedList: return esFixedList;
+    default: return esEdit;
+  }
+}
+
+void TvxCustomComboBoxProperties::SetDropDownRows(Integer Value) {
+  if (Value < 1) return;
+  SetValue(FDropDownRows, Value);
+}
+
+void TvxCustomComboBoxProperties::Assign(TPersistent* Source) {
+  auto* s = dynamic_cast<TvxCustomComboBoxProperties*>(Source);
+  if (!s) {
+    TvxCustomDropDownEditProperties::Assign(Source);
+    return;
+  }
+  TUpdateScope<TvxCustomComboBoxProperties> update(this);
+  TvxCustomDropDownEditProperties::Assign(Source);
+  SetDropDownListStyle(s->FDropDownListStyle);
+  SetDropDownRows(s->FDropDownRows);
+  SetItemHeight(s->FItemHeight);
+  FRevertable = s->FRevertable;
+  OnDrawItem = s->OnDrawItem;
+  OnMeasureItem = s->OnMeasureItem;
+}
+
+void TvxComboBoxProperties::DeclarePublished(TPublisher<TvxComboBoxProperties>& P) {
+  using C = TvxComboBoxProperties;
+  P.Property(L"AssignedValues", &C::AssignedValues,
+             [](C* E, TvxTextEditPropertiesValues* V) { E->SetAssignedValues(V); });
+  P.Property(L"CharCase", &C::CharCase, &C::SetCharCase).Default(ecNormal);
+  P.Property(L"DropDownAutoWidth", &C::DropDownAutoWidth, &C::SetDropDownAutoWidth).Default(true);
+  P.Property(L"DropDownListStyle", &C::DropDownListStyle, &C::SetDropDownListStyle).Default(lsEditList);
+  P.Property(L"DropDownRows", &C::DropDownRows, &C::SetDropDownRows).Default(8);
+  P.Property(L"DropDownSizeable", &C::DropDownSizeable, &C::SetDropDownSizeable).Default(false);
+  P.Property(L"DropDownWidth", &C::DropDownWidth, &C::SetDropDownWidth).Default(0);
+  P.Property(L"HideSelection", &C::HideSelection, &C::SetHideSelection).Default(true);
+  P.Property(L"ImeMode", &C::ImeMode, &C::SetImeMode).Default(imDontCare);
+  P.Property(L"ImeName", &C::ImeName, &C::SetImeName).Stored([](C* E) { return !E->ImeName().empty(); });
+  P.Property(L"ImmediateDropDown", &C::ImmediateDropDown, &C::SetImmediateDropDown).Default(true);
+  P.Property(L"ImmediateUpdateText", &C::ImmediateUpdateText, &C::SetImmediateUpdateText).Default(false);
+  P.Property(L"IncrementalSearch", &C::IncrementalSearch, &C::SetIncrementalSearch).Default(true);
+  P.Property(L"ItemHeight", &C::ItemHeight, &C::SetItemHeight).Default(0);
+  P.Property(L"Items", &C::Items, [](C* E, TStringList* V) { E->SetItems(V); });
+  P.Property(L"MaxLength", &C::MaxLength, &C::SetMaxLength).Stored([](C* E) {
+    return E->AssignedValues()->MaxLength();
+  });
+  P.Property(L"OEMConvert", &C::OEMConvert, &C::SetOEMConvert).Default(false);
+  P.Property(L"PopupAlignment", &C::PopupAlignment, &C::SetPopupAlignment).Default(taLeftJustify);
+  P.Property(L"PostPopupValueOnTab", &C::PostPopupValueOnTab, &C::SetPostPopupValueOnTab).Default(false);
+  P.Property(L"Revertable", &C::Revertable, &C::SetRevertable).Default(false);
+  P.Property(L"Sorted", &C::Sorted, &C::SetSorted).Default(false);
+}
+
+void TvxCustomComboBoxViewInfo::Assign(TObject* Source) {
+  TvxCustomTextEditViewInfo::Assign(Source);
+  if (auto* s = dynamic_cast<TvxCustomComboBoxViewInfo*>(Source)) ItemIndex = s->ItemIndex;
+}
+
+void TvxCustomComboBoxViewData::Calculate(TvxCanvas* ACanvas, const TRect& ABounds, const TPoint& P,
+                                          TvxMouseButton Button, TShiftState Shift,
+                                          TvxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) {
+  TvxCustomDropDownEditViewData::Calculate(ACanvas, ABounds, P, Button, Shift, AViewInfo, AIsMouseEvent);
+  auto* vi = static_cast<TvxCustomComboBoxViewInfo*>(AViewInfo);
+  TvxCustomComboBoxProperties* p = ComboProperties();
+  vi->ItemIndex = -1;
+  vi->IsOwnerDrawing = false;
+  if (p->DropDownListStyle() != lsFixedList) return;
+  auto* combo = dynamic_cast<TvxCustomComboBox*>(Edit);
+  const bool assigned = combo ? combo->IsOnDrawItemAssigned() : static_cast<bool>(p->OnDrawItem);
+  if (!assigned) return;
+  vi->ItemIndex = combo ? combo->ItemIndex() : p->LookupItems()->IndexOf(vi->Text);
+  if (vi->ItemIndex == -1) return;
+  vi->IsOwnerDrawing = true;
+  const Integer index = vi->ItemIndex;
+  vi->CustomDrawHandler = [vi, combo, p, index](TvxCanvas* ACanvas, const TRect& R) {
+    const bool bar = vi->DrawSelectionBar;
+    ACanvas->SetBrushColor(bar ? clHighlight : vi->BackgroundColor());
+    ACanvas->FillRect(R);
+    if (vi->Font) ACanvas->SetFont(vi->Font);
+    ACanvas->Font()->SetColor(bar ? clHighlightText : vi->TextColor);
+    TOwnerDrawState state{odComboBoxEdit};
+    if (vi->Focused) {
+      state.Include(odSelected);
+      state.Include(odFocused);
+    }
+    if (combo)
+      combo->DoDrawItem(ACanvas, index, R, state);
+    else if (p->OnDrawItem)
+      p->OnDrawItem(nullptr, ACanvas, index, R, state);
+  };
+}
+
+void TvxComboBoxPopupWindow::CalculateSize() {
+  TvxCustomEditPopupWindowViewInfo* vi = ViewInfo();
+  vi->SizeGripCorner = ecoBottomRight;
+  TvxCustomDropDownEdit* edit = Edit();
+  SetOwnerBounds(edit->GetPopupOwnerBounds());
+  SetOwnerParent(edit->Parent());
+  const SIZE P = edit->GetPopupPreferredSize();
+  TRect B;
+  vi->GetClientExtent(B);
+  const SIZE M = MinSize();
+  const Integer ownerWidth = OwnerBounds().right - OwnerBounds().left;
+  const bool resized = edit->FPopupSizeChanged && Sizeable();
+  Integer w, h;
+  if (resized || (!PopupAutoSize() && PopupWidth() > 0))
+    w = PopupWidth();
+  else if (PopupAutoSize())
+    w = std::max<Integer>(ownerWidth, P.cx + B.left + B.right);
+  else
+    w = ownerWidth;
+  if ((resized || PopupHeight() != 0) && (Sizeable() || !PopupAutoSize()))
+    h = PopupHeight();
+  else
+    h = P.cy + B.top + B.bottom;
+  if (Sizeable()) {
+    w = std::max(w, MinWidth());
+    h = std::max(h, MinHeight());
+  }
+  TValueScope<bool> lock(LockCheckSizeFlag(), true);
+  SetWidth(std::max<Integer>(w, M.cx));
+  SetHeight(std::max<Integer>(h, M.cy));
+}
+
+// The combo box's list.
+
+TvxCustomComboBoxListBox::TvxCustomComboBoxListBox(TComponent* AOwner) : TvxCustomEditListBox(AOwner) {
+  SetStyle(lbOwnerDrawVariable);
+}
+
+void TvxCustomComboBoxListBox::CreateParams(TCreateParams& Params) {
+  TvxCustomEditListBox::CreateParams(Params);
+  if (FEdit && FEdit->IsOnDrawItemAssigned()) Params.WindowClass.style |= CS_HREDRAW;
+}
+
+Integer TvxCustomComboBoxListBox::GetHeight(Integer ARowCount, Integer) {
+  Integer h = 0;
+  for (Integer i = 0; i < ARowCount; ++i) h += GetItemHeight(i);
+  return h;
+}
+
+void TvxCustomComboBoxListBox::MeasureItem(Integer Index, Integer& Height) { Height = GetItemHeight(Index); }
+
+void TvxCustomComboBoxListBox::DrawItem(Integer Index, RECT Rect, TOwnerDrawState State) {
+  if (!FEdit || !FEdit->IsOnDrawItemAssigned()) {
+    TvxCustomEditListBox::DrawItem(Index, Rect, State);
+    return;
+  }
+  TvxCanvas canvas(Canvas());
+  FEdit->DoDrawItem(&canvas, Index, TRect{Rect.left, Rect.top, Rect.right, Rect.bottom}, State);
+}
+
+void TvxCustomComboBoxListBox::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  // The first move after the list was placed under a resting pointer is not the user's.
+  if (FEdit && FEdit->PopupMouseMoveLocked()) {
+    FEdit->SetPopupMouseMoveLocked(false);
+    return;
+  }
+  TvxCustomEditListBox::MouseMove(Shift, X, Y);
+}
+
+const TMessageMap* TvxComboBoxListBox::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {WM_SIZE, MessageHandler<&TvxComboBoxListBox::WMSize>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+Integer TvxComboBoxListBox::GetItemHeight(Integer AIndex) {
+  Integer h = 0;
+  const Integer fixed = FEdit ? FEdit->ActiveProperties()->ItemHeight() : 0;
+  h = fixed > 0 ? fixed : TvxCustomEditListBox::GetItemHeight(-1);
+  if (AIndex >= 0 && FEdit && FEdit->IsOnMeasureItemAssigned()) {
+    TvxCanvas canvas(Canvas());
+    FEdit->DoMeasureItem(AIndex, &canvas, h);
+  }
+  return h;
+}
+
+void TvxComboBoxListBox::PropertiesChanged() {
+  SetItemHeight(GetItemHeight(-1));
+  SetStyle(FEdit && FEdit->IsOnMeasureItemAssigned() ? lbOwnerDrawVariable : lbOwnerDrawFixed);
+}
+
+void TvxComboBoxListBox::SetItemIndexProgrammatically(Integer Value) {
+  if (FEdit) FEdit->SetPopupMouseMoveLocked(true);
+  TvxCustomInnerListBox::SetItemIndex(Value);
+}
+
+void TvxComboBoxListBox::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  TvxCustomComboBoxListBox::MouseUp(Button, Shift, X, Y);
+  if (Button != mbLeft || !FEdit) return;
+  const Integer index = ItemAtPos(POINT{X, Y}, true);
+  if (index == -1) return;
+  SetCaptureControl(nullptr);
+  if (HandleAllocated() && GetCapture() == Handle()) ReleaseCapture();
+  SetItemIndex(index);
+  FEdit->CloseUp(crEnter);
+}
+
+void TvxComboBoxListBox::WMSize(TMessage& Message) {
+  InheritedMessage(Message);
+  if (!HandleAllocated() || !FEdit || !FEdit->HasPopupWindow()) return;
+  const LONG style = GetWindowLongW(Handle(), GWL_STYLE);
+  if ((style & WS_VSCROLL) == 0 || (style & WS_HSCROLL) == 0) return;
+  // Both bars leave a corner box: repaint it so it shows the popup's grip side cleanly.
+  RECT w;
+  GetWindowRect(Handle(), &w);
+  const Integer cx = GetSystemMetrics(SM_CXVSCROLL), cy = GetSystemMetrics(SM_CYHSCROLL);
+  HRGN rgn = CreateRectRgn(w.right - cx, w.bottom - cy, w.right, w.bottom);
+  SendMessageW(Handle(), WM_NCPAINT, reinterpret_cast<WPARAM>(rgn), 0);
+  DeleteObject(rgn);
+}
+
+// The combo box's lookup.
+
+TvxCustomEditListBox* TvxComboBoxLookupData::CreateListBox(TComponent* AOwner) { return new TvxComboBoxListBox(AOwner); }
+
+void TvxComboBoxLookupData::Initialize(TWinControl* AVisualControlsParent) {
+  const bool created = !FList;
+  TvxCustomTextEditLookupData::Initialize(AVisualControlsParent);
+  if (!FList) return;
+  auto* combo = dynamic_cast<TvxCustomComboBox*>(FEdit);
+  List()->SetEdit(combo);
+  if (created || combo) List()->PropertiesChanged();
+}
+
+void TvxComboBoxLookupData::PropertiesChanged() {
+  TvxCustomTextEditLookupData::PropertiesChanged();
+  if (FList) List()->PropertiesChanged();
+}
+
+TSize TvxComboBoxLookupData::GetVisualAreaPreferredSize(Integer AMaxHeight, Integer AWidth) {
+  TvxComboBoxListBox* list = List();
+  if (!list) return TSize{0, 0};
+  auto* p = static_cast<TvxCustomComboBoxProperties*>(FEdit->ActiveProperties());
+  const Integer n = GetItemCount();
+  const Integer rows = std::min(p->DropDownRows(), n);
+  TSize s{0, list->GetHeight(rows, AMaxHeight)};
+  Integer widest = 0;
+  for (Integer i = 0; i < n; ++i) widest = std::max(widest, list->GetItemWidth(i));
+  s.cx = widest + 4;
+  list->SetScrollWidth(s.cx);
+  if (n > p->DropDownRows() || (AMaxHeight > 0 && AMaxHeight < s.cy)) {
+    s.cx += GetSystemMetrics(SM_CXVSCROLL);
+    if (AMaxHeight > 0 && s.cy > AMaxHeight) s.cy = AMaxHeight;
+  }
+  if (AWidth > 0 && AWidth < s.cx) s.cy += GetSystemMetrics(SM_CYHSCROLL);
+  return s;
+}
+
+bool TvxComboBoxLookupData::CanResizeVisualArea(TSize& ASize, Integer AMaxHeight, Integer AMaxWidth) {
+  TvxComboBoxListBox* list = List();
+  if (!list) return true;
+  const TSize current{list->Width(), list->Height()};
+  if (ASize.cx == current.cx && ASize.cy == current.cy) return true;
+  const bool growing = ASize.cy > current.cy;
+  const Integer n = GetItemCount();
+  const Integer vbar = GetSystemMetrics(SM_CXVSCROLL), hbar = GetSystemMetrics(SM_CYHSCROLL);
+  Integer widest = 0;
+  for (Integer i = 0; i < n; ++i) widest = std::max(widest, list->GetItemWidth(i));
+  const Integer scrollWidth = widest + 4;
+  Integer sum = 0, height = 0, rows = 0;
+  bool hbarAdded = false;
+  for (Integer i = 0; i < n; ++i) {
+    const Integer rowsLeft = n - (i + 1);
+    sum += list->GetItemHeight(i);
+    const Integer widthLeft = ASize.cx - (rowsLeft > 0 ? vbar : 0);
+    const bool hb = widthLeft < scrollWidth || (AMaxWidth > 0 && widthLeft > AMaxWidth);
+    const Integer total = sum + (hb ? hbar : 0);
+    const bool pastMax = AMaxHeight > 0 && total > AMaxHeight;
+    if (total == ASize.cy && !pastMax) {
+      height = total;
+      rows = i + 1;
+      hbarAdded = hb;
+      break;
+    }
+    if (total > ASize.cy || pastMax) {
+      // Snap towards the current size: back one row when growing (or past the maximum),
+      // keep the row when shrinking.
+      if (!(pastMax || growing) || i == 0) {
+        height = total;
+        rows = i + 1;
+        hbarAdded = hb;
+      }
+      break;
+    }
+    height = total;
+    rows = i + 1;
+    hbarAdded = hb;
+  }
+  ASize.cy = height;
+  if (rows < n) ASize.cx = std::max<Integer>(ASize.cx, hbarAdded ? 2 * vbar : vbar);
+  return true;
+}
+
+// The combo box's inner edit.
+
+const TMessageMap* TvxCustomComboBoxInnerEdit::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {WM_LBUTTONUP, MessageHandler<&TvxCustomComboBoxInnerEdit::WMLButtonUp>},
+      {WM_LBUTTONDBLCLK, MessageHandler<&TvxCustomComboBoxInnerEdit::WMLButtonDblClk>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+// The system edit takes no click events, so its double click is handed on here: it steps
+// a revertable combo box.
+void TvxCustomComboBoxInnerEdit::WMLButtonDblClk(TMessage& Message) {
+  InheritedMessage(Message);
+  DblClick();
+}
+
+void TvxCustomComboBoxInnerEdit::WMLButtonUp(TMessage& Message) {
+  ControlState().Exclude(csClicked);
+  InheritedMessage(Message);
+}
+
+// The combo box.
+
+const TMessageMap* TvxCustomComboBox::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {WM_LBUTTONUP, MessageHandler<&TvxCustomComboBox::WMLButtonUp>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+void TvxCustomComboBox::WMLButtonUp(TMessage& Message) {
+  ControlState().Exclude(csClicked);
+  InheritedMessage(Message);
+}
+
+void TvxCustomComboBox::Initialize() {
+  TvxCustomDropDownEdit::Initialize();
+  ControlStyle().Exclude(csClickEvents);
+}
+
+Integer TvxCustomComboBox::SelectedItem() const {
+  TvxComboBoxLookupData* l = GetLookupData();
+  return l && l->GetActiveControl() ? l->GetActiveControl()->ItemIndex() : -1;
+}
+
+void TvxCustomComboBox::SetSelectedItem(Integer Value) {
+  TvxComboBoxLookupData* l = GetLookupData();
+  if (l && l->List()) l->List()->SetItemIndexProgrammatically(Value);
+}
+
+bool TvxCustomComboBox::CanDropDown() {
+  TvxComboBoxLookupData* l = GetLookupData();
+  return l && !l->IsEmpty();
+}
+
+SIZE TvxCustomComboBox::GetPopupPreferredSize() {
+  TvxCustomEditPopupWindow* w = PopupWindow();
+  TvxComboBoxLookupData* l = GetLookupData();
+  if (!w || !l) return SIZE{0, 0};
+  const SIZE A = w->GetMaxVisualAreaSize();
+  TvxCustomComboBoxProperties* p = ActiveProperties();
+  Integer width = A.cx;
+  if (!p->PopupSizeable() && !p->PopupAutoSize()) {
+    Integer pw = p->PopupWidth();
+    if (pw < 1) {
+      const TRect o = GetPopupOwnerBounds();
+      pw = o.right - o.left;
+    }
+    TRect e;
+    w->ViewInfo()->GetClientExtent(e);
+    width = std::min<Integer>(A.cx, pw - e.left - e.right);
+  }
+  const TSize s = l->GetVisualAreaPreferredSize(A.cy, width);
+  return SIZE{s.cx, s.cy};
+}
+
+void TvxCustomComboBox::Activate(TvxCustomEditData*& AEditData) {
+  TvxCustomDropDownEdit::Activate(AEditData);
+  if (ActiveProperties()->IsLookupDataUsed() && ILookupData()) ILookupData()->TextChanged();
+}
+
+void TvxCustomComboBox::DoDrawItem(TvxCanvas* ACanvas, Integer AIndex, const TRect& ARect, TOwnerDrawState AState) {
+  if (Properties()->OnDrawItem) Properties()->OnDrawItem(this, ACanvas, AIndex, ARect, AState);
+  if (RepositoryItem() && ActiveProperties()->OnDrawItem) ActiveProperties()->OnDrawItem(this, ACanvas, AIndex, ARect, AState);
+}
+
+bool TvxCustomComboBox::DoMeasureItem(Integer AIndex, TvxCanvas* ACanvas, Integer& AHeight) {
+  if (Properties()->OnMeasureItem) Properties()->OnMeasureItem(this, AIndex, ACanvas, AHeight);
+  if (RepositoryItem() && ActiveProperties()->OnMeasureItem)
+    ActiveProperties()->OnMeasureItem(this, AIndex, ACanvas, AHeight);
+  return IsOnMeasureItemAssigned();
+}
+
+bool TvxCustomComboBox::IsOnDrawItemAssigned() {
+  return Properties()->OnDrawItem || (RepositoryItem() && ActiveProperties()->OnDrawItem);
+}
+
+bool TvxCustomComboBox::IsOnMeasureItemAssigned() {
+  return Properties()->OnMeasureItem || (RepositoryItem() && ActiveProperties()->OnMeasureItem);
+}
+
+bool TvxCustomComboBox::ShouldSyncLookupWithText() {
+  TvxCustomTextEditLookupData* l = ILookupData();
+  if (!l || IsEditValueSetting() || FLookupDataTextChangedLockCount > 0) return false;
+  if (HasPopupWindow() || IsShowPending()) return true;
+  if (ActiveProperties()->GetEditingStyle() != esEdit) return true;
+  const Integer key = l->CurrentKey();
+  return Focused() && key >= 0 && Text() == l->GetDisplayText(key);
+}
+
+void TvxCustomComboBox::ChangeHandler(TObject* Sender) {
+  TvxCustomTextEditLookupData* l = ILookupData();
+  const Integer previous = l ? l->CurrentKey() : -1;
+  {
+    TvxChangeEventsLock events(this);
+    LockClick(true);
+    TScopeExit unlock([this] { LockClick(false); });
+    TvxCustomDropDownEdit::ChangeHandler(Sender);
+    if (l && ShouldSyncLookupWithText()) l->TextChanged();
+  }
+  if (l && l->CurrentKey() != previous && ActiveProperties()->IncrementalSearch()) DoClick();
+}
+
+void TvxCustomComboBox::DblClick() {
+  TvxCustomDropDownEdit::DblClick();
+  TvxCustomTextEditLookupData* l = ILookupData();
+  if (!l || HasPopupWindow() || !ActiveProperties()->Revertable()) return;
+  TvxChangeEventsLock events(this);
+  TValueScope<bool> scrolling(FLookupItemsScrolling, true);
+  const Integer previous = l->CurrentKey();
+  l->Go(egdNext, true);
+  if (l->CurrentKey() != previous && CanPostEditValue() && ActiveProperties()->ImmediatePost() && ValidateEdit(true))
+    InternalPostEditValue(false);
+}
+
+void TvxCustomComboBox::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  TvxCustomDropDownEdit::MouseMove(Shift, X, Y);
+  TvxComboBoxLookupData* l = GetLookupData();
+  if (!l || !l->List() || !HasPopupWindow() || !HandleAllocated() || GetCapture() != Handle()) return;
+  // Dragging from the button into the list selects rows.
+  POINT p{X, Y};
+  ::ClientToScreen(Handle(), &p);
+  if (!l->IsMouseOverList(TPoint{p.x, p.y})) return;
+  TvxComboBoxListBox* list = l->List();
+  ::ScreenToClient(list->Handle(), &p);
+  SendMessageW(list->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+}
+
+void TvxCustomComboBox::DoPopupShowed(TObject* Sender) {
+  TvxCustomDropDownEdit::DoPopupShowed(Sender);
+  TvxCustomTextEditLookupData* l = ILookupData();
+  if (l && l->IsMouseOverList(vxGetMouseCursorPos())) FPopupMouseMoveLocked = true;
+}
+
+void TvxCustomComboBox::SetupPopupWindow() {
+  TvxCustomDropDownEdit::SetupPopupWindow();
+  PopupWindow()->SetSysPanelStyle(ActiveProperties()->PopupSizeable());
+}
+
+void TvxCustomComboBox::UpdatePopupWindow() {
+  TvxCustomDropDownEdit::UpdatePopupWindow();
+  TvxComboBoxLookupData* l = GetLookupData();
+  if (l && l->List() && l->List()->HandleAllocated()) l->List()->Invalidate();
+}
+
+void TvxComboBox::DeclarePublished(TPublisher<TvxComboBox>& P) {
+  using C = TvxComboBox;
+  P.Property(L"Properties", &C::Properties, [](C* E, TvxComboBoxProperties* V) { E->SetProperties(V); });
+}
+
+bool TvxComboBox::SupportsSpelling() {
+  return Properties()->DropDownListStyle() == lsEditList && InternalSupportsSpelling();
+}
+
+
+// --- Popup edit -----------------------------------------------------------------------------------
+
+TvxCustomPopupEditProperties::TvxCustomPopupEditProperties(TPersistent* AOwner)
+    : TvxCustomDropDownEditProperties(AOwner) {
+  SetPopupAutoSize(true);
+  SetPopupMinHeight(100);
+  SetPopupMinWidth(100);
+  SetPopupHeight(200);
+  SetPopupSizeable(true);
+  SetPopupWidth(250);
+}
+
+TvxCustomPopupEditProperties::~TvxCustomPopupEditProperties() {
+  if (FPopupControl && FreeNotificator()) FreeNotificator()->RemoveSender(FPopupControl);
+}
+
+TClass TvxCustomPopupEditProperties::GetContainerClass() { return TvxPopupEdit::StaticClass(); }
+
+TClass TvxCustomPopupEditProperties::GetPopupWindowClass() { return TvxPopupEditPopupWindow::StaticClass(); }
+
+void TvxCustomPopupEditProperties::SetPopupControl(TControl* Value) {
+  if (Value == FPopupControl) return;
+  if (FPopupControl) FreeNotificator()->RemoveSender(FPopupControl);
+  FPopupControl = Value;
+  if (FPopupControl) FreeNotificator()->AddSender(FPopupControl);
+}
+
+void TvxCustomPopupEditProperties::DoFreeNotification(TComponent* AComponent) {
+  TvxCustomDropDownEditProperties::DoFreeNotification(AComponent);
+  if (AComponent == FPopupControl) FPopupControl = nullptr;
+}
+
+void TvxCustomPopupEditProperties::Assign(TPersistent* Source) {
+  auto* s = dynamic_cast<TvxCustomPopupEditProperties*>(Source);
+  if (!s) {
+    TvxCustomDropDownEditProperties::Assign(Source);
+    return;
+  }
+  TUpdateScope<TvxCustomPopupEditProperties> update(this);
+  TvxCustomDropDownEditProperties::Assign(Source);
+  SetPopupControl(s->FPopupControl);
+}
+
+TvxPopupEditProperties::TvxPopupEditProperties(TPersistent* AOwner) : TvxCustomPopupEditProperties(AOwner) {
+  SetImmediateDropDown(true);
+  SetImmediatePopup(true);
+}
+
+void TvxPopupEditProperties::DeclarePublished(TPublisher<TvxPopupEditProperties>& P) {
+  using C = TvxPopupEditProperties;
+  P.Property(L"AssignedValues", &C::AssignedValues,
+             [](C* E, TvxTextEditPropertiesValues* V) { E->SetAssignedValues(V); });
+  P.Property(L"CharCase", &C::CharCase, &C::SetCharCase).Default(ecNormal);
+  P.Property(L"EchoMode", &C::EchoMode, &C::SetEchoMode).Default(eemNormal);
+  P.Property(L"HideSelection", &C::HideSelection, &C::SetHideSelection).Default(true);
+  P.Property(L"ImeMode", &C::ImeMode, &C::SetImeMode).Default(imDontCare);
+  P.Property(L"ImeName", &C::ImeName, &C::SetImeName).Stored([](C* E) { return !E->ImeName().empty(); });
+  P.Property(L"ImmediateDropDown", &C::ImmediateDropDown, &C::SetImmediateDropDown).Default(true);
+  P.Property(L"ImmediatePopup", &C::ImmediatePopup, &C::SetImmediatePopup).Default(true);
+  P.Property(L"IncrementalSearch", &C::IncrementalSearch, &C::SetIncrementalSearch).Default(true);
+  P.Property(L"LookupItems", &C::LookupItems, [](C* E, TStringList* V) { E->SetLookupItems(V); });
+  P.Property(L"LookupItemsSorted", &C::LookupItemsSorted, &C::SetLookupItemsSorted).Default(false);
+  P.Property(L"MaxLength", &C::MaxLength, &C::SetMaxLength).Stored([](C* E) {
+    return E->AssignedValues()->MaxLength();
+  });
+  P.Property(L"OEMConvert", &C::OEMConvert, &C::SetOEMConvert).Default(false);
+  P.Property(L"PasswordChar", &C::PasswordChar, &C::SetPasswordChar).Default(0);
+  P.Property(L"PopupAlignment", &C::PopupAlignment, &C::SetPopupAlignment).Default(taLeftJustify);
+  P.Property(L"PopupAutoSize", &C::PopupAutoSize, &C::SetPopupAutoSize).Default(true);
+  P.Property(L"PopupClientEdge", &C::PopupClientEdge, &C::SetPopupClientEdge).Default(false);
+  P.Property(L"PopupHeight", &C::PopupHeight, &C::SetPopupHeight).Default(200);
+  P.Property(L"PopupMinHeight", &C::PopupMinHeight, &C::SetPopupMinHeight).Default(100);
+  P.Property(L"PopupMinWidth", &C::PopupMinWidth, &C::SetPopupMinWidth).Default(100);
+  P.Property(L"PopupSizeable", &C::PopupSizeable, &C::SetPopupSizeable).Default(true);
+  P.Property(L"PopupSysPanelStyle", &C::PopupSysPanelStyle, &C::SetPopupSysPanelStyle).Default(false);
+  P.Property(L"PopupWidth", &C::PopupWidth, &C::SetPopupWidth).Default(250);
+}
+
+TvxPopupEditPopupWindow::TvxPopupEditPopupWindow(TWinControl* AOwnerControl)
+    : TvxCustomEditPopupWindow(AOwnerControl) {
+  SetViewInfo(std::make_unique<TvxPopupEditPopupWindowViewInfo>());
+}
+
+TvxCustomPopupEdit::~TvxCustomPopupEdit() {
+  if (FPopupWindow && FPopupWindow->IsVisible()) RestorePopupControl();
+}
+
+void TvxCustomPopupEdit::InitPopup() {
+  TControl* c = ActiveProperties()->PopupControl();
+  if (c) {
+    bool circular = c == FPopupWindow.get() || c == this;
+    for (TWinControl* p = Parent(); p && !circular; p = p->Parent()) circular = c == p;
+    if (circular) throw EvxEditError(vxGetResString(&vxSEditPopupCircularReferencingError));
+  }
+  TvxCustomDropDownEdit::InitPopup();
+}
+
+SIZE TvxCustomPopupEdit::GetPopupPreferredSize() {
+  TControl* c = ActiveProperties()->PopupControl();
+  return c ? SIZE{c->Width(), c->Height()} : SIZE{0, 0};
+}
+
+TWinControl* TvxCustomPopupEdit::GetPopupFocusedControl() {
+  return dynamic_cast<TWinControl*>(ActiveProperties()->PopupControl());
+}
+
+void TvxCustomPopupEdit::PositionPopupContent(const TRect& AClientRect) {
+  if (TControl* c = ActiveProperties()->PopupControl())
+    c->SetBounds(AClientRect.left, AClientRect.top, AClientRect.right - AClientRect.left,
+                 AClientRect.bottom - AClientRect.top);
+}
+
+void TvxCustomPopupEdit::SavePopupControlState() {
+  TControl* c = ActiveProperties()->PopupControl();
+  FSavedPopupControl = c;
+  if (!c) return;
+  TvxPrevPopupControlData& d = FPrevPopupControlData;
+  d.Align = c->Align();
+  if (auto* form = dynamic_cast<TCustomForm*>(c)) {
+    d.BorderStyle = form->BorderStyle();
+    form->SetBorderStyle(bsNone);
+  }
+  d.Bounds = c->BoundsRect();
+  d.Parent = c->Parent();
+  d.Visible = c->Visible();
+}
+
+void TvxCustomPopupEdit::RestorePopupControl() {
+  TControl* c = FSavedPopupControl;
+  FSavedPopupControl = nullptr;
+  // A control freed or replaced meanwhile is not touched.
+  if (!c || c != ActiveProperties()->PopupControl()) return;
+  const TvxPrevPopupControlData& d = FPrevPopupControlData;
+  c->SetVisible(false);
+  c->SetParent(d.Parent);
+  c->SetAlign(d.Align);
+  c->SetBoundsRect(d.Bounds);
+  if (auto* form = dynamic_cast<TCustomForm*>(c)) form->SetBorderStyle(d.BorderStyle);
+  c->SetVisible(d.Visible);
+}
+
+void TvxCustomPopupEdit::UpdatePopupWindow() {
+  TControl* c = ActiveProperties()->PopupControl();
+  if (c && FSavedPopupControl != c) {
+    SavePopupControlState();
+    c->SetParent(PopupWindow());
+    c->SetVisible(true);
+  }
+  TvxCustomDropDownEdit::UpdatePopupWindow();
+  if (c) c->SetAlign(alClient);
+}
+
+void TvxCustomPopupEdit::DoClosePopupWindow(TObject* Sender) {
+  RestorePopupControl();
+  TvxCustomDropDownEdit::DoClosePopupWindow(Sender);
+}
+
+void TvxCustomPopupEdit::ClosePopupWithReason(TvxEditCloseUpReason AReason) {
+  if (FCloseUpReason == crUnknown) FCloseUpReason = AReason;
+  if (FPopupWindow) FPopupWindow->ClosePopup();
+}
+
+void TvxPopupEdit::DeclarePublished(TPublisher<TvxPopupEdit>& P) {
+  using C = TvxPopupEdit;
+  P.Property(L"Properties", &C::Properties, [](C* E, TvxPopupEditProperties* V) { E->SetProperties(V); });
+}
+
+// --- Filter helpers and start-up ----------------------------------------------------------------
+
+void TvxFilterComboBoxHelper::InitializeProperties(TvxCustomEditProperties* AProperties,
+                                                   TvxCustomEditProperties* AEditProperties, bool AHasButtons) const {
+  TvxFilterDropDownEditHelper::InitializeProperties(AProperties, AEditProperties, AHasButtons);
+  auto* p = dynamic_cast<TvxCustomComboBoxProperties*>(AProperties);
+  if (!p) return;
+  p->SetButtonGlyph(nullptr);
+  p->SetDropDownRows(8);
+  p->SetDropDownListStyle(lsEditList);
+  p->SetImmediateDropDown(false);
+  p->SetPopupAlignment(taLeftJustify);
+  p->SetRevertable(false);
+}
+
+namespace {
+
+void InitDropDownEdit() {
+  GetEditPropertiesRegistry()->Register(TvxComboBoxProperties::StaticClass(),
+                                        vxGetResString(&svxSEditRepositoryComboBoxItem));
+  GetFilterEditsController()->Register(TvxComboBoxProperties::StaticClass(), TvxFilterComboBoxHelper::Class());
+  GetEditPropertiesRegistry()->Register(TvxPopupEditProperties::StaticClass(),
+                                        vxGetResString(&svxSEditRepositoryPopupItem));
+}
+
+void FinDropDownEdit() {
+  GetFilterEditsController()->Unregister(TvxComboBoxProperties::StaticClass(), TvxFilterComboBoxHelper::Class());
+  if (TvxRegisteredClasses* r = GetEditPropertiesRegistry()) {
+    r->Unregister(TvxPopupEditProperties::StaticClass());
+    r->Unregister(TvxComboBoxProperties::StaticClass());
+  }
+}
+
+}  // namespace
+
+const TUnitInfo vxDropDownEditUnit = {L"vxDropDownEdit", InitDropDownEdit, FinDropDownEdit};

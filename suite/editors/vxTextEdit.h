@@ -319,9 +319,15 @@ class TvxCustomTextEditLookupData : public TvxInterfacedPersistent {
   explicit TvxCustomTextEditLookupData(TvxCustomTextEdit* AOwner);
   ~TvxCustomTextEditLookupData() override;
 
-  virtual bool CanResizeVisualArea() { return true; }
+  // Offers a new client size for the visual list (the user drags the popup's grip); may
+  // change it. A maximum of 0 means unlimited.
+  virtual bool CanResizeVisualArea(TSize& ASize, Integer AMaxHeight, Integer AMaxWidth) {
+    (void)ASize, (void)AMaxHeight, (void)AMaxWidth;
+    return true;
+  }
   void CloseUp();
-  void Deinitialize() {}
+  // Forgets the visual list (its parent, the popup window, frees it).
+  void Deinitialize() { FList = nullptr; }
   virtual void DropDown() {}
   virtual void DroppedDown(const String&) {}
   virtual bool Find(const String& AText) { return IndexOf(AText) != -1; }

@@ -157,4 +157,95 @@ TEST(DateUtilsTest, TwoDigitYearsUseTheCenturyWindow) {
   EXPECT_THROW(g.GetYearNumber(L"x"), EConvertError);
 }
 
+TEST(CalendarTablesTest, MonthsAndYearsAddInTheCalendarsOwnNumbers) {
+  TvxGregorianCalendarTable g;
+  struct Case {
+    TDateTime From;
+    Integer Months;
+    TDateTime To;
+  } cases[] = {
+      {D(2016, 1, 31), 1, D(2016, 2, 29)},   // the day becomes the month's last
+      {D(2016, 1, 31), 12, D(2017, 1, 31)},  // a year keeps the day
+      {D(2016, 3, 31), -1, D(2016, 2, 29)},
+      {D(2016, 1, 15), -13, D(2014, 12, 15)},
+      {D(2016, 5, 10), 1200, D(2116, 5, 10)},
+      {D(9999, 12, 1), 1, g.MinSupportedDate()},  // past the highest year: the earliest date
+  };
+  for (const Case& c : cases) EXPECT_EQ(g.AddMonths(c.From, c.Months), c.To) << c.Months;
+  EXPECT_EQ(g.AddYears(D(2016, 2, 29), 1), D(2017, 2, 28));
+  EXPECT_EQ(g.AddWeeks(D(2016, 12, 28), 1), D(2017, 1, 4));
+  EXPECT_EQ(g.GetDayOfYear(D(2016, 12, 31)), 366);
+  EXPECT_EQ(g.GetDaysInYear(-1, 2015), 365);
+  EXPECT_EQ(g.GetWeekDay(D(2016, 1, 3)), 0);  // a Sunday
+  EXPECT_EQ(g.GetFirstDayOfWeek(D(2016, 1, 6), 1), D(2016, 1, 4));
+  EXPECT_EQ(g.GetFullWeeksInYear(2015), 52);
+  EXPECT_EQ(g.GetFullWeeksInYear(2016), 53);  // a leap year that begins on a Friday
+  EXPECT_TRUE(g.IsLeapDay(-1, 2016, 2, 29));
+  EXPECT_FALSE(g.IsLeapDay(-1, 2015, 2, 28));
+  // The names come from the locale's format settings (case-insensitive, long then short).
+  EXPECT_EQ(g.GetMonthNumber(2016, AnsiLowerCase(FormatSettings.LongMonthNames[3])), 3);
+  EXPECT_EQ(g.GetMonthNumber(2016, FormatSettings.ShortMonthNames[9]), 9);
+  EXPECT_EQ(g.GetMonthNumber(2016, L"11"), 11);
+  EXPECT_EQ(g.GetWeekNumber(D(2016, 1, 1), dMonday, fwyFirstFourDays), 53);
+}
+
+TEST(CalendarTablesTest, SingleEraCalendarsCountTheirYearsFromTheirEra) {
+  struct Case {
+    Cardinal Type;
+    Integer Year2016;
+    TDateTime Min;
+  } cases[] = {{4, 105, D(1912, 1, 1)}, {5, 4349, D(1, 1, 1)}, {7, 2559, D(1, 1, 1)}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Type);
+    std::unique_ptr<TvxCustomCalendarTable> t = CreateCalendarTableForType(c.Type);
+    EXPECT_EQ(t->CalendarID(), c.Type);
+    EXPECT_EQ(t->MinSupportedDate(), c.Min);
+    const TvxDateTime d = t->FromDateTime(D(2016, 2, 29));
+    EXPECT_EQ(static_cast<Integer>(d.Year), c.Year2016);
+    EXPECT_EQ(d.Era, 0);
+    EXPECT_EQ(t->ToDateTime(d), D(2016, 2, 29));
+    // Adding years keeps the calendar's numbering.
+    const TDateTime next = t->AddYears(d, 1);
+    EXPECT_EQ(next, D(2017, 2, 28));
+    EXPECT_EQ(static_cast<Integer>(t->FromDateTime(next).Year), c.Year2016 + 1);
+    EXPECT_FALSE(IsGregorianCalendar(t.get()));
+  }
+  for (Cardinal type : {1u, 2u, 9u, 12u}) EXPECT_TRUE(IsGregorianCalendar(CreateCalendarTableForType(type).get()));
+  EXPECT_EQ(CreateCalendarTableForType(3)->CalendarID(), 3u);
+  EXPECT_EQ(CreateCalendarTableForType(6)->CalendarID(), 6u);
+  EXPECT_EQ(CreateCalendarTableForType(99)->CalendarID(), 1u);
+  EXPECT_EQ(TvxGregorianCalendarTable(10).GetFirstWeekDay(), 6);
+  EXPECT_EQ(TvxGregorianCalendarTable(11).GetFirstWeekDay(), 1);
+}
+
+TEST(CalendarTablesTest, JapaneseMonthsAddAcrossAnEraChange) {
+  TvxJapaneseCalendarTable j;
+  // 30 April 2019 (Heisei 31) plus one month is 30 May 2019, year 1 of the new era.
+  const TDateTime r = j.AddMonths(D(2019, 4, 30), 1);
+  EXPECT_EQ(r, D(2019, 5, 30));
+  const TvxDateTime d = j.FromDateTime(r);
+  EXPECT_EQ(d.Era, 4);
+  EXPECT_EQ(d.Year, 1u);
+  EXPECT_EQ(j.AddYears(D(1988, 3, 1), 1), D(1989, 3, 1));
+}
+
+TEST(CalendarTablesTest, HijriLeapYearsAndWeeks) {
+  TvxHijriCalendarTable h;
+  EXPECT_TRUE(h.IsLeapYear(-1, 2));
+  EXPECT_EQ(h.GetDaysInYear(-1, 2), 355);
+  EXPECT_EQ(h.GetDaysInYear(-1, 3), 354);
+  EXPECT_TRUE(h.IsLeapDay(-1, 2, 12, 30));
+  EXPECT_EQ(h.GetFirstWeekDay(), 6);
+  EXPECT_EQ(h.GetFullWeeksInYear(1437), 50);
+  // The first day of a year is in week 1 under every rule that starts the year there.
+  TvxDateTime first;
+  first.Year = 1437;
+  first.Month = first.Day = 1;
+  EXPECT_EQ(h.GetWeekNumber(first, dSaturday, fwyJan1), 1);
+  TvxDateTime later = first;
+  later.Day = 15;
+  EXPECT_GE(h.GetWeekNumber(later, dSaturday, fwyJan1), 3);
+  EXPECT_LE(h.GetWeekNumber(later, dSaturday, fwyJan1), 4);
+}
+
 }  // namespace

@@ -23,7 +23,6 @@ void Pump(DWORD Ms = 30) {
 class TProbeDropDown : public TvxCustomDropDownEdit {
  public:
   using TvxCustomDropDownEdit::TvxCustomDropDownEdit;
-  TClass GetPropertiesClass() override { return TvxMaskEditProperties::StaticClass(); }
   void CloseUp(TvxEditCloseUpReason AReason) override {
     Reasons.push_back(AReason);
     TvxCustomDropDownEdit::CloseUp(AReason);
@@ -90,8 +89,10 @@ struct DropDownPopupWindowTest : ::testing::Test {
     Pump();
     return w;
   }
+  // The editor's visible bounds (inside a transparent border) on the screen: the popup
+  // drops from them.
   RECT EditScreen() {
-    RECT r{0, 0, Edit->Width(), Edit->Height()};
+    RECT r = Edit->GetVisibleBounds();
     MapWindowPoints(Edit->Handle(), nullptr, reinterpret_cast<POINT*>(&r), 2);
     return r;
   }
@@ -122,7 +123,7 @@ TEST_F(DropDownPopupWindowTest, OpensBelowOrAboveAtTheWorkAreaEdgesWithTheGripAw
     const RECT o = EditScreen();
     RECT p;
     GetWindowRect(w->Handle(), &p);
-    EXPECT_EQ(p.right - p.left, c.PopupWidth ? c.PopupWidth : 150);
+    EXPECT_EQ(p.right - p.left, c.PopupWidth ? c.PopupWidth : o.right - o.left);
     if (c.Above) {
       EXPECT_EQ(p.bottom, o.top + (c.Shadow ? 3 : 0));  // the shadow band lies over the owner
     } else {

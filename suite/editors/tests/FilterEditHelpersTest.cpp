@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "vxDropDownEdit.h"
 #include "vxFilterControlUtils.h"
 #include "vxTextEdit.h"
 
@@ -64,7 +65,9 @@ TEST(FilterEditHelpers, FilterPropertiesDropEventsReadOnlyAndButtons) {
 }
 
 TEST(FilterEditHelpers, ControllerFindsHelpersThroughTheParentClassAndGoesWithTheLast) {
-  // The text editor's registration is the only one standing: take it away meanwhile.
+  // The text editor's and the combo box's registrations are the only ones standing: take
+  // them away meanwhile.
+  vxDropDownEditUnit.Finalize();
   vxTextEditUnit.Finalize();
   ASSERT_FALSE(FilterEditsControllerExists());
   TvxFilterEditsController* c = GetFilterEditsController();
@@ -81,6 +84,7 @@ TEST(FilterEditHelpers, ControllerFindsHelpersThroughTheParentClassAndGoesWithTh
   GetFilterEditsController()->Unregister(TSecondProperties::StaticClass(), TFirstHelper::Class());
   EXPECT_FALSE(FilterEditsControllerExists());
   vxTextEditUnit.Initialize();
+  vxDropDownEditUnit.Initialize();
 }
 
 }  // namespace
