@@ -257,6 +257,35 @@ TEST_F(CalendarTest, PaintedMonths) {
   }
 }
 
+// Times assigned from code to the date-time calendar's time edit read back unchanged,
+// noon and midnight included, and assigning the same time again keeps it.
+TEST_F(CalendarTest, TimeEditKeepsAssignedTimes) {
+  Cal->SetKind(ckDateTime);
+  Cal->SetSelectDate(EncodeDate(2024, 2, 29));
+  Pump(30);
+  struct {
+    int H, M, S;
+  } const cases[] = {{0, 0, 0}, {12, 0, 0}, {12, 30, 0}, {6, 0, 0}, {23, 59, 59}, {0, 0, 1}};
+  for (const bool twentyFour : {true, false})
+    for (const bool focused : {false, true})
+      for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.H << ":" << c.M << ":" << c.S << (twentyFour ? " 24h" : " 12h")
+                                          << (focused ? " focused" : ""));
+        Cal->SetUse24HourFormat(twentyFour);
+        if (focused) Cal->TimeEdit()->SetFocus(); else Cal->SetFocus();
+        const TDateTime t = (c.H * 3600 + c.M * 60 + c.S) / 86400.0;
+        for (int round = 0; round < 2; ++round) {
+          Cal->TimeEdit()->SetTime(t);
+          Pump(10);
+          EXPECT_NEAR(Cal->TimeEdit()->Time(), t, 0.5 / 86400) << "round " << round;
+          EXPECT_NEAR(Cal->TimeEdit()->GetValue().AsDouble(), t * 86400, 0.5) << "round " << round;
+          EXPECT_EQ(Cal->TimeEdit()->Text(),
+                    TrimRight(FormatDateTime(twentyFour ? L"hh:nn:ss" : L"hh:nn:ss ampm", t)))
+              << "round " << round;
+        }
+      }
+}
+
 struct ClockTest : TFormFixture {
   TvxClock* Clock = nullptr;
   void SetUp() override {
