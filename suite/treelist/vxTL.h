@@ -1863,19 +1863,7 @@ class TvxCustomTreeList : public TvxExtEditingControl {
 // Holds the tree list's update lock for a block. Releasing it processes the batch, which
 // may raise; while another exception is already travelling, that one travels on and the
 // second goes to the application's handler.
-class TvxTreeListUpdateScope {
- public:
-  explicit TvxTreeListUpdateScope(TvxCustomTreeList* ATreeList) : FTreeList(ATreeList) { FTreeList->BeginUpdate(); }
-  ~TvxTreeListUpdateScope() noexcept(false) {
-    RunScopeCleanup([this] { FTreeList->EndUpdate(); }, FUncaught);
-  }
-  TvxTreeListUpdateScope(const TvxTreeListUpdateScope&) = delete;
-  TvxTreeListUpdateScope& operator=(const TvxTreeListUpdateScope&) = delete;
-
- private:
-  TvxCustomTreeList* FTreeList;
-  int FUncaught = std::uncaught_exceptions();
-};
+using TvxTreeListUpdateScope = TUpdateScope<TvxCustomTreeList>;
 
 // --- The published tree list ------------------------------------------------------------
 

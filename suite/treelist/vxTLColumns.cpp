@@ -1380,16 +1380,8 @@ TvxTreeListBands::TvxTreeListBands(TvxCustomTreeList* ATreeList)
     : TOwnedCollection(ATreeList, TvxTreeListBand::StaticClass()), FTreeList(ATreeList) {}
 
 TvxTreeListBand* TvxTreeListBands::Add() {
-  BeginUpdate();
-  TvxTreeListBand* band = nullptr;
-  try {
-    band = static_cast<TvxTreeListBand*>(TCollection::Add());
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
-  return band;
+  TUpdateScope<TvxTreeListBands> lock(this);
+  return static_cast<TvxTreeListBand*>(TCollection::Add());
 }
 
 void TvxTreeListBands::Assign(TPersistent* Source) {
