@@ -1143,6 +1143,7 @@ class TvxTreeListBandPosition : public TvxOwnedPersistent {
 
  private:
   friend class TvxTreeListBand;
+  friend class TvxTreeListBands;
   bool IsDeferred() const;
   Integer FBandIndex = -1;
   Integer FColIndex = -1;
@@ -1293,6 +1294,10 @@ class TvxTreeListBands : public TOwnedCollection {
 
   // Rebuilds the lists, the line counts and the expandable band.
   void RebuildLists();
+  // Gives every band the parent and the place among its siblings that were read for it
+  // (its position's wishes), in one pass over the bands; a parent that would make a
+  // cycle is refused and the band stays at the root.
+  void PlaceFromWishes();
   // Shares AAvailableWidth among the bands of AList; without a list, the visible root
   // bands share the tree list's band area (only with ColumnAutoWidth).
   void CalculateAutoWidth(const std::vector<TvxTreeListBand*>* AList = nullptr, Integer AAvailableWidth = 0);

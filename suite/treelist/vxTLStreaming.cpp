@@ -319,7 +319,7 @@ void TvxCustomTreeList::Loaded() {
   inherited::Loaded();
   // The places read were kept as wishes: bands first, then the columns in the order of
   // band, row and place in the row, so that each lands where the form had it.
-  for (Integer i = 0; i < FBands->Count(); ++i) FBands->Items(i)->Position()->ApplyWishes();
+  FBands->PlaceFromWishes();
   std::vector<TvxTreeListColumn*> columns(FColumns);
   auto wish = [](const TvxTreeListColumn* C) {
     const TvxTreeListColumnPosition* p = C->Position();
