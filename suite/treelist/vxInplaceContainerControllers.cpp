@@ -102,11 +102,7 @@ bool TvxEditingController::PrepareEdit(TvxCustomInplaceEditContainer* AItem, boo
   TvxEditingControl* c = EditingControl();
   if (AItem != FEditingItem || FEditingItemSetting) {
     c->ViewInfo()->ValidateDirty();
-    FEditPreparing = true;
-    struct TReset {
-      bool& F;
-      ~TReset() { F = false; }
-    } reset{FEditPreparing};
+    TValueScope<bool> preparing(FEditPreparing, true);
     if (c->HandleAllocated() && GetFocus() == c->Handle()) {
       FController->EnsureFocusedCellVisible();
       AItem->SetEditing(FController->GetFocusedCellViewInfo(AItem) != nullptr);
@@ -198,10 +194,8 @@ void TvxEditingController::PlaceEdit() {
 void TvxEditingController::UpdateEditValue() {
   if (!CanUpdateEditValue()) return;
   FEdit->LockChangeEvents(true, true);
-  struct TUnlock {
-    TvxCustomEdit* E;
-    ~TUnlock() { E->LockChangeEvents(false, true); }
-  } unlock{FEdit};
+  TvxCustomEdit* edit = FEdit;
+  TScopeExit unlock([edit] { edit->LockChangeEvents(false, true); });
   FEdit->SetEditValue(FEditingItem->EditValue());
   FEdit->SelectAll();
 }
@@ -220,14 +214,11 @@ void TvxEditingController::HideEdit(bool Accept) {
   TvxEditingControl* c = EditingControl();
   if (FEditHiding || !IsEditing() || c->IsDestroying()) return;
   FEditHiding = true;
-  struct TFinally {
-    TvxEditingController* Self;
-    ~TFinally() {
-      Self->FEditHiding = false;
-      TvxEditingControl* c = Self->EditingControl();
-      if (c->ViewInfo() && c->ViewInfo()->GetState(vxvisCalculationNeeded)) c->LayoutChanged();
-    }
-  } fin{this};
+  // The relayout a hidden editor leaves pending runs however the hiding ends.
+  TScopeExit fin([this, c] {
+    FEditHiding = false;
+    if (c->ViewInfo() && c->ViewInfo()->GetState(vxvisCalculationNeeded)) c->LayoutChanged();
+  });
   TvxCustomInplaceEditContainer* item = FEditingItem;
   if (Accept) {
     if (FEdit && !FEdit->Deactivate()) throw EAbort(L"");
@@ -249,13 +240,7 @@ void TvxEditingController::ReleaseEdit() {
   if (!FEdit) return;
   UnhookEditEvents();
   FEdit->SetEditModified(false);
-  bool saved = FController->FAllowCheckEdit;
-  FController->FAllowCheckEdit = false;
-  struct TRestore {
-    bool& F;
-    bool V;
-    ~TRestore() { F = V; }
-  } restore{FController->FAllowCheckEdit, saved};
+  TValueScope<bool> noCheck(FController->FAllowCheckEdit, false);
   FController->RestoreControlFocus();
   FEdit->Hide();
   FEdit = nullptr;
@@ -319,15 +304,15 @@ void TvxEditingController::EditEditing(TObject*, bool& CanEdit) {
 
 void TvxEditingController::EditExit(TObject*) {
   if (CanHideEditOnExit()) {
-    try {
-      HideEdit(!FController->CancelEditOnExit());
-    } catch (...) {
+    // An edit that cannot be closed keeps the focus, and the failure travels on.
+    TScopeExit failed([this] {
       if (FEdit) {
         FEdit->SetFocus();
         FIsErrorOnEditExit = true;
       }
-      throw;
-    }
+    });
+    HideEdit(!FController->CancelEditOnExit());
+    failed.Dismiss();
   }
   EditingControl()->FocusChanged();
 }
@@ -355,11 +340,7 @@ void TvxEditingController::EditKeyDown(TObject*, Word& Key, TShiftState Shift) {
     case VK_RETURN:
       HideEdit(true);
       if (FController->GoToNextCellOnEnterOption()) {
-        FController->FBlockRecordKeyboardHandling = true;
-        struct TReset {
-          bool& F;
-          ~TReset() { F = false; }
-        } reset{FController->FBlockRecordKeyboardHandling};
+        TValueScope<bool> block(FController->FBlockRecordKeyboardHandling, true);
         Word k = VK_RETURN;
         FController->KeyDown(k, Shift);
         ShowEdit(FController->FocusedItem());
@@ -452,17 +433,12 @@ void TvxHotTrackController::SetHotElement(TObject* AElement, const TPoint& APoin
     Clear();
     return;
   }
-  struct TFinally {
-    TvxHotTrackController* Self;
-    TObject* Element;
-    TPoint Point;
-    ~TFinally() {
-      Self->PrevHitPoint = Point;
-      Self->PrevElement = Element;
-      if (Element != Self->HintElement) Self->CancelHint();
-      if (Self->CalculateHint()) Self->ShowHint(nullptr);
-    }
-  } fin{this, AElement, APoint};
+  TScopeExit fin([this, AElement, APoint] {
+    PrevHitPoint = APoint;
+    PrevElement = AElement;
+    if (AElement != HintElement) CancelHint();
+    if (CalculateHint()) ShowHint(nullptr);
+  });
   if (AElement != PrevElement) {
     HintElement = PrevElement;
     if (auto* t = dynamic_cast<IvxHotTrackTarget*>(PrevElement)) t->UpdateHotTrackState(TPoint{-1, -1});
@@ -740,11 +716,7 @@ void TvxCustomControlController::RefreshItemCell(TvxCustomInplaceEditContainer* 
 void TvxCustomControlController::RefreshAllCells() {
   bool changed = false;
   {
-    ++FEditingControl->FLockUpdate;
-    struct TUnlock {
-      Integer& L;
-      ~TUnlock() { --L; }
-    } unlock{FEditingControl->FLockUpdate};
+    TCounterScope<Integer> lock(FEditingControl->FLockUpdate);
     for (Integer i = 0; i < FEditingControl->ItemCount() && !changed; ++i)
       if (TvxEditCellViewInfo* c = GetFocusedCellViewInfo(FEditingControl->Items(i))) changed = c->Refresh(true);
   }
@@ -987,14 +959,11 @@ void TvxCustomControlController::EndDragAndDrop(bool) {
 void TvxCustomControlController::SetFocusedRecordItem(Integer ARecordIndex, TvxCustomInplaceEditContainer* AItem) {
   FEditingController->HideEdit(true);
   FAllowCheckEdit = false;
-  struct TFinally {
-    TvxCustomControlController* C;
-    ~TFinally() {
-      C->FAllowCheckEdit = true;
-      C->ApplyAlwaysShowEditor();
-      C->FDisableCellsRefresh = false;
-    }
-  } fin{this};
+  TScopeExit fin([this] {
+    FAllowCheckEdit = true;
+    ApplyAlwaysShowEditor();
+    FDisableCellsRefresh = false;
+  });
   FDisableCellsRefresh = FocusedRecordIndex() == ARecordIndex;
   SetFocusedRecordIndex(ARecordIndex);
   FDisableCellsRefresh = FDisableCellsRefresh && AItem == FFocusedItem;

@@ -292,14 +292,10 @@ void TvxCustomInplaceEditContainer::SetEditingControl(TvxEditingControl* AContro
   FEditingControl = AControl;
   if (!AControl) return;
   AControl->BeginUpdate();
-  struct TFinally {
-    TvxCustomInplaceEditContainer* Item;
-    TvxEditingControl* Control;
-    ~TFinally() {
-      Control->CancelUpdate();
-      Item->RefreshProperties();
-    }
-  } fin{this, AControl};
+  TScopeExit fin([this, AControl] {
+    AControl->CancelUpdate();
+    RefreshProperties();
+  });
   AControl->AddItem(this);
   FDataBinding->ValueTypeClassChanged();
 }

@@ -35,13 +35,7 @@ TvxCustomControlPainter* TvxCustomViewInfoItem::Painter() {
 
 void TvxCustomViewInfoItem::Draw(TvxCanvas* ACanvas) {
   CheckVisibleInfo();
-  TvxCanvas* prev = ControlCanvas;
-  ControlCanvas = ACanvas;
-  struct TRestore {
-    TvxCustomViewInfoItem* Self;
-    TvxCanvas* Prev;
-    ~TRestore() { Self->ControlCanvas = Prev; }
-  } restore{this, prev};
+  TValueScope<TvxCanvas*> canvas(ControlCanvas, ACanvas);
   DoDraw(ACanvas);
 }
 
@@ -95,13 +89,9 @@ void TvxCustomControlCells::Paint(TvxCanvas* ACanvas, const TvxCellsPaintHandler
       ACanvas->SaveClipRegion();
       ACanvas->IntersectClipRect(i->ClipRect);
     }
-    struct TRestore {
-      TvxCanvas* C;
-      bool On;
-      ~TRestore() {
-        if (On) C->RestoreClipRegion();
-      }
-    } restore{ACanvas, clip};
+    TScopeExit restore([ACanvas, clip] {
+      if (clip) ACanvas->RestoreClipRegion();
+    });
     i->ApplyViewParams(ACanvas);
     bool done = false;
     if (AHandler) AHandler(ACanvas, i, done);
@@ -370,11 +360,7 @@ TvxCustomLookAndFeelPainterClass TvxCustomControlViewInfo::LookAndFeelPainter() 
 
 void TvxCustomControlViewInfo::Calculate() {
   TvxBrushCache* cache = FControl->BrushCache();
-  cache->BeginUpdate();
-  struct TUnlock {
-    TvxBrushCache* C;
-    ~TUnlock() { C->EndUpdate(); }
-  } unlock{cache};
+  TUpdateScope<TvxBrushCache> unlock(cache);
   if (GetState(vxvisViewParamsChanged)) {
     SetState(vxvisViewParamsChanged, false);
     CalcDefaultEditHeight();
@@ -468,19 +454,13 @@ void TvxCustomControlPainter::Paint() {
     }
     FCanvas = FBitmapCanvas.get();
   }
-  struct TFinish {
-    TvxCustomControlPainter* P;
-    TvxCanvas* Control;
-    TvxCanvas* Prev;
-    ~TFinish() {
-      if (P->FBuffered) {
-        TvxCanvas* bc = P->FBitmapCanvas.get();
-        bc->SetClipRegion(new TvxRegion(0, 0, P->FBitmap->Width(), P->FBitmap->Height()), roSet);
-        Control->Draw(0, 0, P->FBitmap.get());
-      }
-      P->FCanvas = Prev;
+  TScopeExit finish([this, control, prev] {
+    FCanvas = prev;
+    if (FBuffered) {
+      FBitmapCanvas->SetClipRegion(new TvxRegion(0, 0, FBitmap->Width(), FBitmap->Height()), roSet);
+      control->Draw(0, 0, FBitmap.get());
     }
-  } finish{this, control, prev};
+  });
   DoPaint();
 }
 
@@ -521,10 +501,7 @@ void TvxCustomHitTestController::ReCalculate(const TPoint& APoint) {
 void TvxCustomHitTestController::RecalculateByMouse(Integer X, Integer Y, TShiftState Shift) {
   FShift = Shift;
   FHitState |= 1;
-  struct TReset {
-    UInt64& S;
-    ~TReset() { S &= ~UInt64(1); }
-  } reset{FHitState};
+  TScopeExit reset([this] { FHitState &= ~UInt64(1); });
   ReCalculate(TPoint{X, Y});
 }
 
@@ -538,10 +515,7 @@ void TvxCustomHitTestController::CellRemoved(TObject* ACell) {
 
 void TvxCustomHitTestController::ClearItemByMouse() {
   FHitState |= 1;
-  struct TReset {
-    UInt64& S;
-    ~TReset() { S &= ~UInt64(1); }
-  } reset{FHitState};
+  TScopeExit reset([this] { FHitState &= ~UInt64(1); });
   SetHitTestItem(nullptr);
 }
 

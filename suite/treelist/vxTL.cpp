@@ -49,25 +49,17 @@ TvxTreeListNode* vxTreeListFindNode(TvxCustomTreeList* ATreeList, Pointer AData,
                                     bool AIsReject, const TvxTreeListFindFunc& AFunc, bool AForward,
                                     bool AExpandedOnly) {
   ATreeList->BeginUpdate();
-  TvxTreeListNode* result = nullptr;
-  try {
-    TvxTreeListNode* n = AStart ? AStart : ATreeList->Root()->getFirstChild();
-    for (; n; n = FindStep(n, AForward, AExpandedOnly)) {
-      if (AFunc(n, AData) && !(n == AStart && AIsReject)) {
-        result = n;
-        break;
-      }
-    }
-  } catch (...) {
-    ATreeList->EndUpdate();
-    throw;
-  }
   // A search that left nothing pending releases the lock without a relayout.
-  if (ATreeList->Changes().Empty())
-    ATreeList->CancelUpdate();
-  else
-    ATreeList->EndUpdate();
-  return result;
+  TScopeExit unlock([ATreeList] {
+    if (ATreeList->Changes().Empty())
+      ATreeList->CancelUpdate();
+    else
+      ATreeList->EndUpdate();
+  });
+  TvxTreeListNode* n = AStart ? AStart : ATreeList->Root()->getFirstChild();
+  for (; n; n = FindStep(n, AForward, AExpandedOnly))
+    if (AFunc(n, AData) && !(n == AStart && AIsReject)) return n;
+  return nullptr;
 }
 
 void vxTreeListInsetBorders(TRect& R, TvxBorders ABorders) {

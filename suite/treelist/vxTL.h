@@ -1143,6 +1143,7 @@ class TvxTreeListBandPosition : public TvxOwnedPersistent {
 
  private:
   friend class TvxTreeListBand;
+  friend class TvxTreeListBands;
   bool IsDeferred() const;
   Integer FBandIndex = -1;
   Integer FColIndex = -1;
@@ -1293,6 +1294,10 @@ class TvxTreeListBands : public TOwnedCollection {
 
   // Rebuilds the lists, the line counts and the expandable band.
   void RebuildLists();
+  // Gives every band the parent and the place among its siblings that were read for it
+  // (its position's wishes), in one pass over the bands; a parent that would make a
+  // cycle is refused and the band stays at the root.
+  void PlaceFromWishes();
   // Shares AAvailableWidth among the bands of AList; without a list, the visible root
   // bands share the tree list's band area (only with ColumnAutoWidth).
   void CalculateAutoWidth(const std::vector<TvxTreeListBand*>* AList = nullptr, Integer AAvailableWidth = 0);
@@ -1863,19 +1868,7 @@ class TvxCustomTreeList : public TvxExtEditingControl {
 // Holds the tree list's update lock for a block. Releasing it processes the batch, which
 // may raise; while another exception is already travelling, that one travels on and the
 // second goes to the application's handler.
-class TvxTreeListUpdateScope {
- public:
-  explicit TvxTreeListUpdateScope(TvxCustomTreeList* ATreeList) : FTreeList(ATreeList) { FTreeList->BeginUpdate(); }
-  ~TvxTreeListUpdateScope() noexcept(false) {
-    RunScopeCleanup([this] { FTreeList->EndUpdate(); }, FUncaught);
-  }
-  TvxTreeListUpdateScope(const TvxTreeListUpdateScope&) = delete;
-  TvxTreeListUpdateScope& operator=(const TvxTreeListUpdateScope&) = delete;
-
- private:
-  TvxCustomTreeList* FTreeList;
-  int FUncaught = std::uncaught_exceptions();
-};
+using TvxTreeListUpdateScope = TUpdateScope<TvxCustomTreeList>;
 
 // --- The published tree list ------------------------------------------------------------
 

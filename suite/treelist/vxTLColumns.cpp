@@ -792,6 +792,9 @@ TvxTreeListBand* TvxTreeListBandRow::Band() const { return FBandRows->Band(); }
 TvxCustomTreeList* TvxTreeListBandRow::TreeList() const { return Band()->TreeList(); }
 
 Integer TvxTreeListBandRow::IndexOf(TvxTreeListColumn* AColumn) const {
+  // A column just placed is the row's last: found at once, so that a row filled column
+  // by column costs its length, not its square.
+  if (!FItems.empty() && FItems.back() == AColumn) return static_cast<Integer>(FItems.size()) - 1;
   auto it = std::find(FItems.begin(), FItems.end(), AColumn);
   return it == FItems.end() ? -1 : static_cast<Integer>(it - FItems.begin());
 }
@@ -918,7 +921,11 @@ void TvxTreeListBandPosition::Assign(TPersistent* Source) {
   FColIndex = src->ColIndex();
 }
 
-bool TvxTreeListBandPosition::IsDeferred() const { return !TreeList() || TreeList()->Destroying(); }
+// While the tree list is read, places are kept as wishes and given all at once when the
+// reading ends (TvxTreeListBands::PlaceFromWishes).
+bool TvxTreeListBandPosition::IsDeferred() const {
+  return !TreeList() || TreeList()->Destroying() || TreeList()->IsLoading();
+}
 
 Integer TvxTreeListBandPosition::BandIndex() const { return FParentBand ? FParentBand->Index() : -1; }
 
@@ -1163,7 +1170,11 @@ Integer TvxTreeListBand::VisibleRootIndex() const {
 
 Integer TvxTreeListBand::VisibleIndex() const { return Bands()->VisibleIndexOf(this); }
 
-bool TvxTreeListBand::ActuallyVisible() const { return FVisible && (!ParentBand() || ParentBand()->ActuallyVisible()); }
+bool TvxTreeListBand::ActuallyVisible() const {
+  for (const TvxTreeListBand* b = this; b; b = b->ParentBand())
+    if (!b->FVisible) return false;
+  return true;
+}
 
 bool TvxTreeListBand::ActuallyExpandable() const {
   return Bands() && const_cast<TvxTreeListBand*>(this)->DeepestFirstDescendant() == Bands()->ExpandableBand();
@@ -1380,16 +1391,8 @@ TvxTreeListBands::TvxTreeListBands(TvxCustomTreeList* ATreeList)
     : TOwnedCollection(ATreeList, TvxTreeListBand::StaticClass()), FTreeList(ATreeList) {}
 
 TvxTreeListBand* TvxTreeListBands::Add() {
-  BeginUpdate();
-  TvxTreeListBand* band = nullptr;
-  try {
-    band = static_cast<TvxTreeListBand*>(TCollection::Add());
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
-  return band;
+  TUpdateScope<TvxTreeListBands> lock(this);
+  return static_cast<TvxTreeListBand*>(TCollection::Add());
 }
 
 void TvxTreeListBands::Assign(TPersistent* Source) {
@@ -1400,9 +1403,69 @@ void TvxTreeListBands::Assign(TPersistent* Source) {
     if (TvxTreeListColumn* c = FTreeList->Columns(i)) c->Position()->StoreWishes();
   Clear();
   for (Integer i = 0; i < src->Count(); ++i) Add()->Assign(src->Items(i));
-  for (Integer i = 0; i < Count(); ++i) Items(i)->Position()->ApplyWishes();
+  PlaceFromWishes();
   for (Integer i = 0; i < FTreeList->ColumnCount(); ++i)
     if (TvxTreeListColumn* c = FTreeList->Columns(i)) c->Position()->ApplyWishes();
+}
+
+void TvxTreeListBands::PlaceFromWishes() {
+  const Integer n = Count();
+  if (n == 0) return;
+  TvxTreeListUpdateScope lock(FTreeList);
+  std::vector<TvxTreeListBand*> items(static_cast<size_t>(n));
+  for (Integer i = 0; i < n; ++i) items[i] = Items(i);
+  // Parents from the wishes; out-of-range and self parents mean the root.
+  std::vector<Integer> parent(static_cast<size_t>(n), -1);
+  for (Integer i = 0; i < n; ++i) {
+    const Integer p = items[i]->FPosition->FBandIndex;
+    parent[i] = p >= 0 && p < n && p != i ? p : -1;
+  }
+  // A cycle of parents is broken where the walk meets it: that band stays at the root.
+  // Each band is walked once (0 unseen, 1 on the current path, 2 done).
+  std::vector<char> state(static_cast<size_t>(n), 0);
+  std::vector<Integer> path;
+  for (Integer i = 0; i < n; ++i) {
+    Integer b = i;
+    while (b >= 0 && state[b] == 0) {
+      state[b] = 1;
+      path.push_back(b);
+      b = parent[b];
+    }
+    if (b >= 0 && state[b] == 1) parent[b] = -1;
+    for (Integer v : path) state[v] = 2;
+    path.clear();
+  }
+  for (TvxTreeListBand* b : items) b->FChildBands.clear();
+  for (Integer i = 0; i < n; ++i) {
+    TvxTreeListBand* p = parent[i] >= 0 ? items[parent[i]] : nullptr;
+    items[i]->FPosition->FParentBand = p;
+    if (p) p->FChildBands.push_back(items[i]);
+  }
+  // Siblings in the order of their wished places (ties keep the collection order); fixed
+  // kinds come down from the root bands.
+  std::vector<TvxTreeListBand*> stack;
+  for (TvxTreeListBand* b : items) {
+    std::stable_sort(b->FChildBands.begin(), b->FChildBands.end(), [](TvxTreeListBand* A, TvxTreeListBand* B) {
+      return A->FPosition->FColIndex < B->FPosition->FColIndex;
+    });
+    if (!b->FPosition->FParentBand) stack.push_back(b);
+  }
+  while (!stack.empty()) {
+    TvxTreeListBand* b = stack.back();
+    stack.pop_back();
+    for (TvxTreeListBand* c : b->FChildBands) {
+      c->FFixedKind = b->FFixedKind;
+      stack.push_back(c);
+    }
+  }
+  // A band with children holds no columns: they move to its deepest first descendant.
+  for (TvxTreeListBand* b : items)
+    if (!b->FChildBands.empty() && !b->FColumns.empty()) {
+      TvxTreeListBand* dest = b->DeepestFirstDescendant();
+      for (TvxTreeListColumn* c : std::vector<TvxTreeListColumn*>(b->FColumns)) c->Position()->SetBandIndex(dest->Index());
+    }
+  RebuildLists();
+  FTreeList->LayoutChanged();
 }
 
 void TvxTreeListBands::RestoreDefaults() {
@@ -1454,8 +1517,14 @@ void TvxTreeListBands::RebuildLists() {
     return vxCompareVisibleBands({a->FixedKind(), a->Index()}, {b->FixedKind(), b->Index()}) < 0;
   };
   std::stable_sort(FVisibleRootItems.begin(), FVisibleRootItems.end(), byFixedKind);
-  std::function<void(TvxTreeListBand*, Integer)> walk = [&](TvxTreeListBand* b, Integer level) {
-    if (!b->Visible()) return;
+  // Visible bands in depth-first order, walked with a stack of its own however deeply the
+  // bands nest.
+  std::vector<std::pair<TvxTreeListBand*, Integer>> stack;
+  for (auto it = FVisibleRootItems.rbegin(); it != FVisibleRootItems.rend(); ++it) stack.emplace_back(*it, 0);
+  while (!stack.empty()) {
+    auto [b, level] = stack.back();
+    stack.pop_back();
+    if (!b->Visible()) continue;
     FVisibleItems.push_back(b);
     if (b->FixedKind() == tlbfLeft) ++FVisibleLeftFixedCount;
     if (b->FixedKind() == tlbfRight) ++FVisibleRightFixedCount;
@@ -1465,9 +1534,8 @@ void TvxTreeListBands::RebuildLists() {
       FBottomItems.push_back(b);
       FLineCount = std::max(FLineCount, level + 1);
     }
-    for (TvxTreeListBand* child : b->FChildBands) walk(child, level + 1);
-  };
-  for (TvxTreeListBand* b : FVisibleRootItems) walk(b, 0);
+    for (auto it = b->FChildBands.rbegin(); it != b->FChildBands.rend(); ++it) stack.emplace_back(*it, level + 1);
+  }
   std::stable_sort(FVisibleItems.begin(), FVisibleItems.end(), byFixedKind);
   FColumnsLineCount = FBottomItems.empty() ? 0 : 1;
   for (TvxTreeListBand* b : FBottomItems) {

@@ -34,17 +34,11 @@ void TvxTreeListDataController::WithRecordsInList(const std::function<void()>& A
   });
   Integer base = FStorage->RecordCount();
   for (TvxTreeListNode* n : withRecords) TvxDataStorageHelper::AppendRecord(FStorage.get(), n->FHandle);
-  auto takeBack = [&] {
+  TScopeExit takeBack([&] {
     for (Integer i = static_cast<Integer>(withRecords.size()) - 1; i >= 0; --i)
       withRecords[i]->FHandle = TvxDataStorageHelper::RemoveRecord(FStorage.get(), base + i);
-  };
-  try {
-    AProc();
-  } catch (...) {
-    takeBack();
-    throw;
-  }
-  takeBack();
+  });
+  AProc();
 }
 
 Integer TvxTreeListDataController::AddItem(TvxValueTypeClass AValueTypeClass) {
@@ -242,20 +236,14 @@ void TvxTreeListDataController::Post(bool) {
 
 void TvxTreeListDataController::Cancel() {
   TvxTreeListNode* e = FEditingNode;
-  auto finish = [this] {
+  TScopeExit finish([this] {
     // The editing node is cleared before the undo copy goes, so nothing reached from
     // freeing can close the same edit again.
     FEditingNode = nullptr;
     FreeRecord(FTreeList->Root()->FHandle);
-  };
-  try {
-    if (e && !e->Deleting() && !e->State.Contains(nsInserting) && HasEditData()) {
-      Pointer copy = FTreeList->Root()->FHandle;
-      for (Integer i = 0; i < ItemCount(); ++i) SetNodeValue(e, i, TvxDataStorageHelper::GetValue(Def(i), copy));
-    }
-  } catch (...) {
-    finish();
-    throw;
+  });
+  if (e && !e->Deleting() && !e->State.Contains(nsInserting) && HasEditData()) {
+    Pointer copy = FTreeList->Root()->FHandle;
+    for (Integer i = 0; i < ItemCount(); ++i) SetNodeValue(e, i, TvxDataStorageHelper::GetValue(Def(i), copy));
   }
-  finish();
 }

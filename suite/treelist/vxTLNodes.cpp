@@ -423,30 +423,24 @@ void TvxTreeListNode::SetCheckState(TvxCheckBoxState Value) {
   if (Value == cbsChecked) CheckInfo.Include(nciChecked);
   if (Value == cbsGrayed) CheckInfo.Include(nciGrayed);
   CheckInfo.Include(nciChangeCheck);
-  auto finish = [this, Value] {
+  TScopeExit finish([this, Value] {
     CheckInfo.Exclude(nciChangeCheck);
     if (FParent && FParent->CheckGroupType() != ncgNone) FTreeList->NodeChanged(this);
     if (FTreeList->OnNodeCheckChanged) FTreeList->OnNodeCheckChanged(FTreeList, this, Value);
-  };
-  try {
-    if (Value != cbsGrayed && HasChildren()) {
-      LoadChildren();
-      bool keep = false;
-      if (CheckGroupType() == ncgRadioGroup && Value == cbsChecked)
-        for (TvxTreeListNode* c = FFirst; c; c = c->FNext)
-          if (c->Checked()) keep = true;
-      if (!keep)
-        for (TvxTreeListNode* c = FLast; c; c = c->FPrev) c->SetCheckState(Value);
-    }
-    if (ParentIsRadioGroup() && Checked())
-      for (TvxTreeListNode* c = FParent->FLast; c; c = c->FPrev)
-        if (c != this) c->SetCheckState(cbsUnchecked);
-    UpdateParentCheckState();
-  } catch (...) {
-    finish();
-    throw;
+  });
+  if (Value != cbsGrayed && HasChildren()) {
+    LoadChildren();
+    bool keep = false;
+    if (CheckGroupType() == ncgRadioGroup && Value == cbsChecked)
+      for (TvxTreeListNode* c = FFirst; c; c = c->FNext)
+        if (c->Checked()) keep = true;
+    if (!keep)
+      for (TvxTreeListNode* c = FLast; c; c = c->FPrev) c->SetCheckState(Value);
   }
-  finish();
+  if (ParentIsRadioGroup() && Checked())
+    for (TvxTreeListNode* c = FParent->FLast; c; c = c->FPrev)
+      if (c != this) c->SetCheckState(cbsUnchecked);
+  UpdateParentCheckState();
 }
 
 TvxTreeListNode* TvxTreeListNode::NextInSubtree(TvxTreeListNode* ANode) const {
@@ -480,16 +474,17 @@ void TvxTreeListNode::Collapse(bool ARecurse) {
 void TvxTreeListNode::LoadChildren() {
   if (FFirst || !State.Contains(nsHasChildren) || Expanded() || FTreeList->Destroying()) return;
   FTreeList->BeginUpdate();
-  try {
-    FTreeList->DoLoadChildren(this);
-  } catch (...) {
-    FTreeList->EndUpdate();
-    throw;
-  }
-  if (FFirst)
-    FTreeList->EndUpdate();
-  else
-    FTreeList->CancelUpdate();
+  // Children that came, or a failure, release the lock with a relayout; nothing loaded
+  // releases it quietly.
+  bool loaded = false;
+  TScopeExit unlock([this, &loaded] {
+    if (FFirst || !loaded)
+      FTreeList->EndUpdate();
+    else
+      FTreeList->CancelUpdate();
+  });
+  FTreeList->DoLoadChildren(this);
+  loaded = true;
 }
 
 void TvxTreeListNode::MakeVisible() {

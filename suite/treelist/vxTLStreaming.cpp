@@ -46,15 +46,10 @@ void TvxTreeListDataController::SaveToStream(TStream* AStream) {
     auto ib = std::find(FFields.begin(), FFields.end(), B) - FFields.begin();
     return static_cast<Integer>(ia - ib);
   });
-  try {
-    Integer count = FStorage->RecordCount();
-    AStream->WriteBuffer(&count, 4);
-    for (Integer i = 0; i < count; ++i) FStorage->WriteData(i, AStream);
-  } catch (...) {
-    FStorage->EndStreaming();
-    throw;
-  }
-  FStorage->EndStreaming();
+  TScopeExit endStreaming([this] { FStorage->EndStreaming(); });
+  Integer count = FStorage->RecordCount();
+  AStream->WriteBuffer(&count, 4);
+  for (Integer i = 0; i < count; ++i) FStorage->WriteData(i, AStream);
 }
 
 void TvxTreeListDataController::LoadFromStream(TStream* AStream) {
@@ -71,15 +66,10 @@ void TvxTreeListDataController::LoadFromStream(TStream* AStream) {
     auto ib = std::find(FFields.begin(), FFields.end(), B) - FFields.begin();
     return static_cast<Integer>(ia - ib);
   });
-  try {
-    FStorage->ClearRecords(true);
-    FStorage->SetRecordCount(count);
-    for (Integer i = 0; i < count; ++i) FStorage->ReadData(i, AStream);
-  } catch (...) {
-    FStorage->EndStreaming();
-    throw;
-  }
-  FStorage->EndStreaming();
+  TScopeExit endStreaming([this] { FStorage->EndStreaming(); });
+  FStorage->ClearRecords(true);
+  FStorage->SetRecordCount(count);
+  for (Integer i = 0; i < count; ++i) FStorage->ReadData(i, AStream);
 }
 
 namespace {
@@ -176,10 +166,10 @@ void TvxTreeList::WriteStoredData(TStream* AStream) {
   // nodes keep their buffers, and a node's stored record index is its place in the list.
   TvxDataStorageHelper::SetRecordsCapacity(storage, base + static_cast<Integer>(FAbsoluteItems.size()));
   Integer moved = 0;
-  auto rebind = [&] {
-    for (Integer i = moved - 1; i >= 0; --i) FAbsoluteItems[i]->FHandle = TvxDataStorageHelper::RemoveRecord(storage, base + i);
-  };
-  try {
+  {
+    TScopeExit rebind([&] {
+      for (Integer i = moved - 1; i >= 0; --i) FAbsoluteItems[i]->FHandle = TvxDataStorageHelper::RemoveRecord(storage, base + i);
+    });
     for (TvxTreeListNode* n : FAbsoluteItems) {
       TvxDataStorageHelper::AppendRecord(storage, n->FHandle);
       ++moved;
@@ -198,11 +188,7 @@ void TvxTreeList::WriteStoredData(TStream* AStream) {
       }
     }
     WriteNodeState(AStream, FRoot.get());
-  } catch (...) {
-    rebind();
-    throw;
   }
-  rebind();
   Int64 end = AStream->Position();
   auto length = static_cast<Integer>(end - start);
   AStream->SetPosition(start + 4);
@@ -229,15 +215,14 @@ void TvxTreeList::ReadStoredData(TStream* AStream) {
   {
     TvxTreeListUpdateScope lock(this);
     DeleteAllNodes();
-    try {
-      FDataController->LoadFromStream(&block);
-      ReadNodes(&block, block.Size(), version);
-    } catch (...) {
-      // Nothing half-read stays: the nodes read so far and the records loaded go.
+    // Nothing half-read stays: the nodes read so far and the records loaded go.
+    TScopeExit failed([this] {
       FDataController->Storage()->ClearRecords(true);
       DeleteAllNodes();
-      throw;
-    }
+    });
+    FDataController->LoadFromStream(&block);
+    ReadNodes(&block, block.Size(), version);
+    failed.Dismiss();
   }
   AStream->SetPosition(start + length);
 }
@@ -334,7 +319,7 @@ void TvxCustomTreeList::Loaded() {
   inherited::Loaded();
   // The places read were kept as wishes: bands first, then the columns in the order of
   // band, row and place in the row, so that each lands where the form had it.
-  for (Integer i = 0; i < FBands->Count(); ++i) FBands->Items(i)->Position()->ApplyWishes();
+  FBands->PlaceFromWishes();
   std::vector<TvxTreeListColumn*> columns(FColumns);
   auto wish = [](const TvxTreeListColumn* C) {
     const TvxTreeListColumnPosition* p = C->Position();

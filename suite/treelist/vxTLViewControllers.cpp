@@ -191,10 +191,7 @@ void TvxTreeListController::SelectRange(TvxTreeListNode* A, TvxTreeListNode* B) 
 void TvxTreeListController::Select(TvxTreeListNode* ANode, TShiftState AShift) {
   TvxCustomTreeList* tl = TreeList();
   tl->BeginUpdate();
-  struct TDone {
-    TvxCustomTreeList* T;
-    ~TDone() { T->CancelUpdate(); }
-  } done{tl};
+  TScopeExit done([tl] { tl->CancelUpdate(); });
   if (!ANode) {
     DoSetFocusedNode(nullptr);
   } else {
@@ -407,10 +404,7 @@ void TvxTreeListController::CheckNodeContentClick(TShiftState Shift) {
   TvxTreeListHitTest* h = HitTest();
   if (HitAtNodeContent()) {
     tl->BeginUpdate();
-    struct TDone {
-      TvxCustomTreeList* T;
-      ~TDone() { T->CancelUpdate(); }
-    } done{tl};
+    TScopeExit done([tl] { tl->CancelUpdate(); });
     if (h->HitColumn && h->HitColumn->Options()->Get(TvxTreeListColumnOptions::Focusing)) tl->SetFocusedColumn(h->HitColumn);
     else if (!tl->FocusedColumn()) tl->SetFocusedColumn(FindNearestFocusableColumn(0));
     Select(h->HitNode, Shift);

@@ -93,16 +93,12 @@ void TvxTreeListHitTest::DoCalculate() {
   if (vi) vi->Validate();
   ++FLockCount;
   TObject* item = FHitTestItem;
-  struct TDone {
-    TvxTreeListHitTest* H;
-    TObject* Prev;
-    ~TDone() {
-      --H->FLockCount;
-      TObject* now = H->FHitTestItem;
-      H->FHitTestItem = Prev;
-      H->SetHitTestItem(now);
-    }
-  } done{this, item};
+  TScopeExit done([this, item] {
+    --FLockCount;
+    TObject* now = FHitTestItem;
+    FHitTestItem = item;
+    SetHitTestItem(now);
+  });
   ClearHitState();
   HitBand = nullptr;
   HitColumn = nullptr;
@@ -264,13 +260,10 @@ TRect TvxTreeListViewInfo::ContentBounds() const {
 void TvxTreeListViewInfo::DoCalculate() {
   TvxCustomTreeList* tl = TreeList();
   FCalculating = true;
-  struct TDone {
-    TvxTreeListViewInfo* V;
-    ~TDone() {
-      V->FCalculating = false;
-      V->FDirty = false;
-    }
-  } done{this};
+  TScopeExit done([this] {
+    FCalculating = false;
+    FDirty = false;
+  });
   if (FControl->Controller()) FControl->Controller()->ClearHotTrack();
   FDirty = false;
   Clear();
@@ -1153,13 +1146,7 @@ void TvxTreeListPainter::Paint() {
   TvxCanvas* control = FControl->Canvas();
   if (Changed) {
     FBitmapCanvas->SetClipRegion(new TvxRegion(0, 0, FBitmap->Width(), FBitmap->Height()), roSet);
-    TvxCanvas* prev = FCanvas;
-    FCanvas = FBitmapCanvas.get();
-    struct TRestore {
-      TvxTreeListPainter* P;
-      TvxCanvas* Prev;
-      ~TRestore() { P->FCanvas = Prev; }
-    } restore{this, prev};
+    TValueScope<TvxCanvas*> canvas(FCanvas, FBitmapCanvas.get());
     DoPaint();
     Changed = false;
   }
@@ -1187,10 +1174,8 @@ void TvxTreeListPainter::DoPaint() {
   TvxCellsPaintHandler handler = [this](TvxCanvas* C, TvxCustomViewInfoItem* I, bool& D) { DoCustomDraw(C, I, D); };
   vi->Cells().Paint(FCanvas, handler);
   FCanvas->SaveClipRegion();
-  struct TRestore {
-    TvxCanvas* C;
-    ~TRestore() { C->RestoreClipRegion(); }
-  } restore{FCanvas};
+  TvxCanvas* canvas = FCanvas;
+  TScopeExit restore([canvas] { canvas->RestoreClipRegion(); });
   TRect content = vi->ContentBounds();
   content.left = vi->Bounds().left;
   content.right = vi->Bounds().right;

@@ -103,8 +103,10 @@ void RunTreeListUnlockedBench();
 void RunTreeListUnlockedOnlyBench();
 // Selection, deletion, deep chains and paging at scale (TreeListScaleBench.cpp).
 void RunTreeListScaleBench();
+// Bands and columns read from form text (TreeListFormBench.cpp).
+void RunTreeListFormBench();
 
-// With arguments, only the named parts run ("model", "view", "unlocked", "unlocked-treelist", "scale").
+// With arguments, only the named parts run ("model", "view", "unlocked", "unlocked-treelist", "scale", "form").
 int main(int argc, char** argv) {
   auto wanted = [&](const char* APart) {
     if (argc < 2) return true;
@@ -141,6 +143,7 @@ int main(int argc, char** argv) {
   if (wanted("unlocked")) RunTreeListUnlockedBench();
   if (wanted("unlocked-treelist")) RunTreeListUnlockedOnlyBench();
   if (wanted("scale")) RunTreeListScaleBench();
+  if (wanted("form")) RunTreeListFormBench();
   std::fflush(stdout);
   return 0;
 }

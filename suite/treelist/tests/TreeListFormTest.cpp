@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 
 #include "Forms.h"
 #include "Streaming.h"
@@ -136,4 +137,42 @@ TEST(TreeListForm, WritesAndReadsTheNodesAsData) {
   EXPECT_EQ(VarToStr(c->Root()->GetLastChild()->Values(c->ColumnByName(L"Third")->ItemIndex())), L"20");
   EXPECT_EQ(VarToStr(c->Root()->getFirstChild()->getFirstChild()->Values(1)), L"child");
   EXPECT_EQ(ComponentToText(copy.get()), text) << "written back the same";
+}
+
+// Bands and columns whose places are written in reverse land where the text puts them,
+// with bands nested two deep and a parent cycle refused rather than followed.
+TEST(TreeListForm, PlacesReversedBandsAndColumnsAndRefusesParentCycles) {
+  const int N = 6;
+  std::wstring text =
+      L"object ListForm: TListForm\n  object WinList: TvxTreeList\n  Bands = <\n    item\n      Caption.Text = 'Root'\n    end";
+  for (int i = 1; i < N; ++i)
+    text += L"\n    item\n      Position.BandIndex = 0\n      Position.ColIndex = " + std::to_wstring(N - 1 - i) +
+            L"\n    end";
+  // A grandchild under band 1, and two bands naming each other as parents.
+  text += L"\n    item\n      Position.BandIndex = 1\n    end"
+          L"\n    item\n      Position.BandIndex = 8\n    end"
+          L"\n    item\n      Position.BandIndex = 7\n    end>\n";
+  for (int i = 0; i < N; ++i)
+    text += L"  object C" + std::to_wstring(i) + L": TvxTreeListColumn\n    Position.ColIndex = " +
+            std::to_wstring(N - 1 - i) + L"\n    Position.RowIndex = 0\n    Position.BandIndex = 2\n  end\n";
+  text += L"  end\nend\n";
+  auto form = ReadForm(text);
+  TvxTreeList* tl = form->WinList;
+  ASSERT_NE(tl, nullptr);
+  TvxTreeListBands* bands = tl->Bands();
+  ASSERT_EQ(bands->Count(), N + 3);
+  TvxTreeListBand* root = bands->Items(0);
+  ASSERT_EQ(root->ChildBandCount(), N - 1);
+  for (int k = 0; k < N - 1; ++k) EXPECT_EQ(root->ChildBands(k), bands->Items(N - 1 - k)) << k;
+  EXPECT_EQ(bands->Items(N)->ParentBand(), bands->Items(1));
+  EXPECT_EQ(bands->Items(1)->ChildBandCount(), 1);
+  // One of the pair stays at the root, the other under it.
+  TvxTreeListBand* a = bands->Items(N + 1);
+  TvxTreeListBand* b = bands->Items(N + 2);
+  EXPECT_TRUE((!a->ParentBand() && b->ParentBand() == a) || (!b->ParentBand() && a->ParentBand() == b));
+  ASSERT_EQ(tl->ColumnCount(), N);
+  for (int i = 0; i < N; ++i) {
+    EXPECT_EQ(tl->Columns(i)->Position()->Band(), bands->Items(2)) << i;
+    EXPECT_EQ(tl->Columns(i)->Position()->ColIndex(), N - 1 - i) << i;
+  }
 }
