@@ -23,6 +23,7 @@
 #include "vxSpinEdit.h"
 #include "vxTimeEdit.h"
 #include "vxCalendar.h"
+#include "vxCalc.h"
 
 namespace {
 const TUnitList* const Needs[] = {&SuiteEditorsUnits};
@@ -30,7 +31,7 @@ const TUnitList* const Needs[] = {&SuiteEditorsUnits};
 // items of the editors above.
 const TUnitInfo* const Units[] = {
     &vdGDIPlusAPIUnit, &vdGDIPlusClassesUnit, &vxNavigatorUnit, &vxButtonsUnit, &vxImageUnit, &vxMemoUnit, &vxHyperLinkEditUnit, &vxStorageUnit, &vxCheckBoxUnit, &vxListBoxUnit, &vxCheckListBoxUnit, &vxCurrencyEditUnit, &vxGroupBoxUnit, &vxRadioGroupUnit,
-    &vxButtonEditUnit, &vxSpinEditUnit, &vxTimeEditUnit, &vxCalendarUnit,
+    &vxButtonEditUnit, &vxSpinEditUnit, &vxTimeEditUnit, &vxCalendarUnit, &vxCalcUnit,
     &vxEditRepositoryItemsUnit, &vxEditRegisteredRepositoryItemsUnit,
     &vxEditDataRegisteredRepositoryItemsUnit,
 };
