@@ -42,6 +42,23 @@ function(zs_use_pch target)
   zs_pch_warnings(${target})
 endfunction()
 
+# Test programs compile in unity batches: a batch reads the headers once and emits their
+# inline code once. Each test source keeps its own names apart by putting everything after
+# its includes in `namespace ZS_UNITY_ID { ... }`, a name unique to the source within its
+# batch. Configure with -DZS_UNITY=OFF to compile every test source on its own.
+option(ZS_UNITY "Compile test programs in unity batches" ON)
+function(zs_test_unity target)
+  if(ZS_UNITY)
+    set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8
+                          UNITY_BUILD_UNIQUE_ID ZS_UNITY_ID)
+    # A test class in the source's namespace may derive from a fixture of its anonymous
+    # namespace: both stay inside the one object file, which is what GCC warns about.
+    target_compile_options(${target} PRIVATE -Wno-subobject-linkage)
+  else()
+    target_compile_definitions(${target} PRIVATE ZS_UNITY_ID=zs_test_source)
+  endif()
+endfunction()
+
 # zs_area(NAME <lib> [DEPS <libs...>] [SYSLIBS <libs...>] [TEST_SYSLIBS <libs...>])
 # Builds the folder's *.cpp into a static library named <lib>, and, when the folder has
 # a tests/ subfolder, one test program <lib>_tests from tests/*.cpp and tests/*.rc,
@@ -59,6 +76,7 @@ function(zs_area)
       add_executable(${A_NAME}_tests ${ZS_TEST_EXCLUDE} ${tsrcs})
       add_dependencies(tests ${A_NAME}_tests)
       zs_use_pch(${A_NAME}_tests TESTS)
+      zs_test_unity(${A_NAME}_tests)
       target_include_directories(${A_NAME}_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/tests)
       target_link_libraries(${A_NAME}_tests PRIVATE ${A_NAME} ${A_TEST_SYSLIBS} gtest)
       target_link_options(${A_NAME}_tests PRIVATE -mconsole)

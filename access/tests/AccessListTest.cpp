@@ -2,6 +2,8 @@
 
 #include "QvNTSecurityUnit.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 TQvAceFlags SetOf(Byte b) { return QvAceFlagsFromSetByte(b); }
@@ -107,3 +109,5 @@ TEST(AccessItem, Dump) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -1,5 +1,7 @@
 #include "SecurityFakes.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 DWORD gPlatform, gMajor;
@@ -171,3 +173,5 @@ TEST(ErrorText, Formats) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -1,5 +1,7 @@
 #include "SecurityFakes.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 TQvAceFlags SetOf(Byte b) { return QvAceFlagsFromSetByte(b); }
@@ -203,3 +205,5 @@ TEST_F(InheritedFromTest, StopsAtTheDriveRoot) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

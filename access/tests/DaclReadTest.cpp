@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 class DaclReadTest : public SecurityTest {};
@@ -284,3 +286,5 @@ TEST_F(DaclReadTest, ReadingTwiceKeepsOnlyTheLastDescriptor) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

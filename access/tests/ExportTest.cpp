@@ -2,6 +2,8 @@
 
 #include "ZvJson.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 class ExportTest : public SecurityTest {};
@@ -61,3 +63,5 @@ TEST_F(ExportTest, JsonIntoAnObjectThatHasKeys) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -10,6 +10,8 @@
 
 #include <sddl.h>
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 struct SddlAce {
@@ -146,3 +148,5 @@ TEST(RealFolder, ListAgreesWithThePlatformsOwnRendering) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

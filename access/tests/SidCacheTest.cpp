@@ -3,6 +3,8 @@
 #include <cstring>
 #include <thread>
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 using QvNTSecurityUnit::TObjectList;
@@ -259,3 +261,5 @@ TEST(SidCompressor, RulesApplyInOrder) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 // What the last SetNamedSecurityInfoW call was handed.
@@ -188,3 +190,5 @@ TEST_F(WriteTest, SidsWithARight) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -19,6 +19,8 @@
 #include "SysUtils.h"
 #include "vxTLView.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 void Pump(DWORD Ms = 30) {
@@ -433,3 +435,5 @@ TEST(ProgramProcess, StartsShowsAndClosesCleanly) {
   EXPECT_TRUE(run.Ended) << "still running after its window closed";
   EXPECT_EQ(run.ExitCode, 0u);
 }
+
+}  // namespace ZS_UNITY_ID

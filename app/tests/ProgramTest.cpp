@@ -12,6 +12,8 @@
 #include "ProgramUnits.h"
 #include "SysUtils.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 void Pump(DWORD Ms) {
@@ -124,3 +126,5 @@ TEST(Program, ShowsHints) {
   delete form;
   Pump(20);
 }
+
+}  // namespace ZS_UNITY_ID

@@ -3,6 +3,8 @@
 #include "VantrelDestination.h"
 #include "VantrelGlobal.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 String ExeDir() {
@@ -217,3 +219,5 @@ TEST(Destination, KindsAndCodes) {
   EXPECT_EQ(params, L"Path=a[b]c;x=1");
   EXPECT_EQ(text, L"Viewer");
 }
+
+}  // namespace ZS_UNITY_ID

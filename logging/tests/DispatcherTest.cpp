@@ -8,6 +8,8 @@
 #include "DispatcherHarness.h"
 #include "VantrelLogging.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace harness;
 
 namespace {
@@ -354,3 +356,5 @@ TEST(DispatcherStart, WithoutARegistryValueTheDefaultProgramNameIsUsed) {
   DispatcherPathSetting setting{String()};
   EXPECT_EQ(GetDispatcherPath(), L"VRDispatcher.exe");
 }
+
+}  // namespace ZS_UNITY_ID

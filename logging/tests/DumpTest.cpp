@@ -8,6 +8,8 @@
 #include "CaptureLogger.h"
 #include "VantrelLogging.h"
 
+namespace ZS_UNITY_ID {
+
 using capture::TCapturingLogger;
 
 namespace {
@@ -404,3 +406,5 @@ TEST(SystemDumps, HeapMemorySystemAndVersionLines) {
   EXPECT_EQ(ver.Details[2], L"Company Name=Not Available");
   EXPECT_EQ(ver.Details[11], L"Comments=Not Available");
 }
+
+}  // namespace ZS_UNITY_ID

@@ -11,6 +11,8 @@
 #include "StdCtrls.h"
 #include "VantrelLogging.h"
 
+namespace ZS_UNITY_ID {
+
 using capture::TCapturingLogger;
 
 namespace {
@@ -368,3 +370,5 @@ TEST_F(FormTrees, DumpOfAFormListsComponentsByName) {
     return AnsiCompareText(a.substr(0, a.find_first_of(L"=.")), b.substr(0, b.find_first_of(L"=."))) < 0;
   }));
 }
+
+}  // namespace ZS_UNITY_ID

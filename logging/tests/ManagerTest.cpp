@@ -9,6 +9,8 @@
 #include "Streaming.h"
 #include "VantrelLogging.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 struct Captured {
@@ -367,3 +369,5 @@ TEST(LoggerStreaming, PublishedPropertiesRoundTrip) {
   EXPECT_EQ(back.AsString(), dest.AsString());
   EXPECT_EQ(back.DestinationCode(), dest.DestinationCode());
 }
+
+}  // namespace ZS_UNITY_ID

@@ -4,6 +4,8 @@
 
 #include "VantrelMessage.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 Integer IntAt(const std::vector<Byte>& B, size_t Offset) {
@@ -129,3 +131,5 @@ TEST(PackedMessage, CutsNeverSplitASurrogatePair) {
   EXPECT_EQ(CutText(L"ab" + clef, 4), L"ab" + clef);
   EXPECT_EQ(CutText(String(24, L'x') + clef, 25), String(24, L'x'));
 }
+
+}  // namespace ZS_UNITY_ID

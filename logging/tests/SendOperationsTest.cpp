@@ -7,6 +7,8 @@
 #include "DispatcherHarness.h"
 #include "VantrelLogging.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 enum TFruit { frApple, frPear, frPlum };
@@ -276,3 +278,5 @@ TEST(SendOperations, StringLiteralsPickTheStringSends) {
   EXPECT_EQ(cap.Messages[2].Text, L"id@v");
   EXPECT_EQ(cap.Messages[3].Text, L"m = v");
 }
+
+}  // namespace ZS_UNITY_ID

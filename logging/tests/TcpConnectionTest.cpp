@@ -16,6 +16,8 @@
 #include "VantrelLogging.h"
 #include "VantrelTcpConnection.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 // One frame as the dispatcher read it.
@@ -302,3 +304,5 @@ TEST(TcpConnection, AConnectionThatOutlivesTheLoggingUnitStillReleasesItsIDs) {
   EXPECT_EQ(f[2].Type, 92u);
   EXPECT_NE(f[2].Packet.find(UTF8Encode(id)), std::string::npos);
 }
+
+}  // namespace ZS_UNITY_ID

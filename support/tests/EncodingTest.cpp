@@ -7,6 +7,8 @@
 #include "Samples.h"
 #include "ZvEncodingUnit.h"
 
+namespace ZS_UNITY_ID {
+
 // Failure messages name the codes.
 void PrintTo(TZvEncodingCode code, std::ostream* os) {
   *os << static_cast<int>(code) << " (" << ::testing::PrintToString(TZvEncoding::CodePageToName(code)) << ")";
@@ -208,3 +210,5 @@ TEST(EncodingCodes, NamesAndCodecs) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

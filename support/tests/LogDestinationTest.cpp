@@ -13,6 +13,8 @@
 #include "ZvUtil.h"
 #include "ZvVrIntf.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 // Restores the manager's default destination and the logger's switch after each test.
@@ -245,3 +247,5 @@ TEST_F(LogDestination, TheExceptionsFormattedWarningReachesTheLog) {
   EXPECT_THROW(RaiseError(L"quiet"), EZalvoException);
   EXPECT_TRUE(Seen.empty());
 }
+
+}  // namespace ZS_UNITY_ID

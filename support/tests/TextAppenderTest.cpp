@@ -8,6 +8,8 @@
 #include "ZvTextAppenderUnit.h"
 #include "ZvUtil.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 TBytes Bytes(const std::string& S) { return TBytes(S.begin(), S.end()); }
@@ -70,3 +72,5 @@ TEST(TextAppender, WriteTextWithoutAPathRaisesTheMakersException) {
     EXPECT_EQ(E.ErrMsg(), E.Message());
   }
 }
+
+}  // namespace ZS_UNITY_ID

@@ -7,6 +7,8 @@
 #include "ZvClasses.h"
 #include "ZvFileUtil.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 String Read(const String& path, TEncoding* encoding = nullptr) {
@@ -174,3 +176,5 @@ TEST(TextFiles, EncodingsWithoutACodecRaise) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

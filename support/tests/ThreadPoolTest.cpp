@@ -9,6 +9,8 @@
 
 #include "ZvThreadPool.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 DECLARE_EXCEPTION(EFooError, Exception)
@@ -256,3 +258,5 @@ TEST(AtomicCounter, IntervalDecrementAndTimer) {
   EXPECT_EQ(t.Value(), 0);
   EXPECT_GT(last, Now() - 1.0 / SecsPerDay);
 }
+
+}  // namespace ZS_UNITY_ID

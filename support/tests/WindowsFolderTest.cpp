@@ -9,6 +9,8 @@
 
 #include "ZvWindowsFolder.h"
 
+namespace ZS_UNITY_ID {
+
 TEST(WindowsFolders, EntriesResolvedAtStartUp) {
   ASSERT_NE(WindowsFolderList, nullptr);
   const TWindowsFolderList& l = *WindowsFolderList;
@@ -102,3 +104,5 @@ TEST(WindowsFolders, BuiltOnceByTheFirstReaderAndShared) {
   EXPECT_EQ(WindowsFolderList->Count(), 53);
   EXPECT_EQ(static_cast<TWindowsFolderList*>(WindowsFolderList), seen[0]);
 }
+
+}  // namespace ZS_UNITY_ID

@@ -10,6 +10,8 @@
 #include "VRNetException.h"
 #include "VRNetStack.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 TBytes Seq(int N, int From = 0) {
   TBytes b;
@@ -187,3 +189,5 @@ TEST(VRNetBuffer, EachBufferHoldsAStackUsage) {
   }
   EXPECT_EQ(TVRNetStack::UsageCount(), before);
 }
+
+}  // namespace ZS_UNITY_ID

@@ -7,6 +7,8 @@
 #include "VRNetException.h"
 #include "VRNetIntercept.h"
 
+namespace ZS_UNITY_ID {
+
 TEST(VRNetComponent, NestedWorkReportsOnlyTheOutermostBracket) {
   TVRNetComponent c;
   std::vector<String> events;
@@ -127,3 +129,5 @@ TEST(VRNetComponent, EveryLibraryExceptionRaisesThroughItsClass) {
   EXPECT_TRUE(EVRNetIOHandlerRequiresLargeStream::StaticClass()->InheritsFrom(EVRNetIOHandler::StaticClass()));
   EXPECT_TRUE(EVRNetException::StaticClass()->InheritsFrom(Exception::StaticClass()));
 }
+
+}  // namespace ZS_UNITY_ID

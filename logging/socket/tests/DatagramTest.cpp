@@ -9,6 +9,8 @@
 #include "VRNetSocketHandle.h"
 #include "VRNetStackWindows.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 constexpr Integer kDatagram = 2, kUdp = 17;
@@ -199,3 +201,5 @@ TEST(VRNetStack, ChecksumsAndAddressText) {
   EXPECT_THROW(stack->TranslateStringToTInAddr(L"1.x.0.0", raw, Net_IPv4), EConvertError);
   EXPECT_THROW(stack->TranslateStringToTInAddr(L"1::2::3", raw, Net_IPv6), EVRNetInvalVRNetIPv6Address);
 }
+
+}  // namespace ZS_UNITY_ID

@@ -8,6 +8,8 @@
 #include "VRNetIPAddress.h"
 #include "VRNetStreamRTL.h"
 
+namespace ZS_UNITY_ID {
+
 TEST(VRNetGlobal, IPv4TextInTheLenientForms) {
   struct Case {
     const wchar_t* Text;
@@ -182,3 +184,5 @@ TEST(VRNetGlobal, TokensComparisonTicksAndFormat) {
   // Fixed English conventions whatever the user's locale.
   EXPECT_EQ(UsFormat(L"%.2f|%n|%d", {1234.5, 1234567.0, 5}), L"1234.50|1,234,567.00|5");
 }
+
+}  // namespace ZS_UNITY_ID

@@ -6,6 +6,8 @@
 
 #include "VRNetException.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 // A peer that sends Data, then keeps the connection until the client closes it.
 TTestPeer::THandler Sends(std::string Data, bool CloseAfter = false) {
@@ -272,3 +274,5 @@ TEST(VRNetIOHandler, AllDataReadsUntilThePeerCloses) {
   EXPECT_EQ(c.ConnectAndGetAll(), L"hello, world");
   EXPECT_FALSE(c.Connected());
 }
+
+}  // namespace ZS_UNITY_ID

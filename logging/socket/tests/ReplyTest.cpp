@@ -6,6 +6,8 @@
 #include "VRNetException.h"
 #include "VRNetReplyRFC.h"
 
+namespace ZS_UNITY_ID {
+
 TEST(VRNetReply, ParsesAndFormatsMultiLineReplies) {
   TVRNetReplyRFC r;
   struct Case {
@@ -93,3 +95,5 @@ TEST(VRNetReply, RaisesItsErrorAndCopies) {
   TStringList notAReply;
   EXPECT_THROW(r.Assign(&notAReply), EConvertError);
 }
+
+}  // namespace ZS_UNITY_ID

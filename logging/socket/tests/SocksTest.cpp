@@ -10,6 +10,8 @@
 #include "VRNetException.h"
 #include "VRNetSocks.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 uint16_t EnvPort(const wchar_t* Name) {
   wchar_t buf[16];
@@ -398,3 +400,5 @@ TEST_F(VRNetSocksServers, UdpAssociationCarriesDatagramsThroughDante) {
   EXPECT_EQ(port, echoPort);
   socks.CloseUDP(&udp);
 }
+
+}  // namespace ZS_UNITY_ID

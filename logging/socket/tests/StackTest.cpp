@@ -7,6 +7,8 @@
 #include "VRNetWinsock2.h"
 #include "VRNetWship6.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 // One stack usage for the duration of a test.
 class TStackUsage {
@@ -169,3 +171,5 @@ TEST(VRNetStack, SocketListsHoldAtMost64AndSelect) {
   EXPECT_EQ(buf[0], 'x');
   s->Disconnect(h);
 }
+
+}  // namespace ZS_UNITY_ID

@@ -5,6 +5,8 @@
 
 #include "VRNetException.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 // A loopback port on which nothing listens.
 uint16_t FreePort() {
@@ -327,3 +329,5 @@ TEST(VRNetTCPClient, ConnectsOverIPv6Loopback) {
   t.join();
   closesocket(l);
 }
+
+}  // namespace ZS_UNITY_ID

@@ -4,6 +4,8 @@
 #include "FormsTestSupport.h"
 #include "StdCtrls.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace zs_test;
 
 // One action drives a button and a menu item: its changes reach both, their clicks
@@ -91,3 +93,5 @@ TEST(ActnListTest, GroupsAutoCheckAndUpdate) {
   }
   EXPECT_EQ(2, list.ActionCount());
 }
+
+}  // namespace ZS_UNITY_ID

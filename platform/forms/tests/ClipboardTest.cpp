@@ -4,6 +4,8 @@
 #include "Graphics.h"
 #include "Jpeg.h"
 
+namespace ZS_UNITY_ID {
+
 TEST(ClipboardTest, TextRoundTripsAndReplacesOtherFormats) {
   const String cases[] = {L"plain", L"日本語のテキスト", L"", L"two\r\nlines"};
   for (const String& s : cases) {
@@ -60,3 +62,5 @@ TEST(ClipboardTest, BitmapsAndPicturesRoundTrip) {
   EXPECT_THROW(back.Assign(Clipboard()), EClipboardException);
   EXPECT_EQ(20, back.Width());
 }
+
+}  // namespace ZS_UNITY_ID

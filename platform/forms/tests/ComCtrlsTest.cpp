@@ -5,6 +5,8 @@
 #include "ComCtrls.h"
 #include "FormsTestSupport.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace zs_test;
 
 namespace {
@@ -211,3 +213,5 @@ TEST_F(ComCtrlsTest, ListViewItemsSortAndDelete) {
   delete lv;
   EXPECT_EQ(3, deleted);
 }
+
+}  // namespace ZS_UNITY_ID

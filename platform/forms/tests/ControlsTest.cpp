@@ -7,6 +7,8 @@
 #include "FormsTestSupport.h"
 #include "StdCtrls.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace zs_test;
 
 namespace {
@@ -424,3 +426,5 @@ TEST(FocusCleared, FormsAreFreedAfterTheFocusWasTakenAway) {
     EXPECT_EQ(e, Screen->ActiveControl());
   }
 }
+
+}  // namespace ZS_UNITY_ID

@@ -8,6 +8,8 @@
 #include "FormsTestSupport.h"
 #include "StdCtrls.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace zs_test;
 
 namespace {
@@ -86,3 +88,5 @@ TEST(DialogsTest, FileDialogsReturnTheChosenFile) {
   SetTimer(nullptr, 0, 150, AnswerFileDialog);
   EXPECT_FALSE(open.Execute());
 }
+
+}  // namespace ZS_UNITY_ID

@@ -3,6 +3,8 @@
 #include "DragObjs.h"
 #include "FormsTestSupport.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace zs_test;
 
 namespace {
@@ -146,3 +148,5 @@ TEST_F(DragObjsTest, HintWindowShowsTextOnInfoColour) {
   hint.ReleaseHandle();
   EXPECT_FALSE(hint.HandleAllocated());
 }
+
+}  // namespace ZS_UNITY_ID

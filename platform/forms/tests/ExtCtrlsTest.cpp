@@ -5,6 +5,8 @@
 #include "ExtCtrls.h"
 #include "FormsTestSupport.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace zs_test;
 
 namespace {
@@ -113,3 +115,5 @@ TEST_F(ExtCtrlsTest, ImageAndPaintBoxPaintWhereTheyAre) {
   image->SetAutoSize(true);
   EXPECT_EQ(20, image->Width());
 }
+
+}  // namespace ZS_UNITY_ID

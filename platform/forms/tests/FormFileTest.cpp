@@ -12,6 +12,8 @@
 #include "StdCtrls.h"
 #include "Streaming.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace zs_test;
 
 namespace {
@@ -403,3 +405,5 @@ TEST(FormFiles, SizeConstraintsHoldTheControlsSize) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -5,6 +5,8 @@
 #include "FormsTestSupport.h"
 #include "Streaming.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace zs_test;
 
 namespace {
@@ -352,3 +354,5 @@ TEST(Forms, NoControlBecomesItsOwnAncestor) {
   EXPECT_EQ(outer->Parent(), form.get());
   EXPECT_EQ(inner->Parent(), outer);
 }
+
+}  // namespace ZS_UNITY_ID

@@ -6,6 +6,8 @@
 #include "Classes.h"
 #include "Graphics.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 
@@ -528,3 +530,5 @@ TEST(Bitmap, CanvasDrawsOnTheResizedImage) {
       EXPECT_GT(blue, 30u * 20u - 40u);
     }
 }
+
+}  // namespace ZS_UNITY_ID

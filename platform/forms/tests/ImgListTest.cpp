@@ -11,6 +11,8 @@
 #include "ImgList.h"
 #include "Streaming.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 // A 16x16 target filled with one colour, to draw images on and read back.
@@ -350,3 +352,5 @@ TEST(ImgListTest, DamagedImageListDataIsRefused) {
     }
   }
 }
+
+}  // namespace ZS_UNITY_ID

@@ -9,6 +9,8 @@
 
 #include <psapi.h>
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 // A smooth colour gradient with a white square: compresses well, so the decoded
@@ -230,3 +232,5 @@ TEST(JpegTest, PictureOpensJpegFilesByExtension) {
   EXPECT_EQ(40, pic.Width());
   EXPECT_EQ(30, pic.Height());
 }
+
+}  // namespace ZS_UNITY_ID

@@ -5,6 +5,8 @@
 #include "FormsTestSupport.h"
 #include "Menus.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace zs_test;
 
 TEST(MenusTest, ShortCutTextAndCaptions) {
@@ -311,3 +313,5 @@ TEST(MenusFormTest, MenuGivenBeforeTheWindowShowsAndKeepsTheClientSize) {
   EXPECT_EQ(form->Menu(), nullptr);
   EXPECT_EQ(GetMenu(form->Handle()), nullptr);
 }
+
+}  // namespace ZS_UNITY_ID

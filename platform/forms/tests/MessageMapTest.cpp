@@ -7,6 +7,8 @@
 #include "Controls.h"
 #include "Messages.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 // Messages of the probes' own; nothing in the library handles these numbers.
@@ -217,3 +219,5 @@ TEST(MessageMap, TypedRecordsNameTheParametersAndWriteThrough) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

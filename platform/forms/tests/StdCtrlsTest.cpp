@@ -6,6 +6,8 @@
 #include "FormsTestSupport.h"
 #include "StdCtrls.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace zs_test;
 
 namespace {
@@ -229,3 +231,5 @@ TEST_F(StdCtrlsTest, LabelButtonAndScrollBar) {
   EXPECT_EQ(99, bar->Position());
   EXPECT_EQ(2, changes);
 }
+
+}  // namespace ZS_UNITY_ID

@@ -5,6 +5,8 @@
 
 #include "Persistent.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 // Records the notifications it receives and clears its reference when it goes.
@@ -348,3 +350,5 @@ TEST(Component, PublishedFieldsFollowTheOwnedComponentOfTheirName) {
   owner.InsertComponent(w);
   EXPECT_EQ(owner.Watcher1, w);
 }
+
+}  // namespace ZS_UNITY_ID

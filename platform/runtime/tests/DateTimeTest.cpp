@@ -7,6 +7,8 @@
 #include "DateUtils.h"
 #include "SysUtils.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 TFormatSettings Us() {
@@ -320,3 +322,5 @@ TEST(Dates, DateUtilsArithmetic) {
   EXPECT_EQ(DateTimeToUnix(EncodeDate(1970, 1, 2)), 86400);
   EXPECT_EQ(UnixToDateTime(86400 + 3600), EncodeDateTime(1970, 1, 2, 1, 0, 0, 0));
 }
+
+}  // namespace ZS_UNITY_ID

@@ -4,6 +4,8 @@
 
 #include "Encoding.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 const String kJapanese = L"日本語のテキスト、漢字とカナ。ABC 123 ~";
@@ -155,3 +157,5 @@ TEST(Encoding, ConvertAndRangeErrors) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

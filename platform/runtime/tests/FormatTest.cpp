@@ -10,6 +10,8 @@
 
 #include "SysUtils.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 TFormatSettings Us() {
@@ -385,3 +387,5 @@ TEST(FloatText, JapaneseLocaleDefaults) {
   EXPECT_EQ(ja.ShortDayNames[7], L"土");
   EXPECT_EQ(StrToDate(DateToStr(EncodeDate(2024, 3, 9), ja), ja), EncodeDate(2024, 3, 9));
 }
+
+}  // namespace ZS_UNITY_ID

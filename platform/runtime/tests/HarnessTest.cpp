@@ -5,6 +5,8 @@
 #include "SysInit.h"
 #include "SysUtils.h"
 
+namespace ZS_UNITY_ID {
+
 TEST(Harness, ExceptionCarriesMessageAndClass) {
   try {
     throw EConvertError(L"bad value");
@@ -122,3 +124,5 @@ TEST(Harness, PostedMessageReachesWindowProcedure) {
   EXPECT_EQ(g_seen, 42u);
   DestroyWindow(w);
 }
+
+}  // namespace ZS_UNITY_ID

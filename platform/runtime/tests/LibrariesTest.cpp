@@ -4,6 +4,8 @@
 
 #include "Libraries.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 // A system library this test program does not link, so that its presence in the process
@@ -59,3 +61,5 @@ TEST(Libraries, EntriesOfLoadedModules) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

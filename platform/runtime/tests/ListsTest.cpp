@@ -6,6 +6,8 @@
 #include "Classes.h"
 #include "Contnrs.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 // Records every notification as "+p", "-p" (deleted) or "~p" (extracted).
@@ -237,3 +239,5 @@ TEST(Lists, StacksAndQueues) {
   OQ.Push(&o2);
   EXPECT_EQ(OQ.Pop(), &o1);
 }
+
+}  // namespace ZS_UNITY_ID

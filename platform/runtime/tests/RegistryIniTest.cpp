@@ -6,6 +6,8 @@
 #include "IniFiles.h"
 #include "Registry.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 const wchar_t* const kTestKey = L"\\Software\\ZalvoSorvaneTest";
@@ -401,3 +403,5 @@ TEST_F(IniTest, UnwritableProfileRaises) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -5,6 +5,8 @@
 #include "Persistent.h"
 #include "TypInfo.h"
 
+namespace ZS_UNITY_ID {
+
 enum TShape { stCircle, stSquare, stTriangle };
 ENUM_TYPEINFO(TShape, stCircle, stSquare, stTriangle)
 enum TMark { mkBold, mkItalic, mkUnderline };
@@ -294,3 +296,5 @@ TEST(Rtti, ClassRegistry) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -6,6 +6,8 @@
 
 #include "SysUtils.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 struct TLocked {
@@ -72,3 +74,5 @@ TEST(Scopes, ValueCounterAndDismiss) {
   EXPECT_EQ(value, 1);
   EXPECT_EQ(ran, 0);
 }
+
+}  // namespace ZS_UNITY_ID

@@ -8,6 +8,8 @@
 
 #include "Streaming.h"
 
+namespace ZS_UNITY_ID {
+
 enum TAlignX { axNone, axLeft, axClient };
 ENUM_TYPEINFO(TAlignX, axNone, axLeft, axClient)
 enum TAnchorX { akxLeft, akxTop, akxRight, akxBottom };
@@ -654,3 +656,5 @@ TEST(Streaming, NamesThatAreNotIdentifiersAreRefusedInText) {
     EXPECT_THROW(ObjectBinaryToText(binary(b[0], b[1], b[2])), EReadError);
   }
 }
+
+}  // namespace ZS_UNITY_ID

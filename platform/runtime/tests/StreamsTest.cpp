@@ -6,6 +6,8 @@
 
 #include "Classes.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 String TempPath(const String& name) {
@@ -243,3 +245,5 @@ TEST(Streams, ResourceStreamReadsModuleResources) {
     }
   }
 }
+
+}  // namespace ZS_UNITY_ID

@@ -5,6 +5,8 @@
 #include "Classes.h"
 #include "Streaming.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 String Joined(const TStrings& L) {
@@ -432,3 +434,5 @@ TEST(StringList, StreamsItsLinesAsAProperty) {
   }
   EXPECT_EQ(e.Size(), 0);
 }
+
+}  // namespace ZS_UNITY_ID

@@ -5,6 +5,8 @@
 #include "StrUtils.h"
 #include "SysUtils.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 template <class F>
 String MessageOf(F&& f) {
@@ -380,3 +382,5 @@ TEST(Guids, RoundTripAndBadText) {
               String(L"EConvertError: '") + bad + L"' is not a valid GUID value");
   }
 }
+
+}  // namespace ZS_UNITY_ID

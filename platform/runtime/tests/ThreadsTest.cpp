@@ -7,6 +7,8 @@
 #include "Classes.h"
 #include "SyncObjs.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 // A thread whose Execute is a function given by the test.
@@ -292,3 +294,5 @@ TEST(SyncObjects, ReadersShareWritersExclude) {
   EXPECT_TRUE(sync.BeginWrite());
   sync.EndWrite();
 }
+
+}  // namespace ZS_UNITY_ID

@@ -6,6 +6,8 @@
 
 #include "Variants.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 Variant Cur(double d) { return Variant(Currency::FromDouble(d)); }
@@ -489,3 +491,5 @@ TEST(Variant, CustomTypesAreRegisteredAndTakePartInOperations) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -4,6 +4,8 @@
 #include "TestSurface.h"
 #include "vxGraphics.h"
 
+namespace ZS_UNITY_ID {
+
 using zs_test::TestSurface;
 
 namespace {
@@ -111,3 +113,5 @@ TEST_F(BackgroundFixture, NothingWithoutAParent) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

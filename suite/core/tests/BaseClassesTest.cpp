@@ -5,6 +5,8 @@
 #include "TypInfo.h"
 #include "vxClasses.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 class TCounted : public TObject {
@@ -261,3 +263,5 @@ TEST(BaseClasses, RegisteredClassesCanRegisterForStreaming) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

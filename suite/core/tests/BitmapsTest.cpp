@@ -13,6 +13,8 @@
 #include "TestSurface.h"
 #include "vxBitmaps.h"
 
+namespace ZS_UNITY_ID {
+
 using zs_test::TestSurface;
 
 namespace {
@@ -558,3 +560,5 @@ TEST(BitmapRoutines, SmoothStretchToAndFromOnePixel) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

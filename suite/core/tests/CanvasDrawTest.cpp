@@ -9,6 +9,8 @@
 #include "vxBitmaps.h"
 #include "vxGraphics.h"
 
+namespace ZS_UNITY_ID {
+
 using zs_test::TestSurface;
 
 namespace {
@@ -390,3 +392,5 @@ TEST(ColorNames, WebThenSystemKeywords) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

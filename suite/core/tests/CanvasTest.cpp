@@ -5,6 +5,8 @@
 
 #include "vxGraphics.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 // A 100x100 32-bit DIB selected into a memory DC: a real device context whose pixels
@@ -593,3 +595,5 @@ TEST(PaintCanvas, PaintsAWindowThroughItsPaintDC) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

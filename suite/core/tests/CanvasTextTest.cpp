@@ -3,6 +3,8 @@
 #include "TestSurface.h"
 #include "vxGraphics.h"
 
+namespace ZS_UNITY_ID {
+
 using zs_test::TestSurface;
 
 namespace {
@@ -351,3 +353,5 @@ TEST(TextHelpers, CharsetsAndSmallWrappers) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -6,6 +6,8 @@
 #include "vxClasses.h"
 #include "vxControls.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 TEST(Classes, NumericRoutines) {
@@ -212,3 +214,5 @@ TEST(RegisteredClasses, DescriptionsHintsAndLookups) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

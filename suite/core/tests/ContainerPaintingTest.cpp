@@ -8,6 +8,8 @@
 #include "vxContainerStyles.h"
 #include "vxDWMApi.h"
 
+namespace ZS_UNITY_ID {
+
 using zs_test::TestSurface;
 
 namespace {
@@ -178,3 +180,5 @@ TEST(ContainerPainting, NativeBorderUsesTheThemeFrame) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -12,6 +12,8 @@
 #include "SuiteControlTestSupport.h"
 #include "vxContainer.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace vx_test;
 
 namespace {
@@ -277,3 +279,5 @@ TEST_F(PopupTest, NestedPopupsAreRelatedWindows) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -8,6 +8,8 @@
 #include "vdUxTheme.h"
 #include "vxContainerRoutines.h"
 
+namespace ZS_UNITY_ID {
+
 using zs_test::TestSurface;
 using vx_test::Pump;
 
@@ -401,3 +403,5 @@ TEST_F(ContainerWindowFixture, QuitRequestSurvivesTheRemoval) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -9,6 +9,8 @@
 #include "SysUtils.h"
 #include "vxContainerStyles.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 using TStyles = std::unique_ptr<TvxContainerStyles>;
@@ -796,3 +798,5 @@ TEST(ContainerViewInfo, AssignOffsetAndUpdateRegion) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

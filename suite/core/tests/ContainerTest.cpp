@@ -8,6 +8,8 @@
 #include "SuiteControlTestSupport.h"
 #include "vxContainer.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace vx_test;
 
 namespace {
@@ -554,3 +556,5 @@ TEST_F(ContainerTest, ContainerMadeWithoutAfterConstructionShows) {
   Pump(30);
   EXPECT_EQ(TWindowPixels(plain->Handle()).At(0, plain->Height() / 2), Shown(clRed));
 }
+
+}  // namespace ZS_UNITY_ID

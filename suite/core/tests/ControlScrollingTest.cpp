@@ -11,6 +11,8 @@
 #include "SuiteControlTestSupport.h"
 #include "vxControls.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace vx_test;
 
 namespace {
@@ -370,3 +372,5 @@ TEST_F(ControlScrolling, PanningEndsWithEscapeAndLeavesNoCapture) {
   EXPECT_EQ(Pad->Calls[0].Kind, sbHorizontal) << "only the horizontal bar shows: a horizontal pan";
   EXPECT_EQ(Pad->Calls[0].Code, scLineUp);
 }
+
+}  // namespace ZS_UNITY_ID

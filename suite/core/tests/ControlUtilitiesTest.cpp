@@ -10,6 +10,8 @@
 #include "SysUtils.h"
 #include "vxControls.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace vx_test;
 
 namespace {
@@ -517,3 +519,5 @@ TEST_F(Hints, TheApplicationHandlerMayChangeOrSuppressTheHint) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

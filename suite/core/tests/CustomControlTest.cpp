@@ -10,6 +10,8 @@
 #include "vxControls.h"
 #include "vxLookAndFeelPainters.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace vx_test;
 
 namespace {
@@ -338,3 +340,5 @@ TEST_F(CustomControl, FontListenersLookAndFeelAndCaptureObject) {
   Demo->SetMouseCaptureObject(nullptr);
   EXPECT_EQ(GetCapture(), nullptr);
 }
+
+}  // namespace ZS_UNITY_ID

@@ -8,6 +8,8 @@
 #include "SuiteControlTestSupport.h"
 #include "vxControls.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace vx_test;
 
 namespace {
@@ -333,3 +335,5 @@ TEST_F(PlatformDrag, DragImageIsHiddenWhileAControlPaints) {
   Source->PaintLog = Target->PaintLog = nullptr;
   EXPECT_EQ(paint, (std::vector<std::string>{"images", "paint", "images"}));
 }
+
+}  // namespace ZS_UNITY_ID

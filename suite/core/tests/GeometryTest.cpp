@@ -2,6 +2,8 @@
 
 #include "vxGeometry.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 TRect R(int l, int t, int r, int b) { return TRect{l, t, r, b}; }
@@ -155,3 +157,5 @@ TEST(GeometryRect, AdjustNewRectCorrectsEverySetter) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -10,6 +10,8 @@
 #include "TestSurface.h"
 #include "vxImageList.h"
 
+namespace ZS_UNITY_ID {
+
 using zs_test::TestSurface;
 
 namespace {
@@ -418,3 +420,5 @@ TEST(ImageList, IconsFilesAndHandles) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

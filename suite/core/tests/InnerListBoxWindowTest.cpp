@@ -11,6 +11,8 @@
 #include "SuiteControlTestSupport.h"
 #include "vxContainer.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace vx_test;
 
 namespace {
@@ -394,3 +396,5 @@ TEST_F(InnerListDragTest, ContainerWithoutInnerControlStartsItsDragAtThePress) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

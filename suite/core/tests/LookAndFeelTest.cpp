@@ -9,6 +9,8 @@
 #include "vdThemeManager.h"
 #include "vxLookAndFeels.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 // A painter registered by name, standing for a skin.
@@ -424,3 +426,5 @@ TEST_F(LookAndFeel, StreamingKeepsOnlyAssignedValues) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

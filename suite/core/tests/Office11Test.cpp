@@ -8,6 +8,8 @@
 #include "vdThemeManager.h"
 #include "vdUxTheme.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 // A 32-bit DIB in a memory DC, white at first.
@@ -259,3 +261,5 @@ TEST(Office11, ResourcesLiveWhileColoursHaveUsers) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -16,6 +16,8 @@
 #include "vxLookAndFeelPainters.h"
 #include "vxLookAndFeels.h"
 
+namespace ZS_UNITY_ID {
+
 using zs_test::TestSurface;
 
 namespace {
@@ -1118,3 +1120,5 @@ TEST(PainterRegistry, SharedResourcesFollowASystemColourChange) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

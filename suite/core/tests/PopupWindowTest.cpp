@@ -7,6 +7,8 @@
 #include "SuiteControlTestSupport.h"
 #include "vxControls.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace vx_test;
 
 namespace {
@@ -195,3 +197,5 @@ TEST_F(PopupWindow, SizeFrameIsAHatchedOutline) {
   EXPECT_TRUE(PtInRegion(rgn, 30, 25));
   DeleteObject(rgn);
 }
+
+}  // namespace ZS_UNITY_ID

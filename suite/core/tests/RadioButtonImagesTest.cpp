@@ -7,6 +7,8 @@
 #include "vdOffice11.h"
 #include "vxLookAndFeelPainters.h"
 
+namespace ZS_UNITY_ID {
+
 using zs_test::TestSurface;
 
 namespace {
@@ -211,3 +213,5 @@ TEST_F(RadioButtonImages, ImagesFollowASystemColourChange) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

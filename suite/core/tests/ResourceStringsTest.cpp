@@ -6,6 +6,8 @@
 #include "vdCore.h"
 #include "vxClasses.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 TResStringRec sOk = L"OK";
@@ -208,3 +210,5 @@ TEST(CoreUtilities, ConversionsColoursAndOSFlags) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

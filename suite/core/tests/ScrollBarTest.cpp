@@ -8,6 +8,8 @@
 #include "SysUtils.h"
 #include "vxScrollBar.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace vx_test;
 
 namespace {
@@ -227,3 +229,5 @@ TEST_F(ScrollBarOnForm, PaintsThumbAndPagesThroughThePainter) {
   EXPECT_NE(shown.At(th.right - 1, Arrow() / 2), shown.At((th.left + th.right) / 2, Arrow() / 2))
       << "the thumb has its raised border";
 }
+
+}  // namespace ZS_UNITY_ID

@@ -3,6 +3,8 @@
 #include "Classes.h"
 #include "vdCore.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 std::unique_ptr<TMemoryStream> StreamOf(const std::string& bytes) {
@@ -102,3 +104,5 @@ TEST(VariantConversions, BlobsAndText) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

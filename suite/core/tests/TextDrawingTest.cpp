@@ -8,6 +8,8 @@
 #include "vdCore.h"
 #include "vxDrawTextUtils.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 constexpr COLORREF White = RGB(255, 255, 255);
@@ -336,3 +338,5 @@ TEST(TextDrawing, CanvasParameters) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

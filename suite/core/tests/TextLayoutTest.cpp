@@ -6,6 +6,8 @@
 
 #include "vxDrawTextUtils.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 // A memory DC with a 32-bit DIB and the fixed-pitch IPAGothic font selected: every
@@ -358,3 +360,5 @@ TEST(TextOutFormatted, MeasuringRectangles) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

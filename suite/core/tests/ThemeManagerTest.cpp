@@ -8,6 +8,8 @@
 #include "vdUxTheme.h"
 #include "vxDWMApi.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 using namespace vdUxTheme;
@@ -231,3 +233,5 @@ TEST(DesktopWindowManager, LoadedOnlyAboveVersion5) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -11,6 +11,8 @@
 #include "vdUxTheme.h"
 #include "vxLookAndFeelPainters.h"
 
+namespace ZS_UNITY_ID {
+
 using zs_test::TestSurface;
 
 namespace {
@@ -491,3 +493,5 @@ TEST_F(ThemedPainter, Office11BorrowsTheThemedScrollBarsAndGroupBoxes) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

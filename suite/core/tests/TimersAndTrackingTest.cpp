@@ -9,6 +9,8 @@
 #include "SysUtils.h"
 #include "vxControls.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace vx_test;
 
 namespace {
@@ -489,3 +491,5 @@ TEST_F(ShutDown, ATimerAliveAcrossShutDownAndRestartRunsAgain) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -8,6 +8,8 @@
 #include "vdThemeManager.h"
 #include "vxLookAndFeelPainters.h"
 
+namespace ZS_UNITY_ID {
+
 using zs_test::TestSurface;
 
 namespace {
@@ -302,3 +304,5 @@ TEST_F(OtherLooks, Office11FilterButtonUsesItsStateBorder) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -5,6 +5,8 @@
 #include "DataControllerTestUtils.h"
 #include "TestUtils.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 // Three string items over six records: "a".."f", "x0".."x5" and "k0".."k5".
@@ -256,3 +258,5 @@ TEST(DataControllerDetails, ClonesFollowTheirMasterRecords) {
   EXPECT_EQ(pattern.DetailMode(), dcdmPattern);
   EXPECT_EQ(m.Relations()->DataField(), nullptr);
 }
+
+}  // namespace ZS_UNITY_ID

@@ -9,6 +9,8 @@
 #include "DataControllerTestUtils.h"
 #include "TestUtils.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 // A field that remembers, once freed, that it was: the controller below reports any use
@@ -249,3 +251,5 @@ TEST(DataControllerCleanups, AHandlerRaisingWhileAnotherExceptionUnwindsReachesT
   c.Refresh();
   EXPECT_EQ(c.RowCount(), 8);
 }
+
+}  // namespace ZS_UNITY_ID

@@ -4,6 +4,8 @@
 #include "DataControllerTestUtils.h"
 #include "TestUtils.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 class TSelectionTest : public testing::Test {
@@ -217,3 +219,5 @@ TEST(DataControllerGroupSelection, SelectedGroupRowsFollowTheirGroupValues) {
   c.Groups()->ClearGrouping();
   EXPECT_EQ(c.GetSelectedCount(), 0);
 }
+
+}  // namespace ZS_UNITY_ID

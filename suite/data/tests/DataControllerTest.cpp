@@ -7,6 +7,8 @@
 #include "DataControllerTestUtils.h"
 #include "TestUtils.h"
 
+namespace ZS_UNITY_ID {
+
 using Log = std::vector<std::string>;
 
 namespace {
@@ -696,3 +698,5 @@ TEST(DataControllerProviderMode, NativeCompareReadsRawValues) {
   c.SetCustomDataSource(nullptr);
   EXPECT_EQ(c.RecordCount(), 0);
 }
+
+}  // namespace ZS_UNITY_ID

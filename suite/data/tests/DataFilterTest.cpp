@@ -3,6 +3,8 @@
 #include "DataControllerTestUtils.h"
 #include "TestUtils.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 // Items are known to streams by their position.
@@ -97,3 +99,5 @@ TEST_F(DataFilter, CreatedFilterDoesNotRefreshTheRows) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

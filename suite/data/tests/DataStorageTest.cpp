@@ -5,6 +5,8 @@
 #include "TestUtils.h"
 #include "vxDataStorage.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 class TDataStorageTest : public testing::Test {
@@ -282,3 +284,5 @@ TEST_F(TDataStorageTest, RandomBytesAreReadOrRefused) {
     }
   }
 }
+
+}  // namespace ZS_UNITY_ID

@@ -3,6 +3,8 @@
 #include "FilterTestUtils.h"
 #include "TestUtils.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 class FilterCriteria : public ::testing::Test {
@@ -365,3 +367,5 @@ TEST_F(FilterCriteria, AssignCopiesItemsAndAFailedWriteLosesNothing) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -4,6 +4,8 @@
 #include "DataControllerTestUtils.h"
 #include "TestUtils.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 std::vector<std::wstring> Texts(const TvxFilterValueList& AList) {
@@ -74,3 +76,5 @@ TEST(FilterValueList, RecentItemsSeparatorLimitAndDisplayTextOrder) {
   byText.Add(fviValue, Variant(3), L"three");
   EXPECT_EQ(Texts(byText), (std::vector<std::wstring>{L"one", L"three", L"two"}));
 }
+
+}  // namespace ZS_UNITY_ID

@@ -5,6 +5,8 @@
 #include "DataControllerTestUtils.h"
 #include "TestUtils.h"
 
+namespace ZS_UNITY_ID {
+
 using Log = std::vector<std::string>;
 
 namespace {
@@ -253,3 +255,5 @@ TEST_P(TRandomisedOperations, KeepRowsFocusAndSelectionConsistent) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, TRandomisedOperations, testing::Values(2024u, 7u, 99u, 31337u));
+
+}  // namespace ZS_UNITY_ID

@@ -4,6 +4,8 @@
 
 #include "vxLike.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 bool Like(const String& AText, const String& APattern, wchar_t AEscape = 0) {
@@ -106,3 +108,5 @@ TEST(LikeMatch, PatternKinds) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

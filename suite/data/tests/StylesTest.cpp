@@ -4,6 +4,8 @@
 
 #include "vxStyles.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 // A control's styles: defaults of its own, and a count of each index's changes.
@@ -310,3 +312,5 @@ TEST(StylesStreaming, RepositoryStylesAndSheetsRoundTrip) {
   EXPECT_EQ(repository->StyleSheets(0)->Caption(), L"Look");
   EXPECT_TRUE(repository->StyleSheets(0)->BuiltIn());
 }
+
+}  // namespace ZS_UNITY_ID

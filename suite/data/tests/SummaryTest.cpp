@@ -3,6 +3,8 @@
 #include "DataControllerTestUtils.h"
 #include "TestUtils.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace vxCustomData;
 
 namespace {
@@ -163,3 +165,5 @@ TEST_F(Summaries, OnSummaryCanTakeOverARecord) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

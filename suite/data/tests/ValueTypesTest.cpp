@@ -5,6 +5,8 @@
 #include "TestUtils.h"
 #include "vxDataStorage.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 // A value slot with room for the largest type, released on exit.
@@ -171,3 +173,5 @@ TEST(ValueTypes, TextCellsStreamInBothForms) {
   TvxValueType::ReleaseText(back);
   EXPECT_EQ(TvxValueType::StoredText(cell), L"");
 }
+
+}  // namespace ZS_UNITY_ID

@@ -9,6 +9,8 @@
 #include "vxDataUtils.h"
 #include "vxVariants.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 std::string Tagged(const Variant& V) {
@@ -420,3 +422,5 @@ TEST(DataUtils, DataBindingDefaults) {
   EXPECT_TRUE(binding.GetStoredValue(evsValue, false).IsNull());
   EXPECT_TRUE(binding.IsDataSourceLive());
 }
+
+}  // namespace ZS_UNITY_ID

@@ -10,6 +10,8 @@
 #include "Forms.h"
 #include "vxDropDownEdit.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 void Pump(DWORD Ms = 40) {
@@ -332,3 +334,5 @@ TEST(ComboBoxPropertiesTest, SettingsMapToTheDropDownAndTheEditingStyle) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

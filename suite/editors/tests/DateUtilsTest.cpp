@@ -7,6 +7,8 @@
 #include "vxDateUtils.h"
 #include "vxVariants.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 TDateTime D(Word Y, Word M, Word Day) { return EncodeDate(Y, M, Day); }
@@ -249,3 +251,5 @@ TEST(CalendarTablesTest, HijriLeapYearsAndWeeks) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

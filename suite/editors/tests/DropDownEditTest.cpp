@@ -10,6 +10,8 @@
 #include "Forms.h"
 #include "vxDropDownEdit.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 void Pump(DWORD Ms = 40) {
@@ -419,3 +421,5 @@ TEST(DropDownEditPropertiesTest, GlyphAlignmentAndAssign) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

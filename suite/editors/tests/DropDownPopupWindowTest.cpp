@@ -9,6 +9,8 @@
 #include "Forms.h"
 #include "vxDropDownEdit.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 void Pump(DWORD Ms = 30) {
@@ -318,3 +320,5 @@ TEST_F(DropDownPopupWindowTest, FrameWidthsFollowTheBorderStyle) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -6,6 +6,8 @@
 #include "Forms.h"
 #include "vxCustomEdit.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 void Pump(DWORD Ms = 50) {
@@ -251,3 +253,5 @@ TEST_F(InplaceEditTest, MouseActivationAndAQuickSecondClickFormADoubleClick) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -13,6 +13,8 @@
 #include "vxFilterControlUtils.h"
 #include "vxTextEdit.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 void Pump(DWORD Ms = 50) {
@@ -260,3 +262,5 @@ TEST(EditFilterHelper, TextHelperMakesAFilterEditorFromTheColumnProperties) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -7,6 +7,8 @@
 #include "vxCustomEdit.h"
 #include "vxTextEdit.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 void Pump(DWORD Ms = 50) {
@@ -337,3 +339,5 @@ TEST_F(EditControlTest, NumericBoundsTable) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

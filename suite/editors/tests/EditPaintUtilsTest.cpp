@@ -230,6 +230,8 @@ TEST(EditPaintUtils, GlyphsDrawWithTransparencyEnabledAndDisabled) {
 
 #include "vxEdit.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 TEST(EditPaintUtils, ButtonWidths) {
@@ -287,3 +289,5 @@ TEST(EditPaintUtils, BorderWidthsAndButtons) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -4,6 +4,8 @@
 #include "vxEdit.h"
 #include "vxEditConsts.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 // Counts the owner-link notifications of a properties object.
@@ -271,3 +273,5 @@ TEST(EditCore, MouseWheelCursorIsInstalled) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

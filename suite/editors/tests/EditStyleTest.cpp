@@ -2,6 +2,8 @@
 
 #include "vxEdit.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 // The owner of a set of editor styles, in place or stand-alone.
@@ -95,3 +97,5 @@ TEST(EditStyle, AssignCopiesTheEditorValues) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -266,6 +266,8 @@ TEST(EditViewInfo, DownArrowTextAndReentrance) {
 
 #include "Forms.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 void Pump() {
@@ -337,3 +339,5 @@ TEST(EditViewInfo, ButtonHintsOnlyOverAHotButton) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -8,6 +8,8 @@
 #include "SysUtils.h"
 #include "vxTextEdit.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 void Pump(DWORD Ms = 30) {
@@ -85,3 +87,5 @@ TEST_F(EditingAlignmentTest, DoubleClickThroughTheAlignmentSwitchSelectsAWord) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

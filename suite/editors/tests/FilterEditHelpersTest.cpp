@@ -4,6 +4,8 @@
 #include "vxFilterControlUtils.h"
 #include "vxTextEdit.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 class TFirstProperties : public TvxCustomEditProperties {
@@ -88,3 +90,5 @@ TEST(FilterEditHelpers, ControllerFindsHelpersThroughTheParentClassAndGoesWithTh
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -4,6 +4,8 @@
 #include "vxFormats.h"
 #include "vxLibraryConsts.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 using FC = TvxFormatController;
@@ -238,3 +240,5 @@ TEST_F(FormatControllerTest, HiddenWindowFollowsLocaleAndTimeChanges) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

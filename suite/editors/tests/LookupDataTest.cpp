@@ -7,6 +7,8 @@
 #include "SysUtils.h"
 #include "vxTextEdit.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 void Pump(DWORD Ms = 30) {
@@ -202,3 +204,5 @@ TEST_F(LookupDataTest, WheelScrollsOnePageWithThePageSetting) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -9,6 +9,8 @@
 #include "SysUtils.h"
 #include "vxMaskEdit.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 void Pump(DWORD Ms = 30) {
@@ -320,3 +322,5 @@ TEST_F(MaskEditTest, FullValidityTable) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

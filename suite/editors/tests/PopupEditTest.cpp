@@ -12,6 +12,8 @@
 #include "StdCtrls.h"
 #include "vxDropDownEdit.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 void Pump(DWORD Ms = 40) {
@@ -191,3 +193,5 @@ TEST(PopupEditPropertiesTest, NewPropertiesAndAssign) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -7,6 +7,8 @@
 #include "SysUtils.h"
 #include "vxRegExpr.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 // How far the engine follows AText: the accepted prefix length, and whether all of it
@@ -328,3 +330,5 @@ TEST(RegExprTest, PrintShowsTheParseTree) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -6,6 +6,8 @@
 #include "vxFilterControlStrs.h"
 #include "vxLibraryConsts.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 TvdProductResourceStrings* Product(const String& AName) {
@@ -51,3 +53,5 @@ TEST(EditorResourceStrings, TranslationIsDroppedWhenTheProductIsRegisteredAnew) 
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

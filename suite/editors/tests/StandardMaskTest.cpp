@@ -4,6 +4,8 @@
 #include "System.h"
 #include "vxStandardMask.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 struct TFormatCase {
@@ -106,3 +108,5 @@ TEST(StandardMaskTest, ValidityTable) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -9,6 +9,8 @@
 #include "SysUtils.h"
 #include "vxTextEdit.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 void Pump(DWORD Ms = 50) {
@@ -345,3 +347,5 @@ TEST_F(TextEditControlTest, RepositoryItemLendsItsPropertiesUntilItGoes) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -4,6 +4,8 @@
 #include "vxFilterControlUtils.h"
 #include "vxTextEdit.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 class NumericProperties : public TvxCustomTextEditProperties {
@@ -251,3 +253,5 @@ TEST(TextEditPropertiesStreaming, LegacyDisplayFormatFlagIsRead) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -3,6 +3,8 @@
 #include "EditTestSurface.h"
 #include "vxTextEdit.h"
 
+namespace ZS_UNITY_ID {
+
 using zs_edit_test::Surface;
 
 namespace {
@@ -184,3 +186,5 @@ TEST(TextCells, ContentSizes) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

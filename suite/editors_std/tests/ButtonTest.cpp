@@ -8,6 +8,8 @@
 #include "Streaming.h"
 #include "vxButtons.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace vx_test;
 
 namespace {
@@ -363,3 +365,5 @@ TEST_F(ButtonTest, PublishedPropertiesAreWrittenAndReadBack) {
   EXPECT_EQ(2, copy->NumGlyphs());
   EXPECT_EQ(lfFlat, copy->LookAndFeel()->Kind());
 }
+
+}  // namespace ZS_UNITY_ID

@@ -7,6 +7,8 @@
 #include "../../core/tests/SuiteControlTestSupport.h"
 #include "vxCalc.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace vx_test;
 
 namespace {
@@ -224,3 +226,5 @@ TEST_F(CalculatorWindow, PaintsItsButtonsAsTheReferenceShows) {
   EXPECT_EQ(0, darkIn(cbMR));
   ExpectMatchesImage(L"calculator", px);
 }
+
+}  // namespace ZS_UNITY_ID

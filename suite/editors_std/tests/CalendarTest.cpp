@@ -9,6 +9,8 @@
 #include "SysUtils.h"
 #include "vxCalendar.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace vx_test;
 
 namespace {
@@ -21,7 +23,7 @@ std::wstring ImagesFolder() {
   return p + L"\\suite\\editors_std\\tests\\images\\";
 }
 
-void ExpectMatchesImage(const std::wstring& Name, const TWindowPixels& Px) {
+void ExpectCalendarImage(const std::wstring& Name, const TWindowPixels& Px) {
   std::vector<DWORD> pixels;
   for (int y = 0; y < Px.H; ++y)
     for (int x = 0; x < Px.W; ++x) {
@@ -231,7 +233,7 @@ TEST_F(CalendarTest, JapaneseEraCaptions) {
   Cal->SetSelectDate(EncodeDate(2019, 5, 7));
   RedrawWindow(Cal->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   Pump(60);
-  ExpectMatchesImage(L"calendar_japanese_era_2019_05", TWindowPixels(Cal->Handle()));
+  ExpectCalendarImage(L"calendar_japanese_era_2019_05", TWindowPixels(Cal->Handle()));
 }
 
 TEST_F(CalendarTest, PaintedMonths) {
@@ -253,7 +255,7 @@ TEST_F(CalendarTest, PaintedMonths) {
     if (c.Kind == ckDateTime) Cal->TimeEdit()->SetTime(15.5 / 24);
     RedrawWindow(Cal->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Pump(60);
-    ExpectMatchesImage(c.Name, TWindowPixels(Cal->Handle()));
+    ExpectCalendarImage(c.Name, TWindowPixels(Cal->Handle()));
   }
 }
 
@@ -309,7 +311,7 @@ TEST_F(ClockTest, FacesForAFewTimes) {
     EXPECT_NEAR(Clock->Time(), c.Time, 1e-9) << "only the time part is kept";
     Clock->Repaint();
     Pump(30);
-    ExpectMatchesImage(c.Name, TWindowPixels(Clock->Handle()));
+    ExpectCalendarImage(c.Name, TWindowPixels(Clock->Handle()));
   }
 }
 
@@ -326,3 +328,5 @@ TEST_F(ClockTest, OwnColourFillsTheFace) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

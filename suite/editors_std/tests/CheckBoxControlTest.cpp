@@ -7,6 +7,8 @@
 #include "ExtCtrls.h"
 #include "vxCheckBox.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace vx_test;
 
 namespace {
@@ -171,3 +173,5 @@ TEST_F(CheckBoxControlTest, FifteenBoxesOfTheMainWindow) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -5,6 +5,8 @@
 #include "../../editors/tests/EditTestSurface.h"
 #include "vxCheckBox.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 using zs_edit_test::Surface;
@@ -98,3 +100,5 @@ TEST(CheckBoxPaint, FlatContentFollowsTheMouse) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

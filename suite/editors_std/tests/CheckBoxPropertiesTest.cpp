@@ -3,6 +3,8 @@
 #include "TypInfo.h"
 #include "vxCheckBox.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 TEST(CheckBoxProperties, ValuesMapToStatesAndBack) {
@@ -84,3 +86,5 @@ TEST(CheckBoxProperties, GlyphCellOfEachFace) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

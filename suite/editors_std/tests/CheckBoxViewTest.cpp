@@ -8,6 +8,8 @@
 #include "Streaming.h"
 #include "vxCheckBox.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace vx_test;
 
 namespace {
@@ -339,3 +341,5 @@ TEST(CheckBoxStreaming, StateAndLegacyCaptionAreReadWithoutClicks) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

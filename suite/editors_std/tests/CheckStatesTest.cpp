@@ -3,6 +3,8 @@
 #include "TypInfo.h"
 #include "vxCheckBox.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 class Captions : public IvxCheckItems {
@@ -174,3 +176,5 @@ TEST(CaptionItems, SortedCollectionReordersOnCaptionChange) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

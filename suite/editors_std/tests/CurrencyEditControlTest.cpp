@@ -8,6 +8,8 @@
 #include "SysUtils.h"
 #include "vxCurrencyEdit.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace vx_test;
 
 namespace {
@@ -135,3 +137,5 @@ TEST(CurrencyEditStreaming, DecimalPlacesWrittenOnlyWhenAssigned) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

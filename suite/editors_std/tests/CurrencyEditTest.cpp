@@ -3,6 +3,8 @@
 #include "SysUtils.h"
 #include "vxCurrencyEdit.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 // Fixes the separators the conversions use and restores the process's settings.
@@ -107,3 +109,5 @@ TEST_F(CurrencyEditTest, DecimalPlacesFollowTheLocaleUntilAssigned) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -8,6 +8,8 @@
 #include "vxMemo.h"
 #include "vxRadioGroup.h"
 
+namespace ZS_UNITY_ID {
+
 TEST(EditorRegistration, DescriptionsComeFromTheResourceStrings) {
   struct Case { TClass Class; TResStringRec* Text; } cases[] = {
       {TvxMemoProperties::StaticClass(), &svxSEditRepositoryMemoItem},
@@ -25,3 +27,5 @@ TEST(EditorRegistration, DescriptionsComeFromTheResourceStrings) {
   // The classes are found by name, as form files name them.
   for (const wchar_t* name : {L"TvxMemo", L"TvxRadioGroup", L"TvxButton"}) EXPECT_NE(nullptr, GetClass(name)) << name;
 }
+
+}  // namespace ZS_UNITY_ID

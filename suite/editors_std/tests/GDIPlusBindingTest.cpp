@@ -6,6 +6,8 @@
 
 #include "vdGDIPlusAPI.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 // A stand-in for gdiplus.dll: a fake module whose functions are counting stubs, so the
@@ -144,3 +146,5 @@ TEST(GDIPlusUnitsLoader, StartsAtOnceAndFinishesInReverse) {
   Loader.Finalize();
   EXPECT_EQ(5u, Calls.size());
 }
+
+}  // namespace ZS_UNITY_ID

@@ -8,12 +8,16 @@
 #include "vxGroupBox.h"
 #include "vxRadioGroup.h"
 
-using namespace vx_test;
-
+// Both stay outside the source's namespace so that the test macros find them for RECT.
 static bool operator==(const RECT& A, const RECT& B) { return A.left == B.left && A.top == B.top && A.right == B.right && A.bottom == B.bottom; }
+
 static void PrintTo(const RECT& R, std::ostream* Os) {
   *Os << "{" << R.left << ", " << R.top << ", " << R.right << ", " << R.bottom << "}";
 }
+
+namespace ZS_UNITY_ID {
+
+using namespace vx_test;
 
 namespace {
 
@@ -399,3 +403,5 @@ TEST_F(ButtonGroupTest, PopupMenuTakesOnlyMenus) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -7,6 +7,8 @@
 #include "../../core/tests/SuiteControlTestSupport.h"
 #include "vxHyperLinkEdit.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace vx_test;
 
 namespace {
@@ -129,3 +131,5 @@ TEST(HyperLinkEditProperties, PrefixingAndAutoComplete) {
   EXPECT_EQ(L"", vxHyperLinkScheme(L"C:\\x"));
   EXPECT_EQ(L"mailto", vxHyperLinkScheme(L"MailTo:x"));
 }
+
+}  // namespace ZS_UNITY_ID

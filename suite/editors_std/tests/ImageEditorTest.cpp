@@ -7,6 +7,8 @@
 #include "vdGDIPlusClasses.h"
 #include "vxImage.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace vx_test;
 
 namespace {
@@ -210,3 +212,5 @@ TEST_F(ImageEditorTest, LargePictureScrollsByEightPixelsWithinItsSize) {
   EXPECT_FALSE(Image->VScrollBarVisible());
   EXPECT_FALSE(Image->HScrollBarVisible());
 }
+
+}  // namespace ZS_UNITY_ID

@@ -8,6 +8,8 @@
 #include "vdGDIPlusClasses.h"
 #include "vxImage.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 // A W x H bitmap with distinct pixels (and, for pf32bit, a varying alpha when Alpha is set).
@@ -178,3 +180,5 @@ TEST(ImageValue, PictureClassesAndProportionalFit) {
   EXPECT_FALSE(NeedsPictureScaling(false, true, {50, 50}, {100, 100}));
   EXPECT_TRUE(NeedsPictureScaling(true, false, {50, 50}, {100, 100}));
 }
+
+}  // namespace ZS_UNITY_ID

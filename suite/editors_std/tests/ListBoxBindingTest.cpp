@@ -10,6 +10,8 @@
 #include "vxCheckListBox.h"
 #include "vxListBox.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace vx_test;
 
 namespace {
@@ -250,3 +252,5 @@ TEST_F(ListBoxBindingTest, CheckListBoxRowsWidthsAndCheckHits) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -10,6 +10,8 @@
 #include "vxCheckListBox.h"
 #include "vxListBox.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace vx_test;
 
 namespace {
@@ -302,3 +304,5 @@ TEST_F(CheckListBoxTest, LookUpsAndBestFit) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -6,6 +6,8 @@
 #include "Streaming.h"
 #include "vxMemo.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace vx_test;
 
 namespace {
@@ -161,3 +163,5 @@ TEST(MemoStreaming, LinesAndPropertiesAreWrittenAndReadBack) {
   EXPECT_FALSE(copy->Properties()->WordWrap());
   EXPECT_EQ(3, copy->Properties()->VisibleLineCount());
 }
+
+}  // namespace ZS_UNITY_ID

@@ -4,6 +4,8 @@
 
 #include "vxNavigator.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 struct Owner : IvxNavigatorOwner {
@@ -35,3 +37,5 @@ TEST(NavigatorNotifier, RefreshesEachOwnerOnceInOrder) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -7,6 +7,8 @@
 #include "Streaming.h"
 #include "vxRadioGroup.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace vx_test;
 
 namespace {
@@ -169,3 +171,5 @@ TEST(RadioGroupStreaming, ItemsValuesAndIndexAreWrittenAndReadBack) {
   EXPECT_EQ(1, copy->ItemIndex());
   EXPECT_EQ(9, copy->EditValue().AsInteger());
 }
+
+}  // namespace ZS_UNITY_ID

@@ -12,6 +12,8 @@
 #include "vxButtonEdit.h"
 #include "vxSpinEdit.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace vx_test;
 
 namespace {
@@ -354,3 +356,5 @@ TEST(StandardEditorRegistration, FoundByNameWithTheirDescriptions) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -8,6 +8,8 @@
 #include "TypInfo.h"
 #include "vxStorage.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 enum TStateKind { skNone, skSome, skAll };
@@ -299,3 +301,5 @@ TEST(Storage, InterfaceOnlyReachesEveryLevel) {
   EXPECT_EQ(L"iface Caption", item->Received);
   EXPECT_EQ(L"published", item->Caption);
 }
+
+}  // namespace ZS_UNITY_ID

@@ -9,6 +9,8 @@
 #include "SysUtils.h"
 #include "vxTimeEdit.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace vx_test;
 
 namespace {
@@ -190,3 +192,5 @@ TEST(TimeEditRegistration, FoundByName) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

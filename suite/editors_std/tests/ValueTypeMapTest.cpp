@@ -5,6 +5,8 @@
 #include "vxEditDataRegisteredRepositoryItems.h"
 #include "vxEditRepositoryItems.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 struct RegisteredItemsTest : ::testing::Test {
@@ -142,3 +144,5 @@ TEST(RepositoryItems, PropertiesAreTypedAndCopiedNotAdopted) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -3,6 +3,8 @@
 #include "PageControlTestSupport.h"
 #include "vdOffice11.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace pc_test;
 
 namespace {
@@ -227,3 +229,5 @@ TEST_F(OtherPaintersTest, OneNoteRefusesRotationAndTakesTheSchemeColours) {
   const DWORD p = px[static_cast<size_t>((cr.top + cr.bottom) / 2) * c->Width() + cr.left - 1];
   EXPECT_EQ(static_cast<COLORREF>(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF)), ColorToRGB(expected[scheme]));
 }
+
+}  // namespace ZS_UNITY_ID

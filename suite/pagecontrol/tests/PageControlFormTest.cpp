@@ -11,6 +11,8 @@
 #include "PageControlTestSupport.h"
 #include "Streaming.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace pc_test;
 
 namespace {
@@ -189,3 +191,5 @@ TEST_F(PageControlFormTest, ReadingManySheetsLaysTheTabsOutOnce) {
       << "Loaded, " << TCountedPageControl::AfterLoaded << " after it)";
   delete form;
 }
+
+}  // namespace ZS_UNITY_ID

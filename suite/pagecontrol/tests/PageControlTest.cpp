@@ -4,6 +4,8 @@
 #include "Streaming.h"
 #include "SysUtils.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace pc_test;
 
 namespace {
@@ -167,3 +169,5 @@ TEST_F(PageControlTest, FormStreamKeepsPagesActivePageAndClientRectangle) {
   EXPECT_EQ(p->TabIndex(), 1);
   delete copy;
 }
+
+}  // namespace ZS_UNITY_ID

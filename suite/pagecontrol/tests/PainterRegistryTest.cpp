@@ -5,6 +5,8 @@
 #include "vxClasses.h"
 #include "vxPCConsts.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace pc_test;
 
 namespace {
@@ -146,3 +148,5 @@ TEST(PageControlStrings, ImageListDrawErrorsReadTheRegisteredTexts) {
     EXPECT_EQ(drawError(0), L"TvxPCImageList.Draw: Keine Bilder");
   }
 }
+
+}  // namespace ZS_UNITY_ID

@@ -1,6 +1,8 @@
 // Selection of the tab control: events, keys, mouse and wheel.
 #include "PageControlTestSupport.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace pc_test;
 
 namespace {
@@ -201,3 +203,5 @@ TEST_F(TabControlTest, ATabShowsItsImageAndFreeingTheListDropsIt) {
   EXPECT_EQ(C->Images(), nullptr);
   EXPECT_EQ(redIn(TRect{0, 0, C->Width(), C->Height()}), 0);
 }
+
+}  // namespace ZS_UNITY_ID

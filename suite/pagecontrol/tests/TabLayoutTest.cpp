@@ -2,6 +2,8 @@
 // rectangle that the Tabs painter leaves for the pages.
 #include "PageControlTestSupport.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace pc_test;
 
 namespace {
@@ -170,3 +172,5 @@ TEST_F(TabLayoutTest, MaxRotatedTabWidthLimitsTheRowOfRotatedTabs) {
     EXPECT_EQ(k.Row, c->RowHeight()) << k.Limit;
   }
 }
+
+}  // namespace ZS_UNITY_ID

@@ -3,6 +3,8 @@
 
 #include "SysUtils.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace pc_test;
 
 namespace {
@@ -113,3 +115,5 @@ TEST_F(TabModelTest, HidingTheSelectedTabOfAPlainTabControlKeepsIt) {
   EXPECT_EQ(c->MainTabVisibleIndex(), 1);  // where it would stand: the next visible tab
   EXPECT_TRUE(c->Tabs()->Tab(2)->IsMainTab());
 }
+
+}  // namespace ZS_UNITY_ID

@@ -2,6 +2,8 @@
 // images, and the page controls of the main window (look and feel lfStandard).
 #include "PageControlTestSupport.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace pc_test;
 
 namespace {
@@ -107,3 +109,5 @@ TEST_F(TabsPainterTest, MainWindowPageControlsUnthemedAndThemed) {
     delete p;
   }
 }
+
+}  // namespace ZS_UNITY_ID

@@ -6,6 +6,8 @@
 
 #include "ShellTestSupport.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace shell_test;
 
 namespace {
@@ -96,3 +98,5 @@ TEST_F(ChangeNotifyTest, MovingToAnotherFolderReregisters) {
   EXPECT_EQ(0u, data.Handle);
   EXPECT_FALSE(data.Pidl);
 }
+
+}  // namespace ZS_UNITY_ID

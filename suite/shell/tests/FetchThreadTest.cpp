@@ -10,6 +10,8 @@
 
 #include "ShellTestSupport.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace shell_test;
 
 namespace {
@@ -236,3 +238,5 @@ TEST_F(FetchThreadTest, EachItemIsFilledByOneThreadOnly) {
   for (auto& [item, n] : fills) EXPECT_EQ(1, n);
   p.ClearItems();
 }
+
+}  // namespace ZS_UNITY_ID

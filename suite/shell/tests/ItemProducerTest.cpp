@@ -4,6 +4,8 @@
 #include "ShellTestSupport.h"
 #include "vxShellListView.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace shell_test;
 
 namespace {
@@ -230,3 +232,5 @@ TEST_F(ItemProducerTest, ReportColumnsOfTheFolderAndTheirTextsPerItem) {
     }
   }
 }
+
+}  // namespace ZS_UNITY_ID

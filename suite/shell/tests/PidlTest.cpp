@@ -6,6 +6,8 @@
 #include "ShellTestSupport.h"
 #include "vxShellListView.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 TvxPidl ParsePath(const String& Path) {
   String s = Path;
@@ -250,3 +252,5 @@ TEST(ShellSpecialFolders, TableHasEntriesAndEmptyOnesForMissingFolders) {
   EXPECT_TRUE(vxShellCheckPidl(win, nullptr, croot.get(), true, true));
   EXPECT_EQ(L"C:\\windows", vxShellGetPidlDisplayPath(win.get(), true));
 }
+
+}  // namespace ZS_UNITY_ID

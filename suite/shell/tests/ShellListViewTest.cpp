@@ -14,6 +14,8 @@
 #include <atomic>
 #include <thread>
 
+namespace ZS_UNITY_ID {
+
 using namespace shell_test;
 
 namespace {
@@ -630,3 +632,5 @@ TEST_F(ShellListViewTest, ADropOnTheListMarksTheRowUnderTheMouseAndGoesToTheShel
   EXPECT_EQ(-1, Inner->DropTargetItemIndex());
   EXPECT_EQ(0u, ListView_GetItemState(Inner->Handle(), into, LVIS_DROPHILITED));
 }
+
+}  // namespace ZS_UNITY_ID

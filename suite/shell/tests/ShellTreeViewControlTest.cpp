@@ -7,6 +7,8 @@
 #include "Streaming.h"
 #include "vxShellTreeView.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace shell_test;
 
 namespace {
@@ -257,3 +259,5 @@ TEST_F(ShellTreeViewControlTest, ContainerScrollBarsMirrorAndScrollTheTree) {
   EXPECT_EQ(3, GetScrollPos(Inner->Handle(), SB_VERT));
   EXPECT_EQ(3, Tree->VScrollBar()->Position());
 }
+
+}  // namespace ZS_UNITY_ID

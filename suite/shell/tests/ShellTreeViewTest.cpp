@@ -8,6 +8,8 @@
 #include "ShellTestSupport.h"
 #include "vxShellControls.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace shell_test;
 
 namespace {
@@ -628,3 +630,5 @@ TEST_F(ShellTreeViewTest, AChangeDelayReportsOnlyTheLastSelectionAfterTheDelay) 
   ASSERT_EQ(1u, Changes.size());
   EXPECT_EQ(top->Item(2)->Text() + L"|" + tmp.Path(L"c"), Changes[0]);
 }
+
+}  // namespace ZS_UNITY_ID

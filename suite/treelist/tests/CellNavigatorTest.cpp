@@ -6,6 +6,8 @@
 
 #include "vxInplaceContainer.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 // A grid of rows; each cell is an item that may refuse the keyboard focus ('x').
@@ -110,3 +112,5 @@ TEST(CellNavigator, EnterStartsEditingAndTypingShowsTheEditor) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

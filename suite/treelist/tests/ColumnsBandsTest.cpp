@@ -6,6 +6,8 @@
 
 #include "vxTL.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 using Col = TvxTreeListColumn;
@@ -533,3 +535,5 @@ TEST_F(MainListFixture, SizingByDragging) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -7,6 +7,8 @@
 #include "vxEditRepositoryItems.h"
 #include "vxTextEdit.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace tl_test;
 
 namespace {
@@ -590,3 +592,5 @@ TEST_F(GridFixture, RepositoryItemsAndPropertiesClassNamesResolveTheEditor) {
   EXPECT_EQ(t->Properties(), nullptr);
   EXPECT_EQ(t->PropertiesValue(), byType);
 }
+
+}  // namespace ZS_UNITY_ID

@@ -4,6 +4,8 @@
 #include "vxInplaceContainer.h"
 #include "vxTextEdit.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 struct TCountingBinding : TvxItemDataBinding {
@@ -56,3 +58,5 @@ TEST(ItemDataBinding, RepositoryRegistersEachClassOnce) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -6,6 +6,8 @@
 
 #include "vxTL.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 using Node = TvxTreeListNode;
@@ -419,3 +421,5 @@ TEST(TreeListNodeMoves, EachAttachModePlacesTheNodeWhereItsNameSays) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

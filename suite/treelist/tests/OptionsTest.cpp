@@ -2,6 +2,8 @@
 
 #include "vxTL.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 using C = TvxTreeListOptionsCustomizing;
@@ -110,3 +112,5 @@ TEST(TreeListOptions, DataOptionsReachTheDataController) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -4,6 +4,8 @@
 #include "vxClasses.h"
 #include "vxTLStrs.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 TvdProductResourceStrings* Product() {
@@ -52,3 +54,5 @@ TEST(TreeListResourceStrings, EqualTextsUnderTwoNamesTranslateApart) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -2,6 +2,8 @@
 
 #include "vxTL.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 // Three top-level nodes, expanded so that visible indexes are 0, 1, 2.
@@ -96,3 +98,5 @@ TEST_F(StylesFixture, AssignCopiesTreeListStylesIncludingHotTrack) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

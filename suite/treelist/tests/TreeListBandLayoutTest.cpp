@@ -6,6 +6,9 @@
 
 #include <algorithm>
 
+namespace ZS_UNITY_ID {
+using namespace ::tlv_test;
+
 namespace tlv_test {
 namespace {
 
@@ -296,3 +299,5 @@ TEST_F(IndentFixture, GroupFootersAndPreviewsFollowTheIndentThatImagesAndChecksW
 
 }  // namespace
 }  // namespace tlv_test
+
+}  // namespace ZS_UNITY_ID

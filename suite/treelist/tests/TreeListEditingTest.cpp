@@ -3,6 +3,9 @@
 // Escape restores the node's value; the main window's read-only row list opens none.
 #include "TreeListViewTestSupport.h"
 
+namespace ZS_UNITY_ID {
+using namespace ::tlv_test;
+
 namespace tlv_test {
 namespace {
 
@@ -134,3 +137,5 @@ TEST_F(EditingFixture, RemovingTheEditedColumnClosesTheEditorWithoutPosting) {
 
 }  // namespace
 }  // namespace tlv_test
+
+}  // namespace ZS_UNITY_ID

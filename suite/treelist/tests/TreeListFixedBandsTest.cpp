@@ -4,6 +4,9 @@
 
 #include <algorithm>
 
+namespace ZS_UNITY_ID {
+using namespace ::tlv_test;
+
 namespace tlv_test {
 namespace {
 
@@ -116,3 +119,5 @@ TEST_F(FixedFixture, AutoWidthSharesTheViewWithoutScrollingPastTheSeparators) {
 
 }  // namespace
 }  // namespace tlv_test
+
+}  // namespace ZS_UNITY_ID

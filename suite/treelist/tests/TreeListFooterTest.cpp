@@ -3,6 +3,9 @@
 // pixels they paint.
 #include "TreeListViewTestSupport.h"
 
+namespace ZS_UNITY_ID {
+using namespace ::tlv_test;
+
 namespace tlv_test {
 namespace {
 
@@ -439,3 +442,5 @@ TEST_F(FooterFixture, FootersAndGroupFootersPaintLikeTheReference) {
 
 }  // namespace
 }  // namespace tlv_test
+
+}  // namespace ZS_UNITY_ID

@@ -10,6 +10,8 @@
 #include "Streaming.h"
 #include "vxTL.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 class TListForm : public TForm {
@@ -176,3 +178,5 @@ TEST(TreeListForm, PlacesReversedBandsAndColumnsAndRefusesParentCycles) {
     EXPECT_EQ(tl->Columns(i)->Position()->ColIndex(), N - 1 - i) << i;
   }
 }
+
+}  // namespace ZS_UNITY_ID

@@ -3,6 +3,9 @@
 // their widths, and the rows are laid out anew.
 #include "TreeListViewTestSupport.h"
 
+namespace ZS_UNITY_ID {
+using namespace ::tlv_test;
+
 namespace tlv_test {
 namespace {
 
@@ -302,3 +305,5 @@ TEST_F(SizingFixture, DraggingABandHeaderLowerEdgeSetsTheBandLineHeight) {
 
 }  // namespace
 }  // namespace tlv_test
+
+}  // namespace ZS_UNITY_ID

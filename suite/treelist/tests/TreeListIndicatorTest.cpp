@@ -2,6 +2,9 @@
 // scrolling, marks the focused and selected nodes, and answers hits on its cells.
 #include "TreeListViewTestSupport.h"
 
+namespace ZS_UNITY_ID {
+using namespace ::tlv_test;
+
 namespace tlv_test {
 namespace {
 
@@ -103,3 +106,5 @@ TEST_F(IndicatorFixture, SelectedNodesShowDotsAndTheIndicatorDoesNotScroll) {
 
 }  // namespace
 }  // namespace tlv_test
+
+}  // namespace ZS_UNITY_ID

@@ -8,6 +8,8 @@
 
 #include "TreeListViewTestSupport.h"
 
+namespace ZS_UNITY_ID {
+
 using namespace tlv_test;
 
 namespace {
@@ -99,3 +101,5 @@ TEST_F(LockFixture, AFocusHandlerRaisingAtTheEndOfALookAndFeelChangeReachesTheCa
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

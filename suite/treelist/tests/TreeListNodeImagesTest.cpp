@@ -6,6 +6,9 @@
 
 #include "TreeListViewTestSupport.h"
 
+namespace ZS_UNITY_ID {
+using namespace ::tlv_test;
+
 namespace tlv_test {
 namespace {
 
@@ -356,3 +359,5 @@ TEST_F(ChecksFixture, ClickingACheckBoxChecksTheNodeWithoutFocusingIt) {
 
 }  // namespace
 }  // namespace tlv_test
+
+}  // namespace ZS_UNITY_ID

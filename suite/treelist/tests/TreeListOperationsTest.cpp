@@ -6,6 +6,8 @@
 
 #include "vxTL.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 using Node = TvxTreeListNode;
@@ -354,3 +356,5 @@ TEST(TreeListSelection, SingleAndMultiSelectAndFocusMoves) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

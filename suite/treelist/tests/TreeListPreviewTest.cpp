@@ -3,6 +3,9 @@
 // as the node's preview, and rows of different heights scrolled whole into view.
 #include "TreeListViewTestSupport.h"
 
+namespace ZS_UNITY_ID {
+using namespace ::tlv_test;
+
 namespace tlv_test {
 namespace {
 
@@ -202,3 +205,5 @@ TEST_F(PreviewFixture, PagingMovesByTheRowsShown) {
 
 }  // namespace
 }  // namespace tlv_test
+
+}  // namespace ZS_UNITY_ID

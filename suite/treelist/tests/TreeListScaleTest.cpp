@@ -9,6 +9,8 @@
 
 #include "vxTL.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 using Node = TvxTreeListNode;
@@ -111,3 +113,5 @@ TEST(TreeListSelection, StaysInOrderAndConsistentWhileNodesLeaveIt) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

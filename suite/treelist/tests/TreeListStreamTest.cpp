@@ -8,6 +8,8 @@
 #include "vxTL.h"
 #include "vxTLStrs.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 using Node = TvxTreeListNode;
@@ -260,3 +262,5 @@ TEST_F(StreamFixture, FileRoundTrip) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -3,6 +3,9 @@
 // button collapsing and expanding its node.
 #include "TreeListViewTestSupport.h"
 
+namespace ZS_UNITY_ID {
+using namespace ::tlv_test;
+
 namespace tlv_test {
 namespace {
 
@@ -126,3 +129,5 @@ TEST_F(TreeLinesFixture, ClickingTheButtonCollapsesAndExpandsTheNode) {
 
 }  // namespace
 }  // namespace tlv_test
+
+}  // namespace ZS_UNITY_ID

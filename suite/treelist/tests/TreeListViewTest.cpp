@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <functional>
 
+namespace ZS_UNITY_ID {
+using namespace ::tlv_test;
+
 namespace tlv_test {
 namespace {
 
@@ -376,3 +379,5 @@ TEST_F(ViewFixture, IncrementalSearchFocusesTheMatchingRow) {
 
 }  // namespace
 }  // namespace tlv_test
+
+}  // namespace ZS_UNITY_ID

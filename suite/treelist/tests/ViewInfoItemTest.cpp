@@ -2,6 +2,8 @@
 
 #include "vxInplaceContainer.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 struct TCountingItem : TvxCustomViewInfoItem {
@@ -64,3 +66,5 @@ TEST(ViewInfoItem, OffsetRecalculatesAndVisibleInfoRunsOnce) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

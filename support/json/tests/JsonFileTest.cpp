@@ -9,6 +9,8 @@
 #include "LeakCounter.h"
 #include "ZvJson.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 class JsonFile : public ::testing::Test {
@@ -118,3 +120,5 @@ TEST(JsonLists, StringListsAndPointerLists) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -10,6 +10,8 @@
 #include "LeakCounter.h"
 #include "ZvJson.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 using Obj = std::unique_ptr<TJSONObject>;
@@ -477,3 +479,5 @@ TEST(JsonModel, Variants) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID

@@ -7,6 +7,8 @@
 #include "LeakCounter.h"
 #include "ZvJson.h"
 
+namespace ZS_UNITY_ID {
+
 namespace {
 
 using Obj = std::unique_ptr<TJSONObject>;
@@ -285,3 +287,5 @@ TEST(JsonParse, TokenerPrimitives) {
 }
 
 }  // namespace
+
+}  // namespace ZS_UNITY_ID
