@@ -16,11 +16,18 @@ constexpr double FloatLimit = 1.7e308;
 constexpr Int64 IntMin = std::numeric_limits<Int64>::min();
 constexpr Int64 IntMax = std::numeric_limits<Int64>::max();
 
-Int64 SaturateToInt64(__int128 V) {
-  if (V < IntMin) return IntMin;
-  if (V > IntMax) return IntMax;
-  return static_cast<Int64>(V);
+// A - B, held at the type's limits instead of wrapping around.
+Int64 SaturatedSub(Int64 A, Int64 B) {
+  Int64 r;
+  if (__builtin_sub_overflow(A, B, &r)) return B > 0 ? IntMin : IntMax;
+  return r;
 }
+
+// Exact arithmetic on values known to land within the type, done in unsigned 64 bits so
+// that intermediate differences up to 2^64 - 1 do not overflow (no 128-bit type on the
+// 32-bit target).
+using UInt64 = unsigned long long;
+Int64 FromUnsigned(UInt64 V) { return static_cast<Int64>(V); }
 
 double SaturateToFloat(double V) {
   if (V < -FloatLimit) return -FloatLimit;
@@ -571,20 +578,23 @@ bool TvxCustomSpinEdit::GetNewValue(TvxSpinEditButton AButton, Variant& V) {
   }
   const double step = GetIncrementValue(AButton);
   if (p->ValueType() == vtInt) {
-    const __int128 d = p->FitToValueType(step).AsInt64();
-    const __int128 x = v.AsInt64(), mn = lo.AsInt64(), mx = hi.AsInt64();
-    const __int128 l = SaturateToInt64(mn - d), u = SaturateToInt64(mx - d);
+    const Int64 d = p->FitToValueType(step).AsInt64();
+    const Int64 x = v.AsInt64(), mn = lo.AsInt64(), mx = hi.AsInt64();
+    const Int64 l = SaturatedSub(mn, d), u = SaturatedSub(mx, d);
     if (l <= x && x <= u) {
-      V = static_cast<long long>(x + d);
+      V = static_cast<long long>(FromUnsigned(UInt64(x) + UInt64(d)));
     } else if (mode == 0) {
       return false;
     } else if (mode == 1) {
       V = static_cast<long long>(x < l ? mn : mx);
     } else {
       // The overshoot goes around the range, the wrap itself counting one unit; taken
-      // modulo the cycle so that a step longer than the range still lands inside it.
-      const __int128 cycle = mx - mn + 1;
-      V = static_cast<long long>(x < l ? mx - (l - x - 1) % cycle : mn + (x - u - 1) % cycle);
+      // modulo the cycle so that a step longer than the range still lands inside it. A
+      // cycle of 0 stands for the whole type (2^64 values), where nothing is cut.
+      const UInt64 cycle = UInt64(mx) - UInt64(mn) + 1;
+      const UInt64 over = x < l ? UInt64(l) - UInt64(x) - 1 : UInt64(x) - UInt64(u) - 1;
+      const UInt64 r = cycle != 0 ? over % cycle : over;
+      V = static_cast<long long>(x < l ? FromUnsigned(UInt64(mx) - r) : FromUnsigned(UInt64(mn) + r));
     }
   } else {
     const double d = step, x = v.AsDouble(), mn = lo.AsDouble(), mx = hi.AsDouble();
