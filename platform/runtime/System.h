@@ -120,6 +120,22 @@ class Set {
 // reached from a cleanup.
 inline void (*HandleCleanupException)() = nullptr;
 
+// Runs AWork where no exception may leave (a destructor, a teardown that must run to its
+// end): a failure goes to HandleCleanupException, as a cleanup's second exception does.
+template <class F>
+void RunWithoutThrowing(F&& AWork) noexcept {
+  try {
+    AWork();
+  } catch (...) {
+    if (HandleCleanupException) {
+      try {
+        HandleCleanupException();
+      } catch (...) {  // a handler that raises again has nowhere to go
+      }
+    }
+  }
+}
+
 // Runs ACleanup for a scope that was entered while AUncaught exceptions were in flight.
 template <class F>
 void RunScopeCleanup(F&& ACleanup, int AUncaught) noexcept(false) {
@@ -127,16 +143,7 @@ void RunScopeCleanup(F&& ACleanup, int AUncaught) noexcept(false) {
     ACleanup();
     return;
   }
-  try {
-    ACleanup();
-  } catch (...) {
-    if (HandleCleanupException) {
-      try {
-        HandleCleanupException();
-      } catch (...) {  // a handler that raises again: the first exception still wins
-      }
-    }
-  }
+  RunWithoutThrowing(ACleanup);  // the exception already in flight still wins
 }
 
 // Runs any cleanup when the scope ends.

@@ -488,10 +488,7 @@ void TvxTreeListColumn::SetEditValue(const Variant& Value) {
 TvxTreeListColumn::~TvxTreeListColumn() {
   // Leaving the tree list relays it out, whose handlers may raise; nothing may leave a
   // destructor, and the column is gone from every list before the relayout starts.
-  try {
-    SetTreeList(nullptr);
-  } catch (...) {  // see above
-  }
+  RunWithoutThrowing([this] { SetTreeList(nullptr); });
 }
 
 void TvxTreeListColumn::SetTreeList(TvxCustomTreeList* Value) {
@@ -1022,11 +1019,10 @@ TvxTreeListBand::~TvxTreeListBand() {
   // Out of the collection while the band is still whole, so that nothing reads it later.
   // The relayout's handlers may raise, which must not leave the destructor; the band is
   // out of every list by now.
-  try {
+  RunWithoutThrowing([this, tl] {
     SetCollection(nullptr);
     if (tl && !tl->Destroying()) tl->LayoutChanged();
-  } catch (...) {  // see above
-  }
+  });
 }
 
 void TvxTreeListBand::DetachFromStructure() {

@@ -29,10 +29,7 @@ TvxTreeListNode::~TvxTreeListNode() {
   // Releasing the lock may process the batch, whose handlers can raise; nothing may leave
   // a destructor. Delete and the tree list's own deletions hold an outer lock, so the
   // batch is processed there and its failures reach their callers.
-  try {
-    tl->EndUpdate();
-  } catch (...) {  // see above: only a bare delete outside any lock comes here
-  }
+  RunWithoutThrowing([tl] { tl->EndUpdate(); });
   if (!root) tl->FireDataChanged();
 }
 
@@ -112,10 +109,9 @@ void TvxTreeListNode::AnnounceDeletion() {
   tl->AddChanges({tcStructure, tcData});
   // Freeing must run to its end: a handler's failure is not allowed to leave a half-freed
   // node linked in the tree.
-  try {
+  RunWithoutThrowing([this, tl] {
     if (!IsRoot() && tl->OnDeletion) tl->OnDeletion(tl, this);
-  } catch (...) {  // see above: the node is freed whatever the handler does
-  }
+  });
 }
 
 // The subtree is walked without recursion, however deep it is: each node is announced on
