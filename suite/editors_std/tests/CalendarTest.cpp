@@ -4,7 +4,7 @@
 // own colour.
 #include <gtest/gtest.h>
 
-#include "../../core/tests/ReferenceImage.h"
+#include "StdReferenceImage.h"
 #include "../../core/tests/SuiteControlTestSupport.h"
 #include "SysUtils.h"
 #include "vxCalendar.h"
@@ -14,39 +14,6 @@ namespace ZS_UNITY_ID {
 using namespace vx_test;
 
 namespace {
-
-std::wstring ImagesFolder() {
-  wchar_t path[MAX_PATH];
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring p = path;
-  for (int i = 0; i < 5; ++i) p = p.substr(0, p.find_last_of(L"\\/"));
-  return p + L"\\suite\\editors_std\\tests\\images\\";
-}
-
-void ExpectCalendarImage(const std::wstring& Name, const TWindowPixels& Px) {
-  std::vector<DWORD> pixels;
-  for (int y = 0; y < Px.H; ++y)
-    for (int x = 0; x < Px.W; ++x) {
-      COLORREF c = Px.At(x, y);
-      pixels.push_back((GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c));
-    }
-  const std::wstring file = ImagesFolder() + Name + L".png";
-  std::vector<uint8_t> png;
-  if (!zs_test::ReadWholeFileW(file, png)) {
-    CreateDirectoryW(ImagesFolder().c_str(), nullptr);
-    zs_test::WriteWholeFileW(file, zs_test::EncodePng(Px.W, Px.H, pixels));
-    ADD_FAILURE() << "reference image written for review";
-    return;
-  }
-  int w = 0, h = 0;
-  std::vector<DWORD> ref;
-  ASSERT_TRUE(zs_test::DecodePng(png, w, h, ref));
-  ASSERT_EQ(w, Px.W);
-  ASSERT_EQ(h, Px.H);
-  int differing = 0;
-  for (size_t i = 0; i < ref.size(); ++i) differing += (ref[i] & 0xFFFFFF) != (pixels[i] & 0xFFFFFF);
-  EXPECT_EQ(differing, 0);
-}
 
 int CountColor(const TWindowPixels& Px, COLORREF C) {
   int n = 0;
@@ -233,7 +200,7 @@ TEST_F(CalendarTest, JapaneseEraCaptions) {
   Cal->SetSelectDate(EncodeDate(2019, 5, 7));
   RedrawWindow(Cal->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   Pump(60);
-  ExpectCalendarImage(L"calendar_japanese_era_2019_05", TWindowPixels(Cal->Handle()));
+  ExpectMatchesImage(L"calendar_japanese_era_2019_05", TWindowPixels(Cal->Handle()));
 }
 
 TEST_F(CalendarTest, PaintedMonths) {
@@ -255,7 +222,7 @@ TEST_F(CalendarTest, PaintedMonths) {
     if (c.Kind == ckDateTime) Cal->TimeEdit()->SetTime(15.5 / 24);
     RedrawWindow(Cal->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Pump(60);
-    ExpectCalendarImage(c.Name, TWindowPixels(Cal->Handle()));
+    ExpectMatchesImage(c.Name, TWindowPixels(Cal->Handle()));
   }
 }
 
@@ -311,7 +278,7 @@ TEST_F(ClockTest, FacesForAFewTimes) {
     EXPECT_NEAR(Clock->Time(), c.Time, 1e-9) << "only the time part is kept";
     Clock->Repaint();
     Pump(30);
-    ExpectCalendarImage(c.Name, TWindowPixels(Clock->Handle()));
+    ExpectMatchesImage(c.Name, TWindowPixels(Clock->Handle()));
   }
 }
 
