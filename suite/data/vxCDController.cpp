@@ -551,7 +551,7 @@ void TvxCustomDataController::RecreateData() {
 void TvxCustomDataController::LoadStorage() {
   if (!IsSmartLoad()) FDataStorage->Clear(FProvider->DataChangedLocked());
   if (FProvider->HasCustomDataSource() && !IsSmartLoad()) {
-    LoadRecordsFromProvider();
+    if (!IsPattern()) LoadRecordsFromProvider();
     FInLoadStorage = true;
     TScopeExit done([this] { FInLoadStorage = false; });
     CheckSelectionAndBookmark(-1);
@@ -563,11 +563,61 @@ void TvxCustomDataController::LoadStorage() {
 }
 
 void TvxCustomDataController::LoadRecordsFromProvider() {
+  if (FProvider->IsGridMode()) {
+    FDataStorage->BeginLoad();
+    TScopeExit endLoad([this] { FDataStorage->EndLoad(); });
+    FProvider->LoadGridModeRecords();
+    return;
+  }
   FProvider->IncLockCount();
   TScopeExit unlock([this] { FProvider->DecLockCount(); });
+  FProvider->SavePosition();
+  TScopeExit restore([this] { FProvider->RestorePosition(); });
+  FProvider->First();
+  if (FProvider->RecreatedFieldsAfterFirst()) PrepareFields();
   FDataStorage->BeginLoad();
-  FProvider->LoadSourceData();
-  FDataStorage->EndLoad();
+  {
+    TScopeExit endLoad([this] { FDataStorage->EndLoad(); });
+    if (IsProviderMode()) {
+      FProvider->LoadSourceData();
+    } else {
+      // The provider walks its own records; a reader of its class hands over the values
+      // of the current one.
+      std::unique_ptr<TvxValueDefReader> reader = NewValueDefReader();
+      while (!FProvider->IsEOF()) {
+        Integer index = FDataStorage->AppendRecord();
+        FDataStorage->ReadRecord(index, reader.get());
+        RecordAdded(index);
+        FProvider->Next();
+      }
+    }
+  }
+  FLoadedStorage = FProvider->ActiveChanging();
+}
+
+std::unique_ptr<TvxValueDefReader> TvxCustomDataController::NewValueDefReader() {
+  TClass cls = FProvider->GetValueDefReaderClass();
+  if (cls && cls->InheritsFrom(TvxValueDefReader::StaticClass()))
+    if (TObject* o = cls->NewInstance(FProvider.get())) {
+      if (auto* reader = dynamic_cast<TvxValueDefReader*>(o)) return std::unique_ptr<TvxValueDefReader>(reader);
+      delete o;
+    }
+  return std::make_unique<TvxValueDefReader>();
+}
+
+Integer TvxCustomDataController::SmartLoadAppendRecord() {
+  TValueScope<bool> smartLoad(FInSmartLoad, true);
+  Integer index;
+  if (IsProviderMode()) {
+    index = FProvider->AppendSourceRecord();
+  } else {
+    // A fresh reader of the provider's class gives the record its values (the base reader
+    // answers Null for each: an all-null record).
+    std::unique_ptr<TvxValueDefReader> reader = NewValueDefReader();
+    index = AppendRecordFromReader(reader.get());
+  }
+  DataChanged(dcNew, -1, -1);
+  return index;
 }
 
 void TvxCustomDataController::CheckFocusedRecord() { FDataControllerInfo->RefreshFocused(); }
@@ -593,6 +643,7 @@ Integer TvxCustomDataController::GetRecordCount() { return FDataStorage->RecordC
 Integer TvxCustomDataController::FilteredRecordCount() const { return FDataControllerInfo->FilteredRecordCount(); }
 
 Integer TvxCustomDataController::AppendRecord() {
+  if (IsSmartLoad()) return SmartLoadAppendRecord();
   Integer index;
   if (IsProviderMode()) index = FProvider->AppendSourceRecord();
   else index = FDataStorage->AppendRecord();
@@ -602,6 +653,7 @@ Integer TvxCustomDataController::AppendRecord() {
 
 Integer TvxCustomDataController::InsertRecord(Integer ARecordIndex) {
   if (ARecordIndex < 0 || ARecordIndex > RecordCount()) RaiseOperationError(vxSDataRecordIndexError);
+  if (IsSmartLoad()) return SmartLoadAppendRecord();
   Integer index;
   if (IsProviderMode()) {
     index = FProvider->InsertSourceRecord(ARecordIndex);
@@ -691,7 +743,10 @@ void TvxCustomDataController::DeleteRecordsInOnePass(const std::vector<Integer>&
   for (Integer r : AList) newItem = newItem || IsNewItemRecord(r);
   FDataStorage->DeleteRecords(AList);
   Integer newCount = RecordCount();
-  for (auto it = AList.rbegin(); it != AList.rend(); ++it) ShiftDetailsAfterDelete(*it);
+  // A deleted record at or before the edited one ends the edit, as a single deletion does;
+  // the detail controllers of the kept records follow their records in one walk.
+  CheckProviderEditing(AList.front());
+  MoveDetailMasterIndexes([&](Integer r) { return movedOf(r); });
   auto follow = [&](Integer& r) {
     if (r >= 0) r = movedOf(r);
   };

@@ -291,6 +291,15 @@ void TvxCustomDataController::ShiftDetailMasterIndexes(Integer AFromRecordIndex,
           d->FMasterRecordIndex += ADelta;
 }
 
+void TvxCustomDataController::MoveDetailMasterIndexes(const std::function<Integer(Integer)>& AMoved) {
+  if (!FRelations || !FRelations->DataField() || FRelations->Count() == 0) return;
+  for (Integer r = 0; r < RecordCount(); ++r)
+    if (TvxDetailObject* o = FRelations->GetStoredDetailObject(r))
+      for (Integer k = 0; k < FRelations->Count(); ++k)
+        if (TvxCustomDataController* d = GetDetailDataControllerByLinkObject(o->GetLinkObject(k)))
+          if (d->FMasterRecordIndex >= 0) d->FMasterRecordIndex = AMoved(d->FMasterRecordIndex);
+}
+
 void TvxCustomDataController::ShiftDetailsAfterInsert(Integer ARecordIndex) {
   ShiftDetailMasterIndexes(ARecordIndex + 1, 1);
 }

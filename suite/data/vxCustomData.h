@@ -1046,6 +1046,8 @@ class TvxCustomDataProvider : public TObject {
   Integer SavedRecordIndex() const { return FSavedRecordIndex; }
   void SetSavedRecordIndex(Integer Value) { FSavedRecordIndex = Value; }
   bool DataChangedLocked() const { return FDataChangedLocked; }
+  bool ActiveChanging() const { return FActiveChanging; }
+  bool RecreatedFieldsAfterFirst() const { return FRecreatedFieldsAfterFirst; }
   TvxCustomDataController* DataController() const { return FDataController; }
 
  protected:
@@ -1340,6 +1342,10 @@ class TvxCustomDataController : public TPersistent {
   virtual bool GetItemSortByDisplayText(Integer AItemIndex, bool ADefaultSortByDisplayText) { return false; }
   bool GetFilterValueListSortByDisplayText(Integer AItemIndex);
   virtual Integer AppendRecordFromReader(TvxValueDefReader* AReader);
+  // Appends a record while the control loads its records itself (IsSmartLoad).
+  Integer SmartLoadAppendRecord();
+  // A reader of the provider's reader class (the base reader when that class makes none).
+  std::unique_ptr<TvxValueDefReader> NewValueDefReader();
   virtual TvxCustomDataField* AddItem(TObject* AItem);
   virtual bool ItemPropertiesChanged(Integer AItemIndex);
   virtual void Loaded();
@@ -1685,6 +1691,8 @@ class TvxCustomDataController : public TPersistent {
   // Moves the master record index of the detail controllers of the records from
   // AFromRecordIndex on by ADelta.
   void ShiftDetailMasterIndexes(Integer AFromRecordIndex, Integer ADelta);
+  // Gives every kept record's detail controllers the master index AMoved(old index).
+  void MoveDetailMasterIndexes(const std::function<Integer(Integer)>& AMoved);
 
  private:
   friend class TvxCustomDataProvider;
@@ -1711,6 +1719,7 @@ class TvxCustomDataController : public TPersistent {
   bool FIncrementalSearching = false;
   String FIncrementalSearchText;
   bool FInLoadStorage = false;
+  bool FInSmartLoad = false;
   bool FInNotifyControl = false;
   bool FInOnSortingChanged = false;
   Integer FLockUpdateFieldsCount = 0;

@@ -259,4 +259,64 @@ TEST(DataControllerDetails, ClonesFollowTheirMasterRecords) {
   EXPECT_EQ(m.Relations()->DataField(), nullptr);
 }
 
+TEST(DataControllerDetails, DeletingSeveralRecordsMovesTheDetailsOfTheKeptOnes) {
+  // Records 2, 4 and 5 own detail controllers; 0, 1 and 3 go in one deletion.
+  TMasterController m;
+  m.AddTestItem(TvxIntegerValueType::Class());
+  m.SetRecordCount(6);
+  TTestItem detailItem;
+  TTestDataController pattern;
+  pattern.AddTestItem(TvxIntegerValueType::Class());
+  pattern.SetMasterMode(m.Relations()->Add(&detailItem), true);
+  TvxCustomDataController* d2 = m.GetDetailDataController(2, 0);
+  TvxCustomDataController* d4 = m.GetDetailDataController(4, 0);
+  TvxCustomDataController* d5 = m.GetDetailDataController(5, 0);
+  ASSERT_TRUE(d2 && d4 && d5);
+  m.DeleteRecordList({3, 0, 1});
+  ASSERT_EQ(m.RecordCount(), 3);
+  EXPECT_EQ(d2->GetMasterRecordIndex(), 0);
+  EXPECT_EQ(d4->GetMasterRecordIndex(), 1);
+  EXPECT_EQ(d5->GetMasterRecordIndex(), 2);
+  EXPECT_EQ(m.GetDetailDataController(0, 0), d2);
+  EXPECT_EQ(m.GetDetailDataController(2, 0), d5);
+  EXPECT_EQ(m.Created, 3);
+}
+
+namespace {
+
+// Counts the calls of the base hook, which makes no link object.
+class TPlainMasterController : public TTestDataController {
+  DECLARE_CLASS(TPlainMasterController, TTestDataController)
+ public:
+  Integer Asked = 0;
+  TObject* CreateDetailLinkObject(TvxCustomDataRelation* ARelation, Integer ARecordIndex) override {
+    ++Asked;
+    return TTestDataController::CreateDetailLinkObject(ARelation, ARecordIndex);
+  }
+};
+
+}  // namespace
+
+TEST(DataControllerDetails, TheBaseControllerMakesNoDetails) {
+  TPlainMasterController m;
+  m.AddTestItem(TvxIntegerValueType::Class());
+  m.SetRecordCount(2);
+  TTestItem detailItem;
+  TTestDataController pattern;
+  pattern.AddTestItem(TvxIntegerValueType::Class());
+  pattern.SetMasterMode(m.Relations()->Add(&detailItem), true);
+  // Asked once and, the answer being nil, once again; then nothing exists.
+  EXPECT_EQ(m.GetDetailLinkObject(1, 0), nullptr);
+  EXPECT_EQ(m.Asked, 2);
+  EXPECT_EQ(m.GetDetailDataController(1, 0), nullptr);
+  EXPECT_FALSE(m.IsDetailDataControllerExist(1, 0));
+  EXPECT_FALSE(m.GetDetailHasChildren(1, 0));
+  // Without a relation there is no detail object to ask for.
+  TPlainMasterController none;
+  none.AddTestItem(TvxIntegerValueType::Class());
+  none.SetRecordCount(1);
+  EXPECT_EQ(none.GetDetailLinkObject(0, 0), nullptr);
+  EXPECT_EQ(none.Asked, 0);
+}
+
 }  // namespace ZS_UNITY_ID

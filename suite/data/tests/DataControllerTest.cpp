@@ -518,6 +518,106 @@ TEST(DataControllerProviderMode, ReadsSortsAndWritesThroughTheSource) {
   EXPECT_EQ(c.RecordCount(), 0);
 }
 
+namespace {
+
+// A provider that walks its own rows like a cursor and hands the current row's values over
+// through a reader of its own class; the controller stores the records itself.
+struct TCursor {
+  std::vector<int> Rows;
+  size_t Position = 0;
+  TvxCustomDataController* Controller = nullptr;
+  int Saved = 0, Restored = 0;
+};
+TCursor* CurrentCursor = nullptr;
+
+class TCursorReader : public TvxValueDefReader {
+  DECLARE_CLASS(TCursorReader, TvxValueDefReader)
+ public:
+  Variant GetValue(TvxValueDef* AValueDef) override {
+    if (AValueDef != CurrentCursor->Controller->GetItemField(0)->ValueDef()) return Null();
+    return Variant(CurrentCursor->Rows.at(CurrentCursor->Position));
+  }
+};
+
+class TCursorProvider : public TvxCustomDataProvider {
+  DECLARE_CLASS(TCursorProvider, TvxCustomDataProvider)
+ public:
+  using TvxCustomDataProvider::TvxCustomDataProvider;
+  TvxValueDefReaderClass GetValueDefReaderClass() override { return TCursorReader::StaticClass(); }
+  bool IsEOF() override { return CurrentCursor->Position >= CurrentCursor->Rows.size(); }
+  void First() override {
+    TvxCustomDataProvider::First();
+    CurrentCursor->Position = 0;
+  }
+  void Next() override { ++CurrentCursor->Position; }
+  void SavePosition() override { ++CurrentCursor->Saved; }
+  void RestorePosition() override { ++CurrentCursor->Restored; }
+};
+
+class TCursorController : public TTestDataController {
+  DECLARE_CLASS(TCursorController, TTestDataController)
+ public:
+  bool SmartLoad = false;
+  TvxCustomDataProviderClass GetDataProviderClass() override { return TCursorProvider::StaticClass(); }
+  // The records are the controller's own, but they are read afresh whenever the source
+  // changes, as in provider mode.
+  bool IsProviderMode() override { return false; }
+  bool NeedsFieldUpdate() override { return Provider()->HasCustomDataSource() || TTestDataController::NeedsFieldUpdate(); }
+  bool IsSmartLoad() override { return SmartLoad; }
+};
+
+class TEmptySource : public TvxCustomDataSource {
+  DECLARE_CLASS(TEmptySource, TvxCustomDataSource)
+};
+
+}  // namespace
+
+TEST(DataControllerProviderMode, ACursorProviderLoadsThroughItsReader) {
+  TCursor cursor;
+  cursor.Rows = {4, 8, 15, 16};
+  CurrentCursor = &cursor;
+  TScopeExit forget([] { CurrentCursor = nullptr; });
+  TCursorController c;
+  c.AfterConstruction();
+  cursor.Controller = &c;
+  c.AddTestItem(TvxIntegerValueType::Class());
+  TEmptySource source;
+  c.SetCustomDataSource(&source);
+  ASSERT_EQ(c.RecordCount(), 4);
+  for (Integer r = 0; r < 4; ++r) EXPECT_EQ(c.GetValue(r, 0).AsInteger(), cursor.Rows[static_cast<size_t>(r)]);
+  EXPECT_GT(cursor.Saved, 0);
+  EXPECT_EQ(cursor.Saved, cursor.Restored);
+  EXPECT_EQ(c.Provider()->LockCount(), 0);
+  // Reloading reads the source's rows afresh.
+  cursor.Rows = {23, 42};
+  source.DataChanged();
+  ASSERT_EQ(c.RecordCount(), 2);
+  EXPECT_EQ(c.GetValue(1, 0).AsInteger(), 42);
+  // While the control loads its records itself, appending and inserting add the provider's
+  // current row at the end through a fresh reader.
+  c.SmartLoad = true;
+  cursor.Position = 1;
+  EXPECT_EQ(c.AppendRecord(), 2);
+  EXPECT_EQ(c.InsertRecord(0), 3);
+  ASSERT_EQ(c.RecordCount(), 4);
+  EXPECT_EQ(c.GetValue(0, 0).AsInteger(), 23);
+  EXPECT_EQ(c.GetValue(2, 0).AsInteger(), 42);
+  EXPECT_EQ(c.GetValue(3, 0).AsInteger(), 42);
+}
+
+TEST(DataControllerProviderMode, SmartLoadWithTheBaseReaderAppendsAnEmptyRecord) {
+  struct TSmart : TTestDataController {
+    bool IsSmartLoad() override { return true; }
+  } c;
+  c.AddTestItem(TvxIntegerValueType::Class());
+  c.SetRecordCount(1);
+  c.SetValue(0, 0, Variant(7));
+  EXPECT_EQ(c.InsertRecord(0), 1);
+  ASSERT_EQ(c.RecordCount(), 2);
+  EXPECT_EQ(c.GetValue(0, 0).AsInteger(), 7);
+  EXPECT_TRUE(c.GetValue(1, 0).IsNull());
+}
+
 TEST(DataRelations, DetailFieldAndDetailObjects) {
   TTestDataController master, detail;
   master.AddTestItem(TvxIntegerValueType::Class());
