@@ -803,6 +803,17 @@ String TvxCustomDataController::GetDisplayText(Integer ARecordIndex, Integer AIt
   return GetFieldDisplayText(ARecordIndex, GetItemField(AItemIndex));
 }
 
+bool TvxCustomDataController::MatchFieldDisplayText(Integer ARecordIndex, TvxCustomDataField* AField,
+                                                    const String& AText, bool APartial) {
+  if (!(ARecordIndex >= 0 && IsProviderMode() && IsProviderField(AField)))
+    if (TvxValueDef* d = AField->ValueDef()) {
+      bool empty;
+      if (const String* s = FDataStorage->PeekDisplayText(ARecordIndex, d, empty)) return MatchSearchText(*s, AText, APartial);
+      if (empty) return MatchSearchText(String(), AText, APartial);
+    }
+  return MatchSearchText(GetFieldDisplayText(ARecordIndex, AField), AText, APartial);
+}
+
 Variant TvxCustomDataController::GetFieldValue(Integer ARecordIndex, TvxCustomDataField* AField) {
   if (ARecordIndex >= 0 && IsProviderMode() && IsProviderField(AField)) return FProvider->GetSourceValue(ARecordIndex, AField);
   TvxValueDef* d = AField->ValueDef();

@@ -160,8 +160,7 @@ Integer TvxDataControllerSearch::DoSearch(Integer AStartIndex, Integer AEndIndex
   // the display text is read without checking them again per record.
   for (Integer i = AStartIndex; AForward ? i <= AEndIndex : i >= AEndIndex; i += AForward ? 1 : -1) {
     if (i < 0 || i >= count) break;
-    if (MatchSearchText(FDataController->GetFieldDisplayText(info->GetInternalRecordIndex(i), field), AText, true))
-      return i;
+    if (FDataController->MatchFieldDisplayText(info->GetInternalRecordIndex(i), field, AText, true)) return i;
   }
   return -1;
 }

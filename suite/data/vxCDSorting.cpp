@@ -100,7 +100,7 @@ void TvxCustomDataController::ResetIncrementalFilter() {
 }
 
 bool TvxCustomDataController::MatchesIncrementalFilter(Integer ARecordIndex) {
-  return MatchSearchText(GetFieldDisplayText(ARecordIndex, FIncrementalFilterField), FIncrementalFilterText, true);
+  return MatchFieldDisplayText(ARecordIndex, FIncrementalFilterField, FIncrementalFilterText, true);
 }
 
 Integer TvxCustomDataController::FindRecordIndexByText(Integer AStartRecordIndex, Integer AItemIndex,
@@ -114,7 +114,7 @@ Integer TvxCustomDataController::FindRecordIndexByText(Integer AStartRecordIndex
     Integer step = AForward ? 1 : -1;
     for (Integer p = AFrom; AForward ? p <= ATo : p >= ATo; p += step) {
       Integer r = info->GetInternalRecordIndex(p);
-      if (MatchSearchText(GetFieldDisplayText(r, f), AText, APartialCompare)) return r;
+      if (MatchFieldDisplayText(r, f, AText, APartialCompare)) return r;
     }
     return -1;
   };

@@ -1295,6 +1295,9 @@ class TvxCustomDataController : public TPersistent {
   virtual TClass GetSearchClass() { return TvxDataControllerSearch::StaticClass(); }
   virtual TClass GetSummaryClass() { return TvxDataSummary::StaticClass(); }
   virtual String GetFieldDisplayText(Integer ARecordIndex, TvxCustomDataField* AField);
+  // MatchSearchText over the field's display text; a text the storage holds whole is
+  // compared where it lies instead of being copied per record.
+  bool MatchFieldDisplayText(Integer ARecordIndex, TvxCustomDataField* AField, const String& AText, bool APartial);
   virtual Integer GetItemID(TObject* AItem) { return -1; }
   virtual String QueryItemName(TObject* AItem);
   virtual Variant GetRecordKeyValue(Integer ARecordIndex, const std::vector<TvxCustomDataField*>& AFields);

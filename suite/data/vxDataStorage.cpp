@@ -146,6 +146,8 @@ String TvxValueType::DefaultText(Pointer ASlot) const {
   }
 }
 
+const String* TvxValueType::StoredTextRef(Pointer ATextCell) { return Strings().Get(CellOf(ATextCell)); }
+
 String TvxValueType::StoredText(Pointer ATextCell) {
   String* s = Strings().Get(CellOf(ATextCell));
   return s ? *s : String();
@@ -804,6 +806,28 @@ String TvxDataStorage::GetDisplayText(Integer ARecordIndex, TvxValueDef* AValueD
   TvxValueDef* d = Resolve(ARecordIndex, AValueDef);
   if (!b || !d) return String();
   return ReadText(d, b);
+}
+
+const String* TvxDataStorage::PeekDisplayText(Integer ARecordIndex, TvxValueDef* AValueDef, bool& AEmpty) const {
+  AEmpty = false;
+  Byte* b = RecordBuffer(ARecordIndex);
+  TvxValueDef* d = Resolve(ARecordIndex, AValueDef);
+  if (!b || !d || d->FBufferSize == 0) {
+    AEmpty = true;
+    return nullptr;
+  }
+  Byte* p = b + d->FOffset;
+  const String* s;
+  if (d->TextStored()) {
+    s = TvxValueType::StoredTextRef(p + 1 + d->FDataSize);
+    AEmpty = !s;
+    return s;
+  }
+  if (p[0] == 0) {
+    AEmpty = true;
+    return nullptr;
+  }
+  return d->FValueTypeClass->DefaultTextRef(p + 1);
 }
 
 void TvxDataStorage::SetValue(Integer ARecordIndex, TvxValueDef* AValueDef, const Variant& Value) {

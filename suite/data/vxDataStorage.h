@@ -36,7 +36,10 @@ class TvxValueType : public TObject {
   virtual Integer DataSize() const { return 0; }
   virtual Variant LoadVariant(Pointer ASlot) const { return Null(); }
   virtual String DefaultText(Pointer ASlot) const;
+  // The text DefaultText gives, when the slot holds it whole (nullptr: build it).
+  virtual const String* DefaultTextRef(Pointer ASlot) const { return nullptr; }
   static String StoredText(Pointer ATextCell);
+  static const String* StoredTextRef(Pointer ATextCell);
   virtual void StreamInValue(Pointer ASlot, TStream* AStream) const;
   static void StreamInText(Pointer ATextCell, TStream* AStream);
   virtual void StoreVariant(Pointer ASlot, const Variant& Value) const {}
@@ -69,6 +72,7 @@ class TvxStringValueType : public TvxValueType {
   Variant LoadVariant(Pointer ASlot) const override;
   // The cell's text itself (what the variant conversion would give).
   String DefaultText(Pointer ASlot) const override { return StoredText(ASlot); }
+  const String* DefaultTextRef(Pointer ASlot) const override { return StoredTextRef(ASlot); }
   void StreamInValue(Pointer ASlot, TStream* AStream) const override;
   void StoreVariant(Pointer ASlot, const Variant& Value) const override;
   void StreamOutValue(Pointer ASlot, TStream* AStream) const override;
@@ -428,6 +432,10 @@ class TvxDataStorage : public TObject {
   static Variant ReadSlotValue(TvxValueDef* ADef, Byte* ABuffer);
   static void WriteSlotValue(TvxValueDef* ADef, Byte* ABuffer, const Variant& Value);
   static String ReadText(TvxValueDef* ADef, Byte* ABuffer);
+  // The record's display text without a copy when the buffer holds it whole: a stored
+  // text, or the cell of a string value. Sets AEmpty (and answers nullptr) when the text is
+  // empty; nullptr otherwise means the text must be built with GetDisplayText.
+  const String* PeekDisplayText(Integer ARecordIndex, TvxValueDef* AValueDef, bool& AEmpty) const;
   static void WriteText(TvxValueDef* ADef, Byte* ABuffer, const String& Value);
   static void SetNullFlag(TvxValueDef* ADef, Byte* ABuffer, bool ANull);
   static void ReleaseBuffer(TvxValueDef* ADef, Byte* ABuffer);

@@ -111,6 +111,36 @@ TEST_F(TOrderTest, FindByTextScansFromTheStartAndWrapsWhenCircular) {
   EXPECT_THROW(C.FindRecordIndexByText(0, 7, L"x", true, false, true), EvxInvalidDataControllerOperation);
 }
 
+TEST_F(TOrderTest, FindByTextReadsEveryKindOfDisplayText) {
+  // Column 0 keeps texts of its own, column 3 holds numbers; nulls and empty strings
+  // read as empty texts.
+  C.AddTestItem(TvxIntegerValueType::Class());
+  C.GetItemField(0)->SetTextStored(true);
+  for (Integer r = 0; r < 6; ++r) C.SetDisplayText(r, 0, L"T" + std::to_wstring(r * 10));
+  ASSERT_EQ(C.GetDisplayText(4, 0), L"T40");
+  C.SetValue(2, 1, Null());
+  C.SetValue(3, 1, Variant(L""));
+  C.SetValue(4, 1, Variant(L"\u65e5\u672c\u8a9e"));
+  for (Integer r = 0; r < 6; ++r) C.SetValue(r, 3, Variant(static_cast<int>(100 + r)));
+  C.SetValue(5, 3, Null());
+  struct {
+    Integer item;
+    const wchar_t* text;
+    bool partial;
+    Integer expected;
+  } cases[] = {
+      {0, L"t40", true, 4},  {0, L"T4", false, -1}, {0, L"T50", false, 5},
+      {1, L"", false, 2},    {1, L"\u65e5\u672c", true, 4}, {1, L"X5", true, 5},
+      {3, L"103", false, 3}, {3, L"10", true, 0},   {3, L"", false, 5},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(C.FindRecordIndexByText(0, c.item, c.text, c.partial, false, true), c.expected)
+        << "item " << c.item << " text " << testing::PrintToString(std::wstring(c.text));
+  // The incremental filter reads the same texts.
+  C.SetIncrementalFilter(0, L"t1");
+  EXPECT_EQ(Records(), (std::vector<Integer>{1}));
+}
+
 TEST_F(TOrderTest, StreamReloadsRecordsAndRefusesAnotherLayout) {
   C.SetValue(2, 0, Variant(L"日本語の値"));
   C.SetValue(3, 1, Null());
