@@ -1,6 +1,7 @@
 // Footer and group summaries: sum, minimum, maximum, count and average per item, and their
 // display texts.
 #include <algorithm>
+#include <cstring>
 
 #include "vxCustomDataInternal.h"
 
@@ -354,14 +355,82 @@ Integer TvxDataSummary::GetSummaryRecordIndex(Integer ARecordListIndex) {
 void TvxDataSummary::InitSummaryValues(TvxDataSummaryItems* AItems, TRunning& ARunning) {
   ARunning.Values.assign(static_cast<size_t>(AItems->Count()), Variant());
   ARunning.Counts.assign(static_cast<size_t>(AItems->Count()), 0);
+  PrepareNativeRuns(AItems, ARunning);
+}
+
+// Items whose values the storage holds as doubles and that no handler takes over run on a
+// double: the same steps as AddRecordToSummary takes with variants, in the same order, so
+// the results are the same values.
+void TvxDataSummary::PrepareNativeRuns(TvxDataSummaryItems* AItems, TRunning& ARunning) {
+  ARunning.Native.assign(static_cast<size_t>(AItems->Count()), TNativeRun());
+  if (AItems->OnSummary) return;
+  for (Integer i = 0; i < AItems->Count(); ++i) {
+    TvxDataSummaryItem* item = AItems->Items(i);
+    TvxCustomDataField* f = item->FField;
+    if (!f || item->FKind == skNone || !item->HasSummaryData() || !f->ValueDef() ||
+        f->ValueDef()->ValueTypeClass() != TvxFloatValueType::Class() ||
+        (FDataController->IsProviderMode() && FDataController->IsProviderField(f)))
+      continue;
+    TNativeRun& run = ARunning.Native[static_cast<size_t>(i)];
+    run.State = TNativeRun::nrEmpty;
+    run.Def = f->ValueDef();
+  }
+}
+
+void TvxDataSummary::AddNativeValue(TvxSummaryKind AKind, const Byte* AData, Integer& ACount, TNativeRun& ARun) {
+  if (!AData) {
+    if (FOptions.Contains(soNullIgnore)) return;
+    // A null first value starts a sum or an average at the integer 0.
+    if (ARun.State == TNativeRun::nrEmpty && (AKind == skSum || AKind == skAverage)) ARun.State = TNativeRun::nrZero;
+    ++ACount;
+    return;
+  }
+  double v;
+  std::memcpy(&v, AData, sizeof(v));
+  switch (ARun.State) {
+    case TNativeRun::nrEmpty:
+      if (AKind != skCount) {
+        ARun.Value = v;
+        ARun.State = TNativeRun::nrDouble;
+      }
+      break;
+    case TNativeRun::nrZero:
+      if (AKind == skSum || AKind == skAverage) {
+        ARun.Value = 0.0 + v;
+        ARun.State = TNativeRun::nrDouble;
+      }
+      break;
+    default:
+      if (AKind == skSum || AKind == skAverage) ARun.Value += v;
+      else if (AKind == skMin && v < ARun.Value) ARun.Value = v;
+      else if (AKind == skMax && v > ARun.Value) ARun.Value = v;
+      break;
+  }
+  ++ACount;
+}
+
+void TvxDataSummary::CloseNativeRuns(TRunning& ARunning) {
+  for (size_t i = 0; i < ARunning.Native.size(); ++i) {
+    TNativeRun& run = ARunning.Native[i];
+    if (run.State == TNativeRun::nrZero) ARunning.Values[i] = 0;
+    else if (run.State == TNativeRun::nrDouble) ARunning.Values[i] = Variant(run.Value);
+  }
 }
 
 void TvxDataSummary::AccumulateRecords(TvxDataSummaryItems* AItems, TRunning& ARunning, Integer AFrom, Integer ATo) {
+  TvxDataStorage* storage = FDataController->DataStorage();
+  const Integer count = AItems->Count();
   for (Integer p = AFrom; p <= ATo; ++p) {
     const Integer r = GetSummaryRecordIndex(p);
     if (r < 0) continue;
-    for (Integer i = 0; i < AItems->Count(); ++i)
-      AddRecordToSummary(AItems, AItems->Items(i), r, ARunning.Counts[i], ARunning.Values[i]);
+    for (Integer i = 0; i < count; ++i) {
+      TNativeRun& run = ARunning.Native[static_cast<size_t>(i)];
+      TvxDataSummaryItem* item = AItems->Items(i);
+      if (run.State != TNativeRun::nrOff)
+        AddNativeValue(item->FKind, storage->PeekData(r, run.Def), ARunning.Counts[i], run);
+      else
+        AddRecordToSummary(AItems, item, r, ARunning.Counts[i], ARunning.Values[i]);
+    }
   }
 }
 
@@ -400,6 +469,7 @@ void TvxDataSummary::AddRecordToSummary(TvxDataSummaryItems* AItems, TvxDataSumm
 }
 
 void TvxDataSummary::FinishSummaryValues(TvxDataSummaryItems* AItems, TRunning& ARunning, Variant& AResult) {
+  CloseNativeRuns(ARunning);
   if (AItems->Count() == 0) {
     AResult = Null();
     return;

@@ -649,10 +649,21 @@ class TvxDataSummary : public TPersistent {
   TvxAfterSummaryEvent OnAfterSummary;
 
  private:
+  // A running value kept as a double while it is one: float fields summed, or taken as
+  // minimum or maximum, without a variant per record.
+  struct TNativeRun {
+    enum TState { nrOff, nrEmpty, nrZero, nrDouble } State = nrOff;
+    double Value = 0;
+    TvxValueDef* Def = nullptr;
+  };
   struct TRunning {
     std::vector<Variant> Values;
     std::vector<Integer> Counts;
+    std::vector<TNativeRun> Native;
   };
+  void PrepareNativeRuns(TvxDataSummaryItems* AItems, TRunning& ARunning);
+  void AddNativeValue(vxCustomData::TvxSummaryKind AKind, const Byte* AData, Integer& ACount, TNativeRun& ARun);
+  void CloseNativeRuns(TRunning& ARunning);
   void InitSummaryValues(TvxDataSummaryItems* AItems, TRunning& ARunning);
   void AccumulateRecords(TvxDataSummaryItems* AItems, TRunning& ARunning, Integer AFrom, Integer ATo);
   void AddRecordToSummary(TvxDataSummaryItems* AItems, TvxDataSummaryItem* AItem, Integer ARecordIndex,

@@ -830,6 +830,13 @@ const String* TvxDataStorage::PeekDisplayText(Integer ARecordIndex, TvxValueDef*
   return d->FValueTypeClass->DefaultTextRef(p + 1);
 }
 
+const Byte* TvxDataStorage::PeekData(Integer ARecordIndex, TvxValueDef* AValueDef) const {
+  Byte* b = RecordBuffer(ARecordIndex);
+  TvxValueDef* d = Resolve(ARecordIndex, AValueDef);
+  if (!b || !d || d->FBufferSize == 0 || b[d->FOffset] == 0) return nullptr;
+  return b + d->FOffset + 1;
+}
+
 void TvxDataStorage::SetValue(Integer ARecordIndex, TvxValueDef* AValueDef, const Variant& Value) {
   Byte* b = CheckRecordBuffer(ARecordIndex);
   TvxValueDef* d = Resolve(ARecordIndex, AValueDef);

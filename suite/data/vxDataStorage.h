@@ -436,6 +436,9 @@ class TvxDataStorage : public TObject {
   // text, or the cell of a string value. Sets AEmpty (and answers nullptr) when the text is
   // empty; nullptr otherwise means the text must be built with GetDisplayText.
   const String* PeekDisplayText(Integer ARecordIndex, TvxValueDef* AValueDef, bool& AEmpty) const;
+  // The stored data of a record's value (what the value type loads from), nullptr when the
+  // value is null or not stored.
+  const Byte* PeekData(Integer ARecordIndex, TvxValueDef* AValueDef) const;
   static void WriteText(TvxValueDef* ADef, Byte* ABuffer, const String& Value);
   static void SetNullFlag(TvxValueDef* ADef, Byte* ABuffer, bool ANull);
   static void ReleaseBuffer(TvxValueDef* ADef, Byte* ABuffer);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "DataControllerTestUtils.h"
 #include "TestUtils.h"
 
@@ -64,6 +66,55 @@ TEST_F(Summaries, SumOfNullsOnly) {
   C.Summary()->SetOptions({soNullIgnore});
   EXPECT_TRUE(FooterValue(0).IsNull());
   EXPECT_EQ(FooterValue(1).AsInteger(), 0);
+}
+
+TEST(SummaryValues, FloatItemsGiveWhatTheVariantStepsGive) {
+  // Float items run on doubles unless a handler watches the records; both ways must give
+  // the same values and types, nulls first or among the values, with and without
+  // soNullIgnore, in the footer and per group.
+  TTestDataController c;
+  const Integer grp = c.AddTestItem(TvxIntegerValueType::Class());
+  const Integer qty = c.AddTestItem(TvxFloatValueType::Class());
+  std::mt19937 rng(11);
+  c.SetRecordCount(300);
+  for (Integer r = 0; r < 300; ++r) {
+    c.SetValue(r, grp, Variant(static_cast<int>(rng() % 7)));
+    // Group 6 holds only nulls; elsewhere every third value is null.
+    const bool null = c.GetValue(r, grp).AsInteger() == 6 || rng() % 3 == 0;
+    c.SetValue(r, qty, null ? Null() : Variant(static_cast<double>(static_cast<int>(rng() % 2001) - 1000) / 8));
+  }
+  TvxDataSummary* s = c.Summary();
+  for (TvxSummaryKind k : {skSum, skMin, skMax, skCount, skAverage}) {
+    s->FooterSummaryItems()->Add(c.Items[qty].get(), spFooter, k);
+    s->DefaultGroupSummaryItems()->Add(c.Items[qty].get(), spGroup, k);
+  }
+  c.Groups()->ChangeGrouping(grp, 0);
+  auto take = [&] {
+    std::vector<Variant> all{s->FooterSummaryValues()};
+    for (Integer i = 0; i < c.DataControllerInfo()->DataGroups()->Count(); ++i)
+      all.push_back(c.DataControllerInfo()->DataGroups()->GetItem(i)->SummaryValues);
+    return all;
+  };
+  for (bool ignoreNulls : {false, true}) {
+    s->SetOptions(ignoreNulls ? TvxSummaryOptions{soNullIgnore} : TvxSummaryOptions{});
+    s->FooterSummaryItems()->OnSummary = nullptr;
+    s->DefaultGroupSummaryItems()->OnSummary = nullptr;
+    s->Calculate();
+    const std::vector<Variant> native = take();
+    auto watch = [](TvxDataSummaryItems*, const TvxSummaryEventArguments&, TvxSummaryEventOutArguments&) {};
+    s->FooterSummaryItems()->OnSummary = watch;
+    s->DefaultGroupSummaryItems()->OnSummary = watch;
+    s->Calculate();
+    const std::vector<Variant> variant = take();
+    ASSERT_EQ(native.size(), variant.size());
+    ASSERT_EQ(native.size(), 8u);
+    for (size_t g = 0; g < native.size(); ++g)
+      for (Integer i = 0; i < 5; ++i) {
+        const Variant a = VarArrayGet(native[g], {i}), b = VarArrayGet(variant[g], {i});
+        EXPECT_EQ(VarType(a), VarType(b)) << "values " << g << " item " << i << " ignore nulls " << ignoreNulls;
+        EXPECT_EQ(VariantCompare(a, b), 0) << "values " << g << " item " << i << " ignore nulls " << ignoreNulls;
+      }
+  }
 }
 
 TEST_F(Summaries, AverageOfDatesIsADate) {
