@@ -77,6 +77,12 @@ void TvxCustomDataController::SetSortingBySummaryDataItemIndex(Integer Value) {
   Change({dccSorting});
 }
 
+void TvxCustomDataController::SortingBySummaryChanged() {
+  if (IsDestroying()) return;
+  FSortingBySummaryChanged = true;
+  Change({dccSorting});
+}
+
 // --- Incremental filter and finding by text ------------------------------------------------
 
 Integer TvxCustomDataController::SetIncrementalFilter(Integer AItemIndex, const String& AText) {

@@ -73,6 +73,22 @@ void TvxDataSummaryItem::SetPosition(TvxSummaryPosition Value) {
   FCollection->Changed(false);
 }
 
+TvxDataSummaryItem::~TvxDataSummaryItem() {
+  if (FSorted && !FCollection->Summary()->Destroying()) RunWithoutThrowing([this] { SetSorted(false); });
+}
+
+void TvxDataSummaryItem::SetSorted(bool Value) {
+  TvxCustomDataController* dc = DataController();
+  if (FSorted == Value || (dc && dc->SortingBySummaryDataItemIndex() != -1)) return;
+  TvxDataSummary* summary = FCollection->Summary();
+  summary->BeginUpdate();
+  TScopeExit end([summary] { summary->EndUpdate(); });
+  FCollection->SortedChanging(this, Value);
+  FSorted = Value;
+  if (dc) dc->SortingBySummaryChanged();
+  FCollection->Changed(true);
+}
+
 void TvxDataSummaryItem::AssignItemSettings(TvxDataSummaryItem* ASource) {
   // The item of this controller with the same item ID as the source's item.
   TvxCustomDataController* dc = DataController();
@@ -83,6 +99,7 @@ void TvxDataSummaryItem::AssignItemSettings(TvxDataSummaryItem* ASource) {
   SetFormat(ASource->FFormat);
   SetKind(ASource->FKind);
   SetPosition(ASource->FPosition);
+  SetSorted(ASource->FSorted);
   Tag = ASource->Tag;
   OnGetText = ASource->OnGetText;
 }
@@ -187,6 +204,80 @@ TvxDataSummaryItem* TvxDataSummaryItems::FindByTag(Integer ATag) const {
   for (auto& i : FItems)
     if (i->Tag == ATag) return i.get();
   return nullptr;
+}
+
+TvxDataSummaryItem* TvxDataSummaryItems::GetDataItem(Integer AItemIndex, TvxSummaryPosition APosition, bool ACheckKind,
+                                                     TvxSummaryKind AKind) {
+  TvxCustomDataController* dc = DataController();
+  dc->CheckItemRange(AItemIndex);
+  TvxCustomDataField* field = dc->GetItemField(AItemIndex);
+  for (auto& i : FItems)
+    if (i->FField == field && i->Position() == APosition && (!ACheckKind || i->FKind == AKind)) return i.get();
+  return nullptr;
+}
+
+String TvxDataSummaryItems::GetDataItemFormat(Integer AItemIndex, TvxSummaryPosition APosition) {
+  TvxDataSummaryItem* i = GetDataItem(AItemIndex, APosition);
+  return i ? i->FFormat : String();
+}
+
+TvxSummaryKind TvxDataSummaryItems::GetDataItemKind(Integer AItemIndex, TvxSummaryPosition APosition) {
+  TvxDataSummaryItem* i = GetDataItem(AItemIndex, APosition);
+  return i ? i->FKind : skNone;
+}
+
+bool TvxDataSummaryItems::GetDataItemSorted(Integer AItemIndex, TvxSummaryPosition APosition) {
+  TvxDataSummaryItem* i = GetDataItem(AItemIndex, APosition);
+  return i && i->FSorted;
+}
+
+namespace {
+
+// Sets one setting of the item of AItemIndex at APosition, making the item for a value that
+// is not empty and dropping it once every setting is empty.
+template <class TSet>
+void SetDataItemSetting(TvxDataSummaryItems* AItems, Integer AItemIndex, TvxSummaryPosition APosition, bool AEmptyValue,
+                        TSet ASet) {
+  TvxDataSummaryItem* item = AItems->GetDataItem(AItemIndex, APosition);
+  if (!item) {
+    if (AEmptyValue) return;
+    TvxCustomDataController* dc = AItems->DataController();
+    item = AItems->Add(dc->GetItem(AItemIndex), APosition, skNone);
+    ASet(item);
+    return;
+  }
+  ASet(item);
+  if (item->Format().empty() && item->Kind() == skNone && !item->Sorted()) AItems->Delete(AItems->IndexOf(item));
+}
+
+}  // namespace
+
+void TvxDataSummaryItems::SetDataItemFormat(Integer AItemIndex, TvxSummaryPosition APosition, const String& Value) {
+  SetDataItemSetting(this, AItemIndex, APosition, Value.empty(), [&](TvxDataSummaryItem* I) { I->SetFormat(Value); });
+}
+
+void TvxDataSummaryItems::SetDataItemKind(Integer AItemIndex, TvxSummaryPosition APosition, TvxSummaryKind Value) {
+  SetDataItemSetting(this, AItemIndex, APosition, Value == skNone, [&](TvxDataSummaryItem* I) { I->SetKind(Value); });
+}
+
+void TvxDataSummaryItems::SetDataItemSorted(Integer AItemIndex, TvxSummaryPosition APosition, bool Value) {
+  SetDataItemSetting(this, AItemIndex, APosition, !Value, [&](TvxDataSummaryItem* I) { I->SetSorted(Value); });
+}
+
+TvxDataSummaryItem* TvxDataSummaryItems::SortedSummaryItem() const {
+  TvxCustomDataController* dc = DataController();
+  const Integer index = dc ? dc->SortingBySummaryDataItemIndex() : -1;
+  if (index != -1) return ItemOfItemLink(dc->GetItem(index));
+  for (auto& i : FItems)
+    if (i->FSorted) return i.get();
+  return nullptr;
+}
+
+void TvxDataSummaryItems::SortedChanging(TvxDataSummaryItem* AItem, bool AValue) {
+  // Group rows follow one item: sorting by another drops the current one.
+  if (FIsFooter || !AValue) return;
+  if (TvxDataSummaryItem* current = SortedSummaryItem())
+    if (current != AItem) current->SetSorted(false);
 }
 
 Integer TvxDataSummaryItems::IndexOf(const TvxDataSummaryItem* AItem) const {

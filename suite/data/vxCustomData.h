@@ -539,6 +539,7 @@ class TvxDataSummaryItem : public TObject {
   DECLARE_CLASS(TvxDataSummaryItem, TObject)
  public:
   explicit TvxDataSummaryItem(TvxDataSummaryItems* ACollection) : FCollection(ACollection) {}
+  ~TvxDataSummaryItem() override;
   virtual void AssignItemSettings(TvxDataSummaryItem* ASource);
   virtual String GetFormatString(vxCustomData::TvxSummaryValueType AValueType, bool AIsFooter);
   virtual String FormatValue(const Variant& AValue, bool AIsFooter);
@@ -556,6 +557,10 @@ class TvxDataSummaryItem : public TObject {
   void SetKind(vxCustomData::TvxSummaryKind Value);
   vxCustomData::TvxSummaryPosition Position() const;
   void SetPosition(vxCustomData::TvxSummaryPosition Value);
+  // Whether the group rows are ordered by this item's values. Ignored while the controller
+  // orders them by a summary item of its own choice.
+  bool Sorted() const { return FSorted; }
+  void SetSorted(bool Value);
   Integer Tag = 0;
   TvxDataSummaryItemGetTextEvent OnGetText;
 
@@ -567,6 +572,7 @@ class TvxDataSummaryItem : public TObject {
   String FFormat;
   vxCustomData::TvxSummaryKind FKind = vxCustomData::skNone;
   vxCustomData::TvxSummaryPosition FPosition = vxCustomData::spGroup;
+  bool FSorted = false;
 };
 
 // Summary items of one place: the footer, or the default group summaries.
@@ -583,6 +589,22 @@ class TvxDataSummaryItems : public TObject {
   // Frees, from the last, every item with that item link and position.
   void DeleteItems(TObject* AItemLink, vxCustomData::TvxSummaryPosition APosition);
   TvxDataSummaryItem* FindByTag(Integer ATag) const;
+  // The first item of the controller's item AItemIndex at APosition (and of AKind when
+  // ACheckKind); "ItemIndex out of range" for an unknown item.
+  TvxDataSummaryItem* GetDataItem(Integer AItemIndex, vxCustomData::TvxSummaryPosition APosition, bool ACheckKind = false,
+                                  vxCustomData::TvxSummaryKind AKind = vxCustomData::skNone);
+  String GetDataItemFormat(Integer AItemIndex, vxCustomData::TvxSummaryPosition APosition);
+  vxCustomData::TvxSummaryKind GetDataItemKind(Integer AItemIndex, vxCustomData::TvxSummaryPosition APosition);
+  bool GetDataItemSorted(Integer AItemIndex, vxCustomData::TvxSummaryPosition APosition);
+  // Set the value on the item, which goes once it has no format, no kind and no order;
+  // a missing item is made for a value that is not empty.
+  void SetDataItemFormat(Integer AItemIndex, vxCustomData::TvxSummaryPosition APosition, const String& Value);
+  void SetDataItemKind(Integer AItemIndex, vxCustomData::TvxSummaryPosition APosition, vxCustomData::TvxSummaryKind Value);
+  void SetDataItemSorted(Integer AItemIndex, vxCustomData::TvxSummaryPosition APosition, bool Value);
+  // The item that orders the group rows: the one linked to the controller's summary-sorting
+  // item when it has one, else the first sorted item (group items only).
+  TvxDataSummaryItem* SortedSummaryItem() const;
+  virtual void SortedChanging(TvxDataSummaryItem* AItem, bool AValue);
   Integer IndexOf(const TvxDataSummaryItem* AItem) const;
   Integer IndexOfItemLink(TObject* AItemLink) const;
   TvxDataSummaryItem* ItemOfItemLink(TObject* AItemLink) const;
@@ -646,6 +668,7 @@ class TvxDataSummary : public TPersistent {
   const Variant& FooterSummaryValues() const { return FFooterSummaryValues; }
   vxCustomData::TvxSummaryOptions Options() const { return FOptions; }
   void SetOptions(vxCustomData::TvxSummaryOptions Value);
+  bool Destroying() const { return FDestroying; }
   TvxAfterSummaryEvent OnAfterSummary;
 
  private:
@@ -1559,6 +1582,8 @@ class TvxCustomDataController : public TPersistent {
   Integer SortingBySummaryDataItemIndex() const;
   void SetSortingBySummaryDataItemIndex(Integer Value);
   bool SortingBySummaryChangedFlag() const { return FSortingBySummaryChanged; }
+  // A summary item's order of the group rows changed.
+  void SortingBySummaryChanged();
   Integer CompareTextByOptions(const Variant& V1, const Variant& V2);
 
   // Incremental filter and finding by text.

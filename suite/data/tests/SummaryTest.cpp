@@ -117,6 +117,58 @@ TEST(SummaryValues, FloatItemsGiveWhatTheVariantStepsGive) {
   }
 }
 
+TEST_F(Summaries, DataItemSettingsAndTheSortedGroupItem) {
+  TvxDataSummaryItems* footer = C.Summary()->FooterSummaryItems();
+  TvxDataSummaryItems* groups = C.Summary()->DefaultGroupSummaryItems();
+  // A setting makes the item; it goes once every setting is empty again.
+  footer->SetDataItemKind(Qty, spFooter, skSum);
+  ASSERT_EQ(footer->Count(), 1);
+  EXPECT_EQ(footer->GetDataItemKind(Qty, spFooter), skSum);
+  EXPECT_EQ(VarArrayGet(C.Summary()->FooterSummaryValues(), {0}).AsDouble(), 18.0);
+  footer->SetDataItemFormat(Qty, spFooter, L"0.0");
+  footer->SetDataItemKind(Qty, spFooter, skNone);
+  EXPECT_EQ(footer->Count(), 1);
+  EXPECT_EQ(footer->GetDataItemFormat(Qty, spFooter), L"0.0");
+  footer->SetDataItemFormat(Qty, spFooter, L"");
+  EXPECT_EQ(footer->Count(), 0);
+  footer->SetDataItemKind(Qty, spFooter, skNone);  // nothing to make
+  EXPECT_EQ(footer->Count(), 0);
+  EXPECT_EQ(footer->GetDataItemKind(When, spFooter), skNone);
+  EXPECT_EQ(RaisedMessage([&] { footer->GetDataItem(9, spFooter); }), L"ItemIndex out of range");
+
+  // One group item at a time orders the group rows.
+  groups->SetDataItemKind(Qty, spGroup, skSum);
+  groups->SetDataItemKind(When, spGroup, skMax);
+  EXPECT_EQ(groups->SortedSummaryItem(), nullptr);
+  groups->SetDataItemSorted(Qty, spGroup, true);
+  TvxDataSummaryItem* qtyItem = groups->GetDataItem(Qty, spGroup);
+  TvxDataSummaryItem* whenItem = groups->GetDataItem(When, spGroup);
+  EXPECT_TRUE(qtyItem->Sorted());
+  EXPECT_EQ(groups->SortedSummaryItem(), qtyItem);
+  whenItem->SetSorted(true);
+  EXPECT_FALSE(qtyItem->Sorted());
+  EXPECT_EQ(groups->SortedSummaryItem(), whenItem);
+  EXPECT_TRUE(groups->GetDataItemSorted(When, spGroup));
+  // A sorted item stays when its kind goes; unsorting it then drops it.
+  groups->SetDataItemKind(When, spGroup, skNone);
+  ASSERT_EQ(groups->Count(), 2);
+  groups->SetDataItemSorted(When, spGroup, false);
+  EXPECT_EQ(groups->Count(), 1);
+  EXPECT_EQ(groups->SortedSummaryItem(), nullptr);
+
+  // While the controller orders the groups by an item of its choice, the items' own order
+  // is left alone and that item's summary is the sorted one.
+  C.SetSortingBySummaryDataItemIndex(Qty);
+  qtyItem->SetSorted(true);
+  EXPECT_FALSE(qtyItem->Sorted());
+  EXPECT_EQ(groups->SortedSummaryItem(), qtyItem);
+  C.SetSortingBySummaryDataItemIndex(-1);
+  qtyItem->SetSorted(true);
+  // Freeing a sorted item takes its order with it.
+  groups->Clear();
+  EXPECT_EQ(groups->SortedSummaryItem(), nullptr);
+}
+
 TEST_F(Summaries, AverageOfDatesIsADate) {
   Footer(When, skAverage);
   const Variant v = FooterValue(0);
