@@ -58,7 +58,6 @@ enum : Integer {
 };
 
 enum TvxTreeListBandPart { tlbpHeader, tlbpContent, tlbpGroupFooter, tlbpFooter, tlbpSeparator };
-enum TvxDragSizingDirection { dsdHorz, dsdVert };
 
 // The suite's sizing cursors.
 constexpr TCursor vxHorzSizeCursor = 2110;
@@ -745,6 +744,27 @@ class TvxTreeListEditingController : public TvxEditingController {
   void HideEdit(bool Accept) override;
 };
 
+// Sizes a column, a band or a node by its edge. The line follows the edge being dragged,
+// not the pointer: it is drawn moved by the distance between the press and the edge.
+class TvxTreeListSizingDragAndDropObject : public TvxSizingDragAndDropObject {
+  DECLARE_CLASS(TvxTreeListSizingDragAndDropObject, TvxSizingDragAndDropObject)
+ public:
+  using TvxSizingDragAndDropObject::TvxSizingDragAndDropObject;
+  static TvxDragAndDropObject* CreateInstance(TvxControl* AControl) {
+    return new TvxTreeListSizingDragAndDropObject(AControl);
+  }
+  const TPoint& Offset() const { return FOffset; }
+
+ protected:
+  TRect GetSizingMarkBounds() override;
+  void BeginDragAndDrop() override;
+  void DragAndDrop(const TPoint& P, bool& Accepted) override;
+
+ private:
+  TPoint FOffset{};
+  TObject* FDragItem = nullptr;
+};
+
 class TvxTreeListController : public TvxCustomControlController {
   DECLARE_CLASS(TvxTreeListController, TvxCustomControlController)
  public:
@@ -764,7 +784,6 @@ class TvxTreeListController : public TvxCustomControlController {
   void MakeFocusedRecordVisible() override;
   void DoMouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void DoMouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
-  // While a header edge is dragged the column or band follows the mouse.
   void DoMouseMove(TShiftState Shift, Integer X, Integer Y) override;
   void DblClick() override;
   void KeyDown(Word& Key, TShiftState Shift) override;
@@ -801,32 +820,21 @@ class TvxTreeListController : public TvxCustomControlController {
   TvxTreeListNode* IncSearchNode = nullptr;
   TvxTreeListCustomHeaderCellViewInfo* PressedHeader = nullptr;
   TObject* ClickedObject = nullptr;
-  // The column or band whose right header edge is being dragged (nil while none), with the
-  // mouse x and its display width where the drag began.
-  TObject* SizingItem = nullptr;
-  Integer SizingStartX = 0;
-  Integer SizingStartWidth = 0;
-  // The column or band whose header's lower edge is being dragged (nil while none): an
-  // inverted line follows the mouse in steps of the item's sizing increment, within the
-  // bounds the item allows, and the new height applies when the button is released.
-  TObject* VertSizingItem = nullptr;
-  Integer VertSizingStartY = 0;
-  Integer VertSizingStep = 1;
-  Integer VertSizingDelta = 0;  // steps from the start
-  TRect VertSizingBounds{};     // where the line may go
-  bool VertSizingLineShown = false;
-  // The sizing line is drawn again over a repaint during the drag.
+  // A shown sizing line is drawn again over a repaint during the drag.
   void AfterPaint() override;
+  // Sizing edges and movable headers start the suite's drag; the drag item is the hit
+  // column, band or node.
+  bool StartDragAndDrop(const TPoint& P) override;
+  TvxDragAndDropObjectClass GetDragAndDropObjectClass() override;
+  TvxDragSizingDirection GetResizeDirection() override;
+  // The drag item left the tree list (a column or band freed): a drag of it ends unapplied.
+  void DragItemRemoved(TObject* AItem);
 
  protected:
-  void BeginVertSizing(TObject* AItem, Integer Y);
-  void MoveVertSizing(Integer Y);
-  // Ends the drag; with AApply the column's line count or the bands' line height follows.
-  void EndVertSizing(bool AApply);
-  // Inverts the sizing line on the window and records whether it shows.
-  void InvertVertSizingLine();
-  // Inverts it on ADC (within the DC's clip), the record unchanged.
-  void InvertVertSizingLine(HDC ADC);
+  // What the press that started the suite's drag hit.
+  enum TDragKind { dkNone, dkSizing, dkColumn, dkBand };
+  TDragKind FDragKind = dkNone;
+  TvxDragSizingDirection FSizingDirection = dsdHorz;
   void CheckNodeContentClick(TShiftState Shift);
   void SelectRange(TvxTreeListNode* A, TvxTreeListNode* B);
   String FIncSearchText;
