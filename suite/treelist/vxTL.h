@@ -1789,6 +1789,8 @@ class TvxCustomTreeList : public TvxExtEditingControl {
   TNotifyEvent OnLayoutChanged;
   TvxTreeListNodeChangedEvent OnNodeChanged;
   TvxTreeListColumnChangedEvent OnColumnSizeChanged;
+  // A column was moved or hidden by dragging its header.
+  TvxTreeListColumnChangedEvent OnColumnPosChanged;
   TvxTreeListBandChangedEvent OnBandSizeChanged;
   // A node's preview height may be changed here; a negative height hides its preview.
   TvxTreeListGetPreviewHeightEvent OnGetNodePreviewHeight;

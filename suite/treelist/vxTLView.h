@@ -765,6 +765,94 @@ class TvxTreeListSizingDragAndDropObject : public TvxSizingDragAndDropObject {
   TObject* FDragItem = nullptr;
 };
 
+// Where a dragged header would go.
+class TvxTreeListDropInfo : public TObject {
+  DECLARE_CLASS(TvxTreeListDropInfo, TObject)
+ public:
+  bool Accepted = false;
+  TvxTreeListBand* Band = nullptr;  // the destination band
+  Integer ColIndex = 0;
+  bool Customizing = false;  // over the customization form's box
+  TPoint DropPos{};          // tree list client coordinates
+  TvxPosition Position = posNone;
+};
+
+class TvxTreeListColumnDropInfo : public TvxTreeListDropInfo {
+  DECLARE_CLASS(TvxTreeListColumnDropInfo, TvxTreeListDropInfo)
+ public:
+  TRect Area{};  // the target area
+  TvxTreeListColumn* Column = nullptr;
+  Integer RowIndex = 0;
+  bool InsertRow = false;  // a new band row is inserted at RowIndex
+};
+
+// Moving a header to another place of the band layout (or hiding it by dropping it off
+// the headers): the header's picture follows the mouse and two arrows mark the place.
+class TvxTreeListDragAndDropObject : public TvxCustomControlDragAndDropObject {
+  DECLARE_CLASS(TvxTreeListDragAndDropObject, TvxCustomControlDragAndDropObject)
+ public:
+  explicit TvxTreeListDragAndDropObject(TvxControl* AControl);
+  ~TvxTreeListDragAndDropObject() override;
+  TvxCustomTreeList* TreeList() const;
+  TvxTreeListViewInfo* ViewInfo() const;
+  TvxTreeListHitTest* HitTest() const;
+  TvxTreeListOptionsCustomizing* OptionsCustomizing() const;
+  TvxTreeListDropInfo* DropInfo();
+  TvxTreeListBand* DestBand() { return DropInfo()->Band; }
+  TvxPosition DropPosition() { return DropInfo()->Position; }
+  TvxTreeListHeaderCellViewInfo* DragHeader() const;
+  TvxPlaceArrows* Arrows() const { return FArrows.get(); }
+  // The customization form is shown (the tree list has none yet).
+  bool Customizing() const { return false; }
+
+ protected:
+  virtual bool CanCustomize() { return false; }
+  virtual bool CanDrop() { return false; }
+  virtual bool CanRemove() { return false; }
+  virtual void FindDropPlace() {}
+  virtual TvxTreeListDropInfo* CreateDropInfo() { return new TvxTreeListDropInfo(); }
+  virtual bool Drop() { return false; }
+  virtual TRect GetArrowsPlace();
+  virtual void CalculateDropInfo(const TPoint& P);
+  virtual void AddAutoScrollAreas(const TRect& R);
+  virtual void ShowCustomizationPage() {}
+  TCursor GetDragAndDropCursor(bool Accepted) override;
+  void GetDragImageBounds(TRect& R) override;
+  void DrawDragImage() override;
+  void BeginDragAndDrop() override;
+  void DragAndDrop(const TPoint& P, bool& Accepted) override;
+  void EndDragAndDrop(bool Accepted) override;
+
+  std::unique_ptr<TvxPlaceArrows> FArrows;
+  std::unique_ptr<TvxTreeListDropInfo> FDropInfo;
+  TPoint FOrigin{};
+  TObject* FDragItem = nullptr;
+};
+
+class TvxTreeListDragAndDropColumnObject : public TvxTreeListDragAndDropObject {
+  DECLARE_CLASS(TvxTreeListDragAndDropColumnObject, TvxTreeListDragAndDropObject)
+ public:
+  using TvxTreeListDragAndDropObject::TvxTreeListDragAndDropObject;
+  static TvxDragAndDropObject* CreateInstance(TvxControl* AControl) {
+    return new TvxTreeListDragAndDropColumnObject(AControl);
+  }
+  TvxTreeListColumn* Column() const;
+  TvxTreeListColumnDropInfo* ColumnDropInfo() { return static_cast<TvxTreeListColumnDropInfo*>(DropInfo()); }
+
+ protected:
+  bool CanCustomize() override;
+  bool CanDrop() override;
+  bool CanRemove() override;
+  void FindDropPlace() override;
+  TvxTreeListDropInfo* CreateDropInfo() override { return new TvxTreeListColumnDropInfo(); }
+  bool Drop() override;
+  TRect GetArrowsPlace() override;
+
+ private:
+  // A bottom band takes a drop in the strip under its headers (a new row).
+  bool BandAcceptsBelow(TvxTreeListBand* ABand);
+};
+
 class TvxTreeListController : public TvxCustomControlController {
   DECLARE_CLASS(TvxTreeListController, TvxCustomControlController)
  public:

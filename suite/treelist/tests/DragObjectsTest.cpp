@@ -177,3 +177,90 @@ TEST_F(DragObjectsFixture, ReleasingAMouseButtonDropsTheTextDragImage) {
 }  // namespace
 
 }  // namespace ZS_UNITY_ID
+
+namespace ZS_UNITY_ID {
+namespace {
+
+struct ColumnMoveFixture : ListFixture {
+  TRect HeaderRect(TvxTreeListColumn* C) {
+    TvxTreeListHeaderCellViewInfo* h = TL->TreeListViewInfo()->HeaderCellOf(C);
+    return h ? h->DisplayRect : TRect{};
+  }
+  // Presses at (X, Y), moves to (TX, TY) in steps (looking at the arrows on the way when
+  // AArrows is given) and releases, through the input queue; AEscape presses Escape first.
+  void Drag(Integer X, Integer Y, Integer TX, Integer TY, bool AEscape = false, bool* AArrows = nullptr) {
+    auto at = [&](Integer AX, Integer AY) {
+      POINT p{AX, AY};
+      ClientToScreen(TL->Handle(), &p);
+      SetCursorPos(p.x, p.y);
+      Pump(25);
+    };
+    auto send = [](DWORD AFlags, WORD AKey = 0) {
+      INPUT i{};
+      if (AKey) {
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = AKey;
+        i.ki.dwFlags = AFlags;
+      } else {
+        i.type = INPUT_MOUSE;
+        i.mi.dwFlags = AFlags;
+      }
+      SendInput(1, &i, sizeof(INPUT));
+      Pump(30);
+    };
+    at(X, Y);
+    send(MOUSEEVENTF_LEFTDOWN);
+    for (int i = 1; i <= 4; ++i) at(X + (TX - X) * i / 4, Y + (TY - Y) * i / 4);
+    if (AArrows) {
+      auto* o = dynamic_cast<TvxTreeListDragAndDropObject*>(TL->DragAndDropState() == ddsInProcess
+                                                                 ? TL->DragAndDropObject()
+                                                                 : nullptr);
+      *AArrows = o && o->Arrows()->Visible();
+    }
+    if (AEscape) {
+      send(0, VK_ESCAPE);
+      send(KEYEVENTF_KEYUP, VK_ESCAPE);
+    }
+    send(MOUSEEVENTF_LEFTUP);
+    Pump(40);
+  }
+};
+
+TEST_F(ColumnMoveFixture, DraggingAHeaderMovesTheColumnWhereTheArrowsPoint) {
+  Fill(3);
+  TvxTreeListColumn* name = TL->Columns(1);
+  TvxTreeListColumn* access = TL->Columns(2);
+  int moved = 0;
+  TL->OnColumnPosChanged = [&](TObject*, TvxTreeListColumn* c) { moved += c == name; };
+  const TRect n = HeaderRect(name), a = HeaderRect(access);
+  const Integer y = (n.top + n.bottom) / 2;
+  // On its own header or on the left half of its right neighbour nothing changes and no
+  // arrows show.
+  bool arrows = true;
+  Drag(n.left + 10, y, a.left + 5, y, false, &arrows);
+  EXPECT_FALSE(arrows);
+  EXPECT_EQ(name->VisibleIndex(), 1);
+  EXPECT_EQ(moved, 0);
+  // On the right half of its right neighbour it moves one place right.
+  Drag(n.left + 12, y, a.right - 5, y, false, &arrows);
+  EXPECT_TRUE(arrows);
+  EXPECT_EQ(name->VisibleIndex(), 2);
+  EXPECT_EQ(access->VisibleIndex(), 1);
+  EXPECT_EQ(moved, 1);
+  EXPECT_NE(TL->DragAndDropState(), ddsInProcess);
+  // The sort order did not change: the release after a move is no header click.
+  EXPECT_EQ(name->SortOrder(), soNone);
+  // Escape during the drag leaves the layout as it was.
+  const TRect t = HeaderRect(TL->Columns(0));
+  Drag(t.left + 10, y, HeaderRect(name).right - 5, y, true);
+  EXPECT_EQ(TL->Columns(0)->VisibleIndex(), 0);
+  // The only visible column dropped off the headers stays.
+  for (Integer i = 1; i < TL->ColumnCount(); ++i) TL->Columns(i)->SetVisible(false);
+  Relayout();
+  const TRect only = HeaderRect(TL->Columns(0));
+  Drag(only.left + 10, y, only.left + 10, only.bottom + 80);
+  EXPECT_TRUE(TL->Columns(0)->Visible());
+}
+
+}  // namespace
+}  // namespace ZS_UNITY_ID
