@@ -545,7 +545,10 @@ void InitUnit() {
   GRepository->RegisterValueTypeClass(L"Variant", TvxVariantValueType::Class());
 }
 
-void FinUnit() { GRepository.reset(); }
+void FinUnit() {
+  vxResetMouseHookForDragControl();
+  GRepository.reset();
+}
 
 }  // namespace
 

@@ -29,6 +29,8 @@ class TvxCustomControlPainter;
 class TvxEditCellViewInfo;
 class TvxControlOptionsView;
 
+enum TvxDragSizingDirection { dsdHorz, dsdVert };
+
 // An operation a descendant must supply was called on a class that does not supply it.
 DECLARE_EXCEPTION(EvxAbstractError, Exception)
 [[noreturn]] void vxAbstractError(const TObject* AObject, const char* AMethod);
@@ -950,7 +952,7 @@ class TvxCustomControlController : public TObject {
   virtual bool GetFocused() { return FFocused; }
   virtual TvxEditCellViewInfo* GetFocusedCellViewInfo(TvxCustomInplaceEditContainer* AItem);
   virtual Integer GetFocusedRecordIndex();
-  virtual Integer GetResizeDirection() { return 0; }
+  virtual TvxDragSizingDirection GetResizeDirection() { return dsdHorz; }
   virtual void FocusedItemChanged(TvxCustomInplaceEditContainer* APrevItem);
   virtual void FocusedRecordChanged(Integer ANewRecordIndex, Integer APrevRecordIndex);
   virtual bool IsEditorFocused();
@@ -1001,6 +1003,10 @@ class TvxCustomControlController : public TObject {
   virtual void WndProc(TMessage& Message);
   virtual void BeginDragAndDrop();
   virtual void EndDragAndDrop(bool Accepted);
+  // Whether a press at P starts a suite drag (sizing, moving a header).
+  virtual bool StartDragAndDrop(const TPoint& P) { return false; }
+  // The class of the suite's drag object for the current drag item; nil for the control's own.
+  virtual TvxDragAndDropObjectClass GetDragAndDropObjectClass() { return nullptr; }
   virtual void Scroll(TScrollBarKind AScrollBarKind, TScrollCode AScrollCode, Integer& AScrollPos) {}
   virtual void SetFocusedRecordItem(Integer ARecordIndex, TvxCustomInplaceEditContainer* AItem);
   virtual void MakeFocusedItemVisible();
@@ -1127,7 +1133,13 @@ class TvxEditingControl : public TvxControl, public IvxMouseTrackingCaller {
   virtual void SelectionChanged(TvxUpdateControlInfo* AInfo) {}
   virtual void UpdateData();
   virtual void GetDragImageBounds(TRect& R) { R = TRect{}; }
+  // Paints the floating text picture of a platform drag.
+  virtual void PaintDragImage(TBitmap* ABitmap, TvxCanvas* ACanvas) {}
   virtual bool IsDragDropTextEnabled();
+  // The suite's drag object comes from the controller, which also decides whether a
+  // press starts a suite drag.
+  TvxDragAndDropObjectClass DragAndDropObjectClass() override;
+  bool CanStartDragAndDrop(const TPoint& P) override;
   void ReindexItems();
 
   // IvxMouseTrackingCaller
@@ -1182,6 +1194,7 @@ class TvxEditingControl : public TvxControl, public IvxMouseTrackingCaller {
   void LookAndFeelChanged(TvxLookAndFeel* Sender, TvxLookAndFeelValues AChangedValues) override;
   void DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept) override;
   void DoEndDrag(TObject* Target, Integer X, Integer Y) override;
+  void DoStartDrag(TDragObject*& DragObject) override;
 
  protected:
   void CreateParams(TCreateParams& Params) override;
@@ -1231,6 +1244,240 @@ class TvxExtEditingControl : public TvxEditingControl, public IvxEditingControlO
   std::unique_ptr<TvxControlOptionsData> FOptionsData;
   std::unique_ptr<TvxControlOptionsView> FOptionsView;
 };
+
+// --- Drag-and-drop objects ---------------------------------------------------------------
+
+// An element whose size a drag of its edge changes: a node's row, a column, a band.
+class IvxDragSizing {
+ public:
+  virtual ~IvxDragSizing() = default;
+  virtual bool CanSizing(TvxDragSizingDirection ADirection) = 0;
+  // Where the sizing line may move, in the control's client coordinates.
+  virtual TRect GetSizingBoundsRect(TvxDragSizingDirection ADirection) = 0;
+  // The step of the line, in pixels.
+  virtual Integer GetSizingIncrement(TvxDragSizingDirection ADirection) = 0;
+  // Resize while dragging rather than on the drop.
+  virtual bool IsDynamicUpdate() = 0;
+  // Applies ADelta steps.
+  virtual void SetSizeDelta(TvxDragSizingDirection ADirection, Integer ADelta) = 0;
+};
+
+// Sizes the controller's drag item: the drag starts at the press, and an inverted line
+// snapped to the item's steps shows the new edge until the drop applies it (or, with
+// dynamic update, every whole step is applied as the mouse moves).
+class TvxSizingDragAndDropObject : public TvxDragAndDropObject {
+  DECLARE_CLASS(TvxSizingDragAndDropObject, TvxDragAndDropObject)
+ public:
+  explicit TvxSizingDragAndDropObject(TvxControl* AControl) : TvxDragAndDropObject(AControl) {}
+  static TvxDragAndDropObject* CreateInstance(TvxControl* AControl) { return new TvxSizingDragAndDropObject(AControl); }
+  bool ImmediateStart() override { return true; }
+
+  TObject* DragItem() const;
+  const TRect& DragBounds() const { return FDragBounds; }
+  const TPoint& DragPos() const { return FDragPos; }
+  bool DynamicUpdate() const { return FDynamicUpdate; }
+  bool IsHorzSizing() const { return FDirection == dsdHorz; }
+  bool IsVertSizing() const { return FDirection == dsdVert; }
+  Integer SizeDelta() const { return FSizeDelta; }
+  Integer Delta() const { return FDelta; }
+  // After a paint of the control: a shown line is drawn again through the paint's DC, so
+  // that it stays whole where the paint covered it.
+  void ControlPainted(HDC ADC);
+
+ protected:
+  TvxCustomControlController* Controller() const;
+  IvxDragSizing* Sizing() const;
+  // P with its sizing coordinate snapped to the nearest step from the start (halves to even).
+  TPoint GetDragPos(const TPoint& P) const;
+  // The rectangle inverted as the line, in client coordinates.
+  virtual TRect GetSizingMarkBounds();
+  TCursor GetDragAndDropCursor(bool Accepted) override;
+  void DirtyHook() override;
+  void BeginDragAndDrop() override;
+  void DragAndDrop(const TPoint& P, bool& Accepted) override;
+  void EndDragAndDrop(bool Accepted) override;
+
+  Integer FDelta = 0;
+  TvxDragSizingDirection FDirection = dsdHorz;
+  TRect FDragBounds{};
+  TPoint FDragPos{};
+  bool FDynamicUpdate = false;
+  TPoint FStartPos{};
+  Integer FSizeDelta = 1;
+
+ private:
+  void InvertMark(HDC ADC);
+  bool FMarkShown = false;
+};
+
+// Scrolls a control by a timer while the mouse stays in an area (50 ms a step).
+class TvxAutoScrollingObject : public TObject {
+  DECLARE_CLASS(TvxAutoScrollingObject, TObject)
+ public:
+  explicit TvxAutoScrollingObject(TObject* AOwner);
+  ~TvxAutoScrollingObject() override;
+  // The increment counts backwards for scLineUp.
+  void SetParams(const TRect& AArea, TScrollBarKind AKind, Integer AIncrement, TScrollCode ACode);
+  // Runs the timer exactly while APos lies in the area (right and bottom edges excluded).
+  virtual bool Check(const TPoint& APos);
+  void Stop();
+  TScrollCode Code() const { return FCode; }
+  TvxControl* Control() { return GetControl(); }
+  Integer Increment() const { return FIncrement; }
+  TScrollBarKind Kind() const { return FKind; }
+  TObject* Owner() const { return FOwner; }
+  TvxTimer* Timer() const { return FTimer.get(); }
+  virtual void DoScroll();
+
+ protected:
+  virtual TvxControl* GetControl() { return nullptr; }
+  virtual TvxScrollBar* GetScrollBar(TScrollBarKind AKind);
+  // Moves the bar of AKind by AIncrement within its range and scrolls the control.
+  void ScrollBy(TScrollBarKind AKind, TScrollCode ACode, Integer AIncrement);
+  void TimerHandler(TObject*) { DoScroll(); }
+
+  TRect FArea{};
+  TScrollCode FCode = scLineDown;
+  Integer FIncrement = 0;
+  TScrollBarKind FKind = sbHorizontal;
+  TObject* FOwner;
+  std::unique_ptr<TvxTimer> FTimer;
+};
+
+// Auto scrolling for a drag-and-drop object: the object's control scrolls.
+class TvxDragDropObjectAutoScrollingObject : public TvxAutoScrollingObject {
+  DECLARE_CLASS(TvxDragDropObjectAutoScrollingObject, TvxAutoScrollingObject)
+ public:
+  using TvxAutoScrollingObject::TvxAutoScrollingObject;
+
+ protected:
+  TvxControl* GetControl() override;
+};
+
+// Auto scrolling for a controller; in bounds mode it scrolls towards every side of the
+// client area the mouse has left.
+class TvxControllerAutoScrollingObject : public TvxAutoScrollingObject {
+  DECLARE_CLASS(TvxControllerAutoScrollingObject, TvxAutoScrollingObject)
+ public:
+  using TvxAutoScrollingObject::TvxAutoScrollingObject;
+  void SetBoundsParams(const TRect& AClientArea, bool ACheckHorz, bool ACheckVert, Integer AIncrement);
+  bool CheckBounds(const TPoint& APos);
+  TvxNeighbors Directions() const { return FDirections; }
+  void DoScroll() override;
+
+ protected:
+  TvxControl* GetControl() override;
+  bool FBoundsMode = false;
+  bool FCheckHorz = false;
+  bool FCheckVert = false;
+  TvxNeighbors FDirections;
+};
+
+// A drag object whose cursor is the control's drag cursor while the drop is accepted.
+class TvxBaseDragAndDropObject : public TvxDragAndDropObject {
+  DECLARE_CLASS(TvxBaseDragAndDropObject, TvxDragAndDropObject)
+ public:
+  using TvxDragAndDropObject::TvxDragAndDropObject;
+
+ protected:
+  TCursor GetDragAndDropCursor(bool Accepted) override;
+};
+
+// A drag that carries a picture of what it moves in a floating window and scrolls the
+// control while the mouse is in one of its scrolling areas.
+class TvxCustomControlDragAndDropObject : public TvxBaseDragAndDropObject {
+  DECLARE_CLASS(TvxCustomControlDragAndDropObject, TvxBaseDragAndDropObject)
+ public:
+  explicit TvxCustomControlDragAndDropObject(TvxControl* AControl);
+  ~TvxCustomControlDragAndDropObject() override;
+  void AddAutoScrollingObject(const TRect& AArea, TScrollBarKind AKind, TScrollCode ACode);
+  // Checks the areas in order until one scrolls.
+  bool CheckAutoScrolling(const TPoint& P);
+  void StopAutoScrolling();
+  bool CanDrop() const { return FCanDrop; }
+  TvxDragImage* DragImage() const { return FDragImage.get(); }
+  Integer AutoScrollObjectCount() const { return static_cast<Integer>(FAutoScrollObjects.size()); }
+  TvxAutoScrollingObject* AutoScrollObjects(Integer AIndex) const { return FAutoScrollObjects.at(AIndex).get(); }
+  // Moves the picture next to the mouse (also after each paint of the control).
+  virtual void UpdateImagePosition();
+  virtual void BeforeControlPaint() {}
+
+ protected:
+  virtual void CreateDragImage();
+  virtual TvxAutoScrollingObject* CreateAutoScrollingObject();
+  // The client rectangle to picture.
+  virtual void GetDragImageBounds(TRect& R) { vxAbstractError(this, "GetDragImageBounds"); }
+  virtual Integer GetHorzScrollIncrement() { return 1; }
+  virtual Integer GetVertScrollIncrement() { return 1; }
+  // Paints the picture on the drag image's canvas, whose origin is the bounds' top left.
+  virtual void DrawDragImage() { vxAbstractError(this, "DrawDragImage"); }
+  TCursor GetDragAndDropCursor(bool Accepted) override;
+  void BeginDragAndDrop() override;
+  void DragAndDrop(const TPoint& P, bool& Accepted) override;
+  void EndDragAndDrop(bool Accepted) override;
+
+  std::vector<std::unique_ptr<TvxAutoScrollingObject>> FAutoScrollObjects;
+  bool FCanDrop = false;
+  std::unique_ptr<TvxDragImage> FDragImage;
+  TPoint FHotSpot{};
+  TPoint FOrgOffset{};
+  TRect FPictureSize{};
+};
+
+// Two arrows in a shaped window that mark where a dragged element would go.
+class TvxPlaceArrows : public TvxDragImage {
+  DECLARE_CLASS(TvxPlaceArrows, TvxDragImage)
+ public:
+  TvxPlaceArrows(TColor AColor, TColor ABorderColor);
+  // Marks ASide of ARect (screen coordinates); False when it is already shown there.
+  bool MoveTo(const TRect& ARect, TvxBorder ASide);
+  using TvxDragImage::MoveTo;
+  const TRect& PrevRect() const { return FPrevRect; }
+  TvxBorder PrevSide() const { return FPrevSide; }
+
+ private:
+  TColor FBorderColor;
+  TColor FColor;
+  TRect FPrevRect{};
+  TvxBorder FPrevSide = bLeft;
+};
+
+// The floating text picture of a platform drag out of an editing control; a thread mouse
+// hook moves it with the mouse and a released button drops it.
+class TvxDragImageHelper : public TObject {
+  DECLARE_CLASS(TvxDragImageHelper, TObject)
+ public:
+  TvxDragImageHelper(TvxEditingControl* AControl, const TPoint& ADragPos);
+  ~TvxDragImageHelper() override;
+  virtual void DragAndDrop(const TPoint& P);
+  void Show();
+  void Hide();
+  TRect DragImageRect() const;
+  bool DragImageVisible() const { return FDragImageVisible; }
+  TvxEditingControl* DragControl() const { return FDragControl; }
+  TvxDragImage* DragImage() const { return FDragImage.get(); }
+  TPoint HotSpot{};
+  TRect DragPictureBounds{};
+  TPoint MousePos{};
+
+ protected:
+  virtual void GetImageRect(TRect& R);
+  virtual void InitDragImage();
+  virtual void MoveImage(const TPoint& P);
+
+ private:
+  TvxEditingControl* FDragControl;
+  bool FDragImageVisible = false;
+  TPoint FDragPos;
+  std::unique_ptr<TvxDragImage> FDragImage;
+};
+
+// The process's one text drag image: the hook is installed for the calling thread and
+// remembers the control whose helper it moves; resetting removes hook and helper.
+void vxInstallDragMouseHook(TvxEditingControl* AControl);
+void vxResetMouseHookForDragControl();
+// The control whose text drag image is shown, nil without one.
+TvxEditingControl* vxDragMouseHookControl();
 
 // Creates an object of a class whose constructor takes AArg; nil when the class cannot be
 // created by reference or is not a T.

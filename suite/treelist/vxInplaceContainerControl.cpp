@@ -36,6 +36,7 @@ void TvxEditingControl::BeforeDestruction() {
 
 TvxEditingControl::~TvxEditingControl() {
   SetComponentStateItem(csDestroying, true);
+  if (vxDragMouseHookControl() == this) vxResetMouseHookForDragControl();
   vxEndMouseTracking(this);
   // The items outlive the control when they are owned elsewhere: they forget it first.
   std::vector<TvxCustomInplaceEditContainer*> items = FContainerList;
@@ -401,7 +402,28 @@ void TvxEditingControl::DoEndDrag(TObject* Target, Integer X, Integer Y) {
   inherited::DoEndDrag(Target, X, Y);
   FController->FLockShowHint = false;
   FController->ScheduleImmediateEditor();
+  if (vxDragMouseHookControl() == this) vxResetMouseHookForDragControl();
   FDragPos = TPoint{0, 0};
+}
+
+void TvxEditingControl::DoStartDrag(TDragObject*& DragObject) {
+  FController->HitTestController()->SetHitPoint(FDragPos);
+  FController->BeforeStartDrag();
+  inherited::DoStartDrag(DragObject);
+  // One text drag image at a time: an old one goes before a new one is made.
+  vxResetMouseHookForDragControl();
+  if (IsDragDropTextEnabled()) vxInstallDragMouseHook(this);
+}
+
+TvxDragAndDropObjectClass TvxEditingControl::DragAndDropObjectClass() {
+  TvxDragAndDropObjectClass c = FController ? FController->GetDragAndDropObjectClass() : nullptr;
+  return c ? c : inherited::DragAndDropObjectClass();
+}
+
+bool TvxEditingControl::CanStartDragAndDrop(const TPoint& P) {
+  if (!FController || !FController->StartDragAndDrop(P)) return false;
+  FController->CancelHint();
+  return true;
 }
 
 TvxExtEditingControl::~TvxExtEditingControl() {

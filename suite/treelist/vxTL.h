@@ -909,7 +909,7 @@ using TvxTreeListOnGetDisplayTextEvent =
 // A column is an edit item of the tree list's editing control: the editing controller opens
 // an in-place editor over the focused node's cell of the column and posts the value to
 // the node. It is complete after construction; AfterConstruction adds nothing.
-class TvxTreeListColumn : public TvxCustomInplaceEditContainer {
+class TvxTreeListColumn : public TvxCustomInplaceEditContainer, public IvxDragSizing {
   DECLARE_CLASS(TvxTreeListColumn, TvxCustomInplaceEditContainer)
   PUBLISHED(TvxTreeListColumn)
  public:
@@ -978,6 +978,12 @@ class TvxTreeListColumn : public TvxCustomInplaceEditContainer {
   Integer GetSizingMinWidth() const;
   Integer GetSizingMaxWidth() const;
   void SetSizeDelta(TvxTreeListSizingDirection ADirection, Integer ADelta);
+  // Dragging the header's right edge (width) or lower edge (line count).
+  bool CanSizing(TvxDragSizingDirection ADirection) override;
+  TRect GetSizingBoundsRect(TvxDragSizingDirection ADirection) override;
+  Integer GetSizingIncrement(TvxDragSizingDirection ADirection) override;
+  bool IsDynamicUpdate() override;
+  void SetSizeDelta(TvxDragSizingDirection ADirection, Integer ADelta) override;
   TvxDataSortOrder SortOrder() const { return FSortOrder; }
   void SetSortOrder(TvxDataSortOrder Value);
   Integer SortIndex() const { return FSortOrder == soNone ? -1 : FSortIndex; }
@@ -1151,7 +1157,7 @@ class TvxTreeListBandPosition : public TvxOwnedPersistent {
 };
 
 // A band: a caption over rows of columns, or over child bands.
-class TvxTreeListBand : public TvxInterfacedCollectionItem {
+class TvxTreeListBand : public TvxInterfacedCollectionItem, public IvxDragSizing {
   DECLARE_CLASS(TvxTreeListBand, TvxInterfacedCollectionItem)
   PUBLISHED(TvxTreeListBand)
  public:
@@ -1218,6 +1224,12 @@ class TvxTreeListBand : public TvxInterfacedCollectionItem {
 
   bool CanMoving() const;
   bool CanSizing(TvxTreeListSizingDirection ADirection) const;
+  // Dragging the header's right edge (display width) or lower edge (the band line height).
+  bool CanSizing(TvxDragSizingDirection ADirection) override;
+  TRect GetSizingBoundsRect(TvxDragSizingDirection ADirection) override;
+  Integer GetSizingIncrement(TvxDragSizingDirection ADirection) override { return 1; }
+  bool IsDynamicUpdate() override;
+  void SetSizeDelta(TvxDragSizingDirection ADirection, Integer ADelta) override;
   void RestoreDefaults();
   void RestoreWidths();
   // Lays out the band's contents within its display width.
@@ -1738,6 +1750,8 @@ class TvxCustomTreeList : public TvxExtEditingControl {
   // Processes the batch (focus events included) and scrolls ANode into view.
   void MakeNodeVisible(TvxTreeListNode* ANode);
   class TvxTreeListController* TreeListController() const;
+  // A column or band leaves the tree list: a suite drag of it ends without applying.
+  void DragItemRemoved(TObject* AItem);
   class TvxTreeListViewInfo* TreeListViewInfo() const;
   class TvxTreeListHitTest* HitTest() const;
   // Deletes the selected nodes and the focused one.
@@ -1775,6 +1789,8 @@ class TvxCustomTreeList : public TvxExtEditingControl {
   TNotifyEvent OnLayoutChanged;
   TvxTreeListNodeChangedEvent OnNodeChanged;
   TvxTreeListColumnChangedEvent OnColumnSizeChanged;
+  // A column was moved or hidden by dragging its header.
+  TvxTreeListColumnChangedEvent OnColumnPosChanged;
   TvxTreeListBandChangedEvent OnBandSizeChanged;
   // A node's preview height may be changed here; a negative height hides its preview.
   TvxTreeListGetPreviewHeightEvent OnGetNodePreviewHeight;

@@ -1028,6 +1028,7 @@ TvxTreeListBand::~TvxTreeListBand() {
 void TvxTreeListBand::DetachFromStructure() {
   TvxCustomTreeList* tl = TreeList();
   if (tl && tl->ForcingWidthBand == this) tl->ForcingWidthBand = nullptr;
+  if (tl) tl->DragItemRemoved(this);
   // The band always leaves its parent's child list, whatever the tree list is doing:
   // a freed band must never stay listed there.
   if (TvxTreeListBand* parent = FPosition->FParentBand) {

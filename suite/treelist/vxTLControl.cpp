@@ -643,6 +643,7 @@ void TvxCustomTreeList::RemoveColumn(TvxTreeListColumn* AColumn) {
   FColumns.erase(it);
   std::erase(FVisibleColumns, AColumn);
   std::erase(FSortedColumns, AColumn);
+  DragItemRemoved(AColumn);
   if (FFocusedColumn == AColumn) FFocusedColumn = nullptr;
   if (FPreview->Column() == AColumn) FPreview->SetColumn(nullptr);
   if (FOptionsView->CategorizedColumn() == AColumn) FOptionsView->SetCategorizedColumn(nullptr);

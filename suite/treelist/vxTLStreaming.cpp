@@ -598,6 +598,7 @@ void TvxTreeList::DeclarePublished(TPublisher<TvxTreeList>& P) {
   P.Property(L"OnCollapsing", &C::OnCollapsing);
   P.Property(L"OnColumnHeaderClick", &C::OnColumnHeaderClick);
   P.Property(L"OnColumnSizeChanged", &C::OnColumnSizeChanged);
+  P.Property(L"OnColumnPosChanged", &C::OnColumnPosChanged);
   P.Property(L"OnBandSizeChanged", &C::OnBandSizeChanged);
   P.Property(L"OnCompare", &C::OnCompare);
   P.Property(L"OnDataChanged", &C::OnDataChanged);

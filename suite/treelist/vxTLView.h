@@ -58,7 +58,6 @@ enum : Integer {
 };
 
 enum TvxTreeListBandPart { tlbpHeader, tlbpContent, tlbpGroupFooter, tlbpFooter, tlbpSeparator };
-enum TvxDragSizingDirection { dsdHorz, dsdVert };
 
 // The suite's sizing cursors.
 constexpr TCursor vxHorzSizeCursor = 2110;
@@ -745,6 +744,115 @@ class TvxTreeListEditingController : public TvxEditingController {
   void HideEdit(bool Accept) override;
 };
 
+// Sizes a column, a band or a node by its edge. The line follows the edge being dragged,
+// not the pointer: it is drawn moved by the distance between the press and the edge.
+class TvxTreeListSizingDragAndDropObject : public TvxSizingDragAndDropObject {
+  DECLARE_CLASS(TvxTreeListSizingDragAndDropObject, TvxSizingDragAndDropObject)
+ public:
+  using TvxSizingDragAndDropObject::TvxSizingDragAndDropObject;
+  static TvxDragAndDropObject* CreateInstance(TvxControl* AControl) {
+    return new TvxTreeListSizingDragAndDropObject(AControl);
+  }
+  const TPoint& Offset() const { return FOffset; }
+
+ protected:
+  TRect GetSizingMarkBounds() override;
+  void BeginDragAndDrop() override;
+  void DragAndDrop(const TPoint& P, bool& Accepted) override;
+
+ private:
+  TPoint FOffset{};
+  TObject* FDragItem = nullptr;
+};
+
+// Where a dragged header would go.
+class TvxTreeListDropInfo : public TObject {
+  DECLARE_CLASS(TvxTreeListDropInfo, TObject)
+ public:
+  bool Accepted = false;
+  TvxTreeListBand* Band = nullptr;  // the destination band
+  Integer ColIndex = 0;
+  bool Customizing = false;  // over the customization form's box
+  TPoint DropPos{};          // tree list client coordinates
+  TvxPosition Position = posNone;
+};
+
+class TvxTreeListColumnDropInfo : public TvxTreeListDropInfo {
+  DECLARE_CLASS(TvxTreeListColumnDropInfo, TvxTreeListDropInfo)
+ public:
+  TRect Area{};  // the target area
+  TvxTreeListColumn* Column = nullptr;
+  Integer RowIndex = 0;
+  bool InsertRow = false;  // a new band row is inserted at RowIndex
+};
+
+// Moving a header to another place of the band layout (or hiding it by dropping it off
+// the headers): the header's picture follows the mouse and two arrows mark the place.
+class TvxTreeListDragAndDropObject : public TvxCustomControlDragAndDropObject {
+  DECLARE_CLASS(TvxTreeListDragAndDropObject, TvxCustomControlDragAndDropObject)
+ public:
+  explicit TvxTreeListDragAndDropObject(TvxControl* AControl);
+  ~TvxTreeListDragAndDropObject() override;
+  TvxCustomTreeList* TreeList() const;
+  TvxTreeListViewInfo* ViewInfo() const;
+  TvxTreeListHitTest* HitTest() const;
+  TvxTreeListOptionsCustomizing* OptionsCustomizing() const;
+  TvxTreeListDropInfo* DropInfo();
+  TvxTreeListBand* DestBand() { return DropInfo()->Band; }
+  TvxPosition DropPosition() { return DropInfo()->Position; }
+  TvxTreeListHeaderCellViewInfo* DragHeader() const;
+  TvxPlaceArrows* Arrows() const { return FArrows.get(); }
+  // The customization form is shown (the tree list has none yet).
+  bool Customizing() const { return false; }
+
+ protected:
+  virtual bool CanCustomize() { return false; }
+  virtual bool CanDrop() { return false; }
+  virtual bool CanRemove() { return false; }
+  virtual void FindDropPlace() {}
+  virtual TvxTreeListDropInfo* CreateDropInfo() { return new TvxTreeListDropInfo(); }
+  virtual bool Drop() { return false; }
+  virtual TRect GetArrowsPlace();
+  virtual void CalculateDropInfo(const TPoint& P);
+  virtual void AddAutoScrollAreas(const TRect& R);
+  virtual void ShowCustomizationPage() {}
+  TCursor GetDragAndDropCursor(bool Accepted) override;
+  void GetDragImageBounds(TRect& R) override;
+  void DrawDragImage() override;
+  void BeginDragAndDrop() override;
+  void DragAndDrop(const TPoint& P, bool& Accepted) override;
+  void EndDragAndDrop(bool Accepted) override;
+
+  std::unique_ptr<TvxPlaceArrows> FArrows;
+  std::unique_ptr<TvxTreeListDropInfo> FDropInfo;
+  TPoint FOrigin{};
+  TObject* FDragItem = nullptr;
+};
+
+class TvxTreeListDragAndDropColumnObject : public TvxTreeListDragAndDropObject {
+  DECLARE_CLASS(TvxTreeListDragAndDropColumnObject, TvxTreeListDragAndDropObject)
+ public:
+  using TvxTreeListDragAndDropObject::TvxTreeListDragAndDropObject;
+  static TvxDragAndDropObject* CreateInstance(TvxControl* AControl) {
+    return new TvxTreeListDragAndDropColumnObject(AControl);
+  }
+  TvxTreeListColumn* Column() const;
+  TvxTreeListColumnDropInfo* ColumnDropInfo() { return static_cast<TvxTreeListColumnDropInfo*>(DropInfo()); }
+
+ protected:
+  bool CanCustomize() override;
+  bool CanDrop() override;
+  bool CanRemove() override;
+  void FindDropPlace() override;
+  TvxTreeListDropInfo* CreateDropInfo() override { return new TvxTreeListColumnDropInfo(); }
+  bool Drop() override;
+  TRect GetArrowsPlace() override;
+
+ private:
+  // A bottom band takes a drop in the strip under its headers (a new row).
+  bool BandAcceptsBelow(TvxTreeListBand* ABand);
+};
+
 class TvxTreeListController : public TvxCustomControlController {
   DECLARE_CLASS(TvxTreeListController, TvxCustomControlController)
  public:
@@ -764,7 +872,6 @@ class TvxTreeListController : public TvxCustomControlController {
   void MakeFocusedRecordVisible() override;
   void DoMouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void DoMouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
-  // While a header edge is dragged the column or band follows the mouse.
   void DoMouseMove(TShiftState Shift, Integer X, Integer Y) override;
   void DblClick() override;
   void KeyDown(Word& Key, TShiftState Shift) override;
@@ -801,32 +908,21 @@ class TvxTreeListController : public TvxCustomControlController {
   TvxTreeListNode* IncSearchNode = nullptr;
   TvxTreeListCustomHeaderCellViewInfo* PressedHeader = nullptr;
   TObject* ClickedObject = nullptr;
-  // The column or band whose right header edge is being dragged (nil while none), with the
-  // mouse x and its display width where the drag began.
-  TObject* SizingItem = nullptr;
-  Integer SizingStartX = 0;
-  Integer SizingStartWidth = 0;
-  // The column or band whose header's lower edge is being dragged (nil while none): an
-  // inverted line follows the mouse in steps of the item's sizing increment, within the
-  // bounds the item allows, and the new height applies when the button is released.
-  TObject* VertSizingItem = nullptr;
-  Integer VertSizingStartY = 0;
-  Integer VertSizingStep = 1;
-  Integer VertSizingDelta = 0;  // steps from the start
-  TRect VertSizingBounds{};     // where the line may go
-  bool VertSizingLineShown = false;
-  // The sizing line is drawn again over a repaint during the drag.
+  // A shown sizing line is drawn again over a repaint during the drag.
   void AfterPaint() override;
+  // Sizing edges and movable headers start the suite's drag; the drag item is the hit
+  // column, band or node.
+  bool StartDragAndDrop(const TPoint& P) override;
+  TvxDragAndDropObjectClass GetDragAndDropObjectClass() override;
+  TvxDragSizingDirection GetResizeDirection() override;
+  // The drag item left the tree list (a column or band freed): a drag of it ends unapplied.
+  void DragItemRemoved(TObject* AItem);
 
  protected:
-  void BeginVertSizing(TObject* AItem, Integer Y);
-  void MoveVertSizing(Integer Y);
-  // Ends the drag; with AApply the column's line count or the bands' line height follows.
-  void EndVertSizing(bool AApply);
-  // Inverts the sizing line on the window and records whether it shows.
-  void InvertVertSizingLine();
-  // Inverts it on ADC (within the DC's clip), the record unchanged.
-  void InvertVertSizingLine(HDC ADC);
+  // What the press that started the suite's drag hit.
+  enum TDragKind { dkNone, dkSizing, dkColumn, dkBand };
+  TDragKind FDragKind = dkNone;
+  TvxDragSizingDirection FSizingDirection = dsdHorz;
   void CheckNodeContentClick(TShiftState Shift);
   void SelectRange(TvxTreeListNode* A, TvxTreeListNode* B);
   String FIncSearchText;

@@ -303,12 +303,6 @@ bool TvxTreeListController::DoNodeKeys(Word Key, TShiftState Shift) {
 
 void TvxTreeListController::KeyDown(Word& Key, TShiftState Shift) {
   TvxCustomTreeList* tl = TreeList();
-  // Escape ends a vertical sizing drag without a change.
-  if (VertSizingItem && Key == VK_ESCAPE) {
-    EndVertSizing(false);
-    Key = 0;
-    return;
-  }
   // Nothing is focused after a fill: the first key focuses the nearest node to the top
   // before it is handled.
   if (!tl->FocusedNode() && tl->AbsoluteVisibleCount() > 0) {
@@ -425,25 +419,7 @@ void TvxTreeListController::DoMouseDown(TMouseButton Button, TShiftState Shift, 
   FEditingController->HideEdit(true);
   TvxTreeListHitTest* h = HitTest();
   h->RecalculateByMouse(X, Y, Shift);
-  SizingItem = nullptr;
-  // A header's right edge: horizontal sizing of its column or band begins.
-  if (Button == mbLeft && !FIsDblClick && h->CanSizing() && h->HitAtSizingHorz()) {
-    if (auto* c = dynamic_cast<TvxTreeListColumn*>(h->DragItem)) {
-      SizingItem = c;
-      SizingStartWidth = c->DisplayWidth();
-    } else if (auto* b = dynamic_cast<TvxTreeListBand*>(h->DragItem)) {
-      SizingItem = b;
-      SizingStartWidth = b->DisplayWidth();
-    }
-    SizingStartX = X;
-    if (SizingItem) return;
-  }
-  // A header's lower edge: vertical sizing of its column's lines or the band line height.
-  if (Button == mbLeft && !FIsDblClick && h->HitAtSizingVert() &&
-      (dynamic_cast<TvxTreeListColumn*>(h->DragItem) || dynamic_cast<TvxTreeListBand*>(h->DragItem))) {
-    BeginVertSizing(h->DragItem, Y);
-    return;
-  }
+  // A press on a sizing edge started the sizing drag; nothing else happens here.
   // Header: the clicked column or band is remembered and drawn pressed.
   if (h->IsHeader() && !h->CanSizing() && !FIsDblClick && Button == mbLeft) {
     auto* cell = static_cast<TvxTreeListCustomHeaderCellViewInfo*>(h->HitTestItem());
@@ -461,42 +437,12 @@ void TvxTreeListController::DoMouseDown(TMouseButton Button, TShiftState Shift, 
 }
 
 void TvxTreeListController::DoMouseMove(TShiftState Shift, Integer X, Integer Y) {
-  TvxCustomTreeList* tl = TreeList();
-  // A column or band freed during the drag ends it; only addresses are compared.
-  bool alive = false;
-  for (Integer i = 0; SizingItem && !alive && i < tl->ColumnCount(); ++i) alive = tl->Columns(i) == SizingItem;
-  for (Integer i = 0; SizingItem && !alive && i < tl->Bands()->Count(); ++i) alive = tl->Bands()->Items(i) == SizingItem;
-  if (!alive) SizingItem = nullptr;
-  if (VertSizingItem) {
-    MoveVertSizing(Y);
-    return;
-  }
-  if (!SizingItem) {
-    TvxCustomControlController::DoMouseMove(Shift, X, Y);
-    return;
-  }
-  Integer w = SizingStartWidth + X - SizingStartX;
-  if (auto* c = dynamic_cast<TvxTreeListColumn*>(SizingItem)) {
-    w = std::clamp(w, c->GetSizingMinWidth(), std::max(c->GetSizingMinWidth(), c->GetSizingMaxWidth()));
-    if (w != c->DisplayWidth()) c->SetSizeDelta(tlsdHorz, w - c->DisplayWidth());
-  } else if (auto* b = dynamic_cast<TvxTreeListBand*>(SizingItem)) {
-    w = std::max(w, 0);
-    if (w != b->DisplayWidth()) b->SetDisplayWidth(w);
-  }
+  TvxCustomControlController::DoMouseMove(Shift, X, Y);
 }
 
 void TvxTreeListController::DoMouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
   TvxCustomTreeList* tl = TreeList();
-  if (SizingItem) {
-    DoMouseMove(Shift, X, Y);
-    SizingItem = nullptr;
-    return;
-  }
-  if (VertSizingItem) {
-    MoveVertSizing(Y);
-    EndVertSizing(true);
-    return;
-  }
+  FDragKind = dkNone;
   if (PressedHeader) {
     PressedHeader->SetState(vxbsNormal);
     PressedHeader = nullptr;
@@ -598,112 +544,18 @@ void TvxTreeListController::Scroll(TScrollBarKind AScrollBarKind, TScrollCode AS
   }
 }
 
-// --- Vertical header sizing -------------------------------------------------------------------
-
-namespace {
-
-// The window's DC for drawing outside a paint, released at the end of the scope.
-class TClientDCScope {
- public:
-  explicit TClientDCScope(HWND AWindow) : FWindow(AWindow), FDC(GetDC(AWindow)) {}
-  ~TClientDCScope() {
-    if (FDC) ReleaseDC(FWindow, FDC);
-  }
-  TClientDCScope(const TClientDCScope&) = delete;
-  TClientDCScope& operator=(const TClientDCScope&) = delete;
-  HDC Handle() const { return FDC; }
-
- private:
-  HWND FWindow;
-  HDC FDC;
-};
-
-}  // namespace
-
-void TvxTreeListController::BeginVertSizing(TObject* AItem, Integer Y) {
-  TvxCustomTreeList* tl = TreeList();
-  TvxTreeListViewInfo* vi = TreeViewInfo();
-  // The line moves in steps of one header line for a column and of one pixel for the
-  // bands, and never above one line below the header's top.
-  TvxTreeListHeaderCellViewInfo* cell = nullptr;
-  if (auto* c = dynamic_cast<TvxTreeListColumn*>(AItem)) {
-    cell = vi->HeaderCellOf(c);
-    VertSizingStep = std::max(vi->HeaderLineHeight, 1);
-  } else if (auto* b = dynamic_cast<TvxTreeListBand*>(AItem)) {
-    cell = vi->HeaderCellOf(b);
-    VertSizingStep = 1;
-  }
-  if (!cell) return;
-  const Integer minLine = dynamic_cast<TvxTreeListBand*>(AItem) ? vi->BandHeaderLineHeight : vi->HeaderLineHeight;
-  VertSizingBounds = tl->ClientBounds();
-  OffsetRect(&VertSizingBounds, 0, cell->DisplayRect.top + minLine - VertSizingBounds.top);
-  VertSizingItem = AItem;
-  VertSizingStartY = Y;
-  VertSizingDelta = 0;
-  InvertVertSizingLine();
-}
-
-void TvxTreeListController::MoveVertSizing(Integer Y) {
-  // Outside its bounds the line stays where it was.
-  if (!VertSizingItem || Y < VertSizingBounds.top || Y >= VertSizingBounds.bottom) return;
-  // The nearest whole step, halves to the even one.
-  const double steps = static_cast<double>(Y - VertSizingStartY) / VertSizingStep;
-  const Integer delta = static_cast<Integer>(std::nearbyint(steps));
-  if (delta == VertSizingDelta) return;
-  InvertVertSizingLine();
-  VertSizingDelta = delta;
-  InvertVertSizingLine();
-}
-
-void TvxTreeListController::InvertVertSizingLine(HDC ADC) {
-  TvxCustomTreeList* tl = TreeList();
-  const Integer y = VertSizingStartY + VertSizingDelta * VertSizingStep;
-  TRect line{VertSizingBounds.left, y - 1, VertSizingBounds.right, y};
-  TRect client = tl->ClientBounds(), visible{};
-  if (IntersectRect(&visible, &line, &client))
-    PatBlt(ADC, line.left, line.top, line.right - line.left, 1, DSTINVERT);
-}
-
-void TvxTreeListController::InvertVertSizingLine() {
-  TvxCustomTreeList* tl = TreeList();
-  if (tl->HandleAllocated()) {
-    TClientDCScope dc(tl->Handle());
-    InvertVertSizingLine(dc.Handle());
-  }
-  VertSizingLineShown = !VertSizingLineShown;
-}
+// --- Painting during a drag ---
 
 void TvxTreeListController::AfterPaint() {
   TvxCustomControlController::AfterPaint();
-  // A paint during the drag covered the line where it painted: the line is drawn again
-  // through the paint's clip, so that it stays whole outside it.
-  if (VertSizingItem && VertSizingLineShown) InvertVertSizingLine(TreeList()->Canvas()->Handle());
-}
-
-void TvxTreeListController::EndVertSizing(bool AApply) {
-  if (!VertSizingItem) return;
-  TObject* item = VertSizingItem;
-  // A column or band freed during the drag takes no size; only addresses are compared.
-  TvxCustomTreeList* owner = TreeList();
-  bool alive = false;
-  for (Integer i = 0; !alive && i < owner->ColumnCount(); ++i) alive = owner->Columns(i) == item;
-  for (Integer i = 0; !alive && i < owner->Bands()->Count(); ++i) alive = owner->Bands()->Items(i) == item;
-  if (!alive) AApply = false;
-  const Integer delta = VertSizingDelta;
-  if (VertSizingLineShown) InvertVertSizingLine();
-  VertSizingItem = nullptr;
-  VertSizingLineShown = false;
-  if (!AApply || delta == 0) return;
+  // A paint during a sizing drag covered the line where it painted: the line is drawn
+  // again through the paint's clip, so that it stays whole outside it. A moved header's
+  // picture comes back on top.
   TvxCustomTreeList* tl = TreeList();
-  if (auto* c = dynamic_cast<TvxTreeListColumn*>(item)) {
-    c->SetSizeDelta(tlsdVert, delta);
-  } else if (auto* b = dynamic_cast<TvxTreeListBand*>(item)) {
-    // The band rows share the new height; a line is at least one pixel high, as 0 would
-    // hand the height back to the band header font.
-    TvxTreeListViewInfo* vi = TreeViewInfo();
-    const Integer lines = std::max(tl->Bands()->LineCount(), 1);
-    tl->OptionsView()->SetBandLineHeight(std::max((delta + vi->BandsHeight) / lines, 1));
-    tl->DesignerModified();
-    if (tl->OnBandSizeChanged) tl->OnBandSizeChanged(tl, b);
-  }
+  if (tl->DragAndDropState() != ddsInProcess) return;
+  TvxDragAndDropObject* o = tl->DragAndDropObject();
+  if (auto* s = dynamic_cast<TvxSizingDragAndDropObject*>(o))
+    s->ControlPainted(tl->Canvas()->Handle());
+  else if (auto* c = dynamic_cast<TvxCustomControlDragAndDropObject*>(o))
+    c->UpdateImagePosition();
 }
