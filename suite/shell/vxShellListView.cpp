@@ -262,6 +262,12 @@ void TvxShellViewContainer::DoExit() {
   TvxContainer::DoExit();
 }
 
+void TvxShellViewContainer::AdoptInnerControl(TWinControl* AInner) {
+  LookAndFeel()->SetMasterLookAndFeel(Style()->LookAndFeel());
+  AInner->SetParent(this);
+  SetInnerControl(AInner);
+}
+
 void TvxShellViewContainer::SetScrollBarsParameters(bool AIsScrolling) {
   if (FScrollBarsCalculating) return;
   TValueScope<bool> calculating(FScrollBarsCalculating, true);
@@ -341,8 +347,6 @@ bool TvxInnerShellListView::DoCompare(TvxShellFolder* AItem1, TvxShellFolder* AI
   }
   return TvxCustomInnerShellListView::DoCompare(AItem1, AItem2, ACompare);
 }
-
-void TvxInnerShellListView::WndProc(TMessage& Message) { inherited::WndProc(Message); }
 
 bool TvxInnerShellListView::ChangesScrollBars(const TMessage& Message) {
   switch (Message.Msg) {
@@ -605,20 +609,12 @@ void TvxCustomShellListView::AfterConstruction() {
   inherited::AfterConstruction();
   FInnerListView = new TvxInnerShellListView(this);
   FInnerListView->FContainer = this;
-  LookAndFeel()->SetMasterLookAndFeel(Style()->LookAndFeel());
-  FInnerListView->SetParent(this);
   HookInnerEvents();
-  SetInnerControl(FInnerListView);
+  AdoptInnerControl(FInnerListView);
   SetBounds(Left(), Top(), 250, 150);
 }
 
-TvxCustomShellListView::~TvxCustomShellListView() {
-  if (!FInnerListView) return;
-  SetInnerControl(nullptr);
-  TvxInnerShellListView* inner = FInnerListView;
-  FInnerListView = nullptr;
-  delete inner;
-}
+TvxCustomShellListView::~TvxCustomShellListView() { FreeInnerControl(FInnerListView); }
 
 void TvxCustomShellListView::HookInnerEvents() {
   TvxInnerShellListView* l = FInnerListView;

@@ -167,6 +167,18 @@ class TvxShellViewContainer : public TvxContainer {
   virtual std::unique_ptr<TvxCustomDataBinding> CreateDataBinding();
   bool ScrollBarsCalculating() const { return FScrollBarsCalculating; }
   bool BothScrollBarsVisible();
+  // Makes AInner the inner control (its events hooked already): parented to the
+  // container, with the container's look and feel following its style's.
+  void AdoptInnerControl(TWinControl* AInner);
+  // Frees the inner control first, while the container it names is whole.
+  template <class T>
+  void FreeInnerControl(T*& AInner) {
+    if (!AInner) return;
+    SetInnerControl(nullptr);
+    T* inner = AInner;
+    AInner = nullptr;
+    delete inner;
+  }
   // Passes a scroll code straight to AInner's own control (the container's handling must
   // not see it again), with the container's scroll bar as the sender.
   void ScrollInnerControl(TWinControl* AInner, bool AVertical, TScrollCode AScrollCode, Integer AScrollPos);
@@ -202,7 +214,6 @@ class TvxInnerShellListView : public TvxInnerShellListViewBase {
  protected:
   void CreateWnd() override;
   void DestroyWnd() override;
-  void WndProc(TMessage& Message) override;
   bool ChangesScrollBars(const TMessage& Message) override;
 
  private:

@@ -98,20 +98,12 @@ void TvxCustomShellTreeView::AfterConstruction() {
   inherited::AfterConstruction();
   FInnerTreeView = new TvxInnerShellTreeView(this);
   FInnerTreeView->FContainer = this;
-  LookAndFeel()->SetMasterLookAndFeel(Style()->LookAndFeel());
-  FInnerTreeView->SetParent(this);
   HookInnerEvents();
-  SetInnerControl(FInnerTreeView);
+  AdoptInnerControl(FInnerTreeView);
   SetBounds(Left(), Top(), 121, 97);
 }
 
-TvxCustomShellTreeView::~TvxCustomShellTreeView() {
-  if (!FInnerTreeView) return;
-  SetInnerControl(nullptr);
-  TvxInnerShellTreeView* inner = FInnerTreeView;
-  FInnerTreeView = nullptr;
-  delete inner;
-}
+TvxCustomShellTreeView::~TvxCustomShellTreeView() { FreeInnerControl(FInnerTreeView); }
 
 void TvxCustomShellTreeView::HookInnerEvents() {
   // The scroll-bar mirror follows every change of the tree's extent, also when the
