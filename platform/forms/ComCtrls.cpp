@@ -972,7 +972,7 @@ TListItem* TListItems::Item(Integer Index) {
   FTemp->FSubItems->Clear();
   FTemp->FImageIndex = -1;
   FTemp->FData = nullptr;
-  if (FOwner->OnData) FOwner->OnData(FOwner, FTemp.get());
+  FOwner->OwnerDataFetch(FTemp.get());
   return FTemp.get();
 }
 
@@ -1352,6 +1352,11 @@ bool TCustomListView::CustomSort(const TLVCompare& SortProc, NativeInt Data) {
   bool ok = SendMessageW(FHandle, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&ctx), reinterpret_cast<LPARAM>(CompareItems)) != 0;
   ResyncOrder();
   return ok;
+}
+
+bool TCustomListView::OwnerDataFetch(TListItem* Item) {
+  if (OnData) OnData(this, Item);
+  return true;
 }
 
 bool TCustomListView::AlphaSort() { return CustomSort(nullptr, 0); }

@@ -472,6 +472,9 @@ class TCustomListView : public TWinControl {
   void InsertItem(TListItem* Item);
   Integer DoCompare(TListItem* A, TListItem* B, NativeInt Data);
   void ResyncOrder();
+  // Fills an owner-data row's temporary item (Item->Index() is the row); the base fires
+  // OnData. A list with its own row store fills the item first, then calls this.
+  virtual bool OwnerDataFetch(TListItem* Item);
 
  private:
   std::unique_ptr<TListItems> FListItems;

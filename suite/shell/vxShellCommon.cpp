@@ -1018,35 +1018,44 @@ void TvxCustomItemProducer::ProcessItems(IShellFolder* AIFolder, PItemIDList AFo
   if (CanRequestItemsInfo()) RequestItemsInfo();
 }
 
-void TvxCustomItemProducer::PopulateItems(Integer cPreloadItems) {
-  if (!FShellFolder) return;
+bool TvxCustomItemProducer::EnumerateItems(IShellFolder* Folder,
+                                           const std::function<void(std::unique_ptr<TvxShellItemInfo>)>& AFound) {
+  if (!Folder) return false;
   IEnumIDList* en = nullptr;
-  if (FShellFolder->EnumObjects(OwnerParentHandle(), GetEnumSettings(), &en) != S_OK || !en) return;
+  if (Folder->EnumObjects(OwnerParentHandle(), GetEnumSettings(), &en) != S_OK || !en) return false;
   TvxComRelease enRef(en);
   vxHourglassBegin();
   TScopeExit hourglass([] { vxHourglassEnd(); });
+  for (;;) {
+    PITEMID_CHILD item = nullptr;
+    ULONG fetched = 0;
+    HRESULT hr = en->Next(1, &item, &fetched);
+    if (hr == E_INVALIDARG) hr = en->Next(1, &item, &fetched);
+    if (hr != S_OK || fetched != 1 || !item) break;
+    TvxPidl owned(item);
+    auto info = std::make_unique<TvxShellItemInfo>(this, Folder, FolderPidl(), owned.get(), false);
+    if (!info->Name().empty()) AFound(std::move(info));
+  }
+  return true;
+}
+
+void TvxCustomItemProducer::PopulateItems(Integer cPreloadItems) {
+  bool listed = false;
   {
     TvxProducerWriteLock lock(this);
-    for (;;) {
-      PITEMID_CHILD item = nullptr;
-      ULONG fetched = 0;
-      HRESULT hr = en->Next(1, &item, &fetched);
-      if (hr == E_INVALIDARG) hr = en->Next(1, &item, &fetched);
-      if (hr != S_OK || fetched != 1 || !item) break;
-      TvxPidl owned(item);
-      auto info = std::make_unique<TvxShellItemInfo>(this, FShellFolder, FFolderPidl.get(), item, false);
-      if (info->Name().empty() || !CanAddFolder(info->Folder())) continue;
+    listed = EnumerateItems(FShellFolder, [&](std::unique_ptr<TvxShellItemInfo> AInfo) {
+      if (!CanAddFolder(AInfo->Folder())) return;
       if (cPreloadItems > 0) {
-        info->CheckUpdate(FShellFolder, FFolderPidl.get(), false);
+        AInfo->CheckUpdate(FShellFolder, FFolderPidl.get(), false);
         --cPreloadItems;
       } else {
-        InitializeItem(info.get());
+        InitializeItem(AInfo.get());
       }
-      FItems.push_back(std::move(info));
-    }
-    SortItems();
+      FItems.push_back(std::move(AInfo));
+    });
+    if (listed) SortItems();
   }
-  SetItemsCount(static_cast<Integer>(FItems.size()));
+  if (listed) SetItemsCount(static_cast<Integer>(FItems.size()));
 }
 
 void TvxCustomItemProducer::ProcessDetails(IShellFolder* ShellFolder, Integer CharWidth) {

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -389,6 +390,9 @@ class TvxCustomItemProducer : public TObject {
 
  protected:
   void PopulateItems(Integer cPreloadItems);
+  // Enumerates Folder (a child of this producer's folder) and hands each named item to
+  // AFound; false when the folder cannot be enumerated.
+  bool EnumerateItems(IShellFolder* Folder, const std::function<void(std::unique_ptr<TvxShellItemInfo>)>& AFound);
   // Folders first, then the shell's own order.
   static void SortItemList(IShellFolder* Folder, std::vector<std::unique_ptr<TvxShellItemInfo>>& List,
                            TvxCustomItemProducer* Producer);

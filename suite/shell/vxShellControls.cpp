@@ -896,23 +896,9 @@ void TvxCustomInnerShellTreeView::WMRootChanged(TMessage& Message) { FRoot->Take
 
 bool TvxShellTreeItemProducer::CheckUpdates() {
   IShellFolder* folder = ShellFolder();
-  if (!folder) return false;
-  IEnumIDList* en = nullptr;
-  if (folder->EnumObjects(OwnerParentHandle(), GetEnumSettings(), &en) != S_OK || !en) return false;
-  TvxComRelease enRef(en);
-  vxHourglassBegin();
-  TScopeExit hourglass([] { vxHourglassEnd(); });
   std::vector<std::unique_ptr<TvxShellItemInfo>> fresh;
-  for (;;) {
-    PITEMID_CHILD item = nullptr;
-    ULONG fetched = 0;
-    HRESULT hr = en->Next(1, &item, &fetched);
-    if (hr == E_INVALIDARG) hr = en->Next(1, &item, &fetched);
-    if (hr != S_OK || fetched != 1 || !item) break;
-    TvxPidl owned(item);
-    auto info = std::make_unique<TvxShellItemInfo>(this, folder, FolderPidl(), owned.get(), false);
-    if (!info->Name().empty()) fresh.push_back(std::move(info));
-  }
+  if (!EnumerateItems(folder, [&fresh](std::unique_ptr<TvxShellItemInfo> AInfo) { fresh.push_back(std::move(AInfo)); }))
+    return false;
   SortItemList(folder, fresh, this);
   // Requests queued by index would reach the wrong items once the list changes.
   FTree->FItemsInfoGatherer->ClearFetchQueue(this);

@@ -339,6 +339,9 @@ class TvxCustomInnerShellListView : public TListView {
   void CreateWnd() override;
   void DestroyWnd() override;
   void RootChanged();
+  // Row data: the row's name, icon and (in the report, once read) detail texts, then
+  // OnData. A row whose details are not read yet asks the fetch worker for them.
+  bool OwnerDataFetch(TListItem* Item) override;
 
  private:
   friend class TvxShellListViewProducer;

@@ -227,6 +227,30 @@ void TvxCustomInnerShellListView::RequestPriority(const std::vector<Integer>& Ro
   for (Integer r : Rows) FItemProducer->FetchRequest(r, true);
 }
 
+bool TvxCustomInnerShellListView::OwnerDataFetch(TListItem* Item) {
+  const Integer row = Item->Index();
+  bool wanted = false;
+  {
+    TvxProducerReadLock lock(FItemProducer.get());
+    auto& items = FItemProducer->Items();
+    if (row < 0 || row >= static_cast<Integer>(items.size())) return true;
+    TvxShellItemInfo* item = items[row].get();
+    Item->SetCaption(item->Name());
+    const Integer icon = item->IconIndex();
+    Item->SetImageIndex(icon >= 0 ? icon : vxShellGetDefaultFileIcon());
+    // The details are read by the fetch worker: a row shown before them asks for them
+    // first in line and is redrawn when they arrive, rather than reading them here.
+    if (!item->Updated()) {
+      wanted = true;
+    } else if (FListViewStyle == lvsReport) {
+      if (item->Details().empty()) item->FetchDetails(Handle(), FItemProducer->ShellFolder(), FItemProducer->Details());
+      for (const String& d : item->Details()) Item->SubItems()->Add(d);
+    }
+  }
+  if (wanted) RequestPriority({row});
+  return inherited::OwnerDataFetch(Item);
+}
+
 void TvxCustomInnerShellListView::GetDispInfo(NMLVDISPINFOW* Info) {
   LVITEMW& it = Info->item;
   // An owner-data list keeps no drop mark of its own: the row marked as drop target
@@ -235,40 +259,29 @@ void TvxCustomInnerShellListView::GetDispInfo(NMLVDISPINFOW* Info) {
     it.state &= ~static_cast<UINT>(LVIS_DROPHILITED);
     if (it.iItem >= 0 && it.iItem == FDropTargetItemIndex) it.state |= LVIS_DROPHILITED;
   }
-  std::vector<Integer> wanted;
-  {
+  if (it.iItem < 0 || it.iItem >= FolderCount() || it.iItem >= Items()->Count()) return;
+  TListItem* row = Items()->Item(it.iItem);
+  if ((it.mask & LVIF_TEXT) && it.pszText && it.cchTextMax > 0) {
+    String text;
+    if (it.iSubItem == 0)
+      text = row->Caption();
+    else if (it.iSubItem - 1 < row->SubItems()->Count())
+      text = row->SubItems()->Strings(it.iSubItem - 1);
+    lstrcpynW(it.pszText, text.c_str(), it.cchTextMax);
+  }
+  if ((it.mask & LVIF_IMAGE) && it.iSubItem == 0) {
+    it.iImage = row->ImageIndex();
     TvxProducerReadLock lock(FItemProducer.get());
     auto& items = FItemProducer->Items();
-    if (it.iItem < 0 || it.iItem >= static_cast<Integer>(items.size())) return;
-    TvxShellItemInfo* item = items[it.iItem].get();
-    // The details are read by the fetch worker: a row shown before them asks for them
-    // first in line and is redrawn when they arrive, rather than reading them here.
-    if (!item->Updated()) wanted.push_back(it.iItem);
-    if ((it.mask & LVIF_TEXT) && it.pszText && it.cchTextMax > 0) {
-      String text;
-      if (it.iSubItem == 0) {
-        text = item->Name();
-      } else if (FListViewStyle == lvsReport && item->Updated()) {
-        if (item->Details().empty())
-          item->FetchDetails(Handle(), FItemProducer->ShellFolder(), FItemProducer->Details());
-        const auto& d = item->Details();
-        if (static_cast<size_t>(it.iSubItem - 1) < d.size()) text = d[it.iSubItem - 1];
-      }
-      lstrcpynW(it.pszText, text.c_str(), it.cchTextMax);
-    }
-    if ((it.mask & LVIF_IMAGE) && it.iSubItem == 0) {
-      Integer icon = item->IconIndex();
-      it.iImage = icon >= 0 ? icon : vxShellGetDefaultFileIcon();
-      if (item->Updated()) {
-        Integer overlay = vxShellGetOverlayIndex(item);
-        it.mask |= LVIF_STATE;
-        it.stateMask |= LVIS_OVERLAYMASK | LVIS_CUT;
-        it.state = (it.state & ~(LVIS_OVERLAYMASK | LVIS_CUT)) | INDEXTOOVERLAYMASK(overlay + 1) |
-                   (item->IsGhosted() ? LVIS_CUT : 0);
-      }
+    if (it.iItem < static_cast<Integer>(items.size()) && items[it.iItem]->Updated()) {
+      TvxShellItemInfo* item = items[it.iItem].get();
+      const Integer overlay = vxShellGetOverlayIndex(item);
+      it.mask |= LVIF_STATE;
+      it.stateMask |= LVIS_OVERLAYMASK | LVIS_CUT;
+      it.state = (it.state & ~(LVIS_OVERLAYMASK | LVIS_CUT)) | INDEXTOOVERLAYMASK(overlay + 1) |
+                 (item->IsGhosted() ? LVIS_CUT : 0);
     }
   }
-  RequestPriority(wanted);
 }
 
 Integer TvxCustomInnerShellListView::FindRow(const String& Text, Integer Start, bool Partial, bool Wrap) {
@@ -522,7 +535,7 @@ void TvxCustomInnerShellListView::DoContextPopup(POINT MousePos, bool& Handled) 
 
 void TvxCustomInnerShellListView::WMItemsCount(TMessage& Message) {
   if (!HandleAllocated()) return;
-  SendMessageW(Handle(), LVM_SETITEMCOUNT, Message.WParam, LVSICF_NOSCROLL);
+  Items()->SetCount(static_cast<Integer>(Message.WParam));
   ListView_SetItemState(Handle(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
 }
 

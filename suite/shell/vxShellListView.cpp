@@ -227,31 +227,110 @@ TvxPidl vxShellPathToPidl(const String& Path, IShellFolder* RootFolder, PItemIDL
 }
 
 
+// --- shared container glue -------------------------------------------------------------------
+
+TvxShellViewContainer::TvxShellViewContainer(TComponent* AOwner) : TvxContainer(AOwner) {}
+
+// The binding goes after the inner control, which the derived container frees first.
+TvxShellViewContainer::~TvxShellViewContainer() = default;
+
+void TvxShellViewContainer::AfterConstruction() {
+  TvxContainer::AfterConstruction();
+  FDataBinding = CreateDataBinding();
+  FDataBinding->OnDataChange = [this] { ReadValueFromBinding(); };
+  FDataBinding->OnDataSetChange = [this] { BindingSourceChanged(); };
+  FDataBinding->OnUpdateData = [] {};  // a shell view has no value to write
+}
+
+std::unique_ptr<TvxCustomDataBinding> TvxShellViewContainer::CreateDataBinding() {
+  auto binding = std::make_unique<TvxCustomDataBinding>(this, this);
+  binding->SetVisualControl(this);
+  return binding;
+}
+
+void TvxShellViewContainer::DoExit() {
+  if (IsDestroying() || FIsExitProcessing) return;
+  TValueScope<bool> exiting(FIsExitProcessing, true);
+  {
+    // Runs only when the binding raises: the focus comes back and the error goes on.
+    TScopeExit refocus([this] {
+      if (CanFocus()) SetFocus();
+    });
+    if (FDataBinding) FDataBinding->UpdateDataSource();
+    refocus.Dismiss();
+  }
+  TvxContainer::DoExit();
+}
+
+void TvxShellViewContainer::AdoptInnerControl(TWinControl* AInner) {
+  LookAndFeel()->SetMasterLookAndFeel(Style()->LookAndFeel());
+  AInner->SetParent(this);
+  SetInnerControl(AInner);
+}
+
+void TvxShellViewContainer::SetScrollBarsParameters(bool AIsScrolling) {
+  if (FScrollBarsCalculating) return;
+  TValueScope<bool> calculating(FScrollBarsCalculating, true);
+  TvxContainer::SetScrollBarsParameters(AIsScrolling);
+}
+
+bool TvxShellViewContainer::BothScrollBarsVisible() {
+  return HScrollBar() && VScrollBar() && HScrollBar()->Visible() && VScrollBar()->Visible();
+}
+
+void TvxShellViewContainer::ScrollInnerControl(TWinControl* AInner, bool AVertical, TScrollCode AScrollCode,
+                                               Integer AScrollPos) {
+  TvxControlScrollBar* bar = AVertical ? VScrollBar() : HScrollBar();
+  TMessage m{AVertical ? static_cast<UINT>(WM_VSCROLL) : static_cast<UINT>(WM_HSCROLL),
+             MAKEWPARAM(static_cast<WORD>(AScrollCode), static_cast<WORD>(AScrollPos)),
+             reinterpret_cast<LPARAM>(bar && bar->HandleAllocated() ? bar->Handle() : nullptr), 0};
+  AInner->TWinControl::DefaultHandler(m);
+}
+
 // --- inner list --------------------------------------------------------------------------------
 
-TvxInnerShellListView::TvxInnerShellListView(TComponent* AOwner) : TvxCustomInnerShellListView(AOwner) {
+namespace {
+// The window property under which a subclassed header finds its list.
+constexpr const wchar_t* HeaderOwnerProp = L"vxShellListHeaderOwner";
+
+TvxButtonState HeaderButtonState(Integer AState) {
+  switch (AState) {
+    case 2:
+      return vxbsHot;
+    case 3:
+      return vxbsPressed;
+    case 4:
+      return vxbsDisabled;
+    default:
+      return vxbsNormal;
+  }
+}
+}  // namespace
+
+TvxInnerShellListView::TvxInnerShellListView(TComponent* AOwner) : TvxInnerShellListViewBase(AOwner) {
   SetBorderStyle(bsNone);
   ControlStyle().Include(csDoubleClicks);
   SetParentColor(false);
   SetParentFont(true);
   SetShowColumnHeaders(true);
+  FHeaderDCCanvas = std::make_unique<TCanvas>();
+  FCanvas = std::make_unique<TvxCanvas>(FHeaderDCCanvas.get());
 }
 
-TvxInnerShellListView::~TvxInnerShellListView() = default;
+TvxInnerShellListView::~TvxInnerShellListView() {
+  UnhookHeader();
+  FCanvas.reset();
+  FHeaderDCCanvas.reset();
+}
 
 const TMessageMap* TvxInnerShellListView::ClassMessages() {
   static constexpr TMessageEntry Entries[] = {
-      {WM_SETFOCUS, MessageHandler<&TvxInnerShellListView::WMSetFocus>},
-      {WM_KILLFOCUS, MessageHandler<&TvxInnerShellListView::WMKillFocus>},
-      {WM_GETDLGCODE, MessageHandler<&TvxInnerShellListView::WMGetDlgCode>},
       {WM_VXSHELL_HEADERITEMINFO, MessageHandler<&TvxInnerShellListView::WMHeaderItemInfo>},
+      {WM_PARENTNOTIFY, MessageHandler<&TvxInnerShellListView::WMParentNotify>},
   };
   static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
   return &Map;
 }
-
-TvxContainer* TvxInnerShellListView::GetControlContainer() { return FContainer; }
-bool TvxInnerShellListView::CanFocus() { return FContainer ? FContainer->CanFocus() : inherited::CanFocus(); }
 
 void TvxInnerShellListView::Navigate(PItemIDList APIDL) {
   inherited::Navigate(APIDL);
@@ -266,22 +345,13 @@ bool TvxInnerShellListView::DoCompare(TvxShellFolder* AItem1, TvxShellFolder* AI
     FContainer->OnCompare(FContainer, AItem1, AItem2, ACompare);
     return true;
   }
-  return inherited::DoCompare(AItem1, AItem2, ACompare);
+  return TvxCustomInnerShellListView::DoCompare(AItem1, AItem2, ACompare);
 }
 
-void TvxInnerShellListView::WndProc(TMessage& Message) {
-  if (FContainer && FContainer->InnerControlMenuHandler(Message)) return;
-  const UINT msg = Message.Msg;
-  if ((msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK) && FContainer && FContainer->DragMode() == dmAutomatic &&
-      !ComponentState().Contains(csDesigning)) {
-    FContainer->BeginDrag(false);
-    return;
-  }
-  inherited::WndProc(Message);
-  switch (msg) {
+bool TvxInnerShellListView::ChangesScrollBars(const TMessage& Message) {
+  switch (Message.Msg) {
     case WM_SETREDRAW:
-      if (!Message.WParam) break;
-      [[fallthrough]];
+      return Message.WParam != 0;
     case WM_WINDOWPOSCHANGED:
     case WM_HSCROLL:
     case WM_VSCROLL:
@@ -291,21 +361,19 @@ void TvxInnerShellListView::WndProc(TMessage& Message) {
     case WM_VXSHELL_UPDATEITEM:
     case WM_VXSHELL_OPTIONSCHANGED:
     case WM_VXSHELL_CHANGEPIDLS:
-      if (FContainer && !FContainer->IsDestroying()) FContainer->SetScrollBarsParameters(false);
-      break;
+      return true;
     default:
-      break;
+      return false;
   }
-}
-
-void TvxInnerShellListView::DefaultHandler(TMessage& Message) {
-  if (FContainer && FContainer->InnerControlDefaultHandler(Message)) return;
-  inherited::DefaultHandler(Message);
 }
 
 void TvxInnerShellListView::CreateWnd() {
   inherited::CreateWnd();
-  if (FAbsolutePIDL && HandleAllocated()) {
+  if (!HandleAllocated()) return;
+  // A header made with the window (report style) is taken here; one made later arrives
+  // with its creation notice.
+  if (HWND header = ListView_GetHeader(Handle())) HookHeader(header);
+  if (FAbsolutePIDL) {
     TvxPidl kept = std::move(FAbsolutePIDL);
     Navigate(kept.get());
   }
@@ -314,119 +382,239 @@ void TvxInnerShellListView::CreateWnd() {
 void TvxInnerShellListView::DestroyWnd() {
   if (HandleAllocated() && !ComponentState().Contains(csDestroying) && Root()->Pidl())
     FAbsolutePIDL = vxShellPidlCopy(Root()->Pidl());
+  UnhookHeader();
   inherited::DestroyWnd();
 }
 
-void TvxInnerShellListView::WMSetFocus(TWMSetFocus& Message) {
+void TvxInnerShellListView::WMParentNotify(TMessage& Message) {
   InheritedMessage(Message);
-  if (FContainer && !FContainer->IsDestroying() && !ComponentState().Contains(csDestroying) &&
-      !(FContainer->HandleAllocated() && Message.FocusedWnd() == FContainer->Handle()))
-    FContainer->FocusChanged();
+  if (LOWORD(Message.WParam) != WM_CREATE) return;
+  HWND child = reinterpret_cast<HWND>(Message.LParam);
+  wchar_t cls[32] = {};
+  if (child && GetClassNameW(child, cls, 32) && lstrcmpiW(cls, L"SysHeader32") == 0) HookHeader(child);
 }
 
-void TvxInnerShellListView::WMKillFocus(TWMKillFocus& Message) {
-  InheritedMessage(Message);
-  if (FContainer && !FContainer->IsDestroying()) FContainer->FocusChanged();
+void TvxInnerShellListView::HookHeader(HWND AHeader) {
+  if (!AHeader || AHeader == FHeaderHandle) return;
+  UnhookHeader();
+  FHeaderHandle = AHeader;
+  SetPropW(AHeader, HeaderOwnerProp, this);
+  FDefHeaderProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(AHeader, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TvxInnerShellListView::HeaderWndProc)));
+  SetWindowLongPtrW(AHeader, GWL_STYLE, GetWindowLongPtrW(AHeader, GWL_STYLE) | HDS_HOTTRACK);
 }
 
-void TvxInnerShellListView::WMGetDlgCode(TWMGetDlgCode& Message) {
-  InheritedMessage(Message);
-  Message.Result |= DLGC_WANTCHARS;
-  if (GetKeyState(VK_CONTROL) >= 0) Message.Result |= DLGC_WANTTAB;
+void TvxInnerShellListView::UnhookHeader() {
+  HWND header = FHeaderHandle;
+  FHeaderHandle = nullptr;
+  FPressedHeaderItemIndex = -1;
+  if (!header) return;
+  if (IsWindow(header) && FDefHeaderProc)
+    SetWindowLongPtrW(header, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FDefHeaderProc));
+  if (IsWindow(header)) RemovePropW(header, HeaderOwnerProp);
+  FDefHeaderProc = nullptr;
+}
+
+LRESULT CALLBACK TvxInnerShellListView::HeaderWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  auto* self = static_cast<TvxInnerShellListView*>(GetPropW(Wnd, HeaderOwnerProp));
+  if (!self || self->FHeaderHandle != Wnd) return DefWindowProcW(Wnd, Msg, WParam, LParam);
+  LRESULT result = 0;
+  // A fault of the painting must not unwind through the system's message dispatch.
+  try {
+    result = self->HeaderMessage(Msg, WParam, LParam);
+  } catch (...) {
+    if (Application) Application->HandleException(self);
+  }
+  return result;
+}
+
+LRESULT TvxInnerShellListView::CallOldHeaderProc(UINT Msg, WPARAM WParam, LPARAM LParam) {
+  return FDefHeaderProc ? CallWindowProcW(FDefHeaderProc, FHeaderHandle, Msg, WParam, LParam)
+                        : DefWindowProcW(FHeaderHandle, Msg, WParam, LParam);
+}
+
+LRESULT TvxInnerShellListView::HeaderMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
+  switch (Msg) {
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+      if (WParam) {
+        PaintHeader(reinterpret_cast<HDC>(WParam));
+      } else {
+        PAINTSTRUCT ps{};
+        HDC dc = BeginPaint(FHeaderHandle, &ps);
+        TScopeExit end([this, &ps] { EndPaint(FHeaderHandle, &ps); });
+        PaintHeader(dc);
+      }
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_LBUTTONDOWN: {
+      LRESULT r = CallOldHeaderProc(Msg, WParam, LParam);
+      if (FHeaderHandle && (GetWindowLongPtrW(FHeaderHandle, GWL_STYLE) & HDS_BUTTONS) &&
+          GetCapture() == FHeaderHandle) {
+        FPressedHeaderItemIndex = HeaderSectionAt(POINT{static_cast<short>(LOWORD(LParam)), static_cast<short>(HIWORD(LParam))});
+        InvalidateRect(FHeaderHandle, nullptr, FALSE);
+      }
+      return r;
+    }
+    case WM_CAPTURECHANGED:
+      if (FPressedHeaderItemIndex >= 0) InvalidateRect(FHeaderHandle, nullptr, FALSE);
+      FPressedHeaderItemIndex = -1;
+      return CallOldHeaderProc(Msg, WParam, LParam);
+    case WM_VXSHELL_HEADERITEMINFO:
+      return HandleAllocated() ? SendMessageW(Handle(), Msg, WParam, LParam) : 0;
+    case WM_NCDESTROY: {
+      HWND header = FHeaderHandle;
+      WNDPROC old = FDefHeaderProc;
+      UnhookHeader();
+      return old ? CallWindowProcW(old, header, Msg, WParam, LParam) : DefWindowProcW(header, Msg, WParam, LParam);
+    }
+    default:
+      return CallOldHeaderProc(Msg, WParam, LParam);
+  }
+}
+
+Integer TvxInnerShellListView::HeaderSectionAt(POINT P) {
+  HDHITTESTINFO hit{};
+  hit.pt = P;
+  Integer i = static_cast<Integer>(SendMessageW(FHeaderHandle, HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+  if (hit.flags & (HHT_ONDIVIDER | HHT_ONDIVOPEN)) return -1;
+  return i;
+}
+
+bool TvxInnerShellListView::IsHeaderHot(Integer AIndex) {
+  if (!FHeaderHandle || !(GetWindowLongPtrW(FHeaderHandle, GWL_STYLE) & HDS_BUTTONS)) return false;
+  for (Integer k = 0; k < ColumnCount(); ++k)
+    if (Column(k)->ImageIndex() != -1) return false;
+  POINT p{};
+  GetCursorPos(&p);
+  ::ScreenToClient(FHeaderHandle, &p);
+  RECT client{};
+  GetClientRect(FHeaderHandle, &client);
+  return PtInRect(&client, p) && HeaderSectionAt(p) == AIndex;
+}
+
+void TvxInnerShellListView::GetHeaderItemInfo(Integer AIndex, THeaderItemInfo& Info) {
+  Info = THeaderItemInfo{};
+  const Integer count = ColumnCount();
+  HWND header = FHeaderHandle ? FHeaderHandle : (HandleAllocated() ? ListView_GetHeader(Handle()) : nullptr);
+  if (AIndex >= 0 && AIndex < count) {
+    TListColumn* c = Column(AIndex);
+    Info.ImageIndex = c->ImageIndex();
+    Info.SectionAlignment = c->Alignment();
+    Info.Text = c->Caption();
+    if (header) Header_GetItemRect(header, AIndex, &Info.Rect);
+  } else if (header) {
+    // The area right of the last column in display order up to the header's right edge.
+    RECT client{};
+    GetClientRect(header, &client);
+    LONG right = 0;
+    if (count > 0) {
+      RECT last{};
+      if (Header_GetItemRect(header, Header_OrderToIndex(header, count - 1), &last)) right = last.right;
+    }
+    Info.Rect = RECT{right, client.top, std::max(right, client.right), client.bottom};
+  }
+  TWinControl* parent = Parent();
+  if (parent && !parent->Enabled())
+    Info.State = 4;
+  else if (AIndex == FPressedHeaderItemIndex)
+    Info.State = 3;
+  else if (IsHeaderHot(AIndex))
+    Info.State = 2;
+  else
+    Info.State = 1;
 }
 
 void TvxInnerShellListView::WMHeaderItemInfo(TMessage& Message) {
   auto* info = reinterpret_cast<THeaderItemInfo*>(Message.LParam);
   if (!info) return;
-  *info = THeaderItemInfo{};
-  const Integer i = static_cast<Integer>(Message.WParam);
-  const Integer count = ColumnCount();
-  HWND header = HandleAllocated() ? ListView_GetHeader(Handle()) : nullptr;
-  if (i < count) {
-    TListColumn* c = Column(i);
-    info->ImageIndex = c->ImageIndex();
-    info->SectionAlignment = c->Alignment();
-    info->Text = c->Caption();
-    if (header) Header_GetItemRect(header, i, &info->Rect);
-  } else if (header) {
-    RECT client{};
-    GetClientRect(header, &client);
-    LONG right = 0;
-    for (Integer k = 0; k < count; ++k) {
-      RECT r{};
-      if (Header_GetItemRect(header, k, &r)) right = std::max(right, r.right);
-    }
-    info->Rect = RECT{right, client.top, client.right, client.bottom};
-  }
-  TWinControl* parent = Parent();
-  if (parent && !parent->Enabled())
-    info->State = 4;
-  else if (i == FPressedHeaderItemIndex)
-    info->State = 3;
-  else
-    info->State = 1;
+  GetHeaderItemInfo(static_cast<Integer>(Message.WParam), *info);
   Message.Result = 1;
 }
 
-void TvxInnerShellListView::KeyDown(Word& Key, TShiftState Shift) {
-  if (FContainer) FContainer->KeyDown(Key, Shift);
-  if (Key != 0) inherited::KeyDown(Key, Shift);
+void TvxInnerShellListView::PaintHeader(HDC DC) {
+  if (!DC || !FHeaderHandle) return;
+  RECT client{};
+  GetClientRect(FHeaderHandle, &client);
+  FHeaderDCCanvas->SetHandle(DC);
+  TScopeExit release([this] { FHeaderDCCanvas->SetHandle(nullptr); });
+  FCanvas->Brush()->SetColor(clBtnFace);
+  FCanvas->Font()->Assign(Font());
+  FCanvas->Font()->SetColor(clBtnText);
+  const Integer count = ColumnCount();
+  if (count == 0) {
+    FCanvas->FillRect(client, clBtnFace);
+    return;
+  }
+  for (Integer i = 0; i <= count; ++i) PaintHeaderSection(FCanvas.get(), i, client.right - client.left);
 }
 
-void TvxInnerShellListView::KeyUp(Word& Key, TShiftState Shift) {
-  if (Key == VK_TAB) Key = 0;
-  if (FContainer && Key != 0) FContainer->KeyUp(Key, Shift);
-  if (Key != 0) inherited::KeyUp(Key, Shift);
-}
-
-void TvxInnerShellListView::KeyPress(wchar_t& Key) {
-  if (Key == L'\t') Key = 0;
-  if (FContainer && Key != 0) FContainer->KeyPress(Key);
-  if (Key == L'\r') Key = 0;
-  if (Key != 0) inherited::KeyPress(Key);
-}
-
-void TvxInnerShellListView::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
-  inherited::MouseDown(Button, Shift, X, Y);
-  if (FContainer) FContainer->MouseDownFromInner(this, Button, Shift, X, Y);
-}
-
-void TvxInnerShellListView::MouseMove(TShiftState Shift, Integer X, Integer Y) {
-  inherited::MouseMove(Shift, X, Y);
-  if (FContainer) FContainer->MouseMove(Shift, X + Left(), Y + Top());
-}
-
-void TvxInnerShellListView::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
-  inherited::MouseUp(Button, Shift, X, Y);
-  if (FContainer) FContainer->MouseUp(Button, Shift, X + Left(), Y + Top());
-}
-
-TPopupMenu* TvxInnerShellListView::GetPopupMenu() {
-  return FContainer ? FContainer->GetPopupMenu() : inherited::GetPopupMenu();
+void TvxInnerShellListView::PaintHeaderSection(TvxCanvas* ACanvas, Integer AIndex, Integer AHeaderWidth) {
+  THeaderItemInfo info;
+  GetHeaderItemInfo(AIndex, info);
+  TRect bounds = info.Rect;
+  const bool trailing = AIndex >= ColumnCount();
+  if (trailing) bounds.right = AHeaderWidth + 10;
+  TvxLookAndFeel* lf = FContainer ? FContainer->LookAndFeel() : nullptr;
+  TvxCustomLookAndFeelPainterClass painter = FContainer ? FContainer->LookAndFeelPainter() : nullptr;
+  if (!painter) return;
+  if (!trailing && lf && lf->Kind() == lfUltraFlat && !lf->NativeStyle()) bounds.right += 1;
+  TRect text = painter->HeaderContentBounds(bounds, vxBordersAll);
+  text.left += 4;
+  text.top += 4;
+  text.right -= 4 + (info.SortOrder != 0 ? 15 : 0);
+  text.bottom -= 4;
+  TAlignment alignment = info.SectionAlignment;
+  // A section image stands before the text; without room for both it goes left.
+  HIMAGELIST images = ListView_GetImageList(Handle(), LVSIL_SMALL);
+  Integer imageX = 0, imageW = 0, imageH = 0;
+  const bool hasImage = images && info.ImageIndex >= 0 && ImageList_GetIconSize(images, &imageW, &imageH);
+  if (hasImage) {
+    SIZE extent{};
+    GetTextExtentPoint32W(ACanvas->Handle(), info.Text.c_str(), static_cast<int>(info.Text.size()), &extent);
+    const Integer width = text.right - text.left;
+    if (alignment == taRightJustify && width >= imageW + 2 + extent.cx) {
+      imageX = text.right - extent.cx - 2 - imageW;
+    } else if (alignment == taCenter && width >= imageW + 2 + extent.cx) {
+      imageX = text.left + (width - imageW - 2 - extent.cx) / 2;
+      text.left = imageX + imageW + 2;
+      alignment = taLeftJustify;
+    } else {
+      alignment = taLeftJustify;
+      imageX = text.left;
+      text.left += imageW + 2;
+    }
+  }
+  {
+    TvxClipRegionScope clip(ACanvas);
+    ACanvas->IntersectClipRect(bounds);
+    painter->DrawHeader(ACanvas, bounds, text, TvxNeighbors(), vxBordersAll, HeaderButtonState(info.State), alignment,
+                        vaCenter, false, true, info.Text, ACanvas->Font(), ACanvas->Font()->Color(),
+                        ACanvas->Brush()->Color());
+    if (hasImage)
+      ImageList_Draw(images, info.ImageIndex, ACanvas->Handle(), imageX,
+                     bounds.top + (bounds.bottom - bounds.top - imageH) / 2, ILD_TRANSPARENT);
+    if (info.SortOrder != 0)
+      painter->DrawSortingMark(ACanvas, TRect{bounds.right - 4 - 7, bounds.top, bounds.right - 4, bounds.bottom},
+                               info.SortOrder == 1);
+  }
 }
 
 // --- container ---------------------------------------------------------------------------------
 
-TvxCustomShellListView::TvxCustomShellListView(TComponent* AOwner) : TvxContainer(AOwner) {}
+TvxCustomShellListView::TvxCustomShellListView(TComponent* AOwner) : TvxShellViewContainer(AOwner) {}
 
 void TvxCustomShellListView::AfterConstruction() {
   inherited::AfterConstruction();
   FInnerListView = new TvxInnerShellListView(this);
   FInnerListView->FContainer = this;
-  LookAndFeel()->SetMasterLookAndFeel(Style()->LookAndFeel());
-  FInnerListView->SetParent(this);
   HookInnerEvents();
-  SetInnerControl(FInnerListView);
+  AdoptInnerControl(FInnerListView);
   SetBounds(Left(), Top(), 250, 150);
 }
 
-TvxCustomShellListView::~TvxCustomShellListView() {
-  if (!FInnerListView) return;
-  SetInnerControl(nullptr);
-  TvxInnerShellListView* inner = FInnerListView;
-  FInnerListView = nullptr;
-  delete inner;
-}
+TvxCustomShellListView::~TvxCustomShellListView() { FreeInnerControl(FInnerListView); }
 
 void TvxCustomShellListView::HookInnerEvents() {
   TvxInnerShellListView* l = FInnerListView;
@@ -456,10 +644,10 @@ void TvxCustomShellListView::HookInnerEvents() {
   };
 }
 
-void TvxCustomShellListView::SetScrollBarsParameters(bool AIsScrolling) {
-  if (FScrollBarsCalculating) return;
-  TValueScope<bool> calculating(FScrollBarsCalculating, true);
-  inherited::SetScrollBarsParameters(AIsScrolling);
+void TvxCustomShellListView::LookAndFeelChanged(TvxLookAndFeel* Sender, TvxLookAndFeelValues AChangedValues) {
+  inherited::LookAndFeelChanged(Sender, AChangedValues);
+  // The column header is painted through the look and feel.
+  if (FInnerListView && FInnerListView->HeaderHandle()) ::InvalidateRect(FInnerListView->HeaderHandle(), nullptr, TRUE);
 }
 
 void TvxCustomShellListView::Scroll(TScrollBarKind AScrollBarKind, TScrollCode AScrollCode, Integer& AScrollPos) {
@@ -492,11 +680,7 @@ void TvxCustomShellListView::Scroll(TScrollBarKind AScrollBarKind, TScrollCode A
       ListView_Scroll(list, 0, AScrollPos - GetScrollPos(list, SB_VERT));
     }
   } else {
-    TvxControlScrollBar* bar = vertical ? VScrollBar() : HScrollBar();
-    TMessage m{vertical ? static_cast<UINT>(WM_VSCROLL) : static_cast<UINT>(WM_HSCROLL),
-               MAKEWPARAM(static_cast<WORD>(AScrollCode), static_cast<WORD>(AScrollPos)),
-               reinterpret_cast<LPARAM>(bar && bar->HandleAllocated() ? bar->Handle() : nullptr), 0};
-    FInnerListView->TWinControl::DefaultHandler(m);
+    ScrollInnerControl(FInnerListView, vertical, AScrollCode, AScrollPos);
   }
   AScrollPos = GetScrollPos(list, vertical ? SB_VERT : SB_HORZ);
   SetScrollBarsParameters(true);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "vxContainer.h"
+#include "vxDataUtils.h"
 #include "vxShellControls.h"
 
 // Option flags: bit 0 non-folders, bit 1 folders, bit 2 hidden items.
@@ -51,50 +52,195 @@ struct THeaderItemInfo {
 // message must not be answered by a list.
 constexpr UINT WM_VXSHELL_HEADERITEMINFO = 0xB147;
 
-// The list inside the container: hands its input and focus to the container and keeps
-// the folder shown while its window is re-created.
-class TvxInnerShellListView : public TvxCustomInnerShellListView, public IvxContainerInnerControl {
-  DECLARE_CLASS(TvxInnerShellListView, TvxCustomInnerShellListView)
+// The glue every shell view's inner control shares with its container: the container
+// sees the control's keys, clicks, mouse, wheel, focus and popup menu as its own; the
+// control wants characters and (without Ctrl) Tab; a left press starts the container's
+// automatic drag; and the container's scroll bars follow each message after which
+// ChangesScrollBars says the control's contents moved.
+template <class TBase, class TContainerClass>
+class TvxShellInnerControl : public TBase, public IvxContainerInnerControl {
+ public:
+  using TBase::TBase;
+  TWinControl* GetControl() override { return this; }
+  TvxContainer* GetControlContainer() override { return FContainer; }
+  TContainerClass* Container() const { return FContainer; }
+  bool CanFocus() override { return FContainer ? FContainer->CanFocus() : TBase::CanFocus(); }
+  void Click() override {
+    TBase::Click();
+    if (FContainer) FContainer->Click();
+  }
+  void DblClick() override {
+    TBase::DblClick();
+    if (FContainer) FContainer->DblClick();
+  }
+  void KeyDown(Word& Key, TShiftState Shift) override {
+    if (FContainer) FContainer->KeyDown(Key, Shift);
+    if (Key != 0) TBase::KeyDown(Key, Shift);
+  }
+  void KeyUp(Word& Key, TShiftState Shift) override {
+    if (Key == VK_TAB) Key = 0;
+    if (FContainer && Key != 0) FContainer->KeyUp(Key, Shift);
+    if (Key != 0) TBase::KeyUp(Key, Shift);
+  }
+  void KeyPress(wchar_t& Key) override {
+    if (Key == L'\t') Key = 0;
+    if (FContainer && Key != 0) FContainer->KeyPress(Key);
+    if (Key == L'\r') Key = 0;
+    if (Key != 0) TBase::KeyPress(Key);
+  }
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override {
+    TBase::MouseDown(Button, Shift, X, Y);
+    if (FContainer) FContainer->MouseDownFromInner(this, Button, Shift, X, Y);
+  }
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override {
+    TBase::MouseMove(Shift, X, Y);
+    if (FContainer) FContainer->MouseMove(Shift, X + this->Left(), Y + this->Top());
+  }
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override {
+    TBase::MouseUp(Button, Shift, X, Y);
+    if (FContainer) FContainer->MouseUp(Button, Shift, X + this->Left(), Y + this->Top());
+  }
+  bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, POINT MousePos) override {
+    if (FContainer && FContainer->DoMouseWheel(Shift, WheelDelta, MousePos)) return true;
+    return TBase::DoMouseWheel(Shift, WheelDelta, MousePos);
+  }
+  TPopupMenu* GetPopupMenu() override { return FContainer ? FContainer->GetPopupMenu() : TBase::GetPopupMenu(); }
+  void DefaultHandler(TMessage& Message) override {
+    if (FContainer && FContainer->InnerControlDefaultHandler(Message)) return;
+    TBase::DefaultHandler(Message);
+  }
+  void WndProc(TMessage& Message) override {
+    if (FContainer && FContainer->InnerControlMenuHandler(Message)) return;
+    const UINT msg = Message.Msg;
+    if ((msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK) && FContainer && FContainer->DragMode() == dmAutomatic &&
+        !this->ComponentState().Contains(csDesigning)) {
+      FContainer->BeginDrag(false);
+      return;
+    }
+    TBase::WndProc(Message);
+    const bool live = FContainer && !FContainer->IsDestroying();
+    switch (msg) {
+      case WM_GETDLGCODE:
+        Message.Result |= DLGC_WANTCHARS;
+        if (GetKeyState(VK_CONTROL) >= 0) Message.Result |= DLGC_WANTTAB;
+        break;
+      case WM_SETFOCUS:
+        // The focus coming from the container itself is the container's own hand-off.
+        if (live && !this->ComponentState().Contains(csDestroying) &&
+            !(FContainer->HandleAllocated() && reinterpret_cast<HWND>(Message.WParam) == FContainer->Handle()))
+          FContainer->FocusChanged();
+        break;
+      case WM_KILLFOCUS:
+        if (live) FContainer->FocusChanged();
+        break;
+      default:
+        break;
+    }
+    if (live && ChangesScrollBars(Message)) FContainer->SetScrollBarsParameters(false);
+  }
+
+ protected:
+  // Whether the contents may have moved or changed extent after Message.
+  virtual bool ChangesScrollBars(const TMessage& Message) = 0;
+  TContainerClass* FContainer = nullptr;
+};
+
+// What both shell view containers share: a data binding (it binds nothing of the views,
+// but a refused update on leaving keeps the focus), the guard that keeps the scroll-bar
+// mirror from re-entering itself, and the hand-off of scroll codes to the inner control.
+// It adds no class of its own: the containers' parent class stays the container.
+class TvxShellViewContainer : public TvxContainer {
+ public:
+  explicit TvxShellViewContainer(TComponent* AOwner);
+  ~TvxShellViewContainer() override;
+  void AfterConstruction() override;
+  TvxCustomDataBinding* DataBinding() const { return FDataBinding.get(); }
+  // The container draws the inner control's scroll bars: they mirror its own and scroll it.
+  bool HasScrollBars() override { return true; }
+  void SetScrollBarsParameters(bool AIsScrolling) override;
+  // Leaving the control first hands its value to the binding; when the binding refuses,
+  // the focus comes back and the error goes on to the caller.
+  void DoExit() override;
+
+ protected:
+  // The data-binding class's instance for this container.
+  virtual std::unique_ptr<TvxCustomDataBinding> CreateDataBinding();
+  bool ScrollBarsCalculating() const { return FScrollBarsCalculating; }
+  bool BothScrollBarsVisible();
+  // Makes AInner the inner control (its events hooked already): parented to the
+  // container, with the container's look and feel following its style's.
+  void AdoptInnerControl(TWinControl* AInner);
+  // Frees the inner control first, while the container it names is whole.
+  template <class T>
+  void FreeInnerControl(T*& AInner) {
+    if (!AInner) return;
+    SetInnerControl(nullptr);
+    T* inner = AInner;
+    AInner = nullptr;
+    delete inner;
+  }
+  // Passes a scroll code straight to AInner's own control (the container's handling must
+  // not see it again), with the container's scroll bar as the sender.
+  void ScrollInnerControl(TWinControl* AInner, bool AVertical, TScrollCode AScrollCode, Integer AScrollPos);
+
+ private:
+  std::unique_ptr<TvxCustomDataBinding> FDataBinding;  // freed after the inner control
+  bool FIsExitProcessing = false;
+  bool FScrollBarsCalculating = false;
+};
+
+class TvxInnerShellListView;
+using TvxInnerShellListViewBase = TvxShellInnerControl<TvxCustomInnerShellListView, TvxCustomShellListView>;
+
+// The list inside the container: hands its input and focus to the container, paints its
+// column header through the container's look and feel, and keeps the folder shown while
+// its window is re-created.
+class TvxInnerShellListView : public TvxInnerShellListViewBase {
+  DECLARE_CLASS(TvxInnerShellListView, TvxInnerShellListViewBase)
   DECLARE_MESSAGE_MAP
  public:
   explicit TvxInnerShellListView(TComponent* AOwner);
   ~TvxInnerShellListView() override;
-  TWinControl* GetControl() override { return this; }
-  TvxContainer* GetControlContainer() override;
-  TvxCustomShellListView* Container() const { return FContainer; }
   void Navigate(PItemIDList APIDL) override;
   bool DoCompare(TvxShellFolder* AItem1, TvxShellFolder* AItem2, Integer& ACompare) override;
-  bool CanFocus() override;
-  void KeyDown(Word& Key, TShiftState Shift) override;
-  void KeyUp(Word& Key, TShiftState Shift) override;
-  void KeyPress(wchar_t& Key) override;
-  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
-  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
-  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
-  TPopupMenu* GetPopupMenu() override;
-  void WndProc(TMessage& Message) override;
-  void DefaultHandler(TMessage& Message) override;
+  // The column header window (nil before the report shows one) and the section pressed
+  // with the mouse (-1 for none).
+  HWND HeaderHandle() const { return FHeaderHandle; }
   Integer PressedHeaderItemIndex() const { return FPressedHeaderItemIndex; }
+  // Fills Info for header section AIndex; the section after the last column is the
+  // empty area to the header's right.
+  void GetHeaderItemInfo(Integer AIndex, THeaderItemInfo& Info);
 
  protected:
   void CreateWnd() override;
   void DestroyWnd() override;
+  bool ChangesScrollBars(const TMessage& Message) override;
 
  private:
   friend class TvxCustomShellListView;
-  void WMSetFocus(TWMSetFocus& Message);
-  void WMKillFocus(TWMKillFocus& Message);
-  void WMGetDlgCode(TWMGetDlgCode& Message);
   void WMHeaderItemInfo(TMessage& Message);
+  void WMParentNotify(TMessage& Message);
+  void HookHeader(HWND AHeader);
+  void UnhookHeader();
+  static LRESULT CALLBACK HeaderWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
+  LRESULT HeaderMessage(UINT Msg, WPARAM WParam, LPARAM LParam);
+  LRESULT CallOldHeaderProc(UINT Msg, WPARAM WParam, LPARAM LParam);
+  void PaintHeader(HDC DC);
+  void PaintHeaderSection(TvxCanvas* ACanvas, Integer AIndex, Integer AHeaderWidth);
+  Integer HeaderSectionAt(POINT P);
+  bool IsHeaderHot(Integer AIndex);
   TvxPidl FAbsolutePIDL;
+  std::unique_ptr<TCanvas> FHeaderDCCanvas;  // the canvas the header is painted through
+  std::unique_ptr<TvxCanvas> FCanvas;
+  WNDPROC FDefHeaderProc = nullptr;
+  HWND FHeaderHandle = nullptr;
   Integer FPressedHeaderItemIndex = -1;
-  TvxCustomShellListView* FContainer = nullptr;
 };
 
 using TvxBeforeNavigationEvent = std::function<void(TObject* Sender, PItemIDList ANewAbsolutePIDL)>;
 
-class TvxCustomShellListView : public TvxContainer {
-  DECLARE_CLASS(TvxCustomShellListView, TvxContainer)
+class TvxCustomShellListView : public TvxShellViewContainer {
+  DECLARE_CLASS(TvxCustomShellListView, TvxShellViewContainer)
  public:
   explicit TvxCustomShellListView(TComponent* AOwner);
   ~TvxCustomShellListView() override;
@@ -124,7 +270,6 @@ class TvxCustomShellListView : public TvxContainer {
   bool MultiSelect() const { return FInnerListView->MultiSelect(); }
   void SetMultiSelect(bool Value) { FInnerListView->SetMultiSelect(Value); }
 
-  bool HasScrollBars() override { return true; }
   void Scroll(TScrollBarKind AScrollBarKind, TScrollCode AScrollCode, Integer& AScrollPos) override;
 
   TvxShellAddFolderEvent OnAddFolder;
@@ -138,12 +283,13 @@ class TvxCustomShellListView : public TvxContainer {
 
  protected:
   void Loaded() override;
+  void LookAndFeelChanged(TvxLookAndFeel* Sender, TvxLookAndFeelValues AChangedValues) override;
 
  private:
   friend class TvxInnerShellListView;
+  template <class, class>
+  friend class TvxShellInnerControl;
   void HookInnerEvents();
-  void SetScrollBarsParameters(bool AIsScrolling) override;
-  bool FScrollBarsCalculating = false;
   TvxInnerShellListView* FInnerListView = nullptr;  // owned: freed before the container
 };
 

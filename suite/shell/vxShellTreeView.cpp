@@ -7,8 +7,7 @@
 
 // --- inner tree --------------------------------------------------------------------------------
 
-TvxInnerShellTreeView::TvxInnerShellTreeView(TComponent* AOwner)
-    : TvxCustomInnerShellTreeView(AOwner) {
+TvxInnerShellTreeView::TvxInnerShellTreeView(TComponent* AOwner) : TvxInnerShellTreeViewBase(AOwner) {
   SetBorderStyle(bsNone);
   ControlStyle().Include(csDoubleClicks);
   SetParentFont(true);
@@ -18,9 +17,6 @@ TvxInnerShellTreeView::~TvxInnerShellTreeView() = default;
 
 const TMessageMap* TvxInnerShellTreeView::ClassMessages() {
   static constexpr TMessageEntry Entries[] = {
-      {WM_SETFOCUS, MessageHandler<&TvxInnerShellTreeView::WMSetFocus>},
-      {WM_KILLFOCUS, MessageHandler<&TvxInnerShellTreeView::WMKillFocus>},
-      {WM_GETDLGCODE, MessageHandler<&TvxInnerShellTreeView::WMGetDlgCode>},
       {WM_NCCALCSIZE, MessageHandler<&TvxInnerShellTreeView::WMNCCalcSize>},
       {WM_NCPAINT, MessageHandler<&TvxInnerShellTreeView::WMNCPaint>},
       {WM_WINDOWPOSCHANGED, MessageHandler<&TvxInnerShellTreeView::WMWindowPosChanged>},
@@ -30,35 +26,22 @@ const TMessageMap* TvxInnerShellTreeView::ClassMessages() {
   return &Map;
 }
 
-TvxContainer* TvxInnerShellTreeView::GetControlContainer() { return FContainer; }
-
 TvxPidl TvxInnerShellTreeView::CurrentPIDL() {
   if (!HandleAllocated()) return FAbsolutePIDL ? vxShellPidlCopy(FAbsolutePIDL.get()) : nullptr;
   return AbsolutePIDL();
 }
 
-bool TvxInnerShellTreeView::CanFocus() { return FContainer ? FContainer->CanFocus() : inherited::CanFocus(); }
-
-void TvxInnerShellTreeView::WndProc(TMessage& Message) {
-  if (FContainer && FContainer->InnerControlMenuHandler(Message)) return;
-  const UINT msg = Message.Msg;
-  if ((msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK) && FContainer && FContainer->DragMode() == dmAutomatic &&
-      !ComponentState().Contains(csDesigning)) {
-    FContainer->BeginDrag(false);
-    return;
-  }
-  inherited::WndProc(Message);
-  switch (msg) {
+bool TvxInnerShellTreeView::ChangesScrollBars(const TMessage& Message) {
+  switch (Message.Msg) {
     case WM_WINDOWPOSCHANGED:
     case WM_HSCROLL:
     case WM_VSCROLL:
     case CM_BASE + 0x25:
     case TVM_ENSUREVISIBLE:
     case WM_VXSHELL_AFTERDROP:
-      if (FContainer && !FContainer->IsDestroying()) FContainer->SetScrollBarsParameters(false);
-      break;
+      return true;
     default:
-      break;
+      return false;
   }
 }
 
@@ -93,11 +76,6 @@ void TvxInnerShellTreeView::CMMouseLeave(TMessage& Message) {
   if (FContainer && !FContainer->IsDestroying()) FContainer->ShortRefreshContainer(true);
 }
 
-void TvxInnerShellTreeView::DefaultHandler(TMessage& Message) {
-  if (FContainer && FContainer->InnerControlDefaultHandler(Message)) return;
-  inherited::DefaultHandler(Message);
-}
-
 void TvxInnerShellTreeView::CreateWnd() {
   inherited::CreateWnd();
   if (FAbsolutePIDL && HandleAllocated()) {
@@ -112,98 +90,20 @@ void TvxInnerShellTreeView::DestroyWnd() {
   inherited::DestroyWnd();
 }
 
-void TvxInnerShellTreeView::WMSetFocus(TWMSetFocus& Message) {
-  InheritedMessage(Message);
-  if (FContainer && !FContainer->IsDestroying() && !ComponentState().Contains(csDestroying) &&
-      !(FContainer->HandleAllocated() && Message.FocusedWnd() == FContainer->Handle()))
-    FContainer->FocusChanged();
-}
-
-void TvxInnerShellTreeView::WMKillFocus(TWMKillFocus& Message) {
-  InheritedMessage(Message);
-  if (FContainer && !FContainer->IsDestroying()) FContainer->FocusChanged();
-}
-
-void TvxInnerShellTreeView::WMGetDlgCode(TWMGetDlgCode& Message) {
-  InheritedMessage(Message);
-  Message.Result |= DLGC_WANTCHARS;
-  if (GetKeyState(VK_CONTROL) >= 0) Message.Result |= DLGC_WANTTAB;
-}
-
-void TvxInnerShellTreeView::Click() {
-  inherited::Click();
-  if (FContainer) FContainer->Click();
-}
-
-void TvxInnerShellTreeView::DblClick() {
-  inherited::DblClick();
-  if (FContainer) FContainer->DblClick();
-}
-
-void TvxInnerShellTreeView::KeyDown(Word& Key, TShiftState Shift) {
-  if (FContainer) FContainer->KeyDown(Key, Shift);
-  if (Key != 0) inherited::KeyDown(Key, Shift);
-}
-
-void TvxInnerShellTreeView::KeyUp(Word& Key, TShiftState Shift) {
-  if (Key == VK_TAB) Key = 0;
-  if (FContainer && Key != 0) FContainer->KeyUp(Key, Shift);
-  if (Key != 0) inherited::KeyUp(Key, Shift);
-}
-
-void TvxInnerShellTreeView::KeyPress(wchar_t& Key) {
-  if (Key == L'\t') Key = 0;
-  if (FContainer && Key != 0) FContainer->KeyPress(Key);
-  if (Key == L'\r') Key = 0;
-  if (Key != 0) inherited::KeyPress(Key);
-}
-
-void TvxInnerShellTreeView::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
-  inherited::MouseDown(Button, Shift, X, Y);
-  if (FContainer) FContainer->MouseDownFromInner(this, Button, Shift, X, Y);
-}
-
-void TvxInnerShellTreeView::MouseMove(TShiftState Shift, Integer X, Integer Y) {
-  inherited::MouseMove(Shift, X, Y);
-  if (FContainer) FContainer->MouseMove(Shift, X + Left(), Y + Top());
-}
-
-void TvxInnerShellTreeView::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
-  inherited::MouseUp(Button, Shift, X, Y);
-  if (FContainer) FContainer->MouseUp(Button, Shift, X + Left(), Y + Top());
-}
-
-bool TvxInnerShellTreeView::DoMouseWheel(TShiftState Shift, Integer WheelDelta, POINT MousePos) {
-  if (FContainer && FContainer->DoMouseWheel(Shift, WheelDelta, MousePos)) return true;
-  return inherited::DoMouseWheel(Shift, WheelDelta, MousePos);
-}
-
-TPopupMenu* TvxInnerShellTreeView::GetPopupMenu() {
-  return FContainer ? FContainer->GetPopupMenu() : inherited::GetPopupMenu();
-}
-
 // --- container ---------------------------------------------------------------------------------
 
-TvxCustomShellTreeView::TvxCustomShellTreeView(TComponent* AOwner) : TvxContainer(AOwner) {}
+TvxCustomShellTreeView::TvxCustomShellTreeView(TComponent* AOwner) : TvxShellViewContainer(AOwner) {}
 
 void TvxCustomShellTreeView::AfterConstruction() {
   inherited::AfterConstruction();
   FInnerTreeView = new TvxInnerShellTreeView(this);
   FInnerTreeView->FContainer = this;
-  LookAndFeel()->SetMasterLookAndFeel(Style()->LookAndFeel());
-  FInnerTreeView->SetParent(this);
   HookInnerEvents();
-  SetInnerControl(FInnerTreeView);
+  AdoptInnerControl(FInnerTreeView);
   SetBounds(Left(), Top(), 121, 97);
 }
 
-TvxCustomShellTreeView::~TvxCustomShellTreeView() {
-  if (!FInnerTreeView) return;
-  SetInnerControl(nullptr);
-  TvxInnerShellTreeView* inner = FInnerTreeView;
-  FInnerTreeView = nullptr;
-  delete inner;
-}
+TvxCustomShellTreeView::~TvxCustomShellTreeView() { FreeInnerControl(FInnerTreeView); }
 
 void TvxCustomShellTreeView::HookInnerEvents() {
   // The scroll-bar mirror follows every change of the tree's extent, also when the
@@ -247,16 +147,6 @@ void TvxCustomShellTreeView::HookInnerEvents() {
   };
 }
 
-bool TvxCustomShellTreeView::BothScrollBarsVisible() {
-  return HScrollBar() && VScrollBar() && HScrollBar()->Visible() && VScrollBar()->Visible();
-}
-
-void TvxCustomShellTreeView::SetScrollBarsParameters(bool AIsScrolling) {
-  if (FScrollBarsCalculating) return;
-  TValueScope<bool> calculating(FScrollBarsCalculating, true);
-  inherited::SetScrollBarsParameters(AIsScrolling);
-}
-
 void TvxCustomShellTreeView::Scroll(TScrollBarKind AScrollBarKind, TScrollCode AScrollCode, Integer& AScrollPos) {
   if (!Enabled() || !FInnerTreeView || !FInnerTreeView->HandleAllocated()) return;
   HWND tree = FInnerTreeView->Handle();
@@ -269,12 +159,7 @@ void TvxCustomShellTreeView::Scroll(TScrollBarKind AScrollBarKind, TScrollCode A
     si.nPos = AScrollPos;
     SetScrollInfo(tree, SB_VERT, &si, FALSE);
   }
-  TvxControlScrollBar* bar = vertical ? VScrollBar() : HScrollBar();
-  TMessage m{vertical ? static_cast<UINT>(WM_VSCROLL) : static_cast<UINT>(WM_HSCROLL),
-             MAKEWPARAM(static_cast<WORD>(AScrollCode), static_cast<WORD>(AScrollPos)),
-             reinterpret_cast<LPARAM>(bar && bar->HandleAllocated() ? bar->Handle() : nullptr), 0};
-  // Straight to the tree control: the container's own handling must not see it again.
-  FInnerTreeView->TWinControl::DefaultHandler(m);
+  ScrollInnerControl(FInnerTreeView, vertical, AScrollCode, AScrollPos);
   AScrollPos = GetScrollPos(tree, vertical ? SB_VERT : SB_HORZ);
   SetScrollBarsParameters(true);
 }

@@ -7,58 +7,41 @@
 
 #include "vxContainer.h"
 #include "vxShellControls.h"
+#include "vxShellListView.h"
 
 class TvxCustomShellTreeView;
 class TvxCustomShellListView;
 
+using TvxInnerShellTreeViewBase = TvxShellInnerControl<TvxCustomInnerShellTreeView, TvxCustomShellTreeView>;
+
 // The tree inside the container: hands its mouse, keyboard and focus events to the
 // container and keeps the selected folder while its window is re-created.
-class TvxInnerShellTreeView : public TvxCustomInnerShellTreeView, public IvxContainerInnerControl {
-  DECLARE_CLASS(TvxInnerShellTreeView, TvxCustomInnerShellTreeView)
+class TvxInnerShellTreeView : public TvxInnerShellTreeViewBase {
+  DECLARE_CLASS(TvxInnerShellTreeView, TvxInnerShellTreeViewBase)
   DECLARE_MESSAGE_MAP
  public:
   explicit TvxInnerShellTreeView(TComponent* AOwner);
   ~TvxInnerShellTreeView() override;
-  TWinControl* GetControl() override { return this; }
-  TvxContainer* GetControlContainer() override;
-  TvxCustomShellTreeView* Container() const { return FContainer; }
   // The selected folder: the kept one without a window, nil with nothing selected.
   TvxPidl CurrentPIDL();
-  bool CanFocus() override;
-
-  void Click() override;
-  void DblClick() override;
-  void KeyDown(Word& Key, TShiftState Shift) override;
-  void KeyUp(Word& Key, TShiftState Shift) override;
-  void KeyPress(wchar_t& Key) override;
-  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
-  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
-  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
-  bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, POINT MousePos) override;
-  TPopupMenu* GetPopupMenu() override;
-  void WndProc(TMessage& Message) override;
-  void DefaultHandler(TMessage& Message) override;
 
  protected:
   void CreateWnd() override;
   void DestroyWnd() override;
+  bool ChangesScrollBars(const TMessage& Message) override;
 
  private:
   friend class TvxCustomShellTreeView;
-  void WMSetFocus(TWMSetFocus& Message);
-  void WMKillFocus(TWMKillFocus& Message);
-  void WMGetDlgCode(TWMGetDlgCode& Message);
   void WMNCCalcSize(TMessage& Message);
   void WMNCPaint(TMessage& Message);
   void WMWindowPosChanged(TMessage& Message);
   void CMMouseLeave(TMessage& Message);
 
   TvxPidl FAbsolutePIDL;
-  TvxCustomShellTreeView* FContainer = nullptr;
 };
 
-class TvxCustomShellTreeView : public TvxContainer {
-  DECLARE_CLASS(TvxCustomShellTreeView, TvxContainer)
+class TvxCustomShellTreeView : public TvxShellViewContainer {
+  DECLARE_CLASS(TvxCustomShellTreeView, TvxShellViewContainer)
  public:
   explicit TvxCustomShellTreeView(TComponent* AOwner);
   ~TvxCustomShellTreeView() override;
@@ -78,8 +61,6 @@ class TvxCustomShellTreeView : public TvxContainer {
   TvxPidl GetNodeAbsolutePIDL(TTreeNode* ANode) { return FInnerTreeView->GetNodeAbsolutePIDL(ANode); }
   Integer FolderCount() { return FInnerTreeView->FolderCount(); }
   void UpdateContent() { FInnerTreeView->UpdateContent(); }
-  // The container draws the tree's scroll bars: they mirror the tree's own and scroll it.
-  bool HasScrollBars() override { return true; }
   void Scroll(TScrollBarKind AScrollBarKind, TScrollCode AScrollCode, Integer& AScrollPos) override;
 
   Integer ChangeDelay() const { return FInnerTreeView->ChangeDelay(); }
@@ -130,12 +111,10 @@ class TvxCustomShellTreeView : public TvxContainer {
 
  private:
   friend class TvxInnerShellTreeView;
+  template <class, class>
+  friend class TvxShellInnerControl;
   void HookInnerEvents();
   bool IsAcceptablePIDL(PItemIDList P);
-  bool ScrollBarsCalculating() const { return FScrollBarsCalculating; }
-  void SetScrollBarsParameters(bool AIsScrolling) override;
-  bool BothScrollBarsVisible();
-  bool FScrollBarsCalculating = false;
 
   TvxInnerShellTreeView* FInnerTreeView = nullptr;  // owned: freed before the container
 };

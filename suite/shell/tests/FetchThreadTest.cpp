@@ -239,4 +239,22 @@ TEST_F(FetchThreadTest, EachItemIsFilledByOneThreadOnly) {
   p.ClearItems();
 }
 
+// The worker's filling of one queued request, called on its own: the item is read and
+// reported once; a request whose row is gone is dropped unreported.
+TEST_F(FetchThreadTest, AQueuedRequestIsFilledAndReportedByItsOwnRoutine) {
+  TvxShellItemsInfoGatherer g(nullptr);
+  TFetchProducer p(&g);
+  p.Open(Tree.Root());
+  g.StopFetch();
+  TScopeExit resume([&g] { g.ResumeFetch(); });
+  ASSERT_GT(p.Items().size(), 3u);
+  ASSERT_FALSE(p.Items()[3]->Updated());
+  vxShellFetchQueuedItem(&g, TvxRequestItem{3, &p, true});
+  EXPECT_TRUE(p.Items()[3]->Updated());
+  EXPECT_GE(p.Items()[3]->IconIndex(), 0);
+  EXPECT_EQ(1, p.Notified.load());
+  vxShellFetchQueuedItem(&g, TvxRequestItem{static_cast<Integer>(p.Items().size()), &p, true});
+  EXPECT_EQ(1, p.Notified.load());
+}
+
 }  // namespace ZS_UNITY_ID

@@ -18,64 +18,6 @@ namespace ZS_UNITY_ID {
 
 using namespace shell_test;
 
-namespace {
-
-struct ShellListViewTest : ::testing::Test {
-  TForm* Form = nullptr;
-  TvxShellListView* List = nullptr;
-  TvxInnerShellListView* Inner = nullptr;
-  TTempTree Tmp;
-
-  void SetUp() override {
-    Form = new TForm(nullptr);
-    Form->SetBounds(40, 40, 640, 480);
-    List = new TvxShellListView(Form);
-    List->AfterConstruction();  // what creation through the class reference does
-    List->SetParent(Form);
-    List->SetBounds(0, 0, 600, 400);
-    Inner = List->InnerListView();
-    Form->Show();
-    Pump(40);
-  }
-  void TearDown() override {
-    delete Form;
-    Pump(20);
-  }
-  void Open(const String& Path) {
-    List->SetAbsolutePath(Path);
-    Pump(20);
-  }
-  std::vector<String> Names() {
-    std::vector<String> r;
-    TvxProducerReadLock lock(Inner->ItemProducer());
-    for (auto& i : Inner->ItemProducer()->Items()) r.push_back(i->Name());
-    return r;
-  }
-  // The text the list control itself shows in a cell.
-  String Cell(Integer Row, Integer Column = 0) {
-    wchar_t buf[260] = {};
-    ListView_GetItemText(Inner->Handle(), Row, Column, buf, 260);
-    return buf;
-  }
-  void Select(Integer Row) {
-    ListView_SetItemState(Inner->Handle(), Row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-  }
-  Integer RowOf(const String& Name) {
-    auto n = Names();
-    for (size_t i = 0; i < n.size(); ++i)
-      if (n[i] == Name) return static_cast<Integer>(i);
-    return -1;
-  }
-  bool AllUpdated() {
-    TvxProducerReadLock lock(Inner->ItemProducer());
-    for (auto& i : Inner->ItemProducer()->Items())
-      if (!i->Updated()) return false;
-    return true;
-  }
-};
-
-}  // namespace
-
 TEST_F(ShellListViewTest, ShowsTheFolderFoldersFirstInEveryStyle) {
   Tmp.Folder(L"sub2");
   Tmp.Folder(L"Sub1");

@@ -378,6 +378,8 @@ TEST_F(ShellTreeViewTest, DropOnAFolderNodeGoesToTheShellAndTheFolderIsReadAgain
   ASSERT_FALSE(Child(dst, L"moved.txt"));
   // Dragging is on by default; without it the tree control reports no drag start.
   EXPECT_FALSE(GetWindowLongPtrW(Tree->Handle(), GWL_STYLE) & TVS_DISABLEDRAGDROP);
+  // The shell drag starts from the control's own notice, not from the runtime's drag.
+  EXPECT_EQ(dmManual, Tree->DragMode());
   Tree->DragDropSettings()->SetAllowDragObjects(false);
   EXPECT_TRUE(GetWindowLongPtrW(Tree->Handle(), GWL_STYLE) & TVS_DISABLEDRAGDROP);
 
