@@ -803,9 +803,12 @@ void TMainMenu::SetWindowHandle(HWND Value) {
   }
 }
 
-// The menu bar shows the new menu before the old one goes.
+// The menu bar shows the new menu before the old one goes. A menu being destroyed (its
+// form going, its items leaving one by one) is not rebuilt for each item that leaves.
 void TMainMenu::MenuChanged() {
-  if (ComponentState().Contains(csLoading) || !Items() || !Items()->FHandle) return;
+  if (ComponentState().Contains(csLoading) || ComponentState().Contains(csDestroying) || !Items() ||
+      !Items()->FHandle)
+    return;
   HMENU old = Items()->FHandle;
   std::vector<TMenuItem*> stack{Items()};
   while (!stack.empty()) {

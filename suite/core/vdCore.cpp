@@ -38,6 +38,7 @@ void FinCore() {
 
 bool vdOSWin9x, vdOSWin95, vdOSWin98, vdOSWinMe, vdOSWinNT, vdOSWin2000, vdOSWin2000Up, vdOSWinXP,
     vdOSWinXPUp, vdOSWinMajor5, vdOSWinVista, vdOSWinVistaUp, vdOSWin7, vdOSWow64;
+bool IsWindowsNTVersion6;
 
 void vdSetOSFlags(DWORD P, DWORD M, DWORD m) {
   vdOSWin9x = P == 1;
@@ -53,6 +54,7 @@ void vdSetOSFlags(DWORD P, DWORD M, DWORD m) {
   vdOSWinVista = P == 2 && M == 6;
   vdOSWinVistaUp = P == 2 && M >= 6;
   vdOSWin7 = P == 2 && M == 6 && m == 1;
+  IsWindowsNTVersion6 = P == 2 && M == 6;
 }
 
 DWORD vdOSMajorVersion() { return FMajorVersion; }

@@ -214,6 +214,8 @@ AnsiString vdWideToAnsiString(const String& W, UINT ACodePage = CP_ACP, Integer 
 // Operating-system flags, computed once at start-up.
 extern bool vdOSWin9x, vdOSWin95, vdOSWin98, vdOSWinMe, vdOSWinNT, vdOSWin2000, vdOSWin2000Up,
     vdOSWinXP, vdOSWinXPUp, vdOSWinMajor5, vdOSWinVista, vdOSWinVistaUp, vdOSWin7, vdOSWow64;
+// The platform is of the NT family with major version exactly 6 (set with the flags above).
+extern bool IsWindowsNTVersion6;
 // Sets the flags from a platform id and a version (start-up passes the real ones).
 void vdSetOSFlags(DWORD APlatformId, DWORD AMajor, DWORD AMinor);
 // The Windows major version read at start-up.

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <vector>
 
 #include "Classes.h"
@@ -35,6 +36,10 @@ class TvxBitmap : public TBitmap {
   TvxBitmap(const TRect& ARect, TPixelFormat APixelFormat)
       : TvxBitmap(ARect.right - ARect.left, ARect.bottom - ARect.top, APixelFormat) {}
   ~TvxBitmap() override;
+  static std::unique_ptr<TvxBitmap> CreateSize(const TRect& ARect) { return std::make_unique<TvxBitmap>(ARect); }
+  static std::unique_ptr<TvxBitmap> CreateSize(Integer AWidth, Integer AHeight) {
+    return std::make_unique<TvxBitmap>(AWidth, AHeight);
+  }
 
   void BeginUpdate() { ++FLockCount; }
   // Leaves the batch without notifying.
@@ -83,6 +88,9 @@ class TvxBitmap32 : public TvxBitmap {
   TvxBitmap32(Integer AWidth, Integer AHeight, bool AClear);
   TvxBitmap32(const TRect& ARect, bool AClear)
       : TvxBitmap32(ARect.right - ARect.left, ARect.bottom - ARect.top, AClear) {}
+  static std::unique_ptr<TvxBitmap32> CreateSize(Integer AWidth, Integer AHeight) {
+    return std::make_unique<TvxBitmap32>(AWidth, AHeight);
+  }
 
   // W x H pixels, bottom row first.
   void GetBitmapColors(TRGBColors& AColors);

@@ -951,7 +951,10 @@ TvxControl::TvxControl(TComponent* AOwner) : TCustomControl(AOwner) {
     LookAndFeelChangedHandler(Sender, V);
   };
   FScrollBars = ssBoth;
-  CreateScrollBars();
+  // The scroll bars are not made here: while this constructor runs, HasScrollBars answers
+  // for this base class only, so every descendant would get bars and a size grip it may
+  // never show. They are made when first needed: window creation, or scroll-bar data set
+  // or updated before the window exists.
   SetTabStop(MayFocus());
   FLastParentBackground = true;
   ControlStyle().Include(csParentBackground);
@@ -1543,8 +1546,12 @@ void TvxControl::ScrollBarScroll(TObject* Sender, TScrollCode ScrollCode, Intege
   Scroll(static_cast<TvxScrollBar*>(Sender)->Kind(), ScrollCode, ScrollPos);
 }
 
+bool TvxControl::NeedsScrollBars() {
+  return HasScrollBars() && !ComponentState().Contains(csDestroying);
+}
+
 void TvxControl::UpdateScrollBarObjects() {
-  if (HasScrollBars()) {
+  if (NeedsScrollBars()) {
     CreateScrollBars();
     if (HandleAllocated()) InitScrollBars();
   } else {
@@ -1643,6 +1650,7 @@ bool TvxControl::VScrollBarVisible() {
 
 void TvxControl::SetScrollBarInfo(TScrollBarKind AScrollBarKind, Integer AMin, Integer AMax, Integer AStep,
                                   Integer APage, Integer APos, bool AAllowShow, bool AAllowHide) {
+  if (!FSizeGrip && NeedsScrollBars()) CreateScrollBars();
   TvxControlScrollBar* bar = AScrollBarKind == sbHorizontal ? FHScrollBar : FVScrollBar;
   if (!bar) return;
   TvxScrollBarData d = bar->Data;
@@ -1685,6 +1693,7 @@ void TvxControl::UnlockScrollBars() {
 }
 
 void TvxControl::UpdateScrollBars() {
+  if (!FSizeGrip && NeedsScrollBars()) CreateScrollBars();
   if (!HasScrollBars() || !FSizeGrip) return;
   if (FScrollBarsLockCount > 0) {
     FScrollBarsUpdateNeeded = true;

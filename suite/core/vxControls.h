@@ -411,7 +411,12 @@ class TvxControl : public TCustomControl,
   void UnlockScrollBars();
   void ScrollContent(TvxDirection ADirection);
   void ScrollWindow(Integer DX, Integer DY, const TRect& AScrollRect);
+  // Makes the bar objects when the control needs them (see NeedsScrollBars), parenting
+  // them once the window exists; frees them when it does not.
   void UpdateScrollBarObjects();
+  // Whether the control must have its bar objects now: it has scroll bars and is not
+  // being destroyed.
+  bool NeedsScrollBars();
   void RunContentScrolling();
 
   // Suite drag and drop.
@@ -446,7 +451,10 @@ class TvxControl : public TCustomControl,
   virtual void GetHScrollBarBounds(TRect& R);
   virtual void GetSizeGripBounds(TRect& R);
   virtual void GetVScrollBarBounds(TRect& R);
-  virtual void InitScrollBarsParameters() {}
+  // Describes what can be scrolled; the base hands over to SetupScrollBars.
+  virtual void InitScrollBarsParameters() { SetupScrollBars(); }
+  // Sets the bars' data with SetScrollBarInfo; the base sets nothing.
+  virtual void SetupScrollBars() {}
   virtual bool IsPixelScrollBar(TScrollBarKind AKind) { return false; }
   virtual bool HasScrollBars() { return true; }
   virtual bool CanBringScrollBarsToFront() { return !IsDesigning(); }

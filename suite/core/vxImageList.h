@@ -86,6 +86,9 @@ class TvxImageList : public TDragImageList {
   explicit TvxImageList(TComponent* AOwner = nullptr);
   TvxImageList(Integer AWidth, Integer AHeight);
   ~TvxImageList() override;
+  static std::unique_ptr<TvxImageList> CreateSize(Integer AWidth, Integer AHeight) {
+    return std::make_unique<TvxImageList>(AWidth, AHeight);
+  }
 
   // Adds to the system list (a missing mask becomes an all-zero one) and records the
   // image; answers the system list's index (-1 when it refused).

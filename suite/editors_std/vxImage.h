@@ -199,10 +199,9 @@ class TvxCustomImage : public TvxCustomEdit {
   // The stand-alone editor scrolls a picture larger than its client (without Center, Stretch
   // and AutoSize) with its own scroll bars, 8 pixels a line.
   bool HasScrollBars() override { return !IsInplace(); }
-  void InitScrollBarsParameters() override { SetupScrollBars(); }
   void Scroll(TScrollBarKind AScrollBarKind, TScrollCode AScrollCode, Integer& AScrollPos) override;
   void UpdateScrollBars() override;
-  void SetupScrollBars();
+  void SetupScrollBars() override;
   // The view info's offset from the bars' positions.
   void UpdateScrollPositions();
   void Initialize() override;

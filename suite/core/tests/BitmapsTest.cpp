@@ -12,6 +12,7 @@
 #include "Classes.h"
 #include "TestSurface.h"
 #include "vxBitmaps.h"
+#include "vxImageList.h"
 
 namespace ZS_UNITY_ID {
 
@@ -59,6 +60,17 @@ TEST(Bitmaps, ConstructionAndBatchedChanges) {
   TvxBitmap r(TRect{5, 5, 12, 8}, pf32bit);
   EXPECT_EQ(r.Width(), 7);
   EXPECT_EQ(r.Height(), 3);
+  // The sized factories: a rectangle's extent, the class's own pixel format.
+  auto fr = TvxBitmap::CreateSize(TRect{2, 3, 9, 7});
+  EXPECT_EQ(fr->Width(), 7);
+  EXPECT_EQ(fr->Height(), 4);
+  EXPECT_EQ(fr->PixelFormat(), pf24bit);
+  auto f32 = TvxBitmap32::CreateSize(5, 6);
+  EXPECT_EQ(f32->Height(), 6);
+  EXPECT_EQ(f32->PixelFormat(), pf32bit);
+  auto list = TvxImageList::CreateSize(16, 12);
+  EXPECT_EQ(list->Width(), 16);
+  EXPECT_EQ(list->Height(), 12);
 
   int changes = 0;
   b.OnChange = [&](TObject*) { ++changes; };

@@ -9,6 +9,7 @@
 
 #include "ExtCtrls.h"
 #include "SuiteControlTestSupport.h"
+#include "vxContainer.h"
 #include "vxControls.h"
 
 namespace ZS_UNITY_ID {
@@ -371,6 +372,83 @@ TEST_F(ControlScrolling, PanningEndsWithEscapeAndLeavesNoCapture) {
   ASSERT_FALSE(Pad->Calls.empty());
   EXPECT_EQ(Pad->Calls[0].Kind, sbHorizontal) << "only the horizontal bar shows: a horizontal pan";
   EXPECT_EQ(Pad->Calls[0].Code, scLineUp);
+}
+
+namespace {
+// A control without scroll bars of its own.
+class TBarlessPad : public TvxControl {
+  DECLARE_CLASS(TBarlessPad, TvxControl)
+ public:
+  using TvxControl::TvxControl;
+  bool HasScrollBars() override { return false; }
+};
+
+// A control that describes its content through the base's SetupScrollBars hook.
+class TSetupPad : public TvxControl {
+  DECLARE_CLASS(TSetupPad, TvxControl)
+ public:
+  using TvxControl::TvxControl;
+  void SetupScrollBars() override {
+    TRect cb = ClientBounds();
+    SetScrollBarInfo(sbVertical, 0, 999, 10, cb.bottom - cb.top, 0, true, true);
+    SetScrollBarInfo(sbHorizontal, 0, 0, 10, cb.right - cb.left, 0, true, true);
+  }
+};
+
+// The windows among AParent's children.
+int ChildWindows(HWND AParent) {
+  int n = 0;
+  for (HWND w = GetWindow(AParent, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) ++n;
+  return n;
+}
+}  // namespace
+
+// Only a control that has scroll bars gets the bar and grip objects and windows: neither a
+// control that has none nor a container, whether or not its window exists.
+TEST_F(ControlScrolling, BarObjectsExistOnlyWhenTheControlHasScrollBars) {
+  auto* barless = new TBarlessPad(Form);
+  auto* container = new TvxContainer(Form);
+  for (TvxControl* c : {static_cast<TvxControl*>(barless), static_cast<TvxControl*>(container)}) {
+    SCOPED_TRACE(c->ClassName());
+    EXPECT_EQ(c->HScrollBar(), nullptr);
+    EXPECT_EQ(c->VScrollBar(), nullptr);
+    EXPECT_EQ(c->SizeGrip(), nullptr);
+    c->SetBounds(220, 10, 60, 60);
+    c->SetParent(Form);
+    c->HandleNeeded();
+    c->UpdateScrollBars();
+    Pump(20);
+    EXPECT_EQ(c->HScrollBar(), nullptr);
+    EXPECT_EQ(c->SizeGrip(), nullptr);
+    EXPECT_EQ(ChildWindows(c->Handle()), 0);
+  }
+  // The pad of the fixture has them, parented to it, the vertical bar's window shown.
+  Content(100, 1000);
+  ASSERT_NE(Pad->SizeGrip(), nullptr);
+  EXPECT_EQ(Pad->HScrollBar()->Parent(), Pad);
+  EXPECT_EQ(Pad->SizeGrip()->Parent(), Pad);
+  ASSERT_TRUE(Pad->VScrollBar()->HandleAllocated());
+  EXPECT_EQ(GetParent(Pad->VScrollBar()->Handle()), Pad->Handle());
+  EXPECT_TRUE(IsWindowVisible(Pad->VScrollBar()->Handle()));
+}
+
+// Data given before the window exists is kept by bars made for it, and the base's
+// parameter pass reaches SetupScrollBars.
+TEST_F(ControlScrolling, BarsAreMadeWhenFirstNeededAndSetUpThroughTheHook) {
+  auto* early = new TScrollingPad(Form);
+  EXPECT_EQ(early->SizeGrip(), nullptr);
+  early->SetScrollBarInfo(sbVertical, 0, 499, 10, 50, 7, true, true);
+  ASSERT_NE(early->VScrollBar(), nullptr);
+  EXPECT_TRUE(early->VScrollBar()->Data.Visible);
+  EXPECT_EQ(early->VScrollBar()->Data.Position, 7);
+  EXPECT_EQ(early->VScrollBar()->Data.Max, 499);
+
+  auto* setup = Add<TSetupPad>(Form, RECT{220, 10, 280, 110});
+  setup->UpdateScrollBars();
+  Pump(20);
+  EXPECT_TRUE(setup->VScrollBarVisible());
+  EXPECT_FALSE(setup->HScrollBarVisible());
+  EXPECT_EQ(setup->VScrollBar()->Max(), 999);
 }
 
 }  // namespace ZS_UNITY_ID

@@ -205,6 +205,7 @@ TEST(CoreUtilities, ConversionsColoursAndOSFlags) {
     EXPECT_EQ(vdOSWinVista, c.vista);
     EXPECT_EQ(vdOSWinVistaUp, c.vistaUp);
     EXPECT_EQ(vdOSWin7, c.w7);
+    EXPECT_EQ(IsWindowsNTVersion6, c.nt && c.M == 6);
   }
   vdSetOSFlags(vi.dwPlatformId, vi.dwMajorVersion, vi.dwMinorVersion);
 }

@@ -183,10 +183,13 @@ TEST_F(TFormFixture, SettingsBroadcastReachesListenersAsPrivateMessage) {
   ASSERT_NE(c, nullptr);
   ASSERT_EQ(c->ListenerCount(), 0);
   ASSERT_EQ(c->WindowHandle(), nullptr);
-  // Suite controls owning scroll bars register themselves when they are made.
+  // Suite controls owning scroll bars register themselves when their bars are made: at
+  // window creation, or when a control without a window is first given scroll-bar data.
   auto* a = Add<TMetricsListener>(Form, RECT{0, 0, 20, 20});
   auto* b = Add<TMetricsListener>(Form, RECT{30, 0, 50, 20});
   auto* noHandle = new TMetricsListener(nullptr);
+  EXPECT_EQ(c->ListenerCount(), 2);
+  noHandle->SetScrollBarInfo(sbVertical, 0, 99, 1, 10, 0, true, true);
   c->AddListener(a);
   EXPECT_EQ(c->ListenerCount(), 3) << "a control is listed once";
   ASSERT_NE(c->WindowHandle(), nullptr);
