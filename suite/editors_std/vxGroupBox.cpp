@@ -80,6 +80,195 @@ TSize vxButtonGroupNaturalSize(Integer AItemCount, Integer AColumns, Integer AWi
                rows * std::max(ACaptionHeight, M.GlyphHeight)};
 }
 
+// --- In-place painting ------------------------------------------------------------------------
+
+void TvxGroupBoxButtonViewInfo::Assign(TPersistent* Source) {
+  if (auto* s = dynamic_cast<TvxGroupBoxButtonViewInfo*>(Source)) {
+    Caption = s->Caption;
+    Column = s->Column;
+    Row = s->Row;
+  }
+  inherited::Assign(Source);
+}
+
+void TvxGroupBoxViewInfo::Offset(Integer DX, Integer DY) {
+  inherited::Offset(DX, DY);
+  OffsetRect(&CaptionRect, DX, DY);
+}
+
+void TvxGroupBoxViewInfo::DrawGroupBackground(TvxCanvas* ACanvas) {
+  bool handled = false;
+  if (OnDrawBackground) OnDrawBackground(this, ACanvas, handled);
+  if (!handled && !Transparent) ACanvas->FillRect(Bounds, BackgroundColor());
+}
+
+void TvxGroupBoxViewInfo::PaintContent(TvxCanvas* ACanvas) { DrawGroupBackground(ACanvas); }
+
+void TvxButtonGroupViewInfo::SetGroupButtonCount(Integer ACount) {
+  if (ACount < 0) ACount = 0;
+  while (ButtonCount() > ACount) ButtonsInfo.pop_back();
+  while (ButtonCount() < ACount) ButtonsInfo.push_back(std::make_unique<TvxGroupBoxButtonViewInfo>());
+}
+
+TRect TvxButtonGroupViewInfo::GlyphRect(TvxGroupBoxButtonViewInfo* AButton) {
+  const TSize g = GetGlyphSize();
+  const TRect& b = AButton->Bounds;
+  const Integer top = b.top + (b.bottom - b.top - g.cy) / 2;
+  const Integer left = Alignment == taRightJustify ? b.right - g.cx : b.left;
+  return TRect{left, top, left + g.cx, top + g.cy};
+}
+
+TvxButtonState TvxButtonGroupViewInfo::GetButtonState(TvxGroupBoxButtonViewInfo* AButton) {
+  switch (AButton->Data.State) {
+    case ebsDisabled: return vxbsDisabled;
+    case ebsPressed: return vxbsPressed;
+    case ebsSelected: return vxbsHot;
+    default: return vxbsNormal;
+  }
+}
+
+void TvxButtonGroupViewInfo::PaintContent(TvxCanvas* ACanvas) {
+  inherited::PaintContent(ACanvas);
+  for (Integer i = 0; i < ButtonCount(); ++i) {
+    TvxGroupBoxButtonViewInfo* b = GroupButtons(i);
+    if (vxRectHasNoArea(b->Bounds)) continue;
+    const TRect glyph = GlyphRect(b);
+    DrawButtonGlyph(ACanvas, b, glyph);
+    DrawButtonCaption(ACanvas, b, glyph);
+  }
+}
+
+TvxCustomButtonGroupProperties* TvxButtonGroupViewData::GroupProperties() const {
+  return dynamic_cast<TvxCustomButtonGroupProperties*>(Properties());
+}
+
+bool TvxButtonGroupViewData::IsButtonNativeStyle() { return NativeStyle; }
+
+Integer TvxButtonGroupViewData::GetCaptionFlags() {
+  TvxCustomButtonGroupProperties* props = GroupProperties();
+  if (ComputingAutoHeight && props && props->WordWrap())
+    return vxtfLeft | vxtfCenterY | vxtfNoClip | vxtfShowPrefix | vxtfWordBreak;  // 1697
+  return vxtfLeft | vxtfCenterY | vxtfSingleLine | vxtfShowPrefix;                // 609
+}
+
+TvxEditButtonStyle TvxButtonGroupViewData::GroupButtonStyle() {
+  if (IsInplace()) {
+    switch (Style()->LookAndFeel()->Kind()) {
+      case lfFlat: return btsFlat;
+      case lfUltraFlat: return btsUltraFlat;
+      case lfOffice11: return btsOffice11;
+      default: return bts3D;
+    }
+  }
+  switch (GetBorderStyle()) {
+    case ebsUltraFlat: return btsUltraFlat;
+    case ebsOffice11: return btsOffice11;
+    case ebsNone: case ebs3D: return bts3D;
+    default: return btsFlat;
+  }
+}
+
+void TvxButtonGroupViewData::CalculateButtonsCaptions(TvxButtonGroupViewInfo* AViewInfo) {
+  TvxButtonGroupItems* items = GroupProperties()->Items();
+  const Integer n = std::min(items->Count(), AViewInfo->ButtonCount());
+  const Integer rows = vxButtonGroupRowCount(n, GroupProperties()->GetColumnCount());
+  for (Integer i = 0; i < n; ++i) {
+    TvxGroupBoxButtonViewInfo* b = AViewInfo->GroupButtons(i);
+    b->Index = i;
+    b->Caption = items->Items(i)->Caption();
+    b->Column = rows > 0 ? i / rows : 0;
+    b->Row = rows > 0 ? i % rows : 0;
+  }
+}
+
+void TvxButtonGroupViewData::CalculateButtonPositions(TvxCanvas* ACanvas, TvxButtonGroupViewInfo* AViewInfo) {
+  const Integer n = AViewInfo->ButtonCount();
+  const Integer cols = GroupProperties()->GetColumnCount();
+  const Integer rows = vxButtonGroupRowCount(n, cols);
+  if (rows <= 0 || cols <= 0) return;
+  TvxButtonGroupButtonMetrics m;
+  GetButtonMetrics(ACanvas, m);
+  const TRect extents = GetClientExtent(ACanvas, AViewInfo);
+  for (Integer i = 0; i < n; ++i) {
+    TvxGroupBoxButtonViewInfo* b = AViewInfo->GroupButtons(i);
+    b->Bounds = vxButtonGroupButtonBounds(Bounds, extents, cols, rows, b->Column, b->Row, m);
+    b->VisibleBounds = b->Bounds;
+  }
+}
+
+void TvxButtonGroupViewData::Calculate(TvxCanvas* ACanvas, const TRect& ABounds, const TPoint& P,
+                                       TvxMouseButton Button, TShiftState Shift, TvxCustomEditViewInfo* AViewInfo,
+                                       bool AIsMouseEvent) {
+  inherited::Calculate(ACanvas, ABounds, P, Button, Shift, AViewInfo, AIsMouseEvent);
+  auto* vi = static_cast<TvxButtonGroupViewInfo*>(AViewInfo);
+  vi->CaptionFlags = GetCaptionFlags();
+  vi->CaptionExtent = GetCaptionRectExtent();
+  TvxCustomButtonGroupProperties* props = GroupProperties();
+  const Integer n = props ? props->Items()->Count() : 0;
+  vi->SetGroupButtonCount(n);
+  if (n == 0) return;
+  CalculateButtonsCaptions(vi);
+  CalculateButtonPositions(ACanvas, vi);
+  const TvxEditButtonStyle style = GroupButtonStyle();
+  const TvxEditButtonTransparency transparency = Style()->ButtonTransparency();
+  const bool anyButton = Shift.Contains(ssLeft) || Shift.Contains(ssRight) || Shift.Contains(ssMiddle);
+  for (Integer i = 0; i < n; ++i) {
+    TvxGroupBoxButtonViewInfo* b = vi->GroupButtons(i);
+    b->Data.Style = style;
+    b->Data.Transparent = transparency == ebtAlways || (transparency == ebtInactive && !Selected);
+    const bool over = PtInRect(&b->Bounds, P) != FALSE;
+    if (!Enabled || !props->Items()->Items(i)->Enabled())
+      b->Data.State = ebsDisabled;
+    else if (IsGroupButtonPressed(vi, i) || (over && Shift.Contains(ssLeft)))
+      b->Data.State = ebsPressed;
+    else if (over && !anyButton && !IsDesigning)
+      b->Data.State = ebsSelected;
+    else
+      b->Data.State = ebsNormal;
+    CalculateButtonViewInfo(vi, b);
+  }
+}
+
+TSize TvxButtonGroupViewData::GetEditConstantPartSize(TvxCanvas* ACanvas,
+                                                      const TvxEditSizeProperties& AEditSizeProperties,
+                                                      TSize& MinContentSize, TvxCustomEditViewInfo* AViewInfo) {
+  (void)AViewInfo;
+  MinContentSize = TSize{0, 0};
+  TvxCustomButtonGroupProperties* props = GroupProperties();
+  ACanvas->SetFont(Style()->GetVisibleFont());
+  const Integer captionHeight = ACanvas->TextHeight(L"Zg") + GetEditContentSizeCorrection().cy;
+  const Integer n = props ? props->Items()->Count() : 0;
+  const Integer cols = props ? props->GetColumnCount() : 0;
+  TvxButtonGroupButtonMetrics m;
+  GetButtonMetrics(ACanvas, m);
+  HDC dc = ACanvas->Handle();
+  auto Measure = [&](const String& AText, Integer AWidth, bool AWrap) {
+    RECT r{0, 0, AWidth, 0};
+    DrawTextW(dc, AText.c_str(), -1, &r, DT_CALCRECT | (AWrap ? DT_WORDBREAK : DT_SINGLELINE));
+    return TSize{r.right - r.left, r.bottom - r.top};
+  };
+  if (AEditSizeProperties.Width < 0) {
+    Integer widest = 0;
+    for (Integer i = 0; i < n; ++i) widest = std::max<Integer>(widest, Measure(props->Items()->Items(i)->Caption(), 0, false).cx);
+    return vxButtonGroupNaturalSize(n, cols, widest, captionHeight, m);
+  }
+  if (n == 0 || cols <= 0) return TSize{0, captionHeight};
+  const Integer rows = vxButtonGroupRowCount(n, cols);
+  const TRect extents = GetClientExtent(ACanvas, nullptr);
+  const Integer captionWidth =
+      std::max<Integer>(1, (AEditSizeProperties.Width + m.FitWidthCorrection - extents.left - extents.right -
+                            (cols - 1) * m.ColumnSpacing) / cols -
+                               m.GlyphWidth - m.TextGap);
+  Integer rowHeight = std::max(captionHeight, m.GlyphHeight);
+  if (props->WordWrap())
+    for (Integer i = 0; i < n; ++i)
+      rowHeight = std::max<Integer>(rowHeight, Measure(props->Items()->Items(i)->Caption(), captionWidth, true).cy);
+  Integer height = rowHeight * rows;
+  if (!IsInplace()) height += extents.top + extents.bottom;
+  PaintOptions.Include(epoAutoHeight);
+  return TSize{AEditSizeProperties.Width, height};
+}
+
 // --- TvxPanelStyle ------------------------------------------------------------------------------
 
 void TvxPanelStyle::Assign(TPersistent* Source) {
@@ -132,6 +321,15 @@ void TvxPanelStyle::SetWordWrap(bool Value) {
 // --- Properties and items -----------------------------------------------------------------------
 
 TClass TvxCustomGroupBoxProperties::GetContainerClass() { return TvxCustomGroupBox::StaticClass(); }
+
+TvxCustomEditViewData* TvxCustomGroupBoxProperties::CreateViewData(TvxCustomEditStyle* AStyle, bool AIsInplace,
+                                                                   bool APreviewMode) {
+  auto* result = new TvxGroupBoxViewData(this, AStyle, AIsInplace);
+  result->PreviewMode = APreviewMode;
+  return result;
+}
+
+TvxCustomEditViewInfo* TvxCustomGroupBoxProperties::CreateViewInfo() { return new TvxGroupBoxViewInfo(); }
 
 TvxButtonGroupItem::TvxButtonGroupItem(TCollection* Collection) : TvxCaptionItem(Collection) {
   if (auto* items = dynamic_cast<TvxButtonGroupItems*>(Collection)) items->ReportItemChange(Index(), copAdd);
@@ -223,6 +421,15 @@ void TvxCustomButtonGroupProperties::Assign(TPersistent* Source) {
 }
 
 TClass TvxCustomButtonGroupProperties::GetContainerClass() { return TvxCustomButtonGroup::StaticClass(); }
+
+TvxCustomEditViewData* TvxCustomButtonGroupProperties::CreateViewData(TvxCustomEditStyle* AStyle, bool AIsInplace,
+                                                                      bool APreviewMode) {
+  auto* result = new TvxButtonGroupViewData(this, AStyle, AIsInplace);
+  result->PreviewMode = APreviewMode;
+  return result;
+}
+
+TvxCustomEditViewInfo* TvxCustomButtonGroupProperties::CreateViewInfo() { return new TvxButtonGroupViewInfo(); }
 
 TvxEditSupportedOperations TvxCustomButtonGroupProperties::GetSupportedOperations() {
   TvxEditSupportedOperations r{esoAlwaysHotTrack, esoAutoHeight, esoEditing,     esoFiltering,
