@@ -611,6 +611,8 @@ const TMessageMap* TvxCustomGroupBox::ClassMessages() {
   static constexpr TMessageEntry Entries[] = {
       {CM_FONTCHANGED, MessageHandler<&TvxCustomGroupBox::CMFontChanged>},
       {CM_DIALOGCHAR, MessageHandler<&TvxCustomGroupBox::CMDialogChar>},
+      {WM_NCCALCSIZE, MessageHandler<&TvxCustomGroupBox::WMNCCalcSize>},
+      {WM_NCPAINT, MessageHandler<&TvxCustomGroupBox::WMNCPaint>},
   };
   static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
   return &Map;
@@ -633,13 +635,19 @@ bool TvxCustomGroupBox::HasShadow() {
 }
 
 void TvxCustomGroupBox::AdjustClientRect(RECT& Rect) {
-  Rect = RECT{0, 0, Width(), Height()};
+  const bool nonClient = FCaptionFont && !IsDestroying() && HasNonClientCaption();
+  // A skin's caption strip lies outside the client area, which is then smaller than the window.
+  Rect = nonClient ? RECT{0, 0, ClientWidth(), ClientHeight()} : RECT{0, 0, Width(), Height()};
   if (!FCaptionFont || IsDestroying()) return;
   TRect e{};
   GetBorderExtent(e);
   const Integer S = ShadowWidth();
   const bool panel = FPanelStyle->Active();
-  if (!IsInplace() && !panel && FAlignment != alCenterCenter) {
+  if (TvxCustomLookAndFeelPainterClass skin = SkinPainter(); skin && !IsInplace()) {
+    const TRect b = panel ? skin->PanelBorderSize() : skin->GroupBoxBorderSize(false, CaptionPosition());
+    e.left += b.left, e.top += b.top, e.right += b.right, e.bottom += b.bottom;
+  }
+  if (!IsInplace() && !panel && !nonClient && FAlignment != alCenterCenter) {
     const Integer H = CaptionLineHeight(L"Wg");
     switch (CaptionPosition()) {
       case vxgpTop: e.top = H + e.top + 3; break;
@@ -760,6 +768,11 @@ void TvxCustomGroupBox::Paint() {
   if (done) return;
   TvxCanvas* vc = Canvas();
   TCanvas* C = vc->Canvas();
+  if (TvxCustomLookAndFeelPainterClass skin = SkinPainter()) {
+    PaintSkinned(vc, skin);
+    PaintButtons(C);
+    return;
+  }
   HDC dc = C->Handle();
   const Integer S = ShadowWidth();
   const TRect bounds{0, 0, Width() - S, Height() - S};
@@ -808,6 +821,160 @@ void TvxCustomGroupBox::Paint() {
   }
   if (FPanelStyle->Active()) DrawFrame(C, bounds);
   PaintButtons(C);
+}
+
+// --- Skin painting ------------------------------------------------------------------------------
+
+TvxCustomLookAndFeelPainterClass TvxCustomGroupBox::SkinPainter() {
+  TvxContainerStyle* style = Style();
+  return style && style->LookAndFeel() ? style->LookAndFeel()->SkinPainter() : nullptr;
+}
+
+bool TvxCustomGroupBox::HasNonClientCaption() {
+  return FPanelStyle && FCaptionFont && !FPanelStyle->Active() && IsNonClientCaptionSupported() && SkinPainter() &&
+         !FVisibleCaption.empty() && FAlignment != alCenterCenter;
+}
+
+Integer TvxCustomGroupBox::SkinCaptionDepth() {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, FCaptionFont->Handle());
+  SIZE sz{};
+  GetTextExtentPoint32W(dc, FVisibleCaption.c_str(), static_cast<int>(FVisibleCaption.size()), &sz);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  Integer depth = std::max<Integer>(sz.cy, CaptionLineHeight(L"Qq"));
+  if (OnMeasureCaptionHeight) OnMeasureCaptionHeight(this, SkinPainter(), depth);
+  return std::max<Integer>(depth, 0);
+}
+
+TRect TvxCustomGroupBox::NonClientCaptionRect() {
+  const Integer W = Width(), H = Height(), d = SkinCaptionDepth();
+  switch (CaptionPosition()) {
+    case vxgpBottom: return TRect{0, H - d, W, H};
+    case vxgpLeft: return TRect{0, 0, d, H};
+    case vxgpRight: return TRect{W - d, 0, W, H};
+    default: return TRect{0, 0, W, d};
+  }
+}
+
+void TvxCustomGroupBox::DrawSkinCaptionText(TvxCanvas* ACanvas, const TRect& ARect,
+                                            TvxCustomLookAndFeelPainterClass ASkin) {
+  const TvxGroupBoxCaptionPosition p = CaptionPosition();
+  const TRect b = ASkin->GroupBoxBorderSize(true, p);
+  const TRect inner{ARect.left + b.left, ARect.top + b.top, ARect.right - b.right, ARect.bottom - b.bottom};
+  HDC dc = ACanvas->Handle();
+  const int saved = SaveDC(dc);
+  auto restore = TScopeExit([dc, saved] { RestoreDC(dc, saved); });
+  SelectObject(dc, FCaptionFont->Handle());
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, ColorToRGB(ASkin->GroupBoxTextColor(Enabled(), p)));
+  IntersectClipRect(dc, ARect.left, ARect.top, ARect.right, ARect.bottom);
+  SIZE sz{};
+  GetTextExtentPoint32W(dc, FVisibleCaption.c_str(), static_cast<int>(FVisibleCaption.size()), &sz);
+  // Where along its side the caption goes: the start, the middle or the end.
+  const TvxCaptionAlignment a = FAlignment;
+  const int part = (a == alTopLeft || a == alBottomLeft || a == alLeftTop || a == alRightTop)         ? 0
+                   : (a == alTopCenter || a == alBottomCenter || a == alLeftCenter || a == alRightCenter) ? 1
+                                                                                                        : 2;
+  auto Place = [&](Integer AFrom, Integer ATo, Integer ALength) {
+    return part == 0 ? AFrom : part == 1 ? (AFrom + ATo - ALength) / 2 : ATo - ALength;
+  };
+  const int n = static_cast<int>(FVisibleCaption.size());
+  if (p == vxgpLeft) {
+    // Turned upwards: drawn from its lower end.
+    TextOutW(dc, (inner.left + inner.right - sz.cy) / 2, Place(inner.top, inner.bottom, sz.cx) + sz.cx,
+             FVisibleCaption.c_str(), n);
+  } else if (p == vxgpRight) {
+    // Turned downwards: drawn from its upper end, on the right.
+    TextOutW(dc, (inner.left + inner.right + sz.cy) / 2, Place(inner.top, inner.bottom, sz.cx),
+             FVisibleCaption.c_str(), n);
+  } else {
+    TextOutW(dc, Place(inner.left, inner.right, sz.cx), (inner.top + inner.bottom - sz.cy) / 2,
+             FVisibleCaption.c_str(), n);
+  }
+}
+
+void TvxCustomGroupBox::PaintSkinned(TvxCanvas* ACanvas, TvxCustomLookAndFeelPainterClass ASkin) {
+  TCanvas* C = ACanvas->Canvas();
+  const TRect bounds{0, 0, ClientWidth(), ClientHeight()};
+  const TvxGroupBoxCaptionPosition p = CaptionPosition();
+  const TvxGroupBoxCaptionPosition contentPosition = FVisibleCaption.empty() ? vxgpCenter : p;
+  if (!DoCustomDrawContentBackground(C, bounds, ASkin)) {
+    TRect r = bounds;
+    if (FPanelStyle->Active()) {
+      ASkin->DrawPanelContent(ACanvas, r, true);
+    } else if (Style()->BorderStyle() != cbsNone) {
+      if (ASkin->IsGroupBoxTransparent(false, contentPosition) || ASkin->IsGroupBoxTransparent(true, p))
+        vxDrawTransparentControlBackground(this, ACanvas, bounds);
+      ASkin->DrawGroupBoxContent(ACanvas, r, contentPosition, vxBordersAll);
+    } else {
+      TRect r2 = bounds;
+      ASkin->DrawGroupBoxBackground(ACanvas, r, r2);
+    }
+  }
+  if (FPanelStyle->Active()) {
+    if (!DoCustomDrawCaption(C, bounds, ASkin)) DrawPanelCaption(C);
+    return;
+  }
+  // A caption the skin does not draw outside the client area is drawn inside it.
+  if (FVisibleCaption.empty() || HasNonClientCaption()) return;
+  TRect cr = CaptionRect();
+  if (Style()->BorderStyle() == cbsNone) {
+    static constexpr TvxGroupBoxCaptionPosition Opposite[] = {vxgpBottom, vxgpTop, vxgpRight, vxgpLeft, vxgpCenter};
+    const TRect grow = ASkin->GroupBoxBorderSize(false, Opposite[p]);
+    cr.left -= grow.left, cr.top -= grow.top, cr.right += grow.right, cr.bottom += grow.bottom;
+  }
+  if (DoCustomDrawCaption(C, cr, ASkin)) return;
+  ASkin->DrawGroupBoxCaption(ACanvas, cr, p);
+  DrawSkinCaptionText(ACanvas, cr, ASkin);
+}
+
+void TvxCustomGroupBox::WMNCCalcSize(TMessage& Message) {
+  InheritedMessage(Message);
+  if (!HasNonClientCaption() || Message.LParam == 0) return;
+  // The first rectangle of either form of the message is the proposed client area.
+  RECT* r = reinterpret_cast<RECT*>(Message.LParam);
+  const Integer d = SkinCaptionDepth();
+  switch (CaptionPosition()) {
+    case vxgpTop: r->top = std::min<LONG>(r->top + d, r->bottom); break;
+    case vxgpBottom: r->bottom = std::max<LONG>(r->bottom - d, r->top); break;
+    case vxgpLeft: r->left = std::min<LONG>(r->left + d, r->right); break;
+    case vxgpRight: r->right = std::max<LONG>(r->right - d, r->left); break;
+    default: break;
+  }
+}
+
+void TvxCustomGroupBox::WMNCPaint(TMessage& Message) {
+  InheritedMessage(Message);
+  TvxCustomLookAndFeelPainterClass skin = SkinPainter();
+  if (!HasNonClientCaption() || !HandleAllocated()) return;
+  HDC dc = GetWindowDC(Handle());
+  if (!dc) return;
+  auto release = TScopeExit([this, dc] { ReleaseDC(Handle(), dc); });
+  const int saved = SaveDC(dc);
+  auto restore = TScopeExit([dc, saved] { RestoreDC(dc, saved); });
+  TCanvas canvas;
+  canvas.SetHandle(dc);
+  auto detach = TScopeExit([&canvas] { canvas.SetHandle(nullptr); });
+  TvxCanvas vc(&canvas);
+  TRect r = NonClientCaptionRect();
+  IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
+  if (DoCustomDrawCaption(&canvas, r, skin)) return;
+  skin->DrawGroupBoxCaption(&vc, r, CaptionPosition());
+  DrawSkinCaptionText(&vc, r, skin);
+  Message.Result = 0;
+}
+
+void TvxCustomGroupBox::ContainerStyleChanged(TObject* Sender) {
+  inherited::ContainerStyleChanged(Sender);
+  // A skin set or taken away moves the caption into or out of the non-client area.
+  if (FCaptionFont && HandleAllocated() && IsNonClientCaptionSupported())
+    PostMessageW(Handle(), WM_VDUPDATENONCLIENTAREA, 0, 0);
+}
+
+void TvxCustomGroupBox::Resize() {
+  inherited::Resize();
+  if (HandleAllocated() && HasNonClientCaption()) RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
 }
 
 // --- TvxCustomButtonGroup -----------------------------------------------------------------------

@@ -294,6 +294,16 @@ class TvxCustomGroupBox : public TvxCustomEdit {
   TRect FrameRect();
   // Rebuilds the caption font and caption, refreshes and realigns the children.
   void UpdateLayout();
+  // A skin draws the caption outside the client area: panel style off, supported, a skin
+  // painter set, a caption, and the caption on a side.
+  virtual bool HasNonClientCaption();
+  // The skin painter of the style, nullptr for none.
+  TvxCustomLookAndFeelPainterClass SkinPainter();
+  // The depth of a skin's caption strip: the taller of the caption and "Qq", as the
+  // measuring event leaves it.
+  Integer SkinCaptionDepth();
+  // The skin caption strip in window coordinates.
+  TRect NonClientCaptionRect();
   void AdjustClientRect(RECT& Rect) override;
 
   TvxGroupBoxCustomDrawEvent OnCustomDraw;
@@ -318,10 +328,17 @@ class TvxCustomGroupBox : public TvxCustomEdit {
   Integer CaptionLineHeight(const wchar_t* ASample);
   Integer ShadowWidth() { return HasShadow() ? 3 : 0; }
   bool HasShadow() override;
+  void ContainerStyleChanged(TObject* Sender) override;
+  void Resize() override;
 
  private:
   void CMFontChanged(TMessage& Message);
   void CMDialogChar(TCMDialogChar& Message);
+  void WMNCCalcSize(TMessage& Message);
+  void WMNCPaint(TMessage& Message);
+  void PaintSkinned(TvxCanvas* ACanvas, TvxCustomLookAndFeelPainterClass ASkin);
+  // Draws the caption text in the skin's colour, placed by the alignment inside ARect.
+  void DrawSkinCaptionText(TvxCanvas* ACanvas, const TRect& ARect, TvxCustomLookAndFeelPainterClass ASkin);
   void UpdateCaptionFont();
   void UpdateVisibleCaption();
   void DrawFrame(TCanvas* C, const TRect& AFrame);
