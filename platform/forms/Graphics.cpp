@@ -1099,6 +1099,46 @@ void TGraphic::Changed(TObject*) {
 }
 
 void TGraphic::LoadFromFile(const String& FileName) { LoadFromBytes(ReadWholeFile(FileName)); }
+
+void TGraphic::DefineProperties(TFiler* Filer) {
+  TPersistent::DefineProperties(Filer);
+  Filer->DefineBinaryProperty(
+      L"Data", [this](TStream* S) { ReadData(S); }, [this](TStream* S) { WriteData(S); }, !Empty());
+}
+
+void TGraphic::ReadData(TStream* Stream) {
+  const Int64 n = Stream->Size() - Stream->Position();
+  TBytes data(n > 0 ? static_cast<size_t>(n) : 0);
+  if (n > 0) Stream->ReadBuffer(data, static_cast<Integer>(n));
+  LoadFromBytes(data);
+}
+
+void TGraphic::WriteData(TStream* Stream) {
+  const TBytes data = SaveToBytes();
+  if (!data.empty()) Stream->WriteBuffer(data, static_cast<Integer>(data.size()));
+}
+
+void TBitmap::ReadData(TStream* Stream) {
+  // The count of the bitmap file's bytes, then the file; a count past the block's end is
+  // refused before anything is read.
+  Integer n = 0;
+  Stream->ReadBuffer(&n, 4);
+  if (n < 0 || n > Stream->Size() - Stream->Position()) throw EReadError(L"Invalid stream format");
+  TBytes data(static_cast<size_t>(n));
+  if (n > 0) Stream->ReadBuffer(data, n);
+  if (data.empty()) {
+    SetSize(0, 0);
+    return;
+  }
+  LoadFromBytes(data);
+}
+
+void TBitmap::WriteData(TStream* Stream) {
+  const TBytes data = SaveToBytes();
+  const Integer n = static_cast<Integer>(data.size());
+  Stream->WriteBuffer(&n, 4);
+  if (n > 0) Stream->WriteBuffer(data, n);
+}
 void TGraphic::SaveToFile(const String& FileName) { WriteWholeFile(FileName, SaveToBytes()); }
 
 // ---------------------------------------------------------------------------------------

@@ -500,8 +500,14 @@ class TGraphic : public TPersistent {
   // call it).
   virtual void Draw(TCanvas* ACanvas, const RECT& Rect) = 0;
 
+  // A picture held by a published property is written in a form as its "Data" block.
+  void DefineProperties(TFiler* Filer) override;
+
  protected:
   virtual void Changed(TObject* Sender);
+  // The picture's form data: the bytes of its file format; a bitmap puts their count first.
+  virtual void ReadData(TStream* Stream);
+  virtual void WriteData(TStream* Stream);
   bool FTransparent = false;
   bool FModified = false;
 };
@@ -583,6 +589,10 @@ class TBitmap : public TGraphic {
   TBytes SaveToBytes() override;
 
   void Draw(TCanvas* ACanvas, const RECT& Rect) override;
+
+ protected:
+  void ReadData(TStream* Stream) override;
+  void WriteData(TStream* Stream) override;
 
  private:
   friend class TBitmapCanvas;

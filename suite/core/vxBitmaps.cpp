@@ -251,7 +251,8 @@ void TvxBitmap::SetSize(Integer AWidth, Integer AHeight) {
 }
 
 void TvxBitmap::DefineProperties(TFiler* Filer) {
-  inherited::DefineProperties(Filer);
+  // This "Data" takes the place of the plain picture's: it is defined once, always written.
+  TPersistent::DefineProperties(Filer);
   Filer->DefineBinaryProperty(
       L"Data", [this](TStream* S) { ReadData(S); }, [this](TStream* S) { WriteData(S); }, true);
 }

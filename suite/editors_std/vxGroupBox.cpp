@@ -80,6 +80,195 @@ TSize vxButtonGroupNaturalSize(Integer AItemCount, Integer AColumns, Integer AWi
                rows * std::max(ACaptionHeight, M.GlyphHeight)};
 }
 
+// --- In-place painting ------------------------------------------------------------------------
+
+void TvxGroupBoxButtonViewInfo::Assign(TPersistent* Source) {
+  if (auto* s = dynamic_cast<TvxGroupBoxButtonViewInfo*>(Source)) {
+    Caption = s->Caption;
+    Column = s->Column;
+    Row = s->Row;
+  }
+  inherited::Assign(Source);
+}
+
+void TvxGroupBoxViewInfo::Offset(Integer DX, Integer DY) {
+  inherited::Offset(DX, DY);
+  OffsetRect(&CaptionRect, DX, DY);
+}
+
+void TvxGroupBoxViewInfo::DrawGroupBackground(TvxCanvas* ACanvas) {
+  bool handled = false;
+  if (OnDrawBackground) OnDrawBackground(this, ACanvas, handled);
+  if (!handled && !Transparent) ACanvas->FillRect(Bounds, BackgroundColor());
+}
+
+void TvxGroupBoxViewInfo::PaintContent(TvxCanvas* ACanvas) { DrawGroupBackground(ACanvas); }
+
+void TvxButtonGroupViewInfo::SetGroupButtonCount(Integer ACount) {
+  if (ACount < 0) ACount = 0;
+  while (ButtonCount() > ACount) ButtonsInfo.pop_back();
+  while (ButtonCount() < ACount) ButtonsInfo.push_back(std::make_unique<TvxGroupBoxButtonViewInfo>());
+}
+
+TRect TvxButtonGroupViewInfo::GlyphRect(TvxGroupBoxButtonViewInfo* AButton) {
+  const TSize g = GetGlyphSize();
+  const TRect& b = AButton->Bounds;
+  const Integer top = b.top + (b.bottom - b.top - g.cy) / 2;
+  const Integer left = Alignment == taRightJustify ? b.right - g.cx : b.left;
+  return TRect{left, top, left + g.cx, top + g.cy};
+}
+
+TvxButtonState TvxButtonGroupViewInfo::GetButtonState(TvxGroupBoxButtonViewInfo* AButton) {
+  switch (AButton->Data.State) {
+    case ebsDisabled: return vxbsDisabled;
+    case ebsPressed: return vxbsPressed;
+    case ebsSelected: return vxbsHot;
+    default: return vxbsNormal;
+  }
+}
+
+void TvxButtonGroupViewInfo::PaintContent(TvxCanvas* ACanvas) {
+  inherited::PaintContent(ACanvas);
+  for (Integer i = 0; i < ButtonCount(); ++i) {
+    TvxGroupBoxButtonViewInfo* b = GroupButtons(i);
+    if (vxRectHasNoArea(b->Bounds)) continue;
+    const TRect glyph = GlyphRect(b);
+    DrawButtonGlyph(ACanvas, b, glyph);
+    DrawButtonCaption(ACanvas, b, glyph);
+  }
+}
+
+TvxCustomButtonGroupProperties* TvxButtonGroupViewData::GroupProperties() const {
+  return dynamic_cast<TvxCustomButtonGroupProperties*>(Properties());
+}
+
+bool TvxButtonGroupViewData::IsButtonNativeStyle() { return NativeStyle; }
+
+Integer TvxButtonGroupViewData::GetCaptionFlags() {
+  TvxCustomButtonGroupProperties* props = GroupProperties();
+  if (ComputingAutoHeight && props && props->WordWrap())
+    return vxtfLeft | vxtfCenterY | vxtfNoClip | vxtfShowPrefix | vxtfWordBreak;  // 1697
+  return vxtfLeft | vxtfCenterY | vxtfSingleLine | vxtfShowPrefix;                // 609
+}
+
+TvxEditButtonStyle TvxButtonGroupViewData::GroupButtonStyle() {
+  if (IsInplace()) {
+    switch (Style()->LookAndFeel()->Kind()) {
+      case lfFlat: return btsFlat;
+      case lfUltraFlat: return btsUltraFlat;
+      case lfOffice11: return btsOffice11;
+      default: return bts3D;
+    }
+  }
+  switch (GetBorderStyle()) {
+    case ebsUltraFlat: return btsUltraFlat;
+    case ebsOffice11: return btsOffice11;
+    case ebsNone: case ebs3D: return bts3D;
+    default: return btsFlat;
+  }
+}
+
+void TvxButtonGroupViewData::CalculateButtonsCaptions(TvxButtonGroupViewInfo* AViewInfo) {
+  TvxButtonGroupItems* items = GroupProperties()->Items();
+  const Integer n = std::min(items->Count(), AViewInfo->ButtonCount());
+  const Integer rows = vxButtonGroupRowCount(n, GroupProperties()->GetColumnCount());
+  for (Integer i = 0; i < n; ++i) {
+    TvxGroupBoxButtonViewInfo* b = AViewInfo->GroupButtons(i);
+    b->Index = i;
+    b->Caption = items->Items(i)->Caption();
+    b->Column = rows > 0 ? i / rows : 0;
+    b->Row = rows > 0 ? i % rows : 0;
+  }
+}
+
+void TvxButtonGroupViewData::CalculateButtonPositions(TvxCanvas* ACanvas, TvxButtonGroupViewInfo* AViewInfo) {
+  const Integer n = AViewInfo->ButtonCount();
+  const Integer cols = GroupProperties()->GetColumnCount();
+  const Integer rows = vxButtonGroupRowCount(n, cols);
+  if (rows <= 0 || cols <= 0) return;
+  TvxButtonGroupButtonMetrics m;
+  GetButtonMetrics(ACanvas, m);
+  const TRect extents = GetClientExtent(ACanvas, AViewInfo);
+  for (Integer i = 0; i < n; ++i) {
+    TvxGroupBoxButtonViewInfo* b = AViewInfo->GroupButtons(i);
+    b->Bounds = vxButtonGroupButtonBounds(Bounds, extents, cols, rows, b->Column, b->Row, m);
+    b->VisibleBounds = b->Bounds;
+  }
+}
+
+void TvxButtonGroupViewData::Calculate(TvxCanvas* ACanvas, const TRect& ABounds, const TPoint& P,
+                                       TvxMouseButton Button, TShiftState Shift, TvxCustomEditViewInfo* AViewInfo,
+                                       bool AIsMouseEvent) {
+  inherited::Calculate(ACanvas, ABounds, P, Button, Shift, AViewInfo, AIsMouseEvent);
+  auto* vi = static_cast<TvxButtonGroupViewInfo*>(AViewInfo);
+  vi->CaptionFlags = GetCaptionFlags();
+  vi->CaptionExtent = GetCaptionRectExtent();
+  TvxCustomButtonGroupProperties* props = GroupProperties();
+  const Integer n = props ? props->Items()->Count() : 0;
+  vi->SetGroupButtonCount(n);
+  if (n == 0) return;
+  CalculateButtonsCaptions(vi);
+  CalculateButtonPositions(ACanvas, vi);
+  const TvxEditButtonStyle style = GroupButtonStyle();
+  const TvxEditButtonTransparency transparency = Style()->ButtonTransparency();
+  const bool anyButton = Shift.Contains(ssLeft) || Shift.Contains(ssRight) || Shift.Contains(ssMiddle);
+  for (Integer i = 0; i < n; ++i) {
+    TvxGroupBoxButtonViewInfo* b = vi->GroupButtons(i);
+    b->Data.Style = style;
+    b->Data.Transparent = transparency == ebtAlways || (transparency == ebtInactive && !Selected);
+    const bool over = PtInRect(&b->Bounds, P) != FALSE;
+    if (!Enabled || !props->Items()->Items(i)->Enabled())
+      b->Data.State = ebsDisabled;
+    else if (IsGroupButtonPressed(vi, i) || (over && Shift.Contains(ssLeft)))
+      b->Data.State = ebsPressed;
+    else if (over && !anyButton && !IsDesigning)
+      b->Data.State = ebsSelected;
+    else
+      b->Data.State = ebsNormal;
+    CalculateButtonViewInfo(vi, b);
+  }
+}
+
+TSize TvxButtonGroupViewData::GetEditConstantPartSize(TvxCanvas* ACanvas,
+                                                      const TvxEditSizeProperties& AEditSizeProperties,
+                                                      TSize& MinContentSize, TvxCustomEditViewInfo* AViewInfo) {
+  (void)AViewInfo;
+  MinContentSize = TSize{0, 0};
+  TvxCustomButtonGroupProperties* props = GroupProperties();
+  ACanvas->SetFont(Style()->GetVisibleFont());
+  const Integer captionHeight = ACanvas->TextHeight(L"Zg") + GetEditContentSizeCorrection().cy;
+  const Integer n = props ? props->Items()->Count() : 0;
+  const Integer cols = props ? props->GetColumnCount() : 0;
+  TvxButtonGroupButtonMetrics m;
+  GetButtonMetrics(ACanvas, m);
+  HDC dc = ACanvas->Handle();
+  auto Measure = [&](const String& AText, Integer AWidth, bool AWrap) {
+    RECT r{0, 0, AWidth, 0};
+    DrawTextW(dc, AText.c_str(), -1, &r, DT_CALCRECT | (AWrap ? DT_WORDBREAK : DT_SINGLELINE));
+    return TSize{r.right - r.left, r.bottom - r.top};
+  };
+  if (AEditSizeProperties.Width < 0) {
+    Integer widest = 0;
+    for (Integer i = 0; i < n; ++i) widest = std::max<Integer>(widest, Measure(props->Items()->Items(i)->Caption(), 0, false).cx);
+    return vxButtonGroupNaturalSize(n, cols, widest, captionHeight, m);
+  }
+  if (n == 0 || cols <= 0) return TSize{0, captionHeight};
+  const Integer rows = vxButtonGroupRowCount(n, cols);
+  const TRect extents = GetClientExtent(ACanvas, nullptr);
+  const Integer captionWidth =
+      std::max<Integer>(1, (AEditSizeProperties.Width + m.FitWidthCorrection - extents.left - extents.right -
+                            (cols - 1) * m.ColumnSpacing) / cols -
+                               m.GlyphWidth - m.TextGap);
+  Integer rowHeight = std::max(captionHeight, m.GlyphHeight);
+  if (props->WordWrap())
+    for (Integer i = 0; i < n; ++i)
+      rowHeight = std::max<Integer>(rowHeight, Measure(props->Items()->Items(i)->Caption(), captionWidth, true).cy);
+  Integer height = rowHeight * rows;
+  if (!IsInplace()) height += extents.top + extents.bottom;
+  PaintOptions.Include(epoAutoHeight);
+  return TSize{AEditSizeProperties.Width, height};
+}
+
 // --- TvxPanelStyle ------------------------------------------------------------------------------
 
 void TvxPanelStyle::Assign(TPersistent* Source) {
@@ -132,6 +321,15 @@ void TvxPanelStyle::SetWordWrap(bool Value) {
 // --- Properties and items -----------------------------------------------------------------------
 
 TClass TvxCustomGroupBoxProperties::GetContainerClass() { return TvxCustomGroupBox::StaticClass(); }
+
+TvxCustomEditViewData* TvxCustomGroupBoxProperties::CreateViewData(TvxCustomEditStyle* AStyle, bool AIsInplace,
+                                                                   bool APreviewMode) {
+  auto* result = new TvxGroupBoxViewData(this, AStyle, AIsInplace);
+  result->PreviewMode = APreviewMode;
+  return result;
+}
+
+TvxCustomEditViewInfo* TvxCustomGroupBoxProperties::CreateViewInfo() { return new TvxGroupBoxViewInfo(); }
 
 TvxButtonGroupItem::TvxButtonGroupItem(TCollection* Collection) : TvxCaptionItem(Collection) {
   if (auto* items = dynamic_cast<TvxButtonGroupItems*>(Collection)) items->ReportItemChange(Index(), copAdd);
@@ -223,6 +421,15 @@ void TvxCustomButtonGroupProperties::Assign(TPersistent* Source) {
 }
 
 TClass TvxCustomButtonGroupProperties::GetContainerClass() { return TvxCustomButtonGroup::StaticClass(); }
+
+TvxCustomEditViewData* TvxCustomButtonGroupProperties::CreateViewData(TvxCustomEditStyle* AStyle, bool AIsInplace,
+                                                                      bool APreviewMode) {
+  auto* result = new TvxButtonGroupViewData(this, AStyle, AIsInplace);
+  result->PreviewMode = APreviewMode;
+  return result;
+}
+
+TvxCustomEditViewInfo* TvxCustomButtonGroupProperties::CreateViewInfo() { return new TvxButtonGroupViewInfo(); }
 
 TvxEditSupportedOperations TvxCustomButtonGroupProperties::GetSupportedOperations() {
   TvxEditSupportedOperations r{esoAlwaysHotTrack, esoAutoHeight, esoEditing,     esoFiltering,
@@ -404,6 +611,8 @@ const TMessageMap* TvxCustomGroupBox::ClassMessages() {
   static constexpr TMessageEntry Entries[] = {
       {CM_FONTCHANGED, MessageHandler<&TvxCustomGroupBox::CMFontChanged>},
       {CM_DIALOGCHAR, MessageHandler<&TvxCustomGroupBox::CMDialogChar>},
+      {WM_NCCALCSIZE, MessageHandler<&TvxCustomGroupBox::WMNCCalcSize>},
+      {WM_NCPAINT, MessageHandler<&TvxCustomGroupBox::WMNCPaint>},
   };
   static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
   return &Map;
@@ -426,13 +635,19 @@ bool TvxCustomGroupBox::HasShadow() {
 }
 
 void TvxCustomGroupBox::AdjustClientRect(RECT& Rect) {
-  Rect = RECT{0, 0, Width(), Height()};
+  const bool nonClient = FCaptionFont && !IsDestroying() && HasNonClientCaption();
+  // A skin's caption strip lies outside the client area, which is then smaller than the window.
+  Rect = nonClient ? RECT{0, 0, ClientWidth(), ClientHeight()} : RECT{0, 0, Width(), Height()};
   if (!FCaptionFont || IsDestroying()) return;
   TRect e{};
   GetBorderExtent(e);
   const Integer S = ShadowWidth();
   const bool panel = FPanelStyle->Active();
-  if (!IsInplace() && !panel && FAlignment != alCenterCenter) {
+  if (TvxCustomLookAndFeelPainterClass skin = SkinPainter(); skin && !IsInplace()) {
+    const TRect b = panel ? skin->PanelBorderSize() : skin->GroupBoxBorderSize(false, CaptionPosition());
+    e.left += b.left, e.top += b.top, e.right += b.right, e.bottom += b.bottom;
+  }
+  if (!IsInplace() && !panel && !nonClient && FAlignment != alCenterCenter) {
     const Integer H = CaptionLineHeight(L"Wg");
     switch (CaptionPosition()) {
       case vxgpTop: e.top = H + e.top + 3; break;
@@ -553,6 +768,11 @@ void TvxCustomGroupBox::Paint() {
   if (done) return;
   TvxCanvas* vc = Canvas();
   TCanvas* C = vc->Canvas();
+  if (TvxCustomLookAndFeelPainterClass skin = SkinPainter()) {
+    PaintSkinned(vc, skin);
+    PaintButtons(C);
+    return;
+  }
   HDC dc = C->Handle();
   const Integer S = ShadowWidth();
   const TRect bounds{0, 0, Width() - S, Height() - S};
@@ -601,6 +821,160 @@ void TvxCustomGroupBox::Paint() {
   }
   if (FPanelStyle->Active()) DrawFrame(C, bounds);
   PaintButtons(C);
+}
+
+// --- Skin painting ------------------------------------------------------------------------------
+
+TvxCustomLookAndFeelPainterClass TvxCustomGroupBox::SkinPainter() {
+  TvxContainerStyle* style = Style();
+  return style && style->LookAndFeel() ? style->LookAndFeel()->SkinPainter() : nullptr;
+}
+
+bool TvxCustomGroupBox::HasNonClientCaption() {
+  return FPanelStyle && FCaptionFont && !FPanelStyle->Active() && IsNonClientCaptionSupported() && SkinPainter() &&
+         !FVisibleCaption.empty() && FAlignment != alCenterCenter;
+}
+
+Integer TvxCustomGroupBox::SkinCaptionDepth() {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, FCaptionFont->Handle());
+  SIZE sz{};
+  GetTextExtentPoint32W(dc, FVisibleCaption.c_str(), static_cast<int>(FVisibleCaption.size()), &sz);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  Integer depth = std::max<Integer>(sz.cy, CaptionLineHeight(L"Qq"));
+  if (OnMeasureCaptionHeight) OnMeasureCaptionHeight(this, SkinPainter(), depth);
+  return std::max<Integer>(depth, 0);
+}
+
+TRect TvxCustomGroupBox::NonClientCaptionRect() {
+  const Integer W = Width(), H = Height(), d = SkinCaptionDepth();
+  switch (CaptionPosition()) {
+    case vxgpBottom: return TRect{0, H - d, W, H};
+    case vxgpLeft: return TRect{0, 0, d, H};
+    case vxgpRight: return TRect{W - d, 0, W, H};
+    default: return TRect{0, 0, W, d};
+  }
+}
+
+void TvxCustomGroupBox::DrawSkinCaptionText(TvxCanvas* ACanvas, const TRect& ARect,
+                                            TvxCustomLookAndFeelPainterClass ASkin) {
+  const TvxGroupBoxCaptionPosition p = CaptionPosition();
+  const TRect b = ASkin->GroupBoxBorderSize(true, p);
+  const TRect inner{ARect.left + b.left, ARect.top + b.top, ARect.right - b.right, ARect.bottom - b.bottom};
+  HDC dc = ACanvas->Handle();
+  const int saved = SaveDC(dc);
+  auto restore = TScopeExit([dc, saved] { RestoreDC(dc, saved); });
+  SelectObject(dc, FCaptionFont->Handle());
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, ColorToRGB(ASkin->GroupBoxTextColor(Enabled(), p)));
+  IntersectClipRect(dc, ARect.left, ARect.top, ARect.right, ARect.bottom);
+  SIZE sz{};
+  GetTextExtentPoint32W(dc, FVisibleCaption.c_str(), static_cast<int>(FVisibleCaption.size()), &sz);
+  // Where along its side the caption goes: the start, the middle or the end.
+  const TvxCaptionAlignment a = FAlignment;
+  const int part = (a == alTopLeft || a == alBottomLeft || a == alLeftTop || a == alRightTop)         ? 0
+                   : (a == alTopCenter || a == alBottomCenter || a == alLeftCenter || a == alRightCenter) ? 1
+                                                                                                        : 2;
+  auto Place = [&](Integer AFrom, Integer ATo, Integer ALength) {
+    return part == 0 ? AFrom : part == 1 ? (AFrom + ATo - ALength) / 2 : ATo - ALength;
+  };
+  const int n = static_cast<int>(FVisibleCaption.size());
+  if (p == vxgpLeft) {
+    // Turned upwards: drawn from its lower end.
+    TextOutW(dc, (inner.left + inner.right - sz.cy) / 2, Place(inner.top, inner.bottom, sz.cx) + sz.cx,
+             FVisibleCaption.c_str(), n);
+  } else if (p == vxgpRight) {
+    // Turned downwards: drawn from its upper end, on the right.
+    TextOutW(dc, (inner.left + inner.right + sz.cy) / 2, Place(inner.top, inner.bottom, sz.cx),
+             FVisibleCaption.c_str(), n);
+  } else {
+    TextOutW(dc, Place(inner.left, inner.right, sz.cx), (inner.top + inner.bottom - sz.cy) / 2,
+             FVisibleCaption.c_str(), n);
+  }
+}
+
+void TvxCustomGroupBox::PaintSkinned(TvxCanvas* ACanvas, TvxCustomLookAndFeelPainterClass ASkin) {
+  TCanvas* C = ACanvas->Canvas();
+  const TRect bounds{0, 0, ClientWidth(), ClientHeight()};
+  const TvxGroupBoxCaptionPosition p = CaptionPosition();
+  const TvxGroupBoxCaptionPosition contentPosition = FVisibleCaption.empty() ? vxgpCenter : p;
+  if (!DoCustomDrawContentBackground(C, bounds, ASkin)) {
+    TRect r = bounds;
+    if (FPanelStyle->Active()) {
+      ASkin->DrawPanelContent(ACanvas, r, true);
+    } else if (Style()->BorderStyle() != cbsNone) {
+      if (ASkin->IsGroupBoxTransparent(false, contentPosition) || ASkin->IsGroupBoxTransparent(true, p))
+        vxDrawTransparentControlBackground(this, ACanvas, bounds);
+      ASkin->DrawGroupBoxContent(ACanvas, r, contentPosition, vxBordersAll);
+    } else {
+      TRect r2 = bounds;
+      ASkin->DrawGroupBoxBackground(ACanvas, r, r2);
+    }
+  }
+  if (FPanelStyle->Active()) {
+    if (!DoCustomDrawCaption(C, bounds, ASkin)) DrawPanelCaption(C);
+    return;
+  }
+  // A caption the skin does not draw outside the client area is drawn inside it.
+  if (FVisibleCaption.empty() || HasNonClientCaption()) return;
+  TRect cr = CaptionRect();
+  if (Style()->BorderStyle() == cbsNone) {
+    static constexpr TvxGroupBoxCaptionPosition Opposite[] = {vxgpBottom, vxgpTop, vxgpRight, vxgpLeft, vxgpCenter};
+    const TRect grow = ASkin->GroupBoxBorderSize(false, Opposite[p]);
+    cr.left -= grow.left, cr.top -= grow.top, cr.right += grow.right, cr.bottom += grow.bottom;
+  }
+  if (DoCustomDrawCaption(C, cr, ASkin)) return;
+  ASkin->DrawGroupBoxCaption(ACanvas, cr, p);
+  DrawSkinCaptionText(ACanvas, cr, ASkin);
+}
+
+void TvxCustomGroupBox::WMNCCalcSize(TMessage& Message) {
+  InheritedMessage(Message);
+  if (!HasNonClientCaption() || Message.LParam == 0) return;
+  // The first rectangle of either form of the message is the proposed client area.
+  RECT* r = reinterpret_cast<RECT*>(Message.LParam);
+  const Integer d = SkinCaptionDepth();
+  switch (CaptionPosition()) {
+    case vxgpTop: r->top = std::min<LONG>(r->top + d, r->bottom); break;
+    case vxgpBottom: r->bottom = std::max<LONG>(r->bottom - d, r->top); break;
+    case vxgpLeft: r->left = std::min<LONG>(r->left + d, r->right); break;
+    case vxgpRight: r->right = std::max<LONG>(r->right - d, r->left); break;
+    default: break;
+  }
+}
+
+void TvxCustomGroupBox::WMNCPaint(TMessage& Message) {
+  InheritedMessage(Message);
+  TvxCustomLookAndFeelPainterClass skin = SkinPainter();
+  if (!HasNonClientCaption() || !HandleAllocated()) return;
+  HDC dc = GetWindowDC(Handle());
+  if (!dc) return;
+  auto release = TScopeExit([this, dc] { ReleaseDC(Handle(), dc); });
+  const int saved = SaveDC(dc);
+  auto restore = TScopeExit([dc, saved] { RestoreDC(dc, saved); });
+  TCanvas canvas;
+  canvas.SetHandle(dc);
+  auto detach = TScopeExit([&canvas] { canvas.SetHandle(nullptr); });
+  TvxCanvas vc(&canvas);
+  TRect r = NonClientCaptionRect();
+  IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
+  if (DoCustomDrawCaption(&canvas, r, skin)) return;
+  skin->DrawGroupBoxCaption(&vc, r, CaptionPosition());
+  DrawSkinCaptionText(&vc, r, skin);
+  Message.Result = 0;
+}
+
+void TvxCustomGroupBox::ContainerStyleChanged(TObject* Sender) {
+  inherited::ContainerStyleChanged(Sender);
+  // A skin set or taken away moves the caption into or out of the non-client area.
+  if (FCaptionFont && HandleAllocated() && IsNonClientCaptionSupported())
+    PostMessageW(Handle(), WM_VDUPDATENONCLIENTAREA, 0, 0);
+}
+
+void TvxCustomGroupBox::Resize() {
+  inherited::Resize();
+  if (HandleAllocated() && HasNonClientCaption()) RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
 }
 
 // --- TvxCustomButtonGroup -----------------------------------------------------------------------

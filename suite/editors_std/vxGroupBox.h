@@ -46,6 +46,101 @@ TRect vxButtonGroupButtonBounds(const TRect& ABounds, const TRect& AExtents, Int
 TSize vxButtonGroupNaturalSize(Integer AItemCount, Integer AColumns, Integer AWidestCaption, Integer ACaptionHeight,
                                const TvxButtonGroupButtonMetrics& M);
 
+// --- In-place painting ------------------------------------------------------------------------
+
+// One captioned button of a button group, placed in its column and row.
+class TvxGroupBoxButtonViewInfo : public TvxEditButtonViewInfo {
+  DECLARE_CLASS(TvxGroupBoxButtonViewInfo, TvxEditButtonViewInfo)
+ public:
+  TvxGroupBoxButtonViewInfo() = default;
+  void Assign(TPersistent* Source) override;
+  String Caption;
+  Integer Column = 0;
+  Integer Row = 0;
+};
+
+// A group box painted as a cell: its bounds in the background colour, or the custom background.
+class TvxGroupBoxViewInfo : public TvxCustomTextEditViewInfo {
+  DECLARE_CLASS(TvxGroupBoxViewInfo, TvxCustomTextEditViewInfo)
+ public:
+  TvxGroupBoxViewInfo() = default;
+  void PaintContent(TvxCanvas* ACanvas) override;
+  void Offset(Integer DX, Integer DY) override;
+  TAlignment Alignment = taLeftJustify;  // of the button glyphs: left or right of the caption
+  TRect CaptionRect{};
+
+ protected:
+  void DrawGroupBackground(TvxCanvas* ACanvas);
+};
+
+// A button group painted as a cell: the glyph and caption of every button.
+class TvxButtonGroupViewInfo : public TvxGroupBoxViewInfo {
+  DECLARE_CLASS(TvxButtonGroupViewInfo, TvxGroupBoxViewInfo)
+ public:
+  TvxButtonGroupViewInfo() = default;
+  void PaintContent(TvxCanvas* ACanvas) override;
+  // The button view infos, created as group-box buttons.
+  void SetGroupButtonCount(Integer ACount);
+  TvxGroupBoxButtonViewInfo* GroupButtons(Integer AIndex) const {
+    return static_cast<TvxGroupBoxButtonViewInfo*>(Buttons(AIndex));
+  }
+  // Where the glyph of a button goes: at the start of its bounds (or its end for right-hand
+  // glyphs), centred vertically.
+  TRect GlyphRect(TvxGroupBoxButtonViewInfo* AButton);
+  virtual void DrawButtonCaption(TvxCanvas*, TvxGroupBoxButtonViewInfo*, const TRect& /*AGlyphRect*/) {}
+  virtual void DrawButtonGlyph(TvxCanvas*, TvxGroupBoxButtonViewInfo*, const TRect& /*AGlyphRect*/) {}
+  virtual TSize GetGlyphSize() { return GlyphSize; }
+  virtual TvxButtonState GetButtonState(TvxGroupBoxButtonViewInfo* AButton);
+
+  TRect CaptionExtent{};
+  TSize GlyphSize{0, 0};
+  Integer CaptionFlags = 0;  // the suite's text-drawing bits for the captions
+};
+
+class TvxCustomGroupBoxProperties;
+class TvxCustomButtonGroupProperties;
+
+class TvxGroupBoxViewData : public TvxCustomEditViewData {
+  DECLARE_CLASS(TvxGroupBoxViewData, TvxCustomEditViewData)
+ public:
+  using TvxCustomEditViewData::TvxCustomEditViewData;
+  // The border only: the buttons of a group are its content, never edit buttons beside it.
+  TRect GetClientExtent(TvxCanvas*, TvxCustomEditViewInfo*) override { return GetBorderExtent(); }
+};
+
+// Lays out the buttons of a button group in columns and rows and computes its least size.
+class TvxButtonGroupViewData : public TvxGroupBoxViewData {
+  DECLARE_CLASS(TvxButtonGroupViewData, TvxGroupBoxViewData)
+ public:
+  using TvxGroupBoxViewData::TvxGroupBoxViewData;
+  void Calculate(TvxCanvas* ACanvas, const TRect& ABounds, const TPoint& P, TvxMouseButton Button, TShiftState Shift,
+                 TvxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) override;
+  TSize GetEditConstantPartSize(TvxCanvas* ACanvas, const TvxEditSizeProperties& AEditSizeProperties,
+                                TSize& MinContentSize, TvxCustomEditViewInfo* AViewInfo = nullptr) override;
+  TvxCustomButtonGroupProperties* GroupProperties() const;
+  virtual void CalculateButtonPositions(TvxCanvas* ACanvas, TvxButtonGroupViewInfo* AViewInfo);
+  // Index, caption, column and row of every button.
+  virtual void CalculateButtonsCaptions(TvxButtonGroupViewInfo* AViewInfo);
+  // 609: left, centred vertically, single line, prefixes shown; 1697 when word wrapping
+  // captions while computing the auto height.
+  virtual Integer GetCaptionFlags();
+  // The descendant's button metrics; with no canvas only the layout values count.
+  virtual void GetButtonMetrics(TvxCanvas* ACanvas, TvxButtonGroupButtonMetrics& AMetrics) {
+    (void)ACanvas;
+    AMetrics = TvxButtonGroupButtonMetrics{};
+  }
+  virtual TRect GetCaptionRectExtent() { return TRect{}; }
+  // The descendant finishes each button (native parts, transparency).
+  virtual void CalculateButtonViewInfo(TvxButtonGroupViewInfo*, TvxGroupBoxButtonViewInfo*) {}
+  virtual bool IsButtonNativeStyle();
+  // The button is pressed by the descendant's own rule.
+  virtual bool IsGroupButtonPressed(TvxButtonGroupViewInfo*, Integer) { return false; }
+  bool ComputingAutoHeight = false;
+
+ protected:
+  TvxEditButtonStyle GroupButtonStyle();
+};
+
 // --- Panel style -------------------------------------------------------------------------------
 
 class TvxCustomGroupBox;
@@ -85,6 +180,8 @@ class TvxCustomGroupBoxProperties : public TvxCustomEditProperties {
  public:
   using TvxCustomEditProperties::TvxCustomEditProperties;
   TClass GetContainerClass() override;
+  TvxCustomEditViewData* CreateViewData(TvxCustomEditStyle* AStyle, bool AIsInplace, bool APreviewMode = false) override;
+  TvxCustomEditViewInfo* CreateViewInfo() override;
 };
 
 class TvxButtonGroupItems;
@@ -140,6 +237,8 @@ class TvxCustomButtonGroupProperties : public TvxCustomGroupBoxProperties {
   ~TvxCustomButtonGroupProperties() override;
   void Assign(TPersistent* Source) override;
   TClass GetContainerClass() override;
+  TvxCustomEditViewData* CreateViewData(TvxCustomEditStyle* AStyle, bool AIsInplace, bool APreviewMode = false) override;
+  TvxCustomEditViewInfo* CreateViewInfo() override;
   TvxEditSupportedOperations GetSupportedOperations() override;
   TvxEditSpecialFeatures GetSpecialFeatures() override;
   // Three items captioned "A", "B" and "C" in 3 columns.
@@ -195,6 +294,16 @@ class TvxCustomGroupBox : public TvxCustomEdit {
   TRect FrameRect();
   // Rebuilds the caption font and caption, refreshes and realigns the children.
   void UpdateLayout();
+  // A skin draws the caption outside the client area: panel style off, supported, a skin
+  // painter set, a caption, and the caption on a side.
+  virtual bool HasNonClientCaption();
+  // The skin painter of the style, nullptr for none.
+  TvxCustomLookAndFeelPainterClass SkinPainter();
+  // The depth of a skin's caption strip: the taller of the caption and "Qq", as the
+  // measuring event leaves it.
+  Integer SkinCaptionDepth();
+  // The skin caption strip in window coordinates.
+  TRect NonClientCaptionRect();
   void AdjustClientRect(RECT& Rect) override;
 
   TvxGroupBoxCustomDrawEvent OnCustomDraw;
@@ -219,10 +328,17 @@ class TvxCustomGroupBox : public TvxCustomEdit {
   Integer CaptionLineHeight(const wchar_t* ASample);
   Integer ShadowWidth() { return HasShadow() ? 3 : 0; }
   bool HasShadow() override;
+  void ContainerStyleChanged(TObject* Sender) override;
+  void Resize() override;
 
  private:
   void CMFontChanged(TMessage& Message);
   void CMDialogChar(TCMDialogChar& Message);
+  void WMNCCalcSize(TMessage& Message);
+  void WMNCPaint(TMessage& Message);
+  void PaintSkinned(TvxCanvas* ACanvas, TvxCustomLookAndFeelPainterClass ASkin);
+  // Draws the caption text in the skin's colour, placed by the alignment inside ARect.
+  void DrawSkinCaptionText(TvxCanvas* ACanvas, const TRect& ARect, TvxCustomLookAndFeelPainterClass ASkin);
   void UpdateCaptionFont();
   void UpdateVisibleCaption();
   void DrawFrame(TCanvas* C, const TRect& AFrame);

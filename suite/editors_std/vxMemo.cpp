@@ -1,6 +1,7 @@
 #include "vxMemo.h"
 
 #include "vxEditConsts.h"
+#include "vxScrollBar.h"
 
 // --- Properties ---------------------------------------------------------------------------------------
 
@@ -392,13 +393,47 @@ void TvxMemo::DeclarePublished(TPublisher<TvxMemo>& P) {
   P.Property(L"Visible", [](C* E) { return E->Visible(); }, [](C* E, bool V) { E->SetVisible(V); }).Default(true);
 }
 
+TvxCustomEditViewData* TvxCustomMemoProperties::CreateViewData(TvxCustomEditStyle* AStyle, bool AIsInplace,
+                                                                bool APreviewMode) {
+  auto* result = new TvxCustomMemoViewData(this, AStyle, AIsInplace);
+  result->PreviewMode = APreviewMode;
+  return result;
+}
+
+TvxCustomEditViewInfo* TvxCustomMemoProperties::CreateViewInfo() { return new TvxCustomMemoViewInfo(); }
+
+TSize TvxCustomMemoViewData::GetEditConstantPartSize(TvxCanvas* ACanvas,
+                                                     const TvxEditSizeProperties& AEditSizeProperties,
+                                                     TSize& MinContentSize, TvxCustomEditViewInfo* AViewInfo) {
+  TSize size = inherited::GetEditConstantPartSize(ACanvas, AEditSizeProperties, MinContentSize, AViewInfo);
+  TvxCustomMemoProperties* props = MemoProperties();
+  if (Edit && (props->ScrollBars() == ssHorizontal || props->ScrollBars() == ssBoth))
+    size.cy += vxGetDefaultScrollBarSize().cy;
+  if (props->VisibleLineCount() > 0) {
+    ACanvas->SetFont(Style()->GetVisibleFont());
+    const Integer h = GetEditContentSizeCorrection().cy + ACanvas->TextHeight(L"Zg") * props->VisibleLineCount();
+    if (MinContentSize.cy < h) MinContentSize.cy = h;
+  }
+  return size;
+}
+
+TClass TvxFilterMemoHelper::GetFilterEditClass() const { return TvxTextEdit::StaticClass(); }
+
+TvxFilterControlOperators TvxFilterMemoHelper::GetSupportedFilterOperators(TvxCustomEditProperties*,
+                                                                           TvxValueTypeClass, bool) const {
+  return TvxFilterControlOperators{fcoLike, fcoNotLike, fcoBlanks, fcoNonBlanks};
+}
+
 namespace {
 void InitMemo() {
   RegisterClass(TvxMemo::StaticClass());
   GetEditPropertiesRegistry()->Register(TvxMemoProperties::StaticClass(),
                                         vxGetResString(&svxSEditRepositoryMemoItem));
+  GetFilterEditsController()->Register(TvxMemoProperties::StaticClass(), TvxFilterMemoHelper::Class());
 }
 void FinMemo() {
+  if (FilterEditsControllerExists())
+    GetFilterEditsController()->Unregister(TvxMemoProperties::StaticClass(), TvxFilterMemoHelper::Class());
   UnRegisterClass(TvxMemo::StaticClass());
   if (TvxRegisteredClasses* R = GetEditPropertiesRegistry()) R->Unregister(TvxMemoProperties::StaticClass());
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "StdCtrls.h"
+#include "vxFilterControlUtils.h"
 #include "vxTextEdit.h"
 
 class TvxCustomMemoProperties : public TvxCustomTextEditProperties {
@@ -15,6 +16,8 @@ class TvxCustomMemoProperties : public TvxCustomTextEditProperties {
   TClass GetContainerClass() override;
   // The text editor's text, cut to its first line (at most 250 characters) unless AFullText.
   String GetDisplayText(const Variant& AEditValue, bool AFullText = false, bool AIsInplace = true) override;
+  TvxCustomEditViewData* CreateViewData(TvxCustomEditStyle* AStyle, bool AIsInplace, bool APreviewMode = false) override;
+  TvxCustomEditViewInfo* CreateViewInfo() override;
 
   TScrollStyle ScrollBars() const { return FScrollBars; }
   void SetScrollBars(TScrollStyle Value);
@@ -35,11 +38,39 @@ class TvxCustomMemoProperties : public TvxCustomTextEditProperties {
   bool FWordWrap = true;
 };
 
+class TvxCustomMemoViewInfo : public TvxCustomTextEditViewInfo {
+  DECLARE_CLASS(TvxCustomMemoViewInfo, TvxCustomTextEditViewInfo)
+ public:
+  TvxCustomMemoViewInfo() = default;
+};
+
+// A memo's size: room for a horizontal scroll bar and for the visible line count.
+class TvxCustomMemoViewData : public TvxCustomTextEditViewData {
+  DECLARE_CLASS(TvxCustomMemoViewData, TvxCustomTextEditViewData)
+ public:
+  using TvxCustomTextEditViewData::TvxCustomTextEditViewData;
+  // With an editor and a horizontal scroll bar the fixed part is a scroll bar taller; with
+  // VisibleLineCount the content is at least that many lines high.
+  TSize GetEditConstantPartSize(TvxCanvas* ACanvas, const TvxEditSizeProperties& AEditSizeProperties,
+                                TSize& MinContentSize, TvxCustomEditViewInfo* AViewInfo = nullptr) override;
+  TvxCustomMemoProperties* MemoProperties() const { return static_cast<TvxCustomMemoProperties*>(Properties()); }
+};
+
 class TvxMemoProperties : public TvxCustomMemoProperties {
   DECLARE_CLASS(TvxMemoProperties, TvxCustomMemoProperties)
   PUBLISHED(TvxMemoProperties)
  public:
   using TvxCustomMemoProperties::TvxCustomMemoProperties;
+};
+
+// Filter rows type a memo's filter text in a text edit: only likeness and blanks apply.
+class TvxFilterMemoHelper : public TvxCustomFilterEditHelper {
+  DECLARE_FILTER_EDIT_HELPER(TvxFilterMemoHelper, TvxCustomFilterEditHelper)
+ public:
+  TClass GetFilterEditClass() const override;
+  TvxFilterControlOperators GetSupportedFilterOperators(TvxCustomEditProperties* AProperties,
+                                                        TvxValueTypeClass AValueTypeClass,
+                                                        bool AExtendedSet = false) const override;
 };
 
 // The first line of a text: cut at the first CR or LF, and to 250 characters.

@@ -1,9 +1,11 @@
 #include "vxRadioGroup.h"
 
 #include <windowsx.h>
+#include <vssym32.h>
 
 #include "Menus.h"
 #include "vdThemeManager.h"
+#include "vdUxTheme.h"
 #include "vxGroupBox.h"
 #include "Forms.h"
 #include "vxEditConsts.h"
@@ -437,6 +439,15 @@ void TvxCustomRadioGroupProperties::Assign(TPersistent* Source) {
 
 TClass TvxCustomRadioGroupProperties::GetContainerClass() { return TvxRadioGroup::StaticClass(); }
 
+TvxCustomEditViewData* TvxCustomRadioGroupProperties::CreateViewData(TvxCustomEditStyle* AStyle, bool AIsInplace,
+                                                                     bool APreviewMode) {
+  auto* result = new TvxCustomRadioGroupViewData(this, AStyle, AIsInplace);
+  result->PreviewMode = APreviewMode;
+  return result;
+}
+
+TvxCustomEditViewInfo* TvxCustomRadioGroupProperties::CreateViewInfo() { return new TvxCustomRadioGroupViewInfo(); }
+
 Integer TvxCustomRadioGroupProperties::GetRadioGroupItemIndex(const Variant& AEditValue) {
   TvxRadioGroupItems* L = Items();
   for (Integer I = 0; I < L->Count(); ++I) {
@@ -780,14 +791,200 @@ void TvxRadioGroup::DeclarePublished(TPublisher<TvxRadioGroup>& P) {
   P.Property(L"Visible", [](C* E) { return E->Visible(); }, [](C* E, bool V) { E->SetVisible(V); }).Default(true);
 }
 
+// --- In-place painting ------------------------------------------------------------------------
+
+Integer TvxCustomRadioGroupViewInfo::NativeRadioState(TvxEditButtonState AState, bool AChecked) {
+  Integer unchecked;
+  switch (AState) {
+    case ebsDisabled: unchecked = RBS_UNCHECKEDDISABLED; break;
+    case ebsPressed: unchecked = RBS_UNCHECKEDPRESSED; break;
+    case ebsSelected: unchecked = RBS_UNCHECKEDHOT; break;
+    default: unchecked = RBS_UNCHECKEDNORMAL; break;
+  }
+  // The checked states follow the four unchecked ones in the same order.
+  return AChecked ? unchecked + 4 : unchecked;
+}
+
+TvxCustomLookAndFeelPainterClass TvxCustomRadioGroupViewInfo::PainterOfButtonStyle(TvxEditButtonStyle AStyle) {
+  switch (AStyle) {
+    case btsFlat: return TvxFlatLookAndFeelPainter::Instance();
+    case btsUltraFlat: return TvxUltraFlatLookAndFeelPainter::Instance();
+    case btsOffice11: return TvxOffice11LookAndFeelPainter::Instance();
+    default: return TvxStandardLookAndFeelPainter::Instance();
+  }
+}
+
+void TvxCustomRadioGroupViewInfo::DrawButtonGlyph(TvxCanvas* ACanvas, TvxGroupBoxButtonViewInfo* AButton,
+                                                  const TRect& AGlyphRect) {
+  const bool checked = AButton->Index == ItemIndex;
+  if (AButton->Data.NativeState != 0) {
+    if (HTHEME theme = vdOpenThemeByType(totButton)) {
+      HDC dc = ACanvas->Handle();
+      const int saved = SaveDC(dc);
+      auto restore = TScopeExit([dc, saved] { RestoreDC(dc, saved); });
+      IntersectClipRect(dc, AButton->Bounds.left, AButton->Bounds.top, AButton->Bounds.right, AButton->Bounds.bottom);
+      const RECT r{AGlyphRect.left, AGlyphRect.top, AGlyphRect.right, AGlyphRect.bottom};
+      vdUxTheme::DrawThemeBackground(theme, dc, BP_RADIOBUTTON, NativeRadioState(AButton->Data.State, checked), &r, nullptr);
+      return;
+    }
+  }
+  static constexpr TvxButtonState Map[] = {vxbsDisabled, vxbsNormal, vxbsPressed, vxbsHot};
+  TvxCustomLookAndFeelPainterClass painter = Painter ? Painter : PainterOfButtonStyle(AButton->Data.Style);
+  const TColor brush = Transparent || AButton->Data.Transparent ? clDefault : BackgroundColor();
+  painter->DrawRadioButton(ACanvas, AGlyphRect.left, AGlyphRect.top, Map[AButton->Data.State], checked, false, brush,
+                           IsDesigning);
+}
+
+void TvxCustomRadioGroupViewInfo::DrawButtonCaption(TvxCanvas* ACanvas, TvxGroupBoxButtonViewInfo* AButton,
+                                                    const TRect& AGlyphRect) {
+  if (AButton->Caption.empty()) return;
+  TRect r = AButton->Bounds;
+  if (Alignment == taRightJustify) r.right = AGlyphRect.left;
+  else r.left = AGlyphRect.right;
+  if (IsInplace) r.left += 3, r.top -= 1, r.bottom += 1;
+  else r.left += 5, r.right -= 1;
+  if (DrawsButtons) OffsetRect(&r, 0, -1);
+  if (vxRectHasNoArea(r)) return;
+  if (Font) ACanvas->SetFont(Font);
+  ACanvas->Font()->SetColor(TextColor);
+  ACanvas->Brush()->SetStyle(bsClear);
+  ACanvas->DrawTexT(AButton->Caption, r, CaptionFlags, AButton->Data.State != ebsDisabled);
+  ACanvas->Brush()->SetStyle(bsSolid);
+  if (Focused && !IsInplace && AButton->Index == ItemIndex) {
+    RECT m{r.left, r.top, r.right, r.bottom};
+    ::DrawTextW(ACanvas->Handle(), AButton->Caption.c_str(), -1, &m,
+              vxTextFlagsToDrawTextFlags(CaptionFlags) | DT_CALCRECT);
+    const Integer h = m.bottom - m.top;
+    m.top = r.top + (r.bottom - r.top - h) / 2;
+    m.bottom = m.top + h;
+    InflateRect(&m, 1, 1);
+    m.bottom += 1;
+    ACanvas->DrawFocusRect(TRect{m.left, m.top, m.right, m.bottom});
+  }
+}
+
+TvxCustomLookAndFeelPainterClass TvxCustomRadioGroupViewData::ButtonPainter() {
+  TvxLookAndFeel* lf = Style()->LookAndFeel();
+  if (lf->SkinPainter()) return lf->SkinPainter();
+  TvxCustomLookAndFeelPainterClass p = lf->GetAvailablePainter(totButton);
+  return p ? p : TvxStandardLookAndFeelPainter::Instance();
+}
+
+void TvxCustomRadioGroupViewData::Calculate(TvxCanvas* ACanvas, const TRect& ABounds, const TPoint& P,
+                                            TvxMouseButton Button, TShiftState Shift,
+                                            TvxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) {
+  auto* vi = static_cast<TvxCustomRadioGroupViewInfo*>(AViewInfo);
+  vi->Alignment = taLeftJustify;
+  inherited::Calculate(ACanvas, ABounds, P, Button, Shift, AViewInfo, AIsMouseEvent);
+  TvxCustomLookAndFeelPainterClass painter = ButtonPainter();
+  vi->Painter = Style()->LookAndFeel()->SkinPainter();
+  vi->GlyphSize = painter->RadioButtonSize();
+  vi->SetBackgroundColor(Style()->Color());
+  vi->DrawsButtons = false;
+}
+
+void TvxCustomRadioGroupViewData::EditValueToDrawValue(TvxCanvas*, const Variant& AEditValue,
+                                                       TvxCustomEditViewInfo* AViewInfo) {
+  auto* vi = static_cast<TvxCustomRadioGroupViewInfo*>(AViewInfo);
+  auto* props = static_cast<TvxCustomRadioGroupProperties*>(Properties());
+  vi->ItemIndex = PreviewMode ? 0 : props->GetRadioGroupItemIndex(AEditValue);
+  if (PaintOptions.Contains(epoAutoHeight)) vi->PaintOptions.Include(epoAutoHeight);
+}
+
+void TvxCustomRadioGroupViewData::GetButtonMetrics(TvxCanvas* ACanvas, TvxButtonGroupButtonMetrics& AMetrics) {
+  const bool native = IsButtonNativeStyle();
+  const bool inplace = IsInplace();
+  AMetrics = TvxButtonGroupButtonMetrics{};
+  AMetrics.ButtonsLeft = inplace ? 1 : 6;
+  AMetrics.LayoutWidthCorrection = inplace ? -2 : -6;
+  AMetrics.ColumnSpacing = 0;
+  if (!ACanvas) return;
+  AMetrics.TextGap = native ? 1 : 3;
+  AMetrics.ColumnExtra = native ? 5 : 7;
+  AMetrics.FitWidthCorrection = inplace ? -5 : -6;
+  AMetrics.TotalExtra = inplace ? 1 : 6;
+  const TSize glyph = ButtonPainter()->RadioButtonSize();
+  AMetrics.GlyphWidth = glyph.cx;
+  AMetrics.GlyphHeight = glyph.cy;
+}
+
+void TvxCustomRadioGroupViewData::CalculateButtonViewInfo(TvxButtonGroupViewInfo* AViewInfo,
+                                                          TvxGroupBoxButtonViewInfo* AButton) {
+  AButton->Data.NativeState = 0;
+  AButton->Data.NativePart = 0;
+  AButton->Data.BackgroundPartiallyTransparent = AViewInfo->Transparent;
+  if (!IsButtonNativeStyle()) return;
+  // The checked state is known only once the value is drawn: the state kept here is the
+  // unchecked one, and painting picks the checked form when the item is the value's.
+  AButton->Data.NativePart = BP_RADIOBUTTON;
+  AButton->Data.NativeState = TvxCustomRadioGroupViewInfo::NativeRadioState(AButton->Data.State, false);
+  if (HTHEME theme = vdOpenThemeByType(totButton))
+    AButton->Data.BackgroundPartiallyTransparent =
+        AViewInfo->Transparent ||
+        vdUxTheme::IsThemeBackgroundPartiallyTransparent(theme, BP_RADIOBUTTON, AButton->Data.NativeState) != FALSE;
+}
+
+// --- Filter rows ------------------------------------------------------------------------------
+
+TvxFilterControlOperators TvxFilterRadioGroupHelper::GetSupportedFilterOperators(TvxCustomEditProperties*,
+                                                                                 TvxValueTypeClass,
+                                                                                 bool AExtendedSet) const {
+  TvxFilterControlOperators r{fcoEqual, fcoNotEqual, fcoBlanks, fcoNonBlanks};
+  if (AExtendedSet) {
+    r.Include(fcoInList);
+    r.Include(fcoNotInList);
+  }
+  return r;
+}
+
+void TvxFilterRadioGroupHelper::InitializeProperties(TvxCustomEditProperties* AProperties,
+                                                     TvxCustomEditProperties* AEditProperties,
+                                                     bool AHasButtons) const {
+  // The combo box's own set-up chooses a typed list: the items are set afterwards so that
+  // the list stays fixed to them.
+  inherited::InitializeProperties(AProperties, AEditProperties, AHasButtons);
+  auto* combo = dynamic_cast<TvxCustomComboBoxProperties*>(AProperties);
+  auto* radio = dynamic_cast<TvxCustomRadioGroupProperties*>(AEditProperties);
+  if (!combo || !radio) return;
+  TStringList* items = combo->Items();
+  items->Clear();
+  for (Integer i = 0; i < radio->Items()->Count(); ++i) items->Add(radio->Items()->Items(i)->Caption());
+  combo->SetDropDownListStyle(lsFixedList);
+  combo->SetIDefaultValuesProvider(nullptr);
+}
+
+void TvxFilterRadioGroupHelper::GetFilterValue(TvxCustomEdit* AEdit, TvxCustomEditProperties* AEditProperties,
+                                               Variant& V, String& S) const {
+  auto* radio = dynamic_cast<TvxCustomRadioGroupProperties*>(AEditProperties);
+  auto* combo = dynamic_cast<TvxCustomTextEdit*>(AEdit);
+  if (!radio || !combo) {
+    inherited::GetFilterValue(AEdit, AEditProperties, V, S);
+    return;
+  }
+  radio->GetItemFilterValue(combo->ItemIndex(), V, S);
+}
+
+void TvxFilterRadioGroupHelper::SetFilterValue(TvxCustomEdit* AEdit, TvxCustomEditProperties* AEditProperties,
+                                               const Variant& AValue) const {
+  auto* radio = dynamic_cast<TvxCustomRadioGroupProperties*>(AEditProperties);
+  auto* combo = dynamic_cast<TvxCustomTextEdit*>(AEdit);
+  if (!radio || !combo) return;
+  Variant display;
+  radio->PrepareDisplayValue(AValue, display, false);
+  combo->SetItemIndex(display.AsInteger());
+}
+
 namespace {
 void InitRadioGroup() {
   RegisterClass(TvxRadioGroup::StaticClass());
   RegisterClass(TvxRadioGroupItem::StaticClass());
   GetEditPropertiesRegistry()->Register(TvxRadioGroupProperties::StaticClass(),
                                         vxGetResString(&svxSEditRepositoryRadioGroupItem));
+  GetFilterEditsController()->Register(TvxRadioGroupProperties::StaticClass(), TvxFilterRadioGroupHelper::Class());
 }
 void FinRadioGroup() {
+  if (FilterEditsControllerExists())
+    GetFilterEditsController()->Unregister(TvxRadioGroupProperties::StaticClass(), TvxFilterRadioGroupHelper::Class());
   UnRegisterClass(TvxRadioGroup::StaticClass());
   UnRegisterClass(TvxRadioGroupItem::StaticClass());
   if (TvxRegisteredClasses* R = GetEditPropertiesRegistry()) R->Unregister(TvxRadioGroupProperties::StaticClass());

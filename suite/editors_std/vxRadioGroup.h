@@ -9,6 +9,7 @@
 #include "vxGraphics.h"
 #include "vxLookAndFeelPainters.h"
 #include "vxLookAndFeels.h"
+#include "vxDropDownEdit.h"
 
 enum TvxRadioButtonState { rbsDisabled, rbsHot, rbsNormal, rbsPressed };
 
@@ -145,6 +146,8 @@ class TvxCustomRadioGroupProperties : public TvxCustomButtonGroupProperties {
   bool CompareDisplayValues(const Variant& AEditValue1, const Variant& AEditValue2) override;
   bool CanCompareEditValue() override { return true; }
   bool IsResetEditClass() override { return true; }
+  TvxCustomEditViewData* CreateViewData(TvxCustomEditStyle* AStyle, bool AIsInplace, bool APreviewMode = false) override;
+  TvxCustomEditViewInfo* CreateViewInfo() override;
   TvxEditSupportedOperations GetSupportedOperations() override;
 
   const String& DefaultCaption() const { return FDefaultCaption; }
@@ -166,6 +169,53 @@ class TvxRadioGroupProperties : public TvxCustomRadioGroupProperties {
   PUBLISHED(TvxRadioGroupProperties)
  public:
   using TvxCustomRadioGroupProperties::TvxCustomRadioGroupProperties;
+};
+
+// --- In-place painting ------------------------------------------------------------------------
+
+// A radio group painted as a cell: a radio glyph and a caption per item, the item of the
+// value checked.
+class TvxCustomRadioGroupViewInfo : public TvxButtonGroupViewInfo {
+  DECLARE_CLASS(TvxCustomRadioGroupViewInfo, TvxButtonGroupViewInfo)
+ public:
+  TvxCustomRadioGroupViewInfo() = default;
+  void DrawButtonCaption(TvxCanvas* ACanvas, TvxGroupBoxButtonViewInfo* AButton, const TRect& AGlyphRect) override;
+  void DrawButtonGlyph(TvxCanvas* ACanvas, TvxGroupBoxButtonViewInfo* AButton, const TRect& AGlyphRect) override;
+  // The theme state of a radio glyph for a button state, checked or not.
+  static Integer NativeRadioState(TvxEditButtonState AState, bool AChecked);
+  // The painter of the look-and-feel kind that belongs to a button style.
+  static TvxCustomLookAndFeelPainterClass PainterOfButtonStyle(TvxEditButtonStyle AStyle);
+  Integer ItemIndex = -1;
+  bool DrawsButtons = false;  // the editor draws its buttons itself: captions move up by one
+};
+
+class TvxCustomRadioGroupViewData : public TvxButtonGroupViewData {
+  DECLARE_CLASS(TvxCustomRadioGroupViewData, TvxButtonGroupViewData)
+ public:
+  using TvxButtonGroupViewData::TvxButtonGroupViewData;
+  void Calculate(TvxCanvas* ACanvas, const TRect& ABounds, const TPoint& P, TvxMouseButton Button, TShiftState Shift,
+                 TvxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) override;
+  void EditValueToDrawValue(TvxCanvas* ACanvas, const Variant& AEditValue, TvxCustomEditViewInfo* AViewInfo) override;
+  void GetButtonMetrics(TvxCanvas* ACanvas, TvxButtonGroupButtonMetrics& AMetrics) override;
+  void CalculateButtonViewInfo(TvxButtonGroupViewInfo* AViewInfo, TvxGroupBoxButtonViewInfo* AButton) override;
+  // The skin painter, else the look and feel's available button painter.
+  TvxCustomLookAndFeelPainterClass ButtonPainter();
+};
+
+// Filter rows offer the items of a radio group as a fixed list.
+class TvxFilterRadioGroupHelper : public TvxFilterComboBoxHelper {
+  DECLARE_FILTER_EDIT_HELPER(TvxFilterRadioGroupHelper, TvxFilterComboBoxHelper)
+ public:
+  TvxFilterControlOperators GetSupportedFilterOperators(TvxCustomEditProperties* AProperties,
+                                                        TvxValueTypeClass AValueTypeClass,
+                                                        bool AExtendedSet = false) const override;
+  void InitializeProperties(TvxCustomEditProperties* AProperties, TvxCustomEditProperties* AEditProperties,
+                            bool AHasButtons) const override;
+  void GetFilterValue(TvxCustomEdit* AEdit, TvxCustomEditProperties* AEditProperties, Variant& V,
+                      String& S) const override;
+  void SetFilterValue(TvxCustomEdit* AEdit, TvxCustomEditProperties* AEditProperties,
+                      const Variant& AValue) const override;
+  bool UseDisplayValue() const override { return true; }
 };
 
 class TvxCustomRadioGroup;

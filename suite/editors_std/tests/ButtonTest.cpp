@@ -366,4 +366,44 @@ TEST_F(ButtonTest, PublishedPropertiesAreWrittenAndReadBack) {
   EXPECT_EQ(lfFlat, copy->LookAndFeel()->Kind());
 }
 
+// A glyph strip is written in the form as its bitmap data and read back whole, with its cell
+// count; a block whose byte count runs past its end is refused.
+TEST(ButtonStreaming, GlyphIsWrittenAndReadBack) {
+  std::unique_ptr<TvxButton> b(new TvxButton(nullptr));
+  b->SetName(L"Button1");
+  TBitmap strip(32, 16);
+  strip.Canvas()->Brush()->SetColor(clRed);
+  strip.Canvas()->FillRect(RECT{0, 0, 16, 16});
+  strip.Canvas()->Brush()->SetColor(clBlue);
+  strip.Canvas()->FillRect(RECT{16, 0, 32, 16});
+  b->SetGlyph(&strip);
+  ASSERT_EQ(b->NumGlyphs(), 2);
+  const String text = ComponentToText(b.get());
+  const size_t data = text.find(L"Glyph.Data = {");
+  ASSERT_NE(data, String::npos) << text;
+  EXPECT_NE(text.find(L"NumGlyphs = 2"), String::npos) << text;
+
+  std::unique_ptr<TvxButton> copy(new TvxButton(nullptr));
+  TextToComponent(text, copy.get());
+  TBitmap* g = copy->Glyph();
+  ASSERT_EQ(g->Width(), 32);
+  ASSERT_EQ(g->Height(), 16);
+  EXPECT_EQ(GetPixel(g->Canvas()->Handle(), 4, 4), RGB(255, 0, 0));
+  EXPECT_EQ(GetPixel(g->Canvas()->Handle(), 20, 4), RGB(0, 0, 255));
+  EXPECT_EQ(copy->NumGlyphs(), 2);
+
+  // An empty glyph writes nothing.
+  std::unique_ptr<TvxButton> plain(new TvxButton(nullptr));
+  plain->SetName(L"Button2");
+  EXPECT_EQ(ComponentToText(plain.get()).find(L"Glyph"), String::npos);
+
+  // The first four bytes of the block count the bitmap file's bytes: claim far more.
+  String crafted = text;
+  const size_t hex = crafted.find_first_of(L"0123456789ABCDEF", data + 14);
+  crafted.replace(hex, 8, L"FFFFFF7F");
+  std::unique_ptr<TvxButton> bad(new TvxButton(nullptr));
+  EXPECT_THROW(TextToComponent(crafted, bad.get()), EReadError);
+  EXPECT_TRUE(bad->Glyph()->Empty());
+}
+
 }  // namespace ZS_UNITY_ID

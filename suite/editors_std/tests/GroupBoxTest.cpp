@@ -7,6 +7,7 @@
 #include "StdCtrls.h"
 #include "vxGroupBox.h"
 #include "vxRadioGroup.h"
+#include "StdReferenceImage.h"
 
 // Both stay outside the source's namespace so that the test macros find them for RECT.
 static bool operator==(const RECT& A, const RECT& B) { return A.left == B.left && A.top == B.top && A.right == B.right && A.bottom == B.bottom; }
@@ -400,6 +401,160 @@ TEST_F(ButtonGroupTest, PopupMenuTakesOnlyMenus) {
   EXPECT_EQ(b->PopupMenu(), menu);
   delete menu;
   EXPECT_EQ(b->PopupMenu(), nullptr) << "cleared when the menu is freed";
+}
+
+// A skin that paints each group box part in its own colour.
+class TGroupSkinPainter : public TvxCustomLookAndFeelPainter {
+  DECLARE_CLASS(TGroupSkinPainter, TvxCustomLookAndFeelPainter)
+ public:
+  static TvxCustomLookAndFeelPainterClass Instance() {
+    static const TGroupSkinPainter instance;
+    return &instance;
+  }
+  void DrawGroupBoxContent(TvxCanvas* C, TRect& R, TvxGroupBoxCaptionPosition, TvxBorders) const override {
+    C->FillRect(R, TColor(RGB(0, 160, 0)));
+  }
+  void DrawGroupBoxCaption(TvxCanvas* C, TRect& R, TvxGroupBoxCaptionPosition) const override {
+    C->FillRect(R, TColor(RGB(0, 0, 160)));
+  }
+  TRect GroupBoxBorderSize(bool ACaption, TvxGroupBoxCaptionPosition) const override {
+    return ACaption ? TRect{4, 0, 4, 0} : TRect{2, 2, 2, 2};
+  }
+  TColor GroupBoxTextColor(bool, TvxGroupBoxCaptionPosition) const override { return clWhite; }
+};
+
+struct GroupBoxSkinTest : GroupBoxTest {
+  void SetUp() override {
+    GroupBoxTest::SetUp();
+    ASSERT_TRUE(vxGlobalExtendedStylePainters()->Register(L"GroupTest", TGroupSkinPainter::Instance(), nullptr));
+  }
+  void TearDown() override {
+    vxGlobalExtendedStylePainters()->Unregister(L"GroupTest");
+    GroupBoxTest::TearDown();
+  }
+  static COLORREF WindowPixel(HWND W, int X, int Y) {
+    HDC dc = GetWindowDC(W);
+    const COLORREF c = GetPixel(dc, X, Y);
+    ReleaseDC(W, dc);
+    return c;
+  }
+  static int CountIn(HWND W, const TRect& R, COLORREF C) {
+    HDC dc = GetWindowDC(W);
+    int n = 0;
+    for (int y = R.top; y < R.bottom; ++y)
+      for (int x = R.left; x < R.right; ++x) n += GetPixel(dc, x, y) == C;
+    ReleaseDC(W, dc);
+    return n;
+  }
+};
+
+// With a skin the caption moves into a strip outside the client area, as deep as the caption
+// (or as the measuring event says); the skin paints content and caption, the text in its colour.
+TEST_F(GroupBoxSkinTest, SkinCaptionLeavesTheClientArea) {
+  TTestGroupBox* box = MakeBox(alTopLeft, L"Skin caption");
+  const Integer plainClient = box->ClientHeight();
+  EXPECT_EQ(plainClient, box->Height());
+  RECT plain{};
+  box->AdjustClientRect(plain);
+  box->Style()->LookAndFeel()->SetSkinName(L"GroupTest");
+  Pump(60);
+  ASSERT_TRUE(box->HasNonClientCaption());
+  const Integer depth = box->SkinCaptionDepth();
+  EXPECT_GT(depth, 8);
+  EXPECT_EQ(box->ClientHeight(), box->Height() - depth);
+  EXPECT_EQ(box->ClientWidth(), box->Width());
+  box->Repaint();
+  RedrawWindow(box->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+  Pump(40);
+  HWND w = box->Handle();
+  // The strip: the skin's caption colour with white text in it; below it the skin's content.
+  EXPECT_EQ(WindowPixel(w, box->Width() - 3, 1), RGB(0, 0, 160));
+  EXPECT_GT(CountIn(w, TRect{0, 0, box->Width(), depth}, RGB(255, 255, 255)), 20);
+  EXPECT_EQ(WindowPixel(w, box->Width() / 2, depth + box->ClientHeight() / 2), RGB(0, 160, 0));
+  // Children stay inside the skin's borders, with no caption line left at the top.
+  RECT client{};
+  box->AdjustClientRect(client);
+  EXPECT_EQ(client.left, plain.left + 2);
+  EXPECT_EQ(client.top, client.left);
+
+  // The measuring event sets the depth.
+  box->OnMeasureCaptionHeight = [](TObject*, TvxCustomLookAndFeelPainterClass P, Integer& H) {
+    EXPECT_EQ(P, TGroupSkinPainter::Instance());
+    H = 30;
+  };
+  box->UpdateLayout();
+  Pump(60);
+  EXPECT_EQ(box->ClientHeight(), box->Height() - 30);
+  box->OnMeasureCaptionHeight = nullptr;
+
+  // A bottom caption takes the strip at the bottom.
+  box->SetAlignment(alBottomRight);
+  Pump(60);
+  EXPECT_EQ(box->ClientHeight(), box->Height() - box->SkinCaptionDepth());
+  POINT origin{0, 0};
+  ClientToScreen(w, &origin);
+  RECT wr;
+  GetWindowRect(w, &wr);
+  EXPECT_EQ(origin.y, wr.top) << "the client area starts at the top";
+
+  // A centred caption stays inside: the whole window is client, the caption painted there.
+  box->SetAlignment(alCenterCenter);
+  Pump(60);
+  EXPECT_FALSE(box->HasNonClientCaption());
+  EXPECT_EQ(box->ClientHeight(), box->Height());
+  box->Repaint();
+  Pump(20);
+  TWindowPixels px(w);
+  const TRect cap = box->CaptionRect();
+  EXPECT_EQ(px.At(cap.left + 1, cap.top + 1), RGB(0, 0, 160));
+  EXPECT_EQ(px.At(2, 2), RGB(0, 160, 0));
+
+  // Without the skin the client area is the window again.
+  box->SetAlignment(alTopLeft);
+  box->Style()->LookAndFeel()->SetSkinName(L"");
+  Pump(60);
+  EXPECT_FALSE(box->HasNonClientCaption());
+  EXPECT_EQ(box->ClientHeight(), box->Height());
+  delete box;
+}
+
+// A button group never moves its caption out of the client area; the skin paints it inside.
+TEST_F(GroupBoxSkinTest, ButtonGroupKeepsItsCaptionInside) {
+  auto* g = TvxContainer::Create<TTestButtonGroup>(Form);
+  g->SetBounds(10, 10, 200, 100);
+  g->SetCaption(L"Group");
+  g->Style()->LookAndFeel()->SetSkinName(L"GroupTest");
+  g->SetParent(Form);
+  g->HandleNeeded();
+  Pump(60);
+  EXPECT_FALSE(g->HasNonClientCaption());
+  EXPECT_EQ(g->ClientHeight(), g->Height());
+  g->Repaint();
+  Pump(20);
+  TWindowPixels px(g->Handle());
+  const TRect cap = g->CaptionRect();
+  EXPECT_EQ(px.At(cap.left + 1, cap.top + 1), RGB(0, 0, 160));
+  int white = 0;
+  for (int y = cap.top; y < cap.bottom; ++y)
+    for (int x = cap.left; x < cap.right; ++x) white += px.At(x, y) == RGB(255, 255, 255);
+  EXPECT_GT(white, 10);
+  delete g;
+}
+
+// A group box as reviewed by eye: a top caption cut into a single frame, and the panel style
+// with its caption at the bottom right.
+TEST_F(GroupBoxTest, ReferenceImages) {
+  TTestGroupBox* box = MakeBox(alTopLeft, L"Options");
+  box->SetBounds(20, 20, 120, 60);
+  box->Repaint();
+  Pump(20);
+  ExpectMatchesImage(L"group_box_top_left", TWindowPixels(box->Handle()));
+  box->SetAlignment(alBottomRight);
+  box->PanelStyle()->SetActive(true);
+  box->Repaint();
+  Pump(20);
+  ExpectMatchesImage(L"group_box_panel_bottom_right", TWindowPixels(box->Handle()));
+  delete box;
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 
 #include "../../core/tests/SuiteControlTestSupport.h"
 #include "Streaming.h"
+#include "../../editors/tests/EditTestSurface.h"
 #include "vxMemo.h"
+#include "vxScrollBar.h"
 
 namespace ZS_UNITY_ID {
 
@@ -162,6 +164,44 @@ TEST(MemoStreaming, LinesAndPropertiesAreWrittenAndReadBack) {
   EXPECT_EQ(ssVertical, copy->Properties()->ScrollBars());
   EXPECT_FALSE(copy->Properties()->WordWrap());
   EXPECT_EQ(3, copy->Properties()->VisibleLineCount());
+}
+
+// A memo's size leaves room for its horizontal scroll bar only on a control, and for the
+// visible line count in any case.
+TEST_F(MemoTest, SizeCountsTheScrollBarAndTheVisibleLines) {
+  zs_edit_test::Surface s(10, 10);
+  TvxCustomMemoProperties* props = Memo->Properties();
+  std::unique_ptr<TvxCustomEditViewData> vd(props->CreateViewData(static_cast<TvxCustomEditStyle*>(Memo->Style()), false));
+  auto* memoData = dynamic_cast<TvxCustomMemoViewData*>(vd.get());
+  ASSERT_NE(memoData, nullptr);
+  std::unique_ptr<TvxCustomEditViewInfo> vi(props->CreateViewInfo());
+  EXPECT_NE(dynamic_cast<TvxCustomMemoViewInfo*>(vi.get()), nullptr);
+  auto Sizes = [&](TSize& AMinContent) {
+    TvxEditSizeProperties sp;
+    AMinContent = TSize{0, 0};
+    return vd->GetEditConstantPartSize(s.vx.get(), sp, AMinContent);
+  };
+  TSize minContent{};
+  const TSize plain = Sizes(minContent);
+  props->SetScrollBars(ssBoth);
+  EXPECT_EQ(Sizes(minContent).cy, plain.cy) << "a cell has no scroll bar";
+  vd->Edit = Memo;
+  EXPECT_EQ(Sizes(minContent).cy, plain.cy + vxGetDefaultScrollBarSize().cy);
+  props->SetScrollBars(ssVertical);
+  EXPECT_EQ(Sizes(minContent).cy, plain.cy);
+  props->SetVisibleLineCount(3);
+  Sizes(minContent);
+  s.vx->SetFont(Memo->Style()->GetVisibleFont());
+  EXPECT_GE(minContent.cy, 3 * s.vx->TextHeight(L"Zg"));
+}
+
+TEST(MemoFilter, LikenessAndBlanksOnlyInATextEdit) {
+  TvxFilterEditHelperClass helper = GetFilterEditsController()->FindHelper(TvxMemoProperties::StaticClass());
+  ASSERT_EQ(helper, TvxFilterMemoHelper::Class());
+  const TvxFilterControlOperators ops{fcoLike, fcoNotLike, fcoBlanks, fcoNonBlanks};
+  EXPECT_EQ(helper->GetSupportedFilterOperators(nullptr, nullptr, false), ops);
+  EXPECT_EQ(helper->GetSupportedFilterOperators(nullptr, nullptr, true), ops);
+  EXPECT_EQ(helper->GetFilterEditClass(), TvxTextEdit::StaticClass());
 }
 
 }  // namespace ZS_UNITY_ID
