@@ -533,6 +533,8 @@ TRect TvxCustomTextEditViewData::GetDrawTextOffset() {
   return r;
 }
 
+bool TvxCustomTextEditViewData::GetIsEditClass() { return Edit && Edit->IsEditClass(); }
+
 void TvxCustomTextEditViewData::Calculate(TvxCanvas* ACanvas, const TRect& ABounds, const TPoint& P,
                                           TvxMouseButton Button, TShiftState Shift, TvxCustomEditViewInfo* AViewInfo,
                                           bool AIsMouseEvent) {

@@ -241,7 +241,8 @@ class TvxCustomTextEditViewData : public TvxCustomEditViewData {
   void Calculate(TvxCanvas* ACanvas, const TRect& ABounds, const TPoint& P, TvxMouseButton Button, TShiftState Shift,
                  TvxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) override;
   void EditValueToDrawValue(TvxCanvas* ACanvas, const Variant& AEditValue, TvxCustomEditViewInfo* AViewInfo) override;
-  virtual bool GetIsEditClass() { return false; }  // no live inner edit without an editor
+  // An editor is attached and its inner edit shows the text itself.
+  virtual bool GetIsEditClass();
   virtual Integer GetMaxLineCount() { return MaxLineCount; }
   virtual bool IsComboBoxStyle() { return false; }
   virtual void CalculateDrawTextFlags(TvxCanvas* ACanvas, TvxCustomTextEditViewInfo* AViewInfo);
