@@ -188,21 +188,11 @@ bool ParseSmartDateText(const String& AText, TDateTime& ADate) {
 
 namespace {
 
-// Calendar functions are looked up at run time: an older system may lack them.
+// The calendar's two-digit year maximum; 0 when the system gives none.
 Integer CalendarTwoDigitYearMax(Cardinal ACalendar) {
+  String unused;
   DWORD value = 0;
-  if (vxGetCalendarInfoBinding) {
-    if (!vxGetCalendarInfoBinding(GetThreadLocale(), ACalendar, CAL_ITWODIGITYEARMAX | CAL_RETURN_NUMBER, nullptr, 0,
-                                  &value))
-      value = 0;
-    return static_cast<Integer>(value);
-  }
-  HMODULE kernel = LoadLibraryW(L"kernel32.dll");
-  if (!kernel) return 0;
-  auto fn =
-      reinterpret_cast<TvxGetCalendarInfoW>(reinterpret_cast<void*>(GetProcAddress(kernel, "GetCalendarInfoW")));
-  if (!fn || !fn(GetThreadLocale(), ACalendar, CAL_ITWODIGITYEARMAX | CAL_RETURN_NUMBER, nullptr, 0, &value)) value = 0;
-  FreeLibrary(kernel);
+  if (GetCalendarInfoText(ACalendar, CAL_ITWODIGITYEARMAX | CAL_RETURN_NUMBER, unused, &value) <= 0) return 0;
   return static_cast<Integer>(value);
 }
 
