@@ -205,6 +205,8 @@ class TvxCustomEdit : public TvxContainer {
   TvxEditDataBinding* DataBinding() const { return FDataBinding.get(); }
   bool IsInplace() override { return FIsInplace; }
   IvxCustomInnerEdit* InnerEdit() const { return FInnerEdit; }
+  // Whether the editor has a background of its own that repaints erase; none here.
+  virtual bool HasBackground() { return false; }
   TvxCustomEditViewInfo* ViewInfo() const { return static_cast<TvxCustomEditViewInfo*>(TvxContainer::ViewInfo()); }
   TvxCustomEditStyle* ActiveStyle() { return static_cast<TvxCustomEditStyle*>(GetActiveStyle()); }
 

@@ -244,6 +244,8 @@ class TvxHijriCalendarTable : public TvxCustomCalendarTable {
   }
   Integer GetFirstWeekDay() override { return 6; }
   Integer GetFullWeeksInYear(Integer) override { return 50; }
+  // A month named as the calendar names it, else the common rule.
+  Integer GetMonthNumber(Integer AYear, const String& S) override;
 
  private:
   std::unique_ptr<TvxEra> FDefaultEra;
@@ -284,12 +286,110 @@ class TvxThaiCalendarTable : public TvxSingleEraCalendarTable {
   TvxThaiCalendarTable();
 };
 
+// The Hebrew lunisolar calendar for the Hebrew years 5343 to 5999 (Gregorian 1583 to
+// 2239), from a stored table of each year's kind and the Hebrew date of its 1 January.
+// Months count from Tishri; a leap year's month 7 is its added month.
+class TvxHebrewCalendarTable : public TvxCustomCalendarTable {
+  DECLARE_CLASS(TvxHebrewCalendarTable, TvxCustomCalendarTable)
+ public:
+  TvxHebrewCalendarTable();
+  TvxCalendarAlgorithmType AlgorithmType() override { return catLunarSolarCalendar; }
+  Cardinal CalendarID() override { return 8; }
+  TvxEra* DefaultEra() override { return FDefaultEra.get(); }
+  TDateTime MinSupportedDate() override;
+  TDateTime MaxSupportedDate() override;
+  Integer LowestYear() override { return 5343; }
+  Integer HighestYear() override { return 5999; }
+  TvxDateTime FromDateTime(TDateTime ADate) override;
+  TDateTime ToDateTime(const TvxDateTime& ADate) override;
+  using TvxCustomCalendarTable::ToDateTime;
+  // 1 (353 days), 2 (354) or 3 (355), the same for leap years; 0 outside the table.
+  Integer GetYearType(Integer AYear);
+  Integer GetDaysInMonth(Integer AEra, Integer AYear, Integer AMonth) override;
+  Integer GetDaysInYear(Integer AEra, Integer AYear) override;
+  Integer GetMonthsInYear(Integer AEra, Integer AYear) override;
+  bool IsLeapYear(Integer AEra, Integer AYear) override;
+  bool IsLeapMonth(Integer AEra, Integer AYear, Integer AMonth) override;
+  bool IsLeapDay(Integer AEra, Integer AYear, Integer AMonth, Integer ADay) override;
+  Integer GetFullWeeksInYear(Integer AYear) override { return GetDaysInYear(-1, AYear) / 7; }
+  // Numbers may be written in Hebrew letters (their Windows-1255 positions).
+  Integer GetDayNumber(const String& S) override;
+  Integer GetMonthNumber(Integer AYear, const String& S) override;
+  Integer GetYearNumber(const String& S) override;
+
+ private:
+  std::unique_ptr<TvxEra> FDefaultEra;
+};
+
+// The value of a number written in Hebrew letters (Windows-1255 positions 224-250): the
+// letters' values added; 0 when there are none.
+Integer HebrewNumeralValue(const String& S);
+
 // The thread locale's calendar type (LOCALE_ICALENDARTYPE as a number).
 Integer GetLocaleCalendarType();
 // The table of a Windows calendar type: 1, 2 and 9-12 Gregorian of that type, 3 Japanese,
-// 4 Taiwan, 5 Korean, 6 Hijri, 7 Thai; any other type (the Hebrew calendar among them,
-// whose tables this library does not carry) a Gregorian table of type 1.
+// 4 Taiwan, 5 Korean, 6 Hijri, 7 Thai, 8 Hebrew; any other type a Gregorian table of type 1.
 std::unique_ptr<TvxCustomCalendarTable> CreateCalendarTableForType(Cardinal AType);
 std::unique_ptr<TvxCustomCalendarTable> CreateLocaleCalendarTable();
 // Whether the table (the locale's when nullptr) is of a Gregorian type.
 bool IsGregorianCalendar(TvxCustomCalendarTable* ATable);
+
+// --- Text and dates ------------------------------------------------------------------------
+
+// 1 January of year 100, the earliest date the editors accept.
+TDateTime GetMinSupportedDate();
+// NullDate, or a day from 1 January 100 to the last moment of 31 December 9999.
+bool IsDateInValidRange(TDateTime ADate);
+
+// The thread locale's date and time formats in the system's own pattern letters.
+void ReadLocaleFormatSettings(TFormatSettings& ASettings);
+// GetCalendarInfoW of the thread locale, looked up by name at each call; 0 and no text
+// when the system lacks it. AValue receives numbers asked for with CAL_RETURN_NUMBER.
+Integer GetCalendarInfoText(Cardinal ACalendar, Cardinal ACalType, String& AText, DWORD* AValue = nullptr);
+
+enum TvxDateOrder { doMDY, doDMY, doYMD };
+// The order of day, month and year in a date format: the first of D, E or Y, and M decides.
+TvxDateOrder GetDateOrderOfFormat(const String& AFormat);
+
+// Blanks out the literal texts of the date and time formats (all but the separators and
+// the AM/PM strings) and collapses runs of blanks; with ALocaleWords the locale's words
+// count and its date separators become blanks too.
+String PrepareDateText(const String& AText, bool ALocaleWords);
+// Reads era, year, month, day and time out of a date typed in a calendar's own numbers,
+// in the order of ASettings' short date format. Raises EConvertError on text that holds
+// no numbers where they belong.
+void ScanCalendarDate(const String& AText, const TFormatSettings& ASettings, TvxCustomCalendarTable* ATable,
+                      TvxDateTime& ADate);
+// A date typed in the locale's calendar; NullDate when it cannot be read.
+TDateTime LocaleCalendarTextToDate(const String& AText);
+
+// Text to a date: smart words, then the runtime's (AUseRtl) or the system's reading.
+// NullDate for blank or unreadable text and for dates past year 9999.
+TDateTime TextToDateValue(const String& AText, bool AUseRtl);
+// The same with the format controller's choice of reading.
+bool TryTextToDate(const String& AText, TDateTime& ADate);
+// Text to a date without smart words or range check; False when the text cannot be read.
+bool TextToDateEx(const String& AText, bool AUseOSConversion, TDateTime& ADate);
+
+// Dates to text; NullDate gives empty text.
+String DateTimeToText(bool AFourDigitYear, bool AUseRtl, TDateTime ADate);
+String DateTimeToEditText(bool AMasked, bool AWithTime, bool AFourDigitYear, TDateTime ADate);
+String DateTimeToTextWithTime(TDateTime ADate);
+String DateToShortText(TDateTime ADate);
+// The date in a system date format (the runtime's formats with a Gregorian calendar and
+// the runtime's conversions); False with empty text when the system cannot format it.
+bool FormatLocaleDate(String& AText, DWORD AFlags, const String& AFormat, TDateTime ADate);
+// The date in a format of d, m and y runs; the fields are joined by ASeparator, or by the
+// format's own characters between them when ASeparator is #0.
+String FormatDateWithSettings(const String& AFormat, Char ASeparator, TDateTime ADate);
+
+// Captions of calendars; a nullptr table stands for the locale's calendar.
+String GetMonthNameText(TvxCustomCalendarTable* ATable, TDateTime ADate);
+String GetCalendarMonthName(Integer AYear, Integer AMonth, TvxCustomCalendarTable* ATable);
+String GetMonthYearCaption(TvxCustomCalendarTable* ATable, TDateTime ADate);
+String GetYearCaption(TvxCustomCalendarTable* ATable, TDateTime ADate);
+String GetDayNumberText(Integer ADay, TvxCustomCalendarTable* ATable);
+// The short name of a day of the week, 1 = Monday .. 7 = Sunday; cut to one character
+// (the last one for far-east and Arabic charsets) while SingleCharDayNames is set.
+String GetDayOfWeekText(Integer ADay, Byte ACharset);
+extern bool SingleCharDayNames;

@@ -1484,6 +1484,10 @@ void TvxCustomEditViewData::Calculate(TvxCanvas* ACanvas, const TRect& ABounds, 
   AViewInfo->Bounds = ABounds;
   AViewInfo->Enabled = Enabled;
   AViewInfo->Focused = Focused;
+  AViewInfo->HasBackground = Edit && Edit->HasBackground();
+  // While the inner edit control shows, it draws the text: the view must not draw it again
+  // underneath.
+  AViewInfo->HasInnerEdit = InnerEdit && InnerEdit->GetControl() && InnerEdit->GetControl()->Visible();
   AViewInfo->IsDesigning = IsDesigning;
   AViewInfo->IsInplace = FIsInplace;
   AViewInfo->IsSelected = IsSelected;

@@ -933,16 +933,100 @@ void TvxCustomMaskEdit::CutToClipboard() {
   FMode->PressDelete();
 }
 
-// ---- Start-up: the mask edit joins the editors' repository list.
+// ---- Form files.
+
+void TvxMaskEditProperties::DeclarePublished(TPublisher<TvxMaskEditProperties>& P) {
+  using C = TvxMaskEditProperties;
+  P.Property(L"AlwaysShowBlanksAndLiterals", &C::AlwaysShowBlanksAndLiterals, &C::SetAlwaysShowBlanksAndLiterals)
+      .Default(false);
+  P.Property(L"AssignedValues", &C::AssignedValues,
+             [](C* E, TvxTextEditPropertiesValues* V) { E->SetAssignedValues(V); });
+  P.Property(L"CaseInsensitive", &C::CaseInsensitive, &C::SetCaseInsensitive).Default(true);
+  P.Property(L"CharCase", &C::CharCase, &C::SetCharCase).Default(ecNormal);
+  P.Property(L"EchoMode", &C::EchoMode, &C::SetEchoMode).Default(eemNormal);
+  P.Property(L"HideSelection", &C::HideSelection, &C::SetHideSelection).Default(true);
+  P.Property(L"IgnoreMaskBlank", &C::IgnoreMaskBlank, &C::SetIgnoreMaskBlank).Default(false);
+  P.Property(L"ImeMode", &C::ImeMode, &C::SetImeMode).Default(imDontCare);
+  P.Property(L"ImeName", &C::ImeName, &C::SetImeName).Stored([](C* E) { return !E->ImeName().empty(); });
+  P.Property(L"IncrementalSearch", &C::IncrementalSearch, &C::SetIncrementalSearch).Default(true);
+  P.Property(L"LookupItems", &C::LookupItems, [](C* E, TStringList* V) { E->SetLookupItems(V); });
+  P.Property(L"LookupItemsSorted", &C::LookupItemsSorted, &C::SetLookupItemsSorted).Default(false);
+  // The kind comes first: the mask is compiled by the kind's mode as it is read.
+  P.Property(L"MaskKind", &C::MaskKind, &C::SetMaskKind).Default(emkStandard);
+  P.Property(L"EditMask", &C::EditMask, &C::SetEditMask).Stored([](C* E) { return !E->EditMask().empty(); });
+  P.Property(L"MaxLength", &C::MaxLength, &C::SetMaxLength).Stored([](C* E) {
+    return E->AssignedValues()->MaxLength();
+  });
+  P.Property(L"OEMConvert", &C::OEMConvert, &C::SetOEMConvert).Default(false);
+  P.Property(L"PasswordChar", &C::PasswordChar, &C::SetPasswordChar).Default(0);
+}
+
+void TvxMaskEdit::DeclarePublished(TPublisher<TvxMaskEdit>& P) {
+  using C = TvxMaskEdit;
+  P.Property(L"AutoSize", [](C* E) { return E->AutoSize(); }, [](C* E, bool V) { E->SetAutoSize(V); }).Default(true);
+  P.Property(L"BeepOnEnter", &C::BeepOnEnter, &C::SetBeepOnEnter).Default(true);
+  P.Property(L"Enabled", [](C* E) { return E->Enabled(); }, [](C* E, bool V) { E->SetEnabled(V); }).Default(true);
+  P.Property(L"Properties", &C::Properties, [](C* E, TvxMaskEditProperties* V) { E->SetProperties(V); });
+  P.Property(L"ShowHint", [](C* E) { return E->ShowHint(); }, [](C* E, bool V) { E->SetShowHint(V); })
+      .Default(false);
+  P.Property(L"Style", [](C* E) { return E->Style(); }, [](C* E, TvxContainerStyle* V) { E->SetStyle(V); });
+  P.Property(L"StyleDisabled", [](C* E) { return E->StyleDisabled(); },
+             [](C* E, TvxContainerStyle* V) { E->SetStyleDisabled(V); });
+  P.Property(L"StyleFocused", [](C* E) { return E->StyleFocused(); },
+             [](C* E, TvxContainerStyle* V) { E->SetStyleFocused(V); });
+  P.Property(L"StyleHot", [](C* E) { return E->StyleHot(); }, [](C* E, TvxContainerStyle* V) { E->SetStyleHot(V); });
+  P.Property(L"TabStop", [](C* E) { return E->TabStop(); }, [](C* E, bool V) { E->SetTabStop(V); }).Default(true);
+  P.Property(L"Text", [](C* E) { return E->Text(); }, [](C* E, const String& V) { E->SetText(V); });
+  P.Property(L"TextHint", [](C* E) { return E->TextHint(); }, [](C* E, const String& V) { E->SetTextHint(V); })
+      .Stored([](C* E) { return !E->TextHint().empty(); });
+  P.Property(L"Visible", [](C* E) { return E->Visible(); }, [](C* E, bool V) { E->SetVisible(V); }).Default(true);
+  P.Property(L"OnEnter", &C::OnEnter);
+  P.Property(L"OnExit", &C::OnExit);
+}
+
+// ---- Filter rows.
+
+TvxFilterControlOperators TvxFilterMaskEditHelper::GetSupportedFilterOperators(TvxCustomEditProperties* AProperties,
+                                                                                TvxValueTypeClass AValueTypeClass,
+                                                                                bool AExtendedSet) const {
+  TvxFilterControlOperators result{fcoEqual, fcoNotEqual, fcoLess,   fcoLessEqual,
+                                   fcoGreater, fcoGreaterEqual, fcoBlanks, fcoNonBlanks};
+  auto* p = dynamic_cast<TvxCustomMaskEditProperties*>(AProperties);
+  if (!(p && p->IsMasked()) && AValueTypeClass && AValueTypeClass->IsString()) {
+    result.Include(fcoLike);
+    result.Include(fcoNotLike);
+  }
+  if (AExtendedSet) result += TvxFilterControlOperators{fcoBetween, fcoNotBetween, fcoInList, fcoNotInList};
+  return result;
+}
+
+void TvxFilterMaskEditHelper::InitializeProperties(TvxCustomEditProperties* AProperties,
+                                                   TvxCustomEditProperties* AEditProperties, bool AHasButtons) const {
+  TvxFilterTextEditHelper::InitializeProperties(AProperties, AEditProperties, AHasButtons);
+  auto* p = dynamic_cast<TvxCustomMaskEditProperties*>(AProperties);
+  if (!p) return;
+  // A filter value may be typed in part: the extended kind accepts every prefix.
+  if (p->MaskKind() == emkRegExpr) {
+    const String mask = p->EditMask();
+    p->SetMaskKind(emkRegExprEx);
+    p->SetEditMask(mask);
+  }
+  p->SetAutoSelect(!p->IsMasked());
+}
+
+// ---- Start-up: the mask edit joins the editors' repository list and the filter rows.
 
 namespace {
 
 void InitMaskEdit() {
   GetEditPropertiesRegistry()->Register(TvxMaskEditProperties::StaticClass(),
                                         vxGetResString(&svxSEditRepositoryMaskItem));
+  GetFilterEditsController()->Register(TvxMaskEditProperties::StaticClass(), TvxFilterMaskEditHelper::Class());
 }
 
 void FinMaskEdit() {
+  if (TvxFilterEditsController* c = GetFilterEditsController())
+    c->Unregister(TvxMaskEditProperties::StaticClass(), TvxFilterMaskEditHelper::Class());
   if (TvxRegisteredClasses* r = GetEditPropertiesRegistry()) r->Unregister(TvxMaskEditProperties::StaticClass());
 }
 

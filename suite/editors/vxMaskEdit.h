@@ -16,6 +16,7 @@ extern const TUnitInfo vxMaskEditUnit;
 
 using TvxEditMask = String;
 enum TvxEditMaskKind { emkStandard, emkRegExpr, emkRegExprEx };
+ENUM_TYPEINFO(TvxEditMaskKind, emkStandard, emkRegExpr, emkRegExprEx)
 
 class TvxCustomMaskEdit;
 class TvxCustomMaskEditProperties;
@@ -217,6 +218,7 @@ class TvxCustomMaskEditProperties : public TvxCustomTextEditProperties {
 
 class TvxMaskEditProperties : public TvxCustomMaskEditProperties {
   DECLARE_CLASS(TvxMaskEditProperties, TvxCustomMaskEditProperties)
+  PUBLISHED(TvxMaskEditProperties)
  public:
   explicit TvxMaskEditProperties(TPersistent* AOwner) : TvxCustomMaskEditProperties(AOwner) {}
 };
@@ -285,11 +287,25 @@ class TvxCustomMaskEdit : public TvxCustomTextEdit {
 
 class TvxMaskEdit : public TvxCustomMaskEdit {
   DECLARE_CLASS(TvxMaskEdit, TvxCustomMaskEdit)
+  PUBLISHED(TvxMaskEdit)
  public:
   using TvxCustomMaskEdit::TvxCustomMaskEdit;
   TvxMaskEditProperties* Properties() const {
     return static_cast<TvxMaskEditProperties*>(TvxCustomMaskEdit::Properties());
   }
   TClass GetPropertiesClass() override { return TvxMaskEditProperties::StaticClass(); }
+  void SetProperties(TvxMaskEditProperties* Value) { Properties()->Assign(Value); }
   bool SupportsSpelling() override { return Properties()->EditMask().empty() && InternalSupportsSpelling(); }
+};
+
+// A mask editor typing a filter value: masked values compare by order, unmasked text also
+// by pattern; a regular-expression mask accepts every prefix of its matches there.
+class TvxFilterMaskEditHelper : public TvxFilterTextEditHelper {
+  DECLARE_FILTER_EDIT_HELPER(TvxFilterMaskEditHelper, TvxFilterTextEditHelper)
+  TClass GetFilterEditClass() const override { return TvxMaskEdit::StaticClass(); }
+  TvxFilterControlOperators GetSupportedFilterOperators(TvxCustomEditProperties* AProperties,
+                                                        TvxValueTypeClass AValueTypeClass,
+                                                        bool AExtendedSet = false) const override;
+  void InitializeProperties(TvxCustomEditProperties* AProperties, TvxCustomEditProperties* AEditProperties,
+                            bool AHasButtons) const override;
 };

@@ -440,24 +440,18 @@ void TvxTextEditProperties::DeclarePublished(TPublisher<TvxTextEditProperties>& 
 
 // --- Start-up ---------------------------------------------------------------------------------
 
+void TvxFilterTextEditHelper::InitializeProperties(TvxCustomEditProperties* AProperties,
+                                                   TvxCustomEditProperties* AEditProperties, bool AHasButtons) const {
+  TvxCustomFilterEditHelper::InitializeProperties(AProperties, AEditProperties, AHasButtons);
+  if (auto* p = dynamic_cast<TvxCustomTextEditProperties*>(AProperties)) {
+    p->SetAutoSelect(true);
+    p->SetHideSelection(true);
+    p->SetViewStyle(vsNormal);
+  }
+}
+
 namespace {
 
-class TvxFilterTextEditHelper : public TvxCustomFilterEditHelper {
-  DECLARE_FILTER_EDIT_HELPER(TvxFilterTextEditHelper, TvxCustomFilterEditHelper)
-  TClass GetFilterEditClass() const override { return TvxTextEdit::StaticClass(); }
-  void InitializeProperties(TvxCustomEditProperties* AProperties, TvxCustomEditProperties* AEditProperties,
-                            bool AHasButtons) const override {
-    TvxCustomFilterEditHelper::InitializeProperties(AProperties, AEditProperties, AHasButtons);
-    if (auto* p = dynamic_cast<TvxCustomTextEditProperties*>(AProperties)) {
-      p->SetAutoSelect(true);
-      p->SetHideSelection(true);
-      p->SetViewStyle(vsNormal);
-    }
-  }
-  void SetFilterValue(TvxCustomEdit* AEdit, TvxCustomEditProperties*, const Variant& AValue) const override {
-    AEdit->SetEditValue(AValue);
-  }
-};
 
 // The spell checker's messages, registered by name (no spell checker exists here).
 UINT WM_REDRAWMISSPELLINGS = 0;
@@ -532,6 +526,8 @@ TRect TvxCustomTextEditViewData::GetDrawTextOffset() {
   }
   return r;
 }
+
+bool TvxCustomTextEditViewData::GetIsEditClass() { return Edit && Edit->IsEditClass(); }
 
 void TvxCustomTextEditViewData::Calculate(TvxCanvas* ACanvas, const TRect& ABounds, const TPoint& P,
                                           TvxMouseButton Button, TShiftState Shift, TvxCustomEditViewInfo* AViewInfo,

@@ -11,6 +11,7 @@
 #include "vxDrawTextUtils.h"
 #include "vxCustomEdit.h"
 #include "vxEdit.h"
+#include "vxFilterControlUtils.h"
 #include "vxFormats.h"
 
 class TvxCustomTextEdit;
@@ -241,7 +242,8 @@ class TvxCustomTextEditViewData : public TvxCustomEditViewData {
   void Calculate(TvxCanvas* ACanvas, const TRect& ABounds, const TPoint& P, TvxMouseButton Button, TShiftState Shift,
                  TvxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) override;
   void EditValueToDrawValue(TvxCanvas* ACanvas, const Variant& AEditValue, TvxCustomEditViewInfo* AViewInfo) override;
-  virtual bool GetIsEditClass() { return false; }  // no live inner edit without an editor
+  // An editor is attached and its inner edit shows the text itself.
+  virtual bool GetIsEditClass();
   virtual Integer GetMaxLineCount() { return MaxLineCount; }
   virtual bool IsComboBoxStyle() { return false; }
   virtual void CalculateDrawTextFlags(TvxCanvas* ACanvas, TvxCustomTextEditViewInfo* AViewInfo);
@@ -756,5 +758,17 @@ class TvxTextEdit : public TvxCustomTextEdit {
   bool SupportsSpelling() override { return InternalSupportsSpelling(); }
 };
 
+
+// A text editor typing a filter value: the column's properties with the whole text selected
+// on entry and the normal view.
+class TvxFilterTextEditHelper : public TvxCustomFilterEditHelper {
+  DECLARE_FILTER_EDIT_HELPER(TvxFilterTextEditHelper, TvxCustomFilterEditHelper)
+  TClass GetFilterEditClass() const override { return TvxTextEdit::StaticClass(); }
+  void InitializeProperties(TvxCustomEditProperties* AProperties, TvxCustomEditProperties* AEditProperties,
+                            bool AHasButtons) const override;
+  void SetFilterValue(TvxCustomEdit* AEdit, TvxCustomEditProperties*, const Variant& AValue) const override {
+    AEdit->SetEditValue(AValue);
+  }
+};
 
 extern const TUnitInfo vxTextEditUnit;

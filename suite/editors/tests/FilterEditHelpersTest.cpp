@@ -67,9 +67,10 @@ TEST(FilterEditHelpers, FilterPropertiesDropEventsReadOnlyAndButtons) {
 }
 
 TEST(FilterEditHelpers, ControllerFindsHelpersThroughTheParentClassAndGoesWithTheLast) {
-  // The text editor's and the combo box's registrations are the only ones standing: take
-  // them away meanwhile.
+  // The text editor's, the mask editor's and the combo box's registrations are the only
+  // ones standing: take them away meanwhile.
   vxDropDownEditUnit.Finalize();
+  vxMaskEditUnit.Finalize();
   vxTextEditUnit.Finalize();
   ASSERT_FALSE(FilterEditsControllerExists());
   TvxFilterEditsController* c = GetFilterEditsController();
@@ -86,6 +87,7 @@ TEST(FilterEditHelpers, ControllerFindsHelpersThroughTheParentClassAndGoesWithTh
   GetFilterEditsController()->Unregister(TSecondProperties::StaticClass(), TFirstHelper::Class());
   EXPECT_FALSE(FilterEditsControllerExists());
   vxTextEditUnit.Initialize();
+  vxMaskEditUnit.Initialize();
   vxDropDownEditUnit.Initialize();
 }
 

@@ -8,6 +8,7 @@
 #include "Streaming.h"
 #include "SysUtils.h"
 #include "vxTextEdit.h"
+#include "EditTestSurface.h"
 
 namespace ZS_UNITY_ID {
 
@@ -105,6 +106,40 @@ TEST_F(TextEditControlTest, EditValueIsShownInTheInnerEditAndAnsweredByTheWindow
   EXPECT_GE(inner.top, client.top);
   EXPECT_LE(inner.bottom, client.bottom);
   EXPECT_GT(inner.right - inner.left, 100);
+}
+
+// Pixels darker than mid-grey in R: the text's ink on the white editor.
+int DarkPixels(const zs_edit_test::Surface& S, const TRect& R) {
+  int n = 0;
+  for (int y = R.top; y < R.bottom; ++y)
+    for (int x = R.left; x < R.right; ++x) {
+      const COLORREF c = S.At(x, y);
+      if (GetRValue(c) < 128 && GetGValue(c) < 128 && GetBValue(c) < 128) ++n;
+    }
+  return n;
+}
+
+TEST_F(TextEditControlTest, TheViewLeavesTheTextToAVisibleInnerEdit) {
+  Edit->Style()->SetColor(clWhite);
+  Edit->Style()->SetTextColor(clBlack);
+  Edit->SetEditValue(L"WWWWWWWW");
+  Pump(30);
+  ASSERT_TRUE(Edit->InnerTextControl()->Visible());
+  TvxCustomEditViewInfo* vi = Edit->ViewInfo();
+  EXPECT_TRUE(vi->HasInnerEdit);
+  EXPECT_FALSE(vi->HasBackground);
+  TRect client = vi->ClientRect;
+  InflateRect(&client, -2, -2);
+  {
+    zs_edit_test::Surface s(150, 24);
+    vi->Paint(s.vx.get());
+    EXPECT_EQ(DarkPixels(s, client), 0) << "the text is painted under the inner edit";
+  }
+  // The same view without a live inner edit draws the text itself.
+  vi->HasInnerEdit = false;
+  zs_edit_test::Surface s(150, 24);
+  vi->Paint(s.vx.get());
+  EXPECT_GT(DarkPixels(s, client), 10);
 }
 
 TEST_F(TextEditControlTest, TypingModifiesAndLeavingAppliesTheValueOnce) {
