@@ -1027,6 +1027,9 @@ class TvxTreeListColumn : public TvxCustomInplaceEditContainer {
   std::unique_ptr<TvxTreeListColumnSummary> FSummary;
   TvxCustomTreeList* FTreeList = nullptr;
   bool FVisible = true;
+  // Whether the column is in its tree list's visible column list, so that a band
+  // adding its columns there needs no search of the list.
+  bool FInVisibleList = false;
   Integer FWidth = 0;
 };
 
@@ -1818,6 +1821,8 @@ class TvxCustomTreeList : public TvxExtEditingControl {
   void ColumnSortOrderChanged(TvxTreeListColumn* AColumn);
   void MoveSortedColumn(TvxTreeListColumn* AColumn, Integer AIndex);
   void SortVisibleColumns();
+  // Empties the visible column list and unmarks its columns.
+  void ClearVisibleColumns();
   TvxTreeListBand* DefaultBand();
 
   std::unique_ptr<TvxTreeListDataController> FDataController;
