@@ -1554,6 +1554,8 @@ using TvxTreeListBandChangedEvent = std::function<void(TObject* Sender, TvxTreeL
 // (Sender, node, the node's value of the preview column, var preview height)
 using TvxTreeListGetPreviewHeightEvent =
     std::function<void(TObject* Sender, TvxTreeListNode* ANode, const Variant& ADisplayValue, Integer& AHeight)>;
+using TvxTreeListGetNodeHeightEvent = std::function<void(TObject* Sender, TvxTreeListNode* ANode, Integer& AHeight)>;
+using TvxTreeListIsGroupNodeEvent = std::function<void(TObject* Sender, TvxTreeListNode* ANode, bool& IsGroup)>;
 
 // The tree list control: root, node lists, columns and bands, focus, selection, update
 // lock and change batch, the events the nodes fire, and the view collaborators of the
@@ -1781,6 +1783,16 @@ class TvxCustomTreeList : public TvxExtEditingControl {
   TvxTreeListBandChangedEvent OnBandSizeChanged;
   // A node's preview height may be changed here; a negative height hides its preview.
   TvxTreeListGetPreviewHeightEvent OnGetNodePreviewHeight;
+  // The height of a node's data lines may be changed here; the lines share it in
+  // proportion.
+  TvxTreeListGetNodeHeightEvent OnGetNodeHeight;
+  // Whether a node shows as a group row; starts true for a node with children under the
+  // categorized paint style.
+  TvxTreeListIsGroupNodeEvent OnIsGroupNode;
+  virtual void FireGetNodeHeight(TvxTreeListNode* ANode, Integer& AHeight) {
+    if (OnGetNodeHeight) OnGetNodeHeight(this, ANode, AHeight);
+  }
+  virtual bool IsGroupNode(TvxTreeListNode* ANode);
 
  protected:
   friend class TvxTreeListColumn;

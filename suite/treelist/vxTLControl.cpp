@@ -833,3 +833,10 @@ TvxTreeListNode* TvxTreeList::InsertEx(TvxTreeListNode* ANode, TvxTreeListNode* 
   if (ANode && (ANode == ASibling || (ASibling && ASibling->HasAsParent(ANode)))) return ANode;
   return AddNode(ANode, ASibling, tlamInsert, AData);
 }
+
+bool TvxCustomTreeList::IsGroupNode(TvxTreeListNode* ANode) {
+  if (!ANode) return false;
+  bool group = FOptionsView->IsCategorized() && ANode->HasChildren();
+  if (OnIsGroupNode) OnIsGroupNode(this, ANode, group);
+  return group;
+}
