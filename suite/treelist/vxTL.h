@@ -1033,6 +1033,9 @@ class TvxTreeListColumn : public TvxCustomInplaceEditContainer, public IvxDragSi
   std::unique_ptr<TvxTreeListColumnSummary> FSummary;
   TvxCustomTreeList* FTreeList = nullptr;
   bool FVisible = true;
+  // Whether the column is in its tree list's visible column list, so that a band
+  // adding its columns there needs no search of the list.
+  bool FInVisibleList = false;
   Integer FWidth = 0;
 };
 
@@ -1563,6 +1566,8 @@ using TvxTreeListBandChangedEvent = std::function<void(TObject* Sender, TvxTreeL
 // (Sender, node, the node's value of the preview column, var preview height)
 using TvxTreeListGetPreviewHeightEvent =
     std::function<void(TObject* Sender, TvxTreeListNode* ANode, const Variant& ADisplayValue, Integer& AHeight)>;
+using TvxTreeListGetNodeHeightEvent = std::function<void(TObject* Sender, TvxTreeListNode* ANode, Integer& AHeight)>;
+using TvxTreeListIsGroupNodeEvent = std::function<void(TObject* Sender, TvxTreeListNode* ANode, bool& IsGroup)>;
 
 // The tree list control: root, node lists, columns and bands, focus, selection, update
 // lock and change batch, the events the nodes fire, and the view collaborators of the
@@ -1794,6 +1799,16 @@ class TvxCustomTreeList : public TvxExtEditingControl {
   TvxTreeListBandChangedEvent OnBandSizeChanged;
   // A node's preview height may be changed here; a negative height hides its preview.
   TvxTreeListGetPreviewHeightEvent OnGetNodePreviewHeight;
+  // The height of a node's data lines may be changed here; the lines share it in
+  // proportion.
+  TvxTreeListGetNodeHeightEvent OnGetNodeHeight;
+  // Whether a node shows as a group row; starts true for a node with children under the
+  // categorized paint style.
+  TvxTreeListIsGroupNodeEvent OnIsGroupNode;
+  virtual void FireGetNodeHeight(TvxTreeListNode* ANode, Integer& AHeight) {
+    if (OnGetNodeHeight) OnGetNodeHeight(this, ANode, AHeight);
+  }
+  virtual bool IsGroupNode(TvxTreeListNode* ANode);
 
  protected:
   friend class TvxTreeListColumn;
@@ -1834,6 +1849,8 @@ class TvxCustomTreeList : public TvxExtEditingControl {
   void ColumnSortOrderChanged(TvxTreeListColumn* AColumn);
   void MoveSortedColumn(TvxTreeListColumn* AColumn, Integer AIndex);
   void SortVisibleColumns();
+  // Empties the visible column list and unmarks its columns.
+  void ClearVisibleColumns();
   TvxTreeListBand* DefaultBand();
 
   std::unique_ptr<TvxTreeListDataController> FDataController;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 #include <tuple>
+#include <unordered_map>
 
 #include "vxTLStrs.h"
 #include "vxVariants.h"
@@ -1210,9 +1211,11 @@ void TvxTreeListBand::RefreshLists() {
   FChildVisibleBands.clear();
   FBandRows->Refresh();
   if (TvxCustomTreeList* tl = TreeList()) {
-    auto& all = tl->FVisibleColumns;
     for (TvxTreeListColumn* c : FVisibleColumns)
-      if (std::find(all.begin(), all.end(), c) == all.end()) all.push_back(c);
+      if (!c->FInVisibleList) {
+        c->FInVisibleList = true;
+        tl->FVisibleColumns.push_back(c);
+      }
   }
   for (TvxTreeListBand* child : FChildBands)
     if (child->Visible()) FChildVisibleBands.push_back(child);
@@ -1496,12 +1499,17 @@ void TvxTreeListBands::RebuildLists() {
   FBottomItems.clear();
   FVisibleItems.clear();
   FVisibleRootItems.clear();
-  FTreeList->FVisibleColumns.clear();
+  FTreeList->ClearVisibleColumns();
   FLineCount = FColumnsLineCount = 0;
   FVisibleLeftFixedCount = FVisibleRightFixedCount = FVisibleRootLeftFixedCount = FVisibleRootRightFixedCount = 0;
   FExpandableBand = nullptr;
+  // Collection indexes taken once: asking each band for its index inside the sort
+  // would search the collection per comparison.
+  std::unordered_map<const TvxTreeListBand*, Integer> index;
+  index.reserve(static_cast<size_t>(Count()));
   for (Integer i = 0; i < Count(); ++i) {
     TvxTreeListBand* b = Items(i);
+    index.emplace(b, i);
     b->FLineCount = 0;
     if (!b->IsRoot()) continue;
     FRootItems.push_back(b);
@@ -1510,8 +1518,8 @@ void TvxTreeListBands::RebuildLists() {
     if (b->FixedKind() == tlbfLeft) ++FVisibleRootLeftFixedCount;
     if (b->FixedKind() == tlbfRight) ++FVisibleRootRightFixedCount;
   }
-  auto byFixedKind = [](TvxTreeListBand* a, TvxTreeListBand* b) {
-    return vxCompareVisibleBands({a->FixedKind(), a->Index()}, {b->FixedKind(), b->Index()}) < 0;
+  auto byFixedKind = [&index](TvxTreeListBand* a, TvxTreeListBand* b) {
+    return vxCompareVisibleBands({a->FixedKind(), index[a]}, {b->FixedKind(), index[b]}) < 0;
   };
   std::stable_sort(FVisibleRootItems.begin(), FVisibleRootItems.end(), byFixedKind);
   // Visible bands in depth-first order, walked with a stack of its own however deeply the

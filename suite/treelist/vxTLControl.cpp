@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 #include <tuple>
+#include <unordered_map>
 
 #include "vxTLStrs.h"
 #include "vxVariants.h"
@@ -642,13 +643,16 @@ void TvxCustomTreeList::RemoveColumn(TvxTreeListColumn* AColumn) {
   Integer index = static_cast<Integer>(it - FColumns.begin());
   FColumns.erase(it);
   std::erase(FVisibleColumns, AColumn);
+  AColumn->FInVisibleList = false;
   std::erase(FSortedColumns, AColumn);
   DragItemRemoved(AColumn);
   if (FFocusedColumn == AColumn) FFocusedColumn = nullptr;
   if (FPreview->Column() == AColumn) FPreview->SetColumn(nullptr);
   if (FOptionsView->CategorizedColumn() == AColumn) FOptionsView->SetCategorizedColumn(nullptr);
-  // Summary items that summed the column sum their own columns again.
-  for (TvxTreeListColumn* c : FColumns)
+  // Summary items that summed the column sum their own columns again (none is left to
+  // care while the tree list is freed).
+  if (!FDestroying)
+    for (TvxTreeListColumn* c : FColumns)
     for (TvxTreeListSummaryItems* items : {c->Summary()->FooterSummaryItems(), c->Summary()->GroupFooterSummaryItems()})
       for (Integer i = 0; i < items->Count(); ++i)
         if (items->Items(i)->FCalculatedColumn == AColumn) items->Items(i)->SetCalculatedColumn(nullptr);
@@ -764,22 +768,44 @@ void TvxCustomTreeList::MakeDefaultLayout() {
   FDefaultLayout = true;
 }
 
+void TvxCustomTreeList::ClearVisibleColumns() {
+  for (TvxTreeListColumn* c : FVisibleColumns) c->FInVisibleList = false;
+  FVisibleColumns.clear();
+}
+
 void TvxCustomTreeList::SortVisibleColumns() {
   // Left-fixed bands, unfixed, right-fixed; then band visible index, row, place in row.
-  struct TKey {
-    Integer Fixed, Band, Row, Col;
-  };
-  auto key = [this](TvxTreeListColumn* c) {
+  // Each column's key is worked out once, from indexes of the bands and rows taken in one
+  // walk each, so that the sort costs what sorting the list costs.
+  using TKey = std::tuple<Integer, Integer, Integer, Integer>;
+  std::unordered_map<const TvxTreeListBand*, Integer> bandIndex;
+  for (Integer i = 0; i < FBands->VisibleItemCount(); ++i) bandIndex.emplace(FBands->VisibleItems(i), i);
+  std::unordered_map<const TvxTreeListBandRow*, Integer> rowIndex;
+  std::unordered_map<const TvxTreeListColumn*, Integer> colIndex;
+  std::vector<std::pair<TKey, TvxTreeListColumn*>> keyed;
+  keyed.reserve(FVisibleColumns.size());
+  for (TvxTreeListColumn* c : FVisibleColumns) {
     static const Integer Order[] = {1, 0, 2};
     TvxTreeListBand* b = c->Position()->Band();
     TvxTreeListBandRow* r = c->Position()->Row();
-    return TKey{b ? Order[b->FixedKind()] : 3, b ? FBands->VisibleIndexOf(b) : 0, r ? r->Index() : 0,
-                r ? r->IndexOf(c) : 0};
-  };
-  std::stable_sort(FVisibleColumns.begin(), FVisibleColumns.end(), [&](TvxTreeListColumn* a, TvxTreeListColumn* b) {
-    TKey ka = key(a), kb = key(b);
-    return std::tie(ka.Fixed, ka.Band, ka.Row, ka.Col) < std::tie(kb.Fixed, kb.Band, kb.Row, kb.Col);
-  });
+    Integer band = 0, row = 0, col = 0;
+    if (b) {
+      auto it = bandIndex.find(b);
+      band = it == bandIndex.end() ? -1 : it->second;
+    }
+    if (r) {
+      auto [it, added] = rowIndex.emplace(r, 0);
+      if (added) {
+        it->second = r->Index();
+        for (Integer k = 0; k < r->Count(); ++k) colIndex.emplace(r->Items(k), k);
+      }
+      row = it->second;
+      col = colIndex[c];
+    }
+    keyed.emplace_back(TKey{b ? Order[b->FixedKind()] : 3, band, row, col}, c);
+  }
+  std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (size_t i = 0; i < keyed.size(); ++i) FVisibleColumns[i] = keyed[i].second;
 }
 
 // --- The published tree list -----------------------------------------------------------------
@@ -807,4 +833,11 @@ TvxTreeListNode* TvxTreeList::Insert(TvxTreeListNode* ASibling, Pointer AData) {
 TvxTreeListNode* TvxTreeList::InsertEx(TvxTreeListNode* ANode, TvxTreeListNode* ASibling, Pointer AData) {
   if (ANode && (ANode == ASibling || (ASibling && ASibling->HasAsParent(ANode)))) return ANode;
   return AddNode(ANode, ASibling, tlamInsert, AData);
+}
+
+bool TvxCustomTreeList::IsGroupNode(TvxTreeListNode* ANode) {
+  if (!ANode) return false;
+  bool group = FOptionsView->IsCategorized() && ANode->HasChildren();
+  if (OnIsGroupNode) OnIsGroupNode(this, ANode, group);
+  return group;
 }

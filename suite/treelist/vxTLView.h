@@ -614,6 +614,8 @@ class TvxTreeListViewInfo : public TvxCustomControlViewInfo {
   // of a row.
   Integer DataLineHeight() const { return DefaultEditHeight(); }
   Integer DataRowsHeight() const;
+  // The height of a node's data lines: the default, changed by OnGetNodeHeight.
+  Integer NodeDataHeight(TvxTreeListNode* ANode);
   // A visible column's display left and right; False when it is not placed.
   bool ColumnSpan(TvxTreeListColumn* AColumn, Integer& ALeft, Integer& ARight) const;
 

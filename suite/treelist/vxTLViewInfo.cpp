@@ -488,8 +488,11 @@ TvxTreeListNodeViewData* TvxTreeListViewInfo::CreateNodeRow(TvxTreeListNode* ANo
   TvxCustomTreeList* tl = TreeList();
   // The data lines: one line height per column line of the bands; a column spans its band
   // row's lines from the row's line offset, as its header does.
-  const Integer lineHeight = DataLineHeight(), rh = DataRowsHeight();
-  const bool severalLines = rh > lineHeight;
+  const Integer rh = NodeDataHeight(ANode);
+  const Integer lines = std::max(tl->Bands()->ColumnsLineCount(), 1);
+  const bool severalLines = lines > 1;
+  // Line boundaries share the row's height in proportion.
+  auto lineTop = [&](Integer ALine) { return ATop + (lines > 0 ? MulDiv(rh, ALine, lines) : 0); };
   TRect rowBounds{FBounds.left, ATop, FBounds.right, ATop + rh};
   auto row = std::make_unique<TvxTreeListNodeViewData>(this, ANode, rowBounds);
   const TRect rowsVisible{FBounds.left + IndicatorWidth, FBounds.top + BandsHeight + HeadersHeight, FBounds.right,
@@ -520,8 +523,8 @@ TvxTreeListNodeViewData* TvxTreeListViewInfo::CreateNodeRow(TvxTreeListNode* ANo
       for (Integer c = 0; c < brow->VisibleItemCount(); ++c) {
         TvxTreeListColumn* col = brow->VisibleItems(c);
         const Integer right = x + col->DisplayWidth(), left = std::max(x, cellsLeft);
-        const Integer top = ATop + brow->LineOffset() * lineHeight;
-        const Integer bottom = top + std::max(col->Position()->LineCount(), 1) * lineHeight;
+        const Integer top = lineTop(brow->LineOffset());
+        const Integer bottom = lineTop(std::min(brow->LineOffset() + std::max(col->Position()->LineCount(), 1), lines));
         auto* cell =
             new TvxTreeListEditCellViewInfo(tl, visible, TRect{left, top, std::max(left, right), bottom}, ANode, col);
         cell->Borders = GridLines;
@@ -896,8 +899,14 @@ Integer TvxTreeListViewInfo::NodePreviewHeight(TvxTreeListNode* ANode) {
 Integer TvxTreeListViewInfo::NodeRowHeight(TvxTreeListNode* ANode) {
   // What FinishNodeRow stacks: the data lines, the preview, one line per group footer;
   // summed without building the row's cells.
-  return DataRowsHeight() + NodePreviewHeight(ANode) +
+  return NodeDataHeight(ANode) + NodePreviewHeight(ANode) +
          static_cast<Integer>(GroupFooterNodes(ANode).size()) * GroupFooterHeight;
+}
+
+Integer TvxTreeListViewInfo::NodeDataHeight(TvxTreeListNode* ANode) {
+  Integer h = DataRowsHeight();
+  TreeList()->FireGetNodeHeight(ANode, h);
+  return std::max(h, 0);
 }
 
 Integer TvxTreeListViewInfo::TopIndexForLast(Integer ALast) {

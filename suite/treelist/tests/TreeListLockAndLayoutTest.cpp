@@ -65,6 +65,25 @@ TEST_F(LockFixture, RowsAddedWithoutALockRelayOutOnceAndPaintAsALockedFill) {
   EXPECT_EQ(TL->AbsoluteCount(), 43);
 }
 
+// Once shown, a list left alone stays still: no relayout and no repaint keeps coming back
+// on its own, with the focus in it or not.
+TEST_F(LockFixture, AnIdleListNeitherRelaysOutNorRepaints) {
+  AddRows(60);
+  Shown();
+  for (bool focused : {false, true}) {
+    SCOPED_TRACE(focused);
+    if (focused) {
+      TL->SetFocus();
+      TL->SetFocusedNode(Row(5));
+    }
+    Pump(100);
+    Layouts = 0;
+    Pump(300);
+    EXPECT_EQ(Layouts, 0);
+    EXPECT_FALSE(GetUpdateRect(TL->Handle(), nullptr, FALSE));
+  }
+}
+
 TEST_F(LockFixture, OneLockWhateverThePointersType) {
   TvxEditingControl* base = TL;
   base->BeginUpdate();

@@ -1,6 +1,8 @@
 // Preview lines on a shown window: one column's value under (or above) each node's data
 // cells, as high as its text up to the line limit, changed by OnGetNodePreviewHeight, hit
 // as the node's preview, and rows of different heights scrolled whole into view.
+#include <cstdlib>
+
 #include "TreeListViewTestSupport.h"
 
 namespace ZS_UNITY_ID {
@@ -201,6 +203,56 @@ TEST_F(PreviewFixture, PagingMovesByTheRowsShown) {
   EXPECT_EQ(TL->FocusedNode(), Row(shown - 1));
   Key(VK_PRIOR);
   EXPECT_EQ(TL->FocusedNode(), Row(0));
+}
+
+// OnGetNodeHeight gives one node's data lines a height of their own: its row and cells
+// grow, the rows below move down by the difference, and with several column lines the
+// lines share the new height and end exactly at it. OnIsGroupNode starts true only for a
+// parent under the categorized paint style.
+TEST_F(ListFixture, NodeHeightFromTheEventAndGroupNodes) {
+  TL->SetBounds(0, 0, 500, 250);
+  Fill(20);
+  Relayout();
+  const Integer plain = VI()->NodeViewData(Row(0))->Bounds().bottom - VI()->NodeViewData(Row(0))->Bounds().top;
+  ASSERT_GT(plain, 0);
+  TL->OnGetNodeHeight = [&](TObject*, Node* N, Integer& H) {
+    if (N == Row(1)) H = 3 * H + 1;
+  };
+  TL->LayoutChanged();
+  Relayout();
+  TvxTreeListNodeViewData* tall = VI()->NodeViewData(Row(1));
+  ASSERT_NE(tall, nullptr);
+  EXPECT_EQ(tall->Bounds().bottom - tall->Bounds().top, 3 * plain + 1);
+  EXPECT_EQ(VI()->NodeViewData(Row(2))->Bounds().top, tall->Bounds().bottom);
+  TvxTreeListEditCellViewInfo* cell = VI()->GetEditCell(Row(1), TL->Columns(0));
+  ASSERT_NE(cell, nullptr);
+  EXPECT_EQ(cell->DisplayRect.bottom - cell->DisplayRect.top, 3 * plain + 1);
+  // Two column lines: the lines share the height and the lower one ends at the row's end.
+  TL->Columns(1)->Position()->SetRowIndex(1);
+  Relayout();
+  tall = VI()->NodeViewData(Row(1));
+  ASSERT_NE(tall, nullptr);
+  TvxTreeListEditCellViewInfo* upper = VI()->GetEditCell(Row(1), TL->Columns(0));
+  TvxTreeListEditCellViewInfo* lower = VI()->GetEditCell(Row(1), TL->Columns(1));
+  ASSERT_NE(upper, nullptr);
+  ASSERT_NE(lower, nullptr);
+  const Integer rowHeight = tall->Bounds().bottom - tall->Bounds().top;
+  EXPECT_EQ(rowHeight, 3 * (2 * VI()->DataLineHeight()) + 1);
+  EXPECT_EQ(upper->DisplayRect.bottom, lower->DisplayRect.top);
+  EXPECT_EQ(lower->DisplayRect.bottom - upper->DisplayRect.top, rowHeight);
+  EXPECT_LE(std::abs((upper->DisplayRect.bottom - upper->DisplayRect.top) -
+                     (lower->DisplayRect.bottom - lower->DisplayRect.top)), 1);
+
+  // Categorized: a parent is a group node, a leaf is not, and the event decides last.
+  EXPECT_FALSE(TL->IsGroupNode(Row(0)));
+  Node* child = TL->AddChild(Row(0));
+  EXPECT_FALSE(TL->IsGroupNode(Row(0)));
+  TL->OptionsView()->SetPaintStyle(tlpsCategorized);
+  EXPECT_TRUE(TL->IsGroupNode(Row(0)));
+  EXPECT_FALSE(TL->IsGroupNode(child));
+  TL->OnIsGroupNode = [&](TObject*, Node* N, bool& G) { G = N == child; };
+  EXPECT_FALSE(TL->IsGroupNode(Row(0)));
+  EXPECT_TRUE(TL->IsGroupNode(child));
 }
 
 }  // namespace
