@@ -222,6 +222,7 @@ class TvxCustomEdit : public TvxContainer {
   bool ModifiedAfterEnter() const { return FModifiedAfterEnter; }
   void SetModifiedAfterEnter(bool Value);
   bool IsEditValidated() const { return FIsEditValidated; }
+  bool IsEditValidating() const { return FIsEditValidating; }
   bool IsPosting() const { return FIsPosting; }
   TvxCustomEditData* EditData() const { return FEditData; }
 

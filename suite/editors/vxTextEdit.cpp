@@ -1555,6 +1555,17 @@ void TvxCustomTextEdit::AdjustInnerEditPosition() {
   if (!EqualRect(&cur, &b)) inner->SetBounds(b.left, b.top, b.right - b.left, b.bottom - b.top);
 }
 
+void TvxCustomTextEdit::ContainerStyleChanged(TObject* Sender) {
+  TvxCustomEdit::ContainerStyleChanged(Sender);
+  UpdateInnerEditAppearance();
+}
+
+void TvxCustomTextEdit::Paint() {
+  TvxCustomEdit::Paint();
+  TvxCustomInnerTextEdit* inner = InnerTextControl();
+  if (inner && inner->Color() != ViewInfo()->BackgroundColor()) UpdateInnerEditAppearance();
+}
+
 void TvxCustomTextEdit::UpdateInnerEditAppearance() {
   IvxInnerTextEdit* e = InnerTextEdit();
   TvxCustomInnerTextEdit* inner = InnerTextControl();

@@ -679,6 +679,11 @@ class TvxCustomTextEdit : public TvxCustomEdit, public IvxFormatControllerListen
   void Initialize() override;
   TClass GetInnerEditClass() override;
   void ChangeHandler(TObject* Sender) override;
+  // The inner edit takes the new look (background, font) of the style.
+  void ContainerStyleChanged(TObject* Sender) override;
+  // The inner edit takes the look the view info computed when the editor first paints
+  // after a change made before its view info was calculated.
+  void Paint() override;
   void UpdateDrawValue() override;
   void AdjustInnerEditPosition() override;
   bool CanKeyDownModifyEdit(Word Key, TShiftState Shift) override;

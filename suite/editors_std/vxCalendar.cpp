@@ -968,8 +968,18 @@ void TvxCustomCalendar::Paint() {
 namespace {
 void InitCalendar() {
   RegisterClass(TvxCalendar::StaticClass());
+  RegisterClass(TvxDateEdit::StaticClass());
+  GetEditPropertiesRegistry()->Register(TvxDateEditProperties::StaticClass(),
+                                        vxGetResString(&svxSEditRepositoryDateItem));
+  GetFilterEditsController()->Register(TvxDateEditProperties::StaticClass(), TvxFilterDateEditHelper::Class());
 }
-void FinCalendar() { UnRegisterClass(TvxCalendar::StaticClass()); }
+void FinCalendar() {
+  if (FilterEditsControllerExists())
+    GetFilterEditsController()->Unregister(TvxDateEditProperties::StaticClass(), TvxFilterDateEditHelper::Class());
+  if (TvxRegisteredClasses* r = GetEditPropertiesRegistry()) r->Unregister(TvxDateEditProperties::StaticClass());
+  UnRegisterClass(TvxDateEdit::StaticClass());
+  UnRegisterClass(TvxCalendar::StaticClass());
+}
 }  // namespace
 
 const TUnitInfo vxCalendarUnit = {L"vxCalendar", InitCalendar, FinCalendar};

@@ -10,9 +10,12 @@
 #include "vxContainer.h"
 #include "vxControls.h"
 #include "vxDateUtils.h"
+#include "vxDropDownEdit.h"
+#include "vxFilterControlUtils.h"
 #include "vxTimeEdit.h"
 
 class TvxCustomCalendar;
+class TvxCustomDateEdit;
 
 // The analog clock face: paints a time only.
 class TvxClock : public TvxControl {
@@ -156,6 +159,8 @@ class TvxCustomCalendar : public TvxControl {
   TDateTime AddYears(TDateTime ADate, Integer AYears) { return AddMonths(ADate, 12 * AYears); }
   bool IsDateInValidRange(TDateTime ADate);
   void ScrollByArrow(TvxCalendarArrow AArrow);
+  // The calendar's key handling, as its date edit's popup window passes keys on.
+  void CalendarKeyDown(Word& Key, TShiftState Shift) { KeyDown(Key, Shift); }
 
  protected:
   void CreateWnd() override;
@@ -220,6 +225,235 @@ class TvxCalendar : public TvxCustomCalendar {
   DECLARE_CLASS(TvxCalendar, TvxCustomCalendar)
  public:
   using TvxCustomCalendar::TvxCustomCalendar;
+};
+
+// The calendar in a date edit's popup: it closes the popup and tells why.
+class TvxPopupCalendar : public TvxCustomCalendar {
+  DECLARE_CLASS(TvxPopupCalendar, TvxCustomCalendar)
+  friend class TvxCustomDateEdit;
+
+ public:
+  using TvxCustomCalendar::TvxCustomCalendar;
+  void HidePopup(TObject* Sender, TvxEditCloseUpReason AReason) override;
+  TvxCustomDateEdit* Edit() const { return FEdit; }
+  void SetEdit(TvxCustomDateEdit* Value) { FEdit = Value; }
+  TvxEditClosePopupEvent OnHidePopup;
+
+ protected:
+  void UpdateHotTrackRegion() override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+
+ private:
+  TvxCustomDateEdit* FEdit = nullptr;  // not owned
+};
+
+// ---- Date edit --------------------------------------------------------------------------------
+
+enum TDateOnError { deNoChange, deToday, deNull };
+ENUM_TYPEINFO(TDateOnError, deNoChange, deToday, deNull)
+enum TvxInputKind { ikStandard, ikMask, ikRegExpr };
+ENUM_TYPEINFO(TvxInputKind, ikStandard, ikMask, ikRegExpr)
+ENUM_TYPEINFO(TvxCalendarKind, ckDate, ckDateTime)
+
+// Which of the date edit's derived settings were given explicitly.
+class TvxDateEditPropertiesValues : public TvxTextEditPropertiesValues {
+  DECLARE_CLASS(TvxDateEditPropertiesValues, TvxTextEditPropertiesValues)
+ public:
+  explicit TvxDateEditPropertiesValues(TPersistent* AOwner) : TvxTextEditPropertiesValues(AOwner) {}
+  void Assign(TPersistent* Source) override;
+  void RestoreDefaults();
+  bool DateButtons() const { return FDateButtons; }
+  void SetDateButtons(bool Value);
+  bool InputKind() const { return FInputKind; }
+  void SetInputKind(bool Value);
+
+ private:
+  bool FDateButtons = false;
+  bool FInputKind = false;
+};
+
+class TvxCustomDateEditProperties : public TvxCustomPopupEditProperties {
+  DECLARE_CLASS(TvxCustomDateEditProperties, TvxCustomPopupEditProperties)
+ public:
+  explicit TvxCustomDateEditProperties(TPersistent* AOwner);
+  void Assign(TPersistent* Source) override;
+  void FirePropertiesChanged() override;
+  TvxCustomEditPropertiesValuesClass AssignedValuesClass() override {
+    return TvxDateEditPropertiesValues::StaticClass();
+  }
+  TClass GetContainerClass() override;
+  TClass GetPopupWindowClass() override;
+  TvxEditDisplayFormatOptions DisplayFormatOptions() override { return {dfoSupports, dfoNoCurrencyValue}; }
+  TvxDataEditValueSource GetEditValueSource(bool AEditFocused) override {
+    return TvxCustomEditProperties::GetEditValueSource(AEditFocused);
+  }
+  bool IsEditValueNumeric() override { return true; }
+  bool FitPopupToWorkArea() override { return false; }
+  bool PostAfterPopupClosed() override { return true; }
+  bool IsValueBoundDefined(bool AIsMax) override;
+  TvxMaskEditCustomMode* CreateMode(TvxEditMaskKind AKind, TvxCustomMaskEdit* AEdit) override;
+  bool IsEditValueValid(Variant& EditValue, bool AEditFocused) override;
+  bool IsDisplayValueValid(Variant& ADisplayValue, bool AEditFocused) override;
+  void PrepareDisplayValue(const Variant& AEditValue, Variant& DisplayValue, bool AEditFocused) override;
+  void ValidateDisplayValue(Variant& ADisplayValue, String& AErrorText, bool& AError, TvxCustomEdit* AEdit) override;
+
+  virtual Char GetMaskBlank(Integer APosition);
+  virtual bool GetZoneInfo(Integer APosition, TvxTimeEditZoneInfo& AInfo);
+
+  // The text an empty edit shows.
+  String GetEmptyDisplayText(bool AFocused);
+  bool IsTimeShown(bool AFocused, TDateTime ADate);
+  // Null for the empty text, else the date the text gives (Null when none, unless
+  // DateOnError supplies today).
+  void TextToEditValue(const String& AText, Variant& AValue);
+  // Re-derives the edit mask from the input kind and the calendar kind.
+  void UpdateEditMask();
+
+  bool ArrowsForYear() const { return FArrowsForYear; }
+  void SetArrowsForYear(bool Value) { SetValue(FArrowsForYear, Value); }
+  TvxDateEditPropertiesValues* AssignedValues() const {
+    return static_cast<TvxDateEditPropertiesValues*>(TvxCustomPopupEditProperties::AssignedValues());
+  }
+  TDateButtons DateButtons();
+  void SetDateButtons(TDateButtons Value);
+  TDateOnError DateOnError() const { return FDateOnError; }
+  void SetDateOnError(TDateOnError Value) { SetValue(FDateOnError, Value); }
+  TvxInputKind InputKind();
+  void SetInputKind(TvxInputKind Value);
+  TvxCalendarKind Kind() const { return FKind; }
+  void SetKind(TvxCalendarKind Value) { SetValue(FKind, Value); }
+  TDateTime MaxDate() { return MaxValue(); }
+  void SetMaxDate(TDateTime Value) { SetMaxValue(Value); }
+  TDateTime MinDate() { return MinValue(); }
+  void SetMinDate(TDateTime Value) { SetMinValue(Value); }
+  bool SaveTime() const { return FSaveTime; }
+  void SetSaveTime(bool Value) { SetValue(FSaveTime, Value); }
+  bool ShowTime() const { return FShowTime; }
+  void SetShowTime(bool Value) { SetValue(FShowTime, Value); }
+  bool WeekNumbers() const { return FWeekNumbers; }
+  void SetWeekNumbers(bool Value) { SetValue(FWeekNumbers, Value); }
+  bool YearsInMonthList() const { return FYearsInMonthList; }
+  void SetYearsInMonthList(bool Value) { SetValue(FYearsInMonthList, Value); }
+
+ private:
+  bool FArrowsForYear = true;
+  TDateButtons FDateButtons{btnClear, btnToday};
+  TDateOnError FDateOnError = deNoChange;
+  TvxInputKind FInputKind = ikRegExpr;
+  TvxCalendarKind FKind = ckDate;
+  bool FSaveTime = true;
+  bool FShowTime = true;
+  bool FWeekNumbers = false;
+  bool FYearsInMonthList = true;
+  bool FUpdatingEditMask = false;
+};
+
+class TvxDateEditProperties : public TvxCustomDateEditProperties {
+  DECLARE_CLASS(TvxDateEditProperties, TvxCustomDateEditProperties)
+  PUBLISHED(TvxDateEditProperties)
+ public:
+  explicit TvxDateEditProperties(TPersistent* AOwner) : TvxCustomDateEditProperties(AOwner) {}
+};
+
+class TvxDateEditPopupWindow : public TvxPopupEditPopupWindow {
+  DECLARE_CLASS(TvxDateEditPopupWindow, TvxPopupEditPopupWindow)
+ public:
+  explicit TvxDateEditPopupWindow(TWinControl* AOwnerControl);
+
+ protected:
+  void KeyDown(Word& Key, TShiftState Shift) override;
+};
+
+// The fixed-position mask mode whose blanks the date edit's properties give.
+class TvxDateEditMaskStandardMode : public TvxMaskEditStandardMode {
+ public:
+  using TvxMaskEditStandardMode::TvxMaskEditStandardMode;
+  Char GetBlank(Integer APosition) const override;
+};
+
+class TvxCustomDateEdit : public TvxCustomPopupEdit {
+  DECLARE_CLASS(TvxCustomDateEdit, TvxCustomPopupEdit)
+  friend class TvxCustomDateEditProperties;
+  friend class TvxPopupCalendar;
+
+ public:
+  using TvxCustomPopupEdit::TvxCustomPopupEdit;
+  ~TvxCustomDateEdit() override;
+  TvxCustomDateEditProperties* Properties() const {
+    return static_cast<TvxCustomDateEditProperties*>(TvxCustomPopupEdit::Properties());
+  }
+  TvxCustomDateEditProperties* ActiveProperties() const {
+    return static_cast<TvxCustomDateEditProperties*>(TvxCustomPopupEdit::ActiveProperties());
+  }
+  TClass GetPropertiesClass() override { return TvxCustomDateEditProperties::StaticClass(); }
+
+  TDateTime CurrentDate();
+  TDateTime Date() { return GetDate(); }
+  void SetDate(TDateTime Value) { SetDateValue(Value); }
+  TvxPopupCalendar* Calendar() const { return FCalendar.get(); }
+  TDateTime SavedTime() const { return FSavedTime; }
+  TDateTime DateDropDown() const { return FDateDropDown; }
+
+  void Clear() override { SetDate(NullDate); }
+  bool CanDropDown() override { return true; }
+  void DropDown() override;
+  void SetupPopupWindow() override;
+  void PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool AEditFocused) override;
+  bool CanSetModeText() override { return Focused() || IsEditValidating(); }
+  bool CanAcceptMaskChar(Char& C, Integer APosition) override;
+
+  virtual void CreateCalendar();
+  virtual void CalendarDateTimeChanged(TObject* Sender);
+  virtual TClass GetCalendarClass() { return TvxPopupCalendar::StaticClass(); }
+  virtual TDateTime GetDate();
+  virtual void GetDateDisplayValue(Variant& AValue, TDateTime ADate);
+  virtual void SetDateValue(TDateTime Value);
+
+ protected:
+  std::unique_ptr<TvxCustomEditProperties> CreateProperties() override;
+  void Initialize() override;
+  void InternalSetEditValue(const Variant& Value, bool AValidateEditValue) override;
+  void ApplyValidatedDisplayValue(const Variant& ADisplayValue) override;
+  void InternalGetEditingValue(Variant& Value) override { PrepareEditValue(InternalGetText(), Value, true); }
+  std::unique_ptr<TvxCustomEditPopupWindow> CreatePopupWindow() override;
+  void DoPopupShowed(TObject* Sender) override;
+  void DoClosePopupWindow(TObject* Sender) override;
+  void PropertiesBoundsChanged() override;
+  // Keeps the date within MinDate and MaxDate after the bounds changed.
+  void DoBoundsChanged();
+
+ private:
+  void HideCalendarPopup(TObject* Sender, TvxEditCloseUpReason AReason) { ClosePopupWithReason(AReason); }
+  TDateTime FDateDropDown = NullDate;
+  TDateTime FSavedTime = 0;
+  std::unique_ptr<TvxPopupCalendar> FCalendar;
+};
+
+class TvxDateEdit : public TvxCustomDateEdit {
+  DECLARE_CLASS(TvxDateEdit, TvxCustomDateEdit)
+  PUBLISHED(TvxDateEdit)
+ public:
+  using TvxCustomDateEdit::TvxCustomDateEdit;
+  TvxDateEditProperties* Properties() const {
+    return static_cast<TvxDateEditProperties*>(TvxCustomEdit::Properties());
+  }
+  void SetProperties(TvxDateEditProperties* Value) { Properties()->Assign(Value); }
+  TClass GetPropertiesClass() override { return TvxDateEditProperties::StaticClass(); }
+
+ protected:
+  std::unique_ptr<TvxCustomEditProperties> CreateProperties() override;
+};
+
+class TvxFilterDateEditHelper : public TvxFilterDropDownEditHelper {
+  DECLARE_FILTER_EDIT_HELPER(TvxFilterDateEditHelper, TvxFilterDropDownEditHelper)
+ public:
+  TClass GetFilterEditClass() const override;
+  TvxFilterControlOperators GetSupportedFilterOperators(TvxCustomEditProperties* AProperties,
+                                                        TvxValueTypeClass AValueTypeClass,
+                                                        bool AExtendedSet = false) const override;
+  void InitializeProperties(TvxCustomEditProperties* AProperties, TvxCustomEditProperties* AEditProperties,
+                            bool AHasButtons) const override;
 };
 
 extern const TUnitInfo vxCalendarUnit;

@@ -19,7 +19,9 @@ void RegisterDefaultValueTypeItems() {
   map->RegisterDefaultItem(-1, NewItem(TvxEditRepositoryTextItem::StaticClass()));
   map->RegisterItem(TvxBooleanValueType::Class(), -1, NewItem(TvxEditRepositoryCheckBoxItem::StaticClass()));
   map->RegisterItem(TvxCurrencyValueType::Class(), -1, NewItem(TvxEditRepositoryCurrencyItem::StaticClass()));
+  map->RegisterItem(TvxDateTimeValueType::Class(), -1, NewItem(TvxEditRepositoryDateItem::StaticClass()));
   map->RegisterItem(TvxFMTBcdValueType::Class(), -1, NewItem(TvxEditRepositoryCurrencyItem::StaticClass()));
+  map->RegisterItem(TvxSQLTimeStampValueType::Class(), -1, NewItem(TvxEditRepositoryDateItem::StaticClass()));
 }
 
 void UnregisterDefaultValueTypeItems() {
@@ -27,7 +29,9 @@ void UnregisterDefaultValueTypeItems() {
   Map()->UnregisterDefaultItem(-1);
   Map()->UnregisterItem(TvxBooleanValueType::Class(), -1);
   Map()->UnregisterItem(TvxCurrencyValueType::Class(), -1);
+  Map()->UnregisterItem(TvxDateTimeValueType::Class(), -1);
   Map()->UnregisterItem(TvxFMTBcdValueType::Class(), -1);
+  Map()->UnregisterItem(TvxSQLTimeStampValueType::Class(), -1);
   Map().reset();
 }
 

@@ -1,6 +1,7 @@
 // Repository item classes: each owns one properties object of its editor kind.
 #pragma once
 
+#include "vxCalendar.h"
 #include "vxCheckBox.h"
 #include "vxCurrencyEdit.h"
 #include "vxEdit.h"
@@ -38,6 +39,12 @@ class TvxEditRepositoryCurrencyItem : public TvxEditRepositoryItemOf<TvxCurrency
   DECLARE_CLASS(TvxEditRepositoryCurrencyItem, TvxEditRepositoryItem)
  public:
   explicit TvxEditRepositoryCurrencyItem(TComponent* AOwner) : TvxEditRepositoryItemOf(AOwner) {}
+};
+
+class TvxEditRepositoryDateItem : public TvxEditRepositoryItemOf<TvxDateEditProperties> {
+  DECLARE_CLASS(TvxEditRepositoryDateItem, TvxEditRepositoryItem)
+ public:
+  explicit TvxEditRepositoryDateItem(TComponent* AOwner) : TvxEditRepositoryItemOf(AOwner) {}
 };
 
 extern const TUnitInfo vxEditRepositoryItemsUnit;

@@ -226,6 +226,25 @@ TEST_F(CalendarTest, PaintedMonths) {
   }
 }
 
+// The date-time calendar's time edit paints its text on the editor background, not black.
+TEST_F(CalendarTest, TimeEditPaintsOnTheEditorBackground) {
+  Cal->SetKind(ckDateTime);
+  Cal->SetSelectDate(EncodeDate(2024, 2, 29));
+  Cal->TimeEdit()->SetTime(15.5 / 24);
+  for (const bool focused : {false, true}) {
+    if (focused) Cal->TimeEdit()->SetFocus();
+    RedrawWindow(Cal->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Pump(60);
+    TvxCustomInnerTextEdit* inner = Cal->TimeEdit()->InnerTextControl();
+    const TWindowPixels px(inner->Handle());
+    const COLORREF back = Shown(Cal->TimeEdit()->ViewInfo()->BackgroundColor());
+    EXPECT_NE(back, RGB(0, 0, 0)) << focused;
+    // Most of the inner edit is background; the text takes the rest.
+    EXPECT_GT(CountColor(px, back), px.W * px.H / 2) << focused << " " << std::hex << px.At(px.W - 2, 1);
+    EXPECT_LT(CountColor(px, RGB(0, 0, 0)), px.W * px.H / 2) << focused;
+  }
+}
+
 // Times assigned from code to the date-time calendar's time edit read back unchanged,
 // noon and midnight included, and assigning the same time again keeps it.
 TEST_F(CalendarTest, TimeEditKeepsAssignedTimes) {

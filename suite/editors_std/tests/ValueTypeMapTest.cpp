@@ -112,6 +112,9 @@ TEST(ValueTypeMap, AnswersTheEditorOfEachValueType) {
        TvxCurrencyEditProperties::StaticClass()},
       {TvxFMTBcdValueType::Class(), TvxEditRepositoryCurrencyItem::StaticClass(),
        TvxCurrencyEditProperties::StaticClass()},
+      {TvxDateTimeValueType::Class(), TvxEditRepositoryDateItem::StaticClass(), TvxDateEditProperties::StaticClass()},
+      {TvxSQLTimeStampValueType::Class(), TvxEditRepositoryDateItem::StaticClass(),
+       TvxDateEditProperties::StaticClass()},
   };
   for (const Case& c : cases) {
     TvxEditRepositoryItem* item = map->GetItem(c.Type);
@@ -122,7 +125,9 @@ TEST(ValueTypeMap, AnswersTheEditorOfEachValueType) {
   }
   // Currency and BCD values each have their own item.
   EXPECT_NE(map->GetItem(TvxCurrencyValueType::Class()), map->GetItem(TvxFMTBcdValueType::Class()));
-  EXPECT_EQ(map->Items().size(), 3u);
+  // So have date-time and SQL time stamp values.
+  EXPECT_NE(map->GetItem(TvxDateTimeValueType::Class()), map->GetItem(TvxSQLTimeStampValueType::Class()));
+  EXPECT_EQ(map->Items().size(), 5u);
   EXPECT_EQ(map->DefaultItems().size(), 1u);
 }
 
