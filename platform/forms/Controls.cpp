@@ -1681,16 +1681,16 @@ void TWinControl::NotifyControls(UINT Msg) {
 
 void TWinControl::MainWndProc(TMessage& Message) {
   try {
-    try {
-      if (FWindowProc) FWindowProc(Message);
-      else WndProc(Message);
-    } catch (...) {
+    // A failed WM_NCDESTROY still unlinks the control from its window, which is gone.
+    TScopeExit unlink([&] {
       if (Message.Msg == WM_NCDESTROY && FHandle) {
         RemovePropW(FHandle, ControlProp);
         FHandle = nullptr;
       }
-      throw;
-    }
+    });
+    if (FWindowProc) FWindowProc(Message);
+    else WndProc(Message);
+    unlink.Dismiss();
   } catch (const Exception&) {
     if (HandleControlException) HandleControlException(this);
   } catch (const std::exception&) {
@@ -1862,32 +1862,6 @@ void TWinControl::PaintWindow(HDC DC) {
   TMessage m{WM_PAINT, reinterpret_cast<WPARAM>(DC), 0, 0};
   DefaultHandler(m);
 }
-
-namespace {
-// The device context a WM_PAINT handler paints on: the one the message gives, or the
-// window's own between BeginPaint and EndPaint.
-class TPaintDC {
- public:
-  TPaintDC(HWND AWnd, HDC Given) : FWnd(AWnd), FDC(Given) {
-    if (!FDC) {
-      FDC = BeginPaint(FWnd, &FPaint);
-      FBegun = true;
-    }
-  }
-  ~TPaintDC() {
-    if (FBegun) EndPaint(FWnd, &FPaint);
-  }
-  TPaintDC(const TPaintDC&) = delete;
-  TPaintDC& operator=(const TPaintDC&) = delete;
-  HDC DC() const { return FDC; }
-
- private:
-  HWND FWnd;
-  HDC FDC;
-  PAINTSTRUCT FPaint{};
-  bool FBegun = false;
-};
-}  // namespace
 
 void TWinControl::PaintHandler(TWMPaint& Message) {
   TPaintDC paint(FHandle, Message.DC());

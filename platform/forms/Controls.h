@@ -629,30 +629,7 @@ class TWinControl : public TControl {
 
 // Disables alignment of a windowed control's children for the life of the scope and
 // enables it again at the end (which realigns what became due meanwhile).
-class TAlignScope {
- public:
-  explicit TAlignScope(TWinControl& AControl)
-      : FControl(AControl), FExceptions(std::uncaught_exceptions()) {
-    FControl.DisableAlign();
-  }
-  ~TAlignScope() noexcept(false) {
-    if (std::uncaught_exceptions() == FExceptions) {
-      FControl.EnableAlign();
-      return;
-    }
-    try {
-      FControl.EnableAlign();
-    } catch (...) {
-      // Already unwinding from the first failure, which is the one the caller sees.
-    }
-  }
-  TAlignScope(const TAlignScope&) = delete;
-  TAlignScope& operator=(const TAlignScope&) = delete;
-
- private:
-  TWinControl& FControl;
-  int FExceptions;
-};
+using TAlignScope = TCallScope<TWinControl, &TWinControl::DisableAlign, &TWinControl::EnableAlign>;
 
 // ---------------------------------------------------------------------------------------
 
