@@ -19,16 +19,7 @@ struct TDeleteObject {
 using TBitmapPtr = std::unique_ptr<std::remove_pointer_t<HBITMAP>, TDeleteObject>;
 
 // Keeps the clipboard open for one scope.
-class TOpenScope {
- public:
-  explicit TOpenScope(TClipboard& AClipboard) : FClipboard(AClipboard) { FClipboard.Open(); }
-  ~TOpenScope() { FClipboard.Close(); }
-  TOpenScope(const TOpenScope&) = delete;
-  TOpenScope& operator=(const TOpenScope&) = delete;
-
- private:
-  TClipboard& FClipboard;
-};
+using TOpenScope = TCallScope<TClipboard, &TClipboard::Open, &TClipboard::Close>;
 
 void DoneClipbrd() {
   delete FClipboard;

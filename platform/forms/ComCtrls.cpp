@@ -7,10 +7,13 @@
 namespace {
 
 // The classes form files may name, registered while the unit runs.
-std::vector<TClass> StreamedClasses() { return {TTreeView::StaticClass(), TListView::StaticClass()}; }
+std::vector<TClass> StreamedClasses() {
+  return {TTreeView::StaticClass(), TListView::StaticClass(), TStatusBar::StaticClass(),
+          TTabControl::StaticClass(), TPageControl::StaticClass(), TTabSheet::StaticClass()};
+}
 
 void InitComCtrls() {
-  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES};
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES};
   InitCommonControlsEx(&icc);
   for (TClass c : StreamedClasses()) RegisterClass(c);
 }
@@ -862,14 +865,38 @@ const TMessageMap* TCustomTreeView::ClassMessages() {
 // =======================================================================================
 // TListColumn, TListItem, TListItems
 
+void TListColumn::DeclarePublished(TPublisher<TListColumn>& P) {
+  using C = TListColumn;
+  P.Property(L"Alignment", &C::Alignment, &C::SetAlignment).Default(taLeftJustify);
+  P.Property(L"Caption", &C::Caption, &C::SetCaption);
+  P.Property(L"ImageIndex", &C::ImageIndex, &C::SetImageIndex).Default(-1);
+  P.Property(L"Width", &C::Width, &C::SetWidth).Default(50);
+}
+
+void TListColumn::Assign(TPersistent* Source) {
+  auto* other = dynamic_cast<TListColumn*>(Source);
+  if (!other) return inherited::Assign(Source);
+  FCaption = other->FCaption;
+  FWidth = other->FWidth;
+  FAlignment = other->FAlignment;
+  FImageIndex = other->FImageIndex;
+  Update();
+}
+
+TCustomListView* TListColumn::ListView() const {
+  auto* columns = static_cast<TListColumns*>(Collection());
+  return columns ? columns->Owner() : nullptr;
+}
+
 void TListColumn::Update() {
-  if (!FOwner->HandleAllocated()) return;
+  TCustomListView* view = ListView();
+  if (!view || !view->HandleAllocated()) return;
   LVCOLUMNW c{};
   c.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
   c.fmt = FAlignment == taRightJustify ? LVCFMT_RIGHT : FAlignment == taCenter ? LVCFMT_CENTER : LVCFMT_LEFT;
   c.cx = FWidth;
   c.pszText = FCaption.data();
-  SendMessageW(FOwner->FHandle, LVM_SETCOLUMNW, static_cast<WPARAM>(FIndex), reinterpret_cast<LPARAM>(&c));
+  SendMessageW(view->FHandle, LVM_SETCOLUMNW, static_cast<WPARAM>(Index()), reinterpret_cast<LPARAM>(&c));
 }
 
 void TListColumn::SetCaption(const String& Value) { FCaption = Value; Update(); }
@@ -877,9 +904,22 @@ void TListColumn::SetAlignment(TAlignment Value) { FAlignment = Value; Update();
 void TListColumn::SetImageIndex(Integer Value) { FImageIndex = Value; }
 void TListColumn::SetWidth(Integer Value) { FWidth = Value; Update(); }
 Integer TListColumn::Width() {
-  if (FOwner->HandleAllocated() && FOwner->ViewStyle() == vsReport)
-    FWidth = static_cast<Integer>(SendMessageW(FOwner->FHandle, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(FIndex), 0));
+  TCustomListView* view = ListView();
+  if (view && view->HandleAllocated() && view->ViewStyle() == vsReport)
+    FWidth = static_cast<Integer>(SendMessageW(view->FHandle, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(Index()), 0));
   return FWidth;
+}
+
+TListColumns::TListColumns(TCustomListView* AOwner)
+    : TOwnedCollection(AOwner, TListColumn::StaticClass()), FListView(AOwner) {}
+
+void TListColumns::Notify(TCollectionItem* Item, TCollectionNotification Action) {
+  if (!FListView->HandleAllocated()) return;
+  if (Action == cnAdded) {
+    FListView->InsertColumn(static_cast<TListColumn*>(Item));
+  } else if (Action == cnExtracting) {
+    SendMessageW(FListView->FHandle, LVM_DELETECOLUMN, static_cast<WPARAM>(Item->Index()), 0);
+  }
 }
 
 TListItem::TListItem(TListItems* AOwner) : FOwner(AOwner), FSubItems(new TStringList()) {}
@@ -1053,6 +1093,7 @@ void TListView::DeclarePublished(TPublisher<TListView>& P) {
   using C = TListView;
   P.Property(L"Color", &C::Color, &C::SetColor).Default(clWindow);
   P.Property(L"ParentColor", &C::ParentColor, &C::SetParentColor).Default(false);
+  P.Property(L"Columns", &C::Columns, &C::SetColumns);
   P.Property(L"BorderStyle", &C::BorderStyle, &C::SetBorderStyle).Default(bsSingle);
   P.Property(L"HideSelection", &C::HideSelection, &C::SetHideSelection).Default(true);
   P.Property(L"LargeImages", &C::LargeImages, &C::SetLargeImages);
@@ -1073,7 +1114,7 @@ void TListView::DeclarePublished(TPublisher<TListView>& P) {
 }
 
 TCustomListView::TCustomListView(TComponent* AOwner)
-    : TWinControl(AOwner), FListItems(new TListItems(this)) {
+    : TWinControl(AOwner), FListItems(new TListItems(this)), FColumns(new TListColumns(this)) {
   FControlStyle.Exclude(csCaptureMouse);
   FControlStyle.Exclude(csClickEvents);
   FTabStop = true;
@@ -1094,21 +1135,12 @@ TCustomListView::~TCustomListView() {
 
 TListColumn* TCustomListView::Column(Integer Index) const {
   if (Index < 0 || Index >= ColumnCount()) throw EListViewError(L"List index out of bounds (%d)", {Index});
-  return FColumns[static_cast<size_t>(Index)].get();
+  return FColumns->Items(Index);
 }
 
-TListColumn* TCustomListView::AddColumn() {
-  FColumns.push_back(std::make_unique<TListColumn>(this, ColumnCount()));
-  TListColumn* c = FColumns.back().get();
-  if (HandleAllocated()) InsertColumn(c);
-  return c;
-}
+TListColumn* TCustomListView::AddColumn() { return FColumns->Add(); }
 
-void TCustomListView::ClearColumns() {
-  if (HandleAllocated())
-    for (Integer i = ColumnCount() - 1; i >= 0; --i) SendMessageW(FHandle, LVM_DELETECOLUMN, static_cast<WPARAM>(i), 0);
-  FColumns.clear();
-}
+void TCustomListView::ClearColumns() { FColumns->Clear(); }
 
 void TCustomListView::InsertColumn(TListColumn* Column) {
   LVCOLUMNW c{};
@@ -1116,8 +1148,8 @@ void TCustomListView::InsertColumn(TListColumn* Column) {
   c.fmt = Column->FAlignment == taRightJustify ? LVCFMT_RIGHT : Column->FAlignment == taCenter ? LVCFMT_CENTER : LVCFMT_LEFT;
   c.cx = Column->FWidth;
   c.pszText = Column->FCaption.data();
-  c.iSubItem = Column->FIndex;
-  SendMessageW(FHandle, LVM_INSERTCOLUMNW, static_cast<WPARAM>(Column->FIndex), reinterpret_cast<LPARAM>(&c));
+  c.iSubItem = Column->Index();
+  SendMessageW(FHandle, LVM_INSERTCOLUMNW, static_cast<WPARAM>(Column->Index()), reinterpret_cast<LPARAM>(&c));
 }
 
 void TCustomListView::InsertItem(TListItem* Item) {
@@ -1152,7 +1184,7 @@ void TCustomListView::CreateWnd() {
   SendMessageW(FHandle, LVM_SETTEXTBKCOLOR, 0, ColorToRGB(Color()));
   SendMessageW(FHandle, LVM_SETTEXTCOLOR, 0, ColorToRGB(Font()->Color()));
   UpdateImages();
-  for (auto& c : FColumns) InsertColumn(c.get());
+  for (Integer i = 0; i < FColumns->Count(); ++i) InsertColumn(FColumns->Items(i));
   if (FOwnerData) {
     SendMessageW(FHandle, LVM_SETITEMCOUNT, static_cast<WPARAM>(FListItems->FOwnerDataCount), 0);
   } else {
@@ -1162,7 +1194,7 @@ void TCustomListView::CreateWnd() {
 }
 
 void TCustomListView::DestroyWnd() {
-  for (auto& c : FColumns) c->Width();
+  for (Integer i = 0; i < FColumns->Count(); ++i) FColumns->Items(i)->Width();
   FRecreating = true;
   inherited::DestroyWnd();
 }
@@ -1422,4 +1454,359 @@ const TMessageMap* TCustomListView::ClassMessages() {
   };
   static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
   return &Map;
+}
+
+// =======================================================================================
+// TStatusBar
+
+void TStatusPanel::DeclarePublished(TPublisher<TStatusPanel>& P) {
+  using C = TStatusPanel;
+  P.Property(L"Alignment", &C::Alignment, &C::SetAlignment).Default(taLeftJustify);
+  P.Property(L"Text", &C::Text, &C::SetText);
+  P.Property(L"Width", &C::Width, &C::SetWidth).Default(50);
+}
+
+void TStatusPanel::Assign(TPersistent* Source) {
+  auto* other = dynamic_cast<TStatusPanel*>(Source);
+  if (!other) return inherited::Assign(Source);
+  FText = other->FText;
+  FWidth = other->FWidth;
+  FAlignment = other->FAlignment;
+  Changed(true);
+}
+
+void TStatusPanel::SetText(const String& Value) { FText = Value; Changed(false); }
+void TStatusPanel::SetWidth(Integer Value) { FWidth = Value; Changed(true); }
+void TStatusPanel::SetAlignment(TAlignment Value) { FAlignment = Value; Changed(false); }
+
+TStatusPanels::TStatusPanels(TStatusBar* AOwner)
+    : TOwnedCollection(AOwner, TStatusPanel::StaticClass()), FStatusBar(AOwner) {}
+
+void TStatusPanels::Update(TCollectionItem*) { FStatusBar->UpdatePanels(); }
+
+void TStatusBar::DeclarePublished(TPublisher<TStatusBar>& P) {
+  using C = TStatusBar;
+  P.Property(L"Align", &C::Align, &C::SetAlign).Default(alBottom);
+  P.Property(L"Panels", &C::Panels, &C::SetPanels);
+  P.Property(L"SimplePanel", &C::SimplePanel, &C::SetSimplePanel).Default(false);
+  P.Property(L"SimpleText", &C::SimpleText, &C::SetSimpleText);
+  P.Property(L"SizeGrip", &C::SizeGrip, &C::SetSizeGrip).Default(true);
+}
+
+TStatusBar::TStatusBar(TComponent* AOwner) : TWinControl(AOwner), FPanels(new TStatusPanels(this)) {
+  FControlStyle.Exclude(csSetCaption);
+  SetBounds(0, 0, 150, 19);
+  SetAlign(alBottom);
+}
+
+TStatusBar::~TStatusBar() {
+  DestroyHandle();  // before the panels go
+}
+
+void TStatusBar::SetSimplePanel(bool Value) {
+  if (FSimplePanel == Value) return;
+  FSimplePanel = Value;
+  UpdatePanels();
+}
+
+void TStatusBar::SetSimpleText(const String& Value) {
+  FSimpleText = Value;
+  UpdatePanels();
+}
+
+void TStatusBar::SetSizeGrip(bool Value) {
+  if (FSizeGrip == Value) return;
+  FSizeGrip = Value;
+  if (HandleAllocated()) RecreateWnd();
+}
+
+void TStatusBar::CreateParams(TCreateParams& Params) {
+  inherited::CreateParams(Params);
+  CreateSubClass(Params, STATUSCLASSNAMEW);
+  // The control's own alignment places the bar; the window keeps the given bounds.
+  Params.Style |= CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER;
+  if (FSizeGrip) Params.Style |= SBARS_SIZEGRIP;
+}
+
+void TStatusBar::CreateWnd() {
+  inherited::CreateWnd();
+  UpdatePanels();
+}
+
+void TStatusBar::UpdatePanels() {
+  if (!HandleAllocated()) return;
+  SendMessageW(FHandle, SB_SIMPLE, FSimplePanel ? TRUE : FALSE, 0);
+  if (FSimplePanel) {
+    SendMessageW(FHandle, SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(FSimpleText.c_str()));
+    return;
+  }
+  std::vector<int> edges;
+  int right = 0;
+  for (Integer i = 0; i < FPanels->Count(); ++i) {
+    right += FPanels->Items(i)->Width();
+    edges.push_back(i + 1 == FPanels->Count() ? -1 : right);
+  }
+  if (edges.empty()) edges.push_back(-1);
+  SendMessageW(FHandle, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+  for (Integer i = 0; i < FPanels->Count(); ++i) {
+    TStatusPanel* panel = FPanels->Items(i);
+    // Tabs in the text centre or right-align it.
+    String text = panel->Alignment() == taCenter ? L"\t" + panel->Text()
+                  : panel->Alignment() == taRightJustify ? L"\t\t" + panel->Text()
+                                                        : panel->Text();
+    SendMessageW(FHandle, SB_SETTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.c_str()));
+  }
+}
+
+// =======================================================================================
+// TCustomTabControl, TTabControl
+
+TCustomTabControl::TCustomTabControl(TComponent* AOwner) : TWinControl(AOwner) {
+  FControlStyle.Include(csAcceptsControls);
+  FControlStyle.Exclude(csSetCaption);
+  FTabStop = true;
+  SetBounds(0, 0, 289, 193);
+}
+
+void TCustomTabControl::CreateParams(TCreateParams& Params) {
+  inherited::CreateParams(Params);
+  CreateSubClass(Params, WC_TABCONTROLW);
+  Params.Style |= WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+}
+
+void TCustomTabControl::CreateWnd() {
+  inherited::CreateWnd();
+  UpdateTabs();
+}
+
+void TCustomTabControl::UpdateTabs() {
+  if (!HandleAllocated()) return;
+  SendMessageW(FHandle, TCM_DELETEALLITEMS, 0, 0);
+  std::vector<String> captions = TabCaptions();
+  for (size_t i = 0; i < captions.size(); ++i) {
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = captions[i].data();
+    SendMessageW(FHandle, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
+  }
+  SendMessageW(FHandle, TCM_SETCURSEL, static_cast<WPARAM>(SelectedTab()), 0);
+  Realign();
+}
+
+void TCustomTabControl::AdjustClientRect(RECT& Rect) {
+  inherited::AdjustClientRect(Rect);
+  if (HandleAllocated()) SendMessageW(FHandle, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&Rect));
+}
+
+const TMessageMap* TCustomTabControl::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {CN_NOTIFY, MessageHandler<&TCustomTabControl::CNNotify>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+void TCustomTabControl::CNNotify(TWMNotify& Message) {
+  switch (Message.NMHdr()->code) {
+    case TCN_SELCHANGING: {
+      bool allow = true;
+      if (OnChanging) OnChanging(this, allow);
+      Message.Result = allow ? 0 : 1;
+      break;
+    }
+    case TCN_SELCHANGE:
+      TabPicked(static_cast<Integer>(SendMessageW(FHandle, TCM_GETCURSEL, 0, 0)));
+      if (OnChange) OnChange(this);
+      break;
+    default: break;
+  }
+}
+
+void TTabControl::DeclarePublished(TPublisher<TTabControl>& P) {
+  using C = TTabControl;
+  P.Property(L"TabStop", &C::TabStop, &C::SetTabStop).Default(true);
+  P.Property(L"Tabs", &C::Tabs, &C::SetTabs);
+  P.Property(L"TabIndex", &C::TabIndex, &C::SetTabIndex).Default(-1);
+  P.Property(L"OnChange", &C::OnChange);
+  P.Property(L"OnChanging", &C::OnChanging);
+}
+
+TTabControl::TTabControl(TComponent* AOwner) : TCustomTabControl(AOwner), FTabs(new TStringList()) {
+  FTabs->OnChange = [this](TObject*) {
+    if (FTabIndex >= FTabs->Count()) FTabIndex = FTabs->Count() - 1;
+    UpdateTabs();
+  };
+}
+
+TTabControl::~TTabControl() { FTabs->OnChange = nullptr; }
+
+TStrings* TTabControl::Tabs() const { return FTabs.get(); }
+void TTabControl::SetTabs(TStrings* Value) { FTabs->Assign(Value); }
+
+void TTabControl::SetTabIndex(Integer Value) {
+  if (Value < -1 || Value >= FTabs->Count()) Value = -1;
+  FTabIndex = Value;
+  if (HandleAllocated()) SendMessageW(FHandle, TCM_SETCURSEL, static_cast<WPARAM>(Value), 0);
+}
+
+std::vector<String> TTabControl::TabCaptions() {
+  std::vector<String> result;
+  for (Integer i = 0; i < FTabs->Count(); ++i) result.push_back(FTabs->Strings(i));
+  return result;
+}
+
+void TTabControl::TabPicked(Integer AIndex) { FTabIndex = AIndex; }
+
+// =======================================================================================
+// TTabSheet, TPageControl
+
+void TTabSheet::DeclarePublished(TPublisher<TTabSheet>& P) {
+  using C = TTabSheet;
+  // The page control places and shows its pages.
+  P.Property(L"Left", &C::Left, &C::SetLeft).Stored(false);
+  P.Property(L"Top", &C::Top, &C::SetTop).Stored(false);
+  P.Property(L"Width", &C::Width, &C::SetWidth).Stored(false);
+  P.Property(L"Height", &C::Height, &C::SetHeight).Stored(false);
+  P.Property(L"Visible", &C::Visible, &C::SetVisible).Stored(false);
+  P.Property(L"TabOrder", &C::TabOrder, &C::SetTabOrder).Stored(false);
+  P.Property(L"Caption", &C::Caption, &C::SetCaption);
+  P.Property(L"PageIndex", &C::PageIndex, &C::SetPageIndex).Stored(false);
+  P.Property(L"ImageIndex", &C::ImageIndex, &C::SetImageIndex).Default(-1);
+  P.Property(L"TabVisible", &C::TabVisible, &C::SetTabVisible).Default(true);
+}
+
+TTabSheet::TTabSheet(TComponent* AOwner) : TWinControl(AOwner) {
+  FControlStyle.Include(csAcceptsControls);
+  SetVisible(false);
+}
+
+TTabSheet::~TTabSheet() {
+  if (FPageControl) FPageControl->RemovePage(this);
+}
+
+void TTabSheet::SetPageControl(TPageControl* Value) { SetParent(Value); }
+
+void TTabSheet::SetParent(TWinControl* AParent) {
+  if (FPageControl && FPageControl != AParent) FPageControl->RemovePage(this);
+  inherited::SetParent(AParent);
+  if (auto* pages = dynamic_cast<TPageControl*>(AParent); pages && FPageControl != pages) pages->InsertPage(this);
+}
+
+Integer TTabSheet::PageIndex() const {
+  if (!FPageControl) return -1;
+  const auto& pages = FPageControl->FPages;
+  return static_cast<Integer>(std::find(pages.begin(), pages.end(), this) - pages.begin());
+}
+
+void TTabSheet::SetPageIndex(Integer Value) {
+  if (FPageControl) FPageControl->MovePage(this, Value);
+}
+
+Integer TTabSheet::TabIndex() const {
+  if (!FPageControl || !FTabVisible) return -1;
+  Integer result = 0;
+  for (TTabSheet* page : FPageControl->FPages) {
+    if (page == this) return result;
+    if (page->FTabVisible) ++result;
+  }
+  return -1;
+}
+
+void TTabSheet::SetTabVisible(bool Value) {
+  if (FTabVisible == Value) return;
+  FTabVisible = Value;
+  if (FPageControl) FPageControl->UpdateTabs();
+}
+
+const TMessageMap* TTabSheet::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {CM_TEXTCHANGED, MessageHandler<&TTabSheet::CMTextChanged>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+void TTabSheet::CMTextChanged(TCMNoParams& Message) {
+  InheritedMessage(Message);
+  if (FPageControl) FPageControl->UpdateTabs();
+}
+
+void TPageControl::DeclarePublished(TPublisher<TPageControl>& P) {
+  using C = TPageControl;
+  P.Property(L"ActivePage", &C::ActivePage, &C::SetActivePage);
+  P.Property(L"TabStop", &C::TabStop, &C::SetTabStop).Default(true);
+  P.Property(L"OnChange", &C::OnChange);
+  P.Property(L"OnChanging", &C::OnChanging);
+}
+
+TPageControl::TPageControl(TComponent* AOwner) : TCustomTabControl(AOwner) {}
+
+TPageControl::~TPageControl() {
+  for (TTabSheet* page : FPages) page->FPageControl = nullptr;
+}
+
+void TPageControl::InsertPage(TTabSheet* Page) {
+  FPages.push_back(Page);
+  Page->FPageControl = this;
+  UpdateTabs();
+}
+
+void TPageControl::RemovePage(TTabSheet* Page) {
+  auto it = std::find(FPages.begin(), FPages.end(), Page);
+  if (it == FPages.end()) return;
+  FPages.erase(it);
+  Page->FPageControl = nullptr;
+  if (FActivePage == Page) FActivePage = nullptr;
+  UpdateTabs();
+}
+
+void TPageControl::MovePage(TTabSheet* Page, Integer Index) {
+  auto it = std::find(FPages.begin(), FPages.end(), Page);
+  if (it == FPages.end()) return;
+  FPages.erase(it);
+  Index = std::clamp<Integer>(Index, 0, PageCount());
+  FPages.insert(FPages.begin() + Index, Page);
+  UpdateTabs();
+}
+
+void TPageControl::SetActivePage(TTabSheet* Value) {
+  if (Value && Value->FPageControl != this) return;
+  if (FActivePage == Value) return;
+  TTabSheet* old = FActivePage;
+  FActivePage = Value;
+  if (Value) Value->SetVisible(true);
+  if (old) old->SetVisible(false);
+  if (HandleAllocated()) SendMessageW(FHandle, TCM_SETCURSEL, static_cast<WPARAM>(SelectedTab()), 0);
+}
+
+Integer TPageControl::ActivePageIndex() const { return FActivePage ? FActivePage->PageIndex() : -1; }
+
+void TPageControl::SetActivePageIndex(Integer Value) {
+  SetActivePage(Value >= 0 && Value < PageCount() ? FPages[static_cast<size_t>(Value)] : nullptr);
+}
+
+std::vector<String> TPageControl::TabCaptions() {
+  std::vector<String> result;
+  for (TTabSheet* page : FPages)
+    if (page->FTabVisible) result.push_back(page->Caption());
+  return result;
+}
+
+Integer TPageControl::SelectedTab() { return FActivePage ? FActivePage->TabIndex() : -1; }
+
+void TPageControl::TabPicked(Integer AIndex) {
+  for (TTabSheet* page : FPages)
+    if (page->TabIndex() == AIndex) {
+      SetActivePage(page);
+      return;
+    }
+}
+
+void TPageControl::AlignControls(TControl* AControl, RECT& Rect) {
+  // Every page fills the area below the tabs.
+  RECT area = Rect;
+  AdjustClientRect(area);
+  for (TTabSheet* page : FPages)
+    page->SetBounds(area.left, area.top, area.right - area.left, area.bottom - area.top);
+  inherited::AlignControls(AControl, Rect);
 }

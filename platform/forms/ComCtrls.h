@@ -295,29 +295,49 @@ ENUM_TYPEINFO(TSortType, stNone, stData, stText, stBoth)
 enum TItemChange { ctText, ctImage, ctState };
 enum TDisplayCode { drBounds, drIcon, drLabel, drSelectBounds };
 
-class TListColumn : public TObject {
-  DECLARE_CLASS(TListColumn, TObject)
+// One column of a list view's report view, an item of the view's Columns.
+class TListColumn : public TCollectionItem {
+  DECLARE_CLASS(TListColumn, TCollectionItem)
+  PUBLISHED(TListColumn)
  public:
-  TListColumn(TCustomListView* AOwner, Integer AIndex) : FOwner(AOwner), FIndex(AIndex) {}
+  explicit TListColumn(TCollection* ACollection) : TCollectionItem(ACollection) {}
+  void Assign(TPersistent* Source) override;
   String Caption() const { return FCaption; }
   void SetCaption(const String& Value);
   Integer Width();
   void SetWidth(Integer Value);
   TAlignment Alignment() const { return FAlignment; }
   void SetAlignment(TAlignment Value);
-  Integer Index() const { return FIndex; }
   Integer ImageIndex() const { return FImageIndex; }
   void SetImageIndex(Integer Value);
+  TCustomListView* ListView() const;
+
+ protected:
+  String GetDisplayName() override { return FCaption.empty() ? inherited::GetDisplayName() : FCaption; }
 
  private:
   friend class TCustomListView;
   void Update();
-  TCustomListView* FOwner;
-  Integer FIndex;
   String FCaption;
   Integer FWidth = 50;
   TAlignment FAlignment = taLeftJustify;
   Integer FImageIndex = -1;
+};
+
+// The columns of a list view: adding or removing one changes the view's window at once.
+class TListColumns : public TOwnedCollection {
+  DECLARE_CLASS(TListColumns, TOwnedCollection)
+ public:
+  explicit TListColumns(TCustomListView* AOwner);
+  TListColumn* Add() { return static_cast<TListColumn*>(TCollection::Add()); }
+  TListColumn* Items(Integer Index) const { return static_cast<TListColumn*>(TCollection::Items(Index)); }
+  TCustomListView* Owner() const { return FListView; }
+
+ protected:
+  void Notify(TCollectionItem* Item, TCollectionNotification Action) override;
+
+ private:
+  TCustomListView* FListView;
 };
 
 class TListItem : public TPersistent {
@@ -406,7 +426,9 @@ class TCustomListView : public TWinControl {
   ~TCustomListView() override;
 
   TListItems* Items() const { return FListItems.get(); }
-  Integer ColumnCount() const { return static_cast<Integer>(FColumns.size()); }
+  Integer ColumnCount() const { return FColumns->Count(); }
+  TListColumns* Columns() const { return FColumns.get(); }
+  void SetColumns(TListColumns* Value) { FColumns->Assign(Value); }
   TListColumn* Column(Integer Index) const;
   TListColumn* AddColumn();
   void ClearColumns();
@@ -462,6 +484,7 @@ class TCustomListView : public TWinControl {
   friend class TListItems;
   friend class TListItem;
   friend class TListColumn;
+  friend class TListColumns;
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
   void DestroyWnd() override;
@@ -478,7 +501,7 @@ class TCustomListView : public TWinControl {
 
  private:
   std::unique_ptr<TListItems> FListItems;
-  std::vector<std::unique_ptr<TListColumn>> FColumns;
+  std::unique_ptr<TListColumns> FColumns;
   TViewStyle FViewStyle = vsIcon;
   bool FOwnerData = false, FMultiSelect = false, FReadOnly = false, FRowSelect = false;
   bool FHideSelection = true, FShowColumnHeaders = true;
@@ -496,6 +519,183 @@ class TListView : public TCustomListView {
   PUBLISHED(TListView)
  public:
   using TCustomListView::TCustomListView;
+};
+
+// --- status bar ------------------------------------------------------------------------
+
+class TStatusBar;
+
+// One part of a status bar.
+class TStatusPanel : public TCollectionItem {
+  DECLARE_CLASS(TStatusPanel, TCollectionItem)
+  PUBLISHED(TStatusPanel)
+ public:
+  explicit TStatusPanel(TCollection* ACollection) : TCollectionItem(ACollection) {}
+  void Assign(TPersistent* Source) override;
+  String Text() const { return FText; }
+  void SetText(const String& Value);
+  Integer Width() const { return FWidth; }
+  void SetWidth(Integer Value);
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment Value);
+
+ private:
+  String FText;
+  Integer FWidth = 50;
+  TAlignment FAlignment = taLeftJustify;
+};
+
+class TStatusPanels : public TOwnedCollection {
+  DECLARE_CLASS(TStatusPanels, TOwnedCollection)
+ public:
+  explicit TStatusPanels(TStatusBar* AOwner);
+  TStatusPanel* Add() { return static_cast<TStatusPanel*>(TCollection::Add()); }
+  TStatusPanel* Items(Integer Index) const { return static_cast<TStatusPanel*>(TCollection::Items(Index)); }
+
+ protected:
+  void Update(TCollectionItem* Item) override;
+
+ private:
+  TStatusBar* FStatusBar;
+};
+
+// The system's status bar, aligned to the bottom: panels side by side, or one simple
+// text across the whole bar.
+class TStatusBar : public TWinControl {
+  DECLARE_CLASS(TStatusBar, TWinControl)
+  PUBLISHED(TStatusBar)
+ public:
+  explicit TStatusBar(TComponent* AOwner);
+  ~TStatusBar() override;
+  TStatusPanels* Panels() const { return FPanels.get(); }
+  void SetPanels(TStatusPanels* Value) { FPanels->Assign(Value); }
+  bool SimplePanel() const { return FSimplePanel; }
+  void SetSimplePanel(bool Value);
+  String SimpleText() const { return FSimpleText; }
+  void SetSimpleText(const String& Value);
+  bool SizeGrip() const { return FSizeGrip; }
+  void SetSizeGrip(bool Value);
+  // Hands the panels' widths and texts to the window.
+  void UpdatePanels();
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+
+ private:
+  std::unique_ptr<TStatusPanels> FPanels;
+  bool FSimplePanel = false;
+  bool FSizeGrip = true;
+  String FSimpleText;
+};
+
+// --- tab and page controls -------------------------------------------------------------
+
+using TTabChangingEvent = std::function<void(TObject* Sender, bool& AllowChange)>;
+
+// The system's tab control: a row of tabs whose captions the derived control gives.
+class TCustomTabControl : public TWinControl {
+  DECLARE_CLASS(TCustomTabControl, TWinControl)
+  DECLARE_MESSAGE_MAP
+ public:
+  explicit TCustomTabControl(TComponent* AOwner);
+  TNotifyEvent OnChange;
+  TTabChangingEvent OnChanging;
+  void CNNotify(TWMNotify& Message);
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void AdjustClientRect(RECT& Rect) override;
+  // The tab captions, in tab order, and the selected tab (-1 for none).
+  virtual std::vector<String> TabCaptions() = 0;
+  virtual Integer SelectedTab() = 0;
+  // The user picked tab AIndex.
+  virtual void TabPicked(Integer AIndex) = 0;
+  // Puts the captions and the selection into the window again.
+  void UpdateTabs();
+};
+
+// A tab control over strings: Tabs are the captions, TabIndex the selected one.
+class TTabControl : public TCustomTabControl {
+  DECLARE_CLASS(TTabControl, TCustomTabControl)
+  PUBLISHED(TTabControl)
+ public:
+  explicit TTabControl(TComponent* AOwner);
+  ~TTabControl() override;
+  TStrings* Tabs() const;
+  void SetTabs(TStrings* Value);
+  Integer TabIndex() const { return FTabIndex; }
+  void SetTabIndex(Integer Value);
+
+ protected:
+  std::vector<String> TabCaptions() override;
+  Integer SelectedTab() override { return FTabIndex; }
+  void TabPicked(Integer AIndex) override;
+
+ private:
+  std::unique_ptr<TStringList> FTabs;
+  Integer FTabIndex = -1;
+};
+
+class TPageControl;
+
+// A page of a page control: a plain container shown while it is the active page. Its
+// place and visibility follow the page control, so neither is written to a form.
+class TTabSheet : public TWinControl {
+  DECLARE_CLASS(TTabSheet, TWinControl)
+  DECLARE_MESSAGE_MAP
+  PUBLISHED(TTabSheet)
+ public:
+  explicit TTabSheet(TComponent* AOwner);
+  ~TTabSheet() override;
+  TPageControl* PageControl() const { return FPageControl; }
+  void SetPageControl(TPageControl* Value);
+  Integer PageIndex() const;
+  void SetPageIndex(Integer Value);
+  bool TabVisible() const { return FTabVisible; }
+  void SetTabVisible(bool Value);
+  Integer ImageIndex() const { return FImageIndex; }
+  void SetImageIndex(Integer Value) { FImageIndex = Value; }
+  // The tab's index among the visible tabs, -1 when its tab is hidden.
+  Integer TabIndex() const;
+  void SetParent(TWinControl* AParent) override;
+  void CMTextChanged(TCMNoParams& Message);
+
+ private:
+  friend class TPageControl;
+  TPageControl* FPageControl = nullptr;
+  bool FTabVisible = true;
+  Integer FImageIndex = -1;
+};
+
+// Pages with a tab each; the active page shows, filling the area below the tabs.
+class TPageControl : public TCustomTabControl {
+  DECLARE_CLASS(TPageControl, TCustomTabControl)
+  PUBLISHED(TPageControl)
+ public:
+  explicit TPageControl(TComponent* AOwner);
+  ~TPageControl() override;
+  Integer PageCount() const { return static_cast<Integer>(FPages.size()); }
+  TTabSheet* Pages(Integer Index) const { return FPages[static_cast<size_t>(Index)]; }
+  TTabSheet* ActivePage() const { return FActivePage; }
+  void SetActivePage(TTabSheet* Value);
+  Integer ActivePageIndex() const;
+  void SetActivePageIndex(Integer Value);
+
+ protected:
+  std::vector<String> TabCaptions() override;
+  Integer SelectedTab() override;
+  void TabPicked(Integer AIndex) override;
+  void AlignControls(TControl* AControl, RECT& Rect) override;
+
+ private:
+  friend class TTabSheet;
+  void InsertPage(TTabSheet* Page);
+  void RemovePage(TTabSheet* Page);
+  void MovePage(TTabSheet* Page, Integer Index);
+  std::vector<TTabSheet*> FPages;
+  TTabSheet* FActivePage = nullptr;
 };
 
 extern const TUnitInfo ComCtrlsUnit;

@@ -375,6 +375,10 @@ TControl::TControl(TComponent* AOwner)
 }
 
 TControl::~TControl() {
+  if (FHostDockSite) {
+    auto& clients = FHostDockSite->FDockClients;
+    clients.erase(std::remove(clients.begin(), clients.end(), this), clients.end());
+  }
   if (CurrentMouseControl == this) CurrentMouseControl = nullptr;
   if (CaptureControl == this) {
     CaptureControl = nullptr;
@@ -542,6 +546,7 @@ void TControl::SetVisible(bool Value) {
   FVisible = Value;
   Perform(CM_VISIBLECHANGED, Value ? 1 : 0, 0);
   RequestAlign();
+  NotifyDockHost(CM_VISIBLECHANGED, Value ? 1 : 0, 0);
 }
 
 void TControl::SetEnabled(bool Value) {
@@ -616,7 +621,45 @@ void TControl::SetText(const String& Value) {
   if (GetText() != Value) {
     SetTextBuf(Value);
     Perform(CM_TEXTCHANGED, 0, 0);
+    NotifyDockHost(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Value.c_str()));
   }
+}
+
+void TControl::NotifyDockHost(UINT Msg, WPARAM WParam, LPARAM LParam) {
+  if (!FHostDockSite) return;
+  TDockNotifyRec rec{Msg, WParam, LParam};
+  FHostDockSite->Perform(CM_DOCKNOTIFICATION, reinterpret_cast<WPARAM>(this), reinterpret_cast<LPARAM>(&rec));
+}
+
+bool TControl::ManualDock(TWinControl* NewDockSite, TControl* DropControl, TAlign ControlSide) {
+  TWinControl* old = FHostDockSite;
+  if (NewDockSite && NewDockSite == old) return true;
+  if (old && !old->DoUnDock(NewDockSite, this)) return false;
+  if (old) {
+    auto& clients = old->FDockClients;
+    clients.erase(std::remove(clients.begin(), clients.end(), this), clients.end());
+    FHostDockSite = nullptr;
+  }
+  // The old host hears of the removal once the control has its new place, also when
+  // the new site fails to take it.
+  TScopeExit removed([old, this] {
+    if (old) old->DoRemoveDockClient(this);
+  });
+  if (!NewDockSite) {
+    SetParent(nullptr);
+    return true;
+  }
+  TDragDockObject source(this);
+  source.SetDropOnControl(DropControl);
+  source.SetDropAlign(ControlSide);
+  RECT site = NewDockSite->ClientRect();
+  MapWindowPoints(NewDockSite->HandleAllocated() ? NewDockSite->Handle() : nullptr, HWND_DESKTOP,
+                  reinterpret_cast<POINT*>(&site), 2);
+  source.SetDockRect(site);
+  NewDockSite->DockDrop(&source, (site.right - site.left) / 2, (site.bottom - site.top) / 2);
+  FHostDockSite = NewDockSite;
+  NewDockSite->FDockClients.push_back(this);
+  return true;
 }
 
 void TControl::SetTextBuf(const String& Value) { FText = Value; }
@@ -1013,6 +1056,8 @@ TWinControl::TWinControl(TComponent* AOwner)
 }
 
 TWinControl::~TWinControl() {
+  for (TControl* client : FDockClients) client->FHostDockSite = nullptr;
+  FDockClients.clear();
   // Also without a window: the form and the screen may still name this control.
   if (FParent) {
     if (auto* f = GetParentForm(this)) f->DefocusControl(this, true);
@@ -1681,16 +1726,16 @@ void TWinControl::NotifyControls(UINT Msg) {
 
 void TWinControl::MainWndProc(TMessage& Message) {
   try {
-    try {
-      if (FWindowProc) FWindowProc(Message);
-      else WndProc(Message);
-    } catch (...) {
+    // A failed WM_NCDESTROY still unlinks the control from its window, which is gone.
+    TScopeExit unlink([&] {
       if (Message.Msg == WM_NCDESTROY && FHandle) {
         RemovePropW(FHandle, ControlProp);
         FHandle = nullptr;
       }
-      throw;
-    }
+    });
+    if (FWindowProc) FWindowProc(Message);
+    else WndProc(Message);
+    unlink.Dismiss();
   } catch (const Exception&) {
     if (HandleControlException) HandleControlException(this);
   } catch (const std::exception&) {
@@ -1862,32 +1907,6 @@ void TWinControl::PaintWindow(HDC DC) {
   TMessage m{WM_PAINT, reinterpret_cast<WPARAM>(DC), 0, 0};
   DefaultHandler(m);
 }
-
-namespace {
-// The device context a WM_PAINT handler paints on: the one the message gives, or the
-// window's own between BeginPaint and EndPaint.
-class TPaintDC {
- public:
-  TPaintDC(HWND AWnd, HDC Given) : FWnd(AWnd), FDC(Given) {
-    if (!FDC) {
-      FDC = BeginPaint(FWnd, &FPaint);
-      FBegun = true;
-    }
-  }
-  ~TPaintDC() {
-    if (FBegun) EndPaint(FWnd, &FPaint);
-  }
-  TPaintDC(const TPaintDC&) = delete;
-  TPaintDC& operator=(const TPaintDC&) = delete;
-  HDC DC() const { return FDC; }
-
- private:
-  HWND FWnd;
-  HDC FDC;
-  PAINTSTRUCT FPaint{};
-  bool FBegun = false;
-};
-}  // namespace
 
 void TWinControl::PaintHandler(TWMPaint& Message) {
   TPaintDC paint(FHandle, Message.DC());
@@ -2365,4 +2384,37 @@ Integer TMouse::WheelScrollLines() const {
   UINT n = 3;
   SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &n, 0);
   return static_cast<Integer>(n);
+}
+
+// ---------------------------------------------------------------------------------------
+// Dock sites
+
+void TWinControl::GetSiteInfo(TControl* Client, RECT& InfluenceRect, POINT MousePos, bool& CanDock) {
+  GetWindowRect(Handle(), &InfluenceRect);
+  CanDock = FDockSite;
+  if (OnGetSiteInfo) OnGetSiteInfo(this, Client, InfluenceRect, MousePos, CanDock);
+}
+
+void TWinControl::DockOver(TDragDockObject* Source, Integer X, Integer Y, TDragState State, bool& Accept) {
+  Accept = FDockSite;
+  if (OnDockOver) OnDockOver(this, Source, X, Y, State, Accept);
+}
+
+void TWinControl::DockDrop(TDragDockObject* Source, Integer X, Integer Y) {
+  RECT r = Source->DockRect();
+  MapWindowPoints(HWND_DESKTOP, HandleAllocated() ? Handle() : nullptr, reinterpret_cast<POINT*>(&r), 2);
+  DoAddDockClient(Source->Control(), r);
+  if (OnDockDrop) OnDockDrop(this, Source, X, Y);
+}
+
+void TWinControl::DoAddDockClient(TControl* Client, const RECT& ARect) {
+  Client->SetParent(this);
+  if (ARect.right > ARect.left && ARect.bottom > ARect.top)
+    Client->SetBounds(ARect.left, ARect.top, ARect.right - ARect.left, ARect.bottom - ARect.top);
+}
+
+bool TWinControl::DoUnDock(TWinControl* NewTarget, TControl* Client) {
+  bool allow = true;
+  if (OnUnDock) OnUnDock(this, Client, NewTarget, allow);
+  return allow;
 }

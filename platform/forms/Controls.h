@@ -21,6 +21,7 @@
 class TWinControl;
 class TPopupMenu;  // the popup menu class lives with the menus
 class TDragObject;
+class TDragDockObject;
 class TDragImageList;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
@@ -232,6 +233,16 @@ class TControl : public TComponent {
   void SetVisible(bool Value);
   void Show() { SetVisible(true); }
   void Hide() { SetVisible(false); }
+
+  // Docking. HostDockSite is the windowed control this one is docked in (nullptr when
+  // it is not docked). ManualDock moves the control into NewDockSite, or out of its
+  // host when NewDockSite is nullptr: the old host may refuse (DoUnDock), the new one
+  // takes the control through DockDrop, and the old one hears of the removal last
+  // (DoRemoveDockClient). Answers whether the control moved.
+  TWinControl* HostDockSite() const { return FHostDockSite; }
+  bool ManualDock(TWinControl* NewDockSite, TControl* DropControl = nullptr, TAlign ControlSide = alNone);
+  // Tells the dock host (if any) that this client handled Msg (CM_DOCKNOTIFICATION).
+  void NotifyDockHost(UINT Msg, WPARAM WParam, LPARAM LParam);
   virtual bool Enabled() const { return FEnabled; }
   virtual void SetEnabled(bool Value);
 
@@ -406,6 +417,7 @@ class TControl : public TComponent {
   void CMHitTest(TCMHitTest& Message);
 
   TWinControl* FParent = nullptr;
+  TWinControl* FHostDockSite = nullptr;
   Integer FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
   TAlign FAlign = alNone;
   TAnchors FAnchors{akLeft, akTop};
@@ -513,6 +525,30 @@ class TWinControl : public TControl {
   void PaintControls(HDC DC, TControl* First);
   void PaintTo(HDC DC, Integer X, Integer Y);
 
+  // Docking: a dock site takes controls docked into it as its dock clients.
+  bool DockSite() const { return FDockSite; }
+  void SetDockSite(bool Value) { FDockSite = Value; }
+  Integer DockClientCount() const { return static_cast<Integer>(FDockClients.size()); }
+  TControl* DockClients(Integer Index) const { return FDockClients.at(static_cast<size_t>(Index)); }
+  // Whether Client may dock here (CanDock starts as DockSite) and the screen area that
+  // takes it; fires OnGetSiteInfo.
+  virtual void GetSiteInfo(TControl* Client, RECT& InfluenceRect, POINT MousePos, bool& CanDock);
+  // The dragged dock client is over this site: sets the dock rectangle, fires OnDockOver.
+  virtual void DockOver(TDragDockObject* Source, Integer X, Integer Y, TDragState State, bool& Accept);
+  // Takes the source's control as a dock client (DoAddDockClient), then fires OnDockDrop.
+  virtual void DockDrop(TDragDockObject* Source, Integer X, Integer Y);
+  // A dock client leaves for NewTarget: fires OnUnDock, whose Allow starts true.
+  virtual bool DoUnDock(TWinControl* NewTarget, TControl* Client);
+  using TDockDropEvent = std::function<void(TObject* Sender, TDragDockObject* Source, Integer X, Integer Y)>;
+  using TDockOverEvent = std::function<void(TObject* Sender, TDragDockObject* Source, Integer X, Integer Y,
+                                            TDragState State, bool& Accept)>;
+  using TUnDockEvent = std::function<void(TObject* Sender, TControl* Client, TWinControl* NewTarget, bool& Allow)>;
+  using TGetSiteInfoEvent = std::function<void(TObject* Sender, TControl* DockClient, RECT& InfluenceRect,
+                                               POINT MousePos, bool& CanDock)>;
+  TDockDropEvent OnDockDrop;
+  TDockOverEvent OnDockOver;
+  TUnDockEvent OnUnDock;
+  TGetSiteInfoEvent OnGetSiteInfo;
   TNotifyEvent OnEnter;
   TNotifyEvent OnExit;
   TKeyEvent OnKeyDown;
@@ -543,6 +579,11 @@ class TWinControl : public TControl {
 
  protected:
   void Loaded_FixTabs();
+  // The control becomes a dock client: parented here and placed at ARect (client
+  // coordinates of this control; an empty rect keeps its size).
+  virtual void DoAddDockClient(TControl* Client, const RECT& ARect);
+  // The client has left (it has its new parent already).
+  virtual void DoRemoveDockClient(TControl* /*Client*/) {}
   virtual void CreateParams(TCreateParams& Params);
   virtual void CreateWnd();
   virtual void CreateWindowHandle(const TCreateParams& Params);
@@ -625,34 +666,13 @@ class TWinControl : public TControl {
   Integer FPendingTabOrder = -1;
   SIZE FLastClientSize{-1, -1};
   HFONT FSentFont = nullptr;
+  bool FDockSite = false;
+  std::vector<TControl*> FDockClients;  // not owned
 };
 
 // Disables alignment of a windowed control's children for the life of the scope and
 // enables it again at the end (which realigns what became due meanwhile).
-class TAlignScope {
- public:
-  explicit TAlignScope(TWinControl& AControl)
-      : FControl(AControl), FExceptions(std::uncaught_exceptions()) {
-    FControl.DisableAlign();
-  }
-  ~TAlignScope() noexcept(false) {
-    if (std::uncaught_exceptions() == FExceptions) {
-      FControl.EnableAlign();
-      return;
-    }
-    try {
-      FControl.EnableAlign();
-    } catch (...) {
-      // Already unwinding from the first failure, which is the one the caller sees.
-    }
-  }
-  TAlignScope(const TAlignScope&) = delete;
-  TAlignScope& operator=(const TAlignScope&) = delete;
-
- private:
-  TWinControl& FControl;
-  int FExceptions;
-};
+using TAlignScope = TCallScope<TWinControl, &TWinControl::DisableAlign, &TWinControl::EnableAlign>;
 
 // ---------------------------------------------------------------------------------------
 

@@ -60,6 +60,25 @@ class TBaseDragControlObject : public TDragObject {
   TControl* FControl;
 };
 
+// A control on its way into a dock site: where it lands (DockRect, screen coordinates)
+// and beside which control and on which side.
+class TDragDockObject : public TBaseDragControlObject {
+  DECLARE_CLASS(TDragDockObject, TBaseDragControlObject)
+ public:
+  explicit TDragDockObject(TControl* AControl) : TBaseDragControlObject(AControl) {}
+  RECT DockRect() const { return FDockRect; }
+  void SetDockRect(const RECT& Value) { FDockRect = Value; }
+  TControl* DropOnControl() const { return FDropOnControl; }
+  void SetDropOnControl(TControl* Value) { FDropOnControl = Value; }
+  TAlign DropAlign() const { return FDropAlign; }
+  void SetDropAlign(TAlign Value) { FDropAlign = Value; }
+
+ private:
+  RECT FDockRect{0, 0, 0, 0};
+  TControl* FDropOnControl = nullptr;
+  TAlign FDropAlign = alNone;
+};
+
 // Drags a control: the events see the control itself as Source.
 class TDragControlObject : public TBaseDragControlObject {
   DECLARE_CLASS(TDragControlObject, TBaseDragControlObject)

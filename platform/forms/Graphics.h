@@ -415,46 +415,10 @@ class TCanvas : public TPersistent {
   HGDIOBJ FOldFont = nullptr, FOldPen = nullptr, FOldBrush = nullptr;
 };
 
-// Scope helpers for device contexts and canvases: each puts back on leaving the scope
-// what it changed on entry.
-
-// Selects a GDI object into a device context and selects the previous one back.
-class TSelectedObject {
- public:
-  TSelectedObject(HDC ADC, HGDIOBJ AObject) : FDC(ADC), FOld(SelectObject(ADC, AObject)) {}
-  ~TSelectedObject() { SelectObject(FDC, FOld); }
-  TSelectedObject(const TSelectedObject&) = delete;
-  TSelectedObject& operator=(const TSelectedObject&) = delete;
-
- private:
-  HDC FDC;
-  HGDIOBJ FOld;
-};
-
-// Saves a device context's state and restores it.
-class TSavedDC {
- public:
-  explicit TSavedDC(HDC ADC) : FDC(ADC), FSaved(SaveDC(ADC)) {}
-  ~TSavedDC() { RestoreDC(FDC, FSaved); }
-  TSavedDC(const TSavedDC&) = delete;
-  TSavedDC& operator=(const TSavedDC&) = delete;
-
- private:
-  HDC FDC;
-  int FSaved;
-};
+// Canvas scopes (the device-context scopes are the runtime's, in System.h).
 
 // Holds a canvas's lock.
-class TCanvasLock {
- public:
-  explicit TCanvasLock(TCanvas& ACanvas) : FCanvas(ACanvas) { FCanvas.Lock(); }
-  ~TCanvasLock() { FCanvas.Unlock(); }
-  TCanvasLock(const TCanvasLock&) = delete;
-  TCanvasLock& operator=(const TCanvasLock&) = delete;
-
- private:
-  TCanvas& FCanvas;
-};
+using TCanvasLock = TCallScope<TCanvas, &TCanvas::Lock, &TCanvas::Unlock>;
 
 // Lends a device context to a canvas: the canvas draws on it until the scope ends, then
 // lets go of it (deselecting its objects).

@@ -449,6 +449,14 @@ constexpr UINT CM_ACTIONUPDATE = CM_BASE + 63;
 constexpr UINT CM_ACTIONEXECUTE = CM_BASE + 64;
 constexpr UINT CM_HINTSHOWPAUSE = CM_BASE + 65;
 constexpr UINT CM_DOCKNOTIFICATION = CM_BASE + 66;
+// What CM_DOCKNOTIFICATION tells a dock site (WParam: the client; LParam: this record):
+// the message the client handled (WM_SETTEXT with the new text, CM_VISIBLECHANGED with
+// the new visibility in WParam).
+struct TDockNotifyRec {
+  UINT ClientMsg;
+  WPARAM MsgWParam;
+  LPARAM MsgLParam;
+};
 constexpr UINT CM_MOUSEWHEEL = CM_BASE + 67;
 constexpr UINT CM_ISSHORTCUT = CM_BASE + 68;
 constexpr UINT CM_INVALIDATEDOCKHOST = CM_BASE + 70;

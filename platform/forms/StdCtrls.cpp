@@ -10,7 +10,8 @@ namespace {
 std::vector<TClass> StreamedClasses() {
   return {TLabel::StaticClass(), TButton::StaticClass(), TEdit::StaticClass(),
           TMemo::StaticClass(), TListBox::StaticClass(), TScrollBar::StaticClass(),
-          TGroupBox::StaticClass()};
+          TGroupBox::StaticClass(), TCheckBox::StaticClass(), TRadioButton::StaticClass(),
+          TComboBox::StaticClass()};
 }
 
 void InitStdCtrls() {
@@ -273,6 +274,279 @@ void TButton::CMDialogKey(TCMDialogKey& Message) {
     return;
   }
   InheritedMessage(Message);
+}
+
+// =======================================================================================
+// TCheckBox, TRadioButton
+
+void TCheckBox::DeclarePublished(TPublisher<TCheckBox>& P) {
+  using C = TCheckBox;
+  P.Property(L"Alignment", &C::Alignment, &C::SetAlignment).Default(taRightJustify);
+  P.Property(L"AllowGrayed", &C::AllowGrayed, &C::SetAllowGrayed).Default(false);
+  P.Property(L"Caption", &C::Caption, &C::SetCaption);
+  // Checked is written for a checked box, State only for a grayed one.
+  P.Property(L"Checked", &C::Checked, &C::SetChecked).Default(false);
+  P.Property(L"State", &C::State, &C::SetState).Default(cbUnchecked).Stored([](C* c) {
+    return c->State() == cbGrayed;
+  });
+  P.Property(L"TabStop", &C::TabStop, &C::SetTabStop).Default(true);
+}
+
+TCheckBox::TCheckBox(TComponent* AOwner) : TWinControl(AOwner) {
+  FControlStyle.Exclude(csClickEvents);  // the button's notification clicks it
+  FTabStop = true;
+  SetBounds(0, 0, 97, 17);
+}
+
+void TCheckBox::SetState(TCheckBoxState Value) {
+  if (FState == Value) return;
+  FState = Value;
+  if (HandleAllocated()) SendMessageW(FHandle, BM_SETCHECK, static_cast<WPARAM>(FState), 0);
+}
+
+void TCheckBox::SetAlignment(TAlignment Value) {
+  if (FAlignment == Value) return;
+  FAlignment = Value;
+  if (HandleAllocated()) RecreateWnd();
+}
+
+void TCheckBox::CreateParams(TCreateParams& Params) {
+  inherited::CreateParams(Params);
+  CreateSubClass(Params, L"BUTTON");
+  Params.Style |= BS_3STATE;  // the control steps the state itself
+  if (FAlignment == taLeftJustify) Params.Style |= BS_LEFTTEXT;
+}
+
+void TCheckBox::CreateWnd() {
+  inherited::CreateWnd();
+  SendMessageW(FHandle, BM_SETCHECK, static_cast<WPARAM>(FState), 0);
+}
+
+const TMessageMap* TCheckBox::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {CN_COMMAND, MessageHandler<&TCheckBox::CNCommand>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+void TCheckBox::CNCommand(TWMCommand& Message) {
+  if (Message.NotifyCode() != BN_CLICKED) return;
+  switch (FState) {
+    case cbUnchecked: SetState(cbChecked); break;
+    case cbChecked: SetState(FAllowGrayed ? cbGrayed : cbUnchecked); break;
+    case cbGrayed: SetState(cbUnchecked); break;
+  }
+  Click();
+}
+
+void TRadioButton::DeclarePublished(TPublisher<TRadioButton>& P) {
+  using C = TRadioButton;
+  P.Property(L"Alignment", &C::Alignment, &C::SetAlignment).Default(taRightJustify);
+  P.Property(L"Caption", &C::Caption, &C::SetCaption);
+  P.Property(L"Checked", &C::Checked, &C::SetChecked).Default(false);
+  P.Property(L"TabStop", &C::TabStop, &C::SetTabStop).Default(false);
+}
+
+TRadioButton::TRadioButton(TComponent* AOwner) : TWinControl(AOwner) {
+  FControlStyle.Exclude(csClickEvents);
+  SetBounds(0, 0, 113, 17);
+}
+
+void TRadioButton::SetChecked(bool Value) {
+  if (FChecked == Value) return;
+  FChecked = Value;
+  if (HandleAllocated()) SendMessageW(FHandle, BM_SETCHECK, Value ? BST_CHECKED : BST_UNCHECKED, 0);
+  if (!Value || !Parent()) return;
+  for (Integer i = 0; i < Parent()->ControlCount(); ++i)
+    if (auto* other = dynamic_cast<TRadioButton*>(Parent()->Controls(i)); other && other != this)
+      other->SetChecked(false);
+}
+
+void TRadioButton::SetAlignment(TAlignment Value) {
+  if (FAlignment == Value) return;
+  FAlignment = Value;
+  if (HandleAllocated()) RecreateWnd();
+}
+
+void TRadioButton::CreateParams(TCreateParams& Params) {
+  inherited::CreateParams(Params);
+  CreateSubClass(Params, L"BUTTON");
+  Params.Style |= BS_RADIOBUTTON;  // checked by the control, which unchecks the others
+  if (FAlignment == taLeftJustify) Params.Style |= BS_LEFTTEXT;
+}
+
+void TRadioButton::CreateWnd() {
+  inherited::CreateWnd();
+  SendMessageW(FHandle, BM_SETCHECK, FChecked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+const TMessageMap* TRadioButton::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {CN_COMMAND, MessageHandler<&TRadioButton::CNCommand>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+void TRadioButton::CNCommand(TWMCommand& Message) {
+  if (Message.NotifyCode() != BN_CLICKED) return;
+  SetChecked(true);
+  Click();
+}
+
+// =======================================================================================
+// TComboBox
+
+void TComboBox::DeclarePublished(TPublisher<TComboBox>& P) {
+  using C = TComboBox;
+  P.Property(L"Color", &C::Color, &C::SetColor).Default(clWindow);
+  P.Property(L"ParentColor", &C::ParentColor, &C::SetParentColor).Default(false);
+  P.Property(L"Style", &C::Style, &C::SetStyle).Default(csDropDown);
+  P.Property(L"DropDownCount", &C::DropDownCount, &C::SetDropDownCount).Default(8);
+  // Before the index and the text, which name an item.
+  P.Property(L"Items", &C::Items, &C::SetItems);
+  P.Property(L"ItemIndex", &C::ItemIndex, &C::SetItemIndex).Default(-1);
+  P.Property(L"MaxLength", &C::MaxLength, &C::SetMaxLength).Default(0);
+  P.Property(L"Sorted", &C::Sorted, &C::SetSorted).Default(false);
+  P.Property(L"TabStop", &C::TabStop, &C::SetTabStop).Default(true);
+  P.Property(L"Text", &C::Text, &C::SetText).Stored([](C* c) { return c->Style() != csDropDownList; });
+  P.Property(L"OnChange", &C::OnChange);
+  P.Property(L"OnCloseUp", &C::OnCloseUp);
+  P.Property(L"OnDropDown", &C::OnDropDown);
+  P.Property(L"OnSelect", &C::OnSelect);
+}
+
+TComboBox::TComboBox(TComponent* AOwner) : TWinControl(AOwner), FItems(new TStringList()) {
+  FControlStyle.Exclude(csClickEvents);
+  FControlStyle.Exclude(csSetCaption);
+  FTabStop = true;
+  FParentColor = false;
+  FColor = clWindow;
+  FBrush->SetColor(clWindow);
+  FItems->OnChange = [this](TObject* Sender) { ItemsChanged(Sender); };
+  SetBounds(0, 0, 145, 21);
+}
+
+TComboBox::~TComboBox() { FItems->OnChange = nullptr; }
+
+TStrings* TComboBox::Items() const { return FItems.get(); }
+void TComboBox::SetItems(TStrings* Value) { FItems->Assign(Value); }
+
+void TComboBox::ItemsChanged(TObject*) {
+  if (FSorted) {
+    FItems->OnChange = nullptr;
+    TScopeExit hook([this] { FItems->OnChange = [this](TObject* Sender) { ItemsChanged(Sender); }; });
+    FItems->Sort();
+  }
+  if (FItemIndex >= FItems->Count()) FItemIndex = -1;
+  if (HandleAllocated()) FillWindow();
+}
+
+void TComboBox::FillWindow() {
+  TValueScope<bool> filling(FFilling, true);
+  SendMessageW(FHandle, CB_RESETCONTENT, 0, 0);
+  for (Integer i = 0; i < FItems->Count(); ++i)
+    SendMessageW(FHandle, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FItems->Strings(i).c_str()));
+  SendMessageW(FHandle, CB_SETCURSEL, static_cast<WPARAM>(FItemIndex), 0);
+  if (FStyle != csDropDownList && FItemIndex < 0) SetWindowTextW(FHandle, FText.c_str());
+}
+
+void TComboBox::SetStyle(TComboBoxStyle Value) {
+  if (FStyle == Value) return;
+  FStyle = Value;
+  if (HandleAllocated()) RecreateWnd();
+}
+
+void TComboBox::SetSorted(bool Value) {
+  if (FSorted == Value) return;
+  FSorted = Value;
+  if (FSorted) ItemsChanged(this);
+}
+
+void TComboBox::SetMaxLength(Integer Value) {
+  FMaxLength = Value < 0 ? 0 : Value;
+  if (HandleAllocated()) SendMessageW(FHandle, CB_LIMITTEXT, static_cast<WPARAM>(FMaxLength), 0);
+}
+
+Integer TComboBox::ItemIndex() {
+  if (HandleAllocated()) FItemIndex = static_cast<Integer>(SendMessageW(FHandle, CB_GETCURSEL, 0, 0));
+  return FItemIndex;
+}
+
+void TComboBox::SetItemIndex(Integer Value) {
+  if (Value < -1 || Value >= FItems->Count()) Value = -1;
+  FItemIndex = Value;
+  if (Value >= 0) FText = FItems->Strings(Value);
+  if (HandleAllocated()) SendMessageW(FHandle, CB_SETCURSEL, static_cast<WPARAM>(Value), 0);
+}
+
+String TComboBox::Text() {
+  if (HandleAllocated()) FText = GetText();
+  return FText;
+}
+
+void TComboBox::SetText(const String& Value) {
+  FText = Value;
+  if (FStyle == csDropDownList) {
+    SetItemIndex(FItems->IndexOf(Value));
+    return;
+  }
+  if (HandleAllocated()) SetWindowTextW(FHandle, Value.c_str());
+}
+
+void TComboBox::CreateParams(TCreateParams& Params) {
+  inherited::CreateParams(Params);
+  CreateSubClass(Params, L"COMBOBOX");
+  static constexpr DWORD Styles[] = {CBS_DROPDOWN, CBS_SIMPLE, CBS_DROPDOWNLIST};
+  Params.Style |= Styles[FStyle] | WS_VSCROLL | CBS_AUTOHSCROLL;
+}
+
+void TComboBox::CreateWnd() {
+  const String text = FText;
+  inherited::CreateWnd();
+  SendMessageW(FHandle, CB_SETMINVISIBLE, static_cast<WPARAM>(FDropDownCount), 0);
+  if (FMaxLength > 0) SendMessageW(FHandle, CB_LIMITTEXT, static_cast<WPARAM>(FMaxLength), 0);
+  FText = text;
+  FillWindow();
+}
+
+void TComboBox::DestroyWnd() {
+  FItemIndex = ItemIndex();
+  FText = GetText();
+  inherited::DestroyWnd();
+}
+
+const TMessageMap* TComboBox::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {CN_COMMAND, MessageHandler<&TComboBox::CNCommand>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+void TComboBox::CNCommand(TWMCommand& Message) {
+  if (FFilling) return;
+  switch (Message.NotifyCode()) {
+    case CBN_EDITCHANGE:
+      FItemIndex = -1;
+      if (OnChange) OnChange(this);
+      break;
+    case CBN_SELCHANGE:
+      FItemIndex = static_cast<Integer>(SendMessageW(FHandle, CB_GETCURSEL, 0, 0));
+      if (FItemIndex >= 0) FText = FItems->Strings(FItemIndex);
+      Click();
+      if (OnSelect) OnSelect(this);
+      if (OnChange) OnChange(this);
+      break;
+    case CBN_DROPDOWN:
+      if (OnDropDown) OnDropDown(this);
+      break;
+    case CBN_CLOSEUP:
+      if (OnCloseUp) OnCloseUp(this);
+      break;
+    default: break;
+  }
 }
 
 // =======================================================================================

@@ -104,6 +104,117 @@ class TButton : public TWinControl {
   TModalResult FModalResult = mrNone;
 };
 
+// --- check box and radio button --------------------------------------------------------
+
+enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+ENUM_TYPEINFO(TCheckBoxState, cbUnchecked, cbChecked, cbGrayed)
+
+// A check box: the system's button window showing a state the control keeps itself. A
+// click steps the state (through grayed when AllowGrayed) and then fires OnClick.
+// Alignment taRightJustify puts the caption right of the box.
+class TCheckBox : public TWinControl {
+  DECLARE_CLASS(TCheckBox, TWinControl)
+  DECLARE_MESSAGE_MAP
+  PUBLISHED(TCheckBox)
+ public:
+  explicit TCheckBox(TComponent* AOwner);
+  TCheckBoxState State() const { return FState; }
+  void SetState(TCheckBoxState Value);
+  bool Checked() const { return FState == cbChecked; }
+  void SetChecked(bool Value) { SetState(Value ? cbChecked : cbUnchecked); }
+  bool AllowGrayed() const { return FAllowGrayed; }
+  void SetAllowGrayed(bool Value) { FAllowGrayed = Value; }
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment Value);
+  void CNCommand(TWMCommand& Message);
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+
+ private:
+  TCheckBoxState FState = cbUnchecked;
+  bool FAllowGrayed = false;
+  TAlignment FAlignment = taRightJustify;
+};
+
+// A radio button: checking one unchecks the other radio buttons of the same parent.
+class TRadioButton : public TWinControl {
+  DECLARE_CLASS(TRadioButton, TWinControl)
+  DECLARE_MESSAGE_MAP
+  PUBLISHED(TRadioButton)
+ public:
+  explicit TRadioButton(TComponent* AOwner);
+  bool Checked() const { return FChecked; }
+  void SetChecked(bool Value);
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment Value);
+  void CNCommand(TWMCommand& Message);
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+
+ private:
+  bool FChecked = false;
+  TAlignment FAlignment = taRightJustify;
+};
+
+// --- combo box -------------------------------------------------------------------------
+
+enum TComboBoxStyle { csDropDown, csSimple, csDropDownList };
+ENUM_TYPEINFO(TComboBoxStyle, csDropDown, csSimple, csDropDownList)
+
+// A combo box over the system's window. Its items are a string list the control keeps
+// and copies into the window whenever it changes or the window is made; the selected
+// index and the text are kept while there is no window.
+class TComboBox : public TWinControl {
+  DECLARE_CLASS(TComboBox, TWinControl)
+  DECLARE_MESSAGE_MAP
+  PUBLISHED(TComboBox)
+ public:
+  explicit TComboBox(TComponent* AOwner);
+  ~TComboBox() override;
+  TStrings* Items() const;
+  void SetItems(TStrings* Value);
+  TComboBoxStyle Style() const { return FStyle; }
+  void SetStyle(TComboBoxStyle Value);
+  Integer ItemIndex();
+  void SetItemIndex(Integer Value);
+  Integer DropDownCount() const { return FDropDownCount; }
+  void SetDropDownCount(Integer Value) { FDropDownCount = Value; }
+  bool Sorted() const { return FSorted; }
+  void SetSorted(bool Value);
+  Integer MaxLength() const { return FMaxLength; }
+  void SetMaxLength(Integer Value);
+  // The shown text; for a drop-down list, the selected item's.
+  String Text();
+  void SetText(const String& Value);
+
+  TNotifyEvent OnChange;
+  TNotifyEvent OnSelect;
+  TNotifyEvent OnDropDown;
+  TNotifyEvent OnCloseUp;
+  void CNCommand(TWMCommand& Message);
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+
+ private:
+  void ItemsChanged(TObject* Sender);
+  void FillWindow();
+  std::unique_ptr<TStringList> FItems;
+  TComboBoxStyle FStyle = csDropDown;
+  Integer FItemIndex = -1;
+  Integer FDropDownCount = 8;
+  Integer FMaxLength = 0;
+  bool FSorted = false;
+  bool FFilling = false;
+  String FText;
+};
+
 // --- edit ------------------------------------------------------------------------------
 
 class TCustomEdit : public TWinControl {

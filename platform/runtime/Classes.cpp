@@ -1249,15 +1249,14 @@ bool CheckSynchronize(Integer Timeout) {
       SetEvent(Item->Done);
     } else {
       std::unique_ptr<TSyncItem> Own(Item);
-      try {
-        Item->Method();
-      } catch (...) {
-        // The calls not run yet go back to the front of the queue.
+      // When a call fails, the calls not run yet go back to the front of the queue.
+      TScopeExit requeue([&] {
         std::lock_guard<std::mutex> Lock(g_SyncLock);
         g_SyncList.insert(g_SyncList.begin(), Items.begin(), Items.end());
         if (!g_SyncList.empty()) SetEvent(SyncEventLocked());
-        throw;
-      }
+      });
+      Item->Method();
+      requeue.Dismiss();
     }
   }
   return Result;

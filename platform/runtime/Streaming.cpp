@@ -644,54 +644,54 @@ TComponent* TReader::ReadComponent(TComponent* Component) {
   Integer Pos = 0;
   TComponent* Result = Component;
   bool Created = false;
-  try {
-    ReadPrefix(Flags, Pos);
-    String ClassName = ReadStr();
-    String Name = ReadStr();
-    if (!Result) {
-      if (Flags.Contains(ffInherited)) {
-        Result = FOwner ? FOwner->FindComponent(Name) : nullptr;
-        if (!Result) throw EReadError(L"Ancestor for '%s' not found", {Name});
-      } else {
-        TClass C = GetClass(ClassName);
-        if (!C) throw EReadError(L"Class %s not found", {ClassName});
-        if (!C->InheritsFrom(TComponent::StaticClass()) || !C->CanCreate()) InvalidFormat();
-        TObject* O = C->NewInstance(FOwner);
-        Result = dynamic_cast<TComponent*>(O);
-        if (!Result) {
-          delete O;
-          InvalidFormat();
-        }
-        // Construction finishes as with Create<T>: virtual factories run here.
-        Result->AfterConstruction();
-        Created = true;
-        st.Tracker.Track(Result);
-        Result->SetComponentStateItem(csLoading, true);
-        Result->SetComponentStateItem(csReading, true);
-        try {
-          Result->SetName(Name);
-        } catch (const EComponentError& E) {
-          throw EReadError(E.Message());
-        }
-      }
-    }
-    Result->SetComponentStateItem(csLoading, true);
-    Result->SetComponentStateItem(csReading, true);
-    if (FParent && FParent != Result) Result->SetParentComponent(FParent);
-    Result->ReadState(this);
-    Result->SetComponentStateItem(csReading, false);
-    if (Flags.Contains(ffChildPos) && FParent) FParent->SetChildOrder(Result, Pos);
-    if (std::find(FLoaded.begin(), FLoaded.end(), Result) == FLoaded.end()) FLoaded.push_back(Result);
-  } catch (...) {
+  TScopeExit leave([this] { Leave(); });
+  // A component that fails to read is freed when this read made it, and leaves the
+  // reading state otherwise.
+  TScopeExit undo([&] {
     if (Created) {
       if (st.Tracker.Alive(Result)) delete Result;  // the tracker drops its fixups
     } else if (Result) {
       Result->SetComponentStateItem(csReading, false);
     }
-    Leave();
-    throw;
+  });
+  ReadPrefix(Flags, Pos);
+  String ClassName = ReadStr();
+  String Name = ReadStr();
+  if (!Result) {
+    if (Flags.Contains(ffInherited)) {
+      Result = FOwner ? FOwner->FindComponent(Name) : nullptr;
+      if (!Result) throw EReadError(L"Ancestor for '%s' not found", {Name});
+    } else {
+      TClass C = GetClass(ClassName);
+      if (!C) throw EReadError(L"Class %s not found", {ClassName});
+      if (!C->InheritsFrom(TComponent::StaticClass()) || !C->CanCreate()) InvalidFormat();
+      TObject* O = C->NewInstance(FOwner);
+      Result = dynamic_cast<TComponent*>(O);
+      if (!Result) {
+        delete O;
+        InvalidFormat();
+      }
+      // Construction finishes as with Create<T>: virtual factories run here.
+      Result->AfterConstruction();
+      Created = true;
+      st.Tracker.Track(Result);
+      Result->SetComponentStateItem(csLoading, true);
+      Result->SetComponentStateItem(csReading, true);
+      try {
+        Result->SetName(Name);
+      } catch (const EComponentError& E) {
+        throw EReadError(E.Message());
+      }
+    }
   }
-  Leave();
+  Result->SetComponentStateItem(csLoading, true);
+  Result->SetComponentStateItem(csReading, true);
+  if (FParent && FParent != Result) Result->SetParentComponent(FParent);
+  Result->ReadState(this);
+  Result->SetComponentStateItem(csReading, false);
+  if (Flags.Contains(ffChildPos) && FParent) FParent->SetChildOrder(Result, Pos);
+  if (std::find(FLoaded.begin(), FLoaded.end(), Result) == FLoaded.end()) FLoaded.push_back(Result);
+  undo.Dismiss();
   return Result;
 }
 
@@ -713,6 +713,9 @@ TComponent* TReader::ReadRootComponent(TComponent* Root) {
     FLoaded.clear();
     FRoot = FLookupRoot = nullptr;
   };
+  // A failed read frees what it made and leaves no reading state behind; a failure that
+  // is not a read error reaches the caller as one.
+  TScopeExit undo(cleanUp);
   try {
     ReadSignature();
     TFilerFlags Flags;
@@ -754,16 +757,11 @@ TComponent* TReader::ReadRootComponent(TComponent* Root) {
     Result->ReadState(this);
     Result->SetComponentStateItem(csReading, false);
   } catch (const EReadError&) {
-    cleanUp();
     throw;
   } catch (const Exception& E) {
-    String msg = E.Message();
-    cleanUp();
-    throw EReadError(msg);
-  } catch (...) {
-    cleanUp();
-    throw;
+    throw EReadError(E.Message());
   }
+  undo.Dismiss();
   // The whole tree is in and linked: tell every component, in reading order.
   std::vector<TComponent*> loaded;
   loaded.swap(FLoaded);

@@ -245,6 +245,127 @@ class TUpdateScope {
   int uncaught_ = std::uncaught_exceptions();
 };
 
+// Calls an object's entering member now and its leaving member when the scope ends (the
+// leaving member may raise; see RunScopeCleanup). Named pairs are aliases of it beside
+// their class, for example
+//   using TAlignScope = TCallScope<TWinControl, &TWinControl::DisableAlign,
+//                                  &TWinControl::EnableAlign>;
+// Works on a reference or a pointer to the object.
+template <class T, auto AEnter, auto ALeave>
+class TCallScope {
+ public:
+  explicit TCallScope(T& AObject) : obj_(AObject) { (obj_.*AEnter)(); }
+  explicit TCallScope(T* AObject) : obj_(*AObject) { (obj_.*AEnter)(); }
+  ~TCallScope() noexcept(false) {
+    RunScopeCleanup([this] { (obj_.*ALeave)(); }, uncaught_);
+  }
+  TCallScope(const TCallScope&) = delete;
+  TCallScope& operator=(const TCallScope&) = delete;
+
+ private:
+  T& obj_;
+  int uncaught_ = std::uncaught_exceptions();
+};
+
+// Device-context and window scopes: each puts back on leaving what it changed on entry.
+
+// Saves a device context's clip region and selects it again when the scope ends (no clip
+// region when there was none). Restore puts it back early, for drawing that goes on
+// inside the scope after a clipped part.
+class TClipRegionScope {
+ public:
+  explicit TClipRegionScope(HDC ADC) : FDC(ADC), FRegion(CreateRectRgn(0, 0, 0, 0)) {
+    if (FRegion && GetClipRgn(FDC, FRegion) != 1) {
+      DeleteObject(FRegion);
+      FRegion = nullptr;
+    }
+  }
+  ~TClipRegionScope() {
+    SelectClipRgn(FDC, FRegion);
+    if (FRegion) DeleteObject(FRegion);
+  }
+  void Restore() { SelectClipRgn(FDC, FRegion); }
+  TClipRegionScope(const TClipRegionScope&) = delete;
+  TClipRegionScope& operator=(const TClipRegionScope&) = delete;
+
+ private:
+  HDC FDC;
+  HRGN FRegion;
+};
+
+// Selects a GDI object into a device context and selects the previous one back. With
+// ADeleteAfter the object is the scope's own and is deleted once deselected.
+class TSelectedObject {
+ public:
+  TSelectedObject(HDC ADC, HGDIOBJ AObject, bool ADeleteAfter = false)
+      : FDC(ADC), FObject(ADeleteAfter ? AObject : nullptr), FOld(SelectObject(ADC, AObject)) {}
+  ~TSelectedObject() {
+    SelectObject(FDC, FOld);
+    if (FObject) DeleteObject(FObject);
+  }
+  TSelectedObject(const TSelectedObject&) = delete;
+  TSelectedObject& operator=(const TSelectedObject&) = delete;
+
+ private:
+  HDC FDC;
+  HGDIOBJ FObject;
+  HGDIOBJ FOld;
+};
+
+// Saves a device context's state and restores it.
+class TSavedDC {
+ public:
+  explicit TSavedDC(HDC ADC) : FDC(ADC), FSaved(SaveDC(ADC)) {}
+  ~TSavedDC() { RestoreDC(FDC, FSaved); }
+  TSavedDC(const TSavedDC&) = delete;
+  TSavedDC& operator=(const TSavedDC&) = delete;
+
+ private:
+  HDC FDC;
+  int FSaved;
+};
+
+// A window's device context, released when the scope ends.
+class TWindowDC {
+ public:
+  explicit TWindowDC(HWND AWnd) : FWnd(AWnd), FDC(GetDC(AWnd)) {}
+  ~TWindowDC() { ReleaseDC(FWnd, FDC); }
+  TWindowDC(const TWindowDC&) = delete;
+  TWindowDC& operator=(const TWindowDC&) = delete;
+  HDC DC() const { return FDC; }
+
+ private:
+  HWND FWnd;
+  HDC FDC;
+};
+
+// Paints a window: BeginPaint now and EndPaint when the scope ends, unless the caller
+// already has a device context to paint on (a WM_PAINT with a given DC), which is used
+// as it is.
+class TPaintDC {
+ public:
+  explicit TPaintDC(HWND AWnd, HDC AGiven = nullptr) : FWnd(AWnd), FDC(AGiven) {
+    if (!FDC) {
+      FDC = BeginPaint(FWnd, &FPaint);
+      FBegun = true;
+    }
+  }
+  ~TPaintDC() {
+    if (FBegun) EndPaint(FWnd, &FPaint);
+  }
+  TPaintDC(const TPaintDC&) = delete;
+  TPaintDC& operator=(const TPaintDC&) = delete;
+  HDC DC() const { return FDC; }
+  // The area to paint (empty when the caller gave the device context).
+  const RECT& Rect() const { return FPaint.rcPaint; }
+
+ private:
+  HWND FWnd;
+  HDC FDC;
+  PAINTSTRUCT FPaint{};
+  bool FBegun = false;
+};
+
 class TObject;
 class TMetaClass;
 using TClass = const TMetaClass*;

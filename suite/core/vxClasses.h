@@ -44,6 +44,20 @@ void vxClearObjectLinks(TObject* AObject);
 // Number of links currently listed (0 when the controller does not exist).
 Integer vxObjectLinkCount();
 
+// A weak link to an object for the life of a scope: code that calls handlers which may
+// free the object asks Alive before touching it again.
+class TvxObjectLinkScope {
+ public:
+  explicit TvxObjectLinkScope(TObject* AObject) : FLink(vxAddObjectLink(AObject)) {}
+  ~TvxObjectLinkScope() { vxRemoveObjectLink(FLink); }
+  TvxObjectLinkScope(const TvxObjectLinkScope&) = delete;
+  TvxObjectLinkScope& operator=(const TvxObjectLinkScope&) = delete;
+  bool Alive() const { return FLink && FLink->Ref; }
+
+ private:
+  TvxObjectLink* FLink;
+};
+
 // ---------------------------------------------------------------------------------
 // Base classes. Interface-capable classes of the suite do not count references: their
 // reference operations answer -1 and lifetime is always explicit. An interface query

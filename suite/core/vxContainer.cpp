@@ -13,18 +13,7 @@
 
 namespace {
 
-// Removes a weak link to an object at the end of a scope.
-class TObjectLinkScope {
- public:
-  explicit TObjectLinkScope(TObject* AObject) : FLink(vxAddObjectLink(AObject)) {}
-  ~TObjectLinkScope() { vxRemoveObjectLink(FLink); }
-  TObjectLinkScope(const TObjectLinkScope&) = delete;
-  TObjectLinkScope& operator=(const TObjectLinkScope&) = delete;
-  bool Alive() const { return FLink && FLink->Ref; }
-
- private:
-  TvxObjectLink* FLink;
-};
+using TObjectLinkScope = TvxObjectLinkScope;
 }  // namespace
 
 const TMessageMap* TvxContainer::ClassMessages() {

@@ -21,67 +21,6 @@ void FrameStrips(const TRect& AOuter, const TRect& AInner, TRect (&AStrips)[4]) 
   AStrips[3] = TRect{AInner.left, AInner.bottom, AInner.right, AOuter.bottom};
 }
 
-// Hides the window's caret for the scope's lifetime.
-class TCaretHiddenScope {
- public:
-  explicit TCaretHiddenScope(HWND AWnd) : FWnd(AWnd) { HideCaret(FWnd); }
-  ~TCaretHiddenScope() { ShowCaret(FWnd); }
-  TCaretHiddenScope(const TCaretHiddenScope&) = delete;
-  TCaretHiddenScope& operator=(const TCaretHiddenScope&) = delete;
-
- private:
-  HWND FWnd;
-};
-
-// Makes the buffer opaque and copies it to its target when the scope ends, also when
-// the window's painting raised.
-class TPaintBufferScope {
- public:
-  TPaintBufferScope(HPAINTBUFFER ABuffer, HWND AWnd, const TRect& R) : FBuffer(ABuffer), FWnd(AWnd), FRect(R) {}
-  ~TPaintBufferScope() {
-    vdUxTheme::BufferedPaintSetAlpha(FBuffer, &FRect, 255);
-    TCaretHiddenScope caret(FWnd);
-    vdUxTheme::EndBufferedPaint(FBuffer, TRUE);
-  }
-  TPaintBufferScope(const TPaintBufferScope&) = delete;
-  TPaintBufferScope& operator=(const TPaintBufferScope&) = delete;
-
- private:
-  HPAINTBUFFER FBuffer;
-  HWND FWnd;
-  TRect FRect;
-};
-
-// BeginPaint now, EndPaint when the scope ends.
-class TWindowPaintScope {
- public:
-  explicit TWindowPaintScope(HWND AWnd) : FWnd(AWnd) { FDC = BeginPaint(FWnd, &FPaint); }
-  ~TWindowPaintScope() { EndPaint(FWnd, &FPaint); }
-  TWindowPaintScope(const TWindowPaintScope&) = delete;
-  TWindowPaintScope& operator=(const TWindowPaintScope&) = delete;
-  HDC DC() const { return FDC; }
-  const TRect& Rect() const { return FPaint.rcPaint; }
-
- private:
-  HWND FWnd;
-  PAINTSTRUCT FPaint{};
-  HDC FDC = nullptr;
-};
-
-// The window's DC, released when the scope ends.
-class TWindowDCScope {
- public:
-  explicit TWindowDCScope(HWND AWnd) : FWnd(AWnd), FDC(GetDC(AWnd)) {}
-  ~TWindowDCScope() { ReleaseDC(FWnd, FDC); }
-  TWindowDCScope(const TWindowDCScope&) = delete;
-  TWindowDCScope& operator=(const TWindowDCScope&) = delete;
-  HDC DC() const { return FDC; }
-
- private:
-  HWND FWnd;
-  HDC FDC;
-};
-
 bool BufferedPaintAvailable() {
   using namespace vdUxTheme;
   return Function(fnBeginBufferedPaint) && Function(fnEndBufferedPaint) && Function(fnBufferedPaintSetAlpha);
@@ -251,17 +190,24 @@ void vxBufferedPaintWindow(HDC ADC, const TRect& R, HWND AWnd) {
     PaintWindowInto(AWnd, ADC);
     return;
   }
-  TPaintBufferScope scope(buffer, AWnd, R);
+  // The buffer is made opaque and copied to its target also when the window's painting
+  // raised; the caret is hidden while the copy overwrites it.
+  TScopeExit finish([&] {
+    vdUxTheme::BufferedPaintSetAlpha(buffer, &R, 255);
+    HideCaret(AWnd);
+    TScopeExit caret([&] { ShowCaret(AWnd); });
+    vdUxTheme::EndBufferedPaint(buffer, TRUE);
+  });
   PaintWindowInto(AWnd, memoryDC);
 }
 
 void vxPaintWindowBuffered(HWND AWnd) {
-  TWindowPaintScope paint(AWnd);
+  TPaintDC paint(AWnd);
   vxBufferedPaintWindow(paint.DC(), paint.Rect(), AWnd);
 }
 
 void vxRepaintWindowBuffered(HWND AWnd) {
-  TWindowDCScope dc(AWnd);
+  TWindowDC dc(AWnd);
   TRect r{};
   GetClientRect(AWnd, &r);
   vxBufferedPaintWindow(dc.DC(), r, AWnd);

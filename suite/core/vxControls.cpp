@@ -284,31 +284,14 @@ void TvxTimer::SetTimerOn(bool Value) {
 
 TMouseTrackingTimer::TMouseTrackingTimer(TComponent* AOwner) : TvxTimer(AOwner) {}
 
-namespace {
-// Frees a tracking timer that was unlisted during its own tick, once the tick is over.
-class TTrackingTickScope {
- public:
-  TTrackingTickScope(TMouseTrackingTimer* ATimer, bool& AInTick, bool& AFreeAfterTick)
-      : FTimer(ATimer), FInTick(AInTick), FFreeAfterTick(AFreeAfterTick) {
-    FInTick = true;
-  }
-  ~TTrackingTickScope() {
-    FInTick = false;
-    if (FFreeAfterTick) delete FTimer;
-  }
-  TTrackingTickScope(const TTrackingTickScope&) = delete;
-  TTrackingTickScope& operator=(const TTrackingTickScope&) = delete;
-
- private:
-  TMouseTrackingTimer* FTimer;
-  bool& FInTick;
-  bool& FFreeAfterTick;
-};
-}  // namespace
-
 void TMouseTrackingTimer::DoTimer() {
-  // Nothing of the timer is touched after the scope ends: it may free the timer.
-  TTrackingTickScope scope(this, FInTick, FFreeAfterTick);
+  // A timer unlisted during its own tick is freed once the tick is over; nothing of it is
+  // touched after that.
+  FInTick = true;
+  TScopeExit tickOver([this] {
+    FInTick = false;
+    if (FFreeAfterTick) delete this;
+  });
   TvxTimer::DoTimer();
 }
 
@@ -802,18 +785,7 @@ TDragObject* vxDragObject = nullptr;
 
 namespace {
 
-// Removes a weak link to an object at the end of a scope.
-class TObjectLinkScope {
- public:
-  explicit TObjectLinkScope(TObject* AObject) : FLink(vxAddObjectLink(AObject)) {}
-  ~TObjectLinkScope() { vxRemoveObjectLink(FLink); }
-  TObjectLinkScope(const TObjectLinkScope&) = delete;
-  TObjectLinkScope& operator=(const TObjectLinkScope&) = delete;
-  bool Alive() const { return FLink && FLink->Ref; }
-
- private:
-  TvxObjectLink* FLink;
-};
+using TObjectLinkScope = TvxObjectLinkScope;
 
 bool RectIsEmpty(const TRect& R) { return R.right <= R.left || R.bottom <= R.top; }
 

@@ -25,29 +25,6 @@ bool IsLineBreak(WideChar C) { return C == CR || C == LF; }
 Integer RectWidth(const TRect& R) { return R.right - R.left; }
 Integer RectHeight(const TRect& R) { return R.bottom - R.top; }
 
-// The device context's selected clip region, saved on construction and selected again on
-// destruction (no region when there was none).
-class TClipRegionScope {
- public:
-  explicit TClipRegionScope(HDC ADC) : FDC(ADC), FRegion(CreateRectRgn(0, 0, 0, 0)) {
-    if (GetClipRgn(FDC, FRegion) != 1) {
-      DeleteObject(FRegion);
-      FRegion = nullptr;
-    }
-  }
-  ~TClipRegionScope() {
-    SelectClipRgn(FDC, FRegion);
-    if (FRegion) DeleteObject(FRegion);
-  }
-  void Restore() { SelectClipRgn(FDC, FRegion); }
-  TClipRegionScope(const TClipRegionScope&) = delete;
-  TClipRegionScope& operator=(const TClipRegionScope&) = delete;
-
- private:
-  HDC FDC;
-  HRGN FRegion;
-};
-
 AnsiString ToAnsi(const WideChar* AText, Integer ALength) {
   return vdWideToAnsiString(String(AText, static_cast<std::size_t>(ALength)), CP_ACP);
 }

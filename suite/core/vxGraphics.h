@@ -249,17 +249,12 @@ class TvxCanvas : public TObject {
   TvxCanvasStates FSavedStates;           // the copies are owned by the entries
 };
 
-// Saves the canvas's clip region and restores it when the scope ends, however it ends.
-class TvxClipRegionScope {
- public:
-  explicit TvxClipRegionScope(TvxCanvas* ACanvas) : FCanvas(ACanvas) { FCanvas->SaveClipRegion(); }
-  ~TvxClipRegionScope() { FCanvas->RestoreClipRegion(); }
-  TvxClipRegionScope(const TvxClipRegionScope&) = delete;
-  TvxClipRegionScope& operator=(const TvxClipRegionScope&) = delete;
-
- private:
-  TvxCanvas* FCanvas;
-};
+// Canvas scopes: each saves a part of the canvas on entry and restores it when the scope
+// ends, however it ends.
+using TvxClipRegionScope = TCallScope<TvxCanvas, &TvxCanvas::SaveClipRegion, &TvxCanvas::RestoreClipRegion>;
+using TvxSavedDCScope = TCallScope<TvxCanvas, &TvxCanvas::SaveDC, &TvxCanvas::RestoreDC>;
+// The font, brush and pen.
+using TvxCanvasStateScope = TCallScope<TvxCanvas, &TvxCanvas::SaveState, &TvxCanvas::RestoreState>;
 
 // A canvas on a cached desktop device context, taken when first used.
 class TScreenCanvas : public TCanvas {

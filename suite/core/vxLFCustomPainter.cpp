@@ -812,7 +812,7 @@ void TvxCustomLookAndFeelPainter::DrawProgressBarText(TvxCanvas* ACanvas, bool A
                                                       const String& AText, const TRect& ATextRect,
                                                       const TRect&, const TRect& AProgressChunkRect,
                                                       TColor ATextColor) const {
-  TCanvasStateScope state(ACanvas);
+  TvxCanvasStateScope state(ACanvas);
   ACanvas->Font()->SetColor(ATextColor == clDefault || !ASolid ? ProgressBarTextColor() : ATextColor);
   if (ASolid) {
     ProgressText(ACanvas, AVertical, AText, ATextRect);

@@ -19,18 +19,6 @@ extern std::vector<Integer> FRadioIndexMap;
 
 // --- Drawing helpers -------------------------------------------------------------------------
 
-// Saves the canvas's font, brush and pen and restores them when the scope ends.
-class TCanvasStateScope {
- public:
-  explicit TCanvasStateScope(TvxCanvas* ACanvas) : FCanvas(ACanvas) { FCanvas->SaveState(); }
-  ~TCanvasStateScope() { FCanvas->RestoreState(); }
-  TCanvasStateScope(const TCanvasStateScope&) = delete;
-  TCanvasStateScope& operator=(const TCanvasStateScope&) = delete;
-
- private:
-  TvxCanvas* FCanvas;
-};
-
 // Fills R with a solid brush of AColor (nothing for clNone, the brush colour for clDefault).
 inline void SolidFill(TvxCanvas* ACanvas, const TRect& R, TColor AColor) {
   if (AColor == clNone) return;

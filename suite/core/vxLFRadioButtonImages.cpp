@@ -65,27 +65,10 @@ class TPixelSurface {
   DWORD* FBits = nullptr;
 };
 
-// A GDI object of its own selected into a device context while the scope lasts, then
-// deselected and deleted.
-class TSelectedObjectScope {
- public:
-  TSelectedObjectScope(HDC ADC, HGDIOBJ AObject) : FDC(ADC), FObject(AObject), FOld(SelectObject(ADC, AObject)) {}
-  ~TSelectedObjectScope() {
-    SelectObject(FDC, FOld);
-    DeleteObject(FObject);
-  }
-  TSelectedObjectScope(const TSelectedObjectScope&) = delete;
-  TSelectedObjectScope& operator=(const TSelectedObjectScope&) = delete;
-
- private:
-  HDC FDC;
-  HGDIOBJ FObject, FOld;
-};
-
 // An ellipse over the whole rect: a round rect whose corners are the rect's size less one.
 void DrawEllipseShape(HDC ADC, const TRect& R, COLORREF APen, COLORREF ABrush) {
-  TSelectedObjectScope pen(ADC, CreatePen(PS_SOLID, 1, APen));
-  TSelectedObjectScope brush(ADC, CreateSolidBrush(ABrush));
+  TSelectedObject pen(ADC, CreatePen(PS_SOLID, 1, APen), true);
+  TSelectedObject brush(ADC, CreateSolidBrush(ABrush), true);
   RoundRect(ADC, R.left, R.top, R.right, R.bottom, R.right - R.left - 1, R.bottom - R.top - 1);
 }
 

@@ -56,18 +56,6 @@ void DrawPart(TvxCanvas* ACanvas, HTHEME ATheme, int APart, int AState, const TR
   vdUxTheme::DrawThemeBackground(ATheme, ACanvas->Handle(), APart, AState, &R, nullptr);
 }
 
-// Saves the canvas's device context state and restores it when the scope ends.
-class TSavedDCScope {
- public:
-  explicit TSavedDCScope(TvxCanvas* ACanvas) : FCanvas(ACanvas) { FCanvas->SaveDC(); }
-  ~TSavedDCScope() { FCanvas->RestoreDC(); }
-  TSavedDCScope(const TSavedDCScope&) = delete;
-  TSavedDCScope& operator=(const TSavedDCScope&) = delete;
-
- private:
-  TvxCanvas* FCanvas;
-};
-
 // Copies R of the canvas into a new 32-bit bitmap.
 std::unique_ptr<TBitmap> CopyOfArea(TvxCanvas* ACanvas, const TRect& R) {
   auto bitmap = std::make_unique<TBitmap>();
@@ -121,7 +109,7 @@ void TvxWinXPLookAndFeelPainter::DrawBorder(TvxCanvas* ACanvas, TRect& R) const 
     return;
   }
   // Only the part's one-pixel edge: the inside leaves the clip region first.
-  TSavedDCScope saved(ACanvas);
+  TvxSavedDCScope saved(ACanvas);
   ACanvas->ExcludeClipRect(Deflated(R, 1));
   DrawPart(ACanvas, theme, 5, 0, R);
 }

@@ -741,6 +741,7 @@ using TvxPageChangingEvent = std::function<void(TObject* Sender, TvxTabSheet* Ne
 
 class TvxPageControl : public TvxCustomTabControl {
   DECLARE_CLASS(TvxPageControl, TvxCustomTabControl)
+  DECLARE_MESSAGE_MAP
   PUBLISHED(TvxPageControl)
  public:
   explicit TvxPageControl(TComponent* AOwner);
@@ -776,8 +777,22 @@ class TvxPageControl : public TvxCustomTabControl {
   virtual void PageChanged() { TvxCustomTabControl::Change(); }
   bool CanFocusOnClick() override;
 
+  // Docking: each docked client gets a page of its own.
+  void GetSiteInfo(TControl* Client, RECT& InfluenceRect, POINT MousePos, bool& CanDock) override;
+  void DockOver(TDragDockObject* Source, Integer X, Integer Y, TDragState State, bool& Accept) override;
+  void DockDrop(TDragDockObject* Source, Integer X, Integer Y) override;
+  bool DoUnDock(TWinControl* NewTarget, TControl* Client) override;
+  // Puts the source's client on a new page (a client already on a page moves to the
+  // last place); answers the page's index.
+  virtual Integer DockClientToNewPage(TDragDockObject* Source, POINT APoint);
+  virtual bool PrepareUndock(TWinControl* NewTarget, TControl* Client);
+  void CMDockNotification(TMessage& Message);
+  void WMLButtonDblClk(TWMMouse& Message);
+
  protected:
   void Loaded() override;
+  void DoAddDockClient(TControl* Client, const RECT& ARect) override;
+  void DoRemoveDockClient(TControl* Client) override;
 
  private:
   friend class TvxTabSheet;
@@ -787,6 +802,11 @@ class TvxPageControl : public TvxCustomTabControl {
   void RefreshTabFromSheet(TvxTabSheet* APage);
   void MovePage(TvxTabSheet* APage, Integer ANewIndex);
 
+  // The page of the client that docks or undocks right now.
+  TvxTabSheet* FNewDockSheet = nullptr;
+  TvxTabSheet* FUndockingPage = nullptr;
+  // The page whose child AClient is, nullptr when it is not on one of the pages.
+  TvxTabSheet* PageOfClient(TControl* AClient) const;
   TvxTabSheet* FActivePage = nullptr;
   bool FActivePageSetting = false;
   bool FPageInserting = false;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "DragObjs.h"
 #include "Forms.h"
 #include "Streaming.h"
 #include "vdThemeManager.h"
@@ -56,10 +57,127 @@ void TvxPageControl::SetActivePageComponent(TComponent* Value) {
   SetActivePage(page);
 }
 
+// --- docking ---------------------------------------------------------------------------
+
+TvxTabSheet* TvxPageControl::PageOfClient(TControl* AClient) const {
+  auto* page = AClient ? dynamic_cast<TvxTabSheet*>(AClient->Parent()) : nullptr;
+  return page && page->FPageControl == this ? page : nullptr;
+}
+
+void TvxPageControl::GetSiteInfo(TControl* Client, RECT& InfluenceRect, POINT MousePos, bool& CanDock) {
+  TvxCustomTabControl::GetSiteInfo(Client, InfluenceRect, MousePos, CanDock);
+  if (PageOfClient(Client)) CanDock = false;
+}
+
+void TvxPageControl::DockOver(TDragDockObject* Source, Integer X, Integer Y, TDragState State, bool& Accept) {
+  RECT r;
+  GetWindowRect(Handle(), &r);
+  Source->SetDockRect(r);
+  TvxCustomTabControl::DockOver(Source, X, Y, State, Accept);
+}
+
+void TvxPageControl::DockDrop(TDragDockObject* Source, Integer X, Integer Y) {
+  if (DockClientToNewPage(Source, POINT{X, Y}) >= 0 && OnDockDrop) OnDockDrop(this, Source, X, Y);
+}
+
+Integer TvxPageControl::DockClientToNewPage(TDragDockObject* Source, POINT) {
+  TControl* client = Source->Control();
+  if (TvxTabSheet* page = PageOfClient(client)) {
+    page->SetPageIndex(PageCount() - 1);
+    return 0;
+  }
+  auto* sheet = new TvxTabSheet(this);
+  TScopeExit forget([this] { FNewDockSheet = nullptr; });
+  FNewDockSheet = sheet;
+  // A client that fails to dock takes its new page with it.
+  TScopeExit freeSheet([sheet] { delete sheet; });
+  if (auto* form = dynamic_cast<TCustomForm*>(client)) sheet->SetCaption(form->Caption());
+  sheet->SetPageControl(this);
+  RECT r = Source->DockRect();
+  MapWindowPoints(HWND_DESKTOP, HandleAllocated() ? Handle() : nullptr, reinterpret_cast<POINT*>(&r), 2);
+  DoAddDockClient(client, r);
+  freeSheet.Dismiss();
+  sheet->SetTabVisible(client->Visible());
+  if (client->Visible()) SetActivePage(sheet);
+  client->SetAlign(alClient);
+  return sheet->PageIndex();
+}
+
+void TvxPageControl::DoAddDockClient(TControl* Client, const RECT& ARect) {
+  if (FNewDockSheet) {
+    Client->SetParent(FNewDockSheet);
+    return;
+  }
+  TvxCustomTabControl::DoAddDockClient(Client, ARect);
+}
+
+bool TvxPageControl::DoUnDock(TWinControl* NewTarget, TControl* Client) {
+  return TvxCustomTabControl::DoUnDock(NewTarget, Client) && PrepareUndock(NewTarget, Client);
+}
+
+bool TvxPageControl::PrepareUndock(TWinControl*, TControl* Client) {
+  FUndockingPage = PageOfClient(Client);
+  Client->SetAlign(alNone);
+  return true;
+}
+
+void TvxPageControl::DoRemoveDockClient(TControl*) {
+  TvxTabSheet* page = FUndockingPage;
+  FUndockingPage = nullptr;
+  if (!page || ComponentState().Contains(csDestroying)) return;
+  if (page == FActivePage) SetActivePage(FindNextPage(page, true, true));
+  delete page;
+}
+
+const TMessageMap* TvxPageControl::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {CM_DOCKNOTIFICATION, MessageHandler<&TvxPageControl::CMDockNotification>},
+      {WM_LBUTTONDBLCLK, MessageHandler<&TvxPageControl::WMLButtonDblClk>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+void TvxPageControl::CMDockNotification(TMessage& Message) {
+  auto* client = reinterpret_cast<TControl*>(Message.WParam);
+  const auto* rec = reinterpret_cast<const TDockNotifyRec*>(Message.LParam);
+  if (TvxTabSheet* page = PageOfClient(client); page && rec) {
+    if (rec->ClientMsg == WM_SETTEXT) {
+      // The tab shows the client's caption up to its first line break.
+      String text = reinterpret_cast<const wchar_t*>(rec->MsgLParam);
+      const size_t cut = text.find_first_of(L"\r\n");
+      if (cut != String::npos) text.resize(cut);
+      page->SetCaption(text);
+    } else if (rec->ClientMsg == CM_VISIBLECHANGED) {
+      page->SetTabVisible(rec->MsgWParam != 0);
+    }
+  }
+  InheritedMessage(Message);
+}
+
+void TvxPageControl::WMLButtonDblClk(TWMMouse& Message) {
+  // A double click on the tab of a docked client's page undocks the client.
+  if (DockSite()) {
+    const Integer v = IndexOfTabAt(Message.XPos(), Message.YPos());
+    if (v >= 0) {
+      TvxTab* tab = FVisibleTabList->GetTab(v);
+      for (TvxTabSheet* page : FPages)
+        if (page->FTab == tab)
+          for (Integer i = 0; i < DockClientCount(); ++i)
+            if (PageOfClient(DockClients(i)) == page) {
+              DockClients(i)->ManualDock(nullptr);
+              return;
+            }
+    }
+  }
+  InheritedMessage(Message);
+}
+
 void TvxPageControl::DeclarePublished(TPublisher<TvxPageControl>& P) {
   using C = TvxPageControl;
   P.Property(L"ActivePage", &C::ActivePageComponent, &C::SetActivePageComponent);
   P.Property(L"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
+  P.Property(L"DockSite", &TWinControl::DockSite, &TWinControl::SetDockSite).Default(false);
   // Colour and font are written only where they are the control's own: a text read
   // back and written again stays the same.
   P.Property(L"Color", &TControl::Color, &TControl::SetColor)
@@ -268,8 +386,16 @@ void TvxPageControl::RemovePage(TvxTabSheet* APage) {
   Tabs()->Delete(index);
   FTabIndex = -1;
   FMainTabVisibleIndex = -1;
-  if (FActivePage == APage) FActivePage = nullptr;  // gone: no focus or hiding to do on it
-  SetActivePage(next == APage ? nullptr : next);
+  if (FActivePage == APage) {
+    FActivePage = nullptr;  // gone: no focus or hiding to do on it
+    SetActivePage(next == APage ? nullptr : next);
+  } else if (TvxTabSheet* keep = FActivePage) {
+    // Another page stays active: only its tab, which may have moved, is selected again.
+    LockChangeEvents(true);
+    TScopeExit unlock([this] { LockChangeEvents(false); });
+    FActivePage = nullptr;
+    SetActivePage(keep);
+  }
   APage->AssignPageControl(nullptr);
 }
 
@@ -314,6 +440,7 @@ TvxTabSheet::TvxTabSheet(TComponent* AOwner) : TCustomControl(AOwner) {
 }
 
 TvxTabSheet::~TvxTabSheet() {
+  if (FPageControl && FPageControl->FUndockingPage == this) FPageControl->FUndockingPage = nullptr;
   if (FPageControl) FPageControl->RemovePage(this);
 }
 

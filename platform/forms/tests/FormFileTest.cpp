@@ -37,7 +37,7 @@ const wchar_t* const DesignedFormText =
   ShowHint = True
   ActiveControl = NameEdit
   Caption = 'Every control'
-  ClientHeight = 421
+  ClientHeight = 621
   ClientWidth = 604
   Menu = MainMenu
   PixelsPerInch = 96
@@ -68,7 +68,7 @@ const wchar_t* const DesignedFormText =
   end
   object OkButton: TButton
     Left = 520
-    Top = 388
+    Top = 588
     Width = 75
     Height = 25
     Anchors = [akRight, akBottom]
@@ -140,7 +140,7 @@ const wchar_t* const DesignedFormText =
   end
   object Bottom: TPanel
     Left = 0
-    Top = 372
+    Top = 572
     Width = 604
     Height = 49
     Align = alBottom
@@ -155,10 +155,27 @@ const wchar_t* const DesignedFormText =
       Visible = False
       Stretch = True
     end
+    object Status: TStatusBar
+      Left = 1
+      Top = 29
+      Width = 602
+      Height = 19
+      TabOrder = 0
+      Panels = <
+        item
+          Text = 'Ready'
+          Width = 120
+        end
+        item
+          Alignment = taRightJustify
+          Text = '3 items'
+          Width = 80
+        end>
+    end
   end
   object Divider: TSplitter
     Left = 0
-    Top = 369
+    Top = 569
     Width = 604
     Height = 3
     Align = alBottom
@@ -197,7 +214,103 @@ const wchar_t* const DesignedFormText =
     Height = 222
     Anchors = [akLeft, akTop, akRight, akBottom]
     TabOrder = 8
+    Columns = <
+      item
+        Caption = 'Name'
+        Width = 120
+      end
+      item
+        Alignment = taRightJustify
+        Caption = 'Size'
+      end>
     ViewStyle = vsReport
+  end
+  object Agree: TCheckBox
+    Left = 8
+    Top = 372
+    Width = 120
+    Height = 17
+    TabOrder = 9
+    Caption = 'I &agree'
+    Checked = True
+  end
+  object Undecided: TCheckBox
+    Left = 8
+    Top = 392
+    Width = 120
+    Height = 17
+    TabOrder = 10
+    AllowGrayed = True
+    Caption = 'Maybe'
+    State = cbGrayed
+  end
+  object SmallSize: TRadioButton
+    Left = 136
+    Top = 372
+    Width = 113
+    Height = 17
+    TabOrder = 11
+    Caption = 'Small'
+  end
+  object LargeSize: TRadioButton
+    Left = 136
+    Top = 392
+    Width = 113
+    Height = 17
+    TabOrder = 12
+    Alignment = taLeftJustify
+    Caption = 'Large'
+    Checked = True
+  end
+  object Sizes: TComboBox
+    Left = 260
+    Top = 372
+    Width = 145
+    Height = 21
+    TabOrder = 13
+    Style = csDropDownList
+    Items.Strings = (
+      'Small'
+      'Large')
+    ItemIndex = 1
+    OnChange = NameChange
+  end
+  object Kinds: TTabControl
+    Left = 8
+    Top = 416
+    Width = 280
+    Height = 60
+    TabOrder = 14
+    Tabs.Strings = (
+      'Files'
+      'Folders')
+    TabIndex = 0
+  end
+  object Pages: TPageControl
+    Left = 296
+    Top = 416
+    Width = 300
+    Height = 140
+    TabOrder = 15
+    ActivePage = SecondSheet
+    object FirstSheet: TTabSheet
+      Caption = 'General'
+      object SheetEdit: TEdit
+        Left = 8
+        Top = 8
+        Width = 121
+        Height = 21
+        TabOrder = 0
+      end
+    end
+    object SecondSheet: TTabSheet
+      Caption = 'Details'
+      ImageIndex = 1
+    end
+    object HiddenSheet: TTabSheet
+      Caption = 'Hidden'
+      TabVisible = False
+    end
   end
   object MainMenu: TMainMenu
     Images = Icons
@@ -339,6 +452,75 @@ TEST(FormFiles, ADesignedFormWithEveryControlIsReadShownAndWrittenBackEqual) {
   ok->Click();
   EXPECT_EQ(form->Clicks, 1);
   EXPECT_EQ(form->ActiveControl(), edit);
+
+  // The other standard controls show what was read, and take real clicks.
+  auto* agree = form->Find<TCheckBox>(L"Agree");
+  auto* undecided = form->Find<TCheckBox>(L"Undecided");
+  auto* small = form->Find<TRadioButton>(L"SmallSize");
+  auto* large = form->Find<TRadioButton>(L"LargeSize");
+  auto* sizes = form->Find<TComboBox>(L"Sizes");
+  auto* kinds = form->Find<TTabControl>(L"Kinds");
+  auto* pages = form->Find<TPageControl>(L"Pages");
+  auto* status = form->Find<TStatusBar>(L"Status");
+  auto* files = form->Find<TListView>(L"Files");
+  auto* first = form->Find<TTabSheet>(L"FirstSheet");
+  auto* second = form->Find<TTabSheet>(L"SecondSheet");
+  ASSERT_TRUE(agree && undecided && small && large && sizes && kinds && pages && status && files && first &&
+              second);
+  EXPECT_EQ(SendMessageW(agree->Handle(), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(SendMessageW(undecided->Handle(), BM_GETCHECK, 0, 0), BST_INDETERMINATE);
+  EXPECT_EQ(SendMessageW(large->Handle(), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(SendMessageW(sizes->Handle(), CB_GETCURSEL, 0, 0), 1);
+  EXPECT_EQ(sizes->Text(), L"Large");
+  EXPECT_EQ(SendMessageW(ListView_GetHeader(files->Handle()), HDM_GETITEMCOUNT, 0, 0), 2);
+  EXPECT_EQ(files->Column(1)->Alignment(), taRightJustify);
+  EXPECT_EQ(SendMessageW(status->Handle(), SB_GETPARTS, 0, 0), 2);
+  wchar_t text[64] = {};
+  SendMessageW(status->Handle(), SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(text, L"Ready");
+  EXPECT_EQ(TabCtrl_GetItemCount(kinds->Handle()), 2);
+  EXPECT_EQ(TabCtrl_GetCurSel(kinds->Handle()), 0);
+  EXPECT_EQ(TabCtrl_GetItemCount(pages->Handle()), 2) << "a hidden tab is not shown";
+  EXPECT_EQ(TabCtrl_GetCurSel(pages->Handle()), 1);
+  EXPECT_TRUE(IsWindowVisible(second->Handle()));
+  EXPECT_FALSE(IsWindowVisible(first->Handle()));
+  RECT display;
+  GetClientRect(pages->Handle(), &display);
+  TabCtrl_AdjustRect(pages->Handle(), FALSE, &display);
+  EXPECT_EQ(second->Left(), display.left);
+  EXPECT_EQ(second->Top(), display.top);
+  EXPECT_EQ(second->Width(), display.right - display.left);
+
+  auto clickCentre = [](HWND Wnd, RECT R) {
+    POINT p{(R.left + R.right) / 2, (R.top + R.bottom) / 2};
+    ClientToScreen(Wnd, &p);
+    ClickAt(p);
+    Pump(60);
+  };
+  RECT box;
+  GetClientRect(agree->Handle(), &box);
+  box.right = box.left + 12;  // on the box itself
+  clickCentre(agree->Handle(), box);
+  EXPECT_FALSE(agree->Checked());
+  EXPECT_EQ(SendMessageW(agree->Handle(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  GetClientRect(small->Handle(), &box);
+  box.right = box.left + 12;
+  clickCentre(small->Handle(), box);
+  EXPECT_TRUE(small->Checked());
+  EXPECT_FALSE(large->Checked()) << "one radio button of a parent is checked";
+  EXPECT_EQ(SendMessageW(large->Handle(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  RECT tab;
+  TabCtrl_GetItemRect(pages->Handle(), 0, &tab);
+  clickCentre(pages->Handle(), tab);
+  EXPECT_EQ(pages->ActivePage(), first);
+  EXPECT_TRUE(IsWindowVisible(first->Handle()));
+  EXPECT_FALSE(IsWindowVisible(second->Handle()));
+  // Put back what the clicks changed, so the text written below is the one read.
+  agree->SetChecked(true);
+  large->SetChecked(true);
+  pages->SetActivePage(second);
+  EXPECT_FALSE(small->Checked());
+  edit->SetFocus();
 
   form->Hide();
   String expected;

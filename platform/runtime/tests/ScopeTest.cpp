@@ -75,4 +75,75 @@ TEST(Scopes, ValueCounterAndDismiss) {
   EXPECT_EQ(ran, 0);
 }
 
+// A named pair of calls behaves as the update scope does: the leaving call's failure
+// travels on alone, and goes to the handler while another exception unwinds.
+using TLockScope = TCallScope<TLocked, &TLocked::BeginUpdate, &TLocked::EndUpdate>;
+
+TEST(Scopes, CallPairLeavesOnEveryExitAndNeverTerminates) {
+  TLocked obj;
+  { TLockScope lock(obj); EXPECT_EQ(obj.Locks, 1); }
+  EXPECT_EQ(obj.Locks, 0);
+  obj.FailOnEnd = true;
+  EXPECT_THROW({ TLockScope lock(&obj); }, Exception);
+  EXPECT_EQ(obj.Locks, 0);
+  TValueScope<void (*)()> handler(HandleCleanupException, CountSecondFailure);
+  GSecondFailures = 0;
+  try {
+    TLockScope lock(obj);
+    throw std::logic_error("first");
+  } catch (const std::logic_error& e) {
+    EXPECT_STREQ(e.what(), "first");
+  }
+  EXPECT_EQ(obj.Locks, 0);
+  EXPECT_EQ(GSecondFailures, 1);
+}
+
+// The device-context scopes put back the clip region (also "none") and the selected
+// object, and delete an object of their own only after deselecting it.
+TEST(Scopes, DeviceContextScopesRestoreWhatTheyChanged) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  ASSERT_NE(dc, nullptr);
+  HRGN probe = CreateRectRgn(0, 0, 0, 0);
+  for (bool clipped : {false, true}) {
+    SCOPED_TRACE(clipped);
+    if (clipped) {
+      HRGN r = CreateRectRgn(1, 2, 30, 40);
+      SelectClipRgn(dc, r);
+      DeleteObject(r);
+    } else {
+      SelectClipRgn(dc, nullptr);
+    }
+    {
+      TClipRegionScope clip(dc);
+      IntersectClipRect(dc, 5, 5, 6, 6);
+      ExcludeClipRect(dc, 5, 5, 6, 6);
+      EXPECT_EQ(GetClipRgn(dc, probe), 1);
+    }
+    if (!clipped) {
+      EXPECT_EQ(GetClipRgn(dc, probe), 0);
+    } else {
+      ASSERT_EQ(GetClipRgn(dc, probe), 1);
+      RECT box{};
+      GetRgnBox(probe, &box);
+      EXPECT_EQ(box.left, 1);
+      EXPECT_EQ(box.bottom, 40);
+    }
+  }
+  DeleteObject(probe);
+
+  HGDIOBJ before = GetCurrentObject(dc, OBJ_PEN);
+  HPEN own = CreatePen(PS_SOLID, 3, RGB(1, 2, 3));
+  {
+    TSelectedObject pen(dc, own, true);
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), own);
+  }
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), before);
+  EXPECT_EQ(GetObjectType(own), 0u);  // deleted once deselected
+  HPEN kept = CreatePen(PS_SOLID, 1, RGB(4, 5, 6));
+  { TSelectedObject pen(dc, kept); }
+  EXPECT_EQ(GetObjectType(kept), static_cast<DWORD>(OBJ_PEN));
+  DeleteObject(kept);
+  DeleteDC(dc);
+}
+
 }  // namespace ZS_UNITY_ID

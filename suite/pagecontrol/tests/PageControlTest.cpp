@@ -1,6 +1,8 @@
 // The page control: page switching and its events, hiding and removing pages, page order.
 #include "PageControlTestSupport.h"
 
+#include "DragObjs.h"
+#include "ExtCtrls.h"
 #include "Streaming.h"
 #include "SysUtils.h"
 
@@ -168,6 +170,83 @@ TEST_F(PageControlTest, FormStreamKeepsPagesActivePageAndClientRectangle) {
   EXPECT_EQ(p->Tabs()->Get(2), L"Three");
   EXPECT_EQ(p->TabIndex(), 1);
   delete copy;
+}
+
+TEST_F(PageControlTest, RemovingAnotherPageKeepsTheActivePageAndItsTab) {
+  P->SetActivePage(S[1]);
+  Log.clear();
+  delete S[2];
+  EXPECT_EQ(P->ActivePage(), S[1]);
+  EXPECT_TRUE(S[1]->Visible());
+  EXPECT_EQ(P->TabIndex(), 1);
+  delete S[0];
+  EXPECT_EQ(P->ActivePage(), S[1]);
+  EXPECT_EQ(P->TabIndex(), 0) << "the active page's tab moved up";
+  EXPECT_TRUE(Log.empty()) << "no change happened";
+}
+
+// A control docked into the page control gets a page of its own that follows its caption
+// and visibility; the page goes when the control is undocked (a double click on its tab),
+// unless the page control refuses.
+TEST_F(PageControlTest, DockedClientsGetAPageThatLeavesWithThem) {
+  P->SetDockSite(true);
+  int drops = 0;
+  bool allowUndock = false;
+  P->OnDockDrop = [&](TObject*, TDragDockObject*, Integer, Integer) { ++drops; };
+  P->OnUnDock = [&](TObject*, TControl*, TWinControl*, bool& Allow) { Allow = allowUndock; };
+  auto* tool = new TPanel(Form);
+  tool->SetBounds(0, 200, 80, 40);
+  tool->SetParent(Form);
+  ASSERT_TRUE(tool->ManualDock(P));
+  Pump(20);
+  ASSERT_EQ(P->PageCount(), 4);
+  TvxTabSheet* page = P->Pages(3);
+  EXPECT_EQ(tool->Parent(), page);
+  EXPECT_EQ(tool->HostDockSite(), P);
+  EXPECT_EQ(tool->Align(), alClient);
+  EXPECT_EQ(P->ActivePage(), page);
+  EXPECT_EQ(drops, 1);
+  EXPECT_TRUE(tool->ManualDock(P)) << "docking into its own host again changes nothing";
+  EXPECT_EQ(P->PageCount(), 4);
+  bool canDock = true;
+  RECT influence{};
+  P->GetSiteInfo(tool, influence, POINT{0, 0}, canDock);
+  EXPECT_FALSE(canDock) << "a client already on a page docks no second time";
+
+  tool->SetCaption(L"Tool\r\nsecond line");
+  EXPECT_EQ(page->Caption(), L"Tool");
+  tool->SetVisible(false);
+  EXPECT_FALSE(page->TabVisible());
+  tool->SetVisible(true);
+  EXPECT_TRUE(page->TabVisible());
+
+  // Refused: the client stays on its page.
+  EXPECT_FALSE(tool->ManualDock(nullptr));
+  EXPECT_EQ(tool->Parent(), page);
+  EXPECT_EQ(P->PageCount(), 4);
+
+  // A double click on the page's tab undocks the client; the next page becomes active.
+  allowUndock = true;
+  P->SetActivePage(page);
+  Pump(20);
+  const TRect r = page->Tab()->VisibleRect();
+  const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+  vx_test::ClickAt(P, x, y);
+  vx_test::ClickAt(P, x, y);
+  Pump(40);
+  EXPECT_EQ(tool->Parent(), nullptr);
+  EXPECT_EQ(tool->HostDockSite(), nullptr);
+  EXPECT_EQ(tool->Align(), alNone);
+  EXPECT_EQ(P->PageCount(), 3);
+  EXPECT_EQ(P->DockClientCount(), 0);
+
+  // Undocked in code from the active last page, the next page (circling) becomes active.
+  ASSERT_TRUE(tool->ManualDock(P));
+  ASSERT_EQ(P->ActivePage(), P->Pages(3));
+  EXPECT_TRUE(tool->ManualDock(nullptr));
+  EXPECT_EQ(P->PageCount(), 3);
+  EXPECT_EQ(P->ActivePage(), S[0]) << P->ActivePageIndex();
+  delete tool;
 }
 
 }  // namespace ZS_UNITY_ID
