@@ -285,8 +285,9 @@ void TvxCustomEditPopupWindowViewInfo::PaintContent(TvxCanvas* ACanvas) {
 
 // --- Drop-down edit properties -------------------------------------------------------------
 
-TvxCustomDropDownEditProperties::TvxCustomDropDownEditProperties(TPersistent* AOwner)
-    : TvxCustomMaskEditProperties(AOwner) {
+TvxCustomDropDownEditProperties::TvxCustomDropDownEditProperties(TPersistent* AOwner,
+                                                                 const TvxEditPropertiesParts& AParts)
+    : TvxCustomMaskEditProperties(AOwner, AParts) {
   TvxEditButton* b = Buttons()->Add();
   b->SetKind(bkDown);
   FGlyphButtonIndex = 0;
@@ -1886,8 +1887,8 @@ bool TvxComboBox::SupportsSpelling() {
 
 // --- Popup edit -----------------------------------------------------------------------------------
 
-TvxCustomPopupEditProperties::TvxCustomPopupEditProperties(TPersistent* AOwner)
-    : TvxCustomDropDownEditProperties(AOwner) {
+TvxCustomPopupEditProperties::TvxCustomPopupEditProperties(TPersistent* AOwner, const TvxEditPropertiesParts& AParts)
+    : TvxCustomDropDownEditProperties(AOwner, AParts) {
   SetPopupAutoSize(true);
   SetPopupMinHeight(100);
   SetPopupMinWidth(100);

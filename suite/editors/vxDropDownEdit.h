@@ -74,7 +74,9 @@ ENUM_TYPEINFO(TvxEditDropDownListStyle, lsEditFixedList, lsEditList, lsFixedList
 class TvxCustomDropDownEditProperties : public TvxCustomMaskEditProperties {
   DECLARE_CLASS(TvxCustomDropDownEditProperties, TvxCustomMaskEditProperties)
  public:
-  explicit TvxCustomDropDownEditProperties(TPersistent* AOwner);
+  explicit TvxCustomDropDownEditProperties(TPersistent* AOwner) : TvxCustomDropDownEditProperties(AOwner, Parts()) {}
+  // A descendant with its own assigned-values class passes it in the parts.
+  TvxCustomDropDownEditProperties(TPersistent* AOwner, const TvxEditPropertiesParts& AParts);
   void Assign(TPersistent* Source) override;
   void FirePropertiesChanged() override;
   TClass GetContainerClass() override;
@@ -668,7 +670,8 @@ class TvxComboBox : public TvxCustomComboBox {
 class TvxCustomPopupEditProperties : public TvxCustomDropDownEditProperties {
   DECLARE_CLASS(TvxCustomPopupEditProperties, TvxCustomDropDownEditProperties)
  public:
-  explicit TvxCustomPopupEditProperties(TPersistent* AOwner);
+  explicit TvxCustomPopupEditProperties(TPersistent* AOwner) : TvxCustomPopupEditProperties(AOwner, Parts()) {}
+  TvxCustomPopupEditProperties(TPersistent* AOwner, const TvxEditPropertiesParts& AParts);
   ~TvxCustomPopupEditProperties() override;
   void Assign(TPersistent* Source) override;
   TClass GetContainerClass() override;

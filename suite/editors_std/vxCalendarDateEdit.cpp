@@ -4,117 +4,12 @@
 
 #include "vxCalendar.h"
 #include "vxClasses.h"
+#include "vxDateUtils.h"
 #include "vxEditConsts.h"
 #include "vxFormats.h"
 
-// Text and date conversions of the date edit.
-namespace vxDateEditText {
-namespace {
-// The system's reading of a date under the user locale, bound by name as the runtime's
-// variants do.
-bool SystemTextToDate(const String& AText, TDateTime& ADate) {
-  using TVarDateFromStr = HRESULT(WINAPI*)(const OLECHAR*, LCID, ULONG, DATE*);
-  static const HMODULE library = LoadLibraryW(L"oleaut32.dll");
-  static const auto fromText = library ? reinterpret_cast<TVarDateFromStr>(
-                                             reinterpret_cast<void*>(GetProcAddress(library, "VarDateFromStr")))
-                                       : nullptr;
-  DATE d = 0;
-  if (!fromText || FAILED(fromText(AText.c_str(), LOCALE_USER_DEFAULT, 0, &d))) return false;
-  ADate = d;
-  return true;
-}
-
-String LocaleText(LCTYPE AType) {
-  wchar_t buffer[256] = {};
-  const int n = GetLocaleInfoW(LOCALE_USER_DEFAULT, AType, buffer, 256);
-  return n > 0 ? String(buffer) : String();
-}
-
-bool HasTime(TDateTime ADate) { return TimePartOf(ADate) != 0; }
-}  // namespace
-
-// The date a text gives, by the system (AUseOSConversion) or the runtime; no smart words
-// and no range check. False (and NullDate) when the text is no date.
-bool TextToDateEx(const String& AText, bool AUseOSConversion, TDateTime& ADate) {
-  ADate = NullDate;
-  const String text = Trim(AText);
-  if (text.empty()) return false;
-  TDateTime d = 0;
-  const bool ok = AUseOSConversion ? SystemTextToDate(text, d) : TryStrToDateTime(text, d);
-  if (ok) ADate = d;
-  return ok;
-}
-
-// The date a typed text gives: a smart date word first, then TextToDateEx; a value out of
-// the supported years gives NullDate.
-bool TryTextToDate(const String& AText, TDateTime& ADate) {
-  ADate = NullDate;
-  const String text = Trim(AText);
-  if (text.empty()) return false;
-  TDateTime d = NullDate;
-  if (!ParseSmartDateText(text, d) && !TextToDateEx(text, !GetFormatController()->UseRtlDateTimeFormats(), d))
-    return false;
-  if (!(d > -2147483648.0 && d < 2147483647.0)) return false;
-  Word y = 0, m = 0, day = 0;
-  try {
-    DecodeDate(d, y, m, day);
-  } catch (const Exception&) {
-    return false;
-  }
-  if (day == 0 || y > 9999) return false;
-  ADate = d;
-  return true;
-}
-
-// A date (and its time when it has one) in the short locale form.
-String DateTimeToText(bool AFourDigitYear, bool AUseRtl, TDateTime ADate) {
-  if (ADate == NullDate) return String();
-  if (AUseRtl) {
-    String format = FormatSettings.ShortDateFormat;
-    if (HasTime(ADate)) format += L" " + FormatSettings.LongTimeFormat;
-    return FormatDateTime(format, ADate);
-  }
-  String format = LocaleText(LOCALE_SSHORTDATE);
-  if (AFourDigitYear) {
-    const String upper = UpperCase(format);
-    const size_t yy = upper.find(L"YY");
-    if (yy != String::npos && upper.find(L"YYY") == String::npos) format.insert(yy + 2, format.substr(yy, 2));
-  }
-  Word y = 0, m = 0, d = 0;
-  DecodeDate(ADate, y, m, d);
-  SYSTEMTIME st{};
-  st.wYear = y;
-  st.wMonth = m;
-  st.wDay = d;
-  wchar_t buffer[100] = {};
-  if (GetDateFormatW(LOCALE_USER_DEFAULT, 0, &st, format.c_str(), buffer, 100) == 0)
-    return VarToStr(Variant(ADate));
-  String text = buffer;
-  if (HasTime(ADate)) {
-    Word h = 0, n = 0, s = 0, ms = 0;
-    DecodeTime(ADate, h, n, s, ms);
-    st.wHour = h;
-    st.wMinute = n;
-    st.wSecond = s;
-    wchar_t time[100] = {};
-    if (GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, time, 100) > 0) text += L" " + String(time);
-  }
-  return text;
-}
-
-// The text an edit shows for a date: the masked forms follow the format controller's
-// masked formats, the unmasked one the short locale form.
-String DateTimeToEditText(bool AMasked, bool AWithTime, bool AFourDigitYear, TDateTime ADate) {
-  if (ADate == NullDate) return String();
-  TvxFormatController* f = GetFormatController();
-  if (!AMasked) return DateTimeToText(AFourDigitYear, f->UseRtlDateTimeFormats(), ADate);
-  if (AWithTime) return FormatDateTime(f->MaskedDateTimeEditFormat(), ADate);
-  return FormatDateTime(f->MaskedDateEditFormat(), DatePartOf(ADate));
-}
-}  // namespace vxDateEditText
 
 namespace {
-using namespace vxDateEditText;
 
 bool IsNullDateValue(TDateTime D) { return D == NullDate; }
 bool IsSoftNull(const Variant& V) { return VarIsNull(V) || VarIsEmpty(V) || (VarIsStr(V) && VarToStr(V).empty()); }
@@ -157,7 +52,18 @@ void TvxDateEditPropertiesValues::SetInputKind(bool Value) {
 
 // --- Properties -------------------------------------------------------------------------------
 
-TvxCustomDateEditProperties::TvxCustomDateEditProperties(TPersistent* AOwner) : TvxCustomPopupEditProperties(AOwner) {
+namespace {
+// The date edit keeps its own record of explicitly given settings, so the properties are
+// made with its values class; the text edit's would be read past its end.
+TvxEditPropertiesParts DateEditParts() {
+  TvxEditPropertiesParts parts;
+  parts.AssignedValuesClass = TvxDateEditPropertiesValues::StaticClass();
+  return parts;
+}
+}  // namespace
+
+TvxCustomDateEditProperties::TvxCustomDateEditProperties(TPersistent* AOwner)
+    : TvxCustomPopupEditProperties(AOwner, DateEditParts()) {
   BeginUpdate();
   TScopeExit end([this] { EndUpdate(false); });
   SetCaseInsensitive(true);

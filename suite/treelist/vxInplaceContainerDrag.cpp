@@ -10,22 +10,6 @@
 
 namespace {
 
-// The window's DC for drawing outside a paint, released at the end of the scope.
-class TClientDCScope {
- public:
-  explicit TClientDCScope(HWND AWindow) : FWindow(AWindow), FDC(GetDC(AWindow)) {}
-  ~TClientDCScope() {
-    if (FDC) ReleaseDC(FWindow, FDC);
-  }
-  TClientDCScope(const TClientDCScope&) = delete;
-  TClientDCScope& operator=(const TClientDCScope&) = delete;
-  HDC Handle() const { return FDC; }
-
- private:
-  HWND FWindow;
-  HDC FDC;
-};
-
 Integer SizingCoord(const TPoint& P, TvxDragSizingDirection D) { return D == dsdHorz ? P.x : P.y; }
 
 void SetSizingCoord(TPoint& P, TvxDragSizingDirection D, Integer Value) { (D == dsdHorz ? P.x : P.y) = Value; }
@@ -75,8 +59,8 @@ void TvxSizingDragAndDropObject::InvertMark(HDC ADC) {
 
 void TvxSizingDragAndDropObject::DirtyHook() {
   if (FDynamicUpdate || !Control()->HandleAllocated()) return;
-  TClientDCScope dc(Control()->Handle());
-  InvertMark(dc.Handle());
+  TWindowDC dc(Control()->Handle());
+  InvertMark(dc.DC());
   FMarkShown = !FMarkShown;
 }
 
