@@ -962,26 +962,7 @@ void TvxMaskEditProperties::DeclarePublished(TPublisher<TvxMaskEditProperties>& 
 }
 
 void TvxMaskEdit::DeclarePublished(TPublisher<TvxMaskEdit>& P) {
-  using C = TvxMaskEdit;
-  P.Property(L"AutoSize", [](C* E) { return E->AutoSize(); }, [](C* E, bool V) { E->SetAutoSize(V); }).Default(true);
-  P.Property(L"BeepOnEnter", &C::BeepOnEnter, &C::SetBeepOnEnter).Default(true);
-  P.Property(L"Enabled", [](C* E) { return E->Enabled(); }, [](C* E, bool V) { E->SetEnabled(V); }).Default(true);
-  P.Property(L"Properties", &C::Properties, [](C* E, TvxMaskEditProperties* V) { E->SetProperties(V); });
-  P.Property(L"ShowHint", [](C* E) { return E->ShowHint(); }, [](C* E, bool V) { E->SetShowHint(V); })
-      .Default(false);
-  P.Property(L"Style", [](C* E) { return E->Style(); }, [](C* E, TvxContainerStyle* V) { E->SetStyle(V); });
-  P.Property(L"StyleDisabled", [](C* E) { return E->StyleDisabled(); },
-             [](C* E, TvxContainerStyle* V) { E->SetStyleDisabled(V); });
-  P.Property(L"StyleFocused", [](C* E) { return E->StyleFocused(); },
-             [](C* E, TvxContainerStyle* V) { E->SetStyleFocused(V); });
-  P.Property(L"StyleHot", [](C* E) { return E->StyleHot(); }, [](C* E, TvxContainerStyle* V) { E->SetStyleHot(V); });
-  P.Property(L"TabStop", [](C* E) { return E->TabStop(); }, [](C* E, bool V) { E->SetTabStop(V); }).Default(true);
-  P.Property(L"Text", [](C* E) { return E->Text(); }, [](C* E, const String& V) { E->SetText(V); });
-  P.Property(L"TextHint", [](C* E) { return E->TextHint(); }, [](C* E, const String& V) { E->SetTextHint(V); })
-      .Stored([](C* E) { return !E->TextHint().empty(); });
-  P.Property(L"Visible", [](C* E) { return E->Visible(); }, [](C* E, bool V) { E->SetVisible(V); }).Default(true);
-  P.Property(L"OnEnter", &C::OnEnter);
-  P.Property(L"OnExit", &C::OnExit);
+  vxDeclareTextEditPublished<TvxMaskEdit, TvxMaskEditProperties>(P);
 }
 
 // ---- Filter rows.
