@@ -784,4 +784,18 @@ extern HCURSOR (*CursorHandleOf)(TCursor Cursor);
 // HandleException once the application object exists).
 extern void (*HandleControlException)(TObject* Sender);
 
+// Runs AWork for a window procedure of its own: an exception must not cross the system's
+// message dispatch, so it goes to HandleControlException with ASender instead. False when
+// AWork raised.
+template <class F>
+bool RunHandlingControlException(TObject* ASender, F&& AWork) {
+  try {
+    AWork();
+    return true;
+  } catch (...) {
+    if (HandleControlException) HandleControlException(ASender);
+    return false;
+  }
+}
+
 extern const TUnitInfo ControlsUnit;

@@ -82,14 +82,10 @@ THintWindow* HintWindow = nullptr;
 
 LRESULT CALLBACK DragWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
   TMessage m{Msg, WParam, LParam, 0};
-  try {
-    if (TDragManager::ClassMessages()->Dispatch(&Manager, m)) return m.Result;
-  } catch (...) {
-    // The exception must not cross the system's window procedure: the application
-    // reports it.
-    if (HandleControlException) HandleControlException(nullptr);
+  bool handled = false;
+  if (!RunHandlingControlException(nullptr, [&] { handled = TDragManager::ClassMessages()->Dispatch(&Manager, m); }))
     return 0;
-  }
+  if (handled) return m.Result;
   return DefWindowProcW(Wnd, Msg, WParam, LParam);
 }
 

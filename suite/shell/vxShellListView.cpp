@@ -420,11 +420,7 @@ LRESULT CALLBACK TvxInnerShellListView::HeaderWndProc(HWND Wnd, UINT Msg, WPARAM
   if (!self || self->FHeaderHandle != Wnd) return DefWindowProcW(Wnd, Msg, WParam, LParam);
   LRESULT result = 0;
   // A fault of the painting must not unwind through the system's message dispatch.
-  try {
-    result = self->HeaderMessage(Msg, WParam, LParam);
-  } catch (...) {
-    if (Application) Application->HandleException(self);
-  }
+  RunHandlingControlException(self, [&] { result = self->HeaderMessage(Msg, WParam, LParam); });
   return result;
 }
 
