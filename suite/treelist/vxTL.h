@@ -28,6 +28,8 @@ class TvxTreeListNode;
 class TvxTreeListColumn;
 class TvxTreeListBand;
 class TvxTreeListDataController;
+class TvxTreeListCustomizing;
+class TvxTreeListPopupMenus;
 
 enum TvxTreeListNodeState {
   nsDeleting,
@@ -119,12 +121,20 @@ Integer vxCompareNodesForDeleting(TvxTreeListNode* A, TvxTreeListNode* B);
 
 // --- Nodes ------------------------------------------------------------------------------
 
-class TvxTreeListNode : public TPersistent {
+class TvxTreeListNode : public TPersistent, public IvxDragSizing {
   DECLARE_CLASS(TvxTreeListNode, TPersistent)
  public:
   explicit TvxTreeListNode(TvxCustomTreeList* AOwner);
   // Frees the subtree; see the destroying steps in the .cpp.
   ~TvxTreeListNode() override;
+
+  // Sizing the node's row (or, with RowSizing, every row) by the lower edge of its
+  // indicator cell.
+  bool CanSizing(TvxDragSizingDirection ADirection) override;
+  TRect GetSizingBoundsRect(TvxDragSizingDirection ADirection) override;
+  Integer GetSizingIncrement(TvxDragSizingDirection) override { return 1; }
+  bool IsDynamicUpdate() override;
+  void SetSizeDelta(TvxDragSizingDirection ADirection, Integer ADelta) override;
 
   void Assign(TPersistent* Source) override;
   virtual void AssignData(TvxTreeListNode* Source);
@@ -1797,6 +1807,22 @@ class TvxCustomTreeList : public TvxExtEditingControl {
   // A column was moved or hidden by dragging its header.
   TvxTreeListColumnChangedEvent OnColumnPosChanged;
   TvxTreeListBandChangedEvent OnBandSizeChanged;
+  // A band was moved, hidden or shown again by hand.
+  TvxTreeListBandChangedEvent OnBandPosChanged;
+  TNotifyEvent OnCustomizationFormVisibleChanged;
+  // The customization form's owner and the built-in context menus (made on first use).
+  TvxTreeListCustomizing* Customizing();
+  TvxTreeListPopupMenus* PopupMenus();
+  // A context-menu request (screen point) is offered to the built-in menus first.
+  bool ShowPopupMenu(TComponent* APopupMenu, Integer X, Integer Y) override;
+  // The floating picture of a text drag: the drag text in the selection's colours, as
+  // wide as the first visible column.
+  void GetDragImageBounds(TRect& R) override;
+  void PaintDragImage(TBitmap* ABitmap, TvxCanvas* ACanvas) override;
+  // The text a node drag shows: the node's text in the first visible column, as
+  // OnGetDragDropText leaves it.
+  virtual String GetDragDropText(TvxTreeListNode* ANode);
+  std::function<void(TObject* Sender, TvxTreeListNode* ANode, String& AText)> OnGetDragDropText;
   // A node's preview height may be changed here; a negative height hides its preview.
   TvxTreeListGetPreviewHeightEvent OnGetNodePreviewHeight;
   // The height of a node's data lines may be changed here; the lines share it in
@@ -1896,6 +1922,8 @@ class TvxCustomTreeList : public TvxExtEditingControl {
   std::unique_ptr<TvxTreeListPreview> FPreview;
   std::unique_ptr<TvxTreeListStyles> FStyles;
   std::unique_ptr<TvxTreeListBands> FBands;
+  std::unique_ptr<TvxTreeListCustomizing> FCustomizing;
+  std::unique_ptr<TvxTreeListPopupMenus> FPopupMenus;
 };
 
 // Holds the tree list's update lock for a block. Releasing it processes the batch, which

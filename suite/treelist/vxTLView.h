@@ -16,6 +16,8 @@ class TvxTreeListViewInfo;
 class TvxTreeListHitTest;
 class TvxTreeListController;
 class TvxTreeListNodeViewData;
+class TvxTreeListColumnsCustomizationPopup;
+class TvxTreeListBandsCustomizationPopup;
 
 // Hit codes: bit indexes in the hit test's state (0 to 3 are the base controller's).
 enum TvxTreeListHitCode : Integer {
@@ -454,6 +456,16 @@ class TvxTreeListHeaderSizingArea : public TvxTreeListHitTestArea {
   TvxDragSizingDirection FDirection;
 };
 
+// The lower edge of a node's indicator cell, from 3 pixels above to 3 below it: sizes the
+// node's row (with RowSizing every row, from the top visible node only).
+class TvxTreeListNodeSizingArea : public TvxTreeListHitTestArea {
+  DECLARE_CLASS(TvxTreeListNodeSizingArea, TvxTreeListHitTestArea)
+ public:
+  explicit TvxTreeListNodeSizingArea(TvxTreeListIndicatorCellViewInfo* ALink);
+  bool GetHitTest(TvxTreeListHitTest* AHitTest) override;
+  void ApplyHit(TvxTreeListHitTest* AHitTest) override;
+};
+
 class TvxTreeListHitTest : public TvxCustomHitTestController {
   DECLARE_CLASS(TvxTreeListHitTest, TvxCustomHitTestController)
  public:
@@ -525,6 +537,8 @@ class TvxTreeListViewInfo : public TvxCustomControlViewInfo {
   TvxTreeListNodeViewData* NodeViewData(TvxTreeListNode* ANode);
   // Fills the hit test for its point.
   void CalculateHitTest(TvxTreeListHitTest* AHitTest);
+  // With node or row sizing on, the lower edges of the rows' indicator cells.
+  void CalculateNodeSizingHit(TvxTreeListHitTest* AHitTest);
   // Scroll bars from the metrics of the last calculation.
   void UpdateScrollBars();
   // Vertical scroll: the shown index of the top row. Horizontal: pixels of the scrolling
@@ -804,8 +818,10 @@ class TvxTreeListDragAndDropObject : public TvxCustomControlDragAndDropObject {
   TvxPosition DropPosition() { return DropInfo()->Position; }
   TvxTreeListHeaderCellViewInfo* DragHeader() const;
   TvxPlaceArrows* Arrows() const { return FArrows.get(); }
-  // The customization form is shown (the tree list has none yet).
-  bool Customizing() const { return false; }
+  // The customization form is shown.
+  bool Customizing() const;
+  // The dragged column or band.
+  TObject* DragObject() const { return FDragObject; }
 
  protected:
   virtual bool CanCustomize() { return false; }
@@ -828,7 +844,14 @@ class TvxTreeListDragAndDropObject : public TvxCustomControlDragAndDropObject {
   std::unique_ptr<TvxPlaceArrows> FArrows;
   std::unique_ptr<TvxTreeListDropInfo> FDropInfo;
   TPoint FOrigin{};
+  // The controller's drag item: the column or band, or the header cell of a customization
+  // list's entry.
   TObject* FDragItem = nullptr;
+  TObject* FDragObject = nullptr;
+
+ private:
+  // The tree list behind a customization list, else the control itself.
+  static TvxControl* TreeListControl(TvxControl* AControl);
 };
 
 class TvxTreeListDragAndDropColumnObject : public TvxTreeListDragAndDropObject {
@@ -849,16 +872,46 @@ class TvxTreeListDragAndDropColumnObject : public TvxTreeListDragAndDropObject {
   TvxTreeListDropInfo* CreateDropInfo() override { return new TvxTreeListColumnDropInfo(); }
   bool Drop() override;
   TRect GetArrowsPlace() override;
+  void ShowCustomizationPage() override;
 
  private:
   // A bottom band takes a drop in the strip under its headers (a new row).
   bool BandAcceptsBelow(TvxTreeListBand* ABand);
 };
 
+// Moving a band: beside another band, above it (it becomes the dragged band's child) or
+// below it (the dragged band becomes its child), or hiding it.
+class TvxTreeListDragAndDropBandObject : public TvxTreeListDragAndDropObject {
+  DECLARE_CLASS(TvxTreeListDragAndDropBandObject, TvxTreeListDragAndDropObject)
+ public:
+  using TvxTreeListDragAndDropObject::TvxTreeListDragAndDropObject;
+  static TvxDragAndDropObject* CreateInstance(TvxControl* AControl) {
+    return new TvxTreeListDragAndDropBandObject(AControl);
+  }
+  TvxTreeListBand* Band() const;
+
+ protected:
+  bool CanCustomize() override;
+  bool CanDrop() override;
+  bool CanRemove() override;
+  void FindDropPlace() override;
+  bool Drop() override;
+  void ShowCustomizationPage() override;
+
+ private:
+  // A visible band takes the point (its header, 20 pixels more above a root band and
+  // below a bottom band); with nested bands its visible children are asked next.
+  bool BandTakesPoint(TvxTreeListBand* ABand);
+  // A hidden band whose fixed kind has no visible root band may go to the boundary of
+  // its group.
+  bool CanDropAtFixedBoundary(TvxTreeListBand* ADest);
+};
+
 class TvxTreeListController : public TvxCustomControlController {
   DECLARE_CLASS(TvxTreeListController, TvxCustomControlController)
  public:
-  using TvxCustomControlController::TvxCustomControlController;
+  // Made where the popups it owns are complete types.
+  explicit TvxTreeListController(TObject* AOwner);
   ~TvxTreeListController() override;
   TClass GetNavigatorClass() override { return TvxTreeListCellNavigator::StaticClass(); }
   // The editor's cell: the focused node's cell of the column, while it has a row on
@@ -919,6 +972,11 @@ class TvxTreeListController : public TvxCustomControlController {
   TvxDragSizingDirection GetResizeDirection() override;
   // The drag item left the tree list (a column or band freed): a drag of it ends unapplied.
   void DragItemRemoved(TObject* AItem);
+  // The quick customization drop-downs (made on first use), and opening one under an
+  // indicator header cell.
+  TvxTreeListColumnsCustomizationPopup* ColumnsCustomizationPopup();
+  TvxTreeListBandsCustomizationPopup* BandsCustomizationPopup();
+  void ShowQuickCustomizationPopup(TvxTreeListIndicatorCellViewInfo* ACell, bool ABands);
 
  protected:
   // What the press that started the suite's drag hit.
@@ -929,4 +987,6 @@ class TvxTreeListController : public TvxCustomControlController {
   void SelectRange(TvxTreeListNode* A, TvxTreeListNode* B);
   String FIncSearchText;
   std::unique_ptr<TvxEditCellViewInfo> FEditCell;
+  std::unique_ptr<TvxTreeListColumnsCustomizationPopup> FColumnsPopup;
+  std::unique_ptr<TvxTreeListBandsCustomizationPopup> FBandsPopup;
 };

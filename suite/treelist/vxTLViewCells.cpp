@@ -499,6 +499,13 @@ void TvxTreeListIndicatorCellViewInfo::DoDraw(TvxCanvas* ACanvas) {
 void TvxTreeListIndicatorCellViewInfo::SetHitTestCodes(TvxTreeListHitTest* AHitTest) {
   AHitTest->SetHitAt(tlhcIndicator, true);
   if (Position == tlipFooter) AHitTest->SetHitAt(tlhcFooter, true);
+  // The header and band rows open the quick customization drop-downs.
+  TvxTreeListOptionsCustomizing* o = FTreeList->OptionsCustomizing();
+  using O = TvxTreeListOptionsCustomizing;
+  if (Position == tlipColumns && o->Get(O::ColumnsQuickCustomization) && o->Get(O::ColumnCustomizing))
+    AHitTest->SetHitAt(tlhcColumnCustomizing, true);
+  if (Position == tlipBands && o->Get(O::BandsQuickCustomization) && o->Get(O::BandCustomizing))
+    AHitTest->SetHitAt(tlhcBandCustomizing, true);
 }
 
 TvxTreeListEditCellViewInfo::TvxTreeListEditCellViewInfo(TvxCustomTreeList* ATreeList, const TRect& AVisibleRect,

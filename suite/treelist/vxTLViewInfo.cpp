@@ -904,7 +904,7 @@ Integer TvxTreeListViewInfo::NodeRowHeight(TvxTreeListNode* ANode) {
 }
 
 Integer TvxTreeListViewInfo::NodeDataHeight(TvxTreeListNode* ANode) {
-  Integer h = DataRowsHeight();
+  Integer h = ANode && ANode->Height() > 0 ? ANode->Height() : DataRowsHeight();
   TreeList()->FireGetNodeHeight(ANode, h);
   return std::max(h, 0);
 }
@@ -1092,6 +1092,7 @@ void TvxTreeListViewInfo::CalculateHitTest(TvxTreeListHitTest* AHitTest) {
       if (row->GetHitTest(AHitTest)) break;
   for (auto& area : FHitTestCells)
     if (area->GetHitTest(AHitTest)) break;
+  if (!AHitTest->CanSizing()) CalculateNodeSizingHit(AHitTest);
 }
 
 void TvxTreeListViewInfo::UpdateScrollBars() {
