@@ -100,12 +100,19 @@ void TvxTreeListCustomizationPopup::RefreshList() {
   if (FCheckListBox->ItemIndex() >= 0 && FCheckListBox->ItemIndex() < FCheckListBox->Count())
     selected = FCheckListBox->Items()->Items(FCheckListBox->ItemIndex())->ItemObject();
   TvxCheckListBoxItems* items = FCheckListBox->Items();
-  items->BeginUpdate();
   {
+    items->BeginUpdate();
     TScopeExit endUpdate([items] { items->EndUpdate(); });
     items->Clear();
     FillList();
   }
+  // The list takes its check states from its edit value: the ticks go through it.
+  TvxCheckStates states;
+  for (Integer i = 0; i < items->Count(); ++i)
+    states.push_back(IsItemChecked(items->Items(i)->ItemObject()) ? cbsChecked : cbsUnchecked);
+  Variant value;
+  CheckStatesToEditValue(states, nullptr, FCheckListBox->EditValueFormat(), value);
+  FCheckListBox->SetEditValue(value);
   if (selected) FCheckListBox->SetItemIndex(items->IndexOfObject(selected));
 }
 
@@ -130,7 +137,12 @@ void TvxTreeListCustomizationPopup::SetCheckListBoxSize(bool AAllRows) {
   }
   Integer width;
   if (FColumnCount < 2) {
+    // Measured while every row fits, so that the list's own scroll bar is not counted.
+    const Integer h = FCheckListBox->Height();
+    FCheckListBox->SetBounds(FCheckListBox->Left(), FCheckListBox->Top(), FCheckListBox->Width(),
+                             FCheckListBox->GetHeight(count));
     width = FCheckListBox->GetBestFitWidth() + 2;
+    FCheckListBox->SetBounds(FCheckListBox->Left(), FCheckListBox->Top(), FCheckListBox->Width(), h);
     if (!AAllRows && rows < count) width += GetSystemMetrics(SM_CXVSCROLL);
   } else {
     width = GetColumnWidth() * FColumnCount;
@@ -209,7 +221,6 @@ void TvxTreeListColumnsCustomizationPopup::FillList() {
     TvxCheckListBoxItem* item = CheckListBox()->Items()->Add();
     item->SetText(c->Caption()->Text());
     item->SetItemObject(c);
-    item->SetChecked(c->Visible());
   }
 }
 
@@ -220,6 +231,11 @@ void TvxTreeListColumnsCustomizationPopup::DoObjectCheck(TObject* AObject, bool 
   TvxCustomTreeList* tl = TreeList();
   if (tl->OnColumnPosChanged) tl->OnColumnPosChanged(tl, c);
   tl->DesignerModified();
+}
+
+bool TvxTreeListColumnsCustomizationPopup::IsItemChecked(TObject* AObject) {
+  auto* c = dynamic_cast<TvxTreeListColumn*>(AObject);
+  return c && c->Visible();
 }
 
 // --- Bands popup ---
@@ -236,7 +252,6 @@ void TvxTreeListBandsCustomizationPopup::FillList() {
     TvxCheckListBoxItem* item = CheckListBox()->Items()->Add();
     item->SetText(b->Caption()->Text());
     item->SetItemObject(b);
-    item->SetChecked(b->Visible());
   }
 }
 
@@ -254,6 +269,11 @@ void TvxTreeListBandsCustomizationPopup::DoObjectCheck(TObject* AObject, bool AC
   TvxCustomTreeList* tl = TreeList();
   if (tl->OnBandPosChanged) tl->OnBandPosChanged(tl, b);
   tl->DesignerModified();
+}
+
+bool TvxTreeListBandsCustomizationPopup::IsItemChecked(TObject* AObject) {
+  auto* b = dynamic_cast<TvxTreeListBand*>(AObject);
+  return b && b->Visible();
 }
 
 // --- The controller's popups ---

@@ -126,7 +126,9 @@ TvxDragAndDropObjectClass TvxTreeListItemsCustomizeListBox::DragAndDropObjectCla
 void TvxTreeListItemsCustomizeListBox::DblClick() {
   inherited::DblClick();
   if (DragAndDropState() != ddsNone) FinishDragAndDrop(false);
-  RestoreItem(ItemIndex());
+  const POINT p = ScreenToClient(vxGetMouseCursorPos());
+  const Integer index = ItemAtPos(TPoint{p.x, p.y}, true);
+  RestoreItem(index >= 0 ? index : ItemIndex());
 }
 
 void TvxTreeListItemsCustomizeListBox::RestoreItem(Integer AIndex) {
@@ -250,6 +252,8 @@ TPoint TvxTreeListCustomizing::Position() const {
 }
 
 void TvxTreeListCustomizing::SetPosition(const TPoint& Value) {
+  // Before any showing the form has no size yet: it takes the default one.
+  if (FBounds.right <= FBounds.left) FBounds = TRect{0, 0, 200, 300};
   OffsetRect(&FBounds, Value.x - FBounds.left, Value.y - FBounds.top);
   FIsPositionAssigned = true;
   if (Visible()) FForm->SetBounds(Value.x, Value.y, FForm->Width(), FForm->Height());
@@ -376,7 +380,7 @@ void TvxTreeListCustomizing::FireVisibleChanged() {
 
 TvxTreeListNodeDragInfoImage::TvxTreeListNodeDragInfoImage() {
   SetAlphaBlend(false);
-  Image()->SetSize(kDragInfoImageSize.cx, kDragInfoImageSize.cy);
+  SetBounds(0, 0, kDragInfoImageSize.cx, kDragInfoImageSize.cy);
   FImages = std::make_unique<TvxImageList>(kDragInfoImageSize.cx, kDragInfoImageSize.cy);
   for (const wchar_t* name : {L"TLINSERTNODEBEFORE", L"TLINSERTNODEAFTER", L"TLADDCHILDNODE"}) {
     TBitmap b;

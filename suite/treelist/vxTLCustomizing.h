@@ -244,6 +244,8 @@ class TvxTreeListCustomizationPopup : public TvxTreeListPopup {
  protected:
   void CreateControls() override;
   virtual void FillList() = 0;
+  // An item's tick: its column or band is visible.
+  virtual bool IsItemChecked(TObject* AObject) = 0;
   virtual void DoItemCheck(Integer AIndex, bool AChecked);
   virtual void DoObjectCheck(TObject* AObject, bool AChecked) = 0;
   // Recalculates the popup's size and place for its owner.
@@ -262,6 +264,7 @@ class TvxTreeListColumnsCustomizationPopup : public TvxTreeListCustomizationPopu
 
  protected:
   void FillList() override;
+  bool IsItemChecked(TObject* AObject) override;
   void DoObjectCheck(TObject* AObject, bool AChecked) override;
 };
 
@@ -273,5 +276,6 @@ class TvxTreeListBandsCustomizationPopup : public TvxTreeListCustomizationPopup 
 
  protected:
   void FillList() override;
+  bool IsItemChecked(TObject* AObject) override;
   void DoObjectCheck(TObject* AObject, bool AChecked) override;
 };

@@ -84,13 +84,16 @@ void TvxTreeListNode::SetSizeDelta(TvxDragSizingDirection, Integer ADelta) {
   TvxTreeListViewInfo* vi = FTreeList->TreeListViewInfo();
   if (ADelta == 0 || !vi) return;
   const Integer lines = ColumnLines(FTreeList);
+  // A line is never lower than the default cell (a line of text with its margins); sizing
+  // starts from the rows' present height.
+  const Integer cellHeight = vi->DefaultCellHeight;
   TvxTreeListUpdateScope lock(FTreeList);
   if (FTreeList->OptionsCustomizing()->Get(TvxTreeListOptionsCustomizing::RowSizing)) {
-    FTreeList->SetDefaultRowHeight(std::max(ADelta + std::max(FTreeList->DefaultRowHeight(), vi->DefaultCellHeight),
-                                            vi->DefaultCellHeight));
+    const Integer current = FTreeList->DefaultRowHeight() > 0 ? FTreeList->DefaultRowHeight() : vi->DataLineHeight();
+    FTreeList->SetDefaultRowHeight(std::max(ADelta + std::max(current, cellHeight), cellHeight));
   } else {
     if (Height() == 0) SetHeight(vi->DataRowsHeight());
-    SetHeight(std::max(Height() + ADelta, vi->DefaultCellHeight * lines));
+    SetHeight(std::max(Height() + ADelta, cellHeight * lines));
   }
   FTreeList->DesignerModified();
 }

@@ -73,6 +73,8 @@ void TvxTreeListBuiltInMenu::CreatePopupMenu() {
   FPopupMenu = menu;
   TvxTreeListPopupMenu* owner = Owner();
   menu->SetImages(owner->UserImages() ? owner->UserImages() : owner->Images());
+  // The items draw themselves: image box, check frame and caption.
+  menu->SetOwnerDraw(true);
 }
 
 void TvxTreeListBuiltInMenu::DestroyPopupMenu() {
@@ -88,10 +90,7 @@ void TvxTreeListBuiltInMenu::ItemClick(TObject* Sender) {
 
 void TvxTreeListBuiltInMenuItem::AdvancedDrawItem(TCanvas* ACanvas, const RECT& ARect, TOwnerDrawState State,
                                                   bool TopLevel) {
-  TMenu* menu = GetParentMenu();
-  const bool rightToLeft = menu && menu->HandleAllocated() &&
-                           (GetWindowLongW(reinterpret_cast<HWND>(menu->Handle()), GWL_EXSTYLE) & WS_EX_LAYOUTRTL);
-  if (TopLevel || rightToLeft || IsLine()) {
+  if (TopLevel || IsLine()) {
     inherited::AdvancedDrawItem(ACanvas, ARect, State, TopLevel);
     return;
   }

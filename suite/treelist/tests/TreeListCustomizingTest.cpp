@@ -29,6 +29,7 @@ void MouseButton(DWORD AFlags) {
 }
 
 struct CustomizingFixture : ListFixture {
+  DWORD LastPress = GetTickCount() - 10000;
   TRect HeaderRect(TObject* AItem) {
     TvxTreeListHeaderCellViewInfo* h = VI()->HeaderCellOf(AItem);
     return h ? h->BoundsRect() : TRect{};
@@ -41,6 +42,10 @@ struct CustomizingFixture : ListFixture {
   // Button down at AFrom, moves to ATo in steps (AAtEnd runs before the button goes up,
   // while the drag is still on), button up; all through the input queue, in screen points.
   void Drag(POINT AFrom, POINT ATo, const std::function<void()>& AAtEnd = {}, bool AEscape = false) {
+    // A press soon after the last one would be taken for a double click.
+    const DWORD since = GetTickCount() - LastPress;
+    if (since < GetDoubleClickTime()) Pump(GetDoubleClickTime() - since + 20);
+    LastPress = GetTickCount();
     SetCursorPos(AFrom.x, AFrom.y);
     Pump(20);
     MouseButton(MOUSEEVENTF_LEFTDOWN);
@@ -50,14 +55,7 @@ struct CustomizingFixture : ListFixture {
       Pump(20);
     }
     if (AAtEnd) AAtEnd();
-    if (AEscape) {
-      INPUT esc[2]{};
-      esc[0].type = esc[1].type = INPUT_KEYBOARD;
-      esc[0].ki.wVk = esc[1].ki.wVk = VK_ESCAPE;
-      esc[1].ki.dwFlags = KEYEVENTF_KEYUP;
-      SendInput(2, esc, sizeof(INPUT));
-      Pump(30);
-    }
+    if (AEscape) Key(VK_ESCAPE);
     MouseButton(MOUSEEVENTF_LEFTUP);
     Pump(60);
   }
@@ -108,7 +106,7 @@ TEST_F(CustomizingFixture, FormListsHiddenColumnsAndKeepsItsPlace) {
   EXPECT_EQ(cr.right - cr.left, 200);
   EXPECT_EQ(cr.bottom - cr.top, 300);
   EXPECT_EQ(cz->Form()->Caption(), L"Customization");
-  EXPECT_EQ(GetWindow(cz->Form()->Handle(), GW_OWNER), TL->Handle());
+  EXPECT_EQ(GetAncestor(GetWindow(cz->Form()->Handle(), GW_OWNER), GA_ROOT), Form->Handle());
   // Without bands shown: one list, no pages; it holds the hidden column only.
   EXPECT_EQ(cz->PageControl(), nullptr);
   ASSERT_NE(cz->HeaderListBox(), nullptr);
@@ -229,7 +227,8 @@ TEST_F(CustomizingFixture, ColumnDroppedOffTheHeadersStaysWithoutHidingOrForm) {
   EXPECT_TRUE(access->Visible());
   // With hiding on the same drop hides it.
   TL->OptionsCustomizing()->Set(Opt::ColumnHiding, true);
-  Drag(HeaderPoint(access, true), ToScreen(TL->Handle(), 200, 150));
+  // (Pressed elsewhere on the header, so that the press is not taken for a double click.)
+  Drag(HeaderPoint(access, false), ToScreen(TL->Handle(), 200, 150));
   EXPECT_FALSE(access->Visible());
 }
 
@@ -324,6 +323,11 @@ TEST_F(CustomizingFixture, NodeRowSizedByTheIndicatorEdge) {
   const TRect n2 = VI()->NodeViewData(Row(2))->Bounds();
   EXPECT_EQ(n0.bottom - n0.top, n2.bottom - n2.top);
   EXPECT_EQ(n0.bottom - n0.top, r0.bottom - r0.top + 9);
+  // And back up: the rows shrink as far as the pointer went.
+  const POINT edge = ToScreen(TL->Handle(), 4, n0.bottom - 1);
+  Drag(edge, POINT{edge.x, edge.y - 5});
+  const TRect s0 = VI()->NodeViewData(Row(0))->Bounds();
+  EXPECT_EQ(s0.bottom - s0.top, n0.bottom - n0.top - 5);
 }
 
 // --- Quick customization popup ------------------------------------------------------------
@@ -396,8 +400,14 @@ TEST_F(PopupFixture, DropDownCountLimitsTheRowsAndAddsTheScrollBar) {
   TvxCheckListBox* list = popup->CheckListBox();
   ASSERT_EQ(list->Count(), 12);
   EXPECT_EQ(list->Height(), list->GetHeight(5));
-  EXPECT_EQ(list->Width(), std::max(list->GetBestFitWidth() + 2 + GetSystemMetrics(SM_CXVSCROLL),
-                                    popup->GetClientMinWidth()));
+  const Integer limitedWidth = list->Width();
+  popup->CloseUp();
+  // Without a limit every row shows, and the list is narrower by the scroll bar.
+  TL->OptionsCustomizing()->ColumnsQuickCustomizationMaxDropDownCount = 0;
+  c->ShowQuickCustomizationPopup(IndicatorHeader(), false);
+  Pump(40);
+  EXPECT_EQ(list->Height(), list->GetHeight(12));
+  EXPECT_EQ(limitedWidth - list->Width(), GetSystemMetrics(SM_CXVSCROLL));
   popup->CloseUp();
 }
 
@@ -409,6 +419,7 @@ TEST_F(PopupFixture, FittingToTheWorkAreaEndsAtOneRowWhenNotEvenARowFits) {
   popup.RefreshList();
   ASSERT_EQ(popup.CheckListBox()->Count(), 12);
   popup.SetCheckListBoxSize(false);
+  popup.CalculateSize();
   RECT work{};
   vxGetMonitorWorkArea(POINT{100, 100}, work);
   // One pixel above the work area's bottom: no row fits, the list goes into one row.
@@ -420,6 +431,7 @@ TEST_F(PopupFixture, FittingToTheWorkAreaEndsAtOneRowWhenNotEvenARowFits) {
   // Room for a few rows: more columns until the popup fits above the bottom.
   popup.SetColumnCount(1);
   popup.SetCheckListBoxSize(false);
+  popup.CalculateSize();
   const Integer room = popup.CheckListBox()->GetHeight(4) + popup.VertFrameWidth() + 2 * GetSystemMetrics(SM_CYHSCROLL);
   popup.Place = TPoint{100, work.bottom - room};
   p = popup.Place;
@@ -427,6 +439,39 @@ TEST_F(PopupFixture, FittingToTheWorkAreaEndsAtOneRowWhenNotEvenARowFits) {
   EXPECT_GT(popup.ColumnCount(), 1);
   EXPECT_LE(popup.RowCountFor(popup.ColumnCount()), 4);
   EXPECT_LE(p.y + popup.Height() + GetSystemMetrics(SM_CYHSCROLL), work.bottom);
+}
+
+// --- Drop-position arrow -----------------------------------------------------------------
+
+TEST(NodeDragInfoImage, StateSelectsTheArrowAndMoveToPlacesItCentredOnThePoint) {
+  TvxTreeListNodeDragInfoImage arrow;
+  EXPECT_EQ(arrow.State(), ndiNone);
+  EXPECT_EQ(arrow.Images()->Count(), 3);
+  // Without an arrow nothing shows.
+  arrow.MoveTo(TPoint{300, 300});
+  EXPECT_FALSE(arrow.HandleAllocated() && IsWindowVisible(arrow.Handle()));
+  arrow.SetState(ndiInsertAfter);
+  EXPECT_EQ(arrow.ImageIndex(), 1);
+  arrow.MoveTo(TPoint{300, 300});
+  Pump(20);
+  ASSERT_TRUE(arrow.HandleAllocated());
+  EXPECT_TRUE(IsWindowVisible(arrow.Handle()));
+  RECT r{};
+  GetWindowRect(arrow.Handle(), &r);
+  EXPECT_EQ(r.left, 300);
+  EXPECT_EQ(r.top, 300 - 5);
+  EXPECT_EQ(r.right - r.left, 15);
+  EXPECT_EQ(r.bottom - r.top, 10);
+  // The window has the arrow's shape: the magenta background is cut away.
+  HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_NE(GetWindowRgn(arrow.Handle(), rgn), ERROR);
+  EXPECT_FALSE(PtInRegion(rgn, 14, 0));
+  DeleteObject(rgn);
+  arrow.SetState(ndiAddChild);
+  arrow.MoveTo(TPoint{310, 320});
+  GetWindowRect(arrow.Handle(), &r);
+  EXPECT_EQ(r.left, 310);
+  EXPECT_EQ(r.top, 315);
 }
 
 // --- Text drag picture --------------------------------------------------------------------

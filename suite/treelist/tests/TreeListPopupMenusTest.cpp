@@ -214,7 +214,7 @@ TEST_F(MenuFixture, WithoutBuiltInMenusARightClickShowsTheUsersMenus) {
   controlMenu->OnPopup = [&](TObject*) { ++controlShown, closeSoon(); };
   headerMenu->Items()->Add(new TMenuItem(headerMenu.get()));
   controlMenu->Items()->Add(new TMenuItem(controlMenu.get()));
-  TL->SetPopupMenu(controlMenu.get());
+  TL->SetPopupMenuComponent(controlMenu.get());
   // No menu of its own: the header falls through to the control's menu.
   TL->PopupMenus()->ColumnHeaderMenu()->OnPopup = nullptr;
   RightClickHeader(TL->Columns(1));
@@ -223,7 +223,7 @@ TEST_F(MenuFixture, WithoutBuiltInMenusARightClickShowsTheUsersMenus) {
   RightClickHeader(TL->Columns(1));
   EXPECT_EQ(headerShown, 1);
   EXPECT_EQ(controlShown, 1);
-  TL->SetPopupMenu(nullptr);
+  TL->SetPopupMenuComponent(nullptr);
   TL->PopupMenus()->ColumnHeaderMenu()->SetPopupMenu(nullptr);
 }
 
