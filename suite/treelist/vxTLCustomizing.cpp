@@ -197,7 +197,7 @@ TvxTreeListCustomizationForm::TvxTreeListCustomizationForm(TvxTreeListCustomizin
 
 TvxTreeListCustomizationForm::~TvxTreeListCustomizationForm() {
   FHookTimer->SetEnabled(false);
-  if (FOwner) FOwner->FormDestroyed();
+  if (FOwner) FOwner->FormDestroyed(this);
 }
 
 void TvxTreeListCustomizationForm::CreateParams(TCreateParams& Params) {
@@ -234,7 +234,7 @@ TvxTreeListCustomizing::TvxTreeListCustomizing(TvxCustomTreeList* ATreeList)
 
 TvxTreeListCustomizing::~TvxTreeListCustomizing() {
   // The form's destructor comes back to FormDestroyed while this object is whole.
-  std::unique_ptr<TvxTreeListCustomizationForm> form(FForm);
+  std::unique_ptr<TvxTreeListCustomizationForm> form = std::move(FForm);
 }
 
 void TvxTreeListCustomizing::Assign(TPersistent* Source) {
@@ -268,7 +268,7 @@ void TvxTreeListCustomizing::SetVisible(bool Value) {
   }
   if (!FForm) return;
   FForm->HookTimer()->SetEnabled(false);
-  std::unique_ptr<TvxTreeListCustomizationForm> form(FForm);
+  std::unique_ptr<TvxTreeListCustomizationForm> form = std::move(FForm);
   form.reset();  // its destructor records the bounds
 }
 
@@ -305,7 +305,7 @@ void TvxTreeListCustomizing::RebuildListBoxes() {
 }
 
 void TvxTreeListCustomizing::CreateForm() {
-  FForm = new TvxTreeListCustomizationForm(this);
+  FForm = std::make_unique<TvxTreeListCustomizationForm>(this);
   FForm->SetCaption(vxGetResString(&svxCustomizeCaption));
   FForm->SetBorderStyle(bsSizeToolWin);
   FForm->SetBorderIcons(TBorderIcons{biSystemMenu});
@@ -323,24 +323,24 @@ void TvxTreeListCustomizing::CreateForm() {
 
 void TvxTreeListCustomizing::CreateFormContent() {
   if (FTreeList->OptionsView()->SimpleCustomizeBox() || !FTreeList->OptionsView()->Bands()) {
-    FHeaderListBox = new TvxTreeListColumnsCustomizeListBox(FForm, FForm, FTreeList);
+    FHeaderListBox = new TvxTreeListColumnsCustomizeListBox(FForm.get(), FForm.get(), FTreeList);
     return;
   }
-  FPageControl = new TvxPageControl(FForm);
+  FPageControl = new TvxPageControl(FForm.get());
   FPageControl->SetHotTrack(true);
   FPageControl->SetFocusable(false);
   FPageControl->LookAndFeel()->SetMasterLookAndFeel(FTreeList->LookAndFeel());
-  FPageControl->SetParent(FForm);
+  FPageControl->SetParent(FForm.get());
   FPageControl->SetBounds(0, 0, FForm->ClientWidth(), FForm->ClientHeight());
   FPageControl->SetAnchors(TAnchors{akLeft, akTop, akRight, akBottom});
-  FTabSheetBands = new TvxTabSheet(FForm);
+  FTabSheetBands = new TvxTabSheet(FForm.get());
   FTabSheetBands->SetPageControl(FPageControl);
   FTabSheetBands->SetCaption(vxGetResString(&svxBandsCaption));
-  FBandListBox = new TvxTreeListBandsCustomizeListBox(FForm, FTabSheetBands, FTreeList);
-  FTabSheetHeaders = new TvxTabSheet(FForm);
+  FBandListBox = new TvxTreeListBandsCustomizeListBox(FForm.get(), FTabSheetBands, FTreeList);
+  FTabSheetHeaders = new TvxTabSheet(FForm.get());
   FTabSheetHeaders->SetPageControl(FPageControl);
   FTabSheetHeaders->SetCaption(vxGetResString(&svxColumnsCaption));
-  FHeaderListBox = new TvxTreeListColumnsCustomizeListBox(FForm, FTabSheetHeaders, FTreeList);
+  FHeaderListBox = new TvxTreeListColumnsCustomizeListBox(FForm.get(), FTabSheetHeaders, FTreeList);
 }
 
 void TvxTreeListCustomizing::ShowForm() {
@@ -361,10 +361,11 @@ void TvxTreeListCustomizing::ShowForm() {
   FireVisibleChanged();
 }
 
-void TvxTreeListCustomizing::FormDestroyed() {
-  FBounds = FForm->BoundsRect();
+void TvxTreeListCustomizing::FormDestroyed(TvxTreeListCustomizationForm* AForm) {
+  FBounds = AForm->BoundsRect();
   FIsPositionAssigned = true;
-  FForm = nullptr;
+  // Closed by the user the form frees itself: it is no longer ours to free.
+  if (FForm.get() == AForm) static_cast<void>(FForm.release());
   FPageControl = nullptr;
   FTabSheetBands = FTabSheetHeaders = nullptr;
   FHeaderListBox = FBandListBox = nullptr;

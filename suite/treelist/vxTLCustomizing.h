@@ -119,7 +119,7 @@ class TvxTreeListCustomizing : public TvxOwnedInterfacedPersistent {
   void Assign(TPersistent* Source) override;
 
   TvxCustomTreeList* TreeList() const { return FTreeList; }
-  TvxTreeListCustomizationForm* Form() const { return FForm; }
+  TvxTreeListCustomizationForm* Form() const { return FForm.get(); }
   TvxTreeListItemsCustomizeListBox* HeaderListBox() const { return FHeaderListBox; }
   TvxTreeListItemsCustomizeListBox* BandListBox() const { return FBandListBox; }
   TvxPageControl* PageControl() const { return FPageControl; }
@@ -148,7 +148,7 @@ class TvxTreeListCustomizing : public TvxOwnedInterfacedPersistent {
   virtual void CreateFormContent();
   virtual void CreateForm();
   // The form is going: its place is remembered and the form forgotten.
-  virtual void FormDestroyed();
+  virtual void FormDestroyed(TvxTreeListCustomizationForm* AForm);
   void ShowForm();
   void FireVisibleChanged();
 
@@ -156,7 +156,8 @@ class TvxTreeListCustomizing : public TvxOwnedInterfacedPersistent {
   TvxCustomTreeList* FTreeList;
   TvxTreeListItemsCustomizeListBox* FBandListBox = nullptr;  // children of the form
   TRect FBounds{-2000, -2000, -2000, -2000};
-  TvxTreeListCustomizationForm* FForm = nullptr;  // a component of the tree list
+  // Freed by SetVisible(false) and the destructor; a form the user closes frees itself.
+  std::unique_ptr<TvxTreeListCustomizationForm> FForm;
   TvxTreeListItemsCustomizeListBox* FHeaderListBox = nullptr;
   bool FIsPositionAssigned = false;
   TvxPageControl* FPageControl = nullptr;

@@ -54,6 +54,12 @@ void VisibleKinds(TvxTreeListSummaryItems* AItems, std::vector<TvxSummaryKind>& 
 
 TvxCustomTreeList* TvxTreeListCustomPopupMenu::TreeList() const { return dynamic_cast<TvxCustomTreeList*>(FOwner); }
 
+void TvxTreeListCustomPopupMenu::SetPopupMenu(TComponent* Value) {
+  if (FPopupMenu == Value) return;
+  FPopupMenu = Value;
+  if (Value && TreeList()) Value->FreeNotification(TreeList());
+}
+
 bool TvxTreeListCustomPopupMenu::Popup(Integer X, Integer Y) { return vxShowPopupMenuAt(TreeList(), FPopupMenu, X, Y); }
 
 // --- TvxTreeListBuiltInMenu ---
@@ -156,6 +162,12 @@ void TvxTreeListPopupMenu::SetUseBuiltInMenu(bool Value) {
   if (FUseBuiltInMenu == Value) return;
   FUseBuiltInMenu = Value;
   if (!Value) FBuiltInMenu.reset();
+}
+
+void TvxTreeListPopupMenu::SetUserImages(TCustomImageList* Value) {
+  if (FUserImages == Value) return;
+  FUserImages = Value;
+  if (Value && TreeList()) Value->FreeNotification(TreeList());
 }
 
 void TvxTreeListPopupMenu::Notification(TComponent* AComponent, TOperation Operation) {

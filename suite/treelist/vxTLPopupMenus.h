@@ -51,7 +51,8 @@ class TvxTreeListCustomPopupMenu : public TvxOwnedPersistent {
  public:
   using TvxOwnedPersistent::TvxOwnedPersistent;
   TComponent* PopupMenu() const { return FPopupMenu; }
-  virtual void SetPopupMenu(TComponent* Value) { FPopupMenu = Value; }
+  // The tree list is told when the menu goes (see the popup menus' Notification).
+  virtual void SetPopupMenu(TComponent* Value);
   virtual TvxCustomTreeList* TreeList() const;
   virtual bool Popup(Integer X, Integer Y);
 
@@ -108,7 +109,7 @@ class TvxTreeListPopupMenu : public TvxTreeListCustomPopupMenu {
   bool UseBuiltInMenu() const { return FUseBuiltInMenu; }
   void SetUseBuiltInMenu(bool Value);
   TCustomImageList* UserImages() const { return FUserImages; }
-  void SetUserImages(TCustomImageList* Value) { FUserImages = Value; }
+  void SetUserImages(TCustomImageList* Value);
   TvxImageList* Images() const { return FImages.get(); }
   TvxTreeListBuiltInMenu* BuiltInMenu() const { return FBuiltInMenu.get(); }
   TvxTreeListPopupMenuClickEvent OnClick;

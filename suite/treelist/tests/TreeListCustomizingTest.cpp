@@ -389,6 +389,28 @@ TEST_F(PopupFixture, ColumnsPopupListsCustomizableColumnsAndTicksShowAndHide) {
   EXPECT_EQ(list->Count(), 0);
 }
 
+TEST_F(PopupFixture, AClickOnTheIndicatorHeaderOpensTheColumnsPopupWhenQuickCustomizationIsOn) {
+  TvxTreeListController* c = TL->TreeListController();
+  TvxTreeListColumnsCustomizationPopup* popup = c->ColumnsCustomizationPopup();
+  popup->SetModalMode(false);
+  TvxTreeListIndicatorCellViewInfo* cell = IndicatorHeader();
+  ASSERT_NE(cell, nullptr);
+  const TRect r = cell->BoundsRect();
+  Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  EXPECT_FALSE(popup->IsVisible());
+  TL->OptionsCustomizing()->Set(Opt::ColumnsQuickCustomization, true);
+  Relayout();
+  cell = IndicatorHeader();
+  ASSERT_NE(cell, nullptr);
+  EXPECT_TRUE(HitAt((r.left + r.right) / 2, (r.top + r.bottom) / 2)->HitAt(tlhcColumnCustomizing));
+  Pump(GetDoubleClickTime());
+  Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  EXPECT_TRUE(popup->IsVisible());
+  EXPECT_EQ(popup->Owner(), cell);
+  EXPECT_EQ(popup->CheckListBox()->Count(), 6);
+  popup->CloseUp();
+}
+
 TEST_F(PopupFixture, DropDownCountLimitsTheRowsAndAddsTheScrollBar) {
   AddColumns(6);
   TL->OptionsCustomizing()->ColumnsQuickCustomizationMaxDropDownCount = 5;
