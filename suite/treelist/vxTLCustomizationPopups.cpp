@@ -116,6 +116,12 @@ void TvxTreeListCustomizationPopup::RefreshList() {
   if (selected) FCheckListBox->SetItemIndex(items->IndexOfObject(selected));
 }
 
+void TvxTreeListCustomizationPopup::AddListItem(TObject* AObject, const String& AText) {
+  TvxCheckListBoxItem* item = FCheckListBox->Items()->Add();
+  item->SetText(AText);
+  item->SetItemObject(AObject);
+}
+
 Integer TvxTreeListCustomizationPopup::GetColumnWidth() { return FCheckListBox->GetBestFitWidth() + 10; }
 
 Integer TvxTreeListCustomizationPopup::RowCountFor(Integer AColumnCount) const {
@@ -218,9 +224,7 @@ void TvxTreeListColumnsCustomizationPopup::FillList() {
     TvxTreeListColumn* c = tl->Columns(i);
     if (!c->Options()->Get(TvxTreeListColumnOptions::Customizing) || c->Options()->Get(TvxTreeListColumnOptions::Hidden))
       continue;
-    TvxCheckListBoxItem* item = CheckListBox()->Items()->Add();
-    item->SetText(c->Caption()->Text());
-    item->SetItemObject(c);
+    AddListItem(c, c->Caption()->Text());
   }
 }
 
@@ -249,9 +253,7 @@ void TvxTreeListBandsCustomizationPopup::FillList() {
   for (Integer i = 0; i < bands->Count(); ++i) {
     TvxTreeListBand* b = bands->Items(i);
     if (!b->Options()->Customizing || b->Options()->Hidden) continue;
-    TvxCheckListBoxItem* item = CheckListBox()->Items()->Add();
-    item->SetText(b->Caption()->Text());
-    item->SetItemObject(b);
+    AddListItem(b, b->Caption()->Text());
   }
 }
 

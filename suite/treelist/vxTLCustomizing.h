@@ -245,6 +245,8 @@ class TvxTreeListCustomizationPopup : public TvxTreeListPopup {
  protected:
   void CreateControls() override;
   virtual void FillList() = 0;
+  // An item of the list for a column or band (its tick comes with the refill).
+  void AddListItem(TObject* AObject, const String& AText);
   // An item's tick: its column or band is visible.
   virtual bool IsItemChecked(TObject* AObject) = 0;
   virtual void DoItemCheck(Integer AIndex, bool AChecked);

@@ -288,6 +288,28 @@ TEST_F(BandFixture, NoChangeBesideItsOwnNeighbourNorAfterEscape) {
   EXPECT_EQ(cz->BandListBox()->EntryItem(0), Second);
 }
 
+TEST_F(BandFixture, WithNoBandShownABandDraggedFromTheFormBecomesAVisibleRootBand) {
+  TvxTreeListCustomizing* cz = ShowForm();
+  First->SetVisible(false);
+  Second->SetVisible(false);
+  Pump(40);
+  cz->MakeBandPageVisible();
+  TvxTreeListItemsCustomizeListBox* lb = cz->BandListBox();
+  ASSERT_NE(lb, nullptr);
+  ASSERT_EQ(lb->HeaderCount(), 2);
+  const Integer entry = lb->EntryItem(0) == Second ? 0 : 1;
+  std::vector<TvxTreeListBand*> moved;
+  TL->OnBandPosChanged = [&](TObject*, TvxTreeListBand* b) { moved.push_back(b); };
+  SetForegroundWindow(cz->Form()->Handle());
+  Pump(30);
+  Drag(EntryPoint(lb, entry), ToScreen(TL->Handle(), 150, 8));
+  EXPECT_TRUE(Second->Visible());
+  EXPECT_FALSE(First->Visible());
+  EXPECT_EQ(VisibleRootBands(), std::vector<TvxTreeListBand*>{Second});
+  EXPECT_EQ(moved, std::vector<TvxTreeListBand*>{Second});
+  EXPECT_EQ(lb->HeaderCount(), 1);
+}
+
 // --- Node row sizing -----------------------------------------------------------------------
 
 TEST_F(CustomizingFixture, NodeRowSizedByTheIndicatorEdge) {
