@@ -3,15 +3,11 @@
 #include "SuitePageControlUnits.h"
 #include "SuiteTreeListUnits.h"
 
-namespace {
-// The customization form shows its lists on a page control: the tests start its units
-// after the tree list's, in the program's order.
-const TUnitList* const Needs[] = {&SuiteTreeListUnits, &SuitePageControlUnits};
-const TUnitList TestUnits = {L"SuiteTreeListTestUnits", Needs, {}};
-}  // namespace
-
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  TUnitScope units(TestUnits);
+  TUnitScope units(SuiteTreeListUnits);
+  // The customization form shows its lists on a page control: its units start after the
+  // tree list's, in the program's order.
+  TUnitScope pageControlUnits(SuitePageControlUnits);
   return RUN_ALL_TESTS();
 }
