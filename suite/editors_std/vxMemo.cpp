@@ -341,9 +341,10 @@ void TvxCustomMemo::PropertiesChanged(TObject* Sender) {
 
 void TvxCustomMemo::ReadState(TReader* Reader) {
   inherited::ReadState(Reader);
+  // The lines were read while loading, when the text edit keeps its value as it is.
   if (FLines->Count() == 0) return;
   Variant value;
-  PrepareEditValue(FLines->Text(), value, InternalFocused());
+  PrepareEditValue(InternalGetText(), value, InternalFocused());
   StoreEditValue(value);
 }
 

@@ -223,7 +223,7 @@ TEST_F(DateTextTest, ScanCalendarDateJoinsTwoWordMonthNames) {
       {L"d MMMM yyyy", L"5 Rabi II 2016", D(2016, 3, 5)},
       {L"MMMM d yyyy", L"Rabi II 5 2016", D(2016, 3, 5)},
       {L"yyyy MMMM d", L"2016 Rabi II 5", D(2016, 3, 5)},
-      {L"d MMMM yyyy", L"5  Rabi II  2016 10:30", D(2016, 3, 5) + EncodeTime(10, 30, 0, 0)},
+      {L"d MMMM yyyy", L"5 Rabi II 2016 10:30", D(2016, 3, 5) + EncodeTime(10, 30, 0, 0)},
       {L"d MMMM yyyy", L"5 April 2016 10:30", D(2016, 4, 5) + EncodeTime(10, 30, 0, 0)},
       {L"MMMM d yyyy", L"April 5 2016", D(2016, 4, 5)},
   };

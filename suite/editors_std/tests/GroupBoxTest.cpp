@@ -271,7 +271,7 @@ TEST_F(GroupBoxTest, NativeFrameIsTheThemesGroupBox) {
   box->Style()->LookAndFeel()->SetNativeStyle(true);
   box->Repaint();
   Pump(40);
-  ASSERT_TRUE(box->IsNativeStyle());
+  ASSERT_TRUE(TvxCustomEditViewData::IsNativeStyle(box->Style()->LookAndFeel()));
   const TRect frame = box->FrameRect(), cap = box->CaptionRect();
   TWindowPixels px(box->Handle());
   // The theme's own drawing of the part over the same rectangle, on the box's background.
@@ -315,7 +315,7 @@ TEST_F(GroupBoxTest, OfficePanelBackgroundFollowsItsKind) {
   const COLORREF a = ColorToRGB(vdOffice11GradientColor1), b = ColorToRGB(vdOffice11GradientColor2);
   const COLORREF blend =
       RGB((GetRValue(a) + GetRValue(b)) / 2, (GetGValue(a) + GetGValue(b)) / 2, (GetBValue(a) + GetBValue(b)) / 2);
-  auto near = [](COLORREF x, COLORREF y) {
+  auto similar = [](COLORREF x, COLORREF y) {
     return std::abs(int(GetRValue(x)) - GetRValue(y)) <= 8 && std::abs(int(GetGValue(x)) - GetGValue(y)) <= 8 &&
            std::abs(int(GetBValue(x)) - GetBValue(y)) <= 8;
   };
@@ -331,8 +331,8 @@ TEST_F(GroupBoxTest, OfficePanelBackgroundFollowsItsKind) {
     box->Repaint();
     Pump(40);
     TWindowPixels px(box->Handle());
-    EXPECT_TRUE(near(c.Top, px.At(px.W / 2, 1))) << std::hex << px.At(px.W / 2, 1);
-    EXPECT_TRUE(near(c.Bottom, px.At(px.W / 2, px.H - 5))) << std::hex << px.At(px.W / 2, px.H - 5);
+    EXPECT_TRUE(similar(c.Top, px.At(px.W / 2, 1))) << std::hex << px.At(px.W / 2, 1);
+    EXPECT_TRUE(similar(c.Bottom, px.At(px.W / 2, px.H - 5))) << std::hex << px.At(px.W / 2, px.H - 5);
   }
   // Without the Office look the kind does not matter: the style colour.
   box->Style()->LookAndFeel()->SetKind(lfStandard);
