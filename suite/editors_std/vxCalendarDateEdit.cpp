@@ -351,6 +351,8 @@ void TvxCustomDateEditProperties::ValidateDisplayValue(Variant& ADisplayValue, S
 void TvxDateEditProperties::DeclarePublished(TPublisher<TvxDateEditProperties>& P) {
   using C = TvxDateEditProperties;
   P.Property(L"ArrowsForYear", &C::ArrowsForYear, &C::SetArrowsForYear).Default(true);
+  P.Property(L"DateButtons", [](C* E) { return E->DateButtons(); }, [](C* E, TDateButtons V) { E->SetDateButtons(V); })
+      .Stored([](C* E) { return E->AssignedValues()->DateButtons(); });
   P.Property(L"DateOnError", &C::DateOnError, &C::SetDateOnError).Default(deNoChange);
   P.Property(L"ImmediateDropDown", &C::ImmediateDropDown, &C::SetImmediateDropDown).Default(false);
   P.Property(L"InputKind", [](C* E) { return E->InputKind(); }, [](C* E, TvxInputKind V) { E->SetInputKind(V); })
@@ -531,7 +533,7 @@ void TvxCustomDateEdit::ApplyValidatedDisplayValue(const Variant& ADisplayValue)
     TvxCustomPopupEdit::ApplyValidatedDisplayValue(ADisplayValue);
     return;
   }
-  TvxChangeEventsLock lock(this);
+  auto lock = vxLockChangeEvents(this);
   SetInternalEditValue(ADisplayValue);
 }
 
@@ -678,7 +680,7 @@ void TvxCustomDateEdit::CalendarDateTimeChanged(TObject*) {
   GetDateDisplayValue(shown, d);
   if (Date() == d && InternalGetText() == VarToStr(shown)) return;
   if (!DoEditing()) return;
-  TvxChangeEventsLock lock(this);
+  auto lock = vxLockChangeEvents(this);
   SetDate(d);
   SetModifiedAfterEnter(true);
   SetInternalDisplayValue(shown);
