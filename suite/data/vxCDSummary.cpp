@@ -29,6 +29,19 @@ void vxCustomData::GetDefaultSummaryFormat(TvxSummaryValueType AValueType, TvxSu
 
 namespace {
 
+// An object of AClass when that class is a T other than T itself (made with AArg), else a T.
+template <class T, class TArg>
+std::unique_ptr<T> NewOfClass(TClass AClass, TArg* AArg) {
+  if (AClass && AClass != T::StaticClass() && AClass->InheritsFrom(T::StaticClass())) {
+    std::unique_ptr<TObject> o(AClass->NewInstance(AArg));
+    if (auto* t = dynamic_cast<T*>(o.get())) {
+      o.release();
+      return std::unique_ptr<T>(t);
+    }
+  }
+  return std::make_unique<T>(AArg);
+}
+
 TvxSummaryValueType GetSummaryValueType(TVarType AVarType) {
   if (IsCurrencyVarType(AVarType)) return svtCurrency;
   if (AVarType == varDate) return svtDate;
@@ -176,17 +189,7 @@ String TvxDataSummaryItems::DefaultFormat(TvxSummaryValueType AValueType, TvxSum
 
 TvxDataSummaryItem* TvxDataSummaryItems::Add() {
   // An item of the controller's summary item class (the base class when that makes none).
-  std::unique_ptr<TvxDataSummaryItem> item;
-  TClass cls = FSummary->GetSummaryItemClass();
-  if (cls && cls != TvxDataSummaryItem::StaticClass() && cls->InheritsFrom(TvxDataSummaryItem::StaticClass())) {
-    std::unique_ptr<TObject> o(cls->NewInstance(this));
-    if (auto* i = dynamic_cast<TvxDataSummaryItem*>(o.get())) {
-      o.release();
-      item.reset(i);
-    }
-  }
-  if (!item) item = std::make_unique<TvxDataSummaryItem>(this);
-  FItems.push_back(std::move(item));
+  FItems.push_back(NewOfClass<TvxDataSummaryItem>(FSummary->GetSummaryItemClass(), this));
   Changed(true);
   return FItems.back().get();
 }
@@ -379,8 +382,7 @@ void TvxDataSummaryGroupItemLink::ItemLinkChanging(TvxCustomDataField* AField) {
   if (!AField) return;
   // An item is linked at most once: the link that has it now lets it go.
   TvxDataSummaryGroups* groups = FLinks->SummaryGroup()->Collection();
-  FLinks->BeginUpdate();
-  TScopeExit end([this] { FLinks->EndUpdate(); });
+  TUpdateScope<TvxDataSummaryGroupItemLinks> update(FLinks);
   for (Integer i = 0; i < groups->Count(); ++i) {
     TvxDataSummaryGroup* g = groups->Items(i);
     if (!g->HasLinks()) continue;
@@ -390,24 +392,13 @@ void TvxDataSummaryGroupItemLink::ItemLinkChanging(TvxCustomDataField* AField) {
 }
 
 TvxDataSummaryGroupItemLink* TvxDataSummaryGroupItemLinks::Add() {
-  std::unique_ptr<TvxDataSummaryGroupItemLink> link;
-  if (FItemClass && FItemClass != TvxDataSummaryGroupItemLink::StaticClass() &&
-      FItemClass->InheritsFrom(TvxDataSummaryGroupItemLink::StaticClass())) {
-    std::unique_ptr<TObject> o(FItemClass->NewInstance(this));
-    if (auto* l = dynamic_cast<TvxDataSummaryGroupItemLink*>(o.get())) {
-      o.release();
-      link.reset(l);
-    }
-  }
-  if (!link) link = std::make_unique<TvxDataSummaryGroupItemLink>(this);
-  FItems.push_back(std::move(link));
+  FItems.push_back(NewOfClass<TvxDataSummaryGroupItemLink>(FItemClass, this));
   Update();
   return FItems.back().get();
 }
 
 void TvxDataSummaryGroupItemLinks::Assign(TvxDataSummaryGroupItemLinks* ASource) {
-  BeginUpdate();
-  TScopeExit end([this] { EndUpdate(); });
+  TUpdateScope<TvxDataSummaryGroupItemLinks> update(this);
   Clear();
   for (Integer i = 0; i < ASource->Count(); ++i) Add()->Assign(ASource->Items(i));
 }
