@@ -187,7 +187,9 @@ TEST_F(TDataStorageTest, DefinitionsAddedAndRemovedOneByOneLieEndToEnd) {
   EXPECT_TRUE(endToEnd(S.ValueDefs()));
   EXPECT_TRUE(endToEnd(S.InternalValueDefs()));
   for (size_t i = 0; i < defs.size(); ++i)
-    if (defs[i]) EXPECT_EQ(VarToStr(S.GetValue(1, defs[i])), IntToStr(static_cast<Integer>(i))) << i;
+    if (defs[i]) {
+      EXPECT_EQ(VarToStr(S.GetValue(1, defs[i])), IntToStr(static_cast<Integer>(i))) << i;
+    }
   EXPECT_EQ(S.ValueDefs()->Count(), 297);
 }
 
