@@ -549,6 +549,18 @@ void TvxValueDefs::Layout(Integer AStartOffset) {
   FRecordSize = offset;
 }
 
+void TvxValueDefs::LayoutFrom(Integer AIndex) {
+  // The definitions before AIndex keep their places: the walk starts where the one
+  // before AIndex ends, so adding or removing the last definition costs one step.
+  Integer offset = FRecordOffset;
+  if (AIndex > 0) {
+    TvxValueDef* prev = FItems[static_cast<size_t>(AIndex - 1)];
+    offset = prev->FOffset + prev->FBufferSize;
+  }
+  for (size_t i = static_cast<size_t>(AIndex); i < FItems.size(); ++i) FItems[i]->CalculateLayout(offset);
+  FRecordSize = offset;
+}
+
 TvxValueDef* TvxValueDefs::NewValueDef(TvxValueTypeClass AValueTypeClass) {
   return new TvxValueDef(this, AValueTypeClass);
 }
@@ -566,8 +578,7 @@ TvxValueDef* TvxValueDefs::Add(TvxValueTypeClass AValueTypeClass, bool AStored, 
   if (FDataStorage) FDataStorage->ValueDefAdding(this, def.get());
   FItems.push_back(def.get());
   TvxValueDef* result = def.release();
-  if (FDataStorage) FDataStorage->PrepareStructure(this);
-  else Layout(FRecordOffset);
+  LayoutFrom(Count() - 1);
   return result;
 }
 
@@ -593,18 +604,22 @@ Integer TvxValueDefs::IndexOf(const TvxValueDef* ADef) const {
   return it == FItems.end() ? -1 : static_cast<Integer>(it - FItems.begin());
 }
 
+Integer TvxValueDefs::LastIndexOf(const TvxValueDef* ADef) const {
+  // From the end: definitions are mostly freed from the last one down.
+  auto it = std::find(FItems.rbegin(), FItems.rend(), ADef);
+  return it == FItems.rend() ? -1 : static_cast<Integer>(FItems.rend() - it) - 1;
+}
+
 void TvxValueDefs::Remove(TvxValueDef* ADef) {
-  auto it = std::find(FItems.begin(), FItems.end(), ADef);
-  if (it == FItems.end()) return;
+  if (LastIndexOf(ADef) < 0) return;
   if (FDataStorage) FDataStorage->ValueDefRemoving(this, ADef);
-  it = std::find(FItems.begin(), FItems.end(), ADef);
-  FItems.erase(it);
+  Integer index = LastIndexOf(ADef);
+  FItems.erase(FItems.begin() + index);
   if (FDataStorage && FDataStorage->FStreamingOrder) {
     auto& order = *FDataStorage->FStreamingOrder;
     order.erase(std::remove(order.begin(), order.end(), ADef), order.end());
   }
-  if (FDataStorage) FDataStorage->PrepareStructure(this);
-  else Layout(FRecordOffset);
+  LayoutFrom(index);
 }
 
 TvxValueDef* TvxInternalValueDefs::NewValueDef(TvxValueTypeClass AValueTypeClass) {
@@ -782,7 +797,12 @@ void TvxDataStorage::ClearRecords(bool AClearList) {
 }
 
 Integer TvxDataStorage::CompareRecords(Integer AIndex1, Integer AIndex2, TvxValueDef* AValueDef) {
-  return CompareBuffers(AValueDef, RecordBuffer(AIndex1), RecordBuffer(AIndex2));
+  if (AIndex1 >= 0 && AIndex2 >= 0) return CompareBuffers(AValueDef, RecordBuffer(AIndex1), RecordBuffer(AIndex2));
+  // An internal record has a layout of its own: each side is read through its own
+  // definition.
+  Pointer p1 = nullptr, p2 = nullptr;
+  const bool null1 = GetCompareInfo(AIndex1, AValueDef, p1), null2 = GetCompareInfo(AIndex2, AValueDef, p2);
+  return AValueDef->CompareValues(null1, null2, p1, p2);
 }
 
 bool TvxDataStorage::GetCompareInfo(Integer ARecordIndex, TvxValueDef* AValueDef, Pointer& P) {

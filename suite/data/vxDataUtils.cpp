@@ -149,11 +149,7 @@ void TvxCollection::Assign(TPersistent* Source) {
     return;
   }
   if (Count() == 0 && src->Count() == 0) return;
-  BeginUpdate();
-  struct TEndUpdate {
-    TvxCollection* C;
-    ~TEndUpdate() { C->EndUpdate(); }
-  } endUpdate{this};
+  TUpdateScope<TvxCollection> update(this);
   for (Integer i = 0; i < src->Count(); ++i) {
     TCollectionItem* item = i < Count() ? Items(i) : Add();
     item->Assign(src->Items(i));
