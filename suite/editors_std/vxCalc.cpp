@@ -5,6 +5,7 @@
 #include "Clipbrd.h"
 #include "Forms.h"
 #include "vxClasses.h"
+#include "vxCurrencyEdit.h"
 #include "vxEditConsts.h"
 #include "vxFilterControlUtils.h"
 #include "vxTextEdit.h"
@@ -890,10 +891,7 @@ void TvxCalcEdit::DeclarePublished(TPublisher<TvxCalcEdit>& P) {
 TvxFilterControlOperators TvxFilterCalcEditHelper::GetSupportedFilterOperators(TvxCustomEditProperties*,
                                                                                TvxValueTypeClass,
                                                                                bool AExtendedSet) const {
-  TvxFilterControlOperators result{fcoEqual, fcoNotEqual, fcoLess, fcoLessEqual, fcoGreater, fcoGreaterEqual,
-                                   fcoBlanks, fcoNonBlanks};
-  if (AExtendedSet) result += TvxFilterControlOperators{fcoBetween, fcoNotBetween, fcoInList, fcoNotInList};
-  return result;
+  return vxNumberFilterOperators(AExtendedSet);
 }
 
 void TvxFilterCalcEditHelper::InitializeProperties(TvxCustomEditProperties* AProperties,

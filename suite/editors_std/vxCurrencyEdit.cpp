@@ -269,13 +269,17 @@ void TvxCurrencyEdit::DeclarePublished(TPublisher<TvxCurrencyEdit>& P) {
   P.Property(L"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
 }
 
-TvxFilterControlOperators TvxFilterCurrencyEditHelper::GetSupportedFilterOperators(TvxCustomEditProperties*,
-                                                                                   TvxValueTypeClass,
-                                                                                   bool AExtendedSet) const {
+TvxFilterControlOperators vxNumberFilterOperators(bool AExtendedSet) {
   TvxFilterControlOperators result{fcoEqual, fcoNotEqual, fcoLess, fcoLessEqual, fcoGreater, fcoGreaterEqual,
                                    fcoBlanks, fcoNonBlanks};
   if (AExtendedSet) result += TvxFilterControlOperators{fcoBetween, fcoNotBetween, fcoInList, fcoNotInList};
   return result;
+}
+
+TvxFilterControlOperators TvxFilterCurrencyEditHelper::GetSupportedFilterOperators(TvxCustomEditProperties*,
+                                                                                   TvxValueTypeClass,
+                                                                                   bool AExtendedSet) const {
+  return vxNumberFilterOperators(AExtendedSet);
 }
 
 void TvxFilterCurrencyEditHelper::InitializeProperties(TvxCustomEditProperties* AProperties,

@@ -118,6 +118,10 @@ class TvxCurrencyEdit : public TvxCustomCurrencyEdit {
   std::unique_ptr<TvxCustomEditProperties> CreateProperties() override;
 };
 
+// The filter operators of an editor of numbers: comparisons and blanks, with ranges and lists
+// in the extended set.
+TvxFilterControlOperators vxNumberFilterOperators(bool AExtendedSet);
+
 // Filter rows type amounts into a currency edit that may stay empty.
 class TvxFilterCurrencyEditHelper : public TvxFilterTextEditHelper {
   DECLARE_FILTER_EDIT_HELPER(TvxFilterCurrencyEditHelper, TvxFilterTextEditHelper)

@@ -7,6 +7,7 @@
 #include "Streaming.h"
 #include "SysUtils.h"
 #include "vxCalc.h"
+#include "vxDataStorage.h"
 #include "vxEditConsts.h"
 
 namespace ZS_UNITY_ID {
@@ -198,6 +199,15 @@ TEST(CalcEditProperties, DisplayTextAndPrecision) {
   TvxCalcEditProperties plain(nullptr);
   copy.Assign(&plain);
   EXPECT_FALSE(copy.AssignedValues()->Precision());
+  // A filter row's calc edit closes its popup on "=" and compares numbers.
+  TvxFilterEditHelperClass helper = TvxFilterCalcEditHelper::Class();
+  TvxCalcEditProperties filter(nullptr);
+  helper->InitializeProperties(&filter, &p, true);
+  EXPECT_TRUE(filter.QuickClose());
+  const TvxFilterControlOperators ops = helper->GetSupportedFilterOperators(&p, TvxStringValueType::Class(), true);
+  EXPECT_TRUE(ops.Contains(fcoLessEqual));
+  EXPECT_TRUE(ops.Contains(fcoBetween));
+  EXPECT_FALSE(ops.Contains(fcoLike));
   FormatSettings = saved;
 }
 
