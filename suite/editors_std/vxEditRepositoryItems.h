@@ -1,11 +1,21 @@
 // Repository item classes: each owns one properties object of its editor kind.
 #pragma once
 
+#include "vxButtonEdit.h"
+#include "vxCalc.h"
 #include "vxCalendar.h"
 #include "vxCheckBox.h"
 #include "vxCurrencyEdit.h"
+#include "vxDropDownEdit.h"
 #include "vxEdit.h"
+#include "vxHyperLinkEdit.h"
+#include "vxImage.h"
+#include "vxMaskEdit.h"
+#include "vxMemo.h"
+#include "vxRadioGroup.h"
+#include "vxSpinEdit.h"
 #include "vxTextEdit.h"
+#include "vxTimeEdit.h"
 
 // An item holding properties of class P; Properties() is a checked cast to P.
 template <class P>
@@ -46,5 +56,25 @@ class TvxEditRepositoryDateItem : public TvxEditRepositoryItemOf<TvxDateEditProp
  public:
   explicit TvxEditRepositoryDateItem(TComponent* AOwner) : TvxEditRepositoryItemOf(AOwner) {}
 };
+
+// An item class that only binds its editor's properties class.
+#define VX_REPOSITORY_ITEM(Cls, Props)                                    \
+  class Cls : public TvxEditRepositoryItemOf<Props> {                     \
+    DECLARE_CLASS(Cls, TvxEditRepositoryItem)                             \
+   public:                                                                \
+    explicit Cls(TComponent* AOwner) : TvxEditRepositoryItemOf(AOwner) {} \
+  };
+
+VX_REPOSITORY_ITEM(TvxEditRepositoryButtonItem, TvxButtonEditProperties)
+VX_REPOSITORY_ITEM(TvxEditRepositoryImageItem, TvxImageProperties)
+VX_REPOSITORY_ITEM(TvxEditRepositoryComboBoxItem, TvxComboBoxProperties)
+VX_REPOSITORY_ITEM(TvxEditRepositoryMaskItem, TvxMaskEditProperties)
+VX_REPOSITORY_ITEM(TvxEditRepositoryPopupItem, TvxPopupEditProperties)
+VX_REPOSITORY_ITEM(TvxEditRepositoryCalcItem, TvxCalcEditProperties)
+VX_REPOSITORY_ITEM(TvxEditRepositorySpinItem, TvxSpinEditProperties)
+VX_REPOSITORY_ITEM(TvxEditRepositoryMemoItem, TvxMemoProperties)
+VX_REPOSITORY_ITEM(TvxEditRepositoryTimeItem, TvxTimeEditProperties)
+VX_REPOSITORY_ITEM(TvxEditRepositoryHyperLinkItem, TvxHyperLinkEditProperties)
+VX_REPOSITORY_ITEM(TvxEditRepositoryRadioGroupItem, TvxRadioGroupProperties)
 
 extern const TUnitInfo vxEditRepositoryItemsUnit;
