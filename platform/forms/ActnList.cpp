@@ -293,14 +293,14 @@ void TActionList::DeclarePublished(TPublisher<TActionList>& P) {
 namespace {
 
 // The classes form files may name, registered while the unit runs.
-std::vector<TClass> StreamedClasses() { return {TActionList::StaticClass(), TAction::StaticClass()}; }
+std::vector<TClass> ActnListClasses() { return {TActionList::StaticClass(), TAction::StaticClass()}; }
 
 void InitActnList() {
-  for (TClass c : StreamedClasses()) RegisterClass(c);
+  for (TClass c : ActnListClasses()) RegisterClass(c);
 }
 
 void DoneActnList() {
-  for (TClass c : StreamedClasses()) UnRegisterClass(c);
+  for (TClass c : ActnListClasses()) UnRegisterClass(c);
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 namespace {
 
 // The classes form files may name, registered while the unit runs.
-std::vector<TClass> StreamedClasses() {
+std::vector<TClass> ComCtrlsClasses() {
   return {TTreeView::StaticClass(), TListView::StaticClass(), TStatusBar::StaticClass(),
           TTabControl::StaticClass(), TPageControl::StaticClass(), TTabSheet::StaticClass()};
 }
@@ -15,11 +15,11 @@ std::vector<TClass> StreamedClasses() {
 void InitComCtrls() {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES};
   InitCommonControlsEx(&icc);
-  for (TClass c : StreamedClasses()) RegisterClass(c);
+  for (TClass c : ComCtrlsClasses()) RegisterClass(c);
 }
 
 void DoneComCtrls() {
-  for (TClass c : StreamedClasses()) UnRegisterClass(c);
+  for (TClass c : ComCtrlsClasses()) UnRegisterClass(c);
 }
 
 HTREEITEM NextItem(HWND H, HTREEITEM Item, UINT Code) {

@@ -702,23 +702,23 @@ void TvxCheckListBox::DeleteSelected() {
 
 namespace {
 
-const wchar_t* const CProductName = L"TarvixEditorsEx Library";
+const wchar_t* const CCheckListBoxProductName = L"TarvixEditorsEx Library";
 const wchar_t* const CItemLimitText = L"The number\uF8F0of items cannot be greater than 64, if the EditValueFormat is cvfInteger";
 
-void InitUnit() {
+void InitCheckListBox() {
   RegisterClass(TvxCheckListBox::StaticClass());
-  vdGetResourceStringsRepository()->RegisterProduct(CProductName, [](TvdProductResourceStrings* AProduct) {
+  vdGetResourceStringsRepository()->RegisterProduct(CCheckListBoxProductName, [](TvdProductResourceStrings* AProduct) {
     AProduct->Add(L"vxSCheckListBoxItemLimit", &vxSCheckListBoxItemLimit);
   });
 }
 
 // Unregistering drops any translation: the record gets its built-in text back.
-void FinUnit() {
+void FinCheckListBox() {
   UnRegisterClass(TvxCheckListBox::StaticClass());
-  vdGetResourceStringsRepository()->UnRegisterProduct(CProductName);
+  vdGetResourceStringsRepository()->UnRegisterProduct(CCheckListBoxProductName);
   vxSCheckListBoxItemLimit.Text = CItemLimitText;
 }
 
 }  // namespace
 
-const TUnitInfo vxCheckListBoxUnit = {L"vxCheckListBox", InitUnit, FinUnit};
+const TUnitInfo vxCheckListBoxUnit = {L"vxCheckListBox", InitCheckListBox, FinCheckListBox};
