@@ -83,6 +83,8 @@ bool AreVariantsComparable(const Variant& V1, const Variant& V2) {
   return (VarIsNumeric(V1) && VarIsNumeric(V2)) || VarType(V1) == VarType(V2) || (VarIsStr(V1) && VarIsStr(V2));
 }
 
+bool VarIsSoftNull(const Variant& V) { return VarIsNull(V) || VarIsEmpty(V) || (VarIsStr(V) && VarToStr(V).empty()); }
+
 bool VarEqualsComparable(const Variant& V1, const Variant& V2) {
   return AreVariantsComparable(V1, V2) && VariantsEqual(V1, V2);
 }

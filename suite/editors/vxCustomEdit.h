@@ -84,6 +84,8 @@ void UniteRegionHandles(HRGN ADest, HRGN ASource);
 bool AreVariantsComparable(const Variant& V1, const Variant& V2);
 // Comparable (above) and equal.
 bool VarEqualsComparable(const Variant& V1, const Variant& V2);
+// Null, Empty or an empty string: an edit value that stands for no value.
+bool VarIsSoftNull(const Variant& V);
 
 // Defers OnChange / OnEditValueChanged while locked; the caught events fire once at the
 // outermost unlock that asks for it.

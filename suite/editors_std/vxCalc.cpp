@@ -604,7 +604,6 @@ TvxEditPropertiesParts CalcEditParts() {
   return parts;
 }
 
-bool IsSoftNull(const Variant& V) { return VarIsNull(V) || VarIsEmpty(V) || (VarIsStr(V) && VarToStr(V).empty()); }
 
 // The number an edit value stands for; false when it stands for none.
 bool EditValueToNumber(const Variant& AValue, Extended& ANumber) {
@@ -684,7 +683,7 @@ TvxDataEditValueSource TvxCustomCalcEditProperties::GetEditValueSource(bool AEdi
 }
 
 bool TvxCustomCalcEditProperties::IsEditValueValid(Variant& EditValue, bool) {
-  if (IsSoftNull(EditValue) || VarIsNumeric(EditValue)) return true;
+  if (VarIsSoftNull(EditValue) || VarIsNumeric(EditValue)) return true;
   Extended value;
   return VarIsStr(EditValue) && TextToNumber(VarToStr(EditValue), value);
 }
@@ -692,7 +691,7 @@ bool TvxCustomCalcEditProperties::IsEditValueValid(Variant& EditValue, bool) {
 void TvxCustomCalcEditProperties::PrepareDisplayValue(const Variant& AEditValue, Variant& DisplayValue,
                                                       bool AEditFocused) {
   Extended value = 0;
-  if (IsSoftNull(AEditValue)) {
+  if (VarIsSoftNull(AEditValue)) {
     DisplayValue = String();
     return;
   }

@@ -12,7 +12,6 @@
 namespace {
 
 bool IsNullDateValue(TDateTime D) { return D == NullDate; }
-bool IsSoftNull(const Variant& V) { return VarIsNull(V) || VarIsEmpty(V) || (VarIsStr(V) && VarToStr(V).empty()); }
 bool IsDateOrNumber(const Variant& V) { return VarType(V) == varDate || VarIsNumeric(V); }
 // D with the time T kept behind the whole day (before it for negative days).
 TDateTime WithTime(TDateTime D, TDateTime T) { return std::trunc(D) + vxSignOf(D) * T; }
@@ -233,7 +232,7 @@ void TvxCustomDateEditProperties::TextToEditValue(const String& AText, Variant& 
 }
 
 bool TvxCustomDateEditProperties::IsEditValueValid(Variant& EditValue, bool) {
-  if (!VarIsStr(EditValue)) return IsSoftNull(EditValue) || IsDateOrNumber(EditValue);
+  if (!VarIsStr(EditValue)) return VarIsSoftNull(EditValue) || IsDateOrNumber(EditValue);
   if (VarToStr(EditValue).empty()) return true;
   try {
     Variant v;
@@ -254,7 +253,7 @@ bool TvxCustomDateEditProperties::IsDisplayValueValid(Variant& ADisplayValue, bo
 void TvxCustomDateEditProperties::PrepareDisplayValue(const Variant& AEditValue, Variant& DisplayValue,
                                                       bool AEditFocused) {
   const auto convertError = [] { return EConvertError(vxGetResString(&vxSEditDateConvertError)); };
-  if (IsSoftNull(AEditValue) || (IsDateOrNumber(AEditValue) && AEditValue.AsDouble() == NullDate)) {
+  if (VarIsSoftNull(AEditValue) || (IsDateOrNumber(AEditValue) && AEditValue.AsDouble() == NullDate)) {
     DisplayValue = GetEmptyDisplayText(AEditFocused);
     return;
   }
