@@ -444,6 +444,7 @@ void TvxImageComboBoxViewData::Calculate(TvxCanvas* ACanvas, const TRect& ABound
   if (!IsInplace()) {
     vi->ClientRect = text;
     InflateRect(&text, -2, -1);
+    if (text.left > text.right) text.left = text.right;
   }
   vi->TextRect = text;
   if (Edit) EditValueToDrawValue(ACanvas, Edit->EditValue(), vi);

@@ -12,6 +12,7 @@ TvxCustomMRUEditProperties::TvxCustomMRUEditProperties(TPersistent* AOwner) : Tv
   ellipsis->SetKind(bkEllipsis);
   ellipsis->SetDefault(true);
   SetGlyphButtonIndex(1);
+  UpdateButtonKinds();
   SetDropDownListStyle(lsEditList);
   SetMRUMode(true);
 }
@@ -82,6 +83,17 @@ void TvxCustomMRUEditProperties::SetShowEllipsis(bool Value) {
   FShowEllipsis = Value;
   if (Buttons()->Count() > 1) Buttons()->Items(1)->SetVisible(Value);
   SetGlyphButtonIndex(EllipsisButtonIndex());
+  UpdateButtonKinds();
+}
+
+void TvxCustomMRUEditProperties::UpdateButtonKinds() {
+  const Integer index = EllipsisButtonIndex();
+  if (index >= Buttons()->Count()) return;
+  TvxEditButton* b = Buttons()->Items(index);
+  const TvxEditButtonKind kind =
+      ButtonGlyph() && !ButtonGlyph()->Empty() ? bkGlyph : (FShowEllipsis ? bkEllipsis : bkDown);
+  if (b->Kind() != kind) b->SetKind(kind);
+  if (FShowEllipsis && Buttons()->Items(0)->Kind() == bkGlyph) Buttons()->Items(0)->SetKind(bkDown);
 }
 
 void TvxMRUEditProperties::DeclarePublished(TPublisher<TvxMRUEditProperties>& P) {
@@ -101,14 +113,7 @@ void TvxCustomMRUEdit::AddItem(const String& Value) {
 }
 
 void TvxCustomMRUEdit::PropertiesChanged(TObject* Sender) {
-  TvxCustomMRUEditProperties* p = ActiveProperties();
-  const Integer index = p->EllipsisButtonIndex();
-  if (index < p->Buttons()->Count()) {
-    TvxEditButton* b = p->Buttons()->Items(index);
-    const TvxEditButtonKind kind =
-        p->ButtonGlyph() && !p->ButtonGlyph()->Empty() ? bkGlyph : (p->ShowEllipsis() ? bkEllipsis : bkDown);
-    if (b->Kind() != kind) b->SetKind(kind);
-  }
+  ActiveProperties()->UpdateButtonKinds();
   inherited::PropertiesChanged(Sender);
 }
 

@@ -28,6 +28,9 @@ class TvxCustomMRUEditProperties : public TvxCustomComboBoxProperties {
   void CutLookupItems();
   // The button that carries the glyph: the ellipsis when shown, else the drop-down button.
   Integer EllipsisButtonIndex() const { return FShowEllipsis ? 1 : 0; }
+  // The glyph button shows the glyph when there is one, else the ellipsis (or the drop-down
+  // arrow while the ellipsis is hidden); the drop-down button keeps its arrow.
+  void UpdateButtonKinds();
 
   Integer MaxItemCount() const { return FMaxItemCount; }
   // Negative values are stored as 0.
