@@ -32,3 +32,13 @@ void FinEditRepositoryItems() {
 
 const TUnitInfo vxEditRepositoryItemsUnit = {L"vxEditRepositoryItems", InitEditRepositoryItems,
                                              FinEditRepositoryItems};
+
+// --- Image combo box, blob and MRU items ---------------------------------------------------------
+
+void TvxEditRepositoryImageComboBoxItem::Notification(TComponent* AComponent, TOperation Operation) {
+  TvxEditRepositoryItem::Notification(AComponent, Operation);
+  if (Operation != opRemove || ComponentState().Contains(csDestroying)) return;
+  TvxImageComboBoxProperties* p = Properties();
+  if (AComponent == p->Images()) p->SetImages(nullptr);
+  if (AComponent == p->LargeImages()) p->SetLargeImages(nullptr);
+}

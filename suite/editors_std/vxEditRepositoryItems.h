@@ -78,3 +78,32 @@ VX_REPOSITORY_ITEM(TvxEditRepositoryHyperLinkItem, TvxHyperLinkEditProperties)
 VX_REPOSITORY_ITEM(TvxEditRepositoryRadioGroupItem, TvxRadioGroupProperties)
 
 extern const TUnitInfo vxEditRepositoryItemsUnit;
+
+// --- Image combo box, blob and MRU items ---------------------------------------------------------
+
+#include "vxBlobEdit.h"
+#include "vxImageComboBox.h"
+#include "vxMRUEdit.h"
+
+// Forgets an image list freed while its properties still point at it (both slots may hold
+// the same list).
+class TvxEditRepositoryImageComboBoxItem : public TvxEditRepositoryItemOf<TvxImageComboBoxProperties> {
+  DECLARE_CLASS(TvxEditRepositoryImageComboBoxItem, TvxEditRepositoryItem)
+ public:
+  explicit TvxEditRepositoryImageComboBoxItem(TComponent* AOwner) : TvxEditRepositoryItemOf(AOwner) {}
+
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+};
+
+class TvxEditRepositoryBlobItem : public TvxEditRepositoryItemOf<TvxBlobEditProperties> {
+  DECLARE_CLASS(TvxEditRepositoryBlobItem, TvxEditRepositoryItem)
+ public:
+  explicit TvxEditRepositoryBlobItem(TComponent* AOwner) : TvxEditRepositoryItemOf(AOwner) {}
+};
+
+class TvxEditRepositoryMRUItem : public TvxEditRepositoryItemOf<TvxMRUEditProperties> {
+  DECLARE_CLASS(TvxEditRepositoryMRUItem, TvxEditRepositoryItem)
+ public:
+  explicit TvxEditRepositoryMRUItem(TComponent* AOwner) : TvxEditRepositoryItemOf(AOwner) {}
+};
