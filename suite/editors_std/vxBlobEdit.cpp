@@ -637,7 +637,7 @@ void TvxCustomBlobEdit::SavePopupValue() {
 }
 
 void TvxCustomBlobEdit::DoClosePopupWindow(TObject* Sender) {
-  TvxChangeEventsLock lock(this);
+  auto lock = vxLockChangeEvents(this);
   SavePopupValue();
   inherited::DoClosePopupWindow(Sender);
   ShortRefreshContainer(false);
