@@ -8,6 +8,8 @@
 #include "vxControls.h"
 #include "vxPCInternal.h"
 
+using namespace vxPCDetail;
+
 namespace {
 
 bool PtIn(const TRect& R, Integer X, Integer Y) { return X >= R.left && X < R.right && Y >= R.top && Y < R.bottom; }
