@@ -304,6 +304,14 @@ class TvxTreeListEditCellViewInfo : public TvxTreeListCustomCellViewInfo {
   String FText;
 };
 
+// The one cell of a group row (categorized paint style): the categorized column's value
+// across the row beside the node's indent.
+class TvxTreeListGroupNodeEditViewInfo : public TvxTreeListEditCellViewInfo {
+  DECLARE_CLASS(TvxTreeListGroupNodeEditViewInfo, TvxTreeListEditCellViewInfo)
+ public:
+  using TvxTreeListEditCellViewInfo::TvxTreeListEditCellViewInfo;
+};
+
 // The preview line of a node: one column's value across the row under (or above) its data
 // cells, word-wrapped between the preview's left and right indents.
 class TvxTreeListPreviewCellViewInfo : public TvxTreeListEditCellViewInfo {
@@ -630,6 +638,17 @@ class TvxTreeListViewInfo : public TvxCustomControlViewInfo {
   Integer DataRowsHeight() const;
   // The height of a node's data lines: the default, changed by OnGetNodeHeight.
   Integer NodeDataHeight(TvxTreeListNode* ANode);
+  // A node shows as a group row: the categorized paint style (or OnIsGroupNode) says so and
+  // there is a visible column to show across it.
+  bool IsGroupRow(TvxTreeListNode* ANode) const;
+  // The boundaries of a node's data lines from the row's top (one more than the band rows'
+  // line count; a group row has one line): the default line height each, grown where
+  // CellAutoHeight needs more for a cell's text, then spread in proportion over the height
+  // OnGetNodeHeight gives.
+  std::vector<Integer> NodeLineTops(TvxTreeListNode* ANode);
+  // The height a cell AWidth pixels wide needs to show a node's value of a column wrapped
+  // into lines: at least one line.
+  Integer MeasureCellHeight(TvxTreeListColumn* AColumn, TvxTreeListNode* ANode, Integer AWidth);
   // A visible column's display left and right; False when it is not placed.
   bool ColumnSpan(TvxTreeListColumn* AColumn, Integer& ALeft, Integer& ARight) const;
 
@@ -681,6 +700,16 @@ class TvxTreeListViewInfo : public TvxCustomControlViewInfo {
   void LinkHeaderNeighbours();
   void AddHeaderSizingAreas(TvxTreeListHeaderCellViewInfo* ACell, bool AHorz, bool AVert);
   TvxTreeListNodeViewData* CreateNodeRow(TvxTreeListNode* ANode, Integer ATop);
+  // Where a bottom band's data cells go in a row: each visible column of its visible band
+  // rows with its left and right (the first starting no further left than ACellsLeft, after
+  // the indent) and the lines it spans.
+  struct TDataCellPlace {
+    TvxTreeListColumn* Column;
+    Integer Left, Right, FirstLine, EndLine;
+  };
+  std::vector<TDataCellPlace> DataCellPlaces(const TBandSpan& ASpan, Integer ACellsLeft) const;
+  // The group row's cell: the categorized column across the content beside the indent.
+  void AddGroupCell(TvxTreeListNodeViewData* ARow, TvxTreeListNode* ANode, Integer ATop, Integer AHeight);
   // The indent cells of a node's row from AX (level steps, then check box, state image and
   // image); answers the x where the node's cells begin.
   Integer AddIndentCells(TvxTreeListNodeViewData* ARow, TvxTreeListNode* ANode, Integer AX, Integer ATop,

@@ -542,7 +542,9 @@ void TvxTreeListEditCellViewInfo::DoDraw(TvxCanvas* ACanvas) {
   ACanvas->SetFont(ItemViewParams.Font);
   ACanvas->Font()->SetColor(ItemViewParams.TextColor);
   ACanvas->Brush()->SetStyle(bsClear);
-  ACanvas->DrawTexT(FText, r, taLeftJustify, vaCenter, false, FTreeList->OptionsView()->CellEndEllipsis());
+  // With CellAutoHeight the row is as high as the wrapped text: it starts at the top.
+  const bool wrap = FTreeList->OptionsView()->CellAutoHeight();
+  ACanvas->DrawTexT(FText, r, taLeftJustify, wrap ? vaTop : vaCenter, wrap, FTreeList->OptionsView()->CellEndEllipsis());
   ACanvas->Brush()->SetStyle(bsSolid);
 }
 
