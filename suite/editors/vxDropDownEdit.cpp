@@ -2065,6 +2065,15 @@ void TvxPopupEdit::DeclarePublished(TPublisher<TvxPopupEdit>& P) {
 
 // --- Filter helpers and start-up ----------------------------------------------------------------
 
+TvxFilterControlOperators vxFixedListFilterOperators(bool AExtendedSet) {
+  TvxFilterControlOperators r{fcoEqual, fcoNotEqual, fcoBlanks, fcoNonBlanks};
+  if (AExtendedSet) {
+    r.Include(fcoInList);
+    r.Include(fcoNotInList);
+  }
+  return r;
+}
+
 void TvxFilterComboBoxHelper::InitializeProperties(TvxCustomEditProperties* AProperties,
                                                    TvxCustomEditProperties* AEditProperties, bool AHasButtons) const {
   TvxFilterDropDownEditHelper::InitializeProperties(AProperties, AEditProperties, AHasButtons);

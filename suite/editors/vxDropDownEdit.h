@@ -797,6 +797,10 @@ class TvxFilterDropDownEditHelper : public TvxCustomFilterEditHelper {
   }
 };
 
+// The operators of a filter row over a fixed list of values: equality and blanks, and
+// with the extended set, in and not in the list.
+TvxFilterControlOperators vxFixedListFilterOperators(bool AExtendedSet);
+
 class TvxFilterComboBoxHelper : public TvxFilterDropDownEditHelper {
   DECLARE_FILTER_EDIT_HELPER(TvxFilterComboBoxHelper, TvxFilterDropDownEditHelper)
   TClass GetFilterEditClass() const override { return TvxComboBox::StaticClass(); }

@@ -528,12 +528,7 @@ void TvxImageComboBox::DeclarePublished(TPublisher<TvxImageComboBox>& P) {
 TvxFilterControlOperators TvxFilterImageComboBoxHelper::GetSupportedFilterOperators(TvxCustomEditProperties*,
                                                                                     TvxValueTypeClass,
                                                                                     bool AExtendedSet) const {
-  TvxFilterControlOperators r{fcoEqual, fcoNotEqual, fcoBlanks, fcoNonBlanks};
-  if (AExtendedSet) {
-    r.Include(fcoInList);
-    r.Include(fcoNotInList);
-  }
-  return r;
+  return vxFixedListFilterOperators(AExtendedSet);
 }
 
 void TvxFilterImageComboBoxHelper::InitializeProperties(TvxCustomEditProperties* AProperties,

@@ -940,12 +940,7 @@ void TvxCustomRadioGroupViewData::CalculateButtonViewInfo(TvxButtonGroupViewInfo
 TvxFilterControlOperators TvxFilterRadioGroupHelper::GetSupportedFilterOperators(TvxCustomEditProperties*,
                                                                                  TvxValueTypeClass,
                                                                                  bool AExtendedSet) const {
-  TvxFilterControlOperators r{fcoEqual, fcoNotEqual, fcoBlanks, fcoNonBlanks};
-  if (AExtendedSet) {
-    r.Include(fcoInList);
-    r.Include(fcoNotInList);
-  }
-  return r;
+  return vxFixedListFilterOperators(AExtendedSet);
 }
 
 void TvxFilterRadioGroupHelper::InitializeProperties(TvxCustomEditProperties* AProperties,
