@@ -549,6 +549,7 @@ class TvxDataFilterCriteriaItem : public TvxFilterCriteriaItem {
   TvxDataFilterCriteriaItem(TvxFilterCriteriaItemList* AOwner, TObject* AItemLink,
                             TvxFilterOperatorKind AOperatorKind, const Variant& AValue, const String& ADisplayValue);
   void RecordValue(Pointer AData, Variant& AValue) override;
+  bool PeekRecordValue(Pointer AData, TvxFilterPeekedValue& AValue) override;
   void FieldCaption(String& AText) override;
   void FieldName(String& AText) override;
   TObject* ItemLink() const override;
@@ -1740,6 +1741,10 @@ class TvxCustomDataController : public TPersistent {
   virtual Variant GetFilterDataValue(Integer ARecordIndex, TvxCustomDataField* AField) {
     return GetFieldValue(ARecordIndex, AField);
   }
+  // GetFilterDataValue without a variant, for a stored number or text (see
+  // TvxFilterPeekedValue); False has the filter call GetFilterDataValue. A controller that
+  // gives filter values of its own by overriding GetFilterDataValue overrides this too.
+  virtual bool PeekFilterDataValue(Integer ARecordIndex, TvxCustomDataField* AField, TvxFilterPeekedValue& AValue);
   virtual String GetFilterItemFieldCaption(TObject* AItem) { return String(); }
   virtual String GetFilterItemFieldName(TObject* AItem) { return GetFilterItemFieldCaption(AItem); }
   virtual void BeginReadRecords();

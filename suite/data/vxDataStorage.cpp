@@ -656,14 +656,6 @@ Byte*& TvxDataStorage::Slot(Integer ARecordIndex) {
   return FRecords[static_cast<size_t>(ARecordIndex)];
 }
 
-Byte* TvxDataStorage::RecordBuffer(Integer ARecordIndex) const {
-  if (ARecordIndex < 0) {
-    size_t i = static_cast<size_t>(-static_cast<Int64>(ARecordIndex) - 1);
-    return i < FInternalRecords.size() ? FInternalRecords[i] : nullptr;
-  }
-  return static_cast<size_t>(ARecordIndex) < FRecords.size() ? FRecords[static_cast<size_t>(ARecordIndex)] : nullptr;
-}
-
 Byte* TvxDataStorage::AllocBuffer(TvxValueDefs* ADefs) {
   Integer size = ADefs->RecordSize();
   auto* b = static_cast<Byte*>(std::calloc(1, static_cast<size_t>(size > 0 ? size : 1)));
