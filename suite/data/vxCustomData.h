@@ -1629,6 +1629,13 @@ class TvxCustomDataController : public TPersistent {
   // MatchSearchText over the field's display text; a text the storage holds whole is
   // compared where it lies instead of being copied per record.
   bool MatchFieldDisplayText(Integer ARecordIndex, TvxCustomDataField* AField, const String& AText, bool APartial);
+  // The same with the field's storage definition found once for many records
+  // (StoredTextDef): nullptr reads every text through GetFieldDisplayText.
+  bool MatchFieldDisplayText(Integer ARecordIndex, TvxCustomDataField* AField, TvxValueDef* AStoredDef,
+                             const String& AText, bool APartial);
+  // The definition whose storage holds the field's texts for the records of the record
+  // list, nullptr when a data source gives them.
+  TvxValueDef* StoredTextDef(TvxCustomDataField* AField);
   virtual Integer GetItemID(TObject* AItem) { return -1; }
   virtual String QueryItemName(TObject* AItem);
   virtual Variant GetRecordKeyValue(Integer ARecordIndex, const std::vector<TvxCustomDataField*>& AFields);
