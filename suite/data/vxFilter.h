@@ -316,7 +316,8 @@ class TvxFilterCriteriaItem : public TvxCustomFilterCriteriaItem {
   // The value of the item's field for the record being filtered.
   virtual void RecordValue(Pointer AData, Variant& AValue) = 0;
   // The same value read where the record keeps it, when that needs no variant; False
-  // (the default) has Evaluate read RecordValue.
+  // (the default) has Evaluate read RecordValue. An item that gives record values of its
+  // own by overriding RecordValue overrides this too.
   virtual bool PeekRecordValue(Pointer /*AData*/, TvxFilterPeekedValue& /*AValue*/) { return false; }
   virtual void CaptionValue(String& AText);
   virtual void ValueString(bool ACaption, String& AText);
