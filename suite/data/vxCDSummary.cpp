@@ -726,7 +726,8 @@ void TvxDataSummary::AccumulateRecords(TvxDataSummaryItems* AItems, TRunning& AR
   // buffer (-1: the definition has no slot, so every value is null); the others read
   // variants. Each item's running value depends on its own values only.
   struct TNativeItem {
-    size_t Index;
+    Integer* Count;
+    TNativeRun* Run;
     Integer Offset;
     TvxSummaryKind Kind;
   };
@@ -738,21 +739,30 @@ void TvxDataSummary::AccumulateRecords(TvxDataSummaryItems* AItems, TRunning& AR
     if (run.State == TNativeRun::nrOff)
       others.push_back(n);
     else
-      native.push_back({n, run.Def->BufferSize() > 0 ? run.Def->Offset() : -1, AItems->Items(i)->FKind});
+      native.push_back({&ARunning.Counts[n], &ARunning.Native[n], run.Def->BufferSize() > 0 ? run.Def->Offset() : -1,
+                        AItems->Items(i)->FKind});
   }
-  // Grouped records lie in the order of their group values, so their buffers are spread
-  // over memory: the record-list slot and the buffer of records a few places ahead are
-  // fetched early, so that the waits overlap instead of following one another.
+  // Grouped or sorted records lie in the order of their values, so their buffers are
+  // spread over memory: the record-list slot and the buffer of records a few places ahead
+  // are fetched early, so that the waits overlap instead of following one another. Records
+  // in storage order are left to the processor, which sees that run by itself.
   constexpr Integer CListAhead = 16, CBufferAhead = 8;
   for (Integer p = AFrom; p <= ATo; ++p) {
-    if (p + CListAhead <= ATo) storage->PrefetchRecordEntry(info->GetInternalRecordIndex(p + CListAhead));
-    if (p + CBufferAhead <= ATo) storage->PrefetchRecordBuffer(info->GetInternalRecordIndex(p + CBufferAhead));
+    const Integer here = info->GetInternalRecordIndex(p);
+    if (p + CListAhead <= ATo) {
+      const Integer ahead = info->GetInternalRecordIndex(p + CListAhead);
+      if (ahead - here != CListAhead) storage->PrefetchRecordEntry(ahead);
+    }
+    if (p + CBufferAhead <= ATo) {
+      const Integer ahead = info->GetInternalRecordIndex(p + CBufferAhead);
+      if (ahead - here != CBufferAhead) storage->PrefetchRecordBuffer(ahead);
+    }
     const Integer r = GetSummaryRecordIndex(p);
     if (r < 0) continue;
     const Byte* buffer = storage->RecordBuffer(r);
     for (const TNativeItem& n : native) {
       const Byte* slot = buffer && n.Offset >= 0 ? buffer + n.Offset : nullptr;
-      AddNativeValue(n.Kind, slot && slot[0] ? slot + 1 : nullptr, ARunning.Counts[n.Index], ARunning.Native[n.Index]);
+      AddNativeValue(n.Kind, slot && slot[0] ? slot + 1 : nullptr, *n.Count, *n.Run);
     }
     for (size_t i : others)
       AddRecordToSummary(AItems, AItems->Items(static_cast<Integer>(i)), r, ARunning.Counts[i], ARunning.Values[i]);
