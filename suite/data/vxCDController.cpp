@@ -826,13 +826,23 @@ String TvxCustomDataController::GetDisplayText(Integer ARecordIndex, Integer AIt
 
 bool TvxCustomDataController::MatchFieldDisplayText(Integer ARecordIndex, TvxCustomDataField* AField,
                                                     const String& AText, bool APartial) {
-  if (!(ARecordIndex >= 0 && IsProviderMode() && IsProviderField(AField)))
-    if (TvxValueDef* d = AField->ValueDef()) {
-      bool empty;
-      if (const String* s = FDataStorage->PeekDisplayText(ARecordIndex, d, empty)) return MatchSearchText(*s, AText, APartial);
-      if (empty) return MatchSearchText(String(), AText, APartial);
-    }
+  TvxValueDef* d = ARecordIndex >= 0 && IsProviderMode() && IsProviderField(AField) ? nullptr : AField->ValueDef();
+  return MatchFieldDisplayText(ARecordIndex, AField, d, AText, APartial);
+}
+
+bool TvxCustomDataController::MatchFieldDisplayText(Integer ARecordIndex, TvxCustomDataField* AField,
+                                                    TvxValueDef* AStoredDef, const String& AText, bool APartial) {
+  if (AStoredDef) {
+    bool empty;
+    if (const String* s = FDataStorage->PeekDisplayText(ARecordIndex, AStoredDef, empty))
+      return MatchSearchText(*s, AText, APartial);
+    if (empty) return MatchSearchText(String(), AText, APartial);
+  }
   return MatchSearchText(GetFieldDisplayText(ARecordIndex, AField), AText, APartial);
+}
+
+TvxValueDef* TvxCustomDataController::StoredTextDef(TvxCustomDataField* AField) {
+  return IsProviderMode() && IsProviderField(AField) ? nullptr : AField->ValueDef();
 }
 
 Variant TvxCustomDataController::GetFieldValue(Integer ARecordIndex, TvxCustomDataField* AField) {

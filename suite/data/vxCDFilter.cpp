@@ -1,6 +1,8 @@
 // The controller's filter: conditions over the controller's fields, evaluated per record.
 #include "vxCustomDataInternal.h"
 
+#include <cstring>
+
 namespace {
 
 Pointer RecordData(Integer ARecordIndex) { return reinterpret_cast<Pointer>(static_cast<intptr_t>(ARecordIndex)); }
@@ -107,6 +109,11 @@ void TvxDataFilterCriteriaItem::RecordValue(Pointer AData, Variant& AValue) {
   AValue = FField && FRecordController ? FRecordController->GetFilterDataValue(RecordOf(AData), FField) : Null();
 }
 
+bool TvxDataFilterCriteriaItem::PeekRecordValue(Pointer AData, TvxFilterPeekedValue& AValue) {
+  if (!FRecordController) FRecordController = DataController();
+  return FField && FRecordController && FRecordController->PeekFilterDataValue(RecordOf(AData), FField, AValue);
+}
+
 void TvxDataFilterCriteriaItem::FieldCaption(String& AText) {
   TvxCustomDataController* dc = DataController();
   AText = FField && FField->Item() && dc ? dc->GetFilterItemFieldCaption(FField->Item()) : String();
@@ -168,6 +175,45 @@ void TvxDataFilterValueList::Load(Integer AItemIndex, bool AInitSortByDisplayTex
       notNullFilter = item->OperatorClass() == TvxFilterNotNullOperator::StaticClass();
   if (blanks || notNullFilter) Add(fviNonBlanks, Null(), vxGetResString(&vxSFilterBoxNonBlanksCaption));
   if (criteria->OnGetValueList) criteria->OnGetValueList(criteria, AItemIndex, this);
+}
+
+bool TvxCustomDataController::PeekFilterDataValue(Integer ARecordIndex, TvxCustomDataField* AField,
+                                                  TvxFilterPeekedValue& AValue) {
+  if (ARecordIndex >= 0 && IsProviderMode() && IsProviderField(AField)) return false;
+  TvxValueDef* d = AField->ValueDef();
+  const Byte* p = d ? FDataStorage->PeekData(ARecordIndex, d) : nullptr;
+  if (!p) return false;
+  // The value types whose variant holds the slot's number or text as it is.
+  const TvxValueTypeClass t = d->ValueTypeClass();
+  auto load = [p](auto AType) {
+    decltype(AType) v;
+    std::memcpy(&v, p, sizeof(v));
+    return v;
+  };
+  AValue = TvxFilterPeekedValue();
+  if (t == TvxIntegerValueType::Class()) {
+    AValue.Kind = TvxFilterPeekedValue::pvOrdinal;
+    AValue.Ordinal = load(Integer());
+  } else if (t == TvxSmallintValueType::Class()) {
+    AValue.Kind = TvxFilterPeekedValue::pvOrdinal;
+    AValue.Ordinal = load(SmallInt());
+  } else if (t == TvxWordValueType::Class()) {
+    AValue.Kind = TvxFilterPeekedValue::pvOrdinal;
+    AValue.Ordinal = load(Word());
+  } else if (t == TvxLargeIntValueType::Class()) {
+    AValue.Kind = TvxFilterPeekedValue::pvOrdinal;
+    AValue.Ordinal = load(Int64());
+  } else if (t == TvxFloatValueType::Class() || t == TvxDateTimeValueType::Class()) {
+    AValue.Kind = TvxFilterPeekedValue::pvFloat;
+    AValue.Float = load(double());
+  } else if (t == TvxStringValueType::Class() || t == TvxWideStringValueType::Class()) {
+    AValue.Text = TvxValueType::StoredTextRef(const_cast<Byte*>(p));
+    if (!AValue.Text) return false;
+    AValue.Kind = TvxFilterPeekedValue::pvText;
+  } else {
+    return false;
+  }
+  return true;
 }
 
 bool TvxCustomDataController::GetFilterValueListSortByDisplayText(Integer AItemIndex) {

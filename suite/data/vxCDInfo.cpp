@@ -508,8 +508,45 @@ void TvxCustomDataControllerInfo::RestoreExpanding() {
   bool match = FSavedExpandingFields.size() == static_cast<size_t>(FDataGroups->LevelCount());
   for (size_t l = 0; match && l < FSavedExpandingFields.size(); ++l)
     match = FSavedExpandingFields[l] == FDataGroups->GetField(static_cast<Integer>(l));
-  if (match && !FSavedExpanded.empty()) {
-    // The saved paths go into an ordered set once, so each group finds its path in
+  TvxDataControllerGroupLocateObject locate(FDataController);
+  if (match && !FSavedExpanded.empty() && locate.IsGroupDataSorted() && !FDataController->IsProviderMode()) {
+    // Each saved path is looked for by its values: they are read into the locate object's
+    // internal record, whose group at the path's level is found by a binary search over
+    // the record list.
+    // The last-level groups in order, each with its enclosing group at every level, so that
+    // the group of a record-list position is found by a binary search.
+    const Integer levels = FDataGroups->LevelCount();
+    std::vector<Integer> lastGroups, enclosing, open(static_cast<size_t>(levels), -1);
+    for (Integer i = 0; i < FDataGroups->Count(); ++i) {
+      const Integer l = FDataGroups->GetItem(i)->Level;
+      open[static_cast<size_t>(l)] = i;
+      if (l != levels - 1) continue;
+      lastGroups.push_back(i);
+      enclosing.insert(enclosing.end(), open.begin(), open.end());
+    }
+    auto groupAt = [&](Integer ARecordListIndex, Integer ALevel) {
+      auto it = std::upper_bound(lastGroups.begin(), lastGroups.end(), ARecordListIndex, [&](Integer p, Integer g) {
+        return p < FDataGroups->GetItem(g)->BeginRecordListIndex;
+      });
+      if (it == lastGroups.begin() || ARecordListIndex < 0) return Integer(-1);
+      const size_t k = static_cast<size_t>(it - lastGroups.begin()) - 1;
+      return enclosing[k * static_cast<size_t>(levels) + static_cast<size_t>(ALevel)];
+    };
+    TvxValueDefUnboundReader reader;
+    for (const std::vector<Variant>& path : FSavedExpanded) {
+      const Integer level = static_cast<Integer>(path.size()) - 1;
+      for (Integer l = 0; l <= level; ++l)
+        if (TvxValueDef* d = FDataGroups->GetField(l)->ValueDef()) reader.SetValue(d, path[static_cast<size_t>(l)]);
+      locate.Level = level;
+      locate.ReadData(&reader);
+      const Integer record = locate.FindRecordIndex();
+      const Integer g = record < 0 || level >= levels ? -1 : groupAt(RecordListIndexOf(record), level);
+      if (g >= 0) FDataGroups->GetItem(g)->Expanded = true;
+    }
+    FDataGroups->Rebuild();
+  } else if (match && !FSavedExpanded.empty()) {
+    // Group data in another order than the values' (or read from a data source) is matched
+    // by walking the groups. The saved paths go into an ordered set once, so each group finds its path in
     // log time instead of comparing itself with every saved one.
     auto less = [](const std::vector<Variant>& x, const std::vector<Variant>& y) {
       return std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end(),

@@ -157,10 +157,12 @@ Integer TvxDataControllerSearch::DoSearch(Integer AStartIndex, Integer AEndIndex
   TvxCustomDataField* field = FDataController->IncrementalSearchField();
   if (!field) return -1;
   // The positions come from the record list, so each record and the field are valid:
-  // the display text is read without checking them again per record.
+  // the display text is read without checking them again per record, and where the
+  // storage keeps it is found once.
+  TvxValueDef* stored = FDataController->StoredTextDef(field);
   for (Integer i = AStartIndex; AForward ? i <= AEndIndex : i >= AEndIndex; i += AForward ? 1 : -1) {
     if (i < 0 || i >= count) break;
-    if (FDataController->MatchFieldDisplayText(info->GetInternalRecordIndex(i), field, AText, true)) return i;
+    if (FDataController->MatchFieldDisplayText(info->GetInternalRecordIndex(i), field, stored, AText, true)) return i;
   }
   return -1;
 }

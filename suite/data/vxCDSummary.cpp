@@ -679,7 +679,7 @@ void TvxDataSummary::PrepareNativeRuns(TvxDataSummaryItems* AItems, TRunning& AR
   }
 }
 
-void TvxDataSummary::AddNativeValue(TvxSummaryKind AKind, const Byte* AData, Integer& ACount, TNativeRun& ARun) {
+inline void TvxDataSummary::AddNativeValue(TvxSummaryKind AKind, const Byte* AData, Integer& ACount, TNativeRun& ARun) {
   if (!AData) {
     if (FOptions.Contains(soNullIgnore)) return;
     // A null first value starts a sum or an average at the integer 0.
@@ -721,22 +721,51 @@ void TvxDataSummary::CloseNativeRuns(TRunning& ARunning) {
 
 void TvxDataSummary::AccumulateRecords(TvxDataSummaryItems* AItems, TRunning& ARunning, Integer AFrom, Integer ATo) {
   TvxDataStorage* storage = FDataController->DataStorage();
-  const Integer count = AItems->Count();
+  TvxCustomDataControllerInfo* info = FDataController->DataControllerInfo();
+  // The items that run on a double read their slot at a fixed offset of the record's
+  // buffer (-1: the definition has no slot, so every value is null); the others read
+  // variants. Each item's running value depends on its own values only.
+  struct TNativeItem {
+    Integer* Count;
+    TNativeRun* Run;
+    Integer Offset;
+    TvxSummaryKind Kind;
+  };
+  std::vector<TNativeItem> native;
+  std::vector<size_t> others;
+  for (Integer i = 0; i < AItems->Count(); ++i) {
+    const size_t n = static_cast<size_t>(i);
+    const TNativeRun& run = ARunning.Native[n];
+    if (run.State == TNativeRun::nrOff)
+      others.push_back(n);
+    else
+      native.push_back({&ARunning.Counts[n], &ARunning.Native[n], run.Def->BufferSize() > 0 ? run.Def->Offset() : -1,
+                        AItems->Items(i)->FKind});
+  }
+  // Grouped or sorted records lie in the order of their values, so their buffers are
+  // spread over memory: the record-list slot and the buffer of records a few places ahead
+  // are fetched early, so that the waits overlap instead of following one another. Records
+  // in storage order are left to the processor, which sees that run by itself.
+  constexpr Integer CListAhead = 16, CBufferAhead = 8;
   for (Integer p = AFrom; p <= ATo; ++p) {
+    const Integer here = info->GetInternalRecordIndex(p);
+    if (p + CListAhead <= ATo) {
+      const Integer ahead = info->GetInternalRecordIndex(p + CListAhead);
+      if (ahead - here != CListAhead) storage->PrefetchRecordEntry(ahead);
+    }
+    if (p + CBufferAhead <= ATo) {
+      const Integer ahead = info->GetInternalRecordIndex(p + CBufferAhead);
+      if (ahead - here != CBufferAhead) storage->PrefetchRecordBuffer(ahead);
+    }
     const Integer r = GetSummaryRecordIndex(p);
     if (r < 0) continue;
-    // The record's buffer is found once for all the items that read it directly.
-    const Byte* buffer = r >= 0 ? storage->RecordBuffer(r) : nullptr;
-    for (Integer i = 0; i < count; ++i) {
-      TNativeRun& run = ARunning.Native[static_cast<size_t>(i)];
-      TvxDataSummaryItem* item = AItems->Items(i);
-      if (run.State != TNativeRun::nrOff) {
-        const Byte* slot = buffer && run.Def->BufferSize() > 0 ? buffer + run.Def->Offset() : nullptr;
-        AddNativeValue(item->FKind, slot && slot[0] ? slot + 1 : nullptr, ARunning.Counts[i], run);
-      } else {
-        AddRecordToSummary(AItems, item, r, ARunning.Counts[i], ARunning.Values[i]);
-      }
+    const Byte* buffer = storage->RecordBuffer(r);
+    for (const TNativeItem& n : native) {
+      const Byte* slot = buffer && n.Offset >= 0 ? buffer + n.Offset : nullptr;
+      AddNativeValue(n.Kind, slot && slot[0] ? slot + 1 : nullptr, *n.Count, *n.Run);
     }
+    for (size_t i : others)
+      AddRecordToSummary(AItems, AItems->Items(static_cast<Integer>(i)), r, ARunning.Counts[i], ARunning.Values[i]);
   }
 }
 

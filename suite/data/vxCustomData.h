@@ -549,6 +549,7 @@ class TvxDataFilterCriteriaItem : public TvxFilterCriteriaItem {
   TvxDataFilterCriteriaItem(TvxFilterCriteriaItemList* AOwner, TObject* AItemLink,
                             TvxFilterOperatorKind AOperatorKind, const Variant& AValue, const String& ADisplayValue);
   void RecordValue(Pointer AData, Variant& AValue) override;
+  bool PeekRecordValue(Pointer AData, TvxFilterPeekedValue& AValue) override;
   void FieldCaption(String& AText) override;
   void FieldName(String& AText) override;
   TObject* ItemLink() const override;
@@ -1628,6 +1629,13 @@ class TvxCustomDataController : public TPersistent {
   // MatchSearchText over the field's display text; a text the storage holds whole is
   // compared where it lies instead of being copied per record.
   bool MatchFieldDisplayText(Integer ARecordIndex, TvxCustomDataField* AField, const String& AText, bool APartial);
+  // The same with the field's storage definition found once for many records
+  // (StoredTextDef): nullptr reads every text through GetFieldDisplayText.
+  bool MatchFieldDisplayText(Integer ARecordIndex, TvxCustomDataField* AField, TvxValueDef* AStoredDef,
+                             const String& AText, bool APartial);
+  // The definition whose storage holds the field's texts for the records of the record
+  // list, nullptr when a data source gives them.
+  TvxValueDef* StoredTextDef(TvxCustomDataField* AField);
   virtual Integer GetItemID(TObject* AItem) { return -1; }
   virtual String QueryItemName(TObject* AItem);
   virtual Variant GetRecordKeyValue(Integer ARecordIndex, const std::vector<TvxCustomDataField*>& AFields);
@@ -1740,6 +1748,10 @@ class TvxCustomDataController : public TPersistent {
   virtual Variant GetFilterDataValue(Integer ARecordIndex, TvxCustomDataField* AField) {
     return GetFieldValue(ARecordIndex, AField);
   }
+  // GetFilterDataValue without a variant, for a stored number or text (see
+  // TvxFilterPeekedValue); False has the filter call GetFilterDataValue. A controller that
+  // gives filter values of its own by overriding GetFilterDataValue overrides this too.
+  virtual bool PeekFilterDataValue(Integer ARecordIndex, TvxCustomDataField* AField, TvxFilterPeekedValue& AValue);
   virtual String GetFilterItemFieldCaption(TObject* AItem) { return String(); }
   virtual String GetFilterItemFieldName(TObject* AItem) { return GetFilterItemFieldCaption(AItem); }
   virtual void BeginReadRecords();

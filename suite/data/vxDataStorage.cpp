@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <malloc.h>
 #include <unordered_map>
 
 namespace {
@@ -656,14 +657,6 @@ Byte*& TvxDataStorage::Slot(Integer ARecordIndex) {
   return FRecords[static_cast<size_t>(ARecordIndex)];
 }
 
-Byte* TvxDataStorage::RecordBuffer(Integer ARecordIndex) const {
-  if (ARecordIndex < 0) {
-    size_t i = static_cast<size_t>(-static_cast<Int64>(ARecordIndex) - 1);
-    return i < FInternalRecords.size() ? FInternalRecords[i] : nullptr;
-  }
-  return static_cast<size_t>(ARecordIndex) < FRecords.size() ? FRecords[static_cast<size_t>(ARecordIndex)] : nullptr;
-}
-
 Byte* TvxDataStorage::AllocBuffer(TvxValueDefs* ADefs) {
   Integer size = ADefs->RecordSize();
   auto* b = static_cast<Byte*>(std::calloc(1, static_cast<size_t>(size > 0 ? size : 1)));
@@ -1075,9 +1068,12 @@ void TvxDataStorage::ValueDefRemoving(TvxValueDefs* ADefs, TvxValueDef* ADef) {
     if (!b) continue;
     ReleaseBuffer(ADef, b);
     if (tail > 0) std::memmove(b + ADef->FOffset, b + ADef->FOffset + size, static_cast<size_t>(tail));
-    Integer newSize = recordSize - size;
-    auto* nb = static_cast<Byte*>(std::realloc(b, static_cast<size_t>(newSize > 0 ? newSize : 1)));
-    if (nb) b = nb;
+    // The buffer gives memory back once it is twice the size it needs: shrinking by every
+    // removed definition may copy the buffer each time, and removing the definitions one
+    // by one would then take time growing with their number.
+    const size_t newSize = static_cast<size_t>(std::max(recordSize - size, 1));
+    if (newSize * 2 > _msize(b)) continue;
+    if (auto* nb = static_cast<Byte*>(std::realloc(b, newSize))) b = nb;
   }
 }
 

@@ -426,7 +426,22 @@ class TvxDataStorage : public TObject {
   TvxValueDefs* ValueDefs() const { return FValueDefs.get(); }
   TvxInternalValueDefs* InternalValueDefs() const { return FInternalValueDefs.get(); }
   // The record's buffer, nullptr while it has none.
-  Byte* RecordBuffer(Integer ARecordIndex) const;
+  Byte* RecordBuffer(Integer ARecordIndex) const {
+    if (ARecordIndex >= 0)
+      return static_cast<size_t>(ARecordIndex) < FRecords.size() ? FRecords[static_cast<size_t>(ARecordIndex)] : nullptr;
+    const size_t i = static_cast<size_t>(-static_cast<Int64>(ARecordIndex) - 1);
+    return i < FInternalRecords.size() ? FInternalRecords[i] : nullptr;
+  }
+  // Hints that a record will be read soon: its entry in the record list, or its buffer
+  // (whose entry should be fetched first). They change nothing.
+  void PrefetchRecordEntry(Integer ARecordIndex) const {
+    const size_t i = static_cast<Cardinal>(ARecordIndex);  // a negative index lies past the end
+    if (i < FRecords.size()) __builtin_prefetch(&FRecords[i]);
+  }
+  void PrefetchRecordBuffer(Integer ARecordIndex) const {
+    const size_t i = static_cast<Cardinal>(ARecordIndex);
+    if (i < FRecords.size()) __builtin_prefetch(FRecords[i]);
+  }
   bool IsStreaming() const { return FStreamingOrder != nullptr; }
   const std::vector<TvxValueDef*>* StreamingOrder() const { return FStreamingOrder.get(); }
   TNotifyEvent OnClearInternalRecords;

@@ -1,6 +1,7 @@
 #include "vxFilter.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "StrUtils.h"
 
@@ -37,6 +38,45 @@ std::vector<String> SplitDisplayParts(const String& AText) {
 }
 
 String PartOrBlank(const String& APart) { return APart.empty() ? Caption(vxSFilterBlankCaption) : APart; }
+
+// The order of a peeked number and a prepared number, as VariantCompare gives it: two
+// whole numbers compare as 64-bit integers, any other pair as doubles. False for a
+// prepared value of another type and for NaN, whose order VariantCompare settles otherwise.
+bool PeekedOrder(const TvxFilterPeekedValue& A, const Variant& B, Integer& AOrder) {
+  bool wholeB;
+  switch (B.VType()) {
+    case varShortInt:
+    case varByte:
+    case varSmallint:
+    case varWord:
+    case varInteger:
+    case varLongWord:
+    case varInt64: wholeB = true; break;
+    case varDouble:
+    case varDate: wholeB = false; break;
+    default: return false;
+  }
+  if (A.Kind == TvxFilterPeekedValue::pvOrdinal && wholeB) {
+    const Int64 b = B.RawInt64();
+    AOrder = A.Ordinal < b ? -1 : A.Ordinal > b ? 1 : 0;
+    return true;
+  }
+  if (A.Kind != TvxFilterPeekedValue::pvOrdinal && A.Kind != TvxFilterPeekedValue::pvFloat) return false;
+  const double a = A.Kind == TvxFilterPeekedValue::pvOrdinal ? static_cast<double>(A.Ordinal) : A.Float;
+  const double b = wholeB ? static_cast<double>(B.RawInt64()) : B.RawDouble();
+  if (std::isnan(a) || std::isnan(b)) return false;
+  AOrder = a < b ? -1 : a > b ? 1 : 0;
+  return true;
+}
+
+// ComparePeeked of the comparison operators: the test on the order, when there is one.
+template <typename TTest>
+bool ComparePeekedOrder(const TvxFilterPeekedValue& A, const Variant& B, bool& AResult, TTest ATest) {
+  Integer order;
+  if (!PeekedOrder(A, B, order)) return false;
+  AResult = ATest(order);
+  return true;
+}
 
 }  // namespace
 
@@ -166,6 +206,25 @@ bool TvxFilterGreaterEqualOperator::CompareValues(const Variant& A, const Varian
 }
 String TvxFilterGreaterEqualOperator::DisplayText() { return Caption(vxSFilterOperatorGreaterEqual); }
 
+bool TvxFilterEqualOperator::ComparePeeked(const TvxFilterPeekedValue& AValue, const Variant& APrepared, bool& AResult) {
+  return ComparePeekedOrder(AValue, APrepared, AResult, [](Integer o) { return o == 0; });
+}
+bool TvxFilterNotEqualOperator::ComparePeeked(const TvxFilterPeekedValue& AValue, const Variant& APrepared, bool& AResult) {
+  return ComparePeekedOrder(AValue, APrepared, AResult, [](Integer o) { return o != 0; });
+}
+bool TvxFilterLessOperator::ComparePeeked(const TvxFilterPeekedValue& AValue, const Variant& APrepared, bool& AResult) {
+  return ComparePeekedOrder(AValue, APrepared, AResult, [](Integer o) { return o < 0; });
+}
+bool TvxFilterLessEqualOperator::ComparePeeked(const TvxFilterPeekedValue& AValue, const Variant& APrepared, bool& AResult) {
+  return ComparePeekedOrder(AValue, APrepared, AResult, [](Integer o) { return o <= 0; });
+}
+bool TvxFilterGreaterOperator::ComparePeeked(const TvxFilterPeekedValue& AValue, const Variant& APrepared, bool& AResult) {
+  return ComparePeekedOrder(AValue, APrepared, AResult, [](Integer o) { return o > 0; });
+}
+bool TvxFilterGreaterEqualOperator::ComparePeeked(const TvxFilterPeekedValue& AValue, const Variant& APrepared, bool& AResult) {
+  return ComparePeekedOrder(AValue, APrepared, AResult, [](Integer o) { return o >= 0; });
+}
+
 // LIKE.
 Integer TvxFilterLikeOperator::PatternKind() {
   String pattern = VarToStr(CriteriaItem()->Value());
@@ -180,9 +239,17 @@ bool TvxFilterLikeOperator::CompareValues(const Variant& AValue1, const Variant&
   String textCopy, patternCopy;
   const String& text = AValue1.VType() == varUString ? AValue1.UStringRef() : (textCopy = VarToStr(AValue1));
   const String& pattern = AValue2.VType() == varUString ? AValue2.UStringRef() : (patternCopy = VarToStr(AValue2));
+  return MatchText(text, pattern);
+}
+bool TvxFilterLikeOperator::MatchText(const String& AText, const String& APattern) {
   TvxFilterCriteria* c = Criteria();
-  return MatchLikeMask(text.c_str(), static_cast<Integer>(text.size()), pattern.c_str(), 0, c->UnderscoreWildcard(),
-                       c->PercentWildcard(), static_cast<Integer>(pattern.size()));
+  return FMatcher.Prepare(APattern, 0, c->UnderscoreWildcard(), c->PercentWildcard()) &&
+         FMatcher.Matches(AText.c_str(), static_cast<Integer>(AText.size()));
+}
+bool TvxFilterLikeOperator::ComparePeeked(const TvxFilterPeekedValue& AValue, const Variant& APrepared, bool& AResult) {
+  if (AValue.Kind != TvxFilterPeekedValue::pvText || APrepared.VType() != varUString) return false;
+  AResult = MatchText(*AValue.Text, APrepared.UStringRef());
+  return true;
 }
 String TvxFilterLikeOperator::DisplayText() {
   switch (PatternKind()) {
@@ -200,6 +267,12 @@ void TvxFilterNotLikeOperator::ExpressionText(const Variant& AValue, String& ATe
 }
 bool TvxFilterNotLikeOperator::CompareValues(const Variant& AValue1, const Variant& AValue2) {
   return !TvxFilterLikeOperator::CompareValues(AValue1, AValue2);
+}
+bool TvxFilterNotLikeOperator::ComparePeeked(const TvxFilterPeekedValue& AValue, const Variant& APrepared,
+                                             bool& AResult) {
+  if (!TvxFilterLikeOperator::ComparePeeked(AValue, APrepared, AResult)) return false;
+  AResult = !AResult;
+  return true;
 }
 String TvxFilterNotLikeOperator::DisplayText() {
   switch (PatternKind()) {
@@ -482,14 +555,17 @@ bool TvxFilterCriteriaItemList::Evaluate(Pointer AData) {
                                        : static_cast<TvxFilterCriteriaItem*>(child)->Evaluate(AData);
     if (i == 0) {
       result = (FBoolOperatorKind == fboNotAnd || FBoolOperatorKind == fboNotOr) ? !r : r;
-      continue;
+    } else {
+      switch (FBoolOperatorKind) {
+        case fboAnd: result = result && r; break;
+        case fboOr: result = result || r; break;
+        case fboNotAnd: result = result || !r; break;
+        case fboNotOr: result = result && !r; break;
+      }
     }
-    switch (FBoolOperatorKind) {
-      case fboAnd: result = result && r; break;
-      case fboOr: result = result || r; break;
-      case fboNotAnd: result = result || !r; break;
-      case fboNotOr: result = result && !r; break;
-    }
+    // The rest cannot change a settled result: AND and NOT OR stay False once False, OR
+    // and NOT AND stay True once True.
+    if ((FBoolOperatorKind == fboAnd || FBoolOperatorKind == fboNotOr) ? !result : result) break;
   }
   return result;
 }
@@ -572,6 +648,17 @@ void TvxFilterCriteriaItem::ValueString(bool ACaption, String& AText) {
 bool TvxFilterCriteriaItem::Evaluate(Pointer AData) {
   TvxFilterCriteria* c = Criteria();
   try {
+    // A number or a text the record keeps is compared where it is. A peeked value is never
+    // null, and a case-insensitive or soft-null criteria prepares or tests texts, so those
+    // go the variant way.
+    TvxFilterPeekedValue peeked;
+    if (PeekRecordValue(AData, peeked) &&
+        !(peeked.Kind == TvxFilterPeekedValue::pvText &&
+          (peeked.Text->empty() || c->Options().Contains(fcoCaseInsensitive) || c->Options().Contains(fcoSoftNull)))) {
+      PrepareConditionValue();
+      bool result;
+      if (FOperator->ComparePeeked(peeked, FPreparedValue, result)) return result;
+    }
     Variant raw, prepared;
     RecordValue(AData, raw);
     const Variant* v = &raw;
@@ -579,17 +666,21 @@ bool TvxFilterCriteriaItem::Evaluate(Pointer AData) {
       c->PrepareValue(raw, prepared);
       v = &prepared;
     }
-    if (!FHasPreparedValue || !(FPreparedOptions == c->Options())) {
-      c->PrepareValue(FValue, FPreparedValue);
-      FPreparedOptions = c->Options();
-      FHasPreparedValue = true;
-    }
+    PrepareConditionValue();
     if (c->Options().Contains(fcoIgnoreNull) && !FOperator->IsNullOperator() && c->ValueIsNull(*v)) return false;
     return FOperator->CompareValues(*v, FPreparedValue);
   } catch (const EVariantError&) {
     if (c->Options().Contains(fcoSoftCompare)) return false;
     throw;
   }
+}
+
+void TvxFilterCriteriaItem::PrepareConditionValue() {
+  TvxFilterCriteria* c = Criteria();
+  if (FHasPreparedValue && FPreparedOptions == c->Options()) return;
+  c->PrepareValue(FValue, FPreparedValue);
+  FPreparedOptions = c->Options();
+  FHasPreparedValue = true;
 }
 
 // --- Criteria -----------------------------------------------------------------------------

@@ -40,6 +40,17 @@ String FilterValueToText(const Variant& AValue);
 bool vxFilterDateRange(TvxFilterOperatorKind AKind, TDateTime AToday, TDateTime AWeekStart, TDateTime& ADate1,
                        TDateTime& ADate2);
 
+// A record's value read where the record keeps it, for the comparisons that need no
+// variant: a whole number, a floating-point number, or a text the record holds (valid
+// while the record is unchanged). Never a null.
+struct TvxFilterPeekedValue {
+  enum TKind { pvNone, pvOrdinal, pvFloat, pvText };
+  TKind Kind = pvNone;
+  Int64 Ordinal = 0;
+  double Float = 0;
+  const String* Text = nullptr;
+};
+
 // --- Operators ----------------------------------------------------------------------------
 
 class TvxFilterOperator : public TObject {
@@ -52,6 +63,11 @@ class TvxFilterOperator : public TObject {
   virtual void UpdateRange() {}
   virtual bool CustomValueText(const Variant& /*AValue*/, String& /*AText*/) { return false; }
   virtual bool CompareValues(const Variant& AValue1, const Variant& AValue2) = 0;
+  // CompareValues for a peeked record value and the prepared condition value, without
+  // making a variant; answers False (AResult untouched) where only CompareValues can tell.
+  virtual bool ComparePeeked(const TvxFilterPeekedValue& /*AValue*/, const Variant& /*APrepared*/, bool& /*AResult*/) {
+    return false;
+  }
   virtual String DisplayText() { return FilterText(); }
   virtual String FilterText() = 0;
   virtual bool IsDescription() { return false; }
@@ -77,6 +93,7 @@ class TvxFilterOperator : public TObject {
 VX_FILTER_OPERATOR(TvxFilterEqualOperator, TvxFilterOperator)
   void ExpressionText(const Variant& AValue, String& AText) override;
   bool CompareValues(const Variant& AValue1, const Variant& AValue2) override;
+  bool ComparePeeked(const TvxFilterPeekedValue& AValue, const Variant& APrepared, bool& AResult) override;
   String DisplayText() override;
   String FilterText() override { return L"="; }
   bool IsExpression() override;
@@ -84,26 +101,31 @@ VX_FILTER_OPERATOR(TvxFilterEqualOperator, TvxFilterOperator)
 VX_FILTER_OPERATOR(TvxFilterNotEqualOperator, TvxFilterEqualOperator)
   void ExpressionText(const Variant& AValue, String& AText) override;
   bool CompareValues(const Variant& AValue1, const Variant& AValue2) override;
+  bool ComparePeeked(const TvxFilterPeekedValue& AValue, const Variant& APrepared, bool& AResult) override;
   String DisplayText() override;
   String FilterText() override { return L"<>"; }
 };
 VX_FILTER_OPERATOR(TvxFilterLessOperator, TvxFilterOperator)
   bool CompareValues(const Variant& AValue1, const Variant& AValue2) override;
+  bool ComparePeeked(const TvxFilterPeekedValue& AValue, const Variant& APrepared, bool& AResult) override;
   String DisplayText() override;
   String FilterText() override { return L"<"; }
 };
 VX_FILTER_OPERATOR(TvxFilterLessEqualOperator, TvxFilterOperator)
   bool CompareValues(const Variant& AValue1, const Variant& AValue2) override;
+  bool ComparePeeked(const TvxFilterPeekedValue& AValue, const Variant& APrepared, bool& AResult) override;
   String DisplayText() override;
   String FilterText() override { return L"<="; }
 };
 VX_FILTER_OPERATOR(TvxFilterGreaterOperator, TvxFilterOperator)
   bool CompareValues(const Variant& AValue1, const Variant& AValue2) override;
+  bool ComparePeeked(const TvxFilterPeekedValue& AValue, const Variant& APrepared, bool& AResult) override;
   String DisplayText() override;
   String FilterText() override { return L">"; }
 };
 VX_FILTER_OPERATOR(TvxFilterGreaterEqualOperator, TvxFilterOperator)
   bool CompareValues(const Variant& AValue1, const Variant& AValue2) override;
+  bool ComparePeeked(const TvxFilterPeekedValue& AValue, const Variant& APrepared, bool& AResult) override;
   String DisplayText() override;
   String FilterText() override { return L">="; }
 };
@@ -111,13 +133,20 @@ VX_FILTER_OPERATOR(TvxFilterLikeOperator, TvxFilterOperator)
   void PrepareDisplayText(String& AText) override;
   bool CompareValues(const Variant& AValue1, const Variant& AValue2) override;
   String DisplayText() override;
+  bool ComparePeeked(const TvxFilterPeekedValue& AValue, const Variant& APrepared, bool& AResult) override;
   String FilterText() override { return L"LIKE"; }
  protected:
   Integer PatternKind();
+  // Matches a text against the pattern, resolved once per pattern and wildcards.
+  bool MatchText(const String& AText, const String& APattern);
+
+ private:
+  TvxLikeMatcher FMatcher;
 };
 VX_FILTER_OPERATOR(TvxFilterNotLikeOperator, TvxFilterLikeOperator)
   void ExpressionText(const Variant& AValue, String& AText) override;
   bool CompareValues(const Variant& AValue1, const Variant& AValue2) override;
+  bool ComparePeeked(const TvxFilterPeekedValue& AValue, const Variant& APrepared, bool& AResult) override;
   String DisplayText() override;
   String FilterText() override { return L"NOT LIKE"; }
   bool IsExpression() override;
@@ -286,6 +315,10 @@ class TvxFilterCriteriaItem : public TvxCustomFilterCriteriaItem {
   ~TvxFilterCriteriaItem() override;
   // The value of the item's field for the record being filtered.
   virtual void RecordValue(Pointer AData, Variant& AValue) = 0;
+  // The same value read where the record keeps it, when that needs no variant; False
+  // (the default) has Evaluate read RecordValue. An item that gives record values of its
+  // own by overriding RecordValue overrides this too.
+  virtual bool PeekRecordValue(Pointer /*AData*/, TvxFilterPeekedValue& /*AValue*/) { return false; }
   virtual void CaptionValue(String& AText);
   virtual void ValueString(bool ACaption, String& AText);
   virtual void FieldCaption(String& AText) = 0;
@@ -313,6 +346,8 @@ class TvxFilterCriteriaItem : public TvxCustomFilterCriteriaItem {
   // Builds the first operator once the item hangs in its criteria's tree, then gives a
   // blank test without a display value the blank caption.
   void CreateFirstOperator();
+  // Makes FPreparedValue unless it is made for the criteria's current options.
+  void PrepareConditionValue();
   String FDisplayValue;
   TObject* FItemLink = nullptr;
   std::unique_ptr<TvxFilterOperator> FOperator;

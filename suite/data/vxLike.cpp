@@ -4,13 +4,8 @@
 
 namespace {
 
-// One step of a pattern once escapes are resolved.
-enum class TLikeToken : unsigned char { Literal, Single, Multi };
-
-struct TLikeStep {
-  TLikeToken Kind;
-  wchar_t Char;
-};
+using TLikeToken = TvxLikeMatcher::TToken;
+using TLikeStep = TvxLikeMatcher::TStep;
 
 // Resolves escapes and rewrites the pattern into an equivalent one under plain wildcard
 // semantics: a run of multi wildcards inside the pattern acts as one (the text character
@@ -46,14 +41,8 @@ bool BuildSteps(const wchar_t* APattern, Integer ALength, wchar_t AEscape, wchar
   return true;
 }
 
-}  // namespace
-
-bool MatchLikeMask(const wchar_t* AText, Integer ATextLength, const wchar_t* APattern, wchar_t AEscape,
-                   wchar_t ASingle, wchar_t AMulti, Integer APatternLength) {
-  // The steps are rebuilt per call; the buffer is kept per thread so that filtering many
-  // records does not allocate per record.
-  thread_local std::vector<TLikeStep> steps;
-  if (!BuildSteps(APattern, APatternLength, AEscape, ASingle, AMulti, steps)) return false;
+// Matches the text against steps made by BuildSteps.
+bool MatchSteps(const std::vector<TLikeStep>& steps, const wchar_t* AText, Integer ATextLength) {
   const size_t stepCount = steps.size();
   const size_t n = ATextLength > 0 ? static_cast<size_t>(ATextLength) : 0;
   size_t s = 0, t = 0;
@@ -82,6 +71,33 @@ bool MatchLikeMask(const wchar_t* AText, Integer ATextLength, const wchar_t* APa
   }
   while (s < stepCount && steps[s].Kind == TLikeToken::Multi) ++s;
   return s == stepCount;
+}
+
+}  // namespace
+
+bool MatchLikeMask(const wchar_t* AText, Integer ATextLength, const wchar_t* APattern, wchar_t AEscape,
+                   wchar_t ASingle, wchar_t AMulti, Integer APatternLength) {
+  // The steps are rebuilt per call; the buffer is kept per thread so that matching many
+  // texts does not allocate per text. TvxLikeMatcher keeps them for a pattern instead.
+  thread_local std::vector<TLikeStep> steps;
+  return BuildSteps(APattern, APatternLength, AEscape, ASingle, AMulti, steps) &&
+         MatchSteps(steps, AText, ATextLength);
+}
+
+bool TvxLikeMatcher::Prepare(const String& APattern, wchar_t AEscape, wchar_t ASingle, wchar_t AMulti) {
+  if (FPrepared && APattern == FPattern && AEscape == FEscape && ASingle == FSingle && AMulti == FMulti)
+    return FMatchable;
+  FPattern = APattern;
+  FEscape = AEscape;
+  FSingle = ASingle;
+  FMulti = AMulti;
+  FMatchable = BuildSteps(APattern.c_str(), static_cast<Integer>(APattern.size()), AEscape, ASingle, AMulti, FSteps);
+  FPrepared = true;
+  return FMatchable;
+}
+
+bool TvxLikeMatcher::Matches(const wchar_t* AText, Integer ATextLength) const {
+  return FMatchable && MatchSteps(FSteps, AText, ATextLength);
 }
 
 bool LikeMatchText(const String& AText, const String& APattern, wchar_t AMultiWildcard, wchar_t ASingleWildcard) {

@@ -2,6 +2,8 @@
 // described with (begins with, ends with, contains).
 #pragma once
 
+#include <vector>
+
 #include "SysUtils.h"
 
 // MatchLikeMask with no escape character.
@@ -13,6 +15,26 @@ bool LikeMatchText(const String& AText, const String& APattern, wchar_t AMultiWi
 // the text. Runs in time proportional to pattern length times text length at worst.
 bool MatchLikeMask(const wchar_t* AText, Integer ATextLength, const wchar_t* APattern, wchar_t AEscape,
                    wchar_t ASingle, wchar_t AMulti, Integer APatternLength);
+
+// A pattern resolved once for matching many texts the way MatchLikeMask does: Prepare
+// takes the pattern (again only when it or a wildcard changed), Matches tests a text.
+class TvxLikeMatcher {
+ public:
+  enum class TToken : unsigned char { Literal, Single, Multi };
+  struct TStep {
+    TToken Kind;
+    wchar_t Char;
+  };
+  // Answers False when the pattern can match no text.
+  bool Prepare(const String& APattern, wchar_t AEscape, wchar_t ASingle, wchar_t AMulti);
+  bool Matches(const wchar_t* AText, Integer ATextLength) const;
+
+ private:
+  String FPattern;
+  wchar_t FEscape = 0, FSingle = 0, FMulti = 0;
+  bool FPrepared = false, FMatchable = false;
+  std::vector<TStep> FSteps;
+};
 
 // Replaces every run of AWildcard by a single one.
 void CollapseLikeWildcards(String& APattern, wchar_t AWildcard);

@@ -791,4 +791,36 @@ TEST(DataControllerProviderMode, NativeCompareReadsRawValues) {
   EXPECT_EQ(c.RecordCount(), 0);
 }
 
+// A control that loads its records itself: inserts append, and a cancelled insert takes its
+// record back without the steps of a user's delete.
+class TSmartLoadController : public TTestDataController {
+ public:
+  bool IsSmartLoad() override { return SmartLoad; }
+  bool SmartLoad = true;
+};
+
+TEST(SmartLoadController, ACancelledInsertTakesItsAppendedRecordBack) {
+  TSmartLoadController c;
+  const Integer name = c.AddTestItem(TvxStringValueType::Class());
+  c.SetRecordCount(3);
+  for (Integer r = 0; r < 3; ++r) c.SetValue(r, name, Variant(String(1, static_cast<wchar_t>(L'a' + r))));
+  c.SetFocusedRowIndex(0);
+  c.Insert();
+  ASSERT_EQ(c.RecordCount(), 4);
+  EXPECT_EQ(c.GetEditingRecordIndex(), 3);  // appended, not inserted at the focus
+  EXPECT_TRUE(c.GetValue(3, name).IsNull());
+  c.Cancel();
+  EXPECT_FALSE(c.IsEditing());
+  ASSERT_EQ(c.RecordCount(), 3);
+  EXPECT_EQ(c.RowCount(), 3);
+  for (Integer r = 0; r < 3; ++r) EXPECT_EQ(c.GetValue(r, name).AsString(), String(1, static_cast<wchar_t>(L'a' + r)));
+  // Outside an insert a delete takes the usual way: the stored indexes follow it.
+  c.SetFocusedRowIndex(2);
+  c.SaveBookmark();
+  c.DeleteRecord(0);
+  EXPECT_EQ(c.BookmarkRecordIndex(), 1);
+  EXPECT_EQ(c.RowCount(), 2);
+  EXPECT_EQ(c.GetValue(0, name).AsString(), L"b");
+}
+
 }  // namespace ZS_UNITY_ID

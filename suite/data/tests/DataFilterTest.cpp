@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "DataControllerTestUtils.h"
 #include "TestUtils.h"
 
@@ -126,6 +128,103 @@ TEST_F(DataFilter, CreatedFiltersLoseRemovedFieldsAndLeaveTheListWhenFreed) {
     kept = other.CreateFilter();
   }
   kept.reset();
+}
+
+// A controller that gives every filter value through GetFilterDataValue, as one that
+// supplies filter values of its own does.
+class TVariantFilterController : public TTestDataController {
+ public:
+  bool PeekFilterDataValue(Integer, TvxCustomDataField*, TvxFilterPeekedValue&) override { return false; }
+};
+
+// The stored numbers and texts a filter compares without variants must pass exactly the
+// records the variant comparison passes: integers against doubles, 64-bit integers past a
+// double's precision, NaN, dates, empty texts, and the options that prepare or test texts.
+TEST(DataFilterStoredValues, PassTheRecordsTheirVariantsPass) {
+  TTestDataController fast;
+  TVariantFilterController slow;
+  const TvxValueTypeClass types[] = {TvxIntegerValueType::Class(), TvxFloatValueType::Class(),
+                                     TvxLargeIntValueType::Class(), TvxDateTimeValueType::Class(),
+                                     TvxStringValueType::Class(),  TvxSmallintValueType::Class(),
+                                     TvxWordValueType::Class()};
+  const double nan = std::nan("");
+  const Int64 big = (Int64(1) << 53) + 1;
+  const std::vector<std::vector<Variant>> columns = {
+      {Variant(-5), Variant(0), Variant(7), Variant(100), Null()},
+      {Variant(-0.5), Variant(7.0), Variant(nan), Variant(100.25), Null()},
+      {Variant(static_cast<long long>(big)), Variant(static_cast<long long>(big - 1)), Variant(static_cast<long long>(-1)),
+       Variant(static_cast<long long>(7)), Null()},
+      {VarFromDateTime(45000.5), VarFromDateTime(45001.0), VarFromDateTime(44000.0), VarFromDateTime(7.0), Null()},
+      {Variant(L"abcx"), Variant(L""), Variant(L"ABC_"), Variant(L"xabcd"), Null()},
+      {Variant(static_cast<SmallInt>(-3)), Variant(static_cast<SmallInt>(7)), Variant(static_cast<SmallInt>(0)),
+       Variant(static_cast<SmallInt>(100)), Null()},
+      {Variant(static_cast<Word>(3)), Variant(static_cast<Word>(7)), Variant(static_cast<Word>(65535)),
+       Variant(static_cast<Word>(100)), Null()}};
+  for (TTestDataController* c : {&fast, static_cast<TTestDataController*>(&slow)}) {
+    for (TvxValueTypeClass t : types) c->AddTestItem(t);
+    c->SetRecordCount(5);
+    for (size_t col = 0; col < columns.size(); ++col)
+      for (Integer r = 0; r < 5; ++r) c->SetValue(r, static_cast<Integer>(col), columns[col][static_cast<size_t>(r)]);
+  }
+  const std::vector<Variant> numbers = {Variant(7),           Variant(7.0),  Variant(6.5),
+                                        Variant(static_cast<long long>(big - 1)), Variant(nan), VarFromDateTime(45000.5),
+                                        Variant(static_cast<Byte>(100)), Variant(L"7"), Null()};
+  const std::vector<Variant> texts = {Variant(L"%abc%"), Variant(L"abc_"), Variant(L"%"), Variant(L""), Variant(7)};
+  const TvxFilterOperatorKind compares[] = {foEqual, foNotEqual, foLess, foLessEqual, foGreater, foGreaterEqual};
+  const TvxFilterCriteriaOptions optionSets[] = {{}, {fcoCaseInsensitive}, {fcoSoftNull}, {fcoIgnoreNull}};
+  auto rows = [](TTestDataController& c) {
+    std::vector<Integer> r;
+    for (Integer i = 0; i < c.RowCount(); ++i) r.push_back(c.GetRowInfo(i).RecordIndex);
+    return r;
+  };
+  auto check = [&](Integer col, TvxFilterOperatorKind op, const Variant& v, const TvxFilterCriteriaOptions& o) {
+    std::vector<Integer> got[2];
+    int k = 0;
+    for (TTestDataController* c : {&fast, static_cast<TTestDataController*>(&slow)}) {
+      TvxDataFilterCriteria* f = c->Filter();
+      f->BeginUpdate();
+      f->Clear();
+      f->SetOptions(o);
+      f->AddItem(nullptr, c->Items[static_cast<size_t>(col)].get(), op, v, String());
+      f->SetActive(true);
+      f->EndUpdate();
+      got[k++] = rows(*c);
+    }
+    EXPECT_EQ(got[0], got[1]) << "column " << col << " operator " << static_cast<int>(op) << " value type "
+                              << VarType(v);
+  };
+  for (const TvxFilterCriteriaOptions& o : optionSets) {
+    for (Integer col = 0; col < static_cast<Integer>(std::size(types)); ++col) {
+      if (col == 4) {
+        for (const Variant& v : texts)
+          for (TvxFilterOperatorKind op : {foLike, foNotLike, foEqual, foLess}) check(col, op, v, o);
+      } else {
+        for (const Variant& v : numbers)
+          for (TvxFilterOperatorKind op : compares) check(col, op, v, o);
+      }
+    }
+  }
+}
+
+// A group stops at its first settled answer and still gives every kind's result.
+TEST_F(DataFilter, GroupsGiveTheirKindsResultOverEveryRecord) {
+  struct TCase {
+    TvxFilterBoolOperatorKind Kind;
+    std::vector<Integer> Rows;
+  };
+  // Name LIKE '%a%' passes 0, 2, 3, 5; Age > 20 passes 3, 4, 5.
+  const TCase cases[] = {{fboAnd, {3, 5}}, {fboOr, {0, 2, 3, 4, 5}}, {fboNotAnd, {0, 1, 2, 4}}, {fboNotOr, {1}}};
+  TvxDataFilterCriteria* f = C.Filter();
+  for (const TCase& c : cases) {
+    f->BeginUpdate();
+    f->Clear();
+    f->Root()->SetBoolOperatorKind(c.Kind);
+    f->AddItem(nullptr, C.Items[Name].get(), foLike, L"%a%", L"%a%");
+    f->AddItem(nullptr, C.Items[Age].get(), foGreater, 20, L"20");
+    f->SetActive(true);
+    f->EndUpdate();
+    EXPECT_EQ(Rows(), c.Rows) << static_cast<int>(c.Kind);
+  }
 }
 
 }  // namespace
