@@ -17,8 +17,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     Application->Run();
     // The forms go before any unit shuts down: their controls still use what the units
     // hold (the shell's allocator and OLE, the suite's painters and caches).
-    // Out of sight first: the controls then go without redrawing what each one uncovers.
-    if (Form1) Form1->Hide();
+    // The window goes whole first: destroying the top window takes every child window with
+    // it in one call, where child windows destroyed one by one would each make the window
+    // give up their area and redraw it. The controls' objects then go with no windows to
+    // update.
+    if (Form1 && Form1->HandleAllocated()) ::DestroyWindow(Form1->Handle());
     Application->DestroyComponents();
     return 0;
   } catch (const Exception& e) {

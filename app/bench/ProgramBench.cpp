@@ -3,7 +3,9 @@
 // - start-up to the first painted window, beside a bare one-window program and a bare
 //   program whose window holds a tree view with the computer node and its shell icon;
 //   then, of the same runs, the close (WM_CLOSE to process end) and the private memory
-//   of the idle window;
+//   of the idle window, with the part of it the process wrote, the part that is pages of
+//   its own program file, and its threads;
+// - the heap in use in this process after the units' start-up and after the window shows;
 // - a shell tree showing the computer node made, shown and painted, beside a bare tree
 //   view given that node and its shell icon;
 // - selecting a folder of three entries in the tree by the keyboard's message up to the
@@ -18,6 +20,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <cstdio>
@@ -46,10 +49,18 @@ double Ratio(double A, double B) { return B > 0 ? A / B : 0.0; }
 
 // --- whole programs ---------------------------------------------------------------------
 
+// The memory of an idle program, from the host's process table.
+struct TMemory {
+  double PrivateMiB = -1;  // pages no other process maps: written pages and file pages read only here
+  double WrittenMiB = -1;  // of those, the pages the process wrote (heaps, stacks, data)
+  double ImageMiB = -1;    // of those, the pages of the program's own file read into memory
+  int Threads = -1;
+};
+
 struct TProgramRun {
-  double Painted = -1;     // seconds from start to the shown, idle window
-  double Closed = -1;      // seconds from WM_CLOSE to the process's end
-  double PrivateMiB = -1;  // private memory of the idle window
+  double Painted = -1;  // seconds from start to the shown, idle window
+  double Closed = -1;   // seconds from WM_CLOSE to the process's end
+  TMemory Idle;         // memory of the idle window
 };
 
 // The whole text of a file, read to its end (the files of the Linux process table report
@@ -66,17 +77,37 @@ std::string ReadWholeFile(const std::wstring& Path) {
   return text;
 }
 
-// The private memory (clean and dirty pages no other process shares) of the running
-// process started from Exe, in MiB, read from the host's process table that Wine shows on
-// drive Z: (its own accounting of another process's private bytes reads 0); -1 when not
-// found.
-double PrivateMiBOf(const std::wstring& Exe) {
+// The number after Key on each line of Text that starts with it (kB in the process
+// table), summed; with Mapping given, only in the mappings of that file.
+double SumOfKey(const std::string& Text, const char* Key, const std::string& Mapping = {}) {
+  double sum = 0;
+  bool inMapping = Mapping.empty();
+  size_t at = 0;
+  while (at < Text.size()) {
+    size_t end = Text.find('\n', at);
+    if (end == std::string::npos) end = Text.size();
+    const std::string line = Text.substr(at, end - at);
+    at = end + 1;
+    // A mapping's header starts with its address range, "start-end perms ...".
+    const size_t dash = line.find('-');
+    if (!Mapping.empty() && dash != std::string::npos && dash > 0 && line.find(' ') > dash &&
+        std::isxdigit(static_cast<unsigned char>(line[0])))
+      inMapping = line.size() >= Mapping.size() && line.compare(line.size() - Mapping.size(), Mapping.size(), Mapping) == 0;
+    if (inMapping && line.compare(0, std::strlen(Key), Key) == 0) sum += std::atof(line.c_str() + std::strlen(Key));
+  }
+  return sum;
+}
+
+// The memory of the running process started from Exe, read from the host's process table
+// that Wine shows on drive Z: (its own accounting of another process's private bytes
+// reads 0); all -1 when not found.
+TMemory MemoryOf(const std::wstring& Exe) {
   const std::wstring name = Exe.substr(Exe.find_last_of(L"\\/") + 1);
   std::string want(name.begin(), name.end());  // the program names are ASCII
   WIN32_FIND_DATAW fd;
   HANDLE h = FindFirstFileW(L"Z:\\proc\\*", &fd);
-  if (h == INVALID_HANDLE_VALUE) return -1;
-  double found = -1;
+  TMemory found;
+  if (h == INVALID_HANDLE_VALUE) return found;
   do {
     if (fd.cFileName[0] < L'0' || fd.cFileName[0] > L'9') continue;
     const std::wstring dir = std::wstring(L"Z:\\proc\\") + fd.cFileName + L"\\";
@@ -89,14 +120,22 @@ double PrivateMiBOf(const std::wstring& Exe) {
     std::string cmdA = cmd;
     for (char& c : cmdA) c = c == '\\' ? '/' : c;
     if (cmdA.find(dirA.substr(dirA.find('/'))) == std::string::npos) continue;
-    const std::string rollup = ReadWholeFile(dir + L"smaps_rollup");
-    double kb = 0;
-    for (const char* key : {"Private_Clean:", "Private_Dirty:"}) {
-      const size_t at = rollup.find(key);
-      if (at != std::string::npos) kb += std::atof(rollup.c_str() + at + std::strlen(key));
+    const std::string maps = ReadWholeFile(dir + L"smaps");
+    const double kb = SumOfKey(maps, "Private_Clean:") + SumOfKey(maps, "Private_Dirty:");
+    if (kb <= 0) continue;
+    found.PrivateMiB = kb / 1024.0;
+    found.WrittenMiB = SumOfKey(maps, "Anonymous:") / 1024.0;
+    const std::string image = "/" + want;
+    found.ImageMiB = (SumOfKey(maps, "Private_Clean:", image) + SumOfKey(maps, "Private_Dirty:", image)) / 1024.0;
+    found.Threads = 0;
+    WIN32_FIND_DATAW td;
+    HANDLE t = FindFirstFileW((dir + L"task\\*").c_str(), &td);
+    if (t != INVALID_HANDLE_VALUE) {
+      do found.Threads += td.cFileName[0] >= L'0' && td.cFileName[0] <= L'9';
+      while (FindNextFileW(t, &td));
+      FindClose(t);
     }
-    if (kb > 0) found = kb / 1024.0;
-  } while (found < 0 && FindNextFileW(h, &fd));
+  } while (found.PrivateMiB < 0 && FindNextFileW(h, &fd));
   FindClose(h);
   return found;
 }
@@ -120,7 +159,7 @@ TProgramRun RunProgram(const std::wstring& Exe, const wchar_t* Caption) {
     WaitForInputIdle(pi.hProcess, 20000);
     run.Painted = Seconds() - t0;
     Sleep(200);  // settled: whatever the window does after its first paint is done
-    run.PrivateMiB = PrivateMiBOf(Exe);
+    run.Idle = MemoryOf(Exe);
     const double c0 = Seconds();
     PostMessageW(w, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0) run.Closed = Seconds() - c0;
@@ -135,17 +174,20 @@ void StartUp(int Runs) {
   struct TSeries {
     const wchar_t* Exe;
     const wchar_t* Caption;
-    std::vector<double> Painted, Closed, Mem;
-  } series[] = {{L"ZalvoSorvane.exe", L"Zalvo Sorvane", {}, {}, {}},
-                {L"bare_window.exe", L"Bare window", {}, {}, {}},
-                {L"bare_tree.exe", L"Bare tree", {}, {}, {}}};
+    std::vector<double> Painted, Closed, Mem, Written, Image, Threads;
+  } series[] = {{L"ZalvoSorvane.exe", L"Zalvo Sorvane", {}, {}, {}, {}, {}, {}},
+                {L"bare_window.exe", L"Bare window", {}, {}, {}, {}, {}, {}},
+                {L"bare_tree.exe", L"Bare tree", {}, {}, {}, {}, {}, {}}};
   RunProgram(Sibling(L"ZalvoSorvane.exe"), L"Zalvo Sorvane");  // warm up the file cache
   for (int i = 0; i < Runs; ++i)
     for (TSeries& s : series) {
       TProgramRun r = RunProgram(Sibling(s.Exe), s.Caption);
       s.Painted.push_back(r.Painted);
       s.Closed.push_back(r.Closed);
-      s.Mem.push_back(r.PrivateMiB);
+      s.Mem.push_back(r.Idle.PrivateMiB);
+      s.Written.push_back(r.Idle.WrittenMiB);
+      s.Image.push_back(r.Idle.ImageMiB);
+      s.Threads.push_back(r.Idle.Threads);
     }
   const double p = Median(series[0].Painted), w = Median(series[1].Painted), t = Median(series[2].Painted);
   std::printf("start-up to the first painted window: %7.1f ms   bare tree: %7.1f ms (ratio %.2f)   bare window: %7.1f ms"
@@ -157,6 +199,15 @@ void StartUp(int Runs) {
   const double pm = Median(series[0].Mem), wm = Median(series[1].Mem), tm = Median(series[2].Mem);
   std::printf("idle private memory:                  %7.1f MiB  bare window: %7.1f MiB (ratio %.2f)  bare tree: %7.1f MiB\n",
               pm, wm, Ratio(pm, wm), tm);
+  // What the private memory is made of: the pages the process wrote, and the pages of its
+  // own program file it read (file pages that no other process maps count as private).
+  const double pw = Median(series[0].Written), ww = Median(series[1].Written), tw = Median(series[2].Written);
+  std::printf("  of it written (heaps, stacks, data):  %7.1f MiB  bare window: %7.1f MiB (ratio %.2f)  bare tree: %7.1f MiB\n",
+              pw, ww, Ratio(pw, ww), tw);
+  std::printf("  of it the program file's own pages:   %7.1f MiB  bare window: %7.1f MiB               bare tree: %7.1f MiB\n",
+              Median(series[0].Image), Median(series[1].Image), Median(series[2].Image));
+  std::printf("  threads of the idle window:           %7.0f      bare window: %7.0f                   bare tree: %7.0f\n",
+              Median(series[0].Threads), Median(series[1].Threads), Median(series[2].Threads));
 }
 
 // --- in the process ---------------------------------------------------------------------
@@ -252,6 +303,25 @@ String BigDacl(int Count, bool Short) {
   return s;
 }
 
+// The bytes in use in all of the process's heaps (the C runtime's among them), in MiB.
+double HeapInUseMiB() {
+  std::vector<HANDLE> heaps(64);
+  DWORD n = GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data());
+  if (n > heaps.size()) {
+    heaps.resize(n);
+    n = GetProcessHeaps(n, heaps.data());
+  }
+  double bytes = 0;
+  for (DWORD i = 0; i < n && i < heaps.size(); ++i) {
+    if (!HeapLock(heaps[i])) continue;
+    PROCESS_HEAP_ENTRY e{};
+    while (HeapWalk(heaps[i], &e))
+      if (e.wFlags & PROCESS_HEAP_ENTRY_BUSY) bytes += e.cbData;
+    HeapUnlock(heaps[i]);
+  }
+  return bytes / (1024.0 * 1024.0);
+}
+
 // Alternates A and B Runs times (after one warm-up of each) and returns the medians.
 std::pair<double, double> Alternate(int Runs, const std::function<void()>& A, const std::function<void()>& B) {
   A();
@@ -289,8 +359,10 @@ int main(int argc, char** argv) {
                  {folder3000, BigDacl(3000, true)},
                  {L"C:\\", L"D:(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)"}};
 
+  const double heapAtStart = HeapInUseMiB();
   TUnitScope units(ProgramUnits);
   Application->Initialize();
+  const double heapUnits = HeapInUseMiB();
   QvSecurityApi.GetNamedSecurityInfoW = &fakes::FakeGetNamedSecurityInfo;
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES};
   InitCommonControlsEx(&icc);
@@ -299,6 +371,13 @@ int main(int argc, char** argv) {
   SetForegroundWindow(form->Handle());
   Pump();
   const HWND formWnd = form->Handle();
+  // Where the heap of the idle window goes: what the units' start-up holds, and what the
+  // shown window adds (its controls, the tree's first fill, the painters' caches).
+  Sleep(200);
+  Pump();
+  const double heapWindow = HeapInUseMiB();
+  std::printf("heap in use in this process: %.2f MiB at start, units started +%.2f MiB, window shown +%.2f MiB\n",
+              heapAtStart, heapUnits - heapAtStart, heapWindow - heapUnits);
   TBareListView bare(form->WinList->Width(), form->WinList->Height());
 
   // A shell tree showing the computer node, made, shown and painted on a window of its own,

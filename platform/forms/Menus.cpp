@@ -459,6 +459,10 @@ HMENU TMenuItem::Handle() {
 
 void TMenuItem::DestroyHandle() {
   if (FHandle) DestroyMenu(FHandle);  // takes the submenus with it
+  ForgetHandles();
+}
+
+void TMenuItem::ForgetHandles() {
   std::vector<TMenuItem*> stack{this};
   while (!stack.empty()) {
     TMenuItem* i = stack.back();
@@ -780,6 +784,9 @@ LRESULT CALLBACK MainMenuSubclass(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LPar
       if (menu->HandleOwnerDrawMessage(m)) return m.Result;
       break;
     }
+    case WM_NCDESTROY:
+      menu->zs_WindowDestroyed();
+      break;
     default:
       break;
   }
@@ -789,6 +796,14 @@ LRESULT CALLBACK MainMenuSubclass(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LPar
 }  // namespace
 
 TMainMenu::~TMainMenu() { SetWindowHandle(nullptr); }
+
+void TMainMenu::zs_WindowDestroyed() {
+  if (!FWindowHandle) return;
+  RemoveWindowSubclass(FWindowHandle, MainMenuSubclass, 1);
+  // The window frees the menu it shows after this message.
+  if (Items() && Items()->FHandle && GetMenu(FWindowHandle) == Items()->FHandle) Items()->ForgetHandles();
+  FWindowHandle = nullptr;
+}
 
 void TMainMenu::SetWindowHandle(HWND Value) {
   if (FWindowHandle == Value) return;
@@ -810,13 +825,7 @@ void TMainMenu::MenuChanged() {
       !Items()->FHandle)
     return;
   HMENU old = Items()->FHandle;
-  std::vector<TMenuItem*> stack{Items()};
-  while (!stack.empty()) {
-    TMenuItem* i = stack.back();
-    stack.pop_back();
-    i->FHandle = nullptr;
-    for (TMenuItem* c : i->FItems) stack.push_back(c);
-  }
+  Items()->ForgetHandles();
   RebuildHandle();
   if (FWindowHandle && IsWindow(FWindowHandle)) {
     ::SetMenu(FWindowHandle, Items()->FHandle);

@@ -148,6 +148,8 @@ class TMenuItem : public TComponent {
   void MenuChanged();
   void AppendTo(HMENU Menu, bool TopLevel);
   void DestroyHandle();
+  // Forgets the handles of this item and every item below it, without freeing them.
+  void ForgetHandles();
   void TurnSiblingsOff();
 
  private:
@@ -229,6 +231,9 @@ class TMainMenu : public TMenu {
   void SetWindowHandle(HWND Value);
   bool AutoMerge() const { return FAutoMerge; }
   void SetAutoMerge(bool Value) { FAutoMerge = Value; }
+  // Called by the window's subclass when the window goes: the window frees the menu bar it
+  // shows along with itself, so the items forget those handles and the menu the window.
+  void zs_WindowDestroyed();
 
  protected:
   void MenuChanged() override;

@@ -151,6 +151,7 @@ const TMessageMap* TvxCustomInnerShellTreeView::ClassMessages() {
       {WM_VXSHELL_DEFERREDNAVIGATE, MessageHandler<&TvxCustomInnerShellTreeView::WMDeferredNavigate>},
       {WM_VXSHELL_NOTIFY, MessageHandler<&TvxCustomInnerShellTreeView::WMShellNotify>},
       {WM_TIMER, MessageHandler<&TvxCustomInnerShellTreeView::WMTimer>},
+      {WM_DESTROY, MessageHandler<&TvxCustomInnerShellTreeView::WMDestroy>},
   };
   static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
   return &Map;
@@ -225,14 +226,23 @@ void TvxCustomInnerShellTreeView::CreateWnd() {
   FDropRegistered = SUCCEEDED(RegisterDragDrop(Handle(), &FDropTarget));
 }
 
-void TvxCustomInnerShellTreeView::DestroyWnd() {
-  KillTimer(Handle(), ChangeTimerId);
+void TvxCustomInnerShellTreeView::ReleaseWindowLinks() {
+  KillTimer(FHandle, ChangeTimerId);
   FChangePending = false;
   vxShellUnregisterChangeNotify(FShellChangeNotifierData);
-  if (FDropRegistered) RevokeDragDrop(Handle());
+  if (FDropRegistered) RevokeDragDrop(FHandle);
   FDropRegistered = false;
   FDropTarget.LeaveTarget(false);
   FDropTarget.ForgetDraggedObject();
+}
+
+void TvxCustomInnerShellTreeView::WMDestroy(TMessage& Message) {
+  ReleaseWindowLinks();
+  InheritedMessage(Message);
+}
+
+void TvxCustomInnerShellTreeView::DestroyWnd() {
+  ReleaseWindowLinks();
   // Nodes are not kept across a new window: it is built again from the root.
   if (FItemsInfoGatherer) FItemsInfoGatherer->ClearFetchQueue(nullptr);
   Items()->Clear();

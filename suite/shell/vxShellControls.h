@@ -138,6 +138,11 @@ class TvxCustomInnerShellTreeView : public TTreeView {
 
  private:
   friend class TvxShellTreeItemProducer;
+  // Lets go of what names the window (drop registration, change notification, timer).
+  // Runs when the control destroys its window and also when the window goes with its
+  // parent's, which skips DestroyWnd.
+  void ReleaseWindowLinks();
+  void WMDestroy(TMessage& Message);
   friend class TvxShellTreeRoot;
   struct TStateData {
     TvxPidl CurrentPath;
@@ -377,6 +382,10 @@ class TvxCustomInnerShellListView : public TListView {
   void WMChangePidls(TMessage& Message);
   void WMRootChanged(TMessage& Message);
   void WMShellNotify(TMessage& Message);
+  // Lets go of the drop registration and the change notification, also when the window
+  // goes with its parent's, which skips DestroyWnd.
+  void ReleaseWindowLinks();
+  void WMDestroy(TMessage& Message);
   // Whether a change of P is one of the folder shown or of one of its items.
   bool ConcernsFolderShown(PItemIDList P);
 

@@ -129,6 +129,7 @@ const TMessageMap* TvxCustomInnerShellListView::ClassMessages() {
       {WM_VXSHELL_CHANGEPIDLS, MessageHandler<&TvxCustomInnerShellListView::WMChangePidls>},
       {WM_VXSHELL_ROOTCHANGED, MessageHandler<&TvxCustomInnerShellListView::WMRootChanged>},
       {WM_VXSHELL_NOTIFY, MessageHandler<&TvxCustomInnerShellListView::WMShellNotify>},
+      {WM_DESTROY, MessageHandler<&TvxCustomInnerShellListView::WMDestroy>},
   };
   static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
   return &Map;
@@ -155,13 +156,22 @@ void TvxCustomInnerShellListView::CreateWnd() {
     FRoot->ResolveRootFolder();
 }
 
-void TvxCustomInnerShellListView::DestroyWnd() {
+void TvxCustomInnerShellListView::ReleaseWindowLinks() {
   vxShellUnregisterChangeNotify(FShellChangeNotifierData);
-  ClearColumns();
-  if (FDropRegistered) RevokeDragDrop(Handle());
+  if (FDropRegistered) RevokeDragDrop(FHandle);
   FDropRegistered = false;
   FDropTarget.LeaveTarget(false);
   FDropTarget.ForgetDraggedObject();
+}
+
+void TvxCustomInnerShellListView::WMDestroy(TMessage& Message) {
+  ReleaseWindowLinks();
+  InheritedMessage(Message);
+}
+
+void TvxCustomInnerShellListView::DestroyWnd() {
+  ReleaseWindowLinks();
+  ClearColumns();
   inherited::DestroyWnd();
 }
 

@@ -314,4 +314,33 @@ TEST(MenusFormTest, MenuGivenBeforeTheWindowShowsAndKeepsTheClientSize) {
   EXPECT_EQ(GetMenu(form->Handle()), nullptr);
 }
 
+// The window frees the menu bar it shows when it goes: the menu does not keep those
+// handles, so a new window of the form shows a bar made anew, and the menu frees nothing
+// twice.
+TEST(MenusFormTest, MenuBarGoesWithTheWindowAndComesBackWithTheNext) {
+  std::unique_ptr<TForm> form(TCustomForm::Create<TForm>(nullptr));
+  auto* main = new TMainMenu(form.get());
+  auto* file = new TMenuItem(form.get());
+  file->SetCaption(L"&File");
+  auto* open = new TMenuItem(form.get());
+  open->SetCaption(L"&Open");
+  file->Add(open);
+  main->Items()->Add(file);
+  form->SetMenu(main);
+  form->Show();
+  Pump(20);
+  const HMENU first = main->Handle();
+  ASSERT_EQ(GetMenu(form->Handle()), first);
+  DestroyWindow(form->Handle());  // as a parent's window takes its children's
+  EXPECT_FALSE(IsMenu(first));
+  EXPECT_EQ(main->WindowHandle(), nullptr);
+  form->Show();
+  Pump(20);
+  const HMENU bar = GetMenu(form->Handle());
+  ASSERT_TRUE(IsMenu(bar));
+  EXPECT_EQ(bar, main->Handle());
+  EXPECT_EQ(GetMenuItemCount(bar), 1);
+  EXPECT_EQ(GetMenuItemCount(GetSubMenu(bar, 0)), 1);
+}
+
 }  // namespace ZS_UNITY_ID

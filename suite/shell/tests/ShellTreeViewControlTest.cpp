@@ -274,6 +274,25 @@ TEST_F(ShellTreeViewControlTest, SelectedFolderSetByPathOrPidlAndKeptAcrossWindo
   EXPECT_EQ(tmp.Path(L"one"), Tree->AbsolutePath());
 }
 
+// The tree gives up its drop registration when its window goes with the form's window,
+// which destroys every child window at once without the controls' own DestroyWnd: a
+// registration left behind would name a drop target that is freed with the tree.
+TEST_F(ShellTreeViewControlTest, DropRegistrationEndsWhenTheWindowGoesWithTheForms) {
+  Show();
+  const HWND inner = Inner->Handle();
+  ASSERT_NE(nullptr, GetPropW(inner, L"OleDropTargetInterface"));
+  bool registeredAtTheEnd = true;
+  auto lastMessage = [](HWND W, UINT Msg, WPARAM Wp, LPARAM Lp, UINT_PTR, DWORD_PTR Data) -> LRESULT {
+    if (Msg == WM_NCDESTROY)
+      *reinterpret_cast<bool*>(Data) = GetPropW(W, L"OleDropTargetInterface") != nullptr;
+    return DefSubclassProc(W, Msg, Wp, Lp);
+  };
+  SetWindowSubclass(inner, lastMessage, 1, reinterpret_cast<DWORD_PTR>(&registeredAtTheEnd));
+  DestroyWindow(Form->Handle());
+  EXPECT_FALSE(registeredAtTheEnd);
+  EXPECT_FALSE(Inner->HandleAllocated());
+}
+
 TEST_F(ShellTreeViewControlTest, ContainerScrollBarsMirrorAndScrollTheTree) {
   TTempTree tmp;
   for (int i = 0; i < 40; ++i) tmp.Folder(L"f" + std::to_wstring(100 + i));
