@@ -689,6 +689,10 @@ class TvxCustomTextEdit : public TvxCustomEdit, public IvxFormatControllerListen
   void Paint() override;
   void UpdateDrawValue() override;
   void AdjustInnerEditPosition() override;
+  // An editor that paints its own value keeps its inner edit (for the focus and the keys)
+  // but clipped to nothing, so the painted value shows.
+  void CalculateInnerControlBounds(const RECT& ARect, TControl* AControl,
+                                   TvxContainerInnerControlBounds& ABounds) override;
   bool CanKeyDownModifyEdit(Word Key, TShiftState Shift) override;
   bool CanKeyPressModifyEdit(wchar_t Key) override;
   void ProcessKeyDown(Word& Key, TShiftState Shift) override;
