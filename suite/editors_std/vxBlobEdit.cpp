@@ -363,29 +363,18 @@ TModalResult PopupKeyToModalResult(Word& Key, TShiftState Shift, bool AReturnClo
   return r;
 }
 
+void TvxBlobEditPopupWindow::KeyDown(Word& Key, TShiftState Shift) {
+  auto* edit = dynamic_cast<TvxCustomBlobEdit*>(Edit());
+  if (edit && edit->HandlePopupKey(Key, Shift)) return;
+  inherited::KeyDown(Key, Shift);
+}
+
 void TvxPopupMemo::KeyDown(Word& Key, TShiftState Shift) {
-  TvxBlobEditPopupWindow* w = FBlobEdit ? FBlobEdit->BlobPopupWindow() : nullptr;
-  if (!w) {
-    inherited::KeyDown(Key, Shift);
-    return;
-  }
-  const TModalResult r = PopupKeyToModalResult(Key, Shift, !ActiveProperties()->WantReturns(),
-                                               FBlobEdit->ActiveProperties()->AlwaysSaveData());
-  if (Key != 0) {
-    inherited::KeyDown(Key, Shift);
-    return;
-  }
-  // The Enter or Escape character that follows is not typed into the memo.
-  if (InnerMemo() && InnerMemo()->HandleAllocated()) vxRemovePendingMessages(InnerMemo()->Handle(), WM_CHAR, WM_CHAR);
-  w->ApplyModalResult(r);
+  if (!FBlobEdit || !FBlobEdit->HandlePopupKey(Key, Shift)) inherited::KeyDown(Key, Shift);
 }
 
 void TvxPopupImage::KeyDown(Word& Key, TShiftState Shift) {
-  TvxBlobEditPopupWindow* w = FBlobEdit ? FBlobEdit->BlobPopupWindow() : nullptr;
-  const TModalResult r =
-      w ? PopupKeyToModalResult(Key, Shift, true, FBlobEdit->ActiveProperties()->AlwaysSaveData()) : mrNone;
-  inherited::KeyDown(Key, Shift);
-  if (r != mrNone) w->ApplyModalResult(r);
+  if (!FBlobEdit || !FBlobEdit->HandlePopupKey(Key, Shift)) inherited::KeyDown(Key, Shift);
 }
 
 // --- Edit -------------------------------------------------------------------------------------------------------
@@ -402,10 +391,26 @@ bool TvxCustomBlobEdit::CanDropDown() { return FStorage != nullptr && inherited:
 
 void TvxCustomBlobEdit::InitPopup() {
   inherited::InitPopup();
+  // The result of the last closing must not decide the next one.
+  if (PopupWindow()) PopupWindow()->SetModalResult(mrNone);
   PreparePopupControls();
 }
 
 void TvxCustomBlobEdit::StorageEditing(TObject*, bool& CanEdit) { CanEdit = CanModify(); }
+
+bool TvxCustomBlobEdit::HandlePopupKey(Word& Key, TShiftState Shift) {
+  TvxBlobEditPopupWindow* w = BlobPopupWindow();
+  if (!w || !FStorage || !HasPopupWindow()) return false;
+  auto* memo = dynamic_cast<TvxPopupMemo*>(FStorage.get());
+  const bool returnCloses = !memo || !memo->ActiveProperties()->WantReturns();
+  const TModalResult r = PopupKeyToModalResult(Key, Shift, returnCloses, ActiveProperties()->AlwaysSaveData());
+  if (r == mrNone) return false;
+  // The Enter or Escape character that follows is not typed into the memo.
+  if (memo && memo->InnerMemo() && memo->InnerMemo()->HandleAllocated())
+    vxRemovePendingMessages(memo->InnerMemo()->Handle(), WM_CHAR, WM_CHAR);
+  w->ApplyModalResult(r);
+  return true;
+}
 
 void TvxCustomBlobEdit::StorageChanged() {
   if (!FOkButton) return;

@@ -165,6 +165,11 @@ class TvxBlobEditPopupWindow : public TvxPopupEditPopupWindow {
  public:
   using TvxPopupEditPopupWindow::TvxPopupEditPopupWindow;
   void ApplyModalResult(TModalResult AResult);
+
+ protected:
+  // The window previews the keys of its controls: the closing keys of the blob popup are
+  // taken here, so that Escape and Alt+arrows give their modal result as in the controls.
+  void KeyDown(Word& Key, TShiftState Shift) override;
 };
 
 class TvxCustomBlobEdit;
@@ -229,6 +234,9 @@ class TvxCustomBlobEdit : public TvxCustomPopupEdit {
   virtual void PreparePopupControls();
   virtual void FreePopupControls();
   virtual void StorageEditing(TObject* Sender, bool& CanEdit);
+  // Turns a closing key pressed in the open popup into the popup's modal result, which
+  // closes it; answers whether the key was taken (it is then cleared).
+  bool HandlePopupKey(Word& Key, TShiftState Shift);
 
   TvxImageEditGraphicClassEvent OnGetGraphicClass;
 

@@ -225,21 +225,39 @@ TEST_F(BlobEditControl, TheMemoPopupSavesOnCtrlEnter) {
   EXPECT_EQ(Reasons, (std::vector<TvxEditCloseUpReason>{crEnter}));
 }
 
-TEST_F(BlobEditControl, F4InsideThePopupSavesOnlyWhenDataIsAlwaysSaved) {
+// Keys that close the memo popup: F4 and Alt+Down save only when data is always saved,
+// Escape never saves, and the popup's OK button saves when clicked.
+TEST_F(BlobEditControl, ClosingKeysAndTheOkButtonDecideWhatIsSaved) {
   Edit->Properties()->SetBlobEditKind(bekMemo);
   Edit->SetEditValue(String(L"a"));
   struct Case {
+    const char* Name;
     bool AlwaysSave;
+    WORD Vk;  // 0: a click on OK
+    bool Alt;
     const wchar_t* After;
-  } cases[] = {{false, L"a"}, {true, L"ab"}};
+  } cases[] = {
+      {"F4", false, VK_F4, false, L"a"},        {"F4 saving", true, VK_F4, false, L"ab"},
+      {"Escape saving", true, VK_ESCAPE, false, L"ab" /* unchanged */},
+      {"Alt+Down", false, VK_DOWN, true, L"ab"}, {"Alt+Down saving", true, VK_DOWN, true, L"abb"},
+      {"OK", false, 0, false, L"abbb"},
+  };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.AlwaysSave);
+    SCOPED_TRACE(c.Name);
     Edit->Properties()->SetAlwaysSaveData(c.AlwaysSave);
     Key(VK_F4);
     ASSERT_TRUE(Open());
     Key(VK_END, true);
     TypeChar(L'b');
-    Key(VK_F4);
+    if (c.Vk == 0) {
+      ASSERT_NE(Edit->OkButton(), nullptr);
+      ClickControl(Edit->OkButton());
+    } else {
+      if (c.Alt) SendKey(VK_MENU, false);
+      Key(c.Vk);
+      if (c.Alt) SendKey(VK_MENU, true);
+      Pump(40);
+    }
     EXPECT_FALSE(Open());
     EXPECT_EQ(VarToStr(Edit->EditValue()), c.After);
   }
@@ -295,24 +313,36 @@ TEST_F(BlobEditControl, APictureKeepsItsFileFormatThroughThePopup) {
   EXPECT_EQ(Edit->GraphicClass(), TJPEGImage::StaticClass());
 }
 
-TEST_F(BlobEditControl, TheGlyphIsPaintedForTheValue) {
+// The glyph shows on the screen, not hidden behind the edit's inner text box: the icon
+// rectangle carries pixels other than the background, and the two memo glyphs differ.
+TEST_F(BlobEditControl, TheGlyphOfTheValueIsSeenOnTheScreen) {
   ASSERT_NE(BlobEditGlyphs(), nullptr);
   EXPECT_EQ(BlobEditGlyphs()->Count(), 8);
   Edit->Properties()->SetBlobEditKind(bekMemo);
-  struct Case {
-    Variant Value;
-    Integer Glyph;
-    COLORREF Line;  // a pixel of the first text line of the memo glyph
-  } cases[] = {{Null(), 2, RGB(255, 255, 255)}, {String(L"x"), 3, RGB(0, 0x40, 0xC0)}};
-  for (const Case& c : cases) {
-    Edit->SetEditValue(c.Value);
+  std::vector<std::vector<COLORREF>> shown;
+  for (const Variant& v : {Null(), Variant(String(L"x"))}) {
+    Edit->SetEditValue(v);
     Edit->Invalidate();
     Pump(60);
-    Edit->CheckViewInfo();
     auto* vi = static_cast<TvxBlobEditViewInfo*>(Edit->ViewInfo());
-    EXPECT_EQ(vi->ImageIndex, c.Glyph);
-    (void)c.Line;
+    EXPECT_EQ(vi->ImageIndex, VarIsNull(v) ? 2 : 3);
+    const TRect r = vi->IconRect;
+    ASSERT_GT(r.right - r.left, 4);
+    POINT origin{r.left, r.top};
+    MapWindowPoints(Edit->Handle(), Form->Handle(), &origin, 1);
+    TWindowPixels pixels(Form->Handle());
+    const COLORREF background = Shown(vi->BackgroundColor());
+    std::vector<COLORREF> icon;
+    int drawn = 0;
+    for (int y = 0; y < r.bottom - r.top; ++y)
+      for (int x = 0; x < r.right - r.left; ++x) {
+        icon.push_back(pixels.At(origin.x + x, origin.y + y));
+        if (icon.back() != background) ++drawn;
+      }
+    EXPECT_GT(drawn, 10) << "glyph " << vi->ImageIndex;
+    shown.push_back(std::move(icon));
   }
+  EXPECT_NE(shown[0], shown[1]) << "the empty and the filled memo show different glyphs";
 }
 
 TEST(BlobEditStreaming, ReadShownAndWrittenBackEqual) {
