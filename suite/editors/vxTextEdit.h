@@ -620,7 +620,7 @@ class TvxCustomTextEdit : public TvxCustomEdit, public IvxFormatControllerListen
   String Text() { return InternalGetText(); }
   void SetText(const String& Value) { InternalSetText(Value); }
   String EditingText() { return InternalGetText(); }
-  void SetEditingText(const String& Value);
+  virtual void SetEditingText(const String& Value);
   Integer CursorPos();
   Integer SelStart();
   void SetSelStart(Integer Value);

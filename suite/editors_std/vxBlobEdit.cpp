@@ -369,6 +369,19 @@ void TvxBlobEditPopupWindow::KeyDown(Word& Key, TShiftState Shift) {
   inherited::KeyDown(Key, Shift);
 }
 
+void TvxBlobEditPopupWindow::SendCharToFocus(WideChar C) {
+  auto* edit = dynamic_cast<TvxCustomBlobEdit*>(Edit());
+  TvxPopupMemo* memo = edit ? edit->OpenPopupMemo() : nullptr;
+  if (!memo || memo->ActiveProperties()->ReadOnly() || !edit->ActiveProperties()->MemoAutoReplace()) {
+    inherited::SendCharToFocus(C);
+    return;
+  }
+  memo->SetEditingText(String(1, C));
+  memo->SetSelStart(1);
+  memo->SetModifiedAfterEnter(true);
+  edit->StorageChanged();
+}
+
 void TvxPopupMemo::KeyDown(Word& Key, TShiftState Shift) {
   if (!FBlobEdit || !FBlobEdit->HandlePopupKey(Key, Shift)) inherited::KeyDown(Key, Shift);
 }
@@ -646,6 +659,51 @@ void TvxCustomBlobEdit::DoClosePopupWindow(TObject* Sender) {
   SavePopupValue();
   inherited::DoClosePopupWindow(Sender);
   ShortRefreshContainer(false);
+}
+
+TvxPopupMemo* TvxCustomBlobEdit::OpenPopupMemo() {
+  return HasPopupWindow() ? dynamic_cast<TvxPopupMemo*>(FStorage.get()) : nullptr;
+}
+
+void TvxCustomBlobEdit::ContainerStyleChanged(TObject* Sender) {
+  inherited::ContainerStyleChanged(Sender);
+  TvxPopupMemo* memo = OpenPopupMemo();
+  if (!memo) return;
+  memo->Style()->SetFont(GetStateFont());
+  memo->Style()->SetColor(ViewInfo()->BackgroundColor());
+  for (TvxButton* b : {FOkButton.get(), FCancelButton.get()})
+    if (b) b->Font()->Assign(GetStateFont());
+}
+
+void TvxCustomBlobEdit::SetEditingText(const String& Value) {
+  if (ActiveProperties()->BlobEditKind() != bekMemo) return;
+  if (TvxPopupMemo* memo = OpenPopupMemo())
+    memo->SetEditingText(Value);
+  else
+    inherited::SetEditingText(Value);
+}
+
+String TvxCustomBlobEdit::InternalGetText() {
+  if (IsDesigning()) return VarToStr(EditValue());
+  if (ActiveProperties()->BlobEditKind() != bekMemo) return String();
+  if (TvxPopupMemo* memo = OpenPopupMemo()) return memo->Lines()->Text();
+  const Variant v = EditValue();
+  return VarIsStr(v) ? VarToStr(v) : String();
+}
+
+bool TvxCustomBlobEdit::InternalSetText(const String& AText) {
+  if (!IsDesigning() && ActiveProperties()->BlobEditKind() != bekMemo) return false;
+  if (TvxPopupMemo* memo = OpenPopupMemo(); memo && !IsDesigning())
+    memo->SetEditingText(AText);
+  else
+    SetEditValue(AText);
+  return true;
+}
+
+void TvxCustomBlobEdit::SynchronizeDisplayValue() { ShortRefreshContainer(false); }
+
+void TvxCustomBlobEdit::SynchronizeEditValue() {
+  if (ActiveProperties()->BlobEditKind() == bekMemo && FStorage) inherited::SynchronizeEditValue();
 }
 
 void TvxCustomBlobEdit::PropertiesChanged(TObject* Sender) {

@@ -263,6 +263,68 @@ TEST_F(BlobEditControl, ClosingKeysAndTheOkButtonDecideWhatIsSaved) {
   }
 }
 
+// A character typed into the closed edit opens the memo popup; with MemoAutoReplace it
+// replaces the memo's text (the caret after it), else it joins the text.
+TEST_F(BlobEditControl, ATypedCharacterReplacesTheMemoOnlyWithAutoReplace) {
+  Edit->Properties()->SetBlobEditKind(bekMemo);
+  struct Case {
+    bool Replace;
+    const wchar_t* Saved;
+  } cases[] = {{true, L"x"}, {false, L"xold"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Replace);
+    Edit->Properties()->SetMemoAutoReplace(c.Replace);
+    Edit->SetEditValue(String(L"old"));
+    TypeChar(L'x');
+    ASSERT_TRUE(Open());
+    ASSERT_NE(Memo(), nullptr);
+    if (c.Replace) {
+      EXPECT_EQ(Memo()->SelStart(), 1);
+    }
+    EXPECT_TRUE(Edit->OkButton()->Enabled());
+    Key(VK_RETURN, true);
+    EXPECT_FALSE(Open());
+    EXPECT_EQ(VarToStr(Edit->EditValue()), c.Saved);
+  }
+}
+
+// The window text of a memo value is the value, and the popup memo's text while it is
+// open; setting it goes to the memo then, else to the value. Other kinds have none.
+TEST_F(BlobEditControl, WindowAndEditingTextFollowTheMemo) {
+  auto windowText = [&] {
+    wchar_t buf[64]{};
+    GetWindowTextW(Edit->Handle(), buf, 64);
+    return String(buf);
+  };
+  Edit->Properties()->SetBlobEditKind(bekMemo);
+  Edit->SetEditValue(String(L"memo"));
+  EXPECT_EQ(windowText(), L"memo");
+  SetWindowTextW(Edit->Handle(), L"set");
+  EXPECT_EQ(VarToStr(Edit->EditValue()), L"set");
+  Key(VK_F4);
+  ASSERT_TRUE(Open());
+  Edit->SetEditingText(L"typed");
+  EXPECT_EQ(Memo()->Lines()->Text(), L"typed");
+  EXPECT_EQ(windowText(), L"typed");
+  EXPECT_EQ(VarToStr(Edit->EditValue()), L"set") << "not saved before OK";
+  Key(VK_RETURN, true);
+  EXPECT_EQ(VarToStr(Edit->EditValue()), L"typed");
+  // The edit's look reaches the open memo and its buttons.
+  Key(VK_F4);
+  ASSERT_TRUE(Open());
+  Edit->Style()->Font()->SetSize(15);
+  Edit->Style()->SetColor(clYellow);
+  Pump(20);
+  EXPECT_EQ(Memo()->Style()->Font()->Size(), 15);
+  EXPECT_EQ(Memo()->Style()->Color(), clYellow);
+  EXPECT_EQ(Edit->CancelButton()->Font()->Size(), 15);
+  Key(VK_ESCAPE);
+  Edit->Properties()->SetBlobEditKind(bekBlob);
+  EXPECT_EQ(windowText(), L"");
+  Edit->SetEditingText(L"ignored");
+  EXPECT_EQ(VarToStr(Edit->EditValue()), L"typed");
+}
+
 TEST_F(BlobEditControl, AReadOnlyPopupHasOneCloseButton) {
   Edit->Properties()->SetBlobEditKind(bekMemo);
   Edit->Properties()->SetReadOnly(true);
@@ -311,6 +373,13 @@ TEST_F(BlobEditControl, APictureKeepsItsFileFormatThroughThePopup) {
   EXPECT_EQ(static_cast<unsigned char>(saved[0]), 0xFF);
   EXPECT_EQ(static_cast<unsigned char>(saved[1]), 0xD8);
   EXPECT_EQ(Edit->GraphicClass(), TJPEGImage::StaticClass());
+  // Leaving the edit validates it: the picture is not replaced by any text.
+  auto* other = TvxContainer::Create<TvxBlobEdit>(Form);
+  other->SetParent(Form);
+  other->SetBounds(10, 50, 120, 24);
+  other->SetFocus();
+  Pump(40);
+  EXPECT_EQ(Edit->EditValue().AsAnsiString(), saved);
 }
 
 // The glyph shows on the screen, not hidden behind the edit's inner text box: the icon
