@@ -513,6 +513,18 @@ void TvxCustomImageComboBox::ProcessKeyPress(wchar_t& Key) {
   inherited::ProcessKeyPress(Key);
 }
 
+bool TvxCustomImageComboBox::InternalSetText(const String& AText) {
+  if (!FKeyboardAction) {
+    TvxImageComboBoxItems* items = ActiveProperties()->Items();
+    for (Integer i = 0; i < items->Count(); ++i)
+      if (AnsiSameText(items->Items(i)->Description(), AText)) {
+        SetEditValue(items->Items(i)->Value());
+        return true;
+      }
+  }
+  return inherited::InternalSetText(AText);
+}
+
 SIZE TvxCustomImageComboBox::GetPopupPreferredSize() {
   SIZE s = inherited::GetPopupPreferredSize();
   if (ActiveProperties()->MultiLineText()) {

@@ -252,6 +252,33 @@ TEST_F(ImageComboBoxControl, MultiLineRowsFollowTheWidthOfEachOpening) {
   EXPECT_LT(wide.first, narrow.first) << "fewer lines in the wider list";
 }
 
+// A value chosen before the form is written comes back as the same item.
+TEST(ImageComboBoxStreaming, TheChosenItemComesBack) {
+  for (const Variant& value : {Variant(1), Variant(2), Variant(3)}) {
+    SCOPED_TRACE(value.AsInteger());
+    String text;
+    {
+      std::unique_ptr<TForm> form(new TForm(nullptr));
+      auto* c = TvxContainer::Create<TvxImageComboBox>(form.get());
+      c->SetName(L"Kind");
+      c->SetParent(form.get());
+      TvxImageComboBoxProperties* p = c->Properties();
+      AddItem(p, L"First", Variant(1));
+      AddItem(p, L"Second", Variant(2));
+      AddItem(p, L"Third", Variant(3));
+      c->SetEditValue(value);
+      text = FormText(form.get());
+    }
+    std::unique_ptr<TForm> loaded = ReadFormText(text);
+    auto* c = dynamic_cast<TvxImageComboBox*>(loaded->FindComponent(L"Kind"));
+    ASSERT_NE(c, nullptr);
+    loaded->Show();
+    Pump(40);
+    EXPECT_EQ(VarToStr(c->EditValue()), VarToStr(value)) << text;
+    EXPECT_EQ(c->Text(), c->Properties()->Items()->Items(value.AsInteger() - 1)->Description()) << text;
+  }
+}
+
 TEST(ImageComboBoxStreaming, ReadShownAndWrittenBackEqual) {
   String first;
   {
