@@ -722,12 +722,7 @@ void TvxBlobEdit::DeclarePublished(TPublisher<TvxBlobEdit>& P) {
   P.Property(L"AutoSize", [](C* E) { return E->AutoSize(); }, [](C* E, bool V) { E->SetAutoSize(V); }).Default(true);
   P.Property(L"BeepOnEnter", &C::BeepOnEnter, &C::SetBeepOnEnter).Default(true);
   P.Property(L"Properties", &C::Properties, [](C* E, TvxBlobEditProperties* V) { E->SetProperties(V); });
-  P.Property(L"Style", [](C* E) { return E->Style(); }, [](C* E, TvxContainerStyle* V) { E->SetStyle(V); });
-  P.Property(L"StyleDisabled", [](C* E) { return E->StyleDisabled(); },
-             [](C* E, TvxContainerStyle* V) { E->SetStyleDisabled(V); });
-  P.Property(L"StyleFocused", [](C* E) { return E->StyleFocused(); },
-             [](C* E, TvxContainerStyle* V) { E->SetStyleFocused(V); });
-  P.Property(L"StyleHot", [](C* E) { return E->StyleHot(); }, [](C* E, TvxContainerStyle* V) { E->SetStyleHot(V); });
+  vxDeclareEditStylesPublished(P);
   P.Property(L"TabStop", [](C* E) { return E->TabStop(); }, [](C* E, bool V) { E->SetTabStop(V); }).Default(true);
 }
 

@@ -547,12 +547,7 @@ void TvxImage::DeclarePublished(TPublisher<TvxImage>& P) {
   P.Property(L"Enabled", [](C* E) { return E->Enabled(); }, [](C* E, bool V) { E->SetEnabled(V); }).Default(true);
   P.Property(L"Picture", [](C* E) { return E->Picture(); }, [](C* E, TPicture* V) { E->SetPicture(V); });
   P.Property(L"Properties", &C::Properties, [](C* E, TvxImageProperties* V) { E->SetProperties(V); });
-  P.Property(L"Style", [](C* E) { return E->Style(); }, [](C* E, TvxContainerStyle* V) { E->SetStyle(V); });
-  P.Property(L"StyleDisabled", [](C* E) { return E->StyleDisabled(); },
-             [](C* E, TvxContainerStyle* V) { E->SetStyleDisabled(V); });
-  P.Property(L"StyleFocused", [](C* E) { return E->StyleFocused(); },
-             [](C* E, TvxContainerStyle* V) { E->SetStyleFocused(V); });
-  P.Property(L"StyleHot", [](C* E) { return E->StyleHot(); }, [](C* E, TvxContainerStyle* V) { E->SetStyleHot(V); });
+  vxDeclareEditStylesPublished(P);
   P.Property(L"TabStop", [](C* E) { return E->TabStop(); }, [](C* E, bool V) { E->SetTabStop(V); }).Default(true);
   P.Property(L"Transparent", [](C* E) { return E->Transparent(); }, [](C* E, bool V) { E->SetTransparent(V); })
       .Default(false);

@@ -154,6 +154,49 @@ TEST(BlobEditProperties, AssignAndTheGraphicClassName) {
   EXPECT_TRUE(static_cast<bool>(item.Properties()->OnAssignPicture));
 }
 
+// The popup picture's class: a set PictureGraphicClass ends the answer; else a bitmap when
+// pasting, then the edit's own event alone, or the properties' event with the cell's item
+// and record in place.
+TEST(BlobEditProperties, TheGraphicClassIsAskedOfTheEditAloneAndOfThePropertiesInPlace) {
+  TvxBlobEditProperties props(nullptr);
+  props.SetPictureGraphicClass(nullptr);
+  TObject cellItem;
+  std::vector<String> asked;
+  props.OnGetGraphicClass = [&](TObject* AItem, Integer ARecord, bool APasting, TGraphicClass& AClass) {
+    asked.push_back(L"properties");
+    EXPECT_EQ(AItem, &cellItem);
+    EXPECT_EQ(ARecord, 7);
+    if (!APasting) AClass = TJPEGImage::StaticClass();
+  };
+  TvxInplaceEditList list(nullptr);
+  auto* inplace = dynamic_cast<TvxBlobEdit*>(list.GetEdit(&props));
+  ASSERT_NE(inplace, nullptr);
+  ASSERT_TRUE(inplace->IsInplace());
+  inplace->Properties()->OnGetGraphicClass = props.OnGetGraphicClass;  // the list copies no events
+  inplace->InplaceParams.Position.Item = &cellItem;
+  inplace->InplaceParams.Position.RecordIndex = 7;
+  inplace->OnGetGraphicClass = [&](TObject*, bool, TGraphicClass&) { asked.push_back(L"edit"); };
+  EXPECT_EQ(inplace->GetGraphicClass(true), TBitmap::StaticClass());
+  EXPECT_EQ(inplace->GetGraphicClass(false), TJPEGImage::StaticClass());
+  EXPECT_EQ(asked, (std::vector<String>{L"properties", L"properties"}));
+
+  asked.clear();
+  std::unique_ptr<TvxBlobEdit> alone(TvxContainer::Create<TvxBlobEdit>(nullptr));
+  alone->Properties()->Assign(&props);
+  alone->OnGetGraphicClass = [&](TObject* Sender, bool APasting, TGraphicClass& AClass) {
+    asked.push_back(L"edit");
+    EXPECT_EQ(Sender, alone.get());
+    if (APasting) AClass = TJPEGImage::StaticClass();
+  };
+  EXPECT_EQ(alone->GetGraphicClass(true), TJPEGImage::StaticClass());
+  EXPECT_EQ(alone->GetGraphicClass(false), nullptr);
+  EXPECT_EQ(asked, (std::vector<String>{L"edit", L"edit"}));
+
+  alone->Properties()->SetPictureGraphicClass(TBitmap::StaticClass());
+  EXPECT_EQ(alone->GetGraphicClass(true), TBitmap::StaticClass()) << "a set class ends the answer";
+  EXPECT_EQ(asked.size(), 2u);
+}
+
 struct BlobEditControl : TFormFixture {
   TvxBlobEdit* Edit = nullptr;
   std::vector<TvxEditCloseUpReason> Reasons;
