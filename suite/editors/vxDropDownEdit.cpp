@@ -2090,6 +2090,7 @@ void TvxFilterComboBoxHelper::InitializeProperties(TvxCustomEditProperties* APro
 namespace {
 
 void InitDropDownEdit() {
+  RegisterClasses({TvxComboBox::StaticClass(), TvxPopupEdit::StaticClass()});
   GetEditPropertiesRegistry()->Register(TvxComboBoxProperties::StaticClass(),
                                         vxGetResString(&svxSEditRepositoryComboBoxItem));
   GetFilterEditsController()->Register(TvxComboBoxProperties::StaticClass(), TvxFilterComboBoxHelper::Class());
@@ -2098,6 +2099,7 @@ void InitDropDownEdit() {
 }
 
 void FinDropDownEdit() {
+  UnRegisterClasses({TvxComboBox::StaticClass(), TvxPopupEdit::StaticClass()});
   GetFilterEditsController()->Unregister(TvxComboBoxProperties::StaticClass(), TvxFilterComboBoxHelper::Class());
   if (TvxRegisteredClasses* r = GetEditPropertiesRegistry()) {
     r->Unregister(TvxPopupEditProperties::StaticClass());

@@ -1000,12 +1000,14 @@ void TvxFilterMaskEditHelper::InitializeProperties(TvxCustomEditProperties* APro
 namespace {
 
 void InitMaskEdit() {
+  RegisterClass(TvxMaskEdit::StaticClass());
   GetEditPropertiesRegistry()->Register(TvxMaskEditProperties::StaticClass(),
                                         vxGetResString(&svxSEditRepositoryMaskItem));
   GetFilterEditsController()->Register(TvxMaskEditProperties::StaticClass(), TvxFilterMaskEditHelper::Class());
 }
 
 void FinMaskEdit() {
+  UnRegisterClass(TvxMaskEdit::StaticClass());
   if (TvxFilterEditsController* c = GetFilterEditsController())
     c->Unregister(TvxMaskEditProperties::StaticClass(), TvxFilterMaskEditHelper::Class());
   if (TvxRegisteredClasses* r = GetEditPropertiesRegistry()) r->Unregister(TvxMaskEditProperties::StaticClass());

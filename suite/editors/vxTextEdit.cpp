@@ -448,12 +448,14 @@ UINT WM_SPELLCHECKERAUTOCORRECT = 0;
 void InitTextEdit() {
   WM_REDRAWMISSPELLINGS = RegisterWindowMessageW(L"WM_REDRAWMISSPELLINGS");
   WM_SPELLCHECKERAUTOCORRECT = RegisterWindowMessageW(L"WM_SPELLCHECKERAUTOCORRECT");
+  RegisterClass(TvxTextEdit::StaticClass());
   GetEditPropertiesRegistry()->Register(TvxTextEditProperties::StaticClass(),
                                         vxGetResString(&svxSEditRepositoryTextItem));
   GetFilterEditsController()->Register(TvxTextEditProperties::StaticClass(), TvxFilterTextEditHelper::Class());
 }
 
 void FinTextEdit() {
+  UnRegisterClass(TvxTextEdit::StaticClass());
   GetFilterEditsController()->Unregister(TvxTextEditProperties::StaticClass(), TvxFilterTextEditHelper::Class());
   if (TvxRegisteredClasses* r = GetEditPropertiesRegistry()) r->Unregister(TvxTextEditProperties::StaticClass());
 }
@@ -1533,6 +1535,19 @@ void TvxCustomTextEdit::AdjustInnerEditPosition() {
   const TRect b{r.left + o.left, top, r.right - o.right + 1, top + h};
   RECT cur = inner->BoundsRect();
   if (!EqualRect(&cur, &b)) inner->SetBounds(b.left, b.top, b.right - b.left, b.bottom - b.top);
+  // The clip region of the inner edit follows whether it shows the text (the bounds may
+  // have been set before its window existed).
+  if (inner->HandleAllocated()) AlignControl(inner);
+}
+
+void TvxCustomTextEdit::CalculateInnerControlBounds(const RECT& ARect, TControl* AControl,
+                                                    TvxContainerInnerControlBounds& ABounds) {
+  if (AControl == InnerTextControl() && !IsEditClass()) {
+    ABounds.Rect = TRect{};
+    ABounds.IsEmpty = false;
+    return;
+  }
+  TvxCustomEdit::CalculateInnerControlBounds(ARect, AControl, ABounds);
 }
 
 void TvxCustomTextEdit::ContainerStyleChanged(TObject* Sender) {

@@ -620,7 +620,7 @@ class TvxCustomTextEdit : public TvxCustomEdit, public IvxFormatControllerListen
   String Text() { return InternalGetText(); }
   void SetText(const String& Value) { InternalSetText(Value); }
   String EditingText() { return InternalGetText(); }
-  void SetEditingText(const String& Value);
+  virtual void SetEditingText(const String& Value);
   Integer CursorPos();
   Integer SelStart();
   void SetSelStart(Integer Value);
@@ -689,6 +689,10 @@ class TvxCustomTextEdit : public TvxCustomEdit, public IvxFormatControllerListen
   void Paint() override;
   void UpdateDrawValue() override;
   void AdjustInnerEditPosition() override;
+  // An editor that paints its own value keeps its inner edit (for the focus and the keys)
+  // but clipped to nothing, so the painted value shows.
+  void CalculateInnerControlBounds(const RECT& ARect, TControl* AControl,
+                                   TvxContainerInnerControlBounds& ABounds) override;
   bool CanKeyDownModifyEdit(Word Key, TShiftState Shift) override;
   bool CanKeyPressModifyEdit(wchar_t Key) override;
   void ProcessKeyDown(Word& Key, TShiftState Shift) override;
@@ -766,6 +770,17 @@ class TvxTextEdit : public TvxCustomTextEdit {
   bool SupportsSpelling() override { return InternalSupportsSpelling(); }
 };
 
+// The four styles of an editor (normal, disabled, focused, hot), as every editor publishes them.
+template <class C>
+void vxDeclareEditStylesPublished(TPublisher<C>& P) {
+  P.Property(L"Style", [](C* E) { return E->Style(); }, [](C* E, TvxContainerStyle* V) { E->SetStyle(V); });
+  P.Property(L"StyleDisabled", [](C* E) { return E->StyleDisabled(); },
+             [](C* E, TvxContainerStyle* V) { E->SetStyleDisabled(V); });
+  P.Property(L"StyleFocused", [](C* E) { return E->StyleFocused(); },
+             [](C* E, TvxContainerStyle* V) { E->SetStyleFocused(V); });
+  P.Property(L"StyleHot", [](C* E) { return E->StyleHot(); }, [](C* E, TvxContainerStyle* V) { E->SetStyleHot(V); });
+}
+
 // The published properties of a text edit, shared by the edits built on it; TProperties
 // is the class of the edit's Properties.
 template <class C, class TProperties>
@@ -776,12 +791,7 @@ void vxDeclareTextEditPublished(TPublisher<C>& P) {
   P.Property(L"Properties", &C::Properties, [](C* E, TProperties* V) { E->SetProperties(V); });
   P.Property(L"ShowHint", [](C* E) { return E->ShowHint(); }, [](C* E, bool V) { E->SetShowHint(V); })
       .Default(false);
-  P.Property(L"Style", [](C* E) { return E->Style(); }, [](C* E, TvxContainerStyle* V) { E->SetStyle(V); });
-  P.Property(L"StyleDisabled", [](C* E) { return E->StyleDisabled(); },
-             [](C* E, TvxContainerStyle* V) { E->SetStyleDisabled(V); });
-  P.Property(L"StyleFocused", [](C* E) { return E->StyleFocused(); },
-             [](C* E, TvxContainerStyle* V) { E->SetStyleFocused(V); });
-  P.Property(L"StyleHot", [](C* E) { return E->StyleHot(); }, [](C* E, TvxContainerStyle* V) { E->SetStyleHot(V); });
+  vxDeclareEditStylesPublished(P);
   P.Property(L"TabStop", [](C* E) { return E->TabStop(); }, [](C* E, bool V) { E->SetTabStop(V); }).Default(true);
   P.Property(L"Text", [](C* E) { return E->Text(); }, [](C* E, const String& V) { E->SetText(V); });
   P.Property(L"TextHint", [](C* E) { return E->TextHint(); }, [](C* E, const String& V) { E->SetTextHint(V); })

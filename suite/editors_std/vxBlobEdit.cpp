@@ -363,29 +363,31 @@ TModalResult PopupKeyToModalResult(Word& Key, TShiftState Shift, bool AReturnClo
   return r;
 }
 
+void TvxBlobEditPopupWindow::KeyDown(Word& Key, TShiftState Shift) {
+  auto* edit = dynamic_cast<TvxCustomBlobEdit*>(Edit());
+  if (edit && edit->HandlePopupKey(Key, Shift)) return;
+  inherited::KeyDown(Key, Shift);
+}
+
+void TvxBlobEditPopupWindow::SendCharToFocus(WideChar C) {
+  auto* edit = dynamic_cast<TvxCustomBlobEdit*>(Edit());
+  TvxPopupMemo* memo = edit ? edit->OpenPopupMemo() : nullptr;
+  if (!memo || memo->ActiveProperties()->ReadOnly() || !edit->ActiveProperties()->MemoAutoReplace()) {
+    inherited::SendCharToFocus(C);
+    return;
+  }
+  memo->SetEditingText(String(1, C));
+  memo->SetSelStart(1);
+  memo->SetModifiedAfterEnter(true);
+  edit->StorageChanged();
+}
+
 void TvxPopupMemo::KeyDown(Word& Key, TShiftState Shift) {
-  TvxBlobEditPopupWindow* w = FBlobEdit ? FBlobEdit->BlobPopupWindow() : nullptr;
-  if (!w) {
-    inherited::KeyDown(Key, Shift);
-    return;
-  }
-  const TModalResult r = PopupKeyToModalResult(Key, Shift, !ActiveProperties()->WantReturns(),
-                                               FBlobEdit->ActiveProperties()->AlwaysSaveData());
-  if (Key != 0) {
-    inherited::KeyDown(Key, Shift);
-    return;
-  }
-  // The Enter or Escape character that follows is not typed into the memo.
-  if (InnerMemo() && InnerMemo()->HandleAllocated()) vxRemovePendingMessages(InnerMemo()->Handle(), WM_CHAR, WM_CHAR);
-  w->ApplyModalResult(r);
+  if (!FBlobEdit || !FBlobEdit->HandlePopupKey(Key, Shift)) inherited::KeyDown(Key, Shift);
 }
 
 void TvxPopupImage::KeyDown(Word& Key, TShiftState Shift) {
-  TvxBlobEditPopupWindow* w = FBlobEdit ? FBlobEdit->BlobPopupWindow() : nullptr;
-  const TModalResult r =
-      w ? PopupKeyToModalResult(Key, Shift, true, FBlobEdit->ActiveProperties()->AlwaysSaveData()) : mrNone;
-  inherited::KeyDown(Key, Shift);
-  if (r != mrNone) w->ApplyModalResult(r);
+  if (!FBlobEdit || !FBlobEdit->HandlePopupKey(Key, Shift)) inherited::KeyDown(Key, Shift);
 }
 
 // --- Edit -------------------------------------------------------------------------------------------------------
@@ -402,10 +404,26 @@ bool TvxCustomBlobEdit::CanDropDown() { return FStorage != nullptr && inherited:
 
 void TvxCustomBlobEdit::InitPopup() {
   inherited::InitPopup();
+  // The result of the last closing must not decide the next one.
+  if (PopupWindow()) PopupWindow()->SetModalResult(mrNone);
   PreparePopupControls();
 }
 
 void TvxCustomBlobEdit::StorageEditing(TObject*, bool& CanEdit) { CanEdit = CanModify(); }
+
+bool TvxCustomBlobEdit::HandlePopupKey(Word& Key, TShiftState Shift) {
+  TvxBlobEditPopupWindow* w = BlobPopupWindow();
+  if (!w || !FStorage || !HasPopupWindow()) return false;
+  auto* memo = dynamic_cast<TvxPopupMemo*>(FStorage.get());
+  const bool returnCloses = !memo || !memo->ActiveProperties()->WantReturns();
+  const TModalResult r = PopupKeyToModalResult(Key, Shift, returnCloses, ActiveProperties()->AlwaysSaveData());
+  if (r == mrNone) return false;
+  // The Enter or Escape character that follows is not typed into the memo.
+  if (memo && memo->InnerMemo() && memo->InnerMemo()->HandleAllocated())
+    vxRemovePendingMessages(memo->InnerMemo()->Handle(), WM_CHAR, WM_CHAR);
+  w->ApplyModalResult(r);
+  return true;
+}
 
 void TvxCustomBlobEdit::StorageChanged() {
   if (!FOkButton) return;
@@ -643,6 +661,51 @@ void TvxCustomBlobEdit::DoClosePopupWindow(TObject* Sender) {
   ShortRefreshContainer(false);
 }
 
+TvxPopupMemo* TvxCustomBlobEdit::OpenPopupMemo() {
+  return HasPopupWindow() ? dynamic_cast<TvxPopupMemo*>(FStorage.get()) : nullptr;
+}
+
+void TvxCustomBlobEdit::ContainerStyleChanged(TObject* Sender) {
+  inherited::ContainerStyleChanged(Sender);
+  TvxPopupMemo* memo = OpenPopupMemo();
+  if (!memo) return;
+  memo->Style()->SetFont(GetStateFont());
+  memo->Style()->SetColor(ViewInfo()->BackgroundColor());
+  for (TvxButton* b : {FOkButton.get(), FCancelButton.get()})
+    if (b) b->Font()->Assign(GetStateFont());
+}
+
+void TvxCustomBlobEdit::SetEditingText(const String& Value) {
+  if (ActiveProperties()->BlobEditKind() != bekMemo) return;
+  if (TvxPopupMemo* memo = OpenPopupMemo())
+    memo->SetEditingText(Value);
+  else
+    inherited::SetEditingText(Value);
+}
+
+String TvxCustomBlobEdit::InternalGetText() {
+  if (IsDesigning()) return VarToStr(EditValue());
+  if (ActiveProperties()->BlobEditKind() != bekMemo) return String();
+  if (TvxPopupMemo* memo = OpenPopupMemo()) return memo->Lines()->Text();
+  const Variant v = EditValue();
+  return VarIsStr(v) ? VarToStr(v) : String();
+}
+
+bool TvxCustomBlobEdit::InternalSetText(const String& AText) {
+  if (!IsDesigning() && ActiveProperties()->BlobEditKind() != bekMemo) return false;
+  if (TvxPopupMemo* memo = OpenPopupMemo(); memo && !IsDesigning())
+    memo->SetEditingText(AText);
+  else
+    SetEditValue(AText);
+  return true;
+}
+
+void TvxCustomBlobEdit::SynchronizeDisplayValue() { ShortRefreshContainer(false); }
+
+void TvxCustomBlobEdit::SynchronizeEditValue() {
+  if (ActiveProperties()->BlobEditKind() == bekMemo && FStorage) inherited::SynchronizeEditValue();
+}
+
 void TvxCustomBlobEdit::PropertiesChanged(TObject* Sender) {
   inherited::PropertiesChanged(Sender);
   if (!HasPopupWindow() || !FStorage) return;
@@ -659,12 +722,7 @@ void TvxBlobEdit::DeclarePublished(TPublisher<TvxBlobEdit>& P) {
   P.Property(L"AutoSize", [](C* E) { return E->AutoSize(); }, [](C* E, bool V) { E->SetAutoSize(V); }).Default(true);
   P.Property(L"BeepOnEnter", &C::BeepOnEnter, &C::SetBeepOnEnter).Default(true);
   P.Property(L"Properties", &C::Properties, [](C* E, TvxBlobEditProperties* V) { E->SetProperties(V); });
-  P.Property(L"Style", [](C* E) { return E->Style(); }, [](C* E, TvxContainerStyle* V) { E->SetStyle(V); });
-  P.Property(L"StyleDisabled", [](C* E) { return E->StyleDisabled(); },
-             [](C* E, TvxContainerStyle* V) { E->SetStyleDisabled(V); });
-  P.Property(L"StyleFocused", [](C* E) { return E->StyleFocused(); },
-             [](C* E, TvxContainerStyle* V) { E->SetStyleFocused(V); });
-  P.Property(L"StyleHot", [](C* E) { return E->StyleHot(); }, [](C* E, TvxContainerStyle* V) { E->SetStyleHot(V); });
+  vxDeclareEditStylesPublished(P);
   P.Property(L"TabStop", [](C* E) { return E->TabStop(); }, [](C* E, bool V) { E->SetTabStop(V); }).Default(true);
 }
 

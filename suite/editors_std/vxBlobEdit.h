@@ -165,6 +165,14 @@ class TvxBlobEditPopupWindow : public TvxPopupEditPopupWindow {
  public:
   using TvxPopupEditPopupWindow::TvxPopupEditPopupWindow;
   void ApplyModalResult(TModalResult AResult);
+  // With MemoAutoReplace, a character typed into the closed edit replaces the popup memo's
+  // text instead of joining it.
+  void SendCharToFocus(WideChar C) override;
+
+ protected:
+  // The window previews the keys of its controls: the closing keys of the blob popup are
+  // taken here, so that Escape and Alt+arrows give their modal result as in the controls.
+  void KeyDown(Word& Key, TShiftState Shift) override;
 };
 
 class TvxCustomBlobEdit;
@@ -197,6 +205,7 @@ class TvxCustomBlobEdit : public TvxCustomPopupEdit {
   DECLARE_CLASS(TvxCustomBlobEdit, TvxCustomPopupEdit)
   friend class TvxPopupMemo;
   friend class TvxPopupImage;
+  friend class TvxBlobEditPopupWindow;
 
  public:
   using TvxCustomPopupEdit::TvxCustomPopupEdit;
@@ -229,12 +238,28 @@ class TvxCustomBlobEdit : public TvxCustomPopupEdit {
   virtual void PreparePopupControls();
   virtual void FreePopupControls();
   virtual void StorageEditing(TObject* Sender, bool& CanEdit);
+  // Turns a closing key pressed in the open popup into the popup's modal result, which
+  // closes it; answers whether the key was taken (it is then cleared).
+  bool HandlePopupKey(Word& Key, TShiftState Shift);
+  // The popup memo while the popup is open, else nullptr.
+  TvxPopupMemo* OpenPopupMemo();
+
+  // Editing text and window text stand for a memo value only: while the popup is open
+  // they are the popup memo's text, else the value itself (at design time, any value as
+  // text). Other kinds have no text.
+  void SetEditingText(const String& Value) override;
+  String InternalGetText() override;
+  bool InternalSetText(const String& AText) override;
+  void SynchronizeDisplayValue() override;
+  void SynchronizeEditValue() override;
 
   TvxImageEditGraphicClassEvent OnGetGraphicClass;
 
  protected:
   void Initialize() override;
   void DoClosePopupWindow(TObject* Sender) override;
+  // The font and colour of the edit reach the open popup's memo and buttons.
+  void ContainerStyleChanged(TObject* Sender) override;
   virtual void CreatePopupButtons();
   virtual void SavePopupValue();
 

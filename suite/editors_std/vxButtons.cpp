@@ -775,6 +775,8 @@ void TvxCustomButton::CNCommandFiltered(TWMCommand& Message) {
 void TvxCustomButton::WMEraseBkgnd(TMessage& Message) { Message.Result = 1; }
 
 void TvxCustomButton::CMEnabledChanged(TMessage& Message) {
+  // The window follows, so a button enabled after its window was made takes clicks.
+  InheritedMessage(Message);
   if (!Enabled()) SetInternalState(bisHot, false);
   Invalidate();
 }

@@ -526,14 +526,44 @@ void TvxCustomImage::SaveToFile() {
   if (ExecuteDialog(Dialog.get())) FPicture->SaveToFile(Dialog->FileName());
 }
 
+void TvxImageProperties::DeclarePublished(TPublisher<TvxImageProperties>& P) {
+  using C = TvxImageProperties;
+  P.Property(L"Caption", &C::Caption, &C::SetCaption).Stored([](C* E) { return !E->Caption().empty(); });
+  P.Property(L"Center", &C::Center, &C::SetCenter).Default(true);
+  P.Property(L"CustomFilter", &C::CustomFilter, &C::SetCustomFilter)
+      .Stored([](C* E) { return !E->CustomFilter().empty(); });
+  P.Property(L"GraphicClassName", &C::GraphicClassName, &C::SetGraphicClassName)
+      .Stored([](C* E) { return !E->GraphicClassName().empty(); });
+  P.Property(L"GraphicTransparency", &C::GraphicTransparency, &C::SetGraphicTransparency).Default(gtDefault);
+  P.Property(L"PopupMenuLayout", &C::PopupMenuLayout, [](C* E, TvxPopupMenuLayout* V) { E->SetPopupMenuLayout(V); });
+  P.Property(L"Proportional", &C::Proportional, &C::SetProportional).Default(true);
+  P.Property(L"ShowFocusRect", &C::ShowFocusRect, &C::SetShowFocusRect).Default(true);
+  P.Property(L"Stretch", &C::Stretch, &C::SetStretch).Default(false);
+}
+
+void TvxImage::DeclarePublished(TPublisher<TvxImage>& P) {
+  using C = TvxImage;
+  P.Property(L"AutoSize", [](C* E) { return E->AutoSize(); }, [](C* E, bool V) { E->SetAutoSize(V); }).Default(false);
+  P.Property(L"Enabled", [](C* E) { return E->Enabled(); }, [](C* E, bool V) { E->SetEnabled(V); }).Default(true);
+  P.Property(L"Picture", [](C* E) { return E->Picture(); }, [](C* E, TPicture* V) { E->SetPicture(V); });
+  P.Property(L"Properties", &C::Properties, [](C* E, TvxImageProperties* V) { E->SetProperties(V); });
+  vxDeclareEditStylesPublished(P);
+  P.Property(L"TabStop", [](C* E) { return E->TabStop(); }, [](C* E, bool V) { E->SetTabStop(V); }).Default(true);
+  P.Property(L"Transparent", [](C* E) { return E->Transparent(); }, [](C* E, bool V) { E->SetTransparent(V); })
+      .Default(false);
+  P.Property(L"Visible", [](C* E) { return E->Visible(); }, [](C* E, bool V) { E->SetVisible(V); }).Default(true);
+}
+
 namespace {
 void FinImage() {
+  UnRegisterClass(TvxImage::StaticClass());
   delete ClassList();
   ClassList() = nullptr;
   if (TvxRegisteredClasses* R = GetEditPropertiesRegistry()) R->Unregister(TvxImageProperties::StaticClass());
 }
 
 void InitImage() {
+  RegisterClass(TvxImage::StaticClass());
   GetEditPropertiesRegistry()->Register(TvxImageProperties::StaticClass(),
                                         vxGetResString(&svxSEditRepositoryImageItem));
 }

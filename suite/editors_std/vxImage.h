@@ -134,6 +134,7 @@ class TvxCustomImageProperties : public TvxCustomEditProperties {
 
 class TvxImageProperties : public TvxCustomImageProperties {
   DECLARE_CLASS(TvxImageProperties, TvxCustomImageProperties)
+  PUBLISHED(TvxImageProperties)
  public:
   using TvxCustomImageProperties::TvxCustomImageProperties;
 };
@@ -221,9 +222,14 @@ class TvxCustomImage : public TvxCustomEdit {
 
 class TvxImage : public TvxCustomImage {
   DECLARE_CLASS(TvxImage, TvxCustomImage)
+  PUBLISHED(TvxImage)
  public:
   using TvxCustomImage::TvxCustomImage;
   TClass GetPropertiesClass() override { return TvxImageProperties::StaticClass(); }
+  TvxImageProperties* Properties() const {
+    return static_cast<TvxImageProperties*>(TvxCustomImage::Properties());
+  }
+  void SetProperties(TvxImageProperties* Value) { Properties()->Assign(Value); }
 };
 
 extern const TUnitInfo vxImageUnit;

@@ -247,9 +247,13 @@ Integer TvxImageComboBoxListBox::GetItemHeight(Integer AIndex) {
   TCanvas* canvas = Canvas();
   canvas->SetFont(Font());
   if (p->MultiLineText() && textWidth > 0 && AIndex >= 0 && AIndex < p->Items()->Count()) {
+    // Rows are measured while the list's window is being made, when its own canvas has no
+    // device context yet: the text is measured on the screen's, in the list's font.
     const String text = p->Items()->Items(AIndex)->Description();
     RECT r{0, 0, textWidth, 0};
-    DrawTextW(canvas->Handle(), text.c_str(), static_cast<int>(text.size()), &r,
+    TWindowDC screen(nullptr);
+    TSelectedObject font(screen.DC(), Font()->Handle());
+    DrawTextW(screen.DC(), text.c_str(), static_cast<int>(text.size()), &r,
               DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
     h = std::max<Integer>(r.bottom - r.top + 2, imageHeight);
   } else {
@@ -509,10 +513,28 @@ void TvxCustomImageComboBox::ProcessKeyPress(wchar_t& Key) {
   inherited::ProcessKeyPress(Key);
 }
 
+bool TvxCustomImageComboBox::InternalSetText(const String& AText) {
+  if (!FKeyboardAction) {
+    TvxImageComboBoxItems* items = ActiveProperties()->Items();
+    for (Integer i = 0; i < items->Count(); ++i)
+      if (AnsiSameText(items->Items(i)->Description(), AText)) {
+        SetEditValue(items->Items(i)->Value());
+        return true;
+      }
+  }
+  return inherited::InternalSetText(AText);
+}
+
 SIZE TvxCustomImageComboBox::GetPopupPreferredSize() {
   SIZE s = inherited::GetPopupPreferredSize();
   if (ActiveProperties()->MultiLineText()) {
     s.cx = 0;
+    // The rows of a variable-height list are measured when its window is made: a new
+    // window measures them in the width of this opening.
+    if (TvxComboBoxListBox* list = GetLookupData() ? GetLookupData()->List() : nullptr) {
+      list->SetStyle(lbOwnerDrawVariable);
+      if (list->HandleAllocated()) list->RecreateWnd();
+    }
   } else if (auto* list = dynamic_cast<TvxImageComboBoxListBox*>(GetLookupData() ? GetLookupData()->List() : nullptr)) {
     s.cx = std::max<LONG>(s.cx, list->GetListWidth());
   }

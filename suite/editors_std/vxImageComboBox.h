@@ -201,6 +201,9 @@ class TvxCustomImageComboBox : public TvxCustomComboBox {
   TClass GetPropertiesClass() override { return TvxCustomImageComboBoxProperties::StaticClass(); }
   void PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool AEditFocused) override;
   SIZE GetPopupPreferredSize() override;
+  // A text given by a program or a form file chooses the first item of that description
+  // (the edit value follows the items, not the text box).
+  bool InternalSetText(const String& AText) override;
 
  protected:
   Variant LookupKeyToEditValue(const Variant& AKey) override;

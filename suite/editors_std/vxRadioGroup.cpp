@@ -1,6 +1,8 @@
 #include "vxRadioGroup.h"
 
 #include <windowsx.h>
+
+#include <algorithm>
 #include <vssym32.h>
 
 #include "Menus.h"
@@ -43,6 +45,8 @@ void TvxRadioButton::CreateWnd() {
 void TvxRadioButton::SetChecked(bool Value) {
   if (FChecked == Value) return;
   FChecked = Value;
+  // As with any radio button, Tab stops at the checked one of a set.
+  SetTabStop(Value);
   if (Value && Parent()) {
     // One checked radio button among the siblings.
     for (Integer i = 0; i < Parent()->ControlCount(); ++i)
@@ -767,11 +771,81 @@ void TvxCustomRadioGroup::UpdateButtons() {
     RadioButtons(I)->SetCaption(Items->Items(I)->Caption());
     RadioButtons(I)->SetWordWrap(ActiveProperties()->WordWrap());
   }
+  ApplyGroupSettings();
 }
 
 void TvxCustomRadioGroup::UpdateButtonColors() {
   inherited::UpdateButtonColors();
   for (Integer I = 0; I < ButtonCount(); ++I) RadioButtons(I)->SetTransparent(Transparent());
+}
+
+void TvxCustomRadioGroup::Activate(TvxCustomEditData*& AEditData) {
+  inherited::Activate(AEditData);
+  const Integer I = CheckedIndex();
+  TWinControl* B = I >= 0 ? Buttons(I) : ButtonCount() > 0 ? Buttons(0) : nullptr;
+  if (B && B->CanFocus() && B->HandleAllocated()) B->SetFocus();
+}
+
+void TvxCustomRadioGroup::GetTabOrderList(std::vector<TWinControl*>& List) {
+  List.erase(std::remove(List.begin(), List.end(), static_cast<TWinControl*>(this)), List.end());
+  if ((!TabStop() && !GroupFocused()) || ItemIndex() == -1) return;
+  for (Integer I = 0; I < ButtonCount(); ++I)
+    if (Buttons(I)->Enabled()) List.push_back(Buttons(I));
+}
+
+void TvxCustomRadioGroup::ApplyGroupSettings() {
+  for (Integer I = 0; I < ButtonCount(); ++I) {
+    TWinControl* B = Buttons(I);
+    B->SetDragMode(DragMode());
+    B->SetDragKind(DragKind());
+    B->SetCursor(Cursor());
+    B->SetParentBackground(ParentBackground());
+  }
+}
+
+void TvxCustomRadioGroup::SetDragMode(TDragMode Value) {
+  inherited::SetDragMode(Value);
+  ApplyGroupSettings();
+}
+
+void TvxCustomRadioGroup::SetDragKind(TDragKind Value) {
+  inherited::SetDragKind(Value);
+  ApplyGroupSettings();
+}
+
+void TvxCustomRadioGroup::SetParentBackground(bool Value) {
+  inherited::SetParentBackground(Value);
+  ApplyGroupSettings();
+}
+
+void TvxCustomRadioGroup::CMCursorChanged(TCMNoParams& Message) {
+  InheritedMessage(Message);
+  ApplyGroupSettings();
+}
+
+// The caption's accelerator moves the focus into the group as Tab would: to the checked
+// button, else to the first one, which then becomes checked. The choice already made is
+// kept.
+void TvxCustomRadioGroup::CMDialogChar(TCMDialogChar& Message) {
+  const wchar_t hotkey = GetHotkey(Caption());
+  if (hotkey != 0 && hotkey == towupper(static_cast<wchar_t>(Message.CharCode())) && CanFocus() &&
+      ButtonCount() > 0) {
+    const Integer I = CheckedIndex();
+    TWinControl* B = Buttons(I >= 0 ? I : 0);
+    if (B->CanFocus()) B->SetFocus();
+    Message.Result = 1;
+    return;
+  }
+  InheritedMessage(Message);
+}
+
+const TMessageMap* TvxCustomRadioGroup::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {CM_DIALOGCHAR, MessageHandler<&TvxCustomRadioGroup::CMDialogChar>},
+      {CM_CURSORCHANGED, MessageHandler<&TvxCustomRadioGroup::CMCursorChanged>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
 }
 
 void TvxCustomRadioGroup::SetFocus() {

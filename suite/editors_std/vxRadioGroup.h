@@ -255,6 +255,7 @@ class TvxCustomRadioGroupButton : public TvxRadioButton {
 
 class TvxCustomRadioGroup : public TvxCustomButtonGroup {
   DECLARE_CLASS(TvxCustomRadioGroup, TvxCustomButtonGroup)
+  DECLARE_MESSAGE_MAP
  public:
   using TvxCustomButtonGroup::TvxCustomButtonGroup;
   TvxCustomRadioGroupProperties* Properties() const {
@@ -274,6 +275,17 @@ class TvxCustomRadioGroup : public TvxCustomButtonGroup {
   void Clear() override;
   void PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool AEditFocused) override;
   void SetFocus() override;
+  // Activates as an editor, then focuses the checked button, or the first one.
+  void Activate(TvxCustomEditData*& AEditData) override;
+  // Tab moves between the group's buttons, never to the group itself; with no checked
+  // button the group is passed over.
+  void GetTabOrderList(std::vector<TWinControl*>& List) override;
+  // Dragging and the background follow the group on every button. The drag kind and
+  // background setters of the control are not virtual: these reach the buttons when set
+  // through the group (code, form files); other changes reach them at the next update.
+  void SetDragMode(TDragMode Value) override;
+  void SetDragKind(TDragKind Value);
+  void SetParentBackground(bool Value);
   // The group or one of its buttons has the focus.
   bool GroupFocused();
   // The buttons come from the items: they are never streamed.
@@ -296,6 +308,10 @@ class TvxCustomRadioGroup : public TvxCustomButtonGroup {
   void FillViewDataState(TvxCustomEditViewData* AViewData) override;
 
  private:
+  void CMDialogChar(TCMDialogChar& Message);
+  void CMCursorChanged(TCMNoParams& Message);
+  // The group's drag settings, cursor and background choice, copied to every button.
+  void ApplyGroupSettings();
   Integer FLoadedItemIndex = -1;
   bool FSkinsPaintCopy = false;
 };

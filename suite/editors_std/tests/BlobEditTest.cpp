@@ -154,6 +154,49 @@ TEST(BlobEditProperties, AssignAndTheGraphicClassName) {
   EXPECT_TRUE(static_cast<bool>(item.Properties()->OnAssignPicture));
 }
 
+// The popup picture's class: a set PictureGraphicClass ends the answer; else a bitmap when
+// pasting, then the edit's own event alone, or the properties' event with the cell's item
+// and record in place.
+TEST(BlobEditProperties, TheGraphicClassIsAskedOfTheEditAloneAndOfThePropertiesInPlace) {
+  TvxBlobEditProperties props(nullptr);
+  props.SetPictureGraphicClass(nullptr);
+  TObject cellItem;
+  std::vector<String> asked;
+  props.OnGetGraphicClass = [&](TObject* AItem, Integer ARecord, bool APasting, TGraphicClass& AClass) {
+    asked.push_back(L"properties");
+    EXPECT_EQ(AItem, &cellItem);
+    EXPECT_EQ(ARecord, 7);
+    if (!APasting) AClass = TJPEGImage::StaticClass();
+  };
+  TvxInplaceEditList list(nullptr);
+  auto* inplace = dynamic_cast<TvxBlobEdit*>(list.GetEdit(&props));
+  ASSERT_NE(inplace, nullptr);
+  ASSERT_TRUE(inplace->IsInplace());
+  inplace->Properties()->OnGetGraphicClass = props.OnGetGraphicClass;  // the list copies no events
+  inplace->InplaceParams.Position.Item = &cellItem;
+  inplace->InplaceParams.Position.RecordIndex = 7;
+  inplace->OnGetGraphicClass = [&](TObject*, bool, TGraphicClass&) { asked.push_back(L"edit"); };
+  EXPECT_EQ(inplace->GetGraphicClass(true), TBitmap::StaticClass());
+  EXPECT_EQ(inplace->GetGraphicClass(false), TJPEGImage::StaticClass());
+  EXPECT_EQ(asked, (std::vector<String>{L"properties", L"properties"}));
+
+  asked.clear();
+  std::unique_ptr<TvxBlobEdit> alone(TvxContainer::Create<TvxBlobEdit>(nullptr));
+  alone->Properties()->Assign(&props);
+  alone->OnGetGraphicClass = [&](TObject* Sender, bool APasting, TGraphicClass& AClass) {
+    asked.push_back(L"edit");
+    EXPECT_EQ(Sender, alone.get());
+    if (APasting) AClass = TJPEGImage::StaticClass();
+  };
+  EXPECT_EQ(alone->GetGraphicClass(true), TJPEGImage::StaticClass());
+  EXPECT_EQ(alone->GetGraphicClass(false), nullptr);
+  EXPECT_EQ(asked, (std::vector<String>{L"edit", L"edit"}));
+
+  alone->Properties()->SetPictureGraphicClass(TBitmap::StaticClass());
+  EXPECT_EQ(alone->GetGraphicClass(true), TBitmap::StaticClass()) << "a set class ends the answer";
+  EXPECT_EQ(asked.size(), 2u);
+}
+
 struct BlobEditControl : TFormFixture {
   TvxBlobEdit* Edit = nullptr;
   std::vector<TvxEditCloseUpReason> Reasons;
@@ -225,24 +268,104 @@ TEST_F(BlobEditControl, TheMemoPopupSavesOnCtrlEnter) {
   EXPECT_EQ(Reasons, (std::vector<TvxEditCloseUpReason>{crEnter}));
 }
 
-TEST_F(BlobEditControl, F4InsideThePopupSavesOnlyWhenDataIsAlwaysSaved) {
+// Keys that close the memo popup: F4 and Alt+Down save only when data is always saved,
+// Escape never saves, and the popup's OK button saves when clicked.
+TEST_F(BlobEditControl, ClosingKeysAndTheOkButtonDecideWhatIsSaved) {
   Edit->Properties()->SetBlobEditKind(bekMemo);
   Edit->SetEditValue(String(L"a"));
   struct Case {
+    const char* Name;
     bool AlwaysSave;
+    WORD Vk;  // 0: a click on OK
+    bool Alt;
     const wchar_t* After;
-  } cases[] = {{false, L"a"}, {true, L"ab"}};
+  } cases[] = {
+      {"F4", false, VK_F4, false, L"a"},        {"F4 saving", true, VK_F4, false, L"ab"},
+      {"Escape saving", true, VK_ESCAPE, false, L"ab" /* unchanged */},
+      {"Alt+Down", false, VK_DOWN, true, L"ab"}, {"Alt+Down saving", true, VK_DOWN, true, L"abb"},
+      {"OK", false, 0, false, L"abbb"},
+  };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.AlwaysSave);
+    SCOPED_TRACE(c.Name);
     Edit->Properties()->SetAlwaysSaveData(c.AlwaysSave);
     Key(VK_F4);
     ASSERT_TRUE(Open());
     Key(VK_END, true);
     TypeChar(L'b');
-    Key(VK_F4);
+    if (c.Vk == 0) {
+      ASSERT_NE(Edit->OkButton(), nullptr);
+      ClickControl(Edit->OkButton());
+    } else {
+      if (c.Alt) SendKey(VK_MENU, false);
+      Key(c.Vk);
+      if (c.Alt) SendKey(VK_MENU, true);
+      Pump(40);
+    }
     EXPECT_FALSE(Open());
     EXPECT_EQ(VarToStr(Edit->EditValue()), c.After);
   }
+}
+
+// A character typed into the closed edit opens the memo popup; with MemoAutoReplace it
+// replaces the memo's text (the caret after it), else it joins the text.
+TEST_F(BlobEditControl, ATypedCharacterReplacesTheMemoOnlyWithAutoReplace) {
+  Edit->Properties()->SetBlobEditKind(bekMemo);
+  struct Case {
+    bool Replace;
+    const wchar_t* Saved;
+  } cases[] = {{true, L"x"}, {false, L"xold"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Replace);
+    Edit->Properties()->SetMemoAutoReplace(c.Replace);
+    Edit->SetEditValue(String(L"old"));
+    TypeChar(L'x');
+    ASSERT_TRUE(Open());
+    ASSERT_NE(Memo(), nullptr);
+    if (c.Replace) {
+      EXPECT_EQ(Memo()->SelStart(), 1);
+    }
+    EXPECT_TRUE(Edit->OkButton()->Enabled());
+    Key(VK_RETURN, true);
+    EXPECT_FALSE(Open());
+    EXPECT_EQ(VarToStr(Edit->EditValue()), c.Saved);
+  }
+}
+
+// The window text of a memo value is the value, and the popup memo's text while it is
+// open; setting it goes to the memo then, else to the value. Other kinds have none.
+TEST_F(BlobEditControl, WindowAndEditingTextFollowTheMemo) {
+  auto windowText = [&] {
+    wchar_t buf[64]{};
+    GetWindowTextW(Edit->Handle(), buf, 64);
+    return String(buf);
+  };
+  Edit->Properties()->SetBlobEditKind(bekMemo);
+  Edit->SetEditValue(String(L"memo"));
+  EXPECT_EQ(windowText(), L"memo");
+  SetWindowTextW(Edit->Handle(), L"set");
+  EXPECT_EQ(VarToStr(Edit->EditValue()), L"set");
+  Key(VK_F4);
+  ASSERT_TRUE(Open());
+  Edit->SetEditingText(L"typed");
+  EXPECT_EQ(Memo()->Lines()->Text(), L"typed");
+  EXPECT_EQ(windowText(), L"typed");
+  EXPECT_EQ(VarToStr(Edit->EditValue()), L"set") << "not saved before OK";
+  Key(VK_RETURN, true);
+  EXPECT_EQ(VarToStr(Edit->EditValue()), L"typed");
+  // The edit's look reaches the open memo and its buttons.
+  Key(VK_F4);
+  ASSERT_TRUE(Open());
+  Edit->Style()->Font()->SetSize(15);
+  Edit->Style()->SetColor(clYellow);
+  Pump(20);
+  EXPECT_EQ(Memo()->Style()->Font()->Size(), 15);
+  EXPECT_EQ(Memo()->Style()->Color(), clYellow);
+  EXPECT_EQ(Edit->CancelButton()->Font()->Size(), 15);
+  Key(VK_ESCAPE);
+  Edit->Properties()->SetBlobEditKind(bekBlob);
+  EXPECT_EQ(windowText(), L"");
+  Edit->SetEditingText(L"ignored");
+  EXPECT_EQ(VarToStr(Edit->EditValue()), L"typed");
 }
 
 TEST_F(BlobEditControl, AReadOnlyPopupHasOneCloseButton) {
@@ -293,26 +416,45 @@ TEST_F(BlobEditControl, APictureKeepsItsFileFormatThroughThePopup) {
   EXPECT_EQ(static_cast<unsigned char>(saved[0]), 0xFF);
   EXPECT_EQ(static_cast<unsigned char>(saved[1]), 0xD8);
   EXPECT_EQ(Edit->GraphicClass(), TJPEGImage::StaticClass());
+  // Leaving the edit validates it: the picture is not replaced by any text.
+  auto* other = TvxContainer::Create<TvxBlobEdit>(Form);
+  other->SetParent(Form);
+  other->SetBounds(10, 50, 120, 24);
+  other->SetFocus();
+  Pump(40);
+  EXPECT_EQ(Edit->EditValue().AsAnsiString(), saved);
 }
 
-TEST_F(BlobEditControl, TheGlyphIsPaintedForTheValue) {
+// The glyph shows on the screen, not hidden behind the edit's inner text box: the icon
+// rectangle carries pixels other than the background, and the two memo glyphs differ.
+TEST_F(BlobEditControl, TheGlyphOfTheValueIsSeenOnTheScreen) {
   ASSERT_NE(BlobEditGlyphs(), nullptr);
   EXPECT_EQ(BlobEditGlyphs()->Count(), 8);
   Edit->Properties()->SetBlobEditKind(bekMemo);
-  struct Case {
-    Variant Value;
-    Integer Glyph;
-    COLORREF Line;  // a pixel of the first text line of the memo glyph
-  } cases[] = {{Null(), 2, RGB(255, 255, 255)}, {String(L"x"), 3, RGB(0, 0x40, 0xC0)}};
-  for (const Case& c : cases) {
-    Edit->SetEditValue(c.Value);
+  std::vector<std::vector<COLORREF>> shown;
+  for (const Variant& v : {Null(), Variant(String(L"x"))}) {
+    Edit->SetEditValue(v);
     Edit->Invalidate();
     Pump(60);
-    Edit->CheckViewInfo();
     auto* vi = static_cast<TvxBlobEditViewInfo*>(Edit->ViewInfo());
-    EXPECT_EQ(vi->ImageIndex, c.Glyph);
-    (void)c.Line;
+    EXPECT_EQ(vi->ImageIndex, VarIsNull(v) ? 2 : 3);
+    const TRect r = vi->IconRect;
+    ASSERT_GT(r.right - r.left, 4);
+    POINT origin{r.left, r.top};
+    MapWindowPoints(Edit->Handle(), Form->Handle(), &origin, 1);
+    TWindowPixels pixels(Form->Handle());
+    const COLORREF background = Shown(vi->BackgroundColor());
+    std::vector<COLORREF> icon;
+    int drawn = 0;
+    for (int y = 0; y < r.bottom - r.top; ++y)
+      for (int x = 0; x < r.right - r.left; ++x) {
+        icon.push_back(pixels.At(origin.x + x, origin.y + y));
+        if (icon.back() != background) ++drawn;
+      }
+    EXPECT_GT(drawn, 10) << "glyph " << vi->ImageIndex;
+    shown.push_back(std::move(icon));
   }
+  EXPECT_NE(shown[0], shown[1]) << "the empty and the filled memo show different glyphs";
 }
 
 TEST(BlobEditStreaming, ReadShownAndWrittenBackEqual) {

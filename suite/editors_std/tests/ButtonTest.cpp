@@ -156,6 +156,22 @@ TEST_F(ButtonTest, SpeedButtonGroupKeepsAtMostOneDown) {
   EXPECT_FALSE(a->Down());
 }
 
+// Enabling and disabling a shown button reaches its window: a disabled button takes no
+// click, and one enabled again does.
+TEST_F(ButtonTest, EnabledFollowsOnTheWindowAndDecidesClicks) {
+  TvxButton* b = Make(10, 10, L"Go");
+  int clicks = 0;
+  b->OnClick = [&](TObject*) { ++clicks; };
+  for (bool enabled : {false, true}) {
+    SCOPED_TRACE(enabled);
+    b->SetEnabled(enabled);
+    EXPECT_EQ(IsWindowEnabled(b->Handle()) != 0, enabled);
+    ClickAt(b, 20, 12);
+    Pump(20);
+    EXPECT_EQ(clicks, enabled ? 1 : 0);
+  }
+}
+
 TEST_F(ButtonTest, DropDownKindNeverClicksAndArrowPartOpensTheMenu) {
   TvxButton* d = Make(10, 10, L"Menu", 90);
   int clicks = 0, asked = 0;

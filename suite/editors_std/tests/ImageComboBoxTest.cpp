@@ -226,6 +226,59 @@ TEST_F(ImageComboBoxControl, TheListOpensAndPicksByKeysAndMouse) {
   EXPECT_EQ(Reasons, (std::vector<TvxEditCloseUpReason>{crEnter, crEnter, crCancel}));
 }
 
+// Multi-line rows are measured again for each opening: a wider editor gives the long
+// description fewer lines, also when the setting is turned on after the list was made.
+TEST_F(ImageComboBoxControl, MultiLineRowsFollowTheWidthOfEachOpening) {
+  TvxImageComboBoxProperties* p = Combo->Properties();
+  p->Items()->Items(0)->SetDescription(L"a long description that wraps over several lines in a narrow list");
+  Key(VK_F4);  // the list is made while single-line
+  ASSERT_TRUE(Open());
+  Key(VK_ESCAPE);
+  p->SetMultiLineText(true);
+  auto rowHeight = [&] {
+    Key(VK_F4);
+    EXPECT_TRUE(Open());
+    TvxComboBoxListBox* list = Combo->GetLookupData()->List();
+    const LRESULT h = SendMessageW(list->Handle(), LB_GETITEMHEIGHT, 0, 0);
+    const LRESULT one = SendMessageW(list->Handle(), LB_GETITEMHEIGHT, 1, 0);
+    Key(VK_ESCAPE);
+    return std::make_pair(static_cast<int>(h), static_cast<int>(one));
+  };
+  const auto narrow = rowHeight();
+  EXPECT_GT(narrow.first, narrow.second) << "the long row wraps";
+  Combo->SetWidth(600);
+  Pump(40);
+  const auto wide = rowHeight();
+  EXPECT_LT(wide.first, narrow.first) << "fewer lines in the wider list";
+}
+
+// A value chosen before the form is written comes back as the same item.
+TEST(ImageComboBoxStreaming, TheChosenItemComesBack) {
+  for (const Variant& value : {Variant(1), Variant(2), Variant(3)}) {
+    SCOPED_TRACE(value.AsInteger());
+    String text;
+    {
+      std::unique_ptr<TForm> form(new TForm(nullptr));
+      auto* c = TvxContainer::Create<TvxImageComboBox>(form.get());
+      c->SetName(L"Kind");
+      c->SetParent(form.get());
+      TvxImageComboBoxProperties* p = c->Properties();
+      AddItem(p, L"First", Variant(1));
+      AddItem(p, L"Second", Variant(2));
+      AddItem(p, L"Third", Variant(3));
+      c->SetEditValue(value);
+      text = FormText(form.get());
+    }
+    std::unique_ptr<TForm> loaded = ReadFormText(text);
+    auto* c = dynamic_cast<TvxImageComboBox*>(loaded->FindComponent(L"Kind"));
+    ASSERT_NE(c, nullptr);
+    loaded->Show();
+    Pump(40);
+    EXPECT_EQ(VarToStr(c->EditValue()), VarToStr(value)) << text;
+    EXPECT_EQ(c->Text(), c->Properties()->Items()->Items(value.AsInteger() - 1)->Description()) << text;
+  }
+}
+
 TEST(ImageComboBoxStreaming, ReadShownAndWrittenBackEqual) {
   String first;
   {

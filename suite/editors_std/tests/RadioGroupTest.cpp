@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "../../core/tests/SuiteControlTestSupport.h"
+#include "StdCtrls.h"
 #include "Streaming.h"
 #include "vxRadioGroup.h"
 
@@ -137,6 +138,117 @@ TEST_F(RadioGroupTest, MouseAndArrowKeysSelectAndReadOnlyKeepsTheValue) {
   ClickAt(Button(2), 10, Button(2)->Height() / 2);
   EXPECT_EQ(1, Group->ItemIndex());
   EXPECT_EQ(2, Group->EditValue().AsInteger());
+}
+
+// Tab and Shift+Tab pass through the group at its checked button, from and to the edits
+// on either side; a group with nothing checked is passed over.
+TEST_F(RadioGroupTest, TabEntersAndLeavesAtTheCheckedButton) {
+  auto* before = new TEdit(Form);
+  before->SetParent(Form);
+  before->SetBounds(260, 10, 80, 22);
+  auto* after = new TEdit(Form);
+  after->SetParent(Form);
+  after->SetBounds(260, 40, 80, 22);
+  before->SetTabOrder(0);
+  Group->SetTabOrder(1);
+  after->SetTabOrder(2);
+  Add(L"one");
+  Add(L"two");
+  Add(L"three");
+  auto shiftTab = [&] {
+    SendKey(VK_SHIFT, false);
+    Press(VK_TAB);
+    SendKey(VK_SHIFT, true);
+    Pump(20);
+  };
+  struct Case {
+    Integer Index;
+    bool Enters;
+  } cases[] = {{1, true}, {-1, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Index);
+    Group->SetItemIndex(c.Index);
+    before->SetFocus();
+    Pump(20);
+    Press(VK_TAB);
+    if (c.Enters) {
+      EXPECT_TRUE(Button(c.Index)->Focused());
+      Press(VK_TAB);
+    }
+    EXPECT_TRUE(after->Focused());
+    shiftTab();
+    if (c.Enters) {
+      EXPECT_TRUE(Button(c.Index)->Focused());
+      shiftTab();
+    }
+    EXPECT_TRUE(before->Focused());
+    EXPECT_EQ(Group->ItemIndex(), c.Index) << "passing through changes nothing";
+  }
+}
+
+// Alt with the caption's accelerator moves into the group: to the checked button, or to the
+// first one, which becomes checked.
+TEST_F(RadioGroupTest, CaptionAcceleratorSelectsAButton) {
+  auto* other = new TEdit(Form);
+  other->SetParent(Form);
+  other->SetBounds(260, 10, 80, 22);
+  Group->SetCaption(L"&Choice");
+  Add(L"one");
+  Add(L"two");
+  struct Case {
+    Integer Before, After;
+  } cases[] = {{-1, 0}, {1, 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Before);
+    Group->SetItemIndex(c.Before);
+    other->SetFocus();
+    Pump(20);
+    SendKey(VK_MENU, false);
+    Press('C');
+    SendKey(VK_MENU, true);
+    Pump(40);
+    EXPECT_TRUE(Button(c.After)->Focused());
+    EXPECT_EQ(Group->ItemIndex(), c.After);
+  }
+}
+
+// An in-place activation focuses the checked button, or the first one without a check.
+TEST_F(RadioGroupTest, ActivateFocusesTheCheckedOrFirstButton) {
+  Add(L"one");
+  Add(L"two");
+  for (Integer index : {1, -1}) {
+    SCOPED_TRACE(index);
+    Form->SetFocus();
+    Pump(20);
+    Group->SetItemIndex(index);
+    TvxCustomEditData* data = nullptr;
+    Group->Activate(data);
+    Pump(20);
+    EXPECT_TRUE(Button(index == -1 ? 0 : index)->Focused());
+    EXPECT_EQ(data, nullptr);
+  }
+}
+
+// The drag settings and the cursor of the group reach every button, also buttons added
+// later; a press on a button then drags the group.
+TEST_F(RadioGroupTest, DragSettingsAndCursorReachTheButtons) {
+  Add(L"one");
+  Group->SetDragMode(dmAutomatic);
+  Group->SetDragKind(dkDock);
+  Group->SetCursor(crHandPoint);
+  Add(L"two");
+  for (int i = 0; i < 2; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(Button(i)->DragMode(), dmAutomatic);
+    EXPECT_EQ(Button(i)->DragKind(), dkDock);
+    EXPECT_EQ(Button(i)->Cursor(), crHandPoint);
+  }
+  Group->SetDragMode(dmManual);
+  Group->SetDragKind(dkDrag);
+  Group->SetCursor(crDefault);
+  EXPECT_EQ(Button(1)->DragMode(), dmManual);
+  EXPECT_EQ(Button(1)->DragKind(), dkDrag);
+  EXPECT_EQ(Button(1)->Cursor(), crDefault);
 }
 
 TEST_F(RadioGroupTest, ButtonHeldByTheMouseIsPressedInTheGroupsPainting) {
