@@ -340,15 +340,13 @@ TEST(ControlWindows, WindowsOfAnotherProcessAreNotOurControls) {
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   ASSERT_TRUE(CreateProcessW(exe, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-  struct TChild {
-    PROCESS_INFORMATION& P;
-    ~TChild() {
-      TerminateProcess(P.hProcess, 0);
-      WaitForSingleObject(P.hProcess, 5000);
-      CloseHandle(P.hThread);
-      CloseHandle(P.hProcess);
-    }
-  } child{pi};
+  // The other program ends with the test, however the test ends.
+  TScopeExit child([&pi] {
+    TerminateProcess(pi.hProcess, 0);
+    WaitForSingleObject(pi.hProcess, 5000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  });
   TWindowSearch find{pi.dwProcessId};
   PumpUntil([&] {
     EnumWindows(FindVisibleWindow, reinterpret_cast<LPARAM>(&find));
