@@ -239,6 +239,7 @@ void TControl::DeclarePublished(TPublisher<TControl>& P) {
   P.Property(L"OnDblClick", &C::OnDblClick);
   P.Property(L"OnDragDrop", &C::OnDragDrop);
   P.Property(L"OnDragOver", &C::OnDragOver);
+  P.Property(L"OnEndDock", &C::OnEndDock);
   P.Property(L"OnEndDrag", &C::OnEndDrag);
   P.Property(L"OnMouseDown", &C::OnMouseDown);
   P.Property(L"OnMouseEnter", &C::OnMouseEnter);
@@ -249,6 +250,7 @@ void TControl::DeclarePublished(TPublisher<TControl>& P) {
   P.Property(L"OnMouseWheelDown", &C::OnMouseWheelDown);
   P.Property(L"OnMouseWheelUp", &C::OnMouseWheelUp);
   P.Property(L"OnResize", &C::OnResize);
+  P.Property(L"OnStartDock", &C::OnStartDock);
   P.Property(L"OnStartDrag", &C::OnStartDrag);
 }
 
@@ -256,11 +258,25 @@ void TWinControl::DeclarePublished(TPublisher<TWinControl>& P) {
   using C = TWinControl;
   P.Property(L"TabOrder", &C::TabOrder, &C::SetTabOrder).Default(-1);
   P.Property(L"TabStop", &C::TabStop, &C::SetTabStop).Default(false);
+  P.Property(L"OnDockDrop", &C::OnDockDrop);
+  P.Property(L"OnDockOver", &C::OnDockOver);
   P.Property(L"OnEnter", &C::OnEnter);
   P.Property(L"OnExit", &C::OnExit);
+  P.Property(L"OnGetSiteInfo", &C::OnGetSiteInfo);
   P.Property(L"OnKeyDown", &C::OnKeyDown);
   P.Property(L"OnKeyPress", &C::OnKeyPress);
   P.Property(L"OnKeyUp", &C::OnKeyUp);
+  P.Property(L"OnUnDock", &C::OnUnDock);
+}
+
+RECT FitRectInto(RECT R, const RECT& Area) {
+  const LONG width = std::min(R.right - R.left, Area.right - Area.left);
+  const LONG height = std::min(R.bottom - R.top, Area.bottom - Area.top);
+  R.left = std::max(Area.left, std::min(R.left, Area.right - width));
+  R.top = std::max(Area.top, std::min(R.top, Area.bottom - height));
+  R.right = R.left + width;
+  R.bottom = R.top + height;
+  return R;
 }
 
 TShiftState KeysToShiftState(WPARAM Keys) {
@@ -682,7 +698,9 @@ bool TControl::ManualFloat(const RECT& ScreenRect) {
   TDragDockObject source(this);
   source.SetDockRect(ScreenRect);
   if (!DockTo(created.get(), &source)) return false;
-  created.release()->Show();
+  // A hidden control floats out of sight until it is shown.
+  TCustomDockForm* shown = created.release();
+  if (Visible()) shown->Show();
   return true;
 }
 
@@ -2441,10 +2459,14 @@ void TWinControl::DockDrop(TDragDockObject* Source, Integer X, Integer Y) {
   if (OnDockDrop) OnDockDrop(this, Source, X, Y);
 }
 
+// The client lands where the dock rectangle says, kept inside the client area: a
+// rectangle that reaches past the site's edge would leave part of the control unseen.
 void TWinControl::DoAddDockClient(TControl* Client, const RECT& ARect) {
   Client->SetParent(this);
-  if (ARect.right > ARect.left && ARect.bottom > ARect.top)
-    Client->SetBounds(ARect.left, ARect.top, ARect.right - ARect.left, ARect.bottom - ARect.top);
+  if (ARect.right > ARect.left && ARect.bottom > ARect.top) {
+    const RECT r = FitRectInto(ARect, ClientRect());
+    Client->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+  }
 }
 
 bool TWinControl::DoUnDock(TWinControl* NewTarget, TControl* Client) {

@@ -778,6 +778,8 @@ TWinControl* FindControl(HWND Handle);
 bool IsControlWindow(HWND Handle);
 // The deepest control at a screen point (graphic children included).
 TControl* FindDragTarget(POINT Pos, bool AllowDisabled);
+// R moved (and, where it is larger, shrunk) so that it lies inside Area.
+RECT FitRectInto(RECT R, const RECT& Area);
 // The control holding the mouse capture (a graphic control through its parent).
 TControl* GetCaptureControl();
 void SetCaptureControl(TControl* Control);

@@ -1,5 +1,6 @@
 #include "DragObjs.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -34,6 +35,50 @@ TCursor TDragControlObject::GetDragCursor(bool Accepted, Integer X, Integer Y) {
 }
 
 // =======================================================================================
+// The dock frame: where a dock drag would put the control, shown as a halftone frame
+// inverted onto the screen, as the system shows a window being dragged. Inverting the
+// same frame again takes it away, so the screen below is never saved.
+
+class TDockFrame {
+ public:
+  // Shows the frame at R (screen coordinates), taking it away from where it was.
+  void Show(const RECT& R) {
+    if (FShown && EqualRect(&R, &FRect)) return;
+    Hide();
+    FRect = R;
+    FShown = true;
+    Invert(FRect);
+  }
+  void Hide() {
+    if (!FShown) return;
+    FShown = false;
+    Invert(FRect);
+  }
+
+ private:
+  static constexpr int Thickness = 3;
+  static void Invert(const RECT& R) {
+    HWND desktop = GetDesktopWindow();
+    HDC dc = GetDCEx(desktop, nullptr, DCX_WINDOW | DCX_CACHE | DCX_LOCKWINDOWUPDATE);
+    if (!dc) return;
+    TScopeExit release([desktop, dc] { ReleaseDC(desktop, dc); });
+    static const WORD Halftone[8] = {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA};
+    HBITMAP pattern = CreateBitmap(8, 8, 1, 1, Halftone);
+    TScopeExit freePattern([pattern] { DeleteObject(pattern); });
+    TSelectedObject brush(dc, CreatePatternBrush(pattern), true);
+    const int w = R.right - R.left, h = R.bottom - R.top;
+    const int t = std::min(Thickness, std::min(w, h) / 2);
+    if (t <= 0) return;
+    PatBlt(dc, R.left, R.top, w, t, PATINVERT);
+    PatBlt(dc, R.left, R.bottom - t, w, t, PATINVERT);
+    PatBlt(dc, R.left, R.top + t, t, h - 2 * t, PATINVERT);
+    PatBlt(dc, R.right - t, R.top + t, t, h - 2 * t, PATINVERT);
+  }
+  bool FShown = false;
+  RECT FRect{0, 0, 0, 0};
+};
+
+// =======================================================================================
 // The drag manager: a hidden window holds the mouse capture while a drag is pending or
 // running and turns mouse and key messages into drag steps.
 
@@ -58,6 +103,7 @@ class TDragManager : public TObject {
   bool Docking = false;
   bool OverOwnHost = false;
   POINT Grab{0, 0};
+  TDockFrame Frame;
 
   void Begin(TControl* C, bool Immediate, Integer AThreshold);
   void Move(POINT Screen);
@@ -353,8 +399,21 @@ void TDragManager::MoveDock(POINT Screen) {
   OverOwnHost = site && site == client->HostDockSite();
   TControl* t = OverOwnHost ? nullptr : site;
   const POINT topLeft{Screen.x - Grab.x, Screen.y - Grab.y};
-  dock->SetDockRect(RECT{topLeft.x, topLeft.y, topLeft.x + client->Width(), topLeft.y + client->Height()});
+  RECT r{topLeft.x, topLeft.y, topLeft.x + client->Width(), topLeft.y + client->Height()};
+  if (t) {
+    // Over a site the control lands inside its client area; the site's DockOver may
+    // place it elsewhere.
+    RECT area = site->ClientRect();
+    MapWindowPoints(site->Handle(), HWND_DESKTOP, reinterpret_cast<POINT*>(&area), 2);
+    r = FitRectInto(r, area);
+  }
+  dock->SetDockRect(r);
   MoveOver(t, Screen);
+  // Staying in its own host moves nothing: no frame.
+  if (OverOwnHost)
+    Frame.Hide();
+  else
+    Frame.Show(dock->DockRect());
 }
 
 // Drop on an accepting target (OnDragDrop), then Finished; the manager is clear
@@ -378,6 +437,7 @@ void TDragManager::Finish(bool Drop) {
   Control = nullptr;
   Target = nullptr;
   Started = false;
+  Frame.Hide();
   HookKeys(false);
   if (GetCapture() == Window) ReleaseCapture();
   if (TDragImageList* images = obj->GetDragImages()) images->EndDrag();
@@ -459,12 +519,7 @@ void THintWindow::ActivateHint(RECT Rect, const String& AHint) {
   // Kept on the monitor's work area.
   HMONITOR m = MonitorFromPoint(POINT{Rect.left, Rect.top}, MONITOR_DEFAULTTONEAREST);
   MONITORINFO mi{sizeof mi};
-  if (GetMonitorInfoW(m, &mi)) {
-    if (Rect.right > mi.rcWork.right) OffsetRect(&Rect, mi.rcWork.right - Rect.right, 0);
-    if (Rect.left < mi.rcWork.left) OffsetRect(&Rect, mi.rcWork.left - Rect.left, 0);
-    if (Rect.bottom > mi.rcWork.bottom) OffsetRect(&Rect, 0, mi.rcWork.bottom - Rect.bottom);
-    if (Rect.top < mi.rcWork.top) OffsetRect(&Rect, 0, mi.rcWork.top - Rect.top);
-  }
+  if (GetMonitorInfoW(m, &mi)) Rect = FitRectInto(Rect, mi.rcWork);
   SetBounds(Rect.left, Rect.top, Rect.right - Rect.left, Rect.bottom - Rect.top);
   HWND h = Handle();
   SetWindowPos(h, HWND_TOPMOST, Rect.left, Rect.top, Rect.right - Rect.left, Rect.bottom - Rect.top,

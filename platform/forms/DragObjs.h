@@ -97,8 +97,10 @@ class TDragControlObject : public TBaseDragControlObject {
 // may supply the drag object, or refuse the drag by calling EndDrag.
 // A control whose DragKind is dkDock is docked instead (DoStartDock, a TDragDockObject),
 // always after the threshold, so that a click moves nothing: over a dock site that takes
-// it (GetSiteInfo, DockOver) it docks there on release; released elsewhere it floats in
-// a host window of its own (ManualFloat); over its own host it stays.
+// it (GetSiteInfo, DockOver) it docks there on release, inside the site's client area
+// unless the site's DockOver places it; released elsewhere it floats in a host window
+// of its own (ManualFloat); over its own host it stays. While it moves, an inverted
+// frame on the screen shows where it would land.
 void BeginDrag(TControl* Control, bool Immediate = true, Integer Threshold = -1);
 // Ends the current drag: with Drop, over the control under the mouse.
 void EndDrag(bool Drop);

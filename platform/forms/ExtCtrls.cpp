@@ -56,6 +56,7 @@ void TPanel::DeclarePublished(TPublisher<TPanel>& P) {
   P.Property(L"BevelWidth", &C::BevelWidth, &C::SetBevelWidth).Default(1);
   P.Property(L"BorderStyle", &C::BorderStyle, &C::SetBorderStyle).Default(bsNone);
   P.Property(L"Caption", &C::Caption, &C::SetCaption);
+  P.Property(L"DockSite", &C::DockSite, &C::SetDockSite).Default(false);
   P.Property(L"ShowCaption", &C::ShowCaption, &C::SetShowCaption).Default(true);
 }
 

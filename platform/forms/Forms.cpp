@@ -730,6 +730,7 @@ TCustomDockForm::TCustomDockForm(TComponent* AOwner) : TCustomForm(AOwner) {
 const TMessageMap* TCustomDockForm::ClassMessages() {
   static constexpr TMessageEntry Entries[] = {
       {CM_UNDOCKCLIENT, MessageHandler<&TCustomDockForm::CMUnDockClient>},
+      {CM_DOCKNOTIFICATION, MessageHandler<&TCustomDockForm::CMDockNotification>},
   };
   static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
   return &Map;
@@ -746,7 +747,30 @@ void TCustomDockForm::DoAddDockClient(TControl* Client, const RECT& ARect) {
   inherited::DoAddDockClient(Client, ARect);
   Client->SetAlign(alClient);
   Client->FreeNotification(this);
+  SetCaption(Client->GetText());
   FHadClient = true;
+}
+
+// Closing the window puts its client out of sight; the host hides with it (the client's
+// visibility change comes back as a dock notification) and shows again with it.
+void TCustomDockForm::DoClose(TCloseAction& Action) {
+  inherited::DoClose(Action);
+  if (Action != caHide) return;
+  const std::vector<TControl*> clients = FDockClients;
+  for (TControl* c : clients) c->Hide();
+}
+
+void TCustomDockForm::CMDockNotification(TMessage& Message) {
+  const auto* rec = reinterpret_cast<const TDockNotifyRec*>(Message.LParam);
+  if (rec && rec->ClientMsg == CM_VISIBLECHANGED) {
+    if (rec->MsgWParam)
+      Show();
+    else
+      Hide();
+  } else if (rec && rec->ClientMsg == WM_SETTEXT) {
+    SetCaption(reinterpret_cast<const wchar_t*>(rec->MsgLParam));
+  }
+  InheritedMessage(Message);
 }
 
 void TCustomDockForm::DoRemoveDockClient(TControl* Client) {

@@ -221,8 +221,9 @@ class TForm : public TCustomForm {
 using TCustomFormClass = TClass;
 
 // The floating host of an undocked control (TControl::ManualFloat): a sizeable tool
-// window that its one dock client fills. It frees itself once its client has left
-// (undocked elsewhere or freed).
+// window that its one dock client fills, titled with the client's text. It frees itself
+// once its client has left (undocked elsewhere or freed). It is shown while its client
+// is visible: closing it hides the client, and showing the client shows it again.
 class TCustomDockForm : public TCustomForm {
   DECLARE_CLASS(TCustomDockForm, TCustomForm)
   DECLARE_MESSAGE_MAP
@@ -235,8 +236,11 @@ class TCustomDockForm : public TCustomForm {
  protected:
   void DoAddDockClient(TControl* Client, const RECT& ARect) override;
   void DoRemoveDockClient(TControl* Client) override;
+  void DoClose(TCloseAction& Action) override;
   // A client leaving for another site no longer fills the host.
   void CMUnDockClient(TMessage& Message);
+  // The client's visibility and text changes reach the host.
+  void CMDockNotification(TMessage& Message);
 
  private:
   void ReleaseWhenEmpty();

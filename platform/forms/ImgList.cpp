@@ -566,6 +566,7 @@ void TCustomImageList::DefineProperties(TFiler* Filer) {
 void TCustomImageList::WriteData(TStream* Stream) {
   IStream* s = nullptr;
   if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &s))) throw EWriteError(L"Stream write error");
+  TInterfaceScope stream(s);
   BOOL ok = ImageList_Write(Handle(), s);
   HGLOBAL g = nullptr;
   if (ok) GetHGlobalFromStream(s, &g);
@@ -576,7 +577,6 @@ void TCustomImageList::WriteData(TStream* Stream) {
     Stream->WriteBuffer(p, static_cast<Integer>(st.cbSize.QuadPart));
     GlobalUnlock(g);
   }
-  s->Release();
   if (!ok) throw EWriteError(L"Failed to write ImageList data to stream");
 }
 
@@ -673,8 +673,8 @@ void TCustomImageList::ReadData(TStream* Stream) {
     GlobalFree(g);
     throw EReadError(L"Failed to read ImageList data from stream");
   }
+  TInterfaceScope stream(s);
   HIMAGELIST h = ImageList_Read(s);
-  s->Release();
   if (!h) throw EReadError(L"Failed to read ImageList data from stream");
   SetHandle(h);
 }

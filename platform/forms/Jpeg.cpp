@@ -58,12 +58,6 @@ void InitError(TJpegError& E) {
 // from their header, before anything is allocated for them.
 constexpr unsigned long long MaxDecodedPixels = 1ull << 26;
 
-// Destroys a decompressor however the decode ends.
-struct TDecompressScope {
-  jpeg_decompress_struct& D;
-  ~TDecompressScope() { jpeg_destroy_decompress(&D); }
-};
-
 struct TDecodeParams {
   const Byte* Data;
   size_t Size;
@@ -267,7 +261,8 @@ void TJPEGImage::DIBNeeded() {
   d.err = &e.Mgr;
   TDecodeParams p{FData.data(), FData.size(), ScaleDenom(FScale), FGrayscale,
                   FPixelFormat == jf8Bit, FPerformance == jpBestSpeed, FSmoothing};
-  TDecompressScope scope{d};
+  // The decompressor is destroyed however the decode ends.
+  TScopeExit destroy([&d] { jpeg_destroy_decompress(&d); });
   if (!StartDecode(d, e, p)) RaiseJpeg(e);
   auto bmp = std::make_unique<TBitmap>();
   bool gray = d.out_color_space == JCS_GRAYSCALE;

@@ -281,10 +281,26 @@ class THandleScope {
     if (FHandle) AClose(FHandle);
     FHandle = nullptr;
   }
+  // Closes the handle held so far and holds AHandle instead (a walk from one handle to
+  // the next).
+  void Reset(H AHandle) {
+    Close();
+    FHandle = AHandle;
+  }
+  // Hands the handle to the caller, who closes it from now on.
+  H Detach() {
+    H h = FHandle;
+    FHandle = nullptr;
+    return h;
+  }
 
  private:
   H FHandle;
 };
+
+// Holds one reference to a COM interface and releases it when the scope ends.
+inline void ReleaseInterface(IUnknown* AInterface) { AInterface->Release(); }
+using TInterfaceScope = THandleScope<IUnknown*, ReleaseInterface>;
 
 // Device-context and window scopes: each puts back on leaving what it changed on entry.
 

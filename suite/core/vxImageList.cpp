@@ -22,19 +22,15 @@ HBITMAP CopyAsDIBSection(HBITMAP AHandle) {
   return static_cast<HBITMAP>(CopyImage(AHandle, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
 }
 
-// A bitmap that keeps one temporary system object alive until it is freed.
-struct TBitmapHandle {
-  HBITMAP Handle;
-  ~TBitmapHandle() {
-    if (Handle) DeleteObject(Handle);
-  }
-};
+// A temporary system bitmap, deleted when the scope ends.
+using TBitmapHandle = THandleScope<HBITMAP, DeleteObject>;
 
 // The system list in the system's stream format.
 std::vector<Byte> SerializeList(HIMAGELIST AHandle) {
   std::vector<Byte> result;
   IStream* s = nullptr;
   if (!AHandle || FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &s))) return result;
+  TInterfaceScope stream(s);
   if (ImageList_Write(AHandle, s)) {
     HGLOBAL g = nullptr;
     STATSTG st{};
@@ -44,7 +40,6 @@ std::vector<Byte> SerializeList(HIMAGELIST AHandle) {
       GlobalUnlock(g);
     }
   }
-  s->Release();
   return result;
 }
 
@@ -204,14 +199,14 @@ Integer TvxImageList::Add(TBitmap* AImage, TBitmap* AMask) {
     image = AImage->Handle();
   }
   HBITMAP mask = nullptr;
-  TBitmapHandle temporaryMask{nullptr};
+  TBitmapHandle temporaryMask;
   if (IsMaskSet(AMask)) {
     AMask->Dormant();
     mask = AMask->Handle();
   } else {
     std::vector<Byte> zero(static_cast<size_t>((Width() + 15) / 16 * 2) * Height(), 0);
-    temporaryMask.Handle = CreateBitmap(Width(), Height(), 1, 1, zero.data());
-    mask = temporaryMask.Handle;
+    temporaryMask.Reset(CreateBitmap(Width(), Height(), 1, 1, zero.data()));
+    mask = temporaryMask.Get();
   }
   const Integer result = ImageList_Add(Handle(), image, mask);
   if (!FSynchronization && result != -1 && AImage) AddToInternalCollection(AImage, AMask, clNone);
@@ -504,16 +499,14 @@ void TvxImageList::GetImageInfo(HIMAGELIST AHandle, Integer AIndex, TBitmap* AIm
   if (!AHandle || !ImageList_GetImageInfo(AHandle, AIndex == -1 ? 0 : AIndex, &info)) return;
   auto take = [&](HBITMAP ASource, TBitmap* ATarget) {
     if (!ATarget || !ASource) return;
-    TBitmapHandle whole{CopyAsDIBSection(ASource)};
-    if (!whole.Handle) return;
+    TBitmapHandle whole(CopyAsDIBSection(ASource));
+    if (!whole.Get()) return;
     if (AIndex == -1) {
-      ATarget->SetHandle(whole.Handle);
-      whole.Handle = nullptr;  // the target owns it now
+      ATarget->SetHandle(whole.Detach());  // the target owns it now
     } else {
       const TRect& r = info.rcImage;
       TBitmap full;
-      full.SetHandle(whole.Handle);
-      whole.Handle = nullptr;
+      full.SetHandle(whole.Detach());
       ATarget->SetSize(r.right - r.left, r.bottom - r.top);
       vxBitBlt(ATarget->Canvas()->Handle(), full.Canvas()->Handle(), TRect{0, 0, r.right - r.left, r.bottom - r.top},
                SRCCOPY, TPoint{r.left, r.top});

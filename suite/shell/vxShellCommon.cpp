@@ -172,7 +172,7 @@ namespace {
 bool SameByShell(PItemIDList P1, PItemIDList P2) {
   IShellFolder* desktop = nullptr;
   if (FAILED(SHGetDesktopFolder(&desktop)) || !desktop) return false;
-  TvxComRelease release(desktop);
+  TInterfaceScope release(desktop);
   HRESULT hr = desktop->CompareIDs(0, P1, P2);
   return SUCCEEDED(hr) && static_cast<short>(HRESULT_CODE(hr)) == 0;
 }
@@ -383,10 +383,10 @@ bool vxShellHasSubItems(IShellFolder* Folder, PItemIDList P, DWORD EnumFlags) {
   IShellFolder* sub = nullptr;
   if (FAILED(Folder->BindToObject(last, nullptr, IID_IShellFolder, reinterpret_cast<void**>(&sub))) || !sub)
     return false;
-  TvxComRelease subRef(sub);
+  TInterfaceScope subRef(sub);
   IEnumIDList* en = nullptr;
   if (sub->EnumObjects(nullptr, EnumFlags, &en) != S_OK || !en) return false;
-  TvxComRelease enRef(en);
+  TInterfaceScope enRef(en);
   PITEMID_CHILD item = nullptr;
   ULONG fetched = 0;
   bool r = en->Next(1, &item, &fetched) == S_OK && fetched == 1;
@@ -433,12 +433,12 @@ void vxShellShowContextMenu(HWND Owner, IShellFolder* Folder, const std::vector<
                                    reinterpret_cast<void**>(&menu))) ||
       !menu)
     return;
-  TvxComRelease menuRef(menu);
+  TInterfaceScope menuRef(menu);
   THandleScope<HMENU, &DestroyMenu> popup(CreatePopupMenu());
   if (!popup.Get() || FAILED(menu->QueryContextMenu(popup.Get(), 0, 1, 0x7FFF, CMF_NORMAL))) return;
   IContextMenu2* menu2 = nullptr;
   if (FAILED(menu->QueryInterface(IID_IContextMenu2, reinterpret_cast<void**>(&menu2)))) menu2 = nullptr;
-  TvxComRelease menu2Ref(menu2);
+  TInterfaceScope menu2Ref(menu2);
   std::unique_ptr<TvxContextMenuMessageWindow> window;
   if (menu2) window = std::make_unique<TvxContextMenuMessageWindow>(menu2);
   HWND owner = window ? window->Handle() : Owner;
@@ -620,7 +620,7 @@ IDropTarget* vxShellItemDropTarget(HWND Wnd, IShellFolder* Parent, TvxShellItemI
     IShellFolder* sub = nullptr;
     if (SUCCEEDED(Parent->BindToObject(Item->pidl(), nullptr, IID_IShellFolder, reinterpret_cast<void**>(&sub))) &&
         sub) {
-      TvxComRelease subRef(sub);
+      TInterfaceScope subRef(sub);
       if (FAILED(sub->CreateViewObject(Wnd, IID_IDropTarget, out))) target = nullptr;
     }
   } else if (FAILED(Parent->GetUIObjectOf(Wnd, 1, items, IID_IDropTarget, nullptr, out))) {
@@ -639,9 +639,9 @@ bool vxShellDragItems(HWND Wnd, IShellFolder* Folder, const std::vector<PItemIDL
                                    reinterpret_cast<void**>(&data))) ||
       !data)
     return false;
-  TvxComRelease dataRef(data);
+  TInterfaceScope dataRef(data);
   auto* source = new TvxDropSource;  // one reference, given back below
-  TvxComRelease sourceRef(source);
+  TInterfaceScope sourceRef(source);
   DWORD effect = DROPEFFECT_NONE;
   DoDragDrop(data, source, AllowedEffects, &effect);
   if (Effect) *Effect = effect;
@@ -820,10 +820,8 @@ void TvxShellItemInfo::FetchDetails(HWND, IShellFolder* ShellFolder, TvxShellDet
   IShellDetails* details = nullptr;
   if (FAILED(ShellFolder->QueryInterface(IID_IShellFolder2, reinterpret_cast<void**>(&folder2)))) folder2 = nullptr;
   if (!folder2 && FAILED(vxShellGetShellDetails(ShellFolder, Fpidl.get(), details))) details = nullptr;
-  TScopeExit release([folder2, details] {
-    if (folder2) folder2->Release();
-    if (details) details->Release();
-  });
+  TInterfaceScope folder2Ref(folder2);
+  TInterfaceScope detailsRef(details);
   if (!folder2 && !details) return;
   for (Integer i = 0; i < DetailsMap->Count(); ++i) {
     const Integer id = DetailsMap->Items(i)->ID;
@@ -906,7 +904,7 @@ void TvxShellDetails::ProcessDetails(Integer ACharWidth, IShellFolder* AShellFol
   IShellFolder2* folder2 = nullptr;
   if (AShellFolder && SUCCEEDED(AShellFolder->QueryInterface(IID_IShellFolder2, reinterpret_cast<void**>(&folder2))) &&
       folder2) {
-    TvxComRelease release(folder2);
+    TInterfaceScope release(folder2);
     const bool xpOrLater = IsWindowsXPOrGreater();
     bool onByDefaultSeen = false;
     for (UINT i = 0;; ++i) {
@@ -925,7 +923,7 @@ void TvxShellDetails::ProcessDetails(Integer ACharWidth, IShellFolder* AShellFol
   }
   IShellDetails* details = nullptr;
   if (SUCCEEDED(vxShellGetShellDetails(AShellFolder, nullptr, details)) && details) {
-    TvxComRelease release(details);
+    TInterfaceScope release(details);
     for (UINT i = 0;; ++i) {
       SHELLDETAILS sd{};
       if (FAILED(details->GetDetailsOf(nullptr, i, &sd))) break;
@@ -1010,7 +1008,7 @@ bool TvxCustomItemProducer::EnumerateItems(IShellFolder* Folder,
   if (!Folder) return false;
   IEnumIDList* en = nullptr;
   if (Folder->EnumObjects(OwnerParentHandle(), GetEnumSettings(), &en) != S_OK || !en) return false;
-  TvxComRelease enRef(en);
+  TInterfaceScope enRef(en);
   vxHourglassBegin();
   TScopeExit hourglass([] { vxHourglassEnd(); });
   for (;;) {
@@ -1104,7 +1102,7 @@ void TvxCustomItemProducer::DoGetInfoTip(HWND Handle, Integer ItemIndex, PWSTR I
   if (FAILED(FShellFolder->GetUIObjectOf(Handle, 1, items, IID_IQueryInfo, nullptr, reinterpret_cast<void**>(&info))) ||
       !info)
     return;
-  TvxComRelease release(info);
+  TInterfaceScope release(info);
   PWSTR text = nullptr;
   if (SUCCEEDED(info->GetInfoTip(0, &text)) && text) {
     lstrcpynW(InfoTip, text, cch);

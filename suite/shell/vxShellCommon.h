@@ -70,20 +70,6 @@ class TvxShellItemInfo;
 Integer vxShellGetOverlayIndex(TvxShellItemInfo* AItem);
 // Whether the item (absolute P, child of Folder) shows an expand button.
 bool vxShellHasSubItems(IShellFolder* Folder, PItemIDList P, DWORD EnumFlags);
-// Releases one reference at the end of a scope.
-class TvxComRelease {
- public:
-  explicit TvxComRelease(IUnknown* P) : FP(P) {}
-  ~TvxComRelease() {
-    if (FP) FP->Release();
-  }
-  TvxComRelease(const TvxComRelease&) = delete;
-  TvxComRelease& operator=(const TvxComRelease&) = delete;
-
- private:
-  IUnknown* FP;
-};
-
 // Binds an absolute PIDL from the desktop; the desktop itself for an empty PIDL.
 IShellFolder* vxShellBindFolder(PItemIDList P);  // new reference or nullptr
 
@@ -409,26 +395,10 @@ class TvxCustomItemProducer : public TObject {
 };
 
 // Scoped read and write locks of a producer's item list.
-class TvxProducerReadLock {
- public:
-  explicit TvxProducerReadLock(TvxCustomItemProducer* P) : FP(P) { FP->LockRead(); }
-  ~TvxProducerReadLock() { FP->UnlockRead(); }
-  TvxProducerReadLock(const TvxProducerReadLock&) = delete;
-  TvxProducerReadLock& operator=(const TvxProducerReadLock&) = delete;
-
- private:
-  TvxCustomItemProducer* FP;
-};
-class TvxProducerWriteLock {
- public:
-  explicit TvxProducerWriteLock(TvxCustomItemProducer* P) : FP(P) { FP->LockWrite(); }
-  ~TvxProducerWriteLock() { FP->UnlockWrite(); }
-  TvxProducerWriteLock(const TvxProducerWriteLock&) = delete;
-  TvxProducerWriteLock& operator=(const TvxProducerWriteLock&) = delete;
-
- private:
-  TvxCustomItemProducer* FP;
-};
+using TvxProducerReadLock =
+    TCallScope<TvxCustomItemProducer, &TvxCustomItemProducer::LockRead, &TvxCustomItemProducer::UnlockRead>;
+using TvxProducerWriteLock =
+    TCallScope<TvxCustomItemProducer, &TvxCustomItemProducer::LockWrite, &TvxCustomItemProducer::UnlockWrite>;
 
 // --- the background fetcher ---------------------------------------------------------------
 

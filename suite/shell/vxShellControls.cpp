@@ -334,7 +334,7 @@ bool TvxCustomInnerShellTreeView::PopulateNode(TTreeNode* Node) {
     pidl = vxShellPidlConcat(pp->FolderPidl(), item->pidl());
   }
   if (!folder) return false;
-  TvxComRelease release(folder);
+  TInterfaceScope release(folder);
   // A node enumerated before (a rebuild of its children) starts from an empty list.
   own->ClearItems();
   own->ProcessItems(folder, pidl.get(), Node, 0);

@@ -605,7 +605,7 @@ void TvxCustomInnerShellListView::StartShellDrag() {
   std::vector<PItemIDList> raw;
   for (auto& c : copies) raw.push_back(c.get());
   folder->AddRef();
-  TvxComRelease folderRef(folder);
+  TInterfaceScope folderRef(folder);
   vxShellDragItems(Handle(), folder, raw, FDragDropSettings->DropEffectAPI());
 }
 

@@ -69,6 +69,7 @@ String vxShellGetPidlDisplayPath(PItemIDList P, bool APreferPath) {
   }
   IShellFolder* folder = vxShellDesktop();
   folder->AddRef();
+  TInterfaceScope folderRef(folder);
   String joined, last;
   for (PItemIDList q = P; q && vxShellPidlSize(q) > 0; q = vxShellPidlNext(q)) {
     TvxPidl item = vxShellPidlFirstItem(q);
@@ -78,11 +79,10 @@ String vxShellGetPidlDisplayPath(PItemIDList P, bool APreferPath) {
     if (vxShellPidlNext(q) && vxShellPidlSize(vxShellPidlNext(q)) > 0 &&
         FAILED(folder->BindToObject(item.get(), nullptr, IID_IShellFolder, reinterpret_cast<void**>(&next))))
       next = nullptr;
-    folder->Release();
+    folderRef.Reset(next);
     folder = next;
     if (!folder) break;
   }
-  if (folder) folder->Release();
   return APreferPath ? joined : last;
 }
 
@@ -120,7 +120,7 @@ namespace {
 TvxPidl FindChildByEnumeration(IShellFolder* Folder, const String& AUpperName, DWORD Options) {
   IEnumIDList* en = nullptr;
   if (!Folder || Folder->EnumObjects(nullptr, vxShellOptionsToEnumFlags(Options), &en) != S_OK || !en) return nullptr;
-  TvxComRelease enRef(en);
+  TInterfaceScope enRef(en);
   PITEMID_CHILD item = nullptr;
   ULONG fetched = 0;
   while (en->Next(1, &item, &fetched) == S_OK && fetched == 1 && item) {
@@ -161,9 +161,7 @@ TvxPidl WalkNamedParts(IShellFolder* AFolder, TvxPidl AStart, const String& APar
   IShellFolder* folder = AFolder;
   if (!folder) return nullptr;
   folder->AddRef();
-  TScopeExit release([&folder] {
-    if (folder) folder->Release();
-  });
+  TInterfaceScope folderRef(folder);
   TvxPidl walked = std::move(AStart);
   for (size_t i = 0; i < parts.size(); ++i) {
     TvxPidl child = FindChildByEnumeration(folder, parts[i], Options);
@@ -176,7 +174,7 @@ TvxPidl WalkNamedParts(IShellFolder* AFolder, TvxPidl AStart, const String& APar
     if (FAILED(folder->BindToObject(child.get(), nullptr, IID_IShellFolder, reinterpret_cast<void**>(&next))) ||
         !next)
       return nullptr;
-    folder->Release();
+    folderRef.Reset(next);
     folder = next;
     walked = vxShellPidlConcat(walked.get(), child.get());
   }

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "DragObjs.h"
+#include "ExtCtrls.h"
 #include "FormsTestSupport.h"
+#include "Streaming.h"
 
 namespace ZS_UNITY_ID {
 
@@ -46,11 +50,31 @@ struct DragObjsTest : TFormTest {
     EndDrag(false);
     TFormTest::TearDown();
   }
-  void MoveInSteps(POINT From, POINT To) {
-    for (int i = 1; i <= 5; ++i)
-      MoveMouse(POINT{From.x + (To.x - From.x) * i / 5, From.y + (To.y - From.y) * i / 5});
-  }
 };
+
+void MoveInSteps(POINT From, POINT To) {
+  for (int i = 1; i <= 5; ++i)
+    MoveMouse(POINT{From.x + (To.x - From.x) * i / 5, From.y + (To.y - From.y) * i / 5});
+}
+
+// Presses the left button at From, moves to To and lets go there.
+void DragFromTo(POINT From, POINT To) {
+  MoveMouse(From);
+  MouseButton(MOUSEEVENTF_LEFTDOWN);
+  MoveInSteps(From, To);
+  MouseButton(MOUSEEVENTF_LEFTUP);
+  Pump(60);
+}
+
+std::vector<int> Bounds(TControl* C) { return {C->Left(), C->Top(), C->Width(), C->Height()}; }
+
+// The colours on the screen along a row, from X for Count pixels.
+std::vector<COLORREF> ScreenRow(int X, int Y, int Count) {
+  TWindowDC dc(nullptr);
+  std::vector<COLORREF> row;
+  for (int i = 0; i < Count; ++i) row.push_back(GetPixel(dc.DC(), X + i, Y));
+  return row;
+}
 
 }  // namespace
 
@@ -145,13 +169,6 @@ TEST_F(DragObjsTest, DockDragDocksFloatsAndComesBack) {
   Source->OnEndDock = [this](TObject*, TObject* T, int, int) {
     Log += L"end dock " + (T ? static_cast<TComponent*>(T)->Name() : String(L"nil")) + L"; ";
   };
-  auto dragFromTo = [&](POINT From, POINT To) {
-    MoveMouse(From);
-    MouseButton(MOUSEEVENTF_LEFTDOWN);
-    MoveInSteps(From, To);
-    MouseButton(MOUSEEVENTF_LEFTUP);
-    Pump(60);
-  };
   auto floatingHosts = [&] {
     int n = 0;
     for (Integer i = 0; i < Form->ComponentCount(); ++i)
@@ -168,7 +185,7 @@ TEST_F(DragObjsTest, DockDragDocksFloatsAndComesBack) {
   EXPECT_EQ(L"", Log);
 
   // Grabbed at its middle and let go at the site's middle: it lands where it was held.
-  dragFromTo(from, Target->ClientToScreen(POINT{50, 50}));
+  DragFromTo(from, Target->ClientToScreen(POINT{50, 50}));
   EXPECT_EQ(L"dock enter Source; dock drop Source; end dock Target; ", Log);
   EXPECT_EQ(0, Source->Left());
   EXPECT_EQ(0, Source->Top());
@@ -180,7 +197,7 @@ TEST_F(DragObjsTest, DockDragDocksFloatsAndComesBack) {
   Log.clear();
   from = Source->ClientToScreen(POINT{10, 10});
   const POINT away{from.x + 40, from.y + 260};
-  dragFromTo(from, away);
+  DragFromTo(from, away);
   auto* host = dynamic_cast<TCustomDockForm*>(Source->HostDockSite());
   ASSERT_NE(nullptr, host);
   EXPECT_EQ(host, Source->Parent());
@@ -204,10 +221,174 @@ TEST_F(DragObjsTest, DockDragDocksFloatsAndComesBack) {
 
   // Back into the site: the floating host, left empty, goes away.
   Log.clear();
-  dragFromTo(Source->ClientToScreen(POINT{20, 20}), Target->ClientToScreen(POINT{30, 40}));
+  DragFromTo(Source->ClientToScreen(POINT{20, 20}), Target->ClientToScreen(POINT{30, 40}));
   EXPECT_EQ(Target, Source->HostDockSite());
   EXPECT_EQ(alNone, Source->Align()) << "the host's fill does not follow the control";
   EXPECT_TRUE(PumpUntil([&] { return floatingHosts() == 0; }));
+}
+
+// While a dock drag moves, a frame inverted onto the screen shows where the control
+// would land; over a plain site that place lies inside the site's client area, however
+// near its edge the mouse lets go. Escape and the drop both take the frame away.
+TEST_F(DragObjsTest, DockFrameShowsWhereTheControlLandsInsideTheSite) {
+  Target->SetDockSite(true);
+  Source->OnMouseDown = nullptr;
+  Source->SetBounds(10, 10, 40, 40);
+  Source->SetDragKind(dkDock);
+  Source->SetDragMode(dmAutomatic);
+  Pump(60);
+  // Held 10 pixels inside its corner and let go 10 pixels inside the site's lower right
+  // corner, the control would reach 20 pixels past the site: it lands at (60, 60).
+  const POINT from = Source->ClientToScreen(POINT{10, 10});
+  const POINT to = Target->ClientToScreen(POINT{90, 90});
+  const POINT frame = Target->ClientToScreen(POINT{60, 60});
+  const std::vector<COLORREF> blue(8, ColorToRGB(clBlue)), red(8, ColorToRGB(clRed));
+  auto frameTop = [&] { return ScreenRow(frame.x + 4, frame.y + 1, 8); };
+  auto inside = [&] { return ScreenRow(frame.x + 12, frame.y + 12, 8); };
+  ASSERT_EQ(blue, frameTop());
+
+  MoveMouse(from);
+  MouseButton(MOUSEEVENTF_LEFTDOWN);
+  MoveInSteps(from, to);
+  EXPECT_NE(blue, frameTop()) << "no frame at the dock rectangle";
+  EXPECT_EQ(blue, inside()) << "a frame, not a filled rectangle";
+  PressKey(VK_ESCAPE);
+  MouseButton(MOUSEEVENTF_LEFTUP);
+  EXPECT_EQ(blue, frameTop()) << "the frame is left after Escape";
+  EXPECT_EQ(Form, Source->Parent());
+
+  DragFromTo(from, to);
+  ASSERT_EQ(Target, Source->Parent());
+  EXPECT_EQ((std::vector<int>{60, 60, 40, 40}), Bounds(Source));
+  EXPECT_EQ(red, frameTop()) << "the control, with no frame left over it";
+}
+
+// Closing the floating window puts its client out of sight with it; showing the client
+// brings the window back. The window carries the client's text.
+TEST_F(DragObjsTest, ClosingTheFloatingWindowHidesItsClientUntilItIsShown) {
+  Source->SetCaption(L"Palette");
+  ASSERT_TRUE(Source->ManualFloat(RECT{300, 300, 420, 380}));
+  auto* host = dynamic_cast<TCustomDockForm*>(Source->HostDockSite());
+  ASSERT_NE(nullptr, host);
+  EXPECT_EQ(L"Palette", host->Caption());
+  Source->SetCaption(L"Tools");
+  EXPECT_EQ(L"Tools", host->Caption());
+  Pump(60);
+
+  PostMessageW(host->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  Pump(60);
+  EXPECT_FALSE(Source->Visible());
+  EXPECT_FALSE(IsWindowVisible(host->Handle()));
+  EXPECT_EQ(host, Source->HostDockSite()) << "the client keeps its floating place";
+  Source->Show();
+  Pump(60);
+  EXPECT_TRUE(IsWindowVisible(host->Handle()));
+  EXPECT_TRUE(IsWindowVisible(Source->Handle()));
+  Source->Hide();
+  EXPECT_FALSE(IsWindowVisible(host->Handle()));
+
+  // A control floated while hidden stays out of sight until it is shown.
+  Target->Hide();
+  ASSERT_TRUE(Target->ManualFloat(RECT{300, 420, 380, 480}));
+  ASSERT_NE(nullptr, Target->HostDockSite());
+  EXPECT_FALSE(IsWindowVisible(Target->HostDockSite()->Handle()));
+}
+
+namespace {
+
+// A form whose text binds the dock events of a site and of a control docked into it.
+class TDockingForm : public TForm {
+  DECLARE_CLASS(TDockingForm, TForm)
+  PUBLISHED(TDockingForm)
+
+ public:
+  explicit TDockingForm(TComponent* AOwner) : TForm(AOwner) {}
+  std::wstring Log;
+  int SiteQueries = 0;
+  static String NameOf(TObject* O) { return O ? static_cast<TComponent*>(O)->Name() : String(L"nil"); }
+  void ToolStartDock(TObject* Sender, TDragDockObject*&) { Log += L"start " + NameOf(Sender) + L"; "; }
+  void ToolEndDock(TObject*, TObject* Target, Integer, Integer) { Log += L"end " + NameOf(Target) + L"; "; }
+  void SiteGetSiteInfo(TObject*, TControl*, RECT&, POINT, bool&) { ++SiteQueries; }
+  void SiteDockOver(TObject*, TDragDockObject*, Integer, Integer, TDragState State, bool&) {
+    if (State == dsDragEnter) Log += L"over; ";
+  }
+  void SiteDockDrop(TObject*, TDragDockObject* Source, Integer, Integer) {
+    Log += L"drop " + Source->Control()->Name() + L"; ";
+  }
+  void SiteUnDock(TObject*, TControl* Client, TWinControl*, bool&) { Log += L"undock " + Client->Name() + L"; "; }
+};
+
+void TDockingForm::DeclarePublished(TPublisher<TDockingForm>& P) {
+  using C = TDockingForm;
+  P.Method(L"ToolStartDock", &C::ToolStartDock);
+  P.Method(L"ToolEndDock", &C::ToolEndDock);
+  P.Method(L"SiteGetSiteInfo", &C::SiteGetSiteInfo);
+  P.Method(L"SiteDockOver", &C::SiteDockOver);
+  P.Method(L"SiteDockDrop", &C::SiteDockDrop);
+  P.Method(L"SiteUnDock", &C::SiteUnDock);
+}
+
+const wchar_t* const DockingFormText = LR"(object DockingForm: TDockingForm
+  Left = 40
+  Top = 40
+  ClientHeight = 200
+  ClientWidth = 300
+  Position = poDesigned
+  object Site: TPanel
+    Left = 150
+    Top = 10
+    Width = 100
+    Height = 100
+    OnDockDrop = SiteDockDrop
+    OnDockOver = SiteDockOver
+    OnGetSiteInfo = SiteGetSiteInfo
+    OnUnDock = SiteUnDock
+    DockSite = True
+  end
+  object Tool: TPanel
+    Left = 10
+    Top = 10
+    Width = 60
+    Height = 60
+    DragKind = dkDock
+    DragMode = dmAutomatic
+    OnEndDock = ToolEndDock
+    OnStartDock = ToolStartDock
+  end
+end
+)";
+
+}  // namespace
+
+// The dock events are published: a form text binds them by name, they run in a real dock
+// drag, and the text written back keeps them.
+TEST(DockEvents, AFormTextBindsTheDockEventsOfASiteAndItsClient) {
+  RegisterClass(TDockingForm::StaticClass());
+  TScopeExit unregister([] { UnRegisterClass(TDockingForm::StaticClass()); });
+  std::unique_ptr<TDockingForm> form(new TDockingForm(nullptr));
+  TextToComponent(DockingFormText, form.get());
+  auto* site = dynamic_cast<TPanel*>(form->FindComponent(L"Site"));
+  auto* tool = dynamic_cast<TPanel*>(form->FindComponent(L"Tool"));
+  ASSERT_TRUE(site && tool);
+  EXPECT_TRUE(site->DockSite());
+  const String written = ComponentToText(form.get());
+  for (const wchar_t* line : {L"OnDockDrop = SiteDockDrop", L"OnDockOver = SiteDockOver",
+                              L"OnGetSiteInfo = SiteGetSiteInfo", L"OnUnDock = SiteUnDock", L"DockSite = True",
+                              L"OnEndDock = ToolEndDock", L"OnStartDock = ToolStartDock"})
+    EXPECT_NE(String::npos, written.find(line)) << line;
+
+  form->Show();
+  SetForegroundWindow(form->Handle());
+  Pump(100);
+  DragFromTo(tool->ClientToScreen(POINT{30, 30}), site->ClientToScreen(POINT{50, 50}));
+  EXPECT_EQ(L"start Tool; over; drop Tool; end Site; ", form->Log);
+  EXPECT_GT(form->SiteQueries, 0);
+  EXPECT_EQ(site, tool->HostDockSite());
+  form->Log.clear();
+  const POINT grab = tool->ClientToScreen(POINT{30, 30});
+  DragFromTo(grab, POINT{grab.x, grab.y + 200});
+  EXPECT_EQ(L"start Tool; undock Tool; end nil; ", form->Log);
+  EXPECT_NE(site, tool->HostDockSite());
 }
 
 // The site a client leaves is asked through CM_UNDOCKCLIENT, whose non-zero answer keeps

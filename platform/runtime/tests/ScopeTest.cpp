@@ -124,6 +124,25 @@ TEST(Scopes, HandleScopeClosesItsHandleOnce) {
   { THandleScope<HMENU, &DestroyMenu> none(nullptr); }
 }
 
+// An interface scope gives up its one reference when it ends, and the reference it held
+// before when it walks on to another interface.
+TEST(Scopes, InterfaceScopeReleasesEachReferenceOnce) {
+  IStream* first = nullptr;
+  IStream* second = nullptr;
+  ASSERT_EQ(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, &first));
+  ASSERT_EQ(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, &second));
+  first->AddRef();
+  second->AddRef();
+  {
+    TInterfaceScope scope(first);
+    scope.Reset(second);
+    EXPECT_EQ(2u, first->AddRef()) << "released when the scope moved on";
+    first->Release();
+  }
+  EXPECT_EQ(0u, second->Release()) << "released when the scope ended";
+  EXPECT_EQ(0u, first->Release());
+}
+
 // A lock scope holds a critical section for the block, also when the block raises.
 TEST(Scopes, AcquireScopeHoldsTheLockForTheBlock) {
   TCriticalSection section;

@@ -4,8 +4,10 @@
 // tabs out a fixed number of times instead of once per sheet.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
+#include "ExtCtrls.h"
 #include "Forms.h"
 #include "ImgList.h"
 #include "PageControlTestSupport.h"
@@ -48,6 +50,8 @@ class TPagesForm : public TForm {
   }
   void SheetShow(TObject* Sender) { Log.push_back("show " + std::to_string(static_cast<TvxTabSheet*>(Sender)->PageIndex())); }
   void SheetHide(TObject* Sender) { Log.push_back("hide " + std::to_string(static_cast<TvxTabSheet*>(Sender)->PageIndex())); }
+  void PagesDockDrop(TObject*, TDragDockObject*, Integer, Integer) { Log.push_back("dock drop"); }
+  void PagesUnDock(TObject*, TControl*, TWinControl*, bool&) { Log.push_back("undock"); }
 };
 void TPagesForm::DeclarePublished(TPublisher<TPagesForm>& P) {
   P.Field(L"Pages", &TPagesForm::Pages);
@@ -57,6 +61,8 @@ void TPagesForm::DeclarePublished(TPublisher<TPagesForm>& P) {
   P.Method(L"PagesPageChanging", &TPagesForm::PagesPageChanging);
   P.Method(L"SheetShow", &TPagesForm::SheetShow);
   P.Method(L"SheetHide", &TPagesForm::SheetHide);
+  P.Method(L"PagesDockDrop", &TPagesForm::PagesDockDrop);
+  P.Method(L"PagesUnDock", &TPagesForm::PagesUnDock);
 }
 
 const wchar_t* const PagesText =
@@ -67,12 +73,15 @@ const wchar_t* const PagesText =
     L"  object Pages: TvxPageControl\n"
     L"    Left = 0\n    Top = 0\n    Width = 400\n    Height = 240\n"
     L"    ActivePage = Second\n"
+    L"    DockSite = True\n"
     L"    Images = Pics\n"
     L"    MaxRotatedTabWidth = 5\n"
     L"    TabSlants.Kind = skCutCorner\n"
     L"    TabSlants.Positions = [spLeft, spRight]\n"
     L"    OnChange = PagesChange\n"
     L"    OnPageChanging = PagesPageChanging\n"
+    L"    OnDockDrop = PagesDockDrop\n"
+    L"    OnUnDock = PagesUnDock\n"
     L"    object First: TvxTabSheet\n"
     L"      Caption = 'First'\n"
     L"      OnHide = SheetHide\n"
@@ -121,6 +130,20 @@ TEST_F(PageControlFormTest, FormTextBindsEventsImagesSlantsAndTheRotatedTabLimit
   form->Log.clear();
   p->SetActivePage(form->First);
   EXPECT_EQ(form->Log, (std::vector<std::string>{"page changing 0", "hide 1", "show 0", "change"}));
+
+  // The dock events are bound too: a control docked in takes a page, and leaves it.
+  auto* tool = new TPanel(form.get());
+  tool->SetParent(form.get());
+  form->Log.clear();
+  ASSERT_TRUE(tool->ManualDock(p));
+  EXPECT_EQ(p->PageCount(), 3);
+  ASSERT_TRUE(tool->ManualDock(form.get()));
+  EXPECT_EQ(p->PageCount(), 2);
+  auto at = [&](const char* Entry) {
+    return std::find(form->Log.begin(), form->Log.end(), Entry) - form->Log.begin();
+  };
+  EXPECT_LT(at("dock drop"), at("undock"));
+  EXPECT_LT(at("undock"), static_cast<std::ptrdiff_t>(form->Log.size()));
 
   // The sheet's index is a property a form can set; a bad index is refused with the
   // registered text.

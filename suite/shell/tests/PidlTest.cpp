@@ -166,12 +166,12 @@ TEST(ShellPidl, PathToPidlWalksNamedStepsBelowTheDesktopOrTheRoot) {
   ASSERT_TRUE(SUCCEEDED(vxShellGetFolderLocation(nullptr, CSIDL_DRIVES, computer)));
   IShellFolder* computerFolder = vxShellBindFolder(computer.get());
   ASSERT_TRUE(computerFolder);
-  TvxComRelease computerRef(computerFolder);
+  TInterfaceScope computerRef(computerFolder);
   TvxPidl croot = ParsePath(L"C:\\");
   ASSERT_TRUE(croot);
   IShellFolder* cFolder = vxShellBindFolder(croot.get());
   ASSERT_TRUE(cFolder);
-  TvxComRelease cRef(cFolder);
+  TInterfaceScope cRef(cFolder);
   const String computerName = vxShellGetDisplayName(vxShellDesktop(), vxShellPidlLastItem(computer.get()));
   const String driveName = vxShellGetDisplayName(computerFolder, vxShellPidlLastItem(croot.get()));
   ASSERT_FALSE(computerName.empty());

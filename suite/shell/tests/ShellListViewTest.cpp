@@ -526,13 +526,13 @@ TEST_F(ShellListViewTest, ADropOnTheListMarksTheRowUnderTheMouseAndGoesToTheShel
   TvxPidl srcPidl = ParsePath(src.Root());
   IShellFolder* folder = vxShellBindFolder(srcPidl.get());
   ASSERT_TRUE(folder);
-  TvxComRelease folderRef(folder);
+  TInterfaceScope folderRef(folder);
   TvxPidl file = ParsePath(src.Path(L"moved.txt"));
   PCUITEMID_CHILD items[] = {vxShellPidlLastItem(file.get())};
   IDataObject* data = nullptr;
   ASSERT_EQ(S_OK, folder->GetUIObjectOf(Form->Handle(), 1, items, IID_IDataObject, nullptr,
                                         reinterpret_cast<void**>(&data)));
-  TvxComRelease dataRef(data);
+  TInterfaceScope dataRef(data);
 
   POINT row = RowCenter(Inner, into);
   RECT client;

@@ -387,12 +387,12 @@ TEST_F(ShellTreeViewTest, DropOnAFolderNodeGoesToTheShellAndTheFolderIsReadAgain
   TvxPidl srcPidl = ParsePath(tmp.Path(L"src"));
   IShellFolder* src = vxShellBindFolder(srcPidl.get());
   ASSERT_TRUE(src);
-  TvxComRelease srcRef(src);
+  TInterfaceScope srcRef(src);
   TvxPidl file = ParsePath(tmp.Path(L"src\\moved.txt"));
   PCUITEMID_CHILD items[] = {vxShellPidlLastItem(file.get())};
   IDataObject* data = nullptr;
   ASSERT_EQ(S_OK, src->GetUIObjectOf(Tree->Handle(), 1, items, IID_IDataObject, nullptr, reinterpret_cast<void**>(&data)));
-  TvxComRelease dataRef(data);
+  TInterfaceScope dataRef(data);
 
   auto screenOf = [&](TTreeNode* N) {
     RECT r = N->DisplayRect(true);
@@ -509,7 +509,7 @@ TEST_F(ShellTreeViewTest, FolderReadAgainMergesByIdentifierInNLogN) {
   TvxPidl pidl = ParsePath(tmp.Root());
   IShellFolder* real = vxShellBindFolder(pidl.get());
   ASSERT_TRUE(real);
-  TvxComRelease realRef(real);
+  TInterfaceScope realRef(real);
   TCountingFolder counting(real);
   {
     TvxShellTreeItemProducer p(Tree);
