@@ -37,6 +37,22 @@ TvxSummaryValueType GetSummaryValueType(TVarType AVarType) {
 
 }  // namespace
 
+String vxCustomData::FormatSummaryValue(const Variant& AValue, TvxSummaryKind AKind,
+                                        const std::function<String(TvxSummaryValueType)>& AGetFormat) {
+  if (AValue.IsNull() || AValue.IsEmpty()) return String();
+  const TVarType vt = VarTypeBase(AValue);
+  // A text (the minimum or maximum of a text column) has no number to format: it shows as
+  // it is instead of failing to convert.
+  if (AKind == skNone || (vt != varDate && !VarIsNumeric(AValue))) return VarToStr(AValue);
+  const String f = AGetFormat(GetSummaryValueType(vt));
+  if (vt != varDate || AKind == skCount) return FormatFloat(f, AValue.AsDouble());
+  const TDateTime d = AValue.AsDateTime();
+  const bool hasTime = TimePartOf(d) != 0, hasDate = DatePartOf(d) != 0;
+  if (hasTime && hasDate) return f + DateTimeToStr(d);
+  if (hasTime) return f + FormatDateTime(FormatSettings.LongTimeFormat, d);
+  return f + FormatDateTime(FormatSettings.ShortDateFormat, d);
+}
+
 // --- Items ----------------------------------------------------------------------------------
 
 TvxCustomDataController* TvxDataSummaryItem::DataController() const { return FCollection->DataController(); }
@@ -110,29 +126,7 @@ String TvxDataSummaryItem::GetFormatString(TvxSummaryValueType AValueType, bool 
 }
 
 String TvxDataSummaryItem::FormatValue(const Variant& AValue, bool AIsFooter) {
-  String text;
-  if (AValue.IsNull() || AValue.IsEmpty()) {
-    text.clear();
-  } else if (FKind == skNone) {
-    text = VarToStr(AValue);
-  } else {
-    const TVarType vt = VarTypeBase(AValue);
-    const String f = GetFormatString(GetSummaryValueType(vt), AIsFooter);
-    if (vt == varDate && FKind != skCount) {
-      const TDateTime d = AValue.AsDateTime();
-      const bool hasTime = TimePartOf(d) != 0, hasDate = DatePartOf(d) != 0;
-      String s;
-      if (hasTime && hasDate)
-        s = DateTimeToStr(d);
-      else if (hasTime)
-        s = FormatDateTime(FormatSettings.LongTimeFormat, d);
-      else
-        s = FormatDateTime(FormatSettings.ShortDateFormat, d);
-      text = f + s;
-    } else {
-      text = FormatFloat(f, AValue.AsDouble());
-    }
-  }
+  String text = FormatSummaryValue(AValue, FKind, [&](TvxSummaryValueType AType) { return GetFormatString(AType, AIsFooter); });
   if (OnGetText) OnGetText(this, AValue, AIsFooter, text);
   return text;
 }
