@@ -108,7 +108,9 @@ void TvxTreeListOptionsSelection::Assign(TPersistent* Source) {
 TvxTreeListStyles::TvxTreeListStyles(TPersistent* AOwner) : TvxStyles(AOwner) { BitmapInViewParams = true; }
 
 // Nil for the styles of a style sheet.
-TvxCustomTreeList* TvxTreeListStyles::TreeList() const { return dynamic_cast<TvxCustomTreeList*>(FOwner); }
+TvxCustomTreeList* TvxTreeListStyles::TreeList() const {
+  return dynamic_cast<TvxCustomStyleSheet*>(FOwner) ? nullptr : static_cast<TvxCustomTreeList*>(FOwner);
+}
 
 void TvxTreeListStyles::Assign(TPersistent* Source) {
   if (auto* src = dynamic_cast<TvxTreeListStyles*>(Source)) {

@@ -21,3 +21,7 @@ const TvxTreeListCustomDrawCellEvent* TvxCustomTreeList::CustomDrawEvent(Integer
 TvxTreeListStyles* TvxTreeListStyleSheet::Styles() { return static_cast<TvxTreeListStyles*>(TvxCustomStyleSheet::Styles()); }
 
 void TvxTreeListStyleSheet::SetStyles(TvxTreeListStyles* Value) { Styles()->Assign(Value); }
+
+void TvxTreeListStyleSheet::DeclarePublished(TPublisher<TvxTreeListStyleSheet>& P) {
+  P.Property(L"Styles", &TvxTreeListStyleSheet::Styles, &TvxTreeListStyleSheet::SetStyles);
+}
