@@ -9,17 +9,6 @@
 #include "VantrelLogging.h"
 
 namespace {
-class TLocked {
- public:
-  explicit TLocked(TCriticalSection& C) : FC(C) { FC.Acquire(); }
-  ~TLocked() { FC.Release(); }
-  TLocked(const TLocked&) = delete;
-  TLocked& operator=(const TLocked&) = delete;
-
- private:
-  TCriticalSection& FC;
-};
-
 // A control message carrying the sender's identity. A connection may outlive the
 // logging manager (one owned by a form freed after the logging units shut down): its
 // releases then go out with the process ID alone.
@@ -43,14 +32,14 @@ void FillControlMessage(TVantrelMessage& Msg, Integer MsgType, const String& Dis
 TVantrelConnection::~TVantrelConnection() { ReleaseDispatchIDs(); }
 
 void TVantrelConnection::ReleaseDispatchIDs() {
-  TLocked lock(FLock);
+  TAcquireScope lock(FLock);
   if (FReleased) return;
   FReleased = true;
   for (const TEntry& e : FEntries) ReleaseDispatchID(e.ID, String());
 }
 
 std::vector<String> TVantrelConnection::DispatchIDs() {
-  TLocked lock(FLock);
+  TAcquireScope lock(FLock);
   std::vector<String> ids;
   for (const TEntry& e : FEntries) ids.push_back(e.ID);
   return ids;
@@ -81,7 +70,7 @@ Integer TVantrelConnection::SendVantrelMessage(TVantrelLogger* Logger, String& D
   {
     // Look-up, renewal and registration form one step: two loggers (or two threads of
     // one) never interleave them.
-    TLocked lock(FLock);
+    TAcquireScope lock(FLock);
     Integer index = IndexOfID(DispatchID);
     if (DispatchID.empty() || index < 0 || Date() - 1 > DispatchIDDate) index = AddDispatchID(DispatchID, DispatchIDDate);
     TVantrelDestination* destination = Logger->Destination();

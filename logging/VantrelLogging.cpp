@@ -24,17 +24,6 @@ const wchar_t* const MessageTypeName[45] = {
 
 namespace {
 
-class TLocked {
- public:
-  explicit TLocked(TCriticalSection& C) : FC(C) { FC.Acquire(); }
-  ~TLocked() { FC.Release(); }
-  TLocked(const TLocked&) = delete;
-  TLocked& operator=(const TLocked&) = delete;
-
- private:
-  TCriticalSection& FC;
-};
-
 String PointText(const POINT& P) { return Format(L"( %d, %d )", {static_cast<Integer>(P.x), static_cast<Integer>(P.y)}); }
 String SmallPointText(Integer V) {
   return Format(L"( %d, %d )", {static_cast<Integer>(static_cast<SmallInt>(V & 0xFFFF)),
@@ -241,7 +230,7 @@ TTimeStamp TVantrelManager::GetTimeStamp() {
 
 String TVantrelManager::GetCurrentThreadName() {
   const String key = UIntToStr(static_cast<Cardinal>(GetCurrentThreadId()));
-  TLocked lock(FThreadMapCriticalSection);
+  TAcquireScope lock(FThreadMapCriticalSection);
   const Integer i = FThreadMap.IndexOfName(key);
   if (i < 0) {
     FThreadMap.Add(key + L"=" + key);
@@ -252,7 +241,7 @@ String TVantrelManager::GetCurrentThreadName() {
 
 void TVantrelManager::SetCurrentThreadName(const String& ThreadName) {
   const String key = UIntToStr(static_cast<Cardinal>(GetCurrentThreadId()));
-  TLocked lock(FThreadMapCriticalSection);
+  TAcquireScope lock(FThreadMapCriticalSection);
   const Integer i = FThreadMap.IndexOfName(key);
   if (i < 0) {
     // Naming an unnamed thread with nothing leaves it unnamed.
@@ -340,12 +329,12 @@ void TVantrelLogger::ReadDestinationDetails(TReader* Reader) {
 }
 
 String TVantrelLogger::DispatchID() {
-  TLocked lock(FDispatchLock);
+  TAcquireScope lock(FDispatchLock);
   return FDispatchID;
 }
 
 TDateTime TVantrelLogger::DispatchIDDate() {
-  TLocked lock(FDispatchLock);
+  TAcquireScope lock(FDispatchLock);
   return FDispatchIDDate;
 }
 
@@ -431,7 +420,7 @@ Integer TVantrelLogger::DeliverMessage(Integer MsgType, const String& Msg, const
   TVantrelConnection* connection = FConnection ? FConnection.get() : GlobalLogManager->DefaultConnection();
   Integer result;
   {
-    TLocked lock(FDispatchLock);
+    TAcquireScope lock(FDispatchLock);
     result = connection->SendVantrelMessage(this, FDispatchID, FDispatchIDDate, &msg);
   }
   if (result == 0) FEnabled = false;
@@ -1222,24 +1211,14 @@ String RootKeyName(HKEY Root) {
   return String();
 }
 
-// An open registry key, closed when the scope ends.
-class TRegKeyScope {
- public:
-  TRegKeyScope(HKEY Root, const String& Key) {
-    if (RegOpenKeyExW(Root, Key.c_str(), 0, KEY_READ, &FKey) != ERROR_SUCCESS) FKey = nullptr;
-  }
-  ~TRegKeyScope() { Close(); }
-  TRegKeyScope(const TRegKeyScope&) = delete;
-  TRegKeyScope& operator=(const TRegKeyScope&) = delete;
-  HKEY Key() const { return FKey; }
-  void Close() {
-    if (FKey) RegCloseKey(FKey);
-    FKey = nullptr;
-  }
+using TRegKeyScope = THandleScope<HKEY, &RegCloseKey>;
 
- private:
-  HKEY FKey = nullptr;
-};
+// A key opened for reading; nullptr when it cannot be opened.
+HKEY OpenKeyForReading(HKEY Root, const String& Key) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(Root, Key.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return nullptr;
+  return key;
+}
 
 String RegistryValueText(HKEY Key, const String& Name, Integer Width) {
   DWORD type = 0, size = 0;
@@ -1270,18 +1249,18 @@ String RegistryValueText(HKEY Key, const String& Name, Integer Width) {
 }
 
 void RegistryWalk(HKEY Root, const String& Key, bool ProcessSubKeys, TStrings* Lines) {
-  TRegKeyScope key(Root, Key);
-  if (!key.Key()) return;  // a key that vanished during the walk is skipped
+  TRegKeyScope key(OpenKeyForReading(Root, Key));
+  if (!key.Get()) return;  // a key that vanished during the walk is skipped
   Lines->Add(L"[" + Key + L"]");
   DWORD maxName = 0;
-  RegQueryInfoKeyW(key.Key(), nullptr, nullptr, nullptr, nullptr, &maxName, nullptr, nullptr, nullptr, nullptr,
+  RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, nullptr, &maxName, nullptr, nullptr, nullptr, nullptr,
                    nullptr, nullptr);
   auto enumNames = [&](bool Values, TStringList& Names) {
     std::vector<wchar_t> buf(32768);
     for (DWORD i = 0;; ++i) {
       DWORD len = static_cast<DWORD>(buf.size());
-      const LONG r = Values ? RegEnumValueW(key.Key(), i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr)
-                            : RegEnumKeyExW(key.Key(), i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr);
+      const LONG r = Values ? RegEnumValueW(key.Get(), i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr)
+                            : RegEnumKeyExW(key.Get(), i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr);
       if (r != ERROR_SUCCESS) break;
       Names.Add(String(buf.data(), len));
     }
@@ -1291,7 +1270,7 @@ void RegistryWalk(HKEY Root, const String& Key, bool ProcessSubKeys, TStrings* L
   enumNames(true, values);
   Integer width = 0;
   for (Integer i = 0; i < values.Count(); ++i) width = std::max(width, static_cast<Integer>(values[i].size()));
-  for (Integer i = 0; i < values.Count(); ++i) Lines->Add(RegistryValueText(key.Key(), values[i], width));
+  for (Integer i = 0; i < values.Count(); ++i) Lines->Add(RegistryValueText(key.Get(), values[i], width));
   if (!ProcessSubKeys) return;
   TStringList subKeys;
   enumNames(false, subKeys);
@@ -1587,8 +1566,8 @@ void TVantrelLogger::SendVersionInfo() {
 void TVantrelLogger::SendRegistry(HKEY RootKey, const String& Key, bool ProcessSubKeys) {
   if (!Gate()) return;
   {
-    TRegKeyScope probe(RootKey, Key);
-    if (!probe.Key()) {
+    TRegKeyScope probe(OpenKeyForReading(RootKey, Key));
+    if (!probe.Get()) {
       SendError(L"SendRegistry Error: Key does not exist (%s)", {Key});
       return;
     }

@@ -2,20 +2,6 @@
 
 #include <algorithm>
 
-namespace {
-// Holds a critical section for the life of the scope.
-class TLocked {
- public:
-  explicit TLocked(TCriticalSection& C) : FC(C) { FC.Acquire(); }
-  ~TLocked() { FC.Release(); }
-  TLocked(const TLocked&) = delete;
-  TLocked& operator=(const TLocked&) = delete;
-
- private:
-  TCriticalSection& FC;
-};
-}  // namespace
-
 // ---------------------------------------------------------------------------------------
 // TsemaphoreMailbox
 
@@ -28,7 +14,7 @@ TsemaphoreMailbox::~TsemaphoreMailbox() { CloseHandle(countSema); }
 
 void TsemaphoreMailbox::push(TObject* aObject) {
   {
-    TLocked lock(access);
+    TAcquireScope lock(access);
     Push(aObject);
   }
   ReleaseSemaphore(countSema, 1, nullptr);
@@ -41,13 +27,13 @@ bool TsemaphoreMailbox::pop(TObject*& pResObject, DWORD timeout) {
     r = WaitForSingleObjectEx(countSema, timeout, TRUE);
   } while (r == WAIT_IO_COMPLETION);
   if (r != WAIT_OBJECT_0) return false;
-  TLocked lock(access);
+  TAcquireScope lock(access);
   pResObject = Pop();
   return true;
 }
 
 Integer TsemaphoreMailbox::Length() {
-  TLocked lock(access);
+  TAcquireScope lock(access);
   return Count();
 }
 
@@ -98,7 +84,7 @@ void TZvWorkThread::Execute() {
 // TZvAtomicCounter
 
 bool TZvAtomicCounter::IncCounter() {
-  TLocked lock(FLock);
+  TAcquireScope lock(FLock);
   ++FCounter;
   if (FInterval > 0 && FCounter > FInterval) {
     FCounter = 0;
@@ -108,30 +94,30 @@ bool TZvAtomicCounter::IncCounter() {
 }
 
 void TZvAtomicCounter::DecCounter() {
-  TLocked lock(FLock);
+  TAcquireScope lock(FLock);
   --FCounter;
 }
 
 void TZvAtomicCounter::DecCounterEx(Int64 aMinValue) {
-  TLocked lock(FLock);
+  TAcquireScope lock(FLock);
   --FCounter;
   if (FCounter < aMinValue) FCounter = aMinValue;
 }
 
 Int64 TZvAtomicCounter::Value() {
-  TLocked lock(FLock);
+  TAcquireScope lock(FLock);
   return FCounter;
 }
 
 bool TZvAtomicCounter::IsZero() { return Value() <= 0; }
 
 void TZvAtomicCounter::ResetCounter() {
-  TLocked lock(FLock);
+  TAcquireScope lock(FLock);
   FCounter = 0;
 }
 
 bool TZvAtomicCounter::TimerIntervalReached(TDateTime& aLastCommitDateTime, Integer aTimerIntervalSeconds) {
-  TLocked lock(FLock);
+  TAcquireScope lock(FLock);
   const TDateTime now = Now();
   if (FCounter > 0 && aTimerIntervalSeconds > 0 &&
       (now - aLastCommitDateTime) * SecsPerDay > aTimerIntervalSeconds) {
@@ -187,7 +173,7 @@ void TZvThreadPool::TShared::WorkDone(TObject* Sender) {
   }
   TNotifyEvent handler;
   {
-    TLocked lock(countLock);
+    TAcquireScope lock(countLock);
     if (--numThreads == 0) handler = onShutdownComplete;
   }
   if (handler) handler(nullptr);
@@ -195,7 +181,7 @@ void TZvThreadPool::TShared::WorkDone(TObject* Sender) {
 
 TZvThreadPool::TZvThreadPool(Integer initialThreads, TZvWorkThreadClass threadClass)
     : F(std::make_shared<TShared>()), FthreadClass(threadClass) {
-  TLocked lock(F->countLock);
+  TAcquireScope lock(F->countLock);
   F->requestedNumThreads = initialThreads;
   for (Integer i = 0; i < initialThreads; ++i) AddWorker();
 }
@@ -204,7 +190,7 @@ TZvThreadPool::~TZvThreadPool() {
   if (!F->shutdownDone) DoShutDown(5);
   std::vector<HANDLE> handles;
   {
-    TLocked lock(F->countLock);
+    TAcquireScope lock(F->countLock);
     handles = F->workerHandles;
   }
   // Every worker has been told to end; wait for them, but not for ever.
@@ -236,7 +222,7 @@ void TZvThreadPool::AddWorker() {
 void TZvThreadPool::queueWork(TZvWorkObject* work) {
   bool retire;
   {
-    TLocked lock(F->countLock);
+    TAcquireScope lock(F->countLock);
     if (F->numThreads < F->requestedNumThreads) AddWorker();
     retire = F->requestedNumThreads < F->numThreads;
   }
@@ -260,7 +246,7 @@ bool TZvThreadPool::WaitForPending(Integer aMaxMin, Int64 bound, bool aIncThread
   F->givenUp += pending;
   F->pendingWorkCounter.ResetCounter();
   if (!aIncThread) return false;
-  TLocked lock(F->countLock);
+  TAcquireScope lock(F->countLock);
   ++F->requestedNumThreads;
   return true;
 }
@@ -278,7 +264,7 @@ void TZvThreadPool::shutDown(TNotifyEvent onShutdownComplete) {
   if (onShutdownComplete)
     handler = [pool, onShutdownComplete](TObject*) { onShutdownComplete(pool); };
   {
-    TLocked lock(F->countLock);
+    TAcquireScope lock(F->countLock);
     F->onShutdownComplete = handler;
   }
   // Queued work that never ran is discarded; it no longer counts as pending.
@@ -292,7 +278,7 @@ void TZvThreadPool::shutDown(TNotifyEvent onShutdownComplete) {
   }
   Integer workers;
   {
-    TLocked lock(F->countLock);
+    TAcquireScope lock(F->countLock);
     workers = F->numThreads;
   }
   if (workers == 0) {
@@ -309,7 +295,7 @@ void TZvThreadPool::DoShutDown(Integer aMaxMin) {
   TShared* shared = F.get();
   shutDown(nullptr);
   {
-    TLocked lock(F->countLock);
+    TAcquireScope lock(F->countLock);
     if (F->numThreads == 0) F->shutdownDone = true;
     else F->onShutdownComplete = [shared](TObject*) { shared->shutdownDone = true; };
   }
@@ -320,7 +306,7 @@ void TZvThreadPool::DoShutDown(Integer aMaxMin) {
 Int64 TZvThreadPool::GetQueueLength() { return F->workQueue.Length(); }
 
 Int64 TZvThreadPool::GetNumThreads() {
-  TLocked lock(F->countLock);
+  TAcquireScope lock(F->countLock);
   return F->numThreads;
 }
 

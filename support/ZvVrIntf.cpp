@@ -3,19 +3,6 @@
 TZvVRObjectManager* VRObjectManager = nullptr;
 TVantrelLogger* ZvGlobalLogger = nullptr;
 
-namespace {
-class TLocked {
- public:
-  explicit TLocked(TCriticalSection& C) : FC(C) { FC.Acquire(); }
-  ~TLocked() { FC.Release(); }
-  TLocked(const TLocked&) = delete;
-  TLocked& operator=(const TLocked&) = delete;
-
- private:
-  TCriticalSection& FC;
-};
-}  // namespace
-
 TZvVRObjectManager::~TZvVRObjectManager() { FLogAppender.reset(); }
 
 void TZvVRObjectManager::EnableAllObjects() {
@@ -27,7 +14,7 @@ void TZvVRObjectManager::DisableAllObjects() {
 }
 
 TZvTextAppender* TZvVRObjectManager::GetLogAppender() {
-  TLocked lock(FLogFileLock);
+  TAcquireScope lock(FLogFileLock);
   if (!FLogAppender) FLogAppender = std::make_unique<TZvTextAppender>(TEncoding::UTF8(), 500);
   return FLogAppender.get();
 }

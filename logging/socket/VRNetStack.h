@@ -211,6 +211,9 @@ class TVRNetSocketList : public TObject {
   TVRNetCriticalSection FLock;
 };
 
+// Holds a socket list's lock for the life of the scope.
+using TVRNetSocketListLock = TCallScope<TVRNetSocketList, &TVRNetSocketList::Lock, &TVRNetSocketList::Unlock>;
+
 extern TClass SocketListClass;
 
 // Sends a whole file on a socket; the file size, or 0 on any failure. Installed by the

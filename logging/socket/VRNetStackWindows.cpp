@@ -498,16 +498,6 @@ void TVRNetStackWindows::WriteChecksum(TVRNetStackSocketHandle ASocket, TBytes& 
 // Socket lists ------------------------------------------------------------------------------
 
 namespace {
-class TListLock {
- public:
-  explicit TListLock(TVRNetSocketList* L) : FList(L) { FList->Lock(); }
-  ~TListLock() { FList->Unlock(); }
-  TListLock(const TListLock&) = delete;
-  TListLock& operator=(const TListLock&) = delete;
-
- private:
-  TVRNetSocketList* FList;
-};
 
 [[noreturn]] void SetSizeExceeded() { EVRNetStackSetSizeExceeded::Toss(L"Set Size Exceeded."); }
 
@@ -530,31 +520,31 @@ fd_set CopySet(TVRNetSocketListWindows* L, const fd_set& S) {
 }  // namespace
 
 TVRNetStackSocketHandle TVRNetSocketListWindows::Items(Integer AIndex) {
-  TListLock lock(this);
+  TVRNetSocketListLock lock(this);
   if (AIndex < 0 || static_cast<u_int>(AIndex) >= FFDSet.fd_count) SetSizeExceeded();
   return FFDSet.fd_array[AIndex];
 }
 
 void TVRNetSocketListWindows::Add(TVRNetStackSocketHandle AHandle) {
-  TListLock lock(this);
+  TVRNetSocketListLock lock(this);
   if (FFDSet.fd_count >= FD_SETSIZE) SetSizeExceeded();
   FFDSet.fd_array[FFDSet.fd_count++] = AHandle;
 }
 
 std::unique_ptr<TVRNetSocketList> TVRNetSocketListWindows::Clone() {
   auto r = std::make_unique<TVRNetSocketListWindows>();
-  TListLock lock(this);
+  TVRNetSocketListLock lock(this);
   r->FFDSet = FFDSet;
   return r;
 }
 
 Integer TVRNetSocketListWindows::Count() {
-  TListLock lock(this);
+  TVRNetSocketListLock lock(this);
   return static_cast<Integer>(FFDSet.fd_count);
 }
 
 void TVRNetSocketListWindows::Remove(TVRNetStackSocketHandle AHandle) {
-  TListLock lock(this);
+  TVRNetSocketListLock lock(this);
   for (u_int i = 0; i < FFDSet.fd_count; ++i) {
     if (FFDSet.fd_array[i] == AHandle) {
       FFDSet.fd_array[i] = FFDSet.fd_array[FFDSet.fd_count - 1];
@@ -565,12 +555,12 @@ void TVRNetSocketListWindows::Remove(TVRNetStackSocketHandle AHandle) {
 }
 
 void TVRNetSocketListWindows::Clear() {
-  TListLock lock(this);
+  TVRNetSocketListLock lock(this);
   FFDSet.fd_count = 0;
 }
 
 bool TVRNetSocketListWindows::ContainsSocket(TVRNetStackSocketHandle AHandle) {
-  TListLock lock(this);
+  TVRNetSocketListLock lock(this);
   return FDIsSet(AHandle, FFDSet);
 }
 

@@ -1,4 +1,5 @@
 #include "VRNetWinsock2.h"
+#include "SysUtils.h"
 
 namespace {
 HMODULE GWinsock = nullptr;
@@ -85,18 +86,9 @@ EVRNetWinsockStubError EVRNetWinsockStubError::Build(DWORD Win32Error, const Str
   return e;
 }
 
-namespace {
-HMODULE LoadQuietly(const wchar_t* Name) {
-  const UINT old = SetErrorMode(0x8000);
-  HMODULE h = LoadLibraryW(Name);
-  SetErrorMode(old);
-  return h;
-}
-}  // namespace
-
 void LoadWinsockLibrary() {
   if (GWinsock) return;
-  GWinsock = LoadQuietly(L"WS2_32.DLL");
+  GWinsock = SafeLoadLibrary(L"WS2_32.DLL");
   DWORD error = GWinsock ? 0 : GetLastError();
   if (GWinsock) {
     WSADATA data;
@@ -112,7 +104,7 @@ void LoadWinsockLibrary() {
 
 void LoadWinsockExtensions() {
   if (GMSWSock) return;
-  GMSWSock = LoadQuietly(L"MSWSOCK.DLL");
+  GMSWSock = SafeLoadLibrary(L"MSWSOCK.DLL");
   if (!GMSWSock)
     throw EVRNetWinsockStubError::Build(GetLastError(), L"Error on loading Winsock2 library (%s)",
                                         {String(L"MSWSOCK.DLL")});

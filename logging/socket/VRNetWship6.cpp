@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "SysUtils.h"
+
 namespace VRNetWship6 {
 TGetAddrInfoW GetAddrInfoW = nullptr;
 TGetNameInfoW GetNameInfoW = nullptr;
@@ -16,13 +18,6 @@ bool IPv6HelpersAvailable = false;
 namespace {
 std::atomic<HMODULE> GWship6{nullptr};
 std::atomic<HMODULE> GFwpuclnt{nullptr};
-
-HMODULE LoadQuietly(const wchar_t* Name) {
-  const UINT old = SetErrorMode(0x8000);
-  HMODULE h = LoadLibraryW(Name);
-  SetErrorMode(old);
-  return h;
-}
 
 bool NTFamily5OrLater() {
   OSVERSIONINFOW v{};
@@ -48,7 +43,7 @@ void LoadIPv6Helpers() {
   HMODULE m = WinsockModule();
   W::GetAddrInfoW = Proc<W::TGetAddrInfoW>(m, "GetAddrInfoW");
   if (!W::GetAddrInfoW) {
-    HMODULE w = LoadQuietly(L"Wship6.dll");
+    HMODULE w = SafeLoadLibrary(L"Wship6.dll");
     GWship6 = w;
     if (w) {
       m = w;
@@ -67,7 +62,7 @@ void LoadIPv6Helpers() {
   W::GetAddrInfoExW = GetProcAddress(m, "GetAddrInfoExW");
   W::SetAddrInfoExW = GetProcAddress(m, "SetAddrInfoExW");
   W::FreeAddrInfoExW = GetProcAddress(m, "FreeAddrInfoExW");
-  HMODULE f = LoadQuietly(L"Fwpuclnt.dll");
+  HMODULE f = SafeLoadLibrary(L"Fwpuclnt.dll");
   GFwpuclnt = f;
   if (f) {
     W::WSASetSocketPeerTargetName = GetProcAddress(f, "WSASetSocketPeerTargetName");

@@ -71,16 +71,35 @@ TBasicAction::~TBasicAction() {
   FClients.clear();
 }
 
+namespace {
+
+// Offers an action to the control with the keyboard focus and then to each of its
+// parents up to the form, until one takes it.
+template <class F>
+bool OfferToFocusedControls(F Offer) {
+  TWinControl* c = nullptr;
+  for (HWND w = GetFocus(); w && !c; w = GetParent(w)) c = FindControl(w);
+  for (; c; c = c->Parent())
+    if (Offer(c)) return true;
+  return false;
+}
+
+}  // namespace
+
 bool TBasicAction::Execute() {
-  if (!OnExecute) return false;
-  OnExecute(this);
-  return true;
+  if (OnExecute) {
+    OnExecute(this);
+    return true;
+  }
+  return OfferToFocusedControls([this](TWinControl* c) { return c->ExecuteAction(this); });
 }
 
 bool TBasicAction::Update() {
-  if (!OnUpdate) return false;
-  OnUpdate(this);
-  return true;
+  if (OnUpdate) {
+    OnUpdate(this);
+    return true;
+  }
+  return OfferToFocusedControls([this](TWinControl* c) { return c->UpdateAction(this); });
 }
 
 void TBasicAction::RegisterChanges(TBasicActionLink* Value) {
@@ -274,14 +293,14 @@ void TActionList::DeclarePublished(TPublisher<TActionList>& P) {
 namespace {
 
 // The classes form files may name, registered while the unit runs.
-std::vector<TClass> StreamedClasses() { return {TActionList::StaticClass(), TAction::StaticClass()}; }
+std::vector<TClass> ActnListClasses() { return {TActionList::StaticClass(), TAction::StaticClass()}; }
 
 void InitActnList() {
-  for (TClass c : StreamedClasses()) RegisterClass(c);
+  for (TClass c : ActnListClasses()) RegisterClass(c);
 }
 
 void DoneActnList() {
-  for (TClass c : StreamedClasses()) UnRegisterClass(c);
+  for (TClass c : ActnListClasses()) UnRegisterClass(c);
 }
 
 }  // namespace

@@ -12,7 +12,6 @@
 #include "Persistent.h"
 #include "SysInit.h"
 
-class TBasicAction;
 class TCustomActionList;
 
 class TBasicActionLink : public TObject {
@@ -35,33 +34,6 @@ class TBasicActionLink : public TObject {
   virtual void AssignClient() {}
   TBasicAction* FAction = nullptr;
   TObject* FClient;
-};
-
-using TActionEvent = std::function<void(TBasicAction* Action, bool& Handled)>;
-
-class TBasicAction : public TComponent {
-  DECLARE_CLASS(TBasicAction, TComponent)
- public:
-  explicit TBasicAction(TComponent* AOwner) : TComponent(AOwner) {}
-  ~TBasicAction() override;
-  // OnExecute (after the action list had its say); false when nothing ran.
-  virtual bool Execute();
-  // OnUpdate; false when nothing handled it.
-  virtual bool Update();
-  TComponent* ActionComponent() const { return FActionComponent; }
-  void SetActionComponent(TComponent* Value) { FActionComponent = Value; }
-  void RegisterChanges(TBasicActionLink* Value);
-  void UnRegisterChanges(TBasicActionLink* Value);
-  Integer ClientCount() const { return static_cast<Integer>(FClients.size()); }
-  TNotifyEvent OnExecute;
-  TNotifyEvent OnUpdate;
-
- protected:
-  virtual void Change();
-  std::vector<TBasicActionLink*> FClients;
-
- private:
-  TComponent* FActionComponent = nullptr;
 };
 
 class TContainedAction : public TBasicAction {

@@ -7,7 +7,7 @@
 namespace {
 
 // The classes form files may name, registered while the unit runs.
-std::vector<TClass> StreamedClasses() {
+std::vector<TClass> ComCtrlsClasses() {
   return {TTreeView::StaticClass(), TListView::StaticClass(), TStatusBar::StaticClass(),
           TTabControl::StaticClass(), TPageControl::StaticClass(), TTabSheet::StaticClass()};
 }
@@ -15,11 +15,11 @@ std::vector<TClass> StreamedClasses() {
 void InitComCtrls() {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES};
   InitCommonControlsEx(&icc);
-  for (TClass c : StreamedClasses()) RegisterClass(c);
+  for (TClass c : ComCtrlsClasses()) RegisterClass(c);
 }
 
 void DoneComCtrls() {
-  for (TClass c : StreamedClasses()) UnRegisterClass(c);
+  for (TClass c : ComCtrlsClasses()) UnRegisterClass(c);
 }
 
 HTREEITEM NextItem(HWND H, HTREEITEM Item, UINT Code) {
@@ -1089,6 +1089,26 @@ Integer TListItems::IndexOf(TListItem* Value) const {
 // =======================================================================================
 // TCustomListView
 
+void TIconOptions::DeclarePublished(TPublisher<TIconOptions>& P) {
+  P.Property(L"AutoArrange", &TIconOptions::AutoArrange, &TIconOptions::SetAutoArrange).Default(false);
+}
+
+void TIconOptions::SetAutoArrange(bool Value) {
+  if (FAutoArrange == Value) return;
+  FAutoArrange = Value;
+  if (FListView) FListView->UpdateStyle(LVS_AUTOARRANGE, Value ? LVS_AUTOARRANGE : 0);
+}
+
+void TIconOptions::Assign(TPersistent* Source) {
+  if (auto* o = dynamic_cast<TIconOptions*>(Source)) {
+    SetAutoArrange(o->FAutoArrange);
+    return;
+  }
+  inherited::Assign(Source);
+}
+
+TPersistent* TIconOptions::GetOwner() { return FListView; }
+
 void TListView::DeclarePublished(TPublisher<TListView>& P) {
   using C = TListView;
   P.Property(L"Color", &C::Color, &C::SetColor).Default(clWindow);
@@ -1096,6 +1116,7 @@ void TListView::DeclarePublished(TPublisher<TListView>& P) {
   P.Property(L"Columns", &C::Columns, &C::SetColumns);
   P.Property(L"BorderStyle", &C::BorderStyle, &C::SetBorderStyle).Default(bsSingle);
   P.Property(L"HideSelection", &C::HideSelection, &C::SetHideSelection).Default(true);
+  P.Property(L"IconOptions", &C::IconOptions, &C::SetIconOptions);
   P.Property(L"LargeImages", &C::LargeImages, &C::SetLargeImages);
   P.Property(L"MultiSelect", &C::MultiSelect, &C::SetMultiSelect).Default(false);
   P.Property(L"OwnerData", &C::OwnerData, &C::SetOwnerData).Default(false);
@@ -1114,7 +1135,10 @@ void TListView::DeclarePublished(TPublisher<TListView>& P) {
 }
 
 TCustomListView::TCustomListView(TComponent* AOwner)
-    : TWinControl(AOwner), FListItems(new TListItems(this)), FColumns(new TListColumns(this)) {
+    : TWinControl(AOwner),
+      FListItems(new TListItems(this)),
+      FColumns(new TListColumns(this)),
+      FIconOptions(std::make_unique<TIconOptions>(this)) {
   FControlStyle.Exclude(csCaptureMouse);
   FControlStyle.Exclude(csClickEvents);
   FTabStop = true;
@@ -1173,6 +1197,7 @@ void TCustomListView::CreateParams(TCreateParams& Params) {
   if (!FReadOnly) Params.Style |= LVS_EDITLABELS;
   if (!FHideSelection) Params.Style |= LVS_SHOWSELALWAYS;
   if (!FShowColumnHeaders) Params.Style |= LVS_NOCOLUMNHEADER;
+  if (FIconOptions->AutoArrange()) Params.Style |= LVS_AUTOARRANGE;
   if (FBorderStyle == bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
   Params.WindowClass.style &= ~static_cast<UINT>(CS_HREDRAW | CS_VREDRAW);
 }

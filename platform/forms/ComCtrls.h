@@ -418,6 +418,23 @@ using TLVCompareEvent =
     std::function<void(TObject* Sender, TListItem* Item1, TListItem* Item2, Integer Data, Integer& Compare)>;
 using TLVCompare = std::function<Integer(TListItem* Item1, TListItem* Item2, NativeInt Data)>;
 
+// How a list view lays out its icons: AutoArrange keeps them arranged in the icon
+// styles (LVS_AUTOARRANGE).
+class TIconOptions : public TPersistent {
+  DECLARE_CLASS(TIconOptions, TPersistent)
+  PUBLISHED(TIconOptions)
+ public:
+  explicit TIconOptions(TCustomListView* AOwner) : FListView(AOwner) {}
+  bool AutoArrange() const { return FAutoArrange; }
+  void SetAutoArrange(bool Value);
+  void Assign(TPersistent* Source) override;
+  TPersistent* GetOwner() override;
+
+ private:
+  TCustomListView* FListView;
+  bool FAutoArrange = false;
+};
+
 class TCustomListView : public TWinControl {
   DECLARE_CLASS(TCustomListView, TWinControl)
   DECLARE_MESSAGE_MAP
@@ -446,6 +463,8 @@ class TCustomListView : public TWinControl {
   void SetHideSelection(bool Value);
   bool ShowColumnHeaders() const { return FShowColumnHeaders; }
   void SetShowColumnHeaders(bool Value);
+  TIconOptions* IconOptions() const { return FIconOptions.get(); }
+  void SetIconOptions(TIconOptions* Value) { FIconOptions->Assign(Value); }
   TCustomImageList* LargeImages() const { return FLargeImages; }
   void SetLargeImages(TCustomImageList* Value);
   TCustomImageList* SmallImages() const { return FSmallImages; }
@@ -485,6 +504,7 @@ class TCustomListView : public TWinControl {
   friend class TListItem;
   friend class TListColumn;
   friend class TListColumns;
+  friend class TIconOptions;
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
   void DestroyWnd() override;
@@ -502,6 +522,7 @@ class TCustomListView : public TWinControl {
  private:
   std::unique_ptr<TListItems> FListItems;
   std::unique_ptr<TListColumns> FColumns;
+  std::unique_ptr<TIconOptions> FIconOptions;
   TViewStyle FViewStyle = vsIcon;
   bool FOwnerData = false, FMultiSelect = false, FReadOnly = false, FRowSelect = false;
   bool FHideSelection = true, FShowColumnHeaders = true;

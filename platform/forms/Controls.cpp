@@ -632,6 +632,19 @@ void TControl::NotifyDockHost(UINT Msg, WPARAM WParam, LPARAM LParam) {
 }
 
 bool TControl::ManualDock(TWinControl* NewDockSite, TControl* DropControl, TAlign ControlSide) {
+  TDragDockObject source(this);
+  source.SetDropOnControl(DropControl);
+  source.SetDropAlign(ControlSide);
+  if (NewDockSite) {
+    RECT site = NewDockSite->ClientRect();
+    MapWindowPoints(NewDockSite->HandleAllocated() ? NewDockSite->Handle() : nullptr, HWND_DESKTOP,
+                    reinterpret_cast<POINT*>(&site), 2);
+    source.SetDockRect(site);
+  }
+  return DockTo(NewDockSite, &source);
+}
+
+bool TControl::DockTo(TWinControl* NewDockSite, TDragDockObject* Source) {
   TWinControl* old = FHostDockSite;
   if (NewDockSite && NewDockSite == old) return true;
   if (old && !old->DoUnDock(NewDockSite, this)) return false;
@@ -649,16 +662,27 @@ bool TControl::ManualDock(TWinControl* NewDockSite, TControl* DropControl, TAlig
     SetParent(nullptr);
     return true;
   }
-  TDragDockObject source(this);
-  source.SetDropOnControl(DropControl);
-  source.SetDropAlign(ControlSide);
-  RECT site = NewDockSite->ClientRect();
-  MapWindowPoints(NewDockSite->HandleAllocated() ? NewDockSite->Handle() : nullptr, HWND_DESKTOP,
-                  reinterpret_cast<POINT*>(&site), 2);
-  source.SetDockRect(site);
-  NewDockSite->DockDrop(&source, (site.right - site.left) / 2, (site.bottom - site.top) / 2);
+  const RECT site = Source->DockRect();
+  NewDockSite->DockDrop(Source, (site.right - site.left) / 2, (site.bottom - site.top) / 2);
   FHostDockSite = NewDockSite;
   NewDockSite->FDockClients.push_back(this);
+  return true;
+}
+
+bool TControl::ManualFloat(const RECT& ScreenRect) {
+  auto* host = dynamic_cast<TCustomDockForm*>(FHostDockSite);
+  if (host && host->DockClientCount() == 1) {
+    host->PlaceClientArea(ScreenRect);
+    return true;
+  }
+  // The host belongs with the control: it goes with the control's owner.
+  TComponent* owner = Owner() ? Owner() : Application;
+  auto created = std::make_unique<TCustomDockForm>(owner);
+  created->PlaceClientArea(ScreenRect);
+  TDragDockObject source(this);
+  source.SetDockRect(ScreenRect);
+  if (!DockTo(created.get(), &source)) return false;
+  created.release()->Show();
   return true;
 }
 
@@ -695,8 +719,7 @@ void TControl::WndProc(TMessage& Message) {
       case WM_LBUTTONDOWN:
       case WM_LBUTTONDBLCLK:
         // An automatic drag takes the press instead of the ordinary mouse handling.
-        if (FDragMode == dmAutomatic && FDragKind == dkDrag &&
-            !ComponentState().Contains(csDesigning)) {
+        if (FDragMode == dmAutomatic && !ComponentState().Contains(csDesigning)) {
           BeginDrag(Mouse ? Mouse->DragImmediate() : true, -1);
           return;
         }
@@ -909,6 +932,17 @@ void TControl::DoStartDrag(TDragObject*& DragObject) {
 
 void TControl::DoEndDrag(TObject* Target, Integer X, Integer Y) {
   if (OnEndDrag) OnEndDrag(this, Target, X, Y);
+}
+
+void TControl::DoStartDock(TDragObject*& DragObject) {
+  if (!OnStartDock) return;
+  auto* dock = dynamic_cast<TDragDockObject*>(DragObject);
+  OnStartDock(this, dock);
+  DragObject = dock;
+}
+
+void TControl::DoEndDock(TObject* Target, Integer X, Integer Y) {
+  if (OnEndDock) OnEndDock(this, Target, X, Y);
 }
 
 void TControl::DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept) {
@@ -2416,5 +2450,6 @@ void TWinControl::DoAddDockClient(TControl* Client, const RECT& ARect) {
 bool TWinControl::DoUnDock(TWinControl* NewTarget, TControl* Client) {
   bool allow = true;
   if (OnUnDock) OnUnDock(this, Client, NewTarget, allow);
-  return allow;
+  return allow &&
+         Perform(CM_UNDOCKCLIENT, reinterpret_cast<WPARAM>(NewTarget), reinterpret_cast<LPARAM>(Client)) == 0;
 }

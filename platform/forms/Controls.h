@@ -130,6 +130,7 @@ using TDragOverEvent = std::function<void(TObject* Sender, TObject* Source, int 
 using TDragDropEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y)>;
 using TStartDragEvent = std::function<void(TObject* Sender, TDragObject*& DragObject)>;
 using TEndDragEvent = std::function<void(TObject* Sender, TObject* Target, int X, int Y)>;
+using TStartDockEvent = std::function<void(TObject* Sender, TDragDockObject*& DragObject)>;
 
 // The window parameters a control fills in before its window is made.
 struct TCreateParams {
@@ -241,6 +242,13 @@ class TControl : public TComponent {
   // (DoRemoveDockClient). Answers whether the control moved.
   TWinControl* HostDockSite() const { return FHostDockSite; }
   bool ManualDock(TWinControl* NewDockSite, TControl* DropControl = nullptr, TAlign ControlSide = alNone);
+  // Moves the control into NewDockSite as Source describes it (a drag's drop or
+  // ManualDock): the same steps as ManualDock.
+  bool DockTo(TWinControl* NewDockSite, TDragDockObject* Source);
+  // Undocks the control into a floating host window (TCustomDockForm) whose client area
+  // is ScreenRect; a control already floating moves its host there. The host goes away
+  // when its client leaves it. Answers whether the control moved.
+  bool ManualFloat(const RECT& ScreenRect);
   // Tells the dock host (if any) that this client handled Msg (CM_DOCKNOTIFICATION).
   void NotifyDockHost(UINT Msg, WPARAM WParam, LPARAM LParam);
   virtual bool Enabled() const { return FEnabled; }
@@ -321,6 +329,11 @@ class TControl : public TComponent {
   // unless the handler says otherwise.
   virtual void DoStartDrag(TDragObject*& DragObject);
   virtual void DoEndDrag(TObject* Target, Integer X, Integer Y);
+  // The same for a drag that docks the control (DragKind dkDock): OnStartDock may supply
+  // the dock object; OnEndDock hears where the control went (Target nullptr: nowhere
+  // or floating).
+  virtual void DoStartDock(TDragObject*& DragObject);
+  virtual void DoEndDock(TObject* Target, Integer X, Integer Y);
   virtual void DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept);
   virtual void DragDrop(TObject* Source, Integer X, Integer Y);
   // The images shown while this control is dragged (nullptr: none).
@@ -359,6 +372,8 @@ class TControl : public TComponent {
   TDragDropEvent OnDragDrop;
   TStartDragEvent OnStartDrag;
   TEndDragEvent OnEndDrag;
+  TStartDockEvent OnStartDock;
+  TEndDragEvent OnEndDock;
 
   // Overridable steps ("dynamic methods").
   virtual void Click();
@@ -537,7 +552,8 @@ class TWinControl : public TControl {
   virtual void DockOver(TDragDockObject* Source, Integer X, Integer Y, TDragState State, bool& Accept);
   // Takes the source's control as a dock client (DoAddDockClient), then fires OnDockDrop.
   virtual void DockDrop(TDragDockObject* Source, Integer X, Integer Y);
-  // A dock client leaves for NewTarget: fires OnUnDock, whose Allow starts true.
+  // A dock client leaves for NewTarget: fires OnUnDock, whose Allow starts true, then
+  // sends CM_UNDOCKCLIENT (WParam NewTarget, LParam Client), whose non-zero result refuses.
   virtual bool DoUnDock(TWinControl* NewTarget, TControl* Client);
   using TDockDropEvent = std::function<void(TObject* Sender, TDragDockObject* Source, Integer X, Integer Y)>;
   using TDockOverEvent = std::function<void(TObject* Sender, TDragDockObject* Source, Integer X, Integer Y,

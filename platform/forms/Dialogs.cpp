@@ -211,14 +211,14 @@ bool TOpenDialog::DoExecute(bool Save) {
 namespace {
 
 // The classes form files may name, registered while the unit runs.
-std::vector<TClass> StreamedClasses() { return {TOpenDialog::StaticClass(), TSaveDialog::StaticClass()}; }
+std::vector<TClass> DialogsClasses() { return {TOpenDialog::StaticClass(), TSaveDialog::StaticClass()}; }
 
 void InitDialogs() {
-  for (TClass c : StreamedClasses()) RegisterClass(c);
+  for (TClass c : DialogsClasses()) RegisterClass(c);
 }
 
 void DoneDialogs() {
-  for (TClass c : StreamedClasses()) UnRegisterClass(c);
+  for (TClass c : DialogsClasses()) UnRegisterClass(c);
 }
 
 }  // namespace

@@ -27,6 +27,8 @@ void TBaseDragControlObject::EndDrag(TObject* Target, Integer X, Integer Y) {
   FControl->DoEndDrag(Target, X, Y);
 }
 
+void TDragDockObject::EndDrag(TObject* Target, Integer X, Integer Y) { Control()->DoEndDock(Target, X, Y); }
+
 TCursor TDragControlObject::GetDragCursor(bool Accepted, Integer X, Integer Y) {
   return Accepted ? Control()->DragCursor() : crNoDrop;
 }
@@ -51,6 +53,11 @@ class TDragManager : public TObject {
   // While the control's DoStartDrag runs, an EndDrag refuses the drag.
   bool Starting = false;
   bool Refused = false;
+  // A dock drag: the object is a TDragDockObject; the mouse is over the control's own
+  // host; where the press was inside the control (the floating rectangle keeps it).
+  bool Docking = false;
+  bool OverOwnHost = false;
+  POINT Grab{0, 0};
 
   void Begin(TControl* C, bool Immediate, Integer AThreshold);
   void Move(POINT Screen);
@@ -63,6 +70,9 @@ class TDragManager : public TObject {
  private:
   void Start(POINT Screen);
   bool DragTo(TControl* T, POINT Screen, TDragState State);
+  void MoveOver(TControl* T, POINT Screen);
+  void MoveDock(POINT Screen);
+  bool DockOverStep(TControl* T, POINT Screen, TDragState State);
   void WMMouseMove(TWMMouse& Message);
   void WMLButtonUp(TWMMouse& Message);
   // A right press, a cancel request or losing the capture ends the drag without a drop.
@@ -211,25 +221,37 @@ const TUnitInfo DragObjsUnit{L"DragObjs", InitDragObjs, DoneDragObjs};
 void TDragManager::Begin(TControl* C, bool Immediate, Integer AThreshold) {
   if (Object) Finish(false);
   TDragObject* obj = nullptr;
+  const bool dock = C->DragKind() == dkDock;
   {
     // The control counts as dragged while it starts, so that it can refuse; a failed
     // start leaves no drag behind.
     TRollbackScope<TControl*> control(Control, C);
     TValueScope<bool> starting(Starting, true);
     Refused = false;
-    C->DoStartDrag(obj);
+    if (dock)
+      C->DoStartDock(obj);
+    else
+      C->DoStartDrag(obj);
   }
   if (Refused) {
     Control = nullptr;
     return;
   }
   if (!obj) {
-    Owned = std::make_unique<TDragControlObject>(C);
+    if (dock)
+      Owned = std::make_unique<TDragDockObject>(C);
+    else
+      Owned = std::make_unique<TDragControlObject>(C);
     obj = Owned.get();
   }
   Object = obj;
+  Docking = dock;
+  OverOwnHost = false;
+  if (dock) Immediate = false;
   Threshold = AThreshold >= 0 ? AThreshold : (Mouse ? Mouse->DragThreshold() : 5);
   GetCursorPos(&DownPos);
+  const POINT origin = C->ClientToScreen(POINT{0, 0});
+  Grab = POINT{DownPos.x - origin.x, DownPos.y - origin.y};
   Started = false;
   Target = nullptr;
   Accepted = false;
@@ -264,18 +286,75 @@ void TDragManager::Move(POINT Screen) {
     return;
   }
   Object->FDragPos = Screen;
-  TControl* t = FindDragTarget(Screen, false);
-  if (t != Target) {
-    if (Target) DragTo(Target, Screen, dsDragLeave);
-    Target = t;
-    Accepted = DragTo(Target, Screen, dsDragEnter);
+  if (Docking)
+    MoveDock(Screen);
+  else
+    MoveOver(FindDragTarget(Screen, false), Screen);
+}
+
+// The mouse is over T (nullptr: nothing that counts): the target left and the one
+// entered hear of it, the cursor and the drag images follow.
+void TDragManager::MoveOver(TControl* T, POINT Screen) {
+  auto step = [&](TDragState State) {
+    return Docking ? DockOverStep(Target, Screen, State) : DragTo(Target, Screen, State);
+  };
+  if (T != Target) {
+    if (Target) step(dsDragLeave);
+    Target = T;
+    Accepted = step(dsDragEnter);
   } else {
-    Accepted = DragTo(Target, Screen, dsDragMove);
+    Accepted = step(dsDragMove);
   }
   Object->FDragTarget = Target;
   if (Target) Object->FDragTargetPos = Target->ScreenToClient(Screen);
-  ::SetCursor(CursorOf(Object->GetDragCursor(Accepted, Screen.x, Screen.y)));
+  // A dock drag released over no site still moves the control (it floats).
+  const bool shownAccepted = Accepted || (Docking && !OverOwnHost);
+  ::SetCursor(CursorOf(Object->GetDragCursor(shownAccepted, Screen.x, Screen.y)));
   if (TDragImageList* images = Object->GetDragImages()) images->DragMove(Screen.x, Screen.y);
+}
+
+namespace {
+
+// The dock site under a screen point for Client: the nearest windowed control up from
+// the control there that is Client's own host, or a dock site that takes Client there
+// (GetSiteInfo). Client itself and what lies inside it are never sites.
+TWinControl* FindDockSite(TControl* Client, POINT Screen) {
+  auto* clientWin = dynamic_cast<TWinControl*>(Client);
+  for (TControl* c = FindDragTarget(Screen, false); c; c = c->Parent()) {
+    auto* site = dynamic_cast<TWinControl*>(c);
+    if (!site || site == Client || (clientWin && clientWin->ContainsControl(site))) continue;
+    if (site == Client->HostDockSite()) return site;
+    if (!site->DockSite()) continue;
+    RECT influence{};
+    bool canDock = false;
+    site->GetSiteInfo(Client, influence, Screen, canDock);
+    if (canDock && PtInRect(&influence, Screen)) return site;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+bool TDragManager::DockOverStep(TControl* T, POINT Screen, TDragState State) {
+  auto* site = dynamic_cast<TWinControl*>(T);
+  if (!site) return false;
+  POINT p = site->ScreenToClient(Screen);
+  bool accept = false;
+  site->DockOver(static_cast<TDragDockObject*>(Object), p.x, p.y, State, accept);
+  return accept;
+}
+
+// A dock drag: the rectangle follows the mouse at the control's size (where it would
+// float) until a site over which it moves sets its own.
+void TDragManager::MoveDock(POINT Screen) {
+  auto* dock = static_cast<TDragDockObject*>(Object);
+  TControl* client = dock->Control();
+  TWinControl* site = FindDockSite(client, Screen);
+  OverOwnHost = site && site == client->HostDockSite();
+  TControl* t = OverOwnHost ? nullptr : site;
+  const POINT topLeft{Screen.x - Grab.x, Screen.y - Grab.y};
+  dock->SetDockRect(RECT{topLeft.x, topLeft.y, topLeft.x + client->Width(), topLeft.y + client->Height()});
+  MoveOver(t, Screen);
 }
 
 // Drop on an accepting target (OnDragDrop), then Finished; the manager is clear
@@ -291,6 +370,10 @@ void TDragManager::Finish(bool Drop) {
   bool started = Started;
   POINT pos = obj->FDragPos;
   bool accepted = Drop && started && Accepted && target;
+  const bool docking = Docking;
+  const bool floats = Drop && started && !accepted && !OverOwnHost && !obj->FCancelling;
+  Docking = false;
+  OverOwnHost = false;
   Object = nullptr;
   Control = nullptr;
   Target = nullptr;
@@ -303,6 +386,20 @@ void TDragManager::Finish(bool Drop) {
     return;
   }
   POINT tp = target ? target->ScreenToClient(pos) : pos;
+  if (docking) {
+    auto* dock = static_cast<TDragDockObject*>(obj);
+    if (target && !accepted) {
+      bool a = false;
+      static_cast<TWinControl*>(target)->DockOver(dock, tp.x, tp.y, dsDragLeave, a);
+    }
+    obj->FDropped = accepted;
+    if (accepted)
+      dock->Control()->DockTo(static_cast<TWinControl*>(target), dock);
+    else if (floats)
+      dock->Control()->ManualFloat(dock->DockRect());
+    obj->Finished(accepted ? target : nullptr, tp.x, tp.y, accepted);
+    return;
+  }
   if (target && !accepted) {
     // The target hears that the drag left it.
     bool a = false;

@@ -73,6 +73,10 @@ class TDragDockObject : public TBaseDragControlObject {
   TAlign DropAlign() const { return FDropAlign; }
   void SetDropAlign(TAlign Value) { FDropAlign = Value; }
 
+ protected:
+  // The control hears of the end through DoEndDock.
+  void EndDrag(TObject* Target, Integer X, Integer Y) override;
+
  private:
   RECT FDockRect{0, 0, 0, 0};
   TControl* FDropOnControl = nullptr;
@@ -91,6 +95,10 @@ class TDragControlObject : public TBaseDragControlObject {
 // Starts dragging Control: at once, or once the mouse moved Threshold pixels (-1: the
 // mouse object's DragThreshold) with the left button held. The control's DoStartDrag
 // may supply the drag object, or refuse the drag by calling EndDrag.
+// A control whose DragKind is dkDock is docked instead (DoStartDock, a TDragDockObject),
+// always after the threshold, so that a click moves nothing: over a dock site that takes
+// it (GetSiteInfo, DockOver) it docks there on release; released elsewhere it floats in
+// a host window of its own (ManualFloat); over its own host it stays.
 void BeginDrag(TControl* Control, bool Immediate = true, Integer Threshold = -1);
 // Ends the current drag: with Drop, over the control under the mouse.
 void EndDrag(bool Drop);

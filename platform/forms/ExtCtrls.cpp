@@ -9,17 +9,17 @@ const wchar_t* const TimerClassName = L"ZsTimerWindow";
 bool TimerClassRegistered = false;
 
 // The classes form files may name, registered while the unit runs.
-std::vector<TClass> StreamedClasses() {
+std::vector<TClass> ExtCtrlsClasses() {
   return {TPanel::StaticClass(), TSplitter::StaticClass(), TTimer::StaticClass(),
           TImage::StaticClass(), TBevel::StaticClass(), TPaintBox::StaticClass()};
 }
 
 void InitExtCtrls() {
-  for (TClass c : StreamedClasses()) RegisterClass(c);
+  for (TClass c : ExtCtrlsClasses()) RegisterClass(c);
 }
 
 void DoneExtCtrls() {
-  for (TClass c : StreamedClasses()) UnRegisterClass(c);
+  for (TClass c : ExtCtrlsClasses()) UnRegisterClass(c);
   if (TimerClassRegistered) UnregisterClassW(TimerClassName, GetModuleHandleW(nullptr));
   TimerClassRegistered = false;
 }

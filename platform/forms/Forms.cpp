@@ -720,6 +720,60 @@ void TCustomForm::CMDeactivate(TCMNoParams&) { Deactivate(); }
 void TCustomForm::CMRelease(TCMNoParams&) { delete this; }
 
 // ---------------------------------------------------------------------------------------
+// TCustomDockForm
+
+TCustomDockForm::TCustomDockForm(TComponent* AOwner) : TCustomForm(AOwner) {
+  SetBorderStyle(bsSizeToolWin);
+  SetPosition(poDesigned);
+}
+
+const TMessageMap* TCustomDockForm::ClassMessages() {
+  static constexpr TMessageEntry Entries[] = {
+      {CM_UNDOCKCLIENT, MessageHandler<&TCustomDockForm::CMUnDockClient>},
+  };
+  static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
+  return &Map;
+}
+
+void TCustomDockForm::PlaceClientArea(const RECT& ScreenRect) {
+  RECT r = ScreenRect;
+  AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongW(Handle(), GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongW(Handle(), GWL_EXSTYLE)));
+  SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+void TCustomDockForm::DoAddDockClient(TControl* Client, const RECT& ARect) {
+  inherited::DoAddDockClient(Client, ARect);
+  Client->SetAlign(alClient);
+  Client->FreeNotification(this);
+  FHadClient = true;
+}
+
+void TCustomDockForm::DoRemoveDockClient(TControl* Client) {
+  inherited::DoRemoveDockClient(Client);
+  Client->RemoveFreeNotification(this);
+  ReleaseWhenEmpty();
+}
+
+void TCustomDockForm::CMUnDockClient(TMessage& Message) {
+  if (auto* client = reinterpret_cast<TControl*>(Message.LParam)) client->SetAlign(alNone);
+  Message.Result = 0;
+}
+
+void TCustomDockForm::Notification(TComponent* AComponent, TOperation Operation) {
+  inherited::Notification(AComponent, Operation);
+  if (Operation != opRemove) return;
+  // A client being freed has already left the client list (or leaves it here).
+  auto it = std::find(FDockClients.begin(), FDockClients.end(), AComponent);
+  if (it != FDockClients.end()) FDockClients.erase(it);
+  ReleaseWhenEmpty();
+}
+
+void TCustomDockForm::ReleaseWhenEmpty() {
+  if (FHadClient && FDockClients.empty() && !ComponentState().Contains(csDestroying)) Release();
+}
+
+// ---------------------------------------------------------------------------------------
 // TMonitor and TScreen
 
 RECT TMonitor::BoundsRect() const {

@@ -220,6 +220,29 @@ class TForm : public TCustomForm {
 
 using TCustomFormClass = TClass;
 
+// The floating host of an undocked control (TControl::ManualFloat): a sizeable tool
+// window that its one dock client fills. It frees itself once its client has left
+// (undocked elsewhere or freed).
+class TCustomDockForm : public TCustomForm {
+  DECLARE_CLASS(TCustomDockForm, TCustomForm)
+  DECLARE_MESSAGE_MAP
+ public:
+  explicit TCustomDockForm(TComponent* AOwner);
+  // Places and sizes the window so that its client area covers ScreenRect.
+  void PlaceClientArea(const RECT& ScreenRect);
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ protected:
+  void DoAddDockClient(TControl* Client, const RECT& ARect) override;
+  void DoRemoveDockClient(TControl* Client) override;
+  // A client leaving for another site no longer fills the host.
+  void CMUnDockClient(TMessage& Message);
+
+ private:
+  void ReleaseWhenEmpty();
+  bool FHadClient = false;
+};
+
 // The form a control is on (the top-level form), or nullptr.
 TCustomForm* GetParentForm(TControl* Control, bool TopForm = true);
 // The same, or EInvalidOperation when the control is on no form.

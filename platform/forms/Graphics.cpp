@@ -289,13 +289,15 @@ void InitGraphics() {
   RegisterIntegerConsts(TypeInfoFontCharset(), IdentToCharset, CharsetToIdent);
   TPicture::RegisterFileFormat(L"bmp", L"Bitmaps", TBitmap::StaticClass());
   TPicture::RegisterFileFormat(L"ico", L"Icons", TIcon::StaticClass());
-  RegisterClasses({TFont::StaticClass(), TPen::StaticClass(), TBrush::StaticClass(),
-                   TPicture::StaticClass(), TBitmap::StaticClass(), TIcon::StaticClass()});
+  TPicture::RegisterFileFormat(L"emf", L"Enhanced Metafiles", TMetafile::StaticClass());
+  TPicture::RegisterFileFormat(L"wmf", L"Metafiles", TMetafile::StaticClass());
+  RegisterClasses({TFont::StaticClass(), TPen::StaticClass(), TBrush::StaticClass(), TPicture::StaticClass(),
+                   TBitmap::StaticClass(), TIcon::StaticClass(), TMetafile::StaticClass()});
 }
 
 void DoneGraphics() {
-  UnRegisterClasses({TFont::StaticClass(), TPen::StaticClass(), TBrush::StaticClass(),
-                     TPicture::StaticClass(), TBitmap::StaticClass(), TIcon::StaticClass()});
+  UnRegisterClasses({TFont::StaticClass(), TPen::StaticClass(), TBrush::StaticClass(), TPicture::StaticClass(),
+                     TBitmap::StaticClass(), TIcon::StaticClass(), TMetafile::StaticClass()});
   delete FileFormats; FileFormats = nullptr;
   delete DefaultFont; DefaultFont = nullptr;
   if (FontCache) { FontCache->Clear(); delete FontCache; FontCache = nullptr; }

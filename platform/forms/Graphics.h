@@ -609,6 +609,71 @@ class TIcon : public TGraphic {
   TBytes FData;  // the .ico file the icon came from, written back unchanged
 };
 
+// A vector picture held as an enhanced metafile. It reads enhanced metafiles (.emf) and
+// placeable Windows metafiles (.wmf) and writes back the kind it was read as (Enhanced),
+// so a picture keeps its format through a save. Sizes are kept in 0.01 mm as the
+// metafile's frame gives them; Width and Height are those at the screen's resolution.
+class TMetafile : public TGraphic {
+  DECLARE_CLASS(TMetafile, TGraphic)
+ public:
+  TMetafile() = default;
+  ~TMetafile() override;
+  void Assign(TPersistent* Source) override;
+  bool Empty() const override { return FHandle == nullptr; }
+  Integer Width() const override;
+  Integer Height() const override;
+  void SetWidth(Integer Value) override;
+  void SetHeight(Integer Value) override;
+  Integer MMWidth() const { return FMMWidth; }
+  Integer MMHeight() const { return FMMHeight; }
+  void SetMMWidth(Integer Value);
+  void SetMMHeight(Integer Value);
+  // Units per inch of a placeable Windows metafile's frame (0: not read from one).
+  Word Inch() const { return FInch; }
+  void SetInch(Word Value);
+  // True: written as an enhanced metafile; False: as a placeable Windows metafile.
+  bool Enhanced() const { return FEnhanced; }
+  void SetEnhanced(bool Value);
+  HENHMETAFILE Handle() const { return FHandle; }
+  // Takes over an enhanced metafile handle; its frame gives the size.
+  void SetHandle(HENHMETAFILE Value);
+  // Gives up the handle: the caller owns it and the metafile becomes empty.
+  HENHMETAFILE ReleaseHandle();
+  void Clear();
+  void LoadFromStream(TStream* Stream) override;
+  void SaveToStream(TStream* Stream) override;
+  void LoadFromBytes(const TBytes& Data) override;
+  TBytes SaveToBytes() override;
+  // A ".wmf" file is written as a placeable Windows metafile and an ".emf" file as an
+  // enhanced one, whatever Enhanced says; other names follow Enhanced.
+  void SaveToFile(const String& FileName) override;
+  void Draw(TCanvas* ACanvas, const RECT& Rect) override;
+
+ private:
+  void Reset();
+  void LoadEnhanced(const TBytes& Data);
+  void LoadPlaceable(const TBytes& Data);
+  TBytes SavePlaceable();
+  HENHMETAFILE FHandle = nullptr;
+  Integer FMMWidth = 0, FMMHeight = 0;
+  Word FInch = 0;
+  bool FEnhanced = true;
+};
+
+// Records drawing into a metafile: what is drawn on the canvas becomes the metafile's
+// picture when the canvas is freed. The metafile's size, when set, is the frame;
+// otherwise the frame is the drawing's bounds.
+class TMetafileCanvas : public TCanvas {
+  DECLARE_CLASS(TMetafileCanvas, TCanvas)
+ public:
+  // AReferenceDevice: the device the drawing is measured for (nullptr: the screen).
+  TMetafileCanvas(TMetafile* AMetafile, HDC AReferenceDevice);
+  ~TMetafileCanvas() override;
+
+ private:
+  TMetafile* FMetafile;
+};
+
 class TPicture : public TPersistent {
   DECLARE_CLASS(TPicture, TPersistent)
  public:

@@ -754,14 +754,14 @@ bool ReplaceImageList(TCustomImageList*& Field, TCustomImageList* Value, TChange
 namespace {
 
 // The classes form files may name, registered while the unit runs.
-std::vector<TClass> StreamedClasses() { return {TImageList::StaticClass()}; }
+std::vector<TClass> ImgListClasses() { return {TImageList::StaticClass()}; }
 
 void InitImgList() {
-  for (TClass c : StreamedClasses()) RegisterClass(c);
+  for (TClass c : ImgListClasses()) RegisterClass(c);
 }
 
 void DoneImgList() {
-  for (TClass c : StreamedClasses()) UnRegisterClass(c);
+  for (TClass c : ImgListClasses()) UnRegisterClass(c);
 }
 
 }  // namespace

@@ -92,16 +92,16 @@ HWND PopupList() {
 }
 
 // The classes form files may name, registered while the unit runs.
-std::vector<TClass> StreamedClasses() {
+std::vector<TClass> MenusClasses() {
   return {TMainMenu::StaticClass(), TPopupMenu::StaticClass(), TMenuItem::StaticClass()};
 }
 
 void InitMenus() {
-  for (TClass c : StreamedClasses()) RegisterClass(c);
+  for (TClass c : MenusClasses()) RegisterClass(c);
 }
 
 void DoneMenus() {
-  for (TClass c : StreamedClasses()) UnRegisterClass(c);
+  for (TClass c : MenusClasses()) UnRegisterClass(c);
   if (PopupWindow) DestroyWindow(PopupWindow);
   PopupWindow = nullptr;
   UnregisterClassW(PopupClassName, GetModuleHandleW(nullptr));

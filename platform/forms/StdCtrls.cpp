@@ -7,7 +7,7 @@
 namespace {
 
 // The classes form files may name, registered while the unit runs.
-std::vector<TClass> StreamedClasses() {
+std::vector<TClass> StdCtrlsClasses() {
   return {TLabel::StaticClass(), TButton::StaticClass(), TEdit::StaticClass(),
           TMemo::StaticClass(), TListBox::StaticClass(), TScrollBar::StaticClass(),
           TGroupBox::StaticClass(), TCheckBox::StaticClass(), TRadioButton::StaticClass(),
@@ -15,11 +15,11 @@ std::vector<TClass> StreamedClasses() {
 }
 
 void InitStdCtrls() {
-  for (TClass c : StreamedClasses()) RegisterClass(c);
+  for (TClass c : StdCtrlsClasses()) RegisterClass(c);
 }
 
 void DoneStdCtrls() {
-  for (TClass c : StreamedClasses()) UnRegisterClass(c);
+  for (TClass c : StdCtrlsClasses()) UnRegisterClass(c);
 }
 
 // Child windows that get owner-draw measuring messages need a control number of their

@@ -374,6 +374,21 @@ class TStream : public TObject {
     return Write(&Value, static_cast<Integer>(sizeof(T)));
   }
 
+  // Reads or writes a plain value in its memory layout, whole or raising as ReadBuffer and
+  // WriteBuffer do.
+  template <class T>
+  T ReadValue() {
+    static_assert(std::is_trivially_copyable_v<T>);
+    T v{};
+    ReadBuffer(&v, static_cast<Integer>(sizeof(T)));
+    return v;
+  }
+  template <class T>
+  void WriteValue(const T& Value) {
+    static_assert(std::is_trivially_copyable_v<T>);
+    WriteBuffer(&Value, static_cast<Integer>(sizeof(T)));
+  }
+
   Int64 Position() { return Seek(0, soCurrent); }
   void SetPosition(Int64 Pos) { Seek(Pos, soBeginning); }
   Int64 Size() { return GetSize(); }

@@ -276,6 +276,18 @@ void TComponent::SetSubComponent(bool IsSubComponent) {
 
 void TComponent::Loaded() { FComponentState.Exclude(csLoading); }
 
+bool TComponent::ExecuteAction(TBasicAction* Action) {
+  if (!Action || !Action->HandlesTarget(this)) return false;
+  Action->ExecuteTarget(this);
+  return true;
+}
+
+bool TComponent::UpdateAction(TBasicAction* Action) {
+  if (!Action || !Action->HandlesTarget(this)) return false;
+  Action->UpdateTarget(this);
+  return true;
+}
+
 void TComponent::SetDesigning(bool Value, bool SetChildren) {
   SetComponentStateItem(csDesigning, Value);
   if (SetChildren)

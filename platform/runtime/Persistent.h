@@ -16,6 +16,8 @@ class TReader;
 class TWriter;
 class TComponent;
 class TCollection;
+class TBasicAction;
+class TBasicActionLink;
 
 DECLARE_EXCEPTION(EComponentError, Exception)
 
@@ -158,6 +160,12 @@ class TComponent : public TPersistent {
   virtual void ValidateInsert(TComponent* /*AComponent*/) {}
   virtual void ValidateContainer(TComponent* AComponent);
 
+  // An action that nothing else handled is offered to components (the focused control
+  // and its parents): a component takes it when the action works on it as a target
+  // (HandlesTarget), and then runs or updates the action there. True when it did.
+  virtual bool ExecuteAction(TBasicAction* Action);
+  virtual bool UpdateAction(TBasicAction* Action);
+
  protected:
   virtual void ChangeName(const String& NewName) { FName = NewName; }
   void SetComponentStateItem(TComponentStateItem Item, bool On) {
@@ -190,6 +198,41 @@ class TComponent : public TPersistent {
 };
 
 using TComponentClass = TClass;
+
+// A command that controls and menu items run (ActnList.h holds the links, lists and the
+// common actions; the routing of an action to components starts here).
+using TActionEvent = std::function<void(TBasicAction* Action, bool& Handled)>;
+
+class TBasicAction : public TComponent {
+  DECLARE_CLASS(TBasicAction, TComponent)
+ public:
+  explicit TBasicAction(TComponent* AOwner) : TComponent(AOwner) {}
+  ~TBasicAction() override;
+  // OnExecute (after the action list had its say); without a handler the focused
+  // control and its parents are offered the action (ExecuteAction). False when nothing ran.
+  virtual bool Execute();
+  // OnUpdate, else offered like Execute (UpdateAction); false when nothing handled it.
+  virtual bool Update();
+  // Whether the action works on Target; and the work there. An action class that acts
+  // on a kind of control (an edit's Copy, a list's Select All) overrides these.
+  virtual bool HandlesTarget(TObject* /*Target*/) { return false; }
+  virtual void ExecuteTarget(TObject* /*Target*/) {}
+  virtual void UpdateTarget(TObject* /*Target*/) {}
+  TComponent* ActionComponent() const { return FActionComponent; }
+  void SetActionComponent(TComponent* Value) { FActionComponent = Value; }
+  void RegisterChanges(TBasicActionLink* Value);
+  void UnRegisterChanges(TBasicActionLink* Value);
+  Integer ClientCount() const { return static_cast<Integer>(FClients.size()); }
+  TNotifyEvent OnExecute;
+  TNotifyEvent OnUpdate;
+
+ protected:
+  virtual void Change();
+  std::vector<TBasicActionLink*> FClients;
+
+ private:
+  TComponent* FActionComponent = nullptr;
+};
 
 // Collections ------------------------------------------------------------------------
 

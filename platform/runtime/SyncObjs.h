@@ -68,6 +68,9 @@ class TCriticalSection : public TSynchroObject {
   CRITICAL_SECTION FSection;
 };
 
+// Holds a synchronization object (a critical section, a mutex) for the life of the scope.
+using TAcquireScope = TCallScope<TSynchroObject, &TSynchroObject::Acquire, &TSynchroObject::Release>;
+
 // A counting semaphore. Acquire waits for a unit; Release returns units.
 class TSemaphore : public THandleObject {
   DECLARE_CLASS(TSemaphore, THandleObject)

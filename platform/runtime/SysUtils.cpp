@@ -72,6 +72,13 @@ String SysErrorMessage(DWORD ErrorCode) {
   return r;
 }
 
+HMODULE SafeLoadLibrary(const wchar_t* FileName, UINT ErrorMode) {
+  const UINT old = SetErrorMode(ErrorMode);
+  HMODULE h = LoadLibraryW(FileName);
+  SetErrorMode(old);
+  return h;
+}
+
 void RaiseLastOSError() { RaiseLastOSError(GetLastError()); }
 
 void RaiseLastOSError(DWORD LastError) {

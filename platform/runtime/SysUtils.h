@@ -106,6 +106,9 @@ class EOSError : public Exception {
 // The system's text for an error code (FormatMessageW), without the trailing line break.
 // Empty when the system has no text for the code.
 String SysErrorMessage(DWORD ErrorCode);
+// Loads a library under the given error mode (by default no "file not found" box when it
+// is missing) and puts the previous mode back. 0 when the library cannot be loaded.
+HMODULE SafeLoadLibrary(const wchar_t* FileName, UINT ErrorMode = SEM_NOOPENFILEERRORBOX);
 // Raises EOSError for GetLastError() (or the given code) with the message
 // "System Error.  Code: <n>.\r\n<system text>"; a zero code gives
 // "A call to an OS function failed".

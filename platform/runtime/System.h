@@ -267,6 +267,25 @@ class TCallScope {
   int uncaught_ = std::uncaught_exceptions();
 };
 
+// Owns a system handle (a registry key, a menu, a file) and closes it with AClose when the
+// scope ends; a null handle is never closed. Close ends it early.
+template <class H, auto AClose>
+class THandleScope {
+ public:
+  explicit THandleScope(H AHandle = nullptr) : FHandle(AHandle) {}
+  ~THandleScope() { Close(); }
+  THandleScope(const THandleScope&) = delete;
+  THandleScope& operator=(const THandleScope&) = delete;
+  H Get() const { return FHandle; }
+  void Close() {
+    if (FHandle) AClose(FHandle);
+    FHandle = nullptr;
+  }
+
+ private:
+  H FHandle;
+};
+
 // Device-context and window scopes: each puts back on leaving what it changed on entry.
 
 // Saves a device context's clip region and selects it again when the scope ends (no clip

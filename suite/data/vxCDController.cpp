@@ -69,6 +69,9 @@ TvxCustomDataController::~TvxCustomDataController() {
   FDataControllerInfo.reset();
   FSummary.reset();
   FFilter.reset();
+  // Filters made by CreateFilter may outlive the controller: they forget it.
+  for (TObject* o : FFilters->Items)
+    if (auto* filter = dynamic_cast<TvxDataFilterCriteria*>(o)) filter->FDataController = nullptr;
   FFilters.reset();
   FDataStorage->Clear(false);
   FGroups.reset();
@@ -285,6 +288,10 @@ void TvxCustomDataController::DataChanged(TvxDataChange AKind, Integer AItemInde
 
 void TvxCustomDataController::Loaded() {
   if (FDataChangedFlag) NotifyDataChanged();
+  if (FAfterSummaryFlag) {
+    FAfterSummaryFlag = false;
+    FSummary->FireAfterSummary();
+  }
 }
 
 void TvxCustomDataController::Refresh() {
@@ -454,7 +461,7 @@ void TvxCustomDataController::RemoveFieldReferences(TvxCustomDataField* AField) 
   if (FDestroying) return;
   if (FRecordHandlesField == AField) FRecordHandlesField = nullptr;
   if (FRelations) FRelations->RemoveDataField(AField);
-  FFilter->RemoveItemByField(AField);
+  FFilters->RemoveField(AField);  // the controller's filter and those made by CreateFilter
   FSummary->RemoveItemByField(AField);
   if (FDataControllerInfo) FDataControllerInfo->SortingFieldList()->Remove(AField);
   if (FIncrementalFilterField == AField) {
@@ -620,6 +627,16 @@ Integer TvxCustomDataController::SmartLoadAppendRecord() {
   return index;
 }
 
+void TvxCustomDataController::SmartLoadDeleteRecord(Integer ARecordIndex) {
+  if (IsProviderMode() && ARecordIndex >= 0) FProvider->DeleteSourceRecord(ARecordIndex);
+  FDataStorage->DeleteRecord(ARecordIndex);
+}
+
+Integer TvxCustomDataController::FindRecordByGroupValues(Integer ARecordIndex, Integer ALevelCount, bool AIsSorted) {
+  const Integer p = FDataControllerInfo->FindRecordListIndexByGroupValues(ARecordIndex, ALevelCount, AIsSorted);
+  return p < 0 ? -1 : FDataControllerInfo->GetInternalRecordIndex(p);
+}
+
 void TvxCustomDataController::CheckFocusedRecord() { FDataControllerInfo->RefreshFocused(); }
 
 void TvxCustomDataController::InternalRecordsCleared() {
@@ -703,6 +720,10 @@ void TvxCustomDataController::ShiftRecordIndexesAfterDelete(Integer ARecordIndex
 
 void TvxCustomDataController::DeleteRecord(Integer ARecordIndex) {
   CheckRecordRange(ARecordIndex);
+  if (IsSmartLoad() && FInSmartLoad) {
+    SmartLoadDeleteRecord(ARecordIndex);
+    return;
+  }
   if (ARecordIndex == FProvider->EditingRecordIndex()) FProvider->SetEditingRecordIndex(vxNoEditRecordIndex);
   if (IsProviderMode() && ARecordIndex >= 0) FProvider->DeleteSourceRecord(ARecordIndex);
   FDataStorage->DeleteRecord(ARecordIndex);
@@ -1342,7 +1363,7 @@ bool TvxCustomDataController::IsTextCompareByOptions(TvxCustomDataField* AField)
 }
 
 bool TvxCustomDataController::IsSortByDisplayText(TvxCustomDataField* AField) {
-  return !AField->IsInternal() && GetItemSortByDisplayText(AField->Index(), FOptions.Contains(dcoSortByDisplayText));
+  return !FInternalFindRecord && !AField->IsInternal() && GetItemSortByDisplayText(AField->Index(), FOptions.Contains(dcoSortByDisplayText));
 }
 
 Integer TvxCustomDataController::CompareTextByOptions(const Variant& V1, const Variant& V2) {

@@ -20,6 +20,9 @@ TvxDataFilterCriteria::TvxDataFilterCriteria(TvxCustomDataController* ADataContr
 
 TvxDataFilterCriteria::~TvxDataFilterCriteria() {
   FDestroying = true;
+  // The controller's list of its filters must not keep a freed one.
+  if (FDataController)
+    if (TvxDataFilterList* list = FDataController->Filters()) std::erase(list->Items, static_cast<TObject*>(this));
   FActive = false;
 }
 
@@ -100,8 +103,8 @@ TvxCustomDataField* TvxDataFilterCriteriaItem::ToField(TObject* ALink) const {
 }
 
 void TvxDataFilterCriteriaItem::RecordValue(Pointer AData, Variant& AValue) {
-  TvxCustomDataController* dc = DataController();
-  AValue = FField && dc ? dc->GetFilterDataValue(RecordOf(AData), FField) : Null();
+  if (!FRecordController) FRecordController = DataController();
+  AValue = FField && FRecordController ? FRecordController->GetFilterDataValue(RecordOf(AData), FField) : Null();
 }
 
 void TvxDataFilterCriteriaItem::FieldCaption(String& AText) {

@@ -148,6 +148,13 @@ void TvxDataGroups::SetItem(Integer AIndex, TvxDataGroupInfo* AItem) {
   FItems[static_cast<size_t>(AIndex)].reset(AItem);
 }
 
+void TvxDataGroups::Permute(const std::vector<Integer>& AOrder) {
+  std::vector<std::unique_ptr<TvxDataGroupInfo>> items;
+  items.reserve(AOrder.size());
+  for (Integer i : AOrder) items.push_back(std::move(FItems.at(static_cast<size_t>(i))));
+  FItems = std::move(items);
+}
+
 void TvxDataGroups::Rebuild() {
   Integer row = 0;
   Integer last = LevelCount() - 1;

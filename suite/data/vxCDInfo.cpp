@@ -52,7 +52,7 @@ TvxCustomDataControllerInfo::TvxCustomDataControllerInfo(TvxCustomDataController
     : FDataController(ADataController) {
   FSortingFieldList = std::make_unique<TvxSortingFieldList>();
   FSortingFieldList->OnChanged = [this](TObject*) { SortingChanged(); };
-  FGroupingFieldList = std::make_unique<TvxSortingFieldList>();
+  FGroupingFieldList = std::make_unique<TvxGroupingFieldList>();
   FGroupingFieldList->OnChanged = [this](TObject*) { GroupingChanged(); };
   FDataGroups = std::make_unique<TvxDataGroups>();
   FFocusingInfo = std::make_unique<TvxDataFocusingInfo>(this);
@@ -105,7 +105,116 @@ void TvxCustomDataControllerInfo::RefreshFocused() {
 
 void TvxCustomDataControllerInfo::RefreshSummary(bool ARedrawOnly) {
   AddChanges({ARedrawOnly ? dcicView : dcicSummary});
+  // Group rows that follow their summaries are ordered again.
+  if (IsGroupsSortedBySummary()) AddChanges({dcicSummary, dcicGrouping});
   CheckChanges();
+}
+
+bool TvxCustomDataControllerInfo::IsGroupsSortedBySummary() const {
+  TvxDataSummary* summary = FDataController->Summary();
+  if (!summary || summary->Options().Contains(vxCustomData::soSelectedRecords) ||
+      summary->Options().Contains(vxCustomData::soMultipleSelectedRecords))
+    return false;
+  for (Integer level = 0; level < FGroupingFieldList->Count(); ++level) {
+    TvxDataSummaryItems* items = FDataController->Summary()->DefaultGroupSummaryItems();
+    TvxCustomDataField* f = FGroupingFieldList->Items(level).Field;
+    if (TvxDataSummaryGroup* g = summary->SummaryGroups()->FindByItemLink(f ? f->Item() : nullptr))
+      items = g->SummaryItems();
+    if (items->SortedSummaryItem()) return true;
+  }
+  return false;
+}
+
+// --- Group rows ordered by their summaries ------------------------------------------------
+
+TvxDataGroupSummarySorter::TvxDataGroupSummarySorter(TObject* ADataControllerInfo)
+    : FDataControllerInfo(static_cast<TvxCustomDataControllerInfo*>(ADataControllerInfo)) {}
+
+Integer TvxDataGroupSummarySorter::CompareGroups(TvxDataGroupInfo* AGroup1, TvxDataGroupInfo* AGroup2,
+                                                 Integer ASummaryIndex) {
+  auto valueOf = [ASummaryIndex](TvxDataGroupInfo* G) {
+    return TvxDataSummary::IsSummaryValueIndexInRange(G->SummaryValues, ASummaryIndex)
+               ? VarArrayGet(G->SummaryValues, {ASummaryIndex})
+               : Null();
+  };
+  return VariantCompare(valueOf(AGroup1), valueOf(AGroup2));
+}
+
+void TvxDataGroupSummarySorter::Sort() {
+  TvxCustomDataControllerInfo* info = FDataControllerInfo;
+  TvxDataGroups* groups = info->DataGroups();
+  const Integer n = groups->Count(), levels = groups->LevelCount();
+  if (n == 0) return;
+  // The sorted item of each level and the level's direction.
+  std::vector<Integer> summaryIndex(static_cast<size_t>(levels), -1);
+  std::vector<bool> descending(static_cast<size_t>(levels), false);
+  bool any = false;
+  for (Integer level = 0; level < levels; ++level) {
+    TvxDataSummaryItems* items = info->FDataController->Summary()->GetGroupSummaryItems(level);
+    if (TvxDataSummaryItem* item = items->SortedSummaryItem()) {
+      summaryIndex[static_cast<size_t>(level)] = item->Index();
+      any = true;
+    }
+    if (level < info->FGroupingFieldList->Count())
+      descending[static_cast<size_t>(level)] = info->FGroupingFieldList->Items(level).SortOrder == soDescending;
+  }
+  if (!any) return;
+  // The children of every group (the last slot holds the first level), in list order.
+  std::vector<std::vector<Integer>> children(static_cast<size_t>(n) + 1);
+  std::vector<Integer> parentAt(static_cast<size_t>(levels), n);
+  for (Integer i = 0; i < n; ++i) {
+    const Integer level = groups->GetItem(i)->Level;
+    children[static_cast<size_t>(level == 0 ? n : parentAt[static_cast<size_t>(level - 1)])].push_back(i);
+    parentAt[static_cast<size_t>(level)] = i;
+  }
+  for (auto& list : children) {
+    if (list.size() < 2) continue;
+    const Integer level = groups->GetItem(list.front())->Level;
+    const Integer index = summaryIndex[static_cast<size_t>(level)];
+    if (index < 0) continue;
+    const bool desc = descending[static_cast<size_t>(level)];
+    std::stable_sort(list.begin(), list.end(), [&](Integer A, Integer B) {
+      const Integer c = CompareGroups(groups->GetItem(A), groups->GetItem(B), index);
+      return desc ? c > 0 : c < 0;
+    });
+  }
+  // Depth first again: the new group order, the record list following the last level, and
+  // the ranges of every group.
+  std::vector<Integer> order;
+  order.reserve(static_cast<size_t>(n));
+  std::vector<Integer> records;
+  records.reserve(info->FRecordList.size());
+  std::vector<Integer> stack(children[static_cast<size_t>(n)].rbegin(), children[static_cast<size_t>(n)].rend());
+  std::vector<TvxDataGroupInfo*> open;  // groups above the last level whose range is still growing
+  while (!stack.empty()) {
+    const Integer i = stack.back();
+    stack.pop_back();
+    TvxDataGroupInfo* g = groups->GetItem(i);
+    const Integer position = static_cast<Integer>(order.size());
+    while (!open.empty() && open.back()->Level >= g->Level) {
+      open.back()->EndRecordListIndex = position - 1;
+      open.pop_back();
+    }
+    order.push_back(i);
+    if (g->Level == levels - 1) {
+      const Integer begin = static_cast<Integer>(records.size());
+      for (Integer p = g->BeginRecordListIndex; p <= g->EndRecordListIndex; ++p)
+        records.push_back(info->FRecordList.at(static_cast<size_t>(p)));
+      g->BeginRecordListIndex = begin;
+      g->EndRecordListIndex = static_cast<Integer>(records.size()) - 1;
+    } else {
+      g->BeginRecordListIndex = position + 1;
+      open.push_back(g);
+    }
+    const auto& kids = children[static_cast<size_t>(i)];
+    stack.insert(stack.end(), kids.rbegin(), kids.rend());
+  }
+  for (TvxDataGroupInfo* g : open) g->EndRecordListIndex = n - 1;
+  // Records outside every group (none while grouped) keep their places at the end.
+  for (size_t p = records.size(); p < info->FRecordList.size(); ++p) records.push_back(info->FRecordList[p]);
+  groups->Permute(order);
+  info->FRecordList = std::move(records);
+  groups->Rebuild();
 }
 
 void TvxCustomDataControllerInfo::RefreshView() {
@@ -296,6 +405,35 @@ Integer TvxCustomDataControllerInfo::CompareGroupRecords(Integer ARecordIndex1, 
   const auto& item = FTotalSortingFieldList.at(static_cast<size_t>(AIndex));
   Integer r = FDataController->CompareRecordsByField(ARecordIndex1, ARecordIndex2, item.Field);
   return item.SortOrder == soDescending ? -r : r;
+}
+
+Integer TvxCustomDataControllerInfo::FindRecordListIndexByGroupValues(Integer ARecordIndex, Integer ALevelCount,
+                                                                      bool AIsSorted) {
+  const Integer levels = std::min<Integer>(ALevelCount, static_cast<Integer>(FTotalSortingFieldList.size()));
+  if (levels <= 0 || FRecordList.empty()) return -1;
+  PrepareCompareFlags();
+  TScopeExit reset([this] { ResetCompareFlags(); });
+  // The record at APosition against the one looked for, level by level.
+  auto compare = [&](Integer APosition) {
+    const Integer r = FRecordList[static_cast<size_t>(APosition)];
+    for (Integer level = 0; level < levels; ++level)
+      if (Integer c = CompareGroupRecords(r, ARecordIndex, level)) return c;
+    return 0;
+  };
+  if (AIsSorted) {
+    Integer lo = 0, hi = static_cast<Integer>(FRecordList.size()) - 1;
+    while (lo <= hi) {
+      const Integer mid = lo + (hi - lo) / 2;
+      const Integer c = compare(mid);
+      if (c == 0) return mid;
+      if (c < 0) lo = mid + 1;
+      else hi = mid - 1;
+    }
+    return -1;
+  }
+  for (Integer p = 0; p < static_cast<Integer>(FRecordList.size()); ++p)
+    if (compare(p) == 0) return p;
+  return -1;
 }
 
 void TvxCustomDataControllerInfo::DoGrouping() {
@@ -813,6 +951,16 @@ void TvxCustomDataControllerInfo::RecalculateRows() {
     FInfoCalculation = false;
     NotifyChanges();
   });
+  const bool bySummary = IsGroupsSortedBySummary() && FDataController->GetGroupSortingClass();
+  if (FDataController->SortingBySummaryChangedFlag()) {
+    // Group rows that stop following their summaries go back to the order of their values.
+    AddChanges({dcicSorting});
+    if (!bySummary) AddChanges({dcicSummary, dcicGrouping});
+  }
+  // Group rows ordered by their summaries have moved their records: a new sort of the
+  // records regroups them and orders the groups again.
+  if (bySummary && FChanges.Contains(dcicSorting) && FGroupingFieldList->Count() > 0)
+    AddChanges({dcicGrouping, dcicSummary});
   bool load = FChanges.Contains(dcicLoad);
   bool sort = FChanges.Contains(dcicSorting) || FChanges.Contains(dcicGrouping);
   bool group = FChanges.Contains(dcicGrouping) || (load && FGroupingFieldList->Count() > 0);
@@ -842,6 +990,19 @@ void TvxCustomDataControllerInfo::RecalculateRows() {
   CheckFocusing();
   FDataController->CheckBookmarkValid(-1);
   if (FChanges.Contains(dcicSummary)) FDataController->Summary()->Calculate();
+  if ((FChanges.Contains(dcicSummary) || sort || group) && HasGroups() && IsGroupsSortedBySummary())
+    if (TClass cls = FDataController->GetGroupSortingClass()) SortGroupsBySummary(cls);
+}
+
+void TvxCustomDataControllerInfo::SortGroupsBySummary(TClass AClass) {
+  if (!AClass->InheritsFrom(TvxDataGroupSummarySorter::StaticClass())) return;
+  std::unique_ptr<TObject> o(AClass->NewInstance(this));
+  auto* sorter = dynamic_cast<TvxDataGroupSummarySorter*>(o.get());
+  if (!sorter) return;
+  sorter->Sort();
+  // The rows moved: selected rows and the focus follow their records.
+  if (FSelection->Count() > 0) FSelection->SyncRowIndexes();
+  CheckFocusing();
 }
 
 void TvxCustomDataControllerInfo::NotifyChanges() {

@@ -182,7 +182,11 @@ void TvxCustomDataProvider::Cancel() {
       if (FInserting) {
         if (!c->IsNewItemRecord(e) && e >= 0) {
           Integer focused = c->GetFocusedRecordIndex();
-          c->DeleteRecord(e);
+          {
+            // A control that loads its records itself takes the record back its own way.
+            TValueScope<bool> smartLoad(c->FInSmartLoad, c->IsSmartLoad());
+            c->DeleteRecord(e);
+          }
           if (focused >= c->RecordCount() && c->RecordCount() > 0) c->ChangeFocusedRecordIndex(c->RecordCount() - 1);
         }
       } else if (FSavedRecordIndex != 0) {

@@ -29,6 +29,19 @@ void vxCustomData::GetDefaultSummaryFormat(TvxSummaryValueType AValueType, TvxSu
 
 namespace {
 
+// An object of AClass when that class is a T other than T itself (made with AArg), else a T.
+template <class T, class TArg>
+std::unique_ptr<T> NewOfClass(TClass AClass, TArg* AArg) {
+  if (AClass && AClass != T::StaticClass() && AClass->InheritsFrom(T::StaticClass())) {
+    std::unique_ptr<TObject> o(AClass->NewInstance(AArg));
+    if (auto* t = dynamic_cast<T*>(o.get())) {
+      o.release();
+      return std::unique_ptr<T>(t);
+    }
+  }
+  return std::make_unique<T>(AArg);
+}
+
 TvxSummaryValueType GetSummaryValueType(TVarType AVarType) {
   if (IsCurrencyVarType(AVarType)) return svtCurrency;
   if (AVarType == varDate) return svtDate;
@@ -55,38 +68,76 @@ String vxCustomData::FormatSummaryValue(const Variant& AValue, TvxSummaryKind AK
 
 // --- Items ----------------------------------------------------------------------------------
 
+bool TvxCustomDataSummaryItem::IsCurrencyValueType(TVarType AVarType) { return IsCurrencyVarType(AVarType); }
+
+void TvxCustomDataSummaryItem::Assign(TvxCustomDataSummaryItem* ASource) {
+  if (!ASource) return;
+  BeginItemUpdate();
+  TScopeExit end([this] { EndItemUpdate(); });
+  AssignItemSettings(ASource);
+}
+
+void TvxCustomDataSummaryItem::AssignItemSettings(TvxCustomDataSummaryItem* ASource) {
+  // The item of this controller with the same item ID as the source's item.
+  TvxCustomDataController* dc = DataController();
+  TvxCustomDataController* sdc = ASource->DataController();
+  TObject* link = ASource->ItemLink();
+  if (dc && sdc && dc != sdc && link) link = dc->FindItemByID(sdc->GetItemID(link));
+  SetItemLink(link);
+  SetFormat(ASource->FFormat);
+  SetKind(ASource->FKind);
+}
+
+void TvxCustomDataSummaryItem::SetItemLink(TObject* Value) {
+  TvxCustomDataController* dc = DataController();
+  if (!dc || ItemLink() == Value) return;
+  TvxCustomDataField* field = Value ? dc->Fields()->FieldByItem(Value) : nullptr;
+  BeginItemUpdate();
+  TScopeExit end([this] { EndItemUpdate(); });
+  ItemLinkChanging(field);
+  FField = field;
+  Changed(true);
+}
+
+void TvxCustomDataSummaryItem::SetFormat(const String& Value) {
+  if (FFormat == Value) return;
+  FFormat = Value;
+  Changed(false);
+}
+
+void TvxCustomDataSummaryItem::SetKind(TvxSummaryKind Value) {
+  if (FKind == Value) return;
+  FKind = Value;
+  Changed(true);
+}
+
+String TvxCustomDataSummaryItem::GetFormatString(TvxSummaryValueType, bool) { return FFormat; }
+
+String TvxCustomDataSummaryItem::FormatValue(const Variant& AValue, bool AIsFooter) {
+  return FormatSummaryValue(AValue, FKind, [&](TvxSummaryValueType AType) { return GetFormatString(AType, AIsFooter); });
+}
+
+TvxDataSummaryItem::TvxDataSummaryItem(TObject* ACollection)
+    : FCollection(static_cast<TvxDataSummaryItems*>(ACollection)) {}
+
 TvxCustomDataController* TvxDataSummaryItem::DataController() const { return FCollection->DataController(); }
 
 Integer TvxDataSummaryItem::Index() const { return FCollection->IndexOf(this); }
 
 TvxSummaryPosition TvxDataSummaryItem::Position() const { return FCollection->PositionOfItem(this); }
 
-bool TvxDataSummaryItem::HasSummaryData() { return FField != nullptr || (FKind == skCount && Position() == spGroup); }
+bool TvxDataSummaryItem::HasSummaryData() { return Field() != nullptr || (Kind() == skCount && Position() == spGroup); }
 
-void TvxDataSummaryItem::SetItemLink(TObject* Value) {
-  TvxCustomDataController* dc = DataController();
-  if (!dc || ItemLink() == Value) return;
-  TvxCustomDataField* field = Value ? dc->Fields()->FieldByItem(Value) : nullptr;
-  FField = field;
-  FCollection->Changed(true);
-}
+void TvxDataSummaryItem::Changed(bool AAllItems) { FCollection->Changed(AAllItems); }
 
-void TvxDataSummaryItem::SetFormat(const String& Value) {
-  if (FFormat == Value) return;
-  FFormat = Value;
-  FCollection->Changed(false);
-}
+void TvxDataSummaryItem::BeginItemUpdate() { FCollection->Summary()->BeginUpdate(); }
 
-void TvxDataSummaryItem::SetKind(TvxSummaryKind Value) {
-  if (FKind == Value) return;
-  FKind = Value;
-  FCollection->Changed(true);
-}
+void TvxDataSummaryItem::EndItemUpdate() { FCollection->Summary()->EndUpdate(); }
 
 void TvxDataSummaryItem::SetPosition(TvxSummaryPosition Value) {
   if (FPosition == Value) return;
   FPosition = Value;
-  FCollection->Changed(false);
+  Changed(false);
 }
 
 TvxDataSummaryItem::~TvxDataSummaryItem() {
@@ -97,36 +148,34 @@ void TvxDataSummaryItem::SetSorted(bool Value) {
   TvxCustomDataController* dc = DataController();
   if (FSorted == Value || (dc && dc->SortingBySummaryDataItemIndex() != -1)) return;
   TvxDataSummary* summary = FCollection->Summary();
-  summary->BeginUpdate();
-  TScopeExit end([summary] { summary->EndUpdate(); });
+  TUpdateScope<TvxDataSummary> update(summary);
   FCollection->SortedChanging(this, Value);
   FSorted = Value;
   if (dc) dc->SortingBySummaryChanged();
   FCollection->Changed(true);
 }
 
-void TvxDataSummaryItem::AssignItemSettings(TvxDataSummaryItem* ASource) {
-  // The item of this controller with the same item ID as the source's item.
-  TvxCustomDataController* dc = DataController();
-  TvxCustomDataController* sdc = ASource->DataController();
-  TObject* link = ASource->ItemLink();
-  if (dc && sdc && dc != sdc && link) link = dc->FindItemByID(sdc->GetItemID(link));
-  SetItemLink(link);
-  SetFormat(ASource->FFormat);
-  SetKind(ASource->FKind);
-  SetPosition(ASource->FPosition);
-  SetSorted(ASource->FSorted);
-  Tag = ASource->Tag;
-  OnGetText = ASource->OnGetText;
+void TvxDataSummaryItem::Assign(TvxCustomDataSummaryItem* ASource) {
+  TvxCustomDataSummaryItem::Assign(ASource);
+  if (auto* src = dynamic_cast<TvxDataSummaryItem*>(ASource)) Tag = src->Tag;
+}
+
+void TvxDataSummaryItem::AssignItemSettings(TvxCustomDataSummaryItem* ASource) {
+  TvxCustomDataSummaryItem::AssignItemSettings(ASource);
+  auto* src = dynamic_cast<TvxDataSummaryItem*>(ASource);
+  if (!src) return;
+  SetPosition(src->FPosition);
+  SetSorted(src->FSorted);
+  OnGetText = src->OnGetText;
 }
 
 String TvxDataSummaryItem::GetFormatString(TvxSummaryValueType AValueType, bool AIsFooter) {
-  if (!FFormat.empty()) return FFormat;
-  return FCollection->DefaultFormat(AValueType, FKind, AIsFooter);
+  if (!Format().empty()) return Format();
+  return FCollection->DefaultFormat(AValueType, Kind(), AIsFooter);
 }
 
 String TvxDataSummaryItem::FormatValue(const Variant& AValue, bool AIsFooter) {
-  String text = FormatSummaryValue(AValue, FKind, [&](TvxSummaryValueType AType) { return GetFormatString(AType, AIsFooter); });
+  String text = TvxCustomDataSummaryItem::FormatValue(AValue, AIsFooter);
   if (OnGetText) OnGetText(this, AValue, AIsFooter, text);
   return text;
 }
@@ -144,15 +193,15 @@ String TvxDataSummaryItems::DefaultFormat(TvxSummaryValueType AValueType, TvxSum
 }
 
 TvxDataSummaryItem* TvxDataSummaryItems::Add() {
-  FItems.push_back(std::make_unique<TvxDataSummaryItem>(this));
+  // An item of the controller's summary item class (the base class when that makes none).
+  FItems.push_back(NewOfClass<TvxDataSummaryItem>(FSummary->GetSummaryItemClass(), this));
   Changed(true);
   return FItems.back().get();
 }
 
 TvxDataSummaryItem* TvxDataSummaryItems::Add(TObject* AItemLink, TvxSummaryPosition APosition, TvxSummaryKind AKind,
                                              const String& AFormat) {
-  BeginUpdate();
-  TScopeExit end([this] { EndUpdate(); });
+  TUpdateScope<TvxDataSummaryItems> update(this);
   TvxDataSummaryItem* item = Add();
   item->SetItemLink(AItemLink);
   item->SetPosition(APosition);
@@ -162,10 +211,9 @@ TvxDataSummaryItem* TvxDataSummaryItems::Add(TObject* AItemLink, TvxSummaryPosit
 }
 
 void TvxDataSummaryItems::Assign(TvxDataSummaryItems* ASource) {
-  BeginUpdate();
-  TScopeExit end([this] { EndUpdate(); });
+  TUpdateScope<TvxDataSummaryItems> update(this);
   Clear();
-  for (auto& src : ASource->FItems) Add()->AssignItemSettings(src.get());
+  for (auto& src : ASource->FItems) Add()->Assign(src.get());
   BeginText = ASource->BeginText;
   EndText = ASource->EndText;
   Separator = ASource->Separator;
@@ -206,18 +254,18 @@ TvxDataSummaryItem* TvxDataSummaryItems::GetDataItem(Integer AItemIndex, TvxSumm
   dc->CheckItemRange(AItemIndex);
   TvxCustomDataField* field = dc->GetItemField(AItemIndex);
   for (auto& i : FItems)
-    if (i->FField == field && i->Position() == APosition && (!ACheckKind || i->FKind == AKind)) return i.get();
+    if (i->Field() == field && i->Position() == APosition && (!ACheckKind || i->Kind() == AKind)) return i.get();
   return nullptr;
 }
 
 String TvxDataSummaryItems::GetDataItemFormat(Integer AItemIndex, TvxSummaryPosition APosition) {
   TvxDataSummaryItem* i = GetDataItem(AItemIndex, APosition);
-  return i ? i->FFormat : String();
+  return i ? i->Format() : String();
 }
 
 TvxSummaryKind TvxDataSummaryItems::GetDataItemKind(Integer AItemIndex, TvxSummaryPosition APosition) {
   TvxDataSummaryItem* i = GetDataItem(AItemIndex, APosition);
-  return i ? i->FKind : skNone;
+  return i ? i->Kind() : skNone;
 }
 
 bool TvxDataSummaryItems::GetDataItemSorted(Integer AItemIndex, TvxSummaryPosition APosition) {
@@ -324,14 +372,179 @@ String TvxDataSummaryItems::GetGroupText(const Variant& ASummaryValues) {
   return text;
 }
 
+// --- Summary groups -------------------------------------------------------------------------
+
+TvxDataSummaryGroupItemLink::TvxDataSummaryGroupItemLink(TObject* ALinks)
+    : FLinks(static_cast<TvxDataSummaryGroupItemLinks*>(ALinks)) {}
+
+TvxCustomDataController* TvxDataSummaryGroupItemLink::DataController() const {
+  return FLinks->SummaryGroup()->Collection()->Summary()->DataController();
+}
+
+void TvxDataSummaryGroupItemLink::Changed(bool) { FLinks->Update(); }
+
+void TvxDataSummaryGroupItemLink::ItemLinkChanging(TvxCustomDataField* AField) {
+  if (!AField) return;
+  // An item is linked at most once: the link that has it now lets it go.
+  TvxDataSummaryGroups* groups = FLinks->SummaryGroup()->Collection();
+  TUpdateScope<TvxDataSummaryGroupItemLinks> update(FLinks);
+  for (Integer i = 0; i < groups->Count(); ++i) {
+    TvxDataSummaryGroup* g = groups->Items(i);
+    if (!g->HasLinks()) continue;
+    if (TvxDataSummaryGroupItemLink* other = g->Links()->ItemOfField(AField))
+      if (other != this) other->SetItemLink(nullptr);
+  }
+}
+
+TvxDataSummaryGroupItemLink* TvxDataSummaryGroupItemLinks::Add() {
+  FItems.push_back(NewOfClass<TvxDataSummaryGroupItemLink>(FItemClass, this));
+  Update();
+  return FItems.back().get();
+}
+
+void TvxDataSummaryGroupItemLinks::Assign(TvxDataSummaryGroupItemLinks* ASource) {
+  TUpdateScope<TvxDataSummaryGroupItemLinks> update(this);
+  Clear();
+  for (Integer i = 0; i < ASource->Count(); ++i) Add()->Assign(ASource->Items(i));
+}
+
+void TvxDataSummaryGroupItemLinks::Clear() {
+  if (FItems.empty()) return;
+  FItems.clear();
+  Update();
+}
+
+void TvxDataSummaryGroupItemLinks::Delete(Integer AIndex) {
+  FItems.erase(FItems.begin() + AIndex);
+  Update();
+}
+
+Integer TvxDataSummaryGroupItemLinks::IndexOfItemLink(TObject* AItemLink) const {
+  for (size_t i = 0; i < FItems.size(); ++i)
+    if (FItems[i]->ItemLink() == AItemLink) return static_cast<Integer>(i);
+  return -1;
+}
+
+TvxDataSummaryGroupItemLink* TvxDataSummaryGroupItemLinks::ItemOfItemLink(TObject* AItemLink) const {
+  const Integer i = IndexOfItemLink(AItemLink);
+  return i < 0 ? nullptr : FItems[static_cast<size_t>(i)].get();
+}
+
+TvxDataSummaryGroupItemLink* TvxDataSummaryGroupItemLinks::ItemOfField(TvxCustomDataField* AField) const {
+  for (auto& l : FItems)
+    if (l->Field() == AField) return l.get();
+  return nullptr;
+}
+
+void TvxDataSummaryGroupItemLinks::Update() {
+  if (FLockCount > 0) {
+    FChanged = true;
+    return;
+  }
+  FSummaryGroup->Collection()->Changed();
+}
+
+void TvxDataSummaryGroupItemLinks::EndUpdate() {
+  if (--FLockCount > 0 || !FChanged) return;
+  FChanged = false;
+  Update();
+}
+
+TvxDataSummaryGroup::TvxDataSummaryGroup(TvxDataSummaryGroups* ACollection)
+    : FCollection(ACollection),
+      FSummaryItems(std::make_unique<TvxDataSummaryItems>(ACollection->Summary(), false, this)) {}
+
+TvxDataSummaryGroup::~TvxDataSummaryGroup() = default;
+
+TvxDataSummaryGroupItemLinks* TvxDataSummaryGroup::Links() {
+  if (!FItemLinks)
+    FItemLinks = std::make_unique<TvxDataSummaryGroupItemLinks>(this, FCollection->Summary()->GetGroupItemLinkClass());
+  return FItemLinks.get();
+}
+
+Integer TvxDataSummaryGroup::Index() const { return FCollection->IndexOf(this); }
+
+void TvxDataSummaryGroup::Assign(TvxDataSummaryGroup* ASource) {
+  Links()->Assign(ASource->Links());
+  FSummaryItems->Assign(ASource->SummaryItems());
+}
+
+TvxDataSummaryGroup* TvxDataSummaryGroups::Add() {
+  FItems.push_back(std::make_unique<TvxDataSummaryGroup>(this));
+  Changed();
+  return FItems.back().get();
+}
+
+void TvxDataSummaryGroups::Assign(TvxDataSummaryGroups* ASource) {
+  TUpdateScope<TvxDataSummary> update(FSummary);
+  Clear();
+  for (Integer i = 0; i < ASource->Count(); ++i) Add()->Assign(ASource->Items(i));
+}
+
+void TvxDataSummaryGroups::Clear() {
+  if (FItems.empty()) return;
+  FItems.clear();
+  Changed();
+}
+
+void TvxDataSummaryGroups::Delete(Integer AIndex) {
+  FItems.erase(FItems.begin() + AIndex);
+  Changed();
+}
+
+Integer TvxDataSummaryGroups::IndexOf(const TvxDataSummaryGroup* AGroup) const {
+  for (size_t i = 0; i < FItems.size(); ++i)
+    if (FItems[i].get() == AGroup) return static_cast<Integer>(i);
+  return -1;
+}
+
+TvxDataSummaryGroup* TvxDataSummaryGroups::FindByItemLink(TObject* AItemLink) const {
+  if (!AItemLink) return nullptr;
+  for (auto& g : FItems)
+    if (g->HasLinks() && g->Links()->IndexOfItemLink(AItemLink) >= 0) return g.get();
+  return nullptr;
+}
+
+void TvxDataSummaryGroups::Changed() { FSummary->SummaryChanged(false); }
+
 // --- Summary --------------------------------------------------------------------------------
 
 TvxDataSummary::TvxDataSummary(TvxCustomDataController* ADataController)
     : FDataController(ADataController),
       FDefaultGroupSummaryItems(std::make_unique<TvxDataSummaryItems>(this, false)),
-      FFooterSummaryItems(std::make_unique<TvxDataSummaryItems>(this, true)) {}
+      FFooterSummaryItems(std::make_unique<TvxDataSummaryItems>(this, true)),
+      FSummaryGroups(std::make_unique<TvxDataSummaryGroups>(this)) {}
 
-TvxDataSummary::~TvxDataSummary() { FDestroying = true; }
+TvxDataSummary::~TvxDataSummary() {
+  FDestroying = true;
+  FSummaryGroups.reset();
+  FFooterSummaryItems.reset();
+  FDefaultGroupSummaryItems.reset();
+}
+
+TClass TvxDataSummary::GetGroupItemLinkClass() { return FDataController->GetSummaryGroupItemLinkClass(); }
+
+TClass TvxDataSummary::GetSummaryItemClass() { return FDataController->GetSummaryItemClass(); }
+
+TvxDataSummaryItems* TvxDataSummary::GetGroupSummaryItems(Integer ALevel) const {
+  TvxDataGroups* groups = FDataController->DataControllerInfo()->DataGroups();
+  if (ALevel >= 0 && ALevel < groups->LevelCount())
+    if (TvxCustomDataField* f = groups->GetField(ALevel))
+      if (TvxDataSummaryGroup* g = FSummaryGroups->FindByItemLink(f->Item())) return g->SummaryItems();
+  return FDefaultGroupSummaryItems.get();
+}
+
+TvxDataSummaryItems* TvxDataSummary::GetPatternSummaryItems(TvxDataSummary* APatternSummary,
+                                                             TvxDataSummaryItems* ASummaryItems) const {
+  if (!APatternSummary || !ASummaryItems) return nullptr;
+  if (ASummaryItems == FFooterSummaryItems.get()) return APatternSummary->FooterSummaryItems();
+  if (ASummaryItems == FDefaultGroupSummaryItems.get()) return APatternSummary->DefaultGroupSummaryItems();
+  auto* group = dynamic_cast<TvxDataSummaryGroup*>(ASummaryItems->Owner());
+  if (!group) return nullptr;
+  const Integer index = group->Index();
+  TvxDataSummaryGroups* pattern = APatternSummary->SummaryGroups();
+  return index >= 0 && index < pattern->Count() ? pattern->Items(index)->SummaryItems() : nullptr;
+}
 
 void TvxDataSummary::Assign(TPersistent* Source) {
   auto* src = dynamic_cast<TvxDataSummary*>(Source);
@@ -343,6 +556,7 @@ void TvxDataSummary::Assign(TPersistent* Source) {
   TScopeExit end([this] { EndUpdate(); });
   FDefaultGroupSummaryItems->Assign(src->FDefaultGroupSummaryItems.get());
   FFooterSummaryItems->Assign(src->FFooterSummaryItems.get());
+  FSummaryGroups->Assign(src->FSummaryGroups.get());
   SetOptions(src->FOptions);
   OnAfterSummary = src->OnAfterSummary;
 }
@@ -385,12 +599,20 @@ void TvxDataSummary::RemoveItemByField(TvxCustomDataField* AField) {
     else
       CancelUpdate();
   });
-  for (TvxDataSummaryItems* items : {FFooterSummaryItems.get(), FDefaultGroupSummaryItems.get()})
-    for (Integer i = 0; i < items->Count(); ++i)
-      if (items->Items(i)->FField == AField) {
-        items->Items(i)->FField = nullptr;
-        changed = true;
-      }
+  auto clear = [&](TvxCustomDataSummaryItem* AItem) {
+    if (AItem->FField != AField) return;
+    AItem->FField = nullptr;
+    changed = true;
+  };
+  std::vector<TvxDataSummaryItems*> lists{FFooterSummaryItems.get(), FDefaultGroupSummaryItems.get()};
+  for (Integer g = 0; g < FSummaryGroups->Count(); ++g) {
+    TvxDataSummaryGroup* group = FSummaryGroups->Items(g);
+    lists.push_back(group->SummaryItems());
+    if (group->HasLinks())
+      for (Integer i = 0; i < group->Links()->Count(); ++i) clear(group->Links()->Items(i));
+  }
+  for (TvxDataSummaryItems* items : lists)
+    for (Integer i = 0; i < items->Count(); ++i) clear(items->Items(i));
 }
 
 bool TvxDataSummary::IsSummaryValueIndexInRange(const Variant& ASummaryValues, Integer AIndex) {
@@ -407,7 +629,7 @@ bool TvxDataSummary::GetGroupSummaryInfo(Integer ARowIndex, TvxDataSummaryItems*
   if (index < 0) return false;
   TvxDataGroupInfo* g = groups->GetItem(index);
   if (g->RowIndex != ARowIndex) return false;  // a data row
-  ASummaryItems = FDefaultGroupSummaryItems.get();
+  ASummaryItems = GetGroupSummaryItems(g->Level);
   ASummaryValues = &g->SummaryValues;
   return !ASummaryValues->IsEmpty();
 }
@@ -508,13 +730,17 @@ void TvxDataSummary::AccumulateRecords(TvxDataSummaryItems* AItems, TRunning& AR
   for (Integer p = AFrom; p <= ATo; ++p) {
     const Integer r = GetSummaryRecordIndex(p);
     if (r < 0) continue;
+    // The record's buffer is found once for all the items that read it directly.
+    const Byte* buffer = r >= 0 ? storage->RecordBuffer(r) : nullptr;
     for (Integer i = 0; i < count; ++i) {
       TNativeRun& run = ARunning.Native[static_cast<size_t>(i)];
       TvxDataSummaryItem* item = AItems->Items(i);
-      if (run.State != TNativeRun::nrOff)
-        AddNativeValue(item->FKind, storage->PeekData(r, run.Def), ARunning.Counts[i], run);
-      else
+      if (run.State != TNativeRun::nrOff) {
+        const Byte* slot = buffer && run.Def->BufferSize() > 0 ? buffer + run.Def->Offset() : nullptr;
+        AddNativeValue(item->FKind, slot && slot[0] ? slot + 1 : nullptr, ARunning.Counts[i], run);
+      } else {
         AddRecordToSummary(AItems, item, r, ARunning.Counts[i], ARunning.Values[i]);
+      }
     }
   }
 }
@@ -587,8 +813,8 @@ void TvxDataSummary::CalculateFooterSummary() {
 void TvxDataSummary::CalculateGroupSummary() {
   TvxDataGroups* groups = FDataController->DataControllerInfo()->DataGroups();
   const Integer levels = groups->LevelCount();
-  TvxDataSummaryItems* items = FDefaultGroupSummaryItems.get();
   for (Integer level = 0; level < levels; ++level) {
+    TvxDataSummaryItems* items = GetGroupSummaryItems(level);
     TRunning running;
     TvxDataGroupInfo* current = nullptr;
     for (Integer i = 0; i < groups->Count(); ++i) {
@@ -623,7 +849,12 @@ void TvxDataSummary::Calculate() {
 }
 
 void TvxDataSummary::FireAfterSummary() {
-  if (!OnAfterSummary || FDataController->IsLoading() || FDataController->IsGridStructureChanged()) return;
+  if (!OnAfterSummary) return;
+  if (FDataController->IsLoading()) {
+    FDataController->FAfterSummaryFlag = true;  // run by the controller's Loaded
+    return;
+  }
+  if (FDataController->IsPattern() || FDataController->IsGridStructureChanged()) return;
   TValueScope<bool> inAfter(FInAfterSummary, true);
   OnAfterSummary(this);
 }

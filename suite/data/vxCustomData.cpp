@@ -38,6 +38,7 @@ bool TvxCustomDataField::CanModify(TvxDataEditValueSource) {
 }
 
 void TvxCustomDataField::TakeOverData(TvxCustomDataField* ASource) {
+  if (FReferenceField && FFieldList) --FFieldList->FReferringCount;
   FReferenceField = nullptr;
   FValueDef = ASource->FValueDef;
   if (FValueDef) FValueDef->SetLinkObject(this);
@@ -46,12 +47,26 @@ void TvxCustomDataField::TakeOverData(TvxCustomDataField* ASource) {
   ASource->FValueTypeClass = nullptr;
 }
 
+void TvxCustomDataField::SetIsInternal(bool Value) {
+  if (FIsInternal == Value) return;
+  FIsInternal = Value;
+  if (FFieldList) FFieldList->UpdateInternalCount();
+}
+
+void TvxCustomDataField::SetItem(TObject* Value) {
+  if (FItem == Value) return;
+  if (FFieldList) FFieldList->UnindexItem(this);
+  FItem = Value;
+  if (FFieldList) FFieldList->IndexItem(this);
+}
+
 void TvxCustomDataField::SetReferenceField(TvxCustomDataField* Value) {
   if (FReferenceField == Value) return;
   TvxCustomDataField* end = Value;
   while (end && end->FReferenceField) end = end->FReferenceField;
   if (end == this) return;
   if (!FReferenceField) SetValueTypeClass(nullptr);
+  if (FFieldList) FFieldList->FReferringCount += (end != nullptr) - (FReferenceField != nullptr);
   FReferenceField = end;
 }
 
@@ -101,15 +116,47 @@ void TvxCustomDataFieldList::ComponentRemoved(TComponent* AComponent) {
 }
 
 void TvxCustomDataFieldList::AddField(TvxCustomDataField* AField) {
-  if (AField->IsInternal()) FItems.push_back(AField);
-  else FItems.insert(FItems.begin() + ItemCount(), AField);
-  UpdateInternalCount();
+  if (AField->IsInternal()) {
+    FItems.push_back(AField);
+    ++FInternalCount;
+  } else {
+    FItems.insert(FItems.begin() + ItemCount(), AField);
+  }
+  IndexItem(AField);
+}
+
+void TvxCustomDataFieldList::IndexItem(TvxCustomDataField* AField) {
+  if (!AField->Item()) return;
+  if (!FFieldByItem.emplace(AField->Item(), AField).second) ++FSharedItemCount;
+}
+
+void TvxCustomDataFieldList::UnindexItem(TvxCustomDataField* AField) {
+  if (!AField->Item()) return;
+  auto it = FFieldByItem.find(AField->Item());
+  if (it == FFieldByItem.end()) return;
+  if (it->second != AField) {
+    --FSharedItemCount;
+    return;
+  }
+  FFieldByItem.erase(it);
+  if (FSharedItemCount == 0) return;
+  // Another field of the same item takes the entry over.
+  for (TvxCustomDataField* f : FItems)
+    if (f != AField && f->Item() == AField->Item()) {
+      FFieldByItem.emplace(f->Item(), f);
+      --FSharedItemCount;
+      return;
+    }
 }
 
 TvxCustomDataField* TvxCustomDataFieldList::FieldByItem(TObject* AItem) const {
-  for (TvxCustomDataField* f : FItems)
-    if (f->Item() == AItem) return f;
-  return nullptr;
+  if (FSharedItemCount > 0 || !AItem) {
+    for (TvxCustomDataField* f : FItems)
+      if (f->Item() == AItem) return f;
+    return nullptr;
+  }
+  auto it = FFieldByItem.find(AItem);
+  return it == FFieldByItem.end() ? nullptr : it->second;
 }
 
 Integer TvxCustomDataFieldList::IndexOf(const TvxCustomDataField* AField) const {
@@ -125,6 +172,7 @@ void TvxCustomDataFieldList::Move(Integer ACurIndex, Integer ANewIndex) {
 }
 
 void TvxCustomDataFieldList::ReassignFields(TvxCustomDataField* ADestroyedField) {
+  if (FReferringCount == 0) return;  // no field reads through another: nothing to hand over
   TvxCustomDataField* first = nullptr;
   for (TvxCustomDataField* f : FItems) {
     if (f->ReferenceField() != ADestroyedField) continue;
@@ -140,10 +188,15 @@ void TvxCustomDataFieldList::ReassignFields(TvxCustomDataField* ADestroyedField)
 void TvxCustomDataFieldList::RemoveField(TvxCustomDataField* AField) {
   FFieldDestroyed = true;
   ReassignFields(AField);
-  auto it = std::find(FItems.begin(), FItems.end(), AField);
-  if (it != FItems.end()) FItems.erase(it);
+  if (AField->FReferenceField && AField->FFieldList == this) --FReferringCount;
+  // From the end: fields are mostly freed from the last one down.
+  auto it = std::find(FItems.rbegin(), FItems.rend(), AField);
+  if (it != FItems.rend()) {
+    UnindexItem(AField);
+    FItems.erase(std::next(it).base());
+    if (AField->IsInternal()) --FInternalCount;
+  }
   if (FDataController) FDataController->RemoveFieldReferences(AField);
-  UpdateInternalCount();
 }
 
 void TvxCustomDataFieldList::Clear() {
@@ -222,6 +275,66 @@ void TvxSortingFieldList::Changed() {
   if (OnChanged) OnChanged(this);
 }
 
+TvxDataSortOrder TvxSortingFieldList::SortOrderByField(TvxCustomDataField* AField) const {
+  const Integer i = IndexOf(AField);
+  return i < 0 ? soNone : FItems[static_cast<size_t>(i)].SortOrder;
+}
+
+void TvxSortingFieldList::AddEntry(TvxCustomDataField* AField, TvxDataSortOrder AOrder) {
+  FItems.push_back({AField, AOrder});
+  Changed();
+}
+
+void TvxSortingFieldList::InsertEntry(Integer AIndex, TvxCustomDataField* AField, TvxDataSortOrder AOrder) {
+  FItems.insert(FItems.begin() + std::clamp<Integer>(AIndex, 0, Count()), TItem{AField, AOrder});
+  Changed();
+}
+
+void TvxSortingFieldList::DeleteEntry(Integer AIndex) {
+  FItems.erase(FItems.begin() + AIndex);
+  Changed();
+}
+
+void TvxSortingFieldList::MoveEntry(Integer ACurIndex, Integer ANewIndex) {
+  if (ACurIndex == ANewIndex) return;
+  TItem item = FItems.at(static_cast<size_t>(ACurIndex));
+  FItems.erase(FItems.begin() + ACurIndex);
+  FItems.insert(FItems.begin() + std::clamp<Integer>(ANewIndex, 0, Count()), item);
+  Changed();
+}
+
+void TvxSortingFieldList::SetEntryOrder(Integer AIndex, TvxDataSortOrder AOrder) {
+  TItem& item = FItems.at(static_cast<size_t>(AIndex));
+  if (item.SortOrder == AOrder) return;
+  item.SortOrder = AOrder;
+  Changed();
+}
+
+void TvxSortingFieldList::AppendFrom(const TvxSortingFieldList* AList) {
+  for (const TItem& item : AList->FItems)
+    if (IndexOf(item.Field) < 0) AddEntry(item.Field, item.SortOrder);
+}
+
+void TvxSortingFieldList::CheckField(TvxCustomDataField* AField) {
+  if (IndexOf(AField) >= 0) Changed();
+}
+
+void TvxGroupingFieldList::ChangeSorting(TvxCustomDataField* AField, TvxDataSortOrder ASortOrder) {
+  TvxSortingFieldList::ChangeSorting(AField, ASortOrder == soNone ? soAscending : ASortOrder);
+}
+
+void TvxGroupingFieldList::UpdateSorting(const TvxSortingFieldList* ASortingFieldList) {
+  for (Integer i = 0; i < Count(); ++i) {
+    const TvxDataSortOrder order = ASortingFieldList->SortOrderByField(Items(i).Field);
+    SetEntryOrder(i, order == soNone ? soAscending : order);
+  }
+}
+
+void TvxDataFilterList::RemoveField(TvxCustomDataField* AField) {
+  for (TObject* o : Items)
+    if (auto* filter = dynamic_cast<TvxDataFilterCriteria*>(o)) filter->RemoveItemByField(AField);
+}
+
 Integer TvxDataSelection::FindByRowIndex(Integer ARowIndex) const {
   auto it = std::lower_bound(FItems.begin(), FItems.end(), ARowIndex,
                              [](const TItem& a, Integer r) { return a.RowIndex < r; });
@@ -245,12 +358,82 @@ void TvxDataSelection::Merge(const std::vector<TItem>& AItems) {
   Changed();
 }
 
-void TvxDataSelection::Delete(Integer AIndex) {
+bool TvxDataSelection::FindByRowIndex(Integer ARowIndex, Integer& AIndex) const {
+  auto it = std::lower_bound(FItems.begin(), FItems.end(), ARowIndex,
+                             [](const TItem& a, Integer r) { return a.RowIndex < r; });
+  AIndex = static_cast<Integer>(it - FItems.begin());
+  return it != FItems.end() && it->RowIndex == ARowIndex;
+}
+
+Integer TvxDataSelection::FindByGroupIndex(Integer AGroupIndex) const {
+  for (size_t i = 0; i < FItems.size(); ++i)
+    if (FItems[i].Level == -1 && FItems[i].RecordIndex == AGroupIndex) return static_cast<Integer>(i);
+  return -1;
+}
+
+Integer TvxDataSelection::FindByRecordIndex(Integer ARecordIndex) const {
+  for (size_t i = 0; i < FItems.size(); ++i)
+    if (FItems[i].Level != -1 && FItems[i].RecordIndex == ARecordIndex) return static_cast<Integer>(i);
+  return -1;
+}
+
+void TvxDataSelection::InsertSelectionItem(Integer AIndex, Integer ARowIndex, Integer ARecordIndex, Integer ALevel) {
+  const TItem item{ALevel, ARecordIndex, ARowIndex};
+  if (AIndex == -1) FItems.push_back(item);
+  else FItems.insert(FItems.begin() + std::clamp<Integer>(AIndex, 0, Count()), item);
+}
+
+void TvxDataSelection::Add(Integer AIndex, Integer ARowIndex, Integer ARecordIndex, Integer ALevel) {
+  InsertSelectionItem(AIndex, ARowIndex, ARecordIndex, ALevel);
+  Changed();
+}
+
+void TvxDataSelection::DeleteItem(Integer AIndex) {
+  if (FItems.at(static_cast<size_t>(AIndex)).RowIndex == AnchorRowIndex) ResetAnchor();
   FItems.erase(FItems.begin() + AIndex);
+}
+
+void TvxDataSelection::SetItemCount(Integer ACount) {
+  ACount = std::max<Integer>(ACount, 0);
+  while (Count() > ACount) DeleteItem(Count() - 1);
+  for (Integer i = Count(); i < ACount; ++i) InsertSelectionItem(-1, i, i, 0);
+}
+
+void TvxDataSelection::ClearAll() {
+  ResetAnchor();
+  FFields.clear();
+  FItems.clear();
+  Changed();
+}
+
+void TvxDataSelection::Sort() {
+  std::stable_sort(FItems.begin(), FItems.end(), [](const TItem& a, const TItem& b) { return a.RowIndex < b.RowIndex; });
+}
+
+void TvxDataSelection::RemoveFilteredRecords() {
+  // The records of the row info's record list, marked once.
+  TvxCustomDataControllerInfo* info = FDataController->DataControllerInfo();
+  std::vector<char> listed(static_cast<size_t>(std::max<Integer>(FDataController->RecordCount(), 0)), 0);
+  for (Integer p = 0; p < info->FilteredRecordCount(); ++p) {
+    const Integer r = info->GetInternalRecordIndex(p);
+    if (r >= 0 && static_cast<size_t>(r) < listed.size()) listed[static_cast<size_t>(r)] = 1;
+  }
+  for (Integer i = Count() - 1; i >= 0; --i) {
+    const TItem& item = FItems[static_cast<size_t>(i)];
+    if (item.Level == -1) continue;
+    if (item.RecordIndex < 0 || static_cast<size_t>(item.RecordIndex) >= listed.size() ||
+        !listed[static_cast<size_t>(item.RecordIndex)])
+      DeleteItem(i);
+  }
+}
+
+void TvxDataSelection::Delete(Integer AIndex) {
+  DeleteItem(AIndex);
   Changed();
 }
 
 void TvxDataSelection::Clear() {
+  FFields.clear();
   if (FItems.empty()) return;
   FItems.clear();
   Changed();
@@ -307,5 +490,76 @@ bool TvxValueDefRecordReader::IsInternal(TvxValueDef* AValueDef) {
   return field && field->IsInternal();
 }
 
+// --- Unbound reader -------------------------------------------------------------------------
+
+namespace {
+
+TvxValueDef* WrappedDef(TvxValueDef* AValueDef) {
+  if (auto* twin = dynamic_cast<TvxInternalValueDef*>(AValueDef)) return twin->GetValueDef();
+  return AValueDef;
+}
+
+}  // namespace
+
+Variant TvxValueDefUnboundReader::GetValue(TvxValueDef* AValueDef) {
+  AValueDef = WrappedDef(AValueDef);
+  auto it = std::find(FItems.begin(), FItems.end(), AValueDef);
+  if (it == FItems.end()) return Null();
+  const size_t i = static_cast<size_t>(it - FItems.begin());
+  return i < FValues.size() && FValues[i] ? *FValues[i] : Null();
+}
+
+bool TvxValueDefUnboundReader::IsInternal(TvxValueDef* AValueDef) {
+  auto* field = dynamic_cast<TvxCustomDataField*>(AValueDef->LinkObject());
+  return field && field->IsInternal();
+}
+
+void TvxValueDefUnboundReader::SetValue(TvxValueDef* AValueDef, const Variant& AValue) {
+  auto it = std::find(FItems.begin(), FItems.end(), AValueDef);
+  if (it == FItems.end()) it = FItems.insert(FItems.end(), AValueDef);
+  const size_t i = static_cast<size_t>(it - FItems.begin());
+  if (FValues.size() < FItems.size()) FValues.resize(FItems.size());
+  if (!FValues[i]) FValues[i] = std::make_unique<Variant>();
+  *FValues[i] = AValue;
+}
+
+void TvxValueDefUnboundReader::Truncate(Integer AItemCount) {
+  while (static_cast<Integer>(FValues.size()) > std::max<Integer>(AItemCount, 0)) FValues.pop_back();
+}
+
+// --- Locate objects -------------------------------------------------------------------------
+
+TvxDataControllerLocateObject::~TvxDataControllerLocateObject() {
+  RunWithoutThrowing([this] { Clear(); });
+}
+
+void TvxDataControllerLocateObject::Clear() {
+  if (FInternalRecordIndex == 0) return;
+  const Integer index = FInternalRecordIndex;
+  FInternalRecordIndex = 0;
+  FDataController->DataStorage()->DeleteRecord(index);
+}
+
+void TvxDataControllerLocateObject::ReadData(TvxValueDefReader* AValueDefReader) {
+  if (FInternalRecordIndex == 0) FInternalRecordIndex = FDataController->DataStorage()->AddInternalRecord();
+  TCallScope<TvxCustomDataController, &TvxCustomDataController::BeginLocateRead,
+             &TvxCustomDataController::EndLocateRead>
+      read(FDataController);
+  FDataController->DataStorage()->ReadRecord(FInternalRecordIndex, AValueDefReader);
+}
+
+TvxDataControllerGroupLocateObject::TvxDataControllerGroupLocateObject(TvxCustomDataController* ADataController)
+    : TvxDataControllerLocateObject(ADataController) {
+  // Group data sorted by display text is not in the order of the values.
+  TvxSortingFieldList* grouping = ADataController->DataControllerInfo()->GroupingFieldList();
+  for (Integer i = 0; i < grouping->Count(); ++i)
+    if (ADataController->IsSortByDisplayText(grouping->Items(i).Field)) FIsGroupDataSorted = false;
+}
+
+Integer TvxDataControllerGroupLocateObject::FindRecordIndex() {
+  if (FInternalRecordIndex == 0) return -1;
+  TValueScope<bool> internalFind(FDataController->FInternalFindRecord, true);
+  return FDataController->FindRecordByGroupValues(FInternalRecordIndex, Level + 1, FIsGroupDataSorted);
+}
 
 const TUnitInfo vxCustomDataUnit = {L"vxCustomData", nullptr, nullptr};

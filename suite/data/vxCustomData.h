@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "ActnList.h"
@@ -170,9 +171,9 @@ class TvxCustomDataField : public TObject {
   Integer Index() const;
   void SetIndex(Integer Value);
   bool IsInternal() const { return FIsInternal; }
-  void SetIsInternal(bool Value) { FIsInternal = Value; }
+  void SetIsInternal(bool Value);
   TObject* Item() const { return FItem; }
-  void SetItem(TObject* Value) { FItem = Value; }
+  void SetItem(TObject* Value);
   TvxCustomDataField* ReferenceField() const { return FReferenceField; }
   void SetReferenceField(TvxCustomDataField* Value);
   TvxValueDef* ValueDef() const { return FReferenceField ? FReferenceField->ValueDef() : FValueDef; }
@@ -247,11 +248,19 @@ class TvxCustomDataFieldList : public TObject {
   TvxCustomDataController* DataController() const { return FDataController; }
 
  private:
+  friend class TvxCustomDataField;
   void UpdateInternalCount();
+  void IndexItem(TvxCustomDataField* AField);
+  void UnindexItem(TvxCustomDataField* AField);
   TvxCustomDataController* FDataController;
   bool FFieldDestroyed = false;
   Integer FInternalCount = 0;
   std::vector<TvxCustomDataField*> FItems;  // owned
+  // The field of each item, so that finding a field by its item costs one look-up; an
+  // item bound to more than one field is counted and then found by a scan in list order.
+  std::unordered_map<TObject*, TvxCustomDataField*> FFieldByItem;
+  Integer FSharedItemCount = 0;
+  Integer FReferringCount = 0;  // fields of this list that read through another field
 };
 
 // --- Keys -------------------------------------------------------------------------------
@@ -372,9 +381,24 @@ class TvxSortingFieldList : public TObject {
   };
   Integer Count() const { return static_cast<Integer>(FItems.size()); }
   const TItem& Items(Integer Index) const { return FItems.at(static_cast<size_t>(Index)); }
+  const TItem& Entries(Integer Index) const { return Items(Index); }
   Integer IndexOf(TvxCustomDataField* AField) const;
+  Integer IndexOfField(TvxCustomDataField* AField) const { return IndexOf(AField); }
+  Integer SortIndexByField(TvxCustomDataField* AField) const { return IndexOf(AField); }
+  // soNone for a field that is not listed.
+  TvxDataSortOrder SortOrderByField(TvxCustomDataField* AField) const;
   // soNone removes the field; another order sets it, appending the field when missing.
-  void ChangeSorting(TvxCustomDataField* AField, TvxDataSortOrder ASortOrder);
+  virtual void ChangeSorting(TvxCustomDataField* AField, TvxDataSortOrder ASortOrder);
+  void AddEntry(TvxCustomDataField* AField, TvxDataSortOrder AOrder);
+  void InsertEntry(Integer AIndex, TvxCustomDataField* AField, TvxDataSortOrder AOrder);
+  void DeleteEntry(Integer AIndex);
+  void MoveEntry(Integer ACurIndex, Integer ANewIndex);
+  void SetEntryOrder(Integer AIndex, TvxDataSortOrder AOrder);
+  void RemoveField(TvxCustomDataField* AField) { Remove(AField); }
+  // Appends the entries of AList whose field is not listed yet, with their orders.
+  void AppendFrom(const TvxSortingFieldList* AList);
+  // Announces a change when the field is listed.
+  void CheckField(TvxCustomDataField* AField);
   void ChangeSortIndex(TvxCustomDataField* AField, Integer ASortIndex);
   // Grouping lists: a negative index removes the field; a new field is inserted at the
   // index (at most the count); a listed one moves there.
@@ -387,6 +411,17 @@ class TvxSortingFieldList : public TObject {
  private:
   void Changed();
   std::vector<TItem> FItems;
+};
+
+// The grouped fields: a grouped field always has an order.
+class TvxGroupingFieldList : public TvxSortingFieldList {
+  DECLARE_CLASS(TvxGroupingFieldList, TvxSortingFieldList)
+ public:
+  void ChangeSorting(TvxCustomDataField* AField, TvxDataSortOrder ASortOrder) override;
+  void ChangeGrouping(TvxCustomDataField* AField, Integer AGroupIndex) { ChangeGroupIndex(AField, AGroupIndex); }
+  Integer GroupIndexByField(TvxCustomDataField* AField) const { return IndexOf(AField); }
+  // Every grouped field takes its order from ASortingFieldList (ascending when not there).
+  void UpdateSorting(const TvxSortingFieldList* ASortingFieldList);
 };
 
 // Selected rows, sorted by row index.
@@ -406,6 +441,27 @@ class TvxDataSelection : public TObject {
   const TItem& Items(Integer Index) const { return FItems.at(static_cast<size_t>(Index)); }
   // Position of the row (binary search), or -1.
   Integer FindByRowIndex(Integer ARowIndex) const;
+  // Whether the row is selected; AIndex is its position, else the insertion position.
+  bool FindByRowIndex(Integer ARowIndex, Integer& AIndex) const;
+  // The first group-row item of that group (level -1), or -1.
+  Integer FindByGroupIndex(Integer AGroupIndex) const;
+  // The first record item of that record, or -1.
+  Integer FindByRecordIndex(Integer ARecordIndex) const;
+  bool IsRecordSelected(Integer ARecordIndex) const { return FindByRecordIndex(ARecordIndex) != -1; }
+  bool IsRowSelected(Integer ARowIndex) const { return FindByRowIndex(ARowIndex) != -1; }
+  void ResetAnchor() { AnchorRowIndex = -1; }
+  // AIndex -1 appends; the caller keeps the items in row order.
+  void InsertSelectionItem(Integer AIndex, Integer ARowIndex, Integer ARecordIndex, Integer ALevel);
+  void Add(Integer AIndex, Integer ARowIndex, Integer ARecordIndex, Integer ALevel);
+  // Fewer items are deleted from the end; more are appended as record rows.
+  void SetItemCount(Integer ACount);
+  void ClearAll();
+  void Sort();
+  // Deletes the record items whose records are filtered out.
+  void RemoveFilteredRecords();
+  void AddField(TvxCustomDataField* AField) { FFields.push_back(AField); }
+  void ClearFields() { FFields.clear(); }
+  Integer FieldCount() const { return static_cast<Integer>(FFields.size()); }
   void Add(const TItem& AItem);
   // Adds items sorted by row index, none of them listed yet, in one merge.
   void Merge(const std::vector<TItem>& AItems);
@@ -421,14 +477,19 @@ class TvxDataSelection : public TObject {
 
  private:
   void Changed();
+  void DeleteItem(Integer AIndex);
   TvxCustomDataController* FDataController;
   std::vector<TItem> FItems;
+  std::vector<TvxCustomDataField*> FFields;
 };
 
 // Every filter created for the controller (not owned).
 class TvxDataFilterList : public TObject {
   DECLARE_CLASS(TvxDataFilterList, TObject)
  public:
+  // Takes the field out of every listed filter.
+  void RemoveField(TvxCustomDataField* AField);
+  Integer Count() const { return static_cast<Integer>(Items.size()); }
   std::vector<TObject*> Items;
 };
 
@@ -465,6 +526,7 @@ class TvxDataFilterCriteria : public TvxFilterCriteria {
   std::function<void(TvxFilterCriteria* Sender, Integer AItemIndex, TvxDataFilterValueList* AValueList)> OnGetValueList;
 
  private:
+  friend class TvxCustomDataController;
   bool FActive = false;
   TvxCustomDataController* FDataController;
   bool FDestroying = false;
@@ -497,6 +559,9 @@ class TvxDataFilterCriteriaItem : public TvxFilterCriteriaItem {
  private:
   TvxCustomDataField* ToField(TObject* ALink) const;
   TvxCustomDataField* FField = nullptr;
+  // The controller of the criteria the item hangs in, found on the first record read (an
+  // item stays in its criteria for life).
+  TvxCustomDataController* FRecordController = nullptr;
 };
 
 // --- Summaries ----------------------------------------------------------------------------
@@ -540,19 +605,20 @@ using TvxAfterSummaryEvent = std::function<void(TvxDataSummary* ASender)>;
 using TvxDataSummaryItemGetTextEvent =
     std::function<void(TvxDataSummaryItem* Sender, const Variant& AValue, bool AIsFooter, String& AText)>;
 
-class TvxDataSummaryItem : public TObject {
-  DECLARE_CLASS(TvxDataSummaryItem, TObject)
+// What every summary item has: the data field it summarises, a kind and a display format.
+// The controller's summary items and the links of summary groups derive from it.
+class TvxCustomDataSummaryItem : public TObject {
+  DECLARE_CLASS(TvxCustomDataSummaryItem, TObject)
  public:
-  explicit TvxDataSummaryItem(TvxDataSummaryItems* ACollection) : FCollection(ACollection) {}
-  ~TvxDataSummaryItem() override;
-  virtual void AssignItemSettings(TvxDataSummaryItem* ASource);
+  TvxCustomDataSummaryItem() = default;
+  virtual void Assign(TvxCustomDataSummaryItem* ASource);
+  virtual void AssignItemSettings(TvxCustomDataSummaryItem* ASource);
+  virtual TvxCustomDataController* DataController() const = 0;
   virtual String GetFormatString(vxCustomData::TvxSummaryValueType AValueType, bool AIsFooter);
+  static bool IsCurrencyValueType(TVarType AVarType);
+  // Called before the item is linked to AField.
+  virtual void ItemLinkChanging(TvxCustomDataField* AField) {}
   virtual String FormatValue(const Variant& AValue, bool AIsFooter);
-  // A data field, or a group count that needs none.
-  virtual bool HasSummaryData();
-  TvxCustomDataController* DataController() const;
-  TvxDataSummaryItems* SummaryItems() const { return FCollection; }
-  Integer Index() const;
   TvxCustomDataField* Field() const { return FField; }
   TObject* ItemLink() const { return FField ? FField->Item() : nullptr; }
   void SetItemLink(TObject* Value);
@@ -560,6 +626,41 @@ class TvxDataSummaryItem : public TObject {
   void SetFormat(const String& Value);
   vxCustomData::TvxSummaryKind Kind() const { return FKind; }
   void SetKind(vxCustomData::TvxSummaryKind Value);
+
+ protected:
+  // A change of this item only (a repaint), or of all items (a recalculation).
+  virtual void Changed(bool AAllItems) = 0;
+  virtual void BeginItemUpdate() {}
+  virtual void EndItemUpdate() {}
+
+ private:
+  friend class TvxDataSummary;
+  friend class TvxDataSummaryItems;
+  friend class TvxDataSummaryItem;
+  friend class TvxDataSummaryGroupItemLinks;
+  TvxCustomDataField* FField = nullptr;
+  String FFormat;
+  vxCustomData::TvxSummaryKind FKind = vxCustomData::skNone;
+};
+
+class TvxDataSummaryItem : public TvxCustomDataSummaryItem {
+  DECLARE_CLASS(TvxDataSummaryItem, TvxCustomDataSummaryItem)
+ public:
+  // Made through class references: the argument is the collection.
+  using TCreateArg = TObject*;
+  explicit TvxDataSummaryItem(TObject* ACollection);
+  explicit TvxDataSummaryItem(TvxDataSummaryItems* ACollection) : FCollection(ACollection) {}
+  ~TvxDataSummaryItem() override;
+  void Assign(TvxCustomDataSummaryItem* ASource) override;
+  void AssignItemSettings(TvxCustomDataSummaryItem* ASource) override;
+  String GetFormatString(vxCustomData::TvxSummaryValueType AValueType, bool AIsFooter) override;
+  String FormatValue(const Variant& AValue, bool AIsFooter) override;
+  // A data field, or a group count that needs none.
+  virtual bool HasSummaryData();
+  virtual TvxCustomDataField* DataField() { return Field(); }
+  TvxCustomDataController* DataController() const override;
+  TvxDataSummaryItems* SummaryItems() const { return FCollection; }
+  Integer Index() const;
   vxCustomData::TvxSummaryPosition Position() const;
   void SetPosition(vxCustomData::TvxSummaryPosition Value);
   // Whether the group rows are ordered by this item's values. Ignored while the controller
@@ -569,13 +670,15 @@ class TvxDataSummaryItem : public TObject {
   Integer Tag = 0;
   TvxDataSummaryItemGetTextEvent OnGetText;
 
+ protected:
+  void Changed(bool AAllItems) override;
+  void BeginItemUpdate() override;
+  void EndItemUpdate() override;
+
  private:
   friend class TvxDataSummary;
   friend class TvxDataSummaryItems;
   TvxDataSummaryItems* FCollection;
-  TvxCustomDataField* FField = nullptr;
-  String FFormat;
-  vxCustomData::TvxSummaryKind FKind = vxCustomData::skNone;
   vxCustomData::TvxSummaryPosition FPosition = vxCustomData::spGroup;
   bool FSorted = false;
 };
@@ -584,7 +687,10 @@ class TvxDataSummaryItem : public TObject {
 class TvxDataSummaryItems : public TObject {
   DECLARE_CLASS(TvxDataSummaryItems, TObject)
  public:
-  TvxDataSummaryItems(TvxDataSummary* ASummary, bool AIsFooter) : FSummary(ASummary), FIsFooter(AIsFooter) {}
+  TvxDataSummaryItems(TvxDataSummary* ASummary, bool AIsFooter, TObject* AOwner = nullptr)
+      : FSummary(ASummary), FIsFooter(AIsFooter), FOwner(AOwner) {}
+  // The summary group that owns these items, or nullptr for the summary's own.
+  TObject* Owner() const { return FOwner; }
   TvxDataSummaryItem* Add();
   TvxDataSummaryItem* Add(TObject* AItemLink, vxCustomData::TvxSummaryPosition APosition, vxCustomData::TvxSummaryKind AKind,
                           const String& AFormat = String());
@@ -636,10 +742,105 @@ class TvxDataSummaryItems : public TObject {
  private:
   TvxDataSummary* FSummary;
   bool FIsFooter;
+  TObject* FOwner;
   Integer FLockCount = 0;
   bool FChangedAll = false;
   bool FChangedOne = false;
   std::vector<std::unique_ptr<TvxDataSummaryItem>> FItems;
+};
+
+class TvxDataSummaryGroup;
+class TvxDataSummaryGroups;
+class TvxDataSummaryGroupItemLinks;
+
+// A link of a summary group to one item of the controller. An item is linked by one link
+// at most: linking it takes it from the link that had it.
+class TvxDataSummaryGroupItemLink : public TvxCustomDataSummaryItem {
+  DECLARE_CLASS(TvxDataSummaryGroupItemLink, TvxCustomDataSummaryItem)
+ public:
+  // Made through class references: the argument is the link collection.
+  using TCreateArg = TObject*;
+  explicit TvxDataSummaryGroupItemLink(TObject* ALinks);
+  explicit TvxDataSummaryGroupItemLink(TvxDataSummaryGroupItemLinks* ALinks) : FLinks(ALinks) {}
+  TvxCustomDataController* DataController() const override;
+  void ItemLinkChanging(TvxCustomDataField* AField) override;
+  TvxDataSummaryGroupItemLinks* SummaryGroupItemLinks() const { return FLinks; }
+
+ protected:
+  void Changed(bool AAllItems) override;
+
+ private:
+  TvxDataSummaryGroupItemLinks* FLinks;
+};
+
+class TvxDataSummaryGroupItemLinks : public TObject {
+  DECLARE_CLASS(TvxDataSummaryGroupItemLinks, TObject)
+ public:
+  TvxDataSummaryGroupItemLinks(TvxDataSummaryGroup* ASummaryGroup, TClass AItemClass)
+      : FSummaryGroup(ASummaryGroup), FItemClass(AItemClass) {}
+  TvxDataSummaryGroupItemLink* Add();
+  void Assign(TvxDataSummaryGroupItemLinks* ASource);
+  void Clear();
+  void Delete(Integer AIndex);
+  Integer Count() const { return static_cast<Integer>(FItems.size()); }
+  TvxDataSummaryGroupItemLink* Items(Integer AIndex) const { return FItems.at(static_cast<size_t>(AIndex)).get(); }
+  Integer IndexOfItemLink(TObject* AItemLink) const;
+  TvxDataSummaryGroupItemLink* ItemOfItemLink(TObject* AItemLink) const;
+  TvxDataSummaryGroupItemLink* ItemOfField(TvxCustomDataField* AField) const;
+  // Any change of the links changes the summary groups (a recalculation).
+  void Update();
+  void BeginUpdate() { ++FLockCount; }
+  void EndUpdate();
+  TvxDataSummaryGroup* SummaryGroup() const { return FSummaryGroup; }
+
+ private:
+  TvxDataSummaryGroup* FSummaryGroup;
+  TClass FItemClass;
+  Integer FLockCount = 0;
+  bool FChanged = false;
+  std::vector<std::unique_ptr<TvxDataSummaryGroupItemLink>> FItems;
+};
+
+// A set of controller items whose group rows use summary items of their own.
+class TvxDataSummaryGroup : public TObject {
+  DECLARE_CLASS(TvxDataSummaryGroup, TObject)
+ public:
+  explicit TvxDataSummaryGroup(TvxDataSummaryGroups* ACollection);
+  ~TvxDataSummaryGroup() override;
+  void Assign(TvxDataSummaryGroup* ASource);
+  // Made on first use with the controller's link class.
+  TvxDataSummaryGroupItemLinks* Links();
+  bool HasLinks() const { return FItemLinks && FItemLinks->Count() > 0; }
+  TvxDataSummaryItems* SummaryItems() const { return FSummaryItems.get(); }
+  TvxDataSummaryGroups* Collection() const { return FCollection; }
+  Integer Index() const;
+
+ private:
+  TvxDataSummaryGroups* FCollection;
+  std::unique_ptr<TvxDataSummaryGroupItemLinks> FItemLinks;
+  std::unique_ptr<TvxDataSummaryItems> FSummaryItems;
+};
+
+class TvxDataSummaryGroups : public TObject {
+  DECLARE_CLASS(TvxDataSummaryGroups, TObject)
+ public:
+  explicit TvxDataSummaryGroups(TvxDataSummary* ASummary) : FSummary(ASummary) {}
+  TvxDataSummaryGroup* Add();
+  void Assign(TvxDataSummaryGroups* ASource);
+  void Clear();
+  void Delete(Integer AIndex);
+  Integer Count() const { return static_cast<Integer>(FItems.size()); }
+  TvxDataSummaryGroup* Items(Integer AIndex) const { return FItems.at(static_cast<size_t>(AIndex)).get(); }
+  Integer IndexOf(const TvxDataSummaryGroup* AGroup) const;
+  // The first group whose links include AItemLink.
+  TvxDataSummaryGroup* FindByItemLink(TObject* AItemLink) const;
+  // A change of the groups or their links recalculates.
+  void Changed();
+  TvxDataSummary* Summary() const { return FSummary; }
+
+ private:
+  TvxDataSummary* FSummary;
+  std::vector<std::unique_ptr<TvxDataSummaryGroup>> FItems;
 };
 
 // The controller's summaries: footer values over the visible records, and per group row
@@ -667,6 +868,15 @@ class TvxDataSummary : public TPersistent {
   void CancelUpdate();
   void Recalculate() { SummaryChanged(false); }
   bool GetGroupSummaryInfo(Integer ARowIndex, TvxDataSummaryItems*& ASummaryItems, Variant*& ASummaryValues);
+  // The items of a grouping level: those of the summary group linked to the level's item,
+  // else the default group items.
+  TvxDataSummaryItems* GetGroupSummaryItems(Integer ALevel) const;
+  // The items of APatternSummary that correspond to ASummaryItems of this summary.
+  TvxDataSummaryItems* GetPatternSummaryItems(TvxDataSummary* APatternSummary, TvxDataSummaryItems* ASummaryItems) const;
+  virtual TClass GetGroupItemLinkClass();
+  virtual TClass GetSummaryItemClass();
+  virtual void FireAfterSummary();
+  TvxDataSummaryGroups* SummaryGroups() const { return FSummaryGroups.get(); }
   TvxCustomDataController* DataController() const { return FDataController; }
   TvxDataSummaryItems* DefaultGroupSummaryItems() const { return FDefaultGroupSummaryItems.get(); }
   TvxDataSummaryItems* FooterSummaryItems() const { return FFooterSummaryItems.get(); }
@@ -697,7 +907,6 @@ class TvxDataSummary : public TPersistent {
   void AddRecordToSummary(TvxDataSummaryItems* AItems, TvxDataSummaryItem* AItem, Integer ARecordIndex,
                           Integer& ACount, Variant& ASummaryValue);
   void FinishSummaryValues(TvxDataSummaryItems* AItems, TRunning& ARunning, Variant& AResult);
-  void FireAfterSummary();
   // The records that count when the selection options are in force (built per calculation).
   void PrepareSelectedRecords();
   TvxCustomDataController* FDataController;
@@ -708,6 +917,7 @@ class TvxDataSummary : public TPersistent {
   bool FInAfterSummary = false;
   Integer FLockCount = 0;
   vxCustomData::TvxSummaryOptions FOptions;
+  std::unique_ptr<TvxDataSummaryGroups> FSummaryGroups;
   bool FSelectedOnly = false;
   std::vector<bool> FSelectedRecords;  // by record index, while a calculation runs
 };
@@ -776,6 +986,8 @@ class TvxDataGroups : public TObject {
   void AddField(TvxCustomDataField* AField) { FFields.push_back(AField); }
   TvxDataGroupInfo* AddGroupInfo();
   void SetItem(Integer AIndex, TvxDataGroupInfo* AItem);
+  // Puts the groups in a new order: position i takes the group that was at AOrder[i].
+  void Permute(const std::vector<Integer>& AOrder);
   void Rebuild();
   TvxDataGroupInfo* GetItem(Integer AIndex) const { return FItems.at(static_cast<size_t>(AIndex)).get(); }
   TvxCustomDataField* GetField(Integer ALevel) const { return FFields.at(static_cast<size_t>(ALevel)); }
@@ -823,6 +1035,60 @@ class TvxValueDefRecordReader : public TvxValueDefReader {
   Integer FRecordIndex;
 };
 
+// Values set by hand for value definitions (the values of a record to look for): what
+// was never set reads as Null.
+class TvxValueDefUnboundReader : public TvxValueDefReader {
+  DECLARE_CLASS(TvxValueDefUnboundReader, TvxValueDefReader)
+ public:
+  TvxValueDefUnboundReader() = default;
+  Variant GetValue(TvxValueDef* AValueDef) override;
+  bool IsInternal(TvxValueDef* AValueDef) override;
+  void SetValue(TvxValueDef* AValueDef, const Variant& AValue);
+  // Frees the values from the end down to AItemCount; the definitions stay listed.
+  void Truncate(Integer AItemCount);
+  void Clear() { Truncate(0); }
+  Integer Count() const { return static_cast<Integer>(FItems.size()); }
+
+ private:
+  std::vector<TvxValueDef*> FItems;
+  std::vector<std::unique_ptr<Variant>> FValues;  // parallel to FItems; a slot is made on first use
+};
+
+// Finds a record by values held in an internal record of the controller's storage.
+class TvxDataControllerLocateObject : public TObject {
+  DECLARE_CLASS(TvxDataControllerLocateObject, TObject)
+ public:
+  explicit TvxDataControllerLocateObject(TvxCustomDataController* ADataController) : FDataController(ADataController) {}
+  ~TvxDataControllerLocateObject() override;
+  // Frees the internal record.
+  virtual void Clear();
+  // The record found, or -1.
+  virtual Integer FindRecordIndex() = 0;
+  // Reads the values to look for from the reader into the internal record (made on first use).
+  void ReadData(TvxValueDefReader* AValueDefReader);
+  Integer InternalRecordIndex() const { return FInternalRecordIndex; }
+  TvxCustomDataController* DataController() const { return FDataController; }
+
+ protected:
+  TvxCustomDataController* FDataController;
+  Integer FInternalRecordIndex = 0;
+};
+
+// Finds a record whose values equal the internal record's on the first Level + 1
+// grouping levels: by binary search over the record list while the group data is sorted
+// by value, else by a scan from the start.
+class TvxDataControllerGroupLocateObject : public TvxDataControllerLocateObject {
+  DECLARE_CLASS(TvxDataControllerGroupLocateObject, TvxDataControllerLocateObject)
+ public:
+  explicit TvxDataControllerGroupLocateObject(TvxCustomDataController* ADataController);
+  Integer FindRecordIndex() override;
+  bool IsGroupDataSorted() const { return FIsGroupDataSorted; }
+  Integer Level = 0;
+
+ private:
+  bool FIsGroupDataSorted = true;
+};
+
 // --- Row info ---------------------------------------------------------------------------
 
 enum TvxDataControllerInfoChange {
@@ -848,6 +1114,25 @@ class TvxDataFocusingInfo : public TObject {
   Integer RowIndex = -1;
 
  private:
+  TvxCustomDataControllerInfo* FDataControllerInfo;
+};
+
+// Orders the sibling group rows of each grouping level by the values of the level's sorted
+// summary item (ascending, or descending with the level's grouping order), keeping each
+// group's records and sub-groups with it. A controller whose groups follow their summaries
+// names this class (or a descendant) in GetGroupSortingClass; the row info creates one
+// after the summaries are calculated and asks it once to sort.
+class TvxDataGroupSummarySorter : public TObject {
+  DECLARE_CLASS(TvxDataGroupSummarySorter, TObject)
+ public:
+  // Made through class references: the argument is the row info.
+  using TCreateArg = TObject*;
+  explicit TvxDataGroupSummarySorter(TObject* ADataControllerInfo);
+  virtual void Sort();
+
+ protected:
+  // Compares two sibling groups by the summary value at ASummaryIndex.
+  virtual Integer CompareGroups(TvxDataGroupInfo* AGroup1, TvxDataGroupInfo* AGroup2, Integer ASummaryIndex);
   TvxCustomDataControllerInfo* FDataControllerInfo;
 };
 
@@ -886,6 +1171,11 @@ class TvxCustomDataControllerInfo : public TObject {
   Integer CompareGroupRecords(Integer ARecordIndex1, Integer ARecordIndex2, Integer AIndex);
   TvxSortingFieldList* GroupingFieldList() const { return FGroupingFieldList.get(); }
   TvxDataGroups* DataGroups() const { return FDataGroups.get(); }
+  // No selected-records summary option is set and some grouping level has a sorted
+  // summary item.
+  bool IsGroupsSortedBySummary() const;
+  // Runs an object of AClass (a group summary sorter) over the group rows.
+  void SortGroupsBySummary(TClass AClass);
   bool HasGroups() const { return FDataGroups->LevelCount() > 0; }
   Integer GetNearestRowIndex(Integer ARowIndex);
   Integer GetRowCount() const;
@@ -905,6 +1195,9 @@ class TvxCustomDataControllerInfo : public TObject {
   Integer GetInternalRecordIndex(Integer ARecordListIndex) const {
     return FRecordList.at(static_cast<size_t>(ARecordListIndex));
   }
+  // A record-list position whose record equals ARecordIndex on the first ALevelCount
+  // grouping levels (the first difference decides), or -1.
+  Integer FindRecordListIndexByGroupValues(Integer ARecordIndex, Integer ALevelCount, bool AIsSorted);
   Integer RecordListIndexOf(Integer ARecordIndex) const;
   Integer FilteredRecordCount() const { return static_cast<Integer>(FRecordList.size()); }
   // The ordering of two records by the sorting chain, ties by record index.
@@ -932,6 +1225,7 @@ class TvxCustomDataControllerInfo : public TObject {
   void AddChanges(TvxDataControllerInfoChanges AChanges) { FChanges += AChanges; }
 
  private:
+  friend class TvxDataGroupSummarySorter;
   void LoadRecordList();
   void DoGrouping();
   void SaveExpanding();
@@ -1333,6 +1627,8 @@ class TvxCustomDataController : public TPersistent {
   virtual TClass GetFilterCriteriaClass() { return TvxDataFilterCriteria::StaticClass(); }
   virtual TClass GetSearchClass() { return TvxDataControllerSearch::StaticClass(); }
   virtual TClass GetSummaryClass() { return TvxDataSummary::StaticClass(); }
+  virtual TClass GetSummaryItemClass() { return TvxDataSummaryItem::StaticClass(); }
+  virtual TClass GetSummaryGroupItemLinkClass() { return TvxDataSummaryGroupItemLink::StaticClass(); }
   virtual String GetFieldDisplayText(Integer ARecordIndex, TvxCustomDataField* AField);
   // MatchSearchText over the field's display text; a text the storage holds whole is
   // compared where it lies instead of being copied per record.
@@ -1386,6 +1682,11 @@ class TvxCustomDataController : public TPersistent {
   virtual Integer AppendRecordFromReader(TvxValueDefReader* AReader);
   // Appends a record while the control loads its records itself (IsSmartLoad).
   Integer SmartLoadAppendRecord();
+  // Deletes a record while the control loads its records itself (IsSmartLoad).
+  void SmartLoadDeleteRecord(Integer ARecordIndex);
+  // A record-list position whose record equals the internal record ARecordIndex on the
+  // first ALevelCount grouping levels, or -1: a binary search when AIsSorted, else a scan.
+  Integer FindRecordByGroupValues(Integer ARecordIndex, Integer ALevelCount, bool AIsSorted);
   // A reader of the provider's reader class (the base reader when that class makes none).
   std::unique_ptr<TvxValueDefReader> NewValueDefReader();
   virtual TvxCustomDataField* AddItem(TObject* AItem);
@@ -1741,6 +2042,8 @@ class TvxCustomDataController : public TPersistent {
  private:
   friend class TvxCustomDataProvider;
   friend class TvxCustomDataControllerInfo;
+  friend class TvxDataSummary;
+  friend class TvxDataControllerGroupLocateObject;
   struct TListenerEntry {
     TObject* Instance;
     TNotifyEvent Event;
@@ -1749,6 +2052,7 @@ class TvxCustomDataController : public TPersistent {
   bool FActive = false;
   Integer FBookmarkRecordIndex = -1;
   bool FDataChangedFlag = false;
+  bool FAfterSummaryFlag = false;  // the summary's after-summary step waits for Loaded
   Integer FDataChangedLockCount = 0;
   TvxDataControllerChanges FChanges;
   bool FCheckFocusingAfterFilterNeeded = false;
@@ -1764,6 +2068,7 @@ class TvxCustomDataController : public TPersistent {
   String FIncrementalSearchText;
   bool FInLoadStorage = false;
   bool FInSmartLoad = false;
+  bool FInternalFindRecord = false;  // a locate object searches: no field sorts by display text
   bool FInNotifyControl = false;
   bool FInOnSortingChanged = false;
   Integer FLockUpdateFieldsCount = 0;

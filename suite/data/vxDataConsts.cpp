@@ -21,7 +21,7 @@ TResStringRec vxSDBKeyFieldNotFound(L"Key Field not found");
 
 namespace {
 
-const TEntry GEntries[] = {
+const TEntry GDataConstsEntries[] = {
     {L"vxSDataReadError", &vxSDataReadError, L"Stream read error"},
     {L"vxSDataWriteError", &vxSDataWriteError, L"Stream write error"},
     {L"vxSDataItemExistError", &vxSDataItemExistError, L"Item already exists"},
@@ -38,16 +38,16 @@ const TEntry GEntries[] = {
     {L"vxSDBKeyFieldNotFound", &vxSDBKeyFieldNotFound, L"Key Field not found"},
 };
 
-const wchar_t* const CProductName = L"TarvixDataController";
+const wchar_t* const CDataConstsProductName = L"TarvixDataController";
 
-void InitDataConsts() { vdRegisterResourceStrings(CProductName, GEntries); }
+void InitDataConsts() { vdRegisterResourceStrings(CDataConstsProductName, GDataConstsEntries); }
 
-void FinDataConsts() { vdUnregisterResourceStrings(CProductName, GEntries); }
+void FinDataConsts() { vdUnregisterResourceStrings(CDataConstsProductName, GDataConstsEntries); }
 
 }  // namespace
 
 String vxDataOriginalText(const TResStringRec& ARec) {
-  for (const TEntry& e : GEntries)
+  for (const TEntry& e : GDataConstsEntries)
     if (e.Rec == &ARec) return e.Text;
   return ARec.Text;
 }

@@ -75,29 +75,17 @@ void Put(Pointer P, const T& V) {
 }
 
 template <class T>
-T ReadPlain(TStream* S) {
-  T v{};
-  S->ReadBuffer(&v, static_cast<Integer>(sizeof(T)));
-  return v;
-}
-
-template <class T>
-void WritePlain(TStream* S, const T& V) {
-  S->WriteBuffer(&V, static_cast<Integer>(sizeof(T)));
-}
-
-template <class T>
 Integer Order(T A, T B) {
   return A < B ? -1 : (B < A ? 1 : 0);
 }
 
 void WriteWide(TStream* S, const String& W) {
-  WritePlain<Integer>(S, static_cast<Integer>(W.size()));
+  S->WriteValue<Integer>(static_cast<Integer>(W.size()));
   if (!W.empty()) S->WriteBuffer(W.data(), static_cast<Integer>(W.size() * 2));
 }
 
 String ReadWide(TStream* S) {
-  Integer n = ReadPlain<Integer>(S);
+  Integer n = S->ReadValue<Integer>();
   vxCheckStreamCount(S, n, 2);
   String w(static_cast<size_t>(n), L'\0');
   if (n) S->ReadBuffer(w.data(), n * 2);
@@ -106,12 +94,12 @@ String ReadWide(TStream* S) {
 
 void WriteAnsiBytes(TStream* S, const String& W) {
   AnsiString a = vdWideToAnsiString(W);
-  WritePlain<Integer>(S, static_cast<Integer>(a.size()));
+  S->WriteValue<Integer>(static_cast<Integer>(a.size()));
   if (!a.empty()) S->WriteBuffer(a.data(), static_cast<Integer>(a.size()));
 }
 
 AnsiString ReadAnsiBytes(TStream* S) {
-  Integer n = ReadPlain<Integer>(S);
+  Integer n = S->ReadValue<Integer>();
   vxCheckStreamCount(S, n, 1);
   AnsiString a(static_cast<size_t>(n), '\0');
   if (n) S->ReadBuffer(a.data(), n);
@@ -254,22 +242,22 @@ Variant TvxSmallintValueType::LoadVariant(Pointer ASlot) const { return Variant(
 void TvxSmallintValueType::StoreVariant(Pointer ASlot, const Variant& Value) const {
   Put<SmallInt>(ASlot, static_cast<SmallInt>(Value.AsInteger() & 0xFFFF));
 }
-void TvxSmallintValueType::StreamInValue(Pointer ASlot, TStream* S) const { Put(ASlot, ReadPlain<SmallInt>(S)); }
-void TvxSmallintValueType::StreamOutValue(Pointer ASlot, TStream* S) const { WritePlain(S, Get<SmallInt>(ASlot)); }
+void TvxSmallintValueType::StreamInValue(Pointer ASlot, TStream* S) const { Put(ASlot, S->ReadValue<SmallInt>()); }
+void TvxSmallintValueType::StreamOutValue(Pointer ASlot, TStream* S) const { S->WriteValue(Get<SmallInt>(ASlot)); }
 Integer TvxSmallintValueType::CompareValues(Pointer P1, Pointer P2) const { return Order(Get<SmallInt>(P1), Get<SmallInt>(P2)); }
 
 Variant TvxIntegerValueType::LoadVariant(Pointer ASlot) const { return Variant(static_cast<int>(Get<Integer>(ASlot))); }
 void TvxIntegerValueType::StoreVariant(Pointer ASlot, const Variant& Value) const { Put<Integer>(ASlot, Value.AsInteger()); }
-void TvxIntegerValueType::StreamInValue(Pointer ASlot, TStream* S) const { Put(ASlot, ReadPlain<Integer>(S)); }
-void TvxIntegerValueType::StreamOutValue(Pointer ASlot, TStream* S) const { WritePlain(S, Get<Integer>(ASlot)); }
+void TvxIntegerValueType::StreamInValue(Pointer ASlot, TStream* S) const { Put(ASlot, S->ReadValue<Integer>()); }
+void TvxIntegerValueType::StreamOutValue(Pointer ASlot, TStream* S) const { S->WriteValue(Get<Integer>(ASlot)); }
 Integer TvxIntegerValueType::CompareValues(Pointer P1, Pointer P2) const { return Order(Get<Integer>(P1), Get<Integer>(P2)); }
 
 Variant TvxWordValueType::LoadVariant(Pointer ASlot) const { return Variant(Get<Word>(ASlot)); }
 void TvxWordValueType::StoreVariant(Pointer ASlot, const Variant& Value) const {
   Put<Word>(ASlot, static_cast<Word>(Value.AsInteger() & 0xFFFF));
 }
-void TvxWordValueType::StreamInValue(Pointer ASlot, TStream* S) const { Put(ASlot, ReadPlain<Word>(S)); }
-void TvxWordValueType::StreamOutValue(Pointer ASlot, TStream* S) const { WritePlain(S, Get<Word>(ASlot)); }
+void TvxWordValueType::StreamInValue(Pointer ASlot, TStream* S) const { Put(ASlot, S->ReadValue<Word>()); }
+void TvxWordValueType::StreamOutValue(Pointer ASlot, TStream* S) const { S->WriteValue(Get<Word>(ASlot)); }
 Integer TvxWordValueType::CompareValues(Pointer P1, Pointer P2) const { return Order(Get<Word>(P1), Get<Word>(P2)); }
 
 Variant TvxBooleanValueType::LoadVariant(Pointer ASlot) const { return Variant(Get<Byte>(ASlot) != 0); }
@@ -278,11 +266,11 @@ void TvxBooleanValueType::StoreVariant(Pointer ASlot, const Variant& Value) cons
   Put<Byte>(ASlot, Value.AsBoolean() ? 1 : 0);
 }
 void TvxBooleanValueType::StreamInValue(Pointer ASlot, TStream* S) const {
-  Byte b = ReadPlain<Byte>(S);
+  Byte b = S->ReadValue<Byte>();
   if (b > 1) vxInvalidStreamFormat();
   Put(ASlot, b);
 }
-void TvxBooleanValueType::StreamOutValue(Pointer ASlot, TStream* S) const { WritePlain(S, Get<Byte>(ASlot)); }
+void TvxBooleanValueType::StreamOutValue(Pointer ASlot, TStream* S) const { S->WriteValue(Get<Byte>(ASlot)); }
 Integer TvxBooleanValueType::CompareValues(Pointer P1, Pointer P2) const {
   return static_cast<Integer>(Get<Byte>(P1)) - static_cast<Integer>(Get<Byte>(P2));
 }
@@ -308,8 +296,8 @@ Variant TvxCurrencyValueType::LoadVariant(Pointer ASlot) const { return Variant(
 void TvxCurrencyValueType::StoreVariant(Pointer ASlot, const Variant& Value) const {
   Put<Int64>(ASlot, Value.AsCurrency().Value);
 }
-void TvxCurrencyValueType::StreamInValue(Pointer ASlot, TStream* S) const { Put(ASlot, ReadPlain<Int64>(S)); }
-void TvxCurrencyValueType::StreamOutValue(Pointer ASlot, TStream* S) const { WritePlain(S, Get<Int64>(ASlot)); }
+void TvxCurrencyValueType::StreamInValue(Pointer ASlot, TStream* S) const { Put(ASlot, S->ReadValue<Int64>()); }
+void TvxCurrencyValueType::StreamOutValue(Pointer ASlot, TStream* S) const { S->WriteValue(Get<Int64>(ASlot)); }
 Integer TvxCurrencyValueType::CompareValues(Pointer P1, Pointer P2) const { return Order(Get<Int64>(P1), Get<Int64>(P2)); }
 
 Variant TvxDateTimeValueType::LoadVariant(Pointer ASlot) const { return Variant(Get<double>(ASlot), varDateTag); }
@@ -323,8 +311,8 @@ String TvxDateTimeValueType::DefaultText(Pointer ASlot) const {
 void TvxDateTimeValueType::StoreVariant(Pointer ASlot, const Variant& Value) const {
   Put<double>(ASlot, VarToDateTime(Value));
 }
-void TvxDateTimeValueType::StreamInValue(Pointer ASlot, TStream* S) const { Put(ASlot, ReadPlain<double>(S)); }
-void TvxDateTimeValueType::StreamOutValue(Pointer ASlot, TStream* S) const { WritePlain(S, Get<double>(ASlot)); }
+void TvxDateTimeValueType::StreamInValue(Pointer ASlot, TStream* S) const { Put(ASlot, S->ReadValue<double>()); }
+void TvxDateTimeValueType::StreamOutValue(Pointer ASlot, TStream* S) const { S->WriteValue(Get<double>(ASlot)); }
 Integer TvxDateTimeValueType::CompareValues(Pointer P1, Pointer P2) const {
   double a = Get<double>(P1), b = Get<double>(P2);
   return a == b ? 0 : a > b ? 1 : -1;
@@ -332,8 +320,8 @@ Integer TvxDateTimeValueType::CompareValues(Pointer P1, Pointer P2) const {
 
 Variant TvxLargeIntValueType::LoadVariant(Pointer ASlot) const { return Variant(static_cast<long long>(Get<Int64>(ASlot))); }
 void TvxLargeIntValueType::StoreVariant(Pointer ASlot, const Variant& Value) const { Put<Int64>(ASlot, Value.AsInt64()); }
-void TvxLargeIntValueType::StreamInValue(Pointer ASlot, TStream* S) const { Put(ASlot, ReadPlain<Int64>(S)); }
-void TvxLargeIntValueType::StreamOutValue(Pointer ASlot, TStream* S) const { WritePlain(S, Get<Int64>(ASlot)); }
+void TvxLargeIntValueType::StreamInValue(Pointer ASlot, TStream* S) const { Put(ASlot, S->ReadValue<Int64>()); }
+void TvxLargeIntValueType::StreamOutValue(Pointer ASlot, TStream* S) const { S->WriteValue(Get<Int64>(ASlot)); }
 Integer TvxLargeIntValueType::CompareValues(Pointer P1, Pointer P2) const { return Order(Get<Int64>(P1), Get<Int64>(P2)); }
 
 // --- BCD and time stamps ------------------------------------------------------------------
@@ -549,6 +537,18 @@ void TvxValueDefs::Layout(Integer AStartOffset) {
   FRecordSize = offset;
 }
 
+void TvxValueDefs::LayoutFrom(Integer AIndex) {
+  // The definitions before AIndex keep their places: the walk starts where the one
+  // before AIndex ends, so adding or removing the last definition costs one step.
+  Integer offset = FRecordOffset;
+  if (AIndex > 0) {
+    TvxValueDef* prev = FItems[static_cast<size_t>(AIndex - 1)];
+    offset = prev->FOffset + prev->FBufferSize;
+  }
+  for (size_t i = static_cast<size_t>(AIndex); i < FItems.size(); ++i) FItems[i]->CalculateLayout(offset);
+  FRecordSize = offset;
+}
+
 TvxValueDef* TvxValueDefs::NewValueDef(TvxValueTypeClass AValueTypeClass) {
   return new TvxValueDef(this, AValueTypeClass);
 }
@@ -566,8 +566,7 @@ TvxValueDef* TvxValueDefs::Add(TvxValueTypeClass AValueTypeClass, bool AStored, 
   if (FDataStorage) FDataStorage->ValueDefAdding(this, def.get());
   FItems.push_back(def.get());
   TvxValueDef* result = def.release();
-  if (FDataStorage) FDataStorage->PrepareStructure(this);
-  else Layout(FRecordOffset);
+  LayoutFrom(Count() - 1);
   return result;
 }
 
@@ -593,18 +592,22 @@ Integer TvxValueDefs::IndexOf(const TvxValueDef* ADef) const {
   return it == FItems.end() ? -1 : static_cast<Integer>(it - FItems.begin());
 }
 
+Integer TvxValueDefs::LastIndexOf(const TvxValueDef* ADef) const {
+  // From the end: definitions are mostly freed from the last one down.
+  auto it = std::find(FItems.rbegin(), FItems.rend(), ADef);
+  return it == FItems.rend() ? -1 : static_cast<Integer>(FItems.rend() - it) - 1;
+}
+
 void TvxValueDefs::Remove(TvxValueDef* ADef) {
-  auto it = std::find(FItems.begin(), FItems.end(), ADef);
-  if (it == FItems.end()) return;
+  if (LastIndexOf(ADef) < 0) return;
   if (FDataStorage) FDataStorage->ValueDefRemoving(this, ADef);
-  it = std::find(FItems.begin(), FItems.end(), ADef);
-  FItems.erase(it);
+  Integer index = LastIndexOf(ADef);
+  FItems.erase(FItems.begin() + index);
   if (FDataStorage && FDataStorage->FStreamingOrder) {
     auto& order = *FDataStorage->FStreamingOrder;
     order.erase(std::remove(order.begin(), order.end(), ADef), order.end());
   }
-  if (FDataStorage) FDataStorage->PrepareStructure(this);
-  else Layout(FRecordOffset);
+  LayoutFrom(index);
 }
 
 TvxValueDef* TvxInternalValueDefs::NewValueDef(TvxValueTypeClass AValueTypeClass) {
@@ -782,7 +785,12 @@ void TvxDataStorage::ClearRecords(bool AClearList) {
 }
 
 Integer TvxDataStorage::CompareRecords(Integer AIndex1, Integer AIndex2, TvxValueDef* AValueDef) {
-  return CompareBuffers(AValueDef, RecordBuffer(AIndex1), RecordBuffer(AIndex2));
+  if (AIndex1 >= 0 && AIndex2 >= 0) return CompareBuffers(AValueDef, RecordBuffer(AIndex1), RecordBuffer(AIndex2));
+  // An internal record has a layout of its own: each side is read through its own
+  // definition.
+  Pointer p1 = nullptr, p2 = nullptr;
+  const bool null1 = GetCompareInfo(AIndex1, AValueDef, p1), null2 = GetCompareInfo(AIndex2, AValueDef, p2);
+  return AValueDef->CompareValues(null1, null2, p1, p2);
 }
 
 bool TvxDataStorage::GetCompareInfo(Integer ARecordIndex, TvxValueDef* AValueDef, Pointer& P) {
@@ -899,7 +907,7 @@ void TvxDataStorage::ReadData(Integer ARecordIndex, TStream* AStream) {
 }
 
 void TvxDataStorage::ReadDataInto(Integer ARecordIndex, TStream* AStream) {
-  Byte nilByte = ReadPlain<Byte>(AStream);
+  Byte nilByte = AStream->ReadValue<Byte>();
   if (nilByte > 1) vxInvalidStreamFormat();
   if (nilByte == 1) {
     FreeBuffer(ARecordIndex);
@@ -911,14 +919,14 @@ void TvxDataStorage::ReadDataInto(Integer ARecordIndex, TStream* AStream) {
   std::unique_ptr<Byte, decltype(release)> fresh(AllocBuffer(FValueDefs.get()), release);
   Integer id = 0;
   if (FUseRecordID) {
-    id = ReadPlain<Integer>(AStream);
+    id = AStream->ReadValue<Integer>();
     Put<Integer>(fresh.get() + 1, id);
   }
   for (Integer i = 0; i < FValueDefs->Count(); ++i) {
     TvxValueDef* d = FValueDefs->Items(i);
     if (!d->StreamStored() || d->FBufferSize == 0) continue;
     Byte* p = fresh.get() + d->FOffset;
-    Byte isNull = ReadPlain<Byte>(AStream);
+    Byte isNull = AStream->ReadValue<Byte>();
     if (isNull > 1) vxInvalidStreamFormat();
     if (!isNull) {
       d->FValueTypeClass->StreamInValue(p + 1, AStream);

@@ -329,6 +329,9 @@ class TvxValueDefs : public TObject {
   friend class TvxDataStorage;
   friend class TvxInternalValueDefs;
   void Remove(TvxValueDef* ADef);
+  Integer LastIndexOf(const TvxValueDef* ADef) const;
+  // Lays out the definitions from AIndex on after the ones before it.
+  void LayoutFrom(Integer AIndex);
   TvxDataStorage* FDataStorage;
   std::vector<TvxValueDef*> FItems;  // owned
   Integer FRecordOffset = 0;

@@ -1,21 +1,5 @@
 #include "vxDataUtils.h"
 
-namespace {
-
-template <class T>
-T ReadPlain(TStream* S) {
-  T v{};
-  S->ReadBuffer(&v, static_cast<Integer>(sizeof(T)));
-  return v;
-}
-
-template <class T>
-void WritePlain(TStream* S, const T& V) {
-  S->WriteBuffer(&V, static_cast<Integer>(sizeof(T)));
-}
-
-}  // namespace
-
 bool vxIsUnicodeStream(TStream* AStream) {
   if (auto* vd = dynamic_cast<TvdStream*>(AStream)) return vd->IsUnicode();
   if (auto* fs = dynamic_cast<TvxFormatStream*>(AStream)) return fs->IsUnicode();
@@ -27,7 +11,7 @@ bool vxIsUnicodeStream(TStream* AStream) {
 TvxReader::TvxReader(TStream* AStream) : TvxFiler(AStream) { IsUnicode = vdReadFormatMarker(AStream); }
 
 AnsiString TvxReader::ReadAnsiString() {
-  Integer n = ReadPlain<Integer>(Stream);
+  Integer n = Stream->ReadValue<Integer>();
   vxCheckStreamCount(Stream, n, 1);
   AnsiString s(static_cast<size_t>(n), '\0');
   if (n) Stream->ReadBuffer(s.data(), n);
@@ -35,22 +19,22 @@ AnsiString TvxReader::ReadAnsiString() {
 }
 
 bool TvxReader::ReadBoolean() {
-  Byte b = ReadPlain<Byte>(Stream);
+  Byte b = Stream->ReadValue<Byte>();
   if (b > 1) vxInvalidStreamFormat();
   return b != 0;
 }
 
-Byte TvxReader::ReadByte() { return ReadPlain<Byte>(Stream); }
-ShortInt TvxReader::ReadShortInt() { return ReadPlain<ShortInt>(Stream); }
-SmallInt TvxReader::ReadSmallInt() { return ReadPlain<SmallInt>(Stream); }
-Word TvxReader::ReadWord() { return ReadPlain<Word>(Stream); }
-WideChar TvxReader::ReadChar() { return static_cast<WideChar>(ReadPlain<Word>(Stream)); }
-Integer TvxReader::ReadInteger() { return ReadPlain<Integer>(Stream); }
-Cardinal TvxReader::ReadCardinal() { return ReadPlain<Cardinal>(Stream); }
-Single TvxReader::ReadSingle() { return ReadPlain<Single>(Stream); }
-Currency TvxReader::ReadCurrency() { return Currency::FromScaled(ReadPlain<Int64>(Stream)); }
-TDateTime TvxReader::ReadDateTime() { return ReadPlain<double>(Stream); }
-Int64 TvxReader::ReadLargeInt() { return ReadPlain<Int64>(Stream); }
+Byte TvxReader::ReadByte() { return Stream->ReadValue<Byte>(); }
+ShortInt TvxReader::ReadShortInt() { return Stream->ReadValue<ShortInt>(); }
+SmallInt TvxReader::ReadSmallInt() { return Stream->ReadValue<SmallInt>(); }
+Word TvxReader::ReadWord() { return Stream->ReadValue<Word>(); }
+WideChar TvxReader::ReadChar() { return static_cast<WideChar>(Stream->ReadValue<Word>()); }
+Integer TvxReader::ReadInteger() { return Stream->ReadValue<Integer>(); }
+Cardinal TvxReader::ReadCardinal() { return Stream->ReadValue<Cardinal>(); }
+Single TvxReader::ReadSingle() { return Stream->ReadValue<Single>(); }
+Currency TvxReader::ReadCurrency() { return Currency::FromScaled(Stream->ReadValue<Int64>()); }
+TDateTime TvxReader::ReadDateTime() { return Stream->ReadValue<double>(); }
+Int64 TvxReader::ReadLargeInt() { return Stream->ReadValue<Int64>(); }
 
 double TvxReader::ReadFloat() {
   Byte b[10];
@@ -59,7 +43,7 @@ double TvxReader::ReadFloat() {
 }
 
 WideString TvxReader::ReadWideString() {
-  Integer n = ReadPlain<Integer>(Stream);
+  Integer n = Stream->ReadValue<Integer>();
   vxCheckStreamCount(Stream, n, 2);
   WideString s(static_cast<size_t>(n), L'\0');
   if (n) Stream->ReadBuffer(s.data(), n * 2);
@@ -79,22 +63,22 @@ String TvxReader::ReadString_() {
 TvxWriter::TvxWriter(TStream* AStream) : TvxFiler(AStream) { IsUnicode = true; }
 
 void TvxWriter::WriteAnsiString(const AnsiString& S) {
-  WritePlain<Integer>(Stream, static_cast<Integer>(S.size()));
+  Stream->WriteValue<Integer>(static_cast<Integer>(S.size()));
   if (!S.empty()) Stream->WriteBuffer(S.data(), static_cast<Integer>(S.size()));
 }
 
-void TvxWriter::WriteBoolean(bool V) { WritePlain<Byte>(Stream, V ? 1 : 0); }
-void TvxWriter::WriteByte(Byte V) { WritePlain(Stream, V); }
-void TvxWriter::WriteShortInt(ShortInt V) { WritePlain(Stream, V); }
-void TvxWriter::WriteSmallInt(SmallInt V) { WritePlain(Stream, V); }
-void TvxWriter::WriteWord(Word V) { WritePlain(Stream, V); }
-void TvxWriter::WriteChar(WideChar V) { WritePlain<Word>(Stream, static_cast<Word>(V)); }
-void TvxWriter::WriteInteger(Integer V) { WritePlain(Stream, V); }
-void TvxWriter::WriteCardinal(Cardinal V) { WritePlain(Stream, V); }
-void TvxWriter::WriteSingle(Single V) { WritePlain(Stream, V); }
-void TvxWriter::WriteCurrency(Currency V) { WritePlain<Int64>(Stream, V.Value); }
-void TvxWriter::WriteDateTime(TDateTime V) { WritePlain<double>(Stream, V); }
-void TvxWriter::WriteLargeInt(Int64 V) { WritePlain(Stream, V); }
+void TvxWriter::WriteBoolean(bool V) { Stream->WriteValue<Byte>(V ? 1 : 0); }
+void TvxWriter::WriteByte(Byte V) { Stream->WriteValue(V); }
+void TvxWriter::WriteShortInt(ShortInt V) { Stream->WriteValue(V); }
+void TvxWriter::WriteSmallInt(SmallInt V) { Stream->WriteValue(V); }
+void TvxWriter::WriteWord(Word V) { Stream->WriteValue(V); }
+void TvxWriter::WriteChar(WideChar V) { Stream->WriteValue<Word>(static_cast<Word>(V)); }
+void TvxWriter::WriteInteger(Integer V) { Stream->WriteValue(V); }
+void TvxWriter::WriteCardinal(Cardinal V) { Stream->WriteValue(V); }
+void TvxWriter::WriteSingle(Single V) { Stream->WriteValue(V); }
+void TvxWriter::WriteCurrency(Currency V) { Stream->WriteValue<Int64>(V.Value); }
+void TvxWriter::WriteDateTime(TDateTime V) { Stream->WriteValue<double>(V); }
+void TvxWriter::WriteLargeInt(Int64 V) { Stream->WriteValue(V); }
 
 void TvxWriter::WriteFloat(double V) {
   Byte b[10];
@@ -103,7 +87,7 @@ void TvxWriter::WriteFloat(double V) {
 }
 
 void TvxWriter::WriteWideString(const WideString& S) {
-  WritePlain<Integer>(Stream, static_cast<Integer>(S.size()));
+  Stream->WriteValue<Integer>(static_cast<Integer>(S.size()));
   if (!S.empty()) Stream->WriteBuffer(S.data(), static_cast<Integer>(S.size() * 2));
 }
 
@@ -149,11 +133,7 @@ void TvxCollection::Assign(TPersistent* Source) {
     return;
   }
   if (Count() == 0 && src->Count() == 0) return;
-  BeginUpdate();
-  struct TEndUpdate {
-    TvxCollection* C;
-    ~TEndUpdate() { C->EndUpdate(); }
-  } endUpdate{this};
+  TUpdateScope<TvxCollection> update(this);
   for (Integer i = 0; i < src->Count(); ++i) {
     TCollectionItem* item = i < Count() ? Items(i) : Add();
     item->Assign(src->Items(i));

@@ -176,7 +176,10 @@ void TvxFilterLikeOperator::PrepareDisplayText(String& AText) {
     GetLikePatternKind(AText, Criteria()->PercentWildcard());
 }
 bool TvxFilterLikeOperator::CompareValues(const Variant& AValue1, const Variant& AValue2) {
-  const String text = VarToStr(AValue1), pattern = VarToStr(AValue2);
+  // Unicode strings are matched where they are; other values through their text.
+  String textCopy, patternCopy;
+  const String& text = AValue1.VType() == varUString ? AValue1.UStringRef() : (textCopy = VarToStr(AValue1));
+  const String& pattern = AValue2.VType() == varUString ? AValue2.UStringRef() : (patternCopy = VarToStr(AValue2));
   TvxFilterCriteria* c = Criteria();
   return MatchLikeMask(text.c_str(), static_cast<Integer>(text.size()), pattern.c_str(), 0, c->UnderscoreWildcard(),
                        c->PercentWildcard(), static_cast<Integer>(pattern.size()));
@@ -550,6 +553,7 @@ void TvxFilterCriteriaItem::SetOperatorKind(TvxFilterOperatorKind Value) {
 void TvxFilterCriteriaItem::SetValue(const Variant& Value) {
   if (VariantCompare(FValue, Value) == 0 && VarType(FValue) == VarType(Value)) return;
   FValue = Value;
+  FHasPreparedValue = false;
   RebuildOperator();
 }
 
@@ -568,12 +572,20 @@ void TvxFilterCriteriaItem::ValueString(bool ACaption, String& AText) {
 bool TvxFilterCriteriaItem::Evaluate(Pointer AData) {
   TvxFilterCriteria* c = Criteria();
   try {
-    Variant raw, v, cond;
+    Variant raw, prepared;
     RecordValue(AData, raw);
-    c->PrepareValue(raw, v);
-    c->PrepareValue(FValue, cond);
-    if (c->Options().Contains(fcoIgnoreNull) && !FOperator->IsNullOperator() && c->ValueIsNull(v)) return false;
-    return FOperator->CompareValues(v, cond);
+    const Variant* v = &raw;
+    if (c->ValueNeedsPreparing(raw)) {
+      c->PrepareValue(raw, prepared);
+      v = &prepared;
+    }
+    if (!FHasPreparedValue || !(FPreparedOptions == c->Options())) {
+      c->PrepareValue(FValue, FPreparedValue);
+      FPreparedOptions = c->Options();
+      FHasPreparedValue = true;
+    }
+    if (c->Options().Contains(fcoIgnoreNull) && !FOperator->IsNullOperator() && c->ValueIsNull(*v)) return false;
+    return FOperator->CompareValues(*v, FPreparedValue);
   } catch (const EVariantError&) {
     if (c->Options().Contains(fcoSoftCompare)) return false;
     throw;
@@ -740,6 +752,11 @@ void TvxFilterCriteria::PrepareValue(const Variant& AValue, Variant& AResult) {
   } else {
     AResult = AValue;
   }
+}
+
+bool TvxFilterCriteria::ValueNeedsPreparing(const Variant& AValue) {
+  return VarIsArray(AValue) || VarTypeBase(AValue) == varCurrency ||
+         (VarIsStr(AValue) && FOptions.Contains(fcoCaseInsensitive));
 }
 
 bool TvxFilterCriteria::ValueIsNull(const Variant& AValue) const {

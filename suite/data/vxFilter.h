@@ -318,6 +318,11 @@ class TvxFilterCriteriaItem : public TvxCustomFilterCriteriaItem {
   std::unique_ptr<TvxFilterOperator> FOperator;
   TvxFilterOperatorKind FOperatorKind = foEqual;
   Variant FValue;
+  // The condition value as the criteria prepares it, kept for one evaluation pass (made
+  // again after a value change or when the criteria's options differ).
+  Variant FPreparedValue;
+  bool FHasPreparedValue = false;
+  TvxFilterCriteriaOptions FPreparedOptions;
 };
 
 // --- Criteria -----------------------------------------------------------------------------
@@ -349,6 +354,9 @@ class TvxFilterCriteria : public TPersistent {
   virtual TObject* NameToItemLink(const String& AName) = 0;
   virtual void PrepareOperators();
   virtual void PrepareValue(const Variant& AValue, Variant& AResult);
+  // Whether PrepareValue makes something else of AValue; a value it keeps as it is is
+  // compared without a copy.
+  virtual bool ValueNeedsPreparing(const Variant& AValue);
   virtual void SetFilterText(const String& /*Value*/) {}
   virtual void FireChanged();
   void Assign(TPersistent* Source) override { Assign(Source, false); }

@@ -61,7 +61,7 @@ String vxFilterGetResString(const TResStringRec* ARec) {
 namespace {
 
 // Registration order: the operators first, then the captions.
-const TvdResourceStringEntry GEntries[] = {
+const TvdResourceStringEntry GFilterConstsEntries[] = {
     {L"vxSFilterOperatorEqual", &vxSFilterOperatorEqual, L"equals"},
     {L"vxSFilterOperatorNotEqual", &vxSFilterOperatorNotEqual, L"does not equal"},
     {L"vxSFilterOperatorLess", &vxSFilterOperatorLess, L"is less than"},
@@ -114,11 +114,11 @@ const TvdResourceStringEntry GEntries[] = {
     {L"vxSFilterBoxNonBlanksCaption", &vxSFilterBoxNonBlanksCaption, L"(NonBlanks)"},
 };
 
-const wchar_t* const CProductName = L"TarvixDataFilter";
+const wchar_t* const CFilterConstsProductName = L"TarvixDataFilter";
 
-void InitFilterConsts() { vdRegisterResourceStrings(CProductName, GEntries); }
+void InitFilterConsts() { vdRegisterResourceStrings(CFilterConstsProductName, GFilterConstsEntries); }
 
-void FinFilterConsts() { vdUnregisterResourceStrings(CProductName, GEntries); }
+void FinFilterConsts() { vdUnregisterResourceStrings(CFilterConstsProductName, GFilterConstsEntries); }
 
 }  // namespace
 

@@ -83,6 +83,8 @@ bool AreVariantsComparable(const Variant& V1, const Variant& V2) {
   return (VarIsNumeric(V1) && VarIsNumeric(V2)) || VarType(V1) == VarType(V2) || (VarIsStr(V1) && VarIsStr(V2));
 }
 
+bool VarIsSoftNull(const Variant& V) { return VarIsNull(V) || VarIsEmpty(V) || (VarIsStr(V) && VarToStr(V).empty()); }
+
 bool VarEqualsComparable(const Variant& V1, const Variant& V2) {
   return AreVariantsComparable(V1, V2) && VariantsEqual(V1, V2);
 }
@@ -195,35 +197,6 @@ void UniteRegionHandles(HRGN ADest, HRGN ASource) { CombineRgn(ADest, ADest, ASo
 
 // --- Edit control -------------------------------------------------------------------------------
 
-namespace {
-
-// Holds a counter raised for the life of a scope.
-class TCountScope {
- public:
-  explicit TCountScope(bool& AFlag) : FFlag(AFlag), FOld(AFlag) { FFlag = true; }
-  ~TCountScope() { FFlag = FOld; }
-  TCountScope(const TCountScope&) = delete;
-  TCountScope& operator=(const TCountScope&) = delete;
-
- private:
-  bool& FFlag;
-  bool FOld;
-};
-
-// Removes a weak link to an object at the end of a scope.
-class TObjectLinkScope {
- public:
-  explicit TObjectLinkScope(TObject* AObject) : FLink(vxAddObjectLink(AObject)) {}
-  ~TObjectLinkScope() { vxRemoveObjectLink(FLink); }
-  TObjectLinkScope(const TObjectLinkScope&) = delete;
-  TObjectLinkScope& operator=(const TObjectLinkScope&) = delete;
-  bool Alive() const { return FLink && FLink->Ref; }
-
- private:
-  TvxObjectLink* FLink;
-};
-
-}  // namespace
 
 // Hears the repository item the editor takes its properties from.
 class TvxCustomEdit::TRepositoryItemListener : public IvxEditRepositoryItemListener {
@@ -505,10 +478,7 @@ Variant TvxCustomEdit::EditingValue() {
 void TvxCustomEdit::SetEditValue(const Variant& Value) {
   if (FEditValueChangingLockCount > 0) return;
   LockClick(true);
-  struct TUnlock {
-    TvxCustomEdit* E;
-    ~TUnlock() { E->LockClick(false); }
-  } unlock{this};
+  TScopeExit unlock([this] { LockClick(false); });
   if (!FKeyboardAction || DoEditing()) InternalSetEditValue(Value, true);
 }
 
@@ -556,16 +526,11 @@ bool TvxCustomEdit::DoEditing() {
   if (FDataBinding->Modified()) return true;
   bool r = CanModify();
   if (!r) return false;
-  TCountScope setting(FEditModeSetting);
+  TValueScope<bool> setting(FEditModeSetting, true);
   if (FIsInplace) {
     LockEditValueChanging(true);
-    try {
-      if (OnEditing) OnEditing(this, r);
-    } catch (...) {
-      LockEditValueChanging(false);
-      throw;
-    }
-    LockEditValueChanging(false);
+    TScopeExit unlock([this] { LockEditValueChanging(false); });
+    if (OnEditing) OnEditing(this, r);
   } else {
     const bool editing = FDataBinding->GetEditing();
     if (OnEditing) OnEditing(this, r);
@@ -573,13 +538,8 @@ bool TvxCustomEdit::DoEditing() {
       FDataBinding->SetModified();
     else if (!editing && r) {
       LockEditValueChanging(true);
-      try {
-        r = FDataBinding->SetEditMode();
-      } catch (...) {
-        LockEditValueChanging(false);
-        throw;
-      }
-      LockEditValueChanging(false);
+      TScopeExit unlock([this] { LockEditValueChanging(false); });
+      r = FDataBinding->SetEditMode();
     }
   }
   return r;
@@ -611,15 +571,9 @@ void TvxCustomEdit::FireInFrame(void (TvxCustomEdit::*AFire)()) {
     (this->*AFire)();
     return;
   }
-  PushModifiedState();
+  TvxModifiedStateScope modified(this);
   FModified = FModifiedAfterEnter = true;
-  try {
-    (this->*AFire)();
-  } catch (...) {
-    PopModifiedState();
-    throw;
-  }
-  PopModifiedState();
+  (this->*AFire)();
 }
 
 void TvxCustomEdit::NotifyChange() {
@@ -643,19 +597,13 @@ void TvxCustomEdit::NotifyEditValueChanged() {
 }
 
 void TvxCustomEdit::ApplyValidatedDisplayValue(const Variant& ADisplayValue) {
-  PushModifiedState();
-  try {
-    InternalApplyValidatedDisplayValue(ADisplayValue);
-  } catch (...) {
-    PopModifiedState();
-    throw;
-  }
-  PopModifiedState();
+  TvxModifiedStateScope modified(this);
+  InternalApplyValidatedDisplayValue(ADisplayValue);
 }
 
 bool TvxCustomEdit::ValidateEdit(bool ARaiseExceptionOnError) {
   if (!FModifiedAfterEnter || FIsEditValidated || FLockValidate > 0) return true;
-  TCountScope validating(FIsEditValidating);
+  TValueScope<bool> validating(FIsEditValidating, true);
   String text;
   GetEditDisplayText(text);
   Variant displayValue = text;
@@ -676,16 +624,13 @@ bool TvxCustomEdit::ValidateEdit(bool ARaiseExceptionOnError) {
         }
       }
     };
-    if (ARaiseExceptionOnError) {
-      try {
+    {
+      TScopeExit show(showValidated);
+      if (ARaiseExceptionOnError) {
         HandleValidationError(errorText, true);
         Application->ProcessMessages();
-      } catch (...) {
-        showValidated();
-        throw;
       }
     }
-    showValidated();
     return false;
   }
   if (FKeyboardAction && !DoEditing()) return true;
@@ -700,7 +645,7 @@ void TvxCustomEdit::HandleValidationError(const String& AErrorText, bool ACanAbo
   // validation checks it again instead of letting the invalid value through.
   if (CanFocus() && Visible()) {
     if (!Focused()) {
-      TCountScope processing(FValidateErrorProcessing);
+      TValueScope<bool> processing(FValidateErrorProcessing, true);
       SetFocus();
     }
     SelectAll();
@@ -722,67 +667,53 @@ void TvxCustomEdit::PostEditValue() {
   if (!Focused() || !DoEditing()) return;
   SetModifiedAfterEnter(true);
   FIsEditValidated = true;
-  try {
-    InternalPostEditValue(false);
-  } catch (...) {
-    SetModifiedAfterEnter(false);
-    throw;
-  }
-  SetModifiedAfterEnter(false);
+  TScopeExit unmodify([this] { SetModifiedAfterEnter(false); });
+  InternalPostEditValue(false);
 }
 
 void TvxCustomEdit::InternalPostEditValue(bool AValidateEdit) {
   if (AValidateEdit) {
-    const bool keyboard = FKeyboardAction;
-    FKeyboardAction = false;
     bool ok;
-    try {
+    {
+      TValueScope<bool> keyboard(FKeyboardAction, false);
       ok = ValidateEdit(true);
-    } catch (...) {
-      FKeyboardAction = keyboard;
-      throw;
     }
-    FKeyboardAction = keyboard;
     if (!ok) return;
   }
   BeforePosting();
-  try {
+  {
+    // A stand-alone editor that fails to post takes the focus back; in place the editor
+    // stays modified and open, and the failure reaches the container that asked for the
+    // post.
+    const int exceptions = std::uncaught_exceptions();
+    TScopeExit after([this, exceptions] {
+      AfterPosting();
+      if (std::uncaught_exceptions() > exceptions && !FIsInplace) HandleValidationError(String(), false);
+    });
     if (FIsInplace) {
       if (OnPostEditValue) OnPostEditValue(this);
       SetEditModified(false);
     } else if (FDataBinding->Modified()) {
       FDataBinding->SetStoredValue(EditValue());
     }
-  } catch (...) {
-    AfterPosting();
-    // A stand-alone editor takes the focus back; in place the editor stays modified and
-    // open, and the failure reaches the container that asked for the post.
-    if (!FIsInplace) HandleValidationError(String(), false);
-    throw;
   }
-  AfterPosting();
 }
 
 void TvxCustomEdit::ResetEditValue() {
   if (!FModifiedAfterEnter || !ActiveProperties()->IsResetEditClass()) return;
   LockChangeEvents(true);
-  try {
-    FModifiedAfterEnter = false;
-    if (IsDataStorage()) {
-      Variant v;
-      FDataBinding->GetStoredValue(v);
-      SetEditValueUnchecked(v);
-    } else {
-      SetEditValueUnchecked(FPrevEditValue);
-    }
-    SetEditModified(true);
-    SelectAll();
-    if (ActiveProperties()->ImmediatePost() && CanPostEditValue()) InternalPostEditValue(false);
-  } catch (...) {
-    LockChangeEvents(false);
-    throw;
+  TScopeExit unlock([this] { LockChangeEvents(false); });
+  FModifiedAfterEnter = false;
+  if (IsDataStorage()) {
+    Variant v;
+    FDataBinding->GetStoredValue(v);
+    SetEditValueUnchecked(v);
+  } else {
+    SetEditValueUnchecked(FPrevEditValue);
   }
-  LockChangeEvents(false);
+  SetEditModified(true);
+  SelectAll();
+  if (ActiveProperties()->ImmediatePost() && CanPostEditValue()) InternalPostEditValue(false);
 }
 
 void TvxCustomEdit::PropertiesChanged(TObject*) {
@@ -812,40 +743,26 @@ void TvxCustomEdit::DoEnter() {
 
 void TvxCustomEdit::ExitProcessing() {
   if (IsLoadingOrDestroying() || FValidateErrorProcessing) return;
-  PushModifiedState();
-  LockChangeEvents(true);
-  try {
-    if (!ValidateEdit(true)) {
-      LockChangeEvents(false);
-      PopModifiedState();
-      return;
+  {
+    TvxModifiedStateScope modified(this);
+    {
+      LockChangeEvents(true);
+      TScopeExit unlock([this] { LockChangeEvents(false); });
+      if (!ValidateEdit(true)) return;
+      if (!FIsInplace && CanPostEditValue()) InternalPostEditValue(false);
     }
-    if (!FIsInplace && CanPostEditValue()) InternalPostEditValue(false);
-  } catch (...) {
-    LockChangeEvents(false);
-    PopModifiedState();
-    throw;
+    if (NeedsDisplayValueUpdate()) FDataBinding->UpdateDisplayValue();
+    UpdateDrawValue();
+    ShortRefreshContainer(false);
   }
-  LockChangeEvents(false);
-  if (NeedsDisplayValueUpdate()) FDataBinding->UpdateDisplayValue();
-  UpdateDrawValue();
-  ShortRefreshContainer(false);
-  PopModifiedState();
   TvxContainer::DoExit();
   SetModifiedAfterEnter(false);
 }
 
 void TvxCustomEdit::DoExit() {
-  const bool keyboard = FKeyboardAction;
-  FKeyboardAction = false;
+  TValueScope<bool> keyboard(FKeyboardAction, false);
   if (EditHook) EditHook->EditingEnded(this);
-  try {
-    ExitProcessing();
-  } catch (...) {
-    FKeyboardAction = keyboard;
-    throw;
-  }
-  FKeyboardAction = keyboard;
+  ExitProcessing();
 }
 
 TClass TvxCustomEditProperties::GetContainerClass() { return TvxCustomEdit::StaticClass(); }
@@ -905,14 +822,9 @@ void TvxCustomEdit::Activate(TvxCustomEditData*& AEditData) {
 
 void TvxCustomEdit::ActivateByKey(wchar_t Key, TvxCustomEditData*& AEditData) {
   HookInnerEditWindowProc();
-  try {
-    Activate(AEditData);
-      if (SendActivationKey(Key)) SendMessageW(Handle(), WM_CHAR, static_cast<WPARAM>(Key), 0);
-  } catch (...) {
-    UnhookInnerEditWindowProc();
-    throw;
-  }
-  UnhookInnerEditWindowProc();
+  TScopeExit unhook([this] { UnhookInnerEditWindowProc(); });
+  Activate(AEditData);
+  if (SendActivationKey(Key)) SendMessageW(Handle(), WM_CHAR, static_cast<WPARAM>(Key), 0);
 }
 
 void TvxCustomEdit::ActivateByMouse(TShiftState Shift, Integer X, Integer Y, TvxCustomEditData*& AEditData) {
@@ -948,9 +860,11 @@ void TvxCustomEdit::MouseDown(TMouseButton Button, TShiftState Shift, Integer X,
     FDblClickTime = 0;
     if (inTime && GetButtonIndexAt(TPoint{X, Y}) == -1) DblClick();
   }
-  TObjectLinkScope link(this);
+  // A handler may free the editor: a weak link tells whether it is still there.
+  TvxObjectLink* link = vxAddObjectLink(this);
+  TScopeExit dropLink([link] { vxRemoveObjectLink(link); });
   TvxContainer::MouseDown(Button, Shift, X, Y);
-  if (!link.Alive()) return;
+  if (!link || !link->Ref) return;
   // The editor may not track the mouse yet (the first click): the pressed button still
   // has to show.
   if (!IsMouseTracked()) RefreshContainer(TPoint{X, Y}, vxMouseButtonToVx(Button), Shift, true);
@@ -1016,31 +930,13 @@ bool TvxCustomEdit::CanProcessKeyPress(wchar_t& Key) {
   return Key != 0;
 }
 
-namespace {
-
-// Locks the change events of an editor for a scope, replaying the caught ones at the end.
-class TChangeEventsScope {
- public:
-  explicit TChangeEventsScope(TvxCustomEdit* AEdit) : FEdit(AEdit) { FEdit->LockChangeEvents(true); }
-  ~TChangeEventsScope() noexcept(false) {
-    // While an exception unwinds, the caught events are dropped instead of raising again.
-    FEdit->LockChangeEvents(false, std::uncaught_exceptions() == 0);
-  }
-  TChangeEventsScope(const TChangeEventsScope&) = delete;
-  TChangeEventsScope& operator=(const TChangeEventsScope&) = delete;
-
- private:
-  TvxCustomEdit* FEdit;
-};
-
-}  // namespace
 
 void TvxCustomEdit::ProcessKeyDown(Word& Key, TShiftState Shift) {
   const TShortCut s = ShortCut(Key, Shift);
   TvxCustomEditProperties* p = ActiveProperties();
   if (s != 0 && s == p->ClearKey()) {
-    TChangeEventsScope lock(this);
-    TCountScope keyboard(FKeyboardAction);
+    auto lock = vxLockChangeEvents(this);
+    TValueScope<bool> keyboard(FKeyboardAction, true);
     Variant v;
     GetClearValue(v);
     SetInternalEditValue(v);
@@ -1075,14 +971,14 @@ void TvxCustomEdit::ProcessKeyDown(Word& Key, TShiftState Shift) {
     case VK_RETURN:
       if (p->ValidateOnEnter()) {
         Key = 0;
-        TChangeEventsScope lock(this);
+        auto lock = vxLockChangeEvents(this);
         if (ValidateEdit(true) && CanPostEditValue()) InternalPostEditValue(false);
       }
       break;
     case VK_ESCAPE:
       if (FModifiedAfterEnter && (IsDataStorage() || p->IsResetEditClass())) {
         {
-          TChangeEventsScope lock(this);
+          auto lock = vxLockChangeEvents(this);
           Reset();
           SetEditModified(true);
         }
@@ -1103,10 +999,7 @@ void TvxCustomEdit::KeyDown(Word& Key, TShiftState Shift) {
   FIsEditValueResetting = false;
   const bool escape = Key == VK_ESCAPE;
   FIsEscapeDown = escape;
-  struct TClear {
-    bool& F;
-    ~TClear() { F = false; }
-  } clear{FIsEscapeDown};
+  TScopeExit clear([this] { FIsEscapeDown = false; });
   if (!IsClickKey(Key, Shift)) TvxContainer::KeyDown(Key, Shift);
   if (Key != 0) ProcessKeyDown(Key, Shift);
   if (Key != 0 && WantsAfterKeyDownEvent(Key, Shift)) DoAfterKeyDown(Key, Shift);
@@ -1320,7 +1213,7 @@ String TvxCustomEdit::GetHintText(Integer APart) {
 void TvxCustomEdit::WMCopy(TMessage&) { CopyToClipboard(); }
 
 void TvxCustomEdit::WMCut(TMessage&) {
-  TCountScope keyboard(FKeyboardAction);
+  TValueScope<bool> keyboard(FKeyboardAction, true);
   if (ActiveProperties()->ReadOnly() || !FDataBinding->IsDataAvailable())
     CopyToClipboard();
   else
@@ -1329,7 +1222,7 @@ void TvxCustomEdit::WMCut(TMessage&) {
 
 void TvxCustomEdit::WMPaste(TMessage&) {
   if (ActiveProperties()->ReadOnly() || !FDataBinding->IsDataAvailable()) return;
-  TCountScope keyboard(FKeyboardAction);
+  TValueScope<bool> keyboard(FKeyboardAction, true);
   PasteFromClipboard();
 }
 
@@ -1402,7 +1295,7 @@ bool TvxCustomEdit::DoInnerControlDefaultHandler(TMessage& Message) {
     case WM_CUT:
       if (FInnerEdit && FInnerEdit->GetReadOnly()) return false;
       {
-        TCountScope keyboard(FKeyboardAction);
+        TValueScope<bool> keyboard(FKeyboardAction, true);
         if (DoEditing())
           CutToClipboard();
         else
@@ -1412,7 +1305,7 @@ bool TvxCustomEdit::DoInnerControlDefaultHandler(TMessage& Message) {
     case WM_PASTE:
       if ((FInnerEdit && FInnerEdit->GetReadOnly()) || !DoEditing()) return false;
       {
-        TCountScope keyboard(FKeyboardAction);
+        TValueScope<bool> keyboard(FKeyboardAction, true);
         PasteFromClipboard();
       }
       return true;
@@ -1482,10 +1375,7 @@ void TvxCustomEdit::CalculateAutoSize(Integer& AWidth, Integer& AHeight) {
   GetEditSizeProperties(sizeProperties);
   std::unique_ptr<TvxCustomEditViewData> vd(CreateViewData());
   TvxScreenCanvas* screen = vxGetScreenCanvas();
-  struct TRelease {
-    TvxScreenCanvas* C;
-    ~TRelease() { C->Dormant(); }
-  } release{screen};
+  TScopeExit release([screen] { screen->Dormant(); });
   const TSize size = vd->GetEditSize(screen, EditValue(), sizeProperties, ViewInfo());
   if (IsAutoWidth()) AWidth = size.cx;
   const TAlign a = Align();
@@ -1571,12 +1461,9 @@ void TvxCustomEdit::SetTransparent(bool Value) {
 void TvxCustomEdit::Loaded() {
   FIsFirstSetSize = true;
   TvxContainer::Loaded();
-  TvxChangeEventsLock lock(this);
-  struct TClickLock {
-    TvxCustomEdit* E;
-    ~TClickLock() { E->LockClick(false); }
-  } clicks{this};
+  auto lock = vxLockChangeEvents(this);
   LockClick(true);
+  TScopeExit clicks([this] { LockClick(false); });
   ShortRefreshContainer(false);
   if (!FRepositoryItem) FProperties->OnPropertiesChanged = [this](TObject* Sender) { PropertiesChanged(Sender); };
   PropertiesChanged(ActiveProperties());
@@ -1717,13 +1604,10 @@ TvxCustomEdit* TvxInplaceEditList::GetEdit(TvxCustomEditProperties* AProperties)
   TvxCustomEdit* e = FItems[i].Edit;
   // The copy must not look like a user change.
   e->LockChangeEvents(true);
-  try {
+  {
+    TScopeExit unlock([e] { e->LockChangeEvents(false, false); });
     e->Properties()->Assign(AProperties);
-  } catch (...) {
-    e->LockChangeEvents(false, false);
-    throw;
   }
-  e->LockChangeEvents(false, false);
   return e;
 }
 

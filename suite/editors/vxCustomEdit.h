@@ -84,6 +84,8 @@ void UniteRegionHandles(HRGN ADest, HRGN ASource);
 bool AreVariantsComparable(const Variant& V1, const Variant& V2);
 // Comparable (above) and equal.
 bool VarEqualsComparable(const Variant& V1, const Variant& V2);
+// Null, Empty or an empty string: an edit value that stands for no value.
+bool VarIsSoftNull(const Variant& V);
 
 // Defers OnChange / OnEditValueChanged while locked; the caught events fire once at the
 // outermost unlock that asks for it.
@@ -492,45 +494,17 @@ class TvxCustomEdit : public TvxContainer {
 
 // Locks an editor's change events for a scope: the caught events fire at its end, or
 // are dropped when the scope is left by an exception.
-class TvxChangeEventsLock {
- public:
-  explicit TvxChangeEventsLock(TvxCustomEdit* AEdit) : FEdit(AEdit) { FEdit->LockChangeEvents(true); }
-  ~TvxChangeEventsLock() noexcept(false) {
-    FEdit->LockChangeEvents(false, std::uncaught_exceptions() == FExceptions);
-  }
-  TvxChangeEventsLock(const TvxChangeEventsLock&) = delete;
-  TvxChangeEventsLock& operator=(const TvxChangeEventsLock&) = delete;
-
- private:
-  TvxCustomEdit* FEdit;
-  int FExceptions = std::uncaught_exceptions();
-};
+//   auto events = vxLockChangeEvents(edit);
+inline auto vxLockChangeEvents(TvxCustomEdit* AEdit) {
+  AEdit->LockChangeEvents(true);
+  return TScopeExit([AEdit, exceptions = std::uncaught_exceptions()] {
+    AEdit->LockChangeEvents(false, std::uncaught_exceptions() == exceptions);
+  });
+}
 
 // Keeps an editor's modified state across a scope.
-class TvxModifiedStateScope {
- public:
-  explicit TvxModifiedStateScope(TvxCustomEdit* AEdit) : FEdit(AEdit) { FEdit->PushModifiedState(); }
-  ~TvxModifiedStateScope() { FEdit->PopModifiedState(); }
-  TvxModifiedStateScope(const TvxModifiedStateScope&) = delete;
-  TvxModifiedStateScope& operator=(const TvxModifiedStateScope&) = delete;
-
- private:
-  TvxCustomEdit* FEdit;
-};
-
-// Gives a variable a value for a scope and puts the old one back.
-template <class T>
-class TvxValueScope {
- public:
-  TvxValueScope(T& AVariable, T AValue) : FVariable(AVariable), FOld(AVariable) { FVariable = AValue; }
-  ~TvxValueScope() { FVariable = FOld; }
-  TvxValueScope(const TvxValueScope&) = delete;
-  TvxValueScope& operator=(const TvxValueScope&) = delete;
-
- private:
-  T& FVariable;
-  T FOld;
-};
+using TvxModifiedStateScope =
+    TCallScope<TvxCustomEdit, &TvxCustomEdit::PushModifiedState, &TvxCustomEdit::PopModifiedState>;
 
 // The cache through which a container gets the one hidden in-place editor it needs per
 // properties object.

@@ -1106,10 +1106,12 @@ void ScanCalendarDate(const String& AText, const TFormatSettings& ASettings, Tvx
   String p3 = readUpTo(L' ');
   const TvxDateOrder order = GetDateOrderOfFormat(fmt);
   if (ASettings.DateSeparator == L' ') {
+    // A month name of two words ("Rabi II"): the part read after its first word is no
+    // number. The two words are joined and the last part is read again.
     size_t next = pos;
     while (next < AText.size() && AText[next] == L' ') ++next;
-    if (next < AText.size() && !(AText[next] >= L'0' && AText[next] <= L'9')) {
-      // A month name of two words: join them and read the last part again.
+    const String afterMonth = TrimLeft(order == doMDY ? p2 : p3);
+    if (!afterMonth.empty() && !(afterMonth[0] >= L'0' && afterMonth[0] <= L'9')) {
       if (order == doMDY) {
         p1 += L" " + p2;
         p2 = p3;

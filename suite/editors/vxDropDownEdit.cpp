@@ -2,7 +2,11 @@
 
 #include <algorithm>
 
+#include "vdCore.h"
+#include "vdThemeManager.h"
+#include "vdUxTheme.h"
 #include "vxEditConsts.h"
+#include "vxEditPaintUtils.h"
 
 namespace {
 
@@ -81,6 +85,10 @@ void TvxCustomEditPopupWindowViewInfo::GetBorderExtent(TRect& AExtent) {
   SizingOffset = BaseSysPanelHeight();
 }
 
+namespace {
+constexpr int CWindowCloseButtonPart = 18;  // WP_CLOSEBUTTON of the window theme
+}  // namespace
+
 void TvxCustomEditPopupWindowViewInfo::Calculate() {
   TRect extent;
   GetBorderExtent(extent);
@@ -95,9 +103,9 @@ void TvxCustomEditPopupWindowViewInfo::Calculate() {
   ClientRect.top += extent.top;
   ClientRect.right -= extent.right;
   ClientRect.bottom -= extent.bottom;
-  // Theme-drawn close buttons are not used: the button is drawn by the system's frame
-  // control in every style.
-  CloseButtonNativeState = 0;
+  // In the native style the close button is the window theme's, in the button's state.
+  HTHEME windowTheme = SysPanelStyle && NativeStyle ? vdOpenThemeByType(totWindow) : nullptr;
+  CloseButtonNativeState = windowTheme ? static_cast<Integer>(CloseButtonState) : 0;
   SizeGripRect = SizeGripSizingRect = CloseButtonRect = TRect{0, 0, 0, 0};
   if (!SysPanelStyle) return;
   const TRect& S = SizingRegionBounds;
@@ -115,21 +123,31 @@ void TvxCustomEditPopupWindowViewInfo::Calculate() {
     if (top) SizeGripRect.top += 2; else SizeGripRect.bottom -= 2;
   }
   if (CloseButton) {
-    const Integer c = base - 4;
+    SIZE size{base - 4, base - 4};
+    SIZE themed{};
+    if (CloseButtonNativeState != 0 &&
+        SUCCEEDED(vdUxTheme::GetThemePartSize(windowTheme, nullptr, CWindowCloseButtonPart, CloseButtonNativeState,
+                                              nullptr, TS_TRUE, &themed)) &&
+        themed.cx > 0 && themed.cy > 0)
+      size = themed;
+    // A themed button sits 1 pixel from the side and centred in the panel; the system
+    // one 3 pixels from the side and 2 from the panel's outer edge.
+    const Integer side = CloseButtonNativeState ? 1 : 3;
+    const Integer edge = CloseButtonNativeState ? (SysPanelHeight - size.cy) / 2 : 2;
     TRect& C = CloseButtonRect;
     if (left) {
-      C.right = S.right - 1 - 2;
-      C.left = C.right - c;
+      C.right = S.right - side;
+      C.left = C.right - size.cx;
     } else {
-      C.left = S.left + 1 + 2;
-      C.right = C.left + c;
+      C.left = S.left + side;
+      C.right = C.left + size.cx;
     }
     if (top) {
-      C.top = S.top + 2;
-      C.bottom = C.top + c;
+      C.top = S.top + edge;
+      C.bottom = C.top + size.cy;
     } else {
-      C.bottom = S.bottom - 2;
-      C.top = C.bottom - c;
+      C.bottom = S.bottom - edge;
+      C.top = C.bottom - size.cy;
     }
   }
 }
@@ -155,6 +173,15 @@ void TvxCustomEditPopupWindowViewInfo::DrawBorder(TvxCanvas* ACanvas, TRect& R) 
     FOnCustomDrawBorder(this, ACanvas, R, handled, width);
     if (handled) {
       InflateRect(&R, -width, -width);
+      return;
+    }
+  }
+  if (NativeStyle && vdOSWinVistaUp) {
+    // The list box theme's border (LBCP_BORDER_NOSCROLL, normal).
+    if (HTHEME theme = vdOpenThemeByType(totListBox)) {
+      RECT r = R;
+      vdUxTheme::DrawThemeBackground(theme, ACanvas->Handle(), 3, 3, &r, nullptr);
+      InflateRect(&R, -1, -1);
       return;
     }
   }
@@ -226,12 +253,20 @@ void TvxCustomEditPopupWindowViewInfo::DrawSizeGrip(TvxCanvas* ACanvas) {
 }
 
 void TvxCustomEditPopupWindowViewInfo::DrawCloseButton(TvxCanvas* ACanvas) {
-  RECT r = CloseButtonRect;
-  UINT state = DFCS_CAPTIONCLOSE;
-  if (CloseButtonState == vxbsPressed) state |= DFCS_PUSHED;
-  if (CloseButtonState == vxbsHot) state |= DFCS_HOT;
-  if (CloseButtonStyle == lfFlat || CloseButtonStyle == lfUltraFlat) state |= DFCS_FLAT;
-  DrawFrameControl(ACanvas->Handle(), &r, DFC_CAPTION, state);
+  if (CloseButtonNativeState != 0) {
+    if (HTHEME theme = vdOpenThemeByType(totWindow)) {
+      CloseButtonNativeState = static_cast<Integer>(CloseButtonState);
+      if (vdUxTheme::IsThemeBackgroundPartiallyTransparent(theme, CWindowCloseButtonPart, CloseButtonNativeState))
+        ACanvas->FillRect(CloseButtonRect, clBtnFace);
+      RECT r = CloseButtonRect;
+      vdUxTheme::DrawThemeBackground(theme, ACanvas->Handle(), CWindowCloseButtonPart, CloseButtonNativeState, &r,
+                                     nullptr);
+      return;
+    }
+  }
+  // The close button of the editor's popup look and feel.
+  TRect r = CloseButtonRect;
+  GetEditButtonPainterClass(NativeStyle, CloseButtonStyle)->DrawFilterCloseButton(ACanvas, r, CloseButtonState);
 }
 
 void TvxCustomEditPopupWindowViewInfo::PaintContent(TvxCanvas* ACanvas) {
@@ -728,7 +763,7 @@ void TvxCustomDropDownEdit::CloseUp(TvxEditCloseUpReason AReason) {
   if (!HasPopupWindow()) return;
   if (FCloseUpReason == crUnknown) FCloseUpReason = AReason;
   {
-    TvxChangeEventsLock events(this);
+    auto events = vxLockChangeEvents(this);
     if (AReason == crTab || AReason == crClose || AReason == crEnter) {
       TvxCustomDropDownEditProperties* p = ActiveProperties();
       if (p->IsLookupDataUsed() && FLookupData) {
@@ -764,7 +799,7 @@ void TvxCustomDropDownEdit::DoClosePopupWindow(TObject*) {
   if (p->GetEditingStyle() == esFixedList) ShortRefreshContainer(false);
   DoCloseUp();
   {
-    TvxChangeEventsLock events(this);
+    auto events = vxLockChangeEvents(this);
     if (p->PostAfterPopupClosed() && p->ImmediatePost() && CanPostEditValue() && ValidateEdit(true))
       InternalPostEditValue(false);
   }
@@ -1436,31 +1471,7 @@ void TvxCustomComboBoxProperties::Assign(TPersistent* Source) {
 }
 
 void TvxComboBoxProperties::DeclarePublished(TPublisher<TvxComboBoxProperties>& P) {
-  using C = TvxComboBoxProperties;
-  P.Property(L"AssignedValues", &C::AssignedValues,
-             [](C* E, TvxTextEditPropertiesValues* V) { E->SetAssignedValues(V); });
-  P.Property(L"CharCase", &C::CharCase, &C::SetCharCase).Default(ecNormal);
-  P.Property(L"DropDownAutoWidth", &C::DropDownAutoWidth, &C::SetDropDownAutoWidth).Default(true);
-  P.Property(L"DropDownListStyle", &C::DropDownListStyle, &C::SetDropDownListStyle).Default(lsEditList);
-  P.Property(L"DropDownRows", &C::DropDownRows, &C::SetDropDownRows).Default(8);
-  P.Property(L"DropDownSizeable", &C::DropDownSizeable, &C::SetDropDownSizeable).Default(false);
-  P.Property(L"DropDownWidth", &C::DropDownWidth, &C::SetDropDownWidth).Default(0);
-  P.Property(L"HideSelection", &C::HideSelection, &C::SetHideSelection).Default(true);
-  P.Property(L"ImeMode", &C::ImeMode, &C::SetImeMode).Default(imDontCare);
-  P.Property(L"ImeName", &C::ImeName, &C::SetImeName).Stored([](C* E) { return !E->ImeName().empty(); });
-  P.Property(L"ImmediateDropDown", &C::ImmediateDropDown, &C::SetImmediateDropDown).Default(true);
-  P.Property(L"ImmediateUpdateText", &C::ImmediateUpdateText, &C::SetImmediateUpdateText).Default(false);
-  P.Property(L"IncrementalSearch", &C::IncrementalSearch, &C::SetIncrementalSearch).Default(true);
-  P.Property(L"ItemHeight", &C::ItemHeight, &C::SetItemHeight).Default(0);
-  P.Property(L"Items", &C::Items, [](C* E, TStringList* V) { E->SetItems(V); });
-  P.Property(L"MaxLength", &C::MaxLength, &C::SetMaxLength).Stored([](C* E) {
-    return E->AssignedValues()->MaxLength();
-  });
-  P.Property(L"OEMConvert", &C::OEMConvert, &C::SetOEMConvert).Default(false);
-  P.Property(L"PopupAlignment", &C::PopupAlignment, &C::SetPopupAlignment).Default(taLeftJustify);
-  P.Property(L"PostPopupValueOnTab", &C::PostPopupValueOnTab, &C::SetPostPopupValueOnTab).Default(false);
-  P.Property(L"Revertable", &C::Revertable, &C::SetRevertable).Default(false);
-  P.Property(L"Sorted", &C::Sorted, &C::SetSorted).Default(false);
+  vxDeclareComboBoxPropertiesPublished(P);
 }
 
 void TvxCustomComboBoxViewInfo::Assign(TObject* Source) {
@@ -1824,7 +1835,7 @@ void TvxCustomComboBox::ChangeHandler(TObject* Sender) {
   TvxCustomTextEditLookupData* l = ILookupData();
   const Integer previous = l ? l->CurrentKey() : -1;
   {
-    TvxChangeEventsLock events(this);
+    auto events = vxLockChangeEvents(this);
     LockClick(true);
     TScopeExit unlock([this] { LockClick(false); });
     TvxCustomDropDownEdit::ChangeHandler(Sender);
@@ -1837,7 +1848,7 @@ void TvxCustomComboBox::DblClick() {
   TvxCustomDropDownEdit::DblClick();
   TvxCustomTextEditLookupData* l = ILookupData();
   if (!l || HasPopupWindow() || !ActiveProperties()->Revertable()) return;
-  TvxChangeEventsLock events(this);
+  auto events = vxLockChangeEvents(this);
   TValueScope<bool> scrolling(FLookupItemsScrolling, true);
   const Integer previous = l->CurrentKey();
   l->Go(egdNext, true);
@@ -2053,6 +2064,15 @@ void TvxPopupEdit::DeclarePublished(TPublisher<TvxPopupEdit>& P) {
 }
 
 // --- Filter helpers and start-up ----------------------------------------------------------------
+
+TvxFilterControlOperators vxFixedListFilterOperators(bool AExtendedSet) {
+  TvxFilterControlOperators r{fcoEqual, fcoNotEqual, fcoBlanks, fcoNonBlanks};
+  if (AExtendedSet) {
+    r.Include(fcoInList);
+    r.Include(fcoNotInList);
+  }
+  return r;
+}
 
 void TvxFilterComboBoxHelper::InitializeProperties(TvxCustomEditProperties* AProperties,
                                                    TvxCustomEditProperties* AEditProperties, bool AHasButtons) const {

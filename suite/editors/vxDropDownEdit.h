@@ -520,6 +520,36 @@ class TvxComboBoxProperties : public TvxCustomComboBoxProperties {
   explicit TvxComboBoxProperties(TPersistent* AOwner) : TvxCustomComboBoxProperties(AOwner) {}
 };
 
+// The published settings of a combo box, shared by the editors built on it; C is the
+// published properties class; AStringItems is false for an editor whose Items are not strings.
+template <class C, bool AStringItems = true>
+void vxDeclareComboBoxPropertiesPublished(TPublisher<C>& P) {
+  P.Property(L"AssignedValues", &C::AssignedValues,
+             [](C* E, TvxTextEditPropertiesValues* V) { E->SetAssignedValues(V); });
+  P.Property(L"CharCase", &C::CharCase, &C::SetCharCase).Default(ecNormal);
+  P.Property(L"DropDownAutoWidth", &C::DropDownAutoWidth, &C::SetDropDownAutoWidth).Default(true);
+  P.Property(L"DropDownListStyle", &C::DropDownListStyle, &C::SetDropDownListStyle).Default(lsEditList);
+  P.Property(L"DropDownRows", &C::DropDownRows, &C::SetDropDownRows).Default(8);
+  P.Property(L"DropDownSizeable", &C::DropDownSizeable, &C::SetDropDownSizeable).Default(false);
+  P.Property(L"DropDownWidth", &C::DropDownWidth, &C::SetDropDownWidth).Default(0);
+  P.Property(L"HideSelection", &C::HideSelection, &C::SetHideSelection).Default(true);
+  P.Property(L"ImeMode", &C::ImeMode, &C::SetImeMode).Default(imDontCare);
+  P.Property(L"ImeName", &C::ImeName, &C::SetImeName).Stored([](C* E) { return !E->ImeName().empty(); });
+  P.Property(L"ImmediateDropDown", &C::ImmediateDropDown, &C::SetImmediateDropDown).Default(true);
+  P.Property(L"ImmediateUpdateText", &C::ImmediateUpdateText, &C::SetImmediateUpdateText).Default(false);
+  P.Property(L"IncrementalSearch", &C::IncrementalSearch, &C::SetIncrementalSearch).Default(true);
+  P.Property(L"ItemHeight", &C::ItemHeight, &C::SetItemHeight).Default(0);
+  if constexpr (AStringItems) P.Property(L"Items", &C::Items, [](C* E, TStringList* V) { E->SetItems(V); });
+  P.Property(L"MaxLength", &C::MaxLength, &C::SetMaxLength).Stored([](C* E) {
+    return E->AssignedValues()->MaxLength();
+  });
+  P.Property(L"OEMConvert", &C::OEMConvert, &C::SetOEMConvert).Default(false);
+  P.Property(L"PopupAlignment", &C::PopupAlignment, &C::SetPopupAlignment).Default(taLeftJustify);
+  P.Property(L"PostPopupValueOnTab", &C::PostPopupValueOnTab, &C::SetPostPopupValueOnTab).Default(false);
+  P.Property(L"Revertable", &C::Revertable, &C::SetRevertable).Default(false);
+  P.Property(L"Sorted", &C::Sorted, &C::SetSorted).Default(false);
+}
+
 // The combo box's view: the item drawn by the application in a fixed-list editor.
 class TvxCustomComboBoxViewInfo : public TvxCustomTextEditViewInfo {
   DECLARE_CLASS(TvxCustomComboBoxViewInfo, TvxCustomTextEditViewInfo)
@@ -766,6 +796,10 @@ class TvxFilterDropDownEditHelper : public TvxCustomFilterEditHelper {
     AEdit->SetEditValue(AValue);
   }
 };
+
+// The operators of a filter row over a fixed list of values: equality and blanks, and
+// with the extended set, in and not in the list.
+TvxFilterControlOperators vxFixedListFilterOperators(bool AExtendedSet);
 
 class TvxFilterComboBoxHelper : public TvxFilterDropDownEditHelper {
   DECLARE_FILTER_EDIT_HELPER(TvxFilterComboBoxHelper, TvxFilterDropDownEditHelper)

@@ -489,11 +489,7 @@ void TvxCustomEditProperties::Changed() {
 
 void TvxCustomEditProperties::FirePropertiesChanged() {
   if (!OnPropertiesChanged) return;
-  ++FIsChangingCount;
-  struct TCountScope {
-    Integer& Count;
-    ~TCountScope() { --Count; }
-  } scope{FIsChangingCount};
+  TCounterScope<Integer> changing(FIsChangingCount);
   OnPropertiesChanged(this);
 }
 
@@ -504,10 +500,7 @@ void TvxCustomEditProperties::Assign(TPersistent* Source) {
     return;
   }
   BeginUpdate();
-  struct TEndScope {
-    TvxCustomEditProperties* P;
-    ~TEndScope() { P->EndUpdate(true); }
-  } scope{this};
+  TScopeExit endUpdate([this] { EndUpdate(true); });
   SetAutoSelect(src->AutoSelect());
   FButtons->Assign(src->Buttons());
   SetButtonsViewStyle(src->ButtonsViewStyle());
@@ -789,11 +782,7 @@ void TvxCustomEditViewInfo::Paint(TvxCanvas* ACanvas) {
 void TvxCustomEditViewInfo::PaintEx(TvxCanvas* ACanvas) {
   const TPoint origin = ACanvas->WindowOrg();
   ACanvas->SetWindowOrg(TPoint{origin.x - Left, origin.y - Top});
-  struct TRestore {
-    TvxCanvas* C;
-    TPoint O;
-    ~TRestore() { C->SetWindowOrg(O); }
-  } restore{ACanvas, origin};
+  TScopeExit restore([ACanvas, origin] { ACanvas->SetWindowOrg(origin); });
   Paint(ACanvas);
 }
 
@@ -942,11 +931,7 @@ bool TvxCustomEditViewInfo::NeedShowHint(TvxCanvas*, const TPoint& P, TRect& ATe
 
 void TvxCustomEditViewInfo::DrawButtons(TvxCanvas* ACanvas) {
   if (FPaintingButtons) return;  // asked again from a button handler
-  FPaintingButtons = true;
-  struct TClear {
-    bool& Flag;
-    ~TClear() { Flag = false; }
-  } clear{FPaintingButtons};
+  TValueScope<bool> painting(FPaintingButtons, true);
   for (Integer i = 0; i < ButtonCount(); ++i) DrawButton(ACanvas, i);
 }
 
@@ -1193,10 +1178,7 @@ void TvxCustomEditViewInfo::DrawButtonContent(TvxCanvas* ACanvas, Integer i, boo
   const bool enabled = b->Data.State != ebsDisabled;
   ACanvas->SaveClipRegion();
   ACanvas->IntersectClipRect(AContentRect);
-  struct TRestore {
-    TvxCanvas* C;
-    ~TRestore() { C->RestoreClipRegion(); }
-  } restore{ACanvas};
+  TScopeExit restore([ACanvas] { ACanvas->RestoreClipRegion(); });
   const Integer cw = AContentRect.right - AContentRect.left, ch = AContentRect.bottom - AContentRect.top;
   switch (b->Data.Kind) {
     case bkEllipsis: {

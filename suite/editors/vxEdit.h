@@ -316,7 +316,8 @@ class TvxCustomEditPropertiesValues : public TPersistent {
   TPersistent* GetOwner() override;
   void BeginUpdate();
   void EndUpdate();
-  void RestoreDefaults();
+  // Clears every assigned-value flag (each descendant clears its own too).
+  virtual void RestoreDefaults();
   bool MaxValue() const { return FMaxValue; }
   void SetMaxValue(bool Value) { SetFlag(FMaxValue, Value); }
   bool MinValue() const { return FMinValue; }
@@ -728,8 +729,9 @@ class TvxCustomEditViewInfo : public TvxContainerViewInfo {
                               TRect& AContentRect, TRect& ARect);
   void DrawUltraFlatButtonBorder(TvxCanvas* ACanvas, TvxEditButtonViewInfo* B, TColor& ABrushColor, TColor& APenColor,
                                  TRect& AContentRect, TRect& ARect, bool AIsOffice11);
-  void DrawThemedButtonBorder(TvxCanvas* ACanvas, TvxEditButtonViewInfo* B, TRect& AContentRect, TRect& ARect);
-  void DrawNativeButtonBackground(TvxCanvas* ACanvas, TvxEditButtonViewInfo* B, const TRect& ARect);
+  virtual void DrawThemedButtonBorder(TvxCanvas* ACanvas, TvxEditButtonViewInfo* B, TRect& AContentRect,
+                                      TRect& ARect);
+  virtual void DrawNativeButtonBackground(TvxCanvas* ACanvas, TvxEditButtonViewInfo* B, const TRect& ARect);
   // The themed frame of a stand-alone editor and its background inside.
   void DrawNativeStyleEditBackground(TvxCanvas* ACanvas, HBRUSH ABackgroundBrush);
 

@@ -111,7 +111,7 @@ namespace {
 
 using TEntry = TvdResourceStringEntry;
 
-const TEntry GEntries[] = {
+const TEntry GEditConstsEntries[] = {
     {L"vxSEditButtonCancel", &vxSEditButtonCancel, L"Cancel"},
     {L"vxSEditButtonOK", &vxSEditButtonOK, L"OK"},
     {L"vxSEditDateConvertError", &vxSEditDateConvertError, L"Could not convert to date"},
@@ -238,12 +238,12 @@ const TEntry GEntries[] = {
     {L"vxSSpinEditInvalidNumericValue", &vxSSpinEditInvalidNumericValue, L"Invalid numeric value"},
 };
 
-const wchar_t* const CProductName = L"TarvixEditors Library";
+const wchar_t* const CEditConstsProductName = L"TarvixEditors Library";
 
-void InitUnit() { vdRegisterResourceStrings(CProductName, GEntries); }
+void InitEditConsts() { vdRegisterResourceStrings(CEditConstsProductName, GEditConstsEntries); }
 
-void FinUnit() { vdUnregisterResourceStrings(CProductName, GEntries); }
+void FinEditConsts() { vdUnregisterResourceStrings(CEditConstsProductName, GEditConstsEntries); }
 
 }  // namespace
 
-const TUnitInfo vxEditConstsUnit = {L"vxEditConsts", InitUnit, FinUnit};
+const TUnitInfo vxEditConstsUnit = {L"vxEditConsts", InitEditConsts, FinEditConsts};

@@ -38,7 +38,7 @@ namespace {
 
 using TEntry = TvdResourceStringEntry;
 
-const TEntry GEntries[] = {
+const TEntry GFilterControlStrsEntries[] = {
     {L"vxSFilterBoolOperatorAnd", &vxSFilterBoolOperatorAnd, L"AND"},
     {L"vxSFilterBoolOperatorOr", &vxSFilterBoolOperatorOr, L"OR"},
     {L"vxSFilterBoolOperatorNotAnd", &vxSFilterBoolOperatorNotAnd, L"NOT AND"},
@@ -75,12 +75,12 @@ const TEntry GEntries[] = {
     {L"vxSFilterControlDialogFileFilter", &vxSFilterControlDialogFileFilter, L"Filters (*.flt)|*.flt"},
 };
 
-const wchar_t* const CProductName = L"TarvixFilterControl";
+const wchar_t* const CFilterControlStrsProductName = L"TarvixFilterControl";
 
-void InitUnit() { vdRegisterResourceStrings(CProductName, GEntries); }
+void InitFilterControlStrs() { vdRegisterResourceStrings(CFilterControlStrsProductName, GFilterControlStrsEntries); }
 
-void FinUnit() { vdUnregisterResourceStrings(CProductName, GEntries); }
+void FinFilterControlStrs() { vdUnregisterResourceStrings(CFilterControlStrsProductName, GFilterControlStrsEntries); }
 
 }  // namespace
 
-const TUnitInfo vxFilterControlStrsUnit = {L"vxFilterControlStrs", InitUnit, FinUnit};
+const TUnitInfo vxFilterControlStrsUnit = {L"vxFilterControlStrs", InitFilterControlStrs, FinFilterControlStrs};

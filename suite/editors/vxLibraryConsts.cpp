@@ -29,7 +29,7 @@ namespace {
 
 using TEntry = TvdResourceStringEntry;
 
-const TEntry GEntries[] = {
+const TEntry GLibraryConstsEntries[] = {
     {L"svxCantCreateRegistryKey", &svxCantCreateRegistryKey, L"Can't create the registry key: \\%s"},
     {L"svxCantOpenRegistryKey", &svxCantOpenRegistryKey, L"Can't open the registry key: \\%s"},
     {L"svxErrorStoreObject", &svxErrorStoreObject, L"Error store %s object"},
@@ -57,12 +57,12 @@ const TEntry GEntries[] = {
     {L"vxSDateNow", &vxSDateNow, L"now"},
 };
 
-const wchar_t* const CProductName = L"TarvixLibrary";
+const wchar_t* const CLibraryConstsProductName = L"TarvixLibrary";
 
-void InitUnit() { vdRegisterResourceStrings(CProductName, GEntries); }
+void InitLibraryConsts() { vdRegisterResourceStrings(CLibraryConstsProductName, GLibraryConstsEntries); }
 
-void FinUnit() { vdUnregisterResourceStrings(CProductName, GEntries); }
+void FinLibraryConsts() { vdUnregisterResourceStrings(CLibraryConstsProductName, GLibraryConstsEntries); }
 
 }  // namespace
 
-const TUnitInfo vxLibraryConstsUnit = {L"vxLibraryConsts", InitUnit, FinUnit};
+const TUnitInfo vxLibraryConstsUnit = {L"vxLibraryConsts", InitLibraryConsts, FinLibraryConsts};

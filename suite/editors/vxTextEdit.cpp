@@ -101,10 +101,7 @@ void TvxCustomTextEditProperties::Assign(TPersistent* Source) {
     return;
   }
   BeginUpdate();
-  struct TEndScope {
-    TvxCustomTextEditProperties* P;
-    ~TEndScope() { P->EndUpdate(true); }
-  } scope{this};
+  TScopeExit endUpdate([this] { EndUpdate(true); });
   TvxCustomEditProperties::Assign(Source);
   SetCharCase(src->FCharCase);
   SetEchoMode(src->FEchoMode);
@@ -181,21 +178,15 @@ bool TvxCustomTextEditProperties::CompareDisplayValues(const Variant& AEditValue
 
 String TvxCustomTextEditProperties::GetDisplayText(const Variant& AEditValue, bool, bool AIsInplace) {
   String text;
-  struct TFinal {
-    TvxCustomTextEditProperties* P;
-    String& Text;
-    // Echo and case apply also when formatting raised.
-    ~TFinal() { P->DisplayValueToDisplayText(Text); }
-  };
   if (IsValueEditorWithValueFormatting()) {
     text = vdVariantAsString(AEditValue);
     DisplayValueToDisplayText(text);
     return text;
   }
-  TFinal final{this, text};
   Variant display;
   EditValueToDisplayValue(AEditValue, !AIsInplace && !DependsOnFocus(), display);
   text = vdVariantAsString(display);
+  DisplayValueToDisplayText(text);
   return text;
 }
 
@@ -253,10 +244,7 @@ void TvxCustomTextEditProperties::PrepareDisplayValue(const Variant& AEditValue,
 
 void TvxCustomTextEditProperties::FormatChanged() {
   FFormatChanging = true;
-  struct TClear {
-    bool& Flag;
-    ~TClear() { Flag = false; }
-  } clear{FFormatChanging};
+  TScopeExit clear([this] { FFormatChanging = false; });
   Changed();
 }
 
@@ -492,12 +480,8 @@ TvxCustomTextEditViewData::TvxCustomTextEditViewData(TvxCustomTextEditProperties
 
 void TvxCustomTextEditViewData::InternalEditValueToDisplayText(const Variant& AEditValue, String& AText) {
   AText.clear();
-  struct TFinal {
-    TvxCustomTextEditProperties* P;
-    String& Text;
-    // Echo and case apply also when the conversion raised.
-    ~TFinal() { P->DisplayValueToDisplayText(Text); }
-  } final{TextProperties(), AText};
+  // Echo and case apply also when the conversion raised.
+  TScopeExit final([this, &AText] { TextProperties()->DisplayValueToDisplayText(AText); });
   if (FIsValueEditorWithValueFormatting) {
     AText = vdVariantAsString(AEditValue);
     return;
@@ -777,7 +761,7 @@ void TvxCustomInnerTextEditHelper::LockBounds(bool ALock) {
 }
 void TvxCustomInnerTextEditHelper::SafelySetFocus() {
   // Focusing must not select the text.
-  TvxValueScope<bool> noSelect(FEdit->FAutoSelect, false);
+  TValueScope<bool> noSelect(FEdit->FAutoSelect, false);
   FEdit->SetFocus();
 }
 void TvxCustomInnerTextEditHelper::SetEditValue(const Variant& Value) { FEdit->SetText(VarToStr(Value)); }
@@ -1057,7 +1041,7 @@ void TvxCustomInnerTextEdit::WMGetDlgCode(TMessage& Message) {
 void TvxCustomInnerTextEdit::WMClear(TMessage&) {
   TvxCustomTextEdit* c = Container();
   if (ReadOnly() || !c) return;
-  TvxValueScope<bool> keyboard(c->FKeyboardAction, true);
+  TValueScope<bool> keyboard(c->FKeyboardAction, true);
   c->ClearSelection();
 }
 
@@ -1362,7 +1346,7 @@ String TvxCustomTextEdit::InternalGetText() {
 void TvxCustomTextEdit::SetInternalDisplayValue(const Variant& Value) {
   IvxInnerTextEdit* e = InnerTextEdit();
   if (!e) return;
-  TvxValueScope<Integer> lookupLock(FLookupDataTextChangedLockCount, FLookupDataTextChangedLockCount + 1);
+  TValueScope<Integer> lookupLock(FLookupDataTextChangedLockCount, FLookupDataTextChangedLockCount + 1);
   e->SetEditValue(VarToStr(Value));
 }
 
@@ -1411,7 +1395,7 @@ void TvxCustomTextEdit::SynchronizeDisplayValue() {
   }
   {
     TvxModifiedStateScope modified(this);
-    TvxValueScope<bool> synchronizing(FIsDisplayValueSynchronizing, true);
+    TValueScope<bool> synchronizing(FIsDisplayValueSynchronizing, true);
     DataBinding()->SetDisplayValue(display);
   }
   ResetFindSelection();
@@ -1480,7 +1464,7 @@ bool TvxCustomTextEdit::IsValidChar(wchar_t AChar) {
 
 void TvxCustomTextEdit::ChangeHandler(TObject* Sender) {
   {
-    TvxChangeEventsLock lock(this);
+    auto lock = vxLockChangeEvents(this);
     TvxCustomEdit::ChangeHandler(Sender);
   }
   if (!ViewInfo()->IsEditClass) UpdateDrawValue();
@@ -1530,11 +1514,7 @@ Integer TvxCustomTextEdit::GetInnerEditHeight() {
 void TvxCustomTextEdit::AdjustInnerEditPosition() {
   TvxCustomInnerTextEdit* inner = InnerTextControl();
   if (!inner || FInnerEditPositionAdjusting) return;
-  FInnerEditPositionAdjusting = true;
-  struct TReset {
-    bool& F;
-    ~TReset() { F = false; }
-  } reset{FInnerEditPositionAdjusting};
+  TValueScope<bool> adjusting(FInnerEditPositionAdjusting, true);
   const Integer h = GetInnerEditHeight();
   const TRect r = ViewInfo()->ClientRect;
   const TRect& o = ContentParams.Offsets;
@@ -1571,10 +1551,7 @@ void TvxCustomTextEdit::UpdateInnerEditAppearance() {
   TvxCustomInnerTextEdit* inner = InnerTextControl();
   if (!e || !inner || FIsCreating) return;
   e->LockBounds(true);
-  struct TUnlock {
-    IvxInnerTextEdit* E;
-    ~TUnlock() { E->LockBounds(false); }
-  } unlock{e};
+  TScopeExit unlock([e] { e->LockBounds(false); });
   inner->SetColor(ViewInfo()->BackgroundColor());
   inner->Font()->Assign(ActiveStyle()->GetVisibleFont());
   inner->Font()->SetColor(ViewInfo()->TextColor);
@@ -1722,7 +1699,7 @@ void TvxCustomTextEdit::CutToClipboard() {
   IvxInnerTextEdit* e = InnerTextEdit();
   if (!e || e->GetSelLength() == 0) return;
   if (Focused()) {
-    TvxValueScope<bool> keyboard(FKeyboardAction, true);
+    TValueScope<bool> keyboard(FKeyboardAction, true);
     String text;
     Integer start;
     if (PrepareSelTextChange(String(), text, start)) e->CallDefWndProc(WM_CUT, 0, 0);
@@ -1738,7 +1715,7 @@ void TvxCustomTextEdit::PasteFromClipboard() {
   if (!e) return;
   const String clip = ClipboardText();
   if (Focused()) {
-    TvxValueScope<bool> keyboard(FKeyboardAction, true);
+    TValueScope<bool> keyboard(FKeyboardAction, true);
     String text;
     Integer start;
     if (PrepareSelTextChange(clip, text, start)) e->CallDefWndProc(WM_PASTE, 0, 0);
@@ -1749,7 +1726,7 @@ void TvxCustomTextEdit::PasteFromClipboard() {
 
 void TvxCustomTextEdit::ClearSelection() {
   if (SelLength() == 0) return;
-  TvxValueScope<bool> keyboard(FKeyboardAction, FKeyboardAction || Focused() || FIsChangeBySpellChecker);
+  TValueScope<bool> keyboard(FKeyboardAction, FKeyboardAction || Focused() || FIsChangeBySpellChecker);
   const Integer start = SelStart();
   String text = InternalGetText();
   text.erase(static_cast<size_t>(start), static_cast<size_t>(SelLength()));
@@ -1757,7 +1734,7 @@ void TvxCustomTextEdit::ClearSelection() {
 }
 
 void TvxCustomTextEdit::SetSelText(const String& Value) {
-  TvxValueScope<bool> keyboard(FKeyboardAction, FKeyboardAction || Focused() || FIsChangeBySpellChecker);
+  TValueScope<bool> keyboard(FKeyboardAction, FKeyboardAction || Focused() || FIsChangeBySpellChecker);
   String text;
   Integer start;
   if (!PrepareSelTextChange(Value, text, start)) return;
@@ -2002,14 +1979,14 @@ void TvxCustomTextEdit::WMSetText(TMessage& Message) {
     InheritedMessage(Message);
     return;
   }
-  TvxValueScope<bool> setting(FInternalTextSetting, true);
+  TValueScope<bool> setting(FInternalTextSetting, true);
   const auto* text = reinterpret_cast<const wchar_t*>(Message.LParam);
   Message.Result = InternalSetText(text ? String(text) : String()) ? 1 : 0;
 }
 
 void TvxCustomTextEdit::WMClear(TMessage&) {
   if (ActiveProperties()->ReadOnly() || !DataBinding()->IsDataAvailable()) return;
-  TvxValueScope<bool> keyboard(FKeyboardAction, true);
+  TValueScope<bool> keyboard(FKeyboardAction, true);
   ClearSelection();
 }
 

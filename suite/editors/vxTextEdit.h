@@ -33,7 +33,7 @@ class TvxTextEditPropertiesValues : public TvxCustomEditPropertiesValues {
  public:
   explicit TvxTextEditPropertiesValues(TPersistent* AOwner) : TvxCustomEditPropertiesValues(AOwner) {}
   void Assign(TPersistent* Source) override;
-  void RestoreDefaults();
+  void RestoreDefaults() override;
   bool DisplayFormat() const { return FDisplayFormat; }
   void SetDisplayFormat(bool Value);
   bool EditFormat() const { return FEditFormat; }
@@ -514,6 +514,9 @@ class TvxCustomInnerTextEdit : public TCustomEdit, public IvxContainerInnerContr
 
  protected:
   virtual void AdjustMargins();
+  // Puts a helper of a descendant's own in place of the text edit's (from the descendant's
+  // constructor, before anything has asked for the helper).
+  void SetHelper(std::unique_ptr<TvxCustomInnerTextEditHelper> AHelper) { FHelper = std::move(AHelper); }
   // Left-aligned text while the edit is being edited, the properties' alignment otherwise
   // (when the properties ask for it).
   virtual void UpdateEditingAlignment();

@@ -356,7 +356,7 @@ bool TvxCustomTextEdit::StepLookup(TvxEditLookupDataGoDirection ADirection) {
   if (!FLookupData || FLookupData->IsEmpty()) return false;
   const Integer previous = FLookupData->CurrentKey();
   {
-    TvxChangeEventsLock events(this);
+    auto events = vxLockChangeEvents(this);
     TValueScope<bool> scrolling(FLookupItemsScrolling, true);
     LockClick(true);
     TScopeExit unlock([this] { LockClick(false); });

@@ -24,6 +24,10 @@
 #include "vxTimeEdit.h"
 #include "vxCalendar.h"
 #include "vxCalc.h"
+// Image combo box, MRU and blob editors.
+#include "vxImageComboBox.h"
+#include "vxBlobEdit.h"
+#include "vxMRUEdit.h"
 
 namespace {
 const TUnitList* const Needs[] = {&SuiteEditorsUnits};
@@ -32,6 +36,7 @@ const TUnitList* const Needs[] = {&SuiteEditorsUnits};
 const TUnitInfo* const Units[] = {
     &vdGDIPlusAPIUnit, &vdGDIPlusClassesUnit, &vxNavigatorUnit, &vxButtonsUnit, &vxImageUnit, &vxMemoUnit, &vxHyperLinkEditUnit, &vxStorageUnit, &vxCheckBoxUnit, &vxListBoxUnit, &vxCheckListBoxUnit, &vxCurrencyEditUnit, &vxGroupBoxUnit, &vxRadioGroupUnit,
     &vxButtonEditUnit, &vxSpinEditUnit, &vxTimeEditUnit, &vxCalendarUnit, &vxCalcUnit,
+    &vxImageComboBoxUnit, &vxBlobEditUnit, &vxMRUEditUnit,
     &vxEditRepositoryItemsUnit, &vxEditRegisteredRepositoryItemsUnit,
     &vxEditDataRegisteredRepositoryItemsUnit,
 };

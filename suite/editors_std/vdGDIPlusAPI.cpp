@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include "SysUtils.h"
+
 const char* const GdiPlusFunctionNames[gfCount] = {
     "GdipAlloc", "GdipFree", "GdiplusStartup", "GdiplusShutdown", "GdipCloneBrush", "GdipDeleteBrush",
     "GdipGetBrushType", "GdipCreateSolidFill", "GdipSetSolidFillColor", "GdipGetSolidFillColor",
@@ -31,13 +33,7 @@ const char* const GdiPlusFunctionNames[gfCount] = {
 
 namespace {
 
-HMODULE RealLoad(const wchar_t* Name) {
-  // No "file not found" box when the library is missing; the previous mode comes back.
-  UINT OldMode = SetErrorMode(SEM_NOOPENFILEERRORBOX);
-  HMODULE H = LoadLibraryW(Name);
-  SetErrorMode(OldMode);
-  return H;
-}
+HMODULE RealLoad(const wchar_t* Name) { return SafeLoadLibrary(Name); }
 FARPROC RealProc(HMODULE Module, const char* Name) { return GetProcAddress(Module, Name); }
 BOOL RealFree(HMODULE Module) { return FreeLibrary(Module); }
 

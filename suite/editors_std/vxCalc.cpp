@@ -5,7 +5,10 @@
 #include "Clipbrd.h"
 #include "Forms.h"
 #include "vxClasses.h"
+#include "vxCurrencyEdit.h"
 #include "vxEditConsts.h"
+#include "vxFilterControlUtils.h"
+#include "vxTextEdit.h"
 
 namespace {
 
@@ -518,4 +521,399 @@ const TMessageMap* TvxCustomCalculator::ClassMessages() {
   return &Map;
 }
 
-const TUnitInfo vxCalcUnit = {L"vxCalc", nullptr, nullptr};
+// --- Popup calculator --------------------------------------------------------------------------------
+
+TvxPopupCalculator::TvxPopupCalculator(TComponent* AOwner) : TvxCustomCalculator(AOwner) { IsPopupControl = true; }
+
+TvxCustomLookAndFeelPainterClass TvxPopupCalculator::GetPainter() {
+  if (FEdit) {
+    if (TvxEditPopupControlLookAndFeel* lf = FEdit->PopupControlsLookAndFeel())
+      if (TvxCustomLookAndFeelPainterClass p = lf->Painter()) return p;
+    if (TvxCustomLookAndFeelPainterClass p = FEdit->Style()->LookAndFeel()->Painter()) return p;
+  }
+  return TvxCustomCalculator::GetPainter();
+}
+
+String TvxPopupCalculator::GetDisplayText() { return FEdit ? FEdit->Text() : String(); }
+
+void TvxPopupCalculator::SetDisplayText(const String& AText) {
+  if (!FEdit || !FEdit->DoEditing()) return;
+  FEdit->SetInternalDisplayValue(Variant(AText));
+  FEdit->SetModifiedAfterEnter(true);
+}
+
+void TvxPopupCalculator::LockChangeEvents(bool ALock, bool AInvokeChangedOnUnlock) {
+  if (FEdit) FEdit->LockChangeEvents(ALock, AInvokeChangedOnUnlock);
+}
+
+void TvxPopupCalculator::KeyDown(Word& Key, TShiftState Shift) {
+  TvxCustomCalculator::KeyDown(Key, Shift);
+  if (!FEdit) return;
+  const bool alt = Shift.Contains(ssAlt);
+  switch (Key) {
+    case VK_TAB: FEdit->KeyDown(Key, Shift); break;
+    case VK_RETURN: HidePopup(this, crEnter); break;
+    case VK_ESCAPE: HidePopup(this, crCancel); break;
+    case VK_UP:
+    case VK_DOWN:
+      if (alt) HidePopup(this, crClose);
+      break;
+    case VK_F4:
+      if (!alt) HidePopup(this, crClose);
+      break;
+    case VK_INSERT:
+      if (Shift.Contains(ssShift)) PasteFromClipboard();
+      else if (Shift.Contains(ssCtrl)) CopyToClipboard();
+      break;
+    default: break;
+  }
+}
+
+void TvxPopupCalculator::KeyPress(wchar_t& Key) {
+  TvxCustomCalculator::KeyPress(Key);
+  if (Key == L'=' && FEdit && FEdit->ActiveProperties()->QuickClose()) HidePopup(this, crEnter);
+}
+
+// --- Calc edit properties -------------------------------------------------------------------------
+
+void TvxCalcEditPropertiesValues::Assign(TPersistent* Source) {
+  BeginUpdate();
+  TScopeExit end([this] { EndUpdate(); });
+  TvxTextEditPropertiesValues::Assign(Source);
+  if (auto* src = dynamic_cast<TvxCalcEditPropertiesValues*>(Source)) SetPrecision(src->FPrecision);
+}
+
+void TvxCalcEditPropertiesValues::RestoreDefaults() {
+  BeginUpdate();
+  TScopeExit end([this] { EndUpdate(); });
+  TvxTextEditPropertiesValues::RestoreDefaults();
+  SetPrecision(false);
+}
+
+void TvxCalcEditPropertiesValues::SetPrecision(bool Value) {
+  if (FPrecision == Value) return;
+  FPrecision = Value;
+  if (FOwner) FOwner->Changed();
+}
+
+namespace {
+// The calc edit keeps its own record of explicitly given settings.
+TvxEditPropertiesParts CalcEditParts() {
+  TvxEditPropertiesParts parts;
+  parts.AssignedValuesClass = TvxCalcEditPropertiesValues::StaticClass();
+  return parts;
+}
+
+
+// The number an edit value stands for; false when it stands for none.
+bool EditValueToNumber(const Variant& AValue, Extended& ANumber) {
+  if (VarIsStr(AValue)) return TvxCustomCalcEditProperties::TextToNumber(Trim(VarToStr(AValue)), ANumber);
+  if (!VarIsNumeric(AValue)) return false;
+  ANumber = AValue.AsDouble();
+  return true;
+}
+}  // namespace
+
+TvxCustomCalcEditProperties::TvxCustomCalcEditProperties(TPersistent* AOwner)
+    : TvxCustomPopupEditProperties(AOwner, CalcEditParts()) {
+  BeginUpdate();
+  TScopeExit end([this] { EndUpdate(false); });
+  SetBeepOnError(true);
+  SetImmediateDropDown(false);
+  SetPopupSizeable(false);
+}
+
+TClass TvxCustomCalcEditProperties::GetContainerClass() { return TvxCalcEdit::StaticClass(); }
+
+void TvxCustomCalcEditProperties::Assign(TPersistent* Source) {
+  auto* src = dynamic_cast<TvxCustomCalcEditProperties*>(Source);
+  BeginUpdate();
+  TScopeExit end([this] { EndUpdate(); });
+  TvxCustomPopupEditProperties::Assign(Source);
+  if (!src) return;
+  SetBeepOnError(src->BeepOnError());
+  AssignedValues()->SetPrecision(false);
+  FPrecision = 15;
+  if (src->AssignedValues()->Precision()) SetPrecision(src->FPrecision);
+  SetQuickClose(src->FQuickClose);
+  SetScientificFormat(src->FScientificFormat);
+  SetUseThousandSeparator(src->FUseThousandSeparator);
+}
+
+Byte TvxCustomCalcEditProperties::Precision() {
+  Integer result = 15;
+  if (AssignedValues()->Precision())
+    result = FPrecision;
+  else if (IvxEditDefaultValuesProvider* provider = IDefaultValuesProvider())
+    result = provider->DefaultPrecision();
+  return static_cast<Byte>(result >= 16 || result < 0 ? 15 : result);
+}
+
+void TvxCustomCalcEditProperties::SetPrecision(Byte Value) {
+  if (AssignedValues()->Precision() && FPrecision == Value) return;
+  FPrecision = Value;
+  AssignedValues()->SetPrecision(true);
+  Changed();
+}
+
+bool TvxCustomCalcEditProperties::TextToNumber(const String& AText, Extended& AValue) {
+  String text = AText;
+  RemoveThousandSeparators(text);
+  Extended value = 0;
+  if (!TextToFloat(text, value)) return false;
+  const long double magnitude = std::fabs(static_cast<long double>(value));
+  if (value != 0 && (magnitude < 4.9406564584124654e-324L || magnitude > 1.7e308L)) return false;
+  AValue = value;
+  return true;
+}
+
+Variant TvxCustomCalcEditProperties::TextToEditValue(const String& AText) {
+  String text = AText;
+  if (FUseThousandSeparator && !FScientificFormat) RemoveThousandSeparators(text);
+  text = Trim(text);
+  Extended value = 0;
+  if (text.empty() || !TextToNumber(text, value)) return Null();
+  return Variant(static_cast<double>(value));
+}
+
+TvxDataEditValueSource TvxCustomCalcEditProperties::GetEditValueSource(bool AEditFocused) {
+  if (AEditFocused || !DisplayFormat().empty()) return evsValue;
+  IvxEditDefaultValuesProvider* provider = IDefaultValuesProvider();
+  return provider && provider->IsDisplayFormatDefined(true) ? evsText : evsValue;
+}
+
+bool TvxCustomCalcEditProperties::IsEditValueValid(Variant& EditValue, bool) {
+  if (VarIsSoftNull(EditValue) || VarIsNumeric(EditValue)) return true;
+  Extended value;
+  return VarIsStr(EditValue) && TextToNumber(VarToStr(EditValue), value);
+}
+
+void TvxCustomCalcEditProperties::PrepareDisplayValue(const Variant& AEditValue, Variant& DisplayValue,
+                                                      bool AEditFocused) {
+  Extended value = 0;
+  if (VarIsSoftNull(AEditValue)) {
+    DisplayValue = String();
+    return;
+  }
+  // A value that stands for no number (text from a data field) is shown as it is.
+  if (!EditValueToNumber(AEditValue, value)) {
+    DisplayValue = VarToStr(AEditValue);
+    return;
+  }
+  const String format = DisplayFormat();
+  if (!AEditFocused && !format.empty()) {
+    DisplayValue = FormatFloat(format, value);
+    return;
+  }
+  const Integer digits = Precision() == 0 ? 15 : Precision();
+  String text;
+  if (FScientificFormat) {
+    text = FloatToStrF(value, ffExponent, digits, 0);
+    const size_t e = text.find_first_of(L"Ee");
+    String mantissa = text.substr(0, e == String::npos ? text.size() : e);
+    const String exponent = e == String::npos ? String() : text.substr(e);
+    if (mantissa.find(FormatSettings.DecimalSeparator) != String::npos) {
+      while (!mantissa.empty() && mantissa.back() == L'0') mantissa.pop_back();
+      if (!mantissa.empty() && mantissa.back() == FormatSettings.DecimalSeparator) mantissa.pop_back();
+    }
+    text = mantissa + exponent;
+  } else {
+    text = FloatToStrF(value, ffGeneral, digits, 0);
+    if (FUseThousandSeparator) InsertThousandSeparators(text);
+  }
+  DisplayValue = text;
+}
+
+void TvxCustomCalcEditProperties::ValidateDisplayValue(Variant& ADisplayValue, String& AErrorText, bool& AError,
+                                                       TvxCustomEdit* AEdit) {
+  AError = false;
+  TvxCustomPopupEditProperties::ValidateDisplayValue(ADisplayValue, AErrorText, AError, AEdit);
+}
+
+void TvxCalcEditProperties::DeclarePublished(TPublisher<TvxCalcEditProperties>& P) {
+  using C = TvxCalcEditProperties;
+  P.Property(L"AssignedValues", &C::AssignedValues,
+             [](C* E, TvxCalcEditPropertiesValues* V) { E->SetAssignedValues(V); });
+  P.Property(L"BeepOnError", &C::BeepOnError, &C::SetBeepOnError).Default(true);
+  P.Property(L"ButtonGlyph", &C::ButtonGlyph, &C::SetButtonGlyph)
+      .Stored([](C* E) { return E->ButtonGlyph() && !E->ButtonGlyph()->Empty(); });
+  P.Property(L"DisplayFormat", &C::DisplayFormat, &C::SetDisplayFormat)
+      .Stored([](C* E) { return !E->DisplayFormat().empty(); });
+  P.Property(L"ImeMode", &C::ImeMode, &C::SetImeMode).Default(imDontCare);
+  P.Property(L"ImeName", &C::ImeName, &C::SetImeName).Stored([](C* E) { return !E->ImeName().empty(); });
+  P.Property(L"Precision", &C::Precision, &C::SetPrecision)
+      .Stored([](C* E) { return E->AssignedValues()->Precision(); });
+  P.Property(L"QuickClose", &C::QuickClose, &C::SetQuickClose).Default(false);
+  P.Property(L"ScientificFormat", &C::ScientificFormat, &C::SetScientificFormat).Default(false);
+  P.Property(L"UseThousandSeparator", &C::UseThousandSeparator, &C::SetUseThousandSeparator).Default(false);
+  P.Property(L"ValidateOnEnter", &C::ValidateOnEnter, &C::SetValidateOnEnter).Default(true);
+}
+
+// --- Calc edit ---------------------------------------------------------------------------------------
+
+std::unique_ptr<TvxCustomEditProperties> TvxCustomCalcEdit::CreateProperties() {
+  return std::make_unique<TvxCustomCalcEditProperties>(this);
+}
+
+std::unique_ptr<TvxCustomEditProperties> TvxCalcEdit::CreateProperties() {
+  return std::make_unique<TvxCalcEditProperties>(this);
+}
+
+TvxCustomCalcEdit::~TvxCustomCalcEdit() {
+  // The popup puts its control back when it closes; the calculator goes first.
+  if (FCalculator && Properties()->PopupControl() == FCalculator.get()) Properties()->SetPopupControl(nullptr);
+  FCalculator.reset();
+}
+
+void TvxCustomCalcEdit::Initialize() {
+  TvxCustomPopupEdit::Initialize();
+  ControlStyle().Exclude(csSetCaption);
+  StoreEditValue(Variant(0.0));
+  FCalculator = std::make_unique<TvxPopupCalculator>(nullptr);
+  FCalculator->SetEdit(this);
+  FCalculator->SetAutoFontSize(false);
+  if (TvxCustomEditPopupWindow* w = PopupWindow()) FCalculator->SetParent(w);
+  FCalculator->OnHidePopup = [this](TObject*, TvxEditCloseUpReason AReason) { ClosePopupWithReason(AReason); };
+  SyncCalculator();
+}
+
+void TvxCustomCalcEdit::SyncCalculator() {
+  if (!FCalculator || FSyncing) return;
+  TValueScope<bool> syncing(FSyncing, true);
+  TvxCustomCalcEditProperties* p = ActiveProperties();
+  FCalculator->SetBeepOnError(p->BeepOnError());
+  FCalculator->SetPrecision(p->Precision());
+  p->SetPopupControl(FCalculator.get());
+}
+
+void TvxCustomCalcEdit::PropertiesChanged(TObject* Sender) {
+  SyncCalculator();
+  TvxCustomPopupEdit::PropertiesChanged(Sender);
+}
+
+Extended TvxCustomCalcEdit::Value() {
+  Extended value = 0;
+  return EditValueToNumber(EditValue(), value) ? value : 0;
+}
+
+bool TvxCustomCalcEdit::CanDropDown() { return !ActiveProperties()->ReadOnly() && DataBinding()->IsDataAvailable(); }
+
+void TvxCustomCalcEdit::DropDown() {
+  SyncCalculator();
+  TvxCustomPopupEdit::DropDown();
+}
+
+std::unique_ptr<TvxCustomEditPopupWindow> TvxCustomCalcEdit::CreatePopupWindow() {
+  std::unique_ptr<TvxCustomEditPopupWindow> w = TvxCustomPopupEdit::CreatePopupWindow();
+  w->SetModalMode(false);
+  return w;
+}
+
+void TvxCustomCalcEdit::SetupPopupWindow() {
+  TvxCustomPopupEdit::SetupPopupWindow();
+  if (!FCalculator) return;
+  FCalculator->Font()->Assign(Style()->GetVisibleFont());
+  FCalculator->CalcSize(FCalculator->ClientWidth(), FCalculator->ClientHeight());
+}
+
+void TvxCustomCalcEdit::DoPopupShowed(TObject* Sender) {
+  TvxCustomPopupEdit::DoPopupShowed(Sender);
+  if (FCalculator) FCalculator->Init();
+}
+
+void TvxCustomCalcEdit::DoClosePopupWindow(TObject* Sender) {
+  TvxCustomPopupEdit::DoClosePopupWindow(Sender);
+  if (Text() == vxGetResString(&svxSCalcError)) SetInternalEditValue(Variant(0.0));
+  if (ActiveProperties()->AutoSelect())
+    SelectAll();
+  else
+    SetSelStart(static_cast<Integer>(Text().size()));
+}
+
+void TvxCustomCalcEdit::PasteFromClipboard() {
+  if (FCalculator && DoEditing()) FCalculator->PasteFromClipboard();
+}
+
+void TvxCustomCalcEdit::PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool) {
+  AEditValue = ActiveProperties()->TextToEditValue(VarToStr(ADisplayValue));
+}
+
+bool TvxCustomCalcEdit::IsCharAcceptable(wchar_t AKey) {
+  const bool numeric = (AKey >= L'0' && AKey <= L'9') || AKey == L'+' || AKey == L'-' || AKey == L'e' ||
+                       AKey == L'E' || AKey == FormatSettings.DecimalSeparator ||
+                       AKey == FormatSettings.ThousandSeparator;
+  if (!numeric) return false;
+  String text = Text();
+  const size_t start = std::min(static_cast<size_t>(std::max(SelStart(), 0)), text.size());
+  const size_t length = std::min(static_cast<size_t>(std::max(SelLength(), 0)), text.size() - start);
+  text.erase(start, length);
+  if (AKey == L'-' && text.empty()) return true;
+  text.insert(start, 1, AKey);
+  Extended value;
+  return TvxCustomCalcEditProperties::TextToNumber(text, value);
+}
+
+void TvxCustomCalcEdit::KeyPress(wchar_t& Key) {
+  if (Key == L'.' || Key == L',') Key = FormatSettings.DecimalSeparator;
+  WORD type = 0;
+  GetStringTypeW(CT_CTYPE1, &Key, 1, &type);
+  if (Key != 0 && (type & C1_CNTRL) == 0 && !IsCharAcceptable(Key)) {
+    Key = 0;
+    if (ActiveProperties()->BeepOnError()) MessageBeep(0);
+    return;
+  }
+  TvxCustomPopupEdit::KeyPress(Key);
+}
+
+void TvxCustomCalcEdit::DoEnter() {
+  TvxCustomPopupEdit::DoEnter();
+  DataBinding()->UpdateDisplayValue();
+}
+
+void TvxCustomCalcEdit::DoExit() {
+  TvxCustomPopupEdit::DoExit();
+  DataBinding()->UpdateDisplayValue();
+}
+
+void TvxCalcEdit::DeclarePublished(TPublisher<TvxCalcEdit>& P) {
+  vxDeclareTextEditPublished<TvxCalcEdit, TvxCalcEditProperties>(P);
+  using C = TvxCalcEdit;
+  P.Property(L"EditValue", [](C* E) { return E->EditValue(); }, [](C* E, const Variant& V) { E->SetEditValue(V); })
+      .Stored([](C* E) { return E->EditValueIsStored(); });
+  P.Property(L"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder);
+  P.Property(L"Value", [](C* E) { return static_cast<double>(E->Value()); }, [](C* E, double V) { E->SetValue(V); })
+      .Stored(false);
+}
+
+// --- Filter helper -------------------------------------------------------------------------------------
+
+TvxFilterControlOperators TvxFilterCalcEditHelper::GetSupportedFilterOperators(TvxCustomEditProperties*,
+                                                                               TvxValueTypeClass,
+                                                                               bool AExtendedSet) const {
+  return vxNumberFilterOperators(AExtendedSet);
+}
+
+void TvxFilterCalcEditHelper::InitializeProperties(TvxCustomEditProperties* AProperties,
+                                                   TvxCustomEditProperties* AEditProperties, bool AHasButtons) const {
+  TvxFilterMaskEditHelper::InitializeProperties(AProperties, AEditProperties, AHasButtons);
+  if (auto* p = dynamic_cast<TvxCustomCalcEditProperties*>(AProperties)) p->SetQuickClose(true);
+}
+
+// --- Unit -------------------------------------------------------------------------------------------------
+
+namespace {
+void InitCalc() {
+  RegisterClass(TvxCalcEdit::StaticClass());
+  GetEditPropertiesRegistry()->Register(TvxCalcEditProperties::StaticClass(),
+                                        vxGetResString(&svxSEditRepositoryCalcItem));
+  GetFilterEditsController()->Register(TvxCalcEditProperties::StaticClass(), TvxFilterCalcEditHelper::Class());
+}
+void FinCalc() {
+  if (FilterEditsControllerExists())
+    GetFilterEditsController()->Unregister(TvxCalcEditProperties::StaticClass(), TvxFilterCalcEditHelper::Class());
+  UnRegisterClass(TvxCalcEdit::StaticClass());
+  if (TvxRegisteredClasses* r = GetEditPropertiesRegistry()) r->Unregister(TvxCalcEditProperties::StaticClass());
+}
+}  // namespace
+
+const TUnitInfo vxCalcUnit = {L"vxCalc", InitCalc, FinCalc};

@@ -11,13 +11,6 @@
 namespace {
 bool IsNullDate(TDateTime D) { return D == NullDate; }
 
-// The table's own calendar for a thread locale whose calendar has eras, else Gregorian.
-std::unique_ptr<TvxCustomCalendarTable> CreateTableForLocale() {
-  wchar_t buf[8] = {};
-  GetLocaleInfoW(GetThreadLocale(), LOCALE_ICALENDARTYPE, buf, 8);
-  if (_wtoi(buf) == 3) return std::make_unique<TvxJapaneseCalendarTable>();
-  return std::make_unique<TvxGregorianCalendarTable>();
-}
 }  // namespace
 
 // --- Clock ------------------------------------------------------------------------------------
@@ -209,7 +202,7 @@ void TvxMonthListBox::Paint() {
 
 TvxCustomCalendar::TvxCustomCalendar(TComponent* AOwner) : TvxControl(AOwner) {
   ControlStyle() = TControlStyle{csCaptureMouse, csOpaque};
-  FCalendarTable = CreateTableForLocale();
+  FCalendarTable = CreateLocaleCalendarTable();
   FSelectDate = std::trunc(Date());
   TvxDateTime d = FCalendarTable->FromDateTime(FSelectDate);
   d.Day = 1;
@@ -278,7 +271,9 @@ void TvxCustomCalendar::CreateWnd() {
   Recalculate();
 }
 
+// The editors' range of dates, within the part of it the calendar's table supports.
 bool TvxCustomCalendar::IsDateInValidRange(TDateTime ADate) {
+  if (!::IsDateInValidRange(ADate)) return false;
   return IsNullDate(ADate) ||
          (ADate >= FCalendarTable->MinSupportedDate() && ADate < FCalendarTable->MaxSupportedDate() + 1);
 }
@@ -306,27 +301,30 @@ TDateTime TvxCustomCalendar::AddMonths(TDateTime ADate, Integer AMonths) {
   return r + (ADate - std::trunc(ADate));
 }
 
-String TvxCustomCalendar::MonthCaption(TDateTime ADate) {
-  const TvxDateTime d = FCalendarTable->FromDateTime(ADate);
-  return FormatSettings.LongMonthNames[std::min<Cardinal>(12, std::max<Cardinal>(1, d.Month))];
+// The captions are the editors' calendar captions of the calendar's table. The system
+// writes era years only for the locale's own calendar: a Japanese table under another
+// locale shows its era names from the format settings instead.
+String TvxCustomCalendar::MonthCaption(TDateTime ADate) { return GetMonthNameText(FCalendarTable.get(), ADate); }
+
+bool TvxCustomCalendar::HasForeignEraTable() {
+  return FCalendarTable->CalendarID() == 3 && GetLocaleCalendarType() != 3;
 }
 
 String TvxCustomCalendar::YearCaption(TDateTime ADate) {
+  if (!HasForeignEraTable()) return GetYearCaption(FCalendarTable.get(), ADate);
   const TvxDateTime d = FCalendarTable->FromDateTime(ADate);
-  if (FCalendarTable->CalendarID() == 3 && d.Era >= 0 && d.Era < static_cast<Integer>(FCalendarTable->Eras().size())) {
+  String name;
+  if (d.Era >= 0 && d.Era < static_cast<Integer>(FCalendarTable->Eras().size())) {
     const TvxEra* era = FCalendarTable->Eras()[static_cast<size_t>(d.Era)].get();
-    String name;
     for (const TEraInfo& e : FormatSettings.EraInfo)
       if (e.EraOffset == era->YearOffset) name = e.EraName;
-    return name + IntToStr(static_cast<Integer>(d.Year)) + L"年";
   }
-  return IntToStr(static_cast<Integer>(d.Year));
+  return name + IntToStr(static_cast<Integer>(d.Year)) + L"年";
 }
 
 String TvxCustomCalendar::MonthYearCaption(TDateTime ADate) {
-  if (FCalendarTable->CalendarID() == 3)
-    return YearCaption(ADate) + IntToStr(static_cast<Integer>(FCalendarTable->FromDateTime(ADate).Month)) + L"月";
-  return MonthCaption(ADate) + L" " + YearCaption(ADate);
+  if (!HasForeignEraTable()) return GetMonthYearCaption(FCalendarTable.get(), ADate);
+  return YearCaption(ADate) + IntToStr(static_cast<Integer>(FCalendarTable->FromDateTime(ADate).Month)) + L"月";
 }
 
 TDateTime TvxCustomCalendar::GetCellDate(Integer ACol, Integer ARow) {

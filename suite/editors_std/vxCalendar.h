@@ -154,6 +154,8 @@ class TvxCustomCalendar : public TvxControl {
   String MonthYearCaption(TDateTime ADate);
   String MonthCaption(TDateTime ADate);
   String YearCaption(TDateTime ADate);
+  // A Japanese table under a locale whose calendar is not the Japanese one.
+  bool HasForeignEraTable();
   // Calendar arithmetic through the table; dates outside its range are kept at its ends.
   TDateTime AddMonths(TDateTime ADate, Integer AMonths);
   TDateTime AddYears(TDateTime ADate, Integer AYears) { return AddMonths(ADate, 12 * AYears); }
@@ -255,6 +257,8 @@ ENUM_TYPEINFO(TDateOnError, deNoChange, deToday, deNull)
 enum TvxInputKind { ikStandard, ikMask, ikRegExpr };
 ENUM_TYPEINFO(TvxInputKind, ikStandard, ikMask, ikRegExpr)
 ENUM_TYPEINFO(TvxCalendarKind, ckDate, ckDateTime)
+ENUM_TYPEINFO(TCalendarButton, btnClear, btnNow, btnToday, btnOk)
+SET_TYPEINFO(TDateButtons, TCalendarButton)
 
 // Which of the date edit's derived settings were given explicitly.
 class TvxDateEditPropertiesValues : public TvxTextEditPropertiesValues {
@@ -262,7 +266,7 @@ class TvxDateEditPropertiesValues : public TvxTextEditPropertiesValues {
  public:
   explicit TvxDateEditPropertiesValues(TPersistent* AOwner) : TvxTextEditPropertiesValues(AOwner) {}
   void Assign(TPersistent* Source) override;
-  void RestoreDefaults();
+  void RestoreDefaults() override;
   bool DateButtons() const { return FDateButtons; }
   void SetDateButtons(bool Value);
   bool InputKind() const { return FInputKind; }

@@ -12,7 +12,6 @@
 namespace {
 
 bool IsNullDateValue(TDateTime D) { return D == NullDate; }
-bool IsSoftNull(const Variant& V) { return VarIsNull(V) || VarIsEmpty(V) || (VarIsStr(V) && VarToStr(V).empty()); }
 bool IsDateOrNumber(const Variant& V) { return VarType(V) == varDate || VarIsNumeric(V); }
 // D with the time T kept behind the whole day (before it for negative days).
 TDateTime WithTime(TDateTime D, TDateTime T) { return std::trunc(D) + vxSignOf(D) * T; }
@@ -233,7 +232,7 @@ void TvxCustomDateEditProperties::TextToEditValue(const String& AText, Variant& 
 }
 
 bool TvxCustomDateEditProperties::IsEditValueValid(Variant& EditValue, bool) {
-  if (!VarIsStr(EditValue)) return IsSoftNull(EditValue) || IsDateOrNumber(EditValue);
+  if (!VarIsStr(EditValue)) return VarIsSoftNull(EditValue) || IsDateOrNumber(EditValue);
   if (VarToStr(EditValue).empty()) return true;
   try {
     Variant v;
@@ -254,7 +253,7 @@ bool TvxCustomDateEditProperties::IsDisplayValueValid(Variant& ADisplayValue, bo
 void TvxCustomDateEditProperties::PrepareDisplayValue(const Variant& AEditValue, Variant& DisplayValue,
                                                       bool AEditFocused) {
   const auto convertError = [] { return EConvertError(vxGetResString(&vxSEditDateConvertError)); };
-  if (IsSoftNull(AEditValue) || (IsDateOrNumber(AEditValue) && AEditValue.AsDouble() == NullDate)) {
+  if (VarIsSoftNull(AEditValue) || (IsDateOrNumber(AEditValue) && AEditValue.AsDouble() == NullDate)) {
     DisplayValue = GetEmptyDisplayText(AEditFocused);
     return;
   }
@@ -351,6 +350,8 @@ void TvxCustomDateEditProperties::ValidateDisplayValue(Variant& ADisplayValue, S
 void TvxDateEditProperties::DeclarePublished(TPublisher<TvxDateEditProperties>& P) {
   using C = TvxDateEditProperties;
   P.Property(L"ArrowsForYear", &C::ArrowsForYear, &C::SetArrowsForYear).Default(true);
+  P.Property(L"DateButtons", [](C* E) { return E->DateButtons(); }, [](C* E, TDateButtons V) { E->SetDateButtons(V); })
+      .Stored([](C* E) { return E->AssignedValues()->DateButtons(); });
   P.Property(L"DateOnError", &C::DateOnError, &C::SetDateOnError).Default(deNoChange);
   P.Property(L"ImmediateDropDown", &C::ImmediateDropDown, &C::SetImmediateDropDown).Default(false);
   P.Property(L"InputKind", [](C* E) { return E->InputKind(); }, [](C* E, TvxInputKind V) { E->SetInputKind(V); })
@@ -531,7 +532,7 @@ void TvxCustomDateEdit::ApplyValidatedDisplayValue(const Variant& ADisplayValue)
     TvxCustomPopupEdit::ApplyValidatedDisplayValue(ADisplayValue);
     return;
   }
-  TvxChangeEventsLock lock(this);
+  auto lock = vxLockChangeEvents(this);
   SetInternalEditValue(ADisplayValue);
 }
 
@@ -678,7 +679,7 @@ void TvxCustomDateEdit::CalendarDateTimeChanged(TObject*) {
   GetDateDisplayValue(shown, d);
   if (Date() == d && InternalGetText() == VarToStr(shown)) return;
   if (!DoEditing()) return;
-  TvxChangeEventsLock lock(this);
+  auto lock = vxLockChangeEvents(this);
   SetDate(d);
   SetModifiedAfterEnter(true);
   SetInternalDisplayValue(shown);

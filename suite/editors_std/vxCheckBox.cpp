@@ -1287,14 +1287,64 @@ void TvxCheckBox::DeclarePublished(TPublisher<TvxCheckBox>& P) {
   P.Property(L"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
 }
 
+// --- Filter helper -------------------------------------------------------------------------------
+
+void TvxFilterCheckBoxHelper::InitializeProperties(TvxCustomEditProperties* AProperties,
+                                                   TvxCustomEditProperties* AEditProperties, bool AHasButtons) const {
+  inherited::InitializeProperties(AProperties, AEditProperties, AHasButtons);
+  auto* combo = dynamic_cast<TvxCustomComboBoxProperties*>(AProperties);
+  auto* check = dynamic_cast<TvxCustomCheckBoxProperties*>(AEditProperties);
+  if (!combo || !check) return;
+  TStringList* items = combo->Items();
+  items->Clear();
+  items->Add(check->GetDisplayText(check->ValueChecked()));
+  items->Add(check->GetDisplayText(check->ValueUnchecked()));
+  combo->SetDropDownListStyle(lsFixedList);
+  combo->SetIDefaultValuesProvider(nullptr);
+}
+
+void TvxFilterCheckBoxHelper::GetFilterValue(TvxCustomEdit* AEdit, TvxCustomEditProperties* AEditProperties,
+                                             Variant& V, String& S) const {
+  auto* check = dynamic_cast<TvxCustomCheckBoxProperties*>(AEditProperties);
+  auto* combo = dynamic_cast<TvxCustomTextEdit*>(AEdit);
+  if (!check || !combo) {
+    inherited::GetFilterValue(AEdit, AEditProperties, V, S);
+    return;
+  }
+  switch (combo->ItemIndex()) {
+    case 0: V = check->ValueChecked(); break;
+    case 1: V = check->ValueUnchecked(); break;
+    default:
+      V = Null();
+      S = String();
+      return;
+  }
+  S = check->GetDisplayText(V);
+}
+
+void TvxFilterCheckBoxHelper::SetFilterValue(TvxCustomEdit* AEdit, TvxCustomEditProperties* AEditProperties,
+                                             const Variant& AValue) const {
+  auto* check = dynamic_cast<TvxCustomCheckBoxProperties*>(AEditProperties);
+  auto* combo = dynamic_cast<TvxCustomTextEdit*>(AEdit);
+  if (!check || !combo) return;
+  Variant state;
+  check->PrepareDisplayValue(AValue, state, false);
+  // Checked is the first item, unchecked the second; grayed selects none.
+  const Integer s = state.AsInteger();
+  combo->SetItemIndex(s == 1 ? 0 : s == 0 ? 1 : -1);
+}
+
 namespace {
 void InitCheckBox() {
   BuildCheckMarkMask();
   RegisterClass(TvxCheckBox::StaticClass());
   GetEditPropertiesRegistry()->Register(TvxCheckBoxProperties::StaticClass(),
                                         vxGetResString(&svxSEditRepositoryCheckBoxItem));
+  GetFilterEditsController()->Register(TvxCheckBoxProperties::StaticClass(), TvxFilterCheckBoxHelper::Class());
 }
 void FinCheckBox() {
+  if (FilterEditsControllerExists())
+    GetFilterEditsController()->Unregister(TvxCheckBoxProperties::StaticClass(), TvxFilterCheckBoxHelper::Class());
   UnRegisterClass(TvxCheckBox::StaticClass());
   FreeCheckMarkMask();
   if (TvxRegisteredClasses* r = GetEditPropertiesRegistry()) r->Unregister(TvxCheckBoxProperties::StaticClass());

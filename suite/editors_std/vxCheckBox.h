@@ -7,6 +7,7 @@
 #include "vxCustomEdit.h"
 #include "vxEdit.h"
 #include "vxLookAndFeelPainters.h"
+#include "vxDropDownEdit.h"
 #include "vxTextEdit.h"
 
 // --- Caption items and check states ------------------------------------------------------------
@@ -364,6 +365,23 @@ class TvxCheckBox : public TvxCustomCheckBox {
 
  protected:
   std::unique_ptr<TvxCustomEditProperties> CreateProperties() override;
+};
+
+// Filter rows offer a check box column's two values as a fixed list: checked, then unchecked.
+class TvxFilterCheckBoxHelper : public TvxFilterComboBoxHelper {
+  DECLARE_FILTER_EDIT_HELPER(TvxFilterCheckBoxHelper, TvxFilterComboBoxHelper)
+ public:
+  TvxFilterControlOperators GetSupportedFilterOperators(TvxCustomEditProperties*, TvxValueTypeClass,
+                                                        bool = false) const override {
+    return TvxFilterControlOperators{fcoEqual, fcoNotEqual, fcoBlanks, fcoNonBlanks};
+  }
+  void InitializeProperties(TvxCustomEditProperties* AProperties, TvxCustomEditProperties* AEditProperties,
+                            bool AHasButtons) const override;
+  void GetFilterValue(TvxCustomEdit* AEdit, TvxCustomEditProperties* AEditProperties, Variant& V,
+                      String& S) const override;
+  void SetFilterValue(TvxCustomEdit* AEdit, TvxCustomEditProperties* AEditProperties,
+                      const Variant& AValue) const override;
+  bool UseDisplayValue() const override { return true; }
 };
 
 extern const TUnitInfo vxCheckBoxUnit;

@@ -476,15 +476,11 @@ void TvxCheckListBox::UpdateData() {
 void TvxCheckListBox::DoExit() {
   if (IsDestroying() || FIsExitProcessing) return;
   FIsExitProcessing = true;
-  struct TExitScope {
-    TvxCheckListBox* Box;
-    int Exceptions = std::uncaught_exceptions();
-    ~TExitScope() {
-      Box->FIsExitProcessing = false;
-      // The value was refused: the focus goes back to the list and the error propagates.
-      if (std::uncaught_exceptions() > Exceptions && Box->CanFocus()) Box->SetFocus();
-    }
-  } scope{this};
+  // A refused value sends the focus back to the list while the error propagates.
+  TScopeExit done([this, exceptions = std::uncaught_exceptions()] {
+    FIsExitProcessing = false;
+    if (std::uncaught_exceptions() > exceptions && CanFocus()) SetFocus();
+  });
   FDataBinding->UpdateDataSource();
   inherited::DoExit();
 }
@@ -706,23 +702,23 @@ void TvxCheckListBox::DeleteSelected() {
 
 namespace {
 
-const wchar_t* const CProductName = L"TarvixEditorsEx Library";
+const wchar_t* const CCheckListBoxProductName = L"TarvixEditorsEx Library";
 const wchar_t* const CItemLimitText = L"The number\uF8F0of items cannot be greater than 64, if the EditValueFormat is cvfInteger";
 
-void InitUnit() {
+void InitCheckListBox() {
   RegisterClass(TvxCheckListBox::StaticClass());
-  vdGetResourceStringsRepository()->RegisterProduct(CProductName, [](TvdProductResourceStrings* AProduct) {
+  vdGetResourceStringsRepository()->RegisterProduct(CCheckListBoxProductName, [](TvdProductResourceStrings* AProduct) {
     AProduct->Add(L"vxSCheckListBoxItemLimit", &vxSCheckListBoxItemLimit);
   });
 }
 
 // Unregistering drops any translation: the record gets its built-in text back.
-void FinUnit() {
+void FinCheckListBox() {
   UnRegisterClass(TvxCheckListBox::StaticClass());
-  vdGetResourceStringsRepository()->UnRegisterProduct(CProductName);
+  vdGetResourceStringsRepository()->UnRegisterProduct(CCheckListBoxProductName);
   vxSCheckListBoxItemLimit.Text = CItemLimitText;
 }
 
 }  // namespace
 
-const TUnitInfo vxCheckListBoxUnit = {L"vxCheckListBox", InitUnit, FinUnit};
+const TUnitInfo vxCheckListBoxUnit = {L"vxCheckListBox", InitCheckListBox, FinCheckListBox};

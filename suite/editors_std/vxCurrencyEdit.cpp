@@ -269,13 +269,42 @@ void TvxCurrencyEdit::DeclarePublished(TPublisher<TvxCurrencyEdit>& P) {
   P.Property(L"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
 }
 
+TvxFilterControlOperators vxNumberFilterOperators(bool AExtendedSet) {
+  TvxFilterControlOperators result{fcoEqual, fcoNotEqual, fcoLess, fcoLessEqual, fcoGreater, fcoGreaterEqual,
+                                   fcoBlanks, fcoNonBlanks};
+  if (AExtendedSet) result += TvxFilterControlOperators{fcoBetween, fcoNotBetween, fcoInList, fcoNotInList};
+  return result;
+}
+
+TvxFilterControlOperators TvxFilterCurrencyEditHelper::GetSupportedFilterOperators(TvxCustomEditProperties*,
+                                                                                   TvxValueTypeClass,
+                                                                                   bool AExtendedSet) const {
+  return vxNumberFilterOperators(AExtendedSet);
+}
+
+void TvxFilterCurrencyEditHelper::InitializeProperties(TvxCustomEditProperties* AProperties,
+                                                       TvxCustomEditProperties* AEditProperties,
+                                                       bool AHasButtons) const {
+  TvxFilterTextEditHelper::InitializeProperties(AProperties, AEditProperties, AHasButtons);
+  auto* p = dynamic_cast<TvxCustomCurrencyEditProperties*>(AProperties);
+  if (!p) return;
+  p->SetMinValue(0);
+  p->SetMaxValue(0);
+  p->SetNullable(true);
+  p->SetNullString(String());
+}
+
 namespace {
 void InitCurrencyEdit() {
   RegisterClass(TvxCurrencyEdit::StaticClass());
   GetEditPropertiesRegistry()->Register(TvxCurrencyEditProperties::StaticClass(),
                                         vxGetResString(&svxSEditRepositoryCurrencyItem));
+  GetFilterEditsController()->Register(TvxCurrencyEditProperties::StaticClass(), TvxFilterCurrencyEditHelper::Class());
 }
 void FinCurrencyEdit() {
+  if (FilterEditsControllerExists())
+    GetFilterEditsController()->Unregister(TvxCurrencyEditProperties::StaticClass(),
+                                           TvxFilterCurrencyEditHelper::Class());
   UnRegisterClass(TvxCurrencyEdit::StaticClass());
   if (TvxRegisteredClasses* r = GetEditPropertiesRegistry()) r->Unregister(TvxCurrencyEditProperties::StaticClass());
 }

@@ -118,4 +118,20 @@ class TvxCurrencyEdit : public TvxCustomCurrencyEdit {
   std::unique_ptr<TvxCustomEditProperties> CreateProperties() override;
 };
 
+// The filter operators of an editor of numbers: comparisons and blanks, with ranges and lists
+// in the extended set.
+TvxFilterControlOperators vxNumberFilterOperators(bool AExtendedSet);
+
+// Filter rows type amounts into a currency edit that may stay empty.
+class TvxFilterCurrencyEditHelper : public TvxFilterTextEditHelper {
+  DECLARE_FILTER_EDIT_HELPER(TvxFilterCurrencyEditHelper, TvxFilterTextEditHelper)
+ public:
+  TClass GetFilterEditClass() const override { return TvxCurrencyEdit::StaticClass(); }
+  TvxFilterControlOperators GetSupportedFilterOperators(TvxCustomEditProperties* AProperties,
+                                                        TvxValueTypeClass AValueTypeClass,
+                                                        bool AExtendedSet = false) const override;
+  void InitializeProperties(TvxCustomEditProperties* AProperties, TvxCustomEditProperties* AEditProperties,
+                            bool AHasButtons) const override;
+};
+
 extern const TUnitInfo vxCurrencyEditUnit;

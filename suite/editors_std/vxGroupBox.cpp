@@ -3,6 +3,9 @@
 #include <algorithm>
 
 #include "Menus.h"
+#include "vdOffice11.h"
+#include "vdThemeManager.h"
+#include "vdUxTheme.h"
 #include "vxGraphics.h"
 
 UINT WM_VDUPDATENONCLIENTAREA = 0;
@@ -693,10 +696,26 @@ TRect TvxCustomGroupBox::FrameRect() {
   return R;
 }
 
+namespace {
+
+constexpr int CGroupBoxPart = 4;  // BP_GROUPBOX of the button theme
+
+// The button theme when the group box paints in the native style, else nullptr.
+HTHEME GroupBoxTheme(bool ANative) { return ANative ? vdOpenThemeByType(totButton) : nullptr; }
+
+int GroupBoxThemeState(bool AEnabled) { return AEnabled ? 1 : 2; }  // GBS_NORMAL, GBS_DISABLED
+
+}  // namespace
+
 void TvxCustomGroupBox::DrawFrame(TCanvas* C, const TRect& AFrame) {
   HDC dc = C->Handle();
   const TvxContainerBorderStyle bs = Style()->BorderStyle();
   const bool enabled = Enabled();
+  if (HTHEME theme = GroupBoxTheme(IsNativeStyle()); theme && bs != cbsNone) {
+    RECT r{AFrame.left, AFrame.top, AFrame.right, AFrame.bottom};
+    vdUxTheme::DrawThemeBackground(theme, dc, CGroupBoxPart, GroupBoxThemeState(enabled), &r, nullptr);
+    return;
+  }
   auto Frame = [&](const TRect& R, TColor AColor, Integer AWidth) {
     HBRUSH b = CreateSolidBrush(ColorToRGB(AColor));
     auto release = TScopeExit([b] { DeleteObject(b); });
@@ -783,12 +802,8 @@ void TvxCustomGroupBox::Paint() {
     vc->FillRect(TRect{bounds.right, 0, Width(), S}, ComputeBackgroundColor());
     vc->FillRect(TRect{0, bounds.bottom, S, Height()}, ComputeBackgroundColor());
   }
-  if (!DoCustomDrawContentBackground(C, bounds, nullptr)) {
-    if (Transparent())
-      vxDrawTransparentControlBackground(this, vc, bounds);
-    else
-      vc->FillRect(bounds, ComputeBackgroundColor());
-  }
+  HTHEME theme = GroupBoxTheme(IsNativeStyle());
+  if (!DoCustomDrawContentBackground(C, bounds, nullptr)) DrawContentBackground(vc, bounds);
   // Caption.
   if (FPanelStyle->Active()) {
     if (!DoCustomDrawCaption(C, bounds, nullptr)) DrawPanelCaption(C);
@@ -799,7 +814,13 @@ void TvxCustomGroupBox::Paint() {
       SetBkMode(dc, TRANSPARENT);
       TColor tc = Style()->TextColor();
       if (tc == clDefault || tc == clWindowText) tc = clBtnText;
-      SetTextColor(dc, ColorToRGB(Enabled() ? tc : clGrayText));
+      COLORREF text = ColorToRGB(Enabled() ? tc : clGrayText);
+      // The theme's caption colour, unless the style gives one of its own.
+      COLORREF themed;
+      if (theme && Style()->TextColor() == clDefault &&
+          SUCCEEDED(vdUxTheme::GetThemeColor(theme, CGroupBoxPart, GroupBoxThemeState(Enabled()), 3803, &themed)))
+        text = themed;  // TMT_TEXTCOLOR
+      SetTextColor(dc, text);
       IntersectClipRect(dc, cr.left, cr.top, cr.right, cr.bottom);
       const TvxGroupBoxCaptionPosition p = CaptionPosition();
       if (p == vxgpLeft)
@@ -821,6 +842,31 @@ void TvxCustomGroupBox::Paint() {
   }
   if (FPanelStyle->Active()) DrawFrame(C, bounds);
   PaintButtons(C);
+}
+
+void TvxCustomGroupBox::DrawContentBackground(TvxCanvas* ACanvas, const TRect& ABounds) {
+  if (Transparent()) {
+    vxDrawTransparentControlBackground(this, ACanvas, ABounds);
+    return;
+  }
+  if (FPanelStyle->Active() && Style()->LookAndFeel()->Kind() == lfOffice11) {
+    // The Office 2003 panel: its gradient, the blend of the gradient's two colours, or the
+    // style's colour.
+    switch (FPanelStyle->OfficeBackgroundKind()) {
+      case pobkGradient:
+        vdFillGradientRect(ACanvas->Handle(), ABounds, vdOffice11GradientColor1, vdOffice11GradientColor2, false);
+        return;
+      case pobkOffice11Color: {
+        const COLORREF a = ColorToRGB(vdOffice11GradientColor1), b = ColorToRGB(vdOffice11GradientColor2);
+        ACanvas->FillRect(ABounds, static_cast<TColor>(RGB((GetRValue(a) + GetRValue(b)) / 2,
+                                                            (GetGValue(a) + GetGValue(b)) / 2,
+                                                            (GetBValue(a) + GetBValue(b)) / 2)));
+        return;
+      }
+      default: break;
+    }
+  }
+  ACanvas->FillRect(ABounds, ComputeBackgroundColor());
 }
 
 // --- Skin painting ------------------------------------------------------------------------------

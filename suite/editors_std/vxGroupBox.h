@@ -342,6 +342,9 @@ class TvxCustomGroupBox : public TvxCustomEdit {
   void UpdateCaptionFont();
   void UpdateVisibleCaption();
   void DrawFrame(TCanvas* C, const TRect& AFrame);
+  // The content background: the parent's when transparent, the Office 2003 panel
+  // background of an active panel style, or the background colour.
+  void DrawContentBackground(TvxCanvas* ACanvas, const TRect& ABounds);
   void DrawPanelCaption(TCanvas* C);
   TvxCaptionAlignment FAlignment = alTopLeft;
   TColor FCaptionBkColor = clDefault;

@@ -3,6 +3,7 @@
 #include <cwctype>
 
 #include "Libraries.h"
+#include "vxEditConsts.h"
 
 namespace {
 TvxShellExecuteProc GShellExecute = nullptr;
@@ -151,10 +152,17 @@ void TvxCustomHyperLinkEdit::MouseUp(TMouseButton Button, TShiftState Shift, Int
 
 namespace {
 void InitHyperLink() {
+  RegisterClass(TvxHyperLinkEdit::StaticClass());
   GetEditPropertiesRegistry()->Register(TvxHyperLinkEditProperties::StaticClass(),
-                                        L"HyperLink|Represents a text editor with hyperlink functionality");
+                                        vxGetResString(&svxSEditRepositoryHyperLinkItem));
+  GetFilterEditsController()->Register(TvxHyperLinkEditProperties::StaticClass(),
+                                       TvxFilterHyperLinkEditHelper::Class());
 }
 void FinHyperLink() {
+  if (FilterEditsControllerExists())
+    GetFilterEditsController()->Unregister(TvxHyperLinkEditProperties::StaticClass(),
+                                           TvxFilterHyperLinkEditHelper::Class());
+  UnRegisterClass(TvxHyperLinkEdit::StaticClass());
   if (TvxRegisteredClasses* R = GetEditPropertiesRegistry()) R->Unregister(TvxHyperLinkEditProperties::StaticClass());
 }
 }  // namespace

@@ -87,4 +87,11 @@ class TvxHyperLinkEdit : public TvxCustomHyperLinkEdit {
   TClass GetPropertiesClass() override { return TvxHyperLinkEditProperties::StaticClass(); }
 };
 
+// Filter rows type link texts into a hyperlink edit.
+class TvxFilterHyperLinkEditHelper : public TvxFilterTextEditHelper {
+  DECLARE_FILTER_EDIT_HELPER(TvxFilterHyperLinkEditHelper, TvxFilterTextEditHelper)
+ public:
+  TClass GetFilterEditClass() const override { return TvxHyperLinkEdit::StaticClass(); }
+};
+
 extern const TUnitInfo vxHyperLinkEditUnit;

@@ -33,6 +33,7 @@ const std::vector<TGraphicClass>& PictureClassList() {
     auto* L = new std::vector<TGraphicClass>;
     AddClass(*L, TBitmap::StaticClass());
     AddClass(*L, TIcon::StaticClass());
+    AddClass(*L, TMetafile::StaticClass());
     if (GetClass(L"TvdPNGImage")) AddClass(*L, TvdPNGImage::StaticClass());
     AddClass(*L, TJPEGImage::StaticClass());
     ClassList() = L;
@@ -59,6 +60,10 @@ TGraphicClass GraphicClassOfData(const Byte* D, size_t N) {
   else if (N >= 8 && memcmp(D, Png, 8) == 0) C = TvdPNGImage::StaticClass();
   else if (N >= 3 && D[0] == 0xFF && D[1] == 0xD8 && D[2] == 0xFF) C = TJPEGImage::StaticClass();
   else if (N >= 6 && D[0] == 0 && D[1] == 0 && D[2] == 1 && D[3] == 0) C = TIcon::StaticClass();
+  // An enhanced metafile (its header record and " EMF" at 40) or a placeable one.
+  else if (N >= 44 && D[0] == 1 && D[1] == 0 && D[2] == 0 && D[3] == 0 && memcmp(D + 40, " EMF", 4) == 0)
+    C = TMetafile::StaticClass();
+  else if (N >= 4 && D[0] == 0xD7 && D[1] == 0xCD && D[2] == 0xC6 && D[3] == 0x9A) C = TMetafile::StaticClass();
   // GIF has no class of its own; GDI+ reads it into the PNG class when that is there.
   else if (N >= 6 && (memcmp(D, "GIF87a", 6) == 0 || memcmp(D, "GIF89a", 6) == 0) && HasPng)
     C = TvdPNGImage::StaticClass();

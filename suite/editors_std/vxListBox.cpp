@@ -81,15 +81,11 @@ void TvxListBox::UpdateData() {
 void TvxListBox::DoExit() {
   if (IsDestroying() || FIsExitProcessing) return;
   FIsExitProcessing = true;
-  struct TExitScope {
-    TvxListBox* Box;
-    int Exceptions = std::uncaught_exceptions();
-    ~TExitScope() {
-      Box->FIsExitProcessing = false;
-      // The value was refused: the focus goes back to the list and the error propagates.
-      if (std::uncaught_exceptions() > Exceptions && Box->CanFocus()) Box->SetFocus();
-    }
-  } scope{this};
+  // A refused value sends the focus back to the list while the error propagates.
+  TScopeExit done([this, exceptions = std::uncaught_exceptions()] {
+    FIsExitProcessing = false;
+    if (std::uncaught_exceptions() > exceptions && CanFocus()) SetFocus();
+  });
   FDataBinding->UpdateDataSource();
   inherited::DoExit();
 }

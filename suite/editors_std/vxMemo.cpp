@@ -237,7 +237,57 @@ void TvxMemoLines::SetTextStr(const String& Value) {
 
 // --- Inner control ------------------------------------------------------------------------------------------
 
+TvxCustomInnerMemo::TvxCustomInnerMemo(TComponent* AOwner) : TvxCustomInnerTextEdit(AOwner) {
+  SetHelper(std::make_unique<TvxCustomInnerMemoHelper>(this));
+}
+
 TvxCustomMemo* TvxCustomInnerMemo::Memo() { return dynamic_cast<TvxCustomMemo*>(Container()); }
+
+// --- Inner control helper ---------------------------------------------------------------------------------------
+
+TvxCustomInnerMemoHelper::TvxCustomInnerMemoHelper(TvxCustomInnerMemo* AEdit)
+    : TvxCustomInnerTextEditHelper(AEdit), FMemoEdit(AEdit) {}
+
+void TvxCustomInnerMemoHelper::SetEditValue(const Variant& Value) {
+  TvxCustomMemo* memo = FMemoEdit->Memo();
+  if (!memo || !FMemoEdit->HandleAllocated()) {
+    FMemoEdit->SetText(VarToStr(Value));
+    return;
+  }
+  auto events = vxLockChangeEvents(memo);
+  if (memo->IsInplace() && memo->ActiveProperties()->WordWrap()) FMemoEdit->SetText(String());
+  FMemoEdit->SetText(VarToStr(Value));
+}
+
+TPoint TvxCustomInnerMemoHelper::GetCaretPos() {
+  TvxCustomMemo* memo = FMemoEdit->Memo();
+  return memo ? memo->CaretPos() : TPoint{};
+}
+
+void TvxCustomInnerMemoHelper::SetCaretPos(const TPoint& Value) {
+  if (TvxCustomMemo* memo = FMemoEdit->Memo()) memo->SetCaretPos(Value);
+}
+
+TStrings* TvxCustomInnerMemoHelper::GetLines() {
+  TvxCustomMemo* memo = FMemoEdit->Memo();
+  return memo ? memo->Lines() : nullptr;
+}
+
+// The line settings live in the memo's properties, which make the inner window anew
+// when a window style changes.
+#define ZS_MEMO_SETTING(AType, AName, ADefault)                                            \
+  AType TvxCustomInnerMemoHelper::Get##AName() {                                           \
+    TvxCustomMemo* memo = FMemoEdit->Memo();                                               \
+    return memo ? memo->ActiveProperties()->AName() : ADefault;                            \
+  }                                                                                        \
+  void TvxCustomInnerMemoHelper::Set##AName(AType Value) {                                 \
+    if (TvxCustomMemo* memo = FMemoEdit->Memo()) memo->ActiveProperties()->Set##AName(Value); \
+  }
+ZS_MEMO_SETTING(TScrollStyle, ScrollBars, ssNone)
+ZS_MEMO_SETTING(bool, WantReturns, true)
+ZS_MEMO_SETTING(bool, WantTabs, false)
+ZS_MEMO_SETTING(bool, WordWrap, true)
+#undef ZS_MEMO_SETTING
 
 void TvxCustomInnerMemo::CreateParams(TCreateParams& Params) {
   inherited::CreateParams(Params);
@@ -287,6 +337,15 @@ void TvxCustomMemo::PropertiesChanged(TObject* Sender) {
     if (Inner->HandleAllocated()) Inner->RecreateWnd();
   }
   inherited::PropertiesChanged(Sender);
+}
+
+void TvxCustomMemo::ReadState(TReader* Reader) {
+  inherited::ReadState(Reader);
+  // The lines were read while loading, when the text edit keeps its value as it is.
+  if (FLines->Count() == 0) return;
+  Variant value;
+  PrepareEditValue(InternalGetText(), value, InternalFocused());
+  StoreEditValue(value);
 }
 
 Integer TvxCustomMemo::LineCount() {

@@ -111,11 +111,64 @@ class TvxMemoLines : public TStrings {
   std::vector<String> FBuffer;  // the lines while an update collects changes
 };
 
+class TvxCustomInnerMemo;
+
+// What the memo's inner control offers besides a text edit's: the caret as column and
+// line, the lines, and the memo's line settings.
+class IvxInnerMemo {
+ public:
+  virtual TPoint GetCaretPos() = 0;
+  virtual void SetCaretPos(const TPoint& Value) = 0;
+  virtual TStrings* GetLines() = 0;
+  virtual TScrollStyle GetScrollBars() = 0;
+  virtual void SetScrollBars(TScrollStyle Value) = 0;
+  virtual bool GetWantReturns() = 0;
+  virtual void SetWantReturns(bool Value) = 0;
+  virtual bool GetWantTabs() = 0;
+  virtual void SetWantTabs(bool Value) = 0;
+  virtual bool GetWordWrap() = 0;
+  virtual void SetWordWrap(bool Value) = 0;
+
+ protected:
+  ~IvxInnerMemo() = default;
+};
+
+// The memo's inner control as its editor sees it: a text edit that is always multi-line
+// and never echoes with a password character.
+class TvxCustomInnerMemoHelper : public TvxCustomInnerTextEditHelper, public IvxInnerMemo {
+ public:
+  explicit TvxCustomInnerMemoHelper(TvxCustomInnerMemo* AEdit);
+  // With a window the text goes in with the memo's change events held (one notification
+  // follows); an in-place memo that wraps clears its lines first.
+  void SetEditValue(const Variant& Value) override;
+  TvxEditEchoMode GetEchoMode() override { return eemNormal; }
+  void SetEchoMode(TvxEditEchoMode) override {}
+  wchar_t GetPasswordChar() override { return 0; }
+  void SetPasswordChar(wchar_t) override {}
+  wchar_t GetImeLastChar() override { return 0; }
+  bool GetMultiLine() override { return true; }
+  TPoint GetCaretPos() override;
+  void SetCaretPos(const TPoint& Value) override;
+  TStrings* GetLines() override;
+  TScrollStyle GetScrollBars() override;
+  void SetScrollBars(TScrollStyle Value) override;
+  bool GetWantReturns() override;
+  void SetWantReturns(bool Value) override;
+  bool GetWantTabs() override;
+  void SetWantTabs(bool Value) override;
+  bool GetWordWrap() override;
+  void SetWordWrap(bool Value) override;
+
+ private:
+  TvxCustomInnerMemo* FMemoEdit;
+};
+
 // The multi-line edit control inside the memo.
 class TvxCustomInnerMemo : public TvxCustomInnerTextEdit {
   DECLARE_CLASS(TvxCustomInnerMemo, TvxCustomInnerTextEdit)
  public:
-  using TvxCustomInnerTextEdit::TvxCustomInnerTextEdit;
+  explicit TvxCustomInnerMemo(TComponent* AOwner);
+  TvxCustomInnerMemoHelper* MemoHelper() const { return static_cast<TvxCustomInnerMemoHelper*>(Helper()); }
   TvxCustomMemo* Memo();
   void WndProc(TMessage& Message) override;
 
@@ -154,6 +207,8 @@ class TvxCustomMemo : public TvxCustomTextEdit {
   void PropertiesChanged(TObject* Sender) override;
   void KeyDown(Word& Key, TShiftState Shift) override;
   void ProcessKeyDown(Word& Key, TShiftState Shift) override;
+  // A memo read from a form takes its edit value from the lines read.
+  void ReadState(TReader* Reader) override;
 
  private:
   std::unique_ptr<TvxMemoLines> FLines = std::make_unique<TvxMemoLines>(this);

@@ -676,6 +676,11 @@ void TvxCustomRadioGroup::SetItemIndex(Integer Value) {
 
 void TvxCustomRadioGroup::Clear() { SetItemIndex(-1); }
 
+void TvxCustomRadioGroup::FillViewDataState(TvxCustomEditViewData* AViewData) {
+  inherited::FillViewDataState(AViewData);
+  if (auto* vd = dynamic_cast<TvxCustomRadioGroupViewData*>(AViewData)) vd->Group = this;
+}
+
 void TvxCustomRadioGroup::PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool) {
   const Integer I = VarIsNull(ADisplayValue) ? -1 : ADisplayValue.AsInteger();
   AEditValue = ActiveProperties()->ItemEditValue(I);
@@ -880,7 +885,13 @@ void TvxCustomRadioGroupViewData::Calculate(TvxCanvas* ACanvas, const TRect& ABo
   vi->Painter = Style()->LookAndFeel()->SkinPainter();
   vi->GlyphSize = painter->RadioButtonSize();
   vi->SetBackgroundColor(Style()->Color());
-  vi->DrawsButtons = false;
+  // A radio group control draws its buttons through this view info under its button windows,
+  // whose captions sit one pixel higher than a cell's.
+  vi->DrawsButtons = Group != nullptr;
+}
+
+bool TvxCustomRadioGroupViewData::IsGroupButtonPressed(TvxButtonGroupViewInfo*, Integer AIndex) {
+  return Group && AIndex >= 0 && AIndex < Group->ButtonCount() && Group->RadioButtons(AIndex)->State() == rbsPressed;
 }
 
 void TvxCustomRadioGroupViewData::EditValueToDrawValue(TvxCanvas*, const Variant& AEditValue,
@@ -929,12 +940,7 @@ void TvxCustomRadioGroupViewData::CalculateButtonViewInfo(TvxButtonGroupViewInfo
 TvxFilterControlOperators TvxFilterRadioGroupHelper::GetSupportedFilterOperators(TvxCustomEditProperties*,
                                                                                  TvxValueTypeClass,
                                                                                  bool AExtendedSet) const {
-  TvxFilterControlOperators r{fcoEqual, fcoNotEqual, fcoBlanks, fcoNonBlanks};
-  if (AExtendedSet) {
-    r.Include(fcoInList);
-    r.Include(fcoNotInList);
-  }
-  return r;
+  return vxFixedListFilterOperators(AExtendedSet);
 }
 
 void TvxFilterRadioGroupHelper::InitializeProperties(TvxCustomEditProperties* AProperties,

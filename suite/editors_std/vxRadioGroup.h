@@ -189,6 +189,8 @@ class TvxCustomRadioGroupViewInfo : public TvxButtonGroupViewInfo {
   bool DrawsButtons = false;  // the editor draws its buttons itself: captions move up by one
 };
 
+class TvxCustomRadioGroup;
+
 class TvxCustomRadioGroupViewData : public TvxButtonGroupViewData {
   DECLARE_CLASS(TvxCustomRadioGroupViewData, TvxButtonGroupViewData)
  public:
@@ -198,8 +200,12 @@ class TvxCustomRadioGroupViewData : public TvxButtonGroupViewData {
   void EditValueToDrawValue(TvxCanvas* ACanvas, const Variant& AEditValue, TvxCustomEditViewInfo* AViewInfo) override;
   void GetButtonMetrics(TvxCanvas* ACanvas, TvxButtonGroupButtonMetrics& AMetrics) override;
   void CalculateButtonViewInfo(TvxButtonGroupViewInfo* AViewInfo, TvxGroupBoxButtonViewInfo* AButton) override;
+  // A button of a radio group control counts as pressed while its own button window is.
+  bool IsGroupButtonPressed(TvxButtonGroupViewInfo* AViewInfo, Integer AIndex) override;
   // The skin painter, else the look and feel's available button painter.
   TvxCustomLookAndFeelPainterClass ButtonPainter();
+  // The radio group control painted through this view data; nullptr for a cell.
+  TvxCustomRadioGroup* Group = nullptr;
 };
 
 // Filter rows offer the items of a radio group as a fixed list.
@@ -287,6 +293,7 @@ class TvxCustomRadioGroup : public TvxCustomButtonGroup {
   void ButtonChecked(TvxCustomRadioGroupButton* AButton);
   Integer CheckedIndex() const;
   bool IsLoadingOrDesigning() const;
+  void FillViewDataState(TvxCustomEditViewData* AViewData) override;
 
  private:
   Integer FLoadedItemIndex = -1;

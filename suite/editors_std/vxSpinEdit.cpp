@@ -6,6 +6,8 @@
 #include "Clipbrd.h"
 #include "Streaming.h"
 #include "vdCore.h"
+#include "vdThemeManager.h"
+#include "vdUxTheme.h"
 #include "vxClasses.h"
 #include "vxControls.h"
 #include "vxEditConsts.h"
@@ -423,9 +425,82 @@ void TvxSpinEditViewData::CheckButtonsOnly(TvxCustomEditViewInfo* AViewInfo, Int
   for (auto& b : AViewInfo->ButtonsInfo) ::IntersectRect(&b->VisibleBounds, &b->Bounds, &AViewInfo->BorderRect);
 }
 
+namespace {
+
+// The spin theme's part of a button: up and down arrows for vertical buttons, right and
+// left arrows otherwise; the fast buttons always point sideways.
+Integer SpinThemePart(TvxSpinEditButton AButton, TvxSpinEditButtonsPosition APosition) {
+  const bool vert = APosition == sbpVert;
+  switch (AButton) {
+    case sebBackward: return vert ? 2 : 4;   // SPNP_DOWN, SPNP_DOWNHORZ
+    case sebForward: return vert ? 1 : 3;    // SPNP_UP, SPNP_UPHORZ
+    case sebFastBackward: return 4;
+    default: return 3;
+  }
+}
+
+}  // namespace
+
+void TvxSpinEditViewData::Calculate(TvxCanvas* ACanvas, const TRect& ABounds, const TPoint& P, TvxMouseButton Button,
+                                    TShiftState Shift, TvxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) {
+  TvxCustomTextEditViewData::Calculate(ACanvas, ABounds, P, Button, Shift, AViewInfo, AIsMouseEvent);
+  auto* vi = static_cast<TvxSpinEditViewInfo*>(AViewInfo);
+  HTHEME theme = NativeStyle ? vdOpenThemeByType(totSpin) : nullptr;
+  static constexpr Integer CStates[] = {4, 1, 3, 2};  // disabled, normal, pressed, hot
+  for (Integer i = 0; i < vi->ButtonCount(); ++i) {
+    TvxEditButtonViewInfo* b = vi->Buttons(i);
+    b->Data.NativePart = theme && i <= sebFastForward
+                             ? SpinThemePart(static_cast<TvxSpinEditButton>(i), vi->ButtonsPosition)
+                             : 0;
+    b->Data.NativeState = b->Data.NativePart ? CStates[b->Data.State] : 0;
+    b->Data.BackgroundPartiallyTransparent =
+        b->Data.NativePart &&
+        vdUxTheme::IsThemeBackgroundPartiallyTransparent(theme, b->Data.NativePart, b->Data.NativeState) != FALSE;
+  }
+  // Two themed buttons side by side (or one above the other) are parted by a line.
+  vi->DelimiterLine[0] = vi->DelimiterLine[1] = TPoint{};
+  if (theme && vi->ButtonCount() >= 2 && vi->ButtonsPosition != sbpHorzLeftRight) {
+    const TRect& back = vi->Buttons(sebBackward)->Bounds;
+    const TRect& fwd = vi->Buttons(sebForward)->Bounds;
+    if (vi->ButtonsPosition == sbpHorzRight) {
+      vi->DelimiterLine[0] = TPoint{back.right, back.top};
+      vi->DelimiterLine[1] = TPoint{back.right, back.bottom - 1};
+    } else {
+      vi->DelimiterLine[0] = TPoint{fwd.left, fwd.bottom};
+      vi->DelimiterLine[1] = TPoint{fwd.right - 1, fwd.bottom};
+    }
+  }
+}
+
 // --- View info --------------------------------------------------------------------------------
 
 TRect TvxSpinEditViewInfo::GetPartRect(Integer APart) { return APart == -2 ? TRect{} : BorderRect; }
+
+void TvxSpinEditViewInfo::PaintContent(TvxCanvas* ACanvas) {
+  TvxCustomTextEditViewInfo::PaintContent(ACanvas);
+  if (ButtonCount() == 0 || Buttons(0)->Data.NativePart == 0 || ButtonsPosition == sbpHorzLeftRight) return;
+  ACanvas->SaveClipRegion();
+  TScopeExit restore([ACanvas] { ACanvas->RestoreClipRegion(); });
+  ACanvas->IntersectClipRect(BorderRect);
+  DrawEditPolyline(ACanvas, {DelimiterLine[0], DelimiterLine[1]}, BackgroundColor(), false);
+}
+
+// A themed spin button has no border of its own: its theme part carries the arrow.
+void TvxSpinEditViewInfo::DrawThemedButtonBorder(TvxCanvas*, TvxEditButtonViewInfo*, TRect& AContentRect, TRect&) {
+  AContentRect = TRect{};
+}
+
+void TvxSpinEditViewInfo::DrawNativeButtonBackground(TvxCanvas* ACanvas, TvxEditButtonViewInfo* B,
+                                                     const TRect& ARect) {
+  HTHEME theme = vdOpenThemeByType(totSpin);
+  if (!theme) {
+    TvxCustomTextEditViewInfo::DrawNativeButtonBackground(ACanvas, B, ARect);
+    return;
+  }
+  if (B->Data.BackgroundPartiallyTransparent) FillRectWithColor(ACanvas, ARect, BackgroundColor());
+  RECT r = ARect;
+  vdUxTheme::DrawThemeBackground(theme, ACanvas->Handle(), B->Data.NativePart, B->Data.NativeState, &r, nullptr);
+}
 
 void TvxSpinEditViewInfo::DrawButtonContent(TvxCanvas* ACanvas, Integer AButtonVisibleIndex, bool ANeedOffsetContent,
                                             TColor, TColor APenColor, const TRect& AContentRect) {
@@ -620,7 +695,7 @@ bool TvxCustomSpinEdit::GetNewValue(TvxSpinEditButton AButton, Variant& V) {
 }
 
 bool TvxCustomSpinEdit::Increment(TvxSpinEditButton AButton) {
-  TvxChangeEventsLock lock(this);
+  auto lock = vxLockChangeEvents(this);
   Variant v;
   if (!DoEditing() || !GetNewValue(AButton, v)) return false;
   const String old = InternalGetText();

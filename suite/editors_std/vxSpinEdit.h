@@ -56,7 +56,7 @@ class TvxSpinEditPropertiesValues : public TvxTextEditPropertiesValues {
  public:
   explicit TvxSpinEditPropertiesValues(TPersistent* AOwner) : TvxTextEditPropertiesValues(AOwner) {}
   void Assign(TPersistent* Source) override;
-  void RestoreDefaults();
+  void RestoreDefaults() override;
   bool ValueType() const { return FValueType; }
   void SetValueType(bool Value);
 
@@ -163,6 +163,10 @@ class TvxSpinEditViewData : public TvxCustomTextEditViewData {
   void CalculateButtonViewInfo(TvxCanvas* ACanvas, TvxCustomEditViewInfo* AViewInfo, TRect& ButtonsRect,
                                Integer AButtonVisibleIndex) override;
   void CheckButtonsOnly(TvxCustomEditViewInfo* AViewInfo, Integer APrevButtonsWidth, Integer AButtonsWidth) override;
+  void Calculate(TvxCanvas* ACanvas, const TRect& ABounds, const TPoint& P, TvxMouseButton Button, TShiftState Shift,
+                 TvxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) override;
+  // The spin buttons take their theme states in Calculate, from the spin theme.
+  void CalculateButtonNativeInfo(TvxEditButtonViewInfo*) override {}
   TvxSpinEditPressedState PressedState = epsNone;
 
  private:
@@ -177,9 +181,16 @@ class TvxSpinEditViewInfo : public TvxCustomTextEditViewInfo {
   TRect GetPartRect(Integer APart) override;
   void DrawButtonContent(TvxCanvas* ACanvas, Integer AButtonVisibleIndex, bool ANeedOffsetContent,
                          TColor ABrushColor, TColor APenColor, const TRect& AContentRect) override;
+  void PaintContent(TvxCanvas* ACanvas) override;
   Integer ArrowSize = 0;
   TvxSpinEditButtonsPosition ButtonsPosition = sbpVert;
+  // The line between two adjacent themed buttons, in the background colour.
   TPoint DelimiterLine[2]{};
+
+ protected:
+  void DrawThemedButtonBorder(TvxCanvas* ACanvas, TvxEditButtonViewInfo* B, TRect& AContentRect,
+                              TRect& ARect) override;
+  void DrawNativeButtonBackground(TvxCanvas* ACanvas, TvxEditButtonViewInfo* B, const TRect& ARect) override;
 };
 
 class TvxCustomSpinEdit : public TvxCustomMaskEdit {

@@ -787,6 +787,11 @@ class TvxPageControl : public TvxCustomTabControl {
   virtual Integer DockClientToNewPage(TDragDockObject* Source, POINT APoint);
   virtual bool PrepareUndock(TWinControl* NewTarget, TControl* Client);
   void CMDockNotification(TMessage& Message);
+  // Another host's undocking protocol asks the page control to let a client go.
+  void CMUnDockClient(TMessage& Message);
+  // A press on the tab of a docked client's page starts dragging the client out; a
+  // double click undocks it.
+  void WMLButtonDown(TWMMouse& Message);
   void WMLButtonDblClk(TWMMouse& Message);
 
  protected:
@@ -807,6 +812,8 @@ class TvxPageControl : public TvxCustomTabControl {
   TvxTabSheet* FUndockingPage = nullptr;
   // The page whose child AClient is, nullptr when it is not on one of the pages.
   TvxTabSheet* PageOfClient(TControl* AClient) const;
+  // The dock client hosted on the page whose tab is at (X, Y); nullptr when none.
+  TControl* DockClientAtTab(Integer X, Integer Y);
   TvxTabSheet* FActivePage = nullptr;
   bool FActivePageSetting = false;
   bool FPageInserting = false;

@@ -18,7 +18,7 @@ namespace {
 using TEntry = TvdResourceStringEntry;
 
 // Registration order of the product's strings.
-const TEntry GEntries[] = {
+const TEntry GPCConstsEntries[] = {
     {L"svxPCImageListIndexError", &svxPCImageListIndexError, L"Index (%d) must be between 0 and %d"},
     {L"svxPCNoBaseImages", &svxPCNoBaseImages, L"BaseImages is not assigned"},
     {L"svxPCNoRegisteredStyles", &svxPCNoRegisteredStyles, L"There are no styles registered"},
@@ -35,11 +35,11 @@ const TEntry GEntries[] = {
     {L"svxPCAllowRotateError", &svxPCAllowRotateError, L"%s style does not support rotation of tabs"},
 };
 
-const wchar_t* const CProductName = L"TarvixPageControl";
+const wchar_t* const CPCConstsProductName = L"TarvixPageControl";
 
-void InitPCConsts() { vdRegisterResourceStrings(CProductName, GEntries); }
+void InitPCConsts() { vdRegisterResourceStrings(CPCConstsProductName, GPCConstsEntries); }
 
-void FinPCConsts() { vdUnregisterResourceStrings(CProductName, GEntries); }
+void FinPCConsts() { vdUnregisterResourceStrings(CPCConstsProductName, GPCConstsEntries); }
 
 }  // namespace
 

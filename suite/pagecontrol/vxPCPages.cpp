@@ -112,7 +112,9 @@ void TvxPageControl::DoAddDockClient(TControl* Client, const RECT& ARect) {
 }
 
 bool TvxPageControl::DoUnDock(TWinControl* NewTarget, TControl* Client) {
-  return TvxCustomTabControl::DoUnDock(NewTarget, Client) && PrepareUndock(NewTarget, Client);
+  bool allow = true;
+  if (OnUnDock) OnUnDock(this, Client, NewTarget, allow);
+  return allow && PrepareUndock(NewTarget, Client);
 }
 
 bool TvxPageControl::PrepareUndock(TWinControl*, TControl* Client) {
@@ -132,6 +134,8 @@ void TvxPageControl::DoRemoveDockClient(TControl*) {
 const TMessageMap* TvxPageControl::ClassMessages() {
   static constexpr TMessageEntry Entries[] = {
       {CM_DOCKNOTIFICATION, MessageHandler<&TvxPageControl::CMDockNotification>},
+      {CM_UNDOCKCLIENT, MessageHandler<&TvxPageControl::CMUnDockClient>},
+      {WM_LBUTTONDOWN, MessageHandler<&TvxPageControl::WMLButtonDown>},
       {WM_LBUTTONDBLCLK, MessageHandler<&TvxPageControl::WMLButtonDblClk>},
   };
   static constexpr TMessageMap Map(&inherited::ClassMessages, Entries);
@@ -155,20 +159,32 @@ void TvxPageControl::CMDockNotification(TMessage& Message) {
   InheritedMessage(Message);
 }
 
+void TvxPageControl::CMUnDockClient(TMessage& Message) {
+  PrepareUndock(reinterpret_cast<TWinControl*>(Message.WParam), reinterpret_cast<TControl*>(Message.LParam));
+  Message.Result = 0;
+}
+
+TControl* TvxPageControl::DockClientAtTab(Integer X, Integer Y) {
+  if (!DockSite()) return nullptr;
+  const Integer v = IndexOfTabAt(X, Y);
+  if (v < 0) return nullptr;
+  TvxTab* tab = FVisibleTabList->GetTab(v);
+  for (Integer i = 0; i < DockClientCount(); ++i) {
+    TvxTabSheet* page = PageOfClient(DockClients(i));
+    if (page && page->FTab == tab) return DockClients(i);
+  }
+  return nullptr;
+}
+
+void TvxPageControl::WMLButtonDown(TWMMouse& Message) {
+  InheritedMessage(Message);
+  if (TControl* client = DockClientAtTab(Message.XPos(), Message.YPos())) client->BeginDrag(false, -1);
+}
+
 void TvxPageControl::WMLButtonDblClk(TWMMouse& Message) {
-  // A double click on the tab of a docked client's page undocks the client.
-  if (DockSite()) {
-    const Integer v = IndexOfTabAt(Message.XPos(), Message.YPos());
-    if (v >= 0) {
-      TvxTab* tab = FVisibleTabList->GetTab(v);
-      for (TvxTabSheet* page : FPages)
-        if (page->FTab == tab)
-          for (Integer i = 0; i < DockClientCount(); ++i)
-            if (PageOfClient(DockClients(i)) == page) {
-              DockClients(i)->ManualDock(nullptr);
-              return;
-            }
-    }
+  if (TControl* client = DockClientAtTab(Message.XPos(), Message.YPos())) {
+    client->ManualDock(nullptr);
+    return;
   }
   InheritedMessage(Message);
 }

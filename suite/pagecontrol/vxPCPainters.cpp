@@ -6,13 +6,12 @@
 #include "vdThemeManager.h"
 #include "vdUxTheme.h"
 #include "vxControls.h"
+#include "vxPCInternal.h"
+
+using namespace vxPCDetail;
 
 namespace {
 
-bool IsHorizontal(TvxTabPosition P) { return P == tpTop || P == tpBottom; }
-Integer RectWidth(const TRect& R) { return R.right - R.left; }
-Integer RectHeight(const TRect& R) { return R.bottom - R.top; }
-bool IsRectEmptyEx(const TRect& R) { return R.right <= R.left || R.bottom <= R.top; }
 bool PtIn(const TRect& R, Integer X, Integer Y) { return X >= R.left && X < R.right && Y >= R.top && Y < R.bottom; }
 
 TColor GLightButtonFaceColor = clBtnFace;

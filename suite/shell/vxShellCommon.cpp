@@ -423,19 +423,6 @@ class TvxContextMenuMessageWindow : public TvxMessageWindow {
   IContextMenu2* FContextMenu;
 };
 
-class TMenuScope {
- public:
-  TMenuScope() : FMenu(CreatePopupMenu()) {}
-  ~TMenuScope() {
-    if (FMenu) DestroyMenu(FMenu);
-  }
-  TMenuScope(const TMenuScope&) = delete;
-  TMenuScope& operator=(const TMenuScope&) = delete;
-  HMENU Menu() const { return FMenu; }
-
- private:
-  HMENU FMenu;
-};
 }  // namespace
 
 void vxShellShowContextMenu(HWND Owner, IShellFolder* Folder, const std::vector<PItemIDList>& Items, POINT ScreenPos) {
@@ -447,8 +434,8 @@ void vxShellShowContextMenu(HWND Owner, IShellFolder* Folder, const std::vector<
       !menu)
     return;
   TvxComRelease menuRef(menu);
-  TMenuScope popup;
-  if (!popup.Menu() || FAILED(menu->QueryContextMenu(popup.Menu(), 0, 1, 0x7FFF, CMF_NORMAL))) return;
+  THandleScope<HMENU, &DestroyMenu> popup(CreatePopupMenu());
+  if (!popup.Get() || FAILED(menu->QueryContextMenu(popup.Get(), 0, 1, 0x7FFF, CMF_NORMAL))) return;
   IContextMenu2* menu2 = nullptr;
   if (FAILED(menu->QueryInterface(IID_IContextMenu2, reinterpret_cast<void**>(&menu2)))) menu2 = nullptr;
   TvxComRelease menu2Ref(menu2);
@@ -456,7 +443,7 @@ void vxShellShowContextMenu(HWND Owner, IShellFolder* Folder, const std::vector<
   if (menu2) window = std::make_unique<TvxContextMenuMessageWindow>(menu2);
   HWND owner = window ? window->Handle() : Owner;
   UINT command = static_cast<UINT>(
-      TrackPopupMenu(popup.Menu(), TPM_RETURNCMD | TPM_RIGHTBUTTON, ScreenPos.x, ScreenPos.y, 0, owner, nullptr));
+      TrackPopupMenu(popup.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, ScreenPos.x, ScreenPos.y, 0, owner, nullptr));
   if (command == 0) return;
   CMINVOKECOMMANDINFO info{};
   // The structure's own size: on 64-bit Windows it is larger than on 32-bit.

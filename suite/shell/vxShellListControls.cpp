@@ -136,7 +136,7 @@ const TMessageMap* TvxCustomInnerShellListView::ClassMessages() {
 
 void TvxCustomInnerShellListView::CreateParams(TCreateParams& Params) {
   inherited::CreateParams(Params);
-  Params.Style |= LVS_AUTOARRANGE | LVS_SHAREIMAGELISTS | LVS_EDITLABELS;
+  Params.Style |= LVS_SHAREIMAGELISTS | LVS_EDITLABELS;
   if (!ShowColumnHeaders()) Params.Style |= LVS_NOCOLUMNHEADER;
 }
 

@@ -242,6 +242,14 @@ void TvxShellViewContainer::AfterConstruction() {
   FDataBinding->OnUpdateData = [] {};  // a shell view has no value to write
 }
 
+bool TvxShellViewContainer::ExecuteAction(TBasicAction* Action) {
+  return TvxContainer::ExecuteAction(Action) || (FDataBinding && FDataBinding->ExecuteAction(Action));
+}
+
+bool TvxShellViewContainer::UpdateAction(TBasicAction* Action) {
+  return TvxContainer::UpdateAction(Action) || (FDataBinding && FDataBinding->UpdateAction(Action));
+}
+
 std::unique_ptr<TvxCustomDataBinding> TvxShellViewContainer::CreateDataBinding() {
   auto binding = std::make_unique<TvxCustomDataBinding>(this, this);
   binding->SetVisualControl(this);
@@ -547,8 +555,10 @@ void TvxInnerShellListView::PaintHeader(HDC DC) {
 }
 
 void TvxInnerShellListView::PaintHeaderSection(TvxCanvas* ACanvas, Integer AIndex, Integer AHeaderWidth) {
+  // The section is described through the list's window procedure, so that a program
+  // watching the list (its WindowProc) may add what it knows, such as a sort order.
   THeaderItemInfo info;
-  GetHeaderItemInfo(AIndex, info);
+  Perform(WM_VXSHELL_HEADERITEMINFO, static_cast<WPARAM>(AIndex), reinterpret_cast<LPARAM>(&info));
   TRect bounds = info.Rect;
   const bool trailing = AIndex >= ColumnCount();
   if (trailing) bounds.right = AHeaderWidth + 10;

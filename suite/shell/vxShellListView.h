@@ -38,7 +38,8 @@ const TvxShellSpecialFolderInfoTableItem& vxShellSpecialFolder(int Csidl);
 
 class TvxCustomShellListView;
 
-// One column header section as the header painting asks for it.
+// One column header section as the header painting asks for it. The list leaves
+// SortOrder 0 (no mark); 1 paints an ascending mark and any other value a descending one.
 struct THeaderItemInfo {
   Integer ImageIndex = -1;
   RECT Rect{};
@@ -105,6 +106,15 @@ class TvxShellInnerControl : public TBase, public IvxContainerInnerControl {
     return TBase::DoMouseWheel(Shift, WheelDelta, MousePos);
   }
   TPopupMenu* GetPopupMenu() override { return FContainer ? FContainer->GetPopupMenu() : TBase::GetPopupMenu(); }
+  // An action the inner control does not take itself goes to the container's binding.
+  bool ExecuteAction(TBasicAction* Action) override {
+    if (TBase::ExecuteAction(Action)) return true;
+    return FContainer && FContainer->DataBinding() && FContainer->DataBinding()->ExecuteAction(Action);
+  }
+  bool UpdateAction(TBasicAction* Action) override {
+    if (TBase::UpdateAction(Action)) return true;
+    return FContainer && FContainer->DataBinding() && FContainer->DataBinding()->UpdateAction(Action);
+  }
   void DefaultHandler(TMessage& Message) override {
     if (FContainer && FContainer->InnerControlDefaultHandler(Message)) return;
     TBase::DefaultHandler(Message);
@@ -161,6 +171,9 @@ class TvxShellViewContainer : public TvxContainer {
   // Leaving the control first hands its value to the binding; when the binding refuses,
   // the focus comes back and the error goes on to the caller.
   void DoExit() override;
+  // An action the container does not take itself goes to its data binding.
+  bool ExecuteAction(TBasicAction* Action) override;
+  bool UpdateAction(TBasicAction* Action) override;
 
  protected:
   // The data-binding class's instance for this container.

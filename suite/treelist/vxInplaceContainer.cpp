@@ -534,7 +534,7 @@ bool TvxControlDataController::CanInitEditing(Integer) {
 
 namespace {
 
-void InitUnit() {
+void InitInplaceContainer() {
   GRepository = std::make_unique<TvxValueTypeClassRepository>();
   GRepository->RegisterValueTypeClass(L"Boolean", TvxBooleanValueType::Class());
   GRepository->RegisterValueTypeClass(L"String", TvxStringValueType::Class());
@@ -545,11 +545,11 @@ void InitUnit() {
   GRepository->RegisterValueTypeClass(L"Variant", TvxVariantValueType::Class());
 }
 
-void FinUnit() {
+void FinInplaceContainer() {
   vxResetMouseHookForDragControl();
   GRepository.reset();
 }
 
 }  // namespace
 
-const TUnitInfo vxInplaceContainerUnit = {L"vxInplaceContainer", InitUnit, FinUnit};
+const TUnitInfo vxInplaceContainerUnit = {L"vxInplaceContainer", InitInplaceContainer, FinInplaceContainer};

@@ -29,6 +29,8 @@ class TvxTreeListNode;
 class TvxTreeListColumn;
 class TvxTreeListBand;
 class TvxTreeListDataController;
+class TvxTreeListCustomizing;
+class TvxTreeListPopupMenus;
 
 enum TvxTreeListNodeState {
   nsDeleting,
@@ -127,12 +129,20 @@ struct TvxTreeListSummaryInfo {
   Integer Count = 0;
 };
 
-class TvxTreeListNode : public TPersistent {
+class TvxTreeListNode : public TPersistent, public IvxDragSizing {
   DECLARE_CLASS(TvxTreeListNode, TPersistent)
  public:
   explicit TvxTreeListNode(TvxCustomTreeList* AOwner);
   // Frees the subtree; see the destroying steps in the .cpp.
   ~TvxTreeListNode() override;
+
+  // Sizing the node's row (or, with RowSizing, every row) by the lower edge of its
+  // indicator cell.
+  bool CanSizing(TvxDragSizingDirection ADirection) override;
+  TRect GetSizingBoundsRect(TvxDragSizingDirection ADirection) override;
+  Integer GetSizingIncrement(TvxDragSizingDirection) override { return 1; }
+  bool IsDynamicUpdate() override;
+  void SetSizeDelta(TvxDragSizingDirection ADirection, Integer ADelta) override;
 
   void Assign(TPersistent* Source) override;
   virtual void AssignData(TvxTreeListNode* Source);
@@ -2126,6 +2136,22 @@ class TvxCustomTreeList : public TvxExtEditingControl, public IvxStorageObject, 
   // A column was moved or hidden by dragging its header.
   TvxTreeListColumnChangedEvent OnColumnPosChanged;
   TvxTreeListBandChangedEvent OnBandSizeChanged;
+  // A band was moved, hidden or shown again by hand.
+  TvxTreeListBandChangedEvent OnBandPosChanged;
+  TNotifyEvent OnCustomizationFormVisibleChanged;
+  // The customization form's owner and the built-in context menus (made on first use).
+  TvxTreeListCustomizing* Customizing();
+  TvxTreeListPopupMenus* PopupMenus();
+  // A context-menu request (screen point) is offered to the built-in menus first.
+  bool ShowPopupMenu(TComponent* APopupMenu, Integer X, Integer Y) override;
+  // The floating picture of a text drag: the drag text in the selection's colours, as
+  // wide as the first visible column.
+  void GetDragImageBounds(TRect& R) override;
+  void PaintDragImage(TBitmap* ABitmap, TvxCanvas* ACanvas) override;
+  // The text a node drag shows: the node's text in the first visible column, as
+  // OnGetDragDropText leaves it.
+  virtual String GetDragDropText(TvxTreeListNode* ANode);
+  std::function<void(TObject* Sender, TvxTreeListNode* ANode, String& AText)> OnGetDragDropText;
   // A node's preview height may be changed here; a negative height hides its preview.
   TvxTreeListGetPreviewHeightEvent OnGetNodePreviewHeight;
   // The height of a node's data lines may be changed here; the lines share it in
@@ -2225,6 +2251,8 @@ class TvxCustomTreeList : public TvxExtEditingControl, public IvxStorageObject, 
   std::unique_ptr<TvxTreeListPreview> FPreview;
   std::unique_ptr<TvxTreeListStyles> FStyles;
   std::unique_ptr<TvxTreeListBands> FBands;
+  std::unique_ptr<TvxTreeListCustomizing> FCustomizing;
+  std::unique_ptr<TvxTreeListPopupMenus> FPopupMenus;
   std::unique_ptr<TvxTreeListSummary> FSummary;
   Integer FHourglassCount = 0;
   bool FRestoring = false;

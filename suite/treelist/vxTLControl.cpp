@@ -5,6 +5,8 @@
 #include <tuple>
 #include <unordered_map>
 
+#include "vxTLCustomizing.h"
+#include "vxTLPopupMenus.h"
 #include "vxTLStrs.h"
 #include "vxVariants.h"
 
@@ -31,6 +33,9 @@ TvxCustomTreeList::TvxCustomTreeList(TComponent* AOwner)
 TvxCustomTreeList::~TvxCustomTreeList() {
   FDestroying = true;
   ++FLockUpdate;  // nothing is processed while the tree goes
+  // The customization form's cells and the menus point at columns and bands.
+  FCustomizing.reset();
+  FPopupMenus.reset();
   // The view goes first: its cells point at nodes and columns.
   if (FCollaboratorsCreated) {
     DestroyCollaborators();
@@ -194,6 +199,8 @@ void TvxCustomTreeList::DoLayoutChanged() {
   FBands->CalculateAutoWidth();
   SortVisibleColumns();
   if (view) TvxExtEditingControl::DoLayoutChanged();
+  // The customization form lists what is hidden now.
+  if (FCustomizing) FCustomizing->TreeListChanged();
   if (OnLayoutChanged) OnLayoutChanged(this);
 }
 
@@ -538,6 +545,7 @@ void TvxCustomTreeList::ImageListChanged() {
 void TvxCustomTreeList::Notification(TComponent* AComponent, TOperation Operation) {
   TvxExtEditingControl::Notification(AComponent, Operation);
   if (Operation != opRemove || !AComponent) return;
+  if (FPopupMenus) FPopupMenus->Notification(AComponent, Operation);
   // A list that is being freed is forgotten by the tree list and by every level.
   bool images = AComponent == FImages, state = AComponent == FStateImages;
   if (!images && !state) return;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "vxTL.h"
+#include "vxTLCustomizing.h"
 #include "vxTLView.h"
 
 namespace {
@@ -109,6 +110,9 @@ void TvxTreeListSizingDragAndDropObject::BeginDragAndDrop() {
       FOffset.y = cell->DisplayRect.bottom - CurMousePos.y;
     else
       FOffset.x = cell->DisplayRect.right - CurMousePos.x;
+  } else if (auto* node = dynamic_cast<TvxTreeListNode*>(FDragItem)) {
+    if (TvxTreeListNodeViewData* row = vi ? vi->NodeViewData(node) : nullptr)
+      FOffset.y = row->Bounds().bottom - CurMousePos.y;
   }
   inherited::BeginDragAndDrop();
 }
@@ -137,10 +141,15 @@ bool TvxTreeListController::StartDragAndDrop(const TPoint& P) {
     FDragItem = h->DragItem;
     return true;
   }
-  // A movable column header starts moving once the mouse leaves the pressed area.
+  // A movable header starts moving once the mouse leaves the pressed area.
   if (h->CanMoving() && h->HitAtColumnHeader() && h->HitColumn) {
     FDragKind = dkColumn;
     FDragItem = h->HitColumn;
+    return true;
+  }
+  if (h->CanMoving() && h->HitAtBandHeader() && h->HitBand) {
+    FDragKind = dkBand;
+    FDragItem = h->HitBand;
     return true;
   }
   return false;
@@ -152,6 +161,8 @@ TvxDragAndDropObjectClass TvxTreeListController::GetDragAndDropObjectClass() {
       return &TvxTreeListSizingDragAndDropObject::CreateInstance;
     case dkColumn:
       return &TvxTreeListDragAndDropColumnObject::CreateInstance;
+    case dkBand:
+      return &TvxTreeListDragAndDropBandObject::CreateInstance;
     default:
       return nullptr;
   }
@@ -173,13 +184,32 @@ void TvxCustomTreeList::DragItemRemoved(TObject* AItem) {
 
 // --- TvxTreeListDragAndDropObject ---
 
+TvxControl* TvxTreeListDragAndDropObject::TreeListControl(TvxControl* AControl) {
+  if (auto* lb = dynamic_cast<TvxTreeListItemsCustomizeListBox*>(AControl)) return lb->TreeList();
+  return AControl;
+}
+
 TvxTreeListDragAndDropObject::TvxTreeListDragAndDropObject(TvxControl* AControl)
-    : TvxCustomControlDragAndDropObject(AControl) {
+    : TvxCustomControlDragAndDropObject(TreeListControl(AControl)) {
   TvxCustomTreeList* tl = TreeList();
+  // A drag from a customization list is measured in the list's coordinates.
+  if (tl && AControl != tl && AControl->HandleAllocated() && tl->HandleAllocated()) {
+    POINT p{0, 0};
+    MapWindowPoints(AControl->Handle(), tl->Handle(), &p, 1);
+    FOrigin = TPoint{p.x, p.y};
+  }
   FArrows = std::make_unique<TvxPlaceArrows>(tl ? tl->OptionsView()->DropArrowColor : clLime, clBtnText);
   TvxCustomControlController* c = tl ? tl->Controller() : nullptr;
   FDragItem = c ? c->FDragItem : nullptr;
+  FDragObject = FDragItem;
+  if (auto* cell = dynamic_cast<TvxTreeListColumnHeaderCellViewInfo*>(FDragItem)) FDragObject = cell->Column();
+  if (auto* cell = dynamic_cast<TvxTreeListBandHeaderCellViewInfo*>(FDragItem)) FDragObject = cell->Band();
   if (TvxTreeListHeaderCellViewInfo* h = DragHeader()) h->SetState(vxbsPressed);
+}
+
+bool TvxTreeListDragAndDropObject::Customizing() const {
+  TvxCustomTreeList* tl = TreeList();
+  return tl && tl->Customizing()->Visible();
 }
 
 TvxTreeListDragAndDropObject::~TvxTreeListDragAndDropObject() {
@@ -208,6 +238,7 @@ TvxTreeListDropInfo* TvxTreeListDragAndDropObject::DropInfo() {
 }
 
 TvxTreeListHeaderCellViewInfo* TvxTreeListDragAndDropObject::DragHeader() const {
+  if (auto* cell = dynamic_cast<TvxTreeListHeaderCellViewInfo*>(FDragItem)) return cell;
   TvxTreeListViewInfo* vi = ViewInfo();
   return vi && FDragItem ? vi->HeaderCellOf(FDragItem) : nullptr;
 }
@@ -232,6 +263,12 @@ void TvxTreeListDragAndDropObject::DrawDragImage() {
   const TvxButtonState state = h->State();
   TScopeExit restoreState([h, state] { h->SetState(state); });
   h->SetState(vxbsNormal);
+  // A customization list's cell lies at its place in the list, FOrigin away from the
+  // bounds the picture was made for.
+  HDC dc = DragImage()->Canvas()->Handle();
+  POINT saved{};
+  OffsetWindowOrgEx(dc, -FOrigin.x, -FOrigin.y, &saved);
+  TScopeExit restoreOrigin([dc, saved] { SetWindowOrgEx(dc, saved.x, saved.y, nullptr); });
   h->Draw(DragImage()->Canvas());
 }
 
@@ -255,7 +292,8 @@ void TvxTreeListDragAndDropObject::CalculateDropInfo(const TPoint& P) {
   if (TvxTreeListHitTest* h = HitTest()) h->SetHitPoint(P);
   TvxTreeListDropInfo* d = DropInfo();
   d->DropPos = P;
-  d->Customizing = CanCustomize() && Customizing();
+  const POINT screen = TreeList()->ClientToScreen(POINT{P.x, P.y});
+  d->Customizing = CanCustomize() && TreeList()->Customizing()->PtInCustomizingBox(TPoint{screen.x, screen.y});
   FindDropPlace();
   d->Accepted = CanDrop();
 }
@@ -279,6 +317,8 @@ void TvxTreeListDragAndDropObject::BeginDragAndDrop() {
 
 void TvxTreeListDragAndDropObject::DragAndDrop(const TPoint& P, bool& Accepted) {
   const TPoint p{P.x + FOrigin.x, P.y + FOrigin.y};
+  // The picture follows the mouse in the tree list's coordinates.
+  CurMousePos = p;
   TvxCustomTreeList* tl = TreeList();
   if (TvxTreeListController* c = tl->TreeListController()) c->ClickedObject = nullptr;
   CalculateDropInfo(p);
@@ -329,7 +369,14 @@ void TvxTreeListDragAndDropObject::EndDragAndDrop(bool Accepted) {
 // --- TvxTreeListDragAndDropColumnObject ---
 
 TvxTreeListColumn* TvxTreeListDragAndDropColumnObject::Column() const {
-  return dynamic_cast<TvxTreeListColumn*>(FDragItem);
+  return dynamic_cast<TvxTreeListColumn*>(FDragObject);
+}
+
+void TvxTreeListDragAndDropColumnObject::ShowCustomizationPage() {
+  TvxTreeListCustomizing* customizing = TreeList()->Customizing();
+  TvxTreeListColumn* c = Column();
+  if (c && c->ActuallyVisible() && customizing->HeaderListBox()) customizing->HeaderListBox()->SetItemIndex(-1);
+  customizing->MakeColumnPageVisible();
 }
 
 bool TvxTreeListDragAndDropColumnObject::CanCustomize() {

@@ -50,7 +50,7 @@ namespace {
 
 using TEntry = TvdResourceStringEntry;
 
-const TEntry GEntries[] = {
+const TEntry GTLStrsEntries[] = {
     {L"svxIndexOutOfBounds", &svxIndexOutOfBounds, L"Index %d out of bounds"},
     {L"svxInvalidStreamFormat", &svxInvalidStreamFormat, L"Invalid stream format"},
     {L"svxMultiSelectRequired", &svxMultiSelectRequired, L"Multi select required"},
@@ -96,12 +96,12 @@ const TEntry GEntries[] = {
     {L"svxExportNotVisibleControl", &svxExportNotVisibleControl, L"Control must be visible for export"},
 };
 
-const wchar_t* const CProductName = L"TarvixTreeList";
+const wchar_t* const CTLStrsProductName = L"TarvixTreeList";
 
-void InitUnit() { vdRegisterResourceStrings(CProductName, GEntries); }
+void InitTLStrs() { vdRegisterResourceStrings(CTLStrsProductName, GTLStrsEntries); }
 
-void FinUnit() { vdUnregisterResourceStrings(CProductName, GEntries); }
+void FinTLStrs() { vdUnregisterResourceStrings(CTLStrsProductName, GTLStrsEntries); }
 
 }  // namespace
 
-const TUnitInfo vxTLStrsUnit = {L"vxTLStrs", InitUnit, FinUnit};
+const TUnitInfo vxTLStrsUnit = {L"vxTLStrs", InitTLStrs, FinTLStrs};

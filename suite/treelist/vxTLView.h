@@ -16,6 +16,8 @@ class TvxTreeListViewInfo;
 class TvxTreeListHitTest;
 class TvxTreeListController;
 class TvxTreeListNodeViewData;
+class TvxTreeListColumnsCustomizationPopup;
+class TvxTreeListBandsCustomizationPopup;
 
 // Hit codes: bit indexes in the hit test's state (0 to 3 are the base controller's).
 enum TvxTreeListHitCode : Integer {
@@ -302,6 +304,14 @@ class TvxTreeListEditCellViewInfo : public TvxTreeListCustomCellViewInfo {
   String FText;
 };
 
+// The one cell of a group row (categorized paint style): the categorized column's value
+// across the row beside the node's indent.
+class TvxTreeListGroupNodeEditViewInfo : public TvxTreeListEditCellViewInfo {
+  DECLARE_CLASS(TvxTreeListGroupNodeEditViewInfo, TvxTreeListEditCellViewInfo)
+ public:
+  using TvxTreeListEditCellViewInfo::TvxTreeListEditCellViewInfo;
+};
+
 // The preview line of a node: one column's value across the row under (or above) its data
 // cells, word-wrapped between the preview's left and right indents.
 class TvxTreeListPreviewCellViewInfo : public TvxTreeListEditCellViewInfo {
@@ -454,6 +464,16 @@ class TvxTreeListHeaderSizingArea : public TvxTreeListHitTestArea {
   TvxDragSizingDirection FDirection;
 };
 
+// The lower edge of a node's indicator cell, from 3 pixels above to 3 below it: sizes the
+// node's row (with RowSizing every row, from the top visible node only).
+class TvxTreeListNodeSizingArea : public TvxTreeListHitTestArea {
+  DECLARE_CLASS(TvxTreeListNodeSizingArea, TvxTreeListHitTestArea)
+ public:
+  explicit TvxTreeListNodeSizingArea(TvxTreeListIndicatorCellViewInfo* ALink);
+  bool GetHitTest(TvxTreeListHitTest* AHitTest) override;
+  void ApplyHit(TvxTreeListHitTest* AHitTest) override;
+};
+
 class TvxTreeListHitTest : public TvxCustomHitTestController {
   DECLARE_CLASS(TvxTreeListHitTest, TvxCustomHitTestController)
  public:
@@ -525,6 +545,8 @@ class TvxTreeListViewInfo : public TvxCustomControlViewInfo {
   TvxTreeListNodeViewData* NodeViewData(TvxTreeListNode* ANode);
   // Fills the hit test for its point.
   void CalculateHitTest(TvxTreeListHitTest* AHitTest);
+  // With node or row sizing on, the lower edges of the rows' indicator cells.
+  void CalculateNodeSizingHit(TvxTreeListHitTest* AHitTest);
   // Scroll bars from the metrics of the last calculation.
   void UpdateScrollBars();
   // Vertical scroll: the shown index of the top row. Horizontal: pixels of the scrolling
@@ -616,6 +638,17 @@ class TvxTreeListViewInfo : public TvxCustomControlViewInfo {
   Integer DataRowsHeight() const;
   // The height of a node's data lines: the default, changed by OnGetNodeHeight.
   Integer NodeDataHeight(TvxTreeListNode* ANode);
+  // A node shows as a group row: the categorized paint style (or OnIsGroupNode) says so and
+  // there is a visible column to show across it.
+  bool IsGroupRow(TvxTreeListNode* ANode) const;
+  // The boundaries of a node's data lines from the row's top (one more than the band rows'
+  // line count; a group row has one line): the default line height each, grown where
+  // CellAutoHeight needs more for a cell's text, then spread in proportion over the height
+  // OnGetNodeHeight gives.
+  std::vector<Integer> NodeLineTops(TvxTreeListNode* ANode);
+  // The height a cell AWidth pixels wide needs to show a node's value of a column wrapped
+  // into lines: at least one line.
+  Integer MeasureCellHeight(TvxTreeListColumn* AColumn, TvxTreeListNode* ANode, Integer AWidth);
   // A visible column's display left and right; False when it is not placed.
   bool ColumnSpan(TvxTreeListColumn* AColumn, Integer& ALeft, Integer& ARight) const;
 
@@ -667,6 +700,16 @@ class TvxTreeListViewInfo : public TvxCustomControlViewInfo {
   void LinkHeaderNeighbours();
   void AddHeaderSizingAreas(TvxTreeListHeaderCellViewInfo* ACell, bool AHorz, bool AVert);
   TvxTreeListNodeViewData* CreateNodeRow(TvxTreeListNode* ANode, Integer ATop);
+  // Where a bottom band's data cells go in a row: each visible column of its visible band
+  // rows with its left and right (the first starting no further left than ACellsLeft, after
+  // the indent) and the lines it spans.
+  struct TDataCellPlace {
+    TvxTreeListColumn* Column;
+    Integer Left, Right, FirstLine, EndLine;
+  };
+  std::vector<TDataCellPlace> DataCellPlaces(const TBandSpan& ASpan, Integer ACellsLeft) const;
+  // The group row's cell: the categorized column across the content beside the indent.
+  void AddGroupCell(TvxTreeListNodeViewData* ARow, TvxTreeListNode* ANode, Integer ATop, Integer AHeight);
   // The indent cells of a node's row from AX (level steps, then check box, state image and
   // image); answers the x where the node's cells begin.
   Integer AddIndentCells(TvxTreeListNodeViewData* ARow, TvxTreeListNode* ANode, Integer AX, Integer ATop,
@@ -804,8 +847,10 @@ class TvxTreeListDragAndDropObject : public TvxCustomControlDragAndDropObject {
   TvxPosition DropPosition() { return DropInfo()->Position; }
   TvxTreeListHeaderCellViewInfo* DragHeader() const;
   TvxPlaceArrows* Arrows() const { return FArrows.get(); }
-  // The customization form is shown (the tree list has none yet).
-  bool Customizing() const { return false; }
+  // The customization form is shown.
+  bool Customizing() const;
+  // The dragged column or band.
+  TObject* DragObject() const { return FDragObject; }
 
  protected:
   virtual bool CanCustomize() { return false; }
@@ -828,7 +873,14 @@ class TvxTreeListDragAndDropObject : public TvxCustomControlDragAndDropObject {
   std::unique_ptr<TvxPlaceArrows> FArrows;
   std::unique_ptr<TvxTreeListDropInfo> FDropInfo;
   TPoint FOrigin{};
+  // The controller's drag item: the column or band, or the header cell of a customization
+  // list's entry.
   TObject* FDragItem = nullptr;
+  TObject* FDragObject = nullptr;
+
+ private:
+  // The tree list behind a customization list, else the control itself.
+  static TvxControl* TreeListControl(TvxControl* AControl);
 };
 
 class TvxTreeListDragAndDropColumnObject : public TvxTreeListDragAndDropObject {
@@ -849,16 +901,46 @@ class TvxTreeListDragAndDropColumnObject : public TvxTreeListDragAndDropObject {
   TvxTreeListDropInfo* CreateDropInfo() override { return new TvxTreeListColumnDropInfo(); }
   bool Drop() override;
   TRect GetArrowsPlace() override;
+  void ShowCustomizationPage() override;
 
  private:
   // A bottom band takes a drop in the strip under its headers (a new row).
   bool BandAcceptsBelow(TvxTreeListBand* ABand);
 };
 
+// Moving a band: beside another band, above it (it becomes the dragged band's child) or
+// below it (the dragged band becomes its child), or hiding it.
+class TvxTreeListDragAndDropBandObject : public TvxTreeListDragAndDropObject {
+  DECLARE_CLASS(TvxTreeListDragAndDropBandObject, TvxTreeListDragAndDropObject)
+ public:
+  using TvxTreeListDragAndDropObject::TvxTreeListDragAndDropObject;
+  static TvxDragAndDropObject* CreateInstance(TvxControl* AControl) {
+    return new TvxTreeListDragAndDropBandObject(AControl);
+  }
+  TvxTreeListBand* Band() const;
+
+ protected:
+  bool CanCustomize() override;
+  bool CanDrop() override;
+  bool CanRemove() override;
+  void FindDropPlace() override;
+  bool Drop() override;
+  void ShowCustomizationPage() override;
+
+ private:
+  // A visible band takes the point (its header, 20 pixels more above a root band and
+  // below a bottom band); with nested bands its visible children are asked next.
+  bool BandTakesPoint(TvxTreeListBand* ABand);
+  // A hidden band whose fixed kind has no visible root band may go to the boundary of
+  // its group.
+  bool CanDropAtFixedBoundary(TvxTreeListBand* ADest);
+};
+
 class TvxTreeListController : public TvxCustomControlController {
   DECLARE_CLASS(TvxTreeListController, TvxCustomControlController)
  public:
-  using TvxCustomControlController::TvxCustomControlController;
+  // Made where the popups it owns are complete types.
+  explicit TvxTreeListController(TObject* AOwner);
   ~TvxTreeListController() override;
   TClass GetNavigatorClass() override { return TvxTreeListCellNavigator::StaticClass(); }
   // The editor's cell: the focused node's cell of the column, while it has a row on
@@ -925,6 +1007,11 @@ class TvxTreeListController : public TvxCustomControlController {
   TvxDragSizingDirection GetResizeDirection() override;
   // The drag item left the tree list (a column or band freed): a drag of it ends unapplied.
   void DragItemRemoved(TObject* AItem);
+  // The quick customization drop-downs (made on first use), and opening one under an
+  // indicator header cell.
+  TvxTreeListColumnsCustomizationPopup* ColumnsCustomizationPopup();
+  TvxTreeListBandsCustomizationPopup* BandsCustomizationPopup();
+  void ShowQuickCustomizationPopup(TvxTreeListIndicatorCellViewInfo* ACell, bool ABands);
 
   // Node drags (platform drag with DragMode dmAutomatic; vxTLNodeDrag.cpp): allowed on a
   // selected node's content; they carry the selected nodes and the focused one.
@@ -956,4 +1043,6 @@ class TvxTreeListController : public TvxCustomControlController {
   std::unique_ptr<TvxEditCellViewInfo> FEditCell;
   TCursor FHotTrackSavedCursor = crDefault;
   TvxTreeListColumn* FHotTrackColumn = nullptr;
+  std::unique_ptr<TvxTreeListColumnsCustomizationPopup> FColumnsPopup;
+  std::unique_ptr<TvxTreeListBandsCustomizationPopup> FBandsPopup;
 };

@@ -499,6 +499,13 @@ void TvxTreeListIndicatorCellViewInfo::DoDraw(TvxCanvas* ACanvas) {
 void TvxTreeListIndicatorCellViewInfo::SetHitTestCodes(TvxTreeListHitTest* AHitTest) {
   AHitTest->SetHitAt(tlhcIndicator, true);
   if (Position == tlipFooter) AHitTest->SetHitAt(tlhcFooter, true);
+  // The header and band rows open the quick customization drop-downs.
+  TvxTreeListOptionsCustomizing* o = FTreeList->OptionsCustomizing();
+  using O = TvxTreeListOptionsCustomizing;
+  if (Position == tlipColumns && o->Get(O::ColumnsQuickCustomization) && o->Get(O::ColumnCustomizing))
+    AHitTest->SetHitAt(tlhcColumnCustomizing, true);
+  if (Position == tlipBands && o->Get(O::BandsQuickCustomization) && o->Get(O::BandCustomizing))
+    AHitTest->SetHitAt(tlhcBandCustomizing, true);
 }
 
 TvxTreeListEditCellViewInfo::TvxTreeListEditCellViewInfo(TvxCustomTreeList* ATreeList, const TRect& AVisibleRect,
@@ -535,7 +542,9 @@ void TvxTreeListEditCellViewInfo::DoDraw(TvxCanvas* ACanvas) {
   ACanvas->SetFont(ItemViewParams.Font);
   ACanvas->Font()->SetColor(ItemViewParams.TextColor);
   ACanvas->Brush()->SetStyle(bsClear);
-  ACanvas->DrawTexT(FText, r, taLeftJustify, vaCenter, false, FTreeList->OptionsView()->CellEndEllipsis());
+  // With CellAutoHeight the row is as high as the wrapped text: it starts at the top.
+  const bool wrap = FTreeList->OptionsView()->CellAutoHeight();
+  ACanvas->DrawTexT(FText, r, taLeftJustify, wrap ? vaTop : vaCenter, wrap, FTreeList->OptionsView()->CellEndEllipsis());
   ACanvas->Brush()->SetStyle(bsSolid);
 }
 

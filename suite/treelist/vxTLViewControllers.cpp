@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "vxCheckBox.h"
+#include "vxTLCustomizing.h"
 #include "vxTLStrs.h"
 
 // --- Cell navigator ----------------------------------------------------------------------------
@@ -102,6 +103,8 @@ void TvxTreeListEditingController::HideEdit(bool Accept) {
   if (Accept) dc->Post();
   else dc->Cancel();
 }
+
+TvxTreeListController::TvxTreeListController(TObject* AOwner) : TvxCustomControlController(AOwner) {}
 
 TvxTreeListController::~TvxTreeListController() = default;
 
@@ -426,6 +429,12 @@ void TvxTreeListController::DoMouseDown(TMouseButton Button, TShiftState Shift, 
   FEditingController->HideEdit(true);
   TvxTreeListHitTest* h = HitTest();
   h->RecalculateByMouse(X, Y, Shift);
+  if (Button == mbLeft && (h->HitAt(tlhcColumnCustomizing) || h->HitAt(tlhcBandCustomizing))) {
+    if (auto* cell = dynamic_cast<TvxTreeListIndicatorCellViewInfo*>(h->HitTestItem())) {
+      ShowQuickCustomizationPopup(cell, h->HitAt(tlhcBandCustomizing));
+      return;
+    }
+  }
   // A press on a sizing edge started the sizing drag; nothing else happens here.
   // Header: the clicked column or band is remembered and drawn pressed.
   if (h->IsHeader() && !h->CanSizing() && !FIsDblClick && Button == mbLeft) {

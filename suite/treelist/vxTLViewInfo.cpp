@@ -486,13 +486,11 @@ Integer TvxTreeListViewInfo::DataRowsHeight() const {
 
 TvxTreeListNodeViewData* TvxTreeListViewInfo::CreateNodeRow(TvxTreeListNode* ANode, Integer ATop) {
   TvxCustomTreeList* tl = TreeList();
-  // The data lines: one line height per column line of the bands; a column spans its band
-  // row's lines from the row's line offset, as its header does.
-  const Integer rh = NodeDataHeight(ANode);
-  const Integer lines = std::max(tl->Bands()->ColumnsLineCount(), 1);
-  const bool severalLines = lines > 1;
-  // Line boundaries share the row's height in proportion.
-  auto lineTop = [&](Integer ALine) { return ATop + (lines > 0 ? MulDiv(rh, ALine, lines) : 0); };
+  // The data lines: a column spans its band row's lines from the row's line offset, as its
+  // header does; a group row has one line.
+  const std::vector<Integer> lineTops = NodeLineTops(ANode);
+  const Integer rh = lineTops.back();
+  const bool group = IsGroupRow(ANode), severalLines = lineTops.size() > 2;
   TRect rowBounds{FBounds.left, ATop, FBounds.right, ATop + rh};
   auto row = std::make_unique<TvxTreeListNodeViewData>(this, ANode, rowBounds);
   const TRect rowsVisible{FBounds.left + IndicatorWidth, FBounds.top + BandsHeight + HeadersHeight, FBounds.right,
@@ -509,6 +507,7 @@ TvxTreeListNodeViewData* TvxTreeListViewInfo::CreateNodeRow(TvxTreeListNode* ANo
     const TRect visible{span.VisibleLeft, rowsVisible.top, span.VisibleRight, rowsVisible.bottom};
     Integer cellsLeft = span.Left;
     if (b == indentBand && IndentWidth > 0) cellsLeft = AddIndentCells(row.get(), ANode, span.Left, ATop, rh, visible);
+    if (group) continue;
     // Where a band's columns leave lines empty, its content shows behind them.
     if (severalLines) {
       auto* content = new TvxTreeListBandCellViewInfo(tl, visible, TRect{cellsLeft, ATop, span.Right, ATop + rh}, b,
@@ -517,25 +516,17 @@ TvxTreeListNodeViewData* TvxTreeListViewInfo::CreateNodeRow(TvxTreeListNode* ANo
       content->AttachNode = ANode;
       row->Cells().Add(content);
     }
-    for (Integer r = 0; r < b->BandRows()->VisibleItemCount(); ++r) {
-      TvxTreeListBandRow* brow = b->BandRows()->VisibleItems(r);
-      Integer x = span.Left;
-      for (Integer c = 0; c < brow->VisibleItemCount(); ++c) {
-        TvxTreeListColumn* col = brow->VisibleItems(c);
-        const Integer right = x + col->DisplayWidth(), left = std::max(x, cellsLeft);
-        const Integer top = lineTop(brow->LineOffset());
-        const Integer bottom = lineTop(std::min(brow->LineOffset() + std::max(col->Position()->LineCount(), 1), lines));
-        auto* cell =
-            new TvxTreeListEditCellViewInfo(tl, visible, TRect{left, top, std::max(left, right), bottom}, ANode, col);
-        cell->Borders = GridLines;
-        if (cell->Borders.Contains(bTop)) cell->Borders.Exclude(bTop);
-        if (cell->Borders.Contains(bLeft)) cell->Borders.Exclude(bLeft);
-        cell->BorderColor = GridLineColor;
-        row->Cells().Add(cell);
-        x = right;
-      }
+    for (const TDataCellPlace& p : DataCellPlaces(span, cellsLeft)) {
+      auto* cell = new TvxTreeListEditCellViewInfo(
+          tl, visible, TRect{p.Left, ATop + lineTops[p.FirstLine], p.Right, ATop + lineTops[p.EndLine]}, ANode, p.Column);
+      cell->Borders = GridLines;
+      if (cell->Borders.Contains(bTop)) cell->Borders.Exclude(bTop);
+      if (cell->Borders.Contains(bLeft)) cell->Borders.Exclude(bLeft);
+      cell->BorderColor = GridLineColor;
+      row->Cells().Add(cell);
     }
   }
+  if (group) AddGroupCell(row.get(), ANode, ATop, rh);
   FinishNodeRow(row.get(), ATop, rh);
   for (Integer i = 0; i < row->Cells().Count(); ++i)
     if (auto* c = dynamic_cast<TvxTreeListCustomCellViewInfo*>(row->Cells().Items(i))) c->CalculateVisibleInfo();
@@ -903,11 +894,7 @@ Integer TvxTreeListViewInfo::NodeRowHeight(TvxTreeListNode* ANode) {
          static_cast<Integer>(GroupFooterNodes(ANode).size()) * GroupFooterHeight;
 }
 
-Integer TvxTreeListViewInfo::NodeDataHeight(TvxTreeListNode* ANode) {
-  Integer h = DataRowsHeight();
-  TreeList()->FireGetNodeHeight(ANode, h);
-  return std::max(h, 0);
-}
+Integer TvxTreeListViewInfo::NodeDataHeight(TvxTreeListNode* ANode) { return NodeLineTops(ANode).back(); }
 
 Integer TvxTreeListViewInfo::TopIndexForLast(Integer ALast) {
   if (ALast <= 0) return 0;
@@ -1092,6 +1079,7 @@ void TvxTreeListViewInfo::CalculateHitTest(TvxTreeListHitTest* AHitTest) {
       if (row->GetHitTest(AHitTest)) break;
   for (auto& area : FHitTestCells)
     if (area->GetHitTest(AHitTest)) break;
+  if (!AHitTest->CanSizing()) CalculateNodeSizingHit(AHitTest);
 }
 
 void TvxTreeListViewInfo::UpdateScrollBars() {

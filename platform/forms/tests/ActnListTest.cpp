@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ActnList.h"
+#include "ExtCtrls.h"
 #include "FormsTestSupport.h"
 #include "StdCtrls.h"
 
@@ -92,6 +93,77 @@ TEST(ActnListTest, GroupsAutoCheckAndUpdate) {
     EXPECT_EQ(3, list.ActionCount());
   }
   EXPECT_EQ(2, list.ActionCount());
+}
+
+namespace {
+
+// Works on edits only: records where it ran and was updated.
+class TEditAction : public TAction {
+ public:
+  using TAction::TAction;
+  std::vector<String> Log;
+  bool HandlesTarget(TObject* Target) override { return dynamic_cast<TEdit*>(Target) != nullptr; }
+  void ExecuteTarget(TObject* Target) override { Log.push_back(L"run " + static_cast<TEdit*>(Target)->Name()); }
+  void UpdateTarget(TObject* Target) override { Log.push_back(L"update " + static_cast<TEdit*>(Target)->Name()); }
+};
+
+// A panel that takes every action itself when told to.
+class TGreedyPanel : public TPanel {
+ public:
+  using TPanel::TPanel;
+  bool Take = false;
+  int Offers = 0;
+  bool ExecuteAction(TBasicAction* Action) override {
+    ++Offers;
+    return Take || TPanel::ExecuteAction(Action);
+  }
+};
+
+}  // namespace
+
+// An action without a handler of its own is offered to the focused control, then to each
+// of its parents; the first that takes it runs it there.
+TEST(ActnListTest, UnhandledActionsReachTheFocusedControlAndItsParents) {
+  TForm* form = TCustomForm::Create<TForm>(nullptr);
+  std::unique_ptr<TForm> own(form);
+  form->SetBounds(40, 40, 300, 200);
+  auto* panel = new TGreedyPanel(form);
+  panel->SetParent(form);
+  panel->SetBounds(0, 0, 200, 100);
+  auto* edit = new TEdit(form);
+  edit->SetName(L"Edit1");
+  edit->SetParent(panel);
+  auto* button = new TButton(form);
+  button->SetParent(panel);
+  button->SetTop(40);
+  form->Show();
+  SetForegroundWindow(form->Handle());
+  TEditAction copy(nullptr);
+
+  edit->SetFocus();
+  Pump(30);
+  EXPECT_TRUE(copy.Execute());  // brought up to date first, then run
+  EXPECT_EQ((std::vector<String>{L"update Edit1", L"run Edit1"}), copy.Log);
+  EXPECT_EQ(0, panel->Offers) << "the focused control took it";
+
+  copy.Log.clear();
+  button->SetFocus();
+  Pump(30);
+  EXPECT_FALSE(copy.Execute()) << "neither the button nor its parents work on it";
+  EXPECT_EQ(1, panel->Offers);
+  panel->Take = true;
+  EXPECT_TRUE(copy.Execute());
+  EXPECT_TRUE(copy.Log.empty());
+
+  // An action with a handler of its own runs that handler only.
+  edit->SetFocus();
+  Pump(30);
+  int own_runs = 0;
+  copy.OnExecute = [&](TObject*) { ++own_runs; };
+  copy.Log.clear();
+  EXPECT_TRUE(copy.Execute());
+  EXPECT_EQ(1, own_runs);
+  EXPECT_EQ((std::vector<String>{L"update Edit1"}), copy.Log);
 }
 
 }  // namespace ZS_UNITY_ID

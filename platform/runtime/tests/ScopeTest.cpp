@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <thread>
 
+#include "SyncObjs.h"
 #include "SysUtils.h"
 
 namespace ZS_UNITY_ID {
@@ -100,6 +102,49 @@ TEST(Scopes, CallPairLeavesOnEveryExitAndNeverTerminates) {
 
 // The device-context scopes put back the clip region (also "none") and the selected
 // object, and delete an object of their own only after deselecting it.
+// A handle scope closes what it holds once, early or at the end, and never a null handle.
+TEST(Scopes, HandleScopeClosesItsHandleOnce) {
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, &key));
+  {
+    THandleScope<HKEY, &RegCloseKey> scope(key);
+    EXPECT_EQ(key, scope.Get());
+  }
+  DWORD subKeys = 0;
+  EXPECT_NE(ERROR_SUCCESS, RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, nullptr,
+                                            nullptr, nullptr, nullptr, nullptr))
+      << "closed when the scope ended";
+  HMENU menu = CreatePopupMenu();
+  {
+    THandleScope<HMENU, &DestroyMenu> scope(menu);
+    scope.Close();
+    EXPECT_FALSE(IsMenu(menu));
+    EXPECT_EQ(nullptr, scope.Get());
+  }
+  { THandleScope<HMENU, &DestroyMenu> none(nullptr); }
+}
+
+// A lock scope holds a critical section for the block, also when the block raises.
+TEST(Scopes, AcquireScopeHoldsTheLockForTheBlock) {
+  TCriticalSection section;
+  auto heldElsewhere = [&] {
+    bool held = false;
+    std::thread([&] {
+      held = !section.TryEnter();
+      if (!held) section.Leave();
+    }).join();
+    return held;
+  };
+  EXPECT_THROW(
+      {
+        TAcquireScope lock(section);
+        EXPECT_TRUE(heldElsewhere());
+        throw std::runtime_error("inside");
+      },
+      std::runtime_error);
+  EXPECT_FALSE(heldElsewhere());
+}
+
 TEST(Scopes, DeviceContextScopesRestoreWhatTheyChanged) {
   HDC dc = CreateCompatibleDC(nullptr);
   ASSERT_NE(dc, nullptr);

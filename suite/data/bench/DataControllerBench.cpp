@@ -11,6 +11,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "Classes.h"
@@ -442,6 +443,59 @@ void RunFilterSummary(int N, int ARuns) {
   line("groups", d.Groups, v.Groups);
 }
 
+// --- Items added one by one --------------------------------------------------------------
+
+// A control adds its columns one at a time: each becomes a field with a value definition of
+// its own. Then every item is removed again, from the last. Floor: the same number of
+// pointers pushed into a vector and a hash map.
+class TItemsController : public TvxDataController {
+  DECLARE_CLASS(TItemsController, TvxDataController)
+ public:
+  TItemsController() : TvxDataController(nullptr) {}
+  TObject* GetItem(Integer Index) override { return Items.at(static_cast<size_t>(Index)); }
+  std::vector<TObject*> Items;
+};
+
+void RunItems(int N, int ARuns) {
+  double add = 1e9, remove = 1e9, floor = 1e9;
+  for (int run = 0; run < ARuns; ++run) {
+    std::vector<std::unique_ptr<TBenchItem>> items;
+    for (int i = 0; i < N; ++i) items.push_back(std::make_unique<TBenchItem>());
+    {
+      TItemsController c;
+      c.SetRecordCount(10);
+      auto t0 = Clock::now();
+      for (int i = 0; i < N; ++i) {
+        c.Items.push_back(items[static_cast<size_t>(i)].get());
+        c.AddItem(items[static_cast<size_t>(i)].get());
+        c.ChangeValueTypeClass(i, TvxIntegerValueType::Class());
+      }
+      auto t1 = Clock::now();
+      for (int i = N - 1; i >= 0; --i) {
+        c.RemoveItem(items[static_cast<size_t>(i)].get());
+        c.Items.pop_back();
+      }
+      auto t2 = Clock::now();
+      add = std::min(add, Seconds(t0, t1));
+      remove = std::min(remove, Seconds(t1, t2));
+    }
+    auto f0 = Clock::now();
+    std::vector<TObject*> list;
+    std::unordered_map<TObject*, int> index;
+    for (int i = 0; i < N; ++i) {
+      list.push_back(items[static_cast<size_t>(i)].get());
+      index.emplace(items[static_cast<size_t>(i)].get(), i);
+    }
+    while (!list.empty()) {
+      index.erase(list.back());
+      list.pop_back();
+    }
+    floor = std::min(floor, Seconds(f0, Clock::now()));
+  }
+  std::printf("n=%-8d add      %8.4f s  remove %8.4f s  floor %8.5f s  per item %7.3f us add, %7.3f us remove\n", N,
+              add, remove, floor, add / N * 1e6, remove / N * 1e6);
+}
+
 }  // namespace
 
 int main() {
@@ -458,5 +512,8 @@ int main() {
   std::printf("floor: loops over std::vector (std::wstring::find for the LIKE)\n");
   RunFilterSummary(100000, 3);
   RunFilterSummary(1000000, 2);
+  std::printf("\nItems (columns) added one by one to a controller of 10 records, then removed from the last\n");
+  RunItems(1000, 3);
+  RunItems(10000, 2);
   return 0;
 }

@@ -35,14 +35,6 @@ class TDataControllerTest : public testing::Test {
   }
 };
 
-// A component whose loading state a test can switch.
-class TLoadingOwner : public TComponent {
-  DECLARE_CLASS(TLoadingOwner, TComponent)
- public:
-  TLoadingOwner() : TComponent(nullptr) {}
-  void SetLoading(bool On) { SetComponentStateItem(csLoading, On); }
-};
-
 }  // namespace
 
 TEST_F(TDataControllerTest, ChangesInsideABracketAreReportedOnce) {

@@ -12,6 +12,14 @@ class TTestItem : public TObject {
   DECLARE_CLASS(TTestItem, TObject)
 };
 
+// A component whose loading state a test can switch.
+class TLoadingOwner : public TComponent {
+  DECLARE_CLASS(TLoadingOwner, TComponent)
+ public:
+  TLoadingOwner() : TComponent(nullptr) {}
+  void SetLoading(bool On) { SetComponentStateItem(csLoading, On); }
+};
+
 class TTestDataController : public TvxDataController {
   DECLARE_CLASS(TTestDataController, TvxDataController)
  public:
@@ -26,6 +34,20 @@ class TTestDataController : public TvxDataController {
     return index;
   }
   std::vector<std::unique_ptr<TTestItem>> Items;
+};
+
+// Items are known by their position (item IDs for streams and copies).
+class TIdTestDataController : public TTestDataController {
+ public:
+  using TTestDataController::TTestDataController;
+  Integer GetItemID(TObject* AItem) override {
+    for (size_t i = 0; i < Items.size(); ++i)
+      if (Items[i].get() == AItem) return static_cast<Integer>(i);
+    return -1;
+  }
+  TObject* FindItemByID(Integer AID) override {
+    return AID >= 0 && AID < static_cast<Integer>(Items.size()) ? Items[AID].get() : nullptr;
+  }
 };
 
 // Records each notification object and event as a short text.

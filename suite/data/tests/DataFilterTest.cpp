@@ -8,16 +8,8 @@ namespace ZS_UNITY_ID {
 namespace {
 
 // Items are known to streams by their position.
-class TIdDataController : public TTestDataController {
+class TIdDataController : public TIdTestDataController {
  public:
-  Integer GetItemID(TObject* AItem) override {
-    for (size_t i = 0; i < Items.size(); ++i)
-      if (Items[i].get() == AItem) return static_cast<Integer>(i);
-    return -1;
-  }
-  TObject* FindItemByID(Integer AID) override {
-    return AID >= 0 && AID < static_cast<Integer>(Items.size()) ? Items[AID].get() : nullptr;
-  }
   String GetFilterItemFieldCaption(TObject* AItem) override { return GetItemID(AItem) == 0 ? L"Name" : L"Age"; }
 };
 
@@ -66,6 +58,24 @@ TEST_F(DataFilter, ActiveCriteriaFiltersRowsAndFollowsEdits) {
   EXPECT_EQ(Rows(), (std::vector<Integer>{2, 3, 4, 5}));
 }
 
+TEST_F(DataFilter, AConditionFollowsItsValueAndTheCriteriaOptions) {
+  // The condition value is prepared once per pass: a new value, or options that prepare it
+  // otherwise, must be seen by the next pass.
+  C.SetValue(1, Name, Variant(L"Bob"));
+  TvxDataFilterCriteria* f = C.Filter();
+  TvxFilterCriteriaItem* item = f->AddItem(nullptr, C.Items[Name].get(), foLike, L"b%", L"b%");
+  f->SetActive(true);
+  EXPECT_EQ(Rows(), (std::vector<Integer>{}));
+  f->SetOptions({fcoCaseInsensitive});
+  EXPECT_EQ(Rows(), (std::vector<Integer>{1}));
+  item->SetValue(L"%A%");
+  EXPECT_EQ(Rows(), (std::vector<Integer>{0, 2, 3, 5}));
+  f->SetOptions({});
+  EXPECT_EQ(Rows(), (std::vector<Integer>{}));
+  item->SetOperatorKind(foNotLike);
+  EXPECT_EQ(Rows(), (std::vector<Integer>{0, 1, 2, 3, 4, 5}));
+}
+
 TEST_F(DataFilter, StreamedFilterRestoresTheRows) {
   TvxDataFilterCriteria* f = C.Filter();
   f->Root()->SetBoolOperatorKind(fboOr);
@@ -96,6 +106,26 @@ TEST_F(DataFilter, CreatedFilterDoesNotRefreshTheRows) {
   C.Filter()->Assign(own.get());
   EXPECT_EQ(C.Filter()->FilterText(), L"(Age < 20)");
   EXPECT_EQ(Rows(), (std::vector<Integer>{0, 1}));
+}
+
+TEST_F(DataFilter, CreatedFiltersLoseRemovedFieldsAndLeaveTheListWhenFreed) {
+  std::unique_ptr<TvxDataFilterCriteria> kept = C.CreateFilter();
+  kept->AddItem(nullptr, C.Items[Age].get(), foLess, 20, L"20");
+  std::unique_ptr<TvxDataFilterCriteria> freed = C.CreateFilter();
+  freed->AddItem(nullptr, C.Items[Age].get(), foLess, 20, L"20");
+  EXPECT_EQ(C.Filters()->Count(), 3);  // the controller's own and the two made
+  freed.reset();
+  EXPECT_EQ(C.Filters()->Count(), 2);
+  // Removing the item reaches every filter still alive (and none that is gone).
+  C.RemoveItem(C.Items[Age].get());
+  EXPECT_EQ(kept->FilterText(), L"");
+  // A filter may outlive its controller.
+  {
+    TTestDataController other;
+    other.AddTestItem(TvxIntegerValueType::Class());
+    kept = other.CreateFilter();
+  }
+  kept.reset();
 }
 
 }  // namespace

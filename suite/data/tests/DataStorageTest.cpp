@@ -161,6 +161,38 @@ TEST_F(TDataStorageTest, AddingAndRemovingDefinitionsKeepsOtherValues) {
   EXPECT_EQ(b->Offset(), 1);
 }
 
+TEST_F(TDataStorageTest, DefinitionsAddedAndRemovedOneByOneLieEndToEnd) {
+  // Each definition is laid out after the last one when it comes, and the ones after a
+  // removed one move up: the layout must match a full one at every step.
+  S.SetUseRecordID(true);
+  std::vector<TvxValueDef*> defs;
+  for (int i = 0; i < 300; ++i)
+    defs.push_back(AddDef(i % 3 == 0 ? TvxStringValueType::Class() : TvxIntegerValueType::Class(), i % 5 == 0));
+  S.SetRecordCount(2);
+  for (size_t i = 0; i < defs.size(); ++i) S.SetValue(1, defs[i], Variant(static_cast<int>(i)));
+  auto endToEnd = [](TvxValueDefs* D) {
+    Integer offset = D->RecordOffset();
+    for (Integer i = 0; i < D->Count(); ++i) {
+      if (D->Items(i)->Offset() != offset) return false;
+      offset += D->Items(i)->BufferSize();
+    }
+    return D->RecordSize() == offset;
+  };
+  EXPECT_TRUE(endToEnd(S.ValueDefs()));
+  EXPECT_TRUE(endToEnd(S.InternalValueDefs()));
+  for (size_t gone : {size_t{100}, size_t{0}, defs.size() - 1}) {
+    delete defs[gone];
+    defs[gone] = nullptr;
+  }
+  EXPECT_TRUE(endToEnd(S.ValueDefs()));
+  EXPECT_TRUE(endToEnd(S.InternalValueDefs()));
+  for (size_t i = 0; i < defs.size(); ++i)
+    if (defs[i]) {
+      EXPECT_EQ(VarToStr(S.GetValue(1, defs[i])), IntToStr(static_cast<Integer>(i))) << i;
+    }
+  EXPECT_EQ(S.ValueDefs()->Count(), 297);
+}
+
 TEST_F(TDataStorageTest, RecordStreamRoundTripKeepsJapaneseText) {
   TvxValueDef* str = AddDef(TvxStringValueType::Class(), true);
   TvxValueDef* num = AddDef(TvxFloatValueType::Class());

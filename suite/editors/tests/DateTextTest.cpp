@@ -206,6 +206,34 @@ TEST_F(DateTextTest, ScanCalendarDateReadsErasOrderAndTime) {
   ScanCalendarDate(L"March 5 2016", s, &gregorian, d);
   EXPECT_EQ(gregorian.ToDateTime(d), D(2016, 3, 5));
   EXPECT_THROW(ScanCalendarDate(L"x.y.z", s, &gregorian, d), EConvertError);
+}
+
+// With blanks between the parts, a month name of two words is read as one name in every
+// order, and a one-word name before a time stays one word.
+TEST_F(DateTextTest, ScanCalendarDateJoinsTwoWordMonthNames) {
+  FormatSettings.LongMonthNames[3] = L"Rabi II";
+  TvxGregorianCalendarTable gregorian;
+  TFormatSettings s = FormatSettings;
+  s.DateSeparator = L' ';
+  struct Case {
+    const wchar_t* Format;
+    const wchar_t* Text;
+    TDateTime Expected;
+  } cases[] = {
+      {L"d MMMM yyyy", L"5 Rabi II 2016", D(2016, 3, 5)},
+      {L"MMMM d yyyy", L"Rabi II 5 2016", D(2016, 3, 5)},
+      {L"yyyy MMMM d", L"2016 Rabi II 5", D(2016, 3, 5)},
+      {L"d MMMM yyyy", L"5 Rabi II 2016 10:30", D(2016, 3, 5) + EncodeTime(10, 30, 0, 0)},
+      {L"d MMMM yyyy", L"5 April 2016 10:30", D(2016, 4, 5) + EncodeTime(10, 30, 0, 0)},
+      {L"MMMM d yyyy", L"April 5 2016", D(2016, 4, 5)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(String(c.Text));
+    s.ShortDateFormat = c.Format;
+    TvxDateTime d;
+    ScanCalendarDate(c.Text, s, &gregorian, d);
+    EXPECT_DOUBLE_EQ(c.Expected, gregorian.ToDateTime(d));
+  }
 
   EXPECT_EQ(GetDateOrderOfFormat(L"yyyy/MM/dd"), doYMD);
   EXPECT_EQ(GetDateOrderOfFormat(L"gg ee/MM/dd"), doYMD);

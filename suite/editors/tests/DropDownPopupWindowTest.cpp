@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "Forms.h"
+#include "vdCore.h"
+#include "vdThemeManager.h"
+#include "vdUxTheme.h"
 #include "vxDropDownEdit.h"
 
 namespace ZS_UNITY_ID {
@@ -273,6 +276,57 @@ TEST_F(DropDownPopupWindowTest, ClosesOnItsCloseButtonFocusLossAndModalResults) 
     ASSERT_EQ(Edit->Reasons.size(), 1u);
     EXPECT_EQ(Edit->Reasons[0], k.Reason);
   }
+}
+
+// In the native style the close button and the frame are the theme's; otherwise the
+// close button of the popup's look and feel, never the system caption button.
+TEST_F(DropDownPopupWindowTest, NativeCloseButtonAndFrameAreDrawnByTheTheme) {
+  HTHEME windowTheme = vdOpenThemeByType(totWindow);
+  if (!windowTheme) GTEST_SKIP() << "no window theme";
+  Place(100, 100);
+  TvxCustomEditPopupWindow* w = Edit->PopupWindow();
+  w->SetSysPanelStyle(true);
+  w->SetCloseButton(true);
+  w->SetNativeStyle(true);
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+  Open(150, 200);
+  TvxCustomEditPopupWindowViewInfo* vi = w->ViewInfo();
+  EXPECT_EQ(1, vi->CloseButtonNativeState);  // normal
+  w->Repaint();
+  Pump();
+  const TRect c = vi->CloseButtonRect;
+  ASSERT_FALSE(c.right <= c.left);
+  // The button is the theme's close button, drawn over the panel's face.
+  HDC wdc = GetDC(w->Handle());
+  HDC direct = CreateCompatibleDC(wdc);
+  HBITMAP bmp = CreateCompatibleBitmap(wdc, w->Width(), w->Height());
+  HGDIOBJ old = SelectObject(direct, bmp);
+  RECT all{0, 0, w->Width(), w->Height()};
+  FillRect(direct, &all, GetSysColorBrush(COLOR_BTNFACE));
+  if (vdOSWinVistaUp)
+    if (HTHEME listTheme = vdOpenThemeByType(totListBox)) vdUxTheme::DrawThemeBackground(listTheme, direct, 3, 3, &all, nullptr);
+  RECT cr = c;
+  FillRect(direct, &cr, GetSysColorBrush(COLOR_BTNFACE));
+  vdUxTheme::DrawThemeBackground(windowTheme, direct, 18, 1, &cr, nullptr);
+  int same = 0, total = 0;
+  for (int y = c.top; y < c.bottom; ++y)
+    for (int x = c.left; x < c.right; ++x, ++total) same += GetPixel(wdc, x, y) == GetPixel(direct, x, y);
+  EXPECT_GT(same, total * 9 / 10);
+  // The frame's left edge in the middle of the window is the theme's border.
+  const int y = w->Height() / 2;
+  EXPECT_EQ(GetPixel(direct, 0, y), GetPixel(wdc, 0, y));
+  SelectObject(direct, old);
+  DeleteObject(bmp);
+  DeleteDC(direct);
+  ReleaseDC(w->Handle(), wdc);
+  w->CloseUp();
+  Pump();
+  // Without the native style the button is square and not themed.
+  w->SetNativeStyle(false);
+  Open(150, 200);
+  EXPECT_EQ(0, w->ViewInfo()->CloseButtonNativeState);
+  const TRect s = w->ViewInfo()->CloseButtonRect;
+  EXPECT_EQ(s.right - s.left, s.bottom - s.top);
 }
 
 TEST_F(DropDownPopupWindowTest, AClickOnTheOwnersFormOutsideThePopupClosesIt) {

@@ -42,6 +42,9 @@ struct CalendarTest : TFormFixture {
     for (int i = 0; i < 12; ++i) FormatSettings.LongMonthNames[i + 1] = months[i];
     for (int i = 0; i < 7; ++i) FormatSettings.ShortDayNames[i + 1] = days[i];
     GetFormatController()->SetStartOfWeek(dSunday);
+    // The captions come from the names above, not from the machine's locale.
+    SavedRtl = GetFormatController()->UseRtlDateTimeFormats();
+    GetFormatController()->SetUseRtlDateTimeFormats(true);
     TFormFixture::SetUp();
     Form->SetClientWidth(420);
     Form->SetClientHeight(320);
@@ -56,8 +59,10 @@ struct CalendarTest : TFormFixture {
   void TearDown() override {
     MoveMouse(POINT{0, 0});
     TFormFixture::TearDown();
+    GetFormatController()->SetUseRtlDateTimeFormats(SavedRtl);
     FormatSettings = Saved;
   }
+  bool SavedRtl = false;
   void Key(WORD Vk, WORD Modifier = 0) {
     if (Modifier) SendKey(Modifier, false);
     SendKey(Vk, false);

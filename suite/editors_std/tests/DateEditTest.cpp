@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "../../core/tests/ControlsTestSupport.h"
+#include "Streaming.h"
 #include "SysUtils.h"
 #include "vxCalendar.h"
 #include "vxEditConsts.h"
@@ -175,6 +176,27 @@ TEST_F(DateEditTest, InputKindAndButtonsFollowTheKindUntilAssigned) {
   copy.Assign(&plain);
   EXPECT_FALSE(copy.AssignedValues()->InputKind());
   EXPECT_EQ(copy.InputKind(), ikRegExpr);
+}
+
+// DateButtons is published: written only when set, read back into a fresh edit; restoring
+// the defaults of the properties forgets the explicit buttons and input kind.
+TEST_F(DateEditTest, DateButtonsAreStreamedAndRestoredToTheirDefaults) {
+  Edit->SetName(L"DateEdit1");
+  EXPECT_EQ(String::npos, ComponentToText(Edit).find(L"DateButtons"));
+  Edit->Properties()->SetDateButtons({btnToday, btnOk});
+  Edit->Properties()->SetInputKind(ikStandard);
+  const String text = ComponentToText(Edit);
+  EXPECT_NE(String::npos, text.find(L"Properties.DateButtons = [btnToday, btnOk]")) << text;
+  std::unique_ptr<TvxDateEdit> copy(TvxContainer::Create<TvxDateEdit>(nullptr));
+  TextToComponent(text, copy.get());
+  EXPECT_TRUE(copy->Properties()->DateButtons() == (TDateButtons{btnToday, btnOk}));
+  EXPECT_TRUE(copy->Properties()->AssignedValues()->DateButtons());
+
+  copy->Properties()->RestoreDefaults();
+  EXPECT_FALSE(copy->Properties()->AssignedValues()->DateButtons());
+  EXPECT_FALSE(copy->Properties()->AssignedValues()->InputKind());
+  EXPECT_TRUE(copy->Properties()->DateButtons() == (TDateButtons{btnClear, btnToday}));
+  EXPECT_EQ(ikRegExpr, copy->Properties()->InputKind());
 }
 
 TEST_F(DateEditTest, SmartWordsAreTyped) {

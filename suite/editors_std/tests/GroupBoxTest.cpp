@@ -7,6 +7,9 @@
 #include "StdCtrls.h"
 #include "vxGroupBox.h"
 #include "vxRadioGroup.h"
+#include "vdOffice11.h"
+#include "vdThemeManager.h"
+#include "vdUxTheme.h"
 #include "StdReferenceImage.h"
 
 // Both stay outside the source's namespace so that the test macros find them for RECT.
@@ -257,6 +260,86 @@ TEST_F(GroupBoxTest, PanelCaptionIsIndentedInsideTheContent) {
   TWindowPixels px2(box->Handle());
   EXPECT_EQ(DarkIn(px2, TRect{2, 2, 183, 60}), 0) << "caption moved to the bottom right";
   EXPECT_GT(DarkIn(px2, TRect{100, 60, 174, 94}), 10);
+}
+
+// The native style draws the frame with the system theme's group box part; the caption
+// stays cut out of it.
+TEST_F(GroupBoxTest, NativeFrameIsTheThemesGroupBox) {
+  TTestGroupBox* box = MakeBox(alTopLeft, L"Native");
+  HTHEME theme = vdOpenThemeByType(totButton);
+  ASSERT_NE(nullptr, theme) << "the button theme is needed";
+  box->Style()->LookAndFeel()->SetNativeStyle(true);
+  box->Repaint();
+  Pump(40);
+  ASSERT_TRUE(TvxCustomEditViewData::IsNativeStyle(box->Style()->LookAndFeel()));
+  const TRect frame = box->FrameRect(), cap = box->CaptionRect();
+  TWindowPixels px(box->Handle());
+  // The theme's own drawing of the part over the same rectangle, on the box's background.
+  TBitmap direct(px.W, px.H);
+  direct.Canvas()->Brush()->SetColor(clWhite);
+  direct.Canvas()->FillRect(RECT{0, 0, px.W, px.H});
+  RECT r{frame.left, frame.top, frame.right, frame.bottom};
+  vdUxTheme::DrawThemeBackground(theme, direct.Canvas()->Handle(), 4, 1, &r, nullptr);
+  int differ = 0, checked = 0;
+  for (int y = frame.top + 4; y < frame.bottom - 4; ++y)
+    for (int x : {frame.left, frame.left + 1, frame.right - 2, frame.right - 1}) {
+      ++checked;
+      differ += px.At(x, y) != (direct.Canvas()->Pixel(x, y) & 0xFFFFFF);
+    }
+  EXPECT_EQ(0, differ) << "of " << checked << " side pixels";
+  // The frame's top line under the caption is not drawn, beside it it is.
+  int underCaption = 0, besideCaption = 0;
+  for (int x = cap.left + 2; x < cap.right - 2; ++x)
+    underCaption += px.At(x, frame.top) == (direct.Canvas()->Pixel(x, frame.top) & 0xFFFFFF) &&
+                    px.At(x, frame.top) != RGB(255, 255, 255);
+  for (int x = cap.right + 4; x < frame.right - 8; ++x)
+    besideCaption += px.At(x, frame.top) == (direct.Canvas()->Pixel(x, frame.top) & 0xFFFFFF);
+  EXPECT_EQ(0, underCaption);
+  EXPECT_EQ(frame.right - 8 - cap.right - 4, besideCaption);
+  // Disabled, the theme's disabled part is drawn.
+  box->SetEnabled(false);
+  box->Repaint();
+  Pump(40);
+  TWindowPixels off(box->Handle());
+  vdUxTheme::DrawThemeBackground(theme, direct.Canvas()->Handle(), 4, 2, &r, nullptr);
+  const int y = (frame.top + frame.bottom) / 2;
+  EXPECT_EQ(direct.Canvas()->Pixel(frame.left, y) & 0xFFFFFF, off.At(frame.left, y));
+}
+
+// An active panel under the Office 2003 look paints the background its kind asks for.
+TEST_F(GroupBoxTest, OfficePanelBackgroundFollowsItsKind) {
+  TTestGroupBox* box = MakeBox(alTopLeft, L"");
+  box->Style()->SetBorderStyle(cbsNone);
+  box->Style()->LookAndFeel()->SetKind(lfOffice11);
+  box->PanelStyle()->SetActive(true);
+  const COLORREF a = ColorToRGB(vdOffice11GradientColor1), b = ColorToRGB(vdOffice11GradientColor2);
+  const COLORREF blend =
+      RGB((GetRValue(a) + GetRValue(b)) / 2, (GetGValue(a) + GetGValue(b)) / 2, (GetBValue(a) + GetBValue(b)) / 2);
+  auto similar = [](COLORREF x, COLORREF y) {
+    return std::abs(int(GetRValue(x)) - GetRValue(y)) <= 8 && std::abs(int(GetGValue(x)) - GetGValue(y)) <= 8 &&
+           std::abs(int(GetBValue(x)) - GetBValue(y)) <= 8;
+  };
+  struct Case {
+    TvxPanelOffice11BackgroundKind Kind;
+    COLORREF Top, Bottom;
+  } cases[] = {{pobkStyleColor, RGB(255, 255, 255), RGB(255, 255, 255)},
+               {pobkOffice11Color, blend, blend},
+               {pobkGradient, a, b}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(int(c.Kind));
+    box->PanelStyle()->SetOfficeBackgroundKind(c.Kind);
+    box->Repaint();
+    Pump(40);
+    TWindowPixels px(box->Handle());
+    EXPECT_TRUE(similar(c.Top, px.At(px.W / 2, 1))) << std::hex << px.At(px.W / 2, 1);
+    EXPECT_TRUE(similar(c.Bottom, px.At(px.W / 2, px.H - 5))) << std::hex << px.At(px.W / 2, px.H - 5);
+  }
+  // Without the Office look the kind does not matter: the style colour.
+  box->Style()->LookAndFeel()->SetKind(lfStandard);
+  box->Repaint();
+  Pump(40);
+  TWindowPixels px(box->Handle());
+  EXPECT_EQ(RGB(255, 255, 255), px.At(px.W / 2, px.H / 2));
 }
 
 struct ButtonGroupTest : TFormFixture {

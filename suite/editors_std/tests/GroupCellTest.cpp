@@ -202,6 +202,31 @@ TEST(GroupBoxCell, PaintsOnlyItsBackground) {
   EXPECT_EQ(s.At(6, 6), RGB(0, 0, 255));
 }
 
+// Painted for a radio group control, the captions sit one pixel higher than in a cell, where
+// the control's own button windows put them; the buttons follow the pressed state of those
+// windows.
+TEST(RadioGroupCell, ControlPaintingLiftsCaptionsAndFollowsPressedButtons) {
+  TvxRadioGroupProperties props(nullptr);
+  AddItems(props, {L"Hello"});
+  std::unique_ptr<TvxRadioGroup> group(TvxContainer::Create<TvxRadioGroup>(nullptr));
+  group->Properties()->Items()->Add()->SetCaption(L"Hello");
+  auto topDarkRow = [&](bool AForControl) {
+    RadioCell cell(props);
+    if (AForControl) static_cast<TvxCustomRadioGroupViewData*>(cell.ViewData.get())->Group = group.get();
+    Surface s(120, 30, RGB(255, 255, 255));
+    cell.Calculate(s, TRect{0, 0, 120, 30}, Variant(L"none"));
+    EXPECT_EQ(AForControl, cell.Info->DrawsButtons);
+    cell.Info->PaintEx(s.vx.get());
+    const Integer textLeft = cell.Info->GroupButtons(0)->Bounds.left + cell.Info->GlyphSize.cx + 4;
+    for (int y = 0; y < 30; ++y)
+      if (DarkIn(s, TRect{textLeft, y, 120, y + 1}) > 0) return y;
+    return -1;
+  };
+  const int cellTop = topDarkRow(false), controlTop = topDarkRow(true);
+  ASSERT_GE(cellTop, 1);
+  EXPECT_EQ(cellTop - 1, controlTop);
+}
+
 // A radio group cell as reviewed by eye: three items, the second checked.
 struct RadioGroupCellImage : TFormFixture {};
 

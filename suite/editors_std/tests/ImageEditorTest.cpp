@@ -86,6 +86,41 @@ TEST_F(ImageEditorTest, ValueOfAnyFormatShowsItsPicture) {
   EXPECT_TRUE(Image->EditValue().IsNull());
 }
 
+// A metafile value stays a metafile of its own kind through the editor, whatever class the
+// editor is set to read, and is shown as a picture.
+TEST_F(ImageEditorTest, MetafileValueKeepsItsFormat) {
+  ASSERT_EQ(TMetafile::StaticClass(), FindPictureClassByName(L"TMetafile"));
+  TMetafile meta;
+  meta.SetWidth(40);
+  meta.SetHeight(20);
+  {
+    TMetafileCanvas c(&meta, nullptr);
+    c.Brush()->SetColor(clRed);
+    c.FillRect(RECT{0, 0, 40, 20});
+  }
+  for (bool enhanced : {true, false}) {
+    SCOPED_TRACE(enhanced ? "emf" : "wmf");
+    meta.SetEnhanced(enhanced);
+    TMemoryStream m;
+    meta.SaveToStream(&m);
+    const AnsiString bytes(static_cast<const char*>(m.Memory()), static_cast<size_t>(m.Size()));
+    Image->Properties()->SetGraphicClass(TBitmap::StaticClass());
+    Image->SetEditValue(Variant(bytes));
+    auto* shown = dynamic_cast<TMetafile*>(Image->Picture()->Graphic());
+    ASSERT_NE(nullptr, shown);
+    EXPECT_EQ(enhanced, shown->Enhanced());
+    EXPECT_EQ(40, Image->Picture()->Width());
+    EXPECT_GT(Count(RGB(255, 0, 0), 60, 45, 80, 55), 100);
+    // The value written back is the same kind of metafile, read back by any class.
+    TPicture again;
+    LoadPictureFromValue(&again, nullptr, Image->EditValue());
+    auto* back = dynamic_cast<TMetafile*>(again.Graphic());
+    ASSERT_NE(nullptr, back);
+    EXPECT_EQ(enhanced, back->Enhanced());
+    EXPECT_EQ(20, back->Height());
+  }
+}
+
 TEST_F(ImageEditorTest, SavingThroughTheDialogLeavesNoDialogBehind) {
   auto blue = Solid(8, 8, clBlue);
   Image->Picture()->SetBitmap(blue.get());

@@ -166,6 +166,56 @@ TEST(MemoStreaming, LinesAndPropertiesAreWrittenAndReadBack) {
   EXPECT_EQ(3, copy->Properties()->VisibleLineCount());
 }
 
+// A memo read from a form file has the lines it read as its edit value, and its lines in
+// the edit control once it has a window.
+TEST(MemoStreaming, EditValueComesFromTheLinesOfAFormFile) {
+  std::unique_ptr<TvxMemo> memo(TvxContainer::Create<TvxMemo>(nullptr));
+  memo->SetName(L"Memo1");
+  memo->SetText(L"first\r\nsecond 二");
+  const String text = ComponentToText(memo.get());
+  std::unique_ptr<TvxMemo> copy(TvxContainer::Create<TvxMemo>(nullptr));
+  TextToComponent(text, copy.get());
+  ASSERT_TRUE(VarIsStr(copy->EditValue()));
+  EXPECT_EQ(0u, VarToStr(copy->EditValue()).find(L"first\r\nsecond 二"));
+  EXPECT_EQ(copy->Text(), VarToStr(copy->EditValue()));
+  // A memo without lines in its form keeps a Null value.
+  std::unique_ptr<TvxMemo> empty(TvxContainer::Create<TvxMemo>(nullptr));
+  empty->SetName(L"Memo2");
+  std::unique_ptr<TvxMemo> emptyCopy(TvxContainer::Create<TvxMemo>(nullptr));
+  TextToComponent(ComponentToText(empty.get()), emptyCopy.get());
+  EXPECT_TRUE(VarIsNull(emptyCopy->EditValue()) || VarToStr(emptyCopy->EditValue()).empty());
+}
+
+// The editor talks to the inner control through the memo's helper: always multi-line,
+// never a password echo, and the memo's caret, lines and line settings.
+TEST_F(MemoTest, InnerHelperAnswersForTheMemo) {
+  Set(L"abc\r\ndefg");
+  IvxInnerTextEdit* e = Memo->InnerMemo()->MemoHelper();
+  EXPECT_TRUE(e->GetMultiLine());
+  e->SetEchoMode(eemPassword);
+  e->SetPasswordChar(L'*');
+  EXPECT_EQ(eemNormal, e->GetEchoMode());
+  EXPECT_EQ(L'\0', e->GetPasswordChar());
+  EXPECT_EQ(0, SendMessageW(Memo->InnerMemo()->Handle(), EM_GETPASSWORDCHAR, 0, 0));
+  IvxInnerMemo* m = Memo->InnerMemo()->MemoHelper();
+  m->SetCaretPos(TPoint{2, 1});
+  EXPECT_EQ(2, Memo->CaretPos().x);
+  EXPECT_EQ(1, Memo->CaretPos().y);
+  EXPECT_EQ(Memo->Lines(), m->GetLines());
+  EXPECT_EQ(2, m->GetLines()->Count());
+  m->SetWordWrap(false);
+  m->SetScrollBars(ssVertical);
+  Pump(10);
+  EXPECT_FALSE(Memo->Properties()->WordWrap());
+  EXPECT_TRUE(InnerStyle() & WS_VSCROLL);
+  EXPECT_EQ(String(L"abc\r\ndefg"), VarToStr(e->GetEditValue()));
+  // A value set through the helper becomes the control's lines.
+  e->SetEditValue(Variant(String(L"x\r\ny\r\nz")));
+  Pump(10);
+  EXPECT_EQ(String(L"x\r\ny\r\nz"), VarToStr(e->GetEditValue()));
+  EXPECT_EQ(3, Memo->Lines()->Count());
+}
+
 // A memo's size leaves room for its horizontal scroll bar only on a control, and for the
 // visible line count in any case.
 TEST_F(MemoTest, SizeCountsTheScrollBarAndTheVisibleLines) {

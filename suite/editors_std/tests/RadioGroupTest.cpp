@@ -139,6 +139,26 @@ TEST_F(RadioGroupTest, MouseAndArrowKeysSelectAndReadOnlyKeepsTheValue) {
   EXPECT_EQ(2, Group->EditValue().AsInteger());
 }
 
+TEST_F(RadioGroupTest, ButtonHeldByTheMouseIsPressedInTheGroupsPainting) {
+  Add(L"one");
+  Add(L"two");
+  auto state = [&](int I) {
+    Group->CalculateViewInfo(TPoint{-1, -1}, vxmbNone, TShiftState{}, false);
+    auto* vi = static_cast<TvxButtonGroupViewInfo*>(Group->ViewInfo());
+    return vi->GroupButtons(I)->Data.State;
+  };
+  EXPECT_EQ(ebsNormal, state(1));
+  MoveMouse(ScreenPoint(Button(1), 10, Button(1)->Height() / 2));
+  SendMouseButton(MOUSEEVENTF_LEFTDOWN);
+  Pump(40);
+  EXPECT_EQ(rbsPressed, Button(1)->State());
+  EXPECT_EQ(ebsPressed, state(1));
+  EXPECT_EQ(ebsNormal, state(0));
+  SendMouseButton(MOUSEEVENTF_LEFTUP);
+  Pump(40);
+  EXPECT_NE(ebsPressed, state(1));
+}
+
 TEST_F(RadioGroupTest, FourItemsInThreeColumnsFollowTheColumnRule) {
   Group->Properties()->SetColumns(3);
   for (const wchar_t* c : {L"A", L"B", L"C", L"D"}) Add(c);

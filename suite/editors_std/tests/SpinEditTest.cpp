@@ -9,6 +9,9 @@
 #include "../../core/tests/ControlsTestSupport.h"
 #include "Streaming.h"
 #include "SysUtils.h"
+#include "../../editors/tests/EditTestSurface.h"
+#include "vdThemeManager.h"
+#include "vdUxTheme.h"
 #include "vxButtonEdit.h"
 #include "vxSpinEdit.h"
 
@@ -277,6 +280,52 @@ TEST_F(SpinEditTest, TypedTextAndValidation) {
   EXPECT_DOUBLE_EQ(Edit->Value().AsDouble(), 7);
   EXPECT_TRUE(Edit->Increment(sebForward));
   EXPECT_DOUBLE_EQ(Edit->Value().AsDouble(), 8);
+}
+
+// In the native style the spin buttons are the spin theme's arrows in their states, drawn
+// by the theme itself; other styles keep the drawn arrows.
+TEST_F(SpinEditTest, NativeStyleDrawsTheSpinThemesButtons) {
+  HTHEME theme = vdOpenThemeByType(totSpin);
+  if (!theme) GTEST_SKIP() << "no spin theme";
+  struct Case {
+    TvxSpinEditButtonsPosition Position;
+    int BackPart, ForwardPart;
+  } cases[] = {{sbpVert, 2, 1}, {sbpHorzRight, 4, 3}, {sbpHorzLeftRight, 4, 3}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(int(c.Position));
+    TvxSpinEdit* e = Make(10);
+    e->ActiveProperties()->SpinButtons()->SetPosition(c.Position);
+    e->Style()->LookAndFeel()->SetNativeStyle(true);
+    e->ShortRefreshContainer(false);
+    Pump(20);
+    TvxCustomEditViewInfo* vi = e->ViewInfo();
+    ASSERT_GE(vi->ButtonCount(), 2);
+    EXPECT_EQ(c.BackPart, vi->Buttons(sebBackward)->Data.NativePart);
+    EXPECT_EQ(c.ForwardPart, vi->Buttons(sebForward)->Data.NativePart);
+    EXPECT_EQ(1, vi->Buttons(sebForward)->Data.NativeState);
+    zs_edit_test::Surface painted(e->Width(), e->Height(), RGB(1, 2, 3));
+    e->PaintTo(painted.dc, 0, 0);
+    for (int i : {int(sebBackward), int(sebForward)}) {
+      const TRect b = vi->Buttons(i)->Bounds;
+      zs_edit_test::Surface direct(e->Width(), e->Height(), RGB(1, 2, 3));
+      vdUxTheme::DrawThemeBackground(theme, direct.dc, vi->Buttons(i)->Data.NativePart,
+                                     vi->Buttons(i)->Data.NativeState, &b, nullptr);
+      int same = 0, total = 0;
+      for (int y = b.top + 1; y < b.bottom - 1; ++y)
+        for (int x = b.left + 1; x < b.right - 1; ++x, ++total) same += painted.At(x, y) == direct.At(x, y);
+      EXPECT_GT(same, total * 9 / 10) << "button " << i;
+    }
+    // Disabled, the buttons take the theme's disabled state.
+    e->SetEnabled(false);
+    e->ShortRefreshContainer(false);
+    EXPECT_EQ(4, e->ViewInfo()->Buttons(sebForward)->Data.NativeState);
+    // Without the native style no button is themed.
+    e->Style()->LookAndFeel()->SetNativeStyle(false);
+    e->ShortRefreshContainer(false);
+    EXPECT_EQ(0, e->ViewInfo()->Buttons(sebForward)->Data.NativeState);
+    EXPECT_EQ(0, e->ViewInfo()->Buttons(sebForward)->Data.NativePart);
+    delete e;
+  }
 }
 
 TEST(SpinEditStreaming, ZeroIncrementsSurviveAStream) {

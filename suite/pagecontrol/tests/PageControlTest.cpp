@@ -249,4 +249,81 @@ TEST_F(PageControlTest, DockedClientsGetAPageThatLeavesWithThem) {
   delete tool;
 }
 
+// A control dragged with the mouse onto the page control gets a page of its own; dragged
+// out by its tab and released away from any site it floats in a host window of its own;
+// dragged from there onto the page control it docks again and the host goes.
+TEST_F(PageControlTest, ClientDocksByMouseFloatsOutByItsTabAndComesBack) {
+  P->SetDockSite(true);
+  Form->SetClientHeight(270);
+  auto* tool = new TPanel(Form);
+  tool->SetBounds(10, 195, 120, 60);
+  tool->SetParent(Form);
+  tool->SetDragKind(dkDock);
+  tool->SetDragMode(dmAutomatic);
+  std::vector<std::string> ends;
+  tool->OnEndDock = [&](TObject*, TObject* T, int, int) { ends.push_back(T == P ? "P" : T ? "other" : "nil"); };
+  Pump(40);
+  auto drag = [&](POINT From, POINT To) {
+    vx_test::MoveMouse(From);
+    vx_test::SendMouseButton(MOUSEEVENTF_LEFTDOWN);
+    Pump(40);
+    for (int i = 1; i <= 6; ++i)
+      vx_test::MoveMouse(POINT{From.x + (To.x - From.x) * i / 6, From.y + (To.y - From.y) * i / 6});
+    vx_test::SendMouseButton(MOUSEEVENTF_LEFTUP);
+    Pump(60);
+  };
+  auto floatingHosts = [&] {
+    int n = 0;
+    for (Integer i = 0; i < Form->ComponentCount(); ++i)
+      if (Is<TCustomDockForm>(Form->Components(i))) ++n;
+    return n;
+  };
+
+  drag(vx_test::ScreenPoint(tool, 40, 30), vx_test::ScreenPoint(P, 150, 100));
+  ASSERT_EQ(P, tool->HostDockSite());
+  ASSERT_EQ(4, P->PageCount());
+  TvxTabSheet* page = P->Pages(3);
+  EXPECT_EQ(page, tool->Parent());
+  EXPECT_EQ(page, P->ActivePage());
+  EXPECT_EQ(alClient, tool->Align());
+
+  const TRect r = page->Tab()->VisibleRect();
+  const POINT tab = vx_test::ScreenPoint(P, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  RECT formRect{};
+  GetWindowRect(Form->Handle(), &formRect);
+  drag(tab, POINT{tab.x, formRect.bottom + 80});
+  auto* host = dynamic_cast<TCustomDockForm*>(tool->HostDockSite());
+  ASSERT_NE(nullptr, host);
+  EXPECT_EQ(host, tool->Parent());
+  EXPECT_TRUE(IsWindowVisible(host->Handle()));
+  EXPECT_EQ(3, P->PageCount()) << "its page went with it";
+  EXPECT_EQ(0, P->DockClientCount());
+  EXPECT_EQ(S[0], P->ActivePage());
+
+  drag(vx_test::ScreenPoint(tool, 30, 20), vx_test::ScreenPoint(P, 150, 100));
+  EXPECT_EQ(P, tool->HostDockSite());
+  ASSERT_EQ(4, P->PageCount());
+  EXPECT_EQ(P->Pages(3), tool->Parent());
+  EXPECT_EQ(alClient, tool->Align());
+  EXPECT_EQ((std::vector<std::string>{"P", "nil", "P"}), ends);
+  EXPECT_TRUE(vx_test::PumpUntil([&] { return floatingHosts() == 0; })) << "the emptied host goes away";
+}
+
+// CM_UNDOCKCLIENT, the undocking request of another host's protocol, prepares the client
+// to leave its page (it no longer fills it) and lets it go; the page goes with it.
+TEST_F(PageControlTest, UndockClientMessageLetsTheClientLeaveItsPage) {
+  P->SetDockSite(true);
+  auto* tool = new TPanel(Form);
+  tool->SetBounds(0, 185, 60, 10);
+  tool->SetParent(Form);
+  ASSERT_TRUE(tool->ManualDock(P));
+  ASSERT_EQ(alClient, tool->Align());
+  EXPECT_EQ(0, P->Perform(CM_UNDOCKCLIENT, reinterpret_cast<WPARAM>(Form), reinterpret_cast<LPARAM>(tool)));
+  EXPECT_EQ(alNone, tool->Align());
+  EXPECT_TRUE(tool->ManualDock(nullptr));
+  EXPECT_EQ(3, P->PageCount());
+  EXPECT_EQ(0, P->DockClientCount());
+  delete tool;
+}
+
 }  // namespace ZS_UNITY_ID

@@ -3,7 +3,9 @@
 // through OnChange and AbsolutePath; the selected folder set by PIDL or path.
 #include <gtest/gtest.h>
 
+#include "ExtCtrls.h"
 #include "ShellTestSupport.h"
+#include "StdCtrls.h"
 #include "Streaming.h"
 #include "vxShellTreeView.h"
 
@@ -192,6 +194,54 @@ TEST_F(ShellTreeViewControlTest, SelectingByMouseAndKeyboardReportsTheFolder) {
   Key(VK_HOME);
   EXPECT_EQ(computer, Inner->Selected());
   EXPECT_EQ(L"ExplorerTreeView|" + computer->Text() + L"|", Form->Changes.back());
+}
+
+// Tab and Shift+Tab leave the folder tree from its inner tree both ways, as in the main
+// window, where the tree stands between a panel's controls and the rest of the form.
+TEST_F(ShellTreeViewControlTest, TabAndShiftTabLeaveTheTreeBothWays) {
+  auto* panel = new TPanel(Form);
+  panel->SetParent(Form);
+  panel->SetBounds(200, 0, 200, 200);
+  panel->SetTabOrder(0);
+  auto* before = new TEdit(Form);
+  before->SetParent(panel);
+  before->SetBounds(10, 10, 150, 24);
+  auto* after = new TEdit(Form);
+  after->SetParent(Form);
+  after->SetBounds(210, 300, 150, 24);
+  after->SetTabOrder(2);
+  ASSERT_EQ(1, Tree->TabOrder());
+  Show();
+  SetForegroundWindow(Form->Handle());
+  auto press = [](WORD Vk, bool Shift) {
+    std::vector<INPUT> in;
+    auto add = [&](WORD K, bool Up) {
+      INPUT i{};
+      i.type = INPUT_KEYBOARD;
+      i.ki.wVk = K;
+      i.ki.dwFlags = Up ? KEYEVENTF_KEYUP : 0;
+      in.push_back(i);
+    };
+    if (Shift) add(VK_SHIFT, false);
+    add(Vk, false);
+    add(Vk, true);
+    if (Shift) add(VK_SHIFT, true);
+    SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+    Pump(80);
+  };
+  Tree->SetFocus();
+  Pump(30);
+  ASSERT_EQ(Inner->Handle(), GetFocus());
+
+  press(VK_TAB, true);
+  EXPECT_EQ(before->Handle(), GetFocus()) << "Shift+Tab goes back to the panel's edit";
+  press(VK_TAB, false);
+  EXPECT_EQ(Inner->Handle(), GetFocus());
+  press(VK_TAB, false);
+  EXPECT_EQ(after->Handle(), GetFocus()) << "Tab goes on past the tree";
+  press(VK_TAB, true);
+  EXPECT_EQ(Inner->Handle(), GetFocus());
+  EXPECT_TRUE(Tree->Focused());
 }
 
 TEST_F(ShellTreeViewControlTest, SelectedFolderSetByPathOrPidlAndKeptAcrossWindows) {

@@ -11,6 +11,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -209,6 +210,35 @@ class TRefusingBinding : public TvxCustomDataBinding {
   }
   bool Refuse = false;
   Integer Updates = 0;
+  // Actions reach the binding after the control declined them.
+  bool ExecuteAction(TBasicAction* Action) override {
+    Actions.push_back(L"binding run " + Action->Name());
+    return TakeActions;
+  }
+  bool UpdateAction(TBasicAction* Action) override {
+    Actions.push_back(L"binding update " + Action->Name());
+    return TakeActions;
+  }
+  bool TakeActions = false;
+  std::vector<String> Actions;
+};
+
+// Works on the shell tree container only, as an action class for one kind of control does.
+class TTreeAction : public TBasicAction {
+ public:
+  using TBasicAction::TBasicAction;
+  std::vector<String>* Log = nullptr;
+  bool HandlesTarget(TObject* Target) override { return dynamic_cast<TvxShellTreeView*>(Target) != nullptr; }
+  void ExecuteTarget(TObject* Target) override { Log->push_back(L"run on " + static_cast<TComponent*>(Target)->Name()); }
+  void UpdateTarget(TObject* Target) override {
+    Log->push_back(L"update on " + static_cast<TComponent*>(Target)->Name());
+  }
+};
+
+// Works on nothing: only a binding may take it.
+class TNoTargetAction : public TBasicAction {
+ public:
+  using TBasicAction::TBasicAction;
 };
 
 class TBoundShellTree : public TvxShellTreeView {
@@ -269,6 +299,110 @@ TEST(ShellTreeContainer, LeavingUpdatesTheBindingAndARefusalKeepsTheFocus) {
   EXPECT_EQ(1u, errors.size());
   form.reset();
   Pump(20);
+}
+
+// An action reaches the shell tree through the focused inner control: the inner control
+// declines it and asks the container's binding, then the container works on it itself or
+// asks its binding in turn.
+TEST(ShellTreeContainer, ActionsRunAndUpdateThroughTheControlThenItsBinding) {
+  auto form = std::make_unique<TForm>(nullptr);
+  form->SetBounds(40, 40, 500, 300);
+  auto* tree = new TBoundShellTree(form.get());
+  tree->AfterConstruction();
+  tree->SetName(L"Folders");
+  tree->SetParent(form.get());
+  tree->SetBounds(0, 0, 200, 280);
+  form->Show();
+  SetForegroundWindow(form->Handle());
+  Pump(60);
+  tree->SetFocus();
+  Pump(20);
+  ASSERT_EQ(tree->InnerTreeView()->Handle(), GetFocus());
+  std::vector<String>& log = tree->Binding->Actions;
+
+  TTreeAction open(nullptr);
+  open.SetName(L"Open");
+  open.Log = &log;
+  EXPECT_TRUE(open.Execute());
+  EXPECT_TRUE(open.Update());
+  EXPECT_EQ((std::vector<String>{L"binding run Open", L"run on Folders", L"binding update Open",
+                                 L"update on Folders"}),
+            log);
+
+  log.clear();
+  TNoTargetAction other(nullptr);
+  other.SetName(L"Other");
+  EXPECT_FALSE(other.Execute()) << "neither the controls nor the binding took it";
+  EXPECT_EQ((std::vector<String>{L"binding run Other", L"binding run Other"}), log);
+  log.clear();
+  tree->Binding->TakeActions = true;
+  EXPECT_TRUE(other.Execute());
+  EXPECT_TRUE(other.Update());
+  EXPECT_EQ((std::vector<String>{L"binding run Other", L"binding update Other"}), log);
+  form.reset();
+  Pump(20);
+}
+
+// The header shows a sort mark in a section whose description carries a sort order, as
+// a program watching the list's window procedure may add: ascending and descending marks
+// differ, other sections stay as they were, and without a sort order no mark is painted.
+TEST_F(ShellListContainerTest, ASortOrderInTheSectionDescriptionPaintsTheSortMark) {
+  List->Style()->LookAndFeel()->SetKind(lfStandard);
+  List->Style()->LookAndFeel()->SetNativeStyle(false);
+  List->SetListViewStyle(lvsReport);
+  Pump(40);
+  HWND header = Inner->HeaderHandle();
+  ASSERT_TRUE(header);
+  Byte order = 0;
+  Inner->SetWindowProc([&, base = Inner->WindowProc()](TMessage& M) {
+    base(M);
+    if (M.Msg == WM_VXSHELL_HEADERITEMINFO && M.WParam == 0)
+      reinterpret_cast<THeaderItemInfo*>(M.LParam)->SortOrder = order;
+  });
+  const RECT first = Info(0).Rect;
+  ASSERT_GT(first.right - first.left, 40);
+  // The mark's place: the 7 pixels ending 4 before the section's right edge.
+  auto markPixels = [&](const THeaderShot& Shot) {
+    std::vector<DWORD> r;
+    for (Integer y = 2; y < Shot.Height - 2; ++y)
+      for (Integer x = first.right - 11; x < first.right - 4; ++x) r.push_back(Shot.At(x, y));
+    return r;
+  };
+  // The second section's pixels, which no sort order of the first may touch.
+  const RECT second = Info(1).Rect;
+  auto secondPixels = [&](const THeaderShot& Shot) {
+    std::vector<DWORD> r;
+    for (Integer y = 0; y < Shot.Height; ++y)
+      for (Integer x = second.left; x < second.right; ++x) r.push_back(Shot.At(x, y));
+    return r;
+  };
+  const THeaderShot plain = ShootHeader(header);
+  order = 1;
+  const THeaderShot up = ShootHeader(header);
+  order = 2;
+  const THeaderShot down = ShootHeader(header);
+  EXPECT_NE(markPixels(plain), markPixels(up)) << "an ascending mark is painted";
+  EXPECT_NE(markPixels(plain), markPixels(down)) << "a descending mark is painted";
+  EXPECT_NE(markPixels(up), markPixels(down));
+  EXPECT_EQ(secondPixels(plain), secondPixels(up));
+  EXPECT_EQ(secondPixels(plain), secondPixels(down));
+  order = 0;
+  EXPECT_TRUE(plain == ShootHeader(header)) << "without a sort order nothing is left of the mark";
+}
+
+// The list keeps its icons arranged only when its icon options ask for it, also in a
+// window made again.
+TEST_F(ShellListContainerTest, AutoArrangeStyleFollowsTheIconOptions) {
+  auto arranged = [&] { return (GetWindowLongW(Inner->Handle(), GWL_STYLE) & LVS_AUTOARRANGE) != 0; };
+  EXPECT_FALSE(Inner->IconOptions()->AutoArrange());
+  EXPECT_FALSE(arranged());
+  Inner->IconOptions()->SetAutoArrange(true);
+  EXPECT_TRUE(arranged());
+  Inner->RecreateWnd();
+  Pump(20);
+  EXPECT_TRUE(arranged());
+  Inner->IconOptions()->SetAutoArrange(false);
+  EXPECT_FALSE(arranged());
 }
 
 }  // namespace ZS_UNITY_ID

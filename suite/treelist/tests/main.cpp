@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "SuitePageControlUnits.h"
 #include "SuiteTreeListUnits.h"
 
 namespace {
@@ -33,5 +34,8 @@ int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "--write-clipboard-text") == 0) return WriteClipboardText(argv[2]);
   ::testing::InitGoogleTest(&argc, argv);
   TUnitScope units(SuiteTreeListUnits);
+  // The customization form shows its lists on a page control: its units start after the
+  // tree list's, in the program's order.
+  TUnitScope pageControlUnits(SuitePageControlUnits);
   return RUN_ALL_TESTS();
 }
