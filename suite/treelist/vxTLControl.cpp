@@ -668,11 +668,13 @@ void TvxCustomTreeList::RemoveColumn(TvxTreeListColumn* AColumn) {
   if (FFocusedColumn == AColumn) FFocusedColumn = nullptr;
   if (FPreview->Column() == AColumn) FPreview->SetColumn(nullptr);
   if (FOptionsView->CategorizedColumn() == AColumn) FOptionsView->SetCategorizedColumn(nullptr);
-  // Summary items that summed the column sum their own columns again (none is left to
-  // care while the tree list is freed).
-  if (!FDestroying) FSummary->ColumnRemoved(AColumn);
   if (!FDestroying) {
+    // The column's data item goes with it, so that the column list and the data
+    // controller's items agree again before anything walks the columns.
     FDataController->RemoveItem(index);
+    // Summary items that summed the column sum their own columns again (none is left to
+    // care while the tree list is freed).
+    FSummary->ColumnRemoved(AColumn);
     RebuildSortColumns();
     AddChanges({tcColumns});
     LayoutChanged();

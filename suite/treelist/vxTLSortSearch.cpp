@@ -144,12 +144,19 @@ bool TvxCustomTreeList::DoMoveTo(TvxTreeListNode* AttachNode, TvxTreeListNodeAtt
 
 void TvxCustomTreeList::DoMoveNodes(TvxTreeListNode* ADest, TvxTreeListNodeAttachMode AMode, bool AIsCopy,
                                     const std::vector<TvxTreeListNode*>& ANodes) {
-  for (auto it = ANodes.rbegin(); it != ANodes.rend(); ++it) {
+  // The nodes keep their order at the destination: a mode that puts each node first is
+  // served from the last node to the first, the others (appending, inserting before the
+  // destination, and every copy, which appends) from the first to the last.
+  auto place = [&](TvxTreeListNode* ANode) {
     if (AIsCopy)
-      CopyNode(*it, ADest);
+      CopyNode(ANode, ADest);
     else
-      MoveNode(*it, ADest, AMode);
-  }
+      MoveNode(ANode, ADest, AMode);
+  };
+  if (!AIsCopy && (AMode == tlamAddFirst || AMode == tlamAddChildFirst))
+    std::for_each(ANodes.rbegin(), ANodes.rend(), place);
+  else
+    std::for_each(ANodes.begin(), ANodes.end(), place);
 }
 
 TvxTreeListNode* TvxCustomTreeList::CopyNode(TvxTreeListNode* ASource, TvxTreeListNode* AParent) {

@@ -29,7 +29,7 @@ String TvxTreeListColumn::GetStorageObjectName() {
   bool unique = !Name().empty();
   if (unique && FTreeList)
     for (Integer i = 0; i < FTreeList->ColumnCount() && unique; ++i)
-      unique = FTreeList->Columns(i) == this || !SameText(FTreeList->Columns(i)->Name(), Name());
+      if (TvxTreeListColumn* c = FTreeList->Columns(i)) unique = c == this || !SameText(c->Name(), Name());
   if (unique) return Name();
   return String(ClassName()) + IntToStr(ItemIndex());
 }
@@ -237,7 +237,8 @@ void RestoreTreeList(TvxCustomTreeList* ATreeList, bool& ARestoring, String& ASt
   TvxTreeListUpdateScope lock(ATreeList);
   // The places stay as they are unless the storage gives others.
   for (Integer i = 0; i < ATreeList->Bands()->Count(); ++i) ATreeList->Bands()->Items(i)->Position()->StoreWishes();
-  for (Integer i = 0; i < ATreeList->ColumnCount(); ++i) ATreeList->Columns(i)->Position()->StoreWishes();
+  for (Integer i = 0; i < ATreeList->ColumnCount(); ++i)
+    if (TvxTreeListColumn* c = ATreeList->Columns(i)) c->Position()->StoreWishes();
   {
     TValueScope<bool> restoring(ARestoring, true);
     ((*storage).*ARestore)(ATreeList);

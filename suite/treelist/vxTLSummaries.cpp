@@ -109,7 +109,10 @@ void TvxTreeListSummary::RefreshItemLists() {
   FFooterSummaryRowCount = FFooterSummaryVisibleCount = 0;
   FGroupFooterSummaryRowCount = FGroupFooterSummaryVisibleCount = 0;
   for (Integer i = 0; i < FTreeList->ColumnCount(); ++i) {
+    // A data item may have no column object (items added to a bare model's controller):
+    // it has no summary items.
     TvxTreeListColumn* c = FTreeList->Columns(i);
+    if (!c) continue;
     const bool shown = c->ActuallyVisible();
     const Integer lines = std::max(c->Position()->LineCount(), 1);
     auto collect = [&](TvxTreeListSummaryItems* AItems, std::vector<TvxTreeListSummaryItem*>& AList, bool AShown,
@@ -144,9 +147,11 @@ void TvxTreeListSummary::ColumnRemoved(TvxTreeListColumn* AColumn) {
 void TvxTreeListSummary::Calculate() {
   // Changes the batch has not processed yet (the update lock is held) may have freed or
   // added items: the lists are taken afresh before they are read.
+  // Nothing is calculated while the tree list is freed: its columns leave one by one.
+  if (FTreeList->Destroying()) return;
   const TvxTreeListChanges pending = FTreeList->Changes();
   if (pending.Contains(tcStructure) || pending.Contains(tcData) || pending.Contains(tcColumns)) RefreshItemLists();
-  if (!FIsDirty || FTreeList->Destroying()) return;
+  if (!FIsDirty) return;
   FIsDirty = false;
   CalculateTree();
   if (FTreeList->OnAfterSummary) FTreeList->OnAfterSummary(FTreeList);

@@ -179,6 +179,35 @@ TEST_F(SummaryTree, TheSummaryEventReplacesSkipsOrRecountsValues) {
   EXPECT_TRUE(VarIsNull(avg->NodeValue(root)));
 }
 
+TEST_F(SummaryTree, ADeletedColumnLeavesEverySummaryList) {
+  Item(qty, true, skSum);
+  Item(qty, false, skSum);
+  // Name's maximum, calculated over the quantities until the quantity column goes.
+  TvxTreeListSummaryItem* maxOver = Item(name, true, skMax);
+  maxOver->SetCalculatedColumn(qty);
+  TvxTreeListSummaryItem* groupCount = Item(day, false, skCount);
+  Node* root = tl.Root();
+  EXPECT_EQ(maxOver->NodeValue(root).AsInteger(), 7);
+  ASSERT_EQ(root->FooterSummaryCount(), 2);
+  {
+    // Read while the deletion's batch is still pending: the lists are taken afresh.
+    TvxTreeListUpdateScope lock(&tl);
+    delete qty;
+    EXPECT_EQ(root->FooterSummaryCount(), 1);
+    EXPECT_EQ(VarToStr(maxOver->NodeValue(root)), L"N7");
+  }
+  EXPECT_EQ(maxOver->AbsoluteIndex(), 0);
+  EXPECT_EQ(maxOver->AssignedCalculatedColumn(), nullptr);
+  EXPECT_EQ(root->FooterSummaryTexts(0), L"N7");  // text shows as it is
+  EXPECT_EQ(A->FooterSummaryCount(), 1);
+  EXPECT_EQ(groupCount->NodeValue(A).AsInteger(), 3);
+  // The last columns go while the tree list still holds nodes and summaries.
+  delete day;
+  delete name;
+  EXPECT_EQ(root->FooterSummaryCount(), 0);
+  EXPECT_EQ(tl.ColumnCount(), 0);
+}
+
 TEST_F(SummaryTree, VisibleCountsCountOnlyVisibleItems) {
   TvxTreeListSummaryItem* first = Item(qty, true, skSum);
   Item(qty, true, skCount);
