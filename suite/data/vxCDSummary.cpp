@@ -50,6 +50,22 @@ TvxSummaryValueType GetSummaryValueType(TVarType AVarType) {
 
 }  // namespace
 
+String vxCustomData::FormatSummaryValue(const Variant& AValue, TvxSummaryKind AKind,
+                                        const std::function<String(TvxSummaryValueType)>& AGetFormat) {
+  if (AValue.IsNull() || AValue.IsEmpty()) return String();
+  const TVarType vt = VarTypeBase(AValue);
+  // A text (the minimum or maximum of a text column) has no number to format: it shows as
+  // it is instead of failing to convert.
+  if (AKind == skNone || (vt != varDate && !VarIsNumeric(AValue))) return VarToStr(AValue);
+  const String f = AGetFormat(GetSummaryValueType(vt));
+  if (vt != varDate || AKind == skCount) return FormatFloat(f, AValue.AsDouble());
+  const TDateTime d = AValue.AsDateTime();
+  const bool hasTime = TimePartOf(d) != 0, hasDate = DatePartOf(d) != 0;
+  if (hasTime && hasDate) return f + DateTimeToStr(d);
+  if (hasTime) return f + FormatDateTime(FormatSettings.LongTimeFormat, d);
+  return f + FormatDateTime(FormatSettings.ShortDateFormat, d);
+}
+
 // --- Items ----------------------------------------------------------------------------------
 
 bool TvxCustomDataSummaryItem::IsCurrencyValueType(TVarType AVarType) { return IsCurrencyVarType(AVarType); }
@@ -98,18 +114,7 @@ void TvxCustomDataSummaryItem::SetKind(TvxSummaryKind Value) {
 String TvxCustomDataSummaryItem::GetFormatString(TvxSummaryValueType, bool) { return FFormat; }
 
 String TvxCustomDataSummaryItem::FormatValue(const Variant& AValue, bool AIsFooter) {
-  if (AValue.IsNull() || AValue.IsEmpty()) return String();
-  if (FKind == skNone) return VarToStr(AValue);
-  const TVarType vt = VarTypeBase(AValue);
-  const String f = GetFormatString(GetSummaryValueType(vt), AIsFooter);
-  if (vt == varDate && FKind != skCount) {
-    const TDateTime d = AValue.AsDateTime();
-    const bool hasTime = TimePartOf(d) != 0, hasDate = DatePartOf(d) != 0;
-    if (hasTime && hasDate) return f + DateTimeToStr(d);
-    if (hasTime) return f + FormatDateTime(FormatSettings.LongTimeFormat, d);
-    return f + FormatDateTime(FormatSettings.ShortDateFormat, d);
-  }
-  return FormatFloat(f, AValue.AsDouble());
+  return FormatSummaryValue(AValue, FKind, [&](TvxSummaryValueType AType) { return GetFormatString(AType, AIsFooter); });
 }
 
 TvxDataSummaryItem::TvxDataSummaryItem(TObject* ACollection)

@@ -579,6 +579,11 @@ using TvxSummaryOptions = Set<TvxSummaryOption, 4>;
 // The default display format of a summary of a kind at a position; empty for skNone.
 void GetDefaultSummaryFormat(TvxSummaryValueType AValueType, TvxSummaryKind AKind, TvxSummaryPosition APosition,
                              String& AFormat);
+// The display text of a summary value: empty for Null, the value's text for skNone, else
+// the value formatted with AGetFormat's format for its value type (a date is appended to
+// the format text as a date).
+String FormatSummaryValue(const Variant& AValue, TvxSummaryKind AKind,
+                          const std::function<String(TvxSummaryValueType)>& AGetFormat);
 }  // namespace vxCustomData
 
 class TvxDataSummary;

@@ -18,6 +18,11 @@ using TvxGetStorageModesEvent = std::function<TvxStorageModes()>;
 using TvxGetComponentByNameEvent = std::function<TComponent*(const String& AName)>;
 using TvxTestClassPropertyEvent = std::function<bool(const String& AName, TObject* AObject)>;
 using TvxGetUseInterfaceOnlyEvent = std::function<bool()>;
+// Hooks through which a stored object's owner adds properties and their values.
+using TvxGetStoredPropertiesEvent = std::function<void(TObject* Sender, TStrings* AProperties)>;
+using TvxGetStoredPropertyValueEvent = std::function<void(TObject* Sender, const String& AName, Variant& AValue)>;
+using TvxSetStoredPropertyValueEvent = std::function<void(TObject* Sender, const String& AName, const Variant& AValue)>;
+using TvxInitStoredObjectEvent = std::function<void(TObject* Sender, TObject* AObject)>;
 
 // An object's name in the store and its property values. {79A05009-CAC3-47E8-B454-F6F3D91F495D}
 class IvxStorageObject {

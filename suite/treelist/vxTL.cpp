@@ -101,8 +101,10 @@ namespace {
 void InitTreeList() {
   RegisterClass(TvxTreeList::StaticClass());
   RegisterClass(TvxTreeListColumn::StaticClass());
+  RegisterClass(TvxTreeListStyleSheet::StaticClass());
 }
 void FinTreeList() {
+  UnRegisterClass(TvxTreeListStyleSheet::StaticClass());
   UnRegisterClass(TvxTreeListColumn::StaticClass());
   UnRegisterClass(TvxTreeList::StaticClass());
 }

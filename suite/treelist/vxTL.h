@@ -20,6 +20,7 @@
 #include "StdCtrls.h"
 #include "Classes.h"
 #include "vxLookAndFeelPainters.h"
+#include "vxStorage.h"
 
 DECLARE_EXCEPTION(EvxTreeList, Exception)
 
@@ -120,6 +121,13 @@ Integer vxCompareNodesByRecordIndex(TvxTreeListNode* A, TvxTreeListNode* B);
 Integer vxCompareNodesForDeleting(TvxTreeListNode* A, TvxTreeListNode* B);
 
 // --- Nodes ------------------------------------------------------------------------------
+
+// One summary total of a node: the final value, the accumulator and the values counted.
+struct TvxTreeListSummaryInfo {
+  Variant Value;
+  Variant TempValue;
+  Integer Count = 0;
+};
 
 class TvxTreeListNode : public TPersistent, public IvxDragSizing {
   DECLARE_CLASS(TvxTreeListNode, TPersistent)
@@ -225,6 +233,13 @@ class TvxTreeListNode : public TPersistent, public IvxDragSizing {
   Integer OriginalIndex() const { return FOriginalIndex; }
   Pointer Handle() const { return FHandle; }
 
+  // The summary totals shown under the node's children (the root's: the footer's), one per
+  // item of the summary's group-footer (footer) list; a node without children has none.
+  Integer FooterSummaryCount() const;
+  // Raises the list-index error outside 0 .. FooterSummaryCount - 1.
+  Variant FooterSummaryValues(Integer AIndex);
+  String FooterSummaryTexts(Integer AIndex);
+
   // Values, one per column item index.
   Variant Values(Integer AIndex);
   void SetValues(Integer AIndex, const Variant& Value);
@@ -286,6 +301,9 @@ class TvxTreeListNode : public TPersistent, public IvxDragSizing {
   Integer FImageIndexes[5] = {-1, -1, -1, -1, -1};
   Integer FVisibleIndex = -1;
   bool FDeletionAnnounced = false;
+  friend class TvxTreeListSummary;
+  friend class TvxTreeListSummaryItem;
+  std::vector<TvxTreeListSummaryInfo> FSummaryInfo;
 };
 
 class TvxTreeListRootNode : public TvxTreeListNode {
@@ -355,6 +373,7 @@ class TvxTreeListDataController : public TObject {
   bool HasEditData() const;
   TvxTreeListNode* EditingNode() const { return FEditingNode; }
   bool IsValueChanged() const { return FIsValueChanged; }
+  void ResetValueChanged() { FIsValueChanged = false; }
 
   Integer AllocatedRecords() const { return FAllocatedRecords; }
   void SetAllocatedRecords(Integer Value) { FAllocatedRecords = Value; }
@@ -470,7 +489,8 @@ class TvxTreeListOptionsData : public TvxControlOptionsData {
   bool Deleting = true;
   bool Inserting = false;
   bool SummaryNullIgnore() const { return FSummaryNullIgnore; }
-  void SetSummaryNullIgnore(bool Value) { FSummaryNullIgnore = Value; }
+  // A change recalculates the summaries.
+  void SetSummaryNullIgnore(bool Value);
 
  protected:
   void EditingTurnedOff() override;
@@ -593,6 +613,18 @@ class TvxTreeListStyles : public TvxStyles {
   virtual TvxViewParams DoGetNodeContentParams(TvxTreeListNode* ANode, TvxStyle* AStyle);
   virtual TvxViewParams DoGetPreviewParams(TvxTreeListNode* ANode);
   TvxViewParams Lookup(Integer AIndex, TObject* AData, TvxStyle* AStyle);
+};
+
+// A named set of tree-list styles that tree lists can share through their StyleSheet.
+class TvxTreeListStyleSheet : public TvxCustomStyleSheet {
+  DECLARE_CLASS(TvxTreeListStyleSheet, TvxCustomStyleSheet)
+  PUBLISHED(TvxTreeListStyleSheet)
+ public:
+  using TvxCustomStyleSheet::TvxCustomStyleSheet;
+  TvxCustomStylesClass GetStylesClass() const override { return TvxTreeListStyles::StaticClass(); }
+  TvxTreeListStyles* Styles();
+  // Assigns into the sheet's own styles.
+  void SetStyles(TvxTreeListStyles* Value);
 };
 
 // --- Columns and bands ------------------------------------------------------------------
@@ -801,6 +833,7 @@ class TvxTreeListColumnDataBinding : public TvxItemDataBinding {
 // --- Column summaries ---------------------------------------------------------------------
 
 enum TvxSummaryKind { skNone, skSum, skMin, skMax, skCount, skAverage };
+ENUM_TYPEINFO(TvxSummaryKind, skNone, skSum, skMin, skMax, skCount, skAverage)
 
 class TvxTreeListSummaryItem;
 class TvxTreeListSummaryItems;
@@ -814,6 +847,7 @@ using TvxTreeListSummaryItemGetTextEvent =
 // a node's children). Every change relays the tree list out.
 class TvxTreeListSummaryItem : public TCollectionItem {
   DECLARE_CLASS(TvxTreeListSummaryItem, TCollectionItem)
+  PUBLISHED(TvxTreeListSummaryItem)
  public:
   explicit TvxTreeListSummaryItem(TCollection* ACollection) : TCollectionItem(ACollection) {}
   void Assign(TPersistent* Source) override;
@@ -827,23 +861,34 @@ class TvxTreeListSummaryItem : public TCollectionItem {
   void SetAllNodes(bool Value) { SetField(FAllNodes, Value); }
   // The column whose values are summed: the assigned one, else the item's own column.
   TvxTreeListColumn* CalculatedColumn() const;
+  TvxTreeListColumn* AssignedCalculatedColumn() const { return FCalculatedColumn; }
   void SetCalculatedColumn(TvxTreeListColumn* Value) { SetField(FCalculatedColumn, Value); }
   TvxSummaryKind Kind() const { return FKind; }
   void SetKind(TvxSummaryKind Value) { SetField(FKind, Value); }
+  // The display format; empty: the data layer's default for the kind and value type.
+  String Format() const { return FFormat; }
+  void SetFormat(const String& Value);
   bool MultiLine() const { return FMultiLine; }
   void SetMultiLine(bool Value) { SetField(FMultiLine, Value); }
   bool Visible() const { return FVisible; }
   void SetVisible(bool Value) { SetField(FVisible, Value); }
   // The place among the column's visible items of the same collection; -1 while hidden.
   Integer VisibleIndexInColumn() const { return FVisibleIndexInColumn; }
+  // The place in the tree list summary's list of footer (group-footer) items; -1 until the
+  // lists are refreshed.
+  Integer AbsoluteIndex() const { return FAbsoluteIndex; }
+  bool IsFooter() const;
 
   TvxTreeListSummaryItems* Items() const;
   TvxTreeListColumn* Column() const;
-  // The total over ANode's children (the root's for the footer): Null without a kind, for
-  // a minimum, maximum or average over nothing; 0 for a sum or count over nothing.
+  TvxCustomTreeList* TreeList() const;
+  // The total of a footer item for the root, or of a group-footer item for a parent node
+  // (Null for any other node): read from the tree list's summary, which recalculates
+  // first when it is dirty.
   Variant NodeValue(TvxTreeListNode* ANode) const;
-  // The total as text, through OnGetText.
-  String NodeText(TvxTreeListNode* ANode);
+  // The value as text (with the format), then OnGetText for the node.
+  String FormatValue(const Variant& AValue, TvxTreeListNode* ANode);
+  String NodeText(TvxTreeListNode* ANode) { return FormatValue(NodeValue(ANode), ANode); }
 
   TvxTreeListSummaryItemGetTextEvent OnGetText;
 
@@ -856,10 +901,13 @@ class TvxTreeListSummaryItem : public TCollectionItem {
     AField = Value;
     Changed(true);
   }
+  friend class TvxTreeListSummary;
+  Integer FAbsoluteIndex = -1;
   TAlignment FAlignHorz = taLeftJustify;
   TvxAlignmentVert FAlignVert = vaCenter;
   bool FAllNodes = true;
   TvxTreeListColumn* FCalculatedColumn = nullptr;
+  String FFormat;
   TvxSummaryKind FKind = skNone;
   bool FMultiLine = false;
   bool FVisible = true;
@@ -891,6 +939,7 @@ class TvxTreeListSummaryItems : public TvxCollection {
 // The summary items of a column: those of its footer cell and of its group-footer cells.
 class TvxTreeListColumnSummary : public TvxOwnedPersistent {
   DECLARE_CLASS(TvxTreeListColumnSummary, TvxOwnedPersistent)
+  PUBLISHED(TvxTreeListColumnSummary)
  public:
   explicit TvxTreeListColumnSummary(TvxTreeListColumn* AColumn);
   ~TvxTreeListColumnSummary() override;
@@ -898,14 +947,30 @@ class TvxTreeListColumnSummary : public TvxOwnedPersistent {
   TvxTreeListColumn* Column() const;
   TvxTreeListSummaryItems* FooterSummaryItems() const { return FFooterSummaryItems.get(); }
   TvxTreeListSummaryItems* GroupFooterSummaryItems() const { return FGroupFooterSummaryItems.get(); }
-  Integer FooterVisibleCount() const { return FFooterSummaryItems->Count(); }
-  Integer GroupFooterVisibleCount() const { return FGroupFooterSummaryItems->Count(); }
+  // The visible items of each collection.
+  Integer FooterVisibleCount() const { return FFooterSummaryItems->VisibleCount(); }
+  Integer GroupFooterVisibleCount() const { return FGroupFooterSummaryItems->VisibleCount(); }
   // The items changed: the tree list relays out.
   void Changed();
 
  private:
   std::unique_ptr<TvxTreeListSummaryItems> FFooterSummaryItems;
   std::unique_ptr<TvxTreeListSummaryItems> FGroupFooterSummaryItems;
+};
+
+// The single footer setting of older forms; after loading, a kind other than skNone
+// becomes a footer summary item of the column.
+class TvxTreeListDeprecatedColumnSummaryFooter : public TvxOwnedPersistent {
+  DECLARE_CLASS(TvxTreeListDeprecatedColumnSummaryFooter, TvxOwnedPersistent)
+  PUBLISHED(TvxTreeListDeprecatedColumnSummaryFooter)
+ public:
+  using TvxOwnedPersistent::TvxOwnedPersistent;
+  void Assign(TPersistent* Source) override;
+  TAlignment AlignHorz = taLeftJustify;
+  TvxAlignmentVert AlignVert = vaCenter;
+  String Format;
+  TvxSummaryKind Kind = skNone;
+  bool MultiLine = false;
 };
 
 // (Sender column, node, var text)
@@ -919,7 +984,7 @@ using TvxTreeListOnGetDisplayTextEvent =
 // A column is an edit item of the tree list's editing control: the editing controller opens
 // an in-place editor over the focused node's cell of the column and posts the value to
 // the node. It is complete after construction; AfterConstruction adds nothing.
-class TvxTreeListColumn : public TvxCustomInplaceEditContainer, public IvxDragSizing {
+class TvxTreeListColumn : public TvxCustomInplaceEditContainer, public IvxDragSizing, public IvxStorageObject {
   DECLARE_CLASS(TvxTreeListColumn, TvxCustomInplaceEditContainer)
   PUBLISHED(TvxTreeListColumn)
  public:
@@ -952,6 +1017,9 @@ class TvxTreeListColumn : public TvxCustomInplaceEditContainer, public IvxDragSi
   TvxTreeListColumnPosition* Position() const { return FPosition.get(); }
   TvxTreeListColumnStyles* Styles() const { return FStyles.get(); }
   TvxTreeListColumnSummary* Summary() const { return FSummary.get(); }
+  TvxTreeListDeprecatedColumnSummaryFooter* SummaryFooter() const { return FSummaryFooter.get(); }
+  // Turns the deprecated footer setting read from an old form into a footer item.
+  void ConvertDeprecatedSummaryFooter();
 
   Integer ItemIndex() const;
   // Exchanges places with the column at Value; node values follow their columns.
@@ -1012,6 +1080,25 @@ class TvxTreeListColumn : public TvxCustomInplaceEditContainer, public IvxDragSi
   Integer Data = 0;
   TvxTreeListOnGetDisplayTextEvent OnGetDisplayText;
 
+  // Component state storage (vxTLStorage.cpp): visibility, place, caption, sort order and
+  // widths, and what the three events add.
+  String GetStorageObjectName() override;
+  bool GetStorageProperties(TStrings* AProperties) override;
+  void GetStoragePropertyValue(const String& AName, Variant& AValue) override;
+  void SetStoragePropertyValue(const String& AName, const Variant& AValue) override;
+  TvxGetStoredPropertiesEvent OnGetStoredProperties;
+  TvxGetStoredPropertyValueEvent OnGetStoredPropertyValue;
+  TvxSetStoredPropertyValueEvent OnSetStoredPropertyValue;
+
+  // Best fit (vxTLBestFit.cpp): the width the widest of the header, the footer and the
+  // measured cells needs, limited by BestFitMaxWidth.
+  void ApplyBestFit();
+  Integer GetHeaderFooterBestFitWidth();
+  // The width a node's cell needs for its display text in its content font.
+  Integer MeasureCellWidth(TvxTreeListNode* ANode);
+  // Scrolls the column's header into view.
+  void MakeVisible();
+
   void RestoreDefaults();
   void RestoreWidths();
   void InitAutoWidthItem(TvxAutoWidthItem* AItem);
@@ -1041,6 +1128,7 @@ class TvxTreeListColumn : public TvxCustomInplaceEditContainer, public IvxDragSi
   TvxDataSortOrder FSortOrder = soNone;
   std::unique_ptr<TvxTreeListColumnStyles> FStyles;
   std::unique_ptr<TvxTreeListColumnSummary> FSummary;
+  std::unique_ptr<TvxTreeListDeprecatedColumnSummaryFooter> FSummaryFooter;
   TvxCustomTreeList* FTreeList = nullptr;
   bool FVisible = true;
   // Whether the column is in its tree list's visible column list, so that a band
@@ -1170,7 +1258,7 @@ class TvxTreeListBandPosition : public TvxOwnedPersistent {
 };
 
 // A band: a caption over rows of columns, or over child bands.
-class TvxTreeListBand : public TvxInterfacedCollectionItem, public IvxDragSizing {
+class TvxTreeListBand : public TvxInterfacedCollectionItem, public IvxDragSizing, public IvxStorageObject {
   DECLARE_CLASS(TvxTreeListBand, TvxInterfacedCollectionItem)
   PUBLISHED(TvxTreeListBand)
  public:
@@ -1249,6 +1337,20 @@ class TvxTreeListBand : public TvxInterfacedCollectionItem, public IvxDragSizing
   void UpdateContentWidths();
   void StructureChanged();
 
+  // Component state storage (vxTLStorage.cpp); property names match with letter case.
+  String GetStorageObjectName() override;
+  bool GetStorageProperties(TStrings* AProperties) override;
+  void GetStoragePropertyValue(const String& AName, Variant& AValue) override;
+  void SetStoragePropertyValue(const String& AName, const Variant& AValue) override;
+  TvxGetStoredPropertiesEvent OnGetStoredProperties;
+  TvxGetStoredPropertyValueEvent OnGetStoredPropertyValue;
+  TvxSetStoredPropertyValueEvent OnSetStoredPropertyValue;
+
+  // Every visible column best-fitted; the band takes the widest row (vxTLBestFit.cpp).
+  void ApplyBestFit();
+  // Scrolls the band's header into view.
+  void MakeVisible();
+
  private:
   friend class TvxTreeListBands;
   friend class TvxTreeListBandPosition;
@@ -1287,10 +1389,18 @@ class TvxTreeListBand : public TvxInterfacedCollectionItem, public IvxDragSizing
 
 // The tree list's bands, with the lists the layout reads: root, visible, visible root
 // and bottom bands, sorted left-fixed, unfixed, right-fixed.
-class TvxTreeListBands : public TOwnedCollection {
+class TvxTreeListBands : public TOwnedCollection, public IvxStorageObject, public IvxStorageParent {
   DECLARE_CLASS(TvxTreeListBands, TOwnedCollection)
  public:
   explicit TvxTreeListBands(TvxCustomTreeList* ATreeList);
+  // Component state storage: "Bands", no properties of its own, every band a child.
+  String GetStorageObjectName() override { return L"Bands"; }
+  bool GetStorageProperties(TStrings*) override { return true; }
+  void GetStoragePropertyValue(const String&, Variant&) override {}
+  void SetStoragePropertyValue(const String&, const Variant&) override {}
+  TObject* CreateStorageChild(const String& AObjectName, const String& AClassName) override;
+  void DeleteStorageChild(const String& AObjectName, TObject* AObject) override;
+  void GetStorageChildren(TStringList* AChildren) override;
   TvxTreeListBand* Add();
   TvxTreeListBand* Items(Integer AIndex) const { return static_cast<TvxTreeListBand*>(TCollection::Items(AIndex)); }
   void Assign(TPersistent* Source) override;
@@ -1579,11 +1689,105 @@ using TvxTreeListGetPreviewHeightEvent =
 using TvxTreeListGetNodeHeightEvent = std::function<void(TObject* Sender, TvxTreeListNode* ANode, Integer& AHeight)>;
 using TvxTreeListIsGroupNodeEvent = std::function<void(TObject* Sender, TvxTreeListNode* ANode, bool& IsGroup)>;
 
+// --- Finding ----------------------------------------------------------------------------
+
+enum TvxTreeListFindMode { tlfmNormal, tlfmLike, tlfmExact };
+
+// The wildcards of a LIKE search: any run of characters, and one character.
+class TvxTreeListLikeParams : public TObject {
+  DECLARE_CLASS(TvxTreeListLikeParams, TObject)
+ public:
+  wchar_t Percent = L'%';
+  wchar_t UnderLine = L'_';
+};
+
+// (Sender, destination, mode, the nodes, var copy, var done)
+using TvxTreeListMoveToEvent =
+    std::function<void(TObject* Sender, TvxTreeListNode* AttachNode, TvxTreeListNodeAttachMode AttachMode,
+                       std::vector<TvxTreeListNode*>& Nodes, bool& IsCopy, bool& Done)>;
+using TvxTreeListHotTrackNodeEvent =
+    std::function<void(TObject* Sender, TvxTreeListNode* ANode, TShiftState AShift, TCursor& ACursor)>;
+using TvxTreeListGetLevelImagesEvent = std::function<void(TObject* Sender, Integer ALevel, TCustomImageList*& AImages,
+                                                          TCustomImageList*& AStateImages)>;
+
+// Custom drawing per kind of painted element: (Sender, canvas, the cell, var done).
+class TvxTreeListCustomCellViewInfo;
+using TvxTreeListCustomDrawCellEvent = std::function<void(TvxCustomTreeList* Sender, TvxCanvas* ACanvas,
+                                                          TvxTreeListCustomCellViewInfo* AViewInfo, bool& ADone)>;
+using TvxTreeListCustomDrawEditCellEvent = TvxTreeListCustomDrawCellEvent;
+using TvxTreeListCustomDrawBandCellEvent = TvxTreeListCustomDrawCellEvent;
+using TvxTreeListCustomDrawHeaderCellEvent = TvxTreeListCustomDrawCellEvent;
+using TvxTreeListCustomDrawIndentCellEvent = TvxTreeListCustomDrawCellEvent;
+using TvxTreeListCustomDrawIndicatorCellEvent = TvxTreeListCustomDrawCellEvent;
+using TvxTreeListCustomDrawBackgroundCellEvent = TvxTreeListCustomDrawCellEvent;
+using TvxTreeListCustomDrawFooterCellEvent = TvxTreeListCustomDrawCellEvent;
+
+// --- Summaries --------------------------------------------------------------------------
+
+struct TvxTreeListSummaryEventArguments {
+  TvxTreeListNode* Node;
+  TvxTreeListSummaryItem* SummaryItem;
+};
+struct TvxTreeListSummaryEventOutArguments {
+  Variant Value;
+  Variant SummaryValue;
+  Integer CountValue;
+  bool Done;
+};
+using TvxTreeListSummaryEvent =
+    std::function<void(TvxCustomTreeList* ASender, const TvxTreeListSummaryEventArguments& Arguments,
+                       TvxTreeListSummaryEventOutArguments& OutArguments)>;
+
+// The footer and group-footer totals of a tree list. Changes only mark it dirty; the first
+// read recalculates every node's totals in one walk of the tree.
+class TvxTreeListSummary : public TObject {
+  DECLARE_CLASS(TvxTreeListSummary, TObject)
+ public:
+  explicit TvxTreeListSummary(TvxCustomTreeList* ATreeList) : FTreeList(ATreeList) {}
+  // The tree list's structure changed: the lists are refreshed by the next batch.
+  void Recalculate();
+  // When dirty: every node's totals, then OnAfterSummary.
+  virtual void Calculate();
+  // Rebuilds both item lists and the counters from the columns; marks the summary dirty.
+  void RefreshItemLists();
+  // A column goes: the lists are refreshed and no item sums it any more.
+  void ColumnRemoved(TvxTreeListColumn* AColumn);
+  bool IsDirty() const { return FIsDirty; }
+  void SetDirty() { FIsDirty = true; }
+
+  Integer FooterSummaryCount() const { return static_cast<Integer>(FAbsoluteFooterSummaryItems.size()); }
+  TvxTreeListSummaryItem* FooterSummaryItems(Integer AIndex) const { return FAbsoluteFooterSummaryItems.at(AIndex); }
+  Integer FooterSummaryRowCount() const { return FFooterSummaryRowCount; }
+  Integer FooterSummaryVisibleCount() const { return FFooterSummaryVisibleCount; }
+  Integer GroupFooterSummaryCount() const { return static_cast<Integer>(FAbsoluteGroupFooterSummaryItems.size()); }
+  TvxTreeListSummaryItem* GroupFooterSummaryItems(Integer AIndex) const {
+    return FAbsoluteGroupFooterSummaryItems.at(AIndex);
+  }
+  Integer GroupFooterSummaryRowCount() const { return FGroupFooterSummaryRowCount; }
+  Integer GroupFooterSummaryVisibleCount() const { return FGroupFooterSummaryVisibleCount; }
+  TvxCustomTreeList* TreeList() const { return FTreeList; }
+
+ private:
+  void CalculateTree();
+  void InitInfos(TvxTreeListNode* ANode);
+  void AddValues(TvxTreeListNode* AAncestor, TvxTreeListNode* ANode, const std::vector<TvxTreeListSummaryItem*>& AItems);
+  void FinishInfos(TvxTreeListNode* ANode);
+
+  std::vector<TvxTreeListSummaryItem*> FAbsoluteFooterSummaryItems;
+  std::vector<TvxTreeListSummaryItem*> FAbsoluteGroupFooterSummaryItems;
+  Integer FFooterSummaryRowCount = 0;
+  Integer FFooterSummaryVisibleCount = 0;
+  Integer FGroupFooterSummaryRowCount = 0;
+  Integer FGroupFooterSummaryVisibleCount = 0;
+  bool FIsDirty = true;
+  TvxCustomTreeList* FTreeList;
+};
+
 // The tree list control: root, node lists, columns and bands, focus, selection, update
 // lock and change batch, the events the nodes fire, and the view collaborators of the
 // editing control (view info, painter, hit test, controller). Made without an owner and
 // without AfterConstruction it is a bare model without a window.
-class TvxCustomTreeList : public TvxExtEditingControl {
+class TvxCustomTreeList : public TvxExtEditingControl, public IvxStorageObject, public IvxStorageParent {
   DECLARE_CLASS(TvxCustomTreeList, TvxExtEditingControl)
  public:
   explicit TvxCustomTreeList(TComponent* AOwner = nullptr);
@@ -1651,6 +1855,7 @@ class TvxCustomTreeList : public TvxExtEditingControl {
   TvxTreeListColumn* SortedColumns(Integer AIndex) const { return FSortedColumns.at(AIndex); }
   bool Sorted() const { return !FSortedColumns.empty(); }
   void SetSorted(bool Value);
+  void ClearSorting() { SetSorted(false); }
   void RestoreColumnsDefaults();
   void RestoreColumnsWidths();
   // Every visible column and band takes its display width as its width.
@@ -1722,8 +1927,8 @@ class TvxCustomTreeList : public TvxExtEditingControl {
   void GotoPrev();
   bool IsBOF();
   bool IsEOF();
-  void FullCollapse() { FRoot->Collapse(true); }
-  void FullExpand() { FRoot->Expand(true); }
+  void FullCollapse();
+  void FullExpand();
   // The first and the last shown node, nil when none.
   TvxTreeListNode* TopNode();
   TvxTreeListNode* LastNode();
@@ -1758,6 +1963,130 @@ class TvxCustomTreeList : public TvxExtEditingControl {
   }
 
   TvxTreeListStyles* Styles() const { return FStyles.get(); }
+  TvxTreeListSummary* Summary() const { return FSummary.get(); }
+
+  // Finding (vxTLSortSearch.cpp). Find walks from AStart (nil: the first top-level node) in
+  // pre-order, forward or backward, through expanded nodes only with AExpandedOnly, to the
+  // first node AFilter accepts; AStart itself does not count with AIgnoreStartNode.
+  virtual TvxTreeListNode* Find(Pointer AData, TvxTreeListNode* AStart, bool AExpandedOnly, bool AForward,
+                                const TvxTreeListFindFunc& AFilter, bool AIgnoreStartNode = false);
+  // The first node whose display text in AColumn contains (tlfmNormal), matches as a LIKE
+  // pattern (tlfmLike) or equals (tlfmExact) AText.
+  TvxTreeListNode* FindNodeByText(const String& AText, TvxTreeListColumn* AColumn, TvxTreeListNode* AStartNode = nullptr,
+                                  bool AExpandedOnly = false, bool AForward = true, bool ACaseSensitive = true,
+                                  TvxTreeListFindMode AMode = tlfmNormal, TvxTreeListLikeParams* ALikeParams = nullptr,
+                                  bool AIgnoreStartNode = false);
+  // While an incremental search runs: the next (previous) match; True when the focus moved.
+  bool FindNext(bool AForward);
+  void CancelSearching();
+  bool Searching();
+  String SearchingText();
+
+  // The clipboard: the header line (with Headers) and one line per node (each selected
+  // node with ASelectedOnly), cells separated by TAB, lines by CR LF.
+  void CopyAllToClipboard() { CopyToClipboard(false); }
+  void CopySelectedToClipboard() { CopyToClipboard(true); }
+  virtual void CopyToClipboard(bool ASelectedOnly);
+  String GetClipboardText(bool ASelectedOnly);
+  virtual String GetHeaderText();
+  virtual String GetNodeText(TvxTreeListNode* ANode);
+
+  // Moving and copying nodes (after a node drop): ANodes go to ADest in AMode, or copies of
+  // them with AIsCopy; OnMoveTo may do it itself or change AIsCopy.
+  void MoveTo(TvxTreeListNode* ADest, TvxTreeListNodeAttachMode AMode, bool AIsCopy, std::vector<TvxTreeListNode*> ANodes);
+  // A copy of ASource with its subtree as the last child of AParent; answers the last node
+  // made.
+  virtual TvxTreeListNode* CopyNode(TvxTreeListNode* ASource, TvxTreeListNode* AParent);
+  // A new node before ANode, or (AAppend, or no ANode) as the last child of ANode's parent
+  // (the root without ANode), focused and being inserted; True when one was added.
+  virtual bool InsertNode(TvxTreeListNode* ANode, bool AAppend);
+  virtual void FocusNewNode(TvxTreeListNode* ANode);
+  TvxTreeListMoveToEvent OnMoveTo;
+
+  // Page moves over the shown nodes without focusing; the window is updated.
+  void GotoNextPage();
+  void GotoPrevPage();
+  // The hourglass cursor while long work runs (OptionsBehavior.ShowHourGlass); nested.
+  void HourglassBegin();
+  void HourglassEnd();
+  bool HourglassShown() const { return FHourglassCount > 0; }
+  // The focused node is being inserted.
+  bool IsInserting() const { return FFocusedNode && FFocusedNode->Inserting(); }
+  using THourglassScope = TCallScope<TvxCustomTreeList, &TvxCustomTreeList::HourglassBegin, &TvxCustomTreeList::HourglassEnd>;
+  // The node a node drag carries; nil outside a drag.
+  TvxTreeListNode* DragNode = nullptr;
+  // A node drag starts with ANode: Allow may refuse it.
+  TvxTreeListNodeAllowEvent OnBeginDragNode;
+  // A drop from this tree list moves (copies) the dragged nodes, then OnDragDrop runs;
+  // a drop from elsewhere only runs OnDragDrop.
+  void DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept) override;
+  void DragDrop(TObject* Source, Integer X, Integer Y) override;
+
+  // Custom drawing, one event per kind of cell (the painter offers each kind only while
+  // its element is shown).
+  TvxTreeListCustomDrawEditCellEvent OnCustomDrawDataCell;
+  TvxTreeListCustomDrawEditCellEvent OnCustomDrawPreviewCell;
+  TvxTreeListCustomDrawBandCellEvent OnCustomDrawBandCell;
+  TvxTreeListCustomDrawHeaderCellEvent OnCustomDrawHeaderCell;
+  TvxTreeListCustomDrawHeaderCellEvent OnCustomDrawBandHeaderCell;
+  TvxTreeListCustomDrawIndentCellEvent OnCustomDrawIndentCell;
+  TvxTreeListCustomDrawIndicatorCellEvent OnCustomDrawIndicatorCell;
+  TvxTreeListCustomDrawBackgroundCellEvent OnCustomDrawBackgroundCell;
+  TvxTreeListCustomDrawFooterCellEvent OnCustomDrawFooterCell;
+  // The event of a cell kind (its custom-draw number); nil for any other number.
+  const TvxTreeListCustomDrawCellEvent* CustomDrawEvent(Integer ACustomDrawID) const;
+  // The hot-tracked node changed: the cursor it shows may be chosen here.
+  TvxTreeListHotTrackNodeEvent OnHotTrackNode;
+  virtual void DoHotTrackNode(TvxTreeListNode* ANode, TShiftState AShift, TCursor& ACursor) {
+    if (OnHotTrackNode) OnHotTrackNode(this, ANode, AShift, ACursor);
+  }
+  // The image lists of an expansion level; they start as Images and StateImages.
+  TvxTreeListGetLevelImagesEvent OnGetLevelImages;
+  virtual void DoGetLevelImages(Integer ALevel, TCustomImageList*& AImages, TCustomImageList*& AStateImages) {
+    if (OnGetLevelImages) OnGetLevelImages(this, ALevel, AImages, AStateImages);
+  }
+
+  // The layout (bands and columns) through the component state storage (vxTLStorage.cpp).
+  // An empty ASaveTreeListName stores under the control's Name.
+  void StoreToIniFile(const String& AStorageName, bool AReCreate = true, const String& ASaveTreeListName = String());
+  void StoreToRegistry(const String& AStorageName, bool AReCreate = true, const String& ASaveTreeListName = String());
+  void StoreToStream(TStream* AStream, const String& ASaveTreeListName = String());
+  // With AChildrenCreating stored columns missing here are made; with AChildrenDeleting
+  // columns the storage does not hold are freed.
+  void RestoreFromIniFile(const String& AStorageName, bool AChildrenCreating = false, bool AChildrenDeleting = false,
+                          const String& ARestoreTreeListName = String());
+  void RestoreFromRegistry(const String& AStorageName, bool AChildrenCreating = false, bool AChildrenDeleting = false,
+                           const String& ARestoreTreeListName = String());
+  void RestoreFromStream(TStream* AStream, bool AChildrenCreating = false, bool AChildrenDeleting = false,
+                         const String& ARestoreTreeListName = String());
+  // While a restore runs, column and band places are kept as wishes.
+  bool IsRestoring() const { return FRestoring; }
+  String GetStorageObjectName() override;
+  bool GetStorageProperties(TStrings* AProperties) override;
+  void GetStoragePropertyValue(const String& AName, Variant& AValue) override;
+  void SetStoragePropertyValue(const String& AName, const Variant& AValue) override;
+  TObject* CreateStorageChild(const String& AObjectName, const String& AClassName) override;
+  void DeleteStorageChild(const String& AObjectName, TObject* AObject) override;
+  void GetStorageChildren(TStringList* AChildren) override;
+  TvxGetStoredPropertiesEvent OnGetStoredProperties;
+  TvxGetStoredPropertyValueEvent OnGetStoredPropertyValue;
+  TvxSetStoredPropertyValueEvent OnSetStoredPropertyValue;
+  TvxInitStoredObjectEvent OnInitStoredObject;
+
+  // Best fit of every visible band (vxTLBestFit.cpp).
+  void ApplyBestFit();
+  // The first node best fit measures: the first shown node, or with a limited record
+  // count the top node of the view.
+  TvxTreeListNode* GetBestFitFirstNode();
+  // Column and band places read from a form or a storage, applied: bands first, then the
+  // columns in the order of band, row and place in the row.
+  void ApplyPositionWishes();
+  // After a restore: the sort list follows the sort orders read, and the layout is renewed.
+  void RestoredLayout();
+  // A node's value of a summary item may be changed, replaced or skipped here.
+  TvxTreeListSummaryEvent OnSummary;
+  // Once after each recalculation of the summaries.
+  TNotifyEvent OnAfterSummary;
 
   // The view: the first node shown at the top, scrolling a node into view, the collaborators.
   TvxTreeListNode* TopVisibleNode() const { return FTopVisibleNode; }
@@ -1924,6 +2253,17 @@ class TvxCustomTreeList : public TvxExtEditingControl {
   std::unique_ptr<TvxTreeListBands> FBands;
   std::unique_ptr<TvxTreeListCustomizing> FCustomizing;
   std::unique_ptr<TvxTreeListPopupMenus> FPopupMenus;
+  std::unique_ptr<TvxTreeListSummary> FSummary;
+  Integer FHourglassCount = 0;
+  bool FRestoring = false;
+  TCursor FHourglassSavedCursor = 0;
+  String FStoringName;
+
+ protected:
+  virtual bool DoMoveTo(TvxTreeListNode* AttachNode, TvxTreeListNodeAttachMode AttachMode,
+                        std::vector<TvxTreeListNode*>& ANodes, bool& AIsCopy);
+  virtual void DoMoveNodes(TvxTreeListNode* ADest, TvxTreeListNodeAttachMode AMode, bool AIsCopy,
+                           const std::vector<TvxTreeListNode*>& ANodes);
 };
 
 // Holds the tree list's update lock for a block. Releasing it processes the batch, which

@@ -146,7 +146,8 @@ void TvxTreeListColumnPosition::Assign(TPersistent* Source) {
 
 bool TvxTreeListColumnPosition::IsDeferred() const {
   TvxTreeListColumn* c = Column();
-  return c->ComponentState().Contains(csLoading) || c->ComponentState().Contains(csUpdating) || !TreeList();
+  return c->ComponentState().Contains(csLoading) || c->ComponentState().Contains(csUpdating) || !TreeList() ||
+         TreeList()->IsRestoring();
 }
 
 Integer TvxTreeListColumnPosition::BandIndex() const { return FBand ? FBand->Index() : -1; }
@@ -322,6 +323,7 @@ void TvxTreeListSummaryItem::Assign(TPersistent* Source) {
   FAlignVert = src->FAlignVert;
   FAllNodes = src->FAllNodes;
   FKind = src->FKind;
+  FFormat = src->FFormat;
   FMultiLine = src->FMultiLine;
   FVisible = src->FVisible;
   OnGetText = src->OnGetText;
@@ -343,50 +345,6 @@ TvxTreeListColumn* TvxTreeListSummaryItem::Column() const {
 
 TvxTreeListColumn* TvxTreeListSummaryItem::CalculatedColumn() const {
   return FCalculatedColumn ? FCalculatedColumn : Column();
-}
-
-Variant TvxTreeListSummaryItem::NodeValue(TvxTreeListNode* ANode) const {
-  TvxTreeListColumn* column = CalculatedColumn();
-  if (FKind == skNone || !ANode || !column || column->ItemIndex() < 0) return Null();
-  const Integer index = column->ItemIndex();
-  const bool ignoreNull = column->TreeList()->OptionsData()->SummaryNullIgnore();
-  Variant total = FKind == skSum || FKind == skAverage ? Variant(0) : Null();
-  Integer count = 0;
-  auto add = [&](TvxTreeListNode* C) {
-    Variant v = C->Values(index);
-    const bool isNull = VarIsNull(v) || VarIsEmpty(v);
-    if (isNull && ignoreNull) return;
-    if (!isNull) {
-      if (VarIsNull(total)) total = v;
-      else if (FKind == skSum || FKind == skAverage) total = total + v;
-      else if (FKind == skMin && v < total) total = v;
-      else if (FKind == skMax && v > total) total = v;
-    }
-    ++count;
-  };
-  // Depth first over the shown and collapsed children alike; hidden subtrees stay out.
-  std::vector<TvxTreeListNode*> pending;
-  for (TvxTreeListNode* c = ANode->GetLastChild(); c; c = c->getPrevSibling()) pending.push_back(c);
-  while (!pending.empty()) {
-    TvxTreeListNode* c = pending.back();
-    pending.pop_back();
-    if (!c->Visible()) continue;
-    add(c);
-    if (FAllNodes)
-      for (TvxTreeListNode* g = c->GetLastChild(); g; g = g->getPrevSibling()) pending.push_back(g);
-  }
-  switch (FKind) {
-    case skCount: return Variant(count);
-    case skAverage: return count > 0 ? Variant(total.AsDouble() / count) : Null();
-    default: return total;
-  }
-}
-
-String TvxTreeListSummaryItem::NodeText(TvxTreeListNode* ANode) {
-  Variant v = NodeValue(ANode);
-  String text = VarIsNull(v) || VarIsEmpty(v) ? String() : VarToStr(v);
-  if (OnGetText) OnGetText(this, ANode, text);
-  return text;
 }
 
 TvxTreeListSummaryItems::TvxTreeListSummaryItems(TvxTreeListColumnSummary* ASummary)
@@ -428,7 +386,7 @@ void TvxTreeListColumnSummary::Assign(TPersistent* Source) {
 }
 
 void TvxTreeListColumnSummary::Changed() {
-  if (FOwner) Column()->Changed();
+  if (FOwner && Column()->TreeList()) Column()->TreeList()->StructureChanged();
 }
 
 // --- Columns --------------------------------------------------------------------------------
@@ -439,7 +397,8 @@ TvxTreeListColumn::TvxTreeListColumn(TComponent* AOwner)
       FOptions(std::make_unique<TvxTreeListColumnOptions>(this)),
       FPosition(std::make_unique<TvxTreeListColumnPosition>(this)),
       FStyles(std::make_unique<TvxTreeListColumnStyles>(this)),
-      FSummary(std::make_unique<TvxTreeListColumnSummary>(this)) {
+      FSummary(std::make_unique<TvxTreeListColumnSummary>(this)),
+      FSummaryFooter(std::make_unique<TvxTreeListDeprecatedColumnSummaryFooter>(this)) {
   // The edit item's binding is the column's own; its item options and styles stay at their
   // defaults (the column's options and styles are the ones the tree list reads).
   inherited::FDataBinding = std::make_unique<TvxTreeListColumnDataBinding>(this);
@@ -922,7 +881,8 @@ void TvxTreeListBandPosition::Assign(TPersistent* Source) {
 // While the tree list is read, places are kept as wishes and given all at once when the
 // reading ends (TvxTreeListBands::PlaceFromWishes).
 bool TvxTreeListBandPosition::IsDeferred() const {
-  return !TreeList() || TreeList()->Destroying() || TreeList()->IsLoading();
+  return !TreeList() || TreeList()->Destroying() || TreeList()->IsLoading() ||
+         (TreeList()->IsRestoring() && !Band()->IsDestroying());
 }
 
 Integer TvxTreeListBandPosition::BandIndex() const { return FParentBand ? FParentBand->Index() : -1; }

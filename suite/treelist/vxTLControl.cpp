@@ -23,7 +23,8 @@ TvxCustomTreeList::TvxCustomTreeList(TComponent* AOwner)
       FOptionsView(std::make_unique<TvxTreeListOptionsView>(this)),
       FPreview(std::make_unique<TvxTreeListPreview>(this)),
       FStyles(std::make_unique<TvxTreeListStyles>(this)),
-      FBands(std::make_unique<TvxTreeListBands>(this)) {
+      FBands(std::make_unique<TvxTreeListBands>(this)),
+      FSummary(std::make_unique<TvxTreeListSummary>(this)) {
   FChanges = {tcStructure};
   FImagesLink.OnChange = [this](TObject*) { ImageListChanged(); };
   FStateImagesLink.OnChange = [this](TObject*) { ImageListChanged(); };
@@ -106,6 +107,9 @@ TvxTreeListNode* TvxCustomTreeList::Add(TvxTreeListNode* AParent, Pointer AData)
 }
 
 void TvxCustomTreeList::MoveNode(TvxTreeListNode* ANode, TvxTreeListNodeAttachMode AMode, TvxTreeListNode* ADest) {
+  // Never into the node's own subtree, and not again where it already is.
+  if (!ANode || !ADest || ANode == ADest || ADest->HasAsParent(ANode)) return;
+  if (ANode->Parent() == ADest && AMode == tlamAddChild) return;
   AddNode(ANode, ADest, AMode, ANode->Data());
 }
 
@@ -218,6 +222,8 @@ void TvxCustomTreeList::ProcessChanges() {
   if (FChanges.Contains(tcData)) SortNodesIfNeeded();
   if (FChanges.Contains(tcStructure) || FDataController->NodesCount() != static_cast<Integer>(FAbsoluteItems.size()))
     RebuildNodeLists();
+  if (FChanges.Contains(tcStructure) || FChanges.Contains(tcData) || FChanges.Contains(tcColumns))
+    FSummary->RefreshItemLists();
   if ((FChanges.Contains(tcSelection) || FChanges.Contains(tcFocusedNode)) && !FFocusedNode && FFocusedIndex >= 0 &&
       FFocusedIndex < VisibleCount() && !FAbsoluteVisibleItems[FFocusedIndex]->Deleting())
     FFocusedNode = FAbsoluteVisibleItems[FFocusedIndex];
@@ -470,6 +476,7 @@ void TvxCustomTreeList::NodeRemoved(TvxTreeListNode* ANode) {
     AddChanges({tcFocusedNode, tcSelection});
   }
   if (HotTrackNode == ANode) HotTrackNode = nullptr;
+  if (DragNode == ANode) DragNode = nullptr;
   ViewNodeRemoved(ANode);
   FDataController->FreeNodeRecord(ANode);
   RemoveFromSelection(ANode);
@@ -574,16 +581,20 @@ void TvxCustomTreeList::UpdateLevelImages() {
   TSize indent{step, step};
   const Integer levels = std::max(FExpansionLevel + 1, 0);
   FLevelsInfo.resize(static_cast<size_t>(levels));
-  for (auto& info : FLevelsInfo) {
+  for (size_t level = 0; level < FLevelsInfo.size(); ++level) {
+    auto& info = FLevelsInfo[level];
     if (!info) info = std::make_unique<TvxTreeListLevelInfo>(this);
     info->Images = FImages;
     info->StateImages = FStateImages;
+    DoGetLevelImages(static_cast<Integer>(level), info->Images, info->StateImages);
+    TCustomImageList* images = info->Images;
+    TCustomImageList* stateImages = info->StateImages;
     // The step widens to the image (unless each level's indent follows its own images) and
     // the rows grow to the images (unless each row takes its own height).
-    if (FImages && !FOptionsView->DynamicIndent()) indent.cx = std::max<Integer>(indent.cx, FImages->Width() + 3);
+    if (images && !FOptionsView->DynamicIndent()) indent.cx = std::max<Integer>(indent.cx, images->Width() + 3);
     if (!FOptionsView->CellAutoHeight()) {
-      if (FImages) indent.cy = std::max<Integer>(indent.cy, FImages->Height() + 3);
-      if (FStateImages) indent.cy = std::max<Integer>(indent.cy, FStateImages->Height() + 3);
+      if (images) indent.cy = std::max<Integer>(indent.cy, images->Height() + 3);
+      if (stateImages) indent.cy = std::max<Integer>(indent.cy, stateImages->Height() + 3);
     }
   }
   FDefaultIndentSize = indent;
@@ -657,15 +668,13 @@ void TvxCustomTreeList::RemoveColumn(TvxTreeListColumn* AColumn) {
   if (FFocusedColumn == AColumn) FFocusedColumn = nullptr;
   if (FPreview->Column() == AColumn) FPreview->SetColumn(nullptr);
   if (FOptionsView->CategorizedColumn() == AColumn) FOptionsView->SetCategorizedColumn(nullptr);
-  // Summary items that summed the column sum their own columns again (none is left to
-  // care while the tree list is freed).
-  if (!FDestroying)
-    for (TvxTreeListColumn* c : FColumns)
-    for (TvxTreeListSummaryItems* items : {c->Summary()->FooterSummaryItems(), c->Summary()->GroupFooterSummaryItems()})
-      for (Integer i = 0; i < items->Count(); ++i)
-        if (items->Items(i)->FCalculatedColumn == AColumn) items->Items(i)->SetCalculatedColumn(nullptr);
   if (!FDestroying) {
+    // The column's data item goes with it, so that the column list and the data
+    // controller's items agree again before anything walks the columns.
     FDataController->RemoveItem(index);
+    // Summary items that summed the column sum their own columns again (none is left to
+    // care while the tree list is freed).
+    FSummary->ColumnRemoved(AColumn);
     RebuildSortColumns();
     AddChanges({tcColumns});
     LayoutChanged();

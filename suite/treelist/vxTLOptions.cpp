@@ -107,7 +107,10 @@ void TvxTreeListOptionsSelection::Assign(TPersistent* Source) {
 
 TvxTreeListStyles::TvxTreeListStyles(TPersistent* AOwner) : TvxStyles(AOwner) { BitmapInViewParams = true; }
 
-TvxCustomTreeList* TvxTreeListStyles::TreeList() const { return static_cast<TvxCustomTreeList*>(FOwner); }
+// Nil for the styles of a style sheet.
+TvxCustomTreeList* TvxTreeListStyles::TreeList() const {
+  return dynamic_cast<TvxCustomStyleSheet*>(FOwner) ? nullptr : static_cast<TvxCustomTreeList*>(FOwner);
+}
 
 void TvxTreeListStyles::Assign(TPersistent* Source) {
   if (auto* src = dynamic_cast<TvxTreeListStyles*>(Source)) {
@@ -120,6 +123,7 @@ void TvxTreeListStyles::Assign(TPersistent* Source) {
 
 void TvxTreeListStyles::GetDefaultViewParams(Integer AIndex, TObject* AData, TvxViewParams& AParams) {
   inherited::GetDefaultViewParams(AIndex, AData, AParams);
+  if (!TreeList()) return;  // a style sheet's styles have no defaults of their own
   TvxCustomLookAndFeelPainterClass p = TreeList()->LookAndFeelPainter();
   AParams.Font = TreeList()->Font();
   if (AIndex == tlsContent)

@@ -317,8 +317,15 @@ void TvxCustomTreeList::Loaded() {
   // The lock's release processes the batch and relays out once.
   TvxTreeListUpdateScope lock(this);
   inherited::Loaded();
-  // The places read were kept as wishes: bands first, then the columns in the order of
-  // band, row and place in the row, so that each lands where the form had it.
+  // The places read were kept as wishes.
+  ApplyPositionWishes();
+  RebuildSortColumns();
+  ClearCalculatedWidths();
+  for (TvxTreeListColumn* c : FColumns) c->ConvertDeprecatedSummaryFooter();
+  AddChanges({tcStructure, tcData, tcColumns, tcLayout, tcSortOrder});
+}
+
+void TvxCustomTreeList::ApplyPositionWishes() {
   FBands->PlaceFromWishes();
   std::vector<TvxTreeListColumn*> columns(FColumns);
   auto wish = [](const TvxTreeListColumn* C) {
@@ -332,9 +339,6 @@ void TvxCustomTreeList::Loaded() {
     // A column read without a place goes to the default band, like one made in code.
     if (!c->Position()->Band()) c->Position()->SetBandIndex(DefaultBand()->Index());
   }
-  RebuildSortColumns();
-  ClearCalculatedWidths();
-  AddChanges({tcStructure, tcData, tcColumns, tcLayout, tcSortOrder});
 }
 
 void TvxTreeList::DefineProperties(TFiler* Filer) {
@@ -420,7 +424,39 @@ void TvxTreeListColumn::DeclarePublished(TPublisher<TvxTreeListColumn>& P) {
   P.Property(L"SortOrder", &C::SortOrder, &C::SetSortOrder).Default(soNone);
   P.Property(L"SortIndex", &C::SortIndex, &C::SetSortIndex).Default(-1);
   P.Property(L"StatusHint", &C::StatusHint);
+  P.Property(L"Summary", &C::Summary);
+  // Old forms only: read, never written.
+  P.Property(L"SummaryFooter", &C::SummaryFooter).Stored(false);
   P.Property(L"OnGetDisplayText", &C::OnGetDisplayText);
+}
+
+void TvxTreeListColumnSummary::DeclarePublished(TPublisher<TvxTreeListColumnSummary>& P) {
+  using C = TvxTreeListColumnSummary;
+  P.Property(L"FooterSummaryItems", &C::FooterSummaryItems);
+  P.Property(L"GroupFooterSummaryItems", &C::GroupFooterSummaryItems);
+}
+
+void TvxTreeListSummaryItem::DeclarePublished(TPublisher<TvxTreeListSummaryItem>& P) {
+  using C = TvxTreeListSummaryItem;
+  P.Property(L"AlignHorz", &C::AlignHorz, &C::SetAlignHorz).Default(taLeftJustify);
+  P.Property(L"AlignVert", &C::AlignVert, &C::SetAlignVert).Default(vaCenter);
+  P.Property(L"AllNodes", &C::AllNodes, &C::SetAllNodes).Default(true);
+  P.Property(L"CalculatedColumn", &C::AssignedCalculatedColumn, &C::SetCalculatedColumn)
+      .Stored([](C* c) { return c->FCalculatedColumn != nullptr; });
+  P.Property(L"MultiLine", &C::MultiLine, &C::SetMultiLine).Default(false);
+  P.Property(L"Visible", &C::Visible, &C::SetVisible).Default(true);
+  P.Property(L"Format", &C::Format, &C::SetFormat);
+  P.Property(L"Kind", &C::Kind, &C::SetKind).Default(skNone);
+  P.Property(L"OnGetText", &C::OnGetText);
+}
+
+void TvxTreeListDeprecatedColumnSummaryFooter::DeclarePublished(TPublisher<TvxTreeListDeprecatedColumnSummaryFooter>& P) {
+  using C = TvxTreeListDeprecatedColumnSummaryFooter;
+  P.Property(L"AlignHorz", &C::AlignHorz).NoDefault();
+  P.Property(L"AlignVert", &C::AlignVert).NoDefault();
+  P.Property(L"Format", &C::Format);
+  P.Property(L"Kind", &C::Kind).NoDefault();
+  P.Property(L"MultiLine", &C::MultiLine).NoDefault();
 }
 
 void TvxTreeListBandOptions::DeclarePublished(TPublisher<TvxTreeListBandOptions>& P) {

@@ -73,6 +73,7 @@ void TvxCustomTreeList::ViewNodeRemoved(TvxTreeListNode* ANode) {
   if (TvxTreeListController* c = TreeListController()) {
     if (c->SelectionAnchor == ANode) c->SelectionAnchor = nullptr;
     if (c->IncSearchNode == ANode) c->IncSearchNode = nullptr;
+    if (!c->DragNodesList.empty()) std::erase(c->DragNodesList, ANode);
   }
   if (TvxTreeListHitTest* h = HitTest()) h->NodeRemoved(ANode);
   if (TvxTreeListViewInfo* vi = TreeListViewInfo()) vi->SetDirty();

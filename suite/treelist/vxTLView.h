@@ -984,6 +984,12 @@ class TvxTreeListController : public TvxCustomControlController {
   void SearchLocate(TvxCustomInplaceEditContainer* AItem, const String& AText) override;
   bool IncSearchStep(const String& AText);
   TvxTreeListColumn* IncSearchColumn();
+  // Whether ANode's text in AColumn begins with AText (case-insensitive).
+  static bool IncSearchMatches(TvxTreeListColumn* AColumn, TvxTreeListNode* ANode, const String& AText);
+  // Ctrl+Down/Ctrl+Up while searching: the next (previous) match from the focused node.
+  bool IncSearchNext(bool AForward);
+  // A page forward or backward over the shown nodes; with AFocusing the focus follows.
+  void PageMove(bool AForward, bool AFocusing, TShiftState AShift);
 
   TvxCustomTreeList* TreeList() const;
   TvxTreeListHitTest* HitTest() const;
@@ -1007,6 +1013,25 @@ class TvxTreeListController : public TvxCustomControlController {
   TvxTreeListBandsCustomizationPopup* BandsCustomizationPopup();
   void ShowQuickCustomizationPopup(TvxTreeListIndicatorCellViewInfo* ACell, bool ABands);
 
+  // Node drags (platform drag with DragMode dmAutomatic; vxTLNodeDrag.cpp): allowed on a
+  // selected node's content; they carry the selected nodes and the focused one.
+  bool CanDrag(Integer X, Integer Y) override;
+  void BeforeStartDrag() override;
+  void DragEnded(TObject* Target, Integer X, Integer Y) override;
+  // Ctrl is down and OptionsBehavior.AutoDragCopy: a drop copies the nodes.
+  bool IsDragCopy();
+  // Where a point drops the dragged nodes: 1 before ANode, 2 after it, 3 as its last
+  // child; 0 where nothing can be dropped.
+  Integer GetNodeDropPosition(Integer X, Integer Y, TvxTreeListNode*& ANode);
+  // The drop of the dragged nodes at (X, Y).
+  void DropNodes(Integer X, Integer Y);
+  std::vector<TvxTreeListNode*> DragNodesList;
+  // Hot tracking of nodes (OptionsBehavior.HotTrack): the node under the mouse, repainted
+  // and announced through OnHotTrackNode, which may choose the cursor.
+  void SetHotTrackNode(TvxTreeListNode* ANode, TShiftState AShift);
+  void UpdateHotTrackNode(Integer X, Integer Y, TShiftState AShift);
+  TvxTreeListNode* HotTrackNode() const;
+
  protected:
   // What the press that started the suite's drag hit.
   enum TDragKind { dkNone, dkSizing, dkColumn, dkBand };
@@ -1016,6 +1041,8 @@ class TvxTreeListController : public TvxCustomControlController {
   void SelectRange(TvxTreeListNode* A, TvxTreeListNode* B);
   String FIncSearchText;
   std::unique_ptr<TvxEditCellViewInfo> FEditCell;
+  TCursor FHotTrackSavedCursor = crDefault;
+  TvxTreeListColumn* FHotTrackColumn = nullptr;
   std::unique_ptr<TvxTreeListColumnsCustomizationPopup> FColumnsPopup;
   std::unique_ptr<TvxTreeListBandsCustomizationPopup> FBandsPopup;
 };

@@ -316,6 +316,11 @@ void TvxTreeListController::KeyDown(Word& Key, TShiftState Shift) {
     Key = 0;
     return;
   }
+  if ((Key == VK_DOWN || Key == VK_UP) && Shift.Contains(ssCtrl) && IsIncSearching()) {
+    IncSearchNext(Key == VK_DOWN);
+    Key = 0;
+    return;
+  }
   TvxTreeListNode* f = tl->FocusedNode();
   if ((Key == VK_LEFT || Key == VK_RIGHT) && f && f->HasChildren() && tl->OptionsSelection()->CellSelect == false &&
       Shift.Empty() && (Key == VK_LEFT) == f->Expanded()) {
@@ -364,13 +369,7 @@ bool TvxTreeListController::IncSearchStep(const String& AText) {
   Integer count = tl->AbsoluteVisibleCount();
   if (!col || count == 0) return false;
   Integer start = tl->FocusedNode() ? std::max(tl->FocusedNode()->VisibleIndex(), 0) : 0;
-  auto matches = [&](TvxTreeListNode* n) {
-    Variant v = col->GetDisplayValue(n, true);
-    String t = VarIsNull(v) || VarIsEmpty(v) ? String() : VarToStr(v);
-    return n->Visible() && t.size() >= AText.size() &&
-           CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, t.c_str(), static_cast<int>(AText.size()),
-                          AText.c_str(), static_cast<int>(AText.size())) == CSTR_EQUAL;
-  };
+  auto matches = [&](TvxTreeListNode* n) { return n->Visible() && IncSearchMatches(col, n, AText); };
   TvxTreeListNode* found = nullptr;
   for (Integer i = start; i < count && !found; ++i)
     if (matches(tl->AbsoluteVisibleItems(i))) found = tl->AbsoluteVisibleItems(i);
@@ -385,6 +384,14 @@ bool TvxTreeListController::IncSearchStep(const String& AText) {
   IncSearchNode = found;
   tl->MakeNodeVisible(found);
   return true;
+}
+
+bool TvxTreeListController::IncSearchMatches(TvxTreeListColumn* AColumn, TvxTreeListNode* ANode, const String& AText) {
+  Variant v = AColumn->GetDisplayValue(ANode, true);
+  String t = VarIsNull(v) || VarIsEmpty(v) ? String() : VarToStr(v);
+  return t.size() >= AText.size() &&
+         CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, t.c_str(), static_cast<int>(AText.size()), AText.c_str(),
+                        static_cast<int>(AText.size())) == CSTR_EQUAL;
 }
 
 void TvxTreeListController::SearchLocate(TvxCustomInplaceEditContainer*, const String& AText) { IncSearchStep(AText); }
@@ -447,6 +454,7 @@ void TvxTreeListController::DoMouseDown(TMouseButton Button, TShiftState Shift, 
 
 void TvxTreeListController::DoMouseMove(TShiftState Shift, Integer X, Integer Y) {
   TvxCustomControlController::DoMouseMove(Shift, X, Y);
+  if (TreeList()->OptionsBehavior()->HotTrack) UpdateHotTrackNode(X, Y, Shift);
 }
 
 void TvxTreeListController::DoMouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
@@ -462,6 +470,7 @@ void TvxTreeListController::DoMouseUp(TMouseButton Button, TShiftState Shift, In
       !tl->IsDesigning()) {
     if (tl->OnColumnHeaderClick) tl->OnColumnHeaderClick(tl, h->HitColumn);
     if (tl->OptionsBehavior()->Sorting && h->HitColumn->CanSort()) {
+      TvxCustomTreeList::THourglassScope hourglass(tl);
       TvxDataSortOrder next = Shift.Contains(ssCtrl) ? soNone
                               : h->HitColumn->SortOrder() == soAscending ? soDescending
                                                                          : soAscending;

@@ -1151,13 +1151,23 @@ void TvxTreeListPainter::Paint() {
 }
 
 void TvxTreeListPainter::UpdateCustomDrawSupported() {
-  CustomDrawSupported = static_cast<bool>(FControl->OnCustomDrawCell);
+  TvxCustomTreeList* tl = TreeList();
+  TvxTreeListOptionsView* v = tl->OptionsView();
+  CustomDrawSupported = static_cast<bool>(FControl->OnCustomDrawCell) || static_cast<bool>(tl->OnCustomDrawBackgroundCell) ||
+                        ((v->Headers() || v->Bands()) && tl->OnCustomDrawHeaderCell) ||
+                        (v->Footer() && tl->OnCustomDrawFooterCell) ||
+                        (v->Indicator() && tl->OnCustomDrawIndicatorCell) || tl->OnCustomDrawBandCell ||
+                        tl->OnCustomDrawIndentCell || tl->OnCustomDrawDataCell || tl->OnCustomDrawPreviewCell;
 }
 
 void TvxTreeListPainter::DoCustomDraw(TvxCanvas* ACanvas, TvxCustomViewInfoItem* ACell, bool& ADone) {
   ADone = false;
   if (!CustomDrawSupported || ACell->CustomDrawID() == 0) return;
-  FControl->OnCustomDrawCell(FControl, ACanvas, ACell, ADone);
+  TvxCustomTreeList* tl = TreeList();
+  auto* cell = dynamic_cast<TvxTreeListCustomCellViewInfo*>(ACell);
+  if (const TvxTreeListCustomDrawCellEvent* e = tl->CustomDrawEvent(ACell->CustomDrawID()); e && *e && cell)
+    (*e)(tl, ACanvas, cell, ADone);
+  if (!ADone && FControl->OnCustomDrawCell) FControl->OnCustomDrawCell(FControl, ACanvas, ACell, ADone);
 }
 
 void TvxTreeListPainter::DoPaint() {

@@ -29,7 +29,12 @@ TEST(TreeListSummaryItems, TotalsOverChildrenOrDescendants) {
     n->SetValues(1, Variant(100));
   }
   Q->SetVisible(false);
+  // The root's totals are the footer's, a parent's those of its group footer; a plain
+  // number format keeps the texts short.
+  TvxTreeListSummaryItem* footer = a->Summary()->FooterSummaryItems()->Add();
   TvxTreeListSummaryItem* item = a->Summary()->GroupFooterSummaryItems()->Add();
+  footer->SetFormat(L"0");
+  item->SetFormat(L"0");
   struct Case {
     TvxSummaryKind Kind;
     bool AllNodes, IgnoreNull;
@@ -45,18 +50,18 @@ TEST(TreeListSummaryItems, TotalsOverChildrenOrDescendants) {
       {skMax, true, false, P, L"10"},
       {skMin, false, false, P, L"1"},
       {skAverage, false, true, P, L"2"},
-      {skSum, true, false, P1, L"0"},  // over nothing: a sum and a count are 0 ...
-      {skCount, true, false, P1, L"0"},
-      {skMin, true, false, P1, L""},  // ... a minimum, maximum or average has none
-      {skAverage, true, false, P1, L""},
+      {skSum, true, false, P3, L"10"},
+      {skSum, true, false, P1, L""},  // a leaf has no group totals
       {skNone, true, false, P, L""},
   };
   for (const Case& c : cases) {
-    item->SetKind(c.Kind);
-    item->SetAllNodes(c.AllNodes);
+    TvxTreeListSummaryItem* it = c.N ? item : footer;
+    it->SetKind(c.Kind);
+    it->SetAllNodes(c.AllNodes);
     tl.OptionsData()->SetSummaryNullIgnore(c.IgnoreNull);
-    EXPECT_EQ(item->NodeText(c.N ? c.N : tl.Root()), c.Text) << c.Kind << c.AllNodes << c.IgnoreNull;
+    EXPECT_EQ(it->NodeText(c.N ? c.N : tl.Root()), c.Text) << c.Kind << c.AllNodes << c.IgnoreNull;
   }
+  EXPECT_EQ(item->NodeText(tl.Root()), L"") << "a group item has no total for the root";
   // Another column's values, until that column goes; OnGetText has the last word.
   item->SetKind(skSum);
   item->SetAllNodes(false);
@@ -101,9 +106,11 @@ struct FooterFixture : ListFixture {
     TL->FullExpand();
     Relayout();
   }
+  // A plain number format keeps the expected texts short.
   TvxTreeListSummaryItem* AddItem(TvxTreeListSummaryItems* AItems, TvxSummaryKind AKind) {
     TvxTreeListSummaryItem* item = AItems->Add();
     item->SetKind(AKind);
+    item->SetFormat(L"0");
     return item;
   }
   TvxTreeListFooterCellViewInfo* FooterCell(TvxCustomControlCells& ACells, TvxTreeListColumn* AColumn) {

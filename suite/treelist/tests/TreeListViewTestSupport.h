@@ -148,7 +148,11 @@ struct ListFixture : ::testing::Test {
   }
   // A real click at a client point, through the input queue, with a modifier key (VK_SHIFT,
   // VK_CONTROL) held when given.
+  // Each call is a click of its own: a press within the double-click time of the last one
+  // waits that time out first, as a press soon after the last would be a double click.
   void Click(Integer X, Integer Y, WORD AModifier = 0) {
+    const DWORD since = GetTickCount() - LastClick;
+    if (LastClick && since < GetDoubleClickTime()) Pump(GetDoubleClickTime() - since + 20);
     POINT p{X, Y};
     ClientToScreen(TL->Handle(), &p);
     SetCursorPos(p.x, p.y);
@@ -172,8 +176,10 @@ struct ListFixture : ::testing::Test {
     mouse(MOUSEEVENTF_LEFTUP);
     if (AModifier) key(true);
     SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+    LastClick = GetTickCount();
     Pump(40);
   }
+  DWORD LastClick = 0;
   // Lays the list out again now and lets it paint.
   void Relayout() {
     TL->LayoutChanged();
