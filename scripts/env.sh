@@ -3,7 +3,8 @@ ZS_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export WINEPREFIX="$ZS_ROOT/build/wine"
 export WINEARCH=win64
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No debugger is started for a crash: the program ends at once with its fault shown.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 export CCACHE_BASEDIR="$ZS_ROOT"
 export CCACHE_NOHASHDIR=true
 # The shared precompiled headers are cached too; ccache needs these to use them, and a
