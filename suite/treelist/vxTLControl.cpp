@@ -665,6 +665,7 @@ void TvxCustomTreeList::RemoveColumn(TvxTreeListColumn* AColumn) {
   AColumn->FInVisibleList = false;
   std::erase(FSortedColumns, AColumn);
   DragItemRemoved(AColumn);
+  if (TvxTreeListController* c = TreeListController()) c->ColumnRemoved(AColumn);
   if (FFocusedColumn == AColumn) FFocusedColumn = nullptr;
   if (FPreview->Column() == AColumn) FPreview->SetColumn(nullptr);
   if (FOptionsView->CategorizedColumn() == AColumn) FOptionsView->SetCategorizedColumn(nullptr);

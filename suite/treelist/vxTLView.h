@@ -1007,6 +1007,9 @@ class TvxTreeListController : public TvxCustomControlController {
   TvxDragSizingDirection GetResizeDirection() override;
   // The drag item left the tree list (a column or band freed): a drag of it ends unapplied.
   void DragItemRemoved(TObject* AItem);
+  // A column left the tree list: the focused cell made for it and the focused item go
+  // before the column is freed, so nothing reads the column afterwards.
+  void ColumnRemoved(TvxTreeListColumn* AColumn);
   // The quick customization drop-downs (made on first use), and opening one under an
   // indicator header cell.
   TvxTreeListColumnsCustomizationPopup* ColumnsCustomizationPopup();

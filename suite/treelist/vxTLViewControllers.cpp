@@ -126,6 +126,11 @@ TvxEditCellViewInfo* TvxTreeListController::GetFocusedCellViewInfo(TvxCustomInpl
   return FEditCell.get();
 }
 
+void TvxTreeListController::ColumnRemoved(TvxTreeListColumn* AColumn) {
+  if (FEditCell && FEditCell->EditContainer() == AColumn) FEditCell.reset();
+  if (FFocusedItem == AColumn) FFocusedItem = nullptr;
+}
+
 void TvxTreeListController::SetFocusedItem(TvxCustomInplaceEditContainer* Value) {
   auto* col = dynamic_cast<TvxTreeListColumn*>(Value);
   if (Value && (!col || !col->CanFocus())) return;

@@ -135,6 +135,25 @@ TEST_F(EditingFixture, RemovingTheEditedColumnClosesTheEditorWithoutPosting) {
   EXPECT_EQ(VarToStr(Row(0)->Values(2)), L"C:\\Folder0");
 }
 
+// A focused cell that is not being edited: its column freed, the controller keeps neither
+// the column nor the cell it made for it (freeing that cell later read the freed column).
+TEST_F(EditingFixture, RemovingTheFocusedColumnLeavesNoCellOrItemOfIt) {
+  MakeEditable();
+  Fill(3);
+  TRect r = CellRect(0, 2);
+  Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  Pump(20);
+  ASSERT_EQ(TL->Controller()->FocusedItem(), TL->Columns(2));
+  ASSERT_NE(TL->Controller()->GetFocusedCellViewInfo(TL->Columns(2)), nullptr);
+  delete TL->Columns(2);
+  EXPECT_EQ(TL->Controller()->FocusedItem(), nullptr);
+  Pump(20);
+  TRect other = CellRect(1, 0);
+  Click((other.left + other.right) / 2, (other.top + other.bottom) / 2);
+  Pump(20);
+  EXPECT_EQ(TL->Controller()->FocusedItem(), TL->Columns(0));
+}
+
 }  // namespace
 }  // namespace tlv_test
 
