@@ -396,6 +396,7 @@ TControl::~TControl() {
     clients.erase(std::remove(clients.begin(), clients.end(), this), clients.end());
   }
   if (CurrentMouseControl == this) CurrentMouseControl = nullptr;
+  if (Application && Application->HintControl() == this) Application->CancelHint();
   if (CaptureControl == this) {
     CaptureControl = nullptr;
     ReleaseCapture();

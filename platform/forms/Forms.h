@@ -381,6 +381,8 @@ class TApplication : public TComponent {
   void ActivateHint(POINT CursorPos);
   void CancelHint();
   void HideHint();
+  // The control the hint is for (or about to be for); a control freed ends its hint.
+  TControl* HintControl() const { return FHintControl; }
   // Watches mouse moves over controls for the hint timing (TControl::WndProc calls it).
   void HintMouseMessage(TControl* Control, TWMMouse& Message);
 

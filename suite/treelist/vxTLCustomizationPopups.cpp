@@ -290,6 +290,11 @@ TvxTreeListBandsCustomizationPopup* TvxTreeListController::BandsCustomizationPop
   return FBandsPopup.get();
 }
 
+void TvxTreeListController::IndicatorCellRemoved(TvxTreeListIndicatorCellViewInfo* ACell) {
+  if (FColumnsPopup) FColumnsPopup->OwnerFreed(ACell);
+  if (FBandsPopup) FBandsPopup->OwnerFreed(ACell);
+}
+
 void TvxTreeListController::ShowQuickCustomizationPopup(TvxTreeListIndicatorCellViewInfo* ACell, bool ABands) {
   TvxTreeListCustomizationPopup* popup = ABands ? static_cast<TvxTreeListCustomizationPopup*>(BandsCustomizationPopup())
                                                 : ColumnsCustomizationPopup();

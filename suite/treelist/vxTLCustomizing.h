@@ -203,6 +203,10 @@ class TvxTreeListPopup : public TvxCustomPopupWindow {
   TvxCustomTreeList* TreeList() const;
   TvxTreeListIndicatorCellViewInfo* Owner() const { return FOwner; }
   void SetOwner(TvxTreeListIndicatorCellViewInfo* Value);
+  // The owner cell is being freed: forgotten without closing the popup.
+  void OwnerFreed(TvxTreeListIndicatorCellViewInfo* ACell) {
+    if (FOwner == ACell) FOwner = nullptr;
+  }
   virtual Integer GetClientMinWidth();
   // Releases the mouse and pops up focusing the first tab-stop child.
   using TvxCustomPopupWindow::Popup;

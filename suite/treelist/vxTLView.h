@@ -275,6 +275,9 @@ class TvxTreeListIndicatorCellViewInfo : public TvxTreeListCustomCellViewInfo {
  public:
   TvxTreeListIndicatorCellViewInfo(TvxCustomTreeList* ATreeList, const TRect& AVisibleRect, const TRect& ABounds,
                                    TvxTreeListNode* ANode, TvxTreeListIndicatorPosition APosition);
+  // A quick customization popup opened from this cell forgets it: the cell goes with every
+  // relayout, the popup may stay open.
+  ~TvxTreeListIndicatorCellViewInfo() override;
   Integer CustomDrawID() override { return tlcdIndicatorCell; }
   void CalculateViewParams() override;
   void DoDraw(TvxCanvas* ACanvas) override;
@@ -1015,6 +1018,8 @@ class TvxTreeListController : public TvxCustomControlController {
   TvxTreeListColumnsCustomizationPopup* ColumnsCustomizationPopup();
   TvxTreeListBandsCustomizationPopup* BandsCustomizationPopup();
   void ShowQuickCustomizationPopup(TvxTreeListIndicatorCellViewInfo* ACell, bool ABands);
+  // An indicator cell is freed: the popups made so far stop naming it.
+  void IndicatorCellRemoved(TvxTreeListIndicatorCellViewInfo* ACell);
 
   // Node drags (platform drag with DragMode dmAutomatic; vxTLNodeDrag.cpp): allowed on a
   // selected node's content; they carry the selected nodes and the focused one.

@@ -462,6 +462,10 @@ TvxTreeListIndicatorCellViewInfo::TvxTreeListIndicatorCellViewInfo(TvxCustomTree
   AttachNode = ANode;
 }
 
+TvxTreeListIndicatorCellViewInfo::~TvxTreeListIndicatorCellViewInfo() {
+  if (TvxTreeListController* c = FTreeList->TreeListController()) c->IndicatorCellRemoved(this);
+}
+
 void TvxTreeListIndicatorCellViewInfo::CalculateViewParams() {
   TvxTreeListStyles* s = FTreeList->Styles();
   switch (Position) {

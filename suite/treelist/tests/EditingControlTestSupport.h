@@ -148,6 +148,9 @@ class TTestGrid : public TvxExtEditingControl {
   explicit TTestGrid(TComponent* AOwner) : TvxExtEditingControl(AOwner) {}
   ~TTestGrid() override {
     for (auto& c : Columns) c->SetEditingControl(nullptr);
+    // The columns go with this object, before the base frees its view info: the cells that
+    // name them go first.
+    RecreateViewInfo();
   }
   TClass GetControllerClass() override { return TTestController::StaticClass(); }
   TClass GetViewInfoClass() override { return TTestViewInfo::StaticClass(); }
