@@ -18,7 +18,6 @@ enum TvxBlobPaintStyle { bpsDefault, bpsIcon, bpsText };
 ENUM_TYPEINFO(TvxBlobPaintStyle, bpsDefault, bpsIcon, bpsText)
 }  // namespace vxBlobEdit
 using vxBlobEdit::TvxBlobPaintStyle;
-ENUM_TYPEINFO(TvxImageTransparency, gtDefault, gtOpaque, gtTransparent)
 
 using TvxImageAssignPictureEvent = std::function<void(TObject* Sender, TPicture* Picture)>;
 

@@ -9,6 +9,7 @@
 #include "vdCore.h"
 #include "vdGDIPlusClasses.h"
 #include "vxEditConsts.h"
+#include "vxTextEdit.h"
 
 namespace {
 

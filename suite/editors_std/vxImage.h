@@ -38,6 +38,7 @@ AnsiString SavePictureToValue(TPicture* Picture);
 // --- The image editor ------------------------------------------------------------------------------
 
 enum TvxImageTransparency { gtDefault, gtOpaque, gtTransparent };
+ENUM_TYPEINFO(TvxImageTransparency, gtDefault, gtOpaque, gtTransparent)
 enum TvxPopupMenuItem { pmiCut, pmiCopy, pmiPaste, pmiDelete, pmiLoad, pmiSave, pmiCustom };
 using TvxPopupMenuItems = Set<TvxPopupMenuItem, 8>;
 ENUM_TYPEINFO(TvxPopupMenuItem, pmiCut, pmiCopy, pmiPaste, pmiDelete, pmiLoad, pmiSave, pmiCustom)
